@@ -1,0 +1,28 @@
+// Text conversions: printf-style formatting, UTF-8 <-> UTF-16, strict ASCII.
+#pragma once
+
+#include <cstdarg>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace foundation {
+
+std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string vformat(const char* fmt, va_list ap);
+
+// Invalid UTF-8 sequences become U+FFFD; never fails.
+std::u16string utf8ToUtf16(std::string_view utf8);
+// Unpaired surrogates become U+FFFD; never fails.
+std::string utf16ToUtf8(std::u16string_view utf16);
+
+// Reads `count` little-endian UTF-16 units from bytes (unaligned safe).
+std::u16string utf16FromLittleEndian(const void* bytes, size_t count);
+
+// Fails (nullopt) on any byte outside 0..127, like a strict ASCII encoder.
+std::optional<std::string> toStrictAscii(std::string_view utf8);
+
+// True when the bytes are well-formed UTF-8.
+bool isValidUtf8(std::string_view bytes);
+
+}  // namespace foundation
