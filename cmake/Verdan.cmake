@@ -67,8 +67,13 @@ function(verdan_test name)
   if("tsan" IN_LIST ARG_LABELS)
     set_property(GLOBAL APPEND PROPERTY VERDAN_TSAN_TARGETS ${name})
   endif()
+  # Discovered tests carry one label (a list would be split into separate properties).
+  set(label ${name})
+  if(ARG_LABELS)
+    list(GET ARG_LABELS 0 label)
+  endif()
   gtest_discover_tests(${name}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
-      PROPERTIES LABELS "${name};${ARG_LABELS}" TIMEOUT 300)
+      PROPERTIES LABELS ${label} TIMEOUT 300)
 endfunction()
