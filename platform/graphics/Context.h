@@ -1,0 +1,224 @@
+// The drawing context every view and chart draws through. Coordinates are in points with the
+// origin at the top left and y growing downwards. Two backends: CairoContext (pixels) and
+// RecordingContext (a list of operations for tests).
+//
+// The model is a graphics state (transform, colours, line settings, clip, alpha, shadow) with a
+// save/restore stack, plus a current path built with moveTo/lineTo/... and consumed by
+// fillPath/strokePath/clip. Painting a path clears it.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/graphics/Path.h"
+#include "platform/graphics/Text.h"
+
+namespace gfx {
+
+class Image;
+
+enum class LineCap { Butt, Round, Square };
+enum class LineJoin { Miter, Round, Bevel };
+enum class FillRule { Winding, EvenOdd };
+enum class PathDrawingMode { Fill, EvenOddFill, Stroke, FillStroke, EvenOddFillStroke };
+// How new paint combines with what is there.
+enum class BlendMode { Normal, Copy, Clear, Multiply, Screen };
+
+struct GradientStop {
+  double location = 0;  // 0..1 along the gradient
+  Color color;
+  friend bool operator==(const GradientStop&, const GradientStop&) = default;
+};
+
+// Two or more colour stops. Locations are clamped to 0..1 and sorted when used.
+struct Gradient {
+  std::vector<GradientStop> stops;
+
+  Gradient() = default;
+  explicit Gradient(std::vector<GradientStop> s) : stops(std::move(s)) {}
+  // Evenly spaced when `locations` is empty (CGGradientCreateWithColors with NULL locations).
+  static Gradient make(const std::vector<Color>& colors, const std::vector<double>& locations = {});
+  // Two-stop gradient.
+  static Gradient linear(const Color& from, const Color& to) { return make({from, to}); }
+  friend bool operator==(const Gradient&, const Gradient&) = default;
+};
+
+// Whether a gradient paints past its start and end (with the end colours) or stops there.
+struct GradientExtend {
+  bool beforeStart = false;
+  bool afterEnd = false;
+  friend bool operator==(const GradientExtend&, const GradientExtend&) = default;
+};
+
+struct Shadow {
+  Size offset;      // in points, not affected by the transform (as on the phone platform)
+  double blur = 0;  // blur radius in points
+  Color color = Color::clear();
+  bool isVisible() const { return !color.isClear(); }
+  friend bool operator==(const Shadow&, const Shadow&) = default;
+};
+
+// A copy of the graphics state that does not depend on the backend.
+struct GraphicsState {
+  AffineTransform ctm;
+  Color fillColor = Color::black();
+  Color strokeColor = Color::black();
+  double lineWidth = 1;
+  LineCap lineCap = LineCap::Butt;
+  LineJoin lineJoin = LineJoin::Miter;
+  double miterLimit = 10;
+  std::vector<double> dashLengths;  // empty: solid
+  double dashPhase = 0;
+  double alpha = 1;  // global alpha multiplied into every paint
+  bool antialias = true;
+  BlendMode blendMode = BlendMode::Normal;
+  Shadow shadow;
+  // Bounding box of the clip in device space (infinite when unclipped).
+  Rect deviceClipBounds = Rect::infinite();
+};
+
+class Context {
+ public:
+  virtual ~Context() = default;
+  Context(const Context&) = delete;
+  Context& operator=(const Context&) = delete;
+
+  // --- state -------------------------------------------------------------------------------
+  // Saves the whole graphics state (transform, colours, line settings, clip, shadow, alpha).
+  // The current path is not part of the state.
+  virtual void save() = 0;
+  // Unbalanced restores are logged and ignored.
+  virtual void restore() = 0;
+  // Depth of the save stack (0 at the start).
+  virtual int saveDepth() const = 0;
+  virtual const GraphicsState& state() const = 0;
+
+  virtual void translate(double dx, double dy) = 0;
+  virtual void scale(double sx, double sy) = 0;
+  // Radians; positive turns clockwise on screen.
+  virtual void rotate(double angle) = 0;
+  // The transform is applied to user points before the current one.
+  virtual void concat(const AffineTransform& t) = 0;
+  // The user-to-device transform.
+  AffineTransform ctm() const { return state().ctm; }
+
+  virtual void setFillColor(const Color& c) = 0;
+  virtual void setStrokeColor(const Color& c) = 0;
+  virtual void setLineWidth(double w) = 0;
+  virtual void setLineCap(LineCap cap) = 0;
+  virtual void setLineJoin(LineJoin join) = 0;
+  virtual void setMiterLimit(double limit) = 0;
+  // Alternating on/off lengths in user units starting `phase` into the pattern; empty: solid.
+  virtual void setLineDash(double phase, const std::vector<double>& lengths) = 0;
+  virtual void setAlpha(double alpha) = 0;
+  // Off: edges snap to whole device pixels (pixel centres decide coverage), no partial pixels.
+  virtual void setShouldAntialias(bool on) = 0;
+  virtual void setBlendMode(BlendMode mode) = 0;
+  // A blur of 0 gives a hard shadow; a clear colour turns shadows off.
+  virtual void setShadow(Size offset, double blur, const Color& color) = 0;
+  void clearShadow() { setShadow(Size(), 0, Color::clear()); }
+
+  const Color& fillColor() const { return state().fillColor; }
+  const Color& strokeColor() const { return state().strokeColor; }
+  double lineWidth() const { return state().lineWidth; }
+  double alpha() const { return state().alpha; }
+
+  // --- current path -------------------------------------------------------------------------
+  virtual void beginPath() = 0;
+  virtual void moveTo(double x, double y) = 0;
+  virtual void lineTo(double x, double y) = 0;
+  virtual void quadTo(double cx, double cy, double x, double y) = 0;
+  virtual void curveTo(double c1x, double c1y, double c2x, double c2y, double x, double y) = 0;
+  // See Path::arc for the meaning of `clockwise` (on screen; true = increasing angles).
+  virtual void arc(double cx, double cy, double radius, double startAngle, double endAngle,
+                   bool clockwise) = 0;
+  virtual void arcTo(double x1, double y1, double x2, double y2, double radius) = 0;
+  virtual void closePath() = 0;
+  virtual void addRect(const Rect& r) = 0;
+  virtual void addEllipse(const Rect& r) = 0;
+  // The path's points are taken in the current user space.
+  virtual void addPath(const Path& path) = 0;
+  void moveTo(Point p) { moveTo(p.x, p.y); }
+  void lineTo(Point p) { lineTo(p.x, p.y); }
+  void addRects(const std::vector<Rect>& rects);
+  void addLines(const std::vector<Point>& points);
+  void addRoundedRect(const Rect& r, double radius);
+
+  // Paint and clear the current path.
+  virtual void drawPath(PathDrawingMode mode) = 0;
+  void fillPath() { drawPath(PathDrawingMode::Fill); }
+  void eoFillPath() { drawPath(PathDrawingMode::EvenOddFill); }
+  void strokePath() { drawPath(PathDrawingMode::Stroke); }
+
+  // --- shapes (leave the current path alone) ----------------------------------------------------
+  virtual void fillRect(const Rect& r) = 0;
+  virtual void fillRects(const std::vector<Rect>& rects) = 0;
+  // The stroke is centred on the rect's edges.
+  virtual void strokeRect(const Rect& r) = 0;
+  void strokeRect(const Rect& r, double width);
+  // Makes the rect transparent (ignores colours, alpha and shadow; honours the clip).
+  virtual void clearRect(const Rect& r) = 0;
+  virtual void fillEllipse(const Rect& r) = 0;
+  virtual void strokeEllipse(const Rect& r) = 0;
+  // Pairs of points, each pair one segment, stroked with the current settings.
+  virtual void strokeLineSegments(const std::vector<Point>& points) = 0;
+  // Convenience: one stroked polyline.
+  void strokePolyline(const std::vector<Point>& points);
+  // Convenience: one stroked line.
+  void strokeLine(Point from, Point to);
+
+  // --- clip (intersects with the current clip; restore widens it again) ------------------------
+  virtual void clipToRect(const Rect& r) = 0;
+  // Clips to the union of the rects (an empty list clips everything away).
+  virtual void clipToRects(const std::vector<Rect>& rects) = 0;
+  // Clips to the current path and clears it.
+  virtual void clip(FillRule rule = FillRule::Winding) = 0;
+  // The clip's bounding box in user space (a huge rect when unclipped).
+  Rect clipBoundingBox() const;
+
+  // --- gradients (fill the clip; the current path is not used) ----------------------------------
+  virtual void drawLinearGradient(const Gradient& g, Point start, Point end,
+                                  GradientExtend extend = {}) = 0;
+  virtual void drawRadialGradient(const Gradient& g, Point startCenter, double startRadius,
+                                  Point endCenter, double endRadius,
+                                  GradientExtend extend = {}) = 0;
+
+  // --- images ------------------------------------------------------------------------------------
+  // Stretched to the rect; a stretchable image keeps its caps unscaled (nine-slice).
+  // An empty image draws nothing.
+  virtual void drawImage(const Image& image, const Rect& rect) = 0;
+  // At its natural size with the top-left corner at `p`.
+  void drawImage(const Image& image, Point p);
+  // Tiled from the rect's origin, each tile at the image's natural size.
+  virtual void drawTiledImage(const Image& image, const Rect& rect) = 0;
+
+  // --- text (see Text.h for the free helpers) ----------------------------------------------------
+  // Lays the text out in `rect` with `style` using the fill colour; returns the size used.
+  virtual Size drawText(std::string_view text, const Rect& rect, const TextStyle& style) = 0;
+
+  // --- groups ------------------------------------------------------------------------------------
+  // Everything drawn until the matching end is composited at once with `alpha` (views with
+  // alpha < 1 draw their subtree this way). Saves and restores the state like save/restore.
+  virtual void beginTransparencyLayer(double alpha) = 0;
+  virtual void endTransparencyLayer() = 0;
+
+ protected:
+  Context() = default;
+};
+
+// Saves on construction, restores on destruction.
+class StateSaver {
+ public:
+  explicit StateSaver(Context& ctx) : ctx_(ctx) { ctx_.save(); }
+  ~StateSaver() { ctx_.restore(); }
+  StateSaver(const StateSaver&) = delete;
+  StateSaver& operator=(const StateSaver&) = delete;
+
+ private:
+  Context& ctx_;
+};
+
+}  // namespace gfx
