@@ -1,0 +1,207 @@
+#include "platform/net/Socket.h"
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "platform/foundation/Log.h"
+
+namespace net {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Longest single wait; a close() racing a blocked call is noticed within this time even
+// when shutdown() could not wake the call.
+constexpr int kPollSliceMs = 100;
+
+std::atomic<uint64_t> nextIdentity{1};
+
+}  // namespace
+
+std::shared_ptr<Socket> Socket::create() {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+  if (fd < 0) {
+    foundation::logError("Socket::create: %s", std::strerror(errno));
+    return nullptr;
+  }
+  // Requests are small and latency matters more than packing.
+  int one = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  return std::shared_ptr<Socket>(new Socket(fd));
+}
+
+Socket::Socket(int fd) : identity_(nextIdentity.fetch_add(1)), fd_(fd) {}
+
+Socket::~Socket() {
+  close();
+}
+
+bool Socket::beginUse(int& fd) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (closing_.load()) return false;
+  ++users_;
+  fd = fd_;
+  return true;
+}
+
+void Socket::endUse() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (--users_ == 0) idle_.notify_all();
+}
+
+int Socket::waitReady(int fd, short events, double timeoutSeconds, Clock::time_point start) {
+  for (;;) {
+    if (closing_.load()) return -1;
+    int sliceMs = kPollSliceMs;
+    if (timeoutSeconds >= 0) {
+      auto elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+      double left = timeoutSeconds - elapsed;
+      if (left <= 0) return -2;
+      sliceMs = std::min(kPollSliceMs, std::max(1, int(left * 1000.0 + 0.999)));
+    }
+    pollfd p{fd, events, 0};
+    int rc = ::poll(&p, 1, sliceMs);
+    if (rc > 0) return 1;  // ready, or an error the next system call reports
+    if (rc < 0 && errno != EINTR) {
+      lastError_ = errno;
+      return -1;
+    }
+  }
+}
+
+int Socket::connect(Ipv4Address address, uint16_t port, double timeoutSeconds) {
+  int fd = -1;
+  if (!beginUse(fd)) return kSocketError;
+  auto start = Clock::now();
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(port);
+  sa.sin_addr.s_addr = address.networkOrder();
+
+  int result = kSocketError;
+  int err = 0;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0) {
+    result = kSocketOk;
+  } else if (errno == EINPROGRESS || errno == EINTR) {
+    int w = waitReady(fd, POLLOUT, timeoutSeconds, start);
+    if (w == 1) {
+      socklen_t len = sizeof err;
+      if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
+      result = err == 0 ? kSocketOk : kSocketError;
+    } else if (w == -2) {
+      err = ETIMEDOUT;
+      result = kSocketTimedOut;
+      // Abandon the handshake so a late answer cannot connect the socket behind our back.
+      sockaddr unspec{};
+      unspec.sa_family = AF_UNSPEC;
+      ::connect(fd, &unspec, sizeof unspec);
+    } else {
+      err = closing_.load() ? ECANCELED : lastError_.load();
+    }
+  } else {
+    err = errno;
+  }
+  endUse();
+
+  if (result == kSocketOk) {
+    connected_ = true;
+    return result;
+  }
+  lastError_ = err;
+  foundation::logError("Socket::connect %s:%u: %s", address.toString().c_str(), unsigned(port),
+                       result == kSocketTimedOut ? "timed out" : std::strerror(err));
+  return result;
+}
+
+int Socket::connect(std::string_view host, uint16_t port, double timeoutSeconds) {
+  Ipv4Address address;
+  if (lookupIPv4(host, address) != 0) return kSocketError;
+  return connect(address, port, timeoutSeconds);
+}
+
+int Socket::sendAll(const void* data, size_t length, double timeoutSeconds) {
+  if (length == 0) return kSocketOk;
+  if (!data) return kSocketError;
+  int fd = -1;
+  if (!beginUse(fd)) return kSocketError;
+  auto start = Clock::now();
+  const char* p = static_cast<const char*>(data);
+  size_t sent = 0;
+  int result = kSocketOk;
+  while (sent < length) {
+    ssize_t n = ::send(fd, p + sent, length - sent, MSG_NOSIGNAL);
+    if (n > 0) {
+      sent += size_t(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      int w = waitReady(fd, POLLOUT, timeoutSeconds, start);
+      if (w == 1) continue;
+      result = w == -2 ? kSocketTimedOut : kSocketError;
+      lastError_ = w == -2 ? ETIMEDOUT : (closing_.load() ? ECANCELED : lastError_.load());
+      break;
+    }
+    lastError_ = n < 0 ? errno : EPIPE;
+    result = kSocketError;
+    break;
+  }
+  endUse();
+  if (result != kSocketOk)
+    foundation::logError(
+        "Socket::sendAll: %zu of %zu bytes sent: %s", sent, length,
+        result == kSocketTimedOut ? "timed out" : std::strerror(lastError_.load()));
+  return result;
+}
+
+long Socket::read(void* buffer, size_t capacity) {
+  if (!buffer || capacity == 0) return kSocketError;
+  int fd = -1;
+  if (!beginUse(fd)) return kSocketError;
+  ssize_t n;
+  do {
+    n = ::recv(fd, buffer, capacity, 0);
+  } while (n < 0 && errno == EINTR);
+  int err = n < 0 ? errno : 0;
+  endUse();
+  if (n >= 0) return long(n);
+  if (err == EAGAIN || err == EWOULDBLOCK) return kSocketTimedOut;
+  lastError_ = err;
+  if (!closing_.load()) foundation::logError("Socket::read: %s", std::strerror(err));
+  return kSocketError;
+}
+
+void Socket::close() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  bool first = !closing_.exchange(true);
+  if (first && fd_ >= 0) {
+    // Wakes any thread blocked on the descriptor; it stays open until nobody uses it.
+    ::shutdown(fd_, SHUT_RDWR);
+  }
+  auto self = std::this_thread::get_id();
+  idle_.wait(lock, [&] { return users_ == 0 && (dispatchDepth_ == 0 || dispatchThread_ == self); });
+  if (closed_) return;
+  closed_ = true;
+  connected_ = false;
+  detachLocked(lock);
+  int fd = fd_;
+  fd_ = -1;
+  lock.unlock();
+  if (fd >= 0) ::close(fd);
+}
+
+void Socket::detachLocked(std::unique_lock<std::mutex>&) {
+  attachment_.reset();
+}
+
+}  // namespace net
