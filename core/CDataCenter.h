@@ -14,7 +14,7 @@
 class CDataCenter {
  public:
   // The start value of the trade session key.
-  static constexpr const char* kRequestKey2 = "k3m9xq7bw2tr5vna";
+  static constexpr const char* kRequestKey2 = "k3v9q2m7x5c8b1n4";
   static constexpr int kDefaultRequestTimeout = 30;  // seconds
 
   CDataCenter();
