@@ -1,0 +1,436 @@
+#include "core/QuoteFormat.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "core/CoreText.h"
+#include "platform/foundation/Text.h"
+
+namespace {
+
+constexpr const char* kEmptyMark = "----";
+constexpr size_t kTextSize = 100;  // buffer of every text wrapper
+constexpr const char* kUnitsCN[3] = {"", "万", "亿"};
+constexpr const char* kUnitsEN[4] = {"", "K", "M", "B"};
+
+int Put(char* buf, size_t size, const char* text) {
+  if (!buf || size == 0) return 0;
+  int n = std::snprintf(buf, size, "%s", text);
+  return std::min(n, static_cast<int>(size) - 1);
+}
+
+int ClampDecimals(int decimals) { return std::clamp(decimals, 0, 10); }
+
+bool IsEmptyValue(int64_t v) { return v == 0 || v == kEmptyValue; }
+
+// Drops trailing zeros after a decimal point, and the point when nothing follows it.
+void StripZeros(char* text) {
+  if (!std::strchr(text, '.')) return;
+  size_t n = std::strlen(text);
+  while (n > 0 && text[n - 1] == '0') text[--n] = 0;
+  if (n > 0 && text[n - 1] == '.') text[--n] = 0;
+}
+
+void Append(char* buf, size_t size, const char* tail) {
+  size_t n = std::strlen(buf);
+  if (n < size) std::snprintf(buf + n, size - n, "%s", tail);
+}
+
+// |v| with the most negative value taken as the most positive.
+int64_t Magnitude(int64_t v) { return v == INT64_MIN ? INT64_MAX : (v < 0 ? -v : v); }
+
+// (v + unit / 2) / unit without overflowing.
+int64_t DivRound(int64_t v, int unit) {
+  return static_cast<int64_t>((static_cast<__int128>(v) + unit / 2) / unit);
+}
+
+// v rounded to thousands (v >= 0).
+int64_t Thousands(int64_t v) { return v / 1000 + (v % 1000 >= 500 ? 1 : 0); }
+
+}  // namespace
+
+int FormatPrice(char* buf, size_t size, int32_t price, int /*width*/, int decimals,
+                int32_t reference) {
+  if (price == 0 && reference == 0) return Put(buf, size, kEmptyMark);
+  int cap = 4;
+  if (price >= 100000000)
+    cap = 1;
+  else if (price >= 10000000)
+    cap = 2;
+  else if (price >= 1000000)
+    cap = 3;
+  const int d = std::min(ClampDecimals(decimals), cap);
+  if (!buf || size == 0) return 0;
+  int n = std::snprintf(buf, size, "%.*f", d, price / 10000.0);
+  return std::min(n, static_cast<int>(size) - 1);
+}
+
+int FormatPriceDecimals(char* buf, size_t size, int32_t value, int decimals) {
+  if (IsEmptyValue(value)) return Put(buf, size, kEmptyMark);
+  if (!buf || size == 0) return 0;
+  int n = std::snprintf(buf, size, "%.*f", ClampDecimals(decimals), value / 10000.0);
+  return std::min(n, static_cast<int>(size) - 1);
+}
+
+int FormatFloatFit(int level, int width, double value, char* buf, size_t size) {
+  if (!buf || size == 0) return level;
+  int len = std::snprintf(buf, size, "%.2f", value);
+  while (len > width + 3 && level < 2) {
+    value /= 10000.0;
+    ++level;
+    len = std::snprintf(buf, size, "%.2f", value);
+  }
+  if (width - len + 3 > 1) {
+    std::snprintf(buf, size, "%.*f", std::clamp(width - len + 2, 0, 2), value);
+  } else {
+    std::snprintf(buf, size, "%.0f", std::floor(value + 0.5));
+  }
+  return level;
+}
+
+int FormatVolumeCN(int64_t v, char* buf, size_t size, int width) {
+  if (!buf || size == 0) return 0;
+  if (v == 0) {
+    Put(buf, size, kEmptyMark);
+    return 0;
+  }
+  if (v < 0) {
+    Put(buf, size, "-");
+    return size > 1 ? FormatVolumeCN(Magnitude(v), buf + 1, size - 1, width - 1) : 0;
+  }
+  int len = std::snprintf(buf, size, "%" PRId64, v);
+  if (len <= width && v < 10000) return 0;
+  const int level = FormatFloatFit(1, width - 2, v / 10000.0, buf, size);
+  StripZeros(buf);
+  Append(buf, size, kUnitsCN[level]);
+  return level;
+}
+
+int FormatVolumeEN(int64_t v, char* buf, size_t size, int width) {
+  if (!buf || size == 0) return 0;
+  if (v == 0) {
+    Put(buf, size, kEmptyMark);
+    return 0;
+  }
+  if (v < 0) {
+    Put(buf, size, "-");
+    return size > 1 ? FormatVolumeEN(Magnitude(v), buf + 1, size - 1, width - 1) : 0;
+  }
+  int len = std::snprintf(buf, size, "%" PRId64, v);
+  if (len < width && v < 10000) return 0;
+  int64_t x = Thousands(v);
+  int level = 1;
+  const int w = width - 1;
+  while ((std::snprintf(nullptr, 0, "%" PRId64, x) > w || x >= 10000) && level < 3) {
+    x = Thousands(x);
+    ++level;
+  }
+  std::snprintf(buf, size, "%" PRId64 "%s", x, kUnitsEN[level]);
+  return level;
+}
+
+int FormatVolumeByUnit(char* buf, size_t size, uint8_t market, int64_t value, int unit,
+                       int width) {
+  if (unit < 1) unit = 100;
+  if (size > 0) width = std::min(width, static_cast<int>(std::min<size_t>(size, 1000)) - 1);
+  if (market == 3) return FormatVolumeEN(value, buf, size, width);
+  return FormatVolumeCN(DivRound(value, unit), buf, size, width);
+}
+
+int FormatAmount(char* buf, size_t size, uint8_t market, int64_t value, int unit, int width) {
+  if (unit < 1) unit = 100;
+  const int64_t v = DivRound(value, unit);
+  if (market == 3) return FormatVolumeEN(v, buf, size, width);
+  return FormatVolumeCN(v, buf, size, width);
+}
+
+int32_t CalcRatio(int32_t a, int32_t b, int32_t c) {
+  if (a == 0 && c == 0) return kEmptyValue;
+  if (b == 0) return 0;
+  return ClampToInt32(a * 10000.0 / b + (a < 0 ? -0.5 : 0.5));
+}
+
+int32_t CalcRatio64(int64_t a, int64_t b) {
+  if (a == 0 || b == 0) return kEmptyValue;
+  return ClampToInt32(static_cast<double>(a) * 10000.0 / static_cast<double>(b) + 0.5);
+}
+
+int FormatRatioPercent(char* buf, size_t size, int32_t a, int32_t b, int32_t c) {
+  if (a == 0 && c == 0) return Put(buf, size, kEmptyMark);
+  if (!buf || size == 0) return 0;
+  int n = std::snprintf(buf, size, "%.2f%%", CalcRatio(a, b, c) / 100.0);
+  return std::min(n, static_cast<int>(size) - 1);
+}
+
+std::string FormatPriceString(int32_t price, int width, int decimals, int32_t reference) {
+  char buf[kTextSize];
+  FormatPrice(buf, sizeof buf, price, width, decimals, reference);
+  return buf;
+}
+
+std::string FormatValueString(int32_t a, int32_t b, int32_t c) {
+  char buf[kTextSize];
+  FormatRatioPercent(buf, sizeof buf, a, b, c);
+  return buf;
+}
+
+std::string FormatVolumeString(uint8_t market, int64_t value, int unit, int width) {
+  char buf[kTextSize];
+  FormatVolumeByUnit(buf, sizeof buf, market, value, unit, width);
+  return buf;
+}
+
+std::string FormatAmountString(uint8_t market, int64_t value, int unit, int width) {
+  char buf[kTextSize];
+  FormatAmount(buf, sizeof buf, market, value, unit, width);
+  return buf;
+}
+
+std::string FormatRateString(int32_t value, int decimals) {
+  char buf[kTextSize];
+  FormatPriceDecimals(buf, sizeof buf, value, decimals);
+  return buf;
+}
+
+std::string FormatChangePercent(int32_t value, int32_t reference, bool percent, bool plus) {
+  if (reference == 0 && IsEmptyValue(value)) return "---- ";
+  char buf[kTextSize];
+  std::snprintf(buf, sizeof buf, "%s%.2f%s", plus && value > 0 ? "+" : "", value / 100.0,
+                percent ? "%" : "");
+  return buf;
+}
+
+std::string FormatPercentString(int32_t value, int32_t showEmpty) {
+  if (showEmpty == 0 && IsEmptyValue(value)) return "---- ";
+  char buf[kTextSize];
+  std::snprintf(buf, sizeof buf, "%.2f%%", value / 100.0);
+  return buf;
+}
+
+std::string FormatPercent(int64_t a, int64_t b, bool percent) {
+  if (a == 0 || b == 0) return kEmptyMark;
+  const double r = std::trunc(static_cast<double>(a) * 10000.0 / static_cast<double>(b) + 0.5);
+  char buf[kTextSize];
+  std::snprintf(buf, sizeof buf, percent ? "%0.2f%%" : "%0.2f", r / 100.0);
+  return buf;
+}
+
+std::string FormatHKPrice3(const char* priceText, bool up) {
+  int64_t whole = 0;
+  int64_t fraction = 0;
+  const char* p = priceText ? priceText : "";
+  while (*p == ' ') ++p;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    if (whole < 100000000) whole = whole * 10 + (*p - '0');
+  }
+  int digits = 0;
+  if (*p == '.') {
+    for (++p; digits < 4 && *p >= '0' && *p <= '9'; ++p, ++digits) {
+      fraction = fraction * 10 + (*p - '0');
+    }
+  }
+  for (; digits < 4; ++digits) fraction *= 10;
+  const int64_t price = whole * 10000 + fraction;
+  const int32_t moved = HKPriceStep(static_cast<int32_t>(std::min<int64_t>(price, INT32_MAX)), up);
+  char buf[kTextSize];
+  std::snprintf(buf, sizeof buf, "%.3f", moved / 10000.0);
+  return buf;
+}
+
+QuoteColor GetUpDownColor(int64_t value) {
+  return value > 0 ? kColorUp : (value < 0 ? kColorDown : kColorWhite);
+}
+
+QuoteColor GetUpDownColorRef(int64_t value, int64_t reference) {
+  return value == 0 ? kColorWhite : GetUpDownColor(value - reference);
+}
+
+QuoteColor GetLightBlueColor() { return kColorLightBlue; }
+QuoteColor GetLightBlueColor2() { return kColorLightBlue; }
+QuoteColor GetPaleYellowColor() { return kColorPaleYellow; }
+QuoteColor GetPaleYellowColor2() { return kColorPaleYellow; }
+
+QuoteColor GetMMQColor(int32_t v) {
+  if (v >= 1 && v <= 200000) return {90, 0, 0, 255};
+  if (v > 200000 && v <= 400000) return {180, 0, 0, 255};
+  if (v > 400000 && v <= 700000) return {255, 0, 0, 255};
+  if (v > 700000 && v <= 1000000) return {255, 0, 255, 255};
+  if (v <= -1 && v >= -200000) return {0, 90, 0, 255};
+  if (v < -200000 && v >= -400000) return {0, 180, 0, 255};
+  if (v < -400000 && v >= -700000) return {0, 255, 0, 255};
+  if (v < -700000 && v >= -1000000) return {0, 255, 255, 255};
+  return {50, 50, 50, 255};
+}
+
+bool IsMarket467(const tagLocalStockData& rec) { return IsMarketType467(rec.market); }
+bool IsMarketType467(int market) { return market == 4 || market == 6 || market == 7; }
+bool IsMarketType5610(int market) { return market == 5 || market == 6 || market == 10; }
+bool IsFieldGroupA(int id) { return id == 1 || id == 48 || id == 50 || id == 186; }
+bool IsFieldGroupB(int id) { return id == 2 || id == 49 || id == 51 || id == 187; }
+
+std::string MarketTextOfStock(const tagLocalStockData& rec) {
+  switch (rec.market) {
+    case 1: return "SH";
+    case 2: return "SZ";
+    case 3: return "HK";
+    default: return "  ";
+  }
+}
+
+std::string UnicharsToNSString(const char16_t* units, size_t capacity) {
+  if (!units) return {};
+  size_t n = 0;
+  while (n < capacity && units[n]) ++n;
+  return foundation::utf16ToUtf8(std::u16string_view(units, n));
+}
+
+int NSStringToUnichars(std::string_view utf8, char16_t* units, size_t capacity) {
+  if (!units || capacity == 0) return 0;
+  std::memset(units, 0, capacity * sizeof(char16_t));
+  const std::u16string wide = foundation::utf8ToUtf16(utf8);
+  const size_t n = std::min(wide.size(), capacity - 1);
+  std::memcpy(units, wide.data(), n * sizeof(char16_t));
+  return static_cast<int>(n);
+}
+
+int NSStringToCString(std::string_view text, char* buf, size_t size) {
+  if (!buf || size == 0) return 0;
+  buf[0] = 0;
+  auto ascii = foundation::toStrictAscii(text);
+  if (!ascii) return -1;
+  return Put(buf, size, ascii->c_str());
+}
+
+namespace {
+
+std::string Price(const tagLocalStockData& r, int32_t v, int32_t ref) {
+  return FormatPriceString(v, 8, r.pricedot, ref);
+}
+std::string Volume(const tagLocalStockData& r, int64_t v, int unit) {
+  return FormatVolumeString(r.market, v, unit, 6);
+}
+std::string Change(int32_t v, int32_t ref) { return FormatChangePercent(v, ref, false, false); }
+
+std::string CodeText(const tagLocalStockData& r) {
+  const size_t n = strnlen(r.code, sizeof r.code);
+  auto ascii = foundation::toStrictAscii(std::string_view(r.code, n));
+  return ascii ? *ascii : std::string();
+}
+
+int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
+
+}  // namespace
+
+std::string GetFieldString(uint32_t id, const tagLocalStockData& r) {
+  switch (id) {
+    case 1: return Price(r, r.yesterday, r.now);
+    case 2: return Price(r, r.open, r.now);
+    case 3: return Price(r, r.high, r.now);
+    case 4: return Price(r, r.low, r.now);
+    case 5: return Price(r, r.now, r.now);
+    case 6: return Volume(r, r.volume, r.unit);
+    case 7: return FormatAmountString(r.market, r.amount, 100, 6);
+    case 8: return Volume(r, r.realvol, r.unit);
+    case 10: return CodeText(r);
+    case 12:
+    case 22:
+    case 30: return UnicharsToNSString(r.name, std::size(r.name));
+    case 14: return FormatRateString(r.lb, 2);
+    case 15: return Change(r.hsl, 0);
+    case 16: return FormatRateString(r.syl, 2);
+    case 17: return Price(r, r.zd, r.now);
+    case 18: return FormatRateString(r.average, r.pricedot);
+    case 21: {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "%02d:%02d", static_cast<int>(r.datetime.Hour),
+                    static_cast<int>(r.datetime.Minute));
+      return buf;
+    }
+    case 23: return Change(r.zf, r.now);
+    case 24: return Change(r.swing, 0);
+    case 25: return FormatRateString(r.sjl, 2);
+    case 26: return Change(r.zs_5M, r.now);
+    case 40: return Change(r.index_wb, r.now);
+    case 41: return Change(Low32(r.index_wc), r.now);
+    case 46: return FormatRateString(WrapMul32(r.index_qrd, 100), 2);
+    case 62: return Volume(r, r.in, r.unit);
+    case 70: return Price(r, r.upprice, r.upprice);
+    case 71: return Price(r, r.downprice, r.downprice);
+    case 72: return Price(r, r.buysell10.buy[0].price, 0);
+    case 73: return Price(r, r.buysell10.sell[0].price, 0);
+    case 75: return Volume(r, r.out, r.unit);
+    case 80: return Volume(r, r.ltgb, 1);
+    case 83: return Volume(r, r.zgb, 1);
+    case 84: return Volume(r, r.ltsz, 100);
+    case 85: return Volume(r, r.zsz, 100);
+    case 87: return Price(r, r.mgJZZ, r.mgJZZ);
+    case 93: return Price(r, r.zxmgsy, r.zxmgsy);
+    case 101: return FormatPriceString(r.MMQ, 8, 2, r.now);
+    case 102: return FormatPriceString(r.ZLZJ, 8, 3, r.now);
+    case 103: return FormatPriceString(r.RZJ5, 8, 3, r.now);
+    case 104: return FormatPriceString(r.RZJ10, 8, 3, r.now);
+    case 105: return FormatPriceString(r.RZJ20, 8, 3, r.now);
+    case 106: return std::to_string(r.RNH10);
+    case 107: return std::to_string(r.ZLLH);
+    case 163: return Price(r, r.ZRJSJ, r.now);
+    case 501: return Volume(r, r.JRCCS.jrccl, 1);
+    case 502: return Volume(r, WrapSub64(r.JRCCS.jrccl, r.JRCCS.zrccl), 1);
+    case 503: return Price(r, r.JRCCS.jrjsj, r.now);
+    case 504: return Volume(r, r.JRCCS.zrccl, 1);
+    case 505: return Volume(r, r.KPC[0], 1);
+    case 506: return Volume(r, r.KPC[1], 1);
+    case 507: return Volume(r, r.XKP[0], 1);
+    case 508: return Volume(r, r.XKP[1], 1);
+    default: return {};
+  }
+}
+
+QuoteColor GetFieldColor(uint32_t id, const tagLocalStockData& r) {
+  const int64_t y = r.yesterday;
+  switch (id) {
+    case 2: return GetUpDownColor(r.open - y);
+    case 3: return GetUpDownColor(r.high - y);
+    case 4: return GetUpDownColor(r.low - y);
+    case 5: return GetUpDownColor(r.now - y);
+    case 6: return GetLightBlueColor();
+    case 7:
+    case 14:
+    case 21:
+    case 80:
+    case 83:
+    case 84:
+    case 85:
+    case 501:
+    case 504:
+    case 505:
+    case 506:
+    case 507:
+    case 508: return GetPaleYellowColor();
+    case 17:
+    case 23: return GetUpDownColor(r.zd);
+    case 18: return GetUpDownColor(r.average_new - y);
+    case 26: return GetUpDownColor(r.zs_5M);
+    case 40: return GetUpDownColor(r.index_wb);
+    case 41: return GetUpDownColor(Low32(r.index_wc));
+    case 46: return GetUpDownColor(r.index_qrd);
+    case 62:
+    case 71: return kColorDown;
+    case 70:
+    case 75: return kColorUp;
+    case 72: return GetUpDownColorRef(r.buysell10.buy[0].price, y);
+    case 73: return GetUpDownColorRef(r.buysell10.sell[0].price, y);
+    case 87: return GetUpDownColor(r.mgJZZ - y);
+    case 101: return GetMMQColor(r.MMQ);
+    case 102: return GetUpDownColor(r.ZLZJ);
+    case 103: return GetUpDownColor(r.RZJ5);
+    case 104: return GetUpDownColor(r.RZJ10);
+    case 105: return GetUpDownColor(r.RZJ20);
+    case 106: return GetUpDownColor(r.RNH10);
+    case 107: return GetUpDownColor(r.ZLLH);
+    case 502: return GetUpDownColor(Low32(WrapSub64(r.JRCCS.jrccl, r.JRCCS.zrccl)));
+    default: return kColorWhite;
+  }
+}
