@@ -85,7 +85,8 @@ class CQuoteCache {
   int PlaceLocked(const tagLocalStockData& rec);  // append or replace; returns the index
   uint32_t BeginReplyLocked();
   int MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* src, size_t len,
-                  uint32_t stamp, tagLocalStockData* out, tagLocalStockData* previous);
+                  uint32_t stamp, tagLocalStockData* out, tagLocalStockData* previous,
+                  int* index);
   int ParseListLocked(const uint8_t* body, size_t len, size_t headSize, size_t countAt,
                       tagCodeItem* items, int maxItems, uint8_t* head);
   void BriefLocked(const uint8_t* item, const uint8_t* indexCounts);

@@ -1,0 +1,501 @@
+#include "core/QuoteCache.h"
+
+#include <algorithm>
+#include <bitset>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/ByteOrder.h"
+#include "core/ChartData.h"
+#include "core/ChartStore.h"
+#include "core/CoreText.h"
+#include "core/QuoteField.h"
+#include "core/QuoteFormat.h"
+#include "platform/foundation/Log.h"
+
+namespace {
+
+constexpr size_t kBriefItem = 27;
+constexpr size_t kIndexBriefItem = 33;
+
+void CopyCodeBytes(tagLocalStockData& rec, const uint8_t* p) {
+  char code[9] = {};
+  for (size_t i = 0; i < 8 && p[i]; ++i) code[i] = static_cast<char>(p[i]);
+  SetRecordCode(rec, code);
+}
+
+void CopyText(char* dst, size_t size, const char* src) {
+  std::memset(dst, 0, size);
+  if (src) std::strncpy(dst, src, size - 1);
+}
+
+}  // namespace
+
+CQuoteCache::CQuoteCache(StampSource stamps) : stamps_(std::move(stamps)) {
+  if (!stamps_) stamps_ = [] { return NextGeneration(); };
+  Init();
+}
+
+void CQuoteCache::Init() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::memset(static_cast<void*>(records_), 0, sizeof records_);
+  std::memset(keyCode_, 0, sizeof keyCode_);
+  std::memset(keyMarket_, 0, sizeof keyMarket_);
+  std::memset(static_cast<void*>(seats_), 0, sizeof seats_);
+  static const struct {
+    uint8_t market;
+    const char* code;
+  } kIndexes[kPinned] = {{1, "000001"}, {2, "399001"}, {3, "999999"}};
+  for (int i = 0; i < kPinned; ++i) {
+    records_[i].market = kIndexes[i].market;
+    SetRecordCode(records_[i], kIndexes[i].code);
+    keyMarket_[i] = records_[i].market;
+    keyCode_[i] = RecordCodeKey(records_[i]);
+  }
+  count_ = kPinned;
+  generation_ = 0;
+  seatCount_ = 0;
+}
+
+int CQuoteCache::FindLocked(uint8_t market, int64_t codeKey) const {
+  for (int i = 0; i < count_; ++i) {
+    if (keyCode_[i] == codeKey && keyMarket_[i] == market) return i;
+  }
+  return -1;
+}
+
+int CQuoteCache::LeastRecentLocked() const {
+  int best = kPinned;
+  uint32_t lowest = 0xFFFFFFFFu;
+  for (int i = kPinned; i < count_; ++i) {
+    if (records_[i].tickcount < lowest) {
+      lowest = records_[i].tickcount;
+      best = i;
+    }
+  }
+  return best;
+}
+
+int CQuoteCache::PlaceLocked(const tagLocalStockData& rec) {
+  const int i = count_ < kCapacity ? count_++ : LeastRecentLocked();
+  records_[i] = rec;
+  keyMarket_[i] = rec.market;
+  keyCode_[i] = RecordCodeKey(rec);
+  return i;
+}
+
+uint32_t CQuoteCache::BeginReplyLocked() {
+  const uint32_t stamp = stamps_();
+  if (stamp < generation_) {
+    // The counter wrapped: every stored stamp would look newer than the new ones.
+    std::memset(static_cast<void*>(records_), 0, sizeof records_);
+    std::memset(keyCode_, 0, sizeof keyCode_);
+    std::memset(keyMarket_, 0, sizeof keyMarket_);
+    count_ = 0;
+  }
+  generation_ = stamp;
+  return stamp;
+}
+
+int CQuoteCache::MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* src, size_t len,
+                             uint32_t stamp, tagLocalStockData* out,
+                             tagLocalStockData* previous, int* index) {
+  tagLocalStockData fresh = MakeEmptyStockData();
+  const int wire = DecodeQuoteRecord(ids, idCount, src, len, fresh);
+  if (previous) *previous = MakeEmptyStockData();
+  if (wire < 0) return wire;  // a cut or misaligned record is never stored
+
+  int i = FindLocked(fresh.market, RecordCodeKey(fresh));
+  if (i >= 0) {
+    tagLocalStockData& stored = records_[i];
+    if (previous) *previous = stored;
+    const int64_t rise = PositiveDelta64(fresh.volume, stored.volume);
+    if (rise > 0) stored.realvol = rise;
+    for (size_t k = 0; k < idCount; ++k) HQ_FIELD_FUNC_UPDATE(stored, fresh, ids[k]);
+  } else {
+    i = PlaceLocked(fresh);
+  }
+  tagLocalStockData& stored = records_[i];
+  ScaleQuoteFields(stored, ids, idCount);
+  CalcQuoteDerived(stored);
+  stored.tickcount = stamp;
+  if (out) *out = stored;
+  if (index) *index = i;
+  return wire;
+}
+
+int CQuoteCache::UpdateQuoteRecord(const uint8_t* ids, size_t idCount, const uint8_t* src,
+                                   size_t len, uint32_t stamp, tagLocalStockData* out,
+                                   tagLocalStockData* previous) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return MergeLocked(ids, idCount, src, len, stamp, out, previous, nullptr);
+}
+
+int CQuoteCache::UpdateQuotes(const uint8_t* body, size_t len) {
+  if (!body || len < 3 || len - 3 < body[2]) {
+    foundation::logError("quote push: head does not fit in %zu bytes", len);
+    return -1;
+  }
+  const int count = ReadLE16(body);
+  const size_t idCount = body[2];
+  const uint8_t* ids = body + 3;
+  size_t off = 3 + idCount;
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint32_t stamp = BeginReplyLocked();
+  for (int r = 0; r < count && idCount > 0; ++r) {
+    const int wire = MergeLocked(ids, idCount, body + off, len - off, stamp, nullptr, nullptr, nullptr);
+    if (wire < 0) {
+      if (wire == -2) foundation::logError("quote push cut short after %d of %d records", r, count);
+      break;
+    }
+    off += static_cast<size_t>(wire);
+  }
+  return static_cast<int>(off);
+}
+
+int CQuoteCache::ParseListLocked(const uint8_t* body, size_t len, size_t headSize,
+                                 size_t countAt, tagCodeItem* items, int maxItems,
+                                 uint8_t* head) {
+  if (head) std::memset(head, 0, headSize);
+  if (!body || len < headSize + 1 || len - headSize - 1 < body[headSize]) {
+    foundation::logError("list reply: head does not fit in %zu bytes", len);
+    return -1;
+  }
+  if (head) std::memcpy(head, body, headSize);
+  const int announced = ReadLE16(body + countAt);
+  const size_t idCount = body[headSize];
+  // Records without fields would all land on one empty key.
+  const int limit = idCount == 0 ? 0 : announced;
+  const uint8_t* ids = body + headSize + 1;
+  size_t off = headSize + 1 + idCount;
+  const int take = std::min(limit, std::max(maxItems, 0));
+
+  const uint32_t stamp = BeginReplyLocked();
+  int done = 0;
+  for (; done < take; ++done) {
+    int i = -1;
+    const int wire = MergeLocked(ids, idCount, body + off, len - off, stamp, nullptr, nullptr, &i);
+    if (wire < 0) {
+      if (wire == -2) {
+        foundation::logError("list reply cut short after %d of %d records", done, announced);
+      }
+      break;
+    }
+    off += static_cast<size_t>(wire);
+    if (items) {
+      const tagLocalStockData& stored = records_[i];
+      tagCodeItem& item = items[done];
+      std::memset(&item, 0, sizeof item);
+      std::memcpy(item.code, stored.code, 8);
+      item.market = stored.market;
+      item.zqlb = stored.zqlb;
+    }
+  }
+  // The count tells the caller how many records were really taken.
+  if (head) WriteLE16(head + countAt, static_cast<uint16_t>(done));
+  return done;
+}
+
+int CQuoteCache::ParseListReply(const uint8_t* body, size_t len, tagCodeItem* items,
+                                int maxItems, uint8_t* head) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ParseListLocked(body, len, kListHead, 7, items, maxItems, head);
+}
+
+int CQuoteCache::ParseListReply55(const uint8_t* body, size_t len, tagCodeItem* items,
+                                  int maxItems, uint8_t* head) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ParseListLocked(body, len, kListHead55, 13, items, maxItems, head);
+}
+
+int CQuoteCache::MergeOne(const uint8_t* body, size_t len, tagLocalStockData* out,
+                          tagLocalStockData* previous) {
+  if (!body || len < 1 || len - 1 < body[0]) {
+    foundation::logError("quote reply: head does not fit in %zu bytes", len);
+    if (previous) *previous = MakeEmptyStockData();
+    return -1;
+  }
+  const size_t idCount = body[0];
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint32_t stamp = BeginReplyLocked();
+  return MergeLocked(body + 1, idCount, body + 1 + idCount, len - 1 - idCount, stamp, out,
+                     previous, nullptr);
+}
+
+void CQuoteCache::PushQuote(const uint8_t* body, size_t len, CTrendStore& trend,
+                            CTickList& ticks) {
+  tagLocalStockData fresh;
+  tagLocalStockData previous;
+  if (MergeOne(body, len, &fresh, &previous) < 0) return;
+  if (PositiveDelta64(fresh.volume, previous.volume) <= 0) return;
+  // The cache's lock is released here: the stores have locks of their own.
+  trend.UpdateFromQuote(fresh, previous);
+  ticks.Push(fresh, previous);
+}
+
+void CQuoteCache::BriefLocked(const uint8_t* p, const uint8_t* indexCounts) {
+  const uint32_t stamp = stamps_();
+  generation_ = stamp;
+  tagLocalStockData brief = MakeEmptyStockData();
+  brief.market = p[0];
+  CopyCodeBytes(brief, p + 1);
+  brief.zqlb = p[9];
+  brief.pricedot = p[10];
+  const int32_t s = PriceDotToScale(brief.pricedot);
+  brief.now = WrapMul32(static_cast<int32_t>(ReadLE32(p + 11)), s);
+  brief.yesterday = WrapMul32(static_cast<int32_t>(ReadLE32(p + 15)), s);
+  brief.amount = static_cast<int64_t>(ReadLE64(p + 19));
+  if (indexCounts) {
+    brief.index_up = ReadLE16(indexCounts);
+    brief.index_same = ReadLE16(indexCounts + 2);
+    brief.index_down = ReadLE16(indexCounts + 4);
+  }
+
+  int i = FindLocked(brief.market, RecordCodeKey(brief));
+  if (i < 0) {
+    i = PlaceLocked(brief);
+  } else {
+    tagLocalStockData& stored = records_[i];
+    stored.yesterday = brief.yesterday;
+    stored.pricedot = brief.pricedot;
+    stored.now = brief.now;
+    stored.zd = brief.now >= 1 ? static_cast<int32_t>(static_cast<uint32_t>(brief.now) -
+                                                      static_cast<uint32_t>(brief.yesterday))
+                               : 0;
+    stored.zqlb = brief.zqlb;
+    stored.amount = brief.amount;
+    if (indexCounts) {
+      stored.index_up = brief.index_up;
+      stored.index_same = brief.index_same;
+      stored.index_down = brief.index_down;
+    }
+  }
+  records_[i].tickcount = stamp;
+}
+
+void CQuoteCache::PushBrief(const uint8_t* body, size_t len) {
+  if (!body || len < 2) return;
+  const size_t count = std::min<size_t>(ReadLE16(body), (len - 2) / kBriefItem);
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (size_t k = 0; k < count; ++k) BriefLocked(body + 2 + k * kBriefItem, nullptr);
+}
+
+void CQuoteCache::PushIndexBrief(const uint8_t* body, size_t len) {
+  if (!body || len < 3) return;
+  const size_t count = std::min<size_t>(ReadLE16(body + 1), (len - 3) / kIndexBriefItem);
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (size_t k = 0; k < count; ++k) {
+    const uint8_t* item = body + 3 + k * kIndexBriefItem;
+    BriefLocked(item, item + kBriefItem);
+  }
+}
+
+int CQuoteCache::GetQuote(tagLocalStockData& out, uint8_t market, const char* code) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const int i = FindLocked(market, CodeToKey(code));
+  if (i < 0) {
+    out = MakeEmptyStockData();
+    out.market = market;
+    SetRecordCode(out, code);
+    return 0;
+  }
+  const uint32_t stamp = stamps_();
+  records_[i].tickcount = stamp;
+  if (stamp > generation_) generation_ = stamp;
+  out = records_[i];
+  return 1;
+}
+
+int CQuoteCache::GetQuotes(tagLocalStockData* out, const tagCodeItem* items, int count) {
+  if (!out || !items) return 0;
+  int found = 0;
+  for (int k = 0; k < count; ++k) {
+    char code[9];
+    std::memcpy(code, items[k].code, 8);
+    code[8] = 0;
+    found += GetQuote(out[k], items[k].market, code);
+  }
+  return found;
+}
+
+int CQuoteCache::GetCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return count_;
+}
+
+void CQuoteCache::AddSearchedStock(const uint8_t* item, size_t len) {
+  if (!item || len < kSearchItemSize) return;
+  tagLocalStockData rec = MakeEmptyStockData();
+  rec.market = item[0];
+  CopyCodeBytes(rec, item + 1);
+  rec.zqlb = item[9];
+  for (int k = 0; k < 8; ++k) rec.name[k] = static_cast<char16_t>(ReadLE16(item + 10 + 2 * k));
+
+  std::lock_guard<std::mutex> lock(mutex_);
+  const uint32_t stamp = stamps_();
+  generation_ = stamp;
+  int i = FindLocked(rec.market, RecordCodeKey(rec));
+  if (i < 0) {
+    i = PlaceLocked(rec);
+  } else {
+    // A hit without a category must not erase the one a quote reply stored.
+    if (rec.zqlb != 0) records_[i].zqlb = rec.zqlb;
+    std::memcpy(records_[i].name, rec.name, sizeof rec.name);
+  }
+  records_[i].tickcount = stamp;
+}
+
+void CQuoteCache::AddHKSeat(int32_t from, int32_t to, const char* shortName,
+                            const char* fullName) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  foundation::logInfo("---Start update HKJJSInfo: %d-%d (%s)", from, to,
+                      shortName ? shortName : "");
+  foundation::logInfo("Before update , there are %d", seatCount_);
+  LogSeatsLocked();
+  tagHKSeat* target = nullptr;
+  for (int k = 0; k < seatCount_; ++k) {
+    if (seats_[k].from == from && seats_[k].to == to) target = &seats_[k];
+  }
+  if (!target) {
+    if (seatCount_ == kSeatCapacity) {
+      std::memmove(static_cast<void*>(seats_), seats_ + 1,
+                   sizeof(tagHKSeat) * (kSeatCapacity - 1));
+      --seatCount_;
+    }
+    target = &seats_[seatCount_++];
+    std::memset(static_cast<void*>(target), 0, sizeof *target);
+    target->from = from;
+    target->to = to;
+  }
+  CopyText(target->shortName, sizeof target->shortName, shortName);
+  CopyText(target->fullName, sizeof target->fullName, fullName);
+  foundation::logInfo("After update , there are %d", seatCount_);
+  LogSeatsLocked();
+}
+
+void CQuoteCache::LogSeatsLocked() const {
+  for (int k = 0; k < seatCount_; ++k) {
+    foundation::logVerbose(" HKJJSInfo %d: %d-%d (%s)", k, seats_[k].from, seats_[k].to,
+                           seats_[k].shortName);
+  }
+}
+
+int CQuoteCache::FindHKJJSName(const char* seat, tagHKSeat* out) const {
+  if (!seat) return 0;
+  const long n = std::strtol(seat, nullptr, 10);
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (int k = 0; k < seatCount_; ++k) {
+    if (seats_[k].from <= n && n <= seats_[k].to) {
+      if (out) *out = seats_[k];
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int CQuoteCache::GetSeatCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return seatCount_;
+}
+
+void CalcQuoteDerived(tagLocalStockData& rec) {
+  if (rec.zqlb != 1 && rec.market != 9 && rec.ycmgsy > 0) {
+    rec.syl = ClampToInt32(rec.now * 10000.0 / rec.ycmgsy + 0.5);
+  }
+  if (rec.ltgb > 0) {
+    rec.hsl = CalcRatio64(rec.volume, rec.ltgb);
+  } else if (rec.hsl == 0) {
+    rec.hsl = kEmptyValue;
+  }
+  if (rec.volrate > 0.00001) {
+    const int minute =
+        static_cast<int>(rec.datetime.Hour) * 60 + static_cast<int>(rec.datetime.Minute);
+    const double basis = rec.volrate * TradeMinuteToIndex(rec, minute);
+    rec.lb = basis < 0.00001 ? 0
+                             : ClampToInt32(static_cast<double>(rec.volume) * 10000.0 / basis + 0.5);
+  }
+  if (rec.lb == 0 && rec.volume == 0) rec.lb = kEmptyValue;
+  if (rec.now == 0 && rec.yesterday == 0) rec.syl = kEmptyValue;
+}
+
+void ScaleQuoteFields(tagLocalStockData& rec, const uint8_t* ids, size_t idCount) {
+  const int32_t s = PriceDotToScale(rec);
+  std::bitset<256> done;  // an id listed twice is scaled once
+  auto scale = [s](int32_t& v) { v = WrapMul32(v, s); };
+  for (size_t k = 0; k < idCount; ++k) {
+    const uint8_t id = ids[k];
+    if (done.test(id)) continue;
+    done.set(id);
+    switch (id) {
+      case 1: scale(rec.yesterday); break;
+      case 2: scale(rec.open); break;
+      case 3: scale(rec.high); break;
+      case 4: scale(rec.low); break;
+      case 5: scale(rec.now); break;
+      case 17: scale(rec.zd); break;
+      case 70: scale(rec.upprice); break;
+      case 71: scale(rec.downprice); break;
+      case 72: rec.buysell10.buy[0].price = WrapMul32(rec.buysell10.buy[0].price, s); break;
+      case 73: rec.buysell10.sell[0].price = WrapMul32(rec.buysell10.sell[0].price, s); break;
+      case 74:
+      case 76: {
+        const int levels = id == 74 ? 5 : 10;
+        for (int l = 0; l < levels; ++l) {
+          rec.buysell10.buy[l].price = WrapMul32(rec.buysell10.buy[l].price, s);
+          rec.buysell10.sell[l].price = WrapMul32(rec.buysell10.sell[l].price, s);
+        }
+        break;
+      }
+      case 77:
+        for (auto& d : rec.DelegateBuySellInfo) d.price = WrapMul32(d.price, s);
+        break;
+      case 160: rec.JRCCS.jrjsj = WrapMul32(rec.JRCCS.jrjsj, s); break;
+      case 163: scale(rec.ZRJSJ); break;
+      case 82: {
+        const int minutes = GetTradeMinutes(rec);
+        if (minutes > 0) rec.volrate /= minutes;
+        break;
+      }
+      default: break;
+    }
+  }
+}
+
+CQuoteCache& GetQuoteCache() {
+  static CQuoteCache cache;
+  return cache;
+}
+
+void QuoteCache_Init() { GetQuoteCache().Init(); }
+int UpdateQuotes(const uint8_t* body, size_t len) { return GetQuoteCache().UpdateQuotes(body, len); }
+int QuoteCache_ParseListReply(const uint8_t* body, size_t len, tagCodeItem* items, int maxItems,
+                              uint8_t* head) {
+  return GetQuoteCache().ParseListReply(body, len, items, maxItems, head);
+}
+int QuoteCache_ParseListReply55(const uint8_t* body, size_t len, tagCodeItem* items,
+                                int maxItems, uint8_t* head) {
+  return GetQuoteCache().ParseListReply55(body, len, items, maxItems, head);
+}
+int QuoteCache_MergeOne(const uint8_t* body, size_t len, tagLocalStockData* out,
+                        tagLocalStockData* previous) {
+  return GetQuoteCache().MergeOne(body, len, out, previous);
+}
+void PushQuote(const uint8_t* body, size_t len) {
+  GetQuoteCache().PushQuote(body, len, GetTrendStore(), GetTickList());
+}
+void QuoteCache_PushBrief(const uint8_t* body, size_t len) { GetQuoteCache().PushBrief(body, len); }
+void QuoteCache_PushIndexBrief(const uint8_t* body, size_t len) {
+  GetQuoteCache().PushIndexBrief(body, len);
+}
+int QuoteCache_GetQuote(tagLocalStockData& out, uint8_t market, const char* code) {
+  return GetQuoteCache().GetQuote(out, market, code);
+}
+int QuoteCache_GetQuotes(tagLocalStockData* out, const tagCodeItem* items, int count) {
+  return GetQuoteCache().GetQuotes(out, items, count);
+}
+void QuoteCache_AddSearchedStock(const uint8_t* item, size_t len) {
+  GetQuoteCache().AddSearchedStock(item, len);
+}
+int FindHKJJSName(const char* seat, tagHKSeat* out) {
+  return GetQuoteCache().FindHKJJSName(seat, out);
+}
