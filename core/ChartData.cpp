@@ -19,9 +19,15 @@ Sessions SessionsOf(const tagLocalStockData& rec) {
   return s;
 }
 
-int32_t I32(const uint8_t* p) { return static_cast<int32_t>(ReadLE32(p)); }
-int64_t I64(const uint8_t* p) { return static_cast<int64_t>(ReadLE64(p)); }
-int16_t I16(const uint8_t* p) { return static_cast<int16_t>(ReadLE16(p)); }
+int32_t I32(const uint8_t* p) {
+  return static_cast<int32_t>(ReadLE32(p));
+}
+int64_t I64(const uint8_t* p) {
+  return static_cast<int64_t>(ReadLE64(p));
+}
+int16_t I16(const uint8_t* p) {
+  return static_cast<int16_t>(ReadLE16(p));
+}
 
 // Field list at the body start: uint8 n, n ids. False when it does not fit.
 bool ReadFieldList(const uint8_t* body, size_t len, const uint8_t** ids, size_t* count) {
@@ -35,23 +41,70 @@ bool ReadFieldList(const uint8_t* body, size_t len, const uint8_t** ids, size_t*
 // Wire widths of the trend reply's ids; 0 outside its vocabulary.
 int TrendFieldWidth(uint8_t id) {
   switch (id) {
-    case 3: case 4: case 22: case 23: case 24: return 8;
-    case 20: case 21: return 2;
-    case 1: case 2: case 5: case 6: case 7: case 8: case 9: case 10:
-    case 14: case 15: case 16: case 17: case 18: case 19: return 4;
-    default: return 0;
+    case 3:
+    case 4:
+    case 22:
+    case 23:
+    case 24:
+      return 8;
+    case 20:
+    case 21:
+      return 2;
+    case 1:
+    case 2:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+    case 10:
+    case 14:
+    case 15:
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+      return 4;
+    default:
+      return 0;
   }
 }
 
 // Wire widths of the K-line reply's ids; 0 outside its vocabulary.
 int KLineFieldWidth(uint8_t id) {
   switch (id) {
-    case 6: case 7: case 8: case 9: case 16: case 17: case 18: case 19: case 28: return 8;
-    case 22: case 23: case 24: return 2;
-    case 30: return 1;
-    case 1: case 2: case 3: case 4: case 5: case 10: case 11: case 12: case 13: case 14:
-    case 15: case 20: case 29: return 4;
-    default: return 0;
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+    case 28:
+      return 8;
+    case 22:
+    case 23:
+    case 24:
+      return 2;
+    case 30:
+      return 1;
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 15:
+    case 20:
+    case 29:
+      return 4;
+    default:
+      return 0;
   }
 }
 
@@ -126,8 +179,8 @@ int IndexToTradeMinute(const tagLocalStockData& rec, int i) {
   return t[4] + i - len12 + 1;
 }
 
-int AnalyTrendData(const uint8_t* body, size_t len, const tagLocalStockData& rec,
-                   int recordCount, tagLocalTrendData* points, int capacity) {
+int AnalyTrendData(const uint8_t* body, size_t len, const tagLocalStockData& rec, int recordCount,
+                   tagLocalTrendData* points, int capacity) {
   if (!points || capacity <= 0) return 0;
   const uint8_t* ids = nullptr;
   size_t idCount = 0;
@@ -141,8 +194,7 @@ int AnalyTrendData(const uint8_t* body, size_t len, const tagLocalStockData& rec
       amountScale = 100000;
     }
     // Running sums of the difference forms, shared by all records of the reply.
-    int32_t sNow = 0, sAvg = 0, sLb = 0, sDx = 0, sBuy = 0, sSell = 0, sZj = 0, sTime = 0,
-            sHlz = 0;
+    int32_t sNow = 0, sAvg = 0, sLb = 0, sDx = 0, sBuy = 0, sSell = 0, sZj = 0, sTime = 0, sHlz = 0;
     int64_t sWb = 0, sWs = 0, sCcl = 0;
     bool seen[25] = {};
     tagLocalTrendData pt;
@@ -167,19 +219,37 @@ int AnalyTrendData(const uint8_t* body, size_t len, const tagLocalStockData& rec
         off += static_cast<size_t>(width);
         seen[id] = true;
         switch (id) {
-          case 1: pt.now = WrapMul32(I32(p), s); break;
-          case 2: pt.average = I32(p); break;
-          case 3: pt.volume = I64(p); break;
-          case 4: pt.amount = I64(p); break;
-          case 5: pt.lb = I32(p); break;
+          case 1:
+            pt.now = WrapMul32(I32(p), s);
+            break;
+          case 2:
+            pt.average = I32(p);
+            break;
+          case 3:
+            pt.volume = I64(p);
+            break;
+          case 4:
+            pt.amount = I64(p);
+            break;
+          case 5:
+            pt.lb = I32(p);
+            break;
           case 6:
             sNow = WrapAdd32(sNow, I32(p));
             pt.now = WrapMul32(sNow, s);
             break;
-          case 7: pt.average = sAvg = WrapAdd32(sAvg, I32(p)); break;
-          case 8: pt.lb = sLb = WrapAdd32(sLb, I32(p)); break;
-          case 9: pt.volume = WrapMul64(I32(p), unitScale); break;
-          case 10: pt.amount = WrapMul64(I32(p), amountScale); break;
+          case 7:
+            pt.average = sAvg = WrapAdd32(sAvg, I32(p));
+            break;
+          case 8:
+            pt.lb = sLb = WrapAdd32(sLb, I32(p));
+            break;
+          case 9:
+            pt.volume = WrapMul64(I32(p), unitScale);
+            break;
+          case 10:
+            pt.amount = WrapMul64(I32(p), amountScale);
+            break;
           case 14:
             sWb = WrapAdd64(sWb, I32(p));
             pt.WBZL = WrapMul64(sWb, rec.unit);
@@ -188,14 +258,22 @@ int AnalyTrendData(const uint8_t* body, size_t len, const tagLocalStockData& rec
             sWs = WrapAdd64(sWs, I32(p));
             pt.WSZL = WrapMul64(sWs, rec.unit);
             break;
-          case 16: pt.LJZLDX = sDx = WrapAdd32(sDx, I32(p)); break;
-          case 17: pt.BUY_CASH_SPEED = sBuy = WrapAdd32(sBuy, I32(p)); break;
-          case 18: pt.SELL_CASH_SPEED = sSell = WrapAdd32(sSell, I32(p)); break;
+          case 16:
+            pt.LJZLDX = sDx = WrapAdd32(sDx, I32(p));
+            break;
+          case 17:
+            pt.BUY_CASH_SPEED = sBuy = WrapAdd32(sBuy, I32(p));
+            break;
+          case 18:
+            pt.SELL_CASH_SPEED = sSell = WrapAdd32(sSell, I32(p));
+            break;
           case 19:
             sZj = WrapAdd32(sZj, I32(p));
             pt.ZLZJL = WrapMul64(sZj, amountScale);
             break;
-          case 20: pt.time = sTime = WrapAdd32(sTime, I16(p)); break;
+          case 20:
+            pt.time = sTime = WrapAdd32(sTime, I16(p));
+            break;
           case 21:
             sHlz = WrapAdd32(sHlz, I16(p));
             pt.hlz = static_cast<int16_t>(sHlz);
@@ -204,8 +282,12 @@ int AnalyTrendData(const uint8_t* body, size_t len, const tagLocalStockData& rec
             sCcl = WrapAdd64(sCcl, I64(p));
             pt.ccl = sCcl;
             break;
-          case 23: pt.kc = I64(p); break;
-          case 24: pt.pc = WrapSub64(0, I64(p)); break;
+          case 23:
+            pt.kc = I64(p);
+            break;
+          case 24:
+            pt.pc = WrapSub64(0, I64(p));
+            break;
         }
       }
       if (stop) break;  // the record is incomplete: store nothing of it
@@ -288,41 +370,78 @@ int Analy_15(const uint8_t* body, size_t len, const tagLocalStockData& rec, int 
       const uint8_t* p = body + off;
       off += static_cast<size_t>(width);
       switch (id) {
-        case 1: bar.Date = ReadLE32(p); break;
-        case 2: bar.open = WrapMul32(I32(p), s); break;
-        case 3: bar.high = WrapMul32(I32(p), s); break;
-        case 4: bar.low = WrapMul32(I32(p), s); break;
-        case 5: bar.close = WrapMul32(I32(p), s); break;
-        case 6: bar.volume = I64(p); break;
-        case 7: bar.amount = I64(p); break;
-        case 10: bar.GoldData.ZLCC = WrapMul32(I32(p), 100); break;
+        case 1:
+          bar.Date = ReadLE32(p);
+          break;
+        case 2:
+          bar.open = WrapMul32(I32(p), s);
+          break;
+        case 3:
+          bar.high = WrapMul32(I32(p), s);
+          break;
+        case 4:
+          bar.low = WrapMul32(I32(p), s);
+          break;
+        case 5:
+          bar.close = WrapMul32(I32(p), s);
+          break;
+        case 6:
+          bar.volume = I64(p);
+          break;
+        case 7:
+          bar.amount = I64(p);
+          break;
+        case 10:
+          bar.GoldData.ZLCC = WrapMul32(I32(p), 100);
+          break;
         case 11:
           sDate = WrapAdd32(sDate, I32(p));
           bar.Date = static_cast<uint32_t>(sDate);
           break;
-        case 12: bar.open = WrapMul32(sPrice[0] = WrapAdd32(sPrice[0], I32(p)), s); break;
-        case 13: bar.high = WrapMul32(sPrice[1] = WrapAdd32(sPrice[1], I32(p)), s); break;
-        case 14: bar.low = WrapMul32(sPrice[2] = WrapAdd32(sPrice[2], I32(p)), s); break;
-        case 15: bar.close = WrapMul32(sPrice[3] = WrapAdd32(sPrice[3], I32(p)), s); break;
-        case 16: bar.volume = WrapMul64(I64(p), unit); break;
-        case 17: bar.amount = WrapMul64(I64(p), 100); break;
+        case 12:
+          bar.open = WrapMul32(sPrice[0] = WrapAdd32(sPrice[0], I32(p)), s);
+          break;
+        case 13:
+          bar.high = WrapMul32(sPrice[1] = WrapAdd32(sPrice[1], I32(p)), s);
+          break;
+        case 14:
+          bar.low = WrapMul32(sPrice[2] = WrapAdd32(sPrice[2], I32(p)), s);
+          break;
+        case 15:
+          bar.close = WrapMul32(sPrice[3] = WrapAdd32(sPrice[3], I32(p)), s);
+          break;
+        case 16:
+          bar.volume = WrapMul64(I64(p), unit);
+          break;
+        case 17:
+          bar.amount = WrapMul64(I64(p), 100);
+          break;
         case 20:
           sZlcc = WrapAdd32(sZlcc, I32(p));
           bar.GoldData.ZLCC = WrapMul32(sZlcc, 100);
           break;
-        case 22: bar.GoldData.ZLHYD = sHyd = WrapAdd32(sHyd, I16(p)); break;
+        case 22:
+          bar.GoldData.ZLHYD = sHyd = WrapAdd32(sHyd, I16(p));
+          break;
         case 23:
           sMmq = WrapAdd32(sMmq, I16(p));
           bar.GoldData.MMQ = WrapMul32(sMmq, 100);
           break;
-        case 24: bar.GoldData.ZLDX = I16(p) * 100; break;
-        case 28: bar.ccl = sCcl = WrapAdd64(sCcl, I64(p)); break;
-        case 29: bar.jsj = WrapMul32(I32(p), s); break;
+        case 24:
+          bar.GoldData.ZLDX = I16(p) * 100;
+          break;
+        case 28:
+          bar.ccl = sCcl = WrapAdd64(sCcl, I64(p));
+          break;
+        case 29:
+          bar.jsj = WrapMul32(I32(p), s);
+          break;
         case 30:
           bar.qrbzflag = static_cast<int8_t>(p[0]);
           foundation::logVerbose("Analy_15 qrbzflag:%d", bar.qrbzflag);
           break;
-        default: break;  // 8, 9, 18, 19: carried but not kept
+        default:
+          break;  // 8, 9, 18, 19: carried but not kept
       }
     }
     if (!ok) break;  // a bar cut short or misaligned is not written
@@ -356,14 +475,30 @@ int ParseFieldRecords(const uint8_t* records, size_t len, int recordCount,
       const uint8_t* p = records + off;
       off += static_cast<size_t>(width);
       switch (id) {
-        case 1: w.date = I32(p); break;
-        case 2: w.sgs = I32(p); break;
-        case 3: w.pgs = I32(p); break;
-        case 4: w.pgj = I32(p); break;
-        case 5: w.hl = I32(p); break;
-        case 6: w.zgs = I32(p); break;
-        case 7: w.zgb = I64(p); break;
-        case 10: w.ltgb = I64(p); break;
+        case 1:
+          w.date = I32(p);
+          break;
+        case 2:
+          w.sgs = I32(p);
+          break;
+        case 3:
+          w.pgs = I32(p);
+          break;
+        case 4:
+          w.pgj = I32(p);
+          break;
+        case 5:
+          w.hl = I32(p);
+          break;
+        case 6:
+          w.zgs = I32(p);
+          break;
+        case 7:
+          w.zgb = I64(p);
+          break;
+        case 10:
+          w.ltgb = I64(p);
+          break;
       }
     }
     if (!ok) break;

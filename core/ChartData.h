@@ -112,8 +112,8 @@ int IndexToTradeMinute(const tagLocalStockData& rec, int index);
 // Trend reply (field list first). Writes points[0..capacity) and returns the points in use.
 // Decoding stops at a field that does not fit or an unknown id; points of the records decoded
 // before it stay.
-int AnalyTrendData(const uint8_t* body, size_t len, const tagLocalStockData& rec,
-                   int recordCount, tagLocalTrendData* points, int capacity);
+int AnalyTrendData(const uint8_t* body, size_t len, const tagLocalStockData& rec, int recordCount,
+                   tagLocalTrendData* points, int capacity);
 
 // Zero values of later points take the previous point's; point 0 starts from yesterday.
 void FillTrendGaps(const tagLocalStockData& rec, tagLocalTrendData* points, int count);
@@ -125,5 +125,4 @@ int Analy_15(const uint8_t* body, size_t len, const tagLocalStockData& rec, int 
 
 // Ex-rights records with their field list given apart. Returns the events fully decoded.
 int ParseFieldRecords(const uint8_t* records, size_t len, int recordCount,
-                      tagLocalWeightData* events, int capacity, const uint8_t* ids,
-                      size_t idCount);
+                      tagLocalWeightData* events, int capacity, const uint8_t* ids, size_t idCount);

@@ -32,7 +32,9 @@ void CopyStock(uint8_t m, const char (&c)[12], uint8_t* market, char* code) {
 
 }  // namespace
 
-CTrendStore::CTrendStore() { std::memset(points_, 0, sizeof points_); }
+CTrendStore::CTrendStore() {
+  std::memset(points_, 0, sizeof points_);
+}
 
 void CTrendStore::SetStock(uint8_t market, const char* code) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -101,7 +103,9 @@ int CTrendStore::GetCount() const {
   return count_;
 }
 
-CTickList::CTickList() { std::memset(ticks_, 0, sizeof ticks_); }
+CTickList::CTickList() {
+  std::memset(ticks_, 0, sizeof ticks_);
+}
 
 void CTickList::SetStock(uint8_t market, const char* code) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -137,11 +141,11 @@ int CTickList::Push(const tagLocalStockData& fresh, const tagLocalStockData& pre
   return 1;
 }
 
-int CTickList::CopyTicks(tagLocalDealData* out, int capacity, uint8_t* market,
-                         char* code) const {
+int CTickList::CopyTicks(tagLocalDealData* out, int capacity, uint8_t* market, char* code) const {
   std::lock_guard<std::mutex> lock(mutex_);
   if (out && capacity > 0) {
-    std::memcpy(out, ticks_, sizeof(tagLocalDealData) * static_cast<size_t>(std::min(count_, capacity)));
+    std::memcpy(out, ticks_,
+                sizeof(tagLocalDealData) * static_cast<size_t>(std::min(count_, capacity)));
   }
   CopyStock(market_, code_, market, code);
   return count_;

@@ -98,8 +98,8 @@ uint32_t CQuoteCache::BeginReplyLocked() {
 }
 
 int CQuoteCache::MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* src, size_t len,
-                             uint32_t stamp, tagLocalStockData* out,
-                             tagLocalStockData* previous, int* index) {
+                             uint32_t stamp, tagLocalStockData* out, tagLocalStockData* previous,
+                             int* index) {
   tagLocalStockData fresh = MakeEmptyStockData();
   const int wire = DecodeQuoteRecord(ids, idCount, src, len, fresh);
   if (previous) *previous = MakeEmptyStockData();
@@ -143,7 +143,8 @@ int CQuoteCache::UpdateQuotes(const uint8_t* body, size_t len) {
   std::lock_guard<std::mutex> lock(mutex_);
   const uint32_t stamp = BeginReplyLocked();
   for (int r = 0; r < count && idCount > 0; ++r) {
-    const int wire = MergeLocked(ids, idCount, body + off, len - off, stamp, nullptr, nullptr, nullptr);
+    const int wire =
+        MergeLocked(ids, idCount, body + off, len - off, stamp, nullptr, nullptr, nullptr);
     if (wire < 0) {
       if (wire == -2) foundation::logError("quote push cut short after %d of %d records", r, count);
       break;
@@ -153,9 +154,8 @@ int CQuoteCache::UpdateQuotes(const uint8_t* body, size_t len) {
   return static_cast<int>(off);
 }
 
-int CQuoteCache::ParseListLocked(const uint8_t* body, size_t len, size_t headSize,
-                                 size_t countAt, tagCodeItem* items, int maxItems,
-                                 uint8_t* head) {
+int CQuoteCache::ParseListLocked(const uint8_t* body, size_t len, size_t headSize, size_t countAt,
+                                 tagCodeItem* items, int maxItems, uint8_t* head) {
   if (head) std::memset(head, 0, headSize);
   if (!body || len < headSize + 1 || len - headSize - 1 < body[headSize]) {
     foundation::logError("list reply: head does not fit in %zu bytes", len);
@@ -196,14 +196,14 @@ int CQuoteCache::ParseListLocked(const uint8_t* body, size_t len, size_t headSiz
   return done;
 }
 
-int CQuoteCache::ParseListReply(const uint8_t* body, size_t len, tagCodeItem* items,
-                                int maxItems, uint8_t* head) {
+int CQuoteCache::ParseListReply(const uint8_t* body, size_t len, tagCodeItem* items, int maxItems,
+                                uint8_t* head) {
   std::lock_guard<std::mutex> lock(mutex_);
   return ParseListLocked(body, len, kListHead, 7, items, maxItems, head);
 }
 
-int CQuoteCache::ParseListReply55(const uint8_t* body, size_t len, tagCodeItem* items,
-                                  int maxItems, uint8_t* head) {
+int CQuoteCache::ParseListReply55(const uint8_t* body, size_t len, tagCodeItem* items, int maxItems,
+                                  uint8_t* head) {
   std::lock_guard<std::mutex> lock(mutex_);
   return ParseListLocked(body, len, kListHead55, 13, items, maxItems, head);
 }
@@ -218,12 +218,11 @@ int CQuoteCache::MergeOne(const uint8_t* body, size_t len, tagLocalStockData* ou
   const size_t idCount = body[0];
   std::lock_guard<std::mutex> lock(mutex_);
   const uint32_t stamp = BeginReplyLocked();
-  return MergeLocked(body + 1, idCount, body + 1 + idCount, len - 1 - idCount, stamp, out,
-                     previous, nullptr);
+  return MergeLocked(body + 1, idCount, body + 1 + idCount, len - 1 - idCount, stamp, out, previous,
+                     nullptr);
 }
 
-void CQuoteCache::PushQuote(const uint8_t* body, size_t len, CTrendStore& trend,
-                            CTickList& ticks) {
+void CQuoteCache::PushQuote(const uint8_t* body, size_t len, CTrendStore& trend, CTickList& ticks) {
   tagLocalStockData fresh;
   tagLocalStockData previous;
   if (MergeOne(body, len, &fresh, &previous) < 0) return;
@@ -345,8 +344,7 @@ void CQuoteCache::AddSearchedStock(const uint8_t* item, size_t len) {
   records_[i].tickcount = stamp;
 }
 
-void CQuoteCache::AddHKSeat(int32_t from, int32_t to, const char* shortName,
-                            const char* fullName) {
+void CQuoteCache::AddHKSeat(int32_t from, int32_t to, const char* shortName, const char* fullName) {
   std::lock_guard<std::mutex> lock(mutex_);
   foundation::logInfo("---Start update HKJJSInfo: %d-%d (%s)", from, to,
                       shortName ? shortName : "");
@@ -358,8 +356,7 @@ void CQuoteCache::AddHKSeat(int32_t from, int32_t to, const char* shortName,
   }
   if (!target) {
     if (seatCount_ == kSeatCapacity) {
-      std::memmove(static_cast<void*>(seats_), seats_ + 1,
-                   sizeof(tagHKSeat) * (kSeatCapacity - 1));
+      std::memmove(static_cast<void*>(seats_), seats_ + 1, sizeof(tagHKSeat) * (kSeatCapacity - 1));
       --seatCount_;
     }
     target = &seats_[seatCount_++];
@@ -411,8 +408,8 @@ void CalcQuoteDerived(tagLocalStockData& rec) {
     const int minute =
         static_cast<int>(rec.datetime.Hour) * 60 + static_cast<int>(rec.datetime.Minute);
     const double basis = rec.volrate * TradeMinuteToIndex(rec, minute);
-    rec.lb = basis < 0.00001 ? 0
-                             : ClampToInt32(static_cast<double>(rec.volume) * 10000.0 / basis + 0.5);
+    rec.lb =
+        basis < 0.00001 ? 0 : ClampToInt32(static_cast<double>(rec.volume) * 10000.0 / basis + 0.5);
   }
   if (rec.lb == 0 && rec.volume == 0) rec.lb = kEmptyValue;
   if (rec.now == 0 && rec.yesterday == 0) rec.syl = kEmptyValue;
@@ -427,16 +424,36 @@ void ScaleQuoteFields(tagLocalStockData& rec, const uint8_t* ids, size_t idCount
     if (done.test(id)) continue;
     done.set(id);
     switch (id) {
-      case 1: scale(rec.yesterday); break;
-      case 2: scale(rec.open); break;
-      case 3: scale(rec.high); break;
-      case 4: scale(rec.low); break;
-      case 5: scale(rec.now); break;
-      case 17: scale(rec.zd); break;
-      case 70: scale(rec.upprice); break;
-      case 71: scale(rec.downprice); break;
-      case 72: rec.buysell10.buy[0].price = WrapMul32(rec.buysell10.buy[0].price, s); break;
-      case 73: rec.buysell10.sell[0].price = WrapMul32(rec.buysell10.sell[0].price, s); break;
+      case 1:
+        scale(rec.yesterday);
+        break;
+      case 2:
+        scale(rec.open);
+        break;
+      case 3:
+        scale(rec.high);
+        break;
+      case 4:
+        scale(rec.low);
+        break;
+      case 5:
+        scale(rec.now);
+        break;
+      case 17:
+        scale(rec.zd);
+        break;
+      case 70:
+        scale(rec.upprice);
+        break;
+      case 71:
+        scale(rec.downprice);
+        break;
+      case 72:
+        rec.buysell10.buy[0].price = WrapMul32(rec.buysell10.buy[0].price, s);
+        break;
+      case 73:
+        rec.buysell10.sell[0].price = WrapMul32(rec.buysell10.sell[0].price, s);
+        break;
       case 74:
       case 76: {
         const int levels = id == 74 ? 5 : 10;
@@ -449,14 +466,19 @@ void ScaleQuoteFields(tagLocalStockData& rec, const uint8_t* ids, size_t idCount
       case 77:
         for (auto& d : rec.DelegateBuySellInfo) d.price = WrapMul32(d.price, s);
         break;
-      case 160: rec.JRCCS.jrjsj = WrapMul32(rec.JRCCS.jrjsj, s); break;
-      case 163: scale(rec.ZRJSJ); break;
+      case 160:
+        rec.JRCCS.jrjsj = WrapMul32(rec.JRCCS.jrjsj, s);
+        break;
+      case 163:
+        scale(rec.ZRJSJ);
+        break;
       case 82: {
         const int minutes = GetTradeMinutes(rec);
         if (minutes > 0) rec.volrate /= minutes;
         break;
       }
-      default: break;
+      default:
+        break;
     }
   }
 }
@@ -466,14 +488,18 @@ CQuoteCache& GetQuoteCache() {
   return cache;
 }
 
-void QuoteCache_Init() { GetQuoteCache().Init(); }
-int UpdateQuotes(const uint8_t* body, size_t len) { return GetQuoteCache().UpdateQuotes(body, len); }
+void QuoteCache_Init() {
+  GetQuoteCache().Init();
+}
+int UpdateQuotes(const uint8_t* body, size_t len) {
+  return GetQuoteCache().UpdateQuotes(body, len);
+}
 int QuoteCache_ParseListReply(const uint8_t* body, size_t len, tagCodeItem* items, int maxItems,
                               uint8_t* head) {
   return GetQuoteCache().ParseListReply(body, len, items, maxItems, head);
 }
-int QuoteCache_ParseListReply55(const uint8_t* body, size_t len, tagCodeItem* items,
-                                int maxItems, uint8_t* head) {
+int QuoteCache_ParseListReply55(const uint8_t* body, size_t len, tagCodeItem* items, int maxItems,
+                                uint8_t* head) {
   return GetQuoteCache().ParseListReply55(body, len, items, maxItems, head);
 }
 int QuoteCache_MergeOne(const uint8_t* body, size_t len, tagLocalStockData* out,
@@ -483,7 +509,9 @@ int QuoteCache_MergeOne(const uint8_t* body, size_t len, tagLocalStockData* out,
 void PushQuote(const uint8_t* body, size_t len) {
   GetQuoteCache().PushQuote(body, len, GetTrendStore(), GetTickList());
 }
-void QuoteCache_PushBrief(const uint8_t* body, size_t len) { GetQuoteCache().PushBrief(body, len); }
+void QuoteCache_PushBrief(const uint8_t* body, size_t len) {
+  GetQuoteCache().PushBrief(body, len);
+}
 void QuoteCache_PushIndexBrief(const uint8_t* body, size_t len) {
   GetQuoteCache().PushIndexBrief(body, len);
 }

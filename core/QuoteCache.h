@@ -85,8 +85,7 @@ class CQuoteCache {
   int PlaceLocked(const tagLocalStockData& rec);  // append or replace; returns the index
   uint32_t BeginReplyLocked();
   int MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* src, size_t len,
-                  uint32_t stamp, tagLocalStockData* out, tagLocalStockData* previous,
-                  int* index);
+                  uint32_t stamp, tagLocalStockData* out, tagLocalStockData* previous, int* index);
   int ParseListLocked(const uint8_t* body, size_t len, size_t headSize, size_t countAt,
                       tagCodeItem* items, int maxItems, uint8_t* head);
   void BriefLocked(const uint8_t* item, const uint8_t* indexCounts);
@@ -112,8 +111,8 @@ void QuoteCache_Init();
 int UpdateQuotes(const uint8_t* body, size_t len);
 int QuoteCache_ParseListReply(const uint8_t* body, size_t len, tagCodeItem* items, int maxItems,
                               uint8_t* head);
-int QuoteCache_ParseListReply55(const uint8_t* body, size_t len, tagCodeItem* items,
-                                int maxItems, uint8_t* head);
+int QuoteCache_ParseListReply55(const uint8_t* body, size_t len, tagCodeItem* items, int maxItems,
+                                uint8_t* head);
 int QuoteCache_MergeOne(const uint8_t* body, size_t len, tagLocalStockData* out = nullptr,
                         tagLocalStockData* previous = nullptr);
 void PushQuote(const uint8_t* body, size_t len);  // with GetTrendStore() and GetTickList()

@@ -22,9 +22,13 @@ int Put(char* buf, size_t size, const char* text) {
   return std::min(n, static_cast<int>(size) - 1);
 }
 
-int ClampDecimals(int decimals) { return std::clamp(decimals, 0, 10); }
+int ClampDecimals(int decimals) {
+  return std::clamp(decimals, 0, 10);
+}
 
-bool IsEmptyValue(int64_t v) { return v == 0 || v == kEmptyValue; }
+bool IsEmptyValue(int64_t v) {
+  return v == 0 || v == kEmptyValue;
+}
 
 // Drops trailing zeros after a decimal point, and the point when nothing follows it.
 void StripZeros(char* text) {
@@ -40,7 +44,9 @@ void Append(char* buf, size_t size, const char* tail) {
 }
 
 // |v| with the most negative value taken as the most positive.
-int64_t Magnitude(int64_t v) { return v == INT64_MIN ? INT64_MAX : (v < 0 ? -v : v); }
+int64_t Magnitude(int64_t v) {
+  return v == INT64_MIN ? INT64_MAX : (v < 0 ? -v : v);
+}
 
 // (v + unit / 2) / unit without overflowing.
 int64_t DivRound(int64_t v, int unit) {
@@ -48,7 +54,9 @@ int64_t DivRound(int64_t v, int unit) {
 }
 
 // v rounded to thousands (v >= 0).
-int64_t Thousands(int64_t v) { return v / 1000 + (v % 1000 >= 500 ? 1 : 0); }
+int64_t Thousands(int64_t v) {
+  return v / 1000 + (v % 1000 >= 500 ? 1 : 0);
+}
 
 }  // namespace
 
@@ -132,8 +140,7 @@ int FormatVolumeEN(int64_t v, char* buf, size_t size, int width) {
   return level;
 }
 
-int FormatVolumeByUnit(char* buf, size_t size, uint8_t market, int64_t value, int unit,
-                       int width) {
+int FormatVolumeByUnit(char* buf, size_t size, uint8_t market, int64_t value, int unit, int width) {
   if (unit < 1) unit = 100;
   if (size > 0) width = std::min(width, static_cast<int>(std::min<size_t>(size, 1000)) - 1);
   if (market == 3) return FormatVolumeEN(value, buf, size, width);
@@ -248,10 +255,18 @@ QuoteColor GetUpDownColorRef(int64_t value, int64_t reference) {
   return value == 0 ? kColorWhite : GetUpDownColor(value - reference);
 }
 
-QuoteColor GetLightBlueColor() { return kColorLightBlue; }
-QuoteColor GetLightBlueColor2() { return kColorLightBlue; }
-QuoteColor GetPaleYellowColor() { return kColorPaleYellow; }
-QuoteColor GetPaleYellowColor2() { return kColorPaleYellow; }
+QuoteColor GetLightBlueColor() {
+  return kColorLightBlue;
+}
+QuoteColor GetLightBlueColor2() {
+  return kColorLightBlue;
+}
+QuoteColor GetPaleYellowColor() {
+  return kColorPaleYellow;
+}
+QuoteColor GetPaleYellowColor2() {
+  return kColorPaleYellow;
+}
 
 QuoteColor GetMMQColor(int32_t v) {
   if (v >= 1 && v <= 200000) return {90, 0, 0, 255};
@@ -265,18 +280,32 @@ QuoteColor GetMMQColor(int32_t v) {
   return {50, 50, 50, 255};
 }
 
-bool IsMarket467(const tagLocalStockData& rec) { return IsMarketType467(rec.market); }
-bool IsMarketType467(int market) { return market == 4 || market == 6 || market == 7; }
-bool IsMarketType5610(int market) { return market == 5 || market == 6 || market == 10; }
-bool IsFieldGroupA(int id) { return id == 1 || id == 48 || id == 50 || id == 186; }
-bool IsFieldGroupB(int id) { return id == 2 || id == 49 || id == 51 || id == 187; }
+bool IsMarket467(const tagLocalStockData& rec) {
+  return IsMarketType467(rec.market);
+}
+bool IsMarketType467(int market) {
+  return market == 4 || market == 6 || market == 7;
+}
+bool IsMarketType5610(int market) {
+  return market == 5 || market == 6 || market == 10;
+}
+bool IsFieldGroupA(int id) {
+  return id == 1 || id == 48 || id == 50 || id == 186;
+}
+bool IsFieldGroupB(int id) {
+  return id == 2 || id == 49 || id == 51 || id == 187;
+}
 
 std::string MarketTextOfStock(const tagLocalStockData& rec) {
   switch (rec.market) {
-    case 1: return "SH";
-    case 2: return "SZ";
-    case 3: return "HK";
-    default: return "  ";
+    case 1:
+      return "SH";
+    case 2:
+      return "SZ";
+    case 3:
+      return "HK";
+    default:
+      return "  ";
   }
 }
 
@@ -312,7 +341,9 @@ std::string Price(const tagLocalStockData& r, int32_t v, int32_t ref) {
 std::string Volume(const tagLocalStockData& r, int64_t v, int unit) {
   return FormatVolumeString(r.market, v, unit, 6);
 }
-std::string Change(int32_t v, int32_t ref) { return FormatChangePercent(v, ref, false, false); }
+std::string Change(int32_t v, int32_t ref) {
+  return FormatChangePercent(v, ref, false, false);
+}
 
 std::string CodeText(const tagLocalStockData& r) {
   const size_t n = strnlen(r.code, sizeof r.code);
@@ -320,82 +351,140 @@ std::string CodeText(const tagLocalStockData& r) {
   return ascii ? *ascii : std::string();
 }
 
-int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
+int32_t Low32(int64_t v) {
+  return static_cast<int32_t>(static_cast<uint32_t>(v));
+}
 
 }  // namespace
 
 std::string GetFieldString(uint32_t id, const tagLocalStockData& r) {
   switch (id) {
-    case 1: return Price(r, r.yesterday, r.now);
-    case 2: return Price(r, r.open, r.now);
-    case 3: return Price(r, r.high, r.now);
-    case 4: return Price(r, r.low, r.now);
-    case 5: return Price(r, r.now, r.now);
-    case 6: return Volume(r, r.volume, r.unit);
-    case 7: return FormatAmountString(r.market, r.amount, 100, 6);
-    case 8: return Volume(r, r.realvol, r.unit);
-    case 10: return CodeText(r);
+    case 1:
+      return Price(r, r.yesterday, r.now);
+    case 2:
+      return Price(r, r.open, r.now);
+    case 3:
+      return Price(r, r.high, r.now);
+    case 4:
+      return Price(r, r.low, r.now);
+    case 5:
+      return Price(r, r.now, r.now);
+    case 6:
+      return Volume(r, r.volume, r.unit);
+    case 7:
+      return FormatAmountString(r.market, r.amount, 100, 6);
+    case 8:
+      return Volume(r, r.realvol, r.unit);
+    case 10:
+      return CodeText(r);
     case 12:
     case 22:
-    case 30: return UnicharsToNSString(r.name, std::size(r.name));
-    case 14: return FormatRateString(r.lb, 2);
-    case 15: return Change(r.hsl, 0);
-    case 16: return FormatRateString(r.syl, 2);
-    case 17: return Price(r, r.zd, r.now);
-    case 18: return FormatRateString(r.average, r.pricedot);
+    case 30:
+      return UnicharsToNSString(r.name, std::size(r.name));
+    case 14:
+      return FormatRateString(r.lb, 2);
+    case 15:
+      return Change(r.hsl, 0);
+    case 16:
+      return FormatRateString(r.syl, 2);
+    case 17:
+      return Price(r, r.zd, r.now);
+    case 18:
+      return FormatRateString(r.average, r.pricedot);
     case 21: {
       char buf[16];
       std::snprintf(buf, sizeof buf, "%02d:%02d", static_cast<int>(r.datetime.Hour),
                     static_cast<int>(r.datetime.Minute));
       return buf;
     }
-    case 23: return Change(r.zf, r.now);
-    case 24: return Change(r.swing, 0);
-    case 25: return FormatRateString(r.sjl, 2);
-    case 26: return Change(r.zs_5M, r.now);
-    case 40: return Change(r.index_wb, r.now);
-    case 41: return Change(Low32(r.index_wc), r.now);
-    case 46: return FormatRateString(WrapMul32(r.index_qrd, 100), 2);
-    case 62: return Volume(r, r.in, r.unit);
-    case 70: return Price(r, r.upprice, r.upprice);
-    case 71: return Price(r, r.downprice, r.downprice);
-    case 72: return Price(r, r.buysell10.buy[0].price, 0);
-    case 73: return Price(r, r.buysell10.sell[0].price, 0);
-    case 75: return Volume(r, r.out, r.unit);
-    case 80: return Volume(r, r.ltgb, 1);
-    case 83: return Volume(r, r.zgb, 1);
-    case 84: return Volume(r, r.ltsz, 100);
-    case 85: return Volume(r, r.zsz, 100);
-    case 87: return Price(r, r.mgJZZ, r.mgJZZ);
-    case 93: return Price(r, r.zxmgsy, r.zxmgsy);
-    case 101: return FormatPriceString(r.MMQ, 8, 2, r.now);
-    case 102: return FormatPriceString(r.ZLZJ, 8, 3, r.now);
-    case 103: return FormatPriceString(r.RZJ5, 8, 3, r.now);
-    case 104: return FormatPriceString(r.RZJ10, 8, 3, r.now);
-    case 105: return FormatPriceString(r.RZJ20, 8, 3, r.now);
-    case 106: return std::to_string(r.RNH10);
-    case 107: return std::to_string(r.ZLLH);
-    case 163: return Price(r, r.ZRJSJ, r.now);
-    case 501: return Volume(r, r.JRCCS.jrccl, 1);
-    case 502: return Volume(r, WrapSub64(r.JRCCS.jrccl, r.JRCCS.zrccl), 1);
-    case 503: return Price(r, r.JRCCS.jrjsj, r.now);
-    case 504: return Volume(r, r.JRCCS.zrccl, 1);
-    case 505: return Volume(r, r.KPC[0], 1);
-    case 506: return Volume(r, r.KPC[1], 1);
-    case 507: return Volume(r, r.XKP[0], 1);
-    case 508: return Volume(r, r.XKP[1], 1);
-    default: return {};
+    case 23:
+      return Change(r.zf, r.now);
+    case 24:
+      return Change(r.swing, 0);
+    case 25:
+      return FormatRateString(r.sjl, 2);
+    case 26:
+      return Change(r.zs_5M, r.now);
+    case 40:
+      return Change(r.index_wb, r.now);
+    case 41:
+      return Change(Low32(r.index_wc), r.now);
+    case 46:
+      return FormatRateString(WrapMul32(r.index_qrd, 100), 2);
+    case 62:
+      return Volume(r, r.in, r.unit);
+    case 70:
+      return Price(r, r.upprice, r.upprice);
+    case 71:
+      return Price(r, r.downprice, r.downprice);
+    case 72:
+      return Price(r, r.buysell10.buy[0].price, 0);
+    case 73:
+      return Price(r, r.buysell10.sell[0].price, 0);
+    case 75:
+      return Volume(r, r.out, r.unit);
+    case 80:
+      return Volume(r, r.ltgb, 1);
+    case 83:
+      return Volume(r, r.zgb, 1);
+    case 84:
+      return Volume(r, r.ltsz, 100);
+    case 85:
+      return Volume(r, r.zsz, 100);
+    case 87:
+      return Price(r, r.mgJZZ, r.mgJZZ);
+    case 93:
+      return Price(r, r.zxmgsy, r.zxmgsy);
+    case 101:
+      return FormatPriceString(r.MMQ, 8, 2, r.now);
+    case 102:
+      return FormatPriceString(r.ZLZJ, 8, 3, r.now);
+    case 103:
+      return FormatPriceString(r.RZJ5, 8, 3, r.now);
+    case 104:
+      return FormatPriceString(r.RZJ10, 8, 3, r.now);
+    case 105:
+      return FormatPriceString(r.RZJ20, 8, 3, r.now);
+    case 106:
+      return std::to_string(r.RNH10);
+    case 107:
+      return std::to_string(r.ZLLH);
+    case 163:
+      return Price(r, r.ZRJSJ, r.now);
+    case 501:
+      return Volume(r, r.JRCCS.jrccl, 1);
+    case 502:
+      return Volume(r, WrapSub64(r.JRCCS.jrccl, r.JRCCS.zrccl), 1);
+    case 503:
+      return Price(r, r.JRCCS.jrjsj, r.now);
+    case 504:
+      return Volume(r, r.JRCCS.zrccl, 1);
+    case 505:
+      return Volume(r, r.KPC[0], 1);
+    case 506:
+      return Volume(r, r.KPC[1], 1);
+    case 507:
+      return Volume(r, r.XKP[0], 1);
+    case 508:
+      return Volume(r, r.XKP[1], 1);
+    default:
+      return {};
   }
 }
 
 QuoteColor GetFieldColor(uint32_t id, const tagLocalStockData& r) {
   const int64_t y = r.yesterday;
   switch (id) {
-    case 2: return GetUpDownColor(r.open - y);
-    case 3: return GetUpDownColor(r.high - y);
-    case 4: return GetUpDownColor(r.low - y);
-    case 5: return GetUpDownColor(r.now - y);
-    case 6: return GetLightBlueColor();
+    case 2:
+      return GetUpDownColor(r.open - y);
+    case 3:
+      return GetUpDownColor(r.high - y);
+    case 4:
+      return GetUpDownColor(r.low - y);
+    case 5:
+      return GetUpDownColor(r.now - y);
+    case 6:
+      return GetLightBlueColor();
     case 7:
     case 14:
     case 21:
@@ -408,29 +497,50 @@ QuoteColor GetFieldColor(uint32_t id, const tagLocalStockData& r) {
     case 505:
     case 506:
     case 507:
-    case 508: return GetPaleYellowColor();
+    case 508:
+      return GetPaleYellowColor();
     case 17:
-    case 23: return GetUpDownColor(r.zd);
-    case 18: return GetUpDownColor(r.average_new - y);
-    case 26: return GetUpDownColor(r.zs_5M);
-    case 40: return GetUpDownColor(r.index_wb);
-    case 41: return GetUpDownColor(Low32(r.index_wc));
-    case 46: return GetUpDownColor(r.index_qrd);
+    case 23:
+      return GetUpDownColor(r.zd);
+    case 18:
+      return GetUpDownColor(r.average_new - y);
+    case 26:
+      return GetUpDownColor(r.zs_5M);
+    case 40:
+      return GetUpDownColor(r.index_wb);
+    case 41:
+      return GetUpDownColor(Low32(r.index_wc));
+    case 46:
+      return GetUpDownColor(r.index_qrd);
     case 62:
-    case 71: return kColorDown;
+    case 71:
+      return kColorDown;
     case 70:
-    case 75: return kColorUp;
-    case 72: return GetUpDownColorRef(r.buysell10.buy[0].price, y);
-    case 73: return GetUpDownColorRef(r.buysell10.sell[0].price, y);
-    case 87: return GetUpDownColor(r.mgJZZ - y);
-    case 101: return GetMMQColor(r.MMQ);
-    case 102: return GetUpDownColor(r.ZLZJ);
-    case 103: return GetUpDownColor(r.RZJ5);
-    case 104: return GetUpDownColor(r.RZJ10);
-    case 105: return GetUpDownColor(r.RZJ20);
-    case 106: return GetUpDownColor(r.RNH10);
-    case 107: return GetUpDownColor(r.ZLLH);
-    case 502: return GetUpDownColor(Low32(WrapSub64(r.JRCCS.jrccl, r.JRCCS.zrccl)));
-    default: return kColorWhite;
+    case 75:
+      return kColorUp;
+    case 72:
+      return GetUpDownColorRef(r.buysell10.buy[0].price, y);
+    case 73:
+      return GetUpDownColorRef(r.buysell10.sell[0].price, y);
+    case 87:
+      return GetUpDownColor(r.mgJZZ - y);
+    case 101:
+      return GetMMQColor(r.MMQ);
+    case 102:
+      return GetUpDownColor(r.ZLZJ);
+    case 103:
+      return GetUpDownColor(r.RZJ5);
+    case 104:
+      return GetUpDownColor(r.RZJ10);
+    case 105:
+      return GetUpDownColor(r.RZJ20);
+    case 106:
+      return GetUpDownColor(r.RNH10);
+    case 107:
+      return GetUpDownColor(r.ZLLH);
+    case 502:
+      return GetUpDownColor(Low32(WrapSub64(r.JRCCS.jrccl, r.JRCCS.zrccl)));
+    default:
+      return kColorWhite;
   }
 }

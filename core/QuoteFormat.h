@@ -27,13 +27,11 @@ inline constexpr QuoteColor kColorPaleYellow{238, 236, 129, 255};
 
 // Formatters on buffers. Each writes a NUL-terminated text cut to size.
 // FormatPrice returns the text length; the volume formatters return the unit level.
-int FormatPrice(char* buf, size_t size, int32_t price, int width, int decimals,
-                int32_t reference);
+int FormatPrice(char* buf, size_t size, int32_t price, int width, int decimals, int32_t reference);
 int FormatPriceDecimals(char* buf, size_t size, int32_t value, int decimals);
 int FormatVolumeCN(int64_t value, char* buf, size_t size, int width);
 int FormatVolumeEN(int64_t value, char* buf, size_t size, int width);
-int FormatVolumeByUnit(char* buf, size_t size, uint8_t market, int64_t value, int unit,
-                       int width);
+int FormatVolumeByUnit(char* buf, size_t size, uint8_t market, int64_t value, int unit, int width);
 int FormatAmount(char* buf, size_t size, uint8_t market, int64_t value, int unit, int width);
 int FormatFloatFit(int level, int width, double value, char* buf, size_t size);
 int FormatRatioPercent(char* buf, size_t size, int32_t a, int32_t b, int32_t c);

@@ -81,8 +81,8 @@ struct tagLocalStockData {
     char code[9];  // 8 characters and a NUL
     int64_t code_int;
   };
-  uint8_t zqlb;        // security category
-  char16_t name[17];   // UTF-16, at most 16 units and a 0
+  uint8_t zqlb;       // security category
+  char16_t name[17];  // UTF-16, at most 16 units and a 0
   uint8_t ldflag;
   int32_t lb;   // volume ratio x 10000
   int32_t hsl;  // turnover rate x 10000
@@ -180,7 +180,9 @@ inline int32_t PriceDotToScale(uint8_t pricedot) {
   static constexpr int32_t kScale[5] = {10000, 1000, 100, 10, 1};
   return pricedot < 5 ? kScale[pricedot] : 1;
 }
-inline int32_t PriceDotToScale(const tagLocalStockData& rec) { return PriceDotToScale(rec.pricedot); }
+inline int32_t PriceDotToScale(const tagLocalStockData& rec) {
+  return PriceDotToScale(rec.pricedot);
+}
 
 // Lookup key of a code text: at most 8 characters, NUL-padded, read as one int64.
 inline int64_t CodeToKey(const char* code) {
