@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "core/COVFeeCal.h"
 #include "core/MCriticalSection.h"
 
 class CDataCenter {
@@ -69,6 +70,8 @@ class CDataCenter {
   void SetStatus(uint8_t status) { m_cStatus.store(status); }
   uint8_t GetStatus() const { return m_cStatus.load(); }
 
+  COVFeeCal& GetFeeCal() { return m_feeCal; }
+
  private:
   void SetText(std::string& member, const char* text, size_t width);
   std::string GetText(const std::string& member) const;
@@ -92,6 +95,7 @@ class CDataCenter {
   std::atomic<int> m_iSmsSwitch{0};
   std::atomic<int> m_iRequestTimeout{kDefaultRequestTimeout};
   std::atomic<uint8_t> m_cStatus{0};
+  COVFeeCal m_feeCal;
 };
 
 CDataCenter& GetDataCenter();
