@@ -16,3 +16,49 @@ void applyFontOptions(PangoContext* context);
 PangoFontDescription* describe(const Font& font, double size);
 
 }  // namespace gfx::detail
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/graphics/Text.h"
+
+namespace gfx::detail {
+
+struct LaidOutLine {
+  PangoLayoutLine* line = nullptr;  // owned by the layout
+  double x = 0;                     // left edge, relative to the box, alignment applied
+  double top = 0;                   // top of the line box, relative to the box
+  double baseline = 0;              // relative to the box
+  double width = 0;
+  double height = 0;
+};
+
+// The text laid out in a box the way drawText and measureText agree on. Box dimensions may be
+// infinite (no limit).
+class TextLayout {
+ public:
+  TextLayout(PangoContext* context, std::string_view text, const TextStyle& style, Size box);
+  ~TextLayout();
+  TextLayout(const TextLayout&) = delete;
+  TextLayout& operator=(const TextLayout&) = delete;
+
+  // Extent of the visible lines: widest line by their total height, each rounded up.
+  Size size() const { return size_; }
+  // Offset of the block from the box top (vertical centring).
+  double blockOffset() const { return blockOffset_; }
+  double fontSize() const { return fontSize_; }
+  const std::vector<LaidOutLine>& lines() const { return lines_; }
+  // Lines wider than the box are cut at its edges.
+  bool clipsHorizontally() const { return clip_; }
+
+ private:
+  PangoLayout* layout_ = nullptr;
+  std::vector<LaidOutLine> lines_;
+  Size size_;
+  double blockOffset_ = 0;
+  double fontSize_ = 0;
+  bool clip_ = false;
+};
+
+}  // namespace gfx::detail
