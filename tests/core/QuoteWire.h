@@ -20,6 +20,8 @@ struct Wire {
     b.push_back(v);
     return *this;
   }
+  Wire& i8(int8_t v) { return u8(static_cast<uint8_t>(v)); }
+  Wire& i16(int16_t v) { return u16(static_cast<uint16_t>(v)); }
   Wire& u16(uint16_t v) {
     size_t n = b.size();
     b.resize(n + 2);

@@ -1,0 +1,416 @@
+// The quote cache: capacity and replacement, list replies of both head forms, pushes, briefs,
+// misses, derived fields, the seat table, and replies that are cut short or hostile.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "core/ChartStore.h"
+#include "core/QuoteCache.h"
+#include "tests/core/QuoteWire.h"
+
+namespace {
+
+class QuoteCacheTest : public testing::Test {
+ protected:
+  QuoteCacheTest() : cache_(std::make_unique<CQuoteCache>([this] { return next_++; })) {}
+
+  // A child-type-10 body: id list, then one record.
+  static Wire One(std::initializer_list<uint8_t> ids, const Wire& record) {
+    Wire w;
+    w.u8(static_cast<uint8_t>(ids.size())).ids(ids).append(record);
+    return w;
+  }
+  static Wire Basic(uint8_t market, const std::string& code, int32_t now, int64_t volume = 0) {
+    return One(kBasicIds, BasicRecord(market, code, now, now - 10, volume));
+  }
+  // A sort reply: 9-byte head (3 screen bytes, total, count), id list, records.
+  static Wire ListReply(uint32_t total, uint16_t announced, const Wire& records,
+                        std::initializer_list<uint8_t> ids = kBasicIds) {
+    Wire w;
+    w.u8(0xA1).u8(0xA2).u8(0xA3).i32(static_cast<int32_t>(total)).u16(announced);
+    w.u8(static_cast<uint8_t>(ids.size())).ids(ids).append(records);
+    return w;
+  }
+  tagLocalStockData Get(uint8_t market, const char* code, int* found = nullptr) {
+    tagLocalStockData rec;
+    int f = cache_->GetQuote(rec, market, code);
+    if (found) *found = f;
+    return rec;
+  }
+  bool Has(uint8_t market, const char* code) {
+    int found = 0;
+    Get(market, code, &found);
+    return found == 1;
+  }
+  static std::string Code(int i) { return std::to_string(100000 + i); }
+
+  uint32_t next_ = 1;
+  std::unique_ptr<CQuoteCache> cache_;
+};
+
+TEST_F(QuoteCacheTest, StartsWithThePinnedIndexRecords) {
+  EXPECT_EQ(cache_->GetCount(), 3);
+  EXPECT_TRUE(Has(1, "000001"));
+  EXPECT_TRUE(Has(2, "399001"));
+  EXPECT_TRUE(Has(3, "999999"));
+  EXPECT_FALSE(Has(2, "000001"));  // the market is part of the key
+}
+
+TEST_F(QuoteCacheTest, MissGivesAZeroedRecordWithMarketAndCode) {
+  int found = 1;
+  tagLocalStockData rec = Get(7, "ABCDEFGHIJK", &found);
+  EXPECT_EQ(found, 0);
+  EXPECT_EQ(rec.market, 7);
+  EXPECT_STREQ(rec.code, "ABCDEFGH");
+  tagLocalStockData expect = Zeroed();
+  expect.market = 7;
+  SetRecordCode(expect, "ABCDEFGH");
+  EXPECT_EQ(std::memcmp(&rec, &expect, sizeof rec), 0);
+}
+
+TEST_F(QuoteCacheTest, FullCacheReplacesTheLeastRecentlyUsedBeyondThePinned) {
+  for (int i = 0; i < 297; ++i) {
+    Wire w = Basic(1, Code(i), 1000 + i);
+    ASSERT_GT(cache_->MergeOne(w.data(), w.size()), 0);
+  }
+  ASSERT_EQ(cache_->GetCount(), 300);
+  // The pinned records have the smallest stamps (never used); record 0 is refreshed by a read.
+  EXPECT_TRUE(Has(1, Code(0).c_str()));
+  Wire fresh = Basic(2, "NEW1", 5000);
+  cache_->MergeOne(fresh.data(), fresh.size());
+  EXPECT_EQ(cache_->GetCount(), 300);
+  EXPECT_TRUE(Has(2, "NEW1"));
+  EXPECT_FALSE(Has(1, Code(1).c_str()));  // the oldest stamp of the unpinned records
+  EXPECT_TRUE(Has(1, Code(0).c_str()));
+  EXPECT_TRUE(Has(1, Code(2).c_str()));
+  EXPECT_TRUE(Has(1, "000001"));
+  EXPECT_TRUE(Has(2, "399001"));
+  EXPECT_TRUE(Has(3, "999999"));
+}
+
+TEST_F(QuoteCacheTest, MergeKeepsUnlistedMembersScalesPricesAndTracksRealVolume) {
+  Wire first = Basic(1, "600000", 1234, 1000);
+  tagLocalStockData out, previous;
+  ASSERT_EQ(cache_->MergeOne(first.data(), first.size(), &out, &previous), 8 + 1 + 3 + 4 + 4 + 8);
+  EXPECT_EQ(out.now, 123400);  // pricedot 2
+  EXPECT_EQ(out.yesterday, 122400);
+  EXPECT_EQ(previous.market, 0);  // nothing stored before
+
+  Wire volumeOnly = One({9, 10, 6}, Wire().u8(1).text("600000", 8).i64(1500));
+  cache_->MergeOne(volumeOnly.data(), volumeOnly.size(), &out, &previous);
+  EXPECT_EQ(previous.volume, 1000);
+  EXPECT_EQ(out.volume, 1500);
+  EXPECT_EQ(out.realvol, 500);
+  EXPECT_EQ(out.now, 123400);  // not listed, kept as stored
+
+  Wire lower = One({9, 10, 6}, Wire().u8(1).text("600000", 8).i64(1200));
+  cache_->MergeOne(lower.data(), lower.size(), &out);
+  EXPECT_EQ(out.realvol, 500);  // a falling volume leaves it
+}
+
+TEST_F(QuoteCacheTest, DerivedFields) {
+  struct Case {
+    const char* name;
+    uint8_t zqlb;
+    int64_t ltgb;
+    int32_t hsl;
+    int32_t ycmgsy;
+    int32_t now;
+    int64_t volume;
+    int32_t expectHsl;
+    int32_t expectSyl;
+    int32_t expectLb;
+  };
+  const Case cases[] = {
+      {"turnover from float", 0, 2000000, 0, 0, 100, 50000, 250, 0, kEmptyValue + 0},
+      {"no float keeps decoded turnover", 0, 0, 77, 0, 100, 0, 77, 0, kEmptyValue},
+      {"no float and no turnover is empty", 0, 0, 0, 0, 100, 0, kEmptyValue, 0, kEmptyValue},
+      {"P/E from earnings", 0, 0, 5, 2500, 100, 10, 5, 400, 0},
+      {"category 1 has no P/E", 1, 0, 5, 2500, 100, 10, 5, 0, 0},
+      {"no prices: empty P/E", 0, 0, 5, 0, 0, 10, 5, kEmptyValue, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    tagLocalStockData rec = Zeroed();
+    rec.zqlb = c.zqlb;
+    rec.ltgb = c.ltgb;
+    rec.hsl = c.hsl;
+    rec.ycmgsy = c.ycmgsy;
+    rec.now = c.now;
+    rec.volume = c.volume;
+    CalcQuoteDerived(rec);
+    EXPECT_EQ(rec.hsl, c.expectHsl);
+    EXPECT_EQ(rec.syl, c.expectSyl);
+    if (c.volume == 0) {
+      EXPECT_EQ(rec.lb, kEmptyValue);
+    }
+  }
+}
+
+TEST_F(QuoteCacheTest, VolumeRatioUsesThePerMinuteBasisAndTheSessionIndex) {
+  // Sessions 570-690, 780-900 (241 minutes); volrate 241000 on the wire is 1000 per minute.
+  Wire rec;
+  rec.u8(1).text("600000", 8).u8(2).u16(100);
+  rec.u8(2).u16(570).u16(690).u16(780).u16(900).u16(0).u16(0);
+  rec.i32(static_cast<int32_t>(0u | (10u << 6)));  // 10:00, point 31
+  rec.i64(62000).i64(241000);
+  Wire body = One({9, 10, 19, 20, 21, 6, 82}, rec);
+  tagLocalStockData out;
+  ASSERT_GT(cache_->MergeOne(body.data(), body.size(), &out), 0);
+  EXPECT_DOUBLE_EQ(out.volrate, 1000.0);
+  EXPECT_EQ(out.lb, 20000);  // 62000 x 10000 / (1000 x 31)
+}
+
+TEST_F(QuoteCacheTest, ListReplyMergesRecordsAndWritesCodeItemsAndHead) {
+  Wire records;
+  records.append(BasicRecord(1, "600000", 1000, 990, 5))
+      .append(BasicRecord(2, "000002", 2000, 1990, 6))
+      .append(BasicRecord(1, "600036", 3000, 2990, 7));
+  Wire body = ListReply(4321, 3, records);
+  // Category 11 is not in the list: a stored one comes back in the items.
+  Wire typed = One({9, 10, 11}, Wire().u8(2).text("000002", 8).u8(4));
+  cache_->MergeOne(typed.data(), typed.size());
+
+  tagCodeItem items[30];
+  uint8_t head[9];
+  ASSERT_EQ(cache_->ParseListReply(body.data(), body.size(), items, 30, head), 3);
+  EXPECT_EQ(ReadLE32(head + 3), 4321u);
+  EXPECT_EQ(ReadLE16(head + 7), 3);
+  EXPECT_EQ(head[0], 0xA1);
+  EXPECT_STREQ(items[1].code, "000002");
+  EXPECT_EQ(items[1].market, 2);
+  EXPECT_EQ(items[1].zqlb, 4);
+  EXPECT_EQ(Get(1, "600036").now, 300000);
+
+  // A maximum below the count cuts the reply, and the head says so.
+  auto small = std::make_unique<CQuoteCache>();
+  ASSERT_EQ(small->ParseListReply(body.data(), body.size(), items, 2, head), 2);
+  EXPECT_EQ(ReadLE16(head + 7), 2);
+  tagLocalStockData rec;
+  EXPECT_EQ(small->GetQuote(rec, 1, "600036"), 0);
+}
+
+TEST_F(QuoteCacheTest, BoardListReplyHasTheLongHead) {
+  Wire body;
+  body.zeros(9).i32(77).u16(1).zeros(55 - 15);
+  body.u8(6).ids(kBasicIds).append(BasicRecord(2, "BK0001", 1500, 1400, 9));
+  tagCodeItem items[25];
+  uint8_t head[55];
+  ASSERT_EQ(cache_->ParseListReply55(body.data(), body.size(), items, 25, head), 1);
+  EXPECT_EQ(ReadLE32(head + 9), 77u);
+  EXPECT_EQ(ReadLE16(head + 13), 1);
+  EXPECT_STREQ(items[0].code, "BK0001");
+}
+
+TEST_F(QuoteCacheTest, HostileListRepliesKeepWhatDecodedAndNothingElse) {
+  LogCapture log;
+  Wire two;
+  two.append(BasicRecord(1, "AAA", 1000, 990, 5)).append(BasicRecord(1, "BBB", 2000, 1990, 6));
+  Wire half = BasicRecord(1, "CCC", 3000, 2990, 7);
+  half.b.resize(half.size() - 5);
+  Wire claims = ListReply(65535, 65535, Wire().append(two).append(half));
+
+  tagCodeItem items[30];
+  uint8_t head[9];
+  EXPECT_EQ(cache_->ParseListReply(claims.data(), claims.size(), items, 30, head), 2);
+  EXPECT_EQ(ReadLE16(head + 7), 2);  // clamped to what was decoded
+  EXPECT_TRUE(Has(1, "BBB"));
+  EXPECT_FALSE(Has(1, "CCC"));
+  EXPECT_EQ(cache_->GetCount(), 5);
+
+  // Every cut of the reply decodes safely, never more records than whole ones.
+  for (size_t cut = 0; cut < claims.size(); ++cut) {
+    auto local = std::make_unique<CQuoteCache>();
+    const int n = local->ParseListReply(claims.data(), cut, items, 30, head);
+    EXPECT_LE(n, 2);
+    EXPECT_EQ(n < 0, cut < 9 + 1 + 6) << cut;
+  }
+
+  // An unknown id stops the reply at once: nothing is stored misaligned.
+  Wire unknown = ListReply(2, 2, two, {9, 10, 19, 5, 34, 1, 6});
+  auto other = std::make_unique<CQuoteCache>();
+  EXPECT_EQ(other->ParseListReply(unknown.data(), unknown.size(), items, 30, head), 0);
+  EXPECT_EQ(other->GetCount(), 3);
+  EXPECT_EQ(log.count("!!!!!!!!ERROR: HQ_FIELD_FUNC unknown field:34"), 1);
+
+  // A head that does not fit.
+  EXPECT_EQ(cache_->ParseListReply(claims.data(), 8, items, 30, head), -1);
+  EXPECT_EQ(cache_->ParseListReply(nullptr, 0, items, 30, head), -1);
+  uint8_t head55[55];
+  EXPECT_EQ(cache_->ParseListReply55(claims.data(), 55, items, 30, head55), -1);
+}
+
+TEST_F(QuoteCacheTest, QuotePushReportsTheBytesOfWholeRecords) {
+  Wire body;
+  body.u16(3).u8(6).ids(kBasicIds);
+  const size_t head = body.size();
+  body.append(BasicRecord(1, "AAA", 1, 1, 1)).append(BasicRecord(1, "BBB", 2, 2, 2));
+  const size_t whole = body.size();
+  body.append(BasicRecord(1, "CCC", 3, 3, 3)).b.resize(body.size() - 1);
+  LogCapture log;
+  EXPECT_EQ(cache_->UpdateQuotes(body.data(), body.size()), static_cast<int>(whole));
+  EXPECT_TRUE(Has(1, "BBB"));
+  EXPECT_FALSE(Has(1, "CCC"));
+  EXPECT_EQ(cache_->UpdateQuotes(body.data(), head - 1), -1);
+}
+
+TEST_F(QuoteCacheTest, Field86IsMergedWithoutComplaint) {
+  LogCapture log;
+  Wire a = One({9, 10, 86}, Wire().u8(1).text("600000", 8).i64(111));
+  Wire b = One({9, 10, 86}, Wire().u8(1).text("600000", 8).i64(222));
+  cache_->MergeOne(a.data(), a.size());
+  cache_->MergeOne(b.data(), b.size());
+  EXPECT_EQ(Get(1, "600000").ltBG, 222);
+  EXPECT_EQ(log.countPrefix("!!!!!!!"), 0);
+}
+
+TEST_F(QuoteCacheTest, BriefPushes) {
+  Wire known = Basic(1, "600000", 1000, 10);
+  cache_->MergeOne(known.data(), known.size());
+  Wire body;
+  body.u16(5);  // announces more items than the length holds
+  body.u8(1).text("600000", 8).u8(2).u8(2).i32(1234).i32(1200).i64(99);
+  body.u8(2).text("000002", 8).u8(3).u8(3).i32(5000).i32(4000).i64(77);
+  body.zeros(26);
+  cache_->PushBrief(body.data(), body.size());
+  tagLocalStockData a = Get(1, "600000");
+  EXPECT_EQ(a.now, 123400);
+  EXPECT_EQ(a.yesterday, 120000);
+  EXPECT_EQ(a.zd, 3400);
+  EXPECT_EQ(a.amount, 99);
+  EXPECT_EQ(a.zqlb, 2);
+  EXPECT_EQ(a.volume, 10);  // not carried by a brief
+  tagLocalStockData b = Get(2, "000002");
+  EXPECT_EQ(b.now, 50000);
+  EXPECT_EQ(b.zd, 0);  // a new record starts without a change
+  EXPECT_EQ(cache_->GetCount(), 5);
+
+  Wire index;
+  index.u8(0).u16(2);
+  index.u8(1)
+      .text("000001", 8)
+      .u8(0)
+      .u8(2)
+      .i32(300000)
+      .i32(290000)
+      .i64(1)
+      .u16(700)
+      .u16(50)
+      .u16(300);
+  index.zeros(32);
+  cache_->PushIndexBrief(index.data(), index.size());
+  tagLocalStockData i = Get(1, "000001");
+  EXPECT_EQ(i.now, 30000000);
+  EXPECT_EQ(i.index_up, 700);
+  EXPECT_EQ(i.index_same, 50);
+  EXPECT_EQ(i.index_down, 300);
+  EXPECT_EQ(cache_->GetCount(), 5);
+}
+
+TEST_F(QuoteCacheTest, SearchedStockKeepsItsCategory) {
+  Wire typed = One({9, 10, 11}, Wire().u8(1).text("600000", 8).u8(3));
+  cache_->MergeOne(typed.data(), typed.size());
+
+  auto hit = [](uint8_t market, const char* code, uint8_t type, const std::u16string& name) {
+    Wire w;
+    w.u8(market).text(code, 8).u8(type);
+    for (int k = 0; k < 8; ++k) w.u16(k < static_cast<int>(name.size()) ? name[k] : 0);
+    return w;
+  };
+  Wire noType = hit(1, "600000", 0, u"浦发银行");
+  cache_->AddSearchedStock(noType.data(), noType.size());
+  tagLocalStockData rec = Get(1, "600000");
+  EXPECT_EQ(rec.zqlb, 3);
+  EXPECT_EQ(std::u16string(rec.name), u"浦发银行");
+
+  Wire withType = hit(1, "600000", 5, u"浦发");
+  cache_->AddSearchedStock(withType.data(), withType.size());
+  rec = Get(1, "600000");
+  EXPECT_EQ(rec.zqlb, 5);
+  EXPECT_EQ(std::u16string(rec.name), u"浦发");  // the whole name is replaced
+
+  Wire fresh = hit(2, "000002", 1, u"万科Ａ");
+  cache_->AddSearchedStock(fresh.data(), fresh.size());
+  EXPECT_EQ(std::u16string(Get(2, "000002").name), u"万科Ａ");
+  cache_->AddSearchedStock(fresh.data(), 25);  // short item: ignored
+  EXPECT_EQ(cache_->GetCount(), 5);
+}
+
+TEST_F(QuoteCacheTest, SeatTable) {
+  LogCapture log;
+  cache_->AddHKSeat(1000, 1099, "高盛", "高盛(亚洲)证券有限公司");
+  cache_->AddHKSeat(1000, 1099, "高盛亚洲", std::string(200, 'x').c_str());
+  EXPECT_EQ(cache_->GetSeatCount(), 1);
+  tagHKSeat seat;
+  ASSERT_EQ(cache_->FindHKJJSName("1050", &seat), 1);
+  EXPECT_STREQ(seat.shortName, "高盛亚洲");
+  EXPECT_EQ(std::strlen(seat.fullName), 79u);
+  EXPECT_EQ(cache_->FindHKJJSName("2000", &seat), 0);
+
+  for (int k = 1; k <= 200; ++k) cache_->AddHKSeat(k * 10000, k * 10000 + 9, "s", "f");
+  EXPECT_EQ(cache_->GetSeatCount(), 200);
+  EXPECT_EQ(cache_->FindHKJJSName("1050", &seat), 0);  // the oldest range was dropped
+  EXPECT_EQ(cache_->FindHKJJSName("2000005", &seat), 1);
+  EXPECT_EQ(log.count("After update , there are 200"), 2);
+}
+
+TEST_F(QuoteCacheTest, WrappedStampsEmptyTheCache) {
+  Wire a = Basic(1, "600000", 1000);
+  cache_->MergeOne(a.data(), a.size());
+  next_ = 0;  // the counter wrapped
+  Wire b = Basic(1, "600001", 1000);
+  cache_->MergeOne(b.data(), b.size());
+  EXPECT_EQ(cache_->GetCount(), 1);
+  EXPECT_FALSE(Has(1, "600000"));
+  EXPECT_TRUE(Has(1, "600001"));
+}
+
+TEST_F(QuoteCacheTest, PushedQuoteExtendsTheTrendAndTicksOfTheStockOnShow) {
+  CTrendStore trend;
+  CTickList ticks;
+  trend.SetStock(1, "600000");
+  ticks.SetStock(1, "600000");
+  auto push = [&](const char* code, int32_t now, int64_t volume, int minute) {
+    Wire rec;
+    rec.u8(1).text(code, 8).u8(2).u16(100).i32(now).i32(1000).i64(volume);
+    rec.u8(2).u16(570).u16(690).u16(780).u16(900).u16(0).u16(0);
+    rec.i32(static_cast<int32_t>((minute % 60) | ((minute / 60) << 6)));
+    Wire body = One({9, 10, 19, 5, 1, 6, 20, 21}, rec);
+    cache_->PushQuote(body.data(), body.size(), trend, ticks);
+  };
+  push("600000", 1010, 10000, 571);
+  push("600000", 1020, 10000, 572);  // volume did not rise: nothing appended
+  push("600000", 1030, 15000, 572);
+  push("600001", 1030, 99999, 573);  // another stock
+  tagLocalTrendData points[kTrendCapacity];
+  ASSERT_EQ(trend.CopyPoints(points, kTrendCapacity), 3);
+  EXPECT_EQ(points[2].now, 103000);
+  EXPECT_EQ(points[1].volume, 10000);  // the first push counts from zero
+  EXPECT_EQ(points[2].volume, 5000);
+  EXPECT_EQ(points[1].now, 101000);
+  EXPECT_EQ(points[0].now, 100000);  // the gap before takes yesterday
+  tagLocalDealData deals[kTickCapacity];
+  ASSERT_EQ(ticks.CopyTicks(deals, kTickCapacity), 2);
+  EXPECT_EQ(+deals[1].volume, 50);
+  EXPECT_EQ(+deals[1].time, 572);
+}
+
+TEST_F(QuoteCacheTest, GetQuotesReadsEachItem) {
+  Wire a = Basic(1, "600000", 1000);
+  cache_->MergeOne(a.data(), a.size());
+  tagCodeItem items[3] = {};
+  std::strcpy(items[0].code, "600000");
+  items[0].market = 1;
+  std::strcpy(items[1].code, "NONE");
+  items[1].market = 1;
+  std::strcpy(items[2].code, "399001");
+  items[2].market = 2;
+  tagLocalStockData out[3];
+  EXPECT_EQ(cache_->GetQuotes(out, items, 3), 2);
+  EXPECT_EQ(out[0].now, 100000);
+  EXPECT_STREQ(out[1].code, "NONE");
+  EXPECT_EQ(out[2].market, 2);
+}
+
+}  // namespace
