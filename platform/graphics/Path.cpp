@@ -224,4 +224,33 @@ bool operator==(const Path& x, const Path& y) {
   return true;
 }
 
+std::vector<Point> thinToColumns(const std::vector<Point>& points, double columnWidth,
+                                 bool keepExtremes) {
+  if (!(columnWidth > 0) || points.size() < 3) return points;
+  std::vector<Point> out;
+  out.reserve(std::min(points.size(), static_cast<size_t>(1024)));
+  size_t i = 0;
+  // The first point always stays so the line starts where the data does.
+  out.push_back(points[0]);
+  i = 1;
+  while (i < points.size()) {
+    double column = std::floor(points[i].x / columnWidth);
+    size_t j = i, lo = i, hi = i;
+    while (j < points.size() && std::floor(points[j].x / columnWidth) == column) {
+      if (points[j].y < points[lo].y) lo = j;
+      if (points[j].y > points[hi].y) hi = j;
+      ++j;
+    }
+    size_t last = j - 1;
+    if (keepExtremes) {
+      size_t a = std::min(lo, hi), b = std::max(lo, hi);
+      if (a != last) out.push_back(points[a]);
+      if (b != last && b != a) out.push_back(points[b]);
+    }
+    out.push_back(points[last]);
+    i = j;
+  }
+  return out;
+}
+
 }  // namespace gfx

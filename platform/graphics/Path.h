@@ -67,4 +67,11 @@ class Path {
   bool hasCurrent_ = false;
 };
 
+// Charts with more points than pixel columns: keeps at most one point per column of
+// `columnWidth` user units (the last point of each column, so the line ends where the data
+// does). With `keepExtremes`, the lowest and highest points of a column are kept as well (up to
+// three points per column) so spikes survive. Points must be sorted by x.
+std::vector<Point> thinToColumns(const std::vector<Point>& points, double columnWidth = 1,
+                                 bool keepExtremes = false);
+
 }  // namespace gfx
