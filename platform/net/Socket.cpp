@@ -11,8 +11,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 
 namespace net {
 
@@ -26,7 +28,33 @@ constexpr int kPollSliceMs = 100;
 
 std::atomic<uint64_t> nextIdentity{1};
 
+// Closes a descriptor when the last holder lets go, so a hand-over to a loop that never runs
+// it still releases the descriptor.
+struct DescriptorCloser {
+  int fd;
+  explicit DescriptorCloser(int f) : fd(f) {}
+  ~DescriptorCloser() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
 }  // namespace
+
+// One registration of the socket's descriptor with a run loop. `source` and `removed` are
+// touched only on that loop's thread.
+struct Socket::Attachment {
+  std::weak_ptr<foundation::RunLoop> loop;
+  ReadableCallback callback;
+  foundation::RunLoop::SourceId source = 0;
+  bool removed = false;
+
+  // Loop thread only.
+  void remove() {
+    if (removed) return;
+    removed = true;
+    if (auto l = loop.lock(); l && source) l->removeFdSource(source);
+  }
+};
 
 std::shared_ptr<Socket> Socket::create() {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
@@ -193,15 +221,85 @@ void Socket::close() {
   if (closed_) return;
   closed_ = true;
   connected_ = false;
-  detachLocked(lock);
-  int fd = fd_;
-  fd_ = -1;
-  lock.unlock();
-  if (fd >= 0) ::close(fd);
+  releaseLocked(lock);
 }
 
-void Socket::detachLocked(std::unique_lock<std::mutex>&) {
-  attachment_.reset();
+bool Socket::attachToCurrentRunLoop(ReadableCallback callback) {
+  return attach(foundation::RunLoop::current(), std::move(callback));
+}
+
+bool Socket::attach(const std::shared_ptr<foundation::RunLoop>& loop, ReadableCallback callback) {
+  if (!loop || !callback) return false;
+  auto attachment = std::make_shared<Attachment>();
+  attachment->loop = loop;
+  attachment->callback = std::move(callback);
+  std::shared_ptr<Attachment> previous;
+  int fd;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closing_.load()) return false;
+    previous = std::exchange(attachment_, attachment);
+    fd = fd_;
+  }
+  std::weak_ptr<Socket> weakSelf = weak_from_this();
+  auto install = [weakSelf, attachment, previous, fd] {
+    if (previous) {
+      if (auto old = previous->loop.lock(); old && old->isCurrent())
+        previous->remove();
+      else if (old)
+        old->perform([previous] { previous->remove(); });
+    }
+    auto l = attachment->loop.lock();
+    if (!l || attachment->removed) return;
+    // The descriptor stays open while this attachment is current: close() hands its release
+    // to this same loop, behind this task.
+    attachment->source =
+        l->addFdSource(fd, foundation::kFdReadable, [weakSelf, attachment](int, unsigned) {
+          auto self = weakSelf.lock();
+          if (!self) {
+            attachment->remove();
+            return;
+          }
+          self->dispatchReadable(attachment);
+        });
+  };
+  if (loop->isCurrent()) {
+    install();
+    return true;
+  }
+  return loop->perform(std::move(install));
+}
+
+void Socket::dispatchReadable(const std::shared_ptr<Attachment>& attachment) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (closing_.load() || attachment_ != attachment) {
+    lock.unlock();
+    attachment->remove();  // a late report of a closed or replaced registration
+    return;
+  }
+  ++dispatchDepth_;
+  dispatchThread_ = std::this_thread::get_id();
+  lock.unlock();
+  attachment->callback(shared_from_this());
+  lock.lock();
+  if (--dispatchDepth_ == 0) idle_.notify_all();
+}
+
+void Socket::releaseLocked(std::unique_lock<std::mutex>& lock) {
+  auto attachment = std::move(attachment_);
+  auto closer = std::make_shared<DescriptorCloser>(fd_);
+  fd_ = -1;
+  lock.unlock();
+  if (!attachment) return;  // `closer` closes the descriptor now
+  auto loop = attachment->loop.lock();
+  if (!loop) return;
+  if (loop->isCurrent()) {
+    attachment->remove();
+    return;
+  }
+  // The loop may be inside poll() on this descriptor right now: let the loop itself drop
+  // the source and then close it, so the number is never reused under its feet.
+  loop->perform([attachment, closer] { attachment->remove(); });
 }
 
 }  // namespace net

@@ -68,6 +68,12 @@ class Socket : public std::enable_shared_from_this<Socket> {
   // >0 bytes read, 0 end of stream, -1 error or closed, -2 nothing to read now.
   long read(void* buffer, size_t capacity);
 
+  // Starts readable callbacks on the run loop of the calling thread, or on `loop` (when
+  // that is another thread's loop, callbacks start once it has run the hand-over). Replaces
+  // an earlier attachment. False when closed.
+  bool attachToCurrentRunLoop(ReadableCallback callback);
+  bool attach(const std::shared_ptr<foundation::RunLoop>& loop, ReadableCallback callback);
+
   // Stops callbacks and releases the descriptor; see the class comment. Idempotent.
   void close();
 
@@ -80,7 +86,9 @@ class Socket : public std::enable_shared_from_this<Socket> {
   // Waits for the descriptor to become ready; 1 ready, -1 closing or error, -2 timed out.
   int waitReady(int fd, short events, double timeoutSeconds,
                 std::chrono::steady_clock::time_point start);
-  void detachLocked(std::unique_lock<std::mutex>& lock);
+  void dispatchReadable(const std::shared_ptr<Attachment>& attachment);
+  // Takes the attachment away and lets go of the descriptor (now, or on the loop's thread).
+  void releaseLocked(std::unique_lock<std::mutex>& lock);
 
   const uint64_t identity_;
   std::atomic<bool> closing_{false};
