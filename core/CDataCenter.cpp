@@ -30,6 +30,8 @@ void CDataCenter::Init(int mode) {
     control->CloseConnection(CoreConnection::Trade);
     control->ClearConnectionBuffers(CoreConnection::Trade);
   }
+  m_tables[0].Clear();
+  m_tables[1].Clear();
   std::lock_guard<std::mutex> texts(m_textLock);
   m_szSessionKey = kRequestKey2;
   m_szAccountPassword.clear();

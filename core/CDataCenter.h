@@ -11,6 +11,7 @@
 
 #include "core/COVFeeCal.h"
 #include "core/MCriticalSection.h"
+#include "core/MDBF.h"
 
 class CDataCenter {
  public:
@@ -71,6 +72,9 @@ class CDataCenter {
   uint8_t GetStatus() const { return m_cStatus.load(); }
 
   COVFeeCal& GetFeeCal() { return m_feeCal; }
+  // Record tables 1 to 5 of the trade and bank screens (table 4: the bank information reply);
+  // tables 1 and 2 are cleared by Init(-1). Null for any other number. Main thread only.
+  MDBF* GetTable(int n) { return n >= 1 && n <= 5 ? &m_tables[n - 1] : nullptr; }
 
  private:
   void SetText(std::string& member, const char* text, size_t width);
@@ -96,6 +100,7 @@ class CDataCenter {
   std::atomic<int> m_iRequestTimeout{kDefaultRequestTimeout};
   std::atomic<uint8_t> m_cStatus{0};
   COVFeeCal m_feeCal;
+  MDBF m_tables[5];
 };
 
 CDataCenter& GetDataCenter();

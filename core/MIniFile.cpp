@@ -172,6 +172,8 @@ int MIniFile::WriteString(const char* section, const char* key, const char* valu
   std::string text = key;
   text += '=';
   text += value ? value : "";
+  // One physical line: a value holding a line break must not smuggle in lines of its own.
+  text.resize(std::min(text.find_first_of("\r\n"), text.size()));
   if (text.size() > kMaxWrittenLine) text.resize(kMaxWrittenLine);
 
   int found = FindSection(section);

@@ -1,11 +1,15 @@
-// Arbitrary bytes as an INI file: load, look up, rewrite and save must never crash.
+// Arbitrary bytes as an INI file and as a search-history file: loading, looking up, changing and
+// saving must never crash.
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
+#include "core/CoreText.h"
 #include "core/MIniFile.h"
+#include "core/SearchHistory.h"
+#include "platform/foundation/Paths.h"
 
 namespace {
 
@@ -47,9 +51,32 @@ void FuzzIni(const uint8_t* data, size_t size) {
   back.GetInt("main", "1", 0);
 }
 
+void FuzzSearchHistory(const uint8_t* data, size_t size) {
+  static const bool ready = [] {
+    std::string path = ScratchPath("x");
+    foundation::setDocumentsDir(path.substr(0, path.size() - 2));
+    InitDocumentPath(nullptr, 0);
+    return true;
+  }();
+  (void)ready;
+  std::string path = ScratchPath("seacher_his.dat");
+  WriteBytes(path, data, size);
+  TListBuffer list;
+  LoadStockFile(kStockFileHistory, list, 64);
+  WriteBytes(path, data, size);
+  CSearchHistory history;
+  tagLocalStockData record{};
+  std::snprintf(record.code, sizeof record.code, "600000");
+  record.market = 1;
+  history.Add(record);
+  history.GetArray();
+  SaveStockFile(kStockFileHistory, history.GetList());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzIni(data, size);
+  FuzzSearchHistory(data, size);
   return 0;
 }

@@ -89,6 +89,7 @@ TEST_F(IniFileTest, WritesReplaceInPlaceOrInsertBeforeTheNextSection) {
   EXPECT_EQ(ini.WriteStringLocked("c", "k", "v"), 1);  // missing section appended
   EXPECT_EQ(ini.WriteStringLocked("", "k", "v"), 0);
   EXPECT_EQ(ini.WriteStringLocked("c", nullptr, "v"), 0);
+  EXPECT_EQ(ini.WriteStringLocked("c", "k", "v\n[hq]\nip1=elsewhere"), 1);  // first line only
   ASSERT_EQ(ini.Save(), 0);
   EXPECT_FALSE(ini.IsDirty());
   EXPECT_EQ(ReadFileBytes(path), "[a]\nX=9\nz=3\n[b]\ny=2\nw=-4\n[c]\nk=v\n");

@@ -146,6 +146,8 @@ TEST_F(SessionStateTest, DataCenterResetRestoresTheStartKeyAndDropsTradeSecrets)
   center.SetAccountPassword("trade-pw");
   center.SetAssetPassword("fund-pw");
   center.SetSessionText("session");
+  for (int n = 1; n <= 3; ++n) center.GetTable(n)->AddIntField(1, n);
+  EXPECT_EQ(center.GetTable(6), nullptr);
 
   center.Init(2);  // other modes only store the value
   EXPECT_EQ(center.GetMode(), 2);
@@ -159,6 +161,9 @@ TEST_F(SessionStateTest, DataCenterResetRestoresTheStartKeyAndDropsTradeSecrets)
   EXPECT_EQ(center.GetSessionText(), "");
   EXPECT_EQ(center.GetAccount(), "acct");
   EXPECT_EQ(center.GetAssetPassword(), "fund-pw");
+  EXPECT_EQ(center.GetTable(1)->GetFieldNum(), 0);
+  EXPECT_EQ(center.GetTable(2)->GetFieldNum(), 0);
+  EXPECT_EQ(center.GetTable(3)->GetFieldNum(), 1);
   EXPECT_EQ(m_connections.calls, (std::vector<std::string>{"close trade", "clear trade"}));
 }
 
