@@ -28,31 +28,32 @@ constexpr int kPollSliceMs = 100;
 
 std::atomic<uint64_t> nextIdentity{1};
 
-// Closes a descriptor when the last holder lets go, so a hand-over to a loop that never runs
-// it still releases the descriptor.
-struct DescriptorCloser {
+}  // namespace
+
+struct Socket::Descriptor {
   int fd;
-  explicit DescriptorCloser(int f) : fd(f) {}
-  ~DescriptorCloser() {
+  explicit Descriptor(int f) : fd(f) {}
+  ~Descriptor() {
     if (fd >= 0) ::close(fd);
   }
 };
 
-}  // namespace
-
-// One registration of the socket's descriptor with a run loop. `source` and `removed` are
-// touched only on that loop's thread.
+// One registration of the socket's descriptor with a run loop. It holds the descriptor open
+// until the loop itself has dropped the registration, so a loop waiting in poll() never sees
+// the number closed or reused under it. `source`, `removed` and `lease` are touched only on
+// that loop's thread (or once nothing else can reach the attachment).
 struct Socket::Attachment {
   std::weak_ptr<foundation::RunLoop> loop;
   ReadableCallback callback;
+  std::shared_ptr<Descriptor> lease;
   foundation::RunLoop::SourceId source = 0;
   bool removed = false;
 
-  // Loop thread only.
   void remove() {
     if (removed) return;
     removed = true;
     if (auto l = loop.lock(); l && source) l->removeFdSource(source);
+    lease.reset();
   }
 };
 
@@ -68,7 +69,10 @@ std::shared_ptr<Socket> Socket::create() {
   return std::shared_ptr<Socket>(new Socket(fd));
 }
 
-Socket::Socket(int fd) : identity_(nextIdentity.fetch_add(1)), fd_(fd) {}
+Socket::Socket(int fd)
+    : identity_(nextIdentity.fetch_add(1)),
+      fd_(fd),
+      descriptor_(std::make_shared<Descriptor>(fd)) {}
 
 Socket::~Socket() {
   close();
@@ -240,6 +244,7 @@ bool Socket::attach(const std::shared_ptr<foundation::RunLoop>& loop, ReadableCa
     if (closing_.load()) return false;
     previous = std::exchange(attachment_, attachment);
     fd = fd_;
+    attachment->lease = descriptor_;
   }
   std::weak_ptr<Socket> weakSelf = weak_from_this();
   auto install = [weakSelf, attachment, previous, fd] {
@@ -251,8 +256,6 @@ bool Socket::attach(const std::shared_ptr<foundation::RunLoop>& loop, ReadableCa
     }
     auto l = attachment->loop.lock();
     if (!l || attachment->removed) return;
-    // The descriptor stays open while this attachment is current: close() hands its release
-    // to this same loop, behind this task.
     attachment->source =
         l->addFdSource(fd, foundation::kFdReadable, [weakSelf, attachment](int, unsigned) {
           auto self = weakSelf.lock();
@@ -287,19 +290,20 @@ void Socket::dispatchReadable(const std::shared_ptr<Attachment>& attachment) {
 
 void Socket::releaseLocked(std::unique_lock<std::mutex>& lock) {
   auto attachment = std::move(attachment_);
-  auto closer = std::make_shared<DescriptorCloser>(fd_);
+  auto descriptor = std::move(descriptor_);
   fd_ = -1;
   lock.unlock();
-  if (!attachment) return;  // `closer` closes the descriptor now
+  descriptor.reset();  // closes now unless a loop registration still holds it
+  if (!attachment) return;
   auto loop = attachment->loop.lock();
-  if (!loop) return;
-  if (loop->isCurrent()) {
+  if (loop && loop->isCurrent()) {
     attachment->remove();
     return;
   }
-  // The loop may be inside poll() on this descriptor right now: let the loop itself drop
-  // the source and then close it, so the number is never reused under its feet.
-  loop->perform([attachment, closer] { attachment->remove(); });
+  // The loop may be inside poll() on this descriptor right now: it drops the registration
+  // itself, and the descriptor closes then. A loop that has ended drops the task, and with
+  // it the last hold on the descriptor.
+  if (loop) loop->perform([attachment] { attachment->remove(); });
 }
 
 }  // namespace net

@@ -79,6 +79,7 @@ class Socket : public std::enable_shared_from_this<Socket> {
 
  private:
   struct Attachment;
+  struct Descriptor;
 
   explicit Socket(int fd);
   bool beginUse(int& fd);
@@ -98,6 +99,8 @@ class Socket : public std::enable_shared_from_this<Socket> {
   std::mutex mutex_;
   std::condition_variable idle_;
   int fd_ = -1;
+  // Closes fd_ once neither the socket nor any loop registration holds it any more.
+  std::shared_ptr<Descriptor> descriptor_;
   int users_ = 0;  // threads inside a system call on fd_
   bool closed_ = false;
   int dispatchDepth_ = 0;  // > 0 while a callback runs (nested runs of the loop nest it)

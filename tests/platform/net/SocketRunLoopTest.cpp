@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -59,6 +60,12 @@ class Gate {
   bool entered_ = false;
   bool open_ = false;
 };
+
+void flush(foundation::Thread& t) {
+  std::atomic<bool> passed{false};
+  t.perform([&] { passed = true; });
+  while (!passed.load()) std::this_thread::yield();
+}
 
 }  // namespace
 
@@ -177,11 +184,7 @@ TEST(SocketRunLoop, CloseFromAnotherThreadWhileLoopIsBusyNeverCallsBack) {
     closed = true;
     gate.release();
     // Everything queued on the loop by now, and a few passes more, must see no callback.
-    for (int i = 0; i < 3; ++i) {
-      std::atomic<bool> passed{false};
-      thread->perform([&] { passed = true; });
-      while (!passed.load()) std::this_thread::yield();
-    }
+    for (int i = 0; i < 3; ++i) flush(*thread);
     EXPECT_EQ(late.load(), 0);
   }
   thread->stopAndJoin();
@@ -207,12 +210,43 @@ TEST(SocketRunLoop, CloseWaitsForARunningCallbackOnAnotherThread) {
     while (calls.load() < 2) std::this_thread::yield();
     p.socket->close();
     closed = true;
-    std::atomic<bool> passed{false};
-    thread->perform([&] { passed = true; });
-    while (!passed.load()) std::this_thread::yield();
+    flush(*thread);
     EXPECT_EQ(late.load(), 0);
   }
   thread->stopAndJoin();
+}
+
+int openDescriptors() {
+  int n = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+  return n;
+}
+
+TEST(SocketRunLoop, DescriptorIsReleasedOnlyAfterItsLoopDroppedIt) {
+  auto thread = foundation::Thread::start("net-fd");
+  Pair p;
+  ASSERT_GE(p.peer, 0);
+  p.socket->attach(thread->runLoop(), [](const SocketPtr&) {});
+  flush(*thread);
+  const int before = openDescriptors();
+  Gate gate;
+  gate.hold(*thread);
+  p.socket->close();
+  // The busy loop may still be polling the number: it must not be free for reuse yet.
+  EXPECT_EQ(openDescriptors(), before);
+  gate.release();
+  flush(*thread);
+  EXPECT_EQ(openDescriptors(), before - 1);
+
+  // A loop whose thread ends lets go of the descriptor too.
+  Pair q;
+  ASSERT_GE(q.peer, 0);
+  q.socket->attach(thread->runLoop(), [](const SocketPtr&) {});
+  flush(*thread);
+  const int attached = openDescriptors();
+  thread->stopAndJoin();
+  q.socket->close();
+  EXPECT_EQ(openDescriptors(), attached - 1);
 }
 
 TEST(SocketRunLoop, AttachAfterCloseFails) {
