@@ -76,6 +76,20 @@ TEST(SocketConnect, ListenerThatNeverAcceptsTimesOutAndStaysUnconnected) {
   for (int fd : fillers) ::close(fd);
 }
 
+TEST(SocketConnect, CloseFromAnotherThreadEndsAPendingConnect) {
+  LoopbackListener l(true, 0);
+  auto fillers = fillAcceptQueue(l);
+  auto s = Socket::create();
+  std::atomic<int> result{1};
+  std::thread connector([&] { result = s->connect(Ipv4Address::loopback(), l.port(), 30.0); });
+  // Closing before or during the attempt must both end it as an error, not a time-out.
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  s->close();
+  connector.join();
+  EXPECT_EQ(result.load(), kSocketError);
+  for (int fd : fillers) ::close(fd);
+}
+
 TEST(SocketSend, DeliversOneMegabyteInOrder) {
   LoopbackListener l;
   auto s = Socket::create();
