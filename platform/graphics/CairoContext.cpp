@@ -13,7 +13,11 @@
 namespace gfx {
 namespace {
 
-constexpr double kBig = 1e5;  // "infinite" in user space, still exact in Cairo's fixed point
+constexpr double kBig = 1e5;
+// Shapes use Cairo's 4 x 4 coverage grid: 16 levels are plenty for chart lines and UI edges,
+// and long antialiased polylines rasterise about three times faster than with the default.
+constexpr cairo_antialias_t kAntialias =
+    CAIRO_ANTIALIAS_FAST;  // "infinite" in user space, still exact in Cairo's fixed point
 
 cairo_matrix_t toCairo(const AffineTransform& t) {
   cairo_matrix_t m;
@@ -99,6 +103,7 @@ CairoContext::CairoContext(cairo_t* cr, double baseScale)
     : cr_(cairo_reference(cr)), baseScale_(baseScale > 0 ? baseScale : 1) {
   cairo_set_line_width(cr_, 1);
   cairo_set_miter_limit(cr_, 10);
+  cairo_set_antialias(cr_, kAntialias);
   cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
   syncMatrix();
   updateClipBounds();
@@ -106,7 +111,6 @@ CairoContext::CairoContext(cairo_t* cr, double baseScale)
 
 CairoContext::~CairoContext() {
   if (!layers_.empty()) foundation::logError("CairoContext: transparency layer left open");
-  if (pango_) g_object_unref(pango_);
   cairo_destroy(cr_);
 }
 
@@ -231,7 +235,7 @@ void CairoContext::setAlpha(double alpha) {
 
 void CairoContext::setShouldAntialias(bool on) {
   state_.antialias = on;
-  cairo_set_antialias(cr_, on ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+  cairo_set_antialias(cr_, on ? kAntialias : CAIRO_ANTIALIAS_NONE);
 }
 
 void CairoContext::setBlendMode(BlendMode mode) {
@@ -736,12 +740,20 @@ void CairoContext::drawTiledImage(const Image& image, const Rect& rect) {
 
 void CairoContext::drawTextRaw(std::string_view text, const Rect& rect, const TextStyle& style,
                                Size* used) {
-  if (!pango_) {
-    pango_ = pango_font_map_create_context(pango_cairo_font_map_get_default());
-    detail::applyFontOptions(pango_);
+  PangoContext* pango = detail::drawContext();
+  // Updating always invalidates every cached layout, so only do it when the scale or rotation
+  // changed (translation does not matter to Pango).
+  thread_local double lastLinear[4] = {0, 0, 0, 0};
+  const AffineTransform& m = state_.ctm;
+  if (m.a != lastLinear[0] || m.b != lastLinear[1] || m.c != lastLinear[2] ||
+      m.d != lastLinear[3]) {
+    pango_cairo_update_context(cr_, pango);
+    lastLinear[0] = m.a, lastLinear[1] = m.b, lastLinear[2] = m.c, lastLinear[3] = m.d;
   }
-  pango_cairo_update_context(cr_, pango_);
-  detail::TextLayout layout(pango_, text, style, rect.size);
+  // Kept alive by the cache holder below while the lines are drawn.
+  std::shared_ptr<const detail::TextLayout> holder =
+      detail::layoutFor(pango, text, style, rect.size);
+  const detail::TextLayout& layout = *holder;
   if (used) *used = layout.size();
   double groupAlpha = 1;
   if (!setSource(state_.fillColor, &groupAlpha)) return;
@@ -776,10 +788,10 @@ Size CairoContext::drawText(std::string_view text, const Rect& rect, const TextS
   cairo_new_path(cr_);
   Size used;
   if (state_.shadow.isVisible()) {
-    detail::TextLayout probe(detail::measureContext(), text, style, rect.size);
-    Size s = probe.size();
+    auto probe = detail::layoutFor(detail::measureContext(), text, style, rect.size);
+    Size s = probe->size();
     double lh = style.font.lineHeight();
-    Rect bounds(rect.x() - lh, rect.y() + probe.blockOffset() - lh,
+    Rect bounds(rect.x() - lh, rect.y() + probe->blockOffset() - lh,
                 (finite(rect.width()) ? std::max(rect.width(), s.width) : s.width) + 2 * lh,
                 s.height + 2 * lh);
     drawShadow(bounds, [&] { drawTextRaw(text, rect, style, nullptr); });

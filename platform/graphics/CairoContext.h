@@ -110,7 +110,6 @@ class CairoContext : public Context {
   void drawTextRaw(std::string_view text, const Rect& rect, const TextStyle& style, Size* used);
 
   cairo_t* cr_;
-  PangoContext* pango_ = nullptr;
   double baseScale_;
   GraphicsState state_;
   std::vector<GraphicsState> stack_;

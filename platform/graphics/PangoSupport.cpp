@@ -31,6 +31,16 @@ void applyFontOptions(PangoContext* context) {
   pango_context_set_round_glyph_positions(context, FALSE);
 }
 
+PangoContext* drawContext() {
+  thread_local ThreadContext holder;
+  if (!holder.context) {
+    PangoFontMap* map = pango_cairo_font_map_get_default();
+    holder.context = pango_font_map_create_context(map);
+    applyFontOptions(holder.context);
+  }
+  return holder.context;
+}
+
 PangoContext* measureContext() {
   thread_local ThreadContext holder;
   if (!holder.context) {

@@ -10,6 +10,9 @@ namespace gfx::detail {
 // A per-thread Pango context with fixed font options (no hinting, unhinted metrics) so that
 // measurement does not depend on the target surface and matches what gets drawn.
 PangoContext* measureContext();
+// A per-thread Pango context for drawing; callers set its matrix with pango_cairo_update_context
+// before laying out text for a Cairo context.
+PangoContext* drawContext();
 // The same font options applied to a drawing context's layouts.
 void applyFontOptions(PangoContext* context);
 // Owned description; free with pango_font_description_free.
@@ -17,6 +20,7 @@ PangoFontDescription* describe(const Font& font, double size);
 
 }  // namespace gfx::detail
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,14 +55,22 @@ class TextLayout {
   const std::vector<LaidOutLine>& lines() const { return lines_; }
   // Lines wider than the box are cut at its edges.
   bool clipsHorizontally() const { return clip_; }
+  // The context's serial when laid out; a different one means the lines are stale.
+  guint serial() const { return serial_; }
 
  private:
   PangoLayout* layout_ = nullptr;
+  guint serial_ = 0;
   std::vector<LaidOutLine> lines_;
   Size size_;
   double blockOffset_ = 0;
   double fontSize_ = 0;
   bool clip_ = false;
 };
+
+// Layouts are cached per thread: screens redraw the same labels every frame, and laying text
+// out costs more than drawing it.
+std::shared_ptr<const TextLayout> layoutFor(PangoContext* context, std::string_view text,
+                                            const TextStyle& style, Size box);
 
 }  // namespace gfx::detail

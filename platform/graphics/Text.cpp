@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <memory>
+#include <unordered_map>
 
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Context.h"
@@ -73,6 +76,7 @@ TextLayout::TextLayout(PangoContext* context, std::string_view rawText, const Te
   bool singleLine = style.numberOfLines == 1;
   if (singleLine && widthLimited) fontSize_ = shrinkSize(context, text, style, box.width);
 
+  serial_ = pango_context_get_serial(context);
   layout_ = pango_layout_new(context);
   PangoFontDescription* desc = describe(style.font, fontSize_);
   pango_layout_set_font_description(layout_, desc);
@@ -143,6 +147,48 @@ TextLayout::~TextLayout() {
   if (layout_) g_object_unref(layout_);
 }
 
+namespace {
+
+void appendNumber(std::string* key, double v) {
+  char bytes[sizeof v];
+  std::memcpy(bytes, &v, sizeof v);
+  key->append(bytes, sizeof v);
+}
+
+struct LayoutCache {
+  static constexpr size_t kMaxEntries = 512;
+  std::unordered_map<std::string, std::shared_ptr<const TextLayout>> entries;
+};
+
+}  // namespace
+
+std::shared_ptr<const TextLayout> layoutFor(PangoContext* context, std::string_view text,
+                                            const TextStyle& style, Size box) {
+  thread_local LayoutCache cache;
+  std::string key;
+  key.reserve(text.size() + 96);
+  key.append(reinterpret_cast<const char*>(&context), sizeof context);
+  key += style.font.toString();
+  key += '\0';
+  key += static_cast<char>(style.font.isBold() | style.font.isItalic() << 1 |
+                           style.font.isMonospace() << 2 | style.centerVertically << 3);
+  key += static_cast<char>(style.alignment);
+  key += static_cast<char>(style.lineBreak);
+  appendNumber(&key, style.numberOfLines);
+  appendNumber(&key, style.minimumScaleFactor);
+  appendNumber(&key, box.width);
+  appendNumber(&key, box.height);
+  key += text;
+  auto it = cache.entries.find(key);
+  if (it != cache.entries.end() && it->second->serial() == pango_context_get_serial(context))
+    return it->second;
+  auto layout = std::make_shared<const TextLayout>(context, text, style, box);
+  // Whole-cache eviction keeps this simple; a frame's labels refill it at once.
+  if (cache.entries.size() >= LayoutCache::kMaxEntries) cache.entries.clear();
+  cache.entries[key] = layout;
+  return layout;
+}
+
 }  // namespace detail
 
 namespace {
@@ -152,27 +198,24 @@ constexpr double kNoLimit = std::numeric_limits<double>::infinity();
 }  // namespace
 
 Size measureText(std::string_view text, const Font& font) {
-  detail::TextLayout layout(detail::measureContext(), text, TextStyle(font),
-                            Size(kNoLimit, kNoLimit));
-  return layout.size();
+  return detail::layoutFor(detail::measureContext(), text, TextStyle(font),
+                           Size(kNoLimit, kNoLimit))
+      ->size();
 }
 
 Size measureText(std::string_view text, const Font& font, Size constraint, LineBreakMode mode) {
   TextStyle style(font, TextAlignment::Left, mode);
-  detail::TextLayout layout(detail::measureContext(), text, style, constraint);
-  return layout.size();
+  return detail::layoutFor(detail::measureContext(), text, style, constraint)->size();
 }
 
 Size measureText(std::string_view text, const TextStyle& style, Size constraint) {
-  detail::TextLayout layout(detail::measureContext(), text, style, constraint);
-  return layout.size();
+  return detail::layoutFor(detail::measureContext(), text, style, constraint)->size();
 }
 
 double fittingFontSize(std::string_view text, const TextStyle& style, double width) {
   TextStyle one = style;
   one.numberOfLines = 1;
-  detail::TextLayout layout(detail::measureContext(), text, one, Size(width, kNoLimit));
-  return layout.fontSize();
+  return detail::layoutFor(detail::measureContext(), text, one, Size(width, kNoLimit))->fontSize();
 }
 
 Size drawText(Context& ctx, std::string_view text, Point point, const Font& font) {
