@@ -150,70 +150,83 @@ void deliver(const std::shared_ptr<Transfer>& t) {
   HttpAccess::markEnded(*request);
 }
 
-// One thread drives every transfer through a curl multi handle.
+// One thread drives every transfer through a curl multi handle. A shutdown ends the session;
+// the next transfer starts a new one, so an old thread never sees the new session's state.
 class Worker {
  public:
   ~Worker() { shutdown(); }
 
   void add(std::shared_ptr<Transfer> t) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!thread_.joinable()) {
+    if (!session_) {
       initCurlOnce();
-      multi_ = curl_multi_init();
-      stopping_ = false;
-      thread_ = std::thread([this] { run(); });
+      auto s = std::make_shared<Session>();
+      s->multi = curl_multi_init();
+      if (!s->multi) {
+        finish(*t, nullptr, CURLE_FAILED_INIT);
+        deliver(t);
+        return;
+      }
+      s->thread = std::thread([s] { run(*s); });
+      session_ = std::move(s);
     }
-    incoming_.push_back(std::move(t));
-    if (multi_) curl_multi_wakeup(multi_);
+    {
+      std::lock_guard<std::mutex> sessionLock(session_->mutex);
+      session_->incoming.push_back(std::move(t));
+    }
+    curl_multi_wakeup(session_->multi);
   }
 
   void wake() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (multi_) curl_multi_wakeup(multi_);
+    if (session_) curl_multi_wakeup(session_->multi);
   }
 
   void shutdown() {
-    std::thread thread;
+    std::shared_ptr<Session> s;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      if (!thread_.joinable()) return;
-      stopping_ = true;
-      if (multi_) curl_multi_wakeup(multi_);
-      thread = std::move(thread_);
+      s = std::move(session_);
     }
-    thread.join();
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (multi_) curl_multi_cleanup(multi_);
-    multi_ = nullptr;
-    incoming_.clear();
+    if (!s) return;
+    {
+      std::lock_guard<std::mutex> sessionLock(s->mutex);
+      s->stopping = true;
+    }
+    curl_multi_wakeup(s->multi);
+    s->thread.join();
+    curl_multi_cleanup(s->multi);
   }
 
  private:
-  void run() {
-    CURLM* multi;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      multi = multi_;
-    }
+  struct Session {
+    CURLM* multi = nullptr;
+    std::thread thread;
+    std::mutex mutex;  // guards the two below
+    bool stopping = false;
+    std::vector<std::shared_ptr<Transfer>> incoming;
+  };
+
+  static void run(Session& s) {
     std::map<CURL*, std::shared_ptr<Transfer>> active;
     for (;;) {
       std::vector<std::shared_ptr<Transfer>> fresh;
       {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (stopping_) break;
-        fresh.swap(incoming_);
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (s.stopping) break;
+        fresh.swap(s.incoming);
       }
-      for (auto& t : fresh) start(multi, active, t);
-      reapCancelled(multi, active);
+      for (auto& t : fresh) start(s.multi, active, t);
+      reapCancelled(s.multi, active);
       int running = 0;
-      curl_multi_perform(multi, &running);
+      curl_multi_perform(s.multi, &running);
       int left = 0;
-      while (CURLMsg* msg = curl_multi_info_read(multi, &left)) {
+      while (CURLMsg* msg = curl_multi_info_read(s.multi, &left)) {
         if (msg->msg != CURLMSG_DONE) continue;
         CURL* easy = msg->easy_handle;
         CURLcode rc = msg->data.result;
         auto it = active.find(easy);
-        curl_multi_remove_handle(multi, easy);
+        curl_multi_remove_handle(s.multi, easy);
         if (it != active.end()) {
           finish(*it->second, easy, rc);
           deliver(it->second);
@@ -221,10 +234,12 @@ class Worker {
         }
         curl_easy_cleanup(easy);
       }
-      curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+      // Sleeps until a socket is ready, curl's next time-out, or a wake-up.
+      curl_multi_poll(s.multi, nullptr, 0, 1000, nullptr);
     }
+    // Abandoned without completions.
     for (auto& [easy, t] : active) {
-      curl_multi_remove_handle(multi, easy);
+      curl_multi_remove_handle(s.multi, easy);
       curl_easy_cleanup(easy);
     }
   }
@@ -254,10 +269,7 @@ class Worker {
   }
 
   std::mutex mutex_;
-  std::thread thread_;
-  CURLM* multi_ = nullptr;
-  bool stopping_ = false;
-  std::vector<std::shared_ptr<Transfer>> incoming_;
+  std::shared_ptr<Session> session_;
 };
 
 Worker& worker() {
