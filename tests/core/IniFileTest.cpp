@@ -202,22 +202,6 @@ TEST_F(IniFileTest, FailedSaveKeepsTheChangeAndTheOldFile) {
   EXPECT_TRUE(lost.IsDirty());
 }
 
-TEST_F(IniFileTest, LineEditsClampPositionsAndSkipSameText) {
-  MIniFile ini;
-  EXPECT_EQ(ini.AppendLine("[s]", MIniFile::kSectionFlag), 1);
-  EXPECT_EQ(ini.InsertLine(99, "b=2", 0), 1);
-  EXPECT_EQ(ini.InsertLine(-5, "; top", 0), 1);
-  EXPECT_EQ(ini.ReplaceLine(2, "b=2"), 0);
-  EXPECT_EQ(ini.ReplaceLine(2, ""), 0);
-  EXPECT_EQ(ini.ReplaceLine(3, "c=3"), 0);
-  EXPECT_EQ(ini.ReplaceLine(0, "; new top"), 1);
-  ASSERT_EQ(ini.GetLineCount(), 3);
-  EXPECT_STREQ(ini.GetLineText(0), "; new top");
-  EXPECT_TRUE(ini.IsSectionLine(1));
-  EXPECT_EQ(ini.GetLineText(3), nullptr);
-  EXPECT_EQ(Get(ini, "S", "b"), "2");
-}
-
 TEST_F(IniFileTest, ConcurrentWritersBothReachTheFile) {
   std::string path = m_dir.file("shared.cfg");
   MIniFileExt ini;
