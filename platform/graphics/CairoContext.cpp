@@ -97,6 +97,28 @@ void addGradientStops(cairo_pattern_t* p, const Gradient& g, double alpha) {
   }
 }
 
+// Shape, clip and gradient calls must not disturb the path being built: it is set aside and
+// put back afterwards (the user-space transform is the same at both ends).
+class KeptPath {
+ public:
+  explicit KeptPath(cairo_t* cr) : cr_(cr) {
+    if (cairo_has_current_point(cr_)) path_ = cairo_copy_path(cr_);
+    cairo_new_path(cr_);
+  }
+  ~KeptPath() {
+    cairo_new_path(cr_);
+    if (!path_) return;
+    if (path_->status == CAIRO_STATUS_SUCCESS) cairo_append_path(cr_, path_);
+    cairo_path_destroy(path_);
+  }
+  KeptPath(const KeptPath&) = delete;
+  KeptPath& operator=(const KeptPath&) = delete;
+
+ private:
+  cairo_t* cr_;
+  cairo_path_t* path_ = nullptr;
+};
+
 }  // namespace
 
 CairoContext::CairoContext(cairo_t* cr, double baseScale)
@@ -142,14 +164,10 @@ void CairoContext::restore() {
     foundation::logError("CairoContext: restore without a matching save");
     return;
   }
-  // The current path is not part of the state: carry it across.
-  cairo_path_t* path = cairo_copy_path(cr_);
+  // Cairo keeps the current path out of the saved state, as the model wants.
   cairo_restore(cr_);
   state_ = stack_.back();
   stack_.pop_back();
-  cairo_new_path(cr_);
-  if (path->status == CAIRO_STATUS_SUCCESS) cairo_append_path(cr_, path);
-  cairo_path_destroy(path);
 }
 
 void CairoContext::translate(double dx, double dy) {
@@ -491,21 +509,15 @@ void CairoContext::fillRect(const Rect& r) {
 }
 
 void CairoContext::fillRects(const std::vector<Rect>& rects) {
-  cairo_path_t* path = cairo_copy_path(cr_);
-  cairo_new_path(cr_);
+  KeptPath kept(cr_);
   for (const Rect& r : rects) addRect(r);
   paintCurrentPath(PathDrawingMode::Fill);
-  cairo_append_path(cr_, path);
-  cairo_path_destroy(path);
 }
 
 void CairoContext::strokeRect(const Rect& r) {
-  cairo_path_t* path = cairo_copy_path(cr_);
-  cairo_new_path(cr_);
+  KeptPath kept(cr_);
   addRect(r);
   paintCurrentPath(PathDrawingMode::Stroke);
-  cairo_append_path(cr_, path);
-  cairo_path_destroy(path);
 }
 
 void CairoContext::clearRect(const Rect& r) {
@@ -519,33 +531,24 @@ void CairoContext::clearRect(const Rect& r) {
 }
 
 void CairoContext::fillEllipse(const Rect& r) {
-  cairo_path_t* path = cairo_copy_path(cr_);
-  cairo_new_path(cr_);
+  KeptPath kept(cr_);
   addEllipse(r);
   paintCurrentPath(PathDrawingMode::Fill);
-  cairo_append_path(cr_, path);
-  cairo_path_destroy(path);
 }
 
 void CairoContext::strokeEllipse(const Rect& r) {
-  cairo_path_t* path = cairo_copy_path(cr_);
-  cairo_new_path(cr_);
+  KeptPath kept(cr_);
   addEllipse(r);
   paintCurrentPath(PathDrawingMode::Stroke);
-  cairo_append_path(cr_, path);
-  cairo_path_destroy(path);
 }
 
 void CairoContext::strokeLineSegments(const std::vector<Point>& points) {
-  cairo_path_t* path = cairo_copy_path(cr_);
-  cairo_new_path(cr_);
+  KeptPath kept(cr_);
   for (size_t i = 0; i + 1 < points.size(); i += 2) {
     moveTo(points[i].x, points[i].y);
     lineTo(points[i + 1].x, points[i + 1].y);
   }
   paintCurrentPath(PathDrawingMode::Stroke);
-  cairo_append_path(cr_, path);
-  cairo_path_destroy(path);
 }
 
 // --- clipping ------------------------------------------------------------------------------------
@@ -555,8 +558,7 @@ void CairoContext::clipToRect(const Rect& r) {
 }
 
 void CairoContext::clipToRects(const std::vector<Rect>& rects) {
-  cairo_path_t* path = cairo_copy_path(cr_);
-  cairo_new_path(cr_);
+  KeptPath kept(cr_);
   // Same orientation for every rect, so the winding rule gives their union.
   for (const Rect& r : rects) {
     if (!finiteRect(r) || r.isNull()) continue;
@@ -569,8 +571,6 @@ void CairoContext::clipToRects(const std::vector<Rect>& rects) {
     cairo_rectangle(cr_, 0, 0, 0, 0);
   }
   cairo_clip(cr_);
-  cairo_append_path(cr_, path);
-  cairo_path_destroy(path);
   updateClipBounds();
 }
 
@@ -593,7 +593,7 @@ void CairoContext::drawLinearGradient(const Gradient& g, Point start, Point end,
   cairo_pattern_t* p = cairo_pattern_create_linear(start.x, start.y, end.x, end.y);
   addGradientStops(p, g, 1);
   cairo_pattern_set_extend(p, CAIRO_EXTEND_PAD);
-  cairo_path_t* path = cairo_copy_path(cr_);
+  KeptPath kept(cr_);
   cairo_save(cr_);
   cairo_new_path(cr_);
   if (!extend.beforeStart || !extend.afterEnd) {
@@ -611,8 +611,6 @@ void CairoContext::drawLinearGradient(const Gradient& g, Point start, Point end,
   cairo_paint_with_alpha(cr_, state_.alpha);
   cairo_restore(cr_);
   cairo_pattern_destroy(p);
-  cairo_append_path(cr_, path);
-  cairo_path_destroy(path);
 }
 
 void CairoContext::drawRadialGradient(const Gradient& g, Point c0, double r0, Point c1, double r1,
@@ -624,7 +622,7 @@ void CairoContext::drawRadialGradient(const Gradient& g, Point c0, double r0, Po
   cairo_pattern_t* p = cairo_pattern_create_radial(c0.x, c0.y, r0, c1.x, c1.y, r1);
   addGradientStops(p, g, 1);
   cairo_pattern_set_extend(p, CAIRO_EXTEND_PAD);
-  cairo_path_t* path = cairo_copy_path(cr_);
+  KeptPath kept(cr_);
   cairo_save(cr_);
   cairo_new_path(cr_);
   // The gradient runs from the start circle to the end circle; "before" is inside the smaller
@@ -650,8 +648,6 @@ void CairoContext::drawRadialGradient(const Gradient& g, Point c0, double r0, Po
   cairo_paint_with_alpha(cr_, state_.alpha);
   cairo_restore(cr_);
   cairo_pattern_destroy(p);
-  cairo_append_path(cr_, path);
-  cairo_path_destroy(path);
 }
 
 // --- images --------------------------------------------------------------------------------------
@@ -723,7 +719,7 @@ void CairoContext::drawTiledImage(const Image& image, const Rect& rect) {
   cairo_matrix_init_scale(&m, image.scale(), image.scale());
   cairo_matrix_translate(&m, -dst.x(), -dst.y());
   cairo_pattern_set_matrix(p, &m);
-  cairo_path_t* path = cairo_copy_path(cr_);
+  KeptPath kept(cr_);
   cairo_save(cr_);
   cairo_new_path(cr_);
   cairo_rectangle(cr_, dst.x(), dst.y(), dst.width(), dst.height());
@@ -732,8 +728,6 @@ void CairoContext::drawTiledImage(const Image& image, const Rect& rect) {
   cairo_paint_with_alpha(cr_, state_.alpha);
   cairo_restore(cr_);
   cairo_pattern_destroy(p);
-  cairo_append_path(cr_, path);
-  cairo_path_destroy(path);
 }
 
 // --- text ----------------------------------------------------------------------------------------
@@ -784,8 +778,7 @@ void CairoContext::drawTextRaw(std::string_view text, const Rect& rect, const Te
 
 Size CairoContext::drawText(std::string_view text, const Rect& rect, const TextStyle& style) {
   if (!finite(rect.x()) || !finite(rect.y())) return Size();
-  cairo_path_t* path = cairo_copy_path(cr_);
-  cairo_new_path(cr_);
+  KeptPath kept(cr_);
   Size used;
   if (state_.shadow.isVisible()) {
     auto probe = detail::layoutFor(detail::measureContext(), text, style, rect.size);
@@ -797,9 +790,6 @@ Size CairoContext::drawText(std::string_view text, const Rect& rect, const TextS
     drawShadow(bounds, [&] { drawTextRaw(text, rect, style, nullptr); });
   }
   drawTextRaw(text, rect, style, &used);
-  cairo_new_path(cr_);
-  cairo_append_path(cr_, path);
-  cairo_path_destroy(path);
   return used;
 }
 
@@ -833,6 +823,25 @@ void CairoContext::endTransparencyLayer() {
   cairo_paint_with_alpha(cr_, layer.alpha);
   cairo_pattern_destroy(group);
   restore();
+}
+
+std::unique_ptr<CairoContext> CairoContext::forPixels(uint8_t* pixels, int width, int height,
+                                                      int stride, double scale) {
+  if (!pixels || width <= 0 || height <= 0 ||
+      stride < cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width) || stride % 4 != 0 ||
+      !(scale > 0) || !std::isfinite(scale)) {
+    foundation::logError("CairoContext: unusable pixel buffer %dx%d stride %d", width, height,
+                         stride);
+    return nullptr;
+  }
+  cairo_surface_t* surface =
+      cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, width, height, stride);
+  cairo_t* cr = cairo_create(surface);
+  cairo_surface_destroy(surface);  // the cairo_t keeps it alive
+  cairo_scale(cr, scale, scale);
+  auto ctx = std::make_unique<CairoContext>(cr, scale);
+  cairo_destroy(cr);
+  return ctx;
 }
 
 // --- image context -------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // The pixel backend of Context, drawing with Cairo; and ImageContext, which draws a new image.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -18,6 +19,12 @@ class CairoContext : public Context {
   // applied to cr's matrix (2 for a double-density window); shadow offsets and blur use it.
   explicit CairoContext(cairo_t* cr, double baseScale = 1);
   ~CairoContext() override;
+
+  // Draws into caller-owned pixels in the Cairo image format (premultiplied native-endian
+  // ARGB32, which is a window's ARGB8888 buffer), `scale` pixels per point. Null (and a log
+  // line) when the arguments are unusable. The pixels must outlive the context.
+  static std::unique_ptr<CairoContext> forPixels(uint8_t* pixels, int width, int height, int stride,
+                                                 double scale = 1);
 
   cairo_t* cairo() const { return cr_; }
 

@@ -76,7 +76,7 @@ struct GraphicsState {
   bool antialias = true;
   BlendMode blendMode = BlendMode::Normal;
   Shadow shadow;
-  // Bounding box of the clip in device space (infinite when unclipped).
+  // Bounding box of the clip in device space (the surface bounds when unclipped).
   Rect deviceClipBounds = Rect::infinite();
 };
 
@@ -176,7 +176,8 @@ class Context {
   virtual void clipToRects(const std::vector<Rect>& rects) = 0;
   // Clips to the current path and clears it.
   virtual void clip(FillRule rule = FillRule::Winding) = 0;
-  // The clip's bounding box in user space (a huge rect when unclipped).
+  // The clip's bounding box in user space. Unclipped, that is the surface (Cairo) or the
+  // bounds given to a RecordingContext.
   Rect clipBoundingBox() const;
 
   // --- gradients (fill the clip; the current path is not used) ----------------------------------

@@ -74,7 +74,8 @@ class Image {
 
   // Backend handle (Cairo image surface, ARGB32); null when empty. Not for drawing into.
   cairo_surface_t* cairoSurface() const;
-  // Wraps a Cairo image surface (takes a reference).
+  // Wraps a Cairo image surface (takes a reference; nothing may draw into it afterwards, since
+  // images share their pixels).
   static Image fromCairoSurface(cairo_surface_t* surface, double scale = 1, std::string name = {});
 
   // Same pixels and caps.

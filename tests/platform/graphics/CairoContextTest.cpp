@@ -441,6 +441,48 @@ TEST(CairoContextTest, PatternColourTilesTheImage) {
   EXPECT_EQ(img.pixelArgb(4, 0), kRed);
 }
 
+TEST(CairoContextTest, ShapeCallsKeepThePathBeingBuilt) {
+  // A fill in the middle of building a path, under a transform and inside save/restore, leaves
+  // the path exactly where it was.
+  Image img = render(Size(8, 4), [](Context& c) {
+    c.translate(1, 0);
+    c.moveTo(0, 0);
+    c.lineTo(2, 0);
+    c.save();
+    c.translate(3, 0);
+    c.setFillColor(Color::blue());
+    c.fillRect(Rect(0, 0, 1, 1));
+    c.restore();
+    c.lineTo(2, 2);
+    c.lineTo(0, 2);
+    c.closePath();
+    c.setFillColor(Color::red());
+    c.fillPath();
+  });
+  EXPECT_EQ(mask(img, kRed),
+            ".##.?...\n"
+            ".##.....\n"
+            "........\n"
+            "........\n");
+  EXPECT_EQ(img.pixelArgb(4, 0), kBlue);
+}
+
+TEST(CairoContextTest, DrawsIntoCallerPixels) {
+  std::vector<uint32_t> pixels(4 * 2, 0);
+  auto ctx = CairoContext::forPixels(reinterpret_cast<uint8_t*>(pixels.data()), 4, 2, 16, 2);
+  ASSERT_TRUE(ctx);
+  ctx->setFillColor(Color::green());
+  ctx->fillRect(Rect(1, 0, 1, 1));
+  ctx.reset();
+  EXPECT_EQ(pixels[0], 0u);
+  EXPECT_EQ(pixels[2], kGreen);
+  EXPECT_EQ(pixels[4 + 3], kGreen);
+  foundation::setLogSink([](foundation::LogLevel, const std::string&) {});
+  EXPECT_FALSE(CairoContext::forPixels(reinterpret_cast<uint8_t*>(pixels.data()), 4, 2, 8));
+  EXPECT_FALSE(CairoContext::forPixels(nullptr, 4, 2, 16));
+  foundation::setLogSink(nullptr);
+}
+
 TEST(CairoContextTest, BadInputIsIgnoredNotFatal) {
   std::vector<std::string> errors;
   foundation::setLogSink([&](foundation::LogLevel level, const std::string& line) {
