@@ -208,6 +208,12 @@ Size measureText(std::string_view text, const Font& font, Size constraint, LineB
   return detail::layoutFor(detail::measureContext(), text, style, constraint)->size();
 }
 
+Size measureText(std::string_view text, const Font& font, double width, LineBreakMode mode) {
+  TextStyle style(font, TextAlignment::Left, mode);
+  style.numberOfLines = 1;
+  return detail::layoutFor(detail::measureContext(), text, style, Size(width, kNoLimit))->size();
+}
+
 Size measureText(std::string_view text, const TextStyle& style, Size constraint) {
   return detail::layoutFor(detail::measureContext(), text, style, constraint)->size();
 }

@@ -49,6 +49,9 @@ Size measureText(std::string_view text, const Font& font);
 // out; both dimensions are rounded up to whole points.
 Size measureText(std::string_view text, const Font& font, Size constraint,
                  LineBreakMode mode = LineBreakMode::WordWrap);
+// One line cut to `width` by `mode` (a truncating mode adds the ellipsis); what
+// drawText(point, width, font, mode) uses.
+Size measureText(std::string_view text, const Font& font, double width, LineBreakMode mode);
 // Size of the text as drawText(rect, style) would lay it out in a rect of `constraint` size.
 Size measureText(std::string_view text, const TextStyle& style, Size constraint);
 // Font size the shrink-to-fit rule would use for one line in `width`.

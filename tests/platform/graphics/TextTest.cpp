@@ -175,6 +175,7 @@ TEST(TextTest, TruncationKeepsWithinWidth) {
     });
     EXPECT_LE(used.width, 80);
     EXPECT_GT(used.width, 40);
+    EXPECT_EQ(measureText(text, font, 80, mode), used);
     Ink ink = inkBounds(img);
     EXPECT_LE(ink.x1, 81) << static_cast<int>(mode);
   }
