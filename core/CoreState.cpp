@@ -1,6 +1,7 @@
 #include "core/CoreState.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 

@@ -3,8 +3,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "core/CoreText.h"
 #include "core/MIniFile.h"
