@@ -4,11 +4,14 @@
 #include <bitset>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string>
 
 #include "core/ByteOrder.h"
 #include "core/ChartData.h"
 #include "core/ChartStore.h"
 #include "core/CoreText.h"
+#include "core/MDBF.h"
 #include "core/QuoteField.h"
 #include "core/QuoteFormat.h"
 #include "platform/foundation/Log.h"
@@ -24,9 +27,16 @@ void CopyCodeBytes(tagLocalStockData& rec, const uint8_t* p) {
   SetRecordCode(rec, code);
 }
 
+// UTF-8 copy cut to size - 1 bytes, never inside a character.
 void CopyText(char* dst, size_t size, const char* src) {
   std::memset(dst, 0, size);
-  if (src) std::strncpy(dst, src, size - 1);
+  if (!src) return;
+  size_t n = strnlen(src, size);
+  if (n >= size) {
+    n = size - 1;
+    while (n > 0 && (static_cast<uint8_t>(src[n]) & 0xC0) == 0x80) --n;
+  }
+  std::memcpy(dst, src, n);
 }
 
 }  // namespace
@@ -370,6 +380,19 @@ void CQuoteCache::AddHKSeat(int32_t from, int32_t to, const char* shortName, con
   LogSeatsLocked();
 }
 
+int CQuoteCache::UpdateHKJJSInfo(const uint8_t* body, size_t len) {
+  auto table = std::make_unique<MDBF>();
+  if (!body || len > INT32_MAX || table->Parse(body, static_cast<int>(len)) < 0 ||
+      table->Seek(0) != 0) {
+    foundation::logError("HK seat reply: no record in %zu bytes", len);
+    return 0;
+  }
+  const std::string shortName = table->GetNSString(24);
+  const std::string fullName = table->GetNSString(25);
+  AddHKSeat(table->GetInt(22), table->GetInt(23), shortName.c_str(), fullName.c_str());
+  return 1;
+}
+
 void CQuoteCache::LogSeatsLocked() const {
   for (int k = 0; k < seatCount_; ++k) {
     foundation::logVerbose(" HKJJSInfo %d: %d-%d (%s)", k, seats_[k].from, seats_[k].to,
@@ -523,6 +546,9 @@ int QuoteCache_GetQuotes(tagLocalStockData* out, const tagCodeItem* items, int c
 }
 void QuoteCache_AddSearchedStock(const uint8_t* item, size_t len) {
   GetQuoteCache().AddSearchedStock(item, len);
+}
+int UpdateHKJJSInfo(const uint8_t* body, size_t len) {
+  return GetQuoteCache().UpdateHKJJSInfo(body, len);
 }
 int FindHKJJSName(const char* seat, tagHKSeat* out) {
   return GetQuoteCache().FindHKJJSName(seat, out);

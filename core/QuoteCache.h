@@ -74,7 +74,9 @@ class CQuoteCache {
   // Search hit: market at 0, code char[8] at 1, stock type at 9, name 8 UTF-16 units at 10.
   void AddSearchedStock(const uint8_t* item, size_t len);
 
-  // Seat table of the Hong Kong broker queue.
+  // Seat table of the Hong Kong broker queue. The reply is a record table whose first record
+  // holds 22 from, 23 to, 24 short name, 25 full name; 1 when it was taken.
+  int UpdateHKJJSInfo(const uint8_t* body, size_t len);
   void AddHKSeat(int32_t from, int32_t to, const char* shortName, const char* fullName);
   int FindHKJJSName(const char* seat, tagHKSeat* out) const;
   int GetSeatCount() const;
@@ -121,6 +123,7 @@ void QuoteCache_PushIndexBrief(const uint8_t* body, size_t len);
 int QuoteCache_GetQuote(tagLocalStockData& out, uint8_t market, const char* code);
 int QuoteCache_GetQuotes(tagLocalStockData* out, const tagCodeItem* items, int count);
 void QuoteCache_AddSearchedStock(const uint8_t* item, size_t len);
+int UpdateHKJJSInfo(const uint8_t* body, size_t len);
 int FindHKJJSName(const char* seat, tagHKSeat* out);
 
 // Run on a record after every merge: P/E, turnover, volume ratio and the empty marks.

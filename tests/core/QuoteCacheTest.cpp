@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/ChartStore.h"
+#include "core/MDBF.h"
 #include "core/QuoteCache.h"
 #include "tests/core/QuoteWire.h"
 
@@ -353,6 +354,29 @@ TEST_F(QuoteCacheTest, SeatTable) {
   EXPECT_EQ(cache_->FindHKJJSName("1050", &seat), 0);  // the oldest range was dropped
   EXPECT_EQ(cache_->FindHKJJSName("2000005", &seat), 1);
   EXPECT_EQ(log.count("After update , there are 200"), 2);
+}
+
+TEST_F(QuoteCacheTest, SeatReplyIsARecordTable) {
+  LogCapture log;
+  MDBF table;
+  table.AddIntField(22, 2000);
+  table.AddIntField(23, 2099);
+  table.SetNSString(24, std::string_view("摩根"));
+  std::string longName;
+  for (int k = 0; k < 40; ++k) longName += "摩";  // 120 bytes of UTF-8
+  table.SetNSString(25, std::string_view(longName));
+  uint8_t body[1024];
+  int written = 0;
+  const int len = table.SerializeAll(body, sizeof body, &written);
+  ASSERT_GT(len, 0);
+  EXPECT_EQ(cache_->UpdateHKJJSInfo(body, static_cast<size_t>(len)), 1);
+  tagHKSeat seat;
+  ASSERT_EQ(cache_->FindHKJJSName("2001", &seat), 1);
+  EXPECT_STREQ(seat.shortName, "摩根");
+  EXPECT_EQ(std::strlen(seat.fullName), 78u);  // cut between characters
+  EXPECT_EQ(log.count("---Start update HKJJSInfo: 2000-2099 (摩根)"), 1);
+  EXPECT_EQ(cache_->UpdateHKJJSInfo(body, 3), 0);
+  EXPECT_EQ(cache_->GetSeatCount(), 1);
 }
 
 TEST_F(QuoteCacheTest, WrappedStampsEmptyTheCache) {
