@@ -61,9 +61,10 @@ class HttpRequest {
 // Limits every body to this many bytes; a longer one fails the transfer.
 inline constexpr size_t kHttpMaxBody = 32u << 20;
 
-// Starts a GET of `url` (http or https only) with a time-out in seconds for the whole
-// transfer. `completion` runs on `loop` exactly once unless cancelled; a URL that cannot
-// even start also completes there, with -1. A null loop means the calling thread's loop.
+// Starts a GET of `url` (http or https only, redirects followed) with a time-out in seconds
+// for the whole transfer (0 or less: none). `completion` runs on `loop` exactly once unless
+// cancelled; a URL that cannot even start also completes there, with -1. A null loop means the
+// calling thread's loop.
 std::shared_ptr<HttpRequest> httpGet(const std::string& url, double timeoutSeconds,
                                      std::shared_ptr<foundation::RunLoop> loop,
                                      HttpCompletion completion);

@@ -139,6 +139,21 @@ TEST(HttpGet, CompletesOnTheGivenLoopWithStatusHeadersAndBody) {
   thread->stopAndJoin();
 }
 
+TEST(HttpGet, WithoutALoopCompletesOnTheCallingThreadsLoop) {
+  TinyHttpServer server([](const std::string&) { return reply(200, "here"); });
+  auto loop = RunLoop::current();
+  std::optional<HttpResponse> got;
+  auto caller = std::this_thread::get_id();
+  bool sameThread = false;
+  httpGet(server.url("/"), 10.0, nullptr, [&](const HttpResponse& r) {
+    got = r;
+    sameThread = std::this_thread::get_id() == caller;
+  });
+  ASSERT_TRUE(loop->runUntilCondition([&] { return got.has_value(); }, 20));
+  EXPECT_TRUE(sameThread);
+  EXPECT_EQ(got->body, "here");
+}
+
 TEST(HttpGet, OutcomesAsValues) {
   TinyHttpServer notFound([](const std::string&) { return reply(404, "missing"); });
   TinyHttpServer redirect([&](const std::string& head) {
