@@ -133,6 +133,8 @@ uint16_t MakeRequest_BankInfo(CDataRequest* request, int tag, uint8_t childType,
   AddExtraFields(table, extra);
   if (start != 0) table.AddIntField(11, start);
   table.AddIntField(12, count);
+  // The reply table of the previous query must not mix with the coming one.
+  if (MDBF* reply = center.GetTable(4)) reply->Clear();
   if (request) request->SetRequestTag(tag);
   return SendRequest146(request, mainType, childType, table);
 }

@@ -202,6 +202,15 @@ TEST_F(TradeRequests, BuildersByFamily) {
   }
 }
 
+TEST_F(TradeRequests, BankQueryClearsTheReplyTableOfThePreviousOne) {
+  MDBF* reply = GetDataCenter().GetTable(4);
+  ASSERT_NE(reply, nullptr);
+  reply->AddIntField(3, 9);
+  ASSERT_EQ(reply->GetRecordNum(), 1);
+  EXPECT_NE(MakeRequest_BankInfo(&trade, 0, 40, 0, 50, nullptr, nullptr, 146), 0);
+  EXPECT_EQ(reply->GetRecordNum(), 0);
+}
+
 TEST_F(TradeRequests, BodyThatDoesNotFitIsNotSent) {
   std::string huge(5000, 'h');
   uint16_t before = trade.GetRequestCodeCounter();
