@@ -191,7 +191,24 @@ void BM_Frame(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+// Worst case for text: every row's figures change every frame, so no layout is reused.
+void BM_FrameFreshText(benchmark::State& state) {
+  Frame frame;
+  ImageContext ic(Size(kWidth, kHeight));
+  int tick = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    ++tick;
+    for (size_t i = 0; i < frame.rows.size(); ++i)
+      frame.rows[i] = foundation::format("%06zu 浦发银行 %.2f %+.2f", 600000 + i,
+                                         10 + tick * 0.01 + static_cast<double>(i), tick * 0.01);
+    state.ResumeTiming();
+    drawFrame(ic.context(), frame);
+  }
+}
+
 BENCHMARK(BM_Frame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameFreshText)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_Part, drawPriceLine)->Name("BM_PriceLine241")->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(BM_Part, drawArea)->Name("BM_AreaFill1450")->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(BM_Part, drawCandles)->Name("BM_Candles120")->Unit(benchmark::kMicrosecond);
