@@ -1,27 +1,48 @@
-// The Verdan securities client.
+// The Verdan securities client: window mode, or headless with a script of input steps.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Demo.h"
+#include "platform/ui/Object.h"
+#include "platform/ui/Runner.h"
+#include "platform/ui/Screen.h"
 
 namespace {
 
 void printHelp() {
   std::printf(
       "usage: verdan [options]\n"
-      "  --version          print the version and exit\n"
-      "  --help             print this help and exit\n"
-      "  --bundle DIR       the application bundle (default: resources beside the program)\n"
-      "  --documents DIR    the documents folder (default: ~/.local/share/verdan/Documents)\n");
+      "  --version            print the version and exit\n"
+      "  --help               print this help and exit\n"
+      "  --bundle DIR         the application bundle (default: resources beside the program)\n"
+      "  --documents DIR      the documents folder (default: ~/.local/share/verdan/Documents)\n"
+      "  --tall               a 320 x 568 screen instead of 320 x 480\n"
+      "  --scale N            window scale (default 2)\n"
+      "  --demo views         run a demo scene of the view layer\n"
+      "  --headless           run without a window (needs --script)\n"
+      "  --script FILE        headless steps: wait S | tap X Y | drag X1 Y1 X2 Y2 S |\n"
+      "                       type TEXT | key NAME | event background|foreground | shot F.png\n"
+      "  --shots DIR          where relative shot names are written\n"
+      "  --virtual-time       headless waits take no real time\n"
+      "  --run-seconds N      close the window after N seconds\n"
+      "  --final-shot FILE    write the window's last frame as a PNG when it closes\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  bool headless = false;
+  std::string demo;
+  ui::HeadlessOptions headlessOptions;
+  ui::WindowOptions windowOptions;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
+    bool hasValue = i + 1 < argc;
     if (arg == "--version") {
       std::printf("verdan %s\n", VERDAN_VERSION);
       return 0;
@@ -30,15 +51,52 @@ int main(int argc, char** argv) {
       printHelp();
       return 0;
     }
-    if ((arg == "--bundle" || arg == "--documents") && i + 1 < argc) {
+    if ((arg == "--bundle" || arg == "--documents") && hasValue) {
       (arg == "--bundle" ? foundation::setBundleDir : foundation::setDocumentsDir)(argv[++i]);
-      continue;
+    } else if (arg == "--headless") {
+      headless = true;
+    } else if (arg == "--script" && hasValue) {
+      headlessOptions.scriptPath = argv[++i];
+    } else if (arg == "--shots" && hasValue) {
+      headlessOptions.shotsDir = argv[++i];
+    } else if (arg == "--virtual-time") {
+      headlessOptions.virtualTime = true;
+    } else if (arg == "--demo" && hasValue) {
+      demo = argv[++i];
+    } else if (arg == "--tall") {
+      ui::Screen::main().setHeight(568);
+    } else if (arg == "--scale" && hasValue) {
+      windowOptions.scale = std::atof(argv[++i]);
+    } else if (arg == "--run-seconds" && hasValue) {
+      windowOptions.runSeconds = std::atof(argv[++i]);
+    } else if (arg == "--final-shot" && hasValue) {
+      windowOptions.finalShot = argv[++i];
+    } else {
+      std::fprintf(stderr, "verdan: unknown option '%s' (see --help)\n", arg.c_str());
+      return 2;
     }
-    std::fprintf(stderr, "verdan: unknown option '%s' (see --help)\n", arg.c_str());
+  }
+  if (headless && headlessOptions.scriptPath.empty()) {
+    std::fprintf(stderr, "verdan: --headless needs --script FILE\n");
     return 2;
   }
   foundation::logInfo("verdan %s: bundle %s, documents %s", VERDAN_VERSION,
                       foundation::bundleDir().c_str(), foundation::documentsDir().c_str());
-  printHelp();
-  return 0;
+
+  ui::registerDemoClasses();
+  std::string delegateClass = "VerdanAppDelegate";
+  if (demo == "views") {
+    delegateClass = "ViewsDemoAppDelegate";
+  } else if (!demo.empty()) {
+    std::fprintf(stderr, "verdan: unknown demo '%s' (try: views)\n", demo.c_str());
+    return 2;
+  }
+  if (!ui::ClassRegistry::shared().contains(delegateClass)) {
+    std::fprintf(stderr, "verdan: the application is not built yet; try --demo views\n");
+    printHelp();
+    return 1;
+  }
+  if (!ui::Application::shared().launch(delegateClass)) return 1;
+  if (headless) return ui::runHeadless(headlessOptions);
+  return ui::runWindow(windowOptions);
 }

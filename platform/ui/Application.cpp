@@ -1,0 +1,297 @@
+#include "platform/ui/Application.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Log.h"
+#include "platform/graphics/Context.h"
+#include "platform/ui/Object.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+
+namespace ui {
+
+namespace {
+
+// Two taps count as a double tap when this close in time and place.
+constexpr double kMultiTapInterval = 0.35;
+constexpr double kMultiTapDistance = 20;
+
+}  // namespace
+
+Application& Application::shared() {
+  // Never destroyed: windows and views may outlive static destruction order.
+  static Application* app = new Application();
+  return *app;
+}
+
+bool Application::launch(const std::string& delegateClassName) {
+  auto object = ClassRegistry::shared().create(delegateClassName);
+  auto delegate = std::dynamic_pointer_cast<ApplicationDelegate>(object);
+  if (!delegate) {
+    foundation::logError("Application: '%s' is not an application delegate",
+                         delegateClassName.c_str());
+    return false;
+  }
+  return launch(delegate);
+}
+
+bool Application::launch(std::shared_ptr<ApplicationDelegate> delegate) {
+  if (!delegate) return false;
+  delegate_ = std::move(delegate);
+  state_ = ApplicationState::Inactive;
+  auto hold = delegate_;
+  bool ok = hold->applicationDidFinishLaunchingWithOptions(*this);
+  becomeActive();
+  return ok;
+}
+
+void Application::resignActive() {
+  if (state_ != ApplicationState::Active) return;
+  cancelTouches();
+  state_ = ApplicationState::Inactive;
+  if (auto d = delegate_) d->applicationWillResignActive(*this);
+}
+
+void Application::enterBackground() {
+  if (state_ == ApplicationState::Background || state_ == ApplicationState::NotRunning) return;
+  resignActive();
+  state_ = ApplicationState::Background;
+  if (auto d = delegate_) d->applicationDidEnterBackground(*this);
+}
+
+void Application::enterForeground() {
+  if (state_ != ApplicationState::Background) return;
+  state_ = ApplicationState::Inactive;
+  if (auto d = delegate_) d->applicationWillEnterForeground(*this);
+  becomeActive();
+}
+
+void Application::becomeActive() {
+  if (state_ != ApplicationState::Inactive) return;
+  state_ = ApplicationState::Active;
+  if (auto d = delegate_) d->applicationDidBecomeActive(*this);
+}
+
+void Application::terminate() {
+  if (state_ == ApplicationState::NotRunning) return;
+  if (auto d = delegate_) d->applicationWillTerminate(*this);
+  state_ = ApplicationState::NotRunning;
+}
+
+// --- windows ----------------------------------------------------------------------------------
+
+std::vector<Window*> Application::windows() const {
+  std::vector<Window*> result = windows_;
+  std::stable_sort(result.begin(), result.end(),
+                   [](Window* a, Window* b) { return a->windowLevel() < b->windowLevel(); });
+  return result;
+}
+
+Window* Application::keyWindow() const {
+  return keyWindow_;
+}
+
+void Application::setKeyWindow(Window* window) {
+  keyWindow_ = window;
+  needsRender_ = true;
+}
+
+void Application::addWindow(Window* window) {
+  windows_.push_back(window);
+  needsRender_ = true;
+}
+
+void Application::windowGone(Window* window) {
+  windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
+  if (keyWindow_ == window) keyWindow_ = nullptr;
+  touches_.erase(
+      std::remove_if(touches_.begin(), touches_.end(),
+                     [window](const ActiveTouch& t) { return t.touch->window() == window; }),
+      touches_.end());
+  needsRender_ = true;
+}
+
+// --- status bar, flags, URLs -----------------------------------------------------------------
+
+void Application::setStatusBarStyle(StatusBarStyle style, bool) {
+  statusBarStyle_ = style;
+  needsRender_ = true;
+}
+
+void Application::setStatusBarHidden(bool hidden, bool) {
+  statusBarHidden_ = hidden;
+  needsRender_ = true;
+}
+
+gfx::Rect Application::statusBarFrame() const {
+  if (statusBarHidden_) return gfx::Rect();
+  return gfx::Rect(0, 0, Screen::main().bounds().width(), 20);
+}
+
+void Application::setApplicationIconBadgeNumber(int number) {
+  badge_ = number;
+  foundation::logVerbose("Application: badge %d", number);
+}
+
+void Application::setNetworkActivityIndicatorVisible(bool visible) {
+  networkActivity_ = visible;
+  needsRender_ = true;
+}
+
+bool Application::canOpenURL(const std::string& url) const {
+  static const char* schemes[] = {"tel:",     "sms:",    "mailto:",     "http://",
+                                  "https://", "itms://", "itms-apps://"};
+  for (const char* scheme : schemes)
+    if (url.rfind(scheme, 0) == 0) return true;
+  return false;
+}
+
+bool Application::openURL(const std::string& url) {
+  if (!canOpenURL(url)) {
+    foundation::logError("Application: cannot open URL '%s'", url.c_str());
+    return false;
+  }
+  foundation::logInfo("Application: open URL %s", url.c_str());
+  openedURLs_.push_back(url);
+  return true;
+}
+
+// --- input ------------------------------------------------------------------------------------
+
+Window* Application::windowForTouch(gfx::Point point) const {
+  auto list = windows();
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    Window* w = *it;
+    if (w->isHidden()) continue;
+    gfx::Point local = w->transformToSuperview().invertedOrSelf().apply(point);
+    if (w->hitTest(local, nullptr)) return w;
+  }
+  return nullptr;
+}
+
+void Application::sendTouch(TouchPhase phase, int identifier, gfx::Point point) {
+  double now = foundation::Clock::now();
+  auto it = std::find_if(touches_.begin(), touches_.end(),
+                         [identifier](const ActiveTouch& t) { return t.identifier == identifier; });
+  std::shared_ptr<Touch> touch;
+  Window* window = nullptr;
+  if (phase == TouchPhase::Began) {
+    if (it != touches_.end()) {
+      // A begin for a finger already down: end the old touch first.
+      sendTouch(TouchPhase::Cancelled, identifier, point);
+    }
+    window = windowForTouch(point);
+    if (!window) return;
+    gfx::Point local = window->transformToSuperview().invertedOrSelf().apply(point);
+    touch = std::make_shared<Touch>(identifier, window, local, now);
+    bool repeat =
+        lastTapTime_ >= 0 && now - lastTapTime_ <= kMultiTapInterval &&
+        std::hypot(point.x - lastTapPoint_.x, point.y - lastTapPoint_.y) <= kMultiTapDistance;
+    touch->setTapCount(repeat ? lastTapCount_ + 1 : 1);
+    touches_.push_back({identifier, touch});
+  } else {
+    if (it == touches_.end()) return;
+    touch = it->touch;
+    window = touch->window();
+    gfx::Point local = window->transformToSuperview().invertedOrSelf().apply(point);
+    touch->update(phase, local, now);
+  }
+  if (phase == TouchPhase::Ended) {
+    lastTapPoint_ = point;
+    lastTapTime_ = now;
+    lastTapCount_ = touch->tapCount();
+  }
+  Event event(now);
+  TouchSet all;
+  for (auto& t : touches_) all.push_back(t.touch);
+  event.setAllTouches(all);
+  auto keep = window->sharedView();
+  window->dispatchTouches({touch}, event);
+  if (phase == TouchPhase::Ended || phase == TouchPhase::Cancelled) {
+    touches_.erase(std::remove_if(touches_.begin(), touches_.end(),
+                                  [&](const ActiveTouch& t) { return t.touch == touch; }),
+                   touches_.end());
+  }
+}
+
+void Application::cancelTouches() {
+  auto active = touches_;
+  for (auto& t : active) {
+    gfx::Point p = t.touch->locationInView(nullptr);
+    sendTouch(TouchPhase::Cancelled, t.identifier, p);
+  }
+}
+
+void Application::sendText(const std::string& text) {
+  Window* w = keyWindow();
+  if (!w) return;
+  if (Responder* r = w->firstResponder()) r->insertText(text);
+}
+
+void Application::sendKey(const std::string& name) {
+  Window* w = keyWindow();
+  if (!w) return;
+  Responder* r = w->firstResponder();
+  if (!r) return;
+  if (name == "BackSpace" || name == "Backspace") {
+    r->deleteBackward();
+    return;
+  }
+  r->keyPressed(name);
+}
+
+// --- drawing ----------------------------------------------------------------------------------
+
+void Application::render(gfx::Context& ctx) {
+  needsRender_ = false;
+  bool barDrawn = statusBarHidden_;
+  for (Window* w : windows()) {
+    if (!barDrawn && w->windowLevel() > WindowLevel::StatusBar) {
+      drawStatusBar(ctx);
+      barDrawn = true;
+    }
+    if (w->isHidden()) continue;
+    gfx::StateSaver saver(ctx);
+    ctx.concat(w->transformToSuperview());
+    w->render(ctx);
+  }
+  if (!barDrawn) drawStatusBar(ctx);
+}
+
+void Application::drawStatusBar(gfx::Context& ctx) {
+  gfx::Rect bar = statusBarFrame();
+  if (bar.isEmpty()) return;
+  gfx::StateSaver saver(ctx);
+  bool light = statusBarStyle_ != StatusBarStyle::Default;
+  ctx.setFillColor(light ? gfx::Color::black() : gfx::Color::grey(0.85));
+  ctx.fillRect(bar);
+  ctx.setFillColor(light ? gfx::Color::white() : gfx::Color::black());
+  gfx::TextStyle style(gfx::Font::boldSystemFont(12), gfx::TextAlignment::Center);
+  style.centerVertically = true;
+  // A fixed time keeps screenshots comparable between runs.
+  ctx.drawText("9:41", bar, style);
+  style.alignment = gfx::TextAlignment::Left;
+  style.font = gfx::Font::systemFont(12);
+  ctx.drawText(networkActivity_ ? "  Verdan  *" : "  Verdan", bar, style);
+}
+
+void Application::reset() {
+  cancelTouches();
+  delegate_.reset();
+  state_ = ApplicationState::NotRunning;
+  keyWindow_ = nullptr;
+  statusBarStyle_ = StatusBarStyle::Default;
+  statusBarHidden_ = false;
+  badge_ = 0;
+  networkActivity_ = false;
+  idleTimerDisabled_ = false;
+  openedURLs_.clear();
+  touches_.clear();
+  lastTapTime_ = -1;
+  lastTapCount_ = 0;
+  needsRender_ = true;
+}
+
+}  // namespace ui

@@ -1,0 +1,205 @@
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/CairoContext.h"
+#include "platform/ui/Animation.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Runner.h"
+#include "platform/ui/Screen.h"
+
+namespace ui {
+
+namespace {
+
+constexpr double kFrame = 1.0 / 60;
+
+bool readNumbers(std::istringstream& in, double* values, int count) {
+  for (int i = 0; i < count; ++i)
+    if (!(in >> values[i])) return false;
+  std::string rest;
+  return !(in >> rest);
+}
+
+std::string restOfLine(std::istringstream& in) {
+  std::string rest;
+  std::getline(in, rest);
+  size_t start = rest.find_first_not_of(" \t");
+  if (start == std::string::npos) return {};
+  size_t end = rest.find_last_not_of(" \t\r");
+  return rest.substr(start, end - start + 1);
+}
+
+// Runs the main loop for `seconds` of (real or virtual) time, in tracking mode while a finger
+// is down so that default-mode timers wait as they do on the device.
+void runFor(double seconds) {
+  auto loop = foundation::RunLoop::main();
+  const char* mode = Application::shared().isTracking() ? foundation::kTrackingRunLoopMode
+                                                        : foundation::kDefaultRunLoopMode;
+  if (seconds <= 0) {
+    while (loop->runOnce(mode, 0)) {
+    }
+    return;
+  }
+  loop->runFor(seconds, mode);
+}
+
+}  // namespace
+
+int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* errorLine) {
+  std::istringstream lines(text);
+  std::string line;
+  int number = 0;
+  while (std::getline(lines, line)) {
+    ++number;
+    std::istringstream in(line);
+    std::string word;
+    if (!(in >> word) || word[0] == '#') continue;
+    ScriptStep step{};
+    step.line = number;
+    bool ok = true;
+    double v[5];
+    if (word == "wait") {
+      step.kind = ScriptStepKind::Wait;
+      ok = readNumbers(in, v, 1) && v[0] >= 0;
+      step.seconds = v[0];
+    } else if (word == "tap") {
+      step.kind = ScriptStepKind::Tap;
+      ok = readNumbers(in, v, 2);
+      step.from = {v[0], v[1]};
+    } else if (word == "drag") {
+      step.kind = ScriptStepKind::Drag;
+      ok = readNumbers(in, v, 5) && v[4] >= 0;
+      step.from = {v[0], v[1]};
+      step.to = {v[2], v[3]};
+      step.seconds = v[4];
+    } else if (word == "type") {
+      step.kind = ScriptStepKind::Type;
+      step.text = restOfLine(in);
+      ok = !step.text.empty();
+    } else if (word == "key") {
+      step.kind = ScriptStepKind::Key;
+      step.text = restOfLine(in);
+      ok = !step.text.empty() && step.text.find(' ') == std::string::npos;
+    } else if (word == "event") {
+      step.kind = ScriptStepKind::Event;
+      step.text = restOfLine(in);
+      ok = step.text == "background" || step.text == "foreground";
+    } else if (word == "shot") {
+      step.kind = ScriptStepKind::Shot;
+      step.text = restOfLine(in);
+      ok = !step.text.empty();
+    } else {
+      ok = false;
+    }
+    if (!ok) {
+      foundation::logError("script line %d: cannot read '%s'", number, line.c_str());
+      if (errorLine) *errorLine = number;
+      return -1;
+    }
+    steps.push_back(step);
+  }
+  return 0;
+}
+
+gfx::Image renderScreen(double scale) {
+  tickAnimations();
+  gfx::Rect screen = Screen::main().bounds();
+  gfx::ImageContext image(screen.size, scale, true);
+  if (!image.isValid()) return {};
+  gfx::Context& ctx = image.context();
+  ctx.setFillColor(gfx::Color::black());
+  ctx.fillRect(screen);
+  Application::shared().render(ctx);
+  return image.image();
+}
+
+bool writeScreenshot(const std::string& path, double scale) {
+  gfx::Image image = renderScreen(scale);
+  if (image.isEmpty() || !image.writePng(path)) {
+    foundation::logError("cannot write screenshot '%s'", path.c_str());
+    return false;
+  }
+  foundation::logInfo("screenshot %s", path.c_str());
+  return true;
+}
+
+int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options) {
+  Application& app = Application::shared();
+  runFor(0);
+  for (const auto& step : steps) {
+    switch (step.kind) {
+      case ScriptStepKind::Wait:
+        runFor(step.seconds);
+        break;
+      case ScriptStepKind::Tap:
+        app.sendTouch(TouchPhase::Began, 0, step.from);
+        runFor(0);
+        app.sendTouch(TouchPhase::Ended, 0, step.from);
+        runFor(0);
+        break;
+      case ScriptStepKind::Drag: {
+        int frames = std::max(1, static_cast<int>(std::lround(step.seconds / kFrame)));
+        app.sendTouch(TouchPhase::Began, 0, step.from);
+        runFor(0);
+        for (int i = 1; i <= frames; ++i) {
+          double t = static_cast<double>(i) / frames;
+          gfx::Point p(step.from.x + (step.to.x - step.from.x) * t,
+                       step.from.y + (step.to.y - step.from.y) * t);
+          runFor(step.seconds / frames);
+          app.sendTouch(TouchPhase::Moved, 0, p);
+        }
+        app.sendTouch(TouchPhase::Ended, 0, step.to);
+        runFor(0);
+        break;
+      }
+      case ScriptStepKind::Type:
+        app.sendText(step.text);
+        runFor(0);
+        break;
+      case ScriptStepKind::Key:
+        app.sendKey(step.text);
+        runFor(0);
+        break;
+      case ScriptStepKind::Event:
+        if (step.text == "background")
+          app.enterBackground();
+        else
+          app.enterForeground();
+        runFor(0);
+        break;
+      case ScriptStepKind::Shot: {
+        std::string path = step.text;
+        if (!path.empty() && path[0] != '/' && !options.shotsDir.empty()) {
+          foundation::makeDirectories(options.shotsDir);
+          path = options.shotsDir + "/" + path;
+        }
+        if (!writeScreenshot(path, Screen::main().scale())) return 1;
+        break;
+      }
+    }
+  }
+  return 0;
+}
+
+int runHeadless(const HeadlessOptions& options) {
+  std::ifstream file(options.scriptPath);
+  if (!file) {
+    foundation::logError("cannot read script '%s'", options.scriptPath.c_str());
+    return 2;
+  }
+  std::stringstream text;
+  text << file.rdbuf();
+  std::vector<ScriptStep> steps;
+  if (parseScript(text.str(), steps) != 0) return 2;
+  if (options.virtualTime) foundation::Clock::setManual();
+  int result = runScript(steps, options);
+  Application::shared().terminate();
+  return result;
+}
+
+}  // namespace ui

@@ -1,0 +1,68 @@
+// The two ways to run the application: in a desktop window (SDL2, the screen drawn at scale 2,
+// mouse as touches, keyboard as text) and headless (a script of input steps and screenshots).
+// Both drive the same Application on the main run loop.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/graphics/Geometry.h"
+#include "platform/graphics/Image.h"
+
+namespace ui {
+
+// --- headless scripts ---------------------------------------------------------------------------
+
+enum class ScriptStepKind { Wait, Tap, Drag, Type, Key, Event, Shot };
+
+struct ScriptStep {
+  ScriptStepKind kind;
+  int line = 0;
+  double seconds = 0;  // wait, drag
+  gfx::Point from;     // tap, drag
+  gfx::Point to;       // drag
+  std::string text;    // type: the text; key: the key name; event: background|foreground;
+                       // shot: the file name
+};
+
+// Parses a script: one step per line ("wait 0.5", "tap 160 240", "drag 10 200 300 200 0.4",
+// "type 600000", "key Return", "event background", "shot home.png"); blank lines and lines
+// starting with '#' are skipped. Returns 0, or -1 with the first bad line in `errorLine` (and a
+// log line).
+int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* errorLine = nullptr);
+
+struct HeadlessOptions {
+  std::string scriptPath;
+  // Where relative shot names go (default: the current folder).
+  std::string shotsDir;
+  // Manual clock: waits and drags take no real time (deterministic screenshots). Network
+  // replies that need real time should run with the real clock (the default).
+  bool virtualTime = false;
+};
+
+// Renders the application's windows and status bar (screen points x scale) into an image.
+gfx::Image renderScreen(double scale = 1);
+// Renders and writes a PNG; false (logged) when it cannot be written.
+bool writeScreenshot(const std::string& path, double scale = 1);
+
+// Runs the steps against the launched application. Returns 0, or 1 when a step failed.
+int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options);
+// Reads and runs the script file. Returns 0, 1 (a step failed) or 2 (unreadable/bad script).
+int runHeadless(const HeadlessOptions& options);
+
+// --- window mode --------------------------------------------------------------------------------
+
+struct WindowOptions {
+  double scale = 2;
+  std::string title = "Verdan";
+  // Stop after this many seconds (0: until the window closes); used for smoke tests.
+  double runSeconds = 0;
+  // A screenshot of the window's content written just before it closes (optional).
+  std::string finalShot;
+};
+
+// Opens the window and runs until it is closed. Returns 0, or 1 when no window could be
+// opened (no display).
+int runWindow(const WindowOptions& options);
+
+}  // namespace ui
