@@ -121,6 +121,12 @@ TEST_F(LoginRequests, HeaderOnlyBrokerListAndCutCopies) {
   ExpectHeader(packet, 144, 40, 40, 0, 9, 0);
   EXPECT_EQ(ReadHeader(packet).checksum, 0);
 
+  // The enciphered builders take a 16-bit session value and sign-extend it.
+  std::vector<uint8_t> login(2048, 0);
+  int length = MakeRequest_Register(-2, 5, 2, "bob", login.data(), 2048);
+  login.resize(static_cast<size_t>(length));
+  ExpectHeader(login, 144, 1, 2, 0xFFFFFE, 5, 1);
+
   // A caller buffer shorter than the packet receives its size.
   uint8_t small[20];
   EXPECT_EQ(MakeRequest_GetCode(0, 5, 2, "13800138000", small, sizeof(small)), 20);

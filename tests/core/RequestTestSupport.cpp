@@ -74,8 +74,14 @@ std::vector<uint8_t> OpenBody(const std::vector<uint8_t>& packet, const char* ke
       ADD_FAILURE() << "body does not expand";
       return {};
     }
+    // Compression is kept only for bodies over 256 bytes that it made shorter.
+    EXPECT_GT(n, 256u);
+    EXPECT_LT(body.size(), n);
     out.resize(n);
     body = out;
+  } else if (h.compression() != 0) {
+    ADD_FAILURE() << "unknown compression " << h.compression();
+    return {};
   }
   if (h.cipher() == 1) {
     std::vector<uint8_t> out(body.size() + 8);
