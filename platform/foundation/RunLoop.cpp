@@ -519,8 +519,8 @@ bool RunLoop::runUntilCondition(const std::function<bool()>& done, TimeInterval 
 bool RunLoop::runOnce(const RunLoopMode& mode, TimeInterval timeout) {
   if (!checkOwner(*this, "runOnce")) return false;
   using namespace std::chrono;
-  auto end = steady_clock::now() + duration_cast<steady_clock::duration>(
-                                       duration<double>(std::max(0.0, timeout)));
+  auto end = steady_clock::now() +
+             duration_cast<steady_clock::duration>(duration<double>(std::max(0.0, timeout)));
   FrameScope scope(*impl_, mode);
   for (;;) {
     double remaining = std::max(0.0, duration<double>(end - steady_clock::now()).count());

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ostream>
+#include <unordered_map>
 
 #include "platform/foundation/Text.h"
 
@@ -22,6 +23,26 @@ const Value& nullValue() {
 
 Dictionary::Dictionary(std::initializer_list<Entry> entries) {
   for (const auto& e : entries) set(e.first, e.second);
+}
+
+Dictionary::Dictionary(std::vector<Entry> entries) {
+  // Hashes only when big: parsed files may hold many keys, and set() scans.
+  if (entries.size() <= 16) {
+    for (auto& e : entries) set(e.first, std::move(e.second));
+    return;
+  }
+  std::unordered_map<std::string_view, size_t> index;
+  entries_.reserve(entries.size());
+  for (auto& e : entries) {
+    auto it = index.find(e.first);
+    if (it != index.end()) {
+      entries_[it->second].second = std::move(e.second);
+      continue;
+    }
+    entries_.push_back(std::move(e));
+    // entries_ was reserved, so views into its keys stay valid.
+    index.emplace(entries_.back().first, entries_.size() - 1);
+  }
 }
 
 const Value* Dictionary::find(std::string_view key) const {

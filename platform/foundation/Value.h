@@ -37,6 +37,8 @@ class Dictionary {
 
   Dictionary() = default;
   Dictionary(std::initializer_list<Entry> entries);
+  // A repeated key keeps its first position and its last value.
+  explicit Dictionary(std::vector<Entry> entries);
 
   size_t size() const;
   bool empty() const;
