@@ -472,20 +472,10 @@ void ScaleQuoteFields(tagLocalStockData& rec, const uint8_t* ids, size_t idCount
         scale(rec.downprice);
         break;
       case 72:
-        rec.buysell10.buy[0].price = WrapMul32(rec.buysell10.buy[0].price, s);
-        break;
       case 73:
-        rec.buysell10.sell[0].price = WrapMul32(rec.buysell10.sell[0].price, s);
-        break;
       case 74:
-      case 76: {
-        const int levels = id == 74 ? 5 : 10;
-        for (int l = 0; l < levels; ++l) {
-          rec.buysell10.buy[l].price = WrapMul32(rec.buysell10.buy[l].price, s);
-          rec.buysell10.sell[l].price = WrapMul32(rec.buysell10.sell[l].price, s);
-        }
-        break;
-      }
+      case 76:
+        break;  // the book is scaled once below, however its ids overlap
       case 77:
         for (auto& d : rec.DelegateBuySellInfo) d.price = WrapMul32(d.price, s);
         break;
@@ -503,6 +493,17 @@ void ScaleQuoteFields(tagLocalStockData& rec, const uint8_t* ids, size_t idCount
       default:
         break;
     }
+  }
+  const int levels = done.test(76) ? 10 : (done.test(74) ? 5 : 0);
+  for (int l = 0; l < levels; ++l) {
+    rec.buysell10.buy[l].price = WrapMul32(rec.buysell10.buy[l].price, s);
+    rec.buysell10.sell[l].price = WrapMul32(rec.buysell10.sell[l].price, s);
+  }
+  if (levels == 0 && done.test(72)) {
+    rec.buysell10.buy[0].price = WrapMul32(rec.buysell10.buy[0].price, s);
+  }
+  if (levels == 0 && done.test(73)) {
+    rec.buysell10.sell[0].price = WrapMul32(rec.buysell10.sell[0].price, s);
   }
 }
 

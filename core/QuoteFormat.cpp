@@ -333,6 +333,21 @@ int NSStringToCString(std::string_view text, char* buf, size_t size) {
   return Put(buf, size, ascii->c_str());
 }
 
+int FillStockKeys(tagCodeItem* items, int max, const foundation::Value& array) {
+  if (!items || max <= 0 || !array.isArray()) return 0;
+  const int count = static_cast<int>(std::min<size_t>(array.size(), static_cast<size_t>(max)));
+  for (int i = 0; i < count; ++i) {
+    const foundation::Value& entry = array.at(static_cast<size_t>(i));
+    tagCodeItem& item = items[i];
+    std::memset(&item, 0, sizeof item);
+    const std::string code = entry["StockCode"].toString();
+    std::memcpy(item.code, code.data(), std::min<size_t>(code.size(), 8));
+    item.market = static_cast<uint8_t>(entry["Market"].toInt());
+    item.zqlb = static_cast<uint8_t>(entry["StockType"].toInt());
+  }
+  return count;
+}
+
 namespace {
 
 std::string Price(const tagLocalStockData& r, int32_t v, int32_t ref) {

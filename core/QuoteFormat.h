@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/StockData.h"
+#include "platform/foundation/Value.h"
 
 // A display colour, components 0-255. The core has no graphics: the screens map it.
 struct QuoteColor {
@@ -76,6 +77,10 @@ std::string UnicharsToNSString(const char16_t* units, size_t capacity);
 int NSStringToUnichars(std::string_view utf8, char16_t* units, size_t capacity);
 // ASCII copy cut to size; -1 (buffer emptied) when the text is not ASCII.
 int NSStringToCString(std::string_view text, char* buf, size_t size);
+
+// Code items from an array of dictionaries ("StockCode", "Market", "StockType"), at most max.
+// Returns the count.
+int FillStockKeys(tagCodeItem* items, int max, const foundation::Value& array);
 
 // Text and colour of one field of a record. Ids 501-508 are the derived futures columns.
 std::string GetFieldString(uint32_t id, const tagLocalStockData& rec);

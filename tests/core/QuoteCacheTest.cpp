@@ -110,6 +110,18 @@ TEST_F(QuoteCacheTest, MergeKeepsUnlistedMembersScalesPricesAndTracksRealVolume)
   EXPECT_EQ(out.realvol, 500);  // a falling volume leaves it
 }
 
+TEST_F(QuoteCacheTest, OverlappingBookIdsAreScaledOnce) {
+  Wire rec;
+  rec.u8(1).text("600000", 8).u8(2).u16(100).i32(1234);
+  for (int l = 0; l < 10; ++l) rec.i32(1000 + l).i64(l);
+  Wire body = One({9, 10, 19, 72, 74, 72}, rec.append(Wire().i32(1234)));
+  tagLocalStockData out;
+  ASSERT_GT(cache_->MergeOne(body.data(), body.size(), &out), 0);
+  EXPECT_EQ(+out.buysell10.buy[0].price, 123400);
+  EXPECT_EQ(+out.buysell10.buy[4].price, 100400);
+  EXPECT_EQ(+out.buysell10.sell[0].price, 100500);
+}
+
 TEST_F(QuoteCacheTest, DerivedFields) {
   struct Case {
     const char* name;

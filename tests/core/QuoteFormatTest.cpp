@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <string>
+#include <tuple>
 
 #include "core/QuoteFormat.h"
 #include "tests/core/QuoteWire.h"
@@ -222,6 +223,27 @@ TEST(QuoteText, Utf16AndAsciiBuffers) {
   EXPECT_STREQ(buf, "abc");
   EXPECT_EQ(NSStringToCString("万", buf, sizeof buf), -1);
   EXPECT_STREQ(buf, "");
+}
+
+TEST(QuoteText, StockKeysFromDictionaries) {
+  foundation::Value list;
+  for (auto [code, market, type] :
+       {std::tuple{"600000", 1, 1}, {"1234567890", 2, 3}, {"X", 3, 0}}) {
+    foundation::Value entry;
+    entry["StockCode"] = code;
+    entry["Market"] = market;
+    entry["StockType"] = type;
+    list.append(entry);
+  }
+  tagCodeItem items[2];
+  std::memset(items, 0xFF, sizeof items);
+  ASSERT_EQ(FillStockKeys(items, 2, list), 2);
+  EXPECT_STREQ(items[0].code, "600000");
+  EXPECT_EQ(items[0].market, 1);
+  EXPECT_EQ(items[0].zqlb, 1);
+  EXPECT_STREQ(items[1].code, "12345678");
+  EXPECT_EQ(items[1].reserved[0], 0);
+  EXPECT_EQ(FillStockKeys(items, 2, foundation::Value("no list")), 0);
 }
 
 tagLocalStockData Sample() {
