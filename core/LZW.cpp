@@ -29,7 +29,30 @@ inline void SetEntry(LzwWorkArea* w, uint32_t i, uint16_t code, uint16_t prefix,
 }
 
 void ResetTable(LzwWorkArea* w) {
-  for (uint32_t i = 0; i < kLzwTableSize; ++i) SetEntry(w, i, kEmpty, 0, 0);
+  // One copy of a prepared empty table is much cheaper than 9973 entry writes.
+  static const auto* empty = [] {
+    static uint8_t table[sizeof(LzwWorkArea::table)];
+    for (uint32_t i = 0; i < kLzwTableSize; ++i) {
+      table[i * 5] = table[i * 5 + 1] = 0xFF;
+      table[i * 5 + 2] = table[i * 5 + 3] = table[i * 5 + 4] = 0;
+    }
+    return table;
+  }();
+  std::memcpy(w->table, empty, sizeof w->table);
+}
+
+// MSB-first writer of the encoder; the public PutBits keeps the same contract.
+inline uint32_t WriteCode(uint8_t* buf, uint32_t bufLen, uint32_t bitPos, uint32_t value,
+                          uint32_t nbits) {
+  uint32_t byte = bitPos / 8;
+  if (byte + 4 >= bufLen) return kLzwErrNoRoom;
+  // nbits <= 16 here: the code fits a 24-bit window starting at `byte`.
+  uint32_t shift = 24 - bitPos % 8 - nbits;
+  uint32_t v = (value & ((1u << nbits) - 1)) << shift;
+  buf[byte] |= static_cast<uint8_t>(v >> 16);
+  buf[byte + 1] |= static_cast<uint8_t>(v >> 8);
+  buf[byte + 2] |= static_cast<uint8_t>(v);
+  return 1;
 }
 
 // Open-addressing search for (prefix, byte); returns the slot or kLzwErrHashFull.
@@ -43,19 +66,6 @@ uint32_t FindSlot(const LzwWorkArea* w, uint32_t prefix, uint8_t byte) {
     h = h < d ? h + kLzwTableSize - d : h - d;
     if (++probes > kLzwTableSize + 1) return kLzwErrHashFull;
   }
-}
-
-// Pushes the string of `code` onto the stack from position pos (last byte first); returns the
-// new stack height or kLzwErrBadCode.
-uint32_t Unwind(const LzwWorkArea* w, uint8_t* stack, uint32_t code, uint32_t pos) {
-  while (code >= 256) {
-    if (pos >= kLzwTableSize || code >= kLzwTableSize) return kLzwErrBadCode;
-    stack[pos++] = EntryByte(w, code);
-    code = EntryPrefix(w, code);
-  }
-  if (pos >= kLzwTableSize) return kLzwErrBadCode;
-  stack[pos++] = static_cast<uint8_t>(code);
-  return pos;
 }
 
 }  // namespace
@@ -117,25 +127,46 @@ uint32_t LzwCompress(LzwWorkArea* work, const uint8_t* in, uint16_t inLen, uint8
       continue;
     }
     SetEntry(work, slot, static_cast<uint16_t>(next), static_cast<uint16_t>(p), c);
-    if ((r = PutBits(out, limit, bitPos, p, width)) != 1) return r;
+    if ((r = WriteCode(out, limit, bitPos, p, width)) != 1) return r;
     ++next;
     p = c;
     bitPos += width;
     if (next >= widthLimit) {
-      if ((r = PutBits(out, limit, bitPos, kWidenCode, width)) != 1) return r;
+      if ((r = WriteCode(out, limit, bitPos, kWidenCode, width)) != 1) return r;
       bitPos += width;
       ++width;
       widthLimit <<= 1;
     }
   }
-  if ((r = PutBits(out, limit, bitPos, p, width)) != 1) return r;
-  if ((r = PutBits(out, limit, bitPos + width, kEndCode, width)) != 1) return r;
+  if ((r = WriteCode(out, limit, bitPos, p, width)) != 1) return r;
+  if ((r = WriteCode(out, limit, bitPos + width, kEndCode, width)) != 1) return r;
   uint32_t len = (bitPos + 2 * width + 7) / 8;
   return len < inLen ? len : kLzwErrNoGain;
 }
 
+// The decoder does not rebuild strings through the prefix chain: every string of the table is a
+// run of bytes it has already written, so an entry keeps where that run starts in the output and
+// its length, and decoding a code is one copy. The results and error codes match decoding by
+// unwinding prefixes onto a 9973-byte stack: a string longer than the stack, or an entry whose
+// prefix is a code past the table, fails with kLzwErrBadCode.
+namespace {
+
+inline void SetRun(LzwWorkArea* w, uint32_t code, uint32_t start, uint32_t len) {
+  WriteLE16(w->table + code * 4, static_cast<uint16_t>(start));
+  WriteLE16(w->table + code * 4 + 2, static_cast<uint16_t>(len));  // 0: unusable entry
+}
+inline uint32_t RunStart(const LzwWorkArea* w, uint32_t code) {
+  return ReadLE16(w->table + code * 4);
+}
+inline uint32_t RunLength(const LzwWorkArea* w, uint32_t code) {
+  return ReadLE16(w->table + code * 4 + 2);
+}
+
+}  // namespace
+
 uint32_t LzwDecompress(LzwWorkArea* work, const uint8_t* in, uint16_t inLen, uint8_t* out,
                        uint16_t outCap) {
+  static_assert(kLzwTableSize * 4 <= sizeof(LzwWorkArea::table));
   if (!work || !in || !out) return kLzwErrBadArg;
   uint32_t totalBits = static_cast<uint32_t>(inLen) * 8;
   uint32_t code;
@@ -144,14 +175,21 @@ uint32_t LzwDecompress(LzwWorkArea* work, const uint8_t* in, uint16_t inLen, uin
   if (outCap < 1) return kLzwErrNoGain;
   out[0] = static_cast<uint8_t>(code);
   uint32_t count = 1;
-  uint32_t old = code;
-  uint8_t last = static_cast<uint8_t>(code);
+  uint32_t old = code;    // previous code read
+  uint32_t oldStart = 0;  // where its string was written
+  uint32_t oldLen = 1;
   uint32_t next = kFirstCode;
   uint32_t width = 9;
   uint32_t bitPos = 9;
-  uint8_t* stack = work->stack;
   for (;;) {
-    if ((r = GetBits(in, totalBits, bitPos, &code, width)) != 1) return r;
+    if (bitPos + 24 <= totalBits) {
+      // Fast path: the code lies in the three bytes from bitPos / 8 (width <= 16).
+      const uint8_t* b = in + bitPos / 8;
+      uint32_t window = (uint32_t{b[0]} << 16) | (uint32_t{b[1]} << 8) | b[2];
+      code = (window >> (24 - bitPos % 8 - width)) & ((1u << width) - 1);
+    } else if ((r = GetBits(in, totalBits, bitPos, &code, width)) != 1) {
+      return r;
+    }
     bitPos += width;
     if (code == kEndCode) return count;
     if (code == kWidenCode) {
@@ -159,20 +197,32 @@ uint32_t LzwDecompress(LzwWorkArea* work, const uint8_t* in, uint16_t inLen, uin
       if (++width > 16) return kLzwErrBadCode;
       continue;
     }
-    uint32_t height;
-    if (code >= next) {  // the string being defined by this very step
-      stack[0] = last;
-      height = Unwind(work, stack, old, 1);
+    uint32_t start = count;
+    uint32_t len;
+    if (code >= next) {
+      // The string being defined by this very step: the previous string plus its first byte.
+      if (old >= kLzwTableSize || oldLen + 1 > kLzwTableSize) return kLzwErrBadCode;
+      len = oldLen + 1;
+      if (outCap - count < len) return kLzwErrNoGain;
+      std::memcpy(out + count, out + oldStart, oldLen);
+      out[count + oldLen] = out[oldStart];
+    } else if (code < 256) {
+      len = 1;
+      if (outCap - count < 1) return kLzwErrNoGain;
+      out[count] = static_cast<uint8_t>(code);
     } else {
-      height = Unwind(work, stack, code, 0);
+      len = RunLength(work, code);
+      if (len == 0 || len > kLzwTableSize) return kLzwErrBadCode;
+      if (outCap - count < len) return kLzwErrNoGain;
+      std::memcpy(out + count, out + RunStart(work, code), len);
     }
-    if (LzwFailed(height)) return height;
-    last = stack[height - 1];
-    if (outCap - count < height) return kLzwErrNoGain;
-    while (height > 0) out[count++] = stack[--height];
+    count += len;
     if (next > kLzwTableSize - 1) return kLzwErrBadCode;
-    SetEntry(work, next, static_cast<uint16_t>(next), static_cast<uint16_t>(old), last);
+    // New entry: the previous string plus the first byte of this one, which directly follows it.
+    SetRun(work, next, oldStart, old >= kLzwTableSize ? 0 : oldLen + 1);
     ++next;
     old = code;
+    oldStart = start;
+    oldLen = len;
   }
 }

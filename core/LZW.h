@@ -20,8 +20,9 @@ inline bool LzwFailed(uint32_t r) {
   return r >= 0xA0000000u;
 }
 
-// 59,838 bytes: 9973 packed 5-byte entries {u16 code, u16 prefix, u8 byte} and a 9973-byte
-// decode stack. Reusable for any number of bodies, by one caller at a time.
+// 59,838 bytes: 9973 packed 5-byte entries {u16 code, u16 prefix, u8 byte} for the encoder's
+// hash table, followed by a 9973-byte stack. The decoder keeps its own entries in the table area.
+// Reusable for any number of bodies, by one caller at a time; holds no state between calls.
 struct LzwWorkArea {
   uint8_t table[kLzwTableSize * 5];
   uint8_t stack[kLzwTableSize];

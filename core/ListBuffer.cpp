@@ -1,5 +1,6 @@
 #include "core/ListBuffer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -51,7 +52,10 @@ uint32_t tagListBuffer::Reserve(uint64_t n) {
 
 int tagListBuffer::Append(const void* data, uint32_t len) {
   uint64_t need = static_cast<uint64_t>(m_iUseSize) + len;
-  Reserve(need + 1);
+  // Doubling keeps long runs of small appends linear; the exact size is the fallback.
+  if (need + 1 > m_iMaxSize &&
+      Reserve(std::max<uint64_t>(need + 1, 2 * uint64_t{m_iMaxSize})) < need + 1)
+    Reserve(need + 1);
   if (m_iMaxSize < need) return 0;
   if (len && data) std::memcpy(m_pszData + m_iUseSize, data, len);
   m_iUseSize = static_cast<uint32_t>(need);

@@ -4,8 +4,9 @@
 
 #include <cstdint>
 
-// Byte storage that grows in 1024-byte steps. The bytes past the used size are always zero, so
-// text appended to the buffer reads as a NUL-terminated string (every append keeps one spare).
+// Byte storage allocated in multiples of 1024 bytes (appends at least double it). The bytes past
+// the used size are always zero, so text appended to the buffer reads as a NUL-terminated string
+// (every append keeps one spare).
 struct tagListBuffer {
   char* m_pszData = nullptr;
   uint32_t m_iUseSize = 0;

@@ -126,7 +126,8 @@ int MDBF::Parse(const void* buf, int len) {
   int m = ReadLE16(p + 5);
   // 64 bits: up to 65535 records of up to 256 x 65535 bytes.
   int64_t need = static_cast<int64_t>(m) * m_iRecordLen;
-  if (need > len - head || !m_RecData.Append(p + head, static_cast<uint32_t>(need))) {
+  if (need > len - head || !Fits(m, m_iRecordLen) ||
+      !m_RecData.Append(p + head, static_cast<uint32_t>(need))) {
     Clear();
     return -1;
   }
@@ -261,13 +262,20 @@ char* MDBF::GetFieldText(int id, char* out, int size) const {
   return out;
 }
 
-void MDBF::AddRecord() {
-  if (!m_RecData.Extend(static_cast<uint32_t>(m_iRecordLen))) {
-    foundation::logError("MDBF::AddRecord: no memory for a record of %d bytes", m_iRecordLen);
-    return;
+bool MDBF::Fits(int64_t records, int64_t recordLen) {
+  return records <= kMdbfMaxRecords && records * recordLen <= kMdbfMaxRecordBytes;
+}
+
+bool MDBF::AddRecord() {
+  if (!Fits(int64_t{m_iRecordNum} + 1, m_iRecordLen) ||
+      !m_RecData.Extend(static_cast<uint32_t>(m_iRecordLen))) {
+    foundation::logError("MDBF::AddRecord: no room for record %d of %d bytes", m_iRecordNum + 1,
+                         m_iRecordLen);
+    return false;
   }
   ++m_iRecordNum;
   Seek(m_iRecordNum - 1);
+  return true;
 }
 
 void MDBF::SetField(int id, int type, const void* data, int width) {
@@ -277,6 +285,10 @@ void MDBF::SetField(int id, int type, const void* data, int width) {
     return;
   }
   int oldLen = m_iRecordLen;
+  if (!Fits(m_iRecordNum < 1 ? 1 : m_iRecordNum, int64_t{oldLen} + width)) {
+    foundation::logError("MDBF::SetField: field %d of %d bytes passes the table limits", id, width);
+    return;
+  }
   if (m_iRecordNum > 1) {
     // Several records (not a request table): widen every record, not only the first.
     tagListBuffer grown;
@@ -468,27 +480,26 @@ void MDBF::SetFieldData(uint8_t* dst, int dstWidth, const uint8_t* src, int srcW
   if (n > 0) std::memcpy(dst, src, static_cast<size_t>(n));
 }
 
-void MDBF::Merge(const MDBF& src) {
+int MDBF::Merge(const MDBF& src) {
+  if (!Fits(int64_t{m_iRecordNum} + src.m_iRecordNum, m_iRecordLen)) {
+    foundation::logError("MDBF::Merge: %d + %d records of %d bytes pass the table limits",
+                         m_iRecordNum, src.m_iRecordNum, m_iRecordLen);
+    return -1;
+  }
   if (&src == this) {
     tagListBuffer copy;
     copy.Append(m_RecData.GetData(), m_RecData.GetSize());
     if (m_RecData.Append(copy.GetData(), copy.GetSize())) m_iRecordNum *= 2;
-    Seek(m_iRecordNum - 1);
-    return;
-  }
-  if (SameLayout(src)) {
+  } else if (SameLayout(src)) {
     uint64_t bytes = static_cast<uint64_t>(src.m_iRecordNum) * src.m_iRecordLen;
-    if (bytes > UINT32_MAX ||
-        !m_RecData.Append(src.m_RecData.GetData(), static_cast<uint32_t>(bytes))) {
+    if (!m_RecData.Append(src.m_RecData.GetData(), static_cast<uint32_t>(bytes))) {
       foundation::logError("MDBF::Merge: no memory for %d records", src.m_iRecordNum);
-      return;
+      return -1;
     }
     m_iRecordNum += src.m_iRecordNum;
   } else {
     for (int r = 0; r < src.m_iRecordNum; ++r) {
-      int before = m_iRecordNum;
-      AddRecord();
-      if (m_iRecordNum == before) return;
+      if (!AddRecord()) break;
       const uint8_t* rec = reinterpret_cast<const uint8_t*>(src.m_RecData.GetData()) +
                            static_cast<size_t>(r) * src.m_iRecordLen;
       for (int i = 0; i < src.m_iFieldNum; ++i) {
@@ -499,6 +510,7 @@ void MDBF::Merge(const MDBF& src) {
     }
   }
   Seek(m_iRecordNum - 1);
+  return m_iRecordNum;
 }
 
 int MDBF::AppendPacket(const void* buf, int len) {
@@ -539,13 +551,16 @@ int MDBF::AppendPacket(const void* buf, int len) {
       int total = m_iTotalRecNum, startRec = m_iStartRecNum;
       MDBF wide;
       wide.SetFields(desc, n);
-      wide.Merge(*this);
+      if (!Fits(int64_t{m_iRecordNum} + part.m_iRecordNum, wide.m_iRecordLen) ||
+          wide.Merge(*this) < 0) {
+        foundation::logError("MDBF::AppendPacket: widened table passes the limits");
+        return -1;
+      }
       CopyFrom(wide, 0, -1);
       // The re-laid table keeps the counts of the answer it belongs to.
       m_iTotalRecNum = total;
       m_iStartRecNum = startRec;
     }
   }
-  Merge(part);
-  return r;
+  return Merge(part) < 0 ? -1 : r;
 }

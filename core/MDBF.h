@@ -17,6 +17,10 @@ constexpr int kMdbfMaxFields = 256;
 constexpr uint8_t kFieldText = 0;
 constexpr uint8_t kFieldInt = 1;
 constexpr uint8_t kFieldUnicode = 3;
+// Limits on what one table may hold. Replies arrive in bodies of at most 9000 bytes; the limits
+// stop a hostile run of continuation parts (or a layout of huge widths) from taking the memory.
+constexpr uint32_t kMdbfMaxRecordBytes = 8u << 20;
+constexpr int kMdbfMaxRecords = 1 << 20;
 
 struct tagFieldInfo {
   uint8_t no;  // field id
@@ -39,13 +43,15 @@ class MDBF {
   // Clears and installs min(n, 256) wire descriptors (4 bytes each). Returns the field count.
   int SetFields(const uint8_t* descriptors, int n);
   // Parses a continuation part and appends its records, widening or adding fields as needed.
-  // Returns what the parse returned.
+  // Returns what the parse returned, or -1 (nothing changed) when the result would pass the
+  // limits.
   int AppendPacket(const void* buf, int len);
   // Becomes a copy of the layout and of records start..start+count-1 of src (count -1 = all).
   // Makes src's record `start` current. Returns the new record count.
   int CopyFrom(MDBF& src, int start, int count);
   // Appends src's records, field by field by id when the layouts differ. Last record current.
-  void Merge(const MDBF& src);
+  // Returns the record count, or -1 (nothing changed) when the result would pass the limits.
+  int Merge(const MDBF& src);
 
   // Makes record i current and returns i; otherwise no current record and -1.
   int Seek(int i);
@@ -93,7 +99,9 @@ class MDBF {
 
  protected:
   const uint8_t* FieldPtr(const tagFieldInfo* f) const;
-  void AddRecord();  // appends a zeroed record and makes it current
+  bool AddRecord();  // appends a zeroed record and makes it current
+  // Whether `records` records of `recordLen` bytes stay within the limits.
+  static bool Fits(int64_t records, int64_t recordLen);
   static void SetFieldData(uint8_t* dst, int dstWidth, const uint8_t* src, int srcWidth);
   bool SameLayout(const MDBF& other) const;
 

@@ -37,58 +37,114 @@ void RC5SetKey(RC5KeySchedule* schedule, int keyLen, const uint8_t* key, int rou
   }
 }
 
-void RC5EncryptBlock(uint32_t block[2], const RC5KeySchedule* schedule) {
-  const uint32_t* S = schedule->S;
-  uint32_t A = block[0] + S[0];
-  uint32_t B = block[1] + S[1];
-  for (int i = 1; i <= schedule->rounds; ++i) {
+namespace {
+
+// Rounds fixed at compile time so that the loops unroll and the subkeys stay in registers.
+template <int R>
+inline void EncryptWords(uint32_t& a, uint32_t& b, const uint32_t* S) {
+  uint32_t A = a + S[0];
+  uint32_t B = b + S[1];
+  for (int i = 1; i <= R; ++i) {
     A = std::rotl(A ^ B, static_cast<int>(B & 31)) + S[2 * i];
     B = std::rotl(B ^ A, static_cast<int>(A & 31)) + S[2 * i + 1];
   }
-  block[0] = A;
-  block[1] = B;
+  a = A;
+  b = B;
 }
 
-void RC5DecryptBlock(uint32_t block[2], const RC5KeySchedule* schedule) {
-  const uint32_t* S = schedule->S;
-  uint32_t A = block[0];
-  uint32_t B = block[1];
-  for (int i = schedule->rounds; i >= 1; --i) {
+template <int R>
+inline void DecryptWords(uint32_t& a, uint32_t& b, const uint32_t* S) {
+  uint32_t A = a;
+  uint32_t B = b;
+  for (int i = R; i >= 1; --i) {
     B = std::rotr(B - S[2 * i + 1], static_cast<int>(A & 31)) ^ A;
     A = std::rotr(A - S[2 * i], static_cast<int>(B & 31)) ^ B;
   }
-  block[0] = A - S[0];
-  block[1] = B - S[1];
+  a = A - S[0];
+  b = B - S[1];
+}
+
+template <int R>
+void Cbc(const uint8_t* in, uint8_t* out, int32_t length, const uint32_t* schedule, uint8_t iv[8],
+         bool encrypt) {
+  // A local copy: writes through `out` could otherwise alias the subkeys and force reloads.
+  uint32_t S[2 * R + 2];
+  std::memcpy(S, schedule, sizeof S);
+  uint32_t c0 = ReadLE32(iv), c1 = ReadLE32(iv + 4);
+  int32_t whole = length & ~7;
+  int32_t pos = 0;
+  if (encrypt) {
+    for (; pos < whole; pos += 8) {
+      uint32_t a = ReadLE32(in + pos) ^ c0, b = ReadLE32(in + pos + 4) ^ c1;
+      EncryptWords<R>(a, b, S);
+      c0 = a;
+      c1 = b;
+      WriteLE32(out + pos, a);
+      WriteLE32(out + pos + 4, b);
+    }
+    if (pos < length) {  // final partial block, zero-filled to a whole one
+      uint8_t last[8] = {};
+      std::memcpy(last, in + pos, static_cast<size_t>(length - pos));
+      uint32_t a = ReadLE32(last) ^ c0, b = ReadLE32(last + 4) ^ c1;
+      EncryptWords<R>(a, b, S);
+      c0 = a;
+      c1 = b;
+      WriteLE32(out + pos, a);
+      WriteLE32(out + pos + 4, b);
+    }
+  } else {
+    for (; pos < whole; pos += 8) {
+      uint32_t x0 = ReadLE32(in + pos), x1 = ReadLE32(in + pos + 4);
+      uint32_t a = x0, b = x1;
+      DecryptWords<R>(a, b, S);
+      WriteLE32(out + pos, a ^ c0);
+      WriteLE32(out + pos + 4, b ^ c1);
+      c0 = x0;
+      c1 = x1;
+    }
+  }
+  WriteLE32(iv, c0);
+  WriteLE32(iv + 4, c1);
+}
+
+}  // namespace
+
+void RC5EncryptBlock(uint32_t block[2], const RC5KeySchedule* schedule) {
+  switch (schedule->rounds) {
+    case 8:
+      return EncryptWords<8>(block[0], block[1], schedule->S);
+    case 12:
+      return EncryptWords<12>(block[0], block[1], schedule->S);
+    default:
+      return EncryptWords<16>(block[0], block[1], schedule->S);
+  }
+}
+
+void RC5DecryptBlock(uint32_t block[2], const RC5KeySchedule* schedule) {
+  switch (schedule->rounds) {
+    case 8:
+      return DecryptWords<8>(block[0], block[1], schedule->S);
+    case 12:
+      return DecryptWords<12>(block[0], block[1], schedule->S);
+    default:
+      return DecryptWords<16>(block[0], block[1], schedule->S);
+  }
 }
 
 int32_t RC5CbcEncrypt(const uint8_t* in, uint8_t* out, int32_t length,
                       const RC5KeySchedule* schedule, uint8_t iv[8], int encrypt) {
   if (!in || !out || !schedule || !iv || length <= 0) return -1;
   if (!encrypt && length % 8 != 0) return -1;  // would read past the input
-  uint32_t chain[2] = {ReadLE32(iv), ReadLE32(iv + 4)};
-  for (int32_t pos = 0; pos < length; pos += 8) {
-    uint8_t bytes[8] = {};
-    int32_t n = length - pos < 8 ? length - pos : 8;
-    std::memcpy(bytes, in + pos, static_cast<size_t>(n));
-    uint32_t block[2] = {ReadLE32(bytes), ReadLE32(bytes + 4)};
-    if (encrypt) {
-      block[0] ^= chain[0];
-      block[1] ^= chain[1];
-      RC5EncryptBlock(block, schedule);
-      chain[0] = block[0];
-      chain[1] = block[1];
-    } else {
-      uint32_t cipher[2] = {block[0], block[1]};
-      RC5DecryptBlock(block, schedule);
-      block[0] ^= chain[0];
-      block[1] ^= chain[1];
-      chain[0] = cipher[0];
-      chain[1] = cipher[1];
-    }
-    WriteLE32(out + pos, block[0]);
-    WriteLE32(out + pos + 4, block[1]);
+  switch (schedule->rounds) {
+    case 8:
+      Cbc<8>(in, out, length, schedule->S, iv, encrypt != 0);
+      break;
+    case 12:
+      Cbc<12>(in, out, length, schedule->S, iv, encrypt != 0);
+      break;
+    default:
+      Cbc<16>(in, out, length, schedule->S, iv, encrypt != 0);
+      break;
   }
-  WriteLE32(iv, chain[0]);
-  WriteLE32(iv + 4, chain[1]);
   return 1;
 }

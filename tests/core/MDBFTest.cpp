@@ -312,6 +312,24 @@ TEST(MDBF, AppendPacketWidensAndAddsFields) {
   EXPECT_EQ(t.GetRecordNum(), 4);
 }
 
+// A part with no records may still declare huge widths: widening every record already held to
+// them would take gigabytes, so the part is refused and the table kept.
+TEST(MDBF, ContinuationPartsStayWithinLimits) {
+  MDBF t;
+  std::vector<uint8_t> many = Table({{1, 0, 1}}, 0xFFFF, {});
+  ASSERT_EQ(t.AppendPacket(many.data(), static_cast<int>(many.size())), 11);
+  std::vector<uint8_t> wide = Table({{2, 0xFFFF, 0}, {3, 0xFFFF, 0}}, 0, {});
+  EXPECT_EQ(t.AppendPacket(wide.data(), static_cast<int>(wide.size())), -1);
+  EXPECT_EQ(t.GetRecordNum(), 0xFFFF);
+  EXPECT_EQ(t.GetFieldNum(), 1);
+  // Zero-length records still count: sixteen more parts of 65535 pass the record limit.
+  int r = 0;
+  for (int i = 0; i < 16 && r >= 0; ++i)
+    r = t.AppendPacket(many.data(), static_cast<int>(many.size()));
+  EXPECT_EQ(r, -1);
+  EXPECT_LE(t.GetRecordNum(), kMdbfMaxRecords);
+}
+
 TEST(MDBF, CopyMergeDelete) {
   std::vector<uint8_t> body = Table({{1, 1, 1}}, 5, {10, 11, 12, 13, 14}, 5);
   MDBF src;
