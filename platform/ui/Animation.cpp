@@ -300,7 +300,12 @@ void AnimationEngine::tick() {
 }
 
 void AnimationEngine::ensureTimer() {
-  if (timer_ && timer_->isValid()) return;
+  if (timer_ && timer_->isValid()) {
+    // A clock that was switched (tests) may have left the next tick far away.
+    double next = animationNow() + 1.0 / 60;
+    if (timer_->fireDate() > next) timer_->setFireDate(next);
+    return;
+  }
   timer_ = foundation::Timer::create(1.0 / 60, true,
                                      [](foundation::Timer&) { AnimationEngine::shared().tick(); });
   foundation::RunLoop::main()->addTimer(timer_, foundation::kCommonRunLoopModes);

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Context.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/Screen.h"
@@ -17,6 +18,10 @@ namespace {
 // Two taps count as a double tap when this close in time and place.
 constexpr double kMultiTapInterval = 0.35;
 constexpr double kMultiTapDistance = 20;
+
+void post(const char* name) {
+  foundation::NotificationCenter::defaultCenter().post(name, &Application::shared());
+}
 
 }  // namespace
 
@@ -43,6 +48,7 @@ bool Application::launch(std::shared_ptr<ApplicationDelegate> delegate) {
   state_ = ApplicationState::Inactive;
   auto hold = delegate_;
   bool ok = hold->applicationDidFinishLaunchingWithOptions(*this);
+  post(kApplicationDidFinishLaunchingNotification);
   becomeActive();
   return ok;
 }
@@ -52,6 +58,7 @@ void Application::resignActive() {
   cancelTouches();
   state_ = ApplicationState::Inactive;
   if (auto d = delegate_) d->applicationWillResignActive(*this);
+  post(kApplicationWillResignActiveNotification);
 }
 
 void Application::enterBackground() {
@@ -59,12 +66,14 @@ void Application::enterBackground() {
   resignActive();
   state_ = ApplicationState::Background;
   if (auto d = delegate_) d->applicationDidEnterBackground(*this);
+  post(kApplicationDidEnterBackgroundNotification);
 }
 
 void Application::enterForeground() {
   if (state_ != ApplicationState::Background) return;
   state_ = ApplicationState::Inactive;
   if (auto d = delegate_) d->applicationWillEnterForeground(*this);
+  post(kApplicationWillEnterForegroundNotification);
   becomeActive();
 }
 
@@ -72,11 +81,13 @@ void Application::becomeActive() {
   if (state_ != ApplicationState::Inactive) return;
   state_ = ApplicationState::Active;
   if (auto d = delegate_) d->applicationDidBecomeActive(*this);
+  post(kApplicationDidBecomeActiveNotification);
 }
 
 void Application::terminate() {
   if (state_ == ApplicationState::NotRunning) return;
   if (auto d = delegate_) d->applicationWillTerminate(*this);
+  post(kApplicationWillTerminateNotification);
   state_ = ApplicationState::NotRunning;
 }
 

@@ -35,6 +35,21 @@ class ApplicationDelegate {
   virtual void applicationWillTerminate(Application& app) { (void)app; }
 };
 
+// Posted on the default notification centre after the delegate heard of the event (the object is
+// the application).
+inline constexpr const char* kApplicationDidFinishLaunchingNotification =
+    "ApplicationDidFinishLaunchingNotification";
+inline constexpr const char* kApplicationWillResignActiveNotification =
+    "ApplicationWillResignActiveNotification";
+inline constexpr const char* kApplicationDidEnterBackgroundNotification =
+    "ApplicationDidEnterBackgroundNotification";
+inline constexpr const char* kApplicationWillEnterForegroundNotification =
+    "ApplicationWillEnterForegroundNotification";
+inline constexpr const char* kApplicationDidBecomeActiveNotification =
+    "ApplicationDidBecomeActiveNotification";
+inline constexpr const char* kApplicationWillTerminateNotification =
+    "ApplicationWillTerminateNotification";
+
 enum class ApplicationState { NotRunning, Active, Inactive, Background };
 
 // Same numbers as the phone platform: 1 is light content (white text on black).
@@ -94,6 +109,8 @@ class Application : public Responder {
   // Typed text and named keys go to the key window's first responder.
   void sendText(const std::string& text);
   void sendKey(const std::string& name);
+  // The window a touch at this screen point would go to (null: none).
+  Window* windowAtPoint(gfx::Point point) const { return windowForTouch(point); }
   // Whether a touch is down (scroll views track with it).
   bool isTracking() const { return !touches_.empty(); }
 

@@ -1,0 +1,99 @@
+#include <string>
+#include <vector>
+
+#include "UiTestSupport.h"
+#include "platform/foundation/Paths.h"
+#include "platform/ui/Demo.h"
+#include "platform/ui/Runner.h"
+
+namespace {
+
+using ui::ScriptStep;
+using ui::ScriptStepKind;
+using uitest::UiTest;
+
+TEST(Script, ParsesEveryStepKind) {
+  std::vector<ScriptStep> steps;
+  ASSERT_EQ(ui::parseScript("# demo\n"
+                            "\n"
+                            "wait 0.5\n"
+                            "tap 160 240\n"
+                            "drag 10 200 300 200 0.4\n"
+                            "type 上证 600000\n"
+                            "key Return\n"
+                            "event background\n"
+                            "event foreground\n"
+                            "shot home.png\n",
+                            steps),
+            0);
+  ASSERT_EQ(steps.size(), 8u);
+  EXPECT_EQ(steps[0].kind, ScriptStepKind::Wait);
+  EXPECT_DOUBLE_EQ(steps[0].seconds, 0.5);
+  EXPECT_EQ(steps[0].line, 3);
+  EXPECT_EQ(steps[1].from, gfx::Point(160, 240));
+  EXPECT_EQ(steps[2].to, gfx::Point(300, 200));
+  EXPECT_DOUBLE_EQ(steps[2].seconds, 0.4);
+  EXPECT_EQ(steps[3].text, "上证 600000");
+  EXPECT_EQ(steps[4].text, "Return");
+  EXPECT_EQ(steps[5].text, "background");
+  EXPECT_EQ(steps[7].kind, ScriptStepKind::Shot);
+  EXPECT_EQ(steps[7].text, "home.png");
+}
+
+class BadScript : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(BadScript, IsRefusedWithItsLine) {
+  std::vector<ScriptStep> steps;
+  int line = 0;
+  std::string text = std::string("wait 1\n") + GetParam() + "\nwait 1\n";
+  EXPECT_EQ(ui::parseScript(text, steps, &line), -1);
+  EXPECT_EQ(line, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, BadScript,
+                         ::testing::Values("wait", "wait -1", "wait soon", "tap 1", "tap 1 2 3",
+                                           "drag 1 2 3 4", "type", "key", "key Page Up",
+                                           "event sleep", "shot", "jump 1 2"));
+
+TEST_F(UiTest, DemoSceneRunsHeadlessAndItsShotShowsIt) {
+  window.reset();  // the demo makes its own window
+  ui::registerDemoClasses();
+  ASSERT_TRUE(ui::Application::shared().launch("ViewsDemoAppDelegate"));
+  auto* demo = dynamic_cast<ui::ViewsDemoDelegate*>(ui::Application::shared().delegate());
+  ASSERT_NE(demo, nullptr);
+
+  std::string shots = std::string(VERDAN_BINARY_DIR) + "/shots";
+  std::vector<ScriptStep> steps;
+  ASSERT_EQ(ui::parseScript("wait 0.1\n"
+                            "shot ui-views-demo.png\n"
+                            "tap 80 192\n"
+                            "wait 1.0\n"
+                            "shot ui-views-demo-animated.png\n"
+                            "tap 200 311\n"
+                            "event background\n",
+                            steps),
+            0);
+  ui::HeadlessOptions options;
+  options.shotsDir = shots;
+  ASSERT_EQ(ui::runScript(steps, options), 0);
+  EXPECT_EQ(demo->status(), "进入后台");
+
+  gfx::Image first = gfx::Image::fromFile(shots + "/ui-views-demo.png");
+  ASSERT_FALSE(first.isEmpty());
+  EXPECT_EQ(first.size(), gfx::Size(320, 480));
+  EXPECT_EQ(first.pixelArgb(5, 5), 0xFF000000u);      // light-content status bar
+  EXPECT_EQ(first.pixelArgb(5, 165), 0xFFEBEBEBu);    // window background
+  EXPECT_EQ(first.pixelArgb(300, 150), 0xFFFFFFFFu);  // the white panel
+  EXPECT_EQ(first.pixelArgb(300, 180), 0xFF007AFFu);  // the blue flip button
+  EXPECT_EQ(first.pixelArgb(20, 256), 0xFFFF9500u);   // the box at its start
+  EXPECT_EQ(first.pixelArgb(290, 256), 0xFFCCCCCCu);  // the empty end of its track
+  EXPECT_EQ(first.pixelArgb(20, 310), 0xFF4CD964u);   // the flip panel's front
+
+  // After a tap on "开始动画" and one second, the box stands at the far end.
+  gfx::Image moved = gfx::Image::fromFile(shots + "/ui-views-demo-animated.png");
+  ASSERT_FALSE(moved.isEmpty());
+  EXPECT_EQ(moved.pixelArgb(290, 256), 0xFFFF9500u);
+  EXPECT_EQ(moved.pixelArgb(20, 256), 0xFFCCCCCCu);
+}
+
+}  // namespace
