@@ -13,6 +13,7 @@
 #include "core/PacketHeader.h"
 #include "core/RequestBody.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/UserDefaults.h"
 
 namespace {
 
@@ -176,4 +177,16 @@ int MakeRequest_PwdLogin(int32_t value, uint16_t code, uint8_t pageId, const cha
   foundation::logInfo("MakeRequest_PwdLogin: phone:%s code:%s", phone ? phone : "",
                       MaskSecret(smsCode).c_str());
   return Finish("MakeRequest_PwdLogin", table, 44, pageId, value, code, false, 1024, buffer, size);
+}
+
+void SetNewTimeKey(const foundation::Value& object) {
+  if (object.isNull()) return;
+  foundation::UserDefaults& defaults = foundation::UserDefaults::standard();
+  defaults.remove(kNewTimeKey);
+  defaults.set(kNewTimeKey, object);
+  defaults.synchronize();
+}
+
+foundation::Value GetNewTimeKey() {
+  return foundation::UserDefaults::standard().object(kNewTimeKey);
 }

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/foundation/Value.h"
+
 // Shown in log lines instead of a password or an SMS code: stars, or "" when there is none.
 std::string MaskSecret(const char* secret);
 
@@ -39,3 +41,11 @@ int MakeRequest_GetCode(int32_t value, uint16_t code, uint8_t pageId, const char
                         uint8_t* buffer, int size);
 int MakeRequest_PwdLogin(int32_t value, uint16_t code, uint8_t pageId, const char* phone,
                          const char* smsCode, uint8_t* buffer, int size);
+
+// The user default that the phone login and the authentication answer share: a dictionary
+// with "phoneNum" and "isSeccuss" ("NO" before the answer, "YES" after a successful one).
+inline constexpr char kNewTimeKey[] = "Key_New_Time_Key";
+// Replaces the stored value and writes the defaults through; a null value changes nothing.
+void SetNewTimeKey(const foundation::Value& object);
+// The stored value (null when none).
+foundation::Value GetNewTimeKey();

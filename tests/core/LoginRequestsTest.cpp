@@ -13,7 +13,10 @@
 #include "core/DeviceInfo.h"
 #include "core/LoginRequests.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/UserDefaults.h"
 #include "tests/core/RequestTestSupport.h"
+#include "tests/platform/foundation/TestDir.h"
 
 using namespace reqtest;
 
@@ -190,6 +193,26 @@ TEST_F(LoginRequests, LogsNeverCarryPasswordsOrSmsCodes) {
   EXPECT_TRUE(sawLogin);
   EXPECT_EQ(MaskSecret(nullptr), "");
   EXPECT_EQ(MaskSecret(""), "");
+}
+
+TEST(NewTimeKey, StoresThePhoneLoginStateAndIgnoresNull) {
+  testing_support::TempDir dir;
+  const std::string oldDocuments = foundation::documentsDir();
+  foundation::setDocumentsDir(dir.path());
+  foundation::UserDefaults::resetStandard();
+
+  SetNewTimeKey(foundation::Dictionary{{"phoneNum", "13800138000"}, {"isSeccuss", "NO"}});
+  SetNewTimeKey(foundation::Value());
+  foundation::UserDefaults::resetStandard();  // what a restart reads back
+  foundation::Value stored = GetNewTimeKey();
+  ASSERT_TRUE(stored.isDictionary());
+  EXPECT_EQ(stored.asDictionary().get("phoneNum").asString(), "13800138000");
+  EXPECT_EQ(stored.asDictionary().get("isSeccuss").asString(), "NO");
+  SetNewTimeKey(foundation::Dictionary{{"phoneNum", "13800138000"}, {"isSeccuss", "YES"}});
+  EXPECT_EQ(GetNewTimeKey().asDictionary().get("isSeccuss").asString(), "YES");
+
+  foundation::setDocumentsDir(oldDocuments);
+  foundation::UserDefaults::resetStandard();
 }
 
 }  // namespace
