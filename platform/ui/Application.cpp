@@ -116,7 +116,12 @@ void Application::addWindow(Window* window) {
 
 void Application::windowGone(Window* window) {
   windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
-  if (keyWindow_ == window) keyWindow_ = nullptr;
+  if (keyWindow_ == window) {
+    // The top visible window takes over (an alert's window going away returns the keys).
+    keyWindow_ = nullptr;
+    for (Window* w : windows())
+      if (!w->isHidden()) keyWindow_ = w;
+  }
   touches_.erase(
       std::remove_if(touches_.begin(), touches_.end(),
                      [window](const ActiveTouch& t) { return t.touch->window() == window; }),

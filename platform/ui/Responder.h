@@ -44,6 +44,12 @@ class Responder : public Object {
   virtual bool hasText() const { return false; }
 
  protected:
+  // A controller hears about its view (View::setViewController) entering or leaving a window,
+  // including when an ancestor moves: the appearance callbacks hang on these.
+  virtual void ownedViewWillMoveToWindow(Window* newWindow) { (void)newWindow; }
+  virtual void ownedViewDidMoveToWindow(Window* window) { (void)window; }
+  friend class View;
+
   // Called after the responder gained or lost first-responder status.
   virtual void didBecomeFirstResponder() {}
   virtual void didResignFirstResponder() {}

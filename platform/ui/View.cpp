@@ -222,7 +222,7 @@ void View::attach(const ViewPtr& view, size_t index) {
   subviews_.insert(subviews_.begin() + std::min(index, subviews_.size()), view);
   view->superview_ = this;
   view->needsLayout_ = true;
-  if (oldWindow != newWindow) view->didMoveToWindow();
+  if (oldWindow != newWindow) view->notifyDidMoveToWindow();
   view->didMoveToSuperview();
   didAddSubview(view.get());
   setNeedsLayout();
@@ -237,7 +237,17 @@ void View::notifyWindowChange(Window* oldWindow, Window* newWindow) {
       oldWindow->setFirstResponder(nullptr, true);
   }
   willMoveToWindow(newWindow);
-  for (auto& sub : subviews_) sub->notifyWindowChange(oldWindow, newWindow);
+  if (Responder* controller = controller_.lock().get())
+    controller->ownedViewWillMoveToWindow(newWindow);
+  std::vector<ViewPtr> subs = subviews_;
+  for (auto& sub : subs) sub->notifyWindowChange(oldWindow, newWindow);
+}
+
+void View::notifyDidMoveToWindow() {
+  didMoveToWindow();
+  if (auto controller = controller_.lock()) controller->ownedViewDidMoveToWindow(window());
+  std::vector<ViewPtr> subs = subviews_;
+  for (auto& sub : subs) sub->notifyDidMoveToWindow();
 }
 
 void View::removeFromSuperview() {
@@ -255,8 +265,7 @@ void View::removeFromSuperview() {
   parent->subviews_.erase(it);
   superview_ = nullptr;
   if (oldWindow) {
-    didMoveToWindow();
-    for (auto& sub : subviews_) sub->didMoveToWindow();
+    notifyDidMoveToWindow();
   }
   didMoveToSuperview();
   parent->setNeedsLayout();

@@ -165,7 +165,8 @@ class View : public Responder {
   // Resigns the first responder when it is this view or inside it. Returns whether it did.
   bool endEditing(bool force);
 
-  // The controller whose root view this is (weak); it becomes the view's next responder.
+  // The controller whose root view this is (weak); it becomes the view's next responder and
+  // hears when the view enters or leaves a window (Responder::ownedViewWillMoveToWindow).
   void setViewController(std::weak_ptr<Responder> controller) { controller_ = controller; }
   Responder* viewController() const { return controller_.lock().get(); }
 
@@ -233,6 +234,7 @@ class View : public Responder {
   void detachSubview(size_t index);
   void attach(const ViewPtr& view, size_t index);
   void notifyWindowChange(Window* oldWindow, Window* newWindow);
+  void notifyDidMoveToWindow();
   void resizeSubviews(gfx::Size oldSize);
   void applyAutoresizing(gfx::Size oldSuperSize, gfx::Size newSuperSize);
 
