@@ -69,6 +69,17 @@ std::shared_ptr<Socket> Socket::create() {
   return std::shared_ptr<Socket>(new Socket(fd));
 }
 
+std::shared_ptr<Socket> Socket::adopt(int fd) {
+  if (fd < 0) return nullptr;
+  int flags = ::fcntl(fd, F_GETFL, 0);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+  int one = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  std::shared_ptr<Socket> socket(new Socket(fd));
+  socket->connected_ = true;
+  return socket;
+}
+
 Socket::Socket(int fd)
     : identity_(nextIdentity.fetch_add(1)),
       fd_(fd),

@@ -40,6 +40,9 @@ class Socket : public std::enable_shared_from_this<Socket> {
 
   // A fresh IPv4 stream socket; nullptr (logged) when the system refuses one.
   static std::shared_ptr<Socket> create();
+  // Wraps a connected descriptor (an accepted connection); the socket owns it from now on.
+  // nullptr (and the descriptor closed) when fd is negative.
+  static std::shared_ptr<Socket> adopt(int fd);
   ~Socket();
   Socket(const Socket&) = delete;
   Socket& operator=(const Socket&) = delete;

@@ -1,0 +1,118 @@
+#include "tests/testserver/TestClient.h"
+
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "core/DataEncrypt.h"
+#include "core/LZW.h"
+#include "platform/foundation/Text.h"
+
+namespace {
+
+std::mutex gCaptureMutex;
+std::map<int, std::vector<std::vector<uint8_t>>> gCaptured;
+
+}  // namespace
+
+std::string Reply::errorText() const {
+  return foundation::utf16ToUtf8(foundation::utf16FromLittleEndian(body.data(), body.size() / 2));
+}
+
+TestClient::TestClient(uint16_t port, const char* key) : key_(key ? key : kRequestKey1) {
+  socket_ = net::Socket::create();
+  connected_ = socket_ && socket_->connect("127.0.0.1", port, 5.0) == net::kSocketOk;
+}
+
+TestClient::~TestClient() {
+  if (socket_) socket_->close();
+}
+
+bool TestClient::send(const std::vector<uint8_t>& packet) {
+  return send(packet.data(), static_cast<int>(packet.size()));
+}
+
+bool TestClient::send(const uint8_t* packet, int length) {
+  return connected_ && length > 0 &&
+         socket_->sendAll(packet, static_cast<size_t>(length), 5.0) == net::kSocketOk;
+}
+
+Reply TestClient::receive(double seconds) {
+  Reply r;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  static thread_local LzwWorkArea work;
+  std::vector<uint8_t> body(65535);
+  for (;;) {
+    if (!in_.empty()) {
+      int bodyLen = 0, consumed = 0;
+      CutResult cut =
+          CutPacket(in_.data(), static_cast<int>(in_.size()), 16 + 65535, key_, &work, &r.header,
+                    body.data(), static_cast<int>(body.size()), &bodyLen, &consumed);
+      lastCut_ = static_cast<int>(cut);
+      if (cut == CutResult::Bad) return r;
+      if (cut == CutResult::Complete) {
+        in_.erase(in_.begin(), in_.begin() + consumed);
+        r.body.assign(body.begin(), body.begin() + bodyLen);
+        r.ok = true;
+        return r;
+      }
+    }
+    if (ended_ || !connected_ || std::chrono::steady_clock::now() > deadline) return r;
+    uint8_t buf[16384];
+    long n = socket_->read(buf, sizeof buf);
+    if (n > 0) {
+      in_.insert(in_.end(), buf, buf + n);
+    } else if (n == -2) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    } else {
+      ended_ = true;
+    }
+  }
+}
+
+Reply TestClient::receiveReply(double seconds) {
+  for (;;) {
+    Reply r = receive(seconds);
+    if (!r.ok || !r.header.isPush()) return r;
+    pushes_.push_back(std::move(r));
+  }
+}
+
+bool TestClient::closedByServer(double seconds) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!ended_ && std::chrono::steady_clock::now() < deadline) {
+    uint8_t buf[4096];
+    long n = socket_->read(buf, sizeof buf);
+    if (n > 0)
+      in_.insert(in_.end(), buf, buf + n);
+    else if (n == -2)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    else
+      ended_ = true;
+  }
+  return ended_;
+}
+
+QueueCapture::QueueCapture() {
+  {
+    std::lock_guard<std::mutex> lock(gCaptureMutex);
+    gCaptured.clear();
+  }
+  previous_ = SetSendQueueSink([](SendQueueKind kind, const uint8_t* packet, int length) {
+    if (!packet || length < 1) return;
+    std::lock_guard<std::mutex> lock(gCaptureMutex);
+    gCaptured[static_cast<int>(kind)].emplace_back(packet, packet + length);
+  });
+}
+
+QueueCapture::~QueueCapture() {
+  SetSendQueueSink(previous_);
+}
+
+std::vector<std::vector<uint8_t>> QueueCapture::take(SendQueueKind kind) {
+  std::lock_guard<std::mutex> lock(gCaptureMutex);
+  auto out = std::move(gCaptured[static_cast<int>(kind)]);
+  gCaptured[static_cast<int>(kind)].clear();
+  return out;
+}

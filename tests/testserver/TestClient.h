@@ -1,0 +1,64 @@
+// A client made of the core's builders and cutter over a real socket: sends the packets a
+// builder produced and cuts the answers as the client's connections do.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/PacketHeader.h"
+#include "core/SendQueues.h"
+#include "platform/net/Socket.h"
+
+struct Reply {
+  bool ok = false;  // a whole packet arrived
+  PacketHeader header;
+  std::vector<uint8_t> body;
+  uint16_t code() const { return header.RequestCode; }
+  bool error() const { return header.isError(); }
+  // Body of an error reply as UTF-8.
+  std::string errorText() const;
+};
+
+class TestClient {
+ public:
+  // Connects to 127.0.0.1:port; connected() tells whether it worked.
+  explicit TestClient(uint16_t port, const char* key = nullptr);
+  ~TestClient();
+  bool connected() const { return connected_; }
+
+  bool send(const std::vector<uint8_t>& packet);
+  bool send(const uint8_t* packet, int length);
+  // Waits up to `seconds` for the next whole packet.
+  Reply receive(double seconds = 5.0);
+  // Next packet that is not a push (pushes received meanwhile are kept in pushes()).
+  Reply receiveReply(double seconds = 5.0);
+  // True when the server closed the connection (waits up to `seconds` for it).
+  bool closedByServer(double seconds = 5.0);
+  // -1 when the stream held bytes that are no packet.
+  int lastCut() const { return lastCut_; }
+  void setKey(const char* key) { key_ = key; }
+  std::vector<Reply>& pushes() { return pushes_; }
+
+ private:
+  net::SocketPtr socket_;
+  bool connected_ = false;
+  bool ended_ = false;
+  const char* key_;
+  std::vector<uint8_t> in_;
+  int lastCut_ = 0;
+  std::vector<Reply> pushes_;
+};
+
+// Captures what the core's queue operations push, so that packets built by the request
+// object's operations can be sent by a TestClient.
+class QueueCapture {
+ public:
+  QueueCapture();
+  ~QueueCapture();
+  // Packets pushed since the last call (or construction), in order.
+  std::vector<std::vector<uint8_t>> take(SendQueueKind kind);
+
+ private:
+  SendQueueSink previous_;
+};

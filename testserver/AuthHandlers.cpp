@@ -1,0 +1,216 @@
+// The authentication server's answers (logins, logout, broker and branch lists, SMS code and
+// phone login, registration and password) and the quote and message servers' login answers.
+#include <ctime>
+
+#include "core/MDBF.h"
+#include "platform/foundation/Text.h"
+#include "testserver/ServerCore.h"
+#include "testserver/Table.h"
+
+namespace testserver {
+
+namespace {
+
+// Rights granted at the quote login: 30 main force, 31 level-one quotes, 49 price alerts.
+constexpr const char* kRights = "30,31,49";
+constexpr const char* kDeviceString = "VERDAN-LOOPBACK-DEVICE";
+
+struct Broker {
+  int32_t code;
+  const char* name;
+  struct Branch {
+    int32_t code;
+    const char* name;
+  } branches[3];
+};
+const Broker kBrokers[] = {
+    {1001, "华信证券", {{1, "上海浦东营业部"}, {2, "北京金融街营业部"}, {3, "深圳福田营业部"}}},
+    {1002,
+     "长江证券",
+     {{11, "武汉中北路营业部"}, {12, "上海世纪大道营业部"}, {13, "广州天河营业部"}}},
+    {1003,
+     "东方证券",
+     {{21, "杭州延安路营业部"}, {22, "南京中山路营业部"}, {23, "成都人民南路营业部"}}},
+};
+
+int64_t ServerDateTime(const ServerCore& s) {
+  int m = s.minute();
+  int64_t time = (m / 60) * 10000 + (m % 60) * 100;
+  return (static_cast<int64_t>(s.date()) << 32) | time;
+}
+
+void LoginAnswer(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string name, password;
+  if (ParseTable(req, t)) {
+    name = t.GetNSString(33);
+    password = t.GetNSString(23);
+  }
+  if (!name.empty() && password.empty()) {
+    s.replyError(c, req, "请输入密码", true);
+    return;
+  }
+  c.user = name;
+  c.loggedIn = true;
+  UserState& u = s.user(name);
+  TableWriter w;
+  w.text(36, s.addressString());
+  w.text(71, kDeviceString);
+  w.text(35, kRights);
+  w.text(58, u.qsid);
+  w.i32(70, name.empty() ? 0 : 1);
+  s.reply(c, req, w.build(), req.enciphered);
+}
+
+void QuoteLogin(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string name;
+  if (ParseTable(req, t)) name = t.GetNSString(33);
+  c.user = name;
+  c.loggedIn = true;
+  UserState& u = s.user(name);
+  TableWriter w;
+  w.text(35, kRights);
+  w.text(58, u.qsid);
+  w.i32(70, name.empty() ? 0 : 1);
+  w.i64(52, ServerDateTime(s));
+  w.utf16(28, "");
+  w.text(46, "");
+  s.reply(c, req, w.build(), req.enciphered);
+}
+
+void MessageLogin(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string name;
+  if (ParseTable(req, t)) name = t.GetNSString(33);
+  c.user = name;
+  c.loggedIn = true;
+  TableWriter w;
+  w.text(44, s.user(name).qsid);
+  w.i32(70, name.empty() ? 0 : 1);
+  w.utf16(38, "登录成功");
+  s.reply(c, req, w.build(), req.enciphered);
+}
+
+void Logout(ServerCore& s, Connection& c, const Request& req) {
+  c.loggedIn = false;
+  TableWriter w;
+  w.utf16(38, "已退出登录");
+  s.reply(c, req, w.build(), req.enciphered);
+}
+
+void RegisterOrPassword(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string name;
+  if (ParseTable(req, t)) name = t.GetNSString(33);
+  if (name.empty()) {
+    s.replyError(c, req, "请输入用户名", false);
+    return;
+  }
+  TableWriter w;
+  if (req.header.ChildType == 1) {
+    s.user(name);
+    w.utf16(38, "用户" + name + "注册成功，初始密码已发送到您的手机。");
+  } else {
+    w.utf16(38, "用户" + name + "的密码已发送到您的手机。");
+  }
+  s.reply(c, req, w.build(), req.enciphered);
+}
+
+void BrokerList(ServerCore& s, Connection& c, const Request& req) {
+  TableWriter w;
+  for (const Broker& b : kBrokers) {
+    w.addRow();
+    w.utf16(20, b.name);
+    w.i32(22, b.code);
+  }
+  s.reply(c, req, w.build(), req.enciphered);
+}
+
+void BranchList(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  int32_t broker = ParseTable(req, t) ? t.GetInt(22) : 0;
+  TableWriter w;
+  for (const Broker& b : kBrokers) {
+    if (b.code != broker) continue;
+    for (const auto& br : b.branches) {
+      w.addRow();
+      w.utf16(23, br.name);
+      w.i32(25, br.code);
+    }
+  }
+  s.reply(c, req, w.build(), req.enciphered);
+}
+
+void BrokerInfo(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  int32_t broker = 0, branch = 0;
+  if (ParseTable(req, t)) {
+    broker = t.GetInt(22);
+    branch = t.GetInt(25);
+  }
+  const char* name = "证券公司";
+  for (const Broker& b : kBrokers)
+    if (b.code == broker) name = b.name;
+  TableWriter w;
+  w.i32(28, 0);
+  w.utf16(29, foundation::format("<html><body><h3>%s</h3><p>营业部编号 %d，客服电话 95500。</p>"
+                                 "</body></html>",
+                                 name, branch));
+  w.text(26, "95500");
+  w.utf16(27, std::string(name) + "客服热线 95500");
+  w.utf16(30, name);
+  s.reply(c, req, w.build(), req.enciphered);
+}
+
+void SmsCode(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string phone = ParseTable(req, t) ? t.GetNSString(21) : "";
+  if (phone.size() != 11) {
+    s.replyError(c, req, "手机号码格式不正确", false);
+    return;
+  }
+  TableWriter w;
+  w.text(21, phone);
+  w.utf16(38, "短信验证码已发送");
+  s.reply(c, req, w.build(), req.enciphered);
+}
+
+void PhoneLogin(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string phone, code;
+  if (ParseTable(req, t)) {
+    phone = t.GetNSString(21);
+    code = t.GetNSString(22);
+  }
+  // Any six-digit code passes, except the one tests use to see a refusal.
+  if (code.size() != 6 || code == "000000") {
+    s.replyError(c, req, "验证码错误", false);
+    return;
+  }
+  c.user = phone;
+  c.loggedIn = true;
+  TableWriter w;
+  w.text(21, phone);
+  w.text(58, s.user(phone).qsid);
+  s.reply(c, req, w.build(), req.enciphered);
+}
+
+}  // namespace
+
+void RegisterAuthHandlers(ServerCore& s) {
+  s.on(Role::Auth, kMainTypeLogin, 5, LoginAnswer);
+  s.on(Role::Auth, kMainTypeLogin, 6, LoginAnswer);
+  s.on(Role::Auth, kMainTypeLogin, 1, RegisterOrPassword);
+  s.on(Role::Auth, kMainTypeLogin, 2, RegisterOrPassword);
+  s.on(Role::Auth, kMainTypeLogin, 13, Logout);
+  s.on(Role::Auth, kMainTypeLogin, 40, BrokerList);
+  s.on(Role::Auth, kMainTypeLogin, 41, BranchList);
+  s.on(Role::Auth, kMainTypeLogin, 42, BrokerInfo);
+  s.on(Role::Auth, kMainTypeLogin, 43, SmsCode);
+  s.on(Role::Auth, kMainTypeLogin, 44, PhoneLogin);
+  s.on(Role::Quote, kMainTypeLogin, 7, QuoteLogin);
+  s.on(Role::Message, kMainTypeLogin, 10, MessageLogin);
+}
+
+}  // namespace testserver

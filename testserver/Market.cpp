@@ -1,0 +1,938 @@
+#include "testserver/Market.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/foundation/Text.h"
+
+namespace testserver {
+
+uint64_t Mix(uint64_t key, uint64_t index) {
+  uint64_t z = key + 0x9E3779B97F4A7C15ull * (index + 1);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+double Unit(uint64_t key, uint64_t index) {
+  return static_cast<double>(Mix(key, index) >> 11) * (1.0 / 9007199254740992.0);
+}
+
+namespace {
+
+// Streams of one security's random numbers.
+enum Stream : uint64_t {
+  kWalk = 1ull << 40,
+  kVolume = 2ull << 40,
+  kHistory = 3ull << 40,
+  kBook = 4ull << 40,
+  kTrade = 5ull << 40,
+  kMisc = 6ull << 40,
+  kPast = 7ull << 40,
+};
+
+double Gauss(uint64_t key, uint64_t index) {
+  // Sum of four uniforms: cheap, bounded and close enough to normal for a price walk.
+  double s = 0;
+  for (int i = 0; i < 4; ++i) s += Unit(key, index * 4 + i);
+  return (s - 2.0) * 1.7320508;
+}
+
+bool IsLeap(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+int DaysIn(int y, int m) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
+}
+
+struct NameChar {
+  const char* text;
+  char initial;
+};
+const NameChar kFirst[] = {
+    {"华", 'H'}, {"中", 'Z'}, {"国", 'G'}, {"东", 'D'}, {"方", 'F'}, {"海", 'H'}, {"南", 'N'},
+    {"北", 'B'}, {"金", 'J'}, {"科", 'K'}, {"天", 'T'}, {"新", 'X'}, {"信", 'X'}, {"安", 'A'},
+    {"建", 'J'}, {"泰", 'T'}, {"宏", 'H'}, {"长", 'C'}, {"江", 'J'}, {"恒", 'H'}, {"大", 'D'},
+    {"万", 'W'}, {"瑞", 'R'}, {"鑫", 'X'}, {"盛", 'S'}, {"德", 'D'}, {"龙", 'L'}, {"凯", 'K'},
+};
+const NameChar kSecond[] = {
+    {"通", 'T'}, {"达", 'D'}, {"汇", 'H'}, {"联", 'L'}, {"创", 'C'}, {"丰", 'F'}, {"隆", 'L'},
+    {"宁", 'N'}, {"源", 'Y'}, {"远", 'Y'}, {"光", 'G'}, {"明", 'M'}, {"星", 'X'}, {"川", 'C'},
+};
+struct Industry {
+  const char* text;
+  const char* initials;
+};
+const Industry kIndustries[] = {
+    {"电力", "DL"}, {"银行", "YH"}, {"科技", "KJ"}, {"医药", "YY"}, {"能源", "NY"},
+    {"地产", "DC"}, {"钢铁", "GT"}, {"汽车", "QC"}, {"证券", "ZQ"}, {"化工", "HG"},
+    {"传媒", "CM"}, {"电子", "DZ"}, {"食品", "SP"}, {"机械", "JX"}, {"水泥", "SN"},
+    {"航空", "HK"}, {"物流", "WL"}, {"环保", "HB"}, {"软件", "RJ"}, {"通信", "TX"},
+};
+constexpr int kIndustryCount = sizeof kIndustries / sizeof kIndustries[0];
+
+struct Named {
+  const char* code;
+  const char* name;
+  const char* initials;
+  int32_t price;  // 1/10000
+};
+
+const uint16_t kSessionsA[] = {570, 690, 780, 900};
+const uint16_t kSessionsHk[] = {570, 720, 780, 960};
+const uint16_t kSessionsFinFut[] = {555, 690, 780, 915};
+const uint16_t kSessionsComFut[] = {540, 690, 810, 900, 1260, 1590};
+const uint16_t kSessionsForex[] = {540, 1380};
+const uint16_t kSessionsGlobal[] = {570, 960};
+const uint16_t kSessionsUs[] = {1290, 1680};
+
+void SetSessions(tagLocalStockData& q, const uint16_t* t, int n) {
+  q.tradetimenum = static_cast<uint8_t>(n / 2);
+  for (int i = 0; i < 6; ++i) q.tradetime[i] = i < n ? t[i] : 0;
+}
+
+int32_t RoundTo(double v, int32_t tick) {
+  if (!(v == v)) return 0;
+  v = std::clamp(v, 0.0, 2.0e9);
+  if (tick <= 1) return static_cast<int32_t>(std::llround(v));
+  return static_cast<int32_t>(std::llround(v / tick) * tick);
+}
+
+void SetName(tagLocalStockData& q, const std::string& utf8) {
+  std::u16string n = foundation::utf8ToUtf16(utf8);
+  std::memset(q.name, 0, sizeof q.name);
+  for (size_t i = 0; i < n.size() && i < 16; ++i) q.name[i] = n[i];
+}
+
+tagDateMin MakeDateMin(int32_t date, int minuteOfDay) {
+  tagDateMin d{};
+  d.Year = static_cast<uint32_t>(date / 10000);
+  d.Month = static_cast<uint32_t>(date / 100 % 100);
+  d.Day = static_cast<uint32_t>(date % 100);
+  int m = minuteOfDay % 1440;
+  d.Hour = static_cast<uint32_t>(m / 60);
+  d.Minute = static_cast<uint32_t>(m % 60);
+  return d;
+}
+
+uint32_t DateMinWord(int32_t date, int minuteOfDay) {
+  tagDateMin d = MakeDateMin(date, minuteOfDay);
+  uint32_t w;
+  std::memcpy(&w, &d, 4);
+  return w;
+}
+
+}  // namespace
+
+int32_t AddDays(int32_t date, int days) {
+  int y = date / 10000, m = date / 100 % 100, d = date % 100;
+  while (days > 0) {
+    if (++d > DaysIn(y, m)) {
+      d = 1;
+      if (++m > 12) {
+        m = 1;
+        ++y;
+      }
+    }
+    --days;
+  }
+  while (days < 0) {
+    if (--d < 1) {
+      if (--m < 1) {
+        m = 12;
+        --y;
+      }
+      d = DaysIn(y, m);
+    }
+    ++days;
+  }
+  return y * 10000 + m * 100 + d;
+}
+
+int WeekDay(int32_t date) {
+  // Zeller-style count from a known Sunday (2000-01-02).
+  int y = date / 10000, m = date / 100 % 100, d = date % 100;
+  if (m < 3) {
+    m += 12;
+    --y;
+  }
+  int k = y % 100, j = y / 100;
+  int h = (d + 13 * (m + 1) / 5 + k + k / 4 + j / 4 + 5 * j) % 7;  // 0 Saturday
+  return (h + 6) % 7;
+}
+
+Market::Market(uint64_t seed, int32_t date, int minute)
+    : seed_(seed), date_(date), minute_(minute) {
+  if (minute_ < 0) minute_ = 0;
+  if (minute_ > 1439) minute_ = 1439;
+  build();
+}
+
+int Market::add(uint8_t market, const std::string& code, const std::string& name,
+                const std::string& initials, uint8_t type, int32_t price) {
+  Security s;
+  tagLocalStockData& q = s.q;
+  std::memset(&q, 0, sizeof q);
+  q.market = market;
+  SetRecordCode(q, code.c_str());
+  q.zqlb = type;
+  SetName(q, name);
+  s.initials = initials;
+  s.key = Mix(seed_, CodeToKey(code.c_str()) ^ (uint64_t(market) << 56));
+  switch (type) {
+    case kTypeFund:
+    case kTypeHkMain:
+    case kTypeHkGem:
+    case kTypeHkOther:
+      q.pricedot = 3;
+      break;
+    case kTypeForex:
+      q.pricedot = 4;
+      break;
+    case kTypeFuture:
+      q.pricedot = 1;
+      break;
+    default:
+      q.pricedot = 2;
+  }
+  q.unit = type == kTypeFuture ? 1 : (market == kMarketHk ? 1000 : 100);
+  if (type == kTypeForex) q.unit = 1;
+  switch (market) {
+    case kMarketHk:
+      SetSessions(q, kSessionsHk, 4);
+      break;
+    case kMarketFinancialFutures:
+      SetSessions(q, kSessionsFinFut, 4);
+      break;
+    case kMarketCommodityFutures:
+    case kMarketOtherFutures:
+      SetSessions(q, kSessionsComFut, 6);
+      break;
+    case kMarketForex:
+      SetSessions(q, kSessionsForex, 2);
+      break;
+    case kMarketGlobalIndex:
+      SetSessions(q, kSessionsGlobal, 2);
+      break;
+    case kMarketUs:
+      SetSessions(q, kSessionsUs, 2);
+      break;
+    default:
+      SetSessions(q, kSessionsA, 4);
+  }
+  s.points = GetTradeMinutes(q);
+  const int32_t tick = PriceDotToScale(q);
+  q.yesterday = RoundTo(price * (0.9 + 0.2 * Unit(s.key, kMisc)), tick);
+  if (q.yesterday < tick * 10) q.yesterday = tick * 10;
+  const bool share = type == kTypeAShare || type == kTypeSme || type == kTypeChiNext ||
+                     type == kTypeBShare || market == kMarketHk || market == kMarketUs;
+  if (share) {
+    q.zgb = static_cast<int64_t>(2e8 + 8e9 * Unit(s.key, kMisc + 1)) / 100 * 100;
+    q.ltgb = q.zgb / 10 * 7;
+    q.ycmgsy = static_cast<int32_t>(q.yesterday / (8 + 30 * Unit(s.key, kMisc + 2)));
+    q.zxmgsy = q.ycmgsy;
+    q.mgJZZ = q.yesterday / 3;
+    q.sjl = static_cast<int32_t>(30000 + 40000 * Unit(s.key, kMisc + 3));
+  }
+  if (type != kTypeIndex && type != kTypeForex && type != kTypeGlobalIndex && market != kMarketHk &&
+      market != kMarketUs && type != kTypeBoard) {
+    q.upprice = RoundTo(q.yesterday * 1.1, tick);
+    q.downprice = RoundTo(q.yesterday * 0.9, tick);
+  }
+  if (type == kTypeFuture) {
+    q.ZRJSJ = q.yesterday;
+    q.JRCCS.zrccl = static_cast<int64_t>(50000 + 100000 * Unit(s.key, kMisc + 4));
+  }
+  makeDay(s);
+  makeHistory(s);
+  secs_.push_back(std::move(s));
+  return static_cast<int>(secs_.size()) - 1;
+}
+
+void Market::makeDay(Security& s) {
+  const tagLocalStockData& q = s.q;
+  const int32_t tick = PriceDotToScale(q);
+  const bool limited = q.upprice > 0;
+  const double vol = q.zqlb == kTypeIndex || q.zqlb == kTypeGlobalIndex ? 0.0006
+                     : q.zqlb == kTypeBond || q.zqlb == kTypeForex      ? 0.0003
+                                                                        : 0.0018;
+  s.path.resize(s.points);
+  s.minuteVolume.resize(s.points);
+  double p = q.yesterday * (1.0 + 0.01 * (Unit(s.key, kWalk) - 0.5));
+  // A drift of its own makes some names rise and others fall over the day.
+  const double drift = (Unit(s.key, kWalk + 1) - 0.5) * 0.0004;
+  const double daily = q.zqlb == kTypeIndex ? 2e10 : (q.ltgb > 0 ? q.ltgb * 0.01 : 5e6);
+  for (int i = 0; i < s.points; ++i) {
+    if (i > 0) p *= 1.0 + drift + vol * Gauss(s.key, kWalk + 16 + i);
+    if (limited) p = std::clamp<double>(p, q.downprice, q.upprice);
+    if (p < tick) p = tick;
+    s.path[i] = RoundTo(p, tick);
+    // More trading near the open and the close.
+    double x = static_cast<double>(i) / s.points;
+    double shape = 1.6 - 2.4 * x * (1 - x);
+    double v = daily / s.points * shape * (0.4 + 1.2 * Unit(s.key, kVolume + i));
+    int64_t unit = q.unit > 0 ? q.unit : 1;
+    s.minuteVolume[i] = std::max<int64_t>(unit, static_cast<int64_t>(v) / unit * unit);
+  }
+}
+
+void Market::makeHistory(Security& s) {
+  const tagLocalStockData& q = s.q;
+  const int32_t tick = PriceDotToScale(q);
+  const int kDays = 420;
+  std::vector<int32_t> dates;
+  for (int32_t d = AddDays(date_, -1); static_cast<int>(dates.size()) < kDays; d = AddDays(d, -1)) {
+    int wd = WeekDay(d);
+    if (wd != 0 && wd != 6) dates.push_back(d);
+  }
+  // Two ex-rights events for shares: a dividend and a bonus issue.
+  const bool share = q.ltgb > 0 && q.market != kMarketUs;
+  int dividendAt = share ? 60 + static_cast<int>(Unit(s.key, kHistory) * 60) : -1;
+  int bonusAt = share ? 200 + static_cast<int>(Unit(s.key, kHistory + 1) * 100) : -1;
+  double close = q.yesterday;
+  s.history.resize(kDays);
+  int64_t ltgb = q.ltgb, zgb = q.zgb;
+  for (int k = 0; k < kDays; ++k) {  // k = days back, 0 = yesterday
+    DayBar& b = s.history[kDays - 1 - k];
+    b.date = static_cast<uint32_t>(dates[k]);
+    double c = close;
+    double o = c * (1 + 0.02 * Gauss(s.key, kHistory + 8 + 4 * k));
+    double hi = std::max(o, c) * (1 + 0.01 * Unit(s.key, kHistory + 9 + 4 * k));
+    double lo = std::min(o, c) * (1 - 0.01 * Unit(s.key, kHistory + 10 + 4 * k));
+    b.close = std::max(tick, RoundTo(c, tick));
+    b.open = std::max(tick, RoundTo(o, tick));
+    b.high = std::max({b.open, b.close, RoundTo(hi, tick)});
+    b.low = std::max(tick, std::min({b.open, b.close, RoundTo(lo, tick)}));
+    int64_t unit = q.unit > 0 ? q.unit : 1;
+    double v = (q.ltgb > 0 ? q.ltgb * 0.01 : 5e6) * (0.5 + Unit(s.key, kHistory + 11 + 4 * k));
+    b.volume = static_cast<int64_t>(v) / unit * unit;
+    b.amount = static_cast<int64_t>(static_cast<double>(b.volume) * b.close / 10000.0);
+    b.mainFlow = static_cast<int32_t>((Unit(s.key, kHistory + 12 + 4 * k) - 0.5) * 2000);
+    if (q.zqlb == kTypeFuture) {
+      b.ccl = q.JRCCS.zrccl + static_cast<int64_t>(k * 37 % 5000);
+      b.jsj = b.close;
+    }
+    // The previous day's close, one step further back in time.
+    close = c / (1 + 0.02 * Gauss(s.key, kHistory + 13 + 4 * k));
+    if (k == dividendAt || k == bonusAt) {
+      tagLocalWeightData w{};
+      w.date = static_cast<int32_t>(b.date);
+      if (k == dividendAt) {
+        w.hl = static_cast<int32_t>(b.close / 100 * 10 / 10 * 10);  // about 1% cash, x10
+      } else {
+        w.sgs = 50000;  // 5 bonus shares per 10
+      }
+      w.zgb = zgb;
+      w.ltgb = ltgb;
+      // Before the event the unadjusted prices stood higher.
+      close = (close * (100000.0 + w.sgs) + w.hl * 10000.0) / 100000.0;
+      if (w.sgs) {
+        zgb = zgb * 100000 / (100000 + w.sgs);
+        ltgb = ltgb * 100000 / (100000 + w.sgs);
+      }
+      s.weights.insert(s.weights.begin(), w);
+    }
+  }
+}
+
+void Market::build() {
+  auto named = [&](uint8_t market, uint8_t type, const Named* list, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+      add(market, list[i].code, list[i].name, list[i].initials, type, list[i].price);
+  };
+  static const Named kShIndices[] = {{"000001", "上证指数", "SZZS", 35000000},
+                                     {"000016", "上证50", "SZ50", 23000000},
+                                     {"000300", "沪深300", "HS300", 37000000}};
+  static const Named kSzIndices[] = {{"399001", "深证成指", "SZCZ", 125000000},
+                                     {"399005", "中小板指", "ZXBZ", 78000000},
+                                     {"399006", "创业板指", "CYBZ", 26000000}};
+  static const Named kHkIndices[] = {{"999999", "恒生指数", "HSZS", 220000000},
+                                     {"999998", "国企指数", "GQZS", 96000000}};
+  named(kMarketSh, kTypeIndex, kShIndices, 3);
+  named(kMarketSz, kTypeIndex, kSzIndices, 3);
+  named(kMarketHk, kTypeIndex, kHkIndices, 2);
+
+  // Generated names: two characters and an industry, unique across the market.
+  int nameNo = 0;
+  std::vector<std::string> used;
+  auto nextName = [&](std::string* initials) {
+    for (;;) {
+      uint64_t r = Mix(seed_, 0xA11CE + nameNo++);
+      const NameChar& a = kFirst[r % (sizeof kFirst / sizeof kFirst[0])];
+      const NameChar& b = kSecond[(r >> 8) % (sizeof kSecond / sizeof kSecond[0])];
+      const Industry& c = kIndustries[(r >> 16) % kIndustryCount];
+      std::string name = std::string(a.text) + b.text + c.text;
+      if (std::find(used.begin(), used.end(), name) != used.end()) continue;
+      used.push_back(name);
+      *initials = std::string(1, a.initial) + b.initial + c.initials;
+      return name;
+    }
+  };
+  auto generated = [&](uint8_t market, uint8_t type, int first, int step, int count, int digits,
+                       const char* suffix, int32_t price) {
+    for (int i = 0; i < count; ++i) {
+      char code[16];
+      std::snprintf(code, sizeof code, "%0*d", digits, first + i * step);
+      std::string initials;
+      std::string name = nextName(&initials);
+      if (suffix && *suffix) name = name.substr(0, 6) + suffix;  // two characters + the kind
+      int32_t p = static_cast<int32_t>(price * (0.3 + 1.7 * Unit(seed_, CodeToKey(code) + type)));
+      add(market, code, name, initials, type, p);
+    }
+  };
+  generated(kMarketSh, kTypeAShare, 600000, 3, 40, 6, nullptr, 200000);
+  generated(kMarketSz, kTypeAShare, 1, 2, 30, 6, nullptr, 150000);
+  generated(kMarketSz, kTypeSme, 2001, 3, 15, 6, nullptr, 180000);
+  generated(kMarketSz, kTypeChiNext, 300001, 4, 15, 6, nullptr, 250000);
+  generated(kMarketSh, kTypeBShare, 900901, 2, 5, 6, "Ｂ股", 10000);
+  generated(kMarketSz, kTypeBShare, 200002, 7, 5, 6, "Ｂ", 60000);
+  generated(kMarketSh, kTypeFund, 510050, 10, 6, 6, "基金", 25000);
+  generated(kMarketSz, kTypeFund, 159901, 2, 6, 6, "基金", 15000);
+  generated(kMarketSh, kTypeBond, 10107, 100, 5, 6, "债", 1000000);
+  generated(kMarketSz, kTypeBond, 100213, 50, 5, 6, "债", 1000000);
+  generated(kMarketSz, kTypeTransfer, 400001, 1, 5, 6, nullptr, 30000);
+  generated(kMarketHk, kTypeHkMain, 1, 1, 20, 5, nullptr, 500000);
+  generated(kMarketHk, kTypeHkGem, 8001, 3, 5, 5, nullptr, 20000);
+  generated(kMarketHk, kTypeHkOther, 4301, 7, 3, 5, nullptr, 1000000);
+
+  static const Named kFutures4[] = {{"IF1512", "沪深300期货", "IF", 37000000},
+                                    {"IH1512", "上证50期货", "IH", 23000000},
+                                    {"IC1512", "中证500期货", "IC", 72000000}};
+  static const Named kFutures6[] = {{"CU1601", "沪铜1601", "HT", 360000000},
+                                    {"AL1601", "沪铝1601", "HL", 100000000},
+                                    {"AU1606", "沪金1606", "HJ", 2300000}};
+  static const Named kFutures7[] = {{"RB1605", "螺纹1605", "LW", 17000000},
+                                    {"M1605", "豆粕1605", "DP", 23000000},
+                                    {"SR1605", "白糖1605", "BT", 52000000}};
+  static const Named kForex[] = {{"USDCNY", "美元人民币", "MYRMB", 64000},
+                                 {"EURUSD", "欧元美元", "OYMY", 10900},
+                                 {"USDJPY", "美元日元", "MYRY", 1230000},
+                                 {"GBPUSD", "英镑美元", "YBMY", 15100},
+                                 {"AUDUSD", "澳元美元", "AYMY", 7200}};
+  static const Named kGlobal[] = {
+      {"DJI", "道琼斯", "DQS", 177000000},    {"IXIC", "纳斯达克", "NSDK", 51000000},
+      {"SPX", "标普500", "BP500", 20800000},  {"N225", "日经225", "RJ225", 198000000},
+      {"FTSE", "富时100", "FS100", 63000000}, {"GDAXI", "德国DAX", "DGDAX", 107000000}};
+  static const Named kUs[] = {{"AAPL", "苹果", "PG", 1190000},
+                              {"BIDU", "百度", "BD", 2000000},
+                              {"BABA", "阿里巴巴", "ALBB", 810000},
+                              {"JD", "京东", "JD", 310000},
+                              {"NTES", "网易", "WY", 1700000}};
+  named(kMarketFinancialFutures, kTypeFuture, kFutures4, 3);
+  named(kMarketCommodityFutures, kTypeFuture, kFutures6, 3);
+  named(kMarketOtherFutures, kTypeFuture, kFutures7, 3);
+  named(kMarketForex, kTypeForex, kForex, 5);
+  named(kMarketGlobalIndex, kTypeGlobalIndex, kGlobal, 6);
+  named(kMarketUs, kTypeUs, kUs, 5);
+
+  // Boards: one per industry over the A shares of that industry, and the two Hong Kong boards.
+  const size_t shares = secs_.size();
+  for (int k = 0; k < 12; ++k) {
+    char code[16];
+    std::snprintf(code, sizeof code, "%d", 880301 + k);
+    std::string ind = kIndustries[k].text;
+    int b = add(kMarketBoard, code, ind + "板块", std::string(kIndustries[k].initials) + "BK",
+                kTypeBoard, 10000000);
+    for (size_t i = 0; i < shares; ++i) {
+      const Security& s = secs_[i];
+      if (s.q.zqlb != kTypeAShare && s.q.zqlb != kTypeSme && s.q.zqlb != kTypeChiNext) continue;
+      std::string name = foundation::utf16ToUtf8(std::u16string(s.q.name));
+      if (name.find(ind) != std::string::npos) secs_[b].members.push_back(static_cast<int>(i));
+    }
+  }
+  int hk1 = add(kMarketBoard, "505001", "国企股", "GQG", kTypeBoard, 10000000);
+  int hk2 = add(kMarketBoard, "505003", "红筹股", "HCG", kTypeBoard, 10000000);
+  for (size_t i = 0; i < shares; ++i) {
+    const Security& s = secs_[i];
+    if (s.q.market != kMarketHk || s.q.zqlb != kTypeHkMain) continue;
+    secs_[(i % 2) ? hk1 : hk2].members.push_back(static_cast<int>(i));
+  }
+  // Indices count their market's shares as members.
+  for (size_t i = 0; i < shares; ++i) {
+    Security& idx = secs_[i];
+    if (idx.q.zqlb != kTypeIndex) continue;
+    for (size_t j = 0; j < shares; ++j) {
+      const auto& m = secs_[j].q;
+      if (m.market == idx.q.market && m.zqlb != kTypeIndex)
+        idx.members.push_back(static_cast<int>(j));
+    }
+  }
+
+  // Hong Kong broker seats.
+  static const char* kBrokers[][2] = {
+      {"汇丰", "香港上海汇丰银行有限公司"},   {"中银", "中银国际证券有限公司"},
+      {"高盛", "高盛(亚洲)证券有限公司"},     {"摩通", "摩根大通证券(亚太)有限公司"},
+      {"瑞银", "瑞银证券香港有限公司"},       {"招商", "招商证券(香港)有限公司"},
+      {"国泰", "国泰君安证券(香港)有限公司"}, {"海通", "海通国际证券有限公司"},
+  };
+  for (int i = 0; i < 8; ++i) {
+    seats_.push_back({1000 + i * 100, 1000 + i * 100 + 99, kBrokers[i][0], kBrokers[i][1]});
+  }
+
+  // Information sections and news.
+  sections_ = {{1, "要闻"}, {2, "公司新闻"}, {3, "研究报告"}, {4, "公告"}};
+  static const char* kTopics[] = {"业绩预告",   "重大合同",   "股东增持",   "分红方案",
+                                  "董事会决议", "投资者关系", "新产品发布", "季度报告"};
+  int newsId = 1;
+  for (const auto& sec : sections_) {
+    for (int i = 0; i < 30; ++i) {
+      const Security& s = secs_[Mix(seed_, 0x5E55 + newsId) % shares];
+      std::string name = foundation::utf16ToUtf8(std::u16string(s.q.name));
+      NewsItem n;
+      n.id = newsId++;
+      n.partId = sec.first;
+      n.title = name + kTopics[(n.id + sec.first) % 8];
+      n.body = n.title + "。" + name + "（" + s.q.code + "）今日发布" + kTopics[n.id % 8] +
+               "，公司经营情况正常，请投资者注意风险。";
+      n.date = AddDays(date_, -(i / 5));
+      n.time = 90000 + (i % 5) * 10000 + i * 100 % 6000;
+      n.source = sec.second;
+      news_.push_back(std::move(n));
+    }
+  }
+  static const char* kSignals[] = {"大单买入", "急速拉升", "大单卖出", "快速下跌",
+                                   "封涨停板", "打开涨停", "放量上攻", "低位反弹"};
+  for (int i = 0; i < 40; ++i) {
+    int si = static_cast<int>(Mix(seed_, 0x12AD + i) % shares);
+    const Security& s = secs_[si];
+    if (s.q.zqlb == kTypeIndex) continue;
+    RadarItem r;
+    r.id = 100000 + i;
+    r.market = s.q.market;
+    r.code = s.q.code;
+    int minute = 570 + i * 5;
+    r.time = (minute / 60) * 10000 + (minute % 60) * 100;
+    std::string name = foundation::utf16ToUtf8(std::u16string(s.q.name));
+    r.title = name + kSignals[i % 8];
+    r.content = r.title + "：" + name + "在" + std::to_string(minute / 60) + ":" +
+                (minute % 60 < 10 ? "0" : "") + std::to_string(minute % 60) + "出现" +
+                kSignals[i % 8] + "信号。";
+    radar_.push_back(std::move(r));
+  }
+  setMinute(minute_);
+}
+
+void Market::setMinute(int minute) {
+  minute_ = std::clamp(minute, 0, 1439);
+  for (auto& s : secs_)
+    if (s.members.empty() || s.q.zqlb != kTypeBoard) recompute(s);
+  for (auto& s : secs_)
+    if (!s.members.empty()) recomputeAggregate(s);
+}
+
+bool Market::advance() {
+  if (minute_ >= 1439) return false;
+  setMinute(minute_ + 1);
+  return true;
+}
+
+namespace {
+
+// Trading minutes elapsed at a clock minute: 1 before the open, all after the close.
+int Elapsed(const tagLocalStockData& q, int points, int clock) {
+  int index = TradeMinuteToIndex(q, clock);
+  return std::clamp(index, 1, points);
+}
+
+}  // namespace
+
+void Market::recompute(Security& s) {
+  tagLocalStockData& q = s.q;
+  const int n = Elapsed(q, s.points, minute_);
+  const int64_t prevVolume = q.volume;
+  q.open = s.path[0];
+  q.high = q.low = s.path[0];
+  int64_t volume = 0;
+  double amount = 0;
+  for (int i = 0; i < n; ++i) {
+    q.high = std::max(q.high, s.path[i]);
+    q.low = std::min(q.low, s.path[i]);
+    volume += s.minuteVolume[i];
+    amount += static_cast<double>(s.minuteVolume[i]) * s.path[i] / 10000.0;
+  }
+  q.now = s.path[n - 1];
+  q.volume = volume;
+  q.amount = static_cast<int64_t>(amount);
+  q.realvol = prevVolume > 0 && volume > prevVolume ? volume - prevVolume : s.minuteVolume[n - 1];
+  q.zd = q.now - q.yesterday;
+  q.zf = q.yesterday ? static_cast<int32_t>(int64_t(q.zd) * 10000 / q.yesterday) : 0;
+  q.swing = q.yesterday ? static_cast<int32_t>(int64_t(q.high - q.low) * 10000 / q.yesterday) : 0;
+  q.average = q.average_new =
+      volume ? static_cast<int32_t>(amount * 10000.0 / static_cast<double>(volume)) : q.now;
+  const int back = std::max(0, n - 6);
+  q.zs_5M =
+      s.path[back] ? static_cast<int32_t>(int64_t(q.now - s.path[back]) * 10000 / s.path[back]) : 0;
+  const int minuteOfDay = IndexToTradeMinute(q, n - 1);
+  q.datetime = MakeDateMin(date_, minuteOfDay);
+  q.date = date_;
+  q.time = (minuteOfDay % 1440 / 60) * 10000 + (minuteOfDay % 60) * 100;
+  // Five days' average volume per day; the client turns it into a per-minute basis.
+  double avg = 0;
+  for (size_t i = s.history.size() >= 5 ? s.history.size() - 5 : 0; i < s.history.size(); ++i)
+    avg += static_cast<double>(s.history[i].volume) / 5.0;
+  q.volrate = avg;
+  q.lb = avg > 0 ? static_cast<int32_t>(static_cast<double>(volume) * 10000.0 * s.points / n / avg)
+                 : 0;
+  q.hsl = q.ltgb > 0 ? static_cast<int32_t>(volume * 10000 / q.ltgb) : 0;
+  q.syl = q.ycmgsy > 0 ? static_cast<int32_t>(int64_t(q.now) * 10000 / q.ycmgsy) : 0;
+  q.ltsz = static_cast<int64_t>(static_cast<double>(q.ltgb) * q.now / 10000.0);
+  q.zsz = static_cast<int64_t>(static_cast<double>(q.zgb) * q.now / 10000.0);
+  q.out = volume / 100 * 55;
+  q.in = volume - q.out;
+  q.number_cjbs = static_cast<int32_t>(n * 37 + q.volume % 97);
+  // The book around the last price.
+  const int32_t tick = PriceDotToScale(q);
+  const uint64_t bk = s.key + kBook + static_cast<uint64_t>(n) * 64;
+  const int64_t unit = q.unit > 0 ? q.unit : 1;
+  for (int i = 0; i < 10; ++i) {
+    q.buysell10.buy[i].price = std::max(tick, q.now - i * tick);
+    q.buysell10.sell[i].price = q.now + (i + 1) * tick;
+    q.buysell10.buy[i].volume = (1 + static_cast<int64_t>(Unit(bk, i) * 500)) * unit;
+    q.buysell10.sell[i].volume = (1 + static_cast<int64_t>(Unit(bk, 10 + i) * 500)) * unit;
+  }
+  q.DelegateBuySellInfo[0] = {q.buysell10.buy[4].price, volume / 3};
+  q.DelegateBuySellInfo[1] = {q.buysell10.sell[4].price, volume / 4};
+  q.index_wb = static_cast<int32_t>((Unit(bk, 30) - 0.5) * 4000);
+  for (int side = 0; side < 2; ++side) {
+    tagBuySellQueue& queue = q.buySellQueue[side];
+    queue.price = side == 0 ? q.buysell10.buy[0].price : q.buysell10.sell[0].price;
+    queue.volcount = static_cast<int16_t>(5 + Unit(bk, 31 + side) * 20);
+    queue.totalvol = 0;
+    for (int i = 0; i < queue.volcount; ++i) {
+      queue.vol[i] = static_cast<int16_t>(1 + Unit(bk, 40 + side * 50 + i) * 300);
+      queue.totalvol += queue.vol[i];
+    }
+    queue.volrecord = queue.volcount;
+  }
+  if (q.market == kMarketHk && q.zqlb != kTypeIndex) {
+    for (int side = 0; side < 2; ++side) {
+      tagBrokerQueue& b = side == 0 ? q.broker_info_buy : q.broker_info_sell;
+      b.count = 10;
+      for (int i = 0; i < 40; ++i) {
+        b.broker[i] =
+            i < b.count ? static_cast<int16_t>(1000 + Mix(bk, 200 + side * 40 + i) % 800) : 0;
+      }
+    }
+  }
+  // Main force: a share of the turnover by large orders.
+  const double big = 0.3 + 0.2 * Unit(bk, 300);
+  q.MainAmount[0] = static_cast<int64_t>(amount * big * (0.45 + 0.1 * Unit(s.key, kMisc + 9)));
+  q.MainAmount[1] = static_cast<int64_t>(amount * big) - q.MainAmount[0];
+  q.MainVolume[0] = static_cast<int64_t>(static_cast<double>(volume) * big / 2);
+  q.MainVolume[1] = q.MainVolume[0] / 10 * 9;
+  q.BuyAvr5 = static_cast<int64_t>(avg * q.now / 10000.0 * 0.2);
+  q.SellAvr5 = q.BuyAvr5 / 10 * 9;
+  q.ZLZJ = static_cast<int32_t>((q.MainAmount[0] - q.MainAmount[1]) / 10000);
+  q.MMQ = static_cast<int32_t>((Unit(s.key, kMisc + 10) - 0.3) * 10000);
+  q.RZJ5 = static_cast<int32_t>((Unit(s.key, kMisc + 11) - 0.5) * 20000);
+  q.RZJ10 = static_cast<int32_t>((Unit(s.key, kMisc + 12) - 0.5) * 30000);
+  q.RZJ20 = static_cast<int32_t>((Unit(s.key, kMisc + 13) - 0.5) * 40000);
+  q.RNH10 = static_cast<uint8_t>(Unit(s.key, kMisc + 14) * 10);
+  q.ZLLH = static_cast<int16_t>(Unit(s.key, kMisc + 15) * 20);
+  for (int i = 0; i < 8; ++i) {
+    q.BuySellGold[i] = static_cast<int32_t>(Unit(bk, 400 + i) * 10000);
+    q.VolumeGold[i] = static_cast<int64_t>(static_cast<double>(volume) / 8 * Unit(bk, 410 + i));
+    q.AmountGold[i] = static_cast<int64_t>(amount / 8 * Unit(bk, 420 + i));
+  }
+  for (int i = 0; i < 4; ++i) {
+    q.mainMMC[i] = q.MainAmount[0] / (i + 2);
+    q.mainFLCCBL[i] = {static_cast<int16_t>(Unit(bk, 430 + i) * 10000),
+                       static_cast<int16_t>(Unit(bk, 434 + i) < 0.5 ? -1 : 1)};
+  }
+  q.maincc = static_cast<int32_t>(Unit(s.key, kMisc + 16) * 100000);
+  if (q.zqlb == kTypeFuture) {
+    q.JRCCS.jrccl = q.JRCCS.zrccl + static_cast<int64_t>(volume / 7) - q.JRCCS.zrccl / 50;
+    q.JRCCS.jrjsj = q.average / tick * tick;
+    q.JRCCS.ccsz = 1;
+    q.KPC[0] = volume / 3;
+    q.KPC[1] = volume / 4;
+    q.XKP[0] = volume / 5;
+    q.XKP[1] = volume / 6;
+  }
+  (void)unit;
+}
+
+void Market::recomputeAggregate(Security& s) {
+  // Boards follow their members' average change; indices keep their own walk.
+  tagLocalStockData& q = s.q;
+  if (q.zqlb == kTypeBoard) {
+    recompute(s);
+    int64_t sum = 0;
+    int64_t volume = 0, amount = 0;
+    for (int m : s.members) {
+      sum += secs_[m].q.zf;
+      volume += secs_[m].q.volume;
+      amount += secs_[m].q.amount;
+    }
+    if (!s.members.empty()) {
+      int32_t zf = static_cast<int32_t>(sum / static_cast<int64_t>(s.members.size()));
+      q.now = RoundTo(q.yesterday * (1.0 + zf / 10000.0), PriceDotToScale(q));
+      q.zd = q.now - q.yesterday;
+      q.zf = zf;
+      q.volume = volume;
+      q.amount = amount;
+      q.high = std::max(q.high, q.now);
+      q.low = std::min(q.low, q.now);
+    }
+  }
+  uint16_t up = 0, same = 0, down = 0;
+  for (int m : s.members) {
+    int32_t zd = secs_[m].q.zd;
+    if (zd > 0)
+      ++up;
+    else if (zd < 0)
+      ++down;
+    else
+      ++same;
+  }
+  q.index_up = up;
+  q.index_same = same;
+  q.index_down = down;
+}
+
+const Security* Market::find(uint8_t market, std::string_view code) const {
+  int i = indexOf(market, code);
+  return i < 0 ? nullptr : &secs_[i];
+}
+
+int Market::indexOf(uint8_t market, std::string_view code) const {
+  std::string c(code.substr(0, 8));
+  const int64_t key = CodeToKey(c.c_str());
+  for (size_t i = 0; i < secs_.size(); ++i) {
+    if (secs_[i].q.market == market && RecordCodeKey(secs_[i].q) == key) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::vector<int> Market::list(uint8_t market, uint8_t type) const {
+  std::vector<int> out;
+  for (size_t i = 0; i < secs_.size(); ++i) {
+    const tagLocalStockData& q = secs_[i].q;
+    bool marketOk = market == kMarketShSz ? (q.market == kMarketSh || q.market == kMarketSz)
+                                          : q.market == market;
+    if (!marketOk) continue;
+    bool typeOk = q.zqlb == type;
+    // The A-share lists include the small and growth boards.
+    if (type == kTypeAShare && (q.zqlb == kTypeSme || q.zqlb == kTypeChiNext)) typeOk = true;
+    // Futures, foreign exchange, global and US lists are asked for by market alone.
+    if (q.market != kMarketSh && q.market != kMarketSz && q.market != kMarketHk) typeOk = true;
+    if (typeOk) out.push_back(static_cast<int>(i));
+  }
+  std::stable_sort(out.begin(), out.end(), [&](int a, int b) {
+    if (secs_[a].q.market != secs_[b].q.market) return secs_[a].q.market < secs_[b].q.market;
+    return std::strncmp(secs_[a].q.code, secs_[b].q.code, 8) < 0;
+  });
+  return out;
+}
+
+std::vector<int> Market::boardMembers(std::string_view boardCode) const {
+  const Security* b = find(kMarketBoard, boardCode);
+  return b ? b->members : std::vector<int>{};
+}
+
+std::vector<int> Market::search(std::string_view text, size_t max) const {
+  std::string key;
+  for (char c : text) key.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+  std::vector<int> out;
+  if (key.empty()) return out;
+  for (size_t i = 0; i < secs_.size() && out.size() < max; ++i) {
+    const Security& s = secs_[i];
+    std::string code(s.q.code, strnlen(s.q.code, 8));
+    std::string upper;
+    for (char c : code)
+      upper.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    if (upper.rfind(key, 0) == 0 || s.initials.rfind(key, 0) == 0)
+      out.push_back(static_cast<int>(i));
+  }
+  return out;
+}
+
+std::vector<tagLocalTrendData> Market::trend(const Security& s) const {
+  const tagLocalStockData& q = s.q;
+  const int n = Elapsed(q, s.points, minute_);
+  std::vector<tagLocalTrendData> pts(n);
+  double amount = 0;
+  int64_t volume = 0, ccl = q.JRCCS.zrccl;
+  int64_t wb = 0, ws = 0, zl = 0;
+  for (int i = 0; i < n; ++i) {
+    tagLocalTrendData& p = pts[i];
+    std::memset(&p, 0, sizeof p);
+    p.time = IndexToTradeMinute(q, i);
+    p.now = s.path[i];
+    p.volume = s.minuteVolume[i];
+    double a = static_cast<double>(s.minuteVolume[i]) * s.path[i] / 10000.0;
+    p.amount = static_cast<int64_t>(a);
+    amount += a;
+    volume += s.minuteVolume[i];
+    p.average =
+        volume ? static_cast<int32_t>(amount * 10000.0 / static_cast<double>(volume)) : p.now;
+    p.lb = static_cast<int32_t>(8000 + Unit(s.key, kMisc + 100 + i) * 4000);
+    wb += static_cast<int64_t>((Unit(s.key, kMisc + 2000 + i) - 0.5) * 200) * (q.unit ? q.unit : 1);
+    ws += static_cast<int64_t>((Unit(s.key, kMisc + 4000 + i) - 0.5) * 200) * (q.unit ? q.unit : 1);
+    p.WBZL = 100000 + wb;
+    p.WSZL = 100000 + ws;
+    zl += static_cast<int64_t>((Unit(s.key, kMisc + 6000 + i) - 0.48) * a * 0.3);
+    p.ZLZJL = zl;
+    p.LJZLDX = static_cast<int32_t>(zl / 10000);
+    p.BUY_CASH_SPEED = static_cast<int32_t>(Unit(s.key, kMisc + 8000 + i) * 200);
+    p.SELL_CASH_SPEED = static_cast<int32_t>(Unit(s.key, kMisc + 9000 + i) * 200);
+    if (q.zqlb == kTypeFuture) {
+      ccl += static_cast<int64_t>((Unit(s.key, kMisc + 10000 + i) - 0.45) * 100);
+      p.ccl = ccl;
+      p.kc = s.minuteVolume[i] / 2;
+      p.pc = s.minuteVolume[i] / 3;
+    }
+    p.hlz = static_cast<int16_t>((Unit(s.key, kMisc + 11000 + i) - 0.5) * 200);
+  }
+  return pts;
+}
+
+std::vector<tagLocalTrendData> Market::pastTrend(const Security& s, int dayOffset,
+                                                 int32_t* prevClose, int32_t* dayDate) const {
+  // A past day's path runs from the day before's close to that day's close.
+  const int h = static_cast<int>(s.history.size());
+  dayOffset = std::clamp(dayOffset, 1, h - 1);
+  const DayBar& day = s.history[h - dayOffset];
+  const DayBar& before = s.history[h - dayOffset - 1];
+  if (prevClose) *prevClose = before.close;
+  if (dayDate) *dayDate = static_cast<int32_t>(day.date);
+  const tagLocalStockData& q = s.q;
+  const int32_t tick = PriceDotToScale(q);
+  std::vector<tagLocalTrendData> pts(s.points);
+  const uint64_t key = s.key + kPast + static_cast<uint64_t>(day.date) * 4096;
+  double amount = 0;
+  int64_t volume = 0;
+  for (int i = 0; i < s.points; ++i) {
+    tagLocalTrendData& p = pts[i];
+    std::memset(&p, 0, sizeof p);
+    double t = static_cast<double>(i) / (s.points - 1);
+    double base = before.close + (day.close - before.close) * t;
+    double wiggle = (day.high - day.low) * 0.3 * std::sin(t * 9.0 + Unit(key, 0) * 6.0);
+    p.time = IndexToTradeMinute(q, i);
+    p.now = std::clamp(RoundTo(base + wiggle, tick), day.low, day.high);
+    p.volume = std::max<int64_t>(
+        q.unit, day.volume / s.points / (q.unit ? q.unit : 1) * (q.unit ? q.unit : 1));
+    double a = static_cast<double>(p.volume) * p.now / 10000.0;
+    p.amount = static_cast<int64_t>(a);
+    amount += a;
+    volume += p.volume;
+    p.average = static_cast<int32_t>(amount * 10000.0 / static_cast<double>(volume));
+  }
+  return pts;
+}
+
+std::vector<Trade> Market::trades(const Security& s, int count) const {
+  const tagLocalStockData& q = s.q;
+  const int n = Elapsed(q, s.points, minute_);
+  const int32_t tick = PriceDotToScale(q);
+  const int64_t unit = q.unit > 0 ? q.unit : 1;
+  std::vector<Trade> out;
+  // Three trades a minute, newest last; walk back from the current minute.
+  for (int i = n - 1; i >= 0 && static_cast<int>(out.size()) < count; --i) {
+    for (int k = 2; k >= 0 && static_cast<int>(out.size()) < count; --k) {
+      uint64_t idx = static_cast<uint64_t>(i) * 3 + k;
+      Trade t{};
+      t.minute = static_cast<int16_t>(IndexToTradeMinute(q, i) % 1440);
+      int32_t wobble =
+          k == 2 ? 0 : static_cast<int32_t>((Unit(s.key, kTrade + idx) - 0.5) * 3) * tick;
+      t.price = std::max(tick, s.path[i] + wobble);
+      t.lots = static_cast<int32_t>(std::max<int64_t>(1, s.minuteVolume[i] / unit / 3));
+      t.inout = wobble > 0 ? 0 : (wobble < 0 ? 1 : 2);
+      t.openInterestChange = static_cast<int32_t>((Unit(s.key, kTrade + 7 * idx) - 0.5) * 40);
+      t.nature = static_cast<char>(Mix(s.key, kTrade + idx) % 6);
+      out.push_back(t);
+    }
+  }
+  std::reverse(out.begin(), out.end());
+  return out;
+}
+
+DayBar Market::todayBar(const Security& s) const {
+  DayBar b;
+  b.date = static_cast<uint32_t>(date_);
+  b.open = s.q.open;
+  b.high = s.q.high;
+  b.low = s.q.low;
+  b.close = s.q.now;
+  b.volume = s.q.volume;
+  b.amount = s.q.amount;
+  b.ccl = s.q.JRCCS.jrccl;
+  b.jsj = s.q.JRCCS.jrjsj;
+  b.mainFlow = static_cast<int32_t>((Unit(s.key, kMisc + 20) - 0.5) * 2000);
+  return b;
+}
+
+std::vector<DayBar> Market::bars(const Security& s, int period, int count) const {
+  std::vector<DayBar> out;
+  if (count <= 0) return out;
+  if (period >= 4 && period <= 7) {
+    static const int kMinutes[] = {5, 60, 15, 30};
+    const int span = kMinutes[period - 4];
+    const int n = Elapsed(s.q, s.points, minute_);
+    for (int start = 0; start < n; start += span) {
+      DayBar b;
+      int end = std::min(n, start + span);
+      b.open = s.path[start];
+      b.high = b.low = b.open;
+      double amount = 0;
+      for (int i = start; i < end; ++i) {
+        b.high = std::max(b.high, s.path[i]);
+        b.low = std::min(b.low, s.path[i]);
+        b.volume += s.minuteVolume[i];
+        amount += static_cast<double>(s.minuteVolume[i]) * s.path[i] / 10000.0;
+      }
+      b.close = s.path[end - 1];
+      b.amount = static_cast<int64_t>(amount);
+      b.date = DateMinWord(date_, IndexToTradeMinute(s.q, end - 1));
+      b.ccl = s.q.JRCCS.zrccl;
+      b.jsj = b.close;
+      out.push_back(b);
+    }
+  } else {
+    std::vector<DayBar> days = s.history;
+    days.push_back(todayBar(s));
+    if (period == 2 || period == 3) {
+      for (const DayBar& d : days) {
+        // Weeks end on Fridays; a new week starts after a weekday that is not later.
+        bool startNew = out.empty();
+        if (!startNew) {
+          if (period == 3) {
+            startNew = d.date / 100 != out.back().date / 100;
+          } else {
+            int32_t last = static_cast<int32_t>(out.back().date);
+            startNew = WeekDay(static_cast<int32_t>(d.date)) <= WeekDay(last) ||
+                       AddDays(last, 7) <= static_cast<int32_t>(d.date);
+          }
+        }
+        if (startNew) {
+          out.push_back(d);
+        } else {
+          DayBar& b = out.back();
+          b.high = std::max(b.high, d.high);
+          b.low = std::min(b.low, d.low);
+          b.close = d.close;
+          b.volume += d.volume;
+          b.amount += d.amount;
+          b.date = d.date;
+          b.ccl = d.ccl;
+          b.jsj = d.jsj;
+          b.mainFlow = d.mainFlow;
+        }
+      }
+    } else {
+      out = std::move(days);
+    }
+  }
+  if (static_cast<int>(out.size()) > count) out.erase(out.begin(), out.end() - count);
+  return out;
+}
+
+const SeatRange* Market::findSeat(int32_t seat) const {
+  for (const auto& r : seats_)
+    if (seat >= r.from && seat <= r.to) return &r;
+  return nullptr;
+}
+
+}  // namespace testserver

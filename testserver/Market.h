@@ -1,0 +1,178 @@
+// A deterministic synthetic market: the securities the quote server knows, their quotes at the
+// current market minute, and the data behind every chart and list. Everything follows from the
+// seed, the trading date and the minute: the same three give the same answers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/ChartData.h"
+#include "core/StockData.h"
+
+namespace testserver {
+
+// Stock types of the lists (the second byte of a list request).
+enum StockType : uint8_t {
+  kTypeIndex = 1,
+  kTypeAShare = 2,
+  kTypeBShare = 3,
+  kTypeSme = 4,
+  kTypeFund = 5,
+  kTypeBond = 6,
+  kTypeChiNext = 8,
+  kTypeTransfer = 9,
+  kTypeHkMain = 10,
+  kTypeHkGem = 11,
+  kTypeBoard = 20,
+  kTypeFuture = 30,
+  kTypeForex = 31,
+  kTypeGlobalIndex = 32,
+  kTypeUs = 33,
+  kTypeHkOther = 127,
+};
+
+// Markets of the lists.
+enum MarketId : uint8_t {
+  kMarketSh = 1,
+  kMarketSz = 2,
+  kMarketHk = 3,
+  kMarketFinancialFutures = 4,
+  kMarketForex = 5,
+  kMarketCommodityFutures = 6,
+  kMarketOtherFutures = 7,
+  kMarketBoard = 9,
+  kMarketGlobalIndex = 10,
+  kMarketUs = 16,
+  kMarketShSz = 100,
+  kMarketServerList = 101,
+};
+
+// One daily (or longer) bar in 1/10000 prices.
+struct DayBar {
+  uint32_t date = 0;  // yyyymmdd, or a tagDateMin for minute bars
+  int32_t open = 0, high = 0, low = 0, close = 0;
+  int64_t volume = 0, amount = 0, ccl = 0;
+  int32_t jsj = 0;
+  int32_t mainFlow = 0;  // main-force net flow, percent x 100
+};
+
+struct Trade {
+  int16_t minute;  // minute of the day
+  int32_t price;   // 1/10000
+  int32_t lots;
+  char inout;  // 0 at the ask, 1 at the bid, 2 at the mid
+  int32_t openInterestChange;
+  char nature;
+};
+
+struct Security {
+  tagLocalStockData q{};              // the quote at the current minute
+  std::string initials;               // pinyin initials of the name, upper case
+  int points = 241;                   // minutes of the trading day
+  std::vector<int32_t> path;          // price at each trading minute
+  std::vector<int64_t> minuteVolume;  // shares per minute
+  std::vector<DayBar> history;        // days before today, oldest first
+  std::vector<tagLocalWeightData> weights;
+  std::vector<int> members;  // boards and indices: their constituents
+  uint64_t key = 0;          // seed of this security's random streams
+};
+
+struct SeatRange {
+  int32_t from, to;
+  std::string shortName, fullName;
+};
+
+struct NewsItem {
+  int32_t id;
+  int32_t partId;
+  std::string title;  // UTF-8
+  std::string body;   // UTF-8
+  int32_t date, time;
+  std::string source;
+};
+
+struct RadarItem {
+  int64_t id;
+  uint8_t market;
+  std::string code;
+  int32_t time;  // hhmmss
+  std::string title;
+  std::string content;
+};
+
+class Market {
+ public:
+  // date: yyyymmdd of the trading day; minute: trading minutes elapsed (1..points; values
+  // outside are clamped).
+  Market(uint64_t seed, int32_t date, int minute);
+
+  uint64_t seed() const { return seed_; }
+  int32_t date() const { return date_; }
+  int minute() const { return minute_; }
+  // Moves every security to this elapsed minute and recomputes the quotes.
+  void setMinute(int minute);
+  // One minute on; false when the day is already over (nothing changes then).
+  bool advance();
+
+  const std::vector<Security>& securities() const { return secs_; }
+  const Security* find(uint8_t market, std::string_view code) const;
+  int indexOf(uint8_t market, std::string_view code) const;
+  const Security& at(int i) const { return secs_[i]; }
+
+  // Members of a list by (market, stock type), in code order. Market 100 joins 1 and 2.
+  std::vector<int> list(uint8_t market, uint8_t type) const;
+  // Constituents of a board by its code.
+  std::vector<int> boardMembers(std::string_view boardCode) const;
+  // Code prefix or name initials, case-insensitive; at most `max` hits.
+  std::vector<int> search(std::string_view text, size_t max) const;
+
+  // Minute points up to the current minute.
+  std::vector<tagLocalTrendData> trend(const Security& s) const;
+  // A full past day's points (dayOffset 1 = yesterday), its previous close through prevClose.
+  std::vector<tagLocalTrendData> pastTrend(const Security& s, int dayOffset, int32_t* prevClose,
+                                           int32_t* dayDate) const;
+  // The last `count` trades up to the current minute, oldest first.
+  std::vector<Trade> trades(const Security& s, int count) const;
+  // Bars of a period (1 day, 2 week, 3 month, 4 5-min, 5 60-min, 6 15-min, 7 30-min),
+  // oldest first, at most `count`, today's bar last.
+  std::vector<DayBar> bars(const Security& s, int period, int count) const;
+
+  const std::vector<SeatRange>& seats() const { return seats_; }
+  const SeatRange* findSeat(int32_t seat) const;
+  const std::vector<NewsItem>& news() const { return news_; }
+  const std::vector<RadarItem>& radar() const { return radar_; }
+  // Info sections: (partId, name).
+  const std::vector<std::pair<int32_t, std::string>>& sections() const { return sections_; }
+
+ private:
+  void build();
+  int add(uint8_t market, const std::string& code, const std::string& name,
+          const std::string& initials, uint8_t type, int32_t price);
+  void makeDay(Security& s);
+  void makeHistory(Security& s);
+  void recompute(Security& s);
+  void recomputeAggregate(Security& s);
+  DayBar todayBar(const Security& s) const;
+
+  uint64_t seed_;
+  int32_t date_;
+  int minute_;
+  std::vector<Security> secs_;
+  std::vector<SeatRange> seats_;
+  std::vector<NewsItem> news_;
+  std::vector<RadarItem> radar_;
+  std::vector<std::pair<int32_t, std::string>> sections_;
+};
+
+// Random numbers of a stream named by a key and an index: the same pair gives the same value.
+uint64_t Mix(uint64_t key, uint64_t index);
+// Uniform in [0, 1).
+double Unit(uint64_t key, uint64_t index);
+
+// Calendar helpers on yyyymmdd dates.
+int32_t AddDays(int32_t date, int days);
+int WeekDay(int32_t date);  // 0 Sunday .. 6 Saturday
+
+}  // namespace testserver

@@ -1,0 +1,962 @@
+// The quote server's answers: index snapshot, quotes and lists with any requested field set,
+// sort and board sort lists, search, watch-list upload, trend, past-day trend, ticks, K-lines
+// with ex-rights, broker seats, information, radar and suggestion.
+#include <algorithm>
+#include <cstring>
+
+#include "core/CXMLMake.h"
+#include "core/LineStep.h"
+#include "core/MDBF.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+#include "testserver/QuoteEncoder.h"
+#include "testserver/ServerCore.h"
+#include "testserver/Table.h"
+
+namespace testserver {
+
+namespace {
+
+// Bodies are cut to what a client's 9000-byte receive buffer holds.
+constexpr size_t kMaxReplyBody = 8990;
+
+void PutKey(ByteWriter& w, const tagLocalStockData& q) {
+  w.u8(q.market);
+  w.fixedText(std::string_view(q.code, strnlen(q.code, 8)), 8);
+}
+
+// Records that fit the body after `head` bytes.
+size_t FitRecords(size_t head, size_t recordSize, size_t wanted) {
+  if (recordSize == 0) return wanted;
+  size_t fit = head >= kMaxReplyBody ? 0 : (kMaxReplyBody - head) / recordSize;
+  return std::min(wanted, fit);
+}
+
+std::vector<uint8_t> Join(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  std::vector<uint8_t> out = a;
+  out.insert(out.end(), b.begin(), b.end());
+  return out;
+}
+
+void Subscribe(Connection& c, const Request& req, uint8_t child, std::vector<int> stocks,
+               std::vector<uint8_t> ids) {
+  Subscription sub;
+  sub.child = child;
+  sub.page = req.header.PageID;
+  sub.code = req.header.RequestCode;
+  sub.stocks = std::move(stocks);
+  sub.ids = std::move(ids);
+  c.subscriptions[sub.page] = std::move(sub);
+}
+
+// u16 count, field list, records: the stock-list reply and push.
+std::vector<uint8_t> ListBody(Market& m, const std::vector<int>& stocks,
+                              const std::vector<uint8_t>& ids, std::vector<int>* taken) {
+  ByteWriter w;
+  w.u16(0);
+  w.u8(static_cast<uint8_t>(ids.size()));
+  w.raw(ids.data(), ids.size());
+  uint16_t n = 0;
+  for (int i : stocks) {
+    size_t before = w.size();
+    EncodeQuoteRecord(m.at(i).q, ids, w);
+    if (w.size() > kMaxReplyBody) {
+      w.bytes().resize(before);
+      break;
+    }
+    ++n;
+    if (taken) taken->push_back(i);
+  }
+  w.patch16(0, n);
+  return w.take();
+}
+
+bool ReadItems(ByteReader& r, int count, Market& m, std::vector<int>* out) {
+  for (int k = 0; k < count; ++k) {
+    uint8_t market;
+    std::string code;
+    if (!r.u8(market) || !r.code(code)) return false;
+    int i = m.indexOf(market, code);
+    if (i >= 0) out->push_back(i);
+  }
+  return true;
+}
+
+void IndexSnapshot(ServerCore& s, Connection& c, const Request& req) {
+  ByteReader r(req.body.data(), req.body.size());
+  uint8_t lead = 0;
+  uint16_t count = 0;
+  std::vector<int> stocks;
+  if (!r.u8(lead) || !r.u16(count) || !ReadItems(r, count, s.market(), &stocks)) {
+    s.replyError(c, req, "请求格式错误", false);
+    return;
+  }
+  ByteWriter w;
+  w.u8(lead);
+  w.u16(static_cast<uint16_t>(stocks.size()));
+  for (int i : stocks) {
+    const tagLocalStockData& q = s.market().at(i).q;
+    const int32_t scale = PriceDotToScale(q);
+    PutKey(w, q);
+    w.u8(q.zqlb);
+    w.u8(q.pricedot);
+    w.i32(q.now / scale);
+    w.i32(q.yesterday / scale);
+    w.i64(q.amount);
+    w.u16(q.index_up);
+    w.u16(q.index_same);
+    w.u16(q.index_down);
+  }
+  s.reply(c, req, w.take());
+}
+
+void StockData(ServerCore& s, Connection& c, const Request& req) {
+  ByteReader r(req.body.data(), req.body.size());
+  uint8_t market;
+  std::string code;
+  std::vector<uint8_t> l1, l2;
+  if (!r.u8(market) || !r.code(code) || !r.fieldList(l1) || !r.fieldList(l2)) {
+    s.replyError(c, req, "请求格式错误", false);
+    return;
+  }
+  int i = s.market().indexOf(market, code);
+  if (i < 0) {
+    s.replyError(c, req, "没有该股票的行情", false);
+    return;
+  }
+  std::vector<uint8_t> ids = FilterQuoteFields(Join(l1, l2));
+  ByteWriter w;
+  w.u8(static_cast<uint8_t>(ids.size()));
+  w.raw(ids.data(), ids.size());
+  EncodeQuoteRecord(s.market().at(i).q, ids, w);
+  s.reply(c, req, w.take());
+  Subscribe(c, req, 10, {i}, FilterQuoteFields(l2.empty() ? l1 : l2));
+}
+
+void StockList(ServerCore& s, Connection& c, const Request& req) {
+  ByteReader r(req.body.data(), req.body.size());
+  uint16_t count;
+  std::vector<int> stocks;
+  std::vector<uint8_t> l1, l2;
+  const bool oneList = req.header.ChildType == 36;
+  if (!r.u16(count) || !ReadItems(r, count, s.market(), &stocks) || !r.fieldList(l1) ||
+      (!oneList && !r.fieldList(l2))) {
+    s.replyError(c, req, "请求格式错误", false);
+    return;
+  }
+  std::vector<int> taken;
+  s.reply(c, req, ListBody(s.market(), stocks, FilterQuoteFields(Join(l1, l2)), &taken));
+  if (!oneList) Subscribe(c, req, 12, taken, FilterQuoteFields(l2.empty() ? l1 : l2));
+}
+
+double SortValue(const tagLocalStockData& q, uint8_t id) {
+  switch (id) {
+    case 1:
+      return q.yesterday;
+    case 2:
+      return q.open;
+    case 3:
+      return q.high;
+    case 4:
+      return q.low;
+    case 5:
+      return q.now;
+    case 6:
+      return static_cast<double>(q.volume);
+    case 7:
+      return static_cast<double>(q.amount);
+    case 14:
+      return q.lb;
+    case 15:
+      return q.hsl;
+    case 16:
+      return q.syl;
+    case 17:
+      return q.zd;
+    case 18:
+      return q.average;
+    case 23:
+      return q.zf;
+    case 24:
+      return q.swing;
+    case 25:
+      return q.sjl;
+    case 26:
+      return q.zs_5M;
+    case 40:
+      return q.index_wb;
+    case 62:
+      return static_cast<double>(q.in);
+    case 72:
+      return q.buysell10.buy[0].price;
+    case 73:
+      return q.buysell10.sell[0].price;
+    case 75:
+      return static_cast<double>(q.out);
+    case 80:
+      return static_cast<double>(q.ltgb);
+    case 84:
+      return static_cast<double>(q.ltsz);
+    case 85:
+      return static_cast<double>(q.zsz);
+    case 101:
+      return q.MMQ;
+    case 102:
+      return q.ZLZJ;
+    case 103:
+      return q.RZJ5;
+    case 104:
+      return q.RZJ10;
+    case 105:
+      return q.RZJ20;
+    case 106:
+      return q.RNH10;
+    case 107:
+      return q.ZLLH;
+    default:
+      return 0;
+  }
+}
+
+// Sort code: bit 7 descending, the low bits the quote field to order by (0: the list's order).
+void SortStocks(Market& m, std::vector<int>& stocks, uint8_t sortCode) {
+  const uint8_t id = sortCode & 0x7F;
+  const bool descending = (sortCode & 0x80) != 0;
+  if (id == 0 || !IsQuoteFieldId(id)) return;
+  std::stable_sort(stocks.begin(), stocks.end(), [&](int a, int b) {
+    double va = SortValue(m.at(a).q, id), vb = SortValue(m.at(b).q, id);
+    return descending ? va > vb : va < vb;
+  });
+}
+
+std::vector<int> WatchListStocks(ServerCore& s, const Connection& c) {
+  std::vector<int> out;
+  UserState& u = s.user(c.user);
+  size_t pos = 0;
+  const std::string& text = u.watchList;
+  while (pos < text.size()) {
+    size_t comma = text.find(',', pos);
+    std::string item =
+        text.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+    pos = comma == std::string::npos ? text.size() : comma + 1;
+    if (item.size() < 3) continue;
+    int market = std::atoi(item.substr(0, 2).c_str());
+    int i = s.market().indexOf(static_cast<uint8_t>(market), item.substr(2));
+    if (i >= 0) out.push_back(i);
+  }
+  return out;
+}
+
+void SortList(ServerCore& s, Connection& c, const Request& req) {
+  ByteReader r(req.body.data(), req.body.size());
+  uint8_t block[7];
+  std::vector<uint8_t> l1, l2;
+  if (!r.raw(block, 7) || !r.fieldList(l1) || !r.fieldList(l2)) {
+    s.replyError(c, req, "请求格式错误", false);
+    return;
+  }
+  const uint8_t market = block[0], type = block[1], sort = block[2];
+  const uint16_t start = ReadLE16(block + 3), count = ReadLE16(block + 5);
+  std::vector<int> stocks;
+  if (market == kMarketServerList && type == 1) {
+    stocks = WatchListStocks(s, c);
+  } else if (market == kMarketServerList) {
+    for (auto [mk, code] :
+         {std::pair<uint8_t, const char*>{1, "000001"}, {2, "399001"}, {3, "999999"}}) {
+      int i = s.market().indexOf(mk, code);
+      if (i >= 0) stocks.push_back(i);
+    }
+  } else {
+    stocks = s.market().list(market, type);
+  }
+  SortStocks(s.market(), stocks, sort);
+  const uint32_t total = static_cast<uint32_t>(stocks.size());
+  std::vector<int> page;
+  for (size_t k = start; k < stocks.size() && page.size() < count; ++k) page.push_back(stocks[k]);
+  std::vector<uint8_t> ids = FilterQuoteFields(Join(l1, l2));
+  ByteWriter w;
+  w.raw(block, 3);
+  w.u32(total);
+  w.u16(0);
+  w.u8(static_cast<uint8_t>(ids.size()));
+  w.raw(ids.data(), ids.size());
+  std::vector<int> taken;
+  for (int i : page) {
+    size_t before = w.size();
+    EncodeQuoteRecord(s.market().at(i).q, ids, w);
+    if (w.size() > kMaxReplyBody) {
+      w.bytes().resize(before);
+      break;
+    }
+    taken.push_back(i);
+  }
+  w.patch16(7, static_cast<uint16_t>(taken.size()));
+  s.reply(c, req, w.take());
+  Subscribe(c, req, 12, taken, FilterQuoteFields(l2.empty() ? l1 : l2));
+}
+
+void BoardSort(ServerCore& s, Connection& c, const Request& req) {
+  ByteReader r(req.body.data(), req.body.size());
+  uint8_t block[53];
+  std::vector<uint8_t> list;
+  if (!r.raw(block, 53) || !r.fieldList(list)) {
+    s.replyError(c, req, "请求格式错误", false);
+    return;
+  }
+  std::string board(reinterpret_cast<const char*>(block),
+                    strnlen(reinterpret_cast<char*>(block), 8));
+  const uint8_t sort = block[8];
+  const uint16_t start = ReadLE16(block + 9), count = ReadLE16(block + 11);
+  std::vector<int> stocks = s.market().boardMembers(board);
+  SortStocks(s.market(), stocks, sort);
+  std::vector<uint8_t> ids = FilterQuoteFields(list);
+  ByteWriter w;
+  w.raw(block, 9);
+  w.u32(static_cast<uint32_t>(stocks.size()));
+  w.u16(0);
+  w.zeros(55 - 15);
+  w.u8(static_cast<uint8_t>(ids.size()));
+  w.raw(ids.data(), ids.size());
+  std::vector<int> taken;
+  for (size_t k = start; k < stocks.size() && taken.size() < count; ++k) {
+    size_t before = w.size();
+    EncodeQuoteRecord(s.market().at(stocks[k]).q, ids, w);
+    if (w.size() > kMaxReplyBody) {
+      w.bytes().resize(before);
+      break;
+    }
+    taken.push_back(stocks[k]);
+  }
+  w.patch16(13, static_cast<uint16_t>(taken.size()));
+  s.reply(c, req, w.take());
+  Subscribe(c, req, 12, taken, ids);
+}
+
+void Search(ServerCore& s, Connection& c, const Request& req) {
+  ByteReader r(req.body.data(), req.body.size());
+  std::string text;
+  if (!r.code(text)) {
+    s.replyError(c, req, "请求格式错误", false);
+    return;
+  }
+  std::vector<int> hits = s.market().search(text, 100);
+  ByteWriter w;
+  w.u16(static_cast<uint16_t>(hits.size()));
+  for (int i : hits) {
+    const tagLocalStockData& q = s.market().at(i).q;
+    PutKey(w, q);
+    w.u8(q.zqlb);
+    for (int k = 0; k < 16; ++k) w.u16(q.name[k]);
+  }
+  s.reply(c, req, w.take());
+}
+
+void Ticks(ServerCore& s, Connection& c, const Request& req) {
+  ByteReader r(req.body.data(), req.body.size());
+  uint8_t market;
+  std::string code;
+  uint16_t count;
+  std::vector<uint8_t> list;
+  if (!r.u8(market) || !r.code(code) || !r.u16(count) || !r.fieldList(list)) {
+    s.replyError(c, req, "请求格式错误", false);
+    return;
+  }
+  const Security* sec = s.market().find(market, code);
+  if (!sec) {
+    s.replyError(c, req, "没有该股票的成交明细", false);
+    return;
+  }
+  const bool futures = std::find(list.begin(), list.end(), 7) != list.end() ||
+                       std::find(list.begin(), list.end(), 8) != list.end();
+  const size_t size = futures ? 16 : 11;
+  std::vector<Trade> trades =
+      s.market().trades(*sec, static_cast<int>(FitRecords(11, size, count)));
+  ByteWriter w;
+  PutKey(w, sec->q);
+  w.u16(static_cast<uint16_t>(trades.size()));
+  for (const Trade& t : trades) {
+    w.i16(t.minute);
+    w.i32(t.price);
+    w.i32(t.lots);
+    w.u8(static_cast<uint8_t>(t.inout));
+    if (futures) {
+      w.i32(t.openInterestChange);
+      w.u8(static_cast<uint8_t>(t.nature));
+    }
+  }
+  s.reply(c, req, w.take());
+}
+
+bool IsTrendId(uint8_t id) {
+  return (id >= 1 && id <= 10) || (id >= 14 && id <= 24);
+}
+
+// Trend points in the ids' wire form, differences running across the records.
+void EncodeTrend(const tagLocalStockData& q, const std::vector<tagLocalTrendData>& pts,
+                 const std::vector<uint8_t>& ids, ByteWriter& w, size_t maxBody, size_t* count) {
+  const int32_t s = PriceDotToScale(q);
+  const bool big = q.zqlb == 1 || q.market == 9;
+  const int64_t U = static_cast<int64_t>(q.unit ? q.unit : 1) * (big ? 1000 : 1);
+  const int64_t A = big ? 100000 : 10000;
+  const int64_t unit = q.unit ? q.unit : 1;
+  int64_t prev[32] = {};
+  size_t n = 0;
+  for (const tagLocalTrendData& p : pts) {
+    size_t before = w.size();
+    int64_t saved[32];
+    std::memcpy(saved, prev, sizeof prev);
+    for (uint8_t id : ids) {
+      auto diff32 = [&](int64_t v) {
+        w.i32(static_cast<int32_t>(v - prev[id]));
+        prev[id] = v;
+      };
+      switch (id) {
+        case 1:
+          w.i32(p.now / s);
+          break;
+        case 2:
+          w.i32(p.average);
+          break;
+        case 3:
+          w.i64(p.volume);
+          break;
+        case 4:
+          w.i64(p.amount);
+          break;
+        case 5:
+          w.i32(p.lb);
+          break;
+        case 6:
+          diff32(p.now / s);
+          break;
+        case 7:
+          diff32(p.average);
+          break;
+        case 8:
+          diff32(p.lb);
+          break;
+        case 9:
+          w.i32(static_cast<int32_t>(p.volume / U));
+          break;
+        case 10:
+          w.i32(static_cast<int32_t>(p.amount / A));
+          break;
+        case 14:
+          diff32(p.WBZL / unit);
+          break;
+        case 15:
+          diff32(p.WSZL / unit);
+          break;
+        case 16:
+          diff32(p.LJZLDX);
+          break;
+        case 17:
+          diff32(p.BUY_CASH_SPEED);
+          break;
+        case 18:
+          diff32(p.SELL_CASH_SPEED);
+          break;
+        case 19:
+          diff32(p.ZLZJL / A);
+          break;
+        case 20:
+          w.i16(static_cast<int16_t>(p.time - prev[id]));
+          prev[id] = p.time;
+          break;
+        case 21:
+          w.i16(static_cast<int16_t>(p.hlz - prev[id]));
+          prev[id] = p.hlz;
+          break;
+        case 22:
+          w.i64(p.ccl - prev[id]);
+          prev[id] = p.ccl;
+          break;
+        case 23:
+          w.i64(p.kc);
+          break;
+        case 24:
+          w.i64(-p.pc);
+          break;
+        default:
+          break;
+      }
+    }
+    if (w.size() > maxBody) {
+      w.bytes().resize(before);
+      std::memcpy(prev, saved, sizeof prev);
+      break;
+    }
+    ++n;
+  }
+  *count = n;
+}
+
+std::vector<uint8_t> TrendIds(const std::vector<uint8_t>& list) {
+  std::vector<uint8_t> ids;
+  for (uint8_t id : list)
+    if (IsTrendId(id) && std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+  return ids;
+}
+
+void Trend(ServerCore& s, Connection& c, const Request& req) {
+  ByteReader r(req.body.data(), req.body.size());
+  uint8_t market;
+  std::string code;
+  uint16_t value;
+  std::vector<uint8_t> list;
+  if (!r.u8(market) || !r.code(code) || !r.u16(value) || !r.fieldList(list)) {
+    s.replyError(c, req, "请求格式错误", false);
+    return;
+  }
+  const Security* sec = s.market().find(market, code);
+  if (!sec) {
+    s.replyError(c, req, "没有该股票的走势", false);
+    return;
+  }
+  std::vector<uint8_t> ids = TrendIds(list);
+  ByteWriter w;
+  PutKey(w, sec->q);
+  w.u16(value);
+  w.u16(0);
+  w.u8(static_cast<uint8_t>(ids.size()));
+  w.raw(ids.data(), ids.size());
+  size_t n = 0;
+  EncodeTrend(sec->q, s.market().trend(*sec), ids, w, kMaxReplyBody, &n);
+  w.patch16(11, static_cast<uint16_t>(n));
+  s.reply(c, req, w.take());
+}
+
+void PastTrend(ServerCore& s, Connection& c, const Request& req) {
+  ByteReader r(req.body.data(), req.body.size());
+  uint8_t market, value;
+  std::string code;
+  uint32_t date;
+  std::vector<uint8_t> list;
+  if (!r.u8(market) || !r.code(code) || !r.u8(value) || !r.u32(date) || !r.fieldList(list)) {
+    s.replyError(c, req, "请求格式错误", false);
+    return;
+  }
+  const Security* sec = s.market().find(market, code);
+  if (!sec) {
+    s.replyError(c, req, "没有该股票的走势", false);
+    return;
+  }
+  // The day asked for by date when it is a past trading day, else by the offset.
+  int offset = static_cast<int8_t>(value);
+  if (offset < 0) offset = -offset;
+  for (size_t k = 0; k < sec->history.size(); ++k) {
+    if (sec->history[k].date == date) offset = static_cast<int>(sec->history.size() - k);
+  }
+  if (offset < 1) offset = 1;
+  int32_t prevClose = 0, dayDate = 0;
+  std::vector<tagLocalTrendData> pts = s.market().pastTrend(*sec, offset, &prevClose, &dayDate);
+  std::vector<uint8_t> ids = TrendIds(list);
+  ByteWriter w;
+  PutKey(w, sec->q);
+  w.i32(prevClose);
+  w.i32(prevClose);
+  w.i32(prevClose);
+  w.u16(value);
+  w.u32(static_cast<uint32_t>(dayDate));
+  w.u16(0);
+  w.u8(static_cast<uint8_t>(ids.size()));
+  w.raw(ids.data(), ids.size());
+  size_t n = 0;
+  EncodeTrend(sec->q, pts, ids, w, kMaxReplyBody, &n);
+  w.patch16(27, static_cast<uint16_t>(n));
+  s.reply(c, req, w.take());
+}
+
+bool IsKLineId(uint8_t id) {
+  return (id >= 1 && id <= 20) || (id >= 22 && id <= 24) || (id >= 28 && id <= 30);
+}
+
+void KLine(ServerCore& s, Connection& c, const Request& req) {
+  ByteReader r(req.body.data(), req.body.size());
+  uint8_t block[21];
+  std::vector<uint8_t> l1, l2, l3;
+  if (!r.raw(block, 21) || !r.fieldList(l1) || !r.fieldList(l2) || !r.fieldList(l3)) {
+    s.replyError(c, req, "请求格式错误", false);
+    return;
+  }
+  std::string code(reinterpret_cast<const char*>(block + 1),
+                   strnlen(reinterpret_cast<char*>(block + 1), 8));
+  const Security* sec = s.market().find(block[0], code);
+  if (!sec) {
+    s.replyError(c, req, "没有该股票的K线", false);
+    return;
+  }
+  const int period = block[10] >= 1 && block[10] <= 7 ? block[10] : 1;
+  const uint16_t wanted = std::min<uint16_t>(ReadLE16(block + 19), 400);
+  std::vector<DayBar> bars = s.market().bars(*sec, period, wanted ? wanted : 196);
+  std::vector<uint8_t> ids;
+  for (uint8_t id : l1)
+    if (IsKLineId(id) && std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+  const tagLocalStockData& q = sec->q;
+  const int32_t sc = PriceDotToScale(q);
+  const int64_t U = q.unit ? q.unit : 1;
+  // Bars that fit: the newest ones.
+  size_t perBar = 0;
+  for (uint8_t id : ids) {
+    perBar += (id == 6 || id == 7 || id == 8 || id == 9 || id == 16 || id == 17 || id == 18 ||
+               id == 19 || id == 28)
+                  ? 8
+              : (id >= 22 && id <= 24) ? 2
+              : id == 30               ? 1
+                                       : 4;
+  }
+  size_t fit = FitRecords(21 + 1 + ids.size(), perBar, bars.size());
+  if (fit < bars.size()) bars.erase(bars.begin(), bars.end() - static_cast<long>(fit));
+  ByteWriter w;
+  PutKey(w, q);
+  w.u8(static_cast<uint8_t>(period));
+  w.u8(block[9]);
+  w.u16(static_cast<uint16_t>(bars.size()));
+  w.u32(bars.empty() ? 0 : bars.front().date);
+  w.u32(bars.empty() ? 0 : bars.back().date);
+  w.u8(static_cast<uint8_t>(ids.size()));
+  w.raw(ids.data(), ids.size());
+  int64_t prev[32] = {};
+  for (const DayBar& b : bars) {
+    const int32_t zlcc = b.mainFlow;
+    const int16_t zlhyd = static_cast<int16_t>(b.mainFlow / 10);
+    const int16_t mmq = static_cast<int16_t>(b.mainFlow / 20);
+    const int16_t zldx = static_cast<int16_t>(b.mainFlow / 30);
+    auto diff32 = [&](uint8_t id, int64_t v) {
+      w.i32(static_cast<int32_t>(v - prev[id]));
+      prev[id] = v;
+    };
+    auto diff16 = [&](uint8_t id, int64_t v) {
+      w.i16(static_cast<int16_t>(v - prev[id]));
+      prev[id] = v;
+    };
+    for (uint8_t id : ids) {
+      switch (id) {
+        case 1:
+          w.u32(b.date);
+          break;
+        case 2:
+          w.i32(b.open / sc);
+          break;
+        case 3:
+          w.i32(b.high / sc);
+          break;
+        case 4:
+          w.i32(b.low / sc);
+          break;
+        case 5:
+          w.i32(b.close / sc);
+          break;
+        case 6:
+          w.i64(b.volume);
+          break;
+        case 7:
+          w.i64(b.amount);
+          break;
+        case 8:
+        case 9:
+        case 18:
+        case 19:
+          w.i64(0);
+          break;
+        case 10:
+          w.i32(zlcc);
+          break;
+        case 11:
+          diff32(id, static_cast<int32_t>(b.date));
+          break;
+        case 12:
+          diff32(id, b.open / sc);
+          break;
+        case 13:
+          diff32(id, b.high / sc);
+          break;
+        case 14:
+          diff32(id, b.low / sc);
+          break;
+        case 15:
+          diff32(id, b.close / sc);
+          break;
+        case 16:
+          w.i64(b.volume / U);
+          break;
+        case 17:
+          w.i64(b.amount / 100);
+          break;
+        case 20:
+          diff32(id, zlcc);
+          break;
+        case 22:
+          diff16(id, zlhyd);
+          break;
+        case 23:
+          diff16(id, mmq);
+          break;
+        case 24:
+          w.i16(zldx);
+          break;
+        case 28:
+          w.i64(b.ccl - prev[id]);
+          prev[id] = b.ccl;
+          break;
+        case 29:
+          w.i32(b.jsj / sc);
+          break;
+        case 30:
+          w.u8(0);
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  s.reply(c, req, w.take());
+
+  // Ex-rights events follow the day K-line when the third list asks for them.
+  std::vector<uint8_t> wids;
+  for (uint8_t id : l3)
+    if (((id >= 1 && id <= 7) || id == 10) && std::find(wids.begin(), wids.end(), id) == wids.end())
+      wids.push_back(id);
+  if (wids.empty()) return;
+  ByteWriter e;
+  PutKey(e, q);
+  e.i16(static_cast<int16_t>(sec->weights.size()));
+  for (const tagLocalWeightData& ev : sec->weights) {
+    for (uint8_t id : wids) {
+      switch (id) {
+        case 1:
+          e.i32(ev.date);
+          break;
+        case 2:
+          e.i32(ev.sgs);
+          break;
+        case 3:
+          e.i32(ev.pgs);
+          break;
+        case 4:
+          e.i32(ev.pgj);
+          break;
+        case 5:
+          e.i32(ev.hl);
+          break;
+        case 6:
+          e.i32(ev.zgs);
+          break;
+        case 7:
+          e.i64(ev.zgb);
+          break;
+        case 10:
+          e.i64(ev.ltgb);
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  s.replyAs(c, kMainTypeQuote, 16, req.header.PageID, req.header.RequestCode, e.take(), nullptr, 1);
+}
+
+void Upload(ServerCore& s, Connection& c, const Request& req) {
+  CLineStep in;
+  in.Append(req.body.data(), static_cast<uint32_t>(req.body.size()));
+  std::vector<char> name(64), list(9000);
+  in.GetValue(2, name.data(), static_cast<int>(name.size()));
+  in.GetValue(4, list.data(), static_cast<int>(list.size()));
+  int date = 0, time = 0;
+  in.GetDateTimeValue(3, &date, &time);
+  const int64_t stamp = (static_cast<int64_t>(date) << 32) | static_cast<uint32_t>(time);
+  const std::string user = name.data();
+  if (!user.empty()) c.user = user;
+  UserState& u = s.user(c.user);
+  CLineStep out;
+  if (u.hasWatchList && stamp < u.watchListTime) {
+    // The server's copy is newer: the client takes it.
+    KVBody_AddInt(out, 5, 2);
+    AppendStockTimeRecord(out, 3, static_cast<int>(u.watchListTime >> 32),
+                          static_cast<int>(u.watchListTime & 0xFFFFFFFF));
+    KVBody_AddString(out, 4, u.watchList.c_str());
+  } else {
+    u.watchList = list.data();
+    u.watchListTime = stamp;
+    u.hasWatchList = true;
+    s.publishWatchList(c.user, u.watchList);
+    KVBody_AddInt(out, 5, 1);
+  }
+  std::vector<uint8_t> body(out.GetData(), out.GetData() + out.GetSize());
+  s.reply(c, req, body);
+}
+
+void Seats(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string seatText = ParseTable(req, t) ? t.GetNSString(26) : "";
+  const SeatRange* r = s.market().findSeat(std::atoi(seatText.c_str()));
+  if (!r) {
+    s.replyError(c, req, "没有该席位的信息", false);
+    return;
+  }
+  TableWriter w;
+  w.i32(22, r->from);
+  w.i32(23, r->to);
+  w.utf16(24, r->shortName);
+  w.utf16(25, r->fullName);
+  w.text(26, seatText);
+  s.reply(c, req, w.build());
+}
+
+void InfoList(ServerCore& s, Connection& c, const Request& req) {
+  TableWriter w;
+  for (const auto& [id, name] : s.market().sections()) {
+    w.addRow();
+    w.i32(32, id);
+    w.utf16(33, name);
+    w.i64(34, id * 100);
+    w.text(36, foundation::format("sec%d", id));
+    w.i64(20, s.date());
+  }
+  s.reply(c, req, w.build());
+}
+
+void InfoTitles(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  int32_t part = 0, from = 0, count = 20;
+  if (ParseTable(req, t)) {
+    part = t.GetInt(32);
+    from = t.GetInt(28);
+    if (t.FindField(29)) count = t.GetInt(29);
+  }
+  std::vector<const NewsItem*> items;
+  for (const NewsItem& n : s.market().news())
+    if (n.partId == part) items.push_back(&n);
+  TableWriter w;
+  int written = 0;
+  for (size_t k = static_cast<size_t>(std::max(0, from)); k < items.size() && written < count;
+       ++k) {
+    const NewsItem& n = *items[k];
+    w.addRow();
+    w.i32(32, n.partId);
+    w.i32(22, n.id);
+    w.utf16(23, n.title);
+    w.utf16(37, n.body.substr(0, std::min<size_t>(n.body.size(), 60)));
+    w.text(36, std::to_string(n.id));
+    w.i32(20, n.time);
+    w.i32(21, n.date);
+    ++written;
+  }
+  s.reply(c, req, w.build(static_cast<int>(items.size()), from));
+}
+
+void InfoContent(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string extra = ParseTable(req, t) ? t.GetNSString(36) : "";
+  const int id = std::atoi(extra.c_str());
+  for (const NewsItem& n : s.market().news()) {
+    if (n.id != id) continue;
+    TableWriter w;
+    w.i32(20, n.time);
+    w.i32(21, n.date);
+    w.utf16(24, n.body);
+    s.reply(c, req, w.build());
+    return;
+  }
+  s.replyError(c, req, "该资讯已不存在", false);
+}
+
+void Suggestion(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  if (ParseTable(req, t)) s.user(t.GetNSString(24)).suggestions.push_back(t.GetNSString(26));
+  TableWriter w;
+  w.utf16(38, "感谢您的宝贵意见！");
+  s.reply(c, req, w.build());
+}
+
+void RadarRows(ServerCore& s, TableWriter& w, const std::vector<const RadarItem*>& items) {
+  for (const RadarItem* r : items) {
+    w.addRow();
+    w.i32(20, r->time);
+    w.i32(21, s.date());
+    w.i64(22, r->id);
+    w.utf16(23, r->title);
+  }
+}
+
+void RadarOfStock(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  int32_t market = 0;
+  std::string code;
+  int32_t count = 50;
+  if (ParseTable(req, t)) {
+    market = t.GetInt(26);
+    code = t.GetNSString(27);
+    if (t.FindField(29)) count = t.GetInt(29);
+  }
+  std::vector<const RadarItem*> items;
+  for (const RadarItem& r : s.market().radar())
+    if (r.market == market && r.code == code && static_cast<int>(items.size()) < count)
+      items.push_back(&r);
+  TableWriter w;
+  RadarRows(s, w, items);
+  s.reply(c, req, w.build());
+}
+
+void RadarOfList(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string list;
+  int32_t count = 50;
+  if (ParseTable(req, t)) {
+    list = t.GetNSString(71);
+    if (t.FindField(29)) count = t.GetInt(29);
+  }
+  std::vector<const RadarItem*> items;
+  for (const RadarItem& r : s.market().radar()) {
+    std::string key = foundation::format("%02d%.6s", r.market, r.code.c_str());
+    if (list.find(key) != std::string::npos && static_cast<int>(items.size()) < count)
+      items.push_back(&r);
+  }
+  TableWriter w;
+  RadarRows(s, w, items);
+  s.reply(c, req, w.build());
+}
+
+void RadarContent(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  int64_t id = ParseTable(req, t) ? t.GetInt64(22) : 0;
+  for (const RadarItem& r : s.market().radar()) {
+    if (r.id != id) continue;
+    TableWriter w;
+    w.i32(20, r.time);
+    w.i32(21, s.date());
+    w.i64(22, r.id);
+    w.utf16(24, r.content);
+    s.reply(c, req, w.build());
+    return;
+  }
+  s.replyError(c, req, "该信息已不存在", false);
+}
+
+}  // namespace
+
+void RegisterQuoteHandlers(ServerCore& s) {
+  const Role q = Role::Quote;
+  s.on(q, kMainTypeQuote, 8, Seats);
+  s.on(q, kMainTypeQuote, 10, StockData);
+  s.on(q, kMainTypeQuote, 11, Search);
+  s.on(q, kMainTypeQuote, 12, StockList);
+  s.on(q, kMainTypeQuote, 14, Ticks);
+  s.on(q, kMainTypeQuote, 17, SortList);
+  s.on(q, kMainTypeQuote, 23, IndexSnapshot);
+  s.on(q, kMainTypeQuote, 24, BoardSort);
+  s.on(q, kMainTypeQuote, 32, KLine);
+  s.on(q, kMainTypeQuote, 33, Trend);
+  s.on(q, kMainTypeQuote, 34, PastTrend);
+  s.on(q, kMainTypeQuote, 36, StockList);
+  s.on(q, kMainTypeQuote, 53, Upload);
+  s.on(q, kMainTypeQuote, 81, RadarOfStock);
+  s.on(q, kMainTypeQuote, 82, RadarContent);
+  s.on(q, kMainTypeQuote, 85, InfoList);
+  s.on(q, kMainTypeQuote, 86, InfoTitles);
+  s.on(q, kMainTypeQuote, 87, InfoContent);
+  s.on(q, kMainTypeQuote, 94, Suggestion);
+  s.on(q, kMainTypeQuote, 96, RadarOfList);
+}
+
+}  // namespace testserver

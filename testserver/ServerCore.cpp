@@ -1,0 +1,567 @@
+#include "testserver/ServerCore.h"
+
+#include <ctime>
+#include <future>
+
+#include "core/DataEncrypt.h"
+#include "core/MDBF.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+#include "testserver/QuoteEncoder.h"
+#include "testserver/Table.h"
+
+namespace testserver {
+
+namespace {
+
+constexpr int kMaxPacket = kPacketHeaderSize + kMaxBodyLen;
+constexpr double kSendTimeout = 5.0;
+
+void LocalNow(int32_t* date, int* minute) {
+  std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  *date = (tm.tm_year + 1900) * 10000 + (tm.tm_mon + 1) * 100 + tm.tm_mday;
+  *minute = tm.tm_hour * 60 + tm.tm_min;
+}
+
+}  // namespace
+
+const char* RoleName(Role role) {
+  static const char* kNames[kRoleCount] = {"auth",    "quote",      "verify", "trade",
+                                           "message", "pricealert", "http"};
+  int i = static_cast<int>(role);
+  return i >= 0 && i < kRoleCount ? kNames[i] : "?";
+}
+
+bool ParseTable(const Request& req, MDBF& table) {
+  if (req.body.empty() || table.Parse(req.body.data(), static_cast<int>(req.body.size())) < 0)
+    return false;
+  table.Seek(0);
+  return true;
+}
+
+ServerCore::ServerCore(ServerOptions options)
+    : options_(std::move(options)), lzw_(std::make_unique<LzwWorkArea>()) {
+  registerHandlers();
+}
+
+ServerCore::~ServerCore() {
+  stop();
+}
+
+void ServerCore::registerHandlers() {
+  RegisterAuthHandlers(*this);
+  RegisterQuoteHandlers(*this);
+  RegisterTradeHandlers(*this);
+  RegisterMessageHandlers(*this);
+  RegisterPriceAlertHandlers(*this);
+}
+
+void ServerCore::on(Role r, uint8_t main, uint8_t child, Handler h) {
+  handlers_[Key(r, main, child)] = std::move(h);
+}
+
+bool ServerCore::start() {
+  if (running_) return true;
+  int32_t today;
+  int now;
+  LocalNow(&today, &now);
+  date_ = options_.date ? options_.date : today;
+  int minute = options_.minute >= 0 ? options_.minute : now;
+  market_ = std::make_unique<Market>(options_.seed, date_, minute);
+  minute_ = market_->minute();
+  for (int r = 0; r < kRoleCount; ++r) {
+    listeners_[r] = net::Listener::create(options_.ports[r]);
+    if (!listeners_[r]) {
+      foundation::logError("testserver: cannot listen for %s on port %u",
+                           RoleName(static_cast<Role>(r)), options_.ports[r]);
+      for (auto& l : listeners_) l.reset();
+      return false;
+    }
+    ports_[r] = listeners_[r]->port();
+  }
+  thread_ = foundation::Thread::start("testserver", [this] {
+    for (int r = 0; r < kRoleCount; ++r) {
+      auto role = static_cast<Role>(r);
+      listeners_[r]->attachToCurrentRunLoop(
+          [this, role](const net::SocketPtr& s) { onAccept(role, s); });
+    }
+    if (options_.stepInterval > 0) {
+      timer_ = foundation::Timer::schedule(options_.stepInterval, true,
+                                           [this](foundation::Timer&) { stepTimer(); });
+    }
+  });
+  running_ = true;
+  return true;
+}
+
+void ServerCore::stop() {
+  if (!thread_) return;
+  runOnServer([this] {
+    if (timer_) timer_->invalidate();
+    timer_.reset();
+    for (auto& l : listeners_)
+      if (l) l->close();
+    for (auto& [id, c] : conns_) close(*c);
+    conns_.clear();
+  });
+  thread_->stopAndJoin();
+  thread_.reset();
+  for (auto& l : listeners_) l.reset();
+  running_ = false;
+}
+
+void ServerCore::runOnServer(const std::function<void()>& fn) const {
+  if (!thread_ || thread_->isCurrent()) {
+    fn();
+    return;
+  }
+  auto done = std::make_shared<std::promise<void>>();
+  auto future = done->get_future();
+  thread_->perform([fn, done] {
+    fn();
+    done->set_value();
+  });
+  // A thread that has ended drops the task; do not wait forever for it.
+  while (future.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+    if (!thread_->isRunning()) return;
+  }
+}
+
+std::string ServerCore::addressString() const {
+  auto addr = [&](int type, Role r) {
+    return foundation::format("type=%d,addr1=%s:%u", type, kLocalServerHost, port(r));
+  };
+  return addr(1, Role::Quote) + ";" + addr(2, Role::Trade) + ";" + addr(3, Role::Http) + ";" +
+         addr(5, Role::Message) + ";" + addr(6, Role::Auth) + ";" + addr(7, Role::PriceAlert);
+}
+
+UserState& ServerCore::user(const std::string& name) {
+  auto it = users_.find(name);
+  if (it == users_.end()) {
+    it = users_.emplace(name, UserState{}).first;
+    it->second.qsid = newQsid();
+  }
+  return it->second;
+}
+
+std::string ServerCore::newQsid() {
+  // At most 9 characters, as the client keeps them.
+  return foundation::format(
+      "%09u", static_cast<unsigned>(Mix(options_.seed, ++qsidCounter_) % 1000000000u));
+}
+
+void ServerCore::publishWatchList(const std::string& name, const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  watchTexts_[name] = text;
+}
+
+std::string ServerCore::watchListText(const std::string& name) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = watchTexts_.find(name);
+  return it == watchTexts_.end() ? std::string() : it->second;
+}
+
+int ServerCore::connectionCount(Role r) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return counts_[static_cast<int>(r)];
+}
+
+const char* ServerCore::keyFor(const Connection& c) const {
+  if (c.role == Role::Trade && !c.tradeKey.empty()) return c.tradeKey.c_str();
+  if (c.role == Role::Trade) return kRequestKey2;
+  return kRequestKey1;
+}
+
+void ServerCore::onAccept(Role r, const net::SocketPtr& s) {
+  auto c = std::make_unique<Connection>();
+  c->id = nextConnId_++;
+  c->role = r;
+  c->socket = s;
+  const uint64_t id = c->id;
+  conns_[id] = std::move(c);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++counts_[static_cast<int>(r)];
+  }
+  foundation::logVerbose("testserver %s: connection %llu", RoleName(r),
+                         static_cast<unsigned long long>(id));
+  s->attachToCurrentRunLoop([this, id](const net::SocketPtr&) { onReadable(id); });
+}
+
+void ServerCore::close(Connection& c) {
+  if (c.closed) return;
+  c.closed = true;
+  if (c.socket) c.socket->close();
+  std::lock_guard<std::mutex> lock(mutex_);
+  --counts_[static_cast<int>(c.role)];
+}
+
+void ServerCore::onReadable(uint64_t id) {
+  auto it = conns_.find(id);
+  if (it == conns_.end()) return;
+  Connection& c = *it->second;
+  uint8_t buf[16384];
+  bool ended = false;
+  for (;;) {
+    long n = c.socket->read(buf, sizeof buf);
+    if (n > 0) {
+      c.in.insert(c.in.end(), buf, buf + n);
+      if (static_cast<size_t>(n) < sizeof buf) break;
+      continue;
+    }
+    ended = n != -2;  // end of stream or error: answer what came, then close
+    break;
+  }
+  if (!c.closed && c.role == Role::Http) {
+    handleHttp(c);
+  } else {
+    std::vector<uint8_t> body(kMaxBodyLen);
+    while (!c.closed && !c.in.empty()) {
+      Request req;
+      int bodyLen = 0, consumed = 0;
+      const bool enciphered = c.in.size() > 1 && ((c.in[1] >> 3) & 7) != 0;
+      CutResult r =
+          CutPacket(c.in.data(), static_cast<int>(c.in.size()), kMaxPacket, keyFor(c), lzw_.get(),
+                    &req.header, body.data(), kMaxBodyLen, &bodyLen, &consumed);
+      if (r == CutResult::Bad && c.role == Role::Trade) {
+        // A client that restarts the key exchange enciphers with request key 2 again.
+        r = CutPacket(c.in.data(), static_cast<int>(c.in.size()), kMaxPacket, kRequestKey2,
+                      lzw_.get(), &req.header, body.data(), kMaxBodyLen, &bodyLen, &consumed);
+      }
+      if (r == CutResult::Incomplete) break;
+      if (r == CutResult::Bad) {
+        foundation::logError("testserver %s: undecodable packet, closing", RoleName(c.role));
+        close(c);
+        break;
+      }
+      c.in.erase(c.in.begin(), c.in.begin() + consumed);
+      req.body.assign(body.begin(), body.begin() + bodyLen);
+      req.enciphered = enciphered;
+      handle(c, req);
+    }
+  }
+  if (ended) close(c);
+  if (c.closed) conns_.erase(id);
+}
+
+void ServerCore::handle(Connection& c, Request& req) {
+  ++requests_;
+  const PacketHeader& h = req.header;
+  foundation::logVerbose("testserver %s: [%d,%d] page %d code %d size %zu", RoleName(c.role),
+                         h.MainType, h.ChildType, h.PageID, h.RequestCode, req.body.size());
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    FaultState& f = faults_[static_cast<int>(c.role)];
+    if (f.fault == Fault::ErrorReply && f.count != 0) {
+      FaultState copy = f;
+      if (f.count > 0 && --f.count == 0) f.fault = Fault::None;
+      lock.unlock();
+      std::string text = copy.text.empty() ? "服务器繁忙，请稍后再试" : copy.text;
+      replyError(c, req, text, copy.userText);
+      return;
+    }
+  }
+  if (h.MainType == kMainTypeHeartbeat) {
+    replyAs(c, 0, 0, 0, 0, {}, nullptr, 1);
+    return;
+  }
+  auto it = handlers_.find(Key(c.role, h.MainType, h.ChildType));
+  if (it == handlers_.end()) {
+    foundation::logInfo("testserver %s: no answer for [%d,%d]", RoleName(c.role), h.MainType,
+                        h.ChildType);
+    replyError(c, req, "暂不支持该功能", false);
+    return;
+  }
+  it->second(*this, c, req);
+}
+
+void ServerCore::reply(Connection& c, const Request& req, const std::vector<uint8_t>& body,
+                       bool encipher) {
+  const PacketHeader& h = req.header;
+  replyAs(c, h.MainType, h.ChildType, h.PageID, h.RequestCode, body, encipher ? keyFor(c) : nullptr,
+          1);
+}
+
+void ServerCore::replyAs(Connection& c, uint8_t main, uint8_t child, uint8_t page, uint16_t code,
+                         const std::vector<uint8_t>& body, const char* key, uint8_t dataFlag,
+                         uint8_t packageNum, uint8_t packageNo) {
+  if (c.closed) return;
+  if (body.size() > static_cast<size_t>(kMaxBodyLen - 16)) {
+    foundation::logError("testserver: reply [%d,%d] of %zu bytes is too long", main, child,
+                         body.size());
+    return;
+  }
+  std::vector<uint8_t> pkt(kPacketHeaderSize +
+                           CDataEncrypt::FrameLength(static_cast<uint16_t>(body.size())) + 8);
+  std::copy(body.begin(), body.end(), pkt.begin() + kPacketHeaderSize);
+  int len = static_cast<int>(body.size());
+  uint8_t cipher = kCipherNone;
+  if (key) {
+    len = CDataEncrypt::Encrypt(pkt.data() + kPacketHeaderSize, static_cast<uint16_t>(len),
+                                pkt.data() + kPacketHeaderSize,
+                                static_cast<int32_t>(pkt.size()) - kPacketHeaderSize, key);
+    if (len < 0) {
+      foundation::logError("testserver: cannot encipher reply [%d,%d]", main, child);
+      return;
+    }
+    cipher = kCipherBody;
+  }
+  int total =
+      BuildPacket2(main, child, page, 0, code, pkt.data(), len, cipher, packageNum, packageNo);
+  if (total < 0) return;
+  pkt.resize(static_cast<size_t>(total));
+  pkt[15] = static_cast<uint8_t>((pkt[15] & 0x3F) | (dataFlag << 6));
+
+  FaultState f;
+  if (takeFault(c.role, &f)) {
+    switch (f.fault) {
+      case Fault::CloseMidFrame: {
+        std::vector<uint8_t> half(pkt.begin(), pkt.begin() + std::max<size_t>(1, pkt.size() / 2));
+        sendRaw(c, half);
+        close(c);
+        return;
+      }
+      case Fault::SingleByteWrites:
+        for (uint8_t b : pkt) {
+          if (c.closed || c.socket->sendAll(&b, 1, kSendTimeout) != net::kSocketOk) break;
+        }
+        return;
+      case Fault::Stall:
+        return;
+      case Fault::Garbage: {
+        std::vector<uint8_t> junk(48);
+        for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<uint8_t>(i * 37 + 5);
+        junk[0] = 0;  // never the magic byte
+        sendRaw(c, junk);
+        return;
+      }
+      case Fault::Oversize: {
+        // Larger than any client's receive buffer, yet framed correctly.
+        std::vector<uint8_t> big(kPacketHeaderSize + 60000, 0x20);
+        BuildPacket(main, child, page, 0, code, big.data(), 0, kCipherNone);
+        PacketHeader hh;
+        PacketHeader::Read(big.data(), kPacketHeaderSize, &hh);
+        hh.bodyLen = 60000;
+        hh.checksum = CalcPacketChecksum(big.data() + kPacketHeaderSize, 60000);
+        hh.DataFlag = dataFlag;
+        hh.Write(big.data());
+        sendRaw(c, big);
+        return;
+      }
+      case Fault::Corrupt: {
+        std::vector<uint8_t> bad(kPacketHeaderSize + 16, 0x5A);
+        BuildPacket(main, child, page, 0, code, bad.data(), 16, kCipherNone);
+        bad[1] = static_cast<uint8_t>(kCipherBody << 3);  // a cipher frame that is not one
+        bad[4] ^= 0xFF;                                   // and a wrong checksum
+        sendRaw(c, bad);
+        return;
+      }
+      default:
+        break;
+    }
+  }
+  sendRaw(c, pkt);
+}
+
+void ServerCore::replyError(Connection& c, const Request& req, const std::string& utf8,
+                            bool userText) {
+  if (c.closed) return;
+  std::u16string u = foundation::utf8ToUtf16(utf8);
+  std::vector<uint8_t> pkt(kPacketHeaderSize + u.size() * 2);
+  for (size_t i = 0; i < u.size(); ++i) WriteLE16(pkt.data() + kPacketHeaderSize + 2 * i, u[i]);
+  const PacketHeader& h = req.header;
+  int total = BuildPacket(h.MainType, h.ChildType, h.PageID, 0, h.RequestCode, pkt.data(),
+                          static_cast<int>(u.size() * 2), kCipherNone);
+  if (total < 0) return;
+  pkt.resize(static_cast<size_t>(total));
+  pkt[1] = static_cast<uint8_t>(pkt[1] | 0x40);
+  if (userText) {
+    pkt[2] = 0x02;
+    pkt[3] = 0xFF;
+  }
+  pkt[15] = static_cast<uint8_t>((pkt[15] & 0x3F) | (1 << 6));
+  sendRaw(c, pkt);
+}
+
+void ServerCore::sendRaw(Connection& c, const std::vector<uint8_t>& bytes) {
+  if (c.closed || bytes.empty()) return;
+  if (c.socket->sendAll(bytes.data(), bytes.size(), kSendTimeout) != net::kSocketOk) {
+    foundation::logError("testserver %s: send failed, closing", RoleName(c.role));
+    close(c);
+  }
+}
+
+bool ServerCore::takeFault(Role r, FaultState* out) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  FaultState& f = faults_[static_cast<int>(r)];
+  if (f.fault == Fault::None || f.fault == Fault::Refuse || f.fault == Fault::ErrorReply ||
+      f.count == 0)
+    return false;
+  *out = f;
+  if (f.count > 0 && --f.count == 0) f.fault = Fault::None;
+  return true;
+}
+
+void ServerCore::openListener(Role r) {
+  const int i = static_cast<int>(r);
+  if (listeners_[i] && listeners_[i]->isOpen()) return;
+  listeners_[i] = net::Listener::create(ports_[i]);
+  if (!listeners_[i]) return;
+  listeners_[i]->attachToCurrentRunLoop([this, r](const net::SocketPtr& s) { onAccept(r, s); });
+}
+
+void ServerCore::setFault(Role r, const FaultState& f) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    faults_[static_cast<int>(r)] = f;
+  }
+  runOnServer([this, r, f] {
+    const int i = static_cast<int>(r);
+    if (f.fault == Fault::Refuse) {
+      if (listeners_[i]) listeners_[i]->close();
+    } else {
+      openListener(r);
+    }
+  });
+}
+
+void ServerCore::clearFaults() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto& f : faults_) f = FaultState{};
+  }
+  runOnServer([this] {
+    for (int r = 0; r < kRoleCount; ++r) openListener(static_cast<Role>(r));
+  });
+}
+
+void ServerCore::setMinute(int minute) {
+  runOnServer([this, minute] {
+    market_->setMinute(minute);
+    minute_ = market_->minute();
+    pushQuotes();
+  });
+}
+
+void ServerCore::advanceMinute() {
+  runOnServer([this] {
+    if (market_->advance()) {
+      minute_ = market_->minute();
+      pushQuotes();
+    }
+  });
+}
+
+void ServerCore::stepTimer() {
+  int32_t today;
+  int now;
+  LocalNow(&today, &now);
+  if (now != market_->minute() && today == date_) {
+    market_->setMinute(now);
+    minute_ = market_->minute();
+  }
+  pushQuotes();
+}
+
+void ServerCore::pushQuotes() {
+  static const struct {
+    uint8_t market;
+    const char* code;
+  } kIndices[] = {{1, "000001"}, {2, "399001"}, {3, "999999"}};
+  for (auto& [id, cp] : conns_) {
+    Connection& c = *cp;
+    if (c.closed || c.role != Role::Quote) continue;
+    if (c.loggedIn) {
+      ByteWriter w;
+      w.u16(3);
+      for (const auto& ix : kIndices) {
+        const Security* s = market_->find(ix.market, ix.code);
+        if (!s) continue;
+        const tagLocalStockData& q = s->q;
+        const int32_t scale = PriceDotToScale(q);
+        w.u8(q.market);
+        w.fixedText(ix.code, 8);
+        w.u8(q.zqlb);
+        w.u8(q.pricedot);
+        w.i32(q.now / scale);
+        w.i32(q.yesterday / scale);
+        w.i64(q.amount);
+      }
+      replyAs(c, kMainTypeQuote, 22, 0, 0, w.take(), nullptr, kDataFlagPush);
+    }
+    for (auto& [page, sub] : c.subscriptions) {
+      if (c.closed) break;
+      ByteWriter w;
+      if (sub.child == 10) {
+        if (sub.stocks.empty()) continue;
+        w.u8(static_cast<uint8_t>(sub.ids.size()));
+        w.raw(sub.ids.data(), sub.ids.size());
+        EncodeQuoteRecord(market_->at(sub.stocks[0]).q, sub.ids, w);
+      } else {
+        w.u16(static_cast<uint16_t>(sub.stocks.size()));
+        w.u8(static_cast<uint8_t>(sub.ids.size()));
+        w.raw(sub.ids.data(), sub.ids.size());
+        for (int i : sub.stocks) EncodeQuoteRecord(market_->at(i).q, sub.ids, w);
+      }
+      replyAs(c, kMainTypeQuote, sub.child, sub.page, sub.code, w.take(), nullptr, kDataFlagPush);
+    }
+  }
+  for (auto it = conns_.begin(); it != conns_.end();) {
+    if (it->second->closed)
+      it = conns_.erase(it);
+    else
+      ++it;
+  }
+}
+
+void ServerCore::pushForcedLogout(const std::string& text) {
+  runOnServer([this, text] {
+    for (auto& [id, cp] : conns_) {
+      Connection& c = *cp;
+      if (c.closed || c.role != Role::Quote) continue;
+      TableWriter t;
+      t.utf16(38, text);
+      replyAs(c, kMainTypeLogin, 12, 0, 0, t.build(), kRequestKey1, kDataFlagPush);
+      c.loggedIn = false;
+    }
+  });
+}
+
+void ServerCore::handleHttp(Connection& c) {
+  std::string& in = c.httpIn;
+  in.append(c.in.begin(), c.in.end());
+  c.in.clear();
+  if (in.size() > 16384) {
+    close(c);
+    return;
+  }
+  size_t end = in.find("\r\n\r\n");
+  if (end == std::string::npos) return;
+  ++requests_;
+  std::string line = in.substr(0, in.find("\r\n"));
+  std::string path = "/";
+  size_t sp1 = line.find(' ');
+  size_t sp2 = sp1 == std::string::npos ? std::string::npos : line.find(' ', sp1 + 1);
+  if (sp1 != std::string::npos) path = line.substr(sp1 + 1, sp2 - sp1 - 1);
+  foundation::logVerbose("testserver http: %s", line.c_str());
+  std::string answer = HttpAnswer(*market_, path);
+  std::vector<uint8_t> bytes(answer.begin(), answer.end());
+  FaultState f;
+  if (takeFault(Role::Http, &f)) {
+    if (f.fault == Fault::Stall) return;
+    if (f.fault == Fault::CloseMidFrame) bytes.resize(bytes.size() / 2);
+    if (f.fault == Fault::Garbage || f.fault == Fault::Corrupt) bytes.assign(64, 0x01);
+    if (f.fault == Fault::SingleByteWrites) {
+      for (uint8_t b : bytes)
+        if (c.socket->sendAll(&b, 1, kSendTimeout) != net::kSocketOk) break;
+      close(c);
+      return;
+    }
+  }
+  sendRaw(c, bytes);
+  close(c);
+}
+
+}  // namespace testserver

@@ -1,0 +1,197 @@
+// Inside the test server: connections, packet cutting, the dispatch table, replies with
+// misbehaviour applied, and the state kept per user. Everything here runs on the server
+// thread except where a member says otherwise.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/PacketHeader.h"
+#include "platform/foundation/Thread.h"
+#include "platform/net/Listener.h"
+#include "platform/net/Socket.h"
+#include "testserver/Market.h"
+#include "testserver/TestServer.h"
+
+class MDBF;
+
+namespace testserver {
+
+struct Request {
+  PacketHeader header;
+  std::vector<uint8_t> body;  // deciphered and expanded
+  bool enciphered = false;
+};
+
+// A quote subscription: the stocks of the last list or quote request of one page, pushed
+// with that request's code when they change.
+struct Subscription {
+  uint8_t child = 12;  // 12 list push, 10 one-quote push
+  uint8_t page = 0;
+  uint16_t code = 0;
+  std::vector<int> stocks;
+  std::vector<uint8_t> ids;
+};
+
+struct Connection {
+  uint64_t id = 0;
+  Role role = Role::Quote;
+  net::SocketPtr socket;
+  std::vector<uint8_t> in;
+  bool closed = false;
+  std::string user;  // login user name ("" for a guest)
+  bool loggedIn = false;
+  std::string tradeKey;                           // session key of the trade channel
+  std::map<uint8_t, Subscription> subscriptions;  // by page
+  // Parts of a multi-part mail, by request code.
+  std::map<uint16_t, std::vector<std::vector<uint8_t>>> mailParts;
+  std::string httpIn;
+};
+
+struct PriceAlertSetting {
+  int32_t market;
+  std::string code;
+  std::string name;  // UTF-8
+  int32_t notify, kind, upper, lower, change;
+};
+
+struct Message {
+  int64_t id;
+  int64_t oid;
+  std::string from, to;        // ASCII ids
+  std::string title, content;  // UTF-8
+  int32_t date, time;
+  int32_t kind;
+  bool read = false;
+};
+
+struct UserState {
+  std::string qsid;
+  std::string watchList;
+  int64_t watchListTime = 0;
+  bool hasWatchList = false;
+  std::vector<PriceAlertSetting> alerts;
+  std::vector<Message> messages;
+  bool messagesSeeded = false;
+  int64_t alertListCleared = 0;
+  std::string onOff = "1111";
+  std::vector<std::string> suggestions;
+};
+
+struct FaultState {
+  Fault fault = Fault::None;
+  int count = 0;  // replies left; -1 unlimited
+  std::string text;
+  bool userText = true;
+};
+
+class ServerCore;
+using Handler = std::function<void(ServerCore&, Connection&, const Request&)>;
+
+class ServerCore {
+ public:
+  explicit ServerCore(ServerOptions options);
+  ~ServerCore();
+
+  bool start();
+  void stop();
+  bool running() const { return running_.load(); }
+  uint16_t port(Role r) const { return ports_[static_cast<int>(r)]; }
+  std::string addressString() const;
+  void runOnServer(const std::function<void()>& fn) const;
+
+  // --- Server thread only ---
+  Market& market() { return *market_; }
+  UserState& user(const std::string& name);
+  const ServerOptions& options() const { return options_; }
+
+  // Replies. The body is enciphered with `key` when given, framed (compressed when that
+  // helps), marked as a reply (DataFlag 1) or a push (2) and sent with the role's fault.
+  void reply(Connection& c, const Request& req, const std::vector<uint8_t>& body,
+             bool encipher = false);
+  void replyAs(Connection& c, uint8_t main, uint8_t child, uint8_t page, uint16_t code,
+               const std::vector<uint8_t>& body, const char* key, uint8_t dataFlag,
+               uint8_t packageNum = 1, uint8_t packageNo = 0);
+  // An error reply: flag bit 6 and a UTF-16 text; `userText` adds the 0xFF02 marker.
+  void replyError(Connection& c, const Request& req, const std::string& utf8, bool userText);
+  void pushQuotes();  // changed quotes to every subscriber, and the index brief
+  void pushForcedLogout(const std::string& text);
+  void sendRaw(Connection& c, const std::vector<uint8_t>& bytes);
+  void close(Connection& c);
+
+  void setFault(Role r, const FaultState& f);
+  void clearFaults();
+  int connectionCount(Role r) const;
+  uint64_t requestCount() const { return requests_.load(); }
+  std::string watchListText(const std::string& name) const;
+  int minute() const { return minute_.load(); }
+  int32_t date() const { return date_; }
+  void setMinute(int minute);
+  void advanceMinute();
+
+  // The key a role deciphers and enciphers with.
+  const char* keyFor(const Connection& c) const;
+
+ private:
+  void registerHandlers();
+  void onAccept(Role r, const net::SocketPtr& s);
+  void onReadable(uint64_t id);
+  void handle(Connection& c, Request& req);
+  void handleHttp(Connection& c);
+  bool takeFault(Role r, FaultState* out);
+  void openListener(Role r);
+  void stepTimer();
+
+  ServerOptions options_;
+  std::array<uint16_t, kRoleCount> ports_{};
+  std::array<net::ListenerPtr, kRoleCount> listeners_;
+  std::shared_ptr<foundation::Thread> thread_;
+  std::shared_ptr<foundation::Timer> timer_;
+  std::unique_ptr<Market> market_;
+  std::map<uint64_t, std::unique_ptr<Connection>> conns_;
+  uint64_t nextConnId_ = 1;
+  std::map<uint32_t, Handler> handlers_;
+  std::map<std::string, UserState> users_;
+  std::atomic<bool> running_{false};
+  std::atomic<uint64_t> requests_{0};
+  std::atomic<int> minute_{0};
+  int32_t date_ = 0;
+  std::unique_ptr<LzwWorkArea> lzw_;
+  uint32_t qsidCounter_ = 0;
+
+  mutable std::mutex mutex_;  // guards faults_, counts_ and watch lists for other threads
+  std::array<FaultState, kRoleCount> faults_;
+  std::array<int, kRoleCount> counts_{};
+  std::map<std::string, std::string> watchTexts_;
+
+ public:
+  // Handler registration (the handler files add theirs).
+  void on(Role r, uint8_t main, uint8_t child, Handler h);
+  static uint32_t Key(Role r, uint8_t main, uint8_t child) {
+    return (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(main) << 8) | child;
+  }
+  // Keeps the watch-list text visible to other threads.
+  void publishWatchList(const std::string& name, const std::string& text);
+  std::string newQsid();
+};
+
+// Handler sets, one file each.
+void RegisterAuthHandlers(ServerCore& s);
+void RegisterQuoteHandlers(ServerCore& s);
+void RegisterTradeHandlers(ServerCore& s);
+void RegisterMessageHandlers(ServerCore& s);
+void RegisterPriceAlertHandlers(ServerCore& s);
+// The HTTP pages: the answer to one request line's path.
+std::string HttpAnswer(Market& market, const std::string& path);
+
+// Reads a record-table request body; false when it does not parse.
+bool ParseTable(const Request& req, MDBF& table);
+
+}  // namespace testserver

@@ -1,0 +1,90 @@
+#include "testserver/TestServer.h"
+
+#include "testserver/ServerCore.h"
+
+namespace testserver {
+
+ServerOptions ServerOptions::Ephemeral() {
+  ServerOptions o;
+  o.ports.fill(0);
+  return o;
+}
+
+TestServer::TestServer(ServerOptions options)
+    : core_(std::make_unique<ServerCore>(std::move(options))) {}
+
+TestServer::~TestServer() {
+  stop();
+}
+
+bool TestServer::start() {
+  return core_->start();
+}
+
+void TestServer::stop() {
+  core_->stop();
+}
+
+bool TestServer::isRunning() const {
+  return core_->running();
+}
+
+uint16_t TestServer::port(Role role) const {
+  return core_->port(role);
+}
+
+std::string TestServer::addressString() const {
+  return core_->addressString();
+}
+
+void TestServer::setFault(Role role, Fault fault, int count, const std::string& text,
+                          bool userText) {
+  FaultState f;
+  f.fault = fault;
+  f.count = fault == Fault::None ? 0 : count;
+  f.text = text;
+  f.userText = userText;
+  core_->setFault(role, f);
+}
+
+void TestServer::clearFaults() {
+  core_->clearFaults();
+}
+
+void TestServer::pushForcedLogout(const std::string& text) {
+  core_->pushForcedLogout(text);
+}
+
+void TestServer::advanceMinute() {
+  core_->advanceMinute();
+}
+
+void TestServer::setMinute(int minuteOfDay) {
+  core_->setMinute(minuteOfDay);
+}
+
+int TestServer::minute() const {
+  return core_->minute();
+}
+
+int32_t TestServer::date() const {
+  return core_->date();
+}
+
+std::string TestServer::watchListText(const std::string& user) const {
+  return core_->watchListText(user);
+}
+
+int TestServer::connectionCount(Role role) const {
+  return core_->connectionCount(role);
+}
+
+uint64_t TestServer::requestCount() const {
+  return core_->requestCount();
+}
+
+void TestServer::runOnServer(const std::function<void()>& fn) const {
+  core_->runOnServer(fn);
+}
+
+}  // namespace testserver

@@ -1,0 +1,97 @@
+// The loopback test server: the authentication, quote, verification, trade, message and
+// price-alert servers and the HTTP server of the web pages, each on its own 127.0.0.1 port,
+// over one deterministic synthetic market. All connections are served on one thread of its
+// own; the calls below may be made from any thread.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/LocalServerPorts.h"
+
+namespace testserver {
+
+enum class Role : int { Auth = 0, Quote, Verify, Trade, Message, PriceAlert, Http };
+inline constexpr int kRoleCount = 7;
+const char* RoleName(Role role);
+
+struct ServerOptions {
+  // 0 lets the system pick a port.
+  std::array<uint16_t, kRoleCount> ports = {kLocalServerPortAuth,    kLocalServerPortQuote,
+                                            kLocalServerPortVerify,  kLocalServerPortTrade,
+                                            kLocalServerPortMessage, kLocalServerPortPriceAlert,
+                                            kLocalServerPortHttp};
+  uint64_t seed = 20151217;
+  int32_t date = 0;  // trading day yyyymmdd; 0 = today
+  int minute = -1;   // minute of the day of the market clock; -1 = now
+  // Seconds between market steps (the market clock follows the wall clock then, and changed
+  // quotes are pushed); 0 = the market moves only when told.
+  double stepInterval = 0;
+
+  // Every port picked by the system (tests).
+  static ServerOptions Ephemeral();
+};
+
+// Misbehaviour of one role's replies.
+enum class Fault {
+  None,
+  Refuse,            // stop listening: connects are refused until cleared
+  CloseMidFrame,     // send half of the reply, then close the connection
+  SingleByteWrites,  // send replies one byte per write
+  Stall,             // read requests, never answer
+  Garbage,           // answer with bytes that are no packet
+  Oversize,          // answer with a well-formed packet larger than any receive buffer
+  Corrupt,           // answer with a packet whose checksum and cipher frame are broken
+  ErrorReply,        // answer with an error reply: flag bit 6 and a UTF-16 text
+};
+
+class ServerCore;
+
+class TestServer {
+ public:
+  explicit TestServer(ServerOptions options = {});
+  ~TestServer();
+  TestServer(const TestServer&) = delete;
+  TestServer& operator=(const TestServer&) = delete;
+
+  // Binds every port and starts the server thread. False (logged) when a port cannot be bound.
+  bool start();
+  // Closes every listener and connection and joins the thread. Idempotent.
+  void stop();
+  bool isRunning() const;
+
+  uint16_t port(Role role) const;
+  // The server address string of the authentication answer (this server's role ports).
+  std::string addressString() const;
+
+  // Misbehaviour for the next `count` replies of a role (-1: until cleared). The error reply
+  // carries `text`; with `userText` its header also carries the 0xFF02 server-text marker.
+  void setFault(Role role, Fault fault, int count = -1, const std::string& text = "",
+                bool userText = true);
+  void clearFaults();
+  // Pushes a forced logout (field 38 = text) to every quote connection.
+  void pushForcedLogout(const std::string& text);
+
+  // Market clock: one minute on (pushes changed quotes to subscribers), or a given minute.
+  void advanceMinute();
+  void setMinute(int minuteOfDay);
+  int minute() const;
+  int32_t date() const;
+
+  // What the server keeps per user (tests): the watch-list text of the last accepted upload.
+  std::string watchListText(const std::string& user) const;
+  int connectionCount(Role role) const;
+  uint64_t requestCount() const;
+
+  // Runs fn on the server thread and waits for it.
+  void runOnServer(const std::function<void()>& fn) const;
+
+ private:
+  std::unique_ptr<ServerCore> core_;
+};
+
+}  // namespace testserver

@@ -1,0 +1,106 @@
+// verdan-testserver: the loopback servers on their default ports (or the given ones) until
+// interrupted.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "platform/foundation/Log.h"
+#include "testserver/TestServer.h"
+
+namespace {
+
+volatile std::sig_atomic_t gStop = 0;
+
+void OnSignal(int) {
+  gStop = 1;
+}
+
+void Usage() {
+  std::fprintf(stderr,
+               "usage: verdan-testserver [--seed N] [--date YYYYMMDD] [--minute HHMM]\n"
+               "                         [--step SECONDS] [--verbose] [--ephemeral]\n"
+               "                         [--auth P] [--quote P] [--verify P] [--trade P]\n"
+               "                         [--message P] [--pricealert P] [--http P]\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testserver::ServerOptions options;
+  options.stepInterval = 3;
+  bool verbose = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&](long* out) {
+      if (i + 1 >= argc) return false;
+      char* end = nullptr;
+      *out = std::strtol(argv[++i], &end, 10);
+      return end && *end == 0;
+    };
+    long v = 0;
+    bool ok = true;
+    int role = -1;
+    if (a == "--verbose" || a == "-v") {
+      verbose = true;
+    } else if (a == "--ephemeral") {
+      options.ports.fill(0);
+    } else if (a == "--seed") {
+      ok = value(&v);
+      options.seed = static_cast<uint64_t>(v);
+    } else if (a == "--date") {
+      ok = value(&v);
+      options.date = static_cast<int32_t>(v);
+    } else if (a == "--minute") {
+      ok = value(&v);
+      options.minute = static_cast<int>(v / 100 * 60 + v % 100);
+    } else if (a == "--step") {
+      ok = value(&v);
+      options.stepInterval = static_cast<double>(v);
+    } else if (a == "--auth") {
+      role = 0;
+    } else if (a == "--quote") {
+      role = 1;
+    } else if (a == "--verify") {
+      role = 2;
+    } else if (a == "--trade") {
+      role = 3;
+    } else if (a == "--message") {
+      role = 4;
+    } else if (a == "--pricealert") {
+      role = 5;
+    } else if (a == "--http") {
+      role = 6;
+    } else if (a == "--help" || a == "-h") {
+      Usage();
+      return 0;
+    } else {
+      ok = false;
+    }
+    if (ok && role >= 0) {
+      ok = value(&v) && v >= 0 && v <= 65535;
+      if (ok) options.ports[role] = static_cast<uint16_t>(v);
+    }
+    if (!ok) {
+      Usage();
+      return 2;
+    }
+  }
+  if (verbose) foundation::setLogLevel(foundation::LogLevel::Verbose);
+
+  testserver::TestServer server(options);
+  if (!server.start()) return 1;
+  for (int r = 0; r < testserver::kRoleCount; ++r) {
+    auto role = static_cast<testserver::Role>(r);
+    std::printf("%s %u\n", testserver::RoleName(role), server.port(role));
+  }
+  std::printf("seed %llu date %d\n", static_cast<unsigned long long>(options.seed), server.date());
+  std::fflush(stdout);
+  std::signal(SIGINT, OnSignal);
+  std::signal(SIGTERM, OnSignal);
+  while (!gStop) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  server.stop();
+  return 0;
+}
