@@ -1,7 +1,6 @@
 #include "core/QuoteCache.h"
 
 #include <algorithm>
-#include <bitset>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -440,12 +439,14 @@ void CalcQuoteDerived(tagLocalStockData& rec) {
 
 void ScaleQuoteFields(tagLocalStockData& rec, const uint8_t* ids, size_t idCount) {
   const int32_t s = PriceDotToScale(rec);
-  std::bitset<256> done;  // an id listed twice is scaled once
+  // An id listed twice is scaled once.
+  uint64_t seen[4] = {};
+  auto test = [&seen](uint8_t id) { return (seen[id >> 6] >> (id & 63)) & 1; };
   auto scale = [s](int32_t& v) { v = WrapMul32(v, s); };
   for (size_t k = 0; k < idCount; ++k) {
     const uint8_t id = ids[k];
-    if (done.test(id)) continue;
-    done.set(id);
+    if (test(id)) continue;
+    seen[id >> 6] |= uint64_t{1} << (id & 63);
     switch (id) {
       case 1:
         scale(rec.yesterday);
@@ -494,15 +495,15 @@ void ScaleQuoteFields(tagLocalStockData& rec, const uint8_t* ids, size_t idCount
         break;
     }
   }
-  const int levels = done.test(76) ? 10 : (done.test(74) ? 5 : 0);
+  const int levels = test(76) ? 10 : (test(74) ? 5 : 0);
   for (int l = 0; l < levels; ++l) {
     rec.buysell10.buy[l].price = WrapMul32(rec.buysell10.buy[l].price, s);
     rec.buysell10.sell[l].price = WrapMul32(rec.buysell10.sell[l].price, s);
   }
-  if (levels == 0 && done.test(72)) {
+  if (levels == 0 && test(72)) {
     rec.buysell10.buy[0].price = WrapMul32(rec.buysell10.buy[0].price, s);
   }
-  if (levels == 0 && done.test(73)) {
+  if (levels == 0 && test(73)) {
     rec.buysell10.sell[0].price = WrapMul32(rec.buysell10.sell[0].price, s);
   }
 }
