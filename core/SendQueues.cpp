@@ -3,7 +3,9 @@
 #include <memory>
 #include <mutex>
 
+#include "core/NetworkThreads.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 
 namespace {
 
@@ -28,12 +30,17 @@ void Push(SendQueueKind kind, const void* packet, int length) {
     std::lock_guard<std::mutex> guard(SinkLock());
     sink = SinkSlot();
   }
-  if (!sink || !*sink) {
-    foundation::logVerbose("Push %s: no sink, %d bytes dropped", SendQueueNotificationName(kind),
-                           length);
+  if (sink && *sink) {
+    (*sink)(kind, static_cast<const uint8_t*>(packet), length);
     return;
   }
-  (*sink)(kind, static_cast<const uint8_t*>(packet), length);
+  const auto* bytes = static_cast<const uint8_t*>(packet);
+  if (bytes) GetCoreSocket(static_cast<CoreConnection>(kind)).PutSendData(bytes, length);
+  // Announced synchronously: the observer hands the send turn to the connection's thread.
+  int childType = bytes && length > 13 ? bytes[13] : 0;
+  foundation::NotificationCenter::defaultCenter().post(
+      SendQueueNotificationName(kind), nullptr,
+      foundation::Dictionary{{"ChildType", foundation::Value(childType)}});
 }
 
 }  // namespace

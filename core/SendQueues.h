@@ -2,8 +2,8 @@
 // function of the server it is meant for; the push appends it to that connection's send
 // buffer and announces it under the queue's notification name.
 //
-// Until the connections layer takes over the bodies, every push goes to one replaceable
-// sink, so tests can record what was queued where.
+// The notification carries userInfo {"ChildType": header byte 13 of the packet, 0 for none}.
+// While a sink is installed (tests of the builders), pushes go to it instead of the queues.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +31,8 @@ void PushVerifySendQueue(const void* packet, int length);
 void PushMessageSendQueue(const void* packet, int length);
 void PushPriceNotificationSendQueue(const void* packet, int length);
 
-// Receives every pushed packet. Installing one returns the previous sink; an empty sink
-// drops pushed packets. The sink runs on the pushing thread, outside any lock of this unit.
+// Receives every pushed packet instead of the queues. Installing one returns the previous sink;
+// an empty sink gives the pushes back to the queues. The sink runs on the pushing thread, outside
+// any lock of this unit.
 using SendQueueSink = std::function<void(SendQueueKind, const uint8_t* packet, int length)>;
 SendQueueSink SetSendQueueSink(SendQueueSink sink);

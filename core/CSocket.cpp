@@ -1,0 +1,407 @@
+#include "core/CSocket.h"
+
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+
+#include "core/AppHooks.h"
+#include "core/PacketHeader.h"
+#include "platform/foundation/Log.h"
+#include "platform/net/Http.h"
+#include "platform/net/Reachability.h"
+
+namespace {
+
+std::mutex g_settingsLock;
+double g_raceSeconds = 20.0;
+double g_attemptSeconds = 10.0;
+std::string g_testHost;
+std::shared_ptr<std::function<void(int)>> g_attemptHook;
+
+double RaceSeconds() {
+  std::lock_guard<std::mutex> guard(g_settingsLock);
+  return g_raceSeconds;
+}
+
+double AttemptSeconds() {
+  std::lock_guard<std::mutex> guard(g_settingsLock);
+  return g_attemptSeconds;
+}
+
+// Only there to bring the network link up before a retried lookup; the answer is not used.
+bool FetchNetworkTestPage() {
+  std::string host;
+  {
+    std::lock_guard<std::mutex> guard(g_settingsLock);
+    host = g_testHost;
+  }
+  if (host.empty()) return false;
+  net::HttpResponse response = net::httpGetSync("http://" + host + "/test.htm", 10.0);
+  return response.error == 0 && !response.body.empty();
+}
+
+// "host:port": host before the first ':' (at most 31 characters, blanks trimmed), port the
+// decimal value of the second field (0 when absent).
+void SplitAddress(const std::string& address, std::string& host, uint16_t& port) {
+  size_t colon = address.find(':');
+  host = address.substr(0, colon);
+  while (!host.empty() && (host.front() == ' ' || host.front() == '\t')) host.erase(0, 1);
+  while (!host.empty() && (host.back() == ' ' || host.back() == '\t')) host.pop_back();
+  if (host.size() > 31) host.resize(31);
+  port = 0;
+  if (colon == std::string::npos) return;
+  size_t end = address.find(':', colon + 1);
+  std::string field = address.substr(colon + 1, end == std::string::npos ? end : end - colon - 1);
+  long value = std::strtol(field.c_str(), nullptr, 10);
+  if (value > 0 && value <= 65535) port = static_cast<uint16_t>(value);
+}
+
+}  // namespace
+
+// One connection race. Attempt threads share it; whoever ends the race (winner found, time-out,
+// Close) sets `over`, after which a finishing attempt closes its own socket and never claims.
+struct CSocket::Race {
+  uint64_t id = 0;
+  std::mutex mutex;
+  std::condition_variable cv;
+  bool over = false;
+  net::SocketPtr winner;
+  int winnerIndex = -1;
+  std::vector<net::SocketPtr> candidates;  // sockets of attempts still under way
+};
+
+CSocket::CSocket(const char* name) : m_name(name ? name : "") {
+  std::memset(m_recvBuf, 0, sizeof(m_recvBuf));
+  std::memset(&m_lzwWork, 0, sizeof(m_lzwWork));
+}
+
+CSocket::~CSocket() {
+  Close();
+  JoinAttempts();
+}
+
+void CSocket::SetConnectTimeouts(double raceSeconds, double attemptSeconds) {
+  std::lock_guard<std::mutex> guard(g_settingsLock);
+  g_raceSeconds = raceSeconds;
+  g_attemptSeconds = attemptSeconds;
+}
+
+void CSocket::SetAttemptHookForTesting(std::function<void(int)> hook) {
+  std::lock_guard<std::mutex> guard(g_settingsLock);
+  g_attemptHook = hook ? std::make_shared<std::function<void(int)>>(std::move(hook)) : nullptr;
+}
+
+void CSocket::SetNetworkTestHost(std::string host) {
+  std::lock_guard<std::mutex> guard(g_settingsLock);
+  g_testHost = std::move(host);
+}
+
+void CSocket::RunAttempt(std::shared_ptr<Race> race, int index, std::string address) {
+  foundation::logVerbose("Thread %d run!\n", index);
+  std::string host;
+  uint16_t port = 0;
+  SplitAddress(address, host, port);
+  foundation::logVerbose("*******connect %s ******", address.c_str());
+
+  net::Ipv4Address ip;
+  if (net::lookupIPv4(host, ip) != 0) {
+    FetchNetworkTestPage();
+    if (net::lookupIPv4(host, ip) != 0) return;
+  }
+
+  net::SocketPtr socket = net::Socket::create();
+  if (!socket) {
+    ShowCoreAlert(CoreAlert{"", "创建套接字失败", {"关闭"}, 0, false});
+    return;
+  }
+  {
+    std::lock_guard<std::mutex> guard(race->mutex);
+    if (race->over) {
+      socket->close();
+      return;
+    }
+    race->candidates.push_back(socket);
+  }
+
+  int result = socket->connect(ip, port, AttemptSeconds());
+  std::shared_ptr<std::function<void(int)>> hook;
+  {
+    std::lock_guard<std::mutex> guard(g_settingsLock);
+    hook = g_attemptHook;
+  }
+  if (hook) (*hook)(index);
+
+  bool claimed = false;
+  if (result == net::kSocketOk && net::isReachable()) {
+    std::lock_guard<std::mutex> guard(race->mutex);
+    if (!race->over && !race->winner) {
+      race->winner = socket;
+      race->winnerIndex = index;
+      claimed = true;
+    }
+  }
+  if (claimed) {
+    race->cv.notify_all();
+    return;
+  }
+  // Lost, failed or late: this attempt owns its socket, so it closes it.
+  {
+    std::lock_guard<std::mutex> guard(race->mutex);
+    std::erase(race->candidates, socket);
+  }
+  int error = socket->lastError();
+  socket->close();
+  if (result != net::kSocketOk && error == EHOSTUNREACH) FetchNetworkTestPage();
+}
+
+void CSocket::ReapAttempts(bool all) {
+  std::vector<Attempt> finished;
+  {
+    std::lock_guard<std::mutex> guard(m_attemptsLock);
+    for (auto it = m_attempts.begin(); it != m_attempts.end();) {
+      if (all || it->done->load()) {
+        finished.push_back(std::move(*it));
+        it = m_attempts.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  for (Attempt& attempt : finished) {
+    if (attempt.thread.joinable()) attempt.thread.join();
+  }
+}
+
+void CSocket::JoinAttempts() {
+  ReapAttempts(true);
+}
+
+int CSocket::Connect(CDataIP& list, Callback callback) {
+  Close();
+  ReapAttempts(false);
+  if (list.GetCount() == 0) list.RestoreList();
+
+  auto race = std::make_shared<Race>();
+  CDataIP copy(list);
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    race->id = ++m_raceCount;
+    m_race = race;
+    m_serverList = copy;
+  }
+
+  int count = copy.GetCount();
+  for (int i = 0; i < count; ++i) {
+    char address[100] = {0};
+    copy.GetIP(i, address, sizeof(address));
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    try {
+      std::thread thread([race, i, address = std::string(address), done] {
+        RunAttempt(race, i, address);
+        done->store(true);
+      });
+      std::lock_guard<std::mutex> guard(m_attemptsLock);
+      m_attempts.push_back(Attempt{std::move(thread), done});
+    } catch (const std::system_error&) {
+      foundation::logError("Create pthread error!\n");
+      continue;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+
+  net::SocketPtr winner;
+  int winnerIndex = -1;
+  std::vector<net::SocketPtr> losers;
+  {
+    std::unique_lock<std::mutex> lock(race->mutex);
+    auto deadline = std::chrono::steady_clock::now() +
+                    std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                        std::chrono::duration<double>(RaceSeconds()));
+    race->cv.wait_until(lock, deadline, [&] { return race->winner || race->over; });
+    // A Close during the race has set `over` and taken the candidates.
+    if (!race->over) {
+      winner = race->winner;
+      winnerIndex = race->winnerIndex;
+    }
+    race->over = true;
+    for (auto& socket : race->candidates) {
+      if (socket != winner) losers.push_back(socket);
+    }
+    race->candidates.clear();
+  }
+  for (auto& socket : losers) socket->close();
+
+  bool current = false;
+  if (winner) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    current = m_race == race;
+    if (current) {
+      m_race = nullptr;
+      m_socket = winner;
+    }
+  }
+  if (!winner || !current) {
+    if (winner) winner->close();
+    foundation::logError("Connect error!\n");
+    list.RestoreList();
+    return 0;
+  }
+  if (!winner->attachToCurrentRunLoop(std::move(callback))) {
+    foundation::logError("Connect error!\n");
+    Close();
+    list.RestoreList();
+    return 0;
+  }
+  foundation::logInfo("Connect success!\n");
+  foundation::logVerbose("Connect socket index: %d !\n", winnerIndex);
+  char address[CDataIP::kAddressSize] = {0};
+  if (copy.GetIP(winnerIndex, address, sizeof(address))) {
+    foundation::logVerbose("IPconnect %s ", address);
+  }
+  // The winner moves out of the caller's list so the next race prefers the others.
+  if (list.GetIP(winnerIndex, address, sizeof(address))) list.DeleteIndex(winnerIndex);
+  return 1;
+}
+
+int CSocket::NeedsConnect() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  if (!m_socket) return 1;
+  if (!net::isReachable()) return 1;
+  if (!m_socket->isConnected()) return 1;
+  return 0;
+}
+
+int CSocket::Close() {
+  net::SocketPtr socket;
+  std::shared_ptr<Race> race;
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_recvLen = 0;
+    socket = std::move(m_socket);
+    race = std::move(m_race);
+  }
+  std::vector<net::SocketPtr> candidates;
+  if (race) {
+    {
+      std::lock_guard<std::mutex> guard(race->mutex);
+      race->over = true;
+      candidates = std::move(race->candidates);
+      race->candidates.clear();
+    }
+    race->cv.notify_all();
+  }
+  // Outside m_lock: close() waits for a callback of the socket running on another thread.
+  for (auto& candidate : candidates) candidate->close();
+  if (socket) socket->close();
+  return 1;
+}
+
+int CSocket::PutSendData(const void* packet, int length) {
+  if (!packet || length < 1) return 0;
+  if (length > kMaxPacketSize) {
+    foundation::logError("%s: packet of %d bytes refused, larger than a frame", m_name.c_str(),
+                         length);
+    return 0;
+  }
+  std::lock_guard<std::mutex> guard(m_lock);
+  if (static_cast<int>(m_sendBuf.size()) + length > kSendQueueCapacity) {
+    foundation::logError("%s: packet of %d bytes refused, %d bytes already queued", m_name.c_str(),
+                         length, static_cast<int>(m_sendBuf.size()));
+    return 0;
+  }
+  const auto* bytes = static_cast<const uint8_t*>(packet);
+  m_sendBuf.insert(m_sendBuf.end(), bytes, bytes + length);
+  m_sendPackets.push_back(length);
+  return 1;
+}
+
+int CSocket::GetSendData(std::vector<uint8_t>& out, int maximum) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  size_t start = out.size();
+  size_t taken = 0;
+  while (!m_sendPackets.empty()) {
+    size_t next = static_cast<size_t>(m_sendPackets.front());
+    bool first = taken == 0 && start == 0;
+    if (!first && static_cast<int>(start + taken + next) > maximum) break;
+    taken += next;
+    m_sendPackets.pop_front();
+    if (first && static_cast<int>(next) > maximum) break;
+  }
+  out.insert(out.end(), m_sendBuf.begin(), m_sendBuf.begin() + static_cast<long>(taken));
+  m_sendBuf.erase(m_sendBuf.begin(), m_sendBuf.begin() + static_cast<long>(taken));
+  return static_cast<int>(taken);
+}
+
+void CSocket::ClearBuffers() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_sendBuf.clear();
+  m_sendPackets.clear();
+  m_recvLen = 0;
+}
+
+int CSocket::GetSendLen() const {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return static_cast<int>(m_sendBuf.size());
+}
+
+int CSocket::GetRecvLen() const {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_recvLen;
+}
+
+net::SocketPtr CSocket::GetCFSocket() const {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_socket;
+}
+
+int CSocket::SendData(const void* data, int length) {
+  if (!data || length < 1) return 0;
+  net::SocketPtr socket = GetCFSocket();
+  int result =
+      socket ? socket->sendAll(data, static_cast<size_t>(length), 10.0) : net::kSocketError;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  int mainType = length > 12 ? bytes[12] : 0;
+  int childType = length > 13 ? bytes[13] : 0;
+  int code = length > 15 ? ((bytes[14] | (bytes[15] << 8)) & 0x3FFF) : 0;
+  foundation::logVerbose("send size:%d [%d,%d], RequestCode:%d, ret:%ld", length, mainType,
+                         childType, code, static_cast<long>(result));
+  return result;
+}
+
+int CSocket::RecvData() {
+  long result = 0;
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    int room = kRecvBufferSize - m_recvLen;
+    if (!m_socket || room <= 0) return 0;
+    result = m_socket->read(m_recvBuf + m_recvLen, static_cast<size_t>(room));
+    if (result > 0) {
+      m_recvLen += static_cast<int>(result);
+      return static_cast<int>(result);
+    }
+    if (result == -2) return 0;
+  }
+  // End of stream counts as an error.
+  foundation::logError("CSocket::RecvData error");
+  Close();
+  return -1;
+}
+
+int CSocket::GetPacket(uint8_t* header, uint8_t* body, int capacity, const char* key) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  PacketHeader parsed;
+  int bodyLen = 0;
+  int consumed = 0;
+  CutResult result = CutPacket(m_recvBuf, m_recvLen, kRecvBufferSize, key, &m_lzwWork, &parsed,
+                               body, capacity, &bodyLen, &consumed);
+  if (result == CutResult::Incomplete) return 0;
+  if (result == CutResult::Bad) {
+    foundation::logError("%s: undecodable packet, %d bytes buffered", m_name.c_str(), m_recvLen);
+    return -1;
+  }
+  parsed.Write(header);
+  std::memmove(m_recvBuf, m_recvBuf + consumed, static_cast<size_t>(m_recvLen - consumed));
+  m_recvLen -= consumed;
+  return 1;
+}

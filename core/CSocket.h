@@ -1,0 +1,112 @@
+// One client connection to one kind of server. A connect races every address of the server
+// list at once and keeps the first socket that connects; outgoing packets wait whole in a send
+// queue that the owning network thread drains; incoming bytes gather in a 9000-byte receive
+// buffer from which whole packets are cut, deciphered and decompressed.
+//
+// The object delivers nothing by itself: the readable callback given to Connect (one per
+// server kind) runs on the run loop of the thread that connected, reads and pulls the packets.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/CDataIP.h"
+#include "core/LZW.h"
+#include "platform/net/Socket.h"
+
+class CSocket {
+ public:
+  static constexpr int kRecvBufferSize = 9000;
+  // Whole packets wait here while the connection is down; more is refused, never dropped.
+  static constexpr int kSendQueueCapacity = 256 * 1024;
+  // The largest frame the header can describe.
+  static constexpr int kMaxPacketSize = 16 + 65535;
+  // One send call carries at most this many bytes.
+  static constexpr int kSendPiece = 8192;
+
+  using Callback = net::Socket::ReadableCallback;
+
+  explicit CSocket(const char* name);
+  ~CSocket();
+  CSocket(const CSocket&) = delete;
+  CSocket& operator=(const CSocket&) = delete;
+
+  const char* Name() const { return m_name.c_str(); }
+
+  // Races every address of `list` (restored first when empty) and keeps the first socket that
+  // connects; its readable callbacks run on the calling thread's loop. The winning address is
+  // removed from `list`; after a failure `list` is restored. Blocks up to the race time-out.
+  // 1 connected, 0 failed.
+  int Connect(CDataIP& list, Callback callback);
+  // 1 when a connection must be made before sending.
+  int NeedsConnect();
+  // Drops the connection (and any race in progress) and empties the receive buffer; queued
+  // packets stay. Any thread; always 1.
+  int Close();
+
+  // Queues one whole packet. 1 queued; 0 refused (logged): larger than a frame can be, or the
+  // queue would exceed its capacity. Packets already queued are never dropped.
+  int PutSendData(const void* packet, int length);
+  // Appends whole packets from the front of the queue to `out` while `out` stays within
+  // `maximum` bytes; a first packet larger than `maximum` is taken alone. Returns the bytes
+  // appended.
+  int GetSendData(std::vector<uint8_t>& out, int maximum);
+  // Empties the send queue and the receive buffer.
+  void ClearBuffers();
+  int GetSendLen() const;
+  int GetRecvLen() const;
+
+  // Sends on the active socket: 0 sent, -1 error or not connected, -2 timed out.
+  int SendData(const void* data, int length);
+  // Reads what the socket holds: bytes read (>0), 0 nothing now or no room, -1 read error or
+  // end of stream (the connection is then closed).
+  int RecvData();
+  // Cuts one packet: 1 delivered (16-byte header with cipher and compression bits cleared and
+  // bytes 6-7 = decoded body length), 0 incomplete, -1 the stream cannot be trusted (a packet
+  // over 9000 bytes, a body that does not decipher or decode, an unknown code); the caller
+  // closes the connection then.
+  int GetPacket(uint8_t* header, uint8_t* body, int capacity, const char* key);
+  // The active socket; null when not connected.
+  net::SocketPtr GetCFSocket() const;
+
+  // Waits for every connect attempt thread this object started.
+  void JoinAttempts();
+
+  // Tests shorten the race (default 20 s) and the per-address connect (default 10 s).
+  static void SetConnectTimeouts(double raceSeconds, double attemptSeconds);
+  // Tests: runs in each attempt thread after its connect finished, before it may win.
+  static void SetAttemptHookForTesting(std::function<void(int index)> hook);
+  // Web host of the network test page fetched before a retried name lookup; empty skips it.
+  static void SetNetworkTestHost(std::string host);
+
+ private:
+  struct Race;
+  struct Attempt {
+    std::thread thread;
+    std::shared_ptr<std::atomic<bool>> done;
+  };
+  static void RunAttempt(std::shared_ptr<Race> race, int index, std::string address);
+  void ReapAttempts(bool all);
+
+  const std::string m_name;
+  mutable std::mutex m_lock;  // buffers, m_socket, m_race
+  int m_recvLen = 0;
+  uint8_t m_recvBuf[kRecvBufferSize];
+  std::vector<uint8_t> m_sendBuf;  // whole packets back to back
+  std::deque<int> m_sendPackets;   // their lengths
+  net::SocketPtr m_socket;
+  std::shared_ptr<Race> m_race;
+  CDataIP m_serverList;
+  LzwWorkArea m_lzwWork;
+  uint64_t m_raceCount = 0;
+
+  std::mutex m_attemptsLock;
+  std::vector<Attempt> m_attempts;
+};

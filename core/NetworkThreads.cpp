@@ -1,0 +1,262 @@
+#include "core/NetworkThreads.h"
+
+#include <atomic>
+#include <ctime>
+#include <mutex>
+#include <vector>
+
+#include "core/CoreConfig.h"
+#include "core/CoreState.h"
+#include "core/LoginRequests.h"
+#include "core/ReceiveRecord.h"
+#include "core/SendQueues.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Thread.h"
+
+namespace {
+
+constexpr int kConnectionCount = 6;
+
+int Slot(CoreConnection which) {
+  return static_cast<int>(which);
+}
+
+class Connections : public CoreConnectionControl {
+ public:
+  void CloseConnection(CoreConnection which) override { GetCoreSocket(which).Close(); }
+  void ClearConnectionBuffers(CoreConnection which) override {
+    GetCoreSocket(which).ClearBuffers();
+  }
+};
+
+struct NetworkState {
+  std::mutex lock;  // the members below
+  std::shared_ptr<foundation::Thread> netThread;
+  std::shared_ptr<foundation::Thread> messageThread;
+  std::shared_ptr<foundation::Thread> priceNotificationThread;
+  std::vector<foundation::NotificationCenter::ObserverId> observers;
+  Connections control;
+  // Set while stopping, so turns still queued do not start new races.
+  std::atomic<bool> stopping{false};
+
+  ~NetworkState() { StopNetworkThreads(); }
+};
+
+CSocket* Sockets();
+
+NetworkState& State() {
+  Sockets();  // built first, so torn down after the state stops the threads
+  static NetworkState state;
+  return state;
+}
+
+std::atomic<int64_t> g_lastSendRecvTime{0};
+
+CSocket* Sockets() {
+  // Never destroyed before the threads: the state above is built later, so torn down first.
+  static CSocket sockets[kConnectionCount] = {
+      CSocket("rzSocket"),     CSocket("hqsocket"),      CSocket("tradeSocket"),
+      CSocket("verifySocket"), CSocket("messageSocket"), CSocket("PriceNotificationSocket")};
+  return sockets;
+}
+
+CDataIP* ListFor(CoreConnection which) {
+  switch (which) {
+    case CoreConnection::Authentication:
+      return GetServerList(kServerListAuth);
+    case CoreConnection::Quote:
+    case CoreConnection::Verification:
+      return GetServerList(kServerListQuote);
+    case CoreConnection::Trade:
+      return GetServerList(kServerListTrade);
+    case CoreConnection::Message:
+      return GetServerList(kServerListMessage);
+    case CoreConnection::PriceAlert:
+      return GetServerList(kServerListPriceAlert);
+  }
+  return nullptr;
+}
+
+CSocket::Callback CallbackFor(CoreConnection which) {
+  switch (which) {
+    case CoreConnection::Authentication:
+      return RenZhengConnectCallBack;
+    case CoreConnection::Quote:
+      return TCPServerConnectCallBack;
+    case CoreConnection::Trade:
+      return TradeConnectCallBack;
+    case CoreConnection::Verification:
+      return UserVerifyConnectCallBack;
+    case CoreConnection::Message:
+      return UserMessageConnectCallBack;
+    case CoreConnection::PriceAlert:
+      return PriceNotificationConnectCallBack;
+  }
+  return {};
+}
+
+// The login the server wants in front of the first request on a fresh connection. The quote
+// login goes with page 0 and request code 0, so its answer is taken as a relogin.
+void PutLoginInFront(CoreConnection which, int childType, std::vector<uint8_t>& turn) {
+  uint8_t buffer[CSocket::kSendPiece];
+  int length = 0;
+  if (which == CoreConnection::Quote) {
+    if (IsLoggedIn() || IsGuestLogin()) {
+      length = MakeRequest_HQLogin(0, 0, 0, GetLoginUserName().c_str(), GetLoginPassword().c_str(),
+                                   buffer, sizeof(buffer));
+    }
+  } else if (which == CoreConnection::Message) {
+    if (CDataIP* list = ListFor(which)) list->RestoreList();
+    if (childType != 10) {
+      length = MakeRequest_MsgLogin(0, 0, 0, GetLoginUserName().c_str(), GetLoginPassword().c_str(),
+                                    buffer, sizeof(buffer));
+    }
+  } else if (which == CoreConnection::PriceAlert) {
+    if (CDataIP* list = ListFor(which)) list->RestoreList();
+  }
+  if (length > 0) turn.assign(buffer, buffer + length);
+}
+
+void Observe(NetworkState& state, SendQueueKind kind, CoreConnection which,
+             std::shared_ptr<foundation::Thread> thread) {
+  auto id = foundation::NotificationCenter::defaultCenter().addObserver(
+      &state, SendQueueNotificationName(kind), [which, thread](const foundation::Notification& n) {
+        int childType = static_cast<int>(n.userInfo["ChildType"].toInt());
+        if (!thread) {
+          RunSendTurn(which, childType);  // verification: on the pushing thread
+          return;
+        }
+        thread->perform([which, childType] { RunSendTurn(which, childType); });
+      });
+  state.observers.push_back(id);
+}
+
+void CloseAll() {
+  for (int i = 0; i < kConnectionCount; ++i) Sockets()[i].Close();
+}
+
+}  // namespace
+
+CSocket& GetCoreSocket(CoreConnection which) {
+  int slot = Slot(which);
+  if (slot < 0 || slot >= kConnectionCount) slot = 0;
+  return Sockets()[slot];
+}
+
+bool StartNetworkThreads() {
+  Sockets();
+  NetworkState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  if (state.netThread) return true;
+  state.stopping = false;
+  state.netThread = foundation::Thread::start("netThread");
+  state.messageThread = foundation::Thread::start("messageThread");
+  state.priceNotificationThread = foundation::Thread::start("priceNotificationThread");
+  Observe(state, SendQueueKind::RenZheng, CoreConnection::Authentication, state.netThread);
+  Observe(state, SendQueueKind::Center, CoreConnection::Quote, state.netThread);
+  Observe(state, SendQueueKind::Trade, CoreConnection::Trade, state.netThread);
+  Observe(state, SendQueueKind::Verify, CoreConnection::Verification, nullptr);
+  Observe(state, SendQueueKind::Message, CoreConnection::Message, state.messageThread);
+  Observe(state, SendQueueKind::PriceNotification, CoreConnection::PriceAlert,
+          state.priceNotificationThread);
+  SetCoreConnectionControl(&state.control);
+  foundation::logInfo("network threads started");
+  return true;
+}
+
+void StopNetworkThreads() {
+  NetworkState& state = State();
+  std::vector<std::shared_ptr<foundation::Thread>> threads;
+  {
+    std::lock_guard<std::mutex> guard(state.lock);
+    if (!state.netThread) return;
+    state.stopping = true;
+    for (auto id : state.observers)
+      foundation::NotificationCenter::defaultCenter().removeObserver(id);
+    state.observers.clear();
+    threads = {std::move(state.netThread), std::move(state.messageThread),
+               std::move(state.priceNotificationThread)};
+  }
+  // Ends a race in progress; turns still queued see `stopping` and return.
+  CloseAll();
+  for (auto& thread : threads) thread->stopAndJoin();
+  // A turn may have connected between the first close and its thread's end.
+  CloseAll();
+  for (int i = 0; i < kConnectionCount; ++i) Sockets()[i].JoinAttempts();
+  state.stopping = false;
+  foundation::logInfo("network threads stopped");
+}
+
+bool AreNetworkThreadsRunning() {
+  NetworkState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  return state.netThread != nullptr;
+}
+
+std::shared_ptr<foundation::RunLoop> GetNetThreadLoop() {
+  NetworkState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  return state.netThread ? state.netThread->runLoop() : nullptr;
+}
+
+std::shared_ptr<foundation::RunLoop> GetMessageThreadLoop() {
+  NetworkState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  return state.messageThread ? state.messageThread->runLoop() : nullptr;
+}
+
+std::shared_ptr<foundation::RunLoop> GetPriceNotificationThreadLoop() {
+  NetworkState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  return state.priceNotificationThread ? state.priceNotificationThread->runLoop() : nullptr;
+}
+
+int64_t GetLastSendRecvTime() {
+  return g_lastSendRecvTime.load();
+}
+void SetLastSendRecvTime(int64_t seconds) {
+  g_lastSendRecvTime.store(seconds);
+}
+
+void RunSendTurn(CoreConnection which, int childType) {
+  if (State().stopping.load()) return;
+  CSocket& connection = GetCoreSocket(which);
+  std::vector<uint8_t> turn;
+  if (connection.NeedsConnect()) {
+    CDataIP* list = ListFor(which);
+    int connected = list ? connection.Connect(*list, CallbackFor(which)) : 0;
+    if (!connected) {
+      connection.Close();
+      // Queued packets stay for the next turn.
+      if ((which == CoreConnection::Authentication || which == CoreConnection::Quote) &&
+          !State().stopping.load()) {
+        PostReceiveStatus("login", kReceiveStatusConnectFailed);
+      }
+      return;
+    }
+    PutLoginInFront(which, childType, turn);
+  }
+  // Everything queued goes out in this turn, in pieces of at most 8192 bytes; only whole
+  // packets are taken from the queue, so a failed send never leaves half a frame queued.
+  for (;;) {
+    connection.GetSendData(turn, CSocket::kSendPiece);
+    if (turn.empty()) break;
+    bool failed = false;
+    for (size_t offset = 0; offset < turn.size(); offset += CSocket::kSendPiece) {
+      size_t piece = std::min<size_t>(CSocket::kSendPiece, turn.size() - offset);
+      if (connection.SendData(turn.data() + offset, static_cast<int>(piece)) != 0) {
+        failed = true;
+        break;
+      }
+    }
+    turn.clear();
+    if (failed) {
+      connection.Close();
+      break;
+    }
+  }
+  if (which == CoreConnection::Authentication || which == CoreConnection::Quote) {
+    SetLastSendRecvTime(static_cast<int64_t>(std::time(nullptr)));
+  }
+}

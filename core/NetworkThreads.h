@@ -1,0 +1,52 @@
+// The six connections, the three long-lived network threads and the send turns.
+//
+// A push function (core/SendQueues.h) queues a packet on its server's connection and posts the
+// queue's notification; while the threads run, an observer hands a send turn to the
+// connection's thread: connect when needed (with a login put in front where the server wants
+// one), then send everything queued in pieces of at most 8192 bytes. Replies are read on the
+// same thread and posted on the main thread by page name (core/ReceiveRecord.h).
+//
+//   authentication, quote, trade  -> the net thread
+//   message                       -> the message thread
+//   price alert                   -> the price-alert thread
+//   verification                  -> the thread that pushed (its run loop must run)
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "core/CSocket.h"
+#include "core/CoreConnectionControl.h"
+#include "platform/foundation/RunLoop.h"
+
+CSocket& GetCoreSocket(CoreConnection which);
+
+// Starts the three threads, registers the queue observers and installs the connection control
+// used by the session reset. True when running (also when already running).
+bool StartNetworkThreads();
+// Unregisters the observers, ends any connection race, closes the six connections, stops and
+// joins the threads and every connect attempt. Queued packets stay queued. Idempotent.
+void StopNetworkThreads();
+bool AreNetworkThreadsRunning();
+
+// The loops of the threads (null when stopped), for tests and the shell's own performs.
+std::shared_ptr<foundation::RunLoop> GetNetThreadLoop();
+std::shared_ptr<foundation::RunLoop> GetMessageThreadLoop();
+std::shared_ptr<foundation::RunLoop> GetPriceNotificationThreadLoop();
+
+// Seconds (time()) of the last send turn on the authentication or quote connection or event of
+// the quote socket; the idle heartbeat reads it.
+int64_t GetLastSendRecvTime();
+void SetLastSendRecvTime(int64_t seconds);
+
+// One send turn on the calling thread (normally run by the observers).
+// childType is the queued packet's child type as announced by the push (0 when unknown).
+void RunSendTurn(CoreConnection which, int childType);
+
+// Readable callbacks of the connections.
+void RenZhengConnectCallBack(const net::SocketPtr& socket);
+void TCPServerConnectCallBack(const net::SocketPtr& socket);
+void TradeConnectCallBack(const net::SocketPtr& socket);
+void UserVerifyConnectCallBack(const net::SocketPtr& socket);
+void UserMessageConnectCallBack(const net::SocketPtr& socket);
+void PriceNotificationConnectCallBack(const net::SocketPtr& socket);

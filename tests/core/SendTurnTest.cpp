@@ -1,0 +1,206 @@
+// Send turns on the network threads: connecting on demand, the login put in front, draining
+// the whole queue in one turn, failures.
+#include <gtest/gtest.h>
+
+#include "core/LoginRequests.h"
+#include "core/SendQueues.h"
+#include "tests/core/ConnectionTestSupport.h"
+
+using namespace conntest;
+
+namespace {
+
+class SendTurnTest : public ConnectionFixture {};
+
+// Bytes that the framing's compressor cannot shorten.
+std::string QuoteRequest(uint16_t code, size_t bodySize = 40, uint8_t page = 12) {
+  std::string body(bodySize, '\0');
+  uint32_t x = 2463534242u + code;
+  for (char& c : body) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    c = static_cast<char>(x);
+  }
+  return MakePacket({145, 12, page, code}, body);
+}
+
+void Push(void (*push)(const void*, int), const std::string& packet) {
+  push(packet.data(), static_cast<int>(packet.size()));
+}
+
+TEST_F(SendTurnTest, QuoteLoginGoesInFrontOfAFreshConnectionOnlyWhenSomeoneIsLoggedIn) {
+  nettest::LoopbackListener listener;
+  Serve(kServerListQuote, listener);
+  ASSERT_TRUE(StartNetworkThreads());
+
+  for (int guest : {1, 0}) {
+    SCOPED_TRACE(guest);
+    SetGuestLogin(guest);
+    std::string request = QuoteRequest(static_cast<uint16_t>(100 + guest));
+    Push(PushCenterSendQueue, request);
+    int peer = listener.accept();
+    ASSERT_GE(peer, 0);
+    Packet p;
+    if (guest) {
+      ASSERT_TRUE(ReadPacket(peer, p));
+      EXPECT_EQ(p.header.MainType, 144);
+      EXPECT_EQ(p.header.ChildType, 7);
+      // Page 0 and code 0: its answer is a relogin, not the "login" of the start-up chain.
+      EXPECT_EQ(p.header.PageID, 0);
+      EXPECT_EQ(p.header.RequestCode, 0);
+    }
+    ASSERT_TRUE(ReadPacket(peer, p));
+    EXPECT_EQ(p.wire, request);
+    EXPECT_GT(GetLastSendRecvTime(), 0);
+    GetCoreSocket(CoreConnection::Quote).Close();
+    // The next race prefers other addresses; give it the one listener again.
+    Serve(kServerListQuote, listener);
+  }
+}
+
+TEST_F(SendTurnTest, MessageLoginIsNotDoubledButOtherMessagesGetOne) {
+  nettest::LoopbackListener listener;
+  Serve(kServerListMessage, listener);
+  SetLoginInfo("user1", "pw");
+  ASSERT_TRUE(StartNetworkThreads());
+
+  uint8_t login[2048];
+  int n = MakeRequest_MsgLogin(0, 9, 0, "user1", "pw", login, sizeof login);
+  ASSERT_GT(n, 0);
+  PushMessageSendQueue(login, n);
+  int peer = listener.accept();
+  Packet p;
+  ASSERT_TRUE(ReadPacket(peer, p));
+  EXPECT_EQ(p.header.ChildType, 10);
+  EXPECT_EQ(p.header.RequestCode, 9);
+  EXPECT_FALSE(ReadPacket(peer, p, 200));  // nothing else came
+
+  GetCoreSocket(CoreConnection::Message).Close();
+  std::string other = MakePacket({144, 30, 0, 11}, "hello");
+  Push(PushMessageSendQueue, other);
+  peer = listener.accept();
+  ASSERT_TRUE(ReadPacket(peer, p));
+  EXPECT_EQ(p.header.ChildType, 10);  // the login in front
+  ASSERT_TRUE(ReadPacket(peer, p));
+  EXPECT_EQ(p.wire, other);
+}
+
+// More than one 8192-byte piece and more than the old 9000-byte buffer: all of it goes out in
+// the one turn that a single announcement starts, whole and in order.
+TEST_F(SendTurnTest, TwentyKilobyteQueueGoesOutInOneTurn) {
+  nettest::LoopbackListener listener;
+  Serve(kServerListQuote, listener);
+  std::vector<std::string> requests;
+  for (uint16_t code = 1; code <= 5; ++code) {
+    requests.push_back(QuoteRequest(code, 4000));
+    // Not running yet: nobody takes the turn, the packets stay queued.
+    Push(PushCenterSendQueue, requests.back());
+  }
+  size_t total = 0;
+  for (auto& r : requests) total += r.size();
+  EXPECT_GT(total, 20000u);
+  EXPECT_EQ(GetCoreSocket(CoreConnection::Quote).GetSendLen(), static_cast<int>(total));
+
+  ASSERT_TRUE(StartNetworkThreads());
+  PushCenterSendQueue(nullptr, 0);
+  int peer = listener.accept();
+  ASSERT_GE(peer, 0);
+  for (const std::string& request : requests) {
+    Packet p;
+    ASSERT_TRUE(ReadPacket(peer, p));
+    EXPECT_EQ(p.wire, request);
+  }
+  EXPECT_EQ(GetCoreSocket(CoreConnection::Quote).GetSendLen(), 0);
+}
+
+TEST_F(SendTurnTest, RefusedConnectionPostsStatus11AndKeepsThePacketQueued) {
+  CSocket::SetConnectTimeouts(0.3, 1.0);
+  nettest::LoopbackListener refusing(false);
+  Serve(kServerListAuth, refusing);
+  PostLog posts({"login"});
+  ASSERT_TRUE(StartNetworkThreads());
+  std::string request = MakePacket({144, 5, 0, 3}, "x");
+  Push(PushRenZhengQueue, request);
+  ASSERT_TRUE(RunMainUntil([&] { return posts.Count("login") == 1; }));
+  const auto* post = posts.First("login");
+  EXPECT_TRUE(post->onMain);
+  ASSERT_EQ(post->data.size(), static_cast<size_t>(kReceiveRecordSize));
+  EXPECT_EQ(post->view().status, kReceiveStatusConnectFailed);
+  EXPECT_EQ(GetCoreSocket(CoreConnection::Authentication).GetSendLen(),
+            static_cast<int>(request.size()));
+
+  // Once a server answers, the kept packet goes out with the next turn.
+  nettest::LoopbackListener accepting;
+  Serve(kServerListAuth, accepting);
+  PushRenZhengQueue(nullptr, 0);
+  int peer = accepting.accept();
+  Packet p;
+  ASSERT_TRUE(ReadPacket(peer, p));
+  EXPECT_EQ(p.wire, request);
+}
+
+TEST_F(SendTurnTest, PeerThatGoesAwayIsReconnectedByTheNextPush) {
+  nettest::LoopbackListener listener;
+  Serve(kServerListQuote, listener);
+  ASSERT_TRUE(StartNetworkThreads());
+  Push(PushCenterSendQueue, QuoteRequest(1));
+  int peer = listener.accept();
+  Packet p;
+  ASSERT_TRUE(ReadPacket(peer, p));
+  ::shutdown(peer, SHUT_RDWR);
+  // The read callback sees the end and closes; the next push connects again.
+  ASSERT_TRUE(
+      RunMainUntil([] { return GetCoreSocket(CoreConnection::Quote).NeedsConnect() == 1; }));
+  Serve(kServerListQuote, listener);
+  std::string second = QuoteRequest(2);
+  Push(PushCenterSendQueue, second);
+  int again = listener.accept();
+  ASSERT_GE(again, 0);
+  ASSERT_TRUE(ReadPacket(again, p));
+  EXPECT_EQ(p.wire, second);
+}
+
+TEST_F(SendTurnTest, VerificationIsServedOnThePushingThread) {
+  nettest::LoopbackListener listener;
+  Serve(kServerListQuote, listener);
+  PostLog posts({"verify"});
+  ASSERT_TRUE(StartNetworkThreads());
+  std::string request = MakePacket({144, 21, 0, 4}, "v");
+  Push(PushVerifySendQueue, request);  // connects right here, on the main thread
+  EXPECT_EQ(GetCoreSocket(CoreConnection::Verification).NeedsConnect(), 0);
+  int peer = listener.accept();
+  Packet p;
+  ASSERT_TRUE(ReadPacket(peer, p));
+  EXPECT_EQ(p.wire, request);
+  nettest::writeAll(peer, MakePacket({144, 21, 0, 4}, "ok") + MakePacket({144, 99, 0, 5}, ""));
+  ASSERT_TRUE(RunMainUntil([&] { return posts.Count("verify") == 1; }));
+  EXPECT_EQ(posts.First("verify")->view().requestCode(), 4);
+}
+
+TEST_F(SendTurnTest, StopEndsARaceInProgressAndJoinsEverything) {
+  nettest::LoopbackListener listener;
+  Serve(kServerListQuote, listener);
+  std::atomic<bool> held{false};
+  std::atomic<bool> release{false};
+  CSocket::SetAttemptHookForTesting([&](int) {
+    held = true;
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  });
+  CSocket::SetConnectTimeouts(30.0, 1.0);
+  ASSERT_TRUE(StartNetworkThreads());
+  Push(PushCenterSendQueue, QuoteRequest(1));
+  while (!held) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  std::thread releaser([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    release = true;
+  });
+  StopNetworkThreads();  // does not wait out the 30-second race
+  releaser.join();
+  EXPECT_FALSE(AreNetworkThreadsRunning());
+  EXPECT_EQ(GetCoreSocket(CoreConnection::Quote).GetCFSocket(), nullptr);
+  // Queued requests survive the stop.
+  EXPECT_GT(GetCoreSocket(CoreConnection::Quote).GetSendLen(), 0);
+}
+
+}  // namespace
