@@ -8,16 +8,14 @@
 #include "core/CoreState.h"
 #include "core/DataRequest.h"
 #include "core/InfoRequests.h"
+#include "core/LoginRequests.h"
 #include "core/MDBF.h"
 #include "core/ReceiveRecord.h"
 #include "core/SelfStock.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/foundation/UserDefaults.h"
 
 namespace {
-
-constexpr const char* kNewTimeKey = "Key_New_Time_Key";
 
 // Parses the body of a record; false (table empty) when it is not a record table.
 bool ParseBody(const ReceiveRecordView& view, MDBF& table) {
@@ -60,16 +58,6 @@ void AfterQuoteLoginOnMain(int64_t serverTime, bool full) {
 }
 
 }  // namespace
-
-foundation::Dictionary GetNewTimeKey() {
-  return foundation::UserDefaults::standard().object(kNewTimeKey).asDictionary();
-}
-
-void SetNewTimeKey(const foundation::Dictionary& value) {
-  auto& defaults = foundation::UserDefaults::standard();
-  defaults.set(kNewTimeKey, value);
-  defaults.synchronize();
-}
 
 void doInitAfterRZLogin(MDBF* m) {
   if (!m) return;
@@ -189,8 +177,8 @@ void HandlePhoneLoginAnswer(const uint8_t* record) {
   }
   // User defaults belong to the main thread, like the tab switch that follows.
   foundation::RunLoop::main()->perform([] {
-    foundation::Dictionary stored = GetNewTimeKey();
-    const foundation::Value& phone = stored.get("phoneNum");
+    foundation::Value stored = GetNewTimeKey();
+    const foundation::Value& phone = stored.asDictionary().get("phoneNum");
     if (!phone.isNull()) {
       SetNewTimeKey(foundation::Dictionary{{"phoneNum", phone}, {"isSeccuss", "YES"}});
     }

@@ -7,8 +7,6 @@
 
 #include <cstdint>
 
-#include "platform/foundation/Value.h"
-
 class MDBF;
 
 // Server lists (field 36) rebuilt and "save.cfg" saved; device string (field 71).
@@ -25,7 +23,3 @@ void HandleReloginAnswer(const uint8_t* record);
 void HandleForcedLogout(const uint8_t* record);
 void HandleSmsCodeAnswer(const uint8_t* record);
 void HandlePhoneLoginAnswer(const uint8_t* record);
-
-// The user default "Key_New_Time_Key": {"phoneNum": ..., "isSeccuss": "YES" / "NO"}.
-foundation::Dictionary GetNewTimeKey();
-void SetNewTimeKey(const foundation::Dictionary& value);
