@@ -277,4 +277,12 @@ gfx::Size Button::sizeThatFits(gfx::Size) const {
   return gfx::Size(std::ceil(std::max(w, bg.width)), std::ceil(std::max(h, bg.height)));
 }
 
+std::string Button::describe() const {
+  std::string d = View::describe();
+  if (auto t = currentTitle(); !t.empty()) d += " title=" + t;
+  if (isSelected()) d += " selected";
+  if (!isEnabled()) d += " disabled";
+  return d;
+}
+
 }  // namespace ui

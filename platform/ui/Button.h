@@ -77,6 +77,7 @@ class Button : public Control {
   void layoutSubviews() override;
   void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override;
   gfx::Size sizeThatFits(gfx::Size size) const override;
+  std::string describe() const override;
 
  protected:
   void stateDidChange() override;

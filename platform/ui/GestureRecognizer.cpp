@@ -111,3 +111,98 @@ void TapGestureRecognizer::reset() {
 }
 
 }  // namespace ui
+
+namespace ui {
+
+namespace {
+
+// Window-coordinate vector mapped into a view's coordinates (no translation).
+gfx::Point vectorInView(gfx::Point v, const View* view) {
+  if (!view) return v;
+  gfx::Point a = view->convertPointFromView(gfx::Point(0, 0), nullptr);
+  gfx::Point b = view->convertPointFromView(v, nullptr);
+  return {b.x - a.x, b.y - a.y};
+}
+
+gfx::Point vectorToWindow(gfx::Point v, const View* view) {
+  if (!view) return v;
+  gfx::Point a = view->convertPointToView(gfx::Point(0, 0), nullptr);
+  gfx::Point b = view->convertPointToView(v, nullptr);
+  return {b.x - a.x, b.y - a.y};
+}
+
+}  // namespace
+
+gfx::Point PanGestureRecognizer::translationInView(const View* view) const {
+  if (samples_.empty()) return {};
+  gfx::Point last = samples_.back().point;
+  return vectorInView(gfx::Point(last.x - start_.x + offset_.x, last.y - start_.y + offset_.y),
+                      view);
+}
+
+void PanGestureRecognizer::setTranslation(gfx::Point translation, const View* view) {
+  gfx::Point w = vectorToWindow(translation, view);
+  gfx::Point last = samples_.empty() ? start_ : samples_.back().point;
+  offset_ = {w.x - (last.x - start_.x), w.y - (last.y - start_.y)};
+}
+
+gfx::Point PanGestureRecognizer::velocityInView(const View* view) const {
+  if (samples_.size() < 2) return {};
+  const Sample& last = samples_.back();
+  const Sample* first = &samples_.front();
+  for (const auto& s : samples_)
+    if (last.time - s.time <= 0.1 + 1e-9) {
+      first = &s;
+      break;
+    }
+  double dt = last.time - first->time;
+  if (dt <= 0) return {};
+  return vectorInView(
+      gfx::Point((last.point.x - first->point.x) / dt, (last.point.y - first->point.y) / dt), view);
+}
+
+void PanGestureRecognizer::touchesBegan(const TouchSet& touches, const Event& event) {
+  if (touches.empty()) return;
+  if (numberOfTouches() > 1 && state() == GestureState::Possible) {
+    setState(GestureState::Failed);
+    return;
+  }
+  start_ = touches.front()->locationInView(nullptr);
+  samples_ = {{event.timestamp(), start_}};
+}
+
+void PanGestureRecognizer::touchesMoved(const TouchSet& touches, const Event& event) {
+  if (touches.empty()) return;
+  gfx::Point p = touches.front()->locationInView(nullptr);
+  samples_.push_back({event.timestamp(), p});
+  if (samples_.size() > 32) samples_.erase(samples_.begin());
+  if (state() == GestureState::Possible) {
+    if (std::hypot(p.x - start_.x, p.y - start_.y) > kHysteresis) {
+      // The gesture counts from where it was recognised, so the content does not jump.
+      start_ = p;
+      setState(GestureState::Began);
+    }
+    return;
+  }
+  setState(GestureState::Changed);
+}
+
+void PanGestureRecognizer::touchesEnded(const TouchSet& touches, const Event& event) {
+  if (!touches.empty())
+    samples_.push_back({event.timestamp(), touches.front()->locationInView(nullptr)});
+  if (state() == GestureState::Possible)
+    setState(GestureState::Failed);
+  else
+    setState(GestureState::Ended);
+}
+
+void PanGestureRecognizer::touchesCancelled(const TouchSet&, const Event&) {
+  setState(state() == GestureState::Possible ? GestureState::Failed : GestureState::Cancelled);
+}
+
+void PanGestureRecognizer::reset() {
+  samples_.clear();
+  offset_ = {};
+}
+
+}  // namespace ui

@@ -128,3 +128,40 @@ class TapGestureRecognizer : public GestureRecognizer {
 };
 
 }  // namespace ui
+
+namespace ui {
+
+// Follows a dragging finger once it has moved more than 10 points: began, changed on every
+// move, ended when the finger lifts. Translation and velocity are in a view's coordinates.
+class PanGestureRecognizer : public GestureRecognizer {
+ public:
+  explicit PanGestureRecognizer(Action action = {}) : GestureRecognizer(std::move(action)) {}
+  static std::shared_ptr<PanGestureRecognizer> create(Action action = {}) {
+    return std::make_shared<PanGestureRecognizer>(std::move(action));
+  }
+
+  // Movement since the gesture began (null view: the window's coordinates).
+  gfx::Point translationInView(const View* view) const;
+  void setTranslation(gfx::Point translation, const View* view);
+  // Points per second over the last tenth of a second of movement.
+  gfx::Point velocityInView(const View* view) const;
+
+  void touchesBegan(const TouchSet& touches, const Event& event) override;
+  void touchesMoved(const TouchSet& touches, const Event& event) override;
+  void touchesEnded(const TouchSet& touches, const Event& event) override;
+  void touchesCancelled(const TouchSet& touches, const Event& event) override;
+  void reset() override;
+
+  static constexpr double kHysteresis = 10;
+
+ private:
+  struct Sample {
+    double time;
+    gfx::Point point;  // window coordinates
+  };
+  gfx::Point start_;
+  gfx::Point offset_;
+  std::vector<Sample> samples_;
+};
+
+}  // namespace ui

@@ -112,4 +112,10 @@ gfx::Size Label::sizeThatFits(gfx::Size size) const {
   return gfx::measureText(text_, style, gfx::Size(width, height));
 }
 
+std::string Label::describe() const {
+  std::string d = View::describe();
+  if (!text_.empty()) d += " text=" + text_;
+  return d;
+}
+
 }  // namespace ui

@@ -49,6 +49,7 @@ class Label : public View {
   gfx::TextStyle textStyle() const;
   void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override;
   gfx::Size sizeThatFits(gfx::Size size) const override;
+  std::string describe() const override;
 
  private:
   std::string text_;

@@ -1,9 +1,13 @@
 #include "platform/ui/View.h"
 
+#include <cxxabi.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <typeinfo>
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
 #include "platform/ui/AnimationEngine.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Window.h"
@@ -504,6 +508,30 @@ bool View::endEditing(bool force) {
   if (!frView || !frView->isDescendantOfView(this)) return false;
   if (force) return w->setFirstResponder(nullptr, true);
   return fr->resignFirstResponder();
+}
+
+std::string View::describe() const {
+  int status = 0;
+  const char* mangled = typeid(*this).name();
+  char* name = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+  std::string text = status == 0 && name ? name : mangled;
+  std::free(name);
+  if (text.rfind("ui::", 0) == 0) text = text.substr(4);
+  text += " " + gfx::toString(frame());
+  if (tag_ != 0) text += " tag=" + std::to_string(tag_);
+  if (hidden_) text += " hidden";
+  if (alpha_ < 1) text += " alpha=" + foundation::format("%g", alpha_);
+  return text;
+}
+
+std::string View::describeTree() const {
+  std::string out;
+  std::function<void(const View&, int)> walk = [&](const View& v, int depth) {
+    out += std::string(depth * 2, ' ') + v.describe() + "\n";
+    for (const auto& sub : v.subviews_) walk(*sub, depth + 1);
+  };
+  walk(*this, 0);
+  return out;
 }
 
 Responder* View::nextResponder() const {

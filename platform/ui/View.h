@@ -162,6 +162,11 @@ class View : public Responder {
   // Asked before a recogniser attached to this view leaves the possible state.
   virtual bool gestureRecognizerShouldBegin(GestureRecognizer& recognizer);
 
+  // One line about the view ("Label {{10, 20}, {100, 30}} tag=5 text=...") and the whole
+  // subtree indented by depth: for test messages and logs.
+  virtual std::string describe() const;
+  std::string describeTree() const;
+
   // Resigns the first responder when it is this view or inside it. Returns whether it did.
   bool endEditing(bool force);
 

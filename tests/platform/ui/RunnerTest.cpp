@@ -97,3 +97,26 @@ TEST_F(UiTest, DemoSceneRunsHeadlessAndItsShotShowsIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UiTest, WindowModeDrawsTheDemoAtScaleTwo) {
+  // The dummy video driver needs no display; the run is short and on the real clock.
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  foundation::Clock::setReal();
+  window.reset();
+  ui::registerDemoClasses();
+  ASSERT_TRUE(ui::Application::shared().launch("ViewsDemoAppDelegate"));
+  ui::WindowOptions options;
+  options.runSeconds = 0.2;
+  options.finalShot = std::string(VERDAN_BINARY_DIR) + "/shots/ui-views-window.png";
+  ASSERT_EQ(ui::runWindow(options), 0);
+  ui::Screen::main().setScale(1);
+  gfx::Image shot = gfx::Image::fromFile(options.finalShot);
+  ASSERT_FALSE(shot.isEmpty());
+  EXPECT_EQ(shot.pixelWidth(), 640);
+  EXPECT_EQ(shot.pixelHeight(), 960);
+  EXPECT_EQ(shot.pixelArgb(600, 360), 0xFF007AFFu);  // the flip button at twice the size
+}
+
+}  // namespace

@@ -223,3 +223,41 @@ TEST_F(UiTest, RemovingTheTouchedViewMidTouchIsSafe) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UiTest, PanFollowsTheFingerAfterTenPointsAndTakesTheTouches) {
+  std::vector<std::string> log;
+  auto view = std::make_shared<RecordingView>(Rect(0, 0, 320, 480), &log, "view");
+  window->addSubview(view);
+  std::vector<std::string> states;
+  gfx::Point translation, velocity;
+  auto pan = ui::PanGestureRecognizer::create([&](ui::GestureRecognizer& r) {
+    auto& p = static_cast<ui::PanGestureRecognizer&>(r);
+    states.push_back(std::to_string(static_cast<int>(p.state())));
+    translation = p.translationInView(view.get());
+    velocity = p.velocityInView(view.get());
+  });
+  view->addGestureRecognizer(pan);
+  touch(TouchPhase::Began, 100, 100);
+  advance(0.05);
+  touch(TouchPhase::Moved, 105, 100);  // within the hysteresis
+  EXPECT_TRUE(states.empty());
+  advance(0.05);
+  touch(TouchPhase::Moved, 120, 100);  // recognised here: translation counts from this point
+  EXPECT_EQ(translation, Point(0, 0));
+  advance(0.05);
+  touch(TouchPhase::Moved, 140, 110);
+  EXPECT_EQ(translation, Point(20, 10));
+  EXPECT_NEAR(velocity.x, 350, 1e-6);  // 35 points over the last 0.1 s
+  pan->setTranslation(Point(0, 0), view.get());
+  advance(0.05);
+  touch(TouchPhase::Ended, 150, 110);
+  EXPECT_EQ(translation, Point(10, 0));
+  EXPECT_EQ(states, (std::vector<std::string>{"1", "2", "3"}));  // began, changed, ended
+  EXPECT_EQ(log, (std::vector<std::string>{"view began 100,100 n=1", "view moved 105,100 n=1",
+                                           "view cancelled 120,100 n=1"}));
+  EXPECT_EQ(pan->state(), ui::GestureState::Possible);
+}
+
+}  // namespace

@@ -200,3 +200,17 @@ TEST(ViewGeometry, SizeToFitUsesSizeThatFits) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ViewTree, DescribesItselfForTestMessages) {
+  auto root = View::create(Rect(0, 0, 100, 50));
+  auto child = View::create(Rect(1, 2, 3, 4));
+  child->setTag(9);
+  child->setHidden(true);
+  root->addSubview(child);
+  EXPECT_EQ(root->describeTree(),
+            "View {{0, 0}, {100, 50}}\n  View {{1, 2}, {3, 4}} tag=9 hidden\n");
+}
+
+}  // namespace
