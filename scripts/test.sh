@@ -29,7 +29,7 @@ if command -v clang++ >/dev/null && [ -d fuzz ] && ls fuzz/fuzz_*.cpp >/dev/null
   echo "== Fuzz smoke run"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DFUZZ=ON -DVERDAN_TESTS=OFF \
     -DVERDAN_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build build-fuzz -j "$jobs"
+  cmake --build build-fuzz -j "$jobs" --target fuzz_all
   for f in build-fuzz/fuzz/fuzz_*; do
     [ -x "$f" ] || continue
     name=$(basename "$f")
