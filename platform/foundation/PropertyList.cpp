@@ -68,8 +68,10 @@ plist_t toPlist(const Value& v, int depth, std::string& error) {
         error = "date out of range";
         return nullptr;
       }
-      double whole = std::floor(t);
-      int32_t usec = static_cast<int32_t>(std::lround((t - whole) * 1e6));
+      // libplist splits dates into seconds and microseconds and truncates on the way back, so
+      // only milliseconds are kept; before 2001 its split goes wrong, so whole seconds only.
+      double whole = t < 0 ? std::round(t) : std::floor(t);
+      int32_t usec = t < 0 ? 0 : static_cast<int32_t>(std::lround((t - whole) * 1e3)) * 1000;
       int32_t sec = static_cast<int32_t>(whole);
       if (usec >= 1000000) {
         sec += 1;
@@ -159,7 +161,9 @@ bool fromPlist(plist_t node, int depth, Value& out, std::string& error) {
     case PLIST_DATE: {
       int32_t sec = 0, usec = 0;
       plist_get_date_val(node, &sec, &usec);
-      out = Value::date(kPlistEpoch + sec + usec / 1e6);
+      // Round to milliseconds: libplist truncates, so a stored .492 may read as .491999.
+      double ms = sec < 0 ? 0 : std::round(usec / 1e3);
+      out = Value::date(kPlistEpoch + sec + ms / 1e3);
       return true;
     }
     case PLIST_UID: {
@@ -214,6 +218,103 @@ bool fromPlist(plist_t node, int depth, Value& out, std::string& error) {
   }
 }
 
+// --- binary pre-check ---
+// libplist 2.2 asserts (aborts the process) when a dictionary key holds a NUL character, which a
+// binary file can encode. Such files are refused before libplist sees them. Everything is
+// bounds-checked; a structure that does not add up is refused as well.
+
+uint64_t readBigEndian(const unsigned char* p, size_t n) {
+  uint64_t v = 0;
+  for (size_t i = 0; i < n; ++i) v = (v << 8) | p[i];
+  return v;
+}
+
+class BinaryCheck {
+ public:
+  explicit BinaryCheck(std::string_view bytes)
+      : data_(reinterpret_cast<const unsigned char*>(bytes.data())), size_(bytes.size()) {}
+
+  // Empty when acceptable, else the reason.
+  std::string run() {
+    constexpr size_t kHeader = 8, kTrailer = 32;
+    if (size_ < kHeader + kTrailer) return "binary property list too short";
+    const unsigned char* t = data_ + size_ - kTrailer;
+    offsetSize_ = t[6];
+    refSize_ = t[7];
+    objects_ = readBigEndian(t + 8, 8);
+    uint64_t tableOffset = readBigEndian(t + 24, 8);
+    if (offsetSize_ < 1 || offsetSize_ > 8 || refSize_ < 1 || refSize_ > 8)
+      return "bad binary trailer";
+    if (tableOffset < kHeader || tableOffset >= size_ - kTrailer) return "bad offset table";
+    if (objects_ > (size_ - kTrailer - tableOffset) / offsetSize_) return "bad object count";
+    table_ = data_ + tableOffset;
+    tableEnd_ = size_ - kTrailer;
+    for (uint64_t i = 0; i < objects_; ++i) {
+      size_t at;
+      // Only what could reach libplist's key reader matters; other damage it reports itself.
+      if (!objectOffset(i, at) || (data_[at] >> 4) != 0xD) continue;
+      size_t count, start;
+      if (!lengthOf(at, count, start) || count > (tableEnd_ - start) / refSize_ / 2) continue;
+      for (size_t k = 0; k < count; ++k) {
+        uint64_t keyRef = readBigEndian(data_ + start + k * refSize_, refSize_);
+        if (!keyIsClean(keyRef)) return "dictionary key with a NUL character";
+      }
+    }
+    return {};
+  }
+
+ private:
+  bool objectOffset(uint64_t index, size_t& at) const {
+    if (index >= objects_) return false;
+    uint64_t off = readBigEndian(table_ + index * offsetSize_, offsetSize_);
+    if (off >= tableEnd_) return false;
+    at = static_cast<size_t>(off);
+    return true;
+  }
+
+  // Element count of the object at `at` and where its contents start.
+  bool lengthOf(size_t at, size_t& count, size_t& start) const {
+    unsigned low = data_[at] & 0x0F;
+    start = at + 1;
+    if (low != 0x0F) {
+      count = low;
+      return true;
+    }
+    if (start >= tableEnd_ || (data_[start] >> 4) != 0x1) return false;
+    size_t width = size_t{1} << (data_[start] & 0x0F);
+    if (width > 8 || start + 1 + width > tableEnd_) return false;
+    uint64_t n = readBigEndian(data_ + start + 1, width);
+    if (n > tableEnd_) return false;
+    count = static_cast<size_t>(n);
+    start += 1 + width;
+    return true;
+  }
+
+  bool keyIsClean(uint64_t ref) const {
+    size_t at, count, start;
+    if (!objectOffset(ref, at) || !lengthOf(at, count, start)) return true;
+    unsigned type = data_[at] >> 4;
+    if (type == 0x5) {  // ASCII
+      if (count > tableEnd_ - start) return true;
+      return std::memchr(data_ + start, 0, count) == nullptr;
+    }
+    if (type == 0x6) {  // UTF-16 big-endian
+      if (count > (tableEnd_ - start) / 2) return true;
+      for (size_t i = 0; i < count; ++i)
+        if (data_[start + 2 * i] == 0 && data_[start + 2 * i + 1] == 0) return false;
+      return true;
+    }
+    return true;  // not a string: libplist refuses it on its own
+  }
+
+  const unsigned char* data_;
+  size_t size_;
+  const unsigned char* table_ = nullptr;
+  size_t tableEnd_ = 0;
+  unsigned offsetSize_ = 0, refSize_ = 0;
+  uint64_t objects_ = 0;
+};
+
 PropertyListResult failure(std::string error) {
   PropertyListResult r;
   r.error = std::move(error);
@@ -228,6 +329,8 @@ PropertyListResult PropertyList::parse(std::string_view bytes) {
   const auto size = static_cast<uint32_t>(bytes.size());
   plist_t root = nullptr;
   if (bytes.size() >= 8 && std::memcmp(bytes.data(), "bplist00", 8) == 0) {
+    std::string refused = BinaryCheck(bytes).run();
+    if (!refused.empty()) return failure(refused);
     plist_from_bin(bytes.data(), size, &root);
   } else {
     // The XML reader is handed a NUL-terminated copy: it must not run past the end.

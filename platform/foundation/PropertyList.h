@@ -3,8 +3,8 @@
 // Every Value type maps onto a property-list type except null, which property lists cannot
 // hold: a null inside an array or dictionary is left out when writing, and a null document is
 // an error. Strings are stored as UTF-8 up to their first NUL; invalid UTF-8 read from a file
-// becomes U+FFFD. Dates keep whole seconds in XML and sub-second precision in binary files.
-// Damaged or hostile input gives an error result, never a crash.
+// becomes U+FFFD. Dates keep whole seconds in XML and milliseconds in binary files (whole seconds
+// before 2001). Damaged or hostile input gives an error result, never a crash.
 #pragma once
 
 #include <string>

@@ -161,3 +161,35 @@ TEST(PropertyList, InvalidUtf8BecomesReplacementCharacters) {
 }
 
 }  // namespace
+
+namespace {
+
+// libplist truncates the microseconds it stores; reading must not drift a date down by a
+// microsecond on every save.
+TEST(PropertyList, BinaryDatesKeepMillisecondsAcrossRepeatedSaves) {
+  const double cases[] = {1700000000.492187, 980576123.4921870, 1700000000.9996, 978307199.75};
+  const double expected[] = {1700000000.492, 980576123.492, 1700000001.0, 978307200.0};
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    Value v = Array{Value::date(cases[i])};
+    for (int round = 0; round < 3; ++round) {
+      std::string bytes;
+      ASSERT_TRUE(PropertyList::serialize(v, PropertyListFormat::Binary, bytes));
+      v = PropertyList::parse(bytes).value;
+      EXPECT_NEAR(v.at(0).asDate().secondsSince1970, expected[i], 1e-6) << cases[i];
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// libplist aborts the process on such a key; the file must be refused before it gets there.
+TEST(PropertyList, BinaryDictionaryKeyWithANulIsRefused) {
+  auto r = PropertyList::readFile(std::string(VERDAN_SOURCE_DIR) +
+                                  "/tests/data/fuzz/plist/nul-in-key.bplist");
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.error.find("NUL"), std::string::npos) << r.error;
+}
+
+}  // namespace
