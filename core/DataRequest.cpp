@@ -123,7 +123,8 @@ int CDataRequest::ReceiveData() {
     if (fd == -1) {
       foundation::logVerbose("here");
       ResetBuffers();
-      MThread::Sleep(300);
+      // 300 ms before looking again, in steps so a stop is not kept waiting.
+      for (int i = 0; i < 10 && m_cExitFlag.load() == 0; ++i) MThread::Sleep(30);
       continue;
     }
 
