@@ -1,0 +1,336 @@
+// Scroll views: dragging, flicks, paging, rubber band, animated offsets, delegate order,
+// content touches and the tracking mode of the main loop.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Runner.h"
+#include "platform/ui/ScrollView.h"
+#include "tests/platform/ui/UiTestSupport.h"
+
+namespace {
+
+class RecordingDelegate : public ui::ScrollViewDelegate {
+ public:
+  void scrollViewDidScroll(ui::ScrollView& s) override {
+    ++scrolls;
+    minY = std::min(minY, s.contentOffset().y);
+    maxY = std::max(maxY, s.contentOffset().y);
+    add("scroll");
+  }
+  void scrollViewWillBeginDragging(ui::ScrollView&) override { add("willBeginDragging"); }
+  void scrollViewDidEndDragging(ui::ScrollView&, bool decelerate) override {
+    add(decelerate ? "didEndDragging(1)" : "didEndDragging(0)");
+  }
+  void scrollViewWillBeginDecelerating(ui::ScrollView&) override { add("willBeginDecelerating"); }
+  void scrollViewDidEndDecelerating(ui::ScrollView&) override { add("didEndDecelerating"); }
+  void scrollViewDidEndScrollingAnimation(ui::ScrollView&) override { add("didEndAnimation"); }
+  bool scrollViewShouldScrollToTop(ui::ScrollView&) override { return allowTop; }
+  void scrollViewDidScrollToTop(ui::ScrollView&) override { add("didScrollToTop"); }
+
+  // The calls without the repeated did-scroll entries.
+  std::vector<std::string> steps() const {
+    std::vector<std::string> out;
+    for (auto& c : calls)
+      if (c != "scroll") out.push_back(c);
+    return out;
+  }
+  void add(const std::string& s) { calls.push_back(s); }
+
+  std::vector<std::string> calls;
+  int scrolls = 0;
+  double minY = 1e9, maxY = -1e9;
+  bool allowTop = true;
+};
+
+class ScrollViewTest : public uitest::UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    scroll = ui::ScrollView::create(gfx::Rect(0, 0, 320, 400));
+    scroll->setContentSize(gfx::Size(320, 2000));
+    delegate = std::make_shared<RecordingDelegate>();
+    scroll->setDelegate(delegate);
+    window->addSubview(scroll);
+  }
+
+  // A finger from `from` to `to` in `frames` steps of 1/60 s; `hold` seconds still before lifting.
+  void drag(gfx::Point from, gfx::Point to, int frames, double hold = 0) {
+    touch(ui::TouchPhase::Began, from.x, from.y);
+    for (int i = 1; i <= frames; ++i) {
+      advance(1.0 / 60);
+      double t = static_cast<double>(i) / frames;
+      touch(ui::TouchPhase::Moved, from.x + (to.x - from.x) * t, from.y + (to.y - from.y) * t);
+    }
+    if (hold > 0) advance(hold);
+    touch(ui::TouchPhase::Ended, to.x, to.y);
+  }
+  void settle(double seconds = 5) {
+    for (double t = 0; t < seconds; t += 1.0 / 60) advance(1.0 / 60);
+  }
+
+  std::shared_ptr<ui::ScrollView> scroll;
+  std::shared_ptr<RecordingDelegate> delegate;
+};
+
+TEST_F(ScrollViewTest, SlowDragFollowsTheFingerAndStopsWithoutDeceleration) {
+  drag({160, 300}, {160, 200}, 20, 0.3);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 100);
+  EXPECT_FALSE(scroll->isDecelerating());
+  EXPECT_FALSE(scroll->isDragging());
+  EXPECT_EQ(delegate->steps(),
+            (std::vector<std::string>{"willBeginDragging", "didEndDragging(0)"}));
+}
+
+TEST_F(ScrollViewTest, FlickDeceleratesAndStops) {
+  drag({160, 380}, {160, 230}, 6);
+  double released = scroll->contentOffset().y;
+  EXPECT_TRUE(scroll->isDecelerating());
+  advance(0.1);
+  double early = scroll->contentOffset().y;
+  EXPECT_GT(early, released);
+  settle();
+  EXPECT_FALSE(scroll->isDecelerating());
+  double rest = scroll->contentOffset().y;
+  EXPECT_GT(rest, early + 50);  // it kept moving well after the finger lifted
+  EXPECT_LE(rest, scroll->maximumContentOffset().y);
+  settle(1);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, rest);  // and then stays
+  EXPECT_EQ(delegate->steps(),
+            (std::vector<std::string>{"willBeginDragging", "didEndDragging(1)",
+                                      "willBeginDecelerating", "didEndDecelerating"}));
+}
+
+TEST_F(ScrollViewTest, FlickTowardsAnEdgeOvershootsAndSettlesOnTheEdge) {
+  scroll->setContentSize(gfx::Size(320, 600));
+  drag({160, 120}, {160, 370}, 5);  // fast towards the top from offset 0
+  settle();
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
+  EXPECT_LT(delegate->minY, 0);  // went past the edge on the way
+  EXPECT_EQ(delegate->steps().back(), "didEndDecelerating");
+}
+
+TEST_F(ScrollViewTest, OverPullRubberBandsAndBouncesBack) {
+  touch(ui::TouchPhase::Began, 160, 100);
+  for (int i = 1; i <= 30; ++i) {
+    advance(1.0 / 60);
+    touch(ui::TouchPhase::Moved, 160, 100 + 4 * i);
+  }
+  // 120 points of finger past the top edge show as 60 points of rubber band.
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, -60);
+  EXPECT_TRUE(scroll->isDragging());
+  EXPECT_TRUE(scroll->isTracking());
+  advance(0.3);
+  touch(ui::TouchPhase::Ended, 160, 220);
+  EXPECT_TRUE(scroll->isDecelerating());
+  settle(1);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
+  EXPECT_EQ(delegate->steps(),
+            (std::vector<std::string>{"willBeginDragging", "didEndDragging(1)",
+                                      "willBeginDecelerating", "didEndDecelerating"}));
+
+  // Past the bottom edge in the same way.
+  delegate->calls.clear();
+  scroll->setContentOffset(scroll->maximumContentOffset());
+  drag({160, 300}, {160, 200}, 20, 0.3);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 1600 + 50);
+  settle(1);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 1600);
+}
+
+TEST_F(ScrollViewTest, WithoutBouncesTheContentStopsAtTheEdges) {
+  scroll->setBounces(false);
+  drag({160, 100}, {160, 300}, 20, 0.3);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
+  scroll->setContentOffset(gfx::Point(0, 1590));
+  drag({160, 300}, {160, 100}, 3);
+  settle();
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 1600);
+}
+
+TEST_F(ScrollViewTest, ContentInsetsWidenTheRangeAndReleasingInsideTheInsetRests) {
+  scroll->setContentInset(gfx::EdgeInsets(40, 0, 0, 0));
+  EXPECT_DOUBLE_EQ(scroll->minimumContentOffset().y, -40);
+  drag({160, 100}, {160, 180}, 20, 0.3);  // rubber band below -40
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, -60);
+  settle(1);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, -40);
+  // Taking the inset away outside a drag brings the content back in range.
+  scroll->setContentInset({});
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
+}
+
+TEST_F(ScrollViewTest, PagingSnapsToPages) {
+  auto pages = ui::ScrollView::create(gfx::Rect(0, 0, 320, 200));
+  pages->setContentSize(gfx::Size(320 * 4, 200));
+  pages->setPagingEnabled(true);
+  pages->setDelegate(delegate);
+  window->addSubview(pages);
+  struct Case {
+    double startPage;
+    double dx;    // finger movement
+    int frames;   // over how many frames
+    double hold;  // rest before lifting
+    double expectedPage;
+  };
+  for (const Case& c : std::vector<Case>{
+           {0, -100, 20, 0.3, 0},  // slow, less than half a page: back
+           {0, -200, 20, 0.3, 1},  // slow, more than half: next page
+           {1, -60, 3, 0, 2},      // short flick: next page
+           {2, 60, 3, 0, 1},       // short flick back
+           {3, -100, 3, 0, 3},     // flick past the last page stays on it
+       }) {
+    pages->setContentOffset(gfx::Point(320 * c.startPage, 0));
+    drag({250, 100}, {250 + c.dx, 100}, c.frames, c.hold);
+    settle(1);
+    EXPECT_DOUBLE_EQ(pages->contentOffset().x, 320 * c.expectedPage)
+        << "start page " << c.startPage << " dx " << c.dx;
+    EXPECT_FALSE(pages->isDecelerating());
+  }
+}
+
+TEST_F(ScrollViewTest, AnimatedOffsetsAndScrollToTop) {
+  scroll->setContentOffset(gfx::Point(0, 500), true);
+  EXPECT_TRUE(scroll->isScrollAnimating());
+  advance(0.1);
+  double mid = scroll->contentOffset().y;
+  EXPECT_GT(mid, 0);
+  EXPECT_LT(mid, 500);
+  settle(1);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 500);
+  EXPECT_EQ(delegate->steps(), (std::vector<std::string>{"didEndAnimation"}));
+
+  delegate->calls.clear();
+  delegate->allowTop = false;
+  EXPECT_FALSE(scroll->scrollToTop());
+  delegate->allowTop = true;
+  EXPECT_TRUE(scroll->scrollToTop());
+  settle(1);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
+  EXPECT_EQ(delegate->steps(), (std::vector<std::string>{"didScrollToTop"}));
+
+  // The least movement that shows a rect.
+  scroll->scrollRectToVisible(gfx::Rect(0, 900, 320, 50), false);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 550);
+  scroll->scrollRectToVisible(gfx::Rect(0, 600, 320, 50), false);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 550);
+  scroll->scrollRectToVisible(gfx::Rect(0, 100, 320, 50), false);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 100);
+}
+
+TEST_F(ScrollViewTest, TouchStopsMotionAndIndicatorsShowOnlyWhileMoving) {
+  drag({160, 380}, {160, 230}, 6);
+  advance(0.05);
+  ASSERT_TRUE(scroll->isDecelerating());
+  ASSERT_NE(scroll->verticalScrollIndicator(), nullptr);
+  EXPECT_FALSE(scroll->verticalScrollIndicator()->isHidden());
+  touch(ui::TouchPhase::Began, 160, 200);
+  EXPECT_FALSE(scroll->isDecelerating());
+  double stopped = scroll->contentOffset().y;
+  advance(0.5);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, stopped);
+  touch(ui::TouchPhase::Ended, 160, 200);
+  EXPECT_TRUE(scroll->verticalScrollIndicator()->isHidden());
+}
+
+TEST_F(ScrollViewTest, DelayedContentTouchesReachControlsOnlyWhenTheFingerStays) {
+  auto button = ui::Button::create(gfx::Rect(20, 20, 100, 40));
+  int taps = 0;
+  button->addTarget([&](ui::Control&) { ++taps; }, ui::ControlEvent::TouchUpInside);
+  scroll->addSubview(button);
+
+  // A quick tap still reaches the button.
+  tap(50, 40);
+  EXPECT_EQ(taps, 1);
+
+  // A held finger highlights it after the delay.
+  touch(ui::TouchPhase::Began, 50, 40);
+  EXPECT_FALSE(button->isHighlighted());
+  advance(0.2);
+  EXPECT_TRUE(button->isHighlighted());
+  // Then a drag takes the touch away: no tap, the content scrolls.
+  for (int i = 1; i <= 10; ++i) {
+    advance(1.0 / 60);
+    touch(ui::TouchPhase::Moved, 50, 40 - 5 * i);
+  }
+  EXPECT_FALSE(button->isHighlighted());
+  EXPECT_TRUE(scroll->isDragging());
+  touch(ui::TouchPhase::Ended, 50, -10);
+  EXPECT_EQ(taps, 1);
+  settle();
+
+  // A drag that starts at once never highlights the button.
+  scroll->setContentOffset({});
+  touch(ui::TouchPhase::Began, 50, 40);
+  advance(1.0 / 60);
+  touch(ui::TouchPhase::Moved, 50, 20);
+  EXPECT_TRUE(scroll->isDragging());
+  advance(0.3);
+  EXPECT_FALSE(button->isHighlighted());
+  touch(ui::TouchPhase::Ended, 50, 20);
+  settle();
+
+  // Content touches that may not be cancelled keep the control and never scroll.
+  scroll->setContentOffset({});
+  scroll->setDelaysContentTouches(false);
+  scroll->setCanCancelContentTouches(false);
+  drag({50, 40}, {50, 0}, 10);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
+  EXPECT_FALSE(scroll->isDragging());
+}
+
+TEST_F(ScrollViewTest, ScrollViewsThatCannotScrollLeaveTheTouchAlone) {
+  auto fixed = ui::ScrollView::create(gfx::Rect(0, 0, 320, 49));
+  auto button = ui::Button::create(gfx::Rect(0, 0, 64, 49));
+  int taps = 0;
+  button->addTarget([&](ui::Control&) { ++taps; }, ui::ControlEvent::TouchUpInside);
+  fixed->addSubview(button);
+  window->addSubview(fixed);
+  EXPECT_EQ(window->hitTest(gfx::Point(10, 10), nullptr), button.get());
+  touch(ui::TouchPhase::Began, 10, 10);
+  EXPECT_TRUE(button->isHighlighted());  // no delay: nothing to scroll
+  touch(ui::TouchPhase::Ended, 10, 10);
+  EXPECT_EQ(taps, 1);
+}
+
+TEST_F(ScrollViewTest, NestedScrollViewsSplitTheDirections) {
+  // A vertical list inside a horizontal scroller, as in the split tables.
+  auto outer = ui::ScrollView::create(gfx::Rect(0, 0, 320, 400));
+  outer->setContentSize(gfx::Size(640, 400));
+  auto inner = ui::ScrollView::create(gfx::Rect(0, 0, 640, 400));
+  inner->setContentSize(gfx::Size(640, 2000));
+  outer->addSubview(inner);
+  scroll->removeFromSuperview();
+  window->addSubview(outer);
+  drag({200, 300}, {200, 200}, 20, 0.3);
+  EXPECT_DOUBLE_EQ(inner->contentOffset().y, 100);
+  EXPECT_DOUBLE_EQ(outer->contentOffset().x, 0);
+  drag({200, 300}, {100, 300}, 20, 0.3);
+  EXPECT_DOUBLE_EQ(outer->contentOffset().x, 100);
+  EXPECT_DOUBLE_EQ(inner->contentOffset().y, 100);
+}
+
+TEST_F(ScrollViewTest, DefaultModeTimersWaitWhileAFingerDrags) {
+  int defaultFires = 0, commonFires = 0, firedWhileDragging = 0;
+  auto loop = foundation::RunLoop::main();
+  auto t1 = foundation::Timer::create(0.05, true, [&](foundation::Timer&) {
+    ++defaultFires;
+    if (scroll->isDragging()) ++firedWhileDragging;
+  });
+  auto t2 = foundation::Timer::create(0.05, true, [&](foundation::Timer&) { ++commonFires; });
+  loop->addTimer(t1, foundation::kDefaultRunLoopMode);
+  loop->addTimer(t2, foundation::kCommonRunLoopModes);
+  std::vector<ui::ScriptStep> steps;
+  ASSERT_EQ(ui::parseScript("drag 160 300 160 100 1.0\n", steps), 0);
+  ASSERT_EQ(ui::runScript(steps, {}), 0);
+  EXPECT_EQ(firedWhileDragging, 0);
+  EXPECT_EQ(defaultFires, 1);  // late, once the finger lifted
+  EXPECT_GT(commonFires, 10);
+  EXPECT_GT(scroll->contentOffset().y, 150);
+  t1->invalidate();
+  t2->invalidate();
+}
+
+}  // namespace
