@@ -1,5 +1,6 @@
 #include "core/CoreText.h"
 
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -11,7 +12,7 @@
 namespace {
 
 char g_documentPath[1024];
-uint32_t g_generation = 1;
+std::atomic<uint32_t> g_generation{1};  // use stamps are taken from more than one thread
 
 bool IsDigit(unsigned c) {
   return c >= '0' && c <= '9';
@@ -203,7 +204,7 @@ int MakeFullPath(char* dest, int size, const char* name) {
 }
 
 uint32_t NextGeneration() {
-  return g_generation++;
+  return g_generation.fetch_add(1, std::memory_order_relaxed);
 }
 
 int HKPriceStep(int price, bool up) {
