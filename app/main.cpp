@@ -25,7 +25,8 @@ void printHelp() {
       "  --scale N            window scale (default 2)\n"
       "  --demo views         run a demo scene of the view layer\n"
       "  --headless           run without a window (needs --script)\n"
-      "  --script FILE        headless steps: wait S | tap X Y | drag X1 Y1 X2 Y2 S |\n"
+      "  --script FILE        steps (headless, or played in the window): wait S | tap X Y |\n"
+      "                       drag X1 Y1 X2 Y2 S |\n"
       "                       type TEXT | key NAME | event background|foreground | shot F.png\n"
       "  --shots DIR          where relative shot names are written\n"
       "  --virtual-time       headless waits take no real time\n"
@@ -98,5 +99,10 @@ int main(int argc, char** argv) {
   }
   if (!ui::Application::shared().launch(delegateClass)) return 1;
   if (headless) return ui::runHeadless(headlessOptions);
+  if (!headlessOptions.scriptPath.empty()) {
+    // A script in window mode plays through the window's own event queue.
+    if (ui::readScript(headlessOptions.scriptPath, windowOptions.script) != 0) return 2;
+    windowOptions.shotsDir = headlessOptions.shotsDir;
+  }
   return ui::runWindow(windowOptions);
 }

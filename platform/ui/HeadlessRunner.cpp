@@ -186,16 +186,20 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
   return 0;
 }
 
-int runHeadless(const HeadlessOptions& options) {
-  std::ifstream file(options.scriptPath);
+int readScript(const std::string& path, std::vector<ScriptStep>& steps) {
+  std::ifstream file(path);
   if (!file) {
-    foundation::logError("cannot read script '%s'", options.scriptPath.c_str());
-    return 2;
+    foundation::logError("cannot read script '%s'", path.c_str());
+    return -1;
   }
   std::stringstream text;
   text << file.rdbuf();
+  return parseScript(text.str(), steps);
+}
+
+int runHeadless(const HeadlessOptions& options) {
   std::vector<ScriptStep> steps;
-  if (parseScript(text.str(), steps) != 0) return 2;
+  if (readScript(options.scriptPath, steps) != 0) return 2;
   if (options.virtualTime) foundation::Clock::setManual();
   int result = runScript(steps, options);
   Application::shared().terminate();

@@ -31,6 +31,9 @@ struct ScriptStep {
 // log line).
 int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* errorLine = nullptr);
 
+// Reads and parses a script file: 0, or -1 (logged) when unreadable or malformed.
+int readScript(const std::string& path, std::vector<ScriptStep>& steps);
+
 struct HeadlessOptions {
   std::string scriptPath;
   // Where relative shot names go (default: the current folder).
@@ -59,6 +62,10 @@ struct WindowOptions {
   double runSeconds = 0;
   // A screenshot of the window's content written just before it closes (optional).
   std::string finalShot;
+  // Optional steps played through the window's own event queue (taps become mouse clicks,
+  // text becomes text input); the window closes after the last one.
+  std::vector<ScriptStep> script;
+  std::string shotsDir;
 };
 
 // Opens the window and runs until it is closed. Returns 0, or 1 when no window could be

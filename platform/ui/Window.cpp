@@ -229,10 +229,7 @@ void Window::dispatchTouches(const std::vector<std::shared_ptr<Touch>>& changed,
     if (!normal.empty()) deliver(view, normal, phase);
     if (!stolen.empty()) {
       // The view stops hearing about these touches: they end for it now.
-      if (phase != TouchPhase::Began)
-        deliver(view, stolen, TouchPhase::Cancelled);
-      else
-        deliver(view, stolen, TouchPhase::Cancelled);
+      deliver(view, stolen, TouchPhase::Cancelled);
       for (auto& touch : stolen) touch->setView(nullptr);
     }
   }

@@ -1,10 +1,13 @@
 // Window mode over SDL2. Only this file talks to SDL.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/CairoContext.h"
 #include "platform/ui/Animation.h"
@@ -45,6 +48,123 @@ const char* keyName(SDL_Keycode key) {
       return nullptr;
   }
 }
+
+SDL_Keycode keyCode(const std::string& name) {
+  static const std::pair<const char*, SDL_Keycode> keys[] = {
+      {"Return", SDLK_RETURN}, {"BackSpace", SDLK_BACKSPACE},
+      {"Escape", SDLK_ESCAPE}, {"Tab", SDLK_TAB},
+      {"Left", SDLK_LEFT},     {"Right", SDLK_RIGHT},
+      {"Up", SDLK_UP},         {"Down", SDLK_DOWN},
+      {"Delete", SDLK_DELETE}, {"Home", SDLK_HOME},
+      {"End", SDLK_END}};
+  for (const auto& [n, code] : keys)
+    if (name == n) return code;
+  return SDLK_UNKNOWN;
+}
+
+void pushMouse(Uint32 type, gfx::Point p, double scale) {
+  SDL_Event e{};
+  e.type = type;
+  if (type == SDL_MOUSEMOTION) {
+    e.motion.x = static_cast<int>(std::lround(p.x * scale));
+    e.motion.y = static_cast<int>(std::lround(p.y * scale));
+    e.motion.state = SDL_BUTTON_LMASK;
+  } else {
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.button.x = static_cast<int>(std::lround(p.x * scale));
+    e.button.y = static_cast<int>(std::lround(p.y * scale));
+  }
+  SDL_PushEvent(&e);
+}
+
+// Plays script steps as window events, one step per turn of the loop (waits take real time).
+class ScriptPlayer {
+ public:
+  ScriptPlayer(const WindowOptions& options, double scale) : options_(options), scale_(scale) {}
+  bool active() const { return !options_.script.empty(); }
+  bool finished() const { return index_ >= options_.script.size() && pending_.empty(); }
+
+  void step(double now) {
+    if (!pending_.empty()) {
+      if (now < pendingAt_) return;
+      auto p = pending_.front();
+      pending_.erase(pending_.begin());
+      pushMouse(p.first, p.second, scale_);
+      pendingAt_ = now + frame_;
+      return;
+    }
+    if (index_ >= options_.script.size() || now < resumeAt_) return;
+    const ScriptStep& s = options_.script[index_++];
+    switch (s.kind) {
+      case ScriptStepKind::Wait:
+        resumeAt_ = now + s.seconds;
+        break;
+      case ScriptStepKind::Tap:
+        pending_ = {{SDL_MOUSEBUTTONDOWN, s.from}, {SDL_MOUSEBUTTONUP, s.from}};
+        break;
+      case ScriptStepKind::Drag: {
+        int frames = std::max(1, static_cast<int>(std::lround(s.seconds * 60)));
+        frame_ = s.seconds / frames;
+        pending_.push_back({SDL_MOUSEBUTTONDOWN, s.from});
+        for (int i = 1; i <= frames; ++i) {
+          double t = static_cast<double>(i) / frames;
+          pending_.push_back(
+              {SDL_MOUSEMOTION,
+               {s.from.x + (s.to.x - s.from.x) * t, s.from.y + (s.to.y - s.from.y) * t}});
+        }
+        pending_.push_back({SDL_MOUSEBUTTONUP, s.to});
+        break;
+      }
+      case ScriptStepKind::Type: {
+        SDL_Event e{};
+        e.type = SDL_TEXTINPUT;
+        // Text input events carry at most 31 bytes; longer texts arrive in pieces.
+        for (size_t at = 0; at < s.text.size();) {
+          size_t n = std::min<size_t>(s.text.size() - at, sizeof(e.text.text) - 1);
+          while (n > 0 && at + n < s.text.size() && (s.text[at + n] & 0xC0) == 0x80) --n;
+          std::memset(e.text.text, 0, sizeof(e.text.text));
+          std::memcpy(e.text.text, s.text.data() + at, n);
+          SDL_PushEvent(&e);
+          at += n;
+        }
+        break;
+      }
+      case ScriptStepKind::Key: {
+        SDL_Event e{};
+        e.type = SDL_KEYDOWN;
+        e.key.keysym.sym = keyCode(s.text);
+        SDL_PushEvent(&e);
+        break;
+      }
+      case ScriptStepKind::Event:
+        if (s.text == "background")
+          Application::shared().enterBackground();
+        else
+          Application::shared().enterForeground();
+        break;
+      case ScriptStepKind::Shot: {
+        std::string path = s.text;
+        if (!path.empty() && path[0] != '/' && !options_.shotsDir.empty()) {
+          foundation::makeDirectories(options_.shotsDir);
+          path = options_.shotsDir + "/" + path;
+        }
+        writeScreenshot(path, scale_);
+        break;
+      }
+    }
+    pendingAt_ = now;
+  }
+
+ private:
+  const WindowOptions& options_;
+  double scale_;
+  size_t index_ = 0;
+  double resumeAt_ = 0;
+  double pendingAt_ = 0;
+  double frame_ = 1.0 / 60;
+  std::vector<std::pair<Uint32, gfx::Point>> pending_;
+};
 
 struct SdlWindow {
   SDL_Window* window = nullptr;
@@ -90,6 +210,7 @@ int runWindow(const WindowOptions& options) {
   Application& app = Application::shared();
   auto loop = foundation::RunLoop::main();
   double started = foundation::Clock::now();
+  ScriptPlayer player(options, scale);
   bool running = true;
   bool mouseDown = false;
   gfx::Image lastFrame;
@@ -160,6 +281,10 @@ int runWindow(const WindowOptions& options) {
         SDL_RenderCopy(sdl.renderer, sdl.texture, nullptr, nullptr);
         SDL_RenderPresent(sdl.renderer);
       }
+    }
+    if (player.active()) {
+      player.step(foundation::Clock::now());
+      if (player.finished()) running = false;
     }
     if (options.runSeconds > 0 && foundation::Clock::now() - started >= options.runSeconds)
       running = false;

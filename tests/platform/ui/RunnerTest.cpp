@@ -107,10 +107,14 @@ TEST_F(UiTest, WindowModeDrawsTheDemoAtScaleTwo) {
   window.reset();
   ui::registerDemoClasses();
   ASSERT_TRUE(ui::Application::shared().launch("ViewsDemoAppDelegate"));
+  auto* demo = dynamic_cast<ui::ViewsDemoDelegate*>(ui::Application::shared().delegate());
   ui::WindowOptions options;
-  options.runSeconds = 0.2;
+  options.runSeconds = 20;  // a safety net: the script ends the run
   options.finalShot = std::string(VERDAN_BINARY_DIR) + "/shots/ui-views-window.png";
+  // Mouse clicks at twice the size reach the switch as a tap.
+  ASSERT_EQ(ui::parseScript("wait 0.05\ntap 200 311\nwait 0.05\n", options.script), 0);
   ASSERT_EQ(ui::runWindow(options), 0);
+  EXPECT_EQ(demo->status(), "开关: 开");
   ui::Screen::main().setScale(1);
   gfx::Image shot = gfx::Image::fromFile(options.finalShot);
   ASSERT_FALSE(shot.isEmpty());
