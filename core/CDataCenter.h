@@ -10,13 +10,14 @@
 #include <string>
 
 #include "core/COVFeeCal.h"
+#include "core/DataEncrypt.h"
 #include "core/MCriticalSection.h"
 #include "core/MDBF.h"
 
 class CDataCenter {
  public:
   // The start value of the trade session key.
-  static constexpr const char* kRequestKey2 = "k3v9q2m7x5c8b1n4";
+  static constexpr const char* kRequestKey2 = ::kRequestKey2;
   static constexpr int kDefaultRequestTimeout = 30;  // seconds
 
   CDataCenter();
