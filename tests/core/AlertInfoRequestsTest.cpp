@@ -95,6 +95,14 @@ TEST_F(AlertInfoRequests, PriceAlertRequestsByBuilder) {
   sink.packets.clear();
   MakeRequest_PriceNotificationGetSetting(&request, 0, 61, 1, "\xE4\xB8\x80", 52);
   EXPECT_EQ(ReadOneRecord(OpenBody(sink.packets.at(0).bytes, kRequestKey1)), User({Int(18, 1)}));
+
+  // A body beyond its 496 bytes is not queued.
+  sink.packets.clear();
+  std::string code(500, '6');
+  EXPECT_EQ(MakeRequest_PriceNotificationUploadSetting(&request, 0, 61, 1, code.c_str(), "n", 1, 3,
+                                                       0, 0, 10000, 52),
+            -2);
+  EXPECT_TRUE(sink.packets.empty());
 }
 
 TEST_F(AlertInfoRequests, InformationRequestsByBuilder) {
