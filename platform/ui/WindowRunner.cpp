@@ -181,6 +181,11 @@ struct SdlWindow {
 }  // namespace
 
 int runWindow(const WindowOptions& options) {
+  // Frames are drawn by Cairo and only copied: no GL is needed (and none is loaded).
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  // Newer SDL releases its D-Bus connection on quit when asked to.
+  SDL_SetHint("SDL_SHUTDOWN_DBUS_ON_QUIT", "1");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     foundation::logError("window: SDL_Init failed: %s", SDL_GetError());
     return 1;
