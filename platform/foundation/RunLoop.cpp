@@ -646,25 +646,47 @@ bool performOnThread(const std::shared_ptr<RunLoop>& loop, RunLoop::Task task) {
   return loop->perform(std::move(task));
 }
 
+namespace {
+
+// Released when the queued task is destroyed, whether it ran or was dropped with a dead loop,
+// so a waiting caller never hangs on a task that will not run.
+struct MainWaiter {
+  std::mutex mutex;
+  std::condition_variable cv;
+  bool finished = false;
+  bool ran = false;
+};
+
+struct MainWaiterRelease {
+  explicit MainWaiterRelease(std::shared_ptr<MainWaiter> w) : waiter(std::move(w)) {}
+  MainWaiterRelease(const MainWaiterRelease&) = delete;
+  MainWaiterRelease& operator=(const MainWaiterRelease&) = delete;
+  std::shared_ptr<MainWaiter> waiter;
+  ~MainWaiterRelease() {
+    std::lock_guard<std::mutex> lock(waiter->mutex);
+    waiter->finished = true;
+    waiter->cv.notify_all();
+  }
+};
+
+}  // namespace
+
 bool performOnMain(RunLoop::Task task, bool wait) {
   if (RunLoop::isMainThread()) {
     if (task) task();
     return true;
   }
   if (!wait) return RunLoop::main()->perform(std::move(task));
-  std::mutex m;
-  std::condition_variable cv;
-  bool done = false;
-  bool queued = RunLoop::main()->perform([&] {
+  auto waiter = std::make_shared<MainWaiter>();
+  auto release = std::make_shared<MainWaiterRelease>(waiter);
+  RunLoop::main()->perform([task = std::move(task), release = std::move(release)] {
     if (task) task();
-    std::lock_guard<std::mutex> lock(m);
-    done = true;
-    cv.notify_one();
+    std::lock_guard<std::mutex> lock(release->waiter->mutex);
+    release->waiter->ran = true;
   });
-  if (!queued) return false;
-  std::unique_lock<std::mutex> lock(m);
-  cv.wait(lock, [&] { return done; });
-  return true;
+  std::unique_lock<std::mutex> lock(waiter->mutex);
+  waiter->cv.wait(lock, [&] { return waiter->finished; });
+  return waiter->ran;
 }
 
 std::shared_ptr<Timer> performAfter(TimeInterval delay, RunLoop::Task task,

@@ -44,7 +44,8 @@ class Timer : public std::enable_shared_from_this<Timer> {
   // skipped, never bunched).
   static std::shared_ptr<Timer> schedule(TimeInterval interval, bool repeats, Callback callback,
                                          const RunLoopMode& mode = kDefaultRunLoopMode);
-  // Creates a timer that is not yet in any loop (see RunLoop::addTimer).
+  // Creates a timer that is not yet in any loop (see RunLoop::addTimer). The first fire date
+  // counts from now, not from when the timer is added.
   static std::shared_ptr<Timer> create(TimeInterval interval, bool repeats, Callback callback);
 
   // No callback after this returns when called on the timer's own thread, including from

@@ -111,7 +111,7 @@ void Thread::stop() {
 }
 
 void Thread::join() {
-  if (thread_.get_id() == std::this_thread::get_id()) {
+  if (isCurrent()) {
     logError("Thread::join: thread \"%s\" cannot join itself", name_.c_str());
     return;
   }

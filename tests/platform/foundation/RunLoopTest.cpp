@@ -296,6 +296,17 @@ TEST_F(RealClockRunLoopTest, PerformOnMainRunsInlineOnMainAndCanWaitFromAWorker)
   worker.join();
 }
 
+TEST_F(RealClockRunLoopTest, WaitingOnAMainThreadThatEndedReturnsInsteadOfHanging) {
+  std::thread([] { RunLoop::setAsMain(); }).join();  // main is now a loop whose thread ended
+  bool ran = true;
+  std::thread worker([&] { ran = performOnMain([] {}, true); });
+  worker.join();
+  RunLoop::setAsMain();  // the test thread is main again
+  EXPECT_FALSE(ran);
+  EXPECT_TRUE(RunLoop::isMainThread());
+  EXPECT_EQ(RunLoop::main(), loop);
+}
+
 TEST_F(RealClockRunLoopTest, TimersFireWithTheRealClock) {
   int fires = 0;
   auto t = Timer::schedule(0.001, true, [&](Timer& timer) {
