@@ -809,9 +809,12 @@ std::vector<tagLocalTrendData> Market::pastTrend(const Security& s, int dayOffse
     std::memset(&p, 0, sizeof p);
     double t = static_cast<double>(i) / (s.points - 1);
     double base = before.close + (day.close - before.close) * t;
-    double wiggle = (day.high - day.low) * 0.3 * std::sin(t * 9.0 + Unit(key, 0) * 6.0);
+    // Zero at both ends: the day opens from the close before and ends on its own close.
+    double wiggle = (day.high - day.low) * 0.3 * std::sin(t * 9.0 + Unit(key, 0) * 6.0) *
+                    std::sin(t * 3.14159265358979);
     p.time = IndexToTradeMinute(q, i);
-    p.now = std::clamp(RoundTo(base + wiggle, tick), day.low, day.high);
+    p.now =
+        i + 1 == s.points ? day.close : std::clamp(RoundTo(base + wiggle, tick), day.low, day.high);
     p.volume = std::max<int64_t>(
         q.unit, day.volume / s.points / (q.unit ? q.unit : 1) * (q.unit ? q.unit : 1));
     double a = static_cast<double>(p.volume) * p.now / 10000.0;

@@ -1,8 +1,310 @@
-// The message server's answers.
+// The message server: message list, contents (XML, in parts when long), delete, the staff,
+// client and client-tag lists, messages sent as record tables or XML mail (re-assembled from
+// their parts and delivered to the receivers' lists), and the switched-off settings.
+#include <algorithm>
+
+#include "core/CXMLMake.h"
+#include "core/LineStep.h"
+#include "core/MDBF.h"
+#include "platform/foundation/Text.h"
 #include "testserver/ServerCore.h"
+#include "testserver/Table.h"
 
 namespace testserver {
 
-void RegisterMessageHandlers(ServerCore&) {}
+namespace {
+
+constexpr size_t kPartSize = 7984;
+
+struct Staff {
+  const char* id;
+  const char* name;
+  const char* mobile;
+  const char* phone;
+  const char* job;
+  int32_t kind;
+  const char* initial;
+};
+const Staff kStaff[] = {
+    {"9001", "王明", "13800000001", "021-55550001", "投资顾问", 1, "W"},
+    {"9002", "李华", "13800000002", "021-55550002", "投资顾问", 1, "L"},
+    {"9003", "张伟", "13800000003", "021-55550003", "客户经理", 2, "Z"},
+    {"9004", "陈静", "13800000004", "021-55550004", "客户经理", 2, "C"},
+};
+
+std::string Escape(const std::string& text) {
+  std::string out;
+  for (char ch : text) {
+    switch (ch) {
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      default:
+        out += ch;
+    }
+  }
+  return out;
+}
+
+void Seed(ServerCore& s, UserState& u, const std::string& name) {
+  if (u.messagesSeeded) return;
+  u.messagesSeeded = true;
+  static const char* kTitles[] = {"欢迎使用", "今日策略", "市场早报"};
+  static const char* kBodies[] = {"欢迎使用本系统，您的专属投资顾问将为您服务。",
+                                  "今日大盘震荡，建议控制仓位，关注低估值蓝筹。",
+                                  "隔夜外盘涨跌互现，两市早盘预计平开。"};
+  for (int i = 0; i < 3; ++i) {
+    Message m;
+    m.id = 1000 + i;
+    m.oid = 5000 + i;
+    m.from = kStaff[i % 2].id;
+    m.to = name;
+    m.title = kTitles[i];
+    m.content = kBodies[i];
+    m.date = s.date();
+    m.time = 80000 + i * 1500;
+    m.kind = 1;
+    u.messages.push_back(m);
+  }
+}
+
+int64_t NextMessageId(UserState& u) {
+  int64_t id = 1000;
+  for (const Message& m : u.messages) id = std::max(id, m.id + 1);
+  return id;
+}
+
+std::string Stamp(int32_t date, int32_t time) {
+  return foundation::format("%04d-%02d-%02d %02d:%02d:%02d", date / 10000, date / 100 % 100,
+                            date % 100, time / 10000, time / 100 % 100, time % 100);
+}
+
+void List(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string name = c.user;
+  int64_t start = 0;
+  int32_t count = 200;
+  if (ParseTable(req, t)) {
+    if (t.FindField(23)) name = t.GetNSString(23);
+    start = t.GetInt64(20);
+    if (t.FindField(27)) count = t.GetInt(27);
+  }
+  UserState& u = s.user(name);
+  Seed(s, u, name);
+  TableWriter w;
+  int n = 0;
+  for (const Message& m : u.messages) {
+    if (m.id <= start || n >= count) continue;
+    w.addRow();
+    w.i64(20, m.id);
+    w.i64(42, m.oid);
+    w.text(21, m.from);
+    w.utf16(22, m.title);
+    w.text(23, m.to);
+    w.text(24, Stamp(m.date, m.time));
+    w.i32(25, m.kind);
+    ++n;
+  }
+  s.reply(c, req, w.build(), true);
+}
+
+void Content(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string name = c.user;
+  int64_t id = 0;
+  if (ParseTable(req, t)) {
+    if (t.FindField(23)) name = t.GetNSString(23);
+    id = t.GetInt64(20);
+  }
+  UserState& u = s.user(name);
+  Seed(s, u, name);
+  auto it = std::find_if(u.messages.begin(), u.messages.end(),
+                         [&](const Message& m) { return m.id == id; });
+  if (it == u.messages.end()) {
+    s.replyError(c, req, "该消息不存在", false);
+    return;
+  }
+  std::string fromName = it->from;
+  for (const Staff& st : kStaff)
+    if (it->from == st.id) fromName = st.name;
+  std::string xml = "<data><id>" + std::to_string(it->id) + "</id><title>" + Escape(it->title) +
+                    "</title><msgtime>" + Stamp(it->date, it->time) + "</msgtime><from>" +
+                    Escape(it->from) + "</from><fromname>" + Escape(fromName) +
+                    "</fromname><content>" + Escape(it->content) + "</content><typeid>" +
+                    std::to_string(it->kind) + "</typeid></data>";
+  const size_t parts = std::max<size_t>(1, (xml.size() + kPartSize - 1) / kPartSize);
+  for (size_t p = 0; p < parts && p < 255; ++p) {
+    size_t from = p * kPartSize;
+    std::vector<uint8_t> body(
+        xml.begin() + static_cast<long>(from),
+        xml.begin() + static_cast<long>(std::min(xml.size(), from + kPartSize)));
+    s.replyAs(c, req.header.MainType, req.header.ChildType, req.header.PageID,
+              req.header.RequestCode, body, s.keyFor(c), 1, static_cast<uint8_t>(parts),
+              static_cast<uint8_t>(p));
+  }
+}
+
+void Delete(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string name = c.user;
+  int64_t id = 0;
+  if (ParseTable(req, t)) {
+    if (t.FindField(23)) name = t.GetNSString(23);
+    id = t.GetInt64(20);
+  }
+  UserState& u = s.user(name);
+  Seed(s, u, name);
+  std::erase_if(u.messages, [&](const Message& m) { return m.id == id; });
+  TableWriter w;
+  w.i64(20, id);
+  s.reply(c, req, w.build(), true);
+}
+
+void Directory(ServerCore& s, Connection& c, const Request& req) {
+  TableWriter w;
+  const uint8_t child = req.header.ChildType;
+  if (child == 104 || child == 107) {
+    for (const Staff& st : kStaff) {
+      w.addRow();
+      w.text(32, st.id);
+      w.utf16(33, st.name);
+      w.text(35, st.mobile);
+      w.text(36, st.phone);
+      w.utf16(40, st.job);
+      w.utf16(41, "上海市浦东新区世纪大道100号");
+      w.i32(48, st.kind);
+      w.text(53, st.initial);
+    }
+  } else if (child == 108) {
+    static const char* kClients[][3] = {
+        {"8001", "赵强", "Z"}, {"8002", "孙丽", "S"}, {"8003", "周杰", "Z"}};
+    for (const auto& cl : kClients) {
+      w.addRow();
+      w.text(32, cl[0]);
+      w.utf16(33, cl[1]);
+      w.text(35, "13900000000");
+      w.text(53, cl[2]);
+    }
+  } else {  // 109: one tag row, then its members
+    w.addRow();
+    w.i32(52, 1);
+    w.text(32, "T1");
+    w.utf16(33, "重点客户");
+    for (const char* id : {"8001", "8003"}) {
+      w.addRow();
+      w.i32(52, 0);
+      w.text(32, id);
+    }
+  }
+  s.reply(c, req, w.build(), true);
+}
+
+void Deliver(ServerCore& s, const std::string& from, const std::string& to,
+             const std::string& title, const std::string& content, int32_t kind) {
+  size_t pos = 0;
+  while (pos <= to.size()) {
+    size_t end = to.find(';', pos);
+    std::string who = to.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+    if (!who.empty()) {
+      UserState& u = s.user(who);
+      Seed(s, u, who);
+      Message m;
+      m.id = NextMessageId(u);
+      m.oid = m.id + 4000;
+      m.from = from;
+      m.to = who;
+      m.title = title;
+      m.content = content;
+      m.date = s.date();
+      m.time = (s.minute() / 60) * 10000 + (s.minute() % 60) * 100;
+      m.kind = kind;
+      u.messages.push_back(m);
+    }
+    if (end == std::string::npos) break;
+    pos = end + 1;
+  }
+}
+
+void Sent(ServerCore& s, Connection& c, const Request& req, int64_t count) {
+  TableWriter w;
+  w.utf16(15, "发送成功");
+  w.i64(20, count);
+  s.reply(c, req, w.build(), true);
+}
+
+void SendTable(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  if (!ParseTable(req, t)) {
+    s.replyError(c, req, "消息格式错误", false);
+    return;
+  }
+  std::string from = t.GetNSString(24);
+  Deliver(s, from.empty() ? c.user : from, t.GetNSString(23), t.GetNSString(25), t.GetNSString(26),
+          req.header.ChildType == 120 ? 1 : 2);
+  Sent(s, c, req, 1);
+}
+
+std::string Element(const std::string& xml, const std::string& tag) {
+  size_t a = xml.find("<" + tag + ">");
+  if (a == std::string::npos) return {};
+  a += tag.size() + 2;
+  size_t b = xml.find("</" + tag + ">", a);
+  return b == std::string::npos ? std::string() : xml.substr(a, b - a);
+}
+
+void SendXml(ServerCore& s, Connection& c, const Request& req) {
+  const PacketHeader& h = req.header;
+  auto& parts = c.mailParts[h.RequestCode];
+  const int total = std::max<int>(1, h.PackageNum);
+  if (parts.size() != static_cast<size_t>(total)) parts.assign(static_cast<size_t>(total), {});
+  if (h.PackageNo < total) parts[h.PackageNo] = req.body;
+  for (const auto& p : parts)
+    if (p.empty()) return;  // wait for the rest
+  std::string xml;
+  for (const auto& p : parts) xml.append(p.begin(), p.end());
+  c.mailParts.erase(h.RequestCode);
+  std::string from = Element(xml, "from");
+  Deliver(s, from.empty() ? c.user : from, Element(xml, "to"), Element(xml, "title"),
+          Element(xml, "content"), std::atoi(Element(xml, "typeid").c_str()));
+  Sent(s, c, req, total);
+}
+
+void OnOff(ServerCore& s, Connection& c, const Request& req) {
+  CLineStep in;
+  in.Append(req.body.data(), static_cast<uint32_t>(req.body.size()));
+  char name[64], setting[1024];
+  in.GetValue(1, name, sizeof name);
+  UserState& u = s.user(name[0] ? name : c.user);
+  if (req.header.ChildType == 28) {
+    in.GetValue(21, setting, sizeof setting);
+    u.onOff = setting;
+  }
+  CLineStep out;
+  KVBody_AddInt(out, 3, 4);
+  KVBody_AddString(out, 21, u.onOff.c_str());
+  std::vector<uint8_t> body(out.GetData(), out.GetData() + out.GetSize());
+  s.reply(c, req, body, true);
+}
+
+}  // namespace
+
+void RegisterMessageHandlers(ServerCore& s) {
+  const Role m = Role::Message;
+  s.on(m, kMainTypeLogin, 100, List);
+  s.on(m, kMainTypeLogin, 101, Content);
+  s.on(m, kMainTypeLogin, 102, Delete);
+  for (uint8_t child : {104, 107, 108, 109}) s.on(m, kMainTypeLogin, child, Directory);
+  s.on(m, kMainTypeLogin, 106, SendXml);
+  s.on(m, kMainTypeLogin, 120, SendTable);
+  s.on(m, kMainTypeLogin, 121, SendTable);
+  s.on(m, kMainTypeLogin, 28, OnOff);
+  s.on(m, kMainTypeLogin, 29, OnOff);
+}
 
 }  // namespace testserver

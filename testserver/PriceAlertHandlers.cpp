@@ -1,8 +1,184 @@
-// The price-alert server's answers.
+// The price-alert server: permission and its application, settings (upload, list, get,
+// delete, clear), the alerts received (from the settings against the market) and their
+// deletion.
+#include <algorithm>
+
+#include "core/MDBF.h"
+#include "platform/foundation/Text.h"
 #include "testserver/ServerCore.h"
+#include "testserver/Table.h"
 
 namespace testserver {
 
-void RegisterPriceAlertHandlers(ServerCore&) {}
+namespace {
+
+std::string UserOf(const Connection& c, const Request& req) {
+  MDBF t;
+  return ParseTable(req, t) ? t.GetNSString(1) : c.user;
+}
+
+void Message(ServerCore& s, Connection& c, const Request& req, const std::string& text) {
+  TableWriter w;
+  w.utf16(15, text);
+  s.reply(c, req, w.build(), true);
+}
+
+void Authority(ServerCore& s, Connection& c, const Request& req) {
+  const std::string name = UserOf(c, req);
+  UserState& u = s.user(name);
+  int32_t& right = u.priceAlertRight;
+  if (right == 0 && !name.empty()) right = 1;
+  TableWriter w;
+  w.i32(16, right);
+  w.utf16(28, right == 1 ? "价格提醒已开通" : "请申请开通价格提醒");
+  s.reply(c, req, w.build(), true);
+}
+
+void Confirm(ServerCore& s, Connection& c, const Request& req) {
+  s.user(UserOf(c, req)).priceAlertRight = 1;
+  Message(s, c, req, "价格提醒申请已受理，已为您开通");
+}
+
+void Upload(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  if (!ParseTable(req, t)) {
+    s.replyError(c, req, "设置格式错误", false);
+    return;
+  }
+  UserState& u = s.user(t.GetNSString(1));
+  PriceAlertSetting a{t.GetInt(18), t.GetNSString(8), t.GetNSString(9), t.GetInt(10),
+                      t.GetInt(11), t.GetInt(12),     t.GetInt(13),     t.GetInt(14)};
+  if (a.code.empty()) {
+    s.replyError(c, req, "请选择股票", false);
+    return;
+  }
+  std::erase_if(u.alerts, [&](const PriceAlertSetting& x) { return x.code == a.code; });
+  u.alerts.push_back(a);
+  Message(s, c, req, "价格提醒设置成功");
+}
+
+void Row(TableWriter& w, const PriceAlertSetting& a) {
+  w.i32(18, a.market);
+  w.text(8, a.code);
+  w.utf16(9, a.name);
+  w.i32(10, a.notify);
+  w.i32(11, a.kind);
+  w.i32(12, a.upper);
+  w.i32(13, a.lower);
+  w.i32(14, a.change);
+}
+
+void Settings(ServerCore& s, Connection& c, const Request& req) {
+  UserState& u = s.user(UserOf(c, req));
+  TableWriter w;
+  for (const auto& a : u.alerts) {
+    w.addRow();
+    Row(w, a);
+  }
+  s.reply(c, req, w.build(), true);
+}
+
+void GetSetting(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  ParseTable(req, t);
+  UserState& u = s.user(t.GetNSString(1));
+  const std::string code = t.GetNSString(8);
+  TableWriter w;
+  for (const auto& a : u.alerts) {
+    if (a.code != code) continue;
+    w.addRow();
+    Row(w, a);
+  }
+  s.reply(c, req, w.build(), true);
+}
+
+void DeleteSetting(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  ParseTable(req, t);
+  UserState& u = s.user(t.GetNSString(1));
+  const std::string code = t.GetNSString(8);
+  std::erase_if(u.alerts, [&](const PriceAlertSetting& x) { return x.code == code; });
+  Message(s, c, req, "价格提醒已删除");
+}
+
+void ClearSettings(ServerCore& s, Connection& c, const Request& req) {
+  s.user(UserOf(c, req)).alerts.clear();
+  Message(s, c, req, "价格提醒已全部清除");
+}
+
+// Alerts of the settings whose condition the market meets now.
+void Alerts(ServerCore& s, Connection& c, const Request& req) {
+  UserState& u = s.user(UserOf(c, req));
+  TableWriter w;
+  int64_t id = 1;
+  const int m = s.minute();
+  const std::string day =
+      foundation::format("%04d-%02d-%02d", s.date() / 10000, s.date() / 100 % 100, s.date() % 100);
+  const std::string when = day + foundation::format(" %02d:%02d:00", m / 60, m % 60);
+  if (u.alertListCleared == 0) {
+    // One alert from the day before, so a fresh list is never empty.
+    const Security* sec = s.market().find(1, "600000");
+    if (sec) {
+      w.addRow();
+      w.i64(81, id++);
+      w.i32(82, 0);
+      w.utf16(83, "昨日收盘价触及您设置的提醒价格");
+      w.text(8, "600000");
+      w.utf16(9, foundation::utf16ToUtf8(std::u16string(sec->q.name)));
+      w.i32(18, 1);
+      w.i32(19, sec->q.zqlb);
+      const int32_t prev = AddDays(s.date(), -1);
+      w.text(88, foundation::format("%04d-%02d-%02d 15:00:00", prev / 10000, prev / 100 % 100,
+                                    prev % 100));
+    }
+  }
+  for (const auto& a : u.alerts) {
+    const Security* sec = s.market().find(static_cast<uint8_t>(a.market), a.code);
+    if (!sec) continue;
+    const tagLocalStockData& q = sec->q;
+    std::string text;
+    int32_t type = 0;
+    if (a.upper > 0 && q.now >= a.upper) {
+      text = "股价已涨到" + foundation::format("%.2f", a.upper / 10000.0);
+    } else if (a.lower > 0 && q.now <= a.lower) {
+      text = "股价已跌到" + foundation::format("%.2f", a.lower / 10000.0);
+      type = 1;
+    } else if (a.change != 10000 && std::abs(q.zf) >= a.change) {
+      text = "涨跌幅已达" + foundation::format("%.2f%%", q.zf / 100.0);
+      type = 2;
+    }
+    if (text.empty()) continue;
+    w.addRow();
+    w.i64(81, id++);
+    w.i32(82, type);
+    w.utf16(83, text);
+    w.text(8, a.code);
+    w.utf16(9, a.name);
+    w.i32(18, a.market);
+    w.i32(19, q.zqlb);
+    w.text(88, when);
+  }
+  s.reply(c, req, w.build(), true);
+}
+
+void DeleteAlerts(ServerCore& s, Connection& c, const Request& req) {
+  s.user(UserOf(c, req)).alertListCleared = 1;
+  Message(s, c, req, "提醒消息已清空");
+}
+
+}  // namespace
+
+void RegisterPriceAlertHandlers(ServerCore& s) {
+  const Role p = Role::PriceAlert;
+  s.on(p, kMainTypePriceAlert, 1, Upload);
+  s.on(p, kMainTypePriceAlert, 2, Settings);
+  s.on(p, kMainTypePriceAlert, 3, GetSetting);
+  s.on(p, kMainTypePriceAlert, 4, DeleteSetting);
+  s.on(p, kMainTypePriceAlert, 5, ClearSettings);
+  s.on(p, kMainTypePriceAlert, 6, Alerts);
+  s.on(p, kMainTypePriceAlert, 7, DeleteAlerts);
+  s.on(p, kMainTypePriceAlert, 8, Authority);
+  s.on(p, kMainTypePriceAlert, 11, Confirm);
+}
 
 }  // namespace testserver

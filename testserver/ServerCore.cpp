@@ -333,7 +333,11 @@ void ServerCore::replyAs(Connection& c, uint8_t main, uint8_t child, uint8_t pag
       case Fault::Garbage: {
         std::vector<uint8_t> junk(48);
         for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<uint8_t>(i * 37 + 5);
-        junk[0] = 0;  // never the magic byte
+        // No magic, flag bits no cipher or compressor knows, and a length that ends the
+        // bytes sent: any cutter sees a whole packet it cannot read.
+        junk[0] = 0;
+        junk[1] = 0x3F;
+        WriteLE16(junk.data() + 6, static_cast<uint16_t>(junk.size() - kPacketHeaderSize));
         sendRaw(c, junk);
         return;
       }

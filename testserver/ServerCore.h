@@ -81,6 +81,7 @@ struct UserState {
   std::vector<Message> messages;
   bool messagesSeeded = false;
   int64_t alertListCleared = 0;
+  int32_t priceAlertRight = 0;  // 1 granted
   std::string onOff = "1111";
   std::vector<std::string> suggestions;
 };

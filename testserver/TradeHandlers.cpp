@@ -1,8 +1,150 @@
-// The trade server (key exchange, bank information, transfers) and the verification server.
+// The trade server (key exchange, bank information, transfers) and the verification server,
+// whose requests may also come over the quote port (the client races the quote list for it).
+#include <string>
+
+#include "core/DataEncrypt.h"
+#include "core/MDBF.h"
+#include "platform/foundation/Text.h"
 #include "testserver/ServerCore.h"
+#include "testserver/Table.h"
 
 namespace testserver {
 
-void RegisterTradeHandlers(ServerCore&) {}
+namespace {
+
+std::string PickedKey(const std::string& text) {
+  char key[kRequestKeyLen + 1] = {};
+  PickKeyBytes(text.data(), static_cast<uint32_t>(text.size()), key, kRequestKeyLen);
+  return std::string(key, kRequestKeyLen);
+}
+
+// Key exchange: the client's text gives the key it now holds, which enciphers this answer;
+// the text sent back gives the key of the rest of the session.
+void SessionKey(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string clientText = ParseTable(req, t) ? t.GetNSString(21) : "";
+  if (clientText.empty()) {
+    s.replyError(c, req, "密钥交换失败", false);
+    return;
+  }
+  std::string serverText(1024, '0');
+  static const char kAlphabet[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  for (size_t i = 0; i < serverText.size(); ++i)
+    serverText[i] = kAlphabet[Mix(s.options().seed ^ c.id, i) % 36];
+  TableWriter w;
+  w.text(21, serverText);
+  w.text(20, "20090514.01");
+  c.tradeKey = PickedKey(clientText);
+  s.reply(c, req, w.build(), true);
+  c.tradeKey = PickedKey(serverText);
+}
+
+void BankInfo(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string account = ParseTable(req, t) ? t.GetNSString(1) : "";
+  static const struct {
+    const char* code;
+    const char* name;
+    const char* card;
+  } kBanks[] = {{"01", "工商银行", "6222020200112233"},
+                {"02", "建设银行", "6227000012345678"},
+                {"03", "招商银行", "6225880155667788"}};
+  TableWriter w;
+  for (const auto& b : kBanks) {
+    w.addRow();
+    w.text(1, account);
+    w.i32(6, 0);
+    w.utf16(15, "人民币");
+    w.text(20, b.code);
+    w.utf16(21, b.name);
+    w.text(22, b.card);
+    w.text(23, "1");
+    w.text(24, "1");
+    w.text(25, "0");
+    w.utf16(26, "银行转证券、证券转银行");
+    w.text(27, "100000.00");
+  }
+  s.reply(c, req, w.build(), true);
+}
+
+void Transfer(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string amount;
+  int32_t direction = 0;
+  if (ParseTable(req, t)) {
+    amount = t.GetNSString(33);
+    direction = t.GetInt(34);
+  }
+  if (req.header.ChildType == 41 && (amount.empty() || std::atof(amount.c_str()) <= 0)) {
+    s.replyError(c, req, "转账金额不正确", false);
+    return;
+  }
+  TableWriter w;
+  switch (req.header.ChildType) {
+    case 41:
+      w.utf16(15, direction == 1 ? "银行转证券委托已提交" : "证券转银行委托已提交");
+      w.text(20, foundation::format(
+                     "%08u", static_cast<unsigned>(Mix(c.id, s.requestCount()) % 100000000u)));
+      w.text(33, amount);
+      break;
+    case 43:
+      w.utf16(15, "银行余额查询成功");
+      w.text(33, "52360.88");
+      break;
+    case 45:
+      w.utf16(15, "可转资金查询成功");
+      w.text(33, "100000.00");
+      break;
+    default:
+      w.utf16(15, "成功");
+  }
+  s.reply(c, req, w.build(), true);
+}
+
+void Handshake(ServerCore& s, Connection& c, const Request& req) {
+  TableWriter w;
+  w.utf16(15, "交易通道已建立");
+  s.reply(c, req, w.build(), true);
+}
+
+void Verify(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string phone, code;
+  if (ParseTable(req, t)) {
+    phone = t.GetNSString(33);
+    code = t.GetNSString(23);
+  }
+  if (phone.size() != 11) {
+    s.replyError(c, req, "手机号码格式不正确", true);
+    return;
+  }
+  TableWriter w;
+  if (req.header.ChildType == 21) {
+    w.utf16(15, "验证码已发送到" + phone);
+  } else if (code.size() != 6 || code == "000000") {
+    s.replyError(c, req, "验证码错误", true);
+    return;
+  } else {
+    w.i32(16, 1);
+    w.utf16(15, "验证成功");
+  }
+  w.text(33, phone);
+  s.reply(c, req, w.build(), true);
+}
+
+}  // namespace
+
+void RegisterTradeHandlers(ServerCore& s) {
+  s.on(Role::Trade, kMainTypeTrade, 0, SessionKey);
+  s.on(Role::Trade, kMainTypeTrade, 40, BankInfo);
+  s.on(Role::Trade, kMainTypeTrade, 41, Transfer);
+  s.on(Role::Trade, kMainTypeTrade, 43, Transfer);
+  s.on(Role::Trade, kMainTypeTrade, 45, Transfer);
+  s.on(Role::Trade, kMainTypeTrade, 253, Handshake);
+  for (Role r : {Role::Verify, Role::Quote}) {
+    s.on(r, kMainTypeLogin, 20, Verify);
+    s.on(r, kMainTypeLogin, 21, Verify);
+  }
+}
 
 }  // namespace testserver

@@ -47,8 +47,8 @@ Reply TestClient::receive(double seconds) {
     if (!in_.empty()) {
       int bodyLen = 0, consumed = 0;
       CutResult cut =
-          CutPacket(in_.data(), static_cast<int>(in_.size()), 16 + 65535, key_, &work, &r.header,
-                    body.data(), static_cast<int>(body.size()), &bodyLen, &consumed);
+          CutPacket(in_.data(), static_cast<int>(in_.size()), maxPacket_, key_.c_str(), &work,
+                    &r.header, body.data(), static_cast<int>(body.size()), &bodyLen, &consumed);
       lastCut_ = static_cast<int>(cut);
       if (cut == CutResult::Bad) return r;
       if (cut == CutResult::Complete) {

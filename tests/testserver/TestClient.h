@@ -37,16 +37,19 @@ class TestClient {
   bool closedByServer(double seconds = 5.0);
   // -1 when the stream held bytes that are no packet.
   int lastCut() const { return lastCut_; }
-  void setKey(const char* key) { key_ = key; }
+  void setKey(const std::string& key) { key_ = key; }
+  // Largest packet the cutter accepts (the client's connections take 16 + 9000).
+  void setMaxPacket(int bytes) { maxPacket_ = bytes; }
   std::vector<Reply>& pushes() { return pushes_; }
 
  private:
   net::SocketPtr socket_;
   bool connected_ = false;
   bool ended_ = false;
-  const char* key_;
+  std::string key_;
   std::vector<uint8_t> in_;
   int lastCut_ = 0;
+  int maxPacket_ = 16 + 65535;
   std::vector<Reply> pushes_;
 };
 

@@ -1,0 +1,186 @@
+// The misbehaviour switches as a client sees them, and the pushes of changed quotes.
+#include <gtest/gtest.h>
+
+#include "core/ByteOrder.h"
+#include "core/LoginRequests.h"
+#include "core/MDBF.h"
+#include "core/QuoteCache.h"
+#include "core/QuoteRequests.h"
+#include "tests/testserver/TestClient.h"
+#include "testserver/Market.h"
+#include "testserver/TestServer.h"
+
+using testserver::Fault;
+using testserver::Role;
+
+namespace {
+
+constexpr int32_t kDate = 20151217;
+constexpr int kMinute = 10 * 60;
+
+class Misbehaviour : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto o = testserver::ServerOptions::Ephemeral();
+    o.date = kDate;
+    o.minute = kMinute;
+    server_ = std::make_unique<testserver::TestServer>(o);
+    ASSERT_TRUE(server_->start());
+  }
+  // A one-quote request with its own code.
+  static std::vector<uint8_t> Ask(uint16_t code) {
+    uint8_t buf[256];
+    const uint8_t l1[] = {0}, l2[] = {4, 9, 10, 19, 5};
+    int len = MakeRequest_StockData(0, code, 13, 1, "600000", l1, l2, buf, sizeof buf);
+    return std::vector<uint8_t>(buf, buf + len);
+  }
+  std::unique_ptr<testserver::TestServer> server_;
+};
+
+TEST_F(Misbehaviour, EachFaultLooksToTheClientAsItShould) {
+  struct Row {
+    Fault fault;
+    std::function<void(TestClient&)> check;
+  };
+  const std::vector<Row> rows = {
+      {Fault::CloseMidFrame,
+       [](TestClient& c) {
+         Reply r = c.receive();
+         EXPECT_FALSE(r.ok);
+         EXPECT_EQ(c.lastCut(), 0);  // a partial packet, then the end
+         EXPECT_TRUE(c.closedByServer());
+       }},
+      {Fault::SingleByteWrites,
+       [](TestClient& c) {
+         Reply r = c.receive();
+         ASSERT_TRUE(r.ok);
+         EXPECT_EQ(r.code(), 1);
+         EXPECT_FALSE(r.error());
+       }},
+      {Fault::Garbage,
+       [](TestClient& c) {
+         EXPECT_FALSE(c.receive().ok);
+         EXPECT_EQ(c.lastCut(), -1);
+       }},
+      {Fault::Oversize,
+       [](TestClient& c) {
+         c.setMaxPacket(16 + 9000);
+         EXPECT_FALSE(c.receive().ok);
+         EXPECT_EQ(c.lastCut(), -1);
+       }},
+      {Fault::Corrupt,
+       [](TestClient& c) {
+         EXPECT_FALSE(c.receive().ok);
+         EXPECT_EQ(c.lastCut(), -1);
+       }},
+      {Fault::ErrorReply,
+       [](TestClient& c) {
+         Reply r = c.receive();
+         ASSERT_TRUE(r.ok);
+         EXPECT_TRUE(r.error());
+         EXPECT_EQ(r.header.PackageNum, 0x02);
+         EXPECT_EQ(r.header.PackageNo, 0xFF);
+         EXPECT_EQ(r.errorText(), "系统维护中");
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(static_cast<int>(row.fault));
+    server_->setFault(Role::Quote, row.fault, 1, "系统维护中");
+    TestClient c(server_->port(Role::Quote));
+    ASSERT_TRUE(c.connected());
+    ASSERT_TRUE(c.send(Ask(1)));
+    row.check(c);
+    // The fault was for one reply: a fresh connection is answered normally.
+    TestClient next(server_->port(Role::Quote));
+    ASSERT_TRUE(next.send(Ask(2)));
+    Reply r = next.receive();
+    ASSERT_TRUE(r.ok);
+    EXPECT_FALSE(r.error());
+    EXPECT_EQ(r.code(), 2);
+  }
+}
+
+TEST_F(Misbehaviour, StalledRequestsGetNoAnswerUntilTheStallEnds) {
+  server_->setFault(Role::Quote, Fault::Stall, 1);
+  TestClient c(server_->port(Role::Quote));
+  ASSERT_TRUE(c.send(Ask(5)));
+  ASSERT_TRUE(c.send(Ask(6)));
+  Reply r = c.receive();
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.code(), 6);  // the first answer was swallowed
+}
+
+TEST_F(Misbehaviour, RefusedPortAcceptsAgainWhenCleared) {
+  server_->setFault(Role::Auth, Fault::Refuse);
+  TestClient refused(server_->port(Role::Auth));
+  EXPECT_FALSE(refused.connected());
+  server_->clearFaults();
+  TestClient again(server_->port(Role::Auth));
+  EXPECT_TRUE(again.connected());
+}
+
+TEST_F(Misbehaviour, FaultsStayOnOneRole) {
+  server_->setFault(Role::Quote, Fault::Garbage);
+  TestClient auth(server_->port(Role::Auth));
+  uint8_t buf[2048];
+  int len = MakeRequest_TraderList(0, 3, 40, buf, sizeof buf);
+  ASSERT_TRUE(auth.send(buf, len));
+  EXPECT_TRUE(auth.receive().ok);
+}
+
+TEST_F(Misbehaviour, ForcedLogoutReachesLoggedInQuoteClients) {
+  TestClient q(server_->port(Role::Quote));
+  uint8_t buf[2048];
+  int len = MakeRequest_HQLogin(0, 1, 1, "li", "pw", buf, sizeof buf);
+  ASSERT_TRUE(q.send(buf, len));
+  ASSERT_TRUE(q.receiveReply().ok);
+  server_->pushForcedLogout("您的账号已在其他设备登录");
+  Reply r = q.receive();
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.header.MainType, 144);
+  EXPECT_EQ(r.header.ChildType, 12);
+  EXPECT_NE(r.header.PageID, 24);
+  EXPECT_TRUE(r.header.isPush());
+  MDBF t;
+  ASSERT_GT(t.Parse(r.body.data(), static_cast<int>(r.body.size())), 0);
+  t.Seek(0);
+  EXPECT_EQ(t.GetNSString(38), "您的账号已在其他设备登录");
+}
+
+TEST_F(Misbehaviour, ChangedQuotesArePushedToSubscribers) {
+  TestClient q(server_->port(Role::Quote));
+  uint8_t buf[2048];
+  int len = MakeRequest_HQLogin(0, 1, 1, "", "", buf, sizeof buf);
+  ASSERT_TRUE(q.send(buf, len));
+  ASSERT_TRUE(q.receiveReply().ok);
+  const uint8_t block[7] = {2, 8, 0, 0, 0, 10, 0};
+  const uint8_t l1[] = {3, 9, 10, 19}, l2[] = {3, 5, 6, 23};
+  len = MakeRequest_Sort(0, 77, 17, block, l1, l2, buf, sizeof buf);
+  ASSERT_TRUE(q.send(buf, len));
+  ASSERT_TRUE(q.receiveReply().ok);
+
+  server_->advanceMinute();
+  testserver::Market after(20151217, kDate, kMinute + 1);
+  Reply index = q.receive(), list = q.receive();
+  ASSERT_TRUE(index.ok && list.ok);
+  EXPECT_TRUE(index.header.isPush());
+  EXPECT_EQ(index.header.ChildType, 22);
+  EXPECT_TRUE(list.header.isPush());
+  EXPECT_EQ(list.header.ChildType, 12);
+  EXPECT_EQ(list.code(), 77);
+  EXPECT_EQ(list.header.PageID, 17);
+
+  CQuoteCache cache;
+  cache.Init();
+  cache.PushBrief(index.body.data(), index.body.size());
+  tagLocalStockData rec;
+  ASSERT_EQ(cache.GetQuote(rec, 1, "000001"), 1);
+  EXPECT_EQ(rec.now, after.find(1, "000001")->q.now);
+  // The push carries list 2's fields; the page reply's key fields came before.
+  const uint8_t ids[] = {9, 10, 19};
+  (void)ids;
+  EXPECT_EQ(ReadLE16(list.body.data()), 10);
+  EXPECT_EQ(list.body[2], 3);
+}
+
+}  // namespace
