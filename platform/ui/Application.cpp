@@ -188,46 +188,66 @@ Window* Application::windowForTouch(gfx::Point point) const {
 }
 
 void Application::sendTouch(TouchPhase phase, int identifier, gfx::Point point) {
+  sendTouches(phase, {{identifier, point}});
+}
+
+void Application::sendTouches(TouchPhase phase,
+                              const std::vector<std::pair<int, gfx::Point>>& fingers) {
   double now = foundation::Clock::now();
-  auto it = std::find_if(touches_.begin(), touches_.end(),
-                         [identifier](const ActiveTouch& t) { return t.identifier == identifier; });
-  std::shared_ptr<Touch> touch;
-  Window* window = nullptr;
-  if (phase == TouchPhase::Began) {
-    if (it != touches_.end()) {
-      // A begin for a finger already down: end the old touch first.
-      sendTouch(TouchPhase::Cancelled, identifier, point);
+  std::vector<std::shared_ptr<Touch>> changed;
+  for (const auto& [identifier, point] : fingers) {
+    int id = identifier;
+    auto it = std::find_if(touches_.begin(), touches_.end(),
+                           [id](const ActiveTouch& t) { return t.identifier == id; });
+    std::shared_ptr<Touch> touch;
+    if (phase == TouchPhase::Began) {
+      // A begin for a finger already down ends the old touch first.
+      if (it != touches_.end()) sendTouch(TouchPhase::Cancelled, identifier, point);
+      Window* window = windowForTouch(point);
+      if (!window) continue;
+      gfx::Point local = window->transformToSuperview().invertedOrSelf().apply(point);
+      touch = std::make_shared<Touch>(identifier, window, local, now);
+      bool repeat =
+          lastTapTime_ >= 0 && now - lastTapTime_ <= kMultiTapInterval &&
+          std::hypot(point.x - lastTapPoint_.x, point.y - lastTapPoint_.y) <= kMultiTapDistance;
+      touch->setTapCount(repeat ? lastTapCount_ + 1 : 1);
+      touches_.push_back({identifier, touch});
+    } else {
+      if (it == touches_.end()) continue;
+      touch = it->touch;
+      Window* window = touch->window();
+      touch->update(phase, window->transformToSuperview().invertedOrSelf().apply(point), now);
     }
-    window = windowForTouch(point);
-    if (!window) return;
-    gfx::Point local = window->transformToSuperview().invertedOrSelf().apply(point);
-    touch = std::make_shared<Touch>(identifier, window, local, now);
-    bool repeat =
-        lastTapTime_ >= 0 && now - lastTapTime_ <= kMultiTapInterval &&
-        std::hypot(point.x - lastTapPoint_.x, point.y - lastTapPoint_.y) <= kMultiTapDistance;
-    touch->setTapCount(repeat ? lastTapCount_ + 1 : 1);
-    touches_.push_back({identifier, touch});
-  } else {
-    if (it == touches_.end()) return;
-    touch = it->touch;
-    window = touch->window();
-    gfx::Point local = window->transformToSuperview().invertedOrSelf().apply(point);
-    touch->update(phase, local, now);
+    if (phase == TouchPhase::Ended) {
+      lastTapPoint_ = point;
+      lastTapTime_ = now;
+      lastTapCount_ = touch->tapCount();
+    }
+    changed.push_back(touch);
   }
-  if (phase == TouchPhase::Ended) {
-    lastTapPoint_ = point;
-    lastTapTime_ = now;
-    lastTapCount_ = touch->tapCount();
-  }
+  if (changed.empty()) return;
   Event event(now);
   TouchSet all;
   for (auto& t : touches_) all.push_back(t.touch);
   event.setAllTouches(all);
-  auto keep = window->sharedView();
-  window->dispatchTouches({touch}, event);
+  // One event per window, with every finger that changed in it.
+  std::vector<Window*> windows;
+  for (auto& touch : changed)
+    if (std::find(windows.begin(), windows.end(), touch->window()) == windows.end())
+      windows.push_back(touch->window());
+  for (Window* window : windows) {
+    auto keep = window->sharedView();
+    std::vector<std::shared_ptr<Touch>> mine;
+    for (auto& touch : changed)
+      if (touch->window() == window) mine.push_back(touch);
+    window->dispatchTouches(mine, event);
+  }
   if (phase == TouchPhase::Ended || phase == TouchPhase::Cancelled) {
     touches_.erase(std::remove_if(touches_.begin(), touches_.end(),
-                                  [&](const ActiveTouch& t) { return t.touch == touch; }),
+                                  [&](const ActiveTouch& t) {
+                                    return std::find(changed.begin(), changed.end(), t.touch) !=
+                                           changed.end();
+                                  }),
                    touches_.end());
   }
 }
@@ -235,7 +255,8 @@ void Application::sendTouch(TouchPhase phase, int identifier, gfx::Point point) 
 void Application::cancelTouches() {
   auto active = touches_;
   for (auto& t : active) {
-    gfx::Point p = t.touch->locationInView(nullptr);
+    Window* w = t.touch->window();
+    gfx::Point p = w->transformToSuperview().apply(t.touch->locationInView(nullptr));
     sendTouch(TouchPhase::Cancelled, t.identifier, p);
   }
 }

@@ -104,6 +104,8 @@ class Application : public Responder {
 
   // Input from the runners. Points are in screen coordinates; the time is the main clock's.
   void sendTouch(TouchPhase phase, int identifier, gfx::Point point);
+  // Several fingers changing together (a pinch): one event carries them all.
+  void sendTouches(TouchPhase phase, const std::vector<std::pair<int, gfx::Point>>& fingers);
   // Cancels the touches in progress (window lost focus, application resigned).
   void cancelTouches();
   // Typed text and named keys go to the key window's first responder.

@@ -1,5 +1,6 @@
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "platform/foundation/Clock.h"
@@ -50,6 +51,23 @@ void runFor(double seconds) {
 
 }  // namespace
 
+void playPinch(const ScriptStep& step, const std::function<void(double)>& wait) {
+  Application& app = Application::shared();
+  auto fingers = [&](double distance) {
+    return std::vector<std::pair<int, gfx::Point>>{{0, {step.from.x - distance / 2, step.from.y}},
+                                                   {1, {step.from.x + distance / 2, step.from.y}}};
+  };
+  int frames = std::max(1, static_cast<int>(std::lround(step.seconds / kFrame)));
+  app.sendTouches(TouchPhase::Began, fingers(step.to.x));
+  wait(0);
+  for (int i = 1; i <= frames; ++i) {
+    wait(step.seconds / frames);
+    app.sendTouches(TouchPhase::Moved, fingers(step.to.x + (step.to.y - step.to.x) * i / frames));
+  }
+  app.sendTouches(TouchPhase::Ended, fingers(step.to.y));
+  wait(0);
+}
+
 int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* errorLine) {
   std::istringstream lines(text);
   std::string line;
@@ -74,6 +92,12 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
     } else if (word == "drag") {
       step.kind = ScriptStepKind::Drag;
       ok = readNumbers(in, v, 5) && v[4] >= 0;
+      step.from = {v[0], v[1]};
+      step.to = {v[2], v[3]};
+      step.seconds = v[4];
+    } else if (word == "pinch") {
+      step.kind = ScriptStepKind::Pinch;
+      ok = readNumbers(in, v, 5) && v[2] >= 0 && v[3] >= 0 && v[4] >= 0;
       step.from = {v[0], v[1]};
       step.to = {v[2], v[3]};
       step.seconds = v[4];
@@ -157,6 +181,9 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
         runFor(0);
         break;
       }
+      case ScriptStepKind::Pinch:
+        playPinch(step, [](double seconds) { runFor(seconds); });
+        break;
       case ScriptStepKind::Type:
         app.sendText(step.text);
         runFor(0);

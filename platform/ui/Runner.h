@@ -3,6 +3,7 @@
 // Both drive the same Application on the main run loop.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@ namespace ui {
 
 // --- headless scripts ---------------------------------------------------------------------------
 
-enum class ScriptStepKind { Wait, Tap, Drag, Type, Key, Event, Shot };
+enum class ScriptStepKind { Wait, Tap, Drag, Pinch, Type, Key, Event, Shot };
 
 struct ScriptStep {
   ScriptStepKind kind;
@@ -26,6 +27,7 @@ struct ScriptStep {
 };
 
 // Parses a script: one step per line ("wait 0.5", "tap 160 240", "drag 10 200 300 200 0.4",
+// "pinch 160 240 40 120 0.3" (two fingers side by side around the centre, 40 then 120 apart),
 // "type 600000", "key Return", "event background", "shot home.png"); blank lines and lines
 // starting with '#' are skipped. Returns 0, or -1 with the first bad line in `errorLine` (and a
 // log line).
@@ -33,6 +35,9 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
 
 // Reads and parses a script file: 0, or -1 (logged) when unreadable or malformed.
 int readScript(const std::string& path, std::vector<ScriptStep>& steps);
+
+// Plays a pinch step through Application::sendTouches; `wait` lets time pass between frames.
+void playPinch(const ScriptStep& step, const std::function<void(double)>& wait);
 
 struct HeadlessOptions {
   std::string scriptPath;

@@ -116,6 +116,10 @@ class ScriptPlayer {
         pending_.push_back({SDL_MOUSEBUTTONUP, s.to});
         break;
       }
+      case ScriptStepKind::Pinch:
+        // A mouse has one button: the two fingers go straight to the application.
+        playPinch(s, [](double) {});
+        break;
       case ScriptStepKind::Type: {
         SDL_Event e{};
         e.type = SDL_TEXTINPUT;

@@ -19,6 +19,7 @@ TEST(Script, ParsesEveryStepKind) {
                             "wait 0.5\n"
                             "tap 160 240\n"
                             "drag 10 200 300 200 0.4\n"
+                            "pinch 160 240 40 120 0.3\n"
                             "type 上证 600000\n"
                             "key Return\n"
                             "event background\n"
@@ -26,7 +27,10 @@ TEST(Script, ParsesEveryStepKind) {
                             "shot home.png\n",
                             steps),
             0);
-  ASSERT_EQ(steps.size(), 8u);
+  ASSERT_EQ(steps.size(), 9u);
+  EXPECT_EQ(steps[3].kind, ScriptStepKind::Pinch);
+  EXPECT_EQ(steps[3].to, gfx::Point(40, 120));
+  steps.erase(steps.begin() + 3);
   EXPECT_EQ(steps[0].kind, ScriptStepKind::Wait);
   EXPECT_DOUBLE_EQ(steps[0].seconds, 0.5);
   EXPECT_EQ(steps[0].line, 3);
@@ -52,8 +56,8 @@ TEST_P(BadScript, IsRefusedWithItsLine) {
 
 INSTANTIATE_TEST_SUITE_P(Lines, BadScript,
                          ::testing::Values("wait", "wait -1", "wait soon", "tap 1", "tap 1 2 3",
-                                           "drag 1 2 3 4", "type", "key", "key Page Up",
-                                           "event sleep", "shot", "jump 1 2"));
+                                           "drag 1 2 3 4", "pinch 1 2 3 4", "type", "key",
+                                           "key Page Up", "event sleep", "shot", "jump 1 2"));
 
 TEST_F(UiTest, DemoSceneRunsHeadlessAndItsShotShowsIt) {
   window.reset();  // the demo makes its own window

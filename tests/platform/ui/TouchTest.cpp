@@ -1,3 +1,4 @@
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -258,6 +259,41 @@ TEST_F(UiTest, PanFollowsTheFingerAfterTenPointsAndTakesTheTouches) {
   EXPECT_EQ(log, (std::vector<std::string>{"view began 100,100 n=1", "view moved 105,100 n=1",
                                            "view cancelled 120,100 n=1"}));
   EXPECT_EQ(pan->state(), ui::GestureState::Possible);
+}
+
+}  // namespace
+
+namespace {
+
+// Notes how many touches moved together and the distance between the first two.
+class PinchView : public View {
+ public:
+  using View::View;
+  void touchesMoved(const TouchSet& touches, const ui::Event& event) override {
+    counts.push_back(touches.size());
+    allCounts.push_back(event.allTouches().size());
+    if (touches.size() >= 2) {
+      Point a = touches[0]->locationInView(this), b = touches[1]->locationInView(this);
+      distances.push_back(std::hypot(a.x - b.x, a.y - b.y));
+    }
+  }
+  std::vector<size_t> counts, allCounts;
+  std::vector<double> distances;
+};
+
+TEST_F(UiTest, FingersMovingTogetherArriveInOneEvent) {
+  auto view = std::make_shared<PinchView>(Rect(0, 0, 320, 480));
+  view->setMultipleTouchEnabled(true);
+  window->addSubview(view);
+  auto& app = ui::Application::shared();
+  app.sendTouches(TouchPhase::Began, {{0, {100, 200}}, {1, {140, 200}}});
+  app.sendTouches(TouchPhase::Moved, {{0, {90, 200}}, {1, {150, 200}}});
+  app.sendTouch(TouchPhase::Moved, 1, {160, 200});
+  app.sendTouches(TouchPhase::Ended, {{0, {90, 200}}, {1, {160, 200}}});
+  EXPECT_EQ(view->counts, (std::vector<size_t>{2, 1}));
+  EXPECT_EQ(view->allCounts, (std::vector<size_t>{2, 2}));
+  EXPECT_EQ(view->distances, (std::vector<double>{60}));
+  EXPECT_FALSE(app.isTracking());
 }
 
 }  // namespace
