@@ -1,0 +1,312 @@
+// Draws the bundle images the shell names: tab icons (white shapes whose alpha the tab strip
+// uses as a mask), function icons, bar backgrounds, price arrows and small marks.
+// Usage: verdan-imagegen <output folder>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Paths.h"
+#include "platform/graphics/CairoContext.h"
+#include "platform/graphics/Text.h"
+
+namespace {
+
+using gfx::Color;
+using gfx::Context;
+using gfx::Point;
+using gfx::Rect;
+using gfx::Size;
+
+std::string g_folder;
+int g_failures = 0;
+
+void Make(const std::string& name, Size size, const std::function<void(Context&)>& draw) {
+  gfx::ImageContext image(size);
+  if (!image.isValid()) {
+    std::fprintf(stderr, "cannot draw %s\n", name.c_str());
+    ++g_failures;
+    return;
+  }
+  draw(image.context());
+  if (!image.image().writePng(g_folder + "/" + name)) {
+    std::fprintf(stderr, "cannot write %s\n", name.c_str());
+    ++g_failures;
+  }
+}
+
+void FillRounded(Context& ctx, const Rect& r, double radius, const Color& color) {
+  ctx.setFillColor(color);
+  ctx.beginPath();
+  ctx.addRoundedRect(r, radius);
+  ctx.fillPath();
+}
+
+void VerticalGradient(Context& ctx, const Rect& r, const Color& top, const Color& bottom) {
+  gfx::StateSaver saver(ctx);
+  ctx.clipToRect(r);
+  ctx.drawLinearGradient(gfx::Gradient::linear(top, bottom), Point(0, r.y()),
+                         Point(0, r.y() + r.height()));
+}
+
+void CentredText(Context& ctx, const std::string& text, const Rect& r, const gfx::Font& font,
+                 const Color& color) {
+  gfx::TextStyle style(font, gfx::TextAlignment::Center, gfx::LineBreakMode::Clip);
+  style.centerVertically = true;
+  ctx.setFillColor(color);
+  gfx::drawText(ctx, text, r, style);
+}
+
+// --- Tab icons: 30 x 30, white on transparent -----------------------------------------------
+
+void TabIcons() {
+  const Color white = Color::white();
+  Make("tab_zixuan.png", Size(30, 30), [&](Context& ctx) {
+    // A five-pointed star: the watch list.
+    ctx.setFillColor(white);
+    ctx.beginPath();
+    for (int i = 0; i < 10; ++i) {
+      const double radius = i % 2 == 0 ? 14 : 6;
+      const double angle = -M_PI / 2 + i * M_PI / 5;
+      const Point p(15 + radius * std::cos(angle), 16 + radius * std::sin(angle));
+      if (i == 0) {
+        ctx.moveTo(p);
+      } else {
+        ctx.lineTo(p);
+      }
+    }
+    ctx.closePath();
+    ctx.fillPath();
+  });
+  Make("tab_hangqing.png", Size(30, 30), [&](Context& ctx) {
+    // Candles: the market lists.
+    ctx.setFillColor(white);
+    ctx.setStrokeColor(white);
+    ctx.setLineWidth(1.5);
+    const double bodies[][4] = {{3, 12, 6, 12}, {12, 6, 6, 14}, {21, 9, 6, 9}};
+    const double wicks[][3] = {{6, 8, 28}, {15, 2, 24}, {24, 4, 22}};
+    for (int i = 0; i < 3; ++i) {
+      ctx.strokeLine(Point(wicks[i][0], wicks[i][1]), Point(wicks[i][0], wicks[i][2]));
+      ctx.fillRect(Rect(bodies[i][0], bodies[i][1], bodies[i][2], bodies[i][3]));
+    }
+  });
+  Make("tab_ganggu.png", Size(30, 30), [&](Context& ctx) {
+    // A rising line over a base: the Hong Kong lists.
+    ctx.setStrokeColor(white);
+    ctx.setLineWidth(2.5);
+    ctx.setLineJoin(gfx::LineJoin::Round);
+    ctx.setLineCap(gfx::LineCap::Round);
+    ctx.strokePolyline({Point(3, 22), Point(10, 14), Point(16, 18), Point(26, 6)});
+    ctx.setLineWidth(2);
+    ctx.strokeLine(Point(2, 27), Point(28, 27));
+    CentredText(ctx, "港", Rect(16, 13, 14, 14), gfx::Font::boldSystemFont(10), white);
+  });
+  Make("tab_zixun.png", Size(30, 30), [&](Context& ctx) {
+    // A page with lines: news.
+    ctx.setStrokeColor(white);
+    ctx.setLineWidth(2);
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(5, 2, 20, 26), 3);
+    ctx.strokePath();
+    ctx.setLineWidth(1.5);
+    for (int i = 0; i < 4; ++i) ctx.strokeLine(Point(9, 8 + i * 5.0), Point(21, 8 + i * 5.0));
+  });
+  Make("tab_fuwu.png", Size(30, 30), [&](Context& ctx) {
+    // A speech bubble: messages from advisers.
+    ctx.setFillColor(white);
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(2, 3, 26, 18), 6);
+    ctx.fillPath();
+    ctx.beginPath();
+    ctx.moveTo(8, 20);
+    ctx.lineTo(7, 28);
+    ctx.lineTo(15, 20);
+    ctx.closePath();
+    ctx.fillPath();
+  });
+  Make("tab_gengduo.png", Size(30, 30), [&](Context& ctx) {
+    // Four tiles: more functions.
+    for (int row = 0; row < 2; ++row) {
+      for (int col = 0; col < 2; ++col) {
+        FillRounded(ctx, Rect(3 + col * 13.0, 3 + row * 13.0, 11, 11), 2.5, white);
+      }
+    }
+  });
+}
+
+// --- Function icons: 44 x 44 coloured tiles with a short caption ------------------------------
+
+struct FunctionIcon {
+  const char* name;
+  const char* caption;
+  uint32_t colour;
+};
+
+void FunctionIcons() {
+  const FunctionIcon icons[] = {
+      {"fn_hsag.png", "沪深", 0xD9363E},   {"fn_shag.png", "上证", 0xE8663D},
+      {"fn_szag.png", "深证", 0xF0A12B},   {"fn_zxb.png", "中小", 0x3DA35D},
+      {"fn_cyb.png", "创业", 0x2E9C9A},    {"fn_zs.png", "指数", 0x3E7BD6},
+      {"fn_bk.png", "板块", 0x7357C9},     {"fn_hkzb.png", "港主", 0xC2407A},
+      {"fn_hkcy.png", "港创", 0xA8477F},   {"fn_gq.png", "国企", 0xB5553A},
+      {"fn_hc.png", "红筹", 0xCC3333},     {"fn_nyse.png", "纽交", 0x355C9E},
+      {"fn_nasdaq.png", "纳指", 0x2F7EB5}, {"fn_gzqh.png", "期指", 0x8A6D2F},
+      {"fn_shsp.png", "商品", 0x9C7A28},   {"fn_qqzs.png", "全球", 0x2B8C7E},
+      {"fn_gjwh.png", "外汇", 0x4A8F3A},   {"fn_zlpm.png", "主力", 0xD0452F},
+      {"fn_xx.png", "消息", 0x3C8DDE},     {"fn_yj.png", "预警", 0xE0812D},
+      {"fn_xw.png", "新闻", 0x5B6BC7},     {"fn_zxsz.png", "订阅", 0x6C8A96},
+      {"fn_zh.png", "账户", 0x4F9D69},     {"fn_xtsz.png", "设置", 0x6E7681},
+      {"fn_jy.png", "交易", 0xC9A227},
+  };
+  for (const FunctionIcon& icon : icons) {
+    Make(icon.name, Size(44, 44), [&](Context& ctx) {
+      const Color base = Color::hex(icon.colour);
+      FillRounded(ctx, Rect(1, 1, 42, 42), 9, base);
+      {
+        // A soft top light so the tiles do not look flat.
+        gfx::StateSaver saver(ctx);
+        ctx.beginPath();
+        ctx.addRoundedRect(Rect(1, 1, 42, 42), 9);
+        ctx.clip();
+        VerticalGradient(ctx, Rect(1, 1, 42, 21), Color(1, 1, 1, 0.28), Color(1, 1, 1, 0.04));
+      }
+      CentredText(ctx, icon.caption, Rect(0, 0, 44, 44), gfx::Font::boldSystemFont(14),
+                  Color::white());
+    });
+  }
+  Make("empty_item.png", Size(44, 44), [](Context& ctx) {
+    ctx.setStrokeColor(Color(1, 1, 1, 0.6));
+    ctx.setLineWidth(2);
+    ctx.setLineDash(0, {5, 4});
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(2, 2, 40, 40), 9);
+    ctx.strokePath();
+    ctx.setLineDash(0, {});
+    ctx.strokeLine(Point(22, 14), Point(22, 30));
+    ctx.strokeLine(Point(14, 22), Point(30, 22));
+  });
+  Make("icon_delete.png", Size(20, 20), [](Context& ctx) {
+    ctx.setFillColor(Color::rgb255(214, 40, 40));
+    ctx.fillEllipse(Rect(1, 1, 18, 18));
+    ctx.setStrokeColor(Color::white());
+    ctx.setLineWidth(2);
+    ctx.setLineCap(gfx::LineCap::Round);
+    ctx.strokeLine(Point(6.5, 6.5), Point(13.5, 13.5));
+    ctx.strokeLine(Point(13.5, 6.5), Point(6.5, 13.5));
+  });
+}
+
+// --- Bars and backgrounds ------------------------------------------------------------------------
+
+void Bars() {
+  Make("标题栏.png", Size(320, 32), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 320, 32), Color::rgb255(52, 62, 74),
+                     Color::rgb255(28, 34, 42));
+    ctx.setFillColor(Color::rgb255(86, 98, 112));
+    ctx.fillRect(Rect(0, 0, 320, 1));
+    ctx.setFillColor(Color::rgb255(10, 12, 16));
+    ctx.fillRect(Rect(0, 31, 320, 1));
+  });
+  Make("bg_bottom.png", Size(320, 49), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 320, 49), Color::rgb255(44, 48, 56),
+                     Color::rgb255(14, 16, 20));
+    ctx.setFillColor(Color::rgb255(70, 76, 86));
+    ctx.fillRect(Rect(0, 0, 320, 1));
+  });
+  Make("slide.png", Size(64, 47), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 64, 47), Color(1, 1, 1, 0.22), Color(1, 1, 1, 0.06));
+  });
+  Make("bg_navigationbar.png", Size(320, 44), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 320, 44), Color::rgb255(38, 66, 102),
+                     Color::rgb255(18, 36, 62));
+    ctx.setFillColor(Color::rgb255(8, 18, 32));
+    ctx.fillRect(Rect(0, 43, 320, 1));
+  });
+  Make("bg_title_iOS7.png", Size(320, 64), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 320, 64), Color::rgb255(38, 66, 102),
+                     Color::rgb255(18, 36, 62));
+  });
+  Make("info-SlideDown.png", Size(333, 222), [](Context& ctx) {
+    FillRounded(ctx, Rect(0, 0, 333, 222), 12, Color(0, 0, 0, 0.55));
+    CentredText(ctx, "按住上方的功能图标", Rect(0, 40, 333, 30), gfx::Font::boldSystemFont(18),
+                Color::white());
+    CentredText(ctx, "拖到下方栏中即可替换", Rect(0, 72, 333, 30), gfx::Font::boldSystemFont(18),
+                Color::white());
+    ctx.setFillColor(Color::rgb255(56, 187, 255));
+    ctx.fillRect(Rect(158, 120, 17, 50));
+    ctx.beginPath();
+    ctx.moveTo(136, 166);
+    ctx.lineTo(197, 166);
+    ctx.lineTo(166.5, 205);
+    ctx.closePath();
+    ctx.fillPath();
+  });
+}
+
+// --- Marks
+// ----------------------------------------------------------------------------------------
+
+void Marks() {
+  Make("red-up.png", Size(12, 12), [](Context& ctx) {
+    ctx.setFillColor(Color::rgb255(230, 30, 40));
+    ctx.beginPath();
+    ctx.moveTo(6, 1);
+    ctx.lineTo(11, 11);
+    ctx.lineTo(1, 11);
+    ctx.closePath();
+    ctx.fillPath();
+  });
+  Make("green-down.png", Size(12, 12), [](Context& ctx) {
+    ctx.setFillColor(Color::rgb255(40, 190, 70));
+    ctx.beginPath();
+    ctx.moveTo(1, 1);
+    ctx.lineTo(11, 1);
+    ctx.lineTo(6, 11);
+    ctx.closePath();
+    ctx.fillPath();
+  });
+  Make("stop.png", Size(12, 12), [](Context& ctx) {
+    ctx.setFillColor(Color::grey(0.85));
+    ctx.fillRect(Rect(1, 5, 10, 2.5));
+  });
+  const auto box = [](Context& ctx) {
+    ctx.setFillColor(Color::white());
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(0.5, 0.5, 16, 16), 3);
+    ctx.fillPath();
+    ctx.setStrokeColor(Color::grey(0.55));
+    ctx.setLineWidth(1);
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(0.5, 0.5, 16, 16), 3);
+    ctx.strokePath();
+  };
+  Make("guide_gou_normal.png", Size(17, 17), box);
+  Make("guide_gou_sel.png", Size(17, 17), [&](Context& ctx) {
+    box(ctx);
+    ctx.setStrokeColor(Color::rgb255(0, 128, 255));
+    ctx.setLineWidth(2.2);
+    ctx.setLineCap(gfx::LineCap::Round);
+    ctx.setLineJoin(gfx::LineJoin::Round);
+    ctx.strokePolyline({Point(4, 8.5), Point(7.5, 12), Point(13.5, 4.5)});
+  });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+    return 2;
+  }
+  g_folder = argv[1];
+  if (!foundation::makeDirectories(g_folder)) {
+    std::fprintf(stderr, "cannot create %s\n", g_folder.c_str());
+    return 1;
+  }
+  TabIcons();
+  FunctionIcons();
+  Bars();
+  Marks();
+  return g_failures == 0 ? 0 : 1;
+}
