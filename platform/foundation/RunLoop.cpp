@@ -443,6 +443,13 @@ bool RunLoop::isAlive() const {
   return impl_->alive.load();
 }
 
+bool RunLoop::assertInLoopThread(const char* where) const {
+  if (isCurrent()) return true;
+  logError("%s: called on thread %d, not on its run loop's thread %d", where ? where : "?",
+           static_cast<int>(currentTid()), static_cast<int>(impl_->owner));
+  return false;
+}
+
 namespace {
 
 // Pushes a run frame for the duration of one run call.
@@ -636,6 +643,13 @@ void RunLoop::wakeUp() {
 
 // ---------------------------------------------------------------------------------------------
 // Convenience
+
+bool assertMainThread(const char* where) {
+  if (RunLoop::isMainThread()) return true;
+  logError("%s: called on thread %d, not on the main thread", where ? where : "?",
+           static_cast<int>(currentTid()));
+  return false;
+}
 
 bool performOnThread(RunLoop& loop, RunLoop::Task task) {
   return loop.perform(std::move(task));

@@ -106,6 +106,9 @@ class RunLoop {
 
   // True when called on this loop's own thread.
   bool isCurrent() const;
+  // Handlers call this first: off the loop's thread it logs an error naming `where` and returns
+  // false, so a wrong-thread call shows in the log instead of silently racing.
+  bool assertInLoopThread(const char* where) const;
   // False once the loop's thread has ended; performs to it are then dropped.
   bool isAlive() const;
 
@@ -166,6 +169,8 @@ class RunLoop {
 };
 
 // --- Convenience for the common cases ---
+// RunLoop::main()->assertInLoopThread(where), without creating anything.
+bool assertMainThread(const char* where);
 // Queues `task` on `loop` (FIFO; see RunLoop::perform).
 bool performOnThread(RunLoop& loop, RunLoop::Task task);
 bool performOnThread(const std::shared_ptr<RunLoop>& loop, RunLoop::Task task);

@@ -4,9 +4,11 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Thread.h"
 
 using namespace foundation;
@@ -122,6 +124,34 @@ TEST(Thread, BodyThreadSeesTheStopRequestAndEnds) {
   t->stopAndJoin();
   EXPECT_TRUE(t->isStopRequested());
   EXPECT_FALSE(t->isRunning());
+}
+
+TEST(Thread, WrongThreadChecksLogAndFail) {
+  std::vector<std::string> lines;
+  std::mutex m;
+  setLogSink([&](LogLevel, const std::string& line) {
+    std::lock_guard<std::mutex> lock(m);
+    lines.push_back(line);
+  });
+  auto t = Thread::start("checks");
+  auto main = RunLoop::main();
+  bool onOwn = false, offOwn = true, offMain = true;
+  Latch done;
+  t->perform([&] {
+    onOwn = t->runLoop()->assertInLoopThread("own");
+    offOwn = main->assertInLoopThread("SelfStockView::recvmsg");
+    offMain = assertMainThread("reloadData");
+    done.open();
+  });
+  done.wait();
+  t->stopAndJoin();
+  setLogSink({});
+  EXPECT_TRUE(onOwn);
+  EXPECT_FALSE(offOwn);
+  EXPECT_FALSE(offMain);
+  EXPECT_TRUE(assertMainThread("test body"));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].rfind("!!!!!!!SelfStockView::recvmsg: called on thread", 0), 0u) << lines[0];
 }
 
 TEST(Thread, ALoopThreadCannotJoinItself) {
