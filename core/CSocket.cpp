@@ -390,6 +390,13 @@ int CSocket::RecvData() {
 
 int CSocket::GetPacket(uint8_t* header, uint8_t* body, int capacity, const char* key) {
   std::lock_guard<std::mutex> guard(m_lock);
+  // Every frame starts with the magic byte; anything else means the stream lost its framing
+  // and no later length can be trusted.
+  if (m_recvLen > 0 && m_recvBuf[0] != kPacketMagic) {
+    foundation::logError("%s: stream out of step (first byte 0x%02x), %d bytes buffered",
+                         m_name.c_str(), m_recvBuf[0], m_recvLen);
+    return -1;
+  }
   PacketHeader parsed;
   int bodyLen = 0;
   int consumed = 0;

@@ -69,8 +69,9 @@ class CSocket {
   // end of stream (the connection is then closed).
   int RecvData();
   // Cuts one packet: 1 delivered (16-byte header with cipher and compression bits cleared and
-  // bytes 6-7 = decoded body length), 0 incomplete, -1 the stream cannot be trusted (a packet
-  // over 9000 bytes, a body that does not decipher or decode, an unknown code); the caller
+  // bytes 6-7 = decoded body length), 0 incomplete, -1 the stream cannot be trusted (no magic
+  // byte at a frame start, a packet over 9000 bytes, a body that does not decipher or decode,
+  // an unknown code); the caller
   // closes the connection then.
   int GetPacket(uint8_t* header, uint8_t* body, int capacity, const char* key);
   // The active socket; null when not connected.

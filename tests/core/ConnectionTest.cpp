@@ -217,6 +217,12 @@ TEST_F(CSocketCut, UntrustworthyPacketsAreRefused) {
     std::function<std::string()> make;
   };
   const Case cases[] = {
+      {"does not start with the magic byte",
+       [] {
+         std::string p = MakePacket({145, 12, 12, 1}, Filler(10, 'a'));
+         p[0] = 0x01;
+         return p;
+       }},
       {"declares more than 9000 bytes",
        [] {
          std::string p = MakePacket({145, 12, 12, 1}, Filler(10, 'a'));
