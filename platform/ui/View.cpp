@@ -92,7 +92,6 @@ void View::setAlpha(double alpha) {
 void View::setHidden(bool hidden) {
   if (hidden == hidden_) return;
   hidden_ = hidden;
-  if (hidden) endEditing(true);
   invalidate();
 }
 
