@@ -38,15 +38,21 @@ std::vector<uint8_t> Join(const std::vector<uint8_t>& a, const std::vector<uint8
   return out;
 }
 
-void Subscribe(Connection& c, const Request& req, uint8_t child, std::vector<int> stocks,
-               std::vector<uint8_t> ids) {
+Subscription& Subscribe(Connection& c, const Request& req, uint8_t child, std::vector<int> stocks,
+                        std::vector<uint8_t> ids) {
   Subscription sub;
   sub.child = child;
   sub.page = req.header.PageID;
   sub.code = req.header.RequestCode;
   sub.stocks = std::move(stocks);
+  if (child != 32) {
+    // A pushed quote must name its stock, whatever the list asked for.
+    for (uint8_t key : {uint8_t{9}, uint8_t{10}})
+      if (std::find(ids.begin(), ids.end(), key) == ids.end()) ids.insert(ids.begin(), key);
+  }
   sub.ids = std::move(ids);
-  c.subscriptions[sub.page] = std::move(sub);
+  const uint16_t slot = static_cast<uint16_t>(sub.page * 256 + child);
+  return c.subscriptions[slot] = std::move(sub);
 }
 
 // u16 count, field list, records: the stock-list reply and push.
@@ -571,46 +577,14 @@ bool IsKLineId(uint8_t id) {
   return (id >= 1 && id <= 20) || (id >= 22 && id <= 24) || (id >= 28 && id <= 30);
 }
 
-void KLine(ServerCore& s, Connection& c, const Request& req) {
-  ByteReader r(req.body.data(), req.body.size());
-  uint8_t block[21];
-  std::vector<uint8_t> l1, l2, l3;
-  if (!r.raw(block, 21) || !r.fieldList(l1) || !r.fieldList(l2) || !r.fieldList(l3)) {
-    s.replyError(c, req, "请求格式错误", false);
-    return;
-  }
-  std::string code(reinterpret_cast<const char*>(block + 1),
-                   strnlen(reinterpret_cast<char*>(block + 1), 8));
-  const Security* sec = s.market().find(block[0], code);
-  if (!sec) {
-    s.replyError(c, req, "没有该股票的K线", false);
-    return;
-  }
-  const int period = block[10] >= 1 && block[10] <= 7 ? block[10] : 1;
-  const uint16_t wanted = std::min<uint16_t>(ReadLE16(block + 19), 400);
-  std::vector<DayBar> bars = s.market().bars(*sec, period, wanted ? wanted : 196);
-  std::vector<uint8_t> ids;
-  for (uint8_t id : l1)
-    if (IsKLineId(id) && std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
-  const tagLocalStockData& q = sec->q;
+std::vector<uint8_t> KLineBody(const tagLocalStockData& q, int period, uint8_t flag9,
+                               const std::vector<DayBar>& bars, const std::vector<uint8_t>& ids) {
   const int32_t sc = PriceDotToScale(q);
   const int64_t U = q.unit ? q.unit : 1;
-  // Bars that fit: the newest ones.
-  size_t perBar = 0;
-  for (uint8_t id : ids) {
-    perBar += (id == 6 || id == 7 || id == 8 || id == 9 || id == 16 || id == 17 || id == 18 ||
-               id == 19 || id == 28)
-                  ? 8
-              : (id >= 22 && id <= 24) ? 2
-              : id == 30               ? 1
-                                       : 4;
-  }
-  size_t fit = FitRecords(21 + 1 + ids.size(), perBar, bars.size());
-  if (fit < bars.size()) bars.erase(bars.begin(), bars.end() - static_cast<long>(fit));
   ByteWriter w;
   PutKey(w, q);
   w.u8(static_cast<uint8_t>(period));
-  w.u8(block[9]);
+  w.u8(flag9);
   w.u16(static_cast<uint16_t>(bars.size()));
   w.u32(bars.empty() ? 0 : bars.front().date);
   w.u32(bars.empty() ? 0 : bars.back().date);
@@ -710,7 +684,47 @@ void KLine(ServerCore& s, Connection& c, const Request& req) {
       }
     }
   }
-  s.reply(c, req, w.take());
+  return w.take();
+}
+
+void KLine(ServerCore& s, Connection& c, const Request& req) {
+  ByteReader r(req.body.data(), req.body.size());
+  uint8_t block[21];
+  std::vector<uint8_t> l1, l2, l3;
+  if (!r.raw(block, 21) || !r.fieldList(l1) || !r.fieldList(l2) || !r.fieldList(l3)) {
+    s.replyError(c, req, "请求格式错误", false);
+    return;
+  }
+  std::string code(reinterpret_cast<const char*>(block + 1),
+                   strnlen(reinterpret_cast<char*>(block + 1), 8));
+  const Security* sec = s.market().find(block[0], code);
+  if (!sec) {
+    s.replyError(c, req, "没有该股票的K线", false);
+    return;
+  }
+  const int period = block[10] >= 1 && block[10] <= 7 ? block[10] : 1;
+  const uint16_t wanted = std::min<uint16_t>(ReadLE16(block + 19), 400);
+  std::vector<DayBar> bars = s.market().bars(*sec, period, wanted ? wanted : 196);
+  std::vector<uint8_t> ids;
+  for (uint8_t id : l1)
+    if (IsKLineId(id) && std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+  const tagLocalStockData& q = sec->q;
+  // Bars that fit: the newest ones.
+  size_t perBar = 0;
+  for (uint8_t id : ids) {
+    perBar += (id == 6 || id == 7 || id == 8 || id == 9 || id == 16 || id == 17 || id == 18 ||
+               id == 19 || id == 28)
+                  ? 8
+              : (id >= 22 && id <= 24) ? 2
+              : id == 30               ? 1
+                                       : 4;
+  }
+  size_t fit = FitRecords(21 + 1 + ids.size(), perBar, bars.size());
+  if (fit < bars.size()) bars.erase(bars.begin(), bars.end() - static_cast<long>(fit));
+  s.reply(c, req, KLineBody(q, period, block[9], bars, ids));
+  Subscription& sub = Subscribe(c, req, 32, {s.market().indexOf(q.market, code)}, ids);
+  sub.period = period;
+  sub.blockFlag = block[9];
 
   // Ex-rights events follow the day K-line when the third list asks for them.
   std::vector<uint8_t> wids;
@@ -934,6 +948,21 @@ void RadarContent(ServerCore& s, Connection& c, const Request& req) {
 }
 
 }  // namespace
+
+std::vector<uint8_t> SubscriptionPushBody(Market& m, const Subscription& sub) {
+  if (sub.child == 32) {
+    const Security& sec = m.at(sub.stocks[0]);
+    return KLineBody(sec.q, sub.period, sub.blockFlag, m.bars(sec, sub.period, 1), sub.ids);
+  }
+  if (sub.child == 10) {
+    ByteWriter w;
+    w.u8(static_cast<uint8_t>(sub.ids.size()));
+    w.raw(sub.ids.data(), sub.ids.size());
+    EncodeQuoteRecord(m.at(sub.stocks[0]).q, sub.ids, w);
+    return w.take();
+  }
+  return ListBody(m, sub.stocks, sub.ids, nullptr);
+}
 
 void RegisterQuoteHandlers(ServerCore& s) {
   const Role q = Role::Quote;

@@ -497,19 +497,9 @@ void ServerCore::pushQuotes() {
     }
     for (auto& [page, sub] : c.subscriptions) {
       if (c.closed) break;
-      ByteWriter w;
-      if (sub.child == 10) {
-        if (sub.stocks.empty()) continue;
-        w.u8(static_cast<uint8_t>(sub.ids.size()));
-        w.raw(sub.ids.data(), sub.ids.size());
-        EncodeQuoteRecord(market_->at(sub.stocks[0]).q, sub.ids, w);
-      } else {
-        w.u16(static_cast<uint16_t>(sub.stocks.size()));
-        w.u8(static_cast<uint8_t>(sub.ids.size()));
-        w.raw(sub.ids.data(), sub.ids.size());
-        for (int i : sub.stocks) EncodeQuoteRecord(market_->at(i).q, sub.ids, w);
-      }
-      replyAs(c, kMainTypeQuote, sub.child, sub.page, sub.code, w.take(), nullptr, kDataFlagPush);
+      if (sub.stocks.empty()) continue;
+      replyAs(c, kMainTypeQuote, sub.child, sub.page, sub.code, SubscriptionPushBody(*market_, sub),
+              nullptr, kDataFlagPush);
     }
   }
   for (auto it = conns_.begin(); it != conns_.end();) {

@@ -33,11 +33,13 @@ struct Request {
 // A quote subscription: the stocks of the last list or quote request of one page, pushed
 // with that request's code when they change.
 struct Subscription {
-  uint8_t child = 12;  // 12 list push, 10 one-quote push
+  uint8_t child = 12;  // 12 list push, 10 one-quote push, 32 K-line push (the last bar)
   uint8_t page = 0;
   uint16_t code = 0;
   std::vector<int> stocks;
   std::vector<uint8_t> ids;
+  int period = 1;         // K-line
+  uint8_t blockFlag = 0;  // K-line block byte 9, echoed
 };
 
 struct Connection {
@@ -48,8 +50,8 @@ struct Connection {
   bool closed = false;
   std::string user;  // login user name ("" for a guest)
   bool loggedIn = false;
-  std::string tradeKey;                           // session key of the trade channel
-  std::map<uint8_t, Subscription> subscriptions;  // by page
+  std::string tradeKey;                            // session key of the trade channel
+  std::map<uint16_t, Subscription> subscriptions;  // by page x 256 + child
   // Parts of a multi-part mail, by request code.
   std::map<uint16_t, std::vector<std::vector<uint8_t>>> mailParts;
   std::string httpIn;
@@ -189,6 +191,8 @@ void RegisterQuoteHandlers(ServerCore& s);
 void RegisterTradeHandlers(ServerCore& s);
 void RegisterMessageHandlers(ServerCore& s);
 void RegisterPriceAlertHandlers(ServerCore& s);
+// The body of a subscription's push at the market's current minute.
+std::vector<uint8_t> SubscriptionPushBody(Market& market, const Subscription& sub);
 // The HTTP pages: the answer to one request line's path.
 std::string HttpAnswer(Market& market, const std::string& path);
 

@@ -1,7 +1,10 @@
 // The misbehaviour switches as a client sees them, and the pushes of changed quotes.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "core/ByteOrder.h"
+#include "core/ChartData.h"
 #include "core/LoginRequests.h"
 #include "core/MDBF.h"
 #include "core/QuoteCache.h"
@@ -159,28 +162,53 @@ TEST_F(Misbehaviour, ChangedQuotesArePushedToSubscribers) {
   ASSERT_TRUE(q.send(buf, len));
   ASSERT_TRUE(q.receiveReply().ok);
 
+  uint8_t kblock[21] = {1, '6', '0', '0', '0', '0', '0', 0, 0, 1, 4};
+  WriteLE16(kblock + 19, 196);
+  const uint8_t kl[] = {6, 11, 12, 13, 14, 15, 16}, none[] = {0};
+  len = MakeRequest_KLine(0, 78, 13, kblock, kl, kl, none, buf, sizeof buf);
+  ASSERT_TRUE(q.send(buf, len));
+  Reply kline = q.receiveReply();
+  ASSERT_TRUE(kline.ok);
+  const int bars = ReadLE16(kline.body.data() + 11);
+
   server_->advanceMinute();
   testserver::Market after(20151217, kDate, kMinute + 1);
-  Reply index = q.receive(), list = q.receive();
-  ASSERT_TRUE(index.ok && list.ok);
-  EXPECT_TRUE(index.header.isPush());
-  EXPECT_EQ(index.header.ChildType, 22);
-  EXPECT_TRUE(list.header.isPush());
-  EXPECT_EQ(list.header.ChildType, 12);
-  EXPECT_EQ(list.code(), 77);
-  EXPECT_EQ(list.header.PageID, 17);
+  std::map<int, Reply> pushes;
+  for (int i = 0; i < 3; ++i) {
+    Reply r = q.receive();
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(r.header.isPush());
+    pushes[r.header.ChildType] = r;
+  }
+  ASSERT_EQ(pushes.size(), 3u);
 
   CQuoteCache cache;
   cache.Init();
-  cache.PushBrief(index.body.data(), index.body.size());
+  cache.PushBrief(pushes[22].body.data(), pushes[22].body.size());
   tagLocalStockData rec;
   ASSERT_EQ(cache.GetQuote(rec, 1, "000001"), 1);
   EXPECT_EQ(rec.now, after.find(1, "000001")->q.now);
-  // The push carries list 2's fields; the page reply's key fields came before.
-  const uint8_t ids[] = {9, 10, 19};
-  (void)ids;
-  EXPECT_EQ(ReadLE16(list.body.data()), 10);
-  EXPECT_EQ(list.body[2], 3);
+
+  const Reply& list = pushes[12];
+  EXPECT_EQ(list.code(), 77);
+  EXPECT_EQ(list.header.PageID, 17);
+  const auto members = after.list(2, 8);
+  ASSERT_GE(cache.UpdateQuotes(list.body.data(), list.body.size()), 0);
+  tagLocalStockData first;
+  ASSERT_EQ(cache.GetQuote(first, 2, after.at(members[0]).q.code), 1);
+  EXPECT_EQ(first.volume, after.at(members[0]).q.volume);
+
+  // The K-line push carries the bar of the minute just closed.
+  const Reply& k = pushes[32];
+  EXPECT_EQ(k.code(), 78);
+  EXPECT_EQ(ReadLE16(k.body.data() + 11), 1);
+  tagLocalKData bar{};
+  const auto* pf = after.find(1, "600000");
+  ASSERT_EQ(Analy_15(k.body.data() + 21, k.body.size() - 21, pf->q, 1, &bar, 1), 1);
+  auto expected = after.bars(*pf, 4, 1);
+  EXPECT_EQ(bar.close, expected[0].close);
+  EXPECT_EQ(bar.volume, expected[0].volume);
+  EXPECT_GT(bars, 0);
 }
 
 }  // namespace

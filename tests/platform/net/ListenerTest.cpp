@@ -1,0 +1,81 @@
+// The loopback listener: picked and fixed ports, accepting on a run loop, accepted sockets that
+// read and write like client sockets, and the port freed by close.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Thread.h"
+#include "platform/net/Listener.h"
+#include "platform/net/Socket.h"
+
+namespace {
+
+TEST(Listener, PicksAPortAndRefusesOneInUse) {
+  auto a = net::Listener::create(0);
+  ASSERT_NE(a, nullptr);
+  EXPECT_GT(a->port(), 0);
+  EXPECT_TRUE(a->isOpen());
+  EXPECT_EQ(net::Listener::create(a->port()), nullptr);
+  const uint16_t port = a->port();
+  a->close();
+  EXPECT_FALSE(a->isOpen());
+  // Closed, the same port can be listened on again.
+  auto b = net::Listener::create(port);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->port(), port);
+}
+
+TEST(Listener, AcceptedConnectionsEchoOnTheRunLoopThread) {
+  std::shared_ptr<net::Listener> listener = net::Listener::create(0);
+  ASSERT_NE(listener, nullptr);
+  std::vector<net::SocketPtr> accepted;  // touched on the server thread only
+  std::atomic<int> acceptedCount{0};
+  auto thread = foundation::Thread::start("listener-test", [&] {
+    listener->attachToCurrentRunLoop([&](const net::SocketPtr& s) {
+      accepted.push_back(s);
+      ++acceptedCount;
+      s->attachToCurrentRunLoop([](const net::SocketPtr& sock) {
+        char buf[256];
+        long n = sock->read(buf, sizeof buf);
+        if (n > 0) {
+          sock->sendAll(buf, static_cast<size_t>(n), 5.0);
+        } else if (n != -2) {
+          sock->close();
+        }
+      });
+    });
+  });
+
+  for (int i = 0; i < 3; ++i) {
+    auto client = net::Socket::create();
+    ASSERT_EQ(client->connect("127.0.0.1", listener->port(), 5.0), net::kSocketOk);
+    const char msg[] = "ping";
+    ASSERT_EQ(client->sendAll(msg, 4, 5.0), net::kSocketOk);
+    std::string got;
+    foundation::RunLoop::current()->runUntilCondition(
+        [&] {
+          char b[16];
+          long n = client->read(b, sizeof b);
+          if (n > 0) got.append(b, static_cast<size_t>(n));
+          return got.size() >= 4;
+        },
+        5.0);
+    EXPECT_EQ(got, "ping");
+    client->close();
+  }
+  EXPECT_EQ(acceptedCount.load(), 3);
+  thread->perform([&] {
+    listener->close();
+    for (auto& s : accepted) s->close();
+    accepted.clear();
+  });
+  thread->stopAndJoin();
+  // After close, connects are refused.
+  auto late = net::Socket::create();
+  EXPECT_EQ(late->connect("127.0.0.1", listener->port(), 2.0), net::kSocketError);
+}
+
+}  // namespace
