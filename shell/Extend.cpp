@@ -3,10 +3,14 @@
 #include <cstring>
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/CairoContext.h"
 #include "platform/net/Md5.h"
+#include "platform/ui/NavigationBar.h"
+#include "platform/ui/NavigationController.h"
 #include "platform/ui/Responder.h"
 #include "platform/ui/View.h"
+#include "platform/ui/ViewController.h"
 
 namespace Extend {
 
@@ -58,6 +62,26 @@ gfx::Image scaleToSize(const gfx::Image& image, gfx::Size size) {
 void setCenterOnMainThread(ui::View& view, std::string_view pointText) {
   if (pointText.empty()) return;
   view.setCenter(gfx::pointFromString(pointText));
+}
+
+void willActiveByClickTabBar(ui::Object* object) {
+  if (auto* hooks = dynamic_cast<ScreenHooks*>(object)) hooks->willActiveByClickTabBar();
+}
+
+void revertViewController(ui::Object* object) {
+  if (auto* hooks = dynamic_cast<ScreenHooks*>(object)) hooks->revertViewController();
+}
+
+void resizeClientViewForiOS7(ui::ViewController&) {}
+
+void setNavigationBarColorForiOS7(ui::ViewController& controller) {
+  ui::NavigationController* navigation = controller.navigationController();
+  if (!navigation) return;
+  navigation->navigationBar()->setTintColor(gfx::Color::black());
+}
+
+void willAppearOnMainThread(ui::ViewController& controller) {
+  foundation::performOnMain([&controller] { controller.viewWillAppear(false); }, true);
 }
 
 void scheduleAction(const std::shared_ptr<ui::Object>& target, ThreadActionPtr action,

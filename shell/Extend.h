@@ -16,7 +16,8 @@
 
 namespace ui {
 class View;
-}
+class ViewController;
+}  // namespace ui
 
 namespace Extend {
 
@@ -51,6 +52,31 @@ gfx::Image scaleToSize(const gfx::Image& image, gfx::Size size);
 // --- Views -------------------------------------------------------------------------------------
 // Sets the centre from a "{x, y}" text; an empty text changes nothing.
 void setCenterOnMainThread(ui::View& view, std::string_view pointText);
+
+// --- Screens -------------------------------------------------------------------------------------
+// Hooks the shell sends to screens; a screen derives from this to hear them.
+class ScreenHooks {
+ public:
+  virtual ~ScreenHooks() = default;
+  virtual void revertViewController() {}
+  virtual void doSomeWhenWillAppear() {}
+  // The tab bar chose this screen's tab.
+  virtual void willActiveByClickTabBar() {}
+  // Views that refresh their content on request.
+  virtual void updateView() {}
+};
+// Sends the hook when `object` has it (null is ignored).
+void willActiveByClickTabBar(ui::Object* object);
+void revertViewController(ui::Object* object);
+
+// Lays the screen out under the bars. This platform's bars have no bar tint colour (the layout
+// of phone systems before version 7), so the screen keeps the default layout.
+void resizeClientViewForiOS7(ui::ViewController& controller);
+// The screen's navigation bar gets a black tint.
+void setNavigationBarColorForiOS7(ui::ViewController& controller);
+// Sends viewWillAppear(false) on the main thread and waits for it (any thread; from the main
+// thread it runs at once).
+void willAppearOnMainThread(ui::ViewController& controller);
 
 // --- Action engine, per target (main thread) ----------------------------------------------------
 // Gives `action` the target and hands it to the shared scheduler. A null action is refused
