@@ -7,6 +7,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/ControllersDemo.h"
 #include "platform/ui/Demo.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/Runner.h"
@@ -24,6 +25,7 @@ void printHelp() {
       "  --tall               a 320 x 568 screen instead of 320 x 480\n"
       "  --scale N            window scale (default 2)\n"
       "  --demo views         run a demo scene of the view layer\n"
+      "  --demo controllers   run a demo of navigation, tables and tabs\n"
       "  --headless           run without a window (needs --script)\n"
       "  --script FILE        steps (headless, or played in the window): wait S | tap X Y |\n"
       "                       drag X1 Y1 X2 Y2 S |\n"
@@ -85,11 +87,14 @@ int main(int argc, char** argv) {
                       foundation::bundleDir().c_str(), foundation::documentsDir().c_str());
 
   ui::registerDemoClasses();
+  ui::registerControllersDemoClasses();
   std::string delegateClass = "VerdanAppDelegate";
   if (demo == "views") {
     delegateClass = "ViewsDemoAppDelegate";
+  } else if (demo == "controllers") {
+    delegateClass = "ControllersDemoAppDelegate";
   } else if (!demo.empty()) {
-    std::fprintf(stderr, "verdan: unknown demo '%s' (try: views)\n", demo.c_str());
+    std::fprintf(stderr, "verdan: unknown demo '%s' (try: views, controllers)\n", demo.c_str());
     return 2;
   }
   if (!ui::ClassRegistry::shared().contains(delegateClass)) {

@@ -220,6 +220,8 @@ void NavigationController::transition(std::shared_ptr<ViewController> from,
     to->beginAppearanceTransition(true, anim);
     if (dl) dl->navigationControllerWillShowViewController(*this, *to, anim);
   }
+  // The tab bar may give or take room first; the screens fill what is left.
+  updateBottomBar();
   View* toView = to->view();
   gfx::Rect slot = container_->bounds();
   toView->setFrame(slot);
@@ -231,11 +233,11 @@ void NavigationController::transition(std::shared_ptr<ViewController> from,
     container_->insertSubviewBelow(to->viewShared(), fromView);
   else
     container_->addSubview(to->viewShared());
-  updateBottomBar();
 
   std::weak_ptr<ViewController> weakSelf = self;
-  pendingFinish_ = [weakSelf, from, to, released, showing, anim, slot]() {
+  pendingFinish_ = [weakSelf, from, to, released, showing, anim]() {
     auto me = std::dynamic_pointer_cast<NavigationController>(weakSelf.lock());
+    gfx::Rect slot = me && me->container_ ? me->container_->bounds() : to->view()->bounds();
     if (from && from != to && from->isViewLoaded() && me &&
         from->view()->superview() == me->container_.get()) {
       from->view()->removeFromSuperview();

@@ -395,7 +395,8 @@ std::shared_ptr<View> TableView::makeHeaderView(int section, bool footer) {
   std::string title = footer ? ds->tableViewTitleForFooterInSection(*this, section)
                              : ds->tableViewTitleForHeaderInSection(*this, section);
   if (title.empty()) return nullptr;
-  view = View::create();
+  double w = bounds().width();
+  view = View::create(gfx::Rect(0, 0, w, 22));
   auto label = Label::create();
   label->setText(title);
   label->setAutoresizingMask(Autoresizing::FlexibleWidth | Autoresizing::FlexibleHeight);
@@ -404,14 +405,14 @@ std::shared_ptr<View> TableView::makeHeaderView(int section, bool footer) {
     label->setFont(gfx::Font::boldSystemFont(17));
     label->setTextColor(gfx::Color::white());
     label->setShadowColor(gfx::Color::grey(0.3, 0.6));
-    label->setFrame(gfx::Rect(12, 0, 296, 22));
+    label->setFrame(gfx::Rect(12, 0, std::max(0.0, w - 24), 22));
   } else {
     view->setBackgroundColor(gfx::Color::clear());
     label->setFont(footer ? gfx::Font::systemFont(15) : gfx::Font::boldSystemFont(17));
     label->setTextColor(gfx::Color::rgb255(76, 86, 108));
     label->setTextAlignment(footer && style_ == TableViewStyle::Grouped ? gfx::TextAlignment::Center
                                                                         : gfx::TextAlignment::Left);
-    label->setFrame(gfx::Rect(20, 0, 280, 22));
+    label->setFrame(gfx::Rect(20, 0, std::max(0.0, w - 40), 22));
   }
   view->addSubview(label);
   return view;

@@ -348,8 +348,11 @@ void ViewController::presentModalViewController(std::shared_ptr<ViewController> 
 
 void ViewController::dismissModalViewControllerAnimated(bool animated) {
   if (!presented_) {
+    // From the presented screen (or a screen inside it): its presenter does the work.
     if (auto presenter = presenting_.lock())
       presenter->dismissModalViewControllerAnimated(animated);
+    else if (ViewController* parent = parentViewController())
+      parent->dismissModalViewControllerAnimated(animated);
     return;
   }
   auto self = sharedAs<ViewController>();
