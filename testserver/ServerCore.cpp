@@ -459,14 +459,27 @@ void ServerCore::advanceMinute() {
 }
 
 void ServerCore::stepTimer() {
+  // Today the market follows the clock; another day plays one minute per step.
   int32_t today;
   int now;
   LocalNow(&today, &now);
-  if (now != market_->minute() && today == date_) {
-    market_->setMinute(now);
-    minute_ = market_->minute();
+  const int before = market_->minute();
+  if (today == date_) {
+    if (now != before) market_->setMinute(now);
+  } else {
+    market_->advance();
   }
-  pushQuotes();
+  minute_ = market_->minute();
+  if (market_->minute() != before) pushQuotes();
+}
+
+void ServerCore::reap() {
+  for (auto it = conns_.begin(); it != conns_.end();) {
+    if (it->second->closed)
+      it = conns_.erase(it);
+    else
+      ++it;
+  }
 }
 
 void ServerCore::pushQuotes() {
@@ -502,12 +515,7 @@ void ServerCore::pushQuotes() {
               nullptr, kDataFlagPush);
     }
   }
-  for (auto it = conns_.begin(); it != conns_.end();) {
-    if (it->second->closed)
-      it = conns_.erase(it);
-    else
-      ++it;
-  }
+  reap();
 }
 
 void ServerCore::pushForcedLogout(const std::string& text) {
@@ -520,6 +528,7 @@ void ServerCore::pushForcedLogout(const std::string& text) {
       replyAs(c, kMainTypeLogin, 12, 0, 0, t.build(), kRequestKey1, kDataFlagPush);
       c.loggedIn = false;
     }
+    reap();
   });
 }
 

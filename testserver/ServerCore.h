@@ -151,6 +151,7 @@ class ServerCore {
   bool takeFault(Role r, FaultState* out);
   void openListener(Role r);
   void stepTimer();
+  void reap();  // drops closed connections
 
   ServerOptions options_;
   std::array<uint16_t, kRoleCount> ports_{};
