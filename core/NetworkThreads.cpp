@@ -46,7 +46,9 @@ struct NetworkState {
 CSocket* Sockets();
 
 NetworkState& State() {
-  Sockets();  // built first, so torn down after the state stops the threads
+  // Built first, so torn down after the state has stopped the threads at exit.
+  Sockets();
+  foundation::NotificationCenter::defaultCenter();
   static NetworkState state;
   return state;
 }

@@ -10,6 +10,14 @@
 //   message                       -> the message thread
 //   price alert                   -> the price-alert thread
 //   verification                  -> the thread that pushed (its run loop must run)
+//
+// A screen sends by building a packet with a request code from NextRequestCode and pushing
+// it (PushCenterSendQueue, ...); it observes its page name ("SelfStock", "login", ...) on the
+// default notification center and reads the reply with ReceiveRecordView::From, keeping only
+// replies whose request code is the one it sent.
+//
+// AppHooks::repondsToUploadSelfStock runs on the net thread inside the read; it must not wait
+// for the main thread (the main thread may be closing that very socket).
 #pragma once
 
 #include <cstdint>
