@@ -419,7 +419,9 @@ void ScrollView::step() {
   lastStep_ = now;
   if (dt <= 0) return;
   if (gliding_) {
-    if (glideToRange_) glideTo_ = clamped(glideTo_);
+    // Insets that change on the way (a refresh header holding itself open) move the target
+    // to the nearest resting place of the new range.
+    if (glideToRange_) glideTo_ = clamped(glideFrom_);
     double t = glideDuration_ > 0 ? (now - glideStart_) / glideDuration_ : 1;
     if (t >= 1) {
       applyOffset(glideTo_);

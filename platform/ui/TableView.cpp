@@ -308,7 +308,7 @@ std::shared_ptr<TableViewCell> TableView::makeCell(const IndexPath& path) {
   return cell;
 }
 
-void TableView::configureCell(TableViewCell& cell, const IndexPath& path) {
+void TableView::configureCell(TableViewCell& cell, const IndexPath& path, bool animated) {
   cell.applyTableStyle(separatorStyle_, separatorColor_, groupPosition(path));
   auto ds = dataSource_.lock();
   if (editing_) {
@@ -319,9 +319,9 @@ void TableView::configureCell(TableViewCell& cell, const IndexPath& path) {
                                    : TableViewCellEditingStyle::Delete);
     cell.setShowsReorderControl(ds && ds->tableViewCanMoveRowAtIndexPath(*this, path));
   }
-  cell.setEditing(editing_);
+  cell.setEditing(editing_, animated);
   cell.setSelected(selected_ && *selected_ == path);
-  cell.layoutIfNeeded();
+  if (!animated) cell.layoutIfNeeded();
 }
 
 void TableView::recycle(const std::shared_ptr<TableViewCell>& cell) {
@@ -807,10 +807,8 @@ void TableView::setEditing(bool editing, bool animated) {
   hideDeleteConfirmation();
   editing_ = editing;
   auto keep = sharedView();
-  for (auto& [path, cell] : visible_) {
-    configureCell(*cell, path);
-    cell->setEditing(editing, animated);
-  }
+  bool anim = animated && window() && View::areAnimationsEnabled();
+  for (auto& [path, cell] : visible_) configureCell(*cell, path, anim);
 }
 
 std::optional<IndexPath> TableView::reorderingIndexPath() const {

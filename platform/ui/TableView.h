@@ -286,7 +286,7 @@ class TableView : public ScrollView {
   void computeGeometry();
   void layoutCells(bool animated = false);
   std::shared_ptr<TableViewCell> makeCell(const IndexPath& path);
-  void configureCell(TableViewCell& cell, const IndexPath& path);
+  void configureCell(TableViewCell& cell, const IndexPath& path, bool animated = false);
   void recycle(const std::shared_ptr<TableViewCell>& cell);
   void layoutHeaders();
   std::shared_ptr<View> makeHeaderView(int section, bool footer);

@@ -162,6 +162,40 @@ TEST_F(ScrollViewTest, ContentInsetsWidenTheRangeAndReleasingInsideTheInsetRests
   EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
 }
 
+TEST_F(ScrollViewTest, PullToRefreshHoldsTheHeaderOpenAndCloses) {
+  // A refresh header's way: past -40 at the end of the drag, the inset keeps 40 points open.
+  struct Refresher : RecordingDelegate {
+    void scrollViewDidEndDragging(ui::ScrollView& s, bool decelerate) override {
+      RecordingDelegate::scrollViewDidEndDragging(s, decelerate);
+      if (s.contentOffset().y < -40) {
+        loading = true;
+        ui::View::animate(0.2, [&s] { s.setContentInset(gfx::EdgeInsets(40, 0, 0, 0)); });
+      }
+    }
+    bool loading = false;
+  };
+  auto refresher = std::make_shared<Refresher>();
+  scroll->setDelegate(refresher);
+  drag({160, 100}, {160, 200}, 20, 0.3);  // -50 under the finger
+  EXPECT_TRUE(refresher->loading);
+  settle(1);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, -40);
+  // The data arrived: the inset closes (animated) and the content follows.
+  ui::View::animate(0.3, [this] { scroll->setContentInset({}); });
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
+  advance(0.1);
+  EXPECT_LT(scroll->presentationBounds().y(), 0);
+  settle(1);
+  EXPECT_DOUBLE_EQ(scroll->presentationBounds().y(), 0);
+
+  // A short pull does not trigger and comes back to 0.
+  refresher->loading = false;
+  drag({160, 100}, {160, 150}, 20, 0.3);
+  EXPECT_FALSE(refresher->loading);
+  settle(1);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
+}
+
 TEST_F(ScrollViewTest, PagingSnapsToPages) {
   auto pages = ui::ScrollView::create(gfx::Rect(0, 0, 320, 200));
   pages->setContentSize(gfx::Size(320 * 4, 200));

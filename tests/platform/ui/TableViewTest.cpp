@@ -214,6 +214,33 @@ TEST_F(TableViewTest, SectionsHeadersAndRowHeightsGiveTheGeometry) {
   EXPECT_EQ(table->headerViewForSection(1)->frame().y(), 190);
 }
 
+TEST_F(TableViewTest, TableHeaderFooterAndBackgroundViews) {
+  make({numbered(3)});
+  auto header = ui::View::create(gfx::Rect(0, 0, 320, 60));
+  auto footer = ui::View::create(gfx::Rect(0, 0, 320, 30));
+  auto background = ui::View::create();
+  table->setTableHeaderView(header);
+  table->setTableFooterView(footer);
+  table->setBackgroundView(background);
+  EXPECT_EQ(table->rectForRowAtIndexPath(IndexPath::forRow(0, 0)).y(), 60);
+  EXPECT_EQ(footer->frame().y(), 60 + 132);
+  EXPECT_EQ(table->contentSize().height, 60 + 132 + 30);
+  EXPECT_EQ(table->subviews().front().get(), background.get());  // behind the rows
+  table->setContentOffset(gfx::Point(0, 20));
+  EXPECT_EQ(background->frame(), table->bounds());  // and it does not scroll
+  expectCellsMatchRows();
+
+  table->setSeparatorStyle(ui::TableViewCellSeparatorStyle::None);
+  table->setEditing(true, true);  // the content makes room for the controls over time
+  auto* cell = table->cellForRowAtIndexPath(IndexPath::forRow(0, 0));
+  cell->layoutIfNeeded();
+  EXPECT_EQ(cell->contentView()->frame().x(), 32);
+  advance(0.1);
+  EXPECT_LT(cell->contentView()->presentationFrame().x(), 32);
+  advance(0.5);
+  EXPECT_EQ(cell->contentView()->presentationFrame().x(), 32);
+}
+
 TEST_F(TableViewTest, GroupedRowsAreInsetPanels) {
   make({numbered(3), numbered(1)}, ui::TableViewStyle::Grouped);
   auto* cell = table->cellForRowAtIndexPath(IndexPath::forRow(0, 0));
