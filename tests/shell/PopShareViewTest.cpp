@@ -25,6 +25,10 @@ class Answers : public GPPopShareViewDelegate {
 
 class PopShareViewTest : public ShellTest {
  protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    if (shelltest::skipTextLayoutUnderTsan()) GTEST_SKIP() << "text layout under ThreadSanitizer";
+  }
   std::shared_ptr<GPPopShareView> prompt(const std::string& message, bool checkBox) {
     auto view = GPPopShareView::create(Rect(0, 0, 320, 480));
     view->setContentTitle("提示");

@@ -24,6 +24,10 @@ class Veto : public TabBarControllerDelegate {
 
 class TabBarTest : public ShellTest {
  protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    if (shelltest::skipTextLayoutUnderTsan()) GTEST_SKIP() << "text layout under ThreadSanitizer";
+  }
   void TearDown() override {
     if (tabs) tabs->viewShared()->removeFromSuperview();
     tabs.reset();
