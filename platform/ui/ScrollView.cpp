@@ -47,12 +47,15 @@ class ScrollPanRecognizer : public GestureRecognizer {
   gfx::Point current() const { return current_; }
   std::shared_ptr<Touch> touch() const { return touch_.lock(); }
 
-  void touchesBegan(const TouchSet& touches, const Event&) override {
+  void touchesBegan(const TouchSet& touches, const Event& event) override {
     if (touch_.lock() || touches.empty()) return;
     touch_ = touches.front();
     start_ = current_ = touches.front()->locationInView(nullptr);
     // A finger on moving content stops it.
     owner_->stopMotion();
+    // Recognisers hear a touch before any view: the scroll view decides here whether the view
+    // under the finger gets it now, later or never.
+    owner_->contentTouchBegan(touches.front(), touches, event);
   }
 
   void touchesMoved(const TouchSet& touches, const Event&) override {
@@ -254,13 +257,21 @@ bool ScrollView::isPanRecognizer(const GestureRecognizer& recognizer) const {
 bool ScrollView::gestureRecognizerShouldBegin(GestureRecognizer& recognizer) {
   if (&recognizer != pan_.get()) return View::gestureRecognizerShouldBegin(recognizer);
   if (!scrollEnabled_) return false;
-  if (!canCancelContentTouches_) {
-    // A control that holds the touch keeps it.
-    auto touch = pan_->touch();
-    for (View* v = touch ? touch->view() : nullptr; v && v != this; v = v->superview())
-      if (dynamic_cast<Control*>(v)) return false;
+  auto touch = pan_->touch();
+  View* holder = touch ? touch->view() : nullptr;
+  if (holder && holder != this && holder->isDescendantOfView(this)) {
+    if (!canCancelContentTouches_) return false;
+    return touchesShouldCancelInContentView(holder);
   }
   return true;
+}
+
+bool ScrollView::touchesShouldBegin(const TouchSet&, const Event&, View*) {
+  return true;
+}
+
+bool ScrollView::touchesShouldCancelInContentView(View* view) {
+  return dynamic_cast<Control*>(view) == nullptr;
 }
 
 void ScrollView::panBegan(gfx::Point windowPoint) {
@@ -574,39 +585,40 @@ void ScrollView::layoutSubviews() {
 
 // --- content touches --------------------------------------------------------------------------
 
-View* ScrollView::hitTest(gfx::Point point, const Event* event) {
-  hitCandidate_.reset();
-  View* hit = View::hitTest(point, event);
-  if (!hit || hit == this || !delaysContentTouches_ || dragging_) return hit;
-  if (!canScrollHorizontally() && !canScrollVertically()) return hit;
-  // Only controls are held back: other content passes unhandled touches up to us anyway, and
-  // views with their own recognisers must see the touch from its start.
-  bool control = false;
-  for (View* v = hit; v && v != this; v = v->superview()) {
-    if (!v->gestureRecognizers().empty()) return hit;
-    if (dynamic_cast<Control*>(v)) control = true;
+void ScrollView::contentTouchBegan(const std::shared_ptr<Touch>& touch, const TouchSet& touches,
+                                   const Event& event) {
+  View* content = touch->view();
+  if (!content || content == this || !content->isDescendantOfView(this)) return;
+  // A scroll view nearer the finger decides for its own content.
+  for (View* v = content; v && v != this; v = v->superview())
+    if (dynamic_cast<ScrollView*>(v)) return;
+  auto keep = sharedView();
+  if (!touchesShouldBegin(touches, event, content)) {
+    touch->setView(keep);
+    return;
   }
-  if (!control) return hit;
-  hitCandidate_ = hit->sharedView();
-  return this;
-}
-
-void ScrollView::touchesBegan(const TouchSet& touches, const Event&) {
-  auto candidate = hitCandidate_.lock();
-  hitCandidate_.reset();
-  if (!candidate || touches.empty() || touches.front()->view() != this) return;
+  if (!delaysContentTouches_ || dragging_ || (!canScrollHorizontally() && !canScrollVertically()))
+    return;
+  // Only controls are held back: other content passes unhandled touches up to us anyway.
+  bool control = false;
+  for (View* v = content; v && v != this; v = v->superview())
+    if (dynamic_cast<Control*>(v)) control = true;
+  if (!control) return;
   if (delayTimer_) delayTimer_->invalidate();
-  pendingTarget_ = candidate;
-  pendingTouch_ = touches.front();
-  std::weak_ptr<View> weak = sharedView();
+  pendingTarget_ = content->sharedView();
+  pendingTouch_ = touch;
+  touch->setView(keep);
+  std::weak_ptr<View> weak = keep;
   delayTimer_ = foundation::Timer::create(kContentTouchDelay, false, [weak](foundation::Timer&) {
     auto view = weak.lock();
     if (!view) return;
-    Event event(foundation::Clock::now());
-    static_cast<ScrollView*>(view.get())->deliverPendingTouch(false, event);
+    Event later(foundation::Clock::now());
+    static_cast<ScrollView*>(view.get())->deliverPendingTouch(false, later);
   });
   foundation::RunLoop::main()->addTimer(delayTimer_, foundation::kCommonRunLoopModes);
 }
+
+void ScrollView::touchesBegan(const TouchSet&, const Event&) {}
 
 void ScrollView::deliverPendingTouch(bool ended, const Event& event) {
   auto target = pendingTarget_.lock();

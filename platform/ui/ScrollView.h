@@ -104,15 +104,21 @@ class ScrollView : public View {
   View* verticalScrollIndicator() const { return vIndicator_.get(); }
   View* horizontalScrollIndicator() const { return hIndicator_.get(); }
 
-  // Touches on controls inside: with delaysContentTouches (default on) a touch that lands on a
-  // control inside a scrollable scroll view belongs to the scroll view first; the control gets
-  // it after 0.15 s without movement, or at once when the finger lifts. With
-  // canCancelContentTouches (default on) a drag that starts takes the touch away from the
-  // content (touches cancelled); off, a touch held by a control never scrolls.
+  // Touches on views inside. First touchesShouldBegin decides whether the view gets the touch
+  // at all (if not, the scroll view keeps it and may still drag). With delaysContentTouches
+  // (default on) a touch on a control inside a scrollable scroll view is held back: the control
+  // gets it after 0.15 s without movement, or at once when the finger lifts; a drag that starts
+  // before never reaches it. When a drag starts while a view inside holds the touch, the scroll
+  // view takes it away (touches cancelled) only with canCancelContentTouches (default on) and
+  // when touchesShouldCancelInContentView agrees.
   bool delaysContentTouches() const { return delaysContentTouches_; }
   void setDelaysContentTouches(bool delays) { delaysContentTouches_ = delays; }
   bool canCancelContentTouches() const { return canCancelContentTouches_; }
   void setCanCancelContentTouches(bool cancels);
+  // Default: true.
+  virtual bool touchesShouldBegin(const TouchSet& touches, const Event& event, View* contentView);
+  // Default: true except for controls (a held button keeps its touch).
+  virtual bool touchesShouldCancelInContentView(View* view);
   static constexpr double kContentTouchDelay = 0.15;
 
   // A finger is down on the scroll view (it may not have moved yet).
@@ -135,7 +141,6 @@ class ScrollView : public View {
   void stopScrolling();
 
   // View.
-  View* hitTest(gfx::Point point, const Event* event) override;
   bool gestureRecognizerShouldBegin(GestureRecognizer& recognizer) override;
   void touchesBegan(const TouchSet& touches, const Event& event) override;
   void touchesMoved(const TouchSet& touches, const Event& event) override;
@@ -180,6 +185,8 @@ class ScrollView : public View {
   void updateIndicators();
   void setIndicatorsVisible(bool visible);
   void deliverPendingTouch(bool ended, const Event& event);
+  void contentTouchBegan(const std::shared_ptr<Touch>& touch, const TouchSet& touches,
+                         const Event& event);
 
   std::weak_ptr<ScrollViewDelegate> delegate_;
   gfx::Size contentSize_;
@@ -235,7 +242,6 @@ class ScrollView : public View {
   std::weak_ptr<View> pendingTarget_;
   std::shared_ptr<Touch> pendingTouch_;
   std::shared_ptr<foundation::Timer> delayTimer_;
-  std::weak_ptr<View> hitCandidate_;
 };
 
 }  // namespace ui

@@ -269,50 +269,88 @@ TEST_F(ScrollViewTest, TouchStopsMotionAndIndicatorsShowOnlyWhileMoving) {
   EXPECT_TRUE(scroll->verticalScrollIndicator()->isHidden());
 }
 
+// A scroll view that lets drags take touches from controls and keeps some views from touches.
+class PagerScroll : public ui::ScrollView {
+ public:
+  using ui::ScrollView::ScrollView;
+  bool touchesShouldBegin(const ui::TouchSet&, const ui::Event&, ui::View* view) override {
+    return view != refused;
+  }
+  bool touchesShouldCancelInContentView(ui::View*) override { return cancelControls; }
+  ui::View* refused = nullptr;
+  bool cancelControls = false;
+};
+
 TEST_F(ScrollViewTest, DelayedContentTouchesReachControlsOnlyWhenTheFingerStays) {
+  auto pager = std::make_shared<PagerScroll>(gfx::Rect(0, 0, 320, 400));
+  pager->setContentSize(gfx::Size(320, 2000));
+  scroll->removeFromSuperview();
+  window->addSubview(pager);
   auto button = ui::Button::create(gfx::Rect(20, 20, 100, 40));
   int taps = 0;
   button->addTarget([&](ui::Control&) { ++taps; }, ui::ControlEvent::TouchUpInside);
-  scroll->addSubview(button);
+  pager->addSubview(button);
+  auto dragFrom = [&](double x, double y) {
+    for (int i = 1; i <= 10; ++i) {
+      advance(1.0 / 60);
+      touch(ui::TouchPhase::Moved, x, y - 5 * i);
+    }
+  };
 
   // A quick tap still reaches the button.
   tap(50, 40);
   EXPECT_EQ(taps, 1);
 
-  // A held finger highlights it after the delay.
+  // A held finger highlights it after the delay; a drag then leaves the button its touch.
   touch(ui::TouchPhase::Began, 50, 40);
   EXPECT_FALSE(button->isHighlighted());
   advance(0.2);
   EXPECT_TRUE(button->isHighlighted());
-  // Then a drag takes the touch away: no tap, the content scrolls.
-  for (int i = 1; i <= 10; ++i) {
-    advance(1.0 / 60);
-    touch(ui::TouchPhase::Moved, 50, 40 - 5 * i);
-  }
-  EXPECT_FALSE(button->isHighlighted());
-  EXPECT_TRUE(scroll->isDragging());
+  dragFrom(50, 40);
+  EXPECT_FALSE(pager->isDragging());
+  EXPECT_DOUBLE_EQ(pager->contentOffset().y, 0);
   touch(ui::TouchPhase::Ended, 50, -10);
-  EXPECT_EQ(taps, 1);
+  EXPECT_EQ(taps, 2);
+
+  // Unless the scroll view says drags take touches from controls too.
+  pager->cancelControls = true;
+  touch(ui::TouchPhase::Began, 50, 40);
+  advance(0.2);
+  EXPECT_TRUE(button->isHighlighted());
+  dragFrom(50, 40);
+  EXPECT_FALSE(button->isHighlighted());
+  EXPECT_TRUE(pager->isDragging());
+  touch(ui::TouchPhase::Ended, 50, -10);
+  EXPECT_EQ(taps, 2);
   settle();
 
   // A drag that starts at once never highlights the button.
-  scroll->setContentOffset({});
+  pager->setContentOffset({});
   touch(ui::TouchPhase::Began, 50, 40);
   advance(1.0 / 60);
   touch(ui::TouchPhase::Moved, 50, 20);
-  EXPECT_TRUE(scroll->isDragging());
+  EXPECT_TRUE(pager->isDragging());
   advance(0.3);
   EXPECT_FALSE(button->isHighlighted());
   touch(ui::TouchPhase::Ended, 50, 20);
   settle();
 
+  // A view the scroll view keeps touches from: no tap, but a drag from it scrolls.
+  pager->setContentOffset({});
+  pager->refused = button.get();
+  tap(50, 40);
+  EXPECT_EQ(taps, 2);
+  drag({50, 40}, {50, 0}, 10, 0.3);
+  EXPECT_DOUBLE_EQ(pager->contentOffset().y, 40);
+  pager->refused = nullptr;
+
   // Content touches that may not be cancelled keep the control and never scroll.
-  scroll->setContentOffset({});
-  scroll->setDelaysContentTouches(false);
-  scroll->setCanCancelContentTouches(false);
+  pager->setContentOffset({});
+  pager->setDelaysContentTouches(false);
+  pager->setCanCancelContentTouches(false);
   drag({50, 40}, {50, 0}, 10);
-  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
-  EXPECT_FALSE(scroll->isDragging());
+  EXPECT_DOUBLE_EQ(pager->contentOffset().y, 0);
+  EXPECT_FALSE(pager->isDragging());
 }
 
 TEST_F(ScrollViewTest, ScrollViewsThatCannotScrollLeaveTheTouchAlone) {
