@@ -292,6 +292,60 @@ void Marks() {
   });
 }
 
+// --- Quote list rows and column titles
+// ------------------------------------------------------------
+
+void ListMarks() {
+  Make("list_background.png", Size(320, 43), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 320, 43), Color::rgb255(22, 28, 36),
+                     Color::rgb255(14, 18, 24));
+    ctx.setFillColor(Color::rgb255(44, 52, 62));
+    ctx.fillRect(Rect(0, 42, 320, 1));
+  });
+  const auto sign = [](bool plus) {
+    return [plus](Context& ctx) {
+      ctx.setStrokeColor(Color::rgb255(56, 187, 255));
+      ctx.setLineWidth(1.5);
+      ctx.strokeLine(Point(1.5, 21), Point(8.5, 21));
+      if (plus) ctx.strokeLine(Point(5, 17.5), Point(5, 24.5));
+    };
+  };
+  Make("+.png", Size(10, 42), sign(true));
+  Make("-.png", Size(10, 42), sign(false));
+  Make("img_radar.png", Size(12, 12), [](Context& ctx) {
+    ctx.setStrokeColor(Color::rgb255(255, 196, 0));
+    ctx.setLineWidth(1);
+    ctx.strokeEllipse(Rect(0.5, 0.5, 11, 11));
+    ctx.strokeEllipse(Rect(3.5, 3.5, 5, 5));
+    ctx.setFillColor(Color::rgb255(255, 196, 0));
+    ctx.beginPath();
+    ctx.moveTo(6, 6);
+    ctx.lineTo(6, 0.5);
+    ctx.arc(6, 6, 5.5, -M_PI / 2, 0, false);
+    ctx.closePath();
+    ctx.fillPath();
+  });
+  const auto arrow = [](bool up) {
+    return [up](Context& ctx) {
+      ctx.setFillColor(Color::rgb255(255, 196, 0));
+      ctx.beginPath();
+      if (up) {
+        ctx.moveTo(6.5, 3);
+        ctx.lineTo(12, 11);
+        ctx.lineTo(1, 11);
+      } else {
+        ctx.moveTo(1, 7);
+        ctx.lineTo(12, 7);
+        ctx.lineTo(6.5, 15);
+      }
+      ctx.closePath();
+      ctx.fillPath();
+    };
+  };
+  Make("xiashang.png", Size(13, 18), arrow(true));
+  Make("xiajiang.png", Size(13, 18), arrow(false));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -308,5 +362,6 @@ int main(int argc, char** argv) {
   FunctionIcons();
   Bars();
   Marks();
+  ListMarks();
   return g_failures == 0 ? 0 : 1;
 }
