@@ -519,6 +519,16 @@ void ScrollView::setIndicatorsVisible(bool visible) {
   updateIndicators();
 }
 
+void ScrollView::setShowsHorizontalScrollIndicator(bool shows) {
+  showsHorizontal_ = shows;
+  updateIndicators();
+}
+
+void ScrollView::setShowsVerticalScrollIndicator(bool shows) {
+  showsVertical_ = shows;
+  updateIndicators();
+}
+
 void ScrollView::flashScrollIndicators() {
   setIndicatorsVisible(true);
   std::weak_ptr<View> weak = sharedView();

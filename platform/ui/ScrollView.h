@@ -93,9 +93,9 @@ class ScrollView : public View {
   void setDecelerationRate(double rate);
 
   bool showsHorizontalScrollIndicator() const { return showsHorizontal_; }
-  void setShowsHorizontalScrollIndicator(bool shows) { showsHorizontal_ = shows; }
+  void setShowsHorizontalScrollIndicator(bool shows);
   bool showsVerticalScrollIndicator() const { return showsVertical_; }
-  void setShowsVerticalScrollIndicator(bool shows) { showsVertical_ = shows; }
+  void setShowsVerticalScrollIndicator(bool shows);
   ScrollViewIndicatorStyle indicatorStyle() const { return indicatorStyle_; }
   void setIndicatorStyle(ScrollViewIndicatorStyle style) { indicatorStyle_ = style; }
   // Shows the indicators for a moment.
