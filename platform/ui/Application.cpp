@@ -7,6 +7,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Context.h"
+#include "platform/ui/Keyboard.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
@@ -105,8 +106,10 @@ Window* Application::keyWindow() const {
 }
 
 void Application::setKeyWindow(Window* window) {
+  if (keyWindow_ == window) return;
   keyWindow_ = window;
   needsRender_ = true;
+  Keyboard::shared().update();
 }
 
 void Application::addWindow(Window* window) {
@@ -120,7 +123,8 @@ void Application::windowGone(Window* window) {
     // The top visible window takes over (an alert's window going away returns the keys).
     keyWindow_ = nullptr;
     for (Window* w : windows())
-      if (!w->isHidden()) keyWindow_ = w;
+      if (!w->isHidden() && w->canBecomeKeyWindow()) keyWindow_ = w;
+    Keyboard::shared().update();
   }
   touches_.erase(
       std::remove_if(touches_.begin(), touches_.end(),

@@ -6,6 +6,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/Keyboard.h"
 #include "platform/ui/Renderer.h"
 #include "platform/ui/Touch.h"
 
@@ -36,6 +37,7 @@ void Window::makeKeyAndVisible() {
 }
 
 void Window::makeKeyWindow() {
+  if (!canBecomeKeyWindow()) return;
   Application::shared().setKeyWindow(this);
 }
 
@@ -55,6 +57,7 @@ bool Window::setFirstResponder(Responder* responder, bool force) {
     responder->didBecomeFirstResponder();
   }
   setNeedsRender();
+  Keyboard::shared().firstResponderChanged(this);
   return true;
 }
 

@@ -36,6 +36,8 @@ class Window : public View {
   void makeKeyAndVisible();
   void makeKeyWindow();
   bool isKeyWindow() const;
+  // Windows that only serve others (the keyboard's) answer false and never take the keys.
+  virtual bool canBecomeKeyWindow() const { return true; }
 
   // The responder that receives typed text; null when none. Setting asks the old one to resign
   // (unless forced) and the new one to accept; false when either refused.

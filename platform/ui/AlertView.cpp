@@ -1,0 +1,343 @@
+#include "platform/ui/AlertView.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Context.h"
+#include "platform/ui/Screen.h"
+
+namespace ui {
+
+namespace {
+
+constexpr double kButtonHeight = 44;
+constexpr double kFieldHeight = 30;
+constexpr double kMargin = 16;
+
+std::vector<std::shared_ptr<AlertView>>& shownAlerts() {
+  static auto* alerts = new std::vector<std::shared_ptr<AlertView>>();
+  return *alerts;
+}
+
+gfx::Color tintColor() {
+  return gfx::Color::rgb255(0, 122, 255);
+}
+
+}  // namespace
+
+AlertView::AlertView() : View(gfx::Rect(0, 0, kWidth, 120)) {
+  setBackgroundColor(gfx::Color::grey(0.97, 0.97));
+  layer().setCornerRadius(8);
+  setClipsToBounds(true);
+  titleLabel_ = Label::create();
+  titleLabel_->setFont(gfx::Font::boldSystemFont(17));
+  titleLabel_->setTextAlignment(gfx::TextAlignment::Center);
+  titleLabel_->setNumberOfLines(0);
+  titleLabel_->setLineBreakMode(gfx::LineBreakMode::WordWrap);
+  addSubview(titleLabel_);
+  messageLabel_ = Label::create();
+  messageLabel_->setFont(gfx::Font::systemFont(15));
+  messageLabel_->setTextAlignment(gfx::TextAlignment::Center);
+  messageLabel_->setNumberOfLines(0);
+  messageLabel_->setLineBreakMode(gfx::LineBreakMode::WordWrap);
+  addSubview(messageLabel_);
+}
+
+AlertView::~AlertView() = default;
+
+std::shared_ptr<AlertView> AlertView::create(const std::string& title, const std::string& message,
+                                             std::weak_ptr<AlertViewDelegate> delegate,
+                                             const std::string& cancelButtonTitle,
+                                             const std::vector<std::string>& otherButtonTitles) {
+  auto alert = std::make_shared<AlertView>();
+  alert->setTitle(title);
+  alert->setMessage(message);
+  alert->setDelegate(std::move(delegate));
+  if (!cancelButtonTitle.empty())
+    alert->setCancelButtonIndex(alert->addButtonWithTitle(cancelButtonTitle));
+  for (const auto& other : otherButtonTitles) alert->addButtonWithTitle(other);
+  return alert;
+}
+
+void AlertView::setTitle(const std::string& title) {
+  title_ = title;
+  titleLabel_->setText(title);
+  relayout();
+}
+
+void AlertView::setMessage(const std::string& message) {
+  message_ = message;
+  messageLabel_->setText(message);
+  relayout();
+}
+
+int AlertView::addButtonWithTitle(const std::string& title) {
+  auto button = Button::create(ButtonType::Custom);
+  button->setTitle(title);
+  button->setTitleColor(tintColor());
+  button->setTitleColor(gfx::Color::grey(0.5), ControlState::Highlighted);
+  button->setFont(gfx::Font::systemFont(17));
+  int index = static_cast<int>(buttons_.size());
+  button->setTag(index + 1);
+  button->addTarget([this](Control& sender) { buttonTapped(sender); }, ControlEvent::TouchUpInside,
+                    this);
+  buttons_.push_back(button);
+  addSubview(button);
+  relayout();
+  return index;
+}
+
+std::string AlertView::buttonTitleAtIndex(int index) const {
+  if (index < 0 || index >= numberOfButtons()) return {};
+  return buttons_[index]->title(ControlState::Normal).value_or("");
+}
+
+Button* AlertView::buttonAtIndex(int index) const {
+  if (index < 0 || index >= numberOfButtons()) return nullptr;
+  return buttons_[index].get();
+}
+
+void AlertView::setCancelButtonIndex(int index) {
+  cancelIndex_ = index >= 0 && index < numberOfButtons() ? index : -1;
+  for (int i = 0; i < numberOfButtons(); ++i)
+    buttons_[i]->setFont(i == cancelIndex_ ? gfx::Font::boldSystemFont(17)
+                                           : gfx::Font::systemFont(17));
+  relayout();
+}
+
+int AlertView::firstOtherButtonIndex() const {
+  for (int i = 0; i < numberOfButtons(); ++i)
+    if (i != cancelIndex_) return i;
+  return -1;
+}
+
+void AlertView::setAlertViewStyle(AlertViewStyle style) {
+  style_ = style;
+  rebuildFields();
+  relayout();
+}
+
+void AlertView::rebuildFields() {
+  for (auto& field : fields_) field->removeFromSuperview();
+  fields_.clear();
+  int count = style_ == AlertViewStyle::Default                 ? 0
+              : style_ == AlertViewStyle::LoginAndPasswordInput ? 2
+                                                                : 1;
+  for (int i = 0; i < count; ++i) {
+    auto field = TextField::create(gfx::Rect(0, 0, kWidth - 2 * kMargin, kFieldHeight));
+    field->setBorderStyle(TextBorderStyle::Line);
+    field->setBackgroundColor(gfx::Color::white());
+    field->setFont(gfx::Font::systemFont(15));
+    field->setContentVerticalAlignment(ContentVerticalAlignment::Center);
+    field->setKeyboardAppearance(KeyboardAppearance::Alert);
+    field->setAutocapitalizationType(TextAutocapitalizationType::None);
+    bool secure = style_ == AlertViewStyle::SecureTextInput ||
+                  (style_ == AlertViewStyle::LoginAndPasswordInput && i == 1);
+    field->setSecureTextEntry(secure);
+    if (style_ == AlertViewStyle::LoginAndPasswordInput)
+      field->setPlaceholder(i == 0 ? "用户名" : "密码");
+    fields_.push_back(field);
+    addSubview(field);
+  }
+}
+
+TextField* AlertView::textFieldAtIndex(int index) const {
+  if (index < 0 || index >= static_cast<int>(fields_.size())) {
+    foundation::logError("AlertView: no text field at index %d", index);
+    return nullptr;
+  }
+  return fields_[index].get();
+}
+
+// --- layout -----------------------------------------------------------------------------------
+
+void AlertView::relayout() {
+  double width = kWidth - 2 * kMargin;
+  double y = 20;
+  if (!title_.empty()) {
+    double h = gfx::measureText(title_, titleLabel_->font(), gfx::Size(width, 1000)).height;
+    titleLabel_->setFrame(gfx::Rect(kMargin, y, width, h));
+    y += h + 4;
+  } else {
+    titleLabel_->setFrame(gfx::Rect(kMargin, y, width, 0));
+  }
+  if (!message_.empty()) {
+    // Each line break counts, so screens can make room for their own subviews with "\n".
+    size_t breaks = std::count(message_.begin(), message_.end(), '\n');
+    double h = gfx::measureText(message_, messageLabel_->font(), gfx::Size(width, 2000)).height;
+    double lineHeight = std::ceil(messageLabel_->font().pointSize() * 1.25);
+    h = std::max(h, (breaks + 1) * lineHeight);
+    messageLabel_->setFrame(gfx::Rect(kMargin, y, width, h));
+    y += h + 4;
+  } else {
+    messageLabel_->setFrame(gfx::Rect(kMargin, y, width, 0));
+  }
+  for (auto& field : fields_) {
+    y += 6;
+    field->setFrame(gfx::Rect(kMargin, y, width, kFieldHeight));
+    y += kFieldHeight;
+  }
+  y += 16;
+  int n = numberOfButtons();
+  double buttonsTop = y;
+  if (n == 2) {
+    buttons_[0]->setFrame(gfx::Rect(0, y, kWidth / 2, kButtonHeight));
+    buttons_[1]->setFrame(gfx::Rect(kWidth / 2, y, kWidth / 2, kButtonHeight));
+    y += kButtonHeight;
+  } else {
+    // Stacked in index order; with more than two buttons the cancel button goes last.
+    for (int i = 0; i < n; ++i) {
+      if (i == cancelIndex_ && n > 2) continue;
+      buttons_[i]->setFrame(gfx::Rect(0, y, kWidth, kButtonHeight));
+      y += kButtonHeight;
+    }
+    if (cancelIndex_ >= 0 && n > 2) {
+      buttons_[cancelIndex_]->setFrame(gfx::Rect(0, y, kWidth, kButtonHeight));
+      y += kButtonHeight;
+    }
+  }
+  buttonsArea_ = gfx::Rect(0, buttonsTop, kWidth, y - buttonsTop);
+  gfx::Rect screen = Screen::main().bounds();
+  gfx::Point c = screen.center();
+  setBounds(gfx::Rect(0, 0, kWidth, y));
+  setCenter(gfx::Point(std::round(c.x), std::round(c.y)));
+  setNeedsDisplay();
+}
+
+void AlertView::layoutSubviews() {}
+
+void AlertView::drawRect(gfx::Context& ctx, const gfx::Rect&) {
+  // Hairlines between the buttons.
+  ctx.setFillColor(gfx::Color::grey(0.8));
+  for (int i = 0; i < numberOfButtons(); ++i) {
+    gfx::Rect f = buttons_[i]->frame();
+    ctx.fillRect(gfx::Rect(f.x(), f.y(), f.width(), 0.5));
+    if (f.x() > 0) ctx.fillRect(gfx::Rect(f.x(), f.y(), 0.5, f.height()));
+  }
+}
+
+std::string AlertView::describe() const {
+  std::string line = View::describe() + " title=" + title_;
+  for (int i = 0; i < numberOfButtons(); ++i) line += " [" + buttonTitleAtIndex(i) + "]";
+  return line;
+}
+
+// --- showing and dismissing -------------------------------------------------------------------
+
+void AlertView::show() {
+  if (visible_) return;
+  auto self = sharedAs<AlertView>();
+  if (!self) {
+    foundation::logError("AlertView: show needs an alert made by create()");
+    return;
+  }
+  relayout();
+  if (auto* d = delegate()) d->willPresentAlertView(*this);
+  gfx::Rect screen = Screen::main().bounds();
+  window_ = Window::create(screen);
+  window_->setWindowLevel(WindowLevel::Alert);
+  dimming_ = View::create(screen);
+  dimming_->setBackgroundColor(gfx::Color::grey(0, 0.4));
+  window_->addSubview(dimming_);
+  window_->addSubview(self);
+  visible_ = true;
+  shownAlerts().push_back(self);
+  window_->makeKeyAndVisible();
+  setAlpha(0);
+  dimming_->setAlpha(0);
+  View::animate(0.2, [this] {
+    setAlpha(1);
+    dimming_->setAlpha(1);
+  });
+  if (!fields_.empty()) fields_.front()->becomeFirstResponder();
+  if (auto* d = delegate()) d->didPresentAlertView(*this);
+}
+
+void AlertView::buttonTapped(Control& sender) {
+  int index = sender.tag() - 1;
+  pressButtonAtIndex(index);
+}
+
+bool AlertView::pressButtonAtIndex(int index) {
+  if (!visible_ || index < 0 || index >= numberOfButtons()) return false;
+  auto self = sharedAs<AlertView>();
+  auto delegate = delegate_.lock();
+  if (delegate) delegate->alertViewClickedButtonAtIndex(*this, index);
+  if (clickedHandler_) clickedHandler_(*this, index);
+  dismissWithClickedButtonIndex(index, true);
+  return true;
+}
+
+void AlertView::cancel() {
+  if (!visible_) return;
+  auto self = sharedAs<AlertView>();
+  if (auto d = delegate_.lock()) d->alertViewCancel(*this);
+  dismissWithClickedButtonIndex(cancelIndex_, false);
+}
+
+void AlertView::dismissWithClickedButtonIndex(int buttonIndex, bool animated) {
+  (void)animated;
+  if (!visible_) return;
+  auto self = sharedAs<AlertView>();
+  visible_ = false;
+  if (auto d = delegate_.lock()) d->alertViewWillDismissWithButtonIndex(*this, buttonIndex);
+  finishDismiss(buttonIndex);
+}
+
+void AlertView::finishDismiss(int buttonIndex) {
+  auto self = sharedAs<AlertView>();
+  auto& alerts = shownAlerts();
+  alerts.erase(std::remove(alerts.begin(), alerts.end(), self), alerts.end());
+  if (window_) {
+    window_->endEditing(true);
+    removeFromSuperview();
+    // The window goes; the top visible window below becomes the key window again.
+    auto window = std::move(window_);
+    window->setHidden(true);
+    dimming_.reset();
+    window.reset();
+  }
+  setAlpha(1);
+  if (auto d = delegate_.lock()) d->alertViewDidDismissWithButtonIndex(*this, buttonIndex);
+  if (auto done = std::move(onDismissed_)) done(buttonIndex);
+}
+
+int AlertView::runModal() {
+  auto self = sharedAs<AlertView>();
+  if (!self) return -1;
+  int result = cancelIndex_;
+  auto loop = foundation::RunLoop::current();
+  bool done = false;
+  onDismissed_ = [&](int index) {
+    result = index;
+    done = true;
+    loop->stop();
+  };
+  show();
+  while (!done && visible_) loop->run();
+  onDismissed_ = nullptr;
+  return result;
+}
+
+std::vector<std::shared_ptr<AlertView>> AlertView::visibleAlerts() {
+  return shownAlerts();
+}
+
+std::shared_ptr<AlertView> AlertView::topAlert() {
+  auto& alerts = shownAlerts();
+  return alerts.empty() ? nullptr : alerts.back();
+}
+
+void AlertView::dismissAll() {
+  auto alerts = shownAlerts();
+  for (auto& alert : alerts) {
+    alert->visible_ = false;
+    alert->delegate_.reset();
+    alert->finishDismiss(alert->cancelIndex_);
+  }
+  shownAlerts().clear();
+}
+
+}  // namespace ui
