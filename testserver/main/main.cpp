@@ -90,6 +90,9 @@ int main(int argc, char** argv) {
   }
   if (verbose) foundation::setLogLevel(foundation::LogLevel::Verbose);
 
+  // Installed before the ports are printed: whoever reads them may signal at once.
+  std::signal(SIGINT, OnSignal);
+  std::signal(SIGTERM, OnSignal);
   testserver::TestServer server(options);
   if (!server.start()) return 1;
   for (int r = 0; r < testserver::kRoleCount; ++r) {
@@ -98,8 +101,6 @@ int main(int argc, char** argv) {
   }
   std::printf("seed %llu date %d\n", static_cast<unsigned long long>(options.seed), server.date());
   std::fflush(stdout);
-  std::signal(SIGINT, OnSignal);
-  std::signal(SIGTERM, OnSignal);
   while (!gStop) std::this_thread::sleep_for(std::chrono::milliseconds(100));
   server.stop();
   return 0;
