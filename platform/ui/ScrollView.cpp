@@ -244,6 +244,19 @@ bool ScrollView::scrollToTop() {
   return true;
 }
 
+bool ScrollView::scrollToTopInWindow(View& window) {
+  std::vector<ScrollView*> found;
+  std::function<void(View&)> walk = [&](View& v) {
+    if (v.isHidden() || v.alpha() <= 0.01) return;
+    if (auto* s = dynamic_cast<ScrollView*>(&v); s && s->scrollsToTop_ && s->scrollEnabled_)
+      found.push_back(s);
+    for (auto& sub : std::vector<ViewPtr>(v.subviews())) walk(*sub);
+  };
+  walk(window);
+  if (found.size() != 1) return false;
+  return found.front()->scrollToTop();
+}
+
 void ScrollView::stopScrolling() {
   stopMotion();
 }

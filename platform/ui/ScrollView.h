@@ -136,6 +136,9 @@ class ScrollView : public View {
   // A tap on the status bar: scrolls to the top (animated) unless scrollsToTop is off or the
   // delegate refuses. Returns whether it scrolls.
   bool scrollToTop();
+  // What a tap on the status bar does in `window`: when exactly one visible scroll view there
+  // has scrollsToTop on, that one scrolls to the top (its delegate may refuse).
+  static bool scrollToTopInWindow(View& window);
 
   // Stops any motion where it is (no end calls).
   void stopScrolling();

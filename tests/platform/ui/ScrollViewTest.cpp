@@ -245,6 +245,21 @@ TEST_F(ScrollViewTest, AnimatedOffsetsAndScrollToTop) {
   EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
   EXPECT_EQ(delegate->steps(), (std::vector<std::string>{"didScrollToTop"}));
 
+  // A status-bar tap scrolls the one scroll view that wants it; with two, neither moves.
+  scroll->setContentOffset(gfx::Point(0, 300));
+  EXPECT_TRUE(ui::ScrollView::scrollToTopInWindow(*window));
+  settle(1);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
+  auto second = ui::ScrollView::create(gfx::Rect(0, 400, 320, 80));
+  window->addSubview(second);
+  scroll->setContentOffset(gfx::Point(0, 300));
+  EXPECT_FALSE(ui::ScrollView::scrollToTopInWindow(*window));
+  second->setScrollsToTop(false);
+  EXPECT_TRUE(ui::ScrollView::scrollToTopInWindow(*window));
+  settle(1);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
+  delegate->calls.clear();
+
   // The least movement that shows a rect.
   scroll->scrollRectToVisible(gfx::Rect(0, 900, 320, 50), false);
   EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 550);

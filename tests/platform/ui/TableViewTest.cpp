@@ -372,6 +372,26 @@ TEST_F(TableViewTest, InsertAndDeleteRowsKeepCellsWithTheirRows) {
   EXPECT_EQ(table->numberOfRowsInSection(0), 11);
 }
 
+TEST_F(TableViewTest, SectionsComeAndGo) {
+  make({numbered(2, "a"), numbered(2, "c")});
+  model->titles = true;
+  table->reloadData();
+  model->sections.insert(model->sections.begin() + 1, numbered(3, "b"));
+  table->insertSections({1}, ui::TableViewRowAnimation::Fade);
+  EXPECT_EQ(table->numberOfSections(), 3);
+  EXPECT_EQ(table->numberOfRowsInSection(1), 3);
+  advance(0.5);
+  expectCellsMatchRows();
+  EXPECT_EQ(table->cellForRowAtIndexPath(IndexPath::forRow(0, 2))->textLabel()->text(), "c0");
+
+  model->sections.erase(model->sections.begin());
+  table->deleteSections({0}, ui::TableViewRowAnimation::None);
+  EXPECT_EQ(table->numberOfSections(), 2);
+  EXPECT_EQ(table->rectForHeaderInSection(0).y(), 0);
+  expectCellsMatchRows();
+  EXPECT_EQ(visibleTexts(), (std::vector<std::string>{"b0", "b1", "b2", "c0", "c1"}));
+}
+
 TEST_F(TableViewTest, ReloadRowsAsksForNewCells) {
   make({numbered(5)});
   int before = model->asked;
