@@ -45,7 +45,7 @@ Subscription& Subscribe(Connection& c, const Request& req, uint8_t child, std::v
   sub.page = req.header.PageID;
   sub.code = req.header.RequestCode;
   sub.stocks = std::move(stocks);
-  if (child != 32) {
+  if (child == 10 || child == 12) {
     // A pushed quote must name its stock, whatever the list asked for.
     for (uint8_t key : {uint8_t{9}, uint8_t{10}})
       if (std::find(ids.begin(), ids.end(), key) == ids.end()) ids.insert(ids.begin(), key);
@@ -357,28 +357,11 @@ void Search(ServerCore& s, Connection& c, const Request& req) {
   s.reply(c, req, w.take());
 }
 
-void Ticks(ServerCore& s, Connection& c, const Request& req) {
-  ByteReader r(req.body.data(), req.body.size());
-  uint8_t market;
-  std::string code;
-  uint16_t count;
-  std::vector<uint8_t> list;
-  if (!r.u8(market) || !r.code(code) || !r.u16(count) || !r.fieldList(list)) {
-    s.replyError(c, req, "请求格式错误", false);
-    return;
-  }
-  const Security* sec = s.market().find(market, code);
-  if (!sec) {
-    s.replyError(c, req, "没有该股票的成交明细", false);
-    return;
-  }
-  const bool futures = std::find(list.begin(), list.end(), 7) != list.end() ||
-                       std::find(list.begin(), list.end(), 8) != list.end();
+std::vector<uint8_t> TicksBody(Market& m, const Security& sec, int count, bool futures) {
   const size_t size = futures ? 16 : 11;
-  std::vector<Trade> trades =
-      s.market().trades(*sec, static_cast<int>(FitRecords(11, size, count)));
+  std::vector<Trade> trades = m.trades(sec, static_cast<int>(FitRecords(11, size, count)));
   ByteWriter w;
-  PutKey(w, sec->q);
+  PutKey(w, sec.q);
   w.u16(static_cast<uint16_t>(trades.size()));
   for (const Trade& t : trades) {
     w.i16(t.minute);
@@ -390,7 +373,31 @@ void Ticks(ServerCore& s, Connection& c, const Request& req) {
       w.u8(static_cast<uint8_t>(t.nature));
     }
   }
-  s.reply(c, req, w.take());
+  return w.take();
+}
+
+void Ticks(ServerCore& s, Connection& c, const Request& req) {
+  ByteReader r(req.body.data(), req.body.size());
+  uint8_t market;
+  std::string code;
+  uint16_t count;
+  std::vector<uint8_t> list;
+  if (!r.u8(market) || !r.code(code) || !r.u16(count) || !r.fieldList(list)) {
+    s.replyError(c, req, "请求格式错误", false);
+    return;
+  }
+  const int i = s.market().indexOf(market, code);
+  if (i < 0) {
+    s.replyError(c, req, "没有该股票的成交明细", false);
+    return;
+  }
+  // Ids 7 and 8 (open-interest change and nature) ask for the futures record.
+  const bool futures = std::find(list.begin(), list.end(), 7) != list.end() ||
+                       std::find(list.begin(), list.end(), 8) != list.end();
+  s.reply(c, req, TicksBody(s.market(), s.market().at(i), count, futures));
+  Subscription& sub = Subscribe(c, req, 14, {i}, {});
+  sub.period = count;
+  sub.blockFlag = futures ? 1 : 0;
 }
 
 bool IsTrendId(uint8_t id) {
@@ -953,6 +960,9 @@ std::vector<uint8_t> SubscriptionPushBody(Market& m, const Subscription& sub) {
   if (sub.child == 32) {
     const Security& sec = m.at(sub.stocks[0]);
     return KLineBody(sec.q, sub.period, sub.blockFlag, m.bars(sec, sub.period, 1), sub.ids);
+  }
+  if (sub.child == 14) {
+    return TicksBody(m, m.at(sub.stocks[0]), sub.period, sub.blockFlag != 0);
   }
   if (sub.child == 10) {
     ByteWriter w;

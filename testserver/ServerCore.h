@@ -33,7 +33,8 @@ struct Request {
 // A quote subscription: the stocks of the last list or quote request of one page, pushed
 // with that request's code when they change.
 struct Subscription {
-  uint8_t child = 12;  // 12 list push, 10 one-quote push, 32 K-line push (the last bar)
+  // 12 list push, 10 one-quote push, 14 the latest trades, 32 K-line push (the last bar)
+  uint8_t child = 12;
   uint8_t page = 0;
   uint16_t code = 0;
   std::vector<int> stocks;

@@ -171,16 +171,21 @@ TEST_F(Misbehaviour, ChangedQuotesArePushedToSubscribers) {
   ASSERT_TRUE(kline.ok);
   const int bars = ReadLE16(kline.body.data() + 11);
 
+  const uint8_t tl[] = {4, 1, 2, 3, 4};
+  len = MakeRequest_DealDetail(0, 79, 13, 1, "600000", 20, tl, buf, sizeof buf);
+  ASSERT_TRUE(q.send(buf, len));
+  ASSERT_TRUE(q.receiveReply().ok);
+
   server_->advanceMinute();
   testserver::Market after(20151217, kDate, kMinute + 1);
   std::map<int, Reply> pushes;
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 4; ++i) {
     Reply r = q.receive();
     ASSERT_TRUE(r.ok);
     EXPECT_TRUE(r.header.isPush());
     pushes[r.header.ChildType] = r;
   }
-  ASSERT_EQ(pushes.size(), 3u);
+  ASSERT_EQ(pushes.size(), 4u);
 
   CQuoteCache cache;
   cache.Init();
@@ -209,6 +214,14 @@ TEST_F(Misbehaviour, ChangedQuotesArePushedToSubscribers) {
   EXPECT_EQ(bar.close, expected[0].close);
   EXPECT_EQ(bar.volume, expected[0].volume);
   EXPECT_GT(bars, 0);
+
+  // The trade list follows with the newest trade at the new minute.
+  const Reply& t = pushes[14];
+  EXPECT_EQ(t.code(), 79);
+  const int n = ReadLE16(t.body.data() + 9);
+  ASSERT_EQ(n, 20);
+  const uint8_t* last = t.body.data() + 11 + (n - 1) * 11;
+  EXPECT_EQ(static_cast<int16_t>(ReadLE16(last)), kMinute + 1);
 }
 
 }  // namespace
