@@ -227,6 +227,20 @@ void Bars() {
     VerticalGradient(ctx, Rect(0, 0, 320, 64), Color::rgb255(38, 66, 102),
                      Color::rgb255(18, 36, 62));
   });
+  Make("bg_more.png", Size(320, 54), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 320, 54), Color::rgb255(58, 64, 74),
+                     Color::rgb255(22, 25, 30));
+    ctx.setFillColor(Color::rgb255(96, 104, 116));
+    ctx.fillRect(Rect(0, 0, 320, 1));
+  });
+  Make("insteading.png", Size(64, 52), [](Context& ctx) {
+    FillRounded(ctx, Rect(2, 2, 60, 48), 8, Color::rgb255(56, 187, 255));
+    ctx.setStrokeColor(Color::white());
+    ctx.setLineWidth(2);
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(3, 3, 58, 46), 7);
+    ctx.strokePath();
+  });
   Make("info-SlideDown.png", Size(333, 222), [](Context& ctx) {
     FillRounded(ctx, Rect(0, 0, 333, 222), 12, Color(0, 0, 0, 0.55));
     CentredText(ctx, "按住上方的功能图标", Rect(0, 40, 333, 30), gfx::Font::boldSystemFont(18),

@@ -1,0 +1,229 @@
+#include <tuple>
+#include <vector>
+
+#include "MoreTestSupport.h"
+#include "platform/ui/LayerAnimation.h"
+#include "shell/HomeItemView.h"
+
+namespace {
+
+using gfx::Point;
+using gfx::Rect;
+using moretest::expectRect;
+
+// Records the tile's reports; answers whether moving is allowed as told.
+class TileRecorder : public HomeItemViewDelegate {
+ public:
+  bool HomeItemMoveEnabled(HomeItemView&) override { return moveEnabled; }
+  void HomeItemMoved(HomeItemView&, int dx, int dy, int status) override {
+    moves.emplace_back(dx, dy, status);
+  }
+  void HomeTabBarItemClicked(HomeItemView&) override { ++clicks; }
+  void HomeTabBarItemDidDelete(HomeItemView&) override { ++deletes; }
+  bool moveEnabled = false;
+  std::vector<std::tuple<int, int, int>> moves;
+  int clicks = 0;
+  int deletes = 0;
+};
+
+class HomeItemViewTest : public moretest::MoreTest {
+ protected:
+  // A tile at (100, 100) in the window, reporting to the recorder.
+  std::shared_ptr<HomeItemView> place(int style, Rect frame = Rect(100, 100, 80, 80)) {
+    auto item = HomeItemView::create(frame, style);
+    item->setDelegate(recorder);
+    item->updateWithParamDict(foundation::Dictionary{{"Icon", "fn_zs.png"}, {"Title", "指数"}}, 5);
+    window->addSubview(item);
+    return item;
+  }
+  std::shared_ptr<TileRecorder> recorder = std::make_shared<TileRecorder>();
+};
+
+TEST_F(HomeItemViewTest, LayoutsOfEachInitialiser) {
+  struct Case {
+    const char* what;
+    std::shared_ptr<HomeItemView> item;
+    Rect icon, title;
+    double font;
+  };
+  auto compact = HomeItemView::create(Rect(0, 0, 64, 52), kHomeItemStyleBar);
+  compact->createWithTabBarStyle();
+  const Case cases[] = {
+      {"grid 80x80", HomeItemView::create(Rect(0, 0, 80, 80), kHomeItemStyleGrid),
+       Rect(18, 4.6667, 44, 44), Rect(0, 53.3333, 80, 26.6667), 12},
+      {"bar 64x52", HomeItemView::create(Rect(0, 0, 64, 52), kHomeItemStyleBar),
+       Rect(22, 7.3333, 20, 20), Rect(0, 34.6667, 64, 17.3333), 12},
+      {"small 64x52", HomeItemView::create(Rect(0, 0, 64, 52), kHomeItemStyleSmall),
+       Rect(22, 7.3333, 20, 20), Rect(0, 34.6667, 64, 17.3333), 12},
+      {"large 80x100", HomeItemView::create(Rect(0, 0, 80, 100)), Rect(18, 18, 44, 44),
+       Rect(0, 64, 80, 20), 15},
+      {"tab bar style", compact, Rect(20, 2, 24, 24), Rect(0, 28, 64, 18), 13},
+  };
+  for (const Case& c : cases) {
+    expectRect(c.item->imageView()->frame(), c.icon, c.what);
+    expectRect(c.item->titleLabel()->frame(), c.title, c.what);
+    EXPECT_DOUBLE_EQ(c.item->titleLabel()->font().pointSize(), c.font) << c.what;
+    EXPECT_EQ(c.item->titleLabel()->textColor(), gfx::Color::white()) << c.what;
+    EXPECT_EQ(c.item->titleLabel()->textAlignment(), gfx::TextAlignment::Center) << c.what;
+  }
+  // Only the bar tile has the delete badge (top right, hidden) and the large tile no selection
+  // background.
+  const auto& bar = cases[1].item;
+  ASSERT_NE(bar->deleteButton(), nullptr);
+  expectRect(bar->deleteButton()->frame(), Rect(44, 0, 20, 20), "badge");
+  EXPECT_TRUE(bar->deleteButton()->isHidden());
+  EXPECT_EQ(cases[0].item->deleteButton(), nullptr);
+  EXPECT_EQ(cases[2].item->deleteButton(), nullptr);
+  EXPECT_EQ(cases[3].item->selectedBg(), nullptr);
+  ASSERT_NE(bar->selectedBg(), nullptr);
+  EXPECT_TRUE(bar->selectedBg()->isHidden());
+  // The compact layout's views replace the tile's, the old ones stay in it.
+  EXPECT_EQ(compact->subviews().size(), 6u);
+}
+
+TEST_F(HomeItemViewTest, FillingEmptyingAndDeleteBadge) {
+  auto item = HomeItemView::create(Rect(0, 0, 64, 52), kHomeItemStyleBar);
+  item->updateToEmptyItem();
+  EXPECT_EQ(item->functionID(), -1);
+  EXPECT_EQ(item->titleLabel()->text(), "空");
+  EXPECT_FALSE(item->imageView()->image().isEmpty());
+
+  // An empty tile entering edit mode shows no badge; filling it while wobbling does.
+  item->startWobble();
+  EXPECT_TRUE(item->deleteButton()->isHidden());
+  item->updateWithParamDict(foundation::Dictionary{{"Icon", "fn_zs.png"}, {"Title", "指数"}}, 3);
+  EXPECT_FALSE(item->deleteButton()->isHidden());
+  EXPECT_EQ(item->functionID(), 3);
+  EXPECT_EQ(item->titleLabel()->text(), "指数");
+  item->updateToEmptyItem();
+  EXPECT_TRUE(item->deleteButton()->isHidden());
+  item->updateWithParamDict(foundation::Dictionary{{"Title", "x"}}, 4);
+  item->stopWobble();
+  EXPECT_TRUE(item->deleteButton()->isHidden());
+  EXPECT_FALSE(item->isWobbling());
+
+  // A missing bundle image leaves the icon empty but sets title and id.
+  item->updateWithParamDict(foundation::Dictionary{{"Icon", "no-such.png"}, {"Title", "无"}}, 7);
+  EXPECT_TRUE(item->imageView()->image().isEmpty());
+  EXPECT_EQ(item->titleLabel()->text(), "无");
+  EXPECT_EQ(item->functionID(), 7);
+  // A negative id empties the tile.
+  item->updateWithParamDict(foundation::Dictionary{{"Title", "y"}}, -3);
+  EXPECT_EQ(item->functionID(), -1);
+  EXPECT_EQ(item->titleLabel()->text(), "空");
+}
+
+TEST_F(HomeItemViewTest, PressAndSelectionLooks) {
+  auto grid = HomeItemView::create(Rect(0, 0, 80, 80), kHomeItemStyleGrid);
+  grid->updateWithParamDict(foundation::Dictionary{{"Icon", "fn_zs.png"}, {"Title", "指数"}}, 5);
+  grid->updateTouchState(true);
+  EXPECT_DOUBLE_EQ(grid->alpha(), 0.9);
+  EXPECT_DOUBLE_EQ(grid->transform().a, 1.1);
+  grid->updateTouchState(false);
+  EXPECT_DOUBLE_EQ(grid->alpha(), 1.0);
+  EXPECT_TRUE(grid->transform().isIdentity());
+  auto bar = HomeItemView::create(Rect(0, 0, 64, 52), kHomeItemStyleBar);
+  bar->updateTouchState(true);
+  EXPECT_TRUE(bar->transform().isIdentity());
+
+  // Selected: the icon's shape filled with the touch gradient.
+  grid->updateSelectState(true);
+  EXPECT_FALSE(grid->selectedBg()->isHidden());
+  const gfx::Image& plain = grid->_iconImage();
+  const gfx::Image& lit = grid->imageView()->image();
+  ASSERT_EQ(lit.pixelWidth(), plain.pixelWidth());
+  ASSERT_EQ(lit.pixelHeight(), plain.pixelHeight());
+  EXPECT_EQ(lit.pixelArgb(0, 0) >> 24, plain.pixelArgb(0, 0) >> 24);  // transparent corner
+  const uint32_t top = lit.pixelArgb(22, 3);
+  EXPECT_GT(top >> 24, 200u);
+  EXPECT_GT(top & 0xFF, (top >> 16) & 0xFF);  // bluer than red at the top
+  grid->updateSelectState(false);
+  EXPECT_TRUE(grid->selectedBg()->isHidden());
+  EXPECT_EQ(grid->imageView()->image().pixelArgb(22, 3), plain.pixelArgb(22, 3));
+}
+
+TEST_F(HomeItemViewTest, MovesAreReportedInStepsOfSixPoints) {
+  recorder->moveEnabled = true;
+  auto item = place(kHomeItemStyleGrid);
+  press(Point(140, 140));
+  moveTo(Point(145, 145));  // 5, 5: too little
+  moveTo(Point(146, 145));  // 6, 5 from the start
+  moveTo(Point(150, 145));  // 4 from the last report: nothing
+  moveTo(Point(140, 152));  // -6, 7 from the last report
+  lift(Point(140, 152));
+  const std::vector<std::tuple<int, int, int>> expected = {
+      {0, 0, 1}, {6, 5, 2}, {-6, 7, 2}, {0, 0, 3}};
+  EXPECT_EQ(recorder->moves, expected);
+  EXPECT_DOUBLE_EQ(item->alpha(), 1.0);
+  EXPECT_EQ(item->startPoint(), Point(0, 0));
+}
+
+TEST_F(HomeItemViewTest, TapReportsOnlyWhenLiftedInside) {
+  auto item = place(kHomeItemStyleGrid);
+  press(Point(140, 140));
+  moveTo(Point(170, 170));  // not reported: the owner does not allow moving
+  lift(Point(170, 170));
+  press(Point(140, 140));
+  lift(Point(300, 300));
+  const std::vector<std::tuple<int, int, int>> expected = {{0, 0, 3}};
+  EXPECT_EQ(recorder->moves, expected);
+}
+
+TEST_F(HomeItemViewTest, BarTileClicksWhereverLiftedAndDeletesThroughItsBadge) {
+  auto item = place(kHomeItemStyleBar, Rect(100, 100, 64, 52));
+  press(Point(120, 130));
+  lift(Point(300, 400));
+  EXPECT_EQ(recorder->clicks, 1);
+  EXPECT_TRUE(recorder->moves.empty());
+
+  item->startWobble();
+  ASSERT_FALSE(item->deleteButton()->isHidden());
+  tap(155, 108);  // the badge, top right
+  EXPECT_EQ(recorder->deletes, 1);
+  EXPECT_EQ(recorder->clicks, 1);
+}
+
+// A touch the system takes away (another gesture, the application resigning) must end a drag:
+// the owner hears status 3 and can put the tile back.
+TEST_F(HomeItemViewTest, CancelledTouchEndsTheDragLikeALift) {
+  recorder->moveEnabled = true;
+  auto item = place(kHomeItemStyleGrid);
+  press(Point(140, 140));
+  moveTo(Point(140, 160));
+  ASSERT_DOUBLE_EQ(item->alpha(), 0.9);
+  ui::Application::shared().cancelTouches();
+  const std::vector<std::tuple<int, int, int>> expected = {{0, 0, 1}, {0, 20, 2}, {0, 0, 3}};
+  EXPECT_EQ(recorder->moves, expected);
+  EXPECT_DOUBLE_EQ(item->alpha(), 1.0);
+  EXPECT_TRUE(item->transform().isIdentity());
+  EXPECT_EQ(item->startPoint(), Point(0, 0));
+}
+
+TEST_F(HomeItemViewTest, CancelledTouchIsNeverATap) {
+  auto grid = place(kHomeItemStyleGrid);
+  auto bar = place(kHomeItemStyleBar, Rect(200, 300, 64, 52));
+  press(Point(140, 140));
+  ui::Application::shared().cancelTouches();
+  press(Point(220, 320));
+  ui::Application::shared().cancelTouches();
+  EXPECT_TRUE(recorder->moves.empty());
+  EXPECT_EQ(recorder->clicks, 0);
+  EXPECT_DOUBLE_EQ(grid->alpha(), 1.0);
+}
+
+TEST_F(HomeItemViewTest, WobbleRocksEndlessly) {
+  auto item = place(kHomeItemStyleGrid);
+  item->wobble();
+  auto animation = item->layer().animationForKey(HomeItemView::kWobbleKey);
+  ASSERT_NE(animation, nullptr);
+  EXPECT_EQ(animation->keyPath(), "transform");
+  EXPECT_DOUBLE_EQ(animation->duration(), 0.12);
+  EXPECT_TRUE(animation->autoreverses());
+  EXPECT_EQ(animation->repeatCount(), ui::LayerAnimation::kRepeatForever);
+  // Wobbling flags never add or remove it.
+  item->stopWobble();
+  EXPECT_NE(item->layer().animationForKey(HomeItemView::kWobbleKey), nullptr);
+  item->layer().removeAllAnimations();
+}
+
+}  // namespace
