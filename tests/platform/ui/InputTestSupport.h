@@ -7,6 +7,7 @@
 
 #include "UiTestSupport.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/ActionSheet.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Keyboard.h"
 
@@ -18,9 +19,11 @@ class InputTest : public UiTest {
     UiTest::SetUp();
     ui::Keyboard::shared().reset();
     ui::AlertView::dismissAll();
+    ui::ActionSheet::dismissAll();
   }
   void TearDown() override {
     ui::AlertView::dismissAll();
+    ui::ActionSheet::dismissAll();
     ui::Keyboard::shared().reset();
     foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
     UiTest::TearDown();
