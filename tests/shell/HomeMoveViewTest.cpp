@@ -185,38 +185,6 @@ TEST_F(HomeMoveViewTest, ShortTouchInEditModeOnlyClearsTheHighlightAndGoesHome) 
   EXPECT_EQ(grid->itemAtPosition(5)->frame(), grid->slotRect(5));
 }
 
-TEST_F(HomeMoveViewTest, DropOverTheBarAsksThenTakesAndReturnsTheTile) {
-  auto grid = makeGrid();
-  grid->setMoveEnabled(true);
-  HomeItemView& tile = *grid->itemAtPosition(6);  // centre (200, 118.5)
-  for (bool allow : {false, true}) {
-    recorder->allowRemove = allow;
-    recorder->refreshes.clear();
-    grid->HomeItemMoved(tile, 0, 0, kHomeItemTouchBegan);
-    grid->HomeItemMoved(tile, -40, 240, kHomeItemTouchMoved);
-    grid->HomeItemMoved(tile, 0, 0, kHomeItemTouchEnded);
-    EXPECT_TRUE(grid->scrollView()->isScrollEnabled());
-    EXPECT_FALSE(recorder->refreshes.back().over);
-    EXPECT_EQ(recorder->refreshes.back().point, Point(0, 0));
-    advance(0.5);
-    EXPECT_EQ(tile.frame(), grid->slotRect(6));
-  }
-  EXPECT_EQ(recorder->asked, (std::vector<int>{6, 6}));
-  EXPECT_EQ(recorder->removed, std::vector<int>{6});
-  // Every function still in the grid.
-  EXPECT_EQ(grid->itemCount(), ConfigManager::sharedObject()->functionCount());
-}
-
-TEST_F(HomeMoveViewTest, TapsOutsideEditModeOpen) {
-  auto grid = makeGrid();
-  tap(120, 120);  // function 5
-  auto bar = makeBar();
-  tap(100, 380);  // bar slot 1
-  const std::vector<std::pair<int, int>> expected = {{5, 5}, {7, 1}};
-  EXPECT_EQ(recorder->clicked, expected);
-  EXPECT_TRUE(recorder->refreshes.empty());
-}
-
 TEST_F(HomeMoveViewTest, ReplacingDeletingAndStoringBarSlots) {
   auto bar = makeBar();
   EXPECT_EQ(bar->insteadItemView(2, 5), 17);
@@ -226,19 +194,10 @@ TEST_F(HomeMoveViewTest, ReplacingDeletingAndStoringBarSlots) {
   EXPECT_EQ(storedBar(), (std::vector<int>{0, 7, 5, 19, 22}));
   EXPECT_TRUE(bar->itemsChanged());
 
-  // The badge of slot 4 empties it and stores -1.
-  bar->setMoveEnabled(true);
-  HomeItemView* last = bar->itemAtPosition(4);
-  ASSERT_FALSE(last->deleteButton()->isHidden());
-  tap(256 + 60, 361 + 1 + 5);
-  EXPECT_EQ(last->functionID(), -1);
-  EXPECT_TRUE(last->deleteButton()->isHidden());
-  EXPECT_EQ(storedBar(), (std::vector<int>{0, 7, 5, 19, -1}));
-
   // Clearing through a replacement, then a slot with no tile.
   EXPECT_EQ(bar->insteadItemView(0, -1), 0);
   advance(0.5);
-  EXPECT_EQ(storedBar(), (std::vector<int>{-1, 7, 5, 19, -1}));
+  EXPECT_EQ(storedBar(), (std::vector<int>{-1, 7, 5, 19, 22}));
   EXPECT_EQ(bar->insteadItemView(9, 3), -1);
   EXPECT_TRUE(alerts->alerts.empty());
 }
@@ -255,64 +214,6 @@ TEST_F(HomeMoveViewTest, ReplacingWithAnUnknownFunctionKeepsTheSlotAndAlerts) {
   EXPECT_EQ(alerts->alerts[0].buttons, std::vector<std::string>{"确定"});
   advance(0.5);
   EXPECT_TRUE(storedBar().empty());
-}
-
-TEST_F(HomeMoveViewTest, HighlightFollowsTheSlot) {
-  auto bar = makeBar();
-  ASSERT_NE(bar->insteadBgView(), nullptr);
-  EXPECT_TRUE(bar->insteadBgView()->isHidden());
-  bar->updateInsteadStatus(true, 3);
-  EXPECT_FALSE(bar->insteadBgView()->isHidden());
-  EXPECT_EQ(bar->insteadBgView()->frame(), Rect(192, 1, 64, 52));
-  bar->updateInsteadStatus(false, 0);
-  EXPECT_TRUE(bar->insteadBgView()->isHidden());
-}
-
-TEST_F(HomeMoveViewTest, InsertingAndRemovingTiles) {
-  auto grid = makeGrid();
-  const int count = grid->itemCount();
-  grid->setMoveEnabled(true);
-  grid->addItem(9, 2, Point(160, 300));
-  EXPECT_EQ(grid->itemCount(), count + 1);
-  HomeItemView* added = grid->itemWithTag(kHomeMoveItemTagBase + count);
-  ASSERT_NE(added, nullptr);
-  EXPECT_EQ(added->functionID(), 9);
-  EXPECT_EQ(added->positionID(), 2);
-  EXPECT_TRUE(added->isWobbling());
-  EXPECT_EQ(grid->itemWithTag(kHomeMoveItemTagBase + 2)->positionID(), 3);
-  EXPECT_EQ(grid->itemWithTag(kHomeMoveItemTagBase + 1)->positionID(), 1);
-  advance(0.5);
-  EXPECT_EQ(added->frame(), grid->slotRect(2));
-  EXPECT_EQ(grid->itemWithTag(kHomeMoveItemTagBase + count - 1)->frame(), grid->slotRect(count));
-  grid->addItem(500, 0, Point());  // unknown function: nothing
-  EXPECT_EQ(grid->itemCount(), count + 1);
-
-  // The bar: an insertion pushes slot 4 out to position 5, removeLastItem takes the first tile
-  // at position 4 or beyond.
-  auto bar = makeBar();
-  bar->addItem(3, 0, Point());
-  EXPECT_EQ(bar->itemCount(), 6);
-  EXPECT_EQ(barIDs(*bar), (std::vector<int>{3, 0, 7, 17, 19, 22}));
-  advance(0.5);
-  EXPECT_EQ(storedBar(), (std::vector<int>{3, 0, 7, 17, 19, 22}));
-  const int removed = bar->removeLastItem();
-  EXPECT_TRUE(removed == 19 || removed == 22);
-  EXPECT_EQ(bar->itemCount(), 5);
-}
-
-TEST_F(HomeMoveViewTest, AccountTileShowsLoginOrLogout) {
-  const int account = idOf("AccountManager");
-  ASSERT_GE(account, 0);
-  auto grid = makeGrid();
-  auto bar = makeBar();
-  for (bool guest : {true, false}) {
-    grid->updateItemStatusAfterLogin(guest);
-    bar->updateItemStatusAfterLogin(guest);
-    const char* title = guest ? "登录" : "注销";
-    EXPECT_EQ(grid->itemAtPosition(account)->titleLabel()->text(), title);
-    EXPECT_EQ(bar->itemAtPosition(4)->titleLabel()->text(), title);
-    EXPECT_NE(grid->itemAtPosition(0)->titleLabel()->text(), title);
-  }
 }
 
 }  // namespace

@@ -95,10 +95,7 @@ TEST_F(MoreScreenTest, OverlayLayoutOnBothScreenHeights) {
     EXPECT_EQ(children[2].get(), controller->homeTabBarView());
     EXPECT_EQ(children[3].get(), controller->homeMoveView());
     EXPECT_TRUE(controller->homeMoveView()->isHidden());
-    EXPECT_DOUBLE_EQ(controller->touchView()->alpha(), 0.7);
-    EXPECT_EQ(controller->title(), "更多");
     EXPECT_EQ(controller->editButton()->title(), "编辑");
-    EXPECT_EQ(controller->view()->backgroundColor(), gfx::Color::black());
     EXPECT_FALSE(controller->beShowingInWindow());
   }
 }
@@ -157,21 +154,6 @@ TEST_F(MoreScreenTest, EditModeShowsTheGridAndTheHintTwicePerRun) {
     EXPECT_FALSE(more->homeTabBarView()->itemAtPosition(0)->isWobbling());
   }
   EXPECT_EQ(hints, (std::vector<bool>{true, true, false}));
-}
-
-TEST_F(MoreScreenTest, LeavingEditModeTakesTheHintAway) {
-  show();
-  edit();
-  ASSERT_NE(more->slideDownFlagImage(), nullptr);
-  edit();
-  EXPECT_EQ(more->slideDownFlagImage(), nullptr);
-  // A second hint within the first one's 3 seconds keeps its full time.
-  advance(1.0);
-  edit();
-  advance(2.5);
-  EXPECT_NE(more->slideDownFlagImage(), nullptr);
-  advance(0.6);
-  EXPECT_EQ(more->slideDownFlagImage(), nullptr);
 }
 
 TEST_F(MoreScreenTest, TappingAnEmptyBarSlotStartsEditing) {

@@ -56,6 +56,7 @@ class MoreTest : public shelltest::ShellTest {
  protected:
   void SetUp() override {
     ShellTest::SetUp();
+    if (shelltest::skipTextLayoutUnderTsan()) GTEST_SKIP() << "text layout under ThreadSanitizer";
     ConfigManager::clear();
     MoreController::resetHintCount();
     SetLoginInfo("", "");
