@@ -179,6 +179,8 @@ void NavigationController::setViewControllers(
     accepted.push_back(c);
   }
   std::shared_ptr<ViewController> from = stack_.empty() ? nullptr : stack_.back();
+  bool topWasThere =
+      !accepted.empty() && std::find(stack_.begin(), stack_.end(), accepted.back()) != stack_.end();
   stack_ = std::move(accepted);
   std::shared_ptr<ViewController> to = stack_.empty() ? nullptr : stack_.back();
   if (from == to) {
@@ -197,7 +199,8 @@ void NavigationController::setViewControllers(
     updateBar();
     return;
   }
-  transition(from, to, true, animated && false, released);
+  // A new top slides in like a push; one that was already in the stack like a pop.
+  transition(from, to, !topWasThere, animated, released);
 }
 
 // --- the slide --------------------------------------------------------------------------------

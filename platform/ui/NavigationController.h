@@ -44,7 +44,8 @@ class NavigationController : public ViewController {
   static std::shared_ptr<NavigationController> create(std::shared_ptr<ViewController> root);
 
   const std::vector<std::shared_ptr<ViewController>>& viewControllers() const { return stack_; }
-  // Replaces the stack (the old top goes, the new top comes, without a slide).
+  // Replaces the stack: the old top goes and the new top comes (with animation: sliding in as
+  // a push when the old top leaves the stack, else as a pop).
   void setViewControllers(std::vector<std::shared_ptr<ViewController>> controllers,
                           bool animated = false);
   ViewController* topViewController() const {

@@ -173,6 +173,27 @@ TEST_F(ControllerTest, PopToRootSkipsTheScreensInBetween) {
   EXPECT_EQ(nav->popToViewController(d.get(), false).size(), 0u);
 }
 
+TEST_F(ControllerTest, ReplacingTheStackSlidesLikeAPushOrAPop) {
+  auto a = Screen::make("A"), b = Screen::make("B"), c = Screen::make("C");
+  auto nav = ui::NavigationController::create(a);
+  window->addSubview(nav->viewShared());
+  nav->setViewControllers({a, b, c}, true);
+  EXPECT_EQ(take(), (Log{"A didLoad", "A willAppear", "A didAppear", "C didLoad",
+                         "A willDisappear*", "C willAppear*"}));
+  advance(0.15);
+  EXPECT_GT(c->view()->presentationFrame().x(), 0);  // in from the right
+  advance(0.5);
+  EXPECT_EQ(take(), (Log{"A didDisappear*", "C didAppear*"}));
+  EXPECT_EQ(nav->navigationBar()->backButton()->currentTitle(), "B");
+  nav->setViewControllers({a}, true);
+  advance(0.15);
+  EXPECT_LT(a->view()->presentationFrame().x(), 0);  // back in from the left
+  advance(0.5);
+  EXPECT_EQ(take(), (Log{"C willDisappear*", "A willAppear*", "C didDisappear*", "A didAppear*"}));
+  EXPECT_EQ(b->parentViewController(), nullptr);
+  EXPECT_EQ(c->parentViewController(), nullptr);
+}
+
 TEST_F(ControllerTest, ScreensPushedBeforeTheViewLoadsAppearWithIt) {
   auto nav = ui::NavigationController::create(Screen::make("A"));
   nav->pushViewController(Screen::make("B"), true);
