@@ -12,6 +12,7 @@
 #include "platform/ui/Object.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
+#include "shell/VerdanAppDelegate.h"
 
 namespace {
 
@@ -87,6 +88,7 @@ int main(int argc, char** argv) {
                       foundation::bundleDir().c_str(), foundation::documentsDir().c_str());
 
   ui::registerDemoClasses();
+  VerdanAppDelegate::registerClasses();
   ui::registerControllersDemoClasses();
   std::string delegateClass = "VerdanAppDelegate";
   if (demo == "views") {
@@ -103,11 +105,19 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!ui::Application::shared().launch(delegateClass)) return 1;
-  if (headless) return ui::runHeadless(headlessOptions);
+  // The runners end with terminate, which stops the application's threads; the delegate and
+  // its screens are released here, before static destruction.
+  if (headless) {
+    int rc = ui::runHeadless(headlessOptions);
+    ui::Application::shared().reset();
+    return rc;
+  }
   if (!headlessOptions.scriptPath.empty()) {
     // A script in window mode plays through the window's own event queue.
     if (ui::readScript(headlessOptions.scriptPath, windowOptions.script) != 0) return 2;
     windowOptions.shotsDir = headlessOptions.shotsDir;
   }
-  return ui::runWindow(windowOptions);
+  int rc = ui::runWindow(windowOptions);
+  ui::Application::shared().reset();
+  return rc;
 }

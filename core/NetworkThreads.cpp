@@ -10,6 +10,7 @@
 #include "core/LoginRequests.h"
 #include "core/ReceiveRecord.h"
 #include "core/SendQueues.h"
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Thread.h"
@@ -259,6 +260,6 @@ void RunSendTurn(CoreConnection which, int childType) {
     }
   }
   if (which == CoreConnection::Authentication || which == CoreConnection::Quote) {
-    SetLastSendRecvTime(static_cast<int64_t>(std::time(nullptr)));
+    SetLastSendRecvTime(static_cast<int64_t>(foundation::Clock::wallNow()));
   }
 }

@@ -13,6 +13,7 @@
 #include "core/NetworkThreads.h"
 #include "core/QuoteCache.h"
 #include "core/ReceiveRecord.h"
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 
@@ -72,7 +73,8 @@ void ReadAndDispatch(CoreConnection which, const net::SocketPtr& socket, const c
     foundation::logVerbose("%s", identityLine);
     return;
   }
-  if (which == CoreConnection::Quote) SetLastSendRecvTime(static_cast<int64_t>(std::time(nullptr)));
+  if (which == CoreConnection::Quote)
+    SetLastSendRecvTime(static_cast<int64_t>(foundation::Clock::wallNow()));
   if (connection.RecvData() < 1) return;
 
   // One record per event, zeroed once and reused; each post copies it.

@@ -1,0 +1,128 @@
+#include "shell/LoginShowView.h"
+
+#include <cstring>
+
+#include "core/CoreState.h"
+#include "core/MDBF.h"
+#include "core/ReceiveRecord.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/Screen.h"
+#include "shell/ShellAlerts.h"
+#include "shell/VerdanAppDelegate.h"
+
+LoginShowView::LoginShowView(const gfx::Rect& frame) : ui::View(frame) {}
+
+LoginShowView::~LoginShowView() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  if (alertView_) alertView_->clearTimer();
+}
+
+std::shared_ptr<LoginShowView> LoginShowView::initWithFrame(const gfx::Rect& frame) {
+  auto view = std::make_shared<LoginShowView>(frame);
+  view->build();
+  return view;
+}
+
+void LoginShowView::build() {
+  gfx::Image image;
+  if (ui::Screen::main().bounds().height() >= 568) image = gfx::Image::named("Default-568h@2x.png");
+  if (image.isEmpty()) image = gfx::Image::named("Default.png");
+  auto launch = ui::ImageView::create(bounds());
+  launch->setImage(image);
+  launch->setTag(kLaunchImageTag);
+  // Without a launch image the overlay still hides the screens behind it.
+  launch->setBackgroundColor(gfx::Color::rgb255(12, 20, 36));
+  insertSubview(launch, 0);
+
+  alertView_ = AlertView::initWithFrame(gfx::Rect(90, 350, 140, 65));
+  alertView_->setAlertTextMsg(kLoginWaitText);
+  alertView_->setDelegate(std::static_pointer_cast<::AlertViewDelegate>(sharedAs<LoginShowView>()),
+                          kLoginTimeoutSeconds);
+  addSubview(alertView_);
+}
+
+void LoginShowView::UserLogin() {
+  ResetAllCoreState();
+  alertView_->showAlertMsg();
+  if (GetLoginUserName().empty() || GetLoginPassword().empty()) SetLoginInfo("", "");
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->DoRenZhengLogin(true);
+}
+
+void LoginShowView::hideBackgroundImage() {
+  if (ui::View* launch = viewWithTag(kLaunchImageTag)) launch->removeFromSuperview();
+  setBackgroundColor(gfx::Color::clear());
+}
+
+void LoginShowView::addLoginObserver() {
+  removeLoginObserver();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "login", [this](const foundation::Notification& n) { recvmsg(n); });
+  observing_ = true;
+}
+
+void LoginShowView::removeLoginObserver() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  observing_ = false;
+  alertView_->hideAlertMsg();
+}
+
+void LoginShowView::recvmsg(const foundation::Notification& notification) {
+  const foundation::Data& data = notification.userInfo[kReceiveRecordKey].asData();
+  if (data.size() < static_cast<size_t>(kReceiveRecordBodyOffset)) return;
+  std::vector<uint8_t> record(data.begin(), data.end());
+  record.resize(kReceiveRecordSize, 0);
+  ReceiveRecordView view;
+  if (!ReceiveRecordView::From(record.data(), kReceiveRecordSize, view)) return;
+
+  if (view.status == kReceiveStatusConnectFailed) {
+    alertView_->hideAlertMsg();
+    ResetAllCoreState();
+    showFailMessage(kConnectFailedText);
+    return;
+  }
+  if (view.header.MainType != 144 || view.header.PageID != 1) return;
+  const int child = view.header.ChildType;
+  if (view.header.isError()) {
+    alertView_->hideAlertMsg();
+    if (child == 5 || child == 6 || child == 7) ResetAllCoreState();
+    std::string text;
+    if (view.bodyLen >= 2 && (view.body[0] | view.body[1]) != 0) text = view.errorText();
+    showFailMessage(text.empty() ? kLoginFailedText : text);
+    return;
+  }
+  if (child != 7) return;
+  MDBF table;
+  table.Parse(view.body, view.bodyLen);
+  table.Seek(0);
+  alertView_->hideAlertMsg();
+  std::string notice = table.GetNSString(38);
+  foundation::logInfo("重要通告:%s", notice.c_str());
+  auto* app = VerdanAppDelegate::sharedAppDelegate();
+  if (!notice.empty() && (!app || app->currentApplicationStatus() != kApplicationStatusUpgrade))
+    ShowAlertMessage(notice, "重要通告");
+  if (app) app->SwitchToFirst();
+}
+
+void LoginShowView::handleTimeoutRequest() {
+  alertView_->hideAlertMsg();
+  ResetAllCoreState();
+  showFailMessage(kRequestTimeoutText);
+}
+
+std::shared_ptr<ui::AlertView> LoginShowView::showFailMessage(const std::string& text) {
+  auto alert =
+      ShowAlert(text, "", {kReloginButton, kGuestLoginButton}, kLoginFailAlertTag,
+                std::static_pointer_cast<ui::AlertViewDelegate>(sharedAs<LoginShowView>()));
+  failAlert_ = alert;
+  return alert;
+}
+
+void LoginShowView::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {
+  if (alert.tag() != kLoginFailAlertTag) return;
+  addLoginObserver();
+  if (buttonIndex == 1) SetLoginInfo("", "");
+  UserLogin();
+}

@@ -1,0 +1,70 @@
+// What the application delegate asks of the screens it reaches by role. A screen class derives
+// from the role it plays (and from ScreenHooks for the tab hooks); the delegate finds the role
+// with a dynamic cast, so a screen without the role is simply not asked.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/foundation/Value.h"
+
+namespace ui {
+class NavigationController;
+class View;
+}  // namespace ui
+
+// The watch list.
+class WatchListRole {
+ public:
+  virtual ~WatchListRole() = default;
+  // Leaves the main-force columns when the user lost right 30.
+  virtual void refreshTableShowType() {}
+};
+
+// The market lists of the second slot.
+class MarketListRole {
+ public:
+  virtual ~MarketListRole() = default;
+  // Switches to the list the dictionary names (sent after the view is loaded).
+  virtual void updateViewWithDict(const foundation::Value& param) { (void)param; }
+};
+
+// The message centre.
+class MessageCentreRole {
+ public:
+  virtual ~MessageCentreRole() = default;
+  virtual void initSomeFirst() {}
+  virtual void revertToAllFunc() {}
+  // Starts, once per process, the periodic message request.
+  virtual void timeRequest() {}
+  virtual bool canShowMessage() { return false; }
+};
+
+// The stock detail pager.
+class StockDetailRole {
+ public:
+  virtual ~StockDetailRole() = default;
+  virtual void SetStockInfo(const char* code, uint8_t market, uint8_t stockType) = 0;
+  virtual void UpdateStockInfo(const char* code, uint8_t market, uint8_t stockType) = 0;
+};
+
+// The account screen.
+class AccountRole {
+ public:
+  virtual ~AccountRole() = default;
+  virtual void setTabBarClickIndex(int index) { (void)index; }
+  virtual void setCloseAfterLogin(bool close) { (void)close; }
+};
+
+// The More screen: a function grid laid over the current tab.
+class MoreScreenRole {
+ public:
+  virtual ~MoreScreenRole() = default;
+  virtual void setSelfIndexInTabBar(int index) { (void)index; }
+  virtual void setNavigationContrller(ui::NavigationController* navigation) { (void)navigation; }
+  virtual void setTabBarOldIndex(int index) { (void)index; }
+  virtual void showInWindow() {}
+  virtual void removeFromWindow() {}
+  virtual bool beShowingInWindow() const { return false; }
+  virtual void endEdit() {}
+};

@@ -1,0 +1,37 @@
+// The watch-list upload to the quote server and its answer: the item text, the request, and the
+// joining of the answer's parts (which may replace the local list when the server's is newer).
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "core/LineStep.h"
+#include "core/StockData.h"
+
+inline constexpr int kSelfStockUploadMaxItems = 1000;
+// Items are started only while fewer bytes than this are used (the text stays within 7500).
+inline constexpr size_t kSelfStockUploadTextLimit = 7492;
+
+// "01600000,02000001": per key the market as "%02d" of the signed byte (first two characters
+// kept) and the code (at most 6 characters).
+std::string MakeSelfStockUploadText(const tagCodeItem* items, int count);
+// Keys of a server list text: parts split at ",", at most 1000 parts; a part of three or more
+// characters is market (two digits) and code (up to 7 characters), type 0; shorter parts are
+// skipped. Returns the keys written (at most max).
+int ParseSelfStockListText(const std::string& text, tagCodeItem* out, int max);
+
+// Sends the list when it changed since the last upload: clean, upload state 0, then the 145/53
+// request on the quote queue. True when a request was queued.
+bool UploadSelfStock();
+
+// The upload answer's parts, joined. Any thread (the quote connection's thread calls it).
+class SelfStockUploadAnswer {
+ public:
+  // True when the record was the last part of an answer and was handled.
+  bool handle(const uint8_t* record, int size);
+
+ private:
+  std::mutex mutex_;
+  CLineStep data_;
+};

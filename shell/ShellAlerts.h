@@ -1,0 +1,37 @@
+// The alerts every screen raises (an OK alert, a server text, the guest notice) and small text
+// helpers of the login screens. Alerts are shown on the main thread; from another thread they
+// are queued there.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/StockData.h"
+#include "platform/foundation/Value.h"
+#include "platform/ui/AlertView.h"
+
+inline constexpr char kAlertOK[] = "确定";
+inline constexpr char kGuestAlertTitle[] = "提示";
+inline constexpr char kGuestAlertLogin[] = "登录/申请";
+inline constexpr char kGuestAlertClose[] = "关闭";
+inline constexpr char kGuestAlertDefaultText[] =
+    "游客无法使用该功能，请登录或免费注册后使用。如有疑问请致电客服热线 400-820-0000。";
+
+// An alert with these buttons (indexes 0, 1, ...) and view tag. From the main thread the alert
+// is returned; from another thread it is queued and null is returned.
+std::shared_ptr<ui::AlertView> ShowAlert(const std::string& message, const std::string& title,
+                                         const std::vector<std::string>& buttons, int tag,
+                                         std::weak_ptr<ui::AlertViewDelegate> delegate = {});
+// "确定" only.
+std::shared_ptr<ui::AlertView> ShowAlertMessage(const std::string& message,
+                                                const std::string& title);
+std::shared_ptr<ui::AlertView> ShowMessageAlert(const std::string& message);
+// A UTF-16 text (len units); nothing when it is empty.
+std::shared_ptr<ui::AlertView> ShowUnicharAlert(const char16_t* text, int len);
+// The guest notice: "登录/申请" (0) and "关闭" (1); an empty message gives the default text.
+std::shared_ptr<ui::AlertView> ShowGuestAlert(std::weak_ptr<ui::AlertViewDelegate> delegate,
+                                              int tag, const std::string& message = {});
+
+// Exactly 11 ASCII digits.
+bool IsValidPhoneNumber(const std::string& text);

@@ -1,0 +1,868 @@
+#include "shell/VerdanAppDelegate.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+
+#include "core/CSocket.h"
+#include "core/CoreConfig.h"
+#include "core/CoreState.h"
+#include "core/DataRequest.h"
+#include "core/LoginRequests.h"
+#include "core/NetworkThreads.h"
+#include "core/PacketHeader.h"
+#include "core/PriceAlertRequests.h"
+#include "core/ReceiveRecord.h"
+#include "core/SearchHistory.h"
+#include "core/SelfStock.h"
+#include "core/SendQueues.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/net/Device.h"
+#include "platform/ui/Screen.h"
+#include "shell/ConfigFileReader.h"
+#include "shell/Extend.h"
+#include "shell/LoginShowView.h"
+#include "shell/ScreenRoles.h"
+#include "shell/SharedTool.h"
+#include "shell/ShellAlerts.h"
+#include "core/QuoteFormat.h"
+#include "shell/ThreadCache.h"
+#include "shell/placeholders/OtherPlaceholders.h"
+#include "shell/placeholders/PlaceholderScreen.h"
+#include "shell/placeholders/TabPlaceholders.h"
+
+namespace {
+
+constexpr const char* kSlotClassNames[kSlotCount] = {"SelfStockController",
+                                                     "NewStockSort",
+                                                     "MainPage",
+                                                     "HKSortController",
+                                                     "MainSortController",
+                                                     "MyMessage",
+                                                     "TradeLoginViewController",
+                                                     nullptr,
+                                                     "MoreController"};
+
+// The unread-message count shown on the tab bar (-1: never set).
+int g_unreadMessageCount = -1;
+
+// Ticker keys in display order.
+struct TickerKey {
+  const char* code;
+  uint8_t market;
+  uint8_t type;
+};
+constexpr TickerKey kTickerKeys[3] = {{"000001", 1, 1}, {"399001", 2, 1}, {"999999", 3, 1}};
+
+// Empty screen for a tab whose class is unknown, so the tab still works.
+class EmptyTabScreen : public PlaceholderScreen {
+ public:
+  explicit EmptyTabScreen(const std::string& title) : PlaceholderScreen(title) {}
+  std::vector<std::string> lines() const override { return {}; }
+};
+
+// "10.0" > "7.0": version texts compare by their numbers.
+foundation::Value RecordInfo(const std::vector<uint8_t>& record) {
+  foundation::Value info;
+  info[kReceiveRecordKey] = foundation::Value::data(record.data(), record.size());
+  return info;
+}
+
+bool VersionAtLeast(const std::string& version, int major) {
+  return std::atoi(version.c_str()) >= major;
+}
+
+}  // namespace
+
+VerdanAppDelegate::VerdanAppDelegate() {
+  nIndexInTabBar_.fill(-1);
+}
+
+VerdanAppDelegate::~VerdanAppDelegate() {
+  shutdown();
+}
+
+VerdanAppDelegate* VerdanAppDelegate::sharedAppDelegate() {
+  return dynamic_cast<VerdanAppDelegate*>(ui::Application::shared().delegate());
+}
+
+void VerdanAppDelegate::registerClasses() {
+  ui::ClassRegistry::shared().registerClass<VerdanAppDelegate>("VerdanAppDelegate");
+  ui::ClassRegistry::shared().registerClass<::TabBarController>("TabBarController");
+  RegisterPlaceholderClasses();
+}
+
+std::shared_ptr<VerdanAppDelegate> VerdanAppDelegate::self() {
+  return sharedAs<VerdanAppDelegate>();
+}
+
+void VerdanAppDelegate::scheduleOnMain(double delay, std::function<void(VerdanAppDelegate&)> call) {
+  std::weak_ptr<VerdanAppDelegate> weak = self();
+  auto timer = foundation::Timer::schedule(delay, false, [weak, call](foundation::Timer&) {
+    if (auto me = weak.lock()) call(*me);
+  });
+  pending_.erase(
+      std::remove_if(pending_.begin(), pending_.end(), [](const auto& t) { return !t->isValid(); }),
+      pending_.end());
+  pending_.push_back(timer);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Launch
+
+bool VerdanAppDelegate::applicationDidFinishLaunchingWithOptions(ui::Application& app) {
+  foundation::logInfo("didFinishLaunchingWithOptions");
+  shutDown_ = false;
+  window_ = ui::Window::create(ui::Screen::main().bounds());
+  window_->setBackgroundColor(gfx::Color::black());
+
+  messageWindow_ = CustomWindow::create(gfx::Rect(185, 0, 135, 20));
+  messageWindow_->updateMessage("");
+
+  loginViewCtrl_ = Extend::produceObject<ui::ViewController>("UILoginViewCtrl");
+  splashView_ = Extend::produceObject<ui::ViewController>("SplashViewController");
+
+  littleFont_ = gfx::Font::named("Helvetica-Bold", 11);
+  normalFont_ = gfx::Font::systemFont(13);
+  largeFont_ = gfx::Font::systemFont(15);
+
+  SetLastSendRecvTime(static_cast<int64_t>(foundation::Clock::wallNow()));
+  timerJY_.reset();
+  nIndexInTabBar_.fill(-1);
+
+  networkStarted_ = StartNetworkThreads();
+  if (!networkStarted_) foundation::logError("didFinishLaunching: network threads not started");
+
+  loginShowView_.reset();
+  InitCoreConfig();
+  app.setStatusBarStyle(ui::StatusBarStyle::LightContent);
+
+  // The queue observers belong to the network layer (started above); the index push is ours.
+  std::weak_ptr<VerdanAppDelegate> weak = self();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "notification_receiveIndex", [weak](const foundation::Notification& n) {
+        if (auto me = weak.lock()) me->recvIndexUpdateMsg(n);
+      });
+  SetAppHooks(self());
+
+  window_->setBackgroundColor(gfx::Color::black());
+  importFirstStartWatchList();
+
+  auto controllers = createViewControllersForTabBar();
+  auto tabs = Extend::produceObject<::TabBarController>("TabBarController");
+  if (!tabs) tabs = ::TabBarController::create();
+  tabs->setViewControllers(controllers, false);
+  tabs->setTabBarControllerDeletate(std::static_pointer_cast<::TabBarControllerDelegate>(self()));
+  tabs->setDelegate(std::static_pointer_cast<ui::TabBarControllerDelegate>(self()));
+  tabs->addNoPopRootIndex(nIndexInTabBar_[kSlotMore]);
+  tabs->addNoPopRootIndex(nIndexInTabBar_[kSlotTrade]);
+  tabBarController_ = tabs;
+
+  showBottomHurricaneLamp();
+  hiddenBottomHurricaneLamp();
+
+  SwitchToLogin(false);
+  window_->makeKeyAndVisible();
+
+  timer_ = foundation::Timer::schedule(kHeartbeatInterval, true, [weak](foundation::Timer&) {
+    if (auto me = weak.lock()) me->onTimer();
+  });
+  timerUpload_.reset();
+  app.setStatusBarStyle(ui::StatusBarStyle::LightContent);
+  return true;
+}
+
+std::string VerdanAppDelegate::dataFilePath() {
+  return foundation::documentsDir() + "/selfstocklist.plist";
+}
+
+void VerdanAppDelegate::importFirstStartWatchList() {
+  SelfStock_Load();
+  if (SelfStock_GetCount() >= 1 || SelfStock_FileExists()) return;
+  std::string path = dataFilePath();
+  if (!std::filesystem::exists(path)) path = foundation::bundlePath("selfstocklist.plist");
+  foundation::Value array;
+  if (std::filesystem::exists(path)) array = foundation::PropertyList::readFile(path).value;
+  if (!array.isArray() || array.size() == 0) return;
+  std::vector<tagCodeItem> keys(kSelfStockUploadMaxItems);
+  int count = FillStockKeys(keys.data(), kSelfStockUploadMaxItems, array);
+  SelfStock_AddItems(keys.data(), count);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Heartbeat and life cycle
+
+void VerdanAppDelegate::onTimer() {
+  foundation::logVerbose("onTimer");
+  if (GetCoreSocket(CoreConnection::Quote).NeedsConnect() != 0) return;
+  int64_t now = static_cast<int64_t>(foundation::Clock::wallNow());
+  if (now - GetLastSendRecvTime() < kHeartbeatIdleSeconds) return;
+  uint8_t buffer[1024] = {0};
+  int n = MakeRequest(0, 0, 0, 0, 0, buffer, 0);
+  foundation::logInfo("Send heartbeat package");
+  PushCenterSendQueue(buffer, n);
+}
+
+void VerdanAppDelegate::applicationDidBecomeActive(ui::Application& app) {
+  foundation::logInfo("applicationDidBecomeActive");
+  if (!shutDown_) ThreadCache::sharedThreadCache().startAllActions();
+  if (app.applicationIconBadgeNumber() != 0) app.setApplicationIconBadgeNumber(0);
+}
+
+void VerdanAppDelegate::applicationWillResignActive(ui::Application& app) {
+  foundation::logInfo("applicationWillResignActive");
+  app.setNetworkActivityIndicatorVisible(false);
+  ThreadCache::sharedThreadCache().pauseAllActions();
+}
+
+void VerdanAppDelegate::applicationDidEnterBackground(ui::Application& app) {
+  foundation::logInfo("applicationDidEnterBackground");
+  app.setNetworkActivityIndicatorVisible(false);
+  if (auto* more = dynamic_cast<MoreScreenRole*>(viewControllerInTabBar(kSlotMore)))
+    more->endEdit();
+  for (auto which : {CoreConnection::Authentication, CoreConnection::Quote, CoreConnection::Message,
+                     CoreConnection::PriceAlert}) {
+    GetCoreSocket(which).Close();
+  }
+  SaveStockFile(1, GetSearchHistory().GetList());
+}
+
+void VerdanAppDelegate::applicationWillEnterForeground(ui::Application&) {
+  foundation::logInfo("applicationWillEnterForeground");
+  if (!tabBarController_) return;
+  auto* navigation = getTabBarNavigationController(tabBarController_->selectedIndex());
+  if (navigation && navigation->topViewController())
+    Extend::willAppearOnMainThread(*navigation->topViewController());
+}
+
+void VerdanAppDelegate::applicationWillTerminate(ui::Application&) {
+  shutdown();
+}
+
+void VerdanAppDelegate::shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  if (auto* app = &ui::Application::shared()) app->setNetworkActivityIndicatorVisible(false);
+  stopTimerForTradeTimeout();
+  stopTimerForUpload();
+  if (timer_) timer_->invalidate();
+  timer_.reset();
+  for (auto& timer : pending_) timer->invalidate();
+  pending_.clear();
+  MyMessage::stopTimer();
+  SetExitFlag(GlobalDataRequest(), 1);
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  if (GetAppHooks().get() == static_cast<AppHooks*>(this)) SetAppHooks(nullptr);
+  // The engine's thread and the network threads end before the screens they touch go away.
+  ThreadCache::sharedThreadCache().pauseAllActions();
+  ThreadCache::sharedThreadCache().stop();
+  if (networkStarted_) StopNetworkThreads();
+  networkStarted_ = false;
+  for (auto which : {CoreConnection::Authentication, CoreConnection::Quote, CoreConnection::Trade,
+                     CoreConnection::Message, CoreConnection::PriceAlert}) {
+    GetCoreSocket(which).Close();
+  }
+  if (loginShowView_) {
+    loginShowView_->removeLoginObserver();
+    loginShowView_->removeFromSuperview();
+  }
+  loginShowView_.reset();
+  loginViewCtrl_.reset();
+  if (marqueeView_) marqueeView_->removeFromSuperview();
+  marqueeView_.reset();
+  if (tabBarController_ && tabBarController_->isViewLoaded())
+    tabBarController_->view()->removeFromSuperview();
+  tabBarController_.reset();
+  splashView_.reset();
+  window_.reset();
+  messageWindow_.reset();
+  SharedTool::clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Alerts
+
+void VerdanAppDelegate::showAlert(const CoreAlert& alert) {
+  std::weak_ptr<ui::AlertViewDelegate> delegate;
+  if (alert.delegateIsApplication)
+    delegate = std::static_pointer_cast<ui::AlertViewDelegate>(self());
+  ShowAlert(alert.message, alert.title, alert.buttons, alert.tag, delegate);
+}
+
+void VerdanAppDelegate::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {
+  const int tag = alert.tag();
+  if (alert.title() == kUpgradeAlertTitle) {
+    applicationStatus_ = kApplicationStatusUpgradeAnswered;
+    if (buttonIndex == 0) ui::Application::shared().openURL(upgradeURL_);
+    return;
+  }
+  if (tag % 10000 == kAlertTagGuestNotice) {
+    if (auto* custom = customTabBarController()) custom->refreshTabBarSelState();
+    if (buttonIndex == 0 && tabBarController_) {
+      auto* navigation = getTabBarNavigationController(tabBarController_->selectedIndex());
+      auto account = Extend::produceObject<ui::ViewController>("AccountManager");
+      if (auto* role = dynamic_cast<AccountRole*>(account.get()))
+        role->setTabBarClickIndex(tag / 10000);
+      if (navigation && account) navigation->pushViewController(account, true);
+    }
+    return;
+  }
+  if (tag == kAlertTagForcedLogout) {
+    if (buttonIndex == 1) SetLoginInfo("", "");
+    SwitchToLogin(true);
+    return;
+  }
+  if (tag == kAlertTagServerText) {
+    if (buttonIndex == 0 && tabBarController_) {
+      auto* navigation = getTabBarNavigationController(tabBarController_->selectedIndex());
+      auto account = Extend::produceObject<ui::ViewController>("AccountManager");
+      if (navigation && account) navigation->pushViewController(account, true);
+    }
+  }
+}
+
+int VerdanAppDelegate::todayNumber() const {
+  if (todayForTesting_ > 0) return todayForTesting_;
+  std::time_t now = static_cast<std::time_t>(foundation::Clock::wallNow());
+  std::tm local{};
+  localtime_r(&now, &local);
+  return (local.tm_year % 100) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
+}
+
+namespace {
+bool g_upgradeFirstCall = true;
+int g_upgradeLastDay = -1;
+}  // namespace
+
+void VerdanAppDelegate::applicationReceiveUpgrade(const std::string& notes,
+                                                  const std::string& url) {
+  upgradeURL_ = url;
+  int today = todayNumber();
+  bool due = false;
+  if (g_upgradeFirstCall) {
+    g_upgradeFirstCall = false;
+    due = true;
+    g_upgradeLastDay = today;
+  } else if (today > g_upgradeLastDay) {
+    due = true;
+    g_upgradeLastDay = today;
+  }
+  if (!due) return;
+  applicationStatus_ = kApplicationStatusUpgrade;
+  auto alert = ShowAlert(notes, kUpgradeAlertTitle, {"更新", "取消"}, 0,
+                         std::static_pointer_cast<ui::AlertViewDelegate>(self()));
+  if (alert && alert->messageLabel())
+    alert->messageLabel()->setTextAlignment(gfx::TextAlignment::Left);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Trade time-out
+
+void VerdanAppDelegate::startTimerForTradeTimeout() {
+  stopTimerForTradeTimeout();
+  double seconds = 60;
+  std::weak_ptr<VerdanAppDelegate> weak = self();
+  timerJY_ = foundation::Timer::schedule(seconds, false, [weak](foundation::Timer&) {
+    if (auto me = weak.lock()) me->onTradeTimeout();
+  });
+}
+
+void VerdanAppDelegate::stopTimerForTradeTimeout() {
+  if (timerJY_) timerJY_->invalidate();
+  timerJY_.reset();
+}
+
+bool VerdanAppDelegate::isTimeoutTimerRunning() const {
+  return timerJY_ && timerJY_->isValid();
+}
+
+void VerdanAppDelegate::onTradeTimeout() {
+  timerJY_.reset();
+  GetCoreSocket(CoreConnection::Trade).Close();
+  std::vector<uint8_t> record(kReceiveRecordSize, 0);
+  int32_t status = kReceiveStatusTradeTimeout;
+  std::memcpy(record.data(), &status, 4);
+  foundation::NotificationCenter::defaultCenter().post("tradelogin", nullptr, RecordInfo(record));
+}
+
+void VerdanAppDelegate::PostTradeErrorMsgMessage(const std::string& text) {
+  std::vector<uint8_t> record(kReceiveRecordSize, 0);
+  int32_t status = 10;
+  std::memcpy(record.data(), &status, 4);
+  std::u16string units = foundation::utf8ToUtf16(text);
+  int32_t count = static_cast<int32_t>(std::min<size_t>(units.size(), 999));
+  std::memcpy(record.data() + 4, &count, 4);
+  for (int32_t i = 0; i < count; ++i) {
+    record[static_cast<size_t>(12 + i * 2)] =
+        static_cast<uint8_t>(units[static_cast<size_t>(i)] & 0xFF);
+    record[static_cast<size_t>(13 + i * 2)] =
+        static_cast<uint8_t>(units[static_cast<size_t>(i)] >> 8);
+  }
+  Extend::postNotificationNameOnMainThread("tradelogin", nullptr, RecordInfo(record));
+}
+
+void VerdanAppDelegate::PostSwitchScreenMessage(const void* record, int code) {
+  std::vector<uint8_t> bytes(324, 0);
+  if (record) {
+    std::memcpy(bytes.data(), record, bytes.size());
+  } else {
+    int32_t value = code;
+    std::memcpy(bytes.data() + 8, &value, 4);
+  }
+  Extend::postNotificationNameOnMainThread("NotificationName_MenuChange", nullptr,
+                                           RecordInfo(bytes));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Login
+
+void VerdanAppDelegate::CheckEnrollment(int flag) {
+  if (flag == 1) {
+    SetGuestLogin(0);
+    uint8_t buffer[2048] = {0};
+    std::string user = GetLoginUserName();
+    std::string password = GetLoginPassword();
+    int n = MakeRequest_HQLogin(0, 0, 1, user.c_str(), password.c_str(), buffer, sizeof buffer);
+    if (n > 0) PushCenterSendQueue(buffer, n);
+  } else {
+    PushCenterSendQueue(nullptr, 0);
+  }
+}
+
+void VerdanAppDelegate::DoRenZhengLogin(bool flag) {
+  uint8_t buffer[2048] = {0};
+  std::string user = GetLoginUserName();
+  std::string password = GetLoginPassword();
+  int n = MakeRequest_RZLogin(0, 0, 1, user.c_str(), password.c_str(), buffer, sizeof buffer,
+                              flag ? 1 : 0);
+  if (n > 0) PushRenZhengQueue(buffer, n);
+}
+
+void VerdanAppDelegate::SwitchToLogin(bool hideBackground) {
+  if (!loginShowView_)
+    loginShowView_ =
+        LoginShowView::initWithFrame(gfx::Rect(0, 0, 320, ui::Screen::main().bounds().height()));
+  if (hideBackground) loginShowView_->hideBackgroundImage();
+  loginShowView_->addLoginObserver();
+  if (window_) window_->addSubview(loginShowView_);
+  scheduleOnMain(0.05, [](VerdanAppDelegate& me) { me.delayLogin(); });
+}
+
+void VerdanAppDelegate::delayLogin() {
+  if (loginShowView_) loginShowView_->UserLogin();
+}
+
+void VerdanAppDelegate::SwitchToFirst() {
+  Extend::postNotificationNameOnMainThread("relogin");
+  if (loginShowView_) {
+    loginShowView_->removeLoginObserver();
+    loginShowView_->removeFromSuperview();
+  }
+  if (tabBarController_ && window_) {
+    ui::View* view = tabBarController_->view();
+    if (view->superview()) view->removeFromSuperview();
+    window_->addSubview(tabBarController_->viewShared());
+  }
+  if (!GetLoginUserName().empty()) {
+    ui::ViewController* messages = viewControllerInTabBar(kSlotMessage);
+    auto* centre = dynamic_cast<MessageCentreRole*>(messages);
+    Extend::willActiveByClickTabBar(messages);
+    changeTabBarSelController(nIndexInTabBar_[kSlotMessage]);
+    if (centre) centre->initSomeFirst();
+    auto& app = ui::Application::shared();
+    if (app.applicationIconBadgeNumber() == 0) {
+      changeTabBarSelController(nIndexInTabBar_[kSlotSelfStock]);
+    } else if (centre) {
+      centre->revertToAllFunc();
+    }
+    app.setApplicationIconBadgeNumber(0);
+    if (centre) centre->timeRequest();
+  } else {
+    updateUnreadMessageCountOnTabBar(-1);
+  }
+  if (marqueeView_ && window_) {
+    std::lock_guard<std::mutex> guard(lock_);
+    window_->bringSubviewToFront(marqueeView_.get());
+  }
+}
+
+void VerdanAppDelegate::startMessageRequestTimer() {
+  if (GetLoginUserName().empty()) return;
+  if (auto* centre = dynamic_cast<MessageCentreRole*>(viewControllerInTabBar(kSlotMessage)))
+    centre->timeRequest();
+}
+
+void VerdanAppDelegate::refreshTabBarStateWhenLoginChanging(int) {
+  scheduleOnMain(0.3,
+                 [](VerdanAppDelegate& me) { me.refreshTabBarStateWhenLoginChanging_thread(); });
+}
+
+void VerdanAppDelegate::refreshTabBarStateWhenLoginChanging_thread() {
+  Extend::postNotificationNameOnMainThread("relogin");
+  if (!tabBarController_) return;
+  int selected = tabBarController_->selectedIndex();
+  if (LacksRight30()) {
+    if (selected == nIndexInTabBar_[kSlotMainSort]) {
+      changeTabBarSelController(0);
+    } else if (auto* watch =
+                   dynamic_cast<WatchListRole*>(getTabBarCurrentRootController(selected))) {
+      if (dynamic_cast<SelfStockController*>(getTabBarCurrentRootController(selected)) ||
+          getTabBarCurrentRootController(selected) == viewControllerInTabBar(kSlotSelfStock))
+        watch->refreshTableShowType();
+    }
+  }
+  if (GetLoginUserName().empty() &&
+      tabBarController_->selectedIndex() == nIndexInTabBar_[kSlotMessage])
+    changeTabBarSelController(0);
+}
+
+void VerdanAppDelegate::saveSJHM(const std::string& phone) {
+  auto& defaults = foundation::UserDefaults::standard();
+  defaults.set("KSJHMCS", foundation::Value(phone));
+  defaults.synchronize();
+}
+
+std::string VerdanAppDelegate::getSJHM() {
+  return foundation::UserDefaults::standard().string("KSJHMCS");
+}
+
+void VerdanAppDelegate::getCode(const std::string& phone) {
+  if (!IsValidPhoneNumber(phone)) {
+    ShowMessageAlert(kPhoneNumberInvalidText);
+    return;
+  }
+  uint8_t buffer[1024] = {0};
+  int n = MakeRequest_GetCode(0, 0, 40, phone.c_str(), buffer, sizeof buffer);
+  if (n > 0) PushRenZhengQueue(buffer, n);
+}
+
+void VerdanAppDelegate::loginEvent(const std::string& phone, const std::string& code,
+                                   NewTimeInputAlertView& view) {
+  if (!IsValidPhoneNumber(phone)) {
+    ShowMessageAlert(kPhoneNumberInvalidText);
+    return;
+  }
+  bool ascii = std::all_of(code.begin(), code.end(),
+                           [](char c) { return c > ' ' && static_cast<unsigned char>(c) < 0x7F; });
+  if (code.empty() || !ascii) {
+    ShowMessageAlert(kSmsCodeMissingText);
+    return;
+  }
+  std::string bounded = code.substr(0, kSmsCodeMaxLength);
+  uint8_t buffer[1024] = {0};
+  int n = MakeRequest_PwdLogin(0, 0, 40, phone.c_str(), bounded.c_str(), buffer, sizeof buffer);
+  if (n > 0) PushRenZhengQueue(buffer, n);
+  foundation::Value state;
+  state["phoneNum"] = phone;
+  state["isSeccuss"] = "NO";
+  SetNewTimeKey(state);
+  view.removeFromSuperview();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tabs
+
+std::vector<std::shared_ptr<ui::ViewController>>
+VerdanAppDelegate::createViewControllersForTabBar() {
+  std::vector<std::shared_ptr<ui::ViewController>> result;
+  const foundation::Value& entries =
+      ConfigFileReader::defaultConfigFileReader().tabBarControllers();
+  if (!entries.isArray() || entries.size() == 0) return result;
+  int index = 0;
+  for (size_t i = 0; i < entries.size() && index < kMaxTabs; ++i) {
+    const foundation::Value& entry = entries.at(i);
+    std::string className = entry["ViewController"].toString();
+    std::string icon = entry["Icon"].toString();
+    std::string title = entry["Title"].toString();
+    auto screen = Extend::produceObject<ui::ViewController>(className);
+    if (!screen) {
+      foundation::logError("createViewControllersForTabBar: no screen class %s; tab %d is empty",
+                           className.c_str(), index);
+      screen = std::make_shared<EmptyTabScreen>(title);
+    }
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+      if (kSlotClassNames[slot] && className == kSlotClassNames[slot]) {
+        nIndexInTabBar_[static_cast<size_t>(slot)] = index;
+        viewControllerInTabBar_[static_cast<size_t>(slot)] = screen;
+        if (slot == kSlotMore) {
+          if (auto* more = dynamic_cast<MoreScreenRole*>(screen.get()))
+            more->setSelfIndexInTabBar(index);
+        }
+      }
+    }
+    auto navigation = ui::NavigationController::create(screen);
+    navigation->navigationBar()->setBarStyle(ui::BarStyle::Black);
+    navigation->navigationBar()->setTintColor(gfx::Color::black());
+    navigation->setTabBarItem(
+        std::make_shared<ui::TabBarItem>(title, gfx::Image::named(icon), index));
+    ++index;
+    result.push_back(navigation);
+  }
+  return result;
+}
+
+int VerdanAppDelegate::indexInTabBar(int slot) const {
+  return slot >= 0 && slot < kSlotCount ? nIndexInTabBar_[static_cast<size_t>(slot)] : -1;
+}
+
+ui::ViewController* VerdanAppDelegate::viewControllerInTabBar(int slot) const {
+  if (slot < 0 || slot >= kSlotCount) return nullptr;
+  return viewControllerInTabBar_[static_cast<size_t>(slot)].lock().get();
+}
+
+::TabBarController* VerdanAppDelegate::customTabBarController() const {
+  return dynamic_cast<::TabBarController*>(tabBarController_.get());
+}
+
+bool VerdanAppDelegate::tabBarControllerShouldSelectViewController(ui::TabBarController&,
+                                                                   ui::ViewController& controller) {
+  auto* navigation = dynamic_cast<ui::NavigationController*>(&controller);
+  ui::ViewController* top = navigation ? navigation->topViewController() : &controller;
+  if (dynamic_cast<MainSortController*>(top) && LacksRight30()) {
+    ShowGuestAlert(std::static_pointer_cast<ui::AlertViewDelegate>(self()), kAlertTagGuestNotice);
+    return false;
+  }
+  return true;
+}
+
+int VerdanAppDelegate::tabBarController(::TabBarController&, int index) {
+  auto* more = dynamic_cast<MoreScreenRole*>(viewControllerInTabBar(kSlotMore));
+  const int moreIndex = nIndexInTabBar_[kSlotMore];
+  if (index != moreIndex) {
+    if (more) more->removeFromWindow();
+  } else if (more && more->beShowingInWindow()) {
+    more->removeFromWindow();
+    return 2;
+  }
+  ui::ViewController* root = getTabBarCurrentRootController(index);
+  const int tag = index * 10000 + kAlertTagGuestNotice;
+  auto delegate = std::static_pointer_cast<ui::AlertViewDelegate>(self());
+  if (index == nIndexInTabBar_[kSlotMessage]) {
+    if (GetLoginUserName().empty()) {
+      ShowGuestAlert(delegate, tag);
+      return 0;
+    }
+    auto* centre = dynamic_cast<MessageCentreRole*>(viewControllerInTabBar(kSlotMessage));
+    if (centre && !centre->canShowMessage() && messageWindow_) messageWindow_->updateMessage("");
+  } else if (index == nIndexInTabBar_[kSlotMainSort]) {
+    if (LacksRight30()) {
+      ShowGuestAlert(delegate, tag);
+      return 0;
+    }
+  } else if (index == moreIndex && more) {
+    ui::ViewController* current =
+        tabBarController_ ? getTabBarCurrentRootController(tabBarController_->selectedIndex())
+                          : nullptr;
+    more->setNavigationContrller(current ? current->navigationController() : nullptr);
+    more->setTabBarOldIndex(tabBarController_ ? tabBarController_->selectedIndex() : -1);
+    more->showInWindow();
+    return 0;
+  }
+  Extend::willActiveByClickTabBar(root);
+  return 1;
+}
+
+ui::ViewController* VerdanAppDelegate::getTabBarCurrentRootController(int index) const {
+  if (!tabBarController_ || index < 0 ||
+      index >= static_cast<int>(tabBarController_->viewControllers().size()))
+    return nullptr;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (nIndexInTabBar_[static_cast<size_t>(slot)] == index) return viewControllerInTabBar(slot);
+  }
+  // A tab without a slot: the root of its own navigation stack.
+  auto* navigation = dynamic_cast<ui::NavigationController*>(
+      tabBarController_->viewControllers()[static_cast<size_t>(index)].get());
+  if (navigation && !navigation->viewControllers().empty())
+    return navigation->viewControllers().front().get();
+  return tabBarController_->viewControllers()[static_cast<size_t>(index)].get();
+}
+
+ui::NavigationController* VerdanAppDelegate::getTabBarNavigationController(int index) const {
+  ui::ViewController* root = getTabBarCurrentRootController(index);
+  return root ? root->navigationController() : nullptr;
+}
+
+void VerdanAppDelegate::changeTabBarSelController(int index) {
+  if (!tabBarController_ || index < 0 ||
+      index >= static_cast<int>(tabBarController_->viewControllers().size()))
+    return;
+  auto* custom = customTabBarController();
+  if (index != tabBarController_->selectedIndex()) tabBarController_->setSelectedIndex(index);
+  if (custom) {
+    custom->revertTabBar();
+    custom->refreshTabBarSelState();
+  }
+}
+
+void VerdanAppDelegate::changeTabBarSelController(int slot, const foundation::Value& param) {
+  int index = indexInTabBar(slot);
+  if (!tabBarController_ || index < 0 ||
+      index >= static_cast<int>(tabBarController_->viewControllers().size()))
+    return;
+  if (slot == kSlotMarketList) {
+    if (ui::ViewController* screen = viewControllerInTabBar(slot)) {
+      screen->view();
+      if (auto* lists = dynamic_cast<MarketListRole*>(screen)) lists->updateViewWithDict(param);
+    }
+  }
+  changeTabBarSelController(index);
+}
+
+void VerdanAppDelegate::changeToDefaultTabBarSelControllerForiOS7() {
+  if (!tabBarController_) return;
+  if (VersionAtLeast(net::describeDevice().systemVersion, 7) &&
+      tabBarController_->selectedIndex() == 4)
+    changeTabBarSelController(0);
+}
+
+void VerdanAppDelegate::showAccountManagerOnSelController() {
+  if (auto* custom = customTabBarController()) custom->refreshTabBarSelState();
+  if (!tabBarController_) return;
+  auto account = Extend::produceObject<ui::ViewController>("AccountManager");
+  if (auto* role = dynamic_cast<AccountRole*>(account.get())) role->setCloseAfterLogin(true);
+  auto* navigation = getTabBarNavigationController(tabBarController_->selectedIndex());
+  if (navigation && account) navigation->pushViewController(account, true);
+}
+
+bool VerdanAppDelegate::isTabBarSelectedMainSort() const {
+  return tabBarController_ && tabBarController_->selectedIndex() == nIndexInTabBar_[kSlotMainSort];
+}
+
+void VerdanAppDelegate::delayChangeToSelfStock() {
+  changeTabBarSelController(nIndexInTabBar_[kSlotSelfStock]);
+}
+
+void VerdanAppDelegate::loadResource() {
+  if (tabBarController_ && window_) window_->addSubview(tabBarController_->viewShared());
+}
+
+void VerdanAppDelegate::hideSplash() {
+  if (splashView_ && splashView_->isViewLoaded()) splashView_->view()->removeFromSuperview();
+}
+
+int VerdanAppDelegate::unreadMessageCount() {
+  return g_unreadMessageCount;
+}
+
+void VerdanAppDelegate::updateUnreadMessageCountOnTabBar(int count) {
+  if (count != -1) g_unreadMessageCount = count;
+  if (auto* custom = customTabBarController())
+    custom->updateUnreadMessageCount(g_unreadMessageCount);
+}
+
+void VerdanAppDelegate::hideMessage() {
+  if (messageWindow_) messageWindow_->updateMessage("");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Watch-list upload, ticker, price alerts
+
+void VerdanAppDelegate::startTimerForUpload() {
+  stopTimerForUpload();
+  std::weak_ptr<VerdanAppDelegate> weak = self();
+  timerUpload_ = foundation::Timer::schedule(kUploadDelay, false, [weak](foundation::Timer&) {
+    if (auto me = weak.lock()) me->onSelfStockUpload();
+  });
+}
+
+void VerdanAppDelegate::stopTimerForUpload() {
+  if (timerUpload_) timerUpload_->invalidate();
+  timerUpload_.reset();
+}
+
+bool VerdanAppDelegate::isUploadTimerRunning() const {
+  return timerUpload_ && timerUpload_->isValid();
+}
+
+void VerdanAppDelegate::onSelfStockUpload() {
+  timerUpload_.reset();
+  uploadSelfStock();
+}
+
+void VerdanAppDelegate::uploadSelfStock() {
+  UploadSelfStock();
+}
+
+bool VerdanAppDelegate::repondsToUploadSelfStock(const uint8_t* record, int size) {
+  return uploadAnswer_.handle(record, size);
+}
+
+void VerdanAppDelegate::recvIndexUpdateMsg(const foundation::Notification& notification) {
+  ReceiveRecordView view;
+  if (!ReceiveRecordView::From(notification, view)) return;
+  if (view.header.MainType != 145) return;
+  if (view.header.ChildType != 22 && view.header.ChildType != 23) return;
+  if (view.header.isError()) return;
+  if (marqueeView_) marqueeView_->updateIndex();
+}
+
+void VerdanAppDelegate::showBottomHurricaneLamp() {
+  if (!window_) return;
+  std::lock_guard<std::mutex> guard(lock_);
+  if (!marqueeView_) {
+    double height = ui::Screen::main().bounds().height();
+    marqueeView_ = MarqueeView::initWithFrame(gfx::Rect(0, height - 44 - 28, 320, 28));
+    marqueeView_->setDelegate(std::static_pointer_cast<MarqueeViewDelegate>(self()));
+    marqueeView_->setTag(kMarqueeViewTag);
+    marqueeView_->indexMarquee()->setDelegate(
+        std::static_pointer_cast<IndexMarqueeDelegate>(self()));
+    window_->addSubview(marqueeView_);
+    window_->bringSubviewToFront(marqueeView_.get());
+    marqueeView_->start();
+  } else {
+    marqueeView_->setHidden(false);
+    marqueeView_->resumeAllActions();
+    window_->bringSubviewToFront(marqueeView_.get());
+  }
+}
+
+void VerdanAppDelegate::hiddenBottomHurricaneLamp() {
+  if (!window_) return;
+  if (auto* ticker = dynamic_cast<MarqueeView*>(window_->viewWithTag(kMarqueeViewTag))) {
+    ticker->setHidden(true);
+    ticker->pauseAllActions();
+  }
+}
+
+void VerdanAppDelegate::indexMarqueeTouchDidTouchWithIndexPath(IndexMarquee&, int row) {
+  if (row < 0 || row > 2 || !tabBarController_) return;
+  const TickerKey& key = kTickerKeys[row];
+  auto* navigation = getTabBarNavigationController(tabBarController_->selectedIndex());
+  if (!navigation) return;
+  if (auto* detail = dynamic_cast<StockDetailRole*>(navigation->topViewController())) {
+    detail->UpdateStockInfo(key.code, key.market, key.type);
+    return;
+  }
+  auto screen = Extend::produceObject<ui::ViewController>("TrendlineController");
+  auto* detail = dynamic_cast<StockDetailRole*>(screen.get());
+  if (!detail) return;
+  detail->SetStockInfo(key.code, key.market, key.type);
+  navigation->pushViewController(screen, true);
+}
+
+void VerdanAppDelegate::MarqueeViewClicked(MarqueeView&, ui::Button&) {
+  if (!tabBarController_) return;
+  auto* navigation =
+      dynamic_cast<ui::NavigationController*>(tabBarController_->selectedViewController());
+  auto settings = Extend::produceObject<ui::ViewController>("SystemSetting");
+  if (navigation && settings) navigation->pushViewController(settings, true);
+}
+
+void VerdanAppDelegate::QueryPriceNotificationAuthority() {
+  if (static_cast<uint8_t>(GetPriceNotifyRight()) != 255) return;
+  CDataRequest* request = GlobalDataRequest();
+  MakeRequest_PriceNotificationAuthority(request, 0, NextRequestCode(request), 0);
+}
+
+void VerdanAppDelegate::QueryPriceNotificationList() {
+  CDataRequest* request = GlobalDataRequest();
+  MakeRequest_PriceNotificationList(request, 0, NextRequestCode(request), 0, 200, 51);
+}
+
+void VerdanAppDelegate::repondsToPriceNotificationList(const foundation::Data&) {}

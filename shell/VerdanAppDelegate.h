@@ -1,0 +1,206 @@
+// The application delegate: start-up, the login overlay and login chain, the tab bar built from
+// the bundle configuration, the heartbeat and watch-list upload timers, the index ticker, alert
+// routing and the application's life cycle. It is also the core's application hooks.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/AppHooks.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Font.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Object.h"
+#include "platform/ui/TabBarController.h"
+#include "platform/ui/Window.h"
+#include "shell/CustomWindow.h"
+#include "shell/SelfStockUpload.h"
+#include "shell/TabBarController.h"
+#include "shell/placeholders/KitPlaceholders.h"
+#include "shell/placeholders/MarqueeView.h"
+
+class LoginShowView;
+
+// Fixed slots of the tab bar.
+enum TabSlot : int {
+  kSlotSelfStock = 0,
+  kSlotMarketList = 1,
+  kSlotMainPage = 2,
+  kSlotHongKong = 3,
+  kSlotMainSort = 4,
+  kSlotMessage = 5,
+  kSlotTrade = 6,
+  kSlotUnused = 7,
+  kSlotMore = 8,
+  kSlotCount = 9
+};
+
+inline constexpr int kAlertTagGuestNotice = 1020;
+inline constexpr int kMarqueeViewTag = 999;
+inline constexpr int kMaxTabs = 6;
+inline constexpr int kApplicationStatusUpgrade = 16;
+inline constexpr int kApplicationStatusUpgradeAnswered = 9;
+inline constexpr char kUpgradeAlertTitle[] = "版本升级说明";
+inline constexpr double kHeartbeatInterval = 10.0;
+inline constexpr int kHeartbeatIdleSeconds = 60;
+inline constexpr double kUploadDelay = 3.0;
+inline constexpr char kPhoneNumberInvalidText[] = "请输入有效的号码！！";
+inline constexpr char kSmsCodeMissingText[] = "请输入短信收到的密码！！";
+// The SMS code field of the phone login holds at most this many characters.
+inline constexpr size_t kSmsCodeMaxLength = 15;
+
+class VerdanAppDelegate : public ui::Object,
+                          public ui::ApplicationDelegate,
+                          public AppHooks,
+                          public TabBarControllerDelegate,
+                          public ui::TabBarControllerDelegate,
+                          public ui::AlertViewDelegate,
+                          public alertViewDelegate,
+                          public MarqueeViewDelegate,
+                          public IndexMarqueeDelegate {
+ public:
+  VerdanAppDelegate();
+  ~VerdanAppDelegate() override;
+
+  // The application's delegate when it is one of these (null otherwise).
+  static VerdanAppDelegate* sharedAppDelegate();
+  // Registers the delegate and the screens it creates by class name.
+  static void registerClasses();
+
+  // --- Life cycle ---
+  bool applicationDidFinishLaunchingWithOptions(ui::Application& app) override;
+  void applicationDidBecomeActive(ui::Application& app) override;
+  void applicationWillResignActive(ui::Application& app) override;
+  void applicationDidEnterBackground(ui::Application& app) override;
+  void applicationWillEnterForeground(ui::Application& app) override;
+  void applicationWillTerminate(ui::Application& app) override;
+  // Stops the timers, the action engine and the network threads, closes the connections and
+  // releases the screens. Idempotent.
+  void shutdown();
+
+  void onTimer();
+  void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
+
+  // --- Login ---
+  void CheckEnrollment(int flag) override;
+  void DoRenZhengLogin(bool flag);
+  void SwitchToLogin(bool hideBackground);
+  void delayLogin();
+  void SwitchToFirst();
+  void startMessageRequestTimer() override;
+  void refreshTabBarStateWhenLoginChanging(int flag) override;
+  void refreshTabBarStateWhenLoginChanging_thread();
+  void getCode(const std::string& phone) override;
+  void loginEvent(const std::string& phone, const std::string& code,
+                  NewTimeInputAlertView& view) override;
+  static void saveSJHM(const std::string& phone);
+  static std::string getSJHM();
+
+  // --- Upgrade prompt, status ---
+  void applicationReceiveUpgrade(const std::string& notes, const std::string& url) override;
+  int currentApplicationStatus() const { return applicationStatus_; }
+  void updateApplicationStatus(int status) { applicationStatus_ = status; }
+  // Tests: the day as yyMMdd instead of today's (0: today).
+  void setTodayForTesting(int yymmdd) { todayForTesting_ = yymmdd; }
+
+  // --- Trade time-out ---
+  void startTimerForTradeTimeout();
+  void stopTimerForTradeTimeout();
+  bool isTimeoutTimerRunning() const;
+  void onTradeTimeout();
+
+  // --- Tabs ---
+  std::vector<std::shared_ptr<ui::ViewController>> createViewControllersForTabBar();
+  bool tabBarControllerShouldSelectViewController(ui::TabBarController& tabs,
+                                                  ui::ViewController& controller) override;
+  int tabBarController(::TabBarController& controller, int index) override;
+  ui::ViewController* getTabBarCurrentRootController(int index) const;
+  ui::NavigationController* getTabBarNavigationController(int index) const;
+  void changeTabBarSelController(int index) override;
+  void changeTabBarSelController(int slot, const foundation::Value& param);
+  void changeToDefaultTabBarSelControllerForiOS7();
+  void showAccountManagerOnSelController();
+  bool isTabBarSelectedTradeView() const { return false; }
+  bool isTabBarSelectedFundView() const { return false; }
+  bool isTabBarSelectedMainSort() const;
+  void delayChangeToSelfStock();
+  void loadResource();
+  void hideSplash();
+  int indexInTabBar(int slot) const;
+  ui::ViewController* viewControllerInTabBar(int slot) const;
+  ::TabBarController* customTabBarController() const;
+  ui::TabBarController* tabBarController() const { return tabBarController_.get(); }
+  void updateUnreadMessageCountOnTabBar(int count);
+  void hideMessage();
+
+  // --- Watch list, ticker, price alerts ---
+  void startTimerForUpload();
+  void stopTimerForUpload();
+  void onSelfStockUpload();
+  void uploadSelfStock() override;
+  bool repondsToUploadSelfStock(const uint8_t* record, int size) override;
+  void recvIndexUpdateMsg(const foundation::Notification& notification);
+  void showBottomHurricaneLamp();
+  void hiddenBottomHurricaneLamp();
+  void indexMarqueeTouchDidTouchWithIndexPath(IndexMarquee& marquee, int row) override;
+  void MarqueeViewClicked(MarqueeView& view, ui::Button& button) override;
+  void QueryPriceNotificationAuthority();
+  void QueryPriceNotificationList() override;
+  void repondsToPriceNotificationList(const foundation::Data& record) override;
+  bool isUploadTimerRunning() const;
+
+  // --- Core alerts ---
+  void showAlert(const CoreAlert& alert) override;
+
+  // --- Small services ---
+  static std::string dataFilePath();
+  static void PostTradeErrorMsgMessage(const std::string& text);
+  static void PostSwitchScreenMessage(const void* record, int code);
+  void importFirstStartWatchList();
+
+  ui::Window* window() const { return window_.get(); }
+  CustomWindow* messageWindow() const { return messageWindow_.get(); }
+  LoginShowView* loginShowView() const { return loginShowView_.get(); }
+  MarqueeView* marqueeView() const { return marqueeView_.get(); }
+  const gfx::Font& littleFont() const { return littleFont_; }
+  const gfx::Font& normalFont() const { return normalFont_; }
+  const gfx::Font& largeFont() const { return largeFont_; }
+  const std::string& upgradeURL() const { return upgradeURL_; }
+  static int unreadMessageCount();
+
+ private:
+  std::shared_ptr<VerdanAppDelegate> self();
+  void scheduleOnMain(double delay, std::function<void(VerdanAppDelegate&)> call);
+  int todayNumber() const;
+
+  std::shared_ptr<ui::Window> window_;
+  std::shared_ptr<CustomWindow> messageWindow_;
+  std::shared_ptr<ui::TabBarController> tabBarController_;
+  std::shared_ptr<ui::ViewController> splashView_;
+  std::shared_ptr<ui::ViewController> loginViewCtrl_;
+  std::shared_ptr<LoginShowView> loginShowView_;
+  std::shared_ptr<MarqueeView> marqueeView_;
+  gfx::Font littleFont_;
+  gfx::Font normalFont_;
+  gfx::Font largeFont_;
+  std::shared_ptr<foundation::Timer> timer_;
+  std::shared_ptr<foundation::Timer> timerJY_;
+  std::shared_ptr<foundation::Timer> timerUpload_;
+  std::vector<std::shared_ptr<foundation::Timer>> pending_;
+  SelfStockUploadAnswer uploadAnswer_;
+  std::string upgradeURL_;
+  int applicationStatus_ = 0;
+  int todayForTesting_ = 0;
+  std::mutex lock_;
+  std::array<int, kSlotCount> nIndexInTabBar_{};
+  std::array<std::weak_ptr<ui::ViewController>, kSlotCount> viewControllerInTabBar_{};
+  bool networkStarted_ = false;
+  bool shutDown_ = false;
+};

@@ -1,0 +1,78 @@
+// Stand-ins for screens the shell pushes or keeps: the account screen, the settings menu, the
+// login and splash screens, the stock detail pager and the More screen.
+#pragma once
+
+#include "shell/ScreenRoles.h"
+#include "shell/placeholders/PlaceholderScreen.h"
+
+class AccountManager : public PlaceholderScreen, public AccountRole {
+ public:
+  AccountManager() : PlaceholderScreen("账户管理") {}
+  void setTabBarClickIndex(int index) override { clickIndex_ = index; }
+  void setCloseAfterLogin(bool close) override { closeAfterLogin_ = close; }
+  int tabBarClickIndex() const { return clickIndex_; }
+  bool closeAfterLogin() const { return closeAfterLogin_; }
+
+ private:
+  int clickIndex_ = -1;
+  bool closeAfterLogin_ = false;
+};
+
+class SystemSetting : public PlaceholderScreen {
+ public:
+  SystemSetting() : PlaceholderScreen("系统设置") {}
+};
+
+class UILoginViewCtrl : public PlaceholderScreen {
+ public:
+  UILoginViewCtrl() : PlaceholderScreen("登录") {}
+};
+
+class SplashViewController : public PlaceholderScreen {
+ public:
+  SplashViewController() : PlaceholderScreen("") {}
+};
+
+// Shows the stock it was given and its quote from the cache.
+class TrendlineController : public PlaceholderScreen, public StockDetailRole {
+ public:
+  TrendlineController() : PlaceholderScreen("个股详情") {}
+  void SetStockInfo(const char* code, uint8_t market, uint8_t stockType) override;
+  void UpdateStockInfo(const char* code, uint8_t market, uint8_t stockType) override;
+  std::vector<std::string> lines() const override;
+  const std::string& code() const { return code_; }
+  int market() const { return market_; }
+  int updates() const { return updates_; }
+
+ private:
+  std::string code_;
+  int market_ = 0;
+  int stockType_ = 0;
+  int updates_ = 0;
+};
+
+// The More screen: a panel laid over the current tab until closed.
+class MoreController : public PlaceholderScreen, public MoreScreenRole {
+ public:
+  MoreController() : PlaceholderScreen("更多") {}
+  void setSelfIndexInTabBar(int index) override { selfIndex_ = index; }
+  void setNavigationContrller(ui::NavigationController* navigation) override {
+    navigation_ = navigation;
+  }
+  void setTabBarOldIndex(int index) override { oldIndex_ = index; }
+  void showInWindow() override;
+  void removeFromWindow() override;
+  bool beShowingInWindow() const override;
+  void endEdit() override { ++endEdits_; }
+
+  int selfIndexInTabBar() const { return selfIndex_; }
+  int tabBarOldIndex() const { return oldIndex_; }
+  int endEdits() const { return endEdits_; }
+
+ private:
+  int selfIndex_ = -1;
+  int oldIndex_ = -1;
+  int endEdits_ = 0;
+  ui::NavigationController* navigation_ = nullptr;
+  std::shared_ptr<ui::View> panel_;
+};

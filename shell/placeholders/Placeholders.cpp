@@ -1,0 +1,21 @@
+#include "platform/ui/Object.h"
+#include "shell/placeholders/OtherPlaceholders.h"
+#include "shell/placeholders/PlaceholderScreen.h"
+#include "shell/placeholders/TabPlaceholders.h"
+
+void RegisterPlaceholderClasses() {
+  auto& registry = ui::ClassRegistry::shared();
+  registry.registerClass<SelfStockController>("SelfStockController");
+  registry.registerClass<NewStockSort>("NewStockSort");
+  registry.registerClass<MainPage>("MainPage");
+  registry.registerClass<HKSortController>("HKSortController");
+  registry.registerClass<MainSortController>("MainSortController");
+  registry.registerClass<MyMessage>("MyMessage");
+  registry.registerClass<TradeLoginViewController>("TradeLoginViewController");
+  registry.registerClass<MoreController>("MoreController");
+  registry.registerClass<AccountManager>("AccountManager");
+  registry.registerClass<SystemSetting>("SystemSetting");
+  registry.registerClass<UILoginViewCtrl>("UILoginViewCtrl");
+  registry.registerClass<SplashViewController>("SplashViewController");
+  registry.registerClass<TrendlineController>("TrendlineController");
+}

@@ -1,0 +1,74 @@
+// Stand-ins for the tab screens: watch list, market lists, home information, Hong Kong and
+// main-force lists, message centre and trade login.
+#pragma once
+
+#include "platform/foundation/RunLoop.h"
+#include "shell/ScreenRoles.h"
+#include "shell/placeholders/PlaceholderScreen.h"
+
+// Shows the stored watch list.
+class SelfStockController : public PlaceholderScreen, public WatchListRole {
+ public:
+  SelfStockController() : PlaceholderScreen("自选股") {}
+  std::vector<std::string> lines() const override;
+  void refreshTableShowType() override { ++refreshes_; }
+  int refreshes() const { return refreshes_; }
+
+ private:
+  int refreshes_ = 0;
+};
+
+class NewStockSort : public PlaceholderScreen, public MarketListRole {
+ public:
+  NewStockSort() : PlaceholderScreen("行情") {}
+  void updateViewWithDict(const foundation::Value& param) override { lastParam_ = param; }
+  const foundation::Value& lastParam() const { return lastParam_; }
+
+ private:
+  foundation::Value lastParam_;
+};
+
+class MainPage : public PlaceholderScreen {
+ public:
+  MainPage() : PlaceholderScreen("资讯") {}
+};
+
+class HKSortController : public PlaceholderScreen {
+ public:
+  HKSortController() : PlaceholderScreen("港股") {}
+};
+
+class MainSortController : public PlaceholderScreen {
+ public:
+  MainSortController() : PlaceholderScreen("主力排名") {}
+};
+
+class TradeLoginViewController : public PlaceholderScreen {
+ public:
+  TradeLoginViewController() : PlaceholderScreen("交易") {}
+};
+
+// The message centre: counts what the shell asks; timeRequest starts its 60-second timer once
+// per process.
+class MyMessage : public PlaceholderScreen, public MessageCentreRole {
+ public:
+  MyMessage() : PlaceholderScreen("服务") {}
+  ~MyMessage() override;
+  void initSomeFirst() override { ++inits_; }
+  void revertToAllFunc() override { ++allRequests_; }
+  void timeRequest() override;
+  bool canShowMessage() override { return false; }
+
+  int inits() const { return inits_; }
+  int allRequests() const { return allRequests_; }
+  int timerFires() const { return timerFires_; }
+  bool timerRunning() const { return timer_ && timer_->isValid(); }
+  // Ends the periodic timer (teardown).
+  static void stopTimer();
+
+ private:
+  int inits_ = 0;
+  int allRequests_ = 0;
+  int timerFires_ = 0;
+  std::shared_ptr<foundation::Timer> timer_;
+};
