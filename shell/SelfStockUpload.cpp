@@ -74,36 +74,41 @@ bool UploadSelfStock() {
   return true;
 }
 
-bool SelfStockUploadAnswer::handle(const uint8_t* record, int size) {
+int SelfStockUploadAnswer::join(const uint8_t* record, int size, std::string& joined) {
   ReceiveRecordView view;
-  if (!ReceiveRecordView::From(record, size, view)) return false;
-  if (view.header.ChildType != 53) return false;
+  if (!ReceiveRecordView::From(record, size, view)) return -1;
+  if (view.header.ChildType != 53) return -1;
   if (view.header.isError()) {
     std::u16string text(static_cast<size_t>(view.bodyLen / 2), u'\0');
     std::memcpy(text.data(), view.body, text.size() * 2);
     ShowUnicharAlert(text.data(), static_cast<int>(text.size()));
-    return false;
+    return -1;
   }
   std::lock_guard<std::mutex> guard(mutex_);
   if (view.header.PackageNo == 0) data_.Clear();
   data_.Append(view.body, static_cast<uint32_t>(view.bodyLen));
-  if (view.header.PackageNo + 1 != view.header.PackageNum) return false;
+  if (view.header.PackageNo + 1 != view.header.PackageNum) return 0;
+  joined.assign(data_.GetData(), data_.GetSize());
+  return 1;
+}
 
+void ApplySelfStockUploadAnswer(const std::string& joined) {
+  CLineStep data;
+  data.Append(joined.data(), static_cast<uint32_t>(joined.size()));
   SelfStock_SetUploadState(1);
-  int updateFlag = data_.GetIntValue(5);
+  int updateFlag = data.GetIntValue(5);
   SelfStock_SetUpdateFlag(updateFlag);
   foundation::logInfo("自选股上传成功，updateflag = %d", updateFlag);
   if (updateFlag == 2) {
     int date = 0;
     int time = 0;
-    data_.GetDateTimeValue(3, &date, &time);
+    data.GetDateTimeValue(3, &date, &time);
     SelfStock_SetListTime(time, date);
     std::vector<char> listText(9000, 0);
-    data_.GetValue(4, listText.data(), static_cast<int>(listText.size()));
+    data.GetValue(4, listText.data(), static_cast<int>(listText.size()));
     std::vector<tagCodeItem> keys(kSelfStockUploadMaxItems);
     int count = ParseSelfStockListText(listText.data(), keys.data(), kSelfStockUploadMaxItems);
     SelfStock_ReplaceAll(keys.data(), count);
   }
   SelfStock_Save();
-  return true;
 }

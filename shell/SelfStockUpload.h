@@ -28,10 +28,16 @@ bool UploadSelfStock();
 // The upload answer's parts, joined. Any thread (the quote connection's thread calls it).
 class SelfStockUploadAnswer {
  public:
-  // True when the record was the last part of an answer and was handled.
-  bool handle(const uint8_t* record, int size);
+  // Adds one part (a 9020-byte receive record). 1 when it was the last part: `joined` then holds
+  // the whole answer; 0 while parts are missing; -1 for another answer or an error answer
+  // (whose text is shown).
+  int join(const uint8_t* record, int size, std::string& joined);
 
  private:
   std::mutex mutex_;
   CLineStep data_;
 };
+
+// Stores what a whole answer says (main thread): upload state 1, the update flag, and with flag
+// 2 the server's list and time in place of the local ones; then saves the list.
+void ApplySelfStockUploadAnswer(const std::string& joined);

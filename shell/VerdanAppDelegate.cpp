@@ -13,6 +13,7 @@
 #include "core/NetworkThreads.h"
 #include "core/PacketHeader.h"
 #include "core/PriceAlertRequests.h"
+#include "core/QuoteFormat.h"
 #include "core/ReceiveRecord.h"
 #include "core/SearchHistory.h"
 #include "core/SelfStock.h"
@@ -31,7 +32,6 @@
 #include "shell/ScreenRoles.h"
 #include "shell/SharedTool.h"
 #include "shell/ShellAlerts.h"
-#include "core/QuoteFormat.h"
 #include "shell/ThreadCache.h"
 #include "shell/placeholders/OtherPlaceholders.h"
 #include "shell/placeholders/PlaceholderScreen.h"
@@ -67,18 +67,30 @@ class EmptyTabScreen : public PlaceholderScreen {
   std::vector<std::string> lines() const override { return {}; }
 };
 
-// "10.0" > "7.0": version texts compare by their numbers.
+// userInfo {"Data_ID": record}.
 foundation::Value RecordInfo(const std::vector<uint8_t>& record) {
   foundation::Value info;
   info[kReceiveRecordKey] = foundation::Value::data(record.data(), record.size());
   return info;
 }
 
-bool VersionAtLeast(const std::string& version, int major) {
-  return std::atoi(version.c_str()) >= major;
-}
-
 }  // namespace
+
+int CompareVersionText(const std::string& a, const std::string& b) {
+  size_t i = 0;
+  size_t j = 0;
+  while (i < a.size() || j < b.size()) {
+    long x = 0;
+    long y = 0;
+    while (i < a.size() && a[i] >= '0' && a[i] <= '9') x = x * 10 + (a[i++] - '0');
+    while (j < b.size() && b[j] >= '0' && b[j] <= '9') y = y * 10 + (b[j++] - '0');
+    if (x != y) return x < y ? -1 : 1;
+    // Skip to the next number.
+    while (i < a.size() && (a[i] < '0' || a[i] > '9')) ++i;
+    while (j < b.size() && (b[j] < '0' || b[j] > '9')) ++j;
+  }
+  return 0;
+}
 
 VerdanAppDelegate::VerdanAppDelegate() {
   nIndexInTabBar_.fill(-1);
@@ -154,15 +166,7 @@ bool VerdanAppDelegate::applicationDidFinishLaunchingWithOptions(ui::Application
   window_->setBackgroundColor(gfx::Color::black());
   importFirstStartWatchList();
 
-  auto controllers = createViewControllersForTabBar();
-  auto tabs = Extend::produceObject<::TabBarController>("TabBarController");
-  if (!tabs) tabs = ::TabBarController::create();
-  tabs->setViewControllers(controllers, false);
-  tabs->setTabBarControllerDeletate(std::static_pointer_cast<::TabBarControllerDelegate>(self()));
-  tabs->setDelegate(std::static_pointer_cast<ui::TabBarControllerDelegate>(self()));
-  tabs->addNoPopRootIndex(nIndexInTabBar_[kSlotMore]);
-  tabs->addNoPopRootIndex(nIndexInTabBar_[kSlotTrade]);
-  tabBarController_ = tabs;
+  buildTabBar(ConfigFileReader::defaultConfigFileReader().tabBarControllers());
 
   showBottomHurricaneLamp();
   hiddenBottomHurricaneLamp();
@@ -335,23 +339,18 @@ int VerdanAppDelegate::todayNumber() const {
   return (local.tm_year % 100) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
 }
 
-namespace {
-bool g_upgradeFirstCall = true;
-int g_upgradeLastDay = -1;
-}  // namespace
-
 void VerdanAppDelegate::applicationReceiveUpgrade(const std::string& notes,
                                                   const std::string& url) {
   upgradeURL_ = url;
   int today = todayNumber();
   bool due = false;
-  if (g_upgradeFirstCall) {
-    g_upgradeFirstCall = false;
+  if (upgradeFirstCall_) {
+    upgradeFirstCall_ = false;
     due = true;
-    g_upgradeLastDay = today;
-  } else if (today > g_upgradeLastDay) {
+    upgradeLastDay_ = today;
+  } else if (today > upgradeLastDay_) {
     due = true;
-    g_upgradeLastDay = today;
+    upgradeLastDay_ = today;
   }
   if (!due) return;
   applicationStatus_ = kApplicationStatusUpgrade;
@@ -568,11 +567,23 @@ void VerdanAppDelegate::loginEvent(const std::string& phone, const std::string& 
 // ---------------------------------------------------------------------------------------------
 // Tabs
 
-std::vector<std::shared_ptr<ui::ViewController>>
-VerdanAppDelegate::createViewControllersForTabBar() {
+void VerdanAppDelegate::buildTabBar(const foundation::Value& entries) {
+  nIndexInTabBar_.fill(-1);
+  for (auto& slot : viewControllerInTabBar_) slot.reset();
+  auto controllers = createViewControllersForTabBar(entries);
+  auto tabs = Extend::produceObject<::TabBarController>("TabBarController");
+  if (!tabs) tabs = ::TabBarController::create();
+  tabs->setViewControllers(controllers, false);
+  tabs->setTabBarControllerDeletate(std::static_pointer_cast<::TabBarControllerDelegate>(self()));
+  tabs->setDelegate(std::static_pointer_cast<ui::TabBarControllerDelegate>(self()));
+  tabs->addNoPopRootIndex(nIndexInTabBar_[kSlotMore]);
+  tabs->addNoPopRootIndex(nIndexInTabBar_[kSlotTrade]);
+  tabBarController_ = tabs;
+}
+
+std::vector<std::shared_ptr<ui::ViewController>> VerdanAppDelegate::createViewControllersForTabBar(
+    const foundation::Value& entries) {
   std::vector<std::shared_ptr<ui::ViewController>> result;
-  const foundation::Value& entries =
-      ConfigFileReader::defaultConfigFileReader().tabBarControllers();
   if (!entries.isArray() || entries.size() == 0) return result;
   int index = 0;
   for (size_t i = 0; i < entries.size() && index < kMaxTabs; ++i) {
@@ -716,7 +727,7 @@ void VerdanAppDelegate::changeTabBarSelController(int slot, const foundation::Va
 
 void VerdanAppDelegate::changeToDefaultTabBarSelControllerForiOS7() {
   if (!tabBarController_) return;
-  if (VersionAtLeast(net::describeDevice().systemVersion, 7) &&
+  if (CompareVersionText(net::describeDevice().systemVersion, "7.0") >= 0 &&
       tabBarController_->selectedIndex() == 4)
     changeTabBarSelController(0);
 }
@@ -790,7 +801,11 @@ void VerdanAppDelegate::uploadSelfStock() {
 }
 
 bool VerdanAppDelegate::repondsToUploadSelfStock(const uint8_t* record, int size) {
-  return uploadAnswer_.handle(record, size);
+  std::string joined;
+  if (uploadAnswer_.join(record, size, joined) <= 0) return false;
+  // The watch-list store belongs to the main thread.
+  foundation::performOnMain([joined] { ApplySelfStockUploadAnswer(joined); });
+  return true;
 }
 
 void VerdanAppDelegate::recvIndexUpdateMsg(const foundation::Notification& notification) {

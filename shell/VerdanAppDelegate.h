@@ -56,6 +56,9 @@ inline constexpr char kSmsCodeMissingText[] = "请输入短信收到的密码！
 // The SMS code field of the phone login holds at most this many characters.
 inline constexpr size_t kSmsCodeMaxLength = 15;
 
+// Compares version texts number by number ("10.0" is above "7.0"): -1, 0 or 1.
+int CompareVersionText(const std::string& a, const std::string& b);
+
 class VerdanAppDelegate : public ui::Object,
                           public ui::ApplicationDelegate,
                           public AppHooks,
@@ -117,7 +120,12 @@ class VerdanAppDelegate : public ui::Object,
   void onTradeTimeout();
 
   // --- Tabs ---
-  std::vector<std::shared_ptr<ui::ViewController>> createViewControllersForTabBar();
+  // Tab screens of the configuration entries {"ViewController", "Icon", "Title"}, at most six,
+  // each in its navigation controller; fills the slots.
+  std::vector<std::shared_ptr<ui::ViewController>> createViewControllersForTabBar(
+      const foundation::Value& entries);
+  // Creates the tab bar controller over those tabs (launch step; tests give their own entries).
+  void buildTabBar(const foundation::Value& entries);
   bool tabBarControllerShouldSelectViewController(ui::TabBarController& tabs,
                                                   ui::ViewController& controller) override;
   int tabBarController(::TabBarController& controller, int index) override;
@@ -198,6 +206,9 @@ class VerdanAppDelegate : public ui::Object,
   std::string upgradeURL_;
   int applicationStatus_ = 0;
   int todayForTesting_ = 0;
+  // The upgrade prompt shows at most once a day after the first.
+  bool upgradeFirstCall_ = true;
+  int upgradeLastDay_ = -1;
   std::mutex lock_;
   std::array<int, kSlotCount> nIndexInTabBar_{};
   std::array<std::weak_ptr<ui::ViewController>, kSlotCount> viewControllerInTabBar_{};

@@ -3,6 +3,7 @@
 #include "platform/graphics/Font.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
+#include "shell/VerdanAppDelegate.h"
 
 void PlaceholderScreen::loadView() {
   auto view = ui::View::create(ui::Screen::main().applicationFrame());
@@ -25,8 +26,16 @@ void PlaceholderScreen::loadView() {
 
 void PlaceholderScreen::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
+  ++appearances_;
   doSomeWhenWillAppear();
   refreshLines();
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) {
+    if (showsTicker()) {
+      app->showBottomHurricaneLamp();
+    } else {
+      app->hiddenBottomHurricaneLamp();
+    }
+  }
 }
 
 void PlaceholderScreen::refreshLines() {

@@ -22,14 +22,18 @@ class PlaceholderScreen : public ui::ViewController, public Extend::ScreenHooks 
 
   // Lines shown under the title (screens refresh them on appearing).
   virtual std::vector<std::string> lines() const { return {"建设中"}; }
+  // Quote screens show the bottom index ticker while they are on screen.
+  virtual bool showsTicker() const { return false; }
   void refreshLines();
   int activations() const { return activations_; }
+  int appearances() const { return appearances_; }
   const std::string& screenTitle() const { return screenTitle_; }
 
  private:
   std::string screenTitle_;
   std::shared_ptr<ui::Label> body_;
   int activations_ = 0;
+  int appearances_ = 0;
 };
 
 // Registers every stand-in under its class name (main thread; idempotent).

@@ -10,6 +10,7 @@
 class SelfStockController : public PlaceholderScreen, public WatchListRole {
  public:
   SelfStockController() : PlaceholderScreen("自选股") {}
+  bool showsTicker() const override { return true; }
   std::vector<std::string> lines() const override;
   void refreshTableShowType() override { ++refreshes_; }
   int refreshes() const { return refreshes_; }
@@ -21,6 +22,7 @@ class SelfStockController : public PlaceholderScreen, public WatchListRole {
 class NewStockSort : public PlaceholderScreen, public MarketListRole {
  public:
   NewStockSort() : PlaceholderScreen("行情") {}
+  bool showsTicker() const override { return true; }
   void updateViewWithDict(const foundation::Value& param) override { lastParam_ = param; }
   const foundation::Value& lastParam() const { return lastParam_; }
 
@@ -36,6 +38,7 @@ class MainPage : public PlaceholderScreen {
 class HKSortController : public PlaceholderScreen {
  public:
   HKSortController() : PlaceholderScreen("港股") {}
+  bool showsTicker() const override { return true; }
 };
 
 class MainSortController : public PlaceholderScreen {

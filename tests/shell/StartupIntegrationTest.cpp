@@ -1,0 +1,329 @@
+// The client against the in-process test server: the start-up login chain, its failures, the
+// forced logout, the heartbeat, the watch-list upload, index pushes and the life cycle.
+#include <algorithm>
+#include <cstring>
+
+#include "core/ReceiveRecord.h"
+#include "core/SearchHistory.h"
+#include "shell/ThreadCache.h"
+#include "shell/placeholders/OtherPlaceholders.h"
+#include "shell/placeholders/TabPlaceholders.h"
+#include "tests/shell/StartupTestSupport.h"
+
+namespace startuptest {
+namespace {
+
+TEST_F(StartupTest, GuestStartLogsInBehindTheOverlayAndShowsTheFirstTab) {
+  app = std::make_shared<VerdanAppDelegate>();
+  ASSERT_TRUE(ui::Application::shared().launch(app));
+  PointAtServer();
+  // The overlay covers the window before anything is sent.
+  EXPECT_TRUE(OverlayShown());
+  EXPECT_FALSE(TabBarShown());
+  EXPECT_EQ(server->connectionCount(Role::Auth), 0);
+  advance(0.05);
+  EXPECT_TRUE(app->loginShowView()->waitingBox()->isShowing());
+
+  ASSERT_TRUE(LoggedInAndShown());
+  EXPECT_EQ(IsLoggedIn(), 1);
+  EXPECT_EQ(SelectedTab(), 0);
+  EXPECT_FALSE(app->loginShowView()->waitingBox()->isTimerRunning());
+  EXPECT_EQ(GetLoginUserName(), "");
+  EXPECT_TRUE(ui::AlertView::visibleAlerts().empty());
+  // The first start imported the bundle's list and the login uploaded it.
+  EXPECT_EQ(SelfStock_GetCount(), 5);
+  EXPECT_TRUE(pump([&] { return !server->watchListText("").empty(); }));
+  EXPECT_EQ(server->watchListText(""), "01600000,01600036,02000001,02000002,0300700");
+}
+
+TEST_F(StartupTest, HeartbeatGoesOutOnlyAfterSixtyIdleSeconds) {
+  Launch();
+  ASSERT_TRUE(LoggedInAndShown());
+  // Let the index snapshot and the upload settle.
+  uint64_t settled = 0;
+  pump([&] {
+    uint64_t now = server->requestCount();
+    bool same = now == settled;
+    settled = now;
+    return same && now > 0;
+  });
+  pump([] { return false; }, 0.2);
+  settled = server->requestCount();
+  for (int tick = 1; tick <= 5; ++tick) {
+    advance(kHeartbeatInterval);
+    pump([] { return false; }, 0.05);
+    EXPECT_EQ(server->requestCount(), settled) << "tick " << tick;
+  }
+  advance(kHeartbeatInterval);  // 60 s idle
+  EXPECT_TRUE(pump([&] { return server->requestCount() == settled + 1; }));
+  // The heartbeat itself is traffic: the next one only after another 60 s.
+  for (int tick = 1; tick <= 5; ++tick) {
+    advance(kHeartbeatInterval);
+    pump([] { return false; }, 0.05);
+    EXPECT_EQ(server->requestCount(), settled + 1) << "tick " << tick;
+  }
+  advance(kHeartbeatInterval);
+  EXPECT_TRUE(pump([&] { return server->requestCount() == settled + 2; }));
+}
+
+TEST_F(StartupTest, ClosedQuoteConnectionGetsNoHeartbeat) {
+  Launch();
+  ASSERT_TRUE(LoggedInAndShown());
+  GetCoreSocket(CoreConnection::Quote).Close();
+  pump([] { return false; }, 0.1);
+  uint64_t before = server->requestCount();
+  for (int tick = 0; tick < 12; ++tick) advance(kHeartbeatInterval);
+  pump([] { return false; }, 0.2);
+  EXPECT_EQ(server->requestCount(), before);
+  EXPECT_EQ(GetCoreSocket(CoreConnection::Quote).NeedsConnect(), 1);
+}
+
+struct StoredUserCase {
+  int badge;
+  bool staysOnMessages;
+};
+
+class StoredUserStart : public StartupTest, public ::testing::WithParamInterface<StoredUserCase> {};
+
+TEST_P(StoredUserStart, LandsOnTheWatchListUnlessMessagesWait) {
+  const StoredUserCase c = GetParam();
+  Launch([&] {
+    SetLoginInfo("zhang", "secret");
+    ui::Application::shared().setApplicationIconBadgeNumber(c.badge);
+  });
+  ASSERT_TRUE(LoggedInAndShown());
+  auto* messages = dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage));
+  ASSERT_NE(messages, nullptr);
+  EXPECT_EQ(messages->inits(), 1);
+  EXPECT_TRUE(messages->timerRunning());
+  EXPECT_EQ(messages->allRequests(), c.staysOnMessages ? 1 : 0);
+  EXPECT_EQ(SelectedTab(), c.staysOnMessages ? app->indexInTabBar(kSlotMessage)
+                                             : app->indexInTabBar(kSlotSelfStock));
+  EXPECT_EQ(ui::Application::shared().applicationIconBadgeNumber(), 0);
+  EXPECT_EQ(GetLoginUserName(), "zhang");
+}
+
+INSTANTIATE_TEST_SUITE_P(Badges, StoredUserStart,
+                         ::testing::Values(StoredUserCase{0, false}, StoredUserCase{3, true}));
+
+TEST_F(StartupTest, StoredNameWithoutPasswordLogsInAsGuest) {
+  Launch([] { SetLoginInfo("zhang", ""); });
+  ASSERT_TRUE(LoggedInAndShown());
+  EXPECT_EQ(GetLoginUserName(), "");
+  EXPECT_EQ(SelectedTab(), 0);
+}
+
+enum class Failure { Refused, ErrorAnswer, Timeout };
+
+struct FailureCase {
+  Failure failure;
+  int button;  // 0 "重新登录", 1 "游客登录"
+  const char* text;
+};
+
+class LoginFailure : public StartupTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(LoginFailure, ShowsItsAlertAndBothButtonsLogIn) {
+  const FailureCase c = GetParam();
+  Launch([&] {
+    SetLoginInfo("zhang", "secret");
+    if (c.failure == Failure::Refused) server->setFault(Role::Auth, Fault::Refuse);
+    if (c.failure == Failure::ErrorAnswer)
+      server->setFault(Role::Auth, Fault::ErrorReply, -1, c.text, false);
+    if (c.failure == Failure::Timeout) server->setFault(Role::Auth, Fault::Stall);
+  });
+  std::shared_ptr<ui::AlertView> alert;
+  if (c.failure == Failure::Timeout) {
+    // Nothing comes back; 30 s of the manual clock later the overlay gives up.
+    ASSERT_TRUE(pump([&] { return server->connectionCount(Role::Auth) > 0; }));
+    pump([] { return false; }, 0.1);
+    advance(kLoginTimeoutSeconds - 1);
+    EXPECT_EQ(AlertWithTag(kLoginFailAlertTag), nullptr);
+    advance(1.5);
+  }
+  alert = WaitForAlert(kLoginFailAlertTag);
+  ASSERT_NE(alert, nullptr);
+  EXPECT_EQ(alert->message(), c.text);
+  ASSERT_EQ(alert->numberOfButtons(), 2);
+  EXPECT_EQ(alert->buttonTitleAtIndex(0), kReloginButton);
+  EXPECT_EQ(alert->buttonTitleAtIndex(1), kGuestLoginButton);
+  EXPECT_TRUE(OverlayShown());
+  EXPECT_FALSE(app->loginShowView()->waitingBox()->isShowing());
+
+  server->clearFaults();
+  ASSERT_TRUE(alert->pressButtonAtIndex(c.button));
+  ASSERT_TRUE(LoggedInAndShown());
+  EXPECT_EQ(GetLoginUserName(), c.button == 1 ? "" : "zhang");
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, LoginFailure,
+                         ::testing::Values(FailureCase{Failure::Refused, 0, kConnectFailedText},
+                                           FailureCase{Failure::Refused, 1, kConnectFailedText},
+                                           FailureCase{Failure::ErrorAnswer, 0, "用户名或密码错误"},
+                                           FailureCase{Failure::ErrorAnswer, 1, "用户名或密码错误"},
+                                           FailureCase{Failure::Timeout, 0, kRequestTimeoutText},
+                                           FailureCase{Failure::Timeout, 1, kRequestTimeoutText}));
+
+TEST_F(StartupTest, ForcedLogoutBringsTheOverlayBack) {
+  Launch([] { SetLoginInfo("zhang", "secret"); });
+  ASSERT_TRUE(LoggedInAndShown());
+  server->pushForcedLogout("您的账号已在其他地方登录");
+  auto alert = WaitForAlert(kAlertTagForcedLogout);
+  ASSERT_NE(alert, nullptr);
+  EXPECT_EQ(alert->buttonTitleAtIndex(0), kReloginButton);
+  EXPECT_EQ(alert->buttonTitleAtIndex(1), kGuestLoginButton);
+  ASSERT_TRUE(alert->pressButtonAtIndex(1));
+  // The overlay lies over the running tab bar without its launch image.
+  EXPECT_TRUE(OverlayShown());
+  EXPECT_EQ(app->loginShowView()->viewWithTag(kLaunchImageTag), nullptr);
+  EXPECT_EQ(GetLoginUserName(), "");
+  advance(0.05);
+  EXPECT_TRUE(pump([&] { return !OverlayShown(); }));
+  EXPECT_TRUE(TabBarShown());
+  // The re-login state change ran on the main thread and left the guest off the messages.
+  advance(0.3);
+  EXPECT_NE(SelectedTab(), app->indexInTabBar(kSlotMessage));
+}
+
+TEST_F(StartupTest, GuestTappingTheMessageTabGetsTheNoticeAndTheAccountScreen) {
+  Launch();
+  ASSERT_TRUE(LoggedInAndShown());
+  auto* tabs = app->customTabBarController();
+  ASSERT_NE(tabs, nullptr);
+  ASSERT_NE(tabs->tabBarView(), nullptr);
+  const int messageTab = app->indexInTabBar(kSlotMessage);
+  ASSERT_GE(messageTab, 0);
+  tabs->tabBarView()->buttonAction_Item(*tabs->tabBarView()->items()[messageTab]);
+  EXPECT_EQ(SelectedTab(), 0);
+  auto alert = AlertWithTag(messageTab * 10000 + kAlertTagGuestNotice);
+  ASSERT_NE(alert, nullptr);
+  ASSERT_TRUE(alert->pressButtonAtIndex(0));
+  auto* navigation = app->getTabBarNavigationController(SelectedTab());
+  ASSERT_NE(navigation, nullptr);
+  auto* account = dynamic_cast<AccountManager*>(navigation->topViewController());
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(account->tabBarClickIndex(), messageTab);
+
+  // Another tab switches and is told so.
+  auto* market = dynamic_cast<NewStockSort*>(app->viewControllerInTabBar(kSlotMarketList));
+  ASSERT_NE(market, nullptr);
+  const int marketTab = app->indexInTabBar(kSlotMarketList);
+  tabs->tabBarView()->buttonAction_Item(*tabs->tabBarView()->items()[marketTab]);
+  EXPECT_EQ(SelectedTab(), marketTab);
+  EXPECT_EQ(market->activations(), 1);
+}
+
+TEST_F(StartupTest, WatchListEditIsUploadedThreeSecondsAfterTheLastEdit) {
+  Launch();
+  ASSERT_TRUE(LoggedInAndShown());
+  ASSERT_TRUE(pump([&] { return !server->watchListText("").empty(); }));
+  const std::string first = server->watchListText("");
+
+  ASSERT_TRUE(SelfStock_Add(1, "600519", 1));
+  SelfStock_SetDirty(1);
+  app->startTimerForUpload();
+  advance(2);
+  ASSERT_TRUE(SelfStock_Add(2, "300750", 1));
+  SelfStock_SetDirty(1);
+  app->startTimerForUpload();
+  advance(2.9);
+  pump([] { return false; }, 0.1);
+  EXPECT_TRUE(app->isUploadTimerRunning());
+  EXPECT_EQ(server->watchListText(""), first);
+  advance(0.2);
+  EXPECT_FALSE(app->isUploadTimerRunning());
+  ASSERT_TRUE(pump([&] { return server->watchListText("") != first; }));
+  EXPECT_EQ(server->watchListText(""), first + ",01600519,02300750");
+  EXPECT_TRUE(pump([] { return SelfStock_GetUploadState() == 1; }));
+  EXPECT_EQ(SelfStock_GetUpdateFlag(), 1);
+  EXPECT_EQ(SelfStock_IsDirty(), 0);
+}
+
+TEST_F(StartupTest, IndexPushesUpdateTheTicker) {
+  Launch();
+  ASSERT_TRUE(LoggedInAndShown());
+  ASSERT_NE(app->marqueeView(), nullptr);
+  IndexMarquee* marquee = app->marqueeView()->indexMarquee();
+  // The snapshot answer after the login already refreshed it.
+  ASSERT_TRUE(pump([&] { return marquee->updates() >= 1; }));
+  std::string before = marquee->cell(0)->currentTitle();
+  int updates = marquee->updates();
+  server->advanceMinute();
+  ASSERT_TRUE(pump([&] { return marquee->updates() > updates; }));
+  EXPECT_NE(marquee->cell(0)->currentTitle().find("上证"), std::string::npos);
+  EXPECT_NE(marquee->cell(0)->currentTitle().find('.'), std::string::npos);
+
+  // A push carrying an error is not shown.
+  updates = marquee->updates();
+  std::vector<uint8_t> record(kReceiveRecordSize, 0);
+  record[0] = 1;
+  PacketHeader header;
+  header.MainType = 145;
+  header.ChildType = 22;
+  header.flags = 0x40;
+  header.Write(record.data() + kReceiveRecordHeaderOffset);
+  foundation::Value info;
+  info[kReceiveRecordKey] = foundation::Value::data(record.data(), record.size());
+  foundation::NotificationCenter::defaultCenter().post("notification_receiveIndex", nullptr, info);
+  EXPECT_EQ(marquee->updates(), updates);
+}
+
+TEST_F(StartupTest, TickerCellOpensOrSwitchesTheDetailScreen) {
+  Launch();
+  ASSERT_TRUE(LoggedInAndShown());
+  IndexMarquee* marquee = app->marqueeView()->indexMarquee();
+  marquee->touchCell(1);
+  auto* navigation = app->getTabBarNavigationController(SelectedTab());
+  auto* detail = dynamic_cast<TrendlineController*>(navigation->topViewController());
+  ASSERT_NE(detail, nullptr);
+  EXPECT_EQ(detail->code(), "399001");
+  EXPECT_EQ(detail->market(), 2);
+  marquee->touchCell(2);
+  EXPECT_EQ(navigation->topViewController(), detail);
+  EXPECT_EQ(detail->code(), "999999");
+  EXPECT_EQ(detail->updates(), 1);
+}
+
+TEST_F(StartupTest, BackgroundClosesFourConnectionsAndForegroundRefreshesTheScreen) {
+  Launch();
+  ASSERT_TRUE(LoggedInAndShown());
+  ASSERT_EQ(GetCoreSocket(CoreConnection::Quote).NeedsConnect(), 0);
+  tagLocalStockData seen{};
+  seen.market = 1;
+  std::strcpy(seen.code, "600000");
+  GetSearchHistory().Add(seen);
+
+  ui::Application::shared().enterBackground();
+  for (auto which : {CoreConnection::Authentication, CoreConnection::Quote, CoreConnection::Message,
+                     CoreConnection::PriceAlert}) {
+    EXPECT_EQ(GetCoreSocket(which).NeedsConnect(), 1);
+  }
+  EXPECT_TRUE(pump([&] { return server->connectionCount(Role::Quote) == 0; }));
+  TListBuffer saved;
+  ASSERT_TRUE(LoadStockFile(kStockFileHistory, saved));
+  EXPECT_GE(saved.GetCount(), 1);
+
+  auto* watch = dynamic_cast<SelfStockController*>(app->viewControllerInTabBar(kSlotSelfStock));
+  ASSERT_NE(watch, nullptr);
+  int appearances = watch->appearances();
+  ui::Application::shared().enterForeground();
+  EXPECT_EQ(watch->appearances(), appearances + 1);
+}
+
+TEST_F(StartupTest, QuitStopsTimersEngineAndNetworkThreads) {
+  Launch();
+  ASSERT_TRUE(LoggedInAndShown());
+  EXPECT_TRUE(AreNetworkThreadsRunning());
+  ui::Application::shared().terminate();
+  EXPECT_FALSE(AreNetworkThreadsRunning());
+  EXPECT_FALSE(ThreadCache::sharedThreadCache().isTimerThreadRunning());
+  EXPECT_EQ(app->window(), nullptr);
+  EXPECT_EQ(app->tabBarController(), nullptr);
+  EXPECT_EQ(GetAppHooks(), nullptr);
+  EXPECT_EQ(GetCoreSocket(CoreConnection::Quote).NeedsConnect(), 1);
+  // Nothing fires afterwards.
+  advance(kHeartbeatInterval * 7);
+}
+
+}  // namespace
+}  // namespace startuptest

@@ -1,0 +1,143 @@
+// A launched client against the in-process test server: temporary documents, the bundle of the
+// source tree, the manual clock for the application's timers, real loopback sockets.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/CSocket.h"
+#include "core/CoreConfig.h"
+#include "core/CoreState.h"
+#include "core/NetworkThreads.h"
+#include "core/QuoteCache.h"
+#include "core/SelfStock.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Screen.h"
+#include "shell/LoginShowView.h"
+#include "shell/VerdanAppDelegate.h"
+#include "testserver/TestServer.h"
+
+namespace startuptest {
+
+using testserver::Fault;
+using testserver::Role;
+
+inline void CloseAllConnections() {
+  for (auto which :
+       {CoreConnection::Authentication, CoreConnection::Quote, CoreConnection::Trade,
+        CoreConnection::Verification, CoreConnection::Message, CoreConnection::PriceAlert}) {
+    GetCoreSocket(which).Close();
+    GetCoreSocket(which).ClearBuffers();
+  }
+}
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "verdan-start-XXXXXX").string();
+    char* made = ::mkdtemp(tmpl.data());
+    documents_ = made ? made : "";
+    foundation::setDocumentsDir(documents_);
+    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    foundation::UserDefaults::resetStandard();
+    gfx::Image::clearNamedCache();
+    foundation::Clock::setManual();
+    ui::Application::shared().reset();
+    ui::Screen::main().setHeight(480);
+    CSocket::SetConnectTimeouts(1.0, 1.0);
+    ClearServerLists();
+    CloseAllConnections();
+    SetLoginInfo("", "");
+    SetLoggedIn(0);
+    SetGuestLogin(0);
+    SelfStock_Clear();
+    QuoteCache_Init();
+    VerdanAppDelegate::registerClasses();
+    server = std::make_unique<testserver::TestServer>(testserver::ServerOptions::Ephemeral());
+    ASSERT_TRUE(server->start());
+  }
+
+  void TearDown() override {
+    ui::AlertView::dismissAll();
+    if (app) ui::Application::shared().terminate();
+    EXPECT_FALSE(AreNetworkThreadsRunning());
+    app.reset();
+    ui::Application::shared().reset();
+    server->stop();
+    CloseAllConnections();
+    ClearServerLists();
+    pump([] { return false; }, 0.02);
+    CSocket::SetConnectTimeouts(20.0, 10.0);
+    foundation::Clock::setReal();
+    std::error_code ec;
+    if (!documents_.empty()) std::filesystem::remove_all(documents_, ec);
+  }
+
+  // Launches the client; `beforeLogin` runs after the launch and before the delayed login
+  // (the stored account, faults). The authentication list names the test server.
+  void Launch(const std::function<void()>& beforeLogin = {}) {
+    app = std::make_shared<VerdanAppDelegate>();
+    ASSERT_TRUE(ui::Application::shared().launch(app));
+    PointAtServer();
+    if (beforeLogin) beforeLogin();
+    advance(0.05);
+  }
+
+  void PointAtServer() {
+    CDataIP* auth = GetServerList(kServerListAuth);
+    auth->Clear();
+    auth->AddIP(("127.0.0.1:" + std::to_string(server->port(Role::Auth))).c_str());
+  }
+
+  // Runs the main loop (real time) until done() or `seconds` passed.
+  static bool pump(const std::function<bool()>& done, double seconds = 8) {
+    return foundation::RunLoop::main()->runUntilCondition(done, seconds);
+  }
+  // Moves the manual clock and runs what became due.
+  static void advance(double seconds) {
+    foundation::Clock::advance(seconds);
+    pump([] { return false; }, 0.01);
+  }
+
+  bool OverlayShown() const {
+    return app->loginShowView() && app->loginShowView()->window() != nullptr;
+  }
+  bool TabBarShown() const {
+    return app->tabBarController() && app->tabBarController()->isViewLoaded() &&
+           app->tabBarController()->view()->window() != nullptr;
+  }
+  bool LoggedInAndShown() {
+    return pump([&] { return TabBarShown() && !OverlayShown(); });
+  }
+
+  static std::shared_ptr<ui::AlertView> AlertWithTag(int tag) {
+    for (auto& alert : ui::AlertView::visibleAlerts()) {
+      if (alert->tag() == tag) return alert;
+    }
+    return nullptr;
+  }
+  std::shared_ptr<ui::AlertView> WaitForAlert(int tag, double seconds = 8) {
+    std::shared_ptr<ui::AlertView> found;
+    pump([&] { return (found = AlertWithTag(tag)) != nullptr; }, seconds);
+    return found;
+  }
+  int SelectedTab() const { return app->tabBarController()->selectedIndex(); }
+
+  std::unique_ptr<testserver::TestServer> server;
+  std::shared_ptr<VerdanAppDelegate> app;
+
+ private:
+  std::string documents_;
+};
+
+}  // namespace startuptest
