@@ -8,11 +8,6 @@
 
 #include "platform/foundation/Value.h"
 
-namespace ui {
-class NavigationController;
-class View;
-}  // namespace ui
-
 // The watch list.
 class WatchListRole {
  public:
@@ -54,17 +49,4 @@ class AccountRole {
   virtual ~AccountRole() = default;
   virtual void setTabBarClickIndex(int index) { (void)index; }
   virtual void setCloseAfterLogin(bool close) { (void)close; }
-};
-
-// The More screen: a function grid laid over the current tab.
-class MoreScreenRole {
- public:
-  virtual ~MoreScreenRole() = default;
-  virtual void setSelfIndexInTabBar(int index) { (void)index; }
-  virtual void setNavigationContrller(ui::NavigationController* navigation) { (void)navigation; }
-  virtual void setTabBarOldIndex(int index) { (void)index; }
-  virtual void showInWindow() {}
-  virtual void removeFromWindow() {}
-  virtual bool beShowingInWindow() const { return false; }
-  virtual void endEdit() {}
 };

@@ -107,6 +107,7 @@ VerdanAppDelegate* VerdanAppDelegate::sharedAppDelegate() {
 void VerdanAppDelegate::registerClasses() {
   ui::ClassRegistry::shared().registerClass<VerdanAppDelegate>("VerdanAppDelegate");
   ui::ClassRegistry::shared().registerClass<::TabBarController>("TabBarController");
+  MoreController::registerClass();
   RegisterPlaceholderClasses();
 }
 
@@ -228,7 +229,7 @@ void VerdanAppDelegate::applicationWillResignActive(ui::Application& app) {
 void VerdanAppDelegate::applicationDidEnterBackground(ui::Application& app) {
   foundation::logInfo("applicationDidEnterBackground");
   app.setNetworkActivityIndicatorVisible(false);
-  if (auto* more = dynamic_cast<MoreScreenRole*>(viewControllerInTabBar(kSlotMore)))
+  if (auto* more = dynamic_cast<MoreController*>(viewControllerInTabBar(kSlotMore)))
     more->endEdit();
   for (auto which : {CoreConnection::Authentication, CoreConnection::Quote, CoreConnection::Message,
                      CoreConnection::PriceAlert}) {
@@ -602,7 +603,7 @@ std::vector<std::shared_ptr<ui::ViewController>> VerdanAppDelegate::createViewCo
         nIndexInTabBar_[static_cast<size_t>(slot)] = index;
         viewControllerInTabBar_[static_cast<size_t>(slot)] = screen;
         if (slot == kSlotMore) {
-          if (auto* more = dynamic_cast<MoreScreenRole*>(screen.get()))
+          if (auto* more = dynamic_cast<MoreController*>(screen.get()))
             more->setSelfIndexInTabBar(index);
         }
       }
@@ -627,7 +628,7 @@ ui::ViewController* VerdanAppDelegate::viewControllerInTabBar(int slot) const {
   return viewControllerInTabBar_[static_cast<size_t>(slot)].lock().get();
 }
 
-::TabBarController* VerdanAppDelegate::customTabBarController() const {
+::TabBarController* VerdanAppDelegate::customTabBarController() {
   return dynamic_cast<::TabBarController*>(tabBarController_.get());
 }
 
@@ -643,7 +644,7 @@ bool VerdanAppDelegate::tabBarControllerShouldSelectViewController(ui::TabBarCon
 }
 
 int VerdanAppDelegate::tabBarController(::TabBarController&, int index) {
-  auto* more = dynamic_cast<MoreScreenRole*>(viewControllerInTabBar(kSlotMore));
+  auto* more = dynamic_cast<MoreController*>(viewControllerInTabBar(kSlotMore));
   const int moreIndex = nIndexInTabBar_[kSlotMore];
   if (index != moreIndex) {
     if (more) more->removeFromWindow();

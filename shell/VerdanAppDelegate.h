@@ -21,6 +21,7 @@
 #include "platform/ui/TabBarController.h"
 #include "platform/ui/Window.h"
 #include "shell/CustomWindow.h"
+#include "shell/MoreController.h"
 #include "shell/SelfStockUpload.h"
 #include "shell/TabBarController.h"
 #include "shell/placeholders/KitPlaceholders.h"
@@ -67,7 +68,8 @@ class VerdanAppDelegate : public ui::Object,
                           public ui::AlertViewDelegate,
                           public alertViewDelegate,
                           public MarqueeViewDelegate,
-                          public IndexMarqueeDelegate {
+                          public IndexMarqueeDelegate,
+                          public MoreScreenHost {
  public:
   VerdanAppDelegate();
   ~VerdanAppDelegate() override;
@@ -132,9 +134,9 @@ class VerdanAppDelegate : public ui::Object,
   ui::ViewController* getTabBarCurrentRootController(int index) const;
   ui::NavigationController* getTabBarNavigationController(int index) const;
   void changeTabBarSelController(int index) override;
-  void changeTabBarSelController(int slot, const foundation::Value& param);
-  void changeToDefaultTabBarSelControllerForiOS7();
-  void showAccountManagerOnSelController();
+  void changeTabBarSelController(int slot, const foundation::Value& param) override;
+  void changeToDefaultTabBarSelControllerForiOS7() override;
+  void showAccountManagerOnSelController() override;
   bool isTabBarSelectedTradeView() const { return false; }
   bool isTabBarSelectedFundView() const { return false; }
   bool isTabBarSelectedMainSort() const;
@@ -143,7 +145,7 @@ class VerdanAppDelegate : public ui::Object,
   void hideSplash();
   int indexInTabBar(int slot) const;
   ui::ViewController* viewControllerInTabBar(int slot) const;
-  ::TabBarController* customTabBarController() const;
+  ::TabBarController* customTabBarController() override;
   ui::TabBarController* tabBarController() const { return tabBarController_.get(); }
   void updateUnreadMessageCountOnTabBar(int count);
   void hideMessage();

@@ -5,8 +5,6 @@
 #include "core/QuoteCache.h"
 #include "core/QuoteFormat.h"
 #include "platform/graphics/Font.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Window.h"
 
 void TrendlineController::SetStockInfo(const char* code, uint8_t market, uint8_t stockType) {
   code_ = code ? std::string(code, strnlen(code, 8)) : std::string();
@@ -27,27 +25,4 @@ std::vector<std::string> TrendlineController::lines() const {
       QuoteCache_GetQuote(quote, static_cast<uint8_t>(market_), code_.c_str()) >= 0)
     out.push_back("最新 " + FormatPriceString(quote.now, 10, 2, quote.yesterday));
   return out;
-}
-
-void MoreController::showInWindow() {
-  ui::Window* window = ui::Application::shared().keyWindow();
-  if (!window) return;
-  if (!panel_) {
-    panel_ = ui::View::create(gfx::Rect(0, 200, 320, 231));
-    panel_->setBackgroundColor(gfx::Color::grey(0.15, 0.95));
-    auto label = ui::Label::create(gfx::Rect(0, 90, 320, 30));
-    label->setText("更多功能 建设中");
-    label->setTextColor(gfx::Color::white());
-    label->setTextAlignment(gfx::TextAlignment::Center);
-    panel_->addSubview(label);
-  }
-  window->addSubview(panel_);
-}
-
-void MoreController::removeFromWindow() {
-  if (panel_) panel_->removeFromSuperview();
-}
-
-bool MoreController::beShowingInWindow() const {
-  return panel_ && panel_->window() != nullptr;
 }

@@ -1,5 +1,5 @@
 // Stand-ins for screens the shell pushes or keeps: the account screen, the settings menu, the
-// login and splash screens, the stock detail pager and the More screen.
+// login and splash screens and the stock detail pager.
 #pragma once
 
 #include "shell/ScreenRoles.h"
@@ -49,30 +49,4 @@ class TrendlineController : public PlaceholderScreen, public StockDetailRole {
   int market_ = 0;
   int stockType_ = 0;
   int updates_ = 0;
-};
-
-// The More screen: a panel laid over the current tab until closed.
-class MoreController : public PlaceholderScreen, public MoreScreenRole {
- public:
-  MoreController() : PlaceholderScreen("更多") {}
-  void setSelfIndexInTabBar(int index) override { selfIndex_ = index; }
-  void setNavigationContrller(ui::NavigationController* navigation) override {
-    navigation_ = navigation;
-  }
-  void setTabBarOldIndex(int index) override { oldIndex_ = index; }
-  void showInWindow() override;
-  void removeFromWindow() override;
-  bool beShowingInWindow() const override;
-  void endEdit() override { ++endEdits_; }
-
-  int selfIndexInTabBar() const { return selfIndex_; }
-  int tabBarOldIndex() const { return oldIndex_; }
-  int endEdits() const { return endEdits_; }
-
- private:
-  int selfIndex_ = -1;
-  int oldIndex_ = -1;
-  int endEdits_ = 0;
-  ui::NavigationController* navigation_ = nullptr;
-  std::shared_ptr<ui::View> panel_;
 };

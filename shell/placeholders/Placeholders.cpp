@@ -12,7 +12,6 @@ void RegisterPlaceholderClasses() {
   registry.registerClass<MainSortController>("MainSortController");
   registry.registerClass<MyMessage>("MyMessage");
   registry.registerClass<TradeLoginViewController>("TradeLoginViewController");
-  registry.registerClass<MoreController>("MoreController");
   registry.registerClass<AccountManager>("AccountManager");
   registry.registerClass<SystemSetting>("SystemSetting");
   registry.registerClass<UILoginViewCtrl>("UILoginViewCtrl");
