@@ -59,7 +59,7 @@ struct DayBar {
 };
 
 struct Trade {
-  int16_t minute;  // minute of the day
+  int16_t minute;  // minute of the day (the lists send hour x 100 + minute)
   int32_t price;   // 1/10000
   int32_t lots;
   char inout;  // 0 at the ask, 1 at the bid, 2 at the mid

@@ -364,7 +364,8 @@ std::vector<uint8_t> TicksBody(Market& m, const Security& sec, int count, bool f
   PutKey(w, sec.q);
   w.u16(static_cast<uint16_t>(trades.size()));
   for (const Trade& t : trades) {
-    w.i16(t.minute);
+    // Trade lists carry their times as hour x 100 + minute.
+    w.i16(static_cast<int16_t>(t.minute / 60 * 100 + t.minute % 60));
     w.i32(t.price);
     w.i32(t.lots);
     w.u8(static_cast<uint8_t>(t.inout));

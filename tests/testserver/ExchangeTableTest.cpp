@@ -209,7 +209,7 @@ TEST_F(Exchanges, QuoteServerAnswersEveryQuoteBuilder) {
          EXPECT_EQ(n, 20);
          ASSERT_EQ(r[0].body.size(), 11u + n * sizeof(tagLocalDealData));
          const uint8_t* last = r[0].body.data() + 11 + (n - 1) * sizeof(tagLocalDealData);
-         EXPECT_EQ(static_cast<int16_t>(ReadLE16(last)), kMinute);
+         EXPECT_EQ(static_cast<int16_t>(ReadLE16(last)), 1400);  // 14:00 as hhmm
          EXPECT_EQ(static_cast<int32_t>(ReadLE32(last + 2)), pf->q.now);
        }},
       {"board sort 145/24", Role::Quote,
