@@ -129,10 +129,9 @@ TEST_F(WebViewTest, LoadsFollowsALinkAndGoesBack) {
   ASSERT_FALSE(link.isEmpty());
   gfx::Point p = web->convertPointToView(link.center(), nullptr);
   tap(p.x, p.y);
-  advance(0);
-  EXPECT_TRUE(web->isLoading());
-  ASSERT_TRUE(waitLoaded());
-  EXPECT_EQ(web->currentURL(), server.url("/news/item.html?id=7"));
+  // The scroll view may hold the touch back a moment before the link hears it.
+  ASSERT_TRUE(foundation::RunLoop::main()->runUntilCondition(
+      [&] { return web->currentURL() == server.url("/news/item.html?id=7"); }, 10));
   EXPECT_EQ(web->pageText(), "公告全文\n返回");
   EXPECT_TRUE(web->canGoBack());
 
