@@ -9,6 +9,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ControllersDemo.h"
 #include "platform/ui/Demo.h"
+#include "platform/ui/InputDemo.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
@@ -27,6 +28,7 @@ void printHelp() {
       "  --scale N            window scale (default 2)\n"
       "  --demo views         run a demo scene of the view layer\n"
       "  --demo controllers   run a demo of navigation, tables and tabs\n"
+      "  --demo input         run a demo of text input, alerts, pickers and a web view\n"
       "  --headless           run without a window (needs --script)\n"
       "  --script FILE        steps (headless, or played in the window): wait S | tap X Y |\n"
       "                       drag X1 Y1 X2 Y2 S |\n"
@@ -90,13 +92,17 @@ int main(int argc, char** argv) {
   ui::registerDemoClasses();
   VerdanAppDelegate::registerClasses();
   ui::registerControllersDemoClasses();
+  ui::registerInputDemoClasses();
   std::string delegateClass = "VerdanAppDelegate";
   if (demo == "views") {
     delegateClass = "ViewsDemoAppDelegate";
   } else if (demo == "controllers") {
     delegateClass = "ControllersDemoAppDelegate";
+  } else if (demo == "input") {
+    delegateClass = "InputDemoAppDelegate";
   } else if (!demo.empty()) {
-    std::fprintf(stderr, "verdan: unknown demo '%s' (try: views, controllers)\n", demo.c_str());
+    std::fprintf(stderr, "verdan: unknown demo '%s' (try: views, controllers, input)\n",
+                 demo.c_str());
     return 2;
   }
   if (!ui::ClassRegistry::shared().contains(delegateClass)) {

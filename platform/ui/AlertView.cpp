@@ -4,8 +4,10 @@
 #include <cmath>
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Context.h"
+#include "platform/ui/Keyboard.h"
 #include "platform/ui/Screen.h"
 
 namespace ui {
@@ -45,7 +47,9 @@ AlertView::AlertView() : View(gfx::Rect(0, 0, kWidth, 120)) {
   addSubview(messageLabel_);
 }
 
-AlertView::~AlertView() = default;
+AlertView::~AlertView() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+}
 
 std::shared_ptr<AlertView> AlertView::create(const std::string& title, const std::string& message,
                                              std::weak_ptr<AlertViewDelegate> delegate,
@@ -244,6 +248,18 @@ void AlertView::show() {
   window_->addSubview(self);
   visible_ = true;
   shownAlerts().push_back(self);
+  // The box rises above the keyboard while one shows, so its buttons stay reachable.
+  auto& notifications = foundation::NotificationCenter::defaultCenter();
+  notifications.addObserver(
+      this, kKeyboardWillShowNotification, [this](const foundation::Notification& n) {
+        gfx::Rect end = keyboardFrame(n.userInfo, kKeyboardFrameEndUserInfoKey);
+        double y = std::max(bounds().height() / 2 + 20, std::round(end.y() / 2));
+        setCenter(gfx::Point(center().x, std::min(y, Screen::main().bounds().height() / 2)));
+      });
+  notifications.addObserver(
+      this, kKeyboardWillHideNotification, [this](const foundation::Notification&) {
+        setCenter(gfx::Point(center().x, std::round(Screen::main().bounds().height() / 2)));
+      });
   window_->makeKeyAndVisible();
   setAlpha(0);
   dimming_->setAlpha(0);
@@ -290,6 +306,7 @@ void AlertView::finishDismiss(int buttonIndex) {
   auto self = sharedAs<AlertView>();
   auto& alerts = shownAlerts();
   alerts.erase(std::remove(alerts.begin(), alerts.end(), self), alerts.end());
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   if (window_) {
     window_->endEditing(true);
     removeFromSuperview();
