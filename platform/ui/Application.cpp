@@ -7,8 +7,12 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Context.h"
+#include "platform/ui/ActionSheet.h"
+#include "platform/ui/AlertView.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/Object.h"
+#include "platform/ui/Orientation.h"
+#include "platform/ui/Pasteboard.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 
@@ -320,6 +324,12 @@ void Application::drawStatusBar(gfx::Context& ctx) {
 
 void Application::reset() {
   cancelTouches();
+  // Alerts, sheets, the edit menu and the keyboard own windows: none outlives a reset.
+  AlertView::dismissAll();
+  ActionSheet::dismissAll();
+  MenuController::shared().reset();
+  Keyboard::shared().reset();
+  Device::current().reset();
   delegate_.reset();
   state_ = ApplicationState::NotRunning;
   keyWindow_ = nullptr;

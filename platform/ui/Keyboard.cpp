@@ -88,10 +88,13 @@ std::shared_ptr<SystemKeyboardView> SystemKeyboardView::create(const gfx::Rect& 
   return std::make_shared<SystemKeyboardView>(frame);
 }
 
-void SystemKeyboardView::configure(KeyboardType type, ReturnKeyType returnKey) {
+void SystemKeyboardView::configure(KeyboardType type, ReturnKeyType returnKey,
+                                   TextAutocapitalizationType capitalization) {
   type_ = type;
   returnKey_ = returnKey;
-  shifted_ = false;
+  // Fields that want capitals only get a locked shift key.
+  capsLock_ = capitalization == TextAutocapitalizationType::AllCharacters;
+  shifted_ = capsLock_;
   symbols_ = type == KeyboardType::NumbersAndPunctuation;
   layoutKeys();
 }
@@ -158,12 +161,13 @@ void SystemKeyboardView::press(const Key& key) {
   if (key.input == "Shift") {
     if (symbols_) return;
     shifted_ = !shifted_;
+    capsLock_ = false;
     layoutKeys();
     return;
   }
   if (key.input == "Mode") {
     symbols_ = !symbols_;
-    shifted_ = false;
+    shifted_ = capsLock_;
     layoutKeys();
     return;
   }
@@ -175,7 +179,7 @@ void SystemKeyboardView::press(const Key& key) {
     client->keyPressed("Return");
   } else {
     client->insertText(key.input);
-    if (shifted_) {
+    if (shifted_ && !capsLock_) {
       shifted_ = false;
       layoutKeys();
     }
@@ -279,7 +283,8 @@ void Keyboard::show(Responder* client, TextInputClient* traits) {
     if (!system_)
       system_ = SystemKeyboardView::create(gfx::Rect(0, 0, screen.width(), kSystemKeyboardHeight));
     system_->setFrame(gfx::Rect(0, 0, screen.width(), kSystemKeyboardHeight));
-    system_->configure(traits->keyboardType(), traits->returnKeyType());
+    system_->configure(traits->keyboardType(), traits->returnKeyType(),
+                       traits->autocapitalizationType());
     input = system_;
   }
   std::shared_ptr<View> accessory = traits->inputAccessoryView();

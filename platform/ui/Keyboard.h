@@ -53,7 +53,8 @@ class SystemKeyboardView : public View {
     gfx::Rect frame;
   };
   // Lays the keys out for the type (letters, digits, phone pad) and the return key's title.
-  void configure(KeyboardType type, ReturnKeyType returnKey);
+  void configure(KeyboardType type, ReturnKeyType returnKey,
+                 TextAutocapitalizationType capitalization = TextAutocapitalizationType::None);
   const std::vector<Key>& keys() const { return keys_; }
   // The key under a point in the view's coordinates (null: none).
   const Key* keyAt(gfx::Point point) const;
@@ -71,6 +72,7 @@ class SystemKeyboardView : public View {
   KeyboardType type_ = KeyboardType::Default;
   ReturnKeyType returnKey_ = ReturnKeyType::Default;
   bool shifted_ = false;
+  bool capsLock_ = false;
   bool symbols_ = false;
   int pressed_ = -1;
   std::vector<Key> keys_;

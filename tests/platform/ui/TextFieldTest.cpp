@@ -316,6 +316,16 @@ TEST_F(KeyboardTest, SystemKeysTypeIntoTheField) {
   EXPECT_TRUE(keys->pressKey("b"));
   EXPECT_TRUE(keys->pressKey("搜索"));
   EXPECT_EQ(field->text(), "60Ab");
+
+  // A field of capitals keeps the shift key down.
+  field->resignFirstResponder();
+  field->setAutocapitalizationType(ui::TextAutocapitalizationType::AllCharacters);
+  field->becomeFirstResponder();
+  keys = ui::Keyboard::shared().systemKeyboard();
+  EXPECT_TRUE(keys->pressKey("P"));
+  EXPECT_TRUE(keys->pressKey("F"));
+  EXPECT_FALSE(keys->pressKey("f"));
+  EXPECT_EQ(field->text(), "60AbPF");
 }
 
 }  // namespace
