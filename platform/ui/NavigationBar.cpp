@@ -50,6 +50,23 @@ NavigationBar::NavigationBar(const gfx::Rect& frame) : View(frame) {
 
 NavigationBar::~NavigationBar() {
   for (auto& item : items_) item->setChangeHandler({});
+  for (auto& item : watchedItems_) item->setChangeHandler({});
+}
+
+void NavigationBar::watchBarItems() {
+  std::vector<std::shared_ptr<BarButtonItem>> now;
+  if (NavigationItem* top = topItem()) {
+    if (top->leftBarButtonItem()) now.push_back(top->leftBarButtonItem());
+    if (top->rightBarButtonItem()) now.push_back(top->rightBarButtonItem());
+  }
+  for (auto& old : watchedItems_)
+    if (std::find(now.begin(), now.end(), old) == now.end()) old->setChangeHandler({});
+  // Items already watched keep their handler: this may run inside it.
+  NavigationBar* self = this;
+  for (auto& item : now)
+    if (std::find(watchedItems_.begin(), watchedItems_.end(), item) == watchedItems_.end())
+      item->setChangeHandler([self] { self->rebuild(); });
+  watchedItems_ = std::move(now);
 }
 
 std::shared_ptr<NavigationBar> NavigationBar::create(const gfx::Rect& frame) {
@@ -166,6 +183,7 @@ void NavigationBar::rebuild() {
       title_ = label;
     }
   }
+  watchBarItems();
   for (auto* view : {&title_, &left_, &right_})
     if (*view) addSubview(*view);
   setNeedsLayout();

@@ -60,6 +60,7 @@ class NavigationBar : public View {
  private:
   void rebuild();
   void watch();
+  void watchBarItems();
 
   std::vector<std::shared_ptr<NavigationItem>> items_;
   BarStyle barStyle_ = BarStyle::Default;
@@ -71,6 +72,8 @@ class NavigationBar : public View {
   std::shared_ptr<View> right_;
   std::shared_ptr<View> title_;
   std::shared_ptr<Button> back_;
+  // Bar items on show: a change to one (a new title) rebuilds the bar.
+  std::vector<std::shared_ptr<BarButtonItem>> watchedItems_;
 };
 
 }  // namespace ui

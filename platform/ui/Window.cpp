@@ -98,6 +98,9 @@ struct TouchDelivery {
 }  // namespace
 
 void Window::beginTouch(const std::shared_ptr<Touch>& touch) {
+  // Views laid out since the last frame must be hit where they now are (headless scripts may
+  // tap before anything was drawn).
+  layoutIfNeeded();
   gfx::Point p = touch->locationInView(this);
   View* hit = hitTest(p, nullptr);
   if (!hit) return;

@@ -216,7 +216,11 @@ TEST_F(ControllerTest, NavigationBarShowsItemsStyleAndHides) {
                    ui::BarButtonItem::withTitle("编辑", ui::BarButtonItemStyle::Bordered)});
   a->navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(tools));
   a->navigationItem().setLeftBarButtonItem(a->editButtonItem());
-  bar->layoutIfNeeded();
+  // A tap before anything was drawn finds the items where the layout puts them.
+  gfx::Rect edit(5, 20 + 7, 40, 30);
+  tap(edit.midX(), edit.midY());
+  EXPECT_TRUE(a->isEditing());
+  a->setEditing(false, false);
   EXPECT_EQ(bar->rightView(), tools.get());
   EXPECT_EQ(tools->frame().maxX(), 315);
   ASSERT_NE(bar->leftView(), nullptr);
@@ -225,6 +229,9 @@ TEST_F(ControllerTest, NavigationBarShowsItemsStyleAndHides) {
   tap(r.midX(), r.midY());
   EXPECT_TRUE(a->isEditing());
   EXPECT_EQ(a->editButtonItem()->title(), "完成");
+  auto* shown = dynamic_cast<ui::Button*>(bar->leftView());
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->currentTitle(), "完成");  // the bar shows the item's new title
 
   // A title view replaces the title; hiding the back button.
   auto b = Screen::make("B");

@@ -411,6 +411,7 @@ TEST_F(TableViewTest, EditingModeDeletesThroughTheDataSource) {
   // The minus badge shows the delete button; the delete button commits.
   tap(16, 44 + 22);
   ASSERT_TRUE(cell->isShowingDeleteConfirmation());
+  cell->layoutIfNeeded();
   gfx::Rect button = cell->deleteConfirmationButton()->frame();
   tap(button.midX(), 44 + button.midY());
   EXPECT_EQ(model->log, (std::vector<std::string>{"commitDelete row 1"}));
@@ -465,6 +466,7 @@ TEST_F(TableViewTest, SwipeToDeleteAndTapElsewhereCancels) {
 
   model->log.clear();
   swipe(44 * 3 + 22);
+  cell->layoutIfNeeded();
   gfx::Rect button = cell->deleteConfirmationButton()->frame();
   tap(button.midX(), 44 * 3 + button.midY());
   EXPECT_EQ(model->log, (std::vector<std::string>{"willBeginEditing 3", "commitDelete row 3",
