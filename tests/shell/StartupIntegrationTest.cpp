@@ -39,16 +39,8 @@ TEST_F(StartupTest, GuestStartLogsInBehindTheOverlayAndShowsTheFirstTab) {
 TEST_F(StartupTest, HeartbeatGoesOutOnlyAfterSixtyIdleSeconds) {
   Launch();
   ASSERT_TRUE(LoggedInAndShown());
-  // Let the index snapshot and the upload settle.
-  uint64_t settled = 0;
-  pump([&] {
-    uint64_t now = server->requestCount();
-    bool same = now == settled;
-    settled = now;
-    return same && now > 0;
-  });
-  pump([] { return false; }, 0.2);
-  settled = server->requestCount();
+  Settle();
+  const uint64_t settled = server->requestCount();
   for (int tick = 1; tick <= 5; ++tick) {
     advance(kHeartbeatInterval);
     pump([] { return false; }, 0.05);
@@ -69,6 +61,7 @@ TEST_F(StartupTest, HeartbeatGoesOutOnlyAfterSixtyIdleSeconds) {
 TEST_F(StartupTest, ClosedQuoteConnectionGetsNoHeartbeat) {
   Launch();
   ASSERT_TRUE(LoggedInAndShown());
+  Settle();
   GetCoreSocket(CoreConnection::Quote).Close();
   pump([] { return false; }, 0.1);
   uint64_t before = server->requestCount();
@@ -287,6 +280,7 @@ TEST_F(StartupTest, TickerCellOpensOrSwitchesTheDetailScreen) {
 TEST_F(StartupTest, BackgroundClosesFourConnectionsAndForegroundRefreshesTheScreen) {
   Launch();
   ASSERT_TRUE(LoggedInAndShown());
+  Settle();
   ASSERT_EQ(GetCoreSocket(CoreConnection::Quote).NeedsConnect(), 0);
   tagLocalStockData seen{};
   seen.market = 1;

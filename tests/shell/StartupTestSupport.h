@@ -109,6 +109,20 @@ class StartupTest : public ::testing::Test {
     pump([] { return false; }, 0.01);
   }
 
+  // Waits until the server has seen no request for a while (the login's follow-up requests are
+  // answered).
+  void Settle() {
+    uint64_t seen = server->requestCount();
+    int quiet = 0;
+    pump([&] {
+      uint64_t now = server->requestCount();
+      quiet = now == seen ? quiet + 1 : 0;
+      seen = now;
+      return quiet >= 20;
+    });
+    pump([&] { return SelfStock_GetUploadState() == 1; }, 2);
+  }
+
   bool OverlayShown() const {
     return app->loginShowView() && app->loginShowView()->window() != nullptr;
   }
