@@ -33,9 +33,7 @@
 #include "shell/SharedTool.h"
 #include "shell/ShellAlerts.h"
 #include "shell/ThreadCache.h"
-#include "shell/placeholders/OtherPlaceholders.h"
 #include "shell/placeholders/PlaceholderScreen.h"
-#include "shell/placeholders/TabPlaceholders.h"
 
 namespace {
 
@@ -260,7 +258,6 @@ void VerdanAppDelegate::shutdown() {
   timer_.reset();
   for (auto& timer : pending_) timer->invalidate();
   pending_.clear();
-  MyMessage::stopTimer();
   SetExitFlag(GlobalDataRequest(), 1);
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   if (GetAppHooks().get() == static_cast<AppHooks*>(this)) SetAppHooks(nullptr);
@@ -512,9 +509,7 @@ void VerdanAppDelegate::refreshTabBarStateWhenLoginChanging_thread() {
       changeTabBarSelController(0);
     } else if (auto* watch =
                    dynamic_cast<WatchListRole*>(getTabBarCurrentRootController(selected))) {
-      if (dynamic_cast<SelfStockController*>(getTabBarCurrentRootController(selected)) ||
-          getTabBarCurrentRootController(selected) == viewControllerInTabBar(kSlotSelfStock))
-        watch->refreshTableShowType();
+      watch->refreshTableShowType();
     }
   }
   if (GetLoginUserName().empty() &&
@@ -636,7 +631,8 @@ bool VerdanAppDelegate::tabBarControllerShouldSelectViewController(ui::TabBarCon
                                                                    ui::ViewController& controller) {
   auto* navigation = dynamic_cast<ui::NavigationController*>(&controller);
   ui::ViewController* top = navigation ? navigation->topViewController() : &controller;
-  if (dynamic_cast<MainSortController*>(top) && LacksRight30()) {
+  ui::ViewController* mainSort = viewControllerInTabBar(kSlotMainSort);
+  if (top && top == mainSort && LacksRight30()) {
     ShowGuestAlert(std::static_pointer_cast<ui::AlertViewDelegate>(self()), kAlertTagGuestNotice);
     return false;
   }
