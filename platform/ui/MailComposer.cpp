@@ -241,7 +241,7 @@ void MailComposer::cancel() {
 void MailComposer::finish(MailComposeResult result, int error) {
   auto hold = shared_from_this();
   if (result != MailComposeResult::Failed) finished_ = true;
-  if (view()->window()) view()->endEditing(true);
+  if (isViewLoaded() && view()->window()) view()->endEditing(true);
   if (auto d = delegate_.lock()) d->mailComposeControllerDidFinishWithResult(*this, result, error);
 }
 

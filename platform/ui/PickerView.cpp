@@ -284,7 +284,7 @@ void PickerView::touchesBegan(const TouchSet& touches, const Event&) {
 }
 
 void PickerView::touchesMoved(const TouchSet& touches, const Event&) {
-  if (trackComponent_ < 0 || touches.empty()) return;
+  if (trackComponent_ < 0 || trackComponent_ >= numberOfComponents() || touches.empty()) return;
   gfx::Point p = touches.front()->locationInView(this);
   Column& column = columns_[trackComponent_];
   double dy = p.y - trackStartY_;
