@@ -1,11 +1,13 @@
 #include "shell/LoginShowView.h"
 
 #include <cstring>
+#include <filesystem>
 
 #include "core/CoreState.h"
 #include "core/MDBF.h"
 #include "core/ReceiveRecord.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/ImageView.h"
@@ -27,9 +29,14 @@ std::shared_ptr<LoginShowView> LoginShowView::initWithFrame(const gfx::Rect& fra
 }
 
 void LoginShowView::build() {
+  // The launch images are optional in the bundle; without one the overlay is a plain colour.
+  auto launchImage = [](const char* name) {
+    return std::filesystem::exists(foundation::bundlePath(name)) ? gfx::Image::named(name)
+                                                                 : gfx::Image();
+  };
   gfx::Image image;
-  if (ui::Screen::main().bounds().height() >= 568) image = gfx::Image::named("Default-568h@2x.png");
-  if (image.isEmpty()) image = gfx::Image::named("Default.png");
+  if (ui::Screen::main().bounds().height() >= 568) image = launchImage("Default-568h@2x.png");
+  if (image.isEmpty()) image = launchImage("Default.png");
   auto launch = ui::ImageView::create(bounds());
   launch->setImage(image);
   launch->setTag(kLaunchImageTag);
