@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "core/CoreState.h"
+#include "core/CoreText.h"
 #include "core/LoginRequests.h"
 #include "core/MDBF.h"
 #include "core/PacketHeader.h"
 #include "core/ReceiveRecord.h"
 #include "core/SelfStock.h"
 #include "core/SendQueues.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/ui/AlertView.h"
 #include "shell/SelfStockUpload.h"
 #include "shell/ShellAlerts.h"
@@ -106,6 +108,7 @@ class SelfStockAnswerTest : public shelltest::ShellTest {
  protected:
   void SetUp() override {
     ShellTest::SetUp();
+    InitDocumentPath(nullptr, 0);
     SelfStock_Clear();
   }
   void TearDown() override {
@@ -144,9 +147,13 @@ TEST_F(SelfStockAnswerTest, PartsAreJoinedAndANewerServerListReplacesOurs) {
   EXPECT_EQ(SelfStock_GetListTime(), (int64_t{20261206} << 32) + 93000);
 
   // A first part starts a new answer.
-  auto again = AnswerRecord(53, 1, 0, "5\x01" "1");
+  auto again = AnswerRecord(53, 1, 0,
+                            "5\x01"
+                            "1");
   ASSERT_EQ(answer.join(again.data(), kReceiveRecordSize, joined), 1);
-  EXPECT_EQ(joined, "5\x01" "1");
+  EXPECT_EQ(joined,
+            "5\x01"
+            "1");
 }
 
 TEST_F(SelfStockAnswerTest, OtherAnswersAndErrorsAreNotHandled) {
@@ -209,6 +216,7 @@ class DelegateTest : public shelltest::ShellTest {
  protected:
   void SetUp() override {
     ShellTest::SetUp();
+    InitDocumentPath(nullptr, 0);
     VerdanAppDelegate::registerClasses();
     SetLoginInfo("", "");
     ParseRightsList("30,31,49");
@@ -407,6 +415,56 @@ TEST_F(DelegateTest, TradeErrorTextIsCutTo999Units) {
   EXPECT_EQ(count, 999);
   EXPECT_EQ(posts[0][12 + 998 * 2], 'a');
   EXPECT_EQ(posts[0][12 + 999 * 2], 0);
+}
+
+}  // namespace
+
+namespace {
+
+class FirstStartImport : public shelltest::ShellTest {
+ protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    InitDocumentPath(nullptr, 0);
+    SelfStock_Clear();
+  }
+  void WritePlist(const std::string& path, const std::vector<std::string>& codes) {
+    foundation::Value array;
+    for (const auto& code : codes) {
+      foundation::Value entry;
+      entry["StockCode"] = code;
+      entry["Market"] = 1;
+      entry["StockType"] = 1;
+      array.append(entry);
+    }
+    ASSERT_TRUE(
+        foundation::PropertyList::writeFile(path, array, foundation::PropertyListFormat::Xml));
+  }
+};
+
+TEST_F(FirstStartImport, BundleListWhenNothingIsStored) {
+  VerdanAppDelegate app;
+  app.importFirstStartWatchList();
+  EXPECT_EQ(SelfStock_GetCount(), 5);
+  EXPECT_TRUE(SelfStock_FileExists());
+}
+
+TEST_F(FirstStartImport, DocumentsCopyFirstAndAtMostAThousand) {
+  std::vector<std::string> codes;
+  for (int i = 0; i < 1200; ++i) codes.push_back(std::to_string(600000 + i));
+  WritePlist(VerdanAppDelegate::dataFilePath(), codes);
+  VerdanAppDelegate app;
+  app.importFirstStartWatchList();
+  EXPECT_EQ(SelfStock_GetCount(), 1000);
+  EXPECT_STREQ(SelfStock_GetItem(0)->code, "600000");
+}
+
+TEST_F(FirstStartImport, AnEmptiedListStaysEmpty) {
+  SelfStock_Save();  // an existing list without stocks
+  ASSERT_TRUE(SelfStock_FileExists());
+  VerdanAppDelegate app;
+  app.importFirstStartWatchList();
+  EXPECT_EQ(SelfStock_GetCount(), 0);
 }
 
 }  // namespace
