@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "core/CDataCenter.h"
 #include "core/CSocket.h"
 #include "core/CoreConfig.h"
 #include "core/CoreState.h"
@@ -363,7 +364,7 @@ void VerdanAppDelegate::applicationReceiveUpgrade(const std::string& notes,
 
 void VerdanAppDelegate::startTimerForTradeTimeout() {
   stopTimerForTradeTimeout();
-  double seconds = 60;
+  double seconds = GetDataCenter().GetRequestTimeout();
   std::weak_ptr<VerdanAppDelegate> weak = self();
   timerJY_ = foundation::Timer::schedule(seconds, false, [weak](foundation::Timer&) {
     if (auto me = weak.lock()) me->onTradeTimeout();
@@ -381,7 +382,7 @@ bool VerdanAppDelegate::isTimeoutTimerRunning() const {
 
 void VerdanAppDelegate::onTradeTimeout() {
   timerJY_.reset();
-  GetCoreSocket(CoreConnection::Trade).Close();
+  GetDataCenter().Reset();
   std::vector<uint8_t> record(kReceiveRecordSize, 0);
   int32_t status = kReceiveStatusTradeTimeout;
   std::memcpy(record.data(), &status, 4);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/CDataCenter.h"
 #include "core/CoreState.h"
 #include "core/CoreText.h"
 #include "core/LoginRequests.h"
@@ -395,6 +396,31 @@ TEST_F(DelegateTest, UpgradePromptAtMostOnceADay) {
   app->setTodayForTesting(261208);
   app->applicationReceiveUpgrade("新版本", "https://example.invalid/c");
   EXPECT_EQ(ui::AlertView::visibleAlerts().size(), 1u);
+}
+
+TEST_F(DelegateTest, TradeTimeOutPostsStatus12Once) {
+  std::vector<int32_t> statuses;
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "tradelogin", [&](const foundation::Notification& n) {
+        int32_t status = 0;
+        const foundation::Data& data = n.userInfo["Data_ID"].asData();
+        if (data.size() >= 4) std::memcpy(&status, data.data(), 4);
+        statuses.push_back(status);
+      });
+  app->startTimerForTradeTimeout();
+  EXPECT_TRUE(app->isTimeoutTimerRunning());
+  advance(10);
+  app->startTimerForTradeTimeout();  // restarts
+  advance(GetDataCenter().GetRequestTimeout() - 1);
+  EXPECT_TRUE(statuses.empty());
+  advance(1.5);
+  EXPECT_EQ(statuses, std::vector<int32_t>{12});
+  EXPECT_FALSE(app->isTimeoutTimerRunning());
+  app->startTimerForTradeTimeout();
+  app->stopTimerForTradeTimeout();
+  advance(60);
+  EXPECT_EQ(statuses.size(), 1u);
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
 }
 
 TEST_F(DelegateTest, TradeErrorTextIsCutTo999Units) {
