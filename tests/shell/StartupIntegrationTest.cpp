@@ -80,11 +80,22 @@ class StoredUserStart : public StartupTest, public ::testing::WithParamInterface
 
 TEST_P(StoredUserStart, LandsOnTheWatchListUnlessMessagesWait) {
   const StoredUserCase c = GetParam();
+  // The upload and the message timer of the quote login run on the main thread before the
+  // "login" post that follows them.
+  std::vector<std::string> atPost;
+  auto record = [&](const foundation::Notification&) {
+    atPost.push_back(SelfStock_IsDirty() == 0 ? "uploaded" : "not uploaded");
+    auto* centre = dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage));
+    atPost.push_back(centre && centre->timerRunning() ? "timer" : "no timer");
+  };
   Launch([&] {
     SetLoginInfo("zhang", "secret");
     ui::Application::shared().setApplicationIconBadgeNumber(c.badge);
+    foundation::NotificationCenter::defaultCenter().addObserver(&atPost, "login", record);
   });
   ASSERT_TRUE(LoggedInAndShown());
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(&atPost);
+  EXPECT_EQ(atPost, (std::vector<std::string>{"uploaded", "timer"}));
   auto* messages = dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage));
   ASSERT_NE(messages, nullptr);
   EXPECT_EQ(messages->inits(), 1);
