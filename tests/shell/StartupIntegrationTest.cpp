@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/MDBF.h"
+#include "core/PacketHeader.h"
 #include "core/ReceiveRecord.h"
 #include "core/SearchHistory.h"
 #include "shell/ThreadCache.h"
@@ -328,6 +330,65 @@ TEST_F(StartupTest, QuitStopsTimersEngineAndNetworkThreads) {
   EXPECT_EQ(GetCoreSocket(CoreConnection::Quote).NeedsConnect(), 1);
   // Nothing fires afterwards.
   advance(kHeartbeatInterval * 7);
+}
+
+}  // namespace
+}  // namespace startuptest
+
+namespace startuptest {
+namespace {
+
+// A "login" post as the quote callback makes it: 144/7 on page 1 with the notice in field 38.
+foundation::Value QuoteLoginPost(int page, const std::string& notice, bool error = false) {
+  MDBF table;
+  if (!notice.empty()) table.SetNSString(38, std::string_view(notice));
+  std::vector<uint8_t> body(4096);
+  int written = 0;
+  int n = table.SerializeAll(body.data(), static_cast<int>(body.size()), &written);
+  std::vector<uint8_t> record(kReceiveRecordSize, 0);
+  record[0] = 1;
+  PacketHeader header;
+  header.MainType = 144;
+  header.ChildType = 7;
+  header.PageID = static_cast<uint8_t>(page);
+  header.bodyLen = static_cast<uint16_t>(n > 0 ? n : 0);
+  if (error) header.flags = 0x40;
+  header.Write(record.data() + kReceiveRecordHeaderOffset);
+  if (n > 0) std::memcpy(record.data() + kReceiveRecordBodyOffset, body.data(), size_t(n));
+  foundation::Value info;
+  info[kReceiveRecordKey] = foundation::Value::data(record.data(), record.size());
+  return info;
+}
+
+TEST_F(StartupTest, ServerNoticeIsShownUnlessTheUpgradePromptIsUp) {
+  Launch();
+  ASSERT_TRUE(LoggedInAndShown());
+  auto& centre = foundation::NotificationCenter::defaultCenter();
+  struct Case {
+    int page;
+    int status;
+    const char* notice;
+    bool handedOver;
+    bool noticeShown;
+  } cases[] = {
+      {2, 0, "系统维护通知", false, false},  // another page: ignored
+      {1, 0, "", true, false},               // no notice: straight to the tab bar
+      {1, kApplicationStatusUpgrade, "系统维护通知", true, false},
+      {1, 0, "系统维护通知", true, true},
+  };
+  for (const auto& c : cases) {
+    ui::AlertView::dismissAll();
+    app->SwitchToLogin(true);  // overlay up; its login waits for the clock
+    ASSERT_TRUE(OverlayShown());
+    app->updateApplicationStatus(c.status);
+    centre.post("login", nullptr, QuoteLoginPost(c.page, c.notice));
+    EXPECT_EQ(!OverlayShown(), c.handedOver) << c.page << " " << c.notice;
+    bool shown = false;
+    for (auto& alert : ui::AlertView::visibleAlerts())
+      shown = shown || (alert->title() == "重要通告" && alert->message() == c.notice);
+    EXPECT_EQ(shown, c.noticeShown) << c.page << " " << c.status;
+    if (OverlayShown()) app->SwitchToFirst();
+  }
 }
 
 }  // namespace
