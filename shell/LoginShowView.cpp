@@ -67,12 +67,10 @@ void LoginShowView::addLoginObserver() {
   removeLoginObserver();
   foundation::NotificationCenter::defaultCenter().addObserver(
       this, "login", [this](const foundation::Notification& n) { recvmsg(n); });
-  observing_ = true;
 }
 
 void LoginShowView::removeLoginObserver() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  observing_ = false;
   alertView_->hideAlertMsg();
 }
 

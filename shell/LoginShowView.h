@@ -45,5 +45,4 @@ class LoginShowView : public ui::View, public AlertViewDelegate, public ui::Aler
 
   std::shared_ptr<AlertView> alertView_;
   std::weak_ptr<ui::AlertView> failAlert_;
-  bool observing_ = false;
 };
