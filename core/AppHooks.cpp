@@ -13,8 +13,11 @@ std::shared_ptr<AppHooks> g_hooks;
 }  // namespace
 
 void SetAppHooks(std::shared_ptr<AppHooks> hooks) {
-  std::lock_guard<std::mutex> guard(g_hooksLock);
-  g_hooks = std::move(hooks);
+  {
+    std::lock_guard<std::mutex> guard(g_hooksLock);
+    g_hooks.swap(hooks);
+  }
+  // The old hooks may go here; their destructor may ask for the hooks again.
 }
 
 std::shared_ptr<AppHooks> GetAppHooks() {

@@ -1,0 +1,100 @@
+// The More screen inside the application's tab bar: the delegate built from the bundle's
+// configuration opens the functions of the bar as the user expects.
+#include <memory>
+
+#include "MoreTestSupport.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/NavigationController.h"
+#include "shell/ConfigFileReader.h"
+#include "shell/VerdanAppDelegate.h"
+#include "shell/placeholders/OtherPlaceholders.h"
+#include "shell/placeholders/TabPlaceholders.h"
+
+namespace {
+
+class MoreDelegateTest : public moretest::MoreTest {
+ protected:
+  void SetUp() override {
+    MoreTest::SetUp();
+    if (IsSkipped()) return;
+    VerdanAppDelegate::registerClasses();
+    app = std::make_shared<VerdanAppDelegate>();
+    SetAppHooks(app);
+    app->buildTabBar(ConfigFileReader::defaultConfigFileReader().tabBarControllers());
+    window->addSubview(app->tabBarController()->viewShared());
+    drain();
+    more = dynamic_cast<MoreController*>(app->viewControllerInTabBar(kSlotMore));
+    ASSERT_NE(more, nullptr);
+    more->setHost(std::static_pointer_cast<MoreScreenHost>(app));
+  }
+  void TearDown() override {
+    ui::AlertView::dismissAll();
+    SetAppHooks(nullptr);
+    app.reset();
+    MoreTest::TearDown();
+  }
+  // The More tab tapped on the strip, then bar slot k.
+  void openFromBar(int k) {
+    auto& strip = *app->customTabBarController()->tabBarView();
+    strip.buttonAction_Item(*strip.items()[static_cast<size_t>(app->indexInTabBar(kSlotMore))]);
+    ASSERT_TRUE(more->beShowingInWindow());
+    tap(32 + 64 * k, 408);
+    advance(0.5);
+    EXPECT_FALSE(more->beShowingInWindow());
+  }
+  ui::NavigationController* navigationOf(int slot) {
+    return app->viewControllerInTabBar(slot)->navigationController();
+  }
+
+  std::shared_ptr<VerdanAppDelegate> app;
+  MoreController* more = nullptr;
+};
+
+TEST_F(MoreDelegateTest, BarFunctionsOpenTheirScreens) {
+  // The default bar: market list, board list, main-force ranking, price alerts, account.
+  ASSERT_EQ(barIDs(*more->homeTabBarView()), (std::vector<int>{0, 7, 17, 19, 22}));
+
+  // A market list: tab slot 1 with the function's parameters.
+  openFromBar(1);
+  auto* lists = dynamic_cast<NewStockSort*>(app->viewControllerInTabBar(kSlotMarketList));
+  ASSERT_NE(lists, nullptr);
+  EXPECT_EQ(app->tabBarController()->selectedIndex(), app->indexInTabBar(kSlotMarketList));
+  EXPECT_EQ(lists->lastParam(), ConfigManager::sharedObject()->functionAt(7));
+
+  // The account screen, on the selected tab, closing after login.
+  openFromBar(4);
+  auto* account = dynamic_cast<AccountManager*>(navigationOf(kSlotMarketList)->topViewController());
+  ASSERT_NE(account, nullptr);
+  EXPECT_TRUE(account->closeAfterLogin());
+
+  // Any other screen: pushed on the More tab, which is selected.
+  openFromBar(2);
+  EXPECT_EQ(app->tabBarController()->selectedIndex(), app->indexInTabBar(kSlotMore));
+  ui::NavigationController* moreNavigation = navigationOf(kSlotMore);
+  ASSERT_EQ(moreNavigation->viewControllers().size(), 2u);
+  EXPECT_NE(dynamic_cast<MainSortController*>(moreNavigation->topViewController()), nullptr);
+}
+
+TEST_F(MoreDelegateTest, GuestGetsTheNoticeInsteadOfTheMessageCentre) {
+  more->homeTabBarView()->insteadItemView(0, idOf("MyMessage"));
+  advance(0.5);
+  const int before = app->tabBarController()->selectedIndex();
+  openFromBar(0);
+  auto alert = ui::AlertView::topAlert();
+  ASSERT_NE(alert, nullptr);
+  EXPECT_EQ(alert->message(), "游客 请先登陆才能查看经纪人消息！");
+  EXPECT_EQ(alert->buttonTitleAtIndex(0), "确定");
+  EXPECT_EQ(app->tabBarController()->selectedIndex(), before);
+  EXPECT_EQ(navigationOf(kSlotMore)->viewControllers().size(), 1u);
+}
+
+// The hooks may hold the last reference to the delegate, whose shutdown asks for the hooks.
+TEST_F(MoreDelegateTest, DroppingTheHooksMayReleaseTheDelegate) {
+  more = nullptr;
+  std::weak_ptr<VerdanAppDelegate> weak = app;
+  app.reset();
+  SetAppHooks(nullptr);
+  EXPECT_TRUE(weak.expired());
+}
+
+}  // namespace
