@@ -1,13 +1,9 @@
 #include "core/DataRequest.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include "core/SendQueues.h"
 #include "platform/foundation/Log.h"
@@ -16,24 +12,43 @@ namespace {
 
 constexpr int kSendCapacity = 9000;
 constexpr int kRecvChunk = 16384;
-constexpr int kWaitMilliseconds = 100;
+constexpr double kWaitSeconds = 0.1;
 constexpr int kReplyTimeoutSeconds = 30;
 
 }  // namespace
 
-void CConnect::Attach(int fd) {
-  int old = m_iSocket.exchange(fd);
-  if (old != -1 && old != fd) {
-    ::shutdown(old, SHUT_RDWR);
-    ::close(old);
+void CConnect::Attach(net::SocketPtr socket) {
+  net::SocketPtr old;
+  {
+    std::lock_guard<std::mutex> guard(m_Lock);
+    if (m_Socket == socket) return;
+    old = std::exchange(m_Socket, std::move(socket));
   }
+  if (old) old->close();
 }
 
 void CConnect::Close() {
-  int fd = m_iSocket.exchange(-1);
-  if (fd == -1) return;
-  ::shutdown(fd, SHUT_RDWR);
-  ::close(fd);
+  net::SocketPtr socket;
+  {
+    std::lock_guard<std::mutex> guard(m_Lock);
+    socket = std::move(m_Socket);
+  }
+  // Outside the lock: close() waits for a receive loop that is inside a call on the socket.
+  if (socket) socket->close();
+}
+
+void CConnect::CloseIfCurrent(const net::SocketPtr& socket) {
+  if (!socket) return;
+  {
+    std::lock_guard<std::mutex> guard(m_Lock);
+    if (m_Socket == socket) m_Socket.reset();
+  }
+  socket->close();
+}
+
+net::SocketPtr CConnect::GetSocket() const {
+  std::lock_guard<std::mutex> guard(m_Lock);
+  return m_Socket;
 }
 
 CDataRequest::CDataRequest() : m_SendBuffer(kSendCapacity, 0) {}
@@ -50,8 +65,8 @@ void CDataRequest::ResetBuffers() {
   m_iRecvSize = 0;
 }
 
-void CDataRequest::CloseAndReset() {
-  m_Connect.Close();
+void CDataRequest::CloseAndReset(const net::SocketPtr& socket) {
+  m_Connect.CloseIfCurrent(socket);
   ResetBuffers();
 }
 
@@ -119,8 +134,8 @@ int CDataRequest::ReceiveData() {
   std::vector<uint8_t> chunk(kRecvChunk);
 
   while (m_cExitFlag.load() == 0) {
-    int fd = m_Connect.GetSocket();
-    if (fd == -1) {
+    net::SocketPtr socket = m_Connect.GetSocket();
+    if (!socket) {
       foundation::logVerbose("here");
       ResetBuffers();
       // 300 ms before looking again, in steps so a stop is not kept waiting.
@@ -128,18 +143,17 @@ int CDataRequest::ReceiveData() {
       continue;
     }
 
-    pollfd pfd{};
-    pfd.fd = fd;
-    pfd.events = POLLIN | POLLPRI;
-    if (GetSendSize() > 0) pfd.events |= POLLOUT;
-    int ret = ::poll(&pfd, 1, kWaitMilliseconds);
-    if (ret < 0) {
-      if (errno == EINTR) continue;
+    unsigned wanted = net::kSocketReadable;
+    if (GetSendSize() > 0) wanted |= net::kSocketWritable;
+    int ret = socket->waitFor(wanted, kWaitSeconds);
+    if (ret == net::kSocketError) {
+      // Closed or replaced from another thread: not a failure; the next round takes it up.
+      if (m_Connect.GetSocket() != socket) continue;
       foundation::logError("ReceiveData select ret:%d", ret);
-      CloseAndReset();
+      CloseAndReset(socket);
       continue;
     }
-    if (ret == 0) {
+    if (ret == net::kSocketTimedOut) {
       // Nothing happened: look at the clock every 16th idle round while a reply is due.
       if (lastSend > 0 && ++idleRounds % 16 == 0) {
         time_t now = std::time(nullptr);
@@ -149,25 +163,25 @@ int CDataRequest::ReceiveData() {
           foundation::logError("timeout:last:%d, new:%d", static_cast<int>(lastSend),
                                static_cast<int>(now));
           lastSend = 0;
-          CloseAndReset();
+          CloseAndReset(socket);
         }
       }
       continue;
     }
-    if (pfd.revents & (POLLERR | POLLNVAL)) {
+    if (ret & net::kSocketException) {
       foundation::logError("socket exception ret:%d", ret);
-      CloseAndReset();
+      CloseAndReset(socket);
       continue;
     }
-    if (pfd.revents & POLLOUT) {
+    if (ret & net::kSocketWritable) {
       std::unique_lock<std::mutex> guard(m_Lock);
       if (m_iSendSize > 0) {
-        ssize_t sent = ::send(fd, m_SendBuffer.data(), static_cast<size_t>(m_iSendSize),
-                              MSG_NOSIGNAL | MSG_DONTWAIT);
+        long sent = socket->write(m_SendBuffer.data(), static_cast<size_t>(m_iSendSize));
         foundation::logVerbose("send ret:%d, m_iSendSize:%d", static_cast<int>(sent), m_iSendSize);
+        if (sent == net::kSocketTimedOut) continue;  // no room after all: wait again
         if (sent <= 0) {
           guard.unlock();
-          CloseAndReset();
+          CloseAndReset(socket);
           continue;
         }
         int rest = m_iSendSize - static_cast<int>(sent);
@@ -177,13 +191,13 @@ int CDataRequest::ReceiveData() {
         if (lastSend == 0) lastSend = std::time(nullptr);
       }
     }
-    if (pfd.revents & (POLLIN | POLLPRI | POLLHUP)) {
-      ssize_t got = ::recv(fd, chunk.data(), chunk.size(), MSG_DONTWAIT);
+    if (ret & net::kSocketReadable) {
+      long got = socket->read(chunk.data(), chunk.size());
       foundation::logVerbose("recv ret:%d, m_iRecvSize:%d", static_cast<int>(got),
                              GetReceiveSize());
+      if (got == net::kSocketTimedOut) continue;  // nothing there after all
       if (got <= 0) {
-        if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-        CloseAndReset();
+        CloseAndReset(socket);
         continue;
       }
       lastSend = 0;
@@ -193,7 +207,7 @@ int CDataRequest::ReceiveData() {
       if (need > kMaxReceiveBuffer) {
         foundation::logError("ReceiveData: %d bytes waiting, connection given up", need);
         guard.unlock();
-        CloseAndReset();
+        CloseAndReset(socket);
         continue;
       }
       if (need > static_cast<int>(m_RecvBuffer.size())) {

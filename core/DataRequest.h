@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "core/MThread.h"
+#include "platform/net/Socket.h"
 
-// Holder of one socket descriptor (-1 when none).
+// Holder of one socket (none until attached or after Close).
 class CConnect {
  public:
   CConnect() = default;
@@ -19,14 +20,18 @@ class CConnect {
   CConnect(const CConnect&) = delete;
   CConnect& operator=(const CConnect&) = delete;
 
-  // Takes ownership of a connected descriptor, closing any previous one.
-  void Attach(int fd);
-  // Shuts the socket down in both directions and releases it; safe from any thread.
+  // Takes a connected socket, closing any previous one.
+  void Attach(net::SocketPtr socket);
+  // Shuts the socket down in both directions and lets it go; safe from any thread.
   void Close();
-  int GetSocket() const { return m_iSocket.load(); }
+  // Closes `socket`; lets it go when it is still the one held (a newer one stays).
+  void CloseIfCurrent(const net::SocketPtr& socket);
+  // The socket held now; nullptr when none.
+  net::SocketPtr GetSocket() const;
 
  private:
-  std::atomic<int> m_iSocket{-1};
+  mutable std::mutex m_Lock;
+  net::SocketPtr m_Socket;
 };
 
 class CDataRequest {
@@ -78,7 +83,8 @@ class CDataRequest {
   friend uint16_t NextRequestCode(CDataRequest* request);
   friend void SetExitFlag(CDataRequest* request, int flag);
 
-  void CloseAndReset();
+  // Closes the socket the loop was serving (not one attached since) and resets the buffers.
+  void CloseAndReset(const net::SocketPtr& socket);
 
   MThread m_Thread;
   std::atomic<uint8_t> m_cExitFlag{0};

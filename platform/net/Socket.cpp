@@ -102,7 +102,8 @@ void Socket::endUse() {
   if (--users_ == 0) idle_.notify_all();
 }
 
-int Socket::waitReady(int fd, short events, double timeoutSeconds, Clock::time_point start) {
+int Socket::waitReady(int fd, short events, double timeoutSeconds, Clock::time_point start,
+                      short* revents) {
   for (;;) {
     if (closing_.load()) return -1;
     int sliceMs = kPollSliceMs;
@@ -114,7 +115,10 @@ int Socket::waitReady(int fd, short events, double timeoutSeconds, Clock::time_p
     }
     pollfd p{fd, events, 0};
     int rc = ::poll(&p, 1, sliceMs);
-    if (rc > 0) return 1;  // ready, or an error the next system call reports
+    if (rc > 0) {
+      if (revents) *revents = p.revents;
+      return 1;  // ready, or an error the next system call reports
+    }
     if (rc < 0 && errno != EINTR) {
       lastError_ = errno;
       return -1;
@@ -222,6 +226,48 @@ long Socket::read(void* buffer, size_t capacity) {
   lastError_ = err;
   if (!closing_.load()) foundation::logError("Socket::read: %s", std::strerror(err));
   return kSocketError;
+}
+
+long Socket::write(const void* data, size_t length) {
+  if (length == 0) return 0;
+  if (!data) return kSocketError;
+  int fd = -1;
+  if (!beginUse(fd)) return kSocketError;
+  ssize_t n;
+  do {
+    n = ::send(fd, data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
+  } while (n < 0 && errno == EINTR);
+  int err = n < 0 ? errno : 0;
+  endUse();
+  if (n > 0) return long(n);
+  if (n < 0 && (err == EAGAIN || err == EWOULDBLOCK)) return kSocketTimedOut;
+  lastError_ = n < 0 ? err : EPIPE;
+  if (!closing_.load()) foundation::logError("Socket::write: %s", std::strerror(lastError_.load()));
+  return kSocketError;
+}
+
+int Socket::waitFor(unsigned events, double timeoutSeconds) {
+  short wanted = 0;
+  if (events & kSocketReadable) wanted |= POLLIN | POLLPRI;
+  if (events & kSocketWritable) wanted |= POLLOUT;
+  if (wanted == 0) return kSocketError;
+  int fd = -1;
+  if (!beginUse(fd)) return kSocketError;
+  short revents = 0;
+  int w = waitReady(fd, wanted, timeoutSeconds, Clock::now(), &revents);
+  endUse();
+  if (w != 1) return w == -2 ? kSocketTimedOut : kSocketError;
+  // close() shuts the connection down, which wakes the wait as if the peer had gone.
+  if (closing_.load()) return kSocketError;
+  int ready = 0;
+  if (revents & (POLLIN | POLLPRI | POLLHUP | POLLERR)) ready |= kSocketReadable;
+  if ((revents & POLLOUT) && (events & kSocketWritable)) ready |= kSocketWritable;
+  if (revents & (POLLERR | POLLNVAL)) ready |= kSocketException;
+  return ready;
+}
+
+int Socket::waitReadable(double timeoutSeconds) {
+  return waitFor(kSocketReadable, timeoutSeconds);
 }
 
 void Socket::close() {

@@ -24,6 +24,11 @@ inline constexpr int kSocketOk = 0;
 inline constexpr int kSocketError = -1;
 inline constexpr int kSocketTimedOut = -2;
 
+// Readiness bits of Socket::waitFor.
+inline constexpr unsigned kSocketReadable = 1u;   // bytes, an end of stream or an error to read
+inline constexpr unsigned kSocketWritable = 2u;   // room to write
+inline constexpr unsigned kSocketException = 4u;  // an error is pending on the connection
+
 // One stream socket. Blocking calls (connect, sendAll) may run on any thread; readiness
 // callbacks run on the run loop the socket was attached to, level-triggered: they keep
 // coming while unread bytes (or an end of stream) remain.
@@ -71,6 +76,20 @@ class Socket : public std::enable_shared_from_this<Socket> {
   // >0 bytes read, 0 end of stream, -1 error or closed, -2 nothing to read now.
   long read(void* buffer, size_t capacity);
 
+  // Sends what fits now without waiting; never raises SIGPIPE.
+  // >0 bytes sent, 0 when length is 0, -1 error or closed, -2 no room now.
+  long write(const void* data, size_t length);
+
+  // Waits for the connected socket to become ready for `events` (kSocketReadable and/or
+  // kSocketWritable) within the time-out in seconds (negative: no limit). Returns the ready
+  // bits (kSocketException added when an error is pending; a hang-up or error also shows as
+  // readable, so the next read tells what happened), -2 timed out, or -1 when closed (before
+  // or during the wait), on an error of the wait itself or when no event is asked for.
+  // Meant for a thread that serves the socket without a run loop; close() ends the wait.
+  int waitFor(unsigned events, double timeoutSeconds);
+  // waitFor(kSocketReadable, timeoutSeconds).
+  int waitReadable(double timeoutSeconds);
+
   // Starts readable callbacks on the run loop of the calling thread, or on `loop` (when
   // that is another thread's loop, callbacks start once it has run the hand-over). Replaces
   // an earlier attachment. False when closed.
@@ -88,8 +107,9 @@ class Socket : public std::enable_shared_from_this<Socket> {
   bool beginUse(int& fd);
   void endUse();
   // Waits for the descriptor to become ready; 1 ready, -1 closing or error, -2 timed out.
+  // The poll result goes to *revents when given.
   int waitReady(int fd, short events, double timeoutSeconds,
-                std::chrono::steady_clock::time_point start);
+                std::chrono::steady_clock::time_point start, short* revents = nullptr);
   void dispatchReadable(const std::shared_ptr<Attachment>& attachment);
   // Takes the attachment away and lets go of the descriptor (now, or on the loop's thread).
   void releaseLocked(std::unique_lock<std::mutex>& lock);

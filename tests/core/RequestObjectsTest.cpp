@@ -185,7 +185,7 @@ TEST(RequestObjectLoop, SendsQueuedBytesAndCollectsReplies) {
   int fds[2];
   ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
   CDataRequest request;
-  request.GetConnect().Attach(fds[0]);
+  request.GetConnect().Attach(net::Socket::adopt(fds[0]));
   ASSERT_TRUE(request.StartReceiving());
 
   const char hello[] = "request-bytes";
@@ -205,9 +205,47 @@ TEST(RequestObjectLoop, SendsQueuedBytesAndCollectsReplies) {
 
   // The peer going away closes the connection and empties both buffers.
   ::close(fds[1]);
-  EXPECT_TRUE(WaitFor([&] { return request.GetConnect().GetSocket() == -1; }));
+  EXPECT_TRUE(WaitFor([&] { return request.GetConnect().GetSocket() == nullptr; }));
   request.StopReceiving();
   EXPECT_FALSE(request.GetThread().IsRunning());
+}
+
+TEST(RequestObjectLoop, ConnectionClosedFromAnotherThreadOrReplacedHandsOverCleanly) {
+  int a[2], b[2];
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, a), 0);
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, b), 0);
+  CDataRequest request;
+  request.GetConnect().Attach(net::Socket::adopt(a[0]));
+  ASSERT_TRUE(request.StartReceiving());
+
+  // A reply not yet taken is dropped once the connection is closed under the loop.
+  const char reply[] = "unread";
+  ASSERT_EQ(::send(a[1], reply, sizeof(reply), 0), static_cast<ssize_t>(sizeof(reply)));
+  EXPECT_TRUE(WaitFor([&] { return request.GetReceiveSize() == sizeof(reply); }));
+  request.GetConnect().Close();
+  EXPECT_EQ(request.GetConnect().GetSocket(), nullptr);
+  EXPECT_TRUE(WaitFor([&] { return request.GetReceiveSize() == 0; }));
+  char byte = 0;
+  EXPECT_EQ(::recv(a[1], &byte, 1, 0), 0);  // the peer sees the end of the stream
+
+  // A new socket is picked up by the running loop; replacing it closes the one before.
+  auto second = net::Socket::adopt(b[0]);
+  request.GetConnect().Attach(second);
+  request.GetConnect().Attach(second);  // the same socket again is kept open
+  EXPECT_TRUE(second->isValid());
+  const char hello[] = "again";
+  ASSERT_TRUE(request.AppendSendData(hello, sizeof(hello)));
+  char got[16] = {};
+  ASSERT_EQ(::recv(b[1], got, sizeof(got), 0), static_cast<ssize_t>(sizeof(hello)));
+  EXPECT_STREQ(got, hello);
+  int c[2];
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, c), 0);
+  request.GetConnect().Attach(net::Socket::adopt(c[0]));
+  EXPECT_FALSE(second->isValid());
+  EXPECT_EQ(::recv(b[1], &byte, 1, 0), 0);
+
+  request.StopReceiving();
+  for (int fd : {a[1], b[1], c[1]}) ::close(fd);
 }
 
 TEST(RequestObjectLoop, StopAskedBeforeTheLoopStartsStillEndsIt) {
