@@ -316,8 +316,7 @@ int CSocket::PutSendData(const void* packet, int length) {
   return 1;
 }
 
-int CSocket::GetSendData(std::vector<uint8_t>& out, int maximum) {
-  std::lock_guard<std::mutex> guard(m_lock);
+int CSocket::TakeLocked(std::vector<uint8_t>& out, int maximum, std::vector<int>* lengths) {
   size_t start = out.size();
   size_t taken = 0;
   while (!m_sendPackets.empty()) {
@@ -325,12 +324,35 @@ int CSocket::GetSendData(std::vector<uint8_t>& out, int maximum) {
     bool first = taken == 0 && start == 0;
     if (!first && static_cast<int>(start + taken + next) > maximum) break;
     taken += next;
+    if (lengths) lengths->push_back(m_sendPackets.front());
     m_sendPackets.pop_front();
     if (first && static_cast<int>(next) > maximum) break;
   }
   out.insert(out.end(), m_sendBuf.begin(), m_sendBuf.begin() + static_cast<long>(taken));
   m_sendBuf.erase(m_sendBuf.begin(), m_sendBuf.begin() + static_cast<long>(taken));
   return static_cast<int>(taken);
+}
+
+int CSocket::GetSendData(std::vector<uint8_t>& out, int maximum) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return TakeLocked(out, maximum, nullptr);
+}
+
+int CSocket::TakeSendData(std::vector<uint8_t>& out, int maximum, net::SocketPtr& socket,
+                          std::vector<int>& lengths) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  socket = m_socket;
+  if (!socket) return 0;
+  return TakeLocked(out, maximum, &lengths);
+}
+
+void CSocket::ReturnSendData(const uint8_t* data, const std::vector<int>& lengths) {
+  size_t total = 0;
+  for (int length : lengths) total += static_cast<size_t>(length);
+  if (!data || total == 0) return;
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_sendBuf.insert(m_sendBuf.begin(), data, data + total);
+  m_sendPackets.insert(m_sendPackets.begin(), lengths.begin(), lengths.end());
 }
 
 void CSocket::ClearBuffers() {
@@ -356,8 +378,11 @@ net::SocketPtr CSocket::GetCFSocket() const {
 }
 
 int CSocket::SendData(const void* data, int length) {
+  return SendData(GetCFSocket(), data, length);
+}
+
+int CSocket::SendData(const net::SocketPtr& socket, const void* data, int length) {
   if (!data || length < 1) return 0;
-  net::SocketPtr socket = GetCFSocket();
   int result =
       socket ? socket->sendAll(data, static_cast<size_t>(length), 10.0) : net::kSocketError;
   const auto* bytes = static_cast<const uint8_t*>(data);

@@ -58,6 +58,15 @@ class CSocket {
   // `maximum` bytes; a first packet larger than `maximum` is taken alone. Returns the bytes
   // appended.
   int GetSendData(std::vector<uint8_t>& out, int maximum);
+  // As GetSendData, but only while a connection is up: `socket` receives that connection
+  // (null, and nothing taken, when there is none) and `lengths` the taken packets' lengths.
+  // Taking and checking are one step, so a turn never takes packets for a connection that
+  // was closed under it.
+  int TakeSendData(std::vector<uint8_t>& out, int maximum, net::SocketPtr& socket,
+                   std::vector<int>& lengths);
+  // Puts packets taken by TakeSendData back at the front of the queue, in their order (their
+  // send did not happen). Always accepted, even beyond the queue's capacity.
+  void ReturnSendData(const uint8_t* data, const std::vector<int>& lengths);
   // Empties the send queue and the receive buffer.
   void ClearBuffers();
   int GetSendLen() const;
@@ -65,6 +74,8 @@ class CSocket {
 
   // Sends on the active socket: 0 sent, -1 error or not connected, -2 timed out.
   int SendData(const void* data, int length);
+  // The same on `socket`, which need no longer be the active one.
+  int SendData(const net::SocketPtr& socket, const void* data, int length);
   // Reads what the socket holds: bytes read (>0), 0 nothing now or no room, -1 read error or
   // end of stream (the connection is then closed).
   int RecvData();
@@ -95,6 +106,7 @@ class CSocket {
   };
   static void RunAttempt(std::shared_ptr<Race> race, int index, std::string address);
   void ReapAttempts(bool all);
+  int TakeLocked(std::vector<uint8_t>& out, int maximum, std::vector<int>* lengths);
 
   const std::string m_name;
   mutable std::mutex m_lock;  // buffers, m_socket, m_race

@@ -240,24 +240,35 @@ void RunSendTurn(CoreConnection which, int childType) {
     }
     PutLoginInFront(which, childType, turn);
   }
-  // Everything queued goes out in this turn, in pieces of at most 8192 bytes; only whole
-  // packets are taken from the queue, so a failed send never leaves half a frame queued.
+  // Everything queued goes out in this turn, in pieces of at most 8192 bytes. Only whole
+  // packets are taken, and only while the connection is up: a Close from another thread
+  // (logout, background, a test) between two takes leaves the rest queued for the next turn,
+  // which connects again.
   for (;;) {
-    connection.GetSendData(turn, CSocket::kSendPiece);
-    if (turn.empty()) break;
-    bool failed = false;
-    for (size_t offset = 0; offset < turn.size(); offset += CSocket::kSendPiece) {
+    size_t front = turn.size();  // the login put in front, if any
+    net::SocketPtr socket;
+    std::vector<int> lengths;
+    connection.TakeSendData(turn, CSocket::kSendPiece, socket, lengths);
+    if (!socket || turn.empty()) break;
+    int result = 0;
+    for (size_t offset = 0; offset < turn.size() && result == 0; offset += CSocket::kSendPiece) {
       size_t piece = std::min<size_t>(CSocket::kSendPiece, turn.size() - offset);
-      if (connection.SendData(turn.data() + offset, static_cast<int>(piece)) != 0) {
-        failed = true;
-        break;
-      }
+      result = connection.SendData(socket, turn.data() + offset, static_cast<int>(piece));
     }
-    turn.clear();
-    if (failed) {
+    if (result == 0) {
+      turn.clear();
+      continue;
+    }
+    if (connection.GetCFSocket() != socket) {
+      // Closed under this send by someone else: the packets were in flight, not refused by the
+      // server; they go back to the front of the queue for the next connection.
+      connection.ReturnSendData(turn.data() + front, lengths);
+    } else {
+      foundation::logError("%s: send failed (%d), %d bytes of this turn dropped", connection.Name(),
+                           result, static_cast<int>(turn.size() - front));
       connection.Close();
-      break;
     }
+    break;
   }
   if (which == CoreConnection::Authentication || which == CoreConnection::Quote) {
     SetLastSendRecvTime(static_cast<int64_t>(foundation::Clock::wallNow()));

@@ -142,6 +142,43 @@ TEST_F(CSocketRace, CloseDuringTheRaceEndsIt) {
   EXPECT_EQ(socket.GetCFSocket(), nullptr);
 }
 
+// A send turn takes packets only for a live connection, and gives back what a Close from
+// another thread kept from going out: queued requests survive a close.
+TEST_F(CSocketRace, TakingNeedsALiveConnectionAndPacketsComeBackAfterAClose) {
+  CSocket socket("take");
+  std::string a = Filler(3000, 'a'), b = Filler(4000, 'b'), c = Filler(2000, 'c');
+  for (auto* p : {&a, &b, &c}) socket.PutSendData(p->data(), static_cast<int>(p->size()));
+
+  net::SocketPtr taken;
+  std::vector<int> lengths;
+  std::vector<uint8_t> out;
+  EXPECT_EQ(socket.TakeSendData(out, 8192, taken, lengths), 0);
+  EXPECT_EQ(taken, nullptr);
+  EXPECT_TRUE(out.empty());
+  EXPECT_EQ(socket.GetSendLen(), 9000);
+
+  nettest::LoopbackListener accepting;
+  CDataIP list;
+  list.AddIP(Address(accepting.port()).c_str());
+  ASSERT_EQ(socket.Connect(list, [](const net::SocketPtr&) {}), 1);
+  int peer = accepting.accept();
+  ASSERT_GE(peer, 0);
+  out.assign(100, 'L');  // a login in front is not a queued packet
+  EXPECT_EQ(socket.TakeSendData(out, 8192, taken, lengths), 7000);
+  ASSERT_NE(taken, nullptr);
+  EXPECT_EQ(lengths, (std::vector<int>{3000, 4000}));
+
+  socket.Close();  // as the main thread does at logout, while the turn holds the packets
+  EXPECT_NE(socket.SendData(taken, out.data(), static_cast<int>(out.size())), 0);
+  socket.ReturnSendData(out.data() + 100, lengths);
+  EXPECT_EQ(socket.GetSendLen(), 9000);
+  std::string all;
+  for (std::vector<uint8_t> piece; socket.GetSendData(piece, 8192) > 0; piece.clear())
+    all.append(piece.begin(), piece.end());
+  EXPECT_TRUE(all == a + b + c);  // the same packets, in their order
+  socket.JoinAttempts();
+}
+
 // Feeds bytes from a peer into a connected CSocket and cuts packets on the test thread.
 class CSocketCut : public ConnectionFixture {
  protected:

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/AppHooks.h"
@@ -228,6 +229,16 @@ class PostLog {
 // Runs the main loop until done() or a few seconds passed.
 inline bool RunMainUntil(const std::function<bool()>& done, double seconds = 5) {
   return foundation::RunLoop::main()->runUntilCondition(done, seconds);
+}
+
+// Polls done() (set by another thread) for up to ms; for state with no event to wait on.
+inline bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
 }
 
 inline void ClearAllConnections() {

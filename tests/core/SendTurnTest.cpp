@@ -35,6 +35,7 @@ TEST_F(SendTurnTest, QuoteLoginGoesInFrontOfAFreshConnectionOnlyWhenSomeoneIsLog
   ASSERT_TRUE(StartNetworkThreads());
 
   for (int guest : {1, 0}) {
+    SetLastSendRecvTime(0);
     SCOPED_TRACE(guest);
     SetGuestLogin(guest);
     std::string request = QuoteRequest(static_cast<uint16_t>(100 + guest));
@@ -52,9 +53,31 @@ TEST_F(SendTurnTest, QuoteLoginGoesInFrontOfAFreshConnectionOnlyWhenSomeoneIsLog
     }
     ASSERT_TRUE(ReadPacket(peer, p));
     EXPECT_EQ(p.wire, request);
-    EXPECT_GT(GetLastSendRecvTime(), 0);
+    // Stored by the turn after its send, so perhaps a moment after the peer has the bytes.
+    EXPECT_TRUE(WaitUntil([] { return GetLastSendRecvTime() > 0; }));
     GetCoreSocket(CoreConnection::Quote).Close();
     // The next race prefers other addresses; give it the one listener again.
+    Serve(kServerListQuote, listener);
+  }
+}
+
+// The main thread closes the connection and pushes at once, while the turn that sent the last
+// request may still be looking for more: the new request is never lost, whichever turn
+// takes it.
+TEST_F(SendTurnTest, RequestPushedRightAfterACloseIsSentOnTheNextConnection) {
+  nettest::LoopbackListener listener;
+  Serve(kServerListQuote, listener);
+  ASSERT_TRUE(StartNetworkThreads());
+  for (uint16_t round = 1; round <= 20; ++round) {
+    SCOPED_TRACE(round);
+    std::string request = QuoteRequest(round);
+    Push(PushCenterSendQueue, request);
+    int peer = listener.accept();
+    ASSERT_GE(peer, 0);
+    Packet p;
+    ASSERT_TRUE(ReadPacket(peer, p));
+    EXPECT_EQ(p.wire, request);
+    GetCoreSocket(CoreConnection::Quote).Close();
     Serve(kServerListQuote, listener);
   }
 }
