@@ -18,6 +18,16 @@ inline uint32_t ReadLE32(const uint8_t* p) {
 inline uint64_t ReadLE64(const uint8_t* p) {
   return static_cast<uint64_t>(ReadLE32(p)) | (static_cast<uint64_t>(ReadLE32(p + 4)) << 32);
 }
+// Two's-complement views of the same reads.
+inline int16_t ReadI16(const uint8_t* p) {
+  return static_cast<int16_t>(ReadLE16(p));
+}
+inline int32_t ReadI32(const uint8_t* p) {
+  return static_cast<int32_t>(ReadLE32(p));
+}
+inline int64_t ReadI64(const uint8_t* p) {
+  return static_cast<int64_t>(ReadLE64(p));
+}
 inline void WriteLE16(uint8_t* p, uint16_t v) {
   p[0] = static_cast<uint8_t>(v);
   p[1] = static_cast<uint8_t>(v >> 8);

@@ -19,16 +19,6 @@ Sessions SessionsOf(const tagLocalStockData& rec) {
   return s;
 }
 
-int32_t I32(const uint8_t* p) {
-  return static_cast<int32_t>(ReadLE32(p));
-}
-int64_t I64(const uint8_t* p) {
-  return static_cast<int64_t>(ReadLE64(p));
-}
-int16_t I16(const uint8_t* p) {
-  return static_cast<int16_t>(ReadLE16(p));
-}
-
 // Field list at the body start: uint8 n, n ids. False when it does not fit.
 bool ReadFieldList(const uint8_t* body, size_t len, const uint8_t** ids, size_t* count) {
   if (!body || len < 1) return false;
@@ -220,73 +210,73 @@ int AnalyTrendData(const uint8_t* body, size_t len, const tagLocalStockData& rec
         seen[id] = true;
         switch (id) {
           case 1:
-            pt.now = WrapMul32(I32(p), s);
+            pt.now = WrapMul32(ReadI32(p), s);
             break;
           case 2:
-            pt.average = I32(p);
+            pt.average = ReadI32(p);
             break;
           case 3:
-            pt.volume = I64(p);
+            pt.volume = ReadI64(p);
             break;
           case 4:
-            pt.amount = I64(p);
+            pt.amount = ReadI64(p);
             break;
           case 5:
-            pt.lb = I32(p);
+            pt.lb = ReadI32(p);
             break;
           case 6:
-            sNow = WrapAdd32(sNow, I32(p));
+            sNow = WrapAdd32(sNow, ReadI32(p));
             pt.now = WrapMul32(sNow, s);
             break;
           case 7:
-            pt.average = sAvg = WrapAdd32(sAvg, I32(p));
+            pt.average = sAvg = WrapAdd32(sAvg, ReadI32(p));
             break;
           case 8:
-            pt.lb = sLb = WrapAdd32(sLb, I32(p));
+            pt.lb = sLb = WrapAdd32(sLb, ReadI32(p));
             break;
           case 9:
-            pt.volume = WrapMul64(I32(p), unitScale);
+            pt.volume = WrapMul64(ReadI32(p), unitScale);
             break;
           case 10:
-            pt.amount = WrapMul64(I32(p), amountScale);
+            pt.amount = WrapMul64(ReadI32(p), amountScale);
             break;
           case 14:
-            sWb = WrapAdd64(sWb, I32(p));
+            sWb = WrapAdd64(sWb, ReadI32(p));
             pt.WBZL = WrapMul64(sWb, rec.unit);
             break;
           case 15:
-            sWs = WrapAdd64(sWs, I32(p));
+            sWs = WrapAdd64(sWs, ReadI32(p));
             pt.WSZL = WrapMul64(sWs, rec.unit);
             break;
           case 16:
-            pt.LJZLDX = sDx = WrapAdd32(sDx, I32(p));
+            pt.LJZLDX = sDx = WrapAdd32(sDx, ReadI32(p));
             break;
           case 17:
-            pt.BUY_CASH_SPEED = sBuy = WrapAdd32(sBuy, I32(p));
+            pt.BUY_CASH_SPEED = sBuy = WrapAdd32(sBuy, ReadI32(p));
             break;
           case 18:
-            pt.SELL_CASH_SPEED = sSell = WrapAdd32(sSell, I32(p));
+            pt.SELL_CASH_SPEED = sSell = WrapAdd32(sSell, ReadI32(p));
             break;
           case 19:
-            sZj = WrapAdd32(sZj, I32(p));
+            sZj = WrapAdd32(sZj, ReadI32(p));
             pt.ZLZJL = WrapMul64(sZj, amountScale);
             break;
           case 20:
-            pt.time = sTime = WrapAdd32(sTime, I16(p));
+            pt.time = sTime = WrapAdd32(sTime, ReadI16(p));
             break;
           case 21:
-            sHlz = WrapAdd32(sHlz, I16(p));
+            sHlz = WrapAdd32(sHlz, ReadI16(p));
             pt.hlz = static_cast<int16_t>(sHlz);
             break;
           case 22:
-            sCcl = WrapAdd64(sCcl, I64(p));
+            sCcl = WrapAdd64(sCcl, ReadI64(p));
             pt.ccl = sCcl;
             break;
           case 23:
-            pt.kc = I64(p);
+            pt.kc = ReadI64(p);
             break;
           case 24:
-            pt.pc = WrapSub64(0, I64(p));
+            pt.pc = WrapSub64(0, ReadI64(p));
             break;
         }
       }
@@ -374,67 +364,67 @@ int Analy_15(const uint8_t* body, size_t len, const tagLocalStockData& rec, int 
           bar.Date = ReadLE32(p);
           break;
         case 2:
-          bar.open = WrapMul32(I32(p), s);
+          bar.open = WrapMul32(ReadI32(p), s);
           break;
         case 3:
-          bar.high = WrapMul32(I32(p), s);
+          bar.high = WrapMul32(ReadI32(p), s);
           break;
         case 4:
-          bar.low = WrapMul32(I32(p), s);
+          bar.low = WrapMul32(ReadI32(p), s);
           break;
         case 5:
-          bar.close = WrapMul32(I32(p), s);
+          bar.close = WrapMul32(ReadI32(p), s);
           break;
         case 6:
-          bar.volume = I64(p);
+          bar.volume = ReadI64(p);
           break;
         case 7:
-          bar.amount = I64(p);
+          bar.amount = ReadI64(p);
           break;
         case 10:
-          bar.GoldData.ZLCC = WrapMul32(I32(p), 100);
+          bar.GoldData.ZLCC = WrapMul32(ReadI32(p), 100);
           break;
         case 11:
-          sDate = WrapAdd32(sDate, I32(p));
+          sDate = WrapAdd32(sDate, ReadI32(p));
           bar.Date = static_cast<uint32_t>(sDate);
           break;
         case 12:
-          bar.open = WrapMul32(sPrice[0] = WrapAdd32(sPrice[0], I32(p)), s);
+          bar.open = WrapMul32(sPrice[0] = WrapAdd32(sPrice[0], ReadI32(p)), s);
           break;
         case 13:
-          bar.high = WrapMul32(sPrice[1] = WrapAdd32(sPrice[1], I32(p)), s);
+          bar.high = WrapMul32(sPrice[1] = WrapAdd32(sPrice[1], ReadI32(p)), s);
           break;
         case 14:
-          bar.low = WrapMul32(sPrice[2] = WrapAdd32(sPrice[2], I32(p)), s);
+          bar.low = WrapMul32(sPrice[2] = WrapAdd32(sPrice[2], ReadI32(p)), s);
           break;
         case 15:
-          bar.close = WrapMul32(sPrice[3] = WrapAdd32(sPrice[3], I32(p)), s);
+          bar.close = WrapMul32(sPrice[3] = WrapAdd32(sPrice[3], ReadI32(p)), s);
           break;
         case 16:
-          bar.volume = WrapMul64(I64(p), unit);
+          bar.volume = WrapMul64(ReadI64(p), unit);
           break;
         case 17:
-          bar.amount = WrapMul64(I64(p), 100);
+          bar.amount = WrapMul64(ReadI64(p), 100);
           break;
         case 20:
-          sZlcc = WrapAdd32(sZlcc, I32(p));
+          sZlcc = WrapAdd32(sZlcc, ReadI32(p));
           bar.GoldData.ZLCC = WrapMul32(sZlcc, 100);
           break;
         case 22:
-          bar.GoldData.ZLHYD = sHyd = WrapAdd32(sHyd, I16(p));
+          bar.GoldData.ZLHYD = sHyd = WrapAdd32(sHyd, ReadI16(p));
           break;
         case 23:
-          sMmq = WrapAdd32(sMmq, I16(p));
+          sMmq = WrapAdd32(sMmq, ReadI16(p));
           bar.GoldData.MMQ = WrapMul32(sMmq, 100);
           break;
         case 24:
-          bar.GoldData.ZLDX = I16(p) * 100;
+          bar.GoldData.ZLDX = ReadI16(p) * 100;
           break;
         case 28:
-          bar.ccl = sCcl = WrapAdd64(sCcl, I64(p));
+          bar.ccl = sCcl = WrapAdd64(sCcl, ReadI64(p));
           break;
         case 29:
-          bar.jsj = WrapMul32(I32(p), s);
+          bar.jsj = WrapMul32(ReadI32(p), s);
           break;
         case 30:
           bar.qrbzflag = static_cast<int8_t>(p[0]);
@@ -476,28 +466,28 @@ int ParseFieldRecords(const uint8_t* records, size_t len, int recordCount,
       off += static_cast<size_t>(width);
       switch (id) {
         case 1:
-          w.date = I32(p);
+          w.date = ReadI32(p);
           break;
         case 2:
-          w.sgs = I32(p);
+          w.sgs = ReadI32(p);
           break;
         case 3:
-          w.pgs = I32(p);
+          w.pgs = ReadI32(p);
           break;
         case 4:
-          w.pgj = I32(p);
+          w.pgj = ReadI32(p);
           break;
         case 5:
-          w.hl = I32(p);
+          w.hl = ReadI32(p);
           break;
         case 6:
-          w.zgs = I32(p);
+          w.zgs = ReadI32(p);
           break;
         case 7:
-          w.zgb = I64(p);
+          w.zgb = ReadI64(p);
           break;
         case 10:
-          w.ltgb = I64(p);
+          w.ltgb = ReadI64(p);
           break;
       }
     }

@@ -107,20 +107,27 @@ int MakeRequest_MsgLogin(int16_t value, uint16_t code, uint8_t pageId, const cha
   return Finish("MakeRequest_MsgLogin", table, 10, pageId, value, code, true, 2048, buffer, size);
 }
 
-int MakeRequest_Register(int16_t value, uint16_t code, uint8_t pageId, const char* text,
-                         uint8_t* buffer, int size) {
+namespace {
+
+// The identity and one text (33, the user name): registration and password requests.
+int MakeUserNameRequest(const char* name, uint8_t child, int16_t value, uint16_t code,
+                        uint8_t pageId, const char* text, uint8_t* buffer, int size) {
   MDBF table;
   AddIdentity(table);
   AddTextField(table, 33, text);
-  return Finish("MakeRequest_Register", table, 1, pageId, value, code, true, 1024, buffer, size);
+  return Finish(name, table, child, pageId, value, code, true, 1024, buffer, size);
+}
+
+}  // namespace
+
+int MakeRequest_Register(int16_t value, uint16_t code, uint8_t pageId, const char* text,
+                         uint8_t* buffer, int size) {
+  return MakeUserNameRequest("MakeRequest_Register", 1, value, code, pageId, text, buffer, size);
 }
 
 int MakeRequest_GetPwd(int16_t value, uint16_t code, uint8_t pageId, const char* text,
                        uint8_t* buffer, int size) {
-  MDBF table;
-  AddIdentity(table);
-  AddTextField(table, 33, text);
-  return Finish("MakeRequest_GetPwd", table, 2, pageId, value, code, true, 1024, buffer, size);
+  return MakeUserNameRequest("MakeRequest_GetPwd", 2, value, code, pageId, text, buffer, size);
 }
 
 int MakeRequest_LogoutYYB(int16_t value, uint16_t code, uint8_t pageId, const char* userName,

@@ -36,16 +36,6 @@ constexpr std::array<int16_t, 256> MakeWidths() {
 
 constexpr std::array<int16_t, 256> kWidths = MakeWidths();
 
-int32_t I32(const uint8_t* p) {
-  return static_cast<int32_t>(ReadLE32(p));
-}
-int64_t I64(const uint8_t* p) {
-  return static_cast<int64_t>(ReadLE64(p));
-}
-int16_t I16(const uint8_t* p) {
-  return static_cast<int16_t>(ReadLE16(p));
-}
-
 // The order queue: per side a 14-byte head and volcount entries.
 int DecodeQueue(const uint8_t* src, size_t len, tagLocalStockData& rec) {
   tagBuySellQueue sides[2];
@@ -54,13 +44,13 @@ int DecodeQueue(const uint8_t* src, size_t len, tagLocalStockData& rec) {
   for (auto& side : sides) {
     if (len - used < 14) return -2;
     const uint8_t* p = src + used;
-    int16_t count = I16(p + 12);
+    int16_t count = ReadI16(p + 12);
     if (count < 0 || count > 50) count = 0;
     size_t need = 14 + 2 * static_cast<size_t>(count);
     if (len - used < need) return -2;
-    side.price = I32(p);
-    side.totalvol = I32(p + 4);
-    side.volrecord = I32(p + 8);
+    side.price = ReadI32(p);
+    side.totalvol = ReadI32(p + 4);
+    side.volrecord = ReadI32(p + 8);
     side.volcount = count;
     std::memcpy(side.vol, p + 14, 2 * static_cast<size_t>(count));
     used += need;
@@ -93,28 +83,28 @@ int HQ_FIELD_FUNC(const uint8_t* src, size_t len, uint8_t id, tagLocalStockData&
   const uint8_t* p = src;
   switch (id) {
     case 1:
-      rec.yesterday = I32(p);
+      rec.yesterday = ReadI32(p);
       break;
     case 2:
-      rec.open = I32(p);
+      rec.open = ReadI32(p);
       break;
     case 3:
-      rec.high = I32(p);
+      rec.high = ReadI32(p);
       break;
     case 4:
-      rec.low = I32(p);
+      rec.low = ReadI32(p);
       break;
     case 5:
-      rec.now = I32(p);
+      rec.now = ReadI32(p);
       break;
     case 6:
-      rec.volume = I64(p);
+      rec.volume = ReadI64(p);
       break;
     case 7:
-      rec.amount = I64(p);
+      rec.amount = ReadI64(p);
       break;
     case 8:
-      rec.realvol = I64(p);
+      rec.realvol = ReadI64(p);
       break;
     case 9:
       rec.market = p[0];
@@ -136,21 +126,21 @@ int HQ_FIELD_FUNC(const uint8_t* src, size_t len, uint8_t id, tagLocalStockData&
       rec.ldflag = p[0];
       break;
     case 14:
-      rec.lb = I32(p);
+      rec.lb = ReadI32(p);
       rec.volrate = 0;
       break;
     case 15:
-      rec.hsl = I32(p);
+      rec.hsl = ReadI32(p);
       break;
     case 16:
-      rec.syl = I32(p);
+      rec.syl = ReadI32(p);
       rec.ycmgsy = 0;
       break;
     case 17:
-      rec.zd = I32(p);
+      rec.zd = ReadI32(p);
       break;
     case 18:
-      rec.average = rec.average_new = I32(p);
+      rec.average = rec.average_new = ReadI32(p);
       break;
     case 19:
       rec.pricedot = p[0];
@@ -176,26 +166,26 @@ int HQ_FIELD_FUNC(const uint8_t* src, size_t len, uint8_t id, tagLocalStockData&
       break;
     }
     case 23:
-      rec.zf = I32(p);
+      rec.zf = ReadI32(p);
       break;
     case 24:
-      rec.swing = I32(p);
+      rec.swing = ReadI32(p);
       break;
     case 25:
-      rec.sjl = I32(p);
+      rec.sjl = ReadI32(p);
       break;
     case 26:
-      rec.zs_5M = I32(p);
+      rec.zs_5M = ReadI32(p);
       break;
     case 27:
       rec.flag_nwp = static_cast<char>(p[0]);
       break;
     case 28:
-      rec.number_cjbs = I32(p);
+      rec.number_cjbs = ReadI32(p);
       break;
     case 29:
-      rec.date = I32(p);
-      rec.time = I32(p + 4);
+      rec.date = ReadI32(p);
+      rec.time = ReadI32(p + 4);
       break;
     case 30:
       NameFromUnits(rec, p, 16);
@@ -204,10 +194,10 @@ int HQ_FIELD_FUNC(const uint8_t* src, size_t len, uint8_t id, tagLocalStockData&
       rec.xswsdot = p[0];
       break;
     case 40:
-      rec.index_wb = I32(p);
+      rec.index_wb = ReadI32(p);
       break;
     case 41:
-      rec.index_wc = I64(p);
+      rec.index_wc = ReadI64(p);
       break;
     case 42:
       rec.index_up = ReadLE16(p);
@@ -219,35 +209,35 @@ int HQ_FIELD_FUNC(const uint8_t* src, size_t len, uint8_t id, tagLocalStockData&
       rec.index_down = ReadLE16(p);
       break;
     case 45:
-      rec.index_rate_up = I32(p);
+      rec.index_rate_up = ReadI32(p);
       break;
     case 46:
-      rec.index_qrd = I32(p);
+      rec.index_qrd = ReadI32(p);
       break;
     case 47:
-      rec.dphlzz = I16(p);
+      rec.dphlzz = ReadI16(p);
       break;
     case 62:
-      rec.in = I64(p);
+      rec.in = ReadI64(p);
       break;
     case 70:
-      rec.upprice = I32(p);
+      rec.upprice = ReadI32(p);
       break;
     case 71:
-      rec.downprice = I32(p);
+      rec.downprice = ReadI32(p);
       break;
     case 72:
-      rec.buysell10.buy[0].price = I32(p);
+      rec.buysell10.buy[0].price = ReadI32(p);
       break;
     case 73:
-      rec.buysell10.sell[0].price = I32(p);
+      rec.buysell10.sell[0].price = ReadI32(p);
       break;
     case 74:
       std::memcpy(rec.buysell10.buy, p, 60);
       std::memcpy(rec.buysell10.sell, p + 60, 60);
       break;
     case 75:
-      rec.out = I64(p);
+      rec.out = ReadI64(p);
       break;
     case 76:
       std::memcpy(&rec.buysell10, p, 240);
@@ -260,46 +250,46 @@ int HQ_FIELD_FUNC(const uint8_t* src, size_t len, uint8_t id, tagLocalStockData&
       std::memcpy(&rec.broker_info_sell, p + 81, 81);
       break;
     case 80:
-      rec.ltgb = I64(p);
+      rec.ltgb = ReadI64(p);
       break;
     case 81:
-      rec.ycmgsy = I32(p);
+      rec.ycmgsy = ReadI32(p);
       break;
     case 82:
-      rec.volrate = static_cast<double>(I64(p));
+      rec.volrate = static_cast<double>(ReadI64(p));
       break;
     case 83:
-      rec.zgb = I64(p);
+      rec.zgb = ReadI64(p);
       break;
     case 84:
-      rec.ltsz = I64(p);
+      rec.ltsz = ReadI64(p);
       break;
     case 85:
-      rec.zsz = I64(p);
+      rec.zsz = ReadI64(p);
       break;
     case 86:
-      rec.ltBG = I64(p);
+      rec.ltBG = ReadI64(p);
       break;
     case 87:
-      rec.mgJZZ = I32(p);
+      rec.mgJZZ = ReadI32(p);
       break;
     case 88:
-      rec.jzcSYL = I32(p);
+      rec.jzcSYL = ReadI32(p);
       break;
     case 89:
-      rec.zcFZL = I32(p);
+      rec.zcFZL = ReadI32(p);
       break;
     case 90:
-      rec.zySR = I64(p);
+      rec.zySR = ReadI64(p);
       break;
     case 91:
-      rec.jLR = I64(p);
+      rec.jLR = ReadI64(p);
       break;
     case 92:
-      rec.zZC = I64(p);
+      rec.zZC = ReadI64(p);
       break;
     case 93:
-      rec.zxmgsy = I32(p);
+      rec.zxmgsy = ReadI32(p);
       break;
     case 95:
       std::memcpy(rec.BuySellGold, p, 32);
@@ -314,31 +304,31 @@ int HQ_FIELD_FUNC(const uint8_t* src, size_t len, uint8_t id, tagLocalStockData&
       std::memcpy(rec.mainMMC, p, 32);
       break;
     case 99:
-      rec.BuyAvr5 = I64(p);
+      rec.BuyAvr5 = ReadI64(p);
       break;
     case 100:
-      rec.SellAvr5 = I64(p);
+      rec.SellAvr5 = ReadI64(p);
       break;
     case 101:
-      rec.MMQ = I32(p);
+      rec.MMQ = ReadI32(p);
       break;
     case 102:
-      rec.ZLZJ = I32(p);
+      rec.ZLZJ = ReadI32(p);
       break;
     case 103:
-      rec.RZJ5 = I32(p);
+      rec.RZJ5 = ReadI32(p);
       break;
     case 104:
-      rec.RZJ10 = I32(p);
+      rec.RZJ10 = ReadI32(p);
       break;
     case 105:
-      rec.RZJ20 = I32(p);
+      rec.RZJ20 = ReadI32(p);
       break;
     case 106:
       rec.RNH10 = p[0];
       break;
     case 107:
-      rec.ZLLH = I16(p);
+      rec.ZLLH = ReadI16(p);
       break;
     case 108:
       std::memcpy(rec.MainAmount, p, 16);
@@ -353,7 +343,7 @@ int HQ_FIELD_FUNC(const uint8_t* src, size_t len, uint8_t id, tagLocalStockData&
       std::memcpy(rec.radar_lastTime, p, 8);
       break;
     case 131:
-      rec.radar_code = I64(p);
+      rec.radar_code = ReadI64(p);
       break;
     case 132:
       std::memcpy(rec.radar_title, p, 40);
@@ -368,10 +358,10 @@ int HQ_FIELD_FUNC(const uint8_t* src, size_t len, uint8_t id, tagLocalStockData&
       std::memcpy(rec.XKP, p, 16);
       break;
     case 163:
-      rec.ZRJSJ = I32(p);
+      rec.ZRJSJ = ReadI32(p);
       break;
     case 200:
-      rec.maincc = I32(p);
+      rec.maincc = ReadI32(p);
       break;
     default:
       return -1;  // unreachable: the width table and the switch list the same ids

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "core/CoreText.h"
+#include "core/QuoteRequests.h"
 #include "platform/foundation/Text.h"
 
 namespace {
@@ -16,10 +18,18 @@ constexpr size_t kTextSize = 100;  // buffer of every text wrapper
 constexpr const char* kUnitsCN[3] = {"", "万", "亿"};
 constexpr const char* kUnitsEN[4] = {"", "K", "M", "B"};
 
-int Put(char* buf, size_t size, const char* text) {
+// snprintf that answers the length written (cut to the buffer); 0 without a buffer.
+__attribute__((format(printf, 3, 4))) int Print(char* buf, size_t size, const char* format, ...) {
   if (!buf || size == 0) return 0;
-  int n = std::snprintf(buf, size, "%s", text);
+  va_list args;
+  va_start(args, format);
+  int n = std::vsnprintf(buf, size, format, args);
+  va_end(args);
   return std::min(n, static_cast<int>(size) - 1);
+}
+
+int Put(char* buf, size_t size, const char* text) {
+  return Print(buf, size, "%s", text);
 }
 
 int ClampDecimals(int decimals) {
@@ -71,16 +81,12 @@ int FormatPrice(char* buf, size_t size, int32_t price, int /*width*/, int decima
   else if (price >= 1000000)
     cap = 3;
   const int d = std::min(ClampDecimals(decimals), cap);
-  if (!buf || size == 0) return 0;
-  int n = std::snprintf(buf, size, "%.*f", d, price / 10000.0);
-  return std::min(n, static_cast<int>(size) - 1);
+  return Print(buf, size, "%.*f", d, price / 10000.0);
 }
 
 int FormatPriceDecimals(char* buf, size_t size, int32_t value, int decimals) {
   if (IsEmptyValue(value)) return Put(buf, size, kEmptyMark);
-  if (!buf || size == 0) return 0;
-  int n = std::snprintf(buf, size, "%.*f", ClampDecimals(decimals), value / 10000.0);
-  return std::min(n, static_cast<int>(size) - 1);
+  return Print(buf, size, "%.*f", ClampDecimals(decimals), value / 10000.0);
 }
 
 int FormatFloatFit(int level, int width, double value, char* buf, size_t size) {
@@ -99,16 +105,9 @@ int FormatFloatFit(int level, int width, double value, char* buf, size_t size) {
   return level;
 }
 
-int FormatVolumeCN(int64_t v, char* buf, size_t size, int width) {
-  if (!buf || size == 0) return 0;
-  if (v == 0) {
-    Put(buf, size, kEmptyMark);
-    return 0;
-  }
-  if (v < 0) {
-    Put(buf, size, "-");
-    return size > 1 ? FormatVolumeCN(Magnitude(v), buf + 1, size - 1, width - 1) : 0;
-  }
+namespace {
+
+int FormatPositiveVolumeCN(int64_t v, char* buf, size_t size, int width) {
   int len = std::snprintf(buf, size, "%" PRId64, v);
   if (len <= width && v < 10000) return 0;
   const int level = FormatFloatFit(1, width - 2, v / 10000.0, buf, size);
@@ -117,16 +116,7 @@ int FormatVolumeCN(int64_t v, char* buf, size_t size, int width) {
   return level;
 }
 
-int FormatVolumeEN(int64_t v, char* buf, size_t size, int width) {
-  if (!buf || size == 0) return 0;
-  if (v == 0) {
-    Put(buf, size, kEmptyMark);
-    return 0;
-  }
-  if (v < 0) {
-    Put(buf, size, "-");
-    return size > 1 ? FormatVolumeEN(Magnitude(v), buf + 1, size - 1, width - 1) : 0;
-  }
+int FormatPositiveVolumeEN(int64_t v, char* buf, size_t size, int width) {
   int len = std::snprintf(buf, size, "%" PRId64, v);
   if (len < width && v < 10000) return 0;
   int64_t x = Thousands(v);
@@ -138,6 +128,32 @@ int FormatVolumeEN(int64_t v, char* buf, size_t size, int width) {
   }
   std::snprintf(buf, size, "%" PRId64 "%s", x, kUnitsEN[level]);
   return level;
+}
+
+using VolumeFormatter = int (*)(int64_t v, char* buf, size_t size, int width);
+
+// Zero shows the empty mark; a negative value is a minus sign before its magnitude's text.
+int FormatSigned(int64_t v, char* buf, size_t size, int width, VolumeFormatter positive) {
+  if (!buf || size == 0) return 0;
+  if (v == 0) {
+    Put(buf, size, kEmptyMark);
+    return 0;
+  }
+  if (v < 0) {
+    Put(buf, size, "-");
+    return size > 1 ? FormatSigned(Magnitude(v), buf + 1, size - 1, width - 1, positive) : 0;
+  }
+  return positive(v, buf, size, width);
+}
+
+}  // namespace
+
+int FormatVolumeCN(int64_t v, char* buf, size_t size, int width) {
+  return FormatSigned(v, buf, size, width, FormatPositiveVolumeCN);
+}
+
+int FormatVolumeEN(int64_t v, char* buf, size_t size, int width) {
+  return FormatSigned(v, buf, size, width, FormatPositiveVolumeEN);
 }
 
 int FormatVolumeByUnit(char* buf, size_t size, uint8_t market, int64_t value, int unit, int width) {
@@ -167,9 +183,7 @@ int32_t CalcRatio64(int64_t a, int64_t b) {
 
 int FormatRatioPercent(char* buf, size_t size, int32_t a, int32_t b, int32_t c) {
   if (a == 0 && c == 0) return Put(buf, size, kEmptyMark);
-  if (!buf || size == 0) return 0;
-  int n = std::snprintf(buf, size, "%.2f%%", CalcRatio(a, b, c) / 100.0);
-  return std::min(n, static_cast<int>(size) - 1);
+  return Print(buf, size, "%.2f%%", CalcRatio(a, b, c) / 100.0);
 }
 
 std::string FormatPriceString(int32_t price, int width, int decimals, int32_t reference) {
@@ -297,16 +311,7 @@ bool IsFieldGroupB(int id) {
 }
 
 std::string MarketTextOfStock(const tagLocalStockData& rec) {
-  switch (rec.market) {
-    case 1:
-      return "SH";
-    case 2:
-      return "SZ";
-    case 3:
-      return "HK";
-    default:
-      return "  ";
-  }
+  return MarketText(rec.market);
 }
 
 std::string UnicharsToNSString(const char16_t* units, size_t capacity) {

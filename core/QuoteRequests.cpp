@@ -183,6 +183,23 @@ int MakeRequest_SearchStock(int32_t value, uint16_t code, uint8_t pageId, const 
   return FramePacked("MakeRequest_SearchStock", 11, pageId, value, code, buffer, w.Result());
 }
 
+namespace {
+
+// Body: market, stock code, a 16-bit count or value, a field list.
+int FrameStockRequest(const char* name, uint8_t child, uint8_t pageId, int32_t value, uint16_t code,
+                      uint8_t market, const char* stockCode, uint16_t number, const uint8_t* list,
+                      uint8_t* buffer, int size) {
+  if (!BufferUsable(name, buffer, size)) return -2;
+  BodyWriter w(buffer + kHeader, size - kHeader);
+  w.U8(market);
+  w.Code(stockCode);
+  w.U16(number);
+  w.List(list);
+  return FramePacked(name, child, pageId, value, code, buffer, w.Result());
+}
+
+}  // namespace
+
 int MakeRequest_StockList(int32_t value, uint16_t code, uint8_t pageId, const uint8_t* items,
                           int count, const uint8_t* list1, const uint8_t* list2, uint8_t* buffer,
                           int size) {
@@ -195,13 +212,8 @@ int MakeRequest_StockList(int32_t value, uint16_t code, uint8_t pageId, const ui
 int MakeRequest_DealDetail(int32_t value, uint16_t code, uint8_t pageId, uint8_t market,
                            const char* stockCode, uint16_t count, const uint8_t* list,
                            uint8_t* buffer, int size) {
-  if (!BufferUsable("MakeRequest_DealDetail", buffer, size)) return -2;
-  BodyWriter w(buffer + kHeader, size - kHeader);
-  w.U8(market);
-  w.Code(stockCode);
-  w.U16(count);
-  w.List(list);
-  return FramePacked("MakeRequest_DealDetail", 14, pageId, value, code, buffer, w.Result());
+  return FrameStockRequest("MakeRequest_DealDetail", 14, pageId, value, code, market, stockCode,
+                           count, list, buffer, size);
 }
 
 int MakeRequest_Sort(int32_t value, uint16_t code, uint8_t pageId, const uint8_t* block,
@@ -240,13 +252,8 @@ int MakeRequest_KLine(int16_t value, uint16_t code, uint8_t pageId, const uint8_
 int MakeRequest_Trendline(int32_t value, uint16_t code, uint8_t pageId, uint8_t market,
                           const char* stockCode, uint16_t trendValue, const uint8_t* list,
                           uint8_t* buffer, int size) {
-  if (!BufferUsable("MakeRequest_Trendline", buffer, size)) return -2;
-  BodyWriter w(buffer + kHeader, size - kHeader);
-  w.U8(market);
-  w.Code(stockCode);
-  w.U16(trendValue);
-  w.List(list);
-  return FramePacked("MakeRequest_Trendline", 33, pageId, value, code, buffer, w.Result());
+  return FrameStockRequest("MakeRequest_Trendline", 33, pageId, value, code, market, stockCode,
+                           trendValue, list, buffer, size);
 }
 
 int MakeRequest_HistTrendline(int32_t value, uint16_t code, uint8_t pageId, uint8_t market,

@@ -39,6 +39,16 @@ int64_t ServerDateTime(const ServerCore& s) {
   return (static_cast<int64_t>(s.date()) << 32) | time;
 }
 
+// The quote and message servers take the user name (33) as given.
+std::string LogInByName(Connection& c, const Request& req) {
+  MDBF t;
+  std::string name;
+  if (ParseTable(req, t)) name = t.GetNSString(33);
+  c.user = name;
+  c.loggedIn = true;
+  return name;
+}
+
 void LoginAnswer(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
   std::string name, password;
@@ -63,11 +73,7 @@ void LoginAnswer(ServerCore& s, Connection& c, const Request& req) {
 }
 
 void QuoteLogin(ServerCore& s, Connection& c, const Request& req) {
-  MDBF t;
-  std::string name;
-  if (ParseTable(req, t)) name = t.GetNSString(33);
-  c.user = name;
-  c.loggedIn = true;
+  const std::string name = LogInByName(c, req);
   UserState& u = s.user(name);
   TableWriter w;
   w.text(35, kRights);
@@ -80,11 +86,7 @@ void QuoteLogin(ServerCore& s, Connection& c, const Request& req) {
 }
 
 void MessageLogin(ServerCore& s, Connection& c, const Request& req) {
-  MDBF t;
-  std::string name;
-  if (ParseTable(req, t)) name = t.GetNSString(33);
-  c.user = name;
-  c.loggedIn = true;
+  const std::string name = LogInByName(c, req);
   TableWriter w;
   w.text(44, s.user(name).qsid);
   w.i32(70, name.empty() ? 0 : 1);

@@ -114,16 +114,22 @@ void List(ServerCore& s, Connection& c, const Request& req) {
   s.reply(c, req, w.build(), true);
 }
 
-void Content(ServerCore& s, Connection& c, const Request& req) {
+// The mailbox a request names (23, else the connection's user), seeded, and the message id (20).
+UserState& MessageOf(ServerCore& s, const Connection& c, const Request& req, int64_t& id) {
   MDBF t;
   std::string name = c.user;
-  int64_t id = 0;
   if (ParseTable(req, t)) {
     if (t.FindField(23)) name = t.GetNSString(23);
     id = t.GetInt64(20);
   }
   UserState& u = s.user(name);
   Seed(s, u, name);
+  return u;
+}
+
+void Content(ServerCore& s, Connection& c, const Request& req) {
+  int64_t id = 0;
+  UserState& u = MessageOf(s, c, req, id);
   auto it = std::find_if(u.messages.begin(), u.messages.end(),
                          [&](const Message& m) { return m.id == id; });
   if (it == u.messages.end()) {
@@ -151,15 +157,8 @@ void Content(ServerCore& s, Connection& c, const Request& req) {
 }
 
 void Delete(ServerCore& s, Connection& c, const Request& req) {
-  MDBF t;
-  std::string name = c.user;
   int64_t id = 0;
-  if (ParseTable(req, t)) {
-    if (t.FindField(23)) name = t.GetNSString(23);
-    id = t.GetInt64(20);
-  }
-  UserState& u = s.user(name);
-  Seed(s, u, name);
+  UserState& u = MessageOf(s, c, req, id);
   std::erase_if(u.messages, [&](const Message& m) { return m.id == id; });
   TableWriter w;
   w.i64(20, id);

@@ -68,14 +68,20 @@ void Row(TableWriter& w, const PriceAlertSetting& a) {
   w.i32(14, a.change);
 }
 
-void Settings(ServerCore& s, Connection& c, const Request& req) {
-  UserState& u = s.user(UserOf(c, req));
+// Answers with a row for each of the user's settings that `keep` accepts.
+template <class Keep>
+void ReplyRows(ServerCore& s, Connection& c, const Request& req, const UserState& u, Keep keep) {
   TableWriter w;
   for (const auto& a : u.alerts) {
+    if (!keep(a)) continue;
     w.addRow();
     Row(w, a);
   }
   s.reply(c, req, w.build(), true);
+}
+
+void Settings(ServerCore& s, Connection& c, const Request& req) {
+  ReplyRows(s, c, req, s.user(UserOf(c, req)), [](const PriceAlertSetting&) { return true; });
 }
 
 void GetSetting(ServerCore& s, Connection& c, const Request& req) {
@@ -83,13 +89,7 @@ void GetSetting(ServerCore& s, Connection& c, const Request& req) {
   ParseTable(req, t);
   UserState& u = s.user(t.GetNSString(1));
   const std::string code = t.GetNSString(8);
-  TableWriter w;
-  for (const auto& a : u.alerts) {
-    if (a.code != code) continue;
-    w.addRow();
-    Row(w, a);
-  }
-  s.reply(c, req, w.build(), true);
+  ReplyRows(s, c, req, u, [&](const PriceAlertSetting& a) { return a.code == code; });
 }
 
 void DeleteSetting(ServerCore& s, Connection& c, const Request& req) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <ostream>
 #include <vector>
@@ -19,6 +20,20 @@ std::string num(double v) {
   char buf[64];
   auto res = std::to_chars(buf, buf + sizeof buf, v);
   return std::string(buf, res.ptr);
+}
+
+// Appends in place: chains of operator+ on short strings trip GCC 12's -Wrestrict in
+// optimised builds.
+std::string joined(char open, std::initializer_list<std::string> parts, char close) {
+  std::string out(1, open);
+  bool first = true;
+  for (const auto& part : parts) {
+    if (!first) out += ", ";
+    out += part;
+    first = false;
+  }
+  out += close;
+  return out;
 }
 
 // Pulls every number out of a "{...}" text in order; fails on anything but numbers, braces,
@@ -265,20 +280,19 @@ Rect AffineTransform::apply(const Rect& r) const {
 }
 
 std::string toString(Point p) {
-  return "{" + num(p.x) + ", " + num(p.y) + "}";
+  return joined('{', {num(p.x), num(p.y)}, '}');
 }
 std::string toString(Size s) {
-  return "{" + num(s.width) + ", " + num(s.height) + "}";
+  return joined('{', {num(s.width), num(s.height)}, '}');
 }
 std::string toString(const Rect& r) {
-  return "{" + toString(r.origin) + ", " + toString(r.size) + "}";
+  return joined('{', {toString(r.origin), toString(r.size)}, '}');
 }
 std::string toString(const EdgeInsets& e) {
-  return "{" + num(e.top) + ", " + num(e.left) + ", " + num(e.bottom) + ", " + num(e.right) + "}";
+  return joined('{', {num(e.top), num(e.left), num(e.bottom), num(e.right)}, '}');
 }
 std::string toString(const AffineTransform& t) {
-  return "[" + num(t.a) + ", " + num(t.b) + ", " + num(t.c) + ", " + num(t.d) + ", " + num(t.tx) +
-         ", " + num(t.ty) + "]";
+  return joined('[', {num(t.a), num(t.b), num(t.c), num(t.d), num(t.tx), num(t.ty)}, ']');
 }
 
 std::ostream& operator<<(std::ostream& os, Point p) {

@@ -12,11 +12,6 @@ namespace {
 
 constexpr double kMargin = 20;
 
-std::vector<std::shared_ptr<ActionSheet>>& shownSheets() {
-  static auto* sheets = new std::vector<std::shared_ptr<ActionSheet>>();
-  return *sheets;
-}
-
 bool darkStyle(ActionSheetStyle style) {
   return style == ActionSheetStyle::BlackTranslucent || style == ActionSheetStyle::BlackOpaque;
 }
@@ -66,16 +61,11 @@ void ActionSheet::setActionSheetStyle(ActionSheetStyle style) {
 }
 
 int ActionSheet::addButtonWithTitle(const std::string& title) {
-  auto button = Button::create(ButtonType::Custom);
-  button->setTitle(title);
+  int index = numberOfButtons();
+  auto button =
+      addModalButton(*this, buttons_, title, [this](int pressed) { pressButtonAtIndex(pressed); });
   button->setFont(gfx::Font::boldSystemFont(19));
   button->layer().setCornerRadius(8);
-  int index = static_cast<int>(buttons_.size());
-  button->setTag(index + 1);
-  button->addTarget([this](Control& sender) { pressButtonAtIndex(sender.tag() - 1); },
-                    ControlEvent::TouchUpInside, this);
-  buttons_.push_back(button);
-  addSubview(button);
   styleButtons();
   relayout();
   return index;
@@ -100,13 +90,11 @@ void ActionSheet::styleButtons() {
 }
 
 std::string ActionSheet::buttonTitleAtIndex(int index) const {
-  if (index < 0 || index >= numberOfButtons()) return {};
-  return buttons_[index]->title(ControlState::Normal).value_or("");
+  return modalButtonTitle(buttons_, index);
 }
 
 Button* ActionSheet::buttonAtIndex(int index) const {
-  if (index < 0 || index >= numberOfButtons()) return nullptr;
-  return buttons_[index].get();
+  return modalButton(buttons_, index);
 }
 
 void ActionSheet::setCancelButtonIndex(int index) {
@@ -178,23 +166,17 @@ void ActionSheet::showInView(View* view) {
   }
   relayout();
   if (auto d = delegate_.lock()) d->willPresentActionSheet(*this);
-  gfx::Rect screen = Screen::main().bounds();
-  window_ = Window::create(screen);
-  window_->setWindowLevel(WindowLevel::Alert);
-  dimming_ = View::create(screen);
-  dimming_->setBackgroundColor(gfx::Color::grey(0, 0.4));
-  window_->addSubview(dimming_);
-  window_->addSubview(self);
+  overlay_.build(self);
   visible_ = true;
-  shownSheets().push_back(self);
-  window_->makeKeyAndVisible();
+  shownModals<ActionSheet>().push_back(self);
+  overlay_.makeKeyAndVisible();
   // Slides up from below the screen.
   gfx::Point shown = center();
-  setCenter(gfx::Point(shown.x, screen.height() + bounds().height() / 2));
-  dimming_->setAlpha(0);
+  setCenter(gfx::Point(shown.x, Screen::main().bounds().height() + bounds().height() / 2));
+  overlay_.dimming().setAlpha(0);
   View::animate(0.3, [this, shown] {
     setCenter(shown);
-    dimming_->setAlpha(1);
+    overlay_.dimming().setAlpha(1);
   });
   if (auto d = delegate_.lock()) d->didPresentActionSheet(*this);
 }
@@ -219,37 +201,28 @@ void ActionSheet::dismissWithClickedButtonIndex(int buttonIndex, bool animated) 
 
 void ActionSheet::finishDismiss(int buttonIndex) {
   auto self = sharedAs<ActionSheet>();
-  auto& sheets = shownSheets();
-  sheets.erase(std::remove(sheets.begin(), sheets.end(), self), sheets.end());
-  if (window_) {
-    window_->endEditing(true);
-    removeFromSuperview();
-    auto window = std::move(window_);
-    window->setHidden(true);
-    dimming_.reset();
-    window.reset();
-  }
+  forgetShownModal(self);
+  overlay_.tearDown(*this);
   relayout();
   if (auto d = delegate_.lock()) d->actionSheetDidDismissWithButtonIndex(*this, buttonIndex);
 }
 
 std::vector<std::shared_ptr<ActionSheet>> ActionSheet::visibleSheets() {
-  return shownSheets();
+  return shownModals<ActionSheet>();
 }
 
 std::shared_ptr<ActionSheet> ActionSheet::topSheet() {
-  auto& sheets = shownSheets();
-  return sheets.empty() ? nullptr : sheets.back();
+  return topShownModal<ActionSheet>();
 }
 
 void ActionSheet::dismissAll() {
-  auto sheets = shownSheets();
+  auto sheets = shownModals<ActionSheet>();
   for (auto& sheet : sheets) {
     sheet->visible_ = false;
     sheet->delegate_.reset();
     sheet->finishDismiss(sheet->cancelIndex_);
   }
-  shownSheets().clear();
+  shownModals<ActionSheet>().clear();
 }
 
 }  // namespace ui

@@ -10,6 +10,7 @@
 
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/ModalOverlay.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 
@@ -106,8 +107,7 @@ class ActionSheet : public View {
   int cancelIndex_ = -1;
   int destructiveIndex_ = -1;
   ActionSheetStyle style_ = ActionSheetStyle::Default;
-  std::shared_ptr<Window> window_;
-  std::shared_ptr<View> dimming_;
+  ModalOverlay overlay_;
   bool visible_ = false;
 };
 

@@ -18,11 +18,6 @@ constexpr double kButtonHeight = 44;
 constexpr double kFieldHeight = 30;
 constexpr double kMargin = 16;
 
-std::vector<std::shared_ptr<AlertView>>& shownAlerts() {
-  static auto* alerts = new std::vector<std::shared_ptr<AlertView>>();
-  return *alerts;
-}
-
 gfx::Color tintColor() {
   return gfx::Color::rgb255(0, 122, 255);
 }
@@ -78,29 +73,22 @@ void AlertView::setMessage(const std::string& message) {
 }
 
 int AlertView::addButtonWithTitle(const std::string& title) {
-  auto button = Button::create(ButtonType::Custom);
-  button->setTitle(title);
+  int index = numberOfButtons();
+  auto button =
+      addModalButton(*this, buttons_, title, [this](int pressed) { pressButtonAtIndex(pressed); });
   button->setTitleColor(tintColor());
   button->setTitleColor(gfx::Color::grey(0.5), ControlState::Highlighted);
   button->setFont(gfx::Font::systemFont(17));
-  int index = static_cast<int>(buttons_.size());
-  button->setTag(index + 1);
-  button->addTarget([this](Control& sender) { buttonTapped(sender); }, ControlEvent::TouchUpInside,
-                    this);
-  buttons_.push_back(button);
-  addSubview(button);
   relayout();
   return index;
 }
 
 std::string AlertView::buttonTitleAtIndex(int index) const {
-  if (index < 0 || index >= numberOfButtons()) return {};
-  return buttons_[index]->title(ControlState::Normal).value_or("");
+  return modalButtonTitle(buttons_, index);
 }
 
 Button* AlertView::buttonAtIndex(int index) const {
-  if (index < 0 || index >= numberOfButtons()) return nullptr;
-  return buttons_[index].get();
+  return modalButton(buttons_, index);
 }
 
 void AlertView::setCancelButtonIndex(int index) {
@@ -239,15 +227,9 @@ void AlertView::show() {
   }
   relayout();
   if (auto* d = delegate()) d->willPresentAlertView(*this);
-  gfx::Rect screen = Screen::main().bounds();
-  window_ = Window::create(screen);
-  window_->setWindowLevel(WindowLevel::Alert);
-  dimming_ = View::create(screen);
-  dimming_->setBackgroundColor(gfx::Color::grey(0, 0.4));
-  window_->addSubview(dimming_);
-  window_->addSubview(self);
+  overlay_.build(self);
   visible_ = true;
-  shownAlerts().push_back(self);
+  shownModals<AlertView>().push_back(self);
   // The box rises above the keyboard while one shows, so its buttons stay reachable.
   auto& notifications = foundation::NotificationCenter::defaultCenter();
   notifications.addObserver(
@@ -260,20 +242,15 @@ void AlertView::show() {
       this, kKeyboardWillHideNotification, [this](const foundation::Notification&) {
         setCenter(gfx::Point(center().x, std::round(Screen::main().bounds().height() / 2)));
       });
-  window_->makeKeyAndVisible();
+  overlay_.makeKeyAndVisible();
   setAlpha(0);
-  dimming_->setAlpha(0);
+  overlay_.dimming().setAlpha(0);
   View::animate(0.2, [this] {
     setAlpha(1);
-    dimming_->setAlpha(1);
+    overlay_.dimming().setAlpha(1);
   });
   if (!fields_.empty()) fields_.front()->becomeFirstResponder();
   if (auto* d = delegate()) d->didPresentAlertView(*this);
-}
-
-void AlertView::buttonTapped(Control& sender) {
-  int index = sender.tag() - 1;
-  pressButtonAtIndex(index);
 }
 
 bool AlertView::pressButtonAtIndex(int index) {
@@ -304,18 +281,9 @@ void AlertView::dismissWithClickedButtonIndex(int buttonIndex, bool animated) {
 
 void AlertView::finishDismiss(int buttonIndex) {
   auto self = sharedAs<AlertView>();
-  auto& alerts = shownAlerts();
-  alerts.erase(std::remove(alerts.begin(), alerts.end(), self), alerts.end());
+  forgetShownModal(self);
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  if (window_) {
-    window_->endEditing(true);
-    removeFromSuperview();
-    // The window goes; the top visible window below becomes the key window again.
-    auto window = std::move(window_);
-    window->setHidden(true);
-    dimming_.reset();
-    window.reset();
-  }
+  overlay_.tearDown(*this);
   setAlpha(1);
   if (auto d = delegate_.lock()) d->alertViewDidDismissWithButtonIndex(*this, buttonIndex);
   if (auto done = std::move(onDismissed_)) done(buttonIndex);
@@ -339,22 +307,21 @@ int AlertView::runModal() {
 }
 
 std::vector<std::shared_ptr<AlertView>> AlertView::visibleAlerts() {
-  return shownAlerts();
+  return shownModals<AlertView>();
 }
 
 std::shared_ptr<AlertView> AlertView::topAlert() {
-  auto& alerts = shownAlerts();
-  return alerts.empty() ? nullptr : alerts.back();
+  return topShownModal<AlertView>();
 }
 
 void AlertView::dismissAll() {
-  auto alerts = shownAlerts();
+  auto alerts = shownModals<AlertView>();
   for (auto& alert : alerts) {
     alert->visible_ = false;
     alert->delegate_.reset();
     alert->finishDismiss(alert->cancelIndex_);
   }
-  shownAlerts().clear();
+  shownModals<AlertView>().clear();
 }
 
 }  // namespace ui

@@ -10,6 +10,7 @@
 
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/ModalOverlay.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
@@ -117,7 +118,6 @@ class AlertView : public View {
 
  private:
   void relayout();
-  void buttonTapped(Control& sender);
   void finishDismiss(int buttonIndex);
   void rebuildFields();
 
@@ -132,8 +132,7 @@ class AlertView : public View {
   std::vector<std::shared_ptr<TextField>> fields_;
   int cancelIndex_ = -1;
   AlertViewStyle style_ = AlertViewStyle::Default;
-  std::shared_ptr<Window> window_;
-  std::shared_ptr<View> dimming_;
+  ModalOverlay overlay_;
   bool visible_ = false;
   bool laidOut_ = false;
   gfx::Rect buttonsArea_;

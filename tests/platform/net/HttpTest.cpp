@@ -45,13 +45,7 @@ class TinyHttpServer {
     while (!stop_) {
       int c = listener_.accept(50);
       if (c < 0) continue;
-      std::string head;
-      char buf[1024];
-      while (head.find("\r\n\r\n") == std::string::npos) {
-        ssize_t n = ::recv(c, buf, sizeof buf, 0);
-        if (n <= 0) break;
-        head.append(buf, size_t(n));
-      }
+      std::string head = nettest::readRequestHead(c);
       {
         std::lock_guard<std::mutex> lock(m_);
         last_ = head;
@@ -62,6 +56,7 @@ class TinyHttpServer {
         ::shutdown(c, SHUT_WR);
       }
       // Wait for the client to close (or the server to stop).
+      char buf[1024];
       while (!stop_) {
         pollfd p{c, POLLIN, 0};
         if (::poll(&p, 1, 50) > 0 && ::recv(c, buf, sizeof buf, 0) <= 0) {
@@ -84,11 +79,7 @@ class TinyHttpServer {
   std::thread thread_;
 };
 
-std::string reply(int status, const std::string& body, const std::string& extra = "") {
-  return "HTTP/1.1 " + std::to_string(status) + " X\r\nContent-Type: text/html; charset=utf-8\r\n" +
-         extra + "Content-Length: " + std::to_string(body.size()) +
-         "\r\nConnection: close\r\n\r\n" + body;
-}
+using nettest::httpReply;
 
 // Collects one completion and the thread it ran on.
 struct Outcome {
@@ -123,7 +114,8 @@ void flush(foundation::Thread& t) {
 
 TEST(HttpGet, CompletesOnTheGivenLoopWithStatusHeadersAndBody) {
   const std::string page = "<html><body>上证指数 " + std::string(200000, 'x') + "</body></html>";
-  TinyHttpServer server([&](const std::string&) { return reply(200, page, "X-Test: yes\r\n"); });
+  TinyHttpServer server(
+      [&](const std::string&) { return httpReply(200, page, "X-Test: yes\r\n"); });
   auto thread = foundation::Thread::start("http-test");
   Outcome out;
   httpGet(server.url("/f10/test.htm"), 10.0, thread->runLoop(), out.completion(*thread));
@@ -140,7 +132,7 @@ TEST(HttpGet, CompletesOnTheGivenLoopWithStatusHeadersAndBody) {
 }
 
 TEST(HttpGet, WithoutALoopCompletesOnTheCallingThreadsLoop) {
-  TinyHttpServer server([](const std::string&) { return reply(200, "here"); });
+  TinyHttpServer server([](const std::string&) { return httpReply(200, "here"); });
   auto loop = RunLoop::current();
   std::optional<HttpResponse> got;
   auto caller = std::this_thread::get_id();
@@ -155,12 +147,12 @@ TEST(HttpGet, WithoutALoopCompletesOnTheCallingThreadsLoop) {
 }
 
 TEST(HttpGet, OutcomesAsValues) {
-  TinyHttpServer notFound([](const std::string&) { return reply(404, "missing"); });
+  TinyHttpServer notFound([](const std::string&) { return httpReply(404, "missing"); });
   TinyHttpServer redirect([&](const std::string& head) {
     if (head.rfind("GET /old", 0) == 0)
       return std::string(
           "HTTP/1.1 302 Found\r\nLocation: /new\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-    return reply(200, "moved here");
+    return httpReply(200, "moved here");
   });
   LoopbackListener closedPort(false);
   struct Case {
@@ -222,7 +214,7 @@ TEST(HttpGet, CancelAbandonsTheTransferAndDropsTheCompletion) {
   }
   {
     // Cancelled while its completion waits behind a busy loop: dropped.
-    TinyHttpServer fine([](const std::string&) { return reply(200, "late"); });
+    TinyHttpServer fine([](const std::string&) { return httpReply(200, "late"); });
     Outcome out;
     std::atomic<bool> release{false};
     thread->perform([&] {
@@ -240,7 +232,7 @@ TEST(HttpGet, CancelAbandonsTheTransferAndDropsTheCompletion) {
 
 TEST(HttpGet, ShutdownAbandonsTransfersAndALaterGetStartsAgain) {
   TinyHttpServer silent([](const std::string&) { return std::string(); });
-  TinyHttpServer fine([](const std::string&) { return reply(200, "again"); });
+  TinyHttpServer fine([](const std::string&) { return httpReply(200, "again"); });
   auto thread = foundation::Thread::start("http-shutdown");
   Outcome first;
   httpGet(silent.url("/"), 30.0, thread->runLoop(), first.completion(*thread));

@@ -77,4 +77,23 @@ inline bool writeAll(int fd, const std::string& bytes) {
   return true;
 }
 
+// Reads an HTTP request head up to its blank line (less when the peer closes first).
+inline std::string readRequestHead(int fd) {
+  std::string head;
+  char buf[1024];
+  while (head.find("\r\n\r\n") == std::string::npos) {
+    ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+    if (n <= 0) break;
+    head.append(buf, size_t(n));
+  }
+  return head;
+}
+
+// A complete HTML answer that closes the connection; `extra` is more header lines.
+inline std::string httpReply(int status, const std::string& body, const std::string& extra = "") {
+  return "HTTP/1.1 " + std::to_string(status) + " X\r\nContent-Type: text/html; charset=utf-8\r\n" +
+         extra + "Content-Length: " + std::to_string(body.size()) +
+         "\r\nConnection: close\r\n\r\n" + body;
+}
+
 }  // namespace nettest

@@ -114,7 +114,9 @@ TEST_F(AlertViewTest, TextFieldStylesReturnTheEnteredText) {
     alert->pressButtonAtIndex(1);
     ASSERT_EQ(static_cast<int>(entered.size()), c.fields);
     EXPECT_EQ(entered[0], "abc");
-    if (c.fields == 2) EXPECT_EQ(entered[1], "pw");
+    if (c.fields == 2) {
+      EXPECT_EQ(entered[1], "pw");
+    }
     advance(0.3);
     EXPECT_FALSE(ui::Keyboard::shared().isVisible());
   }

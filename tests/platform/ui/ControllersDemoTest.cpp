@@ -7,31 +7,19 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/ControllersDemo.h"
 #include "platform/ui/Runner.h"
+#include "tests/platform/ui/DemoTestSupport.h"
 #include "tests/platform/ui/UiTestSupport.h"
 
 namespace {
 
-class ControllersDemoTest : public uitest::UiTest {
+class ControllersDemoTest : public uitest::DemoTest<uitest::UiTest, ui::ControllersDemoDelegate> {
  protected:
   void SetUp() override {
     UiTest::SetUp();
     window.reset();  // the demo makes its own window
     ui::registerControllersDemoClasses();
-    ASSERT_TRUE(ui::Application::shared().launch("ControllersDemoAppDelegate"));
-    demo = dynamic_cast<ui::ControllersDemoDelegate*>(ui::Application::shared().delegate());
-    ASSERT_NE(demo, nullptr);
+    launchDemo("ControllersDemoAppDelegate");
   }
-  int run(const std::string& script) {
-    std::vector<ui::ScriptStep> steps;
-    if (ui::parseScript(script, steps) != 0) return -1;
-    ui::HeadlessOptions options;
-    options.shotsDir = shots;
-    return ui::runScript(steps, options);
-  }
-  gfx::Image shot(const std::string& name) { return gfx::Image::fromFile(shots + "/" + name); }
-
-  ui::ControllersDemoDelegate* demo = nullptr;
-  std::string shots = std::string(VERDAN_BINARY_DIR) + "/shots";
 };
 
 bool dark(uint32_t argb) {
@@ -100,16 +88,9 @@ TEST_F(ControllersDemoTest, ListPushDetailBackTabsAndModalInHeadlessShots) {
 }
 
 TEST_F(ControllersDemoTest, RunsInTheWindow) {
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  foundation::Clock::setReal();
-  ui::WindowOptions options;
-  options.runSeconds = 20;  // a safety net: the script ends the run
-  options.finalShot = shots + "/ui-controllers-window.png";
-  ASSERT_EQ(ui::parseScript("wait 0.05\ntap 160 130\nwait 0.6\n", options.script), 0);
-  ASSERT_EQ(ui::runWindow(options), 0);
-  ui::Screen::main().setScale(1);
+  ASSERT_EQ(runInWindow("wait 0.05\ntap 160 130\nwait 0.6\n", "ui-controllers-window.png"), 0);
   EXPECT_EQ(demo->navigation(0)->viewControllers().size(), 2u);
-  gfx::Image image = gfx::Image::fromFile(options.finalShot);
+  gfx::Image image = shot("ui-controllers-window.png");
   ASSERT_FALSE(image.isEmpty());
   EXPECT_EQ(image.pixelWidth(), 640);
   EXPECT_EQ(image.pixelHeight(), 960);

@@ -8,38 +8,26 @@
 #include "platform/ui/InputDemo.h"
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/Runner.h"
+#include "tests/platform/ui/DemoTestSupport.h"
 
 namespace {
 
-class InputDemoTest : public uitest::InputTest {
+class InputDemoTest : public uitest::DemoTest<uitest::InputTest, ui::InputDemoDelegate> {
  protected:
   void SetUp() override {
     InputTest::SetUp();
     window.reset();  // the demo makes its own window
     ui::MenuController::shared().reset();
     ui::registerInputDemoClasses();
-    ASSERT_TRUE(ui::Application::shared().launch("InputDemoAppDelegate"));
-    demo = dynamic_cast<ui::InputDemoDelegate*>(ui::Application::shared().delegate());
-    ASSERT_NE(demo, nullptr);
+    launchDemo("InputDemoAppDelegate");
   }
   void TearDown() override {
     ui::MenuController::shared().reset();
     InputTest::TearDown();
   }
-  int run(const std::string& script) {
-    std::vector<ui::ScriptStep> steps;
-    if (ui::parseScript(script, steps) != 0) return -1;
-    ui::HeadlessOptions options;
-    options.shotsDir = shots;
-    return ui::runScript(steps, options);
-  }
-  gfx::Image shot(const std::string& name) { return gfx::Image::fromFile(shots + "/" + name); }
   ui::TextField* field(int tag) {
     return dynamic_cast<ui::TextField*>(demo->window()->viewWithTag(tag));
   }
-
-  ui::InputDemoDelegate* demo = nullptr;
-  std::string shots = std::string(VERDAN_BINARY_DIR) + "/shots";
 };
 
 TEST_F(InputDemoTest, TypingAlertAndPickerSheetInHeadlessShots) {
@@ -106,18 +94,12 @@ TEST_F(InputDemoTest, TypingAlertAndPickerSheetInHeadlessShots) {
 }
 
 TEST_F(InputDemoTest, RunsInTheWindow) {
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  foundation::Clock::setReal();
-  ui::WindowOptions options;
-  options.runSeconds = 20;  // a safety net: the script ends the run
-  options.finalShot = shots + "/ui-input-window.png";
   ASSERT_EQ(
-      ui::parseScript("wait 0.05\ntap 150 92\nwait 0.4\ntype 600\nwait 0.3\n", options.script), 0);
-  ASSERT_EQ(ui::runWindow(options), 0);
-  ui::Screen::main().setScale(1);
+      runInWindow("wait 0.05\ntap 150 92\nwait 0.4\ntype 600\nwait 0.3\n", "ui-input-window.png"),
+      0);
   EXPECT_EQ(field(ui::InputDemoTag::CodeField)->text(), "600");
   EXPECT_TRUE(ui::Keyboard::shared().isVisible());
-  gfx::Image image = gfx::Image::fromFile(options.finalShot);
+  gfx::Image image = shot("ui-input-window.png");
   ASSERT_FALSE(image.isEmpty());
   EXPECT_EQ(image.pixelWidth(), 640);
   EXPECT_EQ(image.pixelArgb(2, 600), 0xFFD1D5DBu);  // the keyboard at scale 2

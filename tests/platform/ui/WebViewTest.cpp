@@ -38,13 +38,7 @@ class PageServer {
     while (!stop_) {
       int c = listener_.accept(50);
       if (c < 0) continue;
-      std::string head;
-      char buf[1024];
-      while (head.find("\r\n\r\n") == std::string::npos) {
-        ssize_t n = ::recv(c, buf, sizeof buf, 0);
-        if (n <= 0) break;
-        head.append(buf, static_cast<size_t>(n));
-      }
+      std::string head = nettest::readRequestHead(c);
       size_t sp = head.find(' ');
       std::string path = head.substr(sp + 1, head.find(' ', sp + 1) - sp - 1);
       {
@@ -52,12 +46,11 @@ class PageServer {
         served_.push_back(path);
       }
       auto it = pages_.find(path);
-      std::string body = it == pages_.end() ? "<p>missing</p>" : it->second;
-      std::string reply = std::string("HTTP/1.1 ") + (it == pages_.end() ? "404" : "200") +
-                          " X\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
-                          std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-      nettest::writeAll(c, reply);
+      bool found = it != pages_.end();
+      nettest::writeAll(
+          c, nettest::httpReply(found ? 200 : 404, found ? it->second : "<p>missing</p>"));
       ::shutdown(c, SHUT_WR);
+      char buf[1024];
       pollfd p{c, POLLIN, 0};
       for (int i = 0; i < 40 && !stop_; ++i)
         if (::poll(&p, 1, 50) > 0 && ::recv(c, buf, sizeof buf, 0) <= 0) break;
