@@ -41,7 +41,7 @@ if command -v clang++ >/dev/null && [ -d fuzz ] && ls fuzz/fuzz_*.cpp >/dev/null
     mkdir -p "build-fuzz/corpus/$name"
     args=("build-fuzz/corpus/$name")
     [ -d "$corpus" ] && args+=("$corpus")
-    "$f" -max_total_time=5 -print_final_stats=0 "${args[@]}" >/dev/null 2>"build-fuzz/$name.log" ||
+    "$f" -max_total_time=5 -print_final_stats=0 -artifact_prefix="build-fuzz/$name-" "${args[@]}" >/dev/null 2>"build-fuzz/$name.log" ||
       { cat "build-fuzz/$name.log"; echo "fuzz target $name failed"; exit 1; }
     echo "$name: clean"
   done
