@@ -80,7 +80,9 @@ int SendTextPairs(const char* name, CDataRequest* request, CLineStep& pairs, uin
 }
 
 const char* WantedFields(std::string& holder, std::initializer_list<uint8_t> ids) {
-  holder.assign(ids.begin(), ids.end());
+  // Byte by byte: assign() from the unsigned range trips GCC 12's -Wrestrict in optimised builds.
+  holder.clear();
+  for (uint8_t id : ids) holder += static_cast<char>(id);
   return holder.c_str();
 }
 
@@ -191,7 +193,7 @@ int MakeRequest_MessageSendXml(CDataRequest* request, int /*tag*/, uint16_t code
   std::vector<char> text(static_cast<size_t>(xml.GetXmlLength()) + 2, 0);
   int length = xml.GetXml(text.data(), static_cast<int>(text.size()));
   if (length <= 0) return -2;
-  foundation::logInfo("xml mail:%s", text.data());
+  foundation::logInfo("xml mail:%s", text.empty() ? "" : text.data());
 
   const int parts = (length + kMailPartSize - 1) / kMailPartSize;
   // The part count and number are single header bytes: a longer mail could only go out

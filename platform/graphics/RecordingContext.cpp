@@ -23,20 +23,36 @@ std::vector<double> rectArgs(const Rect& r) {
 std::string DrawOp::describe() const {
   std::string out = name;
   if (!rects.empty() && args.empty()) {
-    for (const Rect& r : rects) out += " " + toString(r);
+    for (const Rect& r : rects) {
+      out += ' ';
+      out += toString(r);
+    }
   } else if (args.size() == 4 &&
              (name.find("Rect") != std::string::npos || name.find("Ellipse") != std::string::npos ||
               name == "drawImage" || name == "drawTiledImage" || name == "drawText")) {
-    out += " " + toString(Rect(args[0], args[1], args[2], args[3]));
+    out += ' ';
+    out += toString(Rect(args[0], args[1], args[2], args[3]));
   } else {
-    for (double a : args) out += " " + num(a);
+    for (double a : args) {
+      out += ' ';
+      out += num(a);
+    }
   }
-  if (!text.empty()) out += " \"" + text + "\"";
+  if (!text.empty()) {
+    out += " \"";
+    out += text;
+    out += '"';
+  }
+  // Appended piece by piece: chains of + on short strings trip GCC 12's -Wrestrict.
   if (paints && name != "clearRect" && name.find("Gradient") == std::string::npos &&
-      name.find("Image") == std::string::npos)
-    out += " " + color.toString();
-  if (name.rfind("set", 0) == 0 && name.find("Color") != std::string::npos)
-    out += " " + color.toString();
+      name.find("Image") == std::string::npos) {
+    out += ' ';
+    out += color.toString();
+  }
+  if (name.rfind("set", 0) == 0 && name.find("Color") != std::string::npos) {
+    out += ' ';
+    out += color.toString();
+  }
   return out;
 }
 

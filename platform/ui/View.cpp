@@ -516,7 +516,9 @@ std::string View::describe() const {
   std::string text = status == 0 && name ? name : mangled;
   std::free(name);
   if (text.rfind("ui::", 0) == 0) text = text.substr(4);
-  text += " " + gfx::toString(frame());
+  // Appended piece by piece: a chain of + here trips GCC 12's -Wrestrict in optimised builds.
+  text += ' ';
+  text += gfx::toString(frame());
   if (tag_ != 0) text += " tag=" + std::to_string(tag_);
   if (hidden_) text += " hidden";
   if (alpha_ < 1) text += " alpha=" + foundation::format("%g", alpha_);
