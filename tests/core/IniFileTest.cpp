@@ -166,7 +166,11 @@ TEST_F(IniFileTest, LongLinesRoundTripAsOneLine) {
 // Mended: a refused insert is reported as a failure, not as success.
 TEST_F(IniFileTest, LineLimitDropsExtraLinesAndRefusesWrites) {
   std::string bytes = "[a]\n";
-  for (int i = 0; i < MIniFile::kMaxLines + 100; ++i) bytes += "k" + std::to_string(i) + "=1\n";
+  for (int i = 0; i < MIniFile::kMaxLines + 100; ++i) {
+    bytes += 'k';
+    bytes += std::to_string(i);
+    bytes += "=1\n";
+  }
   MIniFile ini;
   ASSERT_EQ(ini.Load(Fixture(bytes).c_str()), 0);
   EXPECT_EQ(ini.GetLineCount(), MIniFile::kMaxLines);

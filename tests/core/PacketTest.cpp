@@ -193,6 +193,7 @@ TEST(CutPacket, RejectsWhatCanNeverBeRead) {
   std::vector<uint8_t> good = Frame("hello there", 1, 3);
 
   std::vector<uint8_t> flipped = good;
+  ASSERT_FALSE(flipped.empty());
   flipped.back() ^= 1;
   std::vector<uint8_t> before = flipped;
   EXPECT_EQ(c.Cut(flipped), CutResult::Bad);

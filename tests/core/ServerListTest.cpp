@@ -30,7 +30,12 @@ TEST(ServerList, AddDropsCaseInsensitiveDuplicatesAndStopsAtTen) {
   CDataIP list;
   EXPECT_EQ(list.AddIP("Quote.example:80"), 1);
   EXPECT_EQ(list.AddIP("quote.EXAMPLE:80"), 1);
-  for (int i = 0; i < 12; ++i) list.AddIP(("h" + std::to_string(i) + ":1").c_str());
+  for (int i = 0; i < 12; ++i) {
+    std::string host = "h";
+    host += std::to_string(i);
+    host += ":1";
+    list.AddIP(host.c_str());
+  }
   EXPECT_EQ(list.GetCount(), 10);
   EXPECT_EQ(Addresses(list).back(), "h8:1");
 

@@ -92,7 +92,11 @@ TEST(UserDefaults, ConcurrentWritersLoseNothing) {
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&d, t] {
       for (int i = 0; i < 25; ++i) {
-        d.set("k" + std::to_string(t) + "-" + std::to_string(i), i);
+        std::string key = "k";
+        key += std::to_string(t);
+        key += '-';
+        key += std::to_string(i);
+        d.set(key, i);
         d.integer("k0-0");
       }
     });

@@ -29,8 +29,9 @@ class ImageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // One folder per test: ctest runs the tests of this program in parallel processes.
-    bundle_ = std::string(VERDAN_BINARY_DIR) + "/graphics-test-bundle/" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    bundle_ = VERDAN_BINARY_DIR;
+    bundle_ += "/graphics-test-bundle/";
+    bundle_ += ::testing::UnitTest::GetInstance()->current_test_info()->name();
     std::filesystem::remove_all(bundle_);
     std::filesystem::create_directories(bundle_);
     previous_ = foundation::bundleDir();

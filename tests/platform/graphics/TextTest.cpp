@@ -223,7 +223,8 @@ TEST(TextTest, WritesASampleForPeopleToLookAt) {
   TextStyle centred(Font::systemFont(12), TextAlignment::Center, LineBreakMode::TruncateMiddle);
   drawText(c, "居中截断：这是一段很长很长很长很长很长很长很长的文字", Rect(60, y, 200, 20),
            centred);
-  std::string path = std::string(VERDAN_BINARY_DIR) + "/graphics-text-sample.png";
+  std::string path = VERDAN_BINARY_DIR;
+  path += "/graphics-text-sample.png";
   ASSERT_TRUE(ic.image().writePng(path));
   Image back = Image::fromFile(path);
   EXPECT_EQ(back.pixelWidth(), 640);

@@ -29,7 +29,7 @@ class SearchScreen : public ui::SearchBarDelegate,
   }
   void searchBarCancelButtonClicked(ui::SearchBar&) override { calls.push_back("cancel"); }
   void searchDisplayControllerWillBeginSearch(ui::SearchDisplayController&) override {
-    calls.push_back("will begin search");
+    calls.emplace_back("will begin search");
   }
   void searchDisplayControllerDidEndSearch(ui::SearchDisplayController&) override {
     calls.push_back("did end search");
