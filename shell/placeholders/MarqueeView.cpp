@@ -37,7 +37,8 @@ void IndexMarquee::updateIndex() {
     tagLocalStockData quote{};
     std::string text = kIndexes[row].name;
     if (QuoteCache_GetQuote(quote, kIndexes[row].market, kIndexes[row].code) >= 0 && quote.now) {
-      text += " " + FormatPriceString(quote.now, 9, 2, quote.yesterday);
+      text += ' ';
+      text += FormatPriceString(quote.now, 9, 2, quote.yesterday);
       cells_[row]->setTitleColor(quote.now >= quote.yesterday ? gfx::Color::rgb255(230, 40, 40)
                                                               : gfx::Color::rgb255(40, 200, 40));
     } else {

@@ -93,8 +93,9 @@ class MoreTest : public shelltest::ShellTest {
   void useFunctionCount(int count) {
     foundation::Array functions;
     for (int i = 0; i < count; ++i)
-      functions.emplace_back(foundation::Dictionary{{"ViewController", "OneMarketSortController"},
-                                                    {"Title", "F" + std::to_string(i)}});
+      functions.emplace_back(
+          foundation::Dictionary{{"ViewController", "OneMarketSortController"},
+                                 {"Title", std::string("F").append(std::to_string(i))}});
     foundation::Dictionary plist{{"MoreControllers", foundation::Value(functions)}};
     const std::string bundle = documents() + "/bundle";
     ASSERT_TRUE(foundation::PropertyList::writeFile(bundle + "/Config.plist", plist));
