@@ -113,15 +113,15 @@ void GPPopShareView::upView() {
     void (GPPopShareView::*action)();
   } buttons[] = {{0, 0, "取消", &GPPopShareView::LeftAction_Click},
                  {138, 1, "确定", &GPPopShareView::rightAction_Click}};
-  for (const auto& spec : buttons) {
+  for (const auto& item : buttons) {
     auto button = ui::Button::create(
-        ui::ButtonType::Custom, gfx::Rect(spec.x, panelHeight - kButtonHeight, 138, kButtonHeight));
-    button->setTag(spec.tag);
-    button->setTitle(spec.title, ui::ControlState::Normal);
+        ui::ButtonType::Custom, gfx::Rect(item.x, panelHeight - kButtonHeight, 138, kButtonHeight));
+    button->setTag(item.tag);
+    button->setTitle(item.title, ui::ControlState::Normal);
     button->setFont(gfx::Font::boldSystemFont(16));
     button->setTitleColor(gfx::Color(0, 0.5, 1.0, 1.0), ui::ControlState::Normal);
     button->setTitleColor(gfx::Color(0.2, 0.2, 0.2, 0.5), ui::ControlState::Highlighted);
-    btnWithGesture(*button, spec.action);
+    btnWithGesture(*button, item.action);
     panel->addSubview(button);
   }
   leftButtonTag_ = 0;

@@ -237,9 +237,9 @@ TEST_F(CSocketCut, EncipheredAndCompressedBodiesAreDecoded) {
   std::vector<uint8_t> enc(1024);
   int n = CDataEncrypt::Encrypt(plain.data(), static_cast<uint16_t>(plain.size()), enc.data(),
                                 static_cast<int>(enc.size()), kRequestKey1);
-  PacketSpec spec{144, 7, 1, 3};
-  spec.cipher = kCipherBody;
-  std::string packet = MakePacket(spec, std::string(enc.begin(), enc.begin() + n));
+  PacketSpec shape{144, 7, 1, 3};
+  shape.cipher = kCipherBody;
+  std::string packet = MakePacket(shape, std::string(enc.begin(), enc.begin() + n));
   ASSERT_GT(Feed(packet, static_cast<int>(packet.size())), 0);
   ASSERT_EQ(socket.GetPacket(header, body, 9000, kRequestKey1), 1);
   EXPECT_EQ(header[1] & 0x3F, 0);  // cipher and compression bits cleared
@@ -269,9 +269,9 @@ TEST_F(CSocketCut, UntrustworthyPacketsAreRefused) {
        }},
       {"does not decipher",
        [] {
-         PacketSpec spec{144, 7, 1, 1};
-         spec.cipher = kCipherBody;
-         return MakePacket(spec, Filler(32, 'z'));
+         PacketSpec shape{144, 7, 1, 1};
+         shape.cipher = kCipherBody;
+         return MakePacket(shape, Filler(32, 'z'));
        }},
       {"does not decompress",
        [] {

@@ -88,16 +88,16 @@ struct PacketSpec {
   uint8_t cipher = kCipherNone;
 };
 
-// Frames `body` (enciphered beforehand when spec.cipher is 1).
-inline std::string MakePacket(const PacketSpec& spec, const std::string& body) {
+// Frames `body` (enciphered beforehand when shape.cipher is 1).
+inline std::string MakePacket(const PacketSpec& shape, const std::string& body) {
   std::vector<uint8_t> buf(kPacketHeaderSize + body.size());
   std::memcpy(buf.data() + kPacketHeaderSize, body.data(), body.size());
-  int n = BuildPacket(spec.main, spec.child, spec.page, 0, spec.code, buf.data(),
-                      static_cast<int>(body.size()), spec.cipher);
+  int n = BuildPacket(shape.main, shape.child, shape.page, 0, shape.code, buf.data(),
+                      static_cast<int>(body.size()), shape.cipher);
   buf.resize(static_cast<size_t>(n));
-  if (spec.push) buf[15] = static_cast<uint8_t>((buf[15] & 0x3F) | (kDataFlagPush << 6));
-  if (spec.error) buf[1] |= 0x40;
-  if (spec.serverText) {
+  if (shape.push) buf[15] = static_cast<uint8_t>((buf[15] & 0x3F) | (kDataFlagPush << 6));
+  if (shape.error) buf[1] |= 0x40;
+  if (shape.serverText) {
     buf[2] = 0x02;
     buf[3] = 0xFF;
   }

@@ -51,7 +51,7 @@ TEST_F(ReceiveDispatchTest, QuoteRepliesArePostedByPageWithTheirRequestCodes) {
                  "IndexStock", "RadarCellContent", "notification_UploadNote"});
   int peer = Open(kServerListQuote, PushCenterSendQueue);
   struct Case {
-    PacketSpec spec;
+    PacketSpec shape;
     const char* name;
   };
   const Case cases[] = {
@@ -72,7 +72,7 @@ TEST_F(ReceiveDispatchTest, QuoteRepliesArePostedByPageWithTheirRequestCodes) {
       {{146, 12, 12, 25}, nullptr},
   };
   std::string all;
-  for (const Case& c : cases) all += MakePacket(c.spec, "body");
+  for (const Case& c : cases) all += MakePacket(c.shape, "body");
   nettest::writeAll(peer, all);  // one write, usually one read
   ASSERT_TRUE(RunMainUntil([&] { return posts.entries.size() == 13; }));
   RunMainUntil([] { return false; }, 0.1);
@@ -86,8 +86,8 @@ TEST_F(ReceiveDispatchTest, QuoteRepliesArePostedByPageWithTheirRequestCodes) {
     EXPECT_TRUE(e.onMain);
     ReceiveRecordView v = e.view();
     EXPECT_EQ(v.status, kReceiveStatusPacket);
-    EXPECT_EQ(v.requestCode(), c.spec.code);
-    EXPECT_EQ(v.header.ChildType, c.spec.child);
+    EXPECT_EQ(v.requestCode(), c.shape.code);
+    EXPECT_EQ(v.header.ChildType, c.shape.child);
     EXPECT_EQ(v.bodyLen, 4);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(v.body), 4), "body");
   }
@@ -321,9 +321,9 @@ TEST_F(ReceiveDispatchTest, TradeRepliesAreDecipheredWithTheSessionKey) {
   std::vector<uint8_t> enc(64);
   int n = CDataEncrypt::Encrypt(plain.data(), static_cast<uint16_t>(plain.size()), enc.data(), 64,
                                 "abcdefghijklmnop");
-  PacketSpec spec{146, 40, 0, 9};
-  spec.cipher = kCipherBody;
-  nettest::writeAll(peer, MakePacket(spec, std::string(enc.begin(), enc.begin() + n)));
+  PacketSpec shape{146, 40, 0, 9};
+  shape.cipher = kCipherBody;
+  nettest::writeAll(peer, MakePacket(shape, std::string(enc.begin(), enc.begin() + n)));
   ASSERT_TRUE(RunMainUntil([&] { return posts.entries.size() == 2; }));
   for (const auto& e : posts.entries) {
     ReceiveRecordView v = e.view();
