@@ -140,30 +140,7 @@ void HomeItemView::updateSelectState(bool selected) {
 }
 
 gfx::Image HomeItemView::beTouchedImage(const gfx::Image& image) {
-  if (image.isEmpty()) return {};
-  const gfx::Size size = image.size();
-  gfx::ImageContext context(size, image.scale());
-  if (!context.isValid()) return {};
-  gfx::GradientExtend extend;
-  extend.beforeStart = true;
-  extend.afterEnd = true;
-  context.context().drawLinearGradient(SharedResource::sharedObject()->getTouchGradient(),
-                                       gfx::Point(0, 0), gfx::Point(0, size.height), extend);
-  // The icon's alpha masks the gradient: its shape, filled.
-  const gfx::Image filled = context.image();
-  const int width = image.pixelWidth();
-  const int height = image.pixelHeight();
-  std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const uint32_t mask = image.pixelArgb(x, y) >> 24;
-      const uint32_t colour = filled.pixelArgb(x, y);
-      const uint32_t alpha = ((colour >> 24) * mask + 127) / 255;
-      pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
-          (alpha << 24) | (colour & 0x00FFFFFF);
-    }
-  }
-  return gfx::Image::fromArgb(width, height, pixels, image.scale());
+  return FillIconWithGradient(image, SharedResource::sharedObject()->getTouchGradient());
 }
 
 void HomeItemView::startWobble() {

@@ -10,6 +10,7 @@
 #include "platform/foundation/Dates.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/CairoContext.h"
 #include "platform/net/Device.h"
 #include "platform/ui/Application.h"
 #include "shell/Extend.h"
@@ -214,6 +215,32 @@ std::shared_ptr<SharedResource>& SharedResourceInstance() {
 SharedResource::SharedResource()
     : touchGradient_(gfx::Gradient::make(
           {gfx::Color(0.2196, 0.7333, 1.0, 1.0), gfx::Color(1.0, 1.0, 1.0, 0.2)})) {}
+
+gfx::Image FillIconWithGradient(const gfx::Image& icon, const gfx::Gradient& gradient) {
+  if (icon.isEmpty()) return {};
+  const gfx::Size size = icon.size();
+  gfx::ImageContext context(size, icon.scale());
+  if (!context.isValid()) return {};
+  gfx::GradientExtend extend;
+  extend.beforeStart = true;
+  extend.afterEnd = true;
+  context.context().drawLinearGradient(gradient, gfx::Point(0, 0), gfx::Point(0, size.height),
+                                       extend);
+  const gfx::Image filled = context.image();
+  const int width = icon.pixelWidth();
+  const int height = icon.pixelHeight();
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const uint32_t mask = icon.pixelArgb(x, y) >> 24;
+      const uint32_t colour = filled.pixelArgb(x, y);
+      const uint32_t alpha = ((colour >> 24) * mask + 127) / 255;
+      pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
+          (alpha << 24) | (colour & 0x00FFFFFF);
+    }
+  }
+  return gfx::Image::fromArgb(width, height, pixels, icon.scale());
+}
 
 std::shared_ptr<SharedResource> SharedResource::sharedObject() {
   std::lock_guard<std::mutex> guard(SharedResourceLock());

@@ -88,6 +88,10 @@ class SharedResource {
   gfx::Gradient touchGradient_;
 };
 
+// The icon's shape filled with the gradient, top to bottom: the icon's alpha masks the
+// gradient. The selected look of tab and function icons. An empty icon gives an empty image.
+gfx::Image FillIconWithGradient(const gfx::Image& icon, const gfx::Gradient& gradient);
+
 // XML text to nested dictionaries: each element becomes a dictionary (its attributes as keys)
 // under its name in its parent; repeated names become an array; element text goes under
 // "Content".

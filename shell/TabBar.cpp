@@ -1,10 +1,11 @@
-#include "shell/TabBar.h"
+#include "shell/SharedTool.h"
 
 #include <algorithm>
 
 #include "platform/foundation/Log.h"
 #include "platform/graphics/CairoContext.h"
 #include "platform/ui/TabBarController.h"
+#include "shell/SharedTool.h"
 #include "shell/TabBarController.h"
 
 namespace {
@@ -138,30 +139,7 @@ void TabBar::newCenterWithButton(int index, int count, const gfx::Rect& rect, ui
 }
 
 gfx::Image TabBar::beTouchedImage(const gfx::Image& image) const {
-  if (image.isEmpty()) return {};
-  const gfx::Size size = image.size();
-  gfx::ImageContext context(size, image.scale());
-  if (!context.isValid()) return {};
-  gfx::GradientExtend extend;
-  extend.beforeStart = true;
-  extend.afterEnd = true;
-  context.context().drawLinearGradient(gradient_, gfx::Point(0, 0), gfx::Point(0, size.height),
-                                       extend);
-  // The icon's alpha is the mask: its shape, filled with the gradient.
-  const gfx::Image filled = context.image();
-  const int width = image.pixelWidth();
-  const int height = image.pixelHeight();
-  std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const uint32_t mask = image.pixelArgb(x, y) >> 24;
-      const uint32_t colour = filled.pixelArgb(x, y);
-      const uint32_t alpha = ((colour >> 24) * mask + 127) / 255;
-      pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
-          (alpha << 24) | (colour & 0x00FFFFFF);
-    }
-  }
-  return gfx::Image::fromArgb(width, height, pixels, image.scale());
+  return FillIconWithGradient(image, gradient_);
 }
 
 ui::ImageView* TabBar::iconView(int index) const {
