@@ -1,4 +1,4 @@
-#include "shell/SharedTool.h"
+#include "shell/TabBar.h"
 
 #include <algorithm>
 
