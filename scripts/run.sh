@@ -17,14 +17,22 @@ if [ -x build/testserver/verdan-testserver ]; then
   sleep 0.5
 fi
 
-docs=build/Documents
-mkdir -p "$docs" build/shots
-if [ -n "${DISPLAY:-}" ] && [ -f scripts/demo.script ] && build/app/verdan --help | grep -q -- --headless; then
-  build/app/verdan --documents "$docs" "$@"
-elif [ -f scripts/demo.script ] && build/app/verdan --help | grep -q -- --headless; then
-  build/app/verdan --headless --script scripts/demo.script --shots build/shots --documents "$docs" "$@"
-  echo "Screenshots: build/shots/"
-else
+mkdir -p build/shots
+if ! build/app/verdan --help | grep -q -- --headless; then
   build/app/verdan --version
   build/app/verdan --help
+elif [ -n "${DISPLAY:-}" ]; then
+  mkdir -p build/Documents
+  build/app/verdan --documents build/Documents "$@"
+else
+  # One script per area, each played in a fresh client with a documents folder of its own.
+  for script in scripts/demo/*.script; do
+    name=$(basename "$script" .script)
+    docs=build/demo-documents/$name
+    rm -rf "$docs"
+    mkdir -p "$docs"
+    echo "== demo $name"
+    build/app/verdan --headless --script "$script" --shots build/shots --documents "$docs" "$@"
+  done
+  echo "Screenshots: build/shots/"
 fi
