@@ -136,12 +136,7 @@ void IPConnectTest::openConnectTest() {
     std::lock_guard<std::mutex> lock(mutex_);
     socketTestThread_ = worker;
   }
-  // Ticks start only once the worker is known, so that its end of pass finds it.
-  worker->perform([this] {
-    foundation::Timer::schedule(kTickSeconds, true, [this](foundation::Timer& timer) {
-      if (!connect()) timer.invalidate();
-    });
-  });
+  startTicks(*worker);
 }
 
 void IPConnectTest::openThreadUsingConnect() {
@@ -152,11 +147,16 @@ void IPConnectTest::openThreadUsingConnect() {
     socketTestThread_ = worker;
     threadEnding_ = false;
   }
-  worker->perform([this] {
-    foundation::Timer::schedule(kTickSeconds, true, [this](foundation::Timer& timer) {
-      if (!connect()) timer.invalidate();
-    });
+  startTicks(*worker);
+}
+
+void IPConnectTest::startTicks(foundation::Thread& worker) {
+  // Added only once the worker is known, so that its end of pass finds it; the first tick
+  // counts from now.
+  auto timer = foundation::Timer::create(kTickSeconds, true, [this](foundation::Timer& tick) {
+    if (!connect()) tick.invalidate();
   });
+  worker.runLoop()->addTimer(timer);
 }
 
 void IPConnectTest::closeConnectTest() {

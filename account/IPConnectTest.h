@@ -137,6 +137,7 @@ class IPConnectTest : public std::enable_shared_from_this<IPConnectTest> {
 
   // --- main thread ---
   std::shared_ptr<foundation::Thread> startWorker();
+  void startTicks(foundation::Thread& worker);
   void stopWorker(bool endPass);
   void passEnded(const foundation::Thread* worker);
 
