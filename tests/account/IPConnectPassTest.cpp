@@ -221,6 +221,22 @@ TEST_F(IPConnectPassTest, SecondPassGetsAFreshWorker) {
   EXPECT_EQ(trade[1].timeConnectDurationTest(), ProbeServers::kDelayMs);
 }
 
+TEST_F(IPConnectPassTest, ConnectWithoutHandshakeIsTimedOut) {
+  // A listener that never accepts, its one-place queue already taken: the system drops the
+  // next handshake, so the connect can only time out.
+  auto full = net::Listener::create(0, 0);
+  ASSERT_TRUE(full);
+  auto filler = net::Socket::create();
+  ASSERT_EQ(filler->connect(net::Ipv4Address::loopback(), full->port(), 5.0), net::kSocketOk);
+  std::string server = "127.0.0.1:" + std::to_string(full->port());
+  test_->setTimeOuts(0.2, 5.0);
+  test_->initIPs();
+  test_->addIPFromString(Text(server, "full", 0).c_str(), kIPTypeQuote);
+  test_->openConnectTest();
+  ASSERT_TRUE(WaitForPassEnd());
+  EXPECT_EQ(test_->storedIPs(kIPTypeQuote).at(0).timeConnectDurationTest(), kIPDurationTimedOut);
+}
+
 TEST_F(IPConnectPassTest, PassOverEmptyListsEndsOnItsSecondTick) {
   RealClockAfterTest restore;
   foundation::Clock::setManual();
