@@ -215,6 +215,15 @@ TEST(WeightKData, SeriesFilledWithoutEventsAndBadInputRefused) {
   EXPECT_EQ(avg.ma[2].reserved, 9);
   for (const auto& b : bars) EXPECT_EQ(b.qxflag, 0);
 
+  // A mark left from elsewhere that names no event of this list is not followed.
+  std::vector<tagLocalKData> marked = FlatBars(5, 100000);
+  marked[0].qxflag = 99;
+  const tagLocalWeightData bonus = Event(marked[3].Date, 100000, 0, 0, 0);
+  ASSERT_EQ(CalcWeightKData(Stock(), &bonus, marked.data(), 5, 2, 1, avg.ma), 0);
+  EXPECT_EQ(marked[0].close, 50000);
+  EXPECT_EQ(marked[3].close, 100000);
+  EXPECT_EQ(marked[3].qxflag, 1);
+
   // Empty series: the averages are cleared, nothing else happens.
   ASSERT_EQ(CalcWeightKData(Stock(), nullptr, nullptr, 0, 2, 0, avg.ma), 0);
   EXPECT_EQ(avg.ma[0].value[0], 0);
