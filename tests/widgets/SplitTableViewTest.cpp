@@ -467,3 +467,62 @@ TEST_F(SplitTableViewTest, AutomaticLoadingReportsTheFirstRowAndTheBottomOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SplitTableViewTest, RowOperationsReachAllThreeTables) {
+  owner->title = 0.0;
+  split->updateView();
+  split->reloadView();
+  split->initSelect(4);
+  for (auto* table :
+       {split->leftTableView(), split->rightTableView(), split->descriptionTableView()})
+    EXPECT_EQ(table->indexPathForSelectedRow(), ui::IndexPath::forRow(4, 0));
+  split->initSelect(30);  // past the rows: nothing happens
+  split->initSelect(-1);
+  EXPECT_EQ(split->leftTableView()->indexPathForSelectedRow(), ui::IndexPath::forRow(4, 0));
+
+  // The extended view follows its row while the list moves.
+  split->extentedView()->setHidden(false);
+  split->upateExtentedViewCellFrame(gfx::Rect(0, 200, 320, 60));
+  // The selection scrolled row 4 to the top: the view sits where the row shows.
+  EXPECT_DOUBLE_EQ(y(split->rightTableView()), 200);
+  EXPECT_EQ(split->extentedView()->frame(), gfx::Rect(0, 0, 320, 60));
+  EXPECT_EQ(split->subviews().back().get(), split->extentedView());
+  drag({200, 300}, {200, 250}, 10);
+  EXPECT_DOUBLE_EQ(split->extentedView()->frame().y(), 200 - y(split->rightTableView()));
+
+  split->rightTableView()->setContentOffset(gfx::Point(0, 300));
+  split->leftTableView()->setContentOffset(gfx::Point(0, 300));
+  split->scrollToTopRow();
+  settle(1);
+  EXPECT_DOUBLE_EQ(y(split->rightTableView()), 0);
+  EXPECT_DOUBLE_EQ(y(split->leftTableView()), 0);
+}
+
+TEST_F(SplitTableViewTest, RowsWithoutHeightNameNoFirstRow) {
+  struct FlatOwner : Owner {
+    std::optional<double> heightForRowAtIndexPath(ui::TableView&, const ui::IndexPath&,
+                                                  int) override {
+      return 0.0;
+    }
+    void tableTableViewRefurshLoadingWithBeginIndexPath(Table_TableView&,
+                                                        const ui::IndexPath&) override {
+      ++reports;
+    }
+    void tableTableViewWillBeginDragging(Table_TableView&) override { ++sideways; }
+    int reports = 0;
+    int sideways = 0;
+  };
+  auto flat = std::make_shared<FlatOwner>();
+  split->setTableTableViewDelegate(flat);
+  split->updateView();
+  split->reloadView();
+  split->leftTableView()->setContentOffset(gfx::Point(0, 30));
+  EXPECT_EQ(flat->reports, 0);
+  EXPECT_EQ(flat->sideways, 0);
+  split->rightScrollView()->setContentOffset(gfx::Point(12, 0));
+  EXPECT_GT(flat->sideways, 0);
+}
+
+}  // namespace
