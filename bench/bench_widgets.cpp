@@ -93,3 +93,21 @@ void BM_QuoteListDrawFrame(benchmark::State& state) {
 BENCHMARK(BM_QuoteListDrawFrame)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+namespace {
+
+// The reload steps alone (no frame), to tell the table work from the text drawing.
+void BM_QuoteListReloadWithoutFrame(benchmark::State& state) {
+  QuoteListScene scene;
+  int page = 0;
+  std::vector<std::vector<uint8_t>> replies;
+  for (int p = 0; p < 8; ++p) replies.push_back(quotelist::SortReply(p * kRows, kRows));
+  for (auto _ : state) {
+    page = (page + 1) % 8;
+    scene.owner->storeReply(replies[static_cast<size_t>(page)]);
+    quotelist::ShowPage(*scene.split, page + 1, 8);
+  }
+}
+BENCHMARK(BM_QuoteListReloadWithoutFrame)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
