@@ -139,6 +139,12 @@ TEST_F(SplitTableViewTest, LaysOutFixedScrollingAndDescriptionColumns) {
   EXPECT_EQ(split->viewWithTag(146)->frame(), gfx::Rect(80, 0, 700, 30));
   EXPECT_FALSE(split->viewWithTag(147));
 
+  // 0.1 (what the list screens answer) is the same zero-width carrier of the strips.
+  owner->desc = 0.1;
+  split->updateView();
+  EXPECT_FALSE(split->descriptionTableView()->isHidden());
+  EXPECT_DOUBLE_EQ(split->descriptionTableView()->frame().width(), 0);
+
   // 0 or no answer hides the description table.
   owner->desc = 0.0;
   split->updateView();
