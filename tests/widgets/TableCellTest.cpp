@@ -93,13 +93,4 @@ TEST_F(TableCellTest, ATouchOnAnInnerTablePostsItsRowOrNull) {
   EXPECT_EQ(types, (std::vector<std::string>{"1", "1"}));
 }
 
-TEST_F(TableCellTest, TheToolbarDrawsOnlyItsItems) {
-  auto bar = MyToolBar::initWithFrame(gfx::Rect(0, 0, 50, 44));
-  EXPECT_FALSE(bar->isOpaque());
-  EXPECT_EQ(bar->barStyle(), ui::BarStyle::Black);
-  gfx::RecordingContext ctx(gfx::Size(50, 44));
-  bar->drawRect(ctx, bar->bounds());
-  EXPECT_TRUE(ctx.paintOps().empty());
-}
-
 }  // namespace
