@@ -509,6 +509,10 @@ void Market::build() {
     if (s.q.market != kMarketHk || s.q.zqlb != kTypeHkMain) continue;
     secs_[(i % 2) ? hk1 : hk2].members.push_back(static_cast<int>(i));
   }
+  // A board's day is its members' day: its price moves by their average change and its
+  // volume is theirs, minute by minute, so its trend, bars and quote tell one story.
+  for (Security& b : secs_)
+    if (b.q.zqlb == kTypeBoard && !b.members.empty()) boardDay(b);
   // Indices count their market's shares as members.
   for (size_t i = 0; i < shares; ++i) {
     Security& idx = secs_[i];
@@ -576,8 +580,7 @@ void Market::build() {
 
 void Market::setMinute(int minute) {
   minute_ = std::clamp(minute, 0, 1439);
-  for (auto& s : secs_)
-    if (s.members.empty() || s.q.zqlb != kTypeBoard) recompute(s);
+  for (auto& s : secs_) recompute(s);
   for (auto& s : secs_)
     if (!s.members.empty()) recomputeAggregate(s);
 }
@@ -714,29 +717,31 @@ void Market::recompute(Security& s) {
   (void)unit;
 }
 
-void Market::recomputeAggregate(Security& s) {
-  // Boards follow their members' average change; indices keep their own walk.
-  tagLocalStockData& q = s.q;
-  if (q.zqlb == kTypeBoard) {
-    recompute(s);
-    int64_t sum = 0;
-    int64_t volume = 0, amount = 0;
-    for (int m : s.members) {
-      sum += secs_[m].q.zf;
-      volume += secs_[m].q.volume;
-      amount += secs_[m].q.amount;
+void Market::boardDay(Security& b) {
+  const tagLocalStockData& q = b.q;
+  const int32_t tick = PriceDotToScale(q);
+  const int64_t step = VolumeStep(q);
+  for (int i = 0; i < b.points; ++i) {
+    const int minute = IndexToTradeMinute(q, i);
+    double change = 0;
+    int64_t volume = 0;
+    for (int m : b.members) {
+      const Security& s = secs_[m];
+      // The member's minute at the board's clock minute (sessions may differ).
+      const int k = std::clamp(TradeMinuteToIndex(s.q, minute), 1, s.points) - 1;
+      change += static_cast<double>(s.path[k] - s.q.yesterday) / s.q.yesterday;
+      volume += s.minuteVolume[k];
     }
-    if (!s.members.empty()) {
-      int32_t zf = static_cast<int32_t>(sum / static_cast<int64_t>(s.members.size()));
-      q.now = RoundTo(q.yesterday * (1.0 + zf / 10000.0), PriceDotToScale(q));
-      q.zd = q.now - q.yesterday;
-      q.zf = zf;
-      q.volume = volume;
-      q.amount = amount;
-      q.high = std::max(q.high, q.now);
-      q.low = std::min(q.low, q.now);
-    }
+    change /= static_cast<double>(b.members.size());
+    b.path[i] = std::max(tick, RoundTo(q.yesterday * (1.0 + change), tick));
+    b.minuteVolume[i] = std::max<int64_t>(step, (volume + step / 2) / step * step);
   }
+}
+
+void Market::recomputeAggregate(Security& s) {
+  // Members rising, unchanged and falling. (Boards follow their members through their own
+  // minutes, see boardDay; indices keep their own walk.)
+  tagLocalStockData& q = s.q;
   uint16_t up = 0, same = 0, down = 0;
   for (int m : s.members) {
     int32_t zd = secs_[m].q.zd;

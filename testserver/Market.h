@@ -153,6 +153,7 @@ class Market {
           const std::string& initials, uint8_t type, int32_t price);
   void makeDay(Security& s);
   void makeHistory(Security& s);
+  void boardDay(Security& b);
   void recompute(Security& s);
   void recomputeAggregate(Security& s);
   DayBar todayBar(const Security& s) const;

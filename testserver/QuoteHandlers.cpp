@@ -402,10 +402,6 @@ void Ticks(ServerCore& s, Connection& c, const Request& req) {
   sub.blockFlag = futures ? 1 : 0;
 }
 
-bool IsTrendId(uint8_t id) {
-  return (id >= 1 && id <= 10) || (id >= 14 && id <= 24);
-}
-
 // Trend points in the ids' wire form, differences running across the records.
 void EncodeTrend(const tagLocalStockData& q, const std::vector<tagLocalTrendData>& pts,
                  const std::vector<uint8_t>& ids, ByteWriter& w, size_t maxBody, size_t* count) {
@@ -506,13 +502,6 @@ void EncodeTrend(const tagLocalStockData& q, const std::vector<tagLocalTrendData
   *count = n;
 }
 
-std::vector<uint8_t> TrendIds(const std::vector<uint8_t>& list) {
-  std::vector<uint8_t> ids;
-  for (uint8_t id : list)
-    if (IsTrendId(id) && std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
-  return ids;
-}
-
 // Bytes of one point with these ids, measured by the encoder itself (every trend field has a
 // fixed width, so one point tells them all).
 size_t TrendPointSize(const tagLocalStockData& q, const std::vector<uint8_t>& ids) {
@@ -522,6 +511,20 @@ size_t TrendPointSize(const tagLocalStockData& q, const std::vector<uint8_t>& id
   size_t n = 0;
   EncodeTrend(q, {p}, ids, w, SIZE_MAX, &n);
   return w.size();
+}
+
+// The ids the encoder knows: an unknown id takes no bytes.
+bool IsTrendId(uint8_t id) {
+  tagLocalStockData q;
+  std::memset(&q, 0, sizeof q);
+  return TrendPointSize(q, {id}) > 0;
+}
+
+std::vector<uint8_t> TrendIds(const std::vector<uint8_t>& list) {
+  std::vector<uint8_t> ids;
+  for (uint8_t id : list)
+    if (IsTrendId(id) && std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+  return ids;
 }
 
 // A trend answer replaces the client's whole day, so it must hold every minute of the day.
@@ -612,10 +615,6 @@ void PastTrend(ServerCore& s, Connection& c, const Request& req) {
   EncodeTrend(sec->q, pts, ids, w, kMaxReplyBody, &n);
   w.patch16(27, static_cast<uint16_t>(n));
   s.reply(c, req, w.take());
-}
-
-bool IsKLineId(uint8_t id) {
-  return (id >= 1 && id <= 20) || (id >= 22 && id <= 24) || (id >= 28 && id <= 30);
 }
 
 // The bars in the ids' wire form, differences running from the first bar.
@@ -719,6 +718,21 @@ void EncodeKLineBars(const tagLocalStockData& q, const std::vector<DayBar>& bars
   }
 }
 
+// Bytes of one bar with these ids, measured by the encoder itself (every K-line field has a
+// fixed width, so one bar tells them all).
+size_t KLineBarSize(const tagLocalStockData& q, const std::vector<uint8_t>& ids) {
+  ByteWriter w;
+  EncodeKLineBars(q, {DayBar{}}, ids, w);
+  return w.size();
+}
+
+// The ids the encoder knows: an unknown id takes no bytes.
+bool IsKLineId(uint8_t id) {
+  tagLocalStockData q;
+  std::memset(&q, 0, sizeof q);
+  return KLineBarSize(q, {id}) > 0;
+}
+
 std::vector<uint8_t> KLineBody(const tagLocalStockData& q, int period, uint8_t flag9,
                                const std::vector<DayBar>& bars, const std::vector<uint8_t>& ids) {
   ByteWriter w;
@@ -756,14 +770,8 @@ void KLine(ServerCore& s, Connection& c, const Request& req) {
   for (uint8_t id : l1)
     if (IsKLineId(id) && std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
   const tagLocalStockData& q = sec->q;
-  // Bars that fit: the newest ones. Every K-line field has a fixed width, so the encoder's
-  // size of one bar is the size of each.
-  size_t perBar = 0;
-  if (!bars.empty()) {
-    ByteWriter one;
-    EncodeKLineBars(q, {bars.back()}, ids, one);
-    perBar = one.size();
-  }
+  // Bars that fit: the newest ones.
+  const size_t perBar = KLineBarSize(q, ids);
   size_t fit = FitRecords(21 + 1 + ids.size(), perBar, bars.size());
   if (fit < bars.size()) bars.erase(bars.begin(), bars.end() - static_cast<long>(fit));
   s.reply(c, req, KLineBody(q, period, block[9], bars, ids));

@@ -202,8 +202,8 @@ TEST_F(ChartAnswers, TrendAnswersCoverEveryMinuteUpToTheSnapshot) {
     uint8_t market;
     const char* code;
   };
-  const Case cases[] = {{1, "600000"}, {1, "000001"}, {2, "300001"},
-                        {3, "00001"},  {6, "CU1601"}, {5, "USDCNY"}};
+  const Case cases[] = {{1, "600000"}, {1, "000001"}, {2, "300001"}, {3, "00001"},
+                        {6, "CU1601"}, {5, "USDCNY"}, {9, "880301"}};
   for (int clock : {15 * 60, 10 * 60 + 30, 21 * 60 + 40}) {
     server_->setMinute(clock);
     for (const Case& c : cases) {
@@ -405,6 +405,15 @@ TEST_F(ChartAnswers, PastDaysOfMinuteBarsAgreeWithTheirDayBars) {
       ASSERT_EQ(again.count, k.count);
       EXPECT_EQ(std::memcmp(again.bars.data(), k.bars.data(), k.bars.size() * sizeof k.bars[0]), 0);
     }
+
+    // With the main-force fields 196 bars do not fit one answer: the newest that fit come.
+    const KLine rich = KLineOf(q, 4, 196, Concat(kKLineList, {10, 20, 24, 22, 23}));
+    EXPECT_GT(rich.count, 150);
+    EXPECT_LT(rich.count, 196);
+    EXPECT_LE(rich.bodySize, kReceiveLimit);
+    ASSERT_GT(rich.count, 0);
+    EXPECT_EQ(rich.bars.back().DateMin.Day, static_cast<uint32_t>(kDate % 100));
+    EXPECT_EQ(MinuteOf(rich.bars.back().DateMin), 900);
 
     // Yesterday's trend is the same day: its minutes make the day bar too.
     const Trend past = PastTrendOf(q, -1, TrendListFor(q, false));
