@@ -124,6 +124,65 @@ uint32_t DateMinWord(int32_t date, int minuteOfDay) {
   return w;
 }
 
+// Volumes go out on the trend wire in lots, and for indices and boards in thousands of lots:
+// every volume is a whole number of these so that the minutes add up to the day on the client.
+int64_t VolumeStep(const tagLocalStockData& q) {
+  const int64_t unit = q.unit > 0 ? q.unit : 1;
+  return q.zqlb == kTypeIndex || q.market == kMarketBoard ? unit * 1000 : unit;
+}
+
+// Typical shares traded in a day; past days and today share it so the K-line stays level.
+double DailyVolume(const tagLocalStockData& q) {
+  return q.zqlb == kTypeIndex ? 2e10 : (q.ltgb > 0 ? q.ltgb * 0.01 : 5e6);
+}
+
+// Session of point index i (0-based): its open and close minute.
+void SessionOfPoint(const tagLocalStockData& q, int i, int* open, int* close) {
+  const int len1 = q.tradetime[1] - q.tradetime[0] + 1;
+  const int len12 = len1 + q.tradetime[3] - q.tradetime[2];
+  const int k = i < len1 ? 0 : (i < len12 ? 1 : 2);
+  *open = q.tradetime[2 * k];
+  *close = q.tradetime[2 * k + 1];
+}
+
+// N-minute bars of one day's points, each ending on an N-minute mark counted from its
+// session's open (the opening minute joins the first bar; a short last stretch ends on the
+// close). No bar crosses from one session into the next. A bar whose points stop before its
+// mark is still in progress and carries the minute of its last point.
+std::vector<DayBar> SessionBars(const tagLocalStockData& q, const tagLocalTrendData* pts, int n,
+                                int32_t date, int span, uint64_t key) {
+  std::vector<DayBar> out;
+  int mark = -1, last = 0;
+  for (int i = 0; i < n; ++i) {
+    const tagLocalTrendData& p = pts[i];
+    int open = 0, close = 0;
+    SessionOfPoint(q, i, &open, &close);
+    const int steps = std::max(1, (p.time - open + span - 1) / span);
+    const int end = std::min(close, open + steps * span);
+    if (end != mark) {
+      mark = end;
+      DayBar b;
+      b.date = DateMinWord(date, end);
+      b.open = b.high = b.low = p.now;
+      b.mainFlow = static_cast<int32_t>(
+          (Unit(key, static_cast<uint64_t>(date) * 2048 + static_cast<uint64_t>(end)) - 0.5) *
+          2000);
+      out.push_back(b);
+    }
+    DayBar& b = out.back();
+    b.high = std::max(b.high, p.now);
+    b.low = std::min(b.low, p.now);
+    b.close = p.now;
+    b.volume += p.volume;
+    b.amount += p.amount;
+    b.ccl = p.ccl;
+    b.jsj = p.now;
+    last = p.time;
+  }
+  if (!out.empty() && last < mark) out.back().date = DateMinWord(date, last);
+  return out;
+}
+
 }  // namespace
 
 int32_t AddDays(int32_t date, int days) {
@@ -263,7 +322,8 @@ void Market::makeDay(Security& s) {
   double p = q.yesterday * (1.0 + 0.01 * (Unit(s.key, kWalk) - 0.5));
   // A drift of its own makes some names rise and others fall over the day.
   const double drift = (Unit(s.key, kWalk + 1) - 0.5) * 0.0004;
-  const double daily = q.zqlb == kTypeIndex ? 2e10 : (q.ltgb > 0 ? q.ltgb * 0.01 : 5e6);
+  const double daily = DailyVolume(q);
+  const int64_t step = VolumeStep(q);
   for (int i = 0; i < s.points; ++i) {
     if (i > 0) p *= 1.0 + drift + vol * Gauss(s.key, kWalk + 16 + i);
     if (limited) p = std::clamp<double>(p, q.downprice, q.upprice);
@@ -273,8 +333,7 @@ void Market::makeDay(Security& s) {
     double x = static_cast<double>(i) / s.points;
     double shape = 1.6 - 2.4 * x * (1 - x);
     double v = daily / s.points * shape * (0.4 + 1.2 * Unit(s.key, kVolume + i));
-    int64_t unit = q.unit > 0 ? q.unit : 1;
-    s.minuteVolume[i] = std::max<int64_t>(unit, static_cast<int64_t>(v) / unit * unit);
+    s.minuteVolume[i] = std::max<int64_t>(step, static_cast<int64_t>(v) / step * step);
   }
 }
 
@@ -305,9 +364,10 @@ void Market::makeHistory(Security& s) {
     b.open = std::max(tick, RoundTo(o, tick));
     b.high = std::max({b.open, b.close, RoundTo(hi, tick)});
     b.low = std::max(tick, std::min({b.open, b.close, RoundTo(lo, tick)}));
-    int64_t unit = q.unit > 0 ? q.unit : 1;
-    double v = (q.ltgb > 0 ? q.ltgb * 0.01 : 5e6) * (0.5 + Unit(s.key, kHistory + 11 + 4 * k));
-    b.volume = static_cast<int64_t>(v) / unit * unit;
+    const int64_t step = VolumeStep(q);
+    double v = DailyVolume(q) * (0.5 + Unit(s.key, kHistory + 11 + 4 * k));
+    // At least one step a minute, so that every minute of the day can trade.
+    b.volume = std::max<int64_t>(static_cast<int64_t>(v) / step, s.points) * step;
     b.amount = static_cast<int64_t>(static_cast<double>(b.volume) * b.close / 10000.0);
     b.mainFlow = static_cast<int32_t>((Unit(s.key, kHistory + 12 + 4 * k) - 0.5) * 2000);
     if (q.zqlb == kTypeFuture) {
@@ -449,6 +509,10 @@ void Market::build() {
     if (s.q.market != kMarketHk || s.q.zqlb != kTypeHkMain) continue;
     secs_[(i % 2) ? hk1 : hk2].members.push_back(static_cast<int>(i));
   }
+  // A board's day is its members' day: its price moves by their average change and its
+  // volume is theirs, minute by minute, so its trend, bars and quote tell one story.
+  for (Security& b : secs_)
+    if (b.q.zqlb == kTypeBoard && !b.members.empty()) boardDay(b);
   // Indices count their market's shares as members.
   for (size_t i = 0; i < shares; ++i) {
     Security& idx = secs_[i];
@@ -516,8 +580,7 @@ void Market::build() {
 
 void Market::setMinute(int minute) {
   minute_ = std::clamp(minute, 0, 1439);
-  for (auto& s : secs_)
-    if (s.members.empty() || s.q.zqlb != kTypeBoard) recompute(s);
+  for (auto& s : secs_) recompute(s);
   for (auto& s : secs_)
     if (!s.members.empty()) recomputeAggregate(s);
 }
@@ -654,29 +717,31 @@ void Market::recompute(Security& s) {
   (void)unit;
 }
 
-void Market::recomputeAggregate(Security& s) {
-  // Boards follow their members' average change; indices keep their own walk.
-  tagLocalStockData& q = s.q;
-  if (q.zqlb == kTypeBoard) {
-    recompute(s);
-    int64_t sum = 0;
-    int64_t volume = 0, amount = 0;
-    for (int m : s.members) {
-      sum += secs_[m].q.zf;
-      volume += secs_[m].q.volume;
-      amount += secs_[m].q.amount;
+void Market::boardDay(Security& b) {
+  const tagLocalStockData& q = b.q;
+  const int32_t tick = PriceDotToScale(q);
+  const int64_t step = VolumeStep(q);
+  for (int i = 0; i < b.points; ++i) {
+    const int minute = IndexToTradeMinute(q, i);
+    double change = 0;
+    int64_t volume = 0;
+    for (int m : b.members) {
+      const Security& s = secs_[m];
+      // The member's minute at the board's clock minute (sessions may differ).
+      const int k = std::clamp(TradeMinuteToIndex(s.q, minute), 1, s.points) - 1;
+      change += static_cast<double>(s.path[k] - s.q.yesterday) / s.q.yesterday;
+      volume += s.minuteVolume[k];
     }
-    if (!s.members.empty()) {
-      int32_t zf = static_cast<int32_t>(sum / static_cast<int64_t>(s.members.size()));
-      q.now = RoundTo(q.yesterday * (1.0 + zf / 10000.0), PriceDotToScale(q));
-      q.zd = q.now - q.yesterday;
-      q.zf = zf;
-      q.volume = volume;
-      q.amount = amount;
-      q.high = std::max(q.high, q.now);
-      q.low = std::min(q.low, q.now);
-    }
+    change /= static_cast<double>(b.members.size());
+    b.path[i] = std::max(tick, RoundTo(q.yesterday * (1.0 + change), tick));
+    b.minuteVolume[i] = std::max<int64_t>(step, (volume + step / 2) / step * step);
   }
+}
+
+void Market::recomputeAggregate(Security& s) {
+  // Members rising, unchanged and falling. (Boards follow their members through their own
+  // minutes, see boardDay; indices keep their own walk.)
+  tagLocalStockData& q = s.q;
   uint16_t up = 0, same = 0, down = 0;
   for (int m : s.members) {
     int32_t zd = secs_[m].q.zd;
@@ -791,37 +856,88 @@ std::vector<tagLocalTrendData> Market::trend(const Security& s) const {
 
 std::vector<tagLocalTrendData> Market::pastTrend(const Security& s, int dayOffset,
                                                  int32_t* prevClose, int32_t* dayDate) const {
-  // A past day's path runs from the day before's close to that day's close.
   const int h = static_cast<int>(s.history.size());
+  if (h < 2) return {};
   dayOffset = std::clamp(dayOffset, 1, h - 1);
   const DayBar& day = s.history[h - dayOffset];
   const DayBar& before = s.history[h - dayOffset - 1];
   if (prevClose) *prevClose = before.close;
   if (dayDate) *dayDate = static_cast<int32_t>(day.date);
+  return dayPoints(s, day);
+}
+
+std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar& day) const {
+  // The minutes agree with the day's bar: the first is its open, the last its close, one
+  // minute each touches its high and its low, and the minute volumes add up to its volume.
   const tagLocalStockData& q = s.q;
   const int32_t tick = PriceDotToScale(q);
-  std::vector<tagLocalTrendData> pts(s.points);
+  const int n = s.points;
+  std::vector<tagLocalTrendData> pts(static_cast<size_t>(n));
+  if (n < 4) return pts;
   const uint64_t key = s.key + kPast + static_cast<uint64_t>(day.date) * 4096;
-  double amount = 0;
-  int64_t volume = 0;
-  for (int i = 0; i < s.points; ++i) {
+  const int atHigh = 1 + static_cast<int>(Mix(key, 1) % static_cast<uint64_t>(n - 2));
+  int atLow = 1 + static_cast<int>(Mix(key, 2) % static_cast<uint64_t>(n - 2));
+  if (atLow == atHigh) atLow = atHigh == n - 2 ? atHigh - 1 : atHigh + 1;
+  std::pair<int, int32_t> anchors[] = {
+      {0, day.open}, {atHigh, day.high}, {atLow, day.low}, {n - 1, day.close}};
+  std::sort(std::begin(anchors), std::end(anchors));
+  const double swing = (day.high - day.low) * 0.25;
+  const double phase = Unit(key, 3) * 6.0;
+  for (int k = 0; k < 3; ++k) {
+    const auto [from, pa] = anchors[k];
+    const auto [to, pb] = anchors[k + 1];
+    for (int i = from; i <= to; ++i) {
+      const double t = static_cast<double>(i - from) / (to - from);
+      // Zero at both anchors: each stretch leaves and reaches its anchors exactly.
+      const double wiggle = swing * std::sin(i * 0.11 + phase) * std::sin(t * 3.14159265358979);
+      const int32_t price = RoundTo(pa + (pb - pa) * t + wiggle, tick);
+      pts[i].now = std::clamp(price, day.low, day.high);
+    }
+  }
+  for (const auto& [i, price] : anchors) pts[i].now = price;
+
+  // Volumes: whole steps shared out by the intraday shape, the remainder to the first minutes.
+  const int64_t step = VolumeStep(q);
+  const int64_t steps = day.volume / step;
+  std::vector<double> weight(static_cast<size_t>(n));
+  double total = 0;
+  for (int i = 0; i < n; ++i) {
+    const double x = static_cast<double>(i) / n;
+    weight[i] = (1.6 - 2.4 * x * (1 - x)) * (0.4 + 1.2 * Unit(key, 16 + i));
+    total += weight[i];
+  }
+  int64_t given = 0;
+  for (int i = 0; i < n; ++i) {
+    pts[i].time = IndexToTradeMinute(q, i);
+    const int64_t k = static_cast<int64_t>(static_cast<double>(steps) * weight[i] / total);
+    pts[i].volume = k * step;
+    given += k;
+  }
+  for (int i = 0; given < steps; i = (i + 1) % n, ++given) pts[i].volume += step;
+  for (int i = 0; given > steps; i = (i + 1) % n) {  // rounding gave out a step too many
+    if (pts[i].volume >= step) {
+      pts[i].volume -= step;
+      --given;
+    }
+  }
+  pts[n - 1].volume += day.volume - steps * step;
+
+  // Amounts follow price times volume, scaled so that they add up to the day's amount.
+  double raw = 0;
+  for (const auto& p : pts) raw += static_cast<double>(p.volume) * p.now / 10000.0;
+  const double scale = raw > 0 ? static_cast<double>(day.amount) / raw : 0;
+  int64_t amount = 0, volume = 0;
+  for (int i = 0; i < n; ++i) {
     tagLocalTrendData& p = pts[i];
-    std::memset(&p, 0, sizeof p);
-    double t = static_cast<double>(i) / (s.points - 1);
-    double base = before.close + (day.close - before.close) * t;
-    // Zero at both ends: the day opens from the close before and ends on its own close.
-    double wiggle = (day.high - day.low) * 0.3 * std::sin(t * 9.0 + Unit(key, 0) * 6.0) *
-                    std::sin(t * 3.14159265358979);
-    p.time = IndexToTradeMinute(q, i);
-    p.now =
-        i + 1 == s.points ? day.close : std::clamp(RoundTo(base + wiggle, tick), day.low, day.high);
-    p.volume = std::max<int64_t>(
-        q.unit, day.volume / s.points / (q.unit ? q.unit : 1) * (q.unit ? q.unit : 1));
-    double a = static_cast<double>(p.volume) * p.now / 10000.0;
-    p.amount = static_cast<int64_t>(a);
-    amount += a;
+    p.amount = i + 1 < n
+                   ? static_cast<int64_t>(static_cast<double>(p.volume) * p.now / 10000.0 * scale)
+                   : day.amount - amount;
+    amount += p.amount;
     volume += p.volume;
-    p.average = static_cast<int32_t>(amount * 10000.0 / static_cast<double>(volume));
+    p.average = volume > 0 ? static_cast<int32_t>(static_cast<double>(amount) * 10000.0 /
+                                                  static_cast<double>(volume))
+                           : p.now;
+    p.ccl = day.ccl;
   }
   return pts;
 }
@@ -873,25 +989,16 @@ std::vector<DayBar> Market::bars(const Security& s, int period, int count) const
   if (period >= 4 && period <= 7) {
     static const int kMinutes[] = {5, 60, 15, 30};
     const int span = kMinutes[period - 4];
-    const int n = Elapsed(s.q, s.points, minute_);
-    for (int start = 0; start < n; start += span) {
-      DayBar b;
-      int end = std::min(n, start + span);
-      b.open = s.path[start];
-      b.high = b.low = b.open;
-      double amount = 0;
-      for (int i = start; i < end; ++i) {
-        b.high = std::max(b.high, s.path[i]);
-        b.low = std::min(b.low, s.path[i]);
-        b.volume += s.minuteVolume[i];
-        amount += static_cast<double>(s.minuteVolume[i]) * s.path[i] / 10000.0;
-      }
-      b.close = s.path[end - 1];
-      b.amount = static_cast<int64_t>(amount);
-      b.date = DateMinWord(date_, IndexToTradeMinute(s.q, end - 1));
-      b.ccl = s.q.JRCCS.zrccl;
-      b.jsj = b.close;
-      out.push_back(b);
+    const std::vector<tagLocalTrendData> today = trend(s);
+    out = SessionBars(s.q, today.data(), static_cast<int>(today.size()), date_, span, s.key);
+    // Earlier days, newest first, until the count is reached.
+    const int h = static_cast<int>(s.history.size());
+    for (int back = 1; static_cast<int>(out.size()) < count && back <= h; ++back) {
+      const DayBar& day = s.history[h - back];
+      const std::vector<tagLocalTrendData> pts = dayPoints(s, day);
+      std::vector<DayBar> earlier = SessionBars(s.q, pts.data(), static_cast<int>(pts.size()),
+                                                static_cast<int32_t>(day.date), span, s.key);
+      out.insert(out.begin(), earlier.begin(), earlier.end());
     }
   } else {
     std::vector<DayBar> days = s.history;

@@ -104,8 +104,8 @@ struct RadarItem {
 
 class Market {
  public:
-  // date: yyyymmdd of the trading day; minute: trading minutes elapsed (1..points; values
-  // outside are clamped).
+  // date: yyyymmdd of the trading day; minute: minute of the day of the market clock (values
+  // outside 0..1439 are clamped).
   Market(uint64_t seed, int32_t date, int minute);
 
   uint64_t seed() const { return seed_; }
@@ -136,7 +136,8 @@ class Market {
   // The last `count` trades up to the current minute, oldest first.
   std::vector<Trade> trades(const Security& s, int count) const;
   // Bars of a period (1 day, 2 week, 3 month, 4 5-min, 5 60-min, 6 15-min, 7 30-min),
-  // oldest first, at most `count`, today's bar last.
+  // oldest first, at most `count`, today's bar last. Minute bars end on the N-minute marks of
+  // each session and reach back over earlier days, whose minutes agree with their day bars.
   std::vector<DayBar> bars(const Security& s, int period, int count) const;
 
   const std::vector<SeatRange>& seats() const { return seats_; }
@@ -152,9 +153,12 @@ class Market {
           const std::string& initials, uint8_t type, int32_t price);
   void makeDay(Security& s);
   void makeHistory(Security& s);
+  void boardDay(Security& b);
   void recompute(Security& s);
   void recomputeAggregate(Security& s);
   DayBar todayBar(const Security& s) const;
+  // Every minute of a past day, agreeing with its bar.
+  std::vector<tagLocalTrendData> dayPoints(const Security& s, const DayBar& day) const;
 
   uint64_t seed_;
   int32_t date_;

@@ -2,6 +2,7 @@
 // sort and board sort lists, search, watch-list upload, trend, past-day trend, ticks, K-lines
 // with ex-rights, broker seats, information, radar and suggestion.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "core/CXMLMake.h"
@@ -401,10 +402,6 @@ void Ticks(ServerCore& s, Connection& c, const Request& req) {
   sub.blockFlag = futures ? 1 : 0;
 }
 
-bool IsTrendId(uint8_t id) {
-  return (id >= 1 && id <= 10) || (id >= 14 && id <= 24);
-}
-
 // Trend points in the ids' wire form, differences running across the records.
 void EncodeTrend(const tagLocalStockData& q, const std::vector<tagLocalTrendData>& pts,
                  const std::vector<uint8_t>& ids, ByteWriter& w, size_t maxBody, size_t* count) {
@@ -505,10 +502,49 @@ void EncodeTrend(const tagLocalStockData& q, const std::vector<tagLocalTrendData
   *count = n;
 }
 
+// Bytes of one point with these ids, measured by the encoder itself (every trend field has a
+// fixed width, so one point tells them all).
+size_t TrendPointSize(const tagLocalStockData& q, const std::vector<uint8_t>& ids) {
+  tagLocalTrendData p;
+  std::memset(&p, 0, sizeof p);
+  ByteWriter w;
+  size_t n = 0;
+  EncodeTrend(q, {p}, ids, w, SIZE_MAX, &n);
+  return w.size();
+}
+
+// The ids the encoder knows: an unknown id takes no bytes.
+bool IsTrendId(uint8_t id) {
+  tagLocalStockData q;
+  std::memset(&q, 0, sizeof q);
+  return TrendPointSize(q, {id}) > 0;
+}
+
 std::vector<uint8_t> TrendIds(const std::vector<uint8_t>& list) {
   std::vector<uint8_t> ids;
   for (uint8_t id : list)
     if (IsTrendId(id) && std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+  return ids;
+}
+
+// A trend answer replaces the client's whole day, so it must hold every minute of the day.
+// When the asked-for fields make a day too long for one answer, optional fields are left out
+// in this order until it fits: the main-force fields (order totals, cash speeds, direction,
+// flow), the futures' opened and closed volumes, open interest, the red/green value, volume
+// ratio, amount, average and volume. Time and price always stay. The answer's own field list
+// tells the client which fields came.
+std::vector<uint8_t> FitTrendDay(const tagLocalStockData& q, std::vector<uint8_t> ids,
+                                 size_t head) {
+  static const std::vector<std::vector<uint8_t>> kLeaveOut = {
+      {14, 15}, {17, 18}, {16}, {19}, {23, 24}, {22}, {21}, {8, 5}, {10, 4}, {7, 2}, {9, 3}};
+  const size_t points = static_cast<size_t>(GetTradeMinutes(q));
+  auto fits = [&] {
+    return head + 1 + ids.size() + points * TrendPointSize(q, ids) <= kMaxReplyBody;
+  };
+  for (const auto& group : kLeaveOut) {
+    if (fits()) break;
+    for (uint8_t id : group) ids.erase(std::remove(ids.begin(), ids.end(), id), ids.end());
+  }
   return ids;
 }
 
@@ -527,7 +563,7 @@ void Trend(ServerCore& s, Connection& c, const Request& req) {
     s.replyError(c, req, "没有该股票的走势", false);
     return;
   }
-  std::vector<uint8_t> ids = TrendIds(list);
+  std::vector<uint8_t> ids = FitTrendDay(sec->q, TrendIds(list), 13);
   ByteWriter w;
   PutKey(w, sec->q);
   w.u16(value);
@@ -564,7 +600,7 @@ void PastTrend(ServerCore& s, Connection& c, const Request& req) {
   if (offset < 1) offset = 1;
   int32_t prevClose = 0, dayDate = 0;
   std::vector<tagLocalTrendData> pts = s.market().pastTrend(*sec, offset, &prevClose, &dayDate);
-  std::vector<uint8_t> ids = TrendIds(list);
+  std::vector<uint8_t> ids = FitTrendDay(sec->q, TrendIds(list), 29);
   ByteWriter w;
   PutKey(w, sec->q);
   w.i32(prevClose);
@@ -581,23 +617,11 @@ void PastTrend(ServerCore& s, Connection& c, const Request& req) {
   s.reply(c, req, w.take());
 }
 
-bool IsKLineId(uint8_t id) {
-  return (id >= 1 && id <= 20) || (id >= 22 && id <= 24) || (id >= 28 && id <= 30);
-}
-
-std::vector<uint8_t> KLineBody(const tagLocalStockData& q, int period, uint8_t flag9,
-                               const std::vector<DayBar>& bars, const std::vector<uint8_t>& ids) {
+// The bars in the ids' wire form, differences running from the first bar.
+void EncodeKLineBars(const tagLocalStockData& q, const std::vector<DayBar>& bars,
+                     const std::vector<uint8_t>& ids, ByteWriter& w) {
   const int32_t sc = PriceDotToScale(q);
   const int64_t U = q.unit ? q.unit : 1;
-  ByteWriter w;
-  PutKey(w, q);
-  w.u8(static_cast<uint8_t>(period));
-  w.u8(flag9);
-  w.u16(static_cast<uint16_t>(bars.size()));
-  w.u32(bars.empty() ? 0 : bars.front().date);
-  w.u32(bars.empty() ? 0 : bars.back().date);
-  w.u8(static_cast<uint8_t>(ids.size()));
-  w.raw(ids.data(), ids.size());
   int64_t prev[32] = {};
   for (const DayBar& b : bars) {
     const int32_t zlcc = b.mainFlow;
@@ -692,6 +716,35 @@ std::vector<uint8_t> KLineBody(const tagLocalStockData& q, int period, uint8_t f
       }
     }
   }
+}
+
+// Bytes of one bar with these ids, measured by the encoder itself (every K-line field has a
+// fixed width, so one bar tells them all).
+size_t KLineBarSize(const tagLocalStockData& q, const std::vector<uint8_t>& ids) {
+  ByteWriter w;
+  EncodeKLineBars(q, {DayBar{}}, ids, w);
+  return w.size();
+}
+
+// The ids the encoder knows: an unknown id takes no bytes.
+bool IsKLineId(uint8_t id) {
+  tagLocalStockData q;
+  std::memset(&q, 0, sizeof q);
+  return KLineBarSize(q, {id}) > 0;
+}
+
+std::vector<uint8_t> KLineBody(const tagLocalStockData& q, int period, uint8_t flag9,
+                               const std::vector<DayBar>& bars, const std::vector<uint8_t>& ids) {
+  ByteWriter w;
+  PutKey(w, q);
+  w.u8(static_cast<uint8_t>(period));
+  w.u8(flag9);
+  w.u16(static_cast<uint16_t>(bars.size()));
+  w.u32(bars.empty() ? 0 : bars.front().date);
+  w.u32(bars.empty() ? 0 : bars.back().date);
+  w.u8(static_cast<uint8_t>(ids.size()));
+  w.raw(ids.data(), ids.size());
+  EncodeKLineBars(q, bars, ids, w);
   return w.take();
 }
 
@@ -718,15 +771,7 @@ void KLine(ServerCore& s, Connection& c, const Request& req) {
     if (IsKLineId(id) && std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
   const tagLocalStockData& q = sec->q;
   // Bars that fit: the newest ones.
-  size_t perBar = 0;
-  for (uint8_t id : ids) {
-    perBar += (id == 6 || id == 7 || id == 8 || id == 9 || id == 16 || id == 17 || id == 18 ||
-               id == 19 || id == 28)
-                  ? 8
-              : (id >= 22 && id <= 24) ? 2
-              : id == 30               ? 1
-                                       : 4;
-  }
+  const size_t perBar = KLineBarSize(q, ids);
   size_t fit = FitRecords(21 + 1 + ids.size(), perBar, bars.size());
   if (fit < bars.size()) bars.erase(bars.begin(), bars.end() - static_cast<long>(fit));
   s.reply(c, req, KLineBody(q, period, block[9], bars, ids));

@@ -337,9 +337,12 @@ TEST_F(Exchanges, QuoteServerAnswersEveryQuoteBuilder) {
          EXPECT_EQ(Analy_15(r[0].body.data() + 21, r[0].body.size() - 21,
                             market_->find(2, "000001")->q, count, bars.data(), kKLineCapacity),
                    count);
-         ASSERT_GT(count, 0);
-         EXPECT_EQ(bars[0].DateMin.Hour * 60 + bars[0].DateMin.Minute, 574u);
-         EXPECT_EQ(bars[0].DateMin.Day, 17u);
+         ASSERT_EQ(count, 196);
+         // Today's last bar ends on the clock's five-minute mark; earlier days come before.
+         EXPECT_EQ(bars[count - 1].DateMin.Hour * 60 + bars[count - 1].DateMin.Minute,
+                   static_cast<uint32_t>(kMinute));
+         EXPECT_EQ(bars[count - 1].DateMin.Day, 17u);
+         EXPECT_LT(bars[0].DateMin.Day, 17u);
        }},
       {"broker seat 145/8", Role::Quote,
        [&] { return One(buf, MakeRequest_HKJJSInfo(0, 8, 13, "1234", buf, sizeof buf)); }, 1,

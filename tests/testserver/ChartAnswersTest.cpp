@@ -1,0 +1,437 @@
+// The chart answers as the detail pages read them: each request goes over the wire with the
+// pages' own field lists, and each answer is decoded by the client's parsers from its bytes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <limits>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "core/ByteOrder.h"
+#include "core/ChartData.h"
+#include "core/QuoteCache.h"
+#include "core/QuoteRequests.h"
+#include "tests/testserver/TestClient.h"
+#include "testserver/TestServer.h"
+
+using testserver::Role;
+
+namespace {
+
+constexpr int32_t kDate = 20151217;
+constexpr size_t kReceiveLimit = 9000;
+
+// A field list as the builders take it: count byte first.
+std::vector<uint8_t> List(std::initializer_list<uint8_t> ids) {
+  std::vector<uint8_t> out{static_cast<uint8_t>(ids.size())};
+  out.insert(out.end(), ids.begin(), ids.end());
+  return out;
+}
+
+std::vector<uint8_t> Concat(std::vector<uint8_t> a, std::initializer_list<uint8_t> more) {
+  a.insert(a.end(), more.begin(), more.end());
+  a[0] = static_cast<uint8_t>(a.size() - 1);
+  return a;
+}
+
+// The trend page's lists for a user with the main-force right.
+const std::vector<uint8_t> kQuoteList1 = List({30, 11, 19, 1, 20, 70, 71, 47});
+const std::vector<uint8_t> kQuoteList2 =
+    List({10, 9,  2,  3,  4,  5,  17, 6,  8,  18, 74,  16,  7,  14,
+          21, 75, 62, 27, 80, 83, 87, 93, 77, 99, 100, 102, 108});
+const std::vector<uint8_t> kTrendBase = List({6, 7, 9, 10, 8, 20});
+const std::vector<uint8_t> kMainForce = {14, 15, 16, 17, 18, 19};
+const std::vector<uint8_t> kKLineList = List({11, 12, 13, 14, 15, 16, 17});
+
+std::vector<uint8_t> TrendListFor(const tagLocalStockData& q, bool mainForce) {
+  std::vector<uint8_t> l = kTrendBase;
+  if (q.zqlb == 1) l = Concat(l, {21});
+  if (q.zqlb == 30) l = Concat(l, {22, 23, 24});
+  if (mainForce) l = Concat(l, {14, 15, 16, 17, 18, 19});
+  return l;
+}
+
+int MinuteOf(const tagDateMin& d) {
+  return static_cast<int>(d.Hour) * 60 + static_cast<int>(d.Minute);
+}
+
+struct Trend {
+  std::vector<uint8_t> ids;  // the answer's own field list
+  int count = 0;
+  std::vector<tagLocalTrendData> pts;
+  size_t bodySize = 0;
+};
+
+struct KLine {
+  int count = 0;
+  std::vector<tagLocalKData> bars;
+  size_t bodySize = 0;
+};
+
+class ChartAnswers : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    auto o = testserver::ServerOptions::Ephemeral();
+    o.date = kDate;
+    o.minute = 15 * 60;
+    server_ = new testserver::TestServer(o);
+    ASSERT_TRUE(server_->start());
+  }
+  static void TearDownTestSuite() { delete server_; }
+
+  void SetUp() override {
+    client_ = std::make_unique<TestClient>(server_->port(Role::Quote));
+    ASSERT_TRUE(client_->connected());
+  }
+
+  Reply Ask(const uint8_t* buf, int len) {
+    EXPECT_GT(len, 0);
+    EXPECT_TRUE(client_->send(buf, len));
+    Reply r = client_->receiveReply();
+    EXPECT_TRUE(r.ok);
+    EXPECT_FALSE(r.error()) << r.errorText();
+    return r;
+  }
+
+  // The snapshot as the client's quote cache merges it.
+  tagLocalStockData Quote(uint8_t market, const char* code) {
+    uint8_t buf[1024];
+    Reply r = Ask(buf, MakeRequest_StockData(0, NextCode(), 13, market, code, kQuoteList1.data(),
+                                             kQuoteList2.data(), buf, sizeof buf));
+    CQuoteCache cache;
+    cache.Init();
+    tagLocalStockData rec;
+    std::memset(&rec, 0, sizeof rec);
+    EXPECT_GE(cache.MergeOne(r.body.data(), r.body.size(), &rec), 0);
+    return rec;
+  }
+
+  Trend TrendOf(const tagLocalStockData& q, const std::vector<uint8_t>& list) {
+    uint8_t buf[1024];
+    Reply r = Ask(buf, MakeRequest_Trendline(0, NextCode(), 13, q.market, q.code, 0, list.data(),
+                                             buf, sizeof buf));
+    return Decode(q, r, 13, 11);
+  }
+
+  Trend PastTrendOf(const tagLocalStockData& q, int8_t dayOffset,
+                    const std::vector<uint8_t>& list) {
+    uint8_t buf[1024];
+    Reply r = Ask(buf, MakeRequest_HistTrendline(0, NextCode(), 13, q.market, q.code,
+                                                 static_cast<uint8_t>(dayOffset), 0, list.data(),
+                                                 buf, sizeof buf));
+    return Decode(q, r, 29, 27);
+  }
+
+  KLine KLineOf(const tagLocalStockData& q, uint8_t period, uint16_t count,
+                const std::vector<uint8_t>& list) {
+    uint8_t block[21] = {};
+    block[0] = q.market;
+    std::memcpy(block + 1, q.code, strnlen(q.code, 8));
+    block[9] = 1;
+    block[10] = period;
+    WriteLE32(block + 15, 99991231);
+    WriteLE16(block + 19, count);
+    const uint8_t none[] = {0};
+    uint8_t buf[1024];
+    Reply r = Ask(buf, MakeRequest_KLine(0, NextCode(), 13, block, list.data(), list.data(), none,
+                                         buf, sizeof buf));
+    KLine k;
+    k.bodySize = r.body.size();
+    if (r.body.size() < 21) return k;
+    k.count = ReadLE16(r.body.data() + 11);
+    k.bars.resize(kKLineCapacity);
+    std::memset(static_cast<void*>(k.bars.data()), 0, k.bars.size() * sizeof k.bars[0]);
+    EXPECT_EQ(
+        Analy_15(r.body.data() + 21, r.body.size() - 21, q, k.count, k.bars.data(), kKLineCapacity),
+        k.count);
+    k.bars.resize(static_cast<size_t>(k.count));
+    return k;
+  }
+
+  static Trend Decode(const tagLocalStockData& q, const Reply& r, size_t head, size_t countAt) {
+    Trend t;
+    t.bodySize = r.body.size();
+    if (r.body.size() <= head) {
+      ADD_FAILURE() << "short trend answer";
+      return t;
+    }
+    const uint8_t* list = r.body.data() + head;
+    t.ids.assign(list + 1, list + 1 + list[0]);
+    const int records = ReadLE16(r.body.data() + countAt);
+    t.pts.resize(kTrendCapacity);
+    t.count = AnalyTrendData(list, r.body.size() - head, q, records, t.pts.data(), kTrendCapacity);
+    EXPECT_EQ(t.count, records);
+    t.pts.resize(static_cast<size_t>(t.count));
+    return t;
+  }
+
+  uint16_t NextCode() { return ++code_; }
+
+  static testserver::TestServer* server_;
+  std::unique_ptr<TestClient> client_;
+  uint16_t code_ = 100;
+};
+
+testserver::TestServer* ChartAnswers::server_ = nullptr;
+
+bool Has(const std::vector<uint8_t>& ids, uint8_t id) {
+  return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// Every minute from the open to the snapshot's minute, ending on its price and volume.
+void ExpectWholeDay(const tagLocalStockData& q, const Trend& t) {
+  ASSERT_GT(t.count, 0);
+  const int last = TradeMinuteToIndex(q, MinuteOf(q.datetime));
+  EXPECT_EQ(t.count, last);
+  int64_t volume = 0;
+  for (int i = 0; i < t.count; ++i) {
+    EXPECT_EQ(t.pts[i].time % 1440, IndexToTradeMinute(q, i) % 1440) << i;
+    EXPECT_GT(t.pts[i].now, 0) << i;
+    volume += t.pts[i].volume;
+  }
+  EXPECT_EQ(t.pts.back().now, q.now);
+  EXPECT_EQ(volume, q.volume);
+  EXPECT_LE(t.bodySize, kReceiveLimit);
+}
+
+TEST_F(ChartAnswers, TrendAnswersCoverEveryMinuteUpToTheSnapshot) {
+  struct Case {
+    uint8_t market;
+    const char* code;
+  };
+  const Case cases[] = {{1, "600000"}, {1, "000001"}, {2, "300001"}, {3, "00001"},
+                        {6, "CU1601"}, {5, "USDCNY"}, {9, "880301"}};
+  for (int clock : {15 * 60, 10 * 60 + 30, 21 * 60 + 40}) {
+    server_->setMinute(clock);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << c.code << " at " << clock);
+      const tagLocalStockData q = Quote(c.market, c.code);
+      ASSERT_EQ(q.market, c.market);
+      for (bool mainForce : {true, false}) {
+        const std::vector<uint8_t> asked = TrendListFor(q, mainForce);
+        const Trend t = TrendOf(q, asked);
+        ExpectWholeDay(q, t);
+        // Time and price always come; whatever came was asked for.
+        EXPECT_TRUE(Has(t.ids, 20));
+        EXPECT_TRUE(Has(t.ids, 6));
+        const std::vector<uint8_t> askedIds(asked.begin() + 1, asked.end());
+        for (uint8_t id : t.ids) EXPECT_TRUE(Has(askedIds, id)) << int(id);
+      }
+    }
+  }
+}
+
+TEST_F(ChartAnswers, OptionalTrendFieldsGiveWayMainForceFirst) {
+  server_->setMinute(15 * 60);
+  const tagLocalStockData q = Quote(1, "600000");
+  // Without the main-force fields a whole day fits: nothing is left out.
+  EXPECT_EQ(TrendOf(q, TrendListFor(q, false)).ids, std::vector<uint8_t>({6, 7, 9, 10, 8, 20}));
+  // With them it does not: only main-force fields give way, and the answer says which came.
+  const Trend full = TrendOf(q, TrendListFor(q, true));
+  for (uint8_t id : {6, 7, 9, 10, 8, 20}) EXPECT_TRUE(Has(full.ids, id)) << int(id);
+  EXPECT_LT(full.ids.size(), 12u);
+  EXPECT_GT(full.ids.size(), 6u);  // those that fit still come
+  // The fields that came carry real values for the whole day.
+  if (Has(full.ids, 19)) {
+    EXPECT_NE(full.pts.back().ZLZJL, 0);
+  }
+
+  // The morning answer keeps the same fields as the afternoon one: the list does not change
+  // under the chart as the day fills up.
+  server_->setMinute(10 * 60 + 30);
+  const tagLocalStockData morning = Quote(1, "600000");
+  const Trend am = TrendOf(morning, TrendListFor(morning, true));
+  EXPECT_EQ(am.ids, full.ids);
+  ExpectWholeDay(morning, am);
+
+  // A past day is a whole day too.
+  server_->setMinute(15 * 60);
+  const Trend past = PastTrendOf(q, -1, TrendListFor(q, true));
+  EXPECT_EQ(past.count, 241);
+  EXPECT_EQ(past.ids, full.ids);
+  EXPECT_LE(past.bodySize, kReceiveLimit);
+}
+
+// Marks of N-minute bars for sessions given as open/close pairs.
+std::vector<int> Marks(std::initializer_list<std::pair<int, int>> sessions, int span) {
+  std::vector<int> out;
+  for (auto [open, close] : sessions) {
+    for (int m = open + span; m < close; m += span) out.push_back(m);
+    out.push_back(close);
+  }
+  return out;
+}
+
+// Bars of one trading day (by date), in order.
+std::vector<tagLocalKData> OfDay(const std::vector<tagLocalKData>& bars, int32_t date) {
+  std::vector<tagLocalKData> out;
+  for (const auto& b : bars) {
+    const int32_t d =
+        static_cast<int32_t>(b.DateMin.Year * 10000 + b.DateMin.Month * 100 + b.DateMin.Day);
+    if (d == date) out.push_back(b);
+  }
+  return out;
+}
+
+// Each bar is the minutes since the bar before it (the opening minute joins the first bar).
+void ExpectBarsOfMinutes(const std::vector<tagLocalKData>& bars,
+                         const std::vector<tagLocalTrendData>& pts) {
+  size_t p = 0;
+  for (const tagLocalKData& b : bars) {
+    const int end = MinuteOf(b.DateMin);
+    ASSERT_LT(p, pts.size()) << end;
+    int32_t high = pts[p].now, low = pts[p].now;
+    int64_t volume = 0;
+    const int32_t open = pts[p].now;
+    int32_t close = 0;
+    for (; p < pts.size() && pts[p].time % 1440 <= end; ++p) {
+      high = std::max(high, pts[p].now);
+      low = std::min(low, pts[p].now);
+      volume += pts[p].volume;
+      close = pts[p].now;
+    }
+    EXPECT_EQ(b.open, open) << end;
+    EXPECT_EQ(b.high, high) << end;
+    EXPECT_EQ(b.low, low) << end;
+    EXPECT_EQ(b.close, close) << end;
+    EXPECT_EQ(b.volume, volume) << end;
+  }
+  EXPECT_EQ(p, pts.size());
+}
+
+TEST_F(ChartAnswers, MinuteBarsEndOnTheSessionMarks) {
+  // period byte and minutes
+  const std::pair<uint8_t, int> periods[] = {{4, 5}, {6, 15}, {7, 30}, {5, 60}};
+  server_->setMinute(15 * 60);
+  const tagLocalStockData q = Quote(1, "600000");
+  const Trend day = TrendOf(q, kTrendBase);
+  ASSERT_EQ(day.count, 241);
+  for (auto [period, span] : periods) {
+    SCOPED_TRACE(span);
+    const KLine k = KLineOf(q, period, 196, kKLineList);
+    const auto today = OfDay(k.bars, kDate);
+    std::vector<int> stamps;
+    for (const auto& b : today) stamps.push_back(MinuteOf(b.DateMin));
+    EXPECT_EQ(stamps, Marks({{570, 690}, {780, 900}}, span));
+    ExpectBarsOfMinutes(today, day.pts);
+  }
+  EXPECT_EQ(OfDay(KLineOf(q, 4, 196, kKLineList).bars, kDate).size(), 48u);
+  EXPECT_EQ(OfDay(KLineOf(q, 7, 196, kKLineList).bars, kDate).size(), 8u);
+  EXPECT_EQ(OfDay(KLineOf(q, 5, 196, kKLineList).bars, kDate).size(), 4u);
+
+  // Hong Kong's sessions end at 12:00 and 16:00: the last bar of each ends on the close.
+  server_->setMinute(16 * 60 + 30);
+  const tagLocalStockData hk = Quote(3, "00001");
+  const KLine hk30 = KLineOf(hk, 7, 196, kKLineList);
+  std::vector<int> hkStamps;
+  for (const auto& b : OfDay(hk30.bars, kDate)) hkStamps.push_back(MinuteOf(b.DateMin));
+  EXPECT_EQ(hkStamps, Marks({{570, 720}, {780, 960}}, 30));
+  ExpectBarsOfMinutes(OfDay(hk30.bars, kDate), TrendOf(hk, kTrendBase).pts);
+
+  // Mid-morning: the bar in progress carries the current minute.
+  server_->setMinute(10 * 60 + 32);
+  const tagLocalStockData am = Quote(1, "600000");
+  const Trend morning = TrendOf(am, kTrendBase);
+  ASSERT_EQ(morning.count, 63);
+  for (auto [period, span] : periods) {
+    SCOPED_TRACE(span);
+    const auto today = OfDay(KLineOf(am, period, 196, kKLineList).bars, kDate);
+    ASSERT_FALSE(today.empty());
+    std::vector<int> stamps;
+    for (const auto& b : today) stamps.push_back(MinuteOf(b.DateMin));
+    std::vector<int> expected;
+    for (int m : Marks({{570, 690}}, span))
+      if (m <= 632) expected.push_back(m);
+    if (expected.back() != 632) expected.push_back(632);
+    EXPECT_EQ(stamps, expected);
+    ExpectBarsOfMinutes(today, morning.pts);
+    EXPECT_EQ(today.back().close, am.now);
+  }
+
+  // In the lunch break the morning's bars are complete and none reaches into the afternoon.
+  server_->setMinute(12 * 60 + 10);
+  const tagLocalStockData lunch = Quote(1, "600000");
+  const auto noon = OfDay(KLineOf(lunch, 4, 196, kKLineList).bars, kDate);
+  ASSERT_EQ(noon.size(), 24u);
+  EXPECT_EQ(MinuteOf(noon.back().DateMin), 690);
+  server_->setMinute(15 * 60);
+}
+
+TEST_F(ChartAnswers, PastDaysOfMinuteBarsAgreeWithTheirDayBars) {
+  server_->setMinute(15 * 60);
+  for (const char* code : {"600000", "000001"}) {
+    SCOPED_TRACE(code);
+    const tagLocalStockData q = Quote(1, code);
+    const KLine days = KLineOf(q, 1, 196, kKLineList);
+    ASSERT_GT(days.count, 100);
+    std::map<int32_t, tagLocalKData> dayBar;
+    for (const auto& d : days.bars) dayBar[static_cast<int32_t>(d.Date)] = d;
+
+    for (auto [period, perDay] : {std::pair<uint8_t, size_t>{4, 48}, {5, 4}}) {
+      const KLine k = KLineOf(q, period, 196, kKLineList);
+      EXPECT_EQ(k.count, 196);  // earlier days fill the answer
+      EXPECT_LE(k.bodySize, kReceiveLimit);
+      std::map<int32_t, std::vector<tagLocalKData>> byDay;
+      for (const auto& b : k.bars) {
+        byDay[static_cast<int32_t>(b.DateMin.Year * 10000 + b.DateMin.Month * 100 + b.DateMin.Day)]
+            .push_back(b);
+      }
+      int whole = 0;
+      for (const auto& [date, bars] : byDay) {
+        if (bars.size() != perDay) continue;  // the oldest day may be cut
+        ++whole;
+        ASSERT_TRUE(dayBar.count(date)) << date;
+        const tagLocalKData& d = dayBar[date];
+        int32_t high = bars[0].high, low = bars[0].low;
+        int64_t volume = 0;
+        for (const auto& b : bars) {
+          high = std::max(high, b.high);
+          low = std::min(low, b.low);
+          volume += b.volume;
+        }
+        EXPECT_EQ(bars.front().open, d.open) << date;
+        EXPECT_EQ(bars.back().close, d.close) << date;
+        EXPECT_EQ(high, d.high) << date;
+        EXPECT_EQ(low, d.low) << date;
+        EXPECT_EQ(volume, d.volume) << date;
+        EXPECT_EQ(MinuteOf(bars.back().DateMin), 900);
+      }
+      EXPECT_GE(whole, static_cast<int>(196 / perDay) - 1);
+      // Repeated asks give the same bars.
+      const KLine again = KLineOf(q, period, 196, kKLineList);
+      ASSERT_EQ(again.count, k.count);
+      EXPECT_EQ(std::memcmp(again.bars.data(), k.bars.data(), k.bars.size() * sizeof k.bars[0]), 0);
+    }
+
+    // With the main-force fields 196 bars do not fit one answer: the newest that fit come.
+    const KLine rich = KLineOf(q, 4, 196, Concat(kKLineList, {10, 20, 24, 22, 23}));
+    EXPECT_GT(rich.count, 150);
+    EXPECT_LT(rich.count, 196);
+    EXPECT_LE(rich.bodySize, kReceiveLimit);
+    ASSERT_GT(rich.count, 0);
+    EXPECT_EQ(rich.bars.back().DateMin.Day, static_cast<uint32_t>(kDate % 100));
+    EXPECT_EQ(MinuteOf(rich.bars.back().DateMin), 900);
+
+    // Yesterday's trend is the same day: its minutes make the day bar too.
+    const Trend past = PastTrendOf(q, -1, TrendListFor(q, false));
+    ASSERT_EQ(past.count, 241);
+    const tagLocalKData& y = days.bars[days.bars.size() - 2];
+    int64_t volume = 0;
+    int32_t high = 0, low = std::numeric_limits<int32_t>::max();
+    for (const auto& p : past.pts) {
+      volume += p.volume;
+      high = std::max(high, p.now);
+      low = std::min(low, p.now);
+    }
+    EXPECT_EQ(past.pts.front().now, y.open);
+    EXPECT_EQ(past.pts.back().now, y.close);
+    EXPECT_EQ(high, y.high);
+    EXPECT_EQ(low, y.low);
+    EXPECT_EQ(volume, y.volume);
+  }
+}
+
+}  // namespace
