@@ -179,11 +179,4 @@ TEST_F(KeyboardAvoidingTest, HidesWithoutShowAndShowsWithoutFieldsChangeOnlyWhat
   EXPECT_EQ(scroll->frame(), before);
 }
 
-TEST_F(KeyboardAvoidingTest, ReturnEndsEditing) {
-  screen->viewWillAppear(false);
-  ASSERT_TRUE(screen->fields[0]->becomeFirstResponder());
-  EXPECT_TRUE(screen->textFieldShouldReturn(*screen->fields[0]));
-  EXPECT_FALSE(screen->fields[0]->isEditing());
-}
-
 }  // namespace
