@@ -96,13 +96,3 @@ void NewTimeInputAlertView::loginButtonTapped() {
 void NewTimeInputAlertView::cancelButtonTapped() {
   removeFromSuperview();
 }
-
-MyToolBar::MyToolBar(const gfx::Rect& frame) : ui::Toolbar(frame) {
-  setBarStyle(ui::BarStyle::Black);
-  setOpaque(false);
-  setBackgroundColor(gfx::Color::clear());
-}
-
-std::shared_ptr<MyToolBar> MyToolBar::initWithFrame(const gfx::Rect& frame) {
-  return std::make_shared<MyToolBar>(frame);
-}

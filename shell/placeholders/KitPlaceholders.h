@@ -1,5 +1,5 @@
 // Stand-ins for the widgets of the component kit the shell uses: the waiting box with its
-// request time-out, the phone-login input box and the toolbar of the More screen.
+// request time-out and the phone-login input box.
 #pragma once
 
 #include <memory>
@@ -8,7 +8,6 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/Label.h"
-#include "platform/ui/Toolbar.h"
 #include "platform/ui/View.h"
 
 // Told when a shown waiting box ran out of time.
@@ -81,11 +80,4 @@ class NewTimeInputAlertView : public ui::View {
 
  private:
   std::weak_ptr<alertViewDelegate> delegate_;
-};
-
-// A black, transparent toolbar that draws nothing but its items.
-class MyToolBar : public ui::Toolbar {
- public:
-  explicit MyToolBar(const gfx::Rect& frame);
-  static std::shared_ptr<MyToolBar> initWithFrame(const gfx::Rect& frame);
 };

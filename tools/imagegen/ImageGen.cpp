@@ -1,5 +1,6 @@
 // Draws the bundle images the shell names: tab icons (white shapes whose alpha the tab strip
-// uses as a mask), function icons, bar backgrounds, price arrows and small marks.
+// uses as a mask), function icons, bar backgrounds, price arrows, small marks and the list
+// widgets' arrows, highlight, change marks and add/remove buttons.
 // Usage: verdan-imagegen <output folder>
 #include <cmath>
 #include <cstdio>
@@ -360,6 +361,84 @@ void ListMarks() {
   Make("xiajiang.png", Size(13, 18), arrow(false));
 }
 
+// --- Split table view, refresh strips, column titles and change boxes
+// ---------------------------------------------
+
+void Triangle(Context& ctx, Point a, Point b, Point c, const Color& color) {
+  ctx.setFillColor(color);
+  ctx.beginPath();
+  ctx.moveTo(a);
+  ctx.lineTo(b);
+  ctx.lineTo(c);
+  ctx.closePath();
+  ctx.fillPath();
+}
+
+void ListWidgets() {
+  // The refresh strip's arrow points up; the strips turn it as they need.
+  Make("whiteArrow.png", Size(30, 52), [](Context& ctx) {
+    ctx.setFillColor(Color::white());
+    ctx.fillRect(Rect(12, 16, 6, 34));
+    Triangle(ctx, Point(15, 2), Point(27, 18), Point(3, 18), Color::white());
+  });
+  const auto chevron = [](bool left) {
+    return [left](Context& ctx) {
+      ctx.setStrokeColor(Color::grey(1, 0.9));
+      ctx.setLineWidth(3);
+      ctx.setLineCap(gfx::LineCap::Round);
+      ctx.setLineJoin(gfx::LineJoin::Round);
+      if (left)
+        ctx.strokePolyline({Point(12, 4), Point(5, 12), Point(12, 20)});
+      else
+        ctx.strokePolyline({Point(4, 4), Point(11, 12), Point(4, 20)});
+    };
+  };
+  Make("arrow_left.png", Size(16, 24), chevron(true));
+  Make("arrow_right.png", Size(16, 24), chevron(false));
+  Make("menubar_sel.png", Size(80, 25), [](Context& ctx) {
+    gfx::StateSaver saver(ctx);
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(0, 0, 80, 25), 8);
+    ctx.clip();
+    VerticalGradient(ctx, Rect(0, 0, 80, 25), Color::rgb255(70, 110, 150),
+                     Color::rgb255(30, 55, 85));
+  });
+  const auto up = [](Context& ctx) {
+    Triangle(ctx, Point(6, 1), Point(11, 11), Point(1, 11), Color::rgb255(230, 30, 40));
+  };
+  const auto down = [](Context& ctx) {
+    Triangle(ctx, Point(1, 1), Point(11, 1), Point(6, 11), Color::rgb255(40, 190, 70));
+  };
+  const auto level = [](Context& ctx) {
+    ctx.setFillColor(Color::grey(0.85));
+    ctx.fillRect(Rect(1, 3, 10, 2));
+    ctx.fillRect(Rect(1, 7, 10, 2));
+  };
+  Make("redUp.png", Size(12, 12), up);
+  Make("greenDown.png", Size(12, 12), down);
+  Make("equal.png", Size(12, 12), level);
+  Make("red_up.png", Size(12, 12), up);
+  Make("green_down.png", Size(12, 12), down);
+  Make("equal_icon.png", Size(12, 12), level);
+  const auto roundButton = [](bool add, bool pressed) {
+    return [add, pressed](Context& ctx) {
+      const Color ring = add ? Color::rgb255(56, 187, 255) : Color::rgb255(230, 60, 60);
+      ctx.setFillColor(pressed ? ring.withAlpha(0.45) : Color::grey(0, 0.35));
+      ctx.fillEllipse(Rect(1, 1, 28, 28));
+      ctx.setStrokeColor(ring);
+      ctx.setLineWidth(2);
+      ctx.strokeEllipse(Rect(2, 2, 26, 26));
+      ctx.setLineWidth(3);
+      ctx.strokeLine(Point(8, 15), Point(22, 15));
+      if (add) ctx.strokeLine(Point(15, 8), Point(15, 22));
+    };
+  };
+  Make("btn_add.png", Size(30, 30), roundButton(true, false));
+  Make("btn_add_h.png", Size(30, 30), roundButton(true, true));
+  Make("btn_del.png", Size(30, 30), roundButton(false, false));
+  Make("btn_del_h.png", Size(30, 30), roundButton(false, true));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -377,5 +456,6 @@ int main(int argc, char** argv) {
   Bars();
   Marks();
   ListMarks();
+  ListWidgets();
   return g_failures == 0 ? 0 : 1;
 }

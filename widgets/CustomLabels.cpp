@@ -1,0 +1,459 @@
+#include "widgets/CustomLabels.h"
+
+#include <algorithm>
+
+#include "platform/foundation/Text.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/Text.h"
+#include "platform/ui/Touch.h"
+
+namespace {
+
+gfx::Font& ClassFont() {
+  static gfx::Font font = gfx::Font::systemFont(20);
+  return font;
+}
+
+int& ClassOrientation() {
+  static int orientation = CustomLabels::kSideBySide;
+  return orientation;
+}
+
+gfx::TextAlignment AlignmentOf(int value) {
+  switch (value) {
+    case 1:
+      return gfx::TextAlignment::Center;
+    case 2:
+      return gfx::TextAlignment::Right;
+    default:
+      return gfx::TextAlignment::Left;
+  }
+}
+
+// The entry of `values` named by indexes[k], or null when either index is out of range.
+template <class T>
+const T* Pick(const std::vector<int>& indexes, size_t k, const std::vector<T>& values) {
+  if (k >= indexes.size()) return nullptr;
+  const int i = indexes[k];
+  if (i < 0 || static_cast<size_t>(i) >= values.size()) return nullptr;
+  return &values[static_cast<size_t>(i)];
+}
+
+// How many entries an index list and a value list allow together (count bounded by both).
+template <class T>
+size_t PickCount(const std::vector<int>& indexes, int count, const std::vector<T>& values) {
+  if (count <= 0) return 0;
+  return std::min({static_cast<size_t>(count), values.size(), indexes.size()});
+}
+
+}  // namespace
+
+CustomLabels::CustomLabels(const gfx::Rect& frame) : TableCell(frame) {
+  denoteImageView_ = ui::ImageView::create(gfx::Rect(0, 0, 13, 18));
+  setClipsToBounds(true);
+}
+
+// --- class-wide state ---------------------------------------------------------------------------
+
+void CustomLabels::customLabelsFont(const gfx::Font& font) {
+  ClassFont() = font;
+}
+gfx::Font CustomLabels::getCustomLabelsFont() {
+  return ClassFont();
+}
+void CustomLabels::customLabelsOrientation(int orientation) {
+  ClassOrientation() = orientation;
+}
+int CustomLabels::getCustomLabelsOrientation() {
+  return ClassOrientation();
+}
+void CustomLabels::resetClassState() {
+  ClassFont() = gfx::Font::systemFont(20);
+  ClassOrientation() = kSideBySide;
+}
+
+void CustomLabels::createLabelInView(const std::string& text, gfx::Size size, gfx::Point center,
+                                     const gfx::Font& font, ui::View& view, bool show, int tag,
+                                     int alignment) {
+  if (view.viewWithTag(tag)) return;
+  auto label = ui::Label::create(gfx::Rect(0, 0, size.width, size.height));
+  label->setCenter(center);
+  label->setTextColor(gfx::Color::white());
+  label->setBackgroundColor(gfx::Color::clear());
+  label->setFont(font);
+  label->setTextAlignment(AlignmentOf(alignment));
+  label->setUserInteractionEnabled(false);
+  label->setTag(tag);
+  if (show) label->setText(text);
+  view.addSubview(label);
+}
+
+// --- title rows ---------------------------------------------------------------------------------
+
+void CustomLabels::initTitles(double height, gfx::Size titleSize, bool showTitle, int alignment,
+                              const std::vector<std::string>& titles, bool sideBySide,
+                              const std::vector<int>* indexes, int count) {
+  drawBackground_ = true;
+  titleSize_ = titleSize;
+  sortTypeUpdown_ = 0;
+  size_t n = titles.size();
+  if (indexes) n = std::min({n, indexes->size(), static_cast<size_t>(std::max(count, 0))});
+  const double w = titleSize.width, h = titleSize.height;
+  for (size_t i = 0; i < n; ++i) {
+    const double k = 2.0 * static_cast<double>(i) + 1;
+    const gfx::Point center =
+        sideBySide ? gfx::Point(w / 2 * k, h / 2 + height) : gfx::Point(w / 2, h / 2 * k + height);
+    const int tag = kTitleTagBase + (indexes ? (*indexes)[i] : static_cast<int>(i));
+    createLabelInView(titles[i], titleSize, center, ClassFont(), *this, showTitle, tag, alignment);
+  }
+}
+
+std::shared_ptr<CustomLabels> CustomLabels::create(const gfx::Rect& frame, double height,
+                                                   gfx::Size titleSize, bool showTitle,
+                                                   int alignment,
+                                                   const std::vector<std::string>& titles) {
+  auto view = std::make_shared<CustomLabels>(frame);
+  view->initTitles(height, titleSize, showTitle, alignment, titles,
+                   ClassOrientation() == kSideBySide, nullptr, 0);
+  return view;
+}
+
+std::shared_ptr<CustomLabels> CustomLabels::create(const gfx::Rect& frame, gfx::Size titleSize,
+                                                   bool showTitle, int alignment,
+                                                   const std::vector<std::string>& titles) {
+  return create(frame, 0, titleSize, showTitle, alignment, titles);
+}
+
+std::shared_ptr<CustomLabels> CustomLabels::createWithOrientation(
+    const gfx::Rect& frame, gfx::Size titleSize, bool showTitle, int alignment,
+    const std::vector<std::string>& titles, bool sideBySide) {
+  auto view = std::make_shared<CustomLabels>(frame);
+  view->initTitles(0, titleSize, showTitle, alignment, titles, sideBySide, nullptr, 0);
+  return view;
+}
+
+std::shared_ptr<CustomLabels> CustomLabels::createWithIndexes(
+    const gfx::Rect& frame, gfx::Size titleSize, bool showTitle, int alignment,
+    const std::vector<int>& indexes, int count, const std::vector<std::string>& titles) {
+  auto view = std::make_shared<CustomLabels>(frame);
+  view->initTitles(0, titleSize, showTitle, alignment, titles, ClassOrientation() == kSideBySide,
+                   &indexes, count);
+  return view;
+}
+
+// --- lookups ------------------------------------------------------------------------------------
+
+ui::Label* CustomLabels::titleLabel(int index) {
+  return dynamic_cast<ui::Label*>(viewWithTag(kTitleTagBase + index));
+}
+
+std::vector<ui::Label*> CustomLabels::labels() const {
+  std::vector<ui::Label*> result;
+  for (const auto& view : subviews())
+    if (auto* label = dynamic_cast<ui::Label*>(view.get())) result.push_back(label);
+  return result;
+}
+
+// --- texts, colours, fonts, alignment -----------------------------------------------------------
+
+void CustomLabels::updateTitleContent(const std::vector<std::string>& titles) {
+  updateTitleContentWithArray(titles);
+}
+
+void CustomLabels::updateTitleContentWithArray(const std::vector<std::string>& titles) {
+  for (size_t i = 0; i < titles.size(); ++i)
+    if (ui::Label* label = titleLabel(static_cast<int>(i))) label->setText(titles[i]);
+}
+
+void CustomLabels::updateTitleAllContent(const std::string& text) {
+  for (ui::Label* label : labels()) label->setText(text);
+}
+
+void CustomLabels::updateTitleWithIndex(const std::vector<int>& indexes, int count,
+                                        const std::vector<std::string>& titles) {
+  const size_t n = PickCount(indexes, count, titles);
+  for (size_t k = 0; k < n; ++k) {
+    const std::string* title = Pick(indexes, k, titles);
+    ui::Label* label = titleLabel(static_cast<int>(k));
+    if (title && label) label->setText(*title);
+  }
+}
+
+void CustomLabels::updateTitleTextColor(const std::optional<gfx::Color>& color) {
+  if (!color) return;
+  for (ui::Label* label : labels()) label->setTextColor(*color);
+}
+
+void CustomLabels::updateTitleColorWithIndex(int index, const gfx::Color& color) {
+  if (ui::Label* label = titleLabel(index)) label->setTextColor(color);
+}
+
+void CustomLabels::updateTitleColorWithIndex(const std::vector<int>& indexes, int count,
+                                             const std::vector<gfx::Color>& colors) {
+  const size_t n = PickCount(indexes, count, colors);
+  for (size_t k = 0; k < n; ++k) {
+    const gfx::Color* color = Pick(indexes, k, colors);
+    ui::Label* label = titleLabel(static_cast<int>(k));
+    if (color && label) label->setTextColor(*color);
+  }
+}
+
+void CustomLabels::updateTitleAllToFont(const gfx::Font& font) {
+  for (ui::Label* label : labels()) label->setFont(font);
+}
+
+void CustomLabels::updateTitleFontWithIndex(const std::vector<int>& indexes, int count,
+                                            const std::vector<gfx::Font>& fonts) {
+  const size_t n = PickCount(indexes, count, fonts);
+  for (size_t k = 0; k < n; ++k) {
+    const gfx::Font* font = Pick(indexes, k, fonts);
+    ui::Label* label = titleLabel(static_cast<int>(k));
+    if (!font || !label) continue;
+    label->setFont(*font);
+    label->setLineBreakMode(gfx::LineBreakMode::Clip);
+  }
+}
+
+void CustomLabels::updateTitleTextAlignment(const std::vector<int>& alignments) {
+  for (size_t i = 0; i < alignments.size(); ++i)
+    if (ui::Label* label = titleLabel(static_cast<int>(i)))
+      label->setTextAlignment(AlignmentOf(alignments[i]));
+}
+
+void CustomLabels::updateTitleAllAlignment(const std::vector<int>& alignments) {
+  // One entry per label is expected; labels past the list keep their alignment.
+  const size_t n = std::min(labels().size(), alignments.size());
+  for (size_t i = 0; i < n; ++i)
+    if (ui::Label* label = titleLabel(static_cast<int>(i)))
+      label->setTextAlignment(AlignmentOf(alignments[i]));
+}
+
+void CustomLabels::setCanShowTwoLines() {
+  for (ui::Label* label : labels()) {
+    const gfx::Size size = gfx::measureText(label->text(), label->font());
+    if (size.width > label->bounds().width()) {
+      label->setFont(gfx::Font::systemFont(13));
+      label->setNumberOfLines(2);
+    }
+  }
+}
+
+// --- widths -------------------------------------------------------------------------------------
+
+void CustomLabels::setShrinking(ui::Label& label, bool withMinimumScale) {
+  label.setAdjustsFontSizeToFitWidth(true);
+  // A minimum scale factor of 11 never lets the text shrink below its own size.
+  if (withMinimumScale) label.setMinimumFontSize(label.font().pointSize());
+}
+
+void CustomLabels::placeLeftToRight(const std::vector<double>& widths, bool stopAtMissing) {
+  const size_t n = labels().size();
+  double x = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (stopAtMissing && i >= widths.size()) break;
+    ui::Label* label = titleLabel(static_cast<int>(i));
+    if (!label) continue;
+    const gfx::Rect f = label->frame();
+    const double w = i < widths.size() ? widths[i] : f.width();
+    label->setFrame(gfx::Rect(x, f.y(), w, f.height()));
+    x += w;
+  }
+  const gfx::Rect f = frame();
+  setFrame(gfx::Rect(f.x(), f.y(), x + 4, f.height()));
+}
+
+void CustomLabels::updateTitleAllWidth(const std::vector<double>& widths) {
+  placeLeftToRight(widths, false);
+}
+
+void CustomLabels::updateTitleAllWidth(const std::vector<double>& widths, bool allSubView) {
+  placeLeftToRight(widths, allSubView);
+}
+
+void CustomLabels::updateTitleAllWidth2(int width) {
+  const size_t n = labels().size();
+  double x = 0;
+  for (size_t i = 0; i < n; ++i) {
+    ui::Label* label = titleLabel(static_cast<int>(i));
+    if (!label) continue;
+    const gfx::Rect f = label->frame();
+    label->setFrame(gfx::Rect(x, 0, width, f.height()));
+    x += width;
+  }
+  const gfx::Rect f = frame();
+  setFrame(gfx::Rect(f.x(), f.y(), x, f.height()));
+}
+
+void CustomLabels::updateTitleWithArray(const std::vector<std::string>& titles,
+                                        const std::vector<double>& widths, int start, int count) {
+  for (size_t i = 0; i < titles.size(); ++i) {
+    ui::Label* label = titleLabel(static_cast<int>(i));
+    if (!label) continue;
+    label->setText(titles[i]);
+    setShrinking(*label, true);
+  }
+  // Widths are taken from `start` on, never past the end of the list.
+  std::vector<double> taken;
+  const size_t m = std::min(static_cast<size_t>(std::max(count, 0)), widths.size());
+  for (size_t i = 0; i < m; ++i) {
+    if (start < 0 || static_cast<size_t>(start) + i >= widths.size()) break;
+    taken.push_back(widths[static_cast<size_t>(start) + i]);
+  }
+  placeLeftToRight(taken, false);
+}
+
+void CustomLabels::updateTitleWithArray(const std::vector<std::string>& titles, int frameWidth) {
+  if (titles.empty()) return;  // no titles: no columns to share the width
+  for (size_t i = 0; i < titles.size(); ++i) {
+    ui::Label* label = titleLabel(static_cast<int>(i));
+    if (!label) continue;
+    label->setText(titles[i]);
+    setShrinking(*label, false);
+  }
+  const gfx::Rect f = frame();
+  if (f.width() == frameWidth) return;
+  setFrame(gfx::Rect(f.x(), f.y(), frameWidth, f.height()));
+  const int q = frameWidth / static_cast<int>(titles.size());
+  const size_t n = labels().size();
+  for (size_t i = 0; i < n; ++i) {
+    ui::Label* label = titleLabel(static_cast<int>(i));
+    if (!label) continue;
+    const gfx::Rect lf = label->frame();
+    label->setFrame(gfx::Rect(static_cast<double>(i) * q, lf.y(), q, lf.height()));
+  }
+}
+
+void CustomLabels::updateTitleWithArray(const std::vector<std::string>& titles, int frameWidth,
+                                        bool other) {
+  if (!other || titles.size() >= 3) {
+    updateTitleWithArray(titles, frameWidth);
+    return;
+  }
+  const size_t n = labels().size();
+  for (size_t i = 0; i < n; ++i) {
+    ui::Label* label = titleLabel(static_cast<int>(i));
+    if (!label) continue;
+    label->setText(i < titles.size() ? titles[i] : std::string());
+    setShrinking(*label, true);
+  }
+  const gfx::Rect f = frame();
+  setFrame(gfx::Rect(f.x(), f.y(), frameWidth, f.height()));
+  const double viewHeight = bounds().height();
+  for (size_t i = 0; i < n; ++i) {
+    ui::Label* label = titleLabel(static_cast<int>(i));
+    if (!label) continue;
+    const gfx::Rect lf = label->frame();
+    if (ClassOrientation() != kSideBySide) {
+      label->setFrame(gfx::Rect(lf.x(), 2 + (viewHeight * static_cast<double>(i)) / 2, lf.width(),
+                                lf.height()));
+    } else if (!titles.empty()) {
+      const double w = static_cast<double>(frameWidth / static_cast<int>(titles.size()));
+      label->setFrame(gfx::Rect(0, (viewHeight - lf.height()) / 2, w, lf.height()));
+    }
+  }
+}
+
+// --- selection ----------------------------------------------------------------------------------
+
+void CustomLabels::initSelectLabe(int index, bool change, int type) {
+  if (!selectEnabled_ || hideSelectState_ || index < 0 || !change || noUpDownState_) return;
+  if (!menuBarSlideBg_) {
+    menuBarSlideBg_ = ui::ImageView::create(gfx::Rect(-100, 3, 80, 25));
+    menuBarSlideBg_->setImage(gfx::Image::named("menubar_sel.png"));
+    menuBarSlideBg_->setAlpha(0.8);
+    menuBarSlideBg_->layer().setMasksToBounds(true);
+    menuBarSlideBg_->layer().setCornerRadius(8);
+    menuBarSlideBg_->layer().setBorderWidth(1);
+    menuBarSlideBg_->layer().setBorderColor(gfx::Color::clear());
+    insertSubview(menuBarSlideBg_, 0);
+  }
+  revertAllTitle(index + kTitleTagBase);
+  select_ = index;
+  if (!denoteImageView_->superview()) addSubview(denoteImageView_);
+  sortTypeUpdown_ = type;
+  const double x = std::min(getSelectTitleWidth(index), bounds().width());
+  denoteImageView_->setCenter(gfx::Point(x, titleSize_.height / 2));
+  denoteImageView_->setImage(
+      gfx::Image::named(sortTypeUpdown_ == 1 ? "xiashang.png" : "xiajiang.png"));
+}
+
+void CustomLabels::initSelectLabe(int index, bool change) {
+  initSelectLabe(index, change, sortTypeUpdown_);
+}
+
+void CustomLabels::revertLabelsStatus() {
+  if (menuBarSlideBg_) {
+    menuBarSlideBg_->removeFromSuperview();
+    menuBarSlideBg_.reset();
+  }
+  denoteImageView_->setImage(gfx::Image());
+  select_ = -1;
+  for (ui::Label* label : labels()) label->setTextColor(gfx::Color::white());
+}
+
+void CustomLabels::revertAllTitle(int tag) {
+  for (ui::Label* label : labels()) {
+    if (label->tag() == tag) {
+      label->setTextColor(gfx::Color::yellow());
+      if (menuBarSlideBg_) {
+        const gfx::Rect f = label->frame();
+        menuBarSlideBg_->setFrame(gfx::Rect(f.x() + 2, f.y() + 3, f.width(), f.height() - 6));
+      }
+    } else {
+      label->setTextColor(gfx::Color::white());
+    }
+  }
+}
+
+double CustomLabels::getSelectTitleWidth(int index) {
+  ui::Label* label = titleLabel(index);
+  if (!label) return bounds().width();
+  const gfx::Rect f = label->frame();
+  const double r = f.x() + f.width();
+  const size_t length = foundation::utf8ToUtf16(label->text()).size();
+  double x;
+  if (length < 3) {
+    x = f.width() >= 90 ? r - 23 : r - 10;
+  } else if (length == 3) {
+    x = r - 6;
+  } else {
+    x = r - 4;
+  }
+  return x == 0 ? bounds().width() : x;
+}
+
+// --- touches and drawing ------------------------------------------------------------------------
+
+void CustomLabels::touchesBegan(const ui::TouchSet& touches, const ui::Event& event) {
+  (void)touches;
+  (void)event;
+}
+
+void CustomLabels::touchesEnded(const ui::TouchSet& touches, const ui::Event& event) {
+  auto keep = sharedView();
+  if (!touches.empty()) {
+    const gfx::Point p = touches.front()->locationInView(this);
+    int index = 0, number = 0;
+    for (ui::Label* label : labels()) {
+      if (label->frame().contains(p)) index = number;
+      ++number;
+    }
+    auto hold = delegateShared();
+    auto* target = dynamic_cast<CustomLabelsDelegate*>(hold.get());
+    if (selectEnabled_ && target) {
+      if (index == select_) sortTypeUpdown_ ^= 1;
+      select_ = index;
+      target->customLabelDidSelectIndex(*this, index, sortTypeUpdown_);
+      initSelectLabe(index, true);
+    }
+  }
+  if (ui::Responder* next = nextResponder()) next->touchesEnded(touches, event);
+}
+
+ui::Responder* CustomLabels::nextResponder() const {
+  return superview();
+}
+
+void CustomLabels::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
+  if (drawBackground_) TableCell::drawRect(ctx, rect);
+}
