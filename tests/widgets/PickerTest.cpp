@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "WidgetTestSupport.h"
+#include "InputTestSupport.h"
 #include "platform/ui/Orientation.h"
 #include "platform/ui/PickerView.h"
 #include "widgets/ArPickerView.h"
@@ -10,7 +10,7 @@
 
 namespace {
 
-using widgettest::WidgetTest;
+using inputtest::InputTest;
 
 struct PickerRecorder : ArPickerViewDelegate {
   std::vector<std::string> calls;
@@ -30,7 +30,7 @@ struct PickerRecorder : ArPickerViewDelegate {
   }
 };
 
-class PickerTest : public WidgetTest {
+class PickerTest : public InputTest {
  protected:
   std::shared_ptr<ArPickerView> sheetInWindow() {
     for (const auto& view : window->subviews()) {

@@ -1,4 +1,4 @@
-// Shared set-up of the widget tests: a fresh application and key window on the manual clock,
+// Shared set-up of the input widget tests: a fresh application and key window on the manual clock,
 // the bundle's images, and helpers that drive touches and time.
 #pragma once
 
@@ -20,9 +20,9 @@
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 
-namespace widgettest {
+namespace inputtest {
 
-class WidgetTest : public ::testing::Test {
+class InputTest : public ::testing::Test {
  protected:
   void SetUp() override {
     foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
@@ -74,4 +74,4 @@ class WidgetTest : public ::testing::Test {
   std::shared_ptr<ui::Window> window;
 };
 
-}  // namespace widgettest
+}  // namespace inputtest
