@@ -325,6 +325,7 @@ void CustomLabels::updateTitleWithArray(const std::vector<std::string>& titles, 
 
 void CustomLabels::updateTitleWithArray(const std::vector<std::string>& titles, int frameWidth,
                                         bool other) {
+  if (titles.empty()) return;  // no titles: no width to share
   if (!other || titles.size() >= 3) {
     updateTitleWithArray(titles, frameWidth);
     return;
@@ -346,7 +347,7 @@ void CustomLabels::updateTitleWithArray(const std::vector<std::string>& titles, 
     if (ClassOrientation() != kSideBySide) {
       label->setFrame(gfx::Rect(lf.x(), 2 + (viewHeight * static_cast<double>(i)) / 2, lf.width(),
                                 lf.height()));
-    } else if (!titles.empty()) {
+    } else {
       const double w = static_cast<double>(frameWidth / static_cast<int>(titles.size()));
       label->setFrame(gfx::Rect(0, (viewHeight - lf.height()) / 2, w, lf.height()));
     }

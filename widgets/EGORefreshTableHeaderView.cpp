@@ -4,7 +4,6 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
-#include "platform/ui/Screen.h"
 
 namespace {
 

@@ -253,7 +253,7 @@ void SelfStockListView::rateToWithInterface(int orientation) {
 
 void SelfStockListView::updateStockData(const tagLocalStockData* data, int layout) {
   if (!data) {
-    foundation::logError("!!!!!!!SelfStockListView::updateStockData without a record");
+    foundation::logError("SelfStockListView::updateStockData without a record");
     return;
   }
   std::memset(static_cast<void*>(&stockData_), 0, sizeof stockData_);

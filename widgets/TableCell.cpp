@@ -26,7 +26,7 @@ std::shared_ptr<TableCell> TableCell::defaultUsingXIB(const std::string& name, i
   const std::string file = interfaceName(name, index);
   auto& registry = ui::ClassRegistry::shared();
   if (!registry.contains(file)) {
-    foundation::logError("!!!!!!!TableCell: no interface named %s", file.c_str());
+    foundation::logError("TableCell: no interface named %s", file.c_str());
     return nullptr;
   }
   return registry.create<TableCell>(file);

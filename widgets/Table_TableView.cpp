@@ -421,8 +421,6 @@ bool Table_TableView::scrollViewShouldScrollToTop(ui::ScrollView& scrollView) {
 }
 
 void Table_TableView::keepTablesInStep(ui::ScrollView& s) {
-  const gfx::Point zero(0, 0);
-  (void)zero;
   if (&s == rightTableView_.get()) {
     const double y = s.contentOffset().y;
     leftTableView_->setContentOffset(gfx::Point(0, y), false);

@@ -241,5 +241,4 @@ class Table_TableView : public ui::View,
   std::shared_ptr<ui::ScrollView> backgroundScrollView_;
   std::string cellIdentify_;
   double extentedViewSelectCellY_ = 0;
-  bool observing_ = false;
 };
