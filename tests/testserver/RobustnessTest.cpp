@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "core/DataEncrypt.h"
+#include "core/DataRequest.h"
 #include "core/LoginRequests.h"
 #include "core/MDBF.h"
+#include "core/MessageRequests.h"
 #include "core/PacketHeader.h"
 #include "core/QuoteRequests.h"
 #include "platform/foundation/Clock.h"
@@ -199,5 +201,69 @@ TEST_F(Robustness, AClientThatDoesNotReadNeverHoldsUpTheOthers) {
   EXPECT_TRUE(Eventually([&] { return server.connectionCount(Role::Quote) == 0; }));
   EXPECT_LE(server.queuedOutput(Role::Quote), testserver::kMaxQueuedOutput);
   GuestLogsIn(server);
+  server.stop();
+}
+
+TEST_F(Robustness, UnknownNamesAndUnfinishedMailsAreBounded) {
+  testserver::TestServer server(testserver::ServerOptions::Ephemeral());
+  ASSERT_TRUE(server.start());
+
+  // Quote logins under ever new names, sent in one go.
+  TestClient quote(server.port(Role::Quote));
+  ASSERT_TRUE(quote.connected());
+  const int logins = static_cast<int>(testserver::kMaxUsers) + 200;
+  std::vector<uint8_t> batch;
+  uint8_t buf[2048];
+  for (int i = 0; i < logins; ++i) {
+    std::string name = "u" + std::to_string(i);
+    int len =
+        MakeRequest_HQLogin(0, static_cast<uint16_t>(i), 1, name.c_str(), "pw", buf, sizeof buf);
+    batch.insert(batch.end(), buf, buf + len);
+  }
+  ASSERT_TRUE(quote.send(batch));
+  int answered = 0;
+  for (; answered < logins; ++answered) {
+    Reply r = quote.receiveReply();
+    if (!r.ok) break;
+    MDBF t;
+    ASSERT_GT(t.Parse(r.body.data(), static_cast<int>(r.body.size())), 0);
+    t.Seek(0);
+    EXPECT_FALSE(t.GetNSString(58).empty());  // every login still gets its QSID
+  }
+  EXPECT_EQ(answered, logins);
+  EXPECT_EQ(server.userCount(), testserver::kMaxUsers);
+
+  // First parts of more mails than a connection may leave unfinished, then one whole mail.
+  std::vector<std::string> errors;
+  foundation::setLogSink([&](foundation::LogLevel level, const std::string& line) {
+    if (level == foundation::LogLevel::Error) errors.push_back(line);
+  });
+  MailPartPause previous = SetMailPartPause([](int) {});
+  TestClient message(server.port(Role::Message));
+  ASSERT_TRUE(message.connected());
+  const std::string body(kMailPartSize + 100, 'x');
+  auto mail = [&](uint16_t code) {
+    QueueCapture capture;
+    MakeRequest_MessageSendXml(GlobalDataRequest(), 0, code, "9001", "li", "长邮件", body.c_str(),
+                               1, nullptr, nullptr, nullptr, nullptr, 24);
+    return capture.take(SendQueueKind::Message);
+  };
+  for (uint16_t code = 200; code < 200 + 3 * testserver::kMaxUnfinishedMails; ++code) {
+    auto parts = mail(code);
+    ASSERT_EQ(parts.size(), 2u);
+    ASSERT_TRUE(message.send(parts[0]));
+  }
+  for (const auto& part : mail(300)) ASSERT_TRUE(message.send(part));
+  Reply sent = message.receiveReply();
+  SetMailPartPause(previous);
+  ASSERT_TRUE(sent.ok);
+  EXPECT_EQ(sent.code(), 300);
+  EXPECT_FALSE(sent.error());
+  server.runOnServer([] {});
+  foundation::setLogSink([](foundation::LogLevel, const std::string&) {});
+  int dropped = 0;
+  for (const auto& line : errors) dropped += line.find("unfinished mails") != std::string::npos;
+  // The 5th and the 9th unfinished mail, and the whole one, each found four held and cleared them.
+  EXPECT_EQ(dropped, 3);
   server.stop();
 }
