@@ -1,5 +1,7 @@
 #include "widgets/PickerSheet.h"
 
+#include <algorithm>
+
 #include "platform/foundation/Log.h"
 #include "widgets/ArPickerView.h"
 
@@ -39,7 +41,12 @@ void PickerSheet::ShowPickerSheet(ui::View* tabBar, const std::string& title,
     ok->setTitleColor(gfx::Color::red());
     ok->setTitleColor(gfx::Color::red(), ui::ControlState::Highlighted);
   }
-  picker_ = ui::PickerView::create(gfx::Rect(0, 40, 320, ui::PickerView::kDefaultHeight));
+  // The wheel fills the room the untitled buttons made, down to "确定".
+  double height = ui::PickerView::kDefaultHeight;
+  if (ui::Button* ok = sheet_->buttonAtIndex(kOKIndex)) {
+    height = std::max(ok->frame().y() - 4 - kPickerTop, 3 * ui::PickerView::kDefaultRowHeight);
+  }
+  picker_ = ui::PickerView::create(gfx::Rect(0, kPickerTop, 320, height));
   picker_->setDataSource(std::static_pointer_cast<ui::PickerViewDataSource>(self));
   picker_->setDelegate(std::static_pointer_cast<ui::PickerViewDelegate>(self));
   picker_->setShowsSelectionIndicator(true);

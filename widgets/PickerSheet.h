@@ -35,6 +35,7 @@ class PickerSheet : public ui::Object,
   static constexpr double kOtherColumnWidth = 80;
   static constexpr int kOKIndex = 4;
   static constexpr int kCancelIndex = 5;
+  static constexpr double kPickerTop = 40;
 
   static std::shared_ptr<PickerSheet> create() { return std::make_shared<PickerSheet>(); }
 
