@@ -53,7 +53,8 @@ class PickerSheet : public ui::Object,
 
   int columns() const { return columns_; }
   const std::vector<int>& selectedRows() const { return indexArray_; }
-  ui::ActionSheet* sheet() const { return sheet_.get(); }
+  // The action sheet while it shows (null after).
+  std::shared_ptr<ui::ActionSheet> sheet() const { return sheet_.lock(); }
   ui::PickerView* picker() const { return picker_.get(); }
 
   int numberOfComponentsInPickerView(ui::PickerView& picker) override;
@@ -70,8 +71,8 @@ class PickerSheet : public ui::Object,
   int columns_ = 0;
   std::array<int, kMaxWidths> columnWidth_{};
   int tag_ = 0;
-  std::shared_ptr<ui::ActionSheet> sheet_;
+  // The screen holds the action sheet while it shows, and the sheet holds this object through
+  // its click handler: however the sheet goes, nothing is left holding itself.
+  std::weak_ptr<ui::ActionSheet> sheet_;
   std::shared_ptr<ui::PickerView> picker_;
-  // Held while the sheet shows: the sheet keeps only a weak reference to its delegate.
-  std::shared_ptr<PickerSheet> keepAlive_;
 };
