@@ -212,6 +212,7 @@ int CSocket::Connect(CDataIP& list, Callback callback) {
 
   net::SocketPtr winner;
   int winnerIndex = -1;
+  bool cancelled = false;
   std::vector<net::SocketPtr> losers;
   {
     std::unique_lock<std::mutex> lock(race->mutex);
@@ -220,7 +221,9 @@ int CSocket::Connect(CDataIP& list, Callback callback) {
                         std::chrono::duration<double>(RaceSeconds()));
     race->cv.wait_until(lock, deadline, [&] { return race->winner || race->over; });
     // A Close during the race has set `over` and taken the candidates.
-    if (!race->over) {
+    if (race->over) {
+      cancelled = true;
+    } else {
       winner = race->winner;
       winnerIndex = race->winnerIndex;
     }
@@ -241,27 +244,32 @@ int CSocket::Connect(CDataIP& list, Callback callback) {
       m_socket = winner;
     }
   }
+  if (winner && !current) cancelled = true;  // closed between the race's end and here
   if (!winner || !current) {
     if (winner) winner->close();
+    if (cancelled) {
+      foundation::logInfo("%s: connect cancelled by a close\n", m_name.c_str());
+      return kConnectCancelled;
+    }
     foundation::logError("Connect error!\n");
     list.RestoreList();
-    return 0;
+    return kConnectFailed;
   }
   if (!winner->attachToCurrentRunLoop(std::move(callback))) {
     foundation::logError("Connect error!\n");
     Close();
     list.RestoreList();
-    return 0;
+    return kConnectFailed;
   }
   foundation::logInfo("Connect success!\n");
   foundation::logVerbose("Connect socket index: %d !\n", winnerIndex);
   char address[CDataIP::kAddressSize] = {0};
+  // The winner moves out of the caller's list so the next race prefers the others.
   if (copy.GetIP(winnerIndex, address, sizeof(address))) {
     foundation::logVerbose("IPconnect %s ", address);
   }
-  // The winner moves out of the caller's list so the next race prefers the others.
   if (list.GetIP(winnerIndex, address, sizeof(address))) list.DeleteIndex(winnerIndex);
-  return 1;
+  return kConnected;
 }
 
 int CSocket::NeedsConnect() {
