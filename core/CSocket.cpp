@@ -180,10 +180,11 @@ void CSocket::JoinAttempts() {
 int CSocket::Connect(CDataIP& list, Callback callback) {
   Close();
   ReapAttempts(false);
-  if (list.GetCount() == 0) list.RestoreList();
+  // Another thread may reset or refill the list at any time: restoring and copying are one
+  // step, and the winner leaves the list by its text, not by a position that may have moved.
+  CDataIP copy = list.CopyRestoringIfEmpty();
 
   auto race = std::make_shared<Race>();
-  CDataIP copy(list);
   {
     std::lock_guard<std::mutex> guard(m_lock);
     race->id = ++m_raceCount;
@@ -267,8 +268,8 @@ int CSocket::Connect(CDataIP& list, Callback callback) {
   // The winner moves out of the caller's list so the next race prefers the others.
   if (copy.GetIP(winnerIndex, address, sizeof(address))) {
     foundation::logVerbose("IPconnect %s ", address);
+    list.DeleteIP(address);
   }
-  if (list.GetIP(winnerIndex, address, sizeof(address))) list.DeleteIndex(winnerIndex);
   return kConnected;
 }
 
