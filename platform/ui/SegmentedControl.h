@@ -28,6 +28,8 @@ class SegmentedControl : public Control {
   std::string titleForSegment(size_t index) const;
   void setImage(const gfx::Image& image, size_t index);
   gfx::Image imageForSegment(size_t index) const;
+  // The whole control stays switchable beside the per-segment setter.
+  using Control::setEnabled;
   void setEnabled(bool enabled, size_t index);
   bool isEnabledForSegment(size_t index) const;
   // 0: automatic (the remaining width is shared evenly).
