@@ -3,7 +3,11 @@
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 
-add_compile_options(-Wall -Wextra)
+option(VERDAN_WERROR "Treat warnings as errors (the test script's builds)" OFF)
+add_compile_options(-Wall -Wextra -Wshadow)
+if(VERDAN_WERROR)
+  add_compile_options(-Werror)
+endif()
 
 if(ASAN AND TSAN)
   message(FATAL_ERROR "ASAN and TSAN cannot be combined")
@@ -27,6 +31,17 @@ endif()
 # Every header is included by its path from the project root: "core/MDBF.h".
 include_directories(${CMAKE_SOURCE_DIR})
 
+# verdan_require_targets(<what> <targets>...)
+# Stops the configuration when a name is not a target: a misspelt or missing library would
+# otherwise be passed to the linker as a system library, or dropped.
+function(verdan_require_targets what)
+  foreach(target IN LISTS ARGN)
+    if(NOT TARGET ${target})
+      message(FATAL_ERROR "${what}: unknown library '${target}'")
+    endif()
+  endforeach()
+endfunction()
+
 # verdan_library(<name> [DEPS <targets>...] [PKG <pkg-config modules>...])
 # Builds every .cpp under the calling folder into a static library <name>.
 # A folder with no sources yet becomes an interface library so dependants still link.
@@ -40,6 +55,7 @@ function(verdan_library name)
     add_library(${name} INTERFACE)
     set(scope INTERFACE)
   endif()
+  verdan_require_targets(${name} ${ARG_DEPS})
   target_link_libraries(${name} ${scope} ${ARG_DEPS} Threads::Threads)
   foreach(pkg IN LISTS ARG_PKG)
     string(MAKE_C_IDENTIFIER "pc_${pkg}" var)
@@ -59,6 +75,7 @@ function(verdan_test name)
   if(NOT sources)
     return()
   endif()
+  verdan_require_targets(${name} ${ARG_LIBS})
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   # The test framework headers are the heaviest part of every test file.

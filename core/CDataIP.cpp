@@ -13,6 +13,10 @@ CDataIP::CDataIP() {
 
 CDataIP::CDataIP(const CDataIP& other) {
   std::lock_guard<std::mutex> hold(other.m_mutex);
+  CopyFromLocked(other);
+}
+
+void CDataIP::CopyFromLocked(const CDataIP& other) {
   std::memcpy(m_szAddress, other.m_szAddress, sizeof m_szAddress);
   std::memcpy(m_szBackup, other.m_szBackup, sizeof m_szBackup);
   m_iCount = other.m_iCount;
@@ -75,6 +79,32 @@ void CDataIP::RestoreList() {
 
 int CDataIP::DeleteIndex(int index) {
   std::lock_guard<std::mutex> hold(m_mutex);
+  return DeleteLocked(index);
+}
+
+int CDataIP::DeleteIP(const char* address) {
+  if (!address) return 0;
+  std::lock_guard<std::mutex> hold(m_mutex);
+  for (int i = 0; i < m_iCount; ++i) {
+    if (strncasecmp(m_szAddress[i], address, kAddressSize - 1) == 0) return DeleteLocked(i);
+  }
+  return 0;
+}
+
+CDataIP CDataIP::CopyRestoringIfEmpty() {
+  CDataIP copy;
+  std::lock_guard<std::mutex> hold(m_mutex);
+  if (m_iCount == 0) {
+    std::memcpy(m_szAddress, m_szBackup, sizeof m_szAddress);
+    m_iCount = m_iBackupCount;
+    m_iCurrent = -1;
+    m_iOffset = 0;
+  }
+  copy.CopyFromLocked(*this);
+  return copy;
+}
+
+int CDataIP::DeleteLocked(int index) {
   if (index < 0 || index >= m_iCount) return 0;
   foundation::logInfo("Before CDataIP::DeleteIndex %d", index);
   LogListLocked();

@@ -25,6 +25,12 @@ class CDataIP {
   void RestoreList();
   // 1 removed (later addresses move down), 0 index out of range. The backup is untouched.
   int DeleteIndex(int index);
+  // Removes the address equal to `address` without regard to case, in one locked step, so a
+  // list changed by another thread since the address was read never loses a different one.
+  // 1 removed, 0 not in the list. The backup is untouched.
+  int DeleteIP(const char* address);
+  // A copy of the list, restored from the backup first when it is empty; one locked step.
+  CDataIP CopyRestoringIfEmpty();
   // 1 and the address; 0 and "" outside 0..count-1.
   int GetIP(int index, char* out, int size) const;
   // The address after the previous one handed out; 1 while not every address was handed out
@@ -38,6 +44,8 @@ class CDataIP {
 
  private:
   void LogListLocked() const;
+  void CopyFromLocked(const CDataIP& other);
+  int DeleteLocked(int index);
 
   mutable std::mutex m_mutex;
   char m_szAddress[kMaxAddresses][kAddressSize];

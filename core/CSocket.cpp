@@ -181,10 +181,11 @@ void CSocket::JoinAttempts() {
 int CSocket::Connect(CDataIP& list, Callback callback) {
   Close();
   ReapAttempts(false);
-  if (list.GetCount() == 0) list.RestoreList();
+  // Another thread may reset or refill the list at any time: restoring and copying are one
+  // step, and the winner leaves the list by its text, not by a position that may have moved.
+  CDataIP copy = list.CopyRestoringIfEmpty();
 
   auto race = std::make_shared<Race>();
-  CDataIP copy(list);
   {
     std::lock_guard<std::mutex> guard(m_lock);
     race->id = ++m_raceCount;
@@ -213,6 +214,7 @@ int CSocket::Connect(CDataIP& list, Callback callback) {
 
   net::SocketPtr winner;
   int winnerIndex = -1;
+  bool cancelled = false;
   std::vector<net::SocketPtr> losers;
   {
     std::unique_lock<std::mutex> lock(race->mutex);
@@ -221,7 +223,9 @@ int CSocket::Connect(CDataIP& list, Callback callback) {
                         std::chrono::duration<double>(RaceSeconds()));
     race->cv.wait_until(lock, deadline, [&] { return race->winner || race->over; });
     // A Close during the race has set `over` and taken the candidates.
-    if (!race->over) {
+    if (race->over) {
+      cancelled = true;
+    } else {
       winner = race->winner;
       winnerIndex = race->winnerIndex;
     }
@@ -242,27 +246,32 @@ int CSocket::Connect(CDataIP& list, Callback callback) {
       m_socket = winner;
     }
   }
+  if (winner && !current) cancelled = true;  // closed between the race's end and here
   if (!winner || !current) {
     if (winner) winner->close();
+    if (cancelled) {
+      foundation::logInfo("%s: connect cancelled by a close\n", m_name.c_str());
+      return kConnectCancelled;
+    }
     foundation::logError("Connect error!\n");
     list.RestoreList();
-    return 0;
+    return kConnectFailed;
   }
   if (!winner->attachToCurrentRunLoop(std::move(callback))) {
     foundation::logError("Connect error!\n");
     Close();
     list.RestoreList();
-    return 0;
+    return kConnectFailed;
   }
   foundation::logInfo("Connect success!\n");
   foundation::logVerbose("Connect socket index: %d !\n", winnerIndex);
   char address[CDataIP::kAddressSize] = {0};
+  // The winner moves out of the caller's list so the next race prefers the others.
   if (copy.GetIP(winnerIndex, address, sizeof(address))) {
     foundation::logVerbose("IPconnect %s ", address);
+    list.DeleteIP(address);
   }
-  // The winner moves out of the caller's list so the next race prefers the others.
-  if (list.GetIP(winnerIndex, address, sizeof(address))) list.DeleteIndex(winnerIndex);
-  return 1;
+  return kConnected;
 }
 
 int CSocket::NeedsConnect() {

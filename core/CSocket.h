@@ -43,8 +43,12 @@ class CSocket {
   // Races every address of `list` (restored first when empty) and keeps the first socket that
   // connects; its readable callbacks run on the calling thread's loop. The winning address is
   // removed from `list`; after a failure `list` is restored. Blocks up to the race time-out.
-  // 1 connected, 0 failed.
+  // kConnected, kConnectFailed, or kConnectCancelled when a Close from another thread ended the
+  // race: nothing failed then, the caller closed on purpose.
   int Connect(CDataIP& list, Callback callback);
+  static constexpr int kConnected = 1;
+  static constexpr int kConnectFailed = 0;
+  static constexpr int kConnectCancelled = -1;
   // 1 when a connection must be made before sending.
   int NeedsConnect();
   // Drops the connection (and any race in progress) and empties the receive buffer; queued

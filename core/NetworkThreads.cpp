@@ -228,8 +228,11 @@ void RunSendTurn(CoreConnection which, int childType) {
   std::vector<uint8_t> turn;
   if (connection.NeedsConnect()) {
     CDataIP* list = ListFor(which);
-    int connected = list ? connection.Connect(*list, CallbackFor(which)) : 0;
-    if (!connected) {
+    int connected = list ? connection.Connect(*list, CallbackFor(which)) : CSocket::kConnectFailed;
+    // A close from another thread (logout, a new login) ended the race on purpose: no failure
+    // to report, and no second close that could cancel the connect of whoever closed it.
+    if (connected == CSocket::kConnectCancelled) return;
+    if (connected != CSocket::kConnected) {
       connection.Close();
       // Queued packets stay for the next turn.
       if ((which == CoreConnection::Authentication || which == CoreConnection::Quote) &&

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need.
 set -euo pipefail
+# Fonts: the Chinese interface needs a CJK font that fontconfig can find. clang with its
+# runtime libraries (the unversioned packages follow the distribution's default clang) builds
+# the fuzz targets.
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libcairo2-dev libpango1.0-dev libsdl2-dev libplist-dev libpugixml-dev
+  libcairo2-dev libpango1.0-dev libfontconfig-dev libsdl2-dev libplist-dev libpugixml-dev
   libcurl4-openssl-dev libssl-dev fonts-wqy-microhei
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang libclang-rt-14-dev xvfb xauth
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -12,13 +12,13 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 echo "== AddressSanitizer + UBSan build"
 # Line tables are enough for sanitizer stack traces and build much faster than full debug info.
-cmake -S . -B build-asan -G Ninja -DASAN=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
+cmake -S . -B build-asan -G Ninja -DASAN=ON -DVERDAN_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
   -DVERDAN_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan -j "$jobs" --output-on-failure
 
 echo "== ThreadSanitizer build of the threaded tests"
-cmake -S . -B build-tsan -G Ninja -DTSAN=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
+cmake -S . -B build-tsan -G Ninja -DTSAN=ON -DVERDAN_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
   -DVERDAN_BENCH=OFF >/dev/null
 tsan_targets=$(cat build-tsan/tsan-targets.txt 2>/dev/null || true)
 if [ -n "$tsan_targets" ]; then
@@ -30,7 +30,7 @@ fi
 
 if command -v clang++ >/dev/null && [ -d fuzz ] && ls fuzz/fuzz_*.cpp >/dev/null 2>&1; then
   echo "== Fuzz smoke run"
-  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DFUZZ=ON -DVERDAN_TESTS=OFF \
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DFUZZ=ON -DVERDAN_WERROR=ON -DVERDAN_TESTS=OFF \
     -DVERDAN_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1" >/dev/null
   cmake --build build-fuzz -j "$jobs" --target fuzz_all

@@ -65,9 +65,16 @@ class Dictionary {
   std::vector<Entry> entries_;
 };
 
+// GCC 12 takes scoped enumerators named like the Data and Array types for shadowing, though
+// they are only ever reached as Value::Type::Data and Value::Type::Array.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
+enum class ValueType { Null, Bool, Integer, Real, String, Data, Date, Array, Dictionary };
+#pragma GCC diagnostic pop
+
 class Value {
  public:
-  enum class Type { Null, Bool, Integer, Real, String, Data, Date, Array, Dictionary };
+  using Type = ValueType;
 
   Value() = default;
   Value(std::nullptr_t) {}

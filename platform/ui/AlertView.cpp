@@ -17,6 +17,10 @@ namespace {
 constexpr double kButtonHeight = 44;
 constexpr double kFieldHeight = 30;
 constexpr double kMargin = 16;
+// Room kept between an alert and the bottom of the screen or the top of the keyboard.
+constexpr double kScreenMargin = 10;
+// A scrolled message shows at least this many lines.
+constexpr int kMinimumMessageLines = 2;
 
 gfx::Color tintColor() {
   return gfx::Color::rgb255(0, 122, 255);
@@ -145,6 +149,14 @@ TextField* AlertView::textFieldAtIndex(int index) const {
 
 // --- layout -----------------------------------------------------------------------------------
 
+gfx::Rect AlertView::availableArea() const {
+  gfx::Rect screen = Screen::main().bounds();
+  double top = Screen::main().applicationFrame().y();
+  double bottom = (keyboardTop_ > 0 ? std::min(keyboardTop_, screen.height()) : screen.height()) -
+                  kScreenMargin;
+  return gfx::Rect(screen.x(), top, screen.width(), std::max(0.0, bottom - top));
+}
+
 void AlertView::relayout() {
   double width = kWidth - 2 * kMargin;
   double y = 20;
@@ -155,16 +167,54 @@ void AlertView::relayout() {
   } else {
     titleLabel_->setFrame(gfx::Rect(kMargin, y, width, 0));
   }
+  // The message's own height and the height of everything else decide whether it must scroll.
+  double messageHeight = 0;
+  double lineHeight = std::ceil(messageLabel_->font().pointSize() * 1.25);
   if (!message_.empty()) {
     // Each line break counts, so screens can make room for their own subviews with "\n".
     size_t breaks = std::count(message_.begin(), message_.end(), '\n');
-    double h = gfx::measureText(message_, messageLabel_->font(), gfx::Size(width, 2000)).height;
-    double lineHeight = std::ceil(messageLabel_->font().pointSize() * 1.25);
-    h = std::max(h, (breaks + 1) * lineHeight);
-    messageLabel_->setFrame(gfx::Rect(kMargin, y, width, h));
-    y += h + 4;
+    double h = gfx::measureText(message_, messageLabel_->font(), gfx::Size(width, 1e7)).height;
+    messageHeight = std::max(h, (breaks + 1) * lineHeight);
+  }
+  double below = 16 + static_cast<double>(fields_.size()) * (6 + kFieldHeight);
+  int n = numberOfButtons();
+  int rows = n == 2 ? 1 : n;
+  below += rows * kButtonHeight;
+  double messageBlock = message_.empty() ? 0 : messageHeight + 4;
+  naturalHeight_ = y + messageBlock + below;
+  double room = availableArea().height();
+  double shownMessage = messageHeight;
+  if (!message_.empty() && naturalHeight_ > room) {
+    double minimum = std::min(messageHeight, kMinimumMessageLines * lineHeight);
+    shownMessage = std::max(minimum, std::floor(room - y - 4 - below));
+  }
+
+  if (!message_.empty() && shownMessage < messageHeight) {
+    if (!messageScroll_) {
+      messageScroll_ = ScrollView::create();
+      messageScroll_->setBackgroundColor(gfx::Color::clear());
+      messageScroll_->setShowsHorizontalScrollIndicator(false);
+      messageScroll_->setScrollsToTop(false);
+    }
+    if (messageLabel_->superview() != messageScroll_.get()) {
+      messageLabel_->removeFromSuperview();
+      messageScroll_->addSubview(messageLabel_);
+    }
+    if (!messageScroll_->superview()) addSubview(messageScroll_);
+    messageScroll_->setFrame(gfx::Rect(kMargin, y, width, shownMessage));
+    messageLabel_->setFrame(gfx::Rect(0, 0, width, messageHeight));
+    messageScroll_->setContentSize(gfx::Size(width, messageHeight));
+    messageScroll_->setContentOffset(gfx::Point(0, 0));
+    y += shownMessage + 4;
   } else {
-    messageLabel_->setFrame(gfx::Rect(kMargin, y, width, 0));
+    // A message that fits is the alert's own subview, where screens find it among the others.
+    if (messageScroll_ && messageScroll_->superview()) messageScroll_->removeFromSuperview();
+    if (messageLabel_->superview() != this) {
+      messageLabel_->removeFromSuperview();
+      insertSubview(messageLabel_, 1);
+    }
+    messageLabel_->setFrame(gfx::Rect(kMargin, y, width, messageHeight));
+    y += messageBlock;
   }
   for (auto& field : fields_) {
     y += 6;
@@ -172,7 +222,6 @@ void AlertView::relayout() {
     y += kFieldHeight;
   }
   y += 16;
-  int n = numberOfButtons();
   double buttonsTop = y;
   if (n == 2) {
     buttons_[0]->setFrame(gfx::Rect(0, y, kWidth / 2, kButtonHeight));
@@ -191,11 +240,33 @@ void AlertView::relayout() {
     }
   }
   buttonsArea_ = gfx::Rect(0, buttonsTop, kWidth, y - buttonsTop);
-  gfx::Rect screen = Screen::main().bounds();
-  gfx::Point c = screen.center();
   setBounds(gfx::Rect(0, 0, kWidth, y));
-  setCenter(gfx::Point(std::round(c.x), std::round(c.y)));
+  placeOnScreen();
   setNeedsDisplay();
+}
+
+void AlertView::placeOnScreen() {
+  gfx::Rect screen = Screen::main().bounds();
+  gfx::Rect area = availableArea();
+  double h = bounds().height();
+  // Centred on the screen, or on the part above the keyboard while one shows; moved down
+  // below the status bar and up above the bottom where it would cross them.
+  double visibleBottom =
+      keyboardTop_ > 0 ? std::min(keyboardTop_, screen.height()) : screen.height();
+  double cy = std::round(visibleBottom / 2);
+  cy = std::min(cy, area.y() + area.height() - h / 2);
+  cy = std::max(cy, area.y() + h / 2);
+  setCenter(gfx::Point(std::round(screen.center().x), std::round(cy)));
+}
+
+void AlertView::fitAboveKeyboard() {
+  // Only a height change needs a new layout; otherwise the alert just moves, keeping whatever a
+  // screen placed inside it.
+  if (naturalHeight_ > availableArea().height() || messageScrollView()) {
+    relayout();
+  } else {
+    placeOnScreen();
+  }
 }
 
 void AlertView::layoutSubviews() {}
@@ -225,6 +296,8 @@ void AlertView::show() {
     foundation::logError("AlertView: show needs an alert made by create()");
     return;
   }
+  Keyboard& keyboard = Keyboard::shared();
+  keyboardTop_ = keyboard.isVisible() ? keyboard.frame().y() : 0;
   relayout();
   if (auto* d = delegate()) d->willPresentAlertView(*this);
   overlay_.build(self);
@@ -234,14 +307,14 @@ void AlertView::show() {
   auto& notifications = foundation::NotificationCenter::defaultCenter();
   notifications.addObserver(
       this, kKeyboardWillShowNotification, [this](const foundation::Notification& n) {
-        gfx::Rect end = keyboardFrame(n.userInfo, kKeyboardFrameEndUserInfoKey);
-        double y = std::max(bounds().height() / 2 + 20, std::round(end.y() / 2));
-        setCenter(gfx::Point(center().x, std::min(y, Screen::main().bounds().height() / 2)));
+        keyboardTop_ = keyboardFrame(n.userInfo, kKeyboardFrameEndUserInfoKey).y();
+        fitAboveKeyboard();
       });
-  notifications.addObserver(
-      this, kKeyboardWillHideNotification, [this](const foundation::Notification&) {
-        setCenter(gfx::Point(center().x, std::round(Screen::main().bounds().height() / 2)));
-      });
+  notifications.addObserver(this, kKeyboardWillHideNotification,
+                            [this](const foundation::Notification&) {
+                              keyboardTop_ = 0;
+                              fitAboveKeyboard();
+                            });
   overlay_.makeKeyAndVisible();
   setAlpha(0);
   overlay_.dimming().setAlpha(0);

@@ -11,6 +11,7 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/ModalOverlay.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
@@ -74,6 +75,12 @@ class AlertView : public View {
   void setMessage(const std::string& message);
   Label* titleLabel() const { return titleLabel_.get(); }
   Label* messageLabel() const { return messageLabel_.get(); }
+  // While the alert with its whole message would not fit between the status bar and the bottom
+  // of the screen (or the top of the keyboard), the message shows in this scroll view inside
+  // the alert, so the title, fields and buttons stay on screen. Null while the message fits.
+  ScrollView* messageScrollView() const {
+    return messageScroll_ && messageScroll_->superview() ? messageScroll_.get() : nullptr;
+  }
 
   // Returns the new button's index.
   int addButtonWithTitle(const std::string& title);
@@ -118,6 +125,11 @@ class AlertView : public View {
 
  private:
   void relayout();
+  // Centres the alert in the room above the keyboard, inside the screen where it fits.
+  void placeOnScreen();
+  void fitAboveKeyboard();
+  // The room an alert may take, in screen coordinates.
+  gfx::Rect availableArea() const;
   void finishDismiss(int buttonIndex);
   void rebuildFields();
 
@@ -128,6 +140,9 @@ class AlertView : public View {
   std::string message_;
   std::shared_ptr<Label> titleLabel_;
   std::shared_ptr<Label> messageLabel_;
+  std::shared_ptr<ScrollView> messageScroll_;
+  double keyboardTop_ = 0;    // 0: no keyboard
+  double naturalHeight_ = 0;  // the height with the whole message showing
   std::vector<std::shared_ptr<Button>> buttons_;
   std::vector<std::shared_ptr<TextField>> fields_;
   int cancelIndex_ = -1;

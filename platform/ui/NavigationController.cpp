@@ -240,13 +240,13 @@ void NavigationController::transition(std::shared_ptr<ViewController> from,
   std::weak_ptr<ViewController> weakSelf = self;
   pendingFinish_ = [weakSelf, from, to, released, showing, anim]() {
     auto me = std::dynamic_pointer_cast<NavigationController>(weakSelf.lock());
-    gfx::Rect slot = me && me->container_ ? me->container_->bounds() : to->view()->bounds();
+    gfx::Rect restFrame = me && me->container_ ? me->container_->bounds() : to->view()->bounds();
     if (from && from != to && from->isViewLoaded() && me &&
         from->view()->superview() == me->container_.get()) {
       from->view()->removeFromSuperview();
-      from->view()->setFrame(slot);
+      from->view()->setFrame(restFrame);
     }
-    to->view()->setFrame(slot);
+    to->view()->setFrame(restFrame);
     for (auto& r : released)
       if (r->parentViewController() == me.get()) setParent(*r, nullptr);
     if (showing) {

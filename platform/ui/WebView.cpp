@@ -462,8 +462,8 @@ void WebView::start(const std::string& url, WebViewNavigationType type, int hist
           self->failed({code, t});
           return;
         }
-        std::string type = lower(response.header("Content-Type"));
-        bool html = type.empty() || type.find("html") != std::string::npos;
+        std::string contentType = lower(response.header("Content-Type"));
+        bool html = contentType.empty() || contentType.find("html") != std::string::npos;
         self->finished(url, historyIndex, response.body, html);
       });
 }

@@ -163,6 +163,40 @@ TEST_F(SendTurnTest, RefusedConnectionPostsStatus11AndKeepsThePacketQueued) {
   EXPECT_EQ(p.wire, request);
 }
 
+// A new login closes every connection while a turn may be connecting. That close must not come
+// back as "connect failed": the failure handler would close again and cancel the new login.
+TEST_F(SendTurnTest, CloseDuringTheConnectReportsNoFailureAndTheNextTurnSends) {
+  nettest::LoopbackListener accepting;
+  Serve(kServerListAuth, accepting);
+  std::atomic<bool> held{false};
+  std::atomic<bool> release{false};
+  CSocket::SetAttemptHookForTesting([&](int) {
+    held = true;
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  });
+  CSocket::SetConnectTimeouts(30.0, 1.0);
+  PostLog posts({"login"});
+  ASSERT_TRUE(StartNetworkThreads());
+  std::string request = MakePacket({144, 5, 0, 3}, "x");
+  Push(PushRenZhengQueue, request);
+  while (!held) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  GetCoreSocket(CoreConnection::Authentication).Close();
+  release = true;
+
+  // The next turn runs after the cancelled one on the same thread and sends the kept packet.
+  PushRenZhengQueue(nullptr, 0);
+  Packet p;
+  bool sent = false;
+  for (int tries = 0; tries < 3 && !sent; ++tries) {
+    int peer = accepting.accept();  // the cancelled attempt's connection comes first, closed
+    ASSERT_GE(peer, 0);
+    sent = ReadPacket(peer, p) && p.wire == request;
+  }
+  EXPECT_TRUE(sent);
+  RunMainUntil([] { return false; }, 0.05);  // deliver whatever the turns posted
+  EXPECT_EQ(posts.Count("login"), 0u);
+}
+
 TEST_F(SendTurnTest, PeerThatGoesAwayIsReconnectedByTheNextPush) {
   nettest::LoopbackListener listener;
   Serve(kServerListQuote, listener);

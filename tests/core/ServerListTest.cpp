@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -65,6 +66,51 @@ TEST(ServerList, DeleteKeepsOrderAndRestoreBringsBackTheBackup) {
   list.DeleteIndex(0);
   list.RestoreList();
   EXPECT_EQ(Addresses(list), (List{"a:1", "c:3", "d:4"}));
+}
+
+// A connection removes the address that won its race while the main thread refills the list
+// (a new login's server answer, a reset): the removal must take that address and no other.
+TEST(ServerList, DeletingTheWinnerByTextRacesARefillAndNeverLosesAnotherAddress) {
+  CDataIP list;
+  CDataIP orderA, orderB;
+  for (const char* a : {"a:1", "b:2", "c:3"}) orderA.AddIP(a);
+  for (const char* a : {"b:2", "c:3", "a:1"}) orderB.AddIP(a);
+  list = orderA;
+  std::atomic<bool> stop{false};
+  std::thread refill([&] {
+    for (int i = 0; !stop; ++i) list = (i % 2) ? orderA : orderB;
+  });
+  int lost = 0;
+  for (int i = 0; i < 20000; ++i) {
+    list = orderA;
+    CDataIP copy = list.CopyRestoringIfEmpty();
+    char winner[CDataIP::kAddressSize];
+    ASSERT_EQ(copy.GetIP(0, winner, sizeof winner), 1);
+    list.DeleteIP(winner);
+    CDataIP after(list);
+    List seen = Addresses(after);
+    for (const char* other : {"a:1", "b:2", "c:3"}) {
+      if (other == std::string(winner)) continue;
+      if (std::find(seen.begin(), seen.end(), other) == seen.end()) ++lost;
+    }
+  }
+  stop = true;
+  refill.join();
+  EXPECT_EQ(lost, 0);
+}
+
+TEST(ServerList, DeleteByTextAndRestoreWhenEmptyAreSingleSteps) {
+  CDataIP list;
+  for (const char* a : {"a:1", "B:2", "c:3"}) list.AddIP(a);
+  EXPECT_EQ(list.DeleteIP("b:2"), 1);  // without regard to case, as adding
+  EXPECT_EQ(list.DeleteIP("b:2"), 0);
+  EXPECT_EQ(list.DeleteIP(nullptr), 0);
+  EXPECT_EQ(Addresses(list), (List{"a:1", "c:3"}));
+  EXPECT_EQ(Addresses(list.CopyRestoringIfEmpty()), (List{"a:1", "c:3"}));  // not empty: as is
+  list.DeleteIP("a:1");
+  list.DeleteIP("c:3");
+  EXPECT_EQ(Addresses(list.CopyRestoringIfEmpty()), (List{"a:1", "B:2", "c:3"}));
+  EXPECT_EQ(list.GetCount(), 3);
 }
 
 TEST(ServerList, NextAndLastCycleThroughTheList) {

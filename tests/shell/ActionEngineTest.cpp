@@ -1,6 +1,6 @@
 #include <atomic>
-#include <chrono>
-#include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -232,76 +232,97 @@ TEST_F(ActionEngineTest, RegisteredObjectsHearEachTickOnceOnTheMainThread) {
   EXPECT_EQ(counter->offMain, 0);
 }
 
-// Ticks slowly, noting overlaps and the time steps it gets.
-class SlowAction : public ThreadAction {
+// Holds its first tick until released, noting overlaps and the time steps it gets.
+class HeldAction : public ThreadAction {
  public:
-  SlowAction() : ThreadAction(100.0f) {}
+  HeldAction() : ThreadAction(100.0f) {}
   bool tick(float seconds) override {
     if (++inside_ > 1) overlapped = true;
-    steps.push_back(seconds);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      steps.push_back(seconds);
+      entered = true;
+      changed_.notify_all();
+      if (steps.size() == 1) changed_.wait(lock, [this] { return released_; });
+    }
     --inside_;
-    ++ticks;
     return false;
   }
+  void waitUntilEntered() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return entered; });
+  }
+  void release() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+  }
   std::atomic<bool> overlapped{false};
-  std::atomic<int> ticks{0};
-  std::vector<float> steps;  // read after the engine stopped
+  std::vector<float> steps;  // read after the ticking threads ended
+  bool entered = false;
 
  private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool released_ = false;
   std::atomic<int> inside_{0};
 };
 
-TEST_F(ActionEngineTest, RealTimeEngineTicksAboutThirtyTimesASecondAndStopsCleanly) {
-  foundation::Clock::setReal();
+// The timer thread measures each step on the application clock (here the manual one), moves
+// the views on the main thread only, and is gone after stop.
+TEST_F(ActionEngineTest, TimerThreadMovesViewsByTheMeasuredTimeOnTheMainThread) {
   ThreadCache engine(true);
   EXPECT_TRUE(engine.isTimerThreadRunning());
   auto counter = std::make_shared<TickCounter>();
   Extend::scheduleUpdate(counter, engine);
   Extend::scheduleAction(view, MoveTo::create(0.3f, Point(0, 0), Point(30, 0)), engine);
-  // Paused: the timer thread idles.
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_EQ(engine.tickCount(), 0u);
-
-  const auto start = std::chrono::steady_clock::now();
+  view->setCenter(Point(-1, -1));
   engine.startAllActions();
   auto loop = foundation::RunLoop::main();
-  ASSERT_TRUE(loop->runUntilCondition([&] { return counter->calls >= 15; }, 10));
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const double rate = counter->calls / seconds;
-  EXPECT_GT(rate, 10.0);
-  EXPECT_LT(rate, 45.0);
-  EXPECT_EQ(counter->offMain, 0);
-  // The view was moved on the main thread to the end of its path.
+  foundation::Clock::advance(0.15);
+  ASSERT_TRUE(loop->runUntilCondition([&] { return x() == 15; }, 10));
+  foundation::Clock::advance(0.15);
+  ASSERT_TRUE(loop->runUntilCondition([&] { return x() == 30; }, 10));
   EXPECT_EQ(view->center(), Point(30, 0));
+  EXPECT_GT(counter->calls, 0);
+  EXPECT_EQ(counter->offMain, 0);
+  // However often the thread ticked, the steps add up to the time that passed.
+  float total = 0;
+  for (float step : counter->steps) total += step;
+  EXPECT_NEAR(total, 0.3f, 1e-5f);
 
   engine.stop();
   EXPECT_FALSE(engine.isTimerThreadRunning());
-  const uint64_t ticks = engine.tickCount();
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_EQ(engine.tickCount(), ticks);
+  engine.stop();  // a second stop is harmless
   drain();
 }
 
-TEST_F(ActionEngineTest, SlowTicksNeverOverlapAndMeasureTheirLongerStep) {
-  foundation::Clock::setReal();
-  auto slow = std::make_shared<SlowAction>();
-  {
-    ThreadCache engine(true);
-    Extend::scheduleAction(view, slow, engine);
-    engine.startAllActions();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (slow->ticks < 4 && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    engine.stop();
-    drain();
-  }
-  EXPECT_FALSE(slow->overlapped);
-  ASSERT_GE(slow->steps.size(), 4u);
-  // Each tick starts after the previous 50 ms one ended, so every later step covers it.
-  for (size_t i = 1; i < slow->steps.size(); ++i) EXPECT_GE(slow->steps[i], 0.045f);
+// A tick that takes long holds back the next one, which then measures the longer step; two
+// ticks never run at once.
+TEST_F(ActionEngineTest, SlowTickHoldsBackTheNextWhichMeasuresTheLongerStep) {
+  ThreadCache engine(false);
+  auto held = std::make_shared<HeldAction>();
+  Extend::scheduleAction(view, held, engine);
+  engine.startAllActions();
+  foundation::Clock::advance(0.1);
+  std::thread first([&] { engine.update(); });
+  held->waitUntilEntered();
+  foundation::Clock::advance(0.5);
+  std::atomic<bool> secondStarted{false};
+  std::thread second([&] {
+    secondStarted = true;
+    engine.update();
+  });
+  while (!secondStarted) std::this_thread::yield();
+  held->release();
+  first.join();
+  second.join();
+  EXPECT_FALSE(held->overlapped);
+  ASSERT_EQ(held->steps.size(), 2u);
+  EXPECT_FLOAT_EQ(held->steps[0], 0.1f);
+  EXPECT_FLOAT_EQ(held->steps[1], 0.5f);
+  EXPECT_EQ(engine.tickCount(), 2u);
+  drain();
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST_P(PropertyListFormats, FilesAreWrittenWholeIntoNewFolders) {
 INSTANTIATE_TEST_SUITE_P(Formats, PropertyListFormats,
                          ::testing::Values(FormatCase{PropertyListFormat::Xml, "Xml", false},
                                            FormatCase{PropertyListFormat::Binary, "Binary", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(PropertyList, NullsAreLeftOutAndANullDocumentIsRefused) {
   Value v;

@@ -5,6 +5,8 @@
 #include "InputTestSupport.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/AlertView.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/ScrollView.h"
 
 namespace {
 
@@ -140,6 +142,71 @@ TEST_F(AlertViewTest, ScreensAddTheirOwnFieldsAndRealignLabels) {
   EXPECT_EQ(found->text(), "hello");
   // The message "\n" leaves two lines of room above the buttons.
   EXPECT_GE(alert->messageLabel()->frame().height(), 36);
+}
+
+// A server may send an error text of any length. Whatever its length, and with or without the
+// keyboard of a text field, the alert stays between the status bar and the bottom of the screen
+// (or the top of the keyboard), its buttons can be tapped, and a long text scrolls inside.
+TEST_F(AlertViewTest, EveryAlertStaysOnScreenAndALongMessageScrollsInside) {
+  const ui::AlertViewStyle styles[] = {ui::AlertViewStyle::Default,
+                                       ui::AlertViewStyle::PlainTextInput,
+                                       ui::AlertViewStyle::LoginAndPasswordInput};
+  for (int length : {1, 40, 1400}) {
+    std::string message;
+    for (int i = 0; i < length; ++i) message += (i % 7 == 6) ? "。" : "错";
+    for (auto style : styles) {
+      SCOPED_TRACE(std::to_string(length) + " characters, style " +
+                   std::to_string(static_cast<int>(style)));
+      auto alert =
+          ui::AlertView::create("登录失败", message, delegate, "", {"重新登录", "游客登录"});
+      alert->setAlertViewStyle(style);
+      alert->show();
+      advance(0.3);
+      double top = ui::Screen::main().applicationFrame().y();
+      double bottom = ui::Screen::main().bounds().height();
+      if (style != ui::AlertViewStyle::Default) {
+        ASSERT_TRUE(ui::Keyboard::shared().isVisible());
+        bottom = ui::Keyboard::shared().frame().y();
+      }
+      gfx::Rect box = alert->frame();
+      EXPECT_GE(box.y(), top);
+      EXPECT_LE(box.y() + box.height(), bottom);
+      for (int i = 0; i < 2; ++i) {
+        ui::Button* button = alert->buttonAtIndex(i);
+        gfx::Rect r = button->convertRectToView(button->bounds(), nullptr);
+        EXPECT_GE(r.y(), top);
+        EXPECT_LE(r.y() + r.height(), bottom);
+      }
+
+      ui::ScrollView* scroll = alert->messageScrollView();
+      if (length == 1400) {
+        // Only part of the text shows at once; scrolling reaches its last line.
+        ASSERT_NE(scroll, nullptr);
+        EXPECT_EQ(alert->messageLabel()->superview(), scroll);
+        EXPECT_GE(scroll->frame().height(), 30);
+        EXPECT_LT(scroll->frame().height(), alert->messageLabel()->frame().height());
+        EXPECT_EQ(scroll->contentSize().height, alert->messageLabel()->frame().height());
+        scroll->setContentOffset(scroll->maximumContentOffset());
+        EXPECT_DOUBLE_EQ(scroll->contentOffset().y + scroll->frame().height(),
+                         scroll->contentSize().height);
+      } else {
+        // The whole text shows, a subview of the alert itself.
+        EXPECT_EQ(scroll, nullptr);
+        EXPECT_EQ(alert->messageLabel()->superview(), alert.get());
+      }
+
+      // A tap where "游客登录" is drawn reaches the delegate.
+      delegate->calls.clear();
+      ui::Button* guest = alert->buttonAtIndex(1);
+      gfx::Point p = guest->convertPointToView(guest->bounds().center(), nullptr);
+      p = guest->window()->transformToSuperview().apply(p);
+      tap(p.x, p.y);
+      EXPECT_FALSE(alert->isVisible());
+      ASSERT_FALSE(delegate->calls.empty());
+      EXPECT_EQ(delegate->calls.front(), "clicked 1 tag 0");
+      advance(0.3);
+    }
+  }
 }
 
 TEST_F(AlertViewTest, NestedBlockingAlertReturnsThePressedButton) {

@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {{TouchPhase::Began, {150, 120}}, {TouchPhase::Cancelled, {150, 120}}},
                     {"down", "cancel"},
                     false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST_F(UiTest, DisabledControlsSendNothingAndTargetsCanBeRemoved) {
   auto button = Button::create(Rect(0, 100, 100, 40));

