@@ -70,6 +70,39 @@ constexpr std::array<Moves, 256> MakeMoves() {
 
 constexpr std::array<Moves, 256> kMoves = MakeMoves();
 
+// A row of the table that writes outside the record, decodes bytes a merge would not carry or
+// knows an id only half is a build error, not a corrupted quote.
+constexpr bool TableIsSound() {
+  constexpr size_t kRecord = sizeof(tagLocalStockData);
+  for (const QuoteFieldDesc& f : kQuoteFields) {
+    const bool known = f.wire != 0;
+    if (known != (f.decode != QuoteDecode::kUnknown) || known != (f.merge != 0)) return false;
+    if (f.member + size_t{f.merge} > kRecord || f.member2 + size_t{f.merge2} > kRecord)
+      return false;
+    const size_t wire = f.wire > 0 ? static_cast<size_t>(f.wire) : 0;
+    switch (f.decode) {
+      case QuoteDecode::kCopy:
+      case QuoteDecode::kClear:
+        if (f.member + wire > kRecord || f.merge < wire) return false;
+        if (f.decode == QuoteDecode::kClear && f.member2 + size_t{f.part} > kRecord) return false;
+        break;
+      case QuoteDecode::kSplit:
+        if (f.part >= wire || f.member + size_t{f.part} > kRecord ||
+            f.member2 + (wire - f.part) > kRecord)
+          return false;
+        break;
+      case QuoteDecode::kTwice:
+        if (f.member + wire > kRecord || f.member2 + wire > kRecord || f.merge2 < wire)
+          return false;
+        break;
+      default:
+        break;
+    }
+  }
+  return true;
+}
+static_assert(TableIsSound());
+
 // Copies of the fixed widths; false for kOther.
 inline bool MoveBytes(Move m, uint8_t* dst, const uint8_t* src) {
   switch (m) {
