@@ -211,14 +211,17 @@ inline const Bytes kTrend = {
 };
 inline constexpr size_t kTrendHead = 13;
 
-// The last two trades of 600000: 11-byte head {market, code[8], u16 count}, 11-byte trades
-// {i16 hour x 100 + minute, i32 price in 1/10000, i32 lots, side}.
+// The last four trades of 600000: 11-byte head {market, code[8], u16 count}, 11-byte trades
+// {i16 hour x 100 + minute, i32 price in 1/10000, i32 lots, side: 0 ask, 1 bid, 2 mid}.
 inline const Bytes kTicks = {
     0x01, '6',  '0',  '0',  '0',  '0',  '0',  0x00, 0x00,              // 1 600000
-    0x02, 0x00,                                                        // 2 trades
+    0x04, 0x00,                                                        // 4 trades
+    0xA2, 0x03, 0x9C, 0xFA, 0x04, 0x00, 0x75, 0x01, 0x00, 0x00, 0x02,  // 09:30 32.63 373 mid
+    0xA3, 0x03, 0x00, 0xFB, 0x04, 0x00, 0x83, 0x01, 0x00, 0x00, 0x00,  // 09:31 32.64 387 ask
     0xA3, 0x03, 0x9C, 0xFA, 0x04, 0x00, 0x83, 0x01, 0x00, 0x00, 0x02,  // 09:31 32.63 387 mid
-    0xA3, 0x03, 0x9C, 0xFA, 0x04, 0x00, 0x83, 0x01, 0x00, 0x00, 0x02,  //
+    0xA3, 0x03, 0x9C, 0xFA, 0x04, 0x00, 0x83, 0x01, 0x00, 0x00, 0x02,  // 09:31 32.63 387 mid
 };
+inline constexpr int kTickCount = 4;
 
 // Day K-line of 600000, two bars asked with the ids 1 (date), 5 (close), 16 (lots) and 15
 // (close change; the later of the two close ids wins): 21-byte head {market, code[8],

@@ -177,15 +177,22 @@ TEST(WireVectors, ChartRepliesReadIntoPointsTradesBarsAndEvents) {
   EXPECT_EQ(points[1].now, 326300);
   EXPECT_EQ(points[1].volume, 116300);
 
-  ASSERT_EQ(ReadLE16(kTicks.data() + 9), 2);
-  ASSERT_EQ(kTicks.size(), 11 + 2 * sizeof(tagLocalDealData));
-  tagLocalDealData trades[2];
+  ASSERT_EQ(ReadLE16(kTicks.data() + 9), kTickCount);
+  ASSERT_EQ(kTicks.size(), 11 + kTickCount * sizeof(tagLocalDealData));
+  tagLocalDealData trades[kTickCount];
   std::memcpy(trades, kTicks.data() + 11, sizeof trades);
-  for (const tagLocalDealData& t : trades) {
-    EXPECT_EQ(+t.time, 931);
-    EXPECT_EQ(+t.price, 326300);
-    EXPECT_EQ(+t.volume, 387);
-    EXPECT_EQ(+t.inoutflag, 2);
+  const struct {
+    int16_t time;
+    int32_t price, volume;
+    char side;
+  } wantTrades[kTickCount] = {
+      {930, 326300, 373, 2}, {931, 326400, 387, 0}, {931, 326300, 387, 2}, {931, 326300, 387, 2}};
+  for (int i = 0; i < kTickCount; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(+trades[i].time, wantTrades[i].time);
+    EXPECT_EQ(+trades[i].price, wantTrades[i].price);
+    EXPECT_EQ(+trades[i].volume, wantTrades[i].volume);
+    EXPECT_EQ(+trades[i].inoutflag, wantTrades[i].side);
   }
 
   ASSERT_EQ(ReadLE16(kKLine.data() + 11), 2);

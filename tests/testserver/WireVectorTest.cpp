@@ -162,7 +162,8 @@ TEST_F(WireVectorServer, MarketRepliesAreTheVectors) {
   {
     const uint8_t list[] = {4, 1, 2, 3, 4};
     Reply r =
-        Ask(client, buf, MakeRequest_DealDetail(0, 14, 13, 1, "600000", 2, list, buf, sizeof buf));
+        Ask(client, buf,
+            MakeRequest_DealDetail(0, 14, 13, 1, "600000", kTickCount, list, buf, sizeof buf));
     EXPECT_EQ(r.header.ChildType, 14);
     EXPECT_EQ(r.body, kTicks);
   }
