@@ -267,6 +267,38 @@ inline const Bytes kWeights = {
 
 // --- Whole packets (16-byte header and body as sent).
 
+// One-stock quote of 600000 asked on page 12 with request code 90 and the ids 9, 10, 19, 5, 6
+// (145/10), then the quote pushed for that request when the market moves to 09:32: the same
+// header but for the data flag 2 in the top bits of the request code.
+inline constexpr uint8_t kQuotePage = 12;
+inline constexpr uint16_t kQuoteCode = 90;
+inline const Bytes kQuoteReplyPacket = {
+    0x23, 0x00, 0x01, 0x00,                                // magic, plain, one part
+    0x33, 0x43,                                            // checksum
+    0x1E, 0x00,                                            // 30 body bytes
+    0x00, 0x00, 0x00,                                      // session value
+    0x0C, 0x91, 0x0A,                                      // page 12, 145/10
+    0x5A, 0x40,                                            // request code 90, a reply
+    0x05, 9,    10,   19,   5,    6,                       // 5 ids
+    0x01, '6',  '0',  '0',  '0',  '0',  '0',  0x00, 0x00,  // 1 600000
+    0x02, 0x64, 0x00,                                      // 2 decimals, 100 a lot
+    0xBF, 0x0C, 0x00, 0x00,                                // now 32.63
+    0x68, 0x7B, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00,        // volume 228200
+};
+inline const Bytes kQuotePushPacket = {
+    0x23, 0x00, 0x01, 0x00,                                // magic, plain, one part
+    0x09, 0xE0,                                            // checksum
+    0x1E, 0x00,                                            // 30 body bytes
+    0x00, 0x00, 0x00,                                      // session value
+    0x0C, 0x91, 0x0A,                                      // page 12, 145/10
+    0x5A, 0x80,                                            // request code 90, a push
+    0x05, 9,    10,   19,   5,    6,                       // 5 ids
+    0x01, '6',  '0',  '0',  '0',  '0',  '0',  0x00, 0x00,  // 1 600000
+    0x02, 0x64, 0x00,                                      // 2 decimals, 100 a lot
+    0xB4, 0x0C, 0x00, 0x00,                                // now 32.52
+    0x44, 0x18, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00,        // volume 530500
+};
+
 // The request both error replies answer: a trend request of page 13 with request code 77.
 inline constexpr uint8_t kErrorPage = 13;
 inline constexpr uint16_t kErrorCode = 77;

@@ -274,3 +274,33 @@ TEST(WireVectors, ErrorRepliesCutToTheirTexts) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WireVectors, QuoteReplyAndItsPushDifferOnlyInTheDataFlag) {
+  CQuoteCache cache;
+  Cut reply = CutOne(kQuoteReplyPacket);
+  ASSERT_EQ(reply.result, CutResult::Complete);
+  EXPECT_FALSE(reply.header.isPush());
+  EXPECT_EQ(reply.header.DataFlag, 1);
+  EXPECT_EQ(reply.header.PageID, kQuotePage);
+  EXPECT_EQ(reply.header.ChildType, 10);
+  EXPECT_EQ(reply.header.RequestCode, kQuoteCode);
+  tagLocalStockData r;
+  ASSERT_EQ(cache.MergeOne(reply.body.data(), reply.body.size(), &r), 24);
+  EXPECT_EQ(r.now, 326300);
+  EXPECT_EQ(r.volume, 228200);
+
+  Cut push = CutOne(kQuotePushPacket);
+  ASSERT_EQ(push.result, CutResult::Complete);
+  EXPECT_TRUE(push.header.isPush());
+  EXPECT_EQ(push.header.RequestCode, kQuoteCode);
+  tagLocalStockData before;
+  ASSERT_EQ(cache.MergeOne(push.body.data(), push.body.size(), &r, &before), 24);
+  EXPECT_EQ(before.now, 326300);
+  EXPECT_EQ(r.now, 325200);
+  EXPECT_EQ(r.volume, 530500);
+  EXPECT_EQ(r.realvol, 530500 - 228200);
+}
+
+}  // namespace

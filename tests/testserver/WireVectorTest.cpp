@@ -184,6 +184,35 @@ TEST_F(WireVectorServer, MarketRepliesAreTheVectors) {
   }
 }
 
+// A server of its own: the market moves on here.
+TEST(WireVectors, QuoteReplyAndPushAreTheVectorsOnTheWire) {
+  auto o = testserver::ServerOptions::Ephemeral();
+  o.seed = 20151217;
+  o.date = 20151217;
+  o.minute = 9 * 60 + 31;
+  testserver::TestServer server(o);
+  ASSERT_TRUE(server.start());
+  TestClient client(server.port(Role::Quote));
+  ASSERT_TRUE(client.connected());
+  uint8_t buf[256];
+  const uint8_t ids[] = {5, 9, 10, 19, 5, 6};
+  const uint8_t none[] = {0};
+  const int len =
+      MakeRequest_StockData(0, kQuoteCode, kQuotePage, 1, "600000", ids, none, buf, sizeof buf);
+  ASSERT_TRUE(client.send(buf, len));
+  Reply reply = client.receiveReply();
+  ASSERT_TRUE(reply.ok);
+  EXPECT_EQ(reply.wire, kQuoteReplyPacket);
+
+  server.advanceMinute();
+  Reply push;
+  do {
+    push = client.receive();
+  } while (push.ok && push.header.ChildType != 10);
+  ASSERT_TRUE(push.ok);
+  EXPECT_EQ(push.wire, kQuotePushPacket);
+}
+
 TEST_F(WireVectorServer, ErrorRepliesAreTheVectorsOnTheWire) {
   TestClient client(server_->port(Role::Quote));
   ASSERT_TRUE(client.connected());
