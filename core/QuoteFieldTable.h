@@ -16,7 +16,7 @@ enum class QuoteDecode : uint8_t {
   kCopy,       // the wire bytes as they stand into `member` (little-endian host)
   kSplit,      // the first `part` bytes into `member`, the rest into `member2`
   kTwice,      // one value into both `member` and `member2`
-  kClear,      // copied into `member`; `clear` bytes at `member2` are zeroed
+  kClear,      // copied into `member`; `part` bytes at `member2` are zeroed
   kCode,       // 8 code bytes, cleared after the first NUL, and the ninth byte 0
   kName,       // name cleared, then width / 2 UTF-16 units
   kAsciiName,  // name cleared, then up to 8 ASCII characters (others become '?')
