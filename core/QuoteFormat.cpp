@@ -1,11 +1,13 @@
 #include "core/QuoteFormat.h"
 
 #include <algorithm>
+#include <array>
 #include <cinttypes>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "core/CoreText.h"
 #include "core/QuoteFieldTable.h"
@@ -457,9 +459,13 @@ QuoteColor DerivedFieldColor(uint32_t id, const tagLocalStockData& r) {
 
 }  // namespace
 
-std::string GetFieldString(uint32_t id, const tagLocalStockData& r) {
-  if (id > 255) return DerivedFieldString(id, r);
-  const QuoteFieldDesc& f = QuoteFieldDescOf(static_cast<uint8_t>(id));
+namespace {
+
+// Each id's text and colour rule is folded from its table row at compile time into a function of
+// its own, so a screen pays one indirect call per field and no decisions on the row.
+template <size_t Id>
+std::string FieldText(const tagLocalStockData& r) {
+  constexpr const QuoteFieldDesc& f = kQuoteFields[Id];
   auto v = [&] { return MemberValue(r, f.member, f.value); };
   // Every text but the volumes takes the low word (the one 64-bit rate shows only that).
   auto v32 = [&] { return Low32(v()); };
@@ -504,9 +510,9 @@ std::string GetFieldString(uint32_t id, const tagLocalStockData& r) {
   return {};
 }
 
-QuoteColor GetFieldColor(uint32_t id, const tagLocalStockData& r) {
-  if (id > 255) return DerivedFieldColor(id, r);
-  const QuoteFieldDesc& f = QuoteFieldDescOf(static_cast<uint8_t>(id));
+template <size_t Id>
+QuoteColor FieldColor(const tagLocalStockData& r) {
+  constexpr const QuoteFieldDesc& f = kQuoteFields[Id];
   const int64_t y = r.yesterday;
   switch (f.tint) {
     case QuoteTint::kWhite:
@@ -529,4 +535,31 @@ QuoteColor GetFieldColor(uint32_t id, const tagLocalStockData& r) {
       return GetMMQColor(Low32(MemberValue(r, f.tintMember, f.value)));
   }
   return kColorWhite;
+}
+
+using TextRule = std::string (*)(const tagLocalStockData&);
+using ColorRule = QuoteColor (*)(const tagLocalStockData&);
+
+template <size_t... Ids>
+constexpr std::array<TextRule, sizeof...(Ids)> TextRules(std::index_sequence<Ids...>) {
+  return {&FieldText<Ids>...};
+}
+template <size_t... Ids>
+constexpr std::array<ColorRule, sizeof...(Ids)> ColorRules(std::index_sequence<Ids...>) {
+  return {&FieldColor<Ids>...};
+}
+
+constexpr auto kTextRules = TextRules(std::make_index_sequence<256>());
+constexpr auto kColorRules = ColorRules(std::make_index_sequence<256>());
+
+}  // namespace
+
+std::string GetFieldString(uint32_t id, const tagLocalStockData& r) {
+  if (id > 255) return DerivedFieldString(id, r);
+  return kTextRules[id](r);
+}
+
+QuoteColor GetFieldColor(uint32_t id, const tagLocalStockData& r) {
+  if (id > 255) return DerivedFieldColor(id, r);
+  return kColorRules[id](r);
 }
