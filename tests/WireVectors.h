@@ -25,19 +25,21 @@ inline const Bytes kAuthLoginAnswer = {
     0x23, 0x05, 0x00, 0x00,                    // 35: 5 bytes, text
     0x3A, 0x09, 0x00, 0x00,                    // 58: 9 bytes, text
     0x46, 0x04, 0x00, 0x01,                    // 70: 4 bytes, integer
-    'H',  'Q',  ':',  '1',  '2',  '7',  '.',  '0', '.', '0', '.',
-    '1',  ':',  '7',  '7',  '0',  '8',  'D',  'E', 'V', '1',  //
-    '3',  '0',  ',',  '3',  '1',                              //
-    '1',  '2',  '3',  '4',  '5',  '6',  '7',  '8', '9',       //
-    0x01, 0x00, 0x00, 0x00,                                   // 1
+                                               // clang-format off
+    'H', 'Q', ':', '1', '2', '7', '.', '0', '.', '0', '.', '1', ':', '7', '7', '0', '8',
+    'D', 'E', 'V', '1',
+    '3', '0', ',', '3', '1',
+    '1', '2', '3', '4', '5', '6', '7', '8', '9',
+    0x01, 0x00, 0x00, 0x00,
+                                               // clang-format on
 };
 inline constexpr const char* kAuthServerList = "HQ:127.0.0.1:7708";
 inline constexpr const char* kAuthDevice = "DEV1";
 inline constexpr const char* kRights = "30,31";
 inline constexpr const char* kQsid = "123456789";
 
-// Quote login answer (145/7 on page 1): rights, QSID, user type, server time, upgrade text
-// (UTF-16) and upgrade address.
+// Quote login answer (144/7 from the quote server, page 1): rights, QSID, user type, server time,
+// upgrade text (UTF-16) and upgrade address.
 inline const Bytes kQuoteLoginAnswer = {
     0x06, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00,             // 6 fields, total 1, start 0, 1 record
     0x23, 0x05, 0x00, 0x00,                               // 35: 5 bytes, text
@@ -81,20 +83,19 @@ struct ListRecord {
 inline constexpr uint32_t kAt0931 = 0x7DFC8A5F;  // 2015-12-17 09:31 packed from the minute up
 inline constexpr uint32_t kAt0932 = 0x7DFC8A60;
 
+// clang-format off
 inline const ListRecord kListRecords[2] = {
-    {1,          "600000", 2,       {u'浦', u'发', u'银', u'行'},
-     2,          100,      326000,  325500,
-     328000,     325000,   326300,  35309500,
-     1152000000, 300,      9,       12345,
-     56,         3262,     kAt0931, 326200,
-     326300},
-    {2,         "000001", 2,       {u'平', u'安', u'银', u'行'},
-     2,         100,      115000,  114800,
-     116000,    114500,   115200,  50000000,
-     576000000, 200,      17,      9800,
-     34,        1151,     kAt0931, 115100,
-     115200},
+    // market, code, category, name, decimals, lot,
+    // previous close, open, high, low, now, volume, amount,
+    // change, change %, volume ratio, turnover, average, time, bid, ask
+    {1, "600000", 2, {u'浦', u'发', u'银', u'行'}, 2, 100,
+     326000, 325500, 328000, 325000, 326300, 35309500, 1152000000,
+     300, 9, 12345, 56, 326200, kAt0931, 326200, 326300},
+    {2, "000001", 2, {u'平', u'安', u'银', u'行'}, 2, 100,
+     115000, 114800, 116000, 114500, 115200, 50000000, 576000000,
+     200, 17, 9800, 34, 115100, kAt0931, 115100, 115200},
 };
+// clang-format on
 
 // Sorted list reply (145/17): 9-byte head {3 bytes of the screen, u32 total, u16 records},
 // the id list, two records of 97 bytes.
@@ -122,7 +123,7 @@ inline const Bytes kSortedList = {
     0x09, 0x00, 0x00, 0x00,                          // 23 0.09%
     0x39, 0x30, 0x00, 0x00,                          // 14 12345
     0x38, 0x00, 0x00, 0x00,                          // 15 56
-    0xBE, 0x0C, 0x00, 0x00,                          // 18 3262
+    0x38, 0xFA, 0x04, 0x00,                          // 18 32.62, sent in 1/10000
     0x5F, 0x8A, 0xFC, 0x7D,                          // 21 09:31
     0xBE, 0x0C, 0x00, 0x00,                          // 72 32.62
     0xBF, 0x0C, 0x00, 0x00,                          // 73 32.63
@@ -144,7 +145,7 @@ inline const Bytes kSortedList = {
     0x11, 0x00, 0x00, 0x00,                          // 23 0.17%
     0x48, 0x26, 0x00, 0x00,                          // 14 9800
     0x22, 0x00, 0x00, 0x00,                          // 15 34
-    0x7F, 0x04, 0x00, 0x00,                          // 18 1151
+    0x9C, 0xC1, 0x01, 0x00,                          // 18 11.51, sent in 1/10000
     0x5F, 0x8A, 0xFC, 0x7D,                          // 21 09:31
     0x7F, 0x04, 0x00, 0x00,                          // 72 11.51
     0x80, 0x04, 0x00, 0x00,                          // 73 11.52
