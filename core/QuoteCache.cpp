@@ -12,6 +12,7 @@
 #include "core/CoreText.h"
 #include "core/MDBF.h"
 #include "core/QuoteField.h"
+#include "core/QuoteFieldTable.h"
 #include "core/QuoteFormat.h"
 #include "platform/foundation/Log.h"
 
@@ -120,7 +121,7 @@ int CQuoteCache::MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* 
     if (previous) *previous = stored;
     const int64_t rise = PositiveDelta64(fresh.volume, stored.volume);
     if (rise > 0) stored.realvol = rise;
-    for (size_t k = 0; k < idCount; ++k) HQ_FIELD_FUNC_UPDATE(stored, fresh, ids[k]);
+    MergeQuoteRecord(stored, fresh, ids, idCount);
   } else {
     i = PlaceLocked(fresh);
   }
@@ -442,68 +443,63 @@ void ScaleQuoteFields(tagLocalStockData& rec, const uint8_t* ids, size_t idCount
   // An id listed twice is scaled once.
   uint64_t seen[4] = {};
   auto test = [&seen](uint8_t id) { return (seen[id >> 6] >> (id & 63)) & 1; };
-  auto scale = [s](int32_t& v) { v = WrapMul32(v, s); };
+  // Prices inside packed groups may be unaligned: read and write them as bytes.
+  auto scaleAt = [s](uint8_t* p) {
+    int32_t v;
+    std::memcpy(&v, p, 4);
+    v = WrapMul32(v, s);
+    std::memcpy(p, &v, 4);
+  };
+  bool bid1 = false;
+  bool ask1 = false;
+  int book = 0;  // levels of the book to scale
   for (size_t k = 0; k < idCount; ++k) {
     const uint8_t id = ids[k];
-    if (test(id)) continue;
+    const QuoteFieldDesc& f = QuoteFieldDescOf(id);
+    if (f.scale == QuoteScale::kNone || test(id)) continue;
     seen[id >> 6] |= uint64_t{1} << (id & 63);
-    switch (id) {
-      case 1:
-        scale(rec.yesterday);
+    uint8_t* member = reinterpret_cast<uint8_t*>(&rec) + f.member;
+    switch (f.scale) {
+      case QuoteScale::kPrice:
+        scaleAt(member);
         break;
-      case 2:
-        scale(rec.open);
+      case QuoteScale::kTwoPrices:
+        scaleAt(member);
+        scaleAt(member + sizeof(tagPriceVol));
         break;
-      case 3:
-        scale(rec.high);
+      case QuoteScale::kSettle:
+        scaleAt(member + offsetof(tagJRCCS, jrjsj));
         break;
-      case 4:
-        scale(rec.low);
-        break;
-      case 5:
-        scale(rec.now);
-        break;
-      case 17:
-        scale(rec.zd);
-        break;
-      case 70:
-        scale(rec.upprice);
-        break;
-      case 71:
-        scale(rec.downprice);
-        break;
-      case 72:
-      case 73:
-      case 74:
-      case 76:
-        break;  // the book is scaled once below, however its ids overlap
-      case 77:
-        for (auto& d : rec.DelegateBuySellInfo) d.price = WrapMul32(d.price, s);
-        break;
-      case 160:
-        rec.JRCCS.jrjsj = WrapMul32(rec.JRCCS.jrjsj, s);
-        break;
-      case 163:
-        scale(rec.ZRJSJ);
-        break;
-      case 82: {
+      case QuoteScale::kPerMinute: {
         const int minutes = GetTradeMinutes(rec);
         if (minutes > 0) rec.volrate /= minutes;
         break;
       }
-      default:
+      // The book is scaled once below, however its ids overlap.
+      case QuoteScale::kBid1:
+        bid1 = true;
+        break;
+      case QuoteScale::kAsk1:
+        ask1 = true;
+        break;
+      case QuoteScale::kBook5:
+        book = std::max(book, 5);
+        break;
+      case QuoteScale::kBook10:
+        book = 10;
+        break;
+      case QuoteScale::kNone:
         break;
     }
   }
-  const int levels = test(76) ? 10 : (test(74) ? 5 : 0);
-  for (int l = 0; l < levels; ++l) {
+  for (int l = 0; l < book; ++l) {
     rec.buysell10.buy[l].price = WrapMul32(rec.buysell10.buy[l].price, s);
     rec.buysell10.sell[l].price = WrapMul32(rec.buysell10.sell[l].price, s);
   }
-  if (levels == 0 && test(72)) {
+  if (book == 0 && bid1) {
     rec.buysell10.buy[0].price = WrapMul32(rec.buysell10.buy[0].price, s);
   }
-  if (levels == 0 && test(73)) {
+  if (book == 0 && ask1) {
     rec.buysell10.sell[0].price = WrapMul32(rec.buysell10.sell[0].price, s);
   }
 }

@@ -5,11 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/QuoteFieldTable.h"
 #include "core/StockData.h"
 
 // Wire width of a field id: bytes, kQuoteFieldVariable for the order queue (78), 0 for an id
 // outside the vocabulary.
-inline constexpr int kQuoteFieldVariable = -1;
 int QuoteFieldWireWidth(uint8_t id);
 
 // Reads one field from src (len bytes available) into rec. Returns the bytes consumed, -1 for an
@@ -26,3 +26,7 @@ bool HQ_FIELD_FUNC_UPDATE(tagLocalStockData& stored, const tagLocalStockData& fr
 // must not be stored: the fields after the failure would be misaligned.
 int DecodeQuoteRecord(const uint8_t* ids, size_t idCount, const uint8_t* src, size_t len,
                       tagLocalStockData& rec);
+
+// HQ_FIELD_FUNC_UPDATE for each id of the list, in order.
+void MergeQuoteRecord(tagLocalStockData& stored, const tagLocalStockData& fresh, const uint8_t* ids,
+                      size_t idCount);

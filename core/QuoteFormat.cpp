@@ -1,13 +1,16 @@
 #include "core/QuoteFormat.h"
 
 #include <algorithm>
+#include <array>
 #include <cinttypes>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "core/CoreText.h"
+#include "core/QuoteFieldTable.h"
 #include "core/QuoteRequests.h"
 #include "platform/foundation/Text.h"
 
@@ -377,100 +380,46 @@ int32_t Low32(int64_t v) {
 
 }  // namespace
 
-std::string GetFieldString(uint32_t id, const tagLocalStockData& r) {
+namespace {
+
+// Display reads load 8 bytes at the member and keep its own bytes: one load and two shifts,
+// no branch on the member's type. The record's tail keeps every such load inside it.
+constexpr bool ReadsStayInside() {
+  for (const QuoteFieldDesc& f : kQuoteFields) {
+    if (f.value == QuoteValue::kNone) continue;
+    if (f.member + 8u > sizeof(tagLocalStockData) || f.tintMember + 8u > sizeof(tagLocalStockData))
+      return false;
+  }
+  return true;
+}
+static_assert(ReadsStayInside());
+
+struct ValueRead {
+  uint8_t shift;  // 64 minus the member's bits
+  bool isSigned;
+};
+constexpr ValueRead kValueReads[] = {
+    {0, false},   // kNone (never read)
+    {56, false},  // kU8
+    {48, true},   // kI16
+    {48, false},  // kU16
+    {32, true},   // kI32
+    {0, true},    // kI64
+};
+
+// The member at `at` read by its display type, widened to 64 bits.
+int64_t MemberValue(const tagLocalStockData& r, uint16_t at, QuoteValue type) {
+  uint64_t raw;
+  std::memcpy(&raw, reinterpret_cast<const uint8_t*>(&r) + at, 8);
+  const ValueRead read = kValueReads[static_cast<size_t>(type)];
+  raw <<= read.shift;
+  return read.isSigned ? static_cast<int64_t>(raw) >> read.shift
+                       : static_cast<int64_t>(raw >> read.shift);
+}
+
+// The futures columns computed from the open-interest group (ids above the wire's range).
+std::string DerivedFieldString(uint32_t id, const tagLocalStockData& r) {
   switch (id) {
-    case 1:
-      return Price(r, r.yesterday, r.now);
-    case 2:
-      return Price(r, r.open, r.now);
-    case 3:
-      return Price(r, r.high, r.now);
-    case 4:
-      return Price(r, r.low, r.now);
-    case 5:
-      return Price(r, r.now, r.now);
-    case 6:
-      return Volume(r, r.volume, r.unit);
-    case 7:
-      return FormatAmountString(r.market, r.amount, 100, 6);
-    case 8:
-      return Volume(r, r.realvol, r.unit);
-    case 10:
-      return CodeText(r);
-    case 12:
-    case 22:
-    case 30:
-      return UnicharsToNSString(r.name, std::size(r.name));
-    case 14:
-      return FormatRateString(r.lb, 2);
-    case 15:
-      return Change(r.hsl, 0);
-    case 16:
-      return FormatRateString(r.syl, 2);
-    case 17:
-      return Price(r, r.zd, r.now);
-    case 18:
-      return FormatRateString(r.average, r.pricedot);
-    case 21: {
-      char buf[16];
-      std::snprintf(buf, sizeof buf, "%02d:%02d", static_cast<int>(r.datetime.Hour),
-                    static_cast<int>(r.datetime.Minute));
-      return buf;
-    }
-    case 23:
-      return Change(r.zf, r.now);
-    case 24:
-      return Change(r.swing, 0);
-    case 25:
-      return FormatRateString(r.sjl, 2);
-    case 26:
-      return Change(r.zs_5M, r.now);
-    case 40:
-      return Change(r.index_wb, r.now);
-    case 41:
-      return Change(Low32(r.index_wc), r.now);
-    case 46:
-      return FormatRateString(WrapMul32(r.index_qrd, 100), 2);
-    case 62:
-      return Volume(r, r.in, r.unit);
-    case 70:
-      return Price(r, r.upprice, r.upprice);
-    case 71:
-      return Price(r, r.downprice, r.downprice);
-    case 72:
-      return Price(r, r.buysell10.buy[0].price, 0);
-    case 73:
-      return Price(r, r.buysell10.sell[0].price, 0);
-    case 75:
-      return Volume(r, r.out, r.unit);
-    case 80:
-      return Volume(r, r.ltgb, 1);
-    case 83:
-      return Volume(r, r.zgb, 1);
-    case 84:
-      return Volume(r, r.ltsz, 100);
-    case 85:
-      return Volume(r, r.zsz, 100);
-    case 87:
-      return Price(r, r.mgJZZ, r.mgJZZ);
-    case 93:
-      return Price(r, r.zxmgsy, r.zxmgsy);
-    case 101:
-      return FormatPriceString(r.MMQ, 8, 2, r.now);
-    case 102:
-      return FormatPriceString(r.ZLZJ, 8, 3, r.now);
-    case 103:
-      return FormatPriceString(r.RZJ5, 8, 3, r.now);
-    case 104:
-      return FormatPriceString(r.RZJ10, 8, 3, r.now);
-    case 105:
-      return FormatPriceString(r.RZJ20, 8, 3, r.now);
-    case 106:
-      return std::to_string(r.RNH10);
-    case 107:
-      return std::to_string(r.ZLLH);
-    case 163:
-      return Price(r, r.ZRJSJ, r.now);
     case 501:
       return Volume(r, r.JRCCS.jrccl, 1);
     case 502:
@@ -492,26 +441,8 @@ std::string GetFieldString(uint32_t id, const tagLocalStockData& r) {
   }
 }
 
-QuoteColor GetFieldColor(uint32_t id, const tagLocalStockData& r) {
-  const int64_t y = r.yesterday;
+QuoteColor DerivedFieldColor(uint32_t id, const tagLocalStockData& r) {
   switch (id) {
-    case 2:
-      return GetUpDownColor(r.open - y);
-    case 3:
-      return GetUpDownColor(r.high - y);
-    case 4:
-      return GetUpDownColor(r.low - y);
-    case 5:
-      return GetUpDownColor(r.now - y);
-    case 6:
-      return GetLightBlueColor();
-    case 7:
-    case 14:
-    case 21:
-    case 80:
-    case 83:
-    case 84:
-    case 85:
     case 501:
     case 504:
     case 505:
@@ -519,48 +450,116 @@ QuoteColor GetFieldColor(uint32_t id, const tagLocalStockData& r) {
     case 507:
     case 508:
       return GetPaleYellowColor();
-    case 17:
-    case 23:
-      return GetUpDownColor(r.zd);
-    case 18:
-      return GetUpDownColor(r.average_new - y);
-    case 26:
-      return GetUpDownColor(r.zs_5M);
-    case 40:
-      return GetUpDownColor(r.index_wb);
-    case 41:
-      return GetUpDownColor(Low32(r.index_wc));
-    case 46:
-      return GetUpDownColor(r.index_qrd);
-    case 62:
-    case 71:
-      return kColorDown;
-    case 70:
-    case 75:
-      return kColorUp;
-    case 72:
-      return GetUpDownColorRef(r.buysell10.buy[0].price, y);
-    case 73:
-      return GetUpDownColorRef(r.buysell10.sell[0].price, y);
-    case 87:
-      return GetUpDownColor(r.mgJZZ - y);
-    case 101:
-      return GetMMQColor(r.MMQ);
-    case 102:
-      return GetUpDownColor(r.ZLZJ);
-    case 103:
-      return GetUpDownColor(r.RZJ5);
-    case 104:
-      return GetUpDownColor(r.RZJ10);
-    case 105:
-      return GetUpDownColor(r.RZJ20);
-    case 106:
-      return GetUpDownColor(r.RNH10);
-    case 107:
-      return GetUpDownColor(r.ZLLH);
     case 502:
       return GetUpDownColor(Low32(WrapSub64(r.JRCCS.jrccl, r.JRCCS.zrccl)));
     default:
       return kColorWhite;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Each id's text and colour rule is folded from its table row at compile time into a function of
+// its own, so a screen pays one indirect call per field and no decisions on the row.
+template <size_t Id>
+std::string FieldText(const tagLocalStockData& r) {
+  constexpr const QuoteFieldDesc& f = kQuoteFields[Id];
+  auto v = [&] { return MemberValue(r, f.member, f.value); };
+  // Every text but the volumes takes the low word (the one 64-bit rate shows only that).
+  auto v32 = [&] { return Low32(v()); };
+  switch (f.show) {
+    case QuoteShow::kNone:
+      return {};
+    case QuoteShow::kPrice:
+      return Price(r, v32(), r.now);
+    case QuoteShow::kPriceSelf:
+      return Price(r, v32(), v32());
+    case QuoteShow::kPriceBare:
+      return Price(r, v32(), 0);
+    case QuoteShow::kPriceFixed:
+      return FormatPriceString(v32(), 8, f.showArg, r.now);
+    case QuoteShow::kVolume:
+      return Volume(r, v(), f.showArg != 0 ? f.showArg : r.unit);
+    case QuoteShow::kAmount:
+      return FormatAmountString(r.market, v(), 100, 6);
+    case QuoteShow::kCode:
+      return CodeText(r);
+    case QuoteShow::kName:
+      return UnicharsToNSString(r.name, std::size(r.name));
+    case QuoteShow::kRate:
+      return FormatRateString(v32(), f.showArg);
+    case QuoteShow::kRateDot:
+      return FormatRateString(v32(), r.pricedot);
+    case QuoteShow::kRate100:
+      return FormatRateString(WrapMul32(v32(), 100), 2);
+    case QuoteShow::kChange:
+      return Change(v32(), 0);
+    case QuoteShow::kChangeNow:
+      return Change(v32(), r.now);
+    case QuoteShow::kClock: {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "%02d:%02d", static_cast<int>(r.datetime.Hour),
+                    static_cast<int>(r.datetime.Minute));
+      return buf;
+    }
+    case QuoteShow::kInteger:
+      return std::to_string(v());
+  }
+  return {};
+}
+
+template <size_t Id>
+QuoteColor FieldColor(const tagLocalStockData& r) {
+  constexpr const QuoteFieldDesc& f = kQuoteFields[Id];
+  const int64_t y = r.yesterday;
+  switch (f.tint) {
+    case QuoteTint::kWhite:
+      return kColorWhite;
+    case QuoteTint::kLightBlue:
+      return GetLightBlueColor();
+    case QuoteTint::kPaleYellow:
+      return GetPaleYellowColor();
+    case QuoteTint::kUp:
+      return kColorUp;
+    case QuoteTint::kDown:
+      return kColorDown;
+    case QuoteTint::kVsYesterday:
+      return GetUpDownColor(Low32(MemberValue(r, f.tintMember, f.value)) - y);
+    case QuoteTint::kSign:
+      return GetUpDownColor(Low32(MemberValue(r, f.tintMember, f.value)));
+    case QuoteTint::kLevel:
+      return GetUpDownColorRef(Low32(MemberValue(r, f.tintMember, f.value)), y);
+    case QuoteTint::kMMQ:
+      return GetMMQColor(Low32(MemberValue(r, f.tintMember, f.value)));
+  }
+  return kColorWhite;
+}
+
+using TextRule = std::string (*)(const tagLocalStockData&);
+using ColorRule = QuoteColor (*)(const tagLocalStockData&);
+
+template <size_t... Ids>
+constexpr std::array<TextRule, sizeof...(Ids)> TextRules(std::index_sequence<Ids...>) {
+  return {&FieldText<Ids>...};
+}
+template <size_t... Ids>
+constexpr std::array<ColorRule, sizeof...(Ids)> ColorRules(std::index_sequence<Ids...>) {
+  return {&FieldColor<Ids>...};
+}
+
+constexpr auto kTextRules = TextRules(std::make_index_sequence<256>());
+constexpr auto kColorRules = ColorRules(std::make_index_sequence<256>());
+
+}  // namespace
+
+std::string GetFieldString(uint32_t id, const tagLocalStockData& r) {
+  if (id > 255) return DerivedFieldString(id, r);
+  return kTextRules[id](r);
+}
+
+QuoteColor GetFieldColor(uint32_t id, const tagLocalStockData& r) {
+  if (id > 255) return DerivedFieldColor(id, r);
+  return kColorRules[id](r);
 }

@@ -1,8 +1,7 @@
 #include "testserver/QuoteEncoder.h"
 
+#include <array>
 #include <cstring>
-
-#include "core/QuoteField.h"
 
 namespace testserver {
 
@@ -21,7 +20,17 @@ void Level(const tagPriceVol& level, int32_t scale, ByteWriter& out) {
 }  // namespace
 
 bool IsQuoteFieldId(uint8_t id) {
-  return QuoteFieldWireWidth(id) != 0;
+  // Asked of the server's own encoder, never of the client's reading of the wire.
+  static const std::array<bool, 256> known = [] {
+    std::array<bool, 256> k{};
+    const tagLocalStockData empty = MakeEmptyStockData();
+    for (size_t i = 0; i < k.size(); ++i) {
+      ByteWriter scratch;
+      k[i] = EncodeQuoteField(empty, static_cast<uint8_t>(i), scratch);
+    }
+    return k;
+  }();
+  return known[id];
 }
 
 std::vector<uint8_t> FilterQuoteFields(const std::vector<uint8_t>& ids) {

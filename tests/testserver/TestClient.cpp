@@ -52,6 +52,7 @@ Reply TestClient::receive(double seconds) {
       lastCut_ = static_cast<int>(cut);
       if (cut == CutResult::Bad) return r;
       if (cut == CutResult::Complete) {
+        r.wire.assign(in_.begin(), in_.begin() + consumed);
         in_.erase(in_.begin(), in_.begin() + consumed);
         r.body.assign(body.begin(), body.begin() + bodyLen);
         r.ok = true;

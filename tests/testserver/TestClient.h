@@ -14,6 +14,7 @@ struct Reply {
   bool ok = false;  // a whole packet arrived
   PacketHeader header;
   std::vector<uint8_t> body;
+  std::vector<uint8_t> wire;  // the packet as it came off the socket
   uint16_t code() const { return header.RequestCode; }
   bool error() const { return header.isError(); }
   // Body of an error reply as UTF-8.
