@@ -1,5 +1,5 @@
-// Stand-ins for the widgets of the component kit the shell uses: the waiting box with its
-// request time-out and the phone-login input box.
+// Stand-in for the widget of the component kit the shell uses: the waiting box with its
+// request time-out.
 #pragma once
 
 #include <memory>
@@ -45,39 +45,4 @@ class AlertView : public ui::View {
   std::shared_ptr<foundation::Timer> timer_;
   std::shared_ptr<ui::Label> label_;
   std::shared_ptr<ui::ActivityIndicatorView> spinner_;
-};
-
-class NewTimeInputAlertView;
-
-// The phone-login input box's delegate; both methods are optional.
-class alertViewDelegate {
- public:
-  virtual ~alertViewDelegate() = default;
-  virtual void getCode(const std::string& phone) { (void)phone; }
-  virtual void loginEvent(const std::string& phone, const std::string& code,
-                          NewTimeInputAlertView& view) {
-    (void)phone;
-    (void)code;
-    (void)view;
-  }
-};
-
-// The phone-login input box: a number, an SMS code, and the code, login and cancel buttons.
-class NewTimeInputAlertView : public ui::View {
- public:
-  NewTimeInputAlertView();
-  static std::shared_ptr<NewTimeInputAlertView> createWithDefaultXib();
-  void showInWindow();
-
-  std::string phoneNumText;
-  std::string codeText;
-  void setDelegate(std::weak_ptr<alertViewDelegate> delegate) { delegate_ = std::move(delegate); }
-
-  // The buttons' actions.
-  void codeButtonTapped();
-  void loginButtonTapped();
-  void cancelButtonTapped();
-
- private:
-  std::weak_ptr<alertViewDelegate> delegate_;
 };

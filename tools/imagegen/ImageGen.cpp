@@ -439,6 +439,25 @@ void ListWidgets() {
   Make("btn_del_h.png", Size(30, 30), roundButton(false, true));
 }
 
+// --- Input widgets: the search rows' arrow, the message box's background and the picker
+// panel's background ---------------------------------------------------------------------------
+
+void InputWidgets() {
+  Make("arrow.png", Size(10, 15), [](Context& ctx) {
+    ctx.setStrokeColor(Color::grey(0.75));
+    ctx.setLineWidth(2);
+    ctx.setLineCap(gfx::LineCap::Round);
+    ctx.setLineJoin(gfx::LineJoin::Round);
+    ctx.strokePolyline({Point(2, 2), Point(8, 7.5), Point(2, 13)});
+  });
+  Make("bg.png", Size(40, 40),
+       [](Context& ctx) { FillRounded(ctx, Rect(0, 0, 40, 40), 8, Color::grey(0, 0.75)); });
+  Make("bg_set.png", Size(320, 260), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 320, 260), Color::rgb255(60, 66, 78),
+                     Color::rgb255(24, 28, 36));
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -457,5 +476,6 @@ int main(int argc, char** argv) {
   Marks();
   ListMarks();
   ListWidgets();
+  InputWidgets();
   return g_failures == 0 ? 0 : 1;
 }
