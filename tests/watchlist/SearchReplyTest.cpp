@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/CoreState.h"
+#include "core/CoreText.h"
 #include "core/PacketHeader.h"
 #include "core/QuoteCache.h"
 #include "core/SearchReply.h"
@@ -164,6 +165,7 @@ TEST(StoredList, ReplacingStoresAtMostAThousandStocks) {
       (std::filesystem::temp_directory_path() / "verdan-ssearch-store").string();
   std::filesystem::create_directories(dir);
   foundation::setDocumentsDir(dir);
+  InitDocumentPath(nullptr, 0);
   std::vector<tagCodeItem> items(1200);
   for (size_t i = 0; i < items.size(); ++i) {
     std::snprintf(items[i].code, sizeof items[i].code, "%06d", static_cast<int>(i));
