@@ -68,6 +68,26 @@ TEST_F(WatchlistTest, TypingWaitsForAPauseAndBackspaceToEmptyShowsTheHistory) {
   EXPECT_FALSE(screen->isSearchPending());
 }
 
+TEST_F(WatchlistTest, KeysTappedOnTheKeyboardTypeAndSearch) {
+  LogIn();
+  auto screen = OpenSearch();
+  const uint64_t start = server->requestCount();
+  ASSERT_TRUE(TapKey(*screen, "btn600"));
+  ASSERT_TRUE(TapKey(*screen, "btn0"));
+  ASSERT_TRUE(TapKey(*screen, "btn1"));
+  EXPECT_EQ(screen->codeEdit()->text(), "60001");
+  EXPECT_TRUE(screen->isSearchPending());
+  ASSERT_TRUE(TapKey(*screen, "btnNumBack"));
+  EXPECT_EQ(screen->codeEdit()->text(), "6000");
+  advance(0.36);
+  ASSERT_TRUE(pump([&] { return !screen->StockList().empty(); }));
+  EXPECT_EQ(server->requestCount(), start + 1);
+  for (const auto& row : screen->StockList()) EXPECT_EQ(row.StockCode.rfind("6000", 0), 0u);
+  // Hide gives the keyboard back.
+  ASSERT_TRUE(TapKey(*screen, "btnNumHide"));
+  EXPECT_FALSE(screen->codeEdit()->isFirstResponder());
+}
+
 TEST_F(WatchlistTest, TenCharactersStartNoNewPauseAndOkSearchesAtOnce) {
   LogIn();
   auto screen = OpenSearch();

@@ -9,6 +9,7 @@
 #include "core/SelfStock.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/TabBarController.h"
+#include "platform/ui/Touch.h"
 #include "tests/shell/StartupTestSupport.h"
 #include "watchlist/SearchStocks.h"
 #include "watchlist/Setting.h"
@@ -87,6 +88,18 @@ class WatchlistTest : public startuptest::StartupTest {
   // Types keys on the stock-code keyboard.
   static void Type(SearchStocks& screen, const std::vector<std::string>& keys) {
     for (const auto& k : keys) screen.CustomKeyboardInput(kKeyboardInputText, k);
+  }
+  // Taps a key of the stock-code keyboard on screen ("btn600", "btnNumBack", ...). False when
+  // the keyboard or the key is not showing.
+  bool TapKey(SearchStocks& screen, const std::string& outlet) {
+    auto* keyboard = dynamic_cast<CustomKeyboardView*>(screen.codeEdit()->inputView().get());
+    ui::Button* key = keyboard ? keyboard->outlet(outlet) : nullptr;
+    if (!key || !key->window()) return false;
+    gfx::Point p = key->convertPointToView(key->bounds().center(), nullptr);
+    p = p.offset(key->window()->frame().x(), key->window()->frame().y());
+    ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, p);
+    ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, p);
+    return true;
   }
   // Waits for the list to change from `before`.
   bool WaitForRows(SearchStocks& screen, size_t count) {
