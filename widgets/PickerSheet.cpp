@@ -1,5 +1,7 @@
 #include "widgets/PickerSheet.h"
 
+#include <algorithm>
+
 #include "platform/foundation/Log.h"
 #include "widgets/ArPickerView.h"
 
@@ -31,15 +33,23 @@ void PickerSheet::ShowPickerSheet(ui::View* tabBar, const std::string& title,
   }
   auto self = sharedAs<PickerSheet>();
   // The four untitled buttons make room for the wheel.
-  sheet_ = ui::ActionSheet::create(title, std::static_pointer_cast<ui::ActionSheetDelegate>(self),
-                                   {}, {}, {"", "", "", "", "确定", "取消"});
-  sheet_->setActionSheetStyle(ui::ActionSheetStyle::BlackTranslucent);
-  sheet_->showFromTabBar(tabBar);
-  if (ui::Button* ok = sheet_->buttonAtIndex(kOKIndex)) {
+  auto sheet =
+      ui::ActionSheet::create(title, std::static_pointer_cast<ui::ActionSheetDelegate>(self), {},
+                              {}, {"", "", "", "", "确定", "取消"});
+  sheet->setClickedHandler([self](ui::ActionSheet&, int) {});
+  sheet->setActionSheetStyle(ui::ActionSheetStyle::BlackTranslucent);
+  sheet->showFromTabBar(tabBar);
+  sheet_ = sheet;
+  if (ui::Button* ok = sheet->buttonAtIndex(kOKIndex)) {
     ok->setTitleColor(gfx::Color::red());
     ok->setTitleColor(gfx::Color::red(), ui::ControlState::Highlighted);
   }
-  picker_ = ui::PickerView::create(gfx::Rect(0, 40, 320, ui::PickerView::kDefaultHeight));
+  // The wheel fills the room the untitled buttons made, down to "确定".
+  double height = ui::PickerView::kDefaultHeight;
+  if (ui::Button* ok = sheet->buttonAtIndex(kOKIndex)) {
+    height = std::max(ok->frame().y() - 4 - kPickerTop, 3 * ui::PickerView::kDefaultRowHeight);
+  }
+  picker_ = ui::PickerView::create(gfx::Rect(0, kPickerTop, 320, height));
   picker_->setDataSource(std::static_pointer_cast<ui::PickerViewDataSource>(self));
   picker_->setDelegate(std::static_pointer_cast<ui::PickerViewDelegate>(self));
   picker_->setShowsSelectionIndicator(true);
@@ -47,8 +57,7 @@ void PickerSheet::ShowPickerSheet(ui::View* tabBar, const std::string& title,
     indexArray_[i] = i < rows.size() ? rows[i] : 0;
     picker_->selectRow(indexArray_[i], static_cast<int>(i), true);
   }
-  sheet_->addSubview(picker_);
-  keepAlive_ = self;
+  sheet->addSubview(picker_);
 }
 
 int PickerSheet::numberOfComponentsInPickerView(ui::PickerView&) {
@@ -81,7 +90,7 @@ double PickerSheet::pickerViewWidthForComponent(ui::PickerView&, int component) 
 }
 
 void PickerSheet::actionSheetClickedButtonAtIndex(ui::ActionSheet&, int buttonIndex) {
-  auto self = std::move(keepAlive_);
+  auto self = sharedAs<PickerSheet>();
   auto delegate = delegate_.lock();
   if (buttonIndex == kOKIndex && delegate) {
     delegate->ReturnSelectedValue(indexArray_);

@@ -35,6 +35,7 @@ class PickerSheet : public ui::Object,
   static constexpr double kOtherColumnWidth = 80;
   static constexpr int kOKIndex = 4;
   static constexpr int kCancelIndex = 5;
+  static constexpr double kPickerTop = 40;
 
   static std::shared_ptr<PickerSheet> create() { return std::make_shared<PickerSheet>(); }
 
@@ -52,7 +53,8 @@ class PickerSheet : public ui::Object,
 
   int columns() const { return columns_; }
   const std::vector<int>& selectedRows() const { return indexArray_; }
-  ui::ActionSheet* sheet() const { return sheet_.get(); }
+  // The action sheet while it shows (null after).
+  std::shared_ptr<ui::ActionSheet> sheet() const { return sheet_.lock(); }
   ui::PickerView* picker() const { return picker_.get(); }
 
   int numberOfComponentsInPickerView(ui::PickerView& picker) override;
@@ -69,8 +71,8 @@ class PickerSheet : public ui::Object,
   int columns_ = 0;
   std::array<int, kMaxWidths> columnWidth_{};
   int tag_ = 0;
-  std::shared_ptr<ui::ActionSheet> sheet_;
+  // The screen holds the action sheet while it shows, and the sheet holds this object through
+  // its click handler: however the sheet goes, nothing is left holding itself.
+  std::weak_ptr<ui::ActionSheet> sheet_;
   std::shared_ptr<ui::PickerView> picker_;
-  // Held while the sheet shows: the sheet keeps only a weak reference to its delegate.
-  std::shared_ptr<PickerSheet> keepAlive_;
 };

@@ -2,7 +2,7 @@
 #include <utility>
 #include <vector>
 
-#include "WidgetTestSupport.h"
+#include "InputTestSupport.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/TextField.h"
@@ -11,7 +11,7 @@
 
 namespace {
 
-using widgettest::WidgetTest;
+using inputtest::InputTest;
 
 struct Recorder : CustomKeyboardViewDelegate {
   std::vector<std::pair<int, std::string>> inputs;
@@ -23,10 +23,10 @@ struct Recorder : CustomKeyboardViewDelegate {
 // A delegate that does not take the key reports.
 struct Deaf : CustomKeyboardViewDelegate {};
 
-class KeyboardTest : public WidgetTest {
+class KeyboardTest : public InputTest {
  protected:
   void SetUp() override {
-    WidgetTest::SetUp();
+    InputTest::SetUp();
     keyboard = CustomKeyboardView::create();
     keyboard->setFrame(gfx::Rect(0, 264, 320, 216));
     window->addSubview(keyboard);

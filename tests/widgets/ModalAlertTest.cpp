@@ -3,15 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "WidgetTestSupport.h"
+#include "InputTestSupport.h"
 #include "platform/ui/TextField.h"
 #include "widgets/ModalAlert.h"
 
 namespace {
 
-using widgettest::WidgetTest;
+using inputtest::InputTest;
 
-class ModalAlertTest : public WidgetTest {
+class ModalAlertTest : public InputTest {
  protected:
   // What the user does once the alert shows: runs from a timer inside the call's nested loop.
   void whenShown(std::function<void(ui::AlertView&)> act) {

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "WidgetTestSupport.h"
+#include "InputTestSupport.h"
 #include "platform/ui/Orientation.h"
 #include "platform/ui/PickerView.h"
 #include "widgets/ArPickerView.h"
@@ -10,7 +10,7 @@
 
 namespace {
 
-using widgettest::WidgetTest;
+using inputtest::InputTest;
 
 struct PickerRecorder : ArPickerViewDelegate {
   std::vector<std::string> calls;
@@ -30,7 +30,7 @@ struct PickerRecorder : ArPickerViewDelegate {
   }
 };
 
-class PickerTest : public WidgetTest {
+class PickerTest : public InputTest {
  protected:
   std::shared_ptr<ArPickerView> sheetInWindow() {
     for (const auto& view : window->subviews()) {
@@ -331,7 +331,7 @@ TEST_F(PickerTest, PickerSheetReportsRowsInColumnOrderThenForgetsTheColumns) {
   // The sheet lives on while it shows.
   auto sheet = weak.lock();
   ASSERT_NE(sheet, nullptr);
-  ui::ActionSheet* actionSheet = sheet->sheet();
+  std::shared_ptr<ui::ActionSheet> actionSheet = sheet->sheet();
   ASSERT_TRUE(actionSheet->isVisible());
   EXPECT_EQ(actionSheet->buttonTitleAtIndex(4), "确定");
   EXPECT_EQ(actionSheet->buttonTitleAtIndex(5), "取消");
@@ -344,6 +344,22 @@ TEST_F(PickerTest, PickerSheetReportsRowsInColumnOrderThenForgetsTheColumns) {
   EXPECT_EQ(recorder->rows, (std::vector<int>{2, 0}));
   EXPECT_EQ(recorder->text, "2026");
   EXPECT_EQ(recorder->tag, 7);
+  actionSheet.reset();
+  drain();
+  ui::finishAllAnimations();
+  EXPECT_TRUE(weak.expired());
+}
+
+TEST_F(PickerTest, PickerSheetDismissedWithoutAnAnswerIsReleased) {
+  std::weak_ptr<PickerSheet> weak;
+  {
+    auto sheet = PickerSheet::create();
+    weak = sheet;
+    sheet->SetArrays(1, {{"a"}});
+    sheet->ShowPickerSheet(nullptr, "", {0});
+  }
+  EXPECT_FALSE(weak.expired());
+  ui::ActionSheet::dismissAll();
   drain();
   ui::finishAllAnimations();
   EXPECT_TRUE(weak.expired());

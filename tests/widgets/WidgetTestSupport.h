@@ -10,15 +10,11 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
-#include "platform/ui/ActionSheet.h"
-#include "platform/ui/AlertView.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/Keyboard.h"
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Touch.h"
-#include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 #include "widgets/CustomLabels.h"
 #include "widgets/WidgetClasses.h"
@@ -33,7 +29,6 @@ class WidgetTest : public ::testing::Test {
     foundation::Clock::setManual();
     ui::Application::shared().reset();
     ui::Device::current().reset();
-    ui::Keyboard::shared().reset();
     ui::Screen::main().setHeight(480);
     ui::Screen::main().setScale(1);
     CustomLabels::resetClassState();
@@ -43,10 +38,7 @@ class WidgetTest : public ::testing::Test {
   }
   void TearDown() override {
     drain();
-    ui::AlertView::dismissAll();
-    ui::ActionSheet::dismissAll();
     ui::finishAllAnimations();
-    ui::Keyboard::shared().reset();
     ui::View::setAnimationsEnabled(true);
     window.reset();
     ui::Application::shared().reset();
@@ -75,19 +67,6 @@ class WidgetTest : public ::testing::Test {
   static void tap(double x, double y) {
     touch(ui::TouchPhase::Began, x, y);
     touch(ui::TouchPhase::Ended, x, y);
-  }
-  static void touch(ui::TouchPhase phase, gfx::Point point) {
-    ui::Application::shared().sendTouch(phase, 0, point);
-  }
-  static void tap(gfx::Point point) {
-    touch(ui::TouchPhase::Began, point);
-    touch(ui::TouchPhase::Ended, point);
-  }
-  // Taps the middle of a view that is on screen.
-  static void tapView(const ui::View& view) {
-    gfx::Point p = view.convertPointToView(view.bounds().center(), nullptr);
-    if (const ui::Window* w = view.window()) p = p.offset(w->frame().x(), w->frame().y());
-    tap(p);
   }
   // A finger from one point to another in `frames` steps of 1/60 s, held `hold` seconds before
   // lifting (a slow drag ends without deceleration).

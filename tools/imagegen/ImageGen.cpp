@@ -439,8 +439,7 @@ void ListWidgets() {
   Make("btn_del_h.png", Size(30, 30), roundButton(false, true));
 }
 
-// --- Input widgets: the search rows' arrow, the message box's background and the picker
-// panel's background ---------------------------------------------------------------------------
+// --- Input widgets: the search rows' arrow and the picker panel's background ------------------
 
 void InputWidgets() {
   Make("arrow.png", Size(10, 15), [](Context& ctx) {
@@ -450,8 +449,6 @@ void InputWidgets() {
     ctx.setLineJoin(gfx::LineJoin::Round);
     ctx.strokePolyline({Point(2, 2), Point(8, 7.5), Point(2, 13)});
   });
-  Make("bg.png", Size(40, 40),
-       [](Context& ctx) { FillRounded(ctx, Rect(0, 0, 40, 40), 8, Color::grey(0, 0.75)); });
   Make("bg_set.png", Size(320, 260), [](Context& ctx) {
     VerticalGradient(ctx, Rect(0, 0, 320, 260), Color::rgb255(60, 66, 78),
                      Color::rgb255(24, 28, 36));
