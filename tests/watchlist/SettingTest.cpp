@@ -5,7 +5,6 @@
 #include "platform/foundation/Text.h"
 #include "shell/placeholders/OtherPlaceholders.h"
 #include "tests/watchlist/WatchlistTestSupport.h"
-#include "watchlist/WatchlistClasses.h"
 #include "widgets/SettingCell.h"
 
 namespace watchlisttest {
@@ -181,12 +180,6 @@ TEST_F(WatchlistTest, EditorShowsTheRefusalOfAFullList) {
   EXPECT_FALSE(SelfStock_Contains(16, "BIDU"));
   editor->SetSelfStockDone();
   EXPECT_EQ(standIn->finished.size(), static_cast<size_t>(kSelfStockMaxItems));
-}
-
-TEST_F(WatchlistTest, ScreensAreMadeByName) {
-  RegisterWatchlistClasses();
-  EXPECT_NE(ui::ClassRegistry::shared().create<SearchStocks>("SearchStocks"), nullptr);
-  EXPECT_NE(ui::ClassRegistry::shared().create<Setting>("Setting"), nullptr);
 }
 
 TEST_F(WatchlistTest, APickedStockOpensTheDetailScreenOverTheEditor) {
