@@ -44,16 +44,21 @@ void LoginShowView::build() {
   launch->setBackgroundColor(gfx::Color::rgb255(12, 20, 36));
   insertSubview(launch, 0);
 
-  alertView_ = AlertView::initWithFrame(gfx::Rect(90, 350, 140, 65));
+  alertView_ = CreateWaitingBox(gfx::Rect(90, 350, 140, 65));
+  if (!alertView_) return;
   alertView_->setAlertTextMsg(kLoginWaitText);
   alertView_->setDelegate(std::static_pointer_cast<::AlertViewDelegate>(sharedAs<LoginShowView>()),
                           kLoginTimeoutSeconds);
-  addSubview(alertView_);
+  addSubview(alertView_->boxView());
+}
+
+void LoginShowView::hideWaitingBox() {
+  if (alertView_) alertView_->hideAlertMsg();
 }
 
 void LoginShowView::UserLogin() {
   ResetAllCoreState();
-  alertView_->showAlertMsg();
+  if (alertView_) alertView_->showAlertMsg();
   if (GetLoginUserName().empty() || GetLoginPassword().empty()) SetLoginInfo("", "");
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->DoRenZhengLogin(true);
 }
@@ -71,7 +76,7 @@ void LoginShowView::addLoginObserver() {
 
 void LoginShowView::removeLoginObserver() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  alertView_->hideAlertMsg();
+  hideWaitingBox();
 }
 
 void LoginShowView::recvmsg(const foundation::Notification& notification) {
@@ -83,7 +88,7 @@ void LoginShowView::recvmsg(const foundation::Notification& notification) {
   if (!ReceiveRecordView::From(record.data(), kReceiveRecordSize, view)) return;
 
   if (view.status == kReceiveStatusConnectFailed) {
-    alertView_->hideAlertMsg();
+    hideWaitingBox();
     ResetAllCoreState();
     showFailMessage(kConnectFailedText);
     return;
@@ -91,7 +96,7 @@ void LoginShowView::recvmsg(const foundation::Notification& notification) {
   if (view.header.MainType != 144 || view.header.PageID != 1) return;
   const int child = view.header.ChildType;
   if (view.header.isError()) {
-    alertView_->hideAlertMsg();
+    hideWaitingBox();
     if (child == 5 || child == 6 || child == 7) ResetAllCoreState();
     std::string text;
     if (view.bodyLen >= 2 && (view.body[0] | view.body[1]) != 0) text = view.errorText();
@@ -102,7 +107,7 @@ void LoginShowView::recvmsg(const foundation::Notification& notification) {
   MDBF table;
   table.Parse(view.body, view.bodyLen);
   table.Seek(0);
-  alertView_->hideAlertMsg();
+  hideWaitingBox();
   std::string notice = table.GetNSString(38);
   foundation::logInfo("重要通告:%s", notice.c_str());
   auto* app = VerdanAppDelegate::sharedAppDelegate();
@@ -112,7 +117,7 @@ void LoginShowView::recvmsg(const foundation::Notification& notification) {
 }
 
 void LoginShowView::handleTimeoutRequest() {
-  alertView_->hideAlertMsg();
+  hideWaitingBox();
   ResetAllCoreState();
   showFailMessage(kRequestTimeoutText);
 }

@@ -9,7 +9,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/View.h"
-#include "shell/placeholders/KitPlaceholders.h"
+#include "shell/WaitingBox.h"
 
 inline constexpr int kLoginFailAlertTag = 101;
 inline constexpr int kLaunchImageTag = 99;
@@ -19,7 +19,7 @@ inline constexpr char kGuestLoginButton[] = "游客登录";
 inline constexpr char kConnectFailedText[] = "连接服务器失败！";
 inline constexpr char kLoginFailedText[] = "登录失败";
 inline constexpr char kRequestTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
-inline constexpr double kLoginTimeoutSeconds = 30;
+inline constexpr int kLoginTimeoutSeconds = 30;
 
 class LoginShowView : public ui::View, public AlertViewDelegate, public ui::AlertViewDelegate {
  public:
@@ -36,13 +36,15 @@ class LoginShowView : public ui::View, public AlertViewDelegate, public ui::Aler
   std::shared_ptr<ui::AlertView> showFailMessage(const std::string& text);
   void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
 
-  AlertView* waitingBox() const { return alertView_.get(); }
+  // The waiting box (null when the component kit did not register one).
+  WaitingBoxRole* waitingBox() const { return alertView_.get(); }
   // The failure alert on screen (null when none).
   ui::AlertView* failAlert() const { return failAlert_.lock().get(); }
 
  private:
   void build();
 
-  std::shared_ptr<AlertView> alertView_;
+  std::shared_ptr<WaitingBoxRole> alertView_;
+  void hideWaitingBox();
   std::weak_ptr<ui::AlertView> failAlert_;
 };

@@ -1,6 +1,7 @@
 #include "widgets/WidgetClasses.h"
 
 #include "platform/ui/Object.h"
+#include "widgets/BarClasses.h"
 #include "widgets/ListCells.h"
 #include "widgets/Table_TableView.h"
 
@@ -23,4 +24,5 @@ void RegisterWidgetClasses() {
   RegisterView<ChangeDetailView>("ChangeDetailView");
   RegisterView<SelfStockListView>("SelfStockListView");
   RegisterView<ChangeDetailView2>("ChangeDetailView2");
+  RegisterBarClasses();
 }

@@ -25,6 +25,7 @@ TEST_F(StartupTest, GuestStartLogsInBehindTheOverlayAndShowsTheFirstTab) {
   EXPECT_EQ(server->connectionCount(Role::Auth), 0);
   advance(0.05);
   EXPECT_TRUE(app->loginShowView()->waitingBox()->isShowing());
+  EXPECT_EQ(app->loginShowView()->waitingBox()->alertText(), kLoginWaitText);
 
   ASSERT_TRUE(LoggedInAndShown());
   EXPECT_EQ(IsLoggedIn(), 1);
