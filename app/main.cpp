@@ -13,6 +13,7 @@
 #include "platform/ui/Object.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
+#include "ranking/RankingClasses.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/WidgetClasses.h"
 
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
   ui::registerDemoClasses();
   VerdanAppDelegate::registerClasses();
   RegisterWidgetClasses();
+  RegisterRankingClasses();
   ui::registerControllersDemoClasses();
   ui::registerInputDemoClasses();
   std::string delegateClass = "VerdanAppDelegate";
