@@ -408,6 +408,7 @@ void StockSort::setListTitle(const std::string& text) {
 }
 
 void StockSort::updateViewController() {
+  ++redraws_;
   if (!_tableTableView) return;
   Table_TableView& table = *_tableTableView;
   table.reloadView();

@@ -130,6 +130,8 @@ class StockSort : public ui::ViewController,
   uint16_t stockType() const { return StockType; }
   int currentSortOrder() const { return _currentSortOrder; }
   uint16_t lastRequestCode() const { return mRequestFlagCount[0]; }
+  // How many replies or pushes have redrawn the list.
+  int redraws() const { return redraws_; }
   RequestKind lastRequestKind() const { return lastKind_; }
   const tagLocalStockData& row(int r) const { return SortData[r]; }
   const std::vector<std::string>& marketArray() const { return _marketArray; }
@@ -201,4 +203,5 @@ class StockSort : public ui::ViewController,
   tagCodeItem pageKeys_[kMaxRows] = {};
   std::shared_ptr<foundation::Timer> appearTimer_;
   bool observing_ = false;
+  int redraws_ = 0;
 };
