@@ -44,9 +44,14 @@ class RankingClient : public StartupTest {
     return navigation ? dynamic_cast<T*>(navigation->topViewController()) : nullptr;
   }
 
+  // Runs the main loop until `done` (a stop of the loop from elsewhere does not end the wait).
+  static bool WaitFor(const std::function<bool()>& done) {
+    for (int slice = 0; slice < 80 && !done(); ++slice) pump(done, 0.1);
+    return done();
+  }
   // Waits for the answer to the screen's next redraw.
   bool Answered(StockSort& screen, int before) {
-    return pump([&] { return screen.redraws() > before; });
+    return WaitFor([&] { return screen.redraws() > before; });
   }
   // Sends through `act` and waits for the answer.
   template <class F>
@@ -67,7 +72,7 @@ TEST_F(RankingClient, HongKongTabSortsAndPagesItsLists) {
   LoggedIn();
   auto* hk = ShowTab<HKSortController>(kSlotHongKong);
   ASSERT_NE(hk, nullptr);
-  ASSERT_TRUE(pump([&] { return hk->stockNum() > 0; }));
+  ASSERT_TRUE(WaitFor([&] { return hk->stockNum() > 0; }));
   // Main board, sorted by sort code 1 (previous close) ascending.
   EXPECT_EQ(hk->stockNum(), 20);
   EXPECT_EQ(hk->totalNum(), 20);
@@ -126,7 +131,7 @@ TEST_F(RankingClient, PushesRefreshTheShownPageOnly) {
   LoggedIn();
   auto* hk = ShowTab<HKSortController>(kSlotHongKong);
   ASSERT_NE(hk, nullptr);
-  ASSERT_TRUE(pump([&] { return hk->stockNum() > 0; }));
+  ASSERT_TRUE(WaitFor([&] { return hk->stockNum() > 0; }));
   ASSERT_TRUE(Request(*hk, [&] { hk->menuBar()->changeSelSubItem(3); }));
   const std::vector<std::string> shown = Codes(*hk);
   ASSERT_EQ(shown.size(), 25u);
@@ -151,7 +156,7 @@ TEST_F(RankingClient, IndexListShowsTheBundleIndicesWithLiveValues) {
   app->getTabBarNavigationController(app->indexInTabBar(kSlotHongKong))
       ->pushViewController(list, false);
   advance(0.2);
-  ASSERT_TRUE(pump([&] { return list->stockNum() > 0; }));
+  ASSERT_TRUE(WaitFor([&] { return list->stockNum() > 0; }));
   ASSERT_TRUE(Request(*list, [&] { list->menuBar()->changeSelSubItem(0); }));
   EXPECT_EQ(list->stockNum(), 8);
   EXPECT_EQ(list->title(), "指数(1/1)");
@@ -176,7 +181,7 @@ TEST_F(RankingClient, MainForceRankingShowsItsEightValues) {
   auto* navigation = app->getTabBarNavigationController(app->indexInTabBar(kSlotHongKong));
   navigation->pushViewController(main, false);
   advance(0.2);
-  ASSERT_TRUE(pump([&] { return main->stockNum() > 0; }));
+  ASSERT_TRUE(WaitFor([&] { return main->stockNum() > 0; }));
   EXPECT_EQ(main->sortType(), 9);
   EXPECT_EQ(main->stockNum(), 25);
   EXPECT_TRUE(main->navigationItem().hidesBackButton());
@@ -221,7 +226,7 @@ TEST_F(RankingClient, TickerShowsLiveIndicesRollsOnTicksAndOpensTheDetail) {
   // Live values after the index pushes.
   server->advanceMinute();
   tagLocalStockData sh{};
-  ASSERT_TRUE(pump([&] {
+  ASSERT_TRUE(WaitFor([&] {
     QuoteCache_GetQuote(sh, 1, "000001");
     return sh.now != 0 &&
            marquee->cell(0)->label(2)->text() == FormatPriceString(sh.now, 8, sh.pricedot, sh.now);
