@@ -205,15 +205,4 @@ TEST_F(MenuBarTest, PageSizeBelowOneCountsAsOne) {
   EXPECT_EQ(bar->maxItemsOnePage(), 1);
 }
 
-TEST_F(MenuBarTest, ADeceleratedScrollRefreshesTheIndicators) {
-  auto bar = Bar();
-  bar->addItemsArray(0, Titles(8));
-  ui::ScrollView* box = bar->container();
-  box->setContentOffset(gfx::Point(300, 0));
-  EXPECT_DOUBLE_EQ(bar->pageUpIndicator()->alpha(), 0.3);
-  bar->scrollViewDidEndDecelerating(*box);
-  EXPECT_DOUBLE_EQ(bar->pageUpIndicator()->alpha(), 1.0);
-  EXPECT_DOUBLE_EQ(bar->pageDownIndicator()->alpha(), 0.3);
-}
-
 }  // namespace

@@ -121,19 +121,6 @@ TEST_F(WaitingBoxTest, TheTimerWaitsWhileTheLoopTracks) {
   EXPECT_EQ(counter->calls, 1);
 }
 
-TEST_F(WaitingBoxTest, ButtonFormsLockAndUnlockTheButtons) {
-  auto login = ui::Button::create(ui::ButtonType::Custom);
-  auto other = ui::Button::create(ui::ButtonType::Custom);
-  other->setEnabled(false);
-  box->showAlertMsg(*login);
-  EXPECT_FALSE(login->isEnabled());
-  EXPECT_TRUE(box->isShowing());
-  box->hideAlertMsg(*login, *other);
-  EXPECT_TRUE(login->isEnabled());
-  EXPECT_TRUE(other->isEnabled());
-  EXPECT_FALSE(box->isShowing());
-}
-
 TEST_F(WaitingBoxTest, StartAndStopFromAnotherThreadRunOnTheMainLoop) {
   box->setDelegate(counter, 30);
   std::atomic<int> step{0};

@@ -439,6 +439,97 @@ void ListWidgets() {
   Make("btn_del_h.png", Size(30, 30), roundButton(false, true));
 }
 
+// --- Bars, boxes and base screens of the kit ------------------------------------------------
+
+void KitBarsAndBoxes() {
+  // The menu and group bars' background strip.
+  Make("bg_titleview.png", Size(320, 40), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 320, 40), Color::rgb255(48, 54, 64),
+                     Color::rgb255(20, 23, 28));
+    ctx.setFillColor(Color::rgb255(80, 88, 100));
+    ctx.fillRect(Rect(0, 0, 320, 1));
+  });
+  // Page indicators: small triangles pointing out of the bar.
+  const auto pointer = [](bool left, const Color& color) {
+    return [left, color](Context& ctx) {
+      if (left)
+        Triangle(ctx, Point(1, 5), Point(9, 1), Point(9, 9), color);
+      else
+        Triangle(ctx, Point(9, 5), Point(1, 1), Point(1, 9), color);
+    };
+  };
+  Make("page_can_up.png", Size(10, 10), pointer(true, Color::grey(0.9)));
+  Make("page_can_down.png", Size(10, 10), pointer(false, Color::grey(0.9)));
+  Make("page_can_up_firstlevel.png", Size(10, 10), pointer(true, Color::rgb255(56, 187, 255)));
+  Make("page_can_down_firstlevel.png", Size(10, 10), pointer(false, Color::rgb255(56, 187, 255)));
+  // Menu buttons, stretched sideways with a 10-point cap.
+  const auto menuButton = [](const Color& top, const Color& bottom, const Color& edge) {
+    return [top, bottom, edge](Context& ctx) {
+      gfx::StateSaver saver(ctx);
+      ctx.beginPath();
+      ctx.addRoundedRect(Rect(0.5, 0.5, 29, 31), 5);
+      ctx.clip();
+      VerticalGradient(ctx, Rect(0, 0, 30, 32), top, bottom);
+      ctx.setStrokeColor(edge);
+      ctx.setLineWidth(1);
+      ctx.beginPath();
+      ctx.addRoundedRect(Rect(0.5, 0.5, 29, 31), 5);
+      ctx.strokePath();
+    };
+  };
+  Make("menubtn_normal.png", Size(30, 32),
+       menuButton(Color::rgb255(70, 78, 90), Color::rgb255(36, 40, 48), Color::rgb255(20, 22, 26)));
+  Make("menubtn_disabled.png", Size(30, 32),
+       menuButton(Color::rgb255(250, 250, 250), Color::rgb255(200, 204, 210),
+                  Color::rgb255(120, 124, 130)));
+  Make("menubtn_normal_firstlevel.png", Size(30, 32),
+       menuButton(Color::rgb255(40, 46, 56), Color::rgb255(24, 28, 34), Color::rgb255(24, 28, 34)));
+  Make("menubtn_disabled_firstlevel.png", Size(30, 32), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 30, 32), Color::rgb255(30, 36, 46), Color::rgb255(18, 22, 28));
+    ctx.setFillColor(Color::rgb255(56, 187, 255));
+    ctx.fillRect(Rect(0, 29, 30, 3));
+  });
+  Make("groupbutton_sel.png", Size(50, 30), [](Context& ctx) {
+    FillRounded(ctx, Rect(1, 1, 48, 28), 6, Color::rgb255(30, 60, 96));
+    ctx.setStrokeColor(Color::rgb255(90, 130, 180));
+    ctx.setLineWidth(1);
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(1.5, 1.5, 47, 27), 6);
+    ctx.strokePath();
+  });
+  Make("btn_disabled.png", Size(30, 26), [](Context& ctx) {
+    gfx::StateSaver saver(ctx);
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(0, 0, 30, 26), 6);
+    ctx.clip();
+    VerticalGradient(ctx, Rect(0, 0, 30, 26), Color::rgb255(255, 236, 150),
+                     Color::rgb255(230, 190, 60));
+  });
+  // The waiting box: a dark translucent rounded panel, stretched to the box.
+  Make("bg.png", Size(140, 65), [](Context& ctx) {
+    FillRounded(ctx, Rect(0, 0, 140, 65), 10, Color(0, 0, 0, 0.72));
+    ctx.setStrokeColor(Color(1, 1, 1, 0.25));
+    ctx.setLineWidth(1);
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(0.5, 0.5, 139, 64), 10);
+    ctx.strokePath();
+  });
+  Make("trade_list_item_bg.png", Size(320, 40), [](Context& ctx) {
+    ctx.setFillColor(Color::white());
+    ctx.fillRect(Rect(0, 0, 320, 40));
+    ctx.setFillColor(Color::rgb255(220, 220, 220));
+    ctx.fillRect(Rect(0, 39, 320, 1));
+  });
+  Make("systemBarButton.png", Size(47, 32), [](Context& ctx) {
+    FillRounded(ctx, Rect(1, 1, 45, 30), 5, Color::rgb255(28, 52, 84));
+    ctx.setStrokeColor(Color::rgb255(90, 120, 160));
+    ctx.setLineWidth(1);
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(1.5, 1.5, 44, 29), 5);
+    ctx.strokePath();
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -457,5 +548,6 @@ int main(int argc, char** argv) {
   Marks();
   ListMarks();
   ListWidgets();
+  KitBarsAndBoxes();
   return g_failures == 0 ? 0 : 1;
 }
