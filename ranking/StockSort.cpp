@@ -648,6 +648,8 @@ void StockSort::tableViewCellContent(ui::TableViewCell& cell, ui::TableView& tab
     labels->setUserInteractionEnabled(false);
     labels->setBackgroundColor(gfx::Color::clear());
     labels->setTag(kRowLabelsTag);
+    // The change box covers the first column and shows its value itself.
+    if (ui::Label* first = labels->titleLabel(0)) first->setHidden(true);
     content->addSubview(labels);
   }
   if (auto* box = dynamic_cast<ChangeDetailView2*>(content->viewWithTag(kChangeBoxTag))) {
