@@ -53,7 +53,6 @@ constexpr uint8_t kIndexFields1[] = {7, 30, 10, 9, 11, 1, 20, 19};
 constexpr uint8_t kIndexFields2[] = {24, 13, 9,  10, 17, 2,  3,  4,  5,  31, 23, 6, 7,
                                      24, 15, 14, 40, 16, 25, 18, 72, 73, 75, 62, 26};
 
-constexpr int kListHeadSize = 9;
 constexpr int kBoardHeadSize = 55;
 
 int& SharedLastStartIndex() {

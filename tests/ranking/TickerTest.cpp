@@ -1,4 +1,6 @@
 // The index ticker on its own: the rows before data, the rolling on the engine's ticks.
+#include <gtest/gtest.h>
+
 #include "core/QuoteCache.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/RunLoop.h"
