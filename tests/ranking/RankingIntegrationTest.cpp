@@ -216,6 +216,39 @@ TEST_F(RankingClient, MainForceRankingShowsItsEightValues) {
   EXPECT_FALSE(main->navigationItem().hidesBackButton());
 }
 
+// The search screen lives with the watch list; a plain screen stands in for it here.
+class SearchScreenStandIn : public ui::ViewController {};
+
+TEST_F(RankingClient, SearchButtonHidesTheTickerAndPresentsTheSearch) {
+  ui::ClassRegistry::shared().registerClass<SearchScreenStandIn>("SearchStocks");
+  LoggedIn();
+  auto* hk = ShowTab<HKSortController>(kSlotHongKong);
+  ASSERT_NE(hk, nullptr);
+  auto* bar = dynamic_cast<MarqueeView*>(app->marqueeView());
+  ASSERT_NE(bar, nullptr);
+  EXPECT_FALSE(bar->isHidden());
+  auto item = hk->navigationItem().rightBarButtonItem();
+  ASSERT_NE(item, nullptr);
+  auto* toolbar = dynamic_cast<MyToolBar*>(item->customView().get());
+  ASSERT_NE(toolbar, nullptr);
+  ASSERT_EQ(toolbar->items().size(), 1u);
+  EXPECT_EQ(toolbar->items()[0]->title(), "查询");
+  toolbar->items()[0]->trigger();
+  EXPECT_TRUE(bar->isHidden());
+  auto* presented = hk->presentedViewController();
+  ASSERT_NE(dynamic_cast<SearchScreenStandIn*>(presented), nullptr);
+  EXPECT_EQ(presented->modalTransitionStyle(), ui::ModalTransitionStyle::CrossDissolve);
+
+  // A found stock opens the detail screen.
+  presented->dismissModalViewControllerAnimated(false);
+  hk->SearchDone("00700", 3, "腾讯控股", 10);
+  auto* detail = dynamic_cast<TrendlineController*>(
+      app->getTabBarNavigationController(app->indexInTabBar(kSlotHongKong))->topViewController());
+  ASSERT_NE(detail, nullptr);
+  EXPECT_EQ(detail->code(), "00700");
+  EXPECT_EQ(detail->market(), 3);
+}
+
 TEST_F(RankingClient, TickerShowsLiveIndicesRollsOnTicksAndOpensTheDetail) {
   LoggedIn();
   auto* bar = dynamic_cast<MarqueeView*>(app->marqueeView());
