@@ -25,6 +25,9 @@ int32_t CDataEncrypt::Encrypt(const void* src, uint16_t srcLen, void* dst, int32
   }
   auto* out = static_cast<uint8_t*>(dst);
   if (srcLen) std::memmove(out + 6, src, srcLen);
+  // The padding is enciphered and sent: whatever dst held there (in place, an earlier request's
+  // bytes) must not leave with it.
+  std::memset(out + 6 + srcLen, 0, static_cast<size_t>(n - 6 - srcLen));
   WriteLE16(out + 4, srcLen);
   WriteLE32(out, Checksum(out + 4, srcLen + 2));
 

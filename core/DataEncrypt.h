@@ -20,7 +20,8 @@ class CDataEncrypt {
   // Frame length of L data bytes: 6 + L rounded up to a multiple of 8.
   static int32_t FrameLength(uint16_t srcLen) { return (srcLen + 13) & ~7; }
 
-  // Frames and enciphers srcLen bytes into dst (src may equal dst); key is 16 bytes.
+  // Frames and enciphers srcLen bytes into dst (src may equal dst); key is 16 bytes. The padding
+  // is zeroed here, so dst may hold anything beforehand.
   // Returns the frame length, or -2 (dst untouched) when dstCap is below it.
   static int32_t Encrypt(const void* src, uint16_t srcLen, void* dst, int32_t dstCap,
                          const char* key);

@@ -58,7 +58,10 @@ inline uint32_t WriteCode(uint8_t* buf, uint32_t bufLen, uint32_t bitPos, uint32
 // Open-addressing search for (prefix, byte); returns the slot or kLzwErrHashFull.
 uint32_t FindSlot(const LzwWorkArea* w, uint32_t prefix, uint8_t byte) {
   uint32_t h = (static_cast<uint32_t>(byte) << 5) ^ prefix;
-  if (h >= kLzwTableSize) h %= kLzwTableSize;  // unreachable for inputs of at most 9000 bytes
+  // Codes stay below 8192 only because the output limit stops the encoder at about 6,300 codes
+  // (the input length alone would allow over 9,000); the reduction keeps the table index in range
+  // should that limit ever change.
+  if (h >= kLzwTableSize) h %= kLzwTableSize;
   uint32_t d = h == 0 ? 1 : kLzwTableSize - h;
   for (uint32_t probes = 0;;) {
     uint16_t code = EntryCode(w, h);
@@ -172,6 +175,8 @@ uint32_t LzwDecompress(LzwWorkArea* work, const uint8_t* in, uint16_t inLen, uin
   uint32_t code;
   uint32_t r = GetBits(in, totalBits, 0, &code, 9);
   if (r != 1) return r;
+  // The encoder always starts with a single byte; anything else is a corrupt stream.
+  if (code > 255) return kLzwErrBadCode;
   if (outCap < 1) return kLzwErrNoGain;
   out[0] = static_cast<uint8_t>(code);
   uint32_t count = 1;
@@ -199,7 +204,8 @@ uint32_t LzwDecompress(LzwWorkArea* work, const uint8_t* in, uint16_t inLen, uin
     }
     uint32_t start = count;
     uint32_t len;
-    if (code >= next) {
+    if (code > next) return kLzwErrBadCode;  // not defined yet: the stream is corrupt
+    if (code == next) {
       // The string being defined by this very step: the previous string plus its first byte.
       if (old >= kLzwTableSize || oldLen + 1 > kLzwTableSize) return kLzwErrBadCode;
       len = oldLen + 1;

@@ -32,7 +32,8 @@ static_assert(sizeof(LzwWorkArea) == 59838);
 // Compresses at most 9000 bytes. Returns the compressed length (always < inLen) or an error.
 uint32_t LzwCompress(LzwWorkArea* work, const uint8_t* in, uint16_t inLen, uint8_t* out,
                      uint16_t outCap);
-// Returns the number of bytes written to out or an error; never writes past outCap.
+// Returns the number of bytes written to out or an error; never writes past outCap. A first code
+// that is not a byte, or a code above the next free one, is a corrupt stream: kLzwErrBadCode.
 uint32_t LzwDecompress(LzwWorkArea* work, const uint8_t* in, uint16_t inLen, uint8_t* out,
                        uint16_t outCap);
 

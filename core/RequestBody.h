@@ -18,6 +18,7 @@ void AddTextField(MDBF& table, uint8_t id, const char* text);
 // (logged with the builder's name) when the record does not fit.
 int SerializeRequestBody(MDBF& table, uint8_t* body, int capacity, const char* name);
 
-// Enciphers length bytes at body in place (capacity bytes of room) with a 16-byte key.
+// Enciphers length bytes at body in place (capacity bytes of room) with a 16-byte key; the bytes
+// after the body may hold anything, they never reach the padding.
 // Returns the enciphered length, or -2 (logged) when it does not fit.
 int EncipherRequestBody(uint8_t* body, int length, int capacity, const char* key, const char* name);

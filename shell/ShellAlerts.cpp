@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/QuoteFormat.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
@@ -48,4 +49,16 @@ std::shared_ptr<ui::AlertView> ShowGuestAlert(std::weak_ptr<ui::AlertViewDelegat
 bool IsValidPhoneNumber(const std::string& text) {
   return text.size() == 11 &&
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int GetTextFieldCString(const ui::TextField* field, char* buf, size_t size) {
+  if (!buf || size == 0) return 0;
+  buf[0] = 0;
+  if (!field) return 0;
+  const int n = NSStringToCString(field->text(), buf, size);
+  if (n <= 0) {
+    buf[0] = 0;
+    return 0;
+  }
+  return n;
 }

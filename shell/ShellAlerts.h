@@ -10,6 +10,7 @@
 #include "core/StockData.h"
 #include "platform/foundation/Value.h"
 #include "platform/ui/AlertView.h"
+#include "platform/ui/TextField.h"
 
 inline constexpr char kAlertOK[] = "确定";
 inline constexpr char kGuestAlertTitle[] = "提示";
@@ -32,6 +33,10 @@ std::shared_ptr<ui::AlertView> ShowUnicharAlert(const char16_t* text, int len);
 // The guest notice: "登录/申请" (0) and "关闭" (1); an empty message gives the default text.
 std::shared_ptr<ui::AlertView> ShowGuestAlert(std::weak_ptr<ui::AlertViewDelegate> delegate,
                                               int tag, const std::string& message = {});
+
+// The field's text as ASCII, cut to the buffer (size - 1 characters and a 0 byte); returns its
+// length. 0 with buf[0] == 0 when there is no field, the field is empty or its text is not ASCII.
+int GetTextFieldCString(const ui::TextField* field, char* buf, size_t size);
 
 // Exactly 11 ASCII digits.
 bool IsValidPhoneNumber(const std::string& text);

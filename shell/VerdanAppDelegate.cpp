@@ -539,7 +539,7 @@ void VerdanAppDelegate::getCode(const std::string& phone) {
 }
 
 void VerdanAppDelegate::loginEvent(const std::string& phone, const std::string& code,
-                                   NewTimeInputAlertView& view) {
+                                   ui::View& view) {
   if (!IsValidPhoneNumber(phone)) {
     ShowMessageAlert(kPhoneNumberInvalidText);
     return;

@@ -21,11 +21,11 @@
 #include "platform/ui/TabBarController.h"
 #include "platform/ui/Window.h"
 #include "shell/CustomWindow.h"
+#include "shell/InputRoles.h"
+#include "shell/MarqueeTicker.h"
 #include "shell/MoreController.h"
 #include "shell/SelfStockUpload.h"
 #include "shell/TabBarController.h"
-#include "shell/MarqueeTicker.h"
-#include "shell/placeholders/KitPlaceholders.h"
 
 class LoginShowView;
 
@@ -103,8 +103,7 @@ class VerdanAppDelegate : public ui::Object,
   void refreshTabBarStateWhenLoginChanging(int flag) override;
   void refreshTabBarStateWhenLoginChanging_thread();
   void getCode(const std::string& phone) override;
-  void loginEvent(const std::string& phone, const std::string& code,
-                  NewTimeInputAlertView& view) override;
+  void loginEvent(const std::string& phone, const std::string& code, ui::View& view) override;
   static void saveSJHM(const std::string& phone);
   static std::string getSJHM();
 

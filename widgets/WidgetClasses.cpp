@@ -2,6 +2,7 @@
 
 #include "platform/ui/Object.h"
 #include "widgets/BarClasses.h"
+#include "widgets/InputClasses.h"
 #include "widgets/ListCells.h"
 #include "widgets/Table_TableView.h"
 
@@ -25,4 +26,5 @@ void RegisterWidgetClasses() {
   RegisterView<SelfStockListView>("SelfStockListView");
   RegisterView<ChangeDetailView2>("ChangeDetailView2");
   RegisterBarClasses();
+  RegisterInputClasses();
 }

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/DataEncrypt.h"
 #include "core/RC5.h"
+#include "core/RequestBody.h"
 #include "platform/foundation/Log.h"
 
 namespace {
@@ -256,4 +259,157 @@ TEST(CDataEncrypt, KeyPickAndRandomText) {
   char r[1024];
   MakeRandomString(r, sizeof r);
   for (char c : r) EXPECT_TRUE((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z')) << int(c);
+}
+
+namespace {
+
+// CBC deciphering one block after another with the block primitive: the plain reference for the
+// interleaved loop. Returns the last chaining block in iv, as RC5CbcEncrypt does.
+std::vector<uint8_t> DecipherBlockByBlock(const std::vector<uint8_t>& in, const RC5KeySchedule& ks,
+                                          uint8_t iv[8]) {
+  std::vector<uint8_t> out(in.size());
+  uint8_t chain[8];
+  std::memcpy(chain, iv, 8);
+  for (size_t pos = 0; pos < in.size(); pos += 8) {
+    uint32_t block[2];
+    std::memcpy(block, in.data() + pos, 8);  // little-endian host, like the wire
+    RC5DecryptBlock(block, &ks);
+    uint8_t plain[8];
+    std::memcpy(plain, block, 8);
+    for (int k = 0; k < 8; ++k) out[pos + static_cast<size_t>(k)] = plain[k] ^ chain[k];
+    std::memcpy(chain, in.data() + pos, 8);
+  }
+  std::memcpy(iv, chain, 8);
+  return out;
+}
+
+std::vector<uint8_t> XorBytes(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  std::vector<uint8_t> out(a.size());
+  for (size_t i = 0; i < a.size(); ++i) out[i] = a[i] ^ b[i];
+  return out;
+}
+
+}  // namespace
+
+// The published vectors through the multi-block deciphering path: the cipher block repeated n
+// times deciphers to the plain block first and to plain ^ iv ^ cipher after it.
+TEST(RC5, PublishedVectorsThroughEveryDecipherLane) {
+  struct {
+    const char* key;
+    int rounds;
+    const char* iv;
+    const char* plain;
+    const char* cipher;
+  } cases[] = {
+      {"00000000000000000000000000000000", 12, "0000000000000000", "0000000000000000",
+       "21a5dbee154b8f6d"},
+      {"000102030405060708090a0b0c0d0e0f", 16, "0000000000000000", "0001020304050607",
+       "3e2e95357027d896"},
+      {"00", 8, "0102030405060708", "1020304050607080", "9646fb77638f9ca8"},
+      {"01020304", 12, "0000000000000000", "ffffffffffffffff", "fc586f92f7080934"},
+      {"01020304050607081020304050607080", 16, "0102030405060708", "1020304050607080",
+       "dad6bda9dfe8f7e8"},
+      {"0102030405", 8, "7875dbf6738c6478", "0808080808080808", "8f34c3c681c99695"},
+  };
+  for (const auto& c : cases) {
+    std::vector<uint8_t> k = Hex(c.key), iv = Hex(c.iv), p = Hex(c.plain), ct = Hex(c.cipher);
+    RC5KeySchedule ks;
+    RC5SetKey(&ks, static_cast<int>(k.size()), k.data(), c.rounds);
+    std::vector<uint8_t> later = XorBytes(XorBytes(p, iv), ct);
+    for (int blocks = 1; blocks <= 9; ++blocks) {
+      std::vector<uint8_t> in, want = p;
+      for (int b = 0; b < blocks; ++b) in.insert(in.end(), ct.begin(), ct.end());
+      for (int b = 1; b < blocks; ++b) want.insert(want.end(), later.begin(), later.end());
+      std::vector<uint8_t> out(in.size());
+      uint8_t chain[8];
+      std::memcpy(chain, iv.data(), 8);
+      ASSERT_EQ(
+          RC5CbcEncrypt(in.data(), out.data(), static_cast<int32_t>(in.size()), &ks, chain, 0), 1);
+      EXPECT_EQ(ToHex(out.data(), out.size()), ToHex(want.data(), want.size()))
+          << c.key << " r" << c.rounds << " blocks " << blocks;
+      EXPECT_EQ(ToHex(chain, 8), c.cipher);
+    }
+  }
+}
+
+// Every length from one block to a full body, with keys and IVs of every round count, in a separate
+// buffer, in place and into the place 16 bytes in front (as the packet cutter deciphers).
+TEST(RC5, InterleavedDecipherMatchesBlockByBlock) {
+  std::mt19937 rng(2026);
+  std::vector<uint8_t> in(9000);
+  for (auto& b : in) b = static_cast<uint8_t>(rng());
+  for (int len = 8; len <= 9000; len += 8) {
+    const int rounds = len % 24 == 0 ? 8 : len % 24 == 8 ? 12 : 16;
+    uint8_t key[16], iv[8];
+    for (auto& b : key) b = static_cast<uint8_t>(rng());
+    for (auto& b : iv) b = static_cast<uint8_t>(rng());
+    RC5KeySchedule ks;
+    RC5SetKey(&ks, 16, key, rounds);
+    std::vector<uint8_t> body(in.begin(), in.begin() + len);
+    uint8_t refIv[8], gotIv[8];
+    std::memcpy(refIv, iv, 8);
+    std::vector<uint8_t> want = DecipherBlockByBlock(body, ks, refIv);
+
+    std::vector<uint8_t> out(body.size());
+    std::memcpy(gotIv, iv, 8);
+    RC5CbcEncrypt(body.data(), out.data(), len, &ks, gotIv, 0);
+    ASSERT_EQ(out, want) << "length " << len << " rounds " << rounds;
+    ASSERT_EQ(0, std::memcmp(gotIv, refIv, 8)) << len;
+
+    if (len % 200 == 0 || len < 80) {
+      std::vector<uint8_t> same = body;
+      std::memcpy(gotIv, iv, 8);
+      RC5CbcEncrypt(same.data(), same.data(), len, &ks, gotIv, 0);
+      ASSERT_EQ(same, want) << "in place, length " << len;
+      std::vector<uint8_t> shifted(16 + body.size());
+      std::memcpy(shifted.data() + 16, body.data(), body.size());
+      std::memcpy(gotIv, iv, 8);
+      RC5CbcEncrypt(shifted.data() + 16, shifted.data(), len, &ks, gotIv, 0);
+      ASSERT_TRUE(std::equal(want.begin(), want.end(), shifted.begin())) << "shifted " << len;
+    }
+  }
+}
+
+// The padding is enciphered and sent, so it must be zero whatever the buffer held: a short body
+// enciphered in place over an earlier request's password must not carry any of it.
+TEST(CDataEncrypt, PaddingIsZeroWhateverTheBufferHeld) {
+  std::mt19937 rng(39);
+  std::vector<int> lengths;
+  for (int len = 0; len <= 24; ++len) lengths.push_back(len);
+  for (int len : {251, 1000, 4093, 8999, 9000}) lengths.push_back(len);
+  for (int len : lengths) {
+    std::vector<uint8_t> data(static_cast<size_t>(len));
+    for (auto& b : data) b = static_cast<uint8_t>(rng());
+    const int frame = CDataEncrypt::FrameLength(static_cast<uint16_t>(len));
+    std::vector<uint8_t> results[4];
+    for (int run = 0; run < 4; ++run) {
+      const uint8_t fill = run % 2 ? 0xEE : 0x00;
+      std::vector<uint8_t> buf(static_cast<size_t>(frame) + 8, fill);
+      int n;
+      if (run < 2) {  // into another buffer
+        n = CDataEncrypt::Encrypt(data.data(), static_cast<uint16_t>(len), buf.data(),
+                                  static_cast<int32_t>(buf.size()), kRequestKey1);
+      } else {  // in place, the body at the start of the buffer
+        std::copy(data.begin(), data.end(), buf.begin());
+        n = CDataEncrypt::Encrypt(buf.data(), static_cast<uint16_t>(len), buf.data(),
+                                  static_cast<int32_t>(buf.size()), kRequestKey1);
+      }
+      ASSERT_EQ(n, frame) << len;
+      results[run].assign(buf.begin(), buf.begin() + frame);
+    }
+    for (int run = 1; run < 4; ++run) EXPECT_EQ(results[run], results[0]) << len << " run " << run;
+  }
+
+  // A 3-byte body over a buffer that held a password: nothing of it is in the deciphered frame.
+  uint8_t packet[16 + 64];
+  std::memcpy(packet + 16, "secret-password!", 16);
+  std::memcpy(packet + 16, "abc", 3);
+  ASSERT_EQ(EncipherRequestBody(packet + 16, 3, 64, kRequestKey1, "test"), 16);
+  RC5KeySchedule ks;
+  RC5SetKey(&ks, 16, reinterpret_cast<const uint8_t*>(kRequestKey1), 16);
+  uint8_t iv[8], plain[16];
+  std::memcpy(iv, kCipherIV, 8);
+  RC5CbcEncrypt(packet + 16, plain, 16, &ks, iv, 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(plain) + 6, 3), "abc");
+  for (int i = 9; i < 16; ++i) EXPECT_EQ(plain[i], 0) << i;
 }

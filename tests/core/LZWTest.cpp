@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -122,18 +126,70 @@ TEST_F(Lzw, DecoderFailures) {
   // One byte too little room.
   EXPECT_EQ(Expand(stream, out, 599), kLzwErrNoGain);
   EXPECT_EQ(Expand(stream, out, 600), 600u);
-  // A code far beyond the table reads as the string being defined; unwinding it next fails.
+  // A code far beyond the table.
   std::vector<std::pair<int, int>> far = {{'a', 9}};
   for (int w = 9; w <= 13; ++w) far.push_back({257, w});
   far.push_back({9999, 14});
   far.push_back({256, 14});
-  EXPECT_EQ(Expand(Pack(far), out), 3u);
-  far.back() = {9999, 14};
   EXPECT_EQ(Expand(Pack(far), out), kLzwErrBadCode);
   // Endless widening.
   std::vector<std::pair<int, int>> widen = {{'a', 9}};
   for (int w = 9; w <= 17; ++w) widen.push_back({257, w});
   EXPECT_EQ(Expand(Pack(widen), out), kLzwErrBadCode);
+}
+
+// A first code that is not a byte, or a code past the one being defined by this very step, is
+// never written by the encoder: such a stream is corrupt and must not decode into wrong bytes.
+TEST_F(Lzw, RefusesCodesNotYetDefined) {
+  std::vector<uint8_t> out;
+  for (int first : {256, 257, 258, 300, 511})
+    EXPECT_EQ(Expand(Pack({{first, 9}, {'a', 9}, {256, 9}}), out), kLzwErrBadCode) << first;
+  // After "a" the next free code is 258: 258 itself is "aa", 259 is not defined.
+  ASSERT_EQ(Expand(Pack({{'a', 9}, {258, 9}, {256, 9}}), out), 3u);
+  EXPECT_EQ(std::string(out.begin(), out.end()), "aaa");
+  EXPECT_EQ(Expand(Pack({{'a', 9}, {259, 9}, {256, 9}}), out), kLzwErrBadCode);
+  // The same at 10 bits: after a, b, c the next free code is 260.
+  ASSERT_EQ(Expand(Pack({{'a', 9}, {'b', 9}, {'c', 9}, {257, 9}, {260, 10}, {256, 10}}), out), 5u);
+  EXPECT_EQ(std::string(out.begin(), out.end()), "abccc");
+  EXPECT_EQ(Expand(Pack({{'a', 9}, {'b', 9}, {'c', 9}, {257, 9}, {261, 10}, {256, 10}}), out),
+            kLzwErrBadCode);
+}
+
+// Whatever the encoder writes still decodes: bodies of many lengths over alphabets from two
+// symbols (long runs, codes up to 13 bits) to all 256.
+TEST_F(Lzw, EveryEncodedBodyDecodes) {
+  std::mt19937 rng(107);
+  int compressed = 0;
+  for (unsigned alphabet : {2u, 3u, 16u, 40u, 256u}) {
+    for (int len : {300, 1000, 2047, 4096, 7777, 9000}) {
+      std::vector<uint8_t> in(static_cast<size_t>(len)), packed, back;
+      // Runs of a few symbols, so that even the large alphabets repeat strings.
+      for (size_t i = 0; i < in.size();) {
+        uint8_t c = static_cast<uint8_t>(rng() % alphabet);
+        for (unsigned n = 1 + rng() % 4; n > 0 && i < in.size(); --n) in[i++] = c;
+      }
+      uint32_t r = Compress(in, packed);
+      if (LzwFailed(r)) {
+        EXPECT_EQ(r, kLzwErrNoRoom) << alphabet << " " << len;
+        continue;
+      }
+      ++compressed;
+      ASSERT_EQ(Expand(packed, back), in.size()) << alphabet << " " << len;
+      ASSERT_EQ(back, in) << alphabet << " " << len;
+    }
+  }
+  EXPECT_GE(compressed, 24);
+
+  // The fuzz seeds are encoder output too.
+  std::filesystem::path dir = std::filesystem::path(VERDAN_SOURCE_DIR) / "tests/data/fuzz/lzw";
+  for (const char* seed : {"text", "widening"}) {
+    std::ifstream f(dir / seed, std::ios::binary);
+    std::vector<uint8_t> stream{std::istreambuf_iterator<char>(f),
+                                std::istreambuf_iterator<char>()},
+        back;
+    ASSERT_FALSE(stream.empty()) << seed;
+    EXPECT_FALSE(LzwFailed(Expand(stream, back))) << seed;
+  }
 }
 
 TEST_F(Lzw, RoundTripsTextAndIsReusable) {

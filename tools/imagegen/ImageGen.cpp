@@ -530,6 +530,23 @@ void KitBarsAndBoxes() {
   });
 }
 
+// --- Input widgets: the search rows' arrow, the message box's background and the picker
+// panel's background ---------------------------------------------------------------------------
+
+void InputWidgets() {
+  Make("arrow.png", Size(10, 15), [](Context& ctx) {
+    ctx.setStrokeColor(Color::grey(0.75));
+    ctx.setLineWidth(2);
+    ctx.setLineCap(gfx::LineCap::Round);
+    ctx.setLineJoin(gfx::LineJoin::Round);
+    ctx.strokePolyline({Point(2, 2), Point(8, 7.5), Point(2, 13)});
+  });
+  Make("bg_set.png", Size(320, 260), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 320, 260), Color::rgb255(60, 66, 78),
+                     Color::rgb255(24, 28, 36));
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -549,5 +566,6 @@ int main(int argc, char** argv) {
   ListMarks();
   ListWidgets();
   KitBarsAndBoxes();
+  InputWidgets();
   return g_failures == 0 ? 0 : 1;
 }
