@@ -15,6 +15,7 @@
 #include "platform/ui/Screen.h"
 #include "ranking/RankingClasses.h"
 #include "shell/VerdanAppDelegate.h"
+#include "watchlist/WatchlistClasses.h"
 #include "widgets/WidgetClasses.h"
 
 namespace {
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
   ui::registerDemoClasses();
   VerdanAppDelegate::registerClasses();
   RegisterWidgetClasses();
+  RegisterWatchlistClasses();
   RegisterRankingClasses();
   ui::registerControllersDemoClasses();
   ui::registerInputDemoClasses();

@@ -337,7 +337,9 @@ void CQuoteCache::AddSearchedStock(const uint8_t* item, size_t len) {
   rec.market = item[0];
   CopyCodeBytes(rec, item + 1);
   rec.zqlb = item[9];
-  for (int k = 0; k < 8; ++k) rec.name[k] = static_cast<char16_t>(ReadLE16(item + 10 + 2 * k));
+  // A 26-byte item carries 8 name units; a 42-byte search hit carries 16.
+  const int units = len >= kSearchHitItemSize ? 16 : 8;
+  for (int k = 0; k < units; ++k) rec.name[k] = static_cast<char16_t>(ReadLE16(item + 10 + 2 * k));
 
   std::lock_guard<std::mutex> lock(mutex_);
   const uint32_t stamp = stamps_();

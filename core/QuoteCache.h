@@ -30,6 +30,7 @@ class CQuoteCache {
   static constexpr size_t kListHead = 9;
   static constexpr size_t kListHead55 = 55;
   static constexpr size_t kSearchItemSize = 26;
+  static constexpr size_t kSearchHitItemSize = 42;
 
   // Use stamps come from NextGeneration unless a source is given (tests).
   using StampSource = std::function<uint32_t()>;
@@ -71,7 +72,8 @@ class CQuoteCache {
   int GetQuotes(tagLocalStockData* out, const tagCodeItem* items, int count);
   int GetCount() const;
 
-  // Search hit: market at 0, code char[8] at 1, stock type at 9, name 8 UTF-16 units at 10.
+  // Search hit: market at 0, code char[8] at 1, stock type at 9, name UTF-16 units at 10: 8 in a
+  // 26-byte item, 16 in a 42-byte hit.
   void AddSearchedStock(const uint8_t* item, size_t len);
 
   // Seat table of the Hong Kong broker queue. The reply is a record table whose first record

@@ -174,13 +174,23 @@ bool SelfStock_Add(int market, const char* code, int type) {
 }
 
 bool SelfStock_AddItems(const tagCodeItem* items, int count) {
+  // The stored list never grows past its limit; what does not fit is refused, not kept.
+  int refused = 0;
   for (int i = 0; items && i < count; ++i) {
     tagCodeItem item = items[i];
     item.code[8] = '\0';
-    if (Find(item.market, item.code) < 0) List().items.Append(&item, 1);
+    if (Find(item.market, item.code) >= 0) continue;
+    if (List().items.GetCount() >= kSelfStockMaxItems) {
+      ++refused;
+      continue;
+    }
+    List().items.Append(&item, 1);
   }
+  if (refused > 0)
+    foundation::logError("!!!!!!!SelfStock: list full (%d), %d stocks refused", kSelfStockMaxItems,
+                         refused);
   SelfStock_Save();
-  return true;
+  return refused == 0;
 }
 
 bool SelfStock_ReplaceAll(const tagCodeItem* items, int count) {

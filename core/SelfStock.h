@@ -21,8 +21,10 @@ int SelfStock_GetCount();
 bool SelfStock_Contains(int market, const char* code);
 // Refused when the market is 0 or the list holds 1000 items; does not look for duplicates.
 bool SelfStock_Add(int market, const char* code, int type);
-// Appends the items not yet present (market and code), then saves.
+// Appends the items not yet present (market and code) while the list holds fewer than 1000,
+// then saves; false when some were refused for lack of room (they are logged).
 bool SelfStock_AddItems(const tagCodeItem* items, int count);
+// The same on an emptied list: at most 1000 distinct stocks are stored.
 bool SelfStock_ReplaceAll(const tagCodeItem* items, int count);
 // Empties the list in memory only.
 bool SelfStock_Clear();

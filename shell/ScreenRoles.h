@@ -35,12 +35,27 @@ class MessageCentreRole {
   virtual bool canShowMessage() { return false; }
 };
 
+// The list a stock detail pager was opened from, asked for the neighbouring stocks.
+class TrendlineRecordDelegate {
+ public:
+  virtual ~TrendlineRecordDelegate() = default;
+  // Row -> {"code" text, "name" text, "market" number, "type" number}, or null.
+  virtual foundation::Value currentStockRecord(int row) = 0;
+  virtual int totalStockRecord() = 0;
+};
+
 // The stock detail pager.
 class StockDetailRole {
  public:
   virtual ~StockDetailRole() = default;
   virtual void SetStockInfo(const char* code, uint8_t market, uint8_t stockType) = 0;
   virtual void UpdateStockInfo(const char* code, uint8_t market, uint8_t stockType) = 0;
+  // The page shown first: 1 the main-force page, 0 the normal page.
+  virtual void setInitShowIndexType(int8_t type) { (void)type; }
+  // The list the pager steps through (not owned).
+  virtual void setDelegate(std::weak_ptr<TrendlineRecordDelegate> delegate) { (void)delegate; }
+  // The row of the delegate's list now shown.
+  virtual void updateCurrentView(int row) { (void)row; }
 };
 
 // The account screen.

@@ -11,8 +11,6 @@ namespace testserver {
 
 namespace {
 
-// Rights granted at the quote login: 30 main force, 31 level-one quotes, 49 price alerts.
-constexpr const char* kRights = "30,31,49";
 constexpr const char* kDeviceString = "VERDAN-LOOPBACK-DEVICE";
 
 struct Broker {
@@ -66,7 +64,7 @@ void LoginAnswer(ServerCore& s, Connection& c, const Request& req) {
   TableWriter w;
   w.text(36, s.addressString());
   w.text(71, kDeviceString);
-  w.text(35, kRights);
+  w.text(35, u.rights);
   w.text(58, u.qsid);
   w.i32(70, name.empty() ? 0 : 1);
   s.reply(c, req, w.build(), req.enciphered);
@@ -76,7 +74,7 @@ void QuoteLogin(ServerCore& s, Connection& c, const Request& req) {
   const std::string name = LogInByName(c, req);
   UserState& u = s.user(name);
   TableWriter w;
-  w.text(35, kRights);
+  w.text(35, u.rights);
   w.text(58, u.qsid);
   w.i32(70, name.empty() ? 0 : 1);
   w.i64(52, ServerDateTime(s));

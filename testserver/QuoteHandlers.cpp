@@ -346,7 +346,19 @@ void Search(ServerCore& s, Connection& c, const Request& req) {
     s.replyError(c, req, "请求格式错误", false);
     return;
   }
-  std::vector<int> hits = s.market().search(text, 100);
+  // The request lists the markets the user may see; only their stocks are answered.
+  uint8_t kind = 0, marketCount = 0;
+  std::vector<uint8_t> markets;
+  if (r.u8(kind) && r.u8(marketCount)) {
+    markets.resize(std::min<size_t>(marketCount, r.left()));
+    r.raw(markets.data(), markets.size());
+  }
+  std::vector<int> hits;
+  for (int i : s.market().search(text, s.market().securities().size())) {
+    if (hits.size() == 100) break;
+    if (std::find(markets.begin(), markets.end(), s.market().at(i).q.market) != markets.end())
+      hits.push_back(i);
+  }
   ByteWriter w;
   w.u16(static_cast<uint16_t>(hits.size()));
   for (int i : hits) {

@@ -97,6 +97,8 @@ struct UserState {
   int64_t alertListCleared = 0;
   int32_t priceAlertRight = 0;  // 1 granted
   std::string onOff = "1111";
+  // Rights the logins grant: 30 main force, 31 level-one quotes, 49 price alerts.
+  std::string rights = "30,31,49";
   std::vector<std::string> suggestions;
 };
 

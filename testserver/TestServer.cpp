@@ -71,6 +71,10 @@ int32_t TestServer::date() const {
   return core_->date();
 }
 
+void TestServer::setRights(const std::string& user, const std::string& rights) {
+  core_->runOnServer([&] { core_->user(user).rights = rights; });
+}
+
 std::string TestServer::watchListText(const std::string& user) const {
   return core_->watchListText(user);
 }

@@ -85,6 +85,9 @@ class TestServer {
   int minute() const;
   int32_t date() const;
 
+  // The rights the logins of `user` grant from now on (comma-separated numbers; "30,31,49"
+  // unless set).
+  void setRights(const std::string& user, const std::string& rights);
   // What the server keeps per user (tests): the watch-list text of the last accepted upload.
   std::string watchListText(const std::string& user) const;
   int connectionCount(Role role) const;

@@ -547,6 +547,31 @@ void InputWidgets() {
   });
 }
 
+// --- Stock search: the rows' add and remove marks and the field's magnifier ----------------
+
+void SearchImages() {
+  const auto mark = [](bool add) {
+    return [add](Context& ctx) {
+      const Color ring = add ? Color::rgb255(56, 187, 255) : Color::rgb255(230, 60, 60);
+      ctx.setStrokeColor(ring);
+      ctx.setLineWidth(2);
+      ctx.strokeEllipse(Rect(2, 2, 22, 21));
+      ctx.setLineWidth(3);
+      ctx.strokeLine(Point(7, 12.5), Point(19, 12.5));
+      if (add) ctx.strokeLine(Point(13, 6.5), Point(13, 18.5));
+    };
+  };
+  Make("zxg_jiahao.png", Size(26, 25), mark(true));
+  Make("zxg_jianhao.png", Size(26, 25), mark(false));
+  Make("search.png", Size(20, 20), [](Context& ctx) {
+    ctx.setStrokeColor(Color::grey(0.45));
+    ctx.setLineWidth(2);
+    ctx.strokeEllipse(Rect(3, 3, 10, 10));
+    ctx.setLineCap(gfx::LineCap::Round);
+    ctx.strokeLine(Point(12, 12), Point(17, 17));
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -567,5 +592,6 @@ int main(int argc, char** argv) {
   ListWidgets();
   KitBarsAndBoxes();
   InputWidgets();
+  SearchImages();
   return g_failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,11 @@
+#include "watchlist/WatchlistClasses.h"
+
+#include "platform/ui/Object.h"
+#include "watchlist/SearchStocks.h"
+#include "watchlist/Setting.h"
+
+void RegisterWatchlistClasses() {
+  auto& registry = ui::ClassRegistry::shared();
+  registry.registerClass<SearchStocks>("SearchStocks");
+  registry.registerClass<Setting>("Setting");
+}
