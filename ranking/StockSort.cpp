@@ -443,19 +443,21 @@ void StockSort::searchStock() {
     foundation::logError("!!!!!!!StockSort: no search screen");
     return;
   }
+  if (auto* searchScreen = dynamic_cast<SearchStocks*>(search.get())) {
+    searchScreen->setDelegate(std::static_pointer_cast<SearchStocksDelegate>(weakSelf().lock()));
+  }
   search->setModalTransitionStyle(ui::ModalTransitionStyle::CrossDissolve);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
   presentModalViewController(search, true);
 }
 
-void StockSort::SearchDone(const std::string& code, int market, const std::string& name,
-                           int stockType) {
+void StockSort::SearchDone(const char* code, uint16_t market, const std::string& name,
+                           uint16_t stockType) {
   (void)name;
-  openDetail(code.c_str(), market, stockType, -1);
+  openDetail(code, market, stockType, -1);
 }
 
 void StockSort::openDetail(const char* code, int market, int stockType, int row) {
-  (void)row;
   auto screen = Extend::produceObject<ui::ViewController>("TrendlineController");
   auto* detail = dynamic_cast<StockDetailRole*>(screen.get());
   if (!detail) {
@@ -463,10 +465,15 @@ void StockSort::openDetail(const char* code, int market, int stockType, int row)
     return;
   }
   detail->SetStockInfo(code, static_cast<uint8_t>(market), static_cast<uint8_t>(stockType));
+  if (opensMainForcePage()) detail->setInitShowIndexType(1);
   if (auto* navigation = navigationController()) navigation->pushViewController(screen, true);
+  if (row < 0) return;
+  // The detail screen steps through this list's rows.
+  detail->setDelegate(std::static_pointer_cast<TrendlineRecordDelegate>(weakSelf().lock()));
+  detail->updateCurrentView(row);
 }
 
-foundation::Value StockSort::currentStockRecord(int row) const {
+foundation::Value StockSort::currentStockRecord(int row) {
   if (row < 0 || row >= kMaxRows) return {};
   const tagLocalStockData& rec = SortData[row];
   foundation::Value out;

@@ -20,6 +20,7 @@
 #include "shell/ConfigFileReader.h"
 #include "shell/Extend.h"
 #include "shell/ScreenRoles.h"
+#include "watchlist/SearchStocks.h"
 #include "widgets/CustomLabels.h"
 #include "widgets/ListCells.h"
 #include "widgets/MenuBarView.h"
@@ -31,7 +32,9 @@ class StockSort : public ui::ViewController,
                   public TableTableViewDelegate,
                   public CustomLabelsDelegate,
                   public ChangeDetailView2Delegate,
-                  public MenuBarViewDelegate {
+                  public MenuBarViewDelegate,
+                  public SearchStocksDelegate,
+                  public TrendlineRecordDelegate {
  public:
   static constexpr int kMaxRows = 30;
   static constexpr int kPageSize = 25;
@@ -80,10 +83,11 @@ class StockSort : public ui::ViewController,
 
   // --- search and detail ---
   void searchStock();
-  void SearchDone(const std::string& code, int market, const std::string& name, int stockType);
+  void SearchDone(const char* code, uint16_t market, const std::string& name,
+                  uint16_t stockType) override;
   // The detail screen's questions about this list.
-  foundation::Value currentStockRecord(int row) const;
-  int totalStockRecord() const { return StockNum; }
+  foundation::Value currentStockRecord(int row) override;
+  int totalStockRecord() override { return StockNum; }
 
   // --- change box ---
   std::optional<std::string> nowPriceOfChangeDetailView2(ChangeDetailView2& box,

@@ -8,6 +8,8 @@
 #include "ranking/SortControllers.h"
 #include "shell/placeholders/OtherPlaceholders.h"
 #include "tests/shell/StartupTestSupport.h"
+#include "watchlist/SearchStocks.h"
+#include "watchlist/WatchlistClasses.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/WidgetClasses.h"
 
@@ -25,6 +27,7 @@ class RankingClient : public StartupTest {
   void SetUp() override {
     StartupTest::SetUp();
     RegisterWidgetClasses();
+    RegisterWatchlistClasses();
     RegisterRankingClasses();
     StockSort::resetLastShownStartIndex();
   }
@@ -170,6 +173,9 @@ TEST_F(RankingClient, IndexListShowsTheBundleIndicesWithLiveValues) {
       app->getTabBarNavigationController(app->indexInTabBar(kSlotHongKong))->topViewController());
   ASSERT_NE(detail, nullptr);
   EXPECT_EQ(detail->code(), "399001");
+  EXPECT_EQ(detail->recordDelegate().get(), static_cast<TrendlineRecordDelegate*>(list.get()));
+  EXPECT_EQ(detail->currentRow(), 1);
+  EXPECT_EQ(detail->initShowIndexType(), 0);
 }
 
 TEST_F(RankingClient, MainForceRankingShowsItsEightValues) {
@@ -216,11 +222,7 @@ TEST_F(RankingClient, MainForceRankingShowsItsEightValues) {
   EXPECT_FALSE(main->navigationItem().hidesBackButton());
 }
 
-// The search screen lives with the watch list; a plain screen stands in for it here.
-class SearchScreenStandIn : public ui::ViewController {};
-
-TEST_F(RankingClient, SearchButtonHidesTheTickerAndPresentsTheSearch) {
-  ui::ClassRegistry::shared().registerClass<SearchScreenStandIn>("SearchStocks");
+TEST_F(RankingClient, SearchButtonHidesTheTickerAndTheFoundStockOpensTheDetail) {
   LoggedIn();
   auto* hk = ShowTab<HKSortController>(kSlotHongKong);
   ASSERT_NE(hk, nullptr);
@@ -235,18 +237,22 @@ TEST_F(RankingClient, SearchButtonHidesTheTickerAndPresentsTheSearch) {
   EXPECT_EQ(toolbar->items()[0]->title(), "查询");
   toolbar->items()[0]->trigger();
   EXPECT_TRUE(bar->isHidden());
-  auto* presented = hk->presentedViewController();
-  ASSERT_NE(dynamic_cast<SearchScreenStandIn*>(presented), nullptr);
-  EXPECT_EQ(presented->modalTransitionStyle(), ui::ModalTransitionStyle::CrossDissolve);
+  auto* search = dynamic_cast<SearchStocks*>(hk->presentedViewController());
+  ASSERT_NE(search, nullptr);
+  EXPECT_EQ(search->modalTransitionStyle(), ui::ModalTransitionStyle::CrossDissolve);
+  advance(1);
 
-  // A found stock opens the detail screen.
-  presented->dismissModalViewControllerAnimated(false);
-  hk->SearchDone("00700", 3, "腾讯控股", 10);
-  auto* detail = dynamic_cast<TrendlineController*>(
-      app->getTabBarNavigationController(app->indexInTabBar(kSlotHongKong))->topViewController());
-  ASSERT_NE(detail, nullptr);
-  EXPECT_EQ(detail->code(), "00700");
-  EXPECT_EQ(detail->market(), 3);
+  // One hit for a six-digit code is picked at once and shown in the detail screen.
+  search->codeEdit()->setText("600000");
+  search->searchBarSearchButtonClicked();
+  auto* navigation = app->getTabBarNavigationController(app->indexInTabBar(kSlotHongKong));
+  ASSERT_TRUE(WaitFor([&] {
+    return dynamic_cast<TrendlineController*>(navigation->topViewController()) != nullptr;
+  }));
+  auto* detail = dynamic_cast<TrendlineController*>(navigation->topViewController());
+  EXPECT_EQ(detail->code(), "600000");
+  EXPECT_EQ(detail->market(), 1);
+  EXPECT_EQ(detail->recordDelegate(), nullptr);
 }
 
 TEST_F(RankingClient, TickerShowsLiveIndicesRollsOnTicksAndOpensTheDetail) {

@@ -348,6 +348,11 @@ TEST_F(RankingTest, RowTapOpensTheDetailScreen) {
   ASSERT_NE(detail, nullptr);
   EXPECT_EQ(detail->code(), CodeOf(screen->row(2)));
   EXPECT_EQ(detail->market(), screen->row(2).market);
+  // The detail screen steps through this list.
+  EXPECT_EQ(detail->recordDelegate().get(), static_cast<TrendlineRecordDelegate*>(screen.get()));
+  EXPECT_EQ(detail->currentRow(), 2);
+  EXPECT_EQ(detail->initShowIndexType(), 0);
+  EXPECT_EQ(detail->recordDelegate()->totalStockRecord(), 5);
   foundation::Value record = screen->currentStockRecord(2);
   EXPECT_EQ(record["code"].asString(), CodeOf(screen->row(2)));
   EXPECT_EQ(record["market"].toInt(), screen->row(2).market);
@@ -356,6 +361,16 @@ TEST_F(RankingTest, RowTapOpensTheDetailScreen) {
   // Rows past 30 open nothing.
   screen->tableTableViewDidSelectIndex(*screen->tableView(), ui::IndexPath::forRow(30, 0));
   EXPECT_EQ(navigation_->viewControllers().size(), 2u);
+
+  // The main-force ranking opens its rows on the main-force page.
+  auto main = Load<MainSortController>("MainSortController");
+  main->doSomeWhenWillAppear();
+  Answer(*main, 3, 3);
+  main->tableTableViewDidSelectIndex(*main->tableView(), ui::IndexPath::forRow(0, 0));
+  auto* mainDetail = dynamic_cast<TrendlineController*>(navigation_->topViewController());
+  ASSERT_NE(mainDetail, nullptr);
+  EXPECT_EQ(mainDetail->initShowIndexType(), 1);
+  EXPECT_EQ(mainDetail->currentRow(), 0);
 }
 
 }  // namespace
