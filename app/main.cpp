@@ -13,6 +13,7 @@
 #include "platform/ui/Object.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
+#include "ranking/RankingClasses.h"
 #include "shell/VerdanAppDelegate.h"
 #include "watchlist/WatchlistClasses.h"
 #include "widgets/WidgetClasses.h"
@@ -95,6 +96,7 @@ int main(int argc, char** argv) {
   VerdanAppDelegate::registerClasses();
   RegisterWidgetClasses();
   RegisterWatchlistClasses();
+  RegisterRankingClasses();
   ui::registerControllersDemoClasses();
   ui::registerInputDemoClasses();
   std::string delegateClass = "VerdanAppDelegate";

@@ -277,7 +277,7 @@ void VerdanAppDelegate::shutdown() {
   }
   loginShowView_.reset();
   loginViewCtrl_.reset();
-  if (marqueeView_) marqueeView_->removeFromSuperview();
+  if (marqueeView_) marqueeView_->barView()->removeFromSuperview();
   marqueeView_.reset();
   if (tabBarController_ && tabBarController_->isViewLoaded())
     tabBarController_->view()->removeFromSuperview();
@@ -486,7 +486,7 @@ void VerdanAppDelegate::SwitchToFirst() {
   }
   if (marqueeView_ && window_) {
     std::lock_guard<std::mutex> guard(lock_);
-    window_->bringSubviewToFront(marqueeView_.get());
+    window_->bringSubviewToFront(marqueeView_->barView().get());
   }
 }
 
@@ -820,30 +820,33 @@ void VerdanAppDelegate::showBottomHurricaneLamp() {
   std::lock_guard<std::mutex> guard(lock_);
   if (!marqueeView_) {
     double height = ui::Screen::main().bounds().height();
-    marqueeView_ = MarqueeView::initWithFrame(gfx::Rect(0, height - 44 - 28, 320, 28));
+    marqueeView_ = CreateMarqueeView(gfx::Rect(0, height - 44 - 28, 320, 28));
+    if (!marqueeView_) return;
+    auto bar = marqueeView_->barView();
     marqueeView_->setDelegate(std::static_pointer_cast<MarqueeViewDelegate>(self()));
-    marqueeView_->setTag(kMarqueeViewTag);
-    marqueeView_->indexMarquee()->setDelegate(
-        std::static_pointer_cast<IndexMarqueeDelegate>(self()));
-    window_->addSubview(marqueeView_);
-    window_->bringSubviewToFront(marqueeView_.get());
+    bar->setTag(kMarqueeViewTag);
+    marqueeView_->setIndexDelegate(std::static_pointer_cast<IndexMarqueeDelegate>(self()));
+    window_->addSubview(bar);
+    window_->bringSubviewToFront(bar.get());
     marqueeView_->start();
   } else {
-    marqueeView_->setHidden(false);
+    auto bar = marqueeView_->barView();
+    bar->setHidden(false);
     marqueeView_->resumeAllActions();
-    window_->bringSubviewToFront(marqueeView_.get());
+    window_->bringSubviewToFront(bar.get());
   }
 }
 
 void VerdanAppDelegate::hiddenBottomHurricaneLamp() {
   if (!window_) return;
-  if (auto* ticker = dynamic_cast<MarqueeView*>(window_->viewWithTag(kMarqueeViewTag))) {
-    ticker->setHidden(true);
+  ui::View* found = window_->viewWithTag(kMarqueeViewTag);
+  if (auto* ticker = dynamic_cast<MarqueeViewRole*>(found)) {
+    found->setHidden(true);
     ticker->pauseAllActions();
   }
 }
 
-void VerdanAppDelegate::indexMarqueeTouchDidTouchWithIndexPath(IndexMarquee&, int row) {
+void VerdanAppDelegate::indexMarqueeTouchDidTouchWithIndexPath(ui::View&, int row) {
   if (row < 0 || row > 2 || !tabBarController_) return;
   const TickerKey& key = kTickerKeys[row];
   auto* navigation = getTabBarNavigationController(tabBarController_->selectedIndex());
@@ -859,7 +862,7 @@ void VerdanAppDelegate::indexMarqueeTouchDidTouchWithIndexPath(IndexMarquee&, in
   navigation->pushViewController(screen, true);
 }
 
-void VerdanAppDelegate::MarqueeViewClicked(MarqueeView&, ui::Button&) {
+void VerdanAppDelegate::MarqueeViewClicked(ui::View&, ui::Button&) {
   if (!tabBarController_) return;
   auto* navigation =
       dynamic_cast<ui::NavigationController*>(tabBarController_->selectedViewController());

@@ -22,10 +22,10 @@
 #include "platform/ui/Window.h"
 #include "shell/CustomWindow.h"
 #include "shell/InputRoles.h"
+#include "shell/MarqueeTicker.h"
 #include "shell/MoreController.h"
 #include "shell/SelfStockUpload.h"
 #include "shell/TabBarController.h"
-#include "shell/placeholders/MarqueeView.h"
 
 class LoginShowView;
 
@@ -158,8 +158,8 @@ class VerdanAppDelegate : public ui::Object,
   void recvIndexUpdateMsg(const foundation::Notification& notification);
   void showBottomHurricaneLamp();
   void hiddenBottomHurricaneLamp();
-  void indexMarqueeTouchDidTouchWithIndexPath(IndexMarquee& marquee, int row) override;
-  void MarqueeViewClicked(MarqueeView& view, ui::Button& button) override;
+  void indexMarqueeTouchDidTouchWithIndexPath(ui::View& item, int row) override;
+  void MarqueeViewClicked(ui::View& bar, ui::Button& button) override;
   void QueryPriceNotificationAuthority();
   void QueryPriceNotificationList() override;
   void repondsToPriceNotificationList(const foundation::Data& record) override;
@@ -177,7 +177,7 @@ class VerdanAppDelegate : public ui::Object,
   ui::Window* window() const { return window_.get(); }
   CustomWindow* messageWindow() const { return messageWindow_.get(); }
   LoginShowView* loginShowView() const { return loginShowView_.get(); }
-  MarqueeView* marqueeView() const { return marqueeView_.get(); }
+  MarqueeViewRole* marqueeView() const { return marqueeView_.get(); }
   const gfx::Font& littleFont() const { return littleFont_; }
   const gfx::Font& normalFont() const { return normalFont_; }
   const gfx::Font& largeFont() const { return largeFont_; }
@@ -195,7 +195,7 @@ class VerdanAppDelegate : public ui::Object,
   std::shared_ptr<ui::ViewController> splashView_;
   std::shared_ptr<ui::ViewController> loginViewCtrl_;
   std::shared_ptr<LoginShowView> loginShowView_;
-  std::shared_ptr<MarqueeView> marqueeView_;
+  std::shared_ptr<MarqueeViewRole> marqueeView_;
   gfx::Font littleFont_;
   gfx::Font normalFont_;
   gfx::Font largeFont_;

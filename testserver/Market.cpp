@@ -245,6 +245,8 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
     case kTypeHkMain:
     case kTypeHkGem:
     case kTypeHkOther:
+    case kTypeHkWarrant:
+    case kTypeHkCbbc:
       q.pricedot = 3;
       break;
     case kTypeForex:
@@ -575,6 +577,22 @@ void Market::build() {
                 kSignals[i % 8] + "信号。";
     radar_.push_back(std::move(r));
   }
+  // Hong Kong warrants and bull/bear certificates, added last so that everything above keeps its
+  // names, news and radar; they belong to no index or board. 51 and 50 give lists of three and
+  // of exactly two 25-row pages.
+  auto derivative = [&](uint8_t type, int first, int step, int count, const char* kind,
+                        int32_t price) {
+    for (int i = 0; i < count; ++i) {
+      char code[16];
+      std::snprintf(code, sizeof code, "%05d", first + i * step);
+      std::string initials;
+      std::string name = nextName(&initials) + kind;  // the whole name keeps them unique
+      int32_t p = static_cast<int32_t>(price * (0.3 + 1.7 * Unit(seed_, CodeToKey(code) + type)));
+      add(kMarketHk, code, name, initials, type, p);
+    }
+  };
+  derivative(kTypeHkWarrant, 10001, 13, 51, "购", 2000);
+  derivative(kTypeHkCbbc, 60001, 11, 50, "牛", 1500);
   setMinute(minute_);
 }
 

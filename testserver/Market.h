@@ -25,6 +25,8 @@ enum StockType : uint8_t {
   kTypeTransfer = 9,
   kTypeHkMain = 10,
   kTypeHkGem = 11,
+  kTypeHkWarrant = 12,
+  kTypeHkCbbc = 14,
   kTypeBoard = 20,
   kTypeFuture = 30,
   kTypeForex = 31,

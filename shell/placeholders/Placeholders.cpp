@@ -8,8 +8,6 @@ void RegisterPlaceholderClasses() {
   registry.registerClass<SelfStockController>("SelfStockController");
   registry.registerClass<NewStockSort>("NewStockSort");
   registry.registerClass<MainPage>("MainPage");
-  registry.registerClass<HKSortController>("HKSortController");
-  registry.registerClass<MainSortController>("MainSortController");
   registry.registerClass<MyMessage>("MyMessage");
   registry.registerClass<TradeLoginViewController>("TradeLoginViewController");
   registry.registerClass<AccountManager>("AccountManager");

@@ -1,5 +1,5 @@
-// Stand-ins for the tab screens: watch list, market lists, home information, Hong Kong and
-// main-force lists, message centre and trade login.
+// Stand-ins for the tab screens: watch list, market lists, home information, message centre
+// and trade login.
 #pragma once
 
 #include "platform/foundation/RunLoop.h"
@@ -33,17 +33,6 @@ class NewStockSort : public PlaceholderScreen, public MarketListRole {
 class MainPage : public PlaceholderScreen {
  public:
   MainPage() : PlaceholderScreen("资讯") {}
-};
-
-class HKSortController : public PlaceholderScreen {
- public:
-  HKSortController() : PlaceholderScreen("港股") {}
-  bool showsTicker() const override { return true; }
-};
-
-class MainSortController : public PlaceholderScreen {
- public:
-  MainSortController() : PlaceholderScreen("主力排名") {}
 };
 
 class TradeLoginViewController : public PlaceholderScreen {

@@ -9,6 +9,7 @@
 #include "shell/VerdanAppDelegate.h"
 #include "shell/placeholders/OtherPlaceholders.h"
 #include "shell/placeholders/TabPlaceholders.h"
+#include "tests/shell/ScreenStandIns.h"
 
 namespace {
 
@@ -72,7 +73,9 @@ TEST_F(MoreDelegateTest, BarFunctionsOpenTheirScreens) {
   EXPECT_EQ(app->tabBarController()->selectedIndex(), app->indexInTabBar(kSlotMore));
   ui::NavigationController* moreNavigation = navigationOf(kSlotMore);
   ASSERT_EQ(moreNavigation->viewControllers().size(), 2u);
-  EXPECT_NE(dynamic_cast<MainSortController*>(moreNavigation->topViewController()), nullptr);
+  auto* opened = dynamic_cast<NamedScreenStandIn*>(moreNavigation->topViewController());
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->className, "MainSortController");
 }
 
 TEST_F(MoreDelegateTest, GuestGetsTheNoticeInsteadOfTheMessageCentre) {

@@ -1,0 +1,211 @@
+// The paged, column-sortable quote list: a market menu at the top, 25 stocks a page in a split
+// table (code and name fixed on the left, quote values scrolling sideways), sorted by the server
+// by the chosen column. Pulling the table down or up pages; tapping a row opens the stock's
+// detail screen. The same controller also shows the index list of "IndexConfig.plist" and the
+// Hong Kong board lists. The market screens derive from it and change its menu and columns.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/ListBuffer.h"
+#include "core/StockData.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Value.h"
+#include "platform/ui/ViewController.h"
+#include "shell/ConfigFileReader.h"
+#include "shell/Extend.h"
+#include "shell/ScreenRoles.h"
+#include "watchlist/SearchStocks.h"
+#include "widgets/CustomLabels.h"
+#include "widgets/ListCells.h"
+#include "widgets/MenuBarView.h"
+#include "widgets/Table_TableView.h"
+
+class StockSort : public ui::ViewController,
+                  public Extend::ScreenHooks,
+                  public MarketListRole,
+                  public TableTableViewDelegate,
+                  public CustomLabelsDelegate,
+                  public ChangeDetailView2Delegate,
+                  public MenuBarViewDelegate,
+                  public SearchStocksDelegate,
+                  public TrendlineRecordDelegate {
+ public:
+  static constexpr int kMaxRows = 30;
+  static constexpr int kPageSize = 25;
+  static constexpr int kSortPageId = 17;
+  static constexpr int kIndexPageId = 18;
+  static constexpr int kLeftTitleTag = 901;
+  static constexpr int kRowLabelsTag = 445;
+  static constexpr int kChangeBoxTag = 399;
+  static constexpr int kMaxIndexStocks = 30;
+
+  // What the last request asked for: a push under its code refreshes that kind of list.
+  enum class RequestKind { None, Sort, Board, Index };
+
+  StockSort();
+  ~StockSort() override;
+
+  // --- screen life ---
+  void viewDidLoad() override;
+  void viewWillAppear(bool animated) override;
+  void viewDidAppear(bool animated) override;
+  void viewWillDisappear(bool animated) override;
+  void willActiveByClickTabBar() override;
+  void doSomeWhenWillAppear() override;
+  // {"MarketType", "StockType"}: selects the matching menu item.
+  void updateViewWithDict(const foundation::Value& param) override;
+
+  // --- tables of the market menu ---
+  virtual void initMarketArray();
+  virtual void initTableParams();
+  void initIndexList();
+  virtual void createSubViews();
+  // Menu index -> (market, stock type); 0/0 for an index not in the menu.
+  virtual void CheckMarketType(int index, uint16_t& market, uint16_t& stockType) const;
+  // (market, stock type) -> menu index; 1 for a pair not in the menu.
+  virtual int CheckMarketIndex(int market, int stockType) const;
+
+  // --- requests ---
+  virtual void RequestData(uint8_t market, uint8_t sortType, uint16_t stockType, int start,
+                           int count);
+  void RequestData_BK(uint16_t stockType, uint8_t sortType, int start, int count);
+  void RequestData_Index();
+  // A posted receive record of page 17 or 18.
+  void recvmsg(const foundation::Notification& notification);
+  void recvRecord(const uint8_t* record, int size);
+  void updateViewController();
+
+  // --- search and detail ---
+  void searchStock();
+  void SearchDone(const char* code, uint16_t market, const std::string& name,
+                  uint16_t stockType) override;
+  // The detail screen's questions about this list.
+  foundation::Value currentStockRecord(int row) override;
+  int totalStockRecord() override { return StockNum; }
+
+  // --- change box ---
+  std::optional<std::string> nowPriceOfChangeDetailView2(ChangeDetailView2& box,
+                                                         const Path& path) override;
+  std::optional<std::string> currentPriceOfChangeDetailView2(ChangeDetailView2& box,
+                                                             const Path& path) override;
+  std::optional<std::string> changeRangeOfChangeDetailView2(ChangeDetailView2& box,
+                                                            const Path& path) override;
+  std::optional<int> currentRangeBackgroundOfChangeDetailView2(ChangeDetailView2& box,
+                                                               const Path& path) override;
+
+  // --- split table ---
+  void tableViewCellContent(ui::TableViewCell& cell, ui::TableView& table, int position,
+                            const ui::IndexPath& path) override;
+  int numberOfRowsInSection(ui::TableView& table, int section, int position) override;
+  std::optional<double> heightForRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path,
+                                                int position) override;
+  std::optional<double> leftWidthForTable_TableView(Table_TableView& view) override;
+  std::optional<double> rightWidthForTable_TableView(Table_TableView& view) override;
+  std::optional<double> contentWidthFortableTableView(Table_TableView& view) override;
+  std::optional<double> rightContentWidthForTable_TableView(Table_TableView& view) override;
+  std::optional<double> widthForDescriptionAboutTableTableView(Table_TableView& view) override;
+  std::optional<double> titleHeightForTable_TableView(Table_TableView& view) override;
+  std::shared_ptr<ui::View> titleViewForTable_TableViewLeftView(Table_TableView& view) override;
+  std::shared_ptr<ui::View> titleViewForTable_TableViewRightView(Table_TableView& view) override;
+  void updateCellContent(ui::TableViewCell& cell, ui::TableView& table, int position,
+                         const ui::IndexPath& path) override;
+  void tableTableViewDidSelectIndex(Table_TableView& view, const ui::IndexPath& path) override;
+  void tableTableViewReloadDataWithStatus(Table_TableView& view, int status) override;
+  void pullRefurbishLoadingWillBeginForTable_TableView(Table_TableView& view) override;
+  void tableTableViewRefurshLoadingWithBeginIndexPath(Table_TableView& view,
+                                                      const ui::IndexPath& path) override;
+
+  // --- column titles and market menu ---
+  void customLabelDidSelectIndex(CustomLabels& labels, int index, int type) override;
+  void MenuBarDidChangeToSubItem(int index, MenuBarView& bar) override;
+
+  // --- state (read by the market screens and by tests) ---
+  int stockNum() const { return StockNum; }
+  int totalNum() const { return TotalNum; }
+  int startIndex() const { return StartIndex; }
+  uint16_t marketType() const { return MarketType; }
+  uint16_t sortType() const { return SortType; }
+  uint16_t stockType() const { return StockType; }
+  int currentSortOrder() const { return _currentSortOrder; }
+  uint16_t lastRequestCode() const { return mRequestFlagCount[0]; }
+  // How many replies or pushes have redrawn the list.
+  int redraws() const { return redraws_; }
+  RequestKind lastRequestKind() const { return lastKind_; }
+  const tagLocalStockData& row(int r) const { return SortData[r]; }
+  const std::vector<std::string>& marketArray() const { return _marketArray; }
+  const RankParams& rankParams() const { return _rankParam; }
+  int indexListCount() const { return m_listcode.GetCount(); }
+  Table_TableView* tableView() const { return _tableTableView.get(); }
+  MenuBarView* menuBar() const { return _menuBarView.get(); }
+  CustomLabels* leftTitle() const { return _left_title.get(); }
+  CustomLabels* rightTitle() const { return _right_title.get(); }
+  double rowHeight() const { return _fHeightTableCell; }
+  double contentWidth() const { return _contentWidth; }
+  double defaultItemWidth() const { return _tableDefaultItemWidth; }
+  // The title without its page count.
+  std::string baseTitle() const;
+  // The start index the lists last scrolled to (shared by every list).
+  static int lastShownStartIndex();
+  static void resetLastShownStartIndex();
+
+ protected:
+  // The detail screen for a stock of this list; `row` < 0 opens it without the list.
+  virtual void openDetail(const char* code, int market, int stockType, int row);
+  // Whether a detail screen opened from here starts on its main-force page.
+  virtual bool opensMainForcePage() const { return false; }
+  // Sets the back button's visibility while shown (the tab screens hide it).
+  virtual bool hidesBackButtonWhileShown() const { return false; }
+  void requestCurrent(int start);
+  // Sends a built packet and remembers the request.
+  void remember(uint16_t code, RequestKind kind);
+  void rebuildRightTitle();
+  // The rows of the shown page from the quote cache.
+  void reloadRowsFromCache();
+  void setListTitle(const std::string& title);
+  std::weak_ptr<StockSort> weakSelf() {
+    return std::static_pointer_cast<StockSort>(shared_from_this());
+  }
+
+  // Members kept as the list's state.
+  char16_t StockNamebuf[16] = {};
+  int StockNum = 0;
+  int TotalNum = 0;
+  int PageNo = 1;
+  uint16_t MarketType = 100;
+  uint16_t SortType = 1;
+  uint16_t StockType = 2;
+  tagLocalStockData SortData[kMaxRows] = {};
+  int32_t mRequestFlagCount[5] = {};
+  float rowHeight_ = 42.8f;
+  int reqNum = kPageSize;
+  int cellNum = kPageSize;
+  int StartIndex = 0;
+  std::shared_ptr<Table_TableView> _tableTableView;
+  double _contentWidth = 0;
+  std::vector<int> _sortOrder;
+  int _currentSortOrder = 0;
+  int _currentSortType = 0;
+  RankParams _rankParam;
+  double _tableDefaultItemWidth = 72;
+  std::shared_ptr<MenuBarView> _menuBarView;
+  std::vector<std::string> _marketArray;
+  double _fHeightTableCell = 43;
+  std::shared_ptr<CustomLabels> _left_title;
+  std::shared_ptr<CustomLabels> _right_title;
+  TListBuffer m_listcode;
+  std::string initialTitle_ = "沪深A股";
+
+ private:
+  RequestKind lastKind_ = RequestKind::None;
+  // The keys of the page shown, in row order (a push re-reads them).
+  tagCodeItem pageKeys_[kMaxRows] = {};
+  std::shared_ptr<foundation::Timer> appearTimer_;
+  bool observing_ = false;
+  int redraws_ = 0;
+};

@@ -1,0 +1,55 @@
+// Screens and views of later folders that the shell makes by class name; this program links only
+// the shell and the component kit, so it registers plain stand-ins under those names.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/ui/Object.h"
+#include "platform/ui/ViewController.h"
+#include "shell/Extend.h"
+#include "shell/MarqueeTicker.h"
+
+class NamedScreenStandIn : public ui::ViewController, public Extend::ScreenHooks {
+ public:
+  explicit NamedScreenStandIn(std::string name) : className(std::move(name)) {}
+  const std::string className;
+};
+
+// The bottom ticker: counts what the shell asks and passes row touches to its delegate.
+class TickerStandIn : public ui::View, public MarqueeViewRole {
+ public:
+  void setDelegate(std::weak_ptr<MarqueeViewDelegate> delegate) override {
+    delegate_ = std::move(delegate);
+  }
+  void setIndexDelegate(std::weak_ptr<IndexMarqueeDelegate> delegate) override {
+    indexDelegate_ = std::move(delegate);
+  }
+  void start() override { ++starts; }
+  void updateIndex() override { ++updates; }
+  void pauseAllActions() override { running = false; }
+  void resumeAllActions() override { running = true; }
+  std::shared_ptr<ui::View> barView() override { return sharedAs<ui::View>(); }
+  void touchRow(int row) {
+    if (auto delegate = indexDelegate_.lock()) {
+      delegate->indexMarqueeTouchWillTouchWithIndexPath(*this, row);
+      delegate->indexMarqueeTouchDidTouchWithIndexPath(*this, row);
+    }
+  }
+  int starts = 0;
+  int updates = 0;
+  bool running = true;
+
+ private:
+  std::weak_ptr<MarqueeViewDelegate> delegate_;
+  std::weak_ptr<IndexMarqueeDelegate> indexDelegate_;
+};
+
+inline void RegisterScreenStandIns() {
+  ui::ClassRegistry::shared().registerClass<TickerStandIn>(kMarqueeViewClassName);
+  for (const char* name : {"HKSortController", "MainSortController"}) {
+    ui::ClassRegistry::shared().registerClass(name, [name] {
+      return std::static_pointer_cast<ui::Object>(std::make_shared<NamedScreenStandIn>(name));
+    });
+  }
+}
