@@ -70,8 +70,9 @@ void BM_QuoteListScrollStepByStep(benchmark::State& state) {
 }
 BENCHMARK(BM_QuoteListScrollStepByStep)->Unit(benchmark::kMicrosecond);
 
-// A page reply: the records parsed into the quote cache, the owner's reload steps, a frame.
-void BM_QuoteListReloadAfterPageReply(benchmark::State& state) {
+// Page replies in turn: the records parsed into the quote cache, the owner's reload steps and,
+// with `drawFrame`, a frame.
+void ReloadPages(benchmark::State& state, bool drawFrame) {
   QuoteListScene scene;
   int page = 0;
   std::vector<std::vector<uint8_t>> replies;
@@ -80,8 +81,13 @@ void BM_QuoteListReloadAfterPageReply(benchmark::State& state) {
     page = (page + 1) % 8;
     scene.owner->storeReply(replies[static_cast<size_t>(page)]);
     quotelist::ShowPage(*scene.split, page + 1, 8);
-    scene.draw();
+    if (drawFrame) scene.draw();
   }
+}
+
+// A page reply: the records parsed into the quote cache, the owner's reload steps, a frame.
+void BM_QuoteListReloadAfterPageReply(benchmark::State& state) {
+  ReloadPages(state, true);
 }
 BENCHMARK(BM_QuoteListReloadAfterPageReply)->Unit(benchmark::kMicrosecond);
 
@@ -92,21 +98,9 @@ void BM_QuoteListDrawFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_QuoteListDrawFrame)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
-
-namespace {
-
 // The reload steps alone (no frame), to tell the table work from the text drawing.
 void BM_QuoteListReloadWithoutFrame(benchmark::State& state) {
-  QuoteListScene scene;
-  int page = 0;
-  std::vector<std::vector<uint8_t>> replies;
-  for (int p = 0; p < 8; ++p) replies.push_back(quotelist::SortReply(p * kRows, kRows));
-  for (auto _ : state) {
-    page = (page + 1) % 8;
-    scene.owner->storeReply(replies[static_cast<size_t>(page)]);
-    quotelist::ShowPage(*scene.split, page + 1, 8);
-  }
+  ReloadPages(state, false);
 }
 BENCHMARK(BM_QuoteListReloadWithoutFrame)->Unit(benchmark::kMicrosecond);
 

@@ -11,12 +11,8 @@
 #include "core/DataEncrypt.h"
 #include "core/RC5.h"
 #include "fuzz/FuzzSupport.h"  // drops log lines
-#include "platform/foundation/Log.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool quiet =
-      (foundation::setLogSink([](foundation::LogLevel, const std::string&) {}), true);
-  (void)quiet;
   if (size > 65535) return 0;
   int len = static_cast<int>(size);
   // An exact-size heap copy lets the sanitizer see any read past the body.

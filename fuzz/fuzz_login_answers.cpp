@@ -5,7 +5,6 @@
 // stay readable.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,12 +17,9 @@
 #include "core/ReceiveRecord.h"
 #include "core/SendQueues.h"
 #include "fuzz/FuzzSupport.h"
-#include "platform/foundation/Paths.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  foundation::setDocumentsDir(fuzzsupport::ScratchDir());
-  InitDocumentPath(nullptr, 0);
-  SetSendQueueSink([](SendQueueKind, const uint8_t*, int) {});
+  fuzzsupport::InitCoreReceive();
   return 0;
 }
 
@@ -31,17 +27,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1 + kPacketHeaderSize) return 0;
   const uint8_t* body = data + 1 + kPacketHeaderSize;
-  size_t bodyLen = size - 1 - kPacketHeaderSize;
-  if (bodyLen > static_cast<size_t>(kReceiveRecordBodyCapacity))
-    bodyLen = kReceiveRecordBodyCapacity;
-  std::vector<uint8_t> record(kReceiveRecordSize, 0);
-  const int32_t status = kReceiveStatusPacket;
-  std::memcpy(record.data(), &status, 4);
-  PacketHeader header;
-  PacketHeader::Read(data + 1, kPacketHeaderSize, &header);
-  header.bodyLen = static_cast<uint16_t>(bodyLen);
-  header.Write(record.data() + kReceiveRecordHeaderOffset);
-  std::memcpy(record.data() + kReceiveRecordBodyOffset, body, bodyLen);
+  size_t bodyLen = 0;
+  std::vector<uint8_t> record = fuzzsupport::PacketRecord(data + 1, size - 1, bodyLen);
   const std::string text(reinterpret_cast<const char*>(body), bodyLen);
 
   switch (data[0] % 8) {

@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
+#include "widgets/BarParts.h"
 
 namespace {
 
@@ -20,16 +21,10 @@ std::shared_ptr<GroupBarView> GroupBarView::create(const gfx::Rect& frame) {
 
 void GroupBarView::build() {
   setBackgroundColor(gfx::Color::pattern(gfx::Image::named("bg_titleview.png")));
-  auto indicator = [this](const char* image) {
-    auto view = ui::ImageView::create(gfx::Rect(0, 0, 10, 10));
-    view->setImage(gfx::Image::named(image));
-    view->setAlpha(0.7);
-    view->setHidden(true);
-    addSubview(view);
-    return view;
-  };
-  viewCanPageUp_ = indicator("page_can_up.png");
-  viewCanPageDown_ = indicator("page_can_down.png");
+  viewCanPageUp_ = AddPageIndicator(*this, "page_can_up.png");
+  viewCanPageDown_ = AddPageIndicator(*this, "page_can_down.png");
+  viewCanPageUp_->setAlpha(0.7);
+  viewCanPageDown_->setAlpha(0.7);
 }
 
 void GroupBarView::preInit() {
@@ -70,7 +65,7 @@ ui::Button* GroupBarView::subItem(int group, int index) {
 void GroupBarView::addSubItems(int group, ui::ScrollView& items,
                                const std::vector<std::string>& titles) {
   const double h = bounds().height();
-  std::weak_ptr<GroupBarView> weak = sharedAs<GroupBarView>();
+  auto self = sharedAs<GroupBarView>();
   for (size_t j = 0; j < titles.size(); ++j) {
     auto button = ui::Button::create(ui::ButtonType::Custom);
     button->setFrame(
@@ -82,13 +77,7 @@ void GroupBarView::addSubItems(int group, ui::ScrollView& items,
     button->setTitleColor(gfx::Color::black(), ui::ControlState::Disabled);
     button->setBackgroundImage(gfx::Image::named("btn_disabled.png").stretchable(10, 0),
                                ui::ControlState::Disabled);
-    button->addTarget(
-        [weak](ui::Control& sender) {
-          auto self = weak.lock();
-          auto* item = dynamic_cast<ui::Button*>(&sender);
-          if (self && item) self->subItemButtonClick(*item);
-        },
-        ui::ControlEvent::TouchUpInside);
+    OnItemTap(*button, self, &GroupBarView::subItemButtonClick);
     items.addSubview(button);
   }
   items.setContentSize(gfx::Size(titles.size() * kItemSlotWidth, 0));
@@ -100,7 +89,6 @@ void GroupBarView::addGroup(const std::string& title, const std::string& noItems
   if (nTotalGroupNum_ >= kMaxGroups) return;
   const int g = nTotalGroupNum_;
   const double h = bounds().height();
-  std::weak_ptr<GroupBarView> weak = sharedAs<GroupBarView>();
 
   auto button = ui::Button::create(ui::ButtonType::Custom);
   button->setFrame(gfx::Rect(0, 0, kGroupButtonWidth, kGroupButtonHeight));
@@ -111,13 +99,7 @@ void GroupBarView::addGroup(const std::string& title, const std::string& noItems
   button->setTitleColor(gfx::Color::yellow(), ui::ControlState::Disabled);
   button->setBackgroundImage(gfx::Image::named("groupbutton_sel.png"), ui::ControlState::Normal);
   button->setBackgroundImage(gfx::Image::named("groupbutton_sel.png"), ui::ControlState::Disabled);
-  button->addTarget(
-      [weak](ui::Control& sender) {
-        auto self = weak.lock();
-        auto* item = dynamic_cast<ui::Button*>(&sender);
-        if (self && item) self->groupButtonClick(*item);
-      },
-      ui::ControlEvent::TouchUpInside);
+  OnItemTap(*button, sharedAs<GroupBarView>(), &GroupBarView::groupButtonClick);
   addSubview(button);
 
   if (!noItemsText.empty()) {

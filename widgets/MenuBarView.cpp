@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
+#include "widgets/BarParts.h"
 
 namespace {
 
@@ -23,16 +24,10 @@ void MenuBarView::build() {
   layer().setBorderColor(gfx::Color::darkGrey());
   layer().setBorderWidth(1);
   const double midY = bounds().height() / 2;
-  viewCanPageUp_ = ui::ImageView::create(gfx::Rect(0, 0, 10, 10));
-  viewCanPageUp_->setImage(gfx::Image::named("page_can_up.png"));
+  viewCanPageUp_ = AddPageIndicator(*this, "page_can_up.png");
   viewCanPageUp_->setCenter(gfx::Point(6, midY));
-  viewCanPageUp_->setHidden(true);
-  addSubview(viewCanPageUp_);
-  viewCanPageDown_ = ui::ImageView::create(gfx::Rect(0, 0, 10, 10));
-  viewCanPageDown_->setImage(gfx::Image::named("page_can_down.png"));
+  viewCanPageDown_ = AddPageIndicator(*this, "page_can_down.png");
   viewCanPageDown_->setCenter(gfx::Point(bounds().width() - 6, midY));
-  viewCanPageDown_->setHidden(true);
-  addSubview(viewCanPageDown_);
 }
 
 void MenuBarView::initMenuBarType(int type) {
@@ -128,7 +123,7 @@ void MenuBarView::addItemsArray(int defaultSel, const std::vector<std::string>& 
 
   const double inset = menuBarType_ == 2 ? 0 : 1;
   int selPage = 0;
-  std::weak_ptr<MenuBarView> weak = sharedAs<MenuBarView>();
+  auto self = sharedAs<MenuBarView>();
   for (int i = 0; i < n; ++i) {
     auto button = ui::Button::create(ui::ButtonType::Custom);
     button->setTag(kFirstItemTag + i);
@@ -136,13 +131,7 @@ void MenuBarView::addItemsArray(int defaultSel, const std::vector<std::string>& 
                                (box->bounds().height() - kItemHeight) / 2, itemWidth - 2 * inset,
                                kItemHeight));
     styleItem(*button);
-    button->addTarget(
-        [weak](ui::Control& sender) {
-          auto self = weak.lock();
-          auto* item = dynamic_cast<ui::Button*>(&sender);
-          if (self && item) self->subItemButtonClick(*item);
-        },
-        ui::ControlEvent::TouchUpInside);
+    OnItemTap(*button, self, &MenuBarView::subItemButtonClick);
     button->setTitle(titles[i], ui::ControlState::Normal);
     box->addSubview(button);
     if (i == defaultSel) {

@@ -30,10 +30,33 @@ std::string ToHex(const uint8_t* p, size_t n) {
   return s;
 }
 
-std::string EncryptBlock(const std::string& key, int rounds, const std::string& plain) {
-  std::vector<uint8_t> k = Hex(key), p = Hex(plain);
+RC5KeySchedule KeySchedule(const std::string& keyHex, int rounds) {
+  std::vector<uint8_t> k = Hex(keyHex);
   RC5KeySchedule ks;
   RC5SetKey(&ks, static_cast<int>(k.size()), k.data(), rounds);
+  return ks;
+}
+
+// One block through the block primitive (the test host is little-endian like the wire).
+void DecipherOneBlock(const uint8_t* in, const RC5KeySchedule& ks, uint8_t* out) {
+  uint32_t block[2];
+  std::memcpy(block, in, 8);
+  RC5DecryptBlock(block, &ks);
+  std::memcpy(out, block, 8);
+}
+
+// A CBC vector: key, round count, IV and one plain and one cipher block, in hex.
+struct CbcVector {
+  const char* key;
+  int rounds;
+  const char* iv;
+  const char* plain;
+  const char* cipher;
+};
+
+std::string EncryptBlock(const std::string& key, int rounds, const std::string& plain) {
+  std::vector<uint8_t> p = Hex(plain);
+  RC5KeySchedule ks = KeySchedule(key, rounds);
   uint8_t iv[8] = {};
   uint8_t out[8];
   RC5CbcEncrypt(p.data(), out, 8, &ks, iv, 1);
@@ -62,27 +85,16 @@ TEST(RC5, PublishedBlockVectors) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(EncryptBlock(c.key, c.rounds, c.plain), c.cipher) << c.key << " r" << c.rounds;
-    std::vector<uint8_t> k = Hex(c.key), ct = Hex(c.cipher);
-    RC5KeySchedule ks;
-    RC5SetKey(&ks, static_cast<int>(k.size()), k.data(), c.rounds);
-    uint32_t block[2] = {ct[0] | ct[1] << 8 | ct[2] << 16 | static_cast<uint32_t>(ct[3]) << 24,
-                         ct[4] | ct[5] << 8 | ct[6] << 16 | static_cast<uint32_t>(ct[7]) << 24};
-    RC5DecryptBlock(block, &ks);
+    std::vector<uint8_t> ct = Hex(c.cipher);
     uint8_t plain[8];
-    std::memcpy(plain, block, 8);  // the test host is little-endian like the wire
+    DecipherOneBlock(ct.data(), KeySchedule(c.key, c.rounds), plain);
     EXPECT_EQ(ToHex(plain, 8), c.plain);
   }
 }
 
 // The RFC 2040 test program's RC5-CBC vectors for 8, 12 and 16 rounds.
 TEST(RC5, Rfc2040CbcVectors) {
-  struct {
-    const char* key;
-    int rounds;
-    const char* iv;
-    const char* plain;
-    const char* cipher;
-  } cases[] = {
+  const CbcVector cases[] = {
       {"00000000", 8, "0000000000000000", "0000000000000000", "dcfe098577eca5ff"},
       {"00", 8, "0102030405060708", "1020304050607080", "9646fb77638f9ca8"},
       {"00", 12, "0102030405060708", "1020304050607080", "b2b3209db6594da4"},
@@ -105,9 +117,8 @@ TEST(RC5, Rfc2040CbcVectors) {
       {"0102030405", 8, "7875dbf6738c6478", "0808080808080808", "8f34c3c681c99695"},
   };
   for (const auto& c : cases) {
-    std::vector<uint8_t> k = Hex(c.key), iv = Hex(c.iv), p = Hex(c.plain);
-    RC5KeySchedule ks;
-    RC5SetKey(&ks, static_cast<int>(k.size()), k.data(), c.rounds);
+    std::vector<uint8_t> iv = Hex(c.iv), p = Hex(c.plain);
+    RC5KeySchedule ks = KeySchedule(c.key, c.rounds);
     uint8_t chain[8];
     std::memcpy(chain, iv.data(), 8);
     uint8_t out[8];
@@ -271,11 +282,8 @@ std::vector<uint8_t> DecipherBlockByBlock(const std::vector<uint8_t>& in, const 
   uint8_t chain[8];
   std::memcpy(chain, iv, 8);
   for (size_t pos = 0; pos < in.size(); pos += 8) {
-    uint32_t block[2];
-    std::memcpy(block, in.data() + pos, 8);  // little-endian host, like the wire
-    RC5DecryptBlock(block, &ks);
     uint8_t plain[8];
-    std::memcpy(plain, block, 8);
+    DecipherOneBlock(in.data() + pos, ks, plain);
     for (int k = 0; k < 8; ++k) out[pos + static_cast<size_t>(k)] = plain[k] ^ chain[k];
     std::memcpy(chain, in.data() + pos, 8);
   }
@@ -294,13 +302,7 @@ std::vector<uint8_t> XorBytes(const std::vector<uint8_t>& a, const std::vector<u
 // The published vectors through the multi-block deciphering path: the cipher block repeated n
 // times deciphers to the plain block first and to plain ^ iv ^ cipher after it.
 TEST(RC5, PublishedVectorsThroughEveryDecipherLane) {
-  struct {
-    const char* key;
-    int rounds;
-    const char* iv;
-    const char* plain;
-    const char* cipher;
-  } cases[] = {
+  const CbcVector cases[] = {
       {"00000000000000000000000000000000", 12, "0000000000000000", "0000000000000000",
        "21a5dbee154b8f6d"},
       {"000102030405060708090a0b0c0d0e0f", 16, "0000000000000000", "0001020304050607",
@@ -312,9 +314,8 @@ TEST(RC5, PublishedVectorsThroughEveryDecipherLane) {
       {"0102030405", 8, "7875dbf6738c6478", "0808080808080808", "8f34c3c681c99695"},
   };
   for (const auto& c : cases) {
-    std::vector<uint8_t> k = Hex(c.key), iv = Hex(c.iv), p = Hex(c.plain), ct = Hex(c.cipher);
-    RC5KeySchedule ks;
-    RC5SetKey(&ks, static_cast<int>(k.size()), k.data(), c.rounds);
+    std::vector<uint8_t> iv = Hex(c.iv), p = Hex(c.plain), ct = Hex(c.cipher);
+    RC5KeySchedule ks = KeySchedule(c.key, c.rounds);
     std::vector<uint8_t> later = XorBytes(XorBytes(p, iv), ct);
     for (int blocks = 1; blocks <= 9; ++blocks) {
       std::vector<uint8_t> in, want = p;

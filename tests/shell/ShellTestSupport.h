@@ -1,5 +1,5 @@
-// Shared set-up of the shell tests: a fresh application and window on the manual clock, a
-// temporary documents folder, and helpers that let the main loop run what was queued.
+// Shared set-up of the shell tests: a temporary documents folder on top of the fresh application
+// and window on the manual clock, with the helpers that drive fingers and time.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,16 +8,9 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/foundation/Clock.h"
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/graphics/Image.h"
-#include "platform/ui/Animation.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/View.h"
-#include "platform/ui/Window.h"
+#include "tests/widgets/WidgetTestSupport.h"
 
 #if defined(__SANITIZE_THREAD__)
 #define SHELLTEST_TSAN 1
@@ -40,7 +33,7 @@ inline bool skipTextLayoutUnderTsan() {
 #endif
 }
 
-class ShellTest : public ::testing::Test {
+class ShellTest : public widgettest::WindowTest {
  protected:
   void SetUp() override {
     std::string tmpl = (std::filesystem::temp_directory_path() / "verdan-shell-XXXXXX").string();
@@ -48,43 +41,15 @@ class ShellTest : public ::testing::Test {
     documents_ = made ? made : "";
     foundation::setDocumentsDir(documents_);
     foundation::UserDefaults::resetStandard();
-    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
-    gfx::Image::clearNamedCache();
-    foundation::Clock::setManual();
-    ui::Application::shared().reset();
-    ui::Screen::main().setHeight(480);
-    ui::Screen::main().setScale(1);
-    window = ui::Window::create(ui::Screen::main().bounds());
-    window->makeKeyAndVisible();
+    WindowTest::SetUp();
   }
   void TearDown() override {
-    drain();
-    ui::finishAllAnimations();
-    window.reset();
-    ui::Application::shared().reset();
-    foundation::Clock::setReal();
+    WindowTest::TearDown();
     std::error_code ec;
     if (!documents_.empty()) std::filesystem::remove_all(documents_, ec);
   }
 
-  // Runs whatever the main loop has queued or due now.
-  static void drain() {
-    auto loop = foundation::RunLoop::main();
-    while (loop->runOnce(foundation::kDefaultRunLoopMode, 0)) {
-    }
-  }
-  // Moves the manual clock and lets due timers and animation ticks run.
-  static void advance(double seconds) {
-    foundation::Clock::advance(seconds);
-    drain();
-  }
-  static void tap(double x, double y) {
-    ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, gfx::Point(x, y));
-    ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, gfx::Point(x, y));
-  }
-
   const std::string& documents() const { return documents_; }
-  std::shared_ptr<ui::Window> window;
 
  private:
   std::string documents_;

@@ -127,13 +127,10 @@ void RecordAll(SeedWriter& seeds) {
   // Authentication: a guest login answer and a server-text error answer.
   TestClient auth(server.port(Role::Auth));
   ASSERT_TRUE(auth.connected());
-  int len = MakeRequest_RZLogin(0, 7, 0, "", "", buf, sizeof buf, 0);
-  ASSERT_TRUE(auth.send(buf, len));
-  Reply rz = auth.receiveReply();
+  Reply rz = AskGuestAuthLogin(auth);
   ASSERT_TRUE(rz.ok);
   server.setFault(Role::Auth, testserver::Fault::ErrorReply, 1, "用户名或密码错误\r\n请重新输入");
-  ASSERT_TRUE(auth.send(buf, len));
-  Reply rzError = auth.receiveReply();
+  Reply rzError = AskGuestAuthLogin(auth);
   ASSERT_TRUE(rzError.ok);
   seeds.add("login_answers", "rz-login", Prefixed({0}, RecordHeader(rz), rz.body));
   seeds.add("login_answers", "rz-login-error", Prefixed({0}, RecordHeader(rzError), rzError.body));
@@ -152,9 +149,7 @@ void RecordAll(SeedWriter& seeds) {
   // and a forced logout.
   TestClient quote(server.port(Role::Quote));
   ASSERT_TRUE(quote.connected());
-  len = MakeRequest_HQLogin(0, 8, 1, "", "", buf, sizeof buf);
-  ASSERT_TRUE(quote.send(buf, len));
-  Reply hq = quote.receiveReply();
+  Reply hq = AskGuestQuoteLogin(quote);
   ASSERT_TRUE(hq.ok);
   seeds.add("login_answers", "hq-login", Prefixed({1}, RecordHeader(hq), hq.body));
   seeds.add("login_answers", "relogin", Prefixed({2}, RecordHeader(hq), hq.body));
@@ -173,7 +168,7 @@ void RecordAll(SeedWriter& seeds) {
   };
   Reply dp = ask(Queued(SendQueueKind::Center, [] { Request_DP(GlobalDataRequest()); }));
   const uint8_t l1[] = {0}, l2[] = {4, 9, 10, 19, 5};
-  len = MakeRequest_StockData(0, 3, 13, 1, "600000", l1, l2, buf, sizeof buf);
+  int len = MakeRequest_StockData(0, 3, 13, 1, "600000", l1, l2, buf, sizeof buf);
   Reply one = ask({Bytes(buf, buf + len)});
   const uint8_t block[7] = {1, 2, 0x80 | 23, 0, 0, 25, 0};
   const uint8_t list2[] = {23, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6,

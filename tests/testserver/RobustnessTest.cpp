@@ -45,12 +45,9 @@ int OpenConnections(const testserver::TestServer& server) {
 
 // A guest login on the authentication and quote servers, as the client makes it.
 void GuestLogsIn(testserver::TestServer& server) {
-  uint8_t buf[2048];
   TestClient auth(server.port(Role::Auth));
   ASSERT_TRUE(auth.connected());
-  int len = MakeRequest_RZLogin(0, 7, 0, "", "", buf, sizeof buf, 0);
-  ASSERT_TRUE(auth.send(buf, len));
-  Reply a = auth.receiveReply();
+  Reply a = AskGuestAuthLogin(auth);
   ASSERT_TRUE(a.ok);
   EXPECT_FALSE(a.error());
   MDBF t;
@@ -58,9 +55,7 @@ void GuestLogsIn(testserver::TestServer& server) {
 
   TestClient quote(server.port(Role::Quote));
   ASSERT_TRUE(quote.connected());
-  len = MakeRequest_HQLogin(0, 8, 1, "", "", buf, sizeof buf);
-  ASSERT_TRUE(quote.send(buf, len));
-  Reply q = quote.receiveReply();
+  Reply q = AskGuestQuoteLogin(quote);
   ASSERT_TRUE(q.ok);
   EXPECT_EQ(q.header.ChildType, 7);
   EXPECT_FALSE(q.error());

@@ -7,6 +7,7 @@
 
 #include "core/DataEncrypt.h"
 #include "core/LZW.h"
+#include "core/LoginRequests.h"
 #include "platform/foundation/Text.h"
 
 namespace {
@@ -71,6 +72,23 @@ Reply TestClient::receive(double seconds) {
       ended_ = true;
     }
   }
+}
+
+Reply TestClient::ask(const uint8_t* packet, int length, double seconds) {
+  if (!send(packet, length)) return Reply{};
+  return receiveReply(seconds);
+}
+
+Reply AskGuestAuthLogin(TestClient& auth) {
+  uint8_t buf[2048];
+  const int len = MakeRequest_RZLogin(0, 7, 0, "", "", buf, sizeof buf, 0);
+  return auth.ask(buf, len);
+}
+
+Reply AskGuestQuoteLogin(TestClient& quote) {
+  uint8_t buf[2048];
+  const int len = MakeRequest_HQLogin(0, 8, 1, "", "", buf, sizeof buf);
+  return quote.ask(buf, len);
 }
 
 Reply TestClient::receiveReply(double seconds) {

@@ -34,6 +34,8 @@ class TestClient {
   Reply receive(double seconds = 5.0);
   // Next packet that is not a push (pushes received meanwhile are kept in pushes()).
   Reply receiveReply(double seconds = 5.0);
+  // Sends the packet and waits for its answer (not ok when the send failed).
+  Reply ask(const uint8_t* packet, int length, double seconds = 5.0);
   // True when the server closed the connection (waits up to `seconds` for it).
   bool closedByServer(double seconds = 5.0);
   // -1 when the stream held bytes that are no packet.
@@ -56,6 +58,11 @@ class TestClient {
   std::vector<Reply> pushes_;
   std::vector<uint8_t> received_;
 };
+
+// The guest's logins as the client makes them: on the authentication server and on the quote
+// server.
+Reply AskGuestAuthLogin(TestClient& auth);
+Reply AskGuestQuoteLogin(TestClient& quote);
 
 // Captures what the core's queue operations push, so that packets built by the request
 // object's operations can be sent by a TestClient.
