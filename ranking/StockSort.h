@@ -78,7 +78,7 @@ class StockSort : public ui::ViewController,
   void RequestData_Index();
   // A posted receive record of page 17 or 18.
   void recvmsg(const foundation::Notification& notification);
-  void recvRecord(const uint8_t* record, int size);
+  virtual void recvRecord(const uint8_t* record, int size);
   void updateViewController();
 
   // --- search and detail ---
@@ -149,7 +149,7 @@ class StockSort : public ui::ViewController,
   double contentWidth() const { return _contentWidth; }
   double defaultItemWidth() const { return _tableDefaultItemWidth; }
   // The title without its page count.
-  std::string baseTitle() const;
+  virtual std::string baseTitle() const;
   // The start index the lists last scrolled to (shared by every list).
   static int lastShownStartIndex();
   static void resetLastShownStartIndex();

@@ -6,7 +6,6 @@
 void RegisterPlaceholderClasses() {
   auto& registry = ui::ClassRegistry::shared();
   registry.registerClass<SelfStockController>("SelfStockController");
-  registry.registerClass<NewStockSort>("NewStockSort");
   registry.registerClass<MainPage>("MainPage");
   registry.registerClass<MyMessage>("MyMessage");
   registry.registerClass<TradeLoginViewController>("TradeLoginViewController");

@@ -19,17 +19,6 @@ class SelfStockController : public PlaceholderScreen, public WatchListRole {
   int refreshes_ = 0;
 };
 
-class NewStockSort : public PlaceholderScreen, public MarketListRole {
- public:
-  NewStockSort() : PlaceholderScreen("行情") {}
-  bool showsTicker() const override { return true; }
-  void updateViewWithDict(const foundation::Value& param) override { lastParam_ = param; }
-  const foundation::Value& lastParam() const { return lastParam_; }
-
- private:
-  foundation::Value lastParam_;
-};
-
 class MainPage : public PlaceholderScreen {
  public:
   MainPage() : PlaceholderScreen("资讯") {}

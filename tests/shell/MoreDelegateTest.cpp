@@ -57,7 +57,7 @@ TEST_F(MoreDelegateTest, BarFunctionsOpenTheirScreens) {
 
   // A market list: tab slot 1 with the function's parameters.
   openFromBar(1);
-  auto* lists = dynamic_cast<NewStockSort*>(app->viewControllerInTabBar(kSlotMarketList));
+  auto* lists = dynamic_cast<MarketTabStandIn*>(app->viewControllerInTabBar(kSlotMarketList));
   ASSERT_NE(lists, nullptr);
   EXPECT_EQ(app->tabBarController()->selectedIndex(), app->indexInTabBar(kSlotMarketList));
   EXPECT_EQ(lists->lastParam(), ConfigManager::sharedObject()->functionAt(7));

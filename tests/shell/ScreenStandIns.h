@@ -9,11 +9,25 @@
 #include "platform/ui/ViewController.h"
 #include "shell/Extend.h"
 #include "shell/MarqueeTicker.h"
+#include "shell/ScreenRoles.h"
+#include "shell/placeholders/PlaceholderScreen.h"
 
 class NamedScreenStandIn : public ui::ViewController, public Extend::ScreenHooks {
  public:
   explicit NamedScreenStandIn(std::string name) : className(std::move(name)) {}
   const std::string className;
+};
+
+// The market tab: keeps the list it was last asked to show.
+class MarketTabStandIn : public PlaceholderScreen, public MarketListRole {
+ public:
+  MarketTabStandIn() : PlaceholderScreen("行情") {}
+  bool showsTicker() const override { return true; }
+  void updateViewWithDict(const foundation::Value& param) override { lastParam_ = param; }
+  const foundation::Value& lastParam() const { return lastParam_; }
+
+ private:
+  foundation::Value lastParam_;
 };
 
 // The bottom ticker: counts what the shell asks and passes row touches to its delegate.
@@ -47,6 +61,7 @@ class TickerStandIn : public ui::View, public MarqueeViewRole {
 
 inline void RegisterScreenStandIns() {
   ui::ClassRegistry::shared().registerClass<TickerStandIn>(kMarqueeViewClassName);
+  ui::ClassRegistry::shared().registerClass<MarketTabStandIn>("NewStockSort");
   for (const char* name : {"HKSortController", "MainSortController"}) {
     ui::ClassRegistry::shared().registerClass(name, [name] {
       return std::static_pointer_cast<ui::Object>(std::make_shared<NamedScreenStandIn>(name));

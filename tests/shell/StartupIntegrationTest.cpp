@@ -213,7 +213,7 @@ TEST_F(StartupTest, GuestTappingTheMessageTabGetsTheNoticeAndTheAccountScreen) {
   EXPECT_EQ(account->tabBarClickIndex(), messageTab);
 
   // Another tab switches and is told so.
-  auto* market = dynamic_cast<NewStockSort*>(app->viewControllerInTabBar(kSlotMarketList));
+  auto* market = dynamic_cast<MarketTabStandIn*>(app->viewControllerInTabBar(kSlotMarketList));
   ASSERT_NE(market, nullptr);
   const int marketTab = app->indexInTabBar(kSlotMarketList);
   tabs->tabBarView()->buttonAction_Item(*tabs->tabBarView()->items()[marketTab]);
