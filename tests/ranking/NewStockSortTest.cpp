@@ -1,0 +1,484 @@
+// The market tab without a server: the requests of its menus, how replies of each kind become
+// rows (and only the kind awaited), paging, the boards with their strip and refresh timer, and
+// the cells of its lists.
+#include <cstring>
+
+#include "core/CoreState.h"
+#include "core/QuoteFormat.h"
+#include "platform/ui/AlertView.h"
+#include "ranking/NewStockSort.h"
+#include "shell/placeholders/OtherPlaceholders.h"
+#include "tests/ranking/RankingTestSupport.h"
+#include "widgets/QuoteColors.h"
+
+namespace rankingtest {
+namespace {
+
+std::string CodeOf(const tagLocalStockData& rec) {
+  return std::string(rec.code, strnlen(rec.code, sizeof rec.code));
+}
+
+std::vector<uint8_t> Ids(const std::vector<uint8_t>& body, size_t at) {
+  const size_t n = body.at(at);
+  return std::vector<uint8_t>(body.begin() + static_cast<long>(at + 1),
+                              body.begin() + static_cast<long>(at + 1 + n));
+}
+
+const std::vector<uint8_t> kCommon = {30, 10, 9,  11, 21, 19, 17, 1,  5,  31, 2,  3,  4, 23,
+                                      6,  7,  15, 24, 14, 40, 16, 25, 26, 72, 73, 75, 62};
+
+std::vector<uint8_t> With(std::vector<uint8_t> ids, std::initializer_list<uint8_t> tail) {
+  ids.insert(ids.end(), tail);
+  return ids;
+}
+
+// A constituents (or Hong Kong board) page: the sort page behind a 55-byte head.
+std::vector<uint8_t> BoardPage(const char* board, int start, int count, uint32_t total) {
+  const std::vector<uint8_t> sort = quotelist::SortReply(start, count);
+  std::vector<uint8_t> body(55, 0);
+  std::memcpy(body.data(), board, std::strlen(board));
+  WriteLE32(body.data() + 9, total);
+  WriteLE16(body.data() + 13, static_cast<uint16_t>(count));
+  body.insert(body.end(), sort.begin() + 9, sort.end());
+  return body;
+}
+
+class MarketTabTest : public RankingTest {
+ protected:
+  void SetUp() override {
+    RankingTest::SetUp();
+    ParseRightsList("31,49");
+    for (auto& alert : ui::AlertView::visibleAlerts())
+      alert->dismissWithClickedButtonIndex(1, false);
+  }
+  void TearDown() override {
+    for (auto& alert : ui::AlertView::visibleAlerts())
+      alert->dismissWithClickedButtonIndex(1, false);
+    ParseRightsList("");
+    RankingTest::TearDown();
+  }
+
+  std::shared_ptr<NewStockSort> Open() {
+    auto screen = Load<NewStockSort>("NewStockSort");
+    if (screen) screen->viewWillAppear(false);
+    Run(0.1);
+    return screen;
+  }
+  static void Run(double seconds) {
+    foundation::Clock::advance(seconds);
+    foundation::RunLoop::main()->runUntilCondition([] { return false; }, 0.01);
+  }
+  static void Top(NewStockSort& s, int item) { s.totalMenuBar()->changeSelSubItem(item); }
+  // Taps a top item as a finger would (the rights gate is asked).
+  static void TapTop(NewStockSort& s, int item) {
+    ui::Button* button = s.totalMenuBar()->itemButton(item);
+    ASSERT_NE(button, nullptr);
+    s.totalMenuBar()->subItemButtonClick(*button);
+  }
+  // The board list of `count` boards and `total` in all, answered to the board-list request.
+  void Boards(NewStockSort& s, int count, uint32_t total) {
+    Deliver(s, 17, static_cast<uint16_t>(s.keptCode(5)), SortPage(0, count, total));
+  }
+  double ScreenHeight() const { return ui::Screen::main().bounds().height(); }
+};
+
+TEST_F(MarketTabTest, MenusSendTheirListsRequests) {
+  auto s = Open();
+  ASSERT_NE(s, nullptr);
+  // First appearance: one request after 0.1 s for all A shares, sort 1, from 0.
+  ASSERT_EQ(SentCount(), 1u);
+  EXPECT_EQ(s->title(), "沪深A股");
+  const SentPacket& first = Last();
+  EXPECT_EQ(first.header.ChildType, 17);
+  EXPECT_EQ(first.header.PageID, 17);
+  EXPECT_EQ((std::vector<uint8_t>(first.body.begin(), first.body.begin() + 3)),
+            (std::vector<uint8_t>{100, 2, 1}));
+  EXPECT_EQ(ReadLE16(first.body.data() + 3), 0);
+  EXPECT_EQ(ReadLE16(first.body.data() + 5), 25);
+  EXPECT_EQ(first.body[7], 0);
+  EXPECT_EQ(Ids(first.body, 8), kCommon);
+
+  // "指数": the server's list 2 with the 84, 85 tail; no sub-menu, the table at y 37.
+  Top(*s, NewStockSort::kIndex);
+  EXPECT_EQ(Last().body[0], 101);
+  EXPECT_EQ(Last().body[1], 2);
+  EXPECT_EQ(Last().body[2], 0);
+  EXPECT_EQ(Ids(Last().body, 8), With(kCommon, {84, 85}));
+  EXPECT_EQ(s->tableView()->frame(), gfx::Rect(0, 37, 320, ScreenHeight() - 173));
+  EXPECT_TRUE(s->menuBar()->isHidden());
+  EXPECT_EQ(s->title(), "指数");
+
+  // Futures carry the contract fields.
+  Top(*s, NewStockSort::kFutures);
+  EXPECT_EQ(Last().body[0], 4);
+  EXPECT_EQ(Last().body[1], 40);
+  EXPECT_EQ(Ids(Last().body, 8), With(kCommon, {8, 160, 161, 162, 163}));
+  EXPECT_EQ(s->tableView()->frame(), gfx::Rect(0, 73, 320, ScreenHeight() - 209));
+  s->menuBar()->changeSelSubItem(11);
+  EXPECT_EQ(s->title(), "贵金属");
+  EXPECT_EQ(Last().body[0], 6);
+  EXPECT_EQ(Last().body[1], 77);
+  EXPECT_EQ(Ids(Last().body, 8), With(kCommon, {8, 160, 161, 162, 163}));
+
+  // Hong Kong starts on the main board; "国企" is a board list of child type 24.
+  Top(*s, NewStockSort::kHongKong);
+  EXPECT_EQ(s->title(), "主板");
+  EXPECT_EQ(Last().header.ChildType, 17);
+  EXPECT_EQ(Last().body[0], 3);
+  EXPECT_EQ(Last().body[1], 10);
+  s->menuBar()->changeSelSubItem(5);
+  EXPECT_EQ(Last().header.ChildType, 24);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(Last().body.data())), "505001");
+  EXPECT_EQ(Last().body[13], 1);
+  s->menuBar()->changeSelSubItem(6);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(Last().body.data())), "505003");
+  // Leaving and coming back restores the last sub-item.
+  Top(*s, NewStockSort::kHuShen);
+  Top(*s, NewStockSort::kHongKong);
+  EXPECT_EQ(s->menuBar()->nSelItemIndex(), 6);
+  EXPECT_EQ(Last().header.ChildType, 24);
+
+  // Boards: the kind bar instead of the sub-menu, the board list request with its own ids.
+  Top(*s, NewStockSort::kBoards);
+  EXPECT_FALSE(s->boardMenuBar()->isHidden());
+  EXPECT_TRUE(s->menuBar()->isHidden());
+  EXPECT_EQ(s->title(), "全部板块");
+  EXPECT_EQ((std::vector<uint8_t>(Last().body.begin(), Last().body.begin() + 3)),
+            (std::vector<uint8_t>{9, 0, 1}));
+  EXPECT_EQ(Ids(Last().body, 7).size(), 27u);
+  EXPECT_EQ(Last().body.at(7 + 28), 0);  // list 2 empty
+  s->boardMenuBar()->changeSelSubItem(3);
+  EXPECT_EQ(Last().body[1], 3);
+  EXPECT_EQ(s->title(), "概念板块");
+
+  // The open "沪深" titles and their pairs answer both ways.
+  uint16_t market = 0, type = 0;
+  Top(*s, NewStockSort::kHuShen);
+  s->CheckMarketType(5, market, type);
+  EXPECT_EQ(market, 100);
+  EXPECT_EQ(type, 3);
+  EXPECT_EQ(s->CheckMarketIndex(2, 7), 12);
+  EXPECT_EQ(s->CheckMarketIndex(100, 19), 13);
+  EXPECT_EQ(s->CheckMarketIndex(1, 18), 15);
+  EXPECT_EQ(s->CheckMarketIndex(42, 42), 1);
+  s->CheckMarketType(16, market, type);
+  EXPECT_EQ(market, 0);
+  EXPECT_EQ(type, 0);
+}
+
+TEST_F(MarketTabTest, MarketsWithoutTheRightShowTheGuestAlert) {
+  auto s = Open();
+  ParseRightsList("1");
+  const size_t sent = SentCount();
+  TapTop(*s, NewStockSort::kHongKong);
+  TapTop(*s, NewStockSort::kUs);
+  EXPECT_EQ(s->topItem(), NewStockSort::kHuShen);
+  EXPECT_EQ(SentCount(), sent);
+  EXPECT_EQ(s->title(), "沪深A股");
+  std::shared_ptr<ui::AlertView> alert;
+  for (auto& shown : ui::AlertView::visibleAlerts()) {
+    if (shown->tag() == NewStockSort::kGuestAlertTag) alert = shown;
+  }
+  ASSERT_NE(alert, nullptr);
+  ASSERT_TRUE(alert->pressButtonAtIndex(0));
+  EXPECT_NE(dynamic_cast<AccountManager*>(navigation_->topViewController()), nullptr);
+
+  // With the rights the same taps go through.
+  ParseRightsList("31,49");
+  TapTop(*s, NewStockSort::kUs);
+  EXPECT_EQ(s->topItem(), NewStockSort::kUs);
+  EXPECT_EQ(Last().body[0], 16);
+  EXPECT_EQ(Last().body[1], 100);
+}
+
+TEST_F(MarketTabTest, RepliesFillOnlyTheListAwaited) {
+  auto s = Open();
+  // A body shorter than its count claims: only the records really there are rows.
+  std::vector<uint8_t> page = SortPage(0, 25, 60);
+  const std::vector<uint8_t> three = quotelist::SortReply(0, 3);
+  std::vector<uint8_t> shortBody(page.begin(), page.begin() + static_cast<long>(three.size()));
+  Deliver(*s, 17, s->lastRequestCode(), shortBody);
+  EXPECT_EQ(s->stockNum(), 3);
+  EXPECT_EQ(s->totalNum(), 60);
+  // More than 30 records: 30 rows.
+  Deliver(*s, 17, s->lastRequestCode(), SortPage(0, 40, 90));
+  EXPECT_EQ(s->stockNum(), 30);
+  EXPECT_EQ(s->totalNum(), 90);
+  // Errors and foreign codes change nothing.
+  Deliver(*s, 17, s->lastRequestCode(), SortPage(5, 4, 4), true);
+  Deliver(*s, 17, static_cast<uint16_t>(s->lastRequestCode() + 1), SortPage(5, 4, 4));
+  EXPECT_EQ(s->stockNum(), 30);
+
+  // A Hong Kong board list still on its way when the boards are chosen is dropped.
+  Top(*s, NewStockSort::kHongKong);
+  s->menuBar()->changeSelSubItem(5);
+  const uint16_t hkCode = s->lastRequestCode();
+  Top(*s, NewStockSort::kBoards);
+  Boards(*s, 6, 6);
+  ASSERT_EQ(s->boardCount(), 6);
+  const std::string firstBoard = CodeOf(s->board(0));
+  Deliver(*s, 24, hkCode, BoardPage("505001", 10, 5, 20));
+  EXPECT_EQ(s->stockNum(), 6);
+  EXPECT_EQ(CodeOf(s->row(0)), firstBoard);
+
+  // A board-list refresh answered after a board was entered leaves its constituents alone.
+  const uint16_t listCode = static_cast<uint16_t>(s->keptCode(5));
+  s->tableTableViewDidSelectIndex(*s->tableView(), ui::IndexPath::forRow(2, 0));
+  ASSERT_EQ(s->boardMode(), 1);
+  Deliver(*s, 24, static_cast<uint16_t>(s->keptCode(6)), BoardPage("x", 40, 4, 4));
+  EXPECT_EQ(s->stockNum(), 4);
+  Deliver(*s, 17, listCode, SortPage(0, 6, 6));
+  EXPECT_EQ(s->stockNum(), 4);
+  EXPECT_EQ(CodeOf(s->row(0)), "600040");
+  EXPECT_EQ(s->boardCount(), 6);
+}
+
+TEST_F(MarketTabTest, PagesShowTheirPositionAndWrap) {
+  auto s = Open();
+  Table_TableView& table = *s->tableView();
+  Answer(*s, 25, 60);
+  EXPECT_EQ(s->title(), "沪深A股(1/3)");
+  // Previous from the first page jumps to the last one.
+  s->tableTableViewReloadDataWithStatus(table, 1);
+  EXPECT_EQ(s->startIndex(), 50);
+  EXPECT_EQ(ReadLE16(Last().body.data() + 3), 50);
+  Answer(*s, 10, 60);
+  EXPECT_EQ(s->title(), "沪深A股(3/3)");
+  // Next from the last page wraps to the first.
+  s->tableTableViewReloadDataWithStatus(table, 2);
+  EXPECT_EQ(s->startIndex(), 0);
+  // 50 rows: two pages, the second without a next page.
+  Answer(*s, 25, 50);
+  EXPECT_EQ(s->title(), "沪深A股(1/2)");
+  s->tableTableViewReloadDataWithStatus(table, 2);
+  Answer(*s, 25, 50);
+  EXPECT_EQ(s->title(), "沪深A股(2/2)");
+
+  // Sorting: a column twice toggles the descending bit; the name title resets.
+  s->titleViewForTable_TableViewRightView(table);
+  s->titleViewForTable_TableViewLeftView(table);
+  s->customLabelDidSelectIndex(*s->rightTitle(), 2, 1);
+  const uint8_t code = Last().body[2];
+  EXPECT_TRUE(code & 0x80);
+  EXPECT_EQ(ReadLE16(Last().body.data() + 3), 0);
+  s->customLabelDidSelectIndex(*s->rightTitle(), 2, 0);
+  EXPECT_EQ(Last().body[2], code & 0x7f);
+  s->customLabelDidSelectIndex(*s->leftTitle(), 0, 1);
+  EXPECT_EQ(Last().body[2], 0);
+  EXPECT_EQ(s->currentSortOrder(), -1);
+}
+
+TEST_F(MarketTabTest, BoardsOpenTheirConstituentsUnderTheStrip) {
+  auto s = Open();
+  Top(*s, NewStockSort::kBoards);
+  Boards(*s, 3, 3);
+  ASSERT_EQ(s->boardCount(), 3);
+  s->tableTableViewDidSelectIndex(*s->tableView(), ui::IndexPath::forRow(1, 0));
+  EXPECT_EQ(s->boardMode(), 1);
+  EXPECT_FALSE(s->boardStrip()->isHidden());
+  EXPECT_FALSE(s->boardMenuBar()->isHidden());
+  EXPECT_NE(s->navigationItem().leftBarButtonItem(), nullptr);
+  EXPECT_EQ(s->tableView()->frame(), gfx::Rect(0, 123, 320, ScreenHeight() - 259));
+  // The board's own quote, then its constituents.
+  ASSERT_GE(SentCount(), 2u);
+  const SentPacket& quote = sent_[SentCount() - 2];
+  EXPECT_EQ(quote.header.ChildType, 10);
+  EXPECT_EQ(Last().header.ChildType, 24);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(Last().body.data())), CodeOf(s->board(1)));
+  EXPECT_EQ(s->stockCode(), CodeOf(s->board(1)));
+
+  // The strip names the board only after its quote reply.
+  auto* code = dynamic_cast<ui::Label*>(s->boardStrip()->viewWithTag(NewStockSort::kStripCodeTag));
+  auto* name = dynamic_cast<ui::Label*>(s->boardStrip()->viewWithTag(NewStockSort::kStripNameTag));
+  ASSERT_NE(code, nullptr);
+  ASSERT_NE(name, nullptr);
+  EXPECT_EQ(code->text(), "");
+  Deliver(*s, 10, static_cast<uint16_t>(s->keptCode(7)), {});
+  EXPECT_EQ(code->text(), CodeOf(s->board(1)));
+  EXPECT_EQ(name->text(), UnicharsToNSString(s->board(1).name, 16));
+  Deliver(*s, 24, static_cast<uint16_t>(s->keptCode(6)), BoardPage("b", 0, 25, 40));
+  EXPECT_EQ(s->title(), name->text() + "(1/2)");
+
+  // The arrows step through the boards and stop at both ends without asking.
+  s->buttonAction_goToNext(NewStockSort::kNextBoardTag);
+  EXPECT_EQ(s->currentBoardIndex(), 2);
+  EXPECT_EQ(s->stockCode(), CodeOf(s->board(2)));
+  size_t sent = SentCount();
+  s->buttonAction_goToNext(NewStockSort::kNextBoardTag);
+  EXPECT_EQ(s->currentBoardIndex(), 2);
+  EXPECT_EQ(SentCount(), sent);
+  s->goToNextBK(false);
+  s->goToNextBK(false);
+  EXPECT_EQ(s->currentBoardIndex(), 0);
+  sent = SentCount();
+  s->buttonAction_goToNext(NewStockSort::kPreviousBoardTag);
+  EXPECT_EQ(s->currentBoardIndex(), 0);
+  EXPECT_EQ(SentCount(), sent);
+
+  // The detail screen from the strip steps through the boards and ends at the last board.
+  Deliver(*s, 24, static_cast<uint16_t>(s->keptCode(6)), BoardPage("b", 0, 25, 40));
+  s->buttonAction_goToDetail();
+  EXPECT_EQ(s->totalStockRecord(), 3);
+  EXPECT_EQ(s->currentStockRecord(2)["code"].toString(), CodeOf(s->board(2)));
+  EXPECT_EQ(s->currentBoardIndex(), 2);
+  // From a row it steps through the rows.
+  s->tableTableViewDidSelectIndex(*s->tableView(), ui::IndexPath::forRow(4, 0));
+  EXPECT_EQ(s->totalStockRecord(), 25);
+  EXPECT_EQ(s->currentStockRecord(4)["code"].toString(), CodeOf(s->row(4)));
+  EXPECT_TRUE(s->currentStockRecord(30).isNull());
+
+  // Back: the board list of the same kind from 0.
+  s->buttonAction_Back();
+  EXPECT_EQ(s->boardMode(), 0);
+  EXPECT_TRUE(s->boardStrip()->isHidden());
+  EXPECT_EQ(s->navigationItem().leftBarButtonItem(), nullptr);
+  EXPECT_EQ((std::vector<uint8_t>(Last().body.begin(), Last().body.begin() + 3)),
+            (std::vector<uint8_t>{9, 0, 1}));
+  EXPECT_EQ(ReadLE16(Last().body.data() + 3), 0);
+}
+
+TEST_F(MarketTabTest, BoardListRefreshesEveryFifteenSecondsWhileShown) {
+  auto s = Open();
+  Top(*s, NewStockSort::kBoards);
+  EXPECT_TRUE(s->boardTimerRunning());
+  Boards(*s, 3, 3);
+  size_t sent = SentCount();
+  Run(14.9);
+  EXPECT_EQ(SentCount(), sent);
+  Run(0.2);
+  ASSERT_EQ(SentCount(), sent + 1);
+  EXPECT_EQ(Last().body[0], 9);
+  // Inside a board the refresh asks for the board and its constituents.
+  s->tableTableViewDidSelectIndex(*s->tableView(), ui::IndexPath::forRow(0, 0));
+  sent = SentCount();
+  Run(15);
+  ASSERT_EQ(SentCount(), sent + 2);
+  EXPECT_EQ(Last().header.ChildType, 24);
+  // Other groups stop it.
+  Top(*s, NewStockSort::kHuShen);
+  EXPECT_FALSE(s->boardTimerRunning());
+  Top(*s, NewStockSort::kBoards);
+  // Leaving and coming back refreshes once without restarting the timer.
+  s->viewWillDisappear(false);
+  EXPECT_FALSE(s->boardTimerRunning());
+  sent = SentCount();
+  s->viewWillAppear(false);
+  Run(0.1);
+  EXPECT_EQ(SentCount(), sent + 1);
+  EXPECT_FALSE(s->boardTimerRunning());
+  Run(30);
+  EXPECT_EQ(SentCount(), sent + 1);
+}
+
+TEST_F(MarketTabTest, OpeningOnAMarketSelectsItsGroup) {
+  auto s = Open();
+  auto open = [&](int market, int type) {
+    foundation::Value param;
+    param["MarketType"] = static_cast<int64_t>(market);
+    param["StockType"] = static_cast<int64_t>(type);
+    s->updateViewWithDict(param);
+  };
+  open(3, 5001);
+  EXPECT_EQ(s->topItem(), NewStockSort::kHongKong);
+  EXPECT_EQ(s->menuBar()->nSelItemIndex(), 5);
+  EXPECT_EQ(s->title(), "国企");
+  EXPECT_EQ(Last().header.ChildType, 24);
+  open(100, 1);
+  EXPECT_EQ(s->topItem(), NewStockSort::kIndex);
+  s->boardMenuBar()->initSel(2);
+  open(9, 0);
+  EXPECT_EQ(s->topItem(), NewStockSort::kBoards);
+  EXPECT_EQ(Last().body[1], 2);
+  open(10, 1);
+  EXPECT_EQ(s->topItem(), NewStockSort::kGlobal);
+  EXPECT_EQ(s->title(), "全球指数");
+  open(16, 101);
+  EXPECT_EQ(s->topItem(), NewStockSort::kUs);
+  EXPECT_EQ(s->title(), "纳斯达克");
+  // Every futures list opens the futures group, not a "沪深" list at the same position.
+  open(7, 58);
+  EXPECT_EQ(s->topItem(), NewStockSort::kFutures);
+  EXPECT_EQ(s->title(), "大连商品");
+  EXPECT_EQ(Last().body[0], 7);
+  EXPECT_EQ(Last().body[1], 58);
+  open(2, 8);
+  EXPECT_EQ(s->topItem(), NewStockSort::kHuShen);
+  EXPECT_EQ(s->title(), "创业板");
+}
+
+TEST_F(MarketTabTest, CellsShowConfiguredColumnsAndBoardCounts) {
+  auto s = Open();
+  Answer(*s, 5, 5);
+  const tagLocalStockData rec0 = s->row(0);
+  ASSERT_TRUE(SelfStock_Add(rec0.market, CodeOf(rec0).c_str(), rec0.zqlb));
+  Table_TableView& table = *s->tableView();
+  table.reloadView();
+  table.leftTableView()->layoutIfNeeded();
+  table.rightTableView()->layoutIfNeeded();
+  auto cell = [&](ui::TableView* inner, int row) {
+    auto* found = inner->cellForRowAtIndexPath(ui::IndexPath::forRow(row, 0));
+    return found ? dynamic_cast<CustomLabels*>(found->contentView()->viewWithTag(445)) : nullptr;
+  };
+  CustomLabels* names = cell(table.leftTableView(), 0);
+  CustomLabels* values = cell(table.rightTableView(), 0);
+  ASSERT_NE(names, nullptr);
+  ASSERT_NE(values, nullptr);
+  EXPECT_EQ(names->titleLabel(0)->text(), MarketTextOfStock(rec0) + CodeOf(rec0));
+  EXPECT_EQ(names->titleLabel(1)->textColor(), widgets::LightBlueColor2());
+  CustomLabels* other = cell(table.leftTableView(), 1);
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(other->titleLabel(1)->textColor(), gfx::Color::white());
+  const RankParams& params = s->rankParams();
+  ASSERT_GE(params.size(), 7u);
+  for (size_t i = 0; i < params.size(); ++i) {
+    EXPECT_EQ(values->titleLabel(static_cast<int>(i))->text(),
+              GetFieldString(static_cast<uint32_t>(params[i].fieldNo()), rec0))
+        << i;
+  }
+  const double normal[] = {102, 67, 67, 67, 67, 67, 67};
+  for (int k = 0; k < 7; ++k) EXPECT_DOUBLE_EQ(values->titleLabel(k)->frame().width(), normal[k]);
+  EXPECT_EQ(table.rightTableView()->visibleCells().front()->contentView()->viewWithTag(101),
+            nullptr);
+  EXPECT_DOUBLE_EQ(*s->contentWidthFortableTableView(table), s->contentWidth() + 0.1);
+
+  // The board list: wider third column and the rising, unchanged and falling counts.
+  Top(*s, NewStockSort::kBoards);
+  Boards(*s, 4, 4);
+  table.reloadView();
+  table.rightTableView()->layoutIfNeeded();
+  CustomLabels* boardValues = cell(table.rightTableView(), 0);
+  ASSERT_NE(boardValues, nullptr);
+  const double board[] = {102, 67, 77, 67, 67, 67, 67, 67, 67};
+  for (int k = 0; k < 9; ++k) {
+    EXPECT_DOUBLE_EQ(boardValues->titleLabel(k)->frame().width(), board[k]) << k;
+  }
+  ui::View* content = boardValues->superview();
+  auto* up = dynamic_cast<ui::Label*>(content->viewWithTag(NewStockSort::kUpCountTag));
+  auto* down = dynamic_cast<ui::Label*>(content->viewWithTag(NewStockSort::kDownCountTag));
+  ASSERT_NE(up, nullptr);
+  ASSERT_NE(down, nullptr);
+  EXPECT_EQ(up->text(), std::to_string(s->row(0).index_up));
+  EXPECT_EQ(down->text(), std::to_string(s->row(0).index_down));
+  EXPECT_EQ(up->backgroundColor(), gfx::Color::rgb255(224, 38, 49, 0.8));
+  EXPECT_EQ(down->backgroundColor(), gfx::Color::rgb255(117, 151, 57, 0.8));
+}
+
+TEST_F(MarketTabTest, ChangeBoxOfTheStripShowsTheCurrentBoard) {
+  auto s = Open();
+  Top(*s, NewStockSort::kBoards);
+  Boards(*s, 2, 2);
+  s->tableTableViewDidSelectIndex(*s->tableView(), ui::IndexPath::forRow(1, 0));
+  auto* box =
+      dynamic_cast<ChangeDetailView2*>(s->boardStrip()->viewWithTag(NewStockSort::kStripBoxTag));
+  ASSERT_NE(box, nullptr);
+  tagLocalStockData cached{};
+  ASSERT_TRUE(QuoteCache_GetQuote(cached, s->board(1).market, CodeOf(s->board(1)).c_str()));
+  EXPECT_EQ(s->changeRangeOfChangeDetailView2(*box, ui::IndexPath::forRow(0, 0)),
+            FormatPercentString(cached.zf, cached.now));
+  // A board not in the cache shows a zeroed record.
+  QuoteCache_Init();
+  EXPECT_EQ(s->changeRangeOfChangeDetailView2(*box, ui::IndexPath::forRow(0, 0)), "---- ");
+}
+
+}  // namespace
+}  // namespace rankingtest
