@@ -511,6 +511,23 @@ void Market::build() {
     if (s.q.market != kMarketHk || s.q.zqlb != kTypeHkMain) continue;
     secs_[(i % 2) ? hk1 : hk2].members.push_back(static_cast<int>(i));
   }
+  // Region and concept boards.
+  auto memberBoard = [&](const char* code, const char* name, const char* initials,
+                         bool (*takes)(const tagLocalStockData&)) {
+    int b = add(kMarketBoard, code, name, initials, kTypeBoard, 10000000);
+    for (size_t i = 0; i < shares; ++i)
+      if (takes(secs_[i].q)) secs_[b].members.push_back(static_cast<int>(i));
+  };
+  memberBoard("880401", "上海板块", "SHBK", [](const tagLocalStockData& q) {
+    return q.market == kMarketSh && q.zqlb == kTypeAShare;
+  });
+  memberBoard("880402", "深圳板块", "SZBK", [](const tagLocalStockData& q) {
+    return q.market == kMarketSz && q.zqlb == kTypeAShare;
+  });
+  memberBoard("880501", "中小概念", "ZXGN",
+              [](const tagLocalStockData& q) { return q.zqlb == kTypeSme; });
+  memberBoard("880502", "创业概念", "CYGN",
+              [](const tagLocalStockData& q) { return q.zqlb == kTypeChiNext; });
   // A board's day is its members' day: its price moves by their average change and its
   // volume is theirs, minute by minute, so its trend, bars and quote tell one story.
   for (Security& b : secs_)
@@ -525,6 +542,29 @@ void Market::build() {
         idx.members.push_back(static_cast<int>(j));
     }
   }
+
+  // Lists of their own, after the index members so the indices keep their day: risk-warning,
+  // delisting and B-to-H shares, more futures exchanges and a third US exchange.
+  static const Named kRiskSh[] = {{"600898", "ST国美", "STGM", 30000}};
+  static const Named kRiskSz[] = {{"000982", "*ST中绒", "STZR", 20000}};
+  static const Named kDelistSh[] = {{"600832", "退市东电", "TSDD", 9000},
+                                    {"600899", "退市信联", "TSXL", 12000}};
+  static const Named kBToH[] = {{"200039", "中集转H", "ZJZH", 150000}};
+  static const Named kMoreFutures4[] = {{"T1603", "十年国债1603", "SNGZ", 990000},
+                                        {"TF1603", "五年国债1603", "WNGZ", 1000000}};
+  static const Named kMoreFutures6[] = {{"ZC1603", "美玉米1603", "MYM", 3600000},
+                                        {"GC1602", "美黄金1602", "MHJ", 10700000},
+                                        {"CL1602", "美原油1602", "MYY", 370000},
+                                        {"BRN1603", "布伦特1603", "BLT", 380000},
+                                        {"SB1603", "美原糖1603", "MYT", 150000}};
+  static const Named kMoreUs[] = {{"IMO", "帝国石油", "DGSY", 330000}};
+  named(kMarketSh, kTypeRiskWarning, kRiskSh, 1);
+  named(kMarketSz, kTypeRiskWarning, kRiskSz, 1);
+  named(kMarketSh, kTypeDelisting, kDelistSh, 2);
+  named(kMarketSz, kTypeBToH, kBToH, 1);
+  named(kMarketFinancialFutures, kTypeFuture, kMoreFutures4, 2);
+  named(kMarketCommodityFutures, kTypeFuture, kMoreFutures6, 5);
+  named(kMarketUs, kTypeUs, kMoreUs, 1);
 
   // Hong Kong broker seats.
   static const char* kBrokers[][2] = {
@@ -789,6 +829,63 @@ int Market::indexOf(uint8_t market, std::string_view code) const {
   return -1;
 }
 
+namespace {
+
+bool CodeStarts(const tagLocalStockData& q, std::initializer_list<const char*> prefixes) {
+  for (const char* p : prefixes) {
+    const size_t n = std::strlen(p);
+    if (std::strncmp(q.code, p, n) == 0 && (q.code[n] < 'A' || q.code[n] > 'Z')) return true;
+  }
+  return false;
+}
+
+// The sub-list of a board, futures or US security; -1 when it has none (Hong Kong boards).
+int SubList(const tagLocalStockData& q) {
+  switch (q.market) {
+    case kMarketBoard:
+      return std::strncmp(q.code, "8803", 4) == 0   ? 1
+             : std::strncmp(q.code, "8804", 4) == 0 ? 2
+             : std::strncmp(q.code, "8805", 4) == 0 ? 3
+                                                    : -1;
+    case kMarketFinancialFutures:
+      return CodeStarts(q, {"T", "TF"}) ? 41 : 40;
+    case kMarketOtherFutures:
+      return CodeStarts(q, {"M"}) ? 58 : CodeStarts(q, {"SR"}) ? 59 : 57;
+    case kMarketCommodityFutures:
+      return CodeStarts(q, {"ZC"})    ? 72
+             : CodeStarts(q, {"GC"})  ? 73
+             : CodeStarts(q, {"CL"})  ? 74
+             : CodeStarts(q, {"BRN"}) ? 75
+             : CodeStarts(q, {"SB"})  ? 76
+             : CodeStarts(q, {"AU"})  ? 77
+                                      : 71;
+    case kMarketUs:
+      return CodeStarts(q, {"BABA"}) ? 100 : CodeStarts(q, {"IMO"}) ? 102 : 101;
+    default:
+      return -1;
+  }
+}
+
+// Whether `type` names one of the sub-lists of `market`.
+bool IsSubList(uint8_t market, uint8_t type) {
+  switch (market) {
+    case kMarketBoard:
+      return type <= 3;
+    case kMarketFinancialFutures:
+      return type == 40 || type == 41;
+    case kMarketOtherFutures:
+      return type >= 57 && type <= 59;
+    case kMarketCommodityFutures:
+      return type >= 71 && type <= 77;
+    case kMarketUs:
+      return type >= 100 && type <= 102;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 std::vector<int> Market::list(uint8_t market, uint8_t type) const {
   std::vector<int> out;
   for (size_t i = 0; i < secs_.size(); ++i) {
@@ -801,6 +898,10 @@ std::vector<int> Market::list(uint8_t market, uint8_t type) const {
     if (type == kTypeAShare && (q.zqlb == kTypeSme || q.zqlb == kTypeChiNext)) typeOk = true;
     // Futures, foreign exchange, global and US lists are asked for by market alone.
     if (q.market != kMarketSh && q.market != kMarketSz && q.market != kMarketHk) typeOk = true;
+    if (IsSubList(market, type)) {
+      const int sub = SubList(q);
+      typeOk = market == kMarketBoard && type == 0 ? sub > 0 : sub == type;
+    }
     if (typeOk) out.push_back(static_cast<int>(i));
   }
   std::stable_sort(out.begin(), out.end(), [&](int a, int b) {

@@ -21,12 +21,15 @@ enum StockType : uint8_t {
   kTypeSme = 4,
   kTypeFund = 5,
   kTypeBond = 6,
+  kTypeBToH = 7,  // Shenzhen B shares moved to Hong Kong
   kTypeChiNext = 8,
   kTypeTransfer = 9,
   kTypeHkMain = 10,
   kTypeHkGem = 11,
   kTypeHkWarrant = 12,
   kTypeHkCbbc = 14,
+  kTypeDelisting = 18,
+  kTypeRiskWarning = 19,
   kTypeBoard = 20,
   kTypeFuture = 30,
   kTypeForex = 31,
@@ -123,7 +126,10 @@ class Market {
   int indexOf(uint8_t market, std::string_view code) const;
   const Security& at(int i) const { return secs_[i]; }
 
-  // Members of a list by (market, stock type), in code order. Market 100 joins 1 and 2.
+  // Members of a list by (market, stock type), in code order. Market 100 joins 1 and 2. Boards
+  // (9) take kinds 0 all (without the Hong Kong boards), 1 industry, 2 region, 3 concept; the
+  // futures markets their exchanges (4: 40, 41; 7: 57-59; 6: 71-77) and the United States its
+  // exchanges (100-102); any other type of these markets lists the whole market.
   std::vector<int> list(uint8_t market, uint8_t type) const;
   // Constituents of a board by its code.
   std::vector<int> boardMembers(std::string_view boardCode) const;
