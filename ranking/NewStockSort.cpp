@@ -1173,6 +1173,8 @@ void NewStockSort::tableViewCellContent(ui::TableViewCell& cell, ui::TableView& 
       labels->setUserInteractionEnabled(false);
       labels->setBackgroundColor(gfx::Color::clear());
       labels->setTag(kRowLabelsTag);
+      // The change box covers the first column and shows its value itself.
+      if (ui::Label* first = labels->titleLabel(0)) first->setHidden(true);
       content->addSubview(labels);
     }
     updateCountLabels(*content, nullptr);
