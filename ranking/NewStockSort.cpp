@@ -72,7 +72,7 @@ constexpr MenuGroup G(const Entry (&e)[N]) {
 }
 
 constexpr MenuGroup kGroups[] = {G(kHuShen), G(kIndexGroup), G(kBoardKinds), G(kHongKong),
-                             G(kUs),     G(kFutures),    G(kGlobal)};
+                                 G(kUs),     G(kFutures),    G(kGlobal)};
 
 constexpr const char* kTopTitles[] = {"沪深", "指数", "板块", "港股", "美股", "期货", "全球市场"};
 const std::vector<std::string> kBoardBarTitles = {"全部", "行业板块", "地域板块", "概念板块"};
