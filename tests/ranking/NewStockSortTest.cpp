@@ -238,6 +238,10 @@ TEST_F(MarketTabTest, PagesShowTheirPositionAndWrap) {
   Table_TableView& table = *s->tableView();
   Answer(*s, 25, 60);
   EXPECT_EQ(s->title(), "沪深A股(1/3)");
+  ASSERT_NE(table.preRefreshHeaderView(), nullptr);
+  ASSERT_NE(table.nextRefreshHeaderView(), nullptr);
+  EXPECT_TRUE(table.preRefreshHeaderView()->isHidden());
+  EXPECT_FALSE(table.nextRefreshHeaderView()->isHidden());
   // Previous from the first page jumps to the last one.
   s->tableTableViewReloadDataWithStatus(table, 1);
   EXPECT_EQ(s->startIndex(), 50);
@@ -253,6 +257,8 @@ TEST_F(MarketTabTest, PagesShowTheirPositionAndWrap) {
   s->tableTableViewReloadDataWithStatus(table, 2);
   Answer(*s, 25, 50);
   EXPECT_EQ(s->title(), "沪深A股(2/2)");
+  EXPECT_FALSE(table.preRefreshHeaderView()->isHidden());
+  EXPECT_TRUE(table.nextRefreshHeaderView()->isHidden());
 
   // Sorting: a column twice toggles the descending bit; the name title resets.
   s->titleViewForTable_TableViewRightView(table);
