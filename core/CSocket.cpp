@@ -1,5 +1,6 @@
 #include "core/CSocket.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -411,6 +412,15 @@ int CSocket::RecvData() {
   foundation::logError("CSocket::RecvData error");
   Close();
   return -1;
+}
+
+int CSocket::PutRecvData(const void* bytes, int length) {
+  if (!bytes || length <= 0) return 0;
+  std::lock_guard<std::mutex> guard(m_lock);
+  int taken = std::min(length, kRecvBufferSize - m_recvLen);
+  std::memcpy(m_recvBuf + m_recvLen, bytes, static_cast<size_t>(taken));
+  m_recvLen += taken;
+  return taken;
 }
 
 int CSocket::GetPacket(uint8_t* header, uint8_t* body, int capacity, const char* key) {

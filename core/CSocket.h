@@ -79,6 +79,9 @@ class CSocket {
   // Reads what the socket holds: bytes read (>0), 0 nothing now or no room, -1 read error or
   // end of stream (the connection is then closed).
   int RecvData();
+  // Appends bytes as if the socket had delivered them (the stream's cutting can then be driven
+  // without a connection). Returns the bytes taken: at most the free room of the buffer.
+  int PutRecvData(const void* bytes, int length);
   // Cuts one packet: 1 delivered (16-byte header with cipher and compression bits cleared and
   // bytes 6-7 = decoded body length), 0 incomplete, -1 the stream cannot be trusted (no magic
   // byte at a frame start, a packet over 9000 bytes, a body that does not decipher or decode,

@@ -11,6 +11,7 @@
 #include <new>
 #include <string_view>
 
+#include "platform/foundation/DurableFile.h"
 #include "platform/foundation/Log.h"
 
 namespace {
@@ -260,23 +261,17 @@ bool MIniFile::IsSectionLine(int index) const {
 }
 
 int MIniFile::WriteFile() const {
-  // Written beside the file and renamed over it, so a crash mid-save leaves the old file whole.
-  std::string temp = std::string(m_szPath) + ".tmp";
-  FILE* file = std::fopen(temp.c_str(), "wb");
-  if (!file) {
-    foundation::logError("MIniFile::Save cannot create %s: %s", temp.c_str(), std::strerror(errno));
-    return -5;
-  }
-  bool ok = true;
+  // Replaced whole through a synced temporary file, so a crash or a full disk mid-save leaves
+  // the old file whole. The folder must exist already.
+  std::string text;
   for (const Line& line : m_lines) {
-    ok = ok && std::fwrite(line.text.data(), 1, line.text.size(), file) == line.text.size();
-    ok = ok && std::fputc('\n', file) != EOF;
+    text += line.text;
+    text += '\n';
   }
-  ok = ok && std::fflush(file) == 0 && ::fsync(fileno(file)) == 0;
-  ok = (std::fclose(file) == 0) && ok;
-  if (ok && std::rename(temp.c_str(), m_szPath) == 0) return 0;
-  foundation::logError("MIniFile::Save cannot write %s: %s", m_szPath, std::strerror(errno));
-  std::remove(temp.c_str());
+  foundation::AtomicWriteOptions options;
+  options.createFolders = false;
+  if (foundation::writeFileAtomically(m_szPath, text, options)) return 0;
+  foundation::logError("MIniFile::Save cannot write %s", m_szPath);
   return -5;
 }
 

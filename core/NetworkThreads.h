@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "core/CSocket.h"
 #include "core/CoreConnectionControl.h"
@@ -50,6 +51,11 @@ void SetLastSendRecvTime(int64_t seconds);
 // One send turn on the calling thread (normally run by the observers).
 // childType is the queued packet's child type as announced by the push (0 when unknown).
 void RunSendTurn(CoreConnection which, int childType);
+
+// What the readable callback of `which` does with one cut packet in a receive record: handles
+// it and returns the page name it is to be posted under ("" for none). The callbacks below run
+// it for every packet they cut.
+std::string DispatchReceiveRecord(CoreConnection which, uint8_t* record);
 
 // Readable callbacks of the connections.
 void RenZhengConnectCallBack(const net::SocketPtr& socket);

@@ -238,6 +238,26 @@ std::string DispatchTrade(uint8_t* record, const ReceiveRecordView& v) {
 
 }  // namespace
 
+std::string DispatchReceiveRecord(CoreConnection which, uint8_t* record) {
+  ReceiveRecordView view;
+  if (!record || !ReceiveRecordView::From(record, kReceiveRecordSize, view)) return {};
+  switch (which) {
+    case CoreConnection::Authentication:
+      return DispatchRenZheng(record, view);
+    case CoreConnection::Quote:
+      return DispatchQuote(record, view);
+    case CoreConnection::Trade:
+      return DispatchTrade(record, view);
+    case CoreConnection::Verification:
+      return DispatchVerify(record, view);
+    case CoreConnection::Message:
+      return DispatchMessage(record, view);
+    case CoreConnection::PriceAlert:
+      return DispatchPriceNotification(record, view);
+  }
+  return {};
+}
+
 void RenZhengConnectCallBack(const net::SocketPtr& socket) {
   ReadAndDispatch(CoreConnection::Authentication, socket,
                   "rzSocket socket is not the active socket", kRequestKey1, DispatchRenZheng);

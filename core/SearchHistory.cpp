@@ -6,9 +6,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "core/ByteOrder.h"
 #include "core/CoreText.h"
+#include "platform/foundation/DurableFile.h"
 #include "platform/foundation/Log.h"
 
 namespace {
@@ -163,19 +165,11 @@ bool SaveStockFile(int kind, const TListBuffer& list) {
     RecordToFile(RecordAt(list, i), bytes.data() + kHeaderSize + kRecordSize * i);
   }
 
-  // Written aside and renamed over the old file, so a failed save loses nothing stored.
-  std::string temp = path + ".tmp";
-  FILE* file = std::fopen(temp.c_str(), "wb");
-  if (!file) {
-    foundation::logError("SaveStockFile: cannot create %s: %s", temp.c_str(), std::strerror(errno));
-    return false;
-  }
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  ok = std::fflush(file) == 0 && ok;
-  ok = (std::fclose(file) == 0) && ok;
-  if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
+  // Replaced whole through a synced temporary file, so a failed save loses nothing stored.
+  if (foundation::writeFileAtomically(
+          path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
+    return true;
   foundation::logError("SaveStockFile: cannot write %s", path.c_str());
-  std::remove(temp.c_str());
   return false;
 }
 

@@ -142,7 +142,10 @@ int SelfStock_Save() {
   char end[16];
   std::snprintf(end, sizeof end, "%d", count + 1);
   ini.WriteString("main", end, "");
-  if (ini.Save() != 0) foundation::logError("SelfStock_Save: %s not written", path.c_str());
+  if (ini.Save() != 0) {
+    foundation::logError("SelfStock_Save: %s not written", path.c_str());
+    return -1;
+  }
   return count;
 }
 

@@ -13,6 +13,7 @@ inline constexpr int kSelfStockMaxItems = 1000;
 inline constexpr int kSelfStockNameSize = 30;  // characters of the owner and login user
 
 int SelfStock_Load();
+// The count saved, or -1 when the file could not be written (the old file then stays whole).
 int SelfStock_Save();
 bool SelfStock_FileExists();
 

@@ -10,6 +10,7 @@
 
 #include "core/DataEncrypt.h"
 #include "core/RC5.h"
+#include "fuzz/FuzzSupport.h"  // drops log lines
 #include "platform/foundation/Log.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -9,6 +9,7 @@
 #include "core/CoreText.h"
 #include "core/MIniFile.h"
 #include "core/SearchHistory.h"
+#include "fuzz/FuzzSupport.h"  // drops log lines
 #include "platform/foundation/Paths.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "core/LineStep.h"
+#include "fuzz/FuzzSupport.h"  // drops log lines
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CLineStep body;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/LZW.h"
+#include "fuzz/FuzzSupport.h"  // drops log lines
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static auto work = std::make_unique<LzwWorkArea>();

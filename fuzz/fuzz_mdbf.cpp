@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/MDBF.h"
+#include "fuzz/FuzzSupport.h"  // drops log lines
 #include "platform/foundation/Log.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -8,6 +8,7 @@
 
 #include "core/DataEncrypt.h"
 #include "core/PacketHeader.h"
+#include "fuzz/FuzzSupport.h"  // drops log lines
 #include "platform/foundation/Log.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

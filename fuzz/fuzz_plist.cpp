@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/FuzzSupport.h"  // drops log lines
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 

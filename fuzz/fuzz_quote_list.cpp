@@ -7,6 +7,7 @@
 
 #include "core/QuoteCache.h"
 #include "core/QuoteFormat.h"
+#include "fuzz/FuzzSupport.h"  // drops log lines
 #include "platform/foundation/Log.h"
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include "core/ChartStore.h"
 #include "core/QuoteCache.h"
+#include "fuzz/FuzzSupport.h"  // drops log lines
 #include "platform/foundation/Log.h"
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "core/CDataCenter.h"
 #include "core/TradeRequests.h"
+#include "fuzz/FuzzSupport.h"  // drops log lines
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   GetDataCenter().SetSessionKey(CDataCenter::kRequestKey2);

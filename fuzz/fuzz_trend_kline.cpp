@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/ChartData.h"
+#include "fuzz/FuzzSupport.h"  // drops log lines
 #include "platform/foundation/Log.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

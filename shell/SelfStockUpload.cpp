@@ -85,11 +85,42 @@ int SelfStockUploadAnswer::join(const uint8_t* record, int size, std::string& jo
     return -1;
   }
   std::lock_guard<std::mutex> guard(mutex_);
-  if (view.header.PackageNo == 0) data_.Clear();
+  const int partNo = view.header.PackageNo;
+  const int partCount = view.header.PackageNum;
+  // A first part always starts a new answer, whatever came before.
+  if (partNo == 0) {
+    data_.Clear();
+    partCount_ = partCount;
+    nextPart_ = 0;
+  }
+  if (partCount == 0 || partNo >= partCount) {
+    dropLocked("part number outside the count", partNo, partCount);
+    return -1;
+  }
+  if (partCount_ == 0 || partNo != nextPart_ || partCount != partCount_) {
+    dropLocked("part out of sequence", partNo, partCount);
+    return -1;
+  }
+  if (data_.GetSize() + static_cast<size_t>(view.bodyLen) > kSelfStockUploadAnswerLimit) {
+    dropLocked("answer too long", partNo, partCount);
+    return -1;
+  }
   data_.Append(view.body, static_cast<uint32_t>(view.bodyLen));
-  if (view.header.PackageNo + 1 != view.header.PackageNum) return 0;
+  ++nextPart_;
+  if (nextPart_ != partCount_) return 0;
   joined.assign(data_.GetData(), data_.GetSize());
+  data_.Clear();
+  partCount_ = 0;
+  nextPart_ = 0;
   return 1;
+}
+
+void SelfStockUploadAnswer::dropLocked(const char* why, int partNo, int partCount) {
+  foundation::logError("uploadSelfStock answer dropped: %s (part %d of %d, expected %d of %d)", why,
+                       partNo, partCount, nextPart_, partCount_);
+  data_.Clear();
+  partCount_ = 0;
+  nextPart_ = 0;
 }
 
 void ApplySelfStockUploadAnswer(const std::string& joined) {

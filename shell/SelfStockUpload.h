@@ -25,17 +25,26 @@ int ParseSelfStockListText(const std::string& text, tagCodeItem* out, int max);
 // request on the quote queue. True when a request was queued.
 bool UploadSelfStock();
 
+// The whole answer holds at most 1000 keys and a few fields: far below this.
+inline constexpr size_t kSelfStockUploadAnswerLimit = 64 * 1024;
+
 // The upload answer's parts, joined. Any thread (the quote connection's thread calls it).
 class SelfStockUploadAnswer {
  public:
   // Adds one part (a 9020-byte receive record). 1 when it was the last part: `joined` then holds
   // the whole answer; 0 while parts are missing; -1 for another answer or an error answer
-  // (whose text is shown).
+  // (whose text is shown). Parts must come in order 0 .. count-1 under one count, and the whole
+  // answer within kSelfStockUploadAnswerLimit; any other part is an impossible sequence: it is
+  // logged and the answer so far dropped (-1).
   int join(const uint8_t* record, int size, std::string& joined);
 
  private:
+  void dropLocked(const char* why, int partNo, int partCount);
+
   std::mutex mutex_;
   CLineStep data_;
+  int partCount_ = 0;  // the count of the answer being joined; 0 when none
+  int nextPart_ = 0;
 };
 
 // Stores what a whole answer says (main thread): upload state 1, the update flag, and with flag

@@ -6,6 +6,7 @@
 #include "core/CXMLMake.h"
 #include "core/LineStep.h"
 #include "core/MDBF.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "testserver/ServerCore.h"
 #include "testserver/Table.h"
@@ -259,6 +260,17 @@ std::string Element(const std::string& xml, const std::string& tag) {
 
 void SendXml(ServerCore& s, Connection& c, const Request& req) {
   const PacketHeader& h = req.header;
+  // A client may hold only a few unfinished mails of bounded size; past that they are dropped.
+  size_t held = req.body.size();
+  for (const auto& [code, mail] : c.mailParts)
+    for (const auto& p : mail) held += p.size();
+  if ((!c.mailParts.count(h.RequestCode) &&
+       c.mailParts.size() >= static_cast<size_t>(kMaxUnfinishedMails)) ||
+      held > kMaxMailBytes) {
+    foundation::logError("testserver message: %zu unfinished mails of %zu bytes, dropped",
+                         c.mailParts.size(), held);
+    c.mailParts.clear();
+  }
   auto& parts = c.mailParts[h.RequestCode];
   const int total = std::max<int>(1, h.PackageNum);
   if (parts.size() != static_cast<size_t>(total)) parts.assign(static_cast<size_t>(total), {});

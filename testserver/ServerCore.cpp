@@ -5,6 +5,7 @@
 
 #include "core/DataEncrypt.h"
 #include "core/MDBF.h"
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "testserver/QuoteEncoder.h"
@@ -16,6 +17,7 @@ namespace {
 
 constexpr int kMaxPacket = kPacketHeaderSize + kMaxBodyLen;
 constexpr double kSendTimeout = 5.0;
+constexpr double kHousekeepingInterval = 0.05;
 
 void LocalNow(int32_t* date, int* minute) {
   std::time_t t = std::time(nullptr);
@@ -91,6 +93,8 @@ bool ServerCore::start() {
       timer_ = foundation::Timer::schedule(options_.stepInterval, true,
                                            [this](foundation::Timer&) { stepTimer(); });
     }
+    houseTimer_ = foundation::Timer::schedule(kHousekeepingInterval, true,
+                                              [this](foundation::Timer&) { housekeeping(); });
   });
   running_ = true;
   return true;
@@ -101,6 +105,8 @@ void ServerCore::stop() {
   runOnServer([this] {
     if (timer_) timer_->invalidate();
     timer_.reset();
+    if (houseTimer_) houseTimer_->invalidate();
+    houseTimer_.reset();
     for (auto& l : listeners_)
       if (l) l->close();
     for (auto& [id, c] : conns_) close(*c);
@@ -140,10 +146,32 @@ std::string ServerCore::addressString() const {
 UserState& ServerCore::user(const std::string& name) {
   auto it = users_.find(name);
   if (it == users_.end()) {
+    if (users_.size() >= kMaxUsers) {
+      // Names from a flood of logins must not grow the server without end.
+      scratchUser_ = UserState{};
+      scratchUser_.qsid = newQsid();
+      return scratchUser_;
+    }
     it = users_.emplace(name, UserState{}).first;
     it->second.qsid = newQsid();
+    std::lock_guard<std::mutex> lock(mutex_);
+    userCount_ = users_.size();
   }
   return it->second;
+}
+
+size_t ServerCore::queuedOutput(Role r) const {
+  size_t total = 0;
+  runOnServer([&] {
+    for (const auto& [id, c] : conns_)
+      if (!c->closed && c->role == r) total += c->out.size();
+  });
+  return total;
+}
+
+size_t ServerCore::userCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return userCount_;
 }
 
 std::string ServerCore::newQsid() {
@@ -179,6 +207,7 @@ void ServerCore::onAccept(Role r, const net::SocketPtr& s) {
   c->id = nextConnId_++;
   c->role = r;
   c->socket = s;
+  c->lastActivity = foundation::Clock::now();
   const uint64_t id = c->id;
   conns_[id] = std::move(c);
   {
@@ -193,9 +222,18 @@ void ServerCore::onAccept(Role r, const net::SocketPtr& s) {
 void ServerCore::close(Connection& c) {
   if (c.closed) return;
   c.closed = true;
+  c.out.clear();
+  c.in.clear();
+  c.mailParts.clear();
   if (c.socket) c.socket->close();
   std::lock_guard<std::mutex> lock(mutex_);
   --counts_[static_cast<int>(c.role)];
+}
+
+void ServerCore::closeAfterSend(Connection& c) {
+  if (c.closed) return;
+  c.closeWhenSent = true;
+  if (c.out.empty()) close(c);
 }
 
 void ServerCore::onReadable(uint64_t id) {
@@ -204,46 +242,56 @@ void ServerCore::onReadable(uint64_t id) {
   Connection& c = *it->second;
   uint8_t buf[16384];
   bool ended = false;
-  for (;;) {
+  // Input is cut after every read, so a connection never holds more than one unfinished
+  // packet and a read.
+  while (!c.closed) {
     long n = c.socket->read(buf, sizeof buf);
-    if (n > 0) {
-      c.in.insert(c.in.end(), buf, buf + n);
-      if (static_cast<size_t>(n) < sizeof buf) break;
-      continue;
+    if (n <= 0) {
+      ended = n != -2;  // end of stream or error: answer what came, then close
+      break;
     }
-    ended = n != -2;  // end of stream or error: answer what came, then close
-    break;
-  }
-  if (!c.closed && c.role == Role::Http) {
-    handleHttp(c);
-  } else {
-    std::vector<uint8_t> body(kMaxBodyLen);
-    while (!c.closed && !c.in.empty()) {
-      Request req;
-      int bodyLen = 0, consumed = 0;
-      const bool enciphered = c.in.size() > 1 && ((c.in[1] >> 3) & 7) != 0;
-      CutResult r =
-          CutPacket(c.in.data(), static_cast<int>(c.in.size()), kMaxPacket, keyFor(c), lzw_.get(),
-                    &req.header, body.data(), kMaxBodyLen, &bodyLen, &consumed);
-      if (r == CutResult::Bad && c.role == Role::Trade) {
-        // A client that restarts the key exchange enciphers with request key 2 again.
-        r = CutPacket(c.in.data(), static_cast<int>(c.in.size()), kMaxPacket, kRequestKey2,
-                      lzw_.get(), &req.header, body.data(), kMaxBodyLen, &bodyLen, &consumed);
-      }
-      if (r == CutResult::Incomplete) break;
-      if (r == CutResult::Bad) {
-        foundation::logError("testserver %s: undecodable packet, closing", RoleName(c.role));
-        close(c);
-        break;
-      }
-      c.in.erase(c.in.begin(), c.in.begin() + consumed);
-      req.body.assign(body.begin(), body.begin() + bodyLen);
-      req.enciphered = enciphered;
-      handle(c, req);
+    c.lastActivity = foundation::Clock::now();
+    c.in.insert(c.in.end(), buf, buf + n);
+    if (c.role == Role::Http) {
+      handleHttp(c);
+    } else {
+      cutAndHandle(c);
     }
+    if (static_cast<size_t>(n) < sizeof buf) break;
   }
+  if (!c.closed) flush(c);
   if (ended) close(c);
   if (c.closed) conns_.erase(id);
+}
+
+void ServerCore::cutAndHandle(Connection& c) {
+  if (c.closeWhenSent) {
+    c.in.clear();
+    return;
+  }
+  std::vector<uint8_t> body(kMaxBodyLen);
+  while (!c.closed && !c.in.empty()) {
+    Request req;
+    int bodyLen = 0, consumed = 0;
+    const bool enciphered = c.in.size() > 1 && ((c.in[1] >> 3) & 7) != 0;
+    CutResult r = CutPacket(c.in.data(), static_cast<int>(c.in.size()), kMaxPacket, keyFor(c),
+                            lzw_.get(), &req.header, body.data(), kMaxBodyLen, &bodyLen, &consumed);
+    if (r == CutResult::Bad && c.role == Role::Trade) {
+      // A client that restarts the key exchange enciphers with request key 2 again.
+      r = CutPacket(c.in.data(), static_cast<int>(c.in.size()), kMaxPacket, kRequestKey2,
+                    lzw_.get(), &req.header, body.data(), kMaxBodyLen, &bodyLen, &consumed);
+    }
+    if (r == CutResult::Incomplete) break;
+    if (r == CutResult::Bad) {
+      foundation::logError("testserver %s: undecodable packet, closing", RoleName(c.role));
+      close(c);
+      break;
+    }
+    c.in.erase(c.in.begin(), c.in.begin() + consumed);
+    req.body.assign(body.begin(), body.begin() + bodyLen);
+    req.enciphered = enciphered;
+    handle(c, req);
+  }
 }
 
 void ServerCore::handle(Connection& c, Request& req) {
@@ -320,7 +368,7 @@ void ServerCore::replyAs(Connection& c, uint8_t main, uint8_t child, uint8_t pag
       case Fault::CloseMidFrame: {
         std::vector<uint8_t> half(pkt.begin(), pkt.begin() + std::max<size_t>(1, pkt.size() / 2));
         sendRaw(c, half);
-        close(c);
+        closeAfterSend(c);
         return;
       }
       case Fault::SingleByteWrites:
@@ -391,10 +439,48 @@ void ServerCore::replyError(Connection& c, const Request& req, const std::string
 
 void ServerCore::sendRaw(Connection& c, const std::vector<uint8_t>& bytes) {
   if (c.closed || bytes.empty()) return;
-  if (c.socket->sendAll(bytes.data(), bytes.size(), kSendTimeout) != net::kSocketOk) {
-    foundation::logError("testserver %s: send failed, closing", RoleName(c.role));
+  if (c.out.size() + bytes.size() > kMaxQueuedOutput) {
+    // One client that does not read must never hold up the others.
+    foundation::logError(
+        "testserver %s: connection %llu does not read (%zu bytes waiting), closing",
+        RoleName(c.role), static_cast<unsigned long long>(c.id), c.out.size());
     close(c);
+    return;
   }
+  c.out.insert(c.out.end(), bytes.begin(), bytes.end());
+  flush(c);
+}
+
+void ServerCore::flush(Connection& c) {
+  size_t sent = 0;
+  while (!c.closed && sent < c.out.size()) {
+    long n = c.socket->write(c.out.data() + sent, c.out.size() - sent);
+    if (n == -2) break;  // the client's buffers are full: the rest waits
+    if (n <= 0) {
+      foundation::logError("testserver %s: send failed, closing", RoleName(c.role));
+      close(c);
+      return;
+    }
+    sent += static_cast<size_t>(n);
+    c.lastActivity = foundation::Clock::now();
+  }
+  c.out.erase(c.out.begin(), c.out.begin() + static_cast<long>(sent));
+  if (c.out.empty() && c.closeWhenSent) close(c);
+}
+
+void ServerCore::housekeeping() {
+  const double now = foundation::Clock::now();
+  for (auto& [id, cp] : conns_) {
+    Connection& c = *cp;
+    if (c.closed) continue;
+    if (!c.out.empty()) flush(c);
+    if (!c.closed && options_.idleTimeout > 0 && now - c.lastActivity >= options_.idleTimeout) {
+      foundation::logInfo("testserver %s: connection %llu idle, closing", RoleName(c.role),
+                          static_cast<unsigned long long>(c.id));
+      close(c);
+    }
+  }
+  reap();
 }
 
 bool ServerCore::takeFault(Role r, FaultState* out) {
@@ -533,6 +619,10 @@ void ServerCore::pushForcedLogout(const std::string& text) {
 }
 
 void ServerCore::handleHttp(Connection& c) {
+  if (c.closeWhenSent) {  // answered: the rest of what comes is not read
+    c.in.clear();
+    return;
+  }
   std::string& in = c.httpIn;
   in.append(c.in.begin(), c.in.end());
   c.in.clear();
@@ -564,7 +654,7 @@ void ServerCore::handleHttp(Connection& c) {
     }
   }
   sendRaw(c, bytes);
-  close(c);
+  closeAfterSend(c);
 }
 
 }  // namespace testserver

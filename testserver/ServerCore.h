@@ -53,10 +53,21 @@ struct Connection {
   bool loggedIn = false;
   std::string tradeKey;                            // session key of the trade channel
   std::map<uint16_t, Subscription> subscriptions;  // by page x 256 + child
-  // Parts of a multi-part mail, by request code.
+  // Parts of a multi-part mail, by request code (at most kMaxUnfinishedMails codes).
   std::map<uint16_t, std::vector<std::vector<uint8_t>>> mailParts;
   std::string httpIn;
+  // Bytes not yet taken by the client; sent as its socket takes them, never by waiting.
+  std::vector<uint8_t> out;
+  bool closeWhenSent = false;
+  double lastActivity = 0;  // Clock::now() of the last byte read or sent
 };
+
+// What one connection may hold, so that no client can grow the server without end.
+inline constexpr size_t kMaxQueuedOutput = 4 * 1024 * 1024;  // more: the client is not reading
+inline constexpr int kMaxUnfinishedMails = 4;
+inline constexpr size_t kMaxMailBytes = 4 * 1024 * 1024;  // all unfinished mails together
+// Users the server keeps state for; names beyond share one scratch state.
+inline constexpr size_t kMaxUsers = 4096;
 
 struct PriceAlertSetting {
   int32_t market;
@@ -113,6 +124,8 @@ class ServerCore {
 
   // --- Server thread only ---
   Market& market() { return *market_; }
+  // The state of a user, made on first use; past kMaxUsers an unknown name gets a scratch
+  // state that is emptied on every such call.
   UserState& user(const std::string& name);
   const ServerOptions& options() const { return options_; }
 
@@ -127,12 +140,18 @@ class ServerCore {
   void replyError(Connection& c, const Request& req, const std::string& utf8, bool userText);
   void pushQuotes();  // changed quotes to every subscriber, and the index brief
   void pushForcedLogout(const std::string& text);
+  // Queues the bytes and sends what the socket takes now; the rest goes as the client reads.
+  // A client that lets more than kMaxQueuedOutput wait is dropped.
   void sendRaw(Connection& c, const std::vector<uint8_t>& bytes);
   void close(Connection& c);
+  // Closes once everything queued has been sent (or the client stops reading).
+  void closeAfterSend(Connection& c);
 
   void setFault(Role r, const FaultState& f);
   void clearFaults();
   int connectionCount(Role r) const;
+  size_t userCount() const;
+  size_t queuedOutput(Role r) const;  // any thread
   uint64_t requestCount() const { return requests_.load(); }
   std::string watchListText(const std::string& name) const;
   int minute() const { return minute_.load(); }
@@ -147,12 +166,15 @@ class ServerCore {
   void registerHandlers();
   void onAccept(Role r, const net::SocketPtr& s);
   void onReadable(uint64_t id);
+  void cutAndHandle(Connection& c);
   void handle(Connection& c, Request& req);
   void handleHttp(Connection& c);
   bool takeFault(Role r, FaultState* out);
   void openListener(Role r);
   void stepTimer();
-  void reap();  // drops closed connections
+  void reap();                // drops closed connections
+  void flush(Connection& c);  // sends what the socket takes now
+  void housekeeping();        // pending output, idle connections
 
   ServerOptions options_;
   std::array<uint16_t, kRoleCount> ports_{};
@@ -164,6 +186,8 @@ class ServerCore {
   uint64_t nextConnId_ = 1;
   std::map<uint32_t, Handler> handlers_;
   std::map<std::string, UserState> users_;
+  UserState scratchUser_;
+  std::shared_ptr<foundation::Timer> houseTimer_;
   std::atomic<bool> running_{false};
   std::atomic<uint64_t> requests_{0};
   std::atomic<int> minute_{0};
@@ -171,7 +195,8 @@ class ServerCore {
   std::unique_ptr<LzwWorkArea> lzw_;
   uint32_t qsidCounter_ = 0;
 
-  mutable std::mutex mutex_;  // guards faults_, counts_ and watch lists for other threads
+  mutable std::mutex mutex_;  // guards faults_, counts_, userCount_ and watch lists
+  size_t userCount_ = 0;
   std::array<FaultState, kRoleCount> faults_;
   std::array<int, kRoleCount> counts_{};
   std::map<std::string, std::string> watchTexts_;

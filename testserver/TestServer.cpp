@@ -79,6 +79,14 @@ int TestServer::connectionCount(Role role) const {
   return core_->connectionCount(role);
 }
 
+size_t TestServer::queuedOutput(Role role) const {
+  return core_->queuedOutput(role);
+}
+
+size_t TestServer::userCount() const {
+  return core_->userCount();
+}
+
 uint64_t TestServer::requestCount() const {
   return core_->requestCount();
 }

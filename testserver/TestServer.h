@@ -31,6 +31,9 @@ struct ServerOptions {
   // Seconds between market steps (the market clock follows the wall clock then, and changed
   // quotes are pushed); 0 = the market moves only when told.
   double stepInterval = 0;
+  // Seconds without a byte read from or sent to a connection before it is closed (by the
+  // clock of the run loops, so a manual clock drives it); 0 = never.
+  double idleTimeout = 600;
 
   // Every port picked by the system (tests).
   static ServerOptions Ephemeral();
@@ -85,6 +88,10 @@ class TestServer {
   // What the server keeps per user (tests): the watch-list text of the last accepted upload.
   std::string watchListText(const std::string& user) const;
   int connectionCount(Role role) const;
+  // Users the server keeps state for (tests).
+  size_t userCount() const;
+  // Bytes waiting for the clients of a role to read them (tests).
+  size_t queuedOutput(Role role) const;
   uint64_t requestCount() const;
 
   // Runs fn on the server thread and waits for it.

@@ -35,6 +35,32 @@ void writeStderr(const std::string& text) {
   std::fprintf(stderr, "%s.%03d %s\n", stamp, ms, text.c_str());
 }
 
+// One log line per call: text from a server may carry line breaks or terminal codes, which
+// would otherwise forge lines or rewrite the screen. Trailing line breaks end the line anyway.
+std::string escapeControls(const std::string& text) {
+  size_t end = text.size();
+  while (end > 0 && (text[end - 1] == '\n' || text[end - 1] == '\r')) --end;
+  std::string out;
+  out.reserve(end);
+  for (size_t i = 0; i < end; ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c != 0x7F) {
+      out += static_cast<char>(c);
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    }
+  }
+  return out;
+}
+
 void emit(LogLevel level, const char* prefix, const char* fmt, va_list ap) {
   if (level < g_level.load(std::memory_order_relaxed)) return;
   std::string text = prefix;
@@ -44,15 +70,20 @@ void emit(LogLevel level, const char* prefix, const char* fmt, va_list ap) {
 
 }  // namespace
 
-void setLogLevel(LogLevel level) { g_level.store(level); }
-LogLevel logLevel() { return g_level.load(); }
+void setLogLevel(LogLevel level) {
+  g_level.store(level);
+}
+LogLevel logLevel() {
+  return g_level.load();
+}
 
 void setLogSink(LogSink sink) {
   std::lock_guard<std::mutex> lock(sinkMutex());
   sinkSlot() = std::move(sink);
 }
 
-void logMessage(LogLevel level, const std::string& text) {
+void logMessage(LogLevel level, const std::string& raw) {
+  std::string text = escapeControls(raw);
   std::lock_guard<std::mutex> lock(sinkMutex());
   if (sinkSlot()) {
     sinkSlot()(level, text);

@@ -19,6 +19,8 @@ LogLevel logLevel();
 using LogSink = std::function<void(LogLevel, const std::string&)>;
 void setLogSink(LogSink sink);
 
+// Control characters in the text (line breaks, other C0 codes, DEL) are written as backslash
+// codes (\n, \r, \t, \x1B), so one call is always one line; trailing line breaks are dropped.
 void logMessage(LogLevel level, const std::string& text);
 void logVerbose(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void logInfo(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

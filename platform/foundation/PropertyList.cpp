@@ -402,38 +402,4 @@ bool readWholeFile(const std::string& path, std::string& out) {
   return ok;
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view bytes) {
-  std::filesystem::path p(path);
-  if (p.has_parent_path() && !makeDirectories(p.parent_path().string())) {
-    logError("cannot create the folder of %s", path.c_str());
-    return false;
-  }
-  std::string tmp = path + ".tmp";
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    logError("cannot write %s (errno %d)", tmp.c_str(), errno);
-    return false;
-  }
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      logError("write to %s failed (errno %d)", tmp.c_str(), errno);
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  ::fsync(fd);
-  ::close(fd);
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
-    logError("cannot replace %s (errno %d)", path.c_str(), errno);
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  return true;
-}
-
 }  // namespace foundation

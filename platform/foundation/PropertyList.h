@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/foundation/DurableFile.h"
 #include "platform/foundation/Value.h"
 
 namespace foundation {
@@ -43,7 +44,5 @@ class PropertyList {
 // Small file helpers shared by the stores built on property lists.
 // Reads a whole file; false when it cannot be opened or read.
 bool readWholeFile(const std::string& path, std::string& out);
-// Atomic replace: temporary file + fsync + rename. Creates missing parent folders.
-bool writeFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace foundation

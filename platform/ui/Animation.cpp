@@ -275,7 +275,8 @@ void AnimationEngine::tick() {
   for (View* v : views) {
     if (std::find(layerViews_.begin(), layerViews_.end(), v) == layerViews_.end()) continue;
     auto entries = v->layer_.animations_;
-    for (auto& [key, anim] : entries) {
+    for (auto& entry : entries) {
+      const auto& anim = entry.second;
       if (anim->ended_ || now < anim->beginTime_ + anim->activeDuration()) continue;
       anim->ended_ = true;
       if (anim->removedOnCompletion_) {
@@ -321,7 +322,8 @@ void AnimationEngine::finishAll() {
     layerViews_.clear();
     for (View* v : views) {
       auto entries = v->layer_.animations_;
-      for (auto& [key, anim] : entries) {
+      for (auto& entry : entries) {
+        const auto& anim = entry.second;
         if (anim->ended_) continue;
         anim->ended_ = true;
         if (anim->removedOnCompletion_) {

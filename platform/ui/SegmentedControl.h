@@ -28,6 +28,7 @@ class SegmentedControl : public Control {
   std::string titleForSegment(size_t index) const;
   void setImage(const gfx::Image& image, size_t index);
   gfx::Image imageForSegment(size_t index) const;
+  using Control::setEnabled;  // the whole control; the overload below is one segment
   void setEnabled(bool enabled, size_t index);
   bool isEnabledForSegment(size_t index) const;
   // 0: automatic (the remaining width is shared evenly).

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <thread>
 
 #include "core/MIniFile.h"
+#include "platform/foundation/DurableFile.h"
 #include "tests/core/ConfigTestSupport.h"
 
 namespace {
@@ -188,12 +190,16 @@ TEST_F(IniFileTest, FailedSaveKeepsTheChangeAndTheOldFile) {
   ASSERT_EQ(ini.Load(path.c_str()), 0);
   ASSERT_EQ(ini.WriteStringLocked("a", "x", "2"), 1);
 
-  std::filesystem::create_directory(path + ".tmp");  // the temporary file cannot be made
+  foundation::setAtomicWriteFault(foundation::AtomicWriteStep::Write, ENOSPC);  // disk full
+  EXPECT_EQ(ini.Save(), -5);
+  EXPECT_TRUE(ini.IsDirty());
+  EXPECT_EQ(ReadFileBytes(path), "[a]\nx=1\n");
+  foundation::setAtomicWriteFault(foundation::AtomicWriteStep::Rename, EACCES);
   EXPECT_EQ(ini.Save(), -5);
   EXPECT_TRUE(ini.IsDirty());
   EXPECT_EQ(ReadFileBytes(path), "[a]\nx=1\n");
 
-  std::filesystem::remove(path + ".tmp");
+  foundation::setAtomicWriteFault(foundation::AtomicWriteStep::None, 0);
   EXPECT_EQ(ini.Save(), 0);
   EXPECT_FALSE(ini.IsDirty());
   EXPECT_EQ(ReadFileBytes(path), "[a]\nx=2\n");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "core/CoreText.h"
 #include "core/SearchHistory.h"
+#include "platform/foundation/DurableFile.h"
 #include "platform/foundation/Paths.h"
 #include "tests/core/ConfigTestSupport.h"
 
@@ -140,9 +142,13 @@ TEST_F(SearchHistoryTest, SaveKeepsTheOldFileWhenItCannotWrite) {
   std::string before = ReadFileBytes(m_dir.file("sp_sv.dat"));
 
   list.Append(&one, 1);
-  std::filesystem::create_directory(m_dir.file("sp_sv.dat.tmp"));
-  EXPECT_FALSE(SaveStockFile(kStockFileSpSv, list));
-  EXPECT_EQ(ReadFileBytes(m_dir.file("sp_sv.dat")), before);
+  for (auto step : {foundation::AtomicWriteStep::Write, foundation::AtomicWriteStep::Sync,
+                    foundation::AtomicWriteStep::Rename}) {
+    foundation::setAtomicWriteFault(step, ENOSPC);
+    EXPECT_FALSE(SaveStockFile(kStockFileSpSv, list));
+    EXPECT_EQ(ReadFileBytes(m_dir.file("sp_sv.dat")), before);
+  }
+  foundation::setAtomicWriteFault(foundation::AtomicWriteStep::None, 0);
 
   TListBuffer back;
   EXPECT_TRUE(LoadStockFile(kStockFileSpSv, back));

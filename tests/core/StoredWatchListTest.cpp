@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -8,6 +9,7 @@
 #include "core/CoreText.h"
 #include "core/MIniFile.h"
 #include "core/SelfStock.h"
+#include "platform/foundation/DurableFile.h"
 #include "platform/foundation/Paths.h"
 #include "tests/core/ConfigTestSupport.h"
 
@@ -234,3 +236,22 @@ TEST_F(ServerTimeOffsetTest, StampFollowsTheServerClock) {
 }
 
 }  // namespace
+
+// Mended: a save that cannot be written says so, and the list stored before stays whole.
+TEST_F(StoredWatchListTest, FailedSaveIsReportedAndTheStoredListSurvives) {
+  ASSERT_TRUE(SelfStock_Add(1, "600000", 0));
+  std::string before = ReadFileBytes(FilePath());
+  ASSERT_FALSE(before.empty());
+  for (auto step : {foundation::AtomicWriteStep::Write, foundation::AtomicWriteStep::Rename}) {
+    foundation::setAtomicWriteFault(step,
+                                    step == foundation::AtomicWriteStep::Write ? ENOSPC : EIO);
+    SelfStock_Add(2, "000001", 0);
+    EXPECT_EQ(SelfStock_Save(), -1);
+    EXPECT_EQ(ReadFileBytes(FilePath()), before);
+  }
+  foundation::setAtomicWriteFault(foundation::AtomicWriteStep::None, 0);
+  EXPECT_EQ(SelfStock_Save(), 3);
+  SelfStock_Clear();
+  SelfStock_Load();
+  EXPECT_EQ(Listed(), (List{"1,0,600000", "2,0,000001", "2,0,000001"}));
+}

@@ -14,6 +14,7 @@
 #include "core/ReceiveRecord.h"
 #include "core/SelfStock.h"
 #include "core/SendQueues.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/ui/AlertView.h"
 #include "shell/SelfStockUpload.h"
@@ -155,6 +156,55 @@ TEST_F(SelfStockAnswerTest, PartsAreJoinedAndANewerServerListReplacesOurs) {
   EXPECT_EQ(joined,
             "5\x01"
             "1");
+}
+
+// Mended: the join is bounded. A server that never sends the last part, numbers a part beyond
+// the count or keeps sending parts cannot grow the joined text without end.
+TEST_F(SelfStockAnswerTest, ImpossiblePartSequencesAreDroppedAndLogged) {
+  std::vector<std::string> errors;
+  foundation::setLogSink([&](foundation::LogLevel level, const std::string& line) {
+    if (level == foundation::LogLevel::Error) errors.push_back(line);
+  });
+  SelfStockUploadAnswer answer;
+  std::string joined = "untouched";
+  auto part = [&](int parts, int no,
+                  const std::string& body =
+                      "5\x01"
+                      "1") {
+    auto record = AnswerRecord(53, parts, no, body);
+    return answer.join(record.data(), kReceiveRecordSize, joined);
+  };
+  EXPECT_EQ(part(2, 255), -1);  // part 255 of 2
+  EXPECT_EQ(part(0, 0), -1);    // no parts at all
+  EXPECT_EQ(part(2, 1), -1);    // a last part with no first
+  EXPECT_EQ(errors.size(), 3u);
+
+  // The first part again instead of the second, then a count that changes midway.
+  EXPECT_EQ(part(3, 0), 0);
+  EXPECT_EQ(part(3, 0), 0);   // restarts: a first part always opens a new answer
+  EXPECT_EQ(part(3, 2), -1);  // skipped part 1
+  EXPECT_EQ(part(3, 1), -1);  // the answer was dropped
+  EXPECT_EQ(part(3, 0), 0);
+  EXPECT_EQ(part(4, 1), -1);
+
+  // Parts in order, each full, past the size limit: dropped before the limit is passed.
+  const std::string full(kReceiveRecordBodyCapacity, 'x');
+  int result = 0;
+  int sent = 0;
+  for (; sent < 255 && result == 0; ++sent) result = part(255, sent, full);
+  EXPECT_EQ(result, -1);
+  EXPECT_LE(static_cast<size_t>(sent - 1) * full.size(), kSelfStockUploadAnswerLimit);
+  EXPECT_EQ(joined, "untouched");
+  foundation::setLogSink({});
+  for (const auto& line : errors)
+    EXPECT_NE(line.find("uploadSelfStock answer dropped"), std::string::npos);
+
+  // A whole answer afterwards still joins.
+  EXPECT_EQ(part(2, 0, "5\x01"), 0);
+  ASSERT_EQ(part(2, 1, "2"), 1);
+  EXPECT_EQ(joined,
+            "5\x01"
+            "2");
 }
 
 TEST_F(SelfStockAnswerTest, OtherAnswersAndErrorsAreNotHandled) {

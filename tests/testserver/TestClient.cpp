@@ -63,6 +63,7 @@ Reply TestClient::receive(double seconds) {
     long n = socket_->read(buf, sizeof buf);
     if (n > 0) {
       in_.insert(in_.end(), buf, buf + n);
+      received_.insert(received_.end(), buf, buf + n);
     } else if (n == -2) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     } else {

@@ -41,6 +41,8 @@ class TestClient {
   // Largest packet the cutter accepts (the client's connections take 16 + 9000).
   void setMaxPacket(int bytes) { maxPacket_ = bytes; }
   std::vector<Reply>& pushes() { return pushes_; }
+  // Every byte read from the server so far, as it came.
+  const std::vector<uint8_t>& received() const { return received_; }
 
  private:
   net::SocketPtr socket_;
@@ -51,6 +53,7 @@ class TestClient {
   int lastCut_ = 0;
   int maxPacket_ = 16 + 65535;
   std::vector<Reply> pushes_;
+  std::vector<uint8_t> received_;
 };
 
 // Captures what the core's queue operations push, so that packets built by the request
