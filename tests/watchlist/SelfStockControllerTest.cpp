@@ -1,0 +1,306 @@
+// The watch-list screen against recorded requests and hand-made replies: the page request,
+// the rows a reply yields, paging, sorting, late replies, pushes, the upload answer and the
+// observation window.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/ByteOrder.h"
+#include "core/CoreState.h"
+#include "core/PacketHeader.h"
+#include "core/QuoteCache.h"
+#include "core/ReceiveRecord.h"
+#include "core/SelfStock.h"
+#include "core/SendQueues.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Screen.h"
+#include "tests/widgets/QuoteListFixture.h"
+#include "watchlist/SelfStockController.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A page reply: `count` records written, `announced` in the head, `total` the list's size.
+Bytes PageReply(int start, int count, int announced, int total) {
+  Bytes b = quotelist::SortReply(start, count);
+  WriteLE32(b.data() + 3, static_cast<uint32_t>(total));
+  WriteLE16(b.data() + 7, static_cast<uint16_t>(announced));
+  return b;
+}
+
+Bytes Record(uint8_t child, uint16_t code, const Bytes& body, uint8_t flags = 0) {
+  Bytes rec(kReceiveRecordSize, 0);
+  WriteLE32(rec.data(), kReceiveStatusPacket);
+  PacketHeader h;
+  h.flags = flags;
+  h.bodyLen = static_cast<uint16_t>(body.size());
+  h.PageID = 12;
+  h.MainType = kMainTypeQuote;
+  h.ChildType = child;
+  h.RequestCode = code;
+  h.Write(rec.data() + kReceiveRecordHeaderOffset);
+  std::copy(body.begin(), body.end(), rec.begin() + kReceiveRecordBodyOffset);
+  return rec;
+}
+
+struct SentPage {
+  uint16_t code;
+  uint8_t market, type, sort;
+  uint16_t start, count;
+  uint8_t list2Count;
+};
+
+class WatchListScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "verdan-watch-XXXXXX").string();
+    documents_ = ::mkdtemp(tmpl.data());
+    foundation::setDocumentsDir(documents_);
+    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    foundation::Clock::setManual();
+    ui::Screen::main().setHeight(480);
+    gfx::Image::clearNamedCache();
+    SelfStock_Clear();
+    QuoteCache_Init();
+    SetSendQueueSink([this](SendQueueKind kind, const uint8_t* p, int n) {
+      if (kind == SendQueueKind::Center && p && n > 0) sent_.emplace_back(p, p + n);
+    });
+  }
+  void TearDown() override {
+    screen_.reset();
+    drain();
+    SetSendQueueSink({});
+    SelfStock_Clear();
+    std::error_code ec;
+    std::filesystem::remove_all(documents_, ec);
+  }
+
+  void fillList(int count) {
+    for (int i = 0; i < count; ++i) {
+      char code[16];
+      std::snprintf(code, sizeof code, "60%04d", i % 10000);
+      SelfStock_Add(1, code, 2);
+    }
+    SelfStock_SetUploadState(1);
+  }
+
+  // A loaded screen that has appeared (its observation window open).
+  void open() {
+    screen_ = std::make_shared<SelfStockController>();
+    ASSERT_NE(screen_->view(), nullptr);
+    screen_->doSomeWhenWillAppear();
+    drain();
+  }
+
+  void drain() {
+    auto loop = foundation::RunLoop::main();
+    for (int i = 0; i < 1000 && loop->runOnce(foundation::kDefaultRunLoopMode, 0); ++i) {
+    }
+  }
+
+  SentPage lastPage() {
+    SentPage p{};
+    EXPECT_FALSE(sent_.empty());
+    if (sent_.empty()) return p;
+    const Bytes& b = sent_.back();
+    PacketHeader h;
+    PacketHeader::Read(b.data(), static_cast<int>(b.size()), &h);
+    EXPECT_EQ(h.ChildType, 17);
+    EXPECT_EQ(h.PageID, 12);
+    p.code = h.RequestCode;
+    const uint8_t* body = b.data() + kPacketHeaderSize;
+    p.market = body[0];
+    p.type = body[1];
+    p.sort = body[2];
+    p.start = ReadLE16(body + 3);
+    p.count = ReadLE16(body + 5);
+    p.list2Count = body[7 + 1 + body[7]];
+    return p;
+  }
+
+  void reply(const Bytes& rec) {
+    screen_->takeRecord(rec.data(), static_cast<int>(rec.size()));
+    drain();
+  }
+
+  std::string documents_;
+  std::vector<Bytes> sent_;
+  std::shared_ptr<SelfStockController> screen_;
+};
+
+TEST_F(WatchListScreen, AsksForThePageAndShowsTheReply) {
+  fillList(50);
+  open();
+  ASSERT_EQ(sent_.size(), 1u);
+  SentPage p = lastPage();
+  EXPECT_EQ(p.market, 101);
+  EXPECT_EQ(p.type, 1);
+  EXPECT_EQ(p.sort, 0);
+  EXPECT_EQ(p.start, 0);
+  EXPECT_EQ(p.count, 25);
+  EXPECT_EQ(p.list2Count, 24);
+  EXPECT_EQ(p.code, screen_->pageRequestCode());
+
+  reply(Record(17, p.code, PageReply(0, 25, 25, 50)));
+  EXPECT_EQ(screen_->stockNum(), 25);
+  EXPECT_EQ(screen_->pageCount(), 2);
+  EXPECT_STREQ(screen_->row(3).code, "000003");
+  EXPECT_EQ(screen_->title(), "我的自选(1/2)");
+
+  // The table shows the rows.
+  ASSERT_NE(screen_->tableView(), nullptr);
+  EXPECT_EQ(screen_->tableView()->leftTableView()->numberOfRowsInSection(0), 25);
+}
+
+TEST_F(WatchListScreen, ReadsOnlyTheRecordsTheBodyHolds) {
+  fillList(30);
+  open();
+  SentPage p = lastPage();
+  // The head claims 25 records; the body holds 3.
+  reply(Record(17, p.code, PageReply(0, 3, 25, 30)));
+  EXPECT_EQ(screen_->stockNum(), 3);
+  // A body cut inside the head yields no rows and no total.
+  Bytes cut = PageReply(0, 3, 3, 30);
+  cut.resize(5);
+  reply(Record(17, p.code, cut));
+  EXPECT_EQ(screen_->stockNum(), 0);
+  // More than a page of records fills one page.
+  reply(Record(17, p.code, PageReply(0, 30, 30, 30)));
+  EXPECT_EQ(screen_->stockNum(), 25);
+  EXPECT_EQ(screen_->totalNum(), 30);
+}
+
+TEST_F(WatchListScreen, PagesByPullingPastEitherEnd) {
+  fillList(50);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 25, 25, 50)));
+  const size_t before = sent_.size();
+  screen_->tableTableViewReloadDataWithStatus(*screen_->tableView(), 1);  // previous on page 1
+  EXPECT_EQ(sent_.size(), before);
+  EXPECT_EQ(screen_->currentPage(), 0);
+
+  screen_->tableTableViewReloadDataWithStatus(*screen_->tableView(), 2);
+  ASSERT_EQ(sent_.size(), before + 1);
+  EXPECT_EQ(lastPage().start, 25);
+  reply(Record(17, lastPage().code, PageReply(25, 25, 25, 50)));
+  EXPECT_EQ(screen_->title(), "我的自选(2/2)");
+
+  screen_->tableTableViewReloadDataWithStatus(*screen_->tableView(), 2);  // past the last
+  EXPECT_EQ(sent_.size(), before + 1);
+  EXPECT_EQ(screen_->currentPage(), 1);
+
+  // 26 stocks: the second page holds one row.
+  EXPECT_EQ(WatchListPages::pageCount(26), 2);
+  EXPECT_EQ(WatchListPages::pageAfterPull(1, 26, 2), -1);
+  EXPECT_EQ(WatchListPages::pageAfterPull(0, 0, 2), -1);
+  EXPECT_EQ(WatchListPages::titleWithPages("我的自选(3/4)", 0, 26), "我的自选(1/2)");
+}
+
+TEST_F(WatchListScreen, SortsByColumnTitlesFromPageOneAndDropsLateReplies) {
+  fillList(50);
+  open();
+  const uint16_t first = lastPage().code;
+  reply(Record(17, first, PageReply(0, 25, 25, 50)));
+  screen_->tableTableViewReloadDataWithStatus(*screen_->tableView(), 2);
+  ASSERT_FALSE(screen_->columns().empty());
+  const int code = screen_->columns()[1].sorkType();
+
+  screen_->sortByColumn(1, 1);
+  SentPage p = lastPage();
+  EXPECT_EQ(p.sort, static_cast<uint8_t>((code | 0x80) & 0xFF));
+  EXPECT_EQ(p.start, 0);
+  EXPECT_EQ(screen_->leftTitle()->titleLabel(0)->text(), "原始顺序");
+  screen_->sortByColumn(1, 0);
+  EXPECT_EQ(lastPage().sort, static_cast<uint8_t>(code & 0x7F));
+  const uint16_t sorted = lastPage().code;
+
+  // The reply to the older request is dropped.
+  reply(Record(17, first, PageReply(25, 5, 5, 50)));
+  EXPECT_EQ(screen_->stockNum(), 25);
+  EXPECT_STREQ(screen_->row(0).code, "600000");
+  reply(Record(17, sorted, PageReply(20, 25, 25, 50)));
+  EXPECT_STREQ(screen_->row(0).code, "600020");
+
+  // "原始顺序" restores the stored order.
+  screen_->customLabelDidSelectIndex(*screen_->leftTitle(), 0, 0);
+  EXPECT_EQ(lastPage().sort, 0);
+  EXPECT_EQ(screen_->leftTitle()->titleLabel(0)->text(), "股票名称");
+}
+
+TEST_F(WatchListScreen, PushesReloadAndErrorsChangeNothing) {
+  fillList(5);
+  open();
+  const uint16_t code = lastPage().code;
+  reply(Record(17, code, PageReply(0, 5, 5, 5)));
+  // A push under the page's code reloads the rows from the cache.
+  reply(Record(12, code, {}));
+  EXPECT_EQ(screen_->stockNum(), 5);
+  // An error reply to the page request leaves the rows.
+  reply(Record(17, code, PageReply(0, 1, 1, 1), 0x40));
+  EXPECT_EQ(screen_->stockNum(), 5);
+}
+
+TEST_F(WatchListScreen, UploadAnswerWithTheServersListGoesBackToPageOne) {
+  fillList(50);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 25, 25, 50)));
+  screen_->tableTableViewReloadDataWithStatus(*screen_->tableView(), 2);
+  EXPECT_EQ(screen_->currentPage(), 1);
+  SelfStock_SetUpdateFlag(2);
+  const size_t before = sent_.size();
+  reply(Record(53, 999, {}));
+  ASSERT_EQ(sent_.size(), before + 1);
+  EXPECT_EQ(screen_->currentPage(), 0);
+  EXPECT_EQ(lastPage().start, 0);
+  // An erroneous upload answer asks for nothing.
+  reply(Record(53, 999, {}, 0x40));
+  EXPECT_EQ(sent_.size(), before + 1);
+}
+
+TEST_F(WatchListScreen, HearsRepliesOnlyWhileOnScreen) {
+  fillList(5);
+  open();
+  EXPECT_TRUE(screen_->observing());
+  const uint16_t code = lastPage().code;
+  screen_->viewWillDisappear(false);
+  EXPECT_FALSE(screen_->observing());
+  Bytes rec = Record(17, code, PageReply(0, 5, 5, 5));
+  foundation::Dictionary info;
+  info["Data_ID"] = foundation::Value::data(rec.data(), rec.size());
+  foundation::NotificationCenter::defaultCenter().post("SelfStock", nullptr,
+                                                       foundation::Value(std::move(info)));
+  drain();
+  EXPECT_EQ(screen_->stockNum(), 0);
+  // Appearing again asks again.
+  const size_t before = sent_.size();
+  screen_->doSomeWhenWillAppear();
+  EXPECT_EQ(sent_.size(), before + 1);
+  EXPECT_TRUE(screen_->observing());
+}
+
+TEST_F(WatchListScreen, MainForceNeedsTheRight) {
+  fillList(5);
+  open();
+  SetLoggedIn(0);
+  ASSERT_TRUE(LacksRight30());
+  EXPECT_FALSE(screen_->MenuBarShouldChangeToSubItem(1, *screen_->menuBar()));
+  EXPECT_TRUE(screen_->MenuBarShouldChangeToSubItem(0, *screen_->menuBar()));
+  ui::AlertView::dismissAll();
+  // With the columns switched (as a user with the right would), the request asks for them.
+  screen_->MenuBarDidChangeToSubItem(1, *screen_->menuBar());
+  EXPECT_TRUE(screen_->showsMainForce());
+  EXPECT_EQ(lastPage().list2Count, 19);
+  // Losing the right switches back.
+  screen_->refreshTableShowType();
+  EXPECT_FALSE(screen_->showsMainForce());
+}
+
+}  // namespace
