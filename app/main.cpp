@@ -14,6 +14,7 @@
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
 #include "shell/VerdanAppDelegate.h"
+#include "watchlist/SelfStockClasses.h"
 #include "widgets/WidgetClasses.h"
 
 namespace {
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
   ui::registerDemoClasses();
   VerdanAppDelegate::registerClasses();
   RegisterWidgetClasses();
+  RegisterSelfStockClasses();
   ui::registerControllersDemoClasses();
   ui::registerInputDemoClasses();
   std::string delegateClass = "VerdanAppDelegate";

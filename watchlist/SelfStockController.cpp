@@ -449,6 +449,10 @@ void SelfStockController::updateCellContent(ui::TableViewCell& cell, ui::TableVi
       texts.push_back(GetFieldString(static_cast<uint32_t>(p.fieldNo()), rec));
       colors.push_back(widgets::FieldColor(static_cast<uint32_t>(p.fieldNo()), rec));
     }
+    // The price box stands in the first column: its label stays empty under it.
+    if (content->viewWithTag(kPriceBoxTag) && !sortOrder_.empty() &&
+        static_cast<size_t>(sortOrder_[0]) < texts.size())
+      texts[static_cast<size_t>(sortOrder_[0])].clear();
     const int count = static_cast<int>(sortOrder_.size());
     labels->updateTitleColorWithIndex(sortOrder_, count, colors);
     labels->updateTitleWithIndex(sortOrder_, count, texts);

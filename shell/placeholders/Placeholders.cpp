@@ -5,7 +5,6 @@
 
 void RegisterPlaceholderClasses() {
   auto& registry = ui::ClassRegistry::shared();
-  registry.registerClass<SelfStockController>("SelfStockController");
   registry.registerClass<NewStockSort>("NewStockSort");
   registry.registerClass<MainPage>("MainPage");
   registry.registerClass<HKSortController>("HKSortController");

@@ -9,6 +9,7 @@
 #include "shell/VerdanAppDelegate.h"
 #include "shell/placeholders/OtherPlaceholders.h"
 #include "shell/placeholders/TabPlaceholders.h"
+#include "tests/shell/WatchListDouble.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "shell/ThreadCache.h"
 #include "shell/placeholders/OtherPlaceholders.h"
 #include "shell/placeholders/TabPlaceholders.h"
+#include "tests/shell/WatchListDouble.h"
 #include "tests/shell/StartupTestSupport.h"
 
 namespace startuptest {
@@ -311,7 +312,7 @@ TEST_F(StartupTest, BackgroundClosesFourConnectionsAndForegroundRefreshesTheScre
   ASSERT_TRUE(LoadStockFile(kStockFileHistory, saved));
   EXPECT_GE(saved.GetCount(), 1);
 
-  auto* watch = dynamic_cast<SelfStockController*>(app->viewControllerInTabBar(kSlotSelfStock));
+  auto* watch = dynamic_cast<WatchListDouble*>(app->viewControllerInTabBar(kSlotSelfStock));
   ASSERT_NE(watch, nullptr);
   int appearances = watch->appearances();
   ui::Application::shared().enterForeground();
