@@ -7,6 +7,7 @@
 #include "core/ByteOrder.h"
 #include "core/CoreState.h"
 #include "core/DataRequest.h"
+#include "core/MiniTrend.h"
 #include "core/QuoteCache.h"
 #include "core/QuoteFormat.h"
 #include "core/QuoteRequests.h"
@@ -16,12 +17,14 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Font.h"
+#include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
+#include "watchlist/MiniTline.h"
 #include "widgets/QuoteColors.h"
 
 namespace {
@@ -245,6 +248,17 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
     }
     return;
   }
+  if (code == requestCodes_[1] && view.header.ChildType == 33) {
+    if (miniTlineWaiting_) miniTlineWaiting_->stopAnimating();
+    if (error || !nextMiniTline_) return;
+    MiniTrendReply reply;
+    if (!ParseMiniTrendReply(view.body, static_cast<size_t>(view.bodyLen), &reply)) {
+      foundation::logError("SelfStockController: trend reply does not fit its body");
+      return;
+    }
+    nextMiniTline_->SetTrendLineArray(reply.head, reply.points, reply.count);
+    return;
+  }
   if (view.header.ChildType == 53 && !error) {
     SelfStock_CopyList(listCode_);
     if (SelfStock_GetUpdateFlag() == 2) currentPage_ = 0;
@@ -465,6 +479,8 @@ void SelfStockController::updateCellContent(ui::TableViewCell& cell, ui::TableVi
       labels->updateTitleContent({MarketTextOfStock(rec) + CodeText(rec), GetFieldString(12, rec)});
     }
     if (auto* radar = content->viewWithTag(kRadarMarkTag)) radar->setHidden((rec.ldflag & 1) == 0);
+    if (auto* image = dynamic_cast<ui::ImageView*>(content->viewWithTag(kIndicatorTag)))
+      image->setImage(gfx::Image::named(path.row == openRow_ ? "-.png" : "+.png"));
   }
 }
 
@@ -472,8 +488,8 @@ int SelfStockController::numberOfRowsInSection(ui::TableView&, int, int) {
   return stockNum_;
 }
 std::optional<double> SelfStockController::heightForRowAtIndexPath(ui::TableView&,
-                                                                   const ui::IndexPath&, int) {
-  return gRowHeight;
+                                                                   const ui::IndexPath& path, int) {
+  return path.row == openRow_ ? static_cast<int>(gRowHeight + kOpenRowExtra) : gRowHeight;
 }
 std::optional<double> SelfStockController::leftWidthForTable_TableView(Table_TableView&) {
   return kLeftWidth;
@@ -558,7 +574,106 @@ void SelfStockController::tableTableViewReloadDataWithStatus(Table_TableView&, i
     return;
   }
   currentPage_ = page;
+  cellSectionViewClosed();
   RequestData();
+}
+
+// --- the mini trend ------------------------------------------------------------------------------
+
+bool SelfStockController::tableTableViewLeftTableDidSelectIndex(Table_TableView&,
+                                                                const ui::IndexPath& path) {
+  cellSectionView(path.row);
+  return true;
+}
+
+void SelfStockController::tableTableViewWillBeginDragging(Table_TableView&) {
+  cellSectionViewClosed();
+}
+
+bool SelfStockController::trendWaiting() const {
+  return miniTlineWaiting_ && miniTlineWaiting_->isAnimating();
+}
+
+void SelfStockController::cellSectionView(int row) {
+  if (!table_) return;
+  if (row == openRow_) {
+    cellSectionViewClosed();
+    return;
+  }
+  cellSectionViewClosed();
+  tagLocalStockData rec;
+  if (row < 0 || row >= stockNum_ || !recordOfRow(row, rec)) return;
+  openRow_ = row;
+  const ui::IndexPath path{0, row};
+  gfx::Rect cellFrame(0, static_cast<double>(row) * gRowHeight, kLeftWidth, gRowHeight);
+  if (auto* cell = table_->leftTableView()->cellForRowAtIndexPath(path)) {
+    cellFrame = cell->frame();
+    cell->contentView()->setClipsToBounds(false);
+    if (auto* image = dynamic_cast<ui::ImageView*>(cell->contentView()->viewWithTag(kIndicatorTag)))
+      image->setImage(gfx::Image::named("-.png"));
+    cell->setHighlighted(false);
+  }
+  if (ui::View* extended = table_->extentedView()) {
+    extended->setHidden(false);
+    table_->upateExtentedViewCellFrame(
+        gfx::Rect(cellFrame.x(), cellFrame.maxY() + kTitleHeight, 320, MiniTline::kOpenHeight));
+    if (nextMiniTline_) nextMiniTline_->removeFromSuperview();
+    nextMiniTline_ = MiniTline::create(gfx::Rect(cellFrame.x(), 0, 320, 0));
+    nextMiniTline_->SetDataValue(rec);
+    extended->addSubview(nextMiniTline_);
+    nextMiniTline_->setFrame(gfx::Rect(cellFrame.x(), 0, 320, MiniTline::kOpenHeight));
+    nextMiniTline_->SetSubViewFrameToMax();
+  }
+  table_->updateCellHeight(static_cast<int>(gRowHeight + kOpenRowExtra), path);
+  if (!miniTlineWaiting_) {
+    miniTlineWaiting_ = ui::ActivityIndicatorView::create(ui::ActivityIndicatorStyle::White);
+    miniTlineWaiting_->setHidesWhenStopped(true);
+  }
+  if (nextMiniTline_) {
+    miniTlineWaiting_->setFrame(gfx::Rect(320.0 / 2 + 50, MiniTline::kOpenHeight / 5 + 16, 16, 16));
+    nextMiniTline_->addSubview(miniTlineWaiting_);
+  }
+  miniTlineWaiting_->startAnimating();
+  RequestDataTrendline(rec.market, rec.code);
+  table_->updateRefreshStatus(3);
+}
+
+void SelfStockController::cellSectionViewClosed() {
+  if (!table_) return;
+  if (ui::View* extended = table_->extentedView()) extended->setHidden(true);
+  if (openRow_ < 0) return;
+  if (miniTlineWaiting_) {
+    miniTlineWaiting_->stopAnimating();
+    miniTlineWaiting_->removeFromSuperview();
+  }
+  const ui::IndexPath path{0, openRow_};
+  if (openRow_ < stockNum_) {
+    if (auto* cell = table_->leftTableView()->cellForRowAtIndexPath(path)) {
+      if (auto* image =
+              dynamic_cast<ui::ImageView*>(cell->contentView()->viewWithTag(kIndicatorTag)))
+        image->setImage(gfx::Image::named("+.png"));
+    }
+  }
+  if (nextMiniTline_) {
+    nextMiniTline_->SetSubViewFrameToMin();
+    nextMiniTline_->removeFromSuperview();
+    nextMiniTline_.reset();
+  }
+  openRow_ = -1;
+  if (path.row < stockNum_) table_->updateCellHeight(static_cast<int>(gRowHeight), path);
+}
+
+void SelfStockController::RequestDataTrendline(uint8_t market, const char* code) {
+  static constexpr uint8_t kTrendFields[] = {1, 6};
+  requestCodes_[1] = NextRequestCode(GlobalDataRequest());
+  uint8_t buffer[1024] = {};
+  const int n = MakeRequest_Trendline(0, requestCodes_[1], kPageId, market, code, 0, kTrendFields,
+                                      buffer, sizeof buffer);
+  if (n <= 0) {
+    foundation::logError("SelfStockController: trend request not built (%d)", n);
+    return;
+  }
+  PushCenterSendQueue(buffer, n);
 }
 
 // --- the price box -------------------------------------------------------------------------------

@@ -23,6 +23,11 @@
 #include "widgets/MenuBarView.h"
 #include "widgets/Table_TableView.h"
 
+class MiniTline;
+namespace ui {
+class ActivityIndicatorView;
+}
+
 // Page arithmetic of the list: 25 rows a page, pages counted from the server's total.
 struct WatchListPages {
   static constexpr int kPageSize = 25;
@@ -97,6 +102,21 @@ class SelfStockController : public ui::ViewController,
   std::shared_ptr<ui::View> titleViewForTable_TableViewLeftView(Table_TableView& view) override;
   std::shared_ptr<ui::View> titleViewForTable_TableViewRightView(Table_TableView& view) override;
   void tableTableViewReloadDataWithStatus(Table_TableView& view, int status) override;
+  bool tableTableViewLeftTableDidSelectIndex(Table_TableView& view,
+                                             const ui::IndexPath& path) override;
+  void tableTableViewWillBeginDragging(Table_TableView& view) override;
+
+  // --- the mini trend under a row ---
+  // Opens the row's panel, or closes it when it is the open one.
+  void cellSectionView(int row);
+  void cellSectionViewClosed();
+  void RequestDataTrendline(uint8_t market, const char* code);
+  int openRow() const { return openRow_; }
+  MiniTline* openPanel() const { return nextMiniTline_.get(); }
+  bool trendWaiting() const;
+  uint16_t trendRequestCode() const { return requestCodes_[1]; }
+  // Extra height of the row whose panel is open: the panel's own height.
+  static constexpr int kOpenRowExtra = 66;
 
   // --- CustomLabelsDelegate ---
   void customLabelDidSelectIndex(CustomLabels& labels, int index, int type) override;
@@ -166,4 +186,7 @@ class SelfStockController : public ui::ViewController,
   int currentSortType_ = 0;
   bool observing_ = false;
   std::shared_ptr<foundation::Timer> appearTimer_;
+  int openRow_ = -1;
+  std::shared_ptr<MiniTline> nextMiniTline_;
+  std::shared_ptr<ui::ActivityIndicatorView> miniTlineWaiting_;
 };

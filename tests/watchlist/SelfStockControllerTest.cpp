@@ -22,6 +22,7 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/Screen.h"
 #include "tests/widgets/QuoteListFixture.h"
+#include "watchlist/MiniTline.h"
 #include "watchlist/SelfStockController.h"
 
 namespace {
@@ -301,6 +302,106 @@ TEST_F(WatchListScreen, MainForceNeedsTheRight) {
   // Losing the right switches back.
   screen_->refreshTableShowType();
   EXPECT_FALSE(screen_->showsMainForce());
+}
+
+// A trend reply for the stock: one field, `points` values (first absolute), `announced` in
+// the head.
+Bytes TrendReply(const tagLocalStockData& rec, const std::vector<int32_t>& points, int announced) {
+  Bytes b(14, 0);
+  b[0] = rec.market;
+  std::memcpy(b.data() + 1, rec.code, 8);
+  WriteLE16(b.data() + 11, static_cast<uint16_t>(announced));
+  b[13] = 1;
+  b.push_back(6);
+  for (int32_t v : points) {
+    uint8_t w[4];
+    WriteLE32(w, static_cast<uint32_t>(v));
+    b.insert(b.end(), w, w + 4);
+  }
+  return b;
+}
+
+TEST_F(WatchListScreen, NameTapOpensTheMiniTrendAndAnotherTapClosesIt) {
+  fillList(5);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 5, 5, 5)));
+  const double plain = SelfStockController::rowHeight();
+
+  screen_->cellSectionView(2);
+  ASSERT_NE(screen_->openPanel(), nullptr);
+  EXPECT_EQ(screen_->openRow(), 2);
+  EXPECT_TRUE(screen_->trendWaiting());
+  EXPECT_EQ(*screen_->heightForRowAtIndexPath(*screen_->tableView()->leftTableView(), {0, 2}, 273),
+            static_cast<int>(plain + 66));
+  // The trend request names the row's stock and asks for the price field only.
+  const Bytes& sent = sent_.back();
+  PacketHeader h;
+  PacketHeader::Read(sent.data(), static_cast<int>(sent.size()), &h);
+  EXPECT_EQ(h.ChildType, 33);
+  const uint8_t* body = sent.data() + kPacketHeaderSize;
+  EXPECT_EQ(body[0], screen_->row(2).market);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(body + 1)), screen_->row(2).code);
+  EXPECT_EQ(body[11], 1);
+  EXPECT_EQ(body[12], 6);
+
+  // The reply's count says 10 but only 3 points came: three are drawn.
+  tagLocalStockData rec;
+  ASSERT_NE(QuoteCache_GetQuote(rec, screen_->row(2).market, screen_->row(2).code), 0);
+  reply(Record(33, h.RequestCode, TrendReply(rec, {rec.yesterday / 100, 5, -3}, 10)));
+  EXPECT_FALSE(screen_->trendWaiting());
+  MiniTline* panel = screen_->openPanel();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->trendNum(), 3);
+  EXPECT_TRUE(panel->drawsTrendLine());
+  for (int32_t off : panel->offsets()) {
+    EXPECT_LE(off, 0);
+    EXPECT_GE(off, -60);
+  }
+
+  // Another name moves the panel; a second tap on it closes it.
+  screen_->cellSectionView(4);
+  EXPECT_EQ(screen_->openRow(), 4);
+  EXPECT_EQ(screen_->openPanel()->trendNum(), 0);
+  screen_->cellSectionView(4);
+  EXPECT_EQ(screen_->openRow(), -1);
+  EXPECT_EQ(screen_->openPanel(), nullptr);
+  EXPECT_FALSE(screen_->trendWaiting());
+  EXPECT_EQ(*screen_->heightForRowAtIndexPath(*screen_->tableView()->leftTableView(), {0, 4}, 273),
+            plain);
+
+  // A drag closes it too; a reply that comes after the close draws nothing.
+  screen_->cellSectionView(1);
+  const uint16_t code = screen_->trendRequestCode();
+  screen_->tableTableViewWillBeginDragging(*screen_->tableView());
+  EXPECT_EQ(screen_->openRow(), -1);
+  reply(Record(33, code, TrendReply(rec, {1, 2}, 2)));
+  EXPECT_EQ(screen_->openPanel(), nullptr);
+}
+
+TEST(MiniTlinePanel, TakesAtMostWhatItHoldsAndFillsTheWidthWithADaysMinutes) {
+  auto panel = MiniTline::create(gfx::Rect(0, 0, 320, 0));
+  tagLocalStockData rec = MakeEmptyStockData();
+  rec.pricedot = 2;
+  rec.yesterday = rec.high = rec.low = rec.now = 100000;
+  panel->SetDataValue(rec);
+  EXPECT_EQ(panel->highValue()->text(), "10.00");
+  tagMiniTrendHead head{};
+  // No points leaves the panel as it was.
+  head.count = 0;
+  const uint8_t none[4] = {};
+  panel->SetTrendLineArray(head, none, 0);
+  EXPECT_FALSE(panel->drawsTrendLine());
+
+  // A flat day lies at mid-height.
+  Bytes points(4 * 2000, 0);
+  WriteLE32(points.data(), 1000);
+  head.count = 2000;
+  panel->SetTrendLineArray(head, points.data(), 2000);
+  EXPECT_EQ(panel->trendNum(), kMiniTrendCapacity);
+  EXPECT_EQ(panel->prices()[0], 100000);
+  EXPECT_EQ(panel->offsets()[0], -30);
+  // Without trading times a day has 241 minutes across the 190 points.
+  EXPECT_DOUBLE_EQ(panel->zoomScale() * 241, MiniTline::kChartWidth);
 }
 
 }  // namespace
