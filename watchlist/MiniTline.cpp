@@ -99,7 +99,7 @@ double MiniTline::zoomScale() const {
 }
 
 void MiniTline::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
-  ctx.clearRect(rect);
+  (void)rect;
   drawBackground(ctx);
   if (drawTrendLine_) drawTrendLine(ctx);
 }

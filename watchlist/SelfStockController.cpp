@@ -615,11 +615,13 @@ void SelfStockController::cellSectionView(int row) {
   }
   if (ui::View* extended = table_->extentedView()) {
     extended->setHidden(false);
+    extended->setBackgroundColor(gfx::Color::black());
     table_->upateExtentedViewCellFrame(
         gfx::Rect(cellFrame.x(), cellFrame.maxY() + kTitleHeight, 320, MiniTline::kOpenHeight));
     if (nextMiniTline_) nextMiniTline_->removeFromSuperview();
     nextMiniTline_ = MiniTline::create(gfx::Rect(cellFrame.x(), 0, 320, 0));
     nextMiniTline_->SetDataValue(rec);
+    nextMiniTline_->setBackgroundColor(gfx::Color::black());
     extended->addSubview(nextMiniTline_);
     nextMiniTline_->setFrame(gfx::Rect(cellFrame.x(), 0, 320, MiniTline::kOpenHeight));
     nextMiniTline_->SetSubViewFrameToMax();
