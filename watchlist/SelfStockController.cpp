@@ -7,7 +7,9 @@
 #include "core/ByteOrder.h"
 #include "core/CoreState.h"
 #include "core/DataRequest.h"
+#include "core/MDBF.h"
 #include "core/MiniTrend.h"
+#include "core/PacketHeader.h"
 #include "core/QuoteCache.h"
 #include "core/QuoteFormat.h"
 #include "core/QuoteRequests.h"
@@ -33,6 +35,12 @@ namespace {
 double gRowHeight = 50.3;
 // The page whose rows were last shown (a new page scrolls to its top).
 int gShownPage = -1;
+// The radar list was asked once this run.
+bool gRadarAsked = false;
+
+// Longest stock list text of a radar request: a stock is taken while the text is shorter.
+constexpr size_t kRadarTextLimit = 7492;
+constexpr int kRadarMaxStocks = 1000;
 
 constexpr const char* kNotification = "SelfStock";
 
@@ -117,6 +125,18 @@ void SelfStockController::loadView() {
   table_->pullRefurbish(false);
   table_->setAutoReloding(false);
   table_->updateRefreshStatus(3);
+
+  radarView_ = Extend::produceObject<ui::View>("RadarView");
+  if (radarView_) {
+    radarView_->setFrame(table_->frame());
+    if (auto* radar = radarList()) {
+      radar->setPageId(kPageId);
+      radar->setCurrentNavigationController(navigationController());
+      radar->updateNoItemsLabel("没有最新自选股资讯");
+    }
+    view->addSubview(radarView_);
+    radarView_->setHidden(true);
+  }
 }
 
 void SelfStockController::viewWillAppear(bool animated) {
@@ -169,9 +189,69 @@ void SelfStockController::willActiveByClickTabBar() {
 
 void SelfStockController::doSomeWhenWillAppear() {
   SelfStock_CopyList(listCode_);
-  if (listCode_.GetCount() == 0) updateViewController();
+  if (listCode_.GetCount() == 0) {
+    updateViewController();
+    emptyRadar();
+  }
   observe();
-  if (SelfStock_GetUploadState() == 1) RequestData();
+  if (SelfStock_GetUploadState() == 1) {
+    RequestData();
+    const bool radarShown = menuBar_ && menuBar_->nSelItemIndex() == 2;
+    if (!gRadarAsked || radarShown) {
+      gRadarAsked = true;
+      if (!RequestRadar()) emptyRadar();
+    }
+  }
+}
+
+void SelfStockController::emptyRadar() {
+  if (auto* radar = radarList()) radar->SetRadarTitle(nullptr, 0);
+}
+
+std::string SelfStockController::RadarStockText(const tagCodeItem* items, int count,
+                                                bool hongKongAllowed) {
+  std::string text;
+  for (int i = 0; items && i < std::min(count, kRadarMaxStocks); ++i) {
+    if (text.size() >= kRadarTextLimit) break;
+    const tagCodeItem& item = items[i];
+    tagLocalStockData rec;
+    const bool cached = QuoteCache_GetQuote(rec, item.market, item.code) != 0;
+    if (item.zqlb == 1 || (cached && rec.zqlb == 1)) continue;  // indices have no news
+    if (item.market == 3 && !hongKongAllowed) continue;
+    char one[16];
+    std::snprintf(one, sizeof one, "%02d%.6s", item.market, item.code);
+    if (!text.empty()) text += ",";
+    text += one;
+  }
+  return text;
+}
+
+bool SelfStockController::RequestRadar() {
+  const int count = std::min(listCode_.GetCount(), kRadarMaxStocks);
+  if (count < 1) return false;
+  std::vector<tagCodeItem> items(static_cast<size_t>(count));
+  listCode_.CopyOut(0, items.data(), count);
+  const std::string list = RadarStockText(items.data(), count, GetQuoteLevelRight() != 0);
+  if (list.empty()) return false;
+  MDBF table;
+  // Field 0 carries the four bytes 20, 21, 22, 23 as its text.
+  table.AddStringField(0, "\x14\x15\x16\x17");
+  table.AddStringField(71, list.c_str());
+  table.AddIntField(28, 0);
+  table.AddIntField(29, 50);
+  std::vector<uint8_t> packet(kPacketHeaderSize + 8176, 0);
+  int written = 0;
+  const int body = table.SerializeAll(packet.data() + kPacketHeaderSize, 8176, &written);
+  if (body <= 0) {
+    foundation::logError("SelfStockController: radar request not built (%d)", body);
+    return false;
+  }
+  requestCodes_[2] = NextRequestCode(GlobalDataRequest());
+  const int n =
+      BuildPacket(kMainTypeQuote, 96, kPageId, 0, requestCodes_[2], packet.data(), body, 0);
+  PushCenterSendQueue(packet.data(), n);
+  ui::Application::shared().setNetworkActivityIndicatorVisible(true);
+  return true;
 }
 
 void SelfStockController::refreshTableShowType() {
@@ -259,10 +339,22 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
     nextMiniTline_->SetTrendLineArray(reply.head, reply.points, reply.count);
     return;
   }
+  if (code == requestCodes_[2]) {
+    ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+    auto* radar = radarList();
+    if (!radar) return;
+    if (error) {
+      radar->SetRadarTitle(nullptr, 0);
+    } else if (view.header.ChildType == 96) {
+      radar->SetRadarTitle(notification.userInfo[kReceiveRecordKey].asData());
+    }
+    return;
+  }
   if (view.header.ChildType == 53 && !error) {
     SelfStock_CopyList(listCode_);
     if (SelfStock_GetUpdateFlag() == 2) currentPage_ = 0;
     RequestData();
+    if (menuBar_ && menuBar_->nSelItemIndex() == 2 && !RequestRadar()) emptyRadar();
   }
 }
 
@@ -719,6 +811,7 @@ void SelfStockController::MenuBarDidChangeToSubItem(int index, MenuBarView&) {
   if (index == 0 || index == 1) {
     showZL_ = static_cast<int8_t>(index);
     if (table_) table_->setHidden(false);
+    if (radarView_) radarView_->setHidden(true);
     initTableParams();
     if (table_) {
       table_->updateView();
@@ -728,6 +821,8 @@ void SelfStockController::MenuBarDidChangeToSubItem(int index, MenuBarView&) {
   } else if (index == 2) {
     showZL_ = 0;
     if (table_) table_->setHidden(true);
+    if (radarView_) radarView_->setHidden(false);
+    if (!RequestRadar()) emptyRadar();
   }
 }
 

@@ -75,6 +75,11 @@ class SelfStockController : public ui::ViewController,
   // --- requests ---
   void RequestData();
   void RequestData(uint8_t sortCode, int start, int count);
+  // The radar news of the listed stocks; false (nothing sent) when no stock qualifies.
+  bool RequestRadar();
+  // The stock list text of the radar request: "%02d" market and up to six code characters per
+  // stock, comma-separated, leaving out indices and, without a quote-level right, Hong Kong.
+  static std::string RadarStockText(const tagCodeItem* items, int count, bool hongKongAllowed);
   void recvmsg(const foundation::Notification& notification);
   // One record as posted under "SelfStock" (tests feed it directly).
   void takeRecord(const uint8_t* record, int size);
@@ -154,6 +159,9 @@ class SelfStockController : public ui::ViewController,
   CustomLabels* leftTitle() const { return leftTitle_.get(); }
   CustomLabels* rightTitle() const { return rightTitle_.get(); }
   int listCount() const { return listCode_.GetCount(); }
+  ui::View* radarView() const { return radarView_.get(); }
+  RadarListRole* radarList() const { return dynamic_cast<RadarListRole*>(radarView_.get()); }
+  uint16_t radarRequestCode() const { return requestCodes_[2]; }
   // Row height shared by every instance for the run.
   static double rowHeight();
 
@@ -164,6 +172,7 @@ class SelfStockController : public ui::ViewController,
   void observe();
   void stopObserving();
   void showGuestAlert();
+  void emptyRadar();
 
   TListBuffer listCode_;
   std::array<uint16_t, 3> requestCodes_{};
@@ -189,4 +198,5 @@ class SelfStockController : public ui::ViewController,
   int openRow_ = -1;
   std::shared_ptr<MiniTline> nextMiniTline_;
   std::shared_ptr<ui::ActivityIndicatorView> miniTlineWaiting_;
+  std::shared_ptr<ui::View> radarView_;
 };

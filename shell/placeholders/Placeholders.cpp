@@ -1,6 +1,7 @@
 #include "platform/ui/Object.h"
 #include "shell/placeholders/OtherPlaceholders.h"
 #include "shell/placeholders/PlaceholderScreen.h"
+#include "shell/placeholders/RadarPlaceholder.h"
 #include "shell/placeholders/TabPlaceholders.h"
 
 void RegisterPlaceholderClasses() {
@@ -16,4 +17,5 @@ void RegisterPlaceholderClasses() {
   registry.registerClass<UILoginViewCtrl>("UILoginViewCtrl");
   registry.registerClass<SplashViewController>("SplashViewController");
   registry.registerClass<TrendlineController>("TrendlineController");
+  registry.registerClass<RadarView>("RadarView");
 }

@@ -3,6 +3,8 @@
 // observation window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "core/ByteOrder.h"
 #include "core/CoreState.h"
+#include "core/MDBF.h"
 #include "core/PacketHeader.h"
 #include "core/QuoteCache.h"
 #include "core/ReceiveRecord.h"
@@ -21,6 +24,8 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Screen.h"
+#include "shell/placeholders/PlaceholderScreen.h"
+#include "shell/placeholders/RadarPlaceholder.h"
 #include "tests/widgets/QuoteListFixture.h"
 #include "watchlist/MiniTline.h"
 #include "watchlist/SelfStockController.h"
@@ -71,6 +76,7 @@ class WatchListScreen : public ::testing::Test {
     gfx::Image::clearNamedCache();
     SelfStock_Clear();
     QuoteCache_Init();
+    RegisterPlaceholderClasses();
     SetSendQueueSink([this](SendQueueKind kind, const uint8_t* p, int n) {
       if (kind == SendQueueKind::Center && p && n > 0) sent_.emplace_back(p, p + n);
     });
@@ -109,12 +115,15 @@ class WatchListScreen : public ::testing::Test {
 
   SentPage lastPage() {
     SentPage p{};
-    EXPECT_FALSE(sent_.empty());
-    if (sent_.empty()) return p;
-    const Bytes& b = sent_.back();
+    // The newest page request (the first appearance of a run also asks for the radar news).
+    auto it = std::find_if(sent_.rbegin(), sent_.rend(), [](const Bytes& b) {
+      return b.size() > kPacketHeaderSize && b[13] == 17;
+    });
+    EXPECT_NE(it, sent_.rend());
+    if (it == sent_.rend()) return p;
+    const Bytes& b = *it;
     PacketHeader h;
     PacketHeader::Read(b.data(), static_cast<int>(b.size()), &h);
-    EXPECT_EQ(h.ChildType, 17);
     EXPECT_EQ(h.PageID, 12);
     p.code = h.RequestCode;
     const uint8_t* body = b.data() + kPacketHeaderSize;
@@ -140,7 +149,6 @@ class WatchListScreen : public ::testing::Test {
 TEST_F(WatchListScreen, AsksForThePageAndShowsTheReply) {
   fillList(50);
   open();
-  ASSERT_EQ(sent_.size(), 1u);
   SentPage p = lastPage();
   EXPECT_EQ(p.market, 101);
   EXPECT_EQ(p.type, 1);
@@ -290,7 +298,7 @@ TEST_F(WatchListScreen, HearsRepliesOnlyWhileOnScreen) {
 TEST_F(WatchListScreen, MainForceNeedsTheRight) {
   fillList(5);
   open();
-  SetLoggedIn(0);
+  ParseRightsList("");
   ASSERT_TRUE(LacksRight30());
   EXPECT_FALSE(screen_->MenuBarShouldChangeToSubItem(1, *screen_->menuBar()));
   EXPECT_TRUE(screen_->MenuBarShouldChangeToSubItem(0, *screen_->menuBar()));
@@ -299,7 +307,12 @@ TEST_F(WatchListScreen, MainForceNeedsTheRight) {
   screen_->MenuBarDidChangeToSubItem(1, *screen_->menuBar());
   EXPECT_TRUE(screen_->showsMainForce());
   EXPECT_EQ(lastPage().list2Count, 19);
-  // Losing the right switches back.
+  // With the right the menu may switch; losing it switches back.
+  ParseRightsList("30");
+  EXPECT_TRUE(screen_->MenuBarShouldChangeToSubItem(1, *screen_->menuBar()));
+  screen_->refreshTableShowType();
+  EXPECT_TRUE(screen_->showsMainForce());
+  ParseRightsList("");
   screen_->refreshTableShowType();
   EXPECT_FALSE(screen_->showsMainForce());
 }
@@ -376,6 +389,73 @@ TEST_F(WatchListScreen, NameTapOpensTheMiniTrendAndAnotherTapClosesIt) {
   EXPECT_EQ(screen_->openRow(), -1);
   reply(Record(33, code, TrendReply(rec, {1, 2}, 2)));
   EXPECT_EQ(screen_->openPanel(), nullptr);
+}
+
+TEST_F(WatchListScreen, RadarItemAsksForTheListedStocksNewsAndHandsOverTheReply) {
+  fillList(3);
+  SelfStock_Add(1, "000001", 1);  // an index: no news
+  open();
+  auto* radar = dynamic_cast<RadarView*>(screen_->radarView());
+  ASSERT_NE(radar, nullptr);
+  EXPECT_EQ(radar->pageId(), 12);
+  EXPECT_EQ(radar->noItemsText(), "没有最新自选股资讯");
+  EXPECT_TRUE(radar->isHidden());
+
+  sent_.clear();
+  screen_->MenuBarDidChangeToSubItem(2, *screen_->menuBar());
+  EXPECT_FALSE(radar->isHidden());
+  EXPECT_TRUE(screen_->tableView()->isHidden());
+  ASSERT_EQ(sent_.size(), 1u);
+  PacketHeader h;
+  PacketHeader::Read(sent_[0].data(), static_cast<int>(sent_[0].size()), &h);
+  EXPECT_EQ(h.ChildType, 96);
+  EXPECT_EQ(h.PageID, 12);
+  MDBF table;
+  ASSERT_GT(table.Parse(sent_[0].data() + kPacketHeaderSize, h.bodyLen), 0);
+  ASSERT_EQ(table.GetRecordNum(), 1);
+  table.Seek(0);
+  EXPECT_EQ(table.GetNSString(71), "01600000,01600001,01600002");
+  EXPECT_EQ(table.GetInt(29), 50);
+
+  // The reply's records reach the list; an error reply empties it.
+  MDBF news;
+  news.AddStringField(1, "title");
+  uint8_t body[256];
+  int written = 0;
+  const int n = news.SerializeAll(body, sizeof body, &written);
+  ASSERT_GT(n, 0);
+  reply(Record(96, h.RequestCode, Bytes(body, body + n)));
+  EXPECT_EQ(radar->recordCount(), 1);
+  reply(Record(96, h.RequestCode, {}, 0x40));
+  EXPECT_EQ(radar->recordCount(), 0);
+  EXPECT_EQ(radar->shownText(), "没有最新自选股资讯");
+}
+
+TEST(RadarStockText, LeavesOutIndicesAndHongKongWithoutTheRightAndStopsAtItsLimit) {
+  QuoteCache_Init();
+  std::vector<tagCodeItem> items(3);
+  std::memcpy(items[0].code, "000001", 6);
+  items[0].market = 1;
+  items[0].zqlb = 1;
+  std::memcpy(items[1].code, "00700", 5);
+  items[1].market = 3;
+  items[1].zqlb = 10;
+  std::memcpy(items[2].code, "60000012", 8);
+  items[2].market = 1;
+  items[2].zqlb = 2;
+  EXPECT_EQ(SelfStockController::RadarStockText(items.data(), 3, false), "01600000");
+  EXPECT_EQ(SelfStockController::RadarStockText(items.data(), 3, true), "0300700,01600000");
+  EXPECT_EQ(SelfStockController::RadarStockText(items.data(), 2, false), "");
+
+  std::vector<tagCodeItem> many(1000);
+  for (int i = 0; i < 1000; ++i) {
+    std::snprintf(many[static_cast<size_t>(i)].code, 9, "60%04d", i);
+    many[static_cast<size_t>(i)].market = 1;
+    many[static_cast<size_t>(i)].zqlb = 2;
+  }
+  const std::string text = SelfStockController::RadarStockText(many.data(), 1000, true);
+  EXPECT_EQ(text.size(), 7496u);
+  EXPECT_EQ(std::count(text.begin(), text.end(), ',') + 1, 833);
 }
 
 TEST(MiniTlinePanel, TakesAtMostWhatItHoldsAndFillsTheWidthWithADaysMinutes) {
