@@ -682,6 +682,27 @@ void SelfStockController::tableTableViewWillBeginDragging(Table_TableView&) {
   cellSectionViewClosed();
 }
 
+void SelfStockController::tableTableViewDidSelectIndex(Table_TableView&,
+                                                       const ui::IndexPath& path) {
+  openDetail(path.row);
+}
+
+void SelfStockController::DisclosureDetail(int row) {
+  foundation::logInfo("new TrendlineController");
+  openDetail(row);
+}
+
+std::shared_ptr<ui::ViewController> SelfStockController::openDetail(int row) {
+  tagLocalStockData rec;
+  if (!recordOfRow(row, rec)) return nullptr;
+  auto detail = Extend::produceObject<ui::ViewController>("TrendlineController");
+  auto* role = dynamic_cast<StockDetailRole*>(detail.get());
+  if (!detail || !role) return nullptr;
+  role->SetStockInfo(rec.code, rec.market, rec.zqlb);
+  if (auto* nav = navigationController()) nav->pushViewController(detail, true);
+  return detail;
+}
+
 bool SelfStockController::trendWaiting() const {
   return miniTlineWaiting_ && miniTlineWaiting_->isAnimating();
 }

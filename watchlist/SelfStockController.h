@@ -18,6 +18,7 @@
 #include "shell/ConfigFileReader.h"
 #include "shell/Extend.h"
 #include "shell/ScreenRoles.h"
+#include "watchlist/SelfCell.h"
 #include "widgets/CustomLabels.h"
 #include "widgets/ListCells.h"
 #include "widgets/MenuBarView.h"
@@ -47,6 +48,7 @@ class SelfStockController : public ui::ViewController,
                             public CustomLabelsDelegate,
                             public ChangeDetailView2Delegate,
                             public MenuBarViewDelegate,
+                            public SelfCellDelegate,
                             public ui::AlertViewDelegate {
  public:
   static constexpr uint8_t kPageId = 12;
@@ -110,6 +112,12 @@ class SelfStockController : public ui::ViewController,
   bool tableTableViewLeftTableDidSelectIndex(Table_TableView& view,
                                              const ui::IndexPath& path) override;
   void tableTableViewWillBeginDragging(Table_TableView& view) override;
+  void tableTableViewDidSelectIndex(Table_TableView& view, const ui::IndexPath& path) override;
+
+  // --- the detail screen ---
+  void DisclosureDetail(int row) override;
+  // Opens the detail screen of a row's stock; the screen, or null.
+  std::shared_ptr<ui::ViewController> openDetail(int row);
 
   // --- the mini trend under a row ---
   // Opens the row's panel, or closes it when it is the open one.

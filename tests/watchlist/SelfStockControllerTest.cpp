@@ -24,6 +24,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Screen.h"
+#include "shell/placeholders/OtherPlaceholders.h"
 #include "shell/placeholders/PlaceholderScreen.h"
 #include "shell/placeholders/RadarPlaceholder.h"
 #include "tests/widgets/QuoteListFixture.h"
@@ -456,6 +457,51 @@ TEST(RadarStockText, LeavesOutIndicesAndHongKongWithoutTheRightAndStopsAtItsLimi
   const std::string text = SelfStockController::RadarStockText(many.data(), 1000, true);
   EXPECT_EQ(text.size(), 7496u);
   EXPECT_EQ(std::count(text.begin(), text.end(), ',') + 1, 833);
+}
+
+TEST_F(WatchListScreen, QuoteColumnsOpenTheRowsStockInTheDetailScreen) {
+  fillList(5);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 5, 5, 5)));
+  auto opened = screen_->openDetail(3);
+  auto* detail = dynamic_cast<TrendlineController*>(opened.get());
+  ASSERT_NE(detail, nullptr);
+  EXPECT_EQ(detail->code(), screen_->row(3).code);
+  EXPECT_EQ(detail->market(), screen_->row(3).market);
+  // Not a row of the page: nothing opens.
+  EXPECT_EQ(screen_->openDetail(5), nullptr);
+  EXPECT_EQ(screen_->openDetail(-1), nullptr);
+}
+
+struct DisclosureRecorder : SelfCellDelegate {
+  void DisclosureDetail(int row) override { rows.push_back(row); }
+  std::vector<int> rows;
+};
+
+TEST(SelfCellView, LaysOutInSixthsAndReportsItsRow) {
+  auto cell = SelfCell::create(gfx::Rect(0, 0, 320, 60));
+  // u = 53, q = 13, captions at 3.6u + 15 - 5, values at 4.1u + 15 - 5, 1.5u - 20 wide.
+  EXPECT_EQ(cell->ItemName(2)->frame(), gfx::Rect(200, 17, 26, 13));
+  EXPECT_EQ(cell->ItemValue(4)->frame(), gfx::Rect(227, 30, 59, 13));
+  EXPECT_EQ(cell->ItemValue(1)->frame(), gfx::Rect(2.3 * 53, 15, 1.3 * 53, 20));
+  EXPECT_EQ(cell->ItemSubValue1()->frame(), gfx::Rect(2.6 * 53, 35, 53, 10));
+  const gfx::Rect mark = cell->ImageUpDownFlag()->frame();
+  EXPECT_NEAR(mark.x(), 101, 1e-6);
+  EXPECT_NEAR(mark.y(), 10, 1e-6);
+  EXPECT_NEAR(mark.width(), 1.8 * 53, 1e-6);
+  EXPECT_NEAR(mark.height(), 39, 1e-6);
+  EXPECT_EQ(cell->disclosureButton()->frame(), gfx::Rect(292, 18, 24, 24));
+  EXPECT_EQ(cell->ItemName(0), nullptr);
+  EXPECT_EQ(cell->ItemValue(6), nullptr);
+
+  auto recorder = std::make_shared<DisclosureRecorder>();
+  cell->setDelegate(recorder);
+  cell->setIndex(7);
+  cell->disclosureButton()->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  EXPECT_EQ(recorder->rows, std::vector<int>{7});
+  // A delegate that went away is not called.
+  recorder.reset();
+  cell->DisclosureButton();
 }
 
 TEST(MiniTlinePanel, TakesAtMostWhatItHoldsAndFillsTheWidthWithADaysMinutes) {
