@@ -91,6 +91,10 @@ uint64_t TestServer::requestCount() const {
   return core_->requestCount();
 }
 
+void TestServer::splitReplies(uint8_t main, uint8_t child, int parts) {
+  core_->runOnServer([this, main, child, parts] { core_->splitReplies(main, child, parts); });
+}
+
 void TestServer::runOnServer(const std::function<void()>& fn) const {
   core_->runOnServer(fn);
 }

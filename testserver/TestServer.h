@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,6 +15,10 @@
 #include "core/LocalServerPorts.h"
 
 namespace testserver {
+
+// The longest body one reply packet carries (what a client takes in one packet); longer
+// replies go out in numbered parts.
+inline constexpr size_t kMaxReplyPartBody = 9000;
 
 enum class Role : int { Auth = 0, Quote, Verify, Trade, Message, PriceAlert, Http };
 inline constexpr int kRoleCount = 7;
@@ -81,6 +86,8 @@ class TestServer {
 
   // Market clock: one minute on (pushes changed quotes to subscribers), or a given minute.
   void advanceMinute();
+  // From now on the replies of (main, child) go out in `parts` packets; 0 or 1: whole again.
+  void splitReplies(uint8_t main, uint8_t child, int parts);
   void setMinute(int minuteOfDay);
   int minute() const;
   int32_t date() const;
