@@ -75,6 +75,16 @@ std::string TestServer::watchListText(const std::string& user) const {
   return core_->watchListText(user);
 }
 
+void TestServer::storeWatchList(const std::string& user, const std::string& text, int date,
+                                int time) {
+  core_->runOnServer([this, user, text, date, time] {
+    UserState& u = core_->user(user);
+    u.watchList = text;
+    u.watchListTime = (static_cast<int64_t>(date) << 32) | static_cast<uint32_t>(time);
+    u.hasWatchList = true;
+  });
+}
+
 int TestServer::connectionCount(Role role) const {
   return core_->connectionCount(role);
 }

@@ -94,6 +94,8 @@ class TestServer {
 
   // What the server keeps per user (tests): the watch-list text of the last accepted upload.
   std::string watchListText(const std::string& user) const;
+  // Stores a watch list for the user as if another device had uploaded it at `date`/`time`.
+  void storeWatchList(const std::string& user, const std::string& text, int date, int time);
   int connectionCount(Role role) const;
   // Users the server keeps state for (tests).
   size_t userCount() const;

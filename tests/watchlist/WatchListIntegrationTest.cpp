@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CoreState.h"
 #include "core/SelfStock.h"
 #include "tests/shell/StartupTestSupport.h"
 #include "testserver/Market.h"
@@ -106,6 +107,44 @@ TEST_F(WatchListIntegration, GuestSeesTheStoredListWithQuotesAndPagesIt) {
     QuoteCache_GetQuote(b, screen->row(r).market, screen->row(r).code);
     EXPECT_GE(a.zf, b.zf) << r;
   }
+}
+
+// The server holds a newer list of 1000 stocks: the upload answer brings it in parts, and the
+// screen goes back to page 1 of the server's list.
+TEST_F(WatchListIntegration, UploadAnswerWithTheServersLongerListShowsItFromPageOne) {
+  Launch();
+  ASSERT_TRUE(LoggedInAndShown());
+  Settle();
+  SelfStockController* screen = Screen();
+  ASSERT_NE(screen, nullptr);
+  ASSERT_TRUE(pump([&] {
+    advance(0.05);
+    return screen->totalNum() > 0;
+  }));
+  screen->tableTableViewReloadDataWithStatus(*screen->tableView(), 2);  // stays on page 1
+
+  // Another device of the same user stores 1000 stocks (50 different ones, round after round;
+  // the stored list keeps each once) later than this client's list.
+  auto stocks = ServerStocks(50);
+  std::string list;
+  for (int i = 0; i < 1000; ++i) {
+    const tagCodeItem& item = stocks[static_cast<size_t>(i) % stocks.size()];
+    char one[16];
+    std::snprintf(one, sizeof one, "%02d%.6s", item.market, item.code);
+    if (!list.empty()) list += ",";
+    list += one;
+  }
+  const std::string user = GetLoginUserName();
+  server->storeWatchList(user, list, 20991231, 235959);
+  SelfStock_SetDirty(1);
+  app->uploadSelfStock();
+  ASSERT_TRUE(pump([&] {
+    advance(0.05);
+    return SelfStock_GetCount() == 50 && screen->totalNum() == 1000 && screen->stockNum() == 25;
+  })) << SelfStock_GetCount()
+      << " stored, " << screen->totalNum() << " listed";
+  EXPECT_EQ(screen->currentPage(), 0);
+  EXPECT_EQ(screen->title(), "我的自选(1/40)");
 }
 
 }  // namespace
