@@ -97,9 +97,13 @@ void SelfStockController::loadView() {
 
   std::weak_ptr<SelfStockController> weak = weakAs<SelfStockController>();
   navigationItem().setLeftBarButtonItem(ui::BarButtonItem::withTitle(
-      "管理", ui::BarButtonItemStyle::Plain, [](ui::BarButtonItem&) {}));
+      "管理", ui::BarButtonItemStyle::Plain, [weak](ui::BarButtonItem&) {
+        if (auto self = weak.lock()) self->SetSelfStockAction();
+      }));
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withTitle(
-      "查询", ui::BarButtonItemStyle::Plain, [](ui::BarButtonItem&) {}));
+      "查询", ui::BarButtonItemStyle::Plain, [weak](ui::BarButtonItem&) {
+        if (auto self = weak.lock()) self->searchStock();
+      }));
   navigationItem().setBackBarButtonItem(
       ui::BarButtonItem::withTitle("返回", ui::BarButtonItemStyle::Plain));
 
@@ -685,6 +689,22 @@ void SelfStockController::tableTableViewWillBeginDragging(Table_TableView&) {
 void SelfStockController::tableTableViewDidSelectIndex(Table_TableView&,
                                                        const ui::IndexPath& path) {
   openDetail(path.row);
+}
+
+std::shared_ptr<ui::ViewController> SelfStockController::SetSelfStockAction() {
+  auto editor = Extend::produceObject<ui::ViewController>("Setting");
+  if (!editor) return nullptr;
+  ui::ViewController* presenter = navigationController();
+  (presenter ? presenter : this)->presentModalViewController(editor, true);
+  return editor;
+}
+
+std::shared_ptr<ui::ViewController> SelfStockController::searchStock() {
+  auto search = Extend::produceObject<ui::ViewController>("SearchStocks");
+  if (!search) return nullptr;
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  presentModalViewController(search, true);
+  return search;
 }
 
 void SelfStockController::DisclosureDetail(int row) {

@@ -114,6 +114,12 @@ class SelfStockController : public ui::ViewController,
   void tableTableViewWillBeginDragging(Table_TableView& view) override;
   void tableTableViewDidSelectIndex(Table_TableView& view, const ui::IndexPath& path) override;
 
+  // --- the editor and the search ---
+  // "管理": the watch-list editor; "查询": the stock search (the ticker hides first). The
+  // presented screen, or null when its class is not registered.
+  std::shared_ptr<ui::ViewController> SetSelfStockAction();
+  std::shared_ptr<ui::ViewController> searchStock();
+
   // --- the detail screen ---
   void DisclosureDetail(int row) override;
   // Opens the detail screen of a row's stock; the screen, or null.

@@ -207,7 +207,17 @@ TEST_F(WatchListScreen, PagesByPullingPastEitherEnd) {
   EXPECT_EQ(sent_.size(), before + 1);
   EXPECT_EQ(screen_->currentPage(), 1);
 
-  // 26 stocks: the second page holds one row.
+  // 26 stocks: the second page holds one row; its top strip leads back, no bottom strip.
+  screen_->tableTableViewReloadDataWithStatus(*screen_->tableView(), 1);
+  reply(Record(17, lastPage().code, PageReply(0, 25, 25, 26)));
+  screen_->tableTableViewReloadDataWithStatus(*screen_->tableView(), 2);
+  reply(Record(17, lastPage().code, PageReply(25, 1, 1, 26)));
+  EXPECT_EQ(screen_->stockNum(), 1);
+  EXPECT_EQ(screen_->title(), "我的自选(2/2)");
+  ASSERT_NE(screen_->tableView()->preRefreshHeaderView(), nullptr);
+  ASSERT_NE(screen_->tableView()->nextRefreshHeaderView(), nullptr);
+  EXPECT_FALSE(screen_->tableView()->preRefreshHeaderView()->isHidden());
+  EXPECT_TRUE(screen_->tableView()->nextRefreshHeaderView()->isHidden());
   EXPECT_EQ(WatchListPages::pageCount(26), 2);
   EXPECT_EQ(WatchListPages::pageAfterPull(1, 26, 2), -1);
   EXPECT_EQ(WatchListPages::pageAfterPull(0, 0, 2), -1);
