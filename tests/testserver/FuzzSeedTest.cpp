@@ -178,6 +178,9 @@ void RecordAll(SeedWriter& seeds) {
   const uint8_t trendList[] = {12, 6, 7, 9, 10, 8, 20, 14, 15, 16, 17, 18, 19};
   len = MakeRequest_Trendline(0, 33, 13, 1, "600000", 0, trendList, buf, sizeof buf);
   Reply trend = ask({Bytes(buf, buf + len)});
+  const uint8_t miniList[] = {1, 6};
+  len = MakeRequest_Trendline(0, 34, 12, 1, "600000", 0, miniList, buf, sizeof buf);
+  Reply mini = ask({Bytes(buf, buf + len)});
   len = MakeRequest_53(0, 40, 12, "", 1, "01600000,02000001,01600036", 0, buf, sizeof buf);
   Reply upload = ask({Bytes(buf, buf + len)});
   server.advanceMinute();
@@ -227,6 +230,16 @@ void RecordAll(SeedWriter& seeds) {
     std::memcpy(chart.data() + 20, &capacity, 2);
     chart.insert(chart.end(), trend.body.begin() + 13, trend.body.end());
     seeds.add("trend_kline", "trend", chart);
+  }
+  // The watch list's one-field trend behind the stock's price decimals, high, low and close.
+  {
+    Bytes miniSeed(13, 0);
+    miniSeed[0] = rec.pricedot;
+    std::memcpy(miniSeed.data() + 1, &rec.high, 4);
+    std::memcpy(miniSeed.data() + 5, &rec.low, 4);
+    std::memcpy(miniSeed.data() + 9, &rec.yesterday, 4);
+    miniSeed.insert(miniSeed.end(), mini.body.begin(), mini.body.end());
+    seeds.add("mini_trend", "trend", miniSeed);
   }
 
   // The upload answer as parts, whole and cut in three; its list text.
@@ -360,6 +373,7 @@ TEST(FuzzSeeds, EveryTargetGetsSeedsFromTheServersAnswers) {
                            "quote_list",
                            "quote_push",
                            "trend_kline",
+                           "mini_trend",
                            "session_key_reply",
                            "packet"};
   const std::filesystem::path committed =
