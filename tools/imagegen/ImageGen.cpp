@@ -572,6 +572,22 @@ void SearchImages() {
   });
 }
 
+// --- Screens: the ticker's strip and the mini trend panel's edge --------------------------------
+
+void ScreenImages() {
+  Make("bg_marquee.png", Size(320, 28), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 320, 28), Color::rgb255(34, 48, 64),
+                     Color::rgb255(14, 20, 28));
+    ctx.setFillColor(Color::rgb255(60, 76, 96));
+    ctx.fillRect(Rect(0, 0, 320, 1));
+  });
+  // A blue bar down the left edge, stretched to the panel's height.
+  Make("blueline.png", Size(10, 40), [](Context& ctx) {
+    ctx.setFillColor(Color::rgb255(56, 140, 220));
+    ctx.fillRect(Rect(2, 0, 3, 40));
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -593,5 +609,6 @@ int main(int argc, char** argv) {
   KitBarsAndBoxes();
   InputWidgets();
   SearchImages();
+  ScreenImages();
   return g_failures == 0 ? 0 : 1;
 }
