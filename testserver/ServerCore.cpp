@@ -304,15 +304,23 @@ std::vector<ReceivedRequest> ServerCore::receivedRequests(Role r) const {
 void ServerCore::clearReceivedRequests() {
   std::lock_guard<std::mutex> lock(mutex_);
   for (auto& list : received_) list.clear();
+  receivedBytes_.fill(0);
 }
 
 void ServerCore::handle(Connection& c, Request& req) {
   ++requests_;
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    // A flood of large requests keeps only the newest within the limits.
     auto& list = received_[static_cast<size_t>(c.role)];
-    if (list.size() >= kMaxReceivedKept) list.erase(list.begin());
+    size_t& bytes = receivedBytes_[static_cast<size_t>(c.role)];
+    while (!list.empty() &&
+           (list.size() >= kMaxReceivedKept || bytes + req.body.size() > kMaxReceivedBytes)) {
+      bytes -= list.front().body.size();
+      list.erase(list.begin());
+    }
     list.push_back(ReceivedRequest{req.header, req.body});
+    bytes += req.body.size();
   }
   const PacketHeader& h = req.header;
   foundation::logVerbose("testserver %s: [%d,%d] page %d code %d size %zu", RoleName(c.role),

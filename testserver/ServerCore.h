@@ -68,8 +68,9 @@ inline constexpr int kMaxUnfinishedMails = 4;
 inline constexpr size_t kMaxMailBytes = 4 * 1024 * 1024;  // all unfinished mails together
 // Users the server keeps state for; names beyond share one scratch state.
 inline constexpr size_t kMaxUsers = 4096;
-// Received requests kept per role for the tests to read.
+// Received requests kept per role for the tests to read, and the body bytes they may hold.
 inline constexpr size_t kMaxReceivedKept = 4096;
+inline constexpr size_t kMaxReceivedBytes = size_t{8} << 20;
 
 struct PriceAlertSetting {
   int32_t market;
@@ -200,6 +201,7 @@ class ServerCore {
   std::atomic<uint64_t> requests_{0};
   std::atomic<bool> klineInParts_{false};
   std::array<std::vector<ReceivedRequest>, kRoleCount> received_;  // guarded by mutex_
+  std::array<size_t, kRoleCount> receivedBytes_{};                 // guarded by mutex_
   std::atomic<int> minute_{0};
   int32_t date_ = 0;
   std::unique_ptr<LzwWorkArea> lzw_;
