@@ -1,7 +1,5 @@
 // Arbitrary bytes as an INI file and as a search-history file: loading, looking up, changing and
 // saving must never crash.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -9,26 +7,14 @@
 #include "core/CoreText.h"
 #include "core/MIniFile.h"
 #include "core/SearchHistory.h"
-#include "fuzz/FuzzSupport.h"  // drops log lines
+#include "fuzz/FuzzSupport.h"
 #include "platform/foundation/Paths.h"
 
 namespace {
 
-std::string ScratchPath(const char* name) {
-  static const std::string dir = [] {
-    char pattern[] = "/tmp/verdan-fuzz-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    return std::string(made ? made : "/tmp");
-  }();
-  return dir + "/" + name;
-}
-
-void WriteBytes(const std::string& path, const uint8_t* data, size_t size) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return;
-  if (size) std::fwrite(data, 1, size, file);
-  std::fclose(file);
-}
+// Saves sync their files: the scratch folder is in memory.
+using fuzzsupport::ScratchPath;
+using fuzzsupport::WriteBytes;
 
 void FuzzIni(const uint8_t* data, size_t size) {
   std::string path = ScratchPath("fuzz.cfg");
