@@ -13,6 +13,5 @@ void RegisterPlaceholderClasses() {
   registry.registerClass<SystemSetting>("SystemSetting");
   registry.registerClass<UILoginViewCtrl>("UILoginViewCtrl");
   registry.registerClass<SplashViewController>("SplashViewController");
-  registry.registerClass<TrendlineController>("TrendlineController");
   registry.registerClass<RadarView>("RadarView");
 }

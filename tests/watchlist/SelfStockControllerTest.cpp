@@ -18,6 +18,7 @@
 #include "core/ReceiveRecord.h"
 #include "core/SelfStock.h"
 #include "core/SendQueues.h"
+#include "detail/TrendlineController.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
@@ -78,6 +79,7 @@ class WatchListScreen : public ::testing::Test {
     SelfStock_Clear();
     QuoteCache_Init();
     RegisterPlaceholderClasses();
+    RegisterDetailClasses();
     SetSendQueueSink([this](SendQueueKind kind, const uint8_t* p, int n) {
       if (kind == SendQueueKind::Center && p && n > 0) sent_.emplace_back(p, p + n);
     });
