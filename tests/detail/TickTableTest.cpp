@@ -6,6 +6,7 @@
 #include "panels/BargainTable.h"
 #include "panels/DetailTable.h"
 #include "panels/PriceShowView.h"
+#include "platform/foundation/Log.h"
 #include "platform/graphics/RecordingContext.h"
 #include "platform/ui/Button.h"
 #include "tests/detail/PanelTestSupport.h"
@@ -153,7 +154,16 @@ TEST_F(TickTableTest, StandardTableShowsSixRowsUntilExtended) {
   EXPECT_EQ(table->extendButton()->backgroundImage(ui::ControlState::Normal)->name(),
             "downSpread.png");
   const auto ticks = Ticks();
+  // The first full list scrolls to the last row shown, not to a row 19 that is not there.
+  std::vector<std::string> logged;
+  foundation::setLogSink(
+      [&logged](foundation::LogLevel, const std::string& line) { logged.push_back(line); });
   table->setDetailDataArray(ticks, 20);
+  advance(0.5);
+  foundation::setLogSink({});
+  EXPECT_TRUE(logged.empty()) << logged.front();
+  EXPECT_TRUE(table->hadMoveToBottom());
+  EXPECT_EQ(table->tableView()->contentOffset().y, 0);
   EXPECT_EQ(table->tableView()->numberOfRowsInSection(0), 6);
 
   table->extendButton()->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
