@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "detail/TrendlineController.h"
+#include "panels/PageRoles.h"
 #include "panels/PublicView.h"
 #include "platform/ui/Button.h"
 #include "tests/detail/PanelTestSupport.h"
@@ -217,6 +219,36 @@ TEST_F(PublicViewTest, WatchListHookAndButtons) {
   view->removeSubViews_AllButton();
   EXPECT_EQ(view->subviews().size(), 7u);
   EXPECT_EQ(button->superview(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+class PanelPagesTest : public paneltest::PanelTest {};
+
+// The pages the pager makes by class name come with the panel built for a 320-point page, and
+// their quote operation refreshes it before anything else.
+TEST_F(PanelPagesTest, PagesMadeByNameCarryABuiltPanel) {
+  RegisterDetailClasses();
+  for (const char* name : {"TrendFrameView", "HK10DangView"}) {
+    SCOPED_TRACE(name);
+    auto page = ui::ClassRegistry::shared().create<PublicView>(name);
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(page->isBuilt());
+    EXPECT_TRUE(SameRect(page->gridCell(5)->frame(), 220, 34, 100, 17));
+    page->setFrame({0, 0, 320, 314});  // the pager's page size leaves the cells as built
+    EXPECT_TRUE(SameRect(page->gridCell(5)->frame(), 220, 34, 100, 17));
+
+    auto* quotePage = dynamic_cast<QuotePage*>(page.get());
+    ASSERT_NE(quotePage, nullptr);
+    tagLocalStockData q = Quote();
+    q.market = 3;
+    q.unit = 500;
+    quotePage->SetDataInfo(q, kQuoteFlagPush);
+    EXPECT_EQ(page->mainPriceShow()->nowLabel()->text(), "10.25");
+    EXPECT_EQ(page->gridCell(5)->textPrice()->text(), "2000");
+  }
 }
 
 }  // namespace
