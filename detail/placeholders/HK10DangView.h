@@ -2,10 +2,13 @@
 
 #include "detail/placeholders/PageStandIn.h"
 
-class HK10DangView : public PageStandIn, public HK10PageRole {
+// Carries the real price panel: make it with PublicView::create<HK10DangView>.
+class HK10DangView : public PageStandInOf<PublicView>, public HK10PageRole {
  public:
-  HK10DangView() : PageStandIn("HK10DangView") {}
+  explicit HK10DangView(const gfx::Rect& frame = {})
+      : PageStandInOf<PublicView>("HK10DangView", frame) {}
   void SetDataInfo(const tagLocalStockData& quote, uint16_t isPush) override {
+    RefreshTrendPricePanel(quote);
     noteQuote(quote, isPush);
   }
   void refreshDetailView(const std::string& title, const std::string& content) override {

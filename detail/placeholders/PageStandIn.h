@@ -5,11 +5,14 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "core/ChartData.h"
 #include "core/StockData.h"
 #include "panels/PageRoles.h"
+#include "panels/PublicView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/View.h"
 
@@ -24,16 +27,21 @@ struct StandInLog {
   int tickCalls = 0;
 };
 
-// A dark page with its name on it.
-class PageStandIn : public ui::View {
+// A dark page with its name on it. Base is the view class the real page derives from; pages with
+// the price panel (PublicView) put the name under it.
+template <class Base>
+class PageStandInOf : public Base {
  public:
-  explicit PageStandIn(std::string name) : name_(std::move(name)) {}
+  template <class... Args>
+  explicit PageStandInOf(std::string name, Args&&... args)
+      : Base(std::forward<Args>(args)...), name_(std::move(name)) {}
   void ensureLabel() {
     if (label_) return;
-    label_ = ui::Label::create({10, 10, 300, 20});
+    const double top = std::is_base_of_v<PublicView, Base> ? 60 : 10;
+    label_ = ui::Label::create({10, top, 300, 20});
     label_->setText(name_ + " 建设中");
     label_->setTextColor(gfx::Color::white());
-    addSubview(label_);
+    this->addSubview(label_);
   }
   void noteQuote(const tagLocalStockData& quote, uint16_t flag) {
     ensureLabel();
@@ -53,3 +61,5 @@ class PageStandIn : public ui::View {
   std::string name_;
   std::shared_ptr<ui::Label> label_;
 };
+
+using PageStandIn = PageStandInOf<ui::View>;

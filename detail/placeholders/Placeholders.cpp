@@ -8,10 +8,16 @@
 
 void RegisterDetailPlaceholders() {
   auto& registry = ui::ClassRegistry::shared();
-  registry.registerClass<TrendFrameView>("TrendFrameView");
+  // The price panel is laid out for the 320-point page when the page is made.
+  const gfx::Rect page{0, 0, 320, 51};
+  registry.registerClass("TrendFrameView", [page] {
+    return std::static_pointer_cast<ui::Object>(PublicView::create<TrendFrameView>(page));
+  });
   registry.registerClass<DetailView>("DetailView");
   registry.registerClass<F10View>("F10View");
-  registry.registerClass<HK10DangView>("HK10DangView");
+  registry.registerClass("HK10DangView", [page] {
+    return std::static_pointer_cast<ui::Object>(PublicView::create<HK10DangView>(page));
+  });
   registry.registerClass<AnalysisView>("AnalysisView");
   registry.registerClass<LandscapeKline>("LandscapeKline");
 }

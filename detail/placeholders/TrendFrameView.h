@@ -36,10 +36,13 @@ class TrendChartStandIn : public TrendChartRole {
   uint8_t stockType_ = 0;
 };
 
-class TrendFrameView : public PageStandIn, public TrendPageRole {
+// Carries the real price panel: make it with PublicView::create<TrendFrameView>.
+class TrendFrameView : public PageStandInOf<PublicView>, public TrendPageRole {
  public:
-  TrendFrameView() : PageStandIn("TrendFrameView") {}
+  explicit TrendFrameView(const gfx::Rect& frame = {})
+      : PageStandInOf<PublicView>("TrendFrameView", frame) {}
   void SetDataInfo(const tagLocalStockData& quote, uint16_t isPush) override {
+    RefreshTrendPricePanel(quote);
     noteQuote(quote, isPush);
   }
   void SetDetailData(const tagDealHead& head, const uint8_t* records) override {

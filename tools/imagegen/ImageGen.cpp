@@ -588,6 +588,42 @@ void ScreenImages() {
   });
 }
 
+// --- Tick table extend button and order-book level numbers
+// ---------------------------------------------
+
+void TickTableImages() {
+  // 120 x 20 under the tick table: a dark strip with a chevron pointing the way it will move.
+  const auto strip = [](bool down) {
+    return [down](Context& ctx) {
+      VerticalGradient(ctx, Rect(0, 0, 120, 20), Color::rgb255(40, 52, 64),
+                       Color::rgb255(12, 16, 20));
+      ctx.setStrokeColor(Color::rgb255(0, 255, 255));
+      ctx.setLineWidth(2);
+      ctx.beginPath();
+      if (down) {
+        ctx.moveTo(53, 7);
+        ctx.lineTo(60, 13);
+        ctx.lineTo(67, 7);
+      } else {
+        ctx.moveTo(53, 13);
+        ctx.lineTo(60, 7);
+        ctx.lineTo(67, 13);
+      }
+      ctx.strokePath();
+    };
+  };
+  Make("downSpread.png", Size(120, 20), strip(true));
+  Make("upPinch.png", Size(120, 20), strip(false));
+  // 15 x 15 behind the level number in the middle of an order-book row.
+  Make("cirle.png", Size(15, 15), [](Context& ctx) {
+    ctx.setFillColor(Color::rgb255(28, 63, 89));
+    ctx.fillEllipse(Rect(0.5, 0.5, 14, 14));
+    ctx.setStrokeColor(Color::rgb255(56, 187, 255));
+    ctx.setLineWidth(1);
+    ctx.strokeEllipse(Rect(0.5, 0.5, 14, 14));
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -610,5 +646,6 @@ int main(int argc, char** argv) {
   InputWidgets();
   SearchImages();
   ScreenImages();
+  TickTableImages();
   return g_failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,72 @@
+// A window on a manual clock for the price panel and tick table tests, and small helpers to
+// compare frames and colours.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Animation.h"
+#include "platform/ui/AnimationEngine.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+
+namespace paneltest {
+
+class PanelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    gfx::Image::clearNamedCache();
+    foundation::Clock::setManual();
+    ui::Application::shared().reset();
+    ui::Screen::main().setHeight(480);
+    ui::Screen::main().setScale(1);
+    window = ui::Window::create(ui::Screen::main().bounds());
+    window->makeKeyAndVisible();
+  }
+  void TearDown() override {
+    drain();
+    ui::finishAllAnimations();
+    window.reset();
+    ui::Application::shared().reset();
+    foundation::Clock::setReal();
+  }
+  static void drain() {
+    auto loop = foundation::RunLoop::main();
+    while (loop->runOnce(foundation::kDefaultRunLoopMode, 0)) {
+    }
+  }
+  static void advance(double seconds) {
+    for (double t = 0; t < seconds; t += 1.0 / 60) {
+      foundation::Clock::advance(1.0 / 60);
+      drain();
+    }
+  }
+
+  std::shared_ptr<ui::Window> window;
+};
+
+inline ::testing::AssertionResult SameRect(const gfx::Rect& actual, double x, double y, double w,
+                                           double h) {
+  const double eps = 0.01;
+  if (std::abs(actual.x() - x) < eps && std::abs(actual.y() - y) < eps &&
+      std::abs(actual.width() - w) < eps && std::abs(actual.height() - h) < eps)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "rect (" << actual.x() << ", " << actual.y() << ", " << actual.width() << ", "
+         << actual.height() << ") expected (" << x << ", " << y << ", " << w << ", " << h << ")";
+}
+
+inline const gfx::Color kRise = gfx::Color::rgb255(184, 6, 26);
+inline const gfx::Color kFall = gfx::Color::rgb255(123, 159, 88);
+inline const gfx::Color kWhite = gfx::Color::white();
+
+}  // namespace paneltest
