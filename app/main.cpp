@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "detail/TrendlineController.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/Application.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv) {
   RegisterWidgetClasses();
   RegisterWatchlistClasses();
   RegisterRankingClasses();
+  RegisterDetailClasses();
   ui::registerControllersDemoClasses();
   ui::registerInputDemoClasses();
   std::string delegateClass = "VerdanAppDelegate";

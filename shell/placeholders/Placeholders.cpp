@@ -14,5 +14,4 @@ void RegisterPlaceholderClasses() {
   registry.registerClass<SystemSetting>("SystemSetting");
   registry.registerClass<UILoginViewCtrl>("UILoginViewCtrl");
   registry.registerClass<SplashViewController>("SplashViewController");
-  registry.registerClass<TrendlineController>("TrendlineController");
 }

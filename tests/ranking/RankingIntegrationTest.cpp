@@ -6,6 +6,7 @@
 #include "ranking/MarqueeView.h"
 #include "ranking/RankingClasses.h"
 #include "ranking/SortControllers.h"
+#include "detail/TrendlineController.h"
 #include "shell/placeholders/OtherPlaceholders.h"
 #include "tests/shell/StartupTestSupport.h"
 #include "watchlist/SearchStocks.h"

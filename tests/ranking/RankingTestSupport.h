@@ -15,6 +15,7 @@
 #include "core/ReceiveRecord.h"
 #include "core/SelfStock.h"
 #include "core/SendQueues.h"
+#include "detail/TrendlineController.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
@@ -50,6 +51,7 @@ class RankingTest : public ::testing::Test {
     VerdanAppDelegate::registerClasses();
     RegisterWidgetClasses();
     RegisterRankingClasses();
+    RegisterDetailClasses();
     StockSort::resetLastShownStartIndex();
     previous_ = SetSendQueueSink([this](SendQueueKind kind, const uint8_t* packet, int length) {
       if (kind != SendQueueKind::Center || !packet || length < 16) return;

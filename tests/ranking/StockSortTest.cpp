@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/ui/Object.h"
+#include "detail/TrendlineController.h"
 #include "shell/placeholders/OtherPlaceholders.h"
 #include "tests/ranking/RankingTestSupport.h"
 

@@ -8,6 +8,7 @@
 #include "core/ReceiveRecord.h"
 #include "core/SearchHistory.h"
 #include "shell/ThreadCache.h"
+#include "detail/TrendlineController.h"
 #include "shell/placeholders/OtherPlaceholders.h"
 #include "shell/placeholders/TabPlaceholders.h"
 #include "tests/shell/ScreenStandIns.h"

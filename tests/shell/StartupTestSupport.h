@@ -15,6 +15,7 @@
 #include "core/NetworkThreads.h"
 #include "core/QuoteCache.h"
 #include "core/SelfStock.h"
+#include "detail/TrendlineController.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
@@ -63,6 +64,7 @@ class StartupTest : public ::testing::Test {
     SelfStock_Clear();
     QuoteCache_Init();
     VerdanAppDelegate::registerClasses();
+    RegisterDetailClasses();
     server = std::make_unique<testserver::TestServer>(testserver::ServerOptions::Ephemeral());
     ASSERT_TRUE(server->start());
   }

@@ -3,6 +3,7 @@
 #include "core/QuoteCache.h"
 #include "core/SendQueues.h"
 #include "platform/foundation/Text.h"
+#include "detail/TrendlineController.h"
 #include "shell/placeholders/OtherPlaceholders.h"
 #include "tests/watchlist/WatchlistTestSupport.h"
 #include "widgets/SettingCell.h"

@@ -1,0 +1,86 @@
+// The pages of the detail pager that other folders build: the K-line page (tag 1004), the
+// landscape K-line screen and the radar page (tag 1003). The pager makes them by class name and
+// talks to them only through these roles.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/ChartData.h"
+#include "panels/PageRoles.h"
+
+namespace ui {
+class NavigationController;
+class View;
+class ViewController;
+}  // namespace ui
+
+// The K-line page and the landscape screen alike.
+class KLineFeedRole : public QuotePage {
+ public:
+  virtual void setTrevaneFlag(uint8_t flag) { (void)flag; }
+  // head: the 21-byte K-line head, its count the bars given; isPush 1 reload, 2 append or
+  // replace the last bar of the same date.
+  virtual void SetKlineArray(const tagLocalKData* bars, const uint8_t* head, uint16_t isPush) {
+    (void)bars;
+    (void)head;
+    (void)isPush;
+  }
+  virtual void setTagLocalWeightData(const tagLocalWeightData* events, int count) {
+    (void)events;
+    (void)count;
+  }
+};
+
+// What the landscape screen asks of the pager.
+class LandscapeKlineDelegate {
+ public:
+  virtual ~LandscapeKlineDelegate() = default;
+  virtual void RequestKlineData(uint8_t period) = 0;
+  virtual void RequestDataTrendline() = 0;
+  virtual void preButton() {}
+  virtual void nextButton() {}
+};
+
+class KLinePageRole : public KLineFeedRole {
+ public:
+  virtual void setDelegate(LandscapeKlineDelegate* delegate) { (void)delegate; }
+};
+
+class LandscapeKlineRole : public KLineFeedRole {
+ public:
+  virtual void SetStockInfo(const std::string& name, const std::string& code) {
+    (void)name;
+    (void)code;
+  }
+  virtual void setDelegate(LandscapeKlineDelegate* delegate) { (void)delegate; }
+  // 0 trend, 1 K-line.
+  virtual void changeToPage(int page) { (void)page; }
+  virtual int getCurrentPage() const { return 0; }
+  // The K-line period shown (1 day until one is chosen).
+  virtual int getTimeCircle() const { return 1; }
+  virtual void startRefreshKLineView() {}
+  virtual void resetWeight() {}
+  virtual void updateUIWhenUserReloginSuccess() {}
+  virtual TrendChartRole* trendlineView() { return nullptr; }
+};
+
+// The radar page.
+class RadarPageRole {
+ public:
+  virtual ~RadarPageRole() = default;
+  virtual void setCurrentNavigationController(ui::NavigationController* navigation) {
+    (void)navigation;
+  }
+  // body null and length 0 empty the page.
+  virtual void SetRadarTitle(const uint8_t* body, int length) {
+    (void)body;
+    (void)length;
+  }
+};
+
+// The radar page made by name ("RadarView"), or null when no such class is registered.
+std::shared_ptr<ui::View> CreateRadarPage();
+// The page's role, or null.
+RadarPageRole* RadarRoleOf(ui::View* view);

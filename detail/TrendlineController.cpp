@@ -1,0 +1,1247 @@
+#include "detail/TrendlineController.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "core/ByteOrder.h"
+#include "core/CoreConfig.h"
+#include "core/CoreState.h"
+#include "core/DataRequest.h"
+#include "core/MDBF.h"
+#include "core/PacketHeader.h"
+#include "core/PriceAlertRequests.h"
+#include "core/QuoteCache.h"
+#include "core/QuoteFormat.h"
+#include "core/QuoteRequests.h"
+#include "core/ReplyHead.h"
+#include "core/SearchHistory.h"
+#include "core/SendQueues.h"
+#include "platform/foundation/Log.h"
+#include "platform/graphics/Font.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Object.h"
+#include "platform/ui/Orientation.h"
+#include "platform/ui/Screen.h"
+#include "shell/Extend.h"
+#include "shell/VerdanAppDelegate.h"
+
+namespace {
+
+constexpr int kPageWidth = 320;
+constexpr int kPacketBuffer = 1024;
+constexpr int kTickCount = 20;
+
+using List = std::vector<uint8_t>;
+
+// A field-id list in wire form: a count byte, then the ids.
+List WireList(std::initializer_list<std::initializer_list<uint8_t>> parts) {
+  List out{0};
+  for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
+  out[0] = static_cast<uint8_t>(out.size() - 1);
+  return out;
+}
+
+bool HoldsRight30() {
+  return LacksRight30() == 0;
+}
+
+int32_t SessionValue() {
+  CDataRequest* request = GlobalDataRequest();
+  return request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
+}
+
+uint16_t NextCode() {
+  return NextRequestCode(GlobalDataRequest());
+}
+
+int32_t QuoteDate(const tagLocalStockData& quote) {
+  return static_cast<int32_t>(quote.datetime.Year) * 10000 +
+         static_cast<int32_t>(quote.datetime.Month) * 100 +
+         static_cast<int32_t>(quote.datetime.Day);
+}
+
+const char* const kPageTitles[6] = {"走势", "K线", "主力", "F10", "信息", "十档"};
+
+}  // namespace
+
+TrendlineController::TrendlineController()
+    : KLinedata(kKLineCapacity), _weightData(kWeightCapacity) {
+  mRequestFlagCount.fill(0);
+  mRequestFlagCount[kSlotPriceAlert] = -1;
+}
+
+TrendlineController::~TrendlineController() {
+  if (observing_) {
+    foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+    ui::Device::current().endGeneratingDeviceOrientationNotifications();
+  }
+}
+
+// --- identity --------------------------------------------------------------------------------
+
+bool TrendlineController::IsStockIndex(uint8_t stockType, uint8_t market) {
+  return stockType == 1 || market == 9;
+}
+
+bool TrendlineController::IsStockQH(uint8_t stockType, uint8_t market) {
+  (void)stockType;
+  return IsMarketType467(market);
+}
+
+bool TrendlineController::ValidCode(const char* code, const char* caller) {
+  if (!code || code[0] == '\0') {
+    foundation::logError("!!!!!!!%s: no stock code", caller);
+    return false;
+  }
+  size_t n = 0;
+  for (; code[n] != '\0'; ++n) {
+    if (n >= 9 || static_cast<unsigned char>(code[n]) > 0x7f) {
+      foundation::logError("!!!!!!!%s: stock code refused (not ASCII or over 9 characters)",
+                           caller);
+      return false;
+    }
+  }
+  return true;
+}
+
+void TrendlineController::copyCode(const char* code) {
+  std::memset(StockCode, 0, sizeof StockCode);
+  std::strncpy(StockCode, code, sizeof StockCode - 1);
+}
+
+void TrendlineController::SetStockInfo(const char* code, uint8_t market, uint8_t stockType) {
+  if (!ValidCode(code, "SetStockInfo")) return;
+  const bool rebuild = _bDidLoad && (static_cast<uint8_t>(MarketType) != market ||
+                                     static_cast<uint8_t>(StockType) != stockType);
+  if (rebuild) removeSwitchToolBar();
+  copyCode(code);
+  MarketType = static_cast<int8_t>(market);
+  StockType = static_cast<int8_t>(stockType);
+  if (rebuild) SetMenuToolBar(IsSelWhichTab);
+}
+
+void TrendlineController::applyFallBack() {
+  const auto market = static_cast<uint8_t>(MarketType);
+  const auto type = static_cast<uint8_t>(StockType);
+  if (IsStockIndex(type, market)) {
+    if (IsSelWhichTab == kPageMainForce || IsSelWhichTab == kPageHK10) IsSelWhichTab = kPageTrend;
+  } else if (IsStockQH(type, market)) {
+    if (IsSelWhichTab >= kPageMainForce) IsSelWhichTab = kPageTrend;
+  } else if (market != 3) {
+    if (IsSelWhichTab == kPageHK10) IsSelWhichTab = kPageTrend;
+  }
+}
+
+void TrendlineController::UpdateStockInfo(const char* code, uint8_t market, uint8_t stockType) {
+  if (!ValidCode(code, "UpdateStockInfo")) return;
+  if (std::strcmp(code, StockCode) == 0 && static_cast<uint8_t>(MarketType) == market &&
+      static_cast<uint8_t>(StockType) == stockType)
+    return;
+  ++updates_;
+  removeSwitchToolBar();
+  if (auto* trend = trendPage()) trend->refreshMiniDetailViewWithStockType(stockType, market);
+  MarketType = static_cast<int8_t>(market);
+  StockType = static_cast<int8_t>(stockType);
+  applyFallBack();
+  copyCode(code);
+  IsFirstSelF10_redirect = 1;
+  IsFirstShow = 1;
+  stockCodeStr = StockCode;
+  if (StockCodeLabel) StockCodeLabel->setText(stockCodeStr);
+  SetMenuToolBar(IsSelWhichTab);
+  onDrawHQ(cachedQuote(), kQuoteFlagNewStock);
+  if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
+    if (land->getCurrentPage() == 1) {
+      RequestKlineData(static_cast<uint8_t>(land->getTimeCircle()));
+    } else {
+      RequestDataTrendline();
+    }
+    land->startRefreshKLineView();
+    return;
+  }
+  viewWillAppear(false);
+}
+
+void TrendlineController::SearchDone(const char* code, uint16_t market, const std::string& name,
+                                     uint16_t stockType) {
+  if (!ValidCode(code, "SearchDone")) return;
+  if (std::strcmp(code, StockCode) == 0 && static_cast<uint8_t>(MarketType) == market &&
+      static_cast<uint8_t>(StockType) == stockType)
+    return;
+  removeSwitchToolBar();
+  if (auto* trend = trendPage()) {
+    trend->refreshMiniDetailViewWithStockType(static_cast<uint8_t>(stockType),
+                                              static_cast<uint8_t>(market));
+    trend->setSuperViewController(this);
+  }
+  MarketType = static_cast<int8_t>(market);
+  IsFirstSelF10_redirect = 1;
+  StockType = static_cast<int8_t>(stockType);
+  copyCode(code);
+  stockNameStr = name;
+  stockCodeStr = StockCode;
+  if (StockNameLabel) StockNameLabel->setText(stockNameStr);
+  if (StockCodeLabel) StockCodeLabel->setText(stockCodeStr);
+  applyFallBack();
+  SetMenuToolBar(IsSelWhichTab);
+  updateDataForSubPage(IsSelWhichTab);
+}
+
+void TrendlineController::setInitShowIndexType(int8_t type) {
+  initShowIndexType_ = type;
+  if (type == 1 &&
+      !IsStockIndex(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType)) &&
+      !IsStockQH(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType)) &&
+      HoldsRight30())
+    IsSelWhichTab = kPageMainForce;
+}
+
+void TrendlineController::setDelegate(std::weak_ptr<TrendlineRecordDelegate> delegate) {
+  recordDelegate_ = std::move(delegate);
+}
+
+void TrendlineController::updateCurrentView(int row) {
+  auto source = recordDelegate_.lock();
+  const int total = source ? source->totalStockRecord() : 0;
+  if (currentRow_ < 0 || total <= 1) {
+    currentRow_ = row;
+    return;
+  }
+  if (row >= total) row = 0;
+  if (row < 0) row = total - 1;
+  if (row == currentRow_) return;
+  currentRow_ = row;
+  foundation::Value record = source->currentStockRecord(row);
+  if (record.isNull()) return;
+  const std::string code = record["code"].asString();
+  if (StockNameLabel) StockNameLabel->setText(record["name"].asString());
+  UpdateStockInfo(code.c_str(), static_cast<uint8_t>(record["market"].toInt()),
+                  static_cast<uint8_t>(record["type"].toInt()));
+}
+
+// --- view ------------------------------------------------------------------------------------
+
+void TrendlineController::loadView() {
+  const double height = ui::Screen::main().bounds().size.height;
+  auto root = ui::View::create({0, 0, 320, height});
+  root->setBackgroundColor(gfx::Color::black());
+  setView(root);
+  StockNameLabel = ui::Label::create({100, 4, 90, 20});
+  StockNameLabel->setText("--");
+  StockNameLabel->setTextColor(gfx::Color::white());
+  StockNameLabel->setFont(gfx::Font::named("Helvetica-Bold", 14));
+  StockCodeLabel = ui::Label::create({100, 24, 90, 16});
+  StockCodeLabel->setText("--");
+  StockCodeLabel->setTextColor(gfx::Color::white());
+  StockCodeLabel->setFont(gfx::Font::named("Helvetica-Bold", 11));
+  root->addSubview(StockNameLabel);
+  root->addSubview(StockCodeLabel);
+  menuBar_ = ui::View::create({0, 44, 320, 30});
+  root->addSubview(menuBar_);
+  _scrollView = ui::ScrollView::create({0, 74, 320, std::max(0.0, height - 166)});
+  _scrollView->setPagingEnabled(true);
+  root->addSubview(_scrollView);
+  _label_Delay15Min = ui::Label::create({85, 50, 150, 12});
+  _label_Delay15Min->setText("走势图-延时15分钟");
+  _label_Delay15Min->setHidden(true);
+  root->addSubview(_label_Delay15Min);
+  createPages();
+}
+
+void TrendlineController::createPages() {
+  auto& registry = ui::ClassRegistry::shared();
+  const gfx::Size size = _scrollView->bounds().size;
+  struct Made {
+    const char* name;
+    int tag;
+  };
+  for (const Made& made : {Made{"TrendFrameView", kTagTrendPage},
+                           Made{"AnalysisView", kTagKLinePage}, Made{"DetailView", kTagDetailPage},
+                           Made{"F10View", kTagF10Page}, Made{"HK10DangView", kTagHK10Page}}) {
+    auto view = std::dynamic_pointer_cast<ui::View>(registry.create(made.name));
+    if (!view) {
+      foundation::logError("!!!!!!!TrendlineController: no page class %s", made.name);
+      continue;
+    }
+    view->setTag(made.tag);
+    view->setFrame({0, 0, size.width, size.height});
+    _scrollView->addSubview(view);
+  }
+  if (auto radar = CreateRadarPage()) {
+    radar->setTag(kTagRadarPage);
+    radar->setFrame({0, 0, size.width, size.height});
+    _scrollView->addSubview(radar);
+  }
+  if (auto* kline = page<KLinePageRole>(kTagKLinePage)) kline->setDelegate(this);
+  if (auto* trend = trendPage()) trend->setSuperViewController(this);
+}
+
+void TrendlineController::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  IsFirstShow = 1;
+  IsSelWhichTab = std::max<int16_t>(IsSelWhichTab, 0);
+  IsLandscapeKline = 0;
+  IsFirstSelF10_redirect = 0;
+  _bDidLoad = 1;
+  initNotification();
+  SetMenuToolBar(IsSelWhichTab);
+}
+
+void TrendlineController::initNotification() {
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  ui::Device::current().beginGeneratingDeviceOrientationNotifications();
+  observing_ = true;
+  std::weak_ptr<TrendlineController> weak =
+      std::dynamic_pointer_cast<TrendlineController>(shared_from_this());
+  auto bind = [weak](void (TrendlineController::*method)(const foundation::Notification&)) {
+    return [weak, method](const foundation::Notification& notification) {
+      if (auto self = weak.lock()) ((*self).*method)(notification);
+    };
+  };
+  center.addObserver(this, ui::kDeviceOrientationDidChangeNotification,
+                     bind(&TrendlineController::receivedRotate));
+  center.addObserver(this, "PriceNotification",
+                     bind(&TrendlineController::recvmsg_PriceNotification));
+  center.addObserver(this, "TrendLine", bind(&TrendlineController::recvmsg));
+  center.addObserver(this, "TrendCommand", bind(&TrendlineController::commandmsg));
+  center.addObserver(this, "relogin", bind(&TrendlineController::UserReloginSuccess));
+  setTrendTitle();
+}
+
+void TrendlineController::viewWillAppear(bool animated) {
+  ui::ViewController::viewWillAppear(animated);
+  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(true, false);
+  requestPriceNotificationSetting();
+  switch (IsSelWhichTab) {
+    case kPageTrend:
+      RequestDataTrendline();
+      break;
+    case kPageKLine:
+      RequestKlineData(1);
+      break;
+    case kPageMainForce:
+      if (IsStockQH(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType))) {
+        RequestFenBiDataDetail();
+      } else {
+        RequestDataDetail();
+      }
+      break;
+    case kPageF10:
+      if (auto* f10 = page<F10PageRole>(kTagF10Page))
+        f10->loadAddress(getRequestPageAddr(StockCode, MarketType));
+      break;
+    case kPageRadar:
+      RequestRadar();
+      break;
+    case kPageHK10:
+      RequestHK10Dang();
+      break;
+    default:
+      break;
+  }
+}
+
+void TrendlineController::viewDidAppear(bool animated) {
+  ui::ViewController::viewDidAppear(animated);
+  IsShow = 1;
+  receivedRotate({});
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->showBottomHurricaneLamp();
+}
+
+void TrendlineController::viewWillDisappear(bool animated) {
+  ui::ViewController::viewWillDisappear(animated);
+  IsShow = 0;
+  ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+}
+
+bool TrendlineController::shouldAutorotateToInterfaceOrientation(
+    ui::InterfaceOrientation orientation) {
+  return orientation == ui::InterfaceOrientation::Portrait;
+}
+
+ui::View* TrendlineController::pageView(int tag) const {
+  return _scrollView ? _scrollView->viewWithTag(tag) : nullptr;
+}
+
+TrendPageRole* TrendlineController::trendPage() const {
+  return page<TrendPageRole>(kTagTrendPage);
+}
+
+LandscapeKlineRole* TrendlineController::landscape() const {
+  return dynamic_cast<LandscapeKlineRole*>(landscapeKline.get());
+}
+
+// --- menu and titles -------------------------------------------------------------------------
+
+void TrendlineController::setTrendTitle() {
+  const bool delayed = MarketType == 3 && GetQuoteLevelRight() == 1;
+  if (_label_Delay15Min) _label_Delay15Min->setHidden(!delayed);
+  setTitle(delayed ? "走势图-延时15分钟" : "走势图");
+}
+
+void TrendlineController::updateTrendTitle(int pageNumber) {
+  switch (pageNumber) {
+    case 0:
+      setTrendTitle();
+      break;
+    case 1:
+      setTitle("技术分析");
+      break;
+    case 2:
+      setTitle(IsStockQH(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType))
+                   ? "分笔"
+                   : "主力龙虎");
+      break;
+    case 3:
+      setTitle("个股资料");
+      break;
+    case 4:
+      setTitle("雷达信息");
+      break;
+    default:
+      break;
+  }
+}
+
+std::vector<int> TrendlineController::menuPages() const {
+  const auto market = static_cast<uint8_t>(MarketType);
+  const auto type = static_cast<uint8_t>(StockType);
+  if (IsStockIndex(type, market) || IsStockQH(type, market)) return {0, 1, 3, 4};
+  std::vector<int> pages{0, 1};
+  const bool right30 = HoldsRight30();
+  if (right30 && market != 16) pages.push_back(2);
+  pages.push_back(3);
+  pages.push_back(4);
+  if (market == 3 && GetQuoteLevelRight() == 2) pages.push_back(5);
+  return pages;
+}
+
+bool TrendlineController::hasPage(int pageNumber) const {
+  const std::vector<int> pages = menuPages();
+  return std::find(pages.begin(), pages.end(), pageNumber) != pages.end();
+}
+
+const std::string& TrendlineController::menuTitleOf(int pageNumber) const {
+  static const std::string empty;
+  const std::vector<int> pages = menuPages();
+  for (size_t i = 0; i < pages.size() && i < menuTitles_.size(); ++i)
+    if (pages[i] == pageNumber) return menuTitles_[i];
+  return empty;
+}
+
+void TrendlineController::removeSwitchToolBar() {
+  if (!menuBar_) return;
+  const bool stock =
+      !IsStockIndex(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType)) &&
+      !IsStockQH(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType));
+  const int base = stock ? kStockMenuBase : kIndexMenuBase;
+  for (int tag = base; tag < base + 6; ++tag) {
+    if (auto view = menuBar_->viewWithTagShared(tag)) view->removeFromSuperview();
+  }
+  menuTitles_.clear();
+}
+
+void TrendlineController::SetMenuToolBar(int pageNumber) {
+  if (!menuBar_) return;
+  const auto market = static_cast<uint8_t>(MarketType);
+  const auto type = static_cast<uint8_t>(StockType);
+  const bool stock = !IsStockIndex(type, market) && !IsStockQH(type, market);
+  if (stock) _bShowZLLH = HoldsRight30() && market != 16;
+  const int base = stock ? kStockMenuBase : kIndexMenuBase;
+  for (int tag = base; tag < base + 6; ++tag) {
+    if (auto view = menuBar_->viewWithTagShared(tag)) view->removeFromSuperview();
+  }
+  const std::vector<int> pages = menuPages();
+  if (std::find(pages.begin(), pages.end(), pageNumber) == pages.end()) pageNumber = 0;
+  menuTitles_.clear();
+  const int width = kPageWidth / static_cast<int>(pages.size());
+  int position = 0;
+  std::weak_ptr<TrendlineController> weak =
+      std::dynamic_pointer_cast<TrendlineController>(shared_from_this());
+  for (size_t i = 0; i < pages.size(); ++i) {
+    auto button = ui::Button::create(gfx::Rect{static_cast<double>(static_cast<int>(i) * width), 0,
+                                               static_cast<double>(width), 30});
+    button->setTag(base + pages[i]);
+    button->setTitle(kPageTitles[pages[i]]);
+    button->setEnabled(pages[i] != pageNumber);
+    const int target = pages[i];
+    button->addTarget(
+        [weak, target](ui::Control&) {
+          auto self = weak.lock();
+          if (!self) return;
+          self->changeUIToSubPage(target);
+          self->updateDataForSubPage(target);
+        },
+        ui::ControlEvent::TouchUpInside, this);
+    menuBar_->addSubview(button);
+    menuTitles_.push_back(kPageTitles[pages[i]]);
+    if (pages[i] == pageNumber) position = static_cast<int>(i);
+  }
+  // The page views sit at their menu positions; pages not in the menu are hidden.
+  for (int p = 0; p < 6; ++p) {
+    static constexpr int kTags[6] = {kTagTrendPage, kTagKLinePage, kTagDetailPage,
+                                     kTagF10Page,   kTagRadarPage, kTagHK10Page};
+    ui::View* view = pageView(kTags[p]);
+    if (!view) continue;
+    auto at = std::find(pages.begin(), pages.end(), p);
+    view->setHidden(at == pages.end());
+    if (at != pages.end()) {
+      gfx::Rect frame = view->frame();
+      frame.origin.x = static_cast<double>((at - pages.begin()) * kPageWidth);
+      view->setFrame(frame);
+    }
+  }
+  if (_scrollView) {
+    _scrollView->setContentSize({static_cast<double>(pages.size() * kPageWidth), 0});
+    _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
+  }
+  IsSelWhichTab = static_cast<int16_t>(pageNumber);
+  _nScrollCurrentPage = position;
+  updateTrendTitle(pageNumber);
+}
+
+void TrendlineController::changeUIToSubPage(int pageNumber) {
+  const std::vector<int> pages = menuPages();
+  auto at = std::find(pages.begin(), pages.end(), pageNumber);
+  if (at == pages.end()) return;
+  const int position = static_cast<int>(at - pages.begin());
+  const int base =
+      IsStockIndex(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType)) ||
+              IsStockQH(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType))
+          ? kIndexMenuBase
+          : kStockMenuBase;
+  for (int p : pages) {
+    if (auto* button =
+            dynamic_cast<ui::Button*>(menuBar_ ? menuBar_->viewWithTag(base + p) : nullptr))
+      button->setEnabled(p != pageNumber);
+  }
+  if (_scrollView)
+    _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
+  _nScrollCurrentPage = position;
+  IsSelWhichTab = static_cast<int16_t>(pageNumber);
+}
+
+void TrendlineController::updateDataForSubPage(int pageNumber) {
+  updateTrendTitle(pageNumber);
+  IsSelWhichTab = static_cast<int16_t>(pageNumber);
+  switch (pageNumber) {
+    case kPageTrend:
+      RequestDataTrendline();
+      break;
+    case kPageKLine:
+      RequestKlineData(1);
+      break;
+    case kPageMainForce:
+      if (IsStockQH(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType))) {
+        RequestFenBiDataDetail();
+      } else {
+        RequestDataDetail();
+      }
+      break;
+    case kPageF10:
+      if (IsFirstSelF10_redirect) {
+        IsFirstSelF10_redirect = 0;
+        if (auto* f10 = page<F10PageRole>(kTagF10Page))
+          f10->loadAddress(getRequestPageAddr(StockCode, MarketType));
+      }
+      break;
+    case kPageRadar:
+      RequestRadar();
+      break;
+    case kPageHK10:
+      RequestHK10Dang();
+      break;
+    default:
+      break;
+  }
+  if (pageNumber != kPageHK10) {
+    if (auto* hk = page<HK10PageRole>(kTagHK10Page)) hk->refreshDetailView({}, {});
+  }
+}
+
+// --- requests --------------------------------------------------------------------------------
+
+tagLocalStockData TrendlineController::cachedQuote(bool* found) const {
+  tagLocalStockData quote{};
+  const bool hit = QuoteCache_GetQuote(quote, static_cast<uint8_t>(MarketType), StockCode) > 0;
+  if (found) *found = hit;
+  return quote;
+}
+
+void TrendlineController::showCachedQuote(QuotePage* target, bool onlyWhenFound) {
+  if (!target) return;
+  bool found = false;
+  const tagLocalStockData quote = cachedQuote(&found);
+  if (found || !onlyWhenFound) target->SetDataInfo(quote, kQuoteFlagReply);
+}
+
+void TrendlineController::sendPackets(const std::vector<uint8_t>& packets, bool indicator) {
+  if (packets.empty()) return;
+  PushCenterSendQueue(packets.data(), static_cast<int>(packets.size()));
+  if (indicator) ui::Application::shared().setNetworkActivityIndicatorVisible(true);
+}
+
+bool TrendlineController::appendQuote(std::vector<uint8_t>& out, const uint8_t* list1,
+                                      const uint8_t* list2) {
+  const uint16_t code = NextCode();
+  mRequestFlagCount[kSlotQuote] = code;
+  uint8_t buffer[kPacketBuffer];
+  const int n =
+      MakeRequest_StockData(SessionValue(), code, kDetailPageId, static_cast<uint8_t>(MarketType),
+                            StockCode, list1, list2, buffer, sizeof buffer);
+  if (n <= 0) {
+    foundation::logError("!!!!!!!TrendlineController: quote request not built (%d)", n);
+    return false;
+  }
+  out.insert(out.end(), buffer, buffer + n);
+  return true;
+}
+
+bool TrendlineController::appendTicks(std::vector<uint8_t>& out, int slot, const uint8_t* list) {
+  const uint16_t code = NextCode();
+  mRequestFlagCount[static_cast<size_t>(slot)] = code;
+  uint8_t buffer[kPacketBuffer];
+  const int n =
+      MakeRequest_DealDetail(SessionValue(), code, kDetailPageId, static_cast<uint8_t>(MarketType),
+                             StockCode, kTickCount, list, buffer, sizeof buffer);
+  if (n <= 0) {
+    foundation::logError("!!!!!!!TrendlineController: tick request not built (%d)", n);
+    return false;
+  }
+  out.insert(out.end(), buffer, buffer + n);
+  return true;
+}
+
+void TrendlineController::RequestDataTrendline() {
+  const auto market = static_cast<uint8_t>(MarketType);
+  const auto type = static_cast<uint8_t>(StockType);
+  const bool index = IsStockIndex(type, market);
+  const bool futures = IsStockQH(type, market);
+  const bool right30 = HoldsRight30();
+  const List list1 = WireList({{30, 11, 19, 1, 20, 70, 71, 47}});
+  List list2 = WireList({{10, 9, 2, 3, 4, 5, 17, 6, 8, 18, 74, 16, 7, 14, 21, 75, 62, 27},
+                         futures ? std::initializer_list<uint8_t>{160, 161, 162, 163}
+                         : index ? std::initializer_list<uint8_t>{40, 41, 42, 43, 44, 84, 85, 47}
+                                 : std::initializer_list<uint8_t>{80, 83, 87, 93},
+                         right30 ? std::initializer_list<uint8_t>{77, 99, 100, 102, 108}
+                                 : std::initializer_list<uint8_t>{}});
+  const List trendList = WireList(
+      {{6, 7, 9, 10, 8, 20},
+       type == 1 ? std::initializer_list<uint8_t>{21} : std::initializer_list<uint8_t>{},
+       futures ? std::initializer_list<uint8_t>{22, 23, 24} : std::initializer_list<uint8_t>{},
+       right30 ? std::initializer_list<uint8_t>{14, 15, 16, 17, 18, 19}
+               : std::initializer_list<uint8_t>{}});
+  std::vector<uint8_t> packets;
+  if (!appendQuote(packets, list1.data(), list2.data())) return;
+  const uint16_t trendCode = NextCode();
+  mRequestFlagCount[kSlotTrend] = trendCode;
+  uint8_t buffer[kPacketBuffer];
+  const int n = MakeRequest_Trendline(SessionValue(), trendCode, kDetailPageId, market, StockCode,
+                                      0, trendList.data(), buffer, sizeof buffer);
+  if (n <= 0) {
+    foundation::logError("!!!!!!!TrendlineController: trend request not built (%d)", n);
+    return;
+  }
+  packets.insert(packets.end(), buffer, buffer + n);
+  if (!index) {
+    const List ticks = WireList({{1, 2, 3, 4}});
+    if (!appendTicks(packets, kSlotTicks, ticks.data())) return;
+  }
+  sendPackets(packets, true);
+  bool found = false;
+  const tagLocalStockData quote = cachedQuote(&found);
+  _iDateReqHist = QuoteDate(quote);
+  if (found) {
+    if (auto* trend = trendPage()) trend->SetDataInfo(quote, kQuoteFlagReply);
+    if (auto* land = IsLandscapeKline ? landscape() : nullptr)
+      land->SetDataInfo(quote, kQuoteFlagReply);
+  }
+}
+
+void TrendlineController::RequestKlineData(uint8_t period) {
+  const auto market = static_cast<uint8_t>(MarketType);
+  const bool futures = IsStockQH(static_cast<uint8_t>(StockType), market);
+  const List list1 = WireList({{30, 11, 19, 1, 20}});
+  const List list2 = WireList({{10, 9, 5, 31, 17, 6, 8, 21, 2, 3, 4, 7}});
+  const List bars =
+      WireList({{11, 12, 13, 14, 15, 16, 17},
+                futures ? std::initializer_list<uint8_t>{28, 29} : std::initializer_list<uint8_t>{},
+                HoldsRight30() ? std::initializer_list<uint8_t>{10, 20, 24, 22, 23}
+                               : std::initializer_list<uint8_t>{}});
+  const List weights = period == 1 ? WireList({{1, 2, 3, 4, 5, 6, 7, 10}}) : List{0};
+  std::vector<uint8_t> packets;
+  if (!appendQuote(packets, list1.data(), list2.data())) return;
+  uint8_t block[21] = {};
+  block[0] = market;
+  std::strncpy(reinterpret_cast<char*>(block + 1), StockCode, 8);
+  block[9] = 1;
+  block[10] = period;
+  WriteLE32(block + 11, 0);
+  WriteLE32(block + 15, 99991231);
+  WriteLE16(block + 19, 196);
+  const uint16_t code = NextCode();
+  mRequestFlagCount[kSlotKLine] = code;
+  uint8_t buffer[kPacketBuffer];
+  const int n = MakeRequest_KLine(static_cast<int16_t>(SessionValue()), code, kDetailPageId, block,
+                                  bars.data(), bars.data(), weights.data(), buffer, sizeof buffer);
+  if (n <= 0) {
+    foundation::logError("!!!!!!!TrendlineController: K-line request not built (%d)", n);
+    return;
+  }
+  packets.insert(packets.end(), buffer, buffer + n);
+  if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
+    showCachedQuote(land, false);
+  } else {
+    showCachedQuote(page<KLinePageRole>(kTagKLinePage), false);
+  }
+  sendPackets(packets, true);
+}
+
+void TrendlineController::RequestDataDetail() {
+  const List list1 = WireList({{19, 11, 30, 1}});
+  const List list2 = WireList({{9, 10, 2, 3, 4, 5, 31, 6, 8, 7, 17, 74, 21, 75, 62, 27},
+                               HoldsRight30() ? std::initializer_list<uint8_t>{95, 96, 97, 98, 110}
+                                              : std::initializer_list<uint8_t>{}});
+  const List ticks = WireList({{1, 2, 3, 4}});
+  std::vector<uint8_t> packets;
+  if (!appendQuote(packets, list1.data(), list2.data())) return;
+  if (!appendTicks(packets, kSlotTicks, ticks.data())) return;
+  showCachedQuote(page<DetailPageRole>(kTagDetailPage), false);
+  sendPackets(packets, true);
+}
+
+void TrendlineController::RequestFenBiDataDetail() {
+  const List ticks = WireList({{1, 2, 3, 4, 7, 8}});
+  std::vector<uint8_t> packets;
+  if (!appendTicks(packets, kSlotFuturesTicks, ticks.data())) return;
+  sendPackets(packets, false);
+}
+
+void TrendlineController::RequestMiniDataDetail() {
+  const List ticks = WireList({{1, 2, 3, 4}});
+  std::vector<uint8_t> packets;
+  if (!appendTicks(packets, kSlotTicks, ticks.data())) return;
+  sendPackets(packets, false);
+}
+
+void TrendlineController::RequestRadar() {
+  MDBF table;
+  const char kind[5] = {20, 21, 22, 23, 0};
+  table.AddStringField(0, kind);
+  table.AddIntField(26, MarketType);
+  table.AddStringField(27, StockCode);
+  table.AddIntField(28, 0);
+  table.AddIntField(29, 50);
+  uint8_t buffer[kPacketHeaderSize + 1008];
+  int records = 0;
+  const int bodyLen = table.SerializeAll(buffer + kPacketHeaderSize, 1008, &records);
+  if (bodyLen <= 0) {
+    foundation::logError("!!!!!!!TrendlineController: radar request not built (%d)", bodyLen);
+    return;
+  }
+  const uint16_t code = NextCode();
+  mRequestFlagCount[kSlotRadar] = code;
+  const int n = BuildPacket(kMainTypeQuote, 81, kDetailPageId, SessionValue(), code, buffer,
+                            bodyLen, kCipherNone);
+  if (n <= 0) return;
+  sendPackets(std::vector<uint8_t>(buffer, buffer + n), true);
+}
+
+void TrendlineController::RequestHK10Dang() {
+  const List list1 = WireList({{30, 11, 19, 1, 20, 70, 71}});
+  const List list2 = WireList({{10, 9, 2, 3, 4, 5, 31, 17, 6, 8, 7, 14, 21, 18, 76, 79}});
+  std::vector<uint8_t> packets;
+  if (!appendQuote(packets, list1.data(), list2.data())) return;
+  sendPackets(packets, false);
+  showCachedQuote(page<HK10PageRole>(kTagHK10Page), false);
+}
+
+void TrendlineController::RequestHKJJSInfo(const std::string& seat) {
+  if (seat.empty()) return;
+  const uint16_t code = NextCode();
+  uint8_t buffer[kPacketBuffer];
+  const int n = MakeRequest_HKJJSInfo(SessionValue(), code, kDetailPageId, seat.c_str(), buffer,
+                                      sizeof buffer);
+  if (n <= 0) {
+    foundation::logError("!!!!!!!TrendlineController: seat request not built (%d)", n);
+    return;
+  }
+  mRequestFlagCount[kSlotSeat] = code;
+  ui::Application::shared().setNetworkActivityIndicatorVisible(true);
+  sendPackets(std::vector<uint8_t>(buffer, buffer + n), false);
+}
+
+void TrendlineController::RequestHistTrendline(int8_t dayOffset, int32_t date) {
+  if (dayOffset > -1 || dayOffset < -4) return;
+  const auto market = static_cast<uint8_t>(MarketType);
+  const auto type = static_cast<uint8_t>(StockType);
+  const List trendList =
+      WireList({{6, 7, 9, 10, 8, 20},
+                type == 1 ? std::initializer_list<uint8_t>{21} : std::initializer_list<uint8_t>{},
+                IsStockQH(type, market) ? std::initializer_list<uint8_t>{22, 23, 24}
+                                        : std::initializer_list<uint8_t>{},
+                HoldsRight30() ? std::initializer_list<uint8_t>{14, 15, 16, 17, 18, 19}
+                               : std::initializer_list<uint8_t>{}});
+  const uint16_t code = NextCode();
+  mRequestFlagCount[static_cast<size_t>(kSlotRadar - dayOffset)] = code;
+  uint8_t buffer[kPacketBuffer];
+  const int n = MakeRequest_HistTrendline(
+      SessionValue(), code, kDetailPageId, market, StockCode, static_cast<uint8_t>(dayOffset),
+      static_cast<uint32_t>(date), trendList.data(), buffer, sizeof buffer);
+  if (n <= 0) return;
+  sendPackets(std::vector<uint8_t>(buffer, buffer + n), false);
+}
+
+void TrendlineController::TrendlineReqPeriodRange(int n) {
+  if (n < 1 || n > 4) return;
+  _iPeriod = n;
+  RequestHistTrendline(static_cast<int8_t>(-n), _iDateReqHist);
+}
+
+void TrendlineController::requestPriceNotificationSetting() {
+  _bHasTrevane = 0;
+  const uint16_t code = NextCode();
+  mRequestFlagCount[kSlotPriceAlert] = code;
+  MakeRequest_PriceNotificationGetSetting(GlobalDataRequest(), 0, code, MarketType, StockCode,
+                                          kPriceAlertPageId);
+}
+
+const char* TrendlineController::F10MarketType(int market) {
+  if (market == 3) return "hk";
+  if (market == 2) return "sz";
+  return "sh";
+}
+
+std::string TrendlineController::getRequestPageAddr(const char* code, int market) {
+  char path[101] = {};
+  GetMainConfig().GetStringLocked("info", "F10_ip", "", path, sizeof path);
+  CDataIP* servers = GetServerList(3);
+  if (!servers) return {};
+  char address[CDataIP::kAddressSize] = {};
+  const int tries = servers->GetCount() + 1;
+  bool got = false;
+  for (int i = 0; i < tries && servers->GetCount() > 0; ++i) {
+    address[0] = '\0';
+    const int more = servers->GetNextIP(address, sizeof address);
+    if (more && address[0] != '\0') {
+      got = true;
+      break;
+    }
+    servers->Reset();
+  }
+  if (!got) return {};
+  std::string host(address);
+  host = host.substr(0, host.find('|'));
+  char out[512];
+  std::snprintf(out, sizeof out, "http://%s%s?key=%s,%s", host.c_str(), path, code ? code : "",
+                F10MarketType(market));
+  return out;
+}
+
+// --- replies and pushes ----------------------------------------------------------------------
+
+void TrendlineController::indicatorOff() {
+  if (isTopScreen()) ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+}
+
+bool TrendlineController::isTopScreen() const {
+  auto* navigation = navigationController();
+  return navigation &&
+         dynamic_cast<TrendlineController*>(navigation->topViewController()) != nullptr;
+}
+
+void TrendlineController::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView reply;
+  if (!ReceiveRecordView::From(notification, reply)) return;
+  handleReply(reply);
+}
+
+void TrendlineController::handleReply(const ReceiveRecordView& reply) {
+  if (reply.header.MainType != kMainTypeQuote) return;
+  const bool error = reply.header.isError();
+  const int32_t code = reply.requestCode() & 0x3fff;
+  switch (reply.header.ChildType) {
+    case 10: {
+      if (error || code != mRequestFlagCount[kSlotQuote]) return;
+      const tagLocalStockData quote = cachedQuote();
+      onDrawHQ(quote, reply.header.DataFlag);
+      if (auto* trend = trendPage()) {
+        if (auto* chart = trend->trendlineView()) chart->reDrawView();
+      }
+      if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
+        if (auto* chart = land->trendlineView()) chart->reDrawView();
+      }
+      if (quote.code[0] != '\0') GetSearchHistory().Add(quote);
+      return;
+    }
+    case 33:
+      if (error) {
+        indicatorOff();
+        return;
+      }
+      if (code == mRequestFlagCount[kSlotTrend]) handleTrend(reply);
+      return;
+    case 32:
+      if (error) {
+        indicatorOff();
+        return;
+      }
+      if (code == mRequestFlagCount[kSlotKLine]) handleKLine(reply);
+      return;
+    case 16:
+      if (!error) handleWeight(reply);
+      return;
+    case 14:
+      if (code == mRequestFlagCount[kSlotTicks]) {
+        if (error) {
+          indicatorOff();
+          return;
+        }
+        handleTicks(reply);
+      } else if (code == mRequestFlagCount[kSlotFuturesTicks]) {
+        // Futures ticks are taken off the wire but no page draws them.
+        indicatorOff();
+      }
+      return;
+    case 81:
+      handleRadar(reply);
+      return;
+    case 34:
+      if (error) return;
+      for (int slot = kSlotFuturesTicks; slot <= kSlotHist4; ++slot) {
+        if (code == mRequestFlagCount[static_cast<size_t>(slot)]) {
+          handleHistTrend(reply, slot - kSlotRadar);
+          return;
+        }
+      }
+      return;
+    case 8:
+      if (code != mRequestFlagCount[kSlotSeat]) return;
+      if (error) {
+        ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+        return;
+      }
+      handleSeat(reply);
+      return;
+    default:
+      return;
+  }
+}
+
+void TrendlineController::handleTrend(const ReceiveRecordView& reply) {
+  indicatorOff();
+  ReplyHeadCheck check;
+  if (!CheckReplyHead(ReplyHeadKind::Trend, reply.body, reply.bodyLen, &check)) {
+    foundation::logError("!!!!!!!TrendlineController: trend answer shorter than its head");
+    return;
+  }
+  TrendChartRole* chart = trendPage() ? trendPage()->trendlineView() : nullptr;
+  TrendChartRole* landChart =
+      (IsLandscapeKline && landscape()) ? landscape()->trendlineView() : nullptr;
+  const auto market = static_cast<uint8_t>(MarketType);
+  const auto type = static_cast<uint8_t>(StockType);
+  if (chart) chart->SetStockInfo(market, type);
+  if (landChart) landChart->SetStockInfo(market, type);
+  std::vector<tagLocalTrendData> points(kTrendCapacity);
+  const tagLocalStockData chartQuote = chart ? chart->GetStockData() : cachedQuote();
+  const int parsed = AnalyTrendData(reply.body + check.headSize,
+                                    static_cast<size_t>(reply.bodyLen - check.headSize), chartQuote,
+                                    check.count, points.data(), kTrendCapacity);
+  const int count = std::clamp(parsed, 0, kTrendCapacity);
+  uint8_t head[13];
+  std::memcpy(head, reply.body, sizeof head);
+  SetReplyHeadCount(ReplyHeadKind::Trend, head, count);
+  tagLocalStockData named{};
+  char headCode[9] = {};
+  std::memcpy(headCode, head + 1, 8);
+  QuoteCache_GetQuote(named, head[0], headCode);
+  FillTrendGaps(named, points.data(), kTrendCapacity);
+  if (chart) chart->SetTrendLineArray(head, points.data());
+  if (landChart) landChart->SetTrendLineArray(head, points.data());
+}
+
+void TrendlineController::handleHistTrend(const ReceiveRecordView& reply, int period) {
+  ReplyHeadCheck check;
+  if (!CheckReplyHead(ReplyHeadKind::HistTrend, reply.body, reply.bodyLen, &check)) {
+    foundation::logError("!!!!!!!TrendlineController: past-day trend shorter than its head");
+    return;
+  }
+  uint8_t head[29];
+  std::memcpy(head, reply.body, sizeof head);
+  tagLocalStockData named{};
+  char headCode[9] = {};
+  std::memcpy(headCode, head + 1, 8);
+  QuoteCache_GetQuote(named, head[0], headCode);
+  if (ReadLE32(head + 17) == 0) {
+    for (int i = 0; i < 3; ++i) WriteLE32(head + 9 + 4 * i, static_cast<uint32_t>(named.yesterday));
+  }
+  TrendChartRole* chart = trendPage() ? trendPage()->trendlineView() : nullptr;
+  std::vector<tagLocalTrendData> points(kTrendCapacity);
+  const tagLocalStockData chartQuote = chart ? chart->GetStockData() : named;
+  const int parsed = AnalyTrendData(reply.body + check.headSize,
+                                    static_cast<size_t>(reply.bodyLen - check.headSize), chartQuote,
+                                    check.count, points.data(), kTrendCapacity);
+  SetReplyHeadCount(ReplyHeadKind::HistTrend, head, std::clamp(parsed, 0, kTrendCapacity));
+  FillTrendGaps(named, points.data(), kTrendCapacity);
+  if (chart) chart->SetHistTrendLineArray(head, points.data(), period);
+  if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
+    if (auto* landChart = land->trendlineView())
+      landChart->SetHistTrendLineArray(head, points.data(), period);
+  }
+}
+
+void TrendlineController::handleKLine(const ReceiveRecordView& reply) {
+  indicatorOff();
+  ReplyHeadCheck check;
+  if (!CheckReplyHead(ReplyHeadKind::KLine, reply.body, reply.bodyLen, &check)) {
+    foundation::logError("!!!!!!!TrendlineController: K-line answer shorter than its head");
+    return;
+  }
+  const tagLocalStockData quote = cachedQuote();
+  std::fill(KLinedata.begin(), KLinedata.end(), tagLocalKData{});
+  const int parsed =
+      Analy_15(reply.body + check.headSize, static_cast<size_t>(reply.bodyLen - check.headSize),
+               quote, check.count, KLinedata.data(), kKLineCapacity);
+  uint8_t head[21];
+  std::memcpy(head, reply.body, sizeof head);
+  SetReplyHeadCount(ReplyHeadKind::KLine, head, std::clamp(parsed, 0, kKLineCapacity));
+  uint16_t isPush = reply.header.DataFlag;
+  if (reply.header.PackageNo != 0) isPush = 2;
+  if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
+    land->SetKlineArray(KLinedata.data(), head, isPush);
+  } else if (auto* kline = page<KLinePageRole>(kTagKLinePage)) {
+    kline->SetKlineArray(KLinedata.data(), head, isPush);
+  }
+}
+
+void TrendlineController::handleWeight(const ReceiveRecordView& reply) {
+  ReplyHeadCheck check;
+  if (!CheckReplyHead(ReplyHeadKind::Weight, reply.body, reply.bodyLen, &check)) {
+    foundation::logError("!!!!!!!TrendlineController: ex-rights answer shorter than its head");
+    return;
+  }
+  // Only the events of the security shown: another stock's would shift its bars.
+  char headCode[9] = {};
+  std::memcpy(headCode, reply.body + 1, 8);
+  if (reply.body[0] != static_cast<uint8_t>(MarketType) ||
+      std::strncmp(headCode, StockCode, 8) != 0 || StockCode[8] != '\0')
+    return;
+  std::fill(_weightData.begin(), _weightData.end(), tagLocalWeightData{});
+  static const uint8_t kIds[] = {1, 2, 3, 4, 5, 6, 7, 10};
+  const int parsed = ParseFieldRecords(
+      reply.body + check.headSize, static_cast<size_t>(reply.bodyLen - check.headSize), check.count,
+      _weightData.data(), kWeightCapacity, kIds, sizeof kIds);
+  _weightDays = std::clamp(parsed, 0, kWeightCapacity);
+  if (auto* kline = page<KLinePageRole>(kTagKLinePage))
+    kline->setTagLocalWeightData(_weightData.data(), _weightDays);
+  if (auto* land = landscape()) land->setTagLocalWeightData(_weightData.data(), _weightDays);
+}
+
+void TrendlineController::handleTicks(const ReceiveRecordView& reply) {
+  indicatorOff();
+  ReplyHeadCheck check;
+  if (!CheckReplyHead(ReplyHeadKind::Ticks, reply.body, reply.bodyLen, &check)) {
+    foundation::logError("!!!!!!!TrendlineController: tick answer shorter than its head");
+    return;
+  }
+  tagDealHead head{};
+  std::memcpy(&head, reply.body, sizeof head);
+  head.count = static_cast<uint16_t>(check.count);
+  const uint8_t* records = reply.body + check.headSize;
+  if (auto* detail = page<DetailPageRole>(kTagDetailPage)) detail->SetDetailData(head, records);
+  if (auto* trend = trendPage()) trend->SetDetailData(head, records);
+}
+
+void TrendlineController::handleRadar(const ReceiveRecordView& reply) {
+  RadarPageRole* radar = RadarRoleOf(pageView(kTagRadarPage));
+  if (radar) radar->setCurrentNavigationController(navigationController());
+  if (reply.header.isError()) {
+    if (isTopScreen()) {
+      if (radar) radar->SetRadarTitle(nullptr, 0);
+      indicatorOff();
+    }
+    return;
+  }
+  if ((reply.requestCode() & 0x3fff) != mRequestFlagCount[kSlotRadar]) return;
+  indicatorOff();
+  if (radar) radar->SetRadarTitle(reply.body, reply.bodyLen);
+}
+
+void TrendlineController::handleSeat(const ReceiveRecordView& reply) {
+  indicatorOff();
+  const size_t len = static_cast<size_t>(std::max(reply.bodyLen, 0));
+  UpdateHKJJSInfo(reply.body, len);
+  MDBF table;
+  if (table.Parse(reply.body, reply.bodyLen) < 0) {
+    foundation::logError("!!!!!!!TrendlineController: seat answer is no record table");
+    return;
+  }
+  table.Seek(0);
+  const std::string title = "(" + table.GetNSString(26) + ")" + table.GetNSString(24);
+  if (auto* hk = page<HK10PageRole>(kTagHK10Page))
+    hk->refreshDetailView(title, table.GetNSString(25));
+}
+
+void TrendlineController::onDrawHQ(const tagLocalStockData& quote, uint16_t dataFlag) {
+  if (IsFirstShow) {
+    IsFirstShow = 0;
+    std::string name = UnicharsToNSString(quote.name, 16);
+    char code[10] = {};
+    std::memcpy(code, quote.code, 8);
+    if (StockNameLabel) StockNameLabel->setText(name);
+    if (StockCodeLabel) StockCodeLabel->setText(code);
+    stockNameStr = name;
+    stockCodeStr = code;
+  }
+  LandscapeKlineRole* land = IsLandscapeKline ? landscape() : nullptr;
+  switch (IsSelWhichTab) {
+    case kPageTrend:
+      _iDateReqHist = QuoteDate(quote);
+      if (auto* trend = trendPage()) trend->SetDataInfo(quote, dataFlag);
+      if (land) land->SetDataInfo(quote, dataFlag);
+      break;
+    case kPageKLine:
+      if (land) {
+        land->setTrevaneFlag(_bHasTrevane);
+        land->SetDataInfo(quote, dataFlag);
+      } else if (auto* kline = page<KLinePageRole>(kTagKLinePage)) {
+        kline->setTrevaneFlag(_bHasTrevane);
+        kline->SetDataInfo(quote, dataFlag);
+      }
+      break;
+    case kPageMainForce:
+      if (auto* detail = page<DetailPageRole>(kTagDetailPage)) detail->SetDataInfo(quote, dataFlag);
+      break;
+    case kPageHK10:
+      if (auto* hk = page<HK10PageRole>(kTagHK10Page)) hk->SetDataInfo(quote, dataFlag);
+      break;
+    default:
+      break;
+  }
+}
+
+void TrendlineController::recvmsg_PriceNotification(const foundation::Notification& notification) {
+  ReceiveRecordView reply;
+  if (!ReceiveRecordView::From(notification, reply)) return;
+  if (reply.header.MainType != kMainTypePriceAlert || reply.header.ChildType != 3) return;
+  if (mRequestFlagCount[kSlotPriceAlert] < 0 ||
+      (reply.requestCode() & 0x3fff) != mRequestFlagCount[kSlotPriceAlert])
+    return;
+  mRequestFlagCount[kSlotPriceAlert] = -1;
+  // An error text or a body that is no table says nothing about the ladder alert.
+  if (reply.header.isError()) return;
+  MDBF table;
+  if (table.Parse(reply.body, reply.bodyLen) < 0) {
+    foundation::logError("!!!!!!!TrendlineController: price-alert setting is no record table");
+    return;
+  }
+  table.Seek(0);
+  _bHasTrevane = table.GetLong(10) != 0 ? 1 : 0;
+}
+
+void TrendlineController::commandmsg(const foundation::Notification& notification) {
+  const foundation::Value& command = notification.userInfo["Command_ID"];
+  if (!command.isString()) return;
+  static const struct {
+    const char* name;
+    uint8_t period;
+  } kPeriods[] = {{"Day", 1},   {"Week", 2},  {"Month", 3}, {"5Min", 4},
+                  {"60Min", 5}, {"15Min", 6}, {"30Min", 7}};
+  for (const auto& entry : kPeriods) {
+    if (command.asString() == entry.name) {
+      RequestKlineData(entry.period);
+      return;
+    }
+  }
+}
+
+void TrendlineController::UserReloginSuccess(const foundation::Notification& notification) {
+  (void)notification;
+  updateTrendTitle(IsSelWhichTab);
+  const auto market = static_cast<uint8_t>(MarketType);
+  const auto type = static_cast<uint8_t>(StockType);
+  const bool stock = !IsStockIndex(type, market) && !IsStockQH(type, market);
+  if (!HoldsRight30()) {
+    if (_bShowZLLH) {
+      if (IsSelWhichTab == kPageMainForce) IsSelWhichTab = kPageTrend;
+      removeSwitchToolBar();
+      SetMenuToolBar(IsSelWhichTab);
+    }
+  } else if (IsSelWhichTab == kPageHK10 && GetQuoteLevelRight() != 2) {
+    IsSelWhichTab = kPageTrend;
+    removeSwitchToolBar();
+    SetMenuToolBar(IsSelWhichTab);
+  } else if (!_bShowZLLH && stock) {
+    removeSwitchToolBar();
+    SetMenuToolBar(IsSelWhichTab);
+  }
+  if (auto* detail = page<DetailPageRole>(kTagDetailPage)) detail->refreshDetailViewState(0);
+  if (auto* trend = trendPage()) trend->refreshMiniDetailViewWithStockType(type, market);
+  if (auto* land = landscape()) land->updateUIWhenUserReloginSuccess();
+}
+
+// --- rotation --------------------------------------------------------------------------------
+
+void TrendlineController::receivedRotate(const foundation::Notification& notification) {
+  (void)notification;
+  const ui::DeviceOrientation orientation = ui::Device::current().orientation();
+  auto* app = VerdanAppDelegate::sharedAppDelegate();
+  switch (orientation) {
+    case ui::DeviceOrientation::LandscapeLeft:
+    case ui::DeviceOrientation::LandscapeRight:
+      if (IsShow && (IsSelWhichTab == kPageTrend || IsSelWhichTab == kPageKLine))
+        presentLandscape();
+      return;
+    case ui::DeviceOrientation::Portrait:
+    case ui::DeviceOrientation::PortraitUpsideDown:
+      if (IsSelWhichTab != kPageTrend && IsSelWhichTab != kPageKLine) {
+        if (app) app->showBottomHurricaneLamp();
+        return;
+      }
+      leaveLandscape();
+      return;
+    default:
+      return;
+  }
+}
+
+void TrendlineController::presentLandscape() {
+  if (!landscapeKline) {
+    landscapeKline = Extend::produceObject<ui::ViewController>("LandscapeKline");
+    if (!landscapeKline) {
+      foundation::logError("!!!!!!!TrendlineController: no landscape K-line screen");
+      return;
+    }
+    const double side = view()->bounds().size.height;
+    landscapeKline->view()->setFrame({0, 0, side, side});
+    landscapeKline->setModalTransitionStyle(ui::ModalTransitionStyle::CrossDissolve);
+  }
+  auto* land = landscape();
+  if (!land) return;
+  if (!stockNameStr.empty() && !stockCodeStr.empty())
+    land->SetStockInfo(stockNameStr, stockCodeStr);
+  land->setDelegate(this);
+  land->setTagLocalWeightData(_weightData.data(), _weightDays);
+  ui::Application::shared().setStatusBarHidden(true);
+  if (!IsLandscapeKline) {
+    IsLandscapeKline = 1;
+    presentModalViewController(landscapeKline, true);
+  }
+  land->changeToPage(IsSelWhichTab);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+}
+
+void TrendlineController::leaveLandscape() {
+  auto* land = landscape();
+  if (IsLandscapeKline && land && land->getCurrentPage() != IsSelWhichTab)
+    changeUIToSubPage(land->getCurrentPage());
+  ui::Application::shared().setStatusBarHidden(false);
+  if (landscapeKline && IsLandscapeKline) {
+    dismissModalViewControllerAnimated(true);
+  }
+  if (land) land->resetWeight();
+  IsLandscapeKline = 0;
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->showBottomHurricaneLamp();
+}

@@ -1,0 +1,223 @@
+// The stock detail pager: one screen per shown security with its pages side by side (trend,
+// K-line, main force or futures ticks, F10, radar, Hong Kong ten levels). It keeps the request
+// code of every kind of request it sends, routes the replies and pushes that match to the pages
+// by tag, and presents the landscape K-line screen on rotation.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/ChartData.h"
+#include "core/ReceiveRecord.h"
+#include "core/StockData.h"
+#include "detail/ExternalPages.h"
+#include "panels/PageRoles.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/ScrollView.h"
+#include "platform/ui/ViewController.h"
+#include "shell/ScreenRoles.h"
+#include "watchlist/SearchStocks.h"
+
+// Request-code slots.
+enum RequestSlot : int {
+  kSlotQuote = 0,
+  kSlotTrend = 1,
+  kSlotKLine = 2,
+  kSlotTicks = 3,
+  kSlotRadar = 4,
+  kSlotFuturesTicks = 5,  // also the past-day trend one day back
+  kSlotHist2 = 6,
+  kSlotHist3 = 7,
+  kSlotHist4 = 8,
+  kSlotSeat = 9,
+  kSlotPriceAlert = 10,
+  kRequestSlotCount = 11
+};
+
+// Page numbers and the tags of the page views.
+enum DetailPage : int16_t {
+  kPageTrend = 0,
+  kPageKLine = 1,
+  kPageMainForce = 2,
+  kPageF10 = 3,
+  kPageRadar = 4,
+  kPageHK10 = 5
+};
+inline constexpr int kTagTrendPage = 1000;
+inline constexpr int kTagDetailPage = 1001;
+inline constexpr int kTagF10Page = 1002;
+inline constexpr int kTagRadarPage = 1003;
+inline constexpr int kTagKLinePage = 1004;
+inline constexpr int kTagHK10Page = 1006;
+// Menu button tags: base + page.
+inline constexpr int kStockMenuBase = 401;
+inline constexpr int kIndexMenuBase = 411;
+
+inline constexpr uint8_t kDetailPageId = 13;
+inline constexpr uint8_t kPriceAlertPageId = 52;
+
+class TrendlineController : public ui::ViewController,
+                            public StockDetailRole,
+                            public SearchStocksDelegate,
+                            public LandscapeKlineDelegate {
+ public:
+  TrendlineController();
+  ~TrendlineController() override;
+
+  // --- identity ----------------------------------------------------------------------------
+  void SetStockInfo(const char* code, uint8_t market, uint8_t stockType) override;
+  void UpdateStockInfo(const char* code, uint8_t market, uint8_t stockType) override;
+  void SearchDone(const char* code, uint16_t market, const std::string& name,
+                  uint16_t stockType) override;
+  void setInitShowIndexType(int8_t type) override;
+  void setDelegate(std::weak_ptr<TrendlineRecordDelegate> delegate) override;
+  void updateCurrentView(int row) override;
+  static bool IsStockIndex(uint8_t stockType, uint8_t market);
+  static bool IsStockQH(uint8_t stockType, uint8_t market);
+
+  // --- view --------------------------------------------------------------------------------
+  void loadView() override;
+  void viewDidLoad() override;
+  void viewWillAppear(bool animated) override;
+  void viewDidAppear(bool animated) override;
+  void viewWillDisappear(bool animated) override;
+  bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation orientation) override;
+
+  // --- requests ----------------------------------------------------------------------------
+  void RequestDataTrendline() override;
+  void RequestKlineData(uint8_t period) override;
+  void RequestDataDetail();
+  void RequestFenBiDataDetail();
+  void RequestMiniDataDetail();
+  void RequestRadar();
+  void RequestHK10Dang();
+  void RequestHKJJSInfo(const std::string& seat);
+  void RequestHistTrendline(int8_t dayOffset, int32_t date);
+  void TrendlineReqPeriodRange(int n);
+  void requestPriceNotificationSetting();
+  std::string getRequestPageAddr(const char* code, int market);
+  static const char* F10MarketType(int market);
+  // The requests of page `page`.
+  void updateDataForSubPage(int page);
+
+  // --- replies -----------------------------------------------------------------------------
+  void recvmsg(const foundation::Notification& notification);
+  void recvmsg_PriceNotification(const foundation::Notification& notification);
+  void commandmsg(const foundation::Notification& notification);
+  void UserReloginSuccess(const foundation::Notification& notification);
+  void receivedRotate(const foundation::Notification& notification);
+  void onDrawHQ(const tagLocalStockData& quote, uint16_t dataFlag);
+
+  // --- menu and titles ---------------------------------------------------------------------
+  void setTrendTitle();
+  void updateTrendTitle(int page);
+  void removeSwitchToolBar();
+  // Builds the menu buttons for the security and rights and shows page `page`.
+  void SetMenuToolBar(int page);
+  void changeUIToSubPage(int page);
+  // Whether page `page` is in the menu.
+  bool hasPage(int page) const;
+
+  // --- state for the screens around it and the tests ---------------------------------------
+  const char* stockCode() const { return StockCode; }
+  std::string code() const { return StockCode; }
+  int market() const { return MarketType; }
+  int8_t marketType() const { return MarketType; }
+  int8_t stockType() const { return StockType; }
+  int16_t selectedPage() const { return IsSelWhichTab; }
+  int scrollCurrentPage() const { return _nScrollCurrentPage; }
+  bool isShown() const { return IsShow != 0; }
+  bool isLandscape() const { return IsLandscapeKline != 0; }
+  bool showsMainForce() const { return _bShowZLLH; }
+  bool hasTrevane() const { return _bHasTrevane != 0; }
+  int weightDays() const { return _weightDays; }
+  int32_t dateReqHist() const { return _iDateReqHist; }
+  int32_t requestCode(int slot) const { return mRequestFlagCount[static_cast<size_t>(slot)]; }
+  const std::string& stockNameText() const { return stockNameStr; }
+  const std::string& stockCodeText() const { return stockCodeStr; }
+  ui::Label* nameLabel() const { return StockNameLabel.get(); }
+  ui::Label* codeLabel() const { return StockCodeLabel.get(); }
+  ui::View* menuBar() const { return menuBar_.get(); }
+  ui::ScrollView* scrollView() const { return _scrollView.get(); }
+  ui::View* pageView(int tag) const;
+  LandscapeKlineRole* landscape() const;
+  std::shared_ptr<TrendlineRecordDelegate> recordDelegate() const { return recordDelegate_.lock(); }
+  int currentRow() const { return currentRow_; }
+  int initShowIndexType() const { return initShowIndexType_; }
+  // Times the shown security was switched.
+  int updates() const { return updates_; }
+  const std::string& menuTitleOf(int page) const;
+
+ private:
+  // Copies at most 9 ASCII characters; false (nothing changed, logged) for a missing, non-ASCII
+  // or longer code.
+  static bool ValidCode(const char* code, const char* caller);
+  void copyCode(const char* code);
+  void applyFallBack();
+  void initNotification();
+  void createPages();
+  std::vector<int> menuPages() const;
+  void sendPackets(const std::vector<uint8_t>& packets, bool indicator);
+  bool appendQuote(std::vector<uint8_t>& out, const uint8_t* list1, const uint8_t* list2);
+  bool appendTicks(std::vector<uint8_t>& out, int slot, const uint8_t* list);
+  tagLocalStockData cachedQuote(bool* found = nullptr) const;
+  void showCachedQuote(QuotePage* page, bool onlyWhenFound);
+  void indicatorOff();
+  bool isTopScreen() const;
+  void handleReply(const ReceiveRecordView& reply);
+  void handleTrend(const ReceiveRecordView& reply);
+  void handleHistTrend(const ReceiveRecordView& reply, int period);
+  void handleKLine(const ReceiveRecordView& reply);
+  void handleWeight(const ReceiveRecordView& reply);
+  void handleTicks(const ReceiveRecordView& reply);
+  void handleRadar(const ReceiveRecordView& reply);
+  void handleSeat(const ReceiveRecordView& reply);
+  TrendPageRole* trendPage() const;
+  template <class Role>
+  Role* page(int tag) const {
+    return dynamic_cast<Role*>(pageView(tag));
+  }
+  void presentLandscape();
+  void leaveLandscape();
+
+  char StockCode[10] = {};
+  int8_t MarketType = 0;
+  int8_t StockType = 0;
+  std::array<int32_t, kRequestSlotCount> mRequestFlagCount{};
+  std::vector<tagLocalKData> KLinedata;
+  std::vector<tagLocalWeightData> _weightData;
+  int32_t _weightDays = 0;
+  uint8_t _bHasTrevane = 0;
+  int32_t _iDateReqHist = 0;
+  int32_t _iPeriod = 0;
+  int16_t IsSelWhichTab = 0;
+  int _nScrollCurrentPage = 0;
+  uint8_t IsShow = 0;
+  uint8_t IsLandscapeKline = 0;
+  uint8_t IsFirstShow = 1;
+  uint8_t IsFirstSelF10_redirect = 0;
+  uint8_t _bDidLoad = 0;
+  bool _bShowZLLH = false;
+  bool observing_ = false;
+  std::string stockNameStr;
+  std::string stockCodeStr;
+  std::shared_ptr<ui::Label> StockNameLabel;
+  std::shared_ptr<ui::Label> StockCodeLabel;
+  std::shared_ptr<ui::Label> _label_Delay15Min;
+  std::shared_ptr<ui::View> menuBar_;
+  std::shared_ptr<ui::ScrollView> _scrollView;
+  std::shared_ptr<ui::ViewController> landscapeKline;
+  std::weak_ptr<TrendlineRecordDelegate> recordDelegate_;
+  int currentRow_ = -1;
+  int initShowIndexType_ = 0;
+  int updates_ = 0;
+  std::vector<std::string> menuTitles_;
+};
+
+// Registers the pager and the stand-ins of its pages under their class names.
+void RegisterDetailClasses();
