@@ -572,6 +572,18 @@ void SearchImages() {
   });
 }
 
+// --- Charts: the cursor's time bubble (stretched to the text by its owner) -------------------
+
+void ChartImages() {
+  Make("timelabel.png", Size(60, 14), [](Context& ctx) {
+    FillRounded(ctx, Rect(0, 0, 60, 14), 3, Color::rgb255(30, 60, 140, 0.9));
+    ctx.setStrokeColor(Color::rgb255(120, 160, 230));
+    ctx.setLineWidth(1);
+    ctx.addRoundedRect(Rect(0.5, 0.5, 59, 13), 3);
+    ctx.strokePath();
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -593,5 +605,6 @@ int main(int argc, char** argv) {
   KitBarsAndBoxes();
   InputWidgets();
   SearchImages();
+  ChartImages();
   return g_failures == 0 ? 0 : 1;
 }
