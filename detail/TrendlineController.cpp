@@ -92,13 +92,13 @@ bool TrendlineController::IsStockQH(uint8_t stockType, uint8_t market) {
 
 bool TrendlineController::ValidCode(const char* code, const char* caller) {
   if (!code || code[0] == '\0') {
-    foundation::logError("!!!!!!!%s: no stock code", caller);
+    foundation::logError("%s: no stock code", caller);
     return false;
   }
   size_t n = 0;
   for (; code[n] != '\0'; ++n) {
     if (n >= 9 || static_cast<unsigned char>(code[n]) > 0x7f) {
-      foundation::logError("!!!!!!!%s: stock code refused (not ASCII or over 9 characters)",
+      foundation::logError("%s: stock code refused (not ASCII or over 9 characters)",
                            caller);
       return false;
     }
@@ -262,7 +262,7 @@ void TrendlineController::createPages() {
                            Made{"F10View", kTagF10Page}, Made{"HK10DangView", kTagHK10Page}}) {
     auto view = std::dynamic_pointer_cast<ui::View>(registry.create(made.name));
     if (!view) {
-      foundation::logError("!!!!!!!TrendlineController: no page class %s", made.name);
+      foundation::logError("TrendlineController: no page class %s", made.name);
       continue;
     }
     view->setTag(made.tag);
@@ -312,7 +312,8 @@ void TrendlineController::initNotification() {
 
 void TrendlineController::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
-  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(true, false);
+  // The navigation bar stays (its back button leads out) until the pager has a title bar of its
+  // own.
   requestPriceNotificationSetting();
   switch (IsSelWhichTab) {
     case kPageTrend:
@@ -592,7 +593,7 @@ bool TrendlineController::appendQuote(std::vector<uint8_t>& out, const uint8_t* 
       MakeRequest_StockData(SessionValue(), code, kDetailPageId, static_cast<uint8_t>(MarketType),
                             StockCode, list1, list2, buffer, sizeof buffer);
   if (n <= 0) {
-    foundation::logError("!!!!!!!TrendlineController: quote request not built (%d)", n);
+    foundation::logError("TrendlineController: quote request not built (%d)", n);
     return false;
   }
   out.insert(out.end(), buffer, buffer + n);
@@ -607,7 +608,7 @@ bool TrendlineController::appendTicks(std::vector<uint8_t>& out, int slot, const
       MakeRequest_DealDetail(SessionValue(), code, kDetailPageId, static_cast<uint8_t>(MarketType),
                              StockCode, kTickCount, list, buffer, sizeof buffer);
   if (n <= 0) {
-    foundation::logError("!!!!!!!TrendlineController: tick request not built (%d)", n);
+    foundation::logError("TrendlineController: tick request not built (%d)", n);
     return false;
   }
   out.insert(out.end(), buffer, buffer + n);
@@ -641,7 +642,7 @@ void TrendlineController::RequestDataTrendline() {
   const int n = MakeRequest_Trendline(SessionValue(), trendCode, kDetailPageId, market, StockCode,
                                       0, trendList.data(), buffer, sizeof buffer);
   if (n <= 0) {
-    foundation::logError("!!!!!!!TrendlineController: trend request not built (%d)", n);
+    foundation::logError("TrendlineController: trend request not built (%d)", n);
     return;
   }
   packets.insert(packets.end(), buffer, buffer + n);
@@ -687,7 +688,7 @@ void TrendlineController::RequestKlineData(uint8_t period) {
   const int n = MakeRequest_KLine(static_cast<int16_t>(SessionValue()), code, kDetailPageId, block,
                                   bars.data(), bars.data(), weights.data(), buffer, sizeof buffer);
   if (n <= 0) {
-    foundation::logError("!!!!!!!TrendlineController: K-line request not built (%d)", n);
+    foundation::logError("TrendlineController: K-line request not built (%d)", n);
     return;
   }
   packets.insert(packets.end(), buffer, buffer + n);
@@ -738,7 +739,7 @@ void TrendlineController::RequestRadar() {
   int records = 0;
   const int bodyLen = table.SerializeAll(buffer + kPacketHeaderSize, 1008, &records);
   if (bodyLen <= 0) {
-    foundation::logError("!!!!!!!TrendlineController: radar request not built (%d)", bodyLen);
+    foundation::logError("TrendlineController: radar request not built (%d)", bodyLen);
     return;
   }
   const uint16_t code = NextCode();
@@ -765,7 +766,7 @@ void TrendlineController::RequestHKJJSInfo(const std::string& seat) {
   const int n = MakeRequest_HKJJSInfo(SessionValue(), code, kDetailPageId, seat.c_str(), buffer,
                                       sizeof buffer);
   if (n <= 0) {
-    foundation::logError("!!!!!!!TrendlineController: seat request not built (%d)", n);
+    foundation::logError("TrendlineController: seat request not built (%d)", n);
     return;
   }
   mRequestFlagCount[kSlotSeat] = code;
@@ -934,7 +935,7 @@ void TrendlineController::handleTrend(const ReceiveRecordView& reply) {
   indicatorOff();
   ReplyHeadCheck check;
   if (!CheckReplyHead(ReplyHeadKind::Trend, reply.body, reply.bodyLen, &check)) {
-    foundation::logError("!!!!!!!TrendlineController: trend answer shorter than its head");
+    foundation::logError("TrendlineController: trend answer shorter than its head");
     return;
   }
   TrendChartRole* chart = trendPage() ? trendPage()->trendlineView() : nullptr;
@@ -965,7 +966,7 @@ void TrendlineController::handleTrend(const ReceiveRecordView& reply) {
 void TrendlineController::handleHistTrend(const ReceiveRecordView& reply, int period) {
   ReplyHeadCheck check;
   if (!CheckReplyHead(ReplyHeadKind::HistTrend, reply.body, reply.bodyLen, &check)) {
-    foundation::logError("!!!!!!!TrendlineController: past-day trend shorter than its head");
+    foundation::logError("TrendlineController: past-day trend shorter than its head");
     return;
   }
   uint8_t head[29];
@@ -996,7 +997,7 @@ void TrendlineController::handleKLine(const ReceiveRecordView& reply) {
   indicatorOff();
   ReplyHeadCheck check;
   if (!CheckReplyHead(ReplyHeadKind::KLine, reply.body, reply.bodyLen, &check)) {
-    foundation::logError("!!!!!!!TrendlineController: K-line answer shorter than its head");
+    foundation::logError("TrendlineController: K-line answer shorter than its head");
     return;
   }
   const tagLocalStockData quote = cachedQuote();
@@ -1019,7 +1020,7 @@ void TrendlineController::handleKLine(const ReceiveRecordView& reply) {
 void TrendlineController::handleWeight(const ReceiveRecordView& reply) {
   ReplyHeadCheck check;
   if (!CheckReplyHead(ReplyHeadKind::Weight, reply.body, reply.bodyLen, &check)) {
-    foundation::logError("!!!!!!!TrendlineController: ex-rights answer shorter than its head");
+    foundation::logError("TrendlineController: ex-rights answer shorter than its head");
     return;
   }
   // Only the events of the security shown: another stock's would shift its bars.
@@ -1043,7 +1044,7 @@ void TrendlineController::handleTicks(const ReceiveRecordView& reply) {
   indicatorOff();
   ReplyHeadCheck check;
   if (!CheckReplyHead(ReplyHeadKind::Ticks, reply.body, reply.bodyLen, &check)) {
-    foundation::logError("!!!!!!!TrendlineController: tick answer shorter than its head");
+    foundation::logError("TrendlineController: tick answer shorter than its head");
     return;
   }
   tagDealHead head{};
@@ -1075,7 +1076,7 @@ void TrendlineController::handleSeat(const ReceiveRecordView& reply) {
   UpdateHKJJSInfo(reply.body, len);
   MDBF table;
   if (table.Parse(reply.body, reply.bodyLen) < 0) {
-    foundation::logError("!!!!!!!TrendlineController: seat answer is no record table");
+    foundation::logError("TrendlineController: seat answer is no record table");
     return;
   }
   table.Seek(0);
@@ -1134,7 +1135,7 @@ void TrendlineController::recvmsg_PriceNotification(const foundation::Notificati
   if (reply.header.isError()) return;
   MDBF table;
   if (table.Parse(reply.body, reply.bodyLen) < 0) {
-    foundation::logError("!!!!!!!TrendlineController: price-alert setting is no record table");
+    foundation::logError("TrendlineController: price-alert setting is no record table");
     return;
   }
   table.Seek(0);
@@ -1211,7 +1212,7 @@ void TrendlineController::presentLandscape() {
   if (!landscapeKline) {
     landscapeKline = Extend::produceObject<ui::ViewController>("LandscapeKline");
     if (!landscapeKline) {
-      foundation::logError("!!!!!!!TrendlineController: no landscape K-line screen");
+      foundation::logError("TrendlineController: no landscape K-line screen");
       return;
     }
     const double side = view()->bounds().size.height;

@@ -12,7 +12,8 @@ server_pid=""
 cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true; }
 trap cleanup EXIT
 if [ -x build/testserver/verdan-testserver ]; then
-  build/testserver/verdan-testserver &
+  # The demo's guest holds main-force data (30) and level-two quotes (32).
+  build/testserver/verdan-testserver --rights 30,31,32,49 &
   server_pid=$!
   sleep 0.5
 fi

@@ -376,10 +376,19 @@ std::vector<uint8_t> TicksBody(Market& m, const Security& sec, int count, bool f
   ByteWriter w;
   PutKey(w, sec.q);
   w.u16(static_cast<uint16_t>(trades.size()));
+  // Oldest first; the first record holds its minute of the day and its price in units of
+  // 10^-pricedot, each later one the differences from the record before.
+  const int32_t scale = std::max(1, PriceDotToScale(sec.q));
+  int previousMinute = 0;
+  int32_t previousPrice = 0;
+  bool first = true;
   for (const Trade& t : trades) {
-    // Trade lists carry their times as hour x 100 + minute.
-    w.i16(static_cast<int16_t>(t.minute / 60 * 100 + t.minute % 60));
-    w.i32(t.price);
+    const int32_t price = t.price / scale;
+    w.i16(static_cast<int16_t>(first ? t.minute : t.minute - previousMinute));
+    w.i32(first ? price : price - previousPrice);
+    previousMinute = t.minute;
+    previousPrice = price;
+    first = false;
     w.i32(t.lots);
     w.u8(static_cast<uint8_t>(t.inout));
     if (futures) {
@@ -785,8 +794,22 @@ void KLine(ServerCore& s, Connection& c, const Request& req) {
   // Bars that fit: the newest ones.
   const size_t perBar = KLineBarSize(q, ids);
   size_t fit = FitRecords(21 + 1 + ids.size(), perBar, bars.size());
-  if (fit < bars.size()) bars.erase(bars.begin(), bars.end() - static_cast<long>(fit));
-  s.reply(c, req, KLineBody(q, period, block[9], bars, ids));
+  if (fit > 0 && fit < bars.size() && s.klineInParts()) {
+    // Oldest bars first, one whole answer per part, numbered 0, 1, ...
+    const size_t parts = (bars.size() + fit - 1) / fit;
+    for (size_t k = 0; k < parts && k < 255; ++k) {
+      const size_t from = k * fit;
+      const size_t to = std::min(bars.size(), from + fit);
+      std::vector<DayBar> part(bars.begin() + static_cast<long>(from),
+                               bars.begin() + static_cast<long>(to));
+      s.replyAs(c, kMainTypeQuote, 32, req.header.PageID, req.header.RequestCode,
+                KLineBody(q, period, block[9], part, ids), nullptr, 1,
+                static_cast<uint8_t>(std::min<size_t>(parts, 255)), static_cast<uint8_t>(k));
+    }
+  } else {
+    if (fit < bars.size()) bars.erase(bars.begin(), bars.end() - static_cast<long>(fit));
+    s.reply(c, req, KLineBody(q, period, block[9], bars, ids));
+  }
   Subscription& sub = Subscribe(c, req, 32, {s.market().indexOf(q.market, code)}, ids);
   sub.period = period;
   sub.blockFlag = block[9];

@@ -150,10 +150,12 @@ UserState& ServerCore::user(const std::string& name) {
       // Names from a flood of logins must not grow the server without end.
       scratchUser_ = UserState{};
       scratchUser_.qsid = newQsid();
+      scratchUser_.rights = options_.rights;
       return scratchUser_;
     }
     it = users_.emplace(name, UserState{}).first;
     it->second.qsid = newQsid();
+    it->second.rights = options_.rights;
     std::lock_guard<std::mutex> lock(mutex_);
     userCount_ = users_.size();
   }
@@ -294,8 +296,24 @@ void ServerCore::cutAndHandle(Connection& c) {
   }
 }
 
+std::vector<ReceivedRequest> ServerCore::receivedRequests(Role r) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return received_[static_cast<size_t>(r)];
+}
+
+void ServerCore::clearReceivedRequests() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (auto& list : received_) list.clear();
+}
+
 void ServerCore::handle(Connection& c, Request& req) {
   ++requests_;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto& list = received_[static_cast<size_t>(c.role)];
+    if (list.size() >= kMaxReceivedKept) list.erase(list.begin());
+    list.push_back(ReceivedRequest{req.header, req.body});
+  }
   const PacketHeader& h = req.header;
   foundation::logVerbose("testserver %s: [%d,%d] page %d code %d size %zu", RoleName(c.role),
                          h.MainType, h.ChildType, h.PageID, h.RequestCode, req.body.size());

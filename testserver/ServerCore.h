@@ -68,6 +68,8 @@ inline constexpr int kMaxUnfinishedMails = 4;
 inline constexpr size_t kMaxMailBytes = 4 * 1024 * 1024;  // all unfinished mails together
 // Users the server keeps state for; names beyond share one scratch state.
 inline constexpr size_t kMaxUsers = 4096;
+// Received requests kept per role for the tests to read.
+inline constexpr size_t kMaxReceivedKept = 4096;
 
 struct PriceAlertSetting {
   int32_t market;
@@ -155,6 +157,10 @@ class ServerCore {
   size_t userCount() const;
   size_t queuedOutput(Role r) const;  // any thread
   uint64_t requestCount() const { return requests_.load(); }
+  std::vector<ReceivedRequest> receivedRequests(Role r) const;  // any thread
+  void clearReceivedRequests();                                 // any thread
+  void setKLineInParts(bool inParts) { klineInParts_.store(inParts); }
+  bool klineInParts() const { return klineInParts_.load(); }
   std::string watchListText(const std::string& name) const;
   int minute() const { return minute_.load(); }
   int32_t date() const { return date_; }
@@ -192,6 +198,8 @@ class ServerCore {
   std::shared_ptr<foundation::Timer> houseTimer_;
   std::atomic<bool> running_{false};
   std::atomic<uint64_t> requests_{0};
+  std::atomic<bool> klineInParts_{false};
+  std::array<std::vector<ReceivedRequest>, kRoleCount> received_;  // guarded by mutex_
   std::atomic<int> minute_{0};
   int32_t date_ = 0;
   std::unique_ptr<LzwWorkArea> lzw_;

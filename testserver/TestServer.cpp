@@ -71,6 +71,18 @@ int32_t TestServer::date() const {
   return core_->date();
 }
 
+std::vector<ReceivedRequest> TestServer::receivedRequests(Role role) const {
+  return core_->receivedRequests(role);
+}
+
+void TestServer::clearReceivedRequests() {
+  core_->clearReceivedRequests();
+}
+
+void TestServer::setKLineInParts(bool inParts) {
+  core_->setKLineInParts(inParts);
+}
+
 void TestServer::setRights(const std::string& user, const std::string& rights) {
   core_->runOnServer([&] { core_->user(user).rights = rights; });
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/LocalServerPorts.h"
+#include "core/PacketHeader.h"
 
 namespace testserver {
 
@@ -34,6 +35,9 @@ struct ServerOptions {
   // Seconds without a byte read from or sent to a connection before it is closed (by the
   // clock of the run loops, so a manual clock drives it); 0 = never.
   double idleTimeout = 600;
+  // The rights (comma-separated numbers) the logins of a user grant until setRights changes
+  // them: 30 main force, 31 level-one quotes, 32 level-two quotes, 49 price alerts.
+  std::string rights = "30,31,49";
 
   // Every port picked by the system (tests).
   static ServerOptions Ephemeral();
@@ -50,6 +54,12 @@ enum class Fault {
   Oversize,          // answer with a well-formed packet larger than any receive buffer
   Corrupt,           // answer with a packet whose checksum and cipher frame are broken
   ErrorReply,        // answer with an error reply: flag bit 6 and a UTF-16 text
+};
+
+// A request as the server understood it: the header and the deciphered, expanded body.
+struct ReceivedRequest {
+  PacketHeader header;
+  std::vector<uint8_t> body;
 };
 
 class ServerCore;
@@ -96,6 +106,13 @@ class TestServer {
   // Bytes waiting for the clients of a role to read them (tests).
   size_t queuedOutput(Role role) const;
   uint64_t requestCount() const;
+  // The requests a role received since the start or the last clear, oldest first (the newest
+  // 4096 are kept).
+  std::vector<ReceivedRequest> receivedRequests(Role role) const;
+  void clearReceivedRequests();
+  // K-line answers too long for one body go in numbered parts (package numbers 0, 1, ...)
+  // instead of being cut to the newest bars.
+  void setKLineInParts(bool inParts);
 
   // Runs fn on the server thread and waits for it.
   void runOnServer(const std::function<void()>& fn) const;

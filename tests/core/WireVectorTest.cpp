@@ -181,6 +181,15 @@ TEST(WireVectors, ChartRepliesReadIntoPointsTradesBarsAndEvents) {
   ASSERT_EQ(kTicks.size(), 11 + kTickCount * sizeof(tagLocalDealData));
   tagLocalDealData trades[kTickCount];
   std::memcpy(trades, kTicks.data() + 11, sizeof trades);
+  // Times and prices after the first are differences; prices in units of 10^-2.
+  for (int i = 1; i < kTickCount; ++i) {
+    trades[i].time = static_cast<int16_t>(trades[i].time + trades[i - 1].time);
+    trades[i].price += trades[i - 1].price;
+  }
+  for (auto& t : trades) {
+    t.time = static_cast<int16_t>(t.time / 60 * 100 + t.time % 60);
+    t.price *= 100;
+  }
   const struct {
     int16_t time;
     int32_t price, volume;

@@ -208,9 +208,16 @@ TEST_F(Exchanges, QuoteServerAnswersEveryQuoteBuilder) {
          uint16_t n = ReadLE16(r[0].body.data() + 9);
          EXPECT_EQ(n, 20);
          ASSERT_EQ(r[0].body.size(), 11u + n * sizeof(tagLocalDealData));
-         const uint8_t* last = r[0].body.data() + 11 + (n - 1) * sizeof(tagLocalDealData);
-         EXPECT_EQ(static_cast<int16_t>(ReadLE16(last)), 1400);  // 14:00 as hhmm
-         EXPECT_EQ(static_cast<int32_t>(ReadLE32(last + 2)), pf->q.now);
+         // Differences after the first record: the sums give the newest trade.
+         int minute = 0;
+         int32_t price = 0;
+         for (int k = 0; k < n; ++k) {
+           const uint8_t* rec = r[0].body.data() + 11 + k * sizeof(tagLocalDealData);
+           minute += static_cast<int16_t>(ReadLE16(rec));
+           price += static_cast<int32_t>(ReadLE32(rec + 2));
+         }
+         EXPECT_EQ(minute, 14 * 60);
+         EXPECT_EQ(price * PriceDotToScale(pf->q), pf->q.now);
        }},
       {"board sort 145/24", Role::Quote,
        [&] {

@@ -178,6 +178,21 @@ void RecordAll(SeedWriter& seeds) {
   const uint8_t trendList[] = {12, 6, 7, 9, 10, 8, 20, 14, 15, 16, 17, 18, 19};
   len = MakeRequest_Trendline(0, 33, 13, 1, "600000", 0, trendList, buf, sizeof buf);
   Reply trend = ask({Bytes(buf, buf + len)});
+  // The detail pager's chart and tick answers as the core posts them: status, header, body.
+  {
+    const uint8_t tickList[] = {4, 1, 2, 3, 4};
+    len = MakeRequest_DealDetail(0, 34, 13, 1, "600000", 20, tickList, buf, sizeof buf);
+    Reply ticks = ask({Bytes(buf, buf + len)});
+    uint8_t kblock[21] = {1, '6', '0', '0', '0', '0', '0', 0, 0, 1, 1};
+    WriteLE32(kblock + 15, 99991231);
+    WriteLE16(kblock + 19, 196);
+    const uint8_t bars[] = {7, 11, 12, 13, 14, 15, 16, 17}, none[] = {0};
+    len = MakeRequest_KLine(0, 35, 13, kblock, bars, bars, none, buf, sizeof buf);
+    Reply kline = ask({Bytes(buf, buf + len)});
+    for (const auto& [name, r] : std::map<std::string, const Reply*>{
+             {"trend", &trend}, {"ticks", &ticks}, {"kline", &kline}})
+      seeds.add("reply_head", name, Prefixed({1, 0, 0, 0}, RecordHeader(*r), r->body));
+  }
   len = MakeRequest_53(0, 40, 12, "", 1, "01600000,02000001,01600036", 0, buf, sizeof buf);
   Reply upload = ask({Bytes(buf, buf + len)});
   server.advanceMinute();
@@ -360,6 +375,7 @@ TEST(FuzzSeeds, EveryTargetGetsSeedsFromTheServersAnswers) {
                            "quote_list",
                            "quote_push",
                            "trend_kline",
+                           "reply_head",
                            "session_key_reply",
                            "packet"};
   const std::filesystem::path committed =

@@ -19,11 +19,14 @@ void OnSignal(int) {
 }
 
 void Usage() {
-  std::fprintf(stderr,
-               "usage: verdan-testserver [--seed N] [--date YYYYMMDD] [--minute HHMM]\n"
-               "                         [--step SECONDS] [--verbose] [--ephemeral]\n"
-               "                         [--auth P] [--quote P] [--verify P] [--trade P]\n"
-               "                         [--message P] [--pricealert P] [--http P]\n");
+  std::fprintf(
+      stderr,
+      "usage: verdan-testserver [--seed N] [--date YYYYMMDD] [--minute HHMM]\n"
+      "                         [--step SECONDS] [--verbose] [--ephemeral]\n"
+      "                         [--auth P] [--quote P] [--verify P] [--trade P]\n"
+      "                         [--message P] [--pricealert P] [--http P]\n"
+      "                         [--rights LIST]   rights every login grants, e.g. 30,31,32,49\n"
+      "                         [--kline-parts]   long K-line answers in numbered parts\n");
 }
 
 }  // namespace
@@ -32,6 +35,7 @@ int main(int argc, char** argv) {
   testserver::ServerOptions options;
   options.stepInterval = 3;
   bool verbose = false;
+  bool klineParts = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     auto value = [&](long* out) {
@@ -59,6 +63,12 @@ int main(int argc, char** argv) {
     } else if (a == "--step") {
       ok = value(&v);
       options.stepInterval = static_cast<double>(v);
+    } else if (a == "--rights") {
+      ok = i + 1 < argc;
+      if (ok) options.rights = argv[++i];
+      for (char ch : options.rights) ok = ok && ((ch >= '0' && ch <= '9') || ch == ',');
+    } else if (a == "--kline-parts") {
+      klineParts = true;
     } else if (a == "--auth") {
       role = 0;
     } else if (a == "--quote") {
@@ -95,6 +105,7 @@ int main(int argc, char** argv) {
   std::signal(SIGTERM, OnSignal);
   testserver::TestServer server(options);
   if (!server.start()) return 1;
+  server.setKLineInParts(klineParts);
   for (int r = 0; r < testserver::kRoleCount; ++r) {
     auto role = static_cast<testserver::Role>(r);
     std::printf("%s %u\n", testserver::RoleName(role), server.port(role));
