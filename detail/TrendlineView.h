@@ -171,8 +171,11 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   bool _bShowZDFScale = false;
   bool landscape = false;
 
- private:
+ protected:
+  // Adds the sub-views; run once the view is shared-owned (both initialisers do).
   void setUp();
+
+ private:
   void hidePanel();
   void followCursor(bool wasOnLast);
   void calcDay(const tagLocalTrendData* points, int count, int day);
