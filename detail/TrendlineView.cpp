@@ -30,9 +30,10 @@ float Factor(float height, int64_t span) {
 }
 
 int32_t CashSpeed(int64_t mainAmount, int64_t avr5, int n) {
-  const int64_t base = avr5 * n;
+  // The five-day base comes from the wire: its product with the minute count is taken wide.
+  const __int128 base = static_cast<__int128>(avr5) * n;
   if (base < 1) return 0;
-  const int64_t d = base / 240;
+  const __int128 d = base / 240;
   if (d == 0) return 0;
   return Trunc<int32_t>(
       std::trunc(100.0 * static_cast<double>(mainAmount) / static_cast<double>(d) + 0.5));

@@ -264,6 +264,11 @@ TEST_F(TrendPush, CashSpeedsWithoutBaseAndFarAboveIt) {
   EXPECT_EQ(chart->trendData(0)[4].BUY_CASH_SPEED, INT32_MAX);
   EXPECT_EQ(chart->trendData(0)[4].SELL_CASH_SPEED, INT32_MIN);
   EXPECT_EQ(chart->fMaxZJLS, INT32_MAX);
+  // A base so large that base x minutes leaves 64 bits gives a speed near 0, not a wrap.
+  q.BuyAvr5 = INT64_MAX;
+  q.MainAmount[0] = 250;
+  chart->SetDataInfo(q, 2);
+  EXPECT_EQ(chart->trendData(0)[4].BUY_CASH_SPEED, 0);
 }
 
 TEST_F(TrendPush, NewMinutesExtendAndAnEarlierMinuteDropsTheLaterPoints) {
