@@ -9,6 +9,7 @@
 #include "panels/PriceDetailPanel.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "widgets/AlertView.h"
 
 namespace {
 
@@ -80,6 +81,7 @@ TrendlineView::TrendlineView(const gfx::Rect& frame, bool isLandscape)
 
 TrendlineView::~TrendlineView() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  if (_alertView) _alertView->clearTimer();
 }
 
 void TrendlineView::setUp() {
@@ -88,6 +90,11 @@ void TrendlineView::setUp() {
   tlTimeLabel_ = TimeLabel::create({});
   tlTimeLabel_->setHidden(true);
   addSubview(tlTimeLabel_);
+  // Made hidden, holding its text for when a screen shows it.
+  _alertView =
+      AlertView::initWithFrame({landscape ? 170.0 : 90.0, pDetailViewBaseY + 40.0, 140, 65});
+  _alertView->setAlertTextMsg("请等待...");
+  addSubview(_alertView);
   const gfx::Rect selector =
       landscape ? gfx::Rect(0, BaseYCoor + 16, w, h - BaseYCoor - 16)
                 : gfx::Rect(0, BaseVolYCoor - vViewHeight - 15, w, vViewHeight + 15);
@@ -97,6 +104,10 @@ void TrendlineView::setUp() {
   updateDrawIndexType(0);
   foundation::NotificationCenter::defaultCenter().addObserver(
       this, "relogin", [this](const foundation::Notification&) { resetDrawIndexType(); });
+}
+
+void TrendlineView::NoneHistoryData() {
+  if (_alertView) _alertView->hideAlertMsg();
 }
 
 void TrendlineView::SetStockInfo(uint8_t market, uint8_t stockType) {
@@ -247,7 +258,7 @@ void TrendlineView::SetTrendLineArray(const uint8_t* head, const tagLocalTrendDa
 void TrendlineView::SetHistTrendLineArray(const uint8_t* head, const tagLocalTrendData* points,
                                           int period) {
   if (!head || !points) return;
-  waitingShown_ = false;
+  NoneHistoryData();
   foundation::logVerbose("pagenum:%d, period:%d", PageNum, period);
   // Only the days the store has room for; a later day is ignored.
   if (period < 0 || period >= kDayBlocks || PageNum < period) return;

@@ -14,6 +14,7 @@
 
 class TimeLabel;
 class PriceDetailPanel;
+class AlertView;
 
 // Bounds and state handed to the indicator sub-chart.
 struct _TECHINDEX_CALC_VLAUE {
@@ -100,7 +101,8 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   void CalcTrendLine(const tagLocalTrendData* points, int count, int dayCount, int day);
   void CalcHistTrendLine(int dayCount, int days);
   void clear();
-  void NoneHistoryData() { waitingShown_ = false; }
+  // Hides the waiting box.
+  void NoneHistoryData();
   void updateDrawIndexType(int type);
   void resetDrawIndexType();
 
@@ -122,6 +124,7 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   const tagLocalTrendData* trendColorData(int day) const { return m_trendcolordata[day]; }
   TechIndexMoveView* techIndexMoveView() const { return techIndex_.get(); }
   TimeLabel* timeLabel() const { return tlTimeLabel_.get(); }
+  AlertView* waitingBox() const { return _alertView.get(); }
 
   // Store.
   tagLocalTrendData m_trenddata[kDayBlocks][kTrendCapacity];
@@ -183,6 +186,6 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   std::shared_ptr<TimeLabel> tlTimeLabel_;
   std::shared_ptr<PriceDetailPanel> priceDetailPanel_;
   std::shared_ptr<TechIndexMoveView> techIndex_;
+  std::shared_ptr<AlertView> _alertView;
   TrendlineViewDelegate* delegate_ = nullptr;
-  bool waitingShown_ = false;
 };

@@ -11,6 +11,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
+#include "widgets/AlertView.h"
 
 namespace {
 
@@ -81,6 +82,12 @@ TEST_F(TrendChartData, LayoutAndStartState) {
   EXPECT_EQ(chart->m_TradeMinutes, 241);
   EXPECT_EQ(chart->iRulerIndex, -1);
   EXPECT_EQ(chart->techIndexMoveView()->drawIndexType, 0);
+  ASSERT_NE(chart->waitingBox(), nullptr);
+  EXPECT_EQ(chart->waitingBox()->frame(), gfx::Rect(90, 160, 140, 65));
+  EXPECT_EQ(chart->waitingBox()->alertText(), "请等待...");
+  chart->waitingBox()->showAlertMsg();
+  chart->NoneHistoryData();
+  EXPECT_FALSE(chart->waitingBox()->isShowing());
   auto land = TrendlineView::initWithFrame_Landscape({0, 0, 480, 300});
   EXPECT_FLOAT_EQ(land->StartXCoor, 48);
   EXPECT_FLOAT_EQ(land->tViewWidth, 384);
