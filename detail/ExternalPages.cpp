@@ -9,6 +9,6 @@ std::shared_ptr<ui::View> CreateRadarPage() {
   return std::dynamic_pointer_cast<ui::View>(ui::ClassRegistry::shared().create("RadarView"));
 }
 
-RadarPageRole* RadarRoleOf(ui::View* view) {
-  return dynamic_cast<RadarPageRole*>(view);
+RadarListRole* RadarRoleOf(ui::View* view) {
+  return dynamic_cast<RadarListRole*>(view);
 }

@@ -9,6 +9,7 @@
 
 #include "core/ChartData.h"
 #include "panels/PageRoles.h"
+#include "shell/ScreenRoles.h"
 
 namespace ui {
 class NavigationController;
@@ -66,21 +67,7 @@ class LandscapeKlineRole : public KLineFeedRole {
   virtual TrendChartRole* trendlineView() { return nullptr; }
 };
 
-// The radar page.
-class RadarPageRole {
- public:
-  virtual ~RadarPageRole() = default;
-  virtual void setCurrentNavigationController(ui::NavigationController* navigation) {
-    (void)navigation;
-  }
-  // body null and length 0 empty the page.
-  virtual void SetRadarTitle(const uint8_t* body, int length) {
-    (void)body;
-    (void)length;
-  }
-};
-
 // The radar page made by name ("RadarView"), or null when no such class is registered.
 std::shared_ptr<ui::View> CreateRadarPage();
 // The page's role, or null.
-RadarPageRole* RadarRoleOf(ui::View* view);
+RadarListRole* RadarRoleOf(ui::View* view);

@@ -98,8 +98,7 @@ bool TrendlineController::ValidCode(const char* code, const char* caller) {
   size_t n = 0;
   for (; code[n] != '\0'; ++n) {
     if (n >= 9 || static_cast<unsigned char>(code[n]) > 0x7f) {
-      foundation::logError("%s: stock code refused (not ASCII or over 9 characters)",
-                           caller);
+      foundation::logError("%s: stock code refused (not ASCII or over 9 characters)", caller);
       return false;
     }
   }
@@ -270,6 +269,7 @@ void TrendlineController::createPages() {
     _scrollView->addSubview(view);
   }
   if (auto radar = CreateRadarPage()) {
+    if (auto* role = RadarRoleOf(radar.get())) role->setPageId(kDetailPageId);
     radar->setTag(kTagRadarPage);
     radar->setFrame({0, 0, size.width, size.height});
     _scrollView->addSubview(radar);
@@ -856,7 +856,10 @@ bool TrendlineController::isTopScreen() const {
 void TrendlineController::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
   if (!ReceiveRecordView::From(notification, reply)) return;
+  // The radar page reads the whole record (a continuation part appends to its list).
+  radarRecord_ = &notification.userInfo[kReceiveRecordKey].asData();
   handleReply(reply);
+  radarRecord_ = nullptr;
 }
 
 void TrendlineController::handleReply(const ReceiveRecordView& reply) {
@@ -1056,7 +1059,7 @@ void TrendlineController::handleTicks(const ReceiveRecordView& reply) {
 }
 
 void TrendlineController::handleRadar(const ReceiveRecordView& reply) {
-  RadarPageRole* radar = RadarRoleOf(pageView(kTagRadarPage));
+  RadarListRole* radar = RadarRoleOf(pageView(kTagRadarPage));
   if (radar) radar->setCurrentNavigationController(navigationController());
   if (reply.header.isError()) {
     if (isTopScreen()) {
@@ -1067,7 +1070,12 @@ void TrendlineController::handleRadar(const ReceiveRecordView& reply) {
   }
   if ((reply.requestCode() & 0x3fff) != mRequestFlagCount[kSlotRadar]) return;
   indicatorOff();
-  if (radar) radar->SetRadarTitle(reply.body, reply.bodyLen);
+  if (!radar) return;
+  if (radarRecord_) {
+    radar->SetRadarTitle(*radarRecord_);
+  } else {
+    radar->SetRadarTitle(reply.body, reply.bodyLen);
+  }
 }
 
 void TrendlineController::handleSeat(const ReceiveRecordView& reply) {

@@ -217,6 +217,7 @@ class TrendlineController : public ui::ViewController,
   int initShowIndexType_ = 0;
   int updates_ = 0;
   std::vector<std::string> menuTitles_;
+  const foundation::Data* radarRecord_ = nullptr;  // the record being routed, if posted
 };
 
 // Registers the pager and the stand-ins of its pages under their class names.

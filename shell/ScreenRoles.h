@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/foundation/Value.h"
 
@@ -64,4 +65,26 @@ class AccountRole {
   virtual ~AccountRole() = default;
   virtual void setTabBarClickIndex(int index) { (void)index; }
   virtual void setCloseAfterLogin(bool close) { (void)close; }
+};
+
+namespace ui {
+class NavigationController;
+}  // namespace ui
+
+// The radar news list hosted by a screen (the watch list, the detail pager): it sends its own
+// detail requests under the host's page identifier and pushes details on the host's
+// navigation controller.
+class RadarListRole {
+ public:
+  virtual ~RadarListRole() = default;
+  virtual void setPageId(int pageId) = 0;
+  // Not owned; null forgets it.
+  virtual void setCurrentNavigationController(ui::NavigationController* navigation) = 0;
+  // The text shown while the list is empty.
+  virtual void updateNoItemsLabel(const std::string& text) = 0;
+  // A posted receive record of a radar reply (its record table is the list; a continuation part
+  // appends to it).
+  virtual void SetRadarTitle(const foundation::Data& record) = 0;
+  // No data and size 0 empties the list and shows the empty-list text.
+  virtual void SetRadarTitle(const uint8_t* data, int size) = 0;
 };

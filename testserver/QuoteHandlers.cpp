@@ -861,7 +861,8 @@ void KLine(ServerCore& s, Connection& c, const Request& req) {
 void Upload(ServerCore& s, Connection& c, const Request& req) {
   CLineStep in;
   in.Append(req.body.data(), static_cast<uint32_t>(req.body.size()));
-  std::vector<char> name(64), list(9000);
+  // Room for 1000 stocks of up to nine characters and their commas.
+  std::vector<char> name(64), list(16384);
   in.GetValue(2, name.data(), static_cast<int>(name.size()));
   in.GetValue(4, list.data(), static_cast<int>(list.size()));
   int date = 0, time = 0;

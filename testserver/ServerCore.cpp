@@ -304,15 +304,23 @@ std::vector<ReceivedRequest> ServerCore::receivedRequests(Role r) const {
 void ServerCore::clearReceivedRequests() {
   std::lock_guard<std::mutex> lock(mutex_);
   for (auto& list : received_) list.clear();
+  receivedBytes_.fill(0);
 }
 
 void ServerCore::handle(Connection& c, Request& req) {
   ++requests_;
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    // A flood of large requests keeps only the newest within the limits.
     auto& list = received_[static_cast<size_t>(c.role)];
-    if (list.size() >= kMaxReceivedKept) list.erase(list.begin());
+    size_t& bytes = receivedBytes_[static_cast<size_t>(c.role)];
+    while (!list.empty() &&
+           (list.size() >= kMaxReceivedKept || bytes + req.body.size() > kMaxReceivedBytes)) {
+      bytes -= list.front().body.size();
+      list.erase(list.begin());
+    }
     list.push_back(ReceivedRequest{req.header, req.body});
+    bytes += req.body.size();
   }
   const PacketHeader& h = req.header;
   foundation::logVerbose("testserver %s: [%d,%d] page %d code %d size %zu", RoleName(c.role),
@@ -346,8 +354,75 @@ void ServerCore::handle(Connection& c, Request& req) {
 void ServerCore::reply(Connection& c, const Request& req, const std::vector<uint8_t>& body,
                        bool encipher) {
   const PacketHeader& h = req.header;
+  auto split = splitReplies_.find(static_cast<uint16_t>(h.MainType << 8 | h.ChildType));
+  const int parts = split == splitReplies_.end() ? 1 : split->second;
+  if (parts > 1 || body.size() > kMaxPartBody) {
+    replyInParts(c, req, body, parts, encipher);
+    return;
+  }
   replyAs(c, h.MainType, h.ChildType, h.PageID, h.RequestCode, body, encipher ? keyFor(c) : nullptr,
           1);
+}
+
+void ServerCore::replyInParts(Connection& c, const Request& req, const std::vector<uint8_t>& body,
+                              int parts, bool encipher) {
+  const PacketHeader& h = req.header;
+  size_t n = std::max<size_t>(1, static_cast<size_t>(std::max(parts, 1)));
+  n = std::max(n, (body.size() + kMaxPartBody - 1) / kMaxPartBody);
+  n = std::min<size_t>({n, std::max<size_t>(body.size(), 1), 255});
+  if (body.size() > n * kMaxPartBody) {
+    foundation::logError("testserver: reply [%d,%d] of %zu bytes needs more than 255 packets",
+                         h.MainType, h.ChildType, body.size());
+    return;
+  }
+  const size_t step = body.size() / n, extra = body.size() % n;
+  size_t from = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const size_t len = step + (i < extra ? 1 : 0);
+    std::vector<uint8_t> part(body.begin() + static_cast<std::ptrdiff_t>(from),
+                              body.begin() + static_cast<std::ptrdiff_t>(from + len));
+    from += len;
+    replyAs(c, h.MainType, h.ChildType, h.PageID, h.RequestCode, part,
+            encipher ? keyFor(c) : nullptr, 1, static_cast<uint8_t>(n), static_cast<uint8_t>(i));
+  }
+}
+
+void ServerCore::replyTableInParts(Connection& c, const Request& req,
+                                   const std::vector<uint8_t>& table, int parts) {
+  MDBF t;
+  if (table.empty() || t.Parse(table.data(), static_cast<int>(table.size())) <= 0 ||
+      t.GetRecordNum() < 1) {
+    replyInParts(c, req, table, parts);
+    return;
+  }
+  const int records = t.GetRecordNum();
+  const int n = std::clamp(parts, 1, std::min(records, 255));
+  const PacketHeader& h = req.header;
+  int start = 0;
+  for (int i = 0; i < n; ++i) {
+    const int count = records / n + (i < records % n ? 1 : 0);
+    std::vector<uint8_t> part(static_cast<size_t>(kMaxBodyLen));
+    int written = 0;
+    const int len = t.Serialize(start, count, part.data(), static_cast<int>(part.size()), &written);
+    start += count;
+    if (len <= 0) {
+      foundation::logError("testserver: records %d.. of reply [%d,%d] not serialised", start,
+                           h.MainType, h.ChildType);
+      return;
+    }
+    part.resize(static_cast<size_t>(len));
+    replyAs(c, h.MainType, h.ChildType, h.PageID, h.RequestCode, part, nullptr, 1,
+            static_cast<uint8_t>(n), static_cast<uint8_t>(i));
+  }
+}
+
+void ServerCore::splitReplies(uint8_t main, uint8_t child, int parts) {
+  const uint16_t key = static_cast<uint16_t>(main << 8 | child);
+  if (parts > 1) {
+    splitReplies_[key] = parts;
+  } else {
+    splitReplies_.erase(key);
+  }
 }
 
 void ServerCore::replyAs(Connection& c, uint8_t main, uint8_t child, uint8_t page, uint16_t code,

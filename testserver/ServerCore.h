@@ -68,8 +68,9 @@ inline constexpr int kMaxUnfinishedMails = 4;
 inline constexpr size_t kMaxMailBytes = 4 * 1024 * 1024;  // all unfinished mails together
 // Users the server keeps state for; names beyond share one scratch state.
 inline constexpr size_t kMaxUsers = 4096;
-// Received requests kept per role for the tests to read.
+// Received requests kept per role for the tests to read, and the body bytes they may hold.
 inline constexpr size_t kMaxReceivedKept = 4096;
+inline constexpr size_t kMaxReceivedBytes = size_t{8} << 20;
 
 struct PriceAlertSetting {
   int32_t market;
@@ -140,6 +141,19 @@ class ServerCore {
   void replyAs(Connection& c, uint8_t main, uint8_t child, uint8_t page, uint16_t code,
                const std::vector<uint8_t>& body, const char* key, uint8_t dataFlag,
                uint8_t packageNum = 1, uint8_t packageNo = 0);
+  // Replies in several packets, numbered 0 .. n-1 of n, for every role. The bytes of the body
+  // are cut into n parts of (nearly) equal size, n at least `parts` and at least what keeps
+  // each part within kMaxPartBody. reply() takes this way for a body longer than one part and
+  // for the replies splitReplies() names.
+  static constexpr size_t kMaxPartBody = kMaxReplyPartBody;
+  void replyInParts(Connection& c, const Request& req, const std::vector<uint8_t>& body, int parts,
+                    bool encipher = false);
+  // A record-table body as packets of whole records, each a table of its own (at least one
+  // record a packet); a body that is no record table goes out in byte parts.
+  void replyTableInParts(Connection& c, const Request& req, const std::vector<uint8_t>& table,
+                         int parts);
+  // From now on the replies of (main, child) go out in `parts` packets; 0 or 1: whole again.
+  void splitReplies(uint8_t main, uint8_t child, int parts);
   // An error reply: flag bit 6 and a UTF-16 text; `userText` adds the 0xFF02 marker.
   void replyError(Connection& c, const Request& req, const std::string& utf8, bool userText);
   void pushQuotes();  // changed quotes to every subscriber, and the index brief
@@ -185,6 +199,7 @@ class ServerCore {
   void housekeeping();        // pending output, idle connections
 
   ServerOptions options_;
+  std::map<uint16_t, int> splitReplies_;  // (main << 8 | child) -> packets
   std::array<uint16_t, kRoleCount> ports_{};
   std::array<net::ListenerPtr, kRoleCount> listeners_;
   std::shared_ptr<foundation::Thread> thread_;
@@ -200,6 +215,7 @@ class ServerCore {
   std::atomic<uint64_t> requests_{0};
   std::atomic<bool> klineInParts_{false};
   std::array<std::vector<ReceivedRequest>, kRoleCount> received_;  // guarded by mutex_
+  std::array<size_t, kRoleCount> receivedBytes_{};                 // guarded by mutex_
   std::atomic<int> minute_{0};
   int32_t date_ = 0;
   std::unique_ptr<LzwWorkArea> lzw_;

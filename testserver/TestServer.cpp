@@ -91,6 +91,16 @@ std::string TestServer::watchListText(const std::string& user) const {
   return core_->watchListText(user);
 }
 
+void TestServer::storeWatchList(const std::string& user, const std::string& text, int date,
+                                int time) {
+  core_->runOnServer([this, user, text, date, time] {
+    UserState& u = core_->user(user);
+    u.watchList = text;
+    u.watchListTime = (static_cast<int64_t>(date) << 32) | static_cast<uint32_t>(time);
+    u.hasWatchList = true;
+  });
+}
+
 int TestServer::connectionCount(Role role) const {
   return core_->connectionCount(role);
 }
@@ -105,6 +115,10 @@ size_t TestServer::userCount() const {
 
 uint64_t TestServer::requestCount() const {
   return core_->requestCount();
+}
+
+void TestServer::splitReplies(uint8_t main, uint8_t child, int parts) {
+  core_->runOnServer([this, main, child, parts] { core_->splitReplies(main, child, parts); });
 }
 
 void TestServer::runOnServer(const std::function<void()>& fn) const {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,6 +16,10 @@
 #include "core/PacketHeader.h"
 
 namespace testserver {
+
+// The longest body one reply packet carries (what a client takes in one packet); longer
+// replies go out in numbered parts.
+inline constexpr size_t kMaxReplyPartBody = 9000;
 
 enum class Role : int { Auth = 0, Quote, Verify, Trade, Message, PriceAlert, Http };
 inline constexpr int kRoleCount = 7;
@@ -91,6 +96,8 @@ class TestServer {
 
   // Market clock: one minute on (pushes changed quotes to subscribers), or a given minute.
   void advanceMinute();
+  // From now on the replies of (main, child) go out in `parts` packets; 0 or 1: whole again.
+  void splitReplies(uint8_t main, uint8_t child, int parts);
   void setMinute(int minuteOfDay);
   int minute() const;
   int32_t date() const;
@@ -100,6 +107,8 @@ class TestServer {
   void setRights(const std::string& user, const std::string& rights);
   // What the server keeps per user (tests): the watch-list text of the last accepted upload.
   std::string watchListText(const std::string& user) const;
+  // Stores a watch list for the user as if another device had uploaded it at `date`/`time`.
+  void storeWatchList(const std::string& user, const std::string& text, int date, int time);
   int connectionCount(Role role) const;
   // Users the server keeps state for (tests).
   size_t userCount() const;

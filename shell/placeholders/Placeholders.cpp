@@ -1,11 +1,11 @@
 #include "platform/ui/Object.h"
 #include "shell/placeholders/OtherPlaceholders.h"
 #include "shell/placeholders/PlaceholderScreen.h"
+#include "shell/placeholders/RadarPlaceholder.h"
 #include "shell/placeholders/TabPlaceholders.h"
 
 void RegisterPlaceholderClasses() {
   auto& registry = ui::ClassRegistry::shared();
-  registry.registerClass<SelfStockController>("SelfStockController");
   registry.registerClass<NewStockSort>("NewStockSort");
   registry.registerClass<MainPage>("MainPage");
   registry.registerClass<MyMessage>("MyMessage");
@@ -14,4 +14,5 @@ void RegisterPlaceholderClasses() {
   registry.registerClass<SystemSetting>("SystemSetting");
   registry.registerClass<UILoginViewCtrl>("UILoginViewCtrl");
   registry.registerClass<SplashViewController>("SplashViewController");
+  registry.registerClass<RadarView>("RadarView");
 }

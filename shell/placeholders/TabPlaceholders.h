@@ -1,23 +1,10 @@
-// Stand-ins for the tab screens: watch list, market lists, home information, message centre
-// and trade login.
+// Stand-ins for the tab screens: market lists, home information, message centre and trade
+// login.
 #pragma once
 
 #include "platform/foundation/RunLoop.h"
 #include "shell/ScreenRoles.h"
 #include "shell/placeholders/PlaceholderScreen.h"
-
-// Shows the stored watch list.
-class SelfStockController : public PlaceholderScreen, public WatchListRole {
- public:
-  SelfStockController() : PlaceholderScreen("自选股") {}
-  bool showsTicker() const override { return true; }
-  std::vector<std::string> lines() const override;
-  void refreshTableShowType() override { ++refreshes_; }
-  int refreshes() const { return refreshes_; }
-
- private:
-  int refreshes_ = 0;
-};
 
 class NewStockSort : public PlaceholderScreen, public MarketListRole {
  public:

@@ -47,8 +47,17 @@ struct Push {
 };
 
 // A radar page registered for the tests: keeps what it is handed.
-class RadarStandIn : public ui::View, public RadarPageRole {
+class RadarStandIn : public ui::View, public RadarListRole {
  public:
+  void setPageId(int id) override { pageId = id; }
+  void updateNoItemsLabel(const std::string& text) override { noItems = text; }
+  void SetRadarTitle(const foundation::Data& record) override {
+    ReceiveRecordView view;
+    if (!ReceiveRecordView::From(record.data(), static_cast<int>(record.size()), view)) return;
+    SetRadarTitle(view.body, view.bodyLen);
+  }
+  int pageId = 0;
+  std::string noItems;
   void setCurrentNavigationController(ui::NavigationController* navigation) override {
     navigation_ = navigation;
     ++navigations;

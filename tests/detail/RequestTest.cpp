@@ -184,18 +184,25 @@ TEST_F(RequestTest, FuturesTicksAndPastDayTrendsUseTheirOwnSlots) {
   EXPECT_EQ(ReadLE32(hist.body.data() + 10), 20261207u);
 }
 
-TEST_F(RequestTest, PriceAlertSettingIsAskedOnEveryAppearance) {
+TEST_F(RequestTest, EveryAppearanceAsksThePriceAlertSettingUnderAFreshCode) {
   Open("600000", 1, 2);
-  int alerts = 0;
-  for (const Push& p : pushes)
-    if (p.kind == SendQueueKind::PriceNotification) ++alerts;
-  // The request key is not there before a login; the slot still holds the code to match.
-  EXPECT_GT(pager->requestCode(kSlotPriceAlert), 0);
-  pushes.clear();
   const int32_t first = pager->requestCode(kSlotPriceAlert);
+  EXPECT_GT(first, 0);
   pager->viewWillAppear(false);
+  EXPECT_GT(pager->requestCode(kSlotPriceAlert), 0);
   EXPECT_NE(pager->requestCode(kSlotPriceAlert), first);
-  (void)alerts;
+}
+
+TEST_F(RequestTest, HongKongQuoteLevelsDecideTheDelayNoteAndTheTenLevelPage) {
+  ParseRightsList("30,31");
+  Open("00700", 3, 2);
+  EXPECT_EQ(pager->title(), "走势图-延时15分钟");
+  EXPECT_FALSE(pager->hasPage(kPageHK10));
+  ParseRightsList("30,32");
+  Open("00700", 3, 2);
+  EXPECT_EQ(pager->title(), "走势图");
+  EXPECT_TRUE(pager->hasPage(kPageHK10));
+  EXPECT_EQ(pager->menuTitleOf(kPageHK10), "十档");
 }
 
 TEST_F(RequestTest, F10AddressNamesTheMarketAndRotatesOverTheInformationServers) {

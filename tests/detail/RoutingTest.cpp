@@ -150,6 +150,7 @@ TEST_F(RoutingTest, RadarSeatAndPriceAlertAnswers) {
   Open("00700", 3, 2);
   auto* radar = Page<RadarStandIn>(kTagRadarPage);
   ASSERT_NE(radar, nullptr);
+  EXPECT_EQ(radar->pageId, 13);
   pager->updateDataForSubPage(kPageRadar);
   Quote(81, kSlotRadar, {5, 6, 7});
   EXPECT_EQ(radar->content, (std::vector<uint8_t>{5, 6, 7}));

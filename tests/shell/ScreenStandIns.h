@@ -9,6 +9,8 @@
 #include "platform/ui/ViewController.h"
 #include "shell/Extend.h"
 #include "shell/MarqueeTicker.h"
+#include "shell/ScreenRoles.h"
+#include "shell/placeholders/PlaceholderScreen.h"
 
 class NamedScreenStandIn : public ui::ViewController, public Extend::ScreenHooks {
  public:
@@ -45,8 +47,21 @@ class TickerStandIn : public ui::View, public MarqueeViewRole {
   std::weak_ptr<IndexMarqueeDelegate> indexDelegate_;
 };
 
+// The first tab: a plain screen playing the watch-list role that counts what the shell asks.
+class WatchListDouble : public PlaceholderScreen, public WatchListRole {
+ public:
+  WatchListDouble() : PlaceholderScreen("自选股") {}
+  bool showsTicker() const override { return true; }
+  void refreshTableShowType() override { ++refreshes_; }
+  int refreshes() const { return refreshes_; }
+
+ private:
+  int refreshes_ = 0;
+};
+
 inline void RegisterScreenStandIns() {
   ui::ClassRegistry::shared().registerClass<TickerStandIn>(kMarqueeViewClassName);
+  ui::ClassRegistry::shared().registerClass<WatchListDouble>("SelfStockController");
   for (const char* name : {"HKSortController", "MainSortController"}) {
     ui::ClassRegistry::shared().registerClass(name, [name] {
       return std::static_pointer_cast<ui::Object>(std::make_shared<NamedScreenStandIn>(name));

@@ -22,6 +22,7 @@
 #include "shell/VerdanAppDelegate.h"
 #include "shell/placeholders/OtherPlaceholders.h"
 #include "shell/placeholders/TabPlaceholders.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "tests/shell/ShellTestSupport.h"
 
 namespace {
@@ -325,7 +326,7 @@ TEST_F(DelegateTest, TabsComeFromTheConfigurationWithTheirSlots) {
   // The unknown class still gives a working tab: an empty screen of its own, not the watch list.
   ui::ViewController* unknown = app->getTabBarCurrentRootController(4);
   ASSERT_NE(unknown, nullptr);
-  EXPECT_EQ(dynamic_cast<SelfStockController*>(unknown), nullptr);
+  EXPECT_EQ(dynamic_cast<WatchListDouble*>(unknown), nullptr);
   EXPECT_EQ(unknown->navigationController(), app->tabBarController()->viewControllers()[4].get());
   EXPECT_EQ(app->getTabBarNavigationController(4), unknown->navigationController());
   EXPECT_EQ(app->getTabBarCurrentRootController(6), nullptr);
@@ -386,7 +387,7 @@ TEST_F(DelegateTest, SelectingTabsAndRightsLostAfterRelogin) {
   advance(0.2);
   EXPECT_EQ(app->tabBarController()->selectedIndex(), 0);
   // On the watch list it asks the list to leave its main-force columns.
-  auto* watch = dynamic_cast<SelfStockController*>(app->viewControllerInTabBar(kSlotSelfStock));
+  auto* watch = dynamic_cast<WatchListDouble*>(app->viewControllerInTabBar(kSlotSelfStock));
   app->refreshTabBarStateWhenLoginChanging_thread();
   EXPECT_EQ(watch->refreshes(), 1);
 }

@@ -312,7 +312,7 @@ TEST_F(StartupTest, BackgroundClosesFourConnectionsAndForegroundRefreshesTheScre
   ASSERT_TRUE(LoadStockFile(kStockFileHistory, saved));
   EXPECT_GE(saved.GetCount(), 1);
 
-  auto* watch = dynamic_cast<SelfStockController*>(app->viewControllerInTabBar(kSlotSelfStock));
+  auto* watch = dynamic_cast<WatchListDouble*>(app->viewControllerInTabBar(kSlotSelfStock));
   ASSERT_NE(watch, nullptr);
   int appearances = watch->appearances();
   ui::Application::shared().enterForeground();

@@ -178,16 +178,19 @@ void RecordAll(SeedWriter& seeds) {
   const uint8_t trendList[] = {12, 6, 7, 9, 10, 8, 20, 14, 15, 16, 17, 18, 19};
   len = MakeRequest_Trendline(0, 33, 13, 1, "600000", 0, trendList, buf, sizeof buf);
   Reply trend = ask({Bytes(buf, buf + len)});
+  const uint8_t miniList[] = {1, 6};
+  len = MakeRequest_Trendline(0, 34, 12, 1, "600000", 0, miniList, buf, sizeof buf);
+  Reply mini = ask({Bytes(buf, buf + len)});
   // The detail pager's chart and tick answers as the core posts them: status, header, body.
   {
     const uint8_t tickList[] = {4, 1, 2, 3, 4};
-    len = MakeRequest_DealDetail(0, 34, 13, 1, "600000", 20, tickList, buf, sizeof buf);
+    len = MakeRequest_DealDetail(0, 44, 13, 1, "600000", 20, tickList, buf, sizeof buf);
     Reply ticks = ask({Bytes(buf, buf + len)});
     uint8_t kblock[21] = {1, '6', '0', '0', '0', '0', '0', 0, 0, 1, 1};
     WriteLE32(kblock + 15, 99991231);
     WriteLE16(kblock + 19, 196);
     const uint8_t bars[] = {7, 11, 12, 13, 14, 15, 16, 17}, none[] = {0};
-    len = MakeRequest_KLine(0, 35, 13, kblock, bars, bars, none, buf, sizeof buf);
+    len = MakeRequest_KLine(0, 45, 13, kblock, bars, bars, none, buf, sizeof buf);
     Reply kline = ask({Bytes(buf, buf + len)});
     for (const auto& [name, r] : std::map<std::string, const Reply*>{
              {"trend", &trend}, {"ticks", &ticks}, {"kline", &kline}})
@@ -242,6 +245,16 @@ void RecordAll(SeedWriter& seeds) {
     std::memcpy(chart.data() + 20, &capacity, 2);
     chart.insert(chart.end(), trend.body.begin() + 13, trend.body.end());
     seeds.add("trend_kline", "trend", chart);
+  }
+  // The watch list's one-field trend behind the stock's price decimals, high, low and close.
+  {
+    Bytes miniSeed(13, 0);
+    miniSeed[0] = rec.pricedot;
+    std::memcpy(miniSeed.data() + 1, &rec.high, 4);
+    std::memcpy(miniSeed.data() + 5, &rec.low, 4);
+    std::memcpy(miniSeed.data() + 9, &rec.yesterday, 4);
+    miniSeed.insert(miniSeed.end(), mini.body.begin(), mini.body.end());
+    seeds.add("mini_trend", "trend", miniSeed);
   }
 
   // The upload answer as parts, whole and cut in three; its list text.
@@ -376,6 +389,7 @@ TEST(FuzzSeeds, EveryTargetGetsSeedsFromTheServersAnswers) {
                            "quote_push",
                            "trend_kline",
                            "reply_head",
+                           "mini_trend",
                            "session_key_reply",
                            "packet"};
   const std::filesystem::path committed =

@@ -186,3 +186,42 @@ TEST(LoginChain, SameSeedGivesTheSameAnswersAndAnotherSeedDoesNot) {
   EXPECT_EQ(a, b);
   EXPECT_NE(a, c);
 }
+
+TEST(LoginChain, ServerWideRightsAndTheRequestsReceived) {
+  auto o = Options();
+  o.rights = "30,31,32,49";
+  testserver::TestServer server(o);
+  ASSERT_TRUE(server.start());
+  server.setRights("other", "31");
+  TestClient quote(server.port(Role::Quote));
+  ASSERT_TRUE(quote.connected());
+  uint8_t buf[2048];
+  auto rightsOf = [&](const char* user, const char* password, uint16_t code) {
+    int len = MakeRequest_HQLogin(0, code, 1, user, password, buf, sizeof buf);
+    EXPECT_TRUE(quote.send(buf, len));
+    Reply q = quote.receiveReply();
+    EXPECT_TRUE(q.ok);
+    MDBF t;
+    EXPECT_GT(t.Parse(q.body.data(), static_cast<int>(q.body.size())), 0);
+    t.Seek(0);
+    return t.GetNSString(35);
+  };
+  // A guest gets the server-wide rights; a user given others keeps his.
+  EXPECT_EQ(rightsOf("", "", 8), "30,31,32,49");
+  EXPECT_EQ(rightsOf("other", "secret", 9), "31");
+
+  // The requests as the server read them: header and deciphered body, in order.
+  const uint8_t l1[] = {0}, l2[] = {2, 5, 30};
+  int len = MakeRequest_StockData(0, 12, 13, 1, "600000", l1, l2, buf, sizeof buf);
+  ASSERT_TRUE(quote.send(buf, len));
+  ASSERT_TRUE(quote.receiveReply().ok);
+  auto received = server.receivedRequests(Role::Quote);
+  ASSERT_EQ(received.size(), 3u);
+  EXPECT_EQ(received[0].header.ChildType, 7);
+  EXPECT_EQ(received[2].header.ChildType, 10);
+  EXPECT_EQ(received[2].header.RequestCode, 12);
+  EXPECT_EQ(received[2].body, std::vector<uint8_t>(buf + 16, buf + len));
+  server.clearReceivedRequests();
+  EXPECT_TRUE(server.receivedRequests(Role::Quote).empty());
+  server.stop();
+}

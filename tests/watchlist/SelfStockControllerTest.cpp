@@ -1,0 +1,545 @@
+// The watch-list screen against recorded requests and hand-made replies: the page request,
+// the rows a reply yields, paging, sorting, late replies, pushes, the upload answer and the
+// observation window.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/ByteOrder.h"
+#include "core/CoreState.h"
+#include "core/MDBF.h"
+#include "core/PacketHeader.h"
+#include "core/QuoteCache.h"
+#include "core/ReceiveRecord.h"
+#include "core/SelfStock.h"
+#include "core/SendQueues.h"
+#include "detail/TrendlineController.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Screen.h"
+#include "shell/placeholders/OtherPlaceholders.h"
+#include "shell/placeholders/PlaceholderScreen.h"
+#include "shell/placeholders/RadarPlaceholder.h"
+#include "tests/widgets/QuoteListFixture.h"
+#include "watchlist/MiniTline.h"
+#include "watchlist/SelfStockController.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A page reply: `count` records written, `announced` in the head, `total` the list's size.
+Bytes PageReply(int start, int count, int announced, int total) {
+  Bytes b = quotelist::SortReply(start, count);
+  WriteLE32(b.data() + 3, static_cast<uint32_t>(total));
+  WriteLE16(b.data() + 7, static_cast<uint16_t>(announced));
+  return b;
+}
+
+Bytes Record(uint8_t child, uint16_t code, const Bytes& body, uint8_t flags = 0) {
+  Bytes rec(kReceiveRecordSize, 0);
+  WriteLE32(rec.data(), kReceiveStatusPacket);
+  PacketHeader h;
+  h.flags = flags;
+  h.bodyLen = static_cast<uint16_t>(body.size());
+  h.PageID = 12;
+  h.MainType = kMainTypeQuote;
+  h.ChildType = child;
+  h.RequestCode = code;
+  h.Write(rec.data() + kReceiveRecordHeaderOffset);
+  std::copy(body.begin(), body.end(), rec.begin() + kReceiveRecordBodyOffset);
+  return rec;
+}
+
+struct SentPage {
+  uint16_t code;
+  uint8_t market, type, sort;
+  uint16_t start, count;
+  uint8_t list2Count;
+};
+
+class WatchListScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "verdan-watch-XXXXXX").string();
+    documents_ = ::mkdtemp(tmpl.data());
+    foundation::setDocumentsDir(documents_);
+    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    foundation::Clock::setManual();
+    ui::Screen::main().setHeight(480);
+    gfx::Image::clearNamedCache();
+    SelfStock_Clear();
+    QuoteCache_Init();
+    RegisterPlaceholderClasses();
+    RegisterDetailClasses();
+    SetSendQueueSink([this](SendQueueKind kind, const uint8_t* p, int n) {
+      if (kind == SendQueueKind::Center && p && n > 0) sent_.emplace_back(p, p + n);
+    });
+  }
+  void TearDown() override {
+    screen_.reset();
+    drain();
+    SetSendQueueSink({});
+    SelfStock_Clear();
+    std::error_code ec;
+    std::filesystem::remove_all(documents_, ec);
+  }
+
+  void fillList(int count) {
+    for (int i = 0; i < count; ++i) {
+      char code[16];
+      std::snprintf(code, sizeof code, "60%04d", i % 10000);
+      SelfStock_Add(1, code, 2);
+    }
+    SelfStock_SetUploadState(1);
+  }
+
+  // A loaded screen that has appeared (its observation window open).
+  void open() {
+    screen_ = std::make_shared<SelfStockController>();
+    ASSERT_NE(screen_->view(), nullptr);
+    screen_->doSomeWhenWillAppear();
+    drain();
+  }
+
+  void drain() {
+    auto loop = foundation::RunLoop::main();
+    for (int i = 0; i < 1000 && loop->runOnce(foundation::kDefaultRunLoopMode, 0); ++i) {
+    }
+  }
+
+  SentPage lastPage() {
+    SentPage p{};
+    // The newest page request (the first appearance of a run also asks for the radar news).
+    auto it = std::find_if(sent_.rbegin(), sent_.rend(), [](const Bytes& b) {
+      return b.size() > kPacketHeaderSize && b[13] == 17;
+    });
+    EXPECT_NE(it, sent_.rend());
+    if (it == sent_.rend()) return p;
+    const Bytes& b = *it;
+    PacketHeader h;
+    PacketHeader::Read(b.data(), static_cast<int>(b.size()), &h);
+    EXPECT_EQ(h.PageID, 12);
+    p.code = h.RequestCode;
+    const uint8_t* body = b.data() + kPacketHeaderSize;
+    p.market = body[0];
+    p.type = body[1];
+    p.sort = body[2];
+    p.start = ReadLE16(body + 3);
+    p.count = ReadLE16(body + 5);
+    p.list2Count = body[7 + 1 + body[7]];
+    return p;
+  }
+
+  void reply(const Bytes& rec) {
+    screen_->takeRecord(rec.data(), static_cast<int>(rec.size()));
+    drain();
+  }
+
+  std::string documents_;
+  std::vector<Bytes> sent_;
+  std::shared_ptr<SelfStockController> screen_;
+};
+
+TEST_F(WatchListScreen, AsksForThePageAndShowsTheReply) {
+  fillList(50);
+  open();
+  SentPage p = lastPage();
+  EXPECT_EQ(p.market, 101);
+  EXPECT_EQ(p.type, 1);
+  EXPECT_EQ(p.sort, 0);
+  EXPECT_EQ(p.start, 0);
+  EXPECT_EQ(p.count, 25);
+  EXPECT_EQ(p.list2Count, 24);
+  EXPECT_EQ(p.code, screen_->pageRequestCode());
+
+  reply(Record(17, p.code, PageReply(0, 25, 25, 50)));
+  EXPECT_EQ(screen_->stockNum(), 25);
+  EXPECT_EQ(screen_->pageCount(), 2);
+  EXPECT_STREQ(screen_->row(3).code, "000003");
+  EXPECT_EQ(screen_->title(), "我的自选(1/2)");
+
+  // The table shows the rows.
+  ASSERT_NE(screen_->tableView(), nullptr);
+  EXPECT_EQ(screen_->tableView()->leftTableView()->numberOfRowsInSection(0), 25);
+}
+
+TEST_F(WatchListScreen, ReadsOnlyTheRecordsTheBodyHolds) {
+  fillList(30);
+  open();
+  SentPage p = lastPage();
+  // The head claims 25 records; the body holds 3.
+  reply(Record(17, p.code, PageReply(0, 3, 25, 30)));
+  EXPECT_EQ(screen_->stockNum(), 3);
+  // A body cut inside the head yields no rows and no total.
+  Bytes cut = PageReply(0, 3, 3, 30);
+  cut.resize(5);
+  reply(Record(17, p.code, cut));
+  EXPECT_EQ(screen_->stockNum(), 0);
+  // More than a page of records fills one page.
+  reply(Record(17, p.code, PageReply(0, 30, 30, 30)));
+  EXPECT_EQ(screen_->stockNum(), 25);
+  EXPECT_EQ(screen_->totalNum(), 30);
+}
+
+TEST_F(WatchListScreen, PagesByPullingPastEitherEnd) {
+  fillList(50);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 25, 25, 50)));
+  const size_t before = sent_.size();
+  screen_->tableTableViewReloadDataWithStatus(*screen_->tableView(), 1);  // previous on page 1
+  EXPECT_EQ(sent_.size(), before);
+  EXPECT_EQ(screen_->currentPage(), 0);
+
+  screen_->tableTableViewReloadDataWithStatus(*screen_->tableView(), 2);
+  ASSERT_EQ(sent_.size(), before + 1);
+  EXPECT_EQ(lastPage().start, 25);
+  reply(Record(17, lastPage().code, PageReply(25, 25, 25, 50)));
+  EXPECT_EQ(screen_->title(), "我的自选(2/2)");
+
+  screen_->tableTableViewReloadDataWithStatus(*screen_->tableView(), 2);  // past the last
+  EXPECT_EQ(sent_.size(), before + 1);
+  EXPECT_EQ(screen_->currentPage(), 1);
+
+  // 26 stocks: the second page holds one row; its top strip leads back, no bottom strip.
+  screen_->tableTableViewReloadDataWithStatus(*screen_->tableView(), 1);
+  reply(Record(17, lastPage().code, PageReply(0, 25, 25, 26)));
+  screen_->tableTableViewReloadDataWithStatus(*screen_->tableView(), 2);
+  reply(Record(17, lastPage().code, PageReply(25, 1, 1, 26)));
+  EXPECT_EQ(screen_->stockNum(), 1);
+  EXPECT_EQ(screen_->title(), "我的自选(2/2)");
+  ASSERT_NE(screen_->tableView()->preRefreshHeaderView(), nullptr);
+  ASSERT_NE(screen_->tableView()->nextRefreshHeaderView(), nullptr);
+  EXPECT_FALSE(screen_->tableView()->preRefreshHeaderView()->isHidden());
+  EXPECT_TRUE(screen_->tableView()->nextRefreshHeaderView()->isHidden());
+  EXPECT_EQ(WatchListPages::pageCount(26), 2);
+  EXPECT_EQ(WatchListPages::pageAfterPull(1, 26, 2), -1);
+  EXPECT_EQ(WatchListPages::pageAfterPull(0, 0, 2), -1);
+  EXPECT_EQ(WatchListPages::titleWithPages("我的自选(3/4)", 0, 26), "我的自选(1/2)");
+}
+
+TEST_F(WatchListScreen, SortsByColumnTitlesFromPageOneAndDropsLateReplies) {
+  fillList(50);
+  open();
+  const uint16_t first = lastPage().code;
+  reply(Record(17, first, PageReply(0, 25, 25, 50)));
+  screen_->tableTableViewReloadDataWithStatus(*screen_->tableView(), 2);
+  ASSERT_FALSE(screen_->columns().empty());
+  const int code = screen_->columns()[1].sorkType();
+
+  screen_->sortByColumn(1, 1);
+  SentPage p = lastPage();
+  EXPECT_EQ(p.sort, static_cast<uint8_t>((code | 0x80) & 0xFF));
+  EXPECT_EQ(p.start, 0);
+  EXPECT_EQ(screen_->leftTitle()->titleLabel(0)->text(), "原始顺序");
+  screen_->sortByColumn(1, 0);
+  EXPECT_EQ(lastPage().sort, static_cast<uint8_t>(code & 0x7F));
+  const uint16_t sorted = lastPage().code;
+
+  // The reply to the older request is dropped.
+  reply(Record(17, first, PageReply(25, 5, 5, 50)));
+  EXPECT_EQ(screen_->stockNum(), 25);
+  EXPECT_STREQ(screen_->row(0).code, "600000");
+  reply(Record(17, sorted, PageReply(20, 25, 25, 50)));
+  EXPECT_STREQ(screen_->row(0).code, "600020");
+
+  // "原始顺序" restores the stored order.
+  screen_->customLabelDidSelectIndex(*screen_->leftTitle(), 0, 0);
+  EXPECT_EQ(lastPage().sort, 0);
+  EXPECT_EQ(screen_->leftTitle()->titleLabel(0)->text(), "股票名称");
+}
+
+TEST_F(WatchListScreen, PushesReloadAndErrorsChangeNothing) {
+  fillList(5);
+  open();
+  const uint16_t code = lastPage().code;
+  reply(Record(17, code, PageReply(0, 5, 5, 5)));
+  // A push under the page's code reloads the rows from the cache.
+  reply(Record(12, code, {}));
+  EXPECT_EQ(screen_->stockNum(), 5);
+  // An error reply to the page request leaves the rows.
+  reply(Record(17, code, PageReply(0, 1, 1, 1), 0x40));
+  EXPECT_EQ(screen_->stockNum(), 5);
+}
+
+TEST_F(WatchListScreen, UploadAnswerWithTheServersListGoesBackToPageOne) {
+  fillList(50);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 25, 25, 50)));
+  screen_->tableTableViewReloadDataWithStatus(*screen_->tableView(), 2);
+  EXPECT_EQ(screen_->currentPage(), 1);
+  SelfStock_SetUpdateFlag(2);
+  const size_t before = sent_.size();
+  reply(Record(53, 999, {}));
+  ASSERT_EQ(sent_.size(), before + 1);
+  EXPECT_EQ(screen_->currentPage(), 0);
+  EXPECT_EQ(lastPage().start, 0);
+  // An erroneous upload answer asks for nothing.
+  reply(Record(53, 999, {}, 0x40));
+  EXPECT_EQ(sent_.size(), before + 1);
+}
+
+TEST_F(WatchListScreen, HearsRepliesOnlyWhileOnScreen) {
+  fillList(5);
+  open();
+  EXPECT_TRUE(screen_->observing());
+  const uint16_t code = lastPage().code;
+  screen_->viewWillDisappear(false);
+  EXPECT_FALSE(screen_->observing());
+  Bytes rec = Record(17, code, PageReply(0, 5, 5, 5));
+  foundation::Dictionary info;
+  info["Data_ID"] = foundation::Value::data(rec.data(), rec.size());
+  foundation::NotificationCenter::defaultCenter().post("SelfStock", nullptr,
+                                                       foundation::Value(std::move(info)));
+  drain();
+  EXPECT_EQ(screen_->stockNum(), 0);
+  // Appearing again asks again.
+  const size_t before = sent_.size();
+  screen_->doSomeWhenWillAppear();
+  EXPECT_EQ(sent_.size(), before + 1);
+  EXPECT_TRUE(screen_->observing());
+}
+
+TEST_F(WatchListScreen, MainForceNeedsTheRight) {
+  fillList(5);
+  open();
+  ParseRightsList("");
+  ASSERT_TRUE(LacksRight30());
+  EXPECT_FALSE(screen_->MenuBarShouldChangeToSubItem(1, *screen_->menuBar()));
+  EXPECT_TRUE(screen_->MenuBarShouldChangeToSubItem(0, *screen_->menuBar()));
+  ui::AlertView::dismissAll();
+  // With the columns switched (as a user with the right would), the request asks for them.
+  screen_->MenuBarDidChangeToSubItem(1, *screen_->menuBar());
+  EXPECT_TRUE(screen_->showsMainForce());
+  EXPECT_EQ(lastPage().list2Count, 19);
+  // With the right the menu may switch; losing it switches back.
+  ParseRightsList("30");
+  EXPECT_TRUE(screen_->MenuBarShouldChangeToSubItem(1, *screen_->menuBar()));
+  screen_->refreshTableShowType();
+  EXPECT_TRUE(screen_->showsMainForce());
+  ParseRightsList("");
+  screen_->refreshTableShowType();
+  EXPECT_FALSE(screen_->showsMainForce());
+}
+
+// A trend reply for the stock: one field, `points` values (first absolute), `announced` in
+// the head.
+Bytes TrendReply(const tagLocalStockData& rec, const std::vector<int32_t>& points, int announced) {
+  Bytes b(14, 0);
+  b[0] = rec.market;
+  std::memcpy(b.data() + 1, rec.code, 8);
+  WriteLE16(b.data() + 11, static_cast<uint16_t>(announced));
+  b[13] = 1;
+  b.push_back(6);
+  for (int32_t v : points) {
+    uint8_t w[4];
+    WriteLE32(w, static_cast<uint32_t>(v));
+    b.insert(b.end(), w, w + 4);
+  }
+  return b;
+}
+
+TEST_F(WatchListScreen, NameTapOpensTheMiniTrendAndAnotherTapClosesIt) {
+  fillList(5);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 5, 5, 5)));
+  const double plain = SelfStockController::rowHeight();
+
+  screen_->cellSectionView(2);
+  ASSERT_NE(screen_->openPanel(), nullptr);
+  EXPECT_EQ(screen_->openRow(), 2);
+  EXPECT_TRUE(screen_->trendWaiting());
+  EXPECT_EQ(*screen_->heightForRowAtIndexPath(*screen_->tableView()->leftTableView(), {0, 2}, 273),
+            static_cast<int>(plain + 66));
+  // The trend request names the row's stock and asks for the price field only.
+  const Bytes& sent = sent_.back();
+  PacketHeader h;
+  PacketHeader::Read(sent.data(), static_cast<int>(sent.size()), &h);
+  EXPECT_EQ(h.ChildType, 33);
+  const uint8_t* body = sent.data() + kPacketHeaderSize;
+  EXPECT_EQ(body[0], screen_->row(2).market);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(body + 1)), screen_->row(2).code);
+  EXPECT_EQ(body[11], 1);
+  EXPECT_EQ(body[12], 6);
+
+  // The reply's count says 10 but only 3 points came: three are drawn.
+  tagLocalStockData rec;
+  ASSERT_NE(QuoteCache_GetQuote(rec, screen_->row(2).market, screen_->row(2).code), 0);
+  reply(Record(33, h.RequestCode, TrendReply(rec, {rec.yesterday / 100, 5, -3}, 10)));
+  EXPECT_FALSE(screen_->trendWaiting());
+  MiniTline* panel = screen_->openPanel();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->trendNum(), 3);
+  EXPECT_TRUE(panel->drawsTrendLine());
+  for (int32_t off : panel->offsets()) {
+    EXPECT_LE(off, 0);
+    EXPECT_GE(off, -60);
+  }
+
+  // Another name moves the panel; a second tap on it closes it.
+  screen_->cellSectionView(4);
+  EXPECT_EQ(screen_->openRow(), 4);
+  EXPECT_EQ(screen_->openPanel()->trendNum(), 0);
+  screen_->cellSectionView(4);
+  EXPECT_EQ(screen_->openRow(), -1);
+  EXPECT_EQ(screen_->openPanel(), nullptr);
+  EXPECT_FALSE(screen_->trendWaiting());
+  EXPECT_EQ(*screen_->heightForRowAtIndexPath(*screen_->tableView()->leftTableView(), {0, 4}, 273),
+            plain);
+
+  // A drag closes it too; a reply that comes after the close draws nothing.
+  screen_->cellSectionView(1);
+  const uint16_t code = screen_->trendRequestCode();
+  screen_->tableTableViewWillBeginDragging(*screen_->tableView());
+  EXPECT_EQ(screen_->openRow(), -1);
+  reply(Record(33, code, TrendReply(rec, {1, 2}, 2)));
+  EXPECT_EQ(screen_->openPanel(), nullptr);
+}
+
+TEST_F(WatchListScreen, RadarItemAsksForTheListedStocksNewsAndHandsOverTheReply) {
+  fillList(3);
+  SelfStock_Add(1, "000001", 1);  // an index: no news
+  open();
+  auto* radar = dynamic_cast<RadarView*>(screen_->radarView());
+  ASSERT_NE(radar, nullptr);
+  EXPECT_EQ(radar->pageId(), 12);
+  EXPECT_EQ(radar->noItemsText(), "没有最新自选股资讯");
+  EXPECT_TRUE(radar->isHidden());
+
+  sent_.clear();
+  screen_->MenuBarDidChangeToSubItem(2, *screen_->menuBar());
+  EXPECT_FALSE(radar->isHidden());
+  EXPECT_TRUE(screen_->tableView()->isHidden());
+  ASSERT_EQ(sent_.size(), 1u);
+  PacketHeader h;
+  PacketHeader::Read(sent_[0].data(), static_cast<int>(sent_[0].size()), &h);
+  EXPECT_EQ(h.ChildType, 96);
+  EXPECT_EQ(h.PageID, 12);
+  MDBF table;
+  ASSERT_GT(table.Parse(sent_[0].data() + kPacketHeaderSize, h.bodyLen), 0);
+  ASSERT_EQ(table.GetRecordNum(), 1);
+  table.Seek(0);
+  EXPECT_EQ(table.GetNSString(71), "01600000,01600001,01600002");
+  EXPECT_EQ(table.GetInt(29), 50);
+
+  // The reply's records reach the list; an error reply empties it.
+  MDBF news;
+  news.AddStringField(1, "title");
+  uint8_t body[256];
+  int written = 0;
+  const int n = news.SerializeAll(body, sizeof body, &written);
+  ASSERT_GT(n, 0);
+  reply(Record(96, h.RequestCode, Bytes(body, body + n)));
+  EXPECT_EQ(radar->recordCount(), 1);
+  reply(Record(96, h.RequestCode, {}, 0x40));
+  EXPECT_EQ(radar->recordCount(), 0);
+  EXPECT_EQ(radar->shownText(), "没有最新自选股资讯");
+}
+
+TEST(RadarStockText, LeavesOutIndicesAndHongKongWithoutTheRightAndStopsAtItsLimit) {
+  QuoteCache_Init();
+  std::vector<tagCodeItem> items(3);
+  std::memcpy(items[0].code, "000001", 6);
+  items[0].market = 1;
+  items[0].zqlb = 1;
+  std::memcpy(items[1].code, "00700", 5);
+  items[1].market = 3;
+  items[1].zqlb = 10;
+  std::memcpy(items[2].code, "60000012", 8);
+  items[2].market = 1;
+  items[2].zqlb = 2;
+  EXPECT_EQ(SelfStockController::RadarStockText(items.data(), 3, false), "01600000");
+  EXPECT_EQ(SelfStockController::RadarStockText(items.data(), 3, true), "0300700,01600000");
+  EXPECT_EQ(SelfStockController::RadarStockText(items.data(), 2, false), "");
+
+  std::vector<tagCodeItem> many(1000);
+  for (int i = 0; i < 1000; ++i) {
+    std::snprintf(many[static_cast<size_t>(i)].code, 9, "60%04d", i);
+    many[static_cast<size_t>(i)].market = 1;
+    many[static_cast<size_t>(i)].zqlb = 2;
+  }
+  const std::string text = SelfStockController::RadarStockText(many.data(), 1000, true);
+  EXPECT_EQ(text.size(), 7496u);
+  EXPECT_EQ(std::count(text.begin(), text.end(), ',') + 1, 833);
+}
+
+TEST_F(WatchListScreen, QuoteColumnsOpenTheRowsStockInTheDetailScreen) {
+  fillList(5);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 5, 5, 5)));
+  auto opened = screen_->openDetail(3);
+  auto* detail = dynamic_cast<TrendlineController*>(opened.get());
+  ASSERT_NE(detail, nullptr);
+  EXPECT_EQ(detail->code(), screen_->row(3).code);
+  EXPECT_EQ(detail->market(), screen_->row(3).market);
+  // Not a row of the page: nothing opens.
+  EXPECT_EQ(screen_->openDetail(5), nullptr);
+  EXPECT_EQ(screen_->openDetail(-1), nullptr);
+}
+
+struct DisclosureRecorder : SelfCellDelegate {
+  void DisclosureDetail(int row) override { rows.push_back(row); }
+  std::vector<int> rows;
+};
+
+TEST(SelfCellView, LaysOutInSixthsAndReportsItsRow) {
+  auto cell = SelfCell::create(gfx::Rect(0, 0, 320, 60));
+  // u = 53, q = 13, captions at 3.6u + 15 - 5, values at 4.1u + 15 - 5, 1.5u - 20 wide.
+  EXPECT_EQ(cell->ItemName(2)->frame(), gfx::Rect(200, 17, 26, 13));
+  EXPECT_EQ(cell->ItemValue(4)->frame(), gfx::Rect(227, 30, 59, 13));
+  EXPECT_EQ(cell->ItemValue(1)->frame(), gfx::Rect(2.3 * 53, 15, 1.3 * 53, 20));
+  EXPECT_EQ(cell->ItemSubValue1()->frame(), gfx::Rect(2.6 * 53, 35, 53, 10));
+  const gfx::Rect mark = cell->ImageUpDownFlag()->frame();
+  EXPECT_NEAR(mark.x(), 101, 1e-6);
+  EXPECT_NEAR(mark.y(), 10, 1e-6);
+  EXPECT_NEAR(mark.width(), 1.8 * 53, 1e-6);
+  EXPECT_NEAR(mark.height(), 39, 1e-6);
+  EXPECT_EQ(cell->disclosureButton()->frame(), gfx::Rect(292, 18, 24, 24));
+  EXPECT_EQ(cell->ItemName(0), nullptr);
+  EXPECT_EQ(cell->ItemValue(6), nullptr);
+
+  auto recorder = std::make_shared<DisclosureRecorder>();
+  cell->setDelegate(recorder);
+  cell->setIndex(7);
+  cell->disclosureButton()->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  EXPECT_EQ(recorder->rows, std::vector<int>{7});
+  // A delegate that went away is not called.
+  recorder.reset();
+  cell->DisclosureButton();
+}
+
+TEST(MiniTlinePanel, TakesAtMostWhatItHoldsAndFillsTheWidthWithADaysMinutes) {
+  auto panel = MiniTline::create(gfx::Rect(0, 0, 320, 0));
+  tagLocalStockData rec = MakeEmptyStockData();
+  rec.pricedot = 2;
+  rec.yesterday = rec.high = rec.low = rec.now = 100000;
+  panel->SetDataValue(rec);
+  EXPECT_EQ(panel->highValue()->text(), "10.00");
+  tagMiniTrendHead head{};
+  // No points leaves the panel as it was.
+  head.count = 0;
+  const uint8_t none[4] = {};
+  panel->SetTrendLineArray(head, none, 0);
+  EXPECT_FALSE(panel->drawsTrendLine());
+
+  // A flat day lies at mid-height.
+  Bytes points(4 * 2000, 0);
+  WriteLE32(points.data(), 1000);
+  head.count = 2000;
+  panel->SetTrendLineArray(head, points.data(), 2000);
+  EXPECT_EQ(panel->trendNum(), kMiniTrendCapacity);
+  EXPECT_EQ(panel->prices()[0], 100000);
+  EXPECT_EQ(panel->offsets()[0], -30);
+  // Without trading times a day has 241 minutes across the 190 points.
+  EXPECT_DOUBLE_EQ(panel->zoomScale() * 241, MiniTline::kChartWidth);
+}
+
+}  // namespace
