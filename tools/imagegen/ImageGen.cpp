@@ -624,6 +624,18 @@ void TickTableImages() {
   });
 }
 
+// --- Charts: the cursor's time bubble (stretched to the text by its owner) -------------------
+
+void ChartImages() {
+  Make("timelabel.png", Size(60, 14), [](Context& ctx) {
+    FillRounded(ctx, Rect(0, 0, 60, 14), 3, Color::rgb255(30, 60, 140, 0.9));
+    ctx.setStrokeColor(Color::rgb255(120, 160, 230));
+    ctx.setLineWidth(1);
+    ctx.addRoundedRect(Rect(0.5, 0.5, 59, 13), 3);
+    ctx.strokePath();
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -647,5 +659,6 @@ int main(int argc, char** argv) {
   SearchImages();
   ScreenImages();
   TickTableImages();
+  ChartImages();
   return g_failures == 0 ? 0 : 1;
 }

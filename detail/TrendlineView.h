@@ -1,0 +1,191 @@
+// The intraday trend chart of one security: the minute-point store of today (and room for the
+// four earlier days the past-day requests can name), its three ways in (trend reply, quote
+// snapshot, quote push merged into the last minute), the bounds that scale every series and the
+// drawing coordinates the chart and its indicator sub-chart read.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "core/ChartData.h"
+#include "core/StockData.h"
+#include "panels/PageRoles.h"
+#include "platform/ui/View.h"
+
+class TimeLabel;
+class PriceDetailPanel;
+class AlertView;
+
+// Bounds and state handed to the indicator sub-chart.
+struct _TECHINDEX_CALC_VLAUE {
+  int64_t fMaxVolume, fMinVolume;
+  int64_t fMaxAmount, fMinAmount;
+  int64_t oldVolume, oldAmount;
+  int32_t fMaxValue, fMinValue;
+  int32_t fMaxAverage, fMinAverage;
+  int32_t fMaxLB, fMinLB;
+  int32_t fMaxZJLS, fMinZJLS;
+  int64_t fMaxZL, fMinZL;
+  int64_t fMaxZLZJL, fMinZLZJL;
+  int64_t fMaxCCL, fMinCCL;
+  int64_t fMaxKPC, fMinKPC;
+  int32_t Yesterday;
+  int32_t nTlineType;
+  int32_t nTradeMinutes;
+  int32_t nTrendNum;
+  int32_t nTouchIndex;
+  int32_t nTouchPhase;
+  int32_t iRulerIndex;
+};
+
+// What the indicator sub-chart reads back from the chart.
+class TrendTechIndexViewDelegate {
+ public:
+  virtual ~TrendTechIndexViewDelegate() = default;
+  virtual void getCalcValueForDelegate(_TECHINDEX_CALC_VLAUE* value) = 0;
+  // Copy the 1450 records of day `day` (0 today) into `out`.
+  virtual void getTrendColorDataFromDelegate(tagLocalTrendData* out, int day) = 0;
+  virtual void getTrendDataFromDelegate(tagLocalTrendData* out, int day) = 0;
+  virtual void getLocalStockDataFromDelegate(tagLocalStockData* out) = 0;
+};
+
+class TrendlineViewDelegate {
+ public:
+  virtual ~TrendlineViewDelegate() = default;
+  virtual void TrendlineReqPeriodRange(int days) { (void)days; }
+};
+
+// The indicator selector under the chart. Until the indicator bar lands it only takes the
+// chart's calls and counts them.
+class TechIndexMoveView : public ui::View {
+ public:
+  explicit TechIndexMoveView(const gfx::Rect& frame) : ui::View(frame) {}
+  void updateDrawIndexType(int type) {
+    drawIndexType = type;
+    ++typeCalls;
+  }
+  void updateIndexBarView() { ++barRebuilds; }
+  void updateViewWidth(int width) { (void)width; }
+  void reDrawView() { ++redraws; }
+  int drawIndexType = -1;
+  int typeCalls = 0;
+  int barRebuilds = 0;
+  int redraws = 0;
+};
+
+class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIndexViewDelegate {
+ public:
+  // Today and the four earlier days a past-day request can name.
+  static constexpr int kDayBlocks = 5;
+
+  // Portrait chart of the trend page, and the landscape chart of the K-line screen.
+  static std::shared_ptr<TrendlineView> initWithFrame(const gfx::Rect& frame);
+  static std::shared_ptr<TrendlineView> initWithFrame_Landscape(const gfx::Rect& frame);
+  TrendlineView(const gfx::Rect& frame, bool landscape);
+  ~TrendlineView() override;
+
+  // The pager's side.
+  void SetStockInfo(uint8_t market, uint8_t stockType) override;
+  tagLocalStockData GetStockData() const override { return m_stockdata; }
+  // head: 13 bytes {u8 market, char[8] code, u16 start, u16 count}; points: 1450 parsed points.
+  void SetTrendLineArray(const uint8_t* head, const tagLocalTrendData* points) override;
+  // head: 29 bytes {u8 market, char[8] code, 3 x int32, u16 start, u32 date, u16 count}.
+  void SetHistTrendLineArray(const uint8_t* head, const tagLocalTrendData* points,
+                             int period) override;
+  void reDrawView() override;
+  // mode 0 resets, 1 takes a snapshot, 2 merges a push into the last minute.
+  void SetDataInfo(const tagLocalStockData& quote, uint16_t mode);
+
+  void calPushTrendData(const tagLocalStockData& quote, tagLocalTrendData* point) const;
+  void CalcTLineMaxMinScale(int days);
+  void CalcTrendLine(const tagLocalTrendData* points, int count, int dayCount, int day);
+  void CalcHistTrendLine(int dayCount, int days);
+  void clear();
+  // Hides the waiting box.
+  void NoneHistoryData();
+  void updateDrawIndexType(int type);
+  void resetDrawIndexType();
+
+  // Sub-chart's side.
+  void getCalcValueForDelegate(_TECHINDEX_CALC_VLAUE* value) override;
+  void getTrendColorDataFromDelegate(tagLocalTrendData* out, int day) override;
+  void getTrendDataFromDelegate(tagLocalTrendData* out, int day) override;
+  void getLocalStockDataFromDelegate(tagLocalStockData* out) override;
+
+  void setDelegate(TrendlineViewDelegate* delegate) { delegate_ = delegate; }
+  TrendlineViewDelegate* Delegate() const { return delegate_; }
+
+  // Refreshes the hover panel for the cursor's point (its rows are the drawing side's).
+  virtual void ShowRefreshPriceDetailPanel(int index, int period, int phase);
+  void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override;
+
+  // Read access for the drawing side and the sub-chart.
+  const tagLocalTrendData* trendData(int day) const { return m_trenddata[day]; }
+  const tagLocalTrendData* trendColorData(int day) const { return m_trendcolordata[day]; }
+  TechIndexMoveView* techIndexMoveView() const { return techIndex_.get(); }
+  TimeLabel* timeLabel() const { return tlTimeLabel_.get(); }
+  AlertView* waitingBox() const { return _alertView.get(); }
+
+  // Store.
+  tagLocalTrendData m_trenddata[kDayBlocks][kTrendCapacity];
+  tagLocalTrendData m_trendcolordata[kDayBlocks][kTrendCapacity];
+  int32_t m_trendnum = 0;
+  int32_t m_trenddate[kDayBlocks] = {};
+  int32_t m_TradeMinutes = 241;
+  tagLocalStockData m_stockdata{};
+  int32_t Yesterday = 0;
+  int64_t oldVolume = 0, oldAmount = 0, oldKC = 0, oldPC = 0;
+
+  // Bounds.
+  int32_t fMaxValue = 0, fMinValue = 0;
+  int32_t fMaxAverage = 0, fMinAverage = 0;
+  int64_t fMaxVolume = 0, fMinVolume = 0;
+  int64_t fMaxAmount = 0, fMinAmount = 0;
+  int32_t fMaxLB = 0, fMinLB = 0;
+  int32_t fMaxZJLS = 0, fMinZJLS = 0;
+  int64_t fMaxZL = 0, fMinZL = 0;
+  int64_t fMaxZLZJL = 0, fMinZLZJL = 0;
+  int64_t fMaxCCL = 0, fMinCCL = 0;
+  int64_t fMaxKPC = 0, fMinKPC = 0;
+
+  int32_t _TlineType = 0;
+  int32_t PageNum = 0;
+  int8_t MarketType = 0;
+  int8_t StockType = 0;
+  bool IsDrawTrendLine = false;
+
+  // Cursor.
+  int32_t _touchIndex = -1;
+  int32_t _touchPhase = 0;
+  int32_t iRulerIndex = -1;
+  int32_t iRulerIndexYScale = 0;
+  tagLocalTrendData cursorData{};
+  bool IsShowPriceDetailPanel = false;
+  int panelRefreshes = 0;
+
+  // Geometry.
+  float StartXCoor = 0;
+  float tViewWidth = 0;
+  float tViewHeight = 0;
+  float BaseYCoor = 0;
+  float vViewHeight = 0;
+  float BaseVolYCoor = 0;
+  int32_t pDetailViewBaseY = 120;
+  bool _bShowZDFScale = false;
+  bool landscape = false;
+
+ protected:
+  // Adds the sub-views; run once the view is shared-owned (both initialisers do).
+  void setUp();
+
+ private:
+  void hidePanel();
+  void followCursor(bool wasOnLast);
+  void calcDay(const tagLocalTrendData* points, int count, int day);
+
+  std::shared_ptr<TimeLabel> tlTimeLabel_;
+  std::shared_ptr<PriceDetailPanel> priceDetailPanel_;
+  std::shared_ptr<TechIndexMoveView> techIndex_;
+  std::shared_ptr<AlertView> _alertView;
+  TrendlineViewDelegate* delegate_ = nullptr;
+};

@@ -1,0 +1,174 @@
+// The hover price panel and the cursor's time bubble: row bookkeeping, the fade on the manual
+// clock, and a picture of both written into the build folder.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "detail/TimeLabel.h"
+#include "panels/PriceDetailPanel.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Runner.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+
+namespace {
+
+class HoverPanel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    gfx::Image::clearNamedCache();
+    foundation::Clock::setManual();
+    ui::Application::shared().reset();
+    ui::Screen::main().setHeight(480);
+    ui::Screen::main().setScale(1);
+    window = ui::Window::create(ui::Screen::main().bounds());
+    window->makeKeyAndVisible();
+  }
+  void TearDown() override {
+    ui::finishAllAnimations();
+    window.reset();
+    ui::Application::shared().reset();
+    foundation::Clock::setReal();
+  }
+  static void advance(double seconds) {
+    foundation::Clock::advance(seconds);
+    auto loop = foundation::RunLoop::main();
+    while (loop->runOnce(foundation::kDefaultRunLoopMode, 0)) {
+    }
+  }
+  // A 5-row panel as the charts make it: 90 wide, 20 per row, cyan names and "--".
+  std::shared_ptr<PriceDetailPanel> FivePanel(double x) {
+    auto panel = PriceDetailPanel::initWithFrame({x, 10, 90, 100}, 5);
+    const char* names[] = {"时间", "价格", "均价", "涨跌", "成交量"};
+    for (int i = 0; i < 5; ++i) panel->setFirstData(names[i], gfx::Color::cyan(), "--", i);
+    window->addSubview(panel);
+    return panel;
+  }
+
+  std::shared_ptr<ui::Window> window;
+};
+
+TEST_F(HoverPanel, CountsOutsideTheRangeGiveTenRows) {
+  for (int count : {0, 11, -3}) {
+    auto panel = PriceDetailPanel::initWithFrame({0, 0, 90, 200}, count);
+    EXPECT_EQ(panel->valueNum(), 10) << count;
+    EXPECT_NE(panel->valueLabel(9), nullptr);
+    EXPECT_EQ(panel->subviews().size(), 20u);
+  }
+  // Columns of 2/5 and 3/5 of the width; rows at whole points.
+  auto panel = PriceDetailPanel::initWithFrame({0, 0, 90, 100}, 3);
+  EXPECT_EQ(panel->nameLabel(0)->frame(), gfx::Rect(1, 0, 35, static_cast<double>(100.0f / 3)));
+  EXPECT_EQ(panel->valueLabel(2)->frame(), gfx::Rect(36, 66, 53, static_cast<double>(100.0f / 3)));
+}
+
+TEST_F(HoverPanel, SettersIgnoreRowsOutsideThePanel) {
+  auto panel = FivePanel(0);
+  panel->setValueData("10.05", gfx::Color::red(), 4);
+  panel->setValueData("x", gfx::Color::green(), 5);
+  panel->setValueData("x", gfx::Color::green(), -1);
+  panel->setFirstData("x", gfx::Color::green(), "x", 5);
+  EXPECT_EQ(panel->valueLabel(4)->text(), "10.05");
+  EXPECT_EQ(panel->valueLabel(4)->textColor(), gfx::Color::red());
+  EXPECT_EQ(panel->nameLabel(0)->text(), "时间");
+  EXPECT_EQ(panel->valueLabel(5), nullptr);
+  EXPECT_EQ(panel->subviews().size(), 10u);
+}
+
+TEST_F(HoverPanel, ResetGrowsAndShrinksRows) {
+  auto panel = FivePanel(0);
+  panel->resetFrame({50, 50, 90, 100}, 5);  // same count: nothing, not even the frame
+  EXPECT_EQ(panel->frame(), gfx::Rect(0, 10, 90, 100));
+  panel->resetFrame({0, 10, 90, 120}, 6);
+  EXPECT_EQ(panel->frame(), gfx::Rect(0, 10, 90, 120));
+  ASSERT_NE(panel->nameLabel(5), nullptr);
+  EXPECT_EQ(panel->nameLabel(5)->frame(), gfx::Rect(1, 100, 35, 20));
+  EXPECT_EQ(panel->valueLabel(5)->frame(), gfx::Rect(36, 100, 53, 20));
+  EXPECT_TRUE(panel->valueLabel(5)->adjustsFontSizeToFitWidth());
+  EXPECT_FALSE(panel->valueLabel(4)->adjustsFontSizeToFitWidth());
+  EXPECT_EQ(panel->subviews().size(), 12u);
+  panel->setValueData("12", gfx::Color::white(), 5);
+  EXPECT_EQ(panel->valueLabel(5)->text(), "12");
+
+  panel->resetFrame({0, 10, 90, 100}, 5);
+  EXPECT_EQ(panel->valueLabel(5), nullptr);
+  EXPECT_EQ(panel->subviews().size(), 10u);
+  panel->setValueData("x", gfx::Color::white(), 5);  // the removed row takes nothing
+}
+
+TEST_F(HoverPanel, FadesInAndOutOverHalfASecond) {
+  auto panel = FivePanel(0);
+  panel->removeViewNoAnimation();
+  EXPECT_EQ(panel->alpha(), 0);
+  EXPECT_EQ(panel->nameLabel(3)->frame().height(), 0);
+
+  panel->setValueData("10.10", gfx::Color::white(), 1);  // set while hidden
+  panel->presentView();
+  advance(0.25);
+  EXPECT_GT(panel->presentationAlpha(), 0.0);
+  EXPECT_LT(panel->presentationAlpha(), 0.8);
+  advance(0.3);
+  EXPECT_DOUBLE_EQ(panel->presentationAlpha(), 0.8);
+  EXPECT_DOUBLE_EQ(panel->valueLabel(1)->presentationFrame().height(), 20);
+  EXPECT_EQ(panel->valueLabel(1)->text(), "10.10");
+  EXPECT_EQ(panel->valueLabel(1)->frame().y(), 20);
+
+  panel->removeView();
+  advance(0.25);
+  EXPECT_GT(panel->presentationAlpha(), 0.0);
+  advance(0.3);
+  EXPECT_DOUBLE_EQ(panel->presentationAlpha(), 0);
+  EXPECT_DOUBLE_EQ(panel->nameLabel(4)->presentationFrame().height(), 0);
+  EXPECT_EQ(panel->superview(), window.get());  // hidden, not removed
+}
+
+TEST_F(HoverPanel, TimeBubbleChildrenTakeItsFrame) {
+  auto zero = TimeLabel::create();
+  EXPECT_EQ(zero->background()->frame(), gfx::Rect());
+  EXPECT_EQ(zero->subviews().back().get(), zero->timelabel());  // text over the image
+  auto moved = TimeLabel::create({30, 40, 60, 14});
+  EXPECT_EQ(moved->background()->frame(), gfx::Rect(30, 40, 60, 14));
+  EXPECT_EQ(moved->timelabel()->frame(), gfx::Rect(30, 40, 60, 14));
+  EXPECT_TRUE(moved->background()->image().isStretchable());
+  EXPECT_EQ(moved->timelabel()->textAlignment(), gfx::TextAlignment::Center);
+}
+
+TEST_F(HoverPanel, PictureOfFiveAndSixRowsWithATimeBubble) {
+  window->setBackgroundColor(gfx::Color::rgb255(0, 0, 0));
+  auto five = FivePanel(10);
+  five->setValueData("10:35", gfx::Color::white(), 0);
+  five->setValueData("10.25", gfx::Color::red(), 1);
+  five->setValueData("10.18", gfx::Color::yellow(), 2);
+  five->setValueData("+1.49%", gfx::Color::red(), 3);
+  five->setValueData("12345", gfx::Color::yellow(), 4);
+  five->setFrame({10, 40, 90, 100});  // below the status bar
+  five->presentView();
+
+  auto six = FivePanel(120);
+  six->resetFrame({120, 10, 90, 120}, 6);
+  six->setFirstData("持仓", gfx::Color::cyan(), "--", 5);
+  six->setValueData("3850.0", gfx::Color::white(), 1);
+  six->setValueData("88210", gfx::Color::yellow(), 5);
+  six->setFrame({120, 40, 90, 120});
+  six->presentView();
+
+  auto bubble = TimeLabel::create();
+  bubble->setFrame({60, 180, 60, 14});
+  bubble->background()->setFrame({0, 0, 60, 14});
+  bubble->timelabel()->setFrame({0, 0, 60, 14});
+  bubble->timelabel()->setText("10:35");
+  window->addSubview(bubble);
+  advance(0.6);
+  const std::string path = std::string(VERDAN_BINARY_DIR) + "/detail-hover-panels.png";
+  ASSERT_TRUE(ui::writeScreenshot(path, 2));
+  gfx::Image shot = gfx::Image::fromFile(path);
+  ASSERT_FALSE(shot.isEmpty());
+  EXPECT_EQ(shot.pixelWidth(), 640);
+  EXPECT_FALSE(gfx::Image::named("timelabel.png").isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+// The trend chart on the trend page, fed by the pager from the in-process test server.
+#include <cstring>
+#include <vector>
+
+#include "detail/TrendlineController.h"
+#include "detail/placeholders/TrendFrameView.h"
+#include "platform/ui/NavigationController.h"
+#include "tests/shell/StartupTestSupport.h"
+
+namespace {
+
+using startuptest::StartupTest;
+
+class TrendChartServer : public StartupTest {
+ protected:
+  TrendlineController* Open(const char* code, uint8_t market, uint8_t type) {
+    auto* navigation = app->getTabBarNavigationController(SelectedTab());
+    auto screen = Extend::produceObject<ui::ViewController>("TrendlineController");
+    auto* pager = dynamic_cast<TrendlineController*>(screen.get());
+    if (!pager || !navigation) return nullptr;
+    pager->SetStockInfo(code, market, type);
+    navigation->pushViewController(screen, false);
+    advance(0.1);
+    return pager;
+  }
+  static bool WaitFor(const std::function<bool()>& done) {
+    for (int slice = 0; slice < 80 && !done(); ++slice) pump(done, 0.1);
+    return done();
+  }
+};
+
+TEST_F(TrendChartServer, ReplyFillsTheChartAndEachPushMergesItsVolume) {
+  server->setRights("", "30,31,49");
+  Launch();
+  ASSERT_TRUE(LoggedInAndShown());
+  Settle();
+  TrendlineController* pager = Open("600000", 1, 2);
+  ASSERT_NE(pager, nullptr);
+  auto* page = dynamic_cast<TrendFrameView*>(pager->pageView(kTagTrendPage));
+  ASSERT_NE(page, nullptr);
+  TrendlineView& chart = page->chart;
+  EXPECT_EQ(page->trendlineView(), &chart);
+  EXPECT_TRUE(page->isPointInScrollRect({100, 100}));
+  EXPECT_FALSE(page->isPointInScrollRect({100, 20}));   // the price strip
+  EXPECT_FALSE(page->isPointInScrollRect({260, 100}));  // the mini detail column
+
+  ASSERT_TRUE(WaitFor([&] { return chart.m_trendnum > 0 && chart.Yesterday > 1; }));
+  const int replied = chart.m_trendnum;
+  EXPECT_EQ(replied, static_cast<int>(page->chart.trend.size()));
+  EXPECT_TRUE(chart.IsDrawTrendLine);
+  EXPECT_EQ(chart.m_TradeMinutes, 241);
+  EXPECT_NE(chart.trendColorData(0)[replied - 1].now, 0);
+
+  for (int push = 0; push < 3; ++push) {
+    const std::vector<tagLocalTrendData> before(chart.trendData(0),
+                                                chart.trendData(0) + kTrendCapacity);
+    const int countBefore = chart.m_trendnum;
+    const int64_t cumulativeBefore = chart.oldVolume;
+    const int pushesBefore = static_cast<int>(page->log.quoteFlags.size());
+    server->advanceMinute();
+    ASSERT_TRUE(WaitFor([&] {
+      return static_cast<int>(page->log.quoteFlags.size()) > pushesBefore &&
+             page->log.quoteFlags.back() == 2;
+    })) << push;
+    const tagLocalStockData quote = page->log.quote;
+    const int last = chart.m_trendnum - 1;
+    ASSERT_GE(last, 0);
+    EXPECT_EQ(chart.m_trendnum,
+              TradeMinuteToIndex(
+                  quote, static_cast<int>(quote.datetime.Hour * 60 + quote.datetime.Minute)));
+    const int64_t held = last < countBefore ? before[static_cast<size_t>(last)].volume : 0;
+    EXPECT_EQ(chart.trendData(0)[last].volume, held + quote.volume - cumulativeBefore) << push;
+    EXPECT_EQ(chart.trendData(0)[last].now, quote.now);
+    EXPECT_EQ(chart.oldVolume, quote.volume);
+  }
+}
+
+}  // namespace
