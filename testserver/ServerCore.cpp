@@ -3,6 +3,7 @@
 #include <ctime>
 #include <future>
 
+#include "core/ByteOrder.h"
 #include "core/DataEncrypt.h"
 #include "core/MDBF.h"
 #include "platform/foundation/Clock.h"
@@ -390,27 +391,32 @@ void ServerCore::replyInParts(Connection& c, const Request& req, const std::vect
 void ServerCore::replyTableInParts(Connection& c, const Request& req,
                                    const std::vector<uint8_t>& table, int parts) {
   MDBF t;
-  if (table.empty() || t.Parse(table.data(), static_cast<int>(table.size())) <= 0 ||
-      t.GetRecordNum() < 1) {
+  const int used = table.empty() ? -1 : t.Parse(table.data(), static_cast<int>(table.size()));
+  if (used <= 0 || t.GetRecordNum() < 1) {
     replyInParts(c, req, table, parts);
     return;
   }
+  // The packets copy the table's own head, descriptors and record bytes: a parsed table keeps
+  // its wire widths only in its descriptors.
   const int records = t.GetRecordNum();
+  const size_t head = kMdbfHeadSize + 4 * static_cast<size_t>(t.GetFieldNum());
+  const size_t recordLen = static_cast<size_t>(std::max(t.GetRecordLen(), 1));
+  if (head + recordLen * static_cast<size_t>(records) > static_cast<size_t>(used)) {
+    replyInParts(c, req, table, parts);
+    return;
+  }
   const int n = std::clamp(parts, 1, std::min(records, 255));
+  const int firstRecord = ReadLE16(table.data() + 3);
   const PacketHeader& h = req.header;
   int start = 0;
   for (int i = 0; i < n; ++i) {
     const int count = records / n + (i < records % n ? 1 : 0);
-    std::vector<uint8_t> part(static_cast<size_t>(kMaxBodyLen));
-    int written = 0;
-    const int len = t.Serialize(start, count, part.data(), static_cast<int>(part.size()), &written);
+    std::vector<uint8_t> part(table.begin(), table.begin() + static_cast<std::ptrdiff_t>(head));
+    WriteLE16(part.data() + 3, static_cast<uint16_t>(firstRecord + start));
+    WriteLE16(part.data() + 5, static_cast<uint16_t>(count));
+    const auto from = table.begin() + static_cast<std::ptrdiff_t>(head + recordLen * start);
+    part.insert(part.end(), from, from + static_cast<std::ptrdiff_t>(recordLen * count));
     start += count;
-    if (len <= 0) {
-      foundation::logError("testserver: records %d.. of reply [%d,%d] not serialised", start,
-                           h.MainType, h.ChildType);
-      return;
-    }
-    part.resize(static_cast<size_t>(len));
     replyAs(c, h.MainType, h.ChildType, h.PageID, h.RequestCode, part, nullptr, 1,
             static_cast<uint8_t>(n), static_cast<uint8_t>(i));
   }

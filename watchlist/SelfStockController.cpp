@@ -688,12 +688,20 @@ void SelfStockController::tableTableViewWillBeginDragging(Table_TableView&) {
 
 void SelfStockController::tableTableViewDidSelectIndex(Table_TableView&,
                                                        const ui::IndexPath& path) {
-  openDetail(path.row);
+  openDetail(path.row, true);
 }
 
 std::shared_ptr<ui::ViewController> SelfStockController::SetSelfStockAction() {
   auto editor = Extend::produceObject<ui::ViewController>("Setting");
   if (!editor) return nullptr;
+  if (auto* setting = dynamic_cast<Setting*>(editor.get())) {
+    // The editor fills its copy when it loads; the list given afterwards is the one edited.
+    (void)setting->view();
+    setting->setDelegate(
+        std::static_pointer_cast<SettingDelegate>(sharedAs<SelfStockController>()));
+    setting->SetStockArray(listCode_);
+  }
+  editor->setModalTransitionStyle(ui::ModalTransitionStyle::FlipHorizontal);
   ui::ViewController* presenter = navigationController();
   (presenter ? presenter : this)->presentModalViewController(editor, true);
   return editor;
@@ -702,9 +710,55 @@ std::shared_ptr<ui::ViewController> SelfStockController::SetSelfStockAction() {
 std::shared_ptr<ui::ViewController> SelfStockController::searchStock() {
   auto search = Extend::produceObject<ui::ViewController>("SearchStocks");
   if (!search) return nullptr;
+  if (auto* screen = dynamic_cast<SearchStocks*>(search.get()))
+    screen->setDelegate(
+        std::static_pointer_cast<SearchStocksDelegate>(sharedAs<SelfStockController>()));
+  search->setModalTransitionStyle(ui::ModalTransitionStyle::FlipHorizontal);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
   presentModalViewController(search, true);
   return search;
+}
+
+bool SelfStockController::ListsDiffer(const TListBuffer& a, const TListBuffer& b) {
+  if (a.GetCount() != b.GetCount()) return true;
+  for (int i = 0; i < a.GetCount(); ++i) {
+    const auto* x = reinterpret_cast<const tagCodeItem*>(a.GetAt(i));
+    const auto* y = reinterpret_cast<const tagCodeItem*>(b.GetAt(i));
+    if (!x || !y) return x != y;
+    if (x->market != y->market || x->zqlb != y->zqlb) return true;
+    if (std::memcmp(x->code, y->code, 8) != 0) return true;
+  }
+  return false;
+}
+
+void SelfStockController::FinishSelfStock(const TListBuffer& list) {
+  if (list.GetCount() > 0 && list.GetItemSize() != static_cast<int>(sizeof(tagCodeItem))) {
+    foundation::logError("SelfStockController: edited list of unknown items (size %d) ignored",
+                         list.GetItemSize());
+    return;
+  }
+  const bool changed = ListsDiffer(list, listCode_);
+  std::vector<tagCodeItem> items(static_cast<size_t>(std::max(0, list.GetCount())));
+  for (size_t i = 0; i < items.size(); ++i)
+    if (const auto* item = reinterpret_cast<const tagCodeItem*>(list.GetAt(static_cast<int>(i))))
+      items[i] = *item;
+  if (!SelfStock_ReplaceAll(items.data(), static_cast<int>(items.size())))
+    foundation::logError("SelfStockController: some stocks of the edited list were not stored");
+  listCode_.Clear();
+  SelfStock_CopyList(listCode_);
+  if (!changed) return;
+  SelfStock_StampNow();
+  SelfStock_SetDirty(1);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) {
+    app->stopTimerForUpload();
+    app->uploadSelfStock();
+  }
+}
+
+void SelfStockController::SearchDone(const char* code, uint16_t market, const std::string&,
+                                     uint16_t stockType) {
+  if (!code) return;
+  openDetail(code, static_cast<uint8_t>(market), static_cast<uint8_t>(stockType));
 }
 
 void SelfStockController::DisclosureDetail(int row) {
@@ -712,15 +766,40 @@ void SelfStockController::DisclosureDetail(int row) {
   openDetail(row);
 }
 
-std::shared_ptr<ui::ViewController> SelfStockController::openDetail(int row) {
-  tagLocalStockData rec;
-  if (!recordOfRow(row, rec)) return nullptr;
+std::shared_ptr<ui::ViewController> SelfStockController::openDetail(const char* code,
+                                                                    uint8_t market,
+                                                                    uint8_t stockType) {
   auto detail = Extend::produceObject<ui::ViewController>("TrendlineController");
   auto* role = dynamic_cast<StockDetailRole*>(detail.get());
   if (!detail || !role) return nullptr;
-  role->SetStockInfo(rec.code, rec.market, rec.zqlb);
+  role->SetStockInfo(code, market, stockType);
+  role->setInitShowIndexType(showZL_ ? 1 : 0);
   if (auto* nav = navigationController()) nav->pushViewController(detail, true);
   return detail;
+}
+
+std::shared_ptr<ui::ViewController> SelfStockController::openDetail(int row, bool withList) {
+  tagLocalStockData rec;
+  if (!recordOfRow(row, rec)) return nullptr;
+  auto detail = openDetail(rec.code, rec.market, rec.zqlb);
+  if (!detail || !withList) return detail;
+  if (auto* role = dynamic_cast<StockDetailRole*>(detail.get())) {
+    role->setDelegate(
+        std::static_pointer_cast<TrendlineRecordDelegate>(sharedAs<SelfStockController>()));
+    role->updateCurrentView(row);
+  }
+  return detail;
+}
+
+foundation::Value SelfStockController::currentStockRecord(int row) {
+  tagLocalStockData rec;
+  if (!recordOfRow(row, rec)) return {};
+  foundation::Value out;
+  out["code"] = CodeText(rec);
+  out["name"] = UnicharsToNSString(rec.name, sizeof rec.name / sizeof rec.name[0]);
+  out["market"] = static_cast<int64_t>(rec.market);
+  out["type"] = static_cast<int64_t>(rec.zqlb);
+  return out;
 }
 
 bool SelfStockController::trendWaiting() const {

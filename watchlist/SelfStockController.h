@@ -19,6 +19,7 @@
 #include "shell/Extend.h"
 #include "shell/ScreenRoles.h"
 #include "watchlist/SelfCell.h"
+#include "watchlist/Setting.h"
 #include "widgets/CustomLabels.h"
 #include "widgets/ListCells.h"
 #include "widgets/MenuBarView.h"
@@ -49,6 +50,9 @@ class SelfStockController : public ui::ViewController,
                             public ChangeDetailView2Delegate,
                             public MenuBarViewDelegate,
                             public SelfCellDelegate,
+                            public SettingDelegate,
+                            public SearchStocksDelegate,
+                            public TrendlineRecordDelegate,
                             public ui::AlertViewDelegate {
  public:
   static constexpr uint8_t kPageId = 12;
@@ -119,11 +123,25 @@ class SelfStockController : public ui::ViewController,
   // presented screen, or null when its class is not registered.
   std::shared_ptr<ui::ViewController> SetSelfStockAction();
   std::shared_ptr<ui::ViewController> searchStock();
+  // SettingDelegate: stores the edited list; uploads it at once only when it changed.
+  void FinishSelfStock(const TListBuffer& list) override;
+  // True when the two lists differ in length or in any position's market, type or code.
+  static bool ListsDiffer(const TListBuffer& a, const TListBuffer& b);
+  // SearchStocksDelegate: opens the picked stock's detail screen.
+  void SearchDone(const char* code, uint16_t market, const std::string& name,
+                  uint16_t stockType) override;
 
   // --- the detail screen ---
   void DisclosureDetail(int row) override;
-  // Opens the detail screen of a row's stock; the screen, or null.
-  std::shared_ptr<ui::ViewController> openDetail(int row);
+  // Opens the detail screen of a row's stock; the screen, or null. From the quote columns
+  // (withList) the detail screen steps through this page's rows.
+  std::shared_ptr<ui::ViewController> openDetail(int row, bool withList = false);
+  std::shared_ptr<ui::ViewController> openDetail(const char* code, uint8_t market,
+                                                 uint8_t stockType);
+
+  // --- TrendlineRecordDelegate ---
+  foundation::Value currentStockRecord(int row) override;
+  int totalStockRecord() override { return stockNum_; }
 
   // --- the mini trend under a row ---
   // Opens the row's panel, or closes it when it is the open one.

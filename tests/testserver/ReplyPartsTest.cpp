@@ -16,6 +16,8 @@
 #include "core/QuoteRequests.h"
 #include "tests/testserver/TestClient.h"
 #include "testserver/Market.h"
+#include "testserver/ServerCore.h"
+#include "testserver/Table.h"
 #include "testserver/TestServer.h"
 
 using testserver::Role;
@@ -130,6 +132,85 @@ TEST_F(ReplyParts, ATestCanSplitAnyReply) {
   server->splitReplies(145, 10, 0);
   ASSERT_TRUE(client->send(buf, len));
   EXPECT_EQ(Parts(*client).size(), 1u);
+}
+
+// A handler's record table in several packets: whole records, each packet a table of its own,
+// that together hold every record once and in order.
+TEST(ReplyTableParts, ARecordTableGoesOutAsTablesOfWholeRecords) {
+  testserver::ServerCore core(testserver::ServerOptions::Ephemeral());
+  constexpr uint8_t kTableChild = 240, kBytesChild = 241;
+  // Asks for `parts` packets; the request's page byte carries it.
+  core.on(Role::Quote, kMainTypeQuote, kTableChild,
+          [](testserver::ServerCore& s, testserver::Connection& c, const testserver::Request& req) {
+            testserver::TableWriter w;
+            for (int i = 0; i < 10; ++i) {
+              w.addRow();
+              w.i32(22, i);
+              w.text(26, "row" + std::to_string(i));
+            }
+            s.replyTableInParts(c, req, w.build(), req.header.PageID);
+          });
+  core.on(Role::Quote, kMainTypeQuote, kBytesChild,
+          [](testserver::ServerCore& s, testserver::Connection& c, const testserver::Request& req) {
+            const std::vector<uint8_t> notATable = {1, 2, 3, 4, 5, 6, 7};
+            s.replyTableInParts(c, req, notATable, 3);
+          });
+  ASSERT_TRUE(core.start());
+  TestClient client(core.port(Role::Quote));
+  ASSERT_TRUE(client.connected());
+  auto ask = [&](uint8_t child, uint8_t parts) {
+    std::vector<uint8_t> packet(kPacketHeaderSize, 0);
+    const int len = BuildPacket(kMainTypeQuote, child, parts, 0, 7, packet.data(), 0, 0);
+    EXPECT_TRUE(client.send(packet.data(), len));
+    std::vector<Reply> got;
+    do {
+      Reply r = client.receiveReply();
+      if (!r.ok) break;
+      got.push_back(r);
+    } while (got.back().header.PackageNo + 1 < got.back().header.PackageNum);
+    return got;
+  };
+
+  struct Case {
+    uint8_t asked;
+    size_t packets;
+  };
+  // 10 records in 3 packets (4, 3, 3); more packets than records: one record each; 0: one.
+  for (Case k : {Case{3, 3}, Case{20, 10}, Case{0, 1}}) {
+    std::vector<Reply> parts = ask(kTableChild, k.asked);
+    ASSERT_EQ(parts.size(), k.packets) << int(k.asked);
+    int next = 0;
+    for (size_t i = 0; i < parts.size(); ++i) {
+      EXPECT_EQ(parts[i].header.PackageNo, i);
+      EXPECT_EQ(parts[i].header.PackageNum, parts.size());
+      EXPECT_EQ(parts[i].code(), 7);
+      MDBF t;
+      ASSERT_GT(t.Parse(parts[i].body.data(), static_cast<int>(parts[i].body.size())), 0)
+          << "packet " << i << " is no table of its own";
+      ASSERT_GE(t.GetRecordNum(), 1);
+      for (int r = 0; r < t.GetRecordNum(); ++r, ++next) {
+        t.Seek(r);
+        EXPECT_EQ(t.GetInt(22), next);
+        EXPECT_EQ(t.GetNSString(26), "row" + std::to_string(next));
+      }
+    }
+    EXPECT_EQ(next, 10) << int(k.asked);
+  }
+  if (auto three = ask(kTableChild, 3); three.size() == 3) {
+    MDBF a, b;
+    a.Parse(three[0].body.data(), static_cast<int>(three[0].body.size()));
+    b.Parse(three[2].body.data(), static_cast<int>(three[2].body.size()));
+    EXPECT_EQ(a.GetRecordNum(), 4);
+    EXPECT_EQ(b.GetRecordNum(), 3);
+  }
+
+  // A body that is no record table goes out in byte parts that join to it.
+  std::vector<Reply> bytes = ask(kBytesChild, 0);
+  ASSERT_EQ(bytes.size(), 3u);
+  std::vector<uint8_t> joined;
+  for (const Reply& r : bytes) joined.insert(joined.end(), r.body.begin(), r.body.end());
+  EXPECT_EQ(joined, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7}));
+  core.stop();
 }
 
 }  // namespace

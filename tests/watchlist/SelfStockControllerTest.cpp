@@ -471,18 +471,98 @@ TEST(RadarStockText, LeavesOutIndicesAndHongKongWithoutTheRightAndStopsAtItsLimi
   EXPECT_EQ(std::count(text.begin(), text.end(), ',') + 1, 833);
 }
 
-TEST_F(WatchListScreen, QuoteColumnsOpenTheRowsStockInTheDetailScreen) {
+TEST_F(WatchListScreen, QuoteColumnsOpenTheRowsStockInTheDetailScreenThatStepsThroughThePage) {
   fillList(5);
   open();
   reply(Record(17, lastPage().code, PageReply(0, 5, 5, 5)));
-  auto opened = screen_->openDetail(3);
+  ASSERT_EQ(screen_->stockNum(), 5);
+  auto opened = screen_->openDetail(3, true);
   auto* detail = dynamic_cast<TrendlineController*>(opened.get());
   ASSERT_NE(detail, nullptr);
   EXPECT_EQ(detail->code(), screen_->row(3).code);
   EXPECT_EQ(detail->market(), screen_->row(3).market);
+  EXPECT_EQ(detail->initShowIndexType(), 0);
+  EXPECT_EQ(detail->currentRow(), 3);
+  auto list = detail->recordDelegate();
+  ASSERT_EQ(list.get(), static_cast<TrendlineRecordDelegate*>(screen_.get()));
+  // The detail screen steps through the rows of the page.
+  EXPECT_EQ(list->totalStockRecord(), 5);
+  for (int r = 0; r < 5; ++r) {
+    foundation::Value rec = list->currentStockRecord(r);
+    ASSERT_TRUE(rec.isDictionary()) << r;
+    EXPECT_EQ(rec["code"].asString(), screen_->row(r).code);
+    EXPECT_EQ(rec["market"].toInt(), screen_->row(r).market);
+    EXPECT_EQ(rec["type"].toInt(), screen_->row(r).zqlb);
+    EXPECT_FALSE(rec["name"].asString().empty());
+  }
+  EXPECT_TRUE(list->currentStockRecord(5).isNull());
+  EXPECT_TRUE(list->currentStockRecord(-1).isNull());
   // Not a row of the page: nothing opens.
-  EXPECT_EQ(screen_->openDetail(5), nullptr);
-  EXPECT_EQ(screen_->openDetail(-1), nullptr);
+  EXPECT_EQ(screen_->openDetail(5, true), nullptr);
+  EXPECT_EQ(screen_->openDetail(-1, true), nullptr);
+
+  // The row view's disclosure and a picked search result open the stock alone; with the
+  // main-force columns on, the detail screen starts on its main-force page.
+  auto alone = std::dynamic_pointer_cast<TrendlineController>(screen_->openDetail(1));
+  ASSERT_NE(alone, nullptr);
+  EXPECT_EQ(alone->recordDelegate(), nullptr);
+  EXPECT_EQ(alone->currentRow(), -1);
+  ParseRightsList("30");
+  screen_->MenuBarDidChangeToSubItem(1, *screen_->menuBar());
+  auto picked = std::dynamic_pointer_cast<TrendlineController>(screen_->openDetail("000001", 2, 2));
+  ASSERT_NE(picked, nullptr);
+  EXPECT_EQ(picked->code(), "000001");
+  EXPECT_EQ(picked->market(), 2);
+  EXPECT_EQ(picked->initShowIndexType(), 1);
+  EXPECT_EQ(picked->recordDelegate(), nullptr);
+}
+
+// The editor hands back its copy: stored in every case, marked for upload only when it
+// differs from the list the screen gave it.
+TEST_F(WatchListScreen, EditedListIsStoredAndMarkedForUploadOnlyWhenChanged) {
+  fillList(4);
+  open();
+  SelfStock_SetDirty(0);
+  TListBuffer same(0, 16, 100);
+  SelfStock_CopyList(same);
+  screen_->FinishSelfStock(same);
+  EXPECT_EQ(SelfStock_IsDirty(), 0);
+  EXPECT_EQ(SelfStock_GetCount(), 4);
+
+  // Reordering only is a change.
+  TListBuffer reordered(0, 16, 100);
+  SelfStock_CopyList(reordered);
+  tagCodeItem first, last;
+  std::memcpy(&first, reordered.GetAt(0), sizeof first);
+  std::memcpy(&last, reordered.GetAt(3), sizeof last);
+  std::memcpy(reordered.GetAt(0), &last, sizeof last);
+  std::memcpy(reordered.GetAt(3), &first, sizeof first);
+  EXPECT_TRUE(SelfStockController::ListsDiffer(reordered, same));
+  screen_->FinishSelfStock(reordered);
+  EXPECT_EQ(SelfStock_IsDirty(), 1);
+  EXPECT_STREQ(SelfStock_GetItem(0)->code, last.code);
+  EXPECT_EQ(screen_->listCount(), 4);
+
+  // The type byte alone, and a shorter list, are changes too.
+  SelfStock_SetDirty(0);
+  TListBuffer retyped(0, 16, 100);
+  SelfStock_CopyList(retyped);
+  EXPECT_FALSE(SelfStockController::ListsDiffer(retyped, reordered));
+  reinterpret_cast<tagCodeItem*>(retyped.GetAt(2))->zqlb = 9;
+  EXPECT_TRUE(SelfStockController::ListsDiffer(retyped, reordered));
+  retyped.DeleteAt(0, 1);
+  screen_->FinishSelfStock(retyped);
+  EXPECT_EQ(SelfStock_IsDirty(), 1);
+  EXPECT_EQ(SelfStock_GetCount(), 3);
+
+  // A list of other items is refused and changes nothing.
+  SelfStock_SetDirty(0);
+  TListBuffer other(0, 8, 10);
+  const char junk[8] = {'6', '0', '0', '0', '0', '0', 0, 0};
+  other.Append(junk, 1);
+  screen_->FinishSelfStock(other);
+  EXPECT_EQ(SelfStock_IsDirty(), 0);
+  EXPECT_EQ(SelfStock_GetCount(), 3);
 }
 
 struct DisclosureRecorder : SelfCellDelegate {

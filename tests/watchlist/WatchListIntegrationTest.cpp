@@ -10,10 +10,16 @@
 
 #include "core/CoreState.h"
 #include "core/SelfStock.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/NavigationController.h"
+#include "shell/SelfStockUpload.h"
+#include "shell/placeholders/OtherPlaceholders.h"
 #include "tests/shell/StartupTestSupport.h"
 #include "testserver/Market.h"
-#include "watchlist/WatchlistClasses.h"
+#include "watchlist/SearchStocks.h"
 #include "watchlist/SelfStockController.h"
+#include "watchlist/Setting.h"
+#include "watchlist/WatchlistClasses.h"
 #include "widgets/WidgetClasses.h"
 
 namespace {
@@ -48,6 +54,31 @@ class WatchListIntegration : public startuptest::StartupTest {
       }
     }
     return out;
+  }
+  // A loaded first tab whose list the server has answered.
+  SelfStockController* ListedScreen() {
+    Launch();
+    EXPECT_TRUE(LoggedInAndShown());
+    Settle();
+    SelfStockController* screen = Screen();
+    EXPECT_NE(screen, nullptr);
+    if (!screen) return nullptr;
+    EXPECT_TRUE(pump([&] {
+      advance(0.05);
+      return screen->stockNum() > 1;
+    }));
+    return screen;
+  }
+  // Lets the clock run `seconds` in small steps.
+  void Run(double seconds) {
+    for (double t = 0; t < seconds; t += 0.1) advance(0.1);
+  }
+  static std::string StoredListText() {
+    TListBuffer list;
+    const int n = SelfStock_CopyList(list);
+    std::vector<tagCodeItem> items(static_cast<size_t>(n));
+    if (n > 0) list.CopyOut(0, items.data(), n);
+    return MakeSelfStockUploadText(items.data(), n);
   }
 };
 
@@ -145,6 +176,108 @@ TEST_F(WatchListIntegration, UploadAnswerWithTheServersLongerListShowsItFromPage
       << " stored, " << screen->totalNum() << " listed";
   EXPECT_EQ(screen->currentPage(), 0);
   EXPECT_EQ(screen->title(), "我的自选(1/40)");
+}
+
+// "管理" hands the editor the list; its "完成" uploads only a list that changed.
+TEST_F(WatchListIntegration, EditorDoneUploadsTheListOnlyWhenItChanged) {
+  SelfStockController* screen = ListedScreen();
+  ASSERT_NE(screen, nullptr);
+  ASSERT_GE(SelfStock_GetCount(), 2);
+  // What the server holds: the list uploaded at launch.
+  const std::string user = GetLoginUserName();
+  const std::string before = StoredListText();
+  ASSERT_TRUE(pump([&] { return server->watchListText(user) == before; }));
+
+  auto opened = std::dynamic_pointer_cast<Setting>(screen->SetSelfStockAction());
+  ASSERT_NE(opened, nullptr);
+  Run(0.5);
+  EXPECT_EQ(opened->workingCopy().GetCount(), SelfStock_GetCount());
+  opened->SetSelfStockDone();
+  Run(3.5);
+  EXPECT_EQ(SelfStock_IsDirty(), 0);
+  EXPECT_FALSE(app->isUploadTimerRunning());
+  EXPECT_EQ(server->watchListText(user), before);
+
+  // Moving a row is a change: the list goes to the server at once.
+  auto editor = std::dynamic_pointer_cast<Setting>(screen->SetSelfStockAction());
+  ASSERT_NE(editor, nullptr);
+  Run(0.5);
+  ASSERT_NE(editor->selfstocklist(), nullptr);
+  const std::string firstBefore =
+      reinterpret_cast<const tagCodeItem*>(editor->workingCopy().GetAt(0))->code;
+  editor->tableViewMoveRowAtIndexPath(*editor->selfstocklist(), {0, 0}, {0, 1});
+  editor->SetSelfStockDone();
+  EXPECT_STREQ(SelfStock_GetItem(1)->code, firstBefore.c_str());
+  const std::string expected = StoredListText();
+  ASSERT_NE(expected, before);
+  ASSERT_TRUE(pump([&] {
+    advance(0.1);
+    return server->watchListText(user) == expected;
+  })) << server->watchListText(user);
+}
+
+// "查询" opens the search; a picked stock opens its detail screen.
+TEST_F(WatchListIntegration, SearchPickOpensTheDetailScreen) {
+  SelfStockController* screen = ListedScreen();
+  ASSERT_NE(screen, nullptr);
+  auto search = std::dynamic_pointer_cast<SearchStocks>(screen->searchStock());
+  ASSERT_NE(search, nullptr);
+  Run(0.5);
+  const std::string code = ServerStocks(1).at(0).code;
+  for (char c : code) search->CustomKeyboardInput(kKeyboardInputText, std::string(1, c));
+  auto* nav = screen->navigationController();
+  ASSERT_NE(nav, nullptr);
+  ASSERT_TRUE(pump([&] {
+    advance(0.05);
+    if (dynamic_cast<TrendlineController*>(nav->topViewController())) return true;
+    // More than one hit: the user picks the first row.
+    if (!search->StockList().empty() && search->tableView())
+      search->tableViewDidSelectRowAtIndexPath(*search->tableView(), {0, 0});
+    return false;
+  }));
+  auto* detail = dynamic_cast<TrendlineController*>(nav->topViewController());
+  EXPECT_EQ(detail->code(), code);
+  EXPECT_EQ(detail->recordDelegate(), nullptr);
+}
+
+// The guest alert of "主力" leads to the account screen; while another screen is on top the
+// list hears no replies, and it asks again when it shows.
+TEST_F(WatchListIntegration, GuestAlertLeadsToTheAccountScreenAndTheListAsksAgainOnReturn) {
+  server->setRights("", "31");
+  SelfStockController* screen = ListedScreen();
+  ASSERT_NE(screen, nullptr);
+  ASSERT_TRUE(LacksRight30());
+  auto* nav = screen->navigationController();
+  ASSERT_NE(nav, nullptr);
+  ui::AlertView::dismissAll();
+  EXPECT_FALSE(screen->MenuBarShouldChangeToSubItem(1, *screen->menuBar()));
+  auto alerts = ui::AlertView::visibleAlerts();
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0]->tag(), SelfStockController::kGuestAlertTag);
+  // "关闭" leaves the screen where it was.
+  alerts[0]->pressButtonAtIndex(1);
+  Run(0.5);
+  EXPECT_EQ(nav->topViewController(), screen);
+  EXPECT_FALSE(screen->showsMainForce());
+  ASSERT_TRUE(screen->observing());
+
+  EXPECT_FALSE(screen->MenuBarShouldChangeToSubItem(1, *screen->menuBar()));
+  alerts = ui::AlertView::visibleAlerts();
+  ASSERT_EQ(alerts.size(), 1u);
+  alerts[0]->pressButtonAtIndex(0);
+  Run(0.5);
+  EXPECT_NE(dynamic_cast<AccountManager*>(nav->topViewController()), nullptr);
+  EXPECT_FALSE(screen->observing());
+  const uint16_t asked = screen->pageRequestCode();
+
+  nav->popViewControllerAnimated(false);
+  Run(0.5);
+  EXPECT_TRUE(screen->observing());
+  EXPECT_NE(screen->pageRequestCode(), asked);
+  EXPECT_TRUE(pump([&] {
+    advance(0.05);
+    return screen->stockNum() > 1;
+  }));
 }
 
 }  // namespace
