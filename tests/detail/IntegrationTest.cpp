@@ -41,10 +41,6 @@ class DetailClient : public StartupTest {
     return pager;
   }
 
-  static bool WaitFor(const std::function<bool()>& done) {
-    for (int slice = 0; slice < 80 && !done(); ++slice) pump(done, 0.1);
-    return done();
-  }
 
   std::vector<ReceivedRequest> Received(Role role, uint8_t child) const {
     std::vector<ReceivedRequest> out;

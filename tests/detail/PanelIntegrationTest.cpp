@@ -25,10 +25,6 @@ class PanelClient : public startuptest::StartupTest {
     advance(0.1);
     return pager;
   }
-  static bool WaitFor(const std::function<bool()>& done) {
-    for (int slice = 0; slice < 80 && !done(); ++slice) pump(done, 0.1);
-    return done();
-  }
   // What the panel must show for the security's cached quote.
   static std::string CachedPrice(const char* code, uint8_t market) {
     tagLocalStockData quote{};

@@ -23,10 +23,6 @@ class TrendChartServer : public StartupTest {
     advance(0.1);
     return pager;
   }
-  static bool WaitFor(const std::function<bool()>& done) {
-    for (int slice = 0; slice < 80 && !done(); ++slice) pump(done, 0.1);
-    return done();
-  }
 };
 
 TEST_F(TrendChartServer, ReplyFillsTheChartAndEachPushMergesItsVolume) {

@@ -39,10 +39,6 @@ class MarketTabClient : public StartupTest {
     return navigation ? dynamic_cast<NewStockSort*>(navigation->topViewController()) : nullptr;
   }
 
-  static bool WaitFor(const std::function<bool()>& done) {
-    for (int slice = 0; slice < 80 && !done(); ++slice) pump(done, 0.1);
-    return done();
-  }
   template <class F>
   static bool Request(StockSort& screen, F act) {
     const int before = screen.redraws();

@@ -48,11 +48,6 @@ class RankingClient : public StartupTest {
     return navigation ? dynamic_cast<T*>(navigation->topViewController()) : nullptr;
   }
 
-  // Runs the main loop until `done` (a stop of the loop from elsewhere does not end the wait).
-  static bool WaitFor(const std::function<bool()>& done) {
-    for (int slice = 0; slice < 80 && !done(); ++slice) pump(done, 0.1);
-    return done();
-  }
   // Waits for the answer to the screen's next redraw.
   bool Answered(StockSort& screen, int before) {
     return WaitFor([&] { return screen.redraws() > before; });

@@ -105,6 +105,16 @@ class StartupTest : public ::testing::Test {
   static bool pump(const std::function<bool()>& done, double seconds = 8) {
     return foundation::RunLoop::main()->runUntilCondition(done, seconds);
   }
+  // Runs the main loop until `done` holds, in slices so that a stop of the loop from elsewhere
+  // does not end the wait. Answers true as soon as `done` held once: conditions that compare
+  // what the main thread shows with what a network thread keeps merging may turn false again at
+  // the next push.
+  static bool WaitFor(const std::function<bool()>& done) {
+    bool held = false;
+    const auto check = [&] { return held = held || done(); };
+    for (int slice = 0; slice < 80 && !check(); ++slice) pump(check, 0.1);
+    return held;
+  }
   // Moves the manual clock and runs what became due.
   static void advance(double seconds) {
     foundation::Clock::advance(seconds);
