@@ -1116,6 +1116,11 @@ std::shared_ptr<ui::View> NewStockSort::titleViewForTable_TableViewDescView(Tabl
 
 void NewStockSort::updateCountLabels(ui::View& content, const tagLocalStockData* rec) {
   const int tags[] = {kUpCountTag, kSameCountTag, kDownCountTag};
+  // The counts sit over the second column, whose text would show through their translucent
+  // backs: that column gives way to them while they are shown.
+  if (auto* labels = dynamic_cast<CustomLabels*>(content.viewWithTag(kRowLabelsTag))) {
+    if (ui::Label* second = labels->titleLabel(1)) second->setHidden(boardListMode());
+  }
   if (!boardListMode()) {
     for (int tag : tags) {
       if (ui::View* found = content.viewWithTag(tag)) found->removeFromSuperview();

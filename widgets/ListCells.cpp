@@ -37,7 +37,7 @@ ChangeDetailView2::ChangeDetailView2(const gfx::Rect& frame) : TableCell(frame) 
 }
 
 std::shared_ptr<ChangeDetailView2> ChangeDetailView2::create() {
-  auto view = std::make_shared<ChangeDetailView2>(gfx::Rect(0, 0, 150, 40));
+  auto view = std::make_shared<ChangeDetailView2>(gfx::Rect(0, 0, kWidth, kHeight));
   view->buildInterface();
   view->awakeFromNib();
   return view;
@@ -46,15 +46,17 @@ std::shared_ptr<ChangeDetailView2> ChangeDetailView2::create() {
 void ChangeDetailView2::buildInterface() {
   setBackgroundColor(gfx::Color::clear());
   setOpaque(false);
-  MakeLabel(*this, kNowPriceTag, gfx::Rect(0, 0, 68, 40), 16, gfx::TextAlignment::Right);
-  auto image = ui::ImageView::create(gfx::Rect(71, 14, 12, 12));
+  // Everything stays inside kWidth: the lists centre the box at x = 50 over their first column,
+  // and the narrowest of those columns ends at x = 92, where the next column's text starts.
+  MakeLabel(*this, kNowPriceTag, gfx::Rect(0, 0, 38, kHeight), 15, gfx::TextAlignment::Right);
+  auto image = ui::ImageView::create(gfx::Rect(39, 15, 9, 10));
   image->setTag(kImageTag);
   image->setContentMode(ui::ContentMode::ScaleAspectFit);
   // Level until told otherwise.
   image->setImage(gfx::Image::named("equal.png"));
   addSubview(image);
-  MakeLabel(*this, kPriceTag, gfx::Rect(85, 2, 63, 18), 13, gfx::TextAlignment::Right);
-  MakeLabel(*this, kRangeTag, gfx::Rect(85, 20, 63, 18), 13, gfx::TextAlignment::Right);
+  MakeLabel(*this, kPriceTag, gfx::Rect(49, 2, kWidth - 49, 18), 12, gfx::TextAlignment::Right);
+  MakeLabel(*this, kRangeTag, gfx::Rect(49, 20, kWidth - 49, 18), 12, gfx::TextAlignment::Right);
 }
 
 void ChangeDetailView2::updateCell() {

@@ -55,6 +55,9 @@ class ChangeDetailView2 : public TableCell {
   static constexpr int kRangeTag = 14;
   static constexpr int kImageTag = 16;
   static constexpr int kNowPriceTag = 18;
+  // Size of the box as made: narrow enough to sit over the first value column of every list.
+  static constexpr double kWidth = 84;
+  static constexpr double kHeight = 40;
 
   explicit ChangeDetailView2(const gfx::Rect& frame = {});
   // Built with its labels and mark, and awoken.

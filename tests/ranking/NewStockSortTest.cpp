@@ -469,6 +469,34 @@ TEST_F(MarketTabTest, CellsShowConfiguredColumnsAndBoardCounts) {
   EXPECT_EQ(down->backgroundColor(), gfx::Color::rgb255(117, 151, 57, 0.8));
 }
 
+// The change box stands in for the first column and the board counts for the second: every
+// column still shown must be readable beside them.
+TEST_F(MarketTabTest, ChangeBoxAndBoardCountsLeaveTheOtherColumnsReadable) {
+  auto s = Open();
+  Answer(*s, 8, 8);
+  Table_TableView& table = *s->tableView();
+  table.reloadView();
+  EXPECT_EQ(ListCollisions(table), std::vector<std::string>{});
+
+  Top(*s, NewStockSort::kBoards);
+  Boards(*s, 8, 8);
+  table.reloadView();
+  EXPECT_EQ(ListCollisions(table), std::vector<std::string>{});
+  auto* cell = table.rightTableView()->cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0));
+  ASSERT_NE(cell, nullptr);
+  ASSERT_NE(cell->contentView()->viewWithTag(NewStockSort::kUpCountTag), nullptr);
+  auto* values = dynamic_cast<CustomLabels*>(cell->contentView()->viewWithTag(445));
+  ASSERT_NE(values, nullptr);
+  EXPECT_TRUE(values->titleLabel(1)->isHidden());
+  EXPECT_FALSE(values->titleLabel(2)->isHidden());
+
+  // Back on a stock list the second column shows again.
+  Top(*s, NewStockSort::kHuShen);
+  Answer(*s, 8, 8);
+  table.reloadView();
+  EXPECT_EQ(ListCollisions(table), std::vector<std::string>{});
+}
+
 TEST_F(MarketTabTest, ChangeBoxOfTheStripShowsTheCurrentBoard) {
   auto s = Open();
   Top(*s, NewStockSort::kBoards);

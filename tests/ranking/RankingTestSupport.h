@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -21,6 +22,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/Text.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
@@ -30,6 +32,8 @@
 #include "ranking/StockSort.h"
 #include "shell/VerdanAppDelegate.h"
 #include "tests/widgets/QuoteListFixture.h"
+#include "widgets/CustomLabels.h"
+#include "widgets/ListCells.h"
 #include "widgets/WidgetClasses.h"
 
 namespace rankingtest {
@@ -38,6 +42,79 @@ struct SentPacket {
   PacketHeader header;
   std::vector<uint8_t> body;
 };
+
+inline std::string Describe(const gfx::Rect& r) {
+  return "(" + std::to_string(r.minX()) + ", " + std::to_string(r.width()) + ")";
+}
+
+// What keeps a right-table row of a ranking list from being read, one line each: a visible value
+// column whose frame meets the change box or one of the box's parts, a box part that sticks out
+// of the box or reaches under the fixed name column, a box that does not sit over the first
+// column, and a visible column whose text runs under the board counts. Empty when every column
+// reads.
+inline std::vector<std::string> RowCollisions(ui::View& content) {
+  std::vector<std::string> found;
+  auto* labels = dynamic_cast<CustomLabels*>(content.viewWithTag(445));
+  auto* box = content.viewWithTag(399);
+  if (!labels || !box) return {"row without its columns or change box"};
+  const gfx::Rect boxFrame = box->frame();
+  if (box->isHidden()) found.push_back("change box hidden");
+  if (boxFrame.minX() < 0)
+    found.push_back("change box under the name column " + Describe(boxFrame));
+  std::vector<gfx::Rect> boxParts = {boxFrame};
+  for (const auto& part : box->subviews()) {
+    const gfx::Rect r = box->convertRectToView(part->frame(), &content);
+    if (r.minX() < boxFrame.minX() || r.maxX() > boxFrame.maxX())
+      found.push_back("box part " + std::to_string(part->tag()) + " outside the box " +
+                      Describe(r));
+    boxParts.push_back(r);
+  }
+  const std::vector<ui::Label*> columns = labels->labels();
+  if (columns.empty()) return {"row without value columns"};
+  const gfx::Rect first = columns.front()->convertRectToView(columns.front()->bounds(), &content);
+  if (boxFrame.minX() < first.minX() || boxFrame.maxX() > first.maxX())
+    found.push_back("change box " + Describe(boxFrame) + " not over the first column " +
+                    Describe(first));
+  std::vector<gfx::Rect> counts;
+  for (int tag : {101, 102, 103})
+    if (ui::View* count = content.viewWithTag(tag)) counts.push_back(count->frame());
+  for (size_t i = 0; i < columns.size(); ++i) {
+    ui::Label* column = columns[i];
+    if (column->isHidden()) continue;
+    const gfx::Rect r = column->convertRectToView(column->bounds(), &content);
+    for (const gfx::Rect& part : boxParts)
+      if (r.intersects(part))
+        found.push_back("column " + std::to_string(i) + " " + Describe(r) + " meets the box at " +
+                        Describe(part));
+    if (column->text().empty()) continue;
+    // Where the text is drawn: its measured width placed by the label's alignment.
+    const double w = std::min(r.width(), gfx::measureText(column->text(), column->font()).width);
+    double x = r.minX();
+    if (column->textAlignment() == gfx::TextAlignment::Center) x += (r.width() - w) / 2;
+    if (column->textAlignment() == gfx::TextAlignment::Right) x = r.maxX() - w;
+    const gfx::Rect text(x, r.minY(), w, r.height());
+    for (const gfx::Rect& count : counts)
+      if (text.intersects(count))
+        found.push_back("text of column " + std::to_string(i) + " " + Describe(text) +
+                        " under a count " + Describe(count));
+  }
+  return found;
+}
+
+// RowCollisions of the first right-table row on show that has any (every row is checked).
+inline std::vector<std::string> ListCollisions(Table_TableView& table) {
+  table.rightTableView()->layoutIfNeeded();
+  const auto cells = table.rightTableView()->visibleCells();
+  if (cells.empty()) return {"no rows on show"};
+  for (ui::TableViewCell* cell : cells) {
+    std::vector<std::string> found = RowCollisions(*cell->contentView());
+    if (!found.empty()) {
+      found.insert(found.begin(), "row at y " + std::to_string(cell->frame().minY()));
+      return found;
+    }
+  }
+  return {};
+}
 
 class RankingTest : public ::testing::Test {
  protected:

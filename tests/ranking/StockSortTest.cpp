@@ -340,6 +340,44 @@ TEST_F(RankingTest, RowsShowCodeNameAndConfiguredColumns) {
   EXPECT_EQ(box->nowPriceLabel()->text(), FormatPriceString(rec.now, 8, rec.pricedot, rec.now));
 }
 
+// The change box stands in for the first value column; every other column must stay readable
+// beside it, in the main-force list (whose first column is the narrowest) as in the others.
+TEST_F(RankingTest, ChangeBoxLeavesEveryOtherColumnReadable) {
+  for (const char* name :
+       {"StockSort", "MainSortController", "HKSortController", "OneMarketSortController"}) {
+    SCOPED_TRACE(name);
+    auto screen = Load<StockSort>(name);
+    ASSERT_NE(screen, nullptr);
+    screen->doSomeWhenWillAppear();
+    Answer(*screen, 8, 8);
+    Table_TableView& table = *screen->tableView();
+    table.reloadView();
+    EXPECT_EQ(ListCollisions(table), std::vector<std::string>{});
+    auto* cell = table.rightTableView()->cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0));
+    ASSERT_NE(cell, nullptr);
+    auto* values = dynamic_cast<CustomLabels*>(cell->contentView()->viewWithTag(445));
+    ASSERT_NE(values, nullptr);
+    // The box shows the first column's value itself; the others show theirs.
+    EXPECT_TRUE(values->titleLabel(0)->isHidden());
+    EXPECT_FALSE(values->titleLabel(1)->isHidden());
+    EXPECT_FALSE(values->titleLabel(1)->text().empty());
+  }
+  // The main-force columns keep their widths beside the box.
+  auto main = Load<MainSortController>("MainSortController");
+  main->doSomeWhenWillAppear();
+  Answer(*main, 3, 3);
+  main->tableView()->reloadView();
+  main->tableView()->rightTableView()->layoutIfNeeded();
+  auto* cell =
+      main->tableView()->rightTableView()->cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0));
+  ASSERT_NE(cell, nullptr);
+  auto* values = dynamic_cast<CustomLabels*>(cell->contentView()->viewWithTag(445));
+  ASSERT_NE(values, nullptr);
+  EXPECT_DOUBLE_EQ(values->titleLabel(0)->frame().width(), 82 + 10);
+  EXPECT_DOUBLE_EQ(values->titleLabel(1)->frame().minX(), 82 + 10);
+  EXPECT_DOUBLE_EQ(values->titleLabel(1)->frame().width(), 82 - 2);
+}
+
 TEST_F(RankingTest, RowTapOpensTheDetailScreen) {
   auto screen = Load<StockSort>("StockSort");
   screen->doSomeWhenWillAppear();
