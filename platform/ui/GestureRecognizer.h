@@ -1,5 +1,8 @@
 // Gesture recognisers: they see the touches of their view (and its subviews) before the views
 // do; once one recognises, the views' touches are cancelled (by default) and its actions run.
+// They hear each touch innermost view first, and the first to recognise makes the others on its
+// touches fail at once (unless its delegate lets them recognise simultaneously), so of nested
+// scroll views the innermost that can move along the finger's axis takes the drag.
 #pragma once
 
 #include <functional>

@@ -143,6 +143,22 @@ void Window::dispatchTouches(const std::vector<std::shared_ptr<Touch>>& changed,
           r && std::find(recognizers.begin(), recognizers.end(), r) == recognizers.end())
         recognizers.push_back(r);
   std::vector<std::shared_ptr<GestureRecognizer>> recognized;
+  // A recognised gesture makes the others on its touches fail at once: the recognisers run
+  // innermost view first, so the innermost one that recognises wins and an enclosing one (a
+  // scroll view around a scroll view) never starts on the same move.
+  auto failOthers = [](const std::shared_ptr<GestureRecognizer>& r) {
+    for (const auto& weakTouch : r->touches_) {
+      auto touch = weakTouch.lock();
+      if (!touch) continue;
+      for (auto& weak : touch->recognizers()) {
+        auto other = weak.lock();
+        if (!other || other == r || !other->isActive()) continue;
+        auto* d = r->delegate();
+        if (d && d->gestureRecognizerShouldRecognizeSimultaneously(*r, *other)) continue;
+        other->state_ = GestureState::Failed;
+      }
+    }
+  };
   for (auto& r : recognizers) {
     if (!r->isActive() || !r->isEnabled()) continue;
     TouchSet mine;
@@ -178,28 +194,19 @@ void Window::dispatchTouches(const std::vector<std::shared_ptr<Touch>>& changed,
         continue;
       }
       recognized.push_back(r);
+      failOthers(r);
     }
     if (r->stateChanged_ && (after == GestureState::Began || after == GestureState::Changed ||
                              after == GestureState::Ended || after == GestureState::Cancelled))
       r->fireActions();
   }
 
-  // A recognised gesture makes the others on its touches fail and takes the touches away from
-  // the views.
+  // A recognised gesture takes its touches away from the views.
   std::vector<Touch*> cancelled;
   for (auto& r : recognized) {
-    for (const auto& weakTouch : r->touches_) {
-      auto touch = weakTouch.lock();
-      if (!touch) continue;
-      for (auto& weak : touch->recognizers()) {
-        auto other = weak.lock();
-        if (!other || other == r || !other->isActive()) continue;
-        auto* d = r->delegate();
-        if (d && d->gestureRecognizerShouldRecognizeSimultaneously(*r, *other)) continue;
-        other->state_ = GestureState::Failed;
-      }
-      if (r->cancelsTouchesInView()) cancelled.push_back(touch.get());
-    }
+    if (!r->cancelsTouchesInView()) continue;
+    for (const auto& weakTouch : r->touches_)
+      if (auto touch = weakTouch.lock()) cancelled.push_back(touch.get());
   }
 
   // Then the views, grouped by view, in the order the touches came.
