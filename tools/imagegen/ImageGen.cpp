@@ -581,6 +581,24 @@ void ScreenImages() {
     ctx.setFillColor(Color::rgb255(60, 76, 96));
     ctx.fillRect(Rect(0, 0, 320, 1));
   });
+  // The board strip's button to the board's own detail: a small chart in a rounded key.
+  const auto boardButton = [](bool pressed) {
+    return [pressed](Context& ctx) {
+      FillRounded(ctx, Rect(1, 1, 38, 38), 7,
+                  pressed ? Color::rgb255(30, 70, 110) : Color::rgb255(28, 40, 56));
+      ctx.setStrokeColor(Color::rgb255(56, 187, 255));
+      ctx.setLineWidth(1);
+      ctx.addRoundedRect(Rect(1.5, 1.5, 37, 37), 7);
+      ctx.strokePath();
+      ctx.setLineWidth(2);
+      ctx.strokePolyline({Point(9, 27), Point(16, 19), Point(22, 23), Point(31, 12)});
+      ctx.setStrokeColor(Color::grey(0.6));
+      ctx.setLineWidth(1);
+      ctx.strokeLine(Point(8, 31.5), Point(32, 31.5));
+    };
+  };
+  Make("board_btn.png", Size(40, 40), boardButton(false));
+  Make("board_btn_h.png", Size(40, 40), boardButton(true));
   // A blue bar down the left edge, stretched to the panel's height.
   Make("blueline.png", Size(10, 40), [](Context& ctx) {
     ctx.setFillColor(Color::rgb255(56, 140, 220));
