@@ -203,11 +203,12 @@ void TrendlineController::SearchDone(const char* code, uint16_t market, const st
 
 void TrendlineController::setInitShowIndexType(int8_t type) {
   initShowIndexType_ = type;
+  // A stock opened from the main-force ranking shows the main-force indicator: the K-line
+  // screens start on pane 6. The first page stays the trend page.
   if (type == 1 &&
       !IsStockIndex(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType)) &&
-      !IsStockQH(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType)) &&
-      HoldsRight30())
-    IsSelWhichTab = kPageMainForce;
+      !IsStockQH(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType)))
+    SetKLineIndexType(6);
 }
 
 void TrendlineController::setDelegate(std::weak_ptr<TrendlineRecordDelegate> delegate) {

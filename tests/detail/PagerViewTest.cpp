@@ -181,6 +181,20 @@ TEST_F(PagerViewTest, ArrowsStepThroughTheListAndWrap) {
   EXPECT_EQ(pager->updates(), updates);
 }
 
+TEST_F(PagerViewTest, MainForceOpeningStoresTheKLinePaneAndKeepsTheTrendPage) {
+  SetKLineIndexType(1);
+  Open("000001", 1, 1);
+  pager->setInitShowIndexType(1);
+  EXPECT_EQ(GetKLineIndexType(), 1);  // an index keeps its pane
+  pager.reset();
+  navigation.reset();
+  Open("600000", 1, 2);
+  pager->setInitShowIndexType(1);
+  EXPECT_EQ(GetKLineIndexType(), 6);
+  EXPECT_EQ(pager->selectedPage(), kPageTrend);
+  SetKLineIndexType(1);
+}
+
 TEST_F(PagerViewTest, ArrowsChangeNothingWithoutAListOfTwoRows) {
   Open("600000", 1, 2);
   pager->nextButton();
