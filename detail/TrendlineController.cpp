@@ -379,6 +379,17 @@ void TrendlineController::handleOrientalFlag() {
   if (orientalFlagImage_) orientalFlagImage_->setHidden(true);
 }
 
+void TrendlineController::HKJJPWViewClicked(const std::string& seat) {
+  if (seat.empty()) return;
+  tagHKSeat found{};
+  if (FindHKJJSName(seat.c_str(), &found)) {
+    if (auto* hk = page<HK10PageRole>(kTagHK10Page))
+      hk->refreshDetailView("(" + seat + ")" + found.shortName, found.fullName);
+    return;
+  }
+  RequestHKJJSInfo(seat);
+}
+
 void TrendlineController::returnBtn() {
   if (auto* navigation = navigationController()) navigation->popViewControllerAnimated(true);
 }
@@ -604,8 +615,8 @@ void TrendlineController::initNotification() {
 
 void TrendlineController::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
-  // The navigation bar stays (its back button leads out) until the pager has a title bar of its
-  // own.
+  // The pager's own title bar replaces the navigation bar.
+  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(true);
   refreshSelfStockButtonState();
   requestPriceNotificationSetting();
   switch (IsSelWhichTab) {
@@ -649,6 +660,7 @@ void TrendlineController::viewWillDisappear(bool animated) {
   ui::ViewController::viewWillDisappear(animated);
   IsShow = 0;
   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(false);
 }
 
 bool TrendlineController::shouldAutorotateToInterfaceOrientation(

@@ -144,6 +144,10 @@ class TrendlineController : public ui::ViewController,
   // Tests: the hints count once per process.
   static void ResetOrientalFlagCounter();
 
+  // A broker seat number tapped in the ten-level page's queues: names the seat, asking the
+  // server when the seat table does not know it.
+  void HKJJPWViewClicked(const std::string& seat);
+
   // --- title bar ---------------------------------------------------------------------------
   void returnBtn();
   void nextButton();

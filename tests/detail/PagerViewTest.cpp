@@ -283,6 +283,23 @@ TEST_F(PagerViewTest, AdditionFliesToTheCartAndTapsDuringTheFlightChangeNothing)
   SelfStock_Clear();
 }
 
+TEST_F(PagerViewTest, BrokerSeatTapNamesKnownSeatsAndAsksForOthers) {
+  ParseRightsList("30,32");
+  Open("00700", 3, 2);
+  auto* hk = Page<HK10DangView>(kTagHK10Page);
+  ASSERT_NE(hk, nullptr);
+  GetQuoteCache().AddHKSeat(1000, 1010, "高盛", "高盛亚洲证券");
+  pushes.clear();
+  pager->HKJJPWViewClicked("");
+  EXPECT_TRUE(pushes.empty());
+  pager->HKJJPWViewClicked("1005");
+  EXPECT_EQ(hk->seatTitle, "(1005)高盛");
+  EXPECT_EQ(hk->seatContent, "高盛亚洲证券");
+  EXPECT_TRUE(pushes.empty());
+  pager->HKJJPWViewClicked("2001");
+  EXPECT_FALSE(pushes.empty());
+}
+
 TEST_F(PagerViewTest, SearchOpensWithTheFlipAndItsChoiceReplacesTheStock) {
   ParseRightsList("30,32");
   Open("00700", 3, 2);
