@@ -150,8 +150,8 @@ class TrendlineController : public ui::ViewController,
 
   // --- title bar ---------------------------------------------------------------------------
   void returnBtn();
-  void nextButton();
-  void preButton();
+  void nextButton() override;
+  void preButton() override;
   void searchStock();
   void refreshSelfStockButtonState();
   void addSelfStock();
