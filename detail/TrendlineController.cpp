@@ -1,6 +1,7 @@
 #include "detail/TrendlineController.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -16,20 +17,27 @@
 #include "core/QuoteRequests.h"
 #include "core/ReplyHead.h"
 #include "core/SearchHistory.h"
+#include "core/SelfStock.h"
 #include "core/SendQueues.h"
+#include "panels/PublicView.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Font.h"
+#include "platform/ui/AnimationEngine.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
 #include "shell/Extend.h"
 #include "shell/VerdanAppDelegate.h"
 
 namespace {
 
 constexpr int kPageWidth = 320;
+constexpr int kTagSelfStockButton = 180;
 constexpr int kPacketBuffer = 1024;
 constexpr int kTickCount = 20;
 
@@ -73,6 +81,11 @@ TrendlineController::TrendlineController()
 }
 
 TrendlineController::~TrendlineController() {
+  if (pageRequestTimer_) pageRequestTimer_->invalidate();
+  if (hintTimer_) hintTimer_->invalidate();
+  // A flight still running leaves nothing in the window.
+  if (cart_) cart_->removeFromSuperview();
+  if (flyingSnapshot_) flyingSnapshot_->removeFromSuperview();
   if (observing_) {
     foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
     ui::Device::current().endGeneratingDeviceOrientationNotifications();
@@ -190,11 +203,12 @@ void TrendlineController::SearchDone(const char* code, uint16_t market, const st
 
 void TrendlineController::setInitShowIndexType(int8_t type) {
   initShowIndexType_ = type;
+  // A stock opened from the main-force ranking shows the main-force indicator: the K-line
+  // screens start on pane 6. The first page stays the trend page.
   if (type == 1 &&
       !IsStockIndex(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType)) &&
-      !IsStockQH(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType)) &&
-      HoldsRight30())
-    IsSelWhichTab = kPageMainForce;
+      !IsStockQH(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType)))
+    SetKLineIndexType(6);
 }
 
 void TrendlineController::setDelegate(std::weak_ptr<TrendlineRecordDelegate> delegate) {
@@ -205,48 +219,331 @@ void TrendlineController::updateCurrentView(int row) {
   auto source = recordDelegate_.lock();
   const int total = source ? source->totalStockRecord() : 0;
   if (currentRow_ < 0 || total <= 1) {
-    currentRow_ = row;
+    // The list screen names the row it opened the pager on.
+    if (currentRow_ < 0) currentRow_ = row;
     return;
   }
   if (row >= total) row = 0;
   if (row < 0) row = total - 1;
-  if (row == currentRow_) return;
-  currentRow_ = row;
-  foundation::Value record = source->currentStockRecord(row);
-  if (record.isNull()) return;
-  const std::string code = record["code"].asString();
-  if (StockNameLabel) StockNameLabel->setText(record["name"].asString());
-  UpdateStockInfo(code.c_str(), static_cast<uint8_t>(record["market"].toInt()),
-                  static_cast<uint8_t>(record["type"].toInt()));
+  if (auto* trend = trendPage())
+    trend->refreshMiniDetailViewWithStockType(static_cast<uint8_t>(StockType),
+                                              static_cast<uint8_t>(MarketType));
+  if (row != currentRow_) {
+    currentRow_ = row;
+    foundation::Value record = source->currentStockRecord(row);
+    if (!record.isNull()) {
+      const std::string code = record["code"].asString();
+      // An unusable code leaves the labels and the shown security as they are.
+      if (ValidCode(code.c_str(), "updateCurrentView")) {
+        stockNameStr = record["name"].asString();
+        if (StockNameLabel) StockNameLabel->setText(stockNameStr);
+        UpdateStockInfo(code.c_str(), static_cast<uint8_t>(record["market"].toInt()),
+                        static_cast<uint8_t>(record["type"].toInt()));
+      }
+    }
+  }
+  if (_nextButton && _nextButton->superview())
+    _nextButton->superview()->bringSubviewToFront(_nextButton.get());
+  if (_prepButton && _prepButton->superview())
+    _prepButton->superview()->bringSubviewToFront(_prepButton.get());
+}
+
+void TrendlineController::nextButton() {
+  updateCurrentView(currentRow_ + 1);
+}
+
+void TrendlineController::preButton() {
+  updateCurrentView(currentRow_ - 1);
+}
+
+int TrendlineController::StatusBarHeight(const std::string& systemVersion) {
+  // Only the major number matters: "10.0" is a later system than "7.0".
+  int major = 0;
+  size_t i = 0;
+  for (; i < systemVersion.size() && systemVersion[i] >= '0' && systemVersion[i] <= '9'; ++i) {
+    if (major < 1000) major = major * 10 + (systemVersion[i] - '0');
+  }
+  if (i == 0) return 0;
+  return major >= 7 ? 20 : 0;
+}
+
+void TrendlineController::initNav(ui::View* root) {
+  const double s = nHeight_StatusBar;
+  std::weak_ptr<TrendlineController> weak =
+      std::dynamic_pointer_cast<TrendlineController>(shared_from_this());
+  auto tap = [weak](void (TrendlineController::*method)()) {
+    return [weak, method](ui::Control&) {
+      if (auto self = weak.lock()) ((*self).*method)();
+    };
+  };
+  _titleView = ui::View::create({0, 0, 320, s + 44});
+  _titleView->setBackgroundColor(gfx::Color::pattern(
+      gfx::Image::named(nHeight_StatusBar == 20 ? "bg_title_iOS7.png" : "bg_navigationbar.png")));
+  auto barButton = [](const gfx::Rect& frame, const char* title) {
+    auto button = ui::Button::create(frame);
+    button->setTitle(title);
+    button->setTitleColor(gfx::Color::white());
+    button->setFont(gfx::Font::boldSystemFont(12));
+    button->setBackgroundImage(gfx::Image::named("systemBarButton.png"));
+    button->setBackgroundImage(gfx::Image::named("systemBarButton.png"),
+                               ui::ControlState::Highlighted);
+    return button;
+  };
+  auto back = barButton({10, s + 7, 47, 32}, "返回");
+  back->addTarget(tap(&TrendlineController::returnBtn), ui::ControlEvent::TouchUpInside, this);
+  _titleView->addSubview(back);
+
+  _nameCodeView = ui::View::create({100, s, 90, 44});
+  _nameCodeView->setBackgroundColor(gfx::Color::clear());
+  StockNameLabel = ui::Label::create({0, 0, 90, 23});
+  StockNameLabel->setText(stockNameStr.empty() ? "--" : stockNameStr);
+  StockNameLabel->setTextColor(gfx::Color::white());
+  StockNameLabel->setFont(gfx::Font::boldSystemFont(17));
+  StockNameLabel->setTextAlignment(gfx::TextAlignment::Center);
+  StockNameLabel->setAdjustsFontSizeToFitWidth(true);
+  StockNameLabel->setClipsToBounds(true);
+  StockCodeLabel = ui::Label::create({0, 22, 90, 18});
+  StockCodeLabel->setText(stockCodeStr.empty() ? "--" : stockCodeStr);
+  StockCodeLabel->setTextColor(gfx::Color::rgb255(238, 236, 129));
+  StockCodeLabel->setFont(gfx::Font::systemFont(15));
+  StockCodeLabel->setTextAlignment(gfx::TextAlignment::Center);
+  _nameCodeView->addSubview(StockNameLabel);
+  _nameCodeView->addSubview(StockCodeLabel);
+  _titleView->addSubview(_nameCodeView);
+
+  auto arrow = [](const gfx::Rect& frame, const char* image) {
+    auto button = ui::Button::create(frame);
+    button->setBackgroundColor(gfx::Color::clear());
+    button->setImage(gfx::Image::named(image));
+    button->setImage(gfx::Image::named(image), ui::ControlState::Highlighted);
+    button->setImageEdgeInsets({7, 5, 7, 5});
+    return button;
+  };
+  _nextButton = arrow({190, s + 4, 30, 36}, "arrow_up_right.png");
+  _nextButton->addTarget(tap(&TrendlineController::nextButton), ui::ControlEvent::TouchUpInside,
+                         this);
+  _titleView->addSubview(_nextButton);
+  _prepButton = arrow({70, s + 4, 30, 36}, "arrow_up_left.png");
+  _prepButton->addTarget(tap(&TrendlineController::preButton), ui::ControlEvent::TouchUpInside,
+                         this);
+  _titleView->addSubview(_prepButton);
+
+  selfStockButton_ = ui::Button::create(gfx::Rect{228, s + 7, 32, 32});
+  selfStockButton_->setTag(kTagSelfStockButton);
+  selfStockButton_->setTitleColor(gfx::Color::white());
+  selfStockButton_->setFont(gfx::Font::boldSystemFont(12));
+  selfStockButton_->setAdjustsImageWhenHighlighted(false);
+  selfStockButton_->addTarget(tap(&TrendlineController::addSelfStock),
+                              ui::ControlEvent::TouchUpInside, this);
+  _titleView->addSubview(selfStockButton_);
+
+  auto search = barButton({269, s + 7, 47, 32}, "查询");
+  search->addTarget(tap(&TrendlineController::searchStock), ui::ControlEvent::TouchUpInside, this);
+  _titleView->addSubview(search);
+  (void)root;
+}
+
+namespace {
+// Shared by every pager of the process: 1 counts the trend page's hint, 10 the K-line page's.
+int g_orientalFlagCount = 0;
+}  // namespace
+
+void TrendlineController::ResetOrientalFlagCounter() {
+  g_orientalFlagCount = 0;
+}
+
+void TrendlineController::showOrientalFlagImage() {
+  if (IsSelWhichTab == kPageTrend && g_orientalFlagCount % 10 == 0) {
+    g_orientalFlagCount += 1;
+  } else if (IsSelWhichTab == kPageKLine && g_orientalFlagCount <= 9) {
+    g_orientalFlagCount += 10;
+  } else {
+    return;
+  }
+  if (!orientalFlagImage_) return;
+  const double height = std::max(0.0, ui::Screen::main().bounds().size.height - 166);
+  gfx::Rect frame = orientalFlagImage_->frame();
+  frame.origin.x = IsSelWhichTab * kPageWidth + 160 - frame.size.width / 2;
+  frame.origin.y = height / 2 - frame.size.height / 2;
+  orientalFlagImage_->setFrame(frame);
+  orientalFlagImage_->setHidden(false);
+  if (hintTimer_) hintTimer_->invalidate();
+  std::weak_ptr<TrendlineController> weak =
+      std::dynamic_pointer_cast<TrendlineController>(shared_from_this());
+  hintTimer_ = foundation::performAfter(3.0, [weak] {
+    if (auto self = weak.lock()) self->handleOrientalFlag();
+  });
+}
+
+void TrendlineController::handleOrientalFlag() {
+  if (orientalFlagImage_) orientalFlagImage_->setHidden(true);
+}
+
+void TrendlineController::HKJJPWViewClicked(const std::string& seat) {
+  if (seat.empty()) return;
+  tagHKSeat found{};
+  if (FindHKJJSName(seat.c_str(), &found)) {
+    if (auto* hk = page<HK10PageRole>(kTagHK10Page))
+      hk->refreshDetailView("(" + seat + ")" + found.shortName, found.fullName);
+    return;
+  }
+  RequestHKJJSInfo(seat);
+}
+
+void TrendlineController::returnBtn() {
+  if (auto* navigation = navigationController()) navigation->popViewControllerAnimated(true);
+}
+
+void TrendlineController::searchStock() {
+  auto search = SearchStocks::create();
+  search->setModalTransitionStyle(ui::ModalTransitionStyle::FlipHorizontal);
+  search->setDelegate(std::dynamic_pointer_cast<TrendlineController>(shared_from_this()));
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  if (auto* navigation = navigationController()) {
+    navigation->presentModalViewController(search, true);
+  } else {
+    presentModalViewController(search, true);
+  }
+}
+
+void TrendlineController::refreshSelfStockButtonState() {
+  systemBarAddIsSelected_ = SelfStock_Contains(MarketType, StockCode);
+  if (!selfStockButton_) return;
+  selfStockButton_->setBackgroundImage(
+      gfx::Image::named(systemBarAddIsSelected_ ? "systemBarDelete.png" : "systemBarAdd.png"));
+  selfStockButton_->setSelected(systemBarAddIsSelected_);
+}
+
+void TrendlineController::addSelfStock() {
+  if (selfStockButton_)
+    selfStockButton_->setBackgroundImage(
+        gfx::Image::named(systemBarAddIsSelected_ ? "systemBarAdd.png" : "systemBarDelete.png"));
+  systemBarAddIsSelected_ = !systemBarAddIsSelected_;
+  addStockToSelfStock();
+}
+
+void TrendlineController::addStockToSelfStock() {
+  // While the cart flies the list stays as it is; the button is set right at the end.
+  if (StockCode[0] == '\0' || isFlying()) return;
+  if (!SelfStock_Contains(MarketType, StockCode)) {
+    // A full list adds nothing; the button shows the list as it is after the flight.
+    SelfStock_Add(MarketType, StockCode, StockType);
+    flyToCart();
+  } else {
+    SelfStock_Remove(MarketType, StockCode);
+    refreshSelfStockButtonState();
+  }
+  SelfStock_StampNow();
+  SelfStock_SetDirty(1);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->startTimerForUpload();
+}
+
+void TrendlineController::flyToCart() {
+  ui::Window* window = ui::Application::shared().keyWindow();
+  if (!window) {
+    refreshSelfStockButtonState();
+    return;
+  }
+  const double h = ui::Screen::main().bounds().size.height;
+  if (!cart_) cart_ = ui::ImageView::create(gfx::Image::named("shopping_cart.png"));
+  cart_->setFrame({20, h - 36, 24, 24});
+  window->addSubview(cart_);
+  std::weak_ptr<TrendlineController> weak =
+      std::dynamic_pointer_cast<TrendlineController>(shared_from_this());
+  auto step3 = [weak, h](bool) {
+    auto self = weak.lock();
+    if (!self) return;
+    if (self->flyingSnapshot_) self->flyingSnapshot_->removeFromSuperview();
+    self->cart_->setFrame({2, h - 100, 56, 56});
+    ui::View::animate(
+        0.3, 0, ui::AnimationOption::CurveEaseIn,
+        [weak, h] {
+          if (auto me = weak.lock()) me->cart_->setFrame({20, h - 36, 24, 24});
+        },
+        [weak](bool) {
+          auto me = weak.lock();
+          if (!me) return;
+          me->cart_->removeFromSuperview();
+          me->refreshSelfStockButtonState();
+        });
+  };
+  std::weak_ptr<ui::Object> windowRef = window->shared_from_this();
+  auto step2 = [weak, windowRef, step3](bool) {
+    auto self = weak.lock();
+    auto host = std::dynamic_pointer_cast<ui::View>(windowRef.lock());
+    if (!self) return;
+    if (!self->_nameCodeView || !host) {
+      step3(true);
+      return;
+    }
+    const gfx::Rect from = self->_nameCodeView->frame();
+    if (!self->flyingSnapshot_) self->flyingSnapshot_ = ui::ImageView::create(from);
+    self->flyingSnapshot_->setImage(ui::snapshotView(*self->_nameCodeView));
+    self->flyingSnapshot_->setBackgroundColor(
+        gfx::Color::pattern(gfx::Image::named("bg_titleview.png")));
+    self->flyingSnapshot_->setFrame(from);
+    host->addSubview(self->flyingSnapshot_);
+    const gfx::Rect cart = self->cart_->frame();
+    ui::View::animate(
+        0.8, 0, ui::AnimationOption::CurveEaseIn,
+        [weak, from, cart] {
+          if (auto me = weak.lock())
+            me->flyingSnapshot_->setFrame({cart.origin.x + 5, cart.origin.y + cart.size.height / 2,
+                                           from.size.width / 2, from.size.height / 2});
+        },
+        step3);
+  };
+  ui::View::animate(
+      0.3, 0, ui::AnimationOption::CurveEaseIn,
+      [weak, h] {
+        if (auto self = weak.lock()) self->cart_->setFrame({2, h - 100, 56, 56});
+      },
+      step2);
 }
 
 // --- view ------------------------------------------------------------------------------------
 
 void TrendlineController::loadView() {
   const double height = ui::Screen::main().bounds().size.height;
+  nHeight_StatusBar = StatusBarHeight(ui::Device::current().systemVersion());
+  const double s = nHeight_StatusBar;
   auto root = ui::View::create({0, 0, 320, height});
   root->setBackgroundColor(gfx::Color::black());
   setView(root);
-  StockNameLabel = ui::Label::create({100, 4, 90, 20});
-  StockNameLabel->setText("--");
-  StockNameLabel->setTextColor(gfx::Color::white());
-  StockNameLabel->setFont(gfx::Font::named("Helvetica-Bold", 14));
-  StockCodeLabel = ui::Label::create({100, 24, 90, 16});
-  StockCodeLabel->setText("--");
-  StockCodeLabel->setTextColor(gfx::Color::white());
-  StockCodeLabel->setFont(gfx::Font::named("Helvetica-Bold", 11));
-  root->addSubview(StockNameLabel);
-  root->addSubview(StockCodeLabel);
-  menuBar_ = ui::View::create({0, 44, 320, 30});
+  initNav(root.get());
+  menuBar_ = ui::View::create({0, s + 44, 320, 30});
+  menuBar_->setBackgroundColor(gfx::Color::clear());
+  auto menuBg = ui::ImageView::create(gfx::Rect{0, 0, 320, 30});
+  menuBg->setImage(gfx::Image::named("bg_titleview.png"));
+  menuBar_->addSubview(menuBg);
+  auto slide = ui::ImageView::create(gfx::Rect{0, 1, 53, 28});
+  slide->setImage(gfx::Image::named("menubtn_disabled.png"));
+  slide->setAlpha(0.8);
+  slide->setClipsToBounds(true);
+  _menuBarSlideBg = slide;
+  menuBar_->addSubview(_menuBarSlideBg);
   root->addSubview(menuBar_);
-  _scrollView = ui::ScrollView::create({0, 74, 320, std::max(0.0, height - 166)});
+  _scrollView = CustomScrollView::create({0, s + 74, 320, std::max(0.0, height - 166)});
   _scrollView->setPagingEnabled(true);
+  _scrollView->setBackgroundColor(gfx::Color::clear());
+  _scrollView->setShowsHorizontalScrollIndicator(false);
+  _scrollView->setShowsVerticalScrollIndicator(false);
   root->addSubview(_scrollView);
   _label_Delay15Min = ui::Label::create({85, 50, 150, 12});
   _label_Delay15Min->setText("走势图-延时15分钟");
+  _label_Delay15Min->setFont(gfx::Font::named("Helvetica-Bold", 12));
+  _label_Delay15Min->setTextColor(gfx::Color::grey(0.5));
   _label_Delay15Min->setHidden(true);
-  root->addSubview(_label_Delay15Min);
+  _scrollView->addSubview(_label_Delay15Min);
   createPages();
+  auto hint = ui::ImageView::create(gfx::Rect{50, 150, 200, 130});
+  hint->setImage(gfx::Image::named("orientalflag.png"));
+  hint->setBackgroundColor(gfx::Color::clear());
+  hint->setHidden(true);
+  orientalFlagImage_ = hint;
+  _scrollView->addSubview(orientalFlagImage_);
+  // The title bar goes on top of everything.
+  root->addSubview(_titleView);
 }
 
 void TrendlineController::createPages() {
@@ -285,6 +582,12 @@ void TrendlineController::viewDidLoad() {
   IsLandscapeKline = 0;
   IsFirstSelF10_redirect = 0;
   _bDidLoad = 1;
+  if (_scrollView) {
+    auto self = std::dynamic_pointer_cast<TrendlineController>(shared_from_this());
+    _scrollView->setDelegate(self);
+    if (auto* custom = dynamic_cast<CustomScrollView*>(_scrollView.get()))
+      custom->setCustomDelegate(self);
+  }
   initNotification();
   SetMenuToolBar(IsSelWhichTab);
 }
@@ -312,8 +615,9 @@ void TrendlineController::initNotification() {
 
 void TrendlineController::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
-  // The navigation bar stays (its back button leads out) until the pager has a title bar of its
-  // own.
+  // The pager's own title bar replaces the navigation bar.
+  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(true);
+  refreshSelfStockButtonState();
   requestPriceNotificationSetting();
   switch (IsSelWhichTab) {
     case kPageTrend:
@@ -347,6 +651,7 @@ void TrendlineController::viewWillAppear(bool animated) {
 void TrendlineController::viewDidAppear(bool animated) {
   ui::ViewController::viewDidAppear(animated);
   IsShow = 1;
+  showOrientalFlagImage();
   receivedRotate({});
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->showBottomHurricaneLamp();
 }
@@ -355,6 +660,7 @@ void TrendlineController::viewWillDisappear(bool animated) {
   ui::ViewController::viewWillDisappear(animated);
   IsShow = 0;
   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(false);
 }
 
 bool TrendlineController::shouldAutorotateToInterfaceOrientation(
@@ -466,37 +772,29 @@ void TrendlineController::SetMenuToolBar(int pageNumber) {
                                                static_cast<double>(width), 30});
     button->setTag(base + pages[i]);
     button->setTitle(kPageTitles[pages[i]]);
+    button->setFont(gfx::Font::boldSystemFont(12));
+    button->setTitleColor(gfx::Color::white());
+    button->setTitleColor(gfx::Color::black(), ui::ControlState::Disabled);
     button->setEnabled(pages[i] != pageNumber);
     const int target = pages[i];
     button->addTarget(
         [weak, target](ui::Control&) {
           auto self = weak.lock();
           if (!self) return;
-          self->changeUIToSubPage(target);
-          self->updateDataForSubPage(target);
+          self->selectMenuPage(target);
         },
         ui::ControlEvent::TouchUpInside, this);
     menuBar_->addSubview(button);
     menuTitles_.push_back(kPageTitles[pages[i]]);
     if (pages[i] == pageNumber) position = static_cast<int>(i);
   }
-  // The page views sit at their menu positions; pages not in the menu are hidden.
-  for (int p = 0; p < 6; ++p) {
-    static constexpr int kTags[6] = {kTagTrendPage, kTagKLinePage, kTagDetailPage,
-                                     kTagF10Page,   kTagRadarPage, kTagHK10Page};
-    ui::View* view = pageView(kTags[p]);
-    if (!view) continue;
-    auto at = std::find(pages.begin(), pages.end(), p);
-    view->setHidden(at == pages.end());
-    if (at != pages.end()) {
-      gfx::Rect frame = view->frame();
-      frame.origin.x = static_cast<double>((at - pages.begin()) * kPageWidth);
-      view->setFrame(frame);
-    }
-  }
-  if (_scrollView) {
-    _scrollView->setContentSize({static_cast<double>(pages.size() * kPageWidth), 0});
+  if (_scrollView)
     _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
+  updateScrollView(static_cast<int>(pages.size()));
+  if (_menuBarSlideBg) {
+    gfx::Rect frame = _menuBarSlideBg->frame();
+    frame.origin.x = position * width + (width - frame.size.width) / 2.0;
+    _menuBarSlideBg->setFrame(frame);
   }
   IsSelWhichTab = static_cast<int16_t>(pageNumber);
   _nScrollCurrentPage = position;
@@ -524,6 +822,120 @@ void TrendlineController::changeUIToSubPage(int pageNumber) {
   IsSelWhichTab = static_cast<int16_t>(pageNumber);
 }
 
+int TrendlineController::menuBase() const {
+  return IsStockIndex(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType)) ||
+                 IsStockQH(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType))
+             ? kIndexMenuBase
+             : kStockMenuBase;
+}
+
+void TrendlineController::updateScrollView(int count) {
+  if (!_scrollView) return;
+  _scrollView->setContentSize({static_cast<double>(count * kPageWidth), 0});
+  const std::vector<int> pages = menuPages();
+  static constexpr int kTags[6] = {kTagTrendPage, kTagKLinePage, kTagDetailPage,
+                                   kTagF10Page,   kTagRadarPage, kTagHK10Page};
+  for (int p = 0; p < 6; ++p) {
+    ui::View* view = pageView(kTags[p]);
+    if (!view) continue;
+    auto at = std::find(pages.begin(), pages.end(), p);
+    view->setHidden(at == pages.end());
+    if (at != pages.end()) {
+      gfx::Rect frame = view->frame();
+      frame.origin.x = static_cast<double>((at - pages.begin()) * kPageWidth);
+      view->setFrame(frame);
+    }
+  }
+}
+
+void TrendlineController::markMenuPosition(int position, bool request) {
+  const int base = menuBase();
+  int count = 0;
+  for (int i = 0; i < 6; ++i) {
+    auto* button = dynamic_cast<ui::Button*>(menuBar_ ? menuBar_->viewWithTag(base + i) : nullptr);
+    if (!button) continue;
+    if (count == position) {
+      button->setEnabled(false);
+      if (_menuBarSlideBg) {
+        gfx::Rect frame = _menuBarSlideBg->frame();
+        frame.origin.x =
+            button->frame().origin.x + (button->frame().size.width - frame.size.width) / 2.0;
+        _menuBarSlideBg->setFrame(frame);
+      }
+      if (request) {
+        if (pageRequestTimer_) pageRequestTimer_->invalidate();
+        std::weak_ptr<TrendlineController> weak =
+            std::dynamic_pointer_cast<TrendlineController>(shared_from_this());
+        pageRequestTimer_ = foundation::performAfter(0.05, [weak, i] {
+          if (auto self = weak.lock()) self->updateDataForSubPage(i);
+        });
+      }
+    } else {
+      button->setEnabled(true);
+    }
+    ++count;
+  }
+}
+
+void TrendlineController::selectMenuPage(int pageNumber) {
+  const std::vector<int> pages = menuPages();
+  auto at = std::find(pages.begin(), pages.end(), pageNumber);
+  if (at == pages.end()) return;
+  const int position = static_cast<int>(at - pages.begin());
+  markMenuPosition(position, false);
+  if (_scrollView)
+    _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
+  _nScrollCurrentPage = position;
+  updateDataForSubPage(pageNumber);
+}
+
+void TrendlineController::scrollViewDidEndDecelerating(ui::ScrollView& scrollView) {
+  const double w = scrollView.bounds().size.width;
+  if (w <= 0) return;
+  const int position = static_cast<int>(std::floor((scrollView.contentOffset().x + w / 2) / w));
+  if (position == _nScrollCurrentPage) return;
+  _nScrollCurrentPage = position;
+  markMenuPosition(position, true);
+}
+
+namespace {
+
+bool ClaimsTouch(ui::View* pageView, const ui::TouchSet& touches) {
+  if (auto* owner = dynamic_cast<ScrollRectOwner*>(pageView))
+    return owner->isPointInScrollRect(touches);
+  if (auto* panel = dynamic_cast<PublicView*>(pageView)) return panel->isPointInScrollRect(touches);
+  return false;
+}
+
+}  // namespace
+
+std::optional<bool> TrendlineController::touchesShouldHandleBySubView(const ui::TouchSet& touches,
+                                                                      const ui::Event& event,
+                                                                      ui::View* contentView) {
+  (void)event;
+  (void)contentView;
+  switch (IsSelWhichTab) {
+    case kPageTrend:
+      return ClaimsTouch(pageView(kTagTrendPage), touches);
+    case kPageKLine:
+      return ClaimsTouch(pageView(kTagKLinePage), touches);
+    case kPageMainForce:
+    case kPageF10:
+    case kPageRadar:
+      return true;
+    case kPageHK10:
+      return ClaimsTouch(pageView(kTagHK10Page), touches);
+    default:
+      return false;
+  }
+}
+
+std::optional<bool> TrendlineController::touchesShouldCancelByScrollView(ui::View* contentView) {
+  (void)contentView;
+  return IsSelWhichTab == kPageMainForce || IsSelWhichTab == kPageF10 ||
+         IsSelWhichTab == kPageRadar;
+}
+
 void TrendlineController::updateDataForSubPage(int pageNumber) {
   updateTrendTitle(pageNumber);
   IsSelWhichTab = static_cast<int16_t>(pageNumber);
@@ -532,6 +944,7 @@ void TrendlineController::updateDataForSubPage(int pageNumber) {
       RequestDataTrendline();
       break;
     case kPageKLine:
+      showOrientalFlagImage();
       RequestKlineData(1);
       break;
     case kPageMainForce:
@@ -1099,10 +1512,15 @@ void TrendlineController::onDrawHQ(const tagLocalStockData& quote, uint16_t data
     std::string name = UnicharsToNSString(quote.name, 16);
     char code[10] = {};
     std::memcpy(code, quote.code, 8);
-    if (StockNameLabel) StockNameLabel->setText(name);
-    if (StockCodeLabel) StockCodeLabel->setText(code);
-    stockNameStr = name;
-    stockCodeStr = code;
+    // No quote cached yet: keep what the list or the search screen named.
+    if (!name.empty()) {
+      if (StockNameLabel) StockNameLabel->setText(name);
+      stockNameStr = name;
+    }
+    if (code[0] != '\0') {
+      if (StockCodeLabel) StockCodeLabel->setText(code);
+      stockCodeStr = code;
+    }
   }
   LandscapeKlineRole* land = IsLandscapeKline ? landscape() : nullptr;
   switch (IsSelWhichTab) {

@@ -14,9 +14,11 @@
 #include "core/ReceiveRecord.h"
 #include "core/StockData.h"
 #include "detail/ExternalPages.h"
+#include "panels/CustomScrollView.h"
 #include "panels/PageRoles.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/ViewController.h"
@@ -64,7 +66,9 @@ inline constexpr uint8_t kPriceAlertPageId = 52;
 class TrendlineController : public ui::ViewController,
                             public StockDetailRole,
                             public SearchStocksDelegate,
-                            public LandscapeKlineDelegate {
+                            public LandscapeKlineDelegate,
+                            public ui::ScrollViewDelegate,
+                            public CustomScrollViewDelegate {
  public:
   TrendlineController();
   ~TrendlineController() override;
@@ -120,6 +124,46 @@ class TrendlineController : public ui::ViewController,
   // Builds the menu buttons for the security and rights and shows page `page`.
   void SetMenuToolBar(int page);
   void changeUIToSubPage(int page);
+  // Lays the pages out for a menu of `count` entries and hides those not in it.
+  void updateScrollView(int count);
+  // Menu tap on the button of page `page`.
+  void selectMenuPage(int page);
+  // Settles a swipe on floor((x + w/2) / w) and asks that page's data 0.05 s later.
+  void scrollViewDidEndDecelerating(ui::ScrollView& scrollView) override;
+
+  // Touch hand-off between the pager and the page shown.
+  std::optional<bool> touchesShouldHandleBySubView(const ui::TouchSet& touches,
+                                                   const ui::Event& event,
+                                                   ui::View* contentView) override;
+  std::optional<bool> touchesShouldCancelByScrollView(ui::View* contentView) override;
+
+  // Shows the one-time hint to turn the phone on the chart pages, for 3 seconds.
+  void showOrientalFlagImage();
+  void handleOrientalFlag();
+  ui::View* orientalFlagImage() const { return orientalFlagImage_.get(); }
+  // Tests: the hints count once per process.
+  static void ResetOrientalFlagCounter();
+
+  // A broker seat number tapped in the ten-level page's queues: names the seat, asking the
+  // server when the seat table does not know it.
+  void HKJJPWViewClicked(const std::string& seat);
+
+  // --- title bar ---------------------------------------------------------------------------
+  void returnBtn();
+  void nextButton() override;
+  void preButton() override;
+  void searchStock();
+  void refreshSelfStockButtonState();
+  void addSelfStock();
+  void addStockToSelfStock();
+  // Whether the fly animation of an addition runs.
+  bool isFlying() const { return cart_ && cart_->superview(); }
+  // 20 points of status bar from system version 7 on; versions compare as numbers.
+  static int StatusBarHeight(const std::string& systemVersion);
+  ui::View* titleView() const { return _titleView.get(); }
+  ui::Button* selfStockButton() const { return selfStockButton_.get(); }
+  bool systemBarAddIsSelected() const { return systemBarAddIsSelected_; }
+  int statusBarOffset() const { return nHeight_StatusBar; }
   // Whether page `page` is in the menu.
   bool hasPage(int page) const;
 
@@ -210,6 +254,23 @@ class TrendlineController : public ui::ViewController,
   std::shared_ptr<ui::Label> StockCodeLabel;
   std::shared_ptr<ui::Label> _label_Delay15Min;
   std::shared_ptr<ui::View> menuBar_;
+  std::shared_ptr<ui::View> _titleView;
+  std::shared_ptr<ui::View> _nameCodeView;
+  std::shared_ptr<ui::Button> _prepButton;
+  std::shared_ptr<ui::Button> _nextButton;
+  std::shared_ptr<ui::Button> selfStockButton_;
+  std::shared_ptr<ui::View> _menuBarSlideBg;
+  std::shared_ptr<foundation::Timer> pageRequestTimer_;
+  std::shared_ptr<foundation::Timer> hintTimer_;
+  std::shared_ptr<ui::View> orientalFlagImage_;
+  std::shared_ptr<ui::ImageView> cart_;
+  std::shared_ptr<ui::ImageView> flyingSnapshot_;
+  void flyToCart();
+  int nHeight_StatusBar = 0;
+  bool systemBarAddIsSelected_ = false;
+  void initNav(ui::View* root);
+  void markMenuPosition(int position, bool request);
+  int menuBase() const;
   std::shared_ptr<ui::ScrollView> _scrollView;
   std::shared_ptr<ui::ViewController> landscapeKline;
   std::weak_ptr<TrendlineRecordDelegate> recordDelegate_;

@@ -654,6 +654,88 @@ void ChartImages() {
   });
 }
 
+// --- Detail pager title bar, rotation hint and watch-list cart -------------------------------
+
+void DetailPagerImages() {
+  // 32 x 32 watch-list buttons: a plus to add, a minus to remove.
+  const auto sign = [](bool plus) {
+    return [plus](Context& ctx) {
+      FillRounded(ctx, Rect(1, 1, 30, 30), 5, Color::rgb255(24, 40, 60));
+      ctx.setStrokeColor(Color::rgb255(120, 150, 180));
+      ctx.setLineWidth(1);
+      ctx.beginPath();
+      ctx.addRoundedRect(Rect(1.5, 1.5, 29, 29), 5);
+      ctx.strokePath();
+      ctx.setFillColor(plus ? Color::rgb255(255, 210, 60) : Color::rgb255(230, 80, 70));
+      ctx.fillRect(Rect(8, 14.5, 16, 3));
+      if (plus) ctx.fillRect(Rect(14.5, 8, 3, 16));
+    };
+  };
+  Make("systemBarAdd.png", Size(32, 32), sign(true));
+  Make("systemBarDelete.png", Size(32, 32), sign(false));
+  // 20 x 22 previous / next arrows (the buttons inset them 7 and 5 points).
+  const auto arrow = [](bool right) {
+    return [right](Context& ctx) {
+      ctx.setFillColor(Color::white());
+      ctx.beginPath();
+      if (right) {
+        ctx.moveTo(5, 2);
+        ctx.lineTo(17, 11);
+        ctx.lineTo(5, 20);
+      } else {
+        ctx.moveTo(15, 2);
+        ctx.lineTo(3, 11);
+        ctx.lineTo(15, 20);
+      }
+      ctx.closePath();
+      ctx.fillPath();
+    };
+  };
+  Make("arrow_up_left.png", Size(20, 22), arrow(false));
+  Make("arrow_up_right.png", Size(20, 22), arrow(true));
+  // 200 x 130 hint on the chart pages: turn the phone for the landscape chart.
+  Make("orientalflag.png", Size(200, 130), [](Context& ctx) {
+    FillRounded(ctx, Rect(0, 0, 200, 130), 12, Color::grey(0, 0.7));
+    ctx.setStrokeColor(Color::white());
+    ctx.setLineWidth(3);
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(30, 30, 36, 60), 5);
+    ctx.strokePath();
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(110, 42, 60, 36), 5);
+    ctx.strokePath();
+    ctx.beginPath();
+    ctx.moveTo(76, 60);
+    ctx.lineTo(100, 60);
+    ctx.strokePath();
+    ctx.setFillColor(Color::white());
+    ctx.beginPath();
+    ctx.moveTo(100, 53);
+    ctx.lineTo(108, 60);
+    ctx.lineTo(100, 67);
+    ctx.closePath();
+    ctx.fillPath();
+    CentredText(ctx, "横屏查看", Rect(0, 98, 200, 24), gfx::Font::boldSystemFont(15),
+                Color::white());
+  });
+  // 56 x 56 cart of the add-to-watch-list animation (drawn from 24 up to 56 points).
+  Make("shopping_cart.png", Size(56, 56), [](Context& ctx) {
+    ctx.setFillColor(Color::rgb255(255, 170, 40));
+    ctx.beginPath();
+    ctx.moveTo(6, 10);
+    ctx.lineTo(14, 10);
+    ctx.lineTo(20, 36);
+    ctx.lineTo(46, 36);
+    ctx.lineTo(51, 16);
+    ctx.lineTo(16, 16);
+    ctx.lineTo(15, 12);
+    ctx.closePath();
+    ctx.fillPath();
+    ctx.fillEllipse(Rect(18, 40, 8, 8));
+    ctx.fillEllipse(Rect(40, 40, 8, 8));
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -678,5 +760,6 @@ int main(int argc, char** argv) {
   ScreenImages();
   TickTableImages();
   ChartImages();
+  DetailPagerImages();
   return g_failures == 0 ? 0 : 1;
 }

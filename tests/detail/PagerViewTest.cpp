@@ -1,0 +1,404 @@
+// The pager's own screen: title bar, menus and page layout, switching by tap and swipe, stepping
+// through the list it was opened from, the watch-list button and the search screen.
+#include <gtest/gtest.h>
+
+#include "core/SelfStock.h"
+#include "panels/CustomScrollView.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/Touch.h"
+#include "platform/ui/Window.h"
+#include "tests/detail/DetailTestSupport.h"
+
+namespace detailtest {
+namespace {
+
+// A list source of fixed rows.
+class RowList : public TrendlineRecordDelegate {
+ public:
+  struct Row {
+    std::string code;
+    int market;
+    int type;
+    std::string name;
+  };
+  std::vector<Row> rows;
+  int fetched = 0;
+  foundation::Value currentStockRecord(int row) override {
+    ++fetched;
+    if (row < 0 || row >= static_cast<int>(rows.size())) return {};
+    foundation::Value out = foundation::Dictionary{};
+    out["code"] = rows[static_cast<size_t>(row)].code;
+    out["market"] = rows[static_cast<size_t>(row)].market;
+    out["type"] = rows[static_cast<size_t>(row)].type;
+    out["name"] = rows[static_cast<size_t>(row)].name;
+    return out;
+  }
+  int totalStockRecord() override { return static_cast<int>(rows.size()); }
+};
+
+class PagerViewTest : public DetailTest {
+ protected:
+  ui::Button* MenuButton(int tag) const {
+    return dynamic_cast<ui::Button*>(pager->menuBar()->viewWithTag(tag));
+  }
+  double PageX(int tag) const { return pager->pageView(tag)->frame().origin.x; }
+  bool PageHidden(int tag) const { return pager->pageView(tag)->isHidden(); }
+  static void RunLoopFor(double seconds) {
+    for (double done = 0; done < seconds; done += 0.05) {
+      foundation::Clock::advance(std::min(0.05, seconds - done));
+      foundation::RunLoop::current()->runOnce();
+    }
+  }
+  void Swipe(double x) {
+    pager->scrollView()->setContentOffset({x, 0}, false);
+    pager->scrollViewDidEndDecelerating(*pager->scrollView());
+  }
+};
+
+TEST_F(PagerViewTest, SystemVersionsCompareAsNumbers) {
+  EXPECT_EQ(TrendlineController::StatusBarHeight("7.0"), 20);
+  EXPECT_EQ(TrendlineController::StatusBarHeight("10.0"), 20);
+  EXPECT_EQ(TrendlineController::StatusBarHeight("17.4.1"), 20);
+  EXPECT_EQ(TrendlineController::StatusBarHeight("6.1.3"), 0);
+  EXPECT_EQ(TrendlineController::StatusBarHeight(""), 0);
+}
+
+TEST_F(PagerViewTest, TitleBarMenuAndPagePositionsOfAStock) {
+  Open("600000", 1, 2);
+  const int s = pager->statusBarOffset();
+  EXPECT_EQ(s, 20);
+  ASSERT_NE(pager->titleView(), nullptr);
+  EXPECT_EQ(pager->titleView()->frame().size.height, s + 44);
+  EXPECT_EQ(pager->menuBar()->frame().origin.y, s + 44);
+  EXPECT_EQ(pager->scrollView()->frame().origin.y, s + 74);
+  ASSERT_NE(pager->selfStockButton(), nullptr);
+  EXPECT_EQ(pager->selfStockButton()->tag(), 180);
+  // The title bar is on top of the pages.
+  EXPECT_EQ(pager->view()->subviews().back().get(), pager->titleView());
+  for (int tag = 401; tag <= 405; ++tag) {
+    ASSERT_NE(MenuButton(tag), nullptr) << tag;
+    EXPECT_EQ(MenuButton(tag)->frame().size.width, 64);
+    EXPECT_EQ(MenuButton(tag)->frame().origin.x, (tag - 401) * 64);
+  }
+  EXPECT_EQ(MenuButton(406), nullptr);
+  EXPECT_FALSE(MenuButton(401)->isEnabled());
+  EXPECT_EQ(PageX(kTagDetailPage), 640);
+  EXPECT_EQ(PageX(kTagF10Page), 960);
+  EXPECT_EQ(PageX(kTagRadarPage), 1280);
+  EXPECT_TRUE(PageHidden(kTagHK10Page));
+  EXPECT_EQ(pager->scrollView()->contentSize().width, 1600);
+}
+
+TEST_F(PagerViewTest, HongKongMenusFollowQuoteLevelAndRight30) {
+  ParseRightsList("30,32");
+  Open("00700", 3, 2);
+  for (int tag = 401; tag <= 406; ++tag) {
+    ASSERT_NE(MenuButton(tag), nullptr) << tag;
+    EXPECT_EQ(MenuButton(tag)->frame().size.width, 53);
+  }
+  EXPECT_EQ(PageX(kTagHK10Page), 1600);
+  EXPECT_FALSE(PageHidden(kTagHK10Page));
+  EXPECT_FALSE(PageHidden(kTagDetailPage));
+
+  pager.reset();
+  navigation.reset();
+  ParseRightsList("32");
+  Open("00700", 3, 2);
+  EXPECT_EQ(MenuButton(403), nullptr);
+  EXPECT_TRUE(PageHidden(kTagDetailPage));
+  EXPECT_EQ(PageX(kTagF10Page), 640);
+  EXPECT_EQ(PageX(kTagHK10Page), 1280);
+  EXPECT_EQ(pager->scrollView()->contentSize().width, 1600);
+}
+
+TEST_F(PagerViewTest, IndexF10ButtonScrollsToTheThirdPosition) {
+  Open("000001", 1, 1);
+  ASSERT_NE(MenuButton(414), nullptr);
+  EXPECT_EQ(MenuButton(414)->frame().size.width, 80);
+  MenuButton(414)->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  EXPECT_EQ(pager->selectedPage(), kPageF10);
+  EXPECT_EQ(pager->scrollCurrentPage(), 2);
+  EXPECT_EQ(pager->scrollView()->contentOffset().x, 640);
+  EXPECT_FALSE(MenuButton(414)->isEnabled());
+  EXPECT_TRUE(MenuButton(411)->isEnabled());
+  EXPECT_TRUE(PageHidden(kTagDetailPage));
+}
+
+TEST_F(PagerViewTest, SwipeSettlesOnTheNearestPageAndAsksItsDataLater) {
+  Open("600000", 1, 2);
+  pushes.clear();
+  Swipe(320 + 170);  // past the middle of the third page's left half
+  EXPECT_EQ(pager->scrollCurrentPage(), 2);
+  EXPECT_FALSE(MenuButton(403)->isEnabled());
+  EXPECT_TRUE(MenuButton(401)->isEnabled());
+  EXPECT_TRUE(pushes.empty());  // the request waits
+  EXPECT_EQ(pager->selectedPage(), kPageTrend);
+  RunLoopFor(0.06);
+  EXPECT_EQ(pager->selectedPage(), kPageMainForce);
+  EXPECT_FALSE(pushes.empty());
+
+  pushes.clear();
+  Swipe(640 + 100);  // settles back on the same position
+  RunLoopFor(0.06);
+  EXPECT_TRUE(pushes.empty());
+  EXPECT_EQ(pager->selectedPage(), kPageMainForce);
+}
+
+TEST_F(PagerViewTest, ASwipeRequestNeverReachesAReleasedPager) {
+  Open("600000", 1, 2);
+  Swipe(320);
+  std::weak_ptr<TrendlineController> weak = pager;
+  navigation.reset();
+  pager.reset();
+  EXPECT_TRUE(weak.expired());
+  pushes.clear();
+  RunLoopFor(0.1);
+  EXPECT_TRUE(pushes.empty());
+}
+
+TEST_F(PagerViewTest, ArrowsStepThroughTheListAndWrap) {
+  Open("600000", 1, 2);
+  auto list = std::make_shared<RowList>();
+  list->rows = {
+      {"600000", 1, 2, "浦发银行"}, {"000001", 2, 2, "平安银行"}, {"600036", 1, 2, "招商银行"}};
+  pager->setDelegate(list);
+  pager->updateCurrentView(0);
+  pager->preButton();  // wraps to the last row
+  EXPECT_EQ(pager->currentRow(), 2);
+  EXPECT_EQ(pager->code(), "600036");
+  EXPECT_EQ(pager->nameLabel()->text(), "招商银行");
+  pager->nextButton();  // wraps back to row 0
+  EXPECT_EQ(pager->currentRow(), 0);
+  EXPECT_EQ(pager->code(), "600000");
+  pager->nextButton();
+  EXPECT_EQ(pager->code(), "000001");
+  EXPECT_EQ(pager->market(), 2);
+  // Stepping to the row shown asks nothing again.
+  const int fetched = list->fetched;
+  const int updates = pager->updates();
+  pager->updateCurrentView(1);
+  EXPECT_EQ(list->fetched, fetched);
+  EXPECT_EQ(pager->updates(), updates);
+}
+
+TEST_F(PagerViewTest, MainForceOpeningStoresTheKLinePaneAndKeepsTheTrendPage) {
+  SetKLineIndexType(1);
+  Open("000001", 1, 1);
+  pager->setInitShowIndexType(1);
+  EXPECT_EQ(GetKLineIndexType(), 1);  // an index keeps its pane
+  pager.reset();
+  navigation.reset();
+  Open("600000", 1, 2);
+  pager->setInitShowIndexType(1);
+  EXPECT_EQ(GetKLineIndexType(), 6);
+  EXPECT_EQ(pager->selectedPage(), kPageTrend);
+  SetKLineIndexType(1);
+}
+
+TEST_F(PagerViewTest, ArrowsChangeNothingWithoutAListOfTwoRows) {
+  Open("600000", 1, 2);
+  pager->nextButton();
+  EXPECT_EQ(pager->code(), "600000");
+  auto list = std::make_shared<RowList>();
+  list->rows = {{"000001", 2, 2, "平安银行"}};
+  pager->setDelegate(list);
+  pager->updateCurrentView(0);
+  pager->nextButton();
+  pager->preButton();
+  EXPECT_EQ(pager->code(), "600000");
+  EXPECT_EQ(list->fetched, 0);
+}
+
+TEST_F(PagerViewTest, UnusableCodesInTheListChangeNeitherLabelsNorSecurity) {
+  Open("600000", 1, 2);
+  const std::string name = pager->nameLabel()->text();
+  auto list = std::make_shared<RowList>();
+  list->rows = {{"600000", 1, 2, "浦发银行"},
+                {"0123456789AB", 1, 2, "过长"},
+                {"", 1, 2, "空"},
+                {"60\xe6\xb5\xa6", 1, 2, "非ASCII"}};
+  pager->setDelegate(list);
+  pager->updateCurrentView(0);
+  for (int i = 0; i < 3; ++i) {
+    pager->nextButton();
+    EXPECT_EQ(pager->code(), "600000");
+    EXPECT_EQ(pager->nameLabel()->text(), name);
+  }
+}
+
+TEST_F(PagerViewTest, WatchListButtonAddsAndRemovesTheSecurity) {
+  SelfStock_Clear();
+  Open("600000", 1, 2);
+  EXPECT_FALSE(pager->systemBarAddIsSelected());
+  pager->selfStockButton()->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  EXPECT_TRUE(SelfStock_Contains(1, "600000"));
+  EXPECT_TRUE(pager->systemBarAddIsSelected());
+  EXPECT_TRUE(pager->selfStockButton()->isSelected());
+  pager->selfStockButton()->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  EXPECT_FALSE(SelfStock_Contains(1, "600000"));
+  EXPECT_FALSE(pager->systemBarAddIsSelected());
+  SelfStock_Clear();
+}
+
+TEST_F(PagerViewTest, AdditionFliesToTheCartAndTapsDuringTheFlightChangeNothing) {
+  SelfStock_Clear();
+  auto window = ui::Window::create(ui::Screen::main().bounds());
+  window->makeKeyAndVisible();
+  Open("600000", 1, 2);
+  auto* button = pager->selfStockButton();
+  button->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  EXPECT_TRUE(SelfStock_Contains(1, "600000"));
+  EXPECT_TRUE(pager->isFlying());
+  button->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  EXPECT_TRUE(SelfStock_Contains(1, "600000"));
+  RunLoopFor(1.6);
+  EXPECT_FALSE(pager->isFlying());
+  EXPECT_TRUE(pager->systemBarAddIsSelected());
+  EXPECT_TRUE(button->isSelected());
+
+  // A full list takes nothing, and the button ends as "add" again.
+  SelfStock_Clear();
+  char code[8];
+  for (int i = 0; i < 1000; ++i) {
+    std::snprintf(code, sizeof code, "%06d", 100000 + i);
+    SelfStock_Add(2, code, 2);
+  }
+  pager->refreshSelfStockButtonState();
+  button->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  EXPECT_FALSE(SelfStock_Contains(1, "600000"));
+  EXPECT_TRUE(pager->systemBarAddIsSelected());  // swapped at the tap
+  RunLoopFor(1.6);
+  EXPECT_FALSE(pager->systemBarAddIsSelected());
+  EXPECT_FALSE(button->isSelected());
+
+  // A pager released mid-flight leaves nothing in the window.
+  SelfStock_Clear();
+  button->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  ASSERT_TRUE(pager->isFlying());
+  const size_t inWindow = window->subviews().size();
+  navigation.reset();
+  pager.reset();
+  EXPECT_EQ(window->subviews().size(), inWindow - 1);
+  RunLoopFor(1.6);
+  SelfStock_Clear();
+}
+
+TEST_F(PagerViewTest, BrokerSeatTapNamesKnownSeatsAndAsksForOthers) {
+  ParseRightsList("30,32");
+  Open("00700", 3, 2);
+  auto* hk = Page<HK10DangView>(kTagHK10Page);
+  ASSERT_NE(hk, nullptr);
+  GetQuoteCache().AddHKSeat(1000, 1010, "高盛", "高盛亚洲证券");
+  pushes.clear();
+  pager->HKJJPWViewClicked("");
+  EXPECT_TRUE(pushes.empty());
+  pager->HKJJPWViewClicked("1005");
+  EXPECT_EQ(hk->seatTitle, "(1005)高盛");
+  EXPECT_EQ(hk->seatContent, "高盛亚洲证券");
+  EXPECT_TRUE(pushes.empty());
+  pager->HKJJPWViewClicked("2001");
+  EXPECT_FALSE(pushes.empty());
+}
+
+TEST_F(PagerViewTest, SearchOpensWithTheFlipAndItsChoiceReplacesTheStock) {
+  ParseRightsList("30,32");
+  Open("00700", 3, 2);
+  MenuButton(406)->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  EXPECT_EQ(pager->selectedPage(), kPageHK10);
+  pager->searchStock();
+  ui::ViewController* shown = navigation->presentedViewController();
+  ASSERT_NE(dynamic_cast<SearchStocks*>(shown), nullptr);
+  EXPECT_EQ(shown->modalTransitionStyle(), ui::ModalTransitionStyle::FlipHorizontal);
+  // A Shanghai stock has no ten-level page: the pager falls back to the trend page.
+  pager->SearchDone("600000", 1, "浦发银行", 2);
+  EXPECT_EQ(pager->code(), "600000");
+  EXPECT_EQ(pager->nameLabel()->text(), "浦发银行");
+  EXPECT_EQ(pager->selectedPage(), kPageTrend);
+  EXPECT_TRUE(PageHidden(kTagHK10Page));
+}
+
+TEST_F(PagerViewTest, RotationHintShowsOncePerPageAndProcessForThreeSeconds) {
+  TrendlineController::ResetOrientalFlagCounter();
+  Open("600000", 1, 2);
+  ASSERT_NE(pager->orientalFlagImage(), nullptr);
+  EXPECT_FALSE(pager->orientalFlagImage()->isHidden());
+  RunLoopFor(2.9);
+  EXPECT_FALSE(pager->orientalFlagImage()->isHidden());
+  RunLoopFor(0.2);
+  EXPECT_TRUE(pager->orientalFlagImage()->isHidden());
+  MenuButton(402)->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  EXPECT_FALSE(pager->orientalFlagImage()->isHidden());
+  EXPECT_EQ(pager->orientalFlagImage()->center().x, 320 + 160);
+  // A released pager leaves no timer that reaches it.
+  navigation.reset();
+  pager.reset();
+  RunLoopFor(3.1);
+  // A second pager shows neither hint again.
+  Open("600000", 1, 2);
+  EXPECT_TRUE(pager->orientalFlagImage()->isHidden());
+  MenuButton(402)->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  EXPECT_TRUE(pager->orientalFlagImage()->isHidden());
+}
+
+// A page that claims the touches given to it while `claims` is set.
+class ClaimingPage : public ui::View, public ScrollRectOwner {
+ public:
+  bool isPointInScrollRect(const ui::TouchSet& touches) override {
+    (void)touches;
+    ++asked;
+    return claims;
+  }
+  bool claims = false;
+  int asked = 0;
+};
+
+class SilentDelegate : public CustomScrollViewDelegate {};
+
+TEST_F(PagerViewTest, PagerScrollViewWithoutAnAnsweringDelegateScrollsAndNeverCancels) {
+  auto scroll = CustomScrollView::create({0, 0, 320, 300});
+  EXPECT_FALSE(scroll->delaysContentTouches());
+  auto plain = ui::View::create({0, 0, 100, 100});
+  auto button = ui::Button::create(gfx::Rect{0, 0, 40, 30});
+  const ui::TouchSet touches;
+  const ui::Event event(0);
+  EXPECT_FALSE(scroll->touchesShouldBegin(touches, event, plain.get()));
+  EXPECT_TRUE(scroll->touchesShouldBegin(touches, event, button.get()));
+  EXPECT_FALSE(scroll->touchesShouldCancelInContentView(plain.get()));
+  auto silent = std::make_shared<SilentDelegate>();
+  scroll->setCustomDelegate(silent);
+  EXPECT_FALSE(scroll->touchesShouldBegin(touches, event, plain.get()));
+  EXPECT_TRUE(scroll->touchesShouldBegin(touches, event, button.get()));
+  EXPECT_FALSE(scroll->touchesShouldCancelInContentView(plain.get()));
+}
+
+TEST_F(PagerViewTest, TouchesGoToChartAreasOnChartPagesAndToContentElsewhere) {
+  ParseRightsList("30,32");
+  Open("00700", 3, 2);
+  auto* scroll = dynamic_cast<CustomScrollView*>(pager->scrollView());
+  ASSERT_NE(scroll, nullptr);
+  // Stand a claiming page in for the trend page.
+  auto chart = std::make_shared<ClaimingPage>();
+  pager->pageView(kTagTrendPage)->setTag(0);
+  chart->setTag(kTagTrendPage);
+  scroll->addSubview(chart);
+  const ui::TouchSet touches;
+  const ui::Event event(0);
+  chart->claims = true;
+  EXPECT_TRUE(scroll->touchesShouldBegin(touches, event, chart.get()));
+  EXPECT_FALSE(scroll->touchesShouldCancelInContentView(chart.get()));
+  chart->claims = false;
+  EXPECT_FALSE(scroll->touchesShouldBegin(touches, event, chart.get()));
+  EXPECT_GT(chart->asked, 0);
+  auto button = ui::Button::create(gfx::Rect{0, 0, 40, 30});
+  EXPECT_TRUE(scroll->touchesShouldBegin(touches, event, button.get()));
+
+  // On the radar page the content gets the touch and a drag turns the pager.
+  MenuButton(405)->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  ASSERT_EQ(pager->selectedPage(), kPageRadar);
+  auto* radar = pager->pageView(kTagRadarPage);
+  EXPECT_TRUE(scroll->touchesShouldBegin(touches, event, radar));
+  EXPECT_TRUE(scroll->touchesShouldCancelInContentView(radar));
+}
+
+}  // namespace
+}  // namespace detailtest
