@@ -39,7 +39,7 @@ std::vector<uint8_t> BoardPage(const char* board, int start, int count, uint32_t
   std::memcpy(body.data(), board, std::strlen(board));
   WriteLE32(body.data() + 9, total);
   WriteLE16(body.data() + 13, static_cast<uint16_t>(count));
-  body.insert(body.end(), sort.begin() + 9, sort.end());
+  for (size_t i = 9; i < sort.size(); ++i) body.push_back(sort[i]);  // GCC 12 -O2 bounds check
   return body;
 }
 

@@ -44,7 +44,13 @@ struct SentPacket {
 };
 
 inline std::string Describe(const gfx::Rect& r) {
-  return "(" + std::to_string(r.minX()) + ", " + std::to_string(r.width()) + ")";
+  // Appended piece by piece: GCC 12 -O2 warns falsely on chains of temporary strings.
+  std::string text = "(";
+  text += std::to_string(r.minX());
+  text += ", ";
+  text += std::to_string(r.width());
+  text += ")";
+  return text;
 }
 
 // What keeps a right-table row of a ranking list from being read, one line each: a visible value

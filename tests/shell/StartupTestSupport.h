@@ -49,7 +49,7 @@ class StartupTest : public ::testing::Test {
     char* made = ::mkdtemp(tmpl.data());
     documents_ = made ? made : "";
     foundation::setDocumentsDir(documents_);
-    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    foundation::setBundleDir(VERDAN_SOURCE_DIR "/resources");
     foundation::UserDefaults::resetStandard();
     gfx::Image::clearNamedCache();
     foundation::Clock::setManual();

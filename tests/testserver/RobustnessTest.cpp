@@ -215,7 +215,8 @@ TEST_F(Robustness, UnknownNamesAndUnfinishedMailsAreBounded) {
   std::vector<uint8_t> batch;
   uint8_t buf[2048];
   for (int i = 0; i < logins; ++i) {
-    std::string name = "u" + std::to_string(i);
+    std::string name = "u";
+    name += std::to_string(i);  // appended: GCC 12 -O2 warns falsely on "u" + string
     int len =
         MakeRequest_HQLogin(0, static_cast<uint16_t>(i), 1, name.c_str(), "pw", buf, sizeof buf);
     batch.insert(batch.end(), buf, buf + len);

@@ -93,7 +93,9 @@ TEST_F(ModalAlertTest, SeveralPromptsGiveTheirTextsInFieldOrder) {
       auto* field = alert.viewWithTag(ModalAlertDelegate::kFieldTagBase + i);
       ASSERT_NE(field, nullptr);
       EXPECT_EQ(field->bounds().size, gfx::Size(260, 30));
-      EXPECT_EQ(dynamic_cast<ui::TextField*>(field)->placeholder(), "p" + std::to_string(i));
+      std::string placeholder = "p";
+      placeholder += std::to_string(i);  // appended: GCC 12 -O2 warns falsely on "p" + string
+      EXPECT_EQ(dynamic_cast<ui::TextField*>(field)->placeholder(), placeholder);
     }
     type(alert, 0, "one");
     type(alert, 2, "three");
