@@ -23,17 +23,19 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "ranking/SortRequests.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/TableCell.h"
 
 namespace {
 
-struct MarketEntry {
-  const char* title;
-  uint16_t market;
-  uint16_t stockType;
-};
+using sortpage::CodeText;
+using sortpage::FillBoardSortBlock;
+using sortpage::FillSortBlock;
+using sortpage::MarketEntry;
+using sortpage::NetworkIndicator;
+using sortpage::SessionValue;
 
 constexpr MarketEntry kMarkets[] = {
     {"指数", 100, 1},     {"沪深A股", 100, 2}, {"上证A股", 1, 2},   {"深证A股", 2, 2},
@@ -42,7 +44,6 @@ constexpr MarketEntry kMarkets[] = {
     {"股份转让", 2, 9},   {"香港指数", 3, 1},  {"香港主板", 3, 10}, {"香港创业", 3, 11},
     {"香港其他", 3, 127},
 };
-constexpr int kMarketCount = static_cast<int>(sizeof kMarkets / sizeof kMarkets[0]);
 
 // The quote fields of a sort or board page (list 2), count byte first.
 constexpr uint8_t kSortFields[] = {23, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6,
@@ -58,14 +59,6 @@ constexpr int kBoardHeadSize = 55;
 int& SharedLastStartIndex() {
   static int last = -1;
   return last;
-}
-
-void NetworkIndicator(bool on) {
-  ui::Application::shared().setNetworkActivityIndicatorVisible(on);
-}
-
-std::string CodeText(const tagLocalStockData& rec) {
-  return std::string(rec.code, strnlen(rec.code, sizeof rec.code));
 }
 
 }  // namespace
@@ -229,20 +222,11 @@ void StockSort::createSubViews() {
 }
 
 void StockSort::CheckMarketType(int index, uint16_t& market, uint16_t& stockType) const {
-  if (index < 0 || index >= kMarketCount) {
-    market = 0;
-    stockType = 0;
-    return;
-  }
-  market = kMarkets[index].market;
-  stockType = kMarkets[index].stockType;
+  sortpage::LookupEntry(kMarkets, index, market, stockType);
 }
 
 int StockSort::CheckMarketIndex(int market, int stockType) const {
-  for (int i = 0; i < kMarketCount; ++i) {
-    if (kMarkets[i].market == market && kMarkets[i].stockType == stockType) return i;
-  }
-  return 1;
+  return sortpage::FindEntry(kMarkets, market, stockType, 1);
 }
 
 // --- requests ------------------------------------------------------------------------------------
@@ -270,13 +254,9 @@ void StockSort::RequestData(uint8_t market, uint8_t sortType, uint16_t stockType
   CDataRequest* request = GlobalDataRequest();
   const uint16_t code = NextRequestCode(request);
   uint8_t block[7];
-  block[0] = market;
-  block[1] = static_cast<uint8_t>(stockType & 0xff);
-  block[2] = sortType;
-  WriteLE16(block + 3, static_cast<uint16_t>(start));
-  WriteLE16(block + 5, static_cast<uint16_t>(count));
+  FillSortBlock(block, market, static_cast<uint8_t>(stockType & 0xff), sortType, start, count);
   uint8_t buffer[1024];
-  const int32_t value = request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
+  const int32_t value = SessionValue(request);
   int n = MakeRequest_Sort(value, code, kSortPageId, block, kEmptyList, kSortFields, buffer,
                            sizeof buffer);
   if (n <= 0) {
@@ -290,16 +270,13 @@ void StockSort::RequestData(uint8_t market, uint8_t sortType, uint16_t stockType
 void StockSort::RequestData_BK(uint16_t stockType, uint8_t sortType, int start, int count) {
   const char* board = stockType == 5001 ? "505001" : stockType == 5003 ? "505003" : nullptr;
   if (!board) return;  // the other board types have no list here
-  uint8_t block[53] = {};
-  std::memcpy(block, board, std::strlen(board) + 1);
-  block[8] = sortType;
-  WriteLE16(block + 9, static_cast<uint16_t>(start));
-  WriteLE16(block + 11, static_cast<uint16_t>(count));
+  uint8_t block[53];
+  FillBoardSortBlock(block, board, sortType, start, count);
   block[13] = 1;
   CDataRequest* request = GlobalDataRequest();
   const uint16_t code = NextRequestCode(request);
   uint8_t buffer[1024];
-  const int32_t value = request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
+  const int32_t value = SessionValue(request);
   int n = MakeRequest_BKSort(value, code, kSortPageId, block, kSortFields, buffer, sizeof buffer);
   if (n <= 0) {
     foundation::logError("!!!!!!!StockSort: board request not built (%d)", n);
@@ -319,7 +296,7 @@ void StockSort::RequestData_Index() {
   CDataRequest* request = GlobalDataRequest();
   const uint16_t code = NextRequestCode(request);
   std::vector<uint8_t> buffer(18500);
-  const int32_t value = request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
+  const int32_t value = SessionValue(request);
   int n = MakeRequest_StockList(value, code, kIndexPageId, items.data(), count, kIndexFields1,
                                 kIndexFields2, buffer.data(), static_cast<int>(buffer.size()));
   if (n <= 0) {
