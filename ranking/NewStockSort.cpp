@@ -912,17 +912,7 @@ int NewStockSort::totalStockRecord() {
 // --- paging and sorting --------------------------------------------------------------------------
 
 void NewStockSort::tableTableViewReloadDataWithStatus(Table_TableView&, int status) {
-  if (status == 2) {
-    StartIndex += StockNum;
-    if (StartIndex >= TotalNum) StartIndex = 0;
-  } else if (StartIndex != 0) {
-    StartIndex -= kPageSize;
-  } else {
-    int rest = TotalNum % kPageSize;
-    if (rest == 0) rest = kPageSize;
-    StartIndex = TotalNum - rest;
-  }
-  if (StartIndex < 0) StartIndex = 0;
+  StartIndex = sortpage::TurnedPageStart(status, StartIndex, StockNum, TotalNum, kPageSize);
   if (topItem() != kBoards) {
     RequestData(static_cast<uint8_t>(MarketType), static_cast<uint8_t>(SortType), StockType,
                 StartIndex, reqNum);

@@ -68,6 +68,22 @@ inline void FillBoardSortBlock(uint8_t (&block)[53], const char* boardCode, uint
   WriteLE16(block + 11, static_cast<uint16_t>(count));
 }
 
+// Where the list starts after a page turn: status 2 is the next page (back to the top after the
+// last), any other the previous one (the last page from the top).
+inline int TurnedPageStart(int status, int start, int shown, int total, int pageSize) {
+  if (status == 2) {
+    start += shown;
+    if (start >= total) start = 0;
+  } else if (start != 0) {
+    start -= pageSize;
+  } else {
+    int rest = total % pageSize;
+    if (rest == 0) rest = pageSize;
+    start = total - rest;
+  }
+  return start < 0 ? 0 : start;
+}
+
 inline void NetworkIndicator(bool on) {
   ui::Application::shared().setNetworkActivityIndicatorVisible(on);
 }

@@ -729,17 +729,7 @@ void StockSort::tableTableViewDidSelectIndex(Table_TableView&, const ui::IndexPa
 }
 
 void StockSort::tableTableViewReloadDataWithStatus(Table_TableView&, int status) {
-  if (status == 2) {
-    StartIndex += StockNum;
-    if (StartIndex >= TotalNum) StartIndex = 0;
-  } else if (StartIndex != 0) {
-    StartIndex -= kPageSize;
-  } else {
-    int rest = TotalNum % kPageSize;
-    if (rest == 0) rest = kPageSize;
-    StartIndex = TotalNum - rest;
-  }
-  if (StartIndex < 0) StartIndex = 0;
+  StartIndex = sortpage::TurnedPageStart(status, StartIndex, StockNum, TotalNum, kPageSize);
   requestCurrent(StartIndex);
 }
 
