@@ -1036,19 +1036,9 @@ void NewStockSort::applyWidths(CustomLabels& labels) const {
 std::shared_ptr<ui::View> NewStockSort::titleViewForTable_TableViewRightView(Table_TableView&) {
   CustomLabels::customLabelsOrientation(CustomLabels::kSideBySide);
   CustomLabels::customLabelsFont(gfx::Font::systemFont(17));
-  std::vector<std::string> titles;
   int selected = 0;
-  for (size_t k = 0; k < _sortOrder.size(); ++k) {
-    const int index = _sortOrder[k];
-    titles.push_back(index >= 0 && static_cast<size_t>(index) < _rankParam.size()
-                         ? _rankParam[static_cast<size_t>(index)].rankParamName()
-                         : std::string());
-    if (index == _currentSortOrder) selected = static_cast<int>(k);
-  }
-  auto container = ui::View::create(gfx::Rect(0, 0, _contentWidth, 32));
-  auto background = ui::ImageView::create(gfx::Rect(0, 0, _contentWidth, 32));
-  background->setImage(gfx::Image::named("标题栏.png"));
-  container->addSubview(background);
+  const std::vector<std::string> titles = sortOrderTitles(selected);
+  auto container = rightTitleContainer();
   auto labels = CustomLabels::create(gfx::Rect(0, 0, _contentWidth, 32),
                                      gfx::Size(_tableDefaultItemWidth, 32), true, 1, titles);
   labels->updateTitleAllToFont(gfx::Font::named("Helvetica-Bold", 15));
