@@ -207,6 +207,13 @@ inline std::string CodeOf(const tagLocalStockData& rec) {
   return std::string(rec.code, strnlen(rec.code, sizeof rec.code));
 }
 
+// The field id list at `at` of a request body (count byte first).
+inline std::vector<uint8_t> Ids(const std::vector<uint8_t>& body, size_t at) {
+  const size_t n = body.at(at);
+  return std::vector<uint8_t>(body.begin() + static_cast<long>(at + 1),
+                              body.begin() + static_cast<long>(at + 1 + n));
+}
+
 // The running client against the in-process test server, with the list screens registered.
 class RankingClientTest : public startuptest::StartupTest {
  protected:
