@@ -26,17 +26,19 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "ranking/SortRequests.h"
 #include "shell/ShellAlerts.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/TableCell.h"
 
 namespace {
 
-struct Entry {
-  const char* title;
-  uint16_t market;
-  uint16_t stockType;
-};
+using sortpage::CodeText;
+using sortpage::FillBoardSortBlock;
+using sortpage::FillSortBlock;
+using sortpage::NetworkIndicator;
+using sortpage::SessionValue;
+using Entry = sortpage::MarketEntry;
 
 // The sub-lists of each top item. The four "沪深" titles without a fixed pair: all B shares of
 // both exchanges, the Shenzhen B shares that moved to Hong Kong, the risk-warning shares of both
@@ -96,18 +98,6 @@ constexpr int kKeepMembers = 6;
 constexpr int kKeepBoardQuote = 7;
 
 constexpr int kBoardHeadSize = 55;
-
-void NetworkIndicator(bool on) {
-  ui::Application::shared().setNetworkActivityIndicatorVisible(on);
-}
-
-std::string CodeText(const tagLocalStockData& rec) {
-  return std::string(rec.code, strnlen(rec.code, sizeof rec.code));
-}
-
-int32_t SessionValue(CDataRequest* request) {
-  return request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
-}
 
 // Column lists: loader index -> (cell identifier, sort code, sorted column).
 struct ColumnList {
@@ -469,11 +459,7 @@ void NewStockSort::RequestData(uint8_t market, uint8_t sortType, uint16_t stockT
   }
   list2[0] = static_cast<uint8_t>(n);
   uint8_t block[7];
-  block[0] = market;
-  block[1] = static_cast<uint8_t>(stockType & 0xff);
-  block[2] = sortType;
-  WriteLE16(block + 3, static_cast<uint16_t>(start));
-  WriteLE16(block + 5, static_cast<uint16_t>(count));
+  FillSortBlock(block, market, static_cast<uint8_t>(stockType & 0xff), sortType, start, count);
   CDataRequest* request = GlobalDataRequest();
   const uint16_t code = NextRequestCode(request);
   uint8_t buffer[1024];
@@ -490,11 +476,8 @@ void NewStockSort::RequestData(uint8_t market, uint8_t sortType, uint16_t stockT
 void NewStockSort::RequestData_BK_HK(uint16_t stockType, uint8_t sortType, int start, int count) {
   const char* board = stockType == 5001 ? "505001" : stockType == 5003 ? "505003" : nullptr;
   if (!board) return;
-  uint8_t block[53] = {};
-  std::memcpy(block, board, std::strlen(board));
-  block[8] = sortType;
-  WriteLE16(block + 9, static_cast<uint16_t>(start));
-  WriteLE16(block + 11, static_cast<uint16_t>(count));
+  uint8_t block[53];
+  FillBoardSortBlock(block, board, sortType, start, count);
   block[13] = 1;
   CDataRequest* request = GlobalDataRequest();
   const uint16_t code = NextRequestCode(request);
@@ -513,11 +496,7 @@ void NewStockSort::RequestBoardList(uint8_t market, uint8_t kind, uint8_t sortTy
                                     int count) {
   StartIndex = start;
   uint8_t block[7];
-  block[0] = market;
-  block[1] = kind;
-  block[2] = sortType;
-  WriteLE16(block + 3, static_cast<uint16_t>(start));
-  WriteLE16(block + 5, static_cast<uint16_t>(count));
+  FillSortBlock(block, market, kind, sortType, start, count);
   CDataRequest* request = GlobalDataRequest();
   const uint16_t code = NextRequestCode(request);
   uint8_t buffer[1024];
@@ -533,11 +512,8 @@ void NewStockSort::RequestBoardList(uint8_t market, uint8_t kind, uint8_t sortTy
 
 void NewStockSort::RequestStockList(const char* boardCode, uint8_t sortType, int start, int count) {
   StartIndex = start;
-  uint8_t block[53] = {};
-  std::memcpy(block, boardCode, strnlen(boardCode, 8));
-  block[8] = sortType;
-  WriteLE16(block + 9, static_cast<uint16_t>(start));
-  WriteLE16(block + 11, static_cast<uint16_t>(count));
+  uint8_t block[53];
+  FillBoardSortBlock(block, boardCode, sortType, start, count);
   CDataRequest* request = GlobalDataRequest();
   const uint16_t code = NextRequestCode(request);
   uint8_t buffer[1024];
@@ -936,17 +912,7 @@ int NewStockSort::totalStockRecord() {
 // --- paging and sorting --------------------------------------------------------------------------
 
 void NewStockSort::tableTableViewReloadDataWithStatus(Table_TableView&, int status) {
-  if (status == 2) {
-    StartIndex += StockNum;
-    if (StartIndex >= TotalNum) StartIndex = 0;
-  } else if (StartIndex != 0) {
-    StartIndex -= kPageSize;
-  } else {
-    int rest = TotalNum % kPageSize;
-    if (rest == 0) rest = kPageSize;
-    StartIndex = TotalNum - rest;
-  }
-  if (StartIndex < 0) StartIndex = 0;
+  StartIndex = sortpage::TurnedPageStart(status, StartIndex, StockNum, TotalNum, kPageSize);
   if (topItem() != kBoards) {
     RequestData(static_cast<uint8_t>(MarketType), static_cast<uint8_t>(SortType), StockType,
                 StartIndex, reqNum);
@@ -1070,19 +1036,9 @@ void NewStockSort::applyWidths(CustomLabels& labels) const {
 std::shared_ptr<ui::View> NewStockSort::titleViewForTable_TableViewRightView(Table_TableView&) {
   CustomLabels::customLabelsOrientation(CustomLabels::kSideBySide);
   CustomLabels::customLabelsFont(gfx::Font::systemFont(17));
-  std::vector<std::string> titles;
   int selected = 0;
-  for (size_t k = 0; k < _sortOrder.size(); ++k) {
-    const int index = _sortOrder[k];
-    titles.push_back(index >= 0 && static_cast<size_t>(index) < _rankParam.size()
-                         ? _rankParam[static_cast<size_t>(index)].rankParamName()
-                         : std::string());
-    if (index == _currentSortOrder) selected = static_cast<int>(k);
-  }
-  auto container = ui::View::create(gfx::Rect(0, 0, _contentWidth, 32));
-  auto background = ui::ImageView::create(gfx::Rect(0, 0, _contentWidth, 32));
-  background->setImage(gfx::Image::named("标题栏.png"));
-  container->addSubview(background);
+  const std::vector<std::string> titles = sortOrderTitles(selected);
+  auto container = rightTitleContainer();
   auto labels = CustomLabels::create(gfx::Rect(0, 0, _contentWidth, 32),
                                      gfx::Size(_tableDefaultItemWidth, 32), true, 1, titles);
   labels->updateTitleAllToFont(gfx::Font::named("Helvetica-Bold", 15));

@@ -12,15 +12,12 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ImageView.h"
+#include "ranking/SortRequests.h"
 #include "widgets/QuoteColors.h"
 
 namespace {
 
-struct MenuEntry {
-  const char* title;
-  uint16_t market;
-  uint16_t stockType;
-};
+using MenuEntry = sortpage::MarketEntry;
 
 constexpr MenuEntry kMainSortMenu[] = {
     {"沪深A股", 100, 2}, {"香港主板", 3, 10}, {"中小板", 100, 4},  {"创业板", 2, 8},
@@ -32,25 +29,6 @@ constexpr MenuEntry kHKMenu[] = {
     {"指数", 3, 1},  {"主板", 3, 10},   {"创业", 3, 11},   {"窝轮", 3, 12},
     {"牛熊", 3, 14}, {"国企", 3, 5001}, {"红筹", 3, 5003},
 };
-
-template <size_t N>
-void Lookup(const MenuEntry (&menu)[N], int index, uint16_t& market, uint16_t& stockType) {
-  if (index < 0 || static_cast<size_t>(index) >= N) {
-    market = 0;
-    stockType = 0;
-    return;
-  }
-  market = menu[index].market;
-  stockType = menu[index].stockType;
-}
-
-template <size_t N>
-int Reverse(const MenuEntry (&menu)[N], int market, int stockType, int missing) {
-  for (size_t i = 0; i < N; ++i) {
-    if (menu[i].market == market && menu[i].stockType == stockType) return static_cast<int>(i);
-  }
-  return missing;
-}
 
 template <size_t N>
 std::vector<std::string> Titles(const MenuEntry (&menu)[N]) {
@@ -93,11 +71,11 @@ void MainSortController::initTableParams() {
 }
 
 void MainSortController::CheckMarketType(int index, uint16_t& market, uint16_t& stockType) const {
-  Lookup(kMainSortMenu, index, market, stockType);
+  sortpage::LookupEntry(kMainSortMenu, index, market, stockType);
 }
 
 int MainSortController::CheckMarketIndex(int market, int stockType) const {
-  return Reverse(kMainSortMenu, market, stockType, 0);
+  return sortpage::FindEntry(kMainSortMenu, market, stockType, 0);
 }
 
 void MainSortController::RequestData(uint8_t market, uint8_t sortType, uint16_t stockType,
@@ -105,13 +83,10 @@ void MainSortController::RequestData(uint8_t market, uint8_t sortType, uint16_t 
   CDataRequest* request = GlobalDataRequest();
   const uint16_t code = NextRequestCode(request);
   uint8_t block[7];
-  block[0] = market;
-  block[1] = static_cast<uint8_t>(stockType & 0xff);
-  block[2] = sortType;
-  WriteLE16(block + 3, static_cast<uint16_t>(start));
-  WriteLE16(block + 5, static_cast<uint16_t>(count));
+  sortpage::FillSortBlock(block, market, static_cast<uint8_t>(stockType & 0xff), sortType, start,
+                          count);
   uint8_t buffer[1024];
-  const int32_t value = request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
+  const int32_t value = sortpage::SessionValue(request);
   int n = MakeRequest_Sort(value, code, kSortPageId, block, kEmptyList, kMainSortFields, buffer,
                            sizeof buffer);
   if (n <= 0) {
@@ -159,19 +134,9 @@ std::shared_ptr<ui::View> MainSortController::titleViewForTable_TableViewRightVi
     Table_TableView&) {
   CustomLabels::customLabelsOrientation(CustomLabels::kSideBySide);
   CustomLabels::customLabelsFont(gfx::Font::systemFont(17));
-  std::vector<std::string> titles;
   int selected = -1;
-  for (size_t k = 0; k < _sortOrder.size(); ++k) {
-    const int index = _sortOrder[k];
-    titles.push_back(index >= 0 && static_cast<size_t>(index) < _rankParam.size()
-                         ? _rankParam[static_cast<size_t>(index)].rankParamName()
-                         : std::string());
-    if (index == _currentSortOrder) selected = static_cast<int>(k);
-  }
-  auto container = ui::View::create(gfx::Rect(0, 0, _contentWidth, 32));
-  auto background = ui::ImageView::create(gfx::Rect(0, 0, _contentWidth, 32));
-  background->setImage(gfx::Image::named("标题栏.png"));
-  container->addSubview(background);
+  const std::vector<std::string> titles = sortOrderTitles(selected);
+  auto container = rightTitleContainer();
   const double w = _tableDefaultItemWidth;
   auto labels =
       CustomLabels::create(gfx::Rect(0, 0, _contentWidth, 32), gfx::Size(w, 32), true, 1, titles);
@@ -201,11 +166,11 @@ void HKSortController::initMarketArray() {
 }
 
 void HKSortController::CheckMarketType(int index, uint16_t& market, uint16_t& stockType) const {
-  Lookup(kHKMenu, index, market, stockType);
+  sortpage::LookupEntry(kHKMenu, index, market, stockType);
 }
 
 int HKSortController::CheckMarketIndex(int market, int stockType) const {
-  return Reverse(kHKMenu, market, stockType, 1);
+  return sortpage::FindEntry(kHKMenu, market, stockType, 1);
 }
 
 void HKSortController::MenuBarDidChangeToSubItem(int index, MenuBarView&) {

@@ -23,17 +23,19 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "ranking/SortRequests.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/TableCell.h"
 
 namespace {
 
-struct MarketEntry {
-  const char* title;
-  uint16_t market;
-  uint16_t stockType;
-};
+using sortpage::CodeText;
+using sortpage::FillBoardSortBlock;
+using sortpage::FillSortBlock;
+using sortpage::MarketEntry;
+using sortpage::NetworkIndicator;
+using sortpage::SessionValue;
 
 constexpr MarketEntry kMarkets[] = {
     {"指数", 100, 1},     {"沪深A股", 100, 2}, {"上证A股", 1, 2},   {"深证A股", 2, 2},
@@ -42,7 +44,6 @@ constexpr MarketEntry kMarkets[] = {
     {"股份转让", 2, 9},   {"香港指数", 3, 1},  {"香港主板", 3, 10}, {"香港创业", 3, 11},
     {"香港其他", 3, 127},
 };
-constexpr int kMarketCount = static_cast<int>(sizeof kMarkets / sizeof kMarkets[0]);
 
 // The quote fields of a sort or board page (list 2), count byte first.
 constexpr uint8_t kSortFields[] = {23, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6,
@@ -58,14 +59,6 @@ constexpr int kBoardHeadSize = 55;
 int& SharedLastStartIndex() {
   static int last = -1;
   return last;
-}
-
-void NetworkIndicator(bool on) {
-  ui::Application::shared().setNetworkActivityIndicatorVisible(on);
-}
-
-std::string CodeText(const tagLocalStockData& rec) {
-  return std::string(rec.code, strnlen(rec.code, sizeof rec.code));
 }
 
 }  // namespace
@@ -229,20 +222,11 @@ void StockSort::createSubViews() {
 }
 
 void StockSort::CheckMarketType(int index, uint16_t& market, uint16_t& stockType) const {
-  if (index < 0 || index >= kMarketCount) {
-    market = 0;
-    stockType = 0;
-    return;
-  }
-  market = kMarkets[index].market;
-  stockType = kMarkets[index].stockType;
+  sortpage::LookupEntry(kMarkets, index, market, stockType);
 }
 
 int StockSort::CheckMarketIndex(int market, int stockType) const {
-  for (int i = 0; i < kMarketCount; ++i) {
-    if (kMarkets[i].market == market && kMarkets[i].stockType == stockType) return i;
-  }
-  return 1;
+  return sortpage::FindEntry(kMarkets, market, stockType, 1);
 }
 
 // --- requests ------------------------------------------------------------------------------------
@@ -270,13 +254,9 @@ void StockSort::RequestData(uint8_t market, uint8_t sortType, uint16_t stockType
   CDataRequest* request = GlobalDataRequest();
   const uint16_t code = NextRequestCode(request);
   uint8_t block[7];
-  block[0] = market;
-  block[1] = static_cast<uint8_t>(stockType & 0xff);
-  block[2] = sortType;
-  WriteLE16(block + 3, static_cast<uint16_t>(start));
-  WriteLE16(block + 5, static_cast<uint16_t>(count));
+  FillSortBlock(block, market, static_cast<uint8_t>(stockType & 0xff), sortType, start, count);
   uint8_t buffer[1024];
-  const int32_t value = request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
+  const int32_t value = SessionValue(request);
   int n = MakeRequest_Sort(value, code, kSortPageId, block, kEmptyList, kSortFields, buffer,
                            sizeof buffer);
   if (n <= 0) {
@@ -290,16 +270,13 @@ void StockSort::RequestData(uint8_t market, uint8_t sortType, uint16_t stockType
 void StockSort::RequestData_BK(uint16_t stockType, uint8_t sortType, int start, int count) {
   const char* board = stockType == 5001 ? "505001" : stockType == 5003 ? "505003" : nullptr;
   if (!board) return;  // the other board types have no list here
-  uint8_t block[53] = {};
-  std::memcpy(block, board, std::strlen(board) + 1);
-  block[8] = sortType;
-  WriteLE16(block + 9, static_cast<uint16_t>(start));
-  WriteLE16(block + 11, static_cast<uint16_t>(count));
+  uint8_t block[53];
+  FillBoardSortBlock(block, board, sortType, start, count);
   block[13] = 1;
   CDataRequest* request = GlobalDataRequest();
   const uint16_t code = NextRequestCode(request);
   uint8_t buffer[1024];
-  const int32_t value = request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
+  const int32_t value = SessionValue(request);
   int n = MakeRequest_BKSort(value, code, kSortPageId, block, kSortFields, buffer, sizeof buffer);
   if (n <= 0) {
     foundation::logError("!!!!!!!StockSort: board request not built (%d)", n);
@@ -319,7 +296,7 @@ void StockSort::RequestData_Index() {
   CDataRequest* request = GlobalDataRequest();
   const uint16_t code = NextRequestCode(request);
   std::vector<uint8_t> buffer(18500);
-  const int32_t value = request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
+  const int32_t value = SessionValue(request);
   int n = MakeRequest_StockList(value, code, kIndexPageId, items.data(), count, kIndexFields1,
                                 kIndexFields2, buffer.data(), static_cast<int>(buffer.size()));
   if (n <= 0) {
@@ -579,11 +556,8 @@ std::shared_ptr<ui::View> StockSort::titleViewForTable_TableViewLeftView(Table_T
   return container;
 }
 
-std::shared_ptr<ui::View> StockSort::titleViewForTable_TableViewRightView(Table_TableView&) {
-  CustomLabels::customLabelsOrientation(CustomLabels::kSideBySide);
-  CustomLabels::customLabelsFont(gfx::Font::systemFont(17));
+std::vector<std::string> StockSort::sortOrderTitles(int& selected) const {
   std::vector<std::string> titles;
-  int selected = -1;
   for (size_t k = 0; k < _sortOrder.size(); ++k) {
     const int index = _sortOrder[k];
     titles.push_back(index >= 0 && static_cast<size_t>(index) < _rankParam.size()
@@ -591,10 +565,23 @@ std::shared_ptr<ui::View> StockSort::titleViewForTable_TableViewRightView(Table_
                          : std::string());
     if (index == _currentSortOrder) selected = static_cast<int>(k);
   }
+  return titles;
+}
+
+std::shared_ptr<ui::View> StockSort::rightTitleContainer() const {
   auto container = ui::View::create(gfx::Rect(0, 0, _contentWidth, 32));
   auto background = ui::ImageView::create(gfx::Rect(0, 0, _contentWidth, 32));
   background->setImage(gfx::Image::named("标题栏.png"));
   container->addSubview(background);
+  return container;
+}
+
+std::shared_ptr<ui::View> StockSort::titleViewForTable_TableViewRightView(Table_TableView&) {
+  CustomLabels::customLabelsOrientation(CustomLabels::kSideBySide);
+  CustomLabels::customLabelsFont(gfx::Font::systemFont(17));
+  int selected = -1;
+  const std::vector<std::string> titles = sortOrderTitles(selected);
+  auto container = rightTitleContainer();
   const double w = _tableDefaultItemWidth;
   auto labels =
       CustomLabels::create(gfx::Rect(0, 0, _contentWidth, 32), gfx::Size(w, 32), true, 1, titles);
@@ -752,17 +739,7 @@ void StockSort::tableTableViewDidSelectIndex(Table_TableView&, const ui::IndexPa
 }
 
 void StockSort::tableTableViewReloadDataWithStatus(Table_TableView&, int status) {
-  if (status == 2) {
-    StartIndex += StockNum;
-    if (StartIndex >= TotalNum) StartIndex = 0;
-  } else if (StartIndex != 0) {
-    StartIndex -= kPageSize;
-  } else {
-    int rest = TotalNum % kPageSize;
-    if (rest == 0) rest = kPageSize;
-    StartIndex = TotalNum - rest;
-  }
-  if (StartIndex < 0) StartIndex = 0;
+  StartIndex = sortpage::TurnedPageStart(status, StartIndex, StockNum, TotalNum, kPageSize);
   requestCurrent(StartIndex);
 }
 

@@ -165,6 +165,11 @@ class StockSort : public ui::ViewController,
   // Sends a built packet and remembers the request.
   void remember(uint16_t code, RequestKind kind);
   void rebuildRightTitle();
+  // The titles of the value columns in their shown order; `selected` becomes the position of the
+  // sorted column when it is on show and is left as it is otherwise.
+  std::vector<std::string> sortOrderTitles(int& selected) const;
+  // The right title strip's holder with its background, for the column titles to go on.
+  std::shared_ptr<ui::View> rightTitleContainer() const;
   // The rows of the shown page from the quote cache.
   void reloadRowsFromCache();
   void setListTitle(const std::string& title);

@@ -1,45 +1,20 @@
 // The hover price panel and the cursor's time bubble: row bookkeeping, the fade on the manual
 // clock, and a picture of both written into the build folder.
-#include <gtest/gtest.h>
-
 #include <string>
 
 #include "detail/TimeLabel.h"
 #include "panels/PriceDetailPanel.h"
-#include "platform/foundation/Clock.h"
-#include "platform/foundation/Paths.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/graphics/Image.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Runner.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/Window.h"
+#include "tests/detail/PanelTestSupport.h"
 
 namespace {
 
-class HoverPanel : public ::testing::Test {
+class HoverPanel : public paneltest::PanelTest {
  protected:
-  void SetUp() override {
-    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
-    gfx::Image::clearNamedCache();
-    foundation::Clock::setManual();
-    ui::Application::shared().reset();
-    ui::Screen::main().setHeight(480);
-    ui::Screen::main().setScale(1);
-    window = ui::Window::create(ui::Screen::main().bounds());
-    window->makeKeyAndVisible();
-  }
-  void TearDown() override {
-    ui::finishAllAnimations();
-    window.reset();
-    ui::Application::shared().reset();
-    foundation::Clock::setReal();
-  }
+  // One step of the clock: the fade is checked right at its ends.
   static void advance(double seconds) {
     foundation::Clock::advance(seconds);
-    auto loop = foundation::RunLoop::main();
-    while (loop->runOnce(foundation::kDefaultRunLoopMode, 0)) {
-    }
+    drain();
   }
   // A 5-row panel as the charts make it: 90 wide, 20 per row, cyan names and "--".
   std::shared_ptr<PriceDetailPanel> FivePanel(double x) {
@@ -49,8 +24,6 @@ class HoverPanel : public ::testing::Test {
     window->addSubview(panel);
     return panel;
   }
-
-  std::shared_ptr<ui::Window> window;
 };
 
 TEST_F(HoverPanel, CountsOutsideTheRangeGiveTenRows) {

@@ -10,38 +10,16 @@
 #include "detail/placeholders/DetailView.h"
 #include "detail/placeholders/TrendFrameView.h"
 #include "platform/ui/NavigationController.h"
-#include "tests/shell/StartupTestSupport.h"
+#include "tests/detail/DetailClientSupport.h"
 
 namespace detailtest {
 namespace {
 
-using startuptest::StartupTest;
 using testserver::ReceivedRequest;
 using testserver::Role;
 
-class DetailClient : public StartupTest {
+class DetailClient : public DetailClientTest {
  protected:
-  void LoggedIn(const std::string& rights) {
-    server->setRights("", rights);
-    Launch();
-    ASSERT_TRUE(LoggedInAndShown());
-    Settle();
-    server->clearReceivedRequests();
-  }
-
-  // Opens the pager on the selected tab as the list screens do.
-  TrendlineController* Open(const char* code, uint8_t market, uint8_t type) {
-    auto* navigation = app->getTabBarNavigationController(SelectedTab());
-    auto screen = Extend::produceObject<ui::ViewController>("TrendlineController");
-    auto* pager = dynamic_cast<TrendlineController*>(screen.get());
-    if (!pager || !navigation) return nullptr;
-    pager->SetStockInfo(code, market, type);
-    navigation->pushViewController(screen, false);
-    advance(0.1);
-    return pager;
-  }
-
-
   std::vector<ReceivedRequest> Received(Role role, uint8_t child) const {
     std::vector<ReceivedRequest> out;
     for (auto& r : server->receivedRequests(role))

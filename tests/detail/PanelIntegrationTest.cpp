@@ -9,22 +9,14 @@
 #include "platform/ui/AnimationEngine.h"
 #include "platform/ui/NavigationController.h"
 #include "shell/SharedTool.h"
-#include "tests/shell/StartupTestSupport.h"
+#include "tests/detail/DetailClientSupport.h"
 
 namespace {
 
-class PanelClient : public startuptest::StartupTest {
+using detailtest::DetailClientTest;
+
+class PanelClient : public DetailClientTest {
  protected:
-  TrendlineController* Open(const char* code, uint8_t market, uint8_t type) {
-    auto* navigation = app->getTabBarNavigationController(SelectedTab());
-    auto screen = Extend::produceObject<ui::ViewController>("TrendlineController");
-    auto* pager = dynamic_cast<TrendlineController*>(screen.get());
-    if (!pager || !navigation) return nullptr;
-    pager->SetStockInfo(code, market, type);
-    navigation->pushViewController(screen, false);
-    advance(0.1);
-    return pager;
-  }
   // What the panel must show for the security's cached quote.
   static std::string CachedPrice(const char* code, uint8_t market) {
     tagLocalStockData quote{};
@@ -35,10 +27,7 @@ class PanelClient : public startuptest::StartupTest {
 };
 
 TEST_F(PanelClient, TrendPageShowsTheOpenedStocksPriceAndFollowsItsPushes) {
-  server->setRights("", "30,31,49");
-  Launch();
-  ASSERT_TRUE(LoggedInAndShown());
-  Settle();
+  LoggedIn("30,31,49");
   TrendlineController* pager = Open("600000", 1, 2);
   ASSERT_NE(pager, nullptr);
   auto* trend = dynamic_cast<TrendFrameView*>(pager->pageView(kTagTrendPage));

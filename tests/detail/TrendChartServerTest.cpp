@@ -5,31 +5,14 @@
 #include "detail/TrendlineController.h"
 #include "detail/placeholders/TrendFrameView.h"
 #include "platform/ui/NavigationController.h"
-#include "tests/shell/StartupTestSupport.h"
+#include "tests/detail/DetailClientSupport.h"
 
 namespace {
 
-using startuptest::StartupTest;
-
-class TrendChartServer : public StartupTest {
- protected:
-  TrendlineController* Open(const char* code, uint8_t market, uint8_t type) {
-    auto* navigation = app->getTabBarNavigationController(SelectedTab());
-    auto screen = Extend::produceObject<ui::ViewController>("TrendlineController");
-    auto* pager = dynamic_cast<TrendlineController*>(screen.get());
-    if (!pager || !navigation) return nullptr;
-    pager->SetStockInfo(code, market, type);
-    navigation->pushViewController(screen, false);
-    advance(0.1);
-    return pager;
-  }
-};
+using TrendChartServer = detailtest::DetailClientTest;
 
 TEST_F(TrendChartServer, ReplyFillsTheChartAndEachPushMergesItsVolume) {
-  server->setRights("", "30,31,49");
-  Launch();
-  ASSERT_TRUE(LoggedInAndShown());
-  Settle();
+  LoggedIn("30,31,49");
   TrendlineController* pager = Open("600000", 1, 2);
   ASSERT_NE(pager, nullptr);
   auto* page = dynamic_cast<TrendFrameView*>(pager->pageView(kTagTrendPage));

@@ -6,56 +6,26 @@
 #include "platform/ui/Label.h"
 #include "ranking/NewStockSort.h"
 #include "ranking/RankingClasses.h"
-#include "tests/shell/StartupTestSupport.h"
+#include "tests/ranking/RankingTestSupport.h"
 #include "watchlist/WatchlistClasses.h"
 #include "widgets/WidgetClasses.h"
 
 namespace rankingtest {
 namespace {
 
-using startuptest::StartupTest;
-
-std::string CodeOf(const tagLocalStockData& rec) {
-  return std::string(rec.code, strnlen(rec.code, sizeof rec.code));
-}
-
-class MarketTabClient : public StartupTest {
+class MarketTabClient : public RankingClientTest {
  protected:
-  void SetUp() override {
-    StartupTest::SetUp();
-    RegisterWidgetClasses();
-    RegisterWatchlistClasses();
-    RegisterRankingClasses();
-    StockSort::resetLastShownStartIndex();
-  }
-
   NewStockSort* Shown() {
-    Launch();
-    EXPECT_TRUE(LoggedInAndShown());
-    Settle();
-    app->tabBarController()->setSelectedIndex(app->indexInTabBar(kSlotMarketList));
-    advance(0.2);
-    auto* navigation = app->getTabBarNavigationController(app->indexInTabBar(kSlotMarketList));
-    return navigation ? dynamic_cast<NewStockSort*>(navigation->topViewController()) : nullptr;
+    LoggedIn();
+    return ShowTab<NewStockSort>(kSlotMarketList);
   }
 
-  template <class F>
-  static bool Request(StockSort& screen, F act) {
-    const int before = screen.redraws();
-    act();
-    return WaitFor([&] { return screen.redraws() > before; });
-  }
   static std::vector<std::string> Sorted(std::vector<std::string> codes) {
     std::sort(codes.begin(), codes.end());
     return codes;
   }
   // The market of a region board's members.
   static int RegionMarket(const std::string& board) { return board == "880401" ? 1 : 2; }
-  static std::vector<std::string> Codes(const StockSort& screen) {
-    std::vector<std::string> out;
-    for (int r = 0; r < screen.stockNum(); ++r) out.push_back(CodeOf(screen.row(r)));
-    return out;
-  }
 };
 
 TEST_F(MarketTabClient, EveryMenuEntryGetsItsOwnList) {

@@ -14,16 +14,6 @@
 namespace rankingtest {
 namespace {
 
-std::string CodeOf(const tagLocalStockData& rec) {
-  return std::string(rec.code, strnlen(rec.code, sizeof rec.code));
-}
-
-std::vector<uint8_t> Ids(const std::vector<uint8_t>& body, size_t at) {
-  const size_t n = body.at(at);
-  return std::vector<uint8_t>(body.begin() + static_cast<long>(at + 1),
-                              body.begin() + static_cast<long>(at + 1 + n));
-}
-
 const std::vector<uint8_t> kCommon = {30, 10, 9,  11, 21, 19, 17, 1,  5,  31, 2,  3,  4, 23,
                                       6,  7,  15, 24, 14, 40, 16, 25, 26, 72, 73, 75, 62};
 

@@ -3,12 +3,12 @@
 #include <cstring>
 
 #include "core/QuoteFormat.h"
+#include "detail/TrendlineController.h"
 #include "ranking/MarqueeView.h"
 #include "ranking/RankingClasses.h"
 #include "ranking/SortControllers.h"
-#include "detail/TrendlineController.h"
 #include "shell/placeholders/OtherPlaceholders.h"
-#include "tests/shell/StartupTestSupport.h"
+#include "tests/ranking/RankingTestSupport.h"
 #include "watchlist/SearchStocks.h"
 #include "watchlist/WatchlistClasses.h"
 #include "widgets/QuoteColors.h"
@@ -17,55 +17,7 @@
 namespace rankingtest {
 namespace {
 
-using startuptest::StartupTest;
-
-std::string CodeOf(const tagLocalStockData& rec) {
-  return std::string(rec.code, strnlen(rec.code, sizeof rec.code));
-}
-
-class RankingClient : public StartupTest {
- protected:
-  void SetUp() override {
-    StartupTest::SetUp();
-    RegisterWidgetClasses();
-    RegisterWatchlistClasses();
-    RegisterRankingClasses();
-    StockSort::resetLastShownStartIndex();
-  }
-
-  void LoggedIn() {
-    Launch();
-    ASSERT_TRUE(LoggedInAndShown());
-    Settle();
-  }
-
-  // Chooses a tab and lets its screen ask for its page.
-  template <class T>
-  T* ShowTab(int slot) {
-    app->tabBarController()->setSelectedIndex(app->indexInTabBar(slot));
-    advance(0.2);
-    auto* navigation = app->getTabBarNavigationController(app->indexInTabBar(slot));
-    return navigation ? dynamic_cast<T*>(navigation->topViewController()) : nullptr;
-  }
-
-  // Waits for the answer to the screen's next redraw.
-  bool Answered(StockSort& screen, int before) {
-    return WaitFor([&] { return screen.redraws() > before; });
-  }
-  // Sends through `act` and waits for the answer.
-  template <class F>
-  bool Request(StockSort& screen, F act) {
-    const int before = screen.redraws();
-    act();
-    return Answered(screen, before);
-  }
-
-  static std::vector<std::string> Codes(const StockSort& screen) {
-    std::vector<std::string> out;
-    for (int r = 0; r < screen.stockNum(); ++r) out.push_back(CodeOf(screen.row(r)));
-    return out;
-  }
-};
+using RankingClient = RankingClientTest;
 
 TEST_F(RankingClient, HongKongTabSortsAndPagesItsLists) {
   LoggedIn();

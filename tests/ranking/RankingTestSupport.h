@@ -31,7 +31,9 @@
 #include "ranking/SortControllers.h"
 #include "ranking/StockSort.h"
 #include "shell/VerdanAppDelegate.h"
+#include "tests/shell/StartupTestSupport.h"
 #include "tests/widgets/QuoteListFixture.h"
+#include "watchlist/WatchlistClasses.h"
 #include "widgets/CustomLabels.h"
 #include "widgets/ListCells.h"
 #include "widgets/WidgetClasses.h"
@@ -205,6 +207,62 @@ class RankingTest : public ::testing::Test {
 
  private:
   SendQueueSink previous_;
+};
+
+inline std::string CodeOf(const tagLocalStockData& rec) {
+  return std::string(rec.code, strnlen(rec.code, sizeof rec.code));
+}
+
+// The field id list at `at` of a request body (count byte first).
+inline std::vector<uint8_t> Ids(const std::vector<uint8_t>& body, size_t at) {
+  const size_t n = body.at(at);
+  return std::vector<uint8_t>(body.begin() + static_cast<long>(at + 1),
+                              body.begin() + static_cast<long>(at + 1 + n));
+}
+
+// The running client against the in-process test server, with the list screens registered.
+class RankingClientTest : public startuptest::StartupTest {
+ protected:
+  void SetUp() override {
+    StartupTest::SetUp();
+    RegisterWidgetClasses();
+    RegisterWatchlistClasses();
+    RegisterRankingClasses();
+    StockSort::resetLastShownStartIndex();
+  }
+
+  void LoggedIn() {
+    Launch();
+    ASSERT_TRUE(LoggedInAndShown());
+    Settle();
+  }
+
+  // Chooses a tab and lets its screen ask for its page.
+  template <class T>
+  T* ShowTab(int slot) {
+    app->tabBarController()->setSelectedIndex(app->indexInTabBar(slot));
+    advance(0.2);
+    auto* navigation = app->getTabBarNavigationController(app->indexInTabBar(slot));
+    return navigation ? dynamic_cast<T*>(navigation->topViewController()) : nullptr;
+  }
+
+  // Waits for the answer to the screen's next redraw.
+  static bool Answered(StockSort& screen, int before) {
+    return WaitFor([&] { return screen.redraws() > before; });
+  }
+  // Sends through `act` and waits for the answer.
+  template <class F>
+  static bool Request(StockSort& screen, F act) {
+    const int before = screen.redraws();
+    act();
+    return Answered(screen, before);
+  }
+
+  static std::vector<std::string> Codes(const StockSort& screen) {
+    std::vector<std::string> out;
+    for (int r = 0; r < screen.stockNum(); ++r) out.push_back(CodeOf(screen.row(r)));
+    return out;
+  }
 };
 
 }  // namespace rankingtest

@@ -10,16 +10,6 @@
 namespace rankingtest {
 namespace {
 
-std::string CodeOf(const tagLocalStockData& rec) {
-  return std::string(rec.code, strnlen(rec.code, sizeof rec.code));
-}
-
-std::vector<uint8_t> Ids(const std::vector<uint8_t>& body, size_t at) {
-  const size_t n = body.at(at);
-  return std::vector<uint8_t>(body.begin() + static_cast<long>(at + 1),
-                              body.begin() + static_cast<long>(at + 1 + n));
-}
-
 TEST_F(RankingTest, MenusMapToMarketAndTypeBothWays) {
   auto base = Load<StockSort>("StockSort");
   ASSERT_NE(base, nullptr);
