@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "core/ChartData.h"
 #include "core/StockData.h"
@@ -119,6 +120,12 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   virtual void ShowRefreshPriceDetailPanel(int index, int period, int phase);
   void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override;
 
+  // x of minute index `index` of the day, and of a minute of the day.
+  int getXWithPos(int index) const;
+  int getXWithTime(int minute) const;
+  // "HH:MM" of a minute index (a time past midnight shown as the next day's).
+  std::string TlineTimeCalc(int index) const;
+
   // Read access for the drawing side and the sub-chart.
   const tagLocalTrendData* trendData(int day) const { return m_trenddata[day]; }
   const tagLocalTrendData* trendColorData(int day) const { return m_trendcolordata[day]; }
@@ -179,6 +186,19 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   void setUp();
 
  private:
+  enum class Series { AverageFill, PriceFill, AverageLine, PriceLine };
+  void DrawScaleValue(gfx::Context& ctx);
+  void DrawBackground(gfx::Context& ctx, int days);
+  void drawTimeScaleLine(gfx::Context& ctx);
+  void drawDay(gfx::Context& ctx, int day, int count, Series series);
+  void DrawHLZ(gfx::Context& ctx, int day, int count);
+  void DrawRulerLine(gfx::Context& ctx);
+  // Width and left edge of a day's column (today rightmost), and the step between minutes.
+  float columnWidth() const;
+  float columnStart(int day) const;
+  float minuteStep(float whenShort) const;
+  double halfRange() const;
+
   void hidePanel();
   void followCursor(bool wasOnLast);
   void calcDay(const tagLocalTrendData* points, int count, int day);
