@@ -15,6 +15,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Text.h"
+#include "platform/ui/Touch.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/AlertView.h"
 
@@ -133,13 +134,6 @@ void TrendlineView::resetDrawIndexType() {
 void TrendlineView::reDrawView() {
   setNeedsDisplay();
   if (techIndex_) techIndex_->reDrawView();
-}
-
-void TrendlineView::ShowRefreshPriceDetailPanel(int index, int period, int phase) {
-  (void)index;
-  (void)period;
-  (void)phase;
-  ++panelRefreshes;
 }
 
 void TrendlineView::hidePanel() {
@@ -789,4 +783,159 @@ void TrendlineView::DrawRulerLine(gfx::Context& ctx) {
   Line(ctx, iRulerIndex, BaseYCoor - tViewHeight, iRulerIndex, BaseYCoor + 2);
   ctx.setFillColor(gfx::Color::white());
   ctx.fillEllipse(gfx::Rect(iRulerIndex - 3, iRulerIndexYScale - 3, 6, 6));
+}
+
+namespace {
+
+gfx::Color ToColor(const QuoteColor& c) {
+  return gfx::Color::rgb255(c.r, c.g, c.b, c.a / 255.0);
+}
+
+bool IsFutures(int market) {
+  return market == 4 || market == 6 || market == 7;
+}
+
+}  // namespace
+
+void TrendlineView::ShowRefreshPriceDetailPanel(int index, int period, int phase) {
+  (void)period;
+  ++panelRefreshes;
+  const double top = BaseYCoor - tViewHeight - 2;
+  if (!priceDetailPanel_) {
+    priceDetailPanel_ = PriceDetailPanel::initWithFrame({0, top, 90, 100}, 5);
+    addSubview(priceDetailPanel_);
+    priceDetailPanel_->presentView();
+  }
+  const bool futures = IsFutures(MarketType);
+  const int rows = futures ? 6 : 5;
+  priceDetailPanel_->resetFrame({0, top, 90, futures ? 120.0 : 100.0}, rows);
+  static const char* const kNames[6] = {"最新", "均价", "成交", "量比", "金额", "持仓量"};
+  for (int i = 0; i < rows; ++i)
+    priceDetailPanel_->setFirstData(kNames[i], gfx::Color::cyan(), "--", i);
+  // The panel keeps clear of the cursor: right in the morning half, left in the afternoon.
+  gfx::Rect f = priceDetailPanel_->frame();
+  const double x = index > m_TradeMinutes / 2 ? 0 : frame().width() - f.width();
+  priceDetailPanel_->setFrame({x, f.y(), f.width(), f.height()});
+  if (index < 0 || index >= kTrendCapacity || phase < 0 || phase >= kDayBlocks) return;
+  _touchIndex = index;
+  _touchPhase = phase;
+  const tagLocalTrendData& p = m_trenddata[phase][index];
+  const int decimals = m_stockdata.xswsdot != 0 ? m_stockdata.xswsdot : m_stockdata.pricedot;
+  const uint8_t market = static_cast<uint8_t>(MarketType);
+  priceDetailPanel_->setValueData(FormatPriceString(p.now, 8, decimals, p.now),
+                                  ToColor(GetUpDownColor(static_cast<int64_t>(p.now) - Yesterday)),
+                                  0);
+  priceDetailPanel_->setValueData(
+      FormatRateString(p.average, m_stockdata.pricedot),
+      ToColor(GetUpDownColor(static_cast<int64_t>(p.average) - Yesterday)), 1);
+  priceDetailPanel_->setValueData(FormatVolumeString(market, p.volume, m_stockdata.unit, 8),
+                                  gfx::Color::yellow(), 2);
+  char lb[32];
+  std::snprintf(lb, sizeof lb, "%.2f", p.lb / 10000.0);
+  priceDetailPanel_->setValueData(lb, gfx::Color::yellow(), 3);
+  priceDetailPanel_->setValueData(FormatAmountString(market, p.amount, 100, 8), gfx::Color::white(),
+                                  4);
+  if (futures) {
+    priceDetailPanel_->setValueData(FormatVolumeString(market, p.ccl, m_stockdata.unit, 8),
+                                    gfx::Color::yellow(), 5);
+  }
+  if (tlTimeLabel_ && tlTimeLabel_->timelabel()) {
+    const gfx::Rect bubble(iRulerIndex - 30, BaseYCoor + 2, 60, 14);
+    tlTimeLabel_->timelabel()->setText(TlineTimeCalc(index));
+    tlTimeLabel_->timelabel()->setFrame(bubble);
+    if (tlTimeLabel_->background()) tlTimeLabel_->background()->setFrame(bubble);
+  }
+}
+
+bool TrendlineView::inPriceArea(gfx::Point p) const {
+  // The scale margin on the left is not part of it: a tap there hides the panel.
+  return p.x >= StartXCoor && p.x <= StartXCoor + tViewWidth && p.y >= BaseYCoor - tViewHeight &&
+         p.y <= BaseYCoor;
+}
+
+bool TrendlineView::moveCursor(gfx::Point p, bool drag) {
+  const float W = columnWidth();
+  const float s = minuteStep(1.0f);
+  for (int d = 0; d <= _TlineType && d < kDayBlocks; ++d) {
+    const float x0 = columnStart(d);
+    const bool inside = drag ? (p.x >= x0 && p.x <= x0 + W) : (p.x >= x0 && p.x < x0 + W);
+    if (!inside) continue;
+    const int count = std::min(d == 0 ? m_trendnum : m_TradeMinutes, kTrendCapacity);
+    int n = Trunc<int>((p.x - x0) / s);
+    int ruler = Trunc<int>(p.x);
+    if (d == 0 && count > 0 && n >= count) {
+      // Past the last minute the cursor stays on the last point, at that point's x.
+      n = count - 1;
+      ruler = Trunc<int>(static_cast<float>(n) * s + x0);
+    }
+    if (n < 0 || n >= count) return false;
+    iRulerIndex = ruler;
+    cursorData = m_trendcolordata[d][n];
+    iRulerIndexYScale = Trunc<int32_t>(BaseYCoor + static_cast<float>(cursorData.now));
+    if (drag) _haveDragged = true;
+    const bool wasShown = IsShowPriceDetailPanel;
+    ShowRefreshPriceDetailPanel(n, _TlineType, d);
+    if (!wasShown) {
+      if (priceDetailPanel_) priceDetailPanel_->presentView();
+      if (tlTimeLabel_) tlTimeLabel_->setHidden(false);
+      IsShowPriceDetailPanel = true;
+    }
+    reDrawView();
+    return true;
+  }
+  return false;
+}
+
+void TrendlineView::touchesBegan(const ui::TouchSet& touches, const ui::Event& event) {
+  (void)event;
+  if (touches.empty()) return;
+  IsTouch = true;
+  _haveDragged = false;
+  firstTouch = touches.front()->locationInView(this);
+}
+
+void TrendlineView::touchesMoved(const ui::TouchSet& touches, const ui::Event& event) {
+  (void)event;
+  if (!IsTouch || touches.empty()) return;
+  const gfx::Point p = touches.front()->locationInView(this);
+  if (!inPriceArea(p)) return;
+  if (std::fabs(firstTouch.x - p.x) < minuteStep(1.0f)) return;
+  firstTouch = p;
+  moveCursor(p, true);
+}
+
+void TrendlineView::touchesEnded(const ui::TouchSet& touches, const ui::Event& event) {
+  (void)event;
+  const bool began = IsTouch;
+  IsTouch = false;
+  if (!began || touches.empty() || _haveDragged) return;
+  const gfx::Point p = touches.front()->locationInView(this);
+  if (!inPriceArea(p)) {
+    if (IsShowPriceDetailPanel) {
+      hidePanel();
+      iRulerIndex = -1;
+      reDrawView();
+    }
+    return;
+  }
+  moveCursor(p, false);
+}
+
+void TrendlineView::updateViewWidth(int width) {
+  iRulerIndex = -1;
+  hidePanel();
+  const gfx::Rect f = frame();
+  setFrame({f.x(), f.y(), static_cast<double>(width), f.height()});
+  if (width == 320) {
+    _bShowZDFScale = true;
+    tViewWidth = 244;
+  } else if (width <= 400) {
+    _bShowZDFScale = false;
+    tViewWidth = static_cast<float>(width) - StartXCoor - 1;
+  } else {
+    _bShowZDFScale = true;
+    tViewWidth = static_cast<float>(width) - 2 * StartXCoor;
+  }
+  if (techIndex_) techIndex_->updateViewWidth(width);
+  reDrawView();
 }

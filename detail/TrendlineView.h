@@ -119,6 +119,12 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   // Refreshes the hover panel for the cursor's point (its rows are the drawing side's).
   virtual void ShowRefreshPriceDetailPanel(int index, int period, int phase);
   void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override;
+  void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
+  void touchesMoved(const ui::TouchSet& touches, const ui::Event& event) override;
+  void touchesEnded(const ui::TouchSet& touches, const ui::Event& event) override;
+  // Hides the cursor and resizes the plot to a new view width.
+  void updateViewWidth(int width);
+  PriceDetailPanel* priceDetailPanel() const { return priceDetailPanel_.get(); }
 
   // x of minute index `index` of the day, and of a minute of the day.
   int getXWithPos(int index) const;
@@ -168,6 +174,9 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   int32_t iRulerIndexYScale = 0;
   tagLocalTrendData cursorData{};
   bool IsShowPriceDetailPanel = false;
+  bool IsTouch = false;
+  bool _haveDragged = false;
+  gfx::Point firstTouch;
   int panelRefreshes = 0;
 
   // Geometry.
@@ -193,6 +202,9 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   void drawDay(gfx::Context& ctx, int day, int count, Series series);
   void DrawHLZ(gfx::Context& ctx, int day, int count);
   void DrawRulerLine(gfx::Context& ctx);
+  bool inPriceArea(gfx::Point p) const;
+  // Puts the cursor on the minute under x; false when no stored point is there.
+  bool moveCursor(gfx::Point p, bool drag);
   // Width and left edge of a day's column (today rightmost), and the step between minutes.
   float columnWidth() const;
   float columnStart(int day) const;
