@@ -9,10 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "detail/TimeLabel.h"
 #include "detail/TrendlineView.h"
+#include "panels/PriceDetailPanel.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/RecordingContext.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/Touch.h"
 
 namespace {
 
@@ -271,6 +275,104 @@ TEST_F(TrendChartDrawing, CursorLineAndDot) {
   for (const auto& s : Segments(rec))
     line = line || (s.x1 == 100 && s.x2 == 100 && s.y1 == 10 && s.y2 == 262);
   EXPECT_TRUE(line);
+}
+
+}  // namespace
+
+namespace {
+
+class TrendChartCursor : public TrendChartDrawing {
+ protected:
+  void Down(double x, double y) { chart->touchesBegan({TouchAt(x, y)}, ui::Event(0)); }
+  void Move(double x, double y) { chart->touchesMoved({TouchAt(x, y)}, ui::Event(0)); }
+  void Up(double x, double y) { chart->touchesEnded({TouchAt(x, y)}, ui::Event(0)); }
+  void Tap(double x, double y) {
+    Down(x, y);
+    Up(x, y);
+  }
+  // x of the middle of minute n of today on a one-day chart.
+  double MinuteX(int n) const { return 42 + (n + 0.5) * (277.0f / 240.0f); }
+  static std::shared_ptr<ui::Touch> TouchAt(double x, double y) {
+    return std::make_shared<ui::Touch>(1, nullptr, gfx::Point(x, y), 0);
+  }
+  void FullDay(int count) {
+    Points();
+    chart->m_trendnum = count;
+    for (int i = 0; i < count; ++i) chart->m_trendcolordata[0][i].now = -(i % 50);
+  }
+};
+
+TEST_F(TrendChartCursor, TapMovesTheCursorAndShowsPanelAndBubble) {
+  FullDay(241);
+  Tap(MinuteX(10), 100);
+  EXPECT_EQ(chart->_touchIndex, 10);
+  EXPECT_EQ(chart->iRulerIndex, static_cast<int>(MinuteX(10)));
+  EXPECT_EQ(chart->iRulerIndexYScale, 250);
+  EXPECT_TRUE(chart->IsShowPriceDetailPanel);
+  ASSERT_NE(chart->priceDetailPanel(), nullptr);
+  EXPECT_EQ(chart->priceDetailPanel()->valueNum(), 5);
+  EXPECT_FALSE(chart->timeLabel()->isHidden());
+  EXPECT_EQ(chart->timeLabel()->timelabel()->text(), chart->TlineTimeCalc(10));
+  // First half of the day: the panel stands on the right.
+  EXPECT_EQ(chart->priceDetailPanel()->frame().x(), 320 - 90);
+
+  Tap(MinuteX(200), 100);
+  EXPECT_EQ(chart->_touchIndex, 200);
+  EXPECT_EQ(chart->priceDetailPanel()->frame().x(), 0);
+
+  // A tap on the scale margin hides it all.
+  Tap(20, 100);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_TRUE(chart->timeLabel()->isHidden());
+  EXPECT_EQ(chart->iRulerIndex, -1);
+}
+
+TEST_F(TrendChartCursor, DragsStopAtTheLastPointAndIgnoreSmallSteps) {
+  Points();  // four points
+  Down(60, 100);
+  Move(60.5, 100);
+  EXPECT_EQ(chart->iRulerIndex, -1) << "a move shorter than a minute step does nothing";
+  Move(200, 100);
+  EXPECT_EQ(chart->_touchIndex, 3);
+  EXPECT_EQ(chart->iRulerIndex, static_cast<int>(42 + 3 * (277.0f / 240.0f)));
+  EXPECT_EQ(chart->iRulerIndexYScale, 260 - 40);
+  // Lifting after a drag leaves the cursor where the drag put it.
+  Up(300, 100);
+  EXPECT_EQ(chart->_touchIndex, 3);
+  EXPECT_TRUE(chart->IsShowPriceDetailPanel);
+}
+
+TEST_F(TrendChartCursor, FuturesPanelAndEmptyDay) {
+  chart->m_trendnum = 0;
+  Tap(MinuteX(5), 100);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_EQ(chart->iRulerIndex, -1);
+
+  Market(4, 2, {570, 690, 780, 900, 0, 0});
+  FullDay(100);
+  Tap(MinuteX(5), 100);
+  ASSERT_NE(chart->priceDetailPanel(), nullptr);
+  EXPECT_EQ(chart->priceDetailPanel()->valueNum(), 6);
+  EXPECT_EQ(chart->priceDetailPanel()->nameLabel(5)->text(), "持仓量");
+}
+
+TEST_F(TrendChartCursor, WidthChangesResizeThePlotAndHideTheCursor) {
+  EXPECT_FALSE(chart->_bShowZDFScale);
+  FullDay(50);
+  Tap(MinuteX(5), 100);
+  ASSERT_TRUE(chart->IsShowPriceDetailPanel);
+  chart->updateViewWidth(320);
+  EXPECT_EQ(chart->iRulerIndex, -1);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_TRUE(chart->_bShowZDFScale);
+  EXPECT_FLOAT_EQ(chart->tViewWidth, 244);
+  chart->updateViewWidth(220);
+  EXPECT_FALSE(chart->_bShowZDFScale);
+  EXPECT_FLOAT_EQ(chart->tViewWidth, 177);
+  EXPECT_EQ(chart->frame().width(), 220);
+  chart->updateViewWidth(480);
+  EXPECT_TRUE(chart->_bShowZDFScale);
+  EXPECT_FLOAT_EQ(chart->tViewWidth, 396);
 }
 
 }  // namespace
