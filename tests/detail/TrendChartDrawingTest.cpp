@@ -376,3 +376,26 @@ TEST_F(TrendChartCursor, WidthChangesResizeThePlotAndHideTheCursor) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TrendChartLandscape, DrawsThePercentageScaleBesideItsWiderMargins) {
+  foundation::Clock::setManual();
+  auto land = TrendlineView::initWithFrame_Landscape({0, 0, 480, 300});
+  land->Yesterday = 1000;
+  land->fMaxValue = 1030;
+  gfx::RecordingContext rec(gfx::Size(480, 300));
+  land->drawRect(rec, land->bounds());
+  const auto texts = Texts(rec);
+  EXPECT_TRUE(Has(texts, "0.00%"));
+  // Percentages start 2 points right of the 384-point plot that begins at x 48.
+  const auto* label = rec.first("drawText");
+  ASSERT_NE(label, nullptr);
+  bool right = false;
+  for (const auto& op : rec.ops("drawText")) right = right || op.args[0] == 434;
+  EXPECT_TRUE(right);
+  land.reset();
+  foundation::Clock::setReal();
+}
+
+}  // namespace
