@@ -616,7 +616,10 @@ void TrendlineView::DrawScaleValue(gfx::Context& ctx) {
   }
   for (int j = 1; j <= 2; ++j) {
     const int32_t v = Trunc<int32_t>(t * (3 - j) + 0.5);
-    right("-" + FormatValueString(v, Yesterday, v), j, FallColor(), true);
+    // Appended rather than concatenated: GCC 12 at -O3 warns falsely on a literal + string.
+    std::string text("-");
+    text += FormatValueString(v, Yesterday, v);
+    right(text, j, FallColor(), true);
   }
 }
 
@@ -647,7 +650,10 @@ void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
     std::string open = Clock(tt[0]);
     double openWidth = third;
     if (MarketType == 16) {
-      open = Clock(tt[0]) + "(北京" + Clock(tt[0] + 12 * 60) + ")";
+      char buf[48];
+      std::snprintf(buf, sizeof buf, "%s(北京%s)", Clock(tt[0]).c_str(),
+                    Clock(tt[0] + 12 * 60).c_str());
+      open = buf;
       openWidth += 20;
     }
     Text(ctx, open, gfx::Rect(StartXCoor, y, openWidth, 15), font, gfx::TextAlignment::Left, white);
