@@ -725,10 +725,9 @@ void TrendlineView::drawDay(gfx::Context& ctx, int day, int count, Series series
       ctx.setShadow(gfx::Size(2, -1), 1, gfx::Color::black());
     }
     ctx.beginPath();
-    for (int i = 0; i + 1 < count; ++i) {
-      ctx.moveTo(xAt(i), BaseYCoor + value(i));
-      ctx.lineTo(xAt(i + 1), BaseYCoor + value(i + 1));
-    }
+    // One connected run: the same segments, stroked without a cap pair per minute.
+    if (count > 1) ctx.moveTo(xAt(0), BaseYCoor + value(0));
+    for (int i = 1; i < count; ++i) ctx.lineTo(xAt(i), BaseYCoor + value(i));
     ctx.strokePath();
     return;
   }

@@ -224,8 +224,9 @@ TEST_F(TrendChartDrawing, FillsOnlyForFutures) {
     return op.state.strokeColor == gfx::Color::rgb255(238, 227, 217);
   });
   ASSERT_NE(price, segs.end());
-  // One path for the whole line: three segments of four points.
-  EXPECT_EQ(price->path.elements().size(), 6u);
+  // One path for the whole line: three segments joining four points.
+  ASSERT_EQ(price->path.elements().size(), 4u);
+  EXPECT_DOUBLE_EQ(price->path.elements()[3].points[0].y, 260 - 40);
   EXPECT_TRUE(price->state.shadow.isVisible());
 
   Market(4, 2, {570, 690, 780, 900, 0, 0});
