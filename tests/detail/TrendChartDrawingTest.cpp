@@ -400,3 +400,39 @@ TEST(TrendChartLandscape, DrawsThePercentageScaleBesideItsWiderMargins) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TrendChartCursor, TwoDayChartPutsTodayRightmost) {
+  Market(4, 2, {570, 690, 780, 900, 0, 0});
+  FullDay(50);
+  chart->_TlineType = 1;
+  chart->m_trenddate[0] = 20261207;
+  chart->m_trenddate[1] = 20261204;
+  for (int i = 0; i < 241; ++i) chart->m_trendcolordata[1][i].now = -7;
+  Draw();
+  std::vector<std::pair<std::string, double>> dates;
+  for (const auto& op : rec.ops("drawText"))
+    if (op.text.find('/') != std::string::npos) dates.push_back({op.text, op.args[0]});
+  ASSERT_EQ(dates.size(), 2u);
+  EXPECT_EQ(dates[0].first, "12/7");
+  EXPECT_DOUBLE_EQ(dates[0].second, 42 + 277.0f / 2);
+  EXPECT_EQ(dates[1].first, "12/4");
+  EXPECT_DOUBLE_EQ(dates[1].second, 42);
+  // Only the average fills are gradients; the price fills are flat, today's apart from the rest.
+  EXPECT_EQ(rec.count("drawLinearGradient"), 2u);
+  std::vector<gfx::Color> flat;
+  for (const auto& op : rec.ops("fillRect")) flat.push_back(op.color);
+  EXPECT_NE(std::find(flat.begin(), flat.end(), gfx::Color::rgb255(38, 89, 128, 0.5)), flat.end());
+  EXPECT_NE(std::find(flat.begin(), flat.end(), gfx::Color::rgb255(143, 143, 143, 0.6)),
+            flat.end());
+
+  // A tap in the left column lands on the earlier day, whose whole session is stored.
+  const double step = 277.0f / 240.0f / 2;
+  Tap(42 + 200.5 * step, 100);
+  EXPECT_EQ(chart->_touchPhase, 1);
+  EXPECT_EQ(chart->_touchIndex, 200);
+  EXPECT_EQ(chart->iRulerIndexYScale, 253);
+}
+
+}  // namespace
