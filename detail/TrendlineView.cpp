@@ -2,13 +2,21 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <vector>
 
+#include "core/QuoteFormat.h"
 #include "detail/TimeLabel.h"
 #include "panels/PriceDetailPanel.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/graphics/Text.h"
+#include "platform/ui/Touch.h"
+#include "shell/VerdanAppDelegate.h"
 #include "widgets/AlertView.h"
 
 namespace {
@@ -126,17 +134,6 @@ void TrendlineView::resetDrawIndexType() {
 void TrendlineView::reDrawView() {
   setNeedsDisplay();
   if (techIndex_) techIndex_->reDrawView();
-}
-
-void TrendlineView::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
-  ui::View::drawRect(ctx, rect);
-}
-
-void TrendlineView::ShowRefreshPriceDetailPanel(int index, int period, int phase) {
-  (void)index;
-  (void)period;
-  (void)phase;
-  ++panelRefreshes;
 }
 
 void TrendlineView::hidePanel() {
@@ -481,4 +478,469 @@ void TrendlineView::getTrendDataFromDelegate(tagLocalTrendData* out, int day) {
 
 void TrendlineView::getLocalStockDataFromDelegate(tagLocalStockData* out) {
   if (out) *out = m_stockdata;
+}
+
+namespace {
+
+gfx::Color SystemGray() {
+  return gfx::Color::midGrey();
+}
+gfx::Color RiseColor() {
+  return gfx::Color::rgb255(180, 6, 27);
+}
+gfx::Color FallColor() {
+  return gfx::Color::rgb255(123, 159, 88);
+}
+gfx::Font BoldTen() {
+  return gfx::Font::named("Helvetica-Bold", 10);
+}
+
+gfx::Font LittleFont() {
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) return app->littleFont();
+  return gfx::Font::named("Helvetica-Bold", 11);
+}
+
+void Line(gfx::Context& ctx, double x1, double y1, double x2, double y2) {
+  ctx.beginPath();
+  ctx.moveTo(x1, y1);
+  ctx.lineTo(x2, y2);
+  ctx.strokePath();
+}
+
+void Text(gfx::Context& ctx, const std::string& text, const gfx::Rect& box, const gfx::Font& font,
+          gfx::TextAlignment align, const gfx::Color& color) {
+  ctx.setFillColor(color);
+  ctx.drawText(text, box, gfx::TextStyle(font, align));
+}
+
+std::string Clock(int minute) {
+  if (minute > 1440) minute -= 1440;
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d:%02d", (minute / 60) % 100, minute % 60);
+  return buf;
+}
+
+}  // namespace
+
+int TrendlineView::getXWithPos(int index) const {
+  if (m_TradeMinutes <= 0) return Trunc<int>(StartXCoor);
+  return Trunc<int>(StartXCoor + static_cast<double>(index) * tViewWidth / m_TradeMinutes);
+}
+
+int TrendlineView::getXWithTime(int minute) const {
+  return getXWithPos(TradeMinuteToIndex(m_stockdata, minute));
+}
+
+std::string TrendlineView::TlineTimeCalc(int index) const {
+  return Clock(IndexToTradeMinute(m_stockdata, index));
+}
+
+float TrendlineView::columnWidth() const {
+  return tViewWidth / static_cast<float>(_TlineType + 1);
+}
+
+float TrendlineView::columnStart(int day) const {
+  return StartXCoor + columnWidth() * static_cast<float>(_TlineType - day);
+}
+
+float TrendlineView::minuteStep(float whenShort) const {
+  if (m_TradeMinutes <= 1) return whenShort;
+  return tViewWidth / static_cast<float>(m_TradeMinutes - 1) / static_cast<float>(_TlineType + 1);
+}
+
+double TrendlineView::halfRange() const {
+  const int64_t up = std::llabs(static_cast<int64_t>(fMaxValue) - Yesterday);
+  const int64_t down = std::llabs(static_cast<int64_t>(fMinValue) - Yesterday);
+  return static_cast<double>(std::max(up, down));
+}
+
+void TrendlineView::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
+  ui::View::drawRect(ctx, rect);
+  DrawScaleValue(ctx);
+  DrawBackground(ctx, _TlineType);
+  if (!IsDrawTrendLine) return;
+  const bool fills = MarketType != 1 && MarketType != 2 && MarketType != 3;
+  for (int d = 0; d <= _TlineType && d < kDayBlocks; ++d) {
+    const int count = d == 0 ? m_trendnum : m_TradeMinutes;
+    if (fills) {
+      drawDay(ctx, d, count, Series::AverageFill);
+      drawDay(ctx, d, count, Series::PriceFill);
+    }
+    if (StockType == 1) DrawHLZ(ctx, d, count);
+    drawDay(ctx, d, count, Series::AverageLine);
+    drawDay(ctx, d, count, Series::PriceLine);
+  }
+  DrawRulerLine(ctx);
+}
+
+void TrendlineView::DrawScaleValue(gfx::Context& ctx) {
+  double h = halfRange();
+  if (h <= 0) h = 100;
+  const double t = h / 3;
+  const int decimals = m_stockdata.xswsdot != 0 ? m_stockdata.xswsdot : m_stockdata.pricedot;
+  const double labelWidth = StartXCoor - 2;
+  gfx::Font font = LittleFont();
+  bool switched = false;
+  auto gridY = [&](int k) { return BaseYCoor - k * tViewHeight / 6; };
+  auto left = [&](int32_t price, int k, bool centre, const gfx::Color& color) {
+    const std::string text = FormatPriceString(price, 8, decimals, price);
+    if (!switched && gfx::measureText(text, font).width > labelWidth) {
+      switched = true;
+      font = BoldTen();
+    }
+    const double boxH = centre ? 14 : 12;
+    Text(ctx, text, gfx::Rect(1, gridY(k) - boxH / 2, StartXCoor - 2, boxH), font,
+         gfx::TextAlignment::Right, color);
+  };
+  for (int i = 0; i <= 3; ++i) {
+    const int32_t price = Trunc<int32_t>(Yesterday + t * i + 0.5);
+    left(price, 3 + i, i == 0, i == 0 ? gfx::Color::white() : RiseColor());
+  }
+  for (int j = 1; j <= 2; ++j) {
+    const int32_t price = Trunc<int32_t>(Yesterday - t * (3 - j) + 0.5);
+    left(price, j, false, FallColor());
+  }
+  if (!_bShowZDFScale) return;
+  const double x = Trunc<int>(StartXCoor + tViewWidth + 2);
+  const double space = frame().width() - x;
+  const gfx::Font little = LittleFont();
+  auto right = [&](const std::string& text, int k, const gfx::Color& color, bool mayShrink) {
+    gfx::Font f = little;
+    if (mayShrink && gfx::measureText(text, f).width > space) f = BoldTen();
+    Text(ctx, text, gfx::Rect(x, gridY(k) - 5, space, 10), f, gfx::TextAlignment::Left, color);
+  };
+  right("0.00%", 3, gfx::Color::white(), false);
+  for (int i = 1; i <= 3; ++i) {
+    const int32_t v = Trunc<int32_t>(t * i + 0.5);
+    right(FormatValueString(v, Yesterday, v), 3 + i, RiseColor(), false);
+  }
+  for (int j = 1; j <= 2; ++j) {
+    const int32_t v = Trunc<int32_t>(t * (3 - j) + 0.5);
+    // Appended rather than concatenated: GCC 12 at -O3 warns falsely on a literal + string.
+    std::string text("-");
+    text += FormatValueString(v, Yesterday, v);
+    right(text, j, FallColor(), true);
+  }
+}
+
+void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
+  gfx::StateSaver saver(ctx);
+  const double x1 = StartXCoor - 1;
+  const double x2 = StartXCoor + tViewWidth;
+  ctx.setStrokeColor(SystemGray());
+  ctx.setLineWidth(2);
+  Line(ctx, x1, BaseYCoor + 3, x2, BaseYCoor + 3);
+  ctx.setLineWidth(0.5);
+  for (int k = 1; k <= 6; ++k) {
+    const double y = BaseYCoor - k * tViewHeight / 6;
+    Line(ctx, x1, y, x2, y);
+  }
+  ctx.setStrokeColor(gfx::Color::white());
+  const double yc = BaseYCoor - 3 * tViewHeight / 6;
+  Line(ctx, x1, yc, x2, yc);
+
+  const gfx::Font font = BoldTen();
+  const gfx::Color white = gfx::Color::white();
+  const double y = BaseYCoor + 5;
+  if (days <= 0) {
+    const int periods = std::min<int>(m_stockdata.tradetimenum, 3);
+    if (periods <= 0) return;
+    const auto& tt = m_stockdata.tradetime;
+    const double third = tViewWidth / 3;
+    std::string open = Clock(tt[0]);
+    double openWidth = third;
+    if (MarketType == 16) {
+      char buf[48];
+      std::snprintf(buf, sizeof buf, "%s(北京%s)", Clock(tt[0]).c_str(),
+                    Clock(tt[0] + 12 * 60).c_str());
+      open = buf;
+      openWidth += 20;
+    }
+    Text(ctx, open, gfx::Rect(StartXCoor, y, openWidth, 15), font, gfx::TextAlignment::Left, white);
+    const gfx::Rect last(StartXCoor + 2 * third, y, third, 15);
+    auto centred = [&](int minute) {
+      Text(ctx, Clock(minute), gfx::Rect(getXWithTime(minute) - 50, y, 100, 15), font,
+           gfx::TextAlignment::Center, white);
+    };
+    if (periods == 1) {
+      Text(ctx, Clock(tt[1]), last, font, gfx::TextAlignment::Right, white);
+    } else if (periods == 2) {
+      centred(tt[1]);
+      Text(ctx, Clock(tt[3]), last, font, gfx::TextAlignment::Right, white);
+    } else {
+      centred(tt[2]);
+      centred(tt[3]);
+      Text(ctx, Clock(tt[5]), last, font, gfx::TextAlignment::Right, white);
+    }
+    drawTimeScaleLine(ctx);
+    return;
+  }
+  for (int d = 0; d <= days && d < kDayBlocks; ++d) {
+    const int32_t date = m_trenddate[d];
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%d/%d", (date / 100) % 100, date % 100);
+    Text(ctx, buf, gfx::Rect(columnStart(d), y, 60, 15), font, gfx::TextAlignment::Left, white);
+  }
+}
+
+void TrendlineView::drawTimeScaleLine(gfx::Context& ctx) {
+  int minutes[3];
+  if (MarketType == 3) {
+    minutes[0] = 645, minutes[1] = 720, minutes[2] = 885;
+  } else if (MarketType == 1 || MarketType == 2) {
+    minutes[0] = 630, minutes[1] = 690, minutes[2] = 840;
+  } else {
+    return;
+  }
+  gfx::StateSaver saver(ctx);
+  ctx.setStrokeColor(gfx::Color::white());
+  ctx.setLineWidth(0.3);
+  for (int i = 0; i < 3; ++i) {
+    ctx.setLineDash(0, i == 1 ? std::vector<double>{3} : std::vector<double>{1, 1});
+    const double x = getXWithTime(minutes[i]);
+    Line(ctx, x, BaseYCoor - tViewHeight, x, BaseYCoor + 2);
+  }
+}
+
+void TrendlineView::drawDay(gfx::Context& ctx, int day, int count, Series series) {
+  count = std::min(count, kTrendCapacity);
+  if (count <= 0) return;
+  const bool average = series == Series::AverageLine || series == Series::AverageFill;
+  if (average && MarketType == 16) return;
+  const tagLocalTrendData* pts = m_trendcolordata[day];
+  const float x0 = columnStart(day);
+  const float s = minuteStep(0);
+  auto value = [&](int i) { return static_cast<double>(average ? pts[i].average : pts[i].now); };
+  auto xAt = [&](int i) {
+    const double off = static_cast<double>(i) * s;
+    return x0 + (average ? std::trunc(off) : off);
+  };
+  gfx::StateSaver saver(ctx);
+  if (series == Series::AverageLine || series == Series::PriceLine) {
+    ctx.setLineWidth(1);
+    if (average) {
+      ctx.setStrokeColor(gfx::Color::rgb255(245, 194, 18));
+    } else {
+      ctx.setStrokeColor(gfx::Color::rgb255(238, 227, 217));
+      ctx.setShadow(gfx::Size(2, -1), 1, gfx::Color::black());
+    }
+    ctx.beginPath();
+    // One connected run: the same segments, stroked without a cap pair per minute.
+    if (count > 1) ctx.moveTo(xAt(0), BaseYCoor + value(0));
+    for (int i = 1; i < count; ++i) ctx.lineTo(xAt(i), BaseYCoor + value(i));
+    ctx.strokePath();
+    return;
+  }
+  std::vector<gfx::Rect> rects;
+  rects.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const double v = value(i);
+    // Coordinates are offsets upward (negative); the rectangle spans from the bottom to them.
+    rects.push_back(gfx::Rect(x0 + static_cast<double>(i) * s, BaseYCoor + 2 + std::min(v, 0.0), s,
+                              std::fabs(v)));
+  }
+  ctx.clipToRects(rects);
+  const double mid = x0 + columnWidth() / 2;
+  if (series == Series::AverageFill) {
+    const auto g = gfx::Gradient::linear(gfx::Color::rgb255(36, 36, 36, 0.5),
+                                         gfx::Color::rgb255(75, 75, 75, 0.5));
+    ctx.drawLinearGradient(g, {mid, BaseYCoor}, {mid, BaseYCoor - tViewHeight});
+  } else if (_TlineType == 0) {
+    const auto g = gfx::Gradient::linear(gfx::Color::rgb255(0, 0, 0, 1.0),
+                                         gfx::Color::rgb255(106, 166, 210, 0.5));
+    ctx.drawLinearGradient(g, {mid, BaseYCoor}, {mid, BaseYCoor - tViewHeight}, {true, true});
+  } else {
+    ctx.setFillColor(day == 0 ? gfx::Color::rgb255(38, 89, 128, 0.5)
+                              : gfx::Color::rgb255(143, 143, 143, 0.6));
+    ctx.fillRect(bounds());
+  }
+}
+
+void TrendlineView::DrawHLZ(gfx::Context& ctx, int day, int count) {
+  count = std::min(count, kTrendCapacity);
+  const tagLocalTrendData* raw = m_trendcolordata[day];
+  int first = 0;
+  while (first < count && raw[first].hlz == 0) ++first;
+  if (first >= count) return;
+  double h = halfRange();
+  if (h <= 0) h = Yesterday;
+  if (h <= 0) return;
+  const int64_t u = (static_cast<int64_t>(fMaxValue) - fMinValue) / 75;
+  const float x0 = columnStart(day);
+  const float s = minuteStep(0);
+  const double yc = Trunc<int>(BaseYCoor - tViewHeight / 2);
+  gfx::StateSaver saver(ctx);
+  ctx.setLineWidth(1);
+  for (int i = first; i < count; ++i) {
+    const double x = x0 + (i + 1) * static_cast<double>(s);
+    const double y =
+        yc - static_cast<double>(raw[i].hlz) * static_cast<double>(u) * tViewHeight / (2 * h);
+    ctx.setStrokeColor(raw[i].hlz >= 1 ? gfx::Color::red() : gfx::Color::green());
+    Line(ctx, x, yc, x, y);
+  }
+}
+
+void TrendlineView::DrawRulerLine(gfx::Context& ctx) {
+  if (iRulerIndex < 0) return;
+  gfx::StateSaver saver(ctx);
+  ctx.setStrokeColor(SystemGray());
+  ctx.setLineWidth(1);
+  Line(ctx, iRulerIndex, BaseYCoor - tViewHeight, iRulerIndex, BaseYCoor + 2);
+  ctx.setFillColor(gfx::Color::white());
+  ctx.fillEllipse(gfx::Rect(iRulerIndex - 3, iRulerIndexYScale - 3, 6, 6));
+}
+
+namespace {
+
+gfx::Color ToColor(const QuoteColor& c) {
+  return gfx::Color::rgb255(c.r, c.g, c.b, c.a / 255.0);
+}
+
+bool IsFutures(int market) {
+  return market == 4 || market == 6 || market == 7;
+}
+
+}  // namespace
+
+void TrendlineView::ShowRefreshPriceDetailPanel(int index, int period, int phase) {
+  (void)period;
+  ++panelRefreshes;
+  const double top = BaseYCoor - tViewHeight - 2;
+  if (!priceDetailPanel_) {
+    priceDetailPanel_ = PriceDetailPanel::initWithFrame({0, top, 90, 100}, 5);
+    addSubview(priceDetailPanel_);
+    priceDetailPanel_->presentView();
+  }
+  const bool futures = IsFutures(MarketType);
+  const int rows = futures ? 6 : 5;
+  priceDetailPanel_->resetFrame({0, top, 90, futures ? 120.0 : 100.0}, rows);
+  static const char* const kNames[6] = {"最新", "均价", "成交", "量比", "金额", "持仓量"};
+  for (int i = 0; i < rows; ++i)
+    priceDetailPanel_->setFirstData(kNames[i], gfx::Color::cyan(), "--", i);
+  // The panel keeps clear of the cursor: right in the morning half, left in the afternoon.
+  gfx::Rect f = priceDetailPanel_->frame();
+  const double x = index > m_TradeMinutes / 2 ? 0 : frame().width() - f.width();
+  priceDetailPanel_->setFrame({x, f.y(), f.width(), f.height()});
+  if (index < 0 || index >= kTrendCapacity || phase < 0 || phase >= kDayBlocks) return;
+  _touchIndex = index;
+  _touchPhase = phase;
+  const tagLocalTrendData& p = m_trenddata[phase][index];
+  const int decimals = m_stockdata.xswsdot != 0 ? m_stockdata.xswsdot : m_stockdata.pricedot;
+  const uint8_t market = static_cast<uint8_t>(MarketType);
+  priceDetailPanel_->setValueData(FormatPriceString(p.now, 8, decimals, p.now),
+                                  ToColor(GetUpDownColor(static_cast<int64_t>(p.now) - Yesterday)),
+                                  0);
+  priceDetailPanel_->setValueData(
+      FormatRateString(p.average, m_stockdata.pricedot),
+      ToColor(GetUpDownColor(static_cast<int64_t>(p.average) - Yesterday)), 1);
+  priceDetailPanel_->setValueData(FormatVolumeString(market, p.volume, m_stockdata.unit, 8),
+                                  gfx::Color::yellow(), 2);
+  char lb[32];
+  std::snprintf(lb, sizeof lb, "%.2f", p.lb / 10000.0);
+  priceDetailPanel_->setValueData(lb, gfx::Color::yellow(), 3);
+  priceDetailPanel_->setValueData(FormatAmountString(market, p.amount, 100, 8), gfx::Color::white(),
+                                  4);
+  if (futures) {
+    priceDetailPanel_->setValueData(FormatVolumeString(market, p.ccl, m_stockdata.unit, 8),
+                                    gfx::Color::yellow(), 5);
+  }
+  if (tlTimeLabel_ && tlTimeLabel_->timelabel()) {
+    const gfx::Rect bubble(iRulerIndex - 30, BaseYCoor + 2, 60, 14);
+    tlTimeLabel_->timelabel()->setText(TlineTimeCalc(index));
+    tlTimeLabel_->timelabel()->setFrame(bubble);
+    if (tlTimeLabel_->background()) tlTimeLabel_->background()->setFrame(bubble);
+  }
+}
+
+bool TrendlineView::inPriceArea(gfx::Point p) const {
+  // The scale margin on the left is not part of it: a tap there hides the panel.
+  return p.x >= StartXCoor && p.x <= StartXCoor + tViewWidth && p.y >= BaseYCoor - tViewHeight &&
+         p.y <= BaseYCoor;
+}
+
+bool TrendlineView::moveCursor(gfx::Point p, bool drag) {
+  const float W = columnWidth();
+  const float s = minuteStep(1.0f);
+  for (int d = 0; d <= _TlineType && d < kDayBlocks; ++d) {
+    const float x0 = columnStart(d);
+    const bool inside = drag ? (p.x >= x0 && p.x <= x0 + W) : (p.x >= x0 && p.x < x0 + W);
+    if (!inside) continue;
+    const int count = std::min(d == 0 ? m_trendnum : m_TradeMinutes, kTrendCapacity);
+    int n = Trunc<int>((p.x - x0) / s);
+    int ruler = Trunc<int>(p.x);
+    if (d == 0 && count > 0 && n >= count) {
+      // Past the last minute the cursor stays on the last point, at that point's x.
+      n = count - 1;
+      ruler = Trunc<int>(static_cast<float>(n) * s + x0);
+    }
+    if (n < 0 || n >= count) return false;
+    iRulerIndex = ruler;
+    cursorData = m_trendcolordata[d][n];
+    iRulerIndexYScale = Trunc<int32_t>(BaseYCoor + static_cast<float>(cursorData.now));
+    if (drag) _haveDragged = true;
+    const bool wasShown = IsShowPriceDetailPanel;
+    ShowRefreshPriceDetailPanel(n, _TlineType, d);
+    if (!wasShown) {
+      if (priceDetailPanel_) priceDetailPanel_->presentView();
+      if (tlTimeLabel_) tlTimeLabel_->setHidden(false);
+      IsShowPriceDetailPanel = true;
+    }
+    reDrawView();
+    return true;
+  }
+  return false;
+}
+
+void TrendlineView::touchesBegan(const ui::TouchSet& touches, const ui::Event& event) {
+  (void)event;
+  if (touches.empty()) return;
+  IsTouch = true;
+  _haveDragged = false;
+  firstTouch = touches.front()->locationInView(this);
+}
+
+void TrendlineView::touchesMoved(const ui::TouchSet& touches, const ui::Event& event) {
+  (void)event;
+  if (!IsTouch || touches.empty()) return;
+  const gfx::Point p = touches.front()->locationInView(this);
+  if (!inPriceArea(p)) return;
+  if (std::fabs(firstTouch.x - p.x) < minuteStep(1.0f)) return;
+  firstTouch = p;
+  moveCursor(p, true);
+}
+
+void TrendlineView::touchesEnded(const ui::TouchSet& touches, const ui::Event& event) {
+  (void)event;
+  const bool began = IsTouch;
+  IsTouch = false;
+  if (!began || touches.empty() || _haveDragged) return;
+  const gfx::Point p = touches.front()->locationInView(this);
+  if (!inPriceArea(p)) {
+    if (IsShowPriceDetailPanel) {
+      hidePanel();
+      iRulerIndex = -1;
+      reDrawView();
+    }
+    return;
+  }
+  moveCursor(p, false);
+}
+
+void TrendlineView::updateViewWidth(int width) {
+  iRulerIndex = -1;
+  hidePanel();
+  const gfx::Rect f = frame();
+  setFrame({f.x(), f.y(), static_cast<double>(width), f.height()});
+  if (width == 320) {
+    _bShowZDFScale = true;
+    tViewWidth = 244;
+  } else if (width <= 400) {
+    _bShowZDFScale = false;
+    tViewWidth = static_cast<float>(width) - StartXCoor - 1;
+  } else {
+    _bShowZDFScale = true;
+    tViewWidth = static_cast<float>(width) - 2 * StartXCoor;
+  }
+  if (techIndex_) techIndex_->updateViewWidth(width);
+  reDrawView();
 }

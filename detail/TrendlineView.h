@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "core/ChartData.h"
 #include "core/StockData.h"
@@ -118,6 +119,18 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   // Refreshes the hover panel for the cursor's point (its rows are the drawing side's).
   virtual void ShowRefreshPriceDetailPanel(int index, int period, int phase);
   void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override;
+  void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
+  void touchesMoved(const ui::TouchSet& touches, const ui::Event& event) override;
+  void touchesEnded(const ui::TouchSet& touches, const ui::Event& event) override;
+  // Hides the cursor and resizes the plot to a new view width.
+  void updateViewWidth(int width);
+  PriceDetailPanel* priceDetailPanel() const { return priceDetailPanel_.get(); }
+
+  // x of minute index `index` of the day, and of a minute of the day.
+  int getXWithPos(int index) const;
+  int getXWithTime(int minute) const;
+  // "HH:MM" of a minute index (a time past midnight shown as the next day's).
+  std::string TlineTimeCalc(int index) const;
 
   // Read access for the drawing side and the sub-chart.
   const tagLocalTrendData* trendData(int day) const { return m_trenddata[day]; }
@@ -161,6 +174,9 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   int32_t iRulerIndexYScale = 0;
   tagLocalTrendData cursorData{};
   bool IsShowPriceDetailPanel = false;
+  bool IsTouch = false;
+  bool _haveDragged = false;
+  gfx::Point firstTouch;
   int panelRefreshes = 0;
 
   // Geometry.
@@ -179,6 +195,22 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   void setUp();
 
  private:
+  enum class Series { AverageFill, PriceFill, AverageLine, PriceLine };
+  void DrawScaleValue(gfx::Context& ctx);
+  void DrawBackground(gfx::Context& ctx, int days);
+  void drawTimeScaleLine(gfx::Context& ctx);
+  void drawDay(gfx::Context& ctx, int day, int count, Series series);
+  void DrawHLZ(gfx::Context& ctx, int day, int count);
+  void DrawRulerLine(gfx::Context& ctx);
+  bool inPriceArea(gfx::Point p) const;
+  // Puts the cursor on the minute under x; false when no stored point is there.
+  bool moveCursor(gfx::Point p, bool drag);
+  // Width and left edge of a day's column (today rightmost), and the step between minutes.
+  float columnWidth() const;
+  float columnStart(int day) const;
+  float minuteStep(float whenShort) const;
+  double halfRange() const;
+
   void hidePanel();
   void followCursor(bool wasOnLast);
   void calcDay(const tagLocalTrendData* points, int count, int day);

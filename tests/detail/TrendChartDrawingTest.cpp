@@ -1,0 +1,438 @@
+// The trend chart's drawing: frame, scales, time labels, lines, fills, index bars and cursor, as
+// they reach a recording context.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "detail/TimeLabel.h"
+#include "detail/TrendlineView.h"
+#include "panels/PriceDetailPanel.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Paths.h"
+#include "platform/graphics/RecordingContext.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/Touch.h"
+
+namespace {
+
+struct Segment {
+  double x1, y1, x2, y2;
+  gfx::GraphicsState state;
+};
+
+// Every stroked path of one segment.
+std::vector<Segment> Segments(const gfx::RecordingContext& rec) {
+  std::vector<Segment> out;
+  for (const auto& op : rec.ops("strokePath")) {
+    const auto& e = op.path.elements();
+    if (e.size() != 2) continue;
+    out.push_back(
+        {e[0].points[0].x, e[0].points[0].y, e[1].points[0].x, e[1].points[0].y, op.state});
+  }
+  return out;
+}
+
+std::vector<std::string> Texts(const gfx::RecordingContext& rec) {
+  std::vector<std::string> out;
+  for (const auto& op : rec.ops("drawText")) out.push_back(op.text);
+  return out;
+}
+
+bool Has(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+class TrendChartDrawing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    foundation::Clock::setManual();
+    // 320 x 420: plot 277 wide from x 42, price area 250 high with its bottom at 260.
+    chart = TrendlineView::initWithFrame({0, 0, 320, 420});
+    Market(1, 2, {570, 690, 780, 900, 0, 0});
+    chart->Yesterday = 1000;
+    chart->fMaxValue = 1150;
+    chart->fMinValue = 900;
+    chart->m_stockdata.pricedot = 2;
+  }
+  void TearDown() override {
+    chart.reset();
+    foundation::Clock::setReal();
+  }
+  void Market(int market, int periods, std::vector<uint16_t> times) {
+    chart->SetStockInfo(static_cast<uint8_t>(market), 0);
+    chart->m_stockdata.market = static_cast<uint8_t>(market);
+    chart->m_stockdata.tradetimenum = static_cast<uint8_t>(periods);
+    std::copy(times.begin(), times.end(), chart->m_stockdata.tradetime);
+    int minutes = 0;
+    for (int p = 0; p < periods; ++p) minutes += times[2 * p + 1] - times[2 * p];
+    chart->m_TradeMinutes = minutes + 1;
+  }
+  // Four points of today with coordinates above the bottom of the price area.
+  void Points() {
+    chart->m_trendnum = 4;
+    for (int i = 0; i < 4; ++i) {
+      chart->m_trendcolordata[0][i].now = -10 * (i + 1);
+      chart->m_trendcolordata[0][i].average = -5;
+    }
+    chart->IsDrawTrendLine = true;
+  }
+  gfx::RecordingContext& Draw() {
+    rec.clear();
+    chart->drawRect(rec, chart->bounds());
+    return rec;
+  }
+
+  std::shared_ptr<TrendlineView> chart;
+  gfx::RecordingContext rec{gfx::Size(320, 420)};
+};
+
+TEST_F(TrendChartDrawing, FrameGridAndPreviousCloseLine) {
+  const auto segs = Segments(Draw());
+  auto at = [&](double y) {
+    std::vector<Segment> found;
+    for (const auto& s : segs)
+      if (std::fabs(s.y1 - y) < 1e-3 && s.y1 == s.y2 && s.x1 == 41 && s.x2 == 319)
+        found.push_back(s);
+    return found;
+  };
+  const auto bottom = at(263);
+  ASSERT_EQ(bottom.size(), 1u);
+  EXPECT_EQ(bottom[0].state.lineWidth, 2);
+  for (int k = 1; k <= 6; ++k) {
+    const auto grid = at(260 - k * 250.0 / 6);
+    ASSERT_EQ(grid.size(), k == 3 ? 2u : 1u) << k;
+    EXPECT_EQ(grid[0].state.lineWidth, 0.5);
+    if (k == 3) {
+      EXPECT_EQ(grid[1].state.strokeColor, gfx::Color::white());
+    }
+  }
+}
+
+TEST_F(TrendChartDrawing, DashedTimeLinesByMarket) {
+  auto dashed = [&]() {
+    std::vector<Segment> out;
+    for (const auto& s : Segments(Draw()))
+      if (!s.state.dashLengths.empty()) out.push_back(s);
+    return out;
+  };
+  // Minute index 60 of 241: x = trunc(42 + 60 x 277 / 241).
+  EXPECT_EQ(chart->getXWithPos(60), 110);
+  EXPECT_EQ(chart->getXWithTime(630),
+            chart->getXWithPos(TradeMinuteToIndex(chart->m_stockdata, 630)));
+  auto lines = dashed();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].x1, chart->getXWithTime(630));
+  EXPECT_EQ(lines[1].x1, chart->getXWithTime(690));
+  EXPECT_EQ(lines[2].x1, chart->getXWithTime(840));
+  EXPECT_EQ(lines[1].state.dashLengths, std::vector<double>{3});
+  EXPECT_EQ(lines[0].state.dashLengths, (std::vector<double>{1, 1}));
+  EXPECT_EQ(lines[0].y1, 10);
+  EXPECT_EQ(lines[0].y2, 262);
+
+  Market(3, 2, {570, 720, 780, 960, 0, 0});
+  lines = dashed();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].x1, chart->getXWithTime(645));
+  EXPECT_EQ(lines[1].x1, chart->getXWithTime(720));
+  EXPECT_EQ(lines[2].x1, chart->getXWithTime(885));
+
+  Market(4, 2, {570, 690, 780, 900, 0, 0});
+  EXPECT_TRUE(dashed().empty());
+}
+
+TEST_F(TrendChartDrawing, TimeLabelsForEachPeriodCount) {
+  auto texts = Texts(Draw());
+  EXPECT_TRUE(Has(texts, "09:30"));
+  EXPECT_TRUE(Has(texts, "11:30"));
+  EXPECT_TRUE(Has(texts, "15:00"));
+
+  // One period closing after midnight.
+  Market(5, 1, {1260, 1530, 0, 0, 0, 0});
+  texts = Texts(Draw());
+  EXPECT_TRUE(Has(texts, "21:00"));
+  EXPECT_TRUE(Has(texts, "01:30"));
+
+  Market(5, 3, {540, 615, 630, 690, 810, 900});
+  texts = Texts(Draw());
+  for (const char* t : {"09:00", "10:30", "11:30", "15:00"}) EXPECT_TRUE(Has(texts, t)) << t;
+  EXPECT_FALSE(Has(texts, "10:15"));
+  EXPECT_FALSE(Has(texts, "13:30"));
+
+  Market(16, 1, {570, 960, 0, 0, 0, 0});
+  texts = Texts(Draw());
+  EXPECT_TRUE(Has(texts, "09:30(北京21:30)"));
+}
+
+TEST_F(TrendChartDrawing, PriceAndPercentageScales) {
+  chart->Yesterday = 100000;
+  chart->fMaxValue = 103000;
+  chart->fMinValue = 99000;
+  auto labels = [&]() {
+    std::vector<gfx::DrawOp> out;
+    for (const auto& op : Draw().ops("drawText"))
+      if (op.text.find(':') == std::string::npos) out.push_back(op);
+    return out;
+  };
+  auto ops = labels();
+  ASSERT_EQ(ops.size(), 6u);
+  EXPECT_EQ(ops[0].text, "10.00");
+  EXPECT_EQ(ops[0].color, gfx::Color::white());
+  EXPECT_EQ(ops[3].text, "10.30");
+  EXPECT_EQ(ops[3].color, gfx::Color::rgb255(180, 6, 27));
+  EXPECT_EQ(ops[4].text, "9.80");
+  EXPECT_EQ(ops[4].color, gfx::Color::rgb255(123, 159, 88));
+  for (const auto& op : ops) EXPECT_NE(op.textStyle.font, gfx::Font::named("Helvetica-Bold", 10));
+
+  // A price too wide for the margin switches that label and every later one.
+  chart->Yesterday = 99990000;
+  chart->fMaxValue = 999990000;
+  chart->m_stockdata.pricedot = 3;
+  ops = labels();
+  ASSERT_EQ(ops.size(), 6u);
+  size_t first = ops.size();
+  for (size_t i = 0; i < ops.size(); ++i)
+    if (ops[i].textStyle.font == gfx::Font::named("Helvetica-Bold", 10)) {
+      first = std::min(first, i);
+    } else {
+      EXPECT_EQ(first, ops.size()) << "label " << i << " went back to the small font";
+    }
+  EXPECT_LT(first, ops.size());
+
+  chart->Yesterday = 100000;
+  chart->fMaxValue = 103000;
+  chart->m_stockdata.pricedot = 2;
+  chart->_bShowZDFScale = true;
+  const auto texts = Texts(Draw());
+  EXPECT_TRUE(Has(texts, "0.00%"));
+  EXPECT_TRUE(Has(texts, "3.00%"));
+  EXPECT_TRUE(Has(texts, "-2.00%"));
+}
+
+TEST_F(TrendChartDrawing, FillsOnlyForFutures) {
+  Points();
+  Draw();
+  EXPECT_EQ(rec.count("clipToRects"), 0u);
+  EXPECT_EQ(rec.count("drawLinearGradient"), 0u);
+  const auto segs = rec.ops("strokePath");
+  const auto price = std::find_if(segs.begin(), segs.end(), [](const gfx::DrawOp& op) {
+    return op.state.strokeColor == gfx::Color::rgb255(238, 227, 217);
+  });
+  ASSERT_NE(price, segs.end());
+  // One path for the whole line: three segments joining four points.
+  ASSERT_EQ(price->path.elements().size(), 4u);
+  EXPECT_DOUBLE_EQ(price->path.elements()[3].points[0].y, 260 - 40);
+  EXPECT_TRUE(price->state.shadow.isVisible());
+
+  Market(4, 2, {570, 690, 780, 900, 0, 0});
+  Draw();
+  const auto clips = rec.ops("clipToRects");
+  ASSERT_EQ(clips.size(), 2u);
+  ASSERT_EQ(clips[1].rects.size(), 4u);
+  // The price fill of the second point runs from the bottom up to its coordinate.
+  EXPECT_DOUBLE_EQ(clips[1].rects[1].y(), 262 - 20);
+  EXPECT_DOUBLE_EQ(clips[1].rects[1].height(), 20);
+  const auto grads = rec.ops("drawLinearGradient");
+  ASSERT_EQ(grads.size(), 2u);
+  EXPECT_EQ(grads[0].args[4], 0);  // the average fill stops at its ends
+  EXPECT_EQ(grads[1].args[4], 1);  // the one-day price fill is extended
+}
+
+TEST_F(TrendChartDrawing, IndexBarsStartAtFirstNonZeroMinute) {
+  Points();
+  chart->SetStockInfo(1, 1);
+  chart->m_trendcolordata[0][2].hlz = 2;
+  chart->m_trendcolordata[0][3].hlz = -1;
+  std::vector<Segment> bars;
+  for (const auto& s : Segments(Draw()))
+    if (s.state.strokeColor == gfx::Color::red() || s.state.strokeColor == gfx::Color::green())
+      bars.push_back(s);
+  ASSERT_EQ(bars.size(), 2u);
+  const double step = 277.0f / 240.0f;
+  EXPECT_NEAR(bars[0].x1, 42 + 3 * step, 1e-3);
+  EXPECT_EQ(bars[0].state.strokeColor, gfx::Color::red());
+  EXPECT_EQ(bars[0].y1, 135);
+  // Half-range 150, unit (1150 - 900) / 75 = 3: 2 x 3 x 250 / 300 = 5 above the close line.
+  EXPECT_DOUBLE_EQ(bars[0].y2, 130);
+  EXPECT_EQ(bars[1].state.strokeColor, gfx::Color::green());
+}
+
+TEST_F(TrendChartDrawing, CursorLineAndDot) {
+  Points();
+  Draw();
+  EXPECT_EQ(rec.count("fillEllipse"), 0u);
+  chart->iRulerIndex = 100;
+  chart->iRulerIndexYScale = 200;
+  Draw();
+  const auto* dot = rec.first("fillEllipse");
+  ASSERT_NE(dot, nullptr);
+  EXPECT_EQ(dot->args, (std::vector<double>{97, 197, 6, 6}));
+  bool line = false;
+  for (const auto& s : Segments(rec))
+    line = line || (s.x1 == 100 && s.x2 == 100 && s.y1 == 10 && s.y2 == 262);
+  EXPECT_TRUE(line);
+}
+
+}  // namespace
+
+namespace {
+
+class TrendChartCursor : public TrendChartDrawing {
+ protected:
+  void Down(double x, double y) { chart->touchesBegan({TouchAt(x, y)}, ui::Event(0)); }
+  void Move(double x, double y) { chart->touchesMoved({TouchAt(x, y)}, ui::Event(0)); }
+  void Up(double x, double y) { chart->touchesEnded({TouchAt(x, y)}, ui::Event(0)); }
+  void Tap(double x, double y) {
+    Down(x, y);
+    Up(x, y);
+  }
+  // x of the middle of minute n of today on a one-day chart.
+  double MinuteX(int n) const { return 42 + (n + 0.5) * (277.0f / 240.0f); }
+  static std::shared_ptr<ui::Touch> TouchAt(double x, double y) {
+    return std::make_shared<ui::Touch>(1, nullptr, gfx::Point(x, y), 0);
+  }
+  void FullDay(int count) {
+    Points();
+    chart->m_trendnum = count;
+    for (int i = 0; i < count; ++i) chart->m_trendcolordata[0][i].now = -(i % 50);
+  }
+};
+
+TEST_F(TrendChartCursor, TapMovesTheCursorAndShowsPanelAndBubble) {
+  FullDay(241);
+  Tap(MinuteX(10), 100);
+  EXPECT_EQ(chart->_touchIndex, 10);
+  EXPECT_EQ(chart->iRulerIndex, static_cast<int>(MinuteX(10)));
+  EXPECT_EQ(chart->iRulerIndexYScale, 250);
+  EXPECT_TRUE(chart->IsShowPriceDetailPanel);
+  ASSERT_NE(chart->priceDetailPanel(), nullptr);
+  EXPECT_EQ(chart->priceDetailPanel()->valueNum(), 5);
+  EXPECT_FALSE(chart->timeLabel()->isHidden());
+  EXPECT_EQ(chart->timeLabel()->timelabel()->text(), chart->TlineTimeCalc(10));
+  // First half of the day: the panel stands on the right.
+  EXPECT_EQ(chart->priceDetailPanel()->frame().x(), 320 - 90);
+
+  Tap(MinuteX(200), 100);
+  EXPECT_EQ(chart->_touchIndex, 200);
+  EXPECT_EQ(chart->priceDetailPanel()->frame().x(), 0);
+
+  // A tap on the scale margin hides it all.
+  Tap(20, 100);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_TRUE(chart->timeLabel()->isHidden());
+  EXPECT_EQ(chart->iRulerIndex, -1);
+}
+
+TEST_F(TrendChartCursor, DragsStopAtTheLastPointAndIgnoreSmallSteps) {
+  Points();  // four points
+  Down(60, 100);
+  Move(60.5, 100);
+  EXPECT_EQ(chart->iRulerIndex, -1) << "a move shorter than a minute step does nothing";
+  Move(200, 100);
+  EXPECT_EQ(chart->_touchIndex, 3);
+  EXPECT_EQ(chart->iRulerIndex, static_cast<int>(42 + 3 * (277.0f / 240.0f)));
+  EXPECT_EQ(chart->iRulerIndexYScale, 260 - 40);
+  // Lifting after a drag leaves the cursor where the drag put it.
+  Up(300, 100);
+  EXPECT_EQ(chart->_touchIndex, 3);
+  EXPECT_TRUE(chart->IsShowPriceDetailPanel);
+}
+
+TEST_F(TrendChartCursor, FuturesPanelAndEmptyDay) {
+  chart->m_trendnum = 0;
+  Tap(MinuteX(5), 100);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_EQ(chart->iRulerIndex, -1);
+
+  Market(4, 2, {570, 690, 780, 900, 0, 0});
+  FullDay(100);
+  Tap(MinuteX(5), 100);
+  ASSERT_NE(chart->priceDetailPanel(), nullptr);
+  EXPECT_EQ(chart->priceDetailPanel()->valueNum(), 6);
+  EXPECT_EQ(chart->priceDetailPanel()->nameLabel(5)->text(), "持仓量");
+}
+
+TEST_F(TrendChartCursor, WidthChangesResizeThePlotAndHideTheCursor) {
+  EXPECT_FALSE(chart->_bShowZDFScale);
+  FullDay(50);
+  Tap(MinuteX(5), 100);
+  ASSERT_TRUE(chart->IsShowPriceDetailPanel);
+  chart->updateViewWidth(320);
+  EXPECT_EQ(chart->iRulerIndex, -1);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_TRUE(chart->_bShowZDFScale);
+  EXPECT_FLOAT_EQ(chart->tViewWidth, 244);
+  chart->updateViewWidth(220);
+  EXPECT_FALSE(chart->_bShowZDFScale);
+  EXPECT_FLOAT_EQ(chart->tViewWidth, 177);
+  EXPECT_EQ(chart->frame().width(), 220);
+  chart->updateViewWidth(480);
+  EXPECT_TRUE(chart->_bShowZDFScale);
+  EXPECT_FLOAT_EQ(chart->tViewWidth, 396);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TrendChartLandscape, DrawsThePercentageScaleBesideItsWiderMargins) {
+  foundation::Clock::setManual();
+  auto land = TrendlineView::initWithFrame_Landscape({0, 0, 480, 300});
+  land->Yesterday = 1000;
+  land->fMaxValue = 1030;
+  gfx::RecordingContext rec(gfx::Size(480, 300));
+  land->drawRect(rec, land->bounds());
+  const auto texts = Texts(rec);
+  EXPECT_TRUE(Has(texts, "0.00%"));
+  // Percentages start 2 points right of the 384-point plot that begins at x 48.
+  const auto* label = rec.first("drawText");
+  ASSERT_NE(label, nullptr);
+  bool right = false;
+  for (const auto& op : rec.ops("drawText")) right = right || op.args[0] == 434;
+  EXPECT_TRUE(right);
+  land.reset();
+  foundation::Clock::setReal();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TrendChartCursor, TwoDayChartPutsTodayRightmost) {
+  Market(4, 2, {570, 690, 780, 900, 0, 0});
+  FullDay(50);
+  chart->_TlineType = 1;
+  chart->m_trenddate[0] = 20261207;
+  chart->m_trenddate[1] = 20261204;
+  for (int i = 0; i < 241; ++i) chart->m_trendcolordata[1][i].now = -7;
+  Draw();
+  std::vector<std::pair<std::string, double>> dates;
+  for (const auto& op : rec.ops("drawText"))
+    if (op.text.find('/') != std::string::npos) dates.push_back({op.text, op.args[0]});
+  ASSERT_EQ(dates.size(), 2u);
+  EXPECT_EQ(dates[0].first, "12/7");
+  EXPECT_DOUBLE_EQ(dates[0].second, 42 + 277.0f / 2);
+  EXPECT_EQ(dates[1].first, "12/4");
+  EXPECT_DOUBLE_EQ(dates[1].second, 42);
+  // Only the average fills are gradients; the price fills are flat, today's apart from the rest.
+  EXPECT_EQ(rec.count("drawLinearGradient"), 2u);
+  std::vector<gfx::Color> flat;
+  for (const auto& op : rec.ops("fillRect")) flat.push_back(op.color);
+  EXPECT_NE(std::find(flat.begin(), flat.end(), gfx::Color::rgb255(38, 89, 128, 0.5)), flat.end());
+  EXPECT_NE(std::find(flat.begin(), flat.end(), gfx::Color::rgb255(143, 143, 143, 0.6)),
+            flat.end());
+
+  // A tap in the left column lands on the earlier day, whose whole session is stored.
+  const double step = 277.0f / 240.0f / 2;
+  Tap(42 + 200.5 * step, 100);
+  EXPECT_EQ(chart->_touchPhase, 1);
+  EXPECT_EQ(chart->_touchIndex, 200);
+  EXPECT_EQ(chart->iRulerIndexYScale, 253);
+}
+
+}  // namespace
