@@ -105,6 +105,7 @@ class TrendFrameView : public PageStandInOf<PublicView>, public TrendPageRole {
   }
   TrendChartRole* trendlineView() override { return &chart; }
   // Touches on the chart belong to the page, not to the pager's scrolling.
+  using PublicView::isPointInScrollRect;
   bool isPointInScrollRect(gfx::Point pointInPage) const {
     return chartView_->frame().contains(pointInPage);
   }
