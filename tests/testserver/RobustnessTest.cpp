@@ -158,7 +158,8 @@ TEST_F(Robustness, IdleConnectionsAreClosedByTheRunLoopClock) {
   foundation::Clock::advance(20);  // 40 s for the idle one, 20 s since the busy one spoke
   server.runOnServer([] {});
   EXPECT_TRUE(idle.closedByServer());
-  EXPECT_EQ(server.connectionCount(Role::Quote), 1);
+  // The server's loop may close the socket in the pass after the one that ran the task above.
+  EXPECT_TRUE(Eventually([&] { return server.connectionCount(Role::Quote) == 1; }));
 
   foundation::Clock::advance(30);
   EXPECT_TRUE(busy.closedByServer());
