@@ -130,11 +130,8 @@ void SearchStocks::viewDidDisappear(bool animated) {
 // --- Typing ---
 
 void SearchStocks::startSearchTimer() {
-  stopSearchTimer();
-  std::weak_ptr<SearchStocks> weak = sharedAs<SearchStocks>();
-  m_searchTimer = foundation::Timer::schedule(kSearchDelay, false, [weak](foundation::Timer&) {
-    if (auto me = weak.lock()) me->handleSearchTimer();
-  });
+  RestartSearchPause(m_searchTimer, std::weak_ptr<SearchStocks>(sharedAs<SearchStocks>()),
+                     &SearchStocks::handleSearchTimer);
 }
 
 void SearchStocks::stopSearchTimer() {

@@ -3,18 +3,31 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/ReceiveRecord.h"
 #include "core/SearchHistory.h"
 #include "core/SearchReply.h"
+#include "platform/foundation/RunLoop.h"
 
 // A row of a search list has the form of a search-history entry.
 using SearchRow = SearchHistoryEntry;
 
 inline constexpr int kSearchTextMax = 29;  // characters of a typed key that are kept
 inline constexpr double kSearchDelay = 0.35;
+
+// (Re)starts the typing pause in `slot`: after kSearchDelay, `fire` runs on the owner unless the
+// owner is gone by then.
+template <class T>
+void RestartSearchPause(std::shared_ptr<foundation::Timer>& slot, std::weak_ptr<T> owner,
+                        void (T::*fire)()) {
+  if (slot) slot->invalidate();
+  slot = foundation::Timer::schedule(kSearchDelay, false, [owner, fire](foundation::Timer&) {
+    if (auto me = owner.lock()) (me.get()->*fire)();
+  });
+}
 inline constexpr char kSelfStockFullText[] = "自选股已满1000只，无法继续添加";
 
 // The key as ASCII text: characters that are not ASCII are dropped, at most 29 are kept.

@@ -279,11 +279,8 @@ void Setting::searchBarSearchButtonClicked(ui::SearchBar& bar) {
 }
 
 void Setting::startSearchTimer() {
-  stopSearchTimer();
-  std::weak_ptr<Setting> weak = sharedAs<Setting>();
-  m_searchTimer = foundation::Timer::schedule(kSearchDelay, false, [weak](foundation::Timer&) {
-    if (auto me = weak.lock()) me->handleSearchTimer();
-  });
+  RestartSearchPause(m_searchTimer, std::weak_ptr<Setting>(sharedAs<Setting>()),
+                     &Setting::handleSearchTimer);
 }
 
 void Setting::stopSearchTimer() {
