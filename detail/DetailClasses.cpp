@@ -2,8 +2,10 @@
 #include "platform/ui/Object.h"
 
 void RegisterDetailPlaceholders();
+void RegisterPanelClasses();
 
 void RegisterDetailClasses() {
   RegisterDetailPlaceholders();
+  RegisterPanelClasses();
   ui::ClassRegistry::shared().registerClass<TrendlineController>("TrendlineController");
 }
