@@ -68,7 +68,8 @@ class TrendlineController : public ui::ViewController,
                             public SearchStocksDelegate,
                             public LandscapeKlineDelegate,
                             public ui::ScrollViewDelegate,
-                            public CustomScrollViewDelegate {
+                            public CustomScrollViewDelegate,
+                            public HKJJPWViewDelegate {
  public:
   TrendlineController();
   ~TrendlineController() override;
@@ -146,7 +147,7 @@ class TrendlineController : public ui::ViewController,
 
   // A broker seat number tapped in the ten-level page's queues: names the seat, asking the
   // server when the seat table does not know it.
-  void HKJJPWViewClicked(const std::string& seat);
+  void HKJJPWViewClicked(const std::string& seat) override;
 
   // --- title bar ---------------------------------------------------------------------------
   void returnBtn();

@@ -123,7 +123,7 @@ void TrendlineView::SetStockInfo(uint8_t market, uint8_t stockType) {
   StockType = static_cast<int8_t>(stockType);
 }
 
-void TrendlineView::updateDrawIndexType(int type) {
+void TrendlineView::updateDrawIndexType(int32_t type) {
   if (techIndex_) techIndex_->updateDrawIndexType(type);
 }
 

@@ -104,7 +104,7 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   void clear();
   // Hides the waiting box.
   void NoneHistoryData();
-  void updateDrawIndexType(int type);
+  void updateDrawIndexType(int32_t type) override;
   void resetDrawIndexType();
 
   // Sub-chart's side.

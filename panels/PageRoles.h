@@ -72,6 +72,8 @@ class TrendChartRole {
     (void)period;
   }
   virtual void reDrawView() {}
+  // The indicator the sub-chart under the chart shows (0 volume, 3 main-force direction, ...).
+  virtual void updateDrawIndexType(int32_t type) { (void)type; }
 };
 
 // The trend page (tag 1000).
@@ -91,9 +93,18 @@ class DetailPageRole : public QuotePage, public TickPage {
   virtual void refreshDetailViewState(int state) { (void)state; }
 };
 
+// Told of a tapped broker seat: the seat number as the grid shows it ("%4d").
+class HKJJPWViewDelegate {
+ public:
+  virtual ~HKJJPWViewDelegate() = default;
+  virtual void HKJJPWViewClicked(const std::string& seat) { (void)seat; }
+};
+
 // The Hong Kong ten-level page (tag 1006).
 class HK10PageRole : public QuotePage {
  public:
+  // Handed to both broker grids; not retained.
+  virtual void setJJPWDelegate(std::weak_ptr<HKJJPWViewDelegate> delegate) { (void)delegate; }
   // A tapped broker seat's answer: "(number)short name" and the full name.
   virtual void refreshDetailView(const std::string& title, const std::string& content) {
     (void)title;
