@@ -81,6 +81,13 @@ TrendlineController::TrendlineController()
 }
 
 TrendlineController::~TrendlineController() {
+  // The chart keeps a plain pointer to the pager; a page held elsewhere must not call back.
+  if (auto* trend = trendPage()) {
+    if (auto* chart = dynamic_cast<TrendlineView*>(trend->trendlineView()))
+      chart->setDelegate(nullptr);
+    trend->setSuperViewController(nullptr);
+  }
+  if (auto* kline = page<KLinePageRole>(kTagKLinePage)) kline->setDelegate(nullptr);
   if (pageRequestTimer_) pageRequestTimer_->invalidate();
   if (hintTimer_) hintTimer_->invalidate();
   // A flight still running leaves nothing in the window.
@@ -203,12 +210,25 @@ void TrendlineController::SearchDone(const char* code, uint16_t market, const st
 
 void TrendlineController::setInitShowIndexType(int8_t type) {
   initShowIndexType_ = type;
-  // A stock opened from the main-force ranking shows the main-force indicator: the K-line
-  // screens start on pane 6. The first page stays the trend page.
+  initShowIndexTypeSet_ = true;
+  // A stock opened from the main-force ranking shows the main-force indicator under its trend
+  // chart and its K-line screens start on pane 6. The first page stays the trend page.
   if (type == 1 &&
       !IsStockIndex(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType)) &&
       !IsStockQH(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType)))
     SetKLineIndexType(6);
+  applyInitShowIndexType();
+}
+
+void TrendlineController::applyInitShowIndexType() {
+  if (!initShowIndexTypeSet_) return;
+  TrendPageRole* trend = trendPage();
+  TrendChartRole* chart = trend ? trend->trendlineView() : nullptr;
+  if (!chart) return;  // the trend page takes it when it is made
+  const auto market = static_cast<uint8_t>(MarketType);
+  const auto type = static_cast<uint8_t>(StockType);
+  const bool stock = !IsStockIndex(type, market) && !IsStockQH(type, market);
+  chart->updateDrawIndexType(initShowIndexType_ == 1 && stock ? 3 : 0);
 }
 
 void TrendlineController::setDelegate(std::weak_ptr<TrendlineRecordDelegate> delegate) {
@@ -242,6 +262,10 @@ void TrendlineController::updateCurrentView(int row) {
       }
     }
   }
+  updatePrepNextButtonState();
+}
+
+void TrendlineController::updatePrepNextButtonState() {
   if (_nextButton && _nextButton->superview())
     _nextButton->superview()->bringSubviewToFront(_nextButton.get());
   if (_prepButton && _prepButton->superview())
@@ -265,6 +289,11 @@ int TrendlineController::StatusBarHeight(const std::string& systemVersion) {
   }
   if (i == 0) return 0;
   return major >= 7 ? 20 : 0;
+}
+
+bool TrendlineController::ScreensUnderStatusBar() {
+  return ui::Screen::main().applicationFrame().minY() <
+         ui::Application::shared().statusBarFrame().maxY();
 }
 
 void TrendlineController::initNav(ui::View* root) {
@@ -505,7 +534,9 @@ void TrendlineController::flyToCart() {
 
 void TrendlineController::loadView() {
   const double height = ui::Screen::main().bounds().size.height;
-  nHeight_StatusBar = StatusBarHeight(ui::Device::current().systemVersion());
+  // The title bar leaves room for the status bar only where the screen reaches under it.
+  nHeight_StatusBar =
+      ScreensUnderStatusBar() ? StatusBarHeight(ui::Device::current().systemVersion()) : 0;
   const double s = nHeight_StatusBar;
   auto root = ui::View::create({0, 0, 320, height});
   root->setBackgroundColor(gfx::Color::black());
@@ -529,50 +560,90 @@ void TrendlineController::loadView() {
   _scrollView->setShowsHorizontalScrollIndicator(false);
   _scrollView->setShowsVerticalScrollIndicator(false);
   root->addSubview(_scrollView);
-  _label_Delay15Min = ui::Label::create({85, 50, 150, 12});
-  _label_Delay15Min->setText("走势图-延时15分钟");
-  _label_Delay15Min->setFont(gfx::Font::named("Helvetica-Bold", 12));
-  _label_Delay15Min->setTextColor(gfx::Color::grey(0.5));
-  _label_Delay15Min->setHidden(true);
-  _scrollView->addSubview(_label_Delay15Min);
-  createPages();
+  createSubViewsOnScrollView(true);
+  // The title bar goes on top of everything.
+  root->addSubview(_titleView);
+}
+
+void TrendlineController::createSubViewsOnScrollView(bool trendPageOnly) {
+  if (!_scrollView) return;
+  if (!trendPageOnly && !IsFirstCreateSubView) return;
+  auto& registry = ui::ClassRegistry::shared();
+  const gfx::Size size = _scrollView->bounds().size;
+  _scrollView->setContentSize({6.0 * kPageWidth, 0});
+  _scrollView->setContentOffset({0, 0}, false);
+  // A page made by class name, placed at its x with its tag, or null when the class is missing.
+  auto make = [&](const char* name, int tag, double x) -> std::shared_ptr<ui::View> {
+    auto view = std::dynamic_pointer_cast<ui::View>(registry.create(name));
+    if (!view) {
+      foundation::logError("TrendlineController: no page class %s", name);
+      return nullptr;
+    }
+    view->setTag(tag);
+    view->setFrame({x, 0, size.width, size.height});
+    return view;
+  };
+  if (trendPageOnly) {
+    if (auto trend = make("TrendFrameView", kTagTrendPage, 0)) {
+      trend->setBackgroundColor(gfx::Color::black());
+      _scrollView->addSubview(trend);
+      if (auto* role = trendPage()) {
+        role->setSuperViewController(this);
+        if (auto* chart = dynamic_cast<TrendlineView*>(role->trendlineView()))
+          chart->setDelegate(this);
+      }
+      applyInitShowIndexType();
+    }
+    if (!_label_Delay15Min) {
+      _label_Delay15Min = ui::Label::create({(size.width - 150) / 2, 50, 150, 12});
+      _label_Delay15Min->setText("走势图-延时15分钟");
+      _label_Delay15Min->setFont(gfx::Font::named("Helvetica-Bold", 12));
+      _label_Delay15Min->setTextColor(gfx::Color::grey(0.5));
+      _label_Delay15Min->setBackgroundColor(gfx::Color::clear());
+      _label_Delay15Min->setHidden(true);
+    }
+    _scrollView->addSubview(_label_Delay15Min);
+    return;
+  }
+  IsFirstCreateSubView = 0;
+  if (auto kline = make("AnalysisView", kTagKLinePage, kPageWidth)) {
+    _scrollView->addSubview(kline);
+    if (auto* role = page<KLinePageRole>(kTagKLinePage)) role->setDelegate(this);
+  }
   auto hint = ui::ImageView::create(gfx::Rect{50, 150, 200, 130});
   hint->setImage(gfx::Image::named("orientalflag.png"));
   hint->setBackgroundColor(gfx::Color::clear());
   hint->setHidden(true);
   orientalFlagImage_ = hint;
   _scrollView->addSubview(orientalFlagImage_);
-  // The title bar goes on top of everything.
-  root->addSubview(_titleView);
-}
-
-void TrendlineController::createPages() {
-  auto& registry = ui::ClassRegistry::shared();
-  const gfx::Size size = _scrollView->bounds().size;
-  struct Made {
-    const char* name;
-    int tag;
-  };
-  for (const Made& made : {Made{"TrendFrameView", kTagTrendPage},
-                           Made{"AnalysisView", kTagKLinePage}, Made{"DetailView", kTagDetailPage},
-                           Made{"F10View", kTagF10Page}, Made{"HK10DangView", kTagHK10Page}}) {
-    auto view = std::dynamic_pointer_cast<ui::View>(registry.create(made.name));
-    if (!view) {
-      foundation::logError("TrendlineController: no page class %s", made.name);
-      continue;
+  if (auto detail = make("DetailView", kTagDetailPage, 2.0 * kPageWidth))
+    _scrollView->addSubview(detail);
+  if (auto f10 = make("F10View", kTagF10Page, 3.0 * kPageWidth)) {
+    f10->setBackgroundColor(gfx::Color::black());
+    _scrollView->addSubview(f10);
+    // Made with its address and asked for it again at once, as the information server expects.
+    if (auto* role = page<F10PageRole>(kTagF10Page)) {
+      const std::string address = getRequestPageAddr(StockCode, MarketType);
+      role->loadAddress(address);
+      role->loadAddress(address);
     }
-    view->setTag(made.tag);
-    view->setFrame({0, 0, size.width, size.height});
-    _scrollView->addSubview(view);
   }
   if (auto radar = CreateRadarPage()) {
-    if (auto* role = RadarRoleOf(radar.get())) role->setPageId(kDetailPageId);
     radar->setTag(kTagRadarPage);
-    radar->setFrame({0, 0, size.width, size.height});
+    radar->setFrame({4.0 * kPageWidth, 0, size.width, size.height});
+    if (auto* role = RadarRoleOf(radar.get())) {
+      role->setPageId(kDetailPageId);
+      role->setCurrentNavigationController(navigationController());
+    }
     _scrollView->addSubview(radar);
   }
-  if (auto* kline = page<KLinePageRole>(kTagKLinePage)) kline->setDelegate(this);
-  if (auto* trend = trendPage()) trend->setSuperViewController(this);
+  if (auto hk = make("HK10DangView", kTagHK10Page, 5.0 * kPageWidth)) {
+    _scrollView->addSubview(hk);
+    if (auto* role = page<HK10PageRole>(kTagHK10Page))
+      role->setJJPWDelegate(std::dynamic_pointer_cast<TrendlineController>(shared_from_this()));
+  }
+  updateScrollView(static_cast<int>(menuPages().size()));
+  refreshSelfStockButtonState();
 }
 
 void TrendlineController::viewDidLoad() {
@@ -617,7 +688,9 @@ void TrendlineController::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
   // The pager's own title bar replaces the navigation bar.
   if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(true);
+  createSubViewsOnScrollView(false);
   refreshSelfStockButtonState();
+  updatePrepNextButtonState();
   requestPriceNotificationSetting();
   switch (IsSelWhichTab) {
     case kPageTrend:
@@ -887,6 +960,7 @@ void TrendlineController::selectMenuPage(int pageNumber) {
     _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
   _nScrollCurrentPage = position;
   updateDataForSubPage(pageNumber);
+  updatePrepNextButtonState();
 }
 
 void TrendlineController::scrollViewDidEndDecelerating(ui::ScrollView& scrollView) {

@@ -14,6 +14,7 @@
 #include "core/ReceiveRecord.h"
 #include "core/StockData.h"
 #include "detail/ExternalPages.h"
+#include "detail/TrendlineView.h"
 #include "panels/CustomScrollView.h"
 #include "panels/PageRoles.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -69,6 +70,7 @@ class TrendlineController : public ui::ViewController,
                             public LandscapeKlineDelegate,
                             public ui::ScrollViewDelegate,
                             public CustomScrollViewDelegate,
+                            public TrendlineViewDelegate,
                             public HKJJPWViewDelegate {
  public:
   TrendlineController();
@@ -103,7 +105,7 @@ class TrendlineController : public ui::ViewController,
   void RequestHK10Dang();
   void RequestHKJJSInfo(const std::string& seat);
   void RequestHistTrendline(int8_t dayOffset, int32_t date);
-  void TrendlineReqPeriodRange(int n);
+  void TrendlineReqPeriodRange(int n) override;
   void requestPriceNotificationSetting();
   std::string getRequestPageAddr(const char* code, int market);
   static const char* F10MarketType(int market);
@@ -153,6 +155,8 @@ class TrendlineController : public ui::ViewController,
   void returnBtn();
   void nextButton() override;
   void preButton() override;
+  // Keeps the arrows above the name when the labels change.
+  void updatePrepNextButtonState();
   void searchStock();
   void refreshSelfStockButtonState();
   void addSelfStock();
@@ -161,6 +165,9 @@ class TrendlineController : public ui::ViewController,
   bool isFlying() const { return cart_ && cart_->superview(); }
   // 20 points of status bar from system version 7 on; versions compare as numbers.
   static int StatusBarHeight(const std::string& systemVersion);
+  // Whether screens reach up under the status bar. They do not where the platform lays them out
+  // in the application frame below it (as every other screen here assumes).
+  static bool ScreensUnderStatusBar();
   ui::View* titleView() const { return _titleView.get(); }
   ui::Button* selfStockButton() const { return selfStockButton_.get(); }
   bool systemBarAddIsSelected() const { return systemBarAddIsSelected_; }
@@ -205,7 +212,10 @@ class TrendlineController : public ui::ViewController,
   void copyCode(const char* code);
   void applyFallBack();
   void initNotification();
-  void createPages();
+  // YES: the trend page and the delayed-quote note; NO: the other pages, once, when the
+  // security and the navigation controller are known.
+  void createSubViewsOnScrollView(bool trendPageOnly);
+  void applyInitShowIndexType();
   std::vector<int> menuPages() const;
   void sendPackets(const std::vector<uint8_t>& packets, bool indicator);
   bool appendQuote(std::vector<uint8_t>& out, const uint8_t* list1, const uint8_t* list2);
@@ -277,6 +287,8 @@ class TrendlineController : public ui::ViewController,
   std::weak_ptr<TrendlineRecordDelegate> recordDelegate_;
   int currentRow_ = -1;
   int initShowIndexType_ = 0;
+  bool initShowIndexTypeSet_ = false;
+  uint8_t IsFirstCreateSubView = 1;
   int updates_ = 0;
   std::vector<std::string> menuTitles_;
   const foundation::Data* radarRecord_ = nullptr;  // the record being routed, if posted

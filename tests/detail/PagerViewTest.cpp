@@ -5,6 +5,7 @@
 #include "core/SelfStock.h"
 #include "panels/CustomScrollView.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Touch.h"
 #include "platform/ui/Window.h"
 #include "tests/detail/DetailTestSupport.h"
@@ -65,8 +66,9 @@ TEST_F(PagerViewTest, SystemVersionsCompareAsNumbers) {
 
 TEST_F(PagerViewTest, TitleBarMenuAndPagePositionsOfAStock) {
   Open("600000", 1, 2);
+  // Screens start below the status bar here: no strip for it above the title bar.
   const int s = pager->statusBarOffset();
-  EXPECT_EQ(s, 20);
+  EXPECT_EQ(s, 0);
   ASSERT_NE(pager->titleView(), nullptr);
   EXPECT_EQ(pager->titleView()->frame().size.height, s + 44);
   EXPECT_EQ(pager->menuBar()->frame().origin.y, s + 44);
@@ -109,6 +111,56 @@ TEST_F(PagerViewTest, HongKongMenusFollowQuoteLevelAndRight30) {
   EXPECT_EQ(PageX(kTagF10Page), 640);
   EXPECT_EQ(PageX(kTagHK10Page), 1280);
   EXPECT_EQ(pager->scrollView()->contentSize().width, 1600);
+}
+
+// Menus by kind and rights, and where updateScrollView puts the pages (-1: hidden).
+TEST_F(PagerViewTest, MenusAndPageLayoutOfEveryKindOfSecurity) {
+  struct Case {
+    const char* rights;
+    const char* code;
+    uint8_t market;
+    uint8_t type;
+    std::vector<std::string> titles;
+    int firstTag;
+    int detailX, f10X, radarX, hkX;
+  };
+  const std::vector<std::string> four{"走势", "K线", "F10", "信息"};
+  const std::vector<std::string> five{"走势", "K线", "主力", "F10", "信息"};
+  const Case cases[] = {
+      {"30,31", "IF2612", 4, 2, four, 411, -1, 640, 960, -1},   // futures
+      {"30,31", "399001", 2, 1, four, 411, -1, 640, 960, -1},   // index by type
+      {"30,31", "HSI", 9, 2, four, 411, -1, 640, 960, -1},      // index by market
+      {"30,31", "430001", 16, 2, four, 401, -1, 640, 960, -1},  // market 16
+      {"31", "600000", 1, 2, four, 401, -1, 640, 960, -1},      // without right 30
+      {"30,31", "00700", 3, 2, five, 401, 640, 960, 1280, -1},  // Hong Kong, level 1
+      {"32", "00700", 3, 2, {"走势", "K线", "F10", "信息", "十档"}, 401, -1, 640, 960, 1280},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.code) + " rights " + c.rights);
+    ParseRightsList(c.rights);
+    Open(c.code, c.market, c.type);
+    std::vector<std::string> titles;
+    for (int tag = c.firstTag; tag < c.firstTag + 6; ++tag) {
+      if (auto* button = MenuButton(tag)) {
+        titles.push_back(button->title(ui::ControlState::Normal).value_or(""));
+        EXPECT_EQ(button->frame().size.width, 320 / static_cast<int>(c.titles.size()));
+      }
+    }
+    EXPECT_EQ(titles, c.titles);
+    EXPECT_EQ(MenuButton(c.firstTag == 401 ? 411 : 401), nullptr);
+    const int xs[] = {c.detailX, c.f10X, c.radarX, c.hkX};
+    const int tags[] = {kTagDetailPage, kTagF10Page, kTagRadarPage, kTagHK10Page};
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(PageHidden(tags[i]), xs[i] < 0) << tags[i];
+      if (xs[i] >= 0) {
+        EXPECT_EQ(PageX(tags[i]), xs[i]) << tags[i];
+      }
+    }
+    EXPECT_EQ(PageX(kTagKLinePage), 320);
+    EXPECT_EQ(pager->scrollView()->contentSize().width, 320.0 * c.titles.size());
+    pager.reset();
+    navigation.reset();
+  }
 }
 
 TEST_F(PagerViewTest, IndexF10ButtonScrollsToTheThirdPosition) {
@@ -173,12 +225,16 @@ TEST_F(PagerViewTest, ArrowsStepThroughTheListAndWrap) {
   pager->nextButton();
   EXPECT_EQ(pager->code(), "000001");
   EXPECT_EQ(pager->market(), 2);
-  // Stepping to the row shown asks nothing again.
+  // Stepping to the row shown asks nothing again; only the mini detail view is refreshed.
   const int fetched = list->fetched;
   const int updates = pager->updates();
+  auto* trend = Page<TrendFrameView>(kTagTrendPage);
+  ASSERT_NE(trend, nullptr);
+  trend->kindMarket = 0;
   pager->updateCurrentView(1);
   EXPECT_EQ(list->fetched, fetched);
   EXPECT_EQ(pager->updates(), updates);
+  EXPECT_EQ(trend->kindMarket, 2);
 }
 
 TEST_F(PagerViewTest, MainForceOpeningStoresTheKLinePaneAndKeepsTheTrendPage) {
@@ -338,6 +394,25 @@ TEST_F(PagerViewTest, RotationHintShowsOncePerPageAndProcessForThreeSeconds) {
   EXPECT_TRUE(pager->orientalFlagImage()->isHidden());
   MenuButton(402)->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
   EXPECT_TRUE(pager->orientalFlagImage()->isHidden());
+}
+
+TEST_F(PagerViewTest, AppearingAsksTheAlertSettingAndPageDataAndAReleasedPagerLeavesNothing) {
+  const size_t observers = foundation::NotificationCenter::defaultCenter().observerCount();
+  Open("600000", 1, 2);
+  auto sent = [&](SendQueueKind kind) {
+    return std::any_of(pushes.begin(), pushes.end(), [&](const Push& p) { return p.kind == kind; });
+  };
+  EXPECT_TRUE(sent(SendQueueKind::PriceNotification));
+  EXPECT_TRUE(sent(SendQueueKind::Center));
+  EXPECT_GT(foundation::NotificationCenter::defaultCenter().observerCount(), observers);
+  ui::Application::shared().setNetworkActivityIndicatorVisible(true);
+  pager->viewWillDisappear(false);
+  pager->viewDidDisappear(false);
+  EXPECT_FALSE(ui::Application::shared().isNetworkActivityIndicatorVisible());
+  EXPECT_FALSE(pager->isShown());
+  navigation.reset();
+  pager.reset();
+  EXPECT_EQ(foundation::NotificationCenter::defaultCenter().observerCount(), observers);
 }
 
 // A page that claims the touches given to it while `claims` is set.
