@@ -25,6 +25,7 @@
 #include "platform/graphics/Font.h"
 #include "platform/ui/AnimationEngine.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/BarButtonItem.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Object.h"
@@ -369,6 +370,9 @@ void TrendlineController::initNav(ui::View* root) {
   auto search = barButton({269, s + 7, 47, 32}, "查询");
   search->addTarget(tap(&TrendlineController::searchStock), ui::ControlEvent::TouchUpInside, this);
   _titleView->addSubview(search);
+  // Screens pushed over the pager lead back with the same word.
+  navigationItem().setBackBarButtonItem(
+      ui::BarButtonItem::withTitle("返回", ui::BarButtonItemStyle::Bordered));
   (void)root;
 }
 
@@ -571,7 +575,6 @@ void TrendlineController::createSubViewsOnScrollView(bool trendPageOnly) {
   auto& registry = ui::ClassRegistry::shared();
   const gfx::Size size = _scrollView->bounds().size;
   _scrollView->setContentSize({6.0 * kPageWidth, 0});
-  _scrollView->setContentOffset({0, 0}, false);
   // A page made by class name, placed at its x with its tag, or null when the class is missing.
   auto make = [&](const char* name, int tag, double x) -> std::shared_ptr<ui::View> {
     auto view = std::dynamic_pointer_cast<ui::View>(registry.create(name));
@@ -879,20 +882,17 @@ void TrendlineController::changeUIToSubPage(int pageNumber) {
   auto at = std::find(pages.begin(), pages.end(), pageNumber);
   if (at == pages.end()) return;
   const int position = static_cast<int>(at - pages.begin());
-  const int base =
-      IsStockIndex(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType)) ||
-              IsStockQH(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType))
-          ? kIndexMenuBase
-          : kStockMenuBase;
-  for (int p : pages) {
-    if (auto* button =
-            dynamic_cast<ui::Button*>(menuBar_ ? menuBar_->viewWithTag(base + p) : nullptr))
-      button->setEnabled(p != pageNumber);
-  }
   if (_scrollView)
     _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
   _nScrollCurrentPage = position;
   IsSelWhichTab = static_cast<int16_t>(pageNumber);
+  markMenuPosition(position, false);
+}
+
+void TrendlineController::showSubPage(int pageNumber) {
+  if (!hasPage(pageNumber)) return;
+  changeUIToSubPage(pageNumber);
+  updateDataForSubPage(pageNumber);
 }
 
 int TrendlineController::menuBase() const {

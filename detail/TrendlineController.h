@@ -127,6 +127,8 @@ class TrendlineController : public ui::ViewController,
   // Builds the menu buttons for the security and rights and shows page `page`.
   void SetMenuToolBar(int page);
   void changeUIToSubPage(int page);
+  // Another screen shows page `page` (the received price alerts show the K-line page).
+  void showSubPage(int page);
   // Lays the pages out for a menu of `count` entries and hides those not in it.
   void updateScrollView(int count);
   // Menu tap on the button of page `page`.

@@ -174,6 +174,17 @@ TEST_F(PagerViewTest, IndexF10ButtonScrollsToTheThirdPosition) {
   EXPECT_FALSE(MenuButton(414)->isEnabled());
   EXPECT_TRUE(MenuButton(411)->isEnabled());
   EXPECT_TRUE(PageHidden(kTagDetailPage));
+  // Another screen turns to the K-line page; a page the menu lacks changes nothing.
+  pushes.clear();
+  pager->showSubPage(kPageKLine);
+  EXPECT_EQ(pager->selectedPage(), kPageKLine);
+  EXPECT_EQ(pager->scrollView()->contentOffset().x, 320);
+  EXPECT_FALSE(MenuButton(412)->isEnabled());
+  EXPECT_TRUE(MenuButton(414)->isEnabled());
+  EXPECT_FALSE(pushes.empty());
+  pager->showSubPage(kPageMainForce);
+  EXPECT_EQ(pager->selectedPage(), kPageKLine);
+  EXPECT_EQ(pager->scrollView()->contentOffset().x, 320);
 }
 
 TEST_F(PagerViewTest, SwipeSettlesOnTheNearestPageAndAsksItsDataLater) {
