@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/foundation/Log.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/Screen.h"
@@ -108,7 +109,27 @@ void DetailView::SetDataInfo(const tagLocalStockData& quote, uint16_t isPush) {
   StockInfo = quote;
   // Every record is handed on, even one identical to the last: the panels redraw themselves.
   updateRealView1();
-  // The holdings charts would take the record here; their page is not built.
+  // The holdings charts exist only once their page was given and built.
+  if (_pzzjView) _pzzjView->setDataInfo(&quote);
+  if (_flccView) _flccView->setDataInfo(&quote);
+}
+
+void DetailView::initRealView2() {
+  if (!_realView2) {
+    foundation::logError("DetailView: no second inner page for the holdings charts");
+    return;
+  }
+  if (_pzzjView) return;  // built once
+  const double w2 = _realView2->bounds().width();
+  const double h2 = _realView2->bounds().height();
+  const double h0 = bounds().height();
+  _pzzjView = ZLCC_PZZJ::initWithFrame({0, 0, w2, h2 * 2 / 5});
+  _flccView = ZLCC_FLCC::initWithFrame({0, h2 * 2 / 5, w2, h0 * 3 / 5});
+  for (ui::View* chart :
+       {static_cast<ui::View*>(_pzzjView.get()), static_cast<ui::View*>(_flccView.get())})
+    chart->setBackgroundColor(gfx::Color::black());
+  _realView2->addSubview(_pzzjView);
+  _realView2->addSubview(_flccView);
 }
 
 void DetailView::SetDetailData(const tagDealHead& head, const uint8_t* records) {

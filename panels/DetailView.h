@@ -11,6 +11,8 @@
 
 #include "core/StockData.h"
 #include "panels/PageRoles.h"
+#include "panels/ZLCC_FLCC.h"
+#include "panels/ZLCC_PZZJ.h"
 #include "panels/ZLLHDataView.h"
 #include "panels/ZLLHTable.h"
 #include "platform/graphics/Color.h"
@@ -34,6 +36,10 @@ class DetailView : public ui::View, public DetailPageRole, public ui::ScrollView
   void initRealView1();
   // Hands the last record to the tables and the pie panel again.
   void updateRealView1();
+  // Puts the fund monitor (top two fifths) and the holding chart on the second inner page. The
+  // page never builds that page itself; without one there is nowhere to put them.
+  void initRealView2();
+  void setRealView2(std::shared_ptr<ui::View> view) { _realView2 = std::move(view); }
 
   // Kept for the pager; the page itself does not use it.
   void setParentController(std::weak_ptr<ui::ViewController> controller) {
@@ -65,22 +71,24 @@ class DetailView : public ui::View, public DetailPageRole, public ui::ScrollView
   CustomLabels* titleRow() const { return _titleRow.get(); }
   ZLLHTable* buyTable() const { return _buyTable.get(); }
   ZLLHTable* sellTable() const { return _sellTable.get(); }
-  ui::View* pzzjView() const { return _pzzjView.get(); }
-  ui::View* flccView() const { return _flccView.get(); }
+  ui::View* realView2() const { return _realView2.get(); }
+  ZLCC_PZZJ* pzzjView() const { return _pzzjView.get(); }
+  ZLCC_FLCC* flccView() const { return _flccView.get(); }
 
  private:
   void build();
 
   std::shared_ptr<ui::ScrollView> _scrollView;
   std::shared_ptr<ui::View> _realView1;
+  std::shared_ptr<ui::View> _realView2;
   std::shared_ptr<ui::PageControl> _pageControl;
   std::shared_ptr<ZLLHDataView> _lhDataView;
   std::shared_ptr<CustomLabels> _titleRow;
   std::shared_ptr<ZLLHTable> _buyTable;
   std::shared_ptr<ZLLHTable> _sellTable;
   // The holdings charts of the second inner page; that page is not built, so they stay empty.
-  std::shared_ptr<ui::View> _pzzjView;
-  std::shared_ptr<ui::View> _flccView;
+  std::shared_ptr<ZLCC_PZZJ> _pzzjView;
+  std::shared_ptr<ZLCC_FLCC> _flccView;
   std::weak_ptr<ui::ViewController> _parentController;
   tagLocalStockData StockInfo{};
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/StockData.h"
+#include "panels/DetailView.h"
 #include "panels/ZLCC_FLCC.h"
 #include "panels/ZLCC_PZZJ.h"
 #include "platform/graphics/RecordingContext.h"
@@ -183,6 +184,43 @@ TEST(FundMonitor, ZeroLineAndBarsFollowTheSignsOfTheFlows) {
   EXPECT_EQ(mixed.ops("strokeLineSegments").back().points[0].y, std::trunc(140 - 25.0));
   EXPECT_NE(Text(mixed, "1234567.89"), nullptr);
   EXPECT_NE(Text(mixed, "-411522.63"), nullptr);
+}
+
+class HoldingsPage : public paneltest::PanelTest {
+ protected:
+  void SetUp() override {
+    PanelTest::SetUp();
+    ZLLHDataView::registerClass();
+  }
+};
+
+TEST_F(HoldingsPage, ChartsGoOnTheSecondInnerPageOnlyWhenThereIsOneAndThenTakeRecords) {
+  auto page = DetailView::create({640, 0, 320, 400});
+  window->addSubview(page);
+  tagLocalStockData q{};
+  q.mainMMC[0] = 250000000;
+  q.mainFLCCBL[0] = {4200, -30};
+  // Without a second inner page there is nowhere to put them.
+  page->initRealView2();
+  page->SetDataInfo(q, 1);
+  EXPECT_EQ(page->pzzjView(), nullptr);
+  EXPECT_EQ(page->flccView(), nullptr);
+
+  // The holding chart is sized from the page's height, the monitor from the inner page's.
+  page->setRealView2(ui::View::create({320, 0, 320, 300}));
+  page->initRealView2();
+  page->initRealView2();
+  ASSERT_NE(page->pzzjView(), nullptr);
+  ASSERT_NE(page->flccView(), nullptr);
+  EXPECT_EQ(page->realView2()->subviews().size(), 2u);
+  EXPECT_TRUE(SameRect(page->pzzjView()->frame(), 0, 0, 320, 120));
+  EXPECT_TRUE(SameRect(page->flccView()->frame(), 0, 120, 320, 240));
+  EXPECT_EQ(page->pzzjView()->superview(), page->realView2());
+  EXPECT_EQ(page->flccView()->backgroundColor(), gfx::Color::black());
+  page->SetDataInfo(q, 2);
+  EXPECT_TRUE(page->pzzjView()->inited());
+  EXPECT_DOUBLE_EQ(page->pzzjView()->dataPrice(3), 250);
+  EXPECT_FLOAT_EQ(page->flccView()->dataRate(3), 42);
 }
 
 }  // namespace
