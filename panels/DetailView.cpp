@@ -99,6 +99,7 @@ void DetailView::initRealView1() {
 }
 
 void DetailView::updateRealView1() {
+  if (!_realView1) return;  // not built (made without create)
   _buyTable->setDataInfo(&StockInfo);
   _sellTable->setDataInfo(&StockInfo);
   _lhDataView->updateDataView(&StockInfo);
@@ -139,12 +140,13 @@ void DetailView::SetDetailData(const tagDealHead& head, const uint8_t* records) 
 
 void DetailView::refreshDetailViewState(int state) {
   (void)state;
+  if (!_scrollView) return;
   _scrollView->setContentOffset({0, 0});
   _scrollView->setScrollEnabled(true);
 }
 
 void DetailView::scrollViewDidScroll(ui::ScrollView& scrollView) {
-  if (&scrollView != _scrollView.get()) return;
+  if (&scrollView != _scrollView.get() || !_pageControl) return;
   _pageControl->setCurrentPage(scrollView.contentOffset().x > 160 ? 1 : 0);
 }
 

@@ -156,8 +156,9 @@ void ZLLHTable::build() {
 
 void ZLLHTable::setTradeType(bool sell) {
   _nTradeType = sell ? zllh::kSellSide : zllh::kBuySide;
-  _labelMM->setText(sell ? " 卖 \n 盘 " : " 买 \n 盘 ");
   _colorArray = zllh::SideColors(_nTradeType);
+  if (!_labelMM) return;  // not built (made without create)
+  _labelMM->setText(sell ? " 卖 \n 盘 " : " 买 \n 盘 ");
   const gfx::Color top = sell ? gfx::Color::rgb255(38, 140, 4) : gfx::Color::rgb255(182, 1, 23);
   _labelMM->setBackgroundColor(
       zllh::GradientPattern(_labelMM->bounds().size, top, gfx::Color::black()));
@@ -170,7 +171,7 @@ void ZLLHTable::setDataInfo(const tagLocalStockData* quote) {
   _stockInfo = *quote;
   _totalVolume[0] = zllh::SideSum(&_stockInfo.VolumeGold[0]);
   _totalVolume[1] = zllh::SideSum(&_stockInfo.VolumeGold[4]);
-  _tableView->reloadData();
+  if (_tableView) _tableView->reloadData();
 }
 
 std::vector<std::string> ZLLHTable::rowTexts(int row) const {

@@ -239,6 +239,11 @@ TEST_F(MainForceTest, PieSlicesAndFiguresFollowTheSidesVolumes) {
     EXPECT_NEAR(left[static_cast<size_t>(i)].sweep, expected[i][1], 1e-3) << i;
   }
   EXPECT_EQ(left[3].color, gfx::Color::rgb255(102, 255, 102));
+
+  // Order counts near the 32-bit limit add up without turning negative.
+  for (int c = 0; c < 4; ++c) q.BuySellGold[c] = INT32_MAX;
+  view->updateDataView(&q);
+  EXPECT_EQ(view->label(12)->text(), "85.9亿");
 }
 
 TEST_F(MainForceTest, PageLayoutFeedingAndScrollState) {
