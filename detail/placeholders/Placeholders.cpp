@@ -1,5 +1,4 @@
 #include "detail/placeholders/AnalysisView.h"
-#include "detail/placeholders/DetailView.h"
 #include "detail/placeholders/F10View.h"
 #include "detail/placeholders/HK10DangView.h"
 #include "detail/placeholders/LandscapeKline.h"
@@ -13,7 +12,6 @@ void RegisterDetailPlaceholders() {
   registry.registerClass("TrendFrameView", [page] {
     return std::static_pointer_cast<ui::Object>(PublicView::create<TrendFrameView>(page));
   });
-  registry.registerClass<DetailView>("DetailView");
   registry.registerClass<F10View>("F10View");
   registry.registerClass("HK10DangView", [page] {
     return std::static_pointer_cast<ui::Object>(PublicView::create<HK10DangView>(page));

@@ -7,8 +7,8 @@
 #include "core/SearchHistory.h"
 #include "detail/TrendlineController.h"
 #include "detail/placeholders/AnalysisView.h"
-#include "detail/placeholders/DetailView.h"
 #include "detail/placeholders/TrendFrameView.h"
+#include "panels/DetailView.h"
 #include "platform/ui/NavigationController.h"
 #include "tests/detail/DetailClientSupport.h"
 

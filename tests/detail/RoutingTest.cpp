@@ -94,11 +94,10 @@ TEST_F(RoutingTest, TrendKLineAndTickHeadsCountWhatWasParsed) {
   std::vector<uint8_t> ticks = Keyed(1, "600000", U16(20));
   ticks.resize(ticks.size() + 22 + 5, 7);
   Quote(14, kSlotTicks, ticks);
-  EXPECT_EQ(int{detail->log.tickHead.count}, 2);
-  EXPECT_EQ(detail->log.ticks.size(), 22u);
   EXPECT_EQ(int{trend->log.tickHead.count}, 2);
+  EXPECT_EQ(trend->log.ticks.size(), 22u);
   Quote(14, kSlotTicks, Keyed(1, "600000", {20}));
-  EXPECT_EQ(detail->log.tickCalls, 1);
+  EXPECT_EQ(trend->log.tickCalls, 1);
 
   // K-line: a later package is a push even when marked a reply; counts never pass the bars.
   pager->updateDataForSubPage(kPageKLine);
@@ -269,13 +268,18 @@ TEST_F(RoutingTest, PageFallBackAndReloginWithoutMainForce) {
   pager->changeUIToSubPage(kPageMainForce);
   ASSERT_TRUE(pager->showsMainForce());
   ASSERT_EQ(pager->menuTitleOf(kPageMainForce), "主力");
+  auto* detail = Page<DetailView>(kTagDetailPage);
+  ASSERT_NE(detail, nullptr);
+  detail->scrollView()->setContentOffset({0, 30});
+  detail->scrollView()->setScrollEnabled(false);
   ParseRightsList("31");
   foundation::NotificationCenter::defaultCenter().post("relogin");
   EXPECT_EQ(pager->selectedPage(), kPageTrend);
   EXPECT_FALSE(pager->showsMainForce());
   EXPECT_EQ(pager->menuTitleOf(kPageMainForce), "");
   EXPECT_EQ(pager->menuBar()->viewWithTag(kStockMenuBase + kPageMainForce), nullptr);
-  EXPECT_EQ(Page<DetailView>(kTagDetailPage)->lastState, 0);
+  EXPECT_EQ(detail->scrollView()->contentOffset(), gfx::Point(0, 0));
+  EXPECT_TRUE(detail->scrollView()->isScrollEnabled());
 }
 
 }  // namespace

@@ -736,6 +736,18 @@ void DetailPagerImages() {
   });
 }
 
+// --- Inside/outside volume bar: the 9 x 20 pointer at the split ------------------------------
+
+void InOutPointerImage() {
+  // Two small triangles pointing at the bar from above and below, joined by a thin line.
+  Make("tx.png", Size(9, 20), [](Context& ctx) {
+    ctx.setFillColor(Color::rgb255(255, 230, 120));
+    ctx.fillRect(Rect(4, 4, 1, 12));
+    Triangle(ctx, Point(0, 0), Point(9, 0), Point(4.5, 5), Color::rgb255(255, 230, 120));
+    Triangle(ctx, Point(0, 20), Point(9, 20), Point(4.5, 15), Color::rgb255(255, 230, 120));
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -761,5 +773,6 @@ int main(int argc, char** argv) {
   TickTableImages();
   ChartImages();
   DetailPagerImages();
+  InOutPointerImage();
   return g_failures == 0 ? 0 : 1;
 }
