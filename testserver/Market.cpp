@@ -753,9 +753,16 @@ void Market::recompute(Security& s) {
   q.RNH10 = static_cast<uint8_t>(Unit(s.key, kMisc + 14) * 10);
   q.ZLLH = static_cast<int16_t>(Unit(s.key, kMisc + 15) * 20);
   for (int i = 0; i < 8; ++i) {
-    q.BuySellGold[i] = static_cast<int32_t>(Unit(bk, 400 + i) * 10000);
+    // The client's average price is amount x 100 / volume: each class trades near the day's
+    // average.
     q.VolumeGold[i] = static_cast<int64_t>(static_cast<double>(volume) / 8 * Unit(bk, 410 + i));
-    q.AmountGold[i] = static_cast<int64_t>(amount / 8 * Unit(bk, 420 + i));
+    q.AmountGold[i] = static_cast<int64_t>(static_cast<double>(q.VolumeGold[i]) * q.average /
+                                           100.0 * (0.99 + 0.02 * Unit(bk, 420 + i)));
+    // Orders of the classes 庄, 大, 中, 小 (buy side, then sell side) run from large to small.
+    static const double kSharesPerOrder[4] = {40000, 8000, 1500, 300};
+    q.BuySellGold[i] =
+        static_cast<int32_t>(static_cast<double>(q.VolumeGold[i]) / kSharesPerOrder[i % 4] *
+                             (0.8 + 0.4 * Unit(bk, 400 + i)));
   }
   for (int i = 0; i < 4; ++i) {
     q.mainMMC[i] = q.MainAmount[0] / (i + 2);
