@@ -102,7 +102,8 @@ void BkView::initRequest(const char* code) {
 }
 
 void BkView::request() {
-  if (isHidden()) return;
+  // Before a board is chosen there is nothing to ask for.
+  if (isHidden() || _code[0] == 0) return;
   RequestStockList(_code, static_cast<uint8_t>(SortType), _startIndex, _requestNumber);
 }
 

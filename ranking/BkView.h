@@ -45,10 +45,11 @@ class BkView : public ui::View,
   // Shows a board (code of up to 8 characters) from its first page; the board shown already
   // changes nothing.
   void initRequest(const char* code);
-  // Asks for the page at the current start, unless the list is hidden.
+  // Asks for the page at the current start, unless the list is hidden or has no board yet.
   void request();
   void RequestStockList(const char* code, uint8_t sortType, int start, int number);
-  // Hides or shows the list; showing starts the refresh.
+  // Hides or shows the list; showing starts the refresh (only when called on the list itself:
+  // the view's own setHidden is not virtual).
   void setHidden(bool hidden);
   void startReqeust();
   void stopReqeust();

@@ -112,6 +112,12 @@ TEST_F(BkViewReplyTest, RowsAreTheStocksReallyParsedAtMostThirty) {
 
 TEST_F(BkViewReplyTest, ObservesRepliesOnlyWhileInASuperviewAndDiesWithItsOwner) {
   EXPECT_TRUE(list->isObserving());
+  // Shown before a board is chosen: the refresh runs but has nothing to ask.
+  list->setHidden(false);
+  ASSERT_TRUE(list->hasTimer());
+  foundation::Clock::advance(16);
+  foundation::RunLoop::main()->runUntilCondition([] { return false; }, 0.01);
+  EXPECT_EQ(SentCount(), 0u);
   list->initRequest("BK0001");
   const uint16_t code = list->lastRequestCode();
   auto post = [&](const std::vector<uint8_t>& body) {
@@ -130,8 +136,6 @@ TEST_F(BkViewReplyTest, ObservesRepliesOnlyWhileInASuperviewAndDiesWithItsOwner)
   EXPECT_EQ(list->stockNum(), 6);
 
   // The running refresh holds the list weakly: once released, its ticks call nothing.
-  list->setHidden(false);
-  ASSERT_TRUE(list->hasTimer());
   std::weak_ptr<BkView> weak = list;
   list->removeFromSuperview();
   list.reset();
