@@ -26,8 +26,8 @@ constexpr char kCellIdentifier[] = "cellIdentify";
 constexpr char kPageName[] = "SortStock";
 constexpr uint8_t kChildTypeBoard = 24;
 constexpr size_t kHeadSize = 55;
-// Count byte, then name, code, market, type, decimals, change, close, latest, shown decimals,
-// change percent, volume.
+// Count byte, then name, code, market, type, decimals and lot, change, previous close, latest,
+// shown decimals, change percent, volume.
 constexpr uint8_t kFields[] = {11, 30, 10, 9, 11, 19, 17, 1, 5, 31, 23, 6};
 constexpr double kStripHeight = 40;
 
