@@ -6,12 +6,34 @@
 #include <vector>
 
 #include "core/ChartData.h"
+#include "core/FuturesTicks.h"
 #include "fuzz/FuzzSupport.h"  // drops log lines
 #include "platform/foundation/Log.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   foundation::setLogSink([](foundation::LogLevel, const std::string&) {});
   return 0;
+}
+
+// --- futures tick replies -----------------------------------------------------------------------
+// The body is a tick reply (head and 16-byte records) read with a price scale from the input; a
+// quote with the input's volumes and lot size makes a pushed trade into a full list.
+static void FuzzFuturesTicks(uint8_t pricedot, const std::vector<uint8_t>& body) {
+  tagQHFenBiHead head;
+  tagLocalQHFenBiData slots[kFenBiCapacity] = {};
+  if (ReadFuturesTickHead(body.data(), body.size(), head))
+    DecodeFuturesTicks(body.data() + kFenBiHeadSize, body.size() - kFenBiHeadSize, head.count,
+                       pricedot, slots);
+  tagLocalStockData quote = MakeEmptyStockData();
+  int64_t previous = 0;
+  if (body.size() >= 18) {
+    std::memcpy(&quote.volume, body.data(), 8);
+    std::memcpy(&previous, body.data() + 8, 8);
+    std::memcpy(&quote.unit, body.data() + 16, 2);
+  }
+  tagLocalQHFenBiData trade;
+  if (FuturesTradeFromQuote(quote, 2, previous, trade))
+    AddNewestTrade(slots, kFenBiCapacity, trade);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -54,5 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ParseFieldRecords(ids + idCount, body.size() - 1 - idCount, records, events.data(),
                       static_cast<int>(events.size()), ids, idCount);
   }
+  FuzzFuturesTicks(rec.pricedot, body);
   return 0;
 }

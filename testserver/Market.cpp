@@ -822,6 +822,17 @@ void Market::recomputeAggregate(Security& s) {
   q.index_down = down;
 }
 
+void Market::addBoard(const std::string& code, int memberCount) {
+  std::vector<int> members;
+  for (int i : list(kMarketShSz, kTypeAShare)) {
+    if (static_cast<int>(members.size()) >= memberCount) break;
+    members.push_back(i);
+  }
+  const std::string key = code.substr(0, 8);
+  std::erase_if(addedBoards_, [&](const auto& board) { return board.first == key; });
+  addedBoards_.emplace_back(key, std::move(members));
+}
+
 const Security* Market::find(uint8_t market, std::string_view code) const {
   int i = indexOf(market, code);
   return i < 0 ? nullptr : &secs_[i];
@@ -919,6 +930,8 @@ std::vector<int> Market::list(uint8_t market, uint8_t type) const {
 }
 
 std::vector<int> Market::boardMembers(std::string_view boardCode) const {
+  for (const auto& [code, members] : addedBoards_)
+    if (code == boardCode.substr(0, 8)) return members;
   const Security* b = find(kMarketBoard, boardCode);
   return b ? b->members : std::vector<int>{};
 }

@@ -133,6 +133,10 @@ class Market {
   std::vector<int> list(uint8_t market, uint8_t type) const;
   // Constituents of a board by its code.
   std::vector<int> boardMembers(std::string_view boardCode) const;
+  // A board for tests: only its constituents, the first `memberCount` Shanghai and Shenzhen
+  // shares in list order (fewer when the market has fewer). It is no security of the market and
+  // no list shows it; the board code is answered before the market's own boards.
+  void addBoard(const std::string& code, int memberCount);
   // Code prefix or name initials, case-insensitive; at most `max` hits.
   std::vector<int> search(std::string_view text, size_t max) const;
 
@@ -176,6 +180,7 @@ class Market {
   std::vector<NewsItem> news_;
   std::vector<RadarItem> radar_;
   std::vector<std::pair<int32_t, std::string>> sections_;
+  std::vector<std::pair<std::string, std::vector<int>>> addedBoards_;
 };
 
 // Random numbers of a stream named by a key and an index: the same pair gives the same value.

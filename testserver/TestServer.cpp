@@ -121,6 +121,10 @@ void TestServer::splitReplies(uint8_t main, uint8_t child, int parts) {
   core_->runOnServer([this, main, child, parts] { core_->splitReplies(main, child, parts); });
 }
 
+void TestServer::addBoard(const std::string& code, int memberCount) {
+  core_->runOnServer([this, code, memberCount] { core_->market().addBoard(code, memberCount); });
+}
+
 void TestServer::runOnServer(const std::function<void()>& fn) const {
   core_->runOnServer(fn);
 }

@@ -123,6 +123,10 @@ class TestServer {
   // instead of being cut to the newest bars.
   void setKLineInParts(bool inParts);
 
+  // A board answered with the first `memberCount` Shanghai and Shenzhen A shares (tests of
+  // paging); see Market::addBoard.
+  void addBoard(const std::string& code, int memberCount);
+
   // Runs fn on the server thread and waits for it.
   void runOnServer(const std::function<void()>& fn) const;
 

@@ -212,6 +212,30 @@ void RecordAll(SeedWriter& seeds) {
   seeds.add("login_answers", "forced-logout", Prefixed({3}, RecordHeader(push), push.body));
   seeds.add("dispatch", "forced-logout", Prefixed({kConnQuote}, RecordHeader(push), push.body));
 
+  // A futures contract's tick answer with its 16-byte records, behind the chart target's head
+  // (only the price decimals matter to it), on a connection of its own.
+  {
+    TestClient futures(server.port(Role::Quote));
+    ASSERT_TRUE(AskGuestQuoteLogin(futures).ok);
+    const uint8_t quoteIds[] = {4, 9, 10, 19, 5}, none[] = {0};
+    len = MakeRequest_StockData(0, 46, 13, 4, "IF1512", none, quoteIds, buf, sizeof buf);
+    ASSERT_TRUE(futures.send(Bytes(buf, buf + len)));
+    Reply quoteReply = futures.receiveReply();
+    const uint8_t tickIds[] = {6, 1, 2, 3, 4, 7, 8};
+    len = MakeRequest_DealDetail(0, 47, 13, 4, "IF1512", 20, tickIds, buf, sizeof buf);
+    ASSERT_TRUE(futures.send(Bytes(buf, buf + len)));
+    Reply ticks = futures.receiveReply();
+    ASSERT_TRUE(quoteReply.ok && ticks.ok);
+    CQuoteCache contracts;
+    contracts.Init();
+    tagLocalStockData contract{};
+    contracts.MergeOne(quoteReply.body.data(), quoteReply.body.size(), &contract);
+    Bytes chart(22, 0);
+    chart[0] = contract.pricedot;
+    chart.insert(chart.end(), ticks.body.begin(), ticks.body.end());
+    seeds.add("trend_kline", "futures-ticks", chart);
+  }
+
   for (const auto& [name, r] : std::map<std::string, const Reply*>{{"index", &dp},
                                                                    {"one", &one},
                                                                    {"sort", &sorted},
