@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/QuoteFormat.h"
+#include "detail/TechIndexMoveView.h"
 #include "detail/TimeLabel.h"
 #include "panels/PriceDetailPanel.h"
 #include "platform/foundation/Log.h"
@@ -106,8 +107,10 @@ void TrendlineView::setUp() {
   const gfx::Rect selector =
       landscape ? gfx::Rect(0, BaseYCoor + 16, w, h - BaseYCoor - 16)
                 : gfx::Rect(0, BaseVolYCoor - vViewHeight - 15, w, vViewHeight + 15);
-  techIndex_ = std::make_shared<TechIndexMoveView>(selector);
+  techIndex_ = landscape ? TechIndexMoveView::initWithFrame_Landscape(selector)
+                         : TechIndexMoveView::initWithFrame(selector);
   techIndex_->setBackgroundColor(gfx::Color::black());
+  techIndex_->setDelegate(sharedAs<TrendlineView>());
   addSubview(techIndex_);
   updateDrawIndexType(0);
   foundation::NotificationCenter::defaultCenter().addObserver(
@@ -433,8 +436,8 @@ void TrendlineView::CalcHistTrendLine(int dayCount, int days) {
   reDrawView();
 }
 
-void TrendlineView::getCalcValueForDelegate(_TECHINDEX_CALC_VLAUE* v) {
-  if (!v) return;
+bool TrendlineView::getCalcValueForDelegate(_TECHINDEX_CALC_VLAUE* v) {
+  if (!v) return false;
   v->fMaxVolume = fMaxVolume;
   v->fMinVolume = fMinVolume;
   v->fMaxAmount = fMaxAmount;
@@ -464,20 +467,25 @@ void TrendlineView::getCalcValueForDelegate(_TECHINDEX_CALC_VLAUE* v) {
   v->nTouchIndex = iRulerIndex == -1 ? -1 : _touchIndex;
   v->nTouchPhase = _touchPhase;
   v->iRulerIndex = iRulerIndex;
+  return true;
 }
 
-void TrendlineView::getTrendColorDataFromDelegate(tagLocalTrendData* out, int day) {
-  if (!out || day < 0 || day >= kDayBlocks) return;
+bool TrendlineView::getTrendColorDataFromDelegate(tagLocalTrendData* out, int day) {
+  if (!out || day < 0 || day >= kDayBlocks) return false;
   std::memcpy(out, m_trendcolordata[day], sizeof m_trendcolordata[day]);
+  return true;
 }
 
-void TrendlineView::getTrendDataFromDelegate(tagLocalTrendData* out, int day) {
-  if (!out || day < 0 || day >= kDayBlocks) return;
+bool TrendlineView::getTrendDataFromDelegate(tagLocalTrendData* out, int day) {
+  if (!out || day < 0 || day >= kDayBlocks) return false;
   std::memcpy(out, m_trenddata[day], sizeof m_trenddata[day]);
+  return true;
 }
 
-void TrendlineView::getLocalStockDataFromDelegate(tagLocalStockData* out) {
-  if (out) *out = m_stockdata;
+bool TrendlineView::getLocalStockDataFromDelegate(tagLocalStockData* out) {
+  if (!out) return false;
+  *out = m_stockdata;
+  return true;
 }
 
 namespace {
