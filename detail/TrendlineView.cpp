@@ -781,8 +781,10 @@ void TrendlineView::DrawHLZ(gfx::Context& ctx, int day, int count) {
   ctx.setLineWidth(1);
   for (int i = first; i < count; ++i) {
     const double x = x0 + (i + 1) * static_cast<double>(s);
-    const double y =
-        yc - static_cast<double>(raw[i].hlz) * static_cast<double>(u) * tViewHeight / (2 * h);
+    // The value comes from the wire: a bar past the scale stops at the price area's edge.
+    const double y = std::clamp(
+        yc - static_cast<double>(raw[i].hlz) * static_cast<double>(u) * tViewHeight / (2 * h),
+        static_cast<double>(BaseYCoor - tViewHeight), static_cast<double>(BaseYCoor));
     ctx.setStrokeColor(raw[i].hlz >= 1 ? gfx::Color::red() : gfx::Color::green());
     Line(ctx, x, yc, x, y);
   }

@@ -260,6 +260,18 @@ TEST_F(TrendChartDrawing, IndexBarsStartAtFirstNonZeroMinute) {
   // Half-range 150, unit (1150 - 900) / 75 = 3: 2 x 3 x 250 / 300 = 5 above the close line.
   EXPECT_DOUBLE_EQ(bars[0].y2, 130);
   EXPECT_EQ(bars[1].state.strokeColor, gfx::Color::green());
+
+  // 75 units span the whole price range: larger values stop at the price area's edges instead
+  // of running over the time labels and the pane below.
+  chart->m_trendcolordata[0][2].hlz = 100;
+  chart->m_trendcolordata[0][3].hlz = -100;
+  bars.clear();
+  for (const auto& s : Segments(Draw()))
+    if (s.state.strokeColor == gfx::Color::red() || s.state.strokeColor == gfx::Color::green())
+      bars.push_back(s);
+  ASSERT_EQ(bars.size(), 2u);
+  EXPECT_DOUBLE_EQ(bars[0].y2, 10);
+  EXPECT_DOUBLE_EQ(bars[1].y2, 260);
 }
 
 TEST_F(TrendChartDrawing, CursorLineAndDot) {
