@@ -63,7 +63,7 @@ TEST_F(TrendChartEndToEnd, StockIndexAndFuturesDrawTheirDayAndFollowPushes) {
     gfx::RecordingContext rec(gfx::Size(chart->bounds().width(), chart->bounds().height()));
     EXPECT_EQ(PricePoints(*chart, rec), static_cast<size_t>(chart->m_trendnum));
     // Fills only for the futures contract, red/green bars only for the index.
-    EXPECT_EQ(rec.count("clipToRects"), c.market == 4 ? 2u : 0u);
+    EXPECT_EQ(rec.count("drawLinearGradient"), c.market == 4 ? 2u : 0u);
     size_t bars = 0;
     for (const auto& op : rec.ops("strokePath"))
       if (op.state.strokeColor == gfx::Color::red() || op.state.strokeColor == gfx::Color::green())
