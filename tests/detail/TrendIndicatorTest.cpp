@@ -421,14 +421,16 @@ TEST_F(IndicatorSelector, StockChangesKeepOrRebuildThePages) {
   auto v = Make();
   v->updateDrawIndexType(1);
   TrendTechIndexView* shown = v->page(1);
+  const std::weak_ptr<ui::View> kept = shown->sharedView();
   fake->stock.market = 1;  // another stock, same list
   v->updateIndexBarView();
   EXPECT_EQ(v->page(1), shown);
+  EXPECT_FALSE(kept.expired());
   EXPECT_EQ(v->_drawIndexType, 1);
   fake->stock.market = 4;  // futures: 0, 1, 7, 8
   v->updateIndexBarView();
   ASSERT_EQ(v->_nIndexButtonNum, 4);
-  EXPECT_NE(v->page(1), shown);
+  EXPECT_TRUE(kept.expired());  // every page was built anew
   EXPECT_EQ(v->_drawIndexType, 1);
   EXPECT_EQ(v->page(2)->_drawIndexType, 7);
   EXPECT_EQ(v->page(4), nullptr);
