@@ -248,6 +248,13 @@ TEST_F(TrendIndicator, MainForceDirectionLinesScaledToTheirRange) {
   for (int i = 0; i < 4; ++i) fake->coords[0][i].LJZLDX = 0;
   Draw(3);
   EXPECT_TRUE(Paths(rec).empty());
+
+  // Counts from the chart's values are bounded to one day block, for every indicator.
+  fake->calc.nTrendNum = 100000;
+  fake->calc.nTradeMinutes = 100000;
+  fake->coords[0][kTrendCapacity - 1].LJZLDX = 5;
+  for (int type = 0; type < kTechIndexCount; ++type) Draw(type);
+  EXPECT_EQ(view->m_CalcData.rows[0][kTrendCapacity - 1], 2);
 }
 
 TEST_F(TrendIndicator, ThreeDaySlotsWithTheRulerLast) {
