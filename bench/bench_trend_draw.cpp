@@ -1,18 +1,24 @@
 // One frame of the intraday chart on a raster surface: grid, scales, time labels, price and
 // average lines with both fills and the index bars, for a day of 241 points and one of 1450, at
-// the trend page's two chart widths (220 and 320 points, 263 high).
+// the trend page's two chart widths (220 and 320 points, 263 high). The zigzag day swings the
+// price across the whole area every minute (the worst case for the line and fill rasterizer);
+// the walk day moves a few points a minute as prices do. The "Pane" frames add the indicator
+// pane under the chart (volume, total bid/ask) drawn from the chart's 1450 points, with the
+// main-force direction lines computed as the pane does.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <random>
 
+#include "detail/TechIndexMoveView.h"
 #include "detail/TrendlineView.h"
 #include "platform/graphics/CairoContext.h"
 
 namespace {
 
-std::shared_ptr<TrendlineView> Chart(int width, int points) {
+std::shared_ptr<TrendlineView> Chart(int width, int points, bool walk) {
   auto chart = TrendlineView::initWithFrame({0, 0, static_cast<double>(width), 263});
   chart->updateViewWidth(width);
   // Both fills are drawn for this market, and the index bars for this type.
@@ -20,6 +26,7 @@ std::shared_ptr<TrendlineView> Chart(int width, int points) {
   tagLocalStockData& q = chart->m_stockdata;
   q.market = 4;
   q.pricedot = 2;
+  q.unit = 100;
   q.tradetimenum = 2;
   const uint16_t exchange[6] = {570, 690, 780, 900, 0, 0};
   const uint16_t longDay[6] = {1, 500, 1400, 2350, 0, 0};
@@ -29,44 +36,72 @@ std::shared_ptr<TrendlineView> Chart(int width, int points) {
   chart->Yesterday = 10000000;
   chart->fMaxValue = 10150000;
   chart->fMinValue = 9900000;
+  const int height = static_cast<int>(chart->tViewHeight);
+  std::mt19937 rng(7);
+  int y = -height / 2;
   for (int i = 0; i < points; ++i) {
     tagLocalTrendData& c = chart->m_trendcolordata[0][i];
-    c.now = -static_cast<int32_t>((i * 37) % static_cast<int>(chart->tViewHeight));
-    c.average = -static_cast<int32_t>(chart->tViewHeight / 2) + (i % 20) - 10;
+    if (walk) {
+      y = std::clamp(y + static_cast<int>(rng() % 5) - 2, -height + 2, -2);
+      c.now = y;
+      c.average = -height / 2 + (i * 20) / points - 10;
+    } else {
+      c.now = -static_cast<int32_t>((i * 37) % height);
+      c.average = -height / 2 + (i % 20) - 10;
+    }
     c.hlz = static_cast<int16_t>((i * 7) % 11 - 5);
+    // What the pane draws: volume bars, bid/ask totals and their difference, main-force values.
+    const int pane = static_cast<int>(chart->vViewHeight);
+    c.volume = 1 + (i * 13) % pane;
+    c.WBZL = pane / 2 + (i % 17);
+    c.WSZL = pane / 2 - (i % 13);
+    c.LJZLDX = static_cast<int32_t>((i * 31) % 2000) - 1000;
+    chart->m_trenddata[0][i].volume = 100 * c.volume;
   }
+  chart->fMaxZL = 5000;
+  chart->fMinZL = -1000;
   chart->IsDrawTrendLine = true;
   chart->iRulerIndex = 100;
   chart->iRulerIndexYScale = 100;
   return chart;
 }
 
-void Draw(benchmark::State& state, int width, int points) {
-  auto chart = Chart(width, points);
+void Draw(benchmark::State& state, int width, int points, bool walk, int paneIndicator) {
+  auto chart = Chart(width, points, walk);
+  TechIndexMoveView* selector = chart->techIndexMoveView();
+  TrendTechIndexView* pane = nullptr;
+  if (paneIndicator >= 0 && selector) {
+    pane = selector->page(0);
+    if (pane) pane->updateDrawIndexType(paneIndicator);
+  }
   gfx::ImageContext ic(gfx::Size(width, 263));
+  gfx::Context& ctx = ic.context();
   for (auto _ : state) {
-    ic.context().clearRect(gfx::Rect(0, 0, width, 263));
-    chart->drawRect(ic.context(), chart->bounds());
+    ctx.clearRect(gfx::Rect(0, 0, width, 263));
+    chart->drawRect(ctx, chart->bounds());
+    if (pane) {
+      gfx::StateSaver saver(ctx);
+      const gfx::Rect f = selector->frame();
+      ctx.translate(f.x(), f.y());
+      ctx.clipToRect(pane->bounds());
+      pane->drawRect(ctx, pane->bounds());
+      pane->calcZLDX(chart->trendColorData(0), points);
+    }
   }
   benchmark::DoNotOptimize(ic.image().pixelArgb(width / 2, 100));
 }
 
-void BM_TrendFrame220x241(benchmark::State& s) {
-  Draw(s, 220, 241);
-}
-void BM_TrendFrame320x241(benchmark::State& s) {
-  Draw(s, 320, 241);
-}
-void BM_TrendFrame220x1450(benchmark::State& s) {
-  Draw(s, 220, 1450);
-}
-void BM_TrendFrame320x1450(benchmark::State& s) {
-  Draw(s, 320, 1450);
-}
-
 }  // namespace
 
-BENCHMARK(BM_TrendFrame220x241)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_TrendFrame320x241)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_TrendFrame220x1450)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_TrendFrame320x1450)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Draw, TrendFrame220x241, 220, 241, false, -1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Draw, TrendFrame320x241, 320, 241, false, -1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Draw, TrendFrame220x1450, 220, 1450, false, -1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Draw, TrendFrame320x1450, 320, 1450, false, -1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Draw, TrendWalk220x241, 220, 241, true, -1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Draw, TrendWalk320x241, 320, 241, true, -1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Draw, TrendWalk220x1450, 220, 1450, true, -1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Draw, TrendWalk320x1450, 320, 1450, true, -1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Draw, PaneVolume320x1450, 320, 1450, false, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Draw, PaneBidAsk320x1450, 320, 1450, false, 5)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Draw, PaneWalkVolume320x1450, 320, 1450, true, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Draw, PaneWalkBidAsk320x1450, 320, 1450, true, 5)->Unit(benchmark::kMicrosecond);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/QuoteFormat.h"
+#include "detail/TechIndexMoveView.h"
 #include "detail/TimeLabel.h"
 #include "panels/PriceDetailPanel.h"
 #include "platform/foundation/Log.h"
@@ -106,8 +107,10 @@ void TrendlineView::setUp() {
   const gfx::Rect selector =
       landscape ? gfx::Rect(0, BaseYCoor + 16, w, h - BaseYCoor - 16)
                 : gfx::Rect(0, BaseVolYCoor - vViewHeight - 15, w, vViewHeight + 15);
-  techIndex_ = std::make_shared<TechIndexMoveView>(selector);
+  techIndex_ = landscape ? TechIndexMoveView::initWithFrame_Landscape(selector)
+                         : TechIndexMoveView::initWithFrame(selector);
   techIndex_->setBackgroundColor(gfx::Color::black());
+  techIndex_->setDelegate(sharedAs<TrendlineView>());
   addSubview(techIndex_);
   updateDrawIndexType(0);
   foundation::NotificationCenter::defaultCenter().addObserver(
@@ -433,8 +436,8 @@ void TrendlineView::CalcHistTrendLine(int dayCount, int days) {
   reDrawView();
 }
 
-void TrendlineView::getCalcValueForDelegate(_TECHINDEX_CALC_VLAUE* v) {
-  if (!v) return;
+bool TrendlineView::getCalcValueForDelegate(_TECHINDEX_CALC_VLAUE* v) {
+  if (!v) return false;
   v->fMaxVolume = fMaxVolume;
   v->fMinVolume = fMinVolume;
   v->fMaxAmount = fMaxAmount;
@@ -464,20 +467,25 @@ void TrendlineView::getCalcValueForDelegate(_TECHINDEX_CALC_VLAUE* v) {
   v->nTouchIndex = iRulerIndex == -1 ? -1 : _touchIndex;
   v->nTouchPhase = _touchPhase;
   v->iRulerIndex = iRulerIndex;
+  return true;
 }
 
-void TrendlineView::getTrendColorDataFromDelegate(tagLocalTrendData* out, int day) {
-  if (!out || day < 0 || day >= kDayBlocks) return;
+bool TrendlineView::getTrendColorDataFromDelegate(tagLocalTrendData* out, int day) {
+  if (!out || day < 0 || day >= kDayBlocks) return false;
   std::memcpy(out, m_trendcolordata[day], sizeof m_trendcolordata[day]);
+  return true;
 }
 
-void TrendlineView::getTrendDataFromDelegate(tagLocalTrendData* out, int day) {
-  if (!out || day < 0 || day >= kDayBlocks) return;
+bool TrendlineView::getTrendDataFromDelegate(tagLocalTrendData* out, int day) {
+  if (!out || day < 0 || day >= kDayBlocks) return false;
   std::memcpy(out, m_trenddata[day], sizeof m_trenddata[day]);
+  return true;
 }
 
-void TrendlineView::getLocalStockDataFromDelegate(tagLocalStockData* out) {
-  if (out) *out = m_stockdata;
+bool TrendlineView::getLocalStockDataFromDelegate(tagLocalStockData* out) {
+  if (!out) return false;
+  *out = m_stockdata;
+  return true;
 }
 
 namespace {
@@ -731,15 +739,40 @@ void TrendlineView::drawDay(gfx::Context& ctx, int day, int count, Series series
     ctx.strokePath();
     return;
   }
-  std::vector<gfx::Rect> rects;
-  rects.reserve(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) {
-    const double v = value(i);
-    // Coordinates are offsets upward (negative); the rectangle spans from the bottom to them.
-    rects.push_back(gfx::Rect(x0 + static_cast<double>(i) * s, BaseYCoor + 2 + std::min(v, 0.0), s,
-                              std::fabs(v)));
+  // One column per minute from the bottom up to its coordinate (an offset upward, negative).
+  // The columns stand side by side on one base line, so their union is the outline of a
+  // staircase: clipping to that one outline covers the same area as clipping to the columns,
+  // with half the edges and none of the shared inner ones.
+  const double base = BaseYCoor + 2;
+  bool belowBase = false;
+  for (int i = 0; i < count && !belowBase; ++i) belowBase = value(i) > 0;
+  if (belowBase || s <= 0) {
+    std::vector<gfx::Rect> rects;
+    rects.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      const double v = value(i);
+      rects.push_back(
+          gfx::Rect(x0 + static_cast<double>(i) * s, base + std::min(v, 0.0), s, std::fabs(v)));
+    }
+    ctx.clipToRects(rects);
+  } else {
+    ctx.beginPath();
+    ctx.moveTo(x0, base);
+    double top = base;
+    for (int i = 0; i < count; ++i) {
+      const double x = x0 + static_cast<double>(i) * s;
+      const double y = base + value(i);
+      if (y != top) {
+        ctx.lineTo(x, top);
+        ctx.lineTo(x, y);
+        top = y;
+      }
+    }
+    ctx.lineTo(x0 + static_cast<double>(count) * s, top);
+    ctx.lineTo(x0 + static_cast<double>(count) * s, base);
+    ctx.closePath();
+    ctx.clip();
   }
-  ctx.clipToRects(rects);
   const double mid = x0 + columnWidth() / 2;
   if (series == Series::AverageFill) {
     const auto g = gfx::Gradient::linear(gfx::Color::rgb255(36, 36, 36, 0.5),
@@ -773,8 +806,10 @@ void TrendlineView::DrawHLZ(gfx::Context& ctx, int day, int count) {
   ctx.setLineWidth(1);
   for (int i = first; i < count; ++i) {
     const double x = x0 + (i + 1) * static_cast<double>(s);
-    const double y =
-        yc - static_cast<double>(raw[i].hlz) * static_cast<double>(u) * tViewHeight / (2 * h);
+    // The value comes from the wire: a bar past the scale stops at the price area's edge.
+    const double y = std::clamp(
+        yc - static_cast<double>(raw[i].hlz) * static_cast<double>(u) * tViewHeight / (2 * h),
+        static_cast<double>(BaseYCoor - tViewHeight), static_cast<double>(BaseYCoor));
     ctx.setStrokeColor(raw[i].hlz >= 1 ? gfx::Color::red() : gfx::Color::green());
     Line(ctx, x, yc, x, y);
   }

@@ -10,68 +10,20 @@
 
 #include "core/ChartData.h"
 #include "core/StockData.h"
+#include "core/TrendIndicators.h"
+#include "detail/TrendTechIndexView.h"
 #include "panels/PageRoles.h"
 #include "platform/ui/View.h"
 
 class TimeLabel;
+class TechIndexMoveView;
 class PriceDetailPanel;
 class AlertView;
-
-// Bounds and state handed to the indicator sub-chart.
-struct _TECHINDEX_CALC_VLAUE {
-  int64_t fMaxVolume, fMinVolume;
-  int64_t fMaxAmount, fMinAmount;
-  int64_t oldVolume, oldAmount;
-  int32_t fMaxValue, fMinValue;
-  int32_t fMaxAverage, fMinAverage;
-  int32_t fMaxLB, fMinLB;
-  int32_t fMaxZJLS, fMinZJLS;
-  int64_t fMaxZL, fMinZL;
-  int64_t fMaxZLZJL, fMinZLZJL;
-  int64_t fMaxCCL, fMinCCL;
-  int64_t fMaxKPC, fMinKPC;
-  int32_t Yesterday;
-  int32_t nTlineType;
-  int32_t nTradeMinutes;
-  int32_t nTrendNum;
-  int32_t nTouchIndex;
-  int32_t nTouchPhase;
-  int32_t iRulerIndex;
-};
-
-// What the indicator sub-chart reads back from the chart.
-class TrendTechIndexViewDelegate {
- public:
-  virtual ~TrendTechIndexViewDelegate() = default;
-  virtual void getCalcValueForDelegate(_TECHINDEX_CALC_VLAUE* value) = 0;
-  // Copy the 1450 records of day `day` (0 today) into `out`.
-  virtual void getTrendColorDataFromDelegate(tagLocalTrendData* out, int day) = 0;
-  virtual void getTrendDataFromDelegate(tagLocalTrendData* out, int day) = 0;
-  virtual void getLocalStockDataFromDelegate(tagLocalStockData* out) = 0;
-};
 
 class TrendlineViewDelegate {
  public:
   virtual ~TrendlineViewDelegate() = default;
   virtual void TrendlineReqPeriodRange(int days) { (void)days; }
-};
-
-// The indicator selector under the chart. Until the indicator bar lands it only takes the
-// chart's calls and counts them.
-class TechIndexMoveView : public ui::View {
- public:
-  explicit TechIndexMoveView(const gfx::Rect& frame) : ui::View(frame) {}
-  void updateDrawIndexType(int type) {
-    drawIndexType = type;
-    ++typeCalls;
-  }
-  void updateIndexBarView() { ++barRebuilds; }
-  void updateViewWidth(int width) { (void)width; }
-  void reDrawView() { ++redraws; }
-  int drawIndexType = -1;
-  int typeCalls = 0;
-  int barRebuilds = 0;
-  int redraws = 0;
 };
 
 class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIndexViewDelegate {
@@ -108,10 +60,11 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   void resetDrawIndexType();
 
   // Sub-chart's side.
-  void getCalcValueForDelegate(_TECHINDEX_CALC_VLAUE* value) override;
-  void getTrendColorDataFromDelegate(tagLocalTrendData* out, int day) override;
-  void getTrendDataFromDelegate(tagLocalTrendData* out, int day) override;
-  void getLocalStockDataFromDelegate(tagLocalStockData* out) override;
+  bool getCalcValueForDelegate(_TECHINDEX_CALC_VLAUE* value) override;
+  // False for a day the store does not hold.
+  bool getTrendColorDataFromDelegate(tagLocalTrendData* out, int day) override;
+  bool getTrendDataFromDelegate(tagLocalTrendData* out, int day) override;
+  bool getLocalStockDataFromDelegate(tagLocalStockData* out) override;
 
   void setDelegate(TrendlineViewDelegate* delegate) { delegate_ = delegate; }
   TrendlineViewDelegate* Delegate() const { return delegate_; }

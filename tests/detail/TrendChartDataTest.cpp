@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/CoreState.h"
+#include "detail/TechIndexMoveView.h"
 #include "detail/TrendlineView.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -81,7 +83,7 @@ TEST_F(TrendChartData, LayoutAndStartState) {
   EXPECT_FLOAT_EQ(chart->vViewHeight, 125);
   EXPECT_EQ(chart->m_TradeMinutes, 241);
   EXPECT_EQ(chart->iRulerIndex, -1);
-  EXPECT_EQ(chart->techIndexMoveView()->drawIndexType, 0);
+  EXPECT_EQ(chart->techIndexMoveView()->_drawIndexType, 0);
   ASSERT_NE(chart->waitingBox(), nullptr);
   EXPECT_EQ(chart->waitingBox()->frame(), gfx::Rect(90, 160, 140, 65));
   EXPECT_EQ(chart->waitingBox()->alertText(), "请等待...");
@@ -93,9 +95,16 @@ TEST_F(TrendChartData, LayoutAndStartState) {
   EXPECT_FLOAT_EQ(land->tViewWidth, 384);
   EXPECT_FLOAT_EQ(land->BaseYCoor, 150);
   EXPECT_EQ(land->techIndexMoveView()->frame(), gfx::Rect(0, 166, 480, 134));
-  // A relogin rebuilds the indicator bar of every living chart.
+  // A relogin rebuilds the indicator bar of every living chart: the main-force right adds its
+  // three indicators.
+  ParseRightsList("");
+  chart->techIndexMoveView()->updateIndexBarView();
+  EXPECT_EQ(chart->techIndexMoveView()->_nIndexButtonNum, 3);
+  ParseRightsList("30");
   foundation::NotificationCenter::defaultCenter().post("relogin");
-  EXPECT_EQ(chart->techIndexMoveView()->barRebuilds, 1);
+  EXPECT_EQ(chart->techIndexMoveView()->_nIndexButtonNum, 6);
+  ParseRightsList("");
+  SetLoggedIn(0);
 }
 
 TEST_F(TrendChartData, EmptyDayBoundsAroundThePreviousClose) {

@@ -217,7 +217,7 @@ TEST_F(TrendChartDrawing, PriceAndPercentageScales) {
 TEST_F(TrendChartDrawing, FillsOnlyForFutures) {
   Points();
   Draw();
-  EXPECT_EQ(rec.count("clipToRects"), 0u);
+  EXPECT_EQ(rec.count("clipToRects") + rec.count("clip"), 0u);
   EXPECT_EQ(rec.count("drawLinearGradient"), 0u);
   const auto segs = rec.ops("strokePath");
   const auto price = std::find_if(segs.begin(), segs.end(), [](const gfx::DrawOp& op) {
@@ -231,12 +231,26 @@ TEST_F(TrendChartDrawing, FillsOnlyForFutures) {
 
   Market(4, 2, {570, 690, 780, 900, 0, 0});
   Draw();
-  const auto clips = rec.ops("clipToRects");
+  // Each fill is clipped to the outline of its minute columns standing on the base line.
+  const auto clips = rec.ops("clip");
   ASSERT_EQ(clips.size(), 2u);
-  ASSERT_EQ(clips[1].rects.size(), 4u);
+  const auto& e = clips[1].path.elements();
+  const double s = 277.0f / 240.0f;
   // The price fill of the second point runs from the bottom up to its coordinate.
-  EXPECT_DOUBLE_EQ(clips[1].rects[1].y(), 262 - 20);
-  EXPECT_DOUBLE_EQ(clips[1].rects[1].height(), 20);
+  bool second = false;
+  for (size_t i = 1; i < e.size(); ++i)
+    second = second || (std::fabs(e[i].points[0].x - (42 + s)) < 1e-4 &&
+                        e[i - 1].points[0].y == 262 - 10 && e[i].points[0].y == 262 - 20);
+  EXPECT_TRUE(second);
+  EXPECT_EQ(e.front().points[0].y, 262);
+  EXPECT_NEAR(e[e.size() - 2].points[0].x, 42 + 4 * s, 1e-4);
+  // A coordinate below the base line keeps one clip rectangle per minute.
+  chart->m_trendcolordata[0][1].now = 5;
+  Draw();
+  ASSERT_EQ(rec.ops("clipToRects").size(), 1u);
+  EXPECT_EQ(rec.ops("clipToRects")[0].rects[1].y(), 262);
+  chart->m_trendcolordata[0][1].now = -20;
+  Draw();
   const auto grads = rec.ops("drawLinearGradient");
   ASSERT_EQ(grads.size(), 2u);
   EXPECT_EQ(grads[0].args[4], 0);  // the average fill stops at its ends
@@ -260,6 +274,18 @@ TEST_F(TrendChartDrawing, IndexBarsStartAtFirstNonZeroMinute) {
   // Half-range 150, unit (1150 - 900) / 75 = 3: 2 x 3 x 250 / 300 = 5 above the close line.
   EXPECT_DOUBLE_EQ(bars[0].y2, 130);
   EXPECT_EQ(bars[1].state.strokeColor, gfx::Color::green());
+
+  // 75 units span the whole price range: larger values stop at the price area's edges instead
+  // of running over the time labels and the pane below.
+  chart->m_trendcolordata[0][2].hlz = 100;
+  chart->m_trendcolordata[0][3].hlz = -100;
+  bars.clear();
+  for (const auto& s : Segments(Draw()))
+    if (s.state.strokeColor == gfx::Color::red() || s.state.strokeColor == gfx::Color::green())
+      bars.push_back(s);
+  ASSERT_EQ(bars.size(), 2u);
+  EXPECT_DOUBLE_EQ(bars[0].y2, 10);
+  EXPECT_DOUBLE_EQ(bars[1].y2, 260);
 }
 
 TEST_F(TrendChartDrawing, CursorLineAndDot) {

@@ -748,6 +748,19 @@ void InOutPointerImage() {
   });
 }
 
+// --- Landscape indicator bar: the highlight behind the selected indicator's (black) title ---
+
+void IndicatorBarImages() {
+  Make("kline_menubar_sel.png", Size(60, 24), [](Context& ctx) {
+    gfx::StateSaver saver(ctx);
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(0, 0, 60, 24), 8);
+    ctx.clip();
+    VerticalGradient(ctx, Rect(0, 0, 60, 24), Color::rgb255(250, 236, 170),
+                     Color::rgb255(214, 180, 80));
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -774,5 +787,6 @@ int main(int argc, char** argv) {
   ChartImages();
   DetailPagerImages();
   InOutPointerImage();
+  IndicatorBarImages();
   return g_failures == 0 ? 0 : 1;
 }
