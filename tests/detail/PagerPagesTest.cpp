@@ -3,6 +3,7 @@
 // and the pager.
 #include <gtest/gtest.h>
 
+#include "detail/TechIndexMoveView.h"
 #include "detail/TrendlineView.h"
 #include "panels/CustomScrollView.h"
 #include "platform/foundation/RunLoop.h"
@@ -97,7 +98,7 @@ TEST_F(PagerPagesTest, PagesAreMadeOnFirstAppearanceAtTheirPlacesWithWhatTheyNee
   EXPECT_EQ(Chart()->Delegate(), static_cast<TrendlineViewDelegate*>(pager.get()));
   EXPECT_EQ(pager->pageView(kTagF10Page), nullptr);
   pager->setInitShowIndexType(1);
-  EXPECT_EQ(Chart()->techIndexMoveView()->drawIndexType, 3);
+  EXPECT_EQ(Chart()->techIndexMoveView()->_drawIndexType, 3);
 
   pager->viewWillAppear(false);
   auto* f10 = dynamic_cast<TestF10*>(pager->pageView(kTagF10Page));
@@ -139,7 +140,7 @@ TEST_F(PagerPagesTest, PagesAreMadeOnFirstAppearanceAtTheirPlacesWithWhatTheyNee
   ASSERT_NE(Chart(), nullptr);
   Chart()->updateDrawIndexType(3);
   pager->setInitShowIndexType(1);
-  EXPECT_EQ(Chart()->techIndexMoveView()->drawIndexType, 0);
+  EXPECT_EQ(Chart()->techIndexMoveView()->_drawIndexType, 0);
 }
 
 TEST_F(PagerPagesTest, ChartPagesKeepDragsInTheirAreaAndOtherPagesGiveWayToADrag) {
