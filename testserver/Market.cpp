@@ -960,6 +960,7 @@ std::vector<tagLocalTrendData> Market::trend(const Security& s) const {
   double amount = 0;
   int64_t volume = 0, ccl = q.JRCCS.zrccl;
   int64_t wb = 0, ws = 0, zl = 0;
+  double hlz = 0;
   for (int i = 0; i < n; ++i) {
     tagLocalTrendData& p = pts[i];
     std::memset(&p, 0, sizeof p);
@@ -988,7 +989,9 @@ std::vector<tagLocalTrendData> Market::trend(const Security& s) const {
       p.kc = s.minuteVolume[i] / 2;
       p.pc = s.minuteVolume[i] / 3;
     }
-    p.hlz = static_cast<int16_t>((Unit(s.key, kMisc + 11000 + i) - 0.5) * 200);
+    // An index's red/green strength drifts a few units a minute within about +-30.
+    hlz = std::clamp(hlz + (Unit(s.key, kMisc + 11000 + i) - 0.5) * 8, -30.0, 30.0);
+    p.hlz = static_cast<int16_t>(hlz);
   }
   return pts;
 }
