@@ -7,6 +7,7 @@
 
 #include "core/ChartData.h"
 #include "core/FuturesTicks.h"
+#include "core/TickDecode.h"
 #include "fuzz/FuzzSupport.h"  // drops log lines
 #include "platform/foundation/Log.h"
 
@@ -77,5 +78,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                       static_cast<int>(events.size()), ids, idCount);
   }
   FuzzFuturesTicks(rec.pricedot, body);
+
+  // --- Tick lists: the body as delta-coded tick entries, records the count claimed ----------
+  {
+    tagLocalDealData ticks[kTickListCapacity];
+    DecodeTickList(body.data(), body.size(), records, PriceDotToScale(rec), ticks,
+                   capacity % (kTickListCapacity + 1));
+  }
   return 0;
 }

@@ -23,7 +23,6 @@
 #include "detail/placeholders/F10View.h"
 #include "detail/placeholders/HK10DangView.h"
 #include "detail/placeholders/LandscapeKline.h"
-#include "detail/placeholders/TrendFrameView.h"
 #include "panels/DetailView.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -33,6 +32,7 @@
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Screen.h"
 #include "shell/VerdanAppDelegate.h"
+#include "tests/detail/TrendPageRecorder.h"
 
 namespace detailtest {
 
@@ -95,6 +95,7 @@ class DetailTest : public ::testing::Test {
     ParseRightsList("30,31");
     VerdanAppDelegate::registerClasses();
     RegisterDetailClasses();
+    RegisterRecordingTrendPage();
     ui::ClassRegistry::shared().registerClass<RadarStandIn>("RadarView");
     previous_ = SetSendQueueSink([this](SendQueueKind kind, const uint8_t* data, int length) {
       Push push{kind, {}};

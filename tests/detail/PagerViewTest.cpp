@@ -239,7 +239,7 @@ TEST_F(PagerViewTest, ArrowsStepThroughTheListAndWrap) {
   // Stepping to the row shown asks nothing again; only the mini detail view is refreshed.
   const int fetched = list->fetched;
   const int updates = pager->updates();
-  auto* trend = Page<TrendFrameView>(kTagTrendPage);
+  auto* trend = Page<RecordingTrendPage>(kTagTrendPage);
   ASSERT_NE(trend, nullptr);
   trend->kindMarket = 0;
   pager->updateCurrentView(1);

@@ -114,11 +114,9 @@ TEST_F(TrendChartEndToEnd, PaneSwipesChangeTheIndicatorWithoutTurningThePager) {
   EXPECT_EQ(pane->_drawIndexType, 2);
   EXPECT_EQ(pane->page(2)->frame().x(), pane->scrollView()->bounds().width());
 
-  // Below the pane the pager turns.
-  const gfx::Rect below = outer->convertRectToView(outer->bounds(), nullptr);
-  const double y =
-      std::min(pane->convertRectToView(pane->bounds(), nullptr).maxY() + 20, below.maxY() - 5);
-  Swipe(*outer, y);
+  // On the price strip above the chart the pager turns.
+  const gfx::Rect page = outer->convertRectToView(outer->bounds(), nullptr);
+  Swipe(*outer, page.y() + 25);
   EXPECT_GT(outer->contentOffset().x, 0);
 }
 
