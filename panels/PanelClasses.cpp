@@ -1,7 +1,16 @@
+#include "panels/F10View.h"
+#include "panels/HK10DangView.h"
 #include "platform/ui/Object.h"
 
 // The pages of the detail pager, made by class name. Called by RegisterDetailClasses() after
 // the stand-ins, so a real page replaces its stand-in's name.
 void RegisterPanelClasses() {
   [[maybe_unused]] auto& registry = ui::ClassRegistry::shared();
+  // The price panel is laid out for the 320-point page when the page is made.
+  registry.registerClass("HK10DangView", [] {
+    return std::static_pointer_cast<ui::Object>(
+        PublicView::create<HK10DangView>(gfx::Rect{0, 0, 320, 51}));
+  });
+  registry.registerClass("F10View",
+                         [] { return std::static_pointer_cast<ui::Object>(F10View::create()); });
 }

@@ -1,7 +1,5 @@
 #include "detail/placeholders/AnalysisView.h"
 #include "detail/placeholders/DetailView.h"
-#include "detail/placeholders/F10View.h"
-#include "detail/placeholders/HK10DangView.h"
 #include "detail/placeholders/LandscapeKline.h"
 #include "detail/placeholders/TrendFrameView.h"
 #include "platform/ui/Object.h"
@@ -14,10 +12,6 @@ void RegisterDetailPlaceholders() {
     return std::static_pointer_cast<ui::Object>(PublicView::create<TrendFrameView>(page));
   });
   registry.registerClass<DetailView>("DetailView");
-  registry.registerClass<F10View>("F10View");
-  registry.registerClass("HK10DangView", [page] {
-    return std::static_pointer_cast<ui::Object>(PublicView::create<HK10DangView>(page));
-  });
   registry.registerClass<AnalysisView>("AnalysisView");
   registry.registerClass<LandscapeKline>("LandscapeKline");
 }
