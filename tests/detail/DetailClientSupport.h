@@ -6,12 +6,18 @@
 
 #include "detail/TrendlineController.h"
 #include "platform/ui/NavigationController.h"
+#include "tests/detail/TrendPageRecorder.h"
 #include "tests/shell/StartupTestSupport.h"
 
 namespace detailtest {
 
 class DetailClientTest : public startuptest::StartupTest {
  protected:
+  void SetUp() override {
+    StartupTest::SetUp();
+    RegisterRecordingTrendPage();
+  }
+
   // Logs in with the given rights and forgets what the login sent.
   void LoggedIn(const std::string& rights) {
     server->setRights("", rights);

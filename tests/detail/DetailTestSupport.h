@@ -22,7 +22,6 @@
 #include "detail/placeholders/AnalysisView.h"
 #include "detail/placeholders/DetailView.h"
 #include "detail/placeholders/LandscapeKline.h"
-#include "detail/placeholders/TrendFrameView.h"
 #include "panels/F10View.h"
 #include "panels/HK10DangView.h"
 #include "platform/foundation/Clock.h"
@@ -33,6 +32,7 @@
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Screen.h"
 #include "shell/VerdanAppDelegate.h"
+#include "tests/detail/TrendPageRecorder.h"
 
 namespace detailtest {
 
@@ -95,6 +95,7 @@ class DetailTest : public ::testing::Test {
     ParseRightsList("30,31");
     VerdanAppDelegate::registerClasses();
     RegisterDetailClasses();
+    RegisterRecordingTrendPage();
     ui::ClassRegistry::shared().registerClass<RadarStandIn>("RadarView");
     previous_ = SetSendQueueSink([this](SendQueueKind kind, const uint8_t* data, int length) {
       Push push{kind, {}};

@@ -8,9 +8,9 @@
 #include "detail/TrendlineController.h"
 #include "detail/placeholders/AnalysisView.h"
 #include "detail/placeholders/DetailView.h"
-#include "detail/placeholders/TrendFrameView.h"
 #include "platform/ui/NavigationController.h"
 #include "tests/detail/DetailClientSupport.h"
+#include "tests/detail/TrendPageRecorder.h"
 
 namespace detailtest {
 namespace {
@@ -32,7 +32,7 @@ TEST_F(DetailClient, StockPagerAsksTheServerAndShowsRepliesAndPushesOnlyOfTheSho
   LoggedIn("30,31,49");
   TrendlineController* pager = Open("600000", 1, 2);
   ASSERT_NE(pager, nullptr);
-  auto* trend = dynamic_cast<TrendFrameView*>(pager->pageView(kTagTrendPage));
+  auto* trend = dynamic_cast<RecordingTrendPage*>(pager->pageView(kTagTrendPage));
   ASSERT_NE(trend, nullptr);
   ASSERT_TRUE(WaitFor([&] {
     return !trend->log.quoteFlags.empty() && trend->log.quoteFlags.back() == 1 &&

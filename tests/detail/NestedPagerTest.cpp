@@ -65,9 +65,9 @@ TEST_F(NestedPager, PaneDragTurnsOnlyThePane) {
   EXPECT_EQ(outer->contentOffset().x, 0);
   EXPECT_FALSE(outer->isDragging());
 
-  // Below the pane the pager turns.
-  double belowY = pane->convertRectToView(pane->bounds(), nullptr).maxY() + 40;
-  dragAcross(*outer, belowY);
+  // Above the pane, on the price strip (the chart below keeps its drags), the pager turns.
+  double aboveY = pane->convertRectToView(pane->bounds(), nullptr).minY() - 20;
+  dragAcross(*outer, aboveY);
   EXPECT_EQ(outer->contentOffset().x, width);
   EXPECT_EQ(pane->contentOffset().x, width);
 }

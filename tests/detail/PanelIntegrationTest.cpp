@@ -4,12 +4,12 @@
 #include "core/QuoteCache.h"
 #include "core/QuoteFormat.h"
 #include "detail/TrendlineController.h"
-#include "detail/placeholders/TrendFrameView.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/AnimationEngine.h"
 #include "platform/ui/NavigationController.h"
 #include "shell/SharedTool.h"
 #include "tests/detail/DetailClientSupport.h"
+#include "tests/detail/TrendPageRecorder.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ TEST_F(PanelClient, TrendPageShowsTheOpenedStocksPriceAndFollowsItsPushes) {
   LoggedIn("30,31,49");
   TrendlineController* pager = Open("600000", 1, 2);
   ASSERT_NE(pager, nullptr);
-  auto* trend = dynamic_cast<TrendFrameView*>(pager->pageView(kTagTrendPage));
+  auto* trend = dynamic_cast<RecordingTrendPage*>(pager->pageView(kTagTrendPage));
   ASSERT_NE(trend, nullptr);
   ASSERT_TRUE(trend->isBuilt());
   PriceShowView* cell = trend->mainPriceShow();

@@ -13,7 +13,7 @@ std::vector<uint8_t> U16(uint16_t v) {
 TEST_F(RoutingTest, QuoteRepliesAndPushesReachTheShownPageUntilTheSecurityChanges) {
   CacheQuote(1, "600000", 105000, 20261207);
   Open("600000", 1, 2);
-  auto* trend = Page<TrendFrameView>(kTagTrendPage);
+  auto* trend = Page<RecordingTrendPage>(kTagTrendPage);
   ASSERT_NE(trend, nullptr);
   const int before = trend->log.quotes;
   const int historyBefore = GetSearchHistory().GetCount();
@@ -72,7 +72,7 @@ TEST_F(RoutingTest, StockCodesAreBoundedAndRefusedWhenUnusable) {
 
 TEST_F(RoutingTest, TrendKLineAndTickHeadsCountWhatWasParsed) {
   Open("600000", 1, 2);
-  auto* trend = Page<TrendFrameView>(kTagTrendPage);
+  auto* trend = Page<RecordingTrendPage>(kTagTrendPage);
   auto* kline = Page<AnalysisView>(kTagKLinePage);
   ASSERT_NE(kline, nullptr);
   // A trend answer claiming 5000 points with none behind the head.

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "detail/TrendlineController.h"
-#include "detail/placeholders/TrendFrameView.h"
 #include "platform/ui/NavigationController.h"
 #include "tests/detail/DetailClientSupport.h"
+#include "tests/detail/TrendPageRecorder.h"
 
 namespace {
 
@@ -15,13 +15,13 @@ TEST_F(TrendChartServer, ReplyFillsTheChartAndEachPushMergesItsVolume) {
   LoggedIn("30,31,49");
   TrendlineController* pager = Open("600000", 1, 2);
   ASSERT_NE(pager, nullptr);
-  auto* page = dynamic_cast<TrendFrameView*>(pager->pageView(kTagTrendPage));
+  auto* page = dynamic_cast<RecordingTrendPage*>(pager->pageView(kTagTrendPage));
   ASSERT_NE(page, nullptr);
   TrendlineView& chart = page->chart;
   EXPECT_EQ(page->trendlineView(), &chart);
   EXPECT_TRUE(page->isPointInScrollRect({100, 100}));
-  EXPECT_FALSE(page->isPointInScrollRect({100, 20}));   // the price strip
-  EXPECT_FALSE(page->isPointInScrollRect({260, 100}));  // the mini detail column
+  EXPECT_FALSE(page->isPointInScrollRect({100, 20}));  // the price strip
+  EXPECT_TRUE(page->isPointInScrollRect({260, 100}));  // the mini detail rows
 
   ASSERT_TRUE(WaitFor([&] { return chart.m_trendnum > 0 && chart.Yesterday > 1; }));
   const int replied = chart.m_trendnum;

@@ -738,6 +738,59 @@ void DetailPagerImages() {
 
 }  // namespace
 
+// --- Trend page: mini detail rows, their separator, round choice buttons and the zoom button -----
+
+static void TrendPageImages() {
+  // Behind each mini detail row (stretched to the row): a faint sheen over the view's backdrop.
+  Make("miniListCell_BG.png", Size(99, 26), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 99, 26), Color::grey(1, 0.07), Color::grey(1, 0));
+  });
+  // The line under a row that closes a group (stretched to the row's width).
+  Make("separateline.png", Size(99, 1), [](Context& ctx) {
+    ctx.setFillColor(Color::rgb255(70, 110, 140));
+    ctx.fillRect(Rect(0, 0, 99, 1));
+  });
+  // 50 x 20 choice buttons: a light pill, and the chosen one as an outline.
+  Make("Button_Round.png", Size(50, 20), [](Context& ctx) {
+    gfx::StateSaver saver(ctx);
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(0.5, 0.5, 49, 19), 9.5);
+    ctx.clip();
+    VerticalGradient(ctx, Rect(0, 0, 50, 20), Color::grey(0.97), Color::grey(0.72));
+  });
+  Make("Button_Round_Outline.png", Size(50, 20), [](Context& ctx) {
+    FillRounded(ctx, Rect(0.5, 0.5, 49, 19), 9.5, Color::rgb255(255, 236, 200));
+    ctx.setStrokeColor(Color::rgb255(255, 150, 30));
+    ctx.setLineWidth(2);
+    ctx.beginPath();
+    ctx.addRoundedRect(Rect(1, 1, 48, 18), 9);
+    ctx.strokePath();
+  });
+  // 30 x 30 zoom button: a double chevron the way the rows will slide.
+  const auto zoom = [](bool right) {
+    return [right](Context& ctx) {
+      FillRounded(ctx, Rect(3, 3, 24, 24), 5, Color::rgb255(24, 40, 60, 0.9));
+      ctx.setStrokeColor(Color::rgb255(0, 255, 255));
+      ctx.setLineWidth(2);
+      for (double x : {9.0, 15.0}) {
+        ctx.beginPath();
+        if (right) {
+          ctx.moveTo(x, 9);
+          ctx.lineTo(x + 6, 15);
+          ctx.lineTo(x, 21);
+        } else {
+          ctx.moveTo(x + 6, 9);
+          ctx.lineTo(x, 15);
+          ctx.lineTo(x + 6, 21);
+        }
+        ctx.strokePath();
+      }
+    };
+  };
+  Make("zoom_left.png", Size(30, 30), zoom(false));
+  Make("zoom_right.png", Size(30, 30), zoom(true));
+}
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
@@ -761,5 +814,6 @@ int main(int argc, char** argv) {
   TickTableImages();
   ChartImages();
   DetailPagerImages();
+  TrendPageImages();
   return g_failures == 0 ? 0 : 1;
 }
