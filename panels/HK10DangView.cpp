@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/QuoteFormat.h"
+#include "panels/MiniDetailCell.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/TableViewCell.h"
 #include "platform/ui/Touch.h"
@@ -13,36 +14,6 @@ namespace {
 
 constexpr const char* kCellIdentifier = "identifier";
 constexpr int kLevels = 10;
-
-// One level row: name, price and volume side by side, a line along the bottom when asked.
-class LevelCell : public ui::TableViewCell {
- public:
-  LevelCell() : ui::TableViewCell(ui::TableViewCellStyle::Default, kCellIdentifier) {}
-  void build(double width, double height) {
-    setBackgroundColor(gfx::Color::clear());
-    const double widths[] = {width / 4, width / 3, 5 * width / 12};
-    double x = 0;
-    for (int i = 0; i < 3; ++i) {
-      auto label = ui::Label::create({x, 0, widths[i], height});
-      label->setTag(701 + i);
-      label->setBackgroundColor(gfx::Color::clear());
-      label->setTextColor(gfx::Color::white());
-      label->setFont(gfx::Font::named("Helvetica-Bold", 11));
-      label->setAdjustsFontSizeToFitWidth(true);
-      label->setTextAlignment(i == 0 ? gfx::TextAlignment::Left : gfx::TextAlignment::Right);
-      labels[i] = label;
-      addSubview(label);
-      x += widths[i];
-    }
-    separator = ui::View::create({0, height - 1, width, 1});
-    separator->setTag(802);
-    separator->setBackgroundColor(gfx::Color::grey(0.45));
-    separator->setHidden(true);
-    addSubview(separator);
-  }
-  std::shared_ptr<ui::Label> labels[3];
-  std::shared_ptr<ui::View> separator;
-};
 
 }  // namespace
 
@@ -127,25 +98,26 @@ int HK10DangView::tableViewNumberOfRowsInSection(ui::TableView& table, int secti
 
 std::shared_ptr<ui::TableViewCell> HK10DangView::tableViewCellForRowAtIndexPath(
     ui::TableView& table, const ui::IndexPath& path) {
-  auto cell = std::dynamic_pointer_cast<LevelCell>(
+  auto cell = std::dynamic_pointer_cast<MiniDetailCell>(
       table.dequeueReusableCellWithIdentifier(kCellIdentifier));
   if (!cell) {
-    cell = std::make_shared<LevelCell>();
-    cell->setFrame({0, 0, table.bounds().width(), static_cast<double>(_fRowHeight)});
-    cell->build(table.bounds().width(), _fRowHeight);
+    const double t = table.bounds().width();
+    cell = MiniDetailCell::create(ui::TableViewCellStyle::Default, kCellIdentifier);
+    cell->setFrame({0, 0, t, static_cast<double>(_fRowHeight)});
+    cell->setTextNum(3, t, _fRowHeight);
+    cell->updateTextWidth({t / 4, t / 3, 5 * t / 12});
   }
   cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
   const int k = kLevels * path.section + path.row;
   const tagPriceVol& level = k < kLevels ? m_stockdata.buysell10.sell[kLevels - 1 - k]
                                          : m_stockdata.buysell10.buy[k - kLevels];
-  cell->labels[0]->setText(levelName(k));
-  cell->labels[1]->setText(FormatPriceString(level.price, 8, m_stockdata.pricedot, level.price));
-  cell->labels[2]->setText(
-      FormatVolumeString(m_stockdata.market, level.volume, m_stockdata.unit, 6));
-  cell->labels[1]->setTextColor(widgets::UpDownColor(int64_t{level.price} - m_stockdata.yesterday));
-  cell->labels[2]->setTextColor(widgets::PaleYellowColor());
+  cell->updateText(levelName(k),
+                   FormatPriceString(level.price, 8, m_stockdata.pricedot, level.price),
+                   FormatVolumeString(m_stockdata.market, level.volume, m_stockdata.unit, 6));
+  cell->updateTextColor(widgets::UpDownColor(int64_t{level.price} - m_stockdata.yesterday),
+                        widgets::PaleYellowColor());
   // The line under 卖一 sets the asks apart from the bids.
-  cell->separator->setHidden(k != kLevels - 1);
+  cell->showSeparatorLine(k == kLevels - 1);
   return cell;
 }
 
