@@ -1,7 +1,6 @@
 #include "panels/HK10DangView.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "core/QuoteFormat.h"
 #include "panels/MiniDetailCell.h"
