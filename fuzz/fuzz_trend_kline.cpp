@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/ChartData.h"
+#include "core/TickDecode.h"
 #include "fuzz/FuzzSupport.h"  // drops log lines
 #include "platform/foundation/Log.h"
 
@@ -53,6 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t* ids = body.data() + 1;
     ParseFieldRecords(ids + idCount, body.size() - 1 - idCount, records, events.data(),
                       static_cast<int>(events.size()), ids, idCount);
+  }
+
+  // --- Tick lists: the body as delta-coded tick entries, records the count claimed ----------
+  {
+    tagLocalDealData ticks[kTickListCapacity];
+    DecodeTickList(body.data(), body.size(), records, PriceDotToScale(rec), ticks,
+                   capacity % (kTickListCapacity + 1));
   }
   return 0;
 }

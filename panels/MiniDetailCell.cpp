@@ -17,12 +17,9 @@ std::shared_ptr<MiniDetailCell> MiniDetailCell::create(ui::TableViewCellStyle st
 void MiniDetailCell::setTextNum(int n, double width, double height) {
   if (n <= 0) return;
   // A rebuilt row must not keep the labels of the first build under the new ones.
-  for (int tag : {kMiniCellBottomLineTag, kMiniCellTopLineTag}) {
-    if (auto* old = viewWithTag(tag)) old->removeFromSuperview();
-  }
-  for (int i = 0; i < _nLableNum; ++i) {
-    if (auto* old = label(i)) old->removeFromSuperview();
-  }
+  for (const auto& old : labels_) old->removeFromSuperview();
+  if (separator_) separator_->removeFromSuperview();
+  labels_.clear();
   _nLableNum = n;
   const double lw = (width - 2) / n;
   auto background = ui::ImageView::create(gfx::Rect{0, 0, width, height});
@@ -43,21 +40,19 @@ void MiniDetailCell::setTextNum(int n, double width, double height) {
       text->setAdjustsFontSizeToFitWidth(true);
     }
     contentView()->addSubview(text);
+    labels_.push_back(text);
   }
   auto line = ui::ImageView::create(gfx::Rect{0, height - 1, width, 1});
   line->setImage(gfx::Image::named("separateline.png"));
   line->setTag(kMiniCellBottomLineTag);
   line->setHidden(true);
   addSubview(line);
+  separator_ = line;
 }
 
-ui::Label* MiniDetailCell::label(int i) {
-  if (i < 0 || i >= _nLableNum) return nullptr;
-  return dynamic_cast<ui::Label*>(contentView()->viewWithTag(kMiniCellLabelTag + i));
-}
-
-ui::View* MiniDetailCell::separator() {
-  return viewWithTag(kMiniCellBottomLineTag);
+ui::Label* MiniDetailCell::label(int i) const {
+  if (i < 0 || i >= static_cast<int>(labels_.size())) return nullptr;
+  return labels_[static_cast<size_t>(i)].get();
 }
 
 void MiniDetailCell::updateTextWidth(const std::vector<double>& widths) {
@@ -93,12 +88,9 @@ void MiniDetailCell::showSeparatorLine(bool show) {
 }
 
 void MiniDetailCell::showSeparatorLine(bool top, bool bottom) {
-  const std::pair<int, bool> lines[] = {{kMiniCellTopLineTag, top},
-                                        {kMiniCellBottomLineTag, bottom}};
-  for (const auto& [tag, show] : lines) {
-    ui::View* line = viewWithTag(tag);
-    if (!line) continue;
-    line->setHidden(!show);
-    if (show) bringSubviewToFront(line);
-  }
+  // The top line (tag 801) is never built.
+  (void)top;
+  if (!separator_) return;
+  separator_->setHidden(!bottom);
+  if (bottom) bringSubviewToFront(separator_.get());
 }

@@ -39,9 +39,12 @@ class MiniDetailCell : public ui::TableViewCell {
 
   int labelCount() const { return _nLableNum; }
   // Label i from the left (0 name), or null.
-  ui::Label* label(int i);
-  ui::View* separator();
+  ui::Label* label(int i) const;
+  ui::View* separator() const { return separator_.get(); }
 
  private:
   int _nLableNum = 0;
+  // The parts by tag, kept so that refreshing a row does not search the cell.
+  std::vector<std::shared_ptr<ui::Label>> labels_;
+  std::shared_ptr<ui::View> separator_;
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "core/QuoteFormat.h"
 #include "panels/DetailTable.h"
@@ -198,14 +199,14 @@ void MiniDetailView::SetDataValue(const tagLocalStockData* quote, uint16_t isPus
   if (_stockData.market == 9) {
     showSingleTable();
     _scrollView->setContentSize({_scrollView->bounds().width(), 0});
-    _tableIndexHQ->reloadData();
+    refreshRows(*_tableIndexHQ);
   } else if (_stockData.zqlb == 1) {
     showSingleTable();
-    _tableIndexHQ->reloadData();
+    refreshRows(*_tableIndexHQ);
   } else {
     showCarousel();
-    _tableViewHQ->reloadData();
-    _tableViewMM->reloadData();
+    refreshRows(*_tableViewHQ);
+    refreshRows(*_tableViewMM);
     mDetailTable->SetDataInfo(&_stockData);
   }
   if (isPush != kQuoteFlagPush || _stockData.volume == kept) return;
@@ -320,17 +321,39 @@ std::shared_ptr<ui::TableViewCell> MiniDetailView::tableViewCellForRowAtIndexPat
       cell->setTextNum(2, width, height);
     }
   }
-  cell->showSeparatorLine(false);
-  if (futures && !book) {
-    fillFuturesRow(*cell, path.row);
-  } else if (book) {
-    fillOrderBookRow(*cell, path.section * 5 + path.row);
-  } else if (index) {
-    fillIndexRow(*cell, path.row);
-  } else {
-    fillQuoteRow(*cell, path.row);
-  }
+  fillRow(table, *cell, path);
   return cell;
+}
+
+void MiniDetailView::fillRow(ui::TableView& table, MiniDetailCell& cell,
+                             const ui::IndexPath& path) const {
+  cell.showSeparatorLine(false);
+  if (&table == _tableViewMM.get()) {
+    fillOrderBookRow(cell, path.section * 5 + path.row);
+  } else if (IsMarket467(_stockData)) {
+    fillFuturesRow(cell, path.row);
+  } else if (&table == _tableIndexHQ.get()) {
+    fillIndexRow(cell, path.row);
+  } else {
+    fillQuoteRow(cell, path.row);
+  }
+}
+
+void MiniDetailView::refreshRows(ui::TableView& table) {
+  // A push comes several times a second: the rows on screen are rewritten where they stand
+  // rather than handed back and made again. A changed row count reloads the table.
+  bool same = table.numberOfSections() == numberOfSectionsInTableView(table);
+  for (int section = 0; same && section < table.numberOfSections(); ++section)
+    same = table.numberOfRowsInSection(section) == tableViewNumberOfRowsInSection(table, section);
+  const std::vector<ui::IndexPath> visible =
+      same ? table.indexPathsForVisibleRows() : std::vector<ui::IndexPath>{};
+  if (visible.empty()) {
+    table.reloadData();
+    return;
+  }
+  for (const ui::IndexPath& path : visible)
+    if (auto* cell = dynamic_cast<MiniDetailCell*>(table.cellForRowAtIndexPath(path)))
+      fillRow(table, *cell, path);
 }
 
 namespace {

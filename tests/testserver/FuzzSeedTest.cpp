@@ -182,10 +182,12 @@ void RecordAll(SeedWriter& seeds) {
   len = MakeRequest_Trendline(0, 34, 12, 1, "600000", 0, miniList, buf, sizeof buf);
   Reply mini = ask({Bytes(buf, buf + len)});
   // The detail pager's chart and tick answers as the core posts them: status, header, body.
+  Bytes tickAnswer;
   {
     const uint8_t tickList[] = {4, 1, 2, 3, 4};
     len = MakeRequest_DealDetail(0, 44, 13, 1, "600000", 20, tickList, buf, sizeof buf);
     Reply ticks = ask({Bytes(buf, buf + len)});
+    tickAnswer = ticks.body;
     uint8_t kblock[21] = {1, '6', '0', '0', '0', '0', '0', 0, 0, 1, 1};
     WriteLE32(kblock + 15, 99991231);
     WriteLE16(kblock + 19, 196);
@@ -245,6 +247,16 @@ void RecordAll(SeedWriter& seeds) {
     std::memcpy(chart.data() + 20, &capacity, 2);
     chart.insert(chart.end(), trend.body.begin() + 13, trend.body.end());
     seeds.add("trend_kline", "trend", chart);
+  }
+  // The tick answer's entries behind the same head, its count as the record count.
+  if (tickAnswer.size() >= 11) {
+    Bytes ticks(22, 0);
+    ticks[0] = rec.pricedot;
+    ticks[2] = rec.market;
+    std::memcpy(ticks.data() + 18, tickAnswer.data() + 9, 2);
+    ticks[20] = 20;
+    ticks.insert(ticks.end(), tickAnswer.begin() + 11, tickAnswer.end());
+    seeds.add("trend_kline", "ticks", ticks);
   }
   // The watch list's one-field trend behind the stock's price decimals, high, low and close.
   {
