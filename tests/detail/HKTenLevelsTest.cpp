@@ -199,6 +199,12 @@ TEST_F(HKTenLevelsTest, MarkersShowTheirPriceAndSeatsPopUpTheirName) {
   // A tap on the bubble hides it.
   tap(windowCentre(*bids.priceView()));
   EXPECT_TRUE(bids.priceView()->isHidden());
+  // Without a best price there is no price steps away from it.
+  q.buysell10.buy[0].price = 0;
+  page->SetDataInfo(q, kQuoteFlagPush);
+  tapPlace(bids, 3);
+  EXPECT_EQ(bids.priceLabel()->text(), "----");
+  tap(windowCentre(*bids.priceView()));
 
   // A seat: the pager hears the number as shown and answers with the names.
   tapPlace(asks, 3);
