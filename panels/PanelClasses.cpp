@@ -1,7 +1,9 @@
 #include <algorithm>
 
-#include "panels/TrendFrameView.h"
 #include "panels/DetailView.h"
+#include "panels/F10View.h"
+#include "panels/HK10DangView.h"
+#include "panels/TrendFrameView.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/Screen.h"
 
@@ -16,4 +18,11 @@ void RegisterPanelClasses() {
     return std::static_pointer_cast<ui::Object>(
         PublicView::create<TrendFrameView>({0, 0, TrendFrameView::kPageWidth, height}));
   });
+  // The price panel is laid out for the 320-point page when the page is made.
+  registry.registerClass("HK10DangView", [] {
+    return std::static_pointer_cast<ui::Object>(
+        PublicView::create<HK10DangView>(gfx::Rect{0, 0, 320, 51}));
+  });
+  registry.registerClass("F10View",
+                         [] { return std::static_pointer_cast<ui::Object>(F10View::create()); });
 }

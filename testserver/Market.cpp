@@ -735,6 +735,9 @@ void Market::recompute(Security& s) {
         b.broker[i] =
             i < b.count ? static_cast<int16_t>(1000 + Mix(bk, 200 + side * 40 + i) % 800) : 0;
       }
+      // Orders one and two price steps away from the best price.
+      b.broker[4] = -1;
+      b.broker[8] = -2;
     }
   }
   // Main force: a share of the turnover by large orders.

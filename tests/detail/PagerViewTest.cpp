@@ -360,8 +360,8 @@ TEST_F(PagerViewTest, BrokerSeatTapNamesKnownSeatsAndAsksForOthers) {
   pager->HKJJPWViewClicked("");
   EXPECT_TRUE(pushes.empty());
   pager->HKJJPWViewClicked("1005");
-  EXPECT_EQ(hk->seatTitle, "(1005)高盛");
-  EXPECT_EQ(hk->seatContent, "高盛亚洲证券");
+  EXPECT_EQ(hk->detailTitle(), "(1005)高盛");
+  EXPECT_EQ(hk->detailContent(), "高盛亚洲证券");
   EXPECT_TRUE(pushes.empty());
   pager->HKJJPWViewClicked("2001");
   EXPECT_FALSE(pushes.empty());

@@ -173,8 +173,8 @@ TEST_F(RoutingTest, RadarSeatAndPriceAlertAnswers) {
   seatBody.resize(static_cast<size_t>(n));
   Quote(8, kSlotSeat, seatBody);
   auto* hk = Page<HK10DangView>(kTagHK10Page);
-  EXPECT_EQ(hk->seatTitle, "(1234)ABC");
-  EXPECT_EQ(hk->seatContent, "ABC Securities Ltd");
+  EXPECT_EQ(hk->detailTitle(), "(1234)ABC");
+  EXPECT_EQ(hk->detailContent(), "ABC Securities Ltd");
 
   // Price-alert setting: field 10 set, 0, absent; an error or a second answer.
   auto answer = [&](MDBF* table, bool error) {

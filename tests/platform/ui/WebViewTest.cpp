@@ -161,10 +161,14 @@ TEST_F(WebViewTest, FailedLoadsReportTheirCodeAndKeepThePage) {
   ASSERT_TRUE(waitLoaded());
   web->loadRequest("ftp://127.0.0.1/file");
   web->loadRequest("not a url");
-  ASSERT_EQ(recorder->errors.size(), 3u);
+  // Names under ".invalid" never resolve.
+  web->loadRequest("http://f10.verdan.invalid/f10/index.html?key=00001,hk");
+  ASSERT_TRUE(waitLoaded());
+  ASSERT_EQ(recorder->errors.size(), 4u);
   EXPECT_EQ(recorder->errors[0], ui::WebErrorCode::CannotConnectToHost);
   EXPECT_EQ(recorder->errors[1], ui::WebErrorCode::UnsupportedURL);
   EXPECT_EQ(recorder->errors[2], ui::WebErrorCode::BadURL);
+  EXPECT_EQ(recorder->errors[3], ui::WebErrorCode::CannotFindHost);
   EXPECT_EQ(web->pageText(), "第一页");  // the old page stays
   EXPECT_EQ(web->currentURL(), server.url("/a"));
 

@@ -1,0 +1,91 @@
+#include "panels/F10View.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/ui/Application.h"
+
+F10View::F10View(const gfx::Rect& frame) : ui::View(frame) {}
+
+F10View::~F10View() {
+  // A load cut short by the page going away never reports back: its indicator goes with it.
+  if (auto* web = webView(); web && web->isLoading()) {
+    web->setDelegate({});
+    ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+  }
+}
+
+std::shared_ptr<F10View> F10View::create(const gfx::Rect& frame) {
+  auto view = std::make_shared<F10View>(frame);
+  view->build();
+  return view;
+}
+
+std::shared_ptr<F10View> F10View::create(const gfx::Rect& frame, const std::string& address) {
+  auto view = create(frame);
+  view->RequestF10(address);
+  return view;
+}
+
+void F10View::build() {
+  setBackgroundColor(gfx::Color::black());
+  notice_ = ui::Label::create();
+  notice_->setBackgroundColor(gfx::Color::black());
+  notice_->setTextColor(gfx::Color::rgb255(255, 255, 0));
+  notice_->setText("F10更新中...");
+  addSubview(notice_);
+
+  auto web = ui::WebView::create(bounds());
+  web->setTag(kF10WebViewTag);
+  web->setBackgroundColor(gfx::Color::black());
+  web->setDelegate(sharedAs<F10View>());
+  web->setHidden(true);
+  // Numbers and addresses in company texts stay plain text.
+  web->setDataDetectorTypes(0);
+  addSubview(web);
+  layoutPage();
+}
+
+ui::WebView* F10View::webView() const {
+  for (const auto& sub : subviews())
+    if (sub->tag() == kF10WebViewTag) return dynamic_cast<ui::WebView*>(sub.get());
+  return nullptr;
+}
+
+void F10View::setBounds(const gfx::Rect& bounds) {
+  const gfx::Size old = this->bounds().size;
+  ui::View::setBounds(bounds);
+  if (!(old == bounds.size)) layoutPage();
+}
+
+// The pager may make the page by name and size it afterwards.
+void F10View::layoutPage() {
+  const gfx::Rect b = bounds();
+  if (notice_) notice_->setFrame({b.width() / 3, b.height() / 4, b.width() / 3, 40});
+  if (auto* web = webView()) web->setFrame(b);
+}
+
+void F10View::RequestF10(const std::string& address) {
+  if (auto* web = webView()) web->loadRequest(address);
+}
+
+void F10View::webViewDidStartLoad(ui::WebView& web) {
+  (void)web;
+  ui::Application::shared().setNetworkActivityIndicatorVisible(true);
+}
+
+void F10View::webViewDidFinishLoad(ui::WebView& web) {
+  web.setHidden(false);
+  ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+}
+
+void F10View::webViewDidFailLoadWithError(ui::WebView& web, const ui::WebError& error) {
+  foundation::logError("Web Thumbs Error: %d %s", error.code, error.description.c_str());
+  if (error.code == ui::WebErrorCode::CannotFindHost) {
+    // Without an information server the notice stays for good.
+    auto keep = web.sharedView();
+    web.setDelegate({});
+    web.removeFromSuperview();
+  }
+  // A cancelled load was replaced by a newer one, which owns the indicator now.
+  if (error.code != ui::WebErrorCode::Cancelled)
+    ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+}

@@ -1,0 +1,45 @@
+// The company information ("F10") page of the stock detail pager: a web page of the information
+// server, fetched over HTTP and shown as text. A yellow notice stands on the black page until the
+// first page has loaded; the platform's network activity indicator follows the loads.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "panels/PageRoles.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/View.h"
+#include "platform/ui/WebView.h"
+
+inline constexpr int kF10WebViewTag = 1101;
+
+class F10View : public ui::View, public F10PageRole, public ui::WebViewDelegate {
+ public:
+  // Use create: the web view reports to the page through its shared owner.
+  explicit F10View(const gfx::Rect& frame = {});
+  ~F10View() override;
+  // The page without a load (made by class name; the pager hands it the address later).
+  static std::shared_ptr<F10View> create(const gfx::Rect& frame = {});
+  // The page loading `address` at once.
+  static std::shared_ptr<F10View> create(const gfx::Rect& frame, const std::string& address);
+
+  // Loads the address into the web view, which keeps showing its page until the new one is in.
+  // Does nothing once the web view is gone (host not found).
+  void RequestF10(const std::string& address);
+  void loadAddress(const std::string& address) override { RequestF10(address); }
+
+  ui::Label* notice() const { return notice_.get(); }
+  // Null once a host-not-found failure removed it.
+  ui::WebView* webView() const;
+
+  void webViewDidStartLoad(ui::WebView& web) override;
+  void webViewDidFinishLoad(ui::WebView& web) override;
+  void webViewDidFailLoadWithError(ui::WebView& web, const ui::WebError& error) override;
+  void setBounds(const gfx::Rect& bounds) override;
+
+ private:
+  void build();
+  void layoutPage();
+
+  std::shared_ptr<ui::Label> notice_;
+};
