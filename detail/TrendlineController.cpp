@@ -1582,12 +1582,13 @@ void TrendlineController::handleSeat(const ReceiveRecordView& reply) {
 
 void TrendlineController::onDrawHQ(const tagLocalStockData& quote, uint16_t dataFlag) {
   if (IsFirstShow) {
-    IsFirstShow = 0;
     std::string name = UnicharsToNSString(quote.name, 16);
     char code[10] = {};
     std::memcpy(code, quote.code, 8);
-    // No quote cached yet: keep what the list or the search screen named.
+    // No quote cached yet, or one without a name (the ticker's): keep what the list or the
+    // search screen named and let the first named quote fill the labels.
     if (!name.empty()) {
+      IsFirstShow = 0;
       if (StockNameLabel) StockNameLabel->setText(name);
       stockNameStr = name;
     }

@@ -160,6 +160,11 @@ void TrendlineView::SetDataInfo(const tagLocalStockData& quote, uint16_t mode) {
       IsShowPriceDetailPanel && _touchPhase == 0 && _touchIndex == m_trendnum - 1;
   if (mode == 0) {
     clear();
+    // The day is gone: a cursor kept for it would stand over another security's empty chart.
+    hidePanel();
+    iRulerIndex = -1;
+    _touchIndex = -1;
+    _touchPhase = 0;
     reDrawView();
   } else if (mode == 1) {
     m_stockdata = quote;

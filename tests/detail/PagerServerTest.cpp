@@ -113,6 +113,29 @@ TEST_F(PagerServerTest, OpenedFromTheWatchListItShowsTheStockAndStepsThroughTheL
   }));
 }
 
+TEST_F(PagerServerTest, TheTickerSwitchesAShownPagerAndTheFirstNamedQuoteNamesIt) {
+  LoggedIn("30,31");
+  TrendlineController* pager = Open("600000", 1, 2);
+  ASSERT_NE(pager, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return pager->nameLabel()->text() != "--"; }));
+  const std::string stockName = pager->nameLabel()->text();
+  // The ticker's own briefs put the index in the cache without its name.
+  ASSERT_TRUE(WaitFor([&] {
+    tagLocalStockData rec{};
+    return QuoteCache_GetQuote(rec, 3, "999999") > 0;
+  }));
+  auto touched = ui::View::create({});
+  app->indexMarqueeTouchDidTouchWithIndexPath(*touched, 2);
+  EXPECT_EQ(pager->code(), "999999");
+  EXPECT_EQ(pager->codeLabel()->text(), "999999");
+  ASSERT_TRUE(WaitFor([&] {
+    tagLocalStockData rec{};
+    return QuoteCache_GetQuote(rec, 3, "999999") > 0 && rec.name[0] != 0 &&
+           pager->nameLabel()->text() == UnicharsToNSString(rec.name, 16);
+  }));
+  EXPECT_NE(pager->nameLabel()->text(), stockName);
+}
+
 TEST_F(PagerServerTest, ArrowsStepThroughARankingList) {
   LoggedIn("30,31");
   auto* navigation = app->getTabBarNavigationController(SelectedTab());

@@ -352,6 +352,15 @@ TEST_F(TrendChartCursor, TapMovesTheCursorAndShowsPanelAndBubble) {
   EXPECT_FALSE(chart->IsShowPriceDetailPanel);
   EXPECT_TRUE(chart->timeLabel()->isHidden());
   EXPECT_EQ(chart->iRulerIndex, -1);
+
+  // Another security empties the chart: no cursor stays over the empty day.
+  Tap(MinuteX(30), 100);
+  ASSERT_GE(chart->iRulerIndex, 0);
+  chart->SetDataInfo(tagLocalStockData{}, 0);
+  EXPECT_EQ(chart->iRulerIndex, -1);
+  EXPECT_EQ(chart->_touchIndex, -1);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_TRUE(chart->timeLabel()->isHidden());
 }
 
 TEST_F(TrendChartCursor, DragsStopAtTheLastPointAndIgnoreSmallSteps) {
