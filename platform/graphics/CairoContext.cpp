@@ -491,11 +491,17 @@ void CairoContext::paintCurrentPath(PathDrawingMode mode) {
   const bool reuse = single && !single->isPattern() && state_.blendMode == BlendMode::Normal;
   if (state_.shadow.isVisible()) {
     double x0, y0, x1, y1;
-    if (stroke)
-      cairo_stroke_extents(cr_, &x0, &y0, &x1, &y1);
-    else
-      cairo_path_extents(cr_, &x0, &y0, &x1, &y1);
-    shape = drawShadow(Rect(x0, y0, x1 - x0, y1 - y0), reuse, [&] {
+    cairo_path_extents(cr_, &x0, &y0, &x1, &y1);
+    Rect bounds(x0, y0, x1 - x0, y1 - y0);
+    if (stroke) {
+      // How far a stroke can reach past its path: half its width, stretched at most by the
+      // miter limit or a square cap's corner. Cairo's stroke extents would stroke the whole path.
+      const double stretch = std::max(state_.lineJoin == LineJoin::Miter ? state_.miterLimit : 1.0,
+                                      state_.lineCap == LineCap::Square ? std::sqrt(2.0) : 1.0);
+      const double reach = state_.lineWidth / 2 * stretch;
+      bounds = bounds.inset(-reach, -reach);
+    }
+    shape = drawShadow(bounds, reuse, [&] {
       if (fill) paintPath(Paint::Fill, state_.fillColor, evenOdd);
       if (stroke) paintPath(Paint::Stroke, state_.strokeColor, false);
     });
