@@ -8,7 +8,8 @@ namespace {
 
 // A window's rounded average as a multiply and shift rather than a division per byte: with
 // 2^shift / window below 2^32, one 32 x 32 -> 64-bit product per byte, which vectorizes. Exact
-// while (sum + window / 2) * window < 2^shift, and sums stay below 255 * 32767 + 2^19.
+// while (sum + window / 2) * window < 2^shift, that is for any sum below 2^31 (they stay below
+// 255 * 32767 + 2^19).
 class WindowAverage {
  public:
   explicit WindowAverage(uint32_t window) : half_(window / 2) {

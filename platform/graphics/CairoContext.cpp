@@ -53,6 +53,15 @@ cairo_operator_t toOperator(BlendMode m) {
   return CAIRO_OPERATOR_OVER;
 }
 
+// The image surface a group's pattern holds, or null.
+cairo_surface_t* imageSurfaceOf(cairo_pattern_t* pattern) {
+  cairo_surface_t* surface = nullptr;
+  if (cairo_pattern_get_surface(pattern, &surface) != CAIRO_STATUS_SUCCESS ||
+      cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
+    return nullptr;
+  return surface;
+}
+
 void addGradientStops(cairo_pattern_t* p, const Gradient& g, double alpha) {
   std::vector<GradientStop> stops = g.stops;
   std::stable_sort(stops.begin(), stops.end(), [](const GradientStop& a, const GradientStop& b) {
@@ -383,10 +392,8 @@ void CairoContext::paintPath(Paint what, const Color& color, bool evenOdd) {
 }
 
 cairo_pattern_t* CairoContext::blurredCopy(cairo_pattern_t* mask, int radius) {
-  cairo_surface_t* surface = nullptr;
-  if (cairo_pattern_get_surface(mask, &surface) != CAIRO_STATUS_SUCCESS ||
-      cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
-    return nullptr;
+  cairo_surface_t* surface = imageSurfaceOf(mask);
+  if (!surface) return nullptr;
   const cairo_format_t format = cairo_image_surface_get_format(surface);
   if (format != CAIRO_FORMAT_A8 && format != CAIRO_FORMAT_ARGB32) return nullptr;
   cairo_surface_flush(surface);
@@ -470,7 +477,8 @@ cairo_pattern_t* CairoContext::drawShadow(const Rect& userBounds, bool keepShape
   cairo_new_path(cr_);
   cairo_append_path(cr_, path);
   cairo_path_destroy(path);
-  if (!keepShape) {
+  // Only pixels are sure to come out the same through the mask as drawn directly.
+  if (!keepShape || !imageSurfaceOf(mask)) {
     cairo_pattern_destroy(mask);
     return nullptr;
   }
