@@ -445,7 +445,7 @@ TEST(CairoContextTest, ShadowedShapeIsPaintedAsWithoutShadow) {
       return render(
           Size(30, 24),
           [&](Context& c) {
-            c.translate(1.5, 0.5);
+            c.translate(8.5, 0.5);
             c.clipToRect(Rect(0, 0, 20, 24));
             c.setAlpha(0.7);
             if (shadow) c.setShadow(Size(0, 13), 2, Color::black());
@@ -454,7 +454,7 @@ TEST(CairoContextTest, ShadowedShapeIsPaintedAsWithoutShadow) {
             c.setLineWidth(1.5);
             c.beginPath();
             c.moveTo(0, 8);
-            c.lineTo(9, 1.3);
+            c.lineTo(9, -2);  // past the image's top
             c.lineTo(14, 7);
             c.lineTo(26, 2);
             c.drawPath(mode);
@@ -477,8 +477,17 @@ TEST(CairoContextTest, ShadowedShapeIsPaintedAsWithoutShadow) {
     EXPECT_LE(worst, 1) << static_cast<int>(mode);
     EXPECT_GT(shadowPixels, 20) << static_cast<int>(mode);
     // Nothing right of the clip.
-    EXPECT_EQ(shadowed.pixelArgb(50, 8), kClear);
+    EXPECT_EQ(shadowed.pixelArgb(58, 8), kClear);
   }
+  // A soft shadow clear of the image's edges lies centred under its shape.
+  Image soft = render(Size(21, 21), [](Context& c) {
+    c.setShadow(Size(0, 0), 2, Color::black());
+    c.setFillColor(Color::red());
+    c.fillRect(Rect(9, 9, 3, 3));
+  });
+  EXPECT_GT(alphaOf(soft.pixelArgb(7, 10)), 0);
+  EXPECT_EQ(alphaOf(soft.pixelArgb(7, 10)), alphaOf(soft.pixelArgb(13, 10)));
+  EXPECT_EQ(alphaOf(soft.pixelArgb(10, 7)), alphaOf(soft.pixelArgb(10, 13)));
 }
 
 TEST(CairoContextTest, PatternColourTilesTheImage) {
