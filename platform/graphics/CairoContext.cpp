@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "platform/foundation/Log.h"
+#include "platform/graphics/Blur.h"
 #include "platform/graphics/PangoSupport.h"
 
 namespace gfx {
@@ -52,37 +53,13 @@ cairo_operator_t toOperator(BlendMode m) {
   return CAIRO_OPERATOR_OVER;
 }
 
-// One horizontal and one vertical box-blur pass over an A8 or ARGB32 surface, in place.
-void boxBlur(uint8_t* data, int width, int height, int stride, int bpp, int radius) {
-  if (radius <= 0) return;
-  std::vector<uint32_t> line(static_cast<size_t>(std::max(width, height)) + 1);
-  std::vector<uint8_t> tmp(static_cast<size_t>(std::max(width, height)));
-  const int window = 2 * radius + 1;
-  for (int ch = 0; ch < bpp; ++ch) {
-    for (int y = 0; y < height; ++y) {
-      uint8_t* row = data + static_cast<size_t>(y) * stride + ch;
-      uint32_t sum = 0;
-      line[0] = 0;
-      for (int x = 0; x < width; ++x) line[x + 1] = line[x] + row[x * bpp];
-      for (int x = 0; x < width; ++x) {
-        int a = std::max(0, x - radius), b = std::min(width, x + radius + 1);
-        sum = line[b] - line[a];
-        tmp[x] = static_cast<uint8_t>((sum + window / 2) / window);
-      }
-      for (int x = 0; x < width; ++x) row[x * bpp] = tmp[x];
-    }
-    for (int x = 0; x < width; ++x) {
-      uint8_t* col = data + static_cast<size_t>(x) * bpp + ch;
-      line[0] = 0;
-      for (int y = 0; y < height; ++y) line[y + 1] = line[y] + col[static_cast<size_t>(y) * stride];
-      for (int y = 0; y < height; ++y) {
-        int a = std::max(0, y - radius), b = std::min(height, y + radius + 1);
-        uint32_t sum = line[b] - line[a];
-        tmp[y] = static_cast<uint8_t>((sum + window / 2) / window);
-      }
-      for (int y = 0; y < height; ++y) col[static_cast<size_t>(y) * stride] = tmp[y];
-    }
-  }
+// The image surface a group's pattern holds, or null.
+cairo_surface_t* imageSurfaceOf(cairo_pattern_t* pattern) {
+  cairo_surface_t* surface = nullptr;
+  if (cairo_pattern_get_surface(pattern, &surface) != CAIRO_STATUS_SUCCESS ||
+      cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
+    return nullptr;
+  return surface;
 }
 
 void addGradientStops(cairo_pattern_t* p, const Gradient& g, double alpha) {
@@ -414,15 +391,46 @@ void CairoContext::paintPath(Paint what, const Color& color, bool evenOdd) {
   }
 }
 
+cairo_pattern_t* CairoContext::blurredCopy(cairo_pattern_t* mask, int radius) {
+  cairo_surface_t* surface = imageSurfaceOf(mask);
+  if (!surface) return nullptr;
+  const cairo_format_t format = cairo_image_surface_get_format(surface);
+  if (format != CAIRO_FORMAT_A8 && format != CAIRO_FORMAT_ARGB32) return nullptr;
+  cairo_surface_flush(surface);
+  const int width = cairo_image_surface_get_width(surface);
+  const int height = cairo_image_surface_get_height(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  // Three box passes come close to a Gaussian of the blur's size.
+  const int half = radius / 2;
+  const int radii[3] = {std::max(1, half + radius % 2), std::max(1, half), std::max(1, half)};
+  shadowPixels_.resize(static_cast<size_t>(stride) * height);
+  detail::boxBlur(cairo_image_surface_get_data(surface), shadowPixels_.data(), width, height,
+                  stride, format == CAIRO_FORMAT_A8 ? 1 : 4, radii, blurBuffers_);
+  cairo_surface_t* copy =
+      cairo_image_surface_create_for_data(shadowPixels_.data(), format, width, height, stride);
+  // The group's surface sits where the group began; the copy must sit there too.
+  double x, y;
+  cairo_surface_get_device_offset(surface, &x, &y);
+  cairo_surface_set_device_offset(copy, x, y);
+  cairo_surface_get_device_scale(surface, &x, &y);
+  cairo_surface_set_device_scale(copy, x, y);
+  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(copy);
+  cairo_surface_destroy(copy);
+  return pattern;
+}
+
 template <typename F>
-void CairoContext::drawShadow(const Rect& userBounds, F&& draw) {
+cairo_pattern_t* CairoContext::drawShadow(const Rect& userBounds, bool keepShape, F&& draw) {
   const Shadow& sh = state_.shadow;
-  if (!sh.isVisible() || state_.alpha <= 0) return;
+  if (!sh.isVisible() || state_.alpha <= 0) return nullptr;
   double blur = sh.blur * baseScale_;
-  int radius = static_cast<int>(std::ceil(blur / 2));
+  // From this radius on, the first pass already averages every pixel of the largest image Cairo
+  // makes down to clear, so larger ones draw the same (nothing) and need not overflow.
+  constexpr double kMaxRadius = 1 << 20;
+  int radius = static_cast<int>(std::min(std::ceil(blur / 2), kMaxRadius));
   int pad = 3 * radius + 2;
   Rect dev = state_.ctm.apply(userBounds).integral().inset(-pad, -pad);
-  if (dev.isNull()) return;
+  if (dev.isNull()) return nullptr;
 
   cairo_path_t* path = cairo_copy_path(cr_);
   cairo_save(cr_);
@@ -442,17 +450,6 @@ void CairoContext::drawShadow(const Rect& userBounds, F&& draw) {
   cairo_pattern_t* mask = cairo_pop_group(cr_);
   cairo_restore(cr_);
 
-  cairo_surface_t* surface = nullptr;
-  if (cairo_pattern_get_surface(mask, &surface) == CAIRO_STATUS_SUCCESS &&
-      cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE && radius > 0) {
-    cairo_surface_flush(surface);
-    int bpp = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_A8 ? 1 : 4;
-    for (int pass = 0; pass < 3; ++pass)
-      boxBlur(cairo_image_surface_get_data(surface), cairo_image_surface_get_width(surface),
-              cairo_image_surface_get_height(surface), cairo_image_surface_get_stride(surface), bpp,
-              std::max(1, radius / 2 + (pass == 0 ? radius % 2 : 0)));
-    cairo_surface_mark_dirty(surface);
-  }
   cairo_save(cr_);
   cairo_new_path(cr_);
   // The popped pattern maps user space of `saved`; express it in device space, shifted by the
@@ -461,22 +458,32 @@ void CairoContext::drawShadow(const Rect& userBounds, F&& draw) {
   cairo_pattern_get_matrix(mask, &maskMatrix);
   cairo_matrix_t deviceToUser = saved;
   cairo_matrix_invert(&deviceToUser);
+  cairo_matrix_t toDevice;
+  cairo_matrix_multiply(&toDevice, &deviceToUser, &maskMatrix);
   cairo_matrix_t shift;
   cairo_matrix_init_translate(&shift, -sh.offset.width * baseScale_,
                               -sh.offset.height * baseScale_);
-  cairo_matrix_t devMatrix;
-  cairo_matrix_multiply(&devMatrix, &deviceToUser, &maskMatrix);
-  cairo_matrix_multiply(&devMatrix, &shift, &devMatrix);
+  cairo_matrix_t shifted;
+  cairo_matrix_multiply(&shifted, &shift, &toDevice);
+  cairo_pattern_t* soft = radius > 0 ? blurredCopy(mask, radius) : nullptr;
+  cairo_pattern_t* shadow = soft ? soft : mask;
   cairo_identity_matrix(cr_);
-  cairo_pattern_set_matrix(mask, &devMatrix);
+  cairo_pattern_set_matrix(shadow, &shifted);
   const Color& c = sh.color;
   cairo_set_source_rgba(cr_, c.r(), c.g(), c.b(), c.a());
-  cairo_mask(cr_, mask);
+  cairo_mask(cr_, shadow);
   cairo_restore(cr_);
-  cairo_pattern_destroy(mask);
+  if (soft) cairo_pattern_destroy(soft);
   cairo_new_path(cr_);
   cairo_append_path(cr_, path);
   cairo_path_destroy(path);
+  // Only pixels are sure to come out the same through the mask as drawn directly.
+  if (!keepShape || !imageSurfaceOf(mask)) {
+    cairo_pattern_destroy(mask);
+    return nullptr;
+  }
+  cairo_pattern_set_matrix(mask, &toDevice);
+  return mask;
 }
 
 void CairoContext::paintCurrentPath(PathDrawingMode mode) {
@@ -484,19 +491,40 @@ void CairoContext::paintCurrentPath(PathDrawingMode mode) {
   bool stroke = mode == PathDrawingMode::Stroke || mode == PathDrawingMode::FillStroke ||
                 mode == PathDrawingMode::EvenOddFillStroke;
   bool evenOdd = mode == PathDrawingMode::EvenOddFill || mode == PathDrawingMode::EvenOddFillStroke;
+  cairo_pattern_t* shape = nullptr;
+  // The shadow's mask holds the shape's coverage times its colour's alpha. A shape of one plain
+  // colour painted normally comes out the same through that mask, without rasterizing the path
+  // a second time (long chart lines cost most there).
+  const Color* single = fill == stroke ? nullptr : fill ? &state_.fillColor : &state_.strokeColor;
+  const bool reuse = single && !single->isPattern() && state_.blendMode == BlendMode::Normal;
   if (state_.shadow.isVisible()) {
     double x0, y0, x1, y1;
-    if (stroke)
-      cairo_stroke_extents(cr_, &x0, &y0, &x1, &y1);
-    else
-      cairo_path_extents(cr_, &x0, &y0, &x1, &y1);
-    drawShadow(Rect(x0, y0, x1 - x0, y1 - y0), [&] {
+    cairo_path_extents(cr_, &x0, &y0, &x1, &y1);
+    Rect bounds(x0, y0, x1 - x0, y1 - y0);
+    if (stroke) {
+      // How far a stroke can reach past its path: half its width, stretched at most by the
+      // miter limit or a square cap's corner. Cairo's stroke extents would stroke the whole path.
+      const double stretch = std::max(state_.lineJoin == LineJoin::Miter ? state_.miterLimit : 1.0,
+                                      state_.lineCap == LineCap::Square ? std::sqrt(2.0) : 1.0);
+      const double reach = state_.lineWidth / 2 * stretch;
+      bounds = bounds.inset(-reach, -reach);
+    }
+    shape = drawShadow(bounds, reuse, [&] {
       if (fill) paintPath(Paint::Fill, state_.fillColor, evenOdd);
       if (stroke) paintPath(Paint::Stroke, state_.strokeColor, false);
     });
   }
-  if (fill) paintPath(Paint::Fill, state_.fillColor, evenOdd);
-  if (stroke) paintPath(Paint::Stroke, state_.strokeColor, false);
+  if (shape) {
+    cairo_save(cr_);
+    cairo_identity_matrix(cr_);
+    cairo_set_source_rgb(cr_, single->r(), single->g(), single->b());
+    cairo_mask(cr_, shape);
+    cairo_restore(cr_);
+    cairo_pattern_destroy(shape);
+  } else {
+    if (fill) paintPath(Paint::Fill, state_.fillColor, evenOdd);
+    if (stroke) paintPath(Paint::Stroke, state_.strokeColor, false);
+  }
   cairo_new_path(cr_);
 }
 
@@ -706,7 +734,7 @@ void CairoContext::drawImageRaw(const Image& image, const Rect& rect) {
 
 void CairoContext::drawImage(const Image& image, const Rect& rect) {
   if (image.isEmpty() || !finiteRect(rect) || state_.alpha <= 0) return;
-  drawShadow(rect.standardized(), [&] { drawImageRaw(image, rect); });
+  drawShadow(rect.standardized(), false, [&] { drawImageRaw(image, rect); });
   drawImageRaw(image, rect);
 }
 
@@ -787,7 +815,7 @@ Size CairoContext::drawText(std::string_view text, const Rect& rect, const TextS
     Rect bounds(rect.x() - lh, rect.y() + probe->blockOffset() - lh,
                 (finite(rect.width()) ? std::max(rect.width(), s.width) : s.width) + 2 * lh,
                 s.height + 2 * lh);
-    drawShadow(bounds, [&] { drawTextRaw(text, rect, style, nullptr); });
+    drawShadow(bounds, false, [&] { drawTextRaw(text, rect, style, nullptr); });
   }
   drawTextRaw(text, rect, style, &used);
   return used;

@@ -5,11 +5,13 @@
 #include <memory>
 #include <vector>
 
+#include "platform/graphics/Blur.h"
 #include "platform/graphics/Context.h"
 #include "platform/graphics/Image.h"
 
 typedef struct _cairo cairo_t;
 typedef struct _PangoContext PangoContext;
+typedef struct _cairo_pattern cairo_pattern_t;
 
 namespace gfx {
 
@@ -109,9 +111,12 @@ class CairoContext : public Context {
   // Paints the current path (cleared afterwards) with shadow, fill and stroke as the mode says.
   void paintCurrentPath(PathDrawingMode mode);
   // Runs `draw` once into a blurred alpha mask painted with the shadow colour, when a shadow
-  // is set. `userBounds` limits the work.
+  // is set. `userBounds` limits the work. With `keepShape`, returns the unblurred mask (what
+  // `draw` painted, in device space) for the caller to paint with and destroy; else null.
   template <typename F>
-  void drawShadow(const Rect& userBounds, F&& draw);
+  cairo_pattern_t* drawShadow(const Rect& userBounds, bool keepShape, F&& draw);
+  // A blurred copy of an image mask (in shadowPixels_), or null when it cannot be blurred.
+  cairo_pattern_t* blurredCopy(cairo_pattern_t* mask, int radius);
   void drawImageRaw(const Image& image, const Rect& rect);
   void drawImagePart(const Image& image, const Rect& src, const Rect& dst);
   void drawTextRaw(std::string_view text, const Rect& rect, const TextStyle& style, Size* used);
@@ -121,6 +126,9 @@ class CairoContext : public Context {
   GraphicsState state_;
   std::vector<GraphicsState> stack_;
   std::vector<Layer> layers_;
+  // Kept between shadows so that drawing them allocates nothing.
+  detail::BlurBuffers blurBuffers_;
+  std::vector<uint8_t> shadowPixels_;
 };
 
 // Draws a new image: a transparent (or opaque white) bitmap of size x scale pixels.

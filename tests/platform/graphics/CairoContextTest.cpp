@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "platform/foundation/Log.h"
 #include "tests/platform/graphics/PixelTestSupport.h"
@@ -428,6 +430,64 @@ TEST(CairoContextTest, ShadowsHardAndBlurred) {
     c.fillRect(Rect(0, 0, 2, 2));
   });
   EXPECT_EQ(countPixels(off, [](uint32_t p) { return p != kClear; }), 4);
+}
+
+int premultiplied(uint32_t argb, int shift) {
+  const int a = alphaOf(argb), v = static_cast<int>((argb >> shift) & 0xff);
+  return shift == 24 ? a : (v * a + 127) / 255;
+}
+
+TEST(CairoContextTest, ShadowedShapeIsPaintedAsWithoutShadow) {
+  // One plain colour is painted through the shadow's own mask: the shape must come out as it
+  // would alone, with its colour's and the context's alpha, clip and transform.
+  for (PathDrawingMode mode : {PathDrawingMode::Stroke, PathDrawingMode::EvenOddFill}) {
+    auto draw = [&](bool shadow) {
+      return render(
+          Size(30, 24),
+          [&](Context& c) {
+            c.translate(8.5, 0.5);
+            c.clipToRect(Rect(0, 0, 20, 24));
+            c.setAlpha(0.7);
+            if (shadow) c.setShadow(Size(0, 13), 2, Color::black());
+            c.setStrokeColor(Color::rgb255(238, 227, 217, 0.8));
+            c.setFillColor(Color::rgb255(40, 90, 200, 0.6));
+            c.setLineWidth(1.5);
+            c.beginPath();
+            c.moveTo(0, 8);
+            c.lineTo(9, -2);  // past the image's top
+            c.lineTo(14, 7);
+            c.lineTo(26, 2);
+            c.drawPath(mode);
+          },
+          2);
+    };
+    const Image plain = draw(false), shadowed = draw(true);
+    int worst = 0, shadowPixels = 0;
+    for (int y = 0; y < plain.pixelHeight(); ++y)
+      for (int x = 0; x < plain.pixelWidth(); ++x) {
+        uint32_t a = plain.pixelArgb(x, y), b = shadowed.pixelArgb(x, y);
+        if (y >= 22) {  // where the shadow falls
+          shadowPixels += b != kClear;
+          continue;
+        }
+        // Premultiplied, as drawn: a faint pixel's straight colour is too coarse to compare.
+        for (int shift = 0; shift < 32; shift += 8)
+          worst = std::max(worst, std::abs(premultiplied(a, shift) - premultiplied(b, shift)));
+      }
+    EXPECT_LE(worst, 1) << static_cast<int>(mode);
+    EXPECT_GT(shadowPixels, 20) << static_cast<int>(mode);
+    // Nothing right of the clip.
+    EXPECT_EQ(shadowed.pixelArgb(58, 8), kClear);
+  }
+  // A soft shadow clear of the image's edges lies centred under its shape.
+  Image soft = render(Size(21, 21), [](Context& c) {
+    c.setShadow(Size(0, 0), 2, Color::black());
+    c.setFillColor(Color::red());
+    c.fillRect(Rect(9, 9, 3, 3));
+  });
+  EXPECT_GT(alphaOf(soft.pixelArgb(7, 10)), 0);
+  EXPECT_EQ(alphaOf(soft.pixelArgb(7, 10)), alphaOf(soft.pixelArgb(13, 10)));
+  EXPECT_EQ(alphaOf(soft.pixelArgb(10, 7)), alphaOf(soft.pixelArgb(10, 13)));
 }
 
 TEST(CairoContextTest, PatternColourTilesTheImage) {
