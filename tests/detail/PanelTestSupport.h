@@ -67,13 +67,19 @@ inline ::testing::AssertionResult SameRect(const gfx::Rect& actual, double x, do
          << actual.height() << ") expected (" << x << ", " << y << ", " << w << ", " << h << ")";
 }
 
-// 600000 on the Shanghai market at 10.31, up 0.31 from 10.00.
-inline tagLocalStockData ShanghaiQuote() {
+// 600000 on the Shanghai market, priced to 2 decimals in lots of 100; no prices yet.
+inline tagLocalStockData ShanghaiStock() {
   tagLocalStockData q{};
   q.market = 1;
   std::memcpy(q.code, "600000", 7);
   q.pricedot = 2;
   q.unit = 100;
+  return q;
+}
+
+// The same at 10.31, up 0.31 from 10.00.
+inline tagLocalStockData ShanghaiQuote() {
+  tagLocalStockData q = ShanghaiStock();
   q.yesterday = 100000;
   q.now = 103100;
   q.zd = 3100;
