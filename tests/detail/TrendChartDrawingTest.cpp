@@ -21,10 +21,7 @@
 
 namespace {
 
-using recordtest::Has;
-using recordtest::Segment;
-using recordtest::Segments;
-using recordtest::Texts;
+using namespace recordtest;
 
 class TrendChartDrawing : public ::testing::Test {
  protected:

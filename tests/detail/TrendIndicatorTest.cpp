@@ -24,9 +24,7 @@
 
 namespace {
 
-using recordtest::Paths;
-using recordtest::Segment;
-using recordtest::Segments;
+using namespace recordtest;
 
 // The chart's side, with as many days as the test fills.
 class FakeChart : public TrendTechIndexViewDelegate {
