@@ -4,6 +4,7 @@
 
 #include "core/QuoteFormat.h"
 #include "panels/PriceShowView.h"
+#include "panels/TableSetup.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
@@ -110,10 +111,7 @@ BargainTable::BargainTable(const gfx::Rect& frame) : ui::View(frame) {
 }
 
 BargainTable::~BargainTable() {
-  if (mTableView) {
-    mTableView->setDelegate({});
-    mTableView->setDataSource({});
-  }
+  DetachTable(mTableView.get());
 }
 
 std::shared_ptr<BargainTable> BargainTable::create(const gfx::Rect& frame) {
@@ -124,17 +122,7 @@ std::shared_ptr<BargainTable> BargainTable::create(const gfx::Rect& frame) {
 
 void BargainTable::build() {
   setBackgroundColor(gfx::Color::black());
-  mTableView = ui::TableView::create(bounds());
-  auto self = sharedAs<BargainTable>();
-  mTableView->setDelegate(std::static_pointer_cast<ui::TableViewDelegate>(self));
-  mTableView->setDataSource(std::static_pointer_cast<ui::TableViewDataSource>(self));
-  mTableView->setSectionHeaderHeight(20);
-  mTableView->setRowHeight(17);
-  mTableView->setBackgroundColor(gfx::Color::black());
-  mTableView->setSeparatorColor(gfx::Color::clear());
-  mTableView->setScrollEnabled(false);
-  mTableView->setAllowsSelection(false);
-  addSubview(mTableView);
+  mTableView = AddQuoteTable(*this, bounds(), false);
 }
 
 void BargainTable::setStockQuote(const tagLocalStockData& quote) {

@@ -5,6 +5,7 @@
 
 #include "core/QuoteFormat.h"
 #include "panels/PriceShowView.h"
+#include "panels/TableSetup.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Animation.h"
@@ -81,10 +82,7 @@ DetailTable::DetailTable(const gfx::Rect& frame, bool custom)
 }
 
 DetailTable::~DetailTable() {
-  if (mTableView) {
-    mTableView->setDelegate({});
-    mTableView->setDataSource({});
-  }
+  DetachTable(mTableView.get());
 }
 
 std::shared_ptr<DetailTable> DetailTable::createCustom(const gfx::Rect& frame) {
@@ -104,22 +102,13 @@ void DetailTable::build(const gfx::Rect& frame) {
   setBackgroundColor(gfx::Color::clear());
   const gfx::Rect b = bounds();
   const bool custom = _bCustom != 0;
-  mTableView = ui::TableView::create({0, 0, b.width(), custom ? b.height() : b.height() - 40});
-  auto self = sharedAs<DetailTable>();
-  mTableView->setDelegate(std::static_pointer_cast<ui::TableViewDelegate>(self));
-  mTableView->setDataSource(std::static_pointer_cast<ui::TableViewDataSource>(self));
-  mTableView->setSectionHeaderHeight(20);
-  mTableView->setRowHeight(17);
-  mTableView->setBackgroundColor(custom ? gfx::Color::clear() : gfx::Color::black());
-  mTableView->setSeparatorColor(gfx::Color::clear());
-  mTableView->setScrollEnabled(custom);
-  mTableView->setAllowsSelection(false);
-  addSubview(mTableView);
+  mTableView =
+      AddQuoteTable(*this, {0, 0, b.width(), custom ? b.height() : b.height() - 40}, custom);
   if (custom) return;
   extendButton_ = ui::Button::create(gfx::Rect{90, b.height() - 40, 120, 20});
   setExtendImage("downSpread.png");
   extendButton_->setFont(gfx::Font::boldSystemFont(12));
-  std::weak_ptr<DetailTable> weak = self;
+  std::weak_ptr<DetailTable> weak = sharedAs<DetailTable>();
   extendButton_->addTarget(
       [weak](ui::Control&) {
         if (auto table = weak.lock()) table->extendBehavior();

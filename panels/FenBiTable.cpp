@@ -1,12 +1,14 @@
 #include "panels/FenBiTable.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "core/QuoteFormat.h"
 #include "panels/CellFenBi.h"
+#include "panels/DetailTable.h"
+#include "panels/TableSetup.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/TableViewCell.h"
+#include "shell/SharedTool.h"
 #include "widgets/CustomLabels.h"
 
 namespace {
@@ -24,10 +26,7 @@ FenBiTable::FenBiTable(const gfx::Rect& frame, bool custom) : ui::View(frame) {
 }
 
 FenBiTable::~FenBiTable() {
-  if (mTableView) {
-    mTableView->setDelegate({});
-    mTableView->setDataSource({});
-  }
+  DetachTable(mTableView.get());
 }
 
 std::shared_ptr<FenBiTable> FenBiTable::create(const gfx::Rect& frame) {
@@ -44,17 +43,7 @@ std::shared_ptr<FenBiTable> FenBiTable::createCustom(const gfx::Rect& frame) {
 
 void FenBiTable::build(bool custom) {
   setBackgroundColor(gfx::Color::clear());
-  mTableView = ui::TableView::create(bounds());
-  auto self = sharedAs<FenBiTable>();
-  mTableView->setDelegate(std::static_pointer_cast<ui::TableViewDelegate>(self));
-  mTableView->setDataSource(std::static_pointer_cast<ui::TableViewDataSource>(self));
-  mTableView->setSectionHeaderHeight(20);
-  mTableView->setRowHeight(17);
-  mTableView->setBackgroundColor(custom ? gfx::Color::clear() : gfx::Color::black());
-  mTableView->setSeparatorColor(gfx::Color::clear());
-  mTableView->setScrollEnabled(custom);
-  mTableView->setAllowsSelection(false);
-  addSubview(mTableView);
+  mTableView = AddQuoteTable(*this, bounds(), custom);
 }
 
 void FenBiTable::SetDetailData(const tagQHFenBiHead& head, const uint8_t* records, size_t len) {
@@ -79,17 +68,11 @@ void FenBiTable::setDetailDataArray(std::span<const tagLocalQHFenBiData, kFenBiC
 }
 
 std::string FenBiTable::CalcTime(int32_t t) {
-  const int h = t / 100;
-  const int m = t % 100;
-  char text[32];
-  std::snprintf(text, sizeof text, "%s%d:%s%d", h < 10 ? "0" : "", h, m < 10 ? "0" : "", m);
-  return text;
+  return DetailTable::CalcTime(t);
 }
 
 gfx::Color FenBiTable::CheckPriceColor(int32_t change) {
-  if (change > 0) return gfx::Color::rgb255(184, 6, 26);
-  if (change < 0) return gfx::Color::rgb255(123, 159, 88);
-  return gfx::Color::white();
+  return SharedTool::CheckPriceColor(change);
 }
 
 int FenBiTable::tableViewNumberOfRowsInSection(ui::TableView& table, int section) {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "shell/SharedTool.h"
+
 namespace {
 
 tagLocalDealData ToDeal(const tagLocalQHFenBiData& t) {
@@ -46,9 +48,7 @@ gfx::Color FenBiView::CheckPriceColor(int32_t change) {
 }
 
 gfx::Image FenBiView::CheckPriceUpDown(int32_t change) {
-  if (change > 0) return gfx::Image::named("red-up.png");
-  if (change < 0) return gfx::Image::named("green-down.png");
-  return gfx::Image::named("stop.png");
+  return SharedTool::CheckPriceUpDown(change);
 }
 
 std::string FenBiView::CalcDotBit(float v) {

@@ -4,6 +4,7 @@
 
 #include "core/QuoteFormat.h"
 #include "panels/MiniDetailCell.h"
+#include "panels/TableSetup.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/TableViewCell.h"
 #include "platform/ui/Touch.h"
@@ -19,10 +20,7 @@ constexpr int kLevels = 10;
 HK10DangView::HK10DangView(const gfx::Rect& frame) : PublicView(frame) {}
 
 HK10DangView::~HK10DangView() {
-  if (_tableViewMM) {
-    _tableViewMM->setDelegate({});
-    _tableViewMM->setDataSource({});
-  }
+  DetachTable(_tableViewMM.get());
 }
 
 const char* HK10DangView::levelName(int index) {

@@ -9,6 +9,7 @@
 #include "core/QuoteFormat.h"
 #include "panels/DetailTable.h"
 #include "panels/MiniDetailCell.h"
+#include "panels/TableSetup.h"
 #include "platform/graphics/CairoContext.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
@@ -47,11 +48,8 @@ gfx::Color Backdrop(gfx::Size size) {
 MiniDetailView::MiniDetailView(const gfx::Rect& frame) : ui::View(frame) {}
 
 MiniDetailView::~MiniDetailView() {
-  for (auto* table : {_tableViewHQ.get(), _tableIndexHQ.get(), _tableViewMM.get()}) {
-    if (!table) continue;
-    table->setDelegate({});
-    table->setDataSource({});
-  }
+  for (auto* table : {_tableViewHQ.get(), _tableIndexHQ.get(), _tableViewMM.get()})
+    DetachTable(table);
   if (_scrollView) _scrollView->setDelegate({});
 }
 

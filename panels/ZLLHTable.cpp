@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "core/QuoteFormat.h"
+#include "panels/TableSetup.h"
 #include "platform/graphics/CairoContext.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/Screen.h"
@@ -115,10 +116,7 @@ std::string AveragePriceText(int64_t amount, int64_t volume, int decimals) {
 ZLLHTable::ZLLHTable(const gfx::Rect& frame) : ui::View(frame) {}
 
 ZLLHTable::~ZLLHTable() {
-  if (_tableView) {
-    _tableView->setDelegate({});
-    _tableView->setDataSource({});
-  }
+  DetachTable(_tableView.get());
 }
 
 std::shared_ptr<ZLLHTable> ZLLHTable::create(const gfx::Rect& frame) {

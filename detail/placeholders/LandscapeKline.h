@@ -8,33 +8,20 @@
 #include "platform/ui/ViewController.h"
 
 // A chart that only keeps the points it is handed.
-class TrendChartStandIn : public TrendChartRole {
+class TrendChartStandIn : public TrendChartRole, public TrendChartLog {
  public:
   void SetStockInfo(uint8_t market, uint8_t stockType) override {
     market_ = market;
     stockType_ = stockType;
   }
   void SetTrendLineArray(const uint8_t* head, const tagLocalTrendData* points) override {
-    std::copy(head, head + 13, trendHead);
-    const int count = head[11] | (head[12] << 8);
-    trend.assign(points, points + count);
-    ++trendCalls;
+    noteTrend(head, points);
   }
   void SetHistTrendLineArray(const uint8_t* head, const tagLocalTrendData* points,
                              int period) override {
-    std::copy(head, head + 29, histHead);
-    const int count = head[27] | (head[28] << 8);
-    hist.assign(points, points + count);
-    histPeriod = period;
+    noteHist(head, points, period);
   }
   void reDrawView() override { ++redraws; }
-  uint8_t trendHead[13] = {};
-  uint8_t histHead[29] = {};
-  std::vector<tagLocalTrendData> trend;
-  std::vector<tagLocalTrendData> hist;
-  int trendCalls = 0;
-  int histPeriod = 0;
-  int redraws = 0;
 
  private:
   uint8_t market_ = 0;

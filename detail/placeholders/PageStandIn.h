@@ -3,6 +3,9 @@
 // stand-in (its file and its line in Placeholders.cpp) when the real page lands.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -25,6 +28,44 @@ struct StandInLog {
   tagDealHead tickHead{};
   std::vector<uint8_t> ticks;
   int tickCalls = 0;
+
+  void noteQuote(const tagLocalStockData& q, uint16_t flag) {
+    quote = q;
+    quoteFlag = flag;
+    quoteFlags.push_back(flag);
+    ++quotes;
+  }
+  void noteTicks(const tagDealHead& head, const uint8_t* records) {
+    tickHead = head;
+    ticks.assign(records, records + static_cast<size_t>(head.count) * sizeof(tagLocalDealData));
+    ++tickCalls;
+  }
+};
+
+// What a trend chart was handed last, and how often.
+struct TrendChartLog {
+  uint8_t trendHead[13] = {};
+  uint8_t histHead[29] = {};
+  std::vector<tagLocalTrendData> trend;
+  std::vector<tagLocalTrendData> hist;
+  int trendCalls = 0;
+  int histPeriod = 0;
+  int redraws = 0;
+
+  // head: the 13-byte trend head, its count in bytes 11 and 12.
+  void noteTrend(const uint8_t* head, const tagLocalTrendData* points) {
+    std::copy(head, head + 13, trendHead);
+    const int count = head[11] | (head[12] << 8);
+    trend.assign(points, points + count);
+    ++trendCalls;
+  }
+  // head: the 29-byte past-day head, its count in bytes 27 and 28.
+  void noteHist(const uint8_t* head, const tagLocalTrendData* points, int period) {
+    std::copy(head, head + 29, histHead);
+    const int count = head[27] | (head[28] << 8);
+    hist.assign(points, points + count);
+    histPeriod = period;
+  }
 };
 
 // A dark page with its name on it. Base is the view class the real page derives from; pages with
@@ -45,16 +86,9 @@ class PageStandInOf : public Base {
   }
   void noteQuote(const tagLocalStockData& quote, uint16_t flag) {
     ensureLabel();
-    log.quote = quote;
-    log.quoteFlag = flag;
-    log.quoteFlags.push_back(flag);
-    ++log.quotes;
+    log.noteQuote(quote, flag);
   }
-  void noteTicks(const tagDealHead& head, const uint8_t* records) {
-    log.tickHead = head;
-    log.ticks.assign(records, records + static_cast<size_t>(head.count) * sizeof(tagLocalDealData));
-    ++log.tickCalls;
-  }
+  void noteTicks(const tagDealHead& head, const uint8_t* records) { log.noteTicks(head, records); }
   StandInLog log;
 
  private:

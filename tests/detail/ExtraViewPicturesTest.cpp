@@ -2,7 +2,6 @@
 // a stock with main-force data, for a person to look at: <build>/panel-shots/extra-*.png.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "core/QuoteCache.h"
@@ -19,6 +18,7 @@
 #include "platform/ui/AnimationEngine.h"
 #include "platform/ui/Screen.h"
 #include "tests/detail/DetailClientSupport.h"
+#include "tests/detail/PictureSupport.h"
 
 namespace {
 
@@ -32,11 +32,7 @@ class ExtraViewPictures : public DetailClientTest {
     DetailClientTest::TearDown();
   }
   void shoot(ui::View& view, const std::string& name) {
-    const gfx::Image image = ui::snapshotView(view);
-    ASSERT_EQ(image.size(), view.bounds().size);
-    const std::string path = folder + "/" + name;
-    ASSERT_TRUE(image.writePng(path));
-    EXPECT_GT(std::filesystem::file_size(path), 200u);
+    picturetest::WritePicture(view, folder + "/" + name);
   }
   // A black backdrop for views that are translucent or reach past their bounds.
   static std::shared_ptr<ui::View> Backdrop(double width, double height) {

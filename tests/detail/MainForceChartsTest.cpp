@@ -12,16 +12,12 @@
 #include "panels/ZLCC_PZZJ.h"
 #include "platform/graphics/RecordingContext.h"
 #include "tests/detail/PanelTestSupport.h"
+#include "tests/detail/RecordingSupport.h"
 
 namespace {
 
 using paneltest::SameRect;
-
-std::vector<std::string> Texts(const gfx::RecordingContext& rec) {
-  std::vector<std::string> out;
-  for (const auto& op : rec.ops("drawText")) out.push_back(op.text);
-  return out;
-}
+using recordtest::Texts;
 
 const gfx::DrawOp* Text(const gfx::RecordingContext& rec, const std::string& text) {
   for (const auto& op : rec.ops())

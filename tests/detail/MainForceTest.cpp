@@ -23,18 +23,7 @@
 namespace {
 
 using paneltest::SameRect;
-
-tagLocalStockData Record() {
-  tagLocalStockData q{};
-  q.market = 1;
-  std::memcpy(q.code, "600000", 7);
-  q.pricedot = 2;
-  q.unit = 100;
-  q.yesterday = 100000;
-  q.now = 103100;
-  q.zd = 3100;
-  return q;
-}
+using paneltest::ShanghaiQuote;
 
 // The five texts of a table row.
 std::vector<std::string> Row(ZLLHTable& table, int row) {
@@ -77,7 +66,7 @@ TEST_F(MainForceTest, SideTablesShowCountsVolumesRoundedSharesAndAveragePrices) 
   sell->setTradeType(true);
   window->addSubview(buy);
   window->addSubview(sell);
-  tagLocalStockData q = Record();
+  tagLocalStockData q = ShanghaiQuote();
   buy->setDataInfo(&q);
   sell->setDataInfo(&q);
   EXPECT_EQ(Row(*buy, 0), (Texts{"庄", "0", "0", "----", "----"}));
@@ -162,7 +151,7 @@ std::vector<Slice> Slices(const gfx::RecordingContext& rec, double cx, double cy
 TEST_F(MainForceTest, PieSlicesAndFiguresFollowTheSidesVolumes) {
   auto view = ZLLHDataView::create({0, 0, 320, 160});
   window->addSubview(view);
-  tagLocalStockData q = Record();
+  tagLocalStockData q = ShanghaiQuote();
   q.now = 0;
   view->updateDataView(&q);
   EXPECT_EQ(view->label(10)->text(), "----");
@@ -174,7 +163,7 @@ TEST_F(MainForceTest, PieSlicesAndFiguresFollowTheSidesVolumes) {
   view->drawRect(empty, view->bounds());
   EXPECT_EQ(empty.count("fillPath"), 0u);
 
-  q = Record();
+  q = ShanghaiQuote();
   const int32_t counts[8] = {1, 1, 1, 1, 2, 0, 0, 0};
   const int64_t volumes[8] = {10000, 20000, 30000, 60000, 0, 0, 50000, 0};
   std::memcpy(q.BuySellGold, counts, sizeof counts);
@@ -259,7 +248,7 @@ TEST_F(MainForceTest, PageLayoutFeedingAndScrollState) {
   EXPECT_EQ(page->flccView(), nullptr);
 
   // A push identical to the last still reaches all three panels.
-  tagLocalStockData q = Record();
+  tagLocalStockData q = ShanghaiQuote();
   q.BuySellGold[0] = 5;
   q.VolumeGold[0] = 500;
   q.BuySellGold[5] = 9;

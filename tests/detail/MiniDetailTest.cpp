@@ -72,12 +72,8 @@ class MiniDetailViewTest : public paneltest::PanelTest {
     outer->addSubview(view);
   }
   static tagLocalStockData Stock() {
-    tagLocalStockData q{};
-    q.market = 1;
+    tagLocalStockData q = paneltest::ShanghaiStock();
     q.zqlb = 2;
-    std::strcpy(q.code, "600000");
-    q.pricedot = 2;
-    q.unit = 100;
     q.yesterday = 100800;
     q.now = 101000;
     q.upprice = 110000;

@@ -4,13 +4,13 @@
 
 #include <array>
 #include <cstring>
-#include <filesystem>
 
 #include "core/StockData.h"
 #include "panels/DetailTable.h"
 #include "panels/PublicView.h"
 #include "platform/ui/AnimationEngine.h"
 #include "tests/detail/PanelTestSupport.h"
+#include "tests/detail/PictureSupport.h"
 
 namespace {
 
@@ -23,27 +23,16 @@ class PanelPicturesTest : public paneltest::PanelTest {
     ASSERT_TRUE(foundation::makeDirectories(folder));
   }
   void shoot(ui::View& view, const std::string& name) {
-    const gfx::Image image = ui::snapshotView(view);
-    ASSERT_EQ(image.size(), view.bounds().size);
-    const std::string path = folder + "/" + name;
-    ASSERT_TRUE(image.writePng(path));
-    EXPECT_GT(std::filesystem::file_size(path), 200u);
+    picturetest::WritePicture(view, folder + "/" + name);
   }
   std::string folder;
 };
 
 tagLocalStockData Shanghai() {
-  tagLocalStockData q{};
-  q.market = 1;
-  std::memcpy(q.code, "600000", 7);
-  q.pricedot = 2;
-  q.unit = 100;
-  q.yesterday = 100000;
+  tagLocalStockData q = paneltest::ShanghaiQuote();
   q.open = 100800;
   q.high = 104300;
   q.low = 99500;
-  q.now = 103100;
-  q.zd = 3100;
   q.volume = 45678900;
   q.amount = 468000000000;
   q.realvol = 12300;

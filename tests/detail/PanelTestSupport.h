@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
+#include "core/StockData.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
@@ -63,6 +65,25 @@ inline ::testing::AssertionResult SameRect(const gfx::Rect& actual, double x, do
   return ::testing::AssertionFailure()
          << "rect (" << actual.x() << ", " << actual.y() << ", " << actual.width() << ", "
          << actual.height() << ") expected (" << x << ", " << y << ", " << w << ", " << h << ")";
+}
+
+// 600000 on the Shanghai market, priced to 2 decimals in lots of 100; no prices yet.
+inline tagLocalStockData ShanghaiStock() {
+  tagLocalStockData q{};
+  q.market = 1;
+  std::memcpy(q.code, "600000", 7);
+  q.pricedot = 2;
+  q.unit = 100;
+  return q;
+}
+
+// The same at 10.31, up 0.31 from 10.00.
+inline tagLocalStockData ShanghaiQuote() {
+  tagLocalStockData q = ShanghaiStock();
+  q.yesterday = 100000;
+  q.now = 103100;
+  q.zd = 3100;
+  return q;
 }
 
 inline const gfx::Color kRise = gfx::Color::rgb255(184, 6, 26);

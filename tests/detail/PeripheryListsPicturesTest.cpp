@@ -2,7 +2,6 @@
 // pictures for a person to look at: <build>/periphery-shots/*.png.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "platform/ui/AnimationEngine.h"
 #include "ranking/BkView.h"
 #include "tests/detail/DetailClientSupport.h"
+#include "tests/detail/PictureSupport.h"
 
 namespace {
 
@@ -33,10 +33,7 @@ class PeripheryListsPicturesTest : public detailtest::DetailClientTest {
     DetailClientTest::TearDown();
   }
   void shoot(ui::View& view, const std::string& name) {
-    const gfx::Image image = ui::snapshotView(view);
-    const std::string path = folder + "/" + name;
-    ASSERT_TRUE(image.writePng(path));
-    EXPECT_GT(std::filesystem::file_size(path), 200u);
+    picturetest::WritePicture(view, folder + "/" + name);
   }
   static int32_t Session() {
     return static_cast<int32_t>(GlobalDataRequest()->GetSessionValue() & 0xffffff);

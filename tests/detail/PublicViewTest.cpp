@@ -30,11 +30,7 @@ class StripPage : public PublicView {
 };
 
 tagLocalStockData Quote() {
-  tagLocalStockData q{};
-  q.market = 1;
-  std::memcpy(q.code, "600000", 7);
-  q.pricedot = 2;
-  q.unit = 100;
+  tagLocalStockData q = paneltest::ShanghaiStock();
   q.yesterday = 100000;  // 10.00
   q.open = 101000;
   q.high = 105000;

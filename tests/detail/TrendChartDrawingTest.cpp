@@ -17,35 +17,11 @@
 #include "platform/graphics/RecordingContext.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Touch.h"
+#include "tests/detail/RecordingSupport.h"
 
 namespace {
 
-struct Segment {
-  double x1, y1, x2, y2;
-  gfx::GraphicsState state;
-};
-
-// Every stroked path of one segment.
-std::vector<Segment> Segments(const gfx::RecordingContext& rec) {
-  std::vector<Segment> out;
-  for (const auto& op : rec.ops("strokePath")) {
-    const auto& e = op.path.elements();
-    if (e.size() != 2) continue;
-    out.push_back(
-        {e[0].points[0].x, e[0].points[0].y, e[1].points[0].x, e[1].points[0].y, op.state});
-  }
-  return out;
-}
-
-std::vector<std::string> Texts(const gfx::RecordingContext& rec) {
-  std::vector<std::string> out;
-  for (const auto& op : rec.ops("drawText")) out.push_back(op.text);
-  return out;
-}
-
-bool Has(const std::vector<std::string>& texts, const std::string& text) {
-  return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
+using namespace recordtest;
 
 class TrendChartDrawing : public ::testing::Test {
  protected:

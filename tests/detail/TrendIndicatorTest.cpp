@@ -20,33 +20,11 @@
 #include "platform/ui/PageControl.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/Touch.h"
+#include "tests/detail/RecordingSupport.h"
 
 namespace {
 
-struct Segment {
-  double x1, y1, x2, y2;
-  gfx::GraphicsState state;
-};
-
-// Strokes of exactly one segment (grid lines, bars stroked one by one, the ruler).
-std::vector<Segment> Segments(const gfx::RecordingContext& rec) {
-  std::vector<Segment> out;
-  for (const auto& op : rec.ops("strokePath")) {
-    const auto& e = op.path.elements();
-    if (e.size() != 2) continue;
-    out.push_back(
-        {e[0].points[0].x, e[0].points[0].y, e[1].points[0].x, e[1].points[0].y, op.state});
-  }
-  return out;
-}
-
-// Strokes of more than one segment: polylines and the bar paths.
-std::vector<gfx::DrawOp> Paths(const gfx::RecordingContext& rec) {
-  std::vector<gfx::DrawOp> out;
-  for (const auto& op : rec.ops("strokePath"))
-    if (op.path.elements().size() > 2) out.push_back(op);
-  return out;
-}
+using namespace recordtest;
 
 // The chart's side, with as many days as the test fills.
 class FakeChart : public TrendTechIndexViewDelegate {

@@ -14,7 +14,7 @@
 #include "platform/ui/Screen.h"
 
 // The trend page's chart: the real chart, counting what it is handed.
-class TrendChartRecorder : public TrendlineView {
+class TrendChartRecorder : public TrendlineView, public TrendChartLog {
  public:
   explicit TrendChartRecorder(const gfx::Rect& frame) : TrendlineView(frame, false) {}
   static std::shared_ptr<TrendChartRecorder> create(const gfx::Rect& frame) {
@@ -24,31 +24,18 @@ class TrendChartRecorder : public TrendlineView {
     return chart;
   }
   void SetTrendLineArray(const uint8_t* head, const tagLocalTrendData* points) override {
-    std::copy(head, head + 13, trendHead);
-    const int count = head[11] | (head[12] << 8);
-    trend.assign(points, points + count);
-    ++trendCalls;
+    noteTrend(head, points);
     TrendlineView::SetTrendLineArray(head, points);
   }
   void SetHistTrendLineArray(const uint8_t* head, const tagLocalTrendData* points,
                              int period) override {
-    std::copy(head, head + 29, histHead);
-    const int count = head[27] | (head[28] << 8);
-    hist.assign(points, points + count);
-    histPeriod = period;
+    noteHist(head, points, period);
     TrendlineView::SetHistTrendLineArray(head, points, period);
   }
   void reDrawView() override {
     ++redraws;
     TrendlineView::reDrawView();
   }
-  uint8_t trendHead[13] = {};
-  uint8_t histHead[29] = {};
-  std::vector<tagLocalTrendData> trend;
-  std::vector<tagLocalTrendData> hist;
-  int trendCalls = 0;
-  int histPeriod = 0;
-  int redraws = 0;
 };
 
 class RecordingTrendPage : public TrendFrameView {
@@ -57,16 +44,11 @@ class RecordingTrendPage : public TrendFrameView {
       : RecordingTrendPage(
             frame, TrendChartRecorder::create({0, 51, 220, std::max(0.0, frame.height() - 51)})) {}
   void SetDataInfo(const tagLocalStockData& quote, uint16_t isPush) override {
-    log.quote = quote;
-    log.quoteFlag = isPush;
-    log.quoteFlags.push_back(isPush);
-    ++log.quotes;
+    log.noteQuote(quote, isPush);
     TrendFrameView::SetDataInfo(quote, isPush);
   }
   void SetDetailData(const tagDealHead& head, const uint8_t* records) override {
-    log.tickHead = head;
-    log.ticks.assign(records, records + static_cast<size_t>(head.count) * sizeof(tagLocalDealData));
-    ++log.tickCalls;
+    log.noteTicks(head, records);
     TrendFrameView::SetDetailData(head, records);
   }
 

@@ -102,12 +102,8 @@ TEST_F(TrendPageTest, ZoomWidensTheChartAndSlidesTheRowsOutTogetherAndTwoTapsRes
 }
 
 TEST_F(TrendPageTest, QuotesReachThePanelAndTheRowsBeforeTheChart) {
-  tagLocalStockData q{};
-  q.market = 1;
+  tagLocalStockData q = paneltest::ShanghaiStock();
   q.zqlb = 2;
-  std::strcpy(q.code, "600000");
-  q.pricedot = 2;
-  q.unit = 100;
   q.yesterday = 100000;
   q.tradetimenum = 2;
   const uint16_t sessions[6] = {570, 690, 780, 900, 0, 0};

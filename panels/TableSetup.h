@@ -1,0 +1,35 @@
+// What the panels' tables share: the look of the tick and order-book lists, and letting go of
+// the view that feeds a table before that view goes away.
+#pragma once
+
+#include <memory>
+
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/ui/TableView.h"
+
+// A tick or order-book list filling `frame` of `owner`, which feeds it: a 20-point title strip,
+// 17-point rows, no separators, nothing to select. A custom list is clear and scrolls; the
+// others are black and stand still.
+template <class Owner>
+std::shared_ptr<ui::TableView> AddQuoteTable(Owner& owner, const gfx::Rect& frame, bool custom) {
+  auto table = ui::TableView::create(frame);
+  auto self = owner.template sharedAs<Owner>();
+  table->setDelegate(std::static_pointer_cast<ui::TableViewDelegate>(self));
+  table->setDataSource(std::static_pointer_cast<ui::TableViewDataSource>(self));
+  table->setSectionHeaderHeight(20);
+  table->setRowHeight(17);
+  table->setBackgroundColor(custom ? gfx::Color::clear() : gfx::Color::black());
+  table->setSeparatorColor(gfx::Color::clear());
+  table->setScrollEnabled(custom);
+  table->setAllowsSelection(false);
+  owner.addSubview(table);
+  return table;
+}
+
+// Called from the feeding view's destructor: the table may outlive it.
+inline void DetachTable(ui::TableView* table) {
+  if (!table) return;
+  table->setDelegate({});
+  table->setDataSource({});
+}
