@@ -992,8 +992,8 @@ std::vector<tagLocalTrendData> Market::trend(const Security& s) const {
       p.kc = s.minuteVolume[i] / 2;
       p.pc = s.minuteVolume[i] / 3;
     }
-    // An index's red/green strength drifts a few units a minute within about +-30.
-    hlz = std::clamp(hlz + (Unit(s.key, kMisc + 11000 + i) - 0.5) * 8, -30.0, 30.0);
+    // An index's red/green strength drifts a unit or two a minute within +-12.
+    hlz = std::clamp(hlz + (Unit(s.key, kMisc + 11000 + i) - 0.5) * 3, -12.0, 12.0);
     p.hlz = static_cast<int16_t>(hlz);
   }
   return pts;
