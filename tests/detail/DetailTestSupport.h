@@ -87,7 +87,7 @@ inline std::vector<uint8_t> Keyed(uint8_t market, const char* code, std::vector<
 class DetailTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    foundation::setBundleDir(VERDAN_SOURCE_DIR "/resources");
     foundation::Clock::setManual();
     ui::Screen::main().setHeight(480);
     ui::Device::current().reset();

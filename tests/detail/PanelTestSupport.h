@@ -25,7 +25,7 @@ namespace paneltest {
 class PanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    foundation::setBundleDir(VERDAN_SOURCE_DIR "/resources");
     gfx::Image::clearNamedCache();
     foundation::Clock::setManual();
     ui::Application::shared().reset();

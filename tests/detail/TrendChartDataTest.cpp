@@ -50,7 +50,7 @@ std::vector<uint8_t> TrendHead(int start, int count) {
 class TrendChartData : public ::testing::Test {
  protected:
   void SetUp() override {
-    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    foundation::setBundleDir(VERDAN_SOURCE_DIR "/resources");
     foundation::Clock::setManual();
     // 320 x 420: price area 250 high with its bottom at 260, sub-chart 125 high.
     chart = TrendlineView::initWithFrame({0, 0, 320, 420});

@@ -26,7 +26,7 @@ using namespace recordtest;
 class TrendChartDrawing : public ::testing::Test {
  protected:
   void SetUp() override {
-    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    foundation::setBundleDir(VERDAN_SOURCE_DIR "/resources");
     foundation::Clock::setManual();
     // 320 x 420: plot 277 wide from x 42, price area 250 high with its bottom at 260.
     chart = TrendlineView::initWithFrame({0, 0, 320, 420});

@@ -65,7 +65,7 @@ class FakeChart : public TrendTechIndexViewDelegate {
 class TrendIndicator : public ::testing::Test {
  protected:
   void SetUp() override {
-    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    foundation::setBundleDir(VERDAN_SOURCE_DIR "/resources");
     foundation::Clock::setManual();
     // A 320-point page 88 high: plot 244 wide from x 42, 73 high with its bottom at 88.
     view = TrendTechIndexView::initWithFrame({0, 0, 320, 88});
@@ -333,7 +333,7 @@ TEST_F(TrendIndicator, TouchesMoveTheRulerOnlyBySteps) {
 class IndicatorSelector : public ::testing::Test {
  protected:
   void SetUp() override {
-    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    foundation::setBundleDir(VERDAN_SOURCE_DIR "/resources");
     foundation::Clock::setManual();
     ParseRightsList("30");
     fake->stock.market = 2;

@@ -127,7 +127,7 @@ inline std::vector<std::string> ListCollisions(Table_TableView& table) {
 class RankingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    foundation::setBundleDir(VERDAN_SOURCE_DIR "/resources");
     gfx::Image::clearNamedCache();
     foundation::Clock::setManual();
     ui::Screen::main().setHeight(480);

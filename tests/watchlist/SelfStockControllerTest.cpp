@@ -72,7 +72,7 @@ class WatchListScreen : public ::testing::Test {
     std::string tmpl = (std::filesystem::temp_directory_path() / "verdan-watch-XXXXXX").string();
     documents_ = ::mkdtemp(tmpl.data());
     foundation::setDocumentsDir(documents_);
-    foundation::setBundleDir(std::string(VERDAN_SOURCE_DIR) + "/resources");
+    foundation::setBundleDir(VERDAN_SOURCE_DIR "/resources");
     foundation::Clock::setManual();
     ui::Screen::main().setHeight(480);
     gfx::Image::clearNamedCache();
