@@ -695,7 +695,12 @@ void TrendlineController::viewWillAppear(bool animated) {
   refreshSelfStockButtonState();
   updatePrepNextButtonState();
   requestPriceNotificationSetting();
-  switch (IsSelWhichTab) {
+  requestPageData(IsSelWhichTab);
+}
+
+// What a page shows comes from the server (the F10 page loads its own address).
+void TrendlineController::requestPageData(int pageNumber) {
+  switch (pageNumber) {
     case kPageTrend:
       RequestDataTrendline();
       break;
@@ -1013,36 +1018,11 @@ std::optional<bool> TrendlineController::touchesShouldCancelByScrollView(ui::Vie
 void TrendlineController::updateDataForSubPage(int pageNumber) {
   updateTrendTitle(pageNumber);
   IsSelWhichTab = static_cast<int16_t>(pageNumber);
-  switch (pageNumber) {
-    case kPageTrend:
-      RequestDataTrendline();
-      break;
-    case kPageKLine:
-      showOrientalFlagImage();
-      RequestKlineData(1);
-      break;
-    case kPageMainForce:
-      if (IsStockQH(static_cast<uint8_t>(StockType), static_cast<uint8_t>(MarketType))) {
-        RequestFenBiDataDetail();
-      } else {
-        RequestDataDetail();
-      }
-      break;
-    case kPageF10:
-      if (IsFirstSelF10_redirect) {
-        IsFirstSelF10_redirect = 0;
-        if (auto* f10 = page<F10PageRole>(kTagF10Page))
-          f10->loadAddress(getRequestPageAddr(StockCode, MarketType));
-      }
-      break;
-    case kPageRadar:
-      RequestRadar();
-      break;
-    case kPageHK10:
-      RequestHK10Dang();
-      break;
-    default:
-      break;
+  if (pageNumber == kPageKLine) showOrientalFlagImage();
+  // F10 loads once per security; turning back to it keeps the page shown.
+  if (pageNumber != kPageF10 || IsFirstSelF10_redirect) {
+    if (pageNumber == kPageF10) IsFirstSelF10_redirect = 0;
+    requestPageData(pageNumber);
   }
   if (pageNumber != kPageHK10) {
     if (auto* hk = page<HK10PageRole>(kTagHK10Page)) hk->refreshDetailView({}, {});

@@ -111,6 +111,8 @@ class TrendlineController : public ui::ViewController,
   static const char* F10MarketType(int market);
   // The requests of page `page`.
   void updateDataForSubPage(int page);
+  // Asks for the data of the given page.
+  void requestPageData(int pageNumber);
 
   // --- replies -----------------------------------------------------------------------------
   void recvmsg(const foundation::Notification& notification);
