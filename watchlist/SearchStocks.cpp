@@ -1,4 +1,5 @@
 #include "watchlist/SearchStocks.h"
+#include "watchlist/WatchToggle.h"
 
 #include <cstdio>
 #include <cstring>
@@ -299,19 +300,7 @@ void SearchStocks::configureButton(ui::View& rowView, int row) {
   const bool held = SelfStock_Contains(stock.Market, stock.StockCode.c_str());
   // Only the action matching the image shown stays on the button.
   button->removeTarget(this);
-  button->setImage(gfx::Image::named(held ? "zxg_jianhao.png" : "zxg_jiahao.png"));
-  std::weak_ptr<SearchStocks> weak = sharedAs<SearchStocks>();
-  button->addTarget(
-      [weak, held](ui::Control& sender) {
-        auto me = weak.lock();
-        if (!me) return;
-        if (held) {
-          me->DeleteButton(sender.tag());
-        } else {
-          me->AddButton(sender.tag());
-        }
-      },
-      ui::ControlEvent::TouchUpInside, this);
+  SetWatchToggle(*button, sharedAs<SearchStocks>(), held);
 }
 
 void SearchStocks::tableViewDidSelectRowAtIndexPath(ui::TableView&, const ui::IndexPath& path) {

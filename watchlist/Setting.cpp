@@ -1,4 +1,5 @@
 #include "watchlist/Setting.h"
+#include "watchlist/WatchToggle.h"
 
 #include <cstdio>
 #include <cstring>
@@ -362,19 +363,7 @@ void Setting::configureButton(ui::View& rowView, int row) {
   button->setTag(kButtonTagBase + row);
   const SearchRow& stock = m_filterlist[static_cast<size_t>(row)];
   const bool held = checkIfSelfStock(stock.StockCode.c_str(), stock.Market);
-  button->setImage(gfx::Image::named(held ? "zxg_jianhao.png" : "zxg_jiahao.png"));
-  std::weak_ptr<Setting> weak = sharedAs<Setting>();
-  button->addTarget(
-      [weak, held](ui::Control& sender) {
-        auto me = weak.lock();
-        if (!me) return;
-        if (held) {
-          me->DeleteButton(sender.tag());
-        } else {
-          me->AddButton(sender.tag());
-        }
-      },
-      ui::ControlEvent::TouchUpInside, this);
+  SetWatchToggle(*button, sharedAs<Setting>(), held);
   rowView.addSubview(button);
 }
 
