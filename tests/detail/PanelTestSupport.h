@@ -19,41 +19,14 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
+#include "tests/widgets/WidgetTestSupport.h"
 
 namespace paneltest {
 
-class PanelTest : public ::testing::Test {
+// The widget tests' window on a manual clock; time here passes in frame steps.
+class PanelTest : public widgettest::WindowTest {
  protected:
-  void SetUp() override {
-    foundation::setBundleDir(VERDAN_SOURCE_DIR "/resources");
-    gfx::Image::clearNamedCache();
-    foundation::Clock::setManual();
-    ui::Application::shared().reset();
-    ui::Screen::main().setHeight(480);
-    ui::Screen::main().setScale(1);
-    window = ui::Window::create(ui::Screen::main().bounds());
-    window->makeKeyAndVisible();
-  }
-  void TearDown() override {
-    drain();
-    ui::finishAllAnimations();
-    window.reset();
-    ui::Application::shared().reset();
-    foundation::Clock::setReal();
-  }
-  static void drain() {
-    auto loop = foundation::RunLoop::main();
-    while (loop->runOnce(foundation::kDefaultRunLoopMode, 0)) {
-    }
-  }
-  static void advance(double seconds) {
-    for (double t = 0; t < seconds; t += 1.0 / 60) {
-      foundation::Clock::advance(1.0 / 60);
-      drain();
-    }
-  }
-
-  std::shared_ptr<ui::Window> window;
+  static void advance(double seconds) { settle(seconds); }
 };
 
 inline ::testing::AssertionResult SameRect(const gfx::Rect& actual, double x, double y, double w,
