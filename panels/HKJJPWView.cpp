@@ -134,7 +134,7 @@ void HKJJPWView::refreshView(const tagLocalStockData* quote) {
     if (_scrollView->contentOffset().x != 0 && !_scrollView->isDragging()) {
       _scrollView->stopScrolling();
       _scrollView->setContentOffset({0, 0});
-      setAncestorsScrollEnabled(true);
+      if (_scrollView) ui::setEnclosingScrollViewsEnabled(*_scrollView, true);
     }
     _pageControl->setCurrentPage(0);
     _pageControl->setHidden(true);
@@ -203,18 +203,12 @@ void HKJJPWView::myBaseViewDidClick(BaseView& view) {
   refreshPriceLabel({}, {0, 0});
 }
 
-void HKJJPWView::setAncestorsScrollEnabled(bool enabled) {
-  for (ui::View* v = _scrollView ? _scrollView->superview() : nullptr;
-       v && v != static_cast<ui::View*>(window()); v = v->superview())
-    if (auto* scroll = dynamic_cast<ui::ScrollView*>(v)) scroll->setScrollEnabled(enabled);
-}
-
 void HKJJPWView::scrollViewWillBeginDragging(ui::ScrollView& scrollView) {
   if (&scrollView != _scrollView.get()) return;
   if (auto* page = dynamic_cast<HK10DangView*>(superview())) page->refreshDetailView({}, {});
   refreshPriceLabel({}, {0, 0});
   // The pager does not turn pages while the queue is dragged.
-  setAncestorsScrollEnabled(false);
+  if (_scrollView) ui::setEnclosingScrollViewsEnabled(*_scrollView, false);
 }
 
 // A drag released at rest (or cancelled) never decelerates: it settles here.
@@ -230,5 +224,5 @@ void HKJJPWView::scrollViewDidEndDecelerating(ui::ScrollView& scrollView) {
 
 void HKJJPWView::settle(ui::ScrollView& scrollView) {
   _pageControl->setCurrentPage(scrollView.contentOffset().x >= bounds().width() - 1 ? 1 : 0);
-  setAncestorsScrollEnabled(true);
+  if (_scrollView) ui::setEnclosingScrollViewsEnabled(*_scrollView, true);
 }

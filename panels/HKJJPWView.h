@@ -66,8 +66,6 @@ class HKJJPWView : public ui::View, public ui::ScrollViewDelegate, public myBase
   static gfx::Color markerColor() { return gfx::Color::rgb255(252, 84, 84); }
 
  private:
-  // Scroll views around the grid (the pager) stop or resume turning pages.
-  void setAncestorsScrollEnabled(bool enabled);
   void settle(ui::ScrollView& scrollView);
 
   std::weak_ptr<HKJJPWViewDelegate> _delegate;

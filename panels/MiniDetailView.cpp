@@ -242,18 +242,10 @@ void MiniDetailView::showTicks() {
 
 // --- carousel ------------------------------------------------------------------------------------
 
-void MiniDetailView::setAncestorScrolling(bool enabled) {
-  const ui::View* window = _scrollView->window();
-  for (ui::View* view = _scrollView->superview(); view && view != window;
-       view = view->superview()) {
-    if (auto* scroll = dynamic_cast<ui::ScrollView*>(view)) scroll->setScrollEnabled(enabled);
-  }
-}
-
 void MiniDetailView::scrollViewWillBeginDragging(ui::ScrollView& scrollView) {
   if (&scrollView != _scrollView.get()) return;
   // The pager stays still while the carousel moves.
-  setAncestorScrolling(false);
+  ui::setEnclosingScrollViewsEnabled(*_scrollView, false);
 }
 
 void MiniDetailView::scrollViewDidEndDragging(ui::ScrollView& scrollView, bool willDecelerate) {
@@ -278,7 +270,7 @@ void MiniDetailView::carouselDidStop() {
     resetScrollViewContent(_nSelSubView);
   }
   _pageControl->setCurrentPage(_nSelSubView);
-  setAncestorScrolling(true);
+  ui::setEnclosingScrollViewsEnabled(*_scrollView, true);
 }
 
 // --- tables --------------------------------------------------------------------------------------

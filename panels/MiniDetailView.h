@@ -81,7 +81,6 @@ class MiniDetailView : public ui::View,
   void showCarousel();
   // The carousel came to rest: the page it shows moves to the middle, the pager scrolls again.
   void carouselDidStop();
-  void setAncestorScrolling(bool enabled);
   void fillRow(ui::TableView& table, MiniDetailCell& cell, const ui::IndexPath& path) const;
   void refreshRows(ui::TableView& table);
   void fillQuoteRow(MiniDetailCell& cell, int row) const;

@@ -8,6 +8,7 @@
 #include "platform/ui/Control.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Touch.h"
+#include "platform/ui/Window.h"
 
 namespace ui {
 
@@ -669,6 +670,12 @@ void ScrollView::touchesCancelled(const TouchSet&, const Event&) {
   pendingTouch_.reset();
   if (delayTimer_) delayTimer_->invalidate();
   delayTimer_.reset();
+}
+
+void setEnclosingScrollViewsEnabled(View& view, bool enabled) {
+  const View* window = view.window();
+  for (View* v = view.superview(); v && v != window; v = v->superview())
+    if (auto* scroll = dynamic_cast<ScrollView*>(v)) scroll->setScrollEnabled(enabled);
 }
 
 }  // namespace ui

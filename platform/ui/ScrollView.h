@@ -247,4 +247,8 @@ class ScrollView : public View {
   std::shared_ptr<foundation::Timer> delayTimer_;
 };
 
+// Turns scrolling on or off for every scroll view enclosing `view`, up to its window: an inner
+// pane that the finger drags keeps the pager around it still.
+void setEnclosingScrollViewsEnabled(View& view, bool enabled);
+
 }  // namespace ui
