@@ -4,7 +4,11 @@
 #include <cstring>
 #include <string>
 
+#include "account/AccountClasses.h"
+#include "alerts/AlertClasses.h"
 #include "detail/TrendlineController.h"
+#include "kline/KLineClasses.h"
+#include "messaging/MessagingClasses.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/Application.h"
@@ -99,6 +103,10 @@ int main(int argc, char** argv) {
   RegisterWatchlistClasses();
   RegisterRankingClasses();
   RegisterDetailClasses();
+  RegisterKLineClasses();
+  RegisterAccountClasses();
+  RegisterMessagingClasses();
+  RegisterAlertClasses();
   ui::registerControllersDemoClasses();
   ui::registerInputDemoClasses();
   std::string delegateClass = "VerdanAppDelegate";

@@ -11,17 +11,14 @@
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/CairoContext.h"
 #include "platform/graphics/Text.h"
+#include "tools/imagegen/ImageGen.h"
+
+namespace imagegen {
 
 namespace {
-
-using gfx::Color;
-using gfx::Context;
-using gfx::Point;
-using gfx::Rect;
-using gfx::Size;
-
 std::string g_folder;
 int g_failures = 0;
+}  // namespace
 
 void Make(const std::string& name, Size size, const std::function<void(Context&)>& draw) {
   gfx::ImageContext image(size);
@@ -58,6 +55,12 @@ void CentredText(Context& ctx, const std::string& text, const Rect& r, const gfx
   ctx.setFillColor(color);
   gfx::drawText(ctx, text, r, style);
 }
+
+}  // namespace imagegen
+
+namespace {
+
+using namespace imagegen;
 
 // --- Tab icons: 30 x 30, white on transparent -----------------------------------------------
 
@@ -821,9 +824,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
     return 2;
   }
-  g_folder = argv[1];
-  if (!foundation::makeDirectories(g_folder)) {
-    std::fprintf(stderr, "cannot create %s\n", g_folder.c_str());
+  imagegen::g_folder = argv[1];
+  if (!foundation::makeDirectories(imagegen::g_folder)) {
+    std::fprintf(stderr, "cannot create %s\n", imagegen::g_folder.c_str());
     return 1;
   }
   TabIcons();
@@ -842,5 +845,9 @@ int main(int argc, char** argv) {
   InOutPointerImage();
   IndicatorBarImages();
   TrendPageImages();
-  return g_failures == 0 ? 0 : 1;
+  imagegen::KLineImages();
+  imagegen::AccountImages();
+  imagegen::MessagingImages();
+  imagegen::AlertImages();
+  return imagegen::g_failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,7 @@
+#include "messaging/MessagingClasses.h"
+
+#include "platform/ui/Object.h"
+
+void RegisterMessagingClasses() {
+  [[maybe_unused]] auto& registry = ui::ClassRegistry::shared();
+}

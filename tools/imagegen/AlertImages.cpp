@@ -1,0 +1,8 @@
+// The images of the alert screens.
+#include "tools/imagegen/ImageGen.h"
+
+namespace imagegen {
+
+void AlertImages() {}
+
+}  // namespace imagegen
