@@ -358,7 +358,9 @@ void ServerCore::reply(Connection& c, const Request& req, const std::vector<uint
   auto split = splitReplies_.find(static_cast<uint16_t>(h.MainType << 8 | h.ChildType));
   const int parts = split == splitReplies_.end() ? 1 : split->second;
   if (parts > 1 || body.size() > kMaxPartBody) {
-    replyInParts(c, req, body, parts, encipher);
+    // A record table goes as tables of whole records (the client joins a table a packet);
+    // other bodies, and a table too small to split, go in byte parts.
+    replyTableInParts(c, req, body, parts, encipher);
     return;
   }
   replyAs(c, h.MainType, h.ChildType, h.PageID, h.RequestCode, body, encipher ? keyFor(c) : nullptr,
@@ -389,23 +391,29 @@ void ServerCore::replyInParts(Connection& c, const Request& req, const std::vect
 }
 
 void ServerCore::replyTableInParts(Connection& c, const Request& req,
-                                   const std::vector<uint8_t>& table, int parts) {
+                                   const std::vector<uint8_t>& table, int parts, bool encipher) {
   MDBF t;
   const int used = table.empty() ? -1 : t.Parse(table.data(), static_cast<int>(table.size()));
-  if (used <= 0 || t.GetRecordNum() < 1) {
-    replyInParts(c, req, table, parts);
-    return;
-  }
+  const int records = used > 0 ? t.GetRecordNum() : 0;
   // The packets copy the table's own head, descriptors and record bytes: a parsed table keeps
   // its wire widths only in its descriptors.
-  const int records = t.GetRecordNum();
-  const size_t head = kMdbfHeadSize + 4 * static_cast<size_t>(t.GetFieldNum());
-  const size_t recordLen = static_cast<size_t>(std::max(t.GetRecordLen(), 1));
-  if (head + recordLen * static_cast<size_t>(records) > static_cast<size_t>(used)) {
-    replyInParts(c, req, table, parts);
+  const size_t head = used > 0 ? kMdbfHeadSize + 4 * static_cast<size_t>(t.GetFieldNum()) : 0;
+  const size_t recordLen = static_cast<size_t>(std::max(used > 0 ? t.GetRecordLen() : 0, 1));
+  const bool whole = records >= 2 && head + recordLen * static_cast<size_t>(records) <=
+                                         static_cast<size_t>(used);
+  if (!whole || head + recordLen > kMaxPartBody) {
+    replyInParts(c, req, table, parts, encipher);
     return;
   }
-  const int n = std::clamp(parts, 1, std::min(records, 255));
+  // At least `parts` packets, and enough that each stays within one part's size.
+  const size_t perPacket = (kMaxPartBody - head) / recordLen;
+  const int needed = static_cast<int>((static_cast<size_t>(records) + perPacket - 1) / perPacket);
+  const int n = std::clamp(std::max(parts, needed), 1, std::min(records, 255));
+  if (static_cast<size_t>((records + n - 1) / n) > perPacket) {
+    foundation::logError("testserver: table reply [%d,%d] of %d records needs more than 255 packets",
+                         req.header.MainType, req.header.ChildType, records);
+    return;
+  }
   const int firstRecord = ReadLE16(table.data() + 3);
   const PacketHeader& h = req.header;
   int start = 0;
@@ -417,8 +425,8 @@ void ServerCore::replyTableInParts(Connection& c, const Request& req,
     const auto from = table.begin() + static_cast<std::ptrdiff_t>(head + recordLen * start);
     part.insert(part.end(), from, from + static_cast<std::ptrdiff_t>(recordLen * count));
     start += count;
-    replyAs(c, h.MainType, h.ChildType, h.PageID, h.RequestCode, part, nullptr, 1,
-            static_cast<uint8_t>(n), static_cast<uint8_t>(i));
+    replyAs(c, h.MainType, h.ChildType, h.PageID, h.RequestCode, part,
+            encipher ? keyFor(c) : nullptr, 1, static_cast<uint8_t>(n), static_cast<uint8_t>(i));
   }
 }
 

@@ -149,9 +149,11 @@ class ServerCore {
   void replyInParts(Connection& c, const Request& req, const std::vector<uint8_t>& body, int parts,
                     bool encipher = false);
   // A record-table body as packets of whole records, each a table of its own (at least one
-  // record a packet); a body that is no record table goes out in byte parts.
+  // record a packet, at least `parts` packets where the records allow, each within one part's
+  // size); a body that is no record table, or a table of one record, goes out in byte parts.
+  // reply() takes this way for the replies splitReplies() names and for long bodies.
   void replyTableInParts(Connection& c, const Request& req, const std::vector<uint8_t>& table,
-                         int parts);
+                         int parts, bool encipher = false);
   // From now on the replies of (main, child) go out in `parts` packets; 0 or 1: whole again.
   void splitReplies(uint8_t main, uint8_t child, int parts);
   // An error reply: flag bit 6 and a UTF-16 text; `userText` adds the 0xFF02 marker.
