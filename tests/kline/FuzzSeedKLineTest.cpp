@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "kline/TechIndexParams.h"
 #include "tests/kline/KLineTestSupport.h"
 
 namespace {
@@ -47,6 +48,33 @@ TEST_F(FuzzSeeds, KLineChartAnswers) {
   const tagLocalStockData second = Quote(1, "600036");
   server_->setKLineInParts(false);
   write("second-share", Input({1, 1, 0, 0, 0, 0}, second, KLines(second, 1)));
+}
+
+}  // namespace
+
+namespace {
+
+// The bundle's parameter list and a file written by "应用", as seeds of fuzz_kline_params.
+TEST(FuzzSeedsParams, KLineParamFiles) {
+  const char* dir = std::getenv("VERDAN_FUZZ_SEED_DIR");
+  if (!dir) GTEST_SKIP() << "VERDAN_FUZZ_SEED_DIR not set";
+  const std::filesystem::path out = std::filesystem::path(dir) / "kline_params";
+  std::filesystem::create_directories(out);
+  const std::filesystem::path docs = std::filesystem::temp_directory_path() / "verdan-kline-seeds";
+  std::filesystem::create_directories(docs);
+  foundation::setDocumentsDir(docs.string());
+  foundation::setBundleDir(VERDAN_SOURCE_DIR "/resources");
+  std::filesystem::copy_file(VERDAN_SOURCE_DIR "/resources/TechIndexParamList.plist",
+                             out / "bundle-list",
+                             std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::remove(kline::ParamStore::savedPath());
+  kline::ParamStore store;
+  store.load();
+  const int32_t rsi[3] = {5, 10, 20};
+  ASSERT_TRUE(store.apply(2, rsi, 3));
+  std::filesystem::copy_file(kline::ParamStore::savedPath(), out / "applied-rsi",
+                             std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::remove_all(docs);
 }
 
 }  // namespace
