@@ -100,6 +100,46 @@ int32_t RoundTo(double v, int32_t tick) {
   return static_cast<int32_t>(std::llround(v / tick) * tick);
 }
 
+// Hong Kong shares, warrants and certificates trade on the exchange's price steps, which grow
+// with the price: each band (up to its upper bound, 1/10000) has its own step.
+struct HkBand {
+  int32_t bound, step;
+};
+constexpr HkBand kHkBands[] = {{2500, 10},        {5000, 50},        {100000, 100},
+                               {200000, 200},     {1000000, 500},    {2000000, 1000},
+                               {5000000, 2000},   {10000000, 5000},  {20000000, 10000},
+                               {50000000, 20000}, {99950000, 50000}};
+
+bool OnHkSteps(const tagLocalStockData& q) {
+  return q.market == kMarketHk && q.zqlb != kTypeIndex;
+}
+
+// The step of the band holding `price` (a bound belongs to the band below it); `above` takes the
+// band above a bound instead, the step a price moves up by.
+int32_t HkStep(double price, bool above) {
+  for (const HkBand& b : kHkBands)
+    if (above ? price < b.bound : price <= b.bound) return b.step;
+  return kHkBands[std::size(kHkBands) - 1].step;
+}
+
+// The nearest price a security can trade at. The bounds lie on the steps of both neighbouring
+// bands, so rounding within a band never leaves the grid.
+int32_t OnStep(const tagLocalStockData& q, double v) {
+  const int32_t tick = PriceDotToScale(q);
+  if (!OnHkSteps(q)) return RoundTo(v, tick);
+  v = std::max(v, static_cast<double>(kHkBands[0].step));
+  return std::max(kHkBands[0].step, RoundTo(v, HkStep(v, false)));
+}
+
+// Neighbouring prices on the grid (never below the smallest step).
+int32_t StepUp(const tagLocalStockData& q, int32_t price) {
+  return price + (OnHkSteps(q) ? HkStep(price, true) : PriceDotToScale(q));
+}
+int32_t StepDown(const tagLocalStockData& q, int32_t price) {
+  const int32_t step = OnHkSteps(q) ? HkStep(price, false) : PriceDotToScale(q);
+  return std::max(step, price - step);
+}
+
 void SetName(tagLocalStockData& q, const std::string& utf8) {
   std::u16string n = foundation::utf8ToUtf16(utf8);
   std::memset(q.name, 0, sizeof q.name);
@@ -133,7 +173,7 @@ int64_t VolumeStep(const tagLocalStockData& q) {
 
 // Typical shares traded in a day; past days and today share it so the K-line stays level.
 double DailyVolume(const tagLocalStockData& q) {
-  if (q.zqlb == kTypeIndex) return q.market == kMarketHk ? 2e9 : 2e10;
+  if (q.zqlb == kTypeIndex) return q.market == kMarketHk ? 1e9 : 2e10;
   return q.ltgb > 0 ? q.ltgb * 0.01 : 5e6;
 }
 
@@ -328,8 +368,8 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
   }
   s.points = GetTradeMinutes(q);
   const int32_t tick = PriceDotToScale(q);
-  q.yesterday = RoundTo(price * (0.9 + 0.2 * Unit(s.key, kMisc)), tick);
-  if (q.yesterday < tick * 10) q.yesterday = tick * 10;
+  q.yesterday = OnStep(q, price * (0.9 + 0.2 * Unit(s.key, kMisc)));
+  if (q.yesterday < tick * 10) q.yesterday = OnStep(q, tick * 10);
   // Indices have no share capital of their own.
   const bool share = type != kTypeIndex &&
                      (type == kTypeAShare || type == kTypeSme || type == kTypeChiNext ||
@@ -375,7 +415,7 @@ void Market::makeDay(Security& s) {
     if (i > 0) p *= 1.0 + drift + vol * Gauss(s.key, kWalk + 16 + i);
     if (limited) p = std::clamp<double>(p, q.downprice, q.upprice);
     if (p < tick) p = tick;
-    s.path[i] = RoundTo(p, tick);
+    s.path[i] = OnStep(q, p);
     // More trading near the open and the close.
     double x = static_cast<double>(i) / s.points;
     double shape = 1.6 - 2.4 * x * (1 - x);
@@ -427,10 +467,10 @@ void Market::makeHistory(Security& s) {
     double o = c * (1 + 0.02 * Gauss(s.key, kHistory + 8 + 4 * k));
     double hi = std::max(o, c) * (1 + 0.01 * Unit(s.key, kHistory + 9 + 4 * k));
     double lo = std::min(o, c) * (1 - 0.01 * Unit(s.key, kHistory + 10 + 4 * k));
-    b.close = std::max(tick, RoundTo(c, tick));
-    b.open = std::max(tick, RoundTo(o, tick));
-    b.high = std::max({b.open, b.close, RoundTo(hi, tick)});
-    b.low = std::max(tick, std::min({b.open, b.close, RoundTo(lo, tick)}));
+    b.close = std::max(tick, OnStep(q, c));
+    b.open = std::max(tick, OnStep(q, o));
+    b.high = std::max({b.open, b.close, OnStep(q, hi)});
+    b.low = std::max(tick, std::min({b.open, b.close, OnStep(q, lo)}));
     const int64_t step = VolumeStep(q);
     double v = DailyVolume(q) * (0.5 + Unit(s.key, kHistory + 11 + 4 * k));
     // At least one step a minute, so that every minute of the day can trade.
@@ -506,6 +546,13 @@ void Market::build() {
       std::string name = nextName(&initials);
       if (suffix && *suffix) name = name.substr(0, 6) + suffix;  // two characters + the kind
       int32_t p = static_cast<int32_t>(price * (0.3 + 1.7 * Unit(seed_, CodeToKey(code) + type)));
+      // A few Hong Kong shares in the price bands the others miss, from pennies to thousands.
+      if (market == kMarketHk && type == kTypeHkMain) {
+        static const std::pair<int, int32_t> kBandPrices[] = {
+            {2, 1800}, {4, 3500}, {6, 1500000}, {8, 15000000}};
+        for (const auto& [n, bandPrice] : kBandPrices)
+          if (first + i * step == n) p = bandPrice;
+      }
       add(market, code, name, initials, type, p);
     }
   };
@@ -824,8 +871,9 @@ void Market::recompute(Security& s) {
   const uint64_t bk = s.key + kBook + static_cast<uint64_t>(n) * 64;
   const int64_t unit = q.unit > 0 ? q.unit : 1;
   for (int i = 0; i < 10; ++i) {
-    q.buysell10.buy[i].price = std::max(tick, q.now - i * tick);
-    q.buysell10.sell[i].price = q.now + (i + 1) * tick;
+    // Neighbouring levels one price step apart.
+    q.buysell10.buy[i].price = i == 0 ? q.now : StepDown(q, q.buysell10.buy[i - 1].price);
+    q.buysell10.sell[i].price = StepUp(q, i == 0 ? q.now : q.buysell10.sell[i - 1].price);
     q.buysell10.buy[i].volume = (1 + static_cast<int64_t>(Unit(bk, i) * 500)) * unit;
     q.buysell10.sell[i].volume = (1 + static_cast<int64_t>(Unit(bk, 10 + i) * 500)) * unit;
   }
@@ -1142,7 +1190,6 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
   // The minutes agree with the day's bar: the first is its open, the last its close, one
   // minute each touches its high and its low, and the minute volumes add up to its volume.
   const tagLocalStockData& q = s.q;
-  const int32_t tick = PriceDotToScale(q);
   const int n = s.points;
   std::vector<tagLocalTrendData> pts(static_cast<size_t>(n));
   if (n < 4) return pts;
@@ -1162,7 +1209,7 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
       const double t = static_cast<double>(i - from) / (to - from);
       // Zero at both anchors: each stretch leaves and reaches its anchors exactly.
       const double wiggle = swing * std::sin(i * 0.11 + phase) * std::sin(t * 3.14159265358979);
-      const int32_t price = RoundTo(pa + (pb - pa) * t + wiggle, tick);
+      const int32_t price = OnStep(q, pa + (pb - pa) * t + wiggle);
       pts[i].now = std::clamp(price, day.low, day.high);
     }
   }
@@ -1217,7 +1264,6 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
 std::vector<Trade> Market::trades(const Security& s, int count) const {
   const tagLocalStockData& q = s.q;
   const int n = Elapsed(q, s.points, minute_);
-  const int32_t tick = PriceDotToScale(q);
   const int64_t unit = q.unit > 0 ? q.unit : 1;
   std::vector<Trade> out;
   // Three trades a minute, newest last; walk back from the current minute.
@@ -1226,9 +1272,12 @@ std::vector<Trade> Market::trades(const Security& s, int count) const {
       uint64_t idx = static_cast<uint64_t>(i) * 3 + k;
       Trade t{};
       t.minute = static_cast<int16_t>(IndexToTradeMinute(q, i) % 1440);
-      int32_t wobble =
-          k == 2 ? 0 : static_cast<int32_t>((Unit(s.key, kTrade + idx) - 0.5) * 3) * tick;
-      t.price = std::max(tick, s.path[i] + wobble);
+      // A step above or below the minute's price, or on it.
+      const int32_t wobble =
+          k == 2 ? 0 : static_cast<int32_t>((Unit(s.key, kTrade + idx) - 0.5) * 3);
+      t.price = wobble > 0   ? StepUp(q, s.path[i])
+                : wobble < 0 ? StepDown(q, s.path[i])
+                             : s.path[i];
       t.lots = static_cast<int32_t>(std::max<int64_t>(1, s.minuteVolume[i] / unit / 3));
       t.inout = wobble > 0 ? 0 : (wobble < 0 ? 1 : 2);
       t.openInterestChange = static_cast<int32_t>((Unit(s.key, kTrade + 7 * idx) - 0.5) * 40);
