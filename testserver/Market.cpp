@@ -547,9 +547,9 @@ void Market::build() {
       if (suffix && *suffix) name = name.substr(0, 6) + suffix;  // two characters + the kind
       int32_t p = static_cast<int32_t>(price * (0.3 + 1.7 * Unit(seed_, CodeToKey(code) + type)));
       // A few Hong Kong shares in the price bands the others miss, from pennies to thousands.
-      if (market == kMarketHk && type == kTypeHkMain) {
+      if (market == kMarketHk) {
         static const std::pair<int, int32_t> kBandPrices[] = {
-            {2, 1800}, {4, 3500}, {6, 1500000}, {8, 15000000}};
+            {6, 1500000}, {8, 15000000}, {8001, 1800}, {8004, 3500}};
         for (const auto& [n, bandPrice] : kBandPrices)
           if (first + i * step == n) p = bandPrice;
       }
