@@ -17,6 +17,25 @@ std::string UserOf(const Connection& c, const Request& req) {
   return ParseTable(req, t) ? t.GetNSString(1) : c.user;
 }
 
+// A new user starts with two settings: the ladder alert with a rise price above the market,
+// and a change threshold of 0, which every quote meets (so the received alerts hold one of
+// today). Tests start empty with 150/5.
+UserState& AlertUser(ServerCore& s, const std::string& name) {
+  UserState& u = s.user(name);
+  if (u.alertsSeeded) return u;
+  u.alertsSeeded = true;
+  auto nameOf = [](const Security& sec) {
+    return foundation::utf16ToUtf8(std::u16string(sec.q.name));
+  };
+  if (const Security* a = s.market().find(1, "600000")) {
+    const int32_t rise = (a->q.yesterday / 100 * 12 / 10 + 1) * 100;
+    u.alerts.push_back({1, "600000", nameOf(*a), 1, 3, rise, 0, 10000});
+  }
+  if (const Security* b = s.market().find(2, "000001"))
+    u.alerts.push_back({2, "000001", nameOf(*b), 0, 3, 0, 0, 0});
+  return u;
+}
+
 void Message(ServerCore& s, Connection& c, const Request& req, const std::string& text) {
   TableWriter w;
   w.utf16(15, text);
@@ -45,7 +64,7 @@ void Upload(ServerCore& s, Connection& c, const Request& req) {
     s.replyError(c, req, "设置格式错误", false);
     return;
   }
-  UserState& u = s.user(t.GetNSString(1));
+  UserState& u = AlertUser(s, t.GetNSString(1));
   PriceAlertSetting a{t.GetInt(18), t.GetNSString(8), t.GetNSString(9), t.GetInt(10),
                       t.GetInt(11), t.GetInt(12),     t.GetInt(13),     t.GetInt(14)};
   if (a.code.empty()) {
@@ -81,13 +100,14 @@ void ReplyRows(ServerCore& s, Connection& c, const Request& req, const UserState
 }
 
 void Settings(ServerCore& s, Connection& c, const Request& req) {
-  ReplyRows(s, c, req, s.user(UserOf(c, req)), [](const PriceAlertSetting&) { return true; });
+  ReplyRows(s, c, req, AlertUser(s, UserOf(c, req)),
+            [](const PriceAlertSetting&) { return true; });
 }
 
 void GetSetting(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
   ParseTable(req, t);
-  UserState& u = s.user(t.GetNSString(1));
+  UserState& u = AlertUser(s, t.GetNSString(1));
   const std::string code = t.GetNSString(8);
   ReplyRows(s, c, req, u, [&](const PriceAlertSetting& a) { return a.code == code; });
 }
@@ -95,20 +115,20 @@ void GetSetting(ServerCore& s, Connection& c, const Request& req) {
 void DeleteSetting(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
   ParseTable(req, t);
-  UserState& u = s.user(t.GetNSString(1));
+  UserState& u = AlertUser(s, t.GetNSString(1));
   const std::string code = t.GetNSString(8);
   std::erase_if(u.alerts, [&](const PriceAlertSetting& x) { return x.code == code; });
   Message(s, c, req, "价格提醒已删除");
 }
 
 void ClearSettings(ServerCore& s, Connection& c, const Request& req) {
-  s.user(UserOf(c, req)).alerts.clear();
+  AlertUser(s, UserOf(c, req)).alerts.clear();
   Message(s, c, req, "价格提醒已全部清除");
 }
 
 // Alerts of the settings whose condition the market meets now.
 void Alerts(ServerCore& s, Connection& c, const Request& req) {
-  UserState& u = s.user(UserOf(c, req));
+  UserState& u = AlertUser(s, UserOf(c, req));
   TableWriter w;
   int64_t id = 1;
   const int m = s.minute();

@@ -95,6 +95,7 @@ struct UserState {
   int64_t watchListTime = 0;
   bool hasWatchList = false;
   std::vector<PriceAlertSetting> alerts;
+  bool alertsSeeded = false;  // the two settings a new user starts with were added
   std::vector<Message> messages;
   bool messagesSeeded = false;
   int64_t alertListCleared = 0;
