@@ -115,7 +115,7 @@ void PriceNotificationSetting::buildHeader() {
   _codeView = ui::View::create(gfx::Rect(0, 0, 320, 40));
   _codeView->setBackgroundColor(gfx::Color::clear());
   auto name = HeaderLabel(gfx::Rect(14, 0, 120, 40), kNameTag, gfx::TextAlignment::Left);
-  name->setTextColor(gfx::Color::white());
+  name->setTextColor(gfx::Color::black());
   _codeView->addSubview(name);
   _codeView->addSubview(
       HeaderLabel(gfx::Rect(134, 0, 80, 40), kPriceTag, gfx::TextAlignment::Right));
@@ -446,6 +446,26 @@ std::string PriceNotificationSetting::tableViewTitleForFooterInSection(ui::Table
 double PriceNotificationSetting::tableViewHeightForRowAtIndexPath(ui::TableView&,
                                                                   const ui::IndexPath&) {
   return kRowHeight;
+}
+
+double PriceNotificationSetting::tableViewHeightForFooterInSection(ui::TableView&, int section) {
+  return section == 1 ? 96 : 10;
+}
+
+// The notice is several lines long; a label of its own wraps it.
+std::shared_ptr<ui::View> PriceNotificationSetting::tableViewViewForFooterInSection(ui::TableView&,
+                                                                                   int section) {
+  if (section != 1) return nullptr;
+  auto footer = ui::View::create(gfx::Rect(0, 0, 320, 96));
+  footer->setBackgroundColor(gfx::Color::clear());
+  auto text = ui::Label::create(gfx::Rect(20, 4, 280, 88));
+  text->setText(kFooter);
+  text->setNumberOfLines(0);
+  text->setFont(gfx::Font::systemFont(13));
+  text->setTextColor(gfx::Color::rgb255(76, 86, 108));
+  text->setBackgroundColor(gfx::Color::clear());
+  footer->addSubview(text);
+  return footer;
 }
 
 double PriceNotificationSetting::tableViewHeightForHeaderInSection(ui::TableView&, int section) {

@@ -77,6 +77,9 @@ class PriceNotificationSetting : public ArScrollViewController,
   std::string tableViewTitleForFooterInSection(ui::TableView& table, int section) override;
   double tableViewHeightForRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
   double tableViewHeightForHeaderInSection(ui::TableView& table, int section) override;
+  double tableViewHeightForFooterInSection(ui::TableView& table, int section) override;
+  std::shared_ptr<ui::View> tableViewViewForFooterInSection(ui::TableView& table,
+                                                           int section) override;
   std::shared_ptr<ui::View> tableViewViewForHeaderInSection(ui::TableView& table,
                                                            int section) override;
   bool tableViewCanEditRowAtIndexPath(ui::TableView&, const ui::IndexPath&) override {

@@ -8,6 +8,16 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 
+PriceAlertPermission ReadPriceAlertPermission(const uint8_t* body, int len) {
+  MDBF table;
+  PriceAlertPermission out;
+  if (table.Parse(body, len) < 0) return out;
+  table.Seek(0);
+  out.value = table.GetInt(16);
+  out.text = table.GetNSString(28);
+  return out;
+}
+
 PriceAlertShown ReadPriceAlertSetting(const MDBF& table) {
   PriceAlertShown shown;
   shown.ladder = table.GetInt(10) != 0;

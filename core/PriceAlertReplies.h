@@ -25,6 +25,16 @@ inline constexpr char kPriceAlertFallHigh[] = "设置的股价跌价高于现价
 inline constexpr char kPriceAlertNoChangeText[] = "请输入涨跌幅！";
 inline constexpr char kPriceAlertChangeHigh[] = "设置的涨跌幅不能大于10%！";
 
+// The permission answer (150/8): field 16, 1 = held (0 when absent); field 28, a text kept
+// system-wide.
+struct PriceAlertPermission {
+  int32_t value = 0;
+  std::string text;
+  bool held() const { return value == 1; }
+};
+// Reads the answer's first record (a body that is no table: value 0, no text).
+PriceAlertPermission ReadPriceAlertPermission(const uint8_t* body, int len);
+
 // What the editor shows for a stored setting. A price switch that is off leaves its field's
 // text as it was; the change field is emptied when its switch is off.
 struct PriceAlertShown {

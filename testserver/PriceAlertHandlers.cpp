@@ -45,17 +45,36 @@ void Message(ServerCore& s, Connection& c, const Request& req, const std::string
 void Authority(ServerCore& s, Connection& c, const Request& req) {
   const std::string name = UserOf(c, req);
   UserState& u = s.user(name);
-  int32_t& right = u.priceAlertRight;
-  if (right == 0 && !name.empty()) right = 1;
   TableWriter w;
-  w.i32(16, right);
-  w.utf16(28, right == 1 ? "价格提醒已开通" : "请申请开通价格提醒");
+  if (u.permissionScripted) {
+    if (u.permissionValue != -1) w.i32(16, u.permissionValue);
+    w.utf16(28, u.permissionText);
+  } else {
+    int32_t& right = u.priceAlertRight;
+    if (right == 0 && !name.empty()) right = 1;
+    w.i32(16, right);
+    w.utf16(28, right == 1 ? "价格提醒已开通" : "请申请开通价格提醒");
+  }
   s.reply(c, req, w.build(), true);
 }
 
 void Confirm(ServerCore& s, Connection& c, const Request& req) {
-  s.user(UserOf(c, req)).priceAlertRight = 1;
-  Message(s, c, req, "价格提醒申请已受理，已为您开通");
+  UserState& u = s.user(UserOf(c, req));
+  switch (u.application) {
+    case PriceAlertApplication::LoginError:
+      s.replyErrorMarked(c, req, u.applicationText.empty() ? "请登录后申请" : u.applicationText,
+                         0x04, 0xFF);
+      return;
+    case PriceAlertApplication::Error:
+      s.replyError(c, req, u.applicationText.empty() ? "申请失败" : u.applicationText, true);
+      return;
+    case PriceAlertApplication::Grant:
+      break;
+  }
+  u.priceAlertRight = 1;
+  if (u.permissionScripted) u.permissionValue = 1;
+  Message(s, c, req,
+          u.applicationText.empty() ? "价格提醒申请已受理，已为您开通" : u.applicationText);
 }
 
 void Upload(ServerCore& s, Connection& c, const Request& req) {
@@ -126,10 +145,33 @@ void ClearSettings(ServerCore& s, Connection& c, const Request& req) {
   Message(s, c, req, "价格提醒已全部清除");
 }
 
+void ScriptedAlerts(TableWriter& w, const UserState& u) {
+  for (const ReceivedAlert& a : u.received) {
+    w.addRow();
+    w.text(88, a.when);
+    if (a.id) w.i64(81, a.id);
+    if (!a.type.empty()) w.text(82, a.type);
+    if (!a.text.empty()) w.utf16(83, a.text);
+    if (!a.code.empty()) w.text(8, a.code);
+    if (!a.name.empty()) w.utf16(9, a.name);
+    w.i32(18, a.market);
+    w.i32(19, a.zqlb);
+  }
+}
+
+int64_t Stamp(const ServerCore& s) {
+  return int64_t{s.date()} * 1440 + s.minute();
+}
+
 // Alerts of the settings whose condition the market meets now.
 void Alerts(ServerCore& s, Connection& c, const Request& req) {
   UserState& u = AlertUser(s, UserOf(c, req));
   TableWriter w;
+  if (u.receivedScripted) {
+    ScriptedAlerts(w, u);
+    s.reply(c, req, w.build(), true);
+    return;
+  }
   int64_t id = 1;
   const int m = s.minute();
   const std::string day =
@@ -152,7 +194,10 @@ void Alerts(ServerCore& s, Connection& c, const Request& req) {
                                     prev % 100));
     }
   }
+  // Today's alerts carry this minute; those of a minute already deleted are not sent again.
+  const bool deleted = Stamp(s) < u.alertListCleared;
   for (const auto& a : u.alerts) {
+    if (deleted) break;
     const Security* sec = s.market().find(static_cast<uint8_t>(a.market), a.code);
     if (!sec) continue;
     const tagLocalStockData& q = sec->q;
@@ -181,8 +226,11 @@ void Alerts(ServerCore& s, Connection& c, const Request& req) {
   s.reply(c, req, w.build(), true);
 }
 
+// Empties the list: the day before's alert and today's up to this minute are not sent again.
 void DeleteAlerts(ServerCore& s, Connection& c, const Request& req) {
-  s.user(UserOf(c, req)).alertListCleared = 1;
+  UserState& u = s.user(UserOf(c, req));
+  u.alertListCleared = Stamp(s) + 1;
+  u.received.clear();
   Message(s, c, req, "提醒消息已清空");
 }
 
