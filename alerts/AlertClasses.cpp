@@ -1,13 +1,15 @@
 #include "alerts/AlertClasses.h"
 
+#include "alerts/PriceNotification.h"
+#include "alerts/PriceNotificationList.h"
 #include "alerts/PriceNotificationModifySetting.h"
 #include "alerts/PriceNotificationSetting.h"
-#include "alerts/placeholders/PriceNotificationStandIn.h"
 #include "platform/ui/Object.h"
 
 void RegisterAlertClasses() {
   auto& registry = ui::ClassRegistry::shared();
-  RegisterPriceAlertPlaceholders();
+  registry.registerClass<PriceNotification>("PriceNotification");
+  registry.registerClass<PriceNotificationList>("PriceNotificationList");
   registry.registerClass<PriceNotificationModifySetting>("PriceNotificationModifySetting");
   registry.registerClass<PriceNotificationSetting>("PriceNotificationSetting");
 }
