@@ -13,6 +13,7 @@
 #include "core/QuoteRequests.h"
 #include "core/ReceiveRecord.h"
 #include "core/SendQueues.h"
+#include "core/ValueMath.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Font.h"
@@ -182,7 +183,7 @@ void PriceNotificationSetting::refreshHeader() {
   auto* change = dynamic_cast<ui::Label*>(_codeView->viewWithTag(kChangeTag));
   if (!name || !price || !change) return;
   name->setText(foundation::utf16ToUtf8(std::u16string(m_stockdata.name)));
-  price->setText(m_stockdata.now == 0
+  price->setText(vmath::IsEmpty(m_stockdata.now)
                      ? std::string("----")
                      : FormatPriceString(m_stockdata.now, 0, m_stockdata.pricedot, 0));
   change->setText(FormatValueString(m_stockdata.zd, m_stockdata.yesterday, m_stockdata.now));

@@ -164,6 +164,24 @@ TEST_F(PriceAlertSettings, EditorShowsQuoteAndStoredSettingAndUploadsTheChange) 
   EXPECT_EQ(editor->field(513)->text(), "2.50");
 }
 
+TEST_F(PriceAlertSettings, LongCodesAreCutBeforeTheEditorAsksWithThem) {
+  LoggedIn();
+  Store(1, "600000ABCDEF", 990000);
+  auto list = OpenList();
+  ASSERT_EQ(list->tableView()->numberOfRowsInSection(0), 3);
+  PriceNotificationSetting* editor = OpenEditor(*list, 2);
+  ASSERT_NE(editor, nullptr);
+  // The record holds 8 characters; the header shows no price for a stock the cache lacks.
+  EXPECT_STREQ(editor->stockData().code, "600000AB");
+  EXPECT_EQ(editor->stockData().market, 1);
+  EXPECT_EQ(Header(*editor, 302), "----");
+  ASSERT_EQ(Sent(3).size(), 1u);
+  MDBF t;
+  Body(Sent(3)[0], t);
+  EXPECT_EQ(t.GetNSString(8), "600000AB");
+  EXPECT_EQ(t.GetInt(18), 1);
+}
+
 TEST_F(PriceAlertSettings, EveryAlertOffDeletesAndErrorsKeepTheEditorOpen) {
   LoggedIn();
   auto list = OpenList();
