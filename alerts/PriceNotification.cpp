@@ -87,8 +87,7 @@ void PriceNotification::applyAuthority() {
 
 void PriceNotification::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
-  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket)
-    return;
+  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
   if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != kPageId) return;
   _alertView->hideAlertMsg();
   const int32_t code = reply.requestCode() & 0x3fff;

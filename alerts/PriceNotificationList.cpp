@@ -163,8 +163,7 @@ void PriceNotificationList::handleTimeoutRequest() {
 
 void PriceNotificationList::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
-  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket)
-    return;
+  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
   if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != kPageId) return;
   _alertView->hideAlertMsg();
   if (reply.header.isError()) {
@@ -221,8 +220,8 @@ std::string PriceNotificationList::tableViewTitleForHeaderInSection(ui::TableVie
 
 std::shared_ptr<ui::TableViewCell> PriceNotificationList::tableViewCellForRowAtIndexPath(
     ui::TableView& table, const ui::IndexPath& path) {
-  auto cell =
-      std::dynamic_pointer_cast<PriceNotificationListCell>(table.dequeueReusableCellWithIdentifier(kCellId));
+  auto cell = std::dynamic_pointer_cast<PriceNotificationListCell>(
+      table.dequeueReusableCellWithIdentifier(kCellId));
   if (!cell)
     cell = std::make_shared<PriceNotificationListCell>(ui::TableViewCellStyle::Default, kCellId);
   const PriceAlertRow* row = rowAt(path);

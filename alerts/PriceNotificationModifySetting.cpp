@@ -140,8 +140,7 @@ void PriceNotificationModifySetting::deleteListItem(int row) {
   const std::string stock = _messageInfo.GetNSString(8);
   const uint16_t code = NextRequestCode(GlobalDataRequest());
   _nRequestCode[kSlotDelete] = code;
-  MakeRequest_PriceNotificationDeleteSetting(GlobalDataRequest(), 0, code, stock.c_str(),
-                                             kPageId);
+  MakeRequest_PriceNotificationDeleteSetting(GlobalDataRequest(), 0, code, stock.c_str(), kPageId);
 }
 
 // --- Bar buttons ------------------------------------------------------------------------------
@@ -177,8 +176,7 @@ void PriceNotificationModifySetting::handleTimeoutRequest() {
 
 void PriceNotificationModifySetting::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
-  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket)
-    return;
+  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
   if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != kPageId) return;
   if (reply.header.isError()) {
     _alertView->hideAlertMsg();

@@ -75,8 +75,8 @@ class PriceNotificationModifySetting : public ui::ViewController,
   void addLoginObserver();
   void removeLoginObserver();
   // A bar item "title" in a tool bar, as the navigation bar shows it.
-  std::shared_ptr<ui::BarButtonItem> barItem(const std::string& title, void (
-                                                 PriceNotificationModifySetting::*action)(),
+  std::shared_ptr<ui::BarButtonItem> barItem(const std::string& title,
+                                             void (PriceNotificationModifySetting::*action)(),
                                              std::shared_ptr<ui::BarButtonItem>* inner);
 
   std::shared_ptr<ui::TableView> _tableView;

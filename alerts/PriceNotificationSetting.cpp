@@ -77,10 +77,11 @@ void PriceNotificationSetting::viewDidLoad() {
 
   std::weak_ptr<PriceNotificationSetting> weak = sharedAs<PriceNotificationSetting>();
   auto toolbar = MyToolBar::initWithFrame(gfx::Rect(0, 0, 50, 44));
-  toolbar->setItems({ui::BarButtonItem::withTitle(
-      "完成", ui::BarButtonItemStyle::Bordered, [weak](ui::BarButtonItem&) {
-        if (auto self = weak.lock()) self->settingDone();
-      })});
+  toolbar->setItems({ui::BarButtonItem::withTitle("完成", ui::BarButtonItemStyle::Bordered,
+                                                  [weak](ui::BarButtonItem&) {
+                                                    if (auto self = weak.lock())
+                                                      self->settingDone();
+                                                  })});
   auto right = ui::BarButtonItem::withCustomView(toolbar);
   right->setStyle(ui::BarButtonItemStyle::Bordered);
   navigationItem().setRightBarButtonItem(right);
@@ -200,8 +201,7 @@ void PriceNotificationSetting::requestHQData(const char* code, int market) {
   _nRequestCode[kSlotQuote] = requestCode;
   uint8_t buffer[1024];
   CDataRequest* request = GlobalDataRequest();
-  const int32_t session =
-      request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
+  const int32_t session = request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
   const int n = MakeRequest_StockData(session, requestCode, kPageId, static_cast<uint8_t>(market),
                                       code, kList1, kList2, buffer, sizeof buffer);
   if (n <= 0) {
@@ -286,8 +286,7 @@ void PriceNotificationSetting::updateViewWithData(const MDBF& table) {
 
 void PriceNotificationSetting::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
-  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket)
-    return;
+  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
   if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != kPageId) return;
   if (reply.header.isError()) {
     _alertView->hideAlertMsg();
@@ -322,8 +321,7 @@ void PriceNotificationSetting::recvmsg(const foundation::Notification& notificat
 
 void PriceNotificationSetting::recvUpdataStock(const foundation::Notification& notification) {
   ReceiveRecordView reply;
-  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket)
-    return;
+  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
   if (reply.header.MainType != kMainTypeQuote || reply.header.ChildType != 10) return;
   if (reply.header.isError()) {
     const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
@@ -391,8 +389,8 @@ void PriceNotificationSetting::keyboardWasShown(const foundation::Notification& 
       // The field lies in its row's cell of the second section.
       const double cellY = _tableView->rectForRowAtIndexPath(ui::IndexPath::forRow(row, 1)).y();
       const gfx::Rect f = editing->frame();
-      scroll->scrollRectToVisible(
-          gfx::Rect(f.x(), f.y() + 10 + cellY + 20, f.width(), f.height()), true);
+      scroll->scrollRectToVisible(gfx::Rect(f.x(), f.y() + 10 + cellY + 20, f.width(), f.height()),
+                                  true);
       break;
     }
     commitEmptyAnimation();
@@ -455,7 +453,7 @@ double PriceNotificationSetting::tableViewHeightForFooterInSection(ui::TableView
 
 // The notice is several lines long; a label of its own wraps it.
 std::shared_ptr<ui::View> PriceNotificationSetting::tableViewViewForFooterInSection(ui::TableView&,
-                                                                                   int section) {
+                                                                                    int section) {
   if (section != 1) return nullptr;
   auto footer = ui::View::create(gfx::Rect(0, 0, 320, 96));
   footer->setBackgroundColor(gfx::Color::clear());
@@ -474,7 +472,7 @@ double PriceNotificationSetting::tableViewHeightForHeaderInSection(ui::TableView
 }
 
 std::shared_ptr<ui::View> PriceNotificationSetting::tableViewViewForHeaderInSection(ui::TableView&,
-                                                                                   int section) {
+                                                                                    int section) {
   return section == 0 ? _codeView : nullptr;
 }
 

@@ -79,9 +79,9 @@ class PriceNotificationSetting : public ArScrollViewController,
   double tableViewHeightForHeaderInSection(ui::TableView& table, int section) override;
   double tableViewHeightForFooterInSection(ui::TableView& table, int section) override;
   std::shared_ptr<ui::View> tableViewViewForFooterInSection(ui::TableView& table,
-                                                           int section) override;
+                                                            int section) override;
   std::shared_ptr<ui::View> tableViewViewForHeaderInSection(ui::TableView& table,
-                                                           int section) override;
+                                                            int section) override;
   bool tableViewCanEditRowAtIndexPath(ui::TableView&, const ui::IndexPath&) override {
     return false;
   }

@@ -1,6 +1,7 @@
-// Readings of price-alert replies: the permission answer, a stored setting, lists gathered over packets (settings and
-// received alerts) with their day groups and tapped stocks, and the editor's input check.
-// Nothing may crash; lists stay within their row limit, codes within 9 bytes, groups non-empty.
+// Readings of price-alert replies: the permission answer, a stored setting, lists gathered over
+// packets (settings and received alerts) with their day groups and tapped stocks, and the editor's
+// input check. Nothing may crash; lists stay within their row limit, codes within 9 bytes, groups
+// non-empty.
 //
 // Input: a mode byte, then packets, each a 16-byte header whose length field gives the body that
 // follows (cut to what is left). Mode 3 reads the bytes after the mode as the editor's input:

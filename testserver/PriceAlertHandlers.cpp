@@ -119,8 +119,7 @@ void ReplyRows(ServerCore& s, Connection& c, const Request& req, const UserState
 }
 
 void Settings(ServerCore& s, Connection& c, const Request& req) {
-  ReplyRows(s, c, req, AlertUser(s, UserOf(c, req)),
-            [](const PriceAlertSetting&) { return true; });
+  ReplyRows(s, c, req, AlertUser(s, UserOf(c, req)), [](const PriceAlertSetting&) { return true; });
 }
 
 void GetSetting(ServerCore& s, Connection& c, const Request& req) {

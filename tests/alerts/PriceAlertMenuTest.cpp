@@ -37,8 +37,7 @@ class PriceAlertMenu : public PriceAlertClientTest {
     return menu;
   }
   static bool Idle(PriceNotification& menu) {
-    return menu.waitingBox()->isHidden() &&
-           menu.requestCode(PriceNotification::kSlotQuery) == -1;
+    return menu.waitingBox()->isHidden() && menu.requestCode(PriceNotification::kSlotQuery) == -1;
   }
   static std::vector<std::string> Rows(PriceNotification& menu) {
     std::vector<std::string> rows;

@@ -30,20 +30,22 @@ TEST(PriceAlertCheck, EveryEdgeCaseOfTheThresholds) {
   const Case cases[] = {
       {"rise above now", true, false, false, "10.5", "", "", 100000, 90000, "", 105000, 0, 10000,
        false},
-      {"rise equal to now", true, false, false, "10", "", "", 100000, 0, kPriceAlertRiseLow, 0, 0, 0, false},
-      {"rise against the previous close when now is 0", true, false, false, "9.5", "", "", 0,
-       90000, "", 95000, 0, 10000, false},
+      {"rise equal to now", true, false, false, "10", "", "", 100000, 0, kPriceAlertRiseLow, 0, 0,
+       0, false},
+      {"rise against the previous close when now is 0", true, false, false, "9.5", "", "", 0, 90000,
+       "", 95000, 0, 10000, false},
       {"rise equal to the previous close", true, false, false, "9", "", "", 0, 90000,
        kPriceAlertRiseLow, 0, 0, 0, false},
       {"rise with no price known must be above 0", true, false, false, "0", "", "", 0, 0,
        kPriceAlertRiseLow, 0, 0, 0, false},
-      {"rise 0.01 with no price known", true, false, false, "0.01", "", "", 0, 0, "", 100, 0,
-       10000, false},
-      {"empty rise", true, false, false, "", "", "", 100000, 0, kPriceAlertNoRise, 0, 0, 0, false},
-      {"fall below now", false, true, false, "", "9.5", "", 100000, 0, "", 0, 95000, 10000,
+      {"rise 0.01 with no price known", true, false, false, "0.01", "", "", 0, 0, "", 100, 0, 10000,
        false},
-      {"fall equal to now", false, true, false, "", "10", "", 100000, 0, kPriceAlertFallHigh, 0, 0, 0, false},
-      {"fall with no price known", false, true, false, "", "0.01", "", 0, 0, kPriceAlertFallHigh, 0, 0, 0, false},
+      {"empty rise", true, false, false, "", "", "", 100000, 0, kPriceAlertNoRise, 0, 0, 0, false},
+      {"fall below now", false, true, false, "", "9.5", "", 100000, 0, "", 0, 95000, 10000, false},
+      {"fall equal to now", false, true, false, "", "10", "", 100000, 0, kPriceAlertFallHigh, 0, 0,
+       0, false},
+      {"fall with no price known", false, true, false, "", "0.01", "", 0, 0, kPriceAlertFallHigh, 0,
+       0, 0, false},
       {"fall against the previous close", false, true, false, "", "8.99", "", 0, 90000, "", 0,
        89900, 10000, false},
       {"empty fall", false, true, false, "", "", "", 100000, 0, kPriceAlertNoFall, 0, 0, 0, false},
@@ -51,24 +53,25 @@ TEST(PriceAlertCheck, EveryEdgeCaseOfTheThresholds) {
        false},
       {"change of 10.01 is refused", false, false, true, "", "", "10.01", 100000, 0,
        kPriceAlertChangeHigh, 0, 0, 0, false},
-      {"change of 0 is a valid threshold", false, false, true, "", "", "0", 100000, 0, "", 0, 0,
-       0, false},
-      {"empty change", false, false, true, "", "", "", 100000, 0, kPriceAlertNoChangeText, 0, 0, 0, false},
+      {"change of 0 is a valid threshold", false, false, true, "", "", "0", 100000, 0, "", 0, 0, 0,
+       false},
+      {"empty change", false, false, true, "", "", "", 100000, 0, kPriceAlertNoChangeText, 0, 0, 0,
+       false},
       {"every alert off deletes", false, false, false, "", "", "", 100000, 0, "", 0, 0, 10000,
        true},
       // Exact decimals: single precision made 104, 209 and 3899 of these.
       {"1.05 percent", false, false, true, "", "", "1.05", 100000, 0, "", 0, 0, 105, false},
       {"2.10 percent", false, false, true, "", "", "2.10", 100000, 0, "", 0, 0, 210, false},
-      {"0.39 as a price", true, false, false, "0.39", "", "", 1000, 0, "", 3900, 0, 10000,
-       false},
+      {"0.39 as a price", true, false, false, "0.39", "", "", 1000, 0, "", 3900, 0, 10000, false},
       {"digits beyond four decimals are cut", true, false, false, "12.345678", "", "", 100000, 0,
        "", 123456, 0, 10000, false},
-      {"digits beyond two decimals of the change are cut", false, false, true, "", "", "1.059",
-       0, 0, "", 0, 0, 105, false},
-      {"the leading number counts", true, false, false, "12.5.3", "", "", 100000, 0, "", 125000,
-       0, 10000, false},
+      {"digits beyond two decimals of the change are cut", false, false, true, "", "", "1.059", 0,
+       0, "", 0, 0, 105, false},
+      {"the leading number counts", true, false, false, "12.5.3", "", "", 100000, 0, "", 125000, 0,
+       10000, false},
       // Values beyond the 32-bit field get the field's input message.
-      {"rise beyond 32 bits", true, false, false, "214749", "", "", 100000, 0, kPriceAlertNoRise, 0, 0, 0, false},
+      {"rise beyond 32 bits", true, false, false, "214749", "", "", 100000, 0, kPriceAlertNoRise, 0,
+       0, 0, false},
       {"rise just within 32 bits", true, false, false, "214748.3647", "", "", 100000, 0, "",
        INT32_MAX, 0, 10000, false},
       {"fall beyond 32 bits", false, true, false, "", "99999999999999999999", "", 100000, 0,
@@ -143,7 +146,12 @@ TEST(PriceAlertDisplay, StoredSettingToSwitchesAndTexts) {
       {"change field missing", 0, 0, 95000, 0, false, {false, false, "", true, "9.50", false, ""}},
       {"negative change", 0, 0, 0, -5, true, {}},
       // 100 x value overflowed 32 bits here.
-      {"change beyond 21474836", 0, 0, 0, INT32_MAX, true,
+      {"change beyond 21474836",
+       0,
+       0,
+       0,
+       INT32_MAX,
+       true,
        {false, false, "", false, "", true, "21474836.47"}},
   };
   for (const Case& c : cases) {
@@ -280,17 +288,17 @@ TEST(PriceAlertDays, DayAloneBlanksAndIncompleteRecords) {
   MDBF t;
   Alerts(
       {
-      {"2015-12-17", "1"},             // a day alone: joins the day below with no time
-      {"2015-12-15", "2"},             // a day alone that no record makes a group: dropped
-      {"2015-12-17  10:00:00", "3"},   // two blanks: an empty time
-      {"2015-12-17\t11:00:00", "4"},   // a tab separates too
-      {" 12:00:00", "5"},              // no day
-      {"2015-12-17 12:00", ""},        // no id
-      {"2015-12-17 12:00", "7", ""},   // no type
-      {"2015-12-17 12:00", "8", "1", ""},
-      {"2015-12-17 12:00", "9", "1", "x", ""},
-      {"2015-12-17 12:00", "10", "1", "x", "600000", ""},
-      {"2015-12-17 12:01", "11", "2", "x", "600000", "n", ""},  // no market: still shown
+          {"2015-12-17", "1"},            // a day alone: joins the day below with no time
+          {"2015-12-15", "2"},            // a day alone that no record makes a group: dropped
+          {"2015-12-17  10:00:00", "3"},  // two blanks: an empty time
+          {"2015-12-17\t11:00:00", "4"},  // a tab separates too
+          {" 12:00:00", "5"},             // no day
+          {"2015-12-17 12:00", ""},       // no id
+          {"2015-12-17 12:00", "7", ""},  // no type
+          {"2015-12-17 12:00", "8", "1", ""},
+          {"2015-12-17 12:00", "9", "1", "x", ""},
+          {"2015-12-17 12:00", "10", "1", "x", "600000", ""},
+          {"2015-12-17 12:01", "11", "2", "x", "600000", "n", ""},  // no market: still shown
       },
       t);
   auto days = GroupPriceAlerts(t);

@@ -7,8 +7,8 @@
 #include "alerts/PriceNotificationList.h"
 #include "core/ReceiveRecord.h"
 #include "detail/TrendlineController.h"
-#include "testserver/Table.h"
 #include "tests/alerts/PriceAlertClientSupport.h"
+#include "testserver/Table.h"
 
 namespace alerttest {
 namespace {
@@ -31,7 +31,8 @@ class PriceAlertReceived : public PriceAlertClientTest {
     return list;
   }
   static bool Idle(PriceNotificationList& list) {
-    return list.waitingBox()->isHidden() && list.requestCode(PriceNotificationList::kSlotList) == -1;
+    return list.waitingBox()->isHidden() &&
+           list.requestCode(PriceNotificationList::kSlotList) == -1;
   }
   static std::vector<std::string> Ids(PriceNotificationList& list) {
     std::vector<std::string> out;
@@ -87,14 +88,15 @@ TEST_F(PriceAlertReceived, DaysRowsAndCells) {
   LoggedIn();
   ReceivedAlert noText = At("2015-12-17 11:00:00", 6, "");
   server->setReceivedAlerts(
-      "", {At("2015-12-17 09:31:00", 1), At("2015-12-16 14:00:00", 2), At("2015-12-17 10:00:00", 3),
-           At("2015-12-17", 4), At("2015-12-15", 5), noText, At("2015-12-16  15:00:00", 7),
-           At("2015-12-17 13:00:00", 8,
-              "涨跌幅已达5.00%，这是一条很长很长的提醒消息，它在两行之内放不下，所以末尾用省略号截断，"
-              "后面还有更多的文字")});
+      "",
+      {At("2015-12-17 09:31:00", 1), At("2015-12-16 14:00:00", 2), At("2015-12-17 10:00:00", 3),
+       At("2015-12-17", 4), At("2015-12-15", 5), noText, At("2015-12-16  15:00:00", 7),
+       At("2015-12-17 13:00:00", 8,
+          "涨跌幅已达5.00%，这是一条很长很长的提醒消息，它在两行之内放不下，所以末尾用省略号截断，"
+          "后面还有更多的文字")});
   auto list = OpenList();
-  EXPECT_EQ(Ids(*list), (std::vector<std::string>{"2015-12-17:", "1", "3", "4", "8",
-                                                  "2015-12-16:", "2", "7"}));
+  EXPECT_EQ(Ids(*list),
+            (std::vector<std::string>{"2015-12-17:", "1", "3", "4", "8", "2015-12-16:", "2", "7"}));
   ui::TableView& table = *list->tableView();
   ASSERT_EQ(table.numberOfSections(), 2);
   EXPECT_EQ(list->tableViewTitleForHeaderInSection(table, 1), "2015-12-16");

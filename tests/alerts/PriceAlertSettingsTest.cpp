@@ -27,7 +27,8 @@ class PriceAlertSettings : public PriceAlertClientTest {
     return list;
   }
   static bool Idle(PriceNotificationModifySetting& list) {
-    return list.waitingBox()->isHidden() && list.requestCode(PriceNotificationModifySetting::kSlotList) == -1;
+    return list.waitingBox()->isHidden() &&
+           list.requestCode(PriceNotificationModifySetting::kSlotList) == -1;
   }
   static std::vector<std::string> Rows(PriceNotificationModifySetting& list) {
     std::vector<std::string> codes;
@@ -134,7 +135,8 @@ TEST_F(PriceAlertSettings, EditorShowsQuoteAndStoredSettingAndUploadsTheChange) 
   editor->field(513)->setText("2.5");
   server->clearReceivedRequests();
   editor->settingDone();
-  ASSERT_TRUE(WaitFor([&] { return AlertWithTag(PriceNotificationSetting::kAnswerAlertTag) != nullptr; }));
+  ASSERT_TRUE(
+      WaitFor([&] { return AlertWithTag(PriceNotificationSetting::kAnswerAlertTag) != nullptr; }));
   const auto uploads = Sent(1);
   ASSERT_EQ(uploads.size(), 1u);
   const auto& up = uploads[0];
@@ -204,7 +206,8 @@ TEST_F(PriceAlertSettings, EveryAlertOffDeletesAndErrorsKeepTheEditorOpen) {
   Flip(*editor, 4, false);
   server->clearReceivedRequests();
   editor->settingDone();
-  ASSERT_TRUE(WaitFor([&] { return AlertWithTag(PriceNotificationSetting::kAnswerAlertTag) != nullptr; }));
+  ASSERT_TRUE(
+      WaitFor([&] { return AlertWithTag(PriceNotificationSetting::kAnswerAlertTag) != nullptr; }));
   EXPECT_EQ(Sent(1).size(), 0u);
   ASSERT_EQ(Sent(4).size(), 1u);
   MDBF t;
@@ -272,9 +275,8 @@ TEST_F(PriceAlertSettings, StalledServerTimesOutAndTheNextRequestReconnects) {
 
   server->clearFaults();
   editor->requestSetting();
-  ASSERT_TRUE(WaitFor([&] {
-    return editor->requestCode(PriceNotificationSetting::kSlotGet) == -1;
-  }));
+  ASSERT_TRUE(
+      WaitFor([&] { return editor->requestCode(PriceNotificationSetting::kSlotGet) == -1; }));
   EXPECT_EQ(server->connectionCount(Role::PriceAlert), 1);
   EXPECT_TRUE(editor->switchAt(1)->isOn());
 }

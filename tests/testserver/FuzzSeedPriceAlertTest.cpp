@@ -65,7 +65,8 @@ class Asker {
   std::vector<Reply> ask(const std::function<void()>& build, int parts = 1) {
     QueueCapture capture;
     build();
-    for (const Bytes& p : capture.take(SendQueueKind::PriceNotification)) EXPECT_TRUE(client_.send(p));
+    for (const Bytes& p : capture.take(SendQueueKind::PriceNotification))
+      EXPECT_TRUE(client_.send(p));
     std::vector<Reply> out;
     for (int i = 0; i < parts; ++i) {
       Reply r = client_.receiveReply();
