@@ -377,6 +377,11 @@ TEST_F(PriceAlertSettings, KeyboardScrollsTheEditedFieldIntoViewAndRestores) {
   EXPECT_EQ(field->text(), "0");
   field->insertText("5");
   EXPECT_EQ(field->text(), "05");
+  field->setText("");
+  field->insertText("-");
+  EXPECT_EQ(field->text(), "");
+  field->insertText("12.5");  // pasted
+  EXPECT_EQ(field->text(), "12.5");
   field->resignFirstResponder();
   advance(0.6);
   EXPECT_FALSE(editor->keyboardIsShowing());
