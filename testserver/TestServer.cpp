@@ -87,6 +87,33 @@ void TestServer::setRights(const std::string& user, const std::string& rights) {
   core_->runOnServer([&] { core_->user(user).rights = rights; });
 }
 
+void TestServer::setPriceAlertPermission(const std::string& user, int value,
+                                         const std::string& text) {
+  core_->runOnServer([&] {
+    UserState& u = core_->user(user);
+    u.permissionScripted = true;
+    u.permissionValue = value;
+    u.permissionText = text;
+  });
+}
+
+void TestServer::setPriceAlertApplication(const std::string& user, PriceAlertApplication answer,
+                                          const std::string& text) {
+  core_->runOnServer([&] {
+    UserState& u = core_->user(user);
+    u.application = answer;
+    u.applicationText = text;
+  });
+}
+
+void TestServer::setReceivedAlerts(const std::string& user, std::vector<ReceivedAlert> alerts) {
+  core_->runOnServer([&] {
+    UserState& u = core_->user(user);
+    u.receivedScripted = true;
+    u.received = std::move(alerts);
+  });
+}
+
 std::string TestServer::watchListText(const std::string& user) const {
   return core_->watchListText(user);
 }
