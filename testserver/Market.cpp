@@ -996,6 +996,7 @@ std::vector<tagLocalTrendData> Market::trend(const Security& s) const {
     hlz = std::clamp(hlz + (Unit(s.key, kMisc + 11000 + i) - 0.5) * 3, -12.0, 12.0);
     p.hlz = static_cast<int16_t>(hlz);
   }
+  if (trendOverride) trendOverride(q, pts);
   return pts;
 }
 
