@@ -1,8 +1,10 @@
 // What the detail screens compute from the values of well-formed answers: a quote record with
 // every field raw (empty marks and extremes included), a trend answer, a tick answer and a
 // series of pushes go through the pager's handlers into the trend chart and its indicator pane,
-// the trend page (price strip, rows carousel), the main-force page and the Hong Kong ten levels
-// with their broker queues; every view is drawn with the chart's cursor moved across it.
+// the trend page (price strip, rows carousel), the main-force page with its holdings charts and
+// the Hong Kong ten levels with their broker queues, and into the other detail views (order book
+// table, index panel, futures ticks, inside/outside bar); every view is drawn with the chart's
+// cursor moved across it.
 //
 // Input: u8 security (its low two bits pick a Shanghai share, a Hong Kong share, an index or a
 // futures contract), u8 flags (bit 0 a landscape-width chart, the rest the indicator shown),
@@ -25,6 +27,11 @@
 #include "detail/TrendlineController.h"
 #include "detail/TrendlineView.h"
 #include "fuzz/FuzzSupport.h"
+#include "panels/BargainTable.h"
+#include "panels/DetailIndexView.h"
+#include "panels/DetailView.h"
+#include "panels/FenBiView.h"
+#include "panels/InOutRateBar.h"
 #include "panels/MiniDetailView.h"
 #include "panels/TrendFrameView.h"
 #include "platform/foundation/Clock.h"
@@ -119,6 +126,38 @@ void DrawAll(TrendlineController& pager) {
   }
 }
 
+// The detail views no page of the pager holds (other screens make them by class name) and the
+// main-force page's holdings charts, fed the pushed record and drawn.
+void OtherViews(TrendlineController& pager, const tagLocalStockData& quote) {
+  if (auto* mainForce = dynamic_cast<DetailView*>(pager.pageView(kTagDetailPage))) {
+    if (!mainForce->realView2()) {
+      mainForce->setRealView2(ui::View::create({0, 0, 320, 300}));
+      mainForce->initRealView2();
+    }
+    mainForce->SetDataInfo(quote, kQuoteFlagPush);
+    if (ui::View* holdings = mainForce->realView2()) {
+      gfx::RecordingContext rec(gfx::Size(320, 300));
+      DrawViews(*holdings, rec);
+    }
+  }
+  auto bargain = BargainTable::create({0, 0, 320, 200});
+  bargain->setStockQuote(quote);
+  auto index = DetailIndexView::initWithFrame({0, 0, 320, 300});
+  index->SetDataInfo(quote, kQuoteFlagReply);
+  index->SetDataInfo(quote, kQuoteFlagPush);
+  index->RefreshTrendPricePanel(quote);
+  auto futures = FenBiView::create({0, 0, 320, 300});
+  futures->SetDataInfo(quote, kQuoteFlagReply);
+  futures->SetDataInfo(quote, kQuoteFlagPush);
+  auto rate = InOutRateBar::initWithFrame({0, 0, 300, 20});
+  rate->SetInOutData(static_cast<double>(quote.in), static_cast<double>(quote.out));
+  for (ui::View* view : {static_cast<ui::View*>(bargain.get()), static_cast<ui::View*>(index.get()),
+                         static_cast<ui::View*>(futures.get()), static_cast<ui::View*>(rate.get())}) {
+    gfx::RecordingContext rec(gfx::Size(320, 300));
+    DrawViews(*view, rec);
+  }
+}
+
 void Run(Reader in) {
   uint8_t kind = 0, flags = 0;
   uint16_t len = 0;
@@ -188,6 +227,7 @@ void Run(Reader in) {
     pager->onDrawHQ(pushed, kQuoteFlagPush);
   }
   DrawAll(*pager);
+  OtherViews(*pager, pushed);
   pager->viewWillDisappear(false);
   fuzzsupport::DrainMainLoop();
 }
