@@ -1171,6 +1171,7 @@ std::vector<tagLocalTrendData> Market::trend(const Security& s) const {
     }
     p.hlz = f.hlz;
   }
+  if (trendOverride) trendOverride(q, pts);
   return pts;
 }
 

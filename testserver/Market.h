@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -178,6 +179,11 @@ class Market {
   const std::vector<RadarItem>& radar() const { return radar_; }
   // Info sections: (partId, name).
   const std::vector<std::pair<int32_t, std::string>>& sections() const { return sections_; }
+
+  // Tests: a security's stored quote, for values no market would compute (see
+  // TestServer::setQuoteValues), and a rewrite of the minute points every trend answer carries.
+  Security& mutableAt(int i) { return secs_[static_cast<size_t>(i)]; }
+  std::function<void(const tagLocalStockData&, std::vector<tagLocalTrendData>&)> trendOverride;
 
  private:
   void build();

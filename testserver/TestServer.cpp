@@ -156,4 +156,23 @@ void TestServer::runOnServer(const std::function<void()>& fn) const {
   core_->runOnServer(fn);
 }
 
+bool TestServer::setQuoteValues(uint8_t market, const std::string& code,
+                                const std::function<void(tagLocalStockData&)>& change,
+                                bool push) {
+  bool found = false;
+  core_->runOnServer([&] {
+    const int i = core_->market().indexOf(market, code);
+    if (i < 0) return;
+    found = true;
+    change(core_->market().mutableAt(i).q);
+    if (push) core_->pushQuotes();
+  });
+  return found;
+}
+
+void TestServer::setTrendValues(
+    std::function<void(const tagLocalStockData&, std::vector<tagLocalTrendData>&)> change) {
+  core_->runOnServer([&] { core_->market().trendOverride = std::move(change); });
+}
+
 }  // namespace testserver

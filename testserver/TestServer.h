@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "core/ChartData.h"
 #include "core/LocalServerPorts.h"
 #include "core/PacketHeader.h"
+#include "core/StockData.h"
 
 namespace testserver {
 
@@ -157,6 +159,16 @@ class TestServer {
 
   // Runs fn on the server thread and waits for it.
   void runOnServer(const std::function<void()>& fn) const;
+
+  // Hostile values for the clients' arithmetic (tests). `change` rewrites the stored quote of a
+  // security (it holds until the market next moves); with `push` the quote subscribers get it
+  // at once. False when the market has no such security.
+  bool setQuoteValues(uint8_t market, const std::string& code,
+                      const std::function<void(tagLocalStockData&)>& change, bool push);
+  // Rewrites the minute points of every later trend answer (of the security whose quote it is
+  // handed); an empty function answers with the market's own points again.
+  void setTrendValues(
+      std::function<void(const tagLocalStockData&, std::vector<tagLocalTrendData>&)> change);
 
  private:
   std::unique_ptr<ServerCore> core_;
