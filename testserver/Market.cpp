@@ -266,6 +266,53 @@ std::vector<DayBar> SessionBars(const tagLocalStockData& q, const tagLocalTrendD
   return out;
 }
 
+// Ex-rights events a share's history carries, by trading days back from yesterday.
+enum class EventKind { Bonus, Rights, Dividend, Conversion };
+struct PlannedEvent {
+  int daysBack;
+  EventKind kind;
+};
+
+// Shares carry a cash dividend 60 to 120 days back and a bonus 200 to 300 days back. The first
+// two watch-list shares show more within the day chart's 196 bars: 600000 one event of each
+// kind, 600036 a cash dividend and a later bonus.
+std::vector<PlannedEvent> EventPlan(const Security& s) {
+  const tagLocalStockData& q = s.q;
+  if (q.ltgb <= 0 || q.market == kMarketUs) return {};
+  const std::string code(q.code, strnlen(q.code, sizeof q.code));
+  if (q.market == kMarketSh && code == "600000")
+    return {{170, EventKind::Bonus},
+            {120, EventKind::Rights},
+            {70, EventKind::Dividend},
+            {25, EventKind::Conversion}};
+  if (q.market == kMarketSh && code == "600036")
+    return {{140, EventKind::Dividend}, {60, EventKind::Bonus}};
+  return {{60 + static_cast<int>(Unit(s.key, kHistory) * 60), EventKind::Dividend},
+          {200 + static_cast<int>(Unit(s.key, kHistory + 1) * 100), EventKind::Bonus}};
+}
+
+// One event at a day whose (post-event) close is `close`: share ratios x 100000, the rights
+// price in price units, the cash x 10 in price units.
+tagLocalWeightData MakeEvent(EventKind kind, int32_t close, int32_t tick) {
+  tagLocalWeightData w{};
+  switch (kind) {
+    case EventKind::Bonus:
+      w.sgs = 50000;  // 5 bonus shares per 10
+      break;
+    case EventKind::Rights:
+      w.pgs = 30000;  // 3 rights shares per 10 at about 80% of the price
+      w.pgj = std::max(tick, RoundTo(close * 0.8, tick));
+      break;
+    case EventKind::Dividend:
+      w.hl = static_cast<int32_t>(close / 100 * 10 / 10 * 10);  // about 1% cash, x10
+      break;
+    case EventKind::Conversion:
+      w.zgs = 20000;  // 2 shares per 10 from the capital reserve
+      break;
+  }
+  return w;
+}
+
 }  // namespace
 
 int32_t AddDays(int32_t date, int days) {
@@ -453,10 +500,7 @@ void Market::makeHistory(Security& s) {
     int wd = WeekDay(d);
     if (wd != 0 && wd != 6) dates.push_back(d);
   }
-  // Two ex-rights events for shares: a dividend and a bonus issue.
-  const bool share = q.ltgb > 0 && q.market != kMarketUs;
-  int dividendAt = share ? 60 + static_cast<int>(Unit(s.key, kHistory) * 60) : -1;
-  int bonusAt = share ? 200 + static_cast<int>(Unit(s.key, kHistory + 1) * 100) : -1;
+  const std::vector<PlannedEvent> plan = EventPlan(s);
   double close = q.yesterday;
   s.history.resize(kDays);
   int64_t ltgb = q.ltgb, zgb = q.zgb;
@@ -482,22 +526,20 @@ void Market::makeHistory(Security& s) {
     }
     // The previous day's close, one step further back in time.
     close = c / (1 + 0.02 * Gauss(s.key, kHistory + 13 + 4 * k));
-    if (k == dividendAt || k == bonusAt) {
-      tagLocalWeightData w{};
+    for (const PlannedEvent& e : plan) {
+      if (e.daysBack != k) continue;
+      tagLocalWeightData w = MakeEvent(e.kind, b.close, tick);
       w.date = static_cast<int32_t>(b.date);
-      if (k == dividendAt) {
-        w.hl = static_cast<int32_t>(b.close / 100 * 10 / 10 * 10);  // about 1% cash, x10
-      } else {
-        w.sgs = 50000;  // 5 bonus shares per 10
-      }
       w.zgb = zgb;
       w.ltgb = ltgb;
-      // Before the event the unadjusted prices stood higher.
-      close = (close * (100000.0 + w.sgs) + w.hl * 10000.0) / 100000.0;
-      if (w.sgs) {
-        zgb = zgb * 100000 / (100000 + w.sgs);
-        ltgb = ltgb * 100000 / (100000 + w.sgs);
-      }
+      // Before the event the unadjusted prices stood higher (the forward transform inverted),
+      // and a share event leaves fewer shares behind it.
+      close = (close * (100000.0 + w.sgs + w.pgs + w.zgs) - static_cast<double>(w.pgs) * w.pgj +
+               w.hl * 10000.0) /
+              100000.0;
+      const int64_t added = int64_t{w.sgs} + w.pgs + w.zgs;
+      zgb = zgb * 100000 / (100000 + added);
+      ltgb = ltgb * 100000 / (100000 + added);
       s.weights.insert(s.weights.begin(), w);
     }
   }
