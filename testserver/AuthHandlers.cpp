@@ -73,13 +73,24 @@ void LoginAnswer(ServerCore& s, Connection& c, const Request& req) {
 void QuoteLogin(ServerCore& s, Connection& c, const Request& req) {
   const std::string name = LogInByName(c, req);
   UserState& u = s.user(name);
+  bool accepted = true;
+  s.changeAccountSettings([&](ServerCore::AccountSettings& a) {
+    if (a.notAccepted > 0) {
+      --a.notAccepted;
+      accepted = false;
+    }
+  });
+  const ServerCore::AccountSettings settings = s.accountSettings();
   TableWriter w;
+  w.i32(40, accepted ? 0 : 1);
+  w.text(34, s.addressString());
   w.text(35, u.rights);
   w.text(58, u.qsid);
   w.i32(70, name.empty() ? 0 : 1);
   w.i64(52, ServerDateTime(s));
-  w.utf16(28, "");
-  w.text(46, "");
+  w.utf16(28, settings.upgradeNotes);
+  w.text(46, settings.upgradeURL);
+  w.utf16(38, settings.loginNotice);
   s.reply(c, req, w.build(), req.enciphered);
 }
 
@@ -157,7 +168,7 @@ void BrokerInfo(ServerCore& s, Connection& c, const Request& req) {
   w.utf16(29, foundation::format("<html><body><h3>%s</h3><p>营业部编号 %d，客服电话 95500。</p>"
                                  "</body></html>",
                                  name, branch));
-  w.text(26, "95500");
+  if (!s.accountSettings().brokerInfoWithoutPhone) w.text(26, "95500");
   w.utf16(27, std::string(name) + "客服热线 95500");
   w.utf16(30, name);
   s.reply(c, req, w.build(), req.enciphered);

@@ -1,5 +1,4 @@
-// Stand-ins for screens the shell pushes or keeps: the account screen, the settings menu, the
-// login and splash screens.
+// Stand-ins for screens the shell pushes: the account screen and the settings menu.
 #pragma once
 
 #include "shell/ScreenRoles.h"
@@ -21,14 +20,4 @@ class AccountManager : public PlaceholderScreen, public AccountRole {
 class SystemSetting : public PlaceholderScreen {
  public:
   SystemSetting() : PlaceholderScreen("系统设置") {}
-};
-
-class UILoginViewCtrl : public PlaceholderScreen {
- public:
-  UILoginViewCtrl() : PlaceholderScreen("登录") {}
-};
-
-class SplashViewController : public PlaceholderScreen {
- public:
-  SplashViewController() : PlaceholderScreen("") {}
 };

@@ -11,7 +11,5 @@ void RegisterPlaceholderClasses() {
   registry.registerClass<TradeLoginViewController>("TradeLoginViewController");
   registry.registerClass<AccountManager>("AccountManager");
   registry.registerClass<SystemSetting>("SystemSetting");
-  registry.registerClass<UILoginViewCtrl>("UILoginViewCtrl");
-  registry.registerClass<SplashViewController>("SplashViewController");
   registry.registerClass<RadarView>("RadarView");
 }
