@@ -1,6 +1,8 @@
 #include "account/AccountClasses.h"
 
+#include "account/AccountManager.h"
 #include "account/RegisterViewController.h"
+#include "account/SystemSetting.h"
 #include "account/UILoginViewCtrl.h"
 #include "platform/ui/Object.h"
 #include "shell/ScreenOpener.h"
@@ -25,6 +27,10 @@ void RegisterAccountClasses() {
   registry.registerClass<UIRegisterViewCtrl>("UIRegisterViewCtrl");
   registry.registerClass<UILoginViewCtrl>("UILoginViewCtrl");
   registry.registerClass<SplashViewController>("SplashViewController");
+  registry.registerClass<AccountManager>("AccountManager");
+  registry.registerClass<SystemSetting>("SystemSetting");
+  registry.registerClass<AboutUS>("AboutUS");
+  registry.registerClass<YourSuggestion>("YourSuggestion");
 
   // "open RegisterViewController [USER]"
   ScreenOpener::registerScreen(

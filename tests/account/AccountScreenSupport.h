@@ -17,6 +17,7 @@
 #include "core/CSocket.h"
 #include "core/CoreConfig.h"
 #include "core/CoreState.h"
+#include "core/MDBF.h"
 #include "core/NetworkThreads.h"
 #include "core/QuoteCache.h"
 #include "core/ReceiveRecord.h"
@@ -50,6 +51,14 @@ inline void CloseAllConnections() {
     GetCoreSocket(which).Close();
     GetCoreSocket(which).ClearBuffers();
   }
+}
+
+// A field of a request's record table as text ("" when absent).
+inline std::string RequestField(const testserver::ReceivedRequest& request, int id) {
+  MDBF table;
+  if (table.Parse(request.body.data(), static_cast<int>(request.body.size())) < 0) return "";
+  table.Seek(0);
+  return table.GetNSString(id);
 }
 
 class AccountScreenTest : public ::testing::Test {

@@ -27,6 +27,7 @@
 #include "shell/LoginShowView.h"
 #include "shell/VerdanAppDelegate.h"
 #include "testserver/TestServer.h"
+#include "tests/shell/ScreenStandIns.h"
 
 namespace startuptest {
 
@@ -64,6 +65,7 @@ class StartupTest : public ::testing::Test {
     SelfStock_Clear();
     QuoteCache_Init();
     VerdanAppDelegate::registerClasses();
+    RegisterAccountDoubles();
     RegisterDetailClasses();
     server = std::make_unique<testserver::TestServer>(testserver::ServerOptions::Ephemeral());
     ASSERT_TRUE(server->start());

@@ -60,6 +60,13 @@ void AccountImages() {
     FillRounded(ctx, Rect(0, 0, 120, 24), 12, Color::rgb255(40, 52, 72));
     CentredText(ctx, "行情 · 交易", Rect(0, 0, 120, 24), gfx::Font::systemFont(12), kGold);
   });
+  // The delete button of a stored account's row.
+  Make("trade_button_d.png", Size(45, 30), [&](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 45, 30), Color::rgb255(214, 64, 54), Color::rgb255(160, 30, 26));
+    ctx.setStrokeColor(Color::rgb255(120, 20, 16));
+    ctx.setLineWidth(1);
+    ctx.strokeRect(Rect(0.5, 0.5, 44, 29));
+  });
   // The splash screen.
   Make("splash.png", Size(320, 480), [&](Context& ctx) {
     VerticalGradient(ctx, Rect(0, 0, 320, 480), Color::rgb255(30, 44, 70), kNight);
