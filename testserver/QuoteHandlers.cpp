@@ -969,7 +969,7 @@ void Suggestion(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
   if (ParseTable(req, t)) s.user(t.GetNSString(24)).suggestions.push_back(t.GetNSString(26));
   TableWriter w;
-  w.utf16(38, "感谢您的宝贵意见！");
+  w.utf16(27, "感谢您的宝贵意见！");
   s.reply(c, req, w.build());
 }
 

@@ -771,4 +771,14 @@ void ServerCore::handleHttp(Connection& c) {
   closeAfterSend(c);
 }
 
+ServerCore::AccountSettings ServerCore::accountSettings() const {
+  std::lock_guard<std::mutex> guard(accountMutex_);
+  return accountSettings_;
+}
+
+void ServerCore::changeAccountSettings(const std::function<void(AccountSettings&)>& change) {
+  std::lock_guard<std::mutex> guard(accountMutex_);
+  change(accountSettings_);
+}
+
 }  // namespace testserver

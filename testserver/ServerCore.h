@@ -251,6 +251,21 @@ class ServerCore {
   // Keeps the watch-list text visible to other threads.
   void publishWatchList(const std::string& name, const std::string& text);
   std::string newQsid();
+
+  // What tests set of the account answers (any thread).
+  struct AccountSettings {
+    std::string loginNotice;   // field 38 of the quote-login answer
+    std::string upgradeNotes;  // field 28, with an upgrade offer
+    std::string upgradeURL;    // field 46
+    int notAccepted = 0;       // quote-login answers still to go out with field 40 = 1
+    bool brokerInfoWithoutPhone = false;
+  };
+  AccountSettings accountSettings() const;
+  void changeAccountSettings(const std::function<void(AccountSettings&)>& change);
+
+ private:
+  mutable std::mutex accountMutex_;
+  AccountSettings accountSettings_;
 };
 
 // Handler sets, one file each.

@@ -175,4 +175,24 @@ void TestServer::setTrendValues(
   core_->runOnServer([&] { core_->market().trendOverride = std::move(change); });
 }
 
+void TestServer::setLoginNotice(const std::string& text) {
+  core_->changeAccountSettings([&](ServerCore::AccountSettings& a) { a.loginNotice = text; });
+}
+
+void TestServer::setUpgradeOffer(const std::string& notes, const std::string& url) {
+  core_->changeAccountSettings([&](ServerCore::AccountSettings& a) {
+    a.upgradeNotes = notes;
+    a.upgradeURL = url;
+  });
+}
+
+void TestServer::setQuoteLoginNotAccepted(int count) {
+  core_->changeAccountSettings([&](ServerCore::AccountSettings& a) { a.notAccepted = count; });
+}
+
+void TestServer::setBrokerInfoWithoutPhone(bool without) {
+  core_->changeAccountSettings(
+      [&](ServerCore::AccountSettings& a) { a.brokerInfoWithoutPhone = without; });
+}
+
 }  // namespace testserver

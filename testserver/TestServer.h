@@ -170,6 +170,14 @@ class TestServer {
   void setTrendValues(
       std::function<void(const tagLocalStockData&, std::vector<tagLocalTrendData>&)> change);
 
+  // The account answers (tests): a notice in field 38 of the quote-login answer (empty: none);
+  // an upgrade offer in fields 46 and 28 (an empty address: none); the next `count` quote-login
+  // answers not accepted (field 40 = 1); broker-information answers without field 26.
+  void setLoginNotice(const std::string& text);
+  void setUpgradeOffer(const std::string& notes, const std::string& url);
+  void setQuoteLoginNotAccepted(int count);
+  void setBrokerInfoWithoutPhone(bool without);
+
  private:
   std::unique_ptr<ServerCore> core_;
 };

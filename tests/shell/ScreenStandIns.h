@@ -71,7 +71,33 @@ class WatchListDouble : public PlaceholderScreen, public WatchListRole {
   int refreshes_ = 0;
 };
 
+// The account screen of the account folder: remembers what the shell set.
+class AccountManagerDouble : public PlaceholderScreen, public AccountRole {
+ public:
+  AccountManagerDouble() : PlaceholderScreen("账户管理") {}
+  void setTabBarClickIndex(int index) override { clickIndex_ = index; }
+  void setCloseAfterLogin(bool close) override { closeAfterLogin_ = close; }
+  int tabBarClickIndex() const { return clickIndex_; }
+  bool closeAfterLogin() const { return closeAfterLogin_; }
+
+ private:
+  int clickIndex_ = -1;
+  bool closeAfterLogin_ = false;
+};
+
+// The settings menu of the account folder.
+class SystemSettingDouble : public PlaceholderScreen {
+ public:
+  SystemSettingDouble() : PlaceholderScreen("系统设置") {}
+};
+
+inline void RegisterAccountDoubles() {
+  ui::ClassRegistry::shared().registerClass<AccountManagerDouble>("AccountManager");
+  ui::ClassRegistry::shared().registerClass<SystemSettingDouble>("SystemSetting");
+}
+
 inline void RegisterScreenStandIns() {
+  RegisterAccountDoubles();
   ui::ClassRegistry::shared().registerClass<TickerStandIn>(kMarqueeViewClassName);
   ui::ClassRegistry::shared().registerClass<MarketTabStandIn>("NewStockSort");
   ui::ClassRegistry::shared().registerClass<WatchListDouble>("SelfStockController");
