@@ -1,7 +1,13 @@
 #include "alerts/AlertClasses.h"
 
+#include "alerts/RadarView.h"
+#include "alerts/placeholders/CRadarDetailInfoController.h"
 #include "platform/ui/Object.h"
 
 void RegisterAlertClasses() {
   [[maybe_unused]] auto& registry = ui::ClassRegistry::shared();
+  registry.registerClass("RadarView", [] {
+    return std::static_pointer_cast<ui::Object>(RadarView::create());
+  });
+  registry.registerClass<CRadarDetailInfoController>("CRadarDetailInfoController");
 }

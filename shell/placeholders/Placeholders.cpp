@@ -1,7 +1,6 @@
 #include "platform/ui/Object.h"
 #include "shell/placeholders/OtherPlaceholders.h"
 #include "shell/placeholders/PlaceholderScreen.h"
-#include "shell/placeholders/RadarPlaceholder.h"
 #include "shell/placeholders/TabPlaceholders.h"
 
 void RegisterPlaceholderClasses() {
@@ -13,5 +12,4 @@ void RegisterPlaceholderClasses() {
   registry.registerClass<SystemSetting>("SystemSetting");
   registry.registerClass<UILoginViewCtrl>("UILoginViewCtrl");
   registry.registerClass<SplashViewController>("SplashViewController");
-  registry.registerClass<RadarView>("RadarView");
 }
