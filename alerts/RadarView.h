@@ -115,8 +115,11 @@ class RadarView : public ui::View,
 
   void layoutSubviews() override;
 
- private:
+ protected:
+  // Gives the table its data source and delegate (needs the view shared).
   void wire();
+
+ private:
   void appendRows(const std::vector<RadarRow>& rows);
   void listChanged();
 
