@@ -177,19 +177,7 @@ void RadarView::SetRadarTitle(const foundation::Data& record) {
   if (!ReceiveRecordView::From(copy.data(), kReceiveRecordSize, reply)) return;
 
   // A reply's later packets add to the table of its first; a body may hold several tables.
-  const bool first = reply.header.PackageNo == 0;
-  MDBF part;
-  int at = 0;
-  if (first) {
-    const int used = m_listdbf.Parse(reply.body, reply.bodyLen);
-    at = used > 0 ? used : reply.bodyLen;
-  }
-  while (at < reply.bodyLen && m_listdbf.GetRecordNum() < kRadarMaxRows) {
-    const int used = part.Parse(reply.body + at, reply.bodyLen - at);
-    if (used <= 0 || used > reply.bodyLen - at) break;
-    if (m_listdbf.AppendPacket(reply.body + at, used) < 0) break;
-    at += used;
-  }
+  GatherRadarPacket(m_listdbf, reply.body, reply.bodyLen, reply.header.PackageNo == 0);
 
   radarArray_.clear();
   std::vector<RadarRow> rows;

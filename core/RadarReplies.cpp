@@ -41,3 +41,20 @@ std::vector<RadarRow> ReadRadarRows(const uint8_t* body, int length, int textFie
   });
   return rows;
 }
+
+int GatherRadarPacket(MDBF& list, const uint8_t* body, int length, bool first, int maxRows) {
+  int at = 0;
+  if (first) {
+    const int used = list.Parse(body, length);  // clears the list whatever it finds
+    if (used <= 0 || used > length) return 0;
+    at = used;
+  }
+  MDBF part;
+  while (body && at < length && list.GetRecordNum() < maxRows) {
+    const int used = part.Parse(body + at, length - at);
+    if (used <= 0 || used > length - at) break;
+    if (list.AppendPacket(body + at, used) < 0) break;
+    at += used;
+  }
+  return at;
+}

@@ -36,6 +36,12 @@ int WalkRecordTables(const uint8_t* body, int length, MDBF& table,
 int AppendRadarRows(MDBF& table, int textField, std::vector<RadarRow>& rows,
                     int maxRows = kRadarMaxRows);
 
+// Gathers the packets of one reply into `list`: the first packet (first = true) replaces it,
+// later ones append; every table of a body is taken, until the list holds maxRows records.
+// Returns the bytes of the body taken.
+int GatherRadarPacket(MDBF& list, const uint8_t* body, int length, bool first,
+                      int maxRows = kRadarMaxRows);
+
 // The rows of every table of the body, in order, at most maxRows.
 std::vector<RadarRow> ReadRadarRows(const uint8_t* body, int length, int textField,
                                     int maxRows = kRadarMaxRows);
