@@ -1,7 +1,8 @@
 #include "alerts/AlertClasses.h"
 
 #include "alerts/RadarView.h"
-#include "alerts/placeholders/CRadarDetailInfoController.h"
+#include "alerts/InfoArticlePage.h"
+#include "alerts/MainPage.h"
 #include "platform/ui/Object.h"
 
 void RegisterAlertClasses() {
@@ -10,4 +11,6 @@ void RegisterAlertClasses() {
     return std::static_pointer_cast<ui::Object>(RadarView::create());
   });
   registry.registerClass<CRadarDetailInfoController>("CRadarDetailInfoController");
+  registry.registerClass<CDetailInfoController>("CDetailInfoController");
+  registry.registerClass<MainPage>("MainPage");
 }

@@ -22,3 +22,13 @@ class RadarDetailInfoDelegate {
   virtual foundation::Value currentInfoRecord(int index) = 0;
   virtual int totalInfoRecord() = 0;
 };
+
+struct tagLocalStockData;
+
+// Takes the scrolling bar's stocks chosen on the information settings screen (sent to the root
+// screen of the settings screen's navigation stack when it has this role).
+class MainStockRole {
+ public:
+  virtual ~MainStockRole() = default;
+  virtual void FinishMainStock(const tagLocalStockData* stocks, int num) = 0;
+};

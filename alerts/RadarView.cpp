@@ -18,7 +18,7 @@
 #include "platform/ui/NavigationController.h"
 #include "shell/Extend.h"
 #include "shell/SharedTool.h"
-#include "alerts/placeholders/CRadarDetailInfoController.h"
+#include "alerts/InfoArticlePage.h"
 
 // --- RadarCell ---
 

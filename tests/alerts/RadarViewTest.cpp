@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "alerts/RadarView.h"
-#include "alerts/placeholders/CRadarDetailInfoController.h"
+#include "alerts/InfoArticlePage.h"
 #include "core/RadarReplies.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/ViewController.h"
@@ -132,7 +132,7 @@ TEST_F(RadarViewTest, BodiesOfManyRecordsKeepAThousandRows) {
 TEST_F(RadarViewTest, ATappedRowOpensTheDetailPageThatReadsTheCurrentRows) {
   auto root = std::make_shared<ui::ViewController>();
   auto navigation = ui::NavigationController::create(root);
-  window->setViewController(navigation);
+  window->addSubview(navigation->viewShared());
   radar->setCurrentNavigationController(navigation.get());
   std::vector<Alert> five;
   for (int i = 0; i < 5; ++i)
