@@ -116,6 +116,55 @@ void RecordRadar(testserver::TestServer& server, TestClient& quote, Seeds& seeds
   seeds.add("radar_replies", "text", Cut(255, content[0].body));
 }
 
+void RecordInfo(testserver::TestServer& server, TestClient& quote, Seeds& seeds) {
+  MDBF sections;
+  sections.AddStringField(0, "\x20\x21\x22\x24");
+  sections.AddIntField(31, 1);
+  auto list = AskAll(quote, Request(85, 22, 11, sections));
+  ASSERT_EQ(list.size(), 1u);
+  seeds.add("info_replies", "sections", Cut(255, list[0].body));
+  MDBF first;
+  ASSERT_GT(first.Parse(list[0].body.data(), static_cast<int>(list[0].body.size())), 0);
+  first.Seek(0);
+
+  MDBF titles;
+  titles.AddStringField(0, "\x20\x16\x17\x25\x24\x14\x15");
+  titles.AddIntField(32, first.GetInt(32));
+  titles.AddStringField(36, first.GetNSString(36).c_str());
+  titles.AddIntField(28, 0);
+  titles.AddIntField(29, 20);
+  titles.AddIntField(39, 60);
+  auto whole = AskAll(quote, Request(86, 22, 12, titles));
+  ASSERT_EQ(whole.size(), 1u);
+  seeds.add("info_replies", "titles", Cut(255, whole[0].body));
+  server.splitReplies(kMainTypeQuote, 86, 2);
+  auto parts = AskAll(quote, Request(86, 22, 13, titles));
+  server.splitReplies(kMainTypeQuote, 86, 1);
+  ASSERT_EQ(parts.size(), 2u);
+  Bytes joined = parts[0].body;
+  joined.insert(joined.end(), parts[1].body.begin(), parts[1].body.end());
+  seeds.add("info_replies", "titles-two-packets",
+            Cut(static_cast<uint8_t>(parts[0].body.size() * 255 / joined.size()), joined));
+
+  MDBF row;
+  ASSERT_GT(row.Parse(whole[0].body.data(), static_cast<int>(whole[0].body.size())), 0);
+  row.Seek(0);
+  MDBF article;
+  article.AddStringField(0, "\x18");
+  article.AddIntField(32, first.GetInt(32));
+  article.AddStringField(36, row.GetNSString(36).c_str());
+  auto text = AskAll(quote, Request(87, 22, 14, article));
+  ASSERT_EQ(text.size(), 1u);
+  ASSERT_FALSE(text[0].error());
+  seeds.add("info_replies", "article", Cut(255, text[0].body));
+
+  MDBF alert;
+  alert.AddInt64Field(22, 2147483648LL);
+  auto radar = AskAll(quote, Request(82, 0, 15, alert));
+  ASSERT_EQ(radar.size(), 1u);
+  seeds.add("info_replies", "radar-text", Cut(255, radar[0].body));
+}
+
 }  // namespace
 
 TEST(FuzzSeeds, RadarAndInformationAnswers) {
@@ -132,11 +181,12 @@ TEST(FuzzSeeds, RadarAndInformationAnswers) {
   ASSERT_TRUE(quote.connected());
   ASSERT_TRUE(AskGuestQuoteLogin(quote).ok);
   RecordRadar(server, quote, seeds);
+  RecordInfo(server, quote, seeds);
   server.stop();
 
   const std::filesystem::path committed =
       std::filesystem::path(VERDAN_SOURCE_DIR) / "tests/data/fuzz";
-  for (const char* target : {"radar_replies"}) {
+  for (const char* target : {"radar_replies", "info_replies"}) {
     EXPECT_GT(seeds.count(target), 0) << target;
     EXPECT_TRUE(std::filesystem::is_directory(committed / target) &&
                 !std::filesystem::is_empty(committed / target))
