@@ -271,6 +271,8 @@ class ServerCore {
 // Handler sets, one file each.
 void RegisterAuthHandlers(ServerCore& s);
 void RegisterQuoteHandlers(ServerCore& s);
+// Information and radar answers of the quote role (called by RegisterQuoteHandlers).
+void RegisterInfoHandlers(ServerCore& s);
 void RegisterTradeHandlers(ServerCore& s);
 void RegisterMessageHandlers(ServerCore& s);
 void RegisterPriceAlertHandlers(ServerCore& s);

@@ -1,14 +1,9 @@
-// Stand-ins for the tab screens: home information, message centre and trade login.
+// Stand-ins for the tab screens: message centre and trade login.
 #pragma once
 
 #include "platform/foundation/RunLoop.h"
 #include "shell/ScreenRoles.h"
 #include "shell/placeholders/PlaceholderScreen.h"
-
-class MainPage : public PlaceholderScreen {
- public:
-  MainPage() : PlaceholderScreen("资讯") {}
-};
 
 class TradeLoginViewController : public PlaceholderScreen {
  public:
