@@ -1,9 +1,11 @@
 #include "messaging/MessagingClasses.h"
 
 #include "messaging/BrokerDirectory.h"
+#include "messaging/MyMessage.h"
 #include "platform/ui/Object.h"
 
 void RegisterMessagingClasses() {
-  [[maybe_unused]] auto& registry = ui::ClassRegistry::shared();
+  auto& registry = ui::ClassRegistry::shared();
+  registry.registerClass<MyMessage>("MyMessage");
   InstallBrokerDirectoryResetHandler();
 }

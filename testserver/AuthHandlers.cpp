@@ -66,7 +66,7 @@ void LoginAnswer(ServerCore& s, Connection& c, const Request& req) {
   w.text(71, kDeviceString);
   w.text(35, u.rights);
   w.text(58, u.qsid);
-  w.i32(70, name.empty() ? 0 : 1);
+  w.i32(70, MessageUserType(name));
   s.reply(c, req, w.build(), req.enciphered);
 }
 
@@ -76,7 +76,7 @@ void QuoteLogin(ServerCore& s, Connection& c, const Request& req) {
   TableWriter w;
   w.text(35, u.rights);
   w.text(58, u.qsid);
-  w.i32(70, name.empty() ? 0 : 1);
+  w.i32(70, MessageUserType(name));
   w.i64(52, ServerDateTime(s));
   w.utf16(28, "");
   w.text(46, "");
@@ -87,7 +87,7 @@ void MessageLogin(ServerCore& s, Connection& c, const Request& req) {
   const std::string name = LogInByName(c, req);
   TableWriter w;
   w.text(44, s.user(name).qsid);
-  w.i32(70, name.empty() ? 0 : 1);
+  w.i32(70, MessageUserType(name));
   w.utf16(38, "登录成功");
   s.reply(c, req, w.build(), req.enciphered);
 }

@@ -7,7 +7,6 @@
 void RegisterPlaceholderClasses() {
   auto& registry = ui::ClassRegistry::shared();
   registry.registerClass<MainPage>("MainPage");
-  registry.registerClass<MyMessage>("MyMessage");
   registry.registerClass<TradeLoginViewController>("TradeLoginViewController");
   registry.registerClass<AccountManager>("AccountManager");
   registry.registerClass<SystemSetting>("SystemSetting");
