@@ -261,6 +261,55 @@ TEST_F(MessageExchangeTest, StaleCodesAreDroppedAndReloginReloadsForTheNewUser) 
   EXPECT_TRUE(Stored("zhang").empty());
 }
 
+TEST_F(MessageExchangeTest, MisbehavingServerLosesNothingAndTheNextCycleCarriesOn) {
+  server->startMailboxEmpty("zhang");
+  testserver::Message m;
+  m.from = "9001";
+  m.title = "一";
+  server->putMessage("zhang", m);
+  LogIn("zhang");
+  ASSERT_TRUE(WaitStored("zhang", 1));
+  Settle();
+  for (Fault fault : {Fault::CloseMidFrame, Fault::Garbage, Fault::SingleByteWrites}) {
+    size_t before = Stored("zhang").size();
+    server->putMessage("zhang", m);
+    // The list answer is the first reply of the cycle that misbehaves.
+    server->setFault(Role::Message, fault, fault == Fault::SingleByteWrites ? -1 : 1);
+    Poll();
+    server->clearFaults();
+    for (int cycle = 0; cycle < 3 && Stored("zhang").size() == before; ++cycle) Poll();
+    EXPECT_EQ(Stored("zhang").size(), before + 1) << static_cast<int>(fault);
+    EXPECT_TRUE(server->mailbox("zhang").empty()) << static_cast<int>(fault);
+  }
+}
+
+TEST_F(MessageExchangeTest, GuestSendsNothingAndErrorsShowOnlyWhileVisible) {
+  Launch();
+  ASSERT_TRUE(LoggedInAndShown());
+  Settle();
+  server->clearReceivedRequests();
+  MyMessage* centre = Centre();
+  ASSERT_NE(centre, nullptr);
+  centre->timeRequest();
+  Poll();
+  centre->timeRequestAll();
+  Settle();
+  EXPECT_TRUE(Requests(100).empty()) << "a guest asks for no messages";
+  EXPECT_TRUE(centre->store().totalMessages().empty());
+
+  SetLoginInfo("zhang", "secret");
+  server->setFault(Role::Message, Fault::ErrorReply, 1, "服务繁忙");
+  centre->setVisibled(false);
+  centre->timeRequestAll();
+  Settle();
+  EXPECT_TRUE(ui::AlertView::visibleAlerts().empty());
+  EXPECT_EQ(centre->requestCode(MyMessage::kList), -1);
+  server->setFault(Role::Message, Fault::ErrorReply, 1, "服务繁忙");
+  centre->setVisibled(true);
+  centre->timeRequestAll();
+  EXPECT_TRUE(WaitFor([] { return !ui::AlertView::visibleAlerts().empty(); }));
+}
+
 TEST(MessageContent, MessageDictionaryFromTheContentText) {
   Value m = MyMessage::MessageFromContent(
       "<data><id> 123\r\n</id><from>90\n01</from><fromname></fromname><typeid>2</typeid>"
