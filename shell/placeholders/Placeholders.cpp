@@ -4,6 +4,5 @@
 
 void RegisterPlaceholderClasses() {
   auto& registry = ui::ClassRegistry::shared();
-  registry.registerClass<MyMessage>("MyMessage");
   registry.registerClass<TradeLoginViewController>("TradeLoginViewController");
 }
