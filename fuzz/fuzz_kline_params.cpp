@@ -11,14 +11,6 @@
 
 namespace {
 
-const bool kFolders = [] {
-  foundation::setDocumentsDir(fuzzsupport::ScratchDir());
-  foundation::setBundleDir(fuzzsupport::ScratchDir());
-  foundation::PropertyList::writeFile(fuzzsupport::ScratchPath(kline::kParamBundleFile),
-                                      kline::ListFromTable(kline::BuiltInParams()));
-  return true;
-}();
-
 void Check(const kline::ParamTable& table) {
   for (int i = 0; i < kline::kParamRows; ++i)
     for (int j = 0; j < kline::ParamColumns(i); ++j) {
@@ -29,8 +21,16 @@ void Check(const kline::ParamTable& table) {
 
 }  // namespace
 
+// The folders are set once the program's statics exist (not from another static's initialiser).
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  foundation::setDocumentsDir(fuzzsupport::ScratchDir());
+  foundation::setBundleDir(fuzzsupport::ScratchDir());
+  foundation::PropertyList::writeFile(fuzzsupport::ScratchPath(kline::kParamBundleFile),
+                                      kline::ListFromTable(kline::BuiltInParams()));
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  (void)kFolders;
   fuzzsupport::WriteBytes(kline::ParamStore::savedPath(), data, size);
   kline::ParamStore store;
   store.load();
