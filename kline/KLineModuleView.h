@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -109,7 +110,8 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   float fMaxValue = 0;
   float fMinValue = 0;
   double fMaxVolume = 0;
-  double fMaxTechValue = 0;
+  double fMaxTechValue = 0;  // the pane axis' top value
+  double fMidTechValue = 0;  // and its middle value
   int32_t iRulerIndex = -1;
   int32_t StartIndex = -1;
   int32_t EndIndex = 0;
@@ -168,6 +170,29 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   // Keeps the series within 400 bars, moving the window and ruler with the bars.
   void dropOldest();
   void scaleOver(const tagLocalKData* bars);
+
+  // --- pane helpers ---
+  struct PaneFit {
+    double T;
+    double R;
+    double B;
+  };
+  // Window position whose values the labels show, or -1 (a ruler outside the window).
+  int paneLabelPosition() const;
+  // The axis' top and middle from the pane's top and bottom, divided by `divisor`.
+  void setPaneAxis(double top, double bottom, double divisor);
+  double oscillatorX(int i) const;
+  double barLineX(int i) const;
+  void drawOscillator(gfx::Context& ctx, const double* const* series, int lines,
+                      const gfx::Color* colours, double bottomSeed, bool skipZeroStarts);
+  template <class Record, class Get>
+  void drawThreeLines(gfx::Context& ctx, const Record* v, const char* const* formats, Get get,
+                      bool skipZeroStarts);
+  PaneFit fitNonNegative(const double* values, bool strictlyPositive);
+  void drawBarLine(gfx::Context& ctx, const double* values, const PaneFit& fit, bool nonNegative,
+                   const std::function<int(int)>& state, const gfx::Color* colours);
+  // Rectangle lists reused by every redraw.
+  std::vector<gfx::Rect> upRects_, downRects_;
 
   KLineModuleViewDelegate* delegate_ = nullptr;
 };

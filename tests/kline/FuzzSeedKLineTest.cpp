@@ -1,5 +1,6 @@
 // Records the test server's K-line answers as seeds of fuzz_kline_chart, in its input layout:
-// period, weight type, pane, gesture, ruler, scroll, pricedot, event count, events, then answers
+// period, weight type, pane, three pane parameters, gesture, ruler, scroll, pricedot, event
+// count, events, then answers
 // (data flag, u16 length, body). Runs only when VERDAN_FUZZ_SEED_DIR names the seed folder.
 #include <cstdlib>
 #include <fstream>
@@ -39,15 +40,18 @@ TEST_F(FuzzSeeds, KLineChartAnswers) {
                static_cast<std::streamsize>(bytes.size()));
   };
   const tagLocalStockData q = Quote(1, "600000");
-  write("day-events", Input({1, 1, 0, 0, 0, 0}, q, KLines(q, 1)));
-  write("day-forward-ruler", Input({1, 2, 1, 1, 5, 250}, q, KLines(q, 1)));
-  write("week", Input({2, 3, 3, 0, 0, 0}, q, KLines(q, 2)));
-  write("five-minutes", Input({4, 1, 8, 0, 20, 0}, q, KLines(q, 4)));
+  write("day-events", Input({1, 1, 0, 0, 0, 0, 0, 0, 0}, q, KLines(q, 1)));
+  write("day-forward-ruler", Input({1, 2, 1, 12, 26, 9, 1, 5, 250}, q, KLines(q, 1)));
+  write("week", Input({2, 3, 3, 6, 12, 24, 0, 0, 0}, q, KLines(q, 2)));
+  write("five-minutes", Input({4, 1, 8, 0, 0, 0, 0, 20, 0}, q, KLines(q, 4)));
+  write("day-kdj", Input({1, 1, 2, 9, 3, 3, 0, 3, 0}, q, KLines(q, 1)));
+  write("day-holding", Input({1, 1, 6, 0, 0, 0, 0, 0, 0}, q, KLines(q, 1)));
+  write("day-cci-bias", Input({1, 0, 5, 14, 0, 0, 0, 0, 0}, q, KLines(q, 1)));
   server_->setKLineInParts(true);
-  write("day-in-parts", Input({1, 3, 0, 0, 0, 0}, q, KLines(q, 1, 400)));
+  write("day-in-parts", Input({1, 3, 7, 0, 0, 0, 0, 0, 0}, q, KLines(q, 1, 400)));
   const tagLocalStockData second = Quote(1, "600036");
   server_->setKLineInParts(false);
-  write("second-share", Input({1, 1, 0, 0, 0, 0}, second, KLines(second, 1)));
+  write("second-share", Input({1, 1, 4, 6, 12, 24, 0, 0, 0}, second, KLines(second, 1)));
 }
 
 }  // namespace
