@@ -114,6 +114,7 @@ void KLineModuleView::setUp() {
                         MAArgument2, MAArgument3, endDateTime, startDateTime})
     addSubview(v);
   addSubview(timeLandscapeLabel);
+  setMultipleTouchEnabled(true);
 }
 
 void KLineModuleView::requestRedraw() {
@@ -552,8 +553,4 @@ int64_t KLineModuleView::getCurrentLTGB(const tagLocalKData& bar) const {
     return w.ltgb;
   }
   return result;
-}
-
-void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
-  (void)index;
 }

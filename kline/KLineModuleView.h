@@ -75,8 +75,22 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   int64_t getCurrentLTGB(const tagLocalKData& bar) const;
   void updateEndStartDateTime();
   void refreshMAArgumentText();
-  // Fills and places the price detail panel for a bar (the touch side builds it).
+  // Creates on first use, lays out, places and fills the price detail panel for a bar, and
+  // moves the date bubble to it.
   virtual void ShowRefreshPriceDetailPanel(int index);
+
+  // --- touches -------------------------------------------------------------------------------
+  void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
+  void touchesMoved(const ui::TouchSet& touches, const ui::Event& event) override;
+  void touchesEnded(const ui::TouchSet& touches, const ui::Event& event) override;
+  // Scrolls by fDragStep bars: true toward older bars.
+  void DragKLine(bool older);
+  // One zoom step: true widens the bars.
+  void PinchKline(bool wider);
+  // Strictly inside the price area.
+  bool inPriceArea(gfx::Point p) const;
+  // The bar under a point (not limited to StartIndex; past the list: the last bar).
+  int barUnder(gfx::Point p) const;
 
   // The lower panes, drawn over the unadjusted bars with the bar width as step.
   virtual void drawMACDIndex(gfx::Context& ctx, int step);
@@ -106,6 +120,9 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   float redColor[3] = {184 / 255.f, 6 / 255.f, 26 / 255.f};
   float greenColor[3] = {0, 187 / 255.f, 187 / 255.f};
   int8_t IsShowPriceDetailPanel = 0;
+  gfx::Point startPoint;
+  bool finished = false;
+  bool _haveDragged = false;
   int32_t KCircleType = 1;
   float fMaxValue = 0;
   float fMinValue = 0;
