@@ -2,6 +2,7 @@
 // delete, clear), the alerts received (from the settings against the market) and their
 // deletion.
 #include <algorithm>
+#include <cstdint>
 
 #include "core/MDBF.h"
 #include "core/ValueMath.h"
