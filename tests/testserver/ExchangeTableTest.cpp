@@ -411,7 +411,7 @@ TEST_F(Exchanges, QuoteServerAnswersEveryQuoteBuilder) {
                                   "界面很好");
          });
        },
-       1, [&](const std::vector<Reply>& r) { EXPECT_FALSE(Table(r[0]).GetNSString(38).empty()); }},
+       1, [&](const std::vector<Reply>& r) { EXPECT_FALSE(Table(r[0]).GetNSString(27).empty()); }},
       {"radar of a stock 145/81", Role::Quote,
        [&] {
          const testserver::RadarItem& item = market_->radar()[0];
