@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "core/LoginRequests.h"
+#include "core/MDBF.h"
 #include "core/PacketHeader.h"
+#include "platform/foundation/PropertyList.h"
 #include "tests/testserver/TestClient.h"
 #include "testserver/TestServer.h"
 
@@ -86,11 +88,38 @@ TEST(FuzzSeeds, AccountScreensGetSeedsFromTheServersAnswers) {
   login = AskGuestQuoteLogin(quote);
   ASSERT_TRUE(login.ok);
   Write(dir, "account_login", "quote-login-notice", Seed(1, login));
+
+  // The stored accounts as the account screen writes them after two user logins.
+  foundation::Array accounts;
+  for (const auto& [user, password] : {std::pair{"li4", "654321"}, {"zhang3", "123456"}}) {
+    n = MakeRequest_RZLogin(0, 9, 1, user, password, buf, sizeof buf, 0);
+    Reply answer = auth.ask(buf, n);
+    ASSERT_TRUE(answer.ok);
+    ASSERT_FALSE(answer.error());
+    accounts.insert(accounts.begin(),
+                    foundation::Dictionary{{"hq_sasa", user},
+                                           {"hq_lklk", password},
+                                           {"hq_remem", 1},
+                                           {"hq_qsmc", ""},
+                                           {"hq_qsdm", 0},
+                                           {"hq_yybmc", ""},
+                                           {"hq_yybdm", 0}});
+  }
+  std::string xml;
+  ASSERT_TRUE(foundation::PropertyList::serialize(foundation::Value(accounts),
+                                                  foundation::PropertyListFormat::Xml, xml));
+  Write(dir, "account_stored", "two-accounts", Bytes(xml.begin(), xml.end()));
+  ASSERT_TRUE(foundation::PropertyList::serialize(foundation::Value(accounts),
+                                                  foundation::PropertyListFormat::Binary, xml));
+  Write(dir, "account_stored", "two-accounts-binary", Bytes(xml.begin(), xml.end()));
   server.stop();
 
-  const std::filesystem::path committed =
-      std::filesystem::path(VERDAN_SOURCE_DIR) / "tests/data/fuzz/account_login";
-  EXPECT_TRUE(std::filesystem::is_directory(committed) && !std::filesystem::is_empty(committed));
+  for (const char* target : {"account_login", "account_stored"}) {
+    const std::filesystem::path committed =
+        std::filesystem::path(VERDAN_SOURCE_DIR) / "tests/data/fuzz" / target;
+    EXPECT_TRUE(std::filesystem::is_directory(committed) && !std::filesystem::is_empty(committed))
+        << target;
+  }
   std::error_code ec;
   std::filesystem::remove_all(scratch, ec);
 }
