@@ -507,7 +507,8 @@ void EncodeTrend(const tagLocalStockData& q, const std::vector<tagLocalTrendData
           w.i64(p.kc);
           break;
         case 24:
-          w.i64(-p.pc);
+          // The wire carries the closed volume; the client keeps it negated (drawn downward).
+          w.i64(p.pc);
           break;
         default:
           break;

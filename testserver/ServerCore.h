@@ -95,10 +95,20 @@ struct UserState {
   int64_t watchListTime = 0;
   bool hasWatchList = false;
   std::vector<PriceAlertSetting> alerts;
+  bool alertsSeeded = false;  // the two settings a new user starts with were added
   std::vector<Message> messages;
   bool messagesSeeded = false;
+  // Alerts of minutes before this stamp (day x 1440 + minute) were deleted with 150/7.
   int64_t alertListCleared = 0;
   int32_t priceAlertRight = 0;  // 1 granted
+  // Price-alert answers set by tests.
+  bool permissionScripted = false;
+  int32_t permissionValue = 0;  // -1: no field 16
+  std::string permissionText;
+  PriceAlertApplication application = PriceAlertApplication::Grant;
+  std::string applicationText;
+  bool receivedScripted = false;
+  std::vector<ReceivedAlert> received;
   std::string onOff = "1111";
   // Rights the logins grant: 30 main force, 31 level-one quotes, 49 price alerts.
   std::string rights = "30,31,49";
@@ -158,6 +168,9 @@ class ServerCore {
   void splitReplies(uint8_t main, uint8_t child, int parts);
   // An error reply: flag bit 6 and a UTF-16 text; `userText` adds the 0xFF02 marker.
   void replyError(Connection& c, const Request& req, const std::string& utf8, bool userText);
+  // The same with header bytes 2 and 3 set to the given marker bytes.
+  void replyErrorMarked(Connection& c, const Request& req, const std::string& utf8, uint8_t byte2,
+                        uint8_t byte3);
   void pushQuotes();  // changed quotes to every subscriber, and the index brief
   void pushForcedLogout(const std::string& text);
   // Queues the bytes and sends what the socket takes now; the rest goes as the client reads.

@@ -18,7 +18,9 @@ class MoreDelegateTest : public moretest::MoreTest {
   void SetUp() override {
     MoreTest::SetUp();
     if (IsSkipped()) return;
+    // The bar opens the stand-ins; another fixture may have put its own screens under their names.
     VerdanAppDelegate::registerClasses();
+    RegisterScreenStandIns();
     app = std::make_shared<VerdanAppDelegate>();
     SetAppHooks(app);
     app->buildTabBar(ConfigFileReader::defaultConfigFileReader().tabBarControllers());
