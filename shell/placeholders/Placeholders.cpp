@@ -7,6 +7,5 @@ void RegisterPlaceholderClasses() {
   auto& registry = ui::ClassRegistry::shared();
   registry.registerClass<MainPage>("MainPage");
   registry.registerClass<MyMessage>("MyMessage");
-  registry.registerClass<TradeLoginViewController>("TradeLoginViewController");
   registry.registerClass<RadarView>("RadarView");
 }

@@ -10,11 +10,6 @@ class MainPage : public PlaceholderScreen {
   MainPage() : PlaceholderScreen("资讯") {}
 };
 
-class TradeLoginViewController : public PlaceholderScreen {
- public:
-  TradeLoginViewController() : PlaceholderScreen("交易") {}
-};
-
 // The message centre: counts what the shell asks; timeRequest starts its 60-second timer once
 // per process.
 class MyMessage : public PlaceholderScreen, public MessageCentreRole {

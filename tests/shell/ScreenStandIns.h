@@ -101,7 +101,7 @@ inline void RegisterScreenStandIns() {
   ui::ClassRegistry::shared().registerClass<TickerStandIn>(kMarqueeViewClassName);
   ui::ClassRegistry::shared().registerClass<MarketTabStandIn>("NewStockSort");
   ui::ClassRegistry::shared().registerClass<WatchListDouble>("SelfStockController");
-  for (const char* name : {"HKSortController", "MainSortController"}) {
+  for (const char* name : {"HKSortController", "MainSortController", "TradeLoginViewController"}) {
     ui::ClassRegistry::shared().registerClass(name, [name] {
       return std::static_pointer_cast<ui::Object>(std::make_shared<NamedScreenStandIn>(name));
     });
