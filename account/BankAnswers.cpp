@@ -7,8 +7,12 @@
 namespace {
 
 int Nibble(const MDBF& table, int id) {
-  // A missing field reads as -1: all four bits set.
-  const int32_t value = table.GetFieldData(id) ? table.GetInt(id) : -1;
+  // A missing field reads as -1: all four bits set. Records of a table gathered over packets
+  // share one layout, so a record without the value holds an empty text there.
+  const tagFieldInfo* field = table.FindField(id);
+  const bool missing = !table.GetFieldData(id) ||
+                       (field && field->type == kFieldText && table.GetNSString(id).empty());
+  const int32_t value = missing ? -1 : table.GetInt(id);
   return value & 15;
 }
 

@@ -51,7 +51,7 @@ UIHKTransferViewController::~UIHKTransferViewController() {
 
 bool UIHKTransferViewController::readTransferTableConfig() {
   MIniFile ini;
-  if (ini.Load(foundation::bundlePath(kTransferConfigFile).c_str()) <= 0) {
+  if (ini.Load(foundation::bundlePath(kTransferConfigFile).c_str()) != 0) {
     foundation::logError("!!!!!!!transfer: no %s in the bundle", kTransferConfigFile);
   }
   return readQueryTableConfig(kTransferConfigSection, &ini);

@@ -53,12 +53,11 @@ void BankInfo(ServerCore& s, Connection& c, const Request& req) {
     w.utf16(21, name);
     w.text(22, card);
   };
+  // Flags as texts: a record without them holds empty texts.
   auto flags = [&](int f23, int f24, int f25, int f26, int f27) {
-    w.i32(23, f23);
-    w.i32(24, f24);
-    w.i32(25, f25);
-    w.i32(26, f26);
-    w.i32(27, f27);
+    const int values[] = {f23, f24, f25, f26, f27};
+    for (int i = 0; i < 5; ++i)
+      w.text(static_cast<uint8_t>(23 + i), std::to_string(values[i]));
   };
   bank("01", "工商银行", "6222020200112233");
   w.i32(6, 0);
