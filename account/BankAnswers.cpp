@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "core/MDBF.h"
+#include "core/ValueMath.h"
 
 namespace {
 
@@ -75,6 +76,18 @@ std::vector<BankEntry> ParseBankEntries(MDBF& table) {
   }
   if (count > 0) table.Seek(0);
   return banks;
+}
+
+AssetPaging AssetPages(int32_t start, int32_t held, int32_t total, int32_t pageSize) {
+  AssetPaging p;
+  if (pageSize <= 0) return p;
+  p.page = vmath::Narrow32(vmath::SatAdd(start / pageSize, 1));
+  p.pages = vmath::Narrow32(vmath::SatAdd(total, pageSize - 1) / pageSize);
+  const int64_t next = vmath::SatAdd(start, held);
+  p.next = next < total ? vmath::Narrow32(next) : -1;
+  const int64_t previous = vmath::SatSub(start, pageSize);
+  p.previous = previous >= 0 ? vmath::Narrow32(previous) : -1;
+  return p;
 }
 
 bool ParseAmountText(const std::string& text, double* value) {

@@ -32,6 +32,17 @@ struct BankEntry {
 // its currency code and name are both present. Banks without accepted records are kept.
 std::vector<BankEntry> ParseBankEntries(MDBF& table);
 
+// Paging of the asset table from a page's start record, the records it holds and the total
+// (server values): the page shown (1-based) and the page count; the start of the next page
+// (-1 when the page is the last) and of the previous one (-1 on the first).
+struct AssetPaging {
+  int page = 1;
+  int pages = 0;
+  int32_t next = -1;
+  int32_t previous = -1;
+};
+AssetPaging AssetPages(int32_t start, int32_t held, int32_t total, int32_t pageSize);
+
 // An amount as typed: digits with at most one point and at least one digit. The value goes to
 // `value`.
 bool ParseAmountText(const std::string& text, double* value);

@@ -519,16 +519,11 @@ bool UIHKTransferViewController::textFieldShouldReturn(ui::TextField& field) {
 }
 
 void UIHKTransferViewController::tableTableViewReloadDataWithStatus(Table_TableView&, int status) {
-  const int size = m_cols.pagerecnum;
-  const int first = m_listdbf.GetStartRecNum();
-  int start = 0;
-  if (status == 2) {
-    start = first + m_listdbf.GetRecordNum();
-    if (start >= m_listdbf.GetTotalRecNum()) return;
-  } else {
-    start = first - size;
-    if (start < 0) return;
-  }
+  const AssetPaging paging =
+      AssetPages(m_listdbf.GetStartRecNum(), m_listdbf.GetRecordNum(), m_listdbf.GetTotalRecNum(),
+                 m_cols.pagerecnum);
+  const int32_t start = status == 2 ? paging.next : paging.previous;
+  if (start < 0) return;
   showWaiting();
   requestAssetInfo(start);
 }
@@ -543,8 +538,10 @@ void UIHKTransferViewController::updateTableViewStatus() {
     _tableTableView->updateRefreshLoading(false, status);
     _tableTableView->reloadDataDidEnd(status);
   }
-  const int page = m_listdbf.GetStartRecNum() / size + 1;
-  const int pages = (m_listdbf.GetTotalRecNum() + size - 1) / size;
+  const AssetPaging paging = AssetPages(m_listdbf.GetStartRecNum(), m_listdbf.GetRecordNum(),
+                                        m_listdbf.GetTotalRecNum(), size);
+  const int page = paging.page;
+  const int pages = paging.pages;
   if (page != lastPage_) _tableTableView->scrollToTopRow();
   lastPage_ = page;
   pageText_ = foundation::format("当前%d页/一共%d页", page, pages);
