@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "account/AccountUi.h"
+#include "account/TradeLoginViewController.h"
 #include "core/CDataCenter.h"
 #include "core/DataRequest.h"
 #include "core/MIniFile.h"
@@ -43,6 +44,7 @@ UIHKTransferViewController::UIHKTransferViewController() {
 
 UIHKTransferViewController::~UIHKTransferViewController() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(&tradeLoginObserver_);
   if (_alertView) {
     _alertView->hideAlertMsg();
     _alertView->clearTimer();
@@ -209,12 +211,20 @@ void UIHKTransferViewController::viewDidLoad() {
 void UIHKTransferViewController::viewDidAppear(bool animated) {
   UICustomTableBaseController::viewDidAppear(animated);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->showBottomHurricaneLamp();
+  // Trade error texts (among them this screen's own time-out) show while it is visible.
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      &tradeLoginObserver_, "tradelogin", [](const foundation::Notification& n) {
+        const foundation::Data& data = n.userInfo[kReceiveRecordKey].asData();
+        const std::string text = TradeErrorText(data.data(), data.size());
+        if (!text.empty()) ShowMessageAlert(text);
+      });
   showWaiting();
   requestAssetInfo();
 }
 
 void UIHKTransferViewController::viewWillDisappear(bool animated) {
   hideWaiting();
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(&tradeLoginObserver_);
   UICustomTableBaseController::viewWillDisappear(animated);
 }
 

@@ -121,6 +121,8 @@ class UIHKTransferViewController : public UICustomTableBaseController,
   std::array<std::shared_ptr<ui::View>, 2> separators_;
   int lastPage_ = 0;
   std::string pageText_;
+  // Owner of the "tradelogin" observer, apart from "money", which stays for the screen's life.
+  char tradeLoginObserver_ = 0;
 };
 
 class UIHKTransferSMViewController : public ui::ViewController {

@@ -243,6 +243,7 @@ TEST_F(TransferTest, ErrorsOldAnswersAndTheTimeOut) {
   advance(30.5);
   pump([&] { return !posted.empty(); }, 2);
   EXPECT_EQ(posted, kTimeoutText);
+  EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.message() == kTimeoutText; }));
   EXPECT_TRUE(screen->waitingBox()->isHidden());
   EXPECT_EQ(GetCoreSocket(CoreConnection::Trade).NeedsConnect(), 1);
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
