@@ -3,6 +3,8 @@
 #include "alerts/RadarView.h"
 #include "alerts/InfoArticlePage.h"
 #include "alerts/MainPage.h"
+#include "alerts/MainSettings.h"
+#include "alerts/NewsController.h"
 #include "platform/ui/Object.h"
 
 void RegisterAlertClasses() {
@@ -13,4 +15,6 @@ void RegisterAlertClasses() {
   registry.registerClass<CRadarDetailInfoController>("CRadarDetailInfoController");
   registry.registerClass<CDetailInfoController>("CDetailInfoController");
   registry.registerClass<MainPage>("MainPage");
+  registry.registerClass<MainSettings>("MainSettings");
+  registry.registerClass<NewsController>("NewsController");
 }
