@@ -190,6 +190,10 @@ std::string DispatchQuote(uint8_t* record, const ReceiveRecordView& v) {
     case 18:
       name = "IndexStock";
       break;
+    case 52:
+      // The price-alert editor's quote; merged above, then posted under a name of its own.
+      if (h.ChildType == 10) name = "NotificationName_UpdateStock";
+      break;
     default:
       break;
   }

@@ -507,7 +507,8 @@ void EncodeTrend(const tagLocalStockData& q, const std::vector<tagLocalTrendData
           w.i64(p.kc);
           break;
         case 24:
-          w.i64(-p.pc);
+          // The wire carries the closed volume; the client keeps it negated (drawn downward).
+          w.i64(p.pc);
           break;
         default:
           break;
@@ -910,7 +911,7 @@ void Suggestion(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
   if (ParseTable(req, t)) s.user(t.GetNSString(24)).suggestions.push_back(t.GetNSString(26));
   TableWriter w;
-  w.utf16(38, "感谢您的宝贵意见！");
+  w.utf16(27, "感谢您的宝贵意见！");
   s.reply(c, req, w.build());
 }
 

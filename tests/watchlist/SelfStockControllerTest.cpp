@@ -25,7 +25,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Screen.h"
-#include "shell/placeholders/OtherPlaceholders.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "shell/placeholders/PlaceholderScreen.h"
 #include "tests/widgets/QuoteListFixture.h"
 #include "watchlist/MiniTline.h"
