@@ -41,6 +41,8 @@ void NewsController::viewDidLoad() {
   web->loadRequest(address);
 
   backButton_ = ui::Button::create(gfx::Rect(0, view()->frame().height() - 100, 50, 50));
+  // 100 points above the bottom of the view, wherever its container puts that.
+  backButton_->setAutoresizingMask(ui::Autoresizing::FlexibleTopMargin);
   backButton_->setAlpha(0.5);
   backButton_->setBackgroundImage(gfx::Image::named("arrow_left.png").stretchable(0, 0));
   backButton_->setTitleColor(gfx::Color::midGrey(), ui::ControlState::Normal);

@@ -11,15 +11,13 @@
 #include "platform/ui/WebView.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 1 || size > 64 * 1024) return 0;
+  if (size < 1 || size > 16 * 1024) return 0;
   const bool html = (data[0] & 1) != 0;
   const std::string body(reinterpret_cast<const char*>(data + 1), size - 1);
   const ui::WebPage page = ui::parseWebPage(body, html);
   const std::string base = "http://127.0.0.1:17007/hpf10/xltxt.aspx";
-  size_t runs = 0;
   for (const auto& paragraph : page.paragraphs) {
     for (const auto& run : paragraph.runs) {
-      ++runs;
       if (!run.href.empty()) {
         const std::string url = ui::resolveURL(base, run.href);
         if (!url.empty() && url.rfind("http", 0) != 0) std::abort();
@@ -27,7 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   (void)page.plainText();
-  if (runs > body.size() + 1) std::abort();
   const size_t line = body.find('\n');
   if (line != std::string::npos) (void)ui::resolveURL(body.substr(0, line), body.substr(line + 1));
   (void)ui::resolveURL(body, body);
