@@ -75,10 +75,7 @@ MyMessage::~MyMessage() {
 }
 
 void MyMessage::loadView() {
-  auto view = ui::View::create(ui::Screen::main().applicationFrame());
-  view->setBackgroundColor(gfx::Color::white());
-  setView(view);
-  setTitle("我的服务");
+  buildScreen();
   observe();
 }
 
@@ -129,6 +126,7 @@ void MyMessage::viewDidAppear(bool animated) {
 
 void MyMessage::viewWillDisappear(bool animated) {
   ui::ViewController::viewWillDisappear(animated);
+  endEditMessage(true);
   if (!IsLoginUserNameEmpty()) store_.saveMessageToFile();
   visibled_ = false;
 }
@@ -145,7 +143,16 @@ void MyMessage::revertToAllFunc() {
 }
 
 void MyMessage::changeSelSubItem(int item) {
+  if (menuBarView_) {
+    menuBarView_->changeSelSubItem(item);  // informs MenuBarDidChangeToSubItem
+    return;
+  }
   selectedItem_ = item;
+  menuItemChanged();
+}
+
+void MyMessage::MenuBarDidChangeToSubItem(int index, MenuBarView&) {
+  selectedItem_ = index;
   menuItemChanged();
 }
 
@@ -496,6 +503,13 @@ void MyMessage::updateAllList_BrokerAccount() {
 
 void MyMessage::UserReloginSuccess() {
   selectedItem_ = 2;
+  if (menuBarView_) {
+    if (IsAdviserLogin()) {
+      menuBarView_->updateBarWithItemsButtons(2, {"客户列表", "未读消息", "收件箱", "已发消息"});
+    } else {
+      menuBarView_->updateBarWithItemsButtons(2, {"我的投顾", "未读消息", "全部消息"});
+    }
+  }
   store_.initMessageFromFile();
   store_.updateShowingMessageList();
   reloadMessageTable();

@@ -13,17 +13,32 @@
 
 #include "core/MDBF.h"
 #include "core/PacketHeader.h"
+#include "messaging/BrokerDetail.h"
 #include "messaging/MessageStore.h"
+#include "messaging/MyMessageDetailDelegate.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/TableView.h"
 #include "platform/ui/ViewController.h"
 #include "shell/Extend.h"
 #include "shell/ScreenRoles.h"
+#include "watchlist/SearchStocks.h"
+#include "widgets/MenuBarView.h"
+
+class MyMessageDetailController;
 
 class MyMessage : public ui::ViewController,
                   public MessageCentreRole,
                   public Extend::ScreenHooks,
-                  public MessageStoreOwner {
+                  public MessageStoreOwner,
+                  public ui::TableViewDataSource,
+                  public ui::TableViewDelegate,
+                  public MenuBarViewDelegate,
+                  public BrokerDetailDelegate,
+                  public ui::AlertViewDelegate,
+                  public SearchStocksDelegate,
+                  public MyMessageDetailDelegate {
  public:
   static constexpr uint8_t kPageId = 24;
   static constexpr uint8_t kOnOffPageId = 1;
@@ -63,14 +78,74 @@ class MyMessage : public ui::ViewController,
   void takeRecord(const uint8_t* record, int size);
   void UserReloginSuccess();
 
-  // --- the menu bar's item (the screen's menu bar arrives later) ---
+  // --- the menu bar ---
   void changeSelSubItem(int item);
   // Sent when the selected item changed: shown list, count and table.
   virtual void menuItemChanged();
+  void MenuBarDidChangeToSubItem(int index, MenuBarView& bar) override;
 
   // --- MessageStoreOwner ---
   int selectedMenuItem() const override { return selectedItem_; }
   void updateAllList_BrokerAccount() override;
+  void unreadCountChanged() override { updateUnreadMessageCount(); }
+  void showingMessageListUpdated() override { arrangePanes(); }
+  void reloadMessageTable() override;
+  void reloadBrokerListTableView() override;
+  void selectBrokerRow(int index) override { currentSelect_ = index; }
+
+  // --- the screen ---
+  static constexpr int kTagCount = 1101;
+  static constexpr int kTagEdit = 1102;
+  static constexpr int kTagClear = 1103;
+  static constexpr int kTagCancel = 1104;
+  static constexpr int kTagDelete = 1105;
+  static constexpr int kAlertClearAll = 501;
+  static constexpr int kAlertClearSent = 502;
+  void updateUnreadMessageCount();
+  void arrangePanes();
+  void toolViewClicked(int tag);
+  void startEditMessage(bool withTable);
+  void endEditMessage(bool withTable);
+  void deleteSomeMessage();
+  void Action_WriteMessageBtn();
+  void showBrokerDetail(int row);
+  void hiddenBrokerDetail(int mode);
+  void showTagDetailTable(bool show);
+  void refreshTagListArray(const foundation::Value& row);
+  MenuBarView* menuBarView() const { return menuBarView_.get(); }
+  ui::View* toolView() const { return toolView_.get(); }
+  ui::TableView* tableView() const { return tableView_.get(); }
+  ui::TableView* brokerListTableView() const { return brokerListTableView_.get(); }
+  ui::TableView* tagDetailTableView() const { return tagDetailTableView_.get(); }
+  BrokerDetail* brokerDetailCard() const { return brokerDetail_.get(); }
+  // The rows of the list shown (item 3 the sent list, else the shown received list).
+  int listCount();
+
+  // --- tables ---
+  int tableViewNumberOfRowsInSection(ui::TableView& table, int section) override;
+  std::shared_ptr<ui::TableViewCell> tableViewCellForRowAtIndexPath(
+      ui::TableView& table, const ui::IndexPath& path) override;
+  double tableViewHeightForRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
+  void tableViewDidSelectRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
+  void tableViewDidDeselectRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
+  bool tableViewCanEditRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
+  ui::TableViewCellEditingStyle tableViewEditingStyleForRowAtIndexPath(
+      ui::TableView& table, const ui::IndexPath& path) override;
+  void tableViewCommitEditingStyle(ui::TableView& table, ui::TableViewCellEditingStyle style,
+                                   const ui::IndexPath& path) override;
+  void tableViewWillBeginEditingRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
+  void tableViewDidEndEditingRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
+
+  // --- alerts, card, stock search, detail ---
+  void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
+  void brokerDetailWithActionID(BrokerDetail& card, int actionId) override;
+  void SearchDone(const char* code, uint16_t market, const std::string& name,
+                  uint16_t stockType) override;
+  foundation::Value currentMyMessage(int row) override;
+  int totalMyMessage() override;
+  void currentMessageChanged(int row, const std::string& key, const foundation::Value& value) override;
+  // Marks of edit mode, as the messages they name.
+  size_t markedCount() const { return markedIds_.size(); }
 
   MyMessageStore& store() { return store_; }
   int requestCode(Slot slot) const { return requestCodes_[slot]; }
@@ -96,7 +171,28 @@ class MyMessage : public ui::ViewController,
   void takeDirectoryPart(Slot slot, MDBF& table, const PacketHeader& header, const uint8_t* body,
                          int length);
 
+  void buildScreen();
+  // What a row of the message table names: "r<id>" for a received message, "s<position>" for
+  // a sent one. Marks and an open detail screen hold these, not row numbers, so that a message
+  // the poll stores meanwhile moves no mark.
+  std::string rowIdentity(int row);
+  int rowOfIdentity(const std::string& identity);
+  int resolveDetailRow(int row);
+  void remark();
+
   MyMessageStore store_;
+  std::shared_ptr<MenuBarView> menuBarView_;
+  std::shared_ptr<ui::View> toolView_;
+  std::shared_ptr<ui::TableView> tableView_;
+  std::shared_ptr<ui::TableView> brokerListTableView_;
+  std::shared_ptr<ui::TableView> tagDetailTableView_;
+  std::shared_ptr<BrokerDetail> brokerDetail_;
+  std::vector<std::string> markedIds_;
+  std::vector<std::string> detailIds_;
+  std::weak_ptr<MyMessageDetailController> openDetail_;
+  foundation::Array currentTagListArray_;
+  int currentSelect_ = -1;
+  bool editingMessages_ = false;
   std::array<int, 8> requestCodes_;
   bool needRequest_ = false;
   bool visibled_ = false;

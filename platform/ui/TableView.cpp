@@ -320,6 +320,7 @@ void TableView::configureCell(TableViewCell& cell, const IndexPath& path, bool a
     cell.setShowsReorderControl(ds && ds->tableViewCanMoveRowAtIndexPath(*this, path));
   }
   cell.setEditing(editing_, animated);
+  cell.setMarked(editing_ && marked_.count(path) != 0);
   cell.setSelected(selected_ && *selected_ == path);
   if (!animated) cell.layoutIfNeeded();
 }
@@ -457,6 +458,7 @@ void TableView::reloadData() {
   auto keep = sharedView();
   loaded_ = true;
   swipeDeleteRow_.reset();
+  marked_.clear();
   clearTouchState();
   for (auto& [path, cell] : visible_) recycle(cell);
   visible_.clear();
@@ -551,6 +553,10 @@ void TableView::deleteSections(const std::vector<int>& sections, TableViewRowAni
 }
 
 bool TableView::applyUpdate(const PendingUpdate& u) {
+  // Rows move: the marks no longer name what was marked (the data source marks again).
+  if (!u.inserted.empty() || !u.deleted.empty() || !u.insertedSections.empty() ||
+      !u.deletedSections.empty())
+    marked_.clear();
   auto keep = sharedView();
   auto ds = dataSource_.lock();
   if (!loaded_ || !ds) {
@@ -781,6 +787,10 @@ void TableView::deselectRowAtIndexPath(const IndexPath& path, bool animated) {
 
 void TableView::selectByUser(const IndexPath& path) {
   auto keep = sharedView();
+  if (editing_ && marksRow(path)) {
+    toggleMark(path);
+    return;
+  }
   auto dl = tableDelegate_.lock();
   std::optional<IndexPath> target = path;
   if (dl) target = dl->tableViewWillSelectRowAtIndexPath(*this, path);
@@ -802,10 +812,61 @@ void TableView::selectByUser(const IndexPath& path) {
 
 // --- editing ----------------------------------------------------------------------------------
 
+bool TableView::marksRow(const IndexPath& path) {
+  auto ds = dataSource_.lock();
+  auto dl = tableDelegate_.lock();
+  return ds && dl && ds->tableViewCanEditRowAtIndexPath(*this, path) &&
+         dl->tableViewEditingStyleForRowAtIndexPath(*this, path) ==
+             TableViewCellEditingStyle::MultipleSelect;
+}
+
+void TableView::toggleMark(const IndexPath& path) {
+  auto keep = sharedView();
+  auto dl = tableDelegate_.lock();
+  const bool marked = marked_.count(path) != 0;
+  if (marked) {
+    marked_.erase(path);
+  } else {
+    marked_.insert(path);
+  }
+  if (auto* cell = cellForRowAtIndexPath(path)) cell->setMarked(!marked);
+  if (!dl) return;
+  if (marked) {
+    dl->tableViewDidDeselectRowAtIndexPath(*this, path);
+  } else {
+    dl->tableViewDidSelectRowAtIndexPath(*this, path);
+  }
+}
+
+void TableView::toggleMarkByUser(TableViewCell& cell) {
+  auto path = indexPathForCell(&cell);
+  if (path && editing_ && marksRow(*path)) toggleMark(*path);
+}
+
+std::vector<IndexPath> TableView::indexPathsForMarkedRows() const {
+  return std::vector<IndexPath>(marked_.begin(), marked_.end());
+}
+
+void TableView::markRowAtIndexPath(const IndexPath& path, bool animated) {
+  (void)animated;
+  if (!editing_ || path.section < 0 || path.section >= numberOfSections() || path.row < 0 ||
+      path.row >= numberOfRowsInSection(path.section))
+    return;
+  marked_.insert(path);
+  if (auto* cell = cellForRowAtIndexPath(path)) cell->setMarked(true);
+}
+
+void TableView::unmarkRowAtIndexPath(const IndexPath& path, bool animated) {
+  (void)animated;
+  marked_.erase(path);
+  if (auto* cell = cellForRowAtIndexPath(path)) cell->setMarked(false);
+}
+
 void TableView::setEditing(bool editing, bool animated) {
   if (editing_ == editing) return;
   hideDeleteConfirmation();
   editing_ = editing;
+  if (!editing) marked_.clear();
   auto keep = sharedView();
   bool anim = animated && window() && View::areAnimationsEnabled();
   for (auto& [path, cell] : visible_) configureCell(*cell, path, anim);
@@ -944,9 +1005,11 @@ void TableView::touchesBegan(const TouchSet& touches, const Event& event) {
     }
   }
   if (hasPendingContentTouch()) return;  // a control inside gets the touch
-  if (!allowsSelection_ || (editing_ && !allowsSelectionDuringEditing_)) return;
   auto path = indexPathForRowAtPoint(p);
   if (!path) return;
+  // A row of multiple-selection editing takes taps to toggle its mark.
+  const bool marking = editing_ && marksRow(*path);
+  if (!marking && (!allowsSelection_ || (editing_ && !allowsSelectionDuringEditing_))) return;
   touchRow_ = path;
   touchStart_ = p;
   std::weak_ptr<View> weak = sharedView();

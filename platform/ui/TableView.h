@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -244,6 +245,13 @@ class TableView : public ScrollView {
   // --- editing ---
   bool isEditing() const { return editing_; }
   void setEditing(bool editing, bool animated = false);
+  // Multiple selection while editing (rows whose editing style is MultipleSelect): a tap toggles
+  // the row's mark and the delegate hears did select / did deselect. Marks from code send no
+  // delegate calls. Leaving editing, a reload and row updates drop every mark.
+  std::vector<IndexPath> indexPathsForMarkedRows() const;
+  void markRowAtIndexPath(const IndexPath& path, bool animated);
+  void unmarkRowAtIndexPath(const IndexPath& path, bool animated);
+  void toggleMarkByUser(TableViewCell& cell);
   // A row dragged by its reorder control (while dragging).
   std::optional<IndexPath> reorderingIndexPath() const;
 
@@ -333,6 +341,9 @@ class TableView : public ScrollView {
   std::optional<IndexPath> selected_;
   bool editing_ = false;
   std::optional<IndexPath> swipeDeleteRow_;
+  std::set<IndexPath> marked_;
+  bool marksRow(const IndexPath& path);
+  void toggleMark(const IndexPath& path);
 
   // The touch on a row in progress.
   std::optional<IndexPath> touchRow_;
