@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/QuoteFormat.h"
+#include "core/ValueMath.h"
 #include "panels/DetailTable.h"
 #include "panels/MiniDetailCell.h"
 #include "panels/TableSetup.h"
@@ -207,13 +208,16 @@ void MiniDetailView::SetDataValue(const tagLocalStockData* quote, uint16_t isPus
     refreshRows(*_tableViewMM);
     mDetailTable->SetDataInfo(&_stockData);
   }
-  if (isPush != kQuoteFlagPush || _stockData.volume == kept) return;
+  // No change, or a reading marked unknown: no new trade to show.
+  if (isPush != kQuoteFlagPush || vmath::Delta(_stockData.volume, kept) == 0) return;
 
   tagLocalDealData tick{};
   tick.time = static_cast<int16_t>(_stockData.datetime.Hour * 100 + _stockData.datetime.Minute);
   tick.price = _stockData.now;
   const int64_t unit = _stockData.unit;
-  const int64_t lots = unit == 0 ? 0 : (_stockData.volume - kept + unit / 2) / unit;
+  // The cumulative volume comes from the wire and may jump between the int64 ends.
+  const int64_t lots =
+      unit == 0 ? 0 : vmath::SatAdd(vmath::Delta(_stockData.volume, kept), unit / 2) / unit;
   tick.volume = static_cast<int32_t>(std::clamp<int64_t>(lots, std::numeric_limits<int32_t>::min(),
                                                          std::numeric_limits<int32_t>::max()));
   tick.inoutflag = _stockData.flag_nwp;

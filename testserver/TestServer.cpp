@@ -89,6 +89,33 @@ void TestServer::setRights(const std::string& user, const std::string& rights) {
   core_->runOnServer([&] { core_->user(user).rights = rights; });
 }
 
+void TestServer::setPriceAlertPermission(const std::string& user, int value,
+                                         const std::string& text) {
+  core_->runOnServer([&] {
+    UserState& u = core_->user(user);
+    u.permissionScripted = true;
+    u.permissionValue = value;
+    u.permissionText = text;
+  });
+}
+
+void TestServer::setPriceAlertApplication(const std::string& user, PriceAlertApplication answer,
+                                          const std::string& text) {
+  core_->runOnServer([&] {
+    UserState& u = core_->user(user);
+    u.application = answer;
+    u.applicationText = text;
+  });
+}
+
+void TestServer::setReceivedAlerts(const std::string& user, std::vector<ReceivedAlert> alerts) {
+  core_->runOnServer([&] {
+    UserState& u = core_->user(user);
+    u.receivedScripted = true;
+    u.received = std::move(alerts);
+  });
+}
+
 std::string TestServer::watchListText(const std::string& user) const {
   return core_->watchListText(user);
 }
@@ -129,6 +156,45 @@ void TestServer::addBoard(const std::string& code, int memberCount) {
 
 void TestServer::runOnServer(const std::function<void()>& fn) const {
   core_->runOnServer(fn);
+}
+
+bool TestServer::setQuoteValues(uint8_t market, const std::string& code,
+                                const std::function<void(tagLocalStockData&)>& change,
+                                bool push) {
+  bool found = false;
+  core_->runOnServer([&] {
+    const int i = core_->market().indexOf(market, code);
+    if (i < 0) return;
+    found = true;
+    change(core_->market().mutableAt(i).q);
+    if (push) core_->pushQuotes();
+  });
+  return found;
+}
+
+void TestServer::setTrendValues(
+    std::function<void(const tagLocalStockData&, std::vector<tagLocalTrendData>&)> change) {
+  core_->runOnServer([&] { core_->market().trendOverride = std::move(change); });
+}
+
+void TestServer::setLoginNotice(const std::string& text) {
+  core_->changeAccountSettings([&](ServerCore::AccountSettings& a) { a.loginNotice = text; });
+}
+
+void TestServer::setUpgradeOffer(const std::string& notes, const std::string& url) {
+  core_->changeAccountSettings([&](ServerCore::AccountSettings& a) {
+    a.upgradeNotes = notes;
+    a.upgradeURL = url;
+  });
+}
+
+void TestServer::setQuoteLoginNotAccepted(int count) {
+  core_->changeAccountSettings([&](ServerCore::AccountSettings& a) { a.notAccepted = count; });
+}
+
+void TestServer::setBrokerInfoWithoutPhone(bool without) {
+  core_->changeAccountSettings(
+      [&](ServerCore::AccountSettings& a) { a.brokerInfoWithoutPhone = without; });
 }
 
 void TestServer::startMailboxEmpty(const std::string& user) {

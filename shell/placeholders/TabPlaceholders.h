@@ -1,12 +1,7 @@
-// Stand-ins for the tab screens: home information and trade login.
+// Stand-in for the trade tab.
 #pragma once
 
 #include "shell/placeholders/PlaceholderScreen.h"
-
-class MainPage : public PlaceholderScreen {
- public:
-  MainPage() : PlaceholderScreen("资讯") {}
-};
 
 class TradeLoginViewController : public PlaceholderScreen {
  public:

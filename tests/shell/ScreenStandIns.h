@@ -72,6 +72,31 @@ class WatchListDouble : public PlaceholderScreen, public WatchListRole {
   int refreshes_ = 0;
 };
 
+// The account screen of the account folder: remembers what the shell set.
+class AccountManagerDouble : public PlaceholderScreen, public AccountRole {
+ public:
+  AccountManagerDouble() : PlaceholderScreen("账户管理") {}
+  void setTabBarClickIndex(int index) override { clickIndex_ = index; }
+  void setCloseAfterLogin(bool close) override { closeAfterLogin_ = close; }
+  int tabBarClickIndex() const { return clickIndex_; }
+  bool closeAfterLogin() const { return closeAfterLogin_; }
+
+ private:
+  int clickIndex_ = -1;
+  bool closeAfterLogin_ = false;
+};
+
+// The settings menu of the account folder.
+class SystemSettingDouble : public PlaceholderScreen {
+ public:
+  SystemSettingDouble() : PlaceholderScreen("系统设置") {}
+};
+
+inline void RegisterAccountDoubles() {
+  ui::ClassRegistry::shared().registerClass<AccountManagerDouble>("AccountManager");
+  ui::ClassRegistry::shared().registerClass<SystemSettingDouble>("SystemSetting");
+}
+
 // The message centre: counts what the shell asks; timeRequest starts one 60-second timer per
 // process, as the real centre does.
 class MessageCentreStandIn : public PlaceholderScreen, public MessageCentreRole {
@@ -105,11 +130,12 @@ class MessageCentreStandIn : public PlaceholderScreen, public MessageCentreRole 
 };
 
 inline void RegisterScreenStandIns() {
+  RegisterAccountDoubles();
   ui::ClassRegistry::shared().registerClass<MessageCentreStandIn>("MyMessage");
   ui::ClassRegistry::shared().registerClass<TickerStandIn>(kMarqueeViewClassName);
   ui::ClassRegistry::shared().registerClass<MarketTabStandIn>("NewStockSort");
   ui::ClassRegistry::shared().registerClass<WatchListDouble>("SelfStockController");
-  for (const char* name : {"HKSortController", "MainSortController"}) {
+  for (const char* name : {"HKSortController", "MainSortController", "MainPage"}) {
     ui::ClassRegistry::shared().registerClass(name, [name] {
       return std::static_pointer_cast<ui::Object>(std::make_shared<NamedScreenStandIn>(name));
     });

@@ -20,7 +20,7 @@
 #include "shell/SelfStockUpload.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
-#include "shell/placeholders/OtherPlaceholders.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "shell/placeholders/TabPlaceholders.h"
 #include "tests/shell/ScreenStandIns.h"
 #include "tests/shell/ShellTestSupport.h"

@@ -9,7 +9,7 @@
 #include "core/SearchHistory.h"
 #include "shell/ThreadCache.h"
 #include "detail/TrendlineController.h"
-#include "shell/placeholders/OtherPlaceholders.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "shell/placeholders/TabPlaceholders.h"
 #include "tests/shell/ScreenStandIns.h"
 #include "tests/shell/StartupTestSupport.h"
@@ -210,7 +210,7 @@ TEST_F(StartupTest, GuestTappingTheMessageTabGetsTheNoticeAndTheAccountScreen) {
   ASSERT_TRUE(alert->pressButtonAtIndex(0));
   auto* navigation = app->getTabBarNavigationController(SelectedTab());
   ASSERT_NE(navigation, nullptr);
-  auto* account = dynamic_cast<AccountManager*>(navigation->topViewController());
+  auto* account = dynamic_cast<AccountManagerDouble*>(navigation->topViewController());
   ASSERT_NE(account, nullptr);
   EXPECT_EQ(account->tabBarClickIndex(), messageTab);
 
