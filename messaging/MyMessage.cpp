@@ -109,6 +109,8 @@ void MyMessage::viewWillAppear(bool animated) {
   }
   requestBrokerList();
   store_.updateShowingMessageList();
+  // The count too: a centre opened from the More grid shows the shared store's messages.
+  store_.updateUnreadMessageCount();
   reloadMessageTable();
   ui::ViewController::viewWillAppear(animated);
   if (receivedStaff_.GetRecordNum() > 0 || store_.brokerList().GetRecordNum() > 0) {

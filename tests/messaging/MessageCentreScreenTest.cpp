@@ -9,6 +9,7 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
+#include "shell/Extend.h"
 #include "tests/shell/StartupTestSupport.h"
 #include "watchlist/WatchlistClasses.h"
 #include "widgets/WidgetClasses.h"
@@ -239,6 +240,27 @@ TEST_F(MessageCentreScreenTest, AdviserMenuAndSentList) {
       centre->tableViewCellForRowAtIndexPath(*centre->tableView(), ui::IndexPath::forRow(0, 0)));
   EXPECT_EQ(cell->senderLabel()->text(), "收件人:赵强");
   EXPECT_EQ(cell->unreadFlagLabel()->text(), "已发");
+}
+
+TEST_F(MessageCentreScreenTest, TheMoreGridsCentreShowsTheSameMessagesAndLosesNone) {
+  MyMessage* tab = OpenCentre("zhang", 3);
+  ASSERT_NE(tab, nullptr);
+  tab->currentMyMessage(0);
+  auto second = Extend::produceObject<MyMessage>("MyMessage");
+  ASSERT_NE(second, nullptr);
+  tab->navigationController()->pushViewController(second, false);
+  Settle();
+  EXPECT_EQ(Rows(second.get()), 3);
+  EXPECT_EQ(CountText(second.get()), "共3条消息(2条未读)");
+  server->putMessage("zhang", Mail("两处都见"));
+  Poll();
+  ASSERT_TRUE(WaitFor([&] { return Rows(second.get()) == 4 && Rows(tab) == 4; }));
+  tab->navigationController()->popToRootViewControllerAnimated(false);
+  second.reset();
+  Settle();
+  auto stored = foundation::PropertyList::readFile(
+      foundation::documentsPath(ReceivedMessageFileName("zhang"))).value.asArray();
+  EXPECT_EQ(stored.size(), 4u);
 }
 
 }  // namespace
