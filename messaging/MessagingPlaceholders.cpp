@@ -25,6 +25,10 @@ void SendMessageViewController::loadView() {
   setTitle("写信");
 }
 
+void CommunionViewController::loadView() {
+  setView(PlainView("往来信件\n建设中"));
+}
+
 void MyMessageDetailController::loadView() {
   setView(PlainView(shown_["title"].toString() + "\n\n" + shown_["content"].toString()));
   setTitle("消息");
@@ -39,4 +43,5 @@ void RegisterMessagingPlaceholders() {
   auto& registry = ui::ClassRegistry::shared();
   registry.registerClass<SendMessageViewController>("SendMessageViewController");
   registry.registerClass<MyMessageDetailController>("MyMessageDetailController");
+  registry.registerClass<CommunionViewController>("CommunionViewController");
 }

@@ -14,9 +14,35 @@ class SendMessageViewController : public ui::ViewController {
   void loadView() override;
   void setReceiverArray(const foundation::Array& rows) { receivers_ = rows; }
   const foundation::Array& receiverArray() const { return receivers_; }
+  void setInitSelect(int position) { initSelect_ = position; }
+  int initSelect() const { return initSelect_; }
+  void setInitReceiverData(const std::string& name, bool disabled) {
+    initReceiver_ = name;
+    receiverDisabled_ = disabled;
+  }
+  const std::string& initReceiver() const { return initReceiver_; }
 
  private:
   foundation::Array receivers_;
+  int initSelect_ = -1;
+  std::string initReceiver_;
+  bool receiverDisabled_ = false;
+};
+
+class CommunionViewController : public ui::ViewController {
+ public:
+  void loadView() override;
+  void addContents(const foundation::Array& rows) { contents_ = rows; }
+  void updateCommunionView() { ++updates_; }
+  void setCurrentBrokerID(const std::string& id) { brokerId_ = id; }
+  const foundation::Array& contents() const { return contents_; }
+  int updates() const { return updates_; }
+  const std::string& currentBrokerID() const { return brokerId_; }
+
+ private:
+  foundation::Array contents_;
+  int updates_ = 0;
+  std::string brokerId_;
 };
 
 class MyMessageDetailController : public ui::ViewController {

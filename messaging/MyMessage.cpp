@@ -494,15 +494,6 @@ void MyMessage::takeDirectoryPart(Slot slot, MDBF& table, const PacketHeader& he
   }
 }
 
-void MyMessage::updateAllList_BrokerAccount() {
-  store_.brokerListArray() = BuildBrokerList();
-  if (IsAdviserLogin()) {
-    reloadBrokerListTableView();
-  } else {
-    store_.initBrokerListArray_NoBroker();
-  }
-}
-
 void MyMessage::UserReloginSuccess() {
   selectedItem_ = 2;
   if (menuBarView_) {

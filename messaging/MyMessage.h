@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -121,7 +122,35 @@ class MyMessage : public ui::ViewController,
   // The rows of the list shown (item 3 the sent list, else the shown received list).
   int listCount();
 
+  // --- the adviser pane ---
+  static constexpr int kTagRowGround = 404;
+  static constexpr int kTagRowName = 405;
+  static constexpr int kTagRowCount = 406;
+  static constexpr int kTagRowBadge = 407;
+  // Rows of a pane table by letter: the keys shown and, per key, positions in the table's array.
+  struct Sections {
+    std::vector<std::string> keys;
+    std::vector<std::vector<int>> positions;
+  };
+  // Flat position of an index path (the row shown there), -1 when there is none.
+  int getIntFromIndexPath(const ui::IndexPath& path) const;
+  ui::IndexPath getIndexPathFromInt(int position) const;
+  int getIntFromIndexPath_TagList(const ui::IndexPath& path) const;
+  ui::IndexPath getIndexPathFromInt_TagList(int position) const;
+  void configCell(ui::TableViewCell& cell);
+  void updateCell(ui::TableViewCell& cell, const foundation::Value& row);
+  void doAction(int action, const foundation::Value& row);
+  void showNewPersonViewController(const foundation::Value& person);
+  void showNewPersonViewController(const std::string& phone, const std::string& name);
+  bool findWhetherOffMessage(const std::string& id) const;
+  const Sections& brokerSections() const { return brokerSections_; }
+  const Sections& tagSections() const { return tagSections_; }
+  int currentSelect() const { return currentSelect_; }
+
   // --- tables ---
+  int numberOfSectionsInTableView(ui::TableView& table) override;
+  std::vector<std::string> sectionIndexTitlesForTableView(ui::TableView& table) override;
+  std::string tableViewTitleForHeaderInSection(ui::TableView& table, int section) override;
   int tableViewNumberOfRowsInSection(ui::TableView& table, int section) override;
   std::shared_ptr<ui::TableViewCell> tableViewCellForRowAtIndexPath(
       ui::TableView& table, const ui::IndexPath& path) override;
@@ -191,6 +220,9 @@ class MyMessage : public ui::ViewController,
   std::vector<std::string> detailIds_;
   std::weak_ptr<MyMessageDetailController> openDetail_;
   foundation::Array currentTagListArray_;
+  Sections brokerSections_;
+  Sections tagSections_;
+  std::optional<std::string> currentOffMessageBrokers_;  // never set, as specified
   int currentSelect_ = -1;
   bool editingMessages_ = false;
   std::array<int, 8> requestCodes_;

@@ -11,6 +11,7 @@
 #include "messaging/MessageCells.h"
 #include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/BarButtonItem.h"
@@ -338,10 +339,19 @@ void MyMessage::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIn
 
 // --- tables ---------------------------------------------------------------------------------
 
-int MyMessage::tableViewNumberOfRowsInSection(ui::TableView& table, int) {
+int MyMessage::tableViewNumberOfRowsInSection(ui::TableView& table, int section) {
   if (&table == tableView_.get()) return listCount();
-  if (&table == brokerListTableView_.get()) return static_cast<int>(store_.brokerListArray().size());
-  if (&table == tagDetailTableView_.get()) return static_cast<int>(currentTagListArray_.size());
+  if (&table == brokerListTableView_.get()) {
+    if (!IsAdviserLogin()) return static_cast<int>(store_.brokerListArray().size());
+    return section < static_cast<int>(brokerSections_.positions.size())
+               ? static_cast<int>(brokerSections_.positions[static_cast<size_t>(section)].size())
+               : 0;
+  }
+  if (&table == tagDetailTableView_.get()) {
+    return section < static_cast<int>(tagSections_.positions.size())
+               ? static_cast<int>(tagSections_.positions[static_cast<size_t>(section)].size())
+               : 0;
+  }
   return 0;
 }
 
@@ -352,19 +362,14 @@ double MyMessage::tableViewHeightForRowAtIndexPath(ui::TableView& table, const u
 std::shared_ptr<ui::TableViewCell> MyMessage::tableViewCellForRowAtIndexPath(
     ui::TableView& table, const ui::IndexPath& path) {
   if (&table != tableView_.get()) {
-    const foundation::Array& rows =
-        &table == brokerListTableView_.get() ? store_.brokerListArray() : currentTagListArray_;
-    auto cell = table.dequeueReusableCellWithIdentifier(kBrokerCellIdentifier);
-    if (!cell) {
-      cell = ui::TableViewCell::create(ui::TableViewCellStyle::Value1, kBrokerCellIdentifier);
-      cell->setBackgroundColor(gfx::Color::clear());
-    }
-    if (path.row < static_cast<int>(rows.size())) {
-      const Value& row = rows[static_cast<size_t>(path.row)];
-      cell->textLabel()->setText(row["broker_name"].toString());
-      std::string unread = row["UNREAD"].toString();
-      cell->detailTextLabel()->setText(!unread.empty() && unread != "0" ? unread + "条未读" : "");
-    }
+    const bool tags = &table == tagDetailTableView_.get();
+    const foundation::Array& rows = tags ? currentTagListArray_ : store_.brokerListArray();
+    const int position = tags ? getIntFromIndexPath_TagList(path) : getIntFromIndexPath(path);
+    auto cell = table.dequeueReusableCellWithIdentifier(kCellIdentifier);
+    if (!cell) cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, kCellIdentifier);
+    configCell(*cell);
+    if (position >= 0 && position < static_cast<int>(rows.size()))
+      updateCell(*cell, rows[static_cast<size_t>(position)]);
     return cell;
   }
   auto cell = std::dynamic_pointer_cast<MyMessageCell>(table.dequeueReusableCellWithIdentifier(kCellIdentifier));
@@ -398,17 +403,36 @@ std::shared_ptr<ui::TableViewCell> MyMessage::tableViewCellForRowAtIndexPath(
 
 void MyMessage::tableViewDidSelectRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) {
   if (&table == brokerListTableView_.get()) {
-    currentSelect_ = path.row;
-    showBrokerDetail(path.row);
+    currentSelect_ = getIntFromIndexPath(path);
+    if (auto* cell = table.cellForRowAtIndexPath(path))
+      if (auto* ground = dynamic_cast<ui::ImageView*>(cell->contentView()->viewWithTag(kTagRowGround)))
+        ground->setImage(gfx::Image::named("bg(经济人列表栏选中）.png"));
+    table.deselectRowAtIndexPath(path, false);
+    showBrokerDetail(currentSelect_);
     return;
   }
   if (&table == tagDetailTableView_.get()) {
-    if (path.row >= static_cast<int>(currentTagListArray_.size())) return;
     navigationItem().setLeftBarButtonItem(nullptr);
-    brokerDetail_->updateBrokerDetailView(currentTagListArray_[static_cast<size_t>(path.row)]);
+    table.deselectRowAtIndexPath(path, false);
+    const int n = getIntFromIndexPath_TagList(path);
+    if (n < 0 || n >= static_cast<int>(currentTagListArray_.size())) {
+      foundation::logError("ERROR: nRow >= [_currentTagListArray count]");
+      return;
+    }
+    const gfx::Rect list = brokerListTableView_->frame();
+    const double w = list.width();
+    brokerDetail_->updateBrokerDetailView(currentTagListArray_[static_cast<size_t>(n)]);
     view()->bringSubviewToFront(brokerDetail_.get());
+    brokerDetail_->setFrame(gfx::Rect(w, list.y(), w, list.height()));
     brokerDetail_->setHidden(false);
-    brokerDetail_->setFrame(tagDetailTableView_->frame());
+    auto card = brokerDetail_;
+    auto listView = brokerListTableView_;
+    const double y = list.y();
+    const double height = list.height();
+    ui::View::animate(kSlide, [card, listView, w, y, height] {
+      card->setFrame(gfx::Rect(0, y, w, height));
+      listView->setFrame(gfx::Rect(-w, y, w, height));
+    });
     return;
   }
   if (&table != tableView_.get()) return;
@@ -597,11 +621,6 @@ void MyMessage::hiddenBrokerDetail(int mode) {
   brokerListTableView_->reloadData();
 }
 
-void MyMessage::refreshTagListArray(const Value& row) {
-  currentTagListArray_.clear();
-  if (row["broker_index"].toInt(0) < 0) currentTagListArray_ = GetBrokerRows(row);
-}
-
 void MyMessage::showTagDetailTable(bool show) {
   if (!tagDetailTableView_) return;
   const gfx::Rect list = brokerListTableView_->frame();
@@ -627,20 +646,11 @@ void MyMessage::showTagDetailTable(bool show) {
     return;
   }
   currentTagListArray_.clear();
+  tagSections_ = Sections{};
   navigationItem().setLeftBarButtonItem(nullptr);
   if (tags->superview() && !tags->isHidden()) {
     ui::View::animate(kSlide, [tags, y, w, height] { tags->setFrame(gfx::Rect(320, y, w, height)); },
                       [tags](bool) { tags->setHidden(true); });
-  }
-}
-
-void MyMessage::brokerDetailWithActionID(BrokerDetail& card, int actionId) {
-  const Value& row = card.brokerDetail();
-  std::string id = row["broker_id"].toString();
-  if (actionId == 6 && brokerDetail_) {
-    ToggleBrokerOnOff(id, !brokerDetail_->switchMessage()->isOn());
-  } else if (actionId == 2) {
-    Action_WriteMessageBtn();
   }
 }
 

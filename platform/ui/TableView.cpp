@@ -6,6 +6,8 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Context.h"
+#include "platform/graphics/Text.h"
 #include "platform/ui/Touch.h"
 
 namespace ui {
@@ -472,6 +474,82 @@ void TableView::reloadData() {
   selected_.reset();
   computeGeometry();
   layoutCells();
+  rebuildSectionIndex();
+}
+
+namespace {
+
+// The strip of section index titles: one line of small text per title; a touch or a drag
+// picks the title under the finger.
+class SectionIndexStrip : public View {
+ public:
+  SectionIndexStrip(TableView* table, std::vector<std::string> titles)
+      : table_(table), titles_(std::move(titles)) {
+    setBackgroundColor(gfx::Color(0, 0, 0, 0.05));
+    setOpaque(false);
+  }
+  const std::vector<std::string>& titles() const { return titles_; }
+  void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override {
+    (void)rect;
+    if (titles_.empty()) return;
+    const double step = bounds().height() / static_cast<double>(titles_.size());
+    const gfx::Font font = gfx::Font::boldSystemFont(std::min(11.0, std::max(6.0, step - 2)));
+    for (size_t i = 0; i < titles_.size(); ++i) {
+      ctx.setFillColor(gfx::Color::rgb255(40, 80, 150));
+      gfx::drawText(ctx, titles_[i],
+                    gfx::Rect(0, step * static_cast<double>(i), bounds().width(), step), font,
+                    gfx::LineBreakMode::Clip, gfx::TextAlignment::Center);
+    }
+  }
+  void touchesBegan(const TouchSet& touches, const Event&) override { pick(touches); }
+  void touchesMoved(const TouchSet& touches, const Event&) override { pick(touches); }
+  void touchesEnded(const TouchSet&, const Event&) override {}
+
+ private:
+  void pick(const TouchSet& touches) {
+    if (touches.empty() || titles_.empty() || bounds().height() <= 0) return;
+    const double y = touches.front()->locationInView(this).y;
+    int index = static_cast<int>(y / (bounds().height() / static_cast<double>(titles_.size())));
+    index = std::clamp(index, 0, static_cast<int>(titles_.size()) - 1);
+    table_->scrollToSectionIndex(index);
+  }
+  TableView* table_;
+  std::vector<std::string> titles_;
+};
+
+}  // namespace
+
+void TableView::rebuildSectionIndex() {
+  std::vector<std::string> titles;
+  if (auto ds = dataSource_.lock()) titles = ds->sectionIndexTitlesForTableView(*this);
+  if (sectionIndex_) sectionIndex_->removeFromSuperview();
+  sectionIndex_.reset();
+  if (titles.empty()) return;
+  sectionIndex_ = std::make_shared<SectionIndexStrip>(this, std::move(titles));
+  addSubview(sectionIndex_);
+  placeSectionIndex();
+}
+
+void TableView::placeSectionIndex() {
+  if (!sectionIndex_) return;
+  // Fixed over the visible rows whatever the scroll position.
+  const gfx::Rect b = bounds();
+  const auto& titles = static_cast<SectionIndexStrip*>(sectionIndex_.get())->titles();
+  const double height = std::min(b.height(), 16.0 * static_cast<double>(titles.size()));
+  sectionIndex_->setFrame(gfx::Rect(b.x() + b.width() - kSectionIndexWidth,
+                                    b.y() + (b.height() - height) / 2, kSectionIndexWidth, height));
+  bringSubviewToFront(sectionIndex_.get());
+}
+
+void TableView::scrollToSectionIndex(int index) {
+  if (index < 0 || index >= numberOfSections()) return;
+  // The first section from that one on that has a row.
+  for (int section = index; section < numberOfSections(); ++section) {
+    if (numberOfRowsInSection(section) > 0) {
+      scrollToRowAtIndexPath(IndexPath::forRow(0, section), TableViewScrollPosition::Top, false);
+      return;
+    }
+  }
 }
 
 void TableView::layoutSubviews() {
@@ -483,6 +561,7 @@ void TableView::layoutSubviews() {
   if (contentSize().width != bounds().width())
     setContentSize(gfx::Size(bounds().width(), contentSize().height));
   layoutCells();
+  placeSectionIndex();
 }
 
 void TableView::setFrame(const gfx::Rect& frame) {
@@ -492,6 +571,7 @@ void TableView::setFrame(const gfx::Rect& frame) {
 
 void TableView::contentOffsetDidChange() {
   layoutCells();
+  placeSectionIndex();
 }
 
 // --- updates ----------------------------------------------------------------------------------

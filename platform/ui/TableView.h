@@ -41,6 +41,12 @@ class TableViewDataSource {
   // A cell for the row: dequeue one by identifier or make a new one.
   virtual std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView& table,
                                                                         const IndexPath& path) = 0;
+  // Section index titles: shown as a narrow strip along the table's right edge; a touch on a
+  // title scrolls to the section of the same position. None by default.
+  virtual std::vector<std::string> sectionIndexTitlesForTableView(TableView& table) {
+    (void)table;
+    return {};
+  }
   virtual std::string tableViewTitleForHeaderInSection(TableView& table, int section) {
     (void)table;
     (void)section;
@@ -270,6 +276,11 @@ class TableView : public ScrollView {
   void touchesCancelled(const TouchSet& touches, const Event& event) override;
 
   static constexpr double kUpdateAnimationDuration = 0.3;
+  static constexpr double kSectionIndexWidth = 20;
+  // The strip of section index titles (null when the data source answers none).
+  View* sectionIndexView() const { return sectionIndex_.get(); }
+  // What a touch on the index strip does: scrolls to the section of that title.
+  void scrollToSectionIndex(int index);
 
  protected:
   void contentOffsetDidChange() override;
@@ -342,6 +353,9 @@ class TableView : public ScrollView {
   bool editing_ = false;
   std::optional<IndexPath> swipeDeleteRow_;
   std::set<IndexPath> marked_;
+  std::shared_ptr<View> sectionIndex_;
+  void rebuildSectionIndex();
+  void placeSectionIndex();
   bool marksRow(const IndexPath& path);
   void toggleMark(const IndexPath& path);
 
