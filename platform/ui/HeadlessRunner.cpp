@@ -1,4 +1,6 @@
+#include <chrono>
 #include <cmath>
+#include <memory>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -13,6 +15,7 @@
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
 
 namespace ui {
 
@@ -36,18 +39,46 @@ std::string restOfLine(std::istringstream& in) {
   return rest.substr(start, end - start + 1);
 }
 
+// What a screen refresh does besides drawing: views marked since the last frame lay out once.
+// Drawing itself waits for a shot.
+void frameWork() {
+  for (Window* window : Application::shared().windows())
+    if (!window->isHidden()) window->layoutIfNeeded();
+}
+
+double realNow() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 // Runs the main loop for `seconds` of (real or virtual) time, in tracking mode while a finger
-// is down so that default-mode timers wait as they do on the device.
+// is down so that default-mode timers wait as they do on the device. A wait is cut into frames
+// with the frame work between them. A step's own turn (0 seconds) runs until the loop is idle;
+// while a backlog keeps it busy, until what was queued before the step has run and a frame's
+// time has passed, so the next step comes on time.
 void runFor(double seconds) {
   auto loop = foundation::RunLoop::main();
   const char* mode = Application::shared().isTracking() ? foundation::kTrackingRunLoopMode
                                                         : foundation::kDefaultRunLoopMode;
   if (seconds <= 0) {
+    auto reached = std::make_shared<bool>(false);
+    loop->perform([reached] { *reached = true; });
+    const double end = realNow() + kFrame;
     while (loop->runOnce(mode, 0)) {
+      if (*reached && realNow() >= end) break;
     }
+    frameWork();
     return;
   }
-  loop->runFor(seconds, mode);
+  const double deadline = foundation::Clock::now() + seconds;
+  for (;;) {
+    const double now = foundation::Clock::now();
+    if (now >= deadline) break;
+    const double sliceEnd = std::min(deadline, now + kFrame);
+    loop->runUntil(sliceEnd, mode);
+    frameWork();
+    if (foundation::Clock::now() < sliceEnd) break;  // the loop was stopped
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 
@@ -19,6 +20,13 @@
 namespace ui {
 
 namespace {
+
+constexpr double kWindowFrame = 1.0 / 60;
+
+double realSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 const char* keyName(SDL_Keycode key) {
   switch (key) {
@@ -232,6 +240,7 @@ int runWindow(const WindowOptions& options) {
   bool running = true;
   bool mouseDown = false;
   gfx::Image lastFrame;
+  double lastRender = -1;
   while (running) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
@@ -300,8 +309,15 @@ int runWindow(const WindowOptions& options) {
     // A finger on the glass keeps the loop in tracking mode (default-mode timers wait).
     const char* mode =
         app.isTracking() ? foundation::kTrackingRunLoopMode : foundation::kDefaultRunLoopMode;
-    loop->runOnce(mode, 1.0 / 60);
-    if (app.needsRender() || runningAnimationCount() > 0) {
+    // One turn of the loop (its queued tasks get a time budget), then a frame when one is due:
+    // at most 60 a second, so a backlog of pushes is worked off between frames and every frame
+    // shows what the turns before it merged.
+    const bool wantsFrame = app.needsRender() || runningAnimationCount() > 0;
+    const double untilFrame = lastRender + kWindowFrame - realSeconds();
+    loop->runOnce(mode, wantsFrame ? std::clamp(untilFrame, 0.0, kWindowFrame) : kWindowFrame);
+    if ((app.needsRender() || runningAnimationCount() > 0) &&
+        realSeconds() - lastRender >= kWindowFrame) {
+      lastRender = realSeconds();
       lastFrame = renderScreen(scale);
       // The upright picture of a landscape screen is wider than tall: the window follows it.
       const int fw = static_cast<int>(std::lround(lastFrame.size().width * scale));
