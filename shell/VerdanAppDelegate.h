@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/AppHooks.h"
+#include "platform/foundation/Coalescer.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Font.h"
@@ -177,6 +178,10 @@ class VerdanAppDelegate : public ui::Object,
   ui::Window* window() const { return window_.get(); }
   CustomWindow* messageWindow() const { return messageWindow_.get(); }
   LoginShowView* loginShowView() const { return loginShowView_.get(); }
+  // The login and splash screens made at launch and kept until the end (nothing shows them).
+  ui::ViewController* m_UILoginViewCtrl() const { return loginViewCtrl_.get(); }
+  ui::ViewController* splashView() const { return splashView_.get(); }
+  std::shared_ptr<ui::ViewController> loginViewControllerShared() const { return loginViewCtrl_; }
   MarqueeViewRole* marqueeView() const { return marqueeView_.get(); }
   const gfx::Font& littleFont() const { return littleFont_; }
   const gfx::Font& normalFont() const { return normalFont_; }
@@ -196,6 +201,10 @@ class VerdanAppDelegate : public ui::Object,
   std::shared_ptr<ui::ViewController> loginViewCtrl_;
   std::shared_ptr<LoginShowView> loginShowView_;
   std::shared_ptr<MarqueeViewRole> marqueeView_;
+  // Index pushes mark the ticker; it re-reads the indices once per turn of the loop.
+  foundation::Coalescer tickerRefresh_{[this] {
+    if (marqueeView_) marqueeView_->updateIndex();
+  }};
   gfx::Font littleFont_;
   gfx::Font normalFont_;
   gfx::Font largeFont_;

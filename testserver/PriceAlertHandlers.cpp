@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/MDBF.h"
+#include "core/ValueMath.h"
 #include "platform/foundation/Text.h"
 #include "testserver/ServerCore.h"
 #include "testserver/Table.h"
@@ -29,9 +30,9 @@ UserState& AlertUser(ServerCore& s, const std::string& name) {
     return foundation::utf16ToUtf8(std::u16string(sec.q.name));
   };
   if (const Security* a = s.market().find(1, "600000")) {
-    // 64-bit: a test may have put the close at the int32 end.
-    const int64_t above = (int64_t{a->q.yesterday} / 100 * 12 / 10 + 1) * 100;
-    const int32_t rise = static_cast<int32_t>(std::min<int64_t>(above, INT32_MAX));
+    // In 64 bits: tests may set the close anywhere in its range.
+    const int32_t rise =
+        vmath::Narrow32((int64_t{a->q.yesterday} / 100 * 12 / 10 + 1) * 100);
     u.alerts.push_back({1, "600000", nameOf(*a), 1, 3, rise, 0, 10000});
   }
   if (const Security* b = s.market().find(2, "000001"))

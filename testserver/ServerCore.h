@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -60,7 +61,19 @@ struct Connection {
   std::vector<uint8_t> out;
   bool closeWhenSent = false;
   double lastActivity = 0;  // Clock::now() of the last byte read or sent
+  uint64_t floodRound = 0;  // flood rounds queued on this connection
+  // Subscription push bodies of the flood, made once per market minute and subscription.
+  struct FloodBody {
+    int minute = -1;
+    uint16_t code = 0;
+    std::vector<int> stocks;
+    std::vector<uint8_t> body;
+  };
+  std::map<uint16_t, FloodBody> floodBodies;
 };
+
+// The flood queues rounds on a connection only while less than this waits to be sent to it.
+inline constexpr size_t kFloodWindow = 64 * 1024;
 
 // What one connection may hold, so that no client can grow the server without end.
 inline constexpr size_t kMaxQueuedOutput = 4 * 1024 * 1024;  // more: the client is not reading
@@ -77,16 +90,6 @@ struct PriceAlertSetting {
   std::string code;
   std::string name;  // UTF-8
   int32_t notify, kind, upper, lower, change;
-};
-
-struct Message {
-  int64_t id;
-  int64_t oid;
-  std::string from, to;        // ASCII ids
-  std::string title, content;  // UTF-8
-  int32_t date, time;
-  int32_t kind;
-  bool read = false;
 };
 
 struct UserState {
@@ -109,7 +112,8 @@ struct UserState {
   std::string applicationText;
   bool receivedScripted = false;
   std::vector<ReceivedAlert> received;
-  std::string onOff = "1111";
+  int64_t lastMessageId = 0;  // ids only grow, also after deletes
+  std::string onOff;  // the switched-off advisers; none at first
   // Rights the logins grant: 30 main force, 31 level-one quotes, 49 price alerts.
   std::string rights = "30,31,49";
   std::vector<std::string> suggestions;
@@ -173,6 +177,12 @@ class ServerCore {
                         uint8_t byte3);
   void pushQuotes();  // changed quotes to every subscriber, and the index brief
   void pushForcedLogout(const std::string& text);
+  // The flood fault (any thread).
+  void startFlood(const FloodOptions& options);
+  void stopFlood();
+  bool isFlooding() const { return flooding_.load(); }
+  uint64_t floodPackets() const { return floodPackets_.load(); }
+  uint64_t floodRounds() const { return floodRounds_.load(); }
   // Queues the bytes and sends what the socket takes now; the rest goes as the client reads.
   // A client that lets more than kMaxQueuedOutput wait is dropped.
   void sendRaw(Connection& c, const std::vector<uint8_t>& bytes);
@@ -212,6 +222,9 @@ class ServerCore {
   void reap();                // drops closed connections
   void flush(Connection& c);  // sends what the socket takes now
   void housekeeping();        // pending output, idle connections
+  // One pass of the flood over the quote connections; queues the next pass while it lasts.
+  void floodStep(uint64_t generation);
+  void floodRound(Connection& c);
 
   ServerOptions options_;
   std::map<uint16_t, int> splitReplies_;  // (main << 8 | child) -> packets
@@ -234,6 +247,14 @@ class ServerCore {
   std::atomic<int> minute_{0};
   int32_t date_ = 0;
   std::unique_ptr<LzwWorkArea> lzw_;
+  // The flood: its options and start (server thread), a generation that ends older passes.
+  FloodOptions flood_;
+  std::chrono::steady_clock::time_point floodStart_;
+  bool floodStarted_ = false;
+  uint64_t floodGeneration_ = 0;
+  std::atomic<bool> flooding_{false};
+  std::atomic<uint64_t> floodPackets_{0};
+  std::atomic<uint64_t> floodRounds_{0};
   uint32_t qsidCounter_ = 0;
 
   mutable std::mutex mutex_;  // guards faults_, counts_, userCount_ and watch lists
@@ -251,13 +272,34 @@ class ServerCore {
   // Keeps the watch-list text visible to other threads.
   void publishWatchList(const std::string& name, const std::string& text);
   std::string newQsid();
+
+  // What tests set of the account answers (any thread).
+  struct AccountSettings {
+    std::string loginNotice;   // field 38 of the quote-login answer
+    std::string upgradeNotes;  // field 28, with an upgrade offer
+    std::string upgradeURL;    // field 46
+    int notAccepted = 0;       // quote-login answers still to go out with field 40 = 1
+    bool brokerInfoWithoutPhone = false;
+  };
+  AccountSettings accountSettings() const;
+  void changeAccountSettings(const std::function<void(AccountSettings&)>& change);
+
+ private:
+  mutable std::mutex accountMutex_;
+  AccountSettings accountSettings_;
 };
 
 // Handler sets, one file each.
 void RegisterAuthHandlers(ServerCore& s);
 void RegisterQuoteHandlers(ServerCore& s);
+// Information and radar answers of the quote role (called by RegisterQuoteHandlers).
+void RegisterInfoHandlers(ServerCore& s);
 void RegisterTradeHandlers(ServerCore& s);
 void RegisterMessageHandlers(ServerCore& s);
+// Gives a user's mailbox its three first messages, once (MessageHandlers.cpp).
+void SeedMailbox(ServerCore& s, UserState& u, const std::string& name);
+// The next id of a user's mailbox: above every id given before.
+int64_t NextMessageId(UserState& u);
 void RegisterPriceAlertHandlers(ServerCore& s);
 // The body of a subscription's push at the market's current minute.
 std::vector<uint8_t> SubscriptionPushBody(Market& market, const Subscription& sub);

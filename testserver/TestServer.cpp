@@ -1,5 +1,7 @@
 #include "testserver/TestServer.h"
 
+#include <algorithm>
+
 #include "testserver/ServerCore.h"
 
 namespace testserver {
@@ -53,6 +55,26 @@ void TestServer::clearFaults() {
 
 void TestServer::pushForcedLogout(const std::string& text) {
   core_->pushForcedLogout(text);
+}
+
+void TestServer::startFlood(const FloodOptions& options) {
+  core_->startFlood(options);
+}
+
+void TestServer::stopFlood() {
+  core_->stopFlood();
+}
+
+bool TestServer::isFlooding() const {
+  return core_->isFlooding();
+}
+
+uint64_t TestServer::floodPackets() const {
+  return core_->floodPackets();
+}
+
+uint64_t TestServer::floodRounds() const {
+  return core_->floodRounds();
 }
 
 void TestServer::advanceMinute() {
@@ -173,6 +195,59 @@ bool TestServer::setQuoteValues(uint8_t market, const std::string& code,
 void TestServer::setTrendValues(
     std::function<void(const tagLocalStockData&, std::vector<tagLocalTrendData>&)> change) {
   core_->runOnServer([&] { core_->market().trendOverride = std::move(change); });
+}
+
+void TestServer::setLoginNotice(const std::string& text) {
+  core_->changeAccountSettings([&](ServerCore::AccountSettings& a) { a.loginNotice = text; });
+}
+
+void TestServer::setUpgradeOffer(const std::string& notes, const std::string& url) {
+  core_->changeAccountSettings([&](ServerCore::AccountSettings& a) {
+    a.upgradeNotes = notes;
+    a.upgradeURL = url;
+  });
+}
+
+void TestServer::setQuoteLoginNotAccepted(int count) {
+  core_->changeAccountSettings([&](ServerCore::AccountSettings& a) { a.notAccepted = count; });
+}
+
+void TestServer::setBrokerInfoWithoutPhone(bool without) {
+  core_->changeAccountSettings(
+      [&](ServerCore::AccountSettings& a) { a.brokerInfoWithoutPhone = without; });
+}
+
+void TestServer::startMailboxEmpty(const std::string& user) {
+  core_->runOnServer([this, user] {
+    UserState& u = core_->user(user);
+    u.messagesSeeded = true;
+    u.messages.clear();
+  });
+}
+
+int64_t TestServer::putMessage(const std::string& user, Message message) {
+  int64_t id = 0;
+  core_->runOnServer([this, &user, &message, &id] {
+    UserState& u = core_->user(user);
+    SeedMailbox(*core_, u, user);
+    if (message.id == 0) {
+      message.id = NextMessageId(u);
+    } else {
+      u.lastMessageId = std::max(u.lastMessageId, message.id);
+    }
+    if (message.oid == 0) message.oid = message.id + 4000;
+    if (message.to.empty()) message.to = user;
+    if (message.date == 0) message.date = core_->date();
+    id = message.id;
+    u.messages.push_back(message);
+  });
+  return id;
+}
+
+std::vector<Message> TestServer::mailbox(const std::string& user) const {
+  std::vector<Message> out;
+  core_->runOnServer([this, &user, &out] { out = core_->user(user).messages; });
+  return out;
 }
 
 }  // namespace testserver

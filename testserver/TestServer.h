@@ -63,6 +63,25 @@ enum class Fault {
   ErrorReply,        // answer with an error reply: flag bit 6 and a UTF-16 text
 };
 
+// The flood fault: round after round of valid pushes to every logged-in quote connection, as
+// fast as its socket takes them (the server never queues more than a small window ahead of
+// what the client has read). A round is the index brief (child 22) with the flood's own
+// values and the round in its request code (14 bits), then one push of each of the
+// connection's subscriptions at the market's minute. Every kFloodRoundsPerMinute rounds (all
+// connections together) the market moves one minute on, so the subscriptions' values change.
+inline constexpr uint64_t kFloodRoundsPerMinute = 1000;
+struct FloodOptions {
+  // Real seconds from the first round sent; 0: no limit of time.
+  double seconds = 0;
+  // Rounds per connection (a relogin's new connection starts again at 1); 0: no limit.
+  uint64_t rounds = 0;
+};
+
+// The index brief of flood round `round` (1, 2, ...) moves the index's last price by
+// FloodPriceStep(round) points from the market's (in the brief's units) and adds `round` to its
+// amount, so a client can tell every round's values and their order.
+int32_t FloodPriceStep(uint64_t round);
+
 // A request as the server understood it: the header and the deciphered, expanded body.
 struct ReceivedRequest {
   PacketHeader header;
@@ -87,6 +106,27 @@ enum class PriceAlertApplication {
   LoginError,  // an error reply whose header bytes 2 and 3 read 0x04 and 0xFF
   Error,       // an error reply with the server-text marker
 };
+
+// One message of a user's mailbox on the message server. The optional elements go into the
+// content answer when not empty; `rawContent`, when set, is answered instead of the XML, and
+// `withId` false leaves the "id" element out.
+struct Message {
+  int64_t id = 0;
+  int64_t oid = 0;
+  std::string from, to;        // ASCII ids
+  std::string title, content;  // UTF-8
+  int32_t date = 0, time = 0;
+  int32_t kind = 1;
+  bool read = false;
+  std::string fromName;  // empty: the directory's name of `from`
+  std::string goldcode, producttype, ext1, taskid, taskstatus;
+  std::string rawContent;
+  bool withId = true;
+};
+
+// The user type the login answers carry (field 70): 1 for the directory's adviser accounts
+// ("9001", "9002"), 0 for everyone else.
+int MessageUserType(const std::string& name);
 
 class ServerCore;
 
@@ -114,6 +154,15 @@ class TestServer {
   void clearFaults();
   // Pushes a forced logout (field 38 = text) to every quote connection.
   void pushForcedLogout(const std::string& text);
+
+  // Starts the flood fault (replacing one in progress); see FloodOptions.
+  void startFlood(const FloodOptions& options);
+  void stopFlood();
+  // True from startFlood until stopFlood or the time limit.
+  bool isFlooding() const;
+  // Packets the flood has queued for the clients so far (since startFlood), and the rounds.
+  uint64_t floodPackets() const;
+  uint64_t floodRounds() const;
 
   // Market clock: one minute on (pushes changed quotes to subscribers), or a given minute.
   void advanceMinute();
@@ -169,6 +218,21 @@ class TestServer {
   // handed); an empty function answers with the market's own points again.
   void setTrendValues(
       std::function<void(const tagLocalStockData&, std::vector<tagLocalTrendData>&)> change);
+
+  // The account answers (tests): a notice in field 38 of the quote-login answer (empty: none);
+  // an upgrade offer in fields 46 and 28 (an empty address: none); the next `count` quote-login
+  // answers not accepted (field 40 = 1); broker-information answers without field 26.
+  void setLoginNotice(const std::string& text);
+  void setUpgradeOffer(const std::string& notes, const std::string& url);
+  void setQuoteLoginNotAccepted(int count);
+  void setBrokerInfoWithoutPhone(bool without);
+
+  // Mailboxes of the message server (tests). A new user's mailbox holds three seeded messages
+  // unless it was started empty first. putMessage gives an id of 0 the next free id and returns
+  // the id; mailbox() is what the server still holds.
+  void startMailboxEmpty(const std::string& user);
+  int64_t putMessage(const std::string& user, Message message);
+  std::vector<Message> mailbox(const std::string& user) const;
 
  private:
   std::unique_ptr<ServerCore> core_;

@@ -33,7 +33,14 @@ enum class TableViewCellAccessoryType {
   Checkmark = 3
 };
 enum class TableViewCellSelectionStyle { None = 0, Blue = 1, Gray = 2 };
-enum class TableViewCellEditingStyle { None = 0, Delete = 1, Insert = 2 };
+// MultipleSelect (insert and delete together): a mark circle on every row; a tap marks the row.
+enum class TableViewCellEditingStyle { None = 0, Delete = 1, Insert = 2, MultipleSelect = 3 };
+// The editing looks a row is in (a mask): its editing control, its delete button.
+enum TableViewCellStateMask : unsigned {
+  kTableViewCellStateDefault = 0,
+  kTableViewCellStateShowingEditControl = 1,
+  kTableViewCellStateShowingDeleteConfirmation = 2,
+};
 enum class TableViewCellSeparatorStyle { None = 0, SingleLine = 1, SingleLineEtched = 2 };
 
 class TableViewCell : public View {
@@ -80,6 +87,9 @@ class TableViewCell : public View {
   void setEditingStyle(TableViewCellEditingStyle style);
   bool showsReorderControl() const { return showsReorder_; }
   void setShowsReorderControl(bool shows);
+  // The mark of a row in multiple-selection editing (the table sets it).
+  bool isMarked() const { return marked_; }
+  void setMarked(bool marked);
   bool isShowingDeleteConfirmation() const { return showingDelete_; }
   void setShowingDeleteConfirmation(bool showing, const std::string& title = "删除");
   // The views of the editing controls (null while not shown).
@@ -90,6 +100,12 @@ class TableViewCell : public View {
   // The table the cell is in (null when off screen).
   TableView* tableView() const;
 
+  // The editing looks the row shows now (TableViewCellStateMask bits).
+  unsigned stateMask() const;
+  // Sent when the row enters or leaves editing or shows or hides its delete button: will before
+  // the change, did when its animation has ended. Subclasses lay their views out for the state.
+  virtual void willTransitionToState(unsigned state) { (void)state; }
+  virtual void didTransitionToState(unsigned state) { (void)state; }
   // Called before the table hands the cell out again; resets selection and editing state.
   virtual void prepareForReuse();
 
@@ -128,6 +144,7 @@ class TableViewCell : public View {
   bool editing_ = false;
   bool showsReorder_ = false;
   bool showingDelete_ = false;
+  bool marked_ = false;
   int groupPosition_ = -1;
 };
 

@@ -7,8 +7,7 @@
 #include "platform/ui/NavigationController.h"
 #include "shell/ConfigFileReader.h"
 #include "shell/VerdanAppDelegate.h"
-#include "shell/placeholders/OtherPlaceholders.h"
-#include "shell/placeholders/TabPlaceholders.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "tests/shell/ScreenStandIns.h"
 
 namespace {
@@ -66,7 +65,7 @@ TEST_F(MoreDelegateTest, BarFunctionsOpenTheirScreens) {
 
   // The account screen, on the selected tab, closing after login.
   openFromBar(4);
-  auto* account = dynamic_cast<AccountManager*>(navigationOf(kSlotMarketList)->topViewController());
+  auto* account = dynamic_cast<AccountManagerDouble*>(navigationOf(kSlotMarketList)->topViewController());
   ASSERT_NE(account, nullptr);
   EXPECT_TRUE(account->closeAfterLogin());
 

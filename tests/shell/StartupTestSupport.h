@@ -28,6 +28,7 @@
 #include "shell/LoginShowView.h"
 #include "shell/VerdanAppDelegate.h"
 #include "testserver/TestServer.h"
+#include "tests/shell/ScreenStandIns.h"
 
 namespace startuptest {
 
@@ -67,6 +68,7 @@ class StartupTest : public ::testing::Test {
     GetSearchHistory().Init();
     QuoteCache_Init();
     VerdanAppDelegate::registerClasses();
+    RegisterAccountDoubles();
     RegisterDetailClasses();
     server = std::make_unique<testserver::TestServer>(testserver::ServerOptions::Ephemeral());
     ASSERT_TRUE(server->start());
