@@ -121,7 +121,10 @@ void MyMessage::buildScreen() {
   brokerListTableView_->setBackgroundView(ground);
   brokerListTableView_->setHidden(true);
   view->addSubview(brokerListTableView_);
-  tagDetailTableView_ = table(brokerListTableView_->frame(), 43);
+  tagDetailTableView_ = table(brokerListTableView_->frame(), brokerListTableView_->rowHeight());
+  auto tagGround = ui::ImageView::create(gfx::Rect(0, 0, 320, h - 172));
+  tagGround->setImage(gfx::Image::named("bg（经济人）.png"));
+  tagDetailTableView_->setBackgroundView(tagGround);
   tagDetailTableView_->setHidden(true);
 
   brokerDetail_ = h >= 568 ? Extend::produceObject<BrokerDetail>("BrokerDetail_iP5")

@@ -43,7 +43,7 @@ class MessageAdviserPaneTest : public StartupTest {
   }
   MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
   MyMessage* OpenPane(const std::string& user, size_t messages) {
-    Launch([&] { SetLoginInfo(user.c_str(), "secret"); });
+    Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
     EXPECT_TRUE(LoggedInAndShown());
     EXPECT_TRUE(WaitFor([&] {
       return Centre() && Centre()->store().totalMessages().size() == messages && AreBrokerTablesLoaded();

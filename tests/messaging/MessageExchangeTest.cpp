@@ -44,7 +44,7 @@ class MessageExchangeTest : public StartupTest {
   }
 
   void LogIn(const std::string& user) {
-    Launch([&] { SetLoginInfo(user.c_str(), "secret"); });
+    Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
     ASSERT_TRUE(LoggedInAndShown());
   }
   MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
