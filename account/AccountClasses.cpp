@@ -1,8 +1,12 @@
 #include "account/AccountClasses.h"
 
+#include <cstdlib>
+
 #include "account/AccountManager.h"
 #include "account/RegisterViewController.h"
 #include "account/SystemSetting.h"
+#include "account/TradeLoginViewController.h"
+#include "account/UIHKTransferViewController.h"
 #include "account/UILoginViewCtrl.h"
 #include "platform/ui/Object.h"
 #include "shell/ScreenOpener.h"
@@ -31,6 +35,10 @@ void RegisterAccountClasses() {
   registry.registerClass<SystemSetting>("SystemSetting");
   registry.registerClass<AboutUS>("AboutUS");
   registry.registerClass<YourSuggestion>("YourSuggestion");
+  registry.registerClass<TradeLoginViewController>("TradeLoginViewController");
+  registry.registerClass("UIHKTransferViewController",
+                         [] { return std::static_pointer_cast<ui::Object>(MakeTransferScreen(0)); });
+  registry.registerClass<UIHKTransferSMViewController>("UIHKTransferSMViewController");
 
   // "open RegisterViewController [USER]"
   ScreenOpener::registerScreen(
@@ -48,6 +56,13 @@ void RegisterAccountClasses() {
                               login->setLoginInfo(args[0], args.size() > 1 ? args[1] : "");
                           },
                           true});
+  // "open UIHKTransferViewController [TYPE]": 0 bank to securities, 1 out, 2 bank balance.
+  ScreenOpener::registerScreen(
+      "UIHKTransferViewController",
+      {{}, [](ui::Object& screen, const ScreenOpener::Args& args) {
+         if (auto* transfer = dynamic_cast<UIHKTransferViewController*>(&screen); transfer && !args.empty())
+           transfer->setTransferType(std::atoi(args[0].c_str()) % 3);
+       }});
   ScreenOpener::registerScreen("SplashViewController",
                                {[] { return KeptScreen(false); }, {}, true});
 }

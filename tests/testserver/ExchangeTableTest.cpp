@@ -411,7 +411,7 @@ TEST_F(Exchanges, QuoteServerAnswersEveryQuoteBuilder) {
                                   "界面很好");
          });
        },
-       1, [&](const std::vector<Reply>& r) { EXPECT_FALSE(Table(r[0]).GetNSString(38).empty()); }},
+       1, [&](const std::vector<Reply>& r) { EXPECT_FALSE(Table(r[0]).GetNSString(27).empty()); }},
       {"radar of a stock 145/81", Role::Quote,
        [&] {
          const testserver::RadarItem& item = market_->radar()[0];
@@ -681,17 +681,29 @@ TEST_F(Exchanges, TradeChannelAgreesOnAKeyAndAnswersBankRequests) {
       {"bank information 146/40",
        [&] { MakeRequest_BankInfo(tr, 0, 40, 0, 50, "", "\x01\x06\x0f\x14\x15\x16", 146); },
        [](const Reply& r) {
+         // The first of two packets of whole records.
          MDBF& t = Table(r);
-         EXPECT_EQ(t.GetRecordNum(), 3);
+         EXPECT_EQ(r.header.PackageNum, 2);
+         EXPECT_GE(t.GetRecordNum(), 1);
          EXPECT_EQ(t.GetNSString(20), "01");
        }},
       {"transfer 146/41",
        [&] { MakeRequest_Transfer(tr, 0, "1001", "pw", "01", "6222", "bpw", 0, "500.00", 1); },
-       [](const Reply& r) { EXPECT_EQ(Table(r).GetNSString(33), "500.00"); }},
+       [](const Reply& r) {
+         EXPECT_EQ(Table(r).GetNSString(33), "500.00");
+         EXPECT_FALSE(Table(r).GetNSString(35).empty());
+       }},
       {"balance 146/43", [&] { MakeRequest_Transfer43(tr, 0, "1001", "01", "6222", "bpw", 0); },
-       [](const Reply& r) { EXPECT_FALSE(Table(r).GetNSString(33).empty()); }},
+       [](const Reply& r) { EXPECT_FALSE(Table(r).GetNSString(40).empty()); }},
       {"can transfer 146/45", [&] { MakeRequest_CanTransfer(tr, 0, "1001", "pw", 0); },
-       [](const Reply& r) { EXPECT_FALSE(Table(r).GetNSString(33).empty()); }},
+       [](const Reply& r) { EXPECT_FALSE(Table(r).GetNSString(73).empty()); }},
+      {"asset page 146/46", [&] { MakeRequest_BankInfo(tr, 0, 46, 30, 10, "", "\x01\x14", 146); },
+       [](const Reply& r) {
+         MDBF& t = Table(r);
+         EXPECT_EQ(t.GetRecordNum(), 5);
+         EXPECT_EQ(t.GetTotalRecNum(), 35);
+         EXPECT_EQ(t.GetStartRecNum(), 30);
+       }},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.name);
@@ -702,6 +714,8 @@ TEST_F(Exchanges, TradeChannelAgreesOnAKeyAndAnswersBankRequests) {
     ASSERT_TRUE(r.ok);
     EXPECT_FALSE(r.error()) << r.errorText();
     s.check(r);
+    for (int part = r.header.PackageNo + 1; part < r.header.PackageNum; ++part)
+      ASSERT_TRUE(trade.receiveReply().ok);
   }
 
   // Verification enciphers with request key 1 and is answered on its own port and the quote port.
