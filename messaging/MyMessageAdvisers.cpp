@@ -25,7 +25,6 @@ using foundation::Value;
 namespace {
 
 constexpr const char* kRowImage = "bg(经济人列表栏）.png";
-constexpr const char* kRowSelectedImage = "bg(经济人列表栏选中）.png";
 
 std::string UpperInitial(const Value& row) {
   std::string initial = row["broker_firstABC"].toString();

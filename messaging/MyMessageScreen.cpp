@@ -29,7 +29,6 @@ using foundation::Value;
 namespace {
 
 constexpr const char* kCellIdentifier = "info-cell-identifier";
-constexpr const char* kBrokerCellIdentifier = "broker-cell-identifier";
 constexpr double kSlide = 0.4;
 
 bool IsUnread(const Value& message) {
