@@ -247,9 +247,10 @@ void MyMessage::doAction(int action, const Value& given) {
       auto compose = Extend::produceObject<SendMessageViewController>("SendMessageViewController");
       if (!compose) return;
       presentModalViewController(compose, true);
-      compose->setInitSelect(currentSelect_);
-      compose->setReceiverArray(BuildBrokerList());
-      compose->setInitReceiverData(row["broker_name"].toString(), false);
+      MySendMessageView* sheet = compose->sendMessageView();
+      sheet->setInitSelect(currentSelect_);
+      sheet->setReceiverArray(BuildBrokerList());
+      sheet->setInitReceiverData(row["broker_name"].toString(), false);
       return;
     }
     case 2:

@@ -570,8 +570,9 @@ void MyMessage::currentMessageChanged(int row, const std::string& key, const Val
 void MyMessage::Action_WriteMessageBtn() {
   auto compose = Extend::produceObject<SendMessageViewController>("SendMessageViewController");
   if (!compose) return;
-  compose->setReceiverArray(BuildBrokerList());
   presentModalViewController(compose, true);
+  compose->sendMessageView()->setDefaultFirstResponder();
+  compose->sendMessageView()->setReceiverArray(BuildBrokerList());
 }
 
 void MyMessage::showBrokerDetail(int row) {

@@ -109,8 +109,9 @@ TEST_F(MessageAdviserPaneTest, InvestorRowsCountsBadgesAndCardActions) {
   centre->brokerDetailWithActionID(card, 2);
   auto* compose = dynamic_cast<SendMessageViewController*>(centre->presentedViewController());
   ASSERT_NE(compose, nullptr);
-  EXPECT_EQ(compose->initSelect(), wang);
-  EXPECT_EQ(compose->initReceiver(), "王明");
+  EXPECT_EQ(compose->sendMessageView()->chooseArray(), std::vector<std::string>{std::to_string(wang)});
+  EXPECT_EQ(compose->sendMessageView()->editReceiver()->text(), "王明");
+  EXPECT_EQ(compose->sendMessageView()->senderTextView()->names(), std::vector<std::string>{"王明"});
   centre->dismissModalViewControllerAnimated(false);
   centre->brokerDetailWithActionID(card, 5);
   auto* communion = dynamic_cast<CommunionViewController*>(centre->presentedViewController());

@@ -194,7 +194,7 @@ TEST_F(MessageCentreScreenTest, EmptyingSwipeWriteSearchAndTheAdviserPersonality
   centre->Action_WriteMessageBtn();
   auto* compose = dynamic_cast<SendMessageViewController*>(centre->presentedViewController());
   ASSERT_NE(compose, nullptr);
-  EXPECT_EQ(compose->receiverArray().size(), BuildBrokerList().size());
+  EXPECT_EQ(compose->sendMessageView()->receiverArray().size(), BuildBrokerList().size());
   centre->dismissModalViewControllerAnimated(false);
 
   centre->SearchDone("600000", 1, "浦发银行", 1);
