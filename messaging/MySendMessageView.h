@@ -89,6 +89,8 @@ class MySendMessageView : public ui::View,
   int requestCode() const { return requestCode_; }
   bool isWaiting() const { return waiting_ && waiting_->isShowing(); }
   const foundation::Value& sendMessage() const { return sendMessage_; }
+  // The request code an answer must carry (tests and the fuzz target).
+  void setPendingRequestCode(int code) { requestCode_ = code; }
   // The "to" text of the chosen rows: ids without blanks, each once, groups expanded.
   std::string receiverIds() const;
 
