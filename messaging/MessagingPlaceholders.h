@@ -47,12 +47,16 @@ class MyMessageDetailController : public ui::ViewController {
   void updateCurrentView(int row);
   int currentRow() const { return row_; }
   const foundation::Value& shownMessage() const { return shown_; }
+  // A task answer was taken by the server.
+  void updateTaskStatusToDone() { ++taskDone_; }
+  int taskDone() const { return taskDone_; }
   MyMessageDetailDelegate* delegate() const { return delegate_.lock().get(); }
 
  private:
   std::weak_ptr<MyMessageDetailDelegate> delegate_;
   bool sent_ = false;
   int row_ = -1;
+  int taskDone_ = 0;
   foundation::Value shown_;
 };
 

@@ -11,9 +11,11 @@
 #include "core/ReceiveRecord.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessageDateFormatter.h"
+#include "messaging/MessagingPlaceholders.h"
 #include "platform/foundation/Dates.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "shell/ShellAlerts.h"
 
@@ -516,6 +518,10 @@ void MySendMessageView::recvmsg(const foundation::Notification& notification) {
   foundation::NotificationCenter::defaultCenter().post("notification_saveSendMessage", nullptr,
                                                        sendMessage_);
   ShowAlert(text, "", {"确定"}, kAlertSent, weakAs<ui::AlertViewDelegate>());
+  if (child == 121) {
+    if (auto* detail = dynamic_cast<MyMessageDetailController*>(needPopViewController_.lock().get()))
+      detail->updateTaskStatusToDone();
+  }
 }
 
 void MySendMessageView::handleTimeoutRequest() {
@@ -525,7 +531,11 @@ void MySendMessageView::handleTimeoutRequest() {
 }
 
 void MySendMessageView::alertViewClickedButtonAtIndex(ui::AlertView& alert, int) {
-  if (alert.tag() == kAlertSent) remove();
+  if (alert.tag() != kAlertSent) return;
+  remove();
+  if (messageType_ != 7) return;
+  if (auto screen = needPopViewController_.lock())
+    if (auto* navigation = screen->navigationController()) navigation->popViewControllerAnimated(false);
 }
 
 void MySendMessageView::remove() {

@@ -45,6 +45,10 @@ class MySendMessageView : public ui::View,
   void setInitContent(const std::string& content, const std::string& subject);
   void setMessageInfo(int type, const foundation::Value& source);
   void setSuperViewController(ui::ViewController* controller) { superViewController_ = controller; }
+  // A screen told of a task answer and popped after it (the message detail screen).
+  void setNeedPopViewController(std::weak_ptr<ui::ViewController> controller) {
+    needPopViewController_ = std::move(controller);
+  }
 
   // --- actions ---
   void button_Send();
@@ -126,4 +130,5 @@ class MySendMessageView : public ui::View,
   int messageType_ = 0;
   foundation::Value sourceMessage_;
   bool observing_ = false;
+  std::weak_ptr<ui::ViewController> needPopViewController_;
 };

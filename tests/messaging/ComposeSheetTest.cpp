@@ -5,6 +5,7 @@
 #include "messaging/MessagingClasses.h"
 #include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
+#include "shell/Extend.h"
 #include "tests/shell/StartupTestSupport.h"
 #include "watchlist/WatchlistClasses.h"
 #include "widgets/WidgetClasses.h"
@@ -142,6 +143,65 @@ TEST_F(ComposeSheetTest, ErrorAnswerTimeOutAndAMailTooLong) {
   ASSERT_FALSE(ui::AlertView::visibleAlerts().empty());
   EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "内容过长，无法发送！");
   EXPECT_FALSE(sheet->isWaiting());
+}
+
+TEST_F(ComposeSheetTest, PickerKeepsWhatDoneConfirmedAndCancelRestoresIt) {
+  MySendMessageView* sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  sheet->setInitSelect(1);
+  Pick(*sheet, {});
+  EXPECT_EQ(sheet->chooseArray(), std::vector<std::string>{"1"}) << "the initial selection";
+  Pick(*sheet, {2});
+  EXPECT_EQ(sheet->chooseArray(), (std::vector<std::string>{"1", "2"}));
+  // Opened again: the rows confirmed with Done are marked, not the initial selection.
+  sheet->button_SelectReceiver();
+  EXPECT_EQ(sheet->receiverTable()->indexPathsForMarkedRows().size(), 2u);
+  ui::TableView& table = *sheet->receiverTable();
+  table.toggleMarkByUser(*table.cellForRowAtIndexPath(ui::IndexPath::forRow(3, 0)));
+  EXPECT_EQ(sheet->chooseArray().size(), 3u);
+  sheet->button_Cancel();
+  EXPECT_EQ(sheet->chooseArray(), (std::vector<std::string>{"1", "2"})) << "Cancel restores";
+  EXPECT_EQ(sheet->senderTextView()->names().size(), 2u);
+}
+
+TEST_F(ComposeSheetTest, ReplyAndTaskAnswerCarryTheSourcesFields) {
+  MySendMessageView* sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  foundation::Value source(foundation::Dictionary{{"messagesource", foundation::Value("88,5")},
+                                                  {"messageProductType", foundation::Value("p9")},
+                                                  {"messageExt1", foundation::Value("x1")},
+                                                  {"goldcode", foundation::Value("600000")},
+                                                  {"taskid", foundation::Value("t5")}});
+  sheet->setMessageInfo(2, source);
+  sheet->setInitSelect(0);
+  sheet->setInitDataWhenRepay("王明", "回复: 早报");
+  sheet->textViewContent()->setText("收到");
+  sheet->button_Send();
+  auto answer = WaitForAlert(MySendMessageView::kAlertSent);
+  ASSERT_NE(answer, nullptr);
+  auto mails = server->sentMails();
+  ASSERT_EQ(mails.size(), 1u);
+  EXPECT_EQ(mails[0].value("typeid"), "2");
+  EXPECT_EQ(mails[0].value("sourcemail"), "88,5");
+  EXPECT_EQ(mails[0].value("producttype"), "p9");
+  EXPECT_EQ(mails[0].value("ext1"), "x1");
+  EXPECT_EQ(mails[0].value("title"), "回复: 早报");
+  ui::AlertView::dismissAll();
+
+  // A task answer (type 7) goes as a table (144/121); the detail screen hears of it.
+  auto detail = Extend::produceObject<MyMessageDetailController>("MyMessageDetailController");
+  ASSERT_NE(detail, nullptr);
+  sheet->setNeedPopViewController(detail);
+  sheet->setMessageInfo(7, source);
+  sheet->button_Send();
+  answer = WaitForAlert(MySendMessageView::kAlertSent);
+  ASSERT_NE(answer, nullptr);
+  mails = server->sentMails();
+  ASSERT_EQ(mails.size(), 2u);
+  EXPECT_EQ(mails[1].childType, 121);
+  EXPECT_EQ(mails[1].value("51"), "88,5");
+  EXPECT_EQ(mails[1].value("58"), "t5");
+  EXPECT_EQ(detail->taskDone(), 1);
 }
 
 }  // namespace
