@@ -38,9 +38,9 @@ class ComposeSheetTest : public StartupTest {
     MyMessage::setListRequestPause({});
   }
   MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
-  MySendMessageView* OpenSheet() {
-    server->startMailboxEmpty("zhang");
-    Launch([&] { SetLoginInfo("zhang", "secret"); });
+  MySendMessageView* OpenSheet(const std::string& user = "zhang") {
+    server->startMailboxEmpty(user);
+    Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
     EXPECT_TRUE(LoggedInAndShown());
     EXPECT_TRUE(WaitFor([&] { return AreBrokerTablesLoaded() != 0; }));
     Settle();
@@ -202,6 +202,22 @@ TEST_F(ComposeSheetTest, ReplyAndTaskAnswerCarryTheSourcesFields) {
   EXPECT_EQ(mails[1].value("51"), "88,5");
   EXPECT_EQ(mails[1].value("58"), "t5");
   EXPECT_EQ(detail->taskDone(), 1);
+}
+
+TEST_F(ComposeSheetTest, AnAdvisersPickerIsGroupedWithAnIndex) {
+  MySendMessageView* sheet = OpenSheet("9001");
+  ASSERT_NE(sheet, nullptr);
+  sheet->button_SelectReceiver();
+  ui::TableView& table = *sheet->receiverTable();
+  const auto titles = sheet->sectionIndexTitlesForTableView(table);
+  ASSERT_GT(titles.size(), 1u);
+  EXPECT_EQ(titles.front(), "#");
+  EXPECT_NE(table.sectionIndexView(), nullptr);
+  // The first row of "#" is a group: marking it sends to all its members.
+  table.toggleMarkByUser(*table.cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0)));
+  sheet->buttonAction_Done();
+  EXPECT_FALSE(sheet->receiverIds().empty());
+  EXPECT_EQ(sheet->receiverIds().find(";;"), std::string::npos);
 }
 
 }  // namespace
