@@ -250,4 +250,14 @@ std::vector<Message> TestServer::mailbox(const std::string& user) const {
   return out;
 }
 
+void TestServer::setSendAnswerText(const std::string& text) {
+  core_->runOnServer([this, text] { MessageState(*core_).answerText = text; });
+}
+
+std::vector<SentMail> TestServer::sentMails() const {
+  std::vector<SentMail> out;
+  core_->runOnServer([this, &out] { out = MessageState(*core_).sent; });
+  return out;
+}
+
 }  // namespace testserver
