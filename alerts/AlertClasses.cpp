@@ -1,9 +1,12 @@
 #include "alerts/AlertClasses.h"
 
+#include "alerts/InfoArticlePage.h"
+#include "alerts/MainPage.h"
 #include "alerts/PriceNotification.h"
 #include "alerts/PriceNotificationList.h"
 #include "alerts/PriceNotificationModifySetting.h"
 #include "alerts/PriceNotificationSetting.h"
+#include "alerts/RadarView.h"
 #include "platform/ui/Object.h"
 
 void RegisterAlertClasses() {
@@ -12,4 +15,10 @@ void RegisterAlertClasses() {
   registry.registerClass<PriceNotificationList>("PriceNotificationList");
   registry.registerClass<PriceNotificationModifySetting>("PriceNotificationModifySetting");
   registry.registerClass<PriceNotificationSetting>("PriceNotificationSetting");
+  registry.registerClass("RadarView", [] {
+    return std::static_pointer_cast<ui::Object>(RadarView::create());
+  });
+  registry.registerClass<CRadarDetailInfoController>("CRadarDetailInfoController");
+  registry.registerClass<CDetailInfoController>("CDetailInfoController");
+  registry.registerClass<MainPage>("MainPage");
 }

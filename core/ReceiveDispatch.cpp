@@ -163,6 +163,8 @@ std::string DispatchQuote(uint8_t* record, const ReceiveRecordView& v) {
     default:
       break;
   }
+  // An alert's text is the radar pages' whatever page asked it, the information pages' aside.
+  if (h.ChildType == 82 && h.PageID != 22) return name;
   switch (h.PageID) {
     case 22:
       name = h.ChildType == 87 ? "MainPageCellContent" : "MainPage";

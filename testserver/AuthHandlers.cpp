@@ -85,7 +85,7 @@ void LoginAnswer(ServerCore& s, Connection& c, const Request& req) {
   w.text(71, kDeviceString);
   w.text(35, u.rights);
   w.text(58, u.qsid);
-  w.i32(70, name.empty() ? 0 : 1);
+  w.i32(70, MessageUserType(name));
   s.reply(c, req, w.build(), req.enciphered);
 }
 
@@ -105,7 +105,7 @@ void QuoteLogin(ServerCore& s, Connection& c, const Request& req) {
   w.text(34, s.addressString());
   w.text(35, u.rights);
   w.text(58, u.qsid);
-  w.i32(70, name.empty() ? 0 : 1);
+  w.i32(70, MessageUserType(name));
   w.i64(52, ServerDateTime(s));
   w.utf16(28, settings.upgradeNotes);
   w.text(46, settings.upgradeURL);
@@ -117,7 +117,7 @@ void MessageLogin(ServerCore& s, Connection& c, const Request& req) {
   const std::string name = LogInByName(c, req);
   TableWriter w;
   w.text(44, s.user(name).qsid);
-  w.i32(70, name.empty() ? 0 : 1);
+  w.i32(70, MessageUserType(name));
   w.utf16(38, "登录成功");
   s.reply(c, req, w.build(), req.enciphered);
 }

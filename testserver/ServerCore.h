@@ -79,16 +79,6 @@ struct PriceAlertSetting {
   int32_t notify, kind, upper, lower, change;
 };
 
-struct Message {
-  int64_t id;
-  int64_t oid;
-  std::string from, to;        // ASCII ids
-  std::string title, content;  // UTF-8
-  int32_t date, time;
-  int32_t kind;
-  bool read = false;
-};
-
 struct UserState {
   std::string qsid;
   std::string watchList;
@@ -109,7 +99,8 @@ struct UserState {
   std::string applicationText;
   bool receivedScripted = false;
   std::vector<ReceivedAlert> received;
-  std::string onOff = "1111";
+  int64_t lastMessageId = 0;  // ids only grow, also after deletes
+  std::string onOff;  // the switched-off advisers; none at first
   // Rights the logins grant: 30 main force, 31 level-one quotes, 49 price alerts.
   std::string rights = "30,31,49";
   std::vector<std::string> suggestions;
@@ -271,8 +262,14 @@ class ServerCore {
 // Handler sets, one file each.
 void RegisterAuthHandlers(ServerCore& s);
 void RegisterQuoteHandlers(ServerCore& s);
+// Information and radar answers of the quote role (called by RegisterQuoteHandlers).
+void RegisterInfoHandlers(ServerCore& s);
 void RegisterTradeHandlers(ServerCore& s);
 void RegisterMessageHandlers(ServerCore& s);
+// Gives a user's mailbox its three first messages, once (MessageHandlers.cpp).
+void SeedMailbox(ServerCore& s, UserState& u, const std::string& name);
+// The next id of a user's mailbox: above every id given before.
+int64_t NextMessageId(UserState& u);
 void RegisterPriceAlertHandlers(ServerCore& s);
 // The body of a subscription's push at the market's current minute.
 std::vector<uint8_t> SubscriptionPushBody(Market& market, const Subscription& sub);

@@ -1,5 +1,7 @@
 #include "testserver/TestServer.h"
 
+#include <algorithm>
+
 #include "testserver/ServerCore.h"
 
 namespace testserver {
@@ -193,6 +195,39 @@ void TestServer::setQuoteLoginNotAccepted(int count) {
 void TestServer::setBrokerInfoWithoutPhone(bool without) {
   core_->changeAccountSettings(
       [&](ServerCore::AccountSettings& a) { a.brokerInfoWithoutPhone = without; });
+}
+
+void TestServer::startMailboxEmpty(const std::string& user) {
+  core_->runOnServer([this, user] {
+    UserState& u = core_->user(user);
+    u.messagesSeeded = true;
+    u.messages.clear();
+  });
+}
+
+int64_t TestServer::putMessage(const std::string& user, Message message) {
+  int64_t id = 0;
+  core_->runOnServer([this, &user, &message, &id] {
+    UserState& u = core_->user(user);
+    SeedMailbox(*core_, u, user);
+    if (message.id == 0) {
+      message.id = NextMessageId(u);
+    } else {
+      u.lastMessageId = std::max(u.lastMessageId, message.id);
+    }
+    if (message.oid == 0) message.oid = message.id + 4000;
+    if (message.to.empty()) message.to = user;
+    if (message.date == 0) message.date = core_->date();
+    id = message.id;
+    u.messages.push_back(message);
+  });
+  return id;
+}
+
+std::vector<Message> TestServer::mailbox(const std::string& user) const {
+  std::vector<Message> out;
+  core_->runOnServer([this, &user, &out] { out = core_->user(user).messages; });
+  return out;
 }
 
 }  // namespace testserver

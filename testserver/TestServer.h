@@ -88,6 +88,27 @@ enum class PriceAlertApplication {
   Error,       // an error reply with the server-text marker
 };
 
+// One message of a user's mailbox on the message server. The optional elements go into the
+// content answer when not empty; `rawContent`, when set, is answered instead of the XML, and
+// `withId` false leaves the "id" element out.
+struct Message {
+  int64_t id = 0;
+  int64_t oid = 0;
+  std::string from, to;        // ASCII ids
+  std::string title, content;  // UTF-8
+  int32_t date = 0, time = 0;
+  int32_t kind = 1;
+  bool read = false;
+  std::string fromName;  // empty: the directory's name of `from`
+  std::string goldcode, producttype, ext1, taskid, taskstatus;
+  std::string rawContent;
+  bool withId = true;
+};
+
+// The user type the login answers carry (field 70): 1 for the directory's adviser accounts
+// ("9001", "9002"), 0 for everyone else.
+int MessageUserType(const std::string& name);
+
 class ServerCore;
 
 class TestServer {
@@ -177,6 +198,13 @@ class TestServer {
   void setUpgradeOffer(const std::string& notes, const std::string& url);
   void setQuoteLoginNotAccepted(int count);
   void setBrokerInfoWithoutPhone(bool without);
+
+  // Mailboxes of the message server (tests). A new user's mailbox holds three seeded messages
+  // unless it was started empty first. putMessage gives an id of 0 the next free id and returns
+  // the id; mailbox() is what the server still holds.
+  void startMailboxEmpty(const std::string& user);
+  int64_t putMessage(const std::string& user, Message message);
+  std::vector<Message> mailbox(const std::string& user) const;
 
  private:
   std::unique_ptr<ServerCore> core_;

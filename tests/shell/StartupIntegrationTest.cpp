@@ -10,7 +10,6 @@
 #include "shell/ThreadCache.h"
 #include "detail/TrendlineController.h"
 #include "tests/shell/ScreenStandIns.h"
-#include "shell/placeholders/TabPlaceholders.h"
 #include "tests/shell/ScreenStandIns.h"
 #include "tests/shell/StartupTestSupport.h"
 
@@ -85,12 +84,13 @@ class StoredUserStart : public StartupTest, public ::testing::WithParamInterface
 
 TEST_P(StoredUserStart, LandsOnTheWatchListUnlessMessagesWait) {
   const StoredUserCase c = GetParam();
+  ui::ClassRegistry::shared().registerClass<MessageCentreStandIn>("MyMessage");
   // The upload and the message timer of the quote login run on the main thread before the
   // "login" post that follows them.
   std::vector<std::string> atPost;
   auto record = [&](const foundation::Notification&) {
     atPost.push_back(SelfStock_IsDirty() == 0 ? "uploaded" : "not uploaded");
-    auto* centre = dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage));
+    auto* centre = dynamic_cast<MessageCentreStandIn*>(app->viewControllerInTabBar(kSlotMessage));
     atPost.push_back(centre && centre->timerRunning() ? "timer" : "no timer");
   };
   Launch([&] {
@@ -101,7 +101,7 @@ TEST_P(StoredUserStart, LandsOnTheWatchListUnlessMessagesWait) {
   ASSERT_TRUE(LoggedInAndShown());
   foundation::NotificationCenter::defaultCenter().removeObserversOf(&atPost);
   EXPECT_EQ(atPost, (std::vector<std::string>{"uploaded", "timer"}));
-  auto* messages = dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage));
+  auto* messages = dynamic_cast<MessageCentreStandIn*>(app->viewControllerInTabBar(kSlotMessage));
   ASSERT_NE(messages, nullptr);
   EXPECT_EQ(messages->inits(), 1);
   EXPECT_TRUE(messages->timerRunning());

@@ -573,7 +573,7 @@ TEST_F(Exchanges, MessageServerAnswersEveryMessageBuilder) {
          kv.Append(r[0].body.data(), static_cast<uint32_t>(r[0].body.size()));
          char v[64];
          kv.GetValue(21, v, sizeof v);
-         EXPECT_STREQ(v, "1111");
+         EXPECT_STREQ(v, "") << "nobody is switched off at first";
        }},
       {"switched-off upload 144/28", Role::Message,
        [&] {
