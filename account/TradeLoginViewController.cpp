@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "account/AccountUi.h"
+#include "account/TraderSelect.h"
 #include "account/UIHKTransferViewController.h"
 #include "core/CDataCenter.h"
 #include "core/CoreState.h"
@@ -48,7 +49,7 @@ TradeLoginViewController::~TradeLoginViewController() {
 
 const std::vector<std::string>& TradeLoginViewController::rowTitles() {
   static const std::vector<std::string> kRows = {"银行转证券", "证券转银行", "查询银行余额",
-                                                 "转账说明"};
+                                                 "转账说明", "券商信息"};
   return kRows;
 }
 
@@ -169,6 +170,10 @@ void TradeLoginViewController::openRow(int row) {
   if (GetLoginUserName().empty()) return;
   if (row == 3) {
     navigation->pushViewController(std::make_shared<UIHKTransferSMViewController>(), true);
+    return;
+  }
+  if (row == 4) {
+    navigation->pushViewController(std::make_shared<TraderInfoController>(), true);
     return;
   }
   auto screen = MakeTransferScreen(row);

@@ -276,6 +276,9 @@ std::vector<uint8_t> SubscriptionPushBody(Market& market, const Subscription& su
 // The HTTP pages: the answer to one request line's path.
 std::string HttpAnswer(Market& market, const std::string& path);
 
+// The name of a broker the authentication server lists ("" for an unknown code).
+std::string BrokerName(int32_t code);
+
 // Reads a record-table request body; false when it does not parse.
 bool ParseTable(const Request& req, MDBF& table);
 
