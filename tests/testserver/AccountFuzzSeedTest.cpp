@@ -171,9 +171,38 @@ TEST(FuzzSeeds, AccountScreensGetSeedsFromTheServersAnswers) {
     ASSERT_TRUE(error.ok);
     Write(dir, "account_bank", "error", Seed(2, error));
   }
+
+  // The broker list in its three packets, joined, with the cut of its first two; a branch list;
+  // the information page as an address and as HTML.
+  {
+    int len = MakeRequest_TraderList(0, 11, 40, buf, sizeof buf);
+    ASSERT_TRUE(auth.send(buf, len));
+    std::vector<Reply> parts;
+    for (int i = 0; i < 3; ++i) {
+      parts.push_back(auth.receiveReply());
+      ASSERT_TRUE(parts.back().ok);
+    }
+    Reply joined = parts[0];
+    for (int i = 1; i < 3; ++i)
+      joined.body.insert(joined.body.end(), parts[i].body.begin(), parts[i].body.end());
+    const size_t firstTwo = parts[0].body.size() + parts[1].body.size();
+    Write(dir, "account_brokers", "broker-list",
+          Seed(static_cast<uint8_t>(2 * ((firstTwo * 127) / joined.body.size())), joined));
+    len = MakeRequest_41(0, 12, 40, 1002, buf, sizeof buf);
+    Reply branches = auth.ask(buf, len);
+    ASSERT_TRUE(branches.ok);
+    Write(dir, "account_brokers", "branch-list", Seed(0, branches));
+    const char infoFields[] = {28, 29, 0};
+    for (int32_t broker : {1001, 1002}) {
+      len = MakeRequest_42(0, 13, 42, broker, 1, buf, sizeof buf, infoFields);
+      Reply page = auth.ask(buf, len);
+      ASSERT_TRUE(page.ok);
+      Write(dir, "account_brokers", broker == 1001 ? "info-address" : "info-html", Seed(1, page));
+    }
+  }
   server.stop();
 
-  for (const char* target : {"account_login", "account_stored", "account_bank"}) {
+  for (const char* target : {"account_login", "account_stored", "account_bank", "account_brokers"}) {
     const std::filesystem::path committed =
         std::filesystem::path(VERDAN_SOURCE_DIR) / "tests/data/fuzz" / target;
     EXPECT_TRUE(std::filesystem::is_directory(committed) && !std::filesystem::is_empty(committed))
