@@ -62,7 +62,7 @@ void TraderTypeSelectView::build() {
   double y = static_cast<int>((bounds().height() - 65) / 2);
   std::weak_ptr<TraderTypeSelectView> weak = sharedAs<TraderTypeSelectView>();
   auto row = [&](const char* caption, const char* title) {
-    auto label = accountui::MakeLabel(caption, gfx::Rect(0, y, 70, 30), 15, gfx::Color::darkGrey());
+    auto label = accountui::MakeLabel(caption, gfx::Rect(0, y, 70, 30), 15, gfx::Color::midGrey());
     addSubview(label);
     auto button = ui::Button::create(ui::ButtonType::RoundedRect, gfx::Rect(75, y, w - 75, 30));
     button->setTitle(title);
