@@ -2,6 +2,8 @@
 
 #include "alerts/InfoArticlePage.h"
 #include "alerts/MainPage.h"
+#include "alerts/MainSettings.h"
+#include "alerts/NewsController.h"
 #include "alerts/PriceNotification.h"
 #include "alerts/PriceNotificationList.h"
 #include "alerts/PriceNotificationModifySetting.h"
@@ -21,4 +23,6 @@ void RegisterAlertClasses() {
   registry.registerClass<CRadarDetailInfoController>("CRadarDetailInfoController");
   registry.registerClass<CDetailInfoController>("CDetailInfoController");
   registry.registerClass<MainPage>("MainPage");
+  registry.registerClass<MainSettings>("MainSettings");
+  registry.registerClass<NewsController>("NewsController");
 }

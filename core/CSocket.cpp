@@ -9,6 +9,7 @@
 #include "core/AppHooks.h"
 #include "core/PacketHeader.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/net/Http.h"
 #include "platform/net/Reachability.h"
 
@@ -72,7 +73,31 @@ struct CSocket::Race {
   std::vector<net::SocketPtr> candidates;  // sockets of attempts still under way
 };
 
-CSocket::CSocket(const char* name) : m_name(name ? name : "") {
+struct CSocket::HandOff {
+  std::mutex mutex;
+  std::condition_variable cv;
+  int waiting = 0;  // records queued, not yet taken
+  int peak = 0;
+  int readers = 0;  // readers waiting for room
+
+  void release() {
+    bool wake;
+    {
+      std::lock_guard<std::mutex> guard(mutex);
+      --waiting;
+      wake = readers > 0 && waiting <= kHandOffResume;
+    }
+    if (wake) cv.notify_all();
+  }
+  // Ends every wait: a waiting reader checks its socket again.
+  void interrupt() {
+    { std::lock_guard<std::mutex> guard(mutex); }
+    cv.notify_all();
+  }
+};
+
+CSocket::CSocket(const char* name)
+    : m_name(name ? name : ""), m_handOff(std::make_shared<HandOff>()) {
   std::memset(m_recvBuf, 0, sizeof(m_recvBuf));
   std::memset(&m_lzwWork, 0, sizeof(m_lzwWork));
 }
@@ -301,6 +326,8 @@ int CSocket::Close() {
     }
     race->cv.notify_all();
   }
+  // A reader waiting for the main loop gives up before close() waits for that reader's callback.
+  m_handOff->interrupt();
   // Outside m_lock: close() waits for a callback of the socket running on another thread.
   for (auto& candidate : candidates) candidate->close();
   if (socket) socket->close();
@@ -455,4 +482,49 @@ int CSocket::GetPacket(uint8_t* header, uint8_t* body, int capacity, const char*
   std::memmove(m_recvBuf, m_recvBuf + consumed, static_cast<size_t>(m_recvLen - consumed));
   m_recvLen -= consumed;
   return 1;
+}
+
+bool CSocket::WaitForHandOffRoom(const net::SocketPtr& socket, int records) {
+  HandOff& h = *m_handOff;
+  const int limit = kHandOffBound - std::max(1, records);
+  {
+    std::lock_guard<std::mutex> guard(h.mutex);
+    if (h.waiting <= limit) return true;
+  }
+  if (foundation::RunLoop::isMainThread()) return true;
+  std::unique_lock<std::mutex> lock(h.mutex);
+  ++h.readers;
+  // Down to the resume mark rather than one free place: a reader woken per record would cost
+  // more than the records.
+  h.cv.wait(lock, [&] {
+    return h.waiting <= std::min(limit, kHandOffResume) || GetCFSocket() != socket;
+  });
+  --h.readers;
+  return GetCFSocket() == socket;
+}
+
+std::shared_ptr<void> CSocket::TakeHandOffTicket() {
+  std::shared_ptr<HandOff> h = m_handOff;
+  {
+    std::lock_guard<std::mutex> guard(h->mutex);
+    ++h->waiting;
+    h->peak = std::max(h->peak, h->waiting);
+  }
+  // No object: the ticket is only its deleter, which runs once when the last copy goes.
+  return std::shared_ptr<void>(nullptr, [h](auto) { h->release(); });
+}
+
+int CSocket::HandOffWaiting() const {
+  std::lock_guard<std::mutex> guard(m_handOff->mutex);
+  return m_handOff->waiting;
+}
+
+int CSocket::HandOffPeak() const {
+  std::lock_guard<std::mutex> guard(m_handOff->mutex);
+  return m_handOff->peak;
+}
+
+void CSocket::ResetHandOffPeak() {
+  std::lock_guard<std::mutex> guard(m_handOff->mutex);
+  m_handOff->peak = m_handOff->waiting;
 }

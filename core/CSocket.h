@@ -95,6 +95,26 @@ class CSocket {
   // The active socket; null when not connected.
   net::SocketPtr GetCFSocket() const;
 
+  // --- Hand-off of received records to the main loop ---
+  // The records this connection has queued for the main loop and the main loop has not taken
+  // yet never pass kHandOffBound: a reader that would pass it waits, reading nothing (the
+  // kernel's TCP window then slows the server), until the main loop has taken them down to
+  // kHandOffResume. Nothing is dropped, and memory stays bounded under any rate.
+  static constexpr int kHandOffBound = 256;
+  static constexpr int kHandOffResume = 192;
+  // The reader calls this before it cuts a packet that will queue up to `records` records.
+  // True at once while there is room. Otherwise waits, and answers false when `socket` stops
+  // being this connection's socket (Close, a new connection) before or during the wait: the
+  // reader ends its event then. Never waits on the main thread, which is the one that drains.
+  bool WaitForHandOffRoom(const net::SocketPtr& socket, int records);
+  // Counts one record queued for the main loop until the ticket is destroyed (the main loop
+  // took the record, or the task was dropped with its loop).
+  std::shared_ptr<void> TakeHandOffTicket();
+  // Records waiting now, and the most that ever waited since the last reset (tests).
+  int HandOffWaiting() const;
+  int HandOffPeak() const;
+  void ResetHandOffPeak();
+
   // Waits for every connect attempt thread this object started.
   void JoinAttempts();
 
@@ -107,6 +127,7 @@ class CSocket {
 
  private:
   struct Race;
+  struct HandOff;
   struct Attempt {
     std::thread thread;
     std::shared_ptr<std::atomic<bool>> done;
@@ -126,6 +147,9 @@ class CSocket {
   CDataIP m_serverList;
   LzwWorkArea m_lzwWork;
   uint64_t m_raceCount = 0;
+
+  // Shared with the tickets of queued records, which may outlive a read event.
+  const std::shared_ptr<HandOff> m_handOff;
 
   std::mutex m_attemptsLock;
   std::vector<Attempt> m_attempts;

@@ -15,6 +15,7 @@
 #include "core/ReceiveRecord.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 
 bool ReceiveRecordView::From(const uint8_t* record, int size, ReceiveRecordView& out) {
@@ -41,10 +42,41 @@ std::string ReceiveRecordView::errorText() const {
   return foundation::utf16ToUtf8(text);
 }
 
+namespace {
+
+// The connection whose read event is being handled on this thread: its posts are counted
+// against its hand-off bound.
+thread_local CSocket* t_reading = nullptr;
+
+class ReadingScope {
+ public:
+  explicit ReadingScope(CSocket& connection) : saved_(t_reading) { t_reading = &connection; }
+  ~ReadingScope() { t_reading = saved_; }
+  ReadingScope(const ReadingScope&) = delete;
+  ReadingScope& operator=(const ReadingScope&) = delete;
+
+ private:
+  CSocket* saved_;
+};
+
+}  // namespace
+
 void PostReceiveRecord(const std::string& name, const uint8_t* record) {
   foundation::Value data = foundation::Value::data(record, kReceiveRecordSize);
-  foundation::NotificationCenter::defaultCenter().postOnMain(
-      name, GetAppHooks().get(), foundation::Dictionary{{kReceiveRecordKey, std::move(data)}});
+  foundation::Notification notification{
+      name, GetAppHooks().get(), foundation::Dictionary{{kReceiveRecordKey, std::move(data)}}};
+  if (!t_reading) {
+    foundation::NotificationCenter::defaultCenter().postOnMain(std::move(notification));
+    return;
+  }
+  // The record counts as waiting until the main loop takes it; a task dropped with a dead loop
+  // lets go of its ticket too.
+  std::shared_ptr<void> ticket = t_reading->TakeHandOffTicket();
+  foundation::RunLoop::main()->perform(
+      [ticket = std::move(ticket), n = std::move(notification)]() mutable {
+        ticket.reset();
+        foundation::NotificationCenter::defaultCenter().post(n);
+      });
 }
 
 void PostReceiveStatus(const std::string& name, int32_t status) {
@@ -80,7 +112,11 @@ void ReadAndDispatch(CoreConnection which, const net::SocketPtr& socket, const c
   // One record per event, zeroed once and reused; each post copies it.
   static thread_local uint8_t record[kReceiveRecordSize];
   std::memset(record, 0, sizeof(record));
+  ReadingScope reading(connection);
   for (;;) {
+    // A packet queues at most two records (the trade connection's). While the main loop is
+    // behind, the bytes wait in the socket; a close ends the wait and the event.
+    if (!connection.WaitForHandOffRoom(socket, 2)) return;
     int result =
         connection.GetPacket(record + kReceiveRecordHeaderOffset, record + kReceiveRecordBodyOffset,
                              kReceiveRecordBodyCapacity, key.c_str());

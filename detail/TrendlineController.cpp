@@ -1370,7 +1370,13 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
           indicatorOff();
           return;
         }
-        handleTicks(reply);
+        if (reply.header.isPush() && radarRecord_) {
+          pushedTicks_ = *radarRecord_;
+          ticksRefresh_.schedule();
+        } else {
+          ticksRefresh_.cancel();
+          handleTicks(reply);
+        }
       } else if (code == mRequestFlagCount[kSlotFuturesTicks]) {
         // Futures ticks are taken off the wire but no page draws them.
         indicatorOff();
@@ -1523,6 +1529,13 @@ void TrendlineController::handleTicks(const ReceiveRecordView& reply) {
   const uint8_t* records = reply.body + check.headSize;
   if (auto* detail = page<DetailPageRole>(kTagDetailPage)) detail->SetDetailData(head, records);
   if (auto* trend = trendPage()) trend->SetDetailData(head, records);
+}
+
+void TrendlineController::showPushedTicks() {
+  ReceiveRecordView reply;
+  if (ReceiveRecordView::From(pushedTicks_.data(), static_cast<int>(pushedTicks_.size()), reply))
+    handleTicks(reply);
+  pushedTicks_.clear();
 }
 
 void TrendlineController::handleRadar(const ReceiveRecordView& reply) {

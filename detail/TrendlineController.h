@@ -17,6 +17,7 @@
 #include "detail/TrendlineView.h"
 #include "panels/CustomScrollView.h"
 #include "panels/PageRoles.h"
+#include "platform/foundation/Coalescer.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -296,6 +297,10 @@ class TrendlineController : public ui::ViewController,
   int updates_ = 0;
   std::vector<std::string> menuTitles_;
   const foundation::Data* radarRecord_ = nullptr;  // the record being routed, if posted
+  // A pushed tick list replaces the one before: only the latest of a turn is shown.
+  foundation::Data pushedTicks_;
+  foundation::Coalescer ticksRefresh_{[this] { showPushedTicks(); }};
+  void showPushedTicks();
 };
 
 // Registers the pager and the stand-ins of its pages under their class names.

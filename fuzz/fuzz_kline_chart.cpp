@@ -2,10 +2,11 @@
 // the chart reads only the head's count but computes scales, averages, adjustment and texts on
 // whatever prices, volumes, dates and events a server sends.
 //
-// Input: period, weight type, pane, gesture flag, ruler, scroll (one byte each), pricedot, event
-// count, then that many 40-byte events, then answers: data flag (u8), body length (u16 LE),
-// body (the 21-byte head, field list and records as the reply carries them). One redraw follows
-// every answer.
+// Input: period, weight type, pane, three pane parameters (signed), flags (1 a gesture holds the
+// window, 2 the price detail panel is up), ruler, scroll
+// (one byte each), pricedot, event count, then that many 40-byte events, then answers: data flag
+// (u8), body length (u16 LE), body (the 21-byte head, field list and records as the reply carries
+// them). One redraw follows every answer.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -43,7 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t period = static_cast<uint8_t>(in.u8() % 8);
   const uint8_t weightType = static_cast<uint8_t>(in.u8() % 5);
   const uint8_t pane = static_cast<uint8_t>(in.u8() % 11);
-  const uint8_t gesture = in.u8() & 1;
+  int32_t params[3];
+  for (int32_t& p : params) p = static_cast<int8_t>(in.u8());
+  const uint8_t flags = in.u8();
+  const uint8_t gesture = flags & 1;
+  const bool panel = (flags & 2) != 0;
   const int8_t ruler = static_cast<int8_t>(in.u8());
   const int8_t scroll = static_cast<int8_t>(in.u8());
   tagLocalStockData quote{};
@@ -63,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   chart->SetTimeCircle(period);
   chart->updateWeightType(weightType);
   chart->iIndexType = pane;
+  std::copy(params, params + 3, chart->IndexArray);
   chart->SetDataInfo(quote, 1);
   chart->setTagLocalWeightData(events.data(), static_cast<int>(events.size()));
 
@@ -92,6 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       chart->StartIndex += scroll;
     }
     chart->iRulerIndex = chart->StartIndex - ruler;
+    // The price detail panel filled for the ruler's bar, wherever it is.
+    chart->IsShowPriceDetailPanel = panel ? 1 : 0;
     gfx::RecordingContext rec(gfx::Size(480, 254));
     chart->drawRect(rec, chart->bounds());
   }

@@ -1,6 +1,7 @@
 #include "kline/KLineClasses.h"
 
 #include "kline/KLineModuleView.h"
+#include "kline/LandscapeKline.h"
 #include "platform/ui/Object.h"
 
 void RegisterKLineClasses() {
@@ -9,4 +10,5 @@ void RegisterKLineClasses() {
   registry.registerClass("KLineModuleView", [] {
     return std::static_pointer_cast<ui::Object>(KLineModuleView::initWithFrame({0, 0, 480, 254}));
   });
+  registry.registerClass<LandscapeKline>("LandscapeKline");
 }

@@ -114,6 +114,7 @@ void KLineModuleView::setUp() {
                         MAArgument2, MAArgument3, endDateTime, startDateTime})
     addSubview(v);
   addSubview(timeLandscapeLabel);
+  setMultipleTouchEnabled(true);
 }
 
 void KLineModuleView::requestRedraw() {
@@ -478,8 +479,9 @@ void KLineModuleView::DrawScaleValue(gfx::Context& ctx) {
                             6),
          top, white);
   } else {
+    // Each pane hands the axis its own top and middle (a pane's bottom is rarely 0).
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.2f", vmath::Finite(fMaxTechValue / 2));
+    std::snprintf(buf, sizeof buf, "%.2f", vmath::Finite(fMidTechValue));
     text(buf, middle, white);
     std::snprintf(buf, sizeof buf, "%.2f", vmath::Finite(fMaxTechValue));
     text(buf, top, white);
@@ -530,6 +532,7 @@ void KLineModuleView::updateEndStartDateTime() {
 
 void KLineModuleView::drawDisableText(gfx::Context& ctx) {
   fMaxTechValue = 0;
+  fMidTechValue = 0;
   gfx::StateSaver saver(ctx);
   ctx.setFillColor(gfx::Color::grey(1, 0.4));
   gfx::TextStyle style(LittleFont(), gfx::TextAlignment::Center);
@@ -551,17 +554,3 @@ int64_t KLineModuleView::getCurrentLTGB(const tagLocalKData& bar) const {
   }
   return result;
 }
-
-void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
-  (void)index;
-}
-
-void KLineModuleView::drawMACDIndex(gfx::Context&, int) {}
-void KLineModuleView::drawKDJIndex(gfx::Context&, int) {}
-void KLineModuleView::drawRSIIndex(gfx::Context&, int) {}
-void KLineModuleView::drawBIASIndex(gfx::Context&, int) {}
-void KLineModuleView::drawCCIIndex(gfx::Context&, int) {}
-void KLineModuleView::drawZLCCIndex(gfx::Context&, int) {}
-void KLineModuleView::drawZLDXIndex(gfx::Context&, int) {}
-void KLineModuleView::drawZLHYDIndex(gfx::Context&, int) {}
-void KLineModuleView::drawCCLIndex(gfx::Context&, int) {}

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -74,8 +75,22 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   int64_t getCurrentLTGB(const tagLocalKData& bar) const;
   void updateEndStartDateTime();
   void refreshMAArgumentText();
-  // Fills and places the price detail panel for a bar (the touch side builds it).
+  // Creates on first use, lays out, places and fills the price detail panel for a bar, and
+  // moves the date bubble to it.
   virtual void ShowRefreshPriceDetailPanel(int index);
+
+  // --- touches -------------------------------------------------------------------------------
+  void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
+  void touchesMoved(const ui::TouchSet& touches, const ui::Event& event) override;
+  void touchesEnded(const ui::TouchSet& touches, const ui::Event& event) override;
+  // Scrolls by fDragStep bars: true toward older bars.
+  void DragKLine(bool older);
+  // One zoom step: true widens the bars.
+  void PinchKline(bool wider);
+  // Strictly inside the price area.
+  bool inPriceArea(gfx::Point p) const;
+  // The bar under a point (not limited to StartIndex; past the list: the last bar).
+  int barUnder(gfx::Point p) const;
 
   // The lower panes, drawn over the unadjusted bars with the bar width as step.
   virtual void drawMACDIndex(gfx::Context& ctx, int step);
@@ -105,11 +120,15 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   float redColor[3] = {184 / 255.f, 6 / 255.f, 26 / 255.f};
   float greenColor[3] = {0, 187 / 255.f, 187 / 255.f};
   int8_t IsShowPriceDetailPanel = 0;
+  gfx::Point startPoint;
+  bool finished = false;
+  bool _haveDragged = false;
   int32_t KCircleType = 1;
   float fMaxValue = 0;
   float fMinValue = 0;
   double fMaxVolume = 0;
-  double fMaxTechValue = 0;
+  double fMaxTechValue = 0;  // the pane axis' top value
+  double fMidTechValue = 0;  // and its middle value
   int32_t iRulerIndex = -1;
   int32_t StartIndex = -1;
   int32_t EndIndex = 0;
@@ -168,6 +187,29 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   // Keeps the series within 400 bars, moving the window and ruler with the bars.
   void dropOldest();
   void scaleOver(const tagLocalKData* bars);
+
+  // --- pane helpers ---
+  struct PaneFit {
+    double T;
+    double R;
+    double B;
+  };
+  // Window position whose values the labels show, or -1 (a ruler outside the window).
+  int paneLabelPosition() const;
+  // The axis' top and middle from the pane's top and bottom, divided by `divisor`.
+  void setPaneAxis(double top, double bottom, double divisor);
+  double oscillatorX(int i) const;
+  double barLineX(int i) const;
+  void drawOscillator(gfx::Context& ctx, const double* const* series, int lines,
+                      const gfx::Color* colours, double bottomSeed, bool skipZeroStarts);
+  template <class Record, class Get>
+  void drawThreeLines(gfx::Context& ctx, const Record* v, const char* const* formats, Get get,
+                      bool skipZeroStarts);
+  PaneFit fitNonNegative(const double* values, bool strictlyPositive);
+  void drawBarLine(gfx::Context& ctx, const double* values, const PaneFit& fit, bool nonNegative,
+                   const std::function<int(int)>& state, const gfx::Color* colours);
+  // Rectangle lists reused by every redraw.
+  std::vector<gfx::Rect> upRects_, downRects_;
 
   KLineModuleViewDelegate* delegate_ = nullptr;
 };

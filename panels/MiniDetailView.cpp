@@ -195,6 +195,43 @@ void MiniDetailView::SetDataValue(const tagLocalStockData* quote, uint16_t isPus
   if (!quote) return;
   const int64_t kept = _stockData.volume;
   _stockData = *quote;
+  const bool push = isPush == kQuoteFlagPush;
+  bool tick = false;
+  // No change, or a reading marked unknown: no new trade to show.
+  if (push && vmath::Delta(_stockData.volume, kept) != 0) {
+    appendTick(kept);
+    tick = true;
+  }
+  if (push) {
+    ticksChanged_ = ticksChanged_ || tick;
+    pushRefresh_.schedule();
+    return;
+  }
+  pushRefresh_.cancel();
+  refreshShown(ticksChanged_);
+  ticksChanged_ = false;
+}
+
+void MiniDetailView::appendTick(int64_t keptVolume) {
+  tagLocalDealData tick{};
+  tick.time = static_cast<int16_t>(_stockData.datetime.Hour * 100 + _stockData.datetime.Minute);
+  tick.price = _stockData.now;
+  const int64_t unit = _stockData.unit;
+  // The cumulative volume comes from the wire and may jump between the int64 ends.
+  const int64_t lots =
+      unit == 0 ? 0 : vmath::SatAdd(vmath::Delta(_stockData.volume, keptVolume), unit / 2) / unit;
+  tick.volume = static_cast<int32_t>(std::clamp<int64_t>(lots, std::numeric_limits<int32_t>::min(),
+                                                         std::numeric_limits<int32_t>::max()));
+  tick.inoutflag = _stockData.flag_nwp;
+  if (iTickNum < kTickListCapacity) {
+    detailDataArray[static_cast<size_t>(iTickNum++)] = tick;
+  } else {
+    std::move(detailDataArray.begin() + 1, detailDataArray.end(), detailDataArray.begin());
+    detailDataArray.back() = tick;
+  }
+}
+
+void MiniDetailView::refreshShown(bool ticks) {
   if (_stockData.market == 9) {
     showSingleTable();
     _scrollView->setContentSize({_scrollView->bounds().width(), 0});
@@ -208,29 +245,11 @@ void MiniDetailView::SetDataValue(const tagLocalStockData* quote, uint16_t isPus
     refreshRows(*_tableViewMM);
     mDetailTable->SetDataInfo(&_stockData);
   }
-  // No change, or a reading marked unknown: no new trade to show.
-  if (isPush != kQuoteFlagPush || vmath::Delta(_stockData.volume, kept) == 0) return;
-
-  tagLocalDealData tick{};
-  tick.time = static_cast<int16_t>(_stockData.datetime.Hour * 100 + _stockData.datetime.Minute);
-  tick.price = _stockData.now;
-  const int64_t unit = _stockData.unit;
-  // The cumulative volume comes from the wire and may jump between the int64 ends.
-  const int64_t lots =
-      unit == 0 ? 0 : vmath::SatAdd(vmath::Delta(_stockData.volume, kept), unit / 2) / unit;
-  tick.volume = static_cast<int32_t>(std::clamp<int64_t>(lots, std::numeric_limits<int32_t>::min(),
-                                                         std::numeric_limits<int32_t>::max()));
-  tick.inoutflag = _stockData.flag_nwp;
-  if (iTickNum < kTickListCapacity) {
-    detailDataArray[static_cast<size_t>(iTickNum++)] = tick;
-  } else {
-    std::move(detailDataArray.begin() + 1, detailDataArray.end(), detailDataArray.begin());
-    detailDataArray.back() = tick;
-  }
-  showTicks();
+  if (ticks) showTicks();
 }
 
 void MiniDetailView::SetDetailData(const tagDealHead& head, const uint8_t* records) {
+  ticksChanged_ = false;
   detailDataArray.fill({});
   // A reply longer than the list keeps its newest ticks; the count never passes the list.
   const int n = DecodeTickList(records, static_cast<size_t>(head.count) * sizeof(tagLocalDealData),

@@ -13,6 +13,7 @@
 #include "core/StockData.h"
 #include "core/TickDecode.h"
 #include "panels/PageRoles.h"
+#include "platform/foundation/Coalescer.h"
 #include "platform/ui/PageControl.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TableView.h"
@@ -88,6 +89,10 @@ class MiniDetailView : public ui::View,
   void fillFuturesRow(MiniDetailCell& cell, int row) const;
   void fillOrderBookRow(MiniDetailCell& cell, int k) const;
   void showTicks();
+  // The rows (and the ticks when `ticks`) as the quote now stands.
+  void refreshShown(bool ticks);
+  // A tick made from a pushed quote whose volume rose from `keptVolume`.
+  void appendTick(int64_t keptVolume);
 
   std::shared_ptr<ui::ScrollView> _scrollView;
   std::shared_ptr<ui::PageControl> _pageControl;
@@ -102,4 +107,10 @@ class MiniDetailView : public ui::View,
   std::array<tagLocalDealData, kTickListCapacity> detailDataArray{};
   int32_t _nSelSubView = kMiniPageOrderBook;
   bool singleTable_ = false;
+  // A push merges its quote and tick at once; the rows follow once per turn of the loop.
+  bool ticksChanged_ = false;
+  foundation::Coalescer pushRefresh_{[this] {
+    refreshShown(ticksChanged_);
+    ticksChanged_ = false;
+  }};
 };

@@ -49,7 +49,13 @@ void TrendFrameView::buildPage() {
 }
 
 void TrendFrameView::SetDataInfo(const tagLocalStockData& quote, uint16_t isPush) {
-  RefreshTrendPricePanel(quote);
+  if (isPush == kQuoteFlagPush) {
+    panelQuote_ = quote;
+    panelRefresh_.schedule();
+  } else {
+    panelRefresh_.cancel();
+    RefreshTrendPricePanel(quote);
+  }
   if (_miniDetailView) _miniDetailView->SetDataValue(&quote, isPush);
   if (_trendLineView) _trendLineView->SetDataInfo(quote, isPush);
   // The board list that would take the code next is not held by this page.

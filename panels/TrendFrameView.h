@@ -14,6 +14,7 @@
 #include "panels/PageRoles.h"
 #include "panels/PriceShowView.h"
 #include "panels/PublicView.h"
+#include "platform/foundation/Coalescer.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/GestureRecognizer.h"
 
@@ -64,4 +65,7 @@ class TrendFrameView : public PublicView, public TrendPageRole {
   std::shared_ptr<MiniDetailView> _miniDetailView;
   std::shared_ptr<PriceShowView> zoomBackdrop_;
   bool _isSelected = false;
+  // Pushed quotes set the price panel once per turn of the loop, with the latest of them.
+  tagLocalStockData panelQuote_{};
+  foundation::Coalescer panelRefresh_{[this] { RefreshTrendPricePanel(panelQuote_); }};
 };

@@ -358,8 +358,11 @@ void StockSort::recvRecord(const uint8_t* record, int size) {
         StockNum = count;
         TotalNum = count;
         QuoteCache_GetQuotes(SortData, pageKeys_, StockNum);
-      } else {
+      } else if (reply.header.isPush()) {
         // A push of the page shown: the core merged it already.
+        pushRefresh_.schedule();
+        return;
+      } else {
         reloadRowsFromCache();
       }
       break;

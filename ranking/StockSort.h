@@ -13,6 +13,7 @@
 
 #include "core/ListBuffer.h"
 #include "core/StockData.h"
+#include "platform/foundation/Coalescer.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
@@ -213,4 +214,9 @@ class StockSort : public ui::ViewController,
   std::shared_ptr<foundation::Timer> appearTimer_;
   bool observing_ = false;
   int redraws_ = 0;
+  // Quote pushes of the page shown only mark it; its rows reload once per turn of the loop.
+  foundation::Coalescer pushRefresh_{[this] {
+    reloadRowsFromCache();
+    updateViewController();
+  }};
 };

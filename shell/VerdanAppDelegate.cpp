@@ -823,7 +823,7 @@ void VerdanAppDelegate::recvIndexUpdateMsg(const foundation::Notification& notif
   if (view.header.MainType != 145) return;
   if (view.header.ChildType != 22 && view.header.ChildType != 23) return;
   if (view.header.isError()) return;
-  if (marqueeView_) marqueeView_->updateIndex();
+  tickerRefresh_.schedule();
 }
 
 void VerdanAppDelegate::showBottomHurricaneLamp() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/AppHooks.h"
+#include "platform/foundation/Coalescer.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Font.h"
@@ -200,6 +201,10 @@ class VerdanAppDelegate : public ui::Object,
   std::shared_ptr<ui::ViewController> loginViewCtrl_;
   std::shared_ptr<LoginShowView> loginShowView_;
   std::shared_ptr<MarqueeViewRole> marqueeView_;
+  // Index pushes mark the ticker; it re-reads the indices once per turn of the loop.
+  foundation::Coalescer tickerRefresh_{[this] {
+    if (marqueeView_) marqueeView_->updateIndex();
+  }};
   gfx::Font littleFont_;
   gfx::Font normalFont_;
   gfx::Font largeFont_;

@@ -816,7 +816,7 @@ int Elapsed(const tagLocalStockData& q, int points, int clock) {
 
 }  // namespace
 
-std::vector<MinuteFigures> Market::figures(const Security& s, int n) const {
+std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyMinute) const {
   const tagLocalStockData& q = s.q;
   n = std::clamp(n, 0, static_cast<int>(s.path.size()));
   std::vector<MinuteFigures> out(static_cast<size_t>(n));
@@ -826,6 +826,7 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n) const {
   const int64_t avr5[2] = {buyAvr5, buyAvr5 / 10 * 9};
   const double mainShare = 0.45 + 0.1 * Unit(s.key, kMisc + 9);
   const bool futures = q.zqlb == kTypeFuture;
+  const bool index = q.zqlb == kTypeIndex;
   int64_t volume = 0, amount = 0, opened = 0, closed = 0;
   double priced = 0, hlz = 0;
   for (int i = 0; i < n; ++i) {
@@ -833,8 +834,17 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n) const {
     volume += s.minuteVolume[i];
     amount += s.minuteAmount[i];
     priced += static_cast<double>(s.minuteVolume[i]) * s.path[i];
+    // An index's red/green strength drifts a unit or two a minute within +-12.
+    if (index) hlz = std::clamp(hlz + (Unit(s.key, kMisc + 11000 + i) - 0.5) * 3, -12.0, 12.0);
+    if (futures) {
+      opened += s.minuteVolume[i] / 2;
+      closed += s.minuteVolume[i] / 3;
+    }
+    // The quote needs only its own minute: the running sums above are all it needs of the others.
+    if (!everyMinute && i + 1 < n) continue;
     f.volume = volume;
     f.amount = amount;
+    f.hlz = static_cast<int16_t>(hlz);
     f.average = volume ? static_cast<int32_t>(std::llround(priced / static_cast<double>(volume)))
                        : s.path[i];
     f.lb = avg5 > 0 ? static_cast<int32_t>(std::llround(static_cast<double>(volume) * 10000.0 *
@@ -857,15 +867,10 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n) const {
                     : 0;
     }
     if (futures) {
-      opened += s.minuteVolume[i] / 2;
-      closed += s.minuteVolume[i] / 3;
       f.opened = opened;
       f.closed = closed;
       f.openInterest = q.JRCCS.zrccl + opened - closed;
     }
-    // An index's red/green strength drifts a unit or two a minute within +-12.
-    hlz = std::clamp(hlz + (Unit(s.key, kMisc + 11000 + i) - 0.5) * 3, -12.0, 12.0);
-    f.hlz = static_cast<int16_t>(hlz);
   }
   return out;
 }
@@ -880,7 +885,7 @@ void Market::recompute(Security& s) {
     q.high = std::max(q.high, s.path[i]);
     q.low = std::min(q.low, s.path[i]);
   }
-  const MinuteFigures f = figures(s, n).back();
+  const MinuteFigures f = figures(s, n, false).back();
   const int64_t volume = f.volume;
   const double amount = static_cast<double>(f.amount);
   q.now = s.path[n - 1];

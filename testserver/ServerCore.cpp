@@ -2,12 +2,14 @@
 
 #include <ctime>
 #include <future>
+#include <thread>
 
 #include "core/ByteOrder.h"
 #include "core/DataEncrypt.h"
 #include "core/MDBF.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "testserver/QuoteEncoder.h"
 #include "testserver/Table.h"
@@ -104,6 +106,8 @@ bool ServerCore::start() {
 void ServerCore::stop() {
   if (!thread_) return;
   runOnServer([this] {
+    ++floodGeneration_;
+    flooding_ = false;
     if (timer_) timer_->invalidate();
     timer_.reset();
     if (houseTimer_) houseTimer_->invalidate();
@@ -689,32 +693,47 @@ void ServerCore::reap() {
   }
 }
 
-void ServerCore::pushQuotes() {
+namespace {
+
+// The index brief push: the three indices' last prices, closes and amounts. Flood round
+// `round` (0: none) moves the prices and amounts by its own steps.
+std::vector<uint8_t> IndexBriefBody(Market& market, uint64_t round) {
   static const struct {
     uint8_t market;
     const char* code;
   } kIndices[] = {{1, "000001"}, {2, "399001"}, {3, "999999"}};
+  ByteWriter w;
+  w.u16(3);
+  for (const auto& ix : kIndices) {
+    const Security* s = market.find(ix.market, ix.code);
+    if (!s) continue;
+    const tagLocalStockData& q = s->q;
+    const int32_t scale = PriceDotToScale(q);
+    w.u8(q.market);
+    w.fixedText(ix.code, 8);
+    w.u8(q.zqlb);
+    w.u8(q.pricedot);
+    int32_t now = q.now / scale;
+    if (round > 0) now = std::max<int32_t>(1, now + FloodPriceStep(round));
+    w.i32(now);
+    w.i32(q.yesterday / scale);
+    w.i64(q.amount + static_cast<int64_t>(round));
+  }
+  return w.take();
+}
+
+}  // namespace
+
+int32_t FloodPriceStep(uint64_t round) {
+  return static_cast<int32_t>(round % 41) - 20;
+}
+
+void ServerCore::pushQuotes() {
   for (auto& [id, cp] : conns_) {
     Connection& c = *cp;
     if (c.closed || c.role != Role::Quote) continue;
-    if (c.loggedIn) {
-      ByteWriter w;
-      w.u16(3);
-      for (const auto& ix : kIndices) {
-        const Security* s = market_->find(ix.market, ix.code);
-        if (!s) continue;
-        const tagLocalStockData& q = s->q;
-        const int32_t scale = PriceDotToScale(q);
-        w.u8(q.market);
-        w.fixedText(ix.code, 8);
-        w.u8(q.zqlb);
-        w.u8(q.pricedot);
-        w.i32(q.now / scale);
-        w.i32(q.yesterday / scale);
-        w.i64(q.amount);
-      }
-      replyAs(c, kMainTypeQuote, 22, 0, 0, w.take(), nullptr, kDataFlagPush);
-    }
+    if (c.loggedIn) replyAs(c, kMainTypeQuote, 22, 0, 0, IndexBriefBody(*market_, 0), nullptr,
+                            kDataFlagPush);
     for (auto& [page, sub] : c.subscriptions) {
       if (c.closed) break;
       if (sub.stocks.empty()) continue;
@@ -723,6 +742,97 @@ void ServerCore::pushQuotes() {
     }
   }
   reap();
+}
+
+void ServerCore::startFlood(const FloodOptions& options) {
+  runOnServer([this, options] {
+    flood_ = options;
+    floodStarted_ = false;
+    const uint64_t generation = ++floodGeneration_;
+    floodPackets_ = 0;
+    floodRounds_ = 0;
+    for (auto& [id, c] : conns_) {
+      c->floodRound = 0;
+      c->floodBodies.clear();
+    }
+    flooding_ = true;
+    foundation::RunLoop::current()->perform([this, generation] { floodStep(generation); });
+  });
+}
+
+void ServerCore::stopFlood() {
+  runOnServer([this] {
+    ++floodGeneration_;
+    flooding_ = false;
+  });
+}
+
+void ServerCore::floodRound(Connection& c) {
+  ++c.floodRound;
+  // The request code carries the round (14 bits), so a client can check the order.
+  replyAs(c, kMainTypeQuote, 22, 0, static_cast<uint16_t>(c.floodRound & 0x3FFF),
+          IndexBriefBody(*market_, c.floodRound), nullptr, kDataFlagPush);
+  uint64_t packets = 1;
+  for (auto& [key, sub] : c.subscriptions) {
+    if (c.closed) break;
+    if (sub.stocks.empty()) continue;
+    // The market stands still between minutes: one body per minute and subscription.
+    Connection::FloodBody& cached = c.floodBodies[key];
+    if (cached.minute != market_->minute() || cached.code != sub.code ||
+        cached.stocks != sub.stocks) {
+      cached.minute = market_->minute();
+      cached.code = sub.code;
+      cached.stocks = sub.stocks;
+      cached.body = SubscriptionPushBody(*market_, sub);
+    }
+    replyAs(c, kMainTypeQuote, sub.child, sub.page, sub.code, cached.body, nullptr,
+            kDataFlagPush);
+    ++packets;
+  }
+  floodPackets_ += packets;
+  if (++floodRounds_ % kFloodRoundsPerMinute == 0 && market_->advance())
+    minute_ = market_->minute();
+}
+
+void ServerCore::floodStep(uint64_t generation) {
+  if (generation != floodGeneration_ || !flooding_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (floodStarted_ && flood_.seconds > 0 &&
+      std::chrono::duration<double>(now - floodStart_).count() >= flood_.seconds) {
+    flooding_ = false;
+    foundation::logInfo("testserver: flood over, %llu packets",
+                        static_cast<unsigned long long>(floodPackets_.load()));
+    return;
+  }
+  bool queued = false;
+  bool waiting = false;  // a connection that takes no more now
+  for (auto& [id, cp] : conns_) {
+    Connection& c = *cp;
+    if (c.closed || c.role != Role::Quote) continue;
+    // What waits behind the flood goes out as the client reads, also after a logout (the
+    // housekeeping timer may stand still under a manual clock).
+    if (!c.out.empty()) flush(c);
+    if (c.closed || !c.loggedIn) continue;
+    if (flood_.rounds > 0 && c.floodRound >= flood_.rounds) {
+      if (!c.out.empty()) waiting = true;
+      continue;
+    }
+    while (!c.closed && c.out.size() < kFloodWindow &&
+           (flood_.rounds == 0 || c.floodRound < flood_.rounds)) {
+      if (!floodStarted_) {
+        floodStarted_ = true;
+        floodStart_ = now;
+      }
+      floodRound(c);
+      queued = true;
+    }
+    if (!c.closed && !c.out.empty()) waiting = true;
+  }
+  reap();
+  // Nothing went out: the clients are not reading (or nobody is logged in yet). A short real
+  // sleep instead of a timer, so that a manual clock in the tests does not stop the flood.
+  if (!queued) std::this_thread::sleep_for(std::chrono::microseconds(waiting ? 200 : 1000));
+  foundation::RunLoop::current()->perform([this, generation] { floodStep(generation); });
 }
 
 void ServerCore::pushForcedLogout(const std::string& text) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -60,7 +61,19 @@ struct Connection {
   std::vector<uint8_t> out;
   bool closeWhenSent = false;
   double lastActivity = 0;  // Clock::now() of the last byte read or sent
+  uint64_t floodRound = 0;  // flood rounds queued on this connection
+  // Subscription push bodies of the flood, made once per market minute and subscription.
+  struct FloodBody {
+    int minute = -1;
+    uint16_t code = 0;
+    std::vector<int> stocks;
+    std::vector<uint8_t> body;
+  };
+  std::map<uint16_t, FloodBody> floodBodies;
 };
+
+// The flood queues rounds on a connection only while less than this waits to be sent to it.
+inline constexpr size_t kFloodWindow = 64 * 1024;
 
 // What one connection may hold, so that no client can grow the server without end.
 inline constexpr size_t kMaxQueuedOutput = 4 * 1024 * 1024;  // more: the client is not reading
@@ -164,6 +177,12 @@ class ServerCore {
                         uint8_t byte3);
   void pushQuotes();  // changed quotes to every subscriber, and the index brief
   void pushForcedLogout(const std::string& text);
+  // The flood fault (any thread).
+  void startFlood(const FloodOptions& options);
+  void stopFlood();
+  bool isFlooding() const { return flooding_.load(); }
+  uint64_t floodPackets() const { return floodPackets_.load(); }
+  uint64_t floodRounds() const { return floodRounds_.load(); }
   // Queues the bytes and sends what the socket takes now; the rest goes as the client reads.
   // A client that lets more than kMaxQueuedOutput wait is dropped.
   void sendRaw(Connection& c, const std::vector<uint8_t>& bytes);
@@ -203,6 +222,9 @@ class ServerCore {
   void reap();                // drops closed connections
   void flush(Connection& c);  // sends what the socket takes now
   void housekeeping();        // pending output, idle connections
+  // One pass of the flood over the quote connections; queues the next pass while it lasts.
+  void floodStep(uint64_t generation);
+  void floodRound(Connection& c);
 
   ServerOptions options_;
   std::map<uint16_t, int> splitReplies_;  // (main << 8 | child) -> packets
@@ -225,6 +247,14 @@ class ServerCore {
   std::atomic<int> minute_{0};
   int32_t date_ = 0;
   std::unique_ptr<LzwWorkArea> lzw_;
+  // The flood: its options and start (server thread), a generation that ends older passes.
+  FloodOptions flood_;
+  std::chrono::steady_clock::time_point floodStart_;
+  bool floodStarted_ = false;
+  uint64_t floodGeneration_ = 0;
+  std::atomic<bool> flooding_{false};
+  std::atomic<uint64_t> floodPackets_{0};
+  std::atomic<uint64_t> floodRounds_{0};
   uint32_t qsidCounter_ = 0;
 
   mutable std::mutex mutex_;  // guards faults_, counts_, userCount_ and watch lists

@@ -57,6 +57,26 @@ void TestServer::pushForcedLogout(const std::string& text) {
   core_->pushForcedLogout(text);
 }
 
+void TestServer::startFlood(const FloodOptions& options) {
+  core_->startFlood(options);
+}
+
+void TestServer::stopFlood() {
+  core_->stopFlood();
+}
+
+bool TestServer::isFlooding() const {
+  return core_->isFlooding();
+}
+
+uint64_t TestServer::floodPackets() const {
+  return core_->floodPackets();
+}
+
+uint64_t TestServer::floodRounds() const {
+  return core_->floodRounds();
+}
+
 void TestServer::advanceMinute() {
   core_->advanceMinute();
 }

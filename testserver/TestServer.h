@@ -63,6 +63,25 @@ enum class Fault {
   ErrorReply,        // answer with an error reply: flag bit 6 and a UTF-16 text
 };
 
+// The flood fault: round after round of valid pushes to every logged-in quote connection, as
+// fast as its socket takes them (the server never queues more than a small window ahead of
+// what the client has read). A round is the index brief (child 22) with the flood's own
+// values and the round in its request code (14 bits), then one push of each of the
+// connection's subscriptions at the market's minute. Every kFloodRoundsPerMinute rounds (all
+// connections together) the market moves one minute on, so the subscriptions' values change.
+inline constexpr uint64_t kFloodRoundsPerMinute = 1000;
+struct FloodOptions {
+  // Real seconds from the first round sent; 0: no limit of time.
+  double seconds = 0;
+  // Rounds per connection (a relogin's new connection starts again at 1); 0: no limit.
+  uint64_t rounds = 0;
+};
+
+// The index brief of flood round `round` (1, 2, ...) moves the index's last price by
+// FloodPriceStep(round) points from the market's (in the brief's units) and adds `round` to its
+// amount, so a client can tell every round's values and their order.
+int32_t FloodPriceStep(uint64_t round);
+
 // A request as the server understood it: the header and the deciphered, expanded body.
 struct ReceivedRequest {
   PacketHeader header;
@@ -135,6 +154,15 @@ class TestServer {
   void clearFaults();
   // Pushes a forced logout (field 38 = text) to every quote connection.
   void pushForcedLogout(const std::string& text);
+
+  // Starts the flood fault (replacing one in progress); see FloodOptions.
+  void startFlood(const FloodOptions& options);
+  void stopFlood();
+  // True from startFlood until stopFlood or the time limit.
+  bool isFlooding() const;
+  // Packets the flood has queued for the clients so far (since startFlood), and the rounds.
+  uint64_t floodPackets() const;
+  uint64_t floodRounds() const;
 
   // Market clock: one minute on (pushes changed quotes to subscribers), or a given minute.
   void advanceMinute();

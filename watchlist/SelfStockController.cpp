@@ -303,6 +303,11 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
     ui::Application::shared().setNetworkActivityIndicatorVisible(false);
     if (error) return;
     if (view.header.ChildType == 12) {
+      // The quotes are in the cache already; a push changes nothing else.
+      if (view.header.isPush() && !requestRevert_) {
+        pushRefresh_.schedule();
+        return;
+      }
       std::weak_ptr<SelfStockController> weak = weakAs<SelfStockController>();
       const bool revert = requestRevert_;
       requestRevert_ = false;

@@ -12,6 +12,7 @@
 
 #include "core/ListBuffer.h"
 #include "core/StockData.h"
+#include "platform/foundation/Coalescer.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/ViewController.h"
@@ -214,6 +215,8 @@ class SelfStockController : public ui::ViewController,
   std::shared_ptr<CustomLabels> rightTitle_;
   int currentPage_ = 0;
   bool requestRevert_ = false;
+  // Quote pushes of the shown page only mark the table; it reloads once per turn of the loop.
+  foundation::Coalescer pushRefresh_{[this] { reloadView(); }};
   int8_t showZL_ = 0;
   RankParams rankParam_;
   double contentWidth_ = 0;

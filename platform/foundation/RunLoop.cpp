@@ -122,6 +122,7 @@ struct RunLoop::Impl {
   int wakeFd = -1;
   std::weak_ptr<RunLoop> self;
   std::atomic<bool> alive{true};
+  std::atomic<TimeInterval> performBudget{RunLoop::kDefaultPerformBudget};
 
   struct TimerEntry {
     std::shared_ptr<Timer> timer;
@@ -280,7 +281,12 @@ bool RunLoop::Impl::runPerforms(const Frame& frame) {
   }
   // One at a time from the shared queue, so a nested run inside a task continues in order.
   bool handled = false;
+  const TimeInterval budget = performBudget.load();
+  const auto start = std::chrono::steady_clock::now();
   for (size_t k = 0; k < count; ++k) {
+    if (k > 0 && budget > 0 &&
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >= budget)
+      break;
     Task task;
     {
       std::lock_guard<std::mutex> lock(mutex);
@@ -567,6 +573,19 @@ bool RunLoop::perform(Task task) {
   }
   if (!isCurrent()) impl_->wake();
   return true;
+}
+
+void RunLoop::setPerformBudget(TimeInterval seconds) {
+  impl_->performBudget.store(seconds > 0 ? seconds : 0);
+}
+
+TimeInterval RunLoop::performBudget() const {
+  return impl_->performBudget.load();
+}
+
+size_t RunLoop::pendingPerformCount() const {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return impl_->performs.size();
 }
 
 std::shared_ptr<Timer> RunLoop::performAfter(TimeInterval delay, Task task,

@@ -3,8 +3,11 @@
 // A pass of the loop waits in poll() (unless work is already pending) until a source is ready, a
 // timer of the mode is due, a perform arrives, stop() is called or the clock is advanced; then
 // it runs the callbacks of ready file-descriptor sources, the performs that were queued when the
-// pass began (FIFO), and the due timers of the running mode (earliest first). Sources should use
-// non-blocking fds: a callback earlier in the same pass may have consumed what was ready.
+// pass began (FIFO) for at most the loop's perform budget of real time (at least one), and the
+// due timers of the running mode (earliest first). Performs left over run first in the next
+// pass, so a backlog of tasks never holds timers, input and drawing back for more than the
+// budget. Sources should use non-blocking fds: a callback earlier in the same pass may have
+// consumed what was ready.
 //
 // Modes: a timer is added for one mode ("default", "tracking" or any name of your own) or for
 // "common", which means both "default" and "tracking". A loop running in "tracking" (a scroll or
@@ -134,6 +137,13 @@ class RunLoop {
   bool isRunning() const;
 
   // --- Performs (any thread) ---
+  // Real time one pass spends on queued performs before it lets timers run and returns
+  // (at least one perform runs per pass). 0: every perform queued when the pass began.
+  static constexpr TimeInterval kDefaultPerformBudget = 0.004;
+  void setPerformBudget(TimeInterval seconds);
+  TimeInterval performBudget() const;
+  // Performs queued and not yet run.
+  size_t pendingPerformCount() const;
   // Queues `task` FIFO and wakes the loop. A task queued from the loop's own thread runs on a
   // later pass, after the current callback returns. Returns false (task dropped) when the
   // loop's thread has ended.

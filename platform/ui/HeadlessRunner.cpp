@@ -1,4 +1,6 @@
+#include <chrono>
 #include <cmath>
+#include <memory>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -10,8 +12,10 @@
 #include "platform/graphics/CairoContext.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Orientation.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
 
 namespace ui {
 
@@ -35,27 +39,73 @@ std::string restOfLine(std::istringstream& in) {
   return rest.substr(start, end - start + 1);
 }
 
+// What a screen refresh does besides drawing: views marked since the last frame lay out once.
+// Drawing itself waits for a shot.
+void frameWork() {
+  for (Window* window : Application::shared().windows())
+    if (!window->isHidden()) window->layoutIfNeeded();
+}
+
+double realNow() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 // Runs the main loop for `seconds` of (real or virtual) time, in tracking mode while a finger
-// is down so that default-mode timers wait as they do on the device.
+// is down so that default-mode timers wait as they do on the device. A wait is cut into frames
+// with the frame work between them. A step's own turn (0 seconds) runs until the loop is idle;
+// while a backlog keeps it busy, until what was queued before the step has run and a frame's
+// time has passed, so the next step comes on time.
 void runFor(double seconds) {
   auto loop = foundation::RunLoop::main();
   const char* mode = Application::shared().isTracking() ? foundation::kTrackingRunLoopMode
                                                         : foundation::kDefaultRunLoopMode;
   if (seconds <= 0) {
+    auto reached = std::make_shared<bool>(false);
+    loop->perform([reached] { *reached = true; });
+    const double end = realNow() + kFrame;
     while (loop->runOnce(mode, 0)) {
+      if (*reached && realNow() >= end) break;
     }
+    frameWork();
     return;
   }
-  loop->runFor(seconds, mode);
+  const double deadline = foundation::Clock::now() + seconds;
+  for (;;) {
+    const double now = foundation::Clock::now();
+    if (now >= deadline) break;
+    const double sliceEnd = std::min(deadline, now + kFrame);
+    loop->runUntil(sliceEnd, mode);
+    frameWork();
+    if (foundation::Clock::now() < sliceEnd) break;  // the loop was stopped
+  }
 }
 
 }  // namespace
 
+int uprightQuarterTurns() {
+  if (!isLandscape(statusBarOrientation())) return 0;
+  return Device::current().orientation() == DeviceOrientation::LandscapeRight ? 3 : 1;
+}
+
+gfx::Point screenPointFromUpright(gfx::Point p) {
+  const gfx::Rect screen = Screen::main().bounds();
+  switch (uprightQuarterTurns()) {
+    case 1:
+      return {screen.width() - p.y, p.x};
+    case 3:
+      return {p.y, screen.height() - p.x};
+    default:
+      return p;
+  }
+}
+
 void playPinch(const ScriptStep& step, const std::function<void(double)>& wait) {
   Application& app = Application::shared();
   auto fingers = [&](double distance) {
-    return std::vector<std::pair<int, gfx::Point>>{{0, {step.from.x - distance / 2, step.from.y}},
-                                                   {1, {step.from.x + distance / 2, step.from.y}}};
+    return std::vector<std::pair<int, gfx::Point>>{
+        {0, screenPointFromUpright({step.from.x - distance / 2, step.from.y})},
+        {1, screenPointFromUpright({step.from.x + distance / 2, step.from.y})}};
   };
   int frames = std::max(1, static_cast<int>(std::lround(step.seconds / kFrame)));
   app.sendTouches(TouchPhase::Began, fingers(step.to.x));
@@ -113,6 +163,10 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.kind = ScriptStepKind::Event;
       step.text = restOfLine(in);
       ok = step.text == "background" || step.text == "foreground";
+    } else if (word == "orientation") {
+      step.kind = ScriptStepKind::Orientation;
+      ok = readNumbers(in, v, 1) && v[0] >= 1 && v[0] <= 6 && v[0] == std::floor(v[0]);
+      step.orientation = static_cast<int>(v[0]);
     } else if (word == "open") {
       step.kind = ScriptStepKind::Open;
       ok = static_cast<bool>(in >> step.text);
@@ -143,7 +197,22 @@ gfx::Image renderScreen(double scale) {
   ctx.setFillColor(gfx::Color::black());
   ctx.fillRect(screen);
   Application::shared().render(ctx);
-  return image.image();
+  const int turns = uprightQuarterTurns();
+  if (turns == 0) return image.image();
+  // Turned back by the screen's quarter turns, so the landscape screen stands upright.
+  const double w = screen.width(), h = screen.height();
+  gfx::ImageContext upright(gfx::Size(h, w), scale, true);
+  if (!upright.isValid()) return {};
+  gfx::Context& u = upright.context();
+  if (turns == 1) {
+    u.translate(0, w);
+    u.rotate(-M_PI / 2);
+  } else {
+    u.translate(h, 0);
+    u.rotate(M_PI / 2);
+  }
+  u.drawImage(image.image(), gfx::Rect(0, 0, w, h));
+  return upright.image();
 }
 
 bool writeScreenshot(const std::string& path, double scale) {
@@ -197,23 +266,27 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
         runFor(step.seconds);
         break;
       case ScriptStepKind::Tap:
-        app.sendTouch(TouchPhase::Began, 0, step.from);
+        app.sendTouch(TouchPhase::Began, 0, screenPointFromUpright(step.from));
         runFor(0);
-        app.sendTouch(TouchPhase::Ended, 0, step.from);
+        app.sendTouch(TouchPhase::Ended, 0, screenPointFromUpright(step.from));
+        runFor(0);
+        break;
+      case ScriptStepKind::Orientation:
+        Device::current().setOrientation(static_cast<DeviceOrientation>(step.orientation));
         runFor(0);
         break;
       case ScriptStepKind::Drag: {
         int frames = std::max(1, static_cast<int>(std::lround(step.seconds / kFrame)));
-        app.sendTouch(TouchPhase::Began, 0, step.from);
+        app.sendTouch(TouchPhase::Began, 0, screenPointFromUpright(step.from));
         runFor(0);
         for (int i = 1; i <= frames; ++i) {
           double t = static_cast<double>(i) / frames;
           gfx::Point p(step.from.x + (step.to.x - step.from.x) * t,
                        step.from.y + (step.to.y - step.from.y) * t);
           runFor(step.seconds / frames);
-          app.sendTouch(TouchPhase::Moved, 0, p);
+          app.sendTouch(TouchPhase::Moved, 0, screenPointFromUpright(p));
         }
-        app.sendTouch(TouchPhase::Ended, 0, step.to);
+        app.sendTouch(TouchPhase::Ended, 0, screenPointFromUpright(step.to));
         runFor(0);
         break;
       }

@@ -2,6 +2,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 
@@ -12,12 +13,20 @@
 #include "platform/graphics/CairoContext.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Orientation.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
 
 namespace ui {
 
 namespace {
+
+constexpr double kWindowFrame = 1.0 / 60;
+
+double realSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 const char* keyName(SDL_Keycode key) {
   switch (key) {
@@ -141,6 +150,9 @@ class ScriptPlayer {
         SDL_PushEvent(&e);
         break;
       }
+      case ScriptStepKind::Orientation:
+        Device::current().setOrientation(static_cast<DeviceOrientation>(s.orientation));
+        break;
       case ScriptStepKind::Event:
         if (s.text == "background")
           Application::shared().enterBackground();
@@ -228,6 +240,7 @@ int runWindow(const WindowOptions& options) {
   bool running = true;
   bool mouseDown = false;
   gfx::Image lastFrame;
+  double lastRender = -1;
   while (running) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
@@ -238,24 +251,34 @@ int runWindow(const WindowOptions& options) {
         case SDL_MOUSEBUTTONDOWN:
           if (e.button.button == SDL_BUTTON_LEFT) {
             mouseDown = true;
-            app.sendTouch(TouchPhase::Began, 0, {e.button.x / scale, e.button.y / scale});
+            app.sendTouch(TouchPhase::Began, 0,
+                          screenPointFromUpright({e.button.x / scale, e.button.y / scale}));
           }
           break;
         case SDL_MOUSEMOTION:
           if (mouseDown)
-            app.sendTouch(TouchPhase::Moved, 0, {e.motion.x / scale, e.motion.y / scale});
+            app.sendTouch(TouchPhase::Moved, 0,
+                          screenPointFromUpright({e.motion.x / scale, e.motion.y / scale}));
           break;
         case SDL_MOUSEBUTTONUP:
           if (e.button.button == SDL_BUTTON_LEFT && mouseDown) {
             mouseDown = false;
-            app.sendTouch(TouchPhase::Ended, 0, {e.button.x / scale, e.button.y / scale});
+            app.sendTouch(TouchPhase::Ended, 0,
+                          screenPointFromUpright({e.button.x / scale, e.button.y / scale}));
           }
           break;
         case SDL_TEXTINPUT:
           app.sendText(e.text.text);
           break;
         case SDL_KEYDOWN:
-          if (const char* name = keyName(e.key.keysym.sym)) app.sendKey(name);
+          // F1..F6 turn the device (1 portrait, 2 upside down, 3 and 4 landscape, 5 and 6 flat).
+          if (e.key.keysym.sym >= SDLK_F1 && e.key.keysym.sym <= SDLK_F6) {
+            Device::current().setOrientation(
+                static_cast<DeviceOrientation>(1 + e.key.keysym.sym - SDLK_F1));
+            app.setNeedsRender();
+          } else if (const char* name = keyName(e.key.keysym.sym)) {
+            app.sendKey(name);
+          }
           break;
         case SDL_WINDOWEVENT:
           switch (e.window.event) {
@@ -286,9 +309,27 @@ int runWindow(const WindowOptions& options) {
     // A finger on the glass keeps the loop in tracking mode (default-mode timers wait).
     const char* mode =
         app.isTracking() ? foundation::kTrackingRunLoopMode : foundation::kDefaultRunLoopMode;
-    loop->runOnce(mode, 1.0 / 60);
-    if (app.needsRender() || runningAnimationCount() > 0) {
+    // One turn of the loop (its queued tasks get a time budget), then a frame when one is due:
+    // at most 60 a second, so a backlog of pushes is worked off between frames and every frame
+    // shows what the turns before it merged.
+    const bool wantsFrame = app.needsRender() || runningAnimationCount() > 0;
+    const double untilFrame = lastRender + kWindowFrame - realSeconds();
+    loop->runOnce(mode, wantsFrame ? std::clamp(untilFrame, 0.0, kWindowFrame) : kWindowFrame);
+    if ((app.needsRender() || runningAnimationCount() > 0) &&
+        realSeconds() - lastRender >= kWindowFrame) {
+      lastRender = realSeconds();
       lastFrame = renderScreen(scale);
+      // The upright picture of a landscape screen is wider than tall: the window follows it.
+      const int fw = static_cast<int>(std::lround(lastFrame.size().width * scale));
+      const int fh = static_cast<int>(std::lround(lastFrame.size().height * scale));
+      if (!lastFrame.isEmpty() && (fw != pw || fh != ph)) {
+        pw = fw;
+        ph = fh;
+        SDL_SetWindowSize(sdl.window, pw, ph);
+        if (sdl.texture) SDL_DestroyTexture(sdl.texture);
+        sdl.texture = SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_ARGB8888,
+                                        SDL_TEXTUREACCESS_STREAMING, pw, ph);
+      }
       if (!lastFrame.isEmpty()) {
         SDL_UpdateTexture(sdl.texture, nullptr, lastFrame.data(), lastFrame.stride());
         SDL_RenderClear(sdl.renderer);

@@ -6,6 +6,7 @@
 
 #include "detail/TrendlineController.h"
 #include "platform/ui/NavigationController.h"
+#include "tests/detail/DetailTestSupport.h"
 #include "tests/detail/TrendPageRecorder.h"
 #include "tests/shell/StartupTestSupport.h"
 
@@ -16,6 +17,8 @@ class DetailClientTest : public startuptest::StartupTest {
   void SetUp() override {
     StartupTest::SetUp();
     RegisterRecordingTrendPage();
+    // The radar page lives in a later folder; the pager makes it by name.
+    ui::ClassRegistry::shared().registerClass<RadarStandIn>("RadarView");
   }
 
   // Logs in with the given rights and forgets what the login sent.

@@ -6,6 +6,7 @@
 #include "detail/TrendlineController.h"
 #include "panels/PageRoles.h"
 #include "panels/PublicView.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/Button.h"
 #include "tests/detail/PanelTestSupport.h"
 
@@ -246,6 +247,9 @@ TEST_F(PanelPagesTest, PagesMadeByNameCarryABuiltPanel) {
     q.market = 3;
     q.unit = 500;
     quotePage->SetDataInfo(q, kQuoteFlagPush);
+    // A push sets the panel once, on the loop's next turn.
+    while (foundation::RunLoop::current()->runOnce()) {
+    }
     EXPECT_EQ(page->mainPriceShow()->nowLabel()->text(), "10.25");
     EXPECT_EQ(page->gridCell(5)->textPrice()->text(), "2000");
   }

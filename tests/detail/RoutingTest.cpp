@@ -229,7 +229,7 @@ TEST_F(RoutingTest, RotationPresentsTheLandscapeScreenOnlyOnTheChartPages) {
   pager->updateDataForSubPage(kPageTrend);
   ui::Device::current().setOrientation(ui::DeviceOrientation::LandscapeRight);
   ASSERT_TRUE(pager->isLandscape());
-  auto* land = dynamic_cast<LandscapeKline*>(pager->landscape());
+  auto* land = dynamic_cast<RecordingLandscape*>(pager->landscape());
   ASSERT_NE(land, nullptr);
   // The stored ex-rights events are handed over on opening.
   EXPECT_EQ(land->kline.weightCalls, 1);

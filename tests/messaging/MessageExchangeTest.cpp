@@ -19,6 +19,11 @@ class MessageExchangeTest : public StartupTest {
  protected:
   void SetUp() override {
     StartupTest::SetUp();
+#if defined(__SANITIZE_THREAD__)
+    // A launched client lays out text on its helper threads too, which the font library does
+    // not let the race detector see through; the directory reset test is the threaded one here.
+    GTEST_SKIP() << "launched client: not under ThreadSanitizer";
+#endif
     RegisterWidgetClasses();
     RegisterWatchlistClasses();
     RegisterMessagingClasses();

@@ -44,6 +44,11 @@ class MessagingFuzzSeeds : public StartupTest {
  protected:
   void SetUp() override {
     StartupTest::SetUp();
+#if defined(__SANITIZE_THREAD__)
+    // A launched client lays out text on its helper threads too, which the font library does
+    // not let the race detector see through; the directory reset test is the threaded one here.
+    GTEST_SKIP() << "launched client: not under ThreadSanitizer";
+#endif
     RegisterWidgetClasses();
     RegisterWatchlistClasses();
     RegisterMessagingClasses();
@@ -102,8 +107,8 @@ TEST_F(MessagingFuzzSeeds, StoreFilesAndContentAnswers) {
           {"sendMessageKey_content", foundation::Value("收到")}}));
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
 
-  WriteSeed("fuzz_messaging_content", "server_whole", contents[0]);
-  WriteSeed("fuzz_messaging_content", "server_three_parts", contents.back());
+  WriteSeed("messaging_content", "server_whole", contents[0]);
+  WriteSeed("messaging_content", "server_three_parts", contents.back());
   std::string received = ReadFile(foundation::documentsPath(ReceivedMessageFileName("zhang")));
   std::string sent = ReadFile(foundation::documentsPath(SentMessageFileName("zhang")));
   ASSERT_FALSE(received.empty());
@@ -112,7 +117,7 @@ TEST_F(MessagingFuzzSeeds, StoreFilesAndContentAnswers) {
   std::string store;
   store += static_cast<char>(received.size() & 0xFF);
   store += static_cast<char>((received.size() >> 8) & 0xFF);
-  WriteSeed("fuzz_messaging_store", "server_store", store + received + sent);
+  WriteSeed("messaging_store", "server_store", store + received + sent);
 }
 
 }  // namespace

@@ -26,7 +26,10 @@ void Usage() {
       "                         [--auth P] [--quote P] [--verify P] [--trade P]\n"
       "                         [--message P] [--pricealert P] [--http P]\n"
       "                         [--rights LIST]   rights every login grants, e.g. 30,31,32,49\n"
-      "                         [--kline-parts]   long K-line answers in numbered parts\n");
+      "                         [--kline-parts]   long K-line answers in numbered parts\n"
+      "                         [--flood SECONDS] [--flood-rounds N]\n"
+      "                             push to every logged-in quote connection as fast as it\n"
+      "                             reads, for SECONDS from the first push and/or N rounds\n");
 }
 
 }  // namespace
@@ -36,6 +39,8 @@ int main(int argc, char** argv) {
   options.stepInterval = 3;
   bool verbose = false;
   bool klineParts = false;
+  bool flood = false;
+  testserver::FloodOptions floodOptions;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     auto value = [&](long* out) {
@@ -67,6 +72,14 @@ int main(int argc, char** argv) {
       ok = i + 1 < argc;
       if (ok) options.rights = argv[++i];
       for (char ch : options.rights) ok = ok && ((ch >= '0' && ch <= '9') || ch == ',');
+    } else if (a == "--flood") {
+      ok = value(&v) && v > 0;
+      floodOptions.seconds = static_cast<double>(v);
+      flood = true;
+    } else if (a == "--flood-rounds") {
+      ok = value(&v) && v > 0;
+      floodOptions.rounds = static_cast<uint64_t>(v);
+      flood = true;
     } else if (a == "--kline-parts") {
       klineParts = true;
     } else if (a == "--auth") {
@@ -106,6 +119,7 @@ int main(int argc, char** argv) {
   testserver::TestServer server(options);
   if (!server.start()) return 1;
   server.setKLineInParts(klineParts);
+  if (flood) server.startFlood(floodOptions);
   for (int r = 0; r < testserver::kRoleCount; ++r) {
     auto role = static_cast<testserver::Role>(r);
     std::printf("%s %u\n", testserver::RoleName(role), server.port(role));

@@ -1,10 +1,14 @@
+// The landscape K-line screen as the pager tests see it: registered under the screen's class
+// name, it keeps what the pager hands it and the page and period it shows.
 #pragma once
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "detail/ExternalPages.h"
 #include "detail/placeholders/AnalysisView.h"
+#include "platform/ui/Object.h"
 #include "platform/ui/ViewController.h"
 
 // A chart that only keeps the points it is handed.
@@ -29,7 +33,7 @@ class TrendChartStandIn : public TrendChartRole, public TrendChartLog {
 };
 
 // The landscape K-line screen: keeps what it is handed and the page and period it shows.
-class LandscapeKline : public ui::ViewController, public LandscapeKlineRole {
+class RecordingLandscape : public ui::ViewController, public LandscapeKlineRole {
  public:
   void SetStockInfo(const std::string& name, const std::string& code) override {
     stockName = name;
@@ -81,3 +85,7 @@ class LandscapeKline : public ui::ViewController, public LandscapeKlineRole {
   int page_ = 0;
   int period_ = 1;
 };
+
+inline void RegisterRecordingLandscape() {
+  ui::ClassRegistry::shared().registerClass<RecordingLandscape>("LandscapeKline");
+}
