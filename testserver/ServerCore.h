@@ -280,6 +280,9 @@ class ServerCore {
     std::string upgradeURL;    // field 46
     int notAccepted = 0;       // quote-login answers still to go out with field 40 = 1
     bool brokerInfoWithoutPhone = false;
+    std::map<std::string, std::string> smsCodes;  // the last code "sent" to each phone
+    uint64_t smsCount = 0;
+    bool tradeCodeWithoutField21 = false;  // 146/253 answered without the code
   };
   AccountSettings accountSettings() const;
   void changeAccountSettings(const std::function<void(AccountSettings&)>& change);

@@ -734,15 +734,26 @@ TEST_F(Exchanges, TradeChannelAgreesOnAKeyAndAnswersBankRequests) {
   // Verification enciphers with request key 1 and is answered on its own port and the quote port.
   for (Role role : {Role::Verify, Role::Quote}) {
     TestClient v(server_->port(role));
-    Packets q = Queued(SendQueueKind::Verify, [&] {
-      MakeRequest_VerifyCode(tr, "13912345678", "V3.15");
-      MakeRequest_Verify(tr, "13912345678", "654321", "V3.15");
+    Packets q =
+        Queued(SendQueueKind::Verify, [&] { MakeRequest_VerifyCode(tr, "13912345678", "V3.15"); });
+    ASSERT_EQ(q.size(), 1u);
+    ASSERT_TRUE(v.send(q[0]));
+    Reply a = v.receiveReply();
+    ASSERT_TRUE(a.ok);
+    EXPECT_EQ(a.header.ChildType, 21);
+    EXPECT_FALSE(Table(a).GetNSString(38).empty());
+    // Only the code sent last to the phone passes.
+    const std::string sms = server_->lastSmsCode("13912345678");
+    ASSERT_EQ(sms.size(), 6u);
+    q = Queued(SendQueueKind::Verify, [&] {
+      MakeRequest_Verify(tr, "13912345678", sms == "000000" ? "111111" : "000000", "V3.15");
+      MakeRequest_Verify(tr, "13912345678", sms.c_str(), "V3.15");
     });
     ASSERT_EQ(q.size(), 2u);
     for (auto& pk : q) ASSERT_TRUE(v.send(pk));
-    Reply a = v.receiveReply(), b = v.receiveReply();
-    ASSERT_TRUE(a.ok && b.ok);
-    EXPECT_EQ(a.header.ChildType, 21);
+    Reply wrong = v.receiveReply(), b = v.receiveReply();
+    ASSERT_TRUE(wrong.ok && b.ok);
+    EXPECT_TRUE(wrong.error());
     EXPECT_EQ(Table(b).GetInt(16), 1);
   }
 }
