@@ -4,6 +4,7 @@
 
 #include "account/AccountManager.h"
 #include "account/RegisterViewController.h"
+#include "account/SmsVerify.h"
 #include "account/SystemSetting.h"
 #include "account/TradeLoginViewController.h"
 #include "account/TraderSelect.h"
@@ -46,6 +47,9 @@ void RegisterAccountClasses() {
   });
   registry.registerClass<TraderSelectViewController>("TraderSelectViewController");
   registry.registerClass<TraderInfoController>("TraderInfoController");
+  registry.registerClass("UserVerifyView",
+                         [] { return std::static_pointer_cast<ui::Object>(UserVerifyView::create()); });
+  registry.registerClass<MessageViewController>("MessageViewController");
 
   // "open RegisterViewController [USER]"
   ScreenOpener::registerScreen(
