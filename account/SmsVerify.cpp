@@ -52,6 +52,25 @@ std::string CutUtf8Text(const std::string& text, size_t bytes) {
   return text.substr(0, n);
 }
 
+bool TakeSmsCode(const ReceiveRecordView& view, std::string* code) {
+  // An error answer carries UTF-16 text, not a table.
+  if (view.header.isError()) return false;
+  MDBF table;
+  if (table.Parse(view.body, view.bodyLen) < 0 || table.GetRecordNum() < 1) return false;
+  table.Seek(0);
+  if (!table.GetFieldData(21)) return false;
+  if (code) *code = table.GetNSString(21);
+  return true;
+}
+
+std::string VerifyAnswerText(const ReceiveRecordView& view) {
+  if (view.header.isError()) return view.errorText();
+  MDBF table;
+  if (table.Parse(view.body, view.bodyLen) < 0 || table.GetRecordNum() < 1) return {};
+  table.Seek(0);
+  return table.GetNSString(38);
+}
+
 bool PhoneNumberAccepted(const std::string& text) {
   return !text.empty() && text[0] == '1' && foundation::utf8ToUtf16(text).size() == 11;
 }
@@ -195,9 +214,7 @@ void UserVerifyView::recvmsg(const foundation::Notification& notification) {
   const int code = h.RequestCode & 0x3FFF;
   if (h.ChildType == 21 && code == requestCode_[1]) {
     requestCode_[1] = -1;
-    MDBF table;
-    if (table.Parse(view.body, view.bodyLen) >= 0 && table.GetRecordNum() > 0) table.Seek(0);
-    ShowAlertMessage(table.GetNSString(38), kInfoTitle);
+    ShowAlertMessage(VerifyAnswerText(view), kInfoTitle);
     return;
   }
   if (h.ChildType == 20 && code == requestCode_[0]) {
@@ -405,12 +422,9 @@ void MessageViewController::recvmsg(const foundation::Notification& notification
   if (h.ChildType == 253 && code == requestCode_[1]) {
     requestCode_[1] = -1;
     smscodeArr_.clear();
-    // An answer without the code (an error answer carries text, not a table) keeps none.
-    MDBF table;
-    if (!h.isError() && table.Parse(view.body, view.bodyLen) >= 0 && table.GetRecordNum() > 0) {
-      table.Seek(0);
-      if (table.GetFieldData(21)) smscodeArr_.push_back(table.GetNSString(21));
-    }
+    // An answer without the code keeps none.
+    std::string code21;
+    if (TakeSmsCode(view, &code21)) smscodeArr_.push_back(code21);
     foundation::logInfo("smscode: %s", smscodeArr_.empty() ? "none" : "received");
   }
 }

@@ -40,6 +40,12 @@ class TradeVerifyDelegate {
 
 // At most `bytes` bytes of UTF-8 text, cut before a character that does not fit whole.
 std::string CutUtf8Text(const std::string& text, size_t bytes);
+struct ReceiveRecordView;
+// The code of a 146/253 answer (field 21); false for an error answer or one without the field.
+bool TakeSmsCode(const ReceiveRecordView& view, std::string* code);
+// The text of a 144/20 or 144/21 answer (field 38; the server's text for an error answer).
+std::string VerifyAnswerText(const ReceiveRecordView& view);
+
 // The phone check's rule: 11 characters (UTF-8 characters) beginning with "1".
 bool PhoneNumberAccepted(const std::string& text);
 

@@ -14,6 +14,7 @@
 #include "core/LoginRequests.h"
 #include "core/MDBF.h"
 #include "core/CDataCenter.h"
+#include "core/DataEncrypt.h"
 #include "core/DataRequest.h"
 #include "core/PacketHeader.h"
 #include "core/SendQueues.h"
@@ -200,9 +201,52 @@ TEST(FuzzSeeds, AccountScreensGetSeedsFromTheServersAnswers) {
       Write(dir, "account_brokers", broker == 1001 ? "info-address" : "info-html", Seed(1, page));
     }
   }
+
+  // The SMS answers: code sent and verified on the verification role, the phone check on the
+  // trade role, with and without the code and as an error.
+  {
+    TestClient verify(server.port(Role::Verify), kRequestKey1);
+    ASSERT_TRUE(verify.connected());
+    CDataTradeRequest* vr = GlobalTradeRequest();
+    auto ask = [&](const std::function<void()>& build, SendQueueKind kind, TestClient& client) {
+      QueueCapture capture;
+      build();
+      auto packets = capture.take(kind);
+      EXPECT_EQ(packets.size(), 1u);
+      EXPECT_TRUE(!packets.empty() && client.send(packets[0]));
+      return client.receiveReply();
+    };
+    Reply sent = ask([&] { MakeRequest_VerifyCode(vr, "13912345678", "V3.15"); },
+                     SendQueueKind::Verify, verify);
+    ASSERT_TRUE(sent.ok);
+    Write(dir, "account_sms", "code-sent", Seed(0, sent));
+    const std::string sms = server.lastSmsCode("13912345678");
+    Reply ok = ask([&] { MakeRequest_Verify(vr, "13912345678", sms.c_str(), "V3.15"); },
+                   SendQueueKind::Verify, verify);
+    ASSERT_TRUE(ok.ok);
+    Write(dir, "account_sms", "verified", Seed(0, ok));
+    Reply wrong = ask([&] { MakeRequest_Verify(vr, "13912345678", "abcdef", "V3.15"); },
+                      SendQueueKind::Verify, verify);
+    ASSERT_TRUE(wrong.ok);
+    Write(dir, "account_sms", "verify-error", Seed(0, wrong));
+    GetDataCenter().Reset();
+    TestClient phone(server.port(Role::Trade), GetDataCenter().GetSessionKey().c_str());
+    Reply code = ask([&] { MakeRequest_146_253(vr, "13912345678"); }, SendQueueKind::Trade, phone);
+    ASSERT_TRUE(code.ok);
+    Write(dir, "account_sms", "phone-code", Seed(1, code));
+    server.setTradeCodeWithoutField21(true);
+    Reply none = ask([&] { MakeRequest_146_253(vr, "13912345678"); }, SendQueueKind::Trade, phone);
+    ASSERT_TRUE(none.ok);
+    Write(dir, "account_sms", "phone-no-code", Seed(1, none));
+    server.setFault(Role::Trade, testserver::Fault::ErrorReply, 1, "系统繁忙", false);
+    Reply error = ask([&] { MakeRequest_146_253(vr, "13912345678"); }, SendQueueKind::Trade, phone);
+    ASSERT_TRUE(error.ok);
+    Write(dir, "account_sms", "phone-error", Seed(1, error));
+  }
   server.stop();
 
-  for (const char* target : {"account_login", "account_stored", "account_bank", "account_brokers"}) {
+  for (const char* target :
+       {"account_login", "account_stored", "account_bank", "account_brokers", "account_sms"}) {
     const std::filesystem::path committed =
         std::filesystem::path(VERDAN_SOURCE_DIR) / "tests/data/fuzz" / target;
     EXPECT_TRUE(std::filesystem::is_directory(committed) && !std::filesystem::is_empty(committed))
