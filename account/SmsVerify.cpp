@@ -118,7 +118,17 @@ void UserVerifyView::build() {
     field->setBorderStyle(ui::TextBorderStyle::Line);
     field->setBackgroundColor(gfx::Color::rgb255(245, 245, 245));
   }
+  // Nobody is held over the screen without a code: "取消" takes the view away.
+  auto cancel = ui::Button::create(gfx::Rect(w - 30 - 56, 6, 50, 30));
+  cancel->setTitle("取消");
+  cancel->setTitleColor(gfx::Color::rgb255(60, 90, 150));
+  cancel->setFont(gfx::Font::systemFont(15));
+  realView_->addSubview(cancel);
   auto self = sharedAs<UserVerifyView>();
+  accountui::OnTap(*cancel, self, [](UserVerifyView& me) {
+    me.removeLoginObserver();
+    me.removeFromSuperview();
+  });
   accountui::OnTap(*getCode, self, [](UserVerifyView& me) { me.BtnClick_GetCode(); });
   accountui::OnTap(*verify, self, [](UserVerifyView& me) { me.BtnClick_Verify(); });
   editPhoneNumber_->setDelegate(sharedAs<ui::TextFieldDelegate>());
