@@ -17,9 +17,8 @@ void RegisterAlertClasses() {
   registry.registerClass<PriceNotificationList>("PriceNotificationList");
   registry.registerClass<PriceNotificationModifySetting>("PriceNotificationModifySetting");
   registry.registerClass<PriceNotificationSetting>("PriceNotificationSetting");
-  registry.registerClass("RadarView", [] {
-    return std::static_pointer_cast<ui::Object>(RadarView::create());
-  });
+  registry.registerClass("RadarView",
+                         [] { return std::static_pointer_cast<ui::Object>(RadarView::create()); });
   registry.registerClass<CRadarDetailInfoController>("CRadarDetailInfoController");
   registry.registerClass<CDetailInfoController>("CDetailInfoController");
   registry.registerClass<MainPage>("MainPage");

@@ -16,8 +16,9 @@
 
 namespace {
 
-std::shared_ptr<KLineModuleView> Chart(bool exRights) {
-  auto chart = KLineModuleView::initWithFrame({0, 0, 480, 254});
+std::shared_ptr<KLineModuleView> Chart(bool exRights, bool portrait = false) {
+  auto chart = portrait ? KLineModuleView::initPortrait({0, 0, 320, 314})
+                        : KLineModuleView::initWithFrame({0, 0, 480, 254});
   tagLocalStockData q{};
   q.market = 1;
   q.pricedot = 2;
@@ -100,3 +101,21 @@ BENCHMARK_CAPTURE(Draw, Pane1MACDWidth1, true, 1, 1)->Unit(benchmark::kMicroseco
 BENCHMARK_CAPTURE(Draw, Pane3RSIWidth1, true, 1, 3)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Draw, Pane6HoldingWidth1, true, 1, 6)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Draw, Pane8ActivityWidth1, true, 1, 8)->Unit(benchmark::kMicrosecond);
+
+// The pager's portrait page (320 x 314) with 400 bars, at the opening width and the narrowest.
+void DrawPortrait(benchmark::State& state, int barWidth) {
+  auto chart = Chart(true, true);
+  chart->kWidth = barWidth;
+  chart->kNumOfView = static_cast<int32_t>(chart->kViewWidth / (barWidth + chart->kLineSpace));
+  chart->EndIndex = kKLineCapacity - chart->kNumOfView;
+  gfx::ImageContext ic(gfx::Size(320, 314));
+  gfx::Context& ctx = ic.context();
+  for (auto _ : state) {
+    ctx.clearRect(gfx::Rect(0, 0, 320, 314));
+    chart->drawRect(ctx, chart->bounds());
+  }
+  benchmark::DoNotOptimize(ic.image().pixelArgb(160, 100));
+}
+
+BENCHMARK_CAPTURE(DrawPortrait, Portrait400Width9, 9)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DrawPortrait, Portrait400Width1, 1)->Unit(benchmark::kMicrosecond);

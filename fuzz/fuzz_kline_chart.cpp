@@ -6,7 +6,8 @@
 // window, 2 the price detail panel is up), ruler, scroll
 // (one byte each), pricedot, event count, then that many 40-byte events, then answers: data flag
 // (u8), body length (u16 LE), body (the 21-byte head, field list and records as the reply carries
-// them). One redraw follows every answer.
+// them). One redraw follows every answer, of the landscape chart and of the pager's portrait
+// page, which gets the same answers (and a quote with flag 0 for a data flag of 0xF0).
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -65,6 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   auto chart = KLineModuleView::initWithFrame({0, 0, 480, 254});
+  // The pager's portrait page gets the same answers.
+  auto page = KLineModuleView::initPortrait({0, 0, 320, 314});
+  page->SetDataInfo(quote, 1);
+  page->setTagLocalWeightData(events.data(), static_cast<int>(events.size()));
   chart->SetTimeCircle(period);
   chart->updateWeightType(weightType);
   chart->iIndexType = pane;
@@ -91,6 +96,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(head, body.data(), sizeof head);
     SetReplyHeadCount(ReplyHeadKind::KLine, head, std::clamp(parsed, 0, kKLineCapacity));
     chart->SetKlineArray(area.data(), head, isPush % 4);
+    page->SetKlineArray(area.data(), head, isPush % 4);
+    // A quote with flag 0 empties the page's store now and then.
+    if (isPush == 0xF0) page->SetDataInfo(quote, 0);
+    page->iRulerIndex = page->StartIndex - ruler;
+    page->IsShowPriceDetailPanel = panel ? 1 : 0;
+    if (gesture) {
+      page->EndIndex += scroll;
+      page->StartIndex += scroll;
+    }
+    gfx::RecordingContext portrait(gfx::Size(320, 314));
+    page->drawRect(portrait, page->bounds());
     // A gesture holding a window of its own, and a ruler anywhere.
     chart->bIsOperation = gesture;
     if (gesture) {

@@ -46,9 +46,18 @@ enum : int16_t {
 
 class KLineModuleView : public ui::View, public KLineFeedRole {
  public:
-  explicit KLineModuleView(const gfx::Rect& frame);
+  // portrait: the chart of the detail pager's K-line page (its layout, a volume area instead of
+  // the pane, a push that leaves a scrolled-back window alone, no ex-rights on prices, day dates,
+  // the quote's xswsdot decimals, no delegate); otherwise the landscape chart.
+  explicit KLineModuleView(const gfx::Rect& frame, bool portrait = false);
   ~KLineModuleView() override;
   static std::shared_ptr<KLineModuleView> initWithFrame(const gfx::Rect& frame);
+  static std::shared_ptr<KLineModuleView> initPortrait(const gfx::Rect& frame);
+  bool isPortrait() const { return portrait_; }
+  // Number of bars held (the portrait page's m_knum).
+  int32_t m_knum() const { return static_cast<int32_t>(KSourceDataArray.size()); }
+  // Decimals of prices: the quote's xswsdot before its pricedot on the portrait page.
+  int priceDecimals() const;
 
   // --- feed ---------------------------------------------------------------------------------
   // head: the 21-byte K-line head; its count (at most 400) is the number of bars given.
@@ -83,6 +92,8 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
   void touchesMoved(const ui::TouchSet& touches, const ui::Event& event) override;
   void touchesEnded(const ui::TouchSet& touches, const ui::Event& event) override;
+  // The portrait page's chart leaves the price header above it to the header.
+  bool pointInside(gfx::Point point, const ui::Event* event) const override;
   // Scrolls by fDragStep bars: true toward older bars.
   void DragKLine(bool older);
   // One zoom step: true widens the bars.
@@ -184,6 +195,8 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   void DrawRulerLine(gfx::Context& ctx);
   void DrawKLineVolume(gfx::Context& ctx, const tagLocalKData* bars, bool fallBack);
   void drawPane(gfx::Context& ctx, bool adjusted);
+  void drawPortrait(gfx::Context& ctx);
+  void drawAverages(gfx::Context& ctx, const kline::ChartScale& s);
   // Keeps the series within 400 bars, moving the window and ruler with the bars.
   void dropOldest();
   void scaleOver(const tagLocalKData* bars);
@@ -212,4 +225,5 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   std::vector<gfx::Rect> upRects_, downRects_;
 
   KLineModuleViewDelegate* delegate_ = nullptr;
+  bool portrait_ = false;
 };

@@ -41,23 +41,32 @@ int KLineModuleView::barUnder(gfx::Point p) const {
   return index;
 }
 
+bool KLineModuleView::pointInside(gfx::Point point, const ui::Event* event) const {
+  if (portrait_ && point.y < 51) return false;
+  return ui::View::pointInside(point, event);
+}
+
 void KLineModuleView::touchesBegan(const ui::TouchSet& touches, const ui::Event& event) {
   (void)event;
   finished = false;
   _haveDragged = false;
   if (!touches.empty()) startPoint = Ordered(touches).front()->locationInView(this);
-  if (delegate_) delegate_->KLineModuleViewToucherBegan();
+  if (delegate_ && !portrait_) delegate_->KLineModuleViewToucherBegan();
 }
 
 void KLineModuleView::touchesMoved(const ui::TouchSet& touches, const ui::Event& event) {
   (void)event;
-  if (finished || KSourceDataArray.empty() || touches.empty()) return;
+  // The portrait page follows moves on an empty store too (its scrolling refuses them).
+  if (finished || touches.empty() || (!portrait_ && KSourceDataArray.empty())) return;
   const auto ordered = Ordered(touches);
   if (ordered.size() == 1) {
     const gfx::Point p = ordered[0]->locationInView(this);
     const double travel = std::fabs(startPoint.x - p.x);
     fDragStep = static_cast<float>(travel / 5);
     if (!IsShowPriceDetailPanel) {
+      // The portrait page scrolls only for a finger that started over the price area's width.
+      if (portrait_ && !(startPoint.x > kStartXCoor && startPoint.x < kStartXCoor + kViewWidth))
+        return;
       if (fDragStep != 0) DragKLine(p.x > startPoint.x);
       startPoint = p;
       _haveDragged = true;
@@ -70,7 +79,7 @@ void KLineModuleView::touchesMoved(const ui::TouchSet& touches, const ui::Event&
     if (KDataArray.empty()) return;
     _haveDragged = true;
     requestRedraw();
-    timeLandscapeLabel->setHidden(false);
+    if (!portrait_) timeLandscapeLabel->setHidden(false);
     ShowRefreshPriceDetailPanel(iRulerIndex);
     return;
   }
@@ -107,7 +116,8 @@ void KLineModuleView::touchesEnded(const ui::TouchSet& touches, const ui::Event&
   if (finished || _haveDragged || touches.empty()) return;
   const gfx::Point p = Ordered(touches).front()->locationInView(this);
   if (!inPriceArea(p)) {
-    timeLandscapeLabel->setHidden(true);
+    // The portrait page's bubble comes and goes with the panel only.
+    if (!portrait_ || IsShowPriceDetailPanel) timeLandscapeLabel->setHidden(true);
     if (IsShowPriceDetailPanel) {
       if (priceDetailPanel) priceDetailPanel->removeView();
       IsShowPriceDetailPanel = 0;
@@ -121,8 +131,8 @@ void KLineModuleView::touchesEnded(const ui::TouchSet& touches, const ui::Event&
   requestRedraw();
   // A panel made by this call presents itself; one taken down earlier is presented again.
   const bool present = !IsShowPriceDetailPanel && priceDetailPanel;
+  if (!portrait_ || !IsShowPriceDetailPanel) timeLandscapeLabel->setHidden(false);
   IsShowPriceDetailPanel = 1;
-  timeLandscapeLabel->setHidden(false);
   ShowRefreshPriceDetailPanel(iRulerIndex);
   if (present) priceDetailPanel->presentView();
 }
@@ -130,8 +140,10 @@ void KLineModuleView::touchesEnded(const ui::TouchSet& touches, const ui::Event&
 void KLineModuleView::DragKLine(bool older) {
   const int n = static_cast<int>(KDataArray.size());
   if (n == 0) return;
-  bIsOperation = 1;
   if (!older) {
+    // The portrait page refuses a move past the newest bar where the landscape chart snaps.
+    if (portrait_ && StartIndex + fDragStep >= n) return;
+    if (!portrait_) bIsOperation = 1;
     if (StartIndex + fDragStep >= n) {
       StartIndex = n - 1;
       EndIndex = kNumOfView <= n ? n - kNumOfView : 0;
@@ -141,6 +153,7 @@ void KLineModuleView::DragKLine(bool older) {
       EndIndex = vmath::ClampToInt32(EndIndex + fDragStep);
     }
   } else {
+    if (!portrait_) bIsOperation = 1;
     if (fDragStep > EndIndex) return;
     StartIndex = vmath::ClampToInt32(StartIndex - fDragStep);
     EndIndex = vmath::ClampToInt32(EndIndex - fDragStep);
@@ -151,7 +164,7 @@ void KLineModuleView::DragKLine(bool older) {
 }
 
 void KLineModuleView::PinchKline(bool wider) {
-  bIsOperation = 1;
+  if (!portrait_) bIsOperation = 1;
   if (!wider) {
     if (kWidth < 2) return;
     kWidth -= 2;
@@ -202,12 +215,13 @@ void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
 
   const int n = static_cast<int>(KSourceDataArray.size());
   if (n == 0 || index < 0 || index >= n) return;
-  const bool adjusted =
-      KCircleType == 1 && _weightDays > 0 && _weightType > 0 && index < kKLineCapacity;
+  // The portrait page never adjusts its bars: the events serve only the turnover row.
+  const bool adjusted = !portrait_ && KCircleType == 1 && _weightDays > 0 && _weightType > 0 &&
+                        index < kKLineCapacity;
   const tagLocalKData* bars = adjusted ? m_DataAfterCalWeight.data() : KSourceDataArray.data();
   const tagLocalKData& bar = bars[index];
   const int32_t reference = index == 0 ? bar.open : bars[index - 1].close;
-  const int dot = m_stockdata.pricedot;
+  const int dot = priceDecimals();
   auto price = [&](int32_t v, int row) {
     priceDetailPanel->setValueData(FormatPriceString(v, 8, dot, v),
                                    widgets::UpDownColor(vmath::Diff(v, reference)), row);
@@ -236,8 +250,8 @@ void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
   }
   double x = kStartXCoor + (index - EndIndex) * (kWidth + kLineSpace) + kWidth / 2 + kLineSpace - 1;
   if (x + 40 > kStartXCoor + kViewWidth) x -= 40;
-  const bool minutes = KCircleType >= 4 && KCircleType <= 7;
-  const gfx::Rect bubble(x - 40, BaseYCoor, 80, 14);
+  const bool minutes = !portrait_ && KCircleType >= 4 && KCircleType <= 7;
+  const gfx::Rect bubble(x - 40, portrait_ ? BaseYCoor + 1 : BaseYCoor, 80, 14);
   timeLandscapeLabel->timelabel()->setText(kline::BarDateText(bar.Date, minutes));
   timeLandscapeLabel->timelabel()->setFrame(bubble);
   timeLandscapeLabel->background()->setFrame(bubble);

@@ -93,9 +93,13 @@ void SettingsMenu::initControls() {
   picker->setDataSource(self);
   picker->setDelegate(self);
   picker->setShowsSelectionIndicator(true);
+  // Scaled about its centre, then moved by (-87, -45): the shrunk picker sits in the panel.
   picker->setTransform(
       gfx::AffineTransform::scaling(0.43, 0.4).concat(gfx::AffineTransform::translation(-87, -45)));
   _paramView->addSubview(picker);
+  // The picker's band covers the top of the panel on this platform: the titles stay above it.
+  for (const auto& l : {IndexTechNameLabel1, IndexTechNameLabel2, IndexTechNameLabel3})
+    _paramView->bringSubviewToFront(l.get());
 }
 
 void SettingsMenu::selectRows(const std::array<int32_t, kline::kParamColumns>& values,

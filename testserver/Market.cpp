@@ -105,9 +105,9 @@ int32_t RoundTo(double v, int32_t tick) {
 struct HkBand {
   int32_t bound, step;
 };
-constexpr HkBand kHkBands[] = {{2500, 10},        {5000, 50},        {100000, 100},
-                               {200000, 200},     {1000000, 500},    {2000000, 1000},
-                               {5000000, 2000},   {10000000, 5000},  {20000000, 10000},
+constexpr HkBand kHkBands[] = {{2500, 10},        {5000, 50},       {100000, 100},
+                               {200000, 200},     {1000000, 500},   {2000000, 1000},
+                               {5000000, 2000},   {10000000, 5000}, {20000000, 10000},
                                {50000000, 20000}, {99950000, 50000}};
 
 bool OnHkSteps(const tagLocalStockData& q) {
@@ -418,9 +418,9 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
   q.yesterday = OnStep(q, price * (0.9 + 0.2 * Unit(s.key, kMisc)));
   if (q.yesterday < tick * 10) q.yesterday = OnStep(q, tick * 10);
   // Indices have no share capital of their own.
-  const bool share = type != kTypeIndex &&
-                     (type == kTypeAShare || type == kTypeSme || type == kTypeChiNext ||
-                      type == kTypeBShare || market == kMarketHk || market == kMarketUs);
+  const bool share =
+      type != kTypeIndex && (type == kTypeAShare || type == kTypeSme || type == kTypeChiNext ||
+                             type == kTypeBShare || market == kMarketHk || market == kMarketUs);
   if (share) {
     q.zgb = static_cast<int64_t>(2e8 + 8e9 * Unit(s.key, kMisc + 1)) / 100 * 100;
     q.ltgb = q.zgb / 10 * 7;
@@ -848,7 +848,7 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
     f.average = volume ? static_cast<int32_t>(std::llround(priced / static_cast<double>(volume)))
                        : s.path[i];
     f.lb = avg5 > 0 ? static_cast<int32_t>(std::llround(static_cast<double>(volume) * 10000.0 *
-                                                         s.points / (i + 1) / avg5))
+                                                        s.points / (i + 1) / avg5))
                     : 0;
     // Main force: a share of the turnover by large orders, a different share each minute.
     const double big = 0.3 + 0.2 * Unit(s.key + kBook + static_cast<uint64_t>(i + 1) * 64, 300);
@@ -860,11 +860,10 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
     f.delegate[1] = volume / 4 / unit * unit;
     for (int k = 0; k < 2; ++k) {
       const int64_t basis = avr5[k] * (i + 1);
-      f.cashSpeed[k] =
-          basis > 0 ? static_cast<int32_t>(static_cast<double>(f.main[k]) * 100.0 /
-                                               static_cast<double>(basis) * 240.0 +
-                                           0.5)
-                    : 0;
+      f.cashSpeed[k] = basis > 0 ? static_cast<int32_t>(static_cast<double>(f.main[k]) * 100.0 /
+                                                            static_cast<double>(basis) * 240.0 +
+                                                        0.5)
+                                 : 0;
     }
     if (futures) {
       f.opened = opened;
@@ -1323,9 +1322,7 @@ std::vector<Trade> Market::trades(const Security& s, int count) const {
       // A step above or below the minute's price, or on it.
       const int32_t wobble =
           k == 2 ? 0 : static_cast<int32_t>((Unit(s.key, kTrade + idx) - 0.5) * 3);
-      t.price = wobble > 0   ? StepUp(q, s.path[i])
-                : wobble < 0 ? StepDown(q, s.path[i])
-                             : s.path[i];
+      t.price = wobble > 0 ? StepUp(q, s.path[i]) : wobble < 0 ? StepDown(q, s.path[i]) : s.path[i];
       t.lots = static_cast<int32_t>(std::max<int64_t>(1, s.minuteVolume[i] / unit / 3));
       t.inout = wobble > 0 ? 0 : (wobble < 0 ? 1 : 2);
       t.openInterestChange = static_cast<int32_t>((Unit(s.key, kTrade + 7 * idx) - 0.5) * 40);

@@ -91,8 +91,8 @@ TEST_F(NewsIntegration, TheNewsPageLoadsFollowsALinkAndStepsBack) {
   ASSERT_NE(web, nullptr);
   EXPECT_EQ(web->tag(), NewsController::kWebViewTag);
   const std::string address = NewsController::NewsPageAddress();
-  EXPECT_EQ(address, "http://127.0.0.1:" + std::to_string(server->port(Role::Http)) +
-                         "/hpf10/xltxt.aspx");
+  EXPECT_EQ(address,
+            "http://127.0.0.1:" + std::to_string(server->port(Role::Http)) + "/hpf10/xltxt.aspx");
   ASSERT_TRUE(Until([&] { return !web->isLoading() && !web->fragments().empty(); }));
   ASSERT_FALSE(page->onUntilLoaded.empty());
   EXPECT_TRUE(page->onUntilLoaded.front());

@@ -68,7 +68,7 @@ class NewsSettingsTest : public ScreenTest {
   }
   std::shared_ptr<ui::TableViewCell> Cell(int section, int row) {
     return settings->tableViewCellForRowAtIndexPath(*settings->tableView(),
-                                                   ui::IndexPath::forRow(row, section));
+                                                    ui::IndexPath::forRow(row, section));
   }
   static MainSettings::SectionList Sections(int on, int off) {
     MainSettings::SectionList out;

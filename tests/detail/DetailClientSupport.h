@@ -7,6 +7,7 @@
 #include "detail/TrendlineController.h"
 #include "platform/ui/NavigationController.h"
 #include "tests/detail/DetailTestSupport.h"
+#include "tests/detail/KLinePageRecorder.h"
 #include "tests/detail/TrendPageRecorder.h"
 #include "tests/shell/StartupTestSupport.h"
 
@@ -17,6 +18,7 @@ class DetailClientTest : public startuptest::StartupTest {
   void SetUp() override {
     StartupTest::SetUp();
     RegisterRecordingTrendPage();
+    RegisterRecordingKLinePage();
     // The radar page lives in a later folder; the pager makes it by name.
     ui::ClassRegistry::shared().registerClass<RadarStandIn>("RadarView");
   }

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "detail/ExternalPages.h"
-#include "detail/placeholders/AnalysisView.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/ViewController.h"
+#include "tests/detail/KLinePageRecorder.h"
 
 // A chart that only keeps the points it is handed.
 class TrendChartStandIn : public TrendChartRole, public TrendChartLog {

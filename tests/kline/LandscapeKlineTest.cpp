@@ -12,6 +12,7 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/graphics/RecordingContext.h"
 #include "platform/ui/Orientation.h"
+#include "platform/ui/Runner.h"
 #include "shell/SharedTool.h"
 #include "tests/detail/DetailClientSupport.h"
 #include "tests/detail/PictureSupport.h"
@@ -293,6 +294,38 @@ TEST_F(LandscapeServer, TheParameterMenuEditsAndStoresThePeriods) {
   kline::ParamStore later;
   later.load();
   EXPECT_EQ(later.table[2][1], 10);
+}
+
+TEST_F(LandscapeServer, FingersOnTheUprightPictureLandOnTheBars) {
+  LoggedIn("30,31");
+  LandscapeKline* land = Turned("600000");
+  ASSERT_NE(land, nullptr);
+  KLineModuleView& chart = *land->klineView;
+  auto& touches = ui::Application::shared();
+  // A tap on the candles of the upright picture: the chart is 36 points below the title bar.
+  const gfx::Point tap = ui::screenPointFromUpright({380, 36 + 100});
+  touches.sendTouch(ui::TouchPhase::Began, 0, tap);
+  touches.sendTouch(ui::TouchPhase::Ended, 0, tap);
+  EXPECT_TRUE(chart.IsShowPriceDetailPanel);
+  EXPECT_EQ(chart.iRulerIndex, chart.barUnder({380, 100}));
+  // Take it down, then a slide across the picture scrolls into history.
+  const gfx::Point pane = ui::screenPointFromUpright({300, 36 + 240});
+  touches.sendTouch(ui::TouchPhase::Began, 0, pane);
+  touches.sendTouch(ui::TouchPhase::Ended, 0, pane);
+  ASSERT_FALSE(chart.IsShowPriceDetailPanel);
+  const int end = chart.EndIndex;
+  touches.sendTouch(ui::TouchPhase::Began, 0, ui::screenPointFromUpright({200, 136}));
+  touches.sendTouch(ui::TouchPhase::Moved, 0, ui::screenPointFromUpright({260, 136}));
+  touches.sendTouch(ui::TouchPhase::Ended, 0, ui::screenPointFromUpright({260, 136}));
+  EXPECT_EQ(chart.EndIndex, end - 12);
+  // Two fingers spreading widen the bars.
+  touches.sendTouches(ui::TouchPhase::Began, {{0, ui::screenPointFromUpright({220, 136})},
+                                              {1, ui::screenPointFromUpright({260, 136})}});
+  touches.sendTouches(ui::TouchPhase::Moved, {{0, ui::screenPointFromUpright({200, 136})},
+                                              {1, ui::screenPointFromUpright({280, 136})}});
+  touches.sendTouches(ui::TouchPhase::Ended, {{0, ui::screenPointFromUpright({200, 136})},
+                                              {1, ui::screenPointFromUpright({280, 136})}});
+  EXPECT_EQ(chart.kWidth, 11);
 }
 
 TEST_F(LandscapeServer, PictureOfTheLandscapeScreen) {

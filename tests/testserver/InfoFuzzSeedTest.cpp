@@ -52,8 +52,7 @@ Bytes Request(uint8_t child, uint8_t page, uint16_t code, MDBF& table) {
   int records = 0;
   const int len = table.SerializeAll(packet.data() + kPacketHeaderSize, 1008, &records);
   EXPECT_GT(len, 0);
-  const int n =
-      BuildPacket(kMainTypeQuote, child, page, 0, code, packet.data(), len, kCipherNone);
+  const int n = BuildPacket(kMainTypeQuote, child, page, 0, code, packet.data(), len, kCipherNone);
   packet.resize(n > 0 ? static_cast<size_t>(n) : 0);
   return packet;
 }
@@ -180,8 +179,8 @@ void RecordWebPages(Seeds& seeds, const testserver::ServerOptions& options) {
   page.insert(page.end(), list.begin(), list.end());
   seeds.add("web_page", "news-list", page);
   ASSERT_FALSE(market.news().empty());
-  const std::string article = body(testserver::HttpAnswer(
-      market, "/news?id=" + std::to_string(market.news().front().id)));
+  const std::string article =
+      body(testserver::HttpAnswer(market, "/news?id=" + std::to_string(market.news().front().id)));
   page.assign(1, 1);
   page.insert(page.end(), article.begin(), article.end());
   seeds.add("web_page", "article", page);

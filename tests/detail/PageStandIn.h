@@ -1,6 +1,5 @@
-// Stand-ins for the pages of the detail pager that are not built yet: each is registered under
-// the real class name, keeps what the pager hands it and shows a line saying so. Delete a
-// stand-in (its file and its line in Placeholders.cpp) when the real page lands.
+// Pages for the pager tests: each is registered under a real class name, keeps what the pager
+// hands it and shows a line saying so.
 #pragma once
 
 #include <algorithm>

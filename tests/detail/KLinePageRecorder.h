@@ -1,7 +1,8 @@
 #pragma once
 
 #include "detail/ExternalPages.h"
-#include "detail/placeholders/PageStandIn.h"
+#include "platform/ui/Object.h"
+#include "tests/detail/PageStandIn.h"
 
 // What a K-line stand-in was handed.
 struct KLineLog {
@@ -24,9 +25,11 @@ struct KLineLog {
   }
 };
 
-class AnalysisView : public PageStandIn, public KLinePageRole {
+// The K-line page as the pager tests see it: registered under the page's class name, it keeps
+// what the pager hands it.
+class RecordingKLinePage : public PageStandIn, public KLinePageRole {
  public:
-  AnalysisView() : PageStandIn("AnalysisView") {}
+  RecordingKLinePage() : PageStandIn("AnalysisView") {}
   void SetDataInfo(const tagLocalStockData& quote, uint16_t isPush) override {
     noteQuote(quote, isPush);
   }
@@ -43,3 +46,7 @@ class AnalysisView : public PageStandIn, public KLinePageRole {
  private:
   LandscapeKlineDelegate* delegate_ = nullptr;
 };
+
+inline void RegisterRecordingKLinePage() {
+  ui::ClassRegistry::shared().registerClass<RecordingKLinePage>("AnalysisView");
+}
