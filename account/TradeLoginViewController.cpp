@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "account/AccountUi.h"
+#include "account/TraderSelect.h"
 #include "account/UIHKTransferViewController.h"
 #include "core/CDataCenter.h"
 #include "core/CoreState.h"
@@ -48,7 +49,8 @@ TradeLoginViewController::~TradeLoginViewController() {
 
 const std::vector<std::string>& TradeLoginViewController::rowTitles() {
   static const std::vector<std::string> kRows = {"银行转证券", "证券转银行", "查询银行余额",
-                                                 "转账说明"};
+                                                 "转账说明", "券商信息", "身份验证",
+                                                 "手机验证"};
   return kRows;
 }
 
@@ -108,8 +110,14 @@ void TradeLoginViewController::viewWillDisappear(bool animated) {
 void TradeLoginViewController::updateStatus() {
   const std::string user = GetLoginUserName();
   const std::string broker = GetDataCenter().GetYYB();
-  status_->setText(foundation::format("用户: %s\n券商: %s", user.empty() ? "游客" : user.c_str(),
+  status_->setText(foundation::format("用户: %s%s\n券商: %s", user.empty() ? "游客" : user.c_str(),
+                                      verifyText_.c_str(),
                                       broker.empty() ? "未选择" : broker.c_str()));
+}
+
+void TradeLoginViewController::tradeUserVerifyReturn(UserVerifyView&, int8_t result, int) {
+  verifyText_ = result ? "  身份验证: 已通过" : "  身份验证: 未通过";
+  if (status_) updateStatus();
 }
 
 void TradeLoginViewController::requestSessionKey() {
@@ -169,6 +177,24 @@ void TradeLoginViewController::openRow(int row) {
   if (GetLoginUserName().empty()) return;
   if (row == 3) {
     navigation->pushViewController(std::make_shared<UIHKTransferSMViewController>(), true);
+    return;
+  }
+  if (row == 4) {
+    navigation->pushViewController(std::make_shared<TraderInfoController>(), true);
+    return;
+  }
+  if (row == 5) {
+    auto verify = UserVerifyView::create(view()->bounds());
+    verify->setDelegate(sharedAs<TradeVerifyDelegate>());
+    auto* tabs = tabBarController();
+    verify->setTabBarClickIndex(tabs ? tabs->selectedIndex() : 0);
+    view()->addSubview(verify);
+    return;
+  }
+  if (row == 6) {
+    auto check = std::make_shared<MessageViewController>();
+    check->setSelectDelegate(sharedAs<TradeVerifyDelegate>());
+    navigation->pushViewController(check, true);
     return;
   }
   auto screen = MakeTransferScreen(row);

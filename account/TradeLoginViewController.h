@@ -11,6 +11,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/ViewController.h"
+#include "account/SmsVerify.h"
 #include "shell/Extend.h"
 
 inline constexpr char kTradeTitle[] = "证券交易";
@@ -26,7 +27,8 @@ std::string TradeErrorText(const uint8_t* record, size_t size);
 class TradeLoginViewController : public ui::ViewController,
                                  public Extend::ScreenHooks,
                                  public ui::TableViewDataSource,
-                                 public ui::TableViewDelegate {
+                                 public ui::TableViewDelegate,
+                                 public TradeVerifyDelegate {
  public:
   TradeLoginViewController();
   ~TradeLoginViewController() override;
@@ -48,6 +50,10 @@ class TradeLoginViewController : public ui::ViewController,
       ui::TableView& table, const ui::IndexPath& path) override;
   void tableViewDidSelectRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
 
+  // The verification's outcome shows in the status line.
+  void tradeUserVerifyReturn(UserVerifyView& view, int8_t result, int tabBarIndex) override;
+  const std::string& verifyText() const { return verifyText_; }
+
   ui::Label* statusLabel() const { return status_.get(); }
   ui::TableView* tableView() const { return table_.get(); }
   int keyRequestCode() const { return keyCode_; }
@@ -61,4 +67,5 @@ class TradeLoginViewController : public ui::ViewController,
   std::shared_ptr<ui::TableView> table_;
   int keyCode_ = -1;
   bool keyAgreed_ = false;
+  std::string verifyText_;
 };

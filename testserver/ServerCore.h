@@ -280,6 +280,9 @@ class ServerCore {
     std::string upgradeURL;    // field 46
     int notAccepted = 0;       // quote-login answers still to go out with field 40 = 1
     bool brokerInfoWithoutPhone = false;
+    std::map<std::string, std::string> smsCodes;  // the last code "sent" to each phone
+    uint64_t smsCount = 0;
+    bool tradeCodeWithoutField21 = false;  // 146/253 answered without the code
   };
   AccountSettings accountSettings() const;
   void changeAccountSettings(const std::function<void(AccountSettings&)>& change);
@@ -311,6 +314,9 @@ void RegisterPriceAlertHandlers(ServerCore& s);
 std::vector<uint8_t> SubscriptionPushBody(Market& market, const Subscription& sub);
 // The HTTP pages: the answer to one request line's path.
 std::string HttpAnswer(Market& market, const std::string& path);
+
+// The name of a broker the authentication server lists ("" for an unknown code).
+std::string BrokerName(int32_t code);
 
 // Reads a record-table request body; false when it does not parse.
 bool ParseTable(const Request& req, MDBF& table);

@@ -260,4 +260,15 @@ std::vector<SentMail> TestServer::sentMails() const {
   return out;
 }
 
+std::string TestServer::lastSmsCode(const std::string& phone) const {
+  const auto settings = core_->accountSettings();
+  auto it = settings.smsCodes.find(phone);
+  return it == settings.smsCodes.end() ? std::string() : it->second;
+}
+
+void TestServer::setTradeCodeWithoutField21(bool without) {
+  core_->changeAccountSettings(
+      [&](ServerCore::AccountSettings& a) { a.tradeCodeWithoutField21 = without; });
+}
+
 }  // namespace testserver

@@ -244,6 +244,10 @@ class TestServer {
   void setUpgradeOffer(const std::string& notes, const std::string& url);
   void setQuoteLoginNotAccepted(int count);
   void setBrokerInfoWithoutPhone(bool without);
+  // The SMS codes (tests): the last code the verification role "sent" to the phone ("" when
+  // none); 146/253 answers without their code (field 21) from now on.
+  std::string lastSmsCode(const std::string& phone) const;
+  void setTradeCodeWithoutField21(bool without);
 
   // Mailboxes of the message server (tests). A new user's mailbox holds three seeded messages
   // unless it was started empty first. putMessage gives an id of 0 the next free id and returns

@@ -4,6 +4,7 @@
 
 #include "core/DataEncrypt.h"
 #include "core/MDBF.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "testserver/ServerCore.h"
 #include "testserver/Table.h"
@@ -140,12 +141,28 @@ void Transfer(ServerCore& s, Connection& c, const Request& req) {
   s.reply(c, req, w.build(), true);
 }
 
+// The phone check: the code "sent" to the phone (field 20) comes back in field 21 (tests can
+// leave it out).
 void Handshake(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  const std::string phone = ParseTable(req, t) ? t.GetNSString(20) : "";
+  std::string code;
+  bool without = false;
+  s.changeAccountSettings([&](ServerCore::AccountSettings& a) {
+    code = foundation::format("%06u", static_cast<unsigned>(
+                                          Mix(s.options().seed ^ 0x253, ++a.smsCount) % 1000000u));
+    a.smsCodes[phone] = code;
+    without = a.tradeCodeWithoutField21;
+  });
+  foundation::logVerbose("testserver: SMS to %s: %s", phone.c_str(), code.c_str());
   TableWriter w;
-  w.utf16(15, "交易通道已建立");
+  w.utf16(15, "验证码已发送");
+  if (!without) w.text(21, code);
   s.reply(c, req, w.build(), true);
 }
 
+// 144/21 "sends" a six-digit code to the phone (field 33) and answers with a text in field 38;
+// 144/20 accepts only the last code sent to that phone.
 void Verify(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
   std::string phone, code;
@@ -154,18 +171,28 @@ void Verify(ServerCore& s, Connection& c, const Request& req) {
     code = t.GetNSString(23);
   }
   if (phone.size() != 11) {
-    s.replyError(c, req, "手机号码格式不正确", true);
+    s.replyError(c, req, "手机号码格式不正确", false);
     return;
   }
   TableWriter w;
   if (req.header.ChildType == 21) {
-    w.utf16(15, "验证码已发送到" + phone);
-  } else if (code.size() != 6 || code == "000000") {
-    s.replyError(c, req, "验证码错误", true);
-    return;
+    std::string sent;
+    s.changeAccountSettings([&](ServerCore::AccountSettings& a) {
+      sent = foundation::format("%06u", static_cast<unsigned>(
+                                            Mix(s.options().seed ^ 0x21, ++a.smsCount) % 1000000u));
+      a.smsCodes[phone] = sent;
+    });
+    foundation::logVerbose("testserver: SMS to %s: %s", phone.c_str(), sent.c_str());
+    w.utf16(38, "验证码已发送到" + phone + "，请查收短信。");
   } else {
+    const auto settings = s.accountSettings();
+    auto it = settings.smsCodes.find(phone);
+    if (it == settings.smsCodes.end() || code != it->second) {
+      s.replyError(c, req, "验证码错误，请重新输入", false);
+      return;
+    }
     w.i32(16, 1);
-    w.utf16(15, "验证成功");
+    w.utf16(38, "验证成功");
   }
   w.text(33, phone);
   s.reply(c, req, w.build(), true);

@@ -14,6 +14,7 @@
 #include "core/LoginRequests.h"
 #include "core/MDBF.h"
 #include "core/CDataCenter.h"
+#include "core/DataEncrypt.h"
 #include "core/DataRequest.h"
 #include "core/PacketHeader.h"
 #include "core/SendQueues.h"
@@ -171,9 +172,81 @@ TEST(FuzzSeeds, AccountScreensGetSeedsFromTheServersAnswers) {
     ASSERT_TRUE(error.ok);
     Write(dir, "account_bank", "error", Seed(2, error));
   }
+
+  // The broker list in its three packets, joined, with the cut of its first two; a branch list;
+  // the information page as an address and as HTML.
+  {
+    int len = MakeRequest_TraderList(0, 11, 40, buf, sizeof buf);
+    ASSERT_TRUE(auth.send(buf, len));
+    std::vector<Reply> parts;
+    for (int i = 0; i < 3; ++i) {
+      parts.push_back(auth.receiveReply());
+      ASSERT_TRUE(parts.back().ok);
+    }
+    Reply joined = parts[0];
+    for (int i = 1; i < 3; ++i)
+      joined.body.insert(joined.body.end(), parts[i].body.begin(), parts[i].body.end());
+    const size_t firstTwo = parts[0].body.size() + parts[1].body.size();
+    Write(dir, "account_brokers", "broker-list",
+          Seed(static_cast<uint8_t>(2 * ((firstTwo * 127) / joined.body.size())), joined));
+    len = MakeRequest_41(0, 12, 40, 1002, buf, sizeof buf);
+    Reply branches = auth.ask(buf, len);
+    ASSERT_TRUE(branches.ok);
+    Write(dir, "account_brokers", "branch-list", Seed(0, branches));
+    const char infoFields[] = {28, 29, 0};
+    for (int32_t broker : {1001, 1002}) {
+      len = MakeRequest_42(0, 13, 42, broker, 1, buf, sizeof buf, infoFields);
+      Reply page = auth.ask(buf, len);
+      ASSERT_TRUE(page.ok);
+      Write(dir, "account_brokers", broker == 1001 ? "info-address" : "info-html", Seed(1, page));
+    }
+  }
+
+  // The SMS answers: code sent and verified on the verification role, the phone check on the
+  // trade role, with and without the code and as an error.
+  {
+    TestClient verify(server.port(Role::Verify), kRequestKey1);
+    ASSERT_TRUE(verify.connected());
+    CDataTradeRequest* vr = GlobalTradeRequest();
+    auto ask = [&](const std::function<void()>& build, SendQueueKind kind, TestClient& client) {
+      QueueCapture capture;
+      build();
+      auto packets = capture.take(kind);
+      EXPECT_EQ(packets.size(), 1u);
+      EXPECT_TRUE(!packets.empty() && client.send(packets[0]));
+      return client.receiveReply();
+    };
+    Reply sent = ask([&] { MakeRequest_VerifyCode(vr, "13912345678", "V3.15"); },
+                     SendQueueKind::Verify, verify);
+    ASSERT_TRUE(sent.ok);
+    Write(dir, "account_sms", "code-sent", Seed(0, sent));
+    const std::string sms = server.lastSmsCode("13912345678");
+    Reply ok = ask([&] { MakeRequest_Verify(vr, "13912345678", sms.c_str(), "V3.15"); },
+                   SendQueueKind::Verify, verify);
+    ASSERT_TRUE(ok.ok);
+    Write(dir, "account_sms", "verified", Seed(0, ok));
+    Reply wrong = ask([&] { MakeRequest_Verify(vr, "13912345678", "abcdef", "V3.15"); },
+                      SendQueueKind::Verify, verify);
+    ASSERT_TRUE(wrong.ok);
+    Write(dir, "account_sms", "verify-error", Seed(0, wrong));
+    GetDataCenter().Reset();
+    TestClient phone(server.port(Role::Trade), GetDataCenter().GetSessionKey().c_str());
+    Reply code = ask([&] { MakeRequest_146_253(vr, "13912345678"); }, SendQueueKind::Trade, phone);
+    ASSERT_TRUE(code.ok);
+    Write(dir, "account_sms", "phone-code", Seed(1, code));
+    server.setTradeCodeWithoutField21(true);
+    Reply none = ask([&] { MakeRequest_146_253(vr, "13912345678"); }, SendQueueKind::Trade, phone);
+    ASSERT_TRUE(none.ok);
+    Write(dir, "account_sms", "phone-no-code", Seed(1, none));
+    server.setFault(Role::Trade, testserver::Fault::ErrorReply, 1, "系统繁忙", false);
+    Reply error = ask([&] { MakeRequest_146_253(vr, "13912345678"); }, SendQueueKind::Trade, phone);
+    ASSERT_TRUE(error.ok);
+    Write(dir, "account_sms", "phone-error", Seed(1, error));
+  }
   server.stop();
 
-  for (const char* target : {"account_login", "account_stored", "account_bank"}) {
+  for (const char* target :
+       {"account_login", "account_stored", "account_bank", "account_brokers", "account_sms"}) {
     const std::filesystem::path committed =
         std::filesystem::path(VERDAN_SOURCE_DIR) / "tests/data/fuzz" / target;
     EXPECT_TRUE(std::filesystem::is_directory(committed) && !std::filesystem::is_empty(committed))
