@@ -227,8 +227,10 @@ inline constexpr Row kRows[] = {
     {81, Copy(4, QF_AT(ycmgsy), 4)},
     {82, Scale(Special(D::kDouble, 8, QF_AT(volrate), 8), K::kPerMinute)},
     {83, Show(Copy(8, QF_AT(zgb), 8, I64), S::kVolume, T::kPaleYellow, 1)},
-    {84, Show(Copy(8, QF_AT(ltsz), 8, I64), S::kVolume, T::kPaleYellow, 100)},
-    {85, Show(Copy(8, QF_AT(zsz), 8, I64), S::kVolume, T::kPaleYellow, 100)},
+    // Market values are amounts in hundredths: shown like field 7, so that Hong Kong's (whose
+    // volumes ignore the divisor) are divided too. Every other market shows the same text.
+    {84, Show(Copy(8, QF_AT(ltsz), 8, I64), S::kAmount, T::kPaleYellow)},
+    {85, Show(Copy(8, QF_AT(zsz), 8, I64), S::kAmount, T::kPaleYellow)},
     {86, Copy(8, QF_AT(ltBG), 8)},
     {87, Show(Copy(4, QF_AT(mgJZZ), 4, I32), S::kPriceSelf, T::kVsYesterday)},
     {88, Copy(4, QF_AT(jzcSYL), 4)},

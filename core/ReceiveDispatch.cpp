@@ -199,6 +199,8 @@ std::string DispatchQuote(uint8_t* record, const ReceiveRecordView& v) {
     default:
       break;
   }
+  // An alert's text is the radar pages' whatever page asked it, the information pages' aside.
+  if (h.ChildType == 82 && h.PageID != 22) return name;
   switch (h.PageID) {
     case 22:
       name = h.ChildType == 87 ? "MainPageCellContent" : "MainPage";
@@ -223,6 +225,10 @@ std::string DispatchQuote(uint8_t* record, const ReceiveRecordView& v) {
       break;
     case 18:
       name = "IndexStock";
+      break;
+    case 52:
+      // The price-alert editor's quote; merged above, then posted under a name of its own.
+      if (h.ChildType == 10) name = "NotificationName_UpdateStock";
       break;
     default:
       break;

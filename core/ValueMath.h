@@ -75,4 +75,24 @@ inline double Ratio(double a, double b) {
   return std::isfinite(r) ? r : 0.0;
 }
 
+// A 32-bit price as a scale may use it: the marks (0 and 0x80000000) are no price.
+constexpr bool IsPrice(int32_t v) { return !IsEmpty(v); }
+
+// A 64-bit series value (volume, amount, flow, order total) with the mark read as 0: a value
+// the server does not know adds nothing to a sum and widens no scale.
+constexpr int64_t MarkToZero(int64_t v) { return IsMark(v) ? 0 : v; }
+constexpr int32_t MarkToZero(int32_t v) { return IsMark(v) ? 0 : v; }
+
+// The change of a cumulative 64-bit value between two readings, saturating; 0 when either
+// reading is the mark (nothing is known about the change then).
+constexpr int64_t Delta(int64_t now, int64_t before) {
+  return IsMark(now) || IsMark(before) ? 0 : SatSub(now, before);
+}
+
+// hi - lo of a scale's bounds, saturating: never negative when hi >= lo.
+constexpr int64_t Span(int64_t hi, int64_t lo) { return SatSub(hi, lo); }
+
+// A 32-bit price moved by a 64-bit offset, kept inside the int32 range.
+constexpr int32_t Offset32(int32_t price, int64_t by) { return Narrow32(SatAdd(price, by)); }
+
 }  // namespace vmath

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/QuoteFormat.h"
+#include "core/ValueMath.h"
 #include "detail/TechIndexMoveView.h"
 #include "detail/TimeLabel.h"
 #include "panels/PriceDetailPanel.h"
@@ -38,6 +39,24 @@ float Factor(float height, int64_t span) {
   const float f = height / static_cast<float>(span);
   return f < 0 ? 0 : f;
 }
+
+// One minute point as the scales read it: the 64-bit series (and the volume ratio) with the
+// mark read as 0, so an unknown value neither widens a scale nor reaches a difference.
+struct Series64 : tagLocalTrendData {
+  explicit Series64(const tagLocalTrendData& p) : tagLocalTrendData(p) {
+    volume = vmath::MarkToZero(volume);
+    amount = vmath::MarkToZero(amount);
+    lb = vmath::MarkToZero(lb);
+    WBZL = vmath::MarkToZero(WBZL);
+    WSZL = vmath::MarkToZero(WSZL);
+    ZLZJL = vmath::MarkToZero(ZLZJL);
+    ccl = vmath::MarkToZero(ccl);
+    kc = vmath::MarkToZero(kc);
+    pc = vmath::MarkToZero(pc);
+    BUY_CASH_SPEED = vmath::MarkToZero(BUY_CASH_SPEED);
+    SELL_CASH_SPEED = vmath::MarkToZero(SELL_CASH_SPEED);
+  }
+};
 
 int32_t CashSpeed(int64_t mainAmount, int64_t avr5, int n) {
   // The five-day base comes from the wire: its product with the minute count is taken wide.
@@ -172,10 +191,7 @@ void TrendlineView::SetDataInfo(const tagLocalStockData& quote, uint16_t mode) {
     m_trenddate[0] = static_cast<int32_t>(quote.datetime.Year * 10000 + quote.datetime.Month * 100 +
                                           quote.datetime.Day);
     Yesterday = quote.yesterday >= 1 ? quote.yesterday : 1;
-    oldVolume = quote.volume;
-    oldAmount = quote.amount;
-    oldKC = quote.KPC[0];
-    oldPC = quote.KPC[1];
+    keepCumulative(quote);
     PageNum = 0;
     if (techIndex_) techIndex_->updateIndexBarView();
   } else if (mode == 2) {
@@ -191,16 +207,14 @@ void TrendlineView::SetDataInfo(const tagLocalStockData& quote, uint16_t mode) {
     tagLocalTrendData& p = m_trenddata[0][m_trendnum - 1];
     p.now = quote.now;
     p.average = quote.average;
-    p.volume += quote.volume - oldVolume;
-    p.amount += quote.amount - oldAmount;
-    p.kc += quote.KPC[0] - oldKC;
-    p.pc -= quote.KPC[1] - oldPC;
+    // Cumulative values from the wire may jump anywhere: the minute takes the saturated change.
+    p.volume = vmath::SatAdd(p.volume, vmath::Delta(quote.volume, oldVolume));
+    p.amount = vmath::SatAdd(p.amount, vmath::Delta(quote.amount, oldAmount));
+    p.kc = vmath::SatAdd(p.kc, vmath::Delta(quote.KPC[0], oldKC));
+    p.pc = vmath::SatSub(p.pc, vmath::Delta(quote.KPC[1], oldPC));
     calPushTrendData(quote, &p);
     FillTrendGaps(quote, m_trenddata[0], m_trendnum);
-    oldVolume = quote.volume;
-    oldAmount = quote.amount;
-    oldKC = quote.KPC[0];
-    oldPC = quote.KPC[1];
+    keepCumulative(quote);
     m_stockdata = quote;
     if (m_trendnum > 0) {
       CalcTLineMaxMinScale(_TlineType);
@@ -224,6 +238,15 @@ void TrendlineView::followCursor(bool wasOnLast) {
   ShowRefreshPriceDetailPanel(_touchIndex, _TlineType, 0);
 }
 
+void TrendlineView::keepCumulative(const tagLocalStockData& quote) {
+  // A reading the server marks as unknown keeps the last known one, so the next push still
+  // adds the change since then.
+  if (!vmath::IsMark(quote.volume)) oldVolume = quote.volume;
+  if (!vmath::IsMark(quote.amount)) oldAmount = quote.amount;
+  if (!vmath::IsMark(quote.KPC[0])) oldKC = quote.KPC[0];
+  if (!vmath::IsMark(quote.KPC[1])) oldPC = quote.KPC[1];
+}
+
 void TrendlineView::calPushTrendData(const tagLocalStockData& quote,
                                      tagLocalTrendData* point) const {
   if (!point) return;
@@ -233,9 +256,11 @@ void TrendlineView::calPushTrendData(const tagLocalStockData& quote,
   point->LJZLDX = quote.ZLZJ;
   point->WBZL = quote.DelegateBuySellInfo[0].volume;
   point->WSZL = quote.DelegateBuySellInfo[1].volume;
-  point->BUY_CASH_SPEED = CashSpeed(quote.MainAmount[0], quote.BuyAvr5, n);
-  point->SELL_CASH_SPEED = CashSpeed(quote.MainAmount[1], quote.SellAvr5, n);
-  point->ZLZJL = quote.MainAmount[0] - quote.MainAmount[1];
+  const int64_t mainBuy = vmath::MarkToZero(quote.MainAmount[0]);
+  const int64_t mainSell = vmath::MarkToZero(quote.MainAmount[1]);
+  point->BUY_CASH_SPEED = CashSpeed(mainBuy, quote.BuyAvr5, n);
+  point->SELL_CASH_SPEED = CashSpeed(mainSell, quote.SellAvr5, n);
+  point->ZLZJL = vmath::SatSub(mainBuy, mainSell);
   point->ccl = quote.JRCCS.jrccl;
   point->hlz = quote.dphlzz;
   if (point->average == 0) point->average = quote.yesterday;
@@ -285,8 +310,8 @@ void TrendlineView::SetHistTrendLineArray(const uint8_t* head, const tagLocalTre
 void TrendlineView::CalcTLineMaxMinScale(int days) {
   static constexpr int32_t kBands[5] = {10000, 1000, 100, 10, 1};
   const int32_t band = m_stockdata.pricedot < 5 ? 3 * kBands[m_stockdata.pricedot] : 1000;
-  const int32_t up = Yesterday + band;
-  const int32_t low = Yesterday - band;
+  const int32_t up = vmath::Offset32(Yesterday, band);
+  const int32_t low = vmath::Offset32(Yesterday, -int64_t{band});
   if (m_trendnum == 0 && days == 0) {
     fMaxValue = up;
     fMinValue = low;
@@ -303,8 +328,8 @@ void TrendlineView::CalcTLineMaxMinScale(int days) {
     fMaxKPC = fMinKPC = 0;
     return;
   }
-  fMaxValue = m_stockdata.high != 0 ? m_stockdata.high : Yesterday;
-  fMinValue = m_stockdata.low != 0 ? m_stockdata.low : Yesterday;
+  fMaxValue = vmath::IsPrice(m_stockdata.high) ? m_stockdata.high : Yesterday;
+  fMinValue = vmath::IsPrice(m_stockdata.low) ? m_stockdata.low : Yesterday;
   fMaxAverage = fMaxValue;
   fMinAverage = fMinValue;
   fMaxVolume = fMinVolume = fMaxAmount = fMinAmount = 0;
@@ -316,11 +341,12 @@ void TrendlineView::CalcTLineMaxMinScale(int days) {
   for (int d = 0; d <= lastDay; ++d) {
     const int count = d == 0 ? m_trendnum : fullDay;
     for (int i = 0; i < count; ++i) {
-      const tagLocalTrendData& p = m_trenddata[d][i];
+      const Series64 p(m_trenddata[d][i]);
       const int32_t speedHi = std::max(p.BUY_CASH_SPEED, p.SELL_CASH_SPEED);
       const int32_t speedLo = std::min(p.BUY_CASH_SPEED, p.SELL_CASH_SPEED);
-      const int64_t zlHi = std::max({p.WBZL, p.WSZL, p.WBZL - p.WSZL});
-      const int64_t zlLo = std::min({p.WBZL, p.WSZL, p.WBZL - p.WSZL});
+      const int64_t net = vmath::SatSub(p.WBZL, p.WSZL);
+      const int64_t zlHi = std::max({p.WBZL, p.WSZL, net});
+      const int64_t zlLo = std::min({p.WBZL, p.WSZL, net});
       if (d == 0 && i == 0) {
         fMaxVolume = fMinVolume = p.volume;
         fMaxAmount = fMinAmount = p.amount;
@@ -334,11 +360,11 @@ void TrendlineView::CalcTLineMaxMinScale(int days) {
         fMaxKPC = p.kc;
         fMinKPC = p.pc;
       }
-      if (p.now != 0) {
+      if (vmath::IsPrice(p.now)) {
         fMaxValue = std::max(fMaxValue, p.now);
         fMinValue = std::min(fMinValue, p.now);
       }
-      if (p.average != 0) {
+      if (vmath::IsPrice(p.average)) {
         fMaxAverage = std::max(fMaxAverage, p.average);
         fMinAverage = std::min(fMinAverage, p.average);
       }
@@ -381,8 +407,8 @@ void TrendlineView::CalcTLineMaxMinScale(int days) {
 void TrendlineView::calcDay(const tagLocalTrendData* points, int count, int day) {
   tagLocalTrendData* out = m_trendcolordata[day];
   std::memset(out, 0, sizeof m_trendcolordata[day]);
-  float h = std::max(std::fabs(static_cast<float>(fMaxValue - Yesterday)),
-                     std::fabs(static_cast<float>(fMinValue - Yesterday)));
+  float h = std::max(std::fabs(static_cast<float>(vmath::Diff(fMaxValue, Yesterday))),
+                     std::fabs(static_cast<float>(vmath::Diff(fMinValue, Yesterday))));
   if (h <= 0) h = static_cast<float>(Yesterday);
   if (fMaxValue < 1) fMaxValue = 100;
   const float bottom = static_cast<float>(Yesterday) - h;
@@ -391,19 +417,28 @@ void TrendlineView::calcDay(const tagLocalTrendData* points, int count, int day)
   const float kAmount = Factor(vViewHeight, fMaxAmount);
   const float kLB = Factor(vViewHeight, fMaxLB);
   const float kSpeed = Factor(vViewHeight, static_cast<int64_t>(fMaxZJLS) - fMinZJLS);
-  const float kZLZJL = Factor(vViewHeight, fMaxZLZJL - fMinZLZJL);
-  const float kZL = Factor(vViewHeight, fMaxZL - fMinZL);
-  const float kCCL = Factor(vViewHeight, fMaxCCL - fMinCCL);
-  const float kKPC = Factor(vViewHeight, fMaxKPC - fMinKPC);
+  const float kZLZJL = Factor(vViewHeight, vmath::Span(fMaxZLZJL, fMinZLZJL));
+  const float kZL = Factor(vViewHeight, vmath::Span(fMaxZL, fMinZL));
+  const float kCCL = Factor(vViewHeight, vmath::Span(fMaxCCL, fMinCCL));
+  const float kKPC = Factor(vViewHeight, vmath::Span(fMaxKPC, fMinKPC));
   const auto f = [](int64_t v) { return static_cast<float>(v); };
   count = std::clamp(count, 0, kTrendCapacity);
+  // A minute without an average (the mark) continues the line of the minute before it.
+  int32_t lastAverage = 0;
+  bool haveAverage = false;
   for (int i = 0; i < count; ++i) {
-    const tagLocalTrendData& p = points[i];
-    if (p.now == 0) continue;
+    if (!vmath::IsPrice(points[i].now)) continue;
+    const Series64 p(points[i]);
     tagLocalTrendData& c = out[i];
     c.time = p.time;
     c.now = Trunc<int32_t>(-kPrice * (f(p.now) - bottom));
-    c.average = Trunc<int32_t>(-kPrice * (f(p.average) - bottom));
+    if (vmath::IsPrice(p.average)) {
+      c.average = Trunc<int32_t>(-kPrice * (f(p.average) - bottom));
+    } else {
+      c.average = haveAverage ? lastAverage : c.now;
+    }
+    lastAverage = c.average;
+    haveAverage = true;
     c.volume = Trunc<int64_t>(kVol * f(p.volume));
     c.amount = Trunc<int64_t>(kAmount * f(p.amount));
     c.lb = Trunc<int32_t>(kLB * f(p.lb));
@@ -411,12 +446,12 @@ void TrendlineView::calcDay(const tagLocalTrendData* points, int count, int day)
         Trunc<int32_t>(kSpeed * f(static_cast<int64_t>(p.BUY_CASH_SPEED) - fMinZJLS));
     c.SELL_CASH_SPEED =
         Trunc<int32_t>(kSpeed * f(static_cast<int64_t>(p.SELL_CASH_SPEED) - fMinZJLS));
-    c.WBZL = Trunc<int64_t>(kZL * f(p.WBZL - fMinZL));
-    c.WSZL = Trunc<int64_t>(kZL * f(p.WSZL - fMinZL));
-    c.ZLZJL = Trunc<int64_t>(kZLZJL * f(p.ZLZJL - fMinZLZJL));
-    c.ccl = Trunc<int64_t>(kCCL * f(p.ccl - fMinCCL));
+    c.WBZL = Trunc<int64_t>(kZL * f(vmath::SatSub(p.WBZL, fMinZL)));
+    c.WSZL = Trunc<int64_t>(kZL * f(vmath::SatSub(p.WSZL, fMinZL)));
+    c.ZLZJL = Trunc<int64_t>(kZLZJL * f(vmath::SatSub(p.ZLZJL, fMinZLZJL)));
+    c.ccl = Trunc<int64_t>(kCCL * f(vmath::SatSub(p.ccl, fMinCCL)));
     c.kc = Trunc<int64_t>(kKPC * f(p.kc));
-    c.pc = Trunc<int64_t>(kKPC * f(-p.pc));
+    c.pc = Trunc<int64_t>(kKPC * f(vmath::SatNeg(p.pc)));
     c.LJZLDX = p.LJZLDX;
     c.flag = p.flag;
     c.hlz = p.hlz;
@@ -875,8 +910,8 @@ void TrendlineView::ShowRefreshPriceDetailPanel(int index, int period, int phase
       ToColor(GetUpDownColor(static_cast<int64_t>(p.average) - Yesterday)), 1);
   priceDetailPanel_->setValueData(FormatVolumeString(market, p.volume, m_stockdata.unit, 8),
                                   gfx::Color::yellow(), 2);
-  char lb[32];
-  std::snprintf(lb, sizeof lb, "%.2f", p.lb / 10000.0);
+  char lb[32] = "----";
+  if (!vmath::IsMark(p.lb)) std::snprintf(lb, sizeof lb, "%.2f", p.lb / 10000.0);
   priceDetailPanel_->setValueData(lb, gfx::Color::yellow(), 3);
   priceDetailPanel_->setValueData(FormatAmountString(market, p.amount, 100, 8), gfx::Color::white(),
                                   4);

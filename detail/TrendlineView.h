@@ -50,6 +50,9 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   void SetDataInfo(const tagLocalStockData& quote, uint16_t mode);
 
   void calPushTrendData(const tagLocalStockData& quote, tagLocalTrendData* point) const;
+  // Takes the cumulative volume, amount and position counts of a quote as the base of the next
+  // push's changes.
+  void keepCumulative(const tagLocalStockData& quote);
   void CalcTLineMaxMinScale(int days);
   void CalcTrendLine(const tagLocalTrendData* points, int count, int dayCount, int day);
   void CalcHistTrendLine(int dayCount, int days);

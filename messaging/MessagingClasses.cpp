@@ -1,7 +1,19 @@
 #include "messaging/MessagingClasses.h"
 
+#include "messaging/BrokerDetail.h"
+#include "messaging/BrokerDirectory.h"
+#include "messaging/MyMessage.h"
 #include "platform/ui/Object.h"
 
 void RegisterMessagingClasses() {
-  [[maybe_unused]] auto& registry = ui::ClassRegistry::shared();
+  auto& registry = ui::ClassRegistry::shared();
+  registry.registerClass<MyMessage>("MyMessage");
+  // The adviser card and its variant for screens at least 568 points tall.
+  registry.registerClass("BrokerDetail", [] {
+    return std::static_pointer_cast<ui::Object>(BrokerDetail::createFromInterface(false));
+  });
+  registry.registerClass("BrokerDetail_iP5", [] {
+    return std::static_pointer_cast<ui::Object>(BrokerDetail::createFromInterface(true));
+  });
+  InstallBrokerDirectoryResetHandler();
 }

@@ -1,8 +1,10 @@
 #include "panels/BargainTable.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "core/QuoteFormat.h"
+#include "core/ValueMath.h"
 #include "panels/PriceShowView.h"
 #include "panels/TableSetup.h"
 #include "platform/graphics/Font.h"
@@ -33,13 +35,19 @@ RatioView::RatioView(const gfx::Rect& frame) : ui::View(frame) {
 
 void RatioView::SetRatioLeft(float value, float sum) {
   IsLeftRight = 1;
-  fRatioWidth = sum == 0 ? 0.0f : static_cast<float>(bounds().width()) * value / sum;
+  // A volume from the wire may be negative or beyond the sum: the bar stays inside the cell.
+  const float width = static_cast<float>(bounds().width());
+  fRatioWidth = sum <= 0 ? 0.0f : static_cast<float>(
+      std::clamp(vmath::Ratio(double{width} * value, sum), 0.0, double{width}));
   setNeedsDisplay();
 }
 
 void RatioView::SetRatioRight(float value, float sum) {
   IsLeftRight = 0;
-  fRatioWidth = sum == 0 ? 0.0f : static_cast<float>(bounds().width()) * value / sum;
+  // A volume from the wire may be negative or beyond the sum: the bar stays inside the cell.
+  const float width = static_cast<float>(bounds().width());
+  fRatioWidth = sum <= 0 ? 0.0f : static_cast<float>(
+      std::clamp(vmath::Ratio(double{width} * value, sum), 0.0, double{width}));
   setNeedsDisplay();
 }
 
@@ -130,8 +138,8 @@ void BargainTable::setStockQuote(const tagLocalStockData& quote) {
   SumVolumeBuy = 0;
   SumVolumeSell = 0;
   for (int i = 0; i < kLevels; ++i) {
-    SumVolumeBuy += static_cast<float>(StockInfo.buysell10.buy[i].volume);
-    SumVolumeSell += static_cast<float>(StockInfo.buysell10.sell[i].volume);
+    SumVolumeBuy += static_cast<float>(vmath::MarkToZero(StockInfo.buysell10.buy[i].volume));
+    SumVolumeSell += static_cast<float>(vmath::MarkToZero(StockInfo.buysell10.sell[i].volume));
   }
   mTableView->reloadData();
 }
@@ -202,7 +210,9 @@ std::shared_ptr<ui::TableViewCell> BargainTable::tableViewCellForRowAtIndexPath(
   row->sellPriceLabel()->setText(FormatPriceString(sell.price, 8, StockInfo.pricedot, sell.price));
   row->sellPriceLabel()->setTextColor(
       CheckPriceColor(static_cast<int64_t>(sell.price) - StockInfo.yesterday));
-  const auto total = static_cast<int64_t>(SumVolumeBuy + SumVolumeSell);
+  // Ten volumes from the wire may sum past the int64 range.
+  const int64_t total =
+      vmath::ClampToInt64(static_cast<double>(SumVolumeBuy) + static_cast<double>(SumVolumeSell));
   row->ratioViewLeft()->SetRatioLeft(static_cast<float>(buy.volume), static_cast<float>(total));
   row->ratioViewRight()->SetRatioRight(static_cast<float>(sell.volume), static_cast<float>(total));
   return cell;

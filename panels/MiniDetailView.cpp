@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/QuoteFormat.h"
+#include "core/ValueMath.h"
 #include "panels/DetailTable.h"
 #include "panels/MiniDetailCell.h"
 #include "panels/TableSetup.h"
@@ -196,7 +197,8 @@ void MiniDetailView::SetDataValue(const tagLocalStockData* quote, uint16_t isPus
   _stockData = *quote;
   const bool push = isPush == kQuoteFlagPush;
   bool tick = false;
-  if (push && _stockData.volume != kept) {
+  // No change, or a reading marked unknown: no new trade to show.
+  if (push && vmath::Delta(_stockData.volume, kept) != 0) {
     appendTick(kept);
     tick = true;
   }
@@ -215,7 +217,9 @@ void MiniDetailView::appendTick(int64_t keptVolume) {
   tick.time = static_cast<int16_t>(_stockData.datetime.Hour * 100 + _stockData.datetime.Minute);
   tick.price = _stockData.now;
   const int64_t unit = _stockData.unit;
-  const int64_t lots = unit == 0 ? 0 : (_stockData.volume - keptVolume + unit / 2) / unit;
+  // The cumulative volume comes from the wire and may jump between the int64 ends.
+  const int64_t lots =
+      unit == 0 ? 0 : vmath::SatAdd(vmath::Delta(_stockData.volume, keptVolume), unit / 2) / unit;
   tick.volume = static_cast<int32_t>(std::clamp<int64_t>(lots, std::numeric_limits<int32_t>::min(),
                                                          std::numeric_limits<int32_t>::max()));
   tick.inoutflag = _stockData.flag_nwp;

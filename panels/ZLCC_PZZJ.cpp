@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/ValueMath.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Text.h"
 
@@ -40,7 +41,8 @@ void ZLCC_PZZJ::setDataInfo(const tagLocalStockData* quote) {
   // The record keeps 机构 first; the bars run from 散户 on the left. Amounts in 1/100 of the
   // currency become units of 10,000.
   for (size_t i = 0; i < 4; ++i)
-    _dataPrice[i] = static_cast<double>(quote->mainMMC[3 - i]) / 1000000.0;
+    // A class the server has no flow for (the mark) draws no bar and widens no scale.
+    _dataPrice[i] = static_cast<double>(vmath::MarkToZero(quote->mainMMC[3 - i])) / 1000000.0;
   _bInited = true;
   setNeedsDisplay();
 }

@@ -26,10 +26,12 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/net/Device.h"
+#include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
 #include "shell/ConfigFileReader.h"
 #include "shell/Extend.h"
 #include "shell/LoginShowView.h"
+#include "shell/ScreenOpener.h"
 #include "shell/ScreenRoles.h"
 #include "shell/SharedTool.h"
 #include "shell/ShellAlerts.h"
@@ -179,6 +181,9 @@ bool VerdanAppDelegate::applicationDidFinishLaunchingWithOptions(ui::Application
   });
   timerUpload_.reset();
   app.setStatusBarStyle(ui::StatusBarStyle::LightContent);
+  ui::setOpenHandler([](const std::string& className, const std::vector<std::string>& args) {
+    return ScreenOpener::open(className, args);
+  });
   return true;
 }
 
@@ -260,6 +265,7 @@ void VerdanAppDelegate::shutdown() {
   for (auto& timer : pending_) timer->invalidate();
   pending_.clear();
   SetExitFlag(GlobalDataRequest(), 1);
+  ui::setOpenHandler({});
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   if (GetAppHooks().get() == static_cast<AppHooks*>(this)) SetAppHooks(nullptr);
   // The engine's thread and the network threads end before the screens they touch go away.
@@ -462,6 +468,9 @@ void VerdanAppDelegate::SwitchToFirst() {
     loginShowView_->removeLoginObserver();
     loginShowView_->removeFromSuperview();
   }
+  // The login screen, when it was laid over the window, hands over to the tab bar.
+  if (loginViewCtrl_ && loginViewCtrl_->isViewLoaded() && loginViewCtrl_->view()->superview())
+    loginViewCtrl_->view()->removeFromSuperview();
   if (tabBarController_ && window_) {
     ui::View* view = tabBarController_->view();
     if (view->superview()) view->removeFromSuperview();
@@ -488,6 +497,8 @@ void VerdanAppDelegate::SwitchToFirst() {
     std::lock_guard<std::mutex> guard(lock_);
     window_->bringSubviewToFront(marqueeView_->barView().get());
   }
+  // Screens asked for by name before the tab bar showed open now.
+  ScreenOpener::openPending();
 }
 
 void VerdanAppDelegate::startMessageRequestTimer() {

@@ -178,6 +178,10 @@ class VerdanAppDelegate : public ui::Object,
   ui::Window* window() const { return window_.get(); }
   CustomWindow* messageWindow() const { return messageWindow_.get(); }
   LoginShowView* loginShowView() const { return loginShowView_.get(); }
+  // The login and splash screens made at launch and kept until the end (nothing shows them).
+  ui::ViewController* m_UILoginViewCtrl() const { return loginViewCtrl_.get(); }
+  ui::ViewController* splashView() const { return splashView_.get(); }
+  std::shared_ptr<ui::ViewController> loginViewControllerShared() const { return loginViewCtrl_; }
   MarqueeViewRole* marqueeView() const { return marqueeView_.get(); }
   const gfx::Font& littleFont() const { return littleFont_; }
   const gfx::Font& normalFont() const { return normalFont_; }

@@ -31,6 +31,20 @@ const Broker kBrokers[] = {
      {{21, "杭州延安路营业部"}, {22, "南京中山路营业部"}, {23, "成都人民南路营业部"}}},
 };
 
+// Users the server knows with their passwords; any other name logs in with any password.
+struct KnownUser {
+  const char* name;
+  const char* password;
+};
+const KnownUser kKnownUsers[] = {{"zhang3", "123456"}, {"li4", "654321"}, {"demo01", "888888"}};
+
+// False for a known user with another password.
+bool PasswordMatches(const std::string& name, const std::string& password) {
+  for (const KnownUser& u : kKnownUsers)
+    if (name == u.name) return password == u.password;
+  return true;
+}
+
 int64_t ServerDateTime(const ServerCore& s) {
   int m = s.minute();
   int64_t time = (m / 60) * 10000 + (m % 60) * 100;
@@ -58,6 +72,11 @@ void LoginAnswer(ServerCore& s, Connection& c, const Request& req) {
     s.replyError(c, req, "请输入密码", true);
     return;
   }
+  // Without the server-text mark: the screen that asked shows it.
+  if (!PasswordMatches(name, password)) {
+    s.replyError(c, req, "用户名或密码错误，请重新输入", false);
+    return;
+  }
   c.user = name;
   c.loggedIn = true;
   UserState& u = s.user(name);
@@ -66,20 +85,31 @@ void LoginAnswer(ServerCore& s, Connection& c, const Request& req) {
   w.text(71, kDeviceString);
   w.text(35, u.rights);
   w.text(58, u.qsid);
-  w.i32(70, name.empty() ? 0 : 1);
+  w.i32(70, MessageUserType(name));
   s.reply(c, req, w.build(), req.enciphered);
 }
 
 void QuoteLogin(ServerCore& s, Connection& c, const Request& req) {
   const std::string name = LogInByName(c, req);
   UserState& u = s.user(name);
+  bool accepted = true;
+  s.changeAccountSettings([&](ServerCore::AccountSettings& a) {
+    if (a.notAccepted > 0) {
+      --a.notAccepted;
+      accepted = false;
+    }
+  });
+  const ServerCore::AccountSettings settings = s.accountSettings();
   TableWriter w;
+  w.i32(40, accepted ? 0 : 1);
+  w.text(34, s.addressString());
   w.text(35, u.rights);
   w.text(58, u.qsid);
-  w.i32(70, name.empty() ? 0 : 1);
+  w.i32(70, MessageUserType(name));
   w.i64(52, ServerDateTime(s));
-  w.utf16(28, "");
-  w.text(46, "");
+  w.utf16(28, settings.upgradeNotes);
+  w.text(46, settings.upgradeURL);
+  w.utf16(38, settings.loginNotice);
   s.reply(c, req, w.build(), req.enciphered);
 }
 
@@ -87,7 +117,7 @@ void MessageLogin(ServerCore& s, Connection& c, const Request& req) {
   const std::string name = LogInByName(c, req);
   TableWriter w;
   w.text(44, s.user(name).qsid);
-  w.i32(70, name.empty() ? 0 : 1);
+  w.i32(70, MessageUserType(name));
   w.utf16(38, "登录成功");
   s.reply(c, req, w.build(), req.enciphered);
 }
@@ -157,7 +187,7 @@ void BrokerInfo(ServerCore& s, Connection& c, const Request& req) {
   w.utf16(29, foundation::format("<html><body><h3>%s</h3><p>营业部编号 %d，客服电话 95500。</p>"
                                  "</body></html>",
                                  name, branch));
-  w.text(26, "95500");
+  if (!s.accountSettings().brokerInfoWithoutPhone) w.text(26, "95500");
   w.utf16(27, std::string(name) + "客服热线 95500");
   w.utf16(30, name);
   s.reply(c, req, w.build(), req.enciphered);

@@ -100,6 +100,46 @@ int32_t RoundTo(double v, int32_t tick) {
   return static_cast<int32_t>(std::llround(v / tick) * tick);
 }
 
+// Hong Kong shares, warrants and certificates trade on the exchange's price steps, which grow
+// with the price: each band (up to its upper bound, 1/10000) has its own step.
+struct HkBand {
+  int32_t bound, step;
+};
+constexpr HkBand kHkBands[] = {{2500, 10},        {5000, 50},        {100000, 100},
+                               {200000, 200},     {1000000, 500},    {2000000, 1000},
+                               {5000000, 2000},   {10000000, 5000},  {20000000, 10000},
+                               {50000000, 20000}, {99950000, 50000}};
+
+bool OnHkSteps(const tagLocalStockData& q) {
+  return q.market == kMarketHk && q.zqlb != kTypeIndex;
+}
+
+// The step of the band holding `price` (a bound belongs to the band below it); `above` takes the
+// band above a bound instead, the step a price moves up by.
+int32_t HkStep(double price, bool above) {
+  for (const HkBand& b : kHkBands)
+    if (above ? price < b.bound : price <= b.bound) return b.step;
+  return kHkBands[std::size(kHkBands) - 1].step;
+}
+
+// The nearest price a security can trade at. The bounds lie on the steps of both neighbouring
+// bands, so rounding within a band never leaves the grid.
+int32_t OnStep(const tagLocalStockData& q, double v) {
+  const int32_t tick = PriceDotToScale(q);
+  if (!OnHkSteps(q)) return RoundTo(v, tick);
+  v = std::max(v, static_cast<double>(kHkBands[0].step));
+  return std::max(kHkBands[0].step, RoundTo(v, HkStep(v, false)));
+}
+
+// Neighbouring prices on the grid (never below the smallest step).
+int32_t StepUp(const tagLocalStockData& q, int32_t price) {
+  return price + (OnHkSteps(q) ? HkStep(price, true) : PriceDotToScale(q));
+}
+int32_t StepDown(const tagLocalStockData& q, int32_t price) {
+  const int32_t step = OnHkSteps(q) ? HkStep(price, false) : PriceDotToScale(q);
+  return std::max(step, price - step);
+}
+
 void SetName(tagLocalStockData& q, const std::string& utf8) {
   std::u16string n = foundation::utf8ToUtf16(utf8);
   std::memset(q.name, 0, sizeof q.name);
@@ -133,7 +173,50 @@ int64_t VolumeStep(const tagLocalStockData& q) {
 
 // Typical shares traded in a day; past days and today share it so the K-line stays level.
 double DailyVolume(const tagLocalStockData& q) {
-  return q.zqlb == kTypeIndex ? 2e10 : (q.ltgb > 0 ? q.ltgb * 0.01 : 5e6);
+  if (q.zqlb == kTypeIndex) return q.market == kMarketHk ? 1e9 : 2e10;
+  return q.ltgb > 0 ? q.ltgb * 0.01 : 5e6;
+}
+
+// Amounts are kept in 1/100 of the currency. They go out on the trend wire in units of 100 of
+// the currency (1000 for indices and boards): every minute's amount is a whole number of the
+// larger unit, so that the minutes add up to the day on the client and a board's amount, the sum
+// of its members', stays whole too.
+constexpr int64_t kAmountStep = 100000;
+
+int64_t RoundToStep(double v, int64_t step) {
+  return static_cast<int64_t>(std::llround(v / static_cast<double>(step))) * step;
+}
+
+// A ratio x 10000, rounded half away from zero as the client rounds the ratios it works out.
+int32_t RatioX10000(int64_t a, int64_t b) {
+  if (b == 0) return 0;
+  const double r = static_cast<double>(a) * 10000.0 / static_cast<double>(b);
+  return static_cast<int32_t>(std::clamp(std::round(r), -2147483647.0, 2147483647.0));
+}
+
+bool IsAggregate(const tagLocalStockData& q) {
+  return q.zqlb == kTypeIndex || q.market == kMarketBoard;
+}
+
+// What one share traded at, at a price of the security: an index or board trades its members'
+// shares, whose price moves with its level.
+double SharePrice(const Security& s, int32_t price) {
+  if (IsAggregate(s.q) && s.sharePrice > 0 && s.q.yesterday > 0)
+    return static_cast<double>(s.sharePrice) * price / s.q.yesterday;
+  return price;
+}
+
+// Five days' average volume per day.
+double FiveDayVolume(const Security& s) {
+  double avg = 0;
+  for (size_t i = s.history.size() >= 5 ? s.history.size() - 5 : 0; i < s.history.size(); ++i)
+    avg += static_cast<double>(s.history[i].volume) / 5.0;
+  return avg;
+}
+
+// Five days' average amount of the large buy orders (sell: nine tenths of it), 1/100.
+int64_t BuyAverage5(const Security& s) {
+  return static_cast<int64_t>(FiveDayVolume(s) * SharePrice(s, s.q.yesterday) / 100.0 * 0.2);
 }
 
 // Session of point index i (0-based): its open and close minute.
@@ -181,6 +264,53 @@ std::vector<DayBar> SessionBars(const tagLocalStockData& q, const tagLocalTrendD
   }
   if (!out.empty() && last < mark) out.back().date = DateMinWord(date, last);
   return out;
+}
+
+// Ex-rights events a share's history carries, by trading days back from yesterday.
+enum class EventKind { Bonus, Rights, Dividend, Conversion };
+struct PlannedEvent {
+  int daysBack;
+  EventKind kind;
+};
+
+// Shares carry a cash dividend 60 to 120 days back and a bonus 200 to 300 days back. The first
+// two watch-list shares show more within the day chart's 196 bars: 600000 one event of each
+// kind, 600036 a cash dividend and a later bonus.
+std::vector<PlannedEvent> EventPlan(const Security& s) {
+  const tagLocalStockData& q = s.q;
+  if (q.ltgb <= 0 || q.market == kMarketUs) return {};
+  const std::string code(q.code, strnlen(q.code, sizeof q.code));
+  if (q.market == kMarketSh && code == "600000")
+    return {{170, EventKind::Bonus},
+            {120, EventKind::Rights},
+            {70, EventKind::Dividend},
+            {25, EventKind::Conversion}};
+  if (q.market == kMarketSh && code == "600036")
+    return {{140, EventKind::Dividend}, {60, EventKind::Bonus}};
+  return {{60 + static_cast<int>(Unit(s.key, kHistory) * 60), EventKind::Dividend},
+          {200 + static_cast<int>(Unit(s.key, kHistory + 1) * 100), EventKind::Bonus}};
+}
+
+// One event at a day whose (post-event) close is `close`: share ratios x 100000, the rights
+// price in price units, the cash x 10 in price units.
+tagLocalWeightData MakeEvent(EventKind kind, int32_t close, int32_t tick) {
+  tagLocalWeightData w{};
+  switch (kind) {
+    case EventKind::Bonus:
+      w.sgs = 50000;  // 5 bonus shares per 10
+      break;
+    case EventKind::Rights:
+      w.pgs = 30000;  // 3 rights shares per 10 at about 80% of the price
+      w.pgj = std::max(tick, RoundTo(close * 0.8, tick));
+      break;
+    case EventKind::Dividend:
+      w.hl = static_cast<int32_t>(close / 100 * 10 / 10 * 10);  // about 1% cash, x10
+      break;
+    case EventKind::Conversion:
+      w.zgs = 20000;  // 2 shares per 10 from the capital reserve
+      break;
+  }
+  return w;
 }
 
 }  // namespace
@@ -285,10 +415,12 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
   }
   s.points = GetTradeMinutes(q);
   const int32_t tick = PriceDotToScale(q);
-  q.yesterday = RoundTo(price * (0.9 + 0.2 * Unit(s.key, kMisc)), tick);
-  if (q.yesterday < tick * 10) q.yesterday = tick * 10;
-  const bool share = type == kTypeAShare || type == kTypeSme || type == kTypeChiNext ||
-                     type == kTypeBShare || market == kMarketHk || market == kMarketUs;
+  q.yesterday = OnStep(q, price * (0.9 + 0.2 * Unit(s.key, kMisc)));
+  if (q.yesterday < tick * 10) q.yesterday = OnStep(q, tick * 10);
+  // Indices have no share capital of their own.
+  const bool share = type != kTypeIndex &&
+                     (type == kTypeAShare || type == kTypeSme || type == kTypeChiNext ||
+                      type == kTypeBShare || market == kMarketHk || market == kMarketUs);
   if (share) {
     q.zgb = static_cast<int64_t>(2e8 + 8e9 * Unit(s.key, kMisc + 1)) / 100 * 100;
     q.ltgb = q.zgb / 10 * 7;
@@ -330,13 +462,33 @@ void Market::makeDay(Security& s) {
     if (i > 0) p *= 1.0 + drift + vol * Gauss(s.key, kWalk + 16 + i);
     if (limited) p = std::clamp<double>(p, q.downprice, q.upprice);
     if (p < tick) p = tick;
-    s.path[i] = RoundTo(p, tick);
+    s.path[i] = OnStep(q, p);
     // More trading near the open and the close.
     double x = static_cast<double>(i) / s.points;
     double shape = 1.6 - 2.4 * x * (1 - x);
     double v = daily / s.points * shape * (0.4 + 1.2 * Unit(s.key, kVolume + i));
     s.minuteVolume[i] = std::max<int64_t>(step, static_cast<int64_t>(v) / step * step);
   }
+  dayAmounts(s);
+}
+
+void Market::dayAmounts(Security& s) const {
+  // Rounded on the running total, so that the day is within half a step of price x volume.
+  s.minuteAmount.assign(s.path.size(), 0);
+  double exact = 0;
+  int64_t given = 0;
+  for (size_t i = 0; i < s.path.size(); ++i) {
+    exact += static_cast<double>(s.minuteVolume[i]) * SharePrice(s, s.path[i]) / 100.0;
+    const int64_t total = RoundToStep(exact, kAmountStep);
+    s.minuteAmount[i] = total - given;
+    given = total;
+  }
+}
+
+void Market::historyAmounts(Security& s) const {
+  // Whole currency units: the K-line sends amounts in them.
+  for (DayBar& b : s.history)
+    b.amount = RoundToStep(static_cast<double>(b.volume) * SharePrice(s, b.close) / 100.0, 100);
 }
 
 void Market::makeHistory(Security& s) {
@@ -348,10 +500,7 @@ void Market::makeHistory(Security& s) {
     int wd = WeekDay(d);
     if (wd != 0 && wd != 6) dates.push_back(d);
   }
-  // Two ex-rights events for shares: a dividend and a bonus issue.
-  const bool share = q.ltgb > 0 && q.market != kMarketUs;
-  int dividendAt = share ? 60 + static_cast<int>(Unit(s.key, kHistory) * 60) : -1;
-  int bonusAt = share ? 200 + static_cast<int>(Unit(s.key, kHistory + 1) * 100) : -1;
+  const std::vector<PlannedEvent> plan = EventPlan(s);
   double close = q.yesterday;
   s.history.resize(kDays);
   int64_t ltgb = q.ltgb, zgb = q.zgb;
@@ -362,15 +511,14 @@ void Market::makeHistory(Security& s) {
     double o = c * (1 + 0.02 * Gauss(s.key, kHistory + 8 + 4 * k));
     double hi = std::max(o, c) * (1 + 0.01 * Unit(s.key, kHistory + 9 + 4 * k));
     double lo = std::min(o, c) * (1 - 0.01 * Unit(s.key, kHistory + 10 + 4 * k));
-    b.close = std::max(tick, RoundTo(c, tick));
-    b.open = std::max(tick, RoundTo(o, tick));
-    b.high = std::max({b.open, b.close, RoundTo(hi, tick)});
-    b.low = std::max(tick, std::min({b.open, b.close, RoundTo(lo, tick)}));
+    b.close = std::max(tick, OnStep(q, c));
+    b.open = std::max(tick, OnStep(q, o));
+    b.high = std::max({b.open, b.close, OnStep(q, hi)});
+    b.low = std::max(tick, std::min({b.open, b.close, OnStep(q, lo)}));
     const int64_t step = VolumeStep(q);
     double v = DailyVolume(q) * (0.5 + Unit(s.key, kHistory + 11 + 4 * k));
     // At least one step a minute, so that every minute of the day can trade.
     b.volume = std::max<int64_t>(static_cast<int64_t>(v) / step, s.points) * step;
-    b.amount = static_cast<int64_t>(static_cast<double>(b.volume) * b.close / 10000.0);
     b.mainFlow = static_cast<int32_t>((Unit(s.key, kHistory + 12 + 4 * k) - 0.5) * 2000);
     if (q.zqlb == kTypeFuture) {
       b.ccl = q.JRCCS.zrccl + static_cast<int64_t>(k * 37 % 5000);
@@ -378,25 +526,24 @@ void Market::makeHistory(Security& s) {
     }
     // The previous day's close, one step further back in time.
     close = c / (1 + 0.02 * Gauss(s.key, kHistory + 13 + 4 * k));
-    if (k == dividendAt || k == bonusAt) {
-      tagLocalWeightData w{};
+    for (const PlannedEvent& e : plan) {
+      if (e.daysBack != k) continue;
+      tagLocalWeightData w = MakeEvent(e.kind, b.close, tick);
       w.date = static_cast<int32_t>(b.date);
-      if (k == dividendAt) {
-        w.hl = static_cast<int32_t>(b.close / 100 * 10 / 10 * 10);  // about 1% cash, x10
-      } else {
-        w.sgs = 50000;  // 5 bonus shares per 10
-      }
       w.zgb = zgb;
       w.ltgb = ltgb;
-      // Before the event the unadjusted prices stood higher.
-      close = (close * (100000.0 + w.sgs) + w.hl * 10000.0) / 100000.0;
-      if (w.sgs) {
-        zgb = zgb * 100000 / (100000 + w.sgs);
-        ltgb = ltgb * 100000 / (100000 + w.sgs);
-      }
+      // Before the event the unadjusted prices stood higher (the forward transform inverted),
+      // and a share event leaves fewer shares behind it.
+      close = (close * (100000.0 + w.sgs + w.pgs + w.zgs) - static_cast<double>(w.pgs) * w.pgj +
+               w.hl * 10000.0) /
+              100000.0;
+      const int64_t added = int64_t{w.sgs} + w.pgs + w.zgs;
+      zgb = zgb * 100000 / (100000 + added);
+      ltgb = ltgb * 100000 / (100000 + added);
       s.weights.insert(s.weights.begin(), w);
     }
   }
+  historyAmounts(s);
 }
 
 void Market::build() {
@@ -441,6 +588,13 @@ void Market::build() {
       std::string name = nextName(&initials);
       if (suffix && *suffix) name = name.substr(0, 6) + suffix;  // two characters + the kind
       int32_t p = static_cast<int32_t>(price * (0.3 + 1.7 * Unit(seed_, CodeToKey(code) + type)));
+      // A few Hong Kong shares in the price bands the others miss, from pennies to thousands.
+      if (market == kMarketHk) {
+        static const std::pair<int, int32_t> kBandPrices[] = {
+            {6, 1500000}, {8, 15000000}, {8001, 1800}, {8004, 3500}};
+        for (const auto& [n, bandPrice] : kBandPrices)
+          if (first + i * step == n) p = bandPrice;
+      }
       add(market, code, name, initials, type, p);
     }
   };
@@ -532,7 +686,7 @@ void Market::build() {
   // volume is theirs, minute by minute, so its trend, bars and quote tell one story.
   for (Security& b : secs_)
     if (b.q.zqlb == kTypeBoard && !b.members.empty()) boardDay(b);
-  // Indices count their market's shares as members.
+  // Indices count their market's shares as members; they trade at their members' price.
   for (size_t i = 0; i < shares; ++i) {
     Security& idx = secs_[i];
     if (idx.q.zqlb != kTypeIndex) continue;
@@ -541,6 +695,9 @@ void Market::build() {
       if (m.market == idx.q.market && m.zqlb != kTypeIndex)
         idx.members.push_back(static_cast<int>(j));
     }
+    idx.sharePrice = membersPrice(idx);
+    dayAmounts(idx);
+    historyAmounts(idx);
   }
 
   // Lists of their own, after the index members so the indices keep their day: risk-warning,
@@ -659,47 +816,95 @@ int Elapsed(const tagLocalStockData& q, int points, int clock) {
 
 }  // namespace
 
+std::vector<MinuteFigures> Market::figures(const Security& s, int n) const {
+  const tagLocalStockData& q = s.q;
+  n = std::clamp(n, 0, static_cast<int>(s.path.size()));
+  std::vector<MinuteFigures> out(static_cast<size_t>(n));
+  const double avg5 = FiveDayVolume(s);
+  const int64_t unit = q.unit > 0 ? q.unit : 1;
+  const int64_t buyAvr5 = BuyAverage5(s);
+  const int64_t avr5[2] = {buyAvr5, buyAvr5 / 10 * 9};
+  const double mainShare = 0.45 + 0.1 * Unit(s.key, kMisc + 9);
+  const bool futures = q.zqlb == kTypeFuture;
+  int64_t volume = 0, amount = 0, opened = 0, closed = 0;
+  double priced = 0, hlz = 0;
+  for (int i = 0; i < n; ++i) {
+    MinuteFigures& f = out[static_cast<size_t>(i)];
+    volume += s.minuteVolume[i];
+    amount += s.minuteAmount[i];
+    priced += static_cast<double>(s.minuteVolume[i]) * s.path[i];
+    f.volume = volume;
+    f.amount = amount;
+    f.average = volume ? static_cast<int32_t>(std::llround(priced / static_cast<double>(volume)))
+                       : s.path[i];
+    f.lb = avg5 > 0 ? static_cast<int32_t>(std::llround(static_cast<double>(volume) * 10000.0 *
+                                                         s.points / (i + 1) / avg5))
+                    : 0;
+    // Main force: a share of the turnover by large orders, a different share each minute.
+    const double big = 0.3 + 0.2 * Unit(s.key + kBook + static_cast<uint64_t>(i + 1) * 64, 300);
+    f.main[0] = RoundToStep(static_cast<double>(amount) * big * mainShare, kAmountStep);
+    f.main[1] = RoundToStep(static_cast<double>(amount) * big, kAmountStep) - f.main[0];
+    // Shown with the price's four decimals: the net in 100 millions of the currency.
+    f.zlzj = static_cast<int32_t>((f.main[0] - f.main[1]) / 1000000);
+    f.delegate[0] = volume / 3 / unit * unit;
+    f.delegate[1] = volume / 4 / unit * unit;
+    for (int k = 0; k < 2; ++k) {
+      const int64_t basis = avr5[k] * (i + 1);
+      f.cashSpeed[k] =
+          basis > 0 ? static_cast<int32_t>(static_cast<double>(f.main[k]) * 100.0 /
+                                               static_cast<double>(basis) * 240.0 +
+                                           0.5)
+                    : 0;
+    }
+    if (futures) {
+      opened += s.minuteVolume[i] / 2;
+      closed += s.minuteVolume[i] / 3;
+      f.opened = opened;
+      f.closed = closed;
+      f.openInterest = q.JRCCS.zrccl + opened - closed;
+    }
+    // An index's red/green strength drifts a unit or two a minute within +-12.
+    hlz = std::clamp(hlz + (Unit(s.key, kMisc + 11000 + i) - 0.5) * 3, -12.0, 12.0);
+    f.hlz = static_cast<int16_t>(hlz);
+  }
+  return out;
+}
+
 void Market::recompute(Security& s) {
   tagLocalStockData& q = s.q;
   const int n = Elapsed(q, s.points, minute_);
   const int64_t prevVolume = q.volume;
   q.open = s.path[0];
   q.high = q.low = s.path[0];
-  int64_t volume = 0;
-  double amount = 0;
   for (int i = 0; i < n; ++i) {
     q.high = std::max(q.high, s.path[i]);
     q.low = std::min(q.low, s.path[i]);
-    volume += s.minuteVolume[i];
-    amount += static_cast<double>(s.minuteVolume[i]) * s.path[i] / 10000.0;
   }
+  const MinuteFigures f = figures(s, n).back();
+  const int64_t volume = f.volume;
+  const double amount = static_cast<double>(f.amount);
   q.now = s.path[n - 1];
   q.volume = volume;
-  q.amount = static_cast<int64_t>(amount);
+  q.amount = f.amount;
   q.realvol = prevVolume > 0 && volume > prevVolume ? volume - prevVolume : s.minuteVolume[n - 1];
   q.zd = q.now - q.yesterday;
-  q.zf = q.yesterday ? static_cast<int32_t>(int64_t(q.zd) * 10000 / q.yesterday) : 0;
-  q.swing = q.yesterday ? static_cast<int32_t>(int64_t(q.high - q.low) * 10000 / q.yesterday) : 0;
-  q.average = q.average_new =
-      volume ? static_cast<int32_t>(amount * 10000.0 / static_cast<double>(volume)) : q.now;
+  q.zf = RatioX10000(q.zd, q.yesterday);
+  q.swing = RatioX10000(q.high - q.low, q.yesterday);
+  q.average = q.average_new = f.average;
   const int back = std::max(0, n - 6);
-  q.zs_5M =
-      s.path[back] ? static_cast<int32_t>(int64_t(q.now - s.path[back]) * 10000 / s.path[back]) : 0;
+  q.zs_5M = RatioX10000(q.now - s.path[back], s.path[back]);
   const int minuteOfDay = IndexToTradeMinute(q, n - 1);
   q.datetime = MakeDateMin(date_, minuteOfDay);
   q.date = date_;
   q.time = (minuteOfDay % 1440 / 60) * 10000 + (minuteOfDay % 60) * 100;
   // Five days' average volume per day; the client turns it into a per-minute basis.
-  double avg = 0;
-  for (size_t i = s.history.size() >= 5 ? s.history.size() - 5 : 0; i < s.history.size(); ++i)
-    avg += static_cast<double>(s.history[i].volume) / 5.0;
-  q.volrate = avg;
-  q.lb = avg > 0 ? static_cast<int32_t>(static_cast<double>(volume) * 10000.0 * s.points / n / avg)
-                 : 0;
-  q.hsl = q.ltgb > 0 ? static_cast<int32_t>(volume * 10000 / q.ltgb) : 0;
+  q.volrate = FiveDayVolume(s);
+  q.lb = f.lb;
+  q.hsl = q.ltgb > 0 ? RatioX10000(volume, q.ltgb) : 0;
   q.syl = q.ycmgsy > 0 ? static_cast<int32_t>(int64_t(q.now) * 10000 / q.ycmgsy) : 0;
-  q.ltsz = static_cast<int64_t>(static_cast<double>(q.ltgb) * q.now / 10000.0);
-  q.zsz = static_cast<int64_t>(static_cast<double>(q.zgb) * q.now / 10000.0);
+  // Market values in 1/100 like every amount.
+  q.ltsz = static_cast<int64_t>(static_cast<double>(q.ltgb) * q.now / 100.0);
+  q.zsz = static_cast<int64_t>(static_cast<double>(q.zgb) * q.now / 100.0);
   q.out = volume / 100 * 55;
   q.in = volume - q.out;
   q.number_cjbs = static_cast<int32_t>(n * 37 + q.volume % 97);
@@ -708,13 +913,14 @@ void Market::recompute(Security& s) {
   const uint64_t bk = s.key + kBook + static_cast<uint64_t>(n) * 64;
   const int64_t unit = q.unit > 0 ? q.unit : 1;
   for (int i = 0; i < 10; ++i) {
-    q.buysell10.buy[i].price = std::max(tick, q.now - i * tick);
-    q.buysell10.sell[i].price = q.now + (i + 1) * tick;
+    // Neighbouring levels one price step apart.
+    q.buysell10.buy[i].price = i == 0 ? q.now : StepDown(q, q.buysell10.buy[i - 1].price);
+    q.buysell10.sell[i].price = StepUp(q, i == 0 ? q.now : q.buysell10.sell[i - 1].price);
     q.buysell10.buy[i].volume = (1 + static_cast<int64_t>(Unit(bk, i) * 500)) * unit;
     q.buysell10.sell[i].volume = (1 + static_cast<int64_t>(Unit(bk, 10 + i) * 500)) * unit;
   }
-  q.DelegateBuySellInfo[0] = {q.buysell10.buy[4].price, volume / 3};
-  q.DelegateBuySellInfo[1] = {q.buysell10.sell[4].price, volume / 4};
+  q.DelegateBuySellInfo[0] = {q.buysell10.buy[4].price, f.delegate[0]};
+  q.DelegateBuySellInfo[1] = {q.buysell10.sell[4].price, f.delegate[1]};
   q.index_wb = static_cast<int32_t>((Unit(bk, 30) - 0.5) * 4000);
   for (int side = 0; side < 2; ++side) {
     tagBuySellQueue& queue = q.buySellQueue[side];
@@ -740,15 +946,16 @@ void Market::recompute(Security& s) {
       b.broker[8] = -2;
     }
   }
-  // Main force: a share of the turnover by large orders.
-  const double big = 0.3 + 0.2 * Unit(bk, 300);
-  q.MainAmount[0] = static_cast<int64_t>(amount * big * (0.45 + 0.1 * Unit(s.key, kMisc + 9)));
-  q.MainAmount[1] = static_cast<int64_t>(amount * big) - q.MainAmount[0];
+  // Main force: a share of the turnover by large orders (the trend's points on the same rule).
+  const double big = amount > 0 ? static_cast<double>(f.main[0] + f.main[1]) / amount : 0;
+  q.MainAmount[0] = f.main[0];
+  q.MainAmount[1] = f.main[1];
   q.MainVolume[0] = static_cast<int64_t>(static_cast<double>(volume) * big / 2);
   q.MainVolume[1] = q.MainVolume[0] / 10 * 9;
-  q.BuyAvr5 = static_cast<int64_t>(avg * q.now / 10000.0 * 0.2);
+  q.BuyAvr5 = BuyAverage5(s);
   q.SellAvr5 = q.BuyAvr5 / 10 * 9;
-  q.ZLZJ = static_cast<int32_t>((q.MainAmount[0] - q.MainAmount[1]) / 10000);
+  q.ZLZJ = f.zlzj;
+  q.dphlzz = f.hlz;
   q.MMQ = static_cast<int32_t>((Unit(s.key, kMisc + 10) - 0.3) * 10000);
   q.RZJ5 = static_cast<int32_t>((Unit(s.key, kMisc + 11) - 0.5) * 20000);
   q.RZJ10 = static_cast<int32_t>((Unit(s.key, kMisc + 12) - 0.5) * 30000);
@@ -774,36 +981,57 @@ void Market::recompute(Security& s) {
   }
   q.maincc = static_cast<int32_t>(Unit(s.key, kMisc + 16) * 100000);
   if (q.zqlb == kTypeFuture) {
-    q.JRCCS.jrccl = q.JRCCS.zrccl + static_cast<int64_t>(volume / 7) - q.JRCCS.zrccl / 50;
+    q.JRCCS.jrccl = f.openInterest;
     q.JRCCS.jrjsj = q.average / tick * tick;
     q.JRCCS.ccsz = 1;
-    q.KPC[0] = volume / 3;
-    q.KPC[1] = volume / 4;
-    q.XKP[0] = volume / 5;
-    q.XKP[1] = volume / 6;
+    q.KPC[0] = f.opened;
+    q.KPC[1] = f.closed;
+    // The latest trade's share of opening and closing positions.
+    q.XKP[0] = q.realvol / 2;
+    q.XKP[1] = q.realvol / 3;
   }
   (void)unit;
+}
+
+int32_t Market::membersPrice(const Security& s) const {
+  // Weighted by what each member usually trades.
+  double paid = 0, shares = 0;
+  for (int m : s.members) {
+    const double v = DailyVolume(secs_[m].q);
+    paid += v * secs_[m].q.yesterday;
+    shares += v;
+  }
+  return shares > 0 ? static_cast<int32_t>(paid / shares) : 0;
 }
 
 void Market::boardDay(Security& b) {
   const tagLocalStockData& q = b.q;
   const int32_t tick = PriceDotToScale(q);
   const int64_t step = VolumeStep(q);
+  b.sharePrice = membersPrice(b);
+  // The volume goes out in whole steps: rounded on the running total it stays within half a
+  // step of the members' sum. Their amounts are whole steps already and add up exactly.
+  int64_t exact = 0, given = 0;
   for (int i = 0; i < b.points; ++i) {
     const int minute = IndexToTradeMinute(q, i);
     double change = 0;
-    int64_t volume = 0;
+    int64_t amount = 0;
     for (int m : b.members) {
       const Security& s = secs_[m];
       // The member's minute at the board's clock minute (sessions may differ).
       const int k = std::clamp(TradeMinuteToIndex(s.q, minute), 1, s.points) - 1;
       change += static_cast<double>(s.path[k] - s.q.yesterday) / s.q.yesterday;
-      volume += s.minuteVolume[k];
+      exact += s.minuteVolume[k];
+      amount += s.minuteAmount[k];
     }
     change /= static_cast<double>(b.members.size());
     b.path[i] = std::max(tick, RoundTo(q.yesterday * (1.0 + change), tick));
-    b.minuteVolume[i] = std::max<int64_t>(step, (volume + step / 2) / step * step);
+    const int64_t total = (exact + step / 2) / step * step;
+    b.minuteVolume[i] = total - given;
+    given = total;
+    b.minuteAmount[i] = amount;
   }
+  historyAmounts(b);
 }
 
 void Market::recomputeAggregate(Security& s) {
@@ -959,43 +1187,33 @@ std::vector<int> Market::search(std::string_view text, size_t max) const {
 std::vector<tagLocalTrendData> Market::trend(const Security& s) const {
   const tagLocalStockData& q = s.q;
   const int n = Elapsed(q, s.points, minute_);
+  const std::vector<MinuteFigures> figs = figures(s, n);
   std::vector<tagLocalTrendData> pts(n);
-  double amount = 0;
-  int64_t volume = 0, ccl = q.JRCCS.zrccl;
-  int64_t wb = 0, ws = 0, zl = 0;
-  double hlz = 0;
   for (int i = 0; i < n; ++i) {
     tagLocalTrendData& p = pts[i];
+    const MinuteFigures& f = figs[static_cast<size_t>(i)];
     std::memset(&p, 0, sizeof p);
     p.time = IndexToTradeMinute(q, i);
     p.now = s.path[i];
     p.volume = s.minuteVolume[i];
-    double a = static_cast<double>(s.minuteVolume[i]) * s.path[i] / 10000.0;
-    p.amount = static_cast<int64_t>(a);
-    amount += a;
-    volume += s.minuteVolume[i];
-    p.average =
-        volume ? static_cast<int32_t>(amount * 10000.0 / static_cast<double>(volume)) : p.now;
-    p.lb = static_cast<int32_t>(8000 + Unit(s.key, kMisc + 100 + i) * 4000);
-    wb += static_cast<int64_t>((Unit(s.key, kMisc + 2000 + i) - 0.5) * 200) * (q.unit ? q.unit : 1);
-    ws += static_cast<int64_t>((Unit(s.key, kMisc + 4000 + i) - 0.5) * 200) * (q.unit ? q.unit : 1);
-    p.WBZL = 100000 + wb;
-    p.WSZL = 100000 + ws;
-    zl += static_cast<int64_t>((Unit(s.key, kMisc + 6000 + i) - 0.48) * a * 0.3);
-    p.ZLZJL = zl;
-    p.LJZLDX = static_cast<int32_t>(zl / 10000);
-    p.BUY_CASH_SPEED = static_cast<int32_t>(Unit(s.key, kMisc + 8000 + i) * 200);
-    p.SELL_CASH_SPEED = static_cast<int32_t>(Unit(s.key, kMisc + 9000 + i) * 200);
+    p.amount = s.minuteAmount[i];
+    // What a quote of this minute said: a push builds the last point from the quote alike.
+    p.average = f.average;
+    p.lb = f.lb;
+    p.WBZL = f.delegate[0];
+    p.WSZL = f.delegate[1];
+    p.ZLZJL = f.main[0] - f.main[1];
+    p.LJZLDX = f.zlzj;
+    p.BUY_CASH_SPEED = f.cashSpeed[0];
+    p.SELL_CASH_SPEED = f.cashSpeed[1];
     if (q.zqlb == kTypeFuture) {
-      ccl += static_cast<int64_t>((Unit(s.key, kMisc + 10000 + i) - 0.45) * 100);
-      p.ccl = ccl;
+      p.ccl = f.openInterest;
       p.kc = s.minuteVolume[i] / 2;
       p.pc = s.minuteVolume[i] / 3;
     }
-    // An index's red/green strength drifts a unit or two a minute within +-12.
-    hlz = std::clamp(hlz + (Unit(s.key, kMisc + 11000 + i) - 0.5) * 3, -12.0, 12.0);
-    p.hlz = static_cast<int16_t>(hlz);
+    p.hlz = f.hlz;
   }
+  if (trendOverride) trendOverride(q, pts);
   return pts;
 }
 
@@ -1015,7 +1233,6 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
   // The minutes agree with the day's bar: the first is its open, the last its close, one
   // minute each touches its high and its low, and the minute volumes add up to its volume.
   const tagLocalStockData& q = s.q;
-  const int32_t tick = PriceDotToScale(q);
   const int n = s.points;
   std::vector<tagLocalTrendData> pts(static_cast<size_t>(n));
   if (n < 4) return pts;
@@ -1035,7 +1252,7 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
       const double t = static_cast<double>(i - from) / (to - from);
       // Zero at both anchors: each stretch leaves and reaches its anchors exactly.
       const double wiggle = swing * std::sin(i * 0.11 + phase) * std::sin(t * 3.14159265358979);
-      const int32_t price = RoundTo(pa + (pb - pa) * t + wiggle, tick);
+      const int32_t price = OnStep(q, pa + (pb - pa) * t + wiggle);
       pts[i].now = std::clamp(price, day.low, day.high);
     }
   }
@@ -1090,7 +1307,6 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
 std::vector<Trade> Market::trades(const Security& s, int count) const {
   const tagLocalStockData& q = s.q;
   const int n = Elapsed(q, s.points, minute_);
-  const int32_t tick = PriceDotToScale(q);
   const int64_t unit = q.unit > 0 ? q.unit : 1;
   std::vector<Trade> out;
   // Three trades a minute, newest last; walk back from the current minute.
@@ -1099,9 +1315,12 @@ std::vector<Trade> Market::trades(const Security& s, int count) const {
       uint64_t idx = static_cast<uint64_t>(i) * 3 + k;
       Trade t{};
       t.minute = static_cast<int16_t>(IndexToTradeMinute(q, i) % 1440);
-      int32_t wobble =
-          k == 2 ? 0 : static_cast<int32_t>((Unit(s.key, kTrade + idx) - 0.5) * 3) * tick;
-      t.price = std::max(tick, s.path[i] + wobble);
+      // A step above or below the minute's price, or on it.
+      const int32_t wobble =
+          k == 2 ? 0 : static_cast<int32_t>((Unit(s.key, kTrade + idx) - 0.5) * 3);
+      t.price = wobble > 0   ? StepUp(q, s.path[i])
+                : wobble < 0 ? StepDown(q, s.path[i])
+                             : s.path[i];
       t.lots = static_cast<int32_t>(std::max<int64_t>(1, s.minuteVolume[i] / unit / 3));
       t.inout = wobble > 0 ? 0 : (wobble < 0 ? 1 : 2);
       t.openInterestChange = static_cast<int32_t>((Unit(s.key, kTrade + 7 * idx) - 0.5) * 40);

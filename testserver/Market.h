@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,10 +79,30 @@ struct Security {
   int points = 241;                   // minutes of the trading day
   std::vector<int32_t> path;          // price at each trading minute
   std::vector<int64_t> minuteVolume;  // shares per minute
+  std::vector<int64_t> minuteAmount;  // 1/100 of the currency per minute
   std::vector<DayBar> history;        // days before today, oldest first
   std::vector<tagLocalWeightData> weights;
   std::vector<int> members;  // boards and indices: their constituents
   uint64_t key = 0;          // seed of this security's random streams
+  // Indices and boards: what one share of their members cost on average at the previous close
+  // (1/10000); their amounts are their volumes at this price, moved with their level.
+  int32_t sharePrice = 0;
+};
+
+// The cumulative figures of a security after some minutes of its day: the quote carries those of
+// the current minute, each trend point those of its own, so that both tell the same story.
+struct MinuteFigures {
+  int64_t volume = 0;
+  int64_t amount = 0;  // 1/100 of the currency
+  int32_t average = 0;
+  int32_t lb = 0;            // volume ratio x 10000
+  int64_t main[2] = {};      // amounts of the large buy and sell orders, 1/100
+  int32_t zlzj = 0;          // net of the two in 10,000s, x 10000 / 100
+  int64_t delegate[2] = {};  // bid and ask order totals, shares
+  int32_t cashSpeed[2] = {};
+  int64_t openInterest = 0;
+  int64_t opened = 0, closed = 0;  // futures: volumes opening and closing positions
+  int16_t hlz = 0;
 };
 
 struct SeatRange {
@@ -159,6 +180,11 @@ class Market {
   // Info sections: (partId, name).
   const std::vector<std::pair<int32_t, std::string>>& sections() const { return sections_; }
 
+  // Tests: a security's stored quote, for values no market would compute (see
+  // TestServer::setQuoteValues), and a rewrite of the minute points every trend answer carries.
+  Security& mutableAt(int i) { return secs_[static_cast<size_t>(i)]; }
+  std::function<void(const tagLocalStockData&, std::vector<tagLocalTrendData>&)> trendOverride;
+
  private:
   void build();
   int add(uint8_t market, const std::string& code, const std::string& name,
@@ -166,7 +192,14 @@ class Market {
   void makeDay(Security& s);
   void makeHistory(Security& s);
   void boardDay(Security& b);
+  int32_t membersPrice(const Security& s) const;
   void recompute(Security& s);
+  // Minute amounts from the minute volumes and prices (indices and boards once their members
+  // are known), and the past days' amounts on the same basis.
+  void dayAmounts(Security& s) const;
+  void historyAmounts(Security& s) const;
+  // The figures after each of the first `n` minutes.
+  std::vector<MinuteFigures> figures(const Security& s, int n) const;
   void recomputeAggregate(Security& s);
   DayBar todayBar(const Security& s) const;
   // Every minute of a past day, agreeing with its bar.

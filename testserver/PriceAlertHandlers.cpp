@@ -17,6 +17,25 @@ std::string UserOf(const Connection& c, const Request& req) {
   return ParseTable(req, t) ? t.GetNSString(1) : c.user;
 }
 
+// A new user starts with two settings: the ladder alert with a rise price above the market,
+// and a change threshold of 0, which every quote meets (so the received alerts hold one of
+// today). Tests start empty with 150/5.
+UserState& AlertUser(ServerCore& s, const std::string& name) {
+  UserState& u = s.user(name);
+  if (u.alertsSeeded) return u;
+  u.alertsSeeded = true;
+  auto nameOf = [](const Security& sec) {
+    return foundation::utf16ToUtf8(std::u16string(sec.q.name));
+  };
+  if (const Security* a = s.market().find(1, "600000")) {
+    const int32_t rise = (a->q.yesterday / 100 * 12 / 10 + 1) * 100;
+    u.alerts.push_back({1, "600000", nameOf(*a), 1, 3, rise, 0, 10000});
+  }
+  if (const Security* b = s.market().find(2, "000001"))
+    u.alerts.push_back({2, "000001", nameOf(*b), 0, 3, 0, 0, 0});
+  return u;
+}
+
 void Message(ServerCore& s, Connection& c, const Request& req, const std::string& text) {
   TableWriter w;
   w.utf16(15, text);
@@ -26,17 +45,36 @@ void Message(ServerCore& s, Connection& c, const Request& req, const std::string
 void Authority(ServerCore& s, Connection& c, const Request& req) {
   const std::string name = UserOf(c, req);
   UserState& u = s.user(name);
-  int32_t& right = u.priceAlertRight;
-  if (right == 0 && !name.empty()) right = 1;
   TableWriter w;
-  w.i32(16, right);
-  w.utf16(28, right == 1 ? "价格提醒已开通" : "请申请开通价格提醒");
+  if (u.permissionScripted) {
+    if (u.permissionValue != -1) w.i32(16, u.permissionValue);
+    w.utf16(28, u.permissionText);
+  } else {
+    int32_t& right = u.priceAlertRight;
+    if (right == 0 && !name.empty()) right = 1;
+    w.i32(16, right);
+    w.utf16(28, right == 1 ? "价格提醒已开通" : "请申请开通价格提醒");
+  }
   s.reply(c, req, w.build(), true);
 }
 
 void Confirm(ServerCore& s, Connection& c, const Request& req) {
-  s.user(UserOf(c, req)).priceAlertRight = 1;
-  Message(s, c, req, "价格提醒申请已受理，已为您开通");
+  UserState& u = s.user(UserOf(c, req));
+  switch (u.application) {
+    case PriceAlertApplication::LoginError:
+      s.replyErrorMarked(c, req, u.applicationText.empty() ? "请登录后申请" : u.applicationText,
+                         0x04, 0xFF);
+      return;
+    case PriceAlertApplication::Error:
+      s.replyError(c, req, u.applicationText.empty() ? "申请失败" : u.applicationText, true);
+      return;
+    case PriceAlertApplication::Grant:
+      break;
+  }
+  u.priceAlertRight = 1;
+  if (u.permissionScripted) u.permissionValue = 1;
+  Message(s, c, req,
+          u.applicationText.empty() ? "价格提醒申请已受理，已为您开通" : u.applicationText);
 }
 
 void Upload(ServerCore& s, Connection& c, const Request& req) {
@@ -45,7 +83,7 @@ void Upload(ServerCore& s, Connection& c, const Request& req) {
     s.replyError(c, req, "设置格式错误", false);
     return;
   }
-  UserState& u = s.user(t.GetNSString(1));
+  UserState& u = AlertUser(s, t.GetNSString(1));
   PriceAlertSetting a{t.GetInt(18), t.GetNSString(8), t.GetNSString(9), t.GetInt(10),
                       t.GetInt(11), t.GetInt(12),     t.GetInt(13),     t.GetInt(14)};
   if (a.code.empty()) {
@@ -81,13 +119,13 @@ void ReplyRows(ServerCore& s, Connection& c, const Request& req, const UserState
 }
 
 void Settings(ServerCore& s, Connection& c, const Request& req) {
-  ReplyRows(s, c, req, s.user(UserOf(c, req)), [](const PriceAlertSetting&) { return true; });
+  ReplyRows(s, c, req, AlertUser(s, UserOf(c, req)), [](const PriceAlertSetting&) { return true; });
 }
 
 void GetSetting(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
   ParseTable(req, t);
-  UserState& u = s.user(t.GetNSString(1));
+  UserState& u = AlertUser(s, t.GetNSString(1));
   const std::string code = t.GetNSString(8);
   ReplyRows(s, c, req, u, [&](const PriceAlertSetting& a) { return a.code == code; });
 }
@@ -95,21 +133,44 @@ void GetSetting(ServerCore& s, Connection& c, const Request& req) {
 void DeleteSetting(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
   ParseTable(req, t);
-  UserState& u = s.user(t.GetNSString(1));
+  UserState& u = AlertUser(s, t.GetNSString(1));
   const std::string code = t.GetNSString(8);
   std::erase_if(u.alerts, [&](const PriceAlertSetting& x) { return x.code == code; });
   Message(s, c, req, "价格提醒已删除");
 }
 
 void ClearSettings(ServerCore& s, Connection& c, const Request& req) {
-  s.user(UserOf(c, req)).alerts.clear();
+  AlertUser(s, UserOf(c, req)).alerts.clear();
   Message(s, c, req, "价格提醒已全部清除");
+}
+
+void ScriptedAlerts(TableWriter& w, const UserState& u) {
+  for (const ReceivedAlert& a : u.received) {
+    w.addRow();
+    w.text(88, a.when);
+    if (a.id) w.i64(81, a.id);
+    if (!a.type.empty()) w.text(82, a.type);
+    if (!a.text.empty()) w.utf16(83, a.text);
+    if (!a.code.empty()) w.text(8, a.code);
+    if (!a.name.empty()) w.utf16(9, a.name);
+    w.i32(18, a.market);
+    w.i32(19, a.zqlb);
+  }
+}
+
+int64_t Stamp(const ServerCore& s) {
+  return int64_t{s.date()} * 1440 + s.minute();
 }
 
 // Alerts of the settings whose condition the market meets now.
 void Alerts(ServerCore& s, Connection& c, const Request& req) {
-  UserState& u = s.user(UserOf(c, req));
+  UserState& u = AlertUser(s, UserOf(c, req));
   TableWriter w;
+  if (u.receivedScripted) {
+    ScriptedAlerts(w, u);
+    s.reply(c, req, w.build(), true);
+    return;
+  }
   int64_t id = 1;
   const int m = s.minute();
   const std::string day =
@@ -132,7 +193,10 @@ void Alerts(ServerCore& s, Connection& c, const Request& req) {
                                     prev % 100));
     }
   }
+  // Today's alerts carry this minute; those of a minute already deleted are not sent again.
+  const bool deleted = Stamp(s) < u.alertListCleared;
   for (const auto& a : u.alerts) {
+    if (deleted) break;
     const Security* sec = s.market().find(static_cast<uint8_t>(a.market), a.code);
     if (!sec) continue;
     const tagLocalStockData& q = sec->q;
@@ -161,8 +225,11 @@ void Alerts(ServerCore& s, Connection& c, const Request& req) {
   s.reply(c, req, w.build(), true);
 }
 
+// Empties the list: the day before's alert and today's up to this minute are not sent again.
 void DeleteAlerts(ServerCore& s, Connection& c, const Request& req) {
-  s.user(UserOf(c, req)).alertListCleared = 1;
+  UserState& u = s.user(UserOf(c, req));
+  u.alertListCleared = Stamp(s) + 1;
+  u.received.clear();
   Message(s, c, req, "提醒消息已清空");
 }
 

@@ -507,7 +507,8 @@ void EncodeTrend(const tagLocalStockData& q, const std::vector<tagLocalTrendData
           w.i64(p.kc);
           break;
         case 24:
-          w.i64(-p.pc);
+          // The wire carries the closed volume; the client keeps it negated (drawn downward).
+          w.i64(p.pc);
           break;
         default:
           break;
@@ -906,134 +907,12 @@ void Seats(ServerCore& s, Connection& c, const Request& req) {
   s.reply(c, req, w.build());
 }
 
-void InfoList(ServerCore& s, Connection& c, const Request& req) {
-  TableWriter w;
-  for (const auto& [id, name] : s.market().sections()) {
-    w.addRow();
-    w.i32(32, id);
-    w.utf16(33, name);
-    w.i64(34, id * 100);
-    w.text(36, foundation::format("sec%d", id));
-    w.i64(20, s.date());
-  }
-  s.reply(c, req, w.build());
-}
-
-void InfoTitles(ServerCore& s, Connection& c, const Request& req) {
-  MDBF t;
-  int32_t part = 0, from = 0, count = 20;
-  if (ParseTable(req, t)) {
-    part = t.GetInt(32);
-    from = t.GetInt(28);
-    if (t.FindField(29)) count = t.GetInt(29);
-  }
-  std::vector<const NewsItem*> items;
-  for (const NewsItem& n : s.market().news())
-    if (n.partId == part) items.push_back(&n);
-  TableWriter w;
-  int written = 0;
-  for (size_t k = static_cast<size_t>(std::max(0, from)); k < items.size() && written < count;
-       ++k) {
-    const NewsItem& n = *items[k];
-    w.addRow();
-    w.i32(32, n.partId);
-    w.i32(22, n.id);
-    w.utf16(23, n.title);
-    w.utf16(37, n.body.substr(0, std::min<size_t>(n.body.size(), 60)));
-    w.text(36, std::to_string(n.id));
-    w.i32(20, n.time);
-    w.i32(21, n.date);
-    ++written;
-  }
-  s.reply(c, req, w.build(static_cast<int>(items.size()), from));
-}
-
-void InfoContent(ServerCore& s, Connection& c, const Request& req) {
-  MDBF t;
-  std::string extra = ParseTable(req, t) ? t.GetNSString(36) : "";
-  const int id = std::atoi(extra.c_str());
-  for (const NewsItem& n : s.market().news()) {
-    if (n.id != id) continue;
-    TableWriter w;
-    w.i32(20, n.time);
-    w.i32(21, n.date);
-    w.utf16(24, n.body);
-    s.reply(c, req, w.build());
-    return;
-  }
-  s.replyError(c, req, "该资讯已不存在", false);
-}
-
 void Suggestion(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
   if (ParseTable(req, t)) s.user(t.GetNSString(24)).suggestions.push_back(t.GetNSString(26));
   TableWriter w;
-  w.utf16(38, "感谢您的宝贵意见！");
+  w.utf16(27, "感谢您的宝贵意见！");
   s.reply(c, req, w.build());
-}
-
-void RadarRows(ServerCore& s, TableWriter& w, const std::vector<const RadarItem*>& items) {
-  for (const RadarItem* r : items) {
-    w.addRow();
-    w.i32(20, r->time);
-    w.i32(21, s.date());
-    w.i64(22, r->id);
-    w.utf16(23, r->title);
-  }
-}
-
-void RadarOfStock(ServerCore& s, Connection& c, const Request& req) {
-  MDBF t;
-  int32_t market = 0;
-  std::string code;
-  int32_t count = 50;
-  if (ParseTable(req, t)) {
-    market = t.GetInt(26);
-    code = t.GetNSString(27);
-    if (t.FindField(29)) count = t.GetInt(29);
-  }
-  std::vector<const RadarItem*> items;
-  for (const RadarItem& r : s.market().radar())
-    if (r.market == market && r.code == code && static_cast<int>(items.size()) < count)
-      items.push_back(&r);
-  TableWriter w;
-  RadarRows(s, w, items);
-  s.reply(c, req, w.build());
-}
-
-void RadarOfList(ServerCore& s, Connection& c, const Request& req) {
-  MDBF t;
-  std::string list;
-  int32_t count = 50;
-  if (ParseTable(req, t)) {
-    list = t.GetNSString(71);
-    if (t.FindField(29)) count = t.GetInt(29);
-  }
-  std::vector<const RadarItem*> items;
-  for (const RadarItem& r : s.market().radar()) {
-    std::string key = foundation::format("%02d%.6s", r.market, r.code.c_str());
-    if (list.find(key) != std::string::npos && static_cast<int>(items.size()) < count)
-      items.push_back(&r);
-  }
-  TableWriter w;
-  RadarRows(s, w, items);
-  s.reply(c, req, w.build());
-}
-
-void RadarContent(ServerCore& s, Connection& c, const Request& req) {
-  MDBF t;
-  int64_t id = ParseTable(req, t) ? t.GetInt64(22) : 0;
-  for (const RadarItem& r : s.market().radar()) {
-    if (r.id != id) continue;
-    TableWriter w;
-    w.i32(20, r.time);
-    w.i32(21, s.date());
-    w.i64(22, r.id);
-    w.utf16(24, r.content);
-    s.reply(c, req, w.build());
-    return;
-  }
-  s.replyError(c, req, "该信息已不存在", false);
 }
 
 }  // namespace
@@ -1071,13 +950,9 @@ void RegisterQuoteHandlers(ServerCore& s) {
   s.on(q, kMainTypeQuote, 34, PastTrend);
   s.on(q, kMainTypeQuote, 36, StockList);
   s.on(q, kMainTypeQuote, 53, Upload);
-  s.on(q, kMainTypeQuote, 81, RadarOfStock);
-  s.on(q, kMainTypeQuote, 82, RadarContent);
-  s.on(q, kMainTypeQuote, 85, InfoList);
-  s.on(q, kMainTypeQuote, 86, InfoTitles);
-  s.on(q, kMainTypeQuote, 87, InfoContent);
   s.on(q, kMainTypeQuote, 94, Suggestion);
-  s.on(q, kMainTypeQuote, 96, RadarOfList);
+  // Information and radar (InfoHandlers.cpp).
+  RegisterInfoHandlers(s);
 }
 
 }  // namespace testserver

@@ -530,6 +530,15 @@ void ServerCore::replyAs(Connection& c, uint8_t main, uint8_t child, uint8_t pag
 
 void ServerCore::replyError(Connection& c, const Request& req, const std::string& utf8,
                             bool userText) {
+  if (userText) {
+    replyErrorMarked(c, req, utf8, 0x02, 0xFF);
+    return;
+  }
+  replyErrorMarked(c, req, utf8, 1, 0);
+}
+
+void ServerCore::replyErrorMarked(Connection& c, const Request& req, const std::string& utf8,
+                                  uint8_t byte2, uint8_t byte3) {
   if (c.closed) return;
   std::u16string u = foundation::utf8ToUtf16(utf8);
   std::vector<uint8_t> pkt(kPacketHeaderSize + u.size() * 2);
@@ -540,10 +549,8 @@ void ServerCore::replyError(Connection& c, const Request& req, const std::string
   if (total < 0) return;
   pkt.resize(static_cast<size_t>(total));
   pkt[1] = static_cast<uint8_t>(pkt[1] | 0x40);
-  if (userText) {
-    pkt[2] = 0x02;
-    pkt[3] = 0xFF;
-  }
+  pkt[2] = byte2;
+  pkt[3] = byte3;
   pkt[15] = static_cast<uint8_t>((pkt[15] & 0x3F) | (1 << 6));
   sendRaw(c, pkt);
 }
@@ -872,6 +879,16 @@ void ServerCore::handleHttp(Connection& c) {
   }
   sendRaw(c, bytes);
   closeAfterSend(c);
+}
+
+ServerCore::AccountSettings ServerCore::accountSettings() const {
+  std::lock_guard<std::mutex> guard(accountMutex_);
+  return accountSettings_;
+}
+
+void ServerCore::changeAccountSettings(const std::function<void(AccountSettings&)>& change) {
+  std::lock_guard<std::mutex> guard(accountMutex_);
+  change(accountSettings_);
 }
 
 }  // namespace testserver

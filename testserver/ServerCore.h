@@ -92,27 +92,28 @@ struct PriceAlertSetting {
   int32_t notify, kind, upper, lower, change;
 };
 
-struct Message {
-  int64_t id;
-  int64_t oid;
-  std::string from, to;        // ASCII ids
-  std::string title, content;  // UTF-8
-  int32_t date, time;
-  int32_t kind;
-  bool read = false;
-};
-
 struct UserState {
   std::string qsid;
   std::string watchList;
   int64_t watchListTime = 0;
   bool hasWatchList = false;
   std::vector<PriceAlertSetting> alerts;
+  bool alertsSeeded = false;  // the two settings a new user starts with were added
   std::vector<Message> messages;
   bool messagesSeeded = false;
+  // Alerts of minutes before this stamp (day x 1440 + minute) were deleted with 150/7.
   int64_t alertListCleared = 0;
   int32_t priceAlertRight = 0;  // 1 granted
-  std::string onOff = "1111";
+  // Price-alert answers set by tests.
+  bool permissionScripted = false;
+  int32_t permissionValue = 0;  // -1: no field 16
+  std::string permissionText;
+  PriceAlertApplication application = PriceAlertApplication::Grant;
+  std::string applicationText;
+  bool receivedScripted = false;
+  std::vector<ReceivedAlert> received;
+  int64_t lastMessageId = 0;  // ids only grow, also after deletes
+  std::string onOff;  // the switched-off advisers; none at first
   // Rights the logins grant: 30 main force, 31 level-one quotes, 49 price alerts.
   std::string rights = "30,31,49";
   std::vector<std::string> suggestions;
@@ -171,6 +172,9 @@ class ServerCore {
   void splitReplies(uint8_t main, uint8_t child, int parts);
   // An error reply: flag bit 6 and a UTF-16 text; `userText` adds the 0xFF02 marker.
   void replyError(Connection& c, const Request& req, const std::string& utf8, bool userText);
+  // The same with header bytes 2 and 3 set to the given marker bytes.
+  void replyErrorMarked(Connection& c, const Request& req, const std::string& utf8, uint8_t byte2,
+                        uint8_t byte3);
   void pushQuotes();  // changed quotes to every subscriber, and the index brief
   void pushForcedLogout(const std::string& text);
   // The flood fault (any thread).
@@ -268,13 +272,34 @@ class ServerCore {
   // Keeps the watch-list text visible to other threads.
   void publishWatchList(const std::string& name, const std::string& text);
   std::string newQsid();
+
+  // What tests set of the account answers (any thread).
+  struct AccountSettings {
+    std::string loginNotice;   // field 38 of the quote-login answer
+    std::string upgradeNotes;  // field 28, with an upgrade offer
+    std::string upgradeURL;    // field 46
+    int notAccepted = 0;       // quote-login answers still to go out with field 40 = 1
+    bool brokerInfoWithoutPhone = false;
+  };
+  AccountSettings accountSettings() const;
+  void changeAccountSettings(const std::function<void(AccountSettings&)>& change);
+
+ private:
+  mutable std::mutex accountMutex_;
+  AccountSettings accountSettings_;
 };
 
 // Handler sets, one file each.
 void RegisterAuthHandlers(ServerCore& s);
 void RegisterQuoteHandlers(ServerCore& s);
+// Information and radar answers of the quote role (called by RegisterQuoteHandlers).
+void RegisterInfoHandlers(ServerCore& s);
 void RegisterTradeHandlers(ServerCore& s);
 void RegisterMessageHandlers(ServerCore& s);
+// Gives a user's mailbox its three first messages, once (MessageHandlers.cpp).
+void SeedMailbox(ServerCore& s, UserState& u, const std::string& name);
+// The next id of a user's mailbox: above every id given before.
+int64_t NextMessageId(UserState& u);
 void RegisterPriceAlertHandlers(ServerCore& s);
 // The body of a subscription's push at the market's current minute.
 std::vector<uint8_t> SubscriptionPushBody(Market& market, const Subscription& sub);

@@ -1,5 +1,7 @@
 #include "testserver/TestServer.h"
 
+#include <algorithm>
+
 #include "testserver/ServerCore.h"
 
 namespace testserver {
@@ -107,6 +109,33 @@ void TestServer::setRights(const std::string& user, const std::string& rights) {
   core_->runOnServer([&] { core_->user(user).rights = rights; });
 }
 
+void TestServer::setPriceAlertPermission(const std::string& user, int value,
+                                         const std::string& text) {
+  core_->runOnServer([&] {
+    UserState& u = core_->user(user);
+    u.permissionScripted = true;
+    u.permissionValue = value;
+    u.permissionText = text;
+  });
+}
+
+void TestServer::setPriceAlertApplication(const std::string& user, PriceAlertApplication answer,
+                                          const std::string& text) {
+  core_->runOnServer([&] {
+    UserState& u = core_->user(user);
+    u.application = answer;
+    u.applicationText = text;
+  });
+}
+
+void TestServer::setReceivedAlerts(const std::string& user, std::vector<ReceivedAlert> alerts) {
+  core_->runOnServer([&] {
+    UserState& u = core_->user(user);
+    u.receivedScripted = true;
+    u.received = std::move(alerts);
+  });
+}
+
 std::string TestServer::watchListText(const std::string& user) const {
   return core_->watchListText(user);
 }
@@ -147,6 +176,78 @@ void TestServer::addBoard(const std::string& code, int memberCount) {
 
 void TestServer::runOnServer(const std::function<void()>& fn) const {
   core_->runOnServer(fn);
+}
+
+bool TestServer::setQuoteValues(uint8_t market, const std::string& code,
+                                const std::function<void(tagLocalStockData&)>& change,
+                                bool push) {
+  bool found = false;
+  core_->runOnServer([&] {
+    const int i = core_->market().indexOf(market, code);
+    if (i < 0) return;
+    found = true;
+    change(core_->market().mutableAt(i).q);
+    if (push) core_->pushQuotes();
+  });
+  return found;
+}
+
+void TestServer::setTrendValues(
+    std::function<void(const tagLocalStockData&, std::vector<tagLocalTrendData>&)> change) {
+  core_->runOnServer([&] { core_->market().trendOverride = std::move(change); });
+}
+
+void TestServer::setLoginNotice(const std::string& text) {
+  core_->changeAccountSettings([&](ServerCore::AccountSettings& a) { a.loginNotice = text; });
+}
+
+void TestServer::setUpgradeOffer(const std::string& notes, const std::string& url) {
+  core_->changeAccountSettings([&](ServerCore::AccountSettings& a) {
+    a.upgradeNotes = notes;
+    a.upgradeURL = url;
+  });
+}
+
+void TestServer::setQuoteLoginNotAccepted(int count) {
+  core_->changeAccountSettings([&](ServerCore::AccountSettings& a) { a.notAccepted = count; });
+}
+
+void TestServer::setBrokerInfoWithoutPhone(bool without) {
+  core_->changeAccountSettings(
+      [&](ServerCore::AccountSettings& a) { a.brokerInfoWithoutPhone = without; });
+}
+
+void TestServer::startMailboxEmpty(const std::string& user) {
+  core_->runOnServer([this, user] {
+    UserState& u = core_->user(user);
+    u.messagesSeeded = true;
+    u.messages.clear();
+  });
+}
+
+int64_t TestServer::putMessage(const std::string& user, Message message) {
+  int64_t id = 0;
+  core_->runOnServer([this, &user, &message, &id] {
+    UserState& u = core_->user(user);
+    SeedMailbox(*core_, u, user);
+    if (message.id == 0) {
+      message.id = NextMessageId(u);
+    } else {
+      u.lastMessageId = std::max(u.lastMessageId, message.id);
+    }
+    if (message.oid == 0) message.oid = message.id + 4000;
+    if (message.to.empty()) message.to = user;
+    if (message.date == 0) message.date = core_->date();
+    id = message.id;
+    u.messages.push_back(message);
+  });
+  return id;
+}
+
+std::vector<Message> TestServer::mailbox(const std::string& user) const {
+  std::vector<Message> out;
+  core_->runOnServer([this, &user, &out] { out = core_->user(user).messages; });
+  return out;
 }
 
 }  // namespace testserver

@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "core/ChartData.h"
 #include "core/LocalServerPorts.h"
 #include "core/PacketHeader.h"
+#include "core/StockData.h"
 
 namespace testserver {
 
@@ -86,6 +88,46 @@ struct ReceivedRequest {
   std::vector<uint8_t> body;
 };
 
+// A received price alert as a test gives it; empty texts (and id 0) leave their field out.
+struct ReceivedAlert {
+  std::string when;  // field 88: "day time", a day alone, ...
+  int64_t id = 1;
+  std::string type = "0";
+  std::string text = "股价已涨到10.00";
+  std::string code = "600000";
+  std::string name = "浦发银行";
+  int32_t market = 1;
+  int32_t zqlb = 1;
+};
+
+// What the price-alert server answers an application for the permission (150/11).
+enum class PriceAlertApplication {
+  Grant,       // the next query answers 1
+  LoginError,  // an error reply whose header bytes 2 and 3 read 0x04 and 0xFF
+  Error,       // an error reply with the server-text marker
+};
+
+// One message of a user's mailbox on the message server. The optional elements go into the
+// content answer when not empty; `rawContent`, when set, is answered instead of the XML, and
+// `withId` false leaves the "id" element out.
+struct Message {
+  int64_t id = 0;
+  int64_t oid = 0;
+  std::string from, to;        // ASCII ids
+  std::string title, content;  // UTF-8
+  int32_t date = 0, time = 0;
+  int32_t kind = 1;
+  bool read = false;
+  std::string fromName;  // empty: the directory's name of `from`
+  std::string goldcode, producttype, ext1, taskid, taskstatus;
+  std::string rawContent;
+  bool withId = true;
+};
+
+// The user type the login answers carry (field 70): 1 for the directory's adviser accounts
+// ("9001", "9002"), 0 for everyone else.
+int MessageUserType(const std::string& name);
+
 class ServerCore;
 
 class TestServer {
@@ -133,6 +175,15 @@ class TestServer {
   // The rights the logins of `user` grant from now on (comma-separated numbers; "30,31,49"
   // unless set).
   void setRights(const std::string& user, const std::string& rights);
+  // The price-alert permission answer (150/8) for `user` from now on: field 16 = value (-1: no
+  // field 16), field 28 = text. An application that is granted makes it 1.
+  void setPriceAlertPermission(const std::string& user, int value, const std::string& text);
+  // The answer to the user's applications from now on (a grant unless set).
+  void setPriceAlertApplication(const std::string& user, PriceAlertApplication answer,
+                                const std::string& text = "");
+  // The received alerts the user is sent (150/6) instead of those made from the market, until
+  // 150/7 empties them.
+  void setReceivedAlerts(const std::string& user, std::vector<ReceivedAlert> alerts);
   // What the server keeps per user (tests): the watch-list text of the last accepted upload.
   std::string watchListText(const std::string& user) const;
   // Stores a watch list for the user as if another device had uploaded it at `date`/`time`.
@@ -157,6 +208,31 @@ class TestServer {
 
   // Runs fn on the server thread and waits for it.
   void runOnServer(const std::function<void()>& fn) const;
+
+  // Hostile values for the clients' arithmetic (tests). `change` rewrites the stored quote of a
+  // security (it holds until the market next moves); with `push` the quote subscribers get it
+  // at once. False when the market has no such security.
+  bool setQuoteValues(uint8_t market, const std::string& code,
+                      const std::function<void(tagLocalStockData&)>& change, bool push);
+  // Rewrites the minute points of every later trend answer (of the security whose quote it is
+  // handed); an empty function answers with the market's own points again.
+  void setTrendValues(
+      std::function<void(const tagLocalStockData&, std::vector<tagLocalTrendData>&)> change);
+
+  // The account answers (tests): a notice in field 38 of the quote-login answer (empty: none);
+  // an upgrade offer in fields 46 and 28 (an empty address: none); the next `count` quote-login
+  // answers not accepted (field 40 = 1); broker-information answers without field 26.
+  void setLoginNotice(const std::string& text);
+  void setUpgradeOffer(const std::string& notes, const std::string& url);
+  void setQuoteLoginNotAccepted(int count);
+  void setBrokerInfoWithoutPhone(bool without);
+
+  // Mailboxes of the message server (tests). A new user's mailbox holds three seeded messages
+  // unless it was started empty first. putMessage gives an id of 0 the next free id and returns
+  // the id; mailbox() is what the server still holds.
+  void startMailboxEmpty(const std::string& user);
+  int64_t putMessage(const std::string& user, Message message);
+  std::vector<Message> mailbox(const std::string& user) const;
 
  private:
   std::unique_ptr<ServerCore> core_;

@@ -33,7 +33,8 @@ class ArScrollViewController : public ui::ViewController,
 
   void registerForKeyboardNotifications();
   void removeForKeyboardNotifications();
-  void keyboardWasShown(const foundation::Notification& notification);
+  // A screen that scrolls its fields its own way replaces this.
+  virtual void keyboardWasShown(const foundation::Notification& notification);
   void keyboardWasHidden(const foundation::Notification& notification);
 
   bool textFieldShouldReturn(ui::TextField& field) override;
@@ -48,8 +49,11 @@ class ArScrollViewController : public ui::ViewController,
   gfx::Rect scrollViewFrame() const { return scrollViewFrame_; }
   void setScrollViewFrame(const gfx::Rect& frame) { scrollViewFrame_ = frame; }
 
- private:
+ protected:
+  void setKeyboardIsShowing(bool showing) { mKeyboardIsShowing = showing; }
   static void commitEmptyAnimation();
+
+ private:
 
   std::shared_ptr<ui::ScrollView> mView_;
   bool mKeyboardIsShowing = false;

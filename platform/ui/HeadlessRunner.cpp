@@ -144,6 +144,10 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.kind = ScriptStepKind::Event;
       step.text = restOfLine(in);
       ok = step.text == "background" || step.text == "foreground";
+    } else if (word == "open") {
+      step.kind = ScriptStepKind::Open;
+      ok = static_cast<bool>(in >> step.text);
+      for (std::string arg; in >> arg;) step.args.push_back(arg);
     } else if (word == "shot") {
       step.kind = ScriptStepKind::Shot;
       step.text = restOfLine(in);
@@ -183,9 +187,41 @@ bool writeScreenshot(const std::string& path, double scale) {
   return true;
 }
 
+namespace {
+OpenHandler& installedOpenHandler() {
+  static OpenHandler handler;
+  return handler;
+}
+}  // namespace
+
+void setOpenHandler(OpenHandler handler) {
+  installedOpenHandler() = std::move(handler);
+}
+
+bool openScreen(const std::string& className, const std::vector<std::string>& args) {
+  if (!installedOpenHandler()) {
+    foundation::logError("open %s: the application opens no screens by name", className.c_str());
+    return false;
+  }
+  return installedOpenHandler()(className, args);
+}
+
+bool openScreen(const std::string& line) {
+  std::istringstream in(line);
+  std::string className;
+  if (!(in >> className)) return false;
+  std::vector<std::string> args;
+  for (std::string arg; in >> arg;) args.push_back(arg);
+  return openScreen(className, args);
+}
+
 int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options) {
   Application& app = Application::shared();
   runFor(0);
+  if (!options.open.empty()) {
+    openScreen(options.open);
+    runFor(0);
+  }
   for (const auto& step : steps) {
     switch (step.kind) {
       case ScriptStepKind::Wait:
@@ -228,6 +264,10 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
           app.enterBackground();
         else
           app.enterForeground();
+        runFor(0);
+        break;
+      case ScriptStepKind::Open:
+        openScreen(step.text, step.args);
         runFor(0);
         break;
       case ScriptStepKind::Shot: {

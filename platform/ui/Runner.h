@@ -14,7 +14,7 @@ namespace ui {
 
 // --- headless scripts ---------------------------------------------------------------------------
 
-enum class ScriptStepKind { Wait, Tap, Drag, Pinch, Type, Key, Event, Shot };
+enum class ScriptStepKind { Wait, Tap, Drag, Pinch, Type, Key, Event, Shot, Open };
 
 struct ScriptStep {
   ScriptStepKind kind;
@@ -23,12 +23,27 @@ struct ScriptStep {
   gfx::Point from;     // tap, drag
   gfx::Point to;       // drag
   std::string text;    // type: the text; key: the key name; event: background|foreground;
-                       // shot: the file name
+                       // shot: the file name; open: the class name
+  std::vector<std::string> args;  // open: the words after the class name
 };
+
+// --- opening screens by name --------------------------------------------------------------------
+
+// What the application does with an "open CLASS [ARGS]" step or the --open option: opens the
+// screen of that class with those words. Returns false when nothing was opened.
+using OpenHandler = std::function<bool(const std::string& className,
+                                       const std::vector<std::string>& args)>;
+// The application installs its handler (an empty one removes it). Main thread.
+void setOpenHandler(OpenHandler handler);
+// Hands the class and words to the installed handler; false (logged) without one.
+bool openScreen(const std::string& className, const std::vector<std::string>& args);
+// The same for a line "CLASS [ARGS]" split at blanks; false for an empty line.
+bool openScreen(const std::string& line);
 
 // Parses a script: one step per line ("wait 0.5", "tap 160 240", "drag 10 200 300 200 0.4",
 // "pinch 160 240 40 120 0.3" (two fingers side by side around the centre, 40 then 120 apart),
-// "type 600000", "key Return", "event background", "shot home.png"); blank lines and lines
+// "type 600000", "key Return", "event background", "shot home.png", "open RegisterViewController
+// user1" (a screen by class name, with words for it)); blank lines and lines
 // starting with '#' are skipped. Returns 0, or -1 with the first bad line in `errorLine` (and a
 // log line).
 int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* errorLine = nullptr);
@@ -46,6 +61,8 @@ struct HeadlessOptions {
   // Manual clock: waits and drags take no real time (deterministic screenshots). Network
   // replies that need real time should run with the real clock (the default).
   bool virtualTime = false;
+  // A screen opened by name ("CLASS [ARGS]") before the first step (optional).
+  std::string open;
 };
 
 // Renders the application's windows and status bar (screen points x scale) into an image.
@@ -71,6 +88,8 @@ struct WindowOptions {
   // text becomes text input); the window closes after the last one.
   std::vector<ScriptStep> script;
   std::string shotsDir;
+  // A screen opened by name ("CLASS [ARGS]") once the window runs (optional).
+  std::string open;
 };
 
 // Opens the window and runs until it is closed. Returns 0, or 1 when no window could be

@@ -243,12 +243,35 @@ void TableViewCell::updateHighlight() {
   setNeedsDisplay();
 }
 
+unsigned TableViewCell::stateMask() const {
+  unsigned mask = kTableViewCellStateDefault;
+  if (editing_ && editingStyle_ != TableViewCellEditingStyle::None)
+    mask |= kTableViewCellStateShowingEditControl;
+  if (showingDelete_) mask |= kTableViewCellStateShowingDeleteConfirmation;
+  return mask;
+}
+
 void TableViewCell::setEditing(bool editing, bool animated) {
   if (editing_ == editing) return;
+  const unsigned before = stateMask();
+  unsigned after = before & ~static_cast<unsigned>(kTableViewCellStateShowingEditControl);
+  if (editing && editingStyle_ != TableViewCellEditingStyle::None)
+    after |= kTableViewCellStateShowingEditControl;
+  if (!editing) after &= ~static_cast<unsigned>(kTableViewCellStateShowingDeleteConfirmation);
+  const bool changes = after != before;
+  if (changes) willTransitionToState(after);
   editing_ = editing;
   if (!editing) showingDelete_ = false;
   rebuildEditingControls();
-  if (animated && window()) View::animate(0.3, [this] { layoutIfNeeded(); });
+  if (animated && window()) {
+    std::weak_ptr<View> weak = sharedView();
+    View::animate(0.3, [this] { layoutIfNeeded(); }, [weak, changes, after](bool) {
+      auto self = std::static_pointer_cast<TableViewCell>(weak.lock());
+      if (self && changes) self->didTransitionToState(after);
+    });
+  } else if (changes) {
+    didTransitionToState(after);
+  }
 }
 
 void TableViewCell::setEditingStyle(TableViewCellEditingStyle style) {
@@ -263,6 +286,13 @@ void TableViewCell::setShowsReorderControl(bool shows) {
 
 void TableViewCell::setShowingDeleteConfirmation(bool showing, const std::string& title) {
   if (showingDelete_ == showing) return;
+  unsigned after = stateMask();
+  if (showing) {
+    after |= kTableViewCellStateShowingDeleteConfirmation;
+  } else {
+    after &= ~static_cast<unsigned>(kTableViewCellStateShowingDeleteConfirmation);
+  }
+  willTransitionToState(after);
   showingDelete_ = showing;
   if (showing) {
     deleteButton_ = Button::create(ButtonType::Custom, gfx::Rect(0, 0, 64, 30));
@@ -285,6 +315,7 @@ void TableViewCell::setShowingDeleteConfirmation(bool showing, const std::string
   }
   if (editControl_) editControl_->setNeedsDisplay();
   setNeedsLayout();
+  didTransitionToState(after);
 }
 
 void TableViewCell::rebuildEditingControls() {

@@ -34,6 +34,12 @@ enum class TableViewCellAccessoryType {
 };
 enum class TableViewCellSelectionStyle { None = 0, Blue = 1, Gray = 2 };
 enum class TableViewCellEditingStyle { None = 0, Delete = 1, Insert = 2 };
+// The editing looks a row is in (a mask): its editing control, its delete button.
+enum TableViewCellStateMask : unsigned {
+  kTableViewCellStateDefault = 0,
+  kTableViewCellStateShowingEditControl = 1,
+  kTableViewCellStateShowingDeleteConfirmation = 2,
+};
 enum class TableViewCellSeparatorStyle { None = 0, SingleLine = 1, SingleLineEtched = 2 };
 
 class TableViewCell : public View {
@@ -90,6 +96,12 @@ class TableViewCell : public View {
   // The table the cell is in (null when off screen).
   TableView* tableView() const;
 
+  // The editing looks the row shows now (TableViewCellStateMask bits).
+  unsigned stateMask() const;
+  // Sent when the row enters or leaves editing or shows or hides its delete button: will before
+  // the change, did when its animation has ended. Subclasses lay their views out for the state.
+  virtual void willTransitionToState(unsigned state) { (void)state; }
+  virtual void didTransitionToState(unsigned state) { (void)state; }
   // Called before the table hands the cell out again; resets selection and editing state.
   virtual void prepareForReuse();
 

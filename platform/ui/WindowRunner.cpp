@@ -155,6 +155,9 @@ class ScriptPlayer {
         else
           Application::shared().enterForeground();
         break;
+      case ScriptStepKind::Open:
+        openScreen(s.text, s.args);
+        break;
       case ScriptStepKind::Shot: {
         std::string path = s.text;
         if (!path.empty() && path[0] != '/' && !options_.shotsDir.empty()) {
@@ -228,6 +231,8 @@ int runWindow(const WindowOptions& options) {
   auto loop = foundation::RunLoop::main();
   double started = foundation::Clock::now();
   ScriptPlayer player(options, scale);
+  // The application's handler decides when the screen can show (it may wait for the login).
+  if (!options.open.empty()) openScreen(options.open);
   bool running = true;
   bool mouseDown = false;
   gfx::Image lastFrame;

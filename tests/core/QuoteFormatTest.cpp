@@ -339,6 +339,19 @@ TEST(FieldDisplay, TextAndColourOfEveryShownField) {
   }
 }
 
+TEST(FieldDisplay, MarketValuesAreHundredthsInEveryMarket) {
+  tagLocalStockData r = Sample();
+  for (uint8_t market : {1, 3}) {
+    r.market = market;
+    r.amount = r.ltsz;
+    // 1,234,567,890.12 of the currency, like the same amount; Hong Kong volumes stay shares.
+    EXPECT_EQ(GetFieldString(84, r), GetFieldString(7, r)) << +market;
+    EXPECT_EQ(GetFieldString(84, r), market == 3 ? "1235M" : "12.3亿") << +market;
+  }
+  r.volume = 1234567;
+  EXPECT_EQ(GetFieldString(6, r), "1235K");
+}
+
 TEST(FieldDisplay, IdsWithoutARuleAreEmptyAndWhite) {
   const tagLocalStockData r = Sample();
   for (uint32_t id : {0u, 9u, 11u, 13u, 19u, 20u, 27u, 31u, 47u, 86u, 200u, 500u, 509u, 70000u}) {

@@ -67,6 +67,8 @@ TEST_F(ReceiveDispatchTest, QuoteRepliesArePostedByPageWithTheirRequestCodes) {
       {{145, 17, 17, 20}, "SortStock"},
       {{145, 17, 18, 21}, "IndexStock"},
       {{145, 82, 0, 22}, "RadarCellContent"},
+      {{145, 82, 12, 26}, "RadarCellContent"},  // whatever page asked
+      {{145, 82, 22, 27}, "MainPage"},
       {{145, 94, 0, 23}, "notification_UploadNote"},
       {{145, 40, 5, 24}, nullptr},  // no page name: not posted
       {{146, 12, 12, 25}, nullptr},
@@ -74,9 +76,9 @@ TEST_F(ReceiveDispatchTest, QuoteRepliesArePostedByPageWithTheirRequestCodes) {
   std::string all;
   for (const Case& c : cases) all += MakePacket(c.shape, "body");
   nettest::writeAll(peer, all);  // one write, usually one read
-  ASSERT_TRUE(RunMainUntil([&] { return posts.entries.size() == 13; }));
+  ASSERT_TRUE(RunMainUntil([&] { return posts.entries.size() == 15; }));
   RunMainUntil([] { return false; }, 0.1);
-  ASSERT_EQ(posts.entries.size(), 13u);
+  ASSERT_EQ(posts.entries.size(), 15u);
   size_t i = 0;
   for (const Case& c : cases) {
     if (!c.name) continue;

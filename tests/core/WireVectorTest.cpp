@@ -140,9 +140,9 @@ TEST(WireVectors, IndexSnapshotUpdatesThePinnedIndexes) {
     int64_t amount;
     uint16_t up, same, down;
   } want[] = {
-      {1, "000001", 33827200, 33743400, 774499286000, 23, 7, 26},
-      {2, "399001", 114973200, 115222400, 2669684080000, 36, 12, 33},
-      {3, "999999", 219297000, 219027100, 2807513160000, 10, 0, 18},
+      {1, "000001", 33827200, 33743400, 528451800000, 23, 7, 26},
+      {2, "399001", 114973200, 115222400, 481571100000, 36, 12, 33},
+      {3, "999999", 219297000, 219027100, 80927600000, 4, 8, 16},
   };
   EXPECT_EQ(cache.GetCount(), 3);
   for (const auto& w : want) {
@@ -216,20 +216,24 @@ TEST(WireVectors, ChartRepliesReadIntoPointsTradesBarsAndEvents) {
   EXPECT_EQ(bars[1].close, 326300);
   EXPECT_EQ(bars[1].volume, 228200);
 
-  ASSERT_EQ(static_cast<int16_t>(ReadLE16(kWeights.data() + 9)), 2);
+  ASSERT_EQ(static_cast<int16_t>(ReadLE16(kWeights.data() + 9)), 4);
   tagLocalWeightData events[kWeightCapacity] = {};
-  ASSERT_EQ(ParseFieldRecords(kWeights.data() + 11, kWeights.size() - 11, 2, events,
+  ASSERT_EQ(ParseFieldRecords(kWeights.data() + 11, kWeights.size() - 11, 4, events,
                               kWeightCapacity, kWeightIds.data(), kWeightIds.size()),
-            2);
-  EXPECT_EQ(events[0].date, 20141226);
+            4);
+  EXPECT_EQ(events[0].date, 20150422);
   EXPECT_EQ(events[0].sgs, 50000);
   EXPECT_EQ(events[0].hl, 0);
-  EXPECT_EQ(events[0].zgb, 4789049300);
-  EXPECT_EQ(events[0].ltgb, 3352334510);
-  EXPECT_EQ(events[1].date, 20150804);
-  EXPECT_EQ(events[1].sgs, 0);
-  EXPECT_EQ(events[1].hl, 32720);
-  EXPECT_EQ(events[1].ltgb, 3352334510);
+  EXPECT_EQ(events[0].zgb, 3069903396);
+  EXPECT_EQ(events[0].ltgb, 2148932377);
+  EXPECT_EQ(events[1].pgs, 30000);
+  EXPECT_EQ(events[1].pgj, 319600);
+  EXPECT_EQ(events[2].date, 20150909);
+  EXPECT_EQ(events[2].sgs, 0);
+  EXPECT_EQ(events[2].hl, 36650);
+  EXPECT_EQ(events[2].ltgb, 2793612091);
+  EXPECT_EQ(events[3].zgs, 20000);
+  EXPECT_EQ(events[3].ltgb, 3352334510);
   EXPECT_TRUE(HasWeightChange(events[0]));
   EXPECT_TRUE(HasWeightChange(events[1]));
 }

@@ -7,7 +7,7 @@
 #include "core/QuoteFormat.h"
 #include "platform/ui/AlertView.h"
 #include "ranking/NewStockSort.h"
-#include "shell/placeholders/OtherPlaceholders.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "tests/ranking/RankingTestSupport.h"
 #include "widgets/QuoteColors.h"
 
@@ -171,7 +171,7 @@ TEST_F(MarketTabTest, MarketsWithoutTheRightShowTheGuestAlert) {
   }
   ASSERT_NE(alert, nullptr);
   ASSERT_TRUE(alert->pressButtonAtIndex(0));
-  EXPECT_NE(dynamic_cast<AccountManager*>(navigation_->topViewController()), nullptr);
+  EXPECT_NE(dynamic_cast<AccountManagerDouble*>(navigation_->topViewController()), nullptr);
 
   // With the rights the same taps go through.
   ParseRightsList("31,49");

@@ -7,7 +7,7 @@
 #include "ranking/MarqueeView.h"
 #include "ranking/RankingClasses.h"
 #include "ranking/SortControllers.h"
-#include "shell/placeholders/OtherPlaceholders.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "tests/ranking/RankingTestSupport.h"
 #include "watchlist/SearchStocks.h"
 #include "watchlist/WatchlistClasses.h"

@@ -32,6 +32,7 @@
 #include "ranking/StockSort.h"
 #include "shell/VerdanAppDelegate.h"
 #include "tests/shell/StartupTestSupport.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "tests/widgets/QuoteListFixture.h"
 #include "watchlist/WatchlistClasses.h"
 #include "widgets/CustomLabels.h"
@@ -134,6 +135,7 @@ class RankingTest : public ::testing::Test {
     QuoteCache_Init();
     SelfStock_Clear();
     VerdanAppDelegate::registerClasses();
+    RegisterAccountDoubles();
     RegisterWidgetClasses();
     RegisterRankingClasses();
     RegisterDetailClasses();

@@ -4,7 +4,7 @@
 
 #include "platform/ui/Object.h"
 #include "detail/TrendlineController.h"
-#include "shell/placeholders/OtherPlaceholders.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "tests/ranking/RankingTestSupport.h"
 
 namespace rankingtest {

@@ -7,7 +7,7 @@
 #include "platform/ui/NavigationController.h"
 #include "shell/ConfigFileReader.h"
 #include "shell/VerdanAppDelegate.h"
-#include "shell/placeholders/OtherPlaceholders.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "shell/placeholders/TabPlaceholders.h"
 #include "tests/shell/ScreenStandIns.h"
 
@@ -18,7 +18,9 @@ class MoreDelegateTest : public moretest::MoreTest {
   void SetUp() override {
     MoreTest::SetUp();
     if (IsSkipped()) return;
+    // The bar opens the stand-ins; another fixture may have put its own screens under their names.
     VerdanAppDelegate::registerClasses();
+    RegisterScreenStandIns();
     app = std::make_shared<VerdanAppDelegate>();
     SetAppHooks(app);
     app->buildTabBar(ConfigFileReader::defaultConfigFileReader().tabBarControllers());
@@ -64,7 +66,7 @@ TEST_F(MoreDelegateTest, BarFunctionsOpenTheirScreens) {
 
   // The account screen, on the selected tab, closing after login.
   openFromBar(4);
-  auto* account = dynamic_cast<AccountManager*>(navigationOf(kSlotMarketList)->topViewController());
+  auto* account = dynamic_cast<AccountManagerDouble*>(navigationOf(kSlotMarketList)->topViewController());
   ASSERT_NE(account, nullptr);
   EXPECT_TRUE(account->closeAfterLogin());
 

@@ -7,6 +7,8 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Runner.h"
 #include "shell/TabBarController.h"
+#include "shell/VerdanAppDelegate.h"
+#include "tests/shell/ScreenStandIns.h"
 
 namespace {
 
@@ -46,6 +48,9 @@ class MoreScreenTest : public moretest::MoreTest {
   void TearDown() override {
     navigation.reset();
     more.reset();
+    // The class registry is the process's: give back what the names above stood for.
+    VerdanAppDelegate::registerClasses();
+    RegisterScreenStandIns();
     MoreTest::TearDown();
   }
   // The More screen as the root of its tab's navigation controller.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/ViewController.h"
 #include "shell/Extend.h"
@@ -71,11 +72,70 @@ class WatchListDouble : public PlaceholderScreen, public WatchListRole {
   int refreshes_ = 0;
 };
 
+// The account screen of the account folder: remembers what the shell set.
+class AccountManagerDouble : public PlaceholderScreen, public AccountRole {
+ public:
+  AccountManagerDouble() : PlaceholderScreen("账户管理") {}
+  void setTabBarClickIndex(int index) override { clickIndex_ = index; }
+  void setCloseAfterLogin(bool close) override { closeAfterLogin_ = close; }
+  int tabBarClickIndex() const { return clickIndex_; }
+  bool closeAfterLogin() const { return closeAfterLogin_; }
+
+ private:
+  int clickIndex_ = -1;
+  bool closeAfterLogin_ = false;
+};
+
+// The settings menu of the account folder.
+class SystemSettingDouble : public PlaceholderScreen {
+ public:
+  SystemSettingDouble() : PlaceholderScreen("系统设置") {}
+};
+
+inline void RegisterAccountDoubles() {
+  ui::ClassRegistry::shared().registerClass<AccountManagerDouble>("AccountManager");
+  ui::ClassRegistry::shared().registerClass<SystemSettingDouble>("SystemSetting");
+}
+
+// The message centre: counts what the shell asks; timeRequest starts one 60-second timer per
+// process, as the real centre does.
+class MessageCentreStandIn : public PlaceholderScreen, public MessageCentreRole {
+ public:
+  MessageCentreStandIn() : PlaceholderScreen("服务") {}
+  ~MessageCentreStandIn() override {
+    if (timer_) timer_->invalidate();
+  }
+  void initSomeFirst() override { ++inits_; }
+  void revertToAllFunc() override { ++allRequests_; }
+  void timeRequest() override {
+    if (!processTimer().expired()) return;
+    timer_ = foundation::Timer::schedule(60.0, true, [this](foundation::Timer&) { ++timerFires_; });
+    processTimer() = timer_;
+  }
+  bool canShowMessage() override { return false; }
+  int inits() const { return inits_; }
+  int allRequests() const { return allRequests_; }
+  int timerFires() const { return timerFires_; }
+  bool timerRunning() const { return timer_ && timer_->isValid(); }
+
+ private:
+  static std::weak_ptr<foundation::Timer>& processTimer() {
+    static std::weak_ptr<foundation::Timer> timer;
+    return timer;
+  }
+  int inits_ = 0;
+  int allRequests_ = 0;
+  int timerFires_ = 0;
+  std::shared_ptr<foundation::Timer> timer_;
+};
+
 inline void RegisterScreenStandIns() {
+  RegisterAccountDoubles();
+  ui::ClassRegistry::shared().registerClass<MessageCentreStandIn>("MyMessage");
   ui::ClassRegistry::shared().registerClass<TickerStandIn>(kMarqueeViewClassName);
   ui::ClassRegistry::shared().registerClass<MarketTabStandIn>("NewStockSort");
   ui::ClassRegistry::shared().registerClass<WatchListDouble>("SelfStockController");
-  for (const char* name : {"HKSortController", "MainSortController"}) {
+  for (const char* name : {"HKSortController", "MainSortController", "MainPage"}) {
     ui::ClassRegistry::shared().registerClass(name, [name] {
       return std::static_pointer_cast<ui::Object>(std::make_shared<NamedScreenStandIn>(name));
     });

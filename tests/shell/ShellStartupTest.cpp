@@ -20,7 +20,7 @@
 #include "shell/SelfStockUpload.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
-#include "shell/placeholders/OtherPlaceholders.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "shell/placeholders/TabPlaceholders.h"
 #include "tests/shell/ScreenStandIns.h"
 #include "tests/shell/ShellTestSupport.h"
@@ -270,6 +270,8 @@ class DelegateTest : public shelltest::ShellTest {
     ShellTest::SetUp();
     InitDocumentPath(nullptr, 0);
     VerdanAppDelegate::registerClasses();
+    // Other tests of this program register other stand-ins under this name.
+    ui::ClassRegistry::shared().registerClass<MessageCentreStandIn>("MyMessage");
     SetLoginInfo("", "");
     ParseRightsList("30,31,49");
     app = std::make_shared<VerdanAppDelegate>();
@@ -346,7 +348,7 @@ TEST_F(DelegateTest, TabGuardsFollowLoginAndRights) {
 
   // A user is let through and the screen hears of it.
   SetLoginInfo("zhang", "secret");
-  auto* messages = dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage));
+  auto* messages = dynamic_cast<MessageCentreStandIn*>(app->viewControllerInTabBar(kSlotMessage));
   EXPECT_EQ(app->tabBarController(tabs, 2), 1);
   EXPECT_EQ(messages->activations(), 1);
 

@@ -9,7 +9,7 @@
 #include "core/SearchHistory.h"
 #include "shell/ThreadCache.h"
 #include "detail/TrendlineController.h"
-#include "shell/placeholders/OtherPlaceholders.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "shell/placeholders/TabPlaceholders.h"
 #include "tests/shell/ScreenStandIns.h"
 #include "tests/shell/StartupTestSupport.h"
@@ -85,12 +85,13 @@ class StoredUserStart : public StartupTest, public ::testing::WithParamInterface
 
 TEST_P(StoredUserStart, LandsOnTheWatchListUnlessMessagesWait) {
   const StoredUserCase c = GetParam();
+  ui::ClassRegistry::shared().registerClass<MessageCentreStandIn>("MyMessage");
   // The upload and the message timer of the quote login run on the main thread before the
   // "login" post that follows them.
   std::vector<std::string> atPost;
   auto record = [&](const foundation::Notification&) {
     atPost.push_back(SelfStock_IsDirty() == 0 ? "uploaded" : "not uploaded");
-    auto* centre = dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage));
+    auto* centre = dynamic_cast<MessageCentreStandIn*>(app->viewControllerInTabBar(kSlotMessage));
     atPost.push_back(centre && centre->timerRunning() ? "timer" : "no timer");
   };
   Launch([&] {
@@ -101,7 +102,7 @@ TEST_P(StoredUserStart, LandsOnTheWatchListUnlessMessagesWait) {
   ASSERT_TRUE(LoggedInAndShown());
   foundation::NotificationCenter::defaultCenter().removeObserversOf(&atPost);
   EXPECT_EQ(atPost, (std::vector<std::string>{"uploaded", "timer"}));
-  auto* messages = dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage));
+  auto* messages = dynamic_cast<MessageCentreStandIn*>(app->viewControllerInTabBar(kSlotMessage));
   ASSERT_NE(messages, nullptr);
   EXPECT_EQ(messages->inits(), 1);
   EXPECT_TRUE(messages->timerRunning());
@@ -209,7 +210,7 @@ TEST_F(StartupTest, GuestTappingTheMessageTabGetsTheNoticeAndTheAccountScreen) {
   ASSERT_TRUE(alert->pressButtonAtIndex(0));
   auto* navigation = app->getTabBarNavigationController(SelectedTab());
   ASSERT_NE(navigation, nullptr);
-  auto* account = dynamic_cast<AccountManager*>(navigation->topViewController());
+  auto* account = dynamic_cast<AccountManagerDouble*>(navigation->topViewController());
   ASSERT_NE(account, nullptr);
   EXPECT_EQ(account->tabBarClickIndex(), messageTab);
 

@@ -14,6 +14,7 @@
 #include "core/CoreState.h"
 #include "core/NetworkThreads.h"
 #include "core/QuoteCache.h"
+#include "core/SearchHistory.h"
 #include "core/SelfStock.h"
 #include "detail/TrendlineController.h"
 #include "platform/foundation/Clock.h"
@@ -27,6 +28,7 @@
 #include "shell/LoginShowView.h"
 #include "shell/VerdanAppDelegate.h"
 #include "testserver/TestServer.h"
+#include "tests/shell/ScreenStandIns.h"
 
 namespace startuptest {
 
@@ -62,8 +64,11 @@ class StartupTest : public ::testing::Test {
     SetLoggedIn(0);
     SetGuestLogin(0);
     SelfStock_Clear();
+    // The search history is loaded once per process; read it again from this test's folder.
+    GetSearchHistory().Init();
     QuoteCache_Init();
     VerdanAppDelegate::registerClasses();
+    RegisterAccountDoubles();
     RegisterDetailClasses();
     server = std::make_unique<testserver::TestServer>(testserver::ServerOptions::Ephemeral());
     ASSERT_TRUE(server->start());

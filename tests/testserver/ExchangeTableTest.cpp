@@ -573,7 +573,7 @@ TEST_F(Exchanges, MessageServerAnswersEveryMessageBuilder) {
          kv.Append(r[0].body.data(), static_cast<uint32_t>(r[0].body.size()));
          char v[64];
          kv.GetValue(21, v, sizeof v);
-         EXPECT_STREQ(v, "1111");
+         EXPECT_STREQ(v, "") << "nobody is switched off at first";
        }},
       {"switched-off upload 144/28", Role::Message,
        [&] {
@@ -625,13 +625,18 @@ TEST_F(Exchanges, PriceAlertServerAnswersEveryAlertBuilder) {
        }},
       {"settings list 150/2", Role::PriceAlert,
        [&] { return pa([&] { MakeRequest_PriceNotificationSettingList(rq, 0, 5, 53); }); }, 1,
-       [](const std::vector<Reply>& r) { EXPECT_EQ(Table(r[0]).GetNSString(8), "600000"); }},
+       [](const std::vector<Reply>& r) {
+         MDBF& t = Table(r[0]);
+         t.Seek(t.GetRecordNum() - 1);  // the setting just uploaded comes last
+         EXPECT_EQ(t.GetNSString(8), "600000");
+       }},
       {"alert list 150/6", Role::PriceAlert,
        [&] { return pa([&] { MakeRequest_PriceNotificationList(rq, 0, 6, 0, 200, 51); }); }, 1,
        [](const std::vector<Reply>& r) {
          MDBF& t = Table(r[0]);
-         ASSERT_EQ(t.GetRecordNum(), 2);  // yesterday's, and the rise just set
-         t.Seek(1);
+         // Yesterday's, the new user's change threshold of 0, and the rise just set.
+         ASSERT_EQ(t.GetRecordNum(), 3);
+         t.Seek(2);
          EXPECT_EQ(t.GetNSString(8), "600000");
          EXPECT_NE(t.GetNSString(88).find(' '), std::string::npos);
        }},

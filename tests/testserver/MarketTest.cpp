@@ -142,7 +142,8 @@ TEST(Market, ExRightsEventsExplainThePriceGaps) {
       ASSERT_NE(it, s.history.end());
       ASSERT_NE(it, s.history.begin());
       const int64_t before = (it - 1)->close;
-      const int64_t adjusted = (before * 100000 - int64_t{w.hl} * 10000) / (100000 + w.sgs);
+      const int64_t adjusted = (before * 100000 + int64_t{w.pgs} * w.pgj - int64_t{w.hl} * 10000) /
+                               (100000 + int64_t{w.sgs} + w.pgs + w.zgs);
       // The adjusted close lies within a day's move of the event day's prices.
       EXPECT_NEAR(static_cast<double>(adjusted), it->close, it->close * 0.12);
       ++checked;

@@ -4,7 +4,7 @@
 #include "core/SendQueues.h"
 #include "platform/foundation/Text.h"
 #include "detail/TrendlineController.h"
-#include "shell/placeholders/OtherPlaceholders.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "tests/watchlist/WatchlistTestSupport.h"
 #include "widgets/SettingCell.h"
 

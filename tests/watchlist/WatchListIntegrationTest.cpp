@@ -13,7 +13,7 @@
 #include "platform/ui/AlertView.h"
 #include "platform/ui/NavigationController.h"
 #include "shell/SelfStockUpload.h"
-#include "shell/placeholders/OtherPlaceholders.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "tests/shell/StartupTestSupport.h"
 #include "testserver/Market.h"
 #include "watchlist/SearchStocks.h"
@@ -266,7 +266,7 @@ TEST_F(WatchListIntegration, GuestAlertLeadsToTheAccountScreenAndTheListAsksAgai
   ASSERT_EQ(alerts.size(), 1u);
   alerts[0]->pressButtonAtIndex(0);
   Run(0.5);
-  EXPECT_NE(dynamic_cast<AccountManager*>(nav->topViewController()), nullptr);
+  EXPECT_NE(dynamic_cast<AccountManagerDouble*>(nav->topViewController()), nullptr);
   EXPECT_FALSE(screen->observing());
   const uint16_t asked = screen->pageRequestCode();
 

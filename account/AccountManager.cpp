@@ -1,0 +1,602 @@
+#include "account/AccountManager.h"
+
+#include "account/AccountAnswers.h"
+#include "account/AccountUi.h"
+#include "account/RegisterViewController.h"
+#include "account/StoredAccounts.h"
+#include "core/CDataCenter.h"
+#include "core/CSocket.h"
+#include "core/CoreConfig.h"
+#include "core/CoreState.h"
+#include "core/DataRequest.h"
+#include "core/LoginRequests.h"
+#include "core/MDBF.h"
+#include "core/NetworkThreads.h"
+#include "core/SelfStock.h"
+#include "core/SendQueues.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/TableViewCell.h"
+#include "platform/ui/Window.h"
+#include "shell/Extend.h"
+#include "shell/ShellAlerts.h"
+#include "shell/VerdanAppDelegate.h"
+
+namespace {
+
+constexpr char kCellIdentifier[] = "cell-identifier";
+constexpr double kStripHeight = 200;
+
+std::string FieldAscii(const ui::TextField* field) {
+  char text[100] = {0};
+  GetTextFieldCString(field, text, sizeof text);
+  return text;
+}
+
+void WriteLoginKeys(const std::string& user, const std::string& password) {
+  MIniFileExt& save = GetSaveConfig();
+  save.WriteStringLocked("hq", "loginname", user.c_str());
+  save.WriteStringLocked("hq", "loginpwd", password.c_str());
+  save.Save();
+}
+
+}  // namespace
+
+AccountManager::AccountManager() {
+  setHidesBottomBarWhenPushed(true);
+}
+
+AccountManager::~AccountManager() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  if (alertView_) alertView_->clearTimer();
+  if (accountSelectView_) accountSelectView_->removeFromSuperview();
+  if (topgroundView_) topgroundView_->removeFromSuperview();
+}
+
+void AccountManager::setTabBarClickIndex(int index) {
+  tabBarClickIndex_ = index;
+  closeAfterLogin_ = true;
+}
+
+void AccountManager::loadView() {
+  const gfx::Rect frame = ui::Screen::main().applicationFrame();
+  const double w = frame.width();
+  auto view = ui::View::create(gfx::Rect(0, 0, w, frame.height()));
+  setView(view);
+
+  auto status = accountui::MakeLabel("", gfx::Rect(15, 10, w - 30, 26), 15, gfx::Color::black());
+  status->setTag(kAccountStatusTag);
+  view->addSubview(status);
+  auto anchor = ui::View::create(gfx::Rect(0, 44, w, 1));
+  anchor->setTag(kAccountAnchorTag);
+  view->addSubview(anchor);
+
+  realView1_ = ui::View::create(gfx::Rect(0, 0, w, 300));
+  view->addSubview(realView1_);
+  const gfx::Color dark = gfx::Color::rgb255(60, 60, 60);
+  realView1_->addSubview(accountui::MakeLabel("用户名:", gfx::Rect(15, 8, 65, 34), 15, dark));
+  user_ = accountui::MakeField(gfx::Rect(80, 8, w - 150, 34), "请输入用户名", false);
+  user_->setBackgroundColor(gfx::Color::rgb255(245, 245, 245));
+  realView1_->addSubview(user_);
+  btnSelectAccount_ = accountui::MakeButton("历史", gfx::Rect(w - 62, 8, 50, 34),
+                                            gfx::Color::rgb255(60, 90, 150));
+  realView1_->addSubview(btnSelectAccount_);
+  realView1_->addSubview(accountui::MakeLabel("密  码:", gfx::Rect(15, 54, 65, 34), 15, dark));
+  password_ = accountui::MakeField(gfx::Rect(80, 54, w - 92, 34), "请输入密码", true);
+  password_->setBackgroundColor(gfx::Color::rgb255(245, 245, 245));
+  realView1_->addSubview(password_);
+  rememberSwitch_ = ui::Switch::create(gfx::Rect(80, 100, 79, 27));
+  rememberSwitch_->setOn(true);
+  realView1_->addSubview(rememberSwitch_);
+  realView1_->addSubview(accountui::MakeLabel("记住密码", gfx::Rect(170, 100, 100, 27), 15, dark));
+  btnUserLogin_ = accountui::MakeButton("登录", gfx::Rect(15, 144, (w - 45) / 2, 40));
+  realView1_->addSubview(btnUserLogin_);
+  btnGuestLogin_ = accountui::MakeButton("游客登录", gfx::Rect(30 + (w - 45) / 2, 144, (w - 45) / 2, 40),
+                                         gfx::Color::rgb255(60, 90, 150));
+  realView1_->addSubview(btnGuestLogin_);
+  btnRegistry_ = accountui::MakeButton("用户注册/密码获取", gfx::Rect(15, 198, w - 30, 36),
+                                       gfx::Color::darkGrey());
+  realView1_->addSubview(btnRegistry_);
+}
+
+ui::Label* AccountManager::statusLabel() {
+  return isViewLoaded() ? dynamic_cast<ui::Label*>(view()->viewWithTag(kAccountStatusTag))
+                        : nullptr;
+}
+
+void AccountManager::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  setTitle(kAccountTitle);
+  view()->setBackgroundColor(gfx::Color::white());
+  accountSelectView_.reset();
+  traderTypeSelectView_.reset();
+
+  alertView_ = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, 100, kWaitBoxW, kWaitBoxH));
+  alertView_->setAlertTextMsg(kLoginWaitingText);
+  alertView_->setDelegate(sharedAs<::AlertViewDelegate>(), kAccountTimeoutSeconds);
+  alertView_->hideAlertMsg();
+  view()->addSubview(alertView_);
+
+  if (ui::View* anchor = view()->viewWithTag(kAccountAnchorTag)) {
+    gfx::Rect r = realView1_->frame();
+    realView1_->setFrame(gfx::Rect(r.x(), anchor->frame().y(), r.width(), r.height()));
+  }
+
+  std::weak_ptr<AccountManager> weak = sharedAs<AccountManager>();
+  btnLogout_ = ui::BarButtonItem::withTitle("注销", ui::BarButtonItemStyle::Bordered,
+                                            [weak](ui::BarButtonItem&) {
+                                              if (auto me = weak.lock()) me->btn_Logout();
+                                            });
+  navigationItem().setRightBarButtonItem(btnLogout_);
+
+  updateAccountStatus();
+  initAccountInfoFromFile();
+  if (!accounts_.empty()) selectAccountRow(0);
+
+  user_->setDelegate(sharedAs<ui::TextFieldDelegate>());
+  password_->setDelegate(sharedAs<ui::TextFieldDelegate>());
+  auto tap = [weak](void (AccountManager::*action)()) {
+    return ui::TapGestureRecognizer::create([weak, action](ui::GestureRecognizer&) {
+      if (auto me = weak.lock()) ((*me).*action)();
+    });
+  };
+  btnSelectAccount_->addGestureRecognizer(tap(&AccountManager::AccountSelect));
+  btnUserLogin_->addGestureRecognizer(tap(&AccountManager::UserLogin));
+  btnRegistry_->addGestureRecognizer(tap(&AccountManager::RegisterAndGetPwd));
+  btnGuestLogin_->addGestureRecognizer(tap(&AccountManager::GuestLogin));
+}
+
+void AccountManager::viewWillAppear(bool animated) {
+  ui::ViewController::viewWillAppear(animated);
+  requestCodeRZ_ = -1;
+  Extend::setNavigationBarColorForiOS7(*this);
+  updateAccountStatus();
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  stopObserving();
+  std::weak_ptr<AccountManager> weak = sharedAs<AccountManager>();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "login", [weak](const foundation::Notification& n) {
+        if (auto me = weak.lock()) me->recvmsg(n);
+      });
+  observing_ = true;
+}
+
+void AccountManager::viewWillDisappear(bool animated) {
+  ui::ViewController::viewWillDisappear(animated);
+  stopObserving();
+  if (accountSelectView_) accountSelectView_->removeFromSuperview();
+  if (topgroundView_) topgroundView_->removeFromSuperview();
+  // A failed or guest login left the quote connection down: log in again in the background,
+  // the application's own handlers take the answers.
+  if (GetCoreSocket(CoreConnection::Quote).NeedsConnect() != 0 && IsGuestLogin() == 1) {
+    SetLoggedIn(0);
+    Request_RenZhengLogin(false);
+  }
+}
+
+void AccountManager::viewDidUnload() {
+  btnSelectAccount_.reset();
+  ui::ViewController::viewDidUnload();
+}
+
+void AccountManager::stopObserving() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  observing_ = false;
+}
+
+void AccountManager::updateAccountStatus() {
+  ui::Label* status = statusLabel();
+  if (!status) return;
+  const std::string user = GetLoginUserName();
+  if (IsLoggedIn() && !user.empty()) {
+    status->setText(foundation::format("登录状态: %s 在线", user.c_str()));
+    navigationItem().setRightBarButtonItem(btnLogout_);
+  } else {
+    status->setText(IsLoggedIn() ? "登录状态: 游客 在线" : "登录状态: 未登录");
+    navigationItem().setRightBarButtonItem(nullptr);
+  }
+}
+
+void AccountManager::setLoginInfo(const std::string& user, const std::string& password) {
+  if (!isViewLoaded()) view();
+  user_->setText(user);
+  password_->setText(password);
+}
+
+void AccountManager::showLoginProcess(ui::Button* button) {
+  if (!alertView_) return;
+  if (button)
+    alertView_->showAlertMsg(*button);
+  else
+    alertView_->showAlertMsg();
+}
+
+void AccountManager::hideWaiting() {
+  if (!alertView_) return;
+  alertView_->hideAlertMsg(*btnUserLogin_, *btnGuestLogin_);
+}
+
+// Steps 6 and 7 of a login: straight away for a guest session, after the broker logout of the
+// user in the session otherwise (its answer starts the login).
+void AccountManager::startLogin(const std::string& user, const std::string& password,
+                                int brokerCode, int branchCode) {
+  if (IsLoginUserNameEmpty()) {
+    SetLoginInfo(user.c_str(), password.c_str());
+    ResetAllCoreState();
+    SetLoggedIn(0);
+    Request_RenZhengLogin(false);
+  } else {
+    Request_Logout(brokerCode, branchCode);
+    SetLoginInfo(user.c_str(), password.c_str());
+  }
+}
+
+void AccountManager::UserLogin() {
+  if (!alertView_ || !alertView_->isHidden()) return;
+  // No selector in the slot: the session's broker and branch stay as they are.
+  const int brokerCode = GetDataCenter().GetTraderCode();
+  const int branchCode = GetDataCenter().GetTraderCode2();
+  const std::string user = FieldAscii(user_.get());
+  const std::string password = FieldAscii(password_.get());
+  if (user.empty()) {
+    ShowMessageAlert("用户名不能为空，请输入用户名！");
+    return;
+  }
+  if (password.empty()) {
+    ShowMessageAlert("密码不能为空，请输入密码！");
+    return;
+  }
+  user_->resignFirstResponder();
+  password_->resignFirstResponder();
+  showLoginProcess(btnUserLogin_.get());
+  SelfStock_SetListTime(0, 0);
+  startLogin(user, password, brokerCode, branchCode);
+}
+
+void AccountManager::GuestLogin() {
+  if (!alertView_ || !alertView_->isHidden()) return;
+  showLoginProcess(nullptr);
+  SetGuestLogin(1);
+  SelfStock_SetListTime(0, 0);
+  startLogin("", "", GetDataCenter().GetTraderCode(), GetDataCenter().GetTraderCode2());
+}
+
+void AccountManager::RegisterAndGetPwd() {
+  if (!alertView_ || !alertView_->isHidden()) return;
+  auto* navigation = navigationController();
+  if (!navigation) return;
+  auto screen = Extend::produceObject<RegisterViewController>("RegisterViewController");
+  if (!screen) return;
+  navigation->pushViewController(screen, true);
+  screen->view();
+  screen->setUser(FieldAscii(user_.get()));
+  screen->setDefaultQSMC("", 0, "", 0);
+}
+
+void AccountManager::btn_Logout() {
+  if (!alertView_ || !alertView_->isHidden()) return;
+  ShowAlert(foundation::format("确认注销 %s 吗？注销之后，此账户将不再作为默认帐号自动登录.",
+                               GetLoginUserName().c_str()),
+            "账号注销", {"注销", "取消"}, kLogoutAlertTag, sharedAs<ui::AlertViewDelegate>());
+}
+
+void AccountManager::LogOut() {
+  if (GetLoginUserName().empty()) {
+    ShowMessageAlert("现在是游客状态，不能注销");
+    return;
+  }
+  ShowAlert("注销之后，此账户将不再作为默认帐号自动登录.", "", {"确定", "取消"}, kLogoutAlertTag,
+            sharedAs<ui::AlertViewDelegate>());
+}
+
+bool AccountManager::textFieldShouldReturn(ui::TextField& field) {
+  field.resignFirstResponder();
+  return true;
+}
+
+void AccountManager::Request_RenZhengLogin(bool flag) {
+  const uint16_t code = NextRequestCode(GlobalDataRequest());
+  requestCodeRZ_ = code;
+  uint8_t buffer[2048] = {0};
+  const std::string user = GetLoginUserName();
+  const std::string password = GetLoginPassword();
+  int n = MakeRequest_RZLogin(0, code, kLoginPageId, user.c_str(), password.c_str(), buffer,
+                              sizeof buffer, flag ? 1 : 0);
+  if (n > 0) PushRenZhengQueue(buffer, n);
+}
+
+void AccountManager::Request_Logout(int brokerCode, int branchCode) {
+  uint8_t buffer[2048] = {0};
+  const std::string user = GetLoginUserName();
+  int n = MakeRequest_LogoutYYB(0, 0, kLoginPageId, user.c_str(), brokerCode, branchCode, buffer,
+                                sizeof buffer);
+  if (n > 0) PushRenZhengQueue(buffer, n);
+}
+
+void AccountManager::resetToGuest() {
+  SetLoginInfo("", "");
+  GetDataCenter().SetYYB(0, "");
+  GetDataCenter().SetYYB2(0, "");
+  SetGuestLogin(1);
+  ResetAllCoreState();
+}
+
+void AccountManager::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView view;
+  if (!ReceiveRecordView::From(notification, view)) return;
+  if (view.status == kReceiveStatusConnectFailed) {
+    hideWaiting();
+    resetToGuest();
+    foundation::NotificationCenter::defaultCenter().post("login_fail");
+    ShowAlertMessage("", kConnectFailText);
+    return;
+  }
+  const PacketHeader& h = view.header;
+  if (h.MainType != 144 || h.PageID != kLoginPageId) return;
+  if (h.isError()) {
+    hideWaiting();
+    if (h.ChildType == 5 || h.ChildType == 6 || h.ChildType == 7) {
+      resetToGuest();
+      updateAccountStatus();
+    }
+    std::string text = view.errorText();
+    if (!text.empty()) ShowMessageAlert(text);
+    return;
+  }
+  if (alertView_) alertView_->startRequestTimer();
+  if (h.ChildType == 7 && requestCodeRZ_ >= 0) {
+    requestCodeRZ_ = -1;
+    MDBF table;
+    if (table.Parse(view.body, view.bodyLen) >= 0) table.Seek(0);
+    hideWaiting();
+    const std::string user = GetLoginUserName();
+    const std::string password = GetLoginPassword();
+    WriteLoginKeys(user, password);
+    updateAccountStatus();
+    if (!user.empty()) {
+      addNewAccountInfo(MakeAccountRecord(user, password, rememberSwitch_->isOn(), "", 0, "", 0));
+    }
+    const std::string notice = table.GetNSString(38);
+    std::weak_ptr<ui::AlertViewDelegate> delegate = sharedAs<ui::AlertViewDelegate>();
+    if (notice.empty())
+      ShowAlert(kLoginSuccessText, "", {kAlertOK}, kLoginDoneAlertTag, delegate);
+    else
+      ShowAlert(notice, kNoticeTitle, {kAlertOK}, kLoginDoneAlertTag, delegate);
+    return;
+  }
+  if (h.ChildType == 13) {
+    ResetAllCoreState();
+    SetLoggedIn(0);
+    Request_RenZhengLogin(false);
+  }
+}
+
+void AccountManager::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {
+  auto* app = VerdanAppDelegate::sharedAppDelegate();
+  switch (alert.tag()) {
+    case kLogoutAlertTag:
+      if (buttonIndex != 0) return;
+      SelfStock_SetLoginUser("");
+      SelfStock_SetUserName("");
+      SelfStock_SetListTime(0, 0);
+      GuestLogin();
+      SetLoginInfo("", "");
+      WriteLoginKeys("", "");
+      updateAccountStatus();
+      Extend::postNotificationNameOnMainThread("relogin");
+      ShowAlert("注销完成，是否清空本地自选股？", "", {"清空", "保留"}, kClearListAlertTag,
+                sharedAs<ui::AlertViewDelegate>());
+      return;
+    case kLoginDoneAlertTag:
+      Extend::postNotificationNameOnMainThread("relogin");
+      if (tabBarClickIndex_ >= 0 && app) app->changeTabBarSelController(tabBarClickIndex_);
+      if (closeAfterLogin_) {
+        if (auto* navigation = navigationController()) navigation->popViewControllerAnimated(true);
+      }
+      return;
+    case kClearListAlertTag:
+      if (buttonIndex == 0) {
+        SelfStock_Clear();
+        SelfStock_Save();
+        SelfStock_SetDirty(1);
+        SelfStock_StampNow();
+        if (app) {
+          app->stopTimerForUpload();
+          app->uploadSelfStock();
+        }
+      } else {
+        SelfStock_Save();
+      }
+      return;
+    default:
+      return;
+  }
+}
+
+void AccountManager::handleTimeoutRequest() {
+  hideWaiting();
+  ResetAllCoreState();
+  ShowMessageAlert(kTimeoutText);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stored accounts
+
+void AccountManager::initAccountInfoFromFile() {
+  accounts_ = LoadStoredAccounts();
+}
+
+void AccountManager::saveAccountInfoToFile() {
+  SaveStoredAccounts(accounts_);
+}
+
+void AccountManager::addNewAccountInfo(foundation::Value record) {
+  if (AddStoredAccount(accounts_, std::move(record))) saveAccountInfoToFile();
+  if (tableView_) tableView_->reloadData();
+}
+
+void AccountManager::selectAccountRow(int row) {
+  if (row < 0 || row >= static_cast<int>(accounts_.size())) return;
+  const foundation::Value& record = accounts_[static_cast<size_t>(row)];
+  user_->setText(AccountUser(record));
+  const bool remember = AccountRemembers(record);
+  rememberSwitch_->setOn(remember);
+  password_->setText(remember ? AccountPassword(record) : std::string());
+}
+
+void AccountManager::deleteAccountRow(int row) {
+  if (row < 0 || row >= static_cast<int>(accounts_.size())) return;
+  accounts_.erase(accounts_.begin() + row);
+  saveAccountInfoToFile();
+  if (tableView_)
+    tableView_->deleteRowsAtIndexPaths({ui::IndexPath::forRow(row, 0)},
+                                       ui::TableViewRowAnimation::Fade);
+}
+
+void AccountManager::AccountSelect() {
+  user_->resignFirstResponder();
+  password_->resignFirstResponder();
+  showAccountSelectView(true);
+}
+
+void AccountManager::SelectCancel() {
+  showAccountSelectView(false);
+}
+
+void AccountManager::initAccountSelectView() {
+  if (accountSelectView_) {
+    tableView_->reloadData();
+    return;
+  }
+  const double h = ui::Screen::main().bounds().height();
+  accountSelectView_ = ui::View::create(gfx::Rect(0, 0, 320, h));
+  accountSelectView_->setBackgroundColor(gfx::Color::clear());
+  accountSelectView_->setClipsToBounds(true);
+  const double w = accountSelectView_->bounds().width();
+  topgroundView_ = ui::ImageView::create(gfx::Rect(0, 0, w, kStripHeight));
+  topgroundView_->setBackgroundColor(gfx::Color::black());
+  topgroundView_->setAlpha(0.5);
+
+  auto white = ui::View::create(gfx::Rect(0, kStripHeight, w, h - kStripHeight));
+  white->setBackgroundColor(gfx::Color::white());
+  accountSelectView_->addSubview(white);
+  auto title = accountui::MakeLabel("历史账号选择或编辑", gfx::Rect(0, kStripHeight, w, 40));
+  title->setFont(gfx::Font::boldSystemFont(16));
+  title->setTextAlignment(gfx::TextAlignment::Center);
+  title->setBackgroundColor(gfx::Color::pattern(gfx::Image::named("bg_navigationbar.png")));
+  accountSelectView_->addSubview(title);
+  auto cancel = ui::Button::create(gfx::Rect(w - 50, kStripHeight + 5, 45, 30));
+  cancel->setTitle("取消");
+  cancel->setTitleColor(gfx::Color::white());
+  cancel->setFont(gfx::Font::boldSystemFont(14));
+  cancel->setBackgroundImage(gfx::Image::named("systemBarButton.png"));
+  std::weak_ptr<AccountManager> weak = sharedAs<AccountManager>();
+  cancel->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
+    if (auto me = weak.lock()) me->SelectCancel();
+  }));
+  accountSelectView_->addSubview(cancel);
+  tableView_ = ui::TableView::create(gfx::Rect(0, kStripHeight + 40, w, h - kStripHeight - 40),
+                                     ui::TableViewStyle::Grouped);
+  tableView_->setDelegate(sharedAs<ui::TableViewDelegate>());
+  tableView_->setDataSource(sharedAs<ui::TableViewDataSource>());
+  tableView_->setRowHeight(static_cast<int>((h - kStripHeight - 40) / 5));
+  tableView_->setBackgroundColor(gfx::Color::clear());
+  accountSelectView_->addSubview(tableView_);
+}
+
+void AccountManager::showAccountSelectView(bool show) {
+  ui::Window* window = ui::Application::shared().keyWindow();
+  if (show) {
+    initAccountSelectView();
+    accountSelectView_->setHidden(false);
+    topgroundView_->setHidden(false);
+    const double h = ui::Screen::main().bounds().height();
+    topgroundView_->setFrame(gfx::Rect(0, -kStripHeight, topgroundView_->frame().width(),
+                                       kStripHeight));
+    accountSelectView_->setFrame(gfx::Rect(0, h, accountSelectView_->frame().width(), h));
+    if (window) {
+      window->addSubview(accountSelectView_);
+      window->addSubview(topgroundView_);
+    }
+    auto panel = accountSelectView_;
+    auto strip = topgroundView_;
+    ui::View::animate(kAccountPanelSeconds, [panel, strip] {
+      strip->setFrame(gfx::Rect(0, 0, strip->frame().width(), kStripHeight));
+      panel->setFrame(gfx::Rect(0, 0, panel->frame().width(), panel->frame().height()));
+    });
+    return;
+  }
+  if (!accountSelectView_) return;
+  tableView_->setEditing(false, false);
+  auto panel = accountSelectView_;
+  auto strip = topgroundView_;
+  const double h = ui::Screen::main().bounds().height();
+  ui::View::animate(
+      kAccountPanelSeconds,
+      [panel, strip, h] {
+        panel->setFrame(gfx::Rect(0, h, panel->frame().width(), panel->frame().height()));
+        strip->setFrame(gfx::Rect(0, -kStripHeight, strip->frame().width(), kStripHeight));
+      },
+      [panel, strip](bool) {
+        panel->setHidden(true);
+        strip->setHidden(true);
+        panel->removeFromSuperview();
+        strip->removeFromSuperview();
+      });
+}
+
+int AccountManager::tableViewNumberOfRowsInSection(ui::TableView&, int) {
+  return static_cast<int>(accounts_.size());
+}
+
+std::shared_ptr<ui::TableViewCell> AccountManager::tableViewCellForRowAtIndexPath(
+    ui::TableView& table, const ui::IndexPath& path) {
+  auto cell = table.dequeueReusableCellWithIdentifier(kCellIdentifier);
+  if (!cell) {
+    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Value1, kCellIdentifier);
+    cell->setSelectionStyle(ui::TableViewCellSelectionStyle::Gray);
+  }
+  const std::string user =
+      path.row < static_cast<int>(accounts_.size())
+          ? AccountUser(accounts_[static_cast<size_t>(path.row)])
+          : std::string();
+  cell->textLabel()->setText(user);
+  const std::string current = GetLoginUserName();
+  if (!current.empty() && current == user) {
+    auto online = accountui::MakeLabel(kOnlineMark, gfx::Rect(0, 5, 65, 30), 14, gfx::Color::black());
+    online->setFont(gfx::Font::boldSystemFont(14));
+    online->setTextAlignment(gfx::TextAlignment::Center);
+    cell->setAccessoryView(online);
+  } else {
+    auto remove = ui::Button::create(gfx::Rect(0, 5, 45, 30));
+    remove->setTitle("删除");
+    remove->setTitleColor(gfx::Color::white());
+    remove->setFont(gfx::Font::boldSystemFont(14));
+    remove->setBackgroundImage(gfx::Image::named("trade_button_d.png"));
+    std::weak_ptr<AccountManager> weak = sharedAs<AccountManager>();
+    std::weak_ptr<ui::TableViewCell> weakCell = cell;
+    remove->addTarget(
+        [weak, weakCell](ui::Control&) {
+          auto me = weak.lock();
+          auto owner = weakCell.lock();
+          if (!me || !owner || !me->tableView_) return;
+          if (auto where = me->tableView_->indexPathForCell(owner.get()))
+            me->deleteAccountRow(where->row);
+        },
+        ui::ControlEvent::TouchUpInside, this);
+    cell->setAccessoryView(remove);
+  }
+  return cell;
+}
+
+void AccountManager::tableViewDidSelectRowAtIndexPath(ui::TableView&, const ui::IndexPath& path) {
+  showAccountSelectView(false);
+  selectAccountRow(path.row);
+}

@@ -1,0 +1,45 @@
+// Small builders of the account screens' forms (laid out in code on the 320-point screen) and
+// the texts these screens share.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/graphics/Color.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/View.h"
+#include "widgets/SmallBoxes.h"
+
+inline constexpr char kRequestWaitText[] = "正在请求，请等待...";
+inline constexpr char kLoginWaitingText[] = "正在登录，请等待...";
+inline constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
+inline constexpr char kConnectFailText[] = "连接服务器失败！";
+inline constexpr char kInfoTitle[] = "信息";
+inline constexpr char kNoticeTitle[] = "重要通告";
+inline constexpr int kAccountTimeoutSeconds = 30;
+// The waiting box of the account forms.
+inline constexpr double kWaitBoxX = 90, kWaitBoxY = 360, kWaitBoxW = 140, kWaitBoxH = 65;
+
+namespace accountui {
+
+gfx::Color FormBackground();
+std::shared_ptr<ui::Button> MakeButton(const std::string& title, const gfx::Rect& frame,
+                                       const gfx::Color& colour = gfx::Color::rgb255(178, 34, 34));
+std::shared_ptr<ui::Label> MakeLabel(const std::string& text, const gfx::Rect& frame,
+                                     double size = 15,
+                                     const gfx::Color& colour = gfx::Color::white());
+std::shared_ptr<myTextField> MakeField(const gfx::Rect& frame, const std::string& placeholder,
+                                       bool secure);
+// Calls fn(object) on a tap of the control while the object lives.
+template <class T, class Fn>
+void OnTap(ui::Control& control, const std::shared_ptr<T>& object, Fn fn) {
+  std::weak_ptr<T> weak = object;
+  control.addTarget(
+      [weak, fn](ui::Control&) {
+        if (auto me = weak.lock()) fn(*me);
+      },
+      ui::ControlEvent::TouchUpInside, object.get());
+}
+
+}  // namespace accountui

@@ -1,0 +1,221 @@
+#include "account/RegisterViewController.h"
+
+#include "account/AccountAnswers.h"
+#include "account/AccountUi.h"
+#include "core/DataRequest.h"
+#include "core/LoginRequests.h"
+#include "core/SendQueues.h"
+#include "platform/foundation/Log.h"
+#include "platform/graphics/Font.h"
+#include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Screen.h"
+#include "shell/Extend.h"
+#include "shell/SharedTool.h"
+#include "shell/ShellAlerts.h"
+#include "shell/VerdanAppDelegate.h"
+
+namespace {
+
+// The fields the broker information answer is asked for: phone, message, title.
+constexpr char kBrokerInfoFields[] = {26, 27, 30, 0};
+
+}  // namespace
+
+RegisterViewController::RegisterViewController() {
+  setHidesBottomBarWhenPushed(true);
+}
+
+RegisterViewController::~RegisterViewController() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  if (alertView_) alertView_->clearTimer();
+}
+
+void RegisterViewController::loadView() {
+  const gfx::Rect frame = ui::Screen::main().applicationFrame();
+  auto view = ui::View::create(gfx::Rect(0, 0, frame.width(), frame.height()));
+  view->setBackgroundColor(accountui::FormBackground());
+  setView(view);
+  const double w = frame.width();
+
+  // The system's own accounts: user name, register and password.
+  realViewOVSelf_ = ui::View::create(gfx::Rect(0, 0, w, 200));
+  view->addSubview(realViewOVSelf_);
+  realViewOVSelf_->addSubview(accountui::MakeLabel("用户名:", gfx::Rect(15, 24, 70, 34)));
+  user_ = accountui::MakeField(gfx::Rect(85, 24, w - 105, 34), "请输入用户名", false);
+  realViewOVSelf_->addSubview(user_);
+  registerBtn_ = accountui::MakeButton("注册", gfx::Rect(20, 78, (w - 60) / 2, 40));
+  realViewOVSelf_->addSubview(registerBtn_);
+  getPassBtn_ = accountui::MakeButton("获取密码", gfx::Rect(40 + (w - 60) / 2, 78, (w - 60) / 2, 40),
+                                      gfx::Color::rgb255(60, 90, 150));
+  realViewOVSelf_->addSubview(getPassBtn_);
+  auto hint = accountui::MakeLabel("注册或取回密码后，密码将以短信发送到您的手机。",
+                                   gfx::Rect(20, 130, w - 40, 40), 13, gfx::Color::lightGrey());
+  hint->setNumberOfLines(2);
+  realViewOVSelf_->addSubview(hint);
+
+  // Broker accounts: the broker's information and its phone.
+  realViewTrader_ = ui::View::create(gfx::Rect(0, 200, w, 60));
+  view->addSubview(realViewTrader_);
+  applyBtn_ = accountui::MakeButton("券商信息", gfx::Rect(20, 10, (w - 60) / 2, 40),
+                                    gfx::Color::rgb255(60, 90, 150));
+  realViewTrader_->addSubview(applyBtn_);
+  callBtn_ = accountui::MakeButton("呼叫", gfx::Rect(40 + (w - 60) / 2, 10, (w - 60) / 2, 40),
+                                   gfx::Color::rgb255(40, 120, 60));
+  realViewTrader_->addSubview(callBtn_);
+
+  // The broker and branch choice.
+  realViewTraderSelect_ = ui::View::create(gfx::Rect(0, 260, w, 90));
+  view->addSubview(realViewTraderSelect_);
+}
+
+void RegisterViewController::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  // No selector is placed in the slot: the broker blocks stay hidden.
+  if (traderTypeSelectView_) traderTypeSelectView_->removeFromSuperview();
+  traderTypeSelectView_.reset();
+  realViewTraderSelect_->setHidden(true);
+  setTitle(kRegisterTitle);
+  realViewOVSelf_->setHidden(false);
+  realViewTrader_->setHidden(true);
+
+  alertView_ = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, kWaitBoxY, kWaitBoxW, kWaitBoxH));
+  alertView_->setAlertTextMsg(kRequestWaitText);
+  alertView_->hideAlertMsg();
+  view()->addSubview(alertView_);
+
+  user_->setDelegate(sharedAs<ui::TextFieldDelegate>());
+  if (!pendingUser_.empty()) user_->setText(pendingUser_);
+
+  std::weak_ptr<RegisterViewController> weak = sharedAs<RegisterViewController>();
+  registerBtn_->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
+    if (auto me = weak.lock()) me->Register();
+  }));
+  getPassBtn_->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
+    if (auto me = weak.lock()) me->GetPwd();
+  }));
+  auto self = sharedAs<RegisterViewController>();
+  accountui::OnTap(*applyBtn_, self, [](RegisterViewController& me) { me.ApplyContent(); });
+  accountui::OnTap(*callBtn_, self, [](RegisterViewController& me) { me.DoCall(); });
+}
+
+void RegisterViewController::viewWillAppear(bool animated) {
+  Extend::setNavigationBarColorForiOS7(*this);
+  ui::ViewController::viewWillAppear(animated);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  startObserving();
+}
+
+void RegisterViewController::viewWillDisappear(bool animated) {
+  if (alertView_) alertView_->hideAlertMsg();
+  ui::ViewController::viewWillDisappear(animated);
+  stopObserving();
+}
+
+void RegisterViewController::viewDidUnload() {
+  ui::ViewController::viewDidUnload();
+  getPassBtn_.reset();
+  registerBtn_.reset();
+}
+
+void RegisterViewController::startObserving() {
+  stopObserving();
+  std::weak_ptr<RegisterViewController> weak = sharedAs<RegisterViewController>();
+  auto handler = [weak](const foundation::Notification& n) {
+    if (auto me = weak.lock()) me->recvmsg(n);
+  };
+  auto& centre = foundation::NotificationCenter::defaultCenter();
+  centre.addObserver(this, "TraderTypeSelect", handler);
+  centre.addObserver(this, "register", handler);
+  observing_ = true;
+}
+
+void RegisterViewController::stopObserving() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  observing_ = false;
+}
+
+void RegisterViewController::setUser(const std::string& text) {
+  pendingUser_ = text;
+  if (user_) user_->setText(text);
+}
+
+void RegisterViewController::setDefaultQSMC(const std::string&, int, const std::string&, int) {
+  // With the slot empty there is no selector to hand the broker and branch to.
+}
+
+void RegisterViewController::showLoginProcess() {
+  if (alertView_) alertView_->showAlertMsg();
+}
+
+void RegisterViewController::sendNamed(bool registering) {
+  if (!alertView_ || !alertView_->isHidden()) return;
+  showLoginProcess();
+  char name[100] = {0};
+  GetTextFieldCString(user_.get(), name, sizeof name);
+  uint8_t buffer[2048] = {0};
+  int n = registering
+              ? MakeRequest_Register(0, 0, kRegisterPageId, name, buffer, sizeof buffer)
+              : MakeRequest_GetPwd(0, 0, kRegisterPageId, name, buffer, sizeof buffer);
+  if (n > 0) PushRenZhengQueue(buffer, n);
+}
+
+void RegisterViewController::Register() {
+  sendNamed(true);
+}
+
+void RegisterViewController::GetPwd() {
+  sendNamed(false);
+}
+
+void RegisterViewController::ApplyContent() {
+  if (!alertView_ || !alertView_->isHidden()) return;
+  // Without a selector in the slot the request names no broker or branch.
+  const int32_t broker = 0, branch = 0;
+  showLoginProcess();
+  CDataRequest* request = GlobalDataRequest();
+  uint16_t code = NextRequestCode(request);
+  uint8_t buffer[1024] = {0};
+  int n = MakeRequest_42(0, code, kRegisterPageId, broker, branch, buffer, sizeof buffer,
+                         kBrokerInfoFields);
+  if (n > 0) PushRenZhengQueue(buffer, n);
+}
+
+void RegisterViewController::DoCall() {
+  SharedTool::makeCall(phoneNumber_);
+}
+
+void RegisterViewController::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView view;
+  if (!ReceiveRecordView::From(notification, view)) return;
+  RegisterAnswer answer;
+  if (!ReadRegisterAnswer(view, answer)) return;
+  if (alertView_) alertView_->hideAlertMsg();
+  std::weak_ptr<ui::AlertViewDelegate> delegate = sharedAs<ui::AlertViewDelegate>();
+  if (answer.error) {
+    if (!answer.text.empty()) ShowMessageAlert(answer.text);
+    return;
+  }
+  if (answer.child == 42) {
+    if (answer.hasPhone) phoneNumber_ = answer.phone;
+    ShowAlert(answer.message, answer.title, {"取消", "呼叫"}, kBrokerInfoAlertTag, delegate);
+    return;
+  }
+  ShowAlert(answer.text, kInfoTitle, {kAlertOK}, kRegisterInfoAlertTag, delegate);
+}
+
+void RegisterViewController::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {
+  if (alert.tag() == kRegisterInfoAlertTag) {
+    if (alertView_) alertView_->hideAlertMsg();
+    stopObserving();
+    if (auto* navigation = navigationController()) navigation->popViewControllerAnimated(true);
+    return;
+  }
+  if (alert.tag() == kBrokerInfoAlertTag && buttonIndex == 1) DoCall();
+}
+
+bool RegisterViewController::textFieldShouldReturn(ui::TextField& field) {
+  field.resignFirstResponder();
+  return true;
+}

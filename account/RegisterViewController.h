@@ -1,0 +1,79 @@
+// The pushed registration and password screen ("用户注册/密码获取"): sends the register or
+// password request for the typed user name and shows the server's text; a broker block asks the
+// broker's information and offers to call its number. Listens while visible.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/TextField.h"
+#include "platform/ui/View.h"
+#include "platform/ui/ViewController.h"
+#include "widgets/AlertView.h"
+
+inline constexpr char kRegisterTitle[] = "用户注册/密码获取";
+inline constexpr int kRegisterInfoAlertTag = 101;
+inline constexpr int kBrokerInfoAlertTag = 102;
+
+class RegisterViewController : public ui::ViewController,
+                               public ui::AlertViewDelegate,
+                               public ui::TextFieldDelegate {
+ public:
+  RegisterViewController();
+  ~RegisterViewController() override;
+
+  void loadView() override;
+  void viewDidLoad() override;
+  void viewWillAppear(bool animated) override;
+  void viewWillDisappear(bool animated) override;
+  void viewDidUnload() override;
+
+  void Register();
+  void GetPwd();
+  // The broker information request, and the call to the number its answer offered.
+  void ApplyContent();
+  void DoCall();
+  void setUser(const std::string& text);
+  // Hands broker and branch to the selector in the slot (none here: nothing is handed on).
+  void setDefaultQSMC(const std::string& brokerName, int brokerCode, const std::string& branchName,
+                      int branchCode);
+  void recvmsg(const foundation::Notification& notification);
+  void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
+  void showLoginProcess();
+  bool textFieldShouldReturn(ui::TextField& field) override;
+
+  // The selector slot: a view with the broker/branch choice (empty here).
+  void setTraderTypeSelectView(std::shared_ptr<ui::View> view) { traderTypeSelectView_ = view; }
+
+  ui::TextField* m_user() const { return user_.get(); }
+  ui::View* realViewOVSelf() const { return realViewOVSelf_.get(); }
+  ui::View* realViewTrader() const { return realViewTrader_.get(); }
+  ui::View* realViewTraderSelect() const { return realViewTraderSelect_.get(); }
+  ui::Button* getPassBtn() const { return getPassBtn_.get(); }
+  ui::Button* registerBtn() const { return registerBtn_.get(); }
+  AlertView* waitingBox() const { return alertView_.get(); }
+  const std::string& phoneNumber() const { return phoneNumber_; }
+  bool isObserving() const { return observing_; }
+
+ private:
+  void sendNamed(bool registering);
+  void startObserving();
+  void stopObserving();
+
+  std::shared_ptr<ui::TextField> user_;
+  std::shared_ptr<AlertView> alertView_;
+  std::string phoneNumber_;
+  std::shared_ptr<ui::View> realViewOVSelf_;
+  std::shared_ptr<ui::View> realViewTrader_;
+  std::shared_ptr<ui::View> realViewTraderSelect_;
+  std::shared_ptr<ui::View> traderTypeSelectView_;
+  std::shared_ptr<ui::Button> getPassBtn_;
+  std::shared_ptr<ui::Button> registerBtn_;
+  std::shared_ptr<ui::Button> applyBtn_;
+  std::shared_ptr<ui::Button> callBtn_;
+  std::string pendingUser_;
+  bool observing_ = false;
+};

@@ -1,0 +1,65 @@
+#include "account/StoredAccounts.h"
+
+#include <filesystem>
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+
+std::string StoredAccountsPath() {
+  return foundation::documentsDir() + "/" + kStoredAccountsFile;
+}
+
+foundation::Array LoadStoredAccounts(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return {};
+  auto result = foundation::PropertyList::readFile(path);
+  if (!result.value.isArray()) return {};
+  return result.value.asArray();
+}
+
+bool SaveStoredAccounts(const foundation::Array& accounts, const std::string& path) {
+  if (foundation::PropertyList::writeFile(path, foundation::Value(accounts))) return true;
+  foundation::logError("cannot write the stored accounts");
+  return false;
+}
+
+std::string AccountUser(const foundation::Value& record) {
+  const foundation::Value& user = record[kAccountUser];
+  return user.isString() ? user.asString() : std::string();
+}
+
+std::string AccountPassword(const foundation::Value& record) {
+  const foundation::Value& password = record[kAccountPassword];
+  return password.isString() ? password.asString() : std::string();
+}
+
+bool AccountRemembers(const foundation::Value& record) {
+  const foundation::Value& remember = record[kAccountRemember];
+  return remember.isNumber() && remember.toInt() != 0;
+}
+
+bool AddStoredAccount(foundation::Array& accounts, foundation::Value record) {
+  const std::string user = AccountUser(record);
+  if (user.empty()) return false;
+  for (auto it = accounts.begin(); it != accounts.end(); ++it) {
+    if (AccountUser(*it) == user) {
+      accounts.erase(it);
+      break;
+    }
+  }
+  accounts.insert(accounts.begin(), std::move(record));
+  return true;
+}
+
+foundation::Value MakeAccountRecord(const std::string& user, const std::string& password,
+                                    bool remember, const std::string& brokerName, int brokerCode,
+                                    const std::string& branchName, int branchCode) {
+  return foundation::Dictionary{{kAccountUser, user},
+                                {kAccountPassword, password},
+                                {kAccountRemember, remember ? 1 : 0},
+                                {kAccountBrokerName, brokerName},
+                                {kAccountBrokerCode, brokerCode},
+                                {kAccountBranchName, branchName},
+                                {kAccountBranchCode, branchCode}};
+}

@@ -1,0 +1,36 @@
+// The accounts stored on the phone ("hq_privateInfo.plist" in the documents folder): an array of
+// dictionaries, newest first, one per user name. Records are kept as read, so entries of any
+// shape survive a rewrite; the readers below take what a record holds of the expected type.
+#pragma once
+
+#include <string>
+
+#include "platform/foundation/Value.h"
+
+inline constexpr char kStoredAccountsFile[] = "hq_privateInfo.plist";
+inline constexpr char kAccountUser[] = "hq_sasa";
+inline constexpr char kAccountPassword[] = "hq_lklk";
+inline constexpr char kAccountRemember[] = "hq_remem";
+inline constexpr char kAccountBrokerName[] = "hq_qsmc";
+inline constexpr char kAccountBrokerCode[] = "hq_qsdm";
+inline constexpr char kAccountBranchName[] = "hq_yybmc";
+inline constexpr char kAccountBranchCode[] = "hq_yybdm";
+
+std::string StoredAccountsPath();
+// The stored records; an empty array when the file is missing, unreadable or not an array.
+foundation::Array LoadStoredAccounts(const std::string& path = StoredAccountsPath());
+// Writes the whole array atomically; false (logged) when it cannot be written.
+bool SaveStoredAccounts(const foundation::Array& accounts,
+                        const std::string& path = StoredAccountsPath());
+// Puts the record first, dropping an earlier record of the same user name; a record without a
+// user name changes nothing. True when the list changed.
+bool AddStoredAccount(foundation::Array& accounts, foundation::Value record);
+
+// A record's fields ("" or 0 when absent or of another type).
+std::string AccountUser(const foundation::Value& record);
+std::string AccountPassword(const foundation::Value& record);
+bool AccountRemembers(const foundation::Value& record);
+// A new record of the given values.
+foundation::Value MakeAccountRecord(const std::string& user, const std::string& password,
+                                    bool remember, const std::string& brokerName, int brokerCode,
+                                    const std::string& branchName, int branchCode);

@@ -1,0 +1,387 @@
+#include "account/SystemSetting.h"
+
+#include <cinttypes>
+
+#include "account/AccountAnswers.h"
+#include "account/AccountUi.h"
+#include "core/CDataCenter.h"
+#include "core/ClientVersion.h"
+#include "core/CoreState.h"
+#include "core/DataRequest.h"
+#include "core/InfoRequests.h"
+#include "core/MDBF.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+#include "platform/graphics/Font.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/TableViewCell.h"
+#include "shell/Extend.h"
+#include "shell/ScreenRoles.h"
+#include "shell/ShellAlerts.h"
+#include "shell/VerdanAppDelegate.h"
+
+namespace {
+
+constexpr char kSettingCell[] = "SystemSettingTableCell";
+constexpr int kProductTag = 10;
+constexpr int kVersionTag = 11;
+
+bool HasStoreId() {
+  return GetDataCenter().GetAppleId() != 0;
+}
+
+void Push(ui::ViewController& from, const std::string& className,
+          const std::function<void(ui::ViewController&)>& setup = {}) {
+  auto* navigation = from.navigationController();
+  auto screen = Extend::produceObject<ui::ViewController>(className);
+  if (!navigation || !screen) return;
+  if (setup) setup(*screen);
+  navigation->pushViewController(screen, true);
+}
+
+}  // namespace
+
+std::string StoreReviewURL(int64_t storeId) {
+  return foundation::format(
+      "itms-apps://%s/WebObjects/MZStore.woa/wa/viewContentsUserReviews?type=Purple+Software&id="
+      "%" PRId64,
+      kStoreReviewHost, storeId);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The menu
+
+SystemSetting::SystemSetting() {
+  setHidesBottomBarWhenPushed(true);
+}
+
+SystemSetting::~SystemSetting() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  if (alertView_) alertView_->clearTimer();
+}
+
+void SystemSetting::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  setTitle(kSettingsTitle);
+  tableView_ = ui::TableView::create(view()->bounds(), ui::TableViewStyle::Grouped);
+  tableView_->setDelegate(sharedAs<ui::TableViewDelegate>());
+  tableView_->setDataSource(sharedAs<ui::TableViewDataSource>());
+  tableView_->setBackgroundColor(gfx::Color::rgb255(214, 218, 224));
+  tableView_->setScrollEnabled(false);
+  view()->addSubview(tableView_);
+  alertView_ = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, 260, kWaitBoxW, kWaitBoxH));
+  alertView_->setDelegate(sharedAs<::AlertViewDelegate>(), kAccountTimeoutSeconds);
+  alertView_->setAlertTextMsg(kLoginWaitingText);
+  alertView_->hideAlertMsg();
+  view()->addSubview(alertView_);
+}
+
+void SystemSetting::viewWillAppear(bool animated) {
+  ui::ViewController::viewWillAppear(animated);
+  Extend::setNavigationBarColorForiOS7(*this);
+  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(false, false);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  tableView_->reloadData();
+}
+
+void SystemSetting::viewWillDisappear(bool animated) {
+  ui::ViewController::viewWillDisappear(animated);
+  removeLoginObserver();
+}
+
+std::string SystemSetting::AccountDetailText() {
+  if (!IsLoggedIn()) return "未登录";
+  const std::string user = GetLoginUserName();
+  return user.empty() ? "游客" : user;
+}
+
+int SystemSetting::numberOfSectionsInTableView(ui::TableView&) {
+  return 2;
+}
+
+int SystemSetting::tableViewNumberOfRowsInSection(ui::TableView&, int section) {
+  if (section == 0) return HasStoreId() ? 3 : 2;
+  return 2;
+}
+
+std::shared_ptr<ui::TableViewCell> SystemSetting::tableViewCellForRowAtIndexPath(
+    ui::TableView& table, const ui::IndexPath& path) {
+  auto cell = table.dequeueReusableCellWithIdentifier(kSettingCell);
+  if (!cell) {
+    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Value1, kSettingCell);
+    cell->setAccessoryType(ui::TableViewCellAccessoryType::DisclosureIndicator);
+  }
+  static const char* const kRows[2][3] = {{"账号管理", "用户注册/密码获取", "我要评价"},
+                                          {"意见反馈", "关于我们", ""}};
+  const int section = path.section == 0 ? 0 : 1;
+  const int row = std::min(path.row, 2);
+  cell->textLabel()->setText(kRows[section][row]);
+  cell->detailTextLabel()->setText(section == 0 && row == 0 ? AccountDetailText() : "");
+  return cell;
+}
+
+double SystemSetting::tableViewHeightForRowAtIndexPath(ui::TableView&, const ui::IndexPath&) {
+  return 40;
+}
+
+double SystemSetting::tableViewHeightForHeaderInSection(ui::TableView&, int) {
+  return 10;
+}
+
+void SystemSetting::tableViewDidSelectRowAtIndexPath(ui::TableView&, const ui::IndexPath& path) {
+  if (path.section == 0) {
+    if (path.row == 0) {
+      Push(*this, "AccountManager", [](ui::ViewController& screen) {
+        if (auto* account = dynamic_cast<AccountRole*>(&screen)) account->setCloseAfterLogin(true);
+      });
+    } else if (path.row == 1) {
+      Push(*this, "RegisterViewController");
+    } else if (path.row == 2 && HasStoreId()) {
+      ShowAlert(kRatingQuestion, "", {kAlertOK, "取消"}, kRatingAlertTag,
+                sharedAs<ui::AlertViewDelegate>());
+    }
+    return;
+  }
+  Push(*this, path.row == 0 ? "YourSuggestion" : "AboutUS");
+}
+
+void SystemSetting::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {
+  if (alert.tag() == kSettingsLoginAlertTag) {
+    tableView_->reloadData();
+  } else if (alert.tag() == kRatingAlertTag) {
+    tableView_->reloadData();
+    if (buttonIndex == 0)
+      ui::Application::shared().openURL(StoreReviewURL(GetDataCenter().GetAppleId()));
+  }
+}
+
+void SystemSetting::handleTimeoutRequest() {
+  alertView_->hideAlertMsg();
+  ResetAllCoreState();
+  ShowMessageAlert(kTimeoutText);
+}
+
+void SystemSetting::addLoginObserver() {
+  removeLoginObserver();
+  std::weak_ptr<SystemSetting> weak = sharedAs<SystemSetting>();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "login", [weak](const foundation::Notification& n) {
+        if (auto me = weak.lock()) me->recvmsg(n);
+      });
+}
+
+void SystemSetting::removeLoginObserver() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+}
+
+void SystemSetting::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView view;
+  if (!ReceiveRecordView::From(notification, view)) return;
+  if (view.status == kReceiveStatusConnectFailed) {
+    alertView_->hideAlertMsg();
+    ResetAllCoreState();
+    foundation::NotificationCenter::defaultCenter().post("login_fail");
+    ShowAlertMessage("", kConnectFailText);
+  }
+  const PacketHeader& h = view.header;
+  if (h.MainType != 144 || h.PageID != kLoginPageId) return;
+  if (h.isError()) {
+    alertView_->hideAlertMsg();
+    if (h.ChildType == 5 || h.ChildType == 6 || h.ChildType == 7) ResetAllCoreState();
+    std::string text = view.errorText();
+    if (!text.empty()) ShowMessageAlert(text);
+    return;
+  }
+  if (h.ChildType != 7) return;
+  QuoteLoginAnswer answer;
+  ReadQuoteLoginAnswer(view, answer);
+  if (!answer.accepted) {
+    alertView_->startRequestTimer();
+    return;
+  }
+  alertView_->hideAlertMsg();
+  std::weak_ptr<ui::AlertViewDelegate> delegate = sharedAs<ui::AlertViewDelegate>();
+  if (answer.notice.empty())
+    ShowAlert("登录成功", "", {kAlertOK}, kSettingsLoginAlertTag, delegate);
+  else
+    ShowAlert(answer.notice, kNoticeTitle, {kAlertOK}, kSettingsLoginAlertTag, delegate);
+}
+
+// ---------------------------------------------------------------------------------------------
+// About
+
+void AboutUS::loadView() {
+  const gfx::Rect frame = ui::Screen::main().applicationFrame();
+  auto view = ui::View::create(gfx::Rect(0, 0, frame.width(), frame.height()));
+  view->setBackgroundColor(gfx::Color::white());
+  setView(view);
+  auto logo = ui::ImageView::create(gfx::Rect((frame.width() - 200) / 2, 40, 200, 60));
+  logo->setImage(gfx::Image::named("login_logo.png"));
+  logo->setBackgroundColor(accountui::FormBackground());
+  logo->layer().setCornerRadius(8);
+  view->addSubview(logo);
+  auto product = accountui::MakeLabel("", gfx::Rect(0, 130, frame.width(), 26), 18,
+                                      gfx::Color::black());
+  product->setTextAlignment(gfx::TextAlignment::Center);
+  product->setTag(kProductTag);
+  view->addSubview(product);
+  auto version = accountui::MakeLabel("", gfx::Rect(0, 164, frame.width(), 22), 13,
+                                      gfx::Color::darkGrey());
+  version->setTextAlignment(gfx::TextAlignment::Center);
+  version->setTag(kVersionTag);
+  view->addSubview(version);
+}
+
+void AboutUS::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  setTitle(kAboutTitle);
+}
+
+void AboutUS::viewWillAppear(bool animated) {
+  ui::ViewController::viewWillAppear(animated);
+  if (auto* product = productLabel()) product->setText(kProductLine);
+  if (auto* version = versionLabel())
+    version->setText(foundation::format("内部版本号: %s %d.%d.%d", kClientVersionText,
+                                        GetDataCenter().GetTraderCode(), 4, 0));
+}
+
+ui::Label* AboutUS::productLabel() {
+  return isViewLoaded() ? dynamic_cast<ui::Label*>(view()->viewWithTag(kProductTag)) : nullptr;
+}
+
+ui::Label* AboutUS::versionLabel() {
+  return isViewLoaded() ? dynamic_cast<ui::Label*>(view()->viewWithTag(kVersionTag)) : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Feedback
+
+YourSuggestion::YourSuggestion() {
+  setHidesBottomBarWhenPushed(true);
+}
+
+YourSuggestion::~YourSuggestion() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  if (alertView_) alertView_->clearTimer();
+}
+
+void YourSuggestion::loadView() {
+  const gfx::Rect frame = ui::Screen::main().applicationFrame();
+  const double w = frame.width();
+  auto view = ui::View::create(gfx::Rect(0, 0, w, frame.height()));
+  view->setBackgroundColor(gfx::Color::rgb255(236, 238, 242));
+  setView(view);
+  view->addSubview(accountui::MakeLabel("您的意见或建议:", gfx::Rect(12, 8, w - 24, 22), 14,
+                                        gfx::Color::darkGrey()));
+  textView_ = ui::TextView::create(gfx::Rect(12, 32, w - 24, 150));
+  textView_->setBackgroundColor(gfx::Color::white());
+  textView_->setFont(gfx::Font::systemFont(15));
+  view->addSubview(textView_);
+  view->addSubview(accountui::MakeLabel("联系方式(选填):", gfx::Rect(12, 192, w - 24, 22), 14,
+                                        gfx::Color::darkGrey()));
+  contactText_ = accountui::MakeField(gfx::Rect(12, 216, w - 24, 34), "电话、邮箱或QQ", false);
+  contactText_->setReturnKeyType(ui::ReturnKeyType::Send);
+  view->addSubview(contactText_);
+}
+
+void YourSuggestion::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  setTitle(kSuggestionTitle);
+  textView_->layer().setCornerRadius(8);
+  textView_->layer().setBorderColor(gfx::Color::midGrey());
+  textView_->layer().setBorderWidth(1);
+  textView_->layer().setShadowOffset(gfx::Size(2, 2));
+  textView_->layer().setShadowColor(gfx::Color::black());
+  textView_->setDelegate(sharedAs<ui::TextViewDelegate>());
+  contactText_->setDelegate(sharedAs<ui::TextFieldDelegate>());
+
+  submit_ = ui::Button::create(gfx::Rect(270, 0, 50, 44));
+  submit_->setTitle("提交");
+  submit_->setTitleColor(gfx::Color::white());
+  std::weak_ptr<YourSuggestion> weak = sharedAs<YourSuggestion>();
+  submit_->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
+    if (auto me = weak.lock()) me->ButtonAction();
+  }));
+  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(submit_));
+
+  alertView_ = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, 100, kWaitBoxW, kWaitBoxH));
+  alertView_->setDelegate(sharedAs<::AlertViewDelegate>(), kAccountTimeoutSeconds);
+  alertView_->setAlertTextMsg(kSendingText);
+  alertView_->hideAlertMsg();
+  view()->addSubview(alertView_);
+}
+
+void YourSuggestion::viewDidAppear(bool animated) {
+  ui::ViewController::viewDidAppear(animated);
+  textView_->becomeFirstResponder();
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  std::weak_ptr<YourSuggestion> weak = sharedAs<YourSuggestion>();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "notification_UploadNote", [weak](const foundation::Notification& n) {
+        if (auto me = weak.lock()) me->recvmsg(n);
+      });
+}
+
+void YourSuggestion::viewWillDisappear(bool animated) {
+  alertView_->hideAlertMsg();
+  ui::ViewController::viewWillDisappear(animated);
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+}
+
+void YourSuggestion::ButtonAction() {
+  if (!alertView_ || !alertView_->isHidden()) return;
+  const std::string text = textView_->text();
+  if (text.empty()) {
+    ShowMessageAlert(kSuggestionEmptyText);
+    return;
+  }
+  const std::string user = GetLoginUserName();
+  const std::string contact = contactText_->text();
+  int sent = MakeRequest_Suggestion(GlobalDataRequest(), 0, 0, kClientVersionText, user.c_str(),
+                                    contact.c_str(), text.c_str());
+  if (sent < 0) {
+    // Nothing was queued: say so now rather than time out later; both texts stay.
+    ShowMessageAlert(kSuggestionTooLongText);
+    return;
+  }
+  alertView_->showAlertMsg();
+}
+
+bool YourSuggestion::textViewShouldChangeTextInRange(ui::TextView&, ui::TextRange,
+                                                     const std::string&) {
+  return true;
+}
+
+bool YourSuggestion::textFieldShouldReturn(ui::TextField& field) {
+  field.resignFirstResponder();
+  if (&field == contactText_.get()) ButtonAction();
+  return true;
+}
+
+void YourSuggestion::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView view;
+  if (!ReceiveRecordView::From(notification, view)) return;
+  if (view.header.MainType != 145 || view.header.ChildType != 94) return;
+  alertView_->hideAlertMsg();
+  if (view.header.isError()) {
+    std::string text = view.errorText();
+    if (!text.empty()) ShowMessageAlert(text);
+    return;
+  }
+  MDBF table;
+  if (table.Parse(view.body, view.bodyLen) >= 0) table.Seek(0);
+  ShowMessageAlert(table.GetNSString(27));
+  textView_->setText("");
+  contactText_->setText("");
+}
+
+void YourSuggestion::handleTimeoutRequest() {
+  alertView_->hideAlertMsg();
+  ShowMessageAlert(kTimeoutText);
+}

@@ -1,0 +1,381 @@
+#include "account/UILoginViewCtrl.h"
+
+#include <cstring>
+
+#include "account/AccountUi.h"
+#include "core/ClientVersion.h"
+#include "core/CoreConfig.h"
+#include "core/CoreState.h"
+#include "core/DataRequest.h"
+#include "core/InfoRequests.h"
+#include "core/LoginRequests.h"
+#include "core/SelfStock.h"
+#include "core/SendQueues.h"
+#include "platform/foundation/Log.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+#include "shell/Extend.h"
+#include "shell/ShellAlerts.h"
+#include "shell/VerdanAppDelegate.h"
+
+namespace {
+
+std::shared_ptr<AlertView> MakeWaitingBox(const std::string& text) {
+  auto box = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, kWaitBoxY, kWaitBoxW, kWaitBoxH));
+  box->setAlertTextMsg(text);
+  box->hideAlertMsg();
+  return box;
+}
+
+// The form's text as the requests take it: ASCII, at most 99 bytes, empty when it does not
+// convert.
+std::string FieldAscii(const ui::TextField* field) {
+  char text[100] = {0};
+  GetTextFieldCString(field, text, sizeof text);
+  return text;
+}
+
+std::shared_ptr<ui::ImageView> LeftImage(const char* name) {
+  auto image = ui::ImageView::create(gfx::Rect(0, 0, 30, 30));
+  image->setImage(gfx::Image::named(name));
+  return image;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The registration form over the window
+
+UIRegisterViewCtrl::UIRegisterViewCtrl() = default;
+
+UIRegisterViewCtrl::~UIRegisterViewCtrl() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  if (alertView_) alertView_->clearTimer();
+}
+
+void UIRegisterViewCtrl::loadView() {
+  const gfx::Rect screen = ui::Screen::main().bounds();
+  auto view = ui::View::create(screen);
+  view->setBackgroundColor(accountui::FormBackground());
+  setView(view);
+  const double w = screen.width();
+  auto title = accountui::MakeLabel("用户注册/密码获取", gfx::Rect(0, 40, w, 30), 18);
+  title->setTextAlignment(gfx::TextAlignment::Center);
+  view->addSubview(title);
+  view->addSubview(accountui::MakeLabel("用户名:", gfx::Rect(15, 110, 70, 34)));
+  user_ = accountui::MakeField(gfx::Rect(85, 110, w - 105, 34), "请输入用户名", false);
+  view->addSubview(user_);
+  registBtn_ = accountui::MakeButton("注册", gfx::Rect(20, 170, (w - 60) / 2, 40));
+  view->addSubview(registBtn_);
+  getPassBtn_ = accountui::MakeButton("获取密码", gfx::Rect(40 + (w - 60) / 2, 170, (w - 60) / 2, 40),
+                                      gfx::Color::rgb255(60, 90, 150));
+  view->addSubview(getPassBtn_);
+  backBtn_ = accountui::MakeButton("返回", gfx::Rect(20, 230, w - 40, 40), gfx::Color::darkGrey());
+  view->addSubview(backBtn_);
+}
+
+void UIRegisterViewCtrl::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  std::weak_ptr<UIRegisterViewCtrl> weak = sharedAs<UIRegisterViewCtrl>();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "register", [weak](const foundation::Notification& n) {
+        if (auto me = weak.lock()) me->recvmsg(n);
+      });
+  alertView_ = MakeWaitingBox(kRequestWaitText);
+  view()->addSubview(alertView_);
+  user_->setDelegate(sharedAs<ui::TextFieldDelegate>());
+  if (!pendingUser_.empty()) user_->setText(pendingUser_);
+  auto self = sharedAs<UIRegisterViewCtrl>();
+  accountui::OnTap(*registBtn_, self, [](UIRegisterViewCtrl& me) { me.Register(); });
+  accountui::OnTap(*getPassBtn_, self, [](UIRegisterViewCtrl& me) { me.GetPwd(); });
+  accountui::OnTap(*backBtn_, self, [](UIRegisterViewCtrl& me) { me.BacktoLogin(); });
+}
+
+void UIRegisterViewCtrl::viewDidUnload() {
+  ui::ViewController::viewDidUnload();
+  registBtn_.reset();
+  getPassBtn_.reset();
+}
+
+void UIRegisterViewCtrl::setUser(const std::string& text) {
+  pendingUser_ = text;
+  if (user_) user_->setText(text);
+}
+
+void UIRegisterViewCtrl::showLoginProcess() {
+  if (alertView_) alertView_->showAlertMsg();
+}
+
+void UIRegisterViewCtrl::sendNamed(bool registering) {
+  showLoginProcess();
+  std::string name = FieldAscii(user_.get());
+  uint8_t buffer[2048] = {0};
+  int n = registering
+              ? MakeRequest_Register(0, 0, kRegisterPageId, name.c_str(), buffer, sizeof buffer)
+              : MakeRequest_GetPwd(0, 0, kRegisterPageId, name.c_str(), buffer, sizeof buffer);
+  if (n > 0) PushRenZhengQueue(buffer, n);
+}
+
+void UIRegisterViewCtrl::Register() {
+  sendNamed(true);
+}
+
+void UIRegisterViewCtrl::GetPwd() {
+  sendNamed(false);
+}
+
+void UIRegisterViewCtrl::BacktoLogin() {
+  if (isViewLoaded()) view()->removeFromSuperview();
+}
+
+bool UIRegisterViewCtrl::textFieldShouldReturn(ui::TextField& field) {
+  field.resignFirstResponder();
+  return true;
+}
+
+void UIRegisterViewCtrl::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView view;
+  if (!ReceiveRecordView::From(notification, view)) return;
+  RegisterAnswer answer;
+  if (!ReadRegisterAnswer(view, answer) || answer.child == 42) return;
+  if (alertView_) alertView_->hideAlertMsg();
+  if (answer.error) {
+    if (!answer.text.empty()) ShowMessageAlert(answer.text);
+    return;
+  }
+  if (auto login = loginViewCtrl_.lock()) login->setLoginInfo(FieldAscii(user_.get()), "");
+  ShowAlertMessage(answer.text, kInfoTitle);
+  BacktoLogin();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The login screen
+
+UILoginViewCtrl::UILoginViewCtrl() = default;
+
+UILoginViewCtrl::~UILoginViewCtrl() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  if (alertView_) alertView_->clearTimer();
+}
+
+void UILoginViewCtrl::loadView() {
+  const gfx::Rect screen = ui::Screen::main().bounds();
+  auto view = ui::View::create(screen);
+  view->setBackgroundColor(accountui::FormBackground());
+  setView(view);
+  const double w = screen.width();
+  ovLogo_ = ui::ImageView::create(gfx::Rect((w - 200) / 2, 40, 200, 60));
+  ovLogo_->setImage(gfx::Image::named("login_logo.png"));
+  view->addSubview(ovLogo_);
+  user_ = accountui::MakeField(gfx::Rect(30, 130, w - 60, 38), "用户名", false);
+  view->addSubview(user_);
+  password_ = accountui::MakeField(gfx::Rect(30, 180, w - 60, 38), "密码", true);
+  view->addSubview(password_);
+  btnUserLogin_ = accountui::MakeButton("登录", gfx::Rect(30, 236, (w - 80) / 2, 40));
+  view->addSubview(btnUserLogin_);
+  btnGuestLogin_ = accountui::MakeButton("游客登录", gfx::Rect(50 + (w - 80) / 2, 236, (w - 80) / 2, 40),
+                                         gfx::Color::rgb255(60, 90, 150));
+  view->addSubview(btnGuestLogin_);
+  btnRegister_ = accountui::MakeButton("用户注册/密码获取", gfx::Rect(30, 290, w - 60, 36),
+                                       gfx::Color::darkGrey());
+  view->addSubview(btnRegister_);
+  tradeLogo_ = ui::ImageView::create(gfx::Rect((w - 120) / 2, 430, 120, 24));
+  tradeLogo_->setImage(gfx::Image::named("login_trade_logo.png"));
+  view->addSubview(tradeLogo_);
+  version_ = accountui::MakeLabel(kClientVersionText, gfx::Rect(0, 456, w, 18), 11,
+                                  gfx::Color::lightGrey());
+  version_->setTextAlignment(gfx::TextAlignment::Center);
+  view->addSubview(version_);
+  registerCtrl_ = std::make_shared<UIRegisterViewCtrl>();
+}
+
+void UILoginViewCtrl::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  std::weak_ptr<UILoginViewCtrl> weak = sharedAs<UILoginViewCtrl>();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "login", [weak](const foundation::Notification& n) {
+        if (auto me = weak.lock()) me->recvmsg(n);
+      });
+  user_->setText(GetLoginUserName());
+  password_->setText(GetLoginPassword());
+  alertView_ = MakeWaitingBox(kLoginWaitingText);
+  alertView_->setDelegate(sharedAs<::AlertViewDelegate>(), kAccountTimeoutSeconds);
+  view()->addSubview(alertView_);
+  user_->setLeftView(LeftImage("left_account.png"));
+  user_->setLeftViewMode(ui::TextFieldViewMode::Always);
+  password_->setLeftView(LeftImage("left_password.png"));
+  password_->setLeftViewMode(ui::TextFieldViewMode::Always);
+  user_->setDelegate(sharedAs<ui::TextFieldDelegate>());
+  password_->setDelegate(sharedAs<ui::TextFieldDelegate>());
+  registerCtrl_->setLoginCtrl(weak);
+
+  auto self = sharedAs<UILoginViewCtrl>();
+  accountui::OnTap(*btnUserLogin_, self, [](UILoginViewCtrl& me) { me.UserLogin(); });
+  accountui::OnTap(*btnGuestLogin_, self, [](UILoginViewCtrl& me) { me.GuestLogin(); });
+  accountui::OnTap(*btnRegister_, self, [](UILoginViewCtrl& me) { me.RegisterAndGetPwd(); });
+}
+
+void UILoginViewCtrl::viewDidAppear(bool animated) {
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  ui::ViewController::viewDidAppear(animated);
+}
+
+void UILoginViewCtrl::viewDidUnload() {
+  ui::ViewController::viewDidUnload();
+  if (alertView_) alertView_->clearTimer();
+}
+
+void UILoginViewCtrl::hideWaiting() {
+  if (!alertView_) return;
+  if (btnUserLogin_ && btnGuestLogin_)
+    alertView_->hideAlertMsg(*btnUserLogin_, *btnGuestLogin_);
+  else
+    alertView_->hideAlertMsg();
+}
+
+void UILoginViewCtrl::showLoginProcess(ui::Button& button) {
+  if (alertView_) alertView_->showAlertMsg(button);
+}
+
+void UILoginViewCtrl::setLoginInfo(const std::string& user, const std::string& password) {
+  if (!isViewLoaded()) view();
+  user_->setText(user);
+  password_->setText(password);
+}
+
+void UILoginViewCtrl::UserLogin() {
+  const std::string user = FieldAscii(user_.get());
+  const std::string password = FieldAscii(password_.get());
+  if (user.empty()) {
+    ShowMessageAlert(kUserNameEmptyText);
+    return;
+  }
+  if (password.empty()) {
+    ShowMessageAlert(kPasswordEmptyText);
+    return;
+  }
+  showLoginProcess(*btnUserLogin_);
+  ResetAllCoreState();
+  SetLoginInfo(user.c_str(), password.c_str());
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->DoRenZhengLogin(false);
+}
+
+void UILoginViewCtrl::GuestLogin() {
+  showLoginProcess(*btnGuestLogin_);
+  ResetAllCoreState();
+  SetLoginInfo("", "");
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->DoRenZhengLogin(false);
+}
+
+void UILoginViewCtrl::RegisterAndGetPwd() {
+  hideWaiting();
+  ResetAllCoreState();
+  const std::string user = FieldAscii(user_.get());
+  const std::string password = FieldAscii(password_.get());
+  SetLoginInfo(user.c_str(), password.c_str());
+  auto* app = VerdanAppDelegate::sharedAppDelegate();
+  if (app && app->window()) {
+    auto form = registerCtrl_->viewShared();
+    if (form->superview()) form->removeFromSuperview();
+    app->window()->addSubview(form);
+  }
+  registerCtrl_->setUser(user);
+}
+
+bool UILoginViewCtrl::textFieldShouldReturn(ui::TextField& field) {
+  field.resignFirstResponder();
+  return true;
+}
+
+void UILoginViewCtrl::handleTimeoutRequest() {
+  hideWaiting();
+  ResetAllCoreState();
+  ShowMessageAlert(kTimeoutText);
+}
+
+void UILoginViewCtrl::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView view;
+  if (!ReceiveRecordView::From(notification, view)) return;
+  if (view.status == kReceiveStatusConnectFailed) {
+    hideWaiting();
+    ResetAllCoreState();
+    foundation::NotificationCenter::defaultCenter().post("login_fail");
+    ShowAlertMessage("", kConnectFailText);
+    return;
+  }
+  const PacketHeader& h = view.header;
+  if (h.MainType != 144 || h.PageID != kLoginPageId) return;
+  if (h.isError()) {
+    hideWaiting();
+    if (h.ChildType == 5 || h.ChildType == 6 || h.ChildType == 7) ResetAllCoreState();
+    std::string text = view.errorText();
+    if (!text.empty()) ShowMessageAlert(text);
+    return;
+  }
+  if (alertView_) alertView_->startRequestTimer();
+  QuoteLoginAnswer answer;
+  if (!ReadQuoteLoginAnswer(view, answer)) return;
+  if (!answer.accepted) {
+    // Not accepted: the server names where to log in again; keep waiting for that answer.
+    ResetAllCoreState();
+    SetServerAddressList(answer.addresses.c_str());
+    if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->CheckEnrollment(1);
+    return;
+  }
+  acceptedLogin(answer);
+}
+
+void UILoginViewCtrl::acceptedLogin(const QuoteLoginAnswer& answer) {
+  auto* app = VerdanAppDelegate::sharedAppDelegate();
+  if (!answer.updateURL.empty() && app)
+    app->applicationReceiveUpgrade(answer.updateNotes, answer.updateURL);
+
+  MIniFileExt& save = GetSaveConfig();
+  char lastIP[128] = {0};
+  if (CDataIP* quotes = GetServerList(kServerListQuote);
+      quotes && quotes->GetLastIP(lastIP, sizeof lastIP) != 0) {
+    save.WriteStringLocked("hq", "lastloginip", lastIP);
+    save.Save();
+  }
+
+  const std::string user = GetLoginUserName();
+  SelfStock_SetLoginUser(user.c_str());
+  if (user.empty()) {
+    SelfStock_Save();
+  } else {
+    save.WriteStringLocked("hq", "loginname", user.c_str());
+    save.WriteStringLocked("hq", "loginpwd", GetLoginPassword().c_str());
+    save.Save();
+    char owner[kSelfStockNameSize + 1] = {0};
+    SelfStock_GetUserName(owner, sizeof owner);
+    if (user.compare(0, kSelfStockNameSize, owner) != 0) SelfStock_SetListTime(0, 0);
+    SetServerTimeOffset(static_cast<int>(answer.serverTime & 0xFFFFFFFF),
+                        static_cast<int>(answer.serverTime >> 32));
+    SelfStock_SetDirty(1);
+    if (app) app->uploadSelfStock();
+  }
+
+  SetServerAddressList(answer.addresses.c_str());
+  save.Save();
+  ParseRightsList(answer.rights.c_str());
+  Request_DP(GlobalDataRequest());
+  if (!answer.notice.empty() &&
+      (!app || app->currentApplicationStatus() != kApplicationStatusUpgrade))
+    ShowAlertMessage(answer.notice, kNoticeTitle);
+  hideWaiting();
+  if (app) app->SwitchToFirst();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The splash screen
+
+void SplashViewController::loadView() {
+  auto image = ui::ImageView::create(ui::Screen::main().bounds());
+  image->setImage(gfx::Image::named("splash.png"));
+  image->setBackgroundColor(gfx::Color::rgb255(12, 20, 36));
+  setView(image);
+}

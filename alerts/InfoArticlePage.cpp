@@ -1,0 +1,286 @@
+#include "alerts/InfoArticlePage.h"
+
+#include <cstdlib>
+
+#include "core/DataRequest.h"
+#include "core/InfoRequests.h"
+#include "core/MDBF.h"
+#include "core/PacketHeader.h"
+#include "core/ReceiveRecord.h"
+#include "core/SendQueues.h"
+#include "platform/foundation/Log.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Screen.h"
+#include "shell/Extend.h"
+#include "shell/SharedTool.h"
+#include "shell/VerdanAppDelegate.h"
+
+namespace {
+
+void Indicator(bool on) { ui::Application::shared().setNetworkActivityIndicatorVisible(on); }
+
+std::shared_ptr<ui::Button> StepButton(const gfx::Rect& frame, const char* image, int leftCap,
+                                       int tag) {
+  auto button = ui::Button::create(frame);
+  const std::string base(image);
+  button->setBackgroundImage(gfx::Image::named(base + ".png").stretchable(leftCap, 0),
+                             ui::ControlState::Normal);
+  button->setBackgroundImage(gfx::Image::named(base + "_h.png").stretchable(leftCap, 0),
+                             ui::ControlState::Highlighted);
+  button->setBackgroundImage(gfx::Image::named(base + "_dis.png").stretchable(leftCap, 0),
+                             ui::ControlState::Disabled);
+  button->setTitleColor(gfx::Color::white());
+  button->setFont(gfx::Font::boldSystemFont(14));
+  button->setTag(tag);
+  return button;
+}
+
+}  // namespace
+
+InfoArticlePage::InfoArticlePage(std::string pageTitle, std::string notificationName,
+                                 uint8_t childType)
+    : pageTitle_(std::move(pageTitle)),
+      notificationName_(std::move(notificationName)),
+      childType_(childType) {}
+
+InfoArticlePage::~InfoArticlePage() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+}
+
+void InfoArticlePage::loadView() {
+  // The page's own layout: title over date and time, the text below.
+  auto view = ui::View::create(ui::Screen::main().applicationFrame());
+  setView(view);
+
+  auto title = ui::Label::create(gfx::Rect(8, 6, 304, 44));
+  title->setTag(kTitleTag);
+  title->setFont(gfx::Font::boldSystemFont(17));
+  title->setTextColor(gfx::Color::white());
+  title->setBackgroundColor(gfx::Color::clear());
+  title->setNumberOfLines(2);
+  title->setLineBreakMode(gfx::LineBreakMode::WordWrap);
+  view->addSubview(title);
+
+  auto date = ui::Label::create(gfx::Rect(8, 52, 150, 20));
+  date->setTag(kDateTag);
+  date->setFont(gfx::Font::boldSystemFont(13));
+  date->setTextColor(gfx::Color::orange());
+  date->setBackgroundColor(gfx::Color::clear());
+  view->addSubview(date);
+
+  auto time = ui::Label::create(gfx::Rect(162, 52, 150, 20));
+  time->setTag(kTimeTag);
+  time->setFont(gfx::Font::boldSystemFont(13));
+  time->setTextColor(gfx::Color::orange());
+  time->setBackgroundColor(gfx::Color::clear());
+  view->addSubview(time);
+
+  auto content = ui::TextView::create(gfx::Rect(4, 78, 312, 200));
+  content->setTag(kContentTag);
+  content->setBackgroundColor(gfx::Color::clear());
+  content->setTextColor(gfx::Color::white());
+  content->setFont(gfx::Font::systemFont(15));
+  content->setEditable(false);
+  view->addSubview(content);
+}
+
+void InfoArticlePage::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  view()->setBackgroundColor(gfx::Color::black());
+  setTitle(pageTitle_);
+  Extend::setNavigationBarColorForiOS7(*this);
+  navigationItem().setBackBarButtonItem(
+      ui::BarButtonItem::withTitle("返回", ui::BarButtonItemStyle::Bordered));
+
+  std::weak_ptr<InfoArticlePage> weak = weakAs<InfoArticlePage>();
+  _prepButton = StepButton(gfx::Rect(0, 7, 50, 30), "btn2_left", 0, kPreviousTag);
+  _prepButton->addTarget(
+      [weak](ui::Control&) {
+        if (auto me = weak.lock()) me->preButton();
+      },
+      ui::ControlEvent::TouchUpInside, this);
+  _nextButton = StepButton(gfx::Rect(51, 7, 50, 30), "btn2_right", 10, kNextTag);
+  _nextButton->addTarget(
+      [weak](ui::Control&) {
+        if (auto me = weak.lock()) me->nextButton();
+      },
+      ui::ControlEvent::TouchUpInside, this);
+  auto holder = ui::View::create(gfx::Rect(0, 0, 105, 44));
+  holder->addSubview(_prepButton);
+  holder->addSubview(_nextButton);
+  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(holder));
+
+  // The text fills the screen down to the tab bar and the ticker.
+  if (ui::View* content = view()->viewWithTag(kContentTag)) {
+    gfx::Rect f = content->frame();
+    f.size.height = ui::Screen::main().bounds().height() - 108 - 28 - f.y();
+    content->setFrame(f);
+  }
+}
+
+void InfoArticlePage::observe() {
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  center.removeObserversOf(this);
+  std::weak_ptr<InfoArticlePage> weak = weakAs<InfoArticlePage>();
+  center.addObserver(this, notificationName_, [weak](const foundation::Notification& n) {
+    if (auto me = weak.lock()) me->recvmsg(n);
+  });
+}
+
+void InfoArticlePage::viewWillAppear(bool animated) {
+  ui::ViewController::viewWillAppear(animated);
+  if (auto* nav = navigationController()) nav->setNavigationBarHidden(false);
+  observe();
+}
+
+void InfoArticlePage::viewDidAppear(bool animated) {
+  ui::ViewController::viewDidAppear(animated);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->showBottomHurricaneLamp();
+}
+
+void InfoArticlePage::viewWillDisappear(bool animated) {
+  Indicator(false);
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  ui::ViewController::viewWillDisappear(animated);
+}
+
+bool InfoArticlePage::shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation o) {
+  return o == ui::InterfaceOrientation::Portrait;
+}
+
+ui::Label* InfoArticlePage::labelWithTag(int tag) {
+  return dynamic_cast<ui::Label*>(view()->viewWithTag(tag));
+}
+
+ui::TextView* InfoArticlePage::contentView() {
+  return dynamic_cast<ui::TextView*>(view()->viewWithTag(kContentTag));
+}
+
+void InfoArticlePage::updateCurrentView(int index) {
+  _nCurrentRecord = index;
+  bool answers = false;
+  const foundation::Value record = sourceRecord(index, answers);
+  if (answers && !record.isNull()) {
+    if (auto* label = labelWithTag(kTitleTag)) label->setText(record["title"].asString());
+    if (auto* label = labelWithTag(kDateTag)) label->setText(record["date"].asString());
+    if (auto* label = labelWithTag(kTimeTag)) label->setText(record["time"].asString());
+    requestInfoContent(record);
+  }
+  updateButtonState();
+}
+
+void InfoArticlePage::requestInfoContent(const foundation::Value& record) {
+  if (record.isNull()) return;
+  _infoContent = InfoText();
+  _mRequestFlagCode = sendContentRequest(record);
+  if (_mRequestFlagCode >= 0) Indicator(true);
+}
+
+void InfoArticlePage::updateButtonState() {
+  if (!_prepButton) (void)view();
+  const int total = sourceTotal();
+  if (_prepButton) _prepButton->setEnabled(_nCurrentRecord != 0);
+  if (_nextButton) _nextButton->setEnabled(_nCurrentRecord < total - 1);
+}
+
+void InfoArticlePage::preButton() {
+  updateCurrentView(_nCurrentRecord - 1);
+}
+
+void InfoArticlePage::nextButton() {
+  updateCurrentView(_nCurrentRecord + 1);
+}
+
+void InfoArticlePage::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView reply;
+  if (!ReceiveRecordView::From(notification, reply)) return;
+  if (reply.status != kReceiveStatusPacket || reply.header.MainType != kMainTypeQuote) return;
+  Indicator(false);
+  if (reply.header.isError()) return;
+  if (reply.header.ChildType != childType_ ||
+      (reply.requestCode() & 0x3fff) != _mRequestFlagCode)
+    return;
+  _mRequestFlagCode = -1;
+  _infoContent = ReadInfoText(reply.body, reply.bodyLen);
+  refreshControlContent();
+}
+
+void InfoArticlePage::refreshControlContent() {
+  // A reply without a record keeps the list's texts.
+  if (!_infoContent.found) return;
+  if (auto* label = labelWithTag(kDateTag))
+    label->setText(SharedTool::GetDateString(_infoContent.date));
+  if (auto* label = labelWithTag(kTimeTag))
+    label->setText(SharedTool::GetTimeString(_infoContent.time));
+  if (auto* content = contentView()) {
+    content->setFont(gfx::Font::systemFont(15));
+    content->setText(_infoContent.text);
+    foundation::logVerbose("information text of %zu bytes shown", _infoContent.text.size());
+  }
+}
+
+// --- CDetailInfoController ---
+
+CDetailInfoController::CDetailInfoController()
+    : InfoArticlePage("证券头条", "MainPageCellContent", 87) {}
+
+foundation::Value CDetailInfoController::sourceRecord(int index, bool& answers) {
+  auto source = _delegate.lock();
+  answers = source != nullptr;
+  return source ? source->currentInfoRecord(index) : foundation::Value();
+}
+
+int CDetailInfoController::sourceTotal() {
+  auto source = _delegate.lock();
+  return source ? source->totalInfoRecord() : 0;
+}
+
+int CDetailInfoController::sendContentRequest(const foundation::Value& record) {
+  const int partId = std::atoi(record["partID"].asString().c_str());
+  const std::string additional = record["additional"].asString();
+  const uint16_t code = NextRequestCode(GlobalDataRequest());
+  if (MakeRequest_InfoContent(GlobalDataRequest(), 0, code, partId,
+                              additional.empty() ? nullptr : additional.c_str()) != 0)
+    return -1;
+  return code;
+}
+
+// --- CRadarDetailInfoController ---
+
+CRadarDetailInfoController::CRadarDetailInfoController()
+    : InfoArticlePage("详细信息", "RadarCellContent", 82) {}
+
+foundation::Value CRadarDetailInfoController::sourceRecord(int index, bool& answers) {
+  auto source = _delegate.lock();
+  answers = source != nullptr;
+  return source ? source->currentInfoRecord(index) : foundation::Value();
+}
+
+int CRadarDetailInfoController::sourceTotal() {
+  auto source = _delegate.lock();
+  return source ? source->totalInfoRecord() : 0;
+}
+
+int CRadarDetailInfoController::sendContentRequest(const foundation::Value& record) {
+  // The alert id needs 64 bits; it goes on the wire at its smallest width.
+  const int64_t id = std::strtoll(record["Node"].asString().c_str(), nullptr, 10);
+  MDBF table;
+  table.AddInt64Field(22, id);
+  uint8_t buffer[kPacketHeaderSize + 1008] = {0};
+  int records = 0;
+  const int body = table.SerializeAll(buffer + kPacketHeaderSize, 1008, &records);
+  if (body <= 0) {
+    foundation::logError("!!!!!!!CRadarDetailInfoController: request not built (%d)", body);
+    return -1;
+  }
+  const uint16_t code = NextRequestCode(GlobalDataRequest());
+  const int n = BuildPacket(kMainTypeQuote, 82, 0, 0, code, buffer, body, kCipherNone);
+  if (n <= 0) return -1;
+  PushCenterSendQueue(buffer, n);
+  return code;
+}

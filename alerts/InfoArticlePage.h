@@ -1,0 +1,111 @@
+// The article page of the information pages and the radar detail page: one article or alert
+// (title, date, time, text) with previous and next buttons that step through the list of the
+// page's source. The two share this construction and differ in title, source, request and the
+// notification their answers come under.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "alerts/InfoDelegates.h"
+#include "core/InfoReplies.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/TextView.h"
+#include "platform/ui/ViewController.h"
+
+class InfoArticlePage : public ui::ViewController {
+ public:
+  static constexpr int kTitleTag = 303;
+  static constexpr int kDateTag = 304;
+  static constexpr int kContentTag = 305;
+  static constexpr int kTimeTag = 306;
+  static constexpr int kPreviousTag = 1;
+  static constexpr int kNextTag = 2;
+
+  ~InfoArticlePage() override;
+
+  void setNavTitle(const std::string& title) { setTitle(title); }
+  // Shows the source's record `index` and asks its text.
+  void updateCurrentView(int index);
+  void updateButtonState();
+  void preButton();
+  void nextButton();
+  void recvmsg(const foundation::Notification& notification);
+  void refreshControlContent();
+
+  int currentRecord() const { return _nCurrentRecord; }
+  // The request code awaited, -1 for none.
+  int awaitedCode() const { return _mRequestFlagCode; }
+  ui::Button* previousButton() const { return _prepButton.get(); }
+  ui::Button* nextButtonView() const { return _nextButton.get(); }
+  ui::Label* labelWithTag(int tag);
+  ui::TextView* contentView();
+
+  void loadView() override;
+  void viewDidLoad() override;
+  void viewWillAppear(bool animated) override;
+  void viewDidAppear(bool animated) override;
+  void viewWillDisappear(bool animated) override;
+  bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation orientation) override;
+
+ protected:
+  InfoArticlePage(std::string pageTitle, std::string notificationName, uint8_t childType);
+
+  // The source's record of `index` (null outside the list); `answers` false without a source.
+  virtual foundation::Value sourceRecord(int index, bool& answers) = 0;
+  // The source's row count, 0 without a source.
+  virtual int sourceTotal() = 0;
+  // Sends the text request of the record; returns the request code, or -1 when nothing went.
+  virtual int sendContentRequest(const foundation::Value& record) = 0;
+
+  void requestInfoContent(const foundation::Value& record);
+
+ private:
+  void observe();
+
+  const std::string pageTitle_;
+  const std::string notificationName_;
+  const uint8_t childType_;
+  std::shared_ptr<ui::Button> _prepButton;
+  std::shared_ptr<ui::Button> _nextButton;
+  int _nCurrentRecord = 0;
+  InfoText _infoContent;
+  int _mRequestFlagCode = -1;
+};
+
+// The information article page: opened from the home page on a title row.
+class CDetailInfoController : public InfoArticlePage {
+ public:
+  CDetailInfoController();
+  void setDelegate(std::weak_ptr<DetailInfoDelegate> delegate) { _delegate = std::move(delegate); }
+  std::shared_ptr<DetailInfoDelegate> delegate() const { return _delegate.lock(); }
+
+ protected:
+  foundation::Value sourceRecord(int index, bool& answers) override;
+  int sourceTotal() override;
+  int sendContentRequest(const foundation::Value& record) override;
+
+ private:
+  std::weak_ptr<DetailInfoDelegate> _delegate;
+};
+
+// The radar detail page: opened from the radar list on an alert row.
+class CRadarDetailInfoController : public InfoArticlePage {
+ public:
+  CRadarDetailInfoController();
+  void setDelegate(std::weak_ptr<RadarDetailInfoDelegate> delegate) {
+    _delegate = std::move(delegate);
+  }
+  std::shared_ptr<RadarDetailInfoDelegate> delegate() const { return _delegate.lock(); }
+
+ protected:
+  foundation::Value sourceRecord(int index, bool& answers) override;
+  int sourceTotal() override;
+  int sendContentRequest(const foundation::Value& record) override;
+
+ private:
+  std::weak_ptr<RadarDetailInfoDelegate> _delegate;
+};

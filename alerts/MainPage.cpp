@@ -1,0 +1,313 @@
+#include "alerts/MainPage.h"
+
+#include <algorithm>
+#include <cinttypes>
+
+#include "alerts/InfoArticlePage.h"
+#include "core/DataRequest.h"
+#include "core/InfoRequests.h"
+#include "core/PacketHeader.h"
+#include "core/ReceiveRecord.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/Text.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Screen.h"
+#include "shell/ScreenRoles.h"
+#include "shell/SharedTool.h"
+#include "shell/VerdanAppDelegate.h"
+#include "widgets/TableCell.h"
+
+namespace {
+
+void Indicator(bool on) { ui::Application::shared().setNetworkActivityIndicatorVisible(on); }
+
+std::shared_ptr<ui::Label> CellLabel(const gfx::Rect& frame, double size, const gfx::Color& color) {
+  auto label = ui::Label::create(frame);
+  label->setFont(gfx::Font::boldSystemFont(size));
+  label->setTextColor(color);
+  label->setBackgroundColor(gfx::Color::clear());
+  return label;
+}
+
+}  // namespace
+
+// --- MainPageCell ---
+
+MainPageCell::MainPageCell(const std::string& reuseIdentifier)
+    : ui::TableViewCell(ui::TableViewCellStyle::Default, reuseIdentifier) {
+  const double w = frame().width();
+  const double line = kRowHeight / 4;
+  setBackgroundColor(gfx::Color::black());
+  auto background = ui::ImageView::create(gfx::Rect(0, 0, w, kRowHeight));
+  background->setImage(gfx::Image::named("list_background.png"));
+  contentView()->addSubview(background);
+  auto arrow = ui::ImageView::create(gfx::Rect(w - 12, 30.75, 10, 15));
+  arrow->setImage(gfx::Image::named("arrow.png"));
+  arrow->setBackgroundColor(gfx::Color::clear());
+  contentView()->addSubview(arrow);
+  dateLabel_ = CellLabel(gfx::Rect(2, 0, w / 3, line), 14, gfx::Color::orange());
+  timeLabel_ = CellLabel(gfx::Rect(w / 3, 0, 2 * w / 3 - 14, line), 14, gfx::Color::orange());
+  titleLabel_ = CellLabel(gfx::Rect(2, line, w - 14, line), 14, gfx::Color::white());
+  contentLabel_ = CellLabel(gfx::Rect(2, 2 * line, w - 14, 30.25), 12, gfx::Color::midGrey());
+  contentLabel_->setNumberOfLines(2);
+  contentLabel_->setLineBreakMode(gfx::LineBreakMode::WordWrap);
+  for (const auto& label : {dateLabel_, timeLabel_, titleLabel_, contentLabel_})
+    contentView()->addSubview(label);
+}
+
+std::shared_ptr<MainPageCell> MainPageCell::create(const std::string& reuseIdentifier) {
+  return std::make_shared<MainPageCell>(reuseIdentifier);
+}
+
+void MainPageCell::setCellHeight(double h) {
+  const double w = frame().width();
+  dateLabel_->setFrame(gfx::Rect(2, 0, w / 3, h / 4));
+  timeLabel_->setFrame(gfx::Rect(w / 3, 0, 2 * w / 3 - 14, h / 4));
+  titleLabel_->setFrame(gfx::Rect(2, h / 4, w - 14, h / 4));
+  contentLabel_->setFrame(gfx::Rect(2, h / 2, w - 14, h / 2));
+}
+
+// --- MainPage ---
+
+MainPage::~MainPage() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+}
+
+void MainPage::loadView() {
+  auto view = ui::View::create(ui::Screen::main().applicationFrame());
+  setView(view);
+}
+
+void MainPage::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  setTitle("Ravelle财经");
+  navigationItem().setBackBarButtonItem(
+      ui::BarButtonItem::withTitle("返回", ui::BarButtonItemStyle::Bordered));
+  navigationItem().setHidesBackButton(true);
+  Extend::setNavigationBarColorForiOS7(*this);
+
+  std::weak_ptr<MainPage> weak = weakAs<MainPage>();
+  auto toolbar = MyToolBar::initWithFrame(gfx::Rect(0, 0, 50, 44));
+  toolbar->setItems({ui::BarButtonItem::withTitle("查询", ui::BarButtonItemStyle::Bordered,
+                                                  [weak](ui::BarButtonItem&) {
+                                                    if (auto me = weak.lock()) me->searchStock();
+                                                  })},
+                    true);
+  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(toolbar));
+
+  _menuBarView = MenuBarView::create(gfx::Rect(0, 0, 320, 36));
+  _menuBarView->setDelegate(weakAs<MenuBarViewDelegate>());
+  view()->addSubview(_menuBarView);
+  view()->setBackgroundColor(gfx::Color::black());
+
+  _tableView = ui::TableView::create(
+      gfx::Rect(0, 36, 320, ui::Screen::main().bounds().height() - 172));
+  _tableView->setDataSource(weakAs<ui::TableViewDataSource>());
+  _tableView->setDelegate(weakAs<ui::TableViewDelegate>());
+  _tableView->setRowHeight(MainPageCell::kRowHeight);
+  _tableView->setBackgroundColor(gfx::Color::clear());
+  _tableView->setSeparatorColor(gfx::Color::clear());
+  view()->addSubview(_tableView);
+  _bNeedRequest = true;
+}
+
+void MainPage::viewWillAppear(bool animated) {
+  ui::ViewController::viewWillAppear(animated);
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  center.removeObserversOf(this);
+  std::weak_ptr<MainPage> weak = weakAs<MainPage>();
+  center.addObserver(this, kNotificationName, [weak](const foundation::Notification& n) {
+    if (auto me = weak.lock()) me->recvmsg(n);
+  });
+  if (auto* nav = navigationController()) nav->setNavigationBarHidden(false);
+  Extend::setNavigationBarColorForiOS7(*this);
+  refreshCurrentView();
+}
+
+void MainPage::viewDidAppear(bool animated) {
+  ui::ViewController::viewDidAppear(animated);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->showBottomHurricaneLamp();
+}
+
+void MainPage::viewWillDisappear(bool animated) {
+  Indicator(false);
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  ui::ViewController::viewWillDisappear(animated);
+}
+
+bool MainPage::shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation o) {
+  return o == ui::InterfaceOrientation::Portrait;
+}
+
+void MainPage::refreshCurrentView() {
+  if (NewsTitleArray_.empty()) {
+    requestInfoList(1);
+  } else if (_bNeedRequest) {
+    // Re-selecting the selected item asks its titles again.
+    if (_menuBarView) _menuBarView->changeSelSubItem(_menuBarView->nSelItemIndex());
+  } else {
+    return;
+  }
+  _bNeedRequest = false;
+}
+
+void MainPage::requestInfoList(int type) {
+  _infoList.clear();
+  _infoTitle.Clear();
+  const uint16_t code = NextRequestCode(GlobalDataRequest());
+  _mRequestFlagCode[0] = code;
+  MakeRequest_InfoList(GlobalDataRequest(), 0, code, type, nullptr);
+  Indicator(true);
+}
+
+void MainPage::requestInfoTitle(int partId, const std::string& additional) {
+  _infoTitle.Clear();
+  const uint16_t code = NextRequestCode(GlobalDataRequest());
+  _mRequestFlagCode[1] = code;
+  MakeRequest_InfoTitle(GlobalDataRequest(), 0, code, partId,
+                        additional.empty() ? nullptr : additional.c_str(), 20, 0);
+  Indicator(true);
+}
+
+void MainPage::recvmsg(const foundation::Notification& notification) {
+  foundation::logVerbose("---------接受------");
+  ReceiveRecordView reply;
+  if (!ReceiveRecordView::From(notification, reply)) return;
+  if (reply.status != kReceiveStatusPacket || reply.header.MainType != kMainTypeQuote) return;
+  Indicator(false);
+  if (reply.header.isError()) return;
+  const int code = reply.requestCode() & 0x3fff;
+  if (reply.header.ChildType == 85 && code == _mRequestFlagCode[0]) {
+    _mRequestFlagCode[0] = -1;
+    _infoList = ReadInfoSections(reply.body, reply.bodyLen);
+    layoutNewsTitleScrollViews();
+  } else if (reply.header.ChildType == 86 && code == _mRequestFlagCode[1]) {
+    const int held =
+        GatherInfoTitles(_infoTitle, reply.body, reply.bodyLen, reply.header.PackageNo == 0);
+    if (held < 0) foundation::logError("!!!!!!!MainPage: a title packet held no table");
+    // Later packets of a finished answer are dropped.
+    if (reply.header.PackageNo + 1 >= reply.header.PackageNum) _mRequestFlagCode[1] = -1;
+    if (_tableView) _tableView->reloadData();
+  }
+}
+
+void MainPage::layoutNewsTitleScrollViews() {
+  NewsTitleArray_.clear();
+  if (!_menuBarView) (void)view();
+  _menuBarView->clearAllItems();
+  std::vector<std::string> titles;
+  for (const InfoSection& s : _infoList) {
+    titles.push_back(s.title);
+    NewsTitleArray_.push_back(foundation::Dictionary{
+        {"additional", s.additional},
+        {"NewsSectionTitle", s.title},
+        {"partID", foundation::format("%d", s.partId)},
+        {"partPar", foundation::format("%" PRId64, s.partPar)},
+        {"time", foundation::format("%" PRId64, s.time)},
+    });
+  }
+  _menuBarView->addItemsArray(0, titles);
+  _menuBarView->changeSelSubItem(0);
+}
+
+void MainPage::MenuBarDidChangeToSubItem(int index, MenuBarView&) {
+  if (index < 0 || index >= static_cast<int>(NewsTitleArray_.size())) return;
+  const foundation::Value& section = NewsTitleArray_[static_cast<size_t>(index)];
+  _selPartID = std::atoi(section["partID"].asString().c_str());
+  requestInfoTitle(_selPartID, section["additional"].asString());
+  if (_tableView) _tableView->reloadData();
+}
+
+foundation::Value MainPage::currentInfoRecord(int index) {
+  if (index < 0 || index >= InfoTitleCount(_infoTitle)) return {};
+  const InfoTitle t = ReadInfoTitle(_infoTitle, index);
+  return foundation::Dictionary{
+      {"additional", t.additional},
+      {"title", t.title},
+      // The selected section's id, whatever the row says.
+      {"partID", foundation::format("%d", _selPartID)},
+      {"content", t.summary},
+      {"date", SharedTool::GetDateString(t.date)},
+      {"time", SharedTool::GetTimeString(t.time)},
+  };
+}
+
+int MainPage::tableViewNumberOfRowsInSection(ui::TableView&, int) {
+  return InfoTitleCount(_infoTitle);
+}
+
+double MainPage::tableViewHeightForRowAtIndexPath(ui::TableView&, const ui::IndexPath&) {
+  return MainPageCell::kRowHeight;
+}
+
+std::shared_ptr<ui::TableViewCell> MainPage::tableViewCellForRowAtIndexPath(
+    ui::TableView& table, const ui::IndexPath& path) {
+  auto cell = std::dynamic_pointer_cast<MainPageCell>(
+      table.dequeueReusableCellWithIdentifier(kCellIdentifier));
+  if (!cell) cell = MainPageCell::create(kCellIdentifier);
+  const InfoTitle t = ReadInfoTitle(_infoTitle, path.row);
+  cell->dateLabel()->setText(SharedTool::GetDateString(t.date));
+  cell->timeLabel()->setText(SharedTool::GetTimeString(t.time));
+  cell->titleLabel()->setText(t.title);
+  cell->contentLabel()->setText(t.summary);
+  return cell;
+}
+
+void MainPage::tableViewDidSelectRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) {
+  table.deselectRowAtIndexPath(path, false);
+  const int selected = _menuBarView ? _menuBarView->nSelItemIndex() : -1;
+  if (selected < 0 || selected >= static_cast<int>(NewsTitleArray_.size())) return;
+  const std::string sectionTitle =
+      NewsTitleArray_[static_cast<size_t>(selected)]["NewsSectionTitle"].asString();
+  auto* navigation = navigationController();
+  auto page = Extend::produceObject<CDetailInfoController>("CDetailInfoController");
+  if (!navigation || !page) return;
+  navigation->pushViewController(page, true);
+  page->setDelegate(weakAs<DetailInfoDelegate>());
+  page->setNavTitle(sectionTitle);
+  page->updateCurrentView(path.row);
+}
+
+std::shared_ptr<ui::ViewController> MainPage::searchStock() {
+  auto search = Extend::produceObject<SearchStocks>("SearchStocks");
+  if (!search) return nullptr;
+  search->setModalTransitionStyle(ui::ModalTransitionStyle::FlipHorizontal);
+  search->setDelegate(weakAs<SearchStocksDelegate>());
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  ui::ViewController* presenter = navigationController();
+  (presenter ? presenter : this)->presentModalViewController(search, true);
+  return search;
+}
+
+void MainPage::SearchDone(const char* code, uint16_t market, const std::string&,
+                          uint16_t stockType) {
+  if (!code) return;
+  auto detail = Extend::produceObject<ui::ViewController>("TrendlineController");
+  auto* role = dynamic_cast<StockDetailRole*>(detail.get());
+  if (!detail || !role) return;
+  role->SetStockInfo(code, static_cast<uint8_t>(market), static_cast<uint8_t>(stockType));
+  if (auto* navigation = navigationController()) navigation->pushViewController(detail, true);
+}
+
+void MainPage::FinishMainStock(const tagLocalStockData*, int) {}
+
+std::string MainPage::dataFilePath() {
+  return foundation::documentsPath("selfstocklistself.plist");
+}
+
+std::string MainPage::dataNewsTitleFilePath() {
+  return foundation::documentsPath("NewsTitleListSelf.plist");
+}
+
+gfx::Color MainPage::CheckPriceColor(double value) {
+  if (value > 0) return gfx::Color::rgb255(140, 1, 16);
+  if (value < 0) return gfx::Color::rgb255(123, 159, 88);
+  return gfx::Color::midGrey();
+}

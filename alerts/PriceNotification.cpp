@@ -1,0 +1,205 @@
+#include "alerts/PriceNotification.h"
+
+#include "alerts/PriceNotificationList.h"
+#include "alerts/PriceNotificationModifySetting.h"
+#include "core/CSocket.h"
+#include "core/CoreState.h"
+#include "core/DataRequest.h"
+#include "core/NetworkThreads.h"
+#include "core/PriceAlertReplies.h"
+#include "core/PriceAlertRequests.h"
+#include "core/ReceiveRecord.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+#include "platform/ui/NavigationController.h"
+#include "shell/Extend.h"
+#include "shell/ScreenRoles.h"
+#include "shell/ShellAlerts.h"
+#include "shell/VerdanAppDelegate.h"
+
+namespace {
+
+constexpr char kWaitingText[] = "正在请求，请等待...";
+constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
+
+}  // namespace
+
+PriceNotification::PriceNotification() = default;
+
+PriceNotification::~PriceNotification() {
+  if (_alertView) _alertView->clearTimer();
+  removeLoginObserver();
+  if (_tableView) {
+    _tableView->setDataSource({});
+    _tableView->setDelegate({});
+  }
+}
+
+void PriceNotification::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  setTitle("价格提醒");
+  _tableView = ui::TableView::create(view()->bounds(), ui::TableViewStyle::Grouped);
+  _tableView->setDataSource(sharedAs<ui::TableViewDataSource>());
+  _tableView->setDelegate(sharedAs<ui::TableViewDelegate>());
+  _tableView->setScrollEnabled(false);
+  view()->addSubview(_tableView);
+
+  _alertView = ::AlertView::initWithFrame(gfx::Rect(90, 260, 140, 65));
+  _alertView->setDelegate(sharedAs<::AlertViewDelegate>(), 30);
+  _alertView->setAlertTextMsg(kWaitingText);
+  _alertView->setHidden(true);
+  view()->addSubview(_alertView);
+}
+
+void PriceNotification::viewWillAppear(bool animated) {
+  _bHavePriceNotification = GetPriceNotifyRight() == 1;
+  ui::ViewController::viewWillAppear(animated);
+  Extend::setNavigationBarColorForiOS7(*this);
+  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(false, false);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  addLoginObserver();
+  if (_tableView) _tableView->reloadData();
+  queryAuthority();
+}
+
+void PriceNotification::viewWillDisappear(bool animated) {
+  ui::ViewController::viewWillDisappear(animated);
+  removeLoginObserver();
+}
+
+void PriceNotification::queryAuthority() {
+  if (!_alertView || !_alertView->isHidden()) return;
+  _alertView->showAlertMsg();
+  const uint16_t code = NextRequestCode(GlobalDataRequest());
+  _nRequestCode[kSlotQuery] = code;
+  MakeRequest_PriceNotificationAuthority(GlobalDataRequest(), 0, code, kPageId);
+}
+
+// The application goes out also while the query is outstanding.
+void PriceNotification::applyAuthority() {
+  if (!_alertView) return;
+  _alertView->showAlertMsg();
+  const uint16_t code = NextRequestCode(GlobalDataRequest());
+  _nRequestCode[kSlotApply] = code;
+  MakeRequest_PriceNotificationConfirm(GlobalDataRequest(), 0, code, kPageId);
+}
+
+void PriceNotification::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView reply;
+  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
+  if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != kPageId) return;
+  _alertView->hideAlertMsg();
+  const int32_t code = reply.requestCode() & 0x3fff;
+  auto matches = [&](Slot slot) { return _nRequestCode[slot] > 0 && _nRequestCode[slot] == code; };
+  const bool error = reply.header.isError();
+  const std::u16string errorText = error ? foundation::utf8ToUtf16(reply.errorText()) : u"";
+  if (reply.header.ChildType == 8 && matches(kSlotQuery)) {
+    if (error) {
+      ShowUnicharAlert(errorText.c_str(), static_cast<int>(errorText.size()));
+      return;
+    }
+    _nRequestCode[kSlotQuery] = -1;
+    const PriceAlertPermission right = ReadPriceAlertPermission(reply.body, reply.bodyLen);
+    _bHavePriceNotification = right.held();
+    SetPriceNotifyRight(static_cast<int8_t>(right.value));
+    StorePriceNotifyText(foundation::utf8ToUtf16(right.text));
+    _tableView->reloadData();
+    return;
+  }
+  if (reply.header.ChildType == 11 && matches(kSlotApply)) {
+    if (error && reply.header.PackageNum == 0x04 && reply.header.PackageNo == 0xFF) {
+      ShowAlert(reply.errorText(), "提示", {"登录/申请", "关闭"}, kLoginAlertTag,
+                sharedAs<ui::AlertViewDelegate>());
+      return;
+    }
+    if (error) {
+      ShowUnicharAlert(errorText.c_str(), static_cast<int>(errorText.size()));
+      return;
+    }
+    _nRequestCode[kSlotApply] = -1;
+    MDBF answer;
+    answer.Parse(reply.body, reply.bodyLen);
+    ShowAlert(answer.GetNSString(15), "", {"确定"}, 0, sharedAs<ui::AlertViewDelegate>());
+    // A permission granted at once shows in the menu.
+    queryAuthority();
+  }
+}
+
+void PriceNotification::handleTimeoutRequest() {
+  _alertView->hideAlertMsg();
+  GetCoreSocket(CoreConnection::PriceAlert).Close();
+  ShowMessageAlert(kTimeoutText);
+}
+
+void PriceNotification::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {
+  if (alert.tag() == kApplyAlertTag && buttonIndex == 1) {
+    applyAuthority();
+    return;
+  }
+  if (alert.tag() == kLoginAlertTag && buttonIndex == 0) {
+    auto account = Extend::produceObject<ui::ViewController>("AccountManager");
+    if (!account) return;
+    if (auto* role = dynamic_cast<AccountRole*>(account.get())) role->setCloseAfterLogin(true);
+    if (auto* navigation = navigationController()) navigation->pushViewController(account, true);
+  }
+}
+
+// --- Table ------------------------------------------------------------------------------------
+
+int PriceNotification::numberOfSectionsInTableView(ui::TableView&) {
+  return _bHavePriceNotification ? 2 : 1;
+}
+
+int PriceNotification::tableViewNumberOfRowsInSection(ui::TableView&, int section) {
+  return section == 0 || (section == 1 && _bHavePriceNotification) ? 1 : 0;
+}
+
+std::shared_ptr<ui::TableViewCell> PriceNotification::tableViewCellForRowAtIndexPath(
+    ui::TableView& table, const ui::IndexPath& path) {
+  auto cell = table.dequeueReusableCellWithIdentifier("PriceNotificationTableCell");
+  if (!cell)
+    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Value1, "PriceNotificationTableCell");
+  cell->setAccessoryType(ui::TableViewCellAccessoryType::DisclosureIndicator);
+  if (path.section == 0)
+    cell->textLabel()->setText(_bHavePriceNotification ? "提醒消息" : "权限申请");
+  else
+    cell->textLabel()->setText("设置更改");
+  return cell;
+}
+
+double PriceNotification::tableViewHeightForRowAtIndexPath(ui::TableView&, const ui::IndexPath&) {
+  return 40;
+}
+
+void PriceNotification::tableViewDidSelectRowAtIndexPath(ui::TableView& table,
+                                                         const ui::IndexPath& path) {
+  table.deselectRowAtIndexPath(path, true);
+  auto* navigation = navigationController();
+  if (path.section == 0 && !_bHavePriceNotification) {
+    ShowAlert(kApplyText, "权限申请", {"取消", "继续"}, kApplyAlertTag,
+              sharedAs<ui::AlertViewDelegate>());
+    return;
+  }
+  if (!navigation) return;
+  if (path.section == 0)
+    navigation->pushViewController(std::make_shared<PriceNotificationList>(), true);
+  else if (path.section == 1)
+    navigation->pushViewController(std::make_shared<PriceNotificationModifySetting>(), true);
+}
+
+void PriceNotification::addLoginObserver() {
+  removeLoginObserver();
+  std::weak_ptr<PriceNotification> weak = sharedAs<PriceNotification>();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "PriceNotification", [weak](const foundation::Notification& n) {
+        if (auto self = weak.lock()) self->recvmsg(n);
+      });
+  observing_ = true;
+}
+
+void PriceNotification::removeLoginObserver() {
+  if (!observing_) return;
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this, "PriceNotification");
+  observing_ = false;
+}

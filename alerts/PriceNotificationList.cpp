@@ -1,0 +1,276 @@
+#include "alerts/PriceNotificationList.h"
+
+#include "core/CSocket.h"
+#include "core/DataRequest.h"
+#include "core/NetworkThreads.h"
+#include "core/PriceAlertRequests.h"
+#include "core/ReceiveRecord.h"
+#include "detail/TrendlineController.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Screen.h"
+#include "shell/Extend.h"
+#include "shell/ScreenRoles.h"
+#include "shell/ShellAlerts.h"
+#include "widgets/TableCell.h"
+
+namespace {
+
+constexpr char kWaitingText[] = "正在请求，请等待...";
+constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
+constexpr char kCellId[] = "priceNotificationListCell";
+constexpr double kRowHeight = 48;
+constexpr double kLine = 16;
+constexpr int kKLinePage = 1;
+
+std::shared_ptr<ui::Label> CellLabel(const gfx::Color& colour) {
+  auto label = ui::Label::create();
+  label->setFont(gfx::Font::boldSystemFont(12));
+  label->setTextColor(colour);
+  label->setBackgroundColor(gfx::Color::clear());
+  return label;
+}
+
+}  // namespace
+
+PriceNotificationListCell::PriceNotificationListCell(ui::TableViewCellStyle style,
+                                                     const std::string& identifier)
+    : ui::TableViewCell(style, identifier) {
+  const double w = bounds().width() > 0 ? bounds().width() : 320;
+  setBackgroundColor(gfx::Color::black());
+  auto background = ui::ImageView::create(gfx::Rect(0, 0, w, kRowHeight));
+  background->setImage(gfx::Image::named("list_background.png"));
+  setBackgroundView(background);
+  auto arrow = ui::ImageView::create(gfx::Rect(w - 12, 16, 10, 15));
+  arrow->setImage(gfx::Image::named("arrow.png").stretchable(0, 0));
+  arrow->setBackgroundColor(gfx::Color::clear());
+  contentView()->addSubview(arrow);
+  nameLabel_ = CellLabel(gfx::Color::white());
+  nameLabel_->setFrame(gfx::Rect(2, 0, w / 3, kLine));
+  timeLabel_ = CellLabel(gfx::Color::white());
+  timeLabel_->setFrame(gfx::Rect(w - 80, 0, w - 14, kLine));
+  contentLabel_ = CellLabel(gfx::Color::grey(0.6));
+  contentLabel_->setFrame(gfx::Rect(2, kLine, w - 14, 2 * kLine));
+  contentLabel_->setNumberOfLines(0);
+  contentLabel_->setLineBreakMode(gfx::LineBreakMode::TruncateTail);
+  contentView()->addSubview(nameLabel_);
+  contentView()->addSubview(timeLabel_);
+  contentView()->addSubview(contentLabel_);
+}
+
+void PriceNotificationListCell::setCellHeight(double h) {
+  const double w = bounds().width();
+  nameLabel_->setFrame(gfx::Rect(2, 0, w / 3, h / 2));
+  timeLabel_->setFrame(gfx::Rect(w - 80, 0, w - 14, h / 2));
+  contentLabel_->setFrame(gfx::Rect(2, h / 2, w - 14, h));
+}
+
+PriceNotificationList::PriceNotificationList() = default;
+
+PriceNotificationList::~PriceNotificationList() {
+  if (_alertView) _alertView->clearTimer();
+  removeLoginObserver();
+  if (_tableView) {
+    _tableView->setDataSource({});
+    _tableView->setDelegate({});
+  }
+}
+
+void PriceNotificationList::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  setTitle("提醒消息");
+  view()->setBackgroundColor(gfx::Color::black());
+  std::weak_ptr<PriceNotificationList> weak = sharedAs<PriceNotificationList>();
+  auto toolbar = MyToolBar::initWithFrame(gfx::Rect(0, 0, 50, 44));
+  toolbar->setItems({ui::BarButtonItem::withTitle("清空", ui::BarButtonItemStyle::Bordered,
+                                                  [weak](ui::BarButtonItem&) {
+                                                    if (auto self = weak.lock())
+                                                      self->clearMessages();
+                                                  })});
+  auto right = ui::BarButtonItem::withCustomView(toolbar);
+  right->setStyle(ui::BarButtonItemStyle::Bordered);
+  navigationItem().setRightBarButtonItem(right);
+
+  const double screenHeight = ui::Screen::main().bounds().height();
+  _tableView = ui::TableView::create(gfx::Rect(0, 0, 320, screenHeight - 108));
+  _tableView->setDataSource(sharedAs<ui::TableViewDataSource>());
+  _tableView->setDelegate(sharedAs<ui::TableViewDelegate>());
+  _tableView->setBackgroundColor(gfx::Color::clear());
+  _tableView->setSeparatorColor(gfx::Color::clear());
+  view()->addSubview(_tableView);
+
+  _alertView = ::AlertView::initWithFrame(gfx::Rect(90, 200, 140, 65));
+  _alertView->setDelegate(sharedAs<::AlertViewDelegate>(), 30);
+  _alertView->setAlertTextMsg(kWaitingText);
+  _alertView->setHidden(true);
+  view()->addSubview(_alertView);
+}
+
+void PriceNotificationList::viewWillAppear(bool animated) {
+  ui::ViewController::viewWillAppear(animated);
+  Extend::setNavigationBarColorForiOS7(*this);
+  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(false, false);
+  addLoginObserver();
+  requestList();
+}
+
+void PriceNotificationList::viewDidDisappear(bool animated) {
+  ui::ViewController::viewDidDisappear(animated);
+  removeLoginObserver();
+}
+
+// --- Requests ---------------------------------------------------------------------------------
+
+void PriceNotificationList::requestList() {
+  if (!_alertView || !_alertView->isHidden()) return;
+  _alertView->showAlertMsg();
+  const uint16_t code = NextRequestCode(GlobalDataRequest());
+  _nRequestCode[kSlotList] = code;
+  MakeRequest_PriceNotificationList(GlobalDataRequest(), 0, code, 0, 200, kPageId);
+}
+
+void PriceNotificationList::deleteList() {
+  if (!_alertView || !_alertView->isHidden()) return;
+  _alertView->showAlertMsg();
+  const uint16_t code = NextRequestCode(GlobalDataRequest());
+  _nRequestCode[kSlotClear] = code;
+  MakeRequest_PriceNotificationDeleteList(GlobalDataRequest(), 0, code, kPageId);
+}
+
+void PriceNotificationList::clearMessages() {
+  ShowAlert("将清空所有提醒消息 \n确定继续吗？", "", {"继续", "取消"}, kClearAlertTag,
+            sharedAs<ui::AlertViewDelegate>());
+}
+
+void PriceNotificationList::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {
+  if (alert.tag() == kClearAlertTag && buttonIndex == 0) deleteList();
+}
+
+// The code stays awaited: a late reply is still taken.
+void PriceNotificationList::handleTimeoutRequest() {
+  _alertView->hideAlertMsg();
+  GetCoreSocket(CoreConnection::PriceAlert).Close();
+  ShowMessageAlert(kTimeoutText);
+}
+
+// --- Replies ----------------------------------------------------------------------------------
+
+void PriceNotificationList::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView reply;
+  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
+  if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != kPageId) return;
+  _alertView->hideAlertMsg();
+  if (reply.header.isError()) {
+    const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
+    ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
+    return;
+  }
+  const int32_t code = reply.requestCode() & 0x3fff;
+  auto matches = [&](Slot slot) { return _nRequestCode[slot] > 0 && _nRequestCode[slot] == code; };
+  if (reply.header.ChildType == 6 && matches(kSlotList)) {
+    // A list in several packets: the code stays awaited until the last one.
+    if (GatherPriceAlertTable(_messageInfo, reply.header, reply.body, reply.bodyLen,
+                              "PriceNotificationList"))
+      _nRequestCode[kSlotList] = -1;
+    parsePriceNotificationList();
+    _tableView->reloadData();
+    return;
+  }
+  if (reply.header.ChildType == 7 && matches(kSlotClear)) {
+    _nRequestCode[kSlotClear] = -1;
+    requestList();
+    MDBF answer;
+    answer.Parse(reply.body, reply.bodyLen);
+    ShowAlert(answer.GetNSString(15), "", {"确定"}, 0, sharedAs<ui::AlertViewDelegate>());
+  }
+}
+
+void PriceNotificationList::parsePriceNotificationList() {
+  _listArray = GroupPriceAlerts(_messageInfo);
+}
+
+// --- Table ------------------------------------------------------------------------------------
+
+const PriceAlertRow* PriceNotificationList::rowAt(const ui::IndexPath& path) const {
+  if (path.section < 0 || path.section >= static_cast<int>(_listArray.size())) return nullptr;
+  const auto& list = _listArray[static_cast<size_t>(path.section)].list;
+  if (path.row < 0 || path.row >= static_cast<int>(list.size())) return nullptr;
+  return &list[static_cast<size_t>(path.row)];
+}
+
+int PriceNotificationList::numberOfSectionsInTableView(ui::TableView&) {
+  return static_cast<int>(_listArray.size());
+}
+
+int PriceNotificationList::tableViewNumberOfRowsInSection(ui::TableView&, int section) {
+  if (section < 0 || section >= static_cast<int>(_listArray.size())) return 0;
+  return static_cast<int>(_listArray[static_cast<size_t>(section)].list.size());
+}
+
+std::string PriceNotificationList::tableViewTitleForHeaderInSection(ui::TableView&, int section) {
+  if (section < 0 || section >= static_cast<int>(_listArray.size())) return {};
+  return _listArray[static_cast<size_t>(section)].date;
+}
+
+std::shared_ptr<ui::TableViewCell> PriceNotificationList::tableViewCellForRowAtIndexPath(
+    ui::TableView& table, const ui::IndexPath& path) {
+  auto cell = std::dynamic_pointer_cast<PriceNotificationListCell>(
+      table.dequeueReusableCellWithIdentifier(kCellId));
+  if (!cell)
+    cell = std::make_shared<PriceNotificationListCell>(ui::TableViewCellStyle::Default, kCellId);
+  const PriceAlertRow* row = rowAt(path);
+  cell->nameLabel()->setText(row ? row->name : "");
+  cell->timeLabel()->setText(row ? row->time : "");
+  cell->contentLabel()->setText(row ? row->content : "");
+  return cell;
+}
+
+double PriceNotificationList::tableViewHeightForHeaderInSection(ui::TableView&, int) {
+  return 20;
+}
+
+double PriceNotificationList::tableViewHeightForRowAtIndexPath(ui::TableView&,
+                                                               const ui::IndexPath&) {
+  return kRowHeight;
+}
+
+void PriceNotificationList::tableViewDidSelectRowAtIndexPath(ui::TableView& table,
+                                                             const ui::IndexPath& path) {
+  table.deselectRowAtIndexPath(path, true);
+  const PriceAlertRow* row = rowAt(path);
+  if (!row) return;
+  const PriceAlertStock stock = ReadPriceAlertStock(*row);
+  auto detail = Extend::produceObject<ui::ViewController>("TrendlineController");
+  auto* role = dynamic_cast<StockDetailRole*>(detail.get());
+  auto* navigation = navigationController();
+  if (!role || !navigation) return;
+  role->SetStockInfo(stock.code, static_cast<uint8_t>(stock.market),
+                     static_cast<uint8_t>(stock.type));
+  navigation->pushViewController(detail, true);
+  if (stock.alertType == 0 || stock.alertType == 1) {
+    if (auto* pager = dynamic_cast<TrendlineController*>(detail.get()))
+      pager->showSubPage(kKLinePage);
+  }
+}
+
+void PriceNotificationList::addLoginObserver() {
+  removeLoginObserver();
+  std::weak_ptr<PriceNotificationList> weak = sharedAs<PriceNotificationList>();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "PriceNotification", [weak](const foundation::Notification& n) {
+        if (auto self = weak.lock()) self->recvmsg(n);
+      });
+  observing_ = true;
+}
+
+void PriceNotificationList::removeLoginObserver() {
+  if (!observing_) return;
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this, "PriceNotification");
+  observing_ = false;
+}

@@ -1,0 +1,287 @@
+#include "alerts/PriceNotificationModifySetting.h"
+
+#include <cstring>
+
+#include "alerts/PriceNotificationSetting.h"
+#include "core/CSocket.h"
+#include "core/DataRequest.h"
+#include "core/NetworkThreads.h"
+#include "core/PriceAlertReplies.h"
+#include "core/PriceAlertRequests.h"
+#include "core/QuoteCache.h"
+#include "core/ReceiveRecord.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Screen.h"
+#include "shell/Extend.h"
+#include "shell/ShellAlerts.h"
+#include "widgets/TableCell.h"
+
+namespace {
+
+constexpr char kWaitingText[] = "正在请求，请等待...";
+constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
+constexpr char kCellId[] = "priceNotificationModifySettingCell";
+
+std::shared_ptr<ui::Label> CellLabel(const gfx::Rect& frame, const gfx::Color& colour) {
+  auto label = ui::Label::create(frame);
+  label->setTextColor(colour);
+  label->setBackgroundColor(gfx::Color::clear());
+  label->setFont(gfx::Font::boldSystemFont(16));
+  label->setTextAlignment(gfx::TextAlignment::Left);
+  return label;
+}
+
+}  // namespace
+
+PriceNotificationModifySettingCell::PriceNotificationModifySettingCell(
+    ui::TableViewCellStyle style, const std::string& identifier)
+    : ui::TableViewCell(style, identifier) {
+  setBackgroundColor(gfx::Color::black());
+  auto arrow = ui::ImageView::create(gfx::Rect(300, 12, 10, 15));
+  arrow->setImage(gfx::Image::named("arrow.png").stretchable(0, 0));
+  arrow->setBackgroundColor(gfx::Color::clear());
+  contentView()->addSubview(arrow);
+  nameLabel_ = CellLabel(gfx::Rect(140, 8, 155, 22), gfx::Color::white());
+  codeLabel_ = CellLabel(gfx::Rect(40, 8, 100, 22), gfx::Color::grey(0.6));
+  contentView()->addSubview(nameLabel_);
+  contentView()->addSubview(codeLabel_);
+}
+
+PriceNotificationModifySetting::PriceNotificationModifySetting() = default;
+
+PriceNotificationModifySetting::~PriceNotificationModifySetting() {
+  if (_alertView) _alertView->clearTimer();
+  removeLoginObserver();
+  if (_tableView) {
+    _tableView->setDataSource({});
+    _tableView->setDelegate({});
+  }
+}
+
+std::shared_ptr<ui::BarButtonItem> PriceNotificationModifySetting::barItem(
+    const std::string& title, void (PriceNotificationModifySetting::*action)(),
+    std::shared_ptr<ui::BarButtonItem>* inner) {
+  std::weak_ptr<PriceNotificationModifySetting> weak = sharedAs<PriceNotificationModifySetting>();
+  *inner = ui::BarButtonItem::withTitle(title, ui::BarButtonItemStyle::Bordered,
+                                        [weak, action](ui::BarButtonItem&) {
+                                          if (auto self = weak.lock()) ((*self).*action)();
+                                        });
+  auto toolbar = MyToolBar::initWithFrame(gfx::Rect(0, 0, 50, 44));
+  toolbar->setItems({*inner});
+  auto outer = ui::BarButtonItem::withCustomView(toolbar);
+  outer->setStyle(ui::BarButtonItemStyle::Bordered);
+  return outer;
+}
+
+void PriceNotificationModifySetting::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  setTitle("设置更改");
+  view()->setBackgroundColor(gfx::Color::black());
+  navigationItem().setLeftBarButtonItem(
+      barItem("返回", &PriceNotificationModifySetting::Btn_ReturnClicked, &_btnReturn));
+  navigationItem().setRightBarButtonItem(
+      barItem("编辑", &PriceNotificationModifySetting::Btn_EditClicked, &_btnEdit));
+  _EditEnabled = false;
+
+  const double screenHeight = ui::Screen::main().bounds().height();
+  _tableView = ui::TableView::create(gfx::Rect(0, 0, 320, screenHeight - 108));
+  _tableView->setDataSource(sharedAs<ui::TableViewDataSource>());
+  _tableView->setDelegate(sharedAs<ui::TableViewDelegate>());
+  _tableView->setBackgroundColor(gfx::Color::clear());
+  _tableView->setSeparatorColor(gfx::Color::clear());
+  view()->addSubview(_tableView);
+
+  _alertView = ::AlertView::initWithFrame(gfx::Rect(90, 200, 140, 65));
+  _alertView->setDelegate(sharedAs<::AlertViewDelegate>(), 30);
+  _alertView->setAlertTextMsg(kWaitingText);
+  _alertView->setHidden(true);
+  view()->addSubview(_alertView);
+}
+
+void PriceNotificationModifySetting::viewWillAppear(bool animated) {
+  ui::ViewController::viewWillAppear(animated);
+  Extend::setNavigationBarColorForiOS7(*this);
+  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(false, false);
+  addLoginObserver();
+  requestList();
+}
+
+void PriceNotificationModifySetting::viewDidDisappear(bool animated) {
+  ui::ViewController::viewDidDisappear(animated);
+  removeLoginObserver();
+}
+
+// --- Requests ---------------------------------------------------------------------------------
+
+void PriceNotificationModifySetting::requestList() {
+  if (!_alertView || !_alertView->isHidden()) return;
+  _alertView->showAlertMsg();
+  const uint16_t code = NextRequestCode(GlobalDataRequest());
+  _nRequestCode[kSlotList] = code;
+  MakeRequest_PriceNotificationSettingList(GlobalDataRequest(), 0, code, kPageId);
+}
+
+void PriceNotificationModifySetting::clearAllList() {
+  if (!_alertView || !_alertView->isHidden()) return;
+  _alertView->showAlertMsg();
+  const uint16_t code = NextRequestCode(GlobalDataRequest());
+  _nRequestCode[kSlotClear] = code;
+  MakeRequest_PriceNotificationClearSetting(GlobalDataRequest(), 0, code, kPageId);
+}
+
+void PriceNotificationModifySetting::deleteListItem(int row) {
+  if (_messageInfo.Seek(row) < 0) return;
+  const std::string stock = _messageInfo.GetNSString(8);
+  const uint16_t code = NextRequestCode(GlobalDataRequest());
+  _nRequestCode[kSlotDelete] = code;
+  MakeRequest_PriceNotificationDeleteSetting(GlobalDataRequest(), 0, code, stock.c_str(), kPageId);
+}
+
+// --- Bar buttons ------------------------------------------------------------------------------
+
+void PriceNotificationModifySetting::Btn_ReturnClicked() {
+  if (!_EditEnabled) {
+    if (auto* navigation = navigationController()) navigation->popViewControllerAnimated(true);
+    return;
+  }
+  ShowAlert("将清空所有设置 \n确定继续吗？", "", {"继续", "取消"}, kClearAlertTag,
+            sharedAs<ui::AlertViewDelegate>());
+}
+
+void PriceNotificationModifySetting::Btn_EditClicked() {
+  _EditEnabled = !_EditEnabled;
+  _btnEdit->setTitle(_EditEnabled ? "取消" : "编辑");
+  _btnReturn->setTitle(_EditEnabled ? "清空" : "返回");
+  _tableView->setEditing(_EditEnabled, true);
+}
+
+void PriceNotificationModifySetting::alertViewClickedButtonAtIndex(ui::AlertView& alert,
+                                                                   int buttonIndex) {
+  if (alert.tag() == kClearAlertTag && buttonIndex == 0) clearAllList();
+}
+
+void PriceNotificationModifySetting::handleTimeoutRequest() {
+  _alertView->hideAlertMsg();
+  GetCoreSocket(CoreConnection::PriceAlert).Close();
+  ShowMessageAlert(kTimeoutText);
+}
+
+// --- Replies ----------------------------------------------------------------------------------
+
+void PriceNotificationModifySetting::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView reply;
+  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
+  if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != kPageId) return;
+  if (reply.header.isError()) {
+    _alertView->hideAlertMsg();
+    const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
+    ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
+    return;
+  }
+  _alertView->hideAlertMsg();
+  const int32_t code = reply.requestCode() & 0x3fff;
+  auto matches = [&](Slot slot) { return _nRequestCode[slot] > 0 && _nRequestCode[slot] == code; };
+  switch (reply.header.ChildType) {
+    case 2:
+      if (!matches(kSlotList)) return;
+      // A list in several packets: the code stays awaited until the last one.
+      if (GatherPriceAlertTable(_messageInfo, reply.header, reply.body, reply.bodyLen,
+                                "PriceNotificationModifySetting"))
+        _nRequestCode[kSlotList] = -1;
+      _tableView->reloadData();
+      return;
+    case 5: {
+      if (!matches(kSlotClear)) return;
+      _messageInfo.Clear();
+      _tableView->reloadData();
+      _nRequestCode[kSlotClear] = -1;
+      MDBF answer;
+      answer.Parse(reply.body, reply.bodyLen);
+      ShowAlert(answer.GetNSString(15), "", {"确定"}, 0, sharedAs<ui::AlertViewDelegate>());
+      return;
+    }
+    case 4:
+      if (matches(kSlotDelete)) _nRequestCode[kSlotDelete] = -1;
+      return;
+    default:
+      return;
+  }
+}
+
+// --- Table ------------------------------------------------------------------------------------
+
+int PriceNotificationModifySetting::tableViewNumberOfRowsInSection(ui::TableView&, int section) {
+  return section == 0 ? _messageInfo.GetRecordNum() : 0;
+}
+
+std::shared_ptr<ui::TableViewCell> PriceNotificationModifySetting::tableViewCellForRowAtIndexPath(
+    ui::TableView& table, const ui::IndexPath& path) {
+  auto reused = table.dequeueReusableCellWithIdentifier(kCellId);
+  auto cell = std::dynamic_pointer_cast<PriceNotificationModifySettingCell>(reused);
+  if (!cell)
+    cell = std::make_shared<PriceNotificationModifySettingCell>(ui::TableViewCellStyle::Value1,
+                                                                kCellId);
+  if (_messageInfo.Seek(path.row) >= 0) {
+    cell->nameLabel()->setText(_messageInfo.GetNSString(9));
+    cell->codeLabel()->setText(_messageInfo.GetNSString(8));
+  } else {
+    cell->nameLabel()->setText("");
+    cell->codeLabel()->setText("");
+  }
+  return cell;
+}
+
+double PriceNotificationModifySetting::tableViewHeightForRowAtIndexPath(ui::TableView&,
+                                                                        const ui::IndexPath&) {
+  return 40;
+}
+
+void PriceNotificationModifySetting::tableViewDidSelectRowAtIndexPath(ui::TableView& table,
+                                                                      const ui::IndexPath& path) {
+  table.deselectRowAtIndexPath(path, true);
+  if (_messageInfo.Seek(path.row) < 0) return;
+  char code[10] = {};
+  const std::string text = _messageInfo.GetNSString(8);
+  std::memcpy(code, text.data(), std::min<size_t>(text.size(), 9));
+  const int32_t market = _messageInfo.GetInt(18);
+  auto editor = std::make_shared<PriceNotificationSetting>();
+  tagLocalStockData quote{};
+  QuoteCache_GetQuote(quote, static_cast<uint8_t>(market), code);
+  editor->setStockData(&quote);
+  if (auto* navigation = navigationController()) navigation->pushViewController(editor, true);
+  editor->requestHQData(code, market);
+}
+
+void PriceNotificationModifySetting::tableViewCommitEditingStyle(
+    ui::TableView& table, ui::TableViewCellEditingStyle style, const ui::IndexPath& path) {
+  if (style != ui::TableViewCellEditingStyle::Delete) return;
+  if (path.row < 0 || path.row >= _messageInfo.GetRecordNum()) return;
+  deleteListItem(path.row);
+  // The row goes at once, whatever the server answers.
+  _messageInfo.DeleteRecord(path.row);
+  table.deleteRowsAtIndexPaths({path}, ui::TableViewRowAnimation::Right);
+}
+
+// --- Observers --------------------------------------------------------------------------------
+
+void PriceNotificationModifySetting::addLoginObserver() {
+  removeLoginObserver();
+  std::weak_ptr<PriceNotificationModifySetting> weak = sharedAs<PriceNotificationModifySetting>();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "PriceNotification", [weak](const foundation::Notification& n) {
+        if (auto self = weak.lock()) self->recvmsg(n);
+      });
+  observing_ = true;
+}
+
+void PriceNotificationModifySetting::removeLoginObserver() {
+  if (!observing_) return;
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this, "PriceNotification");
+  observing_ = false;
+}

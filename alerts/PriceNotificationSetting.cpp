@@ -1,0 +1,501 @@
+#include "alerts/PriceNotificationSetting.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/CSocket.h"
+#include "core/DataRequest.h"
+#include "core/NetworkThreads.h"
+#include "core/PriceAlertReplies.h"
+#include "core/PriceAlertRequests.h"
+#include "core/QuoteCache.h"
+#include "core/QuoteFormat.h"
+#include "core/QuoteRequests.h"
+#include "core/ReceiveRecord.h"
+#include "core/SendQueues.h"
+#include "core/ValueMath.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+#include "platform/graphics/Font.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Keyboard.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Screen.h"
+#include "shell/Extend.h"
+#include "shell/SharedTool.h"
+#include "shell/ShellAlerts.h"
+#include "widgets/TableCell.h"
+
+namespace {
+
+constexpr char kWaitingText[] = "正在请求，请等待...";
+constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
+constexpr char kFooter[] =
+    "Ostravin【价格】提醒为您提供实时股价、Trevane买卖点提醒服务，该服务依赖于网络及推送系统，"
+    "可能会出现延迟情况，提醒消息仅作参考，不作为买卖依据，请注意风险。";
+constexpr char kCellId[] = "priceNotificationSettingCell";
+constexpr double kRowHeight = 40;
+
+std::shared_ptr<ui::Label> HeaderLabel(const gfx::Rect& frame, int tag, gfx::TextAlignment align) {
+  auto label = ui::Label::create(frame);
+  label->setTag(tag);
+  label->setBackgroundColor(gfx::Color::clear());
+  label->setFont(gfx::Font::boldSystemFont(16));
+  label->setTextAlignment(align);
+  return label;
+}
+
+}  // namespace
+
+PriceNotificationSetting::PriceNotificationSetting() = default;
+
+PriceNotificationSetting::~PriceNotificationSetting() {
+  if (_alertView) _alertView->clearTimer();
+  removeLoginObserver();
+  if (_tableView) {
+    _tableView->setDataSource({});
+    _tableView->setDelegate({});
+  }
+}
+
+void PriceNotificationSetting::viewDidLoad() {
+  ArScrollViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  setTitle("提醒设置");
+  setHeightToBottomScreen(49);
+  const double screenHeight = ui::Screen::main().bounds().height();
+  const gfx::Rect frame(0, 0, 320, screenHeight - 108);
+  mView()->setFrame(frame);
+  mView()->setContentSize(frame.size);
+  setScrollViewFrame(frame);
+
+  _tableView = ui::TableView::create(mView()->bounds(), ui::TableViewStyle::Grouped);
+  _tableView->setDataSource(sharedAs<ui::TableViewDataSource>());
+  _tableView->setDelegate(sharedAs<ui::TableViewDelegate>());
+  _tableView->setBackgroundColor(gfx::Color::clear());
+  mView()->addSubview(_tableView);
+
+  std::weak_ptr<PriceNotificationSetting> weak = sharedAs<PriceNotificationSetting>();
+  auto toolbar = MyToolBar::initWithFrame(gfx::Rect(0, 0, 50, 44));
+  toolbar->setItems({ui::BarButtonItem::withTitle("完成", ui::BarButtonItemStyle::Bordered,
+                                                  [weak](ui::BarButtonItem&) {
+                                                    if (auto self = weak.lock())
+                                                      self->settingDone();
+                                                  })});
+  auto right = ui::BarButtonItem::withCustomView(toolbar);
+  right->setStyle(ui::BarButtonItemStyle::Bordered);
+  navigationItem().setRightBarButtonItem(right);
+
+  buildHeader();
+  buildEditViews();
+  for (int i = 0; i < 4; ++i) {
+    auto onOff = ui::Switch::create();
+    onOff->setTag(i == 0 ? 0 : 10 + (i - 1));
+    onOff->setOn(false);
+    onOff->addTarget(
+        [weak](ui::Control& sender) {
+          auto self = weak.lock();
+          auto* flipped = dynamic_cast<ui::Switch*>(&sender);
+          if (self && flipped) self->swtichValueChanged(*flipped);
+        },
+        ui::ControlEvent::ValueChanged, this);
+    switches_[static_cast<size_t>(i)] = onOff;
+  }
+
+  _alertView = ::AlertView::initWithFrame(gfx::Rect(90, 200, 140, 65));
+  _alertView->setDelegate(sharedAs<::AlertViewDelegate>(), 30);
+  _alertView->setAlertTextMsg(kWaitingText);
+  _alertView->setHidden(true);
+  view()->addSubview(_alertView);
+
+  addLoginObserver();
+  // The header shows the handed record at once; the fresh quote replaces it when it comes.
+  refreshHeader();
+}
+
+void PriceNotificationSetting::buildHeader() {
+  _codeView = ui::View::create(gfx::Rect(0, 0, 320, 40));
+  _codeView->setBackgroundColor(gfx::Color::clear());
+  auto name = HeaderLabel(gfx::Rect(14, 0, 120, 40), kNameTag, gfx::TextAlignment::Left);
+  name->setTextColor(gfx::Color::black());
+  _codeView->addSubview(name);
+  _codeView->addSubview(
+      HeaderLabel(gfx::Rect(134, 0, 80, 40), kPriceTag, gfx::TextAlignment::Right));
+  _codeView->addSubview(
+      HeaderLabel(gfx::Rect(216, 0, 90, 40), kChangeTag, gfx::TextAlignment::Right));
+}
+
+void PriceNotificationSetting::buildEditViews() {
+  static const char* const kCaptions[] = {"涨价", "跌价", "涨跌幅"};
+  static const char* const kUnits[] = {"元", "元", "%"};
+  std::weak_ptr<ui::TextFieldDelegate> delegate = sharedAs<ui::TextFieldDelegate>();
+  for (int i = 0; i < 3; ++i) {
+    auto edit = ui::View::create(gfx::Rect(0, 0, 210, kRowHeight));
+    edit->setBackgroundColor(gfx::Color::clear());
+    auto caption = ui::Label::create(gfx::Rect(10, 0, 56, kRowHeight));
+    caption->setText(kCaptions[i]);
+    caption->setFont(gfx::Font::systemFont(16));
+    caption->setBackgroundColor(gfx::Color::clear());
+    edit->addSubview(caption);
+    auto field = ui::TextField::create(gfx::Rect(68, 6, 110, 28));
+    field->setTag(kRiseFieldTag + i);
+    field->setBorderStyle(ui::TextBorderStyle::RoundedRect);
+    field->setFont(gfx::Font::systemFont(16));
+    field->setKeyboardType(ui::KeyboardType::DecimalPad);
+    field->setEnabled(false);
+    field->setDelegate(delegate);
+    edit->addSubview(field);
+    auto unit = ui::Label::create(gfx::Rect(182, 0, 26, kRowHeight));
+    unit->setText(kUnits[i]);
+    unit->setFont(gfx::Font::systemFont(14));
+    unit->setBackgroundColor(gfx::Color::clear());
+    edit->addSubview(unit);
+    editViews_[static_cast<size_t>(i)] = edit;
+  }
+}
+
+ui::TextField* PriceNotificationSetting::field(int tag) const {
+  const int i = tag - kRiseFieldTag;
+  if (i < 0 || i > 2 || !editViews_[static_cast<size_t>(i)]) return nullptr;
+  return dynamic_cast<ui::TextField*>(editViews_[static_cast<size_t>(i)]->viewWithTag(tag));
+}
+
+void PriceNotificationSetting::viewWillAppear(bool animated) {
+  ArScrollViewController::viewWillAppear(animated);
+  Extend::setNavigationBarColorForiOS7(*this);
+  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(false, false);
+  requestSetting();
+}
+
+// --- The stock ------------------------------------------------------------------------------
+
+void PriceNotificationSetting::setStockData(const tagLocalStockData* data) {
+  if (!data) return;
+  std::memcpy(static_cast<void*>(&m_stockdata), data, sizeof m_stockdata);
+  m_stockdata.code[sizeof m_stockdata.code - 1] = 0;
+  m_stockdata.name[16] = 0;
+  refreshHeader();
+}
+
+void PriceNotificationSetting::refreshHeader() {
+  if (!_codeView) return;
+  auto* name = dynamic_cast<ui::Label*>(_codeView->viewWithTag(kNameTag));
+  auto* price = dynamic_cast<ui::Label*>(_codeView->viewWithTag(kPriceTag));
+  auto* change = dynamic_cast<ui::Label*>(_codeView->viewWithTag(kChangeTag));
+  if (!name || !price || !change) return;
+  name->setText(foundation::utf16ToUtf8(std::u16string(m_stockdata.name)));
+  price->setText(vmath::IsEmpty(m_stockdata.now)
+                     ? std::string("----")
+                     : FormatPriceString(m_stockdata.now, 0, m_stockdata.pricedot, 0));
+  change->setText(FormatValueString(m_stockdata.zd, m_stockdata.yesterday, m_stockdata.now));
+  const gfx::Color colour = SharedTool::CheckPriceColor(m_stockdata.zd);
+  price->setTextColor(colour);
+  change->setTextColor(colour);
+}
+
+void PriceNotificationSetting::requestHQData(const char* code, int market) {
+  if (!code) return;
+  static const uint8_t kList1[] = {6, 10, 9, 30, 11, 19, 1};
+  static const uint8_t kList2[] = {7, 10, 9, 30, 11, 5, 31, 17};
+  const uint16_t requestCode = NextRequestCode(GlobalDataRequest());
+  _nRequestCode[kSlotQuote] = requestCode;
+  uint8_t buffer[1024];
+  CDataRequest* request = GlobalDataRequest();
+  const int32_t session = request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
+  const int n = MakeRequest_StockData(session, requestCode, kPageId, static_cast<uint8_t>(market),
+                                      code, kList1, kList2, buffer, sizeof buffer);
+  if (n <= 0) {
+    foundation::logError("!!!!!!!PriceNotificationSetting: quote request not built (%d)", n);
+    return;
+  }
+  PushCenterSendQueue(buffer, n);
+}
+
+// --- Exchanges --------------------------------------------------------------------------------
+
+uint16_t PriceNotificationSetting::startExchange(Slot slot) {
+  _alertView->showAlertMsg();
+  const uint16_t code = NextRequestCode(GlobalDataRequest());
+  _nRequestCode[slot] = code;
+  return code;
+}
+
+void PriceNotificationSetting::requestSetting() {
+  if (!_alertView || !_alertView->isHidden()) return;
+  const uint16_t code = startExchange(kSlotGet);
+  MakeRequest_PriceNotificationGetSetting(GlobalDataRequest(), 0, code, m_stockdata.market,
+                                          m_stockdata.code, kPageId);
+}
+
+void PriceNotificationSetting::settingDone() {
+  uploadSetting();
+}
+
+void PriceNotificationSetting::uploadSetting() {
+  if (!isViewLoaded()) return;
+  PriceAlertInput in;
+  in.ladderOn = switches_[0]->isOn();
+  in.riseOn = switches_[1]->isOn();
+  in.fallOn = switches_[2]->isOn();
+  in.changeOn = switches_[3]->isOn();
+  in.riseText = field(kRiseFieldTag)->text();
+  in.fallText = field(kFallFieldTag)->text();
+  in.changeText = field(kChangeFieldTag)->text();
+  in.now = m_stockdata.now;
+  in.yesterday = m_stockdata.yesterday;
+  PriceAlertUpload up;
+  const std::string message = CheckPriceAlertInput(in, &up);
+  if (!message.empty()) {
+    ShowMessageAlert(message);
+    return;
+  }
+  if (!_alertView->isHidden()) return;
+  if (up.remove) {
+    const uint16_t code = startExchange(kSlotDelete);
+    MakeRequest_PriceNotificationDeleteSetting(GlobalDataRequest(), 0, code, m_stockdata.code,
+                                               kPageId);
+    return;
+  }
+  const uint16_t code = startExchange(kSlotUpload);
+  const std::string name = foundation::utf16ToUtf8(std::u16string(m_stockdata.name));
+  MakeRequest_PriceNotificationUploadSetting(GlobalDataRequest(), 0, code, m_stockdata.market,
+                                             m_stockdata.code, name.c_str(), up.ladder, 3, up.rise,
+                                             up.fall, up.change, kPageId);
+}
+
+void PriceNotificationSetting::updateViewWithData(const MDBF& table) {
+  if (!isViewLoaded()) return;
+  const PriceAlertShown shown = ReadPriceAlertSetting(table);
+  switches_[0]->setOn(shown.ladder);
+  struct Row {
+    bool on;
+    const std::string& text;
+    int tag;
+    bool emptyWhenOff;
+  };
+  const Row rows[] = {{shown.riseOn, shown.riseText, kRiseFieldTag, false},
+                      {shown.fallOn, shown.fallText, kFallFieldTag, false},
+                      {shown.changeOn, shown.changeText, kChangeFieldTag, true}};
+  for (size_t i = 0; i < 3; ++i) {
+    switches_[i + 1]->setOn(rows[i].on);
+    ui::TextField* f = field(rows[i].tag);
+    f->setEnabled(rows[i].on);
+    if (rows[i].on || rows[i].emptyWhenOff) f->setText(rows[i].text);
+  }
+}
+
+void PriceNotificationSetting::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView reply;
+  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
+  if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != kPageId) return;
+  if (reply.header.isError()) {
+    _alertView->hideAlertMsg();
+    const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
+    ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
+    return;
+  }
+  const int32_t code = reply.requestCode() & 0x3fff;
+  const uint8_t child = reply.header.ChildType;
+  // The detail pager asks for the stored setting on this page too, with codes of its own.
+  auto matches = [&](Slot slot) { return _nRequestCode[slot] > 0 && _nRequestCode[slot] == code; };
+  if (child == 3 && matches(kSlotGet)) {
+    _alertView->hideAlertMsg();
+    _nRequestCode[kSlotGet] = -1;
+    MDBF table;
+    if (table.Parse(reply.body, reply.bodyLen) < 0)
+      foundation::logError("!!!!!!!PriceNotificationSetting: stored setting is no record table");
+    updateViewWithData(table);
+    _tableView->reloadData();
+    return;
+  }
+  if ((child == 1 && matches(kSlotUpload)) || (child == 4 && matches(kSlotDelete))) {
+    _alertView->hideAlertMsg();
+    _nRequestCode[child == 1 ? kSlotUpload : kSlotDelete] = -1;
+    MDBF table;
+    table.Parse(reply.body, reply.bodyLen);
+    ShowAlert(table.GetNSString(15), "", {"确定"}, kAnswerAlertTag,
+              sharedAs<ui::AlertViewDelegate>());
+    return;
+  }
+}
+
+void PriceNotificationSetting::recvUpdataStock(const foundation::Notification& notification) {
+  ReceiveRecordView reply;
+  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
+  if (reply.header.MainType != kMainTypeQuote || reply.header.ChildType != 10) return;
+  if (reply.header.isError()) {
+    const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
+    ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
+    return;
+  }
+  if (_nRequestCode[kSlotQuote] <= 0 || (reply.requestCode() & 0x3fff) != _nRequestCode[kSlotQuote])
+    return;
+  tagLocalStockData quote{};
+  QuoteCache_GetQuote(quote, m_stockdata.market, m_stockdata.code);
+  setStockData(&quote);
+}
+
+void PriceNotificationSetting::swtichValueChanged(ui::Switch& sender) {
+  for (int i = 1; i < 4; ++i) {
+    if (switches_[static_cast<size_t>(i)].get() != &sender) continue;
+    ui::TextField* f = field(kRiseFieldTag + i - 1);
+    if (!f) return;
+    if (sender.isOn()) {
+      f->setEnabled(true);
+    } else {
+      f->setText("");
+      f->resignFirstResponder();
+      f->setEnabled(false);
+    }
+  }
+}
+
+bool PriceNotificationSetting::textFieldShouldChangeCharactersInRange(ui::TextField& f,
+                                                                      ui::TextRange,
+                                                                      const std::string& string) {
+  if (f.tag() < kRiseFieldTag || f.tag() > kChangeFieldTag) return true;
+  return PriceAlertInputAccepted(string);
+}
+
+void PriceNotificationSetting::handleTimeoutRequest() {
+  _alertView->hideAlertMsg();
+  GetCoreSocket(CoreConnection::PriceAlert).Close();
+  ShowMessageAlert(kTimeoutText);
+}
+
+void PriceNotificationSetting::alertViewClickedButtonAtIndex(ui::AlertView& alert, int) {
+  if (alert.tag() != kAnswerAlertTag) return;
+  if (auto* navigation = navigationController()) navigation->popViewControllerAnimated(true);
+}
+
+// --- Keyboard ---------------------------------------------------------------------------------
+
+void PriceNotificationSetting::keyboardWasShown(const foundation::Notification& notification) {
+  ui::ScrollView* scroll = mView();
+  if (!scroll) return;
+  const gfx::Rect begin = scroll->convertRectToView(
+      ui::keyboardFrame(notification.userInfo, ui::kKeyboardFrameBeginUserInfoKey), nullptr);
+  if (!keyboardIsShowing()) {
+    gfx::Rect frame = scroll->frame();
+    frame.size.height -= std::max(0.0, begin.height() - heightToBottomScreen());
+    scroll->setFrame(frame);
+    for (int row = 0; row < 3; ++row) {
+      ui::TextField* editing = nullptr;
+      for (const auto& sub : editViews_[static_cast<size_t>(row)]->subviews()) {
+        auto* f = dynamic_cast<ui::TextField*>(sub.get());
+        if (f && f->isEditing()) editing = f;
+      }
+      if (!editing) continue;
+      // The field lies in its row's cell of the second section.
+      const double cellY = _tableView->rectForRowAtIndexPath(ui::IndexPath::forRow(row, 1)).y();
+      const gfx::Rect f = editing->frame();
+      scroll->scrollRectToVisible(gfx::Rect(f.x(), f.y() + 10 + cellY + 20, f.width(), f.height()),
+                                  true);
+      break;
+    }
+    commitEmptyAnimation();
+    setKeyboardIsShowing(true);
+    return;
+  }
+  const gfx::Rect end = scroll->convertRectToView(
+      ui::keyboardFrame(notification.userInfo, ui::kKeyboardFrameEndUserInfoKey), nullptr);
+  if (end.height() != begin.height()) {
+    gfx::Rect frame = scroll->frame();
+    frame.size.height += begin.height() - end.height();
+    scroll->setFrame(frame);
+  }
+}
+
+// --- Table ------------------------------------------------------------------------------------
+
+int PriceNotificationSetting::numberOfSectionsInTableView(ui::TableView&) {
+  return 2;
+}
+
+int PriceNotificationSetting::tableViewNumberOfRowsInSection(ui::TableView&, int section) {
+  return section == 0 ? 1 : section == 1 ? 3 : 0;
+}
+
+std::shared_ptr<ui::TableViewCell> PriceNotificationSetting::tableViewCellForRowAtIndexPath(
+    ui::TableView& table, const ui::IndexPath& path) {
+  auto cell = table.dequeueReusableCellWithIdentifier(kCellId);
+  if (!cell) cell = ui::TableViewCell::create(ui::TableViewCellStyle::Subtitle, kCellId);
+  cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
+  cell->textLabel()->setFont(gfx::Font::systemFont(16));
+  // A reused cell may still hold another row's edit view.
+  for (const auto& edit : editViews_) {
+    if (edit && edit->superview() == cell->contentView()) edit->removeFromSuperview();
+  }
+  if (path.section == 0) {
+    cell->textLabel()->setText("Trevane提醒");
+    cell->setAccessoryView(switches_[0]);
+  } else if (path.row >= 0 && path.row < 3) {
+    cell->textLabel()->setText("");
+    cell->setAccessoryView(switches_[static_cast<size_t>(path.row) + 1]);
+    cell->contentView()->addSubview(editViews_[static_cast<size_t>(path.row)]);
+  }
+  return cell;
+}
+
+std::string PriceNotificationSetting::tableViewTitleForFooterInSection(ui::TableView&,
+                                                                       int section) {
+  return section == 1 ? kFooter : std::string();
+}
+
+double PriceNotificationSetting::tableViewHeightForRowAtIndexPath(ui::TableView&,
+                                                                  const ui::IndexPath&) {
+  return kRowHeight;
+}
+
+double PriceNotificationSetting::tableViewHeightForFooterInSection(ui::TableView&, int section) {
+  return section == 1 ? 96 : 10;
+}
+
+// The notice is several lines long; a label of its own wraps it.
+std::shared_ptr<ui::View> PriceNotificationSetting::tableViewViewForFooterInSection(ui::TableView&,
+                                                                                    int section) {
+  if (section != 1) return nullptr;
+  auto footer = ui::View::create(gfx::Rect(0, 0, 320, 96));
+  footer->setBackgroundColor(gfx::Color::clear());
+  auto text = ui::Label::create(gfx::Rect(20, 4, 280, 88));
+  text->setText(kFooter);
+  text->setNumberOfLines(0);
+  text->setFont(gfx::Font::systemFont(13));
+  text->setTextColor(gfx::Color::rgb255(76, 86, 108));
+  text->setBackgroundColor(gfx::Color::clear());
+  footer->addSubview(text);
+  return footer;
+}
+
+double PriceNotificationSetting::tableViewHeightForHeaderInSection(ui::TableView&, int section) {
+  return section == 0 ? 40 : 0;
+}
+
+std::shared_ptr<ui::View> PriceNotificationSetting::tableViewViewForHeaderInSection(ui::TableView&,
+                                                                                    int section) {
+  return section == 0 ? _codeView : nullptr;
+}
+
+// --- Observers --------------------------------------------------------------------------------
+
+void PriceNotificationSetting::addLoginObserver() {
+  removeLoginObserver();
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  std::weak_ptr<PriceNotificationSetting> weak = sharedAs<PriceNotificationSetting>();
+  center.addObserver(this, "PriceNotification", [weak](const foundation::Notification& n) {
+    if (auto self = weak.lock()) self->recvmsg(n);
+  });
+  center.addObserver(this, "NotificationName_UpdateStock",
+                     [weak](const foundation::Notification& n) {
+                       if (auto self = weak.lock()) self->recvUpdataStock(n);
+                     });
+  observing_ = true;
+}
+
+void PriceNotificationSetting::removeLoginObserver() {
+  if (!observing_) return;
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  center.removeObserversOf(this, "PriceNotification");
+  center.removeObserversOf(this, "NotificationName_UpdateStock");
+  observing_ = false;
+}

@@ -1,0 +1,567 @@
+#include "kline/KLineModuleView.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "core/CoreConfig.h"
+#include "core/CoreState.h"
+#include "core/MIniFile.h"
+#include "core/QuoteFormat.h"
+#include "core/ReplyHead.h"
+#include "core/ValueMath.h"
+#include "detail/TimeLabel.h"
+#include "panels/PriceDetailPanel.h"
+#include "platform/graphics/Font.h"
+#include "shell/VerdanAppDelegate.h"
+
+namespace {
+
+gfx::Font AxisFont() {
+  return gfx::Font::named("Helvetica-Bold", 10);
+}
+
+gfx::Font LittleFont() {
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) return app->littleFont();
+  return gfx::Font::named("Helvetica-Bold", 11);
+}
+
+std::shared_ptr<ui::Label> MakeLabel(const gfx::Rect& frame, const gfx::Color& color, bool shrink) {
+  auto label = ui::Label::create(frame);
+  label->setBackgroundColor(gfx::Color::clear());
+  label->setFont(gfx::Font::systemFont(10));
+  label->setTextColor(color);
+  if (shrink) label->setAdjustsFontSizeToFitWidth(true);
+  return label;
+}
+
+void Segment(gfx::Context& ctx, double x1, double y1, double x2, double y2) {
+  ctx.moveTo(x1, y1);
+  ctx.lineTo(x2, y2);
+}
+
+bool IsMinutePeriod(int32_t period) {
+  return period >= 4 && period <= 7;
+}
+
+}  // namespace
+
+gfx::Color KLineModuleView::FrameColor() {
+  return gfx::Color::rgb255(15, 66, 94);
+}
+gfx::Color KLineModuleView::MA5Color() {
+  return gfx::Color::rgb255(238, 227, 217);
+}
+gfx::Color KLineModuleView::MA10Color() {
+  return gfx::Color::rgb255(245, 194, 18);
+}
+gfx::Color KLineModuleView::MA20Color() {
+  return gfx::Color::rgb(0.46, 0.04, 0.57);
+}
+
+kline::CandleColors KLineModuleView::candleColors() const {
+  return {gfx::Color::rgb(redColor[0], redColor[1], redColor[2]),
+          gfx::Color::rgb(greenColor[0], greenColor[1], greenColor[2])};
+}
+
+std::shared_ptr<KLineModuleView> KLineModuleView::initWithFrame(const gfx::Rect& frame) {
+  auto view = std::make_shared<KLineModuleView>(frame);
+  view->setUp();
+  return view;
+}
+
+KLineModuleView::KLineModuleView(const gfx::Rect& frame) : ui::View(frame) {
+  const float w = static_cast<float>(frame.width());
+  const float h = static_cast<float>(frame.height());
+  kViewWidth = w - 54;
+  BaseYCoor = h * 2 / 3 - 14;
+  kViewHeight = BaseYCoor - 16;
+  kNumOfView = std::max(0, static_cast<int32_t>(kViewWidth / (kLineSpace + kWidth)));
+  vViewHeight = h / 5 - 10;
+  BaseVolYCoor = BaseYCoor + 14;
+  fIndexXScale = static_cast<float>(bounds().x());
+  fIndexYScale = BaseVolYCoor + 15;
+  fIndexWidth = w - kStartXCoor;
+  fIndexHeight = h - fIndexYScale - 2;
+  KSourceDataArray.reserve(kKLineCapacity);
+  KDataArray.reserve(kKLineCapacity);
+}
+
+KLineModuleView::~KLineModuleView() = default;
+
+void KLineModuleView::setUp() {
+  const gfx::Color white = gfx::Color::white();
+  IndexLabelName = MakeLabel({kStartXCoor, BaseVolYCoor, 80, 15}, white, true);
+  IndexArgument1 = MakeLabel({kStartXCoor + 82, BaseVolYCoor, 65, 15}, white, true);
+  IndexArgument2 = MakeLabel({kStartXCoor + 149, BaseVolYCoor, 65, 15}, gfx::Color::yellow(), true);
+  IndexArgument3 =
+      MakeLabel({kStartXCoor + 216, BaseVolYCoor, 80, 15}, gfx::Color::rgb255(149, 21, 120), true);
+  const double maY = BaseYCoor - kViewHeight - 15;
+  MAArgument1 = MakeLabel({kStartXCoor, maY, 70, 15}, MA5Color(), false);
+  MAArgument2 = MakeLabel({kStartXCoor + 70, maY, 70, 15}, MA10Color(), false);
+  MAArgument3 = MakeLabel({kStartXCoor + 140, maY, 70, 15}, MA20Color(), false);
+  MAArgument1->setText("MA5");
+  MAArgument2->setText("MA10");
+  MAArgument3->setText("MA20");
+  endDateTime = MakeLabel({kStartXCoor, BaseYCoor, 80, 14}, white, false);
+  endDateTime->setTextAlignment(gfx::TextAlignment::Left);
+  startDateTime = MakeLabel({kStartXCoor + kViewWidth - 80, BaseYCoor, 80, 14}, white, false);
+  startDateTime->setTextAlignment(gfx::TextAlignment::Right);
+  timeLandscapeLabel = TimeLabel::create({});
+  timeLandscapeLabel->setHidden(true);
+  for (const auto& v : {IndexLabelName, IndexArgument1, IndexArgument2, IndexArgument3, MAArgument1,
+                        MAArgument2, MAArgument3, endDateTime, startDateTime})
+    addSubview(v);
+  addSubview(timeLandscapeLabel);
+}
+
+void KLineModuleView::requestRedraw() {
+  ++redrawRequests;
+  lastRedrawRect = bounds();
+  setNeedsDisplay();
+}
+
+void KLineModuleView::requestRedraw(const gfx::Rect& rect) {
+  ++redrawRequests;
+  lastRedrawRect = rect;
+  setNeedsDisplayInRect(rect);
+}
+
+void KLineModuleView::hideRulerAndPanel() {
+  if (priceDetailPanel && IsShowPriceDetailPanel) {
+    IsShowPriceDetailPanel = 0;
+    priceDetailPanel->removeViewNoAnimation();
+  }
+  IsShowPriceDetailPanel = 0;
+  if (timeLandscapeLabel) timeLandscapeLabel->setHidden(true);
+  iRulerIndex = -1;
+}
+
+// --- feed ----------------------------------------------------------------------------------------
+
+void KLineModuleView::SetKlineArray(const tagLocalKData* bars, const uint8_t* head,
+                                    uint16_t isPush) {
+  if (isPush != 1 && isPush != 2) return;
+  // The pager writes the bars it parsed into the head; never take more than the 400 it holds.
+  ReplyHeadCheck check;
+  int count = 0;
+  if (bars &&
+      CheckReplyHead(ReplyHeadKind::KLine, head, ReplyHeadSize(ReplyHeadKind::KLine), &check))
+    count = std::clamp(check.count, 0, kKLineCapacity);
+  if (isPush == 1) {
+    hideRulerAndPanel();
+    KSourceDataArray.assign(bars, bars + count);
+    if (!KSourceDataArray.empty())
+      CalcKLine(KSourceDataArray, static_cast<int32_t>(KSourceDataArray.size()), 0);
+    return;
+  }
+  const size_t m0 = KSourceDataArray.size();
+  for (int i = 0; i < count; ++i) {
+    if (m0 > 0 && bars[i].Date == KSourceDataArray[m0 - 1].Date)
+      KSourceDataArray.erase(KSourceDataArray.begin() + static_cast<long>(m0 - 1));
+    KSourceDataArray.push_back(bars[i]);
+  }
+  dropOldest();
+  CalcKLine(KSourceDataArray, static_cast<int32_t>(KSourceDataArray.size()), 1);
+}
+
+void KLineModuleView::dropOldest() {
+  const int dropped = static_cast<int>(KSourceDataArray.size()) - kKLineCapacity;
+  if (dropped <= 0) return;
+  KSourceDataArray.erase(KSourceDataArray.begin(), KSourceDataArray.begin() + dropped);
+  StartIndex = std::max(0, StartIndex - dropped);
+  EndIndex = std::max(0, EndIndex - dropped);
+  if (iRulerIndex >= 0) iRulerIndex = iRulerIndex - dropped < 0 ? -1 : iRulerIndex - dropped;
+}
+
+void KLineModuleView::SetDataInfo(const tagLocalStockData& stock, uint16_t isPush) {
+  m_stockdata = stock;
+  if (isPush != 0) return;
+  KSourceDataArray.clear();
+  CalcKLine(KSourceDataArray, 0, 0);
+}
+
+void KLineModuleView::setTagLocalWeightData(const tagLocalWeightData* events, int count) {
+  _weightData.fill(tagLocalWeightData{});
+  const int n = events ? std::clamp(count, 0, kWeightCapacity) : 0;
+  std::copy(events, events + n, _weightData.begin());
+  _weightDays = n;
+  requestRedraw();
+}
+
+void KLineModuleView::updateWeightType(int32_t type) {
+  _weightType = type;
+  requestRedraw();
+}
+
+void KLineModuleView::SetTimeCircle(int32_t period) {
+  if (timeLandscapeLabel) timeLandscapeLabel->setHidden(true);
+  iRulerIndex = -1;
+  if (period != KCircleType) {
+    KSourceDataArray.clear();
+    KDataArray.clear();
+    StartIndex = EndIndex = 0;
+    IsDrawKLine = 0;
+    hideRulerAndPanel();
+    requestRedraw();
+  }
+  KCircleType = period;
+}
+
+void KLineModuleView::SetStockTechTypeDraw(int16_t type, const int32_t* params, int32_t count) {
+  iIndexType = type;
+  if (params && count > 0) std::copy(params, params + std::min(count, 4), IndexArray);
+  requestRedraw(paneRect());
+  saveKLineIndexType(type);
+}
+
+void KLineModuleView::saveKLineIndexType(int32_t type) {
+  SetKLineIndexType(type);
+  MIniFileExt& config = GetSaveConfig();
+  config.WriteInt("hq", "KLineIndexType", type);
+  config.Save();
+}
+
+gfx::Rect KLineModuleView::paneRect() const {
+  return {fIndexXScale, fIndexYScale - 10, fIndexWidth + kStartXCoor, fIndexHeight + 10};
+}
+
+// --- window and scale ----------------------------------------------------------------------------
+
+void KLineModuleView::CalcKLine(const std::vector<tagLocalKData>& bars, int32_t count,
+                                uint8_t isPush) {
+  (void)count;  // the array's own count is what counts
+  KDataArray = bars;
+  if (isPush == 1 && bIsOperation == 1) return;
+  const int n = static_cast<int>(KDataArray.size());
+  StartIndex = n - 1;
+  EndIndex = kNumOfView <= n ? n - kNumOfView : 0;
+  CalcArguments();
+  IsDrawKLine = 1;
+  requestRedraw();
+}
+
+void KLineModuleView::CalcArguments() {
+  const int n = static_cast<int>(KDataArray.size());
+  if (n == 0 || EndIndex < 0 || EndIndex >= n || StartIndex < 0 || StartIndex >= n) return;
+  scaleOver(KDataArray.data());
+}
+
+void KLineModuleView::calcArguments(const tagLocalKData* bars) {
+  if (bars) scaleOver(bars);
+}
+
+void KLineModuleView::scaleOver(const tagLocalKData* bars) {
+  fMaxValue = 0;
+  fMinValue = static_cast<float>(bars[StartIndex].low);
+  fMaxVolume = 0;
+  for (int j = EndIndex; j <= StartIndex; ++j) {
+    fMaxValue = std::max(fMaxValue, static_cast<float>(bars[j].high));
+    fMinValue = std::min(fMinValue, static_cast<float>(bars[j].low));
+    fMaxVolume = std::max(fMaxVolume, static_cast<double>(bars[j].volume));
+  }
+  // A flat window has no range: every price then sits on the bottom line.
+  YValueScale = static_cast<float>(
+      vmath::Ratio(kViewHeight, static_cast<double>(fMaxValue) - static_cast<double>(fMinValue)));
+  updateEndStartDateTime();
+}
+
+kline::ChartScale KLineModuleView::chartScale() const {
+  kline::ChartScale s;
+  s.kStartXCoor = kStartXCoor;
+  s.BaseYCoor = BaseYCoor;
+  s.kViewHeight = kViewHeight;
+  s.fMinValue = fMinValue;
+  s.YValueScale = YValueScale;
+  s.kWidth = kWidth;
+  s.kLineSpace = kLineSpace;
+  s.EndIndex = EndIndex;
+  s.StartIndex = StartIndex;
+  return s;
+}
+
+// --- drawing -------------------------------------------------------------------------------------
+
+void KLineModuleView::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
+  (void)rect;
+  // The view system has painted the background (clear by default) before this; a clearRect
+  // here would punch through the screen behind the chart, which shares the surface.
+  DrawBackground(ctx);
+  const int n = static_cast<int>(KDataArray.size());
+  // A gesture may hold a window the pushes have not laid out yet: draw only a window that fits.
+  if (IsDrawKLine && n > 0 && chartScale().windowIn(n)) {
+    const bool adjusted = KCircleType == 1 && _weightDays > 0 && _weightType > 0;
+    if (adjusted) {
+      tagKAverageInfo ma[3] = {};
+      ma[0].period = 5;
+      ma[1].period = 10;
+      ma[2].period = 20;
+      m_DataAfterCalWeight.fill(tagLocalKData{});
+      std::copy(KDataArray.begin(), KDataArray.end(), m_DataAfterCalWeight.begin());
+      CalcWeightKData(m_stockdata, _weightData.data(), m_DataAfterCalWeight.data(), n, _weightType,
+                      _weightDays, ma);
+      calcArguments(m_DataAfterCalWeight.data());
+      const kline::ChartScale s = chartScale();
+      kline::DrawCandles(ctx, s, m_DataAfterCalWeight.data(), candleColors());
+      const tagLocalKData* marks =
+          _weightType == kWeightMarkOnly ? m_DataAfterCalWeight.data() : nullptr;
+      const gfx::Color colours[3] = {MA5Color(), MA10Color(), MA20Color()};
+      for (int i = 0; i < 3; ++i)
+        kline::DrawAverageLine(ctx, s, ma[i].value, n, ma[i].period, colours[i], marks);
+    } else {
+      CalcArguments();
+      const kline::ChartScale s = chartScale();
+      kline::DrawCandles(ctx, s, KDataArray.data(), candleColors());
+      std::vector<int32_t> ma(static_cast<size_t>(n));
+      const int periods[3] = {5, 10, 20};
+      const gfx::Color colours[3] = {MA5Color(), MA10Color(), MA20Color()};
+      for (int i = 0; i < 3; ++i) {
+        const int first = std::max(s.EndIndex, periods[i] - 1);
+        for (int j = first; j <= s.StartIndex && j < n; ++j)
+          ma[static_cast<size_t>(j)] = kline::MeanClose(KDataArray.data(), j, periods[i]);
+        kline::DrawAverageLine(ctx, s, ma.data(), n, periods[i], colours[i], nullptr);
+      }
+    }
+    drawPane(ctx, adjusted);
+    DrawRulerLine(ctx);
+  }
+  DrawScaleValue(ctx);
+  if (IsShowPriceDetailPanel) ShowRefreshPriceDetailPanel(iRulerIndex);
+}
+
+void KLineModuleView::drawPane(gfx::Context& ctx, bool adjusted) {
+  char text[64];
+  auto name = [&](const char* fmt, int params) {
+    if (params == 3) {
+      std::snprintf(text, sizeof text, fmt, IndexArray[0], IndexArray[1], IndexArray[2]);
+    } else {
+      std::snprintf(text, sizeof text, fmt, IndexArray[0]);
+    }
+    IndexLabelName->setText(text);
+  };
+  auto plain = [&](const char* title) {
+    IndexLabelName->setText(title);
+    IndexArgument1->setText("");
+    IndexArgument2->setText("");
+    IndexArgument3->setText("");
+  };
+  switch (iIndexType) {
+    case kIndexVolume:
+      plain("成交量");
+      DrawKLineVolume(ctx, adjusted ? m_DataAfterCalWeight.data() : KDataArray.data(), !adjusted);
+      return;
+    case kIndexMACD:
+      name("MACD(%d,%d,%d)", 3);
+      drawMACDIndex(ctx, kWidth);
+      return;
+    case kIndexKDJ:
+      name("KDJ(%d,%d,%d)", 3);
+      drawKDJIndex(ctx, kWidth);
+      return;
+    case kIndexRSI:
+      name("RSI(%d,%d,%d)", 3);
+      drawRSIIndex(ctx, kWidth);
+      return;
+    case kIndexBIAS:
+      name("BIAS(%d,%d,%d)", 3);
+      drawBIASIndex(ctx, kWidth);
+      return;
+    case kIndexCCI:
+      name("CCI(%d)", 1);
+      IndexArgument1->setText("");
+      IndexArgument2->setText("");
+      IndexArgument3->setText("");
+      drawCCIIndex(ctx, kWidth);
+      return;
+    case kIndexZLCC:
+      plain("主力持仓");
+      drawZLCCIndex(ctx, kWidth);
+      return;
+    case kIndexZLDX:
+      plain("主力动向");
+      drawZLDXIndex(ctx, kWidth);
+      return;
+    case kIndexZLHYD:
+      plain("主力活跃度");
+      drawZLHYDIndex(ctx, kWidth);
+      return;
+    case kIndexCCL:
+      plain("持仓量");
+      drawCCLIndex(ctx, kWidth);
+      return;
+    default:
+      return;
+  }
+}
+
+void KLineModuleView::DrawBackground(gfx::Context& ctx) {
+  gfx::StateSaver saver(ctx);
+  const double g = kViewHeight / 6.0;
+  const double L = kStartXCoor - 1;
+  const double R = kStartXCoor + kViewWidth;
+  const double top = BaseYCoor - kViewHeight;
+  ctx.setLineWidth(1);
+  ctx.setStrokeColor(FrameColor());
+  ctx.beginPath();
+  ctx.moveTo(L, BaseYCoor);
+  ctx.lineTo(L, top);
+  ctx.lineTo(R, top);
+  ctx.lineTo(R, BaseYCoor);
+  ctx.strokePath();
+
+  ctx.setLineWidth(2);
+  ctx.setStrokeColor(gfx::Color::rgb(0.3, 0.3, 0.3));
+  ctx.beginPath();
+  Segment(ctx, L, BaseYCoor, R, BaseYCoor);
+  ctx.strokePath();
+
+  ctx.setLineWidth(1);
+  ctx.setStrokeColor(FrameColor());
+  const double paneBottom = fIndexYScale + fIndexHeight;
+  ctx.beginPath();
+  ctx.moveTo(L, fIndexYScale);
+  ctx.lineTo(R, fIndexYScale);
+  ctx.lineTo(R, paneBottom);
+  ctx.lineTo(L, paneBottom);
+  ctx.closePath();
+  ctx.strokePath();
+
+  ctx.beginPath();
+  for (int i = 1; i <= 5; ++i) Segment(ctx, L, BaseYCoor - i * g, R, BaseYCoor - i * g);
+  Segment(ctx, L, fIndexYScale + fIndexHeight / 2, R, fIndexYScale + fIndexHeight / 2);
+  ctx.strokePath();
+}
+
+void KLineModuleView::DrawKLineVolume(gfx::Context& ctx, const tagLocalKData* bars, bool fallBack) {
+  const double perPoint = vmath::Ratio(fMaxVolume, fIndexHeight);
+  // Without a scale the plain pass leaves the label at its title.
+  if (perPoint == 0 && fallBack) return;
+  int index = -1;
+  if (EndIndex <= iRulerIndex && iRulerIndex <= StartIndex) {
+    index = iRulerIndex;
+  } else if (iRulerIndex == -1 && StartIndex >= 0) {
+    index = StartIndex;
+  }
+  if (index >= 0) {
+    IndexLabelName->setText("成交量: " + FormatVolumeString(m_stockdata.market, bars[index].volume,
+                                                            m_stockdata.unit, 6));
+  }
+  const double base = vmath::ClampToInt32(fIndexYScale + fIndexHeight - 1);
+  kline::DrawVolumeBars(ctx, chartScale(), bars, fMaxVolume, base, fIndexHeight, candleColors());
+}
+
+void KLineModuleView::DrawScaleValue(gfx::Context& ctx) {
+  gfx::StateSaver saver(ctx);
+  const gfx::Font font = AxisFont();
+  const double boxWidth = kStartXCoor - 5;
+  auto text = [&](const std::string& s, double top, const gfx::Color& color) {
+    ctx.setFillColor(color);
+    ctx.drawText(s, gfx::Rect(1, top, boxWidth, 12),
+                 gfx::TextStyle(font, gfx::TextAlignment::Right));
+  };
+  const double step = (static_cast<double>(fMaxValue) - fMinValue) / 6;
+  const gfx::Color grey = gfx::Color::grey(0.5);
+  for (int i = 0; i <= 6; ++i) {
+    const int32_t v = vmath::ClampToInt32(fMinValue + step * i + 0.5);
+    text(FormatPriceString(v, 8, m_stockdata.pricedot, v), BaseYCoor - i * kViewHeight / 6 - 6,
+         grey);
+  }
+  const gfx::Color white = gfx::Color::white();
+  const double middle = fIndexYScale + fIndexHeight / 2 - 6;
+  const double top = fIndexYScale - 6;
+  if (iIndexType == kIndexVolume) {
+    text(FormatVolumeString(m_stockdata.market, vmath::ClampToInt64(fMaxVolume / 2),
+                            m_stockdata.unit, 6),
+         middle, white);
+    text(FormatVolumeString(m_stockdata.market, vmath::ClampToInt64(fMaxVolume), m_stockdata.unit,
+                            6),
+         top, white);
+  } else {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.2f", vmath::Finite(fMaxTechValue / 2));
+    text(buf, middle, white);
+    std::snprintf(buf, sizeof buf, "%.2f", vmath::Finite(fMaxTechValue));
+    text(buf, top, white);
+  }
+}
+
+void KLineModuleView::DrawRulerLine(gfx::Context& ctx) {
+  if (EndIndex <= iRulerIndex && iRulerIndex <= StartIndex) {
+    gfx::StateSaver saver(ctx);
+    const double x = (iRulerIndex - EndIndex) * (kWidth + kLineSpace) + kStartXCoor + kWidth / 2 +
+                     kLineSpace - 1;
+    ctx.setLineWidth(1);
+    ctx.setStrokeColor(gfx::Color::midGrey());
+    ctx.beginPath();
+    Segment(ctx, x, BaseYCoor - kViewHeight, x, BaseYCoor);
+    Segment(ctx, x, BaseVolYCoor - vViewHeight, x, BaseVolYCoor);
+    Segment(ctx, x, fIndexYScale, x, fIndexYScale + fIndexHeight);
+    ctx.strokePath();
+  }
+  refreshMAArgumentText();
+}
+
+void KLineModuleView::refreshMAArgumentText() {
+  const int i = iRulerIndex >= 0 ? iRulerIndex : StartIndex;
+  const int n = static_cast<int>(KDataArray.size());
+  if (EndIndex <= i && i <= StartIndex && i < n) {
+    const int periods[3] = {5, 10, 20};
+    ui::Label* labels[3] = {MAArgument1.get(), MAArgument2.get(), MAArgument3.get()};
+    for (int k = 0; k < 3; ++k) {
+      const int32_t mean = kline::MeanClose(KDataArray.data(), i, periods[k]);
+      labels[k]->setText("MA" + std::to_string(periods[k]) + ": " +
+                         FormatPriceString(mean, 8, m_stockdata.pricedot, mean));
+    }
+    return;
+  }
+  MAArgument1->setText("MA5");
+  MAArgument2->setText("MA10");
+  MAArgument3->setText("MA20");
+}
+
+void KLineModuleView::updateEndStartDateTime() {
+  const int n = static_cast<int>(KSourceDataArray.size());
+  if (n == 0 || EndIndex < 0 || EndIndex >= n || StartIndex < 0 || StartIndex >= n) return;
+  const bool minutes = IsMinutePeriod(KCircleType);
+  endDateTime->setText(kline::BarDateText(KSourceDataArray[EndIndex].Date, minutes));
+  startDateTime->setText(kline::BarDateText(KSourceDataArray[StartIndex].Date, minutes));
+}
+
+void KLineModuleView::drawDisableText(gfx::Context& ctx) {
+  fMaxTechValue = 0;
+  gfx::StateSaver saver(ctx);
+  ctx.setFillColor(gfx::Color::grey(1, 0.4));
+  gfx::TextStyle style(LittleFont(), gfx::TextAlignment::Center);
+  ctx.drawText("分钟线不支持该指标",
+               gfx::Rect(kStartXCoor, fIndexYScale + 3, fIndexWidth, fIndexHeight / 2), style);
+}
+
+int64_t KLineModuleView::getCurrentLTGB(const tagLocalKData& bar) const {
+  int64_t result = m_stockdata.ltgb;
+  if (_weightDays < 1) return result;
+  for (int i = std::min(_weightDays, kWeightCapacity) - 1; i >= 0; --i) {
+    const tagLocalWeightData& w = _weightData[static_cast<size_t>(i)];
+    if (!HasWeightChange(w)) continue;
+    if (static_cast<uint32_t>(w.date) > bar.Date) {
+      result = w.ltgb;
+      continue;
+    }
+    return w.ltgb;
+  }
+  return result;
+}
+
+void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
+  (void)index;
+}
+
+void KLineModuleView::drawMACDIndex(gfx::Context&, int) {}
+void KLineModuleView::drawKDJIndex(gfx::Context&, int) {}
+void KLineModuleView::drawRSIIndex(gfx::Context&, int) {}
+void KLineModuleView::drawBIASIndex(gfx::Context&, int) {}
+void KLineModuleView::drawCCIIndex(gfx::Context&, int) {}
+void KLineModuleView::drawZLCCIndex(gfx::Context&, int) {}
+void KLineModuleView::drawZLDXIndex(gfx::Context&, int) {}
+void KLineModuleView::drawZLHYDIndex(gfx::Context&, int) {}
+void KLineModuleView::drawCCLIndex(gfx::Context&, int) {}

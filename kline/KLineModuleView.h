@@ -1,0 +1,173 @@
+// The K-line chart of the landscape K-line screen: up to 400 bars of one security as candles with
+// three average lines, a date strip, a label row and a lower pane (volume or an indicator). The
+// host hands on what the detail pager feeds it; every arrival lays out the window on the newest
+// bars and asks for one redraw, which recomputes adjustment, averages and texts.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/ChartData.h"
+#include "core/StockData.h"
+#include "detail/ExternalPages.h"
+#include "kline/KLineDraw.h"
+#include "kline/TechIndex.h"
+#include "kline/WeightCalc.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/View.h"
+
+class TimeLabel;
+class PriceDetailPanel;
+
+class KLineModuleViewDelegate {
+ public:
+  virtual ~KLineModuleViewDelegate() = default;
+  virtual void KLineIndexChange(uint16_t type) = 0;
+  // Sent when a touch starts on the chart.
+  virtual void KLineModuleViewToucherBegan() {}
+};
+
+// Lower-pane indicator types.
+enum : int16_t {
+  kIndexVolume = 0,
+  kIndexMACD = 1,
+  kIndexKDJ = 2,
+  kIndexRSI = 3,
+  kIndexBIAS = 4,
+  kIndexCCI = 5,
+  kIndexZLCC = 6,
+  kIndexZLDX = 7,
+  kIndexZLHYD = 8,
+  kIndexCCL = 9,
+};
+
+class KLineModuleView : public ui::View, public KLineFeedRole {
+ public:
+  explicit KLineModuleView(const gfx::Rect& frame);
+  ~KLineModuleView() override;
+  static std::shared_ptr<KLineModuleView> initWithFrame(const gfx::Rect& frame);
+
+  // --- feed ---------------------------------------------------------------------------------
+  // head: the 21-byte K-line head; its count (at most 400) is the number of bars given.
+  void SetKlineArray(const tagLocalKData* bars, const uint8_t* head, uint16_t isPush) override;
+  void SetDataInfo(const tagLocalStockData& stock, uint16_t isPush) override;
+  void setTagLocalWeightData(const tagLocalWeightData* events, int count) override;
+  void setTrevaneFlag(uint8_t flag) override { _bHasTrevane = static_cast<int8_t>(flag); }
+  void updateWeightType(int32_t type);
+  void SetTimeCircle(int32_t period);
+  int32_t getTimeCircle() const { return KCircleType; }
+  void SetStockTechTypeDraw(int16_t type, const int32_t* params, int32_t count);
+  void saveKLineIndexType(int32_t type);
+  void setDelegate(KLineModuleViewDelegate* d) { delegate_ = d; }
+  KLineModuleViewDelegate* delegate() const { return delegate_; }
+
+  // --- window and scale ----------------------------------------------------------------------
+  void CalcKLine(const std::vector<tagLocalKData>& bars, int32_t count, uint8_t isPush);
+  void CalcArguments();
+  void calcArguments(const tagLocalKData* bars);
+
+  // --- drawing --------------------------------------------------------------------------------
+  void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override;
+  void drawDisableText(gfx::Context& ctx);
+  int64_t getCurrentLTGB(const tagLocalKData& bar) const;
+  void updateEndStartDateTime();
+  void refreshMAArgumentText();
+  // Fills and places the price detail panel for a bar (the touch side builds it).
+  virtual void ShowRefreshPriceDetailPanel(int index);
+
+  // The lower panes, drawn over the unadjusted bars with the bar width as step.
+  virtual void drawMACDIndex(gfx::Context& ctx, int step);
+  virtual void drawKDJIndex(gfx::Context& ctx, int step);
+  virtual void drawRSIIndex(gfx::Context& ctx, int step);
+  virtual void drawBIASIndex(gfx::Context& ctx, int step);
+  virtual void drawCCIIndex(gfx::Context& ctx, int step);
+  virtual void drawZLCCIndex(gfx::Context& ctx, int step);
+  virtual void drawZLDXIndex(gfx::Context& ctx, int step);
+  virtual void drawZLHYDIndex(gfx::Context& ctx, int step);
+  virtual void drawCCLIndex(gfx::Context& ctx, int step);
+
+  // The window and scale as the shared drawing code takes them.
+  kline::ChartScale chartScale() const;
+  // The pane rectangle with its label row: what a change of indicator redraws.
+  gfx::Rect paneRect() const;
+
+  // Redraw requests since creation, and the rectangle of the last one (the bounds for a whole
+  // redraw): tests read them to tell a full redraw from a pane redraw or none.
+  int redrawRequests = 0;
+  gfx::Rect lastRedrawRect;
+
+  // --- state (names as the chart's other parts use them) --------------------------------------
+  std::vector<tagLocalKData> KSourceDataArray;
+  std::vector<tagLocalKData> KDataArray;
+  uint8_t bIsOperation = 0;
+  float redColor[3] = {184 / 255.f, 6 / 255.f, 26 / 255.f};
+  float greenColor[3] = {0, 187 / 255.f, 187 / 255.f};
+  int8_t IsShowPriceDetailPanel = 0;
+  int32_t KCircleType = 1;
+  float fMaxValue = 0;
+  float fMinValue = 0;
+  double fMaxVolume = 0;
+  double fMaxTechValue = 0;
+  int32_t iRulerIndex = -1;
+  int32_t StartIndex = -1;
+  int32_t EndIndex = 0;
+  int32_t kNumOfView = 0;
+  int32_t kWidth = 9;
+  float kViewWidth = 0;
+  float kViewHeight = 0;
+  int32_t kLineSpace = 1;
+  float YValueScale = 0;
+  float kStartXCoor = 50;
+  float BaseYCoor = 0;
+  float fDragStep = 1.0f;
+  float vViewHeight = 0;
+  float BaseVolYCoor = 0;
+  float fIndexXScale = 0;
+  float fIndexYScale = 0;
+  float fIndexWidth = 0;
+  float fIndexHeight = 0;
+  int16_t iIndexType = 0;
+  TechIndex calcTechIndex;
+  int32_t IndexArray[4] = {};
+  uint8_t IsDrawKLine = 0;
+  int8_t _bHasTrevane = 0;
+  tagLocalStockData m_stockdata{};
+  std::array<tagLocalWeightData, kWeightCapacity> _weightData{};
+  int32_t _weightDays = 0;
+  int32_t _weightType = kWeightMarkOnly;
+  std::array<tagLocalKData, kKLineCapacity> m_DataAfterCalWeight{};
+
+  std::shared_ptr<ui::Label> IndexLabelName, IndexArgument1, IndexArgument2, IndexArgument3;
+  std::shared_ptr<ui::Label> MAArgument1, MAArgument2, MAArgument3;
+  std::shared_ptr<ui::Label> startDateTime, endDateTime;
+  std::shared_ptr<TimeLabel> timeLandscapeLabel;
+  std::shared_ptr<PriceDetailPanel> priceDetailPanel;
+
+  // Colours of the chart.
+  static gfx::Color FrameColor();
+  static gfx::Color MA5Color();
+  static gfx::Color MA10Color();
+  static gfx::Color MA20Color();
+  kline::CandleColors candleColors() const;
+
+ protected:
+  void requestRedraw();
+  void requestRedraw(const gfx::Rect& rect);
+  // Takes the panel and the date bubble down and clears the ruler.
+  void hideRulerAndPanel();
+
+ private:
+  void setUp();
+  void DrawBackground(gfx::Context& ctx);
+  void DrawScaleValue(gfx::Context& ctx);
+  void DrawRulerLine(gfx::Context& ctx);
+  void DrawKLineVolume(gfx::Context& ctx, const tagLocalKData* bars, bool fallBack);
+  void drawPane(gfx::Context& ctx, bool adjusted);
+  // Keeps the series within 400 bars, moving the window and ruler with the bars.
+  void dropOldest();
+  void scaleOver(const tagLocalKData* bars);
+
+  KLineModuleViewDelegate* delegate_ = nullptr;
+};

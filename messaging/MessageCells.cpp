@@ -1,0 +1,173 @@
+#include "messaging/MessageCells.h"
+
+#include <cmath>
+
+#include "platform/graphics/Image.h"
+
+namespace {
+
+gfx::Color Rgb(int r, int g, int b) {
+  return gfx::Color::rgb255(r, g, b);
+}
+
+std::shared_ptr<ui::Label> MakeLabel(const gfx::Rect& frame, double size, const gfx::Color& color) {
+  auto label = ui::Label::create(frame);
+  label->setBackgroundColor(gfx::Color::clear());
+  label->setFont(gfx::Font::boldSystemFont(size));
+  label->setTextColor(color);
+  return label;
+}
+
+}  // namespace
+
+MyMessageCell::MyMessageCell(const std::string& reuseIdentifier)
+    : ui::TableViewCell(ui::TableViewCellStyle::Default, reuseIdentifier) {}
+
+std::shared_ptr<MyMessageCell> MyMessageCell::create(const std::string& reuseIdentifier) {
+  auto cell = std::make_shared<MyMessageCell>(reuseIdentifier);
+  cell->build();
+  return cell;
+}
+
+void MyMessageCell::build() {
+  const double w = contentView()->bounds().width() - 14;
+  setBackgroundColor(gfx::Color::black());
+  auto background = ui::ImageView::create(gfx::Rect(0, 0, bounds().width(), kRowHeight));
+  background->setImage(gfx::Image::named("BGA.png"));
+  setBackgroundView(background);
+
+  unreadFlagImage_ = ui::ImageView::create(
+      gfx::Rect(0, kLineHeight + (kLineHeight - 20) / 2, 20, 20));
+  unreadFlagImage_->setBackgroundColor(gfx::Color::clear());
+  unreadFlagImage_->setImage(gfx::Image::named("iphoneicon_mailopen.png"));
+  readMarkImage_ = "iphoneicon_mailopen.png";
+  unreadFlagLabel_ = MakeLabel(gfx::Rect(21, kLineHeight, 39, kLineHeight), 13, Rgb(49, 49, 49));
+  dateLabel_ = MakeLabel(gfx::Rect(1, 0, w / 2, kLineHeight), 14, Rgb(120, 69, 33));
+  senderLabel_ = MakeLabel(gfx::Rect(std::floor(1 + dateLabel_->frame().width()), 0, w / 2,
+                                     kLineHeight),
+                           14, Rgb(49, 49, 49));
+  senderLabel_->setTextAlignment(gfx::TextAlignment::Right);
+  titleLabel_ = MakeLabel(gfx::Rect(60, kLineHeight, w - 60, kLineHeight), 14, Rgb(49, 49, 49));
+  for (auto view : {std::static_pointer_cast<ui::View>(unreadFlagImage_),
+                    std::static_pointer_cast<ui::View>(unreadFlagLabel_),
+                    std::static_pointer_cast<ui::View>(dateLabel_),
+                    std::static_pointer_cast<ui::View>(senderLabel_),
+                    std::static_pointer_cast<ui::View>(titleLabel_)}) {
+    contentView()->addSubview(view);
+  }
+}
+
+void MyMessageCell::setReadMark(const char* word, const char* image) {
+  unreadFlagLabel_->setText(word);
+  unreadFlagImage_->setImage(gfx::Image::named(image));
+  readMarkImage_ = image;
+}
+
+void MyMessageCell::setMessageUnread(bool unread) {
+  if (unread) {
+    setReadMark("未读", "iphoneicon_unreadmail.png");
+  } else {
+    setReadMark("已读", "iphoneicon_mailopen.png");
+  }
+}
+
+void MyMessageCell::setMessageSended() {
+  setReadMark("已发", "iphoneicon_sent.png");
+}
+
+void MyMessageCell::setSenderLabelDisabled(bool disabled) {
+  senderLabel_->setTextColor(disabled ? gfx::Color::grey(0.5) : Rgb(49, 49, 49));
+}
+
+void MyMessageCell::revertCell() {
+  if (!senderLabel_) return;
+  gfx::Rect frame = senderLabel_->frame();
+  senderLabel_->setFrame(
+      gfx::Rect(dateLabel_->bounds().width() + 1, 0, frame.width(), frame.height()));
+}
+
+void MyMessageCell::willTransitionToState(unsigned state) {
+  ui::TableViewCell::willTransitionToState(state);
+  const double w = contentView()->frame().width() - 14;
+  if (state & ui::kTableViewCellStateShowingDeleteConfirmation) {
+    senderLabel_->setFrame(gfx::Rect(w / 2, 0, w / 2 - kDeleteShift, kLineHeight));
+    titleLabel_->setFrame(gfx::Rect(60, kLineHeight, w - 60 - kDeleteShift, kLineHeight));
+  }
+}
+
+void MyMessageCell::didTransitionToState(unsigned state) {
+  ui::TableViewCell::didTransitionToState(state);
+  const double w = contentView()->frame().width() - 14;
+  if (!(state & ui::kTableViewCellStateShowingDeleteConfirmation)) {
+    senderLabel_->setFrame(gfx::Rect(w / 2 + 1, 0, w / 2, kLineHeight));
+    titleLabel_->setFrame(gfx::Rect(60, kLineHeight, w - 60, kLineHeight));
+  }
+}
+
+MessageSenderCell::MessageSenderCell(const std::string& reuseIdentifier)
+    : ui::TableViewCell(ui::TableViewCellStyle::Default, reuseIdentifier) {}
+
+std::shared_ptr<MessageSenderCell> MessageSenderCell::create(const std::string& reuseIdentifier) {
+  auto cell = std::make_shared<MessageSenderCell>(reuseIdentifier);
+  cell->build();
+  return cell;
+}
+
+void MessageSenderCell::build() {
+  ui::View* content = contentView();
+  const double w = content->bounds().width();
+  const double h = content->bounds().height();
+  const double q = w / 4 - 5;
+  content->setAutoresizesSubviews(true);
+  content->setClipsToBounds(true);
+  setBackgroundColor(gfx::Color::black());
+  auto background = ui::ImageView::create(gfx::Rect(0, 0, bounds().width(), h));
+  background->setImage(gfx::Image::named("list_background.png"));
+  setBackgroundView(background);
+
+  nameLabel_ = MakeLabel(gfx::Rect(3, 0, q - 23, h), 14, gfx::Color::white());
+  nameLabel_->setAdjustsFontSizeToFitWidth(true);
+  content->addSubview(nameLabel_);
+  auto makeButton = [&](const gfx::Rect& frame, int tag, const char* image, bool shrink) {
+    auto button = ui::Button::create(ui::ButtonType::Custom, frame);
+    button->setTag(tag);
+    button->setBackgroundColor(gfx::Color::clear());
+    button->setImage(gfx::Image::named(image));
+    button->setImageEdgeInsets(gfx::EdgeInsets{0, -10, 0, 0});
+    button->setTitle("");
+    button->setFont(gfx::Font::boldSystemFont(14));
+    button->setTitleColor(gfx::Color::white());
+    button->setTitleColor(Rgb(72, 153, 196), ui::ControlState::Highlighted);
+    button->titleLabel()->setAdjustsFontSizeToFitWidth(shrink);
+    MessageSenderCell* self = this;
+    button->addTarget(
+        [self](ui::Control& control) {
+          if (auto* tapped = dynamic_cast<ui::Button*>(&control)) self->ButtonAction(*tapped);
+        },
+        ui::ControlEvent::TouchUpInside);
+    content->addSubview(button);
+    return button;
+  };
+  phoneBtn_ = makeButton(gfx::Rect(q - 20, 0, q + 20, h), 1, "iphoneicon_tel.png", true);
+  sendSMSBtn_ = makeButton(gfx::Rect(2 * q, 0, q - 10, h), 2, "iphoneicon_newmail.png", false);
+  contactBtn_ = makeButton(gfx::Rect(3 * q - 10, 0, q + 30, h), 3, "iphoneicon_newcontact.png", true);
+}
+
+void MessageSenderCell::updateWithData(const std::string& name, const std::string& phone) {
+  nameLabel_->setText(name);
+  phoneBtn_->setTitle(phone);
+}
+
+void MessageSenderCell::ButtonAction(ui::Button& button) {
+  auto delegate = delegate_.lock();
+  if (!delegate) return;
+  int action = -1;
+  if (&button == phoneBtn_.get()) {
+    action = 0;
+  } else if (&button == sendSMSBtn_.get()) {
+    action = 1;
+  } else if (button.tag() == 3) {
+    action = 2;
+  }
+  if (action >= 0) delegate->MessageSenderCellClicked(*this, action);
+}

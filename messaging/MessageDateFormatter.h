@@ -1,0 +1,20 @@
+// The one date form of every message and adviser-row date: "yyyy-MM-dd HH:mm:ss" in local time.
+// (The calendar year: a week-based year would store 2024-12-30 as 2025-12-30.)
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/foundation/Value.h"
+
+class MessageDateFormatter {
+ public:
+  static constexpr std::string_view kPattern = "yyyy-MM-dd HH:mm:ss";
+  static std::string format(foundation::Date date);
+  static std::optional<foundation::Date> parse(std::string_view text);
+};
+
+// The number of stored sent messages, read back by the conversation view.
+void SetSentMessageCount(uint32_t count);
+uint32_t GetSentMessageCount();

@@ -1,0 +1,206 @@
+// The settings menu, the about page and the feedback screen against the test server.
+#include <gtest/gtest.h>
+
+#include "account/AccountManager.h"
+#include "account/AccountUi.h"
+#include "account/RegisterViewController.h"
+#include "account/SystemSetting.h"
+#include "core/CDataCenter.h"
+#include "core/MDBF.h"
+#include "platform/ui/TableViewCell.h"
+#include "tests/account/AccountScreenSupport.h"
+
+namespace {
+
+using testserver::Fault;
+using testserver::Role;
+
+class SettingsTest : public accounttest::AccountScreenTest {
+ protected:
+  void TearDown() override {
+    GetDataCenter().SetAppleId(0);
+    GetDataCenter().SetTraderCode(0);
+    AccountScreenTest::TearDown();
+  }
+  SystemSetting* OpenSettings() {
+    auto* bar = app->marqueeView();
+    EXPECT_NE(bar, nullptr);
+    ui::Button dummy;
+    app->MarqueeViewClicked(*bar->barView(), dummy);
+    pump([] { return false; }, 0.05);
+    return dynamic_cast<SystemSetting*>(Navigation()->topViewController());
+  }
+  std::string Text(SystemSetting& s, int section, int row) {
+    s.tableView()->layoutIfNeeded();
+    auto* cell = s.tableView()->cellForRowAtIndexPath(ui::IndexPath::forRow(row, section));
+    return cell ? cell->textLabel()->text() : "(none)";
+  }
+  std::string Detail(SystemSetting& s) {
+    s.tableView()->layoutIfNeeded();
+    auto* cell = s.tableView()->cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0));
+    return cell ? cell->detailTextLabel()->text() : "(none)";
+  }
+};
+
+TEST_F(SettingsTest, MenuRowsFollowTheStoreIdentifierAndTheLogin) {
+  LaunchAndLogIn();
+  auto* settings = OpenSettings();
+  ASSERT_NE(settings, nullptr);
+  EXPECT_EQ(settings->title(), kSettingsTitle);
+  EXPECT_EQ(settings->tableView()->numberOfRowsInSection(0), 2);
+  EXPECT_EQ(settings->tableView()->numberOfRowsInSection(1), 2);
+  EXPECT_EQ(Text(*settings, 0, 1), "用户注册/密码获取");
+  EXPECT_EQ(Text(*settings, 1, 0), "意见反馈");
+  EXPECT_EQ(Detail(*settings), "游客");
+  SetLoggedIn(0);
+  settings->tableView()->reloadData();
+  EXPECT_EQ(Detail(*settings), "未登录");
+  SetLoggedIn(1);
+  SetLoginInfo("zhang3", "123456");
+  settings->tableView()->reloadData();
+  EXPECT_EQ(Detail(*settings), "zhang3");
+
+  GetDataCenter().SetAppleId(123456789);
+  settings->tableView()->reloadData();
+  ASSERT_EQ(settings->tableView()->numberOfRowsInSection(0), 3);
+  EXPECT_EQ(Text(*settings, 0, 2), "我要评价");
+  ui::Application::shared().clearOpenedURLs();
+  settings->tableViewDidSelectRowAtIndexPath(*settings->tableView(), ui::IndexPath::forRow(2, 0));
+  auto rating = AlertWithTag(kRatingAlertTag);
+  ASSERT_TRUE(rating);
+  EXPECT_EQ(rating->message(), kRatingQuestion);
+  rating->pressButtonAtIndex(1);
+  EXPECT_TRUE(ui::Application::shared().openedURLs().empty());
+  settings->tableViewDidSelectRowAtIndexPath(*settings->tableView(), ui::IndexPath::forRow(2, 0));
+  AlertWithTag(kRatingAlertTag)->pressButtonAtIndex(0);
+  ASSERT_EQ(ui::Application::shared().openedURLs().size(), 1u);
+  EXPECT_EQ(ui::Application::shared().openedURLs()[0], StoreReviewURL(123456789));
+  EXPECT_NE(StoreReviewURL(123456789).find("itms-apps://"), std::string::npos);
+  EXPECT_NE(StoreReviewURL(123456789).find("&id=123456789"), std::string::npos);
+}
+
+TEST_F(SettingsTest, RowsPushTheirScreens) {
+  LaunchAndLogIn();
+  auto* settings = OpenSettings();
+  ASSERT_NE(settings, nullptr);
+  auto* navigation = Navigation();
+  auto select = [&](int section, int row) {
+    settings->tableViewDidSelectRowAtIndexPath(*settings->tableView(),
+                                               ui::IndexPath::forRow(row, section));
+    pump([] { return false; }, 0.05);
+    return navigation->topViewController();
+  };
+  auto* account = dynamic_cast<AccountManager*>(select(0, 0));
+  ASSERT_NE(account, nullptr);
+  EXPECT_TRUE(account->closeAfterLogin());
+  navigation->popViewControllerAnimated(false);
+  EXPECT_NE(dynamic_cast<RegisterViewController*>(select(0, 1)), nullptr);
+  navigation->popViewControllerAnimated(false);
+  EXPECT_NE(dynamic_cast<YourSuggestion*>(select(1, 0)), nullptr);
+  navigation->popViewControllerAnimated(false);
+  GetDataCenter().SetTraderCode(12);
+  auto* about = dynamic_cast<AboutUS*>(select(1, 1));
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(about->title(), kAboutTitle);
+  EXPECT_EQ(about->productLabel()->text(), kProductLine);
+  EXPECT_EQ(about->versionLabel()->text(), "内部版本号: V3.15  B002(20151217--1) 12.4.0");
+}
+
+TEST_F(SettingsTest, LoginAnswersAfterAddLoginObserver) {
+  LaunchAndLogIn();
+  auto* settings = OpenSettings();
+  ASSERT_NE(settings, nullptr);
+  settings->addLoginObserver();
+  settings->waitingBox()->showAlertMsg();
+  PostAnswer("login", 144, 7, 1, false);  // no field 40: not accepted, keep waiting
+  EXPECT_FALSE(settings->waitingBox()->isHidden());
+  server->setLoginNotice("公告");
+  SetLoginInfo("", "");
+  app->DoRenZhengLogin(false);
+  auto alert = WaitForAlert([](ui::AlertView& a) { return a.tag() == kSettingsLoginAlertTag; });
+  ASSERT_TRUE(alert);
+  EXPECT_EQ(alert->title(), kNoticeTitle);
+  EXPECT_EQ(alert->message(), "公告");
+  EXPECT_TRUE(settings->waitingBox()->isHidden());
+}
+
+class SuggestionTest : public accounttest::AccountScreenTest {
+ protected:
+  std::shared_ptr<YourSuggestion> Open() {
+    auto screen = std::make_shared<YourSuggestion>();
+    Navigation()->pushViewController(screen, false);
+    pump([] { return false; }, 0.05);
+    return screen;
+  }
+  std::vector<testserver::ReceivedRequest> Sent() { return Requests(Role::Quote, 145, 94); }
+};
+
+TEST_F(SuggestionTest, SendsTheFieldsShowsTheAnswerAndEmptiesBothTexts) {
+  LaunchAndLogIn();
+  auto screen = Open();
+  EXPECT_EQ(screen->title(), kSuggestionTitle);
+  screen->ButtonAction();
+  EXPECT_TRUE(AlertWithMessage(kSuggestionEmptyText));
+  ui::AlertView::dismissAll();
+
+  screen->textView()->setText("行情刷新再快一点");
+  screen->ButtonAction();
+  screen->ButtonAction();  // the box shows: one request
+  auto answer = WaitForAlert([](ui::AlertView& a) { return a.message() == "感谢您的宝贵意见！"; });
+  ASSERT_TRUE(answer);
+  pump([] { return false; }, 0.1);
+  auto sent = Sent();
+  ASSERT_EQ(sent.size(), 1u);
+  MDBF table;
+  ASSERT_GE(table.Parse(sent[0].body.data(), static_cast<int>(sent[0].body.size())), 0);
+  table.Seek(0);
+  std::vector<int> ids;
+  for (int i = 0; i < table.GetFieldNum(); ++i) ids.push_back(table.GetFieldInfo(i)->no);
+  EXPECT_EQ(ids, (std::vector<int>{20, 23, 21, 22, 24, 26}));
+  EXPECT_EQ(table.GetInt(21), 4);
+  EXPECT_EQ(table.GetInt(22), 0);
+  EXPECT_EQ(table.GetNSString(26), "行情刷新再快一点");
+  EXPECT_EQ(screen->textView()->text(), "");
+  EXPECT_TRUE(screen->waitingBox()->isHidden());
+  ui::AlertView::dismissAll();
+
+  // Return in the contact field submits, with the contact in field 25.
+  server->clearReceivedRequests();
+  screen->textView()->setText("第二条");
+  screen->contactText()->setText("13800000000");
+  screen->textFieldShouldReturn(*screen->contactText());
+  ASSERT_TRUE(WaitForRequests(Role::Quote, 145, 94, 1));
+  EXPECT_EQ(accounttest::RequestField(Sent()[0], 25), "13800000000");
+  ASSERT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.message() == "感谢您的宝贵意见！"; }));
+  EXPECT_EQ(screen->contactText()->text(), "");
+}
+
+TEST_F(SuggestionTest, ErrorsTimeOutsAndTooLongKeepTheTexts) {
+  LaunchAndLogIn();
+  auto screen = Open();
+  screen->textView()->setText("意见");
+  screen->contactText()->setText("me");
+  server->setFault(Role::Quote, Fault::ErrorReply, 1, "服务器忙", false);
+  screen->ButtonAction();
+  ASSERT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.message() == "服务器忙"; }));
+  EXPECT_EQ(screen->textView()->text(), "意见");
+  EXPECT_TRUE(screen->waitingBox()->isHidden());
+  ui::AlertView::dismissAll();
+
+  server->setFault(Role::Quote, Fault::Stall);
+  screen->ButtonAction();
+  ASSERT_TRUE(WaitForRequests(Role::Quote, 145, 94, 2));
+  advance(30.5);
+  EXPECT_TRUE(AlertWithMessage(kTimeoutText));
+  EXPECT_EQ(screen->contactText()->text(), "me");
+  ui::AlertView::dismissAll();
+  server->clearFaults();
+
+  screen->textView()->setText(std::string(3000, 'x'));
+  screen->ButtonAction();
+  EXPECT_TRUE(AlertWithMessage(kSuggestionTooLongText));
+  EXPECT_TRUE(screen->waitingBox()->isHidden());
+  EXPECT_EQ(screen->textView()->text().size(), 3000u);
+}
+
+}  // namespace

@@ -1,0 +1,144 @@
+// The information pages in a launched client against the in-process test server: the "资讯"
+// tab lists the server's sections and titles, opens an article with its text, shows the ticker
+// and hides it for the search; a radar row opens its alert's own text, a 64-bit id included.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "alerts/AlertClasses.h"
+#include "alerts/InfoArticlePage.h"
+#include "alerts/MainPage.h"
+#include "alerts/RadarView.h"
+#include "platform/ui/NavigationController.h"
+#include "shell/TabBar.h"
+#include "shell/TabBarController.h"
+#include "tests/shell/ScreenStandIns.h"
+#include "tests/shell/StartupTestSupport.h"
+#include "testserver/Market.h"
+#include "watchlist/SelfStockController.h"
+#include "watchlist/WatchlistClasses.h"
+#include "widgets/WidgetClasses.h"
+
+namespace {
+
+class InfoIntegration : public startuptest::StartupTest {
+ protected:
+  void SetUp() override {
+    startuptest::StartupTest::SetUp();
+    RegisterWidgetClasses();
+    RegisterWatchlistClasses();
+    RegisterAlertClasses();
+    ui::ClassRegistry::shared().registerClass<TickerStandIn>(kMarqueeViewClassName);
+  }
+
+  void LoggedIn() {
+    Launch();
+    ASSERT_TRUE(LoggedInAndShown());
+    Settle();
+  }
+  // The tab strip's item of a slot tapped, as a user does.
+  void TapTab(int slot) {
+    auto& strip = *app->customTabBarController()->tabBarView();
+    strip.buttonAction_Item(*strip.items()[static_cast<size_t>(app->indexInTabBar(slot))]);
+  }
+  bool Until(const std::function<bool()>& done) {
+    return pump([&] {
+      advance(0.05);
+      return done();
+    });
+  }
+  bool TickerShown() const {
+    auto* ticker = app->marqueeView();
+    return ticker && ticker->barView() && !ticker->barView()->isHidden() &&
+           ticker->barView()->window() != nullptr;
+  }
+};
+
+TEST_F(InfoIntegration, TheInformationTabListsSectionsTitlesAndArticles) {
+  LoggedIn();
+  TapTab(kSlotMainPage);
+  auto* home = dynamic_cast<MainPage*>(app->viewControllerInTabBar(kSlotMainPage));
+  ASSERT_NE(home, nullptr);
+  ASSERT_TRUE(Until([&] { return home->totalInfoRecord() == 20; }));
+  // The server's four sections in reply order; the first one's titles.
+  testserver::Market market(testserver::ServerOptions::Ephemeral().seed, server->date(), 600);
+  ASSERT_EQ(home->NewsTitleArray().size(), market.sections().size());
+  for (size_t i = 0; i < market.sections().size(); ++i)
+    EXPECT_EQ(home->NewsTitleArray()[i]["NewsSectionTitle"].asString(),
+              market.sections()[i].second);
+  EXPECT_EQ(home->selPartID(), market.sections()[0].first);
+  EXPECT_FALSE(ui::Application::shared().isNetworkActivityIndicatorVisible());
+  EXPECT_TRUE(TickerShown());
+
+  // A second section; its first article with the server's text.
+  home->menuBarView()->changeSelSubItem(1);
+  ASSERT_TRUE(Until([&] {
+    return home->awaitedCode(1) == -1 && home->totalInfoRecord() == 20;
+  }));
+  EXPECT_EQ(home->selPartID(), market.sections()[1].first);
+  const foundation::Value row = home->currentInfoRecord(0);
+  const std::string summary = row["content"].asString();
+  home->tableViewDidSelectRowAtIndexPath(*home->tableView(), ui::IndexPath::forRow(0, 0));
+  auto* navigation = home->navigationController();
+  CDetailInfoController* page = nullptr;
+  ASSERT_TRUE(Until([&] {
+    page = dynamic_cast<CDetailInfoController*>(navigation->topViewController());
+    return page && !page->contentView()->text().empty();
+  }));
+  EXPECT_EQ(page->title(), market.sections()[1].second);
+  EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTitleTag)->text(), row["title"].asString());
+  // The summary is the article's beginning, cut between characters.
+  const std::string text = page->contentView()->text();
+  EXPECT_FALSE(summary.empty());
+  EXPECT_LE(summary.size(), 60u);
+  EXPECT_EQ(text.compare(0, summary.size(), summary), 0);
+  EXPECT_TRUE(TickerShown());
+
+  // Next: the second article.
+  const std::string first = text;
+  page->nextButton();
+  ASSERT_TRUE(Until([&] { return page->contentView()->text() != first; }));
+  EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTitleTag)->text(),
+            home->currentInfoRecord(1)["title"].asString());
+  EXPECT_FALSE(ui::Application::shared().isNetworkActivityIndicatorVisible());
+
+  // Back on the page; "查询" hides the ticker for the search.
+  navigation->popViewControllerAnimated(false);
+  advance(0.5);
+  auto search = home->searchStock();
+  ASSERT_NE(search, nullptr);
+  advance(1);
+  EXPECT_FALSE(TickerShown());
+}
+
+TEST_F(InfoIntegration, ARadarRowOpensItsOwnTextWhateverItsId) {
+  LoggedIn();
+  auto* screen = dynamic_cast<SelfStockController*>(app->viewControllerInTabBar(kSlotSelfStock));
+  ASSERT_NE(screen, nullptr);
+  advance(0.2);
+  Settle();
+  auto* radar = dynamic_cast<RadarView*>(screen->radarView());
+  ASSERT_NE(radar, nullptr);
+  screen->menuBar()->changeSelSubItem(2);
+  ASSERT_TRUE(Until([&] { return radar->totalInfoRecord() > 0; }));
+  int wide = -1;
+  for (int i = 0; i < radar->totalInfoRecord() && wide < 0; ++i)
+    if (std::stoll(radar->currentInfoRecord(i)["Node"].asString()) > 2147483647LL) wide = i;
+  ASSERT_GE(wide, 0);
+  radar->tableViewDidSelectRowAtIndexPath(*radar->tableView(), ui::IndexPath::forRow(wide, 0));
+  CRadarDetailInfoController* page = nullptr;
+  ASSERT_TRUE(Until([&] {
+    page = dynamic_cast<CRadarDetailInfoController*>(
+        screen->navigationController()->topViewController());
+    return page && !page->contentView()->text().empty();
+  }));
+  EXPECT_EQ(page->title(), "详细信息");
+  const std::string title = radar->currentInfoRecord(wide)["title"].asString();
+  EXPECT_EQ(page->contentView()->text().compare(0, title.size(), title), 0);
+  EXPECT_EQ(page->labelWithTag(InfoArticlePage::kDateTag)->text(),
+            radar->currentInfoRecord(wide)["date"].asString());
+  EXPECT_TRUE(TickerShown());
+}
+
+}  // namespace

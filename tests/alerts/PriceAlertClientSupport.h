@@ -1,0 +1,67 @@
+// The running client against the in-process test server with the alert screens registered, and
+// helpers to read what the price-alert server received.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "alerts/AlertClasses.h"
+#include "core/MDBF.h"
+#include "platform/ui/NavigationController.h"
+#include "tests/shell/StartupTestSupport.h"
+
+namespace alerttest {
+
+using startuptest::Fault;
+using startuptest::Role;
+
+class PriceAlertClientTest : public startuptest::StartupTest {
+ protected:
+  void SetUp() override {
+    StartupTest::SetUp();
+    RegisterAlertClasses();
+  }
+
+  // Logs in as a guest and forgets what the login sent.
+  void LoggedIn() {
+    Launch();
+    ASSERT_TRUE(LoggedInAndShown());
+    Settle();
+    server->clearReceivedRequests();
+  }
+
+  ui::NavigationController* Navigation() {
+    return app->getTabBarNavigationController(SelectedTab());
+  }
+  template <class T>
+  std::shared_ptr<T> Push(std::shared_ptr<T> screen) {
+    Navigation()->pushViewController(screen, false);
+    advance(0.4);
+    return screen;
+  }
+  ui::ViewController* Top() { return Navigation()->topViewController(); }
+
+  // The price-alert requests of one child type the server received since the last clear.
+  std::vector<testserver::ReceivedRequest> Sent(uint8_t child) const {
+    std::vector<testserver::ReceivedRequest> out;
+    for (auto& r : server->receivedRequests(Role::PriceAlert))
+      if (r.header.ChildType == child) out.push_back(r);
+    return out;
+  }
+  static void Body(const testserver::ReceivedRequest& r, MDBF& t) {
+    t.Parse(r.body.data(), static_cast<int>(r.body.size()));
+    t.Seek(0);
+  }
+  // The text of the visible alert (empty when none).
+  static std::string AlertText() {
+    auto alert = ui::AlertView::topAlert();
+    return alert ? alert->message() : std::string();
+  }
+  static bool PressAlert(int tag, int button) {
+    auto alert = AlertWithTag(tag);
+    return alert && alert->pressButtonAtIndex(button);
+  }
+};
+
+}  // namespace alerttest

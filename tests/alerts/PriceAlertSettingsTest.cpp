@@ -1,0 +1,392 @@
+// The settings list and the editor against the test server: the list in server order (also in
+// several packets), the editor's header, stored setting, upload, delete, errors and time-out,
+// edit mode with swipe delete and "清空", and the keyboard.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "alerts/PriceNotificationModifySetting.h"
+#include "alerts/PriceNotificationSetting.h"
+#include "core/DataRequest.h"
+#include "core/PriceAlertRequests.h"
+#include "core/QuoteCache.h"
+#include "core/QuoteFormat.h"
+#include "platform/foundation/Text.h"
+#include "platform/ui/Label.h"
+#include "shell/SharedTool.h"
+#include "tests/alerts/PriceAlertClientSupport.h"
+
+namespace alerttest {
+namespace {
+
+class PriceAlertSettings : public PriceAlertClientTest {
+ protected:
+  std::shared_ptr<PriceNotificationModifySetting> OpenList() {
+    auto list = Push(std::make_shared<PriceNotificationModifySetting>());
+    EXPECT_TRUE(WaitFor([&] { return Idle(*list); }));
+    return list;
+  }
+  static bool Idle(PriceNotificationModifySetting& list) {
+    return list.waitingBox()->isHidden() &&
+           list.requestCode(PriceNotificationModifySetting::kSlotList) == -1;
+  }
+  static std::vector<std::string> Rows(PriceNotificationModifySetting& list) {
+    std::vector<std::string> codes;
+    MDBF& t = const_cast<MDBF&>(list.settings());
+    for (int i = 0; i < t.GetRecordNum(); ++i) {
+      t.Seek(i);
+      codes.push_back(t.GetNSString(8) + " " + t.GetNSString(9));
+    }
+    return codes;
+  }
+  // Stores a setting for the guest through the client's own connection (a page nobody reads).
+  void Store(int market, const char* code, int32_t rise, int32_t change = 10000) {
+    const size_t before = Sent(1).size();
+    MakeRequest_PriceNotificationUploadSetting(GlobalDataRequest(), 0,
+                                               NextRequestCode(GlobalDataRequest()), market, code,
+                                               "股票", 0, 3, rise, 0, change, 99);
+    ASSERT_TRUE(WaitFor([&] { return Sent(1).size() > before; }));
+  }
+  PriceNotificationSetting* OpenEditor(PriceNotificationModifySetting& list, int row) {
+    server->clearReceivedRequests();
+    list.tableViewDidSelectRowAtIndexPath(*list.tableView(), ui::IndexPath::forRow(row, 0));
+    advance(0.4);
+    auto* editor = dynamic_cast<PriceNotificationSetting*>(Top());
+    if (!editor) return nullptr;
+    WaitFor([&] {
+      return editor->waitingBox()->isHidden() &&
+             editor->requestCode(PriceNotificationSetting::kSlotGet) == -1;
+    });
+    return editor;
+  }
+  static std::string Header(PriceNotificationSetting& editor, int tag) {
+    auto* label = dynamic_cast<ui::Label*>(editor.codeView()->viewWithTag(tag));
+    return label ? label->text() : "?";
+  }
+  static void Flip(PriceNotificationSetting& editor, int i, bool on) {
+    editor.switchAt(i)->setOn(on);
+    editor.swtichValueChanged(*editor.switchAt(i));
+  }
+};
+
+TEST_F(PriceAlertSettings, ListShowsTheSettingsInServerOrderAlsoFromThreePackets) {
+  LoggedIn();
+  auto list = OpenList();
+  ASSERT_EQ(list->tableView()->numberOfRowsInSection(0), 2);
+  auto rows = Rows(*list);
+  EXPECT_EQ(rows[0].substr(0, 6), "600000");
+  EXPECT_EQ(rows[1].substr(0, 6), "000001");
+  EXPECT_GT(rows[0].size(), 7u);  // and the name
+  auto* cell = dynamic_cast<PriceNotificationModifySettingCell*>(
+      list->tableView()->cellForRowAtIndexPath(ui::IndexPath::forRow(1, 0)));
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->codeLabel()->text(), "000001");
+
+  for (const char* code : {"600003", "600006", "600009", "600012"}) Store(1, code, 990000);
+  server->splitReplies(150, 2, 3);
+  server->clearReceivedRequests();
+  list->requestList();
+  ASSERT_TRUE(WaitFor([&] { return Idle(*list); }));
+  EXPECT_EQ(Sent(2).size(), 1u);
+  rows = Rows(*list);
+  ASSERT_EQ(rows.size(), 6u);
+  const char* order[] = {"600000", "000001", "600003", "600006", "600009", "600012"};
+  for (size_t i = 0; i < 6; ++i) EXPECT_EQ(rows[i].substr(0, 6), order[i]) << i;
+  EXPECT_EQ(list->tableView()->numberOfRowsInSection(0), 6);
+}
+
+TEST_F(PriceAlertSettings, EditorShowsQuoteAndStoredSettingAndUploadsTheChange) {
+  LoggedIn();
+  auto list = OpenList();
+  PriceNotificationSetting* editor = OpenEditor(*list, 0);
+  ASSERT_NE(editor, nullptr);
+  // The quote request (145/10 on page 52) and the stored-setting query went out.
+  ASSERT_TRUE(WaitFor([&] {
+    for (auto& r : server->receivedRequests(Role::Quote))
+      if (r.header.ChildType == 10 && r.header.PageID == 52) return true;
+    return false;
+  }));
+  ASSERT_EQ(Sent(3).size(), 1u);
+  EXPECT_EQ(Sent(3)[0].header.PageID, 52);
+  // The quote reply refreshes the header from the cache.
+  tagLocalStockData quote{};
+  ASSERT_TRUE(WaitFor([&] {
+    QuoteCache_GetQuote(quote, 1, "600000");
+    return quote.now != 0 && Header(*editor, 302) != "----";
+  }));
+  EXPECT_EQ(Header(*editor, 301), foundation::utf16ToUtf8(std::u16string(quote.name)));
+  EXPECT_EQ(Header(*editor, 302), FormatPriceString(quote.now, 0, quote.pricedot, 0));
+  EXPECT_EQ(Header(*editor, 303), FormatValueString(quote.zd, quote.yesterday, quote.now));
+  auto* change = dynamic_cast<ui::Label*>(editor->codeView()->viewWithTag(303));
+  EXPECT_EQ(change->textColor(), SharedTool::CheckPriceColor(quote.zd));
+  // The stored default: the ladder alert and a rise price.
+  EXPECT_TRUE(editor->switchAt(1)->isOn());
+  EXPECT_TRUE(editor->switchAt(2)->isOn());
+  EXPECT_TRUE(editor->field(511)->isEnabled());
+  EXPECT_FALSE(editor->field(511)->text().empty());
+  EXPECT_FALSE(editor->switchAt(3)->isOn());
+  EXPECT_FALSE(editor->switchAt(4)->isOn());
+  EXPECT_FALSE(editor->field(513)->isEnabled());
+
+  // Rise off, a change of 2.5 %.
+  Flip(*editor, 2, false);
+  EXPECT_EQ(editor->field(511)->text(), "");
+  Flip(*editor, 4, true);
+  editor->field(513)->setText("2.5");
+  server->clearReceivedRequests();
+  editor->settingDone();
+  ASSERT_TRUE(
+      WaitFor([&] { return AlertWithTag(PriceNotificationSetting::kAnswerAlertTag) != nullptr; }));
+  const auto uploads = Sent(1);
+  ASSERT_EQ(uploads.size(), 1u);
+  const auto& up = uploads[0];
+  EXPECT_EQ(up.header.PageID, 52);
+  MDBF t;
+  Body(up, t);
+  EXPECT_EQ(t.GetInt(18), 1);
+  EXPECT_EQ(t.GetNSString(8), "600000");
+  EXPECT_EQ(t.GetNSString(9), foundation::utf16ToUtf8(std::u16string(quote.name)));
+  EXPECT_EQ(t.FindField(9)->type, 3);  // UTF-16
+  EXPECT_EQ(t.GetInt(10), 1);
+  EXPECT_EQ(t.GetInt(11), 3);
+  EXPECT_EQ(t.GetInt(12), 0);
+  EXPECT_EQ(t.GetInt(13), 0);
+  EXPECT_EQ(t.GetInt(14), 250);
+  EXPECT_EQ(AlertText(), "价格提醒设置成功");
+  // "确定" pops the editor; the list asks again and the server kept the change.
+  ASSERT_TRUE(PressAlert(PriceNotificationSetting::kAnswerAlertTag, 0));
+  advance(0.5);
+  EXPECT_EQ(Top(), list.get());
+  ASSERT_TRUE(WaitFor([&] { return Idle(*list) && Sent(2).size() == 1; }));
+  EXPECT_EQ(Rows(*list)[1].substr(0, 6), "600000");  // re-stored settings go last
+  editor = OpenEditor(*list, 1);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_FALSE(editor->switchAt(2)->isOn());
+  EXPECT_TRUE(editor->switchAt(4)->isOn());
+  EXPECT_EQ(editor->field(513)->text(), "2.50");
+}
+
+TEST_F(PriceAlertSettings, LongCodesAreCutBeforeTheEditorAsksWithThem) {
+  LoggedIn();
+  Store(1, "600000ABCDEF", 990000);
+  auto list = OpenList();
+  ASSERT_EQ(list->tableView()->numberOfRowsInSection(0), 3);
+  PriceNotificationSetting* editor = OpenEditor(*list, 2);
+  ASSERT_NE(editor, nullptr);
+  // The record holds 8 characters; the header shows no price for a stock the cache lacks.
+  EXPECT_STREQ(editor->stockData().code, "600000AB");
+  EXPECT_EQ(editor->stockData().market, 1);
+  EXPECT_EQ(Header(*editor, 302), "----");
+  ASSERT_EQ(Sent(3).size(), 1u);
+  MDBF t;
+  Body(Sent(3)[0], t);
+  EXPECT_EQ(t.GetNSString(8), "600000AB");
+  EXPECT_EQ(t.GetInt(18), 1);
+}
+
+TEST_F(PriceAlertSettings, EveryAlertOffDeletesAndErrorsKeepTheEditorOpen) {
+  LoggedIn();
+  auto list = OpenList();
+  PriceNotificationSetting* editor = OpenEditor(*list, 1);  // 000001: change 0
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(editor->switchAt(4)->isOn());
+  EXPECT_EQ(editor->field(513)->text(), "0");
+
+  // The server refuses once: its text shows and the editor stays.
+  server->setFault(Role::PriceAlert, Fault::ErrorReply, 1, "服务暂停");
+  server->clearReceivedRequests();
+  editor->settingDone();
+  ASSERT_TRUE(WaitFor([&] { return AlertText() == "服务暂停"; }));
+  EXPECT_EQ(Sent(1).size(), 1u);
+  EXPECT_TRUE(editor->waitingBox()->isHidden());
+  ui::AlertView::dismissAll();
+  advance(0.5);
+  EXPECT_EQ(Top(), editor);
+
+  Flip(*editor, 4, false);
+  server->clearReceivedRequests();
+  editor->settingDone();
+  ASSERT_TRUE(
+      WaitFor([&] { return AlertWithTag(PriceNotificationSetting::kAnswerAlertTag) != nullptr; }));
+  EXPECT_EQ(Sent(1).size(), 0u);
+  ASSERT_EQ(Sent(4).size(), 1u);
+  MDBF t;
+  Body(Sent(4)[0], t);
+  EXPECT_EQ(t.GetNSString(8), "000001");
+  EXPECT_EQ(AlertText(), "价格提醒已删除");
+  ASSERT_TRUE(PressAlert(PriceNotificationSetting::kAnswerAlertTag, 0));
+  advance(0.5);
+  ASSERT_TRUE(WaitFor([&] { return Idle(*list); }));
+  EXPECT_EQ(Rows(*list).size(), 1u);
+}
+
+TEST_F(PriceAlertSettings, ForeignRepliesOnThePageChangeNothing) {
+  LoggedIn();
+  auto list = OpenList();
+  PriceNotificationSetting* editor = OpenEditor(*list, 0);
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(editor->switchAt(1)->isOn());
+  Flip(*editor, 1, false);
+  // The detail pager's own query on page 52 with a code the editor does not keep.
+  server->clearReceivedRequests();
+  MakeRequest_PriceNotificationGetSetting(GlobalDataRequest(), 0,
+                                          NextRequestCode(GlobalDataRequest()), 1, "600000", 52);
+  ASSERT_TRUE(WaitFor([&] { return Sent(3).size() == 1; }));
+  pump([] { return false; }, 0.3);
+  EXPECT_FALSE(editor->switchAt(1)->isOn());
+  // A quote reply of another code does not refresh the header either.
+  const std::string shown = Header(*editor, 302);
+  tagLocalStockData other{};
+  other.market = 1;
+  std::strcpy(other.code, "600000");
+  editor->setStockData(&other);
+  EXPECT_EQ(Header(*editor, 302), "----");
+  EXPECT_EQ(Header(*editor, 303), "----");
+  editor->requestHQData("600000", 1);
+  ASSERT_TRUE(WaitFor([&] { return Header(*editor, 302) == shown; }));
+}
+
+TEST_F(PriceAlertSettings, StalledServerTimesOutAndTheNextRequestReconnects) {
+  LoggedIn();
+  auto list = OpenList();
+  server->setFault(Role::PriceAlert, Fault::Stall);
+  PriceNotificationSetting* editor = nullptr;
+  server->clearReceivedRequests();
+  list->tableViewDidSelectRowAtIndexPath(*list->tableView(), ui::IndexPath::forRow(0, 0));
+  advance(0.4);
+  editor = dynamic_cast<PriceNotificationSetting*>(Top());
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return Sent(3).size() == 1; }));
+  EXPECT_FALSE(editor->waitingBox()->isHidden());
+  // "完成" while the query is outstanding sends nothing.
+  editor->field(512)->setText("");
+  editor->settingDone();
+  pump([] { return false; }, 0.3);
+  EXPECT_TRUE(Sent(1).empty());
+  EXPECT_TRUE(Sent(4).empty());
+
+  advance(29);
+  EXPECT_FALSE(editor->waitingBox()->isHidden());
+  advance(1.5);
+  EXPECT_TRUE(editor->waitingBox()->isHidden());
+  EXPECT_EQ(AlertText(), "请求超时，请确认网络通讯是否正常！");
+  ASSERT_TRUE(WaitFor([&] { return server->connectionCount(Role::PriceAlert) == 0; }));
+  ui::AlertView::dismissAll();
+
+  server->clearFaults();
+  editor->requestSetting();
+  ASSERT_TRUE(
+      WaitFor([&] { return editor->requestCode(PriceNotificationSetting::kSlotGet) == -1; }));
+  EXPECT_EQ(server->connectionCount(Role::PriceAlert), 1);
+  EXPECT_TRUE(editor->switchAt(1)->isOn());
+}
+
+TEST_F(PriceAlertSettings, EditModeSwipeDeleteAndClearAll) {
+  LoggedIn();
+  auto list = OpenList();
+  EXPECT_EQ(list->editItem()->title(), "编辑");
+  EXPECT_EQ(list->returnItem()->title(), "返回");
+  list->editItem()->trigger();
+  EXPECT_TRUE(list->isEditMode());
+  EXPECT_TRUE(list->tableView()->isEditing());
+  EXPECT_EQ(list->editItem()->title(), "取消");
+  EXPECT_EQ(list->returnItem()->title(), "清空");
+
+  // Swipe delete: the row goes at once and 150/4 names its code.
+  server->clearReceivedRequests();
+  advance(0.4);
+  auto* cell = list->tableView()->cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0));
+  ASSERT_NE(cell, nullptr);
+  list->tableView()->commitEditing(*cell, ui::TableViewCellEditingStyle::Delete);
+  EXPECT_EQ(list->tableView()->numberOfRowsInSection(0), 1);
+  EXPECT_EQ(Rows(*list)[0].substr(0, 6), "000001");
+  ASSERT_TRUE(WaitFor([&] { return Sent(4).size() == 1; }));
+  MDBF t;
+  Body(Sent(4)[0], t);
+  EXPECT_EQ(t.GetNSString(8), "600000");
+  EXPECT_EQ(Sent(4)[0].header.PageID, 53);
+  advance(0.4);
+  cell = list->tableView()->cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0));
+  ASSERT_NE(cell, nullptr);
+  list->tableView()->commitEditing(*cell, ui::TableViewCellEditingStyle::Delete);
+  EXPECT_EQ(list->tableView()->numberOfRowsInSection(0), 0);
+  ASSERT_TRUE(WaitFor([&] { return Sent(4).size() == 2; }));
+
+  // "清空" while the list request is outstanding asks but sends nothing.
+  for (const char* code : {"600003", "600006"}) {
+    MakeRequest_PriceNotificationUploadSetting(GlobalDataRequest(), 0,
+                                               NextRequestCode(GlobalDataRequest()), 1, code,
+                                               "股票", 1, 3, 0, 0, 10000, 99);
+  }
+  ASSERT_TRUE(WaitFor([&] { return Sent(1).size() == 2; }));
+  server->setFault(Role::PriceAlert, Fault::Stall);
+  list->requestList();
+  list->returnItem()->trigger();
+  ASSERT_TRUE(PressAlert(PriceNotificationModifySetting::kClearAlertTag, 0));
+  pump([] { return false; }, 0.3);
+  EXPECT_TRUE(Sent(5).empty());
+  advance(31);
+  ui::AlertView::dismissAll();
+  server->clearFaults();
+  list->requestList();
+  ASSERT_TRUE(WaitFor([&] { return Idle(*list); }));
+  ASSERT_EQ(list->tableView()->numberOfRowsInSection(0), 2);
+
+  // "清空", "继续": the table is empty before the server's text shows.
+  list->returnItem()->trigger();
+  ASSERT_TRUE(AlertWithTag(PriceNotificationModifySetting::kClearAlertTag));
+  EXPECT_EQ(AlertText(), "将清空所有设置 \n确定继续吗？");
+  ASSERT_TRUE(PressAlert(PriceNotificationModifySetting::kClearAlertTag, 0));
+  int rowsWhenShown = -1;
+  ASSERT_TRUE(WaitFor([&] {
+    if (AlertText() != "价格提醒已全部清除") return false;
+    rowsWhenShown = list->tableView()->numberOfRowsInSection(0);
+    return true;
+  }));
+  EXPECT_EQ(rowsWhenShown, 0);
+  EXPECT_EQ(Sent(5).size(), 1u);
+
+  // Leaving edit mode.
+  list->editItem()->trigger();
+  EXPECT_FALSE(list->tableView()->isEditing());
+  EXPECT_EQ(list->editItem()->title(), "编辑");
+  EXPECT_EQ(list->returnItem()->title(), "返回");
+}
+
+TEST_F(PriceAlertSettings, KeyboardScrollsTheEditedFieldIntoViewAndRestores) {
+  LoggedIn();
+  auto list = OpenList();
+  PriceNotificationSetting* editor = OpenEditor(*list, 1);
+  ASSERT_NE(editor, nullptr);
+  ui::ScrollView* scroll = editor->mView();
+  const gfx::Rect before = scroll->frame();
+  ui::TextField* field = editor->field(513);
+  ASSERT_TRUE(field->isEnabled());
+  ASSERT_TRUE(field->becomeFirstResponder());
+  advance(0.6);
+  EXPECT_TRUE(editor->keyboardIsShowing());
+  EXPECT_LT(scroll->frame().height(), before.height());
+  // The field (row 2 of the thresholds) lies inside the visible part of the scroll view.
+  const gfx::Rect inScroll = field->convertRectToView(field->bounds(), scroll);
+  EXPECT_GE(inScroll.y(), scroll->contentOffset().y);
+  EXPECT_LE(inScroll.y() + inScroll.height(),
+            scroll->contentOffset().y + scroll->bounds().height() + 30);
+  EXPECT_GT(scroll->contentOffset().y, 0);
+  // A typed letter is refused, digits pass.
+  field->insertText("a");
+  EXPECT_EQ(field->text(), "0");
+  field->insertText("5");
+  EXPECT_EQ(field->text(), "05");
+  field->setText("");
+  field->insertText("-");
+  EXPECT_EQ(field->text(), "");
+  field->insertText("12.5");  // pasted
+  EXPECT_EQ(field->text(), "12.5");
+  field->resignFirstResponder();
+  advance(0.6);
+  EXPECT_FALSE(editor->keyboardIsShowing());
+  EXPECT_EQ(scroll->frame(), before);
+}
+
+}  // namespace
+}  // namespace alerttest

@@ -1,0 +1,119 @@
+// Records the seeds of the messaging fuzz targets from the test server's real answers:
+//   VERDAN_FUZZ_SEED_DIR=$PWD/tests/data/fuzz build-asan/tests/messaging/test_messaging
+//   --gtest_filter=MessagingFuzzSeeds.*
+// Without the variable the test only checks that the answers were seen.
+#include <cstdlib>
+#include <fstream>
+
+#include "core/ReceiveRecord.h"
+#include "messaging/BrokerDirectory.h"
+#include "messaging/MessagingClasses.h"
+#include "messaging/MyMessage.h"
+#include "platform/foundation/PropertyList.h"
+#include "tests/shell/StartupTestSupport.h"
+#include "watchlist/WatchlistClasses.h"
+#include "widgets/WidgetClasses.h"
+
+namespace startuptest {
+namespace {
+
+void WriteSeed(const std::string& target, const std::string& name, const std::string& bytes) {
+  const char* dir = std::getenv("VERDAN_FUZZ_SEED_DIR");
+  if (!dir || !*dir) return;
+  std::filesystem::create_directories(std::filesystem::path(dir) / target);
+  std::ofstream out(std::filesystem::path(dir) / target / name, std::ios::binary);
+  out << bytes;
+}
+
+std::string Chunk(uint8_t no, uint8_t num, const std::string& body) {
+  std::string out;
+  out += static_cast<char>(no);
+  out += static_cast<char>(num);
+  out += static_cast<char>(body.size() & 0xFF);
+  out += static_cast<char>((body.size() >> 8) & 0xFF);
+  return out + body;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::string bytes;
+  foundation::readWholeFile(path, bytes);
+  return bytes;
+}
+
+class MessagingFuzzSeeds : public StartupTest {
+ protected:
+  void SetUp() override {
+    StartupTest::SetUp();
+    RegisterWidgetClasses();
+    RegisterWatchlistClasses();
+    RegisterMessagingClasses();
+    MyMessage::setListRequestPause([] {});
+    MyMessage::stopTimer();
+    MyMessageStore::resetShared();
+    ClearBrokerDirectory();
+  }
+  void TearDown() override {
+    MyMessage::stopTimer();
+    StartupTest::TearDown();
+    MyMessageStore::resetShared();
+    ClearBrokerDirectory();
+    MyMessage::setListRequestPause({});
+  }
+};
+
+TEST_F(MessagingFuzzSeeds, StoreFilesAndContentAnswers) {
+  // Content answers as the centre receives them: {PackageNo, PackageNum, length, body} each.
+  std::vector<std::string> contents;
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "MyMessage", [&](const foundation::Notification& n) {
+        ReceiveRecordView view;
+        if (!ReceiveRecordView::From(n, view) || view.header.ChildType != 101) return;
+        if (view.header.PackageNo == 0) contents.emplace_back();
+        if (contents.empty()) return;
+        contents.back() += Chunk(view.header.PackageNo, view.header.PackageNum,
+                                 std::string(reinterpret_cast<const char*>(view.body),
+                                             static_cast<size_t>(view.bodyLen)));
+      });
+  Launch([&] { SetLoginInfo("zhang", "secret"); });
+  ASSERT_TRUE(LoggedInAndShown());
+  ASSERT_TRUE(WaitFor([&] { return contents.size() >= 3; })) << "the seeded mailbox";
+  Settle();
+  server->splitReplies(144, 101, 3);
+  testserver::Message m;
+  m.from = "9001";
+  m.title = "三段";
+  m.content = std::string(600, 'x');
+  m.goldcode = "600000";
+  m.producttype = "p";
+  m.ext1 = "e";
+  m.taskid = "7";
+  m.taskstatus = "0";
+  server->putMessage("zhang", m);
+  advance(MyMessage::kPollSeconds);
+  ASSERT_TRUE(WaitFor([&] { return contents.size() >= 4; }));
+  Settle();
+  foundation::NotificationCenter::defaultCenter().post(
+      "notification_saveSendMessage", nullptr,
+      foundation::Value(foundation::Dictionary{
+          {"sendMessageKey_recivers", foundation::Value("9001;9002")},
+          {"sendMessageKey_showRecivers", foundation::Value("王明;李华")},
+          {"sendMessageKey_date", foundation::Value("2026-12-07 09:30:00")},
+          {"sendMessageKey_title", foundation::Value("回复")},
+          {"sendMessageKey_content", foundation::Value("收到")}}));
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+
+  WriteSeed("fuzz_messaging_content", "server_whole", contents[0]);
+  WriteSeed("fuzz_messaging_content", "server_three_parts", contents.back());
+  std::string received = ReadFile(foundation::documentsPath(ReceivedMessageFileName("zhang")));
+  std::string sent = ReadFile(foundation::documentsPath(SentMessageFileName("zhang")));
+  ASSERT_FALSE(received.empty());
+  ASSERT_FALSE(sent.empty());
+  ASSERT_LT(received.size(), 65536u);
+  std::string store;
+  store += static_cast<char>(received.size() & 0xFF);
+  store += static_cast<char>((received.size() >> 8) & 0xFF);
+  WriteSeed("fuzz_messaging_store", "server_store", store + received + sent);
+}
+
+}  // namespace
+}  // namespace startuptest

@@ -1,0 +1,106 @@
+// Shared set-up of the messaging tests: a temporary documents folder with its own user defaults,
+// an empty directory and store, and record tables built like the message server's lists.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/CoreState.h"
+#include "core/MDBF.h"
+#include "messaging/BrokerDirectory.h"
+#include "messaging/MessageStore.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Dates.h"
+#include "platform/foundation/DurableFile.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "testserver/Table.h"
+
+namespace messagingtest {
+
+struct Person {
+  std::string id;
+  std::string name;
+  std::string initial;
+  int kind = 1;
+  std::string mobile = "";
+  std::string phone = "";
+  std::string job = "";
+  std::string address = "";
+};
+
+// A staff or client table of the given people (fields 32, 33, 35, 36, 40, 41, 48, 53).
+inline void PeopleTable(MDBF& table, const std::vector<Person>& people) {
+  testserver::TableWriter w;
+  for (const auto& p : people) {
+    w.addRow();
+    w.text(32, p.id);
+    w.utf16(33, p.name);
+    w.text(35, p.mobile);
+    w.text(36, p.phone);
+    w.utf16(40, p.job);
+    w.utf16(41, p.address);
+    w.i32(48, p.kind);
+    w.text(53, p.initial);
+  }
+  table.Clear();
+  auto bytes = w.build();
+  if (!people.empty()) table.Parse(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+// Tag table rows: {true, tag id, tag name} for a tag, {false, client id, ""} for a member.
+struct TagRow {
+  bool tag;
+  std::string id;
+  std::string name;
+};
+inline void TagTable(MDBF& table, const std::vector<TagRow>& rows) {
+  testserver::TableWriter w;
+  for (const auto& r : rows) {
+    w.addRow();
+    w.text(32, r.id);
+    w.utf16(33, r.name);
+    w.i32(52, r.tag ? 1 : 0);
+  }
+  table.Clear();
+  auto bytes = w.build();
+  table.Parse(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+class MessagingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl =
+        (std::filesystem::temp_directory_path() / "verdan-messaging-XXXXXX").string();
+    char* made = ::mkdtemp(tmpl.data());
+    documents_ = made ? made : "";
+    foundation::setDocumentsDir(documents_);
+    foundation::UserDefaults::resetStandard();
+    foundation::setAtomicWriteFault(foundation::AtomicWriteStep::None, 0);
+    foundation::RunLoop::setAsMain();
+    setenv("TZ", "Asia/Shanghai", 1);
+    foundation::resetTimeZone();
+    SetLoginInfo("", "");
+    SetMsgUserType(0);
+    ClearBrokerDirectory();
+    ClearOffMessageBrokers();
+    MyMessageStore::resetShared();
+  }
+  void TearDown() override {
+    foundation::setAtomicWriteFault(foundation::AtomicWriteStep::None, 0);
+    MyMessageStore::resetShared();
+    ClearBrokerDirectory();
+    SetLoginInfo("", "");
+    SetMsgUserType(0);
+    std::error_code ec;
+    std::filesystem::remove_all(documents_, ec);
+  }
+  std::string documents_;
+};
+
+}  // namespace messagingtest
