@@ -170,8 +170,12 @@ const gfx::Color kThreeLines[3] = {gfx::Color::rgb(0.97, 0.97, 0.97),
 }  // namespace
 
 template <class Record, class Get>
-void KLineModuleView::drawThreeLines(gfx::Context& ctx, const Record* v, const char* const* formats,
-                                     Get get, bool skipZeroStarts) {
+void KLineModuleView::drawThreeLines(gfx::Context& ctx, ThreeLineCalc<Record> calc,
+                                     const char* const* formats, Get get, bool skipZeroStarts) {
+  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
+  std::array<Record, kKLineCapacity> v{};
+  calc(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(), StartIndex, EndIndex,
+       IndexArray[0], IndexArray[1], IndexArray[2]);
   const int count = StartIndex - EndIndex;
   const int at = paneLabelPosition();
   ui::Label* labels[3] = {IndexArgument1.get(), IndexArgument2.get(), IndexArgument3.get()};
@@ -186,13 +190,9 @@ void KLineModuleView::drawThreeLines(gfx::Context& ctx, const Record* v, const c
 
 void KLineModuleView::drawKDJIndex(gfx::Context& ctx, int step) {
   (void)step;
-  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
-  std::array<_KDJ_VALUE, kKLineCapacity> v{};
-  TechIndex::CalcKDJIndex(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(),
-                          StartIndex, EndIndex, IndexArray[0], IndexArray[1], IndexArray[2]);
   static const char* const kFormats[3] = {"K: %.2f", "D: %.2f", "J: %.2f"};
-  drawThreeLines(
-      ctx, v.data(), kFormats,
+  drawThreeLines<_KDJ_VALUE>(
+      ctx, &TechIndex::CalcKDJIndex, kFormats,
       [](const _KDJ_VALUE& r, int s) {
         return static_cast<double>(s == 0 ? r.K : s == 1 ? r.D : r.J);
       },
@@ -201,13 +201,9 @@ void KLineModuleView::drawKDJIndex(gfx::Context& ctx, int step) {
 
 void KLineModuleView::drawRSIIndex(gfx::Context& ctx, int step) {
   (void)step;
-  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
-  std::array<_RSI_VALUE, kKLineCapacity> v{};
-  TechIndex::CalcRSIIndex(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(),
-                          StartIndex, EndIndex, IndexArray[0], IndexArray[1], IndexArray[2]);
   static const char* const kFormats[3] = {"RSI1: %.2f", "RSI2: %.2f", "RSI3: %.2f"};
-  drawThreeLines(
-      ctx, v.data(), kFormats,
+  drawThreeLines<_RSI_VALUE>(
+      ctx, &TechIndex::CalcRSIIndex, kFormats,
       [](const _RSI_VALUE& r, int s) {
         return static_cast<double>(s == 0 ? r.RSI1 : s == 1 ? r.RSI2 : r.RSI3);
       },
@@ -216,16 +212,12 @@ void KLineModuleView::drawRSIIndex(gfx::Context& ctx, int step) {
 
 void KLineModuleView::drawBIASIndex(gfx::Context& ctx, int step) {
   (void)step;
-  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
-  std::array<_BIAS_VALUE, kKLineCapacity> v{};
-  TechIndex::CalcBIASIndex(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(),
-                           StartIndex, EndIndex, IndexArray[0], IndexArray[1], IndexArray[2]);
   static const char* const kFormats[3] = {"BIAS1: %.2f", "BIAS2: %.2f", "BIAS3: %.2f"};
-  drawThreeLines(
-      ctx, v.data(), kFormats,
-      [](const _BIAS_VALUE& r, int s) { return s == 0   ? r.BIAS1
-                                               : s == 1 ? r.BIAS2
-                                                        : r.BIAS3; },
+  drawThreeLines<_BIAS_VALUE>(
+      ctx, &TechIndex::CalcBIASIndex, kFormats,
+      [](const _BIAS_VALUE& r, int s) {
+        return static_cast<double>(s == 0 ? r.BIAS1 : s == 1 ? r.BIAS2 : r.BIAS3);
+      },
       false);
 }
 
