@@ -215,9 +215,15 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   double barLineX(int i) const;
   void drawOscillator(gfx::Context& ctx, const double* const* series, int lines,
                       const gfx::Color* colours, double bottomSeed, bool skipZeroStarts);
-  template <class Record, class Get>
-  void drawThreeLines(gfx::Context& ctx, const Record* v, const char* const* formats, Get get,
-                      bool skipZeroStarts);
+  // A calculator of three lines (RSI, KDJ, BIAS) over the window with the pane's three periods.
+  template <class Record>
+  using ThreeLineCalc = void (*)(const tagLocalKData*, int32_t, Record*, int32_t, int32_t, int32_t,
+                                 int32_t, int32_t);
+  // Computes the window's records, sets the three labels and draws the three lines (the record's
+  // three fields).
+  template <class Record, class Field>
+  void drawThreeLines(gfx::Context& ctx, ThreeLineCalc<Record> calc, const char* const* formats,
+                      Field Record::*const* fields, bool skipZeroStarts);
   PaneFit fitNonNegative(const double* values, bool strictlyPositive);
   void drawBarLine(gfx::Context& ctx, const double* values, const PaneFit& fit, bool nonNegative,
                    const std::function<int(int)>& state, const gfx::Color* colours);

@@ -169,64 +169,47 @@ const gfx::Color kThreeLines[3] = {gfx::Color::rgb(0.97, 0.97, 0.97),
                                    gfx::Color::rgb(0.46, 0.04, 0.57)};
 }  // namespace
 
-template <class Record, class Get>
-void KLineModuleView::drawThreeLines(gfx::Context& ctx, const Record* v, const char* const* formats,
-                                     Get get, bool skipZeroStarts) {
+template <class Record, class Field>
+void KLineModuleView::drawThreeLines(gfx::Context& ctx, ThreeLineCalc<Record> calc,
+                                     const char* const* formats, Field Record::*const* fields,
+                                     bool skipZeroStarts) {
+  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
+  std::array<Record, kKLineCapacity> v{};
+  calc(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(), StartIndex, EndIndex,
+       IndexArray[0], IndexArray[1], IndexArray[2]);
   const int count = StartIndex - EndIndex;
   const int at = paneLabelPosition();
   ui::Label* labels[3] = {IndexArgument1.get(), IndexArgument2.get(), IndexArgument3.get()};
   if (at >= 0)
-    for (int s = 0; s < 3; ++s) labels[s]->setText(Format2(formats[s], get(v[at], s)));
+    for (int s = 0; s < 3; ++s) labels[s]->setText(Format2(formats[s], v[at].*fields[s]));
   Series series[3]{};
   for (int s = 0; s < 3; ++s)
-    for (int i = 0; i <= count; ++i) series[s][i] = get(v[i], s);
+    for (int i = 0; i <= count; ++i) series[s][i] = static_cast<double>(v[i].*fields[s]);
   const double* lines[3] = {series[0].data(), series[1].data(), series[2].data()};
   drawOscillator(ctx, lines, 3, kThreeLines, 100, skipZeroStarts);
 }
 
 void KLineModuleView::drawKDJIndex(gfx::Context& ctx, int step) {
   (void)step;
-  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
-  std::array<_KDJ_VALUE, kKLineCapacity> v{};
-  TechIndex::CalcKDJIndex(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(),
-                          StartIndex, EndIndex, IndexArray[0], IndexArray[1], IndexArray[2]);
   static const char* const kFormats[3] = {"K: %.2f", "D: %.2f", "J: %.2f"};
-  drawThreeLines(
-      ctx, v.data(), kFormats,
-      [](const _KDJ_VALUE& r, int s) {
-        return static_cast<double>(s == 0 ? r.K : s == 1 ? r.D : r.J);
-      },
-      false);
+  static constexpr float _KDJ_VALUE::*kFields[3] = {&_KDJ_VALUE::K, &_KDJ_VALUE::D, &_KDJ_VALUE::J};
+  drawThreeLines<_KDJ_VALUE>(ctx, &TechIndex::CalcKDJIndex, kFormats, kFields, false);
 }
 
 void KLineModuleView::drawRSIIndex(gfx::Context& ctx, int step) {
   (void)step;
-  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
-  std::array<_RSI_VALUE, kKLineCapacity> v{};
-  TechIndex::CalcRSIIndex(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(),
-                          StartIndex, EndIndex, IndexArray[0], IndexArray[1], IndexArray[2]);
   static const char* const kFormats[3] = {"RSI1: %.2f", "RSI2: %.2f", "RSI3: %.2f"};
-  drawThreeLines(
-      ctx, v.data(), kFormats,
-      [](const _RSI_VALUE& r, int s) {
-        return static_cast<double>(s == 0 ? r.RSI1 : s == 1 ? r.RSI2 : r.RSI3);
-      },
-      true);
+  static constexpr float _RSI_VALUE::*kFields[3] = {&_RSI_VALUE::RSI1, &_RSI_VALUE::RSI2,
+                                                    &_RSI_VALUE::RSI3};
+  drawThreeLines<_RSI_VALUE>(ctx, &TechIndex::CalcRSIIndex, kFormats, kFields, true);
 }
 
 void KLineModuleView::drawBIASIndex(gfx::Context& ctx, int step) {
   (void)step;
-  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
-  std::array<_BIAS_VALUE, kKLineCapacity> v{};
-  TechIndex::CalcBIASIndex(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(),
-                           StartIndex, EndIndex, IndexArray[0], IndexArray[1], IndexArray[2]);
   static const char* const kFormats[3] = {"BIAS1: %.2f", "BIAS2: %.2f", "BIAS3: %.2f"};
-  drawThreeLines(
-      ctx, v.data(), kFormats,
-      [](const _BIAS_VALUE& r, int s) { return s == 0   ? r.BIAS1
-                                               : s == 1 ? r.BIAS2
-                                                        : r.BIAS3; },
-      false);
+  static constexpr double _BIAS_VALUE::*kFields[3] = {&_BIAS_VALUE::BIAS1, &_BIAS_VALUE::BIAS2,
+                                                      &_BIAS_VALUE::BIAS3};
+  drawThreeLines<_BIAS_VALUE>(ctx, &TechIndex::CalcBIASIndex, kFormats, kFields, false);
 }
 
 void KLineModuleView::drawCCIIndex(gfx::Context& ctx, int step) {

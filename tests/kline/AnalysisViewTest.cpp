@@ -21,15 +21,11 @@ using klinetest::Day;
 using klinetest::Feed;
 using klinetest::Series;
 
-class PortraitPage : public klinetest::ChartTest {
+class PortraitPage : public klinetest::WindowedChartTest {
  protected:
   void SetUp() override {
     ChartTest::SetUp();
-    foundation::Clock::setManual();
-    ui::Application::shared().reset();
-    ui::Screen::main().setHeight(480);
-    window = ui::Window::create({0, 0, 320, 480});
-    window->makeKeyAndVisible();
+    OpenWindow(320);
     page = AnalysisView::createPage({0, 0, 320, 480 - 166});
     window->addSubview(page);
     k = page->chart();
@@ -40,23 +36,7 @@ class PortraitPage : public klinetest::ChartTest {
     q.ltgb = 1000000;
     page->SetDataInfo(q, 1);
   }
-  void TearDown() override {
-    window.reset();
-    ui::Application::shared().reset();
-    foundation::Clock::setReal();
-    ChartTest::TearDown();
-  }
-  static void Slide(gfx::Point from, gfx::Point to) {
-    auto& app = ui::Application::shared();
-    app.sendTouch(ui::TouchPhase::Began, 0, from);
-    app.sendTouch(ui::TouchPhase::Moved, 0, to);
-    app.sendTouch(ui::TouchPhase::Ended, 0, to);
-  }
-  static void Tap(gfx::Point p) {
-    auto& app = ui::Application::shared();
-    app.sendTouch(ui::TouchPhase::Began, 0, p);
-    app.sendTouch(ui::TouchPhase::Ended, 0, p);
-  }
+  static void Slide(gfx::Point from, gfx::Point to) { WindowedChartTest::Slide({from, to}); }
   std::unique_ptr<gfx::RecordingContext> DrawPage() {
     auto rec = std::make_unique<gfx::RecordingContext>(gfx::Size(320, 314));
     k->drawRect(*rec, k->bounds());
@@ -67,7 +47,6 @@ class PortraitPage : public klinetest::ChartTest {
     k->StartIndex = start;
     k->CalcArguments();
   }
-  std::shared_ptr<ui::Window> window;
   std::shared_ptr<AnalysisView> page;
   KLineModuleView* k = nullptr;
 };

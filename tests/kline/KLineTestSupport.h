@@ -22,10 +22,13 @@
 #include "core/ReplyHead.h"
 #include "detail/TimeLabel.h"
 #include "kline/KLineModuleView.h"
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/RecordingContext.h"
-#include "tests/testserver/TestClient.h"
-#include "testserver/TestServer.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+#include "tests/testserver/ChartClientSupport.h"
 
 namespace klinetest {
 
@@ -75,9 +78,9 @@ inline void Feed(KLineModuleView& chart, const std::vector<tagLocalKData>& bars,
 }
 
 // A chart at the landscape frame with its own documents folder and a fresh "save.cfg".
-class ChartTest : public ::testing::Test {
+class ChartFixture {
  protected:
-  void SetUp() override {
+  void SetUpChart() {
     std::string tmpl = (std::filesystem::temp_directory_path() / "verdan-kline-XXXXXX").string();
     char* made = ::mkdtemp(tmpl.data());
     ASSERT_NE(made, nullptr);
@@ -91,7 +94,8 @@ class ChartTest : public ::testing::Test {
     chart->m_stockdata.market = 1;
     chart->m_stockdata.unit = 100;
   }
-  void TearDown() override {
+  void TearDownChart() {
+    chart.reset();
     std::error_code ec;
     std::filesystem::remove_all(documents_, ec);
   }
@@ -107,6 +111,44 @@ class ChartTest : public ::testing::Test {
   std::shared_ptr<KLineModuleView> chart;
 };
 
+class ChartTest : public ::testing::Test, protected ChartFixture {
+ protected:
+  void SetUp() override { SetUpChart(); }
+  void TearDown() override { TearDownChart(); }
+};
+
+// A chart test with a key window of the given width on a 480-point screen, a manual clock and
+// fingers sent through the application.
+class WindowedChartTest : public ChartTest {
+ protected:
+  void OpenWindow(double width) {
+    foundation::Clock::setManual();
+    ui::Application::shared().reset();
+    ui::Screen::main().setHeight(480);
+    window = ui::Window::create({0, 0, width, 480});
+    window->makeKeyAndVisible();
+  }
+  void TearDown() override {
+    window.reset();
+    ui::Application::shared().reset();
+    foundation::Clock::setReal();
+    ChartTest::TearDown();
+  }
+  static void Tap(gfx::Point p) {
+    auto& app = ui::Application::shared();
+    app.sendTouch(ui::TouchPhase::Began, 0, p);
+    app.sendTouch(ui::TouchPhase::Ended, 0, p);
+  }
+  // One finger through the points.
+  static void Slide(const std::vector<gfx::Point>& points) {
+    auto& app = ui::Application::shared();
+    app.sendTouch(ui::TouchPhase::Began, 0, points.front());
+    for (size_t i = 1; i < points.size(); ++i) app.sendTouch(ui::TouchPhase::Moved, 0, points[i]);
+    app.sendTouch(ui::TouchPhase::Ended, 0, points.back());
+  }
+  std::shared_ptr<ui::Window> window;
+};
+
 // What the server answered to one K-line request: the bars of every part as parsed, with the
 // head the pager hands on (its count the bars parsed) and the part's data flag; then the events.
 struct KLineAnswer {
@@ -120,52 +162,22 @@ struct KLineAnswer {
   std::vector<tagLocalWeightData> events;
 };
 
-// The in-process test server and one quote connection.
-class ServerTest : public ChartTest {
+// The chart against the in-process test server over one quote connection.
+class ServerTest : public chartclient::ChartClientTest, protected ChartFixture {
  protected:
-  static constexpr int32_t kDate = 20151217;
-
-  static void SetUpTestSuite() {
-    auto o = testserver::ServerOptions::Ephemeral();
-    o.date = kDate;
-    o.minute = 15 * 60;
-    server_ = new testserver::TestServer(o);
-    ASSERT_TRUE(server_->start());
-  }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
+  static constexpr int32_t kDate = chartclient::kDate;
 
   void SetUp() override {
-    ChartTest::SetUp();
+    ChartClientTest::SetUp();
+    SetUpChart();
     server_->setKLineInParts(false);
-    client_ = std::make_unique<TestClient>(server_->port(testserver::Role::Quote));
-    ASSERT_TRUE(client_->connected());
   }
-
-  Reply Ask(const uint8_t* buf, int len) {
-    EXPECT_GT(len, 0);
-    EXPECT_TRUE(client_->send(buf, len));
-    Reply r = client_->receiveReply();
-    EXPECT_TRUE(r.ok);
-    EXPECT_FALSE(r.error()) << r.errorText();
-    return r;
-  }
+  void TearDown() override { TearDownChart(); }
 
   // The quote as the client's cache merges it (the pager's K-line lists).
   tagLocalStockData Quote(uint8_t market, const char* code) {
-    const uint8_t list1[] = {5, 30, 11, 19, 1, 20};
-    const uint8_t list2[] = {12, 10, 9, 5, 31, 17, 6, 8, 21, 2, 3, 4, 7};
-    uint8_t buf[1024];
-    Reply r = Ask(
-        buf, MakeRequest_StockData(0, ++code_, 13, market, code, list1, list2, buf, sizeof buf));
-    CQuoteCache cache;
-    cache.Init();
-    tagLocalStockData rec;
-    std::memset(static_cast<void*>(&rec), 0, sizeof rec);
-    EXPECT_GE(cache.MergeOne(r.body.data(), r.body.size(), &rec), 0);
-    return rec;
+    return ChartClientTest::Quote(market, code,
+                                  chartclient::List({10, 9, 5, 31, 17, 6, 8, 21, 2, 3, 4, 7}));
   }
 
   // K-lines of a period as the pager asks for them (with the events on the day period).
@@ -185,7 +197,7 @@ class ServerTest : public ChartTest {
     const uint8_t weights[] = {8, 1, 2, 3, 4, 5, 6, 7, 10};
     const uint8_t none[] = {0};
     uint8_t buf[1024];
-    const int len = MakeRequest_KLine(0, ++code_, 13, block, bars, bars,
+    const int len = MakeRequest_KLine(0, NextCode(), 13, block, bars, bars,
                                       period == 1 ? weights : none, buf, sizeof buf);
     EXPECT_TRUE(client_->send(buf, len));
     KLineAnswer answer;
@@ -245,12 +257,6 @@ class ServerTest : public ChartTest {
     if (!answer.events.empty())
       chart.setTagLocalWeightData(answer.events.data(), static_cast<int>(answer.events.size()));
   }
-
-  static testserver::TestServer* server_;
-  std::unique_ptr<TestClient> client_;
-  uint16_t code_ = 100;
 };
-
-inline testserver::TestServer* ServerTest::server_ = nullptr;
 
 }  // namespace klinetest

@@ -18,34 +18,12 @@ using klinetest::Day;
 using klinetest::Feed;
 using klinetest::Series;
 
-class KLineTouch : public klinetest::ChartTest {
+class KLineTouch : public klinetest::WindowedChartTest {
  protected:
   void SetUp() override {
     ChartTest::SetUp();
-    foundation::Clock::setManual();
-    ui::Application::shared().reset();
-    ui::Screen::main().setHeight(480);
-    window = ui::Window::create({0, 0, 480, 480});
-    window->makeKeyAndVisible();
+    OpenWindow(480);
     window->addSubview(chart);
-  }
-  void TearDown() override {
-    window.reset();
-    ui::Application::shared().reset();
-    foundation::Clock::setReal();
-    ChartTest::TearDown();
-  }
-  static void Tap(gfx::Point p) {
-    auto& app = ui::Application::shared();
-    app.sendTouch(ui::TouchPhase::Began, 0, p);
-    app.sendTouch(ui::TouchPhase::Ended, 0, p);
-  }
-  // One finger through the points.
-  static void Slide(const std::vector<gfx::Point>& points) {
-    auto& app = ui::Application::shared();
-    app.sendTouch(ui::TouchPhase::Began, 0, points.front());
-    for (size_t i = 1; i < points.size(); ++i) app.sendTouch(ui::TouchPhase::Moved, 0, points[i]);
-    app.sendTouch(ui::TouchPhase::Ended, 0, points.back());
   }
   // Two fingers: each step gives both positions.
   static void Two(const std::vector<std::pair<gfx::Point, gfx::Point>>& steps) {
@@ -62,7 +40,6 @@ class KLineTouch : public klinetest::ChartTest {
     chart->StartIndex = endIndex + chart->kNumOfView - 1;
     chart->CalcArguments();
   }
-  std::shared_ptr<ui::Window> window;
 };
 
 TEST_F(KLineTouch, ATapPutsUpRulerPanelAndBubbleAndATapOutsideTakesThemDown) {
