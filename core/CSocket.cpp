@@ -1,6 +1,7 @@
 #include "core/CSocket.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -74,20 +75,19 @@ struct CSocket::Race {
 };
 
 struct CSocket::HandOff {
-  std::mutex mutex;
+  std::mutex mutex;  // the waits; counting goes without it
   std::condition_variable cv;
-  int waiting = 0;  // records queued, not yet taken
-  int peak = 0;
-  int readers = 0;  // readers waiting for room
+  std::atomic<int> waiting{0};  // records queued, not yet taken
+  std::atomic<int> peak{0};
+  std::atomic<int> readers{0};  // readers waiting for room
 
+  // The main loop's side: no lock unless a reader waits, so taking records stays cheap.
   void release() {
-    bool wake;
-    {
-      std::lock_guard<std::mutex> guard(mutex);
-      --waiting;
-      wake = readers > 0 && waiting <= kHandOffResume;
-    }
-    if (wake) cv.notify_all();
+    const int now = waiting.fetch_sub(1) - 1;
+    if (now > kHandOffResume || readers.load() == 0) return;
+    // Taking the lock orders this with a reader between its check and its sleep.
+    { std::lock_guard<std::mutex> guard(mutex); }
+    cv.notify_all();
   }
   // Ends every wait: a waiting reader checks its socket again.
   void interrupt() {
@@ -487,44 +487,37 @@ int CSocket::GetPacket(uint8_t* header, uint8_t* body, int capacity, const char*
 bool CSocket::WaitForHandOffRoom(const net::SocketPtr& socket, int records) {
   HandOff& h = *m_handOff;
   const int limit = kHandOffBound - std::max(1, records);
-  {
-    std::lock_guard<std::mutex> guard(h.mutex);
-    if (h.waiting <= limit) return true;
-  }
+  if (h.waiting.load() <= limit) return true;
   if (foundation::RunLoop::isMainThread()) return true;
   std::unique_lock<std::mutex> lock(h.mutex);
-  ++h.readers;
+  h.readers.fetch_add(1);
   // Down to the resume mark rather than one free place: a reader woken per record would cost
   // more than the records.
   h.cv.wait(lock, [&] {
-    return h.waiting <= std::min(limit, kHandOffResume) || GetCFSocket() != socket;
+    return h.waiting.load() <= std::min(limit, kHandOffResume) || GetCFSocket() != socket;
   });
-  --h.readers;
+  h.readers.fetch_sub(1);
   return GetCFSocket() == socket;
 }
 
 std::shared_ptr<void> CSocket::TakeHandOffTicket() {
   std::shared_ptr<HandOff> h = m_handOff;
-  {
-    std::lock_guard<std::mutex> guard(h->mutex);
-    ++h->waiting;
-    h->peak = std::max(h->peak, h->waiting);
+  const int now = h->waiting.fetch_add(1) + 1;
+  int seen = h->peak.load();
+  while (now > seen && !h->peak.compare_exchange_weak(seen, now)) {
   }
   // No object: the ticket is only its deleter, which runs once when the last copy goes.
   return std::shared_ptr<void>(nullptr, [h](auto) { h->release(); });
 }
 
 int CSocket::HandOffWaiting() const {
-  std::lock_guard<std::mutex> guard(m_handOff->mutex);
-  return m_handOff->waiting;
+  return m_handOff->waiting.load();
 }
 
 int CSocket::HandOffPeak() const {
-  std::lock_guard<std::mutex> guard(m_handOff->mutex);
-  return m_handOff->peak;
+  return m_handOff->peak.load();
 }
 
 void CSocket::ResetHandOffPeak() {
-  std::lock_guard<std::mutex> guard(m_handOff->mutex);
-  m_handOff->peak = m_handOff->waiting;
+  m_handOff->peak.store(m_handOff->waiting.load());
 }

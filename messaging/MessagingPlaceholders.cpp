@@ -20,8 +20,18 @@ std::shared_ptr<ui::View> PlainView(const std::string& text) {
 
 }  // namespace
 
+SendMessageViewController::SendMessageViewController()
+    : sheet_(MySendMessageView::createWithDefaultXib()) {
+  sheet_->setSuperViewController(this);
+}
+
 void SendMessageViewController::loadView() {
-  setView(PlainView("写信\n建设中"));
+  auto view = ui::View::create(ui::Screen::main().applicationFrame());
+  view->setBackgroundColor(gfx::Color::clear());
+  sheet_->setFrame(view->bounds());
+  view->addSubview(sheet_);
+  sheet_->observe();
+  setView(view);
   setTitle("写信");
 }
 

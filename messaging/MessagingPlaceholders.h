@@ -1,32 +1,24 @@
-// Stand-ins for the compose sheet and the message detail screen until they are built: each is
-// registered under the real class name and keeps what the message centre gives it.
+// The compose sheet's host, and stand-ins for the conversation and message detail screens until
+// they are built: each registered under the real class name keeps what the centre gives it.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "messaging/MySendMessageView.h"
 #include "messaging/MyMessageDetailDelegate.h"
 #include "platform/foundation/Value.h"
 #include "platform/ui/ViewController.h"
 
+// The host of the compose sheet, presented modally; the sheet dismisses it when it closes.
 class SendMessageViewController : public ui::ViewController {
  public:
+  SendMessageViewController();
   void loadView() override;
-  void setReceiverArray(const foundation::Array& rows) { receivers_ = rows; }
-  const foundation::Array& receiverArray() const { return receivers_; }
-  void setInitSelect(int position) { initSelect_ = position; }
-  int initSelect() const { return initSelect_; }
-  void setInitReceiverData(const std::string& name, bool disabled) {
-    initReceiver_ = name;
-    receiverDisabled_ = disabled;
-  }
-  const std::string& initReceiver() const { return initReceiver_; }
+  MySendMessageView* sendMessageView() const { return sheet_.get(); }
 
  private:
-  foundation::Array receivers_;
-  int initSelect_ = -1;
-  std::string initReceiver_;
-  bool receiverDisabled_ = false;
+  std::shared_ptr<MySendMessageView> sheet_;
 };
 
 class CommunionViewController : public ui::ViewController {
@@ -55,12 +47,16 @@ class MyMessageDetailController : public ui::ViewController {
   void updateCurrentView(int row);
   int currentRow() const { return row_; }
   const foundation::Value& shownMessage() const { return shown_; }
+  // A task answer was taken by the server.
+  void updateTaskStatusToDone() { ++taskDone_; }
+  int taskDone() const { return taskDone_; }
   MyMessageDetailDelegate* delegate() const { return delegate_.lock().get(); }
 
  private:
   std::weak_ptr<MyMessageDetailDelegate> delegate_;
   bool sent_ = false;
   int row_ = -1;
+  int taskDone_ = 0;
   foundation::Value shown_;
 };
 

@@ -25,7 +25,6 @@ using foundation::Value;
 namespace {
 
 constexpr const char* kRowImage = "bg(经济人列表栏）.png";
-constexpr const char* kRowSelectedImage = "bg(经济人列表栏选中）.png";
 
 std::string UpperInitial(const Value& row) {
   std::string initial = row["broker_firstABC"].toString();
@@ -248,9 +247,10 @@ void MyMessage::doAction(int action, const Value& given) {
       auto compose = Extend::produceObject<SendMessageViewController>("SendMessageViewController");
       if (!compose) return;
       presentModalViewController(compose, true);
-      compose->setInitSelect(currentSelect_);
-      compose->setReceiverArray(BuildBrokerList());
-      compose->setInitReceiverData(row["broker_name"].toString(), false);
+      MySendMessageView* sheet = compose->sendMessageView();
+      sheet->setInitSelect(currentSelect_);
+      sheet->setReceiverArray(BuildBrokerList());
+      sheet->setInitReceiverData(row["broker_name"].toString(), false);
       return;
     }
     case 2:

@@ -29,7 +29,6 @@ using foundation::Value;
 namespace {
 
 constexpr const char* kCellIdentifier = "info-cell-identifier";
-constexpr const char* kBrokerCellIdentifier = "broker-cell-identifier";
 constexpr double kSlide = 0.4;
 
 bool IsUnread(const Value& message) {
@@ -121,7 +120,10 @@ void MyMessage::buildScreen() {
   brokerListTableView_->setBackgroundView(ground);
   brokerListTableView_->setHidden(true);
   view->addSubview(brokerListTableView_);
-  tagDetailTableView_ = table(brokerListTableView_->frame(), 43);
+  tagDetailTableView_ = table(brokerListTableView_->frame(), brokerListTableView_->rowHeight());
+  auto tagGround = ui::ImageView::create(gfx::Rect(0, 0, 320, h - 172));
+  tagGround->setImage(gfx::Image::named("bg（经济人）.png"));
+  tagDetailTableView_->setBackgroundView(tagGround);
   tagDetailTableView_->setHidden(true);
 
   brokerDetail_ = h >= 568 ? Extend::produceObject<BrokerDetail>("BrokerDetail_iP5")
@@ -568,8 +570,9 @@ void MyMessage::currentMessageChanged(int row, const std::string& key, const Val
 void MyMessage::Action_WriteMessageBtn() {
   auto compose = Extend::produceObject<SendMessageViewController>("SendMessageViewController");
   if (!compose) return;
-  compose->setReceiverArray(BuildBrokerList());
   presentModalViewController(compose, true);
+  compose->sendMessageView()->setDefaultFirstResponder();
+  compose->sendMessageView()->setReceiverArray(BuildBrokerList());
 }
 
 void MyMessage::showBrokerDetail(int row) {

@@ -36,7 +36,10 @@ struct KnownUser {
   const char* name;
   const char* password;
 };
-const KnownUser kKnownUsers[] = {{"zhang3", "123456"}, {"li4", "654321"}, {"demo01", "888888"}};
+const KnownUser kKnownUsers[] = {{"zhang3", "123456"}, {"li4", "654321"}, {"demo01", "888888"},
+                                 // The messaging accounts: the adviser 9001 (王明) of the staff
+                                 // list and his client 8001 (赵强) of the client list.
+                                 {"9001", "900100"}, {"8001", "800100"}};
 
 // False for a known user with another password.
 bool PasswordMatches(const std::string& name, const std::string& password) {

@@ -301,6 +301,12 @@ void RegisterTradeHandlers(ServerCore& s);
 void RegisterMessageHandlers(ServerCore& s);
 // Gives a user's mailbox its three first messages, once (MessageHandlers.cpp).
 void SeedMailbox(ServerCore& s, UserState& u, const std::string& name);
+// What the message role keeps of sent mails (server thread).
+struct MessageServerState {
+  std::string answerText;
+  std::vector<SentMail> sent;
+};
+MessageServerState& MessageState(const ServerCore& s);
 // The next id of a user's mailbox: above every id given before.
 int64_t NextMessageId(UserState& u);
 void RegisterPriceAlertHandlers(ServerCore& s);

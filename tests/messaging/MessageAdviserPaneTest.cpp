@@ -43,7 +43,7 @@ class MessageAdviserPaneTest : public StartupTest {
   }
   MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
   MyMessage* OpenPane(const std::string& user, size_t messages) {
-    Launch([&] { SetLoginInfo(user.c_str(), "secret"); });
+    Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
     EXPECT_TRUE(LoggedInAndShown());
     EXPECT_TRUE(WaitFor([&] {
       return Centre() && Centre()->store().totalMessages().size() == messages && AreBrokerTablesLoaded();
@@ -109,8 +109,9 @@ TEST_F(MessageAdviserPaneTest, InvestorRowsCountsBadgesAndCardActions) {
   centre->brokerDetailWithActionID(card, 2);
   auto* compose = dynamic_cast<SendMessageViewController*>(centre->presentedViewController());
   ASSERT_NE(compose, nullptr);
-  EXPECT_EQ(compose->initSelect(), wang);
-  EXPECT_EQ(compose->initReceiver(), "王明");
+  EXPECT_EQ(compose->sendMessageView()->chooseArray(), std::vector<std::string>{std::to_string(wang)});
+  EXPECT_EQ(compose->sendMessageView()->editReceiver()->text(), "王明");
+  EXPECT_EQ(compose->sendMessageView()->senderTextView()->names(), std::vector<std::string>{"王明"});
   centre->dismissModalViewControllerAnimated(false);
   centre->brokerDetailWithActionID(card, 5);
   auto* communion = dynamic_cast<CommunionViewController*>(centre->presentedViewController());

@@ -45,7 +45,7 @@ class MessageCentreScreenTest : public StartupTest {
   MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
   // Logs in and waits for the mailbox's messages to be stored, then shows the "服务" tab.
   MyMessage* OpenCentre(const std::string& user, size_t messages) {
-    Launch([&] { SetLoginInfo(user.c_str(), "secret"); });
+    Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
     EXPECT_TRUE(LoggedInAndShown());
     EXPECT_TRUE(WaitFor([&] { return Centre() && Centre()->store().totalMessages().size() == messages; }));
     Settle();
@@ -194,7 +194,7 @@ TEST_F(MessageCentreScreenTest, EmptyingSwipeWriteSearchAndTheAdviserPersonality
   centre->Action_WriteMessageBtn();
   auto* compose = dynamic_cast<SendMessageViewController*>(centre->presentedViewController());
   ASSERT_NE(compose, nullptr);
-  EXPECT_EQ(compose->receiverArray().size(), BuildBrokerList().size());
+  EXPECT_EQ(compose->sendMessageView()->receiverArray().size(), BuildBrokerList().size());
   centre->dismissModalViewControllerAnimated(false);
 
   centre->SearchDone("600000", 1, "浦发银行", 1);

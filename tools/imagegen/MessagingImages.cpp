@@ -82,6 +82,11 @@ void MessagingImages() {
     ctx.fillRect(Rect(22, 11, 2, 10));
     ctx.fillRect(Rect(18, 15, 10, 2));
   });
+  Make("姓名BG.png", Size(140, 20), [](Context& ctx) {
+    // A receiver token: a soft grey pill.
+    FillRounded(ctx, Rect(0.5, 0.5, 139, 19), 9.5, Color::rgb255(214, 220, 230));
+    VerticalGradient(ctx, Rect(4, 1, 132, 8), Color(1, 1, 1, 0.5), Color(1, 1, 1, 0.1));
+  });
   Make("bg_btn.png", Size(60, 30), [](Context& ctx) {
     FillRounded(ctx, Rect(0.5, 0.5, 59, 29), 5, Color::rgb255(164, 110, 56));
     VerticalGradient(ctx, Rect(3, 2, 54, 12), Color(1, 1, 1, 0.35), Color(1, 1, 1, 0.05));
