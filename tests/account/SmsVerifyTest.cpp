@@ -3,6 +3,7 @@
 
 #include "account/AccountUi.h"
 #include "account/SmsVerify.h"
+#include "account/TradeLoginViewController.h"
 #include "core/CDataCenter.h"
 #include "core/MDBF.h"
 #include "tests/account/AccountScreenSupport.h"
@@ -214,6 +215,24 @@ TEST_F(PhoneCheckTest, AnswersWithoutTheCodeKeepNoneAndMultiByteNumbersAreCut) {
   EXPECT_TRUE(AlertWithMessage("请输入正确的验证码"));
   EXPECT_EQ(CutUtf8Text("abc", 20), "abc");
   EXPECT_EQ(CutUtf8Text("一二三四五六七", 20), "一二三四五六");
+}
+
+TEST_F(SmsVerifyTest, TheTradeScreenOpensBothAndShowsTheOutcome) {
+  LaunchAndLogIn();
+  SetLoginInfo("zhang3", "123456");
+  auto trade = std::make_shared<TradeLoginViewController>();
+  Navigation()->pushViewController(trade, false);
+  ASSERT_TRUE(pump([&] { return trade->keyAgreed(); }));
+  trade->openRow(5);
+  UserVerifyView* verify = nullptr;
+  for (auto& sub : trade->view()->subviews())
+    if (auto* v = dynamic_cast<UserVerifyView*>(sub.get())) verify = v;
+  ASSERT_NE(verify, nullptr);
+  verify->handleTimeoutRequest();
+  EXPECT_NE(trade->statusLabel()->text().find("身份验证: 未通过"), std::string::npos);
+  trade->openRow(6);
+  advance(0.5);
+  EXPECT_NE(dynamic_cast<MessageViewController*>(Navigation()->topViewController()), nullptr);
 }
 
 }  // namespace
