@@ -238,11 +238,34 @@ void AccountManager::startLogin(const std::string& user, const std::string& pass
   }
 }
 
+void AccountManager::setTraderTypeSelectView(std::shared_ptr<TraderTypeSelectView> form) {
+  if (traderTypeSelectView_) traderTypeSelectView_->removeFromSuperview();
+  traderTypeSelectView_ = std::move(form);
+  if (!traderTypeSelectView_) return;
+  if (!isViewLoaded()) view();
+  traderTypeSelectView_->setNavigationController(navigationController());
+  view()->addSubview(traderTypeSelectView_);
+}
+
 void AccountManager::UserLogin() {
   if (!alertView_ || !alertView_->isHidden()) return;
-  // No selector in the slot: the session's broker and branch stay as they are.
-  const int brokerCode = GetDataCenter().GetTraderCode();
-  const int branchCode = GetDataCenter().GetTraderCode2();
+  // Without a selector the session's broker and branch stay as they are.
+  int brokerCode = GetDataCenter().GetTraderCode();
+  int branchCode = GetDataCenter().GetTraderCode2();
+  if (auto* form = traderTypeSelectView_.get()) {
+    if (form->getQSDM() < 0) {
+      ShowMessageAlert("请选择券商！");
+      return;
+    }
+    if (form->getYYBDM() < 0) {
+      ShowMessageAlert("请选择营业部！");
+      return;
+    }
+    GetDataCenter().SetYYB(form->getQSDM(), form->getQSMC().c_str());
+    GetDataCenter().SetYYB2(form->getYYBDM(), form->getYYBMC().c_str());
+    brokerCode = form->getQSDM();
+    branchCode = form->getYYBDM();
+  }
   const std::string user = FieldAscii(user_.get());
   const std::string password = FieldAscii(password_.get());
   if (user.empty()) {
@@ -277,7 +300,8 @@ void AccountManager::RegisterAndGetPwd() {
   navigation->pushViewController(screen, true);
   screen->view();
   screen->setUser(FieldAscii(user_.get()));
-  screen->setDefaultQSMC("", 0, "", 0);
+  if (auto* form = traderTypeSelectView_.get())
+    screen->setDefaultQSMC(form->getQSMC(), form->getQSDM(), form->getYYBMC(), form->getYYBDM());
 }
 
 void AccountManager::btn_Logout() {
@@ -361,7 +385,11 @@ void AccountManager::recvmsg(const foundation::Notification& notification) {
     WriteLoginKeys(user, password);
     updateAccountStatus();
     if (!user.empty()) {
-      addNewAccountInfo(MakeAccountRecord(user, password, rememberSwitch_->isOn(), "", 0, "", 0));
+      auto* form = traderTypeSelectView_.get();
+      addNewAccountInfo(MakeAccountRecord(user, password, rememberSwitch_->isOn(),
+                                          form ? form->getQSMC() : "", form ? form->getQSDM() : 0,
+                                          form ? form->getYYBMC() : "",
+                                          form ? form->getYYBDM() : 0));
     }
     const std::string notice = table.GetNSString(38);
     std::weak_ptr<ui::AlertViewDelegate> delegate = sharedAs<ui::AlertViewDelegate>();
@@ -449,6 +477,10 @@ void AccountManager::selectAccountRow(int row) {
   const bool remember = AccountRemembers(record);
   rememberSwitch_->setOn(remember);
   password_->setText(remember ? AccountPassword(record) : std::string());
+  if (auto* form = traderTypeSelectView_.get()) {
+    form->setQSMC(record[kAccountBrokerName].toString(), static_cast<int>(record[kAccountBrokerCode].toInt()));
+    form->setYYBMC(record[kAccountBranchName].toString(), static_cast<int>(record[kAccountBranchCode].toInt()));
+  }
 }
 
 void AccountManager::deleteAccountRow(int row) {

@@ -18,6 +18,7 @@
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 #include "shell/ScreenRoles.h"
+#include "account/TraderSelect.h"
 #include "widgets/AlertView.h"
 
 inline constexpr char kAccountTitle[] = "账号管理";
@@ -88,6 +89,11 @@ class AccountManager : public ui::ViewController,
       ui::TableView& table, const ui::IndexPath& path) override;
   void tableViewDidSelectRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
 
+  // Places a broker/branch form in the slot (after the view loaded; the screen keeps none of
+  // its own).
+  void setTraderTypeSelectView(std::shared_ptr<TraderTypeSelectView> form);
+  TraderTypeSelectView* traderTypeSelectView() const { return traderTypeSelectView_.get(); }
+
   // --- For tests ---
   ui::TextField* m_user() const { return user_.get(); }
   ui::TextField* m_password() const { return password_.get(); }
@@ -130,7 +136,7 @@ class AccountManager : public ui::ViewController,
   std::shared_ptr<ui::View> accountSelectView_;
   std::shared_ptr<ui::ImageView> topgroundView_;
   std::shared_ptr<ui::TableView> tableView_;
-  std::shared_ptr<ui::View> traderTypeSelectView_;
+  std::shared_ptr<TraderTypeSelectView> traderTypeSelectView_;
   int requestCodeRZ_ = -1;
   std::shared_ptr<ui::Button> btnSelectAccount_;
   bool observing_ = false;

@@ -55,7 +55,7 @@ void RegisterViewController::loadView() {
   realViewOVSelf_->addSubview(hint);
 
   // Broker accounts: the broker's information and its phone.
-  realViewTrader_ = ui::View::create(gfx::Rect(0, 200, w, 60));
+  realViewTrader_ = ui::View::create(gfx::Rect(0, 285, w, 60));
   view->addSubview(realViewTrader_);
   applyBtn_ = accountui::MakeButton("券商信息", gfx::Rect(20, 10, (w - 60) / 2, 40),
                                     gfx::Color::rgb255(60, 90, 150));
@@ -65,20 +65,25 @@ void RegisterViewController::loadView() {
   realViewTrader_->addSubview(callBtn_);
 
   // The broker and branch choice.
-  realViewTraderSelect_ = ui::View::create(gfx::Rect(0, 260, w, 90));
+  realViewTraderSelect_ = ui::View::create(gfx::Rect(0, 190, w, 90));
   view->addSubview(realViewTraderSelect_);
 }
 
 void RegisterViewController::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
-  // No selector is placed in the slot: the broker blocks stay hidden.
+  // The slot gets the broker/branch form; without it the broker blocks stay hidden.
   if (traderTypeSelectView_) traderTypeSelectView_->removeFromSuperview();
   traderTypeSelectView_.reset();
-  realViewTraderSelect_->setHidden(true);
+  if (usesTraderSelect_) {
+    traderTypeSelectView_ = TraderTypeSelectView::initWithFrame(
+        gfx::Rect(15, 0, realViewTraderSelect_->bounds().width() - 30, 90));
+    realViewTraderSelect_->addSubview(traderTypeSelectView_);
+  }
+  realViewTraderSelect_->setHidden(!usesTraderSelect_);
   setTitle(kRegisterTitle);
   realViewOVSelf_->setHidden(false);
-  realViewTrader_->setHidden(true);
+  realViewTrader_->setHidden(!usesTraderSelect_);
 
   alertView_ = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, kWaitBoxY, kWaitBoxW, kWaitBoxH));
   alertView_->setAlertTextMsg(kRequestWaitText);
@@ -104,6 +109,7 @@ void RegisterViewController::viewWillAppear(bool animated) {
   Extend::setNavigationBarColorForiOS7(*this);
   ui::ViewController::viewWillAppear(animated);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  if (traderTypeSelectView_) traderTypeSelectView_->setNavigationController(navigationController());
   startObserving();
 }
 
@@ -141,8 +147,11 @@ void RegisterViewController::setUser(const std::string& text) {
   if (user_) user_->setText(text);
 }
 
-void RegisterViewController::setDefaultQSMC(const std::string&, int, const std::string&, int) {
-  // With the slot empty there is no selector to hand the broker and branch to.
+void RegisterViewController::setDefaultQSMC(const std::string& brokerName, int brokerCode,
+                                            const std::string& branchName, int branchCode) {
+  if (!traderTypeSelectView_) return;
+  traderTypeSelectView_->setQSMC(brokerName, brokerCode);
+  traderTypeSelectView_->setYYBMC(branchName, branchCode);
 }
 
 void RegisterViewController::showLoginProcess() {
@@ -172,7 +181,19 @@ void RegisterViewController::GetPwd() {
 void RegisterViewController::ApplyContent() {
   if (!alertView_ || !alertView_->isHidden()) return;
   // Without a selector in the slot the request names no broker or branch.
-  const int32_t broker = 0, branch = 0;
+  int32_t broker = 0, branch = 0;
+  if (traderTypeSelectView_) {
+    broker = traderTypeSelectView_->getQSDM();
+    branch = traderTypeSelectView_->getYYBDM();
+    if (broker < 0) {
+      ShowMessageAlert("请选择券商！");
+      return;
+    }
+    if (branch < 0) {
+      ShowMessageAlert("请选择营业部！");
+      return;
+    }
+  }
   showLoginProcess();
   CDataRequest* request = GlobalDataRequest();
   uint16_t code = NextRequestCode(request);

@@ -12,6 +12,7 @@
 #include "platform/ui/TextField.h"
 #include "platform/ui/View.h"
 #include "platform/ui/ViewController.h"
+#include "account/TraderSelect.h"
 #include "widgets/AlertView.h"
 
 inline constexpr char kRegisterTitle[] = "用户注册/密码获取";
@@ -45,8 +46,11 @@ class RegisterViewController : public ui::ViewController,
   void showLoginProcess();
   bool textFieldShouldReturn(ui::TextField& field) override;
 
-  // The selector slot: a view with the broker/branch choice (empty here).
-  void setTraderTypeSelectView(std::shared_ptr<ui::View> view) { traderTypeSelectView_ = view; }
+  // Whether the screen places the broker/branch form in its slot when its view loads (it
+  // does unless told otherwise before).
+  void setUsesTraderSelect(bool uses) { usesTraderSelect_ = uses; }
+  TraderTypeSelectView* traderTypeSelectView() const { return traderTypeSelectView_.get(); }
+  ui::Button* applyButton() const { return applyBtn_.get(); }
 
   ui::TextField* m_user() const { return user_.get(); }
   ui::View* realViewOVSelf() const { return realViewOVSelf_.get(); }
@@ -69,7 +73,8 @@ class RegisterViewController : public ui::ViewController,
   std::shared_ptr<ui::View> realViewOVSelf_;
   std::shared_ptr<ui::View> realViewTrader_;
   std::shared_ptr<ui::View> realViewTraderSelect_;
-  std::shared_ptr<ui::View> traderTypeSelectView_;
+  std::shared_ptr<TraderTypeSelectView> traderTypeSelectView_;
+  bool usesTraderSelect_ = true;
   std::shared_ptr<ui::Button> getPassBtn_;
   std::shared_ptr<ui::Button> registerBtn_;
   std::shared_ptr<ui::Button> applyBtn_;

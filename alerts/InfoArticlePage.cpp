@@ -21,7 +21,9 @@
 
 namespace {
 
-void Indicator(bool on) { ui::Application::shared().setNetworkActivityIndicatorVisible(on); }
+void Indicator(bool on) {
+  ui::Application::shared().setNetworkActivityIndicatorVisible(on);
+}
 
 std::shared_ptr<ui::Button> StepButton(const gfx::Rect& frame, const char* image, int leftCap,
                                        int tag) {
@@ -202,8 +204,7 @@ void InfoArticlePage::recvmsg(const foundation::Notification& notification) {
   if (reply.status != kReceiveStatusPacket || reply.header.MainType != kMainTypeQuote) return;
   Indicator(false);
   if (reply.header.isError()) return;
-  if (reply.header.ChildType != childType_ ||
-      (reply.requestCode() & 0x3fff) != _mRequestFlagCode)
+  if (reply.header.ChildType != childType_ || (reply.requestCode() & 0x3fff) != _mRequestFlagCode)
     return;
   _mRequestFlagCode = -1;
   _infoContent = ReadInfoText(reply.body, reply.bodyLen);

@@ -25,7 +25,9 @@
 
 namespace {
 
-void Indicator(bool on) { ui::Application::shared().setNetworkActivityIndicatorVisible(on); }
+void Indicator(bool on) {
+  ui::Application::shared().setNetworkActivityIndicatorVisible(on);
+}
 
 std::shared_ptr<ui::Label> CellLabel(const gfx::Rect& frame, double size, const gfx::Color& color) {
   auto label = ui::Label::create(frame);
@@ -107,8 +109,8 @@ void MainPage::viewDidLoad() {
   view()->addSubview(_menuBarView);
   view()->setBackgroundColor(gfx::Color::black());
 
-  _tableView = ui::TableView::create(
-      gfx::Rect(0, 36, 320, ui::Screen::main().bounds().height() - 172));
+  _tableView =
+      ui::TableView::create(gfx::Rect(0, 36, 320, ui::Screen::main().bounds().height() - 172));
   _tableView->setDataSource(weakAs<ui::TableViewDataSource>());
   _tableView->setDelegate(weakAs<ui::TableViewDelegate>());
   _tableView->setRowHeight(MainPageCell::kRowHeight);

@@ -102,7 +102,11 @@ void PriceNotification::recvmsg(const foundation::Notification& notification) {
     _nRequestCode[kSlotQuery] = -1;
     const PriceAlertPermission right = ReadPriceAlertPermission(reply.body, reply.bodyLen);
     _bHavePriceNotification = right.held();
-    SetPriceNotifyRight(static_cast<int8_t>(right.value));
+    // The stored byte keeps 255 for "no answer yet"; a value it cannot hold counts as none.
+    SetPriceNotifyRight(right.held() ? int8_t{1}
+                        : right.value >= 0 && right.value <= INT8_MAX
+                            ? static_cast<int8_t>(right.value)
+                            : int8_t{0});
     StorePriceNotifyText(foundation::utf8ToUtf16(right.text));
     _tableView->reloadData();
     return;

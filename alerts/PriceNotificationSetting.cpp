@@ -426,12 +426,19 @@ std::shared_ptr<ui::TableViewCell> PriceNotificationSetting::tableViewCellForRow
   for (const auto& edit : editViews_) {
     if (edit && edit->superview() == cell->contentView()) edit->removeFromSuperview();
   }
+  // The four switches move between reused cells: the cell that held one gives it up first, or
+  // that cell would take it out of its new cell when it gets its own switch.
+  auto giveSwitch = [&cell](const std::shared_ptr<ui::Switch>& onOff) {
+    auto* holder = dynamic_cast<ui::TableViewCell*>(onOff->superview());
+    if (holder && holder != cell.get()) holder->setAccessoryView(nullptr);
+    cell->setAccessoryView(onOff);
+  };
   if (path.section == 0) {
     cell->textLabel()->setText("Trevane提醒");
-    cell->setAccessoryView(switches_[0]);
+    giveSwitch(switches_[0]);
   } else if (path.row >= 0 && path.row < 3) {
     cell->textLabel()->setText("");
-    cell->setAccessoryView(switches_[static_cast<size_t>(path.row) + 1]);
+    giveSwitch(switches_[static_cast<size_t>(path.row) + 1]);
     cell->contentView()->addSubview(editViews_[static_cast<size_t>(path.row)]);
   }
   return cell;

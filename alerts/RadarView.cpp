@@ -4,6 +4,7 @@
 #include <cinttypes>
 #include <cstring>
 
+#include "alerts/InfoArticlePage.h"
 #include "core/DataRequest.h"
 #include "core/PacketHeader.h"
 #include "core/RadarReplies.h"
@@ -18,7 +19,6 @@
 #include "platform/ui/NavigationController.h"
 #include "shell/Extend.h"
 #include "shell/SharedTool.h"
-#include "alerts/InfoArticlePage.h"
 
 // --- RadarCell ---
 
@@ -77,8 +77,8 @@ RadarContentView::RadarContentView(const gfx::Rect& frame) : ui::View(frame) {
     label->setTextAlignment(gfx::TextAlignment::Center);
     label->setLineBreakMode(gfx::LineBreakMode::WordWrap);
   }
-  backButton_->addTarget([this](ui::Control&) { toggleButton(); },
-                         ui::ControlEvent::TouchUpInside, this);
+  backButton_->addTarget([this](ui::Control&) { toggleButton(); }, ui::ControlEvent::TouchUpInside,
+                         this);
   addSubview(backButton_);
 }
 
@@ -206,8 +206,8 @@ void RadarView::RequestRadarContent(int64_t alertId) {
     foundation::logError("!!!!!!!RadarView: content request not built (%d)", body);
     return;
   }
-  const int n = BuildPacket(kMainTypeQuote, 82, static_cast<uint8_t>(_nPageId), 0, 0, buffer,
-                            body, kCipherNone);
+  const int n = BuildPacket(kMainTypeQuote, 82, static_cast<uint8_t>(_nPageId), 0, 0, buffer, body,
+                            kCipherNone);
   if (n > 0) PushCenterSendQueue(buffer, n);
 }
 
@@ -230,8 +230,7 @@ void RadarView::SetRadarContent(const uint8_t* data, int size) {
 }
 
 std::string RadarView::ChangeTimeFormat(int yyyymmdd) {
-  return foundation::format("%d-%d-%d(今)", yyyymmdd / 10000, yyyymmdd / 100 % 100,
-                            yyyymmdd % 100);
+  return foundation::format("%d-%d-%d(今)", yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100);
 }
 
 int RadarView::tableViewNumberOfRowsInSection(ui::TableView&, int) {

@@ -103,9 +103,7 @@ class RadarView : public ui::View,
   const foundation::Array& radarArray() const { return radarArray_; }
   void setRadarArray(foundation::Array rows) { radarArray_ = std::move(rows); }
   ui::TableView* tableView() const { return mTableView_.get(); }
-  ui::NavigationController* currentNavigationController() const {
-    return navigation_.lock().get();
-  }
+  ui::NavigationController* currentNavigationController() const { return navigation_.lock().get(); }
 
   // ui::TableViewDataSource / ui::TableViewDelegate
   int tableViewNumberOfRowsInSection(ui::TableView& table, int section) override;

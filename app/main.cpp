@@ -40,11 +40,14 @@ void printHelp() {
       "  --headless           run without a window (needs --script)\n"
       "  --script FILE        steps (headless, or played in the window): wait S | tap X Y |\n"
       "                       drag X1 Y1 X2 Y2 S |\n"
-      "                       type TEXT | key NAME | event background|foreground | shot F.png\n"
+      "                       type TEXT | key NAME | event background|foreground | shot F.png |\n"
+      "                       orientation N (1 portrait, 3 and 4 landscape) | open CLASS [ARGS]\n"
+      "  --open \"CLASS [ARGS]\" open a screen by class name at start (after the login)\n"
       "  --shots DIR          where relative shot names are written\n"
       "  --virtual-time       headless waits take no real time\n"
       "  --run-seconds N      close the window after N seconds\n"
-      "  --final-shot FILE    write the window's last frame as a PNG when it closes\n");
+      "  --final-shot FILE    write the window's last frame as a PNG when it closes\n"
+      "In the window, F1 to F6 turn the device (F1 portrait, F3 and F4 landscape).\n");
 }
 
 }  // namespace
@@ -67,6 +70,8 @@ int main(int argc, char** argv) {
     }
     if ((arg == "--bundle" || arg == "--documents") && hasValue) {
       (arg == "--bundle" ? foundation::setBundleDir : foundation::setDocumentsDir)(argv[++i]);
+    } else if (arg == "--open" && hasValue) {
+      headlessOptions.open = windowOptions.open = argv[++i];
     } else if (arg == "--headless") {
       headless = true;
     } else if (arg == "--script" && hasValue) {

@@ -45,13 +45,28 @@ std::string CDataCenter::GetSessionKey() const {
   return GetText(m_szSessionKey);
 }
 
+namespace {
+// At most `width` bytes of UTF-8 text, cut before a character that would not fit whole, so the
+// name reads back as UTF-8.
+std::string CutUtf8(const char* text, size_t width) {
+  if (!text) return {};
+  size_t n = strnlen(text, width);
+  if (n == width && text[n] != '\0') {
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+  }
+  return std::string(text, n);
+}
+}  // namespace
+
 void CDataCenter::SetYYB(int code, const char* branch) {
   m_iTraderCode.store(code);
-  SetText(m_szYYB, branch, 99);
+  const std::string name = CutUtf8(branch, 99);
+  SetText(m_szYYB, name.c_str(), 99);
 }
 void CDataCenter::SetYYB2(int code, const char* branch) {
   m_iTraderCode2.store(code);
-  SetText(m_szYYB2, branch, 99);
+  const std::string name = CutUtf8(branch, 99);
+  SetText(m_szYYB2, name.c_str(), 99);
 }
 std::string CDataCenter::GetYYB() const {
   return GetText(m_szYYB);

@@ -31,8 +31,7 @@ int AppendRadarRows(MDBF& table, int textField, std::vector<RadarRow>& rows, int
   return added;
 }
 
-std::vector<RadarRow> ReadRadarRows(const uint8_t* body, int length, int textField,
-                                    int maxRows) {
+std::vector<RadarRow> ReadRadarRows(const uint8_t* body, int length, int textField, int maxRows) {
   std::vector<RadarRow> rows;
   MDBF table;
   WalkRecordTables(body, length, table, [&](MDBF& t) {

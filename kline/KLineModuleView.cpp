@@ -71,9 +71,34 @@ std::shared_ptr<KLineModuleView> KLineModuleView::initWithFrame(const gfx::Rect&
   return view;
 }
 
-KLineModuleView::KLineModuleView(const gfx::Rect& frame) : ui::View(frame) {
+std::shared_ptr<KLineModuleView> KLineModuleView::initPortrait(const gfx::Rect& frame) {
+  auto view = std::make_shared<KLineModuleView>(frame, true);
+  view->setUp();
+  return view;
+}
+
+int KLineModuleView::priceDecimals() const {
+  return portrait_ && m_stockdata.xswsdot != 0 ? m_stockdata.xswsdot : m_stockdata.pricedot;
+}
+
+KLineModuleView::KLineModuleView(const gfx::Rect& frame, bool portrait)
+    : ui::View(frame), portrait_(portrait) {
   const float w = static_cast<float>(frame.width());
   const float h = static_cast<float>(frame.height());
+  KSourceDataArray.reserve(kKLineCapacity);
+  KDataArray.reserve(kKLineCapacity);
+  if (portrait) {
+    // Under the 51-point price header: price area, an 18-point date strip, volume area.
+    const int area = static_cast<int>(h - 51 - 40);
+    kStartXCoor = 45;
+    kViewWidth = w - 48;
+    kViewHeight = static_cast<float>(2 * area / 3);
+    vViewHeight = static_cast<float>(area / 3);
+    kNumOfView = std::max(0, static_cast<int32_t>(kViewWidth / (kLineSpace + kWidth)));
+    BaseYCoor = kViewHeight + 73;
+    BaseVolYCoor = BaseYCoor + vViewHeight + 18;
+    return;
+  }
   kViewWidth = w - 54;
   BaseYCoor = h * 2 / 3 - 14;
   kViewHeight = BaseYCoor - 16;
@@ -84,8 +109,6 @@ KLineModuleView::KLineModuleView(const gfx::Rect& frame) : ui::View(frame) {
   fIndexYScale = BaseVolYCoor + 15;
   fIndexWidth = w - kStartXCoor;
   fIndexHeight = h - fIndexYScale - 2;
-  KSourceDataArray.reserve(kKLineCapacity);
-  KDataArray.reserve(kKLineCapacity);
 }
 
 KLineModuleView::~KLineModuleView() = default;
@@ -97,10 +120,11 @@ void KLineModuleView::setUp() {
   IndexArgument2 = MakeLabel({kStartXCoor + 149, BaseVolYCoor, 65, 15}, gfx::Color::yellow(), true);
   IndexArgument3 =
       MakeLabel({kStartXCoor + 216, BaseVolYCoor, 80, 15}, gfx::Color::rgb255(149, 21, 120), true);
-  const double maY = BaseYCoor - kViewHeight - 15;
+  const double maY = portrait_ ? 57 : BaseYCoor - kViewHeight - 15;
   MAArgument1 = MakeLabel({kStartXCoor, maY, 70, 15}, MA5Color(), false);
   MAArgument2 = MakeLabel({kStartXCoor + 70, maY, 70, 15}, MA10Color(), false);
-  MAArgument3 = MakeLabel({kStartXCoor + 140, maY, 70, 15}, MA20Color(), false);
+  MAArgument3 =
+      MakeLabel({kStartXCoor + 140, maY, portrait_ ? 75.0 : 70.0, 15}, MA20Color(), false);
   MAArgument1->setText("MA5");
   MAArgument2->setText("MA10");
   MAArgument3->setText("MA20");
@@ -114,6 +138,7 @@ void KLineModuleView::setUp() {
                         MAArgument2, MAArgument3, endDateTime, startDateTime})
     addSubview(v);
   addSubview(timeLandscapeLabel);
+  setMultipleTouchEnabled(true);
 }
 
 void KLineModuleView::requestRedraw() {
@@ -149,20 +174,34 @@ void KLineModuleView::SetKlineArray(const tagLocalKData* bars, const uint8_t* he
   if (bars &&
       CheckReplyHead(ReplyHeadKind::KLine, head, ReplyHeadSize(ReplyHeadKind::KLine), &check))
     count = std::clamp(check.count, 0, kKLineCapacity);
+  // The portrait page changes nothing for an answer or push without bars.
+  if (portrait_ && count == 0) return;
   if (isPush == 1) {
-    hideRulerAndPanel();
+    // The portrait page keeps its ruler and panel over a reply.
+    if (!portrait_) hideRulerAndPanel();
     KSourceDataArray.assign(bars, bars + count);
     if (!KSourceDataArray.empty())
       CalcKLine(KSourceDataArray, static_cast<int32_t>(KSourceDataArray.size()), 0);
     return;
   }
   const size_t m0 = KSourceDataArray.size();
+  const int held = m_knum();
   for (int i = 0; i < count; ++i) {
-    if (m0 > 0 && bars[i].Date == KSourceDataArray[m0 - 1].Date)
-      KSourceDataArray.erase(KSourceDataArray.begin() + static_cast<long>(m0 - 1));
+    // The landscape chart compares with the last bar held before the merge, the portrait page
+    // with the bar last written.
+    const size_t last = portrait_ ? KSourceDataArray.size() : m0;
+    if (last > 0 && bars[i].Date == KSourceDataArray[last - 1].Date)
+      KSourceDataArray.erase(KSourceDataArray.begin() + static_cast<long>(last - 1));
+    if (portrait_ && KSourceDataArray.size() >= static_cast<size_t>(kKLineCapacity))
+      KSourceDataArray.erase(KSourceDataArray.begin());
     KSourceDataArray.push_back(bars[i]);
   }
   dropOldest();
+  // A window scrolled back from the newest bar stays where it is.
+  if (portrait_ && StartIndex + 1 < held) {
+    KDataArray = KSourceDataArray;
+    return;
+  }
   CalcKLine(KSourceDataArray, static_cast<int32_t>(KSourceDataArray.size()), 1);
 }
 
@@ -285,6 +324,10 @@ kline::ChartScale KLineModuleView::chartScale() const {
 
 void KLineModuleView::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
   (void)rect;
+  if (portrait_) {
+    drawPortrait(ctx);
+    return;
+  }
   // The view system has painted the background (clear by default) before this; a clearRect
   // here would punch through the screen behind the chart, which shares the surface.
   DrawBackground(ctx);
@@ -313,21 +356,42 @@ void KLineModuleView::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
       CalcArguments();
       const kline::ChartScale s = chartScale();
       kline::DrawCandles(ctx, s, KDataArray.data(), candleColors());
-      std::vector<int32_t> ma(static_cast<size_t>(n));
-      const int periods[3] = {5, 10, 20};
-      const gfx::Color colours[3] = {MA5Color(), MA10Color(), MA20Color()};
-      for (int i = 0; i < 3; ++i) {
-        const int first = std::max(s.EndIndex, periods[i] - 1);
-        for (int j = first; j <= s.StartIndex && j < n; ++j)
-          ma[static_cast<size_t>(j)] = kline::MeanClose(KDataArray.data(), j, periods[i]);
-        kline::DrawAverageLine(ctx, s, ma.data(), n, periods[i], colours[i], nullptr);
-      }
+      drawAverages(ctx, s);
     }
     drawPane(ctx, adjusted);
     DrawRulerLine(ctx);
   }
   DrawScaleValue(ctx);
   if (IsShowPriceDetailPanel) ShowRefreshPriceDetailPanel(iRulerIndex);
+}
+
+void KLineModuleView::drawPortrait(gfx::Context& ctx) {
+  DrawBackground(ctx);
+  const int n = static_cast<int>(KDataArray.size());
+  if (IsDrawKLine && n > 0 && chartScale().windowIn(n)) {
+    CalcArguments();
+    const kline::ChartScale s = chartScale();
+    kline::DrawCandles(ctx, s, KDataArray.data(), candleColors());
+    kline::DrawVolumeBars(ctx, s, KDataArray.data(), fMaxVolume, vmath::ClampToInt32(BaseVolYCoor),
+                          vViewHeight, candleColors());
+    drawAverages(ctx, s);
+    DrawRulerLine(ctx);
+  }
+  DrawScaleValue(ctx);
+  if (IsShowPriceDetailPanel) ShowRefreshPriceDetailPanel(iRulerIndex);
+}
+
+void KLineModuleView::drawAverages(gfx::Context& ctx, const kline::ChartScale& s) {
+  const int n = static_cast<int>(KDataArray.size());
+  std::array<int32_t, kKLineCapacity> ma{};
+  const int periods[3] = {5, 10, 20};
+  const gfx::Color colours[3] = {MA5Color(), MA10Color(), MA20Color()};
+  for (int i = 0; i < 3; ++i) {
+    const int first = std::max(s.EndIndex, periods[i] - 1);
+    for (int j = first; j <= s.StartIndex && j < n; ++j)
+      ma[static_cast<size_t>(j)] = kline::MeanClose(KDataArray.data(), j, periods[i]);
+    kline::DrawAverageLine(ctx, s, ma.data(), n, periods[i], colours[i], nullptr);
+  }
 }
 
 void KLineModuleView::drawPane(gfx::Context& ctx, bool adjusted) {
@@ -401,6 +465,21 @@ void KLineModuleView::DrawBackground(gfx::Context& ctx) {
   const double L = kStartXCoor - 1;
   const double R = kStartXCoor + kViewWidth;
   const double top = BaseYCoor - kViewHeight;
+  if (portrait_) {
+    // Outlines of the price and volume areas, dashed grid lines.
+    ctx.setLineWidth(1);
+    ctx.setStrokeColor(gfx::Color::darkGrey());
+    ctx.beginPath();
+    ctx.addRect(gfx::Rect(L, top, R - L, kViewHeight));
+    ctx.addRect(gfx::Rect(L, BaseVolYCoor - vViewHeight, R - L, vViewHeight));
+    ctx.strokePath();
+    ctx.setLineDash(0, {3, 3});
+    ctx.beginPath();
+    for (int i = 1; i <= 5; ++i) Segment(ctx, L, BaseYCoor - i * g, R, BaseYCoor - i * g);
+    Segment(ctx, L, BaseVolYCoor - vViewHeight / 2, R, BaseVolYCoor - vViewHeight / 2);
+    ctx.strokePath();
+    return;
+  }
   ctx.setLineWidth(1);
   ctx.setStrokeColor(FrameColor());
   ctx.beginPath();
@@ -464,13 +543,13 @@ void KLineModuleView::DrawScaleValue(gfx::Context& ctx) {
   const gfx::Color grey = gfx::Color::grey(0.5);
   for (int i = 0; i <= 6; ++i) {
     const int32_t v = vmath::ClampToInt32(fMinValue + step * i + 0.5);
-    text(FormatPriceString(v, 8, m_stockdata.pricedot, v), BaseYCoor - i * kViewHeight / 6 - 6,
-         grey);
+    text(FormatPriceString(v, 8, priceDecimals(), v), BaseYCoor - i * kViewHeight / 6 - 6, grey);
   }
   const gfx::Color white = gfx::Color::white();
-  const double middle = fIndexYScale + fIndexHeight / 2 - 6;
-  const double top = fIndexYScale - 6;
-  if (iIndexType == kIndexVolume) {
+  const double middle =
+      portrait_ ? BaseVolYCoor - vViewHeight / 2 - 6 : fIndexYScale + fIndexHeight / 2 - 6;
+  const double top = portrait_ ? BaseVolYCoor - vViewHeight - 6 : fIndexYScale - 6;
+  if (portrait_ || iIndexType == kIndexVolume) {
     text(FormatVolumeString(m_stockdata.market, vmath::ClampToInt64(fMaxVolume / 2),
                             m_stockdata.unit, 6),
          middle, white);
@@ -478,8 +557,9 @@ void KLineModuleView::DrawScaleValue(gfx::Context& ctx) {
                             6),
          top, white);
   } else {
+    // Each pane hands the axis its own top and middle (a pane's bottom is rarely 0).
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.2f", vmath::Finite(fMaxTechValue / 2));
+    std::snprintf(buf, sizeof buf, "%.2f", vmath::Finite(fMidTechValue));
     text(buf, middle, white);
     std::snprintf(buf, sizeof buf, "%.2f", vmath::Finite(fMaxTechValue));
     text(buf, top, white);
@@ -496,7 +576,7 @@ void KLineModuleView::DrawRulerLine(gfx::Context& ctx) {
     ctx.beginPath();
     Segment(ctx, x, BaseYCoor - kViewHeight, x, BaseYCoor);
     Segment(ctx, x, BaseVolYCoor - vViewHeight, x, BaseVolYCoor);
-    Segment(ctx, x, fIndexYScale, x, fIndexYScale + fIndexHeight);
+    if (!portrait_) Segment(ctx, x, fIndexYScale, x, fIndexYScale + fIndexHeight);
     ctx.strokePath();
   }
   refreshMAArgumentText();
@@ -511,7 +591,7 @@ void KLineModuleView::refreshMAArgumentText() {
     for (int k = 0; k < 3; ++k) {
       const int32_t mean = kline::MeanClose(KDataArray.data(), i, periods[k]);
       labels[k]->setText("MA" + std::to_string(periods[k]) + ": " +
-                         FormatPriceString(mean, 8, m_stockdata.pricedot, mean));
+                         FormatPriceString(mean, 8, priceDecimals(), mean));
     }
     return;
   }
@@ -523,13 +603,14 @@ void KLineModuleView::refreshMAArgumentText() {
 void KLineModuleView::updateEndStartDateTime() {
   const int n = static_cast<int>(KSourceDataArray.size());
   if (n == 0 || EndIndex < 0 || EndIndex >= n || StartIndex < 0 || StartIndex >= n) return;
-  const bool minutes = IsMinutePeriod(KCircleType);
+  const bool minutes = !portrait_ && IsMinutePeriod(KCircleType);
   endDateTime->setText(kline::BarDateText(KSourceDataArray[EndIndex].Date, minutes));
   startDateTime->setText(kline::BarDateText(KSourceDataArray[StartIndex].Date, minutes));
 }
 
 void KLineModuleView::drawDisableText(gfx::Context& ctx) {
   fMaxTechValue = 0;
+  fMidTechValue = 0;
   gfx::StateSaver saver(ctx);
   ctx.setFillColor(gfx::Color::grey(1, 0.4));
   gfx::TextStyle style(LittleFont(), gfx::TextAlignment::Center);
@@ -551,17 +632,3 @@ int64_t KLineModuleView::getCurrentLTGB(const tagLocalKData& bar) const {
   }
   return result;
 }
-
-void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
-  (void)index;
-}
-
-void KLineModuleView::drawMACDIndex(gfx::Context&, int) {}
-void KLineModuleView::drawKDJIndex(gfx::Context&, int) {}
-void KLineModuleView::drawRSIIndex(gfx::Context&, int) {}
-void KLineModuleView::drawBIASIndex(gfx::Context&, int) {}
-void KLineModuleView::drawCCIIndex(gfx::Context&, int) {}
-void KLineModuleView::drawZLCCIndex(gfx::Context&, int) {}
-void KLineModuleView::drawZLDXIndex(gfx::Context&, int) {}
-void KLineModuleView::drawZLHYDIndex(gfx::Context&, int) {}
-void KLineModuleView::drawCCLIndex(gfx::Context&, int) {}

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -45,9 +46,18 @@ enum : int16_t {
 
 class KLineModuleView : public ui::View, public KLineFeedRole {
  public:
-  explicit KLineModuleView(const gfx::Rect& frame);
+  // portrait: the chart of the detail pager's K-line page (its layout, a volume area instead of
+  // the pane, a push that leaves a scrolled-back window alone, no ex-rights on prices, day dates,
+  // the quote's xswsdot decimals, no delegate); otherwise the landscape chart.
+  explicit KLineModuleView(const gfx::Rect& frame, bool portrait = false);
   ~KLineModuleView() override;
   static std::shared_ptr<KLineModuleView> initWithFrame(const gfx::Rect& frame);
+  static std::shared_ptr<KLineModuleView> initPortrait(const gfx::Rect& frame);
+  bool isPortrait() const { return portrait_; }
+  // Number of bars held (the portrait page's m_knum).
+  int32_t m_knum() const { return static_cast<int32_t>(KSourceDataArray.size()); }
+  // Decimals of prices: the quote's xswsdot before its pricedot on the portrait page.
+  int priceDecimals() const;
 
   // --- feed ---------------------------------------------------------------------------------
   // head: the 21-byte K-line head; its count (at most 400) is the number of bars given.
@@ -74,8 +84,24 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   int64_t getCurrentLTGB(const tagLocalKData& bar) const;
   void updateEndStartDateTime();
   void refreshMAArgumentText();
-  // Fills and places the price detail panel for a bar (the touch side builds it).
+  // Creates on first use, lays out, places and fills the price detail panel for a bar, and
+  // moves the date bubble to it.
   virtual void ShowRefreshPriceDetailPanel(int index);
+
+  // --- touches -------------------------------------------------------------------------------
+  void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
+  void touchesMoved(const ui::TouchSet& touches, const ui::Event& event) override;
+  void touchesEnded(const ui::TouchSet& touches, const ui::Event& event) override;
+  // The portrait page's chart leaves the price header above it to the header.
+  bool pointInside(gfx::Point point, const ui::Event* event) const override;
+  // Scrolls by fDragStep bars: true toward older bars.
+  void DragKLine(bool older);
+  // One zoom step: true widens the bars.
+  void PinchKline(bool wider);
+  // Strictly inside the price area.
+  bool inPriceArea(gfx::Point p) const;
+  // The bar under a point (not limited to StartIndex; past the list: the last bar).
+  int barUnder(gfx::Point p) const;
 
   // The lower panes, drawn over the unadjusted bars with the bar width as step.
   virtual void drawMACDIndex(gfx::Context& ctx, int step);
@@ -105,11 +131,15 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   float redColor[3] = {184 / 255.f, 6 / 255.f, 26 / 255.f};
   float greenColor[3] = {0, 187 / 255.f, 187 / 255.f};
   int8_t IsShowPriceDetailPanel = 0;
+  gfx::Point startPoint;
+  bool finished = false;
+  bool _haveDragged = false;
   int32_t KCircleType = 1;
   float fMaxValue = 0;
   float fMinValue = 0;
   double fMaxVolume = 0;
-  double fMaxTechValue = 0;
+  double fMaxTechValue = 0;  // the pane axis' top value
+  double fMidTechValue = 0;  // and its middle value
   int32_t iRulerIndex = -1;
   int32_t StartIndex = -1;
   int32_t EndIndex = 0;
@@ -165,9 +195,35 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   void DrawRulerLine(gfx::Context& ctx);
   void DrawKLineVolume(gfx::Context& ctx, const tagLocalKData* bars, bool fallBack);
   void drawPane(gfx::Context& ctx, bool adjusted);
+  void drawPortrait(gfx::Context& ctx);
+  void drawAverages(gfx::Context& ctx, const kline::ChartScale& s);
   // Keeps the series within 400 bars, moving the window and ruler with the bars.
   void dropOldest();
   void scaleOver(const tagLocalKData* bars);
 
+  // --- pane helpers ---
+  struct PaneFit {
+    double T;
+    double R;
+    double B;
+  };
+  // Window position whose values the labels show, or -1 (a ruler outside the window).
+  int paneLabelPosition() const;
+  // The axis' top and middle from the pane's top and bottom, divided by `divisor`.
+  void setPaneAxis(double top, double bottom, double divisor);
+  double oscillatorX(int i) const;
+  double barLineX(int i) const;
+  void drawOscillator(gfx::Context& ctx, const double* const* series, int lines,
+                      const gfx::Color* colours, double bottomSeed, bool skipZeroStarts);
+  template <class Record, class Get>
+  void drawThreeLines(gfx::Context& ctx, const Record* v, const char* const* formats, Get get,
+                      bool skipZeroStarts);
+  PaneFit fitNonNegative(const double* values, bool strictlyPositive);
+  void drawBarLine(gfx::Context& ctx, const double* values, const PaneFit& fit, bool nonNegative,
+                   const std::function<int(int)>& state, const gfx::Color* colours);
+  // Rectangle lists reused by every redraw.
+  std::vector<gfx::Rect> upRects_, downRects_;
+
   KLineModuleViewDelegate* delegate_ = nullptr;
+  bool portrait_ = false;
 };

@@ -302,6 +302,7 @@ void MyMessageStore::changeAllToRead(const Value& senderId) {
 }
 
 void MyMessageStore::updateShowingMessageList() {
+  synced_ = true;
   showIndexArray_.clear();
   int item = owner_ ? owner_->selectedMenuItem() : 2;
   const Array& total = totalMessages();

@@ -2,6 +2,7 @@
 
 #include "messaging/BrokerDetail.h"
 #include "messaging/BrokerDirectory.h"
+#include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
 #include "platform/ui/Object.h"
 
@@ -15,5 +16,6 @@ void RegisterMessagingClasses() {
   registry.registerClass("BrokerDetail_iP5", [] {
     return std::static_pointer_cast<ui::Object>(BrokerDetail::createFromInterface(true));
   });
+  RegisterMessagingPlaceholders();
   InstallBrokerDirectoryResetHandler();
 }

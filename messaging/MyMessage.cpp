@@ -75,10 +75,7 @@ MyMessage::~MyMessage() {
 }
 
 void MyMessage::loadView() {
-  auto view = ui::View::create(ui::Screen::main().applicationFrame());
-  view->setBackgroundColor(gfx::Color::white());
-  setView(view);
-  setTitle("我的服务");
+  buildScreen();
   observe();
 }
 
@@ -112,6 +109,8 @@ void MyMessage::viewWillAppear(bool animated) {
   }
   requestBrokerList();
   store_.updateShowingMessageList();
+  // The count too: a centre opened from the More grid shows the shared store's messages.
+  store_.updateUnreadMessageCount();
   reloadMessageTable();
   ui::ViewController::viewWillAppear(animated);
   if (receivedStaff_.GetRecordNum() > 0 || store_.brokerList().GetRecordNum() > 0) {
@@ -129,6 +128,7 @@ void MyMessage::viewDidAppear(bool animated) {
 
 void MyMessage::viewWillDisappear(bool animated) {
   ui::ViewController::viewWillDisappear(animated);
+  endEditMessage(true);
   if (!IsLoginUserNameEmpty()) store_.saveMessageToFile();
   visibled_ = false;
 }
@@ -145,7 +145,16 @@ void MyMessage::revertToAllFunc() {
 }
 
 void MyMessage::changeSelSubItem(int item) {
+  if (menuBarView_) {
+    menuBarView_->changeSelSubItem(item);  // informs MenuBarDidChangeToSubItem
+    return;
+  }
   selectedItem_ = item;
+  menuItemChanged();
+}
+
+void MyMessage::MenuBarDidChangeToSubItem(int index, MenuBarView&) {
+  selectedItem_ = index;
   menuItemChanged();
 }
 
@@ -485,17 +494,15 @@ void MyMessage::takeDirectoryPart(Slot slot, MDBF& table, const PacketHeader& he
   }
 }
 
-void MyMessage::updateAllList_BrokerAccount() {
-  store_.brokerListArray() = BuildBrokerList();
-  if (IsAdviserLogin()) {
-    reloadBrokerListTableView();
-  } else {
-    store_.initBrokerListArray_NoBroker();
-  }
-}
-
 void MyMessage::UserReloginSuccess() {
   selectedItem_ = 2;
+  if (menuBarView_) {
+    if (IsAdviserLogin()) {
+      menuBarView_->updateBarWithItemsButtons(2, {"客户列表", "未读消息", "收件箱", "已发消息"});
+    } else {
+      menuBarView_->updateBarWithItemsButtons(2, {"我的投顾", "未读消息", "全部消息"});
+    }
+  }
   store_.initMessageFromFile();
   store_.updateShowingMessageList();
   reloadMessageTable();

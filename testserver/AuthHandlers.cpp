@@ -36,7 +36,10 @@ struct KnownUser {
   const char* name;
   const char* password;
 };
-const KnownUser kKnownUsers[] = {{"zhang3", "123456"}, {"li4", "654321"}, {"demo01", "888888"}};
+const KnownUser kKnownUsers[] = {{"zhang3", "123456"}, {"li4", "654321"}, {"demo01", "888888"},
+                                 // The messaging accounts: the adviser 9001 (王明) of the staff
+                                 // list and his client 8001 (赵强) of the client list.
+                                 {"9001", "900100"}, {"8001", "800100"}};
 
 // False for a known user with another password.
 bool PasswordMatches(const std::string& name, const std::string& password) {
@@ -147,31 +150,61 @@ void RegisterOrPassword(ServerCore& s, Connection& c, const Request& req) {
   s.reply(c, req, w.build(), req.enciphered);
 }
 
+// Some 60 brokers: the three named ones first, then numbered ones, each with three branches.
+constexpr int kBrokerCount = 60;
+
+int32_t BrokerCode(int i) {
+  return i < 3 ? kBrokers[i].code : 1001 + i;
+}
+
+std::string BrokerNameAt(int i) {
+  if (i < 3) return kBrokers[i].name;
+  static const char* const kCities[] = {"申江", "京华", "粤海", "蜀汉", "江南", "齐鲁",
+                                        "燕赵", "闽台", "湘楚", "荆州"};
+  return foundation::format("%s第%d证券", kCities[i % 10], i);
+}
+
+int BrokerIndex(int32_t code) {
+  for (int i = 0; i < kBrokerCount; ++i)
+    if (BrokerCode(i) == code) return i;
+  return -1;
+}
+
 void BrokerList(ServerCore& s, Connection& c, const Request& req) {
   TableWriter w;
-  for (const Broker& b : kBrokers) {
+  for (int i = 0; i < kBrokerCount; ++i) {
     w.addRow();
-    w.utf16(20, b.name);
-    w.i32(22, b.code);
+    w.utf16(20, BrokerNameAt(i));
+    w.i32(22, BrokerCode(i));
   }
-  s.reply(c, req, w.build(), req.enciphered);
+  // Three packets of whole records, numbered 0, 1 and 2.
+  s.replyTableInParts(c, req, w.build(), 3, req.enciphered);
 }
 
 void BranchList(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
   int32_t broker = ParseTable(req, t) ? t.GetInt(22) : 0;
+  const int index = BrokerIndex(broker);
   TableWriter w;
-  for (const Broker& b : kBrokers) {
-    if (b.code != broker) continue;
-    for (const auto& br : b.branches) {
+  if (index >= 0 && index < 3) {
+    for (const auto& br : kBrokers[index].branches) {
       w.addRow();
       w.utf16(23, br.name);
       w.i32(25, br.code);
+    }
+  } else if (index >= 3) {
+    static const char* const kPlaces[] = {"中心营业部", "东城营业部", "西城营业部"};
+    for (int k = 0; k < 3; ++k) {
+      w.addRow();
+      w.utf16(23, kPlaces[k]);
+      w.i32(25, index * 10 + k + 1);
     }
   }
   s.reply(c, req, w.build(), req.enciphered);
 }
 
+// Kind 1 with an address on the HTTP role for brokers of an even index, HTML for the others and
+// for code 0.
 void BrokerInfo(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
   int32_t broker = 0, branch = 0;
@@ -179,16 +212,21 @@ void BrokerInfo(ServerCore& s, Connection& c, const Request& req) {
     broker = t.GetInt(22);
     branch = t.GetInt(25);
   }
-  const char* name = "证券公司";
-  for (const Broker& b : kBrokers)
-    if (b.code == broker) name = b.name;
+  const int index = BrokerIndex(broker);
+  const std::string name = index >= 0 ? BrokerNameAt(index) : "证券公司";
   TableWriter w;
-  w.i32(28, 0);
-  w.utf16(29, foundation::format("<html><body><h3>%s</h3><p>营业部编号 %d，客服电话 95500。</p>"
-                                 "</body></html>",
-                                 name, branch));
+  if (index >= 0 && index % 2 == 0) {
+    w.i32(28, 1);
+    w.text(29, foundation::format("http://127.0.0.1:%u/broker/%d",
+                                  static_cast<unsigned>(s.port(Role::Http)), broker));
+  } else {
+    w.i32(28, 0);
+    w.utf16(29, foundation::format("<html><body><h3>%s</h3><p>营业部编号 %d，客服电话 95500。</p>"
+                                   "</body></html>",
+                                   name.c_str(), branch));
+  }
   if (!s.accountSettings().brokerInfoWithoutPhone) w.text(26, "95500");
-  w.utf16(27, std::string(name) + "客服热线 95500");
+  w.utf16(27, name + "客服热线 95500");
   w.utf16(30, name);
   s.reply(c, req, w.build(), req.enciphered);
 }
@@ -227,6 +265,11 @@ void PhoneLogin(ServerCore& s, Connection& c, const Request& req) {
 }
 
 }  // namespace
+
+std::string BrokerName(int32_t code) {
+  const int index = BrokerIndex(code);
+  return index >= 0 ? BrokerNameAt(index) : std::string();
+}
 
 void RegisterAuthHandlers(ServerCore& s) {
   s.on(Role::Auth, kMainTypeLogin, 5, LoginAnswer);

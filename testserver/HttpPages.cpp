@@ -93,6 +93,11 @@ std::string HttpAnswer(Market& market, const std::string& path) {
     return NewsList(market);
   }
   if (path.rfind("/hpf10/xltxt.aspx", 0) == 0) return NewsList(market);
+  if (path.rfind("/broker/", 0) == 0) {
+    const std::string name = BrokerName(std::atoi(path.c_str() + 8));
+    if (!name.empty())
+      return Page(name, "<p>" + name + "欢迎您。</p><p>开户、转账与交易问题请致电客服热线 95500。</p>");
+  }
   if (path == "/" || path.rfind("/index.htm", 0) == 0)
     return Page("资讯首页", "<p><a href=\"/hpf10/xltxt.aspx\">新闻资讯</a></p>");
   return Page("未找到", "<p>页面不存在。</p>", 404);

@@ -89,8 +89,8 @@ std::vector<Alert> Alerts(ServerCore& s) {
 // The rows as `tables` record tables one after another (at least one row a table).
 std::vector<uint8_t> RadarBody(const std::vector<const Alert*>& items, int tables) {
   const size_t n = items.size();
-  const size_t parts = std::clamp<size_t>(static_cast<size_t>(std::max(tables, 1)), 1,
-                                          std::max<size_t>(n, 1));
+  const size_t parts =
+      std::clamp<size_t>(static_cast<size_t>(std::max(tables, 1)), 1, std::max<size_t>(n, 1));
   std::vector<uint8_t> body;
   size_t at = 0;
   for (size_t p = 0; p < parts; ++p) {

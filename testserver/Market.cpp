@@ -105,9 +105,9 @@ int32_t RoundTo(double v, int32_t tick) {
 struct HkBand {
   int32_t bound, step;
 };
-constexpr HkBand kHkBands[] = {{2500, 10},        {5000, 50},        {100000, 100},
-                               {200000, 200},     {1000000, 500},    {2000000, 1000},
-                               {5000000, 2000},   {10000000, 5000},  {20000000, 10000},
+constexpr HkBand kHkBands[] = {{2500, 10},        {5000, 50},       {100000, 100},
+                               {200000, 200},     {1000000, 500},   {2000000, 1000},
+                               {5000000, 2000},   {10000000, 5000}, {20000000, 10000},
                                {50000000, 20000}, {99950000, 50000}};
 
 bool OnHkSteps(const tagLocalStockData& q) {
@@ -418,9 +418,9 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
   q.yesterday = OnStep(q, price * (0.9 + 0.2 * Unit(s.key, kMisc)));
   if (q.yesterday < tick * 10) q.yesterday = OnStep(q, tick * 10);
   // Indices have no share capital of their own.
-  const bool share = type != kTypeIndex &&
-                     (type == kTypeAShare || type == kTypeSme || type == kTypeChiNext ||
-                      type == kTypeBShare || market == kMarketHk || market == kMarketUs);
+  const bool share =
+      type != kTypeIndex && (type == kTypeAShare || type == kTypeSme || type == kTypeChiNext ||
+                             type == kTypeBShare || market == kMarketHk || market == kMarketUs);
   if (share) {
     q.zgb = static_cast<int64_t>(2e8 + 8e9 * Unit(s.key, kMisc + 1)) / 100 * 100;
     q.ltgb = q.zgb / 10 * 7;
@@ -816,7 +816,7 @@ int Elapsed(const tagLocalStockData& q, int points, int clock) {
 
 }  // namespace
 
-std::vector<MinuteFigures> Market::figures(const Security& s, int n) const {
+std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyMinute) const {
   const tagLocalStockData& q = s.q;
   n = std::clamp(n, 0, static_cast<int>(s.path.size()));
   std::vector<MinuteFigures> out(static_cast<size_t>(n));
@@ -826,6 +826,7 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n) const {
   const int64_t avr5[2] = {buyAvr5, buyAvr5 / 10 * 9};
   const double mainShare = 0.45 + 0.1 * Unit(s.key, kMisc + 9);
   const bool futures = q.zqlb == kTypeFuture;
+  const bool index = q.zqlb == kTypeIndex;
   int64_t volume = 0, amount = 0, opened = 0, closed = 0;
   double priced = 0, hlz = 0;
   for (int i = 0; i < n; ++i) {
@@ -833,12 +834,21 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n) const {
     volume += s.minuteVolume[i];
     amount += s.minuteAmount[i];
     priced += static_cast<double>(s.minuteVolume[i]) * s.path[i];
+    // An index's red/green strength drifts a unit or two a minute within +-12.
+    if (index) hlz = std::clamp(hlz + (Unit(s.key, kMisc + 11000 + i) - 0.5) * 3, -12.0, 12.0);
+    if (futures) {
+      opened += s.minuteVolume[i] / 2;
+      closed += s.minuteVolume[i] / 3;
+    }
+    // The quote needs only its own minute: the running sums above are all it needs of the others.
+    if (!everyMinute && i + 1 < n) continue;
     f.volume = volume;
     f.amount = amount;
+    f.hlz = static_cast<int16_t>(hlz);
     f.average = volume ? static_cast<int32_t>(std::llround(priced / static_cast<double>(volume)))
                        : s.path[i];
     f.lb = avg5 > 0 ? static_cast<int32_t>(std::llround(static_cast<double>(volume) * 10000.0 *
-                                                         s.points / (i + 1) / avg5))
+                                                        s.points / (i + 1) / avg5))
                     : 0;
     // Main force: a share of the turnover by large orders, a different share each minute.
     const double big = 0.3 + 0.2 * Unit(s.key + kBook + static_cast<uint64_t>(i + 1) * 64, 300);
@@ -850,22 +860,16 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n) const {
     f.delegate[1] = volume / 4 / unit * unit;
     for (int k = 0; k < 2; ++k) {
       const int64_t basis = avr5[k] * (i + 1);
-      f.cashSpeed[k] =
-          basis > 0 ? static_cast<int32_t>(static_cast<double>(f.main[k]) * 100.0 /
-                                               static_cast<double>(basis) * 240.0 +
-                                           0.5)
-                    : 0;
+      f.cashSpeed[k] = basis > 0 ? static_cast<int32_t>(static_cast<double>(f.main[k]) * 100.0 /
+                                                            static_cast<double>(basis) * 240.0 +
+                                                        0.5)
+                                 : 0;
     }
     if (futures) {
-      opened += s.minuteVolume[i] / 2;
-      closed += s.minuteVolume[i] / 3;
       f.opened = opened;
       f.closed = closed;
       f.openInterest = q.JRCCS.zrccl + opened - closed;
     }
-    // An index's red/green strength drifts a unit or two a minute within +-12.
-    hlz = std::clamp(hlz + (Unit(s.key, kMisc + 11000 + i) - 0.5) * 3, -12.0, 12.0);
-    f.hlz = static_cast<int16_t>(hlz);
   }
   return out;
 }
@@ -880,7 +884,7 @@ void Market::recompute(Security& s) {
     q.high = std::max(q.high, s.path[i]);
     q.low = std::min(q.low, s.path[i]);
   }
-  const MinuteFigures f = figures(s, n).back();
+  const MinuteFigures f = figures(s, n, false).back();
   const int64_t volume = f.volume;
   const double amount = static_cast<double>(f.amount);
   q.now = s.path[n - 1];
@@ -1318,9 +1322,7 @@ std::vector<Trade> Market::trades(const Security& s, int count) const {
       // A step above or below the minute's price, or on it.
       const int32_t wobble =
           k == 2 ? 0 : static_cast<int32_t>((Unit(s.key, kTrade + idx) - 0.5) * 3);
-      t.price = wobble > 0   ? StepUp(q, s.path[i])
-                : wobble < 0 ? StepDown(q, s.path[i])
-                             : s.path[i];
+      t.price = wobble > 0 ? StepUp(q, s.path[i]) : wobble < 0 ? StepDown(q, s.path[i]) : s.path[i];
       t.lots = static_cast<int32_t>(std::max<int64_t>(1, s.minuteVolume[i] / unit / 3));
       t.inout = wobble > 0 ? 0 : (wobble < 0 ? 1 : 2);
       t.openInterestChange = static_cast<int32_t>((Unit(s.key, kTrade + 7 * idx) - 0.5) * 40);

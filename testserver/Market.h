@@ -198,8 +198,9 @@ class Market {
   // are known), and the past days' amounts on the same basis.
   void dayAmounts(Security& s) const;
   void historyAmounts(Security& s) const;
-  // The figures after each of the first `n` minutes.
-  std::vector<MinuteFigures> figures(const Security& s, int n) const;
+  // The figures after each of the first `n` minutes (only the last one filled in unless
+  // `everyMinute`).
+  std::vector<MinuteFigures> figures(const Security& s, int n, bool everyMinute = true) const;
   void recomputeAggregate(Security& s);
   DayBar todayBar(const Security& s) const;
   // Every minute of a past day, agreeing with its bar.

@@ -2,6 +2,7 @@
 // client and client-tag lists, messages sent as record tables or XML mail (re-assembled from
 // their parts and delivered to the receivers' lists), and the switched-off settings.
 #include <algorithm>
+#include <map>
 
 #include "core/CXMLMake.h"
 #include "core/LineStep.h"
@@ -83,6 +84,11 @@ int64_t NextMessageId(UserState& u) {
   for (const Message& m : u.messages) id = std::max(id, m.id + 1);
   u.lastMessageId = id;
   return id;
+}
+
+MessageServerState& MessageState(const ServerCore& s) {
+  static std::map<const ServerCore*, MessageServerState> states;
+  return states[&s];
 }
 
 int MessageUserType(const std::string& name) {
@@ -267,6 +273,8 @@ void Sent(ServerCore& s, Connection& c, const Request& req, int64_t count) {
   TableWriter w;
   w.utf16(15, "发送成功");
   w.i64(20, count);
+  // The text the client shows ("消息已发送" when empty).
+  w.utf16(19, MessageState(s).answerText);
   s.reply(c, req, w.build(), true);
 }
 
@@ -277,6 +285,12 @@ void SendTable(ServerCore& s, Connection& c, const Request& req) {
     return;
   }
   std::string from = t.GetNSString(24);
+  SentMail kept;
+  kept.childType = req.header.ChildType;
+  for (int field : {23, 24, 25, 26, 32, 44, 51, 54, 55, 56, 58}) {
+    if (t.FindField(field)) kept.values.emplace_back(std::to_string(field), t.GetNSString(field));
+  }
+  MessageState(s).sent.push_back(std::move(kept));
   Deliver(s, from.empty() ? c.user : from, t.GetNSString(23), t.GetNSString(25), t.GetNSString(26),
           req.header.ChildType == 120 ? 1 : 2);
   Sent(s, c, req, 1);
@@ -313,6 +327,14 @@ void SendXml(ServerCore& s, Connection& c, const Request& req) {
   for (const auto& p : parts) xml.append(p.begin(), p.end());
   c.mailParts.erase(h.RequestCode);
   std::string from = Element(xml, "from");
+  SentMail kept;
+  kept.childType = 106;
+  for (const char* tag : {"from", "to", "title", "content", "qsid_4x", "typeid", "sourcemail",
+                          "goldcode", "usertype", "producttype", "ext1"}) {
+    if (xml.find(std::string("<") + tag + ">") != std::string::npos)
+      kept.values.emplace_back(tag, Element(xml, tag));
+  }
+  MessageState(s).sent.push_back(std::move(kept));
   Deliver(s, from.empty() ? c.user : from, Element(xml, "to"), Element(xml, "title"),
           Element(xml, "content"), std::atoi(Element(xml, "typeid").c_str()));
   Sent(s, c, req, total);
@@ -338,6 +360,8 @@ void OnOff(ServerCore& s, Connection& c, const Request& req) {
 }  // namespace
 
 void RegisterMessageHandlers(ServerCore& s) {
+  // A new server starts with no kept mails (another may have lived at the same address).
+  MessageState(s) = MessageServerState{};
   const Role m = Role::Message;
   s.on(m, kMainTypeLogin, 100, List);
   s.on(m, kMainTypeLogin, 101, Content);

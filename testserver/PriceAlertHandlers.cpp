@@ -2,8 +2,10 @@
 // delete, clear), the alerts received (from the settings against the market) and their
 // deletion.
 #include <algorithm>
+#include <cstdint>
 
 #include "core/MDBF.h"
+#include "core/ValueMath.h"
 #include "platform/foundation/Text.h"
 #include "testserver/ServerCore.h"
 #include "testserver/Table.h"
@@ -28,7 +30,9 @@ UserState& AlertUser(ServerCore& s, const std::string& name) {
     return foundation::utf16ToUtf8(std::u16string(sec.q.name));
   };
   if (const Security* a = s.market().find(1, "600000")) {
-    const int32_t rise = (a->q.yesterday / 100 * 12 / 10 + 1) * 100;
+    // In 64 bits: tests may set the close anywhere in its range.
+    const int32_t rise =
+        vmath::Narrow32((int64_t{a->q.yesterday} / 100 * 12 / 10 + 1) * 100);
     u.alerts.push_back({1, "600000", nameOf(*a), 1, 3, rise, 0, 10000});
   }
   if (const Security* b = s.market().find(2, "000001"))

@@ -284,9 +284,16 @@ void ServerCore::cutAndHandle(Connection& c) {
     CutResult r = CutPacket(c.in.data(), static_cast<int>(c.in.size()), kMaxPacket, keyFor(c),
                             lzw_.get(), &req.header, body.data(), kMaxBodyLen, &bodyLen, &consumed);
     if (r == CutResult::Bad && c.role == Role::Trade) {
-      // A client that restarts the key exchange enciphers with request key 2 again.
-      r = CutPacket(c.in.data(), static_cast<int>(c.in.size()), kMaxPacket, kRequestKey2,
-                    lzw_.get(), &req.header, body.data(), kMaxBodyLen, &bodyLen, &consumed);
+      // A client that restarts the key exchange enciphers with request key 2 again, and one
+      // that sent a verification request since with request key 1; the answer goes under the
+      // key that deciphered.
+      for (const char* key : {kRequestKey2, kRequestKey1}) {
+        r = CutPacket(c.in.data(), static_cast<int>(c.in.size()), kMaxPacket, key, lzw_.get(),
+                      &req.header, body.data(), kMaxBodyLen, &bodyLen, &consumed);
+        if (r == CutResult::Bad) continue;
+        if (r != CutResult::Incomplete) c.tradeKey = key;
+        break;
+      }
     }
     if (r == CutResult::Incomplete) break;
     if (r == CutResult::Bad) {

@@ -280,6 +280,9 @@ class ServerCore {
     std::string upgradeURL;    // field 46
     int notAccepted = 0;       // quote-login answers still to go out with field 40 = 1
     bool brokerInfoWithoutPhone = false;
+    std::map<std::string, std::string> smsCodes;  // the last code "sent" to each phone
+    uint64_t smsCount = 0;
+    bool tradeCodeWithoutField21 = false;  // 146/253 answered without the code
   };
   AccountSettings accountSettings() const;
   void changeAccountSettings(const std::function<void(AccountSettings&)>& change);
@@ -298,6 +301,12 @@ void RegisterTradeHandlers(ServerCore& s);
 void RegisterMessageHandlers(ServerCore& s);
 // Gives a user's mailbox its three first messages, once (MessageHandlers.cpp).
 void SeedMailbox(ServerCore& s, UserState& u, const std::string& name);
+// What the message role keeps of sent mails (server thread).
+struct MessageServerState {
+  std::string answerText;
+  std::vector<SentMail> sent;
+};
+MessageServerState& MessageState(const ServerCore& s);
 // The next id of a user's mailbox: above every id given before.
 int64_t NextMessageId(UserState& u);
 void RegisterPriceAlertHandlers(ServerCore& s);
@@ -305,6 +314,9 @@ void RegisterPriceAlertHandlers(ServerCore& s);
 std::vector<uint8_t> SubscriptionPushBody(Market& market, const Subscription& sub);
 // The HTTP pages: the answer to one request line's path.
 std::string HttpAnswer(Market& market, const std::string& path);
+
+// The name of a broker the authentication server lists ("" for an unknown code).
+std::string BrokerName(int32_t code);
 
 // Reads a record-table request body; false when it does not parse.
 bool ParseTable(const Request& req, MDBF& table);

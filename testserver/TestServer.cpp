@@ -250,4 +250,25 @@ std::vector<Message> TestServer::mailbox(const std::string& user) const {
   return out;
 }
 
+void TestServer::setSendAnswerText(const std::string& text) {
+  core_->runOnServer([this, text] { MessageState(*core_).answerText = text; });
+}
+
+std::vector<SentMail> TestServer::sentMails() const {
+  std::vector<SentMail> out;
+  core_->runOnServer([this, &out] { out = MessageState(*core_).sent; });
+  return out;
+}
+
+std::string TestServer::lastSmsCode(const std::string& phone) const {
+  const auto settings = core_->accountSettings();
+  auto it = settings.smsCodes.find(phone);
+  return it == settings.smsCodes.end() ? std::string() : it->second;
+}
+
+void TestServer::setTradeCodeWithoutField21(bool without) {
+  core_->changeAccountSettings(
+      [&](ServerCore::AccountSettings& a) { a.tradeCodeWithoutField21 = without; });
+}
+
 }  // namespace testserver

@@ -124,6 +124,24 @@ struct Message {
   bool withId = true;
 };
 
+// A mail or table message the message server took (joined from its parts): the XML elements
+// ("from", "to", "title", "content", "qsid_4x", "typeid", "sourcemail", "goldcode", "usertype",
+// "producttype", "ext1") or the table's text fields by number ("23", "24", ...).
+struct SentMail {
+  uint8_t childType = 0;  // 106 XML, 120 or 121 table
+  std::vector<std::pair<std::string, std::string>> values;
+  std::string value(const std::string& key) const {
+    for (const auto& [k, v] : values)
+      if (k == key) return v;
+    return {};
+  }
+  bool has(const std::string& key) const {
+    for (const auto& entry : values)
+      if (entry.first == key) return true;
+    return false;
+  }
+};
+
 // The user type the login answers carry (field 70): 1 for the directory's adviser accounts
 // ("9001", "9002"), 0 for everyone else.
 int MessageUserType(const std::string& name);
@@ -226,6 +244,10 @@ class TestServer {
   void setUpgradeOffer(const std::string& notes, const std::string& url);
   void setQuoteLoginNotAccepted(int count);
   void setBrokerInfoWithoutPhone(bool without);
+  // The SMS codes (tests): the last code the verification role "sent" to the phone ("" when
+  // none); 146/253 answers without their code (field 21) from now on.
+  std::string lastSmsCode(const std::string& phone) const;
+  void setTradeCodeWithoutField21(bool without);
 
   // Mailboxes of the message server (tests). A new user's mailbox holds three seeded messages
   // unless it was started empty first. putMessage gives an id of 0 the next free id and returns
@@ -233,6 +255,10 @@ class TestServer {
   void startMailboxEmpty(const std::string& user);
   int64_t putMessage(const std::string& user, Message message);
   std::vector<Message> mailbox(const std::string& user) const;
+  // The text (field 19) of the answers to sent mails (144/106, 120, 121); empty by default.
+  void setSendAnswerText(const std::string& text);
+  // Every mail and table message the server took, oldest first.
+  std::vector<SentMail> sentMails() const;
 
  private:
   std::unique_ptr<ServerCore> core_;

@@ -12,6 +12,7 @@
 #include "platform/graphics/CairoContext.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Orientation.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
@@ -82,11 +83,29 @@ void runFor(double seconds) {
 
 }  // namespace
 
+int uprightQuarterTurns() {
+  if (!isLandscape(statusBarOrientation())) return 0;
+  return Device::current().orientation() == DeviceOrientation::LandscapeRight ? 3 : 1;
+}
+
+gfx::Point screenPointFromUpright(gfx::Point p) {
+  const gfx::Rect screen = Screen::main().bounds();
+  switch (uprightQuarterTurns()) {
+    case 1:
+      return {screen.width() - p.y, p.x};
+    case 3:
+      return {p.y, screen.height() - p.x};
+    default:
+      return p;
+  }
+}
+
 void playPinch(const ScriptStep& step, const std::function<void(double)>& wait) {
   Application& app = Application::shared();
   auto fingers = [&](double distance) {
-    return std::vector<std::pair<int, gfx::Point>>{{0, {step.from.x - distance / 2, step.from.y}},
-                                                   {1, {step.from.x + distance / 2, step.from.y}}};
+    return std::vector<std::pair<int, gfx::Point>>{
+        {0, screenPointFromUpright({step.from.x - distance / 2, step.from.y})},
+        {1, screenPointFromUpright({step.from.x + distance / 2, step.from.y})}};
   };
   int frames = std::max(1, static_cast<int>(std::lround(step.seconds / kFrame)));
   app.sendTouches(TouchPhase::Began, fingers(step.to.x));
@@ -144,6 +163,10 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.kind = ScriptStepKind::Event;
       step.text = restOfLine(in);
       ok = step.text == "background" || step.text == "foreground";
+    } else if (word == "orientation") {
+      step.kind = ScriptStepKind::Orientation;
+      ok = readNumbers(in, v, 1) && v[0] >= 1 && v[0] <= 6 && v[0] == std::floor(v[0]);
+      step.orientation = static_cast<int>(v[0]);
     } else if (word == "open") {
       step.kind = ScriptStepKind::Open;
       ok = static_cast<bool>(in >> step.text);
@@ -174,7 +197,22 @@ gfx::Image renderScreen(double scale) {
   ctx.setFillColor(gfx::Color::black());
   ctx.fillRect(screen);
   Application::shared().render(ctx);
-  return image.image();
+  const int turns = uprightQuarterTurns();
+  if (turns == 0) return image.image();
+  // Turned back by the screen's quarter turns, so the landscape screen stands upright.
+  const double w = screen.width(), h = screen.height();
+  gfx::ImageContext upright(gfx::Size(h, w), scale, true);
+  if (!upright.isValid()) return {};
+  gfx::Context& u = upright.context();
+  if (turns == 1) {
+    u.translate(0, w);
+    u.rotate(-M_PI / 2);
+  } else {
+    u.translate(h, 0);
+    u.rotate(M_PI / 2);
+  }
+  u.drawImage(image.image(), gfx::Rect(0, 0, w, h));
+  return upright.image();
 }
 
 bool writeScreenshot(const std::string& path, double scale) {
@@ -228,23 +266,27 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
         runFor(step.seconds);
         break;
       case ScriptStepKind::Tap:
-        app.sendTouch(TouchPhase::Began, 0, step.from);
+        app.sendTouch(TouchPhase::Began, 0, screenPointFromUpright(step.from));
         runFor(0);
-        app.sendTouch(TouchPhase::Ended, 0, step.from);
+        app.sendTouch(TouchPhase::Ended, 0, screenPointFromUpright(step.from));
+        runFor(0);
+        break;
+      case ScriptStepKind::Orientation:
+        Device::current().setOrientation(static_cast<DeviceOrientation>(step.orientation));
         runFor(0);
         break;
       case ScriptStepKind::Drag: {
         int frames = std::max(1, static_cast<int>(std::lround(step.seconds / kFrame)));
-        app.sendTouch(TouchPhase::Began, 0, step.from);
+        app.sendTouch(TouchPhase::Began, 0, screenPointFromUpright(step.from));
         runFor(0);
         for (int i = 1; i <= frames; ++i) {
           double t = static_cast<double>(i) / frames;
           gfx::Point p(step.from.x + (step.to.x - step.from.x) * t,
                        step.from.y + (step.to.y - step.from.y) * t);
           runFor(step.seconds / frames);
-          app.sendTouch(TouchPhase::Moved, 0, p);
+          app.sendTouch(TouchPhase::Moved, 0, screenPointFromUpright(p));
         }
-        app.sendTouch(TouchPhase::Ended, 0, step.to);
+        app.sendTouch(TouchPhase::Ended, 0, screenPointFromUpright(step.to));
         runFor(0);
         break;
       }

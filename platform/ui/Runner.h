@@ -14,7 +14,7 @@ namespace ui {
 
 // --- headless scripts ---------------------------------------------------------------------------
 
-enum class ScriptStepKind { Wait, Tap, Drag, Pinch, Type, Key, Event, Shot, Open };
+enum class ScriptStepKind { Wait, Tap, Drag, Pinch, Type, Key, Event, Shot, Open, Orientation };
 
 struct ScriptStep {
   ScriptStepKind kind;
@@ -25,7 +25,16 @@ struct ScriptStep {
   std::string text;    // type: the text; key: the key name; event: background|foreground;
                        // shot: the file name; open: the class name
   std::vector<std::string> args;  // open: the words after the class name
+  int orientation = 0;            // orientation: the device orientation number (1 portrait .. 6)
 };
+
+// The upright picture. While the status bar is landscape a screen turned by a quarter stands
+// sideways in the portrait screen; shots and the window then show it upright (480 x 320), and
+// the points of scripts and the mouse are taken in that picture and mapped back. Quarter turns
+// clockwise of the shown screen: 0 (portrait), 1 (device turned left, 3) or 3 (turned right, 4).
+int uprightQuarterTurns();
+// A point of the upright picture as a point of the portrait screen.
+gfx::Point screenPointFromUpright(gfx::Point p);
 
 // --- opening screens by name --------------------------------------------------------------------
 
@@ -43,7 +52,8 @@ bool openScreen(const std::string& line);
 // Parses a script: one step per line ("wait 0.5", "tap 160 240", "drag 10 200 300 200 0.4",
 // "pinch 160 240 40 120 0.3" (two fingers side by side around the centre, 40 then 120 apart),
 // "type 600000", "key Return", "event background", "shot home.png", "open RegisterViewController
-// user1" (a screen by class name, with words for it)); blank lines and lines
+// user1" (a screen by class name, with words for it), "orientation 3" (turns the device:
+// 1 portrait, 2 upside down, 3 and 4 landscape, 5 face up, 6 face down)); blank lines and lines
 // starting with '#' are skipped. Returns 0, or -1 with the first bad line in `errorLine` (and a
 // log line).
 int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* errorLine = nullptr);

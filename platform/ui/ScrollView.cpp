@@ -51,7 +51,7 @@ class ScrollPanRecognizer : public GestureRecognizer {
   void touchesBegan(const TouchSet& touches, const Event& event) override {
     if (touch_.lock() || touches.empty()) return;
     touch_ = touches.front();
-    start_ = current_ = touches.front()->locationInView(nullptr);
+    start_ = current_ = axes(touches.front()->locationInView(nullptr));
     // A finger on moving content stops it.
     owner_->stopMotion();
     // Recognisers hear a touch before any view: the scroll view decides here whether the view
@@ -62,7 +62,7 @@ class ScrollPanRecognizer : public GestureRecognizer {
   void touchesMoved(const TouchSet& touches, const Event&) override {
     auto t = mine(touches);
     if (!t) return;
-    current_ = t->locationInView(nullptr);
+    current_ = axes(t->locationInView(nullptr));
     if (state() == GestureState::Possible) {
       double dx = current_.x - start_.x, dy = current_.y - start_.y;
       if (std::hypot(dx, dy) < ScrollView::kDragThreshold) return;
@@ -78,7 +78,7 @@ class ScrollPanRecognizer : public GestureRecognizer {
   void touchesEnded(const TouchSet& touches, const Event&) override {
     auto t = mine(touches);
     if (!t) return;
-    current_ = t->locationInView(nullptr);
+    current_ = axes(t->locationInView(nullptr));
     finish(GestureState::Ended);
   }
 
@@ -89,6 +89,14 @@ class ScrollPanRecognizer : public GestureRecognizer {
   void reset() override { touch_.reset(); }
 
  private:
+  // A window point along the scroll view's own axes: the same as the window's unless a view on
+  // the way is turned (a landscape screen), where a finger moving across the turned screen must
+  // still move the content across. Only differences of these points are used.
+  gfx::Point axes(gfx::Point window) const {
+    const gfx::Point o = owner_->convertPointFromView({0, 0}, nullptr);
+    const gfx::Point p = owner_->convertPointFromView(window, nullptr);
+    return {p.x - o.x, p.y - o.y};
+  }
   std::shared_ptr<Touch> mine(const TouchSet& touches) const {
     auto t = touch_.lock();
     if (!t) return nullptr;

@@ -6,6 +6,8 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Context.h"
+#include "platform/graphics/Text.h"
 #include "platform/ui/Touch.h"
 
 namespace ui {
@@ -320,6 +322,7 @@ void TableView::configureCell(TableViewCell& cell, const IndexPath& path, bool a
     cell.setShowsReorderControl(ds && ds->tableViewCanMoveRowAtIndexPath(*this, path));
   }
   cell.setEditing(editing_, animated);
+  cell.setMarked(editing_ && marked_.count(path) != 0);
   cell.setSelected(selected_ && *selected_ == path);
   if (!animated) cell.layoutIfNeeded();
 }
@@ -457,6 +460,7 @@ void TableView::reloadData() {
   auto keep = sharedView();
   loaded_ = true;
   swipeDeleteRow_.reset();
+  marked_.clear();
   clearTouchState();
   for (auto& [path, cell] : visible_) recycle(cell);
   visible_.clear();
@@ -470,6 +474,82 @@ void TableView::reloadData() {
   selected_.reset();
   computeGeometry();
   layoutCells();
+  rebuildSectionIndex();
+}
+
+namespace {
+
+// The strip of section index titles: one line of small text per title; a touch or a drag
+// picks the title under the finger.
+class SectionIndexStrip : public View {
+ public:
+  SectionIndexStrip(TableView* table, std::vector<std::string> titles)
+      : table_(table), titles_(std::move(titles)) {
+    setBackgroundColor(gfx::Color(0, 0, 0, 0.05));
+    setOpaque(false);
+  }
+  const std::vector<std::string>& titles() const { return titles_; }
+  void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override {
+    (void)rect;
+    if (titles_.empty()) return;
+    const double step = bounds().height() / static_cast<double>(titles_.size());
+    const gfx::Font font = gfx::Font::boldSystemFont(std::min(11.0, std::max(6.0, step - 2)));
+    for (size_t i = 0; i < titles_.size(); ++i) {
+      ctx.setFillColor(gfx::Color::rgb255(40, 80, 150));
+      gfx::drawText(ctx, titles_[i],
+                    gfx::Rect(0, step * static_cast<double>(i), bounds().width(), step), font,
+                    gfx::LineBreakMode::Clip, gfx::TextAlignment::Center);
+    }
+  }
+  void touchesBegan(const TouchSet& touches, const Event&) override { pick(touches); }
+  void touchesMoved(const TouchSet& touches, const Event&) override { pick(touches); }
+  void touchesEnded(const TouchSet&, const Event&) override {}
+
+ private:
+  void pick(const TouchSet& touches) {
+    if (touches.empty() || titles_.empty() || bounds().height() <= 0) return;
+    const double y = touches.front()->locationInView(this).y;
+    int index = static_cast<int>(y / (bounds().height() / static_cast<double>(titles_.size())));
+    index = std::clamp(index, 0, static_cast<int>(titles_.size()) - 1);
+    table_->scrollToSectionIndex(index);
+  }
+  TableView* table_;
+  std::vector<std::string> titles_;
+};
+
+}  // namespace
+
+void TableView::rebuildSectionIndex() {
+  std::vector<std::string> titles;
+  if (auto ds = dataSource_.lock()) titles = ds->sectionIndexTitlesForTableView(*this);
+  if (sectionIndex_) sectionIndex_->removeFromSuperview();
+  sectionIndex_.reset();
+  if (titles.empty()) return;
+  sectionIndex_ = std::make_shared<SectionIndexStrip>(this, std::move(titles));
+  addSubview(sectionIndex_);
+  placeSectionIndex();
+}
+
+void TableView::placeSectionIndex() {
+  if (!sectionIndex_) return;
+  // Fixed over the visible rows whatever the scroll position.
+  const gfx::Rect b = bounds();
+  const auto& titles = static_cast<SectionIndexStrip*>(sectionIndex_.get())->titles();
+  const double height = std::min(b.height(), 16.0 * static_cast<double>(titles.size()));
+  sectionIndex_->setFrame(gfx::Rect(b.x() + b.width() - kSectionIndexWidth,
+                                    b.y() + (b.height() - height) / 2, kSectionIndexWidth, height));
+  bringSubviewToFront(sectionIndex_.get());
+}
+
+void TableView::scrollToSectionIndex(int index) {
+  if (index < 0 || index >= numberOfSections()) return;
+  // The first section from that one on that has a row.
+  for (int section = index; section < numberOfSections(); ++section) {
+    if (numberOfRowsInSection(section) > 0) {
+      scrollToRowAtIndexPath(IndexPath::forRow(0, section), TableViewScrollPosition::Top, false);
+      return;
+    }
+  }
 }
 
 void TableView::layoutSubviews() {
@@ -481,6 +561,7 @@ void TableView::layoutSubviews() {
   if (contentSize().width != bounds().width())
     setContentSize(gfx::Size(bounds().width(), contentSize().height));
   layoutCells();
+  placeSectionIndex();
 }
 
 void TableView::setFrame(const gfx::Rect& frame) {
@@ -490,6 +571,7 @@ void TableView::setFrame(const gfx::Rect& frame) {
 
 void TableView::contentOffsetDidChange() {
   layoutCells();
+  placeSectionIndex();
 }
 
 // --- updates ----------------------------------------------------------------------------------
@@ -551,6 +633,10 @@ void TableView::deleteSections(const std::vector<int>& sections, TableViewRowAni
 }
 
 bool TableView::applyUpdate(const PendingUpdate& u) {
+  // Rows move: the marks no longer name what was marked (the data source marks again).
+  if (!u.inserted.empty() || !u.deleted.empty() || !u.insertedSections.empty() ||
+      !u.deletedSections.empty())
+    marked_.clear();
   auto keep = sharedView();
   auto ds = dataSource_.lock();
   if (!loaded_ || !ds) {
@@ -781,6 +867,10 @@ void TableView::deselectRowAtIndexPath(const IndexPath& path, bool animated) {
 
 void TableView::selectByUser(const IndexPath& path) {
   auto keep = sharedView();
+  if (editing_ && marksRow(path)) {
+    toggleMark(path);
+    return;
+  }
   auto dl = tableDelegate_.lock();
   std::optional<IndexPath> target = path;
   if (dl) target = dl->tableViewWillSelectRowAtIndexPath(*this, path);
@@ -802,10 +892,61 @@ void TableView::selectByUser(const IndexPath& path) {
 
 // --- editing ----------------------------------------------------------------------------------
 
+bool TableView::marksRow(const IndexPath& path) {
+  auto ds = dataSource_.lock();
+  auto dl = tableDelegate_.lock();
+  return ds && dl && ds->tableViewCanEditRowAtIndexPath(*this, path) &&
+         dl->tableViewEditingStyleForRowAtIndexPath(*this, path) ==
+             TableViewCellEditingStyle::MultipleSelect;
+}
+
+void TableView::toggleMark(const IndexPath& path) {
+  auto keep = sharedView();
+  auto dl = tableDelegate_.lock();
+  const bool marked = marked_.count(path) != 0;
+  if (marked) {
+    marked_.erase(path);
+  } else {
+    marked_.insert(path);
+  }
+  if (auto* cell = cellForRowAtIndexPath(path)) cell->setMarked(!marked);
+  if (!dl) return;
+  if (marked) {
+    dl->tableViewDidDeselectRowAtIndexPath(*this, path);
+  } else {
+    dl->tableViewDidSelectRowAtIndexPath(*this, path);
+  }
+}
+
+void TableView::toggleMarkByUser(TableViewCell& cell) {
+  auto path = indexPathForCell(&cell);
+  if (path && editing_ && marksRow(*path)) toggleMark(*path);
+}
+
+std::vector<IndexPath> TableView::indexPathsForMarkedRows() const {
+  return std::vector<IndexPath>(marked_.begin(), marked_.end());
+}
+
+void TableView::markRowAtIndexPath(const IndexPath& path, bool animated) {
+  (void)animated;
+  if (!editing_ || path.section < 0 || path.section >= numberOfSections() || path.row < 0 ||
+      path.row >= numberOfRowsInSection(path.section))
+    return;
+  marked_.insert(path);
+  if (auto* cell = cellForRowAtIndexPath(path)) cell->setMarked(true);
+}
+
+void TableView::unmarkRowAtIndexPath(const IndexPath& path, bool animated) {
+  (void)animated;
+  marked_.erase(path);
+  if (auto* cell = cellForRowAtIndexPath(path)) cell->setMarked(false);
+}
+
 void TableView::setEditing(bool editing, bool animated) {
   if (editing_ == editing) return;
   hideDeleteConfirmation();
   editing_ = editing;
+  if (!editing) marked_.clear();
   auto keep = sharedView();
   bool anim = animated && window() && View::areAnimationsEnabled();
   for (auto& [path, cell] : visible_) configureCell(*cell, path, anim);
@@ -944,9 +1085,11 @@ void TableView::touchesBegan(const TouchSet& touches, const Event& event) {
     }
   }
   if (hasPendingContentTouch()) return;  // a control inside gets the touch
-  if (!allowsSelection_ || (editing_ && !allowsSelectionDuringEditing_)) return;
   auto path = indexPathForRowAtPoint(p);
   if (!path) return;
+  // A row of multiple-selection editing takes taps to toggle its mark.
+  const bool marking = editing_ && marksRow(*path);
+  if (!marking && (!allowsSelection_ || (editing_ && !allowsSelectionDuringEditing_))) return;
   touchRow_ = path;
   touchStart_ = p;
   std::weak_ptr<View> weak = sharedView();

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,12 @@ class TableViewDataSource {
   // A cell for the row: dequeue one by identifier or make a new one.
   virtual std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView& table,
                                                                         const IndexPath& path) = 0;
+  // Section index titles: shown as a narrow strip along the table's right edge; a touch on a
+  // title scrolls to the section of the same position. None by default.
+  virtual std::vector<std::string> sectionIndexTitlesForTableView(TableView& table) {
+    (void)table;
+    return {};
+  }
   virtual std::string tableViewTitleForHeaderInSection(TableView& table, int section) {
     (void)table;
     (void)section;
@@ -244,6 +251,13 @@ class TableView : public ScrollView {
   // --- editing ---
   bool isEditing() const { return editing_; }
   void setEditing(bool editing, bool animated = false);
+  // Multiple selection while editing (rows whose editing style is MultipleSelect): a tap toggles
+  // the row's mark and the delegate hears did select / did deselect. Marks from code send no
+  // delegate calls. Leaving editing, a reload and row updates drop every mark.
+  std::vector<IndexPath> indexPathsForMarkedRows() const;
+  void markRowAtIndexPath(const IndexPath& path, bool animated);
+  void unmarkRowAtIndexPath(const IndexPath& path, bool animated);
+  void toggleMarkByUser(TableViewCell& cell);
   // A row dragged by its reorder control (while dragging).
   std::optional<IndexPath> reorderingIndexPath() const;
 
@@ -262,6 +276,11 @@ class TableView : public ScrollView {
   void touchesCancelled(const TouchSet& touches, const Event& event) override;
 
   static constexpr double kUpdateAnimationDuration = 0.3;
+  static constexpr double kSectionIndexWidth = 20;
+  // The strip of section index titles (null when the data source answers none).
+  View* sectionIndexView() const { return sectionIndex_.get(); }
+  // What a touch on the index strip does: scrolls to the section of that title.
+  void scrollToSectionIndex(int index);
 
  protected:
   void contentOffsetDidChange() override;
@@ -333,6 +352,12 @@ class TableView : public ScrollView {
   std::optional<IndexPath> selected_;
   bool editing_ = false;
   std::optional<IndexPath> swipeDeleteRow_;
+  std::set<IndexPath> marked_;
+  std::shared_ptr<View> sectionIndex_;
+  void rebuildSectionIndex();
+  void placeSectionIndex();
+  bool marksRow(const IndexPath& path);
+  void toggleMark(const IndexPath& path);
 
   // The touch on a row in progress.
   std::optional<IndexPath> touchRow_;

@@ -73,6 +73,23 @@ void drawEditBadge(gfx::Context& ctx, const gfx::Rect& b, bool insert, bool rota
   if (insert) ctx.fillRect(gfx::Rect(b.midX() - 2, b.midY() - 6, 4, 12));
 }
 
+// The mark circle of multiple-selection editing: empty, or filled with a tick when marked.
+void drawMarkCircle(gfx::Context& ctx, const gfx::Rect& b, bool marked) {
+  gfx::Rect circle(b.midX() - 10, b.midY() - 10, 20, 20);
+  if (marked) {
+    ctx.setFillColor(gfx::Color::rgb255(30, 120, 220));
+    ctx.fillEllipse(circle);
+    ctx.setStrokeColor(gfx::Color::white());
+    ctx.setLineWidth(2);
+    ctx.strokePolyline({gfx::Point(b.midX() - 5, b.midY()), gfx::Point(b.midX() - 1, b.midY() + 4),
+                        gfx::Point(b.midX() + 5, b.midY() - 4)});
+  } else {
+    ctx.setStrokeColor(gfx::Color::grey(0.6));
+    ctx.setLineWidth(1.5);
+    ctx.strokeEllipse(circle.inset(0.75, 0.75));
+  }
+}
+
 }  // namespace
 
 TableViewCell::TableViewCell(TableViewCellStyle style, const std::string& reuseIdentifier)
@@ -274,6 +291,13 @@ void TableViewCell::setEditing(bool editing, bool animated) {
   }
 }
 
+void TableViewCell::setMarked(bool marked) {
+  if (marked_ == marked) return;
+  marked_ = marked;
+  if (editControl_)
+    for (auto& sub : editControl_->subviews()) sub->setNeedsDisplay();
+}
+
 void TableViewCell::setEditingStyle(TableViewCellEditingStyle style) {
   editingStyle_ = style;
   rebuildEditingControls();
@@ -329,20 +353,27 @@ void TableViewCell::rebuildEditingControls() {
   }
   if (editing_ && editingStyle_ != TableViewCellEditingStyle::None) {
     bool insert = editingStyle_ == TableViewCellEditingStyle::Insert;
+    bool marks = editingStyle_ == TableViewCellEditingStyle::MultipleSelect;
     editControl_ = Button::create(ButtonType::Custom, gfx::Rect(0, 0, kEditControlWidth, 44));
     TableViewCell* self = this;
     auto badge = painted(gfx::Rect(0, 0, kEditControlWidth, 44),
-                         [self, insert](gfx::Context& ctx, const gfx::Rect& b) {
-                           drawEditBadge(ctx, b, insert, self->showingDelete_);
+                         [self, insert, marks](gfx::Context& ctx, const gfx::Rect& b) {
+                           if (marks) {
+                             drawMarkCircle(ctx, b, self->marked_);
+                           } else {
+                             drawEditBadge(ctx, b, insert, self->showingDelete_);
+                           }
                          });
     badge->setUserInteractionEnabled(false);
     badge->setAutoresizingMask(Autoresizing::FlexibleHeight);
     editControl_->addSubview(badge);
     editControl_->addTarget(
-        [self, insert](Control&) {
+        [self, insert, marks](Control&) {
           TableView* table = self->tableView();
           if (!table) return;
-          if (insert)
+          if (marks)
+            table->toggleMarkByUser(*self);
+          else if (insert)
             table->commitEditing(*self, TableViewCellEditingStyle::Insert);
           else
             table->toggleDeleteConfirmation(*self);

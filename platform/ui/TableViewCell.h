@@ -33,7 +33,8 @@ enum class TableViewCellAccessoryType {
   Checkmark = 3
 };
 enum class TableViewCellSelectionStyle { None = 0, Blue = 1, Gray = 2 };
-enum class TableViewCellEditingStyle { None = 0, Delete = 1, Insert = 2 };
+// MultipleSelect (insert and delete together): a mark circle on every row; a tap marks the row.
+enum class TableViewCellEditingStyle { None = 0, Delete = 1, Insert = 2, MultipleSelect = 3 };
 // The editing looks a row is in (a mask): its editing control, its delete button.
 enum TableViewCellStateMask : unsigned {
   kTableViewCellStateDefault = 0,
@@ -86,6 +87,9 @@ class TableViewCell : public View {
   void setEditingStyle(TableViewCellEditingStyle style);
   bool showsReorderControl() const { return showsReorder_; }
   void setShowsReorderControl(bool shows);
+  // The mark of a row in multiple-selection editing (the table sets it).
+  bool isMarked() const { return marked_; }
+  void setMarked(bool marked);
   bool isShowingDeleteConfirmation() const { return showingDelete_; }
   void setShowingDeleteConfirmation(bool showing, const std::string& title = "删除");
   // The views of the editing controls (null while not shown).
@@ -140,6 +144,7 @@ class TableViewCell : public View {
   bool editing_ = false;
   bool showsReorder_ = false;
   bool showingDelete_ = false;
+  bool marked_ = false;
   int groupPosition_ = -1;
 };
 

@@ -13,6 +13,7 @@
 #include "platform/graphics/CairoContext.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Orientation.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
 
@@ -149,6 +150,9 @@ class ScriptPlayer {
         SDL_PushEvent(&e);
         break;
       }
+      case ScriptStepKind::Orientation:
+        Device::current().setOrientation(static_cast<DeviceOrientation>(s.orientation));
+        break;
       case ScriptStepKind::Event:
         if (s.text == "background")
           Application::shared().enterBackground();
@@ -247,24 +251,34 @@ int runWindow(const WindowOptions& options) {
         case SDL_MOUSEBUTTONDOWN:
           if (e.button.button == SDL_BUTTON_LEFT) {
             mouseDown = true;
-            app.sendTouch(TouchPhase::Began, 0, {e.button.x / scale, e.button.y / scale});
+            app.sendTouch(TouchPhase::Began, 0,
+                          screenPointFromUpright({e.button.x / scale, e.button.y / scale}));
           }
           break;
         case SDL_MOUSEMOTION:
           if (mouseDown)
-            app.sendTouch(TouchPhase::Moved, 0, {e.motion.x / scale, e.motion.y / scale});
+            app.sendTouch(TouchPhase::Moved, 0,
+                          screenPointFromUpright({e.motion.x / scale, e.motion.y / scale}));
           break;
         case SDL_MOUSEBUTTONUP:
           if (e.button.button == SDL_BUTTON_LEFT && mouseDown) {
             mouseDown = false;
-            app.sendTouch(TouchPhase::Ended, 0, {e.button.x / scale, e.button.y / scale});
+            app.sendTouch(TouchPhase::Ended, 0,
+                          screenPointFromUpright({e.button.x / scale, e.button.y / scale}));
           }
           break;
         case SDL_TEXTINPUT:
           app.sendText(e.text.text);
           break;
         case SDL_KEYDOWN:
-          if (const char* name = keyName(e.key.keysym.sym)) app.sendKey(name);
+          // F1..F6 turn the device (1 portrait, 2 upside down, 3 and 4 landscape, 5 and 6 flat).
+          if (e.key.keysym.sym >= SDLK_F1 && e.key.keysym.sym <= SDLK_F6) {
+            Device::current().setOrientation(
+                static_cast<DeviceOrientation>(1 + e.key.keysym.sym - SDLK_F1));
+            app.setNeedsRender();
+          } else if (const char* name = keyName(e.key.keysym.sym)) {
+            app.sendKey(name);
+          }
           break;
         case SDL_WINDOWEVENT:
           switch (e.window.event) {
@@ -305,6 +319,17 @@ int runWindow(const WindowOptions& options) {
         realSeconds() - lastRender >= kWindowFrame) {
       lastRender = realSeconds();
       lastFrame = renderScreen(scale);
+      // The upright picture of a landscape screen is wider than tall: the window follows it.
+      const int fw = static_cast<int>(std::lround(lastFrame.size().width * scale));
+      const int fh = static_cast<int>(std::lround(lastFrame.size().height * scale));
+      if (!lastFrame.isEmpty() && (fw != pw || fh != ph)) {
+        pw = fw;
+        ph = fh;
+        SDL_SetWindowSize(sdl.window, pw, ph);
+        if (sdl.texture) SDL_DestroyTexture(sdl.texture);
+        sdl.texture = SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_ARGB8888,
+                                        SDL_TEXTUREACCESS_STREAMING, pw, ph);
+      }
       if (!lastFrame.isEmpty()) {
         SDL_UpdateTexture(sdl.texture, nullptr, lastFrame.data(), lastFrame.stride());
         SDL_RenderClear(sdl.renderer);

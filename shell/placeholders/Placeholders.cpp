@@ -1,8 +1,6 @@
 #include "platform/ui/Object.h"
 #include "shell/placeholders/PlaceholderScreen.h"
-#include "shell/placeholders/TabPlaceholders.h"
 
-void RegisterPlaceholderClasses() {
-  auto& registry = ui::ClassRegistry::shared();
-  registry.registerClass<TradeLoginViewController>("TradeLoginViewController");
-}
+// Every screen the shell names has its real class now; tests and demos still use
+// PlaceholderScreen for screens of their own.
+void RegisterPlaceholderClasses() {}

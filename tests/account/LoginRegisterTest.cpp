@@ -27,6 +27,7 @@ class RegisterScreenTest : public AccountScreenTest {
  protected:
   std::shared_ptr<RegisterViewController> PushRegister(const std::string& user) {
     auto screen = std::make_shared<RegisterViewController>();
+    screen->setUsesTraderSelect(false);
     screen->setUser(user);
     Navigation()->pushViewController(screen, false);
     pump([] { return false; }, 0.05);

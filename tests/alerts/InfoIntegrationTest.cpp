@@ -73,9 +73,7 @@ TEST_F(InfoIntegration, TheInformationTabListsSectionsTitlesAndArticles) {
 
   // A second section; its first article with the server's text.
   home->menuBarView()->changeSelSubItem(1);
-  ASSERT_TRUE(Until([&] {
-    return home->awaitedCode(1) == -1 && home->totalInfoRecord() == 20;
-  }));
+  ASSERT_TRUE(Until([&] { return home->awaitedCode(1) == -1 && home->totalInfoRecord() == 20; }));
   EXPECT_EQ(home->selPartID(), market.sections()[1].first);
   const foundation::Value row = home->currentInfoRecord(0);
   const std::string summary = row["content"].asString();

@@ -103,8 +103,8 @@ class InfoPagesTest : public ScreenTest {
     OpenHome();
     ASSERT_NE(Last(85), nullptr);
     Reply("MainPage", 85, home->awaitedCode(0),
-          SectionTable({{7, "要闻", "sec7"}, {8, "公司", "sec8"}, {9, "行业", ""},
-                        {10, "市场", "sec10"}}));
+          SectionTable(
+              {{7, "要闻", "sec7"}, {8, "公司", "sec8"}, {9, "行业", ""}, {10, "市场", "sec10"}}));
   }
   std::vector<std::string> MenuTitles() const {
     std::vector<std::string> out;
@@ -139,8 +139,8 @@ TEST_F(InfoPagesTest, SectionsBecomeMenuItemsAndTheFirstSectionsTitlesAreAsked) 
 
   sent.clear();
   Reply("MainPage", 85, home->awaitedCode(0),
-        SectionTable({{7, "要闻", "sec7"}, {8, "公司", "sec8"}, {9, "行业", ""},
-                      {10, "市场", "sec10"}}));
+        SectionTable(
+            {{7, "要闻", "sec7"}, {8, "公司", "sec8"}, {9, "行业", ""}, {10, "市场", "sec10"}}));
   EXPECT_EQ(MenuTitles(), (std::vector<std::string>{"要闻", "公司", "行业", "市场"}));
   EXPECT_EQ(home->menuBarView()->totalItemsNum(), 4);
   EXPECT_EQ(home->awaitedCode(0), -1);
@@ -186,8 +186,8 @@ TEST_F(InfoPagesTest, TitlePacketsReplaceThenAppendAndLatePacketsAreDropped) {
   EXPECT_TRUE(home->currentInfoRecord(-1).isNull());
   EXPECT_TRUE(home->currentInfoRecord(5).isNull());
   home->tableView()->layoutIfNeeded();
-  auto cell = std::dynamic_pointer_cast<MainPageCell>(home->tableViewCellForRowAtIndexPath(
-      *home->tableView(), ui::IndexPath::forRow(1, 0)));
+  auto cell = std::dynamic_pointer_cast<MainPageCell>(
+      home->tableViewCellForRowAtIndexPath(*home->tableView(), ui::IndexPath::forRow(1, 0)));
   ASSERT_NE(cell, nullptr);
   EXPECT_EQ(cell->titleLabel()->text(), "标题1");
   EXPECT_EQ(cell->contentLabel()->text(), "摘要1");
@@ -332,8 +332,8 @@ TEST_F(InfoPagesTest, RadarDetailPageAsksItsAlertWithA64BitId) {
   EXPECT_EQ(t.GetInt64(22), 4294967300LL);
 
   // Another request's answer is ignored; its own is shown.
-  Post("RadarCellContent", Record(82, static_cast<uint16_t>(page->awaitedCode() + 1),
-                                  TextTable("别的"), 0));
+  Post("RadarCellContent",
+       Record(82, static_cast<uint16_t>(page->awaitedCode() + 1), TextTable("别的"), 0));
   EXPECT_EQ(page->contentView()->text(), "");
   Post("RadarCellContent",
        Record(82, static_cast<uint16_t>(page->awaitedCode()), TextTable("警报全文"), 0));

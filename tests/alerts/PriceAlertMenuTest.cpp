@@ -76,12 +76,17 @@ TEST_F(PriceAlertMenu, PermissionShapesTheRowsAndIsStoredSystemWide) {
   struct Case {
     int value;  // -1: no field 16
     std::vector<std::string> rows;
+    int stored;
   };
-  const Case cases[] = {{1, {"提醒消息", "设置更改"}},
-                        {0, {"权限申请"}},
-                        {2, {"权限申请"}},
-                        {1, {"提醒消息", "设置更改"}},
-                        {-1, {"权限申请"}}};
+  // Values that do not fit the stored byte count as none held: 257 must not read back as 1,
+  // 255 not as "no answer yet".
+  const Case cases[] = {{1, {"提醒消息", "设置更改"}, 1},
+                        {0, {"权限申请"}, 0},
+                        {2, {"权限申请"}, 2},
+                        {1, {"提醒消息", "设置更改"}, 1},
+                        {257, {"权限申请"}, 0},
+                        {255, {"权限申请"}, 0},
+                        {-1, {"权限申请"}, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value);
     server->setPriceAlertPermission("", c.value, "提醒权限");
@@ -95,7 +100,7 @@ TEST_F(PriceAlertMenu, PermissionShapesTheRowsAndIsStoredSystemWide) {
     ASSERT_EQ(Sent(8).size(), 1u);
     EXPECT_EQ(Sent(8)[0].header.PageID, 50);
     EXPECT_EQ(Rows(*menu), c.rows);
-    EXPECT_EQ(GetPriceNotifyRight(), c.value == -1 ? 0 : c.value);
+    EXPECT_EQ(GetPriceNotifyRight(), c.stored);
     EXPECT_TRUE(TickerHidden());
   }
   // With the permission the rows open the received alerts and the settings list.

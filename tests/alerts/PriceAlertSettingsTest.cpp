@@ -127,6 +127,19 @@ TEST_F(PriceAlertSettings, EditorShowsQuoteAndStoredSettingAndUploadsTheChange) 
   EXPECT_FALSE(editor->switchAt(3)->isOn());
   EXPECT_FALSE(editor->switchAt(4)->isOn());
   EXPECT_FALSE(editor->field(513)->isEnabled());
+  // Every switch sits in its own row's cell, also after further answers reload the table and
+  // the reused cells hand the switches round.
+  for (int round = 0; round < 3; ++round) {
+    advance(0.1);
+    for (int i = 1; i <= 4; ++i) {
+      const ui::IndexPath path =
+          i == 1 ? ui::IndexPath::forRow(0, 0) : ui::IndexPath::forRow(i - 2, 1);
+      ui::TableViewCell* cell = editor->tableView()->cellForRowAtIndexPath(path);
+      ASSERT_NE(cell, nullptr) << round << " " << i;
+      EXPECT_EQ(editor->switchAt(i)->superview(), cell) << round << " " << i;
+    }
+    editor->tableView()->reloadData();
+  }
 
   // Rise off, a change of 2.5 %.
   Flip(*editor, 2, false);

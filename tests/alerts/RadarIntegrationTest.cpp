@@ -209,8 +209,7 @@ TEST_F(RadarIntegration, DetailPagerInformationPageAndTwoTableBodies) {
   ASSERT_GE(wireRows.size(), 3u);
   ASSERT_EQ(radar->totalInfoRecord(), static_cast<int>(wireRows.size()));
   for (size_t i = 0; i < wireRows.size(); ++i)
-    EXPECT_EQ(radar->currentInfoRecord(static_cast<int>(i))["title"].asString(),
-              wireRows[i].text);
+    EXPECT_EQ(radar->currentInfoRecord(static_cast<int>(i))["title"].asString(), wireRows[i].text);
   EXPECT_FALSE(LabelShown(radar));
 
   // An error answer while the pager is on top: empty, with the page's own text.
@@ -265,8 +264,8 @@ TEST_F(RadarIntegration, TheTextRequestCarriesASixtyFourBitIdIntact) {
         ReceiveRecordView reply;
         if (!ReceiveRecordView::From(n, reply) || reply.header.isError()) return;
         radar->SetRadarContent(reply.body, reply.bodyLen);
-        auto* content = dynamic_cast<RadarContentView*>(
-            radar->viewWithTag(RadarView::kContentViewTag));
+        auto* content =
+            dynamic_cast<RadarContentView*>(radar->viewWithTag(RadarView::kContentViewTag));
         if (content) text = content->ContentTextView()->text();
       });
   server->clearReceivedRequests();

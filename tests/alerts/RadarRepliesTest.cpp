@@ -22,9 +22,9 @@ std::vector<RadarRow> Read(const Bytes& body, int field = kRadarTitleField, int 
 }
 
 TEST(RadarReplies, RowsOfEveryTableInOrderWithSixtyFourBitIds) {
-  const Bytes body = Join(RadarTable({{20150105, 93005, 4294967297LL, "甲"}}),
-                          RadarTable({{20150104, 100000, 2147483648LL, "乙"},
-                                      {20150103, 110000, 5, "丙"}}));
+  const Bytes body =
+      Join(RadarTable({{20150105, 93005, 4294967297LL, "甲"}}),
+           RadarTable({{20150104, 100000, 2147483648LL, "乙"}, {20150103, 110000, 5, "丙"}}));
   const std::vector<RadarRow> rows = Read(body);
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].id, 4294967297LL);

@@ -21,8 +21,8 @@
 #include "shell/Extend.h"
 #include "shell/SharedTool.h"
 #include "shell/VerdanAppDelegate.h"
-#include "testserver/Table.h"
 #include "tests/widgets/WidgetTestSupport.h"
+#include "testserver/Table.h"
 
 namespace radartest {
 
@@ -60,9 +60,17 @@ inline Bytes RadarTable(const std::vector<Alert>& alerts, int textField = 23) {
 inline Bytes ZeroWidthTables(int tables, uint16_t records) {
   Bytes out;
   for (int i = 0; i < tables; ++i) {
-    const uint8_t head[] = {1, static_cast<uint8_t>(records), static_cast<uint8_t>(records >> 8),
-                            0, 0, static_cast<uint8_t>(records),
-                            static_cast<uint8_t>(records >> 8), 23, 0, 0, 3};
+    const uint8_t head[] = {1,
+                            static_cast<uint8_t>(records),
+                            static_cast<uint8_t>(records >> 8),
+                            0,
+                            0,
+                            static_cast<uint8_t>(records),
+                            static_cast<uint8_t>(records >> 8),
+                            23,
+                            0,
+                            0,
+                            3};
     out.insert(out.end(), head, head + sizeof head);
   }
   return out;
@@ -75,8 +83,8 @@ inline Bytes Join(Bytes a, const Bytes& b) {
 
 // A 9020-byte receive record of a packet.
 inline foundation::Data Record(uint8_t child, uint16_t code, const Bytes& body, uint8_t pageId,
-                               bool error = false, uint8_t packageNo = 0,
-                               uint8_t packageNum = 1, uint8_t mainType = kMainTypeQuote,
+                               bool error = false, uint8_t packageNo = 0, uint8_t packageNum = 1,
+                               uint8_t mainType = kMainTypeQuote,
                                int32_t status = kReceiveStatusPacket) {
   foundation::Data record(kReceiveRecordSize, 0);
   std::memcpy(record.data(), &status, 4);
@@ -91,8 +99,7 @@ inline foundation::Data Record(uint8_t child, uint16_t code, const Bytes& body, 
   h.RequestCode = code;
   h.DataFlag = 1;
   h.Write(record.data() + kReceiveRecordHeaderOffset);
-  if (!body.empty())
-    std::memcpy(record.data() + kReceiveRecordBodyOffset, body.data(), h.bodyLen);
+  if (!body.empty()) std::memcpy(record.data() + kReceiveRecordBodyOffset, body.data(), h.bodyLen);
   return record;
 }
 
@@ -102,7 +109,9 @@ inline void Post(const std::string& name, const foundation::Data& record) {
 }
 
 // Today's date as the shell writes it (yyyymmdd of the local calendar).
-inline int32_t Today() { return foundation::localDateNumber(foundation::currentDate()); }
+inline int32_t Today() {
+  return foundation::localDateNumber(foundation::currentDate());
+}
 
 struct Sent {
   PacketHeader header;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "alerts/RadarView.h"
 #include "alerts/InfoArticlePage.h"
+#include "alerts/RadarView.h"
 #include "core/RadarReplies.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/ViewController.h"
@@ -124,8 +124,8 @@ TEST_F(RadarViewTest, BodiesOfManyRecordsKeepAThousandRows) {
   radar->SetRadarTitle(Record(96, 1, Bytes(hostile.begin(), hostile.begin() + 8800), 12));
   EXPECT_EQ(radar->totalInfoRecord(), kRadarMaxRows);
   for (int part = 1; part < 4; ++part)
-    radar->SetRadarTitle(Record(96, 1, Bytes(hostile.begin(), hostile.begin() + 8800), 12,
-                                false, static_cast<uint8_t>(part), 4));
+    radar->SetRadarTitle(Record(96, 1, Bytes(hostile.begin(), hostile.begin() + 8800), 12, false,
+                                static_cast<uint8_t>(part), 4));
   EXPECT_EQ(radar->totalInfoRecord(), kRadarMaxRows);
 }
 
@@ -176,8 +176,8 @@ TEST_F(RadarViewTest, ContentIsAskedWithASixtyFourBitIdAndShownOverTheList) {
   SentTable(sent[0], t);
   EXPECT_EQ(t.GetInt64(22), 5000000001LL);
 
-  const Bytes rows = RadarTable({{20150105, 93000, 1, "第一条"}, {20150105, 93100, 2, "第二条"}},
-                                kRadarTextField);
+  const Bytes rows =
+      RadarTable({{20150105, 93000, 1, "第一条"}, {20150105, 93100, 2, "第二条"}}, kRadarTextField);
   const Bytes body = Join(rows, RadarTable({{20150105, 93200, 3, "最后一条"}}, kRadarTextField));
   radar->SetRadarContent(body.data(), static_cast<int>(body.size()));
   auto* content = dynamic_cast<RadarContentView*>(radar->viewWithTag(RadarView::kContentViewTag));

@@ -137,6 +137,8 @@ TEST(BundledMainCfg, AgreesWithTheLocalServerPorts) {
   for (const char* key : {"traderCode", "issmscode", "appleId", "defPriceType"}) {
     EXPECT_STRNE(ini.GetStringLocked("trade", key, "", out, sizeof out), "") << key;
   }
+  // The news page: the information host on the web role's port.
+  EXPECT_EQ(ini.GetInt("info", "news_port", 0), kLocalServerPortHttp);
   for (const char* key : {"F10_ip", "first_path"}) {
     EXPECT_STRNE(ini.GetStringLocked("info", key, "", out, sizeof out), "") << key;
   }

@@ -6,6 +6,8 @@
 
 #include "detail/TrendlineController.h"
 #include "platform/ui/NavigationController.h"
+#include "tests/detail/DetailTestSupport.h"
+#include "tests/detail/KLinePageRecorder.h"
 #include "tests/detail/TrendPageRecorder.h"
 #include "tests/shell/StartupTestSupport.h"
 
@@ -16,6 +18,9 @@ class DetailClientTest : public startuptest::StartupTest {
   void SetUp() override {
     StartupTest::SetUp();
     RegisterRecordingTrendPage();
+    RegisterRecordingKLinePage();
+    // The radar page lives in a later folder; the pager makes it by name.
+    ui::ClassRegistry::shared().registerClass<RadarStandIn>("RadarView");
   }
 
   // Logs in with the given rights and forgets what the login sent.

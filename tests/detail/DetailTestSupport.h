@@ -19,8 +19,6 @@
 #include "core/SearchHistory.h"
 #include "core/SendQueues.h"
 #include "detail/TrendlineController.h"
-#include "detail/placeholders/AnalysisView.h"
-#include "detail/placeholders/LandscapeKline.h"
 #include "panels/DetailView.h"
 #include "panels/F10View.h"
 #include "panels/HK10DangView.h"
@@ -32,6 +30,8 @@
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Screen.h"
 #include "shell/VerdanAppDelegate.h"
+#include "tests/detail/KLinePageRecorder.h"
+#include "tests/detail/LandscapeRecorder.h"
 #include "tests/detail/TrendPageRecorder.h"
 
 namespace detailtest {
@@ -96,6 +96,8 @@ class DetailTest : public ::testing::Test {
     VerdanAppDelegate::registerClasses();
     RegisterDetailClasses();
     RegisterRecordingTrendPage();
+    RegisterRecordingLandscape();
+    RegisterRecordingKLinePage();
     ui::ClassRegistry::shared().registerClass<RadarStandIn>("RadarView");
     previous_ = SetSendQueueSink([this](SendQueueKind kind, const uint8_t* data, int length) {
       Push push{kind, {}};

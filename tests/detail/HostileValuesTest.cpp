@@ -50,10 +50,12 @@ bool Finite(double v) {
 
 class HostileValues : public detailtest::DetailClientTest {
  protected:
-  // Opens 600000 with the values the server was told to send and waits for the chart.
-  TrendlineView& OpenChart() {
+  // Opens a Shanghai share (600000 unless told) with the values the server was told to send
+  // and waits for the chart.
+  TrendlineView& OpenChart(const char* code = "600000") {
+    code_ = code;
     LoggedIn("30,31,49");
-    TrendlineController* pager = Open("600000", 1, 2);
+    TrendlineController* pager = Open(code, 1, 2);
     EXPECT_NE(pager, nullptr);
     page_ = pager ? dynamic_cast<RecordingTrendPage*>(pager->pageView(kTagTrendPage)) : nullptr;
     EXPECT_NE(page_, nullptr);
@@ -63,10 +65,11 @@ class HostileValues : public detailtest::DetailClientTest {
     return page_->chart;
   }
 
-  // Has the server push the quote of 600000 changed by `change` and waits for the chart to get it.
+  // Has the server push the quote of the open share changed by `change` and waits for the chart
+  // to get it.
   void Push(const std::function<void(tagLocalStockData&)>& change) {
     const size_t before = page_->log.quoteFlags.size();
-    ASSERT_TRUE(server->setQuoteValues(1, "600000", change, true));
+    ASSERT_TRUE(server->setQuoteValues(1, code_, change, true));
     ASSERT_TRUE(WaitFor([&] {
       return page_->log.quoteFlags.size() > before && page_->log.quoteFlags.back() == 2;
     }));
@@ -116,6 +119,7 @@ class HostileValues : public detailtest::DetailClientTest {
   }
 
   RecordingTrendPage* page_ = nullptr;
+  std::string code_ = "600000";
 };
 
 TEST_F(HostileValues, AverageAndRatioAtTheMarkStayOutOfTheScaleAndShowEmpty) {
@@ -158,8 +162,9 @@ TEST_F(HostileValues, AverageAndRatioAtTheMarkStayOutOfTheScaleAndShowEmpty) {
 }
 
 TEST_F(HostileValues, PricesAtTheInt32EndsKeepAFiniteAxisCentredOnTheClose) {
+  // 600036: the server makes its price alerts from 600000's close.
   ASSERT_TRUE(server->setQuoteValues(
-      1, "600000",
+      1, "600036",
       [](tagLocalStockData& q) {
         q.pricedot = 4;  // prices travel unscaled
         q.yesterday = kMax32 - 5;
@@ -169,13 +174,13 @@ TEST_F(HostileValues, PricesAtTheInt32EndsKeepAFiniteAxisCentredOnTheClose) {
       },
       false));
   server->setTrendValues([](const tagLocalStockData& q, std::vector<tagLocalTrendData>& pts) {
-    if (std::strcmp(q.code, "600000") != 0) return;
+    if (std::strcmp(q.code, "600036") != 0) return;
     for (size_t i = 0; i < pts.size(); ++i) {
       pts[i].now = i % 2 ? kMin32 + 1 : kMax32;
       pts[i].average = i % 2 ? kMax32 : kMin32 + 1;
     }
   });
-  TrendlineView& chart = OpenChart();
+  TrendlineView& chart = OpenChart("600036");
   ASSERT_GT(chart.m_trendnum, 2);
   EXPECT_EQ(chart.Yesterday, kMax32 - 5);
   EXPECT_EQ(chart.trendData(0)[1].now, kMin32 + 1);

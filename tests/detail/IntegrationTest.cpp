@@ -6,7 +6,7 @@
 #include "core/QuoteCache.h"
 #include "core/SearchHistory.h"
 #include "detail/TrendlineController.h"
-#include "detail/placeholders/AnalysisView.h"
+#include "tests/detail/KLinePageRecorder.h"
 #include "panels/DetailView.h"
 #include "platform/ui/NavigationController.h"
 #include "tests/detail/DetailClientSupport.h"
@@ -90,7 +90,7 @@ TEST_F(DetailClient, KLineInNumberedPartsAndAnIndexWithoutMainForce) {
   server->setKLineInParts(true);
   TrendlineController* pager = Open("600000", 1, 2);
   ASSERT_NE(pager, nullptr);
-  auto* kline = dynamic_cast<AnalysisView*>(pager->pageView(kTagKLinePage));
+  auto* kline = dynamic_cast<RecordingKLinePage*>(pager->pageView(kTagKLinePage));
   ASSERT_NE(kline, nullptr);
   pager->changeUIToSubPage(kPageKLine);
   pager->updateDataForSubPage(kPageKLine);

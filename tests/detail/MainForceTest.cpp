@@ -333,7 +333,9 @@ TEST_F(MainForceClient, TappingMainForceShowsTheServersFiguresAndFollowsPushes) 
            page->stockInfo().VolumeGold[5] == q.VolumeGold[5] &&
            Row(*page->sellTable(), 1)[2] == FormatVolumeString(1, q.VolumeGold[5], q.unit, 6);
   };
-  ASSERT_TRUE(WaitFor([&] { return shows(ServerQuote(1, "600000")); }));
+  // Built once: a whole market per poll starves the main loop on a loaded machine.
+  const tagLocalStockData first = ServerQuote(1, "600000");
+  ASSERT_TRUE(WaitFor([&] { return shows(first); }));
   EXPECT_NE(Row(*page->buyTable(), 0)[3], "----");
 
   for (int minute = 0; minute < 2; ++minute) {

@@ -73,7 +73,7 @@ TEST_F(RoutingTest, StockCodesAreBoundedAndRefusedWhenUnusable) {
 TEST_F(RoutingTest, TrendKLineAndTickHeadsCountWhatWasParsed) {
   Open("600000", 1, 2);
   auto* trend = Page<RecordingTrendPage>(kTagTrendPage);
-  auto* kline = Page<AnalysisView>(kTagKLinePage);
+  auto* kline = Page<RecordingKLinePage>(kTagKLinePage);
   ASSERT_NE(kline, nullptr);
   // A trend answer claiming 5000 points with none behind the head.
   std::vector<uint8_t> body = Keyed(1, "600000", {0, 0});
@@ -118,7 +118,7 @@ TEST_F(RoutingTest, TrendKLineAndTickHeadsCountWhatWasParsed) {
 
 TEST_F(RoutingTest, ExRightsAreTakenOnlyForTheSecurityShownAndNeverCountBelowZero) {
   Open("600000", 1, 2);
-  auto* kline = Page<AnalysisView>(kTagKLinePage);
+  auto* kline = Page<RecordingKLinePage>(kTagKLinePage);
   // Another stock's events.
   Quote(16, kSlotKLine, Keyed(1, "600001", U16(3)));
   EXPECT_EQ(kline->kline.weightCalls, 0);
@@ -229,7 +229,7 @@ TEST_F(RoutingTest, RotationPresentsTheLandscapeScreenOnlyOnTheChartPages) {
   pager->updateDataForSubPage(kPageTrend);
   ui::Device::current().setOrientation(ui::DeviceOrientation::LandscapeRight);
   ASSERT_TRUE(pager->isLandscape());
-  auto* land = dynamic_cast<LandscapeKline*>(pager->landscape());
+  auto* land = dynamic_cast<RecordingLandscape*>(pager->landscape());
   ASSERT_NE(land, nullptr);
   // The stored ex-rights events are handed over on opening.
   EXPECT_EQ(land->kline.weightCalls, 1);

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "detail/TrendlineView.h"
-#include "detail/placeholders/PageStandIn.h"
 #include "panels/TrendFrameView.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/Screen.h"
+#include "tests/detail/PageStandIn.h"
 
 // The trend page's chart: the real chart, counting what it is handed.
 class TrendChartRecorder : public TrendlineView, public TrendChartLog {

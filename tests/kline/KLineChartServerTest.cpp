@@ -2,6 +2,7 @@
 // ex-rights events, other periods, an answer in parts, and the picture of the landscape chart.
 #include <filesystem>
 
+#include "platform/ui/Animation.h"
 #include "tests/detail/PictureSupport.h"
 #include "tests/kline/KLineTestSupport.h"
 
@@ -104,6 +105,13 @@ TEST_F(KLineChartServer, PictureOfTheLandscapeChart) {
   const std::string dir = VERDAN_BINARY_DIR "/pictures";
   std::filesystem::create_directories(dir);
   picturetest::WritePicture(*screen, dir + "/kline-landscape-chart.png");
+  // With the cross-hair and the price detail panel up on a bar in the right half.
+  chart->iRulerIndex = chart->StartIndex - 8;
+  chart->IsShowPriceDetailPanel = 1;
+  chart->timeLandscapeLabel->setHidden(false);
+  chart->ShowRefreshPriceDetailPanel(chart->iRulerIndex);
+  ui::finishAllAnimations();
+  picturetest::WritePicture(*screen, dir + "/kline-landscape-crosshair.png");
 }
 
 }  // namespace

@@ -169,7 +169,9 @@ class ServerTest : public ChartTest {
   }
 
   // K-lines of a period as the pager asks for them (with the events on the day period).
-  KLineAnswer KLines(const tagLocalStockData& q, uint8_t period, uint16_t count = 196) {
+  // mainForce: with the main-force fields a user with right 30 asks for.
+  KLineAnswer KLines(const tagLocalStockData& q, uint8_t period, uint16_t count = 196,
+                     bool mainForce = false) {
     uint8_t block[21] = {};
     block[0] = q.market;
     std::memcpy(block + 1, q.code, strnlen(q.code, 8));
@@ -177,7 +179,9 @@ class ServerTest : public ChartTest {
     block[10] = period;
     WriteLE32(block + 15, 99991231);
     WriteLE16(block + 19, count);
-    const uint8_t bars[] = {7, 11, 12, 13, 14, 15, 16, 17};
+    const uint8_t plain[] = {7, 11, 12, 13, 14, 15, 16, 17};
+    const uint8_t rich[] = {12, 11, 12, 13, 14, 15, 16, 17, 10, 20, 24, 22, 23};
+    const uint8_t* bars = mainForce ? rich : plain;
     const uint8_t weights[] = {8, 1, 2, 3, 4, 5, 6, 7, 10};
     const uint8_t none[] = {0};
     uint8_t buf[1024];

@@ -1,5 +1,7 @@
 // The message centre against the test server: a launched client with real loopback sockets and
 // the manual clock.
+#include "core/DataRequest.h"
+#include "core/MessageRequests.h"
 #include "core/ReceiveRecord.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessagingClasses.h"
@@ -19,6 +21,11 @@ class MessageExchangeTest : public StartupTest {
  protected:
   void SetUp() override {
     StartupTest::SetUp();
+#if defined(__SANITIZE_THREAD__)
+    // A launched client lays out text on its helper threads too, which the font library does
+    // not let the race detector see through; the directory reset test is the threaded one here.
+    GTEST_SKIP() << "launched client: not under ThreadSanitizer";
+#endif
     RegisterWidgetClasses();
     RegisterWatchlistClasses();
     RegisterMessagingClasses();
@@ -39,7 +46,7 @@ class MessageExchangeTest : public StartupTest {
   }
 
   void LogIn(const std::string& user) {
-    Launch([&] { SetLoginInfo(user.c_str(), "secret"); });
+    Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
     ASSERT_TRUE(LoggedInAndShown());
   }
   MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
@@ -308,6 +315,41 @@ TEST_F(MessageExchangeTest, GuestSendsNothingAndErrorsShowOnlyWhileVisible) {
   centre->setVisibled(true);
   centre->timeRequestAll();
   EXPECT_TRUE(WaitFor([] { return !ui::AlertView::visibleAlerts().empty(); }));
+}
+
+TEST_F(MessageExchangeTest, TheServerKeepsSentMailsAndAnswersWithItsText) {
+  server->startMailboxEmpty("zhang");
+  LogIn("zhang");
+  Settle();
+  server->setSendAnswerText("已收到");
+  std::vector<std::string> answers;
+  auto id = foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "MyMessage", [&](const foundation::Notification& n) {
+        ReceiveRecordView view;
+        if (!ReceiveRecordView::From(n, view) || view.header.ChildType != 106) return;
+        MDBF t;
+        if (t.Parse(view.body, view.bodyLen) < 0) return;
+        t.Seek(0);
+        answers.push_back(t.GetNSString(19));
+      });
+  auto previous = SetMailPartPause([](int) {});
+  std::string content(9000, 'x');
+  MakeRequest_MessageSendXml(GlobalDataRequest(), 0, NextRequestCode(GlobalDataRequest()), nullptr,
+                             "9001;9002", "标题", content.c_str(), 2, "77,1", nullptr, "p", "e", 24);
+  SetMailPartPause(previous);
+  ASSERT_TRUE(WaitFor([&] { return !answers.empty(); }));
+  foundation::NotificationCenter::defaultCenter().removeObserver(id);
+  EXPECT_EQ(answers.front(), "已收到");
+  auto mails = server->sentMails();
+  ASSERT_EQ(mails.size(), 1u) << "two parts joined into one mail";
+  EXPECT_EQ(mails[0].childType, 106);
+  EXPECT_EQ(mails[0].value("from"), "zhang");
+  EXPECT_EQ(mails[0].value("to"), "9001;9002");
+  EXPECT_EQ(mails[0].value("content"), content);
+  EXPECT_EQ(mails[0].value("typeid"), "2");
+  EXPECT_EQ(mails[0].value("sourcemail"), "77,1");
+  EXPECT_FALSE(mails[0].has("goldcode"));
+  EXPECT_EQ(server->mailbox("9001").back().content, content) << "delivered";
 }
 
 TEST(MessageContent, MessageDictionaryFromTheContentText) {

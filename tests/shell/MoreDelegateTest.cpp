@@ -8,7 +8,6 @@
 #include "shell/ConfigFileReader.h"
 #include "shell/VerdanAppDelegate.h"
 #include "tests/shell/ScreenStandIns.h"
-#include "shell/placeholders/TabPlaceholders.h"
 #include "tests/shell/ScreenStandIns.h"
 
 namespace {

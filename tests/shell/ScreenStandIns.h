@@ -135,7 +135,8 @@ inline void RegisterScreenStandIns() {
   ui::ClassRegistry::shared().registerClass<TickerStandIn>(kMarqueeViewClassName);
   ui::ClassRegistry::shared().registerClass<MarketTabStandIn>("NewStockSort");
   ui::ClassRegistry::shared().registerClass<WatchListDouble>("SelfStockController");
-  for (const char* name : {"HKSortController", "MainSortController", "MainPage"}) {
+  for (const char* name :
+       {"HKSortController", "MainSortController", "MainPage", "TradeLoginViewController"}) {
     ui::ClassRegistry::shared().registerClass(name, [name] {
       return std::static_pointer_cast<ui::Object>(std::make_shared<NamedScreenStandIn>(name));
     });

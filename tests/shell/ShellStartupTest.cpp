@@ -21,7 +21,6 @@
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
 #include "tests/shell/ScreenStandIns.h"
-#include "shell/placeholders/TabPlaceholders.h"
 #include "tests/shell/ScreenStandIns.h"
 #include "tests/shell/ShellTestSupport.h"
 

@@ -10,7 +10,6 @@
 #include "shell/ThreadCache.h"
 #include "detail/TrendlineController.h"
 #include "tests/shell/ScreenStandIns.h"
-#include "shell/placeholders/TabPlaceholders.h"
 #include "tests/shell/ScreenStandIns.h"
 #include "tests/shell/StartupTestSupport.h"
 

@@ -59,7 +59,7 @@ inline int MinuteOf(const tagDateMin& d) {
 }
 
 struct Trend {
-  std::vector<uint8_t> ids;  // the answer's own field list
+  std::vector<uint8_t> ids;      // the answer's own field list
   std::vector<uint8_t> records;  // the answer from its field list on, as the stores load it
   int recordCount = 0;
   int count = 0;

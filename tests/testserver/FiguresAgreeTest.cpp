@@ -20,8 +20,8 @@ using namespace chartclient;
 // The detail page's quote fields and the main-force, futures and share-capital fields behind
 // the figures checked here.
 const std::vector<uint8_t> kFigureList =
-    List({10, 9, 21, 2,  3,  4,  5,  17, 6,  7,   8,   18,  14,  15,  23,  24,  26,
-          77, 80, 83, 99, 100, 102, 108, 160, 161, 162});
+    List({10, 9,  21, 2,  3,  4,  5,  17,  6,   7,   8,   18,  14, 15,
+          23, 24, 26, 77, 80, 83, 99, 100, 102, 108, 160, 161, 162});
 
 struct Sample {
   uint8_t market;
@@ -72,8 +72,7 @@ class FiguresAgree : public ChartClientTest {
 
   // amount x 100 / volume: what a share cost on average, 1/10000.
   static double SharePrice(const tagLocalStockData& q) {
-    return q.volume > 0 ? static_cast<double>(q.amount) * 100.0 / static_cast<double>(q.volume)
-                        : 0;
+    return q.volume > 0 ? static_cast<double>(q.amount) * 100.0 / static_cast<double>(q.volume) : 0;
   }
 };
 

@@ -29,8 +29,8 @@ class HkPriceSteps : public ChartClientTest {
   // A Hong Kong share in each of several bands of steps, a warrant and a certificate.
   static std::vector<std::string> Samples() {
     const testserver::Market market(testserver::ServerOptions::Ephemeral().seed, kDate, 10 * 60);
-    const int32_t bands[][2] = {{0, 2500},          {5000, 100000},    {100000, 200000},
-                                {200000, 1000000},  {1000000, 2000000}, {10000000, 99950000}};
+    const int32_t bands[][2] = {{0, 2500},         {5000, 100000},     {100000, 200000},
+                                {200000, 1000000}, {1000000, 2000000}, {10000000, 99950000}};
     std::vector<std::string> codes;
     for (const auto& band : bands) {
       std::string found;
@@ -57,9 +57,9 @@ class HkPriceSteps : public ChartClientTest {
                                               sizeof buf));
     std::vector<tagLocalDealData> ticks(kTickListCapacity);
     if (r.body.size() < 11) return {};
-    const int n = DecodeTickList(r.body.data() + 11, r.body.size() - 11,
-                                 ReadLE16(r.body.data() + 9), PriceDotToScale(q), ticks.data(),
-                                 kTickListCapacity);
+    const int n =
+        DecodeTickList(r.body.data() + 11, r.body.size() - 11, ReadLE16(r.body.data() + 9),
+                       PriceDotToScale(q), ticks.data(), kTickListCapacity);
     ticks.resize(static_cast<size_t>(std::max(n, 0)));
     return ticks;
   }
@@ -124,8 +124,8 @@ TEST_F(HkPriceSteps, TradesTrendMinutesAndBarsLieOnTheSteps) {
         ASSERT_FALSE(k.bars.empty());
         for (const auto& b : k.bars) {
           EXPECT_TRUE(OnStep(b.open) && OnStep(b.high) && OnStep(b.low) && OnStep(b.close))
-              << +period << " " << b.Date << " " << b.open << " " << b.high << " " << b.low
-              << " " << b.close;
+              << +period << " " << b.Date << " " << b.open << " " << b.high << " " << b.low << " "
+              << b.close;
         }
       }
     }

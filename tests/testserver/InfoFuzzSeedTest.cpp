@@ -16,6 +16,8 @@
 #include "core/MDBF.h"
 #include "core/PacketHeader.h"
 #include "tests/testserver/TestClient.h"
+#include "testserver/Market.h"
+#include "testserver/ServerCore.h"
 #include "testserver/TestServer.h"
 
 using testserver::Role;
@@ -50,8 +52,7 @@ Bytes Request(uint8_t child, uint8_t page, uint16_t code, MDBF& table) {
   int records = 0;
   const int len = table.SerializeAll(packet.data() + kPacketHeaderSize, 1008, &records);
   EXPECT_GT(len, 0);
-  const int n =
-      BuildPacket(kMainTypeQuote, child, page, 0, code, packet.data(), len, kCipherNone);
+  const int n = BuildPacket(kMainTypeQuote, child, page, 0, code, packet.data(), len, kCipherNone);
   packet.resize(n > 0 ? static_cast<size_t>(n) : 0);
   return packet;
 }
@@ -165,6 +166,26 @@ void RecordInfo(testserver::TestServer& server, TestClient& quote, Seeds& seeds)
   seeds.add("info_replies", "radar-text", Cut(255, radar[0].body));
 }
 
+// The web role's news list and an article, as the web view reads them (HTML).
+void RecordWebPages(Seeds& seeds, const testserver::ServerOptions& options) {
+  testserver::Market market(options.seed, options.date, options.minute);
+  auto body = [](const std::string& answer) {
+    const size_t at = answer.find("\r\n\r\n");
+    return at == std::string::npos ? answer : answer.substr(at + 4);
+  };
+  const std::string list = body(testserver::HttpAnswer(market, "/hpf10/xltxt.aspx"));
+  ASSERT_NE(list.find("/news?id="), std::string::npos);
+  Bytes page{1};
+  page.insert(page.end(), list.begin(), list.end());
+  seeds.add("web_page", "news-list", page);
+  ASSERT_FALSE(market.news().empty());
+  const std::string article =
+      body(testserver::HttpAnswer(market, "/news?id=" + std::to_string(market.news().front().id)));
+  page.assign(1, 1);
+  page.insert(page.end(), article.begin(), article.end());
+  seeds.add("web_page", "article", page);
+}
+
 }  // namespace
 
 TEST(FuzzSeeds, RadarAndInformationAnswers) {
@@ -182,11 +203,12 @@ TEST(FuzzSeeds, RadarAndInformationAnswers) {
   ASSERT_TRUE(AskGuestQuoteLogin(quote).ok);
   RecordRadar(server, quote, seeds);
   RecordInfo(server, quote, seeds);
+  RecordWebPages(seeds, options);
   server.stop();
 
   const std::filesystem::path committed =
       std::filesystem::path(VERDAN_SOURCE_DIR) / "tests/data/fuzz";
-  for (const char* target : {"radar_replies", "info_replies"}) {
+  for (const char* target : {"radar_replies", "info_replies", "web_page"}) {
     EXPECT_GT(seeds.count(target), 0) << target;
     EXPECT_TRUE(std::filesystem::is_directory(committed / target) &&
                 !std::filesystem::is_empty(committed / target))

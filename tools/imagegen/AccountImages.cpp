@@ -67,6 +67,35 @@ void AccountImages() {
     ctx.setLineWidth(1);
     ctx.strokeRect(Rect(0.5, 0.5, 44, 29));
   });
+  // The action button of a transfer out.
+  Make("trade_button_n_green.png", Size(45, 30), [&](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 45, 30), Color::rgb255(70, 170, 90), Color::rgb255(30, 120, 50));
+    ctx.setStrokeColor(Color::rgb255(20, 90, 36));
+    ctx.setLineWidth(1);
+    ctx.strokeRect(Rect(0.5, 0.5, 44, 29));
+  });
+  // The refresh button of the navigation bar: a circular arrow.
+  Make("右侧刷新Button.png", Size(30, 30), [&](Context& ctx) {
+    ctx.setStrokeColor(Color::white());
+    ctx.setLineWidth(2.5);
+    ctx.beginPath();
+    for (int i = 0; i <= 40; ++i) {
+      const double a = M_PI * (0.25 + 1.5 * i / 40.0);
+      const Point p(15 + 9 * std::cos(a), 15 + 9 * std::sin(a));
+      if (i == 0)
+        ctx.moveTo(p);
+      else
+        ctx.lineTo(p);
+    }
+    ctx.strokePath();
+    ctx.setFillColor(Color::white());
+    ctx.beginPath();
+    ctx.moveTo(15 + 9 * std::cos(M_PI * 1.75) + 5, 15 + 9 * std::sin(M_PI * 1.75) - 1);
+    ctx.lineTo(15 + 9 * std::cos(M_PI * 1.75) - 3, 15 + 9 * std::sin(M_PI * 1.75) - 5);
+    ctx.lineTo(15 + 9 * std::cos(M_PI * 1.75) - 1, 15 + 9 * std::sin(M_PI * 1.75) + 5);
+    ctx.closePath();
+    ctx.fillPath();
+  });
   // The splash screen.
   Make("splash.png", Size(320, 480), [&](Context& ctx) {
     VerticalGradient(ctx, Rect(0, 0, 320, 480), Color::rgb255(30, 44, 70), kNight);

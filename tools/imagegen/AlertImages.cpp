@@ -41,7 +41,8 @@ void InfoImages() {
   };
   for (const Look& look : looks) {
     for (bool left : {true, false}) {
-      const std::string name = std::string(left ? "btn2_left" : "btn2_right") + look.suffix + ".png";
+      const std::string name =
+          std::string(left ? "btn2_left" : "btn2_right") + look.suffix + ".png";
       Make(name, Size(50, 30), [look, left](Context& ctx) {
         FillRounded(ctx, Rect(0, 0, 50, 30), 5, Color::grey(0.1));
         {

@@ -1,5 +1,6 @@
 // The images of the messaging screens: the message rows' background and read marks, the
-// contact row's buttons, and the message centre's tool-view buttons and adviser-list ground.
+// contact row's buttons, the message centre's tool-view buttons, the adviser list's ground and
+// rows.
 #include <cmath>
 
 #include "tools/imagegen/ImageGen.h"
@@ -81,12 +82,29 @@ void MessagingImages() {
     ctx.fillRect(Rect(22, 11, 2, 10));
     ctx.fillRect(Rect(18, 15, 10, 2));
   });
+  Make("姓名BG.png", Size(140, 20), [](Context& ctx) {
+    // A receiver token: a soft grey pill.
+    FillRounded(ctx, Rect(0.5, 0.5, 139, 19), 9.5, Color::rgb255(214, 220, 230));
+    VerticalGradient(ctx, Rect(4, 1, 132, 8), Color(1, 1, 1, 0.5), Color(1, 1, 1, 0.1));
+  });
   Make("bg_btn.png", Size(60, 30), [](Context& ctx) {
     FillRounded(ctx, Rect(0.5, 0.5, 59, 29), 5, Color::rgb255(164, 110, 56));
     VerticalGradient(ctx, Rect(3, 2, 54, 12), Color(1, 1, 1, 0.35), Color(1, 1, 1, 0.05));
   });
   Make("bg_btn_highlight.png", Size(60, 30), [](Context& ctx) {
     FillRounded(ctx, Rect(0.5, 0.5, 59, 29), 5, Color::rgb255(120, 74, 34));
+  });
+  Make("bg(经济人列表栏）.png", Size(320, 43), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 320, 43), Color::rgb255(252, 250, 245),
+                     Color::rgb255(238, 233, 222));
+    ctx.setFillColor(Color::rgb255(210, 200, 184));
+    ctx.fillRect(Rect(0, 42, 320, 1));
+  });
+  Make("bg(经济人列表栏选中）.png", Size(320, 43), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 320, 43), Color::rgb255(250, 226, 186),
+                     Color::rgb255(236, 200, 140));
+    ctx.setFillColor(Color::rgb255(200, 160, 100));
+    ctx.fillRect(Rect(0, 42, 320, 1));
   });
   Make("bg（经济人）.png", Size(320, 367), [](Context& ctx) {
     VerticalGradient(ctx, Rect(0, 0, 320, 367), Color::rgb255(246, 242, 232),

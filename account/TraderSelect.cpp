@@ -1,0 +1,335 @@
+#include "account/TraderSelect.h"
+
+#include "account/AccountUi.h"
+#include "core/CDataCenter.h"
+#include "core/DataRequest.h"
+#include "core/LoginRequests.h"
+#include "core/ReceiveRecord.h"
+#include "core/SendQueues.h"
+#include "platform/foundation/Log.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/TableViewCell.h"
+#include "shell/Extend.h"
+#include "shell/ShellAlerts.h"
+#include "shell/VerdanAppDelegate.h"
+
+namespace {
+
+constexpr char kListCell[] = "TraderSelect_TableCell";
+// The information page's wanted fields: kind and content.
+constexpr char kInfoFields[] = {28, 29, 0};
+
+void NetworkActivity(bool on) {
+  ui::Application::shared().setNetworkActivityIndicatorVisible(on);
+}
+
+void ShowErrorText(const ReceiveRecordView& view) {
+  const std::string text = view.errorText();
+  if (!text.empty()) ShowMessageAlert(text);
+}
+
+}  // namespace
+
+std::shared_ptr<ui::Button> MakeRefreshButton(std::function<void()> action) {
+  auto button = ui::Button::create(gfx::Rect(0, 0, 57, 40));
+  button->setImage(gfx::Image::named("右侧刷新Button.png"));
+  button->setImageEdgeInsets(gfx::EdgeInsets(0, 13, 0, -13));
+  button->setAdjustsImageWhenHighlighted(false);
+  button->addGestureRecognizer(
+      ui::TapGestureRecognizer::create([action](ui::GestureRecognizer&) { action(); }));
+  return button;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The form
+
+TraderTypeSelectView::TraderTypeSelectView(const gfx::Rect& frame) : ui::View(frame) {}
+
+std::shared_ptr<TraderTypeSelectView> TraderTypeSelectView::initWithFrame(const gfx::Rect& frame) {
+  auto view = std::make_shared<TraderTypeSelectView>(frame);
+  view->build();
+  return view;
+}
+
+void TraderTypeSelectView::build() {
+  setBackgroundColor(gfx::Color::clear());
+  const double w = bounds().width();
+  double y = static_cast<int>((bounds().height() - 65) / 2);
+  std::weak_ptr<TraderTypeSelectView> weak = sharedAs<TraderTypeSelectView>();
+  auto row = [&](const char* caption, const char* title) {
+    auto label = accountui::MakeLabel(caption, gfx::Rect(0, y, 70, 30), 15, gfx::Color::midGrey());
+    addSubview(label);
+    auto button = ui::Button::create(ui::ButtonType::RoundedRect, gfx::Rect(75, y, w - 75, 30));
+    button->setTitle(title);
+    button->setFont(gfx::Font::systemFont(15));
+    button->addTarget(
+        [weak](ui::Control& sender) {
+          if (auto me = weak.lock()) me->buttonAction(sender);
+        },
+        ui::ControlEvent::TouchUpInside, this);
+    addSubview(button);
+    y += 35;
+    return button;
+  };
+  btnQuanShang_ = row("券商名称:", kChooseBrokerTitle);
+  btnYingYeBu_ = row("营 业 部:", kChooseBranchTitle);
+}
+
+void TraderTypeSelectView::setQSMC(const std::string& name, int code) {
+  if (name.empty()) return;
+  btnQuanShang_->setTitle(name);
+  qsmc_ = name;
+  qsdm_ = code;
+}
+
+void TraderTypeSelectView::setYYBMC(const std::string& name, int code) {
+  if (name.empty()) return;
+  btnYingYeBu_->setTitle(name);
+  yybmc_ = name;
+  yybdm_ = code;
+}
+
+void TraderTypeSelectView::buttonAction(ui::Control& sender) {
+  int listType = 0, code = 0;
+  if (&sender == btnQuanShang_.get()) {
+    listType = 0;
+  } else if (&sender == btnYingYeBu_.get()) {
+    if (qsdm_ == -1) {
+      ShowAlertMessage("请先选择券商！", "");
+      return;
+    }
+    listType = 1;
+    code = qsdm_;
+  } else {
+    return;
+  }
+  auto navigation = navigation_.lock();
+  if (!navigation) return;
+  auto list = std::make_shared<TraderSelectViewController>();
+  list->setListType(listType, code);
+  list->setDelegate(sharedAs<TraderSelectViewDelegate>());
+  navigation->pushViewController(list, true);
+}
+
+void TraderTypeSelectView::TraderSelectViewDone(TraderSelectViewController&, int code,
+                                                const std::string& name, int listType) {
+  if (listType == 0) {
+    if (code != qsdm_) {
+      btnYingYeBu_->setTitle(kChooseBranchTitle);
+      yybdm_ = -1;
+    }
+    setQSMC(name, code);
+  } else if (listType == 1) {
+    setYYBMC(name, code);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The list screen
+
+TraderSelectViewController::TraderSelectViewController() {
+  setHidesBottomBarWhenPushed(true);
+}
+
+TraderSelectViewController::~TraderSelectViewController() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+}
+
+void TraderSelectViewController::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  requestCode_ = -1;
+  std::weak_ptr<TraderSelectViewController> weak = sharedAs<TraderSelectViewController>();
+  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(MakeRefreshButton([weak] {
+    if (auto me = weak.lock()) me->DataRefresh();
+  })));
+  tableView_ =
+      ui::TableView::create(gfx::Rect(0, 0, 320, ui::Screen::main().bounds().height() - 108));
+  tableView_->setBackgroundColor(gfx::Color::white());
+  tableView_->setDelegate(sharedAs<ui::TableViewDelegate>());
+  tableView_->setDataSource(sharedAs<ui::TableViewDataSource>());
+  view()->addSubview(tableView_);
+}
+
+void TraderSelectViewController::viewWillAppear(bool animated) {
+  if (listType_ == 0) setTitle(kChooseBrokerTitle);
+  if (listType_ == 1) setTitle(kChooseBranchTitle);
+  Extend::setNavigationBarColorForiOS7(*this);
+  ui::ViewController::viewWillAppear(animated);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  auto& centre = foundation::NotificationCenter::defaultCenter();
+  centre.removeObserversOf(this);
+  std::weak_ptr<TraderSelectViewController> weak = sharedAs<TraderSelectViewController>();
+  centre.addObserver(this, "TraderTypeSelect", [weak](const foundation::Notification& n) {
+    if (auto me = weak.lock()) me->recvmsg(n);
+  });
+  requestCode_ = -1;
+  DataRefresh();
+}
+
+void TraderSelectViewController::viewWillDisappear(bool animated) {
+  NetworkActivity(false);
+  ui::ViewController::viewWillDisappear(animated);
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+}
+
+void TraderSelectViewController::DataRefresh() {
+  if (listType_ != 0 && listType_ != 1) return;
+  NetworkActivity(true);
+  requestCode_ = NextRequestCode(GlobalDataRequest());
+  uint8_t buffer[1024] = {0};
+  const int n = listType_ == 0
+                    ? MakeRequest_TraderList(0, static_cast<uint16_t>(requestCode_),
+                                             kTraderListPageId, buffer, sizeof buffer)
+                    : MakeRequest_41(0, static_cast<uint16_t>(requestCode_), kTraderListPageId,
+                                     qsdm_, buffer, sizeof buffer);
+  if (n > 0) PushRenZhengQueue(buffer, n);
+}
+
+void TraderSelectViewController::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView view;
+  if (!ReceiveRecordView::From(notification, view)) return;
+  if (view.header.MainType != 144 || (view.header.ChildType != 40 && view.header.ChildType != 41))
+    return;
+  NetworkActivity(false);
+  requestCode_ = -1;
+  if (view.header.isError()) {
+    ShowErrorText(view);
+    return;
+  }
+  if (view.header.PackageNo == 0)
+    listDBF_.Parse(view.body, view.bodyLen);
+  else
+    listDBF_.AppendPacket(view.body, view.bodyLen);
+  if (tableView_) tableView_->reloadData();
+}
+
+std::string TraderSelectViewController::rowText(int row) {
+  if (row < 0 || row >= listDBF_.GetRecordNum()) return {};
+  listDBF_.Seek(row);
+  return listDBF_.GetNSString(listType_ == 0 ? 20 : 23);
+}
+
+int TraderSelectViewController::tableViewNumberOfRowsInSection(ui::TableView&, int) {
+  return listDBF_.GetRecordNum();
+}
+
+std::shared_ptr<ui::TableViewCell> TraderSelectViewController::tableViewCellForRowAtIndexPath(
+    ui::TableView& table, const ui::IndexPath& path) {
+  auto cell = table.dequeueReusableCellWithIdentifier(kListCell);
+  if (!cell) cell = ui::TableViewCell::create(ui::TableViewCellStyle::Value1, kListCell);
+  cell->textLabel()->setText(rowText(path.row));
+  return cell;
+}
+
+double TraderSelectViewController::tableViewHeightForRowAtIndexPath(ui::TableView&,
+                                                                    const ui::IndexPath&) {
+  return 40;
+}
+
+void TraderSelectViewController::tableViewDidSelectRowAtIndexPath(ui::TableView&,
+                                                                  const ui::IndexPath& path) {
+  auto delegate = delegate_.lock();
+  if (delegate && path.row >= 0 && path.row < listDBF_.GetRecordNum()) {
+    listDBF_.Seek(path.row);
+    const int code = listDBF_.GetInt(listType_ == 0 ? 22 : 25);
+    const std::string name = listDBF_.GetNSString(listType_ == 0 ? 20 : 23);
+    delegate->TraderSelectViewDone(*this, code, name, listType_);
+  }
+  if (auto* navigation = navigationController()) navigation->popViewControllerAnimated(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The information page
+
+TraderInfoController::TraderInfoController() {
+  setHidesBottomBarWhenPushed(true);
+}
+
+TraderInfoController::~TraderInfoController() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+}
+
+ui::WebView* TraderInfoController::webView() {
+  return isViewLoaded() ? dynamic_cast<ui::WebView*>(view()->viewWithTag(kTraderInfoWebTag))
+                        : nullptr;
+}
+
+void TraderInfoController::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  requestCode_ = -1;
+  std::weak_ptr<TraderInfoController> weak = sharedAs<TraderInfoController>();
+  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(MakeRefreshButton([weak] {
+    if (auto me = weak.lock()) me->DataRefresh();
+  })));
+  auto web = ui::WebView::create(gfx::Rect(0, 0, 320, ui::Screen::main().bounds().height() - 108));
+  web->setBackgroundColor(gfx::Color::black());
+  web->setDelegate(sharedAs<ui::WebViewDelegate>());
+  web->setTag(kTraderInfoWebTag);
+  view()->addSubview(web);
+}
+
+void TraderInfoController::viewWillAppear(bool animated) {
+  setTitle(GetDataCenter().GetYYB());
+  Extend::setNavigationBarColorForiOS7(*this);
+  ui::ViewController::viewWillAppear(animated);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  auto& centre = foundation::NotificationCenter::defaultCenter();
+  centre.removeObserversOf(this);
+  std::weak_ptr<TraderInfoController> weak = sharedAs<TraderInfoController>();
+  centre.addObserver(this, "TraderTypeSelect", [weak](const foundation::Notification& n) {
+    if (auto me = weak.lock()) me->recvmsg(n);
+  });
+  requestCode_ = -1;
+  DataRefresh();
+}
+
+void TraderInfoController::viewWillDisappear(bool animated) {
+  NetworkActivity(false);
+  ui::ViewController::viewWillDisappear(animated);
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+}
+
+void TraderInfoController::DataRefresh() {
+  if (requestCode_ != -1) return;
+  NetworkActivity(true);
+  requestCode_ = NextRequestCode(GlobalDataRequest());
+  uint8_t buffer[1024] = {0};
+  const int n = MakeRequest_42(0, static_cast<uint16_t>(requestCode_), kTraderInfoPageId,
+                               GetDataCenter().GetTraderCode(), GetDataCenter().GetTraderCode2(),
+                               buffer, sizeof buffer, kInfoFields);
+  if (n > 0) PushRenZhengQueue(buffer, n);
+}
+
+void TraderInfoController::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView view;
+  if (!ReceiveRecordView::From(notification, view)) return;
+  if (view.header.MainType != 144 || view.header.ChildType != 42) return;
+  requestCode_ = -1;
+  NetworkActivity(false);
+  if (view.header.isError()) {
+    ShowErrorText(view);
+    return;
+  }
+  MDBF table;
+  if (table.Parse(view.body, view.bodyLen) >= 0 && table.GetRecordNum() > 0) table.Seek(0);
+  ui::WebView* web = webView();
+  if (!web) return;
+  const std::string content = table.GetNSString(29);
+  if (table.GetInt(28) == 1) {
+    NetworkActivity(true);
+    web->loadRequest(content);
+  } else {
+    web->loadHTMLString(content);
+  }
+}
+
+void TraderInfoController::webViewDidFinishLoad(ui::WebView&) {
+  NetworkActivity(false);
+}

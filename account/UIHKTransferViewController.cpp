@@ -1,0 +1,586 @@
+#include "account/UIHKTransferViewController.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "account/AccountUi.h"
+#include "account/TradeLoginViewController.h"
+#include "core/CDataCenter.h"
+#include "core/DataRequest.h"
+#include "core/MIniFile.h"
+#include "core/TradeRequests.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/Text.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/Screen.h"
+#include "shell/Extend.h"
+#include "shell/ShellAlerts.h"
+#include "shell/VerdanAppDelegate.h"
+#include "widgets/SmallBoxes.h"
+
+namespace {
+
+// The bank information's wanted fields: account, currency, currency name, bank code, bank name,
+// bank account and the five password fields.
+constexpr char kBankFields[] = {1, 6, 15, 20, 21, 22, 23, 24, 25, 26, 27, 0};
+constexpr int kBankInfoCount = 50;
+constexpr double kRowStep = 40;
+constexpr double kBankRowY = 140;
+constexpr double kFieldX = 100;
+
+bool Within(int index, size_t size) {
+  return index >= 0 && static_cast<size_t>(index) < size;
+}
+
+}  // namespace
+
+UIHKTransferViewController::UIHKTransferViewController() {
+  setHidesBottomBarWhenPushed(true);
+}
+
+UIHKTransferViewController::~UIHKTransferViewController() {
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(&tradeLoginObserver_);
+  if (_alertView) {
+    _alertView->hideAlertMsg();
+    _alertView->clearTimer();
+  }
+}
+
+bool UIHKTransferViewController::readTransferTableConfig() {
+  MIniFile ini;
+  if (ini.Load(foundation::bundlePath(kTransferConfigFile).c_str()) != 0) {
+    foundation::logError("!!!!!!!transfer: no %s in the bundle", kTransferConfigFile);
+  }
+  return readQueryTableConfig(kTransferConfigSection, &ini);
+}
+
+void UIHKTransferViewController::loadView() {
+  const gfx::Rect frame = ui::Screen::main().applicationFrame();
+  const double w = frame.width();
+  auto view = ui::View::create(gfx::Rect(0, 0, w, frame.height()));
+  view->setBackgroundColor(gfx::Color::rgb255(30, 34, 44));
+  setView(view);
+  m_bgLabel = ui::Label::create(gfx::Rect(5, 4, w - 10, 228));
+  view->addSubview(m_bgLabel);
+  const char* const kPrompts[] = {"银行：", "币种：", "账户："};
+  for (int i = 0; i < 3; ++i) {
+    auto placeholder = ui::View::create(gfx::Rect(kFieldX, 8 + 33 * i, w - kFieldX - 12, 30));
+    placeholder->setTag(51 + i);
+    view->addSubview(placeholder);
+    view->addSubview(accountui::MakeLabel(kPrompts[i], gfx::Rect(10, 8 + 33 * i, 92, 30), 13,
+                                          gfx::Color::darkGrey()));
+  }
+  auto caption = [&](double y) {
+    auto label = accountui::MakeLabel("", gfx::Rect(10, y, 92, 32), 13, gfx::Color::darkGrey());
+    view->addSubview(label);
+    return label;
+  };
+  auto field = [&](double y, bool secure) {
+    auto f = accountui::MakeField(gfx::Rect(kFieldX, y, w - kFieldX - 12, 32), "", secure);
+    f->setBackgroundColor(gfx::Color::rgb255(245, 245, 245));
+    view->addSubview(f);
+    return f;
+  };
+  m_pLabelMoney = caption(106);
+  m_pEditMoney = field(106, false);
+  m_pEditMoney->setFrame(gfx::Rect(kFieldX, 106, 110, 32));
+  m_pEditMoney->setKeyboardType(ui::KeyboardType::DecimalPad);
+  m_pLabelBankPWD = caption(kBankRowY);
+  m_pEditBankPWD = field(kBankRowY, true);
+  m_pEditBankPWD->setKeyboardType(ui::KeyboardType::NumberPad);
+  m_pLabelAssetPWD = caption(kBankRowY + kRowStep);
+  m_pEditAssetPWD = field(kBankRowY + kRowStep, true);
+  m_pEditAssetPWD->setKeyboardType(ui::KeyboardType::NumberPad);
+  m_pBtnTransfer = accountui::MakeButton("确定", gfx::Rect(20, kBankRowY, (w - 60) / 2, 32));
+  view->addSubview(m_pBtnTransfer);
+  m_pBtnReset = accountui::MakeButton("重填", gfx::Rect(40 + (w - 60) / 2, kBankRowY, (w - 60) / 2, 32),
+                                      gfx::Color::darkGrey());
+  view->addSubview(m_pBtnReset);
+  kzzjCaption_ = accountui::MakeLabel("可转：", gfx::Rect(kFieldX + 114, 106, 36, 32), 12,
+                                      gfx::Color::darkGrey());
+  view->addSubview(kzzjCaption_);
+  m_pKZZJLabel = accountui::MakeLabel("", gfx::Rect(kFieldX + 146, 106, w - kFieldX - 152, 32),
+                                      12, gfx::Color::rgb255(200, 40, 40));
+  m_pKZZJLabel->setAdjustsFontSizeToFitWidth(true);
+  view->addSubview(m_pKZZJLabel);
+}
+
+void UIHKTransferViewController::viewDidLoad() {
+  UICustomTableBaseController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  const double w = view()->bounds().width();
+  // The action and reset buttons keep their background when pressed and act on a tap.
+  m_pBtnTransfer->setAdjustsImageWhenHighlighted(false);
+  m_pBtnReset->setAdjustsImageWhenHighlighted(false);
+  auto self = sharedAs<UIHKTransferViewController>();
+  std::weak_ptr<UIHKTransferViewController> weak = self;
+  m_pBtnTransfer->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
+    if (auto me = weak.lock()) me->transferButton();
+  }));
+  m_pBtnReset->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
+    if (auto me = weak.lock()) me->resetButton();
+  }));
+
+  auto refresh = ui::Button::create(gfx::Rect(0, 0, 57, 40));
+  refresh->setImage(gfx::Image::named("右侧刷新Button.png"));
+  refresh->setImageEdgeInsets(gfx::EdgeInsets(0, 13, 0, -13));
+  refresh->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
+    if (auto me = weak.lock()) me->DataRefresh();
+  }));
+  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(refresh));
+
+  const char* const kListPrompts[] = {"请选择银行", "请选择币种", "请选择银行账户"};
+  std::shared_ptr<UIDropDownList>* lists[] = {&m_pCtrlBankSel, &m_pCtrlMoneySel,
+                                              &m_pCtrlBankAccountSel};
+  for (int i = 0; i < 3; ++i) {
+    ui::View* placeholder = view()->viewWithTag(51 + i);
+    *lists[i] = UIDropDownList::create(placeholder->frame());
+    placeholder->setHidden(true);
+    (*lists[i])->setPickTitle(kListPrompts[i]);
+    (*lists[i])->setListItemArray({});
+    (*lists[i])->setDelegate(sharedAs<DropDownListDelegate>());
+    view()->addSubview(*lists[i]);
+  }
+
+  m_arrayBank.clear();
+  switch (m_transferType) {
+    case 2:
+      m_pLabelMoney->setText("资金金额：");
+      m_pEditMoney->setEnabled(false);
+      m_pLabelBankPWD->setText("银行密码：");
+      m_pLabelAssetPWD->setHidden(true);
+      m_pEditAssetPWD->setHidden(true);
+      m_pBtnTransfer->setTitle("查询");
+      break;
+    case 1:
+      m_pLabelMoney->setText("转出金额：");
+      m_pLabelBankPWD->setText("资金密码：");
+      m_pBtnTransfer->setTitle("转出");
+      m_pBtnTransfer->setBackgroundImage(gfx::Image::named("trade_button_n_green.png"));
+      break;
+    default:
+      m_pLabelMoney->setText("转入金额：");
+      m_pLabelBankPWD->setText("银行密码：");
+      m_pBtnTransfer->setTitle("转入");
+      m_pBtnTransfer->setBackgroundImage(gfx::Image::named("trade_button_d.png"));
+      break;
+  }
+  m_pEditMoney->setDelegate(sharedAs<ui::TextFieldDelegate>());
+  m_pEditBankPWD->setDelegate(sharedAs<ui::TextFieldDelegate>());
+  m_pEditAssetPWD->setDelegate(sharedAs<ui::TextFieldDelegate>());
+
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "money", [weak](const foundation::Notification& n) {
+        if (auto me = weak.lock()) me->recvmsg(n);
+      });
+
+  for (auto& line : separators_) {
+    line = ui::View::create(gfx::Rect(0, 0, w, 1));
+    line->setBackgroundColor(gfx::Color::midGrey());
+    view()->addSubview(line);
+  }
+  m_bgLabel->setBackgroundColor(gfx::Color::white());
+  m_bgLabel->setTextColor(gfx::Color::white());
+  m_bgLabel->layer().setCornerRadius(8);
+  m_bgLabel->setText("");
+
+  _tableTableView = Table_TableView::create(gfx::Rect(0, 260, w, view()->bounds().height() - 260));
+  _tableTableView->setViewCornerRadius(true);
+  _tableTableView->setTableTableViewDelegate(sharedAs<TableTableViewDelegate>());
+  _tableTableView->updateView();
+  _tableTableView->pullRefurbish(false);
+  _tableTableView->setAutoReloding(false);
+  _tableTableView->updateRefreshStatus(3);
+  _tableTableView->setRefreshStatusTextColor(gfx::Color::grey(0.8, 0.8));
+  view()->addSubview(_tableTableView);
+
+  _alertView = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, 150, kWaitBoxW, kWaitBoxH));
+  _alertView->setDelegate(sharedAs<::AlertViewDelegate>(),
+                          static_cast<int>(GetDataCenter().GetRequestTimeout()));
+  _alertView->setAlertTextMsg(kRequestWaitText);
+  _alertView->hideAlertMsg();
+  view()->addSubview(_alertView);
+  adjustPosition(m_nCurrentPwdFlag);
+}
+
+void UIHKTransferViewController::viewDidAppear(bool animated) {
+  UICustomTableBaseController::viewDidAppear(animated);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->showBottomHurricaneLamp();
+  // Trade error texts (among them this screen's own time-out) show while it is visible.
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      &tradeLoginObserver_, "tradelogin", [](const foundation::Notification& n) {
+        const foundation::Data& data = n.userInfo[kReceiveRecordKey].asData();
+        const std::string text = TradeErrorText(data.data(), data.size());
+        if (!text.empty()) ShowMessageAlert(text);
+      });
+  showWaiting();
+  requestAssetInfo();
+}
+
+void UIHKTransferViewController::viewWillDisappear(bool animated) {
+  hideWaiting();
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(&tradeLoginObserver_);
+  UICustomTableBaseController::viewWillDisappear(animated);
+}
+
+void UIHKTransferViewController::showWaiting() {
+  if (!_alertView) return;
+  view()->bringSubviewToFront(_alertView.get());
+  _alertView->showAlertMsg();
+}
+
+void UIHKTransferViewController::hideWaiting() {
+  if (_alertView) _alertView->hideAlertMsg();
+}
+
+void UIHKTransferViewController::DataRefresh() {
+  if (!_alertView || !_alertView->isHidden()) return;
+  showWaiting();
+  requestAssetInfo();
+}
+
+void UIHKTransferViewController::requestAssetInfo(int start) {
+  m_RequestCode[kAssets] = MakeRequest_BankInfo(
+      GlobalTradeRequest(), 0, static_cast<uint8_t>(m_cols.func), start, m_cols.pagerecnum, "",
+      m_cols.field, static_cast<uint8_t>(m_cols.bigFunc));
+}
+
+void UIHKTransferViewController::requestBankInfo() {
+  m_RequestCode[kBankInfo] =
+      MakeRequest_BankInfo(GlobalTradeRequest(), 0, 40, 0, kBankInfoCount, "", kBankFields, 146);
+}
+
+void UIHKTransferViewController::requestCanTransferInfo() {
+  const int bank = m_pCtrlBankSel->currentIndex();
+  const int currency = m_pCtrlMoneySel->currentIndex();
+  if (!Within(bank, m_arrayBank.size())) return;
+  const BankEntry& entry = m_arrayBank[static_cast<size_t>(bank)];
+  if (!Within(currency, entry.currencies.size())) return;
+  const std::string account = GetDataCenter().GetAccount();
+  const std::string password = GetDataCenter().GetAccountPassword();
+  m_RequestCode[kCanTransfer] = MakeRequest_CanTransfer(
+      GlobalTradeRequest(), 0, account.c_str(), password.c_str(),
+      std::atoi(entry.currencies[static_cast<size_t>(currency)].c_str()));
+}
+
+void UIHKTransferViewController::resetContent() {
+  m_pEditBankPWD->setText("");
+  m_pEditAssetPWD->setText("");
+  m_pEditMoney->setText("");
+}
+
+void UIHKTransferViewController::transferButton() {
+  if (!_alertView || !_alertView->isHidden()) return;
+  const int bankSide = BankSideValue(m_nCurrentPwdFlag, m_transferType);
+  if (m_transferType == 2) {
+    if (bankSide == 3) {
+      ShowMessageAlert("无法查询银行资金");
+      return;
+    }
+    m_pEditMoney->setText("");
+    doTransfer();
+    return;
+  }
+  const int fundSide = FundSideValue(m_nCurrentPwdFlag, m_transferType);
+  if (bankSide != 0 && !m_pEditBankPWD->isHidden() && m_pEditBankPWD->text().empty()) {
+    ShowMessageAlert(bankSide == 1 ? "请输入银行查询密码" : "请输入银行资金密码");
+    return;
+  }
+  if (fundSide != 0 && !m_pEditAssetPWD->isHidden() && m_pEditAssetPWD->text().empty()) {
+    ShowMessageAlert(fundSide == 1 ? "请输入资金密码" : "请输入交易密码");
+    return;
+  }
+  const std::string amount = m_pEditMoney->text();
+  if (amount.empty() || amount == "0") {
+    ShowMessageAlert("请输入金额");
+    return;
+  }
+  // The confirmation shows the amount the text holds; a text that is not one number is refused
+  // rather than shown as something else than what would be sent.
+  double value = 0;
+  if (!ParseAmountText(amount, &value)) {
+    ShowMessageAlert("请输入正确的金额");
+    return;
+  }
+  const std::string message = foundation::format(
+      "银行：%s\r\n币种：%s\r\n金额：%0.2f\r\n交易类别：%s\r\n\r\n您确认要转账吗？",
+      m_pCtrlBankSel->currentText().c_str(), m_pCtrlMoneySel->currentText().c_str(), value,
+      m_transferType == 0 ? "转入" : "转出");
+  auto alert = myUIAlertView::create("转账确认", message, sharedAs<ui::AlertViewDelegate>(), "取消",
+                                     {"确认"});
+  alert->setTag(kTransferConfirmTag);
+  alert->setAlignLeft();
+  alert->show();
+}
+
+void UIHKTransferViewController::alertViewClickedButtonAtIndex(ui::AlertView& alert,
+                                                               int buttonIndex) {
+  if (alert.tag() == kTransferConfirmTag && buttonIndex == 1) doTransfer();
+}
+
+void UIHKTransferViewController::doTransfer() {
+  const int bankIndex = m_pCtrlBankSel->currentIndex();
+  if (!Within(bankIndex, m_arrayBank.size())) return;
+  const BankEntry& bank = m_arrayBank[static_cast<size_t>(bankIndex)];
+  const int accountIndex = m_pCtrlBankAccountSel->currentIndex();
+  const std::string bankAccount = Within(accountIndex, bank.accounts.size())
+                                      ? bank.accounts[static_cast<size_t>(accountIndex)]
+                                      : bank.account;
+  const int currencyIndex = m_pCtrlMoneySel->currentIndex();
+  if (!Within(currencyIndex, bank.currencies.size())) return;
+  const int currency = std::atoi(bank.currencies[static_cast<size_t>(currencyIndex)].c_str());
+  std::string fundAccount = GetDataCenter().GetAccount();
+  for (int i = 0; i < m_listdbf.GetRecordNum(); ++i) {
+    m_listdbf.Seek(i);
+    if (m_listdbf.GetNSString(20) == bank.code) {
+      fundAccount = m_listdbf.GetNSString(1);
+      break;
+    }
+  }
+  showWaiting();
+  const std::string bankPassword = m_pEditBankPWD->text();
+  if (m_transferType == 2) {
+    m_RequestCode[kBalance] =
+        MakeRequest_Transfer43(GlobalTradeRequest(), 0, fundAccount.c_str(), bank.code.c_str(),
+                               bankAccount.c_str(), bankPassword.c_str(), currency);
+    return;
+  }
+  const std::string amount = m_pEditMoney->text();
+  const std::string assetPassword = m_pEditAssetPWD->text();
+  m_RequestCode[kTransfer] = MakeRequest_Transfer(
+      GlobalTradeRequest(), 0, fundAccount.c_str(), assetPassword.c_str(), bank.code.c_str(),
+      bankAccount.c_str(), bankPassword.c_str(), currency, amount.c_str(),
+      m_transferType == 0 ? 1 : 0);
+}
+
+bool UIHKTransferViewController::takeAnswer(const ReceiveRecordView& view, MDBF& table) {
+  if (view.header.isError()) {
+    const std::string text = view.errorText();
+    if (!text.empty()) ShowMessageAlert(text);
+    return false;
+  }
+  if (table.Parse(view.body, view.bodyLen) >= 0 && table.GetRecordNum() > 0) table.Seek(0);
+  return true;
+}
+
+void UIHKTransferViewController::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView view;
+  if (!ReceiveRecordView::From(notification, view)) return;
+  if (view.status != kReceiveStatusPacket || view.header.MainType != 146) return;
+  const int child = view.header.ChildType;
+  const int code = view.header.RequestCode & 0x3FFF;
+  const bool last = view.header.PackageNo + 1 >= view.header.PackageNum;
+  if (child == 40 && code == m_RequestCode[kBankInfo]) {
+    hideWaiting();
+    if (view.header.isError()) {
+      takeAnswer(view, m_bdf);
+      return;
+    }
+    if (view.header.PackageNo == 0)
+      m_bdf.Parse(view.body, view.bodyLen);
+    else
+      m_bdf.AppendPacket(view.body, view.bodyLen);
+    if (last) parseBankInfo(m_bdf);
+    return;
+  }
+  if ((child == 41 || child == 43 || child == 45) &&
+      code == m_RequestCode[child == 41 ? kTransfer : child == 43 ? kBalance : kCanTransfer]) {
+    m_RequestCode[child == 41 ? kTransfer : child == 43 ? kBalance : kCanTransfer] = -1;
+    hideWaiting();
+    MDBF table;
+    if (!takeAnswer(view, table) || !last) return;
+    if (child == 41) {
+      ShowAlertMessage(foundation::format("您的请求已送出, 流水号：%s", table.GetNSString(35).c_str()),
+                       "提示");
+      resetContent();
+      DataRefresh();
+    } else if (child == 43) {
+      ShowAlertMessage(foundation::format(" 余额：%s", table.GetNSString(40).c_str()), "查询成功");
+      resetContent();
+    } else {
+      m_pKZZJLabel->setText(table.GetNSString(73));
+    }
+    return;
+  }
+  if (child == m_cols.func && code == m_RequestCode[kAssets]) {
+    requestBankInfo();
+    if (view.header.isError()) {
+      hideWaiting();
+      takeAnswer(view, m_listdbf);
+      return;
+    }
+    if (view.header.PackageNo == 0)
+      m_listdbf.Parse(view.body, view.bodyLen);
+    else
+      m_listdbf.AppendPacket(view.body, view.bodyLen);
+    if (last) updateTableViewStatus();
+  }
+}
+
+void UIHKTransferViewController::parseBankInfo(MDBF& table) {
+  m_arrayBank = ParseBankEntries(table);
+  if (!m_arrayBank.empty()) {
+    std::vector<std::string> names;
+    for (const auto& bank : m_arrayBank) names.push_back(bank.name);
+    m_pCtrlBankSel->setListItemArray(names);
+    fillListsFromBank(0);
+  }
+  requestCanTransferInfo();
+}
+
+void UIHKTransferViewController::fillListsFromBank(int index) {
+  if (!Within(index, m_arrayBank.size())) return;
+  const BankEntry& bank = m_arrayBank[static_cast<size_t>(index)];
+  if (!bank.currencyNames.empty()) m_pCtrlMoneySel->setListItemArray(bank.currencyNames);
+  if (!bank.accounts.empty()) m_pCtrlBankAccountSel->setListItemArray(bank.accounts);
+  if (!bank.flags.empty()) adjustPosition(bank.flags[0]);
+}
+
+void UIHKTransferViewController::listSelValueChanged(int index, UIDropDownList& list) {
+  if (&list == m_pCtrlBankSel.get()) {
+    fillListsFromBank(index);
+  } else if (&list == m_pCtrlMoneySel.get()) {
+    const int bank = m_pCtrlBankSel->currentIndex();
+    if (!Within(bank, m_arrayBank.size())) return;
+    const auto& flags = m_arrayBank[static_cast<size_t>(bank)].flags;
+    if (Within(index, flags.size())) adjustPosition(flags[static_cast<size_t>(index)]);
+  }
+}
+
+void UIHKTransferViewController::adjustPosition(int32_t flag) {
+  m_nCurrentPwdFlag = flag;
+  const int bankSide = BankSideValue(flag, m_transferType);
+  const int fundSide = FundSideValue(flag, m_transferType);
+  int shown = 0;
+  auto showRow = [&](ui::Label& caption, ui::TextField& field, const char* text) {
+    caption.setText(text);
+    caption.setHidden(false);
+    field.setHidden(false);
+    ++shown;
+  };
+  auto hideRow = [](ui::Label& caption, ui::TextField& field, bool empty) {
+    caption.setHidden(true);
+    field.setHidden(true);
+    if (empty) field.setText("");
+  };
+  if (bankSide == 1)
+    showRow(*m_pLabelBankPWD, *m_pEditBankPWD, "银行查询密码：");
+  else if (bankSide == 2)
+    showRow(*m_pLabelBankPWD, *m_pEditBankPWD, "银行资金密码：");
+  else
+    hideRow(*m_pLabelBankPWD, *m_pEditBankPWD, true);
+  if (m_transferType == 2 || fundSide < 0) {
+    hideRow(*m_pLabelAssetPWD, *m_pEditAssetPWD, true);
+  } else if (fundSide == 1) {
+    showRow(*m_pLabelAssetPWD, *m_pEditAssetPWD, "资金密码：");
+  } else if (fundSide == 2 && m_transferType == 0) {
+    showRow(*m_pLabelAssetPWD, *m_pEditAssetPWD, "交易密码：");
+  } else if (fundSide == 2) {
+    m_pLabelAssetPWD->setText("交易密码：");
+    hideRow(*m_pLabelAssetPWD, *m_pEditAssetPWD, false);
+  } else {
+    hideRow(*m_pLabelAssetPWD, *m_pEditAssetPWD, true);
+  }
+
+  // The fund row sits where the bank row is, or one row below it when that shows.
+  const double bankCentre = m_pLabelBankPWD->center().y;
+  const double fundCentre = m_pEditBankPWD->isHidden() ? bankCentre : bankCentre + kRowStep;
+  m_pLabelAssetPWD->setCenter(gfx::Point(m_pLabelAssetPWD->center().x, fundCentre));
+  m_pEditAssetPWD->setCenter(gfx::Point(m_pEditAssetPWD->center().x, fundCentre));
+
+  const double buttonsY = m_pLabelBankPWD->frame().y() + kRowStep * shown;
+  for (ui::Button* button : {m_pBtnTransfer.get(), m_pBtnReset.get()}) {
+    gfx::Rect r = button->frame();
+    button->setFrame(gfx::Rect(r.x(), buttonsY, r.width(), r.height()));
+  }
+  const double w = view()->bounds().width();
+  m_bgLabel->setFrame(gfx::Rect(5, 4, w - 10, buttonsY - 6));
+  const double tableY = buttonsY + 40;
+  if (separators_[0]) separators_[0]->setFrame(gfx::Rect(0, buttonsY - 4, w, 1));
+  if (separators_[1]) separators_[1]->setFrame(gfx::Rect(0, tableY - 2, w, 1));
+  if (_tableTableView) {
+    _tableTableView->setFrame(
+        gfx::Rect(0, tableY, w, std::max(0.0, view()->bounds().height() - tableY)));
+    _tableTableView->updateView();
+  }
+}
+
+void UIHKTransferViewController::handleTimeoutRequest() {
+  hideWaiting();
+  GetDataCenter().Reset();
+  VerdanAppDelegate::PostTradeErrorMsgMessage(kTimeoutText);
+}
+
+bool UIHKTransferViewController::textFieldShouldChangeCharactersInRange(ui::TextField& field,
+                                                                        ui::TextRange,
+                                                                        const std::string& text) {
+  if (&field != m_pEditMoney.get()) return true;
+  return text.find_first_not_of("0123456789.") == std::string::npos;
+}
+
+bool UIHKTransferViewController::textFieldShouldReturn(ui::TextField& field) {
+  field.resignFirstResponder();
+  return true;
+}
+
+void UIHKTransferViewController::tableTableViewReloadDataWithStatus(Table_TableView&, int status) {
+  const AssetPaging paging =
+      AssetPages(m_listdbf.GetStartRecNum(), m_listdbf.GetRecordNum(), m_listdbf.GetTotalRecNum(),
+                 m_cols.pagerecnum);
+  const int32_t start = status == 2 ? paging.next : paging.previous;
+  if (start < 0) return;
+  showWaiting();
+  requestAssetInfo(start);
+}
+
+void UIHKTransferViewController::updateTableViewStatus() {
+  _tableTableView->setShowNoDataMsg(m_listdbf.GetRecordNum() == 0);
+  _tableTableView->reloadView();
+  _tableTableView->pullRefurbishLoadingDidEnd();
+  const int size = m_cols.pagerecnum;
+  if (size == 0) return;
+  for (int status : {1, 2}) {
+    _tableTableView->updateRefreshLoading(false, status);
+    _tableTableView->reloadDataDidEnd(status);
+  }
+  const AssetPaging paging = AssetPages(m_listdbf.GetStartRecNum(), m_listdbf.GetRecordNum(),
+                                        m_listdbf.GetTotalRecNum(), size);
+  const int page = paging.page;
+  const int pages = paging.pages;
+  if (page != lastPage_) _tableTableView->scrollToTopRow();
+  lastPage_ = page;
+  pageText_ = foundation::format("当前%d页/一共%d页", page, pages);
+  for (int status : {1, 2}) _tableTableView->updateRefreshContent(pageText_, status);
+  _tableTableView->hiddenRefreashHeaderView(1, page <= 1);
+  _tableTableView->hiddenRefreashHeaderView(2, page >= pages);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The notes screen
+
+void UIHKTransferSMViewController::loadView() {
+  const gfx::Rect frame = ui::Screen::main().applicationFrame();
+  auto view = ui::View::create(gfx::Rect(0, 0, frame.width(), frame.height()));
+  setView(view);
+  txtWebView_ = ui::TextView::create(gfx::Rect(0, 0, frame.width(), frame.height()));
+  txtWebView_->setEditable(false);
+  txtWebView_->setFont(gfx::Font::systemFont(14));
+  view->addSubview(txtWebView_);
+}
+
+void UIHKTransferSMViewController::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  setTitle(kTransferNotesTitle);
+  view()->setBackgroundColor(gfx::Color::white());
+  txtWebView_->setBackgroundColor(gfx::Color::white());
+  std::ifstream file(foundation::bundlePath("zzywsm.txt"));
+  std::stringstream text;
+  text << file.rdbuf();
+  txtWebView_->setText(text.str());
+}

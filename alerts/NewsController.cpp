@@ -1,0 +1,81 @@
+#include "alerts/NewsController.h"
+
+#include "core/CDataIP.h"
+#include "core/CoreConfig.h"
+#include "core/MIniFile.h"
+#include "platform/foundation/Log.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Screen.h"
+
+std::string NewsController::NewsPageAddress() {
+  CDataIP* servers = GetServerList(kServerListInfo);
+  char address[CDataIP::kAddressSize] = {};
+  if (!servers || servers->GetCount() < 1 || servers->GetIP(0, address, sizeof address) == 0)
+    return {};
+  std::string host(address);
+  host = host.substr(0, host.find('|'));
+  host = host.substr(0, host.find(':'));
+  if (host.empty()) return {};
+  const int port = GetMainConfig().GetInt("info", "news_port", kDefaultPort);
+  return "http://" + host + ":" + std::to_string(port) + kPagePath;
+}
+
+void NewsController::loadView() {
+  setView(ui::View::create(ui::Screen::main().applicationFrame()));
+}
+
+void NewsController::viewDidLoad() {
+  ui::ViewController::viewDidLoad();
+  Extend::resizeClientViewForiOS7(*this);
+  view()->setBackgroundColor(gfx::Color::black());
+
+  auto web = ui::WebView::create(gfx::Rect(0, 0, 320, 414));
+  web->setBackgroundColor(gfx::Color::black());
+  web->setDelegate(weakAs<ui::WebViewDelegate>());
+  web->setTag(kWebViewTag);
+  view()->addSubview(web);
+  const std::string address = NewsPageAddress();
+  if (address.empty()) foundation::logError("!!!!!!!NewsController: no information server");
+  web->loadRequest(address);
+
+  backButton_ = ui::Button::create(gfx::Rect(0, view()->frame().height() - 100, 50, 50));
+  // 100 points above the bottom of the view, wherever its container puts that.
+  backButton_->setAutoresizingMask(ui::Autoresizing::FlexibleTopMargin);
+  backButton_->setAlpha(0.5);
+  backButton_->setBackgroundImage(gfx::Image::named("arrow_left.png").stretchable(0, 0));
+  backButton_->setTitleColor(gfx::Color::midGrey(), ui::ControlState::Normal);
+  backButton_->setTitleColor(gfx::Color::midGrey(), ui::ControlState::Highlighted);
+  backButton_->setFont(gfx::Font::boldSystemFont(15));
+  if (auto* label = backButton_->titleLabel()) {
+    label->setTextAlignment(gfx::TextAlignment::Center);
+    label->setLineBreakMode(gfx::LineBreakMode::WordWrap);
+  }
+  std::weak_ptr<NewsController> weak = weakAs<NewsController>();
+  backButton_->addTarget(
+      [weak](ui::Control&) {
+        if (auto me = weak.lock()) me->toggleButton();
+      },
+      ui::ControlEvent::TouchUpInside, this);
+  view()->addSubview(backButton_);
+  ui::Application::shared().setNetworkActivityIndicatorVisible(true);
+}
+
+ui::WebView* NewsController::webView() {
+  return dynamic_cast<ui::WebView*>(view()->viewWithTag(kWebViewTag));
+}
+
+void NewsController::toggleButton() {
+  if (auto* web = webView()) web->goBack();
+}
+
+void NewsController::webViewDidFinishLoad(ui::WebView&) {
+  ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+}
+
+void NewsController::webViewDidFailLoadWithError(ui::WebView&, const ui::WebError& error) {
+  // The web view shows the failure itself; the indicator must not stay on.
+  foundation::logInfo("NewsController: load failed (%d)", error.code);
+  ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+}

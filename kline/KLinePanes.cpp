@@ -1,0 +1,447 @@
+// The lower panes of the landscape chart. Each gathers its window's series (from the indicator
+// calculator or from the bars) into fixed 400-entry arrays, fits its top and bottom, hands the
+// pane axis its top and middle values, then draws through the shared scale and line routines.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+#include "core/QuoteFormat.h"
+#include "core/ValueMath.h"
+#include "kline/KLineModuleView.h"
+#include "kline/WeightCalc.h"
+#include "widgets/QuoteColors.h"
+
+namespace {
+
+using Series = std::array<double, kKLineCapacity>;
+
+// Top T and range R of a pane: v lies at y = top + (height / R) * (T - v).
+struct PaneScale {
+  double T = 0;
+  double R = 0.01;
+  double y(double v, double top, double height) const {
+    return vmath::Finite(top + (height / R) * (T - v), top + height);
+  }
+};
+
+std::string Format2(const char* fmt, double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, fmt, vmath::Finite(v));
+  return buf;
+}
+
+bool IsMinutePeriod(int32_t period) {
+  return period >= 4 && period <= 7;
+}
+
+}  // namespace
+
+int KLineModuleView::paneLabelPosition() const {
+  if (EndIndex <= iRulerIndex && iRulerIndex <= StartIndex) return iRulerIndex - EndIndex;
+  if (iRulerIndex == -1 && EndIndex <= StartIndex) return StartIndex - EndIndex;
+  return -1;
+}
+
+void KLineModuleView::setPaneAxis(double top, double bottom, double divisor) {
+  fMaxTechValue = vmath::Ratio(top, divisor);
+  fMidTechValue = vmath::Ratio((top + bottom) / 2, divisor);
+}
+
+// Oscillators: up to three series over one scale (T from 0, B from `bottomSeed`), lines with
+// round ends at x = kStartXCoor + i * (kWidth + 1) + kWidth / 2.
+void KLineModuleView::drawOscillator(gfx::Context& ctx, const double* const* series, int lines,
+                                     const gfx::Color* colours, double bottomSeed,
+                                     bool skipZeroStarts) {
+  const int count = StartIndex - EndIndex;
+  double T = 0, B = bottomSeed;
+  for (int s = 0; s < lines; ++s)
+    for (int i = 0; i <= count; ++i) {
+      T = std::max(T, series[s][i]);
+      B = std::min(B, series[s][i]);
+    }
+  PaneScale scale;
+  scale.R = std::fabs(T - B);
+  scale.T = T;
+  setPaneAxis(T, B, 1);
+  if (scale.R < 0.0001) {
+    scale.T = B + 0.01;
+    scale.R = 0.01;
+  }
+  gfx::StateSaver saver(ctx);
+  ctx.setLineWidth(1);
+  ctx.setLineCap(gfx::LineCap::Round);
+  for (int s = 0; s < lines; ++s) {
+    ctx.setStrokeColor(colours[s]);
+    ctx.beginPath();
+    bool any = false;
+    for (int i = 0; i < count; ++i) {
+      if (skipZeroStarts && series[s][i] == 0) continue;
+      ctx.moveTo(oscillatorX(i), scale.y(series[s][i], fIndexYScale, fIndexHeight));
+      ctx.lineTo(oscillatorX(i + 1), scale.y(series[s][i + 1], fIndexYScale, fIndexHeight));
+      any = true;
+    }
+    if (any) ctx.strokePath();
+  }
+}
+
+double KLineModuleView::oscillatorX(int i) const {
+  return kStartXCoor + i * (kWidth + 1) + kWidth / 2;
+}
+
+void KLineModuleView::drawMACDIndex(gfx::Context& ctx, int step) {
+  (void)step;
+  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
+  std::array<_MACD_VALUE, kKLineCapacity> v{};
+  TechIndex::CalcMACDIndex(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(),
+                           StartIndex, EndIndex, IndexArray[0], IndexArray[1], IndexArray[2]);
+  const int count = StartIndex - EndIndex;
+  const int at = paneLabelPosition();
+  if (at >= 0) {
+    IndexArgument1->setText(Format2("DIF: %.2f", v[at].DIF));
+    IndexArgument2->setText(Format2("MACD: %.2f", v[at].DEA));
+    IndexArgument3->setText(Format2("D-M: %.2f", v[at].BAR));
+  }
+  Series dif{}, dea{}, bar{};
+  double T = 0, B = 0;
+  for (int i = 0; i <= count; ++i) {
+    dif[i] = v[i].DIF;
+    dea[i] = v[i].DEA;
+    bar[i] = v[i].BAR;
+    T = std::max({T, dif[i], dea[i], bar[i]});
+    B = std::min({B, dif[i], dea[i], bar[i]});
+  }
+  PaneScale scale;
+  scale.T = T;
+  scale.R = std::fabs(T - B);
+  setPaneAxis(T, B, 1);
+  if (scale.R < 0.0001) {
+    scale.T = B + 0.01;
+    scale.R = 0.01;
+  }
+  const double y0 = vmath::Finite(fIndexYScale + fIndexHeight * scale.T / scale.R, fIndexYScale);
+  {
+    gfx::StateSaver saver(ctx);
+    auto& up = upRects_;
+    auto& down = downRects_;
+    up.clear();
+    down.clear();
+    for (int i = 0; i <= count; ++i) {
+      const double h = vmath::Finite(-bar[i] * fIndexHeight / scale.R);
+      const gfx::Rect r(oscillatorX(i), h < 0 ? y0 + h : y0, 1, std::fabs(h));
+      (bar[i] > 0 ? up : down).push_back(r);
+    }
+    ctx.setFillColor(gfx::Color::rgb(0.733, 0.385, 0.09));
+    if (!up.empty()) ctx.fillRects(up);
+    ctx.setFillColor(gfx::Color::rgb(0.773, 0.773, 0.773));
+    if (!down.empty()) ctx.fillRects(down);
+  }
+  const double* lines[2] = {dif.data(), dea.data()};
+  const gfx::Color colours[2] = {gfx::Color::rgb(0.8, 0.8, 0.8), gfx::Color::rgb(0.8, 0.7, 0.0)};
+  {
+    gfx::StateSaver saver(ctx);
+    ctx.setLineWidth(1);
+    ctx.setLineCap(gfx::LineCap::Round);
+    for (int s = 0; s < 2; ++s) {
+      if (count < 1) break;
+      ctx.setStrokeColor(colours[s]);
+      ctx.beginPath();
+      for (int i = 0; i < count; ++i) {
+        ctx.moveTo(oscillatorX(i), scale.y(lines[s][i], fIndexYScale, fIndexHeight));
+        ctx.lineTo(oscillatorX(i + 1), scale.y(lines[s][i + 1], fIndexYScale, fIndexHeight));
+      }
+      ctx.strokePath();
+    }
+  }
+  gfx::StateSaver saver(ctx);
+  ctx.setLineDash(0, {3.0});
+  ctx.setStrokeColor(gfx::Color::rgb(0.8, 0.8, 0.8, 0.8));
+  ctx.setLineWidth(1);
+  ctx.beginPath();
+  ctx.moveTo(kStartXCoor - 1, y0);
+  ctx.lineTo(kStartXCoor + kViewWidth, y0);
+  ctx.strokePath();
+}
+
+namespace {
+const gfx::Color kThreeLines[3] = {gfx::Color::rgb(0.97, 0.97, 0.97),
+                                   gfx::Color::rgb(0.8, 0.8, 0.0),
+                                   gfx::Color::rgb(0.46, 0.04, 0.57)};
+}  // namespace
+
+template <class Record, class Get>
+void KLineModuleView::drawThreeLines(gfx::Context& ctx, const Record* v, const char* const* formats,
+                                     Get get, bool skipZeroStarts) {
+  const int count = StartIndex - EndIndex;
+  const int at = paneLabelPosition();
+  ui::Label* labels[3] = {IndexArgument1.get(), IndexArgument2.get(), IndexArgument3.get()};
+  if (at >= 0)
+    for (int s = 0; s < 3; ++s) labels[s]->setText(Format2(formats[s], get(v[at], s)));
+  Series series[3]{};
+  for (int s = 0; s < 3; ++s)
+    for (int i = 0; i <= count; ++i) series[s][i] = get(v[i], s);
+  const double* lines[3] = {series[0].data(), series[1].data(), series[2].data()};
+  drawOscillator(ctx, lines, 3, kThreeLines, 100, skipZeroStarts);
+}
+
+void KLineModuleView::drawKDJIndex(gfx::Context& ctx, int step) {
+  (void)step;
+  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
+  std::array<_KDJ_VALUE, kKLineCapacity> v{};
+  TechIndex::CalcKDJIndex(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(),
+                          StartIndex, EndIndex, IndexArray[0], IndexArray[1], IndexArray[2]);
+  static const char* const kFormats[3] = {"K: %.2f", "D: %.2f", "J: %.2f"};
+  drawThreeLines(
+      ctx, v.data(), kFormats,
+      [](const _KDJ_VALUE& r, int s) {
+        return static_cast<double>(s == 0 ? r.K : s == 1 ? r.D : r.J);
+      },
+      false);
+}
+
+void KLineModuleView::drawRSIIndex(gfx::Context& ctx, int step) {
+  (void)step;
+  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
+  std::array<_RSI_VALUE, kKLineCapacity> v{};
+  TechIndex::CalcRSIIndex(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(),
+                          StartIndex, EndIndex, IndexArray[0], IndexArray[1], IndexArray[2]);
+  static const char* const kFormats[3] = {"RSI1: %.2f", "RSI2: %.2f", "RSI3: %.2f"};
+  drawThreeLines(
+      ctx, v.data(), kFormats,
+      [](const _RSI_VALUE& r, int s) {
+        return static_cast<double>(s == 0 ? r.RSI1 : s == 1 ? r.RSI2 : r.RSI3);
+      },
+      true);
+}
+
+void KLineModuleView::drawBIASIndex(gfx::Context& ctx, int step) {
+  (void)step;
+  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
+  std::array<_BIAS_VALUE, kKLineCapacity> v{};
+  TechIndex::CalcBIASIndex(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(),
+                           StartIndex, EndIndex, IndexArray[0], IndexArray[1], IndexArray[2]);
+  static const char* const kFormats[3] = {"BIAS1: %.2f", "BIAS2: %.2f", "BIAS3: %.2f"};
+  drawThreeLines(
+      ctx, v.data(), kFormats,
+      [](const _BIAS_VALUE& r, int s) { return s == 0   ? r.BIAS1
+                                               : s == 1 ? r.BIAS2
+                                                        : r.BIAS3; },
+      false);
+}
+
+void KLineModuleView::drawCCIIndex(gfx::Context& ctx, int step) {
+  (void)step;
+  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
+  std::array<_CCI_VALUE, kKLineCapacity> v{};
+  TechIndex::CalcCCIIndex(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(),
+                          StartIndex, EndIndex, IndexArray[0]);
+  const int count = StartIndex - EndIndex;
+  Series cci{};
+  for (int i = 0; i <= count; ++i) cci[i] = v[i].CCI;
+  const double* lines[1] = {cci.data()};
+  const gfx::Color colour[1] = {gfx::Color::rgb(0.97, 0.9745, 0.97)};
+  drawOscillator(ctx, lines, 1, colour, 100, false);
+}
+
+// --- panes from the bars -------------------------------------------------------------------------
+
+double KLineModuleView::barLineX(int i) const {
+  const double s = static_cast<double>(kWidth) + 1;
+  return kStartXCoor + i * s + s / 2;
+}
+
+// A line over the window's positive (or non-negative) values, coloured per segment by `state`
+// (0 keeps the first colour). `fromOne`: starts at the first position from 1 on whose value is
+// at least 1.
+void KLineModuleView::drawBarLine(gfx::Context& ctx, const double* values, const PaneFit& fit,
+                                  bool nonNegative, const std::function<int(int)>& state,
+                                  const gfx::Color* colours) {
+  const int count = StartIndex - EndIndex;
+  PaneScale scale;
+  scale.T = fit.T;
+  scale.R = fit.R;
+  int first = 1;
+  while (first <= count && values[first] < 1) ++first;
+  gfx::StateSaver saver(ctx);
+  ctx.setLineWidth(1);
+  ctx.setLineCap(gfx::LineCap::Round);
+  int current = -1;
+  bool pending = false;
+  ctx.beginPath();
+  for (int i = first; i <= count; ++i) {
+    const bool ok =
+        nonNegative ? (values[i - 1] >= 0 && values[i] >= 0) : (values[i - 1] > 0 && values[i] > 0);
+    if (!ok) continue;
+    const int s = state ? state(i) : 0;
+    if (s != current) {
+      if (pending) ctx.strokePath();
+      ctx.setStrokeColor(colours[s]);
+      ctx.beginPath();
+      current = s;
+      pending = false;
+    }
+    ctx.moveTo(barLineX(i - 1), scale.y(values[i - 1], fIndexYScale, fIndexHeight));
+    ctx.lineTo(barLineX(i), scale.y(values[i], fIndexYScale, fIndexHeight));
+    pending = true;
+  }
+  if (pending) ctx.strokePath();
+}
+
+KLineModuleView::PaneFit KLineModuleView::fitNonNegative(const double* values,
+                                                         bool strictlyPositive) {
+  const int count = StartIndex - EndIndex;
+  double T = 0, B = 0;
+  bool any = false;
+  for (int i = 0; i <= count; ++i) {
+    const double v = values[i];
+    if (strictlyPositive ? v <= 0 : v < 0) continue;
+    T = std::max(T, v);
+    B = any ? std::min(B, v) : v;
+    any = true;
+  }
+  if (!any) B = 0;
+  if (T <= B) T = B + 1000;
+  PaneFit fit{T, std::fabs(T - B), B};
+  if (fit.R < 0.0001) fit.R = 0.01;
+  return fit;
+}
+
+void KLineModuleView::drawZLCCIndex(gfx::Context& ctx, int step) {
+  (void)step;
+  if (IsMinutePeriod(KCircleType)) {
+    drawDisableText(ctx);
+    return;
+  }
+  const int n = static_cast<int>(KDataArray.size());
+  if (!chartScale().windowIn(n)) return;
+  std::array<int32_t, kKLineCapacity> ma{};
+  for (int j = 0; j < n; ++j) ma[j] = KDataArray[j].GoldData.ZLCC;
+  CalcMA(ma.data(), n, 30);
+  const int at = paneLabelPosition();
+  if (at >= 0)
+    IndexLabelName->setText(
+        Format2("主力持仓: %.2f", KDataArray[EndIndex + at].GoldData.ZLCC / 10000.0));
+  const int count = StartIndex - EndIndex;
+  Series values{};
+  for (int i = 0; i <= count; ++i) values[i] = KDataArray[EndIndex + i].GoldData.ZLCC;
+  const PaneFit fit = fitNonNegative(values.data(), true);
+  setPaneAxis(fit.T, fit.B, 10000);
+  const gfx::Color colours[3] = {gfx::Color::rgb(1, 0, 1), gfx::Color::white(),
+                                 gfx::Color::rgb(0, 1, 1)};
+  drawBarLine(
+      ctx, values.data(), fit, false,
+      [&](int i) {
+        const int32_t v = KDataArray[EndIndex + i].GoldData.ZLCC;
+        const int32_t m = ma[EndIndex + i];
+        return v > m ? 0 : v == m ? 1 : 2;
+      },
+      colours);
+}
+
+void KLineModuleView::drawCCLIndex(gfx::Context& ctx, int step) {
+  (void)step;
+  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
+  const int at = paneLabelPosition();
+  if (at >= 0)
+    IndexLabelName->setText("持仓量: " + FormatVolumeString(m_stockdata.market,
+                                                            KDataArray[EndIndex + at].ccl,
+                                                            m_stockdata.unit, 6));
+  const int count = StartIndex - EndIndex;
+  Series values{};
+  // The open interest is read as its low 32 bits, as the bars carry it for the chart.
+  for (int i = 0; i <= count; ++i)
+    values[i] = static_cast<int32_t>(static_cast<uint32_t>(KDataArray[EndIndex + i].ccl));
+  const PaneFit fit = fitNonNegative(values.data(), false);
+  setPaneAxis(fit.T, fit.B, m_stockdata.unit == 0 ? 100 : m_stockdata.unit);
+  const gfx::Color white[1] = {gfx::Color::white()};
+  drawBarLine(ctx, values.data(), fit, true, {}, white);
+}
+
+void KLineModuleView::drawZLDXIndex(gfx::Context& ctx, int step) {
+  (void)step;
+  if (IsMinutePeriod(KCircleType)) {
+    drawDisableText(ctx);
+    return;
+  }
+  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
+  const int at = paneLabelPosition();
+  if (at >= 0)
+    IndexLabelName->setText(
+        Format2("主力动向: %.2f", KDataArray[EndIndex + at].GoldData.ZLDX / 10000.0));
+  const int count = StartIndex - EndIndex;
+  double T = KDataArray[EndIndex].GoldData.ZLDX, B = T;
+  for (int i = 0; i <= count; ++i) {
+    const double v = KDataArray[EndIndex + i].GoldData.ZLDX;
+    T = std::max(T, v);
+    B = std::min(B, v);
+  }
+  B = std::min(B, 0.0);
+  T = std::max(T, 0.0);
+  double R = std::fabs(T - B);
+  setPaneAxis(T, B, 10000);
+  if (R < 0.0001) R = 0.01;
+  const double y0 = vmath::ClampToInt32(fIndexYScale + T * fIndexHeight / R);
+  int first = 0;
+  while (first <= count && KDataArray[EndIndex + first].GoldData.ZLDX == 0) ++first;
+  auto& up = upRects_;
+  auto& down = downRects_;
+  up.clear();
+  down.clear();
+  const kline::ChartScale s = chartScale();
+  for (int i = first; i <= count; ++i) {
+    const double v = KDataArray[EndIndex + i].GoldData.ZLDX;
+    int h = vmath::ClampToInt32(v * fIndexHeight / R);
+    if (h == 0 && v != 0) h = v > 0 ? 1 : -1;
+    const gfx::Rect r(s.barX(i), h >= 0 ? y0 - h : y0, s.width(), std::abs(h));
+    (v >= 0 ? up : down).push_back(r);
+  }
+  gfx::StateSaver saver(ctx);
+  const auto colours = candleColors();
+  ctx.setFillColor(colours.red);
+  if (!up.empty()) ctx.fillRects(up);
+  ctx.setFillColor(colours.green);
+  if (!down.empty()) ctx.fillRects(down);
+}
+
+void KLineModuleView::drawZLHYDIndex(gfx::Context& ctx, int step) {
+  (void)step;
+  if (IsMinutePeriod(KCircleType)) {
+    drawDisableText(ctx);
+    return;
+  }
+  if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
+  const int at = paneLabelPosition();
+  if (at >= 0) {
+    const tagLocalKDataGold& g = KDataArray[EndIndex + at].GoldData;
+    double value = g.ZLHYD / 10000.0;
+    if (g.MMQ < 0 && value > 0) value = -value;
+    IndexLabelName->setText(Format2("活跃度: %.2f", value));
+    IndexArgument1->setText(Format2("买卖气: %.2f", g.MMQ / 10000.0));
+  }
+  const int count = StartIndex - EndIndex;
+  double T = KDataArray[EndIndex].GoldData.ZLHYD, B = T;
+  for (int i = 1; i <= count; ++i) {
+    const double v = KDataArray[EndIndex + i].GoldData.ZLHYD;
+    if (v <= 0) continue;
+    T = std::max(T, v);
+    B = std::min(B, v);
+  }
+  B = std::max(B, 0.0);
+  if (T <= B) T = B + 1000;
+  double R = std::fabs(T - B);
+  setPaneAxis(T, B, 10000);
+  if (R < 0.0001) R = 0.01;
+  const double yb = vmath::ClampToInt32(fIndexYScale + fIndexHeight);
+  int first = 0;
+  while (first <= count && KDataArray[EndIndex + first].GoldData.ZLHYD == 0) ++first;
+  const kline::ChartScale s = chartScale();
+  gfx::StateSaver saver(ctx);
+  for (int i = first; i <= count; ++i) {
+    const tagLocalKDataGold& g = KDataArray[EndIndex + i].GoldData;
+    int h = vmath::ClampToInt32((fIndexHeight / R) * (g.ZLHYD - B));
+    if (h < 1 && g.ZLHYD != 0) h = 1;
+    if (h < 0) h = 0;
+    ctx.setFillColor(widgets::MMQColor(g.MMQ));
+    ctx.fillRect(gfx::Rect(s.barX(i), yb - h, s.width(), h));
+  }
+}

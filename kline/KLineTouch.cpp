@@ -1,0 +1,258 @@
+// The chart's own touch handling: a tap puts up the ruler, the price detail panel and the date
+// bubble; one finger moves the ruler while the panel is up and scrolls through history while it
+// is not; two fingers slide (scrolling, panel down) or pinch (one zoom step per gesture).
+#include <algorithm>
+#include <cmath>
+
+#include "core/QuoteFormat.h"
+#include "core/ValueMath.h"
+#include "detail/TimeLabel.h"
+#include "kline/KLineModuleView.h"
+#include "panels/PriceDetailPanel.h"
+#include "platform/ui/Touch.h"
+#include "widgets/QuoteColors.h"
+
+namespace {
+
+double Distance(gfx::Point a, gfx::Point b) {
+  return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+// The touches that began first (lowest identities), so gestures replay the same way.
+std::vector<std::shared_ptr<ui::Touch>> Ordered(const ui::TouchSet& touches) {
+  std::vector<std::shared_ptr<ui::Touch>> out(touches.begin(), touches.end());
+  std::sort(out.begin(), out.end(),
+            [](const auto& a, const auto& b) { return a->identifier() < b->identifier(); });
+  return out;
+}
+
+}  // namespace
+
+bool KLineModuleView::inPriceArea(gfx::Point p) const {
+  return p.x > kStartXCoor && p.x < kStartXCoor + kViewWidth && p.y > BaseYCoor - kViewHeight &&
+         p.y < BaseYCoor;
+}
+
+int KLineModuleView::barUnder(gfx::Point p) const {
+  const double at = (p.x - kStartXCoor) / (kWidth + kLineSpace);
+  int index = vmath::ClampToInt32(std::trunc(at) + EndIndex);
+  const int n = static_cast<int>(KDataArray.size());
+  if (n > 0 && index >= n) index = n - 1;
+  return index;
+}
+
+bool KLineModuleView::pointInside(gfx::Point point, const ui::Event* event) const {
+  if (portrait_ && point.y < 51) return false;
+  return ui::View::pointInside(point, event);
+}
+
+void KLineModuleView::touchesBegan(const ui::TouchSet& touches, const ui::Event& event) {
+  (void)event;
+  finished = false;
+  _haveDragged = false;
+  if (!touches.empty()) startPoint = Ordered(touches).front()->locationInView(this);
+  if (delegate_ && !portrait_) delegate_->KLineModuleViewToucherBegan();
+}
+
+void KLineModuleView::touchesMoved(const ui::TouchSet& touches, const ui::Event& event) {
+  (void)event;
+  // The portrait page follows moves on an empty store too (its scrolling refuses them).
+  if (finished || touches.empty() || (!portrait_ && KSourceDataArray.empty())) return;
+  const auto ordered = Ordered(touches);
+  if (ordered.size() == 1) {
+    const gfx::Point p = ordered[0]->locationInView(this);
+    const double travel = std::fabs(startPoint.x - p.x);
+    fDragStep = static_cast<float>(travel / 5);
+    if (!IsShowPriceDetailPanel) {
+      // The portrait page scrolls only for a finger that started over the price area's width.
+      if (portrait_ && !(startPoint.x > kStartXCoor && startPoint.x < kStartXCoor + kViewWidth))
+        return;
+      if (fDragStep != 0) DragKLine(p.x > startPoint.x);
+      startPoint = p;
+      _haveDragged = true;
+      return;
+    }
+    if (travel < kWidth + kLineSpace) return;
+    startPoint = p;
+    if (!inPriceArea(p)) return;
+    iRulerIndex = barUnder(p);
+    if (KDataArray.empty()) return;
+    _haveDragged = true;
+    requestRedraw();
+    if (!portrait_) timeLandscapeLabel->setHidden(false);
+    ShowRefreshPriceDetailPanel(iRulerIndex);
+    return;
+  }
+  const gfx::Point p0 = ordered[0]->locationInView(this);
+  const gfx::Point p1 = ordered[1]->locationInView(this);
+  const gfx::Point q0 = ordered[0]->previousLocationInView(this);
+  const gfx::Point q1 = ordered[1]->previousLocationInView(this);
+  const double d = Distance(p0, p1);
+  const double before = Distance(q0, q1);
+  const double change = std::fabs(d - before);
+  if (change >= 8) {
+    PinchKline(d >= before);
+    finished = true;
+    return;
+  }
+  if (change >= 4) return;
+  fDragStep = static_cast<float>(std::fabs(startPoint.x - p0.x) / 5);
+  const long m0 = std::lround(std::trunc(p0.x - q0.x));
+  const long m1 = std::lround(std::trunc(p1.x - q1.x));
+  if (fDragStep > 0 && m0 * m1 > 0) {
+    DragKLine(p0.x > startPoint.x);
+    startPoint = p0;
+    _haveDragged = true;
+    timeLandscapeLabel->setHidden(true);
+    if (IsShowPriceDetailPanel) {
+      if (priceDetailPanel) priceDetailPanel->removeView();
+      IsShowPriceDetailPanel = 0;
+    }
+  }
+}
+
+void KLineModuleView::touchesEnded(const ui::TouchSet& touches, const ui::Event& event) {
+  (void)event;
+  if (finished || _haveDragged || touches.empty()) return;
+  const gfx::Point p = Ordered(touches).front()->locationInView(this);
+  if (!inPriceArea(p)) {
+    // The portrait page's bubble comes and goes with the panel only.
+    if (!portrait_ || IsShowPriceDetailPanel) timeLandscapeLabel->setHidden(true);
+    if (IsShowPriceDetailPanel) {
+      if (priceDetailPanel) priceDetailPanel->removeView();
+      IsShowPriceDetailPanel = 0;
+      iRulerIndex = -1;
+      requestRedraw();
+    }
+    return;
+  }
+  iRulerIndex = barUnder(p);
+  if (KDataArray.empty()) return;
+  requestRedraw();
+  // A panel made by this call presents itself; one taken down earlier is presented again.
+  const bool present = !IsShowPriceDetailPanel && priceDetailPanel;
+  if (!portrait_ || !IsShowPriceDetailPanel) timeLandscapeLabel->setHidden(false);
+  IsShowPriceDetailPanel = 1;
+  ShowRefreshPriceDetailPanel(iRulerIndex);
+  if (present) priceDetailPanel->presentView();
+}
+
+void KLineModuleView::DragKLine(bool older) {
+  const int n = static_cast<int>(KDataArray.size());
+  if (n == 0) return;
+  if (!older) {
+    // The portrait page refuses a move past the newest bar where the landscape chart snaps.
+    if (portrait_ && StartIndex + fDragStep >= n) return;
+    if (!portrait_) bIsOperation = 1;
+    if (StartIndex + fDragStep >= n) {
+      StartIndex = n - 1;
+      EndIndex = kNumOfView <= n ? n - kNumOfView : 0;
+      bIsOperation = 0;
+    } else {
+      StartIndex = vmath::ClampToInt32(StartIndex + fDragStep);
+      EndIndex = vmath::ClampToInt32(EndIndex + fDragStep);
+    }
+  } else {
+    if (!portrait_) bIsOperation = 1;
+    if (fDragStep > EndIndex) return;
+    StartIndex = vmath::ClampToInt32(StartIndex - fDragStep);
+    EndIndex = vmath::ClampToInt32(EndIndex - fDragStep);
+  }
+  CalcArguments();
+  IsDrawKLine = 1;
+  requestRedraw();
+}
+
+void KLineModuleView::PinchKline(bool wider) {
+  if (!portrait_) bIsOperation = 1;
+  if (!wider) {
+    if (kWidth < 2) return;
+    kWidth -= 2;
+  } else {
+    if (kWidth >= 12) return;
+    kWidth += 2;
+  }
+  kNumOfView = static_cast<int32_t>(kViewWidth / (kLineSpace + kWidth)) - 1;
+  const int span = StartIndex - EndIndex + 1;
+  if (span > kNumOfView) {
+    EndIndex = StartIndex - kNumOfView;
+    if (iRulerIndex != -1 && iRulerIndex <= EndIndex) iRulerIndex = EndIndex;
+  } else if (EndIndex != 0) {
+    EndIndex = std::max(0, StartIndex - kNumOfView);
+  } else {
+    StartIndex = std::min(static_cast<int>(KDataArray.size()), kNumOfView) - 1;
+  }
+  CalcArguments();
+  IsDrawKLine = 1;
+  requestRedraw();
+}
+
+void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
+  const double top = BaseYCoor - kViewHeight - 2;
+  const gfx::Color cyan = gfx::Color::cyan();
+  static const char* const kNames[7] = {"开盘", "最高", "最低", "收盘", "成交量", "幅度", "成交额"};
+  if (!priceDetailPanel) {
+    priceDetailPanel = PriceDetailPanel::initWithFrame({0, top, 90, 160}, 8);
+    for (int r = 0; r < 7; ++r) priceDetailPanel->setFirstData(kNames[r], cyan, "--", r);
+    priceDetailPanel->setFirstData("换手", cyan, "--", 7);
+    addSubview(priceDetailPanel);
+    priceDetailPanel->presentView();
+  }
+  const bool futures = IsMarket467(m_stockdata);
+  // Rows 0-6 keep their names and last values; rows 7 and 8 start again at "--".
+  if (futures) {
+    priceDetailPanel->resetFrame({0, top, 90, 180}, 9);
+    priceDetailPanel->setFirstData("持仓量", cyan, "--", 7);
+    priceDetailPanel->setFirstData("结算价", cyan, "--", 8);
+  } else {
+    priceDetailPanel->resetFrame({0, top, 90, 160}, 8);
+    priceDetailPanel->setFirstData("换手", cyan, "--", 7);
+  }
+  const double half = priceDetailPanel->bounds().width() / 2;
+  const gfx::Point centre = priceDetailPanel->center();
+  priceDetailPanel->setCenter(
+      {index > EndIndex + kNumOfView / 2 ? half : bounds().width() - half, centre.y});
+
+  const int n = static_cast<int>(KSourceDataArray.size());
+  if (n == 0 || index < 0 || index >= n) return;
+  // The portrait page never adjusts its bars: the events serve only the turnover row.
+  const bool adjusted = !portrait_ && KCircleType == 1 && _weightDays > 0 && _weightType > 0 &&
+                        index < kKLineCapacity;
+  const tagLocalKData* bars = adjusted ? m_DataAfterCalWeight.data() : KSourceDataArray.data();
+  const tagLocalKData& bar = bars[index];
+  const int32_t reference = index == 0 ? bar.open : bars[index - 1].close;
+  const int dot = priceDecimals();
+  auto price = [&](int32_t v, int row) {
+    priceDetailPanel->setValueData(FormatPriceString(v, 8, dot, v),
+                                   widgets::UpDownColor(vmath::Diff(v, reference)), row);
+  };
+  price(bar.open, 0);
+  price(bar.high, 1);
+  price(bar.low, 2);
+  price(bar.close, 3);
+  priceDetailPanel->setValueData(
+      FormatVolumeString(m_stockdata.market, bar.volume, m_stockdata.unit, 6), gfx::Color::yellow(),
+      4);
+  priceDetailPanel->setValueData(
+      FormatValueString(vmath::Narrow32(vmath::Diff(bar.close, reference)), reference, bar.close),
+      widgets::UpDownColor(vmath::Diff(bar.close, reference)), 5);
+  priceDetailPanel->setValueData(FormatAmountString(m_stockdata.market, bar.amount, 100, 6),
+                                 gfx::Color::white(), 6);
+  if (futures) {
+    priceDetailPanel->setValueData(
+        FormatVolumeString(m_stockdata.market, bar.ccl, m_stockdata.unit, 6), gfx::Color::yellow(),
+        7);
+    priceDetailPanel->setValueData(FormatPriceString(bar.jsj, 8, dot, bar.close),
+                                   widgets::UpDownColor(vmath::Diff(bar.jsj, reference)), 8);
+  } else {
+    priceDetailPanel->setValueData(FormatPercent(bar.volume, getCurrentLTGB(bar), true),
+                                   gfx::Color::white(), 7);
+  }
+  double x = kStartXCoor + (index - EndIndex) * (kWidth + kLineSpace) + kWidth / 2 + kLineSpace - 1;
+  if (x + 40 > kStartXCoor + kViewWidth) x -= 40;
+  const bool minutes = !portrait_ && KCircleType >= 4 && KCircleType <= 7;
+  const gfx::Rect bubble(x - 40, portrait_ ? BaseYCoor + 1 : BaseYCoor, 80, 14);
+  timeLandscapeLabel->timelabel()->setText(kline::BarDateText(bar.Date, minutes));
+  timeLandscapeLabel->timelabel()->setFrame(bubble);
+  timeLandscapeLabel->background()->setFrame(bubble);
+}

@@ -1,0 +1,329 @@
+// The adviser pane of the message centre: the adviser list (advisers of an investor; colleagues,
+// clients and client groups of an adviser, by letter with an index) and the tag table, their
+// rows with counts and unread badges, and what the card's actions do.
+#include <algorithm>
+#include <cctype>
+
+#include "core/CoreState.h"
+#include "messaging/BrokerDirectory.h"
+#include "messaging/MessagingPlaceholders.h"
+#include "messaging/MyMessage.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/MailComposer.h"
+#include "platform/ui/NavigationController.h"
+#include "shell/Extend.h"
+#include "shell/SharedTool.h"
+#include "shell/ShellAlerts.h"
+#include "shell/VerdanAppDelegate.h"
+
+using foundation::Value;
+
+namespace {
+
+constexpr const char* kRowImage = "bg(经济人列表栏）.png";
+
+std::string UpperInitial(const Value& row) {
+  std::string initial = row["broker_firstABC"].toString();
+  for (char& c : initial) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return initial;
+}
+
+// Letter sections of rows. Rows whose initial is no section key go under "#" after its own
+// rows, so that every row is shown and an index path always names the row displayed there.
+MyMessage::Sections ByLetter(const foundation::Array& rows) {
+  MyMessage::Sections sections;
+  const std::string keys = "#ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  std::vector<int> leftovers;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    std::string initial = UpperInitial(rows[i]);
+    if (initial.size() != 1 || keys.find(initial[0]) == std::string::npos) leftovers.push_back(static_cast<int>(i));
+  }
+  for (char key : keys) {
+    std::vector<int> positions;
+    for (size_t i = 0; i < rows.size(); ++i)
+      if (UpperInitial(rows[i]) == std::string(1, key)) positions.push_back(static_cast<int>(i));
+    if (key == '#') positions.insert(positions.end(), leftovers.begin(), leftovers.end());
+    if (positions.empty()) continue;
+    sections.keys.emplace_back(1, key);
+    sections.positions.push_back(std::move(positions));
+  }
+  return sections;
+}
+
+int PositionOf(const MyMessage::Sections& sections, const ui::IndexPath& path) {
+  if (path.section < 0 || path.section >= static_cast<int>(sections.positions.size())) return -1;
+  const auto& rows = sections.positions[static_cast<size_t>(path.section)];
+  if (path.row < 0 || path.row >= static_cast<int>(rows.size())) return -1;
+  return rows[static_cast<size_t>(path.row)];
+}
+
+ui::IndexPath PathOf(const MyMessage::Sections& sections, int position) {
+  for (size_t s = 0; s < sections.positions.size(); ++s) {
+    const auto& rows = sections.positions[s];
+    auto at = std::find(rows.begin(), rows.end(), position);
+    if (at != rows.end()) return ui::IndexPath::forRow(static_cast<int>(at - rows.begin()), static_cast<int>(s));
+  }
+  return ui::IndexPath::forRow(0, 0);
+}
+
+}  // namespace
+
+// --- sections ---------------------------------------------------------------------------------
+
+int MyMessage::getIntFromIndexPath(const ui::IndexPath& path) const {
+  if (!IsAdviserLogin()) {
+    return path.row >= 0 && path.row < static_cast<int>(const_cast<MyMessage*>(this)->store_.brokerListArray().size())
+               ? path.row
+               : -1;
+  }
+  return PositionOf(brokerSections_, path);
+}
+
+ui::IndexPath MyMessage::getIndexPathFromInt(int position) const {
+  if (!IsAdviserLogin()) return ui::IndexPath::forRow(position, 0);
+  return PathOf(brokerSections_, position);
+}
+
+int MyMessage::getIntFromIndexPath_TagList(const ui::IndexPath& path) const {
+  return PositionOf(tagSections_, path);
+}
+
+ui::IndexPath MyMessage::getIndexPathFromInt_TagList(int position) const {
+  return PathOf(tagSections_, position);
+}
+
+int MyMessage::numberOfSectionsInTableView(ui::TableView& table) {
+  if (&table == brokerListTableView_.get())
+    return IsAdviserLogin() ? static_cast<int>(brokerSections_.keys.size()) : 1;
+  if (&table == tagDetailTableView_.get()) return static_cast<int>(tagSections_.keys.size());
+  return 1;
+}
+
+std::vector<std::string> MyMessage::sectionIndexTitlesForTableView(ui::TableView& table) {
+  if (&table == brokerListTableView_.get() && IsAdviserLogin()) return brokerSections_.keys;
+  if (&table == tagDetailTableView_.get()) return tagSections_.keys;
+  return {};
+}
+
+std::string MyMessage::tableViewTitleForHeaderInSection(ui::TableView& table, int section) {
+  const Sections* sections = nullptr;
+  if (&table == brokerListTableView_.get() && IsAdviserLogin()) sections = &brokerSections_;
+  if (&table == tagDetailTableView_.get()) sections = &tagSections_;
+  if (!sections || section < 0 || section >= static_cast<int>(sections->keys.size())) return {};
+  return sections->keys[static_cast<size_t>(section)];
+}
+
+void MyMessage::updateAllList_BrokerAccount() {
+  store_.brokerListArray() = BuildBrokerList();
+  if (IsAdviserLogin()) {
+    brokerSections_ = ByLetter(store_.brokerListArray());
+    reloadBrokerListTableView();
+  } else {
+    brokerSections_ = Sections{};
+    store_.initBrokerListArray_NoBroker();
+  }
+}
+
+void MyMessage::refreshTagListArray(const Value& row) {
+  currentTagListArray_.clear();
+  if (row["broker_index"].toInt(0) < 0) currentTagListArray_ = GetBrokerRows(row);
+  tagSections_ = ByLetter(currentTagListArray_);
+}
+
+// --- rows ---------------------------------------------------------------------------------------
+
+void MyMessage::configCell(ui::TableViewCell& cell) {
+  ui::View* content = cell.contentView();
+  if (content->viewWithTag(kTagRowGround)) return;
+  const double h = brokerListTableView_ ? brokerListTableView_->rowHeight() : 43;
+  auto ground = ui::ImageView::create(gfx::Rect(0, 0, 320, h));
+  ground->setTag(kTagRowGround);
+  ground->setImage(gfx::Image::named(kRowImage));
+  content->addSubview(ground);
+  auto name = ui::Label::create(gfx::Rect(10, 0, 276, h));
+  name->setTag(kTagRowName);
+  name->setBackgroundColor(gfx::Color::clear());
+  name->setTextColor(gfx::Color::black());
+  content->addSubview(name);
+  auto count = ui::Label::create(gfx::Rect(170, 0, 111, h));
+  count->setTag(kTagRowCount);
+  count->setBackgroundColor(gfx::Color::clear());
+  count->setTextColor(gfx::Color::black());
+  count->setTextAlignment(gfx::TextAlignment::Right);
+  count->setFont(gfx::Font::systemFont(11));
+  content->addSubview(count);
+}
+
+void MyMessage::updateCell(ui::TableViewCell& cell, const Value& row) {
+  ui::View* content = cell.contentView();
+  auto* ground = dynamic_cast<ui::ImageView*>(content->viewWithTag(kTagRowGround));
+  auto* name = dynamic_cast<ui::Label*>(content->viewWithTag(kTagRowName));
+  auto* count = dynamic_cast<ui::Label*>(content->viewWithTag(kTagRowCount));
+  if (!ground || !name || !count) return;
+  ground->setImage(gfx::Image::named(kRowImage));
+  auto removeBadge = [content] {
+    if (ui::View* badge = content->viewWithTag(kTagRowBadge)) badge->removeFromSuperview();
+  };
+  if (row["broker_index"].toInt(0) < 0) {
+    cell.setAccessoryType(ui::TableViewCellAccessoryType::DisclosureIndicator);
+    name->setText(row["broker_name"].toString());
+    name->setTextColor(gfx::Color::black());
+    count->setText("");
+    removeBadge();
+    return;
+  }
+  cell.setAccessoryType(ui::TableViewCellAccessoryType::None);
+  foundation::Dictionary summary;
+  store_.getAllMessageWithIndex(row, &summary);
+  const int total = static_cast<int>(summary.get("TOTAL").toInt(0));
+  const int unread = static_cast<int>(summary.get("UNREAD").toInt(0));
+  std::string text;
+  gfx::Color colour = gfx::Color::black();
+  if (total >= 1) {
+    text = foundation::format("共%d条消息(%d条未读)", total, unread);
+    colour = gfx::Color(1 / 255.0, 21 / 255.0, 37 / 255.0, 192 / 255.0);
+    if (unread > 0) colour = gfx::Color::rgb255(255, 0, 0);
+  }
+  name->setTextColor(colour);
+  name->setText(row["broker_name"].toString());
+  count->setText(text);
+  if (unread < 1) {
+    removeBadge();
+    return;
+  }
+  auto* badge = dynamic_cast<ui::Label*>(content->viewWithTag(kTagRowBadge));
+  if (!badge) {
+    const double w = brokerListTableView_ ? brokerListTableView_->bounds().width() : 320;
+    const double h = brokerListTableView_ ? brokerListTableView_->rowHeight() : 43;
+    auto made = ui::Label::create(gfx::Rect(w - 17 - 10, h / 2 - 10, 20, 20));
+    made->setTag(kTagRowBadge);
+    made->setBackgroundColor(gfx::Color::rgb255(255, 0, 0));
+    made->setTextColor(gfx::Color::white());
+    made->setTextAlignment(gfx::TextAlignment::Center);
+    made->setFont(gfx::Font::named("Helvetica-Bold", 9));
+    made->layer().setCornerRadius(10);
+    made->layer().setBorderWidth(1);
+    made->layer().setBorderColor(gfx::Color::rgb255(255, 0, 0));
+    made->setClipsToBounds(true);
+    content->addSubview(made);
+    badge = made.get();
+  }
+  badge->setText(std::to_string(unread));
+}
+
+// --- actions ------------------------------------------------------------------------------------
+
+void MyMessage::brokerDetailWithActionID(BrokerDetail& card, int actionId) {
+  const Value row = card.brokerDetail();
+  switch (actionId) {
+    case 1: doAction(2, row); return;
+    case 2: doAction(1, row); return;
+    case 3: doAction(0, row); return;
+    case 4: doAction(3, row); return;
+    case 5: doAction(4, row); return;
+    case 6:
+      if (card.switchMessage())
+        ToggleBrokerOnOff(row["broker_id"].toString(), !card.switchMessage()->isOn());
+      return;
+    default:
+      return;
+  }
+}
+
+void MyMessage::doAction(int action, const Value& given) {
+  currentSelect_ = FindBrokerIndex(given["broker_id"].toString());
+  const auto& rows = store_.brokerListArray();
+  if (currentSelect_ < 0 || currentSelect_ >= static_cast<int>(rows.size())) return;
+  const Value row = rows[static_cast<size_t>(currentSelect_)];
+  switch (action) {
+    case 0:
+      SharedTool::makeCall(row["broker_mphone"].toString());
+      return;
+    case 1: {
+      auto compose = Extend::produceObject<SendMessageViewController>("SendMessageViewController");
+      if (!compose) return;
+      presentModalViewController(compose, true);
+      MySendMessageView* sheet = compose->sendMessageView();
+      sheet->setInitSelect(currentSelect_);
+      sheet->setReceiverArray(BuildBrokerList());
+      sheet->setInitReceiverData(row["broker_name"].toString(), false);
+      return;
+    }
+    case 2:
+      showNewPersonViewController(Value(foundation::Dictionary{
+          {"broker_name", row["broker_name"]},
+          {"mobilePhone", row["broker_mphone"]},
+          {"phone", row["broker_phone"]}}));
+      return;
+    case 3:
+      SharedTool::makeCall(row["broker_phone"].toString());
+      return;
+    case 4: {
+      auto conversation = store_.getAllMessageWithIndex(row, nullptr);
+      if (!conversation || conversation->empty()) {
+        ShowMessageAlert("没有任何消息记录");
+        return;
+      }
+      auto communion = Extend::produceObject<CommunionViewController>("CommunionViewController");
+      if (!communion) return;
+      presentModalViewController(communion, true);
+      communion->addContents(*conversation);
+      communion->updateCommunionView();
+      store_.changeAllToRead(row["broker_id"]);
+      communion->setCurrentBrokerID(row["broker_id"].toString());
+      communion->setTitle(row["broker_name"].toString());
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+void MyMessage::showNewPersonViewController(const Value& person) {
+  ui::Contact contact;
+  contact.firstName = person["broker_name"].toString();
+  contact.phones.emplace_back("mobile", person["mobilePhone"].toString());
+  contact.phones.emplace_back("main", person["phone"].toString());
+  if (contact.firstName.empty() && person["mobilePhone"].toString().empty()) return;
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  auto screen = ui::NewContactController::create(std::move(contact));
+  std::weak_ptr<MyMessage> weak = weakAs<MyMessage>();
+  screen->setCompletion([weak](ui::NewContactController&, const ui::Contact* saved) {
+    foundation::logInfo(saved ? "newPerson Saved" : "newPerson Cancel");
+    if (auto self = weak.lock()) self->dismissModalViewControllerAnimated(true);
+  });
+  auto navigation = ui::NavigationController::create(screen);
+  presentModalViewController(navigation, true);
+}
+
+void MyMessage::showNewPersonViewController(const std::string& phone, const std::string& name) {
+  ui::Contact contact;
+  contact.firstName = name;
+  contact.phones.emplace_back("mobile", phone);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  auto screen = ui::NewContactController::create(std::move(contact));
+  std::weak_ptr<MyMessage> weak = weakAs<MyMessage>();
+  screen->setCompletion([weak](ui::NewContactController&, const ui::Contact* saved) {
+    foundation::logInfo(saved ? "newPerson Saved" : "newPerson Cancel");
+    if (auto self = weak.lock()) self->dismissModalViewControllerAnimated(true);
+  });
+  presentModalViewController(ui::NavigationController::create(screen), true);
+}
+
+bool MyMessage::findWhetherOffMessage(const std::string& id) const {
+  if (!currentOffMessageBrokers_) return false;
+  if (*currentOffMessageBrokers_ == id) return true;
+  size_t start = 0;
+  const std::string& list = *currentOffMessageBrokers_;
+  while (start <= list.size()) {
+    size_t end = list.find(';', start);
+    if (end == std::string::npos) end = list.size();
+    if (list.compare(start, end - start, id) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}

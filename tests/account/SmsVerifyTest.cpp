@@ -1,0 +1,219 @@
+// The SMS verification view and the phone check screen against the test server.
+#include <gtest/gtest.h>
+
+#include "account/AccountUi.h"
+#include "account/SmsVerify.h"
+#include "core/CDataCenter.h"
+#include "core/MDBF.h"
+#include "tests/account/AccountScreenSupport.h"
+
+namespace {
+
+using accounttest::RequestField;
+using testserver::Fault;
+using testserver::Role;
+
+class Outcome : public TradeVerifyDelegate {
+ public:
+  void tradeUserVerifyReturn(UserVerifyView&, int8_t result, int tab) override {
+    results.push_back(result);
+    lastTab = tab;
+  }
+  void ISYZ(bool yes) override { isyz = yes; }
+  std::vector<int> results;
+  int lastTab = -1;
+  bool isyz = false;
+};
+
+class SmsVerifyTest : public accounttest::AccountScreenTest {
+ protected:
+  void TearDown() override {
+    GetDataCenter().SetStatus(0);
+    GetDataCenter().SetPhoneNumber("");
+    GetDataCenter().SetVerifyCode("");
+    GetDataCenter().Reset();
+    MessageViewController::resetSharedCountForTesting();
+    AccountScreenTest::TearDown();
+  }
+  // Verification requests reach the verification role on either of its ports.
+  std::vector<testserver::ReceivedRequest> VerifyRequests(int child) {
+    auto out = Requests(Role::Verify, 144, child);
+    auto quote = Requests(Role::Quote, 144, child);
+    out.insert(out.end(), quote.begin(), quote.end());
+    return out;
+  }
+  std::shared_ptr<UserVerifyView> LayVerifyView(const std::shared_ptr<Outcome>& delegate) {
+    auto view = UserVerifyView::create();
+    view->setDelegate(delegate);
+    view->setTabBarClickIndex(3);
+    Navigation()->topViewController()->view()->addSubview(view);
+    return view;
+  }
+};
+
+TEST_F(SmsVerifyTest, VerificationViewSendsCodeAndVerifies) {
+  LaunchAndLogIn();
+  auto outcome = std::make_shared<Outcome>();
+  auto view = LayVerifyView(outcome);
+  EXPECT_TRUE(view->codeField()->isSecureTextEntry());
+  view->BtnClick_GetCode();
+  EXPECT_TRUE(AlertWithMessage("请输入手机号"));
+  ui::AlertView::dismissAll();
+  view->phoneField()->setText("13912345678");
+  view->BtnClick_Verify();
+  EXPECT_TRUE(AlertWithMessage("请输入通讯密码"));
+  ui::AlertView::dismissAll();
+
+  view->BtnClick_GetCode();
+  view->BtnClick_GetCode();  // the box shows: nothing more
+  auto info = WaitForAlert([](ui::AlertView& a) { return a.title() == kInfoTitle; });
+  ASSERT_TRUE(info);
+  EXPECT_NE(info->message().find("13912345678"), std::string::npos);
+  auto sent = VerifyRequests(21);
+  ASSERT_EQ(sent.size(), 1u);
+  MDBF table;
+  ASSERT_GE(table.Parse(sent[0].body.data(), static_cast<int>(sent[0].body.size())), 0);
+  std::vector<int> ids;
+  for (int i = 0; i < table.GetFieldNum(); ++i) ids.push_back(table.GetFieldInfo(i)->no);
+  EXPECT_EQ(ids, (std::vector<int>{20, 59, 60, 21, 33}));
+  ui::AlertView::dismissAll();
+
+  const std::string code = server->lastSmsCode("13912345678");
+  ASSERT_EQ(code.size(), 6u);
+  view->codeField()->setText(code == "000000" ? "111111" : "000000");
+  view->BtnClick_Verify();
+  ASSERT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.message() == "验证码错误，请重新输入"; }));
+  EXPECT_EQ(GetDataCenter().GetStatus(), 0);
+  ui::AlertView::dismissAll();
+
+  view->codeField()->setText(code);
+  view->BtnClick_Verify();
+  ASSERT_TRUE(pump([&] { return view->superview() == nullptr; }));
+  EXPECT_EQ(GetDataCenter().GetStatus(), 1);
+  EXPECT_TRUE(outcome->results.empty());
+  advance(0.5);
+  ASSERT_EQ(outcome->results, std::vector<int>{1});
+  EXPECT_EQ(outcome->lastTab, 3);
+}
+
+TEST_F(SmsVerifyTest, TimeOutAndAutoVerify) {
+  LaunchAndLogIn();
+  auto outcome = std::make_shared<Outcome>();
+  auto view = LayVerifyView(outcome);
+  view->phoneField()->setText("13900001111");
+  view->BtnClick_GetCode();
+  ASSERT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.title() == kInfoTitle; }));
+  ui::AlertView::dismissAll();
+  const std::string code = server->lastSmsCode("13900001111");
+
+  // No answer: the stored pair is cleared and the delegate hears NO.
+  GetDataCenter().SetPhoneNumber("13900001111");
+  GetDataCenter().SetVerifyCode(code.c_str());
+  server->setFault(Role::Verify, Fault::Stall);
+  server->setFault(Role::Quote, Fault::Stall);
+  view->autoVerify();
+  ASSERT_TRUE(pump([&] { return !VerifyRequests(20).empty(); }));
+  advance(30.5);
+  ASSERT_EQ(outcome->results, std::vector<int>{0});
+  EXPECT_EQ(GetDataCenter().GetPhoneNumber(), "");
+  EXPECT_EQ(GetDataCenter().GetVerifyCode(), "");
+  EXPECT_TRUE(view->waitingBox()->isHidden());
+  server->clearFaults();
+
+  // With the stored pair the server knows, YES at once and the view stays.
+  GetDataCenter().SetPhoneNumber("13900001111");
+  GetDataCenter().SetVerifyCode(code.c_str());
+  view->autoVerify();
+  ASSERT_TRUE(pump([&] { return outcome->results.size() == 2; }));
+  EXPECT_EQ(outcome->results.back(), 1);
+  EXPECT_EQ(GetDataCenter().GetStatus(), 1);
+  EXPECT_NE(view->superview(), nullptr);
+}
+
+class PhoneCheckTest : public SmsVerifyTest {
+ protected:
+  std::shared_ptr<MessageViewController> Open(const std::shared_ptr<Outcome>& delegate) {
+    auto screen = std::make_shared<MessageViewController>();
+    screen->setSelectDelegate(delegate);
+    Navigation()->pushViewController(screen, false);
+    pump([] { return false; }, 0.05);
+    return screen;
+  }
+};
+
+TEST_F(PhoneCheckTest, NumberRulesCountdownAndTheCode) {
+  LaunchAndLogIn();
+  auto outcome = std::make_shared<Outcome>();
+  auto screen = Open(outcome);
+  EXPECT_TRUE(outcome->isyz);
+  ASSERT_NE(screen->titleBar(), nullptr);
+  screen->getNumberAction();
+  EXPECT_TRUE(AlertWithMessage("手机号不能为空"));
+  ui::AlertView::dismissAll();
+  for (const char* bad : {"1391234567", "23912345678"}) {
+    screen->telTextField()->setText(bad);
+    screen->getNumberAction();
+    EXPECT_TRUE(AlertWithMessage("请填写正确手机号")) << bad;
+    ui::AlertView::dismissAll();
+  }
+  // Before any code arrived.
+  screen->telTextField()->setText("13912345678");
+  screen->yzTextField()->setText("123456");
+  screen->YZBtnAction();
+  EXPECT_TRUE(AlertWithMessage("请输入正确的验证码"));
+  ui::AlertView::dismissAll();
+
+  screen->getNumberAction();
+  ASSERT_TRUE(WaitForRequests(Role::Trade, 146, 253, 1));
+  ASSERT_TRUE(pump([&] { return !screen->smscodeArr().empty(); }));
+  auto key = Requests(Role::Trade, 146, 0);
+  ASSERT_EQ(key.size(), 1u);
+  EXPECT_EQ(RequestField(key[0], 20), "20090514.01");
+  EXPECT_EQ(RequestField(key[0], 21).size(), 1024u);
+  EXPECT_EQ(RequestField(Requests(Role::Trade, 146, 253)[0], 20), "13912345678");
+
+  advance(1.0);
+  EXPECT_EQ(screen->getNumberBtn()->currentTitle(), "还剩59秒");
+  // A second screen counts from where the shared count stands.
+  EXPECT_EQ(MessageViewController::sharedCount(), 59);
+
+  screen->yzTextField()->setText("000000x");
+  screen->YZBtnAction();
+  EXPECT_TRUE(AlertWithMessage("请输入正确的验证码"));
+  ui::AlertView::dismissAll();
+  screen->yzTextField()->setText(screen->smscodeArr().front());
+  screen->YZBtnAction();
+  EXPECT_TRUE(AlertWithMessage("验证成功"));
+  EXPECT_EQ(VerdanAppDelegate::getSJHM(), "13912345678");
+
+  // The countdown runs on after the screen went, then takes taps again.
+  for (int i = 0; i < 59; ++i) advance(1.0);
+  EXPECT_EQ(MessageViewController::sharedCount(), kCountdownStart);
+  EXPECT_EQ(screen->getNumberBtn()->currentTitle(), kGetCodeTitle);
+  EXPECT_FALSE(screen->countdownRunning());
+}
+
+TEST_F(PhoneCheckTest, AnswersWithoutTheCodeKeepNoneAndMultiByteNumbersAreCut) {
+  LaunchAndLogIn();
+  auto outcome = std::make_shared<Outcome>();
+  auto screen = Open(outcome);
+  // 11 characters beginning with "1" pass; multi-byte ones are kept as whole characters within
+  // 20 bytes.
+  const std::string number = "1一二三四五六七八九十";
+  ASSERT_TRUE(PhoneNumberAccepted(number));
+  server->setTradeCodeWithoutField21(true);
+  screen->telTextField()->setText(number);
+  screen->getNumberAction();
+  EXPECT_EQ(screen->sjhm(), "1一二三四五六");
+  EXPECT_LE(screen->sjhm().size(), kPhoneBytes);
+  ASSERT_TRUE(WaitForRequests(Role::Trade, 146, 253, 1));
+  pump([] { return false; }, 0.3);
+  EXPECT_TRUE(screen->smscodeArr().empty());
+  screen->yzTextField()->setText("123456");
+  screen->YZBtnAction();
+  EXPECT_TRUE(AlertWithMessage("请输入正确的验证码"));
+  EXPECT_EQ(CutUtf8Text("abc", 20), "abc");
+  EXPECT_EQ(CutUtf8Text("一二三四五六七", 20), "一二三四五六");
+}
+
+}  // namespace

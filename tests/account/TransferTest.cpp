@@ -1,0 +1,309 @@
+// The bank transfer screen, its notes and the trade screen against the test server's trade role.
+#include <gtest/gtest.h>
+
+#include "account/AccountUi.h"
+#include "account/BankAnswers.h"
+#include "account/TradeLoginViewController.h"
+#include "account/UIHKTransferViewController.h"
+#include "core/CDataCenter.h"
+#include "core/CSocket.h"
+#include "core/MDBF.h"
+#include "core/NetworkThreads.h"
+#include "tests/account/AccountScreenSupport.h"
+
+namespace {
+
+using accounttest::RequestField;
+using testserver::Fault;
+using testserver::Role;
+
+std::vector<int> FieldIds(const testserver::ReceivedRequest& request) {
+  MDBF table;
+  std::vector<int> ids;
+  if (table.Parse(request.body.data(), static_cast<int>(request.body.size())) < 0) return ids;
+  for (int i = 0; i < table.GetFieldNum(); ++i) ids.push_back(table.GetFieldInfo(i)->no);
+  return ids;
+}
+
+class TransferTest : public accounttest::AccountScreenTest {
+ protected:
+  void TearDown() override {
+    GetDataCenter().Reset();
+    AccountScreenTest::TearDown();
+  }
+  // A transfer screen of the type, pushed, with its chain done (the transferable amount shown).
+  std::shared_ptr<UIHKTransferViewController> Open(int type) {
+    auto screen = MakeTransferScreen(type);
+    Navigation()->pushViewController(screen, false);
+    EXPECT_TRUE(pump([&] { return !screen->transferableLabel()->text().empty(); }));
+    Settle();
+    return screen;
+  }
+  static void Choose(UIDropDownList& list, int index, UIHKTransferViewController& screen) {
+    list.setCurrentSelIndex(index);
+    screen.listSelValueChanged(index, list);
+  }
+  static bool Shown(ui::View& v) { return !v.isHidden(); }
+};
+
+TEST_F(TransferTest, TheChainFillsListsRowsAndTheTransferableAmount) {
+  LaunchAndLogIn();
+  auto screen = Open(0);
+  auto assets = Requests(Role::Trade, 146, 46);
+  ASSERT_GE(assets.size(), 1u);
+  EXPECT_EQ(FieldIds(assets[0]), (std::vector<int>{1, 16, 2, 0, 12}));
+  EXPECT_EQ(RequestField(assets[0], 12), "10");
+  auto banks = Requests(Role::Trade, 146, 40);
+  ASSERT_GE(banks.size(), 1u);
+  EXPECT_EQ(RequestField(banks[0], 12), "50");
+  EXPECT_EQ(RequestField(banks[0], 0).size(), 11u);
+  ASSERT_GE(Requests(Role::Trade, 146, 45).size(), 1u);
+
+  EXPECT_EQ(screen->bankList()->listArray(),
+            (std::vector<std::string>{"工商银行", "建设银行", "招商银行"}));
+  EXPECT_EQ(screen->currencyList()->listArray(), (std::vector<std::string>{"人民币", "美元"}));
+  EXPECT_EQ(screen->accountList()->listArray().size(), 2u);
+  EXPECT_EQ(screen->transferableLabel()->text(), "100000.00");
+  EXPECT_EQ(screen->bankPasswordCaption()->text(), "银行查询密码：");
+  EXPECT_EQ(screen->assetPasswordCaption()->text(), "资金密码：");
+  EXPECT_TRUE(Shown(*screen->bankPasswordField()) && Shown(*screen->assetPasswordField()));
+  EXPECT_DOUBLE_EQ(screen->actionButton()->frame().y(),
+                   screen->bankPasswordCaption()->frame().y() + 80);
+  EXPECT_EQ(screen->pageText(), "当前1页/一共4页");
+  EXPECT_TRUE(screen->waitingBox()->isHidden());
+}
+
+TEST_F(TransferTest, PasswordRowsFollowTheChosenCurrency) {
+  LaunchAndLogIn();
+  auto in = Open(0);
+  const double bankTop = in->bankPasswordCaption()->frame().y();
+  Choose(*in->currencyList(), 1, *in);  // 美元: bank side 2, fund side 2
+  EXPECT_EQ(in->bankPasswordCaption()->text(), "银行资金密码：");
+  EXPECT_EQ(in->assetPasswordCaption()->text(), "交易密码：");
+  EXPECT_TRUE(Shown(*in->assetPasswordField()));
+  in->bankPasswordField()->setText("1");
+  in->amountField()->setText("100");
+  in->transferButton();
+  EXPECT_TRUE(AlertWithMessage("请输入交易密码"));
+  ui::AlertView::dismissAll();
+
+  // No flag fields at all: both rows hidden, the buttons where the bank row was.
+  Choose(*in->bankList(), 2, *in);
+  EXPECT_EQ(in->currentPwdFlag(), 0xFFFFF);
+  EXPECT_FALSE(Shown(*in->bankPasswordField()));
+  EXPECT_FALSE(Shown(*in->assetPasswordField()));
+  EXPECT_DOUBLE_EQ(in->actionButton()->frame().y(), bankTop);
+  EXPECT_LE(in->assetTable()->frame().y(), bankTop + 40);
+
+  Navigation()->popViewControllerAnimated(false);
+  auto out = Open(1);
+  Choose(*out->currencyList(), 1, *out);  // out, fund side 2: the trading password is not asked
+  EXPECT_TRUE(Shown(*out->bankPasswordField()));
+  EXPECT_FALSE(Shown(*out->assetPasswordField()));
+  EXPECT_DOUBLE_EQ(out->actionButton()->frame().y(), out->bankPasswordCaption()->frame().y() + 40);
+  out->bankPasswordField()->setText("1");
+  out->amountField()->setText("100");
+  out->transferButton();
+  auto confirm = AlertWithTag(kTransferConfirmTag);
+  ASSERT_TRUE(confirm);
+  EXPECT_NE(confirm->message().find("交易类别：转出"), std::string::npos);
+}
+
+TEST_F(TransferTest, ValidationConfirmationAndTheTransfer) {
+  LaunchAndLogIn();
+  auto screen = Open(0);
+  // Letters are refused in the amount only.
+  EXPECT_FALSE(screen->textFieldShouldChangeCharactersInRange(*screen->amountField(), {0, 0}, "1a"));
+  EXPECT_TRUE(screen->textFieldShouldChangeCharactersInRange(*screen->amountField(), {0, 0}, "1.5"));
+  EXPECT_TRUE(screen->textFieldShouldChangeCharactersInRange(*screen->bankPasswordField(), {0, 0},
+                                                             "ab"));
+  struct Case {
+    std::string bank, fund, amount, message;
+  };
+  const Case cases[] = {{"", "", "5", "请输入银行查询密码"},
+                        {"111", "", "5", "请输入资金密码"},
+                        {"111", "222", "", "请输入金额"},
+                        {"111", "222", "0", "请输入金额"},
+                        {"111", "222", "1.2.3", "请输入正确的金额"},
+                        {"111", "222", ".", "请输入正确的金额"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.amount + "/" + c.message);
+    screen->bankPasswordField()->setText(c.bank);
+    screen->assetPasswordField()->setText(c.fund);
+    screen->amountField()->setText(c.amount);
+    screen->transferButton();
+    EXPECT_TRUE(AlertWithMessage(c.message));
+    ui::AlertView::dismissAll();
+  }
+  for (const char* amount : {"0.0", "00"}) {
+    screen->amountField()->setText(amount);
+    screen->transferButton();
+    EXPECT_TRUE(AlertWithTag(kTransferConfirmTag)) << amount;
+    ui::AlertView::dismissAll();
+  }
+
+  server->clearReceivedRequests();
+  screen->amountField()->setText("1234567.89");
+  screen->transferButton();
+  auto confirm = AlertWithTag(kTransferConfirmTag);
+  ASSERT_TRUE(confirm);
+  EXPECT_EQ(confirm->title(), "转账确认");
+  EXPECT_NE(confirm->message().find("金额：1234567.89"), std::string::npos);
+  EXPECT_NE(confirm->message().find("银行：工商银行"), std::string::npos);
+  confirm->pressButtonAtIndex(1);
+  screen->transferButton();  // outstanding: nothing
+  auto done = WaitForAlert([](ui::AlertView& a) { return a.title() == "提示"; });
+  ASSERT_TRUE(done);
+  EXPECT_NE(done->message().find("您的请求已送出, 流水号："), std::string::npos);
+  auto sent = Requests(Role::Trade, 146, 41);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(FieldIds(sent[0]), (std::vector<int>{1, 2, 13, 20, 22, 14, 6, 33, 34}));
+  EXPECT_EQ(RequestField(sent[0], 1), "8800011000");
+  EXPECT_EQ(RequestField(sent[0], 20), "01");
+  EXPECT_EQ(RequestField(sent[0], 13), "222");
+  EXPECT_EQ(RequestField(sent[0], 14), "111");
+  EXPECT_EQ(RequestField(sent[0], 33), "1234567.89");
+  EXPECT_EQ(RequestField(sent[0], 34), "1");
+  EXPECT_EQ(screen->amountField()->text(), "");
+  EXPECT_EQ(screen->bankPasswordField()->text(), "");
+  // The chain runs again.
+  EXPECT_TRUE(WaitForRequests(Role::Trade, 146, 46, 1));
+}
+
+TEST_F(TransferTest, BalanceQueryAndItsRefusal) {
+  LaunchAndLogIn();
+  auto screen = Open(2);
+  EXPECT_EQ(screen->actionButton()->currentTitle(), "查询");
+  EXPECT_FALSE(Shown(*screen->assetPasswordField()));
+  Choose(*screen->currencyList(), 1, *screen);  // 美元: the balance cannot be queried
+  screen->transferButton();
+  EXPECT_TRUE(AlertWithMessage("无法查询银行资金"));
+  ui::AlertView::dismissAll();
+  Choose(*screen->currencyList(), 0, *screen);
+  server->clearReceivedRequests();
+  screen->bankPasswordField()->setText("999");
+  screen->transferButton();
+  auto done = WaitForAlert([](ui::AlertView& a) { return a.title() == "查询成功"; });
+  ASSERT_TRUE(done);
+  EXPECT_EQ(done->message(), " 余额：52360.88");
+  ASSERT_EQ(Requests(Role::Trade, 146, 43).size(), 1u);
+  EXPECT_EQ(RequestField(Requests(Role::Trade, 146, 43)[0], 14), "999");
+  EXPECT_TRUE(Requests(Role::Trade, 146, 41).empty());
+}
+
+TEST_F(TransferTest, PagingStopsAtBothEnds) {
+  LaunchAndLogIn();
+  auto screen = Open(0);
+  server->clearReceivedRequests();
+  screen->tableTableViewReloadDataWithStatus(*screen->assetTable(), 1);
+  EXPECT_TRUE(screen->waitingBox()->isHidden());
+  for (int page = 2; page <= 4; ++page) {
+    screen->tableTableViewReloadDataWithStatus(*screen->assetTable(), 2);
+    ASSERT_TRUE(pump([&] { return screen->pageText() == "当前" + std::to_string(page) + "页/一共4页"; }));
+    Settle();
+  }
+  EXPECT_EQ(screen->listDbf().GetRecordNum(), 5);
+  const size_t sent = Requests(Role::Trade, 146, 46).size();
+  screen->tableTableViewReloadDataWithStatus(*screen->assetTable(), 2);
+  pump([] { return false; }, 0.2);
+  EXPECT_EQ(Requests(Role::Trade, 146, 46).size(), sent);
+  screen->tableTableViewReloadDataWithStatus(*screen->assetTable(), 1);
+  ASSERT_TRUE(pump([&] { return screen->pageText() == "当前3页/一共4页"; }));
+  EXPECT_EQ(RequestField(Requests(Role::Trade, 146, 46).back(), 11), "20");
+}
+
+TEST_F(TransferTest, ErrorsOldAnswersAndTheTimeOut) {
+  LaunchAndLogIn();
+  auto screen = Open(0);
+  const auto banks = screen->banks().size();
+  // An answer under an old code is not this screen's.
+  PostAnswer("money", 146, 41, 0, false);
+  EXPECT_TRUE(ui::AlertView::visibleAlerts().empty());
+
+  server->setFault(Role::Trade, Fault::ErrorReply, 1, "交易系统繁忙", false);
+  screen->DataRefresh();
+  ASSERT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.message() == "交易系统繁忙"; }));
+  Settle();
+  EXPECT_EQ(screen->banks().size(), banks);
+  ui::AlertView::dismissAll();
+
+  // A bank without accepted records is listed; its action sends nothing.
+  Choose(*screen->bankList(), 1, *screen);
+  EXPECT_TRUE(screen->banks()[1].currencies.empty());
+  server->clearReceivedRequests();
+  server->setFault(Role::Trade, Fault::Stall);
+  std::string posted;
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "tradelogin", [&](const foundation::Notification& n) {
+        const auto& data = n.userInfo[kReceiveRecordKey].asData();
+        posted = TradeErrorText(data.data(), data.size());
+      });
+  screen->DataRefresh();
+  ASSERT_TRUE(WaitForRequests(Role::Trade, 146, 46, 1));
+  advance(30.5);
+  pump([&] { return !posted.empty(); }, 2);
+  EXPECT_EQ(posted, kTimeoutText);
+  EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.message() == kTimeoutText; }));
+  EXPECT_TRUE(screen->waitingBox()->isHidden());
+  EXPECT_EQ(GetCoreSocket(CoreConnection::Trade).NeedsConnect(), 1);
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+}
+
+TEST_F(TransferTest, TradeScreenRowsAndTheGuestNotice) {
+  LaunchAndLogIn();
+  auto trade = std::make_shared<TradeLoginViewController>();
+  Navigation()->pushViewController(trade, false);
+  pump([] { return false; }, 0.05);
+  // A guest is asked to log in and agrees no key.
+  EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.tag() % 10000 == kAlertTagGuestNotice; }));
+  EXPECT_TRUE(Requests(Role::Trade, 146, 0).empty());
+  ui::AlertView::dismissAll();
+  Navigation()->popViewControllerAnimated(false);
+
+  SetLoginInfo("zhang3", "123456");
+  trade = std::make_shared<TradeLoginViewController>();
+  Navigation()->pushViewController(trade, false);
+  ASSERT_TRUE(pump([&] { return trade->keyAgreed(); }));
+  EXPECT_EQ(RequestField(Requests(Role::Trade, 146, 0)[0], 20), kTradeKeyText);
+  EXPECT_NE(trade->statusLabel()->text().find("zhang3"), std::string::npos);
+  trade->openRow(1);
+  advance(0.5);  // the push is animated
+  auto* out = dynamic_cast<UIHKTransferViewController*>(Navigation()->topViewController());
+  ASSERT_NE(out, nullptr);
+  EXPECT_EQ(out->transferType(), 1);
+  ASSERT_TRUE(pump([&] { return !out->transferableLabel()->text().empty(); }));
+  Navigation()->popViewControllerAnimated(false);
+  trade->openRow(3);
+  advance(0.5);
+  auto* notes = dynamic_cast<UIHKTransferSMViewController*>(Navigation()->topViewController());
+  ASSERT_NE(notes, nullptr);
+  notes->view();
+  EXPECT_EQ(notes->title(), kTransferNotesTitle);
+  EXPECT_NE(notes->txtWebView()->text().find("银证转账"), std::string::npos);
+
+  // A trade error text posted by the application shows on the trade screen.
+  Navigation()->popViewControllerAnimated(false);
+  pump([] { return false; }, 0.05);
+  VerdanAppDelegate::PostTradeErrorMsgMessage("交易连接已断开");
+  EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.message() == "交易连接已断开"; }));
+}
+
+TEST(BankAnswers, FlagsEntriesAndAmounts) {
+  MDBF table;
+  EXPECT_EQ(PasswordFlag(table), 0xFFFFF);
+  EXPECT_EQ(BankSideValue(0x12345, 0), 5);
+  EXPECT_EQ(FundSideValue(0x12345, 0), 4);
+  EXPECT_EQ(BankSideValue(0x12345, 1), 3);
+  EXPECT_EQ(FundSideValue(0x12345, 1), 2);
+  EXPECT_EQ(BankSideValue(0x12345, 2), 1);
+  EXPECT_EQ(FundSideValue(0x12345, 2), -1);
+  double v = 0;
+  EXPECT_TRUE(ParseAmountText("1234567.89", &v));
+  EXPECT_DOUBLE_EQ(v, 1234567.89);
+  EXPECT_TRUE(ParseAmountText("00", &v));
+  EXPECT_FALSE(ParseAmountText("1.2.3", &v));
+  EXPECT_FALSE(ParseAmountText("", &v));
+  EXPECT_FALSE(ParseAmountText("1e5", &v));
+}
+
+}  // namespace

@@ -1,0 +1,302 @@
+// The lower panes recorded: which record of which bar each shows, how it scales into the pane,
+// the axis values it hands on, and the colours, over crafted bars and the test server's.
+#include <cmath>
+#include <filesystem>
+
+#include "kline/TechIndex.h"
+#include "tests/detail/PictureSupport.h"
+#include "tests/kline/KLineTestSupport.h"
+#include "widgets/QuoteColors.h"
+
+namespace {
+
+using klinetest::Bar;
+using klinetest::Day;
+using klinetest::Feed;
+using klinetest::Series;
+
+// The pane's lines: stroked with round ends (the price area's lines are not).
+std::vector<gfx::DrawOp> Strokes(const gfx::RecordingContext& rec, const gfx::Color& c) {
+  std::vector<gfx::DrawOp> out;
+  for (const auto& op : rec.ops("strokePath"))
+    if (op.color == c && (op.state.lineCap == gfx::LineCap::Round || !op.state.dashLengths.empty()))
+      out.push_back(op);
+  return out;
+}
+
+// Filled rectangles below `top` (the pane's, not the candles').
+std::vector<gfx::Rect> Filled(const gfx::RecordingContext& rec, const gfx::Color& c,
+                              double top = 170) {
+  std::vector<gfx::Rect> out;
+  for (const char* name : {"fillRects", "fillRect"})
+    for (const auto& op : rec.ops(name))
+      if (op.color == c)
+        for (const auto& r : op.rects)
+          if (r.y() >= top) out.push_back(r);
+  return out;
+}
+
+size_t Segments(const gfx::DrawOp& op) {
+  size_t n = 0;
+  for (const auto& e : op.path.elements()) n += e.type == gfx::PathElementType::LineTo;
+  return n;
+}
+
+std::vector<std::string> Texts(const gfx::RecordingContext& rec) {
+  std::vector<std::string> out;
+  for (const auto& op : rec.ops("drawText")) out.push_back(op.text);
+  return out;
+}
+
+class KLinePanes : public klinetest::ChartTest {
+ protected:
+  void Pane(int16_t type, std::vector<int32_t> params = {}) {
+    chart->SetStockTechTypeDraw(type, params.empty() ? nullptr : params.data(),
+                                static_cast<int32_t>(params.size()));
+  }
+  // The pane axis: top and middle texts (the last two white texts).
+  std::pair<std::string, std::string> Axis(const gfx::RecordingContext& rec) {
+    const auto texts = Texts(rec);
+    return {texts.at(texts.size() - 1), texts.at(texts.size() - 2)};
+  }
+  static std::vector<tagLocalKData> Gold(const std::vector<int32_t>& values, int field) {
+    std::vector<tagLocalKData> bars = Series(static_cast<int>(values.size()));
+    for (size_t i = 0; i < values.size(); ++i) {
+      int32_t* g = &bars[i].GoldData.ZLCC;
+      g[field] = values[i];
+    }
+    return bars;
+  }
+};
+
+TEST_F(KLinePanes, MacdBarsLinesAndZeroLine) {
+  Feed(*chart, Series(60), 1);
+  Pane(1, {12, 26, 9});
+  auto recp = Draw();
+  const auto& rec = *recp;
+  const auto up = Filled(rec, gfx::Color::rgb(0.733, 0.385, 0.09));
+  const auto down = Filled(rec, gfx::Color::rgb(0.773, 0.773, 0.773));
+  EXPECT_EQ(up.size() + down.size(), 42u);
+  for (const auto& r : up) EXPECT_EQ(r.width(), 1);
+  EXPECT_EQ(Strokes(rec, gfx::Color::rgb(0.8, 0.8, 0.8)).size(), 1u);
+  EXPECT_EQ(Segments(Strokes(rec, gfx::Color::rgb(0.8, 0.8, 0.8))[0]), 41u);
+  ASSERT_EQ(Strokes(rec, gfx::Color::rgb(0.8, 0.7, 0.0)).size(), 1u);
+  const auto zero = Strokes(rec, gfx::Color::rgb(0.8, 0.8, 0.8, 0.8));
+  ASSERT_EQ(zero.size(), 1u);
+  EXPECT_EQ(zero[0].state.dashLengths, std::vector<double>{3.0});
+  const double y0 = zero[0].path.elements()[0].points[0].y;
+  for (const auto& r : up) EXPECT_DOUBLE_EQ(r.maxY(), y0);
+  // The labels show the newest bar's record.
+  std::vector<_MACD_VALUE> v(400);
+  TechIndex::CalcMACDIndex(chart->KDataArray.data(), 60, v.data(), 59, 18, 12, 26, 9);
+  char text[64];
+  std::snprintf(text, sizeof text, "DIF: %.2f", v[41].DIF);
+  EXPECT_EQ(chart->IndexArgument1->text(), text);
+  std::snprintf(text, sizeof text, "D-M: %.2f", v[41].BAR);
+  EXPECT_EQ(chart->IndexArgument3->text(), text);
+}
+
+TEST_F(KLinePanes, MacdOfARisingSeriesStandsOnTheBottomEdgeAndOneBarDrawsNoLine) {
+  std::vector<tagLocalKData> rising;
+  for (int i = 0; i < 40; ++i)
+    rising.push_back(
+        Bar(Day(i), 100000 + 3000 * i, 101000 + 3000 * i, 99000 + 3000 * i, 100500 + 3000 * i));
+  Feed(*chart, rising, 1);
+  Pane(1, {12, 26, 9});
+  auto rec = Draw();
+  const auto zero = Strokes(*rec, gfx::Color::rgb(0.8, 0.8, 0.8, 0.8));
+  ASSERT_EQ(zero.size(), 1u);
+  EXPECT_NEAR(zero[0].path.elements()[0].points[0].y, chart->fIndexYScale + chart->fIndexHeight,
+              1e-6);
+  Feed(*chart, {rising[0]}, 1);
+  rec = Draw();
+  EXPECT_EQ(Filled(*rec, gfx::Color::rgb(0.773, 0.773, 0.773)).size() +
+                Filled(*rec, gfx::Color::rgb(0.733, 0.385, 0.09)).size(),
+            1u);
+  EXPECT_TRUE(Strokes(*rec, gfx::Color::rgb(0.8, 0.7, 0.0)).empty());
+}
+
+TEST_F(KLinePanes, RsiBetween40And60ReadsItsOwnTopAndMiddle) {
+  // Alternating moves of equal size keep RSI near 50.
+  std::vector<tagLocalKData> bars;
+  for (int i = 0; i < 80; ++i) {
+    const int32_t c = 100000 + (i % 2 ? 1000 : 0) + (i % 4 == 3 ? 200 : 0);
+    bars.push_back(Bar(Day(i), c, c + 100, c - 100, c));
+  }
+  Feed(*chart, bars, 1);
+  Pane(3, {6, 12, 24});
+  auto rec = Draw();
+  std::vector<_RSI_VALUE> v(400);
+  TechIndex::CalcRSIIndex(chart->KDataArray.data(), 80, v.data(), 79, 38, 6, 12, 24);
+  double T = 0, B = 100;
+  for (int i = 0; i <= 41; ++i)
+    for (float x : {v[i].RSI1, v[i].RSI2, v[i].RSI3}) {
+      T = std::max<double>(T, x);
+      B = std::min<double>(B, x);
+    }
+  ASSERT_GT(B, 30);
+  ASSERT_LT(T, 70);
+  char top[32], mid[32];
+  std::snprintf(top, sizeof top, "%.2f", T);
+  std::snprintf(mid, sizeof mid, "%.2f", (T + B) / 2);
+  EXPECT_EQ(Axis(*rec), std::make_pair(std::string(top), std::string(mid)));
+  EXPECT_EQ(Strokes(*rec, gfx::Color::rgb(0.97, 0.97, 0.97)).size(), 1u);
+  EXPECT_EQ(Strokes(*rec, gfx::Color::rgb(0.46, 0.04, 0.57)).size(), 1u);
+}
+
+TEST_F(KLinePanes, RsiLeavesOutZeroStartsKdjDrawsThemAndCciKeepsItsBottomAt100) {
+  Feed(*chart, Series(30), 1);  // window 0..29: RSI24 warms up with zeros
+  Pane(3, {6, 12, 24});
+  auto rec = Draw();
+  const auto rsi3 = Strokes(*rec, gfx::Color::rgb(0.46, 0.04, 0.57));
+  ASSERT_EQ(rsi3.size(), 1u);
+  EXPECT_LT(Segments(rsi3[0]), 29u);
+  Pane(2, {9, 3, 3});
+  rec = Draw();
+  const auto k = Strokes(*rec, gfx::Color::rgb(0.97, 0.97, 0.97));
+  ASSERT_EQ(k.size(), 1u);
+  EXPECT_EQ(Segments(k[0]), 29u);
+
+  // CCI: the bottom starts at 100, so a window above 100 keeps 100 as its bottom.
+  std::vector<tagLocalKData> rising;
+  for (int i = 0; i < 42; ++i)
+    rising.push_back(
+        Bar(Day(i), 100000 + 5000 * i, 102000 + 5000 * i, 99000 + 5000 * i, 101000 + 5000 * i));
+  Feed(*chart, rising, 1);
+  Pane(5, {14});
+  rec = Draw();
+  std::vector<_CCI_VALUE> v(400);
+  TechIndex::CalcCCIIndex(chart->KDataArray.data(), 42, v.data(), 41, 0, 14);
+  double T = 0, B = 100;
+  for (int i = 0; i <= 41; ++i) {
+    T = std::max(T, v[i].CCI);
+    B = std::min(B, v[i].CCI);
+  }
+  EXPECT_DOUBLE_EQ(chart->fMaxTechValue, T);
+  EXPECT_DOUBLE_EQ(chart->fMidTechValue, (T + B) / 2);
+  EXPECT_EQ(Strokes(*rec, gfx::Color::rgb(0.97, 0.9745, 0.97)).size(), 1u);
+}
+
+TEST_F(KLinePanes, LabelsFollowTheRulerAndKeepTheirTextOutsideTheWindow) {
+  Feed(*chart, Series(60), 1);
+  Pane(2, {9, 3, 3});
+  std::vector<_KDJ_VALUE> v(400);
+  TechIndex::CalcKDJIndex(chart->KDataArray.data(), 60, v.data(), 59, 18, 9, 3, 3);
+  char text[32];
+  chart->iRulerIndex = 30;
+  Draw();
+  std::snprintf(text, sizeof text, "K: %.2f", v[12].K);
+  EXPECT_EQ(chart->IndexArgument1->text(), text);
+  chart->iRulerIndex = 5;  // left of the window
+  Draw();
+  EXPECT_EQ(chart->IndexArgument1->text(), text);
+  chart->iRulerIndex = -1;
+  Draw();
+  std::snprintf(text, sizeof text, "K: %.2f", v[41].K);
+  EXPECT_EQ(chart->IndexArgument1->text(), text);
+  // A flat series lies on the bottom edge.
+  std::vector<tagLocalKData> flat(30, Bar(0, 100000, 100000, 100000, 100000));
+  for (int i = 0; i < 30; ++i) flat[i].Date = Day(i);
+  Feed(*chart, flat, 1);
+  Pane(4, {6, 12, 24});
+  auto rec = Draw();
+  const auto bias = Strokes(*rec, gfx::Color::rgb(0.97, 0.97, 0.97));
+  ASSERT_EQ(bias.size(), 1u);
+  for (const auto& e : bias[0].path.elements())
+    EXPECT_NEAR(e.points[0].y, chart->fIndexYScale + chart->fIndexHeight, 1e-6);
+}
+
+TEST_F(KLinePanes, HoldingLineChangesColourAtItsAverage) {
+  std::vector<int32_t> zlcc(60, 50000);
+  for (int i = 40; i < 50; ++i) zlcc[i] = 90000;  // above the average, then back below
+  Feed(*chart, Gold(zlcc, 0), 1);
+  Pane(6);
+  auto rec = Draw();
+  EXPECT_FALSE(Strokes(*rec, gfx::Color::rgb(1, 0, 1)).empty());
+  EXPECT_FALSE(Strokes(*rec, gfx::Color::rgb(0, 1, 1)).empty());
+  EXPECT_EQ(chart->IndexLabelName->text(), "主力持仓: 5.00");
+  char mid[32];
+  std::snprintf(mid, sizeof mid, "%.2f", (9.0 + 5.0) / 2);
+  EXPECT_EQ(Axis(*rec).first, "9.00");
+  EXPECT_EQ(Axis(*rec).second, mid);
+  // Nothing positive: no line, top 1000 above 0.
+  Feed(*chart, Gold(std::vector<int32_t>(60, -5), 0), 1);
+  rec = Draw();
+  EXPECT_TRUE(Strokes(*rec, gfx::Color::rgb(1, 0, 1)).empty());
+  EXPECT_TRUE(Strokes(*rec, gfx::Color::white()).empty());
+  EXPECT_DOUBLE_EQ(chart->fMaxTechValue, 0.1);
+}
+
+TEST_F(KLinePanes, DirectionBarsActivityColoursAndOpenInterest) {
+  std::vector<int32_t> zldx(42, 0);
+  zldx[10] = 1;
+  zldx[11] = -3000000;
+  zldx[12] = 3000000;
+  Feed(*chart, Gold(zldx, 1), 1);
+  Pane(7);
+  auto rec = Draw();
+  const auto red = Filled(*rec, chart->candleColors().red);
+  const auto green = Filled(*rec, chart->candleColors().green);
+  // Leading zeros empty; the value 1 gets one point.
+  ASSERT_EQ(red.size() + green.size(), 32u);
+  EXPECT_EQ(red[0].x(), 50 + 10 * 10);
+  EXPECT_EQ(red[0].height(), 1);
+  EXPECT_DOUBLE_EQ(red[0].maxY(), green[0].y());
+
+  std::vector<tagLocalKData> bars = Series(42);
+  for (int i = 0; i < 42; ++i) {
+    bars[i].GoldData.ZLHYD = 1000 * (i + 1);
+    bars[i].GoldData.MMQ = i == 41 ? -20000 : 300000;
+  }
+  Feed(*chart, bars, 1);
+  Pane(8);
+  rec = Draw();
+  EXPECT_EQ(chart->IndexLabelName->text(), "活跃度: -4.20");
+  EXPECT_EQ(chart->IndexArgument1->text(), "买卖气: -2.00");
+  EXPECT_EQ(Filled(*rec, widgets::MMQColor(300000)).size(), 41u);
+  EXPECT_EQ(Filled(*rec, widgets::MMQColor(-20000)).size(), 1u);
+
+  for (int i = 0; i < 42; ++i) bars[i].ccl = 10000 + 100 * i;
+  Feed(*chart, bars, 1);
+  chart->m_stockdata.unit = 0;
+  Pane(9);
+  rec = Draw();
+  EXPECT_EQ(Strokes(*rec, gfx::Color::white()).size(), 1u);
+  EXPECT_NEAR(chart->fMaxTechValue, 14100 / 100.0, 1e-9);
+
+  // Minute periods: the main-force panes only show their notice, open interest still draws.
+  chart->SetTimeCircle(4);
+  Feed(*chart, bars, 1);
+  for (int16_t type : {6, 7, 8}) {
+    Pane(type);
+    rec = Draw();
+    const auto texts = Texts(*rec);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "分钟线不支持该指标"), texts.end()) << type;
+    EXPECT_EQ(Axis(*rec), std::make_pair(std::string("0.00"), std::string("0.00"))) << type;
+  }
+  Pane(9);
+  rec = Draw();
+  EXPECT_EQ(Strokes(*rec, gfx::Color::white()).size(), 1u);
+}
+
+using KLinePanesServer = klinetest::ServerTest;
+
+TEST_F(KLinePanesServer, PicturesOfEveryPane) {
+  const tagLocalStockData q = Quote(1, "600000");
+  FeedAnswer(*chart, q, KLines(q, 1, 196, true));
+  auto screen = ui::View::create(chart->frame());
+  screen->setBackgroundColor(gfx::Color::black());
+  screen->addSubview(chart);
+  const std::string dir = VERDAN_BINARY_DIR "/pictures";
+  std::filesystem::create_directories(dir);
+  const std::vector<std::vector<int32_t>> params = {
+      {}, {12, 26, 9}, {9, 3, 3}, {6, 12, 24}, {6, 12, 24}, {14}, {}, {}, {}, {}};
+  for (int16_t type = 1; type <= 9; ++type) {
+    std::vector<int32_t> p = params[static_cast<size_t>(type)];
+    chart->SetStockTechTypeDraw(type, p.empty() ? nullptr : p.data(),
+                                static_cast<int32_t>(p.size()));
+    picturetest::WritePicture(*screen, dir + "/kline-pane-" + std::to_string(type) + ".png");
+  }
+}
+
+}  // namespace

@@ -1,0 +1,260 @@
+// The chart under fingers sent through the application: taps, one- and two-finger slides,
+// pinches, the ruler, the price detail panel and its date bubble.
+#include "core/ValueMath.h"
+#include "detail/TimeLabel.h"
+#include "kline/LandscapeKline.h"
+#include "panels/PriceDetailPanel.h"
+#include "platform/foundation/Clock.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+#include "tests/kline/KLineTestSupport.h"
+#include "widgets/QuoteColors.h"
+
+namespace {
+
+using klinetest::Bar;
+using klinetest::Day;
+using klinetest::Feed;
+using klinetest::Series;
+
+class KLineTouch : public klinetest::ChartTest {
+ protected:
+  void SetUp() override {
+    ChartTest::SetUp();
+    foundation::Clock::setManual();
+    ui::Application::shared().reset();
+    ui::Screen::main().setHeight(480);
+    window = ui::Window::create({0, 0, 480, 480});
+    window->makeKeyAndVisible();
+    window->addSubview(chart);
+  }
+  void TearDown() override {
+    window.reset();
+    ui::Application::shared().reset();
+    foundation::Clock::setReal();
+    ChartTest::TearDown();
+  }
+  static void Tap(gfx::Point p) {
+    auto& app = ui::Application::shared();
+    app.sendTouch(ui::TouchPhase::Began, 0, p);
+    app.sendTouch(ui::TouchPhase::Ended, 0, p);
+  }
+  // One finger through the points.
+  static void Slide(const std::vector<gfx::Point>& points) {
+    auto& app = ui::Application::shared();
+    app.sendTouch(ui::TouchPhase::Began, 0, points.front());
+    for (size_t i = 1; i < points.size(); ++i) app.sendTouch(ui::TouchPhase::Moved, 0, points[i]);
+    app.sendTouch(ui::TouchPhase::Ended, 0, points.back());
+  }
+  // Two fingers: each step gives both positions.
+  static void Two(const std::vector<std::pair<gfx::Point, gfx::Point>>& steps) {
+    auto& app = ui::Application::shared();
+    app.sendTouches(ui::TouchPhase::Began, {{0, steps[0].first}, {1, steps[0].second}});
+    for (size_t i = 1; i < steps.size(); ++i)
+      app.sendTouches(ui::TouchPhase::Moved, {{0, steps[i].first}, {1, steps[i].second}});
+    app.sendTouches(ui::TouchPhase::Ended, {{0, steps.back().first}, {1, steps.back().second}});
+  }
+  // The window 10 bars back from the newest of `n` bars.
+  void ScrolledBack(int n, int endIndex) {
+    Feed(*chart, Series(n), 1);
+    chart->EndIndex = endIndex;
+    chart->StartIndex = endIndex + chart->kNumOfView - 1;
+    chart->CalcArguments();
+  }
+  std::shared_ptr<ui::Window> window;
+};
+
+TEST_F(KLineTouch, ATapPutsUpRulerPanelAndBubbleAndATapOutsideTakesThemDown) {
+  Feed(*chart, Series(60), 1);  // window 18..59
+  Tap({85, 100});               // bar 3 of the window
+  EXPECT_EQ(chart->iRulerIndex, 21);
+  EXPECT_TRUE(chart->IsShowPriceDetailPanel);
+  ASSERT_NE(chart->priceDetailPanel, nullptr);
+  EXPECT_EQ(chart->priceDetailPanel->valueNum(), 8);
+  EXPECT_FALSE(chart->timeLandscapeLabel->isHidden());
+  EXPECT_EQ(chart->timeLandscapeLabel->timelabel()->text(), kline::BarDateText(Day(21), false));
+  // Ruler in the left half: the panel at the right edge.
+  EXPECT_DOUBLE_EQ(chart->priceDetailPanel->frame().maxX(), 480);
+  const tagLocalKData& b = chart->KDataArray[21];
+  EXPECT_EQ(chart->priceDetailPanel->valueLabel(3)->text(),
+            FormatPriceString(b.close, 8, 2, b.close));
+  EXPECT_EQ(chart->priceDetailPanel->valueLabel(3)->textColor(),
+            widgets::UpDownColor(vmath::Diff(b.close, chart->KDataArray[20].close)));
+
+  // A one-finger move of less than a bar step leaves the ruler; a bar step moves it.
+  auto& app = ui::Application::shared();
+  app.sendTouch(ui::TouchPhase::Began, 0, {85, 100});
+  app.sendTouch(ui::TouchPhase::Moved, 0, {90, 100});
+  EXPECT_EQ(chart->iRulerIndex, 21);
+  app.sendTouch(ui::TouchPhase::Moved, 0, {96, 100});
+  EXPECT_EQ(chart->iRulerIndex, 22);
+  app.sendTouch(ui::TouchPhase::Ended, 0, {96, 100});
+  EXPECT_EQ(chart->iRulerIndex, 22);  // dragged: the lift-off is no tap
+  EXPECT_EQ(chart->EndIndex, 18);     // no scrolling while the panel is up
+  Slide({{300, 100}, {300, 30}});     // vertical: nothing
+  EXPECT_EQ(chart->EndIndex, 18);
+  // Ruler in the right half: the panel at the left edge.
+  Tap({400, 100});
+  EXPECT_DOUBLE_EQ(chart->priceDetailPanel->frame().x(), 0);
+
+  const int redraws = chart->redrawRequests;
+  Tap({400, 240});  // the pane: outside the price area
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_EQ(chart->iRulerIndex, -1);
+  EXPECT_TRUE(chart->timeLandscapeLabel->isHidden());
+  EXPECT_GT(chart->redrawRequests, redraws);
+  // Outside again with the panel down: only the bubble.
+  const int after = chart->redrawRequests;
+  Tap({400, 240});
+  EXPECT_EQ(chart->redrawRequests, after);
+
+  // A full load takes panel, bubble and ruler down; a push leaves them.
+  Tap({85, 100});
+  Feed(*chart, {Bar(Day(59), 100000, 101000, 99000, 100500)}, 2);
+  EXPECT_TRUE(chart->IsShowPriceDetailPanel);
+  EXPECT_EQ(chart->iRulerIndex, 21);
+  Feed(*chart, Series(60), 1);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_EQ(chart->iRulerIndex, -1);
+  EXPECT_TRUE(chart->timeLandscapeLabel->isHidden());
+}
+
+TEST_F(KLineTouch, WithNoBarsMovesDoNothingAndATapOnlySetsTheRuler) {
+  Slide({{300, 100}, {200, 100}});
+  EXPECT_EQ(chart->EndIndex, 0);
+  Tap({85, 100});
+  EXPECT_EQ(chart->iRulerIndex, 3);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_EQ(chart->redrawRequests, 0);
+}
+
+TEST_F(KLineTouch, OneFingerScrollsByTheFingersTravel) {
+  ScrolledBack(100, 10);
+  Slide({{200, 100}, {212, 100}});  // toward older bars: 2.4 bars, truncated down
+  EXPECT_EQ(chart->EndIndex, 7);
+  EXPECT_TRUE(chart->bIsOperation);
+  ScrolledBack(100, 10);
+  Slide({{212, 100}, {200, 100}});  // toward newer bars: 12.4 -> 12
+  EXPECT_EQ(chart->EndIndex, 12);
+  ScrolledBack(100, 10);
+  Slide({{200, 100}, {197, 100}});  // under 5 points toward newer: nothing
+  EXPECT_EQ(chart->EndIndex, 10);
+  Slide({{200, 100}, {203, 100}});  // under 5 points toward older: one bar
+  EXPECT_EQ(chart->EndIndex, 9);
+  ScrolledBack(100, 2);
+  Slide({{200, 100}, {212, 100}});  // the step passes EndIndex: refused
+  EXPECT_EQ(chart->EndIndex, 2);
+  ScrolledBack(100, 0);
+  Slide({{200, 100}, {260, 100}});
+  EXPECT_EQ(chart->EndIndex, 0);
+  // Reaching the newest bars snaps the window and lets pushes move it again.
+  ScrolledBack(100, 50);
+  Slide({{400, 100}, {100, 100}});
+  EXPECT_EQ(chart->StartIndex, 99);
+  EXPECT_EQ(chart->EndIndex, 58);
+  EXPECT_FALSE(chart->bIsOperation);
+  Feed(*chart, {Bar(Day(100), 100000, 100100, 99900, 100000)}, 2);
+  EXPECT_EQ(chart->StartIndex, 100);
+}
+
+TEST_F(KLineTouch, TwoFingersPinchOnceSlideTogetherAndNeverTap) {
+  Feed(*chart, Series(200), 1);
+  Two({{{200, 100}, {240, 100}}, {{190, 100}, {250, 100}}, {{170, 100}, {270, 100}}});
+  EXPECT_EQ(chart->kWidth, 11);  // one step per gesture
+  EXPECT_EQ(chart->kNumOfView, 426 / 12 - 1);
+  EXPECT_EQ(chart->StartIndex, 199);
+  EXPECT_EQ(chart->EndIndex, 199 - chart->kNumOfView);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);                // lifting is not a tap
+  Two({{{200, 100}, {240, 100}}, {{197, 100}, {243, 100}}});  // 6 points: nothing
+  EXPECT_EQ(chart->kWidth, 11);
+  Two({{{200, 100}, {240, 100}}, {{190, 100}, {250, 100}}});
+  EXPECT_EQ(chart->kWidth, 13);
+  Two({{{200, 100}, {240, 100}}, {{190, 100}, {250, 100}}});
+  EXPECT_EQ(chart->kWidth, 13);  // past 13: no change, still a gesture
+  for (int i = 0; i < 7; ++i) Two({{{190, 100}, {250, 100}}, {{200, 100}, {240, 100}}});
+  EXPECT_EQ(chart->kWidth, 1);
+
+  // A slide with the panel up scrolls, takes panel and bubble down and keeps the ruler.
+  Feed(*chart, Series(200), 1);
+  chart->kWidth = 9;
+  chart->kNumOfView = 42;
+  Feed(*chart, Series(200), 1);
+  Tap({300, 100});
+  const int ruler = chart->iRulerIndex;
+  ASSERT_TRUE(chart->IsShowPriceDetailPanel);
+  Two({{{200, 100}, {240, 100}}, {{210, 100}, {250, 100}}, {{220, 100}, {260, 100}}});
+  EXPECT_LT(chart->EndIndex, 158);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_TRUE(chart->timeLandscapeLabel->isHidden());
+  EXPECT_EQ(chart->iRulerIndex, ruler);
+  // Opposite directions do not scroll.
+  const int end = chart->EndIndex;
+  Two({{{200, 100}, {240, 100}}, {{202, 100}, {238, 100}}});
+  EXPECT_EQ(chart->EndIndex, end);
+}
+
+TEST_F(KLineTouch, ZoomKeepsTheNewestBarAndMovesARulerLeftOfTheWindow) {
+  ScrolledBack(200, 100);  // 100..141
+  chart->iRulerIndex = 101;
+  chart->PinchKline(true);  // 11: 34 bars
+  EXPECT_EQ(chart->StartIndex, 141);
+  EXPECT_EQ(chart->EndIndex, 141 - 34);
+  EXPECT_EQ(chart->iRulerIndex, 107);
+  chart->PinchKline(false);
+  EXPECT_EQ(chart->EndIndex, std::max(0, 141 - chart->kNumOfView));
+  Feed(*chart, Series(20), 1);  // EndIndex 0
+  chart->PinchKline(false);
+  EXPECT_EQ(chart->StartIndex, 19);
+}
+
+TEST_F(KLineTouch, ThePanelShowsTheBarsAndItsRowsForFuturesAndEdges) {
+  std::vector<tagLocalKData> bars = Series(60);
+  bars[59].volume = 0;
+  Feed(*chart, bars, 1);
+  chart->m_stockdata.ltgb = 1000000;
+  chart->ShowRefreshPriceDetailPanel(0);  // the first bar against its own open
+  auto* panel = chart->priceDetailPanel.get();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->valueLabel(0)->textColor(), gfx::Color::white());
+  EXPECT_EQ(panel->nameLabel(7)->text(), "换手");
+  chart->ShowRefreshPriceDetailPanel(59);
+  EXPECT_EQ(panel->valueLabel(7)->text(), "----");  // no volume
+  // The last visible bar near the right edge: the bubble shifts 40 points left.
+  EXPECT_DOUBLE_EQ(chart->timeLandscapeLabel->timelabel()->frame().x(),
+                   50 + 41 * 10 + 4 + 1 - 1 - 40 - 40);
+  // An index outside the bars leaves rows 0-6 and sets 7 back to "--".
+  const std::string open = panel->valueLabel(0)->text();
+  chart->ShowRefreshPriceDetailPanel(80);
+  EXPECT_EQ(panel->valueLabel(0)->text(), open);
+  EXPECT_EQ(panel->valueLabel(7)->text(), "--");
+  // Futures: nine rows with the open interest and the settlement price.
+  chart->m_stockdata.market = 6;
+  chart->ShowRefreshPriceDetailPanel(30);
+  EXPECT_EQ(panel->valueNum(), 9);
+  EXPECT_EQ(panel->nameLabel(8)->text(), "结算价");
+  EXPECT_EQ(panel->valueLabel(7)->textColor(), gfx::Color::yellow());
+  // Exactly at the middle the panel stays right.
+  chart->ShowRefreshPriceDetailPanel(18 + 21);
+  EXPECT_DOUBLE_EQ(panel->frame().maxX(), 480);
+  // A tap right of the last bar slot of a scrolled-back window selects StartIndex + 1.
+  chart->m_stockdata.market = 1;
+  chart->EndIndex = 10;
+  chart->StartIndex = 51;
+  Tap({475, 100});
+  EXPECT_EQ(chart->iRulerIndex, 52);
+  EXPECT_TRUE(chart->IsShowPriceDetailPanel);
+}
+
+TEST_F(KLineTouch, ATouchOnTheChartHidesTheParameterMenu) {
+  auto screen = std::make_shared<LandscapeKline>();
+  screen->view();
+  screen->showMenu();
+  ASSERT_FALSE(screen->settingsMenu->isHidden());
+  chart->setDelegate(screen.get());
+  Tap({300, 100});
+  EXPECT_TRUE(screen->settingsMenu->isHidden());
+  chart->setDelegate(nullptr);
+}
+
+}  // namespace

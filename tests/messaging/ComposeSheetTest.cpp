@@ -1,0 +1,224 @@
+// The compose sheet against the test server: picking receivers, validation, sending, the
+// server's answer, errors, the time-out and a mail too long for the builder.
+#include "core/MessageRequests.h"
+#include "messaging/BrokerDirectory.h"
+#include "messaging/MessagingClasses.h"
+#include "messaging/MessagingPlaceholders.h"
+#include "messaging/MyMessage.h"
+#include "shell/Extend.h"
+#include "tests/shell/StartupTestSupport.h"
+#include "watchlist/WatchlistClasses.h"
+#include "widgets/WidgetClasses.h"
+
+namespace startuptest {
+namespace {
+
+class ComposeSheetTest : public StartupTest {
+ protected:
+  void SetUp() override {
+    StartupTest::SetUp();
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "launched client: not under ThreadSanitizer";
+#endif
+    RegisterWidgetClasses();
+    RegisterWatchlistClasses();
+    RegisterMessagingClasses();
+    MyMessage::setListRequestPause([] {});
+    MyMessage::stopTimer();
+    MyMessageStore::resetShared();
+    ClearBrokerDirectory();
+    previousPause_ = SetMailPartPause([](int) {});
+  }
+  void TearDown() override {
+    SetMailPartPause(previousPause_);
+    MyMessage::stopTimer();
+    StartupTest::TearDown();
+    MyMessageStore::resetShared();
+    ClearBrokerDirectory();
+    MyMessage::setListRequestPause({});
+  }
+  MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
+  MySendMessageView* OpenSheet(const std::string& user = "zhang") {
+    server->startMailboxEmpty(user);
+    Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
+    EXPECT_TRUE(LoggedInAndShown());
+    EXPECT_TRUE(WaitFor([&] { return AreBrokerTablesLoaded() != 0; }));
+    Settle();
+    app->changeTabBarSelController(app->indexInTabBar(kSlotMessage));
+    Settle();
+    Centre()->Action_WriteMessageBtn();
+    auto* host = dynamic_cast<SendMessageViewController*>(Centre()->presentedViewController());
+    EXPECT_NE(host, nullptr);
+    host->view();
+    return host ? host->sendMessageView() : nullptr;
+  }
+  void Pick(MySendMessageView& sheet, const std::vector<int>& rows) {
+    sheet.button_SelectReceiver();
+    ui::TableView& table = *sheet.receiverTable();
+    for (int row : rows) table.toggleMarkByUser(*table.cellForRowAtIndexPath(ui::IndexPath::forRow(row, 0)));
+    sheet.buttonAction_Done();
+  }
+  MailPartPause previousPause_;
+};
+
+TEST_F(ComposeSheetTest, PickValidateSendAndTheServersAnswer) {
+  MySendMessageView* sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  ASSERT_EQ(sheet->receiverArray().size(), 4u);
+  sheet->button_Send();
+  ASSERT_NE(WaitForAlert(0, 1), nullptr);
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "请选择收件人");
+  ui::AlertView::dismissAll();
+
+  Pick(*sheet, {0, 2, 3});
+  EXPECT_EQ(sheet->senderTextView()->names().size(), 3u);
+  EXPECT_GE(sheet->sendBackView()->frame().y(), 35);
+  EXPECT_DOUBLE_EQ(sheet->sendBackView()->frame().y(), sheet->senderTextView()->frame().maxY());
+  // A token deleted: the mail goes to the other two, and the stored mail names those two.
+  sheet->senderTextView()->textField()->becomeFirstResponder();
+  sheet->senderTextView()->textField()->deleteBackward();
+  EXPECT_EQ(sheet->chooseArray().size(), 2u);
+  sheet->button_Send();
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "请输入标题");
+  ui::AlertView::dismissAll();
+  sheet->editSubject()->setText("请教");
+  sheet->button_Send();
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "请输入内容");
+  ui::AlertView::dismissAll();
+  EXPECT_TRUE(server->sentMails().empty()) << "validation comes before anything is sent";
+
+  sheet->textViewContent()->setText("今天能买吗？");
+  const size_t sentBefore = Centre()->store().sentMessages().size();
+  sheet->button_Send();
+  EXPECT_TRUE(sheet->isWaiting());
+  std::shared_ptr<ui::AlertView> answer = WaitForAlert(MySendMessageView::kAlertSent);
+  ASSERT_NE(answer, nullptr);
+  EXPECT_EQ(answer->message(), "消息已发送");
+  auto mails = server->sentMails();
+  ASSERT_EQ(mails.size(), 1u);
+  const std::string to = mails[0].value("to");
+  EXPECT_EQ(std::count(to.begin(), to.end(), ';'), 1) << to;
+  EXPECT_EQ(to.find(";;"), std::string::npos);
+  EXPECT_EQ(mails[0].value("typeid"), "0");
+  EXPECT_FALSE(mails[0].has("sourcemail"));
+  EXPECT_EQ(mails[0].value("from"), "zhang");
+  ASSERT_EQ(Centre()->store().sentMessages().size(), sentBefore + 1);
+  const auto& stored = Centre()->store().sentMessages().front();
+  EXPECT_EQ(stored["sendMessageKey_recivers"].toString(), to);
+  const std::string shown = stored["sendMessageKey_showRecivers"].toString();
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), ','), 1) << shown;
+  answer->pressButtonAtIndex(0);
+  advance(0.6);  // the animated dismissal
+  Settle();
+  EXPECT_EQ(Centre()->presentedViewController(), nullptr) << "closing the alert closes the sheet";
+}
+
+TEST_F(ComposeSheetTest, ErrorAnswerTimeOutAndAMailTooLong) {
+  MySendMessageView* sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  Pick(*sheet, {0});
+  sheet->editSubject()->setText("题");
+  sheet->textViewContent()->setText("文");
+  const size_t sentBefore = Centre()->store().sentMessages().size();
+  server->setFault(Role::Message, Fault::ErrorReply, 1, "发送失败");
+  sheet->button_Send();
+  ASSERT_TRUE(WaitFor([] { return !ui::AlertView::visibleAlerts().empty(); }));
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "发送失败");
+  EXPECT_EQ(Centre()->store().sentMessages().size(), sentBefore) << "nothing posted";
+  EXPECT_NE(Centre()->presentedViewController(), nullptr) << "the sheet stays open";
+  ui::AlertView::dismissAll();
+
+  server->setFault(Role::Message, Fault::Stall);
+  sheet->button_Send();
+  Settle();
+  advance(MySendMessageView::kTimeoutSeconds);
+  ASSERT_TRUE(WaitFor([] { return !ui::AlertView::visibleAlerts().empty(); }));
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "请求超时，请确认网络通讯是否正常！");
+  EXPECT_FALSE(sheet->isWaiting());
+  ui::AlertView::dismissAll();
+  server->clearFaults();
+
+  sheet->textViewContent()->setText(std::string(kMailPartSize * (kMailMaxParts + 1), 'x'));
+  sheet->button_Send();
+  ASSERT_FALSE(ui::AlertView::visibleAlerts().empty());
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "内容过长，无法发送！");
+  EXPECT_FALSE(sheet->isWaiting());
+}
+
+TEST_F(ComposeSheetTest, PickerKeepsWhatDoneConfirmedAndCancelRestoresIt) {
+  MySendMessageView* sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  sheet->setInitSelect(1);
+  Pick(*sheet, {});
+  EXPECT_EQ(sheet->chooseArray(), std::vector<std::string>{"1"}) << "the initial selection";
+  Pick(*sheet, {2});
+  EXPECT_EQ(sheet->chooseArray(), (std::vector<std::string>{"1", "2"}));
+  // Opened again: the rows confirmed with Done are marked, not the initial selection.
+  sheet->button_SelectReceiver();
+  EXPECT_EQ(sheet->receiverTable()->indexPathsForMarkedRows().size(), 2u);
+  ui::TableView& table = *sheet->receiverTable();
+  table.toggleMarkByUser(*table.cellForRowAtIndexPath(ui::IndexPath::forRow(3, 0)));
+  EXPECT_EQ(sheet->chooseArray().size(), 3u);
+  sheet->button_Cancel();
+  EXPECT_EQ(sheet->chooseArray(), (std::vector<std::string>{"1", "2"})) << "Cancel restores";
+  EXPECT_EQ(sheet->senderTextView()->names().size(), 2u);
+}
+
+TEST_F(ComposeSheetTest, ReplyAndTaskAnswerCarryTheSourcesFields) {
+  MySendMessageView* sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  foundation::Value source(foundation::Dictionary{{"messagesource", foundation::Value("88,5")},
+                                                  {"messageProductType", foundation::Value("p9")},
+                                                  {"messageExt1", foundation::Value("x1")},
+                                                  {"goldcode", foundation::Value("600000")},
+                                                  {"taskid", foundation::Value("t5")}});
+  sheet->setMessageInfo(2, source);
+  sheet->setInitSelect(0);
+  sheet->setInitDataWhenRepay("王明", "回复: 早报");
+  sheet->textViewContent()->setText("收到");
+  sheet->button_Send();
+  auto answer = WaitForAlert(MySendMessageView::kAlertSent);
+  ASSERT_NE(answer, nullptr);
+  auto mails = server->sentMails();
+  ASSERT_EQ(mails.size(), 1u);
+  EXPECT_EQ(mails[0].value("typeid"), "2");
+  EXPECT_EQ(mails[0].value("sourcemail"), "88,5");
+  EXPECT_EQ(mails[0].value("producttype"), "p9");
+  EXPECT_EQ(mails[0].value("ext1"), "x1");
+  EXPECT_EQ(mails[0].value("title"), "回复: 早报");
+  ui::AlertView::dismissAll();
+
+  // A task answer (type 7) goes as a table (144/121); the detail screen hears of it.
+  auto detail = Extend::produceObject<MyMessageDetailController>("MyMessageDetailController");
+  ASSERT_NE(detail, nullptr);
+  sheet->setNeedPopViewController(detail);
+  sheet->setMessageInfo(7, source);
+  sheet->button_Send();
+  answer = WaitForAlert(MySendMessageView::kAlertSent);
+  ASSERT_NE(answer, nullptr);
+  mails = server->sentMails();
+  ASSERT_EQ(mails.size(), 2u);
+  EXPECT_EQ(mails[1].childType, 121);
+  EXPECT_EQ(mails[1].value("51"), "88,5");
+  EXPECT_EQ(mails[1].value("58"), "t5");
+  EXPECT_EQ(detail->taskDone(), 1);
+}
+
+TEST_F(ComposeSheetTest, AnAdvisersPickerIsGroupedWithAnIndex) {
+  MySendMessageView* sheet = OpenSheet("9001");
+  ASSERT_NE(sheet, nullptr);
+  sheet->button_SelectReceiver();
+  ui::TableView& table = *sheet->receiverTable();
+  const auto titles = sheet->sectionIndexTitlesForTableView(table);
+  ASSERT_GT(titles.size(), 1u);
+  EXPECT_EQ(titles.front(), "#");
+  EXPECT_NE(table.sectionIndexView(), nullptr);
+  // The first row of "#" is a group: marking it sends to all its members.
+  table.toggleMarkByUser(*table.cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0)));
+  sheet->buttonAction_Done();
+  EXPECT_FALSE(sheet->receiverIds().empty());
+  EXPECT_EQ(sheet->receiverIds().find(";;"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace startuptest

@@ -1,0 +1,240 @@
+// The adviser pane against the test server: rows with counts and badges, letter sections with an
+// index, the tag table, the card's actions and the switched-off upload when the card hides.
+#include "messaging/BrokerDirectory.h"
+#include "messaging/MessagingClasses.h"
+#include "messaging/MessagingPlaceholders.h"
+#include "messaging/MyMessage.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/MailComposer.h"
+#include "platform/ui/NavigationController.h"
+#include "tests/shell/StartupTestSupport.h"
+#include "testserver/Table.h"
+#include "watchlist/WatchlistClasses.h"
+#include "widgets/WidgetClasses.h"
+
+namespace startuptest {
+namespace {
+
+using foundation::Value;
+
+class MessageAdviserPaneTest : public StartupTest {
+ protected:
+  void SetUp() override {
+    StartupTest::SetUp();
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "launched client: not under ThreadSanitizer";
+#endif
+    RegisterWidgetClasses();
+    RegisterWatchlistClasses();
+    RegisterMessagingClasses();
+    MyMessage::setListRequestPause([] {});
+    MyMessage::stopTimer();
+    MyMessageStore::resetShared();
+    ClearBrokerDirectory();
+    ClearOffMessageBrokers();
+    ui::Application::shared().clearOpenedURLs();
+  }
+  void TearDown() override {
+    MyMessage::stopTimer();
+    StartupTest::TearDown();
+    MyMessageStore::resetShared();
+    ClearBrokerDirectory();
+    MyMessage::setListRequestPause({});
+  }
+  MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
+  MyMessage* OpenPane(const std::string& user, size_t messages) {
+    Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
+    EXPECT_TRUE(LoggedInAndShown());
+    EXPECT_TRUE(WaitFor([&] {
+      return Centre() && Centre()->store().totalMessages().size() == messages && AreBrokerTablesLoaded();
+    }));
+    Settle();
+    app->changeTabBarSelController(app->indexInTabBar(kSlotMessage));
+    Settle();
+    Centre()->changeSelSubItem(0);
+    return Centre();
+  }
+  std::shared_ptr<ui::TableViewCell> Cell(MyMessage* centre, ui::TableView& table, int row, int section = 0) {
+    return centre->tableViewCellForRowAtIndexPath(table, ui::IndexPath::forRow(row, section));
+  }
+  static std::string Text(ui::TableViewCell& cell, int tag) {
+    auto* label = dynamic_cast<ui::Label*>(cell.contentView()->viewWithTag(tag));
+    return label ? label->text() : "<none>";
+  }
+  int RowOf(MyMessage* centre, const std::string& id) {
+    const auto& rows = centre->store().brokerListArray();
+    for (size_t i = 0; i < rows.size(); ++i)
+      if (rows[i]["broker_id"].toString() == id) return static_cast<int>(i);
+    return -1;
+  }
+};
+
+TEST_F(MessageAdviserPaneTest, InvestorRowsCountsBadgesAndCardActions) {
+  // The seeded mailbox: two messages from 9001, one from 9002.
+  MyMessage* centre = OpenPane("zhang", 3);
+  ASSERT_NE(centre, nullptr);
+  ui::TableView& list = *centre->brokerListTableView();
+  EXPECT_FALSE(list.isHidden());
+  EXPECT_EQ(centre->numberOfSectionsInTableView(list), 1);
+  EXPECT_TRUE(centre->sectionIndexTitlesForTableView(list).empty());
+  EXPECT_EQ(centre->tableViewTitleForHeaderInSection(list, 0), "");
+  centre->currentMyMessage(0);  // one of the messages read
+  centre->changeSelSubItem(0);
+  const auto& rows = centre->store().brokerListArray();
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_FALSE(rows[3].asDictionary().contains("LASTDATE")) << "advisers without messages last";
+  std::map<std::string, std::shared_ptr<ui::TableViewCell>> cells;
+  for (int i = 0; i < 4; ++i) cells[rows[static_cast<size_t>(i)]["broker_id"].toString()] = Cell(centre, list, i);
+  int badges = 0;
+  for (const char* id : {"9001", "9002"}) {
+    auto cell = cells[id];
+    EXPECT_NE(Text(*cell, MyMessage::kTagRowCount).find("条消息("), std::string::npos) << id;
+    badges += cell->contentView()->viewWithTag(MyMessage::kTagRowBadge) != nullptr;
+  }
+  EXPECT_EQ(badges, 2) << "both have unread messages left";
+  EXPECT_EQ(Text(*cells["9003"], MyMessage::kTagRowCount), "");
+  EXPECT_EQ(dynamic_cast<ui::Label*>(cells["9003"]->contentView()->viewWithTag(MyMessage::kTagRowName))->textColor(),
+            gfx::Color::black());
+
+  // The card of 9001 and its actions.
+  const int wang = RowOf(centre, "9001");
+  ASSERT_GE(wang, 0);
+  centre->showBrokerDetail(wang);
+  BrokerDetail& card = *centre->brokerDetailCard();
+  EXPECT_FALSE(card.isHidden());
+  centre->brokerDetailWithActionID(card, 3);
+  centre->brokerDetailWithActionID(card, 4);
+  EXPECT_EQ(ui::Application::shared().openedURLs(),
+            (std::vector<std::string>{"tel:13800000001", "tel:021-55550001"}));
+  centre->brokerDetailWithActionID(card, 2);
+  auto* compose = dynamic_cast<SendMessageViewController*>(centre->presentedViewController());
+  ASSERT_NE(compose, nullptr);
+  EXPECT_EQ(compose->sendMessageView()->chooseArray(), std::vector<std::string>{std::to_string(wang)});
+  EXPECT_EQ(compose->sendMessageView()->editReceiver()->text(), "王明");
+  EXPECT_EQ(compose->sendMessageView()->senderTextView()->names(), std::vector<std::string>{"王明"});
+  centre->dismissModalViewControllerAnimated(false);
+  centre->brokerDetailWithActionID(card, 5);
+  auto* communion = dynamic_cast<CommunionViewController*>(centre->presentedViewController());
+  ASSERT_NE(communion, nullptr);
+  EXPECT_EQ(communion->contents().size(), 2u);
+  EXPECT_EQ(communion->currentBrokerID(), "9001");
+  EXPECT_EQ(communion->title(), "王明");
+  for (const auto& m : centre->store().totalMessages()) {
+    if (m["brokerID"].toString() == "9001") {
+      EXPECT_EQ(m["unread"].toInt(), 0);
+    }
+  }
+  centre->dismissModalViewControllerAnimated(false);
+  centre->brokerDetailWithActionID(card, 1);
+  auto* navigation = dynamic_cast<ui::NavigationController*>(centre->presentedViewController());
+  ASSERT_NE(navigation, nullptr);
+  EXPECT_NE(dynamic_cast<ui::NewContactController*>(navigation->topViewController()), nullptr);
+  centre->dismissModalViewControllerAnimated(false);
+
+  // No messages: a notice. Someone not in the directory: nothing.
+  centre->showBrokerDetail(RowOf(centre, "9004"));
+  centre->brokerDetailWithActionID(card, 5);
+  EXPECT_NE(WaitForAlert(0, 1), nullptr);
+  ui::AlertView::dismissAll();
+  card.updateBrokerDetailView(Value(foundation::Dictionary{{"broker_id", Value("gone")}}));
+  centre->brokerDetailWithActionID(card, 3);
+  EXPECT_EQ(ui::Application::shared().openedURLs().size(), 2u);
+
+  // The switch: toggled twice uploads nothing; off, then hidden, uploads once.
+  server->clearReceivedRequests();
+  card.updateBrokerDetailView(centre->store().brokerListArray()[static_cast<size_t>(RowOf(centre, "9001"))]);
+  card.switchMessage()->setOn(false);
+  centre->brokerDetailWithActionID(card, 6);
+  card.switchMessage()->setOn(true);
+  centre->brokerDetailWithActionID(card, 6);
+  centre->changeSelSubItem(0);
+  Settle();
+  int uploads = 0;
+  for (auto& r : server->receivedRequests(Role::Message)) uploads += r.header.ChildType == 28;
+  EXPECT_EQ(uploads, 0);
+  card.switchMessage()->setOn(false);
+  centre->brokerDetailWithActionID(card, 6);
+  centre->changeSelSubItem(2);
+  Settle();
+  for (auto& r : server->receivedRequests(Role::Message)) uploads += r.header.ChildType == 28;
+  EXPECT_EQ(uploads, 1);
+  EXPECT_TRUE(WaitFor([] { return GetCurrentOffMessageBrokers() == std::string("9001"); }));
+}
+
+TEST_F(MessageAdviserPaneTest, AdviserSectionsIndexTagTableAndRowsWithoutALetter) {
+  server->startMailboxEmpty("9001");
+  MyMessage* centre = OpenPane("9001", 0);
+  ASSERT_NE(centre, nullptr);
+  ui::TableView& list = *centre->brokerListTableView();
+  const auto keys = centre->sectionIndexTitlesForTableView(list);
+  ASSERT_FALSE(keys.empty());
+  EXPECT_EQ(keys.front(), "#");
+  EXPECT_NE(list.sectionIndexView(), nullptr) << "the index strip is shown";
+  EXPECT_EQ(centre->tableViewTitleForHeaderInSection(list, 0), "#");
+  auto first = Cell(centre, list, 0, 0);
+  EXPECT_EQ(Text(*first, MyMessage::kTagRowName), "所有投顾");
+  EXPECT_EQ(first->accessoryType(), ui::TableViewCellAccessoryType::DisclosureIndicator);
+  for (size_t s = 0; s < keys.size(); ++s) {
+    for (int r = 0; r < centre->tableViewNumberOfRowsInSection(list, static_cast<int>(s)); ++r) {
+      int flat = centre->getIntFromIndexPath(ui::IndexPath::forRow(r, static_cast<int>(s)));
+      ASSERT_GE(flat, 0);
+      EXPECT_EQ(centre->getIndexPathFromInt(flat), ui::IndexPath::forRow(r, static_cast<int>(s)));
+    }
+  }
+  list.scrollToSectionIndex(static_cast<int>(keys.size()) - 1);
+
+  // A group row slides in the tag table with its members by letter.
+  int tag = -1;
+  const auto& rows = centre->store().brokerListArray();
+  for (size_t i = 0; i < rows.size(); ++i)
+    if (rows[i]["broker_name"].toString() == "重点客户") tag = static_cast<int>(i);
+  ASSERT_GE(tag, 0);
+  centre->showBrokerDetail(tag);
+  ui::TableView& tags = *centre->tagDetailTableView();
+  EXPECT_FALSE(tags.isHidden());
+  EXPECT_NE(centre->navigationItem().leftBarButtonItem(), nullptr) << "返回";
+  int members = 0;
+  for (int s = 0; s < centre->numberOfSectionsInTableView(tags); ++s)
+    members += centre->tableViewNumberOfRowsInSection(tags, s);
+  EXPECT_EQ(members, 2);
+  centre->tableViewDidSelectRowAtIndexPath(tags, ui::IndexPath::forRow(0, 0));
+  EXPECT_FALSE(centre->brokerDetailCard()->isHidden()) << "a member opens the card";
+  centre->tableViewDidSelectRowAtIndexPath(tags, ui::IndexPath::forRow(9, 9));  // only logs
+  centre->changeSelSubItem(0);
+  advance(0.5);
+  Settle();
+  EXPECT_TRUE(tags.isHidden()) << "re-tapping item 0 slides it out";
+
+  // A client whose initial is "3" is listed under "#", and every row acts on the person shown.
+  MDBF clients;
+  {
+    testserver::TableWriter w;
+    const char* people[][3] = {{"8001", "赵强", "Z"}, {"8009", "三号", "3"}, {"8002", "孙丽", "S"}};
+    for (auto& p : people) {
+      w.addRow();
+      w.text(32, p[0]);
+      w.utf16(33, p[1]);
+      w.text(35, "139");
+      w.text(53, p[2]);
+    }
+    auto bytes = w.build();
+    clients.Parse(bytes.data(), static_cast<int>(bytes.size()));
+  }
+  LoadClientTable(clients);
+  centre->updateAllList_BrokerAccount();
+  const auto& sections = centre->brokerSections();
+  ASSERT_EQ(sections.keys.front(), "#");
+  const auto& hash = sections.positions.front();
+  const auto& listed = centre->store().brokerListArray();
+  EXPECT_EQ(listed[static_cast<size_t>(hash.back())]["broker_id"].toString(), "8009");
+  for (size_t s = 0; s < sections.keys.size(); ++s) {
+    for (size_t r = 0; r < sections.positions[s].size(); ++r) {
+      auto cell = Cell(centre, list, static_cast<int>(r), static_cast<int>(s));
+      const Value& shown = listed[static_cast<size_t>(sections.positions[s][r])];
+      EXPECT_EQ(Text(*cell, MyMessage::kTagRowName), shown["broker_name"].toString());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace startuptest

@@ -1,0 +1,267 @@
+// The message centre's screen against the test server: menu, tool view, lists, count and badge,
+// edit mode, the detail delegate and the panes.
+#include "detail/TrendlineController.h"
+#include "messaging/BrokerDirectory.h"
+#include "messaging/MessageCells.h"
+#include "messaging/MessagingClasses.h"
+#include "messaging/MessagingPlaceholders.h"
+#include "messaging/MyMessage.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/NavigationController.h"
+#include "shell/Extend.h"
+#include "tests/shell/StartupTestSupport.h"
+#include "watchlist/WatchlistClasses.h"
+#include "widgets/WidgetClasses.h"
+
+namespace startuptest {
+namespace {
+
+using foundation::Value;
+
+class MessageCentreScreenTest : public StartupTest {
+ protected:
+  void SetUp() override {
+    StartupTest::SetUp();
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "launched client: not under ThreadSanitizer";
+#endif
+    RegisterWidgetClasses();
+    RegisterWatchlistClasses();
+    RegisterMessagingClasses();
+    MyMessage::setListRequestPause([] {});
+    MyMessage::stopTimer();
+    MyMessageStore::resetShared();
+    ClearBrokerDirectory();
+  }
+  void TearDown() override {
+    MyMessage::stopTimer();
+    StartupTest::TearDown();
+    MyMessageStore::resetShared();
+    ClearBrokerDirectory();
+    MyMessage::setListRequestPause({});
+  }
+
+  MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
+  // Logs in and waits for the mailbox's messages to be stored, then shows the "服务" tab.
+  MyMessage* OpenCentre(const std::string& user, size_t messages) {
+    Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
+    EXPECT_TRUE(LoggedInAndShown());
+    EXPECT_TRUE(WaitFor([&] { return Centre() && Centre()->store().totalMessages().size() == messages; }));
+    Settle();
+    app->changeTabBarSelController(app->indexInTabBar(kSlotMessage));
+    Settle();
+    return Centre();
+  }
+  std::string CountText(MyMessage* centre) {
+    return dynamic_cast<ui::Label*>(centre->toolView()->viewWithTag(MyMessage::kTagCount))->text();
+  }
+  bool Shown(MyMessage* centre, int tag) { return !centre->toolView()->viewWithTag(tag)->isHidden(); }
+  int Rows(MyMessage* centre) {
+    return centre->tableViewNumberOfRowsInSection(*centre->tableView(), 0);
+  }
+  int64_t IdOfRow(MyMessage* centre, int row) {
+    return centre->store().totalMessages()[static_cast<size_t>(centre->store().showIndexArray()[static_cast<size_t>(row)])]["id"].toInt();
+  }
+  void Poll() {
+    advance(MyMessage::kPollSeconds);
+    Settle();
+  }
+  int Mails() {
+    int n = 0;
+    for (auto& r : server->receivedRequests(Role::Message)) n += r.header.ChildType == 106;
+    return n;
+  }
+  testserver::Message Mail(const char* title) {
+    testserver::Message m;
+    m.from = "9001";
+    m.title = title;
+    m.content = "正文";
+    return m;
+  }
+};
+
+TEST_F(MessageCentreScreenTest, InvestorInboxCountBadgeAndItems) {
+  MyMessage* centre = OpenCentre("zhang", 3);
+  ASSERT_NE(centre, nullptr);
+  ASSERT_NE(centre->menuBarView(), nullptr);
+  EXPECT_EQ(centre->title(), "我的服务");
+  EXPECT_EQ(centre->menuBarView()->totalItemsNum(), 3);
+  EXPECT_EQ(centre->menuBarView()->itemButton(0)->title(ui::ControlState::Normal), "我的投顾");
+  EXPECT_EQ(centre->menuBarView()->nSelItemIndex(), 2);
+  EXPECT_TRUE(Shown(centre, MyMessage::kTagEdit));
+  EXPECT_FALSE(Shown(centre, MyMessage::kTagClear));
+  EXPECT_FALSE(Shown(centre, MyMessage::kTagDelete));
+  EXPECT_EQ(Rows(centre), 3);
+  EXPECT_EQ(CountText(centre), "共3条消息(3条未读)");
+  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 3);
+  auto cell = std::dynamic_pointer_cast<MyMessageCell>(
+      centre->tableViewCellForRowAtIndexPath(*centre->tableView(), ui::IndexPath::forRow(0, 0)));
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->unreadFlagLabel()->text(), "未读");
+  EXPECT_EQ(cell->senderLabel()->text().rfind("发件人:", 0), 0u);
+
+  testserver::Message m = Mail("新到");
+  int64_t id = server->putMessage("zhang", m);
+  Poll();
+  ASSERT_TRUE(WaitFor([&] { return Rows(centre) == 4; }));
+  EXPECT_EQ(IdOfRow(centre, 0), id) << "a polled message comes on top";
+  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 4);
+
+  centre->currentMyMessage(1);  // read one
+  centre->changeSelSubItem(1);
+  EXPECT_EQ(Rows(centre), 3) << "item 1 shows only the unread";
+  centre->changeSelSubItem(0);
+  EXPECT_TRUE(centre->tableView()->isHidden());
+  EXPECT_FALSE(centre->brokerListTableView()->isHidden());
+  EXPECT_TRUE(centre->toolView()->isHidden());
+  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 0) << "the adviser pane shows no messages";
+  centre->changeSelSubItem(2);
+  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 3);
+}
+
+TEST_F(MessageCentreScreenTest, OpeningAnUnreadMessageMarksItReadAndSendsOneReceipt) {
+  MyMessage* centre = OpenCentre("zhang", 3);
+  ASSERT_NE(centre, nullptr);
+  centre->changeSelSubItem(1);
+  server->clearReceivedRequests();
+  Value first = centre->currentMyMessage(0);
+  EXPECT_EQ(first["unread"].toInt(), 0);
+  EXPECT_EQ(CountText(centre), "共3条消息(2条未读)");
+  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 2);
+  EXPECT_EQ(Rows(centre), 3) << "stays listed until the list is rebuilt";
+  auto stored = foundation::PropertyList::readFile(
+      foundation::documentsPath(ReceivedMessageFileName("zhang"))).value.asArray();
+  int unreadOnDisk = 0;
+  for (const auto& m : stored) unreadOnDisk += m["unread"].toInt() == 1;
+  EXPECT_EQ(unreadOnDisk, 2) << "saved at once";
+  EXPECT_TRUE(WaitFor([&] { return Mails() == 1; }));
+  centre->currentMyMessage(0);
+  Settle();
+  EXPECT_EQ(Mails(), 1) << "opening it again sends nothing";
+  EXPECT_EQ(centre->currentMyMessage(7)["id"].isNull(), true);
+}
+
+TEST_F(MessageCentreScreenTest, MarksAndDetailRowsFollowTheirMessagesWhileThePollStores) {
+  MyMessage* centre = OpenCentre("zhang", 3);
+  ASSERT_NE(centre, nullptr);
+  centre->changeSelSubItem(1);
+  ASSERT_EQ(Rows(centre), 3);
+  const int64_t first = IdOfRow(centre, 0);
+  const int64_t middle = IdOfRow(centre, 1);
+  const int64_t third = IdOfRow(centre, 2);
+  centre->toolViewClicked(MyMessage::kTagEdit);
+  EXPECT_TRUE(centre->tableView()->isEditing());
+  EXPECT_TRUE(Shown(centre, MyMessage::kTagDelete));
+  ui::TableView& table = *centre->tableView();
+  for (int row : {0, 2}) table.toggleMarkByUser(*table.cellForRowAtIndexPath(ui::IndexPath::forRow(row, 0)));
+  EXPECT_EQ(centre->markedCount(), 2u);
+  server->putMessage("zhang", Mail("插入"));
+  Poll();
+  ASSERT_TRUE(WaitFor([&] { return Rows(centre) == 4; }));
+  EXPECT_EQ(table.indexPathsForMarkedRows().size(), 2u) << "marks stay shown after a rebuild";
+  centre->toolViewClicked(MyMessage::kTagDelete);
+  ASSERT_EQ(Rows(centre), 2);
+  std::vector<int64_t> left = {IdOfRow(centre, 0), IdOfRow(centre, 1)};
+  EXPECT_EQ(std::count(left.begin(), left.end(), middle), 1) << "the unmarked one stays";
+  EXPECT_EQ(std::count(left.begin(), left.end(), first), 0);
+  EXPECT_EQ(std::count(left.begin(), left.end(), third), 0);
+  EXPECT_TRUE(table.isEditing()) << "edit mode stays on";
+  centre->toolViewClicked(MyMessage::kTagCancel);
+  EXPECT_FALSE(table.isEditing());
+
+  // A detail screen keeps naming the messages it opened with.
+  centre->changeSelSubItem(2);
+  const int64_t second = IdOfRow(centre, 1);
+  centre->tableViewDidSelectRowAtIndexPath(table, ui::IndexPath::forRow(1, 0));
+  auto* nav = centre->navigationController();
+  ASSERT_NE(nav, nullptr);
+  auto* detail = dynamic_cast<MyMessageDetailController*>(nav->topViewController());
+  ASSERT_NE(detail, nullptr);
+  EXPECT_EQ(detail->shownMessage()["id"].toInt(), second);
+  server->putMessage("zhang", Mail("又一条"));
+  Poll();
+  ASSERT_TRUE(WaitFor([&] { return Rows(centre) == 3; }));
+  EXPECT_EQ(centre->currentMyMessage(1)["id"].toInt(), second);
+  EXPECT_EQ(centre->totalMyMessage(), 2);
+  centre->currentMessageChanged(1, "taskstatus", Value("1"));
+  EXPECT_EQ(centre->currentMyMessage(1)["taskstatus"].toString(), "1");
+}
+
+TEST_F(MessageCentreScreenTest, EmptyingSwipeWriteSearchAndTheAdviserPersonality) {
+  MyMessage* centre = OpenCentre("zhang", 3);
+  ASSERT_NE(centre, nullptr);
+  centre->Action_WriteMessageBtn();
+  auto* compose = dynamic_cast<SendMessageViewController*>(centre->presentedViewController());
+  ASSERT_NE(compose, nullptr);
+  EXPECT_EQ(compose->sendMessageView()->receiverArray().size(), BuildBrokerList().size());
+  centre->dismissModalViewControllerAnimated(false);
+
+  centre->SearchDone("600000", 1, "浦发银行", 1);
+  auto* pager = dynamic_cast<TrendlineController*>(centre->navigationController()->topViewController());
+  EXPECT_NE(pager, nullptr) << "the stock detail pager is pushed";
+  centre->navigationController()->popToRootViewControllerAnimated(false);
+
+  centre->currentMyMessage(0);  // one read
+  centre->changeSelSubItem(1);
+  centre->tableViewCommitEditingStyle(*centre->tableView(), ui::TableViewCellEditingStyle::Delete,
+                                      ui::IndexPath::forRow(0, 0));
+  EXPECT_EQ(centre->store().totalMessages().size(), 2u) << "a swipe deletes one row";
+  centre->toolViewClicked(MyMessage::kTagClear);
+  auto alert = WaitForAlert(MyMessage::kAlertClearAll, 2);
+  ASSERT_NE(alert, nullptr);
+  alert->pressButtonAtIndex(0);
+  EXPECT_EQ(centre->store().totalMessages().size(), 1u) << "item 1 empties only its unread";
+  centre->changeSelSubItem(1);
+  EXPECT_EQ(Rows(centre), 0);
+  centre->toolViewClicked(MyMessage::kTagEdit);
+  EXPECT_FALSE(centre->tableView()->isEditing()) << "nothing to edit";
+}
+
+TEST_F(MessageCentreScreenTest, AdviserMenuAndSentList) {
+  server->startMailboxEmpty("9001");
+  MyMessage* centre = OpenCentre("9001", 0);
+  ASSERT_NE(centre, nullptr);
+  EXPECT_EQ(centre->menuBarView()->totalItemsNum(), 4);
+  EXPECT_EQ(centre->menuBarView()->itemButton(3)->title(ui::ControlState::Normal), "已发消息");
+  foundation::NotificationCenter::defaultCenter().post(
+      "notification_saveSendMessage", nullptr,
+      Value(foundation::Dictionary{{"sendMessageKey_recivers", Value("8001")},
+                                   {"sendMessageKey_showRecivers", Value("赵强")},
+                                   {"sendMessageKey_date", Value("2026-12-07 09:00:00")},
+                                   {"sendMessageKey_title", Value("早盘提示")},
+                                   {"sendMessageKey_content", Value("注意仓位")}}));
+  const int badge = VerdanAppDelegate::unreadMessageCount();
+  centre->changeSelSubItem(3);
+  EXPECT_EQ(Rows(centre), 1);
+  EXPECT_EQ(CountText(centre), "共1条已发消息");
+  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), badge);
+  auto cell = std::dynamic_pointer_cast<MyMessageCell>(
+      centre->tableViewCellForRowAtIndexPath(*centre->tableView(), ui::IndexPath::forRow(0, 0)));
+  EXPECT_EQ(cell->senderLabel()->text(), "收件人:赵强");
+  EXPECT_EQ(cell->unreadFlagLabel()->text(), "已发");
+}
+
+TEST_F(MessageCentreScreenTest, TheMoreGridsCentreShowsTheSameMessagesAndLosesNone) {
+  MyMessage* tab = OpenCentre("zhang", 3);
+  ASSERT_NE(tab, nullptr);
+  tab->currentMyMessage(0);
+  auto second = Extend::produceObject<MyMessage>("MyMessage");
+  ASSERT_NE(second, nullptr);
+  tab->navigationController()->pushViewController(second, false);
+  Settle();
+  EXPECT_EQ(Rows(second.get()), 3);
+  EXPECT_EQ(CountText(second.get()), "共3条消息(2条未读)");
+  server->putMessage("zhang", Mail("两处都见"));
+  Poll();
+  ASSERT_TRUE(WaitFor([&] { return Rows(second.get()) == 4 && Rows(tab) == 4; }));
+  tab->navigationController()->popToRootViewControllerAnimated(false);
+  second.reset();
+  Settle();
+  auto stored = foundation::PropertyList::readFile(
+      foundation::documentsPath(ReceivedMessageFileName("zhang"))).value.asArray();
+  EXPECT_EQ(stored.size(), 4u);
+}
+
+}  // namespace
+}  // namespace startuptest
