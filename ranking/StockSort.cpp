@@ -376,6 +376,24 @@ void StockSort::reloadRowsFromCache() {
   QuoteCache_GetQuotes(SortData, pageKeys_, StockNum);
 }
 
+void StockSort::refreshShownRows() {
+  reloadRowsFromCache();
+  ui::TableView* left = _tableTableView ? _tableTableView->leftTableView() : nullptr;
+  ui::TableView* right = _tableTableView ? _tableTableView->rightTableView() : nullptr;
+  if (!left || !right || left->numberOfRowsInSection(0) != StockNum ||
+      right->numberOfRowsInSection(0) != StockNum) {
+    updateViewController();
+    return;
+  }
+  ++redraws_;
+  for (const auto& [view, position] : {std::pair{left, Table_TableView::kLeftTableTag},
+                                       std::pair{right, Table_TableView::kRightTableTag}}) {
+    for (const ui::IndexPath& path : view->indexPathsForVisibleRows())
+      if (auto* cell = view->cellForRowAtIndexPath(path))
+        updateCellContent(*cell, *view, position, path);
+  }
+}
+
 std::string StockSort::baseTitle() const {
   const std::string& current = title();
   size_t bracket = current.find('(');

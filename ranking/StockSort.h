@@ -215,8 +215,8 @@ class StockSort : public ui::ViewController,
   bool observing_ = false;
   int redraws_ = 0;
   // Quote pushes of the page shown only mark it; its rows reload once per turn of the loop.
-  foundation::Coalescer pushRefresh_{[this] {
-    reloadRowsFromCache();
-    updateViewController();
-  }};
+  foundation::Coalescer pushRefresh_{[this] { refreshShownRows(); }};
+  // The rows on screen rewritten where they stand from the cache (a reload would hand the
+  // cells back and cancel a tap in progress); a changed row count reloads.
+  void refreshShownRows();
 };

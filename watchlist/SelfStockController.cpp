@@ -380,6 +380,24 @@ void SelfStockController::reloadView() {
   if (table_) table_->reloadView();
 }
 
+void SelfStockController::refreshShownRows() {
+  if (!table_) return;
+  const std::pair<ui::TableView*, int> sides[] = {
+      {table_->leftTableView(), Table_TableView::kLeftTableTag},
+      {table_->rightTableView(), Table_TableView::kRightTableTag}};
+  for (const auto& [view, position] : sides) {
+    if (!view || view->numberOfRowsInSection(0) != stockNum_) {
+      reloadView();
+      return;
+    }
+  }
+  for (const auto& [view, position] : sides) {
+    for (const ui::IndexPath& path : view->indexPathsForVisibleRows())
+      if (auto* cell = view->cellForRowAtIndexPath(path))
+        updateCellContent(*cell, *view, position, path);
+  }
+}
+
 void SelfStockController::updateViewController() {
   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
   const int pages = pageCount();

@@ -216,7 +216,10 @@ class SelfStockController : public ui::ViewController,
   int currentPage_ = 0;
   bool requestRevert_ = false;
   // Quote pushes of the shown page only mark the table; it reloads once per turn of the loop.
-  foundation::Coalescer pushRefresh_{[this] { reloadView(); }};
+  foundation::Coalescer pushRefresh_{[this] { refreshShownRows(); }};
+  // The rows on screen rewritten where they stand (a reload would hand the cells back and
+  // cancel a tap in progress); a changed row count reloads.
+  void refreshShownRows();
   int8_t showZL_ = 0;
   RankParams rankParam_;
   double contentWidth_ = 0;
