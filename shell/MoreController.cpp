@@ -292,7 +292,16 @@ void MoreController::openFunction(int functionID) {
   auto blank = ui::View::create(gfx::Rect(0, 0, 30, 44));
   blank->setAlpha(0);
   screen->navigationItem().setLeftBarButtonItem(ui::BarButtonItem::withCustomView(blank));
-  if (ui::NavigationController* navigation = navigationController())
+  ui::NavigationController* navigation = navigationController();
+  if (name == kMessageClass) {
+    // The tab is not changed for the message centre, so it opens over the tab the user is on:
+    // pushed on the More tab while another tab shows, nobody would see it.
+    if (TabBarController* tabs = h->customTabBarController()) {
+      if (auto* selected = dynamic_cast<ui::NavigationController*>(tabs->selectedViewController()))
+        navigation = selected;
+    }
+  }
+  if (navigation)
     navigation->pushViewController(screen, true);
   else
     foundation::logError("MoreController: no navigation controller for %s", name.c_str());

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "MoreTestSupport.h"
+#include "core/CoreState.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/NavigationController.h"
 #include "shell/ConfigFileReader.h"
@@ -89,6 +90,22 @@ TEST_F(MoreDelegateTest, GuestGetsTheNoticeInsteadOfTheMessageCentre) {
   EXPECT_EQ(alert->message(), "游客 请先登陆才能查看经纪人消息！");
   EXPECT_EQ(alert->buttonTitleAtIndex(0), "确定");
   EXPECT_EQ(app->tabBarController()->selectedIndex(), before);
+  EXPECT_EQ(navigationOf(kSlotMore)->viewControllers().size(), 1u);
+}
+
+// With a user name the message centre opens over the tab the user is on, which stays selected.
+TEST_F(MoreDelegateTest, TheMessageCentreOpensOverTheSelectedTab) {
+  SetLoginInfo("13800000000", "secret");
+  more->homeTabBarView()->insteadItemView(0, idOf("MyMessage"));
+  advance(0.5);
+  const int before = app->tabBarController()->selectedIndex();
+  openFromBar(0);
+  EXPECT_EQ(ui::AlertView::topAlert(), nullptr);
+  EXPECT_EQ(app->tabBarController()->selectedIndex(), before);
+  auto* navigation =
+      dynamic_cast<ui::NavigationController*>(app->tabBarController()->selectedViewController());
+  ASSERT_NE(navigation, nullptr);
+  EXPECT_NE(dynamic_cast<MessageCentreStandIn*>(navigation->topViewController()), nullptr);
   EXPECT_EQ(navigationOf(kSlotMore)->viewControllers().size(), 1u);
 }
 
