@@ -354,26 +354,14 @@ void AccountManager::resetToGuest() {
 
 void AccountManager::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
-  if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.status == kReceiveStatusConnectFailed) {
-    hideWaiting();
-    resetToGuest();
-    foundation::NotificationCenter::defaultCenter().post("login_fail");
-    ShowAlertMessage("", kConnectFailText);
+  if (!accountui::TakeLoginPageAnswer(
+          notification, view, [this] { hideWaiting(); }, [this] { resetToGuest(); },
+          [this] {
+            resetToGuest();
+            updateAccountStatus();
+          }))
     return;
-  }
   const PacketHeader& h = view.header;
-  if (h.MainType != 144 || h.PageID != kLoginPageId) return;
-  if (h.isError()) {
-    hideWaiting();
-    if (h.ChildType == 5 || h.ChildType == 6 || h.ChildType == 7) {
-      resetToGuest();
-      updateAccountStatus();
-    }
-    std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
-    return;
-  }
   if (alertView_) alertView_->startRequestTimer();
   if (h.ChildType == 7 && requestCodeRZ_ >= 0) {
     requestCodeRZ_ = -1;

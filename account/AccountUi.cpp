@@ -1,6 +1,9 @@
 #include "account/AccountUi.h"
 
+#include "account/AccountAnswers.h"
+#include "core/PacketHeader.h"
 #include "platform/graphics/Font.h"
+#include "shell/ShellAlerts.h"
 
 namespace accountui {
 
@@ -41,6 +44,30 @@ std::shared_ptr<myTextField> MakeField(const gfx::Rect& frame, const std::string
   field->setSecureTextEntry(secure);
   field->setClearButtonMode(ui::TextFieldViewMode::WhileEditing);
   return field;
+}
+
+bool TakeLoginPageAnswer(const foundation::Notification& notification, ReceiveRecordView& view,
+                         const std::function<void()>& hideWaiting,
+                         const std::function<void()>& onConnectFailed,
+                         const std::function<void()>& onLoginRefused) {
+  if (!ReceiveRecordView::From(notification, view)) return false;
+  if (view.status == kReceiveStatusConnectFailed) {
+    hideWaiting();
+    onConnectFailed();
+    foundation::NotificationCenter::defaultCenter().post("login_fail");
+    ShowAlertMessage("", kConnectFailText);
+    return false;
+  }
+  const PacketHeader& h = view.header;
+  if (h.MainType != 144 || h.PageID != kLoginPageId) return false;
+  if (h.isError()) {
+    hideWaiting();
+    if (h.ChildType == 5 || h.ChildType == 6 || h.ChildType == 7) onLoginRefused();
+    std::string text = view.errorText();
+    if (!text.empty()) ShowMessageAlert(text);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace accountui

@@ -2,9 +2,12 @@
 // the texts these screens share.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "core/ReceiveRecord.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Color.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
@@ -41,5 +44,14 @@ void OnTap(ui::Control& control, const std::shared_ptr<T>& object, Fn fn) {
       },
       ui::ControlEvent::TouchUpInside, object.get());
 }
+
+// How the login forms take a notification. A failed connection and an error answer on the login
+// page end the wait and tell the user why: `hideWaiting` runs first, then `onConnectFailed`
+// (before "login_fail" goes out) or, for an error to the login itself (child types 5, 6 and 7),
+// `onLoginRefused`. True, with `view` filled, only for a good answer on the login page.
+bool TakeLoginPageAnswer(const foundation::Notification& notification, ReceiveRecordView& view,
+                         const std::function<void()>& hideWaiting,
+                         const std::function<void()>& onConnectFailed,
+                         const std::function<void()>& onLoginRefused);
 
 }  // namespace accountui

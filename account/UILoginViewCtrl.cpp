@@ -299,23 +299,10 @@ void UILoginViewCtrl::handleTimeoutRequest() {
 
 void UILoginViewCtrl::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
-  if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.status == kReceiveStatusConnectFailed) {
-    hideWaiting();
-    ResetAllCoreState();
-    foundation::NotificationCenter::defaultCenter().post("login_fail");
-    ShowAlertMessage("", kConnectFailText);
+  if (!accountui::TakeLoginPageAnswer(
+          notification, view, [this] { hideWaiting(); }, [] { ResetAllCoreState(); },
+          [] { ResetAllCoreState(); }))
     return;
-  }
-  const PacketHeader& h = view.header;
-  if (h.MainType != 144 || h.PageID != kLoginPageId) return;
-  if (h.isError()) {
-    hideWaiting();
-    if (h.ChildType == 5 || h.ChildType == 6 || h.ChildType == 7) ResetAllCoreState();
-    std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
-    return;
-  }
   if (alertView_) alertView_->startRequestTimer();
   QuoteLoginAnswer answer;
   if (!ReadQuoteLoginAnswer(view, answer)) return;

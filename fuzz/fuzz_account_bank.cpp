@@ -11,6 +11,7 @@
 #include "core/MDBF.h"
 #include "core/PacketHeader.h"
 #include "core/ReceiveRecord.h"
+#include "fuzz/AccountFuzzSupport.h"
 #include "fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -21,11 +22,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 // Input: a byte choosing the reader (and for bank records where the second packet starts), the
 // 16-byte header, the body.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 1 + kPacketHeaderSize) return 0;
-  size_t bodyLen = 0;
-  std::vector<uint8_t> record = fuzzsupport::PacketRecord(data + 1, size - 1, bodyLen);
-  ReceiveRecordView view;
-  if (!ReceiveRecordView::From(record.data(), kReceiveRecordSize, view)) return 0;
+  fuzzsupport::AccountAnswerInput in;
+  if (!fuzzsupport::ReadAccountAnswerInput(data, size, in)) return 0;
+  ReceiveRecordView& view = in.view;
   if (view.header.isError()) {
     view.errorText();
     return 0;
@@ -34,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   switch (data[0] % 3) {
     case 0: {
       // Two packets: the body cut where the selector says.
-      const int cut = bodyLen == 0 ? 0 : static_cast<int>((data[0] / 3) * bodyLen / 85);
+      const int cut = in.bodyLen == 0 ? 0 : static_cast<int>((data[0] / 3) * in.bodyLen / 85);
       table.Parse(view.body, cut);
       table.AppendPacket(view.body + cut, view.bodyLen - cut);
       for (const BankEntry& bank : ParseBankEntries(table)) {

@@ -9,6 +9,7 @@
 #include "core/MDBF.h"
 #include "core/PacketHeader.h"
 #include "core/ReceiveRecord.h"
+#include "fuzz/AccountFuzzSupport.h"
 #include "fuzz/FuzzSupport.h"
 #include "platform/foundation/Text.h"
 
@@ -20,11 +21,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 // Input: a byte (bit 0: information page; bits 1-7: where the packets are cut), the 16-byte
 // header, the body.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 1 + kPacketHeaderSize) return 0;
-  size_t bodyLen = 0;
-  std::vector<uint8_t> record = fuzzsupport::PacketRecord(data + 1, size - 1, bodyLen);
-  ReceiveRecordView view;
-  if (!ReceiveRecordView::From(record.data(), kReceiveRecordSize, view)) return 0;
+  fuzzsupport::AccountAnswerInput in;
+  if (!fuzzsupport::ReadAccountAnswerInput(data, size, in)) return 0;
+  ReceiveRecordView& view = in.view;
   if (view.header.isError()) {
     if (!foundation::isValidUtf8(view.errorText())) __builtin_trap();
     return 0;
@@ -36,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!foundation::isValidUtf8(table.GetNSString(29))) __builtin_trap();
     return 0;
   }
-  const int cut = static_cast<int>((data[0] >> 1) * bodyLen / 128);
+  const int cut = static_cast<int>((data[0] >> 1) * in.bodyLen / 128);
   MDBF list;
   list.Parse(view.body, cut / 2);
   list.AppendPacket(view.body + cut / 2, cut - cut / 2);

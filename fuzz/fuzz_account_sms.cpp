@@ -9,6 +9,7 @@
 #include "account/SmsVerify.h"
 #include "core/PacketHeader.h"
 #include "core/ReceiveRecord.h"
+#include "fuzz/AccountFuzzSupport.h"
 #include "fuzz/FuzzSupport.h"
 #include "platform/foundation/Text.h"
 
@@ -19,11 +20,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 // Input: a byte choosing the reader, the 16-byte header, the body.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 1 + kPacketHeaderSize) return 0;
-  size_t bodyLen = 0;
-  std::vector<uint8_t> record = fuzzsupport::PacketRecord(data + 1, size - 1, bodyLen);
-  ReceiveRecordView view;
-  if (!ReceiveRecordView::From(record.data(), kReceiveRecordSize, view)) return 0;
+  fuzzsupport::AccountAnswerInput in;
+  if (!fuzzsupport::ReadAccountAnswerInput(data, size, in)) return 0;
+  ReceiveRecordView& view = in.view;
   if (data[0] % 2 == 0) {
     if (!foundation::isValidUtf8(VerifyAnswerText(view))) __builtin_trap();
   } else {

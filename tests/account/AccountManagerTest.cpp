@@ -9,21 +9,14 @@
 #include "account/RegisterViewController.h"
 #include "account/StoredAccounts.h"
 #include "core/CDataCenter.h"
-#include "core/MDBF.h"
 #include "platform/ui/TableViewCell.h"
 #include "tests/account/AccountScreenSupport.h"
 
 namespace {
 
+using accounttest::RequestField;
 using testserver::Fault;
 using testserver::Role;
-
-std::string Field(const testserver::ReceivedRequest& request, int id) {
-  MDBF table;
-  if (table.Parse(request.body.data(), static_cast<int>(request.body.size())) < 0) return "";
-  table.Seek(0);
-  return table.GetNSString(id);
-}
 
 std::string SavedKey(const char* key) {
   char text[128] = {0};
@@ -85,8 +78,8 @@ TEST_F(AccountManagerTest, GuestToUserStoresTheAccountAndClosesWhenAsked) {
   auto logins = Requests(Role::Auth, 144, 5);
   ASSERT_EQ(logins.size(), 1u);
   EXPECT_NE(logins[0].header.RequestCode, 0);
-  EXPECT_EQ(Field(logins[0], 33), "zhang3");
-  EXPECT_EQ(Field(logins[0], 23), "123456");
+  EXPECT_EQ(RequestField(logins[0], 33), "zhang3");
+  EXPECT_EQ(RequestField(logins[0], 23), "123456");
   EXPECT_EQ(SavedKey("loginname"), "zhang3");
   EXPECT_EQ(SavedKey("loginpwd"), "123456");
   EXPECT_EQ(screen->statusLabel()->text(), "登录状态: zhang3 在线");
@@ -121,9 +114,9 @@ TEST_F(AccountManagerTest, UserToUserLogsOutFirstAndKeepsOneRecordPerUser) {
   LogInAs(*screen, "li4", "654321");
   auto logouts = Requests(Role::Auth, 144, 13);
   ASSERT_EQ(logouts.size(), 1u);
-  EXPECT_EQ(Field(logouts[0], 33), "zhang3");
+  EXPECT_EQ(RequestField(logouts[0], 33), "zhang3");
   ASSERT_EQ(Requests(Role::Auth, 144, 5).size(), 1u);
-  EXPECT_EQ(Field(Requests(Role::Auth, 144, 5)[0], 33), "li4");
+  EXPECT_EQ(RequestField(Requests(Role::Auth, 144, 5)[0], 33), "li4");
   LogInAs(*screen, "zhang3", "123456");
   auto stored = LoadStoredAccounts();
   ASSERT_EQ(stored.size(), 2u);
@@ -146,8 +139,8 @@ TEST_F(AccountManagerTest, LongNamesAreCutTo49Everywhere) {
   const std::string name(60, 'u');
   const std::string password(70, 'p');
   LogInAs(*screen, name, password);
-  EXPECT_EQ(Field(Requests(Role::Auth, 144, 5)[0], 33), name.substr(0, 49));
-  EXPECT_EQ(Field(Requests(Role::Auth, 144, 5)[0], 23), password.substr(0, 49));
+  EXPECT_EQ(RequestField(Requests(Role::Auth, 144, 5)[0], 33), name.substr(0, 49));
+  EXPECT_EQ(RequestField(Requests(Role::Auth, 144, 5)[0], 23), password.substr(0, 49));
   EXPECT_EQ(SavedKey("loginname"), name.substr(0, 49));
   EXPECT_EQ(SavedKey("loginpwd"), password.substr(0, 49));
   EXPECT_EQ(AccountUser(LoadStoredAccounts()[0]), name.substr(0, 49));
@@ -184,11 +177,11 @@ TEST_F(AccountManagerTest, LogoutClearsTheIdentityAndLogsInAsGuest) {
   EXPECT_EQ(SelfStock_GetCount(), 0);
 
   ASSERT_TRUE(WaitForRequests(Role::Auth, 144, 13, 1));
-  EXPECT_EQ(Field(Requests(Role::Auth, 144, 13)[0], 33), "zhang3");
+  EXPECT_EQ(RequestField(Requests(Role::Auth, 144, 13)[0], 33), "zhang3");
   auto done = WaitForDone();
   ASSERT_TRUE(done);
   EXPECT_EQ(done->message(), kLoginSuccessText);
-  EXPECT_EQ(Field(Requests(Role::Auth, 144, 5).back(), 33), "");
+  EXPECT_EQ(RequestField(Requests(Role::Auth, 144, 5).back(), 33), "");
 }
 
 TEST_F(AccountManagerTest, FailuresLeaveAGuestSession) {

@@ -34,9 +34,10 @@
 #include "shell/LoginShowView.h"
 #include "shell/ScreenOpener.h"
 #include "shell/VerdanAppDelegate.h"
-#include "testserver/TestServer.h"
 #include "tests/shell/ScreenStandIns.h"
 #include "tests/shell/ShellTestSupport.h"
+#include "tests/shell/StartupTestSupport.h"
+#include "testserver/TestServer.h"
 #include "widgets/WidgetClasses.h"
 
 namespace accounttest {
@@ -44,14 +45,7 @@ namespace accounttest {
 using testserver::Fault;
 using testserver::Role;
 
-inline void CloseAllConnections() {
-  for (auto which :
-       {CoreConnection::Authentication, CoreConnection::Quote, CoreConnection::Trade,
-        CoreConnection::Verification, CoreConnection::Message, CoreConnection::PriceAlert}) {
-    GetCoreSocket(which).Close();
-    GetCoreSocket(which).ClearBuffers();
-  }
-}
+using startuptest::CloseAllConnections;
 
 // A field of a request's record table as text ("" when absent).
 inline std::string RequestField(const testserver::ReceivedRequest& request, int id) {

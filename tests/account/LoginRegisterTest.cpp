@@ -5,7 +5,6 @@
 #include "account/AccountUi.h"
 #include "account/RegisterViewController.h"
 #include "account/UILoginViewCtrl.h"
-#include "core/MDBF.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Window.h"
 #include "tests/account/AccountScreenSupport.h"
@@ -13,15 +12,9 @@
 namespace {
 
 using accounttest::AccountScreenTest;
+using accounttest::RequestField;
 using testserver::Fault;
 using testserver::Role;
-
-std::string Field(const testserver::ReceivedRequest& request, int id) {
-  MDBF table;
-  if (table.Parse(request.body.data(), static_cast<int>(request.body.size())) < 0) return "";
-  table.Seek(0);
-  return table.GetNSString(id);
-}
 
 class RegisterScreenTest : public AccountScreenTest {
  protected:
@@ -52,7 +45,7 @@ TEST_F(RegisterScreenTest, RegisterSendsOnceShowsTheServerTextAndAnyButtonPops) 
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].header.PageID, 2);
   EXPECT_EQ(sent[0].header.RequestCode, 0);
-  EXPECT_EQ(Field(sent[0], 33), "alice");
+  EXPECT_EQ(RequestField(sent[0], 33), "alice");
   EXPECT_NE(alert->message().find("alice"), std::string::npos);
   EXPECT_TRUE(screen->waitingBox()->isHidden());
 
@@ -95,8 +88,8 @@ TEST_F(RegisterScreenTest, BrokerInformationOffersTheCallAndKeepsTheLastNumber) 
   auto sent = Requests(Role::Auth, 144, 42)[0];
   EXPECT_EQ(sent.header.PageID, 2);
   EXPECT_NE(sent.header.RequestCode, 0);
-  EXPECT_EQ(Field(sent, 22), "0");
-  EXPECT_EQ(Field(sent, 25), "0");
+  EXPECT_EQ(RequestField(sent, 22), "0");
+  EXPECT_EQ(RequestField(sent, 25), "0");
   ASSERT_EQ(alert->numberOfButtons(), 2);
   EXPECT_EQ(alert->buttonTitleAtIndex(0), "取消");
   EXPECT_EQ(alert->buttonTitleAtIndex(1), "呼叫");
@@ -217,7 +210,7 @@ TEST_F(LoginScreenTest, UserLoginCompletesTheSessionInOrder) {
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].header.RequestCode, 0);
   EXPECT_EQ(sent[0].header.PageID, 1);
-  EXPECT_EQ(Field(sent[0], 33), "grace");
+  EXPECT_EQ(RequestField(sent[0], 33), "grace");
 
   EXPECT_TRUE(login->waitingBox()->isHidden());
   EXPECT_TRUE(login->m_btnUserLogin()->isEnabled());
