@@ -2,12 +2,22 @@
 
 #include <climits>
 
-#include "core/PriceAlertReplies.h"
 #include "platform/foundation/Log.h"
 
-// The price-alert list reads its numbers the same way: one reading for both.
 int32_t IPTextToInt(std::string_view text) {
-  return PriceAlertIntValue(text);
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > int64_t{INT_MAX} + 1) break;  // clamped below; stops the growth
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int32_t>(value);
 }
 
 std::vector<std::string> SplitIPText(std::string_view text) {
