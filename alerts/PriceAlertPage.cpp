@@ -1,0 +1,122 @@
+#include "alerts/PriceAlertPage.h"
+
+#include <string>
+
+#include "core/CSocket.h"
+#include "core/MDBF.h"
+#include "core/NetworkThreads.h"
+#include "core/PriceAlertReplies.h"
+#include "platform/foundation/Text.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Screen.h"
+#include "shell/Extend.h"
+#include "shell/ShellAlerts.h"
+#include "widgets/TableCell.h"
+
+namespace {
+
+constexpr char kWaitingText[] = "正在请求，请等待...";
+constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
+
+}  // namespace
+
+PriceAlertPage::~PriceAlertPage() {
+  if (_alertView) _alertView->clearTimer();
+  removeLoginObserver();
+  if (_tableView) {
+    _tableView->setDataSource({});
+    _tableView->setDelegate({});
+  }
+}
+
+void PriceAlertPage::addTableAndWaitingBox() {
+  const double screenHeight = ui::Screen::main().bounds().height();
+  _tableView = ui::TableView::create(gfx::Rect(0, 0, 320, screenHeight - 108));
+  _tableView->setDataSource(sharedAs<ui::TableViewDataSource>());
+  _tableView->setDelegate(sharedAs<ui::TableViewDelegate>());
+  _tableView->setBackgroundColor(gfx::Color::clear());
+  _tableView->setSeparatorColor(gfx::Color::clear());
+  view()->addSubview(_tableView);
+
+  _alertView = ::AlertView::initWithFrame(gfx::Rect(90, 200, 140, 65));
+  _alertView->setDelegate(sharedAs<::AlertViewDelegate>(), 30);
+  _alertView->setAlertTextMsg(kWaitingText);
+  _alertView->setHidden(true);
+  view()->addSubview(_alertView);
+}
+
+void PriceAlertPage::viewWillAppear(bool animated) {
+  ui::ViewController::viewWillAppear(animated);
+  Extend::setNavigationBarColorForiOS7(*this);
+  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(false, false);
+  addLoginObserver();
+  requestList();
+}
+
+void PriceAlertPage::viewDidDisappear(bool animated) {
+  ui::ViewController::viewDidDisappear(animated);
+  removeLoginObserver();
+}
+
+bool PriceAlertPage::beginRequest() {
+  if (!_alertView || !_alertView->isHidden()) return false;
+  _alertView->showAlertMsg();
+  return true;
+}
+
+// The code stays awaited: a late reply is still taken.
+void PriceAlertPage::handleTimeoutRequest() {
+  _alertView->hideAlertMsg();
+  GetCoreSocket(CoreConnection::PriceAlert).Close();
+  ShowMessageAlert(kTimeoutText);
+}
+
+bool PriceAlertPage::takeReply(const foundation::Notification& notification, uint8_t pageId,
+                               ReceiveRecordView& reply) {
+  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket)
+    return false;
+  if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != pageId) return false;
+  _alertView->hideAlertMsg();
+  if (reply.header.isError()) {
+    const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
+    ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
+    return false;
+  }
+  return true;
+}
+
+void PriceAlertPage::showAnswer(const ReceiveRecordView& reply) {
+  MDBF answer;
+  answer.Parse(reply.body, reply.bodyLen);
+  ShowAlert(answer.GetNSString(15), "", {"确定"}, 0, sharedAs<ui::AlertViewDelegate>());
+}
+
+std::shared_ptr<ui::BarButtonItem> PriceAlertPage::toolBarItem(
+    const std::string& title, std::function<void()> action,
+    std::shared_ptr<ui::BarButtonItem>* inner) {
+  auto button =
+      ui::BarButtonItem::withTitle(title, ui::BarButtonItemStyle::Bordered,
+                                   [action = std::move(action)](ui::BarButtonItem&) { action(); });
+  if (inner) *inner = button;
+  auto toolbar = MyToolBar::initWithFrame(gfx::Rect(0, 0, 50, 44));
+  toolbar->setItems({button});
+  auto outer = ui::BarButtonItem::withCustomView(toolbar);
+  outer->setStyle(ui::BarButtonItemStyle::Bordered);
+  return outer;
+}
+
+void PriceAlertPage::addLoginObserver() {
+  removeLoginObserver();
+  std::weak_ptr<PriceAlertPage> weak = sharedAs<PriceAlertPage>();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "PriceNotification", [weak](const foundation::Notification& n) {
+        if (auto self = weak.lock()) self->recvmsg(n);
+      });
+  observing_ = true;
+}
+
+void PriceAlertPage::removeLoginObserver() {
+  if (!observing_) return;
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this, "PriceNotification");
+  observing_ = false;
+}
