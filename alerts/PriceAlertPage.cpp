@@ -20,7 +20,7 @@ constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正�
 
 }  // namespace
 
-PriceAlertPage::~PriceAlertPage() {
+PriceAlertScreen::~PriceAlertScreen() {
   if (_alertView) _alertView->clearTimer();
   removeLoginObserver();
   if (_tableView) {
@@ -37,8 +37,11 @@ void PriceAlertPage::addTableAndWaitingBox() {
   _tableView->setBackgroundColor(gfx::Color::clear());
   _tableView->setSeparatorColor(gfx::Color::clear());
   view()->addSubview(_tableView);
+  addWaitingBox(200);
+}
 
-  _alertView = ::AlertView::initWithFrame(gfx::Rect(90, 200, 140, 65));
+void PriceAlertScreen::addWaitingBox(double top) {
+  _alertView = ::AlertView::initWithFrame(gfx::Rect(90, top, 140, 65));
   _alertView->setDelegate(sharedAs<::AlertViewDelegate>(), 30);
   _alertView->setAlertTextMsg(kWaitingText);
   _alertView->setHidden(true);
@@ -58,21 +61,21 @@ void PriceAlertPage::viewDidDisappear(bool animated) {
   removeLoginObserver();
 }
 
-bool PriceAlertPage::beginRequest() {
+bool PriceAlertScreen::beginRequest() {
   if (!_alertView || !_alertView->isHidden()) return false;
   _alertView->showAlertMsg();
   return true;
 }
 
 // The code stays awaited: a late reply is still taken.
-void PriceAlertPage::handleTimeoutRequest() {
+void PriceAlertScreen::handleTimeoutRequest() {
   _alertView->hideAlertMsg();
   GetCoreSocket(CoreConnection::PriceAlert).Close();
   ShowMessageAlert(kTimeoutText);
 }
 
-bool PriceAlertPage::takeReply(const foundation::Notification& notification, uint8_t pageId,
-                               ReceiveRecordView& reply) {
+bool PriceAlertScreen::takeReply(const foundation::Notification& notification, uint8_t pageId,
+                                 ReceiveRecordView& reply) {
   if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket)
     return false;
   if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != pageId) return false;
@@ -85,13 +88,13 @@ bool PriceAlertPage::takeReply(const foundation::Notification& notification, uin
   return true;
 }
 
-void PriceAlertPage::showAnswer(const ReceiveRecordView& reply) {
+void PriceAlertScreen::showAnswer(const ReceiveRecordView& reply) {
   MDBF answer;
   answer.Parse(reply.body, reply.bodyLen);
   ShowAlert(answer.GetNSString(15), "", {"确定"}, 0, sharedAs<ui::AlertViewDelegate>());
 }
 
-std::shared_ptr<ui::BarButtonItem> PriceAlertPage::toolBarItem(
+std::shared_ptr<ui::BarButtonItem> PriceAlertScreen::toolBarItem(
     const std::string& title, std::function<void()> action,
     std::shared_ptr<ui::BarButtonItem>* inner) {
   auto button =
@@ -105,9 +108,9 @@ std::shared_ptr<ui::BarButtonItem> PriceAlertPage::toolBarItem(
   return outer;
 }
 
-void PriceAlertPage::addLoginObserver() {
+void PriceAlertScreen::addLoginObserver() {
   removeLoginObserver();
-  std::weak_ptr<PriceAlertPage> weak = sharedAs<PriceAlertPage>();
+  std::weak_ptr<PriceAlertScreen> weak = sharedAs<PriceAlertScreen>();
   foundation::NotificationCenter::defaultCenter().addObserver(
       this, "PriceNotification", [weak](const foundation::Notification& n) {
         if (auto self = weak.lock()) self->recvmsg(n);
@@ -115,7 +118,7 @@ void PriceAlertPage::addLoginObserver() {
   observing_ = true;
 }
 
-void PriceAlertPage::removeLoginObserver() {
+void PriceAlertScreen::removeLoginObserver() {
   if (!observing_) return;
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this, "PriceNotification");
   observing_ = false;

@@ -1,6 +1,6 @@
-// What the price-alert list pages ("提醒消息", "设置更改") share: a plain table, the waiting box
-// over it, and the "PriceNotification" observer that feeds recvmsg while the page shows. Each
-// appearance asks for the list again.
+// What the price-alert screens share: a table, the waiting box over it and the
+// "PriceNotification" observer that feeds recvmsg. PriceAlertPage is the list pages ("提醒消息",
+// "设置更改"): a plain table, observed while the page shows, the list asked for on each appearance.
 #pragma once
 
 #include <cstdint>
@@ -16,30 +16,26 @@
 #include "platform/ui/ViewController.h"
 #include "widgets/AlertView.h"
 
-class PriceAlertPage : public ui::ViewController,
-                       public ui::TableViewDataSource,
-                       public ui::TableViewDelegate,
-                       public AlertViewDelegate,
-                       public ui::AlertViewDelegate {
+class PriceAlertScreen : public ui::ViewController,
+                         public ui::TableViewDataSource,
+                         public ui::TableViewDelegate,
+                         public AlertViewDelegate,
+                         public ui::AlertViewDelegate {
  public:
-  ~PriceAlertPage() override;
+  ~PriceAlertScreen() override;
 
-  virtual void requestList() = 0;
   virtual void recvmsg(const foundation::Notification& notification) = 0;
 
   ui::TableView* tableView() const { return _tableView.get(); }
   ::AlertView* waitingBox() const { return _alertView.get(); }
 
-  void viewWillAppear(bool animated) override;
-  void viewDidDisappear(bool animated) override;
-
   void handleTimeoutRequest() override;
 
  protected:
-  PriceAlertPage() = default;
+  PriceAlertScreen() = default;
 
-  // Adds the table and the (hidden) waiting box to the view.
-  void addTableAndWaitingBox();
+  // Adds the (hidden) waiting box to the view, its top at `top`.
+  void addWaitingBox(double top);
   // Shows the waiting box for a new request; false while one is still under way.
   bool beginRequest();
   // Reads a price-alert packet for page pageId and hides the waiting box. An error reply is
@@ -63,6 +59,9 @@ class PriceAlertPage : public ui::ViewController,
         inner);
   }
 
+  void addLoginObserver();
+  void removeLoginObserver();
+
   std::shared_ptr<ui::TableView> _tableView;
   std::shared_ptr<::AlertView> _alertView;
 
@@ -70,8 +69,20 @@ class PriceAlertPage : public ui::ViewController,
   std::shared_ptr<ui::BarButtonItem> toolBarItem(const std::string& title,
                                                  std::function<void()> action,
                                                  std::shared_ptr<ui::BarButtonItem>* inner);
-  void addLoginObserver();
-  void removeLoginObserver();
 
   bool observing_ = false;
+};
+
+class PriceAlertPage : public PriceAlertScreen {
+ public:
+  virtual void requestList() = 0;
+
+  void viewWillAppear(bool animated) override;
+  void viewDidDisappear(bool animated) override;
+
+ protected:
+  PriceAlertPage() = default;
+
+  // Adds the table and the (hidden) waiting box to the view.
+  void addTableAndWaitingBox();
 };
