@@ -7,7 +7,7 @@
 #include "alerts/PriceNotificationList.h"
 #include "core/ReceiveRecord.h"
 #include "detail/TrendlineController.h"
-#include "tests/alerts/PriceAlertClientSupport.h"
+#include "tests/alerts/ClientTestSupport.h"
 #include "testserver/Table.h"
 
 namespace alerttest {

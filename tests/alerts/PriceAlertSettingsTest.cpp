@@ -14,7 +14,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/ui/Label.h"
 #include "shell/SharedTool.h"
-#include "tests/alerts/PriceAlertClientSupport.h"
+#include "tests/alerts/ClientTestSupport.h"
 
 namespace alerttest {
 namespace {
