@@ -20,6 +20,18 @@ constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正�
 
 }  // namespace
 
+bool ReadPriceAlertReply(const foundation::Notification& notification, uint8_t pageId,
+                         ReceiveRecordView& reply) {
+  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket)
+    return false;
+  return reply.header.MainType == kMainTypePriceAlert && reply.header.PageID == pageId;
+}
+
+void ShowReplyError(const ReceiveRecordView& reply) {
+  const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
+  ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
+}
+
 PriceAlertScreen::~PriceAlertScreen() {
   if (_alertView) _alertView->clearTimer();
   removeLoginObserver();
@@ -76,13 +88,10 @@ void PriceAlertScreen::handleTimeoutRequest() {
 
 bool PriceAlertScreen::takeReply(const foundation::Notification& notification, uint8_t pageId,
                                  ReceiveRecordView& reply) {
-  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket)
-    return false;
-  if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != pageId) return false;
+  if (!ReadPriceAlertReply(notification, pageId, reply)) return false;
   _alertView->hideAlertMsg();
   if (reply.header.isError()) {
-    const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
-    ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
+    ShowReplyError(reply);
     return false;
   }
   return true;

@@ -16,6 +16,12 @@
 #include "platform/ui/ViewController.h"
 #include "widgets/AlertView.h"
 
+// Reads a posted price-alert packet for page pageId into reply; false for anything else.
+bool ReadPriceAlertReply(const foundation::Notification& notification, uint8_t pageId,
+                         ReceiveRecordView& reply);
+// Shows the error text of an error reply.
+void ShowReplyError(const ReceiveRecordView& reply);
+
 class PriceAlertScreen : public ui::ViewController,
                          public ui::TableViewDataSource,
                          public ui::TableViewDelegate,

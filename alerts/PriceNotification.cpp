@@ -67,16 +67,14 @@ void PriceNotification::applyAuthority() {
 
 void PriceNotification::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
-  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
-  if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != kPageId) return;
+  if (!ReadPriceAlertReply(notification, kPageId, reply)) return;
   _alertView->hideAlertMsg();
   const int32_t code = reply.requestCode() & 0x3fff;
   auto matches = [&](Slot slot) { return _nRequestCode[slot] > 0 && _nRequestCode[slot] == code; };
   const bool error = reply.header.isError();
-  const std::u16string errorText = error ? foundation::utf8ToUtf16(reply.errorText()) : u"";
   if (reply.header.ChildType == 8 && matches(kSlotQuery)) {
     if (error) {
-      ShowUnicharAlert(errorText.c_str(), static_cast<int>(errorText.size()));
+      ShowReplyError(reply);
       return;
     }
     _nRequestCode[kSlotQuery] = -1;
@@ -98,7 +96,7 @@ void PriceNotification::recvmsg(const foundation::Notification& notification) {
       return;
     }
     if (error) {
-      ShowUnicharAlert(errorText.c_str(), static_cast<int>(errorText.size()));
+      ShowReplyError(reply);
       return;
     }
     _nRequestCode[kSlotApply] = -1;

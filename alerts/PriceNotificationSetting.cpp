@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "alerts/PriceAlertPage.h"
 #include "core/CSocket.h"
 #include "core/DataRequest.h"
 #include "core/NetworkThreads.h"
@@ -286,12 +287,10 @@ void PriceNotificationSetting::updateViewWithData(const MDBF& table) {
 
 void PriceNotificationSetting::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
-  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
-  if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != kPageId) return;
+  if (!ReadPriceAlertReply(notification, kPageId, reply)) return;
   if (reply.header.isError()) {
     _alertView->hideAlertMsg();
-    const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
-    ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
+    ShowReplyError(reply);
     return;
   }
   const int32_t code = reply.requestCode() & 0x3fff;
@@ -324,8 +323,7 @@ void PriceNotificationSetting::recvUpdataStock(const foundation::Notification& n
   if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
   if (reply.header.MainType != kMainTypeQuote || reply.header.ChildType != 10) return;
   if (reply.header.isError()) {
-    const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
-    ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
+    ShowReplyError(reply);
     return;
   }
   if (_nRequestCode[kSlotQuote] <= 0 || (reply.requestCode() & 0x3fff) != _nRequestCode[kSlotQuote])
