@@ -32,6 +32,22 @@ void ShowReplyError(const ReceiveRecordView& reply) {
   ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
 }
 
+std::shared_ptr<::AlertView> AddPriceAlertWaitingBox(ui::View& parent, double top,
+                                                     std::weak_ptr<::AlertViewDelegate> delegate) {
+  auto box = ::AlertView::initWithFrame(gfx::Rect(90, top, 140, 65));
+  box->setDelegate(std::move(delegate), 30);
+  box->setAlertTextMsg(kWaitingText);
+  box->setHidden(true);
+  parent.addSubview(box);
+  return box;
+}
+
+void PriceAlertRequestTimedOut(::AlertView& waitingBox) {
+  waitingBox.hideAlertMsg();
+  GetCoreSocket(CoreConnection::PriceAlert).Close();
+  ShowMessageAlert(kTimeoutText);
+}
+
 PriceAlertScreen::~PriceAlertScreen() {
   if (_alertView) _alertView->clearTimer();
   removeLoginObserver();
@@ -53,11 +69,7 @@ void PriceAlertPage::addTableAndWaitingBox() {
 }
 
 void PriceAlertScreen::addWaitingBox(double top) {
-  _alertView = ::AlertView::initWithFrame(gfx::Rect(90, top, 140, 65));
-  _alertView->setDelegate(sharedAs<::AlertViewDelegate>(), 30);
-  _alertView->setAlertTextMsg(kWaitingText);
-  _alertView->setHidden(true);
-  view()->addSubview(_alertView);
+  _alertView = AddPriceAlertWaitingBox(*view(), top, sharedAs<::AlertViewDelegate>());
 }
 
 void PriceAlertPage::viewWillAppear(bool animated) {
@@ -79,11 +91,8 @@ bool PriceAlertScreen::beginRequest() {
   return true;
 }
 
-// The code stays awaited: a late reply is still taken.
 void PriceAlertScreen::handleTimeoutRequest() {
-  _alertView->hideAlertMsg();
-  GetCoreSocket(CoreConnection::PriceAlert).Close();
-  ShowMessageAlert(kTimeoutText);
+  PriceAlertRequestTimedOut(*_alertView);
 }
 
 bool PriceAlertScreen::takeReply(const foundation::Notification& notification, uint8_t pageId,

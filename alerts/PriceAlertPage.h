@@ -21,6 +21,12 @@ bool ReadPriceAlertReply(const foundation::Notification& notification, uint8_t p
                          ReceiveRecordView& reply);
 // Shows the error text of an error reply.
 void ShowReplyError(const ReceiveRecordView& reply);
+// The hidden waiting box of a price-alert screen, its top at `top`, added to `parent`.
+std::shared_ptr<::AlertView> AddPriceAlertWaitingBox(ui::View& parent, double top,
+                                                     std::weak_ptr<::AlertViewDelegate> delegate);
+// A request got no answer in time: the box goes, the price-alert connection is closed and the
+// user told. The code stays awaited, so a late reply is still taken.
+void PriceAlertRequestTimedOut(::AlertView& waitingBox);
 
 class PriceAlertScreen : public ui::ViewController,
                          public ui::TableViewDataSource,

@@ -29,8 +29,6 @@
 
 namespace {
 
-constexpr char kWaitingText[] = "正在请求，请等待...";
-constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
 constexpr char kFooter[] =
     "Ostravin【价格】提醒为您提供实时股价、Trevane买卖点提醒服务，该服务依赖于网络及推送系统，"
     "可能会出现延迟情况，提醒消息仅作参考，不作为买卖依据，请注意风险。";
@@ -103,11 +101,7 @@ void PriceNotificationSetting::viewDidLoad() {
     switches_[static_cast<size_t>(i)] = onOff;
   }
 
-  _alertView = ::AlertView::initWithFrame(gfx::Rect(90, 200, 140, 65));
-  _alertView->setDelegate(sharedAs<::AlertViewDelegate>(), 30);
-  _alertView->setAlertTextMsg(kWaitingText);
-  _alertView->setHidden(true);
-  view()->addSubview(_alertView);
+  _alertView = AddPriceAlertWaitingBox(*view(), 200, sharedAs<::AlertViewDelegate>());
 
   addLoginObserver();
   // The header shows the handed record at once; the fresh quote replaces it when it comes.
@@ -356,9 +350,7 @@ bool PriceNotificationSetting::textFieldShouldChangeCharactersInRange(ui::TextFi
 }
 
 void PriceNotificationSetting::handleTimeoutRequest() {
-  _alertView->hideAlertMsg();
-  GetCoreSocket(CoreConnection::PriceAlert).Close();
-  ShowMessageAlert(kTimeoutText);
+  PriceAlertRequestTimedOut(*_alertView);
 }
 
 void PriceNotificationSetting::alertViewClickedButtonAtIndex(ui::AlertView& alert, int) {
