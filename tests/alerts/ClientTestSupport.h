@@ -55,6 +55,19 @@ class PriceAlertClientTest : public startuptest::StartupTest {
   }
   ui::ViewController* Top() { return Navigation()->topViewController(); }
 
+  // A price-alert list page pushed, once its list is read whole.
+  template <class Page>
+  std::shared_ptr<Page> OpenPage() {
+    auto page = Push(std::make_shared<Page>());
+    EXPECT_TRUE(WaitFor([&] { return Idle(*page); }));
+    return page;
+  }
+  // No request of the list page under way and its list read whole.
+  template <class Page>
+  static bool Idle(Page& page) {
+    return page.waitingBox()->isHidden() && page.requestCode(Page::kSlotList) == -1;
+  }
+
   // The price-alert requests of one child type the server received since the last clear.
   std::vector<testserver::ReceivedRequest> Sent(uint8_t child) const {
     std::vector<testserver::ReceivedRequest> out;
