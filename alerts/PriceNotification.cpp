@@ -2,7 +2,6 @@
 
 #include "alerts/PriceNotificationList.h"
 #include "alerts/PriceNotificationModifySetting.h"
-#include "core/CSocket.h"
 #include "core/CoreState.h"
 #include "core/DataRequest.h"
 #include "core/NetworkThreads.h"

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "alerts/PriceNotificationSetting.h"
-#include "core/CSocket.h"
 #include "core/DataRequest.h"
 #include "core/NetworkThreads.h"
 #include "core/PriceAlertReplies.h"
@@ -11,12 +10,10 @@
 #include "core/QuoteCache.h"
 #include "core/ReceiveRecord.h"
 #include "platform/foundation/Log.h"
-#include "platform/foundation/Text.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
-#include "platform/ui/Screen.h"
 #include "shell/Extend.h"
 #include "shell/ShellAlerts.h"
 #include "widgets/TableCell.h"

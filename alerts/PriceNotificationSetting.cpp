@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "alerts/PriceAlertPage.h"
-#include "core/CSocket.h"
 #include "core/DataRequest.h"
 #include "core/NetworkThreads.h"
 #include "core/PriceAlertReplies.h"
