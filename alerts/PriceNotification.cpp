@@ -2,7 +2,6 @@
 
 #include "alerts/PriceNotificationList.h"
 #include "alerts/PriceNotificationModifySetting.h"
-#include "core/CSocket.h"
 #include "core/CoreState.h"
 #include "core/DataRequest.h"
 #include "core/NetworkThreads.h"
@@ -17,23 +16,9 @@
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
 
-namespace {
-
-constexpr char kWaitingText[] = "正在请求，请等待...";
-constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
-
-}  // namespace
-
 PriceNotification::PriceNotification() = default;
 
-PriceNotification::~PriceNotification() {
-  if (_alertView) _alertView->clearTimer();
-  removeLoginObserver();
-  if (_tableView) {
-    _tableView->setDataSource({});
-    _tableView->setDelegate({});
-  }
-}
+PriceNotification::~PriceNotification() = default;
 
 void PriceNotification::viewDidLoad() {
   ui::ViewController::viewDidLoad();
@@ -44,12 +29,7 @@ void PriceNotification::viewDidLoad() {
   _tableView->setDelegate(sharedAs<ui::TableViewDelegate>());
   _tableView->setScrollEnabled(false);
   view()->addSubview(_tableView);
-
-  _alertView = ::AlertView::initWithFrame(gfx::Rect(90, 260, 140, 65));
-  _alertView->setDelegate(sharedAs<::AlertViewDelegate>(), 30);
-  _alertView->setAlertTextMsg(kWaitingText);
-  _alertView->setHidden(true);
-  view()->addSubview(_alertView);
+  addWaitingBox(260);
 }
 
 void PriceNotification::viewWillAppear(bool animated) {
@@ -69,8 +49,7 @@ void PriceNotification::viewWillDisappear(bool animated) {
 }
 
 void PriceNotification::queryAuthority() {
-  if (!_alertView || !_alertView->isHidden()) return;
-  _alertView->showAlertMsg();
+  if (!beginRequest()) return;
   const uint16_t code = NextRequestCode(GlobalDataRequest());
   _nRequestCode[kSlotQuery] = code;
   MakeRequest_PriceNotificationAuthority(GlobalDataRequest(), 0, code, kPageId);
@@ -87,16 +66,14 @@ void PriceNotification::applyAuthority() {
 
 void PriceNotification::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
-  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
-  if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != kPageId) return;
+  if (!ReadPriceAlertReply(notification, kPageId, reply)) return;
   _alertView->hideAlertMsg();
   const int32_t code = reply.requestCode() & 0x3fff;
   auto matches = [&](Slot slot) { return _nRequestCode[slot] > 0 && _nRequestCode[slot] == code; };
   const bool error = reply.header.isError();
-  const std::u16string errorText = error ? foundation::utf8ToUtf16(reply.errorText()) : u"";
   if (reply.header.ChildType == 8 && matches(kSlotQuery)) {
     if (error) {
-      ShowUnicharAlert(errorText.c_str(), static_cast<int>(errorText.size()));
+      ShowReplyError(reply);
       return;
     }
     _nRequestCode[kSlotQuery] = -1;
@@ -118,22 +95,14 @@ void PriceNotification::recvmsg(const foundation::Notification& notification) {
       return;
     }
     if (error) {
-      ShowUnicharAlert(errorText.c_str(), static_cast<int>(errorText.size()));
+      ShowReplyError(reply);
       return;
     }
     _nRequestCode[kSlotApply] = -1;
-    MDBF answer;
-    answer.Parse(reply.body, reply.bodyLen);
-    ShowAlert(answer.GetNSString(15), "", {"确定"}, 0, sharedAs<ui::AlertViewDelegate>());
+    showAnswer(reply);
     // A permission granted at once shows in the menu.
     queryAuthority();
   }
-}
-
-void PriceNotification::handleTimeoutRequest() {
-  _alertView->hideAlertMsg();
-  GetCoreSocket(CoreConnection::PriceAlert).Close();
-  ShowMessageAlert(kTimeoutText);
 }
 
 void PriceNotification::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {
@@ -190,20 +159,4 @@ void PriceNotification::tableViewDidSelectRowAtIndexPath(ui::TableView& table,
     navigation->pushViewController(std::make_shared<PriceNotificationList>(), true);
   else if (path.section == 1)
     navigation->pushViewController(std::make_shared<PriceNotificationModifySetting>(), true);
-}
-
-void PriceNotification::addLoginObserver() {
-  removeLoginObserver();
-  std::weak_ptr<PriceNotification> weak = sharedAs<PriceNotification>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "PriceNotification", [weak](const foundation::Notification& n) {
-        if (auto self = weak.lock()) self->recvmsg(n);
-      });
-  observing_ = true;
-}
-
-void PriceNotification::removeLoginObserver() {
-  if (!observing_) return;
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this, "PriceNotification");
-  observing_ = false;
 }

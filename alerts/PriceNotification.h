@@ -7,17 +7,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/foundation/NotificationCenter.h"
-#include "platform/ui/AlertView.h"
-#include "platform/ui/TableView.h"
-#include "platform/ui/ViewController.h"
-#include "widgets/AlertView.h"
+#include "alerts/PriceAlertPage.h"
 
-class PriceNotification : public ui::ViewController,
-                          public ui::TableViewDataSource,
-                          public ui::TableViewDelegate,
-                          public AlertViewDelegate,
-                          public ui::AlertViewDelegate {
+class PriceNotification : public PriceAlertScreen {
  public:
   static constexpr uint8_t kPageId = 50;
   static constexpr int kApplyAlertTag = 103;
@@ -32,12 +24,10 @@ class PriceNotification : public ui::ViewController,
 
   void queryAuthority();
   void applyAuthority();
-  void recvmsg(const foundation::Notification& notification);
+  void recvmsg(const foundation::Notification& notification) override;
 
   bool havePriceNotification() const { return _bHavePriceNotification; }
   int32_t requestCode(Slot slot) const { return _nRequestCode[slot]; }
-  ui::TableView* tableView() const { return _tableView.get(); }
-  ::AlertView* waitingBox() const { return _alertView.get(); }
 
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
@@ -53,16 +43,9 @@ class PriceNotification : public ui::ViewController,
     return false;
   }
 
-  void handleTimeoutRequest() override;
   void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
 
  private:
-  void addLoginObserver();
-  void removeLoginObserver();
-
-  std::shared_ptr<ui::TableView> _tableView;
-  std::shared_ptr<::AlertView> _alertView;
   std::array<int32_t, 3> _nRequestCode = {0, 0, 0};
   bool _bHavePriceNotification = false;
-  bool observing_ = false;
 };

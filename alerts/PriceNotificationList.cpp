@@ -1,19 +1,16 @@
 #include "alerts/PriceNotificationList.h"
 
-#include "core/CSocket.h"
 #include "core/DataRequest.h"
 #include "core/NetworkThreads.h"
 #include "core/PriceAlertRequests.h"
 #include "core/ReceiveRecord.h"
 #include "detail/TrendlineController.h"
 #include "platform/foundation/Log.h"
-#include "platform/foundation/Text.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
-#include "platform/ui/Screen.h"
 #include "shell/Extend.h"
 #include "shell/ScreenRoles.h"
 #include "shell/ShellAlerts.h"
@@ -21,8 +18,6 @@
 
 namespace {
 
-constexpr char kWaitingText[] = "正在请求，请等待...";
-constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
 constexpr char kCellId[] = "priceNotificationListCell";
 constexpr double kRowHeight = 48;
 constexpr double kLine = 16;
@@ -72,72 +67,29 @@ void PriceNotificationListCell::setCellHeight(double h) {
 
 PriceNotificationList::PriceNotificationList() = default;
 
-PriceNotificationList::~PriceNotificationList() {
-  if (_alertView) _alertView->clearTimer();
-  removeLoginObserver();
-  if (_tableView) {
-    _tableView->setDataSource({});
-    _tableView->setDelegate({});
-  }
-}
+PriceNotificationList::~PriceNotificationList() = default;
 
 void PriceNotificationList::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
   setTitle("提醒消息");
   view()->setBackgroundColor(gfx::Color::black());
-  std::weak_ptr<PriceNotificationList> weak = sharedAs<PriceNotificationList>();
-  auto toolbar = MyToolBar::initWithFrame(gfx::Rect(0, 0, 50, 44));
-  toolbar->setItems({ui::BarButtonItem::withTitle("清空", ui::BarButtonItemStyle::Bordered,
-                                                  [weak](ui::BarButtonItem&) {
-                                                    if (auto self = weak.lock())
-                                                      self->clearMessages();
-                                                  })});
-  auto right = ui::BarButtonItem::withCustomView(toolbar);
-  right->setStyle(ui::BarButtonItemStyle::Bordered);
-  navigationItem().setRightBarButtonItem(right);
+  navigationItem().setRightBarButtonItem(barItem("清空", &PriceNotificationList::clearMessages));
 
-  const double screenHeight = ui::Screen::main().bounds().height();
-  _tableView = ui::TableView::create(gfx::Rect(0, 0, 320, screenHeight - 108));
-  _tableView->setDataSource(sharedAs<ui::TableViewDataSource>());
-  _tableView->setDelegate(sharedAs<ui::TableViewDelegate>());
-  _tableView->setBackgroundColor(gfx::Color::clear());
-  _tableView->setSeparatorColor(gfx::Color::clear());
-  view()->addSubview(_tableView);
-
-  _alertView = ::AlertView::initWithFrame(gfx::Rect(90, 200, 140, 65));
-  _alertView->setDelegate(sharedAs<::AlertViewDelegate>(), 30);
-  _alertView->setAlertTextMsg(kWaitingText);
-  _alertView->setHidden(true);
-  view()->addSubview(_alertView);
-}
-
-void PriceNotificationList::viewWillAppear(bool animated) {
-  ui::ViewController::viewWillAppear(animated);
-  Extend::setNavigationBarColorForiOS7(*this);
-  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(false, false);
-  addLoginObserver();
-  requestList();
-}
-
-void PriceNotificationList::viewDidDisappear(bool animated) {
-  ui::ViewController::viewDidDisappear(animated);
-  removeLoginObserver();
+  addTableAndWaitingBox();
 }
 
 // --- Requests ---------------------------------------------------------------------------------
 
 void PriceNotificationList::requestList() {
-  if (!_alertView || !_alertView->isHidden()) return;
-  _alertView->showAlertMsg();
+  if (!beginRequest()) return;
   const uint16_t code = NextRequestCode(GlobalDataRequest());
   _nRequestCode[kSlotList] = code;
   MakeRequest_PriceNotificationList(GlobalDataRequest(), 0, code, 0, 200, kPageId);
 }
 
 void PriceNotificationList::deleteList() {
-  if (!_alertView || !_alertView->isHidden()) return;
-  _alertView->showAlertMsg();
+  if (!beginRequest()) return;
   const uint16_t code = NextRequestCode(GlobalDataRequest());
   _nRequestCode[kSlotClear] = code;
   MakeRequest_PriceNotificationDeleteList(GlobalDataRequest(), 0, code, kPageId);
@@ -152,25 +104,11 @@ void PriceNotificationList::alertViewClickedButtonAtIndex(ui::AlertView& alert, 
   if (alert.tag() == kClearAlertTag && buttonIndex == 0) deleteList();
 }
 
-// The code stays awaited: a late reply is still taken.
-void PriceNotificationList::handleTimeoutRequest() {
-  _alertView->hideAlertMsg();
-  GetCoreSocket(CoreConnection::PriceAlert).Close();
-  ShowMessageAlert(kTimeoutText);
-}
-
 // --- Replies ----------------------------------------------------------------------------------
 
 void PriceNotificationList::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
-  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
-  if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != kPageId) return;
-  _alertView->hideAlertMsg();
-  if (reply.header.isError()) {
-    const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
-    ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
-    return;
-  }
+  if (!takeReply(notification, kPageId, reply)) return;
   const int32_t code = reply.requestCode() & 0x3fff;
   auto matches = [&](Slot slot) { return _nRequestCode[slot] > 0 && _nRequestCode[slot] == code; };
   if (reply.header.ChildType == 6 && matches(kSlotList)) {
@@ -185,9 +123,7 @@ void PriceNotificationList::recvmsg(const foundation::Notification& notification
   if (reply.header.ChildType == 7 && matches(kSlotClear)) {
     _nRequestCode[kSlotClear] = -1;
     requestList();
-    MDBF answer;
-    answer.Parse(reply.body, reply.bodyLen);
-    ShowAlert(answer.GetNSString(15), "", {"确定"}, 0, sharedAs<ui::AlertViewDelegate>());
+    showAnswer(reply);
   }
 }
 
@@ -257,20 +193,4 @@ void PriceNotificationList::tableViewDidSelectRowAtIndexPath(ui::TableView& tabl
     if (auto* pager = dynamic_cast<TrendlineController*>(detail.get()))
       pager->showSubPage(kKLinePage);
   }
-}
-
-void PriceNotificationList::addLoginObserver() {
-  removeLoginObserver();
-  std::weak_ptr<PriceNotificationList> weak = sharedAs<PriceNotificationList>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "PriceNotification", [weak](const foundation::Notification& n) {
-        if (auto self = weak.lock()) self->recvmsg(n);
-      });
-  observing_ = true;
-}
-
-void PriceNotificationList::removeLoginObserver() {
-  if (!observing_) return;
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this, "PriceNotification");
-  observing_ = false;
 }

@@ -8,14 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "alerts/PriceAlertPage.h"
 #include "core/MDBF.h"
 #include "core/PriceAlertReplies.h"
-#include "platform/foundation/NotificationCenter.h"
-#include "platform/ui/AlertView.h"
 #include "platform/ui/Label.h"
-#include "platform/ui/TableView.h"
-#include "platform/ui/ViewController.h"
-#include "widgets/AlertView.h"
 
 class PriceNotificationListCell : public ui::TableViewCell {
  public:
@@ -32,11 +28,7 @@ class PriceNotificationListCell : public ui::TableViewCell {
   std::shared_ptr<ui::Label> contentLabel_;
 };
 
-class PriceNotificationList : public ui::ViewController,
-                              public ui::TableViewDataSource,
-                              public ui::TableViewDelegate,
-                              public AlertViewDelegate,
-                              public ui::AlertViewDelegate {
+class PriceNotificationList : public PriceAlertPage {
  public:
   static constexpr uint8_t kPageId = 51;
   static constexpr int kClearAlertTag = 102;
@@ -45,20 +37,16 @@ class PriceNotificationList : public ui::ViewController,
   PriceNotificationList();
   ~PriceNotificationList() override;
 
-  void requestList();
+  void requestList() override;
   void deleteList();
   void clearMessages();
-  void recvmsg(const foundation::Notification& notification);
+  void recvmsg(const foundation::Notification& notification) override;
   void parsePriceNotificationList();
 
   const std::vector<PriceAlertDay>& days() const { return _listArray; }
   int32_t requestCode(Slot slot) const { return _nRequestCode[slot]; }
-  ui::TableView* tableView() const { return _tableView.get(); }
-  ::AlertView* waitingBox() const { return _alertView.get(); }
 
   void viewDidLoad() override;
-  void viewWillAppear(bool animated) override;
-  void viewDidDisappear(bool animated) override;
 
   int numberOfSectionsInTableView(ui::TableView& table) override;
   int tableViewNumberOfRowsInSection(ui::TableView& table, int section) override;
@@ -72,18 +60,12 @@ class PriceNotificationList : public ui::ViewController,
     return false;
   }
 
-  void handleTimeoutRequest() override;
   void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
 
  private:
-  void addLoginObserver();
-  void removeLoginObserver();
   const PriceAlertRow* rowAt(const ui::IndexPath& path) const;
 
-  std::shared_ptr<ui::TableView> _tableView;
-  std::shared_ptr<::AlertView> _alertView;
   std::array<int32_t, 2> _nRequestCode = {0, 0};
   MDBF _messageInfo;
   std::vector<PriceAlertDay> _listArray;
-  bool observing_ = false;
 };

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "alerts/PriceNotificationSetting.h"
-#include "core/CSocket.h"
 #include "core/DataRequest.h"
 #include "core/NetworkThreads.h"
 #include "core/PriceAlertReplies.h"
@@ -11,20 +10,16 @@
 #include "core/QuoteCache.h"
 #include "core/ReceiveRecord.h"
 #include "platform/foundation/Log.h"
-#include "platform/foundation/Text.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
-#include "platform/ui/Screen.h"
 #include "shell/Extend.h"
 #include "shell/ShellAlerts.h"
 #include "widgets/TableCell.h"
 
 namespace {
 
-constexpr char kWaitingText[] = "正在请求，请等待...";
-constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
 constexpr char kCellId[] = "priceNotificationModifySettingCell";
 
 std::shared_ptr<ui::Label> CellLabel(const gfx::Rect& frame, const gfx::Color& colour) {
@@ -54,29 +49,7 @@ PriceNotificationModifySettingCell::PriceNotificationModifySettingCell(
 
 PriceNotificationModifySetting::PriceNotificationModifySetting() = default;
 
-PriceNotificationModifySetting::~PriceNotificationModifySetting() {
-  if (_alertView) _alertView->clearTimer();
-  removeLoginObserver();
-  if (_tableView) {
-    _tableView->setDataSource({});
-    _tableView->setDelegate({});
-  }
-}
-
-std::shared_ptr<ui::BarButtonItem> PriceNotificationModifySetting::barItem(
-    const std::string& title, void (PriceNotificationModifySetting::*action)(),
-    std::shared_ptr<ui::BarButtonItem>* inner) {
-  std::weak_ptr<PriceNotificationModifySetting> weak = sharedAs<PriceNotificationModifySetting>();
-  *inner = ui::BarButtonItem::withTitle(title, ui::BarButtonItemStyle::Bordered,
-                                        [weak, action](ui::BarButtonItem&) {
-                                          if (auto self = weak.lock()) ((*self).*action)();
-                                        });
-  auto toolbar = MyToolBar::initWithFrame(gfx::Rect(0, 0, 50, 44));
-  toolbar->setItems({*inner});
-  auto outer = ui::BarButtonItem::withCustomView(toolbar);
-  outer->setStyle(ui::BarButtonItemStyle::Bordered);
-  return outer;
-}
+PriceNotificationModifySetting::~PriceNotificationModifySetting() = default;
 
 void PriceNotificationModifySetting::viewDidLoad() {
   ui::ViewController::viewDidLoad();
@@ -89,47 +62,20 @@ void PriceNotificationModifySetting::viewDidLoad() {
       barItem("编辑", &PriceNotificationModifySetting::Btn_EditClicked, &_btnEdit));
   _EditEnabled = false;
 
-  const double screenHeight = ui::Screen::main().bounds().height();
-  _tableView = ui::TableView::create(gfx::Rect(0, 0, 320, screenHeight - 108));
-  _tableView->setDataSource(sharedAs<ui::TableViewDataSource>());
-  _tableView->setDelegate(sharedAs<ui::TableViewDelegate>());
-  _tableView->setBackgroundColor(gfx::Color::clear());
-  _tableView->setSeparatorColor(gfx::Color::clear());
-  view()->addSubview(_tableView);
-
-  _alertView = ::AlertView::initWithFrame(gfx::Rect(90, 200, 140, 65));
-  _alertView->setDelegate(sharedAs<::AlertViewDelegate>(), 30);
-  _alertView->setAlertTextMsg(kWaitingText);
-  _alertView->setHidden(true);
-  view()->addSubview(_alertView);
-}
-
-void PriceNotificationModifySetting::viewWillAppear(bool animated) {
-  ui::ViewController::viewWillAppear(animated);
-  Extend::setNavigationBarColorForiOS7(*this);
-  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(false, false);
-  addLoginObserver();
-  requestList();
-}
-
-void PriceNotificationModifySetting::viewDidDisappear(bool animated) {
-  ui::ViewController::viewDidDisappear(animated);
-  removeLoginObserver();
+  addTableAndWaitingBox();
 }
 
 // --- Requests ---------------------------------------------------------------------------------
 
 void PriceNotificationModifySetting::requestList() {
-  if (!_alertView || !_alertView->isHidden()) return;
-  _alertView->showAlertMsg();
+  if (!beginRequest()) return;
   const uint16_t code = NextRequestCode(GlobalDataRequest());
   _nRequestCode[kSlotList] = code;
   MakeRequest_PriceNotificationSettingList(GlobalDataRequest(), 0, code, kPageId);
 }
 
 void PriceNotificationModifySetting::clearAllList() {
-  if (!_alertView || !_alertView->isHidden()) return;
-  _alertView->showAlertMsg();
+  if (!beginRequest()) return;
   const uint16_t code = NextRequestCode(GlobalDataRequest());
   _nRequestCode[kSlotClear] = code;
   MakeRequest_PriceNotificationClearSetting(GlobalDataRequest(), 0, code, kPageId);
@@ -166,25 +112,11 @@ void PriceNotificationModifySetting::alertViewClickedButtonAtIndex(ui::AlertView
   if (alert.tag() == kClearAlertTag && buttonIndex == 0) clearAllList();
 }
 
-void PriceNotificationModifySetting::handleTimeoutRequest() {
-  _alertView->hideAlertMsg();
-  GetCoreSocket(CoreConnection::PriceAlert).Close();
-  ShowMessageAlert(kTimeoutText);
-}
-
 // --- Replies ----------------------------------------------------------------------------------
 
 void PriceNotificationModifySetting::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
-  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
-  if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != kPageId) return;
-  if (reply.header.isError()) {
-    _alertView->hideAlertMsg();
-    const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
-    ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
-    return;
-  }
-  _alertView->hideAlertMsg();
+  if (!takeReply(notification, kPageId, reply)) return;
   const int32_t code = reply.requestCode() & 0x3fff;
   auto matches = [&](Slot slot) { return _nRequestCode[slot] > 0 && _nRequestCode[slot] == code; };
   switch (reply.header.ChildType) {
@@ -196,16 +128,13 @@ void PriceNotificationModifySetting::recvmsg(const foundation::Notification& not
         _nRequestCode[kSlotList] = -1;
       _tableView->reloadData();
       return;
-    case 5: {
+    case 5:
       if (!matches(kSlotClear)) return;
       _messageInfo.Clear();
       _tableView->reloadData();
       _nRequestCode[kSlotClear] = -1;
-      MDBF answer;
-      answer.Parse(reply.body, reply.bodyLen);
-      ShowAlert(answer.GetNSString(15), "", {"确定"}, 0, sharedAs<ui::AlertViewDelegate>());
+      showAnswer(reply);
       return;
-    }
     case 4:
       if (matches(kSlotDelete)) _nRequestCode[kSlotDelete] = -1;
       return;
@@ -266,22 +195,4 @@ void PriceNotificationModifySetting::tableViewCommitEditingStyle(
   // The row goes at once, whatever the server answers.
   _messageInfo.DeleteRecord(path.row);
   table.deleteRowsAtIndexPaths({path}, ui::TableViewRowAnimation::Right);
-}
-
-// --- Observers --------------------------------------------------------------------------------
-
-void PriceNotificationModifySetting::addLoginObserver() {
-  removeLoginObserver();
-  std::weak_ptr<PriceNotificationModifySetting> weak = sharedAs<PriceNotificationModifySetting>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "PriceNotification", [weak](const foundation::Notification& n) {
-        if (auto self = weak.lock()) self->recvmsg(n);
-      });
-  observing_ = true;
-}
-
-void PriceNotificationModifySetting::removeLoginObserver() {
-  if (!observing_) return;
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this, "PriceNotification");
-  observing_ = false;
 }

@@ -8,14 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "alerts/PriceAlertPage.h"
 #include "core/MDBF.h"
-#include "platform/foundation/NotificationCenter.h"
-#include "platform/ui/AlertView.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Label.h"
-#include "platform/ui/TableView.h"
-#include "platform/ui/ViewController.h"
-#include "widgets/AlertView.h"
 
 class PriceNotificationModifySettingCell : public ui::TableViewCell {
  public:
@@ -28,11 +24,7 @@ class PriceNotificationModifySettingCell : public ui::TableViewCell {
   std::shared_ptr<ui::Label> codeLabel_;
 };
 
-class PriceNotificationModifySetting : public ui::ViewController,
-                                       public ui::TableViewDataSource,
-                                       public ui::TableViewDelegate,
-                                       public AlertViewDelegate,
-                                       public ui::AlertViewDelegate {
+class PriceNotificationModifySetting : public PriceAlertPage {
  public:
   static constexpr uint8_t kPageId = 53;
   static constexpr int kClearAlertTag = 102;
@@ -41,24 +33,20 @@ class PriceNotificationModifySetting : public ui::ViewController,
   PriceNotificationModifySetting();
   ~PriceNotificationModifySetting() override;
 
-  void requestList();
+  void requestList() override;
   void clearAllList();
   void deleteListItem(int row);
   void Btn_ReturnClicked();
   void Btn_EditClicked();
-  void recvmsg(const foundation::Notification& notification);
+  void recvmsg(const foundation::Notification& notification) override;
 
   const MDBF& settings() const { return _messageInfo; }
   int32_t requestCode(Slot slot) const { return _nRequestCode[slot]; }
   bool isEditMode() const { return _EditEnabled; }
-  ui::TableView* tableView() const { return _tableView.get(); }
-  ::AlertView* waitingBox() const { return _alertView.get(); }
   ui::BarButtonItem* returnItem() const { return _btnReturn.get(); }
   ui::BarButtonItem* editItem() const { return _btnEdit.get(); }
 
   void viewDidLoad() override;
-  void viewWillAppear(bool animated) override;
-  void viewDidDisappear(bool animated) override;
 
   int tableViewNumberOfRowsInSection(ui::TableView& table, int section) override;
   std::shared_ptr<ui::TableViewCell> tableViewCellForRowAtIndexPath(
@@ -68,23 +56,12 @@ class PriceNotificationModifySetting : public ui::ViewController,
   void tableViewCommitEditingStyle(ui::TableView& table, ui::TableViewCellEditingStyle style,
                                    const ui::IndexPath& path) override;
 
-  void handleTimeoutRequest() override;
   void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
 
  private:
-  void addLoginObserver();
-  void removeLoginObserver();
-  // A bar item "title" in a tool bar, as the navigation bar shows it.
-  std::shared_ptr<ui::BarButtonItem> barItem(const std::string& title,
-                                             void (PriceNotificationModifySetting::*action)(),
-                                             std::shared_ptr<ui::BarButtonItem>* inner);
-
-  std::shared_ptr<ui::TableView> _tableView;
-  std::shared_ptr<::AlertView> _alertView;
   std::array<int32_t, 3> _nRequestCode = {0, 0, 0};
   std::shared_ptr<ui::BarButtonItem> _btnReturn;
   std::shared_ptr<ui::BarButtonItem> _btnEdit;
   bool _EditEnabled = false;
   MDBF _messageInfo;
-  bool observing_ = false;
 };

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/CSocket.h"
+#include "alerts/PriceAlertPage.h"
 #include "core/DataRequest.h"
 #include "core/NetworkThreads.h"
 #include "core/PriceAlertReplies.h"
@@ -28,8 +28,6 @@
 
 namespace {
 
-constexpr char kWaitingText[] = "正在请求，请等待...";
-constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
 constexpr char kFooter[] =
     "Ostravin【价格】提醒为您提供实时股价、Trevane买卖点提醒服务，该服务依赖于网络及推送系统，"
     "可能会出现延迟情况，提醒消息仅作参考，不作为买卖依据，请注意风险。";
@@ -102,11 +100,7 @@ void PriceNotificationSetting::viewDidLoad() {
     switches_[static_cast<size_t>(i)] = onOff;
   }
 
-  _alertView = ::AlertView::initWithFrame(gfx::Rect(90, 200, 140, 65));
-  _alertView->setDelegate(sharedAs<::AlertViewDelegate>(), 30);
-  _alertView->setAlertTextMsg(kWaitingText);
-  _alertView->setHidden(true);
-  view()->addSubview(_alertView);
+  _alertView = AddPriceAlertWaitingBox(*view(), 200, sharedAs<::AlertViewDelegate>());
 
   addLoginObserver();
   // The header shows the handed record at once; the fresh quote replaces it when it comes.
@@ -286,12 +280,10 @@ void PriceNotificationSetting::updateViewWithData(const MDBF& table) {
 
 void PriceNotificationSetting::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
-  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
-  if (reply.header.MainType != kMainTypePriceAlert || reply.header.PageID != kPageId) return;
+  if (!ReadPriceAlertReply(notification, kPageId, reply)) return;
   if (reply.header.isError()) {
     _alertView->hideAlertMsg();
-    const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
-    ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
+    ShowReplyError(reply);
     return;
   }
   const int32_t code = reply.requestCode() & 0x3fff;
@@ -324,8 +316,7 @@ void PriceNotificationSetting::recvUpdataStock(const foundation::Notification& n
   if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
   if (reply.header.MainType != kMainTypeQuote || reply.header.ChildType != 10) return;
   if (reply.header.isError()) {
-    const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
-    ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
+    ShowReplyError(reply);
     return;
   }
   if (_nRequestCode[kSlotQuote] <= 0 || (reply.requestCode() & 0x3fff) != _nRequestCode[kSlotQuote])
@@ -358,9 +349,7 @@ bool PriceNotificationSetting::textFieldShouldChangeCharactersInRange(ui::TextFi
 }
 
 void PriceNotificationSetting::handleTimeoutRequest() {
-  _alertView->hideAlertMsg();
-  GetCoreSocket(CoreConnection::PriceAlert).Close();
-  ShowMessageAlert(kTimeoutText);
+  PriceAlertRequestTimedOut(*_alertView);
 }
 
 void PriceNotificationSetting::alertViewClickedButtonAtIndex(ui::AlertView& alert, int) {

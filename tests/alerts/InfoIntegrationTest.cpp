@@ -6,29 +6,24 @@
 #include <memory>
 #include <string>
 
-#include "alerts/AlertClasses.h"
 #include "alerts/InfoArticlePage.h"
 #include "alerts/MainPage.h"
 #include "alerts/RadarView.h"
 #include "platform/ui/NavigationController.h"
 #include "shell/TabBar.h"
 #include "shell/TabBarController.h"
+#include "tests/alerts/ClientTestSupport.h"
 #include "tests/shell/ScreenStandIns.h"
 #include "tests/shell/StartupTestSupport.h"
 #include "testserver/Market.h"
 #include "watchlist/SelfStockController.h"
-#include "watchlist/WatchlistClasses.h"
-#include "widgets/WidgetClasses.h"
 
 namespace {
 
-class InfoIntegration : public startuptest::StartupTest {
+class InfoIntegration : public alerttest::ScreensClientTest {
  protected:
   void SetUp() override {
-    startuptest::StartupTest::SetUp();
-    RegisterWidgetClasses();
-    RegisterWatchlistClasses();
-    RegisterAlertClasses();
+    alerttest::ScreensClientTest::SetUp();
     ui::ClassRegistry::shared().registerClass<TickerStandIn>(kMarqueeViewClassName);
   }
 

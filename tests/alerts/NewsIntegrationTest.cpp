@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "alerts/AlertClasses.h"
 #include "alerts/NewsController.h"
 #include "core/CoreConfig.h"
 #include "core/MIniFile.h"
@@ -16,9 +15,8 @@
 #include "shell/ConfigManager.h"
 #include "shell/HomeTabBarView.h"
 #include "shell/MoreController.h"
+#include "tests/alerts/ClientTestSupport.h"
 #include "tests/shell/StartupTestSupport.h"
-#include "watchlist/WatchlistClasses.h"
-#include "widgets/WidgetClasses.h"
 
 namespace {
 
@@ -41,13 +39,10 @@ class RecordingNews : public NewsController {
   std::vector<bool> onUntilLoaded;
 };
 
-class NewsIntegration : public startuptest::StartupTest {
+class NewsIntegration : public alerttest::ScreensClientTest {
  protected:
   void SetUp() override {
-    startuptest::StartupTest::SetUp();
-    RegisterWidgetClasses();
-    RegisterWatchlistClasses();
-    RegisterAlertClasses();
+    alerttest::ScreensClientTest::SetUp();
     ui::ClassRegistry::shared().registerClass<RecordingNews>("NewsController");
   }
   static int IdOf(const std::string& className) {

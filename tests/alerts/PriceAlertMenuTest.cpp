@@ -11,7 +11,7 @@
 #include "core/PriceAlertRequests.h"
 #include "platform/ui/Object.h"
 #include "shell/ScreenRoles.h"
-#include "tests/alerts/PriceAlertClientSupport.h"
+#include "tests/alerts/ClientTestSupport.h"
 #include "tests/shell/ScreenStandIns.h"
 
 namespace alerttest {

@@ -7,7 +7,7 @@
 #include "alerts/PriceNotificationList.h"
 #include "core/ReceiveRecord.h"
 #include "detail/TrendlineController.h"
-#include "tests/alerts/PriceAlertClientSupport.h"
+#include "tests/alerts/ClientTestSupport.h"
 #include "testserver/Table.h"
 
 namespace alerttest {
@@ -25,15 +25,7 @@ ReceivedAlert At(const std::string& when, int64_t id, std::string text = "股价
 
 class PriceAlertReceived : public PriceAlertClientTest {
  protected:
-  std::shared_ptr<PriceNotificationList> OpenList() {
-    auto list = Push(std::make_shared<PriceNotificationList>());
-    EXPECT_TRUE(WaitFor([&] { return Idle(*list); }));
-    return list;
-  }
-  static bool Idle(PriceNotificationList& list) {
-    return list.waitingBox()->isHidden() &&
-           list.requestCode(PriceNotificationList::kSlotList) == -1;
-  }
+  std::shared_ptr<PriceNotificationList> OpenList() { return OpenPage<PriceNotificationList>(); }
   static std::vector<std::string> Ids(PriceNotificationList& list) {
     std::vector<std::string> out;
     for (const auto& day : list.days()) {

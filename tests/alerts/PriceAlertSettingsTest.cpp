@@ -14,7 +14,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/ui/Label.h"
 #include "shell/SharedTool.h"
-#include "tests/alerts/PriceAlertClientSupport.h"
+#include "tests/alerts/ClientTestSupport.h"
 
 namespace alerttest {
 namespace {
@@ -22,13 +22,7 @@ namespace {
 class PriceAlertSettings : public PriceAlertClientTest {
  protected:
   std::shared_ptr<PriceNotificationModifySetting> OpenList() {
-    auto list = Push(std::make_shared<PriceNotificationModifySetting>());
-    EXPECT_TRUE(WaitFor([&] { return Idle(*list); }));
-    return list;
-  }
-  static bool Idle(PriceNotificationModifySetting& list) {
-    return list.waitingBox()->isHidden() &&
-           list.requestCode(PriceNotificationModifySetting::kSlotList) == -1;
+    return OpenPage<PriceNotificationModifySetting>();
   }
   static std::vector<std::string> Rows(PriceNotificationModifySetting& list) {
     std::vector<std::string> codes;

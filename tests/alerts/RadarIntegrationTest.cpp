@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "alerts/AlertClasses.h"
 #include "alerts/RadarView.h"
 #include "core/DataRequest.h"
 #include "core/RadarReplies.h"
@@ -16,10 +15,9 @@
 #include "detail/TrendlineController.h"
 #include "platform/ui/NavigationController.h"
 #include "shell/SharedTool.h"
+#include "tests/alerts/ClientTestSupport.h"
 #include "tests/shell/StartupTestSupport.h"
 #include "watchlist/SelfStockController.h"
-#include "watchlist/WatchlistClasses.h"
-#include "widgets/WidgetClasses.h"
 
 namespace {
 
@@ -45,19 +43,16 @@ class RecordingRadar : public RadarView {
   std::vector<int> counts;
 };
 
-class RadarIntegration : public startuptest::StartupTest {
+class RadarIntegration : public alerttest::ScreensClientTest {
  protected:
   void SetUp() override {
-    startuptest::StartupTest::SetUp();
-    RegisterWidgetClasses();
-    RegisterWatchlistClasses();
-    RegisterAlertClasses();
+    alerttest::ScreensClientTest::SetUp();
     ui::ClassRegistry::shared().registerClass(
         "RadarView", [] { return std::static_pointer_cast<ui::Object>(RecordingRadar::make()); });
   }
   void TearDown() override {
     foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-    startuptest::StartupTest::TearDown();
+    alerttest::ScreensClientTest::TearDown();
   }
 
   SelfStockController* WatchList() {

@@ -1,5 +1,6 @@
-// The running client against the in-process test server with the alert screens registered, and
-// helpers to read what the price-alert server received.
+// The running client against the in-process test server with the alert screens registered:
+// with the widget and watch-list screens too for the pages hosted there, and with helpers to read
+// what the price-alert server received for the price-alert screens.
 #pragma once
 
 #include <memory>
@@ -10,11 +11,23 @@
 #include "core/MDBF.h"
 #include "platform/ui/NavigationController.h"
 #include "tests/shell/StartupTestSupport.h"
+#include "watchlist/WatchlistClasses.h"
+#include "widgets/WidgetClasses.h"
 
 namespace alerttest {
 
 using startuptest::Fault;
 using startuptest::Role;
+
+class ScreensClientTest : public startuptest::StartupTest {
+ protected:
+  void SetUp() override {
+    StartupTest::SetUp();
+    RegisterWidgetClasses();
+    RegisterWatchlistClasses();
+    RegisterAlertClasses();
+  }
+};
 
 class PriceAlertClientTest : public startuptest::StartupTest {
  protected:
@@ -41,6 +54,19 @@ class PriceAlertClientTest : public startuptest::StartupTest {
     return screen;
   }
   ui::ViewController* Top() { return Navigation()->topViewController(); }
+
+  // A price-alert list page pushed, once its list is read whole.
+  template <class Page>
+  std::shared_ptr<Page> OpenPage() {
+    auto page = Push(std::make_shared<Page>());
+    EXPECT_TRUE(WaitFor([&] { return Idle(*page); }));
+    return page;
+  }
+  // No request of the list page under way and its list read whole.
+  template <class Page>
+  static bool Idle(Page& page) {
+    return page.waitingBox()->isHidden() && page.requestCode(Page::kSlotList) == -1;
+  }
 
   // The price-alert requests of one child type the server received since the last clear.
   std::vector<testserver::ReceivedRequest> Sent(uint8_t child) const {

@@ -1,0 +1,143 @@
+#include "alerts/PriceAlertPage.h"
+
+#include <string>
+
+#include "core/CSocket.h"
+#include "core/MDBF.h"
+#include "core/NetworkThreads.h"
+#include "core/PriceAlertReplies.h"
+#include "platform/foundation/Text.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Screen.h"
+#include "shell/Extend.h"
+#include "shell/ShellAlerts.h"
+#include "widgets/TableCell.h"
+
+namespace {
+
+constexpr char kWaitingText[] = "正在请求，请等待...";
+constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
+
+}  // namespace
+
+bool ReadPriceAlertReply(const foundation::Notification& notification, uint8_t pageId,
+                         ReceiveRecordView& reply) {
+  if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket)
+    return false;
+  return reply.header.MainType == kMainTypePriceAlert && reply.header.PageID == pageId;
+}
+
+void ShowReplyError(const ReceiveRecordView& reply) {
+  const std::u16string text = foundation::utf8ToUtf16(reply.errorText());
+  ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
+}
+
+std::shared_ptr<::AlertView> AddPriceAlertWaitingBox(ui::View& parent, double top,
+                                                     std::weak_ptr<::AlertViewDelegate> delegate) {
+  auto box = ::AlertView::initWithFrame(gfx::Rect(90, top, 140, 65));
+  box->setDelegate(std::move(delegate), 30);
+  box->setAlertTextMsg(kWaitingText);
+  box->setHidden(true);
+  parent.addSubview(box);
+  return box;
+}
+
+void PriceAlertRequestTimedOut(::AlertView& waitingBox) {
+  waitingBox.hideAlertMsg();
+  GetCoreSocket(CoreConnection::PriceAlert).Close();
+  ShowMessageAlert(kTimeoutText);
+}
+
+PriceAlertScreen::~PriceAlertScreen() {
+  if (_alertView) _alertView->clearTimer();
+  removeLoginObserver();
+  if (_tableView) {
+    _tableView->setDataSource({});
+    _tableView->setDelegate({});
+  }
+}
+
+void PriceAlertPage::addTableAndWaitingBox() {
+  const double screenHeight = ui::Screen::main().bounds().height();
+  _tableView = ui::TableView::create(gfx::Rect(0, 0, 320, screenHeight - 108));
+  _tableView->setDataSource(sharedAs<ui::TableViewDataSource>());
+  _tableView->setDelegate(sharedAs<ui::TableViewDelegate>());
+  _tableView->setBackgroundColor(gfx::Color::clear());
+  _tableView->setSeparatorColor(gfx::Color::clear());
+  view()->addSubview(_tableView);
+  addWaitingBox(200);
+}
+
+void PriceAlertScreen::addWaitingBox(double top) {
+  _alertView = AddPriceAlertWaitingBox(*view(), top, sharedAs<::AlertViewDelegate>());
+}
+
+void PriceAlertPage::viewWillAppear(bool animated) {
+  ui::ViewController::viewWillAppear(animated);
+  Extend::setNavigationBarColorForiOS7(*this);
+  if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(false, false);
+  addLoginObserver();
+  requestList();
+}
+
+void PriceAlertPage::viewDidDisappear(bool animated) {
+  ui::ViewController::viewDidDisappear(animated);
+  removeLoginObserver();
+}
+
+bool PriceAlertScreen::beginRequest() {
+  if (!_alertView || !_alertView->isHidden()) return false;
+  _alertView->showAlertMsg();
+  return true;
+}
+
+void PriceAlertScreen::handleTimeoutRequest() {
+  PriceAlertRequestTimedOut(*_alertView);
+}
+
+bool PriceAlertScreen::takeReply(const foundation::Notification& notification, uint8_t pageId,
+                                 ReceiveRecordView& reply) {
+  if (!ReadPriceAlertReply(notification, pageId, reply)) return false;
+  _alertView->hideAlertMsg();
+  if (reply.header.isError()) {
+    ShowReplyError(reply);
+    return false;
+  }
+  return true;
+}
+
+void PriceAlertScreen::showAnswer(const ReceiveRecordView& reply) {
+  MDBF answer;
+  answer.Parse(reply.body, reply.bodyLen);
+  ShowAlert(answer.GetNSString(15), "", {"确定"}, 0, sharedAs<ui::AlertViewDelegate>());
+}
+
+std::shared_ptr<ui::BarButtonItem> PriceAlertScreen::toolBarItem(
+    const std::string& title, std::function<void()> action,
+    std::shared_ptr<ui::BarButtonItem>* inner) {
+  auto button =
+      ui::BarButtonItem::withTitle(title, ui::BarButtonItemStyle::Bordered,
+                                   [action = std::move(action)](ui::BarButtonItem&) { action(); });
+  if (inner) *inner = button;
+  auto toolbar = MyToolBar::initWithFrame(gfx::Rect(0, 0, 50, 44));
+  toolbar->setItems({button});
+  auto outer = ui::BarButtonItem::withCustomView(toolbar);
+  outer->setStyle(ui::BarButtonItemStyle::Bordered);
+  return outer;
+}
+
+void PriceAlertScreen::addLoginObserver() {
+  removeLoginObserver();
+  std::weak_ptr<PriceAlertScreen> weak = sharedAs<PriceAlertScreen>();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "PriceNotification", [weak](const foundation::Notification& n) {
+        if (auto self = weak.lock()) self->recvmsg(n);
+      });
+  observing_ = true;
+}
+
+void PriceAlertScreen::removeLoginObserver() {
+  if (!observing_) return;
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this, "PriceNotification");
+  observing_ = false;
+}

@@ -1,0 +1,100 @@
+// What the price-alert screens share: a table, the waiting box over it and the
+// "PriceNotification" observer that feeds recvmsg. PriceAlertPage is the list pages ("提醒消息",
+// "设置更改"): a plain table, observed while the page shows, the list asked for on each appearance.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/ReceiveRecord.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/TableView.h"
+#include "platform/ui/ViewController.h"
+#include "widgets/AlertView.h"
+
+// Reads a posted price-alert packet for page pageId into reply; false for anything else.
+bool ReadPriceAlertReply(const foundation::Notification& notification, uint8_t pageId,
+                         ReceiveRecordView& reply);
+// Shows the error text of an error reply.
+void ShowReplyError(const ReceiveRecordView& reply);
+// The hidden waiting box of a price-alert screen, its top at `top`, added to `parent`.
+std::shared_ptr<::AlertView> AddPriceAlertWaitingBox(ui::View& parent, double top,
+                                                     std::weak_ptr<::AlertViewDelegate> delegate);
+// A request got no answer in time: the box goes, the price-alert connection is closed and the
+// user told. The code stays awaited, so a late reply is still taken.
+void PriceAlertRequestTimedOut(::AlertView& waitingBox);
+
+class PriceAlertScreen : public ui::ViewController,
+                         public ui::TableViewDataSource,
+                         public ui::TableViewDelegate,
+                         public AlertViewDelegate,
+                         public ui::AlertViewDelegate {
+ public:
+  ~PriceAlertScreen() override;
+
+  virtual void recvmsg(const foundation::Notification& notification) = 0;
+
+  ui::TableView* tableView() const { return _tableView.get(); }
+  ::AlertView* waitingBox() const { return _alertView.get(); }
+
+  void handleTimeoutRequest() override;
+
+ protected:
+  PriceAlertScreen() = default;
+
+  // Adds the (hidden) waiting box to the view, its top at `top`.
+  void addWaitingBox(double top);
+  // Shows the waiting box for a new request; false while one is still under way.
+  bool beginRequest();
+  // Reads a price-alert packet for page pageId and hides the waiting box. An error reply is
+  // shown here; true means the reply is the caller's to handle.
+  bool takeReply(const foundation::Notification& notification, uint8_t pageId,
+                 ReceiveRecordView& reply);
+  // Shows the server's answer text of a reply.
+  void showAnswer(const ReceiveRecordView& reply);
+
+  // A bar item "title" in a tool bar, as the navigation bar shows it; the button itself goes to
+  // *inner when asked for.
+  template <class Page>
+  std::shared_ptr<ui::BarButtonItem> barItem(const std::string& title, void (Page::*action)(),
+                                             std::shared_ptr<ui::BarButtonItem>* inner = nullptr) {
+    std::weak_ptr<Page> weak = sharedAs<Page>();
+    return toolBarItem(
+        title,
+        [weak, action] {
+          if (auto self = weak.lock()) ((*self).*action)();
+        },
+        inner);
+  }
+
+  void addLoginObserver();
+  void removeLoginObserver();
+
+  std::shared_ptr<ui::TableView> _tableView;
+  std::shared_ptr<::AlertView> _alertView;
+
+ private:
+  std::shared_ptr<ui::BarButtonItem> toolBarItem(const std::string& title,
+                                                 std::function<void()> action,
+                                                 std::shared_ptr<ui::BarButtonItem>* inner);
+
+  bool observing_ = false;
+};
+
+class PriceAlertPage : public PriceAlertScreen {
+ public:
+  virtual void requestList() = 0;
+
+  void viewWillAppear(bool animated) override;
+  void viewDidDisappear(bool animated) override;
+
+ protected:
+  PriceAlertPage() = default;
+
+  // Adds the table and the (hidden) waiting box to the view.
+  void addTableAndWaitingBox();
+};
