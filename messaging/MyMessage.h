@@ -208,6 +208,7 @@ class MyMessage : public ui::ViewController,
   int rowOfIdentity(const std::string& identity);
   int resolveDetailRow(int row);
   void remark();
+  void slideInBrokerCard(const foundation::Value& broker);
 
   MyMessageStore store_;
   std::shared_ptr<MenuBarView> menuBarView_;
