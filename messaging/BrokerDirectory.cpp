@@ -68,18 +68,6 @@ void SortByInitial(Array& rows) {
   std::stable_sort(rows.begin(), rows.end(), InitialLess);
 }
 
-std::vector<std::string> SplitIds(const std::string& list) {
-  std::vector<std::string> ids;
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find(';', start);
-    if (end == std::string::npos) end = list.size();
-    ids.push_back(list.substr(start, end - start));
-    start = end + 1;
-  }
-  return ids;
-}
-
 std::string JoinIds(const std::vector<std::string>& ids) {
   std::string out;
   for (const auto& id : ids) {
@@ -108,6 +96,18 @@ std::string FindField(std::string_view id, int field) {
 }
 
 }  // namespace
+
+std::vector<std::string> SplitIds(const std::string& list) {
+  std::vector<std::string> ids;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(';', start);
+    if (end == std::string::npos) end = list.size();
+    ids.push_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  return ids;
+}
 
 void LoadStaffTable(MDBF& source) {
   LoadTable(Dir().staff, source, 0);

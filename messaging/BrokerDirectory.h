@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/MDBF.h"
 #include "platform/foundation/Value.h"
@@ -70,4 +71,7 @@ void ApplyOnOffUploadResult(int code);
 // id; else the position among the ids, -1 when not there.
 int FindInOffMessageBrokers(std::string_view id, int which);
 void ToggleBrokerOnOff(std::string_view id, bool add);
+// The ids of a list joined by ";" (a switched-off list, a mail's receivers), in order; an empty
+// text gives one empty id.
+std::vector<std::string> SplitIds(const std::string& list);
 int IsOffMessageBrokersChanged();

@@ -25,18 +25,6 @@ bool IsUnread(const Value& message) {
   return message["unread"].toInt(0) == 1;
 }
 
-std::vector<std::string> SplitReceivers(const std::string& list) {
-  std::vector<std::string> ids;
-  size_t start = 0;
-  while (start <= list.size()) {
-    size_t end = list.find(';', start);
-    if (end == std::string::npos) end = list.size();
-    ids.push_back(list.substr(start, end - start));
-    start = end + 1;
-  }
-  return ids;
-}
-
 // Entries that are not dictionaries (a damaged or foreign file) are left out.
 Array ReadMessageFile(const std::string& path, bool* damaged) {
   Array out;
@@ -393,7 +381,7 @@ std::optional<Array> MyMessageStore::getAllMessageWithIndex(const Value& row,
   }
   for (size_t i = 0; i < sent.size(); ++i) {
     const Value& message = sent[i];
-    auto receivers = SplitReceivers(message["sendMessageKey_recivers"].toString());
+    auto receivers = SplitIds(message["sendMessageKey_recivers"].toString());
     if (std::find(receivers.begin(), receivers.end(), id) == receivers.end()) continue;
     ++count;
     std::string date = message["sendMessageKey_date"].toString();
@@ -442,7 +430,7 @@ void MyMessageStore::sortBrokerList() {
     keep(s, message["date"].toString());
   }
   for (const Value& message : sentMessages()) {
-    auto receivers = SplitReceivers(message["sendMessageKey_recivers"].toString());
+    auto receivers = SplitIds(message["sendMessageKey_recivers"].toString());
     std::sort(receivers.begin(), receivers.end());
     receivers.erase(std::unique(receivers.begin(), receivers.end()), receivers.end());
     std::string date = message["sendMessageKey_date"].toString();

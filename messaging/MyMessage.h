@@ -28,6 +28,9 @@
 #include "widgets/MenuBarView.h"
 
 class MyMessageDetailController;
+namespace ui {
+struct Contact;
+}
 
 class MyMessage : public ui::ViewController,
                   public MessageCentreRole,
@@ -208,6 +211,8 @@ class MyMessage : public ui::ViewController,
   int rowOfIdentity(const std::string& identity);
   int resolveDetailRow(int row);
   void remark();
+  void presentNewContact(ui::Contact contact);
+  void slideInBrokerCard(const foundation::Value& broker);
 
   MyMessageStore store_;
   std::shared_ptr<MenuBarView> menuBarView_;

@@ -289,6 +289,18 @@ void MyMessage::showNewPersonViewController(const Value& person) {
   contact.phones.emplace_back("mobile", person["mobilePhone"].toString());
   contact.phones.emplace_back("main", person["phone"].toString());
   if (contact.firstName.empty() && person["mobilePhone"].toString().empty()) return;
+  presentNewContact(std::move(contact));
+}
+
+void MyMessage::showNewPersonViewController(const std::string& phone, const std::string& name) {
+  ui::Contact contact;
+  contact.firstName = name;
+  contact.phones.emplace_back("mobile", phone);
+  presentNewContact(std::move(contact));
+}
+
+// The system's new-contact screen over the centre, filled in; it closes itself either way.
+void MyMessage::presentNewContact(ui::Contact contact) {
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
   auto screen = ui::NewContactController::create(std::move(contact));
   std::weak_ptr<MyMessage> weak = weakAs<MyMessage>();
@@ -298,20 +310,6 @@ void MyMessage::showNewPersonViewController(const Value& person) {
   });
   auto navigation = ui::NavigationController::create(screen);
   presentModalViewController(navigation, true);
-}
-
-void MyMessage::showNewPersonViewController(const std::string& phone, const std::string& name) {
-  ui::Contact contact;
-  contact.firstName = name;
-  contact.phones.emplace_back("mobile", phone);
-  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
-  auto screen = ui::NewContactController::create(std::move(contact));
-  std::weak_ptr<MyMessage> weak = weakAs<MyMessage>();
-  screen->setCompletion([weak](ui::NewContactController&, const ui::Contact* saved) {
-    foundation::logInfo(saved ? "newPerson Saved" : "newPerson Cancel");
-    if (auto self = weak.lock()) self->dismissModalViewControllerAnimated(true);
-  });
-  presentModalViewController(ui::NavigationController::create(screen), true);
 }
 
 bool MyMessage::findWhetherOffMessage(const std::string& id) const {

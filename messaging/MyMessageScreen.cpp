@@ -421,20 +421,7 @@ void MyMessage::tableViewDidSelectRowAtIndexPath(ui::TableView& table, const ui:
       foundation::logError("ERROR: nRow >= [_currentTagListArray count]");
       return;
     }
-    const gfx::Rect list = brokerListTableView_->frame();
-    const double w = list.width();
-    brokerDetail_->updateBrokerDetailView(currentTagListArray_[static_cast<size_t>(n)]);
-    view()->bringSubviewToFront(brokerDetail_.get());
-    brokerDetail_->setFrame(gfx::Rect(w, list.y(), w, list.height()));
-    brokerDetail_->setHidden(false);
-    auto card = brokerDetail_;
-    auto listView = brokerListTableView_;
-    const double y = list.y();
-    const double height = list.height();
-    ui::View::animate(kSlide, [card, listView, w, y, height] {
-      card->setFrame(gfx::Rect(0, y, w, height));
-      listView->setFrame(gfx::Rect(-w, y, w, height));
-    });
+    slideInBrokerCard(currentTagListArray_[static_cast<size_t>(n)]);
     return;
   }
   if (&table != tableView_.get()) return;
@@ -584,6 +571,11 @@ void MyMessage::showBrokerDetail(int row) {
     if (!currentTagListArray_.empty()) showTagDetailTable(true);
     return;
   }
+  slideInBrokerCard(broker);
+}
+
+// The card of one adviser or client comes in from the right while the list leaves to the left.
+void MyMessage::slideInBrokerCard(const Value& broker) {
   const gfx::Rect list = brokerListTableView_->frame();
   const double w = list.width();
   brokerDetail_->updateBrokerDetailView(broker);

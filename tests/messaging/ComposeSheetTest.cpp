@@ -2,42 +2,25 @@
 // server's answer, errors, the time-out and a mail too long for the builder.
 #include "core/MessageRequests.h"
 #include "messaging/BrokerDirectory.h"
-#include "messaging/MessagingClasses.h"
 #include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
 #include "shell/Extend.h"
-#include "tests/shell/StartupTestSupport.h"
-#include "watchlist/WatchlistClasses.h"
-#include "widgets/WidgetClasses.h"
+#include "tests/messaging/MessagingTestSupport.h"
 
 namespace startuptest {
 namespace {
 
-class ComposeSheetTest : public StartupTest {
+class ComposeSheetTest : public messagingtest::MessageCentreTest {
  protected:
   void SetUp() override {
-    StartupTest::SetUp();
-#if defined(__SANITIZE_THREAD__)
-    GTEST_SKIP() << "launched client: not under ThreadSanitizer";
-#endif
-    RegisterWidgetClasses();
-    RegisterWatchlistClasses();
-    RegisterMessagingClasses();
-    MyMessage::setListRequestPause([] {});
-    MyMessage::stopTimer();
-    MyMessageStore::resetShared();
-    ClearBrokerDirectory();
+    MessageCentreTest::SetUp();
+    if (IsSkipped()) return;
     previousPause_ = SetMailPartPause([](int) {});
   }
   void TearDown() override {
     SetMailPartPause(previousPause_);
-    MyMessage::stopTimer();
-    StartupTest::TearDown();
-    MyMessageStore::resetShared();
-    ClearBrokerDirectory();
-    MyMessage::setListRequestPause({});
+    MessageCentreTest::TearDown();
   }
-  MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
   MySendMessageView* OpenSheet(const std::string& user = "zhang") {
     server->startMailboxEmpty(user);
     Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });

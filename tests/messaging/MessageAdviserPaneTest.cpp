@@ -1,47 +1,27 @@
 // The adviser pane against the test server: rows with counts and badges, letter sections with an
 // index, the tag table, the card's actions and the switched-off upload when the card hides.
 #include "messaging/BrokerDirectory.h"
-#include "messaging/MessagingClasses.h"
 #include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/MailComposer.h"
 #include "platform/ui/NavigationController.h"
-#include "tests/shell/StartupTestSupport.h"
+#include "tests/messaging/MessagingTestSupport.h"
 #include "testserver/Table.h"
-#include "watchlist/WatchlistClasses.h"
-#include "widgets/WidgetClasses.h"
 
 namespace startuptest {
 namespace {
 
 using foundation::Value;
 
-class MessageAdviserPaneTest : public StartupTest {
+class MessageAdviserPaneTest : public messagingtest::MessageCentreTest {
  protected:
   void SetUp() override {
-    StartupTest::SetUp();
-#if defined(__SANITIZE_THREAD__)
-    GTEST_SKIP() << "launched client: not under ThreadSanitizer";
-#endif
-    RegisterWidgetClasses();
-    RegisterWatchlistClasses();
-    RegisterMessagingClasses();
-    MyMessage::setListRequestPause([] {});
-    MyMessage::stopTimer();
-    MyMessageStore::resetShared();
-    ClearBrokerDirectory();
+    MessageCentreTest::SetUp();
+    if (IsSkipped()) return;
     ClearOffMessageBrokers();
     ui::Application::shared().clearOpenedURLs();
   }
-  void TearDown() override {
-    MyMessage::stopTimer();
-    StartupTest::TearDown();
-    MyMessageStore::resetShared();
-    ClearBrokerDirectory();
-    MyMessage::setListRequestPause({});
-  }
-  MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
   MyMessage* OpenPane(const std::string& user, size_t messages) {
     Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
     EXPECT_TRUE(LoggedInAndShown());

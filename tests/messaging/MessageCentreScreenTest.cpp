@@ -3,46 +3,21 @@
 #include "detail/TrendlineController.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessageCells.h"
-#include "messaging/MessagingClasses.h"
 #include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
 #include "shell/Extend.h"
-#include "tests/shell/StartupTestSupport.h"
-#include "watchlist/WatchlistClasses.h"
-#include "widgets/WidgetClasses.h"
+#include "tests/messaging/MessagingTestSupport.h"
 
 namespace startuptest {
 namespace {
 
 using foundation::Value;
 
-class MessageCentreScreenTest : public StartupTest {
+class MessageCentreScreenTest : public messagingtest::MessageCentreTest {
  protected:
-  void SetUp() override {
-    StartupTest::SetUp();
-#if defined(__SANITIZE_THREAD__)
-    GTEST_SKIP() << "launched client: not under ThreadSanitizer";
-#endif
-    RegisterWidgetClasses();
-    RegisterWatchlistClasses();
-    RegisterMessagingClasses();
-    MyMessage::setListRequestPause([] {});
-    MyMessage::stopTimer();
-    MyMessageStore::resetShared();
-    ClearBrokerDirectory();
-  }
-  void TearDown() override {
-    MyMessage::stopTimer();
-    StartupTest::TearDown();
-    MyMessageStore::resetShared();
-    ClearBrokerDirectory();
-    MyMessage::setListRequestPause({});
-  }
-
-  MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
   // Logs in and waits for the mailbox's messages to be stored, then shows the "服务" tab.
   MyMessage* OpenCentre(const std::string& user, size_t messages) {
     Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });

@@ -4,52 +4,33 @@
 #include "core/MessageRequests.h"
 #include "core/ReceiveRecord.h"
 #include "messaging/BrokerDirectory.h"
-#include "messaging/MessagingClasses.h"
 #include "messaging/MyMessage.h"
 #include "platform/foundation/DurableFile.h"
 #include "platform/foundation/PropertyList.h"
-#include "tests/shell/StartupTestSupport.h"
-#include "watchlist/WatchlistClasses.h"
-#include "widgets/WidgetClasses.h"
+#include "tests/messaging/MessagingTestSupport.h"
 
 namespace startuptest {
 namespace {
 
 using foundation::Value;
 
-class MessageExchangeTest : public StartupTest {
+class MessageExchangeTest : public messagingtest::MessageCentreTest {
  protected:
   void SetUp() override {
-    StartupTest::SetUp();
-#if defined(__SANITIZE_THREAD__)
-    // A launched client lays out text on its helper threads too, which the font library does
-    // not let the race detector see through; the directory reset test is the threaded one here.
-    GTEST_SKIP() << "launched client: not under ThreadSanitizer";
-#endif
-    RegisterWidgetClasses();
-    RegisterWatchlistClasses();
-    RegisterMessagingClasses();
-    MyMessage::setListRequestPause([] {});
-    MyMessage::stopTimer();
-    MyMessageStore::resetShared();
-    ClearBrokerDirectory();
+    MessageCentreTest::SetUp();
+    if (IsSkipped()) return;
     ClearOffMessageBrokers();
     foundation::setAtomicWriteFault(foundation::AtomicWriteStep::None, 0);
   }
   void TearDown() override {
     foundation::setAtomicWriteFault(foundation::AtomicWriteStep::None, 0);
-    MyMessage::stopTimer();
-    StartupTest::TearDown();
-    MyMessageStore::resetShared();
-    ClearBrokerDirectory();
-    MyMessage::setListRequestPause({});
+    MessageCentreTest::TearDown();
   }
 
   void LogIn(const std::string& user) {
     Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
     ASSERT_TRUE(LoggedInAndShown());
   }
-  MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
   foundation::Array Stored(const std::string& user) {
     return foundation::PropertyList::readFile(foundation::documentsPath(ReceivedMessageFileName(user)))
         .value.asArray();

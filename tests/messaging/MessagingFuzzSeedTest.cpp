@@ -9,12 +9,9 @@
 #include "core/MessageRequests.h"
 #include "core/ReceiveRecord.h"
 #include "messaging/BrokerDirectory.h"
-#include "messaging/MessagingClasses.h"
 #include "messaging/MyMessage.h"
 #include "platform/foundation/PropertyList.h"
-#include "tests/shell/StartupTestSupport.h"
-#include "watchlist/WatchlistClasses.h"
-#include "widgets/WidgetClasses.h"
+#include "tests/messaging/MessagingTestSupport.h"
 
 namespace startuptest {
 namespace {
@@ -42,31 +39,7 @@ std::string ReadFile(const std::string& path) {
   return bytes;
 }
 
-class MessagingFuzzSeeds : public StartupTest {
- protected:
-  void SetUp() override {
-    StartupTest::SetUp();
-#if defined(__SANITIZE_THREAD__)
-    // A launched client lays out text on its helper threads too, which the font library does
-    // not let the race detector see through; the directory reset test is the threaded one here.
-    GTEST_SKIP() << "launched client: not under ThreadSanitizer";
-#endif
-    RegisterWidgetClasses();
-    RegisterWatchlistClasses();
-    RegisterMessagingClasses();
-    MyMessage::setListRequestPause([] {});
-    MyMessage::stopTimer();
-    MyMessageStore::resetShared();
-    ClearBrokerDirectory();
-  }
-  void TearDown() override {
-    MyMessage::stopTimer();
-    StartupTest::TearDown();
-    MyMessageStore::resetShared();
-    ClearBrokerDirectory();
-    MyMessage::setListRequestPause({});
-  }
-};
+class MessagingFuzzSeeds : public messagingtest::MessageCentreTest {};
 
 TEST_F(MessagingFuzzSeeds, StoreFilesAndContentAnswers) {
   // Content answers as the centre receives them: {PackageNo, PackageNum, length, body} each.

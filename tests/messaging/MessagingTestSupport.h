@@ -1,5 +1,6 @@
 // Shared set-up of the messaging tests: a temporary documents folder with its own user defaults,
-// an empty directory and store, and record tables built like the message server's lists.
+// an empty directory and store, and record tables built like the message server's lists; and a
+// launched client with the messaging classes registered, for the tests against the test server.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,13 +14,18 @@
 #include "core/MDBF.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessageStore.h"
+#include "messaging/MessagingClasses.h"
+#include "messaging/MyMessage.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dates.h"
 #include "platform/foundation/DurableFile.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/shell/StartupTestSupport.h"
 #include "testserver/Table.h"
+#include "watchlist/WatchlistClasses.h"
+#include "widgets/WidgetClasses.h"
 
 namespace messagingtest {
 
@@ -101,6 +107,36 @@ class MessagingTest : public ::testing::Test {
     std::filesystem::remove_all(documents_, ec);
   }
   std::string documents_;
+};
+
+// A launched client whose message centre starts with an empty store and directory, asks for its
+// lists without pausing and runs no refresh timer of its own.
+class MessageCentreTest : public startuptest::StartupTest {
+ protected:
+  void SetUp() override {
+    StartupTest::SetUp();
+#if defined(__SANITIZE_THREAD__)
+    // A launched client lays out text on its helper threads too, which the font library does
+    // not let the race detector see through; the directory reset test is the threaded one here.
+    GTEST_SKIP() << "launched client: not under ThreadSanitizer";
+#endif
+    RegisterWidgetClasses();
+    RegisterWatchlistClasses();
+    RegisterMessagingClasses();
+    MyMessage::setListRequestPause([] {});
+    MyMessage::stopTimer();
+    MyMessageStore::resetShared();
+    ClearBrokerDirectory();
+  }
+  void TearDown() override {
+    MyMessage::stopTimer();
+    StartupTest::TearDown();
+    MyMessageStore::resetShared();
+    ClearBrokerDirectory();
+    MyMessage::setListRequestPause({});
+  }
+
+  MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
 };
 
 }  // namespace messagingtest
