@@ -59,23 +59,7 @@ class AccountScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (shelltest::skipTextLayoutUnderTsan()) GTEST_SKIP() << "screens lay out text";
-    std::string tmpl = (std::filesystem::temp_directory_path() / "verdan-acct-XXXXXX").string();
-    char* made = ::mkdtemp(tmpl.data());
-    documents_ = made ? made : "";
-    foundation::setDocumentsDir(documents_);
-    foundation::setBundleDir(VERDAN_SOURCE_DIR "/resources");
-    foundation::UserDefaults::resetStandard();
-    gfx::Image::clearNamedCache();
-    foundation::Clock::setManual();
-    ui::Application::shared().reset();
-    ui::Screen::main().setHeight(480);
-    CSocket::SetConnectTimeouts(1.0, 1.0);
-    ClearServerLists();
-    CloseAllConnections();
-    SetLoginInfo("", "");
-    SetLoggedIn(0);
-    SetGuestLogin(0);
-    SelfStock_Clear();
+    documents_ = startuptest::FreshClientState("verdan-acct");
     QuoteCache_Init();
     ScreenOpener::reset();
     VerdanAppDelegate::registerClasses();

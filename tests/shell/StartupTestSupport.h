@@ -44,26 +44,34 @@ inline void CloseAllConnections() {
   }
 }
 
+// A new documents folder (its path returned, empty when it could not be made) and a client
+// with no login, connection, stored watch list or server list: the state every test that starts
+// the client begins from.
+inline std::string FreshClientState(const std::string& folderPrefix) {
+  std::string tmpl = (std::filesystem::temp_directory_path() / (folderPrefix + "-XXXXXX")).string();
+  char* made = ::mkdtemp(tmpl.data());
+  std::string documents = made ? made : "";
+  foundation::setDocumentsDir(documents);
+  foundation::setBundleDir(VERDAN_SOURCE_DIR "/resources");
+  foundation::UserDefaults::resetStandard();
+  gfx::Image::clearNamedCache();
+  foundation::Clock::setManual();
+  ui::Application::shared().reset();
+  ui::Screen::main().setHeight(480);
+  CSocket::SetConnectTimeouts(1.0, 1.0);
+  ClearServerLists();
+  CloseAllConnections();
+  SetLoginInfo("", "");
+  SetLoggedIn(0);
+  SetGuestLogin(0);
+  SelfStock_Clear();
+  return documents;
+}
+
 class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "verdan-start-XXXXXX").string();
-    char* made = ::mkdtemp(tmpl.data());
-    documents_ = made ? made : "";
-    foundation::setDocumentsDir(documents_);
-    foundation::setBundleDir(VERDAN_SOURCE_DIR "/resources");
-    foundation::UserDefaults::resetStandard();
-    gfx::Image::clearNamedCache();
-    foundation::Clock::setManual();
-    ui::Application::shared().reset();
-    ui::Screen::main().setHeight(480);
-    CSocket::SetConnectTimeouts(1.0, 1.0);
-    ClearServerLists();
-    CloseAllConnections();
-    SetLoginInfo("", "");
-    SetLoggedIn(0);
-    SetGuestLogin(0);
-    SelfStock_Clear();
+    documents_ = FreshClientState("verdan-start");
     // The search history is loaded once per process; read it again from this test's folder.
     GetSearchHistory().Init();
     QuoteCache_Init();
