@@ -2,8 +2,11 @@
 
 #include "messaging/BrokerDetail.h"
 #include "messaging/BrokerDirectory.h"
+#include "messaging/CommunionViewController.h"
 #include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
+#include "messaging/SendMessageViewController.h"
+#include "messaging/SenderListViewController.h"
 #include "platform/ui/Object.h"
 
 void RegisterMessagingClasses() {
@@ -16,6 +19,9 @@ void RegisterMessagingClasses() {
   registry.registerClass("BrokerDetail_iP5", [] {
     return std::static_pointer_cast<ui::Object>(BrokerDetail::createFromInterface(true));
   });
+  registry.registerClass<SendMessageViewController>("SendMessageViewController");
+  registry.registerClass<CommunionViewController>("CommunionViewController");
+  registry.registerClass<SenderListViewController>("SenderListViewController");
   RegisterMessagingPlaceholders();
   InstallBrokerDirectoryResetHandler();
 }

@@ -20,25 +20,6 @@ std::shared_ptr<ui::View> PlainView(const std::string& text) {
 
 }  // namespace
 
-SendMessageViewController::SendMessageViewController()
-    : sheet_(MySendMessageView::createWithDefaultXib()) {
-  sheet_->setSuperViewController(this);
-}
-
-void SendMessageViewController::loadView() {
-  auto view = ui::View::create(ui::Screen::main().applicationFrame());
-  view->setBackgroundColor(gfx::Color::clear());
-  sheet_->setFrame(view->bounds());
-  view->addSubview(sheet_);
-  sheet_->observe();
-  setView(view);
-  setTitle("写信");
-}
-
-void CommunionViewController::loadView() {
-  setView(PlainView("往来信件\n建设中"));
-}
-
 void MyMessageDetailController::loadView() {
   setView(PlainView(shown_["title"].toString() + "\n\n" + shown_["content"].toString()));
   setTitle("消息");
@@ -51,7 +32,5 @@ void MyMessageDetailController::updateCurrentView(int row) {
 
 void RegisterMessagingPlaceholders() {
   auto& registry = ui::ClassRegistry::shared();
-  registry.registerClass<SendMessageViewController>("SendMessageViewController");
   registry.registerClass<MyMessageDetailController>("MyMessageDetailController");
-  registry.registerClass<CommunionViewController>("CommunionViewController");
 }

@@ -146,6 +146,13 @@ class MyMessage : public ui::ViewController,
   void showNewPersonViewController(const foundation::Value& person);
   void showNewPersonViewController(const std::string& phone, const std::string& name);
   bool findWhetherOffMessage(const std::string& id) const;
+  // Removes positions of the received (type 0) or sent (1) list, saves both files and
+  // refreshes the lists and the adviser rows.
+  void deleteSendMessage(const std::vector<int>& indexes, int type);
+  // The conversation screen's delete: the messages of the given conversation rows leave the
+  // stored lists. A row whose stored message at its "communion_index" no longer has its date,
+  // title and content (the list moved meanwhile) deletes nothing. Answers the number deleted.
+  int deleteCommunionRows(const foundation::Array& rows);
   const Sections& brokerSections() const { return brokerSections_; }
   const Sections& tagSections() const { return tagSections_; }
   int currentSelect() const { return currentSelect_; }

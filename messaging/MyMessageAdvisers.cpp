@@ -3,11 +3,13 @@
 // rows with counts and unread badges, and what the card's actions do.
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 
 #include "core/CoreState.h"
 #include "messaging/BrokerDirectory.h"
-#include "messaging/MessagingPlaceholders.h"
+#include "messaging/CommunionViewController.h"
 #include "messaging/MyMessage.h"
+#include "messaging/SendMessageViewController.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Image.h"
@@ -276,6 +278,13 @@ void MyMessage::doAction(int action, const Value& given) {
       store_.changeAllToRead(row["broker_id"]);
       communion->setCurrentBrokerID(row["broker_id"].toString());
       communion->setTitle(row["broker_name"].toString());
+      std::weak_ptr<MyMessage> weak = weakAs<MyMessage>();
+      communion->setDeleteHandler([weak, row](const foundation::Array& marked) -> std::optional<foundation::Array> {
+        auto self = weak.lock();
+        if (!self) return std::nullopt;
+        self->deleteCommunionRows(marked);
+        return self->store().getAllMessageWithIndex(row, nullptr);
+      });
       return;
     }
     default:
@@ -324,4 +333,44 @@ bool MyMessage::findWhetherOffMessage(const std::string& id) const {
     start = end + 1;
   }
   return false;
+}
+
+// --- the conversation's delete ------------------------------------------------------------------
+
+void MyMessage::deleteSendMessage(const std::vector<int>& indexes, int type) {
+  store_.deleteSendMessage(indexes, type);
+  store_.updateShowingMessageList();
+  store_.updateUnreadMessageCount();
+  reloadMessageTable();
+  updateAllList_BrokerAccount();
+}
+
+int MyMessage::deleteCommunionRows(const foundation::Array& rows) {
+  std::vector<int> received;
+  std::vector<int> sent;
+  const foundation::Array& total = store_.totalMessages();
+  const foundation::Array& sentList = store_.sentMessages();
+  for (const Value& row : rows) {
+    const std::string text = row["communion_index"].toString();
+    int index = -1;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+    if (error != std::errc() || end != text.data() + text.size() || index < 0) continue;
+    const std::string type = row["communion_type"].toString();
+    const bool isSent = type == "1";
+    if (!isSent && type != "0") continue;
+    const foundation::Array& list = isSent ? sentList : total;
+    if (static_cast<size_t>(index) >= list.size()) continue;
+    const Value& stored = list[static_cast<size_t>(index)];
+    const std::string date = stored[isSent ? "sendMessageKey_date" : "date"].toString();
+    const std::string title = stored[isSent ? "sendMessageKey_title" : "title"].toString();
+    const std::string content = stored[isSent ? "sendMessageKey_content" : "content"].toString();
+    if (date != row["communion_date"].toString() || title != row["communion_title"].toString() ||
+        date + "\n" + content != row["comunion_content"].toString())
+      continue;
+    (isSent ? sent : received).push_back(index);
+  }
+  if (!received.empty()) deleteSendMessage(received, 0);
+  if (!sent.empty()) deleteSendMessage(sent, 1);
+  foundation::logInfo("MyMessage deleteCommunionRows: %zu of %zu", received.size() + sent.size(), rows.size());
+  return static_cast<int>(received.size() + sent.size());
 }

@@ -4,6 +4,7 @@
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
+#include "messaging/SendMessageViewController.h"
 #include "shell/Extend.h"
 #include "tests/messaging/MessagingTestSupport.h"
 

@@ -1,8 +1,10 @@
 // The adviser pane against the test server: rows with counts and badges, letter sections with an
 // index, the tag table, the card's actions and the switched-off upload when the card hides.
 #include "messaging/BrokerDirectory.h"
+#include "messaging/CommunionViewController.h"
 #include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
+#include "messaging/SendMessageViewController.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/MailComposer.h"
 #include "platform/ui/NavigationController.h"
@@ -96,7 +98,7 @@ TEST_F(MessageAdviserPaneTest, InvestorRowsCountsBadgesAndCardActions) {
   centre->brokerDetailWithActionID(card, 5);
   auto* communion = dynamic_cast<CommunionViewController*>(centre->presentedViewController());
   ASSERT_NE(communion, nullptr);
-  EXPECT_EQ(communion->contents().size(), 2u);
+  EXPECT_EQ(communion->communionView()->rowCount(), 2u);
   EXPECT_EQ(communion->currentBrokerID(), "9001");
   EXPECT_EQ(communion->title(), "王明");
   for (const auto& m : centre->store().totalMessages()) {

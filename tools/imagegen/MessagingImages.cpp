@@ -1,6 +1,6 @@
 // The images of the messaging screens: the message rows' background and read marks, the
 // contact row's buttons, the message centre's tool-view buttons, the adviser list's ground and
-// rows.
+// rows, the reply bar's buttons and the conversation's bubbles.
 #include <cmath>
 
 #include "tools/imagegen/ImageGen.h"
@@ -106,6 +106,81 @@ void MessagingImages() {
     ctx.setFillColor(Color::rgb255(200, 160, 100));
     ctx.fillRect(Rect(0, 42, 320, 1));
   });
+  Make("选择联系人MENU.png", Size(40, 30), [](Context& ctx) {
+    // The reply bar's buttons: a dark rounded key with a faint top light.
+    FillRounded(ctx, Rect(0.5, 0.5, 39, 29), 5, Color::rgb255(58, 62, 70));
+    VerticalGradient(ctx, Rect(3, 2, 34, 12), Color(1, 1, 1, 0.22), Color(1, 1, 1, 0.04));
+  });
+  // Chat bubbles, 290 wide: the upper part (caps 50 and 30) carries the pointer beside its top,
+  // the 13-point bottom strip (cap 50) closes the rounded foot.
+  auto bubbleTop = [](bool sent, Color fill, Color edge) {
+    return [sent, fill, edge](Context& ctx) {
+      const double body0 = sent ? 1 : 9;
+      const double body1 = sent ? 281 : 289;
+      ctx.setFillColor(fill);
+      ctx.setStrokeColor(edge);
+      ctx.setLineWidth(1);
+      ctx.beginPath();
+      ctx.moveTo(body0 + 9, 1);
+      ctx.lineTo(body1 - 9, 1);
+      ctx.arc(body1 - 9, 10, 9, -M_PI / 2, 0, true);
+      if (sent) {
+        ctx.lineTo(body1, 12);
+        ctx.lineTo(289, 17);
+        ctx.lineTo(body1, 22);
+      }
+      ctx.lineTo(body1, 40);
+      ctx.lineTo(body0, 40);
+      if (!sent) {
+        ctx.lineTo(body0, 22);
+        ctx.lineTo(1, 17);
+        ctx.lineTo(body0, 12);
+      }
+      ctx.lineTo(body0, 10);
+      ctx.arc(body0 + 9, 10, 9, M_PI, M_PI * 1.5, true);
+      ctx.closePath();
+      ctx.fillPath();
+      ctx.strokePolyline({Point(body0, 40), Point(body0, sent ? 10 : 22)});
+      ctx.strokePolyline({Point(body1, 40), Point(body1, sent ? 22 : 10)});
+      ctx.beginPath();
+      ctx.moveTo(body0 + 9, 1);
+      ctx.lineTo(body1 - 9, 1);
+      ctx.strokePath();
+      VerticalGradient(ctx, Rect(body0 + 4, 3, body1 - body0 - 8, 10), Color(1, 1, 1, 0.35), Color(1, 1, 1, 0));
+    };
+  };
+  auto bubbleBottom = [](bool sent, Color fill, Color edge) {
+    return [sent, fill, edge](Context& ctx) {
+      const double body0 = sent ? 1 : 9;
+      const double body1 = sent ? 281 : 289;
+      ctx.setFillColor(fill);
+      ctx.beginPath();
+      ctx.moveTo(body0, 0);
+      ctx.lineTo(body1, 0);
+      ctx.lineTo(body1, 3);
+      ctx.arc(body1 - 9, 3, 9, 0, M_PI / 2, true);
+      ctx.lineTo(body0 + 9, 12);
+      ctx.arc(body0 + 9, 3, 9, M_PI / 2, M_PI, true);
+      ctx.closePath();
+      ctx.fillPath();
+      ctx.setStrokeColor(edge);
+      ctx.setLineWidth(1);
+      ctx.beginPath();
+      ctx.moveTo(body0, 0);
+      ctx.lineTo(body0, 3);
+      ctx.arc(body0 + 9, 3, 9, M_PI, M_PI / 2, false);
+      ctx.lineTo(body1 - 9, 12);
+      ctx.arc(body1 - 9, 3, 9, M_PI / 2, 0, false);
+      ctx.lineTo(body1, 0);
+      ctx.strokePath();
+    };
+  };
+  const Color blue = Color::rgb255(196, 222, 248), blueEdge = Color::rgb255(110, 150, 200);
+  const Color yellow = Color::rgb255(252, 236, 160), yellowEdge = Color::rgb255(200, 170, 80);
+  Make("BLUETOP.png", Size(290, 41), bubbleTop(false, blue, blueEdge));
+  Make("BLUEBOTTOM.png", Size(290, 13), bubbleBottom(false, blue, blueEdge));
+  Make("YELLOWTOP.png", Size(290, 41), bubbleTop(true, yellow, yellowEdge));
+  Make("YELLOWBOTTOM.png", Size(290, 13), bubbleBottom(true, yellow, yellowEdge));
   Make("bg（经济人）.png", Size(320, 367), [](Context& ctx) {
     VerticalGradient(ctx, Rect(0, 0, 320, 367), Color::rgb255(246, 242, 232),
                      Color::rgb255(226, 218, 202));

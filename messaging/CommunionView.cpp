@@ -1,0 +1,441 @@
+#include "messaging/CommunionView.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "core/CoreState.h"
+#include "core/DataRequest.h"
+#include "core/MessageRequests.h"
+#include "core/ReceiveRecord.h"
+#include "messaging/BrokerDirectory.h"
+#include "messaging/MessageDateFormatter.h"
+#include "messaging/SendMessageViewController.h"
+#include "platform/foundation/Dates.h"
+#include "platform/foundation/Log.h"
+#include "platform/graphics/Text.h"
+#include "shell/Extend.h"
+#include "shell/ShellAlerts.h"
+
+using foundation::Value;
+
+namespace {
+
+constexpr const char* kNotification = "MyMessage";
+// Message text quoted in a log line is cut here.
+constexpr size_t kLogQuote = 200;
+
+std::string Quote(const std::string& text) {
+  if (text.size() <= kLogQuote) return text;
+  size_t cut = kLogQuote;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return text.substr(0, cut) + "...";
+}
+
+// The "MyMessage" observation, apart from "notification_update", which stays for the view's life.
+const void* MessageOwner(const CommunionView* view) {
+  return reinterpret_cast<const char*>(view) + 1;
+}
+
+}  // namespace
+
+CommunionView::CommunionView(const gfx::Rect& frame)
+    : ui::View(frame), textFont_(gfx::Font::systemFont(13)) {}
+
+CommunionView::~CommunionView() {
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  center.removeObserversOf(this);
+  center.removeObserversOf(MessageOwner(this));
+  if (scrollTimer_) scrollTimer_->invalidate();
+}
+
+std::shared_ptr<CommunionView> CommunionView::create(const gfx::Rect& frame) {
+  auto view = std::make_shared<CommunionView>(frame);
+  view->build();
+  return view;
+}
+
+void CommunionView::build() {
+  const double w = bounds().width();
+  const double h = bounds().height();
+  background_ = ui::ImageView::create(gfx::Rect(0, 0, w, h));
+  background_->setImage(gfx::Image::named("bg（经济人）.png"));
+  addSubview(background_);
+  tableView_ = ui::TableView::create(gfx::Rect(0, 0, w, h - SendMessageTabbar::kHeight));
+  tableView_->setDataSource(weakAs<ui::TableViewDataSource>());
+  tableView_->setDelegate(weakAs<ui::TableViewDelegate>());
+  tableView_->setAllowsSelection(false);
+  tableView_->setAllowsSelectionDuringEditing(true);
+  tableView_->setBackgroundColor(gfx::Color::clear());
+  tableView_->setSeparatorStyle(ui::TableViewCellSeparatorStyle::None);
+  addSubview(tableView_);
+  sendMessageTabbar_ = SendMessageTabbar::create(
+      gfx::Rect(0, h - SendMessageTabbar::kHeight, w, SendMessageTabbar::kHeight));
+  sendMessageTabbar_->setSendMessageDelegate(weakAs<SendMessageTabbarDelegate>());
+  addSubview(sendMessageTabbar_);
+  std::weak_ptr<CommunionView> weak = weakAs<CommunionView>();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, "notification_update", [weak](const foundation::Notification& n) {
+        if (auto self = weak.lock()) self->responseUpdateView(n);
+      });
+  addObservers();
+}
+
+void CommunionView::addObservers() {
+  removeObservers();
+  sendMessageTabbar_->addObservers();
+  std::weak_ptr<CommunionView> weak = weakAs<CommunionView>();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      MessageOwner(this), kNotification, [weak](const foundation::Notification& n) {
+        if (auto self = weak.lock()) self->recvmsg(n);
+      });
+}
+
+void CommunionView::removeObservers() {
+  sendMessageTabbar_->removeObservers();
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(MessageOwner(this));
+}
+
+void CommunionView::setSuperViewController(ui::ViewController* controller) {
+  superViewController_ = controller ? controller->weakAs<ui::ViewController>() : std::weak_ptr<ui::ViewController>();
+}
+
+// --- rows ---------------------------------------------------------------------------------------
+
+void CommunionView::responseUpdateView(const foundation::Notification& notification) {
+  clearAllContents();
+  if (notification.userInfo.isArray() && !notification.userInfo.asArray().empty())
+    addContents(notification.userInfo.asArray());
+  updateCommunionView();
+}
+
+void CommunionView::addContents(const foundation::Array& rows) {
+  // Each date is parsed once. Rows whose date does not parse come first, then by date; equal
+  // dates keep their given order. (A comparison treating an unparsable date as equal to
+  // everything is no ordering at all, and sorting with it is undefined.)
+  struct Keyed {
+    std::optional<double> when;
+    size_t index;
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    auto date = MessageDateFormatter::parse(rows[i]["communion_date"].toString());
+    keyed.push_back({date ? std::optional<double>(date->secondsSince1970) : std::nullopt, i});
+  }
+  std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    if (!a.when || !b.when) return !a.when && b.when;
+    return *a.when < *b.when;
+  });
+  rows_.reserve(rows_.size() + rows.size());
+  for (const Keyed& k : keyed) rows_.push_back({rows[k.index], -1});
+}
+
+void CommunionView::clearAllContents() {
+  rows_.clear();
+  currentSelect_ = -1;
+}
+
+void CommunionView::updateCommunionView() {
+  tableView_->reloadData();
+  if (scrollTimer_) scrollTimer_->invalidate();
+  std::weak_ptr<CommunionView> weak = weakAs<CommunionView>();
+  scrollTimer_ = foundation::Timer::schedule(kScrollDelay, false, [weak](foundation::Timer&) {
+    if (auto self = weak.lock()) self->scrollToLastRow();
+  });
+}
+
+void CommunionView::scrollToLastRow() {
+  if (rows_.empty()) return;
+  tableView_->scrollToRowAtIndexPath(ui::IndexPath::forRow(static_cast<int>(rows_.size()) - 1, 0),
+                                     ui::TableViewScrollPosition::Bottom, false);
+}
+
+void CommunionView::reloadRow(int row) {
+  if (!inList(row) || row >= tableView_->numberOfRowsInSection(0)) return;
+  tableView_->reloadRowsAtIndexPaths({ui::IndexPath::forRow(row, 0)}, ui::TableViewRowAnimation::None);
+}
+
+double CommunionView::textWidth(const std::string& text, double width) const {
+  if (text.empty()) return 5.0;
+  ++measured_;
+  return gfx::measureText(text, textFont_, gfx::Size(width, 1024), gfx::LineBreakMode::WordWrap).height + 15.0;
+}
+
+// --- editing ------------------------------------------------------------------------------------
+
+void CommunionView::setTableEdit(bool editing) {
+  deleteRows_.clear();
+  for (ui::TableViewCell* cell : tableView_->visibleCells())
+    if (ui::View* bubble = cell->contentView()->viewWithTag(kTagBubble)) bubble->setUserInteractionEnabled(!editing);
+  tableView_->setEditing(editing, true);
+  tableView_->reloadData();
+  sendMessageTabbar_->setHidden(editing);
+  if (editing) sendMessageTabbar_->sendContent()->resignFirstResponder();
+}
+
+void CommunionView::clearDeleteRows() {
+  if (deleteRows_.empty()) return;
+  std::vector<int> marked;
+  for (const Value& mark : deleteRows_) marked.push_back(static_cast<int>(mark["allIndex"].toInt(-1)));
+  std::sort(marked.begin(), marked.end(), std::greater<int>());
+  marked.erase(std::unique(marked.begin(), marked.end()), marked.end());
+  for (int row : marked)
+    if (inList(row)) rows_.erase(rows_.begin() + row);
+  deleteRows_.clear();
+  currentSelect_ = -1;
+  tableView_->reloadData();
+}
+
+foundation::Array CommunionView::markedRows() const {
+  std::vector<int> marked;
+  for (const Value& mark : deleteRows_) marked.push_back(static_cast<int>(mark["allIndex"].toInt(-1)));
+  std::sort(marked.begin(), marked.end());
+  marked.erase(std::unique(marked.begin(), marked.end()), marked.end());
+  foundation::Array out;
+  for (int row : marked)
+    if (inList(row)) out.push_back(rows_[static_cast<size_t>(row)].row);
+  return out;
+}
+
+// --- sending ------------------------------------------------------------------------------------
+
+void CommunionView::sendMessageTabbarDidSendMessageWithText(SendMessageTabbar&, const std::string& text) {
+  for (auto it = rows_.rbegin(); it != rows_.rend(); ++it) {
+    if (it->row["communion_type"].toString() != "0") continue;
+    setBrokerID(it->row["communion_readBrokerID"].toString());
+    sendMessage("回复: " + it->row["communion_title"].toString(), text);
+    return;
+  }
+  ShowMessageAlert("没有可回复的主题！");
+}
+
+void CommunionView::sendMessage(const std::string& title, const std::string& body) {
+  sendMessage_ = Value(foundation::Dictionary{});
+  const int code = NextRequestCode(GlobalDataRequest());
+  const int result = MakeRequest_MessageSendXml(GlobalDataRequest(), 0, static_cast<uint16_t>(code), nullptr,
+                                                brokerId_.c_str(), title.c_str(), body.c_str(), 0, nullptr,
+                                                nullptr, nullptr, nullptr, kPageId);
+  if (result < 0) {
+    // Refused by the builder (too long): nothing went out, and no answer will come.
+    ShowMessageAlert("内容过长，无法发送！");
+    return;
+  }
+  requestCode_ = code;
+  sendMessage_ = Value(foundation::Dictionary{
+      {"sendMessageKey_recivers", Value(brokerId_)},
+      {"sendMessageKey_showRecivers", Value(FindBrokerName(brokerId_))},
+      {"sendMessageKey_title", Value(title)},
+      {"sendMessageKey_content", Value(body)},
+      {"sendMessageKey_needUpdate", Value(brokerId_)},
+      {"sendMessageKey_date", Value(MessageDateFormatter::format(foundation::currentDate()))}});
+  if (pending_.size() >= kMaxPendingSends) pending_.erase(pending_.begin());
+  pending_[code] = sendMessage_;
+}
+
+void CommunionView::recvmsg(const foundation::Notification& notification) {
+  ReceiveRecordView view;
+  if (!ReceiveRecordView::From(notification, view)) return;
+  if (view.status != kReceiveStatusPacket || view.header.MainType != kMainTypeLogin) return;
+  if (view.header.ChildType != 103 && view.header.ChildType != 106) return;
+  auto found = pending_.find(view.requestCode() & 0x3FFF);
+  if (found == pending_.end()) return;
+  const Value record = found->second;
+  pending_.erase(found);
+  if (view.header.isError()) {
+    const std::string text = view.errorText();
+    if (!text.empty()) ShowMessageAlert(text);
+    return;
+  }
+  ShowMessageAlert("消息已发送");
+  addLast(record);
+  foundation::NotificationCenter::defaultCenter().post("notification_saveSendMessage", nullptr, record);
+}
+
+void CommunionView::addLast(const Value& record) {
+  if (!record.isDictionary()) return;
+  const uint32_t count = GetSentMessageCount();
+  const std::string content =
+      record["sendMessageKey_date"].toString() + "\n" + record["sendMessageKey_content"].toString();
+  rows_.push_back({Value(foundation::Dictionary{{"comunion_content", Value(content)},
+                                                {"communion_date", record["sendMessageKey_date"]},
+                                                {"communion_type", Value("1")},
+                                                {"communion_readBrokerID", Value(brokerId_)},
+                                                {"communion_brokerName", Value("myself")},
+                                                {"communion_title", record["sendMessageKey_title"]},
+                                                {"communion_index", Value(std::to_string(count))}}),
+                   -1});
+  foundation::logInfo("CommunionView SendList(-%u-): %s", count, Quote(content).c_str());
+  tableView_->reloadData();
+}
+
+void CommunionView::addLast() {
+  if (sendMessage_.isDictionary() && !sendMessage_.asDictionary().empty()) addLast(sendMessage_);
+}
+
+void CommunionView::responseSaveSendMessage(const foundation::Notification& notification) {
+  if (notification.userInfo.isDictionary()) addLast(notification.userInfo);
+}
+
+// --- table --------------------------------------------------------------------------------------
+
+int CommunionView::tableViewNumberOfRowsInSection(ui::TableView&, int) {
+  return static_cast<int>(rows_.size());
+}
+
+double CommunionView::tableViewHeightForRowAtIndexPath(ui::TableView&, const ui::IndexPath& path) {
+  if (!inList(path.row)) return 5.0;
+  Row& row = rows_[static_cast<size_t>(path.row)];
+  if (row.height < 0) row.height = textWidth(row.row["comunion_content"].toString(), kBubbleTextWidth);
+  return row.height;
+}
+
+ui::TableViewCellEditingStyle CommunionView::tableViewEditingStyleForRowAtIndexPath(ui::TableView&,
+                                                                                   const ui::IndexPath&) {
+  return ui::TableViewCellEditingStyle::MultipleSelect;
+}
+
+std::shared_ptr<ui::TableViewCell> CommunionView::tableViewCellForRowAtIndexPath(
+    ui::TableView& table, const ui::IndexPath& path) {
+  auto cell = table.dequeueReusableCellWithIdentifier("cellIdentify");
+  if (!cell) cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, "cellIdentify");
+  configCell(*cell, path);
+  updateCell(*cell, path);
+  return cell;
+}
+
+void CommunionView::configCell(ui::TableViewCell& cell, const ui::IndexPath& path) {
+  if (!inList(path.row) || cell.contentView()->viewWithTag(kTagBubble)) return;
+  const double w = tableView_->bounds().width();
+  auto selected = ui::View::create(gfx::Rect(0, 0, w, 30));
+  selected->setBackgroundColor(gfx::Color::clear());
+  cell.setSelectedBackgroundView(selected);
+  auto bubble = CommunionLabel::create(gfx::Rect(0, 0, w, 30));
+  bubble->needShowLabel();
+  bubble->setTag(kTagBubble);
+  bubble->setDelegate(weakAs<CommunionLabelDelegate>());
+  bubble->setUserInteractionEnabled(true);
+  bubble->setFont(textFont_);
+  bubble->setIndexPath(path);
+  bubble->setLineBreakMode(gfx::LineBreakMode::WordWrap);
+  bubble->setBackgroundColor(gfx::Color::clear());
+  cell.contentView()->addSubview(bubble);
+}
+
+void CommunionView::updateCell(ui::TableViewCell& cell, const ui::IndexPath& path) {
+  if (!inList(path.row)) return;
+  auto* bubble = dynamic_cast<CommunionLabel*>(cell.contentView()->viewWithTag(kTagBubble));
+  if (!bubble) return;
+  const Value& row = rows_[static_cast<size_t>(path.row)].row;
+  bubble->setIndexPath(path);
+  bubble->setFrame(gfx::Rect(0, 0, bubble->frame().width(), tableViewHeightForRowAtIndexPath(*tableView_, path)));
+  const std::string type = row["communion_type"].toString();
+  if (type == "0") bubble->setDrawType(CommunionLabel::kTypeReceived);
+  if (type == "1") bubble->setDrawType(CommunionLabel::kTypeSent);
+  bubble->setText(row["comunion_content"].toString());
+  bubble->updateBeSelect(false);
+  bubble->setUserInteractionEnabled(!tableView_->isEditing());
+  clearBackgrounds(cell);
+}
+
+void CommunionView::clearBackgrounds(ui::TableViewCell& cell) {
+  ui::View* content = cell.contentView();
+  content->setBackgroundColor(gfx::Color::clear());
+  for (const auto& sub : content->subviews()) {
+    sub->setBackgroundColor(gfx::Color::clear());
+    for (const auto& inner : sub->subviews()) inner->setBackgroundColor(gfx::Color::clear());
+  }
+  if (ui::View* selected = cell.selectedBackgroundView()) selected->setBackgroundColor(gfx::Color::clear());
+  cell.setBackgroundColor(gfx::Color::clear());
+}
+
+void CommunionView::tableViewWillDisplayCell(ui::TableView&, ui::TableViewCell& cell, const ui::IndexPath&) {
+  clearBackgrounds(cell);
+}
+
+void CommunionView::tableViewDidSelectRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) {
+  if (!table.isEditing() || !inList(path.row)) return;
+  const Value& row = rows_[static_cast<size_t>(path.row)].row;
+  deleteRows_.push_back(Value(foundation::Dictionary{{"allIndex", Value(std::to_string(path.row))},
+                                                     {"messageIndex", row["communion_index"]},
+                                                     {"messageType", row["communion_type"]},
+                                                     {"broker_id", row["communion_readBrokerID"]}}));
+  if (ui::TableViewCell* cell = table.cellForRowAtIndexPath(path)) clearBackgrounds(*cell);
+}
+
+void CommunionView::tableViewDidDeselectRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) {
+  if (!table.isEditing()) return;
+  const std::string row = std::to_string(path.row);
+  auto found = std::find_if(deleteRows_.begin(), deleteRows_.end(),
+                            [&row](const Value& mark) { return mark["allIndex"].toString() == row; });
+  if (found != deleteRows_.end()) deleteRows_.erase(found);
+  if (ui::TableViewCell* cell = table.cellForRowAtIndexPath(path)) clearBackgrounds(*cell);
+}
+
+void CommunionView::scrollViewDidScroll(ui::ScrollView&) {
+  if (tableView_->isEditing() || currentSelect_ < 0) return;
+  const int row = currentSelect_;
+  currentSelect_ = -1;
+  reloadRow(row);
+}
+
+// --- bubbles ------------------------------------------------------------------------------------
+
+void CommunionView::communionLabelWillTap(CommunionLabel&, const ui::IndexPath& path) {
+  if (currentSelect_ != path.row && inList(currentSelect_)) reloadRow(currentSelect_);
+}
+
+void CommunionView::communionLabelDidTap(CommunionLabel&, const ui::IndexPath& path) {
+  currentSelect_ = path.row;
+}
+
+void CommunionView::communionLabelCopy(CommunionLabel&, const ui::IndexPath&) {
+  currentSelect_ = -1;
+}
+
+void CommunionView::communionLabelSharedTo(CommunionLabel&, const ui::IndexPath&) {
+  displayComposerSheetWithIndex(currentSelect_);
+}
+
+void CommunionView::displayComposerSheetWithIndex(int row) {
+  if (!inList(row)) return;
+  ui::ViewController* host = superViewController();
+  if (!ui::MailComposer::canSendMail() || !host) {
+    ShowMessageAlert("请先设置您的邮箱！");
+    return;
+  }
+  auto composer = ui::MailComposer::create();
+  composer->setMailComposeDelegate(weakAs<ui::MailComposeDelegate>());
+  composer->setSubject(kShareSubject);
+  composer->setMessageBody(rows_[static_cast<size_t>(row)].row["comunion_content"].toString(), false);
+  host->presentModalViewController(composer, true);
+  currentSelect_ = -1;
+}
+
+void CommunionView::mailComposeControllerDidFinishWithResult(ui::MailComposer& composer,
+                                                             ui::MailComposeResult, int) {
+  const int row = currentSelect_;
+  currentSelect_ = -1;
+  reloadRow(row);
+  composer.dismissModalViewControllerAnimated(true);
+}
+
+void CommunionView::communionLabelReplay(CommunionLabel&, const ui::IndexPath&) {
+  ui::ViewController* host = superViewController();
+  if (!host || !inList(currentSelect_)) return;
+  const Value row = rows_[static_cast<size_t>(currentSelect_)].row;
+  auto compose = Extend::produceObject<SendMessageViewController>("SendMessageViewController");
+  if (!compose) return;
+  host->presentModalViewController(compose, true);
+  MySendMessageView* sheet = compose->sendMessageView();
+  sheet->setInitSelect(FindBrokerIndex(row["communion_readBrokerID"].toString()));
+  sheet->setInitDataWhenRepay(row["communion_brokerName"].toString(),
+                              "回复: " + row["communion_title"].toString());
+  currentSelect_ = -1;
+}
+
+// --- reply bar ----------------------------------------------------------------------------------
+
+void CommunionView::sendMessageTabbarWillChangeCenter(SendMessageTabbar& bar, gfx::Point center) {
+  const gfx::Rect now = tableView_->frame();
+  tableView_->setFrame(gfx::Rect(now.x(), now.y(), now.width(), center.y - bar.frame().height() / 2));
+}
