@@ -98,9 +98,9 @@ void CommunionLabel::setHaveNoBackground(bool haveNoBackground) {
   setNeedsDisplay();
 }
 
-void CommunionLabel::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
-  ctx.clearRect(rect);
-  // In picture mode the picture views and the inner label show the bubble.
+void CommunionLabel::drawRect(gfx::Context& ctx, const gfx::Rect&) {
+  // Nothing under the text: the bubble is see-through. In picture mode the picture views and
+  // the inner label show the bubble.
   if (haveNoBackground_ || text().empty()) return;
   ctx.setFillColor(gfx::Color::black());
   ctx.drawText(text(), textRect(), gfx::TextStyle(font(), gfx::TextAlignment::Left, lineBreakMode()));
