@@ -427,7 +427,9 @@ void CommunionView::communionLabelReplay(CommunionLabel&, const ui::IndexPath&) 
   if (!compose) return;
   host->presentModalViewController(compose, true);
   MySendMessageView* sheet = compose->sendMessageView();
-  sheet->setInitSelect(FindBrokerIndex(row["communion_readBrokerID"].toString()));
+  // The adviser's place in the picker, found by id: the picker orders the directory by initial
+  // for an adviser's login, so the directory position would name someone else there.
+  sheet->setInitSelect(sheet->receiverPosition(row["communion_readBrokerID"].toString()));
   sheet->setInitDataWhenRepay(row["communion_brokerName"].toString(),
                               "回复: " + row["communion_title"].toString());
   currentSelect_ = -1;
