@@ -2,6 +2,8 @@
 // layout, menu and copy, the date order of the rows, and the screen against the test server
 // (replies, errors, sharing, replying on a bubble, edit mode and deletion, rotation).
 #include <filesystem>
+#include <mutex>
+#include <set>
 
 #include "messaging/CommunionLabel.h"
 #include "messaging/CommunionView.h"
@@ -11,6 +13,7 @@
 #include "messaging/SendMessageViewController.h"
 #include "messaging/SenderListViewController.h"
 #include "shell/Extend.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Text.h"
 #include "platform/ui/Animation.h"
@@ -261,6 +264,7 @@ class ConversationTest : public messagingtest::MessageCentreTest {
     ui::MailComposer::setCanSendMail(true);
   }
   void TearDown() override {
+    foundation::setLogSink({});
     ui::MenuController::shared().reset();
     ui::MailComposer::setCanSendMail(true);
     ui::Device::current().reset();
@@ -312,7 +316,16 @@ class ConversationTest : public messagingtest::MessageCentreTest {
     ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, p);
     ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, p);
   }
+  // Keeps the conversation's log lines of appended replies (the network threads log too).
+  void CaptureSendLog() {
+    foundation::setLogSink([this](foundation::LogLevel, const std::string& line) {
+      std::lock_guard<std::mutex> hold(logged_);
+      if (line.rfind("CommunionView SendList(", 0) == 0) lines_.push_back(line);
+    });
+  }
   std::string day_;
+  std::mutex logged_;
+  std::vector<std::string> lines_;
 };
 
 TEST_F(ConversationTest, OpensSortedRepliesToTheNewestReceivedAndStoresTheReply) {
@@ -353,8 +366,19 @@ TEST_F(ConversationTest, OpensSortedRepliesToTheNewestReceivedAndStoresTheReply)
   ASSERT_TRUE(bar.sendContent()->becomeFirstResponder());
   bar.sendContent()->insertText("好的，收到");
   const size_t sentBefore = centre->store().sentMessages().size();
+  // The view appends the reply as its newest row ("myself") and logs it, quoting at most 200
+  // bytes; the store's refresh then replaces the rows.
+  CaptureSendLog();
   bar.buttonAction_send();
   ASSERT_TRUE(WaitFor([&] { return !server->sentMails().empty() && !ui::AlertView::visibleAlerts().empty(); }));
+  {
+    std::lock_guard<std::mutex> hold(logged_);
+    const auto& lines = lines_;
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("CommunionView SendList(-" + std::to_string(sentBefore) + "-): " + day_.substr(0, 4), 0), 0u)
+        << lines[0];
+    EXPECT_NE(lines[0].find("好的，收到"), std::string::npos) << lines[0];
+  }
   EXPECT_EQ(Alerts(), std::vector<std::string>{"消息已发送"});
   auto mails = server->sentMails();
   ASSERT_EQ(mails.size(), 1u);
@@ -391,6 +415,24 @@ TEST_F(ConversationTest, OpensSortedRepliesToTheNewestReceivedAndStoresTheReply)
   EXPECT_EQ(Alerts(), std::vector<std::string>{"发送失败"});
   EXPECT_EQ(view.rowCount(), 10u);
   EXPECT_EQ(centre->store().sentMessages().size(), sentBefore + 1);
+  ui::AlertView::dismissAll();
+
+  // Two replies before either answer came: each answer stores its own reply.
+  const size_t mailsBefore = server->sentMails().size();
+  bar.sendContent()->setText("第一条" + std::string(300, 'x'));
+  bar.buttonAction_send();
+  bar.sendContent()->setText("第二条");
+  bar.buttonAction_send();
+  ASSERT_TRUE(WaitFor([&] { return centre->store().sentMessages().size() == sentBefore + 3; }));
+  foundation::setLogSink({});
+  EXPECT_EQ(server->sentMails().size(), mailsBefore + 2);
+  std::set<std::string> contents;
+  for (size_t i = 0; i < 2; ++i) contents.insert(centre->store().sentMessages()[i]["sendMessageKey_content"].toString());
+  EXPECT_EQ(contents, (std::set<std::string>{"第一条" + std::string(300, 'x'), "第二条"}));
+  EXPECT_EQ(view.rowCount(), 12u);
+  std::lock_guard<std::mutex> hold(logged_);
+  ASSERT_EQ(lines_.size(), 3u);
+  for (const std::string& line : lines_) EXPECT_LT(line.size(), 260u) << line;
 }
 
 TEST_F(ConversationTest, SharingReplyingOnABubbleScrollingAndRotation) {
