@@ -1,0 +1,81 @@
+// Arbitrary bytes as a user's received and sent message files, shown as conversations: every
+// adviser's rows go through the conversation view (date order, bubble heights, cells, edit marks
+// and their removal) and the row list must stay whole, whatever the files hold.
+// Input: as fuzz_messaging_store: a 2-byte little-endian length n, n bytes of the received file,
+// the rest the sent file.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+
+#include "core/CoreState.h"
+#include "fuzz/FuzzSupport.h"
+#include "messaging/CommunionView.h"
+#include "messaging/MessageStore.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/UserDefaults.h"
+
+namespace {
+
+class Owner : public MessageStoreOwner {
+ public:
+  int selectedMenuItem() const override { return 2; }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  foundation::setDocumentsDir(fuzzsupport::ScratchDir());
+  foundation::UserDefaults::resetStandard();
+  SetLoginInfo("fuzz", "");
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 2) return 0;
+  size_t n = data[0] | (static_cast<size_t>(data[1]) << 8);
+  data += 2;
+  size -= 2;
+  if (n > size) n = size;
+  fuzzsupport::WriteBytes(fuzzsupport::ScratchPath("myMessageOV_fuzz.plist"), data, n);
+  fuzzsupport::WriteBytes(fuzzsupport::ScratchPath("myMessageOV_fuzz_sendMessage.plist"),
+                          data + n, size - n);
+  MyMessageStore::resetShared();
+  Owner owner;
+  MyMessageStore store(&owner);
+  store.initMessageFromFile();
+  std::set<std::string> ids;
+  for (const auto& message : store.totalMessages()) {
+    ids.insert(message["brokerID"].toString());
+    if (ids.size() >= 8) break;
+  }
+  for (const auto& sent : store.sentMessages()) {
+    ids.insert(sent["sendMessageKey_recivers"].toString());
+    if (ids.size() >= 16) break;
+  }
+  static std::shared_ptr<CommunionView> view = CommunionView::create(gfx::Rect(0, 44, 320, 416));
+  for (const std::string& id : ids) {
+    auto rows = store.getAllMessageWithIndex(
+        foundation::Value(foundation::Dictionary{{"broker_id", foundation::Value(id)}}), nullptr);
+    view->clearAllContents();
+    if (rows) view->addContents(*rows);
+    // Rows that are no dictionaries at all.
+    view->addContents({foundation::Value(7), foundation::Value("x")});
+    const size_t count = view->rowCount();
+    if (count != (rows ? rows->size() : 0) + 2) std::abort();
+    view->updateCommunionView();
+    view->tableView()->layoutIfNeeded();
+    view->setTableEdit(true);
+    ui::TableView& table = *view->tableView();
+    for (int row = 0; row < static_cast<int>(count); row += 2)
+      view->tableViewDidSelectRowAtIndexPath(table, ui::IndexPath::forRow(row, 0));
+    view->tableViewDidDeselectRowAtIndexPath(table, ui::IndexPath::forRow(0, 0));
+    const size_t marked = view->markedRows().size();
+    view->clearDeleteRows();
+    if (view->rowCount() != count - marked) std::abort();
+    view->setTableEdit(false);
+  }
+  view->clearAllContents();
+  fuzzsupport::DrainMainLoop();
+  return 0;
+}
