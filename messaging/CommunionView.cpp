@@ -13,6 +13,7 @@
 #include "platform/foundation/Dates.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Text.h"
+#include "platform/ui/Pasteboard.h"
 #include "shell/Extend.h"
 #include "shell/ShellAlerts.h"
 
@@ -376,6 +377,8 @@ void CommunionView::scrollViewDidScroll(ui::ScrollView&) {
   const int row = currentSelect_;
   currentSelect_ = -1;
   reloadRow(row);
+  // The menu would point at a bubble that moved away, and its items act on the selection.
+  ui::MenuController::shared().setMenuVisible(false);
 }
 
 // --- bubbles ------------------------------------------------------------------------------------
@@ -439,5 +442,9 @@ void CommunionView::communionLabelReplay(CommunionLabel&, const ui::IndexPath&) 
 
 void CommunionView::sendMessageTabbarWillChangeCenter(SendMessageTabbar& bar, gfx::Point center) {
   const gfx::Rect now = tableView_->frame();
+  // A conversation read to its end stays at its end: the newest bubbles remain above the bar.
+  const bool atEnd = tableView_->contentOffset().y >= tableView_->maximumContentOffset().y - 1;
   tableView_->setFrame(gfx::Rect(now.x(), now.y(), now.width(), center.y - bar.frame().height() / 2));
+  if (atEnd && !rows_.empty() && tableView_->contentSize().height > tableView_->bounds().height())
+    tableView_->setContentOffset(tableView_->maximumContentOffset());
 }

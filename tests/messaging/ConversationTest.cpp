@@ -364,6 +364,10 @@ TEST_F(ConversationTest, OpensSortedRepliesToTheNewestReceivedAndStoresTheReply)
   // A reply typed in the bar answers the newest received message, though a sent one follows.
   SendMessageTabbar& bar = *view.sendMessageTabbar();
   ASSERT_TRUE(bar.sendContent()->becomeFirstResponder());
+  advance(0.5);
+  EXPECT_DOUBLE_EQ(bar.frame().maxY(), 480 - 216 - 64) << "on the keyboard";
+  EXPECT_DOUBLE_EQ(table.frame().height(), bar.frame().y()) << "the table ends at the bar";
+  EXPECT_DOUBLE_EQ(table.contentOffset().y, table.maximumContentOffset().y) << "the newest still shows";
   bar.sendContent()->insertText("好的，收到");
   const size_t sentBefore = centre->store().sentMessages().size();
   // The view appends the reply as its newest row ("myself") and logs it, quoting at most 200
@@ -473,10 +477,13 @@ TEST_F(ConversationTest, SharingReplyingOnABubbleScrollingAndRotation) {
   EXPECT_EQ(Alerts(), std::vector<std::string>{"请先设置您的邮箱！"});
   EXPECT_EQ(screen->presentedViewController(), nullptr);
   ui::AlertView::dismissAll();
-  // Scrolling drops the selected bubble.
+  // Scrolling drops the selected bubble and its menu.
+  TapView(*Bubble(view, 1));
   EXPECT_EQ(view.currentSelect(), 1);
+  EXPECT_TRUE(ui::MenuController::shared().isMenuVisible());
   view.tableView()->setContentOffset(gfx::Point(0, 3));
   EXPECT_EQ(view.currentSelect(), -1);
+  EXPECT_FALSE(ui::MenuController::shared().isMenuVisible());
 
   // Reply on a bubble: the compose sheet with the adviser fixed and the subject.
   TapView(*Bubble(view, 1));
