@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Log.h"
@@ -345,6 +346,9 @@ int runWindow(const WindowOptions& options) {
       running = false;
   }
   if (!options.finalShot.empty()) {
+    // Its folder is made as the script's shots folder is, so a first run on a fresh tree writes it.
+    const std::string folder = std::filesystem::path(options.finalShot).parent_path().string();
+    if (!folder.empty()) foundation::makeDirectories(folder);
     gfx::Image shot = renderScreen(scale);
     if (shot.isEmpty() || !shot.writePng(options.finalShot))
       foundation::logError("window: cannot write '%s'", options.finalShot.c_str());
