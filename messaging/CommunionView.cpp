@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "core/CoreState.h"
 #include "core/DataRequest.h"
 #include "core/MessageRequests.h"
 #include "core/ReceiveRecord.h"
