@@ -71,8 +71,6 @@ class ConversationViewsTest : public widgettest::WidgetTest {
 #endif
     ui::MenuController::shared().reset();
     ui::Pasteboard::general().clear();
-    setenv("TZ", "Asia/Shanghai", 1);
-    foundation::resetTimeZone();
   }
   void TearDown() override {
     ui::MenuController::shared().reset();
