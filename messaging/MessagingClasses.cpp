@@ -4,11 +4,13 @@
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
+#include "messaging/MyMessageDetailController.h"
 #include "platform/ui/Object.h"
 
 void RegisterMessagingClasses() {
   auto& registry = ui::ClassRegistry::shared();
   registry.registerClass<MyMessage>("MyMessage");
+  registry.registerClass<MyMessageDetailController>("MyMessageDetailController");
   // The adviser card and its variant for screens at least 568 points tall.
   registry.registerClass("BrokerDetail", [] {
     return std::static_pointer_cast<ui::Object>(BrokerDetail::createFromInterface(false));

@@ -39,19 +39,8 @@ void CommunionViewController::loadView() {
   setView(PlainView("往来信件\n建设中"));
 }
 
-void MyMessageDetailController::loadView() {
-  setView(PlainView(shown_["title"].toString() + "\n\n" + shown_["content"].toString()));
-  setTitle("消息");
-}
-
-void MyMessageDetailController::updateCurrentView(int row) {
-  row_ = row;
-  if (auto delegate = delegate_.lock()) shown_ = delegate->currentMyMessage(row);
-}
-
 void RegisterMessagingPlaceholders() {
   auto& registry = ui::ClassRegistry::shared();
   registry.registerClass<SendMessageViewController>("SendMessageViewController");
-  registry.registerClass<MyMessageDetailController>("MyMessageDetailController");
   registry.registerClass<CommunionViewController>("CommunionViewController");
 }

@@ -37,27 +37,4 @@ class CommunionViewController : public ui::ViewController {
   std::string brokerId_;
 };
 
-class MyMessageDetailController : public ui::ViewController {
- public:
-  void loadView() override;
-  void setDelegate(std::weak_ptr<MyMessageDetailDelegate> delegate) { delegate_ = std::move(delegate); }
-  void setMessageBeSent(bool sent) { sent_ = sent; }
-  bool messageBeSent() const { return sent_; }
-  // Shows the row: reads it through the delegate (which marks it read).
-  void updateCurrentView(int row);
-  int currentRow() const { return row_; }
-  const foundation::Value& shownMessage() const { return shown_; }
-  // A task answer was taken by the server.
-  void updateTaskStatusToDone() { ++taskDone_; }
-  int taskDone() const { return taskDone_; }
-  MyMessageDetailDelegate* delegate() const { return delegate_.lock().get(); }
-
- private:
-  std::weak_ptr<MyMessageDetailDelegate> delegate_;
-  bool sent_ = false;
-  int row_ = -1;
-  int taskDone_ = 0;
-  foundation::Value shown_;
-};
-
 void RegisterMessagingPlaceholders();

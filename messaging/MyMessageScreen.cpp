@@ -11,6 +11,7 @@
 #include "messaging/MessageCells.h"
 #include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
+#include "messaging/MyMessageDetailController.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Image.h"

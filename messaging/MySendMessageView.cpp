@@ -12,6 +12,7 @@
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessageDateFormatter.h"
 #include "messaging/MessagingPlaceholders.h"
+#include "messaging/MyMessageDetailController.h"
 #include "platform/foundation/Dates.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Label.h"

@@ -5,6 +5,7 @@
 #include "messaging/MessageCells.h"
 #include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
+#include "messaging/MyMessageDetailController.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
