@@ -56,7 +56,7 @@ TEST_F(MessagingFuzzSeeds, StoreFilesAndContentAnswers) {
       });
   Launch([&] { SetLoginInfo("zhang", "secret"); });
   ASSERT_TRUE(LoggedInAndShown());
-  ASSERT_TRUE(WaitFor([&] { return contents.size() >= 3; })) << "the seeded mailbox";
+  ASSERT_TRUE(WaitFor([&] { return contents.size() >= 4; })) << "the seeded mailbox";
   Settle();
   server->splitReplies(144, 101, 3);
   testserver::Message m;
@@ -70,7 +70,7 @@ TEST_F(MessagingFuzzSeeds, StoreFilesAndContentAnswers) {
   m.taskstatus = "0";
   server->putMessage("zhang", m);
   advance(MyMessage::kPollSeconds);
-  ASSERT_TRUE(WaitFor([&] { return contents.size() >= 4; }));
+  ASSERT_TRUE(WaitFor([&] { return contents.size() >= 5; }));
   Settle();
   foundation::NotificationCenter::defaultCenter().post(
       "notification_saveSendMessage", nullptr,
