@@ -248,8 +248,10 @@ void MyMessage::doAction(int action, const Value& given) {
       if (!compose) return;
       presentModalViewController(compose, true);
       MySendMessageView* sheet = compose->sendMessageView();
-      sheet->setInitSelect(currentSelect_);
+      // The picker lists the directory by initial (for an adviser, groups first), so the card's
+      // person is found there by id rather than by its place in this list.
       sheet->setReceiverArray(BuildBrokerList());
+      sheet->setInitSelect(sheet->receiverPosition(row["broker_id"].toString()));
       sheet->setInitReceiverData(row["broker_name"].toString(), false);
       return;
     }

@@ -203,6 +203,14 @@ void MySendMessageView::setReceiverArray(const foundation::Array& rows) {
   if (tableView_) tableView_->reloadData();
 }
 
+int MySendMessageView::receiverPosition(const std::string& brokerId) const {
+  for (size_t i = 0; i < receivers_.size(); ++i) {
+    const Value& row = receivers_[i];
+    if (row["broker_index"].toInt(0) >= 0 && row["broker_id"].toString() == brokerId) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 void MySendMessageView::setInitSelect(int index) {
   if (index == -1) {
     initSelect_ = -1;

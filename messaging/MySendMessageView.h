@@ -89,6 +89,8 @@ class MySendMessageView : public ui::View,
   ui::View* sendBackView() const { return sendBackView_.get(); }
   const std::vector<std::string>& chooseArray() const { return chooseArray_; }
   const foundation::Array& receiverArray() const { return receivers_; }
+  // The picker position of a person's row (group rows never match), or -1.
+  int receiverPosition(const std::string& brokerId) const;
   int initSelect() const { return initSelect_; }
   int requestCode() const { return requestCode_; }
   bool isWaiting() const { return waiting_ && waiting_->isShowing(); }

@@ -1,4 +1,8 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <map>
@@ -28,11 +32,8 @@ class ProbeServers {
     immediate_ = net::Listener::create(0);
     delayed_ = net::Listener::create(0);
     silent_ = net::Listener::create(0);
-    for (auto* port : {&refusedA_, &refusedB_}) {
-      auto closed = net::Listener::create(0);
-      *port = closed->port();
-      closed->close();
-    }
+    refusedA_ = BindWithoutListening(&refusedFdA_);
+    refusedB_ = BindWithoutListening(&refusedFdB_);
     thread_ = foundation::Thread::start("probeServers");
     thread_->perform([this] {
       immediate_->attachToCurrentRunLoop([this](const net::SocketPtr& s) {
@@ -59,6 +60,8 @@ class ProbeServers {
       accepted_.clear();
     });
     thread_->stopAndJoin();
+    for (int fd : {refusedFdA_, refusedFdB_})
+      if (fd >= 0) ::close(fd);
   }
 
   std::string immediate() const { return "127.0.0.1:" + std::to_string(immediate_->port()); }
@@ -74,6 +77,22 @@ class ProbeServers {
 
  private:
   void keep(const net::SocketPtr& s) { accepted_.push_back(s); }
+
+  // A port that refuses connections and that nobody else can take while the test runs: bound,
+  // never listening (a closed listener's port could be reused by another process meanwhile).
+  static uint16_t BindWithoutListening(int* fd) {
+    *fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (*fd < 0 || ::bind(*fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(*fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      ADD_FAILURE() << "cannot bind a loopback port";
+      return 0;
+    }
+    return ntohs(address.sin_port);
+  }
 
   void delayedReadable(const net::SocketPtr& s) {
     uint8_t buffer[64];
@@ -98,6 +117,7 @@ class ProbeServers {
   std::shared_ptr<foundation::Thread> thread_;
   net::ListenerPtr immediate_, delayed_, silent_;
   uint16_t refusedA_ = 0, refusedB_ = 0;
+  int refusedFdA_ = -1, refusedFdB_ = -1;
   std::atomic<int> silentAccepts_{0};
   // Server thread only.
   std::vector<net::SocketPtr> accepted_;

@@ -1,5 +1,7 @@
 // The adviser pane against the test server: rows with counts and badges, letter sections with an
 // index, the tag table, the card's actions and the switched-off upload when the card hides.
+#include <algorithm>
+
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
@@ -13,6 +15,14 @@ namespace startuptest {
 namespace {
 
 using foundation::Value;
+
+// The id of the one row the compose sheet's picker starts with, or "" when it is not one row.
+std::string PreselectedId(const MySendMessageView& sheet) {
+  const auto& chosen = sheet.chooseArray();
+  if (chosen.size() != 1) return {};
+  const size_t at = std::stoul(chosen.front());
+  return at < sheet.receiverArray().size() ? sheet.receiverArray()[at]["broker_id"].toString() : "";
+}
 
 class MessageAdviserPaneTest : public messagingtest::MessageCentreTest {
  protected:
@@ -89,7 +99,7 @@ TEST_F(MessageAdviserPaneTest, InvestorRowsCountsBadgesAndCardActions) {
   centre->brokerDetailWithActionID(card, 2);
   auto* compose = dynamic_cast<SendMessageViewController*>(centre->presentedViewController());
   ASSERT_NE(compose, nullptr);
-  EXPECT_EQ(compose->sendMessageView()->chooseArray(), std::vector<std::string>{std::to_string(wang)});
+  EXPECT_EQ(PreselectedId(*compose->sendMessageView()), "9001");
   EXPECT_EQ(compose->sendMessageView()->editReceiver()->text(), "王明");
   EXPECT_EQ(compose->sendMessageView()->senderTextView()->names(), std::vector<std::string>{"王明"});
   centre->dismissModalViewControllerAnimated(false);
@@ -185,11 +195,12 @@ TEST_F(MessageAdviserPaneTest, AdviserSectionsIndexTagTableAndRowsWithoutALetter
   Settle();
   EXPECT_TRUE(tags.isHidden()) << "re-tapping item 0 slides it out";
 
-  // A client whose initial is "3" is listed under "#", and every row acts on the person shown.
+  // Clients whose initials are "3" and "~" are listed under "#", and every row acts on the person shown.
   MDBF clients;
   {
     testserver::TableWriter w;
-    const char* people[][3] = {{"8001", "赵强", "Z"}, {"8009", "三号", "3"}, {"8002", "孙丽", "S"}};
+    const char* people[][3] = {{"8001", "赵强", "Z"}, {"8009", "三号", "3"}, {"8002", "孙丽", "S"},
+                              {"8010", "钱七", "~"}};
     for (auto& p : people) {
       w.addRow();
       w.text(32, p[0]);
@@ -206,7 +217,10 @@ TEST_F(MessageAdviserPaneTest, AdviserSectionsIndexTagTableAndRowsWithoutALetter
   ASSERT_EQ(sections.keys.front(), "#");
   const auto& hash = sections.positions.front();
   const auto& listed = centre->store().brokerListArray();
-  EXPECT_EQ(listed[static_cast<size_t>(hash.back())]["broker_id"].toString(), "8009");
+  std::vector<std::string> underHash;
+  for (int at : hash) underHash.push_back(listed[static_cast<size_t>(at)]["broker_id"].toString());
+  EXPECT_NE(std::find(underHash.begin(), underHash.end(), "8009"), underHash.end());
+  EXPECT_NE(std::find(underHash.begin(), underHash.end(), "8010"), underHash.end());
   for (size_t s = 0; s < sections.keys.size(); ++s) {
     for (size_t r = 0; r < sections.positions[s].size(); ++r) {
       auto cell = Cell(centre, list, static_cast<int>(r), static_cast<int>(s));
@@ -214,6 +228,13 @@ TEST_F(MessageAdviserPaneTest, AdviserSectionsIndexTagTableAndRowsWithoutALetter
       EXPECT_EQ(Text(*cell, MyMessage::kTagRowName), shown["broker_name"].toString());
     }
   }
+  // The picker lists groups first and then people by letter; the card's write action still
+  // preselects the card's person.
+  centre->showBrokerDetail(RowOf(centre, "8002"));
+  centre->brokerDetailWithActionID(*centre->brokerDetailCard(), 2);
+  auto* compose = dynamic_cast<SendMessageViewController*>(centre->presentedViewController());
+  ASSERT_NE(compose, nullptr);
+  EXPECT_EQ(PreselectedId(*compose->sendMessageView()), "8002");
 }
 
 }  // namespace
