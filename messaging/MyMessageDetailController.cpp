@@ -59,6 +59,13 @@ int ErrorNumber(std::string_view part) {
   return number;
 }
 
+// The sender's row in the sheet's picker: found by id, since the picker orders the directory
+// by its own sections; the directory position when the picker has no such row.
+int PickerPosition(const MySendMessageView& sheet, const std::string& id, int directoryIndex) {
+  const int position = sheet.receiverPosition(id);
+  return position >= 0 ? position : directoryIndex;
+}
+
 }  // namespace
 
 MyMessageDetailController::MyMessageDetailController() = default;
@@ -366,7 +373,7 @@ void MyMessageDetailController::reply() {
   if (!compose || !compose->sendMessageView()) return;
   MySendMessageView& sheet = *compose->sendMessageView();
   sheet.setMessageInfo(2, message_);
-  sheet.setInitSelect(index);
+  sheet.setInitSelect(PickerPosition(sheet, message_["brokerID"].toString(), index));
   ui::Label* title = labelWithTag(kTagTitle);
   sheet.setInitDataWhenRepay(sender, "回复: " + (title ? title->text() : std::string()));
 }
@@ -456,7 +463,7 @@ void MyMessageDetailController::refuse() {
   MySendMessageView& sheet = *compose->sendMessageView();
   sheet.setNeedPopViewController(weakAs<ui::ViewController>());
   sheet.setMessageInfo(7, message_);
-  sheet.setInitSelect(index);
+  sheet.setInitSelect(PickerPosition(sheet, message_["brokerID"].toString(), index));
   sheet.setInitReceiverData(message_["sender"].toString(), true);
   sheet.setInitContent(kRefusalContent, stockText() + "Zornik短期产品申请被拒绝，十分抱歉");
 }
