@@ -19,6 +19,10 @@
 #include "core/StockData.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessagingPlaceholders.h"
+// The compose sheet's host leaves the stand-ins for a header of its own.
+#if __has_include("messaging/SendMessageViewController.h")
+#include "messaging/SendMessageViewController.h"
+#endif
 #include "messaging/MySendMessageView.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"

@@ -8,6 +8,10 @@
 #include "detail/TrendlineController.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessagingPlaceholders.h"
+// The compose sheet's host leaves the stand-ins for a header of its own.
+#if __has_include("messaging/SendMessageViewController.h")
+#include "messaging/SendMessageViewController.h"
+#endif
 #include "messaging/MyMessage.h"
 #include "messaging/MyMessageDetailController.h"
 #include "platform/foundation/PropertyList.h"
