@@ -89,6 +89,7 @@ void SeedMailbox(ServerCore& s, UserState& u, const std::string& name) {
   request.kind = 7;
   request.goldcode = "sz,000001|30";
   request.producttype = "zornik";
+  request.ext1 = "zk30";
   request.taskid = "T1003";
   request.taskstatus = "0";
   u.messages.push_back(request);
