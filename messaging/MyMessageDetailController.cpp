@@ -504,9 +504,8 @@ void MyMessageDetailController::recvmsg(const foundation::Notification& notifica
 }
 
 void MyMessageDetailController::handleTimeoutRequest() {
-  // No answer: the box goes, and the grant may be tried again.
+  // No answer: the box goes and the grant may be tried again; a late answer is still taken.
   if (_alertView) _alertView->hideAlertMsg();
-  _nRequestCode = -1;
 }
 
 void MyMessageDetailController::alertViewClickedButtonAtIndex(ui::AlertView& alert, int) {

@@ -515,6 +515,15 @@ TEST_F(MessageDetailDecodeTest, GoldCodesAndDamagedQuoteRepliesChangeNothing) {
   feed(whole);
   EXPECT_EQ(d->goldStockName(), "平安银行");
   EXPECT_EQ(d->bodyView()->text(), "索取代码: 000001 平安银行 \r\n请开通");
+
+  // A grant whose record the builder refuses (too long) says so at once and waits for nothing.
+  request->message["taskid"] = Value(std::string(8000, 't'));
+  d->updateCurrentView(0);
+  d->ButtonClicked(Detail::kTagGrant);
+  EXPECT_FALSE(d->isWaiting());
+  ASSERT_FALSE(ui::AlertView::visibleAlerts().empty());
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "内容过长，无法发送！");
+  ui::AlertView::dismissAll();
 }
 
 }  // namespace
