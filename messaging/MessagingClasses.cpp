@@ -3,8 +3,8 @@
 #include "messaging/BrokerDetail.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/CommunionViewController.h"
-#include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
+#include "messaging/MyMessageDetailController.h"
 #include "messaging/SendMessageViewController.h"
 #include "messaging/SenderListViewController.h"
 #include "platform/ui/Object.h"
@@ -12,6 +12,7 @@
 void RegisterMessagingClasses() {
   auto& registry = ui::ClassRegistry::shared();
   registry.registerClass<MyMessage>("MyMessage");
+  registry.registerClass<MyMessageDetailController>("MyMessageDetailController");
   // The adviser card and its variant for screens at least 568 points tall.
   registry.registerClass("BrokerDetail", [] {
     return std::static_pointer_cast<ui::Object>(BrokerDetail::createFromInterface(false));
@@ -22,6 +23,5 @@ void RegisterMessagingClasses() {
   registry.registerClass<SendMessageViewController>("SendMessageViewController");
   registry.registerClass<CommunionViewController>("CommunionViewController");
   registry.registerClass<SenderListViewController>("SenderListViewController");
-  RegisterMessagingPlaceholders();
   InstallBrokerDirectoryResetHandler();
 }

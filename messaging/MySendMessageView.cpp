@@ -11,7 +11,7 @@
 #include "core/ReceiveRecord.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessageDateFormatter.h"
-#include "messaging/MessagingPlaceholders.h"
+#include "messaging/MyMessageDetailController.h"
 #include "platform/foundation/Dates.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Label.h"

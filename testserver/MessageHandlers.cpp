@@ -76,7 +76,24 @@ void SeedMailbox(ServerCore& s, UserState& u, const std::string& name) {
     m.kind = 1;
     u.messages.push_back(m);
   }
-  u.lastMessageId = std::max<int64_t>(u.lastMessageId, 1002);
+  // And a permission request for a listed stock, still open, so a client has one to answer.
+  Message request;
+  request.id = 1003;
+  request.oid = 5003;
+  request.from = kStaff[1].id;
+  request.to = name;
+  request.title = "申请Zornik短期权限";
+  request.content = "客户申请开通Zornik短期产品权限，请审核。";
+  request.date = s.date();
+  request.time = 84500;
+  request.kind = 7;
+  request.goldcode = "sz,000001|30";
+  request.producttype = "zornik";
+  request.ext1 = "zk30";
+  request.taskid = "T1003";
+  request.taskstatus = "0";
+  u.messages.push_back(request);
+  u.lastMessageId = std::max<int64_t>(u.lastMessageId, 1003);
 }
 
 int64_t NextMessageId(UserState& u) {

@@ -299,7 +299,8 @@ void RegisterQuoteHandlers(ServerCore& s);
 void RegisterInfoHandlers(ServerCore& s);
 void RegisterTradeHandlers(ServerCore& s);
 void RegisterMessageHandlers(ServerCore& s);
-// Gives a user's mailbox its three first messages, once (MessageHandlers.cpp).
+// Gives a user's mailbox its first messages (three mails and a permission request),
+// once (MessageHandlers.cpp).
 void SeedMailbox(ServerCore& s, UserState& u, const std::string& name);
 // What the message role keeps of sent mails (server thread).
 struct MessageServerState {

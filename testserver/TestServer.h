@@ -249,8 +249,9 @@ class TestServer {
   std::string lastSmsCode(const std::string& phone) const;
   void setTradeCodeWithoutField21(bool without);
 
-  // Mailboxes of the message server (tests). A new user's mailbox holds three seeded messages
-  // unless it was started empty first. putMessage gives an id of 0 the next free id and returns
+  // Mailboxes of the message server (tests). A new user's mailbox holds three seeded mails and
+  // an open permission request (type 7, "goldcode" "sz,000001|30", from "9002") unless it was
+  // started empty first. putMessage gives an id of 0 the next free id and returns
   // the id; mailbox() is what the server still holds.
   void startMailboxEmpty(const std::string& user);
   int64_t putMessage(const std::string& user, Message message);

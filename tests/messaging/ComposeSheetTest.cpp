@@ -2,8 +2,8 @@
 // server's answer, errors, the time-out and a mail too long for the builder.
 #include "core/MessageRequests.h"
 #include "messaging/BrokerDirectory.h"
-#include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
+#include "messaging/MyMessageDetailController.h"
 #include "messaging/SendMessageViewController.h"
 #include "shell/Extend.h"
 #include "tests/messaging/MessagingTestSupport.h"
@@ -173,8 +173,20 @@ TEST_F(ComposeSheetTest, ReplyAndTaskAnswerCarryTheSourcesFields) {
   ui::AlertView::dismissAll();
 
   // A task answer (type 7) goes as a table (144/121); the detail screen hears of it.
+  struct OneRequest : MyMessageDetailDelegate {
+    foundation::Value message{foundation::Dictionary{{"typeid", foundation::Value(7)},
+                                                     {"taskstatus", foundation::Value("0")}}};
+    foundation::Value currentMyMessage(int row) override { return row == 0 ? message : foundation::Value(); }
+    int totalMyMessage() override { return 1; }
+    void currentMessageChanged(int, const std::string& key, const foundation::Value& value) override {
+      message[key] = value;
+    }
+  };
+  auto request = std::make_shared<OneRequest>();
   auto detail = Extend::produceObject<MyMessageDetailController>("MyMessageDetailController");
   ASSERT_NE(detail, nullptr);
+  detail->setDelegate(request);
+  detail->updateCurrentView(0);
   sheet->setNeedPopViewController(detail);
   sheet->setMessageInfo(7, source);
   sheet->button_Send();
@@ -185,7 +197,7 @@ TEST_F(ComposeSheetTest, ReplyAndTaskAnswerCarryTheSourcesFields) {
   EXPECT_EQ(mails[1].childType, 121);
   EXPECT_EQ(mails[1].value("51"), "88,5");
   EXPECT_EQ(mails[1].value("58"), "t5");
-  EXPECT_EQ(detail->taskDone(), 1);
+  EXPECT_EQ(request->message["taskstatus"].toString(), "1") << "the detail screen marks its task done";
 }
 
 TEST_F(ComposeSheetTest, AnAdvisersPickerIsGroupedWithAnIndex) {

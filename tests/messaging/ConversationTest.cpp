@@ -275,7 +275,7 @@ class ConversationTest : public messagingtest::MessageCentreTest {
     Launch([&] { SetLoginInfo("zhang", "secret"); });
     EXPECT_TRUE(LoggedInAndShown());
     EXPECT_TRUE(WaitFor([&] {
-      return Centre() && Centre()->store().totalMessages().size() == 3 && AreBrokerTablesLoaded();
+      return Centre() && Centre()->store().totalMessages().size() == 4 && AreBrokerTablesLoaded();
     }));
     Settle();
     app->changeTabBarSelController(app->indexInTabBar(kSlotMessage));
@@ -552,7 +552,7 @@ TEST_F(ConversationTest, EditModeMarksAndDeletesOnlyWhatStillMatches) {
   EXPECT_FALSE(table.isEditing()) << "back to normal mode";
   ASSERT_EQ(view.rowCount(), 1u);
   EXPECT_EQ(view.rowAt(0)["communion_title"].toString(), keptTitle);
-  EXPECT_EQ(centre->store().totalMessages().size(), 2u);
+  EXPECT_EQ(centre->store().totalMessages().size(), 3u);
   ASSERT_EQ(centre->store().sentMessages().size(), 1u);
   EXPECT_EQ(centre->store().sentMessages()[0]["sendMessageKey_recivers"].toString(), "9002");
   const std::string file = foundation::documentsPath(centre->store().sendMessageFileName());
@@ -568,7 +568,7 @@ TEST_F(ConversationTest, EditModeMarksAndDeletesOnlyWhatStillMatches) {
                                                  {"title", Value("新到")}, {"date", Value(day_ + " 10:00:00")},
                                                  {"brokerID", Value("9002")}, {"content", Value("新消息")}}));
   screen->buttonAction_done();
-  EXPECT_EQ(centre->store().totalMessages().size(), 3u) << "nothing deleted";
+  EXPECT_EQ(centre->store().totalMessages().size(), 4u) << "nothing deleted";
   ASSERT_EQ(view.rowCount(), 1u) << "the conversation as stored";
   EXPECT_EQ(view.rowAt(0)["communion_title"].toString(), keptTitle);
   int position = -1;

@@ -4,7 +4,6 @@
 
 #include "messaging/BrokerDirectory.h"
 #include "messaging/CommunionViewController.h"
-#include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
 #include "messaging/SendMessageViewController.h"
 #include "platform/ui/Label.h"

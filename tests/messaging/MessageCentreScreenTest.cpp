@@ -3,8 +3,8 @@
 #include "detail/TrendlineController.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessageCells.h"
-#include "messaging/MessagingPlaceholders.h"
 #include "messaging/MyMessage.h"
+#include "messaging/MyMessageDetailController.h"
 #include "messaging/SendMessageViewController.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/ui/Label.h"
@@ -58,7 +58,7 @@ class MessageCentreScreenTest : public messagingtest::MessageCentreTest {
 };
 
 TEST_F(MessageCentreScreenTest, InvestorInboxCountBadgeAndItems) {
-  MyMessage* centre = OpenCentre("zhang", 3);
+  MyMessage* centre = OpenCentre("zhang", 4);
   ASSERT_NE(centre, nullptr);
   ASSERT_NE(centre->menuBarView(), nullptr);
   EXPECT_EQ(centre->title(), "我的服务");
@@ -68,9 +68,9 @@ TEST_F(MessageCentreScreenTest, InvestorInboxCountBadgeAndItems) {
   EXPECT_TRUE(Shown(centre, MyMessage::kTagEdit));
   EXPECT_FALSE(Shown(centre, MyMessage::kTagClear));
   EXPECT_FALSE(Shown(centre, MyMessage::kTagDelete));
-  EXPECT_EQ(Rows(centre), 3);
-  EXPECT_EQ(CountText(centre), "共3条消息(3条未读)");
-  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 3);
+  EXPECT_EQ(Rows(centre), 4);
+  EXPECT_EQ(CountText(centre), "共4条消息(4条未读)");
+  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 4);
   auto cell = std::dynamic_pointer_cast<MyMessageCell>(
       centre->tableViewCellForRowAtIndexPath(*centre->tableView(), ui::IndexPath::forRow(0, 0)));
   ASSERT_NE(cell, nullptr);
@@ -80,37 +80,37 @@ TEST_F(MessageCentreScreenTest, InvestorInboxCountBadgeAndItems) {
   testserver::Message m = Mail("新到");
   int64_t id = server->putMessage("zhang", m);
   Poll();
-  ASSERT_TRUE(WaitFor([&] { return Rows(centre) == 4; }));
+  ASSERT_TRUE(WaitFor([&] { return Rows(centre) == 5; }));
   EXPECT_EQ(IdOfRow(centre, 0), id) << "a polled message comes on top";
-  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 4);
+  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 5);
 
   centre->currentMyMessage(1);  // read one
   centre->changeSelSubItem(1);
-  EXPECT_EQ(Rows(centre), 3) << "item 1 shows only the unread";
+  EXPECT_EQ(Rows(centre), 4) << "item 1 shows only the unread";
   centre->changeSelSubItem(0);
   EXPECT_TRUE(centre->tableView()->isHidden());
   EXPECT_FALSE(centre->brokerListTableView()->isHidden());
   EXPECT_TRUE(centre->toolView()->isHidden());
   EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 0) << "the adviser pane shows no messages";
   centre->changeSelSubItem(2);
-  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 3);
+  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 4);
 }
 
 TEST_F(MessageCentreScreenTest, OpeningAnUnreadMessageMarksItReadAndSendsOneReceipt) {
-  MyMessage* centre = OpenCentre("zhang", 3);
+  MyMessage* centre = OpenCentre("zhang", 4);
   ASSERT_NE(centre, nullptr);
   centre->changeSelSubItem(1);
   server->clearReceivedRequests();
   Value first = centre->currentMyMessage(0);
   EXPECT_EQ(first["unread"].toInt(), 0);
-  EXPECT_EQ(CountText(centre), "共3条消息(2条未读)");
-  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 2);
-  EXPECT_EQ(Rows(centre), 3) << "stays listed until the list is rebuilt";
+  EXPECT_EQ(CountText(centre), "共4条消息(3条未读)");
+  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 3);
+  EXPECT_EQ(Rows(centre), 4) << "stays listed until the list is rebuilt";
   auto stored = foundation::PropertyList::readFile(
       foundation::documentsPath(ReceivedMessageFileName("zhang"))).value.asArray();
   int unreadOnDisk = 0;
   for (const auto& m : stored) unreadOnDisk += m["unread"].toInt() == 1;
-  EXPECT_EQ(unreadOnDisk, 2) << "saved at once";
+  EXPECT_EQ(unreadOnDisk, 3) << "saved at once";
   EXPECT_TRUE(WaitFor([&] { return Mails() == 1; }));
   centre->currentMyMessage(0);
   Settle();
@@ -119,13 +119,14 @@ TEST_F(MessageCentreScreenTest, OpeningAnUnreadMessageMarksItReadAndSendsOneRece
 }
 
 TEST_F(MessageCentreScreenTest, MarksAndDetailRowsFollowTheirMessagesWhileThePollStores) {
-  MyMessage* centre = OpenCentre("zhang", 3);
+  MyMessage* centre = OpenCentre("zhang", 4);
   ASSERT_NE(centre, nullptr);
   centre->changeSelSubItem(1);
-  ASSERT_EQ(Rows(centre), 3);
+  ASSERT_EQ(Rows(centre), 4);
   const int64_t first = IdOfRow(centre, 0);
   const int64_t middle = IdOfRow(centre, 1);
   const int64_t third = IdOfRow(centre, 2);
+  const int64_t fourth = IdOfRow(centre, 3);
   centre->toolViewClicked(MyMessage::kTagEdit);
   EXPECT_TRUE(centre->tableView()->isEditing());
   EXPECT_TRUE(Shown(centre, MyMessage::kTagDelete));
@@ -134,12 +135,13 @@ TEST_F(MessageCentreScreenTest, MarksAndDetailRowsFollowTheirMessagesWhileThePol
   EXPECT_EQ(centre->markedCount(), 2u);
   server->putMessage("zhang", Mail("插入"));
   Poll();
-  ASSERT_TRUE(WaitFor([&] { return Rows(centre) == 4; }));
+  ASSERT_TRUE(WaitFor([&] { return Rows(centre) == 5; }));
   EXPECT_EQ(table.indexPathsForMarkedRows().size(), 2u) << "marks stay shown after a rebuild";
   centre->toolViewClicked(MyMessage::kTagDelete);
-  ASSERT_EQ(Rows(centre), 2);
-  std::vector<int64_t> left = {IdOfRow(centre, 0), IdOfRow(centre, 1)};
-  EXPECT_EQ(std::count(left.begin(), left.end(), middle), 1) << "the unmarked one stays";
+  ASSERT_EQ(Rows(centre), 3);
+  std::vector<int64_t> left = {IdOfRow(centre, 0), IdOfRow(centre, 1), IdOfRow(centre, 2)};
+  EXPECT_EQ(std::count(left.begin(), left.end(), middle), 1) << "the unmarked ones stay";
+  EXPECT_EQ(std::count(left.begin(), left.end(), fourth), 1);
   EXPECT_EQ(std::count(left.begin(), left.end(), first), 0);
   EXPECT_EQ(std::count(left.begin(), left.end(), third), 0);
   EXPECT_TRUE(table.isEditing()) << "edit mode stays on";
@@ -157,15 +159,15 @@ TEST_F(MessageCentreScreenTest, MarksAndDetailRowsFollowTheirMessagesWhileThePol
   EXPECT_EQ(detail->shownMessage()["id"].toInt(), second);
   server->putMessage("zhang", Mail("又一条"));
   Poll();
-  ASSERT_TRUE(WaitFor([&] { return Rows(centre) == 3; }));
+  ASSERT_TRUE(WaitFor([&] { return Rows(centre) == 4; }));
   EXPECT_EQ(centre->currentMyMessage(1)["id"].toInt(), second);
-  EXPECT_EQ(centre->totalMyMessage(), 2);
+  EXPECT_EQ(centre->totalMyMessage(), 3);
   centre->currentMessageChanged(1, "taskstatus", Value("1"));
   EXPECT_EQ(centre->currentMyMessage(1)["taskstatus"].toString(), "1");
 }
 
 TEST_F(MessageCentreScreenTest, EmptyingSwipeWriteSearchAndTheAdviserPersonality) {
-  MyMessage* centre = OpenCentre("zhang", 3);
+  MyMessage* centre = OpenCentre("zhang", 4);
   ASSERT_NE(centre, nullptr);
   centre->Action_WriteMessageBtn();
   auto* compose = dynamic_cast<SendMessageViewController*>(centre->presentedViewController());
@@ -182,7 +184,7 @@ TEST_F(MessageCentreScreenTest, EmptyingSwipeWriteSearchAndTheAdviserPersonality
   centre->changeSelSubItem(1);
   centre->tableViewCommitEditingStyle(*centre->tableView(), ui::TableViewCellEditingStyle::Delete,
                                       ui::IndexPath::forRow(0, 0));
-  EXPECT_EQ(centre->store().totalMessages().size(), 2u) << "a swipe deletes one row";
+  EXPECT_EQ(centre->store().totalMessages().size(), 3u) << "a swipe deletes one row";
   centre->toolViewClicked(MyMessage::kTagClear);
   auto alert = WaitForAlert(MyMessage::kAlertClearAll, 2);
   ASSERT_NE(alert, nullptr);
@@ -219,24 +221,24 @@ TEST_F(MessageCentreScreenTest, AdviserMenuAndSentList) {
 }
 
 TEST_F(MessageCentreScreenTest, TheMoreGridsCentreShowsTheSameMessagesAndLosesNone) {
-  MyMessage* tab = OpenCentre("zhang", 3);
+  MyMessage* tab = OpenCentre("zhang", 4);
   ASSERT_NE(tab, nullptr);
   tab->currentMyMessage(0);
   auto second = Extend::produceObject<MyMessage>("MyMessage");
   ASSERT_NE(second, nullptr);
   tab->navigationController()->pushViewController(second, false);
   Settle();
-  EXPECT_EQ(Rows(second.get()), 3);
-  EXPECT_EQ(CountText(second.get()), "共3条消息(2条未读)");
+  EXPECT_EQ(Rows(second.get()), 4);
+  EXPECT_EQ(CountText(second.get()), "共4条消息(3条未读)");
   server->putMessage("zhang", Mail("两处都见"));
   Poll();
-  ASSERT_TRUE(WaitFor([&] { return Rows(second.get()) == 4 && Rows(tab) == 4; }));
+  ASSERT_TRUE(WaitFor([&] { return Rows(second.get()) == 5 && Rows(tab) == 5; }));
   tab->navigationController()->popToRootViewControllerAnimated(false);
   second.reset();
   Settle();
   auto stored = foundation::PropertyList::readFile(
       foundation::documentsPath(ReceivedMessageFileName("zhang"))).value.asArray();
-  EXPECT_EQ(stored.size(), 4u);
+  EXPECT_EQ(stored.size(), 5u);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <fstream>
 
 #include "core/DataRequest.h"
+#include "core/InfoRequests.h"
 #include "core/MessageRequests.h"
+#include "core/QuoteRequests.h"
 #include "core/ReceiveRecord.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MyMessage.h"
@@ -56,7 +58,7 @@ TEST_F(MessagingFuzzSeeds, StoreFilesAndContentAnswers) {
       });
   Launch([&] { SetLoginInfo("zhang", "secret"); });
   ASSERT_TRUE(LoggedInAndShown());
-  ASSERT_TRUE(WaitFor([&] { return contents.size() >= 3; })) << "the seeded mailbox";
+  ASSERT_TRUE(WaitFor([&] { return contents.size() >= 4; })) << "the seeded mailbox";
   Settle();
   server->splitReplies(144, 101, 3);
   testserver::Message m;
@@ -70,7 +72,7 @@ TEST_F(MessagingFuzzSeeds, StoreFilesAndContentAnswers) {
   m.taskstatus = "0";
   server->putMessage("zhang", m);
   advance(MyMessage::kPollSeconds);
-  ASSERT_TRUE(WaitFor([&] { return contents.size() >= 4; }));
+  ASSERT_TRUE(WaitFor([&] { return contents.size() >= 5; }));
   Settle();
   foundation::NotificationCenter::defaultCenter().post(
       "notification_saveSendMessage", nullptr,
@@ -126,6 +128,54 @@ TEST_F(MessagingFuzzSeeds, SendAnswers) {
   WriteSeed("messaging_answers", "server_empty_text", answers[0]);
   WriteSeed("messaging_answers", "server_text", answers[1]);
   WriteSeed("messaging_answers", "server_error", answers[2]);
+}
+
+TEST_F(MessagingFuzzSeeds, DetailScreenAnswers) {
+  // The message detail screen's answers as fuzz_messaging_answers takes them: a flag byte (bits
+  // 3-4: 1 the grant answer, with bit 0 the error bit; 2 the one-stock quote reply) and the body.
+  std::vector<std::string> grants;
+  std::string quote;
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  auto body = [](const ReceiveRecordView& view) {
+    return std::string(reinterpret_cast<const char*>(view.body), static_cast<size_t>(view.bodyLen));
+  };
+  center.addObserver(this, "MyMessage", [&](const foundation::Notification& n) {
+    ReceiveRecordView view;
+    if (!ReceiveRecordView::From(n, view) || view.header.ChildType != 120) return;
+    grants.push_back(std::string(1, static_cast<char>((1 << 3) | (view.header.isError() ? 1 : 0))) +
+                     body(view));
+  });
+  center.addObserver(this, "wtStockData", [&](const foundation::Notification& n) {
+    ReceiveRecordView view;
+    if (!ReceiveRecordView::From(n, view) || view.header.ChildType != 36) return;
+    quote = std::string(1, static_cast<char>(2 << 3)) + body(view);
+  });
+  Launch([&] { SetLoginInfo("zhang", "secret"); });
+  ASSERT_TRUE(LoggedInAndShown());
+  Settle();
+  auto grant = [] {
+    Request_MessageFuQuan(GlobalDataRequest(), 0, NextRequestCode(GlobalDataRequest()), nullptr,
+                          "9002", "赋权", "已开通", 1, "1003,7", "sz,000001|30", "zornik", nullptr,
+                          "T1003", 24);
+  };
+  grant();
+  ASSERT_TRUE(WaitFor([&] { return grants.size() == 1; }));
+  server->setSendAnswerText("已为客户开通");
+  grant();
+  ASSERT_TRUE(WaitFor([&] { return grants.size() == 2; }));
+  server->setFault(Role::Message, Fault::ErrorReply, 1, "99|已处理", false);
+  grant();
+  ASSERT_TRUE(WaitFor([&] { return grants.size() == 3; }));
+  uint8_t item[9] = {};
+  FillStockItem(item, 2, "000001");
+  const uint8_t ids[] = {30, 11, 10, 9};
+  MakeRequest_OneStockData(GlobalDataRequest(), 0, item, 1, ids, 4);
+  ASSERT_TRUE(WaitFor([&] { return !quote.empty(); }));
+  center.removeObserversOf(this);
+  WriteSeed("messaging_answers", "detail_grant_empty_text", grants[0]);
+  WriteSeed("messaging_answers", "detail_grant_text", grants[1]);
+  WriteSeed("messaging_answers", "detail_grant_done_error", grants[2]);
+  WriteSeed("messaging_answers", "detail_stock_name", quote);
 }
 
 }  // namespace

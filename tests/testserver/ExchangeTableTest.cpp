@@ -533,7 +533,7 @@ TEST_F(Exchanges, MessageServerAnswersEveryMessageBuilder) {
        [&] { return msg([&] { MakeRequest_MessageList(rq, 0, 100, 0, 200, 24); }); }, 1,
        [](const std::vector<Reply>& r) {
          MDBF& t = Table(r[0]);
-         EXPECT_EQ(t.GetRecordNum(), 3);
+         EXPECT_EQ(t.GetRecordNum(), 4);
          EXPECT_EQ(t.GetInt64(20), 1000);
        }},
       {"message content 144/101", Role::Message,
