@@ -8,12 +8,9 @@
 #include <cstdlib>
 #include <set>
 
-#include "core/CoreState.h"
-#include "fuzz/FuzzSupport.h"
+#include "fuzz/MessagingFuzzSupport.h"
 #include "messaging/CommunionView.h"
 #include "messaging/MessageStore.h"
-#include "platform/foundation/Paths.h"
-#include "platform/foundation/UserDefaults.h"
 
 namespace {
 
@@ -25,21 +22,12 @@ class Owner : public MessageStoreOwner {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  foundation::setDocumentsDir(fuzzsupport::ScratchDir());
-  foundation::UserDefaults::resetStandard();
-  SetLoginInfo("fuzz", "");
+  fuzzsupport::StartAsMessageUser();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 2) return 0;
-  size_t n = data[0] | (static_cast<size_t>(data[1]) << 8);
-  data += 2;
-  size -= 2;
-  if (n > size) n = size;
-  fuzzsupport::WriteBytes(fuzzsupport::ScratchPath("myMessageOV_fuzz.plist"), data, n);
-  fuzzsupport::WriteBytes(fuzzsupport::ScratchPath("myMessageOV_fuzz_sendMessage.plist"),
-                          data + n, size - n);
+  if (!fuzzsupport::WriteMessageFiles(data, size)) return 0;
   MyMessageStore::resetShared();
   Owner owner;
   MyMessageStore store(&owner);

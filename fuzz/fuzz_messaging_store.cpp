@@ -6,11 +6,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "core/CoreState.h"
-#include "fuzz/FuzzSupport.h"
+#include "fuzz/MessagingFuzzSupport.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessageStore.h"
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
 
 namespace {
@@ -24,21 +22,12 @@ class Owner : public MessageStoreOwner {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  foundation::setDocumentsDir(fuzzsupport::ScratchDir());
-  foundation::UserDefaults::resetStandard();
-  SetLoginInfo("fuzz", "");
+  fuzzsupport::StartAsMessageUser();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 2) return 0;
-  size_t n = data[0] | (static_cast<size_t>(data[1]) << 8);
-  data += 2;
-  size -= 2;
-  if (n > size) n = size;
-  fuzzsupport::WriteBytes(fuzzsupport::ScratchPath("myMessageOV_fuzz.plist"), data, n);
-  fuzzsupport::WriteBytes(fuzzsupport::ScratchPath("myMessageOV_fuzz_sendMessage.plist"),
-                          data + n, size - n);
+  if (!fuzzsupport::WriteMessageFiles(data, size)) return 0;
   foundation::UserDefaults::standard().remove("fuzz-startID");
   MyMessageStore::resetShared();
   Owner owner;

@@ -10,7 +10,6 @@
 #include "core/CoreState.h"
 #include "core/DataRequest.h"
 #include "core/InfoRequests.h"
-#include "core/MDBF.h"
 #include "core/MessageRequests.h"
 #include "core/QuoteCache.h"
 #include "core/QuoteField.h"
@@ -491,11 +490,7 @@ void MyMessageDetailController::recvmsg(const foundation::Notification& notifica
     if (!text.empty()) ShowMessageAlert(text);
     return;
   }
-  MDBF table;
-  std::string text;
-  if (table.Parse(record.body, record.bodyLen) >= 0 && table.Seek(0) == 0) text = table.GetNSString(19);
-  if (text.empty()) text = "消息已发送";
-  ShowAlert(text, "", {kAlertOK}, kAlertGranted, weakAs<ui::AlertViewDelegate>());
+  ShowAlert(SendAnswerText(record.body, record.bodyLen), "", {kAlertOK}, kAlertGranted, weakAs<ui::AlertViewDelegate>());
   updateTaskStatusToDone();
 }
 

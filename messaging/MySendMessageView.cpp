@@ -519,10 +519,7 @@ void MySendMessageView::recvmsg(const foundation::Notification& notification) {
     if (!text.empty()) ShowMessageAlert(text);
     return;
   }
-  MDBF table;
-  std::string text;
-  if (table.Parse(view.body, view.bodyLen) >= 0 && table.Seek(0) == 0) text = table.GetNSString(19);
-  if (text.empty()) text = "消息已发送";
+  const std::string text = SendAnswerText(view.body, view.bodyLen);
   foundation::NotificationCenter::defaultCenter().post("notification_saveSendMessage", nullptr,
                                                        sendMessage_);
   ShowAlert(text, "", {"确定"}, kAlertSent, weakAs<ui::AlertViewDelegate>());
@@ -552,4 +549,11 @@ void MySendMessageView::remove() {
   if (waiting_) waiting_->hideAlertMsg();
   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
   if (superViewController_) superViewController_->dismissModalViewControllerAnimated(true);
+}
+
+std::string SendAnswerText(const void* body, int length) {
+  MDBF table;
+  std::string text;
+  if (table.Parse(body, length) >= 0 && table.Seek(0) == 0) text = table.GetNSString(19);
+  return text.empty() ? "消息已发送" : text;
 }

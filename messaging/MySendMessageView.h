@@ -134,3 +134,6 @@ class MySendMessageView : public ui::View,
   bool observing_ = false;
   std::weak_ptr<ui::ViewController> needPopViewController_;
 };
+
+// What a taken send answer tells the user: the server's own words (field 19), or "消息已发送".
+std::string SendAnswerText(const void* body, int length);

@@ -24,12 +24,7 @@ class ComposeSheetTest : public messagingtest::MessageCentreTest {
   }
   MySendMessageView* OpenSheet(const std::string& user = "zhang") {
     server->startMailboxEmpty(user);
-    Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
-    EXPECT_TRUE(LoggedInAndShown());
-    EXPECT_TRUE(WaitFor([&] { return AreBrokerTablesLoaded() != 0; }));
-    Settle();
-    app->changeTabBarSelController(app->indexInTabBar(kSlotMessage));
-    Settle();
+    OpenCentreTab(user, std::nullopt, true);
     Centre()->Action_WriteMessageBtn();
     auto* host = dynamic_cast<SendMessageViewController*>(Centre()->presentedViewController());
     EXPECT_NE(host, nullptr);

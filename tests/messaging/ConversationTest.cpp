@@ -272,15 +272,7 @@ class ConversationTest : public messagingtest::MessageCentreTest {
   // Logs "zhang" in (the seeded mailbox: 9001 wrote at 08:00 and 08:30, 9002 at 08:15), stores
   // the given sent mails and opens the centre on its adviser list.
   MyMessage* OpenCentre(const std::vector<std::pair<std::string, std::string>>& sent = {}) {
-    Launch([&] { SetLoginInfo("zhang", "secret"); });
-    EXPECT_TRUE(LoggedInAndShown());
-    EXPECT_TRUE(WaitFor([&] {
-      return Centre() && Centre()->store().totalMessages().size() == 4 && AreBrokerTablesLoaded();
-    }));
-    Settle();
-    app->changeTabBarSelController(app->indexInTabBar(kSlotMessage));
-    Settle();
-    MyMessage* centre = Centre();
+    MyMessage* centre = OpenCentreTab("zhang", 4, true);
     day_ = centre->store().totalMessages().front()["date"].toString().substr(0, 10);
     for (const auto& [to, time] : sent) {
       centre->store().sentMessages().insert(

@@ -34,14 +34,7 @@ class MessageAdviserPaneTest : public messagingtest::MessageCentreTest {
     ui::Application::shared().clearOpenedURLs();
   }
   MyMessage* OpenPane(const std::string& user, size_t messages) {
-    Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
-    EXPECT_TRUE(LoggedInAndShown());
-    EXPECT_TRUE(WaitFor([&] {
-      return Centre() && Centre()->store().totalMessages().size() == messages && AreBrokerTablesLoaded();
-    }));
-    Settle();
-    app->changeTabBarSelController(app->indexInTabBar(kSlotMessage));
-    Settle();
+    OpenCentreTab(user, messages, true);
     Centre()->changeSelSubItem(0);
     return Centre();
   }

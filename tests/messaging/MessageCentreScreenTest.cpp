@@ -21,13 +21,7 @@ class MessageCentreScreenTest : public messagingtest::MessageCentreTest {
  protected:
   // Logs in and waits for the mailbox's messages to be stored, then shows the "服务" tab.
   MyMessage* OpenCentre(const std::string& user, size_t messages) {
-    Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
-    EXPECT_TRUE(LoggedInAndShown());
-    EXPECT_TRUE(WaitFor([&] { return Centre() && Centre()->store().totalMessages().size() == messages; }));
-    Settle();
-    app->changeTabBarSelController(app->indexInTabBar(kSlotMessage));
-    Settle();
-    return Centre();
+    return OpenCentreTab(user, messages, false);
   }
   std::string CountText(MyMessage* centre) {
     return dynamic_cast<ui::Label*>(centre->toolView()->viewWithTag(MyMessage::kTagCount))->text();

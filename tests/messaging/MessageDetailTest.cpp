@@ -33,15 +33,7 @@ class MessageDetailTest : public messagingtest::MessageCentreTest {
   }
   // Logs in, waits for the mailbox to be stored and the directory loaded, shows the tab.
   MyMessage* OpenCentre(const std::string& user, size_t messages) {
-    Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
-    EXPECT_TRUE(LoggedInAndShown());
-    EXPECT_TRUE(WaitFor([&] {
-      return Centre() && Centre()->store().totalMessages().size() == messages && AreBrokerTablesLoaded();
-    }));
-    Settle();
-    app->changeTabBarSelController(app->indexInTabBar(kSlotMessage));
-    Settle();
-    return Centre();
+    return OpenCentreTab(user, messages, true);
   }
   // Taps the row and waits for the pushed screen (and the stock name it asks for).
   Detail* Open(int row) {

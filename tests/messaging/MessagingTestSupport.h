@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,22 @@ class MessageCentreTest : public startuptest::StartupTest {
   }
 
   MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }
+
+  // Logs `user` in (9001 is the adviser), waits until its mailbox's `messages` are stored (any
+  // number when none is given) and, with `directory`, the adviser directory is loaded; then shows
+  // the "服务" tab.
+  MyMessage* OpenCentreTab(const std::string& user, std::optional<size_t> messages, bool directory) {
+    Launch([&] { SetLoginInfo(user.c_str(), user == "9001" ? "900100" : "secret"); });
+    EXPECT_TRUE(LoggedInAndShown());
+    EXPECT_TRUE(WaitFor([&] {
+      return (!messages || (Centre() && Centre()->store().totalMessages().size() == *messages)) &&
+             (!directory || AreBrokerTablesLoaded());
+    }));
+    Settle();
+    app->changeTabBarSelController(app->indexInTabBar(kSlotMessage));
+    Settle();
+    return Centre();
+  }
 };
 
 }  // namespace messagingtest
