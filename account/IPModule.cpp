@@ -3,21 +3,10 @@
 #include <climits>
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
 
 int32_t IPTextToInt(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  int64_t value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > int64_t{INT_MAX} + 1) break;  // clamped below; stops the growth
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<int32_t>(value);
+  return foundation::leadingInt32(text);
 }
 
 std::vector<std::string> SplitIPText(std::string_view text) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,5 +25,9 @@ std::optional<std::string> toStrictAscii(std::string_view utf8);
 
 // True when the bytes are well-formed UTF-8.
 bool isValidUtf8(std::string_view bytes);
+
+// The integer a text starts with, read as a text's intValue is: leading blanks skipped, an
+// optional sign, then digits; saturated to the int32 range, 0 when there are no digits.
+int32_t leadingInt32(std::string_view text);
 
 }  // namespace foundation

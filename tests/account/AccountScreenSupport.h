@@ -73,20 +73,8 @@ class AccountScreenTest : public ::testing::Test {
 
   void TearDown() override {
     if (!started_) return;
-    ui::AlertView::dismissAll();
-    if (app) ui::Application::shared().terminate();
-    EXPECT_FALSE(AreNetworkThreadsRunning());
-    app.reset();
-    ui::Application::shared().reset();
-    server->stop();
-    CloseAllConnections();
-    ClearServerLists();
-    pump([] { return false; }, 0.02);
-    CSocket::SetConnectTimeouts(20.0, 10.0);
-    foundation::Clock::setReal();
+    startuptest::EndClientAndServer(app, *server, documents_);
     ScreenOpener::reset();
-    std::error_code ec;
-    if (!documents_.empty()) std::filesystem::remove_all(documents_, ec);
   }
 
   // Launches the client and waits for the start-up guest login to show the tab bar.
@@ -101,30 +89,13 @@ class AccountScreenTest : public ::testing::Test {
     server->clearReceivedRequests();
   }
 
-  void PointAtServer() {
-    CDataIP* auth = GetServerList(kServerListAuth);
-    auth->Clear();
-    auth->AddIP(("127.0.0.1:" + std::to_string(server->port(Role::Auth))).c_str());
-  }
+  void PointAtServer() { startuptest::PointAuthAt(*server); }
 
   static bool pump(const std::function<bool()>& done, double seconds = 8) {
-    return foundation::RunLoop::main()->runUntilCondition(done, seconds);
+    return startuptest::PumpMainLoop(done, seconds);
   }
-  static void advance(double seconds) {
-    foundation::Clock::advance(seconds);
-    pump([] { return false; }, 0.01);
-  }
-  // Waits until the server has seen no request for a while.
-  void Settle() {
-    uint64_t seen = server->requestCount();
-    int quiet = 0;
-    pump([&] {
-      uint64_t now = server->requestCount();
-      quiet = now == seen ? quiet + 1 : 0;
-      seen = now;
-      return quiet >= 20;
-    });
-  }
+  static void advance(double seconds) { startuptest::AdvanceClock(seconds); }
+  void Settle() { startuptest::WaitForQuietServer(*server); }
 
   bool TabBarShown() const {
     return app->tabBarController() && app->tabBarController()->isViewLoaded() &&

@@ -68,6 +68,52 @@ inline std::string FreshClientState(const std::string& folderPrefix) {
   return documents;
 }
 
+// Runs the main loop (real time) until done() or `seconds` passed.
+inline bool PumpMainLoop(const std::function<bool()>& done, double seconds = 8) {
+  return foundation::RunLoop::main()->runUntilCondition(done, seconds);
+}
+// Moves the manual clock and runs what became due.
+inline void AdvanceClock(double seconds) {
+  foundation::Clock::advance(seconds);
+  PumpMainLoop([] { return false; }, 0.01);
+}
+// Makes the client's start-up login go to this server.
+inline void PointAuthAt(const testserver::TestServer& server) {
+  CDataIP* auth = GetServerList(kServerListAuth);
+  auth->Clear();
+  auth->AddIP(("127.0.0.1:" + std::to_string(server.port(Role::Auth))).c_str());
+}
+// Waits until the server has seen no request for a while.
+inline void WaitForQuietServer(const testserver::TestServer& server) {
+  uint64_t seen = server.requestCount();
+  int quiet = 0;
+  PumpMainLoop([&] {
+    uint64_t now = server.requestCount();
+    quiet = now == seen ? quiet + 1 : 0;
+    seen = now;
+    return quiet >= 20;
+  });
+}
+
+// Ends what a test started: the client (no network thread may be left running), the server,
+// the connections and server lists, the manual clock and the documents folder.
+inline void EndClientAndServer(std::shared_ptr<VerdanAppDelegate>& app, testserver::TestServer& server,
+                               const std::string& documents) {
+  ui::AlertView::dismissAll();
+  if (app) ui::Application::shared().terminate();
+  EXPECT_FALSE(AreNetworkThreadsRunning());
+  app.reset();
+  ui::Application::shared().reset();
+  server.stop();
+  CloseAllConnections();
+  ClearServerLists();
+  PumpMainLoop([] { return false; }, 0.02);
+  CSocket::SetConnectTimeouts(20.0, 10.0);
+  foundation::Clock::setReal();
+  std::error_code ec;
+  if (!documents.empty()) std::filesystem::remove_all(documents, ec);
+}
+
 class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -83,19 +129,7 @@ class StartupTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    ui::AlertView::dismissAll();
-    if (app) ui::Application::shared().terminate();
-    EXPECT_FALSE(AreNetworkThreadsRunning());
-    app.reset();
-    ui::Application::shared().reset();
-    server->stop();
-    CloseAllConnections();
-    ClearServerLists();
-    pump([] { return false; }, 0.02);
-    CSocket::SetConnectTimeouts(20.0, 10.0);
-    foundation::Clock::setReal();
-    std::error_code ec;
-    if (!documents_.empty()) std::filesystem::remove_all(documents_, ec);
+    EndClientAndServer(app, *server, documents_);
   }
 
   // Launches the client; `beforeLogin` runs after the launch and before the delayed login
@@ -108,15 +142,10 @@ class StartupTest : public ::testing::Test {
     advance(0.05);
   }
 
-  void PointAtServer() {
-    CDataIP* auth = GetServerList(kServerListAuth);
-    auth->Clear();
-    auth->AddIP(("127.0.0.1:" + std::to_string(server->port(Role::Auth))).c_str());
-  }
+  void PointAtServer() { PointAuthAt(*server); }
 
-  // Runs the main loop (real time) until done() or `seconds` passed.
   static bool pump(const std::function<bool()>& done, double seconds = 8) {
-    return foundation::RunLoop::main()->runUntilCondition(done, seconds);
+    return PumpMainLoop(done, seconds);
   }
   // Runs the main loop until `done` holds, in slices so that a stop of the loop from elsewhere
   // does not end the wait. Answers true as soon as `done` held once: conditions that compare
@@ -128,23 +157,11 @@ class StartupTest : public ::testing::Test {
     for (int slice = 0; slice < 80 && !check(); ++slice) pump(check, 0.1);
     return held;
   }
-  // Moves the manual clock and runs what became due.
-  static void advance(double seconds) {
-    foundation::Clock::advance(seconds);
-    pump([] { return false; }, 0.01);
-  }
+  static void advance(double seconds) { AdvanceClock(seconds); }
 
-  // Waits until the server has seen no request for a while (the login's follow-up requests are
-  // answered).
+  // Waits until the login's follow-up requests are answered and the watch list is uploaded.
   void Settle() {
-    uint64_t seen = server->requestCount();
-    int quiet = 0;
-    pump([&] {
-      uint64_t now = server->requestCount();
-      quiet = now == seen ? quiet + 1 : 0;
-      seen = now;
-      return quiet >= 20;
-    });
+    WaitForQuietServer(*server);
     pump([&] { return SelfStock_GetUploadState() == 1; }, 2);
   }
 

@@ -30,6 +30,7 @@
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
+#include "tests/testserver/SeedWriter.h"
 #include "tests/testserver/TestClient.h"
 #include "testserver/TestServer.h"
 
@@ -41,29 +42,6 @@ using Bytes = std::vector<uint8_t>;
 
 // The targets' connection numbers (the order of the core's connections).
 enum : uint8_t { kConnAuth = 0, kConnQuote = 1, kConnTrade = 2, kConnMessage = 4 };
-
-class SeedWriter {
- public:
-  explicit SeedWriter(std::string dir) : dir_(std::move(dir)) {}
-  void add(const std::string& target, const std::string& name, const Bytes& bytes) {
-    std::filesystem::create_directories(dir_ + "/" + target);
-    std::ofstream out(dir_ + "/" + target + "/" + name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    ++counts_[target];
-  }
-  void add(const std::string& target, const std::string& name, const std::string& text) {
-    add(target, name, Bytes(text.begin(), text.end()));
-  }
-  int count(const std::string& target) const {
-    auto it = counts_.find(target);
-    return it == counts_.end() ? 0 : it->second;
-  }
-
- private:
-  std::string dir_;
-  std::map<std::string, int> counts_;
-};
 
 // The 16-byte header as a receive record holds it: cipher and compression bits cleared, the
 // length that of the decoded body.

@@ -15,6 +15,7 @@
 
 #include "core/MDBF.h"
 #include "core/PacketHeader.h"
+#include "tests/testserver/SeedWriter.h"
 #include "tests/testserver/TestClient.h"
 #include "testserver/Market.h"
 #include "testserver/ServerCore.h"
@@ -25,26 +26,6 @@ using testserver::Role;
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-class Seeds {
- public:
-  explicit Seeds(std::string dir) : dir_(std::move(dir)) {}
-  void add(const std::string& target, const std::string& name, const Bytes& bytes) {
-    std::filesystem::create_directories(dir_ + "/" + target);
-    std::ofstream out(dir_ + "/" + target + "/" + name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    ++counts_[target];
-  }
-  int count(const std::string& target) const {
-    auto it = counts_.find(target);
-    return it == counts_.end() ? 0 : it->second;
-  }
-
- private:
-  std::string dir_;
-  std::map<std::string, int> counts_;
-};
 
 // A quote request of one record-table body.
 Bytes Request(uint8_t child, uint8_t page, uint16_t code, MDBF& table) {
@@ -77,7 +58,7 @@ Bytes Cut(uint8_t at, const Bytes& body) {
   return out;
 }
 
-void RecordRadar(testserver::TestServer& server, TestClient& quote, Seeds& seeds) {
+void RecordRadar(testserver::TestServer& server, TestClient& quote, SeedWriter& seeds) {
   MDBF list;
   list.AddStringField(0, "\x14\x15\x16\x17");
   list.AddStringField(71, "01600000,01600036,02000001,02000002");
@@ -117,7 +98,7 @@ void RecordRadar(testserver::TestServer& server, TestClient& quote, Seeds& seeds
   seeds.add("radar_replies", "text", Cut(255, content[0].body));
 }
 
-void RecordInfo(testserver::TestServer& server, TestClient& quote, Seeds& seeds) {
+void RecordInfo(testserver::TestServer& server, TestClient& quote, SeedWriter& seeds) {
   MDBF sections;
   sections.AddStringField(0, "\x20\x21\x22\x24");
   sections.AddIntField(31, 1);
@@ -167,7 +148,7 @@ void RecordInfo(testserver::TestServer& server, TestClient& quote, Seeds& seeds)
 }
 
 // The web role's news list and an article, as the web view reads them (HTML).
-void RecordWebPages(Seeds& seeds, const testserver::ServerOptions& options) {
+void RecordWebPages(SeedWriter& seeds, const testserver::ServerOptions& options) {
   testserver::Market market(options.seed, options.date, options.minute);
   auto body = [](const std::string& answer) {
     const size_t at = answer.find("\r\n\r\n");
@@ -192,7 +173,7 @@ TEST(FuzzSeeds, RadarAndInformationAnswers) {
   const char* wanted = std::getenv("VERDAN_FUZZ_SEED_DIR");
   const std::filesystem::path scratch =
       std::filesystem::temp_directory_path() / ("verdan-info-seeds-" + std::to_string(::getpid()));
-  Seeds seeds(wanted ? std::string(wanted) : scratch.string());
+  SeedWriter seeds(wanted ? std::string(wanted) : scratch.string());
   auto options = testserver::ServerOptions::Ephemeral();
   options.date = 20151217;
   options.minute = 10 * 60 + 30;
