@@ -46,7 +46,7 @@ struct ServerOptions {
   // them: 30 main force, 31 level-one quotes, 32 level-two quotes, 49 price alerts.
   std::string rights = "30,31,49";
 
-  // Every port picked by the system (tests).
+  // Every port picked by the system and the market clock after every close (tests).
   static ServerOptions Ephemeral();
 };
 
