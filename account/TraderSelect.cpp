@@ -28,7 +28,7 @@ void NetworkActivity(bool on) {
   ui::Application::shared().setNetworkActivityIndicatorVisible(on);
 }
 
-void ShowErrorText(const ReceiveRecordView& view) {
+void ShowTraderErrorText(const ReceiveRecordView& view) {
   const std::string text = view.errorText();
   if (!text.empty()) ShowMessageAlert(text);
 }
@@ -199,7 +199,7 @@ void TraderSelectViewController::recvmsg(const foundation::Notification& notific
   NetworkActivity(false);
   requestCode_ = -1;
   if (view.header.isError()) {
-    ShowErrorText(view);
+    ShowTraderErrorText(view);
     return;
   }
   if (view.header.PackageNo == 0)
@@ -314,7 +314,7 @@ void TraderInfoController::recvmsg(const foundation::Notification& notification)
   requestCode_ = -1;
   NetworkActivity(false);
   if (view.header.isError()) {
-    ShowErrorText(view);
+    ShowTraderErrorText(view);
     return;
   }
   MDBF table;

@@ -31,7 +31,7 @@ std::shared_ptr<AlertView> MakeWaitingBox(const std::string& text) {
 
 // The form's text as the requests take it: ASCII, at most 99 bytes, empty when it does not
 // convert.
-std::string FieldAscii(const ui::TextField* field) {
+std::string LoginFieldAscii(const ui::TextField* field) {
   char text[100] = {0};
   GetTextFieldCString(field, text, sizeof text);
   return text;
@@ -111,7 +111,7 @@ void UIRegisterViewCtrl::showLoginProcess() {
 
 void UIRegisterViewCtrl::sendNamed(bool registering) {
   showLoginProcess();
-  std::string name = FieldAscii(user_.get());
+  std::string name = LoginFieldAscii(user_.get());
   uint8_t buffer[2048] = {0};
   int n = registering
               ? MakeRequest_Register(0, 0, kRegisterPageId, name.c_str(), buffer, sizeof buffer)
@@ -146,7 +146,7 @@ void UIRegisterViewCtrl::recvmsg(const foundation::Notification& notification) {
     if (!answer.text.empty()) ShowMessageAlert(answer.text);
     return;
   }
-  if (auto login = loginViewCtrl_.lock()) login->setLoginInfo(FieldAscii(user_.get()), "");
+  if (auto login = loginViewCtrl_.lock()) login->setLoginInfo(LoginFieldAscii(user_.get()), "");
   ShowAlertMessage(answer.text, kInfoTitle);
   BacktoLogin();
 }
@@ -248,8 +248,8 @@ void UILoginViewCtrl::setLoginInfo(const std::string& user, const std::string& p
 }
 
 void UILoginViewCtrl::UserLogin() {
-  const std::string user = FieldAscii(user_.get());
-  const std::string password = FieldAscii(password_.get());
+  const std::string user = LoginFieldAscii(user_.get());
+  const std::string password = LoginFieldAscii(password_.get());
   if (user.empty()) {
     ShowMessageAlert(kUserNameEmptyText);
     return;
@@ -274,8 +274,8 @@ void UILoginViewCtrl::GuestLogin() {
 void UILoginViewCtrl::RegisterAndGetPwd() {
   hideWaiting();
   ResetAllCoreState();
-  const std::string user = FieldAscii(user_.get());
-  const std::string password = FieldAscii(password_.get());
+  const std::string user = LoginFieldAscii(user_.get());
+  const std::string password = LoginFieldAscii(password_.get());
   SetLoginInfo(user.c_str(), password.c_str());
   auto* app = VerdanAppDelegate::sharedAppDelegate();
   if (app && app->window()) {

@@ -25,7 +25,7 @@
 
 namespace {
 
-void Indicator(bool on) {
+void ShowMainPageIndicator(bool on) {
   ui::Application::shared().setNetworkActivityIndicatorVisible(on);
 }
 
@@ -139,7 +139,7 @@ void MainPage::viewDidAppear(bool animated) {
 }
 
 void MainPage::viewWillDisappear(bool animated) {
-  Indicator(false);
+  ShowMainPageIndicator(false);
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   ui::ViewController::viewWillDisappear(animated);
 }
@@ -166,7 +166,7 @@ void MainPage::requestInfoList(int type) {
   const uint16_t code = NextRequestCode(GlobalDataRequest());
   _mRequestFlagCode[0] = code;
   MakeRequest_InfoList(GlobalDataRequest(), 0, code, type, nullptr);
-  Indicator(true);
+  ShowMainPageIndicator(true);
 }
 
 void MainPage::requestInfoTitle(int partId, const std::string& additional) {
@@ -175,7 +175,7 @@ void MainPage::requestInfoTitle(int partId, const std::string& additional) {
   _mRequestFlagCode[1] = code;
   MakeRequest_InfoTitle(GlobalDataRequest(), 0, code, partId,
                         additional.empty() ? nullptr : additional.c_str(), 20, 0);
-  Indicator(true);
+  ShowMainPageIndicator(true);
 }
 
 void MainPage::recvmsg(const foundation::Notification& notification) {
@@ -183,7 +183,7 @@ void MainPage::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
   if (!ReceiveRecordView::From(notification, reply)) return;
   if (reply.status != kReceiveStatusPacket || reply.header.MainType != kMainTypeQuote) return;
-  Indicator(false);
+  ShowMainPageIndicator(false);
   if (reply.header.isError()) return;
   const int code = reply.requestCode() & 0x3fff;
   if (reply.header.ChildType == 85 && code == _mRequestFlagCode[0]) {

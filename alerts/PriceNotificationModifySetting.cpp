@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr char kCellId[] = "priceNotificationModifySettingCell";
+constexpr char kModifyCellId[] = "priceNotificationModifySettingCell";
 
 std::shared_ptr<ui::Label> CellLabel(const gfx::Rect& frame, const gfx::Color& colour) {
   auto label = ui::Label::create(frame);
@@ -151,11 +151,11 @@ int PriceNotificationModifySetting::tableViewNumberOfRowsInSection(ui::TableView
 
 std::shared_ptr<ui::TableViewCell> PriceNotificationModifySetting::tableViewCellForRowAtIndexPath(
     ui::TableView& table, const ui::IndexPath& path) {
-  auto reused = table.dequeueReusableCellWithIdentifier(kCellId);
+  auto reused = table.dequeueReusableCellWithIdentifier(kModifyCellId);
   auto cell = std::dynamic_pointer_cast<PriceNotificationModifySettingCell>(reused);
   if (!cell)
     cell = std::make_shared<PriceNotificationModifySettingCell>(ui::TableViewCellStyle::Value1,
-                                                                kCellId);
+                                                                kModifyCellId);
   if (_messageInfo.Seek(path.row) >= 0) {
     cell->nameLabel()->setText(_messageInfo.GetNSString(9));
     cell->codeLabel()->setText(_messageInfo.GetNSString(8));

@@ -31,8 +31,8 @@ namespace {
 constexpr char kFooter[] =
     "Ostravin【价格】提醒为您提供实时股价、Trevane买卖点提醒服务，该服务依赖于网络及推送系统，"
     "可能会出现延迟情况，提醒消息仅作参考，不作为买卖依据，请注意风险。";
-constexpr char kCellId[] = "priceNotificationSettingCell";
-constexpr double kRowHeight = 40;
+constexpr char kSettingCellId[] = "priceNotificationSettingCell";
+constexpr double kSettingRowHeight = 40;
 
 std::shared_ptr<ui::Label> HeaderLabel(const gfx::Rect& frame, int tag, gfx::TextAlignment align) {
   auto label = ui::Label::create(frame);
@@ -124,9 +124,9 @@ void PriceNotificationSetting::buildEditViews() {
   static const char* const kUnits[] = {"元", "元", "%"};
   std::weak_ptr<ui::TextFieldDelegate> delegate = sharedAs<ui::TextFieldDelegate>();
   for (int i = 0; i < 3; ++i) {
-    auto edit = ui::View::create(gfx::Rect(0, 0, 210, kRowHeight));
+    auto edit = ui::View::create(gfx::Rect(0, 0, 210, kSettingRowHeight));
     edit->setBackgroundColor(gfx::Color::clear());
-    auto caption = ui::Label::create(gfx::Rect(10, 0, 56, kRowHeight));
+    auto caption = ui::Label::create(gfx::Rect(10, 0, 56, kSettingRowHeight));
     caption->setText(kCaptions[i]);
     caption->setFont(gfx::Font::systemFont(16));
     caption->setBackgroundColor(gfx::Color::clear());
@@ -139,7 +139,7 @@ void PriceNotificationSetting::buildEditViews() {
     field->setEnabled(false);
     field->setDelegate(delegate);
     edit->addSubview(field);
-    auto unit = ui::Label::create(gfx::Rect(182, 0, 26, kRowHeight));
+    auto unit = ui::Label::create(gfx::Rect(182, 0, 26, kSettingRowHeight));
     unit->setText(kUnits[i]);
     unit->setFont(gfx::Font::systemFont(14));
     unit->setBackgroundColor(gfx::Color::clear());
@@ -192,7 +192,7 @@ void PriceNotificationSetting::requestHQData(const char* code, int market) {
   static const uint8_t kList1[] = {6, 10, 9, 30, 11, 19, 1};
   static const uint8_t kList2[] = {7, 10, 9, 30, 11, 5, 31, 17};
   const uint16_t requestCode = NextRequestCode(GlobalDataRequest());
-  _nRequestCode[kSlotQuote] = requestCode;
+  _nRequestCode[kSlotStockQuote] = requestCode;
   uint8_t buffer[1024];
   CDataRequest* request = GlobalDataRequest();
   const int32_t session = request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
@@ -319,7 +319,8 @@ void PriceNotificationSetting::recvUpdataStock(const foundation::Notification& n
     ShowReplyError(reply);
     return;
   }
-  if (_nRequestCode[kSlotQuote] <= 0 || (reply.requestCode() & 0x3fff) != _nRequestCode[kSlotQuote])
+  if (_nRequestCode[kSlotStockQuote] <= 0 ||
+      (reply.requestCode() & 0x3fff) != _nRequestCode[kSlotStockQuote])
     return;
   tagLocalStockData quote{};
   QuoteCache_GetQuote(quote, m_stockdata.market, m_stockdata.code);
@@ -407,8 +408,8 @@ int PriceNotificationSetting::tableViewNumberOfRowsInSection(ui::TableView&, int
 
 std::shared_ptr<ui::TableViewCell> PriceNotificationSetting::tableViewCellForRowAtIndexPath(
     ui::TableView& table, const ui::IndexPath& path) {
-  auto cell = table.dequeueReusableCellWithIdentifier(kCellId);
-  if (!cell) cell = ui::TableViewCell::create(ui::TableViewCellStyle::Subtitle, kCellId);
+  auto cell = table.dequeueReusableCellWithIdentifier(kSettingCellId);
+  if (!cell) cell = ui::TableViewCell::create(ui::TableViewCellStyle::Subtitle, kSettingCellId);
   cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
   cell->textLabel()->setFont(gfx::Font::systemFont(16));
   // A reused cell may still hold another row's edit view.
@@ -440,7 +441,7 @@ std::string PriceNotificationSetting::tableViewTitleForFooterInSection(ui::Table
 
 double PriceNotificationSetting::tableViewHeightForRowAtIndexPath(ui::TableView&,
                                                                   const ui::IndexPath&) {
-  return kRowHeight;
+  return kSettingRowHeight;
 }
 
 double PriceNotificationSetting::tableViewHeightForFooterInSection(ui::TableView&, int section) {

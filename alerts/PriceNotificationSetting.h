@@ -36,7 +36,7 @@ class PriceNotificationSetting : public ArScrollViewController,
   static constexpr int kChangeFieldTag = 513;
   static constexpr int kAnswerAlertTag = 101;
   // Request-code slots.
-  enum Slot { kSlotGet = 0, kSlotUpload = 1, kSlotQuote = 2, kSlotDelete = 3 };
+  enum Slot { kSlotGet = 0, kSlotUpload = 1, kSlotStockQuote = 2, kSlotDelete = 3 };
 
   PriceNotificationSetting();
   ~PriceNotificationSetting() override;

@@ -12,7 +12,12 @@ endif()
 if(ASAN AND TSAN)
   message(FATAL_ERROR "ASAN and TSAN cannot be combined")
 endif()
-if(ASAN)
+if(FUZZ AND TSAN)
+  message(FATAL_ERROR "FUZZ and TSAN cannot be combined")
+endif()
+# The fuzz targets run under AddressSanitizer + UBSan too, so FUZZ=ON may stand alone or join
+# ASAN=ON: then one build serves the tests and the fuzz targets.
+if(ASAN OR FUZZ)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
@@ -20,12 +25,29 @@ if(TSAN)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)
 endif()
+# Coverage for the fuzzer: only the libraries (verdan_library) and the fuzz entry points carry
+# it; the sanitizer runtime gives the other programs (tests, app) its empty hooks.
+set(VERDAN_FUZZ_COVERAGE "")
 if(FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "FUZZ=ON needs clang (CC=clang CXX=clang++)")
   endif()
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
-  add_link_options(-fsanitize=address,undefined)
+  set(VERDAN_FUZZ_COVERAGE -fsanitize=fuzzer-no-link)
+endif()
+
+# Unity build: each library and test program compiles its sources in batches, which parses the
+# shared headers once per batch instead of once per file. Names at file scope (anonymous
+# namespaces, statics) must therefore differ between the sources of one folder.
+option(VERDAN_UNITY "Compile the sources of each target in batches (unity build)" ON)
+if(VERDAN_UNITY)
+  set(CMAKE_UNITY_BUILD ON)
+  set(CMAKE_UNITY_BUILD_BATCH_SIZE 8)
+endif()
+
+# lld links the large sanitizer programs several times faster than the default linker.
+find_program(VERDAN_LLD NAMES ld.lld)
+if(VERDAN_LLD)
+  add_link_options(-fuse-ld=lld)
 endif()
 
 # Every header is included by its path from the project root: "core/MDBF.h".
@@ -50,6 +72,7 @@ function(verdan_library name)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(sources)
     add_library(${name} STATIC ${sources})
+    target_compile_options(${name} PRIVATE ${VERDAN_FUZZ_COVERAGE})
     set(scope PUBLIC)
   else()
     add_library(${name} INTERFACE)
@@ -80,6 +103,11 @@ function(verdan_test name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   # The test framework headers are the heaviest part of every test file.
   target_precompile_headers(${name} PRIVATE <gtest/gtest.h> <gmock/gmock.h> <string> <vector>)
+  # GCC takes a source included into a unity batch for a header and warns about every test
+  # fixture in an anonymous namespace; within one batch the warning does not apply.
+  if(CMAKE_UNITY_BUILD AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
+  endif()
   target_compile_definitions(${name} PRIVATE
       VERDAN_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
       VERDAN_BINARY_DIR="${CMAKE_BINARY_DIR}")

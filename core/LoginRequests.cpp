@@ -18,7 +18,7 @@
 namespace {
 
 constexpr uint8_t kAccountMainType = 144;
-constexpr int kHeader = 16;
+constexpr int kLoginHeader = 16;
 
 // The head of every login, registration and password request.
 void AddIdentity(MDBF& table) {
@@ -43,11 +43,11 @@ int Finish(const char* name, MDBF& table, uint8_t child, uint8_t pageId, int32_t
     return -2;
   }
   uint8_t local[2048] = {};
-  const int area = localSize - kHeader;
-  int body = SerializeRequestBody(table, local + kHeader, area, name);
+  const int area = localSize - kLoginHeader;
+  int body = SerializeRequestBody(table, local + kLoginHeader, area, name);
   if (body < 0) return -2;
   if (encipher) {
-    body = EncipherRequestBody(local + kHeader, body, area, kRequestKey1, name);
+    body = EncipherRequestBody(local + kLoginHeader, body, area, kRequestKey1, name);
     if (body < 0) return -2;
   }
   int length =
@@ -144,7 +144,7 @@ int MakeRequest_LogoutYYB(int16_t value, uint16_t code, uint8_t pageId, const ch
 int MakeRequest_TraderList(int32_t value, uint16_t code, uint8_t pageId, uint8_t* buffer,
                            int size) {
   if (!buffer || size < 1) return -2;
-  uint8_t local[kHeader] = {};
+  uint8_t local[kLoginHeader] = {};
   int length = BuildPacket(kAccountMainType, 40, pageId, value, code, local, 0, 0);
   int copied = std::min(size, length);
   std::memcpy(buffer, local, static_cast<size_t>(copied));

@@ -19,7 +19,7 @@
 namespace {
 
 constexpr uint8_t kMessageMainType = 144;
-constexpr int kHeader = 16;
+constexpr int kMessageHeader = 16;
 
 std::mutex& PauseLock() {
   static std::mutex lock;
@@ -52,10 +52,10 @@ int SendTable(const char* name, CDataRequest* request, MDBF& table, uint8_t chil
     return -1;
   }
   std::vector<uint8_t> packet(static_cast<size_t>(bufferSize), 0);
-  const int area = bufferSize - kHeader;
-  int body = SerializeRequestBody(table, packet.data() + kHeader, area, name);
+  const int area = bufferSize - kMessageHeader;
+  int body = SerializeRequestBody(table, packet.data() + kMessageHeader, area, name);
   if (body < 0) return -2;
-  body = EncipherRequestBody(packet.data() + kHeader, body, area, kRequestKey1, name);
+  body = EncipherRequestBody(packet.data() + kMessageHeader, body, area, kRequestKey1, name);
   if (body < 0) return -2;
   int length = BuildPacket(kMessageMainType, child, pageId, 0, code, packet.data(), body, 1);
   request->SendMessageData(packet.data(), length);
@@ -70,9 +70,9 @@ int SendTextPairs(const char* name, CDataRequest* request, CLineStep& pairs, uin
     return -1;
   }
   uint8_t packet[1024] = {};
-  const int area = static_cast<int>(sizeof(packet)) - kHeader;
-  int body = KVBody_CopyText(pairs, packet + kHeader, area);
-  body = EncipherRequestBody(packet + kHeader, body, area, kRequestKey1, name);
+  const int area = static_cast<int>(sizeof(packet)) - kMessageHeader;
+  int body = KVBody_CopyText(pairs, packet + kMessageHeader, area);
+  body = EncipherRequestBody(packet + kMessageHeader, body, area, kRequestKey1, name);
   if (body < 0) return -2;
   int length = BuildPacket(kMessageMainType, child, 1, 0, code, packet, body, 1);
   request->SendMessageData(packet, length);
@@ -207,9 +207,9 @@ int MakeRequest_MessageSendXml(CDataRequest* request, int /*tag*/, uint16_t code
     const int offset = part * kMailPartSize;
     const int size = std::min(kMailPartSize, length - offset);
     std::vector<uint8_t> packet(8512, 0);
-    std::memcpy(packet.data() + kHeader, text.data() + offset, static_cast<size_t>(size));
-    int body = EncipherRequestBody(packet.data() + kHeader, size, 8512 - kHeader, kRequestKey1,
-                                   "MakeRequest_MessageSendXml");
+    std::memcpy(packet.data() + kMessageHeader, text.data() + offset, static_cast<size_t>(size));
+    int body = EncipherRequestBody(packet.data() + kMessageHeader, size, 8512 - kMessageHeader,
+                                   kRequestKey1, "MakeRequest_MessageSendXml");
     if (body < 0) return -2;
     int packetLength = BuildPacket2(kMessageMainType, 106, pageId, 0, code, packet.data(), body, 1,
                                     static_cast<uint8_t>(parts), static_cast<uint8_t>(part));

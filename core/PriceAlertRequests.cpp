@@ -13,7 +13,7 @@
 namespace {
 
 constexpr uint8_t kPriceAlertMainType = 150;
-constexpr int kHeader = 16;
+constexpr int kPriceAlertHeader = 16;
 constexpr int kPacketSize = 512;
 
 void AddUserFields(MDBF& table) {
@@ -28,10 +28,10 @@ int SendAlert(const char* name, CDataRequest* request, MDBF& table, uint8_t chil
     return -1;
   }
   uint8_t packet[kPacketSize] = {};
-  const int area = kPacketSize - kHeader;
-  int body = SerializeRequestBody(table, packet + kHeader, area, name);
+  const int area = kPacketSize - kPriceAlertHeader;
+  int body = SerializeRequestBody(table, packet + kPriceAlertHeader, area, name);
   if (body < 0) return -2;
-  body = EncipherRequestBody(packet + kHeader, body, area, kRequestKey1, name);
+  body = EncipherRequestBody(packet + kPriceAlertHeader, body, area, kRequestKey1, name);
   if (body < 0) return -2;
   int length = BuildPacket(kPriceAlertMainType, child, pageId, 0, code, packet, body, 1);
   request->SendPriceNotificationData(packet, length);

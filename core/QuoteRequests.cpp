@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr uint8_t kQuoteMainType = 145;
-constexpr int kHeader = 16;
+constexpr uint8_t kQuoteRequestMainType = 145;
+constexpr int kQuoteHeader = 16;
 
 // Appends body pieces within a fixed area; any piece that does not fit spoils the whole body.
 class BodyWriter {
@@ -80,11 +80,11 @@ int FramePacked(const char* name, uint8_t child, uint8_t pageId, int32_t value, 
     foundation::logError("%s: body does not fit the packet buffer", name);
     return -2;
   }
-  return MakeRequest(kQuoteMainType, child, pageId, value, code, buffer, bodyLength);
+  return MakeRequest(kQuoteRequestMainType, child, pageId, value, code, buffer, bodyLength);
 }
 
 bool BufferUsable(const char* name, const uint8_t* buffer, int size) {
-  if (buffer && size >= kHeader) return true;
+  if (buffer && size >= kQuoteHeader) return true;
   foundation::logError("%s: packet buffer of %d bytes", name, buffer ? size : 0);
   return false;
 }
@@ -150,12 +150,12 @@ int MakeRequest_HKJJSInfo(int32_t value, uint16_t code, uint8_t pageId, const ch
   MDBF table;
   if (text) table.SetString(26, text);
   int written = 0;
-  int body = table.SerializeAll(local + kHeader, sizeof(local) - kHeader, &written);
+  int body = table.SerializeAll(local + kQuoteHeader, sizeof(local) - kQuoteHeader, &written);
   if (body < 0) {
     foundation::logError("MakeRequest_HKJJSInfo: body does not fit (%d)", body);
     return -2;
   }
-  int length = BuildPacket(kQuoteMainType, 8, pageId, value, code, local, body, 0);
+  int length = BuildPacket(kQuoteRequestMainType, 8, pageId, value, code, local, body, 0);
   int copied = std::min(size, length);
   std::memcpy(buffer, local, static_cast<size_t>(copied));
   return copied;
@@ -165,7 +165,8 @@ int MakeRequest_StockData(int32_t value, uint16_t code, uint8_t pageId, uint8_t 
                           const char* stockCode, const uint8_t* list1, const uint8_t* list2,
                           uint8_t* buffer, int size) {
   if (!BufferUsable("MakeRequest_StockData", buffer, size)) return -2;
-  int body = PackStockData(buffer + kHeader, size - kHeader, market, stockCode, list1, list2);
+  int body =
+      PackStockData(buffer + kQuoteHeader, size - kQuoteHeader, market, stockCode, list1, list2);
   return FramePacked("MakeRequest_StockData", 10, pageId, value, code, buffer, body);
 }
 
@@ -175,7 +176,7 @@ int MakeRequest_SearchStock(int32_t value, uint16_t code, uint8_t pageId, const 
   int set = (withField16 ? 0 : 2) + (withField3 ? 0 : 1);
   uint8_t ids[64] = {};
   std::memcpy(ids, kSearchSets[set], kSearchCounts[set]);
-  BodyWriter w(buffer + kHeader, size - kHeader);
+  BodyWriter w(buffer + kQuoteHeader, size - kQuoteHeader);
   w.Code(text);
   w.U8(1);
   w.U8(kSearchCounts[set]);
@@ -190,7 +191,7 @@ int FrameStockRequest(const char* name, uint8_t child, uint8_t pageId, int32_t v
                       uint8_t market, const char* stockCode, uint16_t number, const uint8_t* list,
                       uint8_t* buffer, int size) {
   if (!BufferUsable(name, buffer, size)) return -2;
-  BodyWriter w(buffer + kHeader, size - kHeader);
+  BodyWriter w(buffer + kQuoteHeader, size - kQuoteHeader);
   w.U8(market);
   w.Code(stockCode);
   w.U16(number);
@@ -204,7 +205,7 @@ int MakeRequest_StockList(int32_t value, uint16_t code, uint8_t pageId, const ui
                           int count, const uint8_t* list1, const uint8_t* list2, uint8_t* buffer,
                           int size) {
   if (!BufferUsable("MakeRequest_StockList", buffer, size)) return -2;
-  int body = PackStockList(buffer + kHeader, size - kHeader, items, count, list1, list2);
+  int body = PackStockList(buffer + kQuoteHeader, size - kQuoteHeader, items, count, list1, list2);
   return FramePacked("MakeRequest_StockList", 12, pageId, value, code, buffer,
                      body == -1 ? -2 : body);
 }
@@ -219,7 +220,7 @@ int MakeRequest_DealDetail(int32_t value, uint16_t code, uint8_t pageId, uint8_t
 int MakeRequest_Sort(int32_t value, uint16_t code, uint8_t pageId, const uint8_t* block,
                      const uint8_t* list1, const uint8_t* list2, uint8_t* buffer, int size) {
   if (!BufferUsable("MakeRequest_Sort", buffer, size) || !block) return -2;
-  BodyWriter w(buffer + kHeader, size - kHeader);
+  BodyWriter w(buffer + kQuoteHeader, size - kQuoteHeader);
   w.Bytes(block, 7);
   w.List(list1);
   w.List(list2);
@@ -229,7 +230,7 @@ int MakeRequest_Sort(int32_t value, uint16_t code, uint8_t pageId, const uint8_t
 int MakeRequest_BKSort(int32_t value, uint16_t code, uint8_t pageId, const uint8_t* block,
                        const uint8_t* list, uint8_t* buffer, int size) {
   if (!BufferUsable("MakeRequest_BKSort", buffer, size) || !block) return -2;
-  BodyWriter w(buffer + kHeader, size - kHeader);
+  BodyWriter w(buffer + kQuoteHeader, size - kQuoteHeader);
   w.Bytes(block, 53);
   w.List(list);
   return FramePacked("MakeRequest_BKSort", 24, pageId, value, code, buffer, w.Result());
@@ -239,7 +240,7 @@ int MakeRequest_KLine(int16_t value, uint16_t code, uint8_t pageId, const uint8_
                       const uint8_t* list1, const uint8_t* list2, const uint8_t* list3,
                       uint8_t* buffer, int size) {
   if (!BufferUsable("MakeRequest_KLine", buffer, size) || !block) return -2;
-  BodyWriter w(buffer + kHeader, size - kHeader);
+  BodyWriter w(buffer + kQuoteHeader, size - kQuoteHeader);
   w.Bytes(block, 21);
   w.List(list1);
   w.List(list2);
@@ -260,7 +261,7 @@ int MakeRequest_HistTrendline(int32_t value, uint16_t code, uint8_t pageId, uint
                               const char* stockCode, uint8_t dayValue, uint32_t date,
                               const uint8_t* list, uint8_t* buffer, int size) {
   if (!BufferUsable("MakeRequest_HistTrendline", buffer, size)) return -2;
-  BodyWriter w(buffer + kHeader, size - kHeader);
+  BodyWriter w(buffer + kQuoteHeader, size - kQuoteHeader);
   w.U8(market);
   w.Code(stockCode);
   w.U8(dayValue);
@@ -289,8 +290,9 @@ int MakeRequest_53(int32_t value, uint16_t code, uint8_t pageId, const char* use
 
   std::vector<uint8_t> local(8192, 0);
   // One byte of the local buffer is kept for a terminator: the text is cut at 8175 bytes.
-  int bodyLength = KVBody_CopyText(body, local.data() + kHeader, 8192 - kHeader);
-  int length = BuildPacket(kQuoteMainType, 53, pageId, value, code, local.data(), bodyLength, 0);
+  int bodyLength = KVBody_CopyText(body, local.data() + kQuoteHeader, 8192 - kQuoteHeader);
+  int length =
+      BuildPacket(kQuoteRequestMainType, 53, pageId, value, code, local.data(), bodyLength, 0);
   int copied = std::min(size, length);
   std::memcpy(buffer, local.data(), static_cast<size_t>(copied));
   return copied;

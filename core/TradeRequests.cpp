@@ -17,8 +17,8 @@
 
 namespace {
 
-constexpr int kHeader = 16;
-constexpr int kPacketSize = 4096;
+constexpr int kTradeHeader = 16;
+constexpr int kTradePacketSize = 4096;
 constexpr int kRandomTextLength = 1024;
 constexpr int kSessionKeyLength = 16;
 
@@ -28,14 +28,14 @@ uint16_t SendEnciphered(const char* name, CDataRequest* request, uint8_t mainTyp
     foundation::logError("%s: no request object", name);
     return 0;
   }
-  std::vector<uint8_t> packet(kPacketSize, 0);
-  const int area = kPacketSize - kHeader;
+  std::vector<uint8_t> packet(kTradePacketSize, 0);
+  const int area = kTradePacketSize - kTradeHeader;
   // A body that did not fit goes nowhere: a packet is never framed from a failed length.
-  int body = SerializeRequestBody(table, packet.data() + kHeader, area, name);
+  int body = SerializeRequestBody(table, packet.data() + kTradeHeader, area, name);
   if (body < 0) return 0;
   std::string key = GetDataCenter().GetSessionKey();
   key.resize(kSessionKeyLength, '\0');
-  body = EncipherRequestBody(packet.data() + kHeader, body, area, key.c_str(), name);
+  body = EncipherRequestBody(packet.data() + kTradeHeader, body, area, key.c_str(), name);
   if (body < 0) return 0;
   uint16_t code = NextRequestCode(request);
   int length = BuildPacket(mainType, childType, 0, static_cast<int32_t>(request->GetSessionValue()),

@@ -31,7 +31,7 @@ std::string Format2(const char* fmt, double v) {
   return buf;
 }
 
-bool IsMinutePeriod(int32_t period) {
+bool IsPaneMinutePeriod(int32_t period) {
   return period >= 4 && period <= 7;
 }
 
@@ -291,7 +291,7 @@ KLineModuleView::PaneFit KLineModuleView::fitNonNegative(const double* values,
 
 void KLineModuleView::drawZLCCIndex(gfx::Context& ctx, int step) {
   (void)step;
-  if (IsMinutePeriod(KCircleType)) {
+  if (IsPaneMinutePeriod(KCircleType)) {
     drawDisableText(ctx);
     return;
   }
@@ -342,7 +342,7 @@ void KLineModuleView::drawCCLIndex(gfx::Context& ctx, int step) {
 
 void KLineModuleView::drawZLDXIndex(gfx::Context& ctx, int step) {
   (void)step;
-  if (IsMinutePeriod(KCircleType)) {
+  if (IsPaneMinutePeriod(KCircleType)) {
     drawDisableText(ctx);
     return;
   }
@@ -388,7 +388,7 @@ void KLineModuleView::drawZLDXIndex(gfx::Context& ctx, int step) {
 
 void KLineModuleView::drawZLHYDIndex(gfx::Context& ctx, int step) {
   (void)step;
-  if (IsMinutePeriod(KCircleType)) {
+  if (IsPaneMinutePeriod(KCircleType)) {
     drawDisableText(ctx);
     return;
   }

@@ -8,11 +8,11 @@
 namespace {
 
 constexpr const char* kNames[kline::kParamRows] = {"MACD", "KDJ", "RSI", "BIAS", "CCI"};
-constexpr const char* kTitles[kline::kParamRows][3] = {{"DIF", "DEA", "MACD"},
-                                                       {"K", "D", "J"},
-                                                       {"RSI1", "RSI2", "RSI3"},
-                                                       {"BIAS1", "BIAS2", "BIAS3"},
-                                                       {"CCI", "", ""}};
+constexpr const char* kMenuTitles[kline::kParamRows][3] = {{"DIF", "DEA", "MACD"},
+                                                           {"K", "D", "J"},
+                                                           {"RSI1", "RSI2", "RSI3"},
+                                                           {"BIAS1", "BIAS2", "BIAS3"},
+                                                           {"CCI", "", ""}};
 
 bool IsRow(int t) {
   return t >= 0 && t < kline::kParamRows;
@@ -145,7 +145,7 @@ void SettingsMenu::SetPickerParams(int columns) {
 void SettingsMenu::SetupIndexTechNameFrame(int columns, int indicator) {
   if (!IsRow(indicator) || !IndexTechNameLabel1) return;
   const double pw = _paramView ? _paramView->bounds().width() : bounds().width();
-  const auto& titles = kTitles[indicator];
+  const auto& titles = kMenuTitles[indicator];
   IndexTechNameLabel1->setText(titles[0]);
   if (columns == 1) {
     IndexTechNameLabel1->setFrame({0, 2, pw, 18});

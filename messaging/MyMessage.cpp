@@ -27,9 +27,9 @@ using foundation::Value;
 
 namespace {
 
-constexpr const char* kNotification = "MyMessage";
+constexpr const char* kMyMessageNotification = "MyMessage";
 // Server text quoted in a log line is cut here (the log escapes control codes itself).
-constexpr size_t kLogQuote = 200;
+constexpr size_t kMyMessageLogQuote = 200;
 // A content may not gather more than its part count allows: 255 parts of one record each.
 constexpr size_t kMaxContentBytes = 255u * kReceiveRecordBodyCapacity;
 
@@ -43,9 +43,9 @@ std::function<void()>& ListRequestPause() {
   return pause;
 }
 
-std::string Quote(const std::string& text) {
-  if (text.size() <= kLogQuote) return text;
-  size_t cut = kLogQuote;
+std::string LogQuote(const std::string& text) {
+  if (text.size() <= kMyMessageLogQuote) return text;
+  size_t cut = kMyMessageLogQuote;
   // Do not cut inside a UTF-8 sequence.
   while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
   return text.substr(0, cut) + "...";
@@ -86,7 +86,7 @@ void MyMessage::observe() {
   observing_ = true;
   auto& center = foundation::NotificationCenter::defaultCenter();
   std::weak_ptr<MyMessage> weak = weakAs<MyMessage>();
-  center.addObserver(this, kNotification, [weak](const foundation::Notification& n) {
+  center.addObserver(this, kMyMessageNotification, [weak](const foundation::Notification& n) {
     if (auto self = weak.lock()) self->recvmsg(n);
   });
   center.addObserver(this, "relogin", [weak](const foundation::Notification&) {
@@ -387,12 +387,12 @@ void MyMessage::takeContentPart(const PacketHeader& header, const uint8_t* body,
   std::string text(recMailData_.c_str());  // up to the first NUL, as the server's string
   recMailData_.clear();
   nextMailPart_ = 0;
-  foundation::logInfo("s_content =totalContent= %s", Quote(text).c_str());
+  foundation::logInfo("s_content =totalContent= %s", LogQuote(text).c_str());
   Value message = MessageFromContent(text);
   if (message.isNull()) {
     // Left on the server with the start id unchanged; the next entry is fetched so that one
     // broken message does not stop every later one.
-    foundation::logError("!!!!!!! Error:XML parse failed! %s", Quote(text).c_str());
+    foundation::logError("!!!!!!! Error:XML parse failed! %s", LogQuote(text).c_str());
     requestMessageContent();
     return;
   }

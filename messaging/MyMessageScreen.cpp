@@ -32,7 +32,7 @@ namespace {
 constexpr const char* kCellIdentifier = "info-cell-identifier";
 constexpr double kSlide = 0.4;
 
-bool IsUnread(const Value& message) {
+bool IsMessageUnread(const Value& message) {
   return message["unread"].toInt(0) == 1;
 }
 
@@ -398,7 +398,7 @@ std::shared_ptr<ui::TableViewCell> MyMessage::tableViewCellForRowAtIndexPath(
     cell->dateLabel()->setText(m["date"].toString());
     cell->titleLabel()->setText(m["title"].toString());
     cell->senderLabel()->setText("发件人:" + m["sender"].toString());
-    cell->setMessageUnread(IsUnread(m));
+    cell->setMessageUnread(IsMessageUnread(m));
     cell->revertCell();
   }
   return cell;
@@ -513,7 +513,7 @@ Value MyMessage::currentMyMessage(int row) {
   if (current < 0 || current >= static_cast<int>(shown.size())) return Value();
   const size_t index = static_cast<size_t>(shown[static_cast<size_t>(current)]);
   Value& message = store_.totalMessages()[index];
-  if (IsUnread(message)) {
+  if (IsMessageUnread(message)) {
     if (!IsAdviserLogin()) {
       std::string to = message["brokerID"].toString();
       std::string source = message["messagesource"].toString();

@@ -28,7 +28,7 @@ std::string WithoutBlanks(std::string text) {
   return text;
 }
 
-std::string Upper(std::string text) {
+std::string UpperAscii(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
 }
@@ -178,13 +178,13 @@ void MySendMessageView::setReceiverArray(const foundation::Array& rows) {
   const std::string letters = "#ABCDEFGHIJKLMNOPQRSTUVWXYZ";
   std::vector<Value> leftovers;
   for (const Value& row : rows) {
-    std::string initial = Upper(row["broker_firstABC"].toString());
+    std::string initial = UpperAscii(row["broker_firstABC"].toString());
     if (initial.size() != 1 || letters.find(initial[0]) == std::string::npos) leftovers.push_back(row);
   }
   for (char key : letters) {
     std::vector<int> positions;
     for (const Value& row : rows) {
-      if (Upper(row["broker_firstABC"].toString()) != std::string(1, key)) continue;
+      if (UpperAscii(row["broker_firstABC"].toString()) != std::string(1, key)) continue;
       positions.push_back(static_cast<int>(receivers_.size()));
       receivers_.push_back(row);
     }

@@ -13,17 +13,17 @@
 
 namespace {
 
-constexpr char kCellIdentifier[] = "any-cell";
-constexpr int kCellFirstSubviewTag = 111;
+constexpr char kDetailCellIdentifier[] = "any-cell";
+constexpr int kDetailCellFirstSubviewTag = 111;
 constexpr int kStandardRows = 6;
 constexpr double kExtendBy = 105;
 
-gfx::Font boldFont(double size) {
+gfx::Font DetailBoldFont(double size) {
   return gfx::Font::named("Helvetica-Bold", size);
 }
 
-const gfx::Color kRise = gfx::Color::rgb255(184, 6, 26);
-const gfx::Color kFall = gfx::Color::rgb255(123, 159, 88);
+const gfx::Color kDetailRise = gfx::Color::rgb255(184, 6, 26);
+const gfx::Color kDetailFall = gfx::Color::rgb255(123, 159, 88);
 
 }  // namespace
 
@@ -34,7 +34,7 @@ CellDetail::CellDetail(const gfx::Rect& frame) : ui::View(frame) {
     auto label = ui::Label::create(rect);
     label->setTextColor(color);
     label->setBackgroundColor(gfx::Color::clear());
-    label->setFont(boldFont(13));
+    label->setFont(DetailBoldFont(13));
     addSubview(label);
     return label;
   };
@@ -53,7 +53,7 @@ void CellDetail::setCellWidth(int32_t w) {
   closeLabel_->setFrame({c, 0, c + 4, 15});
   volLabel_->setFrame({2 * c + 4, 0, c, 15});
   for (auto* label : {timeLabel_.get(), closeLabel_.get(), volLabel_.get()}) {
-    label->setFont(boldFont(10));
+    label->setFont(DetailBoldFont(10));
     label->setAdjustsFontSizeToFitWidth(true);
   }
   mark_->setFrame({3 * c + 5, 0, 8, 12});
@@ -62,10 +62,10 @@ void CellDetail::setCellWidth(int32_t w) {
 void CellDetail::setVolLabelState(int32_t flag) {
   mark_->setHidden(false);
   if (flag == 0) {
-    volLabel_->setTextColor(kRise);
+    volLabel_->setTextColor(kDetailRise);
     mark_->setImage(gfx::Image::named("xiashang.png"));
   } else if (flag == 1) {
-    volLabel_->setTextColor(kFall);
+    volLabel_->setTextColor(kDetailFall);
     mark_->setImage(gfx::Image::named("xiajiang.png"));
   } else {
     volLabel_->setTextColor(gfx::Color::white());
@@ -149,8 +149,8 @@ std::string DetailTable::CalcTime(int32_t t) {
 }
 
 gfx::Color DetailTable::CheckPriceColor(int64_t change) {
-  if (change > 0) return kRise;
-  if (change < 0) return kFall;
+  if (change > 0) return kDetailRise;
+  if (change < 0) return kDetailFall;
   return gfx::Color::white();
 }
 
@@ -222,10 +222,10 @@ std::shared_ptr<ui::View> DetailTable::tableViewViewForHeaderInSection(ui::Table
 
 std::shared_ptr<ui::TableViewCell> DetailTable::tableViewCellForRowAtIndexPath(
     ui::TableView& table, const ui::IndexPath& path) {
-  auto cell = table.dequeueReusableCellWithIdentifier(kCellIdentifier);
+  auto cell = table.dequeueReusableCellWithIdentifier(kDetailCellIdentifier);
   if (!cell) {
-    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, kCellIdentifier);
-    if (!cell->subviews().empty()) cell->subviews().front()->setTag(kCellFirstSubviewTag);
+    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, kDetailCellIdentifier);
+    if (!cell->subviews().empty()) cell->subviews().front()->setTag(kDetailCellFirstSubviewTag);
     auto row = std::make_shared<CellDetail>(gfx::Rect{});
     row->setTag(kCellDetailTag);
     if (_bCustom) row->setCellWidth(static_cast<int32_t>(table.frame().width()));

@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr char kCellIdentifier[] = "identifier";
+constexpr char kMiniDetailCellIdentifier[] = "identifier";
 // The strip under the carousel that holds the page dots.
 constexpr double kDotsStrip = 11;
 
@@ -316,12 +316,12 @@ std::shared_ptr<ui::TableViewCell> MiniDetailView::tableViewCellForRowAtIndexPat
   const bool book = &table == _tableViewMM.get();
   const bool index = &table == _tableIndexHQ.get();
   auto cell = std::dynamic_pointer_cast<MiniDetailCell>(
-      table.dequeueReusableCellWithIdentifier(kCellIdentifier));
+      table.dequeueReusableCellWithIdentifier(kMiniDetailCellIdentifier));
   if (!cell) {
     const double W = frame().width();
     const double H = frame().height();
     const double width = table.bounds().width();
-    cell = MiniDetailCell::create(ui::TableViewCellStyle::Default, kCellIdentifier);
+    cell = MiniDetailCell::create(ui::TableViewCellStyle::Default, kMiniDetailCellIdentifier);
     cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
     if (book) {
       const double height = (H - kDotsStrip) / 10;

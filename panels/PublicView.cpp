@@ -10,7 +10,7 @@
 
 namespace {
 
-gfx::Font boldFont(double size) {
+gfx::Font PublicBoldFont(double size) {
   return gfx::Font::named("Helvetica-Bold", size);
 }
 
@@ -40,7 +40,7 @@ void PublicView::BuildPricePanel(double width) {
   auto initLabel = [](ui::Label* label, const char* text, double size) {
     label->setText(text);
     label->setTextColor(gfx::Color::white());
-    label->setFont(boldFont(size));
+    label->setFont(PublicBoldFont(size));
   };
   initLabel(MainPriceShow->nowLabel(), "--", 22);
   initLabel(MainPriceShow->updownLabel(), "--", 14);
@@ -60,10 +60,10 @@ void PublicView::BuildPricePanel(double width) {
     auto cell = PriceShowView::create({g.x, g.y, c, r});
     cell->textName()->setText(g.name);
     cell->textName()->setTextColor(gfx::Color::rgb255(0, 255, 255));
-    cell->textName()->setFont(boldFont(12));
+    cell->textName()->setFont(PublicBoldFont(12));
     cell->textPrice()->setText("--");
     cell->textPrice()->setTextColor(gfx::Color::white());
-    cell->textPrice()->setFont(boldFont(12));
+    cell->textPrice()->setFont(PublicBoldFont(12));
     *g.member = cell;
     addSubview(cell);
   }

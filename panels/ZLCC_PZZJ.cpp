@@ -11,10 +11,10 @@
 
 namespace {
 
-constexpr const char* kClassNames[4] = {"散户", "中户", "大户", "机构"};
+constexpr const char* kPZZJClassNames[4] = {"散户", "中户", "大户", "机构"};
 
-void DrawText(gfx::Context& ctx, const std::string& text, const gfx::Rect& rect,
-              gfx::TextAlignment alignment) {
+void DrawPZZJText(gfx::Context& ctx, const std::string& text, const gfx::Rect& rect,
+                  gfx::TextAlignment alignment) {
   gfx::drawText(ctx, text, rect, gfx::TextStyle(gfx::Font::named("Helvetica-Bold", 13), alignment));
 }
 
@@ -60,8 +60,8 @@ void ZLCC_PZZJ::drawBackground(gfx::Context& ctx) {
   ctx.strokeRect(gfx::Rect(0, 1, m_width, m_height - 1));
   ctx.strokeLine(gfx::Point(0, 20), gfx::Point(m_width, 20));
   ctx.setFillColor(gfx::Color::white().withAlpha(0.6));
-  DrawText(ctx, "盘中资金监控", gfx::Rect(2, 2, 200, 18), gfx::TextAlignment::Left);
-  DrawText(ctx, "单位: 净额(万元)", gfx::Rect(210, 2, 100, 18), gfx::TextAlignment::Right);
+  DrawPZZJText(ctx, "盘中资金监控", gfx::Rect(2, 2, 200, 18), gfx::TextAlignment::Left);
+  DrawPZZJText(ctx, "单位: 净额(万元)", gfx::Rect(210, 2, 100, 18), gfx::TextAlignment::Right);
 }
 
 void ZLCC_PZZJ::drawDataLine(gfx::Context& ctx) {
@@ -103,7 +103,7 @@ void ZLCC_PZZJ::drawDataLine(gfx::Context& ctx) {
     const gfx::Rect valueRect(_XCoor[i], inflow ? zero - h - 19 : zero - h + 2, _width_Histogram,
                               18);
     const gfx::Rect nameRect(_XCoor[i], inflow ? zero + 2 : zero - 20, _width_Histogram, 18);
-    DrawText(ctx, value, valueRect, gfx::TextAlignment::Center);
-    DrawText(ctx, kClassNames[i], nameRect, gfx::TextAlignment::Center);
+    DrawPZZJText(ctx, value, valueRect, gfx::TextAlignment::Center);
+    DrawPZZJText(ctx, kPZZJClassNames[i], nameRect, gfx::TextAlignment::Center);
   }
 }

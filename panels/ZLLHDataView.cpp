@@ -18,12 +18,12 @@ constexpr double kFiguresWidth = 150;
 constexpr double kRowHeight = 19;
 constexpr double kCaptionWidth = 62;
 
-struct Row {
+struct ZLLHRow {
   const char* caption;
   int tag;
 };
 
-constexpr Row kRows[] = {
+constexpr ZLLHRow kRows[] = {
     {"现价", ZLLHDataView::kPriceTag},       {"涨幅", ZLLHDataView::kChangeTag},
     {"买单数", ZLLHDataView::kBuyCountTag},  {"买单均量", ZLLHDataView::kBuyAverageTag},
     {"卖单数", ZLLHDataView::kSellCountTag}, {"卖单均量", ZLLHDataView::kSellAverageTag},
@@ -73,7 +73,7 @@ void ZLLHDataView::buildInterface() {
   box->setBackgroundColor(gfx::Color::clear());
   box->setUserInteractionEnabled(false);
   double y = 0;
-  for (const Row& row : kRows) {
+  for (const ZLLHRow& row : kRows) {
     auto caption = ui::Label::create({0, y, kCaptionWidth, kRowHeight});
     caption->setText(row.caption);
     caption->setFont(gfx::Font::named("Helvetica-Bold", 13));

@@ -84,7 +84,7 @@ int64_t Quotient(int64_t a, int64_t b) {
 
 namespace {
 
-constexpr char kCellIdentifier[] = "cell";
+constexpr char kZLLHCellIdentifier[] = "cell";
 const gfx::Color kBorderGrey = gfx::Color::darkGrey();
 
 // The share of a class in its side's volume, rounded half up to a whole percent.
@@ -196,9 +196,9 @@ int ZLLHTable::tableViewNumberOfRowsInSection(ui::TableView& table, int section)
 
 std::shared_ptr<ui::TableViewCell> ZLLHTable::tableViewCellForRowAtIndexPath(
     ui::TableView& table, const ui::IndexPath& path) {
-  auto cell = table.dequeueReusableCellWithIdentifier(kCellIdentifier);
+  auto cell = table.dequeueReusableCellWithIdentifier(kZLLHCellIdentifier);
   if (!cell) {
-    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, kCellIdentifier);
+    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, kZLLHCellIdentifier);
     cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
     cell->setBackgroundColor(gfx::Color::black());
     configCell(*cell, table, path);

@@ -48,13 +48,13 @@ constexpr MarketEntry kMarkets[] = {
 // The quote fields of a sort or board page (list 2), count byte first.
 constexpr uint8_t kSortFields[] = {23, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6,
                                    7,  15, 24, 14, 40, 16, 25, 26, 72, 73, 75, 62};
-constexpr uint8_t kEmptyList[] = {0};
+constexpr uint8_t kStockSortEmptyList[] = {0};
 // The index list's two field lists.
 constexpr uint8_t kIndexFields1[] = {7, 30, 10, 9, 11, 1, 20, 19};
 constexpr uint8_t kIndexFields2[] = {24, 13, 9,  10, 17, 2,  3,  4,  5,  31, 23, 6, 7,
                                      24, 15, 14, 40, 16, 25, 18, 72, 73, 75, 62, 26};
 
-constexpr int kBoardHeadSize = 55;
+constexpr int kStockSortBoardHeadSize = 55;
 
 int& SharedLastStartIndex() {
   static int last = -1;
@@ -257,8 +257,8 @@ void StockSort::RequestData(uint8_t market, uint8_t sortType, uint16_t stockType
   FillSortBlock(block, market, static_cast<uint8_t>(stockType & 0xff), sortType, start, count);
   uint8_t buffer[1024];
   const int32_t value = SessionValue(request);
-  int n = MakeRequest_Sort(value, code, kSortPageId, block, kEmptyList, kSortFields, buffer,
-                           sizeof buffer);
+  int n = MakeRequest_Sort(value, code, kSortPageId, block, kStockSortEmptyList, kSortFields,
+                           buffer, sizeof buffer);
   if (n <= 0) {
     foundation::logError("!!!!!!!StockSort: sort request not built (%d)", n);
     return;
@@ -332,7 +332,7 @@ void StockSort::recvRecord(const uint8_t* record, int size) {
     case 17:
     case 24: {
       const bool board = reply.header.ChildType == 24;
-      uint8_t head[kBoardHeadSize] = {};
+      uint8_t head[kStockSortBoardHeadSize] = {};
       tagCodeItem keys[kMaxRows] = {};
       // The count is what was really parsed: never more than the body holds or 30.
       const int parsed = board ? QuoteCache_ParseListReply55(reply.body, len, keys, kMaxRows, head)

@@ -3,13 +3,13 @@
 set -euo pipefail
 # Fonts: the Chinese interface needs a CJK font that fontconfig can find. clang with its
 # runtime libraries (the unversioned packages follow the distribution's default clang) builds
-# the fuzz targets.
+# the sanitizer build of the tests and the fuzz targets; lld links the programs quickly.
 packages=(
   build-essential cmake ninja-build pkg-config git
   libcairo2-dev libpango1.0-dev libfontconfig-dev libsdl2-dev libplist-dev libpugixml-dev
   libcurl4-openssl-dev libssl-dev fonts-wqy-microhei
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-dev
+  clang libclang-rt-dev lld
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds with AddressSanitizer + UBSan and runs every test; then builds
-# the threaded tests with ThreadSanitizer and runs them; then, when clang is there, a short
-# smoke run of each fuzz target.
+# Installs what is needed, then:
+#  1. one clang build with AddressSanitizer + UBSan (undefined behaviour is fatal) of every
+#     program, the test programs and the fuzz targets, and runs every test program;
+#  2. a short smoke run of each fuzz target from that build, several at a time;
+#  3. a ThreadSanitizer build (GCC) of the threaded test programs, which compiles at low priority
+#     while steps 1 and 2 run their programs, then runs them.
+# Without clang the first build uses the default compiler and the fuzz targets are left out.
 #
 # Each test program runs whole, its cases in a shuffled order, so that a case leaning on what an
 # earlier one left behind fails. The order's seed comes from the commit under test (the same
@@ -57,43 +61,88 @@ run_shuffled() {
   done
   return $failed
 }
+
+# run_fuzz <build dir>: a 5-second run of each fuzz target of the build from its seeds, as many
+# at a time as there are cores; prints the log of those that fail.
+run_fuzz() {
+  local dir=$1 logs=$1/fuzz-logs
+  rm -rf "$logs" && mkdir -p "$logs"
+  # shellcheck disable=SC2016
+  find "$dir/fuzz" -maxdepth 1 -name 'fuzz_*' -type f -perm -u+x | sort | xargs -r -P "$jobs" -I{} bash -c '
+    f=$1; dir=$2; logs=$3; name=$(basename "$f")
+    corpus=tests/data/fuzz/${name#fuzz_}
+    mkdir -p "$dir/corpus/$name"
+    args=("$dir/corpus/$name")
+    [ -d "$corpus" ] && args+=("$corpus")
+    if "$f" -max_total_time=5 -print_final_stats=0 -artifact_prefix="$dir/$name-" "${args[@]}" \
+        >/dev/null 2>"$logs/$name.log"; then
+      echo "$name: clean"
+    else
+      echo "$name: FAILED" >"$logs/$name.failed"
+    fi' _ {} "$dir" "$logs"
+  local failed=0 f name
+  for f in "$logs"/*.failed; do
+    [ -e "$f" ] || continue
+    name=$(basename "$f" .failed)
+    cat "$logs/$name.log"
+    echo "fuzz target $name failed"
+    failed=1
+  done
+  return $failed
+}
+
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+start=$SECONDS
+phase() { echo "== $1 (at $((SECONDS - start)) s)"; }
 
-echo "== AddressSanitizer + UBSan build"
-# Line tables are enough for sanitizer stack traces and build much faster than full debug info.
-cmake -S . -B build-asan -G Ninja -DASAN=ON -DVERDAN_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
-  -DVERDAN_BENCH=OFF >/dev/null
-cmake --build build-asan -j "$jobs"
-run_shuffled build-asan
+# Line tables (-g1) are enough for sanitizer stack traces and build much faster than full debug
+# info.
+debug_flags=(-DVERDAN_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DVERDAN_BENCH=OFF)
+check_compiler=()
+fuzz=OFF
+if command -v clang++ >/dev/null && [ -d fuzz ]; then
+  check_compiler=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+  fuzz=ON
+fi
 
-echo "== ThreadSanitizer build of the threaded tests"
-cmake -S . -B build-tsan -G Ninja -DTSAN=ON -DVERDAN_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
-  -DVERDAN_BENCH=OFF >/dev/null
+phase "AddressSanitizer + UBSan build of everything, the tests and the fuzz targets (fuzz: $fuzz)"
+cmake -S . -B build-check -G Ninja -DASAN=ON -DFUZZ=$fuzz "${check_compiler[@]}" "${debug_flags[@]}" >/dev/null
+cmake --build build-check -j "$jobs"
+
+# The ThreadSanitizer build goes on at the lowest priority while the programs above run: it takes
+# only the time they leave.
+cmake -S . -B build-tsan -G Ninja -DTSAN=ON "${debug_flags[@]}" >/dev/null
 tsan_targets=$(cat build-tsan/tsan-targets.txt 2>/dev/null || true)
+tsan_pid=""
+stop_tsan_build() { [ -z "$tsan_pid" ] || kill -- -"$tsan_pid" 2>/dev/null || true; }
+trap stop_tsan_build EXIT
 if [ -n "$tsan_targets" ]; then
   # shellcheck disable=SC2086
-  cmake --build build-tsan -j "$jobs" --target $tsan_targets
+  setsid -w nice -n 19 cmake --build build-tsan -j "$jobs" --target $tsan_targets >build-tsan/build.log 2>&1 &
+  tsan_pid=$!
+fi
+
+phase "AddressSanitizer + UBSan tests"
+run_shuffled build-check
+
+if [ "$fuzz" = ON ]; then
+  phase "Fuzz smoke run"
+  run_fuzz build-check
+fi
+
+if [ -n "$tsan_pid" ]; then
+  phase "ThreadSanitizer build of the threaded tests"
+  if ! wait "$tsan_pid"; then
+    tsan_pid=""
+    cat build-tsan/build.log
+    echo "!! the ThreadSanitizer build failed"
+    exit 1
+  fi
+  tsan_pid=""
+  phase "ThreadSanitizer tests"
   # shellcheck disable=SC2086
   TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_shuffled build-tsan $tsan_targets
 fi
-
-if command -v clang++ >/dev/null && [ -d fuzz ] && ls fuzz/fuzz_*.cpp >/dev/null 2>&1; then
-  echo "== Fuzz smoke run"
-  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DFUZZ=ON -DVERDAN_WERROR=ON -DVERDAN_TESTS=OFF \
-    -DVERDAN_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1" >/dev/null
-  cmake --build build-fuzz -j "$jobs" --target fuzz_all
-  for f in build-fuzz/fuzz/fuzz_*; do
-    [ -x "$f" ] || continue
-    name=$(basename "$f")
-    corpus=tests/data/fuzz/${name#fuzz_}
-    mkdir -p "build-fuzz/corpus/$name"
-    args=("build-fuzz/corpus/$name")
-    [ -d "$corpus" ] && args+=("$corpus")
-    "$f" -max_total_time=5 -print_final_stats=0 -artifact_prefix="build-fuzz/$name-" "${args[@]}" >/dev/null 2>"build-fuzz/$name.log" ||
-      { cat "build-fuzz/$name.log"; echo "fuzz target $name failed"; exit 1; }
-    echo "$name: clean"
-  done
-fi
+phase "done"
 echo "All tests passed."

@@ -16,7 +16,7 @@
 namespace {
 
 constexpr char kOneMarketSortClass[] = "OneMarketSortController";
-constexpr char kAccountClass[] = "AccountManager";
+constexpr char kMoreAccountClass[] = "AccountManager";
 constexpr char kMessageClass[] = "MyMessage";
 // Tab slots of the start-up code: the market lists and the More screen.
 constexpr int kMarketListSlot = 1;
@@ -267,7 +267,7 @@ void MoreController::openFunction(int functionID) {
     h->changeTabBarSelController(kMarketListSlot, param);
     return;
   }
-  if (name == kAccountClass) {
+  if (name == kMoreAccountClass) {
     h->showAccountManagerOnSelController();
     return;
   }

@@ -40,7 +40,7 @@ UserState& AlertUser(ServerCore& s, const std::string& name) {
   return u;
 }
 
-void Message(ServerCore& s, Connection& c, const Request& req, const std::string& text) {
+void SendAlertMessage(ServerCore& s, Connection& c, const Request& req, const std::string& text) {
   TableWriter w;
   w.utf16(15, text);
   s.reply(c, req, w.build(), true);
@@ -77,11 +77,11 @@ void Confirm(ServerCore& s, Connection& c, const Request& req) {
   }
   u.priceAlertRight = 1;
   if (u.permissionScripted) u.permissionValue = 1;
-  Message(s, c, req,
-          u.applicationText.empty() ? "价格提醒申请已受理，已为您开通" : u.applicationText);
+  SendAlertMessage(
+      s, c, req, u.applicationText.empty() ? "价格提醒申请已受理，已为您开通" : u.applicationText);
 }
 
-void Upload(ServerCore& s, Connection& c, const Request& req) {
+void PriceAlertUpload(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
   if (!ParseTable(req, t)) {
     s.replyError(c, req, "设置格式错误", false);
@@ -96,7 +96,7 @@ void Upload(ServerCore& s, Connection& c, const Request& req) {
   }
   std::erase_if(u.alerts, [&](const PriceAlertSetting& x) { return x.code == a.code; });
   u.alerts.push_back(a);
-  Message(s, c, req, "价格提醒设置成功");
+  SendAlertMessage(s, c, req, "价格提醒设置成功");
 }
 
 void Row(TableWriter& w, const PriceAlertSetting& a) {
@@ -140,12 +140,12 @@ void DeleteSetting(ServerCore& s, Connection& c, const Request& req) {
   UserState& u = AlertUser(s, t.GetNSString(1));
   const std::string code = t.GetNSString(8);
   std::erase_if(u.alerts, [&](const PriceAlertSetting& x) { return x.code == code; });
-  Message(s, c, req, "价格提醒已删除");
+  SendAlertMessage(s, c, req, "价格提醒已删除");
 }
 
 void ClearSettings(ServerCore& s, Connection& c, const Request& req) {
   AlertUser(s, UserOf(c, req)).alerts.clear();
-  Message(s, c, req, "价格提醒已全部清除");
+  SendAlertMessage(s, c, req, "价格提醒已全部清除");
 }
 
 void ScriptedAlerts(TableWriter& w, const UserState& u) {
@@ -167,7 +167,7 @@ int64_t Stamp(const ServerCore& s) {
 }
 
 // Alerts of the settings whose condition the market meets now.
-void Alerts(ServerCore& s, Connection& c, const Request& req) {
+void ListAlerts(ServerCore& s, Connection& c, const Request& req) {
   UserState& u = AlertUser(s, UserOf(c, req));
   TableWriter w;
   if (u.receivedScripted) {
@@ -234,19 +234,19 @@ void DeleteAlerts(ServerCore& s, Connection& c, const Request& req) {
   UserState& u = s.user(UserOf(c, req));
   u.alertListCleared = Stamp(s) + 1;
   u.received.clear();
-  Message(s, c, req, "提醒消息已清空");
+  SendAlertMessage(s, c, req, "提醒消息已清空");
 }
 
 }  // namespace
 
 void RegisterPriceAlertHandlers(ServerCore& s) {
   const Role p = Role::PriceAlert;
-  s.on(p, kMainTypePriceAlert, 1, Upload);
+  s.on(p, kMainTypePriceAlert, 1, PriceAlertUpload);
   s.on(p, kMainTypePriceAlert, 2, Settings);
   s.on(p, kMainTypePriceAlert, 3, GetSetting);
   s.on(p, kMainTypePriceAlert, 4, DeleteSetting);
   s.on(p, kMainTypePriceAlert, 5, ClearSettings);
-  s.on(p, kMainTypePriceAlert, 6, Alerts);
+  s.on(p, kMainTypePriceAlert, 6, ListAlerts);
   s.on(p, kMainTypePriceAlert, 7, DeleteAlerts);
   s.on(p, kMainTypePriceAlert, 8, Authority);
   s.on(p, kMainTypePriceAlert, 11, Confirm);

@@ -859,7 +859,7 @@ void KLine(ServerCore& s, Connection& c, const Request& req) {
   s.replyAs(c, kMainTypeQuote, 16, req.header.PageID, req.header.RequestCode, e.take(), nullptr, 1);
 }
 
-void Upload(ServerCore& s, Connection& c, const Request& req) {
+void QuoteUpload(ServerCore& s, Connection& c, const Request& req) {
   CLineStep in;
   in.Append(req.body.data(), static_cast<uint32_t>(req.body.size()));
   // Room for 1000 stocks of up to nine characters and their commas.
@@ -949,7 +949,7 @@ void RegisterQuoteHandlers(ServerCore& s) {
   s.on(q, kMainTypeQuote, 33, Trend);
   s.on(q, kMainTypeQuote, 34, PastTrend);
   s.on(q, kMainTypeQuote, 36, StockList);
-  s.on(q, kMainTypeQuote, 53, Upload);
+  s.on(q, kMainTypeQuote, 53, QuoteUpload);
   s.on(q, kMainTypeQuote, 94, Suggestion);
   // Information and radar (InfoHandlers.cpp).
   RegisterInfoHandlers(s);

@@ -16,7 +16,7 @@ constexpr const char* kVersionKey = "$version";
 constexpr const char* kTopKey = "$top";
 constexpr const char* kRootKey = "root";
 
-std::mutex g_mutex;
+std::mutex g_archiveMutex;
 std::map<std::string, KeyedArchive::Factory, std::less<>>& factories() {
   static auto* map = new std::map<std::string, KeyedArchive::Factory, std::less<>>;
   return *map;
@@ -59,7 +59,7 @@ std::shared_ptr<Archivable> KeyedUnarchiver::objectFromValue(const Value& value)
   const std::string& name = value[kClassKey].asString();
   KeyedArchive::Factory factory;
   {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_archiveMutex);
     auto it = factories().find(name);
     if (it != factories().end()) factory = it->second;
   }
@@ -78,12 +78,12 @@ std::shared_ptr<Archivable> KeyedUnarchiver::objectFromValue(const Value& value)
 }
 
 void KeyedArchive::registerClass(std::string name, Factory factory) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::lock_guard<std::mutex> lock(g_archiveMutex);
   factories()[std::move(name)] = std::move(factory);
 }
 
 bool KeyedArchive::isRegistered(std::string_view name) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::lock_guard<std::mutex> lock(g_archiveMutex);
   return factories().find(name) != factories().end();
 }
 

@@ -9,7 +9,7 @@
 namespace foundation {
 namespace {
 
-std::mutex g_mutex;
+std::mutex g_pathsMutex;
 std::string g_bundle;
 std::string g_documents;
 
@@ -46,20 +46,20 @@ bool makeDirectories(const std::string& dir) {
 }
 
 std::string bundleDir() {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::lock_guard<std::mutex> lock(g_pathsMutex);
   if (g_bundle.empty()) g_bundle = executableDir() + "/resources";
   return g_bundle;
 }
 
 void setBundleDir(std::string dir) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::lock_guard<std::mutex> lock(g_pathsMutex);
   g_bundle = std::move(dir);
 }
 
 std::string documentsDir() {
   std::string dir;
   {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_pathsMutex);
     if (g_documents.empty()) g_documents = defaultDocuments();
     dir = g_documents;
   }
@@ -71,7 +71,7 @@ std::string documentsDir() {
 }
 
 void setDocumentsDir(std::string dir) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::lock_guard<std::mutex> lock(g_pathsMutex);
   g_documents = std::move(dir);
 }
 

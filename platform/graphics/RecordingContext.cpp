@@ -8,7 +8,7 @@
 namespace gfx {
 namespace {
 
-std::string num(double v) {
+std::string RecordedNumber(double v) {
   std::ostringstream os;
   os << (v == 0 ? 0.0 : v);
   return os.str();
@@ -35,7 +35,7 @@ std::string DrawOp::describe() const {
   } else {
     for (double a : args) {
       out += ' ';
-      out += num(a);
+      out += RecordedNumber(a);
     }
   }
   if (!text.empty()) {

@@ -16,7 +16,7 @@ namespace {
 
 constexpr double kButtonHeight = 44;
 constexpr double kFieldHeight = 30;
-constexpr double kMargin = 16;
+constexpr double kAlertMargin = 16;
 // Room kept between an alert and the bottom of the screen or the top of the keyboard.
 constexpr double kScreenMargin = 10;
 // A scrolled message shows at least this many lines.
@@ -122,7 +122,7 @@ void AlertView::rebuildFields() {
               : style_ == AlertViewStyle::LoginAndPasswordInput ? 2
                                                                 : 1;
   for (int i = 0; i < count; ++i) {
-    auto field = TextField::create(gfx::Rect(0, 0, kWidth - 2 * kMargin, kFieldHeight));
+    auto field = TextField::create(gfx::Rect(0, 0, kWidth - 2 * kAlertMargin, kFieldHeight));
     field->setBorderStyle(TextBorderStyle::Line);
     field->setBackgroundColor(gfx::Color::white());
     field->setFont(gfx::Font::systemFont(15));
@@ -158,14 +158,14 @@ gfx::Rect AlertView::availableArea() const {
 }
 
 void AlertView::relayout() {
-  double width = kWidth - 2 * kMargin;
+  double width = kWidth - 2 * kAlertMargin;
   double y = 20;
   if (!title_.empty()) {
     double h = gfx::measureText(title_, titleLabel_->font(), gfx::Size(width, 1000)).height;
-    titleLabel_->setFrame(gfx::Rect(kMargin, y, width, h));
+    titleLabel_->setFrame(gfx::Rect(kAlertMargin, y, width, h));
     y += h + 4;
   } else {
-    titleLabel_->setFrame(gfx::Rect(kMargin, y, width, 0));
+    titleLabel_->setFrame(gfx::Rect(kAlertMargin, y, width, 0));
   }
   // The message's own height and the height of everything else decide whether it must scroll.
   double messageHeight = 0;
@@ -201,7 +201,7 @@ void AlertView::relayout() {
       messageScroll_->addSubview(messageLabel_);
     }
     if (!messageScroll_->superview()) addSubview(messageScroll_);
-    messageScroll_->setFrame(gfx::Rect(kMargin, y, width, shownMessage));
+    messageScroll_->setFrame(gfx::Rect(kAlertMargin, y, width, shownMessage));
     messageLabel_->setFrame(gfx::Rect(0, 0, width, messageHeight));
     messageScroll_->setContentSize(gfx::Size(width, messageHeight));
     messageScroll_->setContentOffset(gfx::Point(0, 0));
@@ -213,12 +213,12 @@ void AlertView::relayout() {
       messageLabel_->removeFromSuperview();
       insertSubview(messageLabel_, 1);
     }
-    messageLabel_->setFrame(gfx::Rect(kMargin, y, width, messageHeight));
+    messageLabel_->setFrame(gfx::Rect(kAlertMargin, y, width, messageHeight));
     y += messageBlock;
   }
   for (auto& field : fields_) {
     y += 6;
-    field->setFrame(gfx::Rect(kMargin, y, width, kFieldHeight));
+    field->setFrame(gfx::Rect(kAlertMargin, y, width, kFieldHeight));
     y += kFieldHeight;
   }
   y += 16;

@@ -13,7 +13,7 @@ namespace {
 constexpr double kEditControlWidth = 32;
 constexpr double kReorderWidth = 32;
 constexpr double kAccessoryWidth = 20;
-constexpr double kMargin = 10;
+constexpr double kCellMargin = 10;
 
 // A view that draws with a function (accessories, controls, grouped backgrounds).
 class PaintedView : public View {
@@ -447,8 +447,8 @@ void TableViewCell::layoutSubviews() {
   if (backgroundView_) backgroundView_->setFrame(b);
   if (groupBackground_) groupBackground_->setFrame(b);
   if (selectedBackgroundView_) selectedBackgroundView_->setFrame(b);
-  separator_->setFrame(gfx::Rect(groupPosition_ >= 0 ? 0 : kMargin, b.height() - 1,
-                                 b.width() - (groupPosition_ >= 0 ? 0 : kMargin), 1));
+  separator_->setFrame(gfx::Rect(groupPosition_ >= 0 ? 0 : kCellMargin, b.height() - 1,
+                                 b.width() - (groupPosition_ >= 0 ? 0 : kCellMargin), 1));
   bringSubviewToFront(separator_.get());
 
   double left = 0, right = b.width();
@@ -469,7 +469,7 @@ void TableViewCell::layoutSubviews() {
   if (accessory_ && !editing_ && !showingDelete_) {
     accessory_->setHidden(false);
     gfx::Size s = accessory_->bounds().size;
-    right -= s.width + kMargin;
+    right -= s.width + kCellMargin;
     accessory_->setFrame(gfx::Rect(right, (b.height() - s.height) / 2, s.width, s.height));
   } else if (accessory_) {
     accessory_->setHidden(true);
@@ -478,15 +478,15 @@ void TableViewCell::layoutSubviews() {
 
   // Standard layouts of the labels and image.
   gfx::Rect c = contentView_->bounds();
-  double x = kMargin;
+  double x = kCellMargin;
   if (!imageView_->image().isEmpty()) {
     gfx::Size is = imageView_->image().size();
     imageView_->setFrame(gfx::Rect(x, (c.height() - is.height) / 2, is.width, is.height));
-    x += is.width + kMargin;
+    x += is.width + kCellMargin;
   } else {
     imageView_->setFrame(gfx::Rect(x, 0, 0, 0));
   }
-  double w = std::max(0.0, c.width() - x - kMargin);
+  double w = std::max(0.0, c.width() - x - kCellMargin);
   switch (style_) {
     case TableViewCellStyle::Default:
       textLabel_->setFrame(gfx::Rect(x, 0, w, c.height()));

@@ -8,7 +8,7 @@ namespace ui {
 
 namespace {
 
-constexpr double kEdge = 6;
+constexpr double kToolbarEdge = 6;
 constexpr double kGap = 10;
 
 }  // namespace
@@ -90,9 +90,9 @@ void Toolbar::layoutSubviews() {
     if (!item->isFixedSpace()) ++placed;
   }
   double gaps = placed > 1 ? (placed - 1) * kGap : 0;
-  double room = std::max(0.0, b.width() - 2 * kEdge - used - gaps);
+  double room = std::max(0.0, b.width() - 2 * kToolbarEdge - used - gaps);
   double flex = flexible > 0 ? room / flexible : 0;
-  double x = b.minX() + kEdge;
+  double x = b.minX() + kToolbarEdge;
   bool previousWasView = false;
   for (size_t i = 0; i < items_.size(); ++i) {
     auto& item = items_[i];

@@ -16,7 +16,7 @@ namespace ui {
 
 namespace {
 
-constexpr double kMargin = 8;
+constexpr double kWebMargin = 8;
 constexpr double kTimeout = 30;
 
 std::string lower(std::string s) {
@@ -561,8 +561,8 @@ void WebView::show(const std::string& url, WebPage page) {
 
 void WebView::layoutPage() {
   fragments_.clear();
-  double width = std::max(10.0, bounds().width() - 2 * kMargin);
-  double y = kMargin;
+  double width = std::max(10.0, bounds().width() - 2 * kWebMargin);
+  double y = kWebMargin;
   for (const auto& p : page_.paragraphs) {
     gfx::Font font = fragmentFont(p.heading);
     double lineHeight = std::ceil(font.pointSize() * 1.45);
@@ -598,20 +598,20 @@ void WebView::layoutPage() {
         }
         bool merge = !fragments_.empty() && fragments_.back().href == run.href &&
                      fragments_.back().frame.y() == y &&
-                     std::abs(fragments_.back().frame.maxX() - (kMargin + x)) < 0.01;
+                     std::abs(fragments_.back().frame.maxX() - (kWebMargin + x)) < 0.01;
         if (merge) {
           fragments_.back().text += token;
           fragments_.back().frame.size.width += w;
         } else {
           fragments_.push_back(
-              {token, gfx::Rect(kMargin + x, y, w, lineHeight), run.href, p.heading});
+              {token, gfx::Rect(kWebMargin + x, y, w, lineHeight), run.href, p.heading});
         }
         x += w;
       }
     }
     y += lineHeight + 6;
   }
-  double height = std::max(y + kMargin, bounds().height());
+  double height = std::max(y + kWebMargin, bounds().height());
   content_->setFrame(gfx::Rect(0, 0, bounds().width(), height));
   scroll_->setContentSize(gfx::Size(bounds().width(), height));
   content_->setNeedsDisplay();

@@ -242,7 +242,7 @@ TEST(PriceAlertGather, KeepsAtMostAThousandRows) {
   EXPECT_EQ(t.GetInt(18), 299);
 }
 
-struct Alert {
+struct StoredAlert {
   const char* when;
   const char* id = "1";
   const char* type = "0";
@@ -252,9 +252,9 @@ struct Alert {
   const char* market = "1";
 };
 
-void Alerts(const std::vector<Alert>& alerts, MDBF& t) {
+void Alerts(const std::vector<StoredAlert>& alerts, MDBF& t) {
   TableWriter w;
-  for (const Alert& a : alerts) {
+  for (const StoredAlert& a : alerts) {
     w.addRow();
     w.text(88, a.when);
     if (*a.id) w.text(81, a.id);

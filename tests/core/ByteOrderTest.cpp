@@ -31,7 +31,7 @@ TEST(ByteOrder, BoundedReadsStopAtLimit) {
   EXPECT_TRUE(GetU8(p, limit, v8));
   EXPECT_EQ(v8, 5);
   EXPECT_FALSE(GetU8(p, limit, v8));
-  EXPECT_EQ(BytesLeft(data + 6, limit), 0u);  // past the limit counts as empty
+  EXPECT_EQ(BytesLeft(limit, data + 4), 0u);  // past the limit counts as empty
 
   uint8_t out[3];
   uint8_t* w = out;

@@ -43,7 +43,7 @@ struct Lzw : ::testing::Test {
   }
 };
 
-std::vector<uint8_t> Bytes(const std::string& s) {
+std::vector<uint8_t> BytesOf(const std::string& s) {
   return {s.begin(), s.end()};
 }
 
@@ -70,7 +70,7 @@ TEST_F(Lzw, DecodesTheStringDefinedByTheSameStep) {
 TEST_F(Lzw, ShortInputsCannotMeetTheOutputLimit) {
   // "abababa" codes to 6 bytes, but the writer keeps 4 bytes of slack below the input length.
   std::vector<uint8_t> out;
-  EXPECT_EQ(Compress(Bytes("abababa"), out), kLzwErrNoRoom);
+  EXPECT_EQ(Compress(BytesOf("abababa"), out), kLzwErrNoRoom);
 }
 
 TEST_F(Lzw, RunOfOneByte) {
@@ -197,7 +197,7 @@ TEST_F(Lzw, RoundTripsTextAndIsReusable) {
   for (int i = 0; text.size() < 9000; ++i)
     text += "600036 招商银行 " + std::to_string(i * 37 % 1000) + " 成交量 ";
   text.resize(9000);
-  std::vector<uint8_t> in = Bytes(text), out, back;
+  std::vector<uint8_t> in = BytesOf(text), out, back;
   for (int round = 0; round < 3; ++round) {
     uint32_t r = Compress(in, out);
     ASSERT_FALSE(LzwFailed(r));

@@ -33,7 +33,7 @@ class MessageRequests : public ::testing::Test {
   MailPartPause previousPause;
 };
 
-struct TableCase {
+struct MessageTableCase {
   const char* name;
   std::function<int(CDataRequest*)> build;  // code 31, page 24
   uint8_t child;
@@ -42,7 +42,7 @@ struct TableCase {
 
 TEST_F(MessageRequests, RecordTableRequestsByBuilder) {
   const std::u16string title = u"\u4ef7\u683c";  // Chinese title travels as UTF-16
-  const TableCase cases[] = {
+  const MessageTableCase cases[] = {
       {"MessageList",
        [](CDataRequest* r) { return MakeRequest_MessageList(r, 0, 31, 5000000000LL, 200, 24); },
        100,

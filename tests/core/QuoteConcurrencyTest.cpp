@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kRounds = 3000;
+constexpr int kConcurrentRounds = 3000;
 
 // A record whose every listed member carries the same value v.
 Wire Consistent(int32_t v) {
@@ -41,7 +41,7 @@ TEST(QuoteConcurrency, ReadersNeverSeeATornRecord) {
   ASSERT_GT(cache->MergeOne(first.data(), first.size()), 0);
   std::atomic<bool> done{false};
   std::thread writer([&] {
-    for (int i = 0; i < kRounds; ++i) {
+    for (int i = 0; i < kConcurrentRounds; ++i) {
       Wire w = Consistent(1 + i % 100);
       cache->MergeOne(w.data(), w.size());
     }
@@ -69,7 +69,7 @@ TEST(QuoteConcurrency, PushesAndChartReadersShareTheStores) {
   ticks->SetStock(1, "600000");
   std::atomic<bool> done{false};
   std::thread writer([&] {
-    for (int i = 1; i <= kRounds; ++i) {
+    for (int i = 1; i <= kConcurrentRounds; ++i) {
       const int minute = 570 + i % 120;
       Wire rec;
       rec.u8(1).text("600000", 8).u8(0).u16(1).i32(i).i64(int64_t{i} * 10);

@@ -123,7 +123,7 @@ TEST(SendQueues, EachPushReachesTheSinkWithItsQueue) {
   EXPECT_TRUE(seen.empty());
 }
 
-std::vector<uint8_t> Bytes(int n, uint8_t v) {
+std::vector<uint8_t> FilledBytes(int n, uint8_t v) {
   return std::vector<uint8_t>(n, v);
 }
 
@@ -133,18 +133,18 @@ TEST(DataBaseSendBuffer, KeepsWholePacketsAndRefusesOneThatDoesNotFit) {
     if (level == foundation::LogLevel::Error) errors.push_back(line);
   });
   DataBase buffer;
-  auto first = Bytes(8000, 0xA1);
-  auto second = Bytes(2000, 0xB2);
+  auto first = FilledBytes(8000, 0xA1);
+  auto second = FilledBytes(2000, 0xB2);
   EXPECT_EQ(buffer.AddSendBuffer(first.data(), 8000), 1);
   // The 2000-byte packet does not fit beside 8000 pending: it is refused, the first kept.
   EXPECT_EQ(buffer.AddSendBuffer(second.data(), 2000), 0);
   EXPECT_EQ(buffer.GetPendingLength(), 8000);
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0].rfind("!!!!!!!", 0), 0u);
-  auto exact = Bytes(1000, 0xC3);
+  auto exact = FilledBytes(1000, 0xC3);
   EXPECT_EQ(buffer.AddSendBuffer(exact.data(), 1000), 1);  // exactly full
   EXPECT_EQ(buffer.GetPendingLength(), 9000);
-  auto over = Bytes(9001, 0);
+  auto over = FilledBytes(9001, 0);
   DataBase empty;
   EXPECT_EQ(empty.AddSendBuffer(over.data(), 9001), 0);
   EXPECT_EQ(empty.AddSendBuffer(nullptr, 10), 0);

@@ -15,7 +15,7 @@
 
 namespace {
 
-tagCodeItem Item(int market, int type, const char* code) {
+tagCodeItem CodeItem(int market, int type, const char* code) {
   tagCodeItem item{};
   item.market = static_cast<uint8_t>(market);
   item.zqlb = static_cast<uint8_t>(type);
@@ -61,7 +61,7 @@ TEST_F(StoredWatchListTest, ThousandItemsRoundTripAndTheLimitHolds) {
   for (int i = 0; i < kSelfStockMaxItems; ++i) {
     char code[9];
     std::snprintf(code, sizeof code, "%06d", 600000 + i);
-    items.push_back(Item(1 + i % 2, i % 3, code));
+    items.push_back(CodeItem(1 + i % 2, i % 3, code));
   }
   ASSERT_TRUE(SelfStock_ReplaceAll(items.data(), static_cast<int>(items.size())));
   EXPECT_FALSE(SelfStock_Add(1, "999999", 1));  // the 1001st
@@ -84,7 +84,8 @@ TEST_F(StoredWatchListTest, ChangesSaveTheWholeListAndLoadStopsAtTheEmptyKey) {
                  "[other]\nkeep=1\n[main]\n1=1,1,000001\n2=2,1,399001\n3=1,1,600000\n"
                  "4=1,1,600001\n5=1,1,600002\n");
   ASSERT_EQ(SelfStock_Load(), 5);
-  tagCodeItem three[] = {Item(1, 1, "600000"), Item(2, 1, "399001"), Item(1, 1, "000001")};
+  tagCodeItem three[] = {CodeItem(1, 1, "600000"), CodeItem(2, 1, "399001"),
+                         CodeItem(1, 1, "000001")};
   SelfStock_ReplaceAll(three, 3);
   EXPECT_EQ(ReadFileBytes(FilePath()),
             "[other]\nkeep=1\n[main]\n1=1,1,600000\n2=2,1,399001\n3=1,1,000001\n4=\n"
@@ -110,7 +111,8 @@ TEST_F(StoredWatchListTest, AddRulesAndItemLists) {
   EXPECT_FALSE(SelfStock_Contains(1, "60000"));
   EXPECT_FALSE(SelfStock_Contains(2, "600000"));
 
-  tagCodeItem more[] = {Item(1, 1, "600000"), Item(1, 2, "000001"), Item(1, 2, "000001")};
+  tagCodeItem more[] = {CodeItem(1, 1, "600000"), CodeItem(1, 2, "000001"),
+                        CodeItem(1, 2, "000001")};
   more[1].code[8] = 'X';  // an unterminated code stays bounded
   SelfStock_AddItems(more, 3);
   EXPECT_EQ(Listed().back(), "1,2,000001");

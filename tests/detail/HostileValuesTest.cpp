@@ -23,8 +23,8 @@ namespace {
 
 constexpr int32_t kMin32 = std::numeric_limits<int32_t>::min();
 constexpr int32_t kMax32 = std::numeric_limits<int32_t>::max();
-constexpr int64_t kMin64 = std::numeric_limits<int64_t>::min();
-constexpr int64_t kMax64 = std::numeric_limits<int64_t>::max();
+constexpr int64_t kHostileMin64 = std::numeric_limits<int64_t>::min();
+constexpr int64_t kHostileMax64 = std::numeric_limits<int64_t>::max();
 
 bool Finite(double v) {
   return std::isfinite(v);
@@ -219,24 +219,24 @@ TEST_F(HostileValues, MainForceFlowsAndOrderTotalsAtTheInt64EndsKeepOrderedScale
   ExpectOrderedScales(chart);
 
   Push([](tagLocalStockData& q) {
-    q.MainAmount[0] = kMax64;
-    q.MainAmount[1] = kMin64 + 1;
-    q.DelegateBuySellInfo[0].volume = kMin64;
+    q.MainAmount[0] = kHostileMax64;
+    q.MainAmount[1] = kHostileMin64 + 1;
+    q.DelegateBuySellInfo[0].volume = kHostileMin64;
     q.DelegateBuySellInfo[1].volume = -1;
   });
   const tagLocalTrendData& last = chart.trendData(0)[chart.m_trendnum - 1];
-  EXPECT_EQ(last.ZLZJL, kMax64);  // saturated, not wrapped
-  EXPECT_EQ(chart.fMaxZLZJL, kMax64);
+  EXPECT_EQ(last.ZLZJL, kHostileMax64);  // saturated, not wrapped
+  EXPECT_EQ(chart.fMaxZLZJL, kHostileMax64);
   ExpectOrderedScales(chart);
 
   Push([](tagLocalStockData& q) {
-    q.MainAmount[0] = kMin64;  // the mark: no main buying known
-    q.MainAmount[1] = kMax64;
-    q.DelegateBuySellInfo[0].volume = kMax64;
-    q.DelegateBuySellInfo[1].volume = kMin64 + 1;
+    q.MainAmount[0] = kHostileMin64;  // the mark: no main buying known
+    q.MainAmount[1] = kHostileMax64;
+    q.DelegateBuySellInfo[0].volume = kHostileMax64;
+    q.DelegateBuySellInfo[1].volume = kHostileMin64 + 1;
   });
-  EXPECT_EQ(chart.trendData(0)[chart.m_trendnum - 1].ZLZJL, -kMax64);
-  EXPECT_EQ(chart.fMaxZL, kMax64);
+  EXPECT_EQ(chart.trendData(0)[chart.m_trendnum - 1].ZLZJL, -kHostileMax64);
+  EXPECT_EQ(chart.fMaxZL, kHostileMax64);
   ExpectOrderedScales(chart);
   ExpectFiniteDrawing(chart);
 }
@@ -246,22 +246,22 @@ TEST_F(HostileValues, VolumeJumpingBetweenTheInt64EndsSaturatesTheMinute) {
   ASSERT_GT(chart.m_trendnum, 0);
   const int64_t minuteBefore = chart.trendData(0)[chart.m_trendnum - 1].volume;
   const int64_t cumulativeBefore = chart.oldVolume;
-  Push([](tagLocalStockData& q) { q.volume = kMax64; });
-  EXPECT_EQ(chart.oldVolume, kMax64);
+  Push([](tagLocalStockData& q) { q.volume = kHostileMax64; });
+  EXPECT_EQ(chart.oldVolume, kHostileMax64);
   // The minute took the whole jump, exactly: it lies within the int64 range.
   EXPECT_EQ(chart.trendData(0)[chart.m_trendnum - 1].volume,
-            minuteBefore + (kMax64 - cumulativeBefore));
-  Push([](tagLocalStockData& q) { q.volume = kMin64 + 1; });
-  EXPECT_EQ(chart.oldVolume, kMin64 + 1);
+            minuteBefore + (kHostileMax64 - cumulativeBefore));
+  Push([](tagLocalStockData& q) { q.volume = kHostileMin64 + 1; });
+  EXPECT_EQ(chart.oldVolume, kHostileMin64 + 1);
   // Back down by more than the int64 range: the change saturates instead of wrapping.
   EXPECT_LT(chart.trendData(0)[chart.m_trendnum - 1].volume, 0);
-  EXPECT_GT(chart.trendData(0)[chart.m_trendnum - 1].volume, kMin64 / 2);
+  EXPECT_GT(chart.trendData(0)[chart.m_trendnum - 1].volume, kHostileMin64 / 2);
   ExpectOrderedScales(chart);
   EXPECT_LE(chart.fMinVolume, chart.fMaxVolume);
-  Push([](tagLocalStockData& q) { q.volume = kMax64; });
+  Push([](tagLocalStockData& q) { q.volume = kHostileMax64; });
   // The mark says nothing about the volume: the next change counts from the last reading.
-  Push([](tagLocalStockData& q) { q.volume = kMin64; });
-  EXPECT_EQ(chart.oldVolume, kMax64);
+  Push([](tagLocalStockData& q) { q.volume = kHostileMin64; });
+  EXPECT_EQ(chart.oldVolume, kHostileMax64);
 
   // The rows carousel took each jump as one trade, its lots kept inside their field.
   MiniDetailView* rows = page_->miniDetailView();

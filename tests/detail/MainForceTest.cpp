@@ -58,7 +58,7 @@ class MainForceTest : public paneltest::PanelTest {
   }
 };
 
-using Texts = std::vector<std::string>;
+using RowTexts = std::vector<std::string>;
 
 TEST_F(MainForceTest, SideTablesShowCountsVolumesRoundedSharesAndAveragePrices) {
   auto buy = ZLLHTable::create({0, 0, 320, 110});
@@ -69,8 +69,8 @@ TEST_F(MainForceTest, SideTablesShowCountsVolumesRoundedSharesAndAveragePrices) 
   tagLocalStockData q = ShanghaiQuote();
   buy->setDataInfo(&q);
   sell->setDataInfo(&q);
-  EXPECT_EQ(Row(*buy, 0), (Texts{"庄", "0", "0", "----", "----"}));
-  EXPECT_EQ(Row(*sell, 3), (Texts{"小", "0", "0", "----", "----"}));
+  EXPECT_EQ(Row(*buy, 0), (RowTexts{"庄", "0", "0", "----", "----"}));
+  EXPECT_EQ(Row(*sell, 3), (RowTexts{"小", "0", "0", "----", "----"}));
 
   // Buy side: three equal thirds; sell side 0.5% and 99.5%. Same record for both tables.
   const int32_t counts[8] = {120, 35000, 7, 0, 3, 4, 0, 0};
@@ -81,11 +81,11 @@ TEST_F(MainForceTest, SideTablesShowCountsVolumesRoundedSharesAndAveragePrices) 
   std::memcpy(q.AmountGold, amounts, sizeof amounts);
   buy->setDataInfo(&q);
   sell->setDataInfo(&q);
-  EXPECT_EQ(Row(*buy, 0), (Texts{"庄", "120", "300", "33%", "10.31"}));
-  EXPECT_EQ(Row(*buy, 1), (Texts{"大", "3.5万", "300", "33%", "10.40"}));
-  EXPECT_EQ(Row(*buy, 3), (Texts{"小", "0", "0", "0%", "----"}));
-  EXPECT_EQ(Row(*sell, 0), (Texts{"庄", "3", "5", "1%", "10.00"}));
-  EXPECT_EQ(Row(*sell, 1), (Texts{"大", "4", "995", "100%", "10.00"}));
+  EXPECT_EQ(Row(*buy, 0), (RowTexts{"庄", "120", "300", "33%", "10.31"}));
+  EXPECT_EQ(Row(*buy, 1), (RowTexts{"大", "3.5万", "300", "33%", "10.40"}));
+  EXPECT_EQ(Row(*buy, 3), (RowTexts{"小", "0", "0", "0%", "----"}));
+  EXPECT_EQ(Row(*sell, 0), (RowTexts{"庄", "3", "5", "1%", "10.00"}));
+  EXPECT_EQ(Row(*sell, 1), (RowTexts{"大", "4", "995", "100%", "10.00"}));
   EXPECT_EQ(buy->totalVolume(0), 90000);
   EXPECT_EQ(sell->totalVolume(1), 100000);
 

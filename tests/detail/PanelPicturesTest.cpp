@@ -39,7 +39,7 @@ tagLocalStockData Shanghai() {
   return q;
 }
 
-tagLocalStockData HongKong() {
+tagLocalStockData HongKongStock() {
   tagLocalStockData q{};
   q.market = 3;
   std::memcpy(q.code, "00700", 6);
@@ -64,7 +64,7 @@ TEST_F(PanelPicturesTest, PricePanelsAndTickTable) {
   shoot(*panel, "price-panel-empty.png");
   panel->RefreshTrendPricePanel(Shanghai());
   shoot(*panel, "price-panel-shanghai.png");
-  panel->RefreshTrendPricePanel(HongKong());
+  panel->RefreshTrendPricePanel(HongKongStock());
   shoot(*panel, "price-panel-hongkong.png");
 
   auto table = DetailTable::createCustom({0, 0, 160, 20 + 20 * 17});

@@ -25,8 +25,8 @@ std::vector<gfx::DrawOp> Strokes(const gfx::RecordingContext& rec, const gfx::Co
 }
 
 // Filled rectangles below `top` (the pane's, not the candles').
-std::vector<gfx::Rect> Filled(const gfx::RecordingContext& rec, const gfx::Color& c,
-                              double top = 170) {
+std::vector<gfx::Rect> FilledRects(const gfx::RecordingContext& rec, const gfx::Color& c,
+                                   double top = 170) {
   std::vector<gfx::Rect> out;
   for (const char* name : {"fillRects", "fillRect"})
     for (const auto& op : rec.ops(name))
@@ -42,7 +42,7 @@ size_t Segments(const gfx::DrawOp& op) {
   return n;
 }
 
-std::vector<std::string> Texts(const gfx::RecordingContext& rec) {
+std::vector<std::string> PaneTexts(const gfx::RecordingContext& rec) {
   std::vector<std::string> out;
   for (const auto& op : rec.ops("drawText")) out.push_back(op.text);
   return out;
@@ -56,7 +56,7 @@ class KLinePanes : public klinetest::ChartTest {
   }
   // The pane axis: top and middle texts (the last two white texts).
   std::pair<std::string, std::string> Axis(const gfx::RecordingContext& rec) {
-    const auto texts = Texts(rec);
+    const auto texts = PaneTexts(rec);
     return {texts.at(texts.size() - 1), texts.at(texts.size() - 2)};
   }
   static std::vector<tagLocalKData> Gold(const std::vector<int32_t>& values, int field) {
@@ -74,8 +74,8 @@ TEST_F(KLinePanes, MacdBarsLinesAndZeroLine) {
   Pane(1, {12, 26, 9});
   auto recp = Draw();
   const auto& rec = *recp;
-  const auto up = Filled(rec, gfx::Color::rgb(0.733, 0.385, 0.09));
-  const auto down = Filled(rec, gfx::Color::rgb(0.773, 0.773, 0.773));
+  const auto up = FilledRects(rec, gfx::Color::rgb(0.733, 0.385, 0.09));
+  const auto down = FilledRects(rec, gfx::Color::rgb(0.773, 0.773, 0.773));
   EXPECT_EQ(up.size() + down.size(), 42u);
   for (const auto& r : up) EXPECT_EQ(r.width(), 1);
   EXPECT_EQ(Strokes(rec, gfx::Color::rgb(0.8, 0.8, 0.8)).size(), 1u);
@@ -110,8 +110,8 @@ TEST_F(KLinePanes, MacdOfARisingSeriesStandsOnTheBottomEdgeAndOneBarDrawsNoLine)
               1e-6);
   Feed(*chart, {rising[0]}, 1);
   rec = Draw();
-  EXPECT_EQ(Filled(*rec, gfx::Color::rgb(0.773, 0.773, 0.773)).size() +
-                Filled(*rec, gfx::Color::rgb(0.733, 0.385, 0.09)).size(),
+  EXPECT_EQ(FilledRects(*rec, gfx::Color::rgb(0.773, 0.773, 0.773)).size() +
+                FilledRects(*rec, gfx::Color::rgb(0.733, 0.385, 0.09)).size(),
             1u);
   EXPECT_TRUE(Strokes(*rec, gfx::Color::rgb(0.8, 0.7, 0.0)).empty());
 }
@@ -235,8 +235,8 @@ TEST_F(KLinePanes, DirectionBarsActivityColoursAndOpenInterest) {
   Feed(*chart, Gold(zldx, 1), 1);
   Pane(7);
   auto rec = Draw();
-  const auto red = Filled(*rec, chart->candleColors().red);
-  const auto green = Filled(*rec, chart->candleColors().green);
+  const auto red = FilledRects(*rec, chart->candleColors().red);
+  const auto green = FilledRects(*rec, chart->candleColors().green);
   // Leading zeros empty; the value 1 gets one point.
   ASSERT_EQ(red.size() + green.size(), 32u);
   EXPECT_EQ(red[0].x(), 50 + 10 * 10);
@@ -253,8 +253,8 @@ TEST_F(KLinePanes, DirectionBarsActivityColoursAndOpenInterest) {
   rec = Draw();
   EXPECT_EQ(chart->IndexLabelName->text(), "活跃度: -4.20");
   EXPECT_EQ(chart->IndexArgument1->text(), "买卖气: -2.00");
-  EXPECT_EQ(Filled(*rec, widgets::MMQColor(300000)).size(), 41u);
-  EXPECT_EQ(Filled(*rec, widgets::MMQColor(-20000)).size(), 1u);
+  EXPECT_EQ(FilledRects(*rec, widgets::MMQColor(300000)).size(), 41u);
+  EXPECT_EQ(FilledRects(*rec, widgets::MMQColor(-20000)).size(), 1u);
 
   for (int i = 0; i < 42; ++i) bars[i].ccl = 10000 + 100 * i;
   Feed(*chart, bars, 1);
@@ -270,7 +270,7 @@ TEST_F(KLinePanes, DirectionBarsActivityColoursAndOpenInterest) {
   for (int16_t type : {6, 7, 8}) {
     Pane(type);
     rec = Draw();
-    const auto texts = Texts(*rec);
+    const auto texts = PaneTexts(*rec);
     EXPECT_NE(std::find(texts.begin(), texts.end(), "分钟线不支持该指标"), texts.end()) << type;
     EXPECT_EQ(Axis(*rec), std::make_pair(std::string("0.00"), std::string("0.00"))) << type;
   }

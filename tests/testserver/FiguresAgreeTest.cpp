@@ -28,13 +28,13 @@ struct Sample {
   const char* code;
 };
 
-const Sample kShare[] = {{1, "600000"}, {2, "000001"}, {3, "00013"}};
+const Sample kShareSamples[] = {{1, "600000"}, {2, "000001"}, {3, "00013"}};
 const Sample kIndex[] = {{1, "000001"}, {2, "399001"}, {3, "999999"}};
 const Sample kBoard = {9, "880302"};
 const Sample kFutures[] = {{4, "IF1512"}, {4, "IC1512"}};
 const int kMinutes[] = {10 * 60 + 30, 15 * 60};
 
-bool Has(const std::vector<uint8_t>& ids, uint8_t id) {
+bool HasId(const std::vector<uint8_t>& ids, uint8_t id) {
   return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
@@ -80,7 +80,7 @@ TEST_F(FiguresAgree, AmountsAreHundredthsThatTheirSeriesAddUpTo) {
   for (int minute : kMinutes) {
     server_->setMinute(minute);
     SCOPED_TRACE(minute);
-    for (const Sample& s : kShare) {
+    for (const Sample& s : kShareSamples) {
       SCOPED_TRACE(s.code);
       const tagLocalStockData q = Figures(s);
       ASSERT_GT(q.volume, 0);
@@ -167,7 +167,7 @@ TEST_F(FiguresAgree, RatiosAreRoundedAsTheDetailPageRoundsThem) {
 }
 
 TEST_F(FiguresAgree, APushOfTheQuoteLeavesTheLastTrendPointAsItWas) {
-  std::vector<Sample> all(std::begin(kShare), std::end(kShare));
+  std::vector<Sample> all(std::begin(kShareSamples), std::end(kShareSamples));
   all.insert(all.end(), std::begin(kIndex), std::end(kIndex));
   all.push_back(kBoard);
   all.insert(all.end(), std::begin(kFutures), std::end(kFutures));
@@ -194,7 +194,7 @@ TEST_F(FiguresAgree, APushOfTheQuoteLeavesTheLastTrendPointAsItWas) {
       EXPECT_EQ(a.now, b.now);
       EXPECT_EQ(a.average, b.average);
       // Fields the answer left out to fit the day are the push's alone.
-      auto sent = [&](uint8_t id) { return Has(t.ids, id); };
+      auto sent = [&](uint8_t id) { return HasId(t.ids, id); };
       if (sent(8)) {
         EXPECT_EQ(a.lb, b.lb);
       }

@@ -61,7 +61,7 @@ Bytes Prefixed(std::initializer_list<uint8_t> head, const Bytes& a, const Bytes&
   return out;
 }
 
-std::vector<Bytes> Queued(SendQueueKind kind, const std::function<void()>& build) {
+std::vector<Bytes> QueuedPackets(SendQueueKind kind, const std::function<void()>& build) {
   QueueCapture capture;
   build();
   return capture.take(kind);
@@ -144,7 +144,7 @@ void RecordAll(SeedWriter& seeds) {
     EXPECT_TRUE(r.ok);
     return r;
   };
-  Reply dp = ask(Queued(SendQueueKind::Center, [] { Request_DP(GlobalDataRequest()); }));
+  Reply dp = ask(QueuedPackets(SendQueueKind::Center, [] { Request_DP(GlobalDataRequest()); }));
   const uint8_t l1[] = {0}, l2[] = {4, 9, 10, 19, 5};
   int len = MakeRequest_StockData(0, 3, 13, 1, "600000", l1, l2, buf, sizeof buf);
   Reply one = ask({Bytes(buf, buf + len)});
@@ -354,7 +354,7 @@ void RecordAll(SeedWriter& seeds) {
   {
     TestClient message(server.port(Role::Message));
     ASSERT_TRUE(message.connected());
-    for (const Bytes& p : Queued(SendQueueKind::Message, [] {
+    for (const Bytes& p : QueuedPackets(SendQueueKind::Message, [] {
            MakeRequest_MessageGetContent(GlobalDataRequest(), 0, 101, 1001, 5001, 0, -1, 24);
          }))
       ASSERT_TRUE(message.send(p));
@@ -370,7 +370,7 @@ void RecordAll(SeedWriter& seeds) {
     TestClient trade(server.port(Role::Trade));
     ASSERT_TRUE(trade.connected());
     uint16_t code = 0;
-    for (const Bytes& p : Queued(SendQueueKind::Trade, [&] {
+    for (const Bytes& p : QueuedPackets(SendQueueKind::Trade, [&] {
            MakeRequest_SessionKey(GlobalTradeRequest(), 0, &code, "20090514.01");
          }))
       ASSERT_TRUE(trade.send(p));

@@ -22,13 +22,13 @@ using testserver::Role;
 
 namespace {
 
-constexpr int32_t kDate = 20151217;
-constexpr int kMinute = 10 * 60 + 30;
+constexpr int32_t kChainDate = 20151217;
+constexpr int kChainMinute = 10 * 60 + 30;
 
 testserver::ServerOptions Options() {
   auto o = testserver::ServerOptions::Ephemeral();
-  o.date = kDate;
-  o.minute = kMinute;
+  o.date = kChainDate;
+  o.minute = kChainMinute;
   return o;
 }
 
@@ -102,7 +102,7 @@ TEST(LoginChain, GuestLogsInAndReadsIndicesAndASortedList) {
   EXPECT_FALSE(qsid.empty());
   EXPECT_LE(qsid.size(), 9u);
   const int64_t when = ql.GetInt64(52);
-  EXPECT_EQ(when >> 32, kDate);
+  EXPECT_EQ(when >> 32, kChainDate);
   EXPECT_EQ(when & 0xFFFFFFFF, 103000);
 
   // The index snapshot, as the login answer handler queues it.
@@ -119,7 +119,7 @@ TEST(LoginChain, GuestLogsInAndReadsIndicesAndASortedList) {
   CQuoteCache cache;
   cache.Init();
   cache.PushIndexBrief(dp.body.data(), dp.body.size());
-  testserver::Market market(20151217, kDate, kMinute);
+  testserver::Market market(20151217, kChainDate, kChainMinute);
   for (auto [mk, code] :
        {std::pair<uint8_t, const char*>{1, "000001"}, {2, "399001"}, {3, "999999"}}) {
     tagLocalStockData rec;

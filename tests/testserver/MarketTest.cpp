@@ -13,17 +13,17 @@ using testserver::Market;
 
 namespace {
 
-constexpr int32_t kDate = 20151217;  // a Thursday
+constexpr int32_t kMarketDate = 20151217;  // a Thursday
 
 TEST(Market, CalendarHelpers) {
-  EXPECT_EQ(testserver::WeekDay(kDate), 4);
+  EXPECT_EQ(testserver::WeekDay(kMarketDate), 4);
   EXPECT_EQ(testserver::AddDays(20151231, 1), 20160101);
   EXPECT_EQ(testserver::AddDays(20160301, -1), 20160229);
   EXPECT_EQ(testserver::AddDays(20150301, -1), 20150228);
 }
 
 TEST(Market, ListsHoldTheirMarketsAndTypes) {
-  Market m(7, kDate, 600);
+  Market m(7, kMarketDate, 600);
   struct Row {
     uint8_t market, type;
     size_t atLeast;
@@ -53,7 +53,7 @@ TEST(Market, ListsHoldTheirMarketsAndTypes) {
 }
 
 TEST(Market, BoardsHoldTheirIndustryAndHongKongBoardsHongKongShares) {
-  Market m(7, kDate, 600);
+  Market m(7, kMarketDate, 600);
   for (int i : m.boardMembers("505001")) EXPECT_EQ(m.at(i).q.market, 3);
   const auto* board = m.find(9, "880301");
   ASSERT_NE(board, nullptr);
@@ -67,7 +67,7 @@ TEST(Market, BoardsHoldTheirIndustryAndHongKongBoardsHongKongShares) {
 }
 
 TEST(Market, TheDayWalksWithinLimitsAndStopsAtTheClose) {
-  Market m(11, kDate, 9 * 60);  // before the open: the first minute
+  Market m(11, kMarketDate, 9 * 60);  // before the open: the first minute
   const auto* s = m.find(1, "600000");
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->q.volume, s->minuteVolume[0]);
@@ -86,11 +86,11 @@ TEST(Market, TheDayWalksWithinLimitsAndStopsAtTheClose) {
 }
 
 TEST(Market, BarsOfEveryPeriod) {
-  Market m(3, kDate, 15 * 60);
+  Market m(3, kMarketDate, 15 * 60);
   const auto* s = m.find(2, "000001");
   auto days = m.bars(*s, 1, 400);
   ASSERT_EQ(days.size(), 400u);
-  EXPECT_EQ(days.back().date, static_cast<uint32_t>(kDate));
+  EXPECT_EQ(days.back().date, static_cast<uint32_t>(kMarketDate));
   for (size_t i = 1; i < days.size(); ++i) EXPECT_LT(days[i - 1].date, days[i].date);
   for (int period : {2, 3}) {
     auto bars = m.bars(*s, period, 50);
@@ -123,7 +123,7 @@ TEST(Market, BarsOfEveryPeriod) {
   for (const auto& b : five) {
     tagDateMin d;
     std::memcpy(&d, &b.date, 4);
-    if (d.Day != kDate % 100) continue;
+    if (d.Day != kMarketDate % 100) continue;
     total += b.volume;
     ++today;
   }
@@ -132,7 +132,7 @@ TEST(Market, BarsOfEveryPeriod) {
 }
 
 TEST(Market, ExRightsEventsExplainThePriceGaps) {
-  Market m(5, kDate, 15 * 60);
+  Market m(5, kMarketDate, 15 * 60);
   int checked = 0;
   for (const auto& s : m.securities()) {
     for (const auto& w : s.weights) {
@@ -153,7 +153,7 @@ TEST(Market, ExRightsEventsExplainThePriceGaps) {
 }
 
 TEST(Market, SearchFindsCodesAndNameInitials) {
-  Market m(9, kDate, 600);
+  Market m(9, kMarketDate, 600);
   for (int i : m.search("6000", 100)) EXPECT_EQ(std::string(m.at(i).q.code).rfind("6000", 0), 0u);
   const auto& first = m.at(m.list(1, 2)[0]);
   auto hits = m.search(first.initials.substr(0, 2), 100);

@@ -18,15 +18,15 @@ using testserver::Role;
 
 namespace {
 
-constexpr int32_t kDate = 20151217;
-constexpr int kMinute = 10 * 60;
+constexpr int32_t kMisbehaviourDate = 20151217;
+constexpr int kMisbehaviourMinute = 10 * 60;
 
 class Misbehaviour : public ::testing::Test {
  protected:
   void SetUp() override {
     auto o = testserver::ServerOptions::Ephemeral();
-    o.date = kDate;
-    o.minute = kMinute;
+    o.date = kMisbehaviourDate;
+    o.minute = kMisbehaviourMinute;
     server_ = std::make_unique<testserver::TestServer>(o);
     ASSERT_TRUE(server_->start());
   }
@@ -177,7 +177,7 @@ TEST_F(Misbehaviour, ChangedQuotesArePushedToSubscribers) {
   ASSERT_TRUE(q.receiveReply().ok);
 
   server_->advanceMinute();
-  testserver::Market after(20151217, kDate, kMinute + 1);
+  testserver::Market after(20151217, kMisbehaviourDate, kMisbehaviourMinute + 1);
   std::map<int, Reply> pushes;
   for (int i = 0; i < 4; ++i) {
     Reply r = q.receive();

@@ -13,7 +13,7 @@ namespace {
 
 using inputtest::InputTest;
 
-struct Recorder : CustomKeyboardViewDelegate {
+struct KeyRecorder : CustomKeyboardViewDelegate {
   std::vector<std::pair<int, std::string>> inputs;
   void CustomKeyboardInput(int kind, const std::string& text) override {
     inputs.emplace_back(kind, text);
@@ -30,7 +30,7 @@ class KeyboardTest : public InputTest {
     keyboard = CustomKeyboardView::create();
     keyboard->setFrame(gfx::Rect(0, 264, 320, 216));
     window->addSubview(keyboard);
-    recorder = std::make_shared<Recorder>();
+    recorder = std::make_shared<KeyRecorder>();
     keyboard->setDelegate(recorder);
   }
   void press(const std::string& name) {
@@ -40,7 +40,7 @@ class KeyboardTest : public InputTest {
   }
 
   std::shared_ptr<CustomKeyboardView> keyboard;
-  std::shared_ptr<Recorder> recorder;
+  std::shared_ptr<KeyRecorder> recorder;
 };
 
 TEST_F(KeyboardTest, TextKeysReportTheirTitlesInTheirFixedOrder) {
@@ -86,7 +86,7 @@ TEST_F(KeyboardTest, KeysDoNothingWithoutADelegateThatTakesThem) {
   press("btn1");
   // A delegate that went away is not called either.
   {
-    auto gone = std::make_shared<Recorder>();
+    auto gone = std::make_shared<KeyRecorder>();
     keyboard->setDelegate(gone);
   }
   press("btn2");

@@ -9,7 +9,7 @@ namespace {
 
 using barstest::BarsTest;
 
-struct Recorder : MenuBarViewDelegate {
+struct MenuRecorder : MenuBarViewDelegate {
   bool allow = true;
   std::vector<int> asked;
   std::vector<int> told;
@@ -46,7 +46,7 @@ class MenuBarTest : public BarsTest {
     ASSERT_NE(button, nullptr);
     button->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
   }
-  std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
+  std::shared_ptr<MenuRecorder> recorder = std::make_shared<MenuRecorder>();
 };
 
 TEST_F(MenuBarTest, PagedRowOfEightAtFiveAPage) {

@@ -61,7 +61,7 @@ class Gate {
   bool open_ = false;
 };
 
-void flush(foundation::Thread& t) {
+void flushThread(foundation::Thread& t) {
   std::atomic<bool> passed{false};
   t.perform([&] { passed = true; });
   while (!passed.load()) std::this_thread::yield();
@@ -184,7 +184,7 @@ TEST(SocketRunLoop, CloseFromAnotherThreadWhileLoopIsBusyNeverCallsBack) {
     closed = true;
     gate.release();
     // Everything queued on the loop by now, and a few passes more, must see no callback.
-    for (int i = 0; i < 3; ++i) flush(*thread);
+    for (int i = 0; i < 3; ++i) flushThread(*thread);
     EXPECT_EQ(late.load(), 0);
   }
   thread->stopAndJoin();
@@ -210,7 +210,7 @@ TEST(SocketRunLoop, CloseWaitsForARunningCallbackOnAnotherThread) {
     while (calls.load() < 2) std::this_thread::yield();
     p.socket->close();
     closed = true;
-    flush(*thread);
+    flushThread(*thread);
     EXPECT_EQ(late.load(), 0);
   }
   thread->stopAndJoin();
@@ -227,7 +227,7 @@ TEST(SocketRunLoop, DescriptorIsReleasedOnlyAfterItsLoopDroppedIt) {
   Pair p;
   ASSERT_GE(p.peer, 0);
   p.socket->attach(thread->runLoop(), [](const SocketPtr&) {});
-  flush(*thread);
+  flushThread(*thread);
   const int before = openDescriptors();
   Gate gate;
   gate.hold(*thread);
@@ -235,14 +235,14 @@ TEST(SocketRunLoop, DescriptorIsReleasedOnlyAfterItsLoopDroppedIt) {
   // The busy loop may still be polling the number: it must not be free for reuse yet.
   EXPECT_EQ(openDescriptors(), before);
   gate.release();
-  flush(*thread);
+  flushThread(*thread);
   EXPECT_EQ(openDescriptors(), before - 1);
 
   // A loop whose thread ends lets go of the descriptor too.
   Pair q;
   ASSERT_GE(q.peer, 0);
   q.socket->attach(thread->runLoop(), [](const SocketPtr&) {});
-  flush(*thread);
+  flushThread(*thread);
   const int attached = openDescriptors();
   thread->stopAndJoin();
   q.socket->close();

@@ -15,11 +15,11 @@ using nettest::LoopbackListener;
 
 namespace {
 
-struct Pair {
+struct WaitPair {
   LoopbackListener listener;
   SocketPtr socket = Socket::create();
   int peer = -1;
-  Pair() {
+  WaitPair() {
     if (socket && socket->connect(Ipv4Address::loopback(), listener.port(), 5.0) == kSocketOk)
       peer = listener.accept();
   }
@@ -28,7 +28,7 @@ struct Pair {
 }  // namespace
 
 TEST(SocketWait, ReportsReadableForDataAndEndOfStreamAndTimesOutOtherwise) {
-  Pair p;
+  WaitPair p;
   ASSERT_GE(p.peer, 0);
   EXPECT_EQ(p.socket->waitReadable(0.05), kSocketTimedOut);
   EXPECT_EQ(p.socket->waitReadable(0.0), kSocketTimedOut);
@@ -49,7 +49,7 @@ TEST(SocketWait, ReportsReadableForDataAndEndOfStreamAndTimesOutOtherwise) {
 }
 
 TEST(SocketWait, ResetByPeerIsAnExceptionAndTheReadTellsTheError) {
-  Pair p;
+  WaitPair p;
   ASSERT_GE(p.peer, 0);
   linger hard{1, 0};  // close sends a reset instead of an orderly end
   ASSERT_EQ(::setsockopt(p.peer, SOL_SOCKET, SO_LINGER, &hard, sizeof hard), 0);
@@ -66,7 +66,7 @@ TEST(SocketWait, ResetByPeerIsAnExceptionAndTheReadTellsTheError) {
 TEST(SocketWait, CloseEndsAWaitWithoutLimitAndLaterWaitsFail) {
   for (bool fromOtherThread : {true, false}) {
     SCOPED_TRACE(fromOtherThread);
-    Pair p;
+    WaitPair p;
     ASSERT_GE(p.peer, 0);
     if (fromOtherThread) {
       std::atomic<int> result{1};
@@ -90,7 +90,7 @@ TEST(SocketWait, CloseEndsAWaitWithoutLimitAndLaterWaitsFail) {
 }
 
 TEST(SocketWrite, SendsWhatFitsThenWaitsForRoomAndKeepsTheOrder) {
-  Pair p;
+  WaitPair p;
   ASSERT_GE(p.peer, 0);
   char c = 'x';
   EXPECT_EQ(p.socket->write(&c, 0), 0);
@@ -121,7 +121,7 @@ TEST(SocketWrite, SendsWhatFitsThenWaitsForRoomAndKeepsTheOrder) {
 }
 
 TEST(SocketWrite, PeerGoneIsAnErrorWithoutSigpipe) {
-  Pair p;
+  WaitPair p;
   ASSERT_GE(p.peer, 0);
   ::close(p.peer);
   const std::string chunk(4096, 'y');
