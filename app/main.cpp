@@ -39,15 +39,19 @@ void printHelp() {
       "  --demo input         run a demo of text input, alerts, pickers and a web view\n"
       "  --headless           run without a window (needs --script)\n"
       "  --script FILE        steps (headless, or played in the window): wait S | tap X Y |\n"
-      "                       drag X1 Y1 X2 Y2 S |\n"
+      "                       drag X1 Y1 X2 Y2 S | pinch X Y D1 D2 S |\n"
       "                       type TEXT | key NAME | event background|foreground | shot F.png |\n"
       "                       orientation N (1 portrait, 3 and 4 landscape) | open CLASS [ARGS]\n"
+      "                       expect TEXT (waits up to 3 s until a text on screen contains it)\n"
+      "                       reject TEXT (fails when a text on screen contains it)\n"
       "  --open \"CLASS [ARGS]\" open a screen by class name at start (after the login)\n"
       "  --shots DIR          where relative shot names are written\n"
       "  --virtual-time       headless waits take no real time\n"
       "  --run-seconds N      close the window after N seconds\n"
       "  --final-shot FILE    write the window's last frame as a PNG when it closes\n"
-      "In the window, F1 to F6 turn the device (F1 portrait, F3 and F4 landscape).\n");
+      "In the window, F1 to F6 turn the device (F1 portrait, F3 and F4 landscape).\n"
+      "Exit status: 0 done, 1 failed to start or write a shot, 2 bad option or unreadable\n"
+      "script line, 3 an expect or reject step failed.\n");
 }
 
 }  // namespace

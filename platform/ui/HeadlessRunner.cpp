@@ -1,8 +1,9 @@
+#include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <memory>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 
 #include "platform/foundation/Clock.h"
@@ -47,8 +48,7 @@ void frameWork() {
 }
 
 double realNow() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 // Runs the main loop for `seconds` of (real or virtual) time, in tracking mode while a finger
@@ -171,6 +171,10 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.kind = ScriptStepKind::Open;
       ok = static_cast<bool>(in >> step.text);
       for (std::string arg; in >> arg;) step.args.push_back(arg);
+    } else if (word == "expect" || word == "reject") {
+      step.kind = word == "expect" ? ScriptStepKind::Expect : ScriptStepKind::Reject;
+      step.text = restOfLine(in);
+      ok = !step.text.empty();
     } else if (word == "shot") {
       step.kind = ScriptStepKind::Shot;
       step.text = restOfLine(in);
@@ -225,7 +229,51 @@ bool writeScreenshot(const std::string& path, double scale) {
   return true;
 }
 
+std::vector<std::string> textsOnScreen() {
+  gfx::DrawnTextCollector collector;
+  renderScreen(1);
+  return collector.texts();
+}
+
+std::string screenCheckFailure(const ScriptStep& step, const std::vector<std::string>& texts) {
+  bool found = false;
+  for (const std::string& text : texts)
+    if (text.find(step.text) != std::string::npos) found = true;
+  const bool expecting = step.kind == ScriptStepKind::Expect;
+  if (found == expecting) return {};
+  std::string message = "script line " + std::to_string(step.line) + ": " +
+                        (expecting ? "expected '" : "rejected '") + step.text + "' " +
+                        (expecting ? "is not on screen" : "is on screen") + "; on screen:";
+  std::vector<std::string> listed;
+  for (const std::string& text : texts) {
+    if (std::find(listed.begin(), listed.end(), text) != listed.end()) continue;
+    listed.push_back(text);
+    std::string shown = text;
+    std::replace(shown.begin(), shown.end(), '\n', ' ');
+    message += " '" + shown + "'";
+  }
+  if (listed.empty()) message += " (no text)";
+  return message;
+}
+
 namespace {
+
+// An expect step looks again every few frames until its time is up; a reject step looks once.
+bool checkScreen(const ScriptStep& step) {
+  constexpr double kLookEvery = 0.1;
+  const double deadline = foundation::Clock::now() + kExpectSeconds;
+  // Bounded by tries too, in case the loop stops and the clock stands still.
+  for (int tries = static_cast<int>(kExpectSeconds / kLookEvery) + 2;; --tries) {
+    std::string failure = screenCheckFailure(step, textsOnScreen());
+    if (failure.empty()) return true;
+    if (step.kind == ScriptStepKind::Reject || tries <= 0 || foundation::Clock::now() >= deadline) {
+      foundation::logError("%s", failure.c_str());
+      return false;
+    }
+    runFor(kLookEvery);
+  }
+}
+
 OpenHandler& installedOpenHandler() {
   static OpenHandler handler;
   return handler;
@@ -255,6 +303,7 @@ bool openScreen(const std::string& line) {
 
 int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options) {
   Application& app = Application::shared();
+  int result = 0;
   runFor(0);
   if (!options.open.empty()) {
     openScreen(options.open);
@@ -312,6 +361,10 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
         openScreen(step.text, step.args);
         runFor(0);
         break;
+      case ScriptStepKind::Expect:
+      case ScriptStepKind::Reject:
+        if (!checkScreen(step)) result = 3;
+        break;
       case ScriptStepKind::Shot: {
         std::string path = step.text;
         if (!path.empty() && path[0] != '/' && !options.shotsDir.empty()) {
@@ -323,7 +376,7 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
       }
     }
   }
-  return 0;
+  return result;
 }
 
 int readScript(const std::string& path, std::vector<ScriptStep>& steps) {

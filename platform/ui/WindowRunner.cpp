@@ -25,8 +25,7 @@ namespace {
 constexpr double kWindowFrame = 1.0 / 60;
 
 double realSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 const char* keyName(SDL_Keycode key) {
@@ -93,9 +92,27 @@ class ScriptPlayer {
  public:
   ScriptPlayer(const WindowOptions& options, double scale) : options_(options), scale_(scale) {}
   bool active() const { return !options_.script.empty(); }
-  bool finished() const { return index_ >= options_.script.size() && pending_.empty(); }
+  bool finished() const {
+    return index_ >= options_.script.size() && pending_.empty() && !checking_;
+  }
+  // An expect or reject step failed.
+  bool failed() const { return failed_; }
 
   void step(double now) {
+    if (checking_) {
+      // An expect step looks again every few frames until its time is up.
+      if (now < nextLook_) return;
+      std::string failure = screenCheckFailure(*checking_, textsOnScreen());
+      if (failure.empty() || checking_->kind == ScriptStepKind::Reject || now >= checkUntil_) {
+        if (!failure.empty()) {
+          foundation::logError("%s", failure.c_str());
+          failed_ = true;
+        }
+        checking_ = nullptr;
+      }
+      nextLook_ = now + 0.1;
+      return;
+    }
     if (!pending_.empty()) {
       if (now < pendingAt_) return;
       auto p = pending_.front();
@@ -163,6 +180,12 @@ class ScriptPlayer {
       case ScriptStepKind::Open:
         openScreen(s.text, s.args);
         break;
+      case ScriptStepKind::Expect:
+      case ScriptStepKind::Reject:
+        checking_ = &s;
+        checkUntil_ = now + kExpectSeconds;
+        nextLook_ = now;
+        break;
       case ScriptStepKind::Shot: {
         std::string path = s.text;
         if (!path.empty() && path[0] != '/' && !options_.shotsDir.empty()) {
@@ -184,6 +207,10 @@ class ScriptPlayer {
   double pendingAt_ = 0;
   double frame_ = 1.0 / 60;
   std::vector<std::pair<Uint32, gfx::Point>> pending_;
+  const ScriptStep* checking_ = nullptr;
+  double checkUntil_ = 0;
+  double nextLook_ = 0;
+  bool failed_ = false;
 };
 
 struct SdlWindow {
@@ -355,7 +382,7 @@ int runWindow(const WindowOptions& options) {
   }
   app.terminate();
   SDL_StopTextInput();
-  return 0;
+  return player.failed() ? 3 : 0;
 }
 
 }  // namespace ui
