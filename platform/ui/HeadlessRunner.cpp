@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -23,6 +25,14 @@ namespace ui {
 namespace {
 
 constexpr double kFrame = 1.0 / 60;
+
+// Lock-free, so the signal handler may set it.
+std::atomic<bool> stopFlag{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void onTerminateSignal(int) {
+  stopFlag.store(true);
+}
 
 bool readNumbers(std::istringstream& in, double* values, int count) {
   for (int i = 0; i < count; ++i)
@@ -77,11 +87,24 @@ void runFor(double seconds) {
     const double sliceEnd = std::min(deadline, now + kFrame);
     loop->runUntil(sliceEnd, mode);
     frameWork();
-    if (foundation::Clock::now() < sliceEnd) break;  // the loop was stopped
+    if (foundation::Clock::now() < sliceEnd || stopRequested()) break;  // the loop was stopped
   }
 }
 
 }  // namespace
+
+void stopOnTerminateSignals() {
+  std::signal(SIGTERM, onTerminateSignal);
+  std::signal(SIGINT, onTerminateSignal);
+}
+
+bool stopRequested() {
+  return stopFlag.load();
+}
+
+void requestStop(bool stop) {
+  stopFlag.store(stop);
+}
 
 int uprightQuarterTurns() {
   if (!isLandscape(statusBarOrientation())) return 0;
@@ -265,7 +288,7 @@ bool checkScreen(const ScriptStep& step) {
   // Bounded by tries too, in case the loop stops and the clock stands still.
   for (int tries = static_cast<int>(kExpectSeconds / kLookEvery) + 2;; --tries) {
     std::string failure = screenCheckFailure(step, textsOnScreen());
-    if (failure.empty()) return true;
+    if (failure.empty() || stopRequested()) return true;
     if (step.kind == ScriptStepKind::Reject || tries <= 0 || foundation::Clock::now() >= deadline) {
       foundation::logError("%s", failure.c_str());
       return false;
@@ -310,6 +333,7 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
     runFor(0);
   }
   for (const auto& step : steps) {
+    if (stopRequested()) return kStoppedBySignalStatus;
     switch (step.kind) {
       case ScriptStepKind::Wait:
         runFor(step.seconds);
@@ -376,7 +400,7 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
       }
     }
   }
-  return result;
+  return stopRequested() ? kStoppedBySignalStatus : result;
 }
 
 int readScript(const std::string& path, std::vector<ScriptStep>& steps) {
@@ -392,9 +416,12 @@ int readScript(const std::string& path, std::vector<ScriptStep>& steps) {
 
 int runHeadless(const HeadlessOptions& options) {
   std::vector<ScriptStep> steps;
-  if (readScript(options.scriptPath, steps) != 0) return 2;
-  if (options.virtualTime) foundation::Clock::setManual();
-  int result = runScript(steps, options);
+  int result = 2;
+  if (readScript(options.scriptPath, steps) == 0) {
+    if (options.virtualTime) foundation::Clock::setManual();
+    result = runScript(steps, options);
+  }
+  // Every way out terminates: the delegate stops its threads before anything is released.
   Application::shared().terminate();
   return result;
 }
