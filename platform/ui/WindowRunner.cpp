@@ -382,6 +382,7 @@ int runWindow(const WindowOptions& options) {
     }
     if (options.runSeconds > 0 && foundation::Clock::now() - started >= options.runSeconds)
       running = false;
+    if (stopRequested()) running = false;
   }
   if (!options.finalShot.empty()) {
     // Its folder is made as the script's shots folder is, so a first run on a fresh tree writes it.
@@ -393,6 +394,7 @@ int runWindow(const WindowOptions& options) {
   }
   app.terminate();
   SDL_StopTextInput();
+  if (stopRequested()) return kStoppedBySignalStatus;
   return player.failed() ? 3 : 0;
 }
 
