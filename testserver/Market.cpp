@@ -867,9 +867,14 @@ void Market::showLastSession(Security& s, bool last) {
     s.lastSession = false;
     return;
   }
-  today = {std::move(s.path),   std::move(s.minuteVolume), std::move(s.minuteAmount),
-           q.yesterday,         q.upprice,                 q.downprice,
-           q.ZRJSJ,             q.JRCCS.zrccl};
+  today.path = std::move(s.path);
+  today.minuteVolume = std::move(s.minuteVolume);
+  today.minuteAmount = std::move(s.minuteAmount);
+  today.yesterday = q.yesterday;
+  today.upprice = q.upprice;
+  today.downprice = q.downprice;
+  today.settlement = q.ZRJSJ;
+  today.openInterest = q.JRCCS.zrccl;
   s.lastBar = s.history.back();
   s.history.pop_back();
   const DayBar& before = s.history.back();
@@ -1468,8 +1473,8 @@ std::vector<DayBar> Market::bars(const Security& s, int period, int count) const
     static const int kMinutes[] = {5, 60, 15, 30};
     const int span = kMinutes[period - 4];
     const std::vector<tagLocalTrendData> today = trend(s);
-    out = SessionBars(s.q, today.data(), static_cast<int>(today.size()), sessionDate(s), span,
-                      s.key);
+    out =
+        SessionBars(s.q, today.data(), static_cast<int>(today.size()), sessionDate(s), span, s.key);
     // Earlier days, newest first, until the count is reached.
     const int h = static_cast<int>(s.history.size());
     for (int back = 1; static_cast<int>(out.size()) < count && back <= h; ++back) {

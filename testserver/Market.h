@@ -123,8 +123,8 @@ struct SeatRange {
 struct NewsItem {
   int32_t id;
   int32_t partId;
-  std::string title;  // UTF-8
-  std::string body;   // UTF-8
+  std::string title;           // UTF-8
+  std::string body;            // UTF-8
   int32_t date = 0, time = 0;  // by the clock (see StampSeed)
   std::string source;
   int daysBack = 0;     // trading days before the newest
