@@ -135,20 +135,21 @@ int main(int argc, char** argv) {
     printHelp();
     return 1;
   }
-  if (!ui::Application::shared().launch(delegateClass)) return 1;
-  // The runners end with terminate, which stops the application's threads; the delegate and
-  // its screens are released here, before static destruction.
-  if (headless) {
-    int rc = ui::runHeadless(headlessOptions);
-    ui::Application::shared().reset();
-    return rc;
-  }
-  if (!headlessOptions.scriptPath.empty()) {
-    // A script in window mode plays through the window's own event queue.
+  if (!headless && !headlessOptions.scriptPath.empty()) {
+    // A script in window mode plays through the window's own event queue; a bad one ends the
+    // client before anything starts.
     if (ui::readScript(headlessOptions.scriptPath, windowOptions.script) != 0) return 2;
     windowOptions.shotsDir = headlessOptions.shotsDir;
   }
-  int rc = ui::runWindow(windowOptions);
+  ui::stopOnTerminateSignals();
+  // From the launch on, every way out terminates (the runners do, and a runner that could not
+  // start is covered here), which stops the application's threads, and resets, which releases
+  // the delegate and its screens while everything they call is still there (before static
+  // destruction).
+  int rc = 1;
+  if (ui::Application::shared().launch(delegateClass))
+    rc = headless ? ui::runHeadless(headlessOptions) : ui::runWindow(windowOptions);
+  ui::Application::shared().terminate();
   ui::Application::shared().reset();
   return rc;
 }

@@ -57,6 +57,11 @@ std::string KLineModuleView::pictureKey() const {
     Put(key, in ? KSourceDataArray[static_cast<size_t>(i)].Date : 0u);
   }
   // What the redraw writes.
+  Put(key, averagesAdjusted_);
+  if (averagesAdjusted_ || (KCircleType == 1 && _weightDays > 0 && _weightType > 0)) {
+    PutBytes(key, drawnAverages_.data(), sizeof drawnAverages_);
+    PutBytes(key, m_DataAfterCalWeight.data(), sizeof m_DataAfterCalWeight);
+  }
   for (float v : {fMaxValue, fMinValue, YValueScale}) Put(key, v);
   for (double v : {fMaxVolume, fMaxTechValue, fMidTechValue}) Put(key, v);
   for (const auto* label : {&IndexLabelName, &IndexArgument1, &IndexArgument2, &IndexArgument3,

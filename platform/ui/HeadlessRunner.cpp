@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -23,6 +25,14 @@ namespace ui {
 namespace {
 
 constexpr double kFrame = 1.0 / 60;
+
+// Lock-free, so the signal handler may set it.
+std::atomic<bool> stopFlag{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void onTerminateSignal(int) {
+  stopFlag.store(true);
+}
 
 bool readNumbers(std::istringstream& in, double* values, int count) {
   for (int i = 0; i < count; ++i)
@@ -77,11 +87,24 @@ void runFor(double seconds) {
     const double sliceEnd = std::min(deadline, now + kFrame);
     loop->runUntil(sliceEnd, mode);
     frameWork();
-    if (foundation::Clock::now() < sliceEnd) break;  // the loop was stopped
+    if (foundation::Clock::now() < sliceEnd || stopRequested()) break;  // the loop was stopped
   }
 }
 
 }  // namespace
+
+void stopOnTerminateSignals() {
+  std::signal(SIGTERM, onTerminateSignal);
+  std::signal(SIGINT, onTerminateSignal);
+}
+
+bool stopRequested() {
+  return stopFlag.load();
+}
+
+void requestStop(bool stop) {
+  stopFlag.store(stop);
+}
 
 int uprightQuarterTurns() {
   if (!isLandscape(statusBarOrientation())) return 0;
@@ -192,6 +215,24 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
   return 0;
 }
 
+namespace {
+
+// " 'a' 'b' ..." with each text once and line breaks as blanks, or " (no text)".
+std::string listTexts(const std::vector<std::string>& texts) {
+  std::string list;
+  std::vector<std::string> listed;
+  for (const std::string& text : texts) {
+    if (std::find(listed.begin(), listed.end(), text) != listed.end()) continue;
+    listed.push_back(text);
+    std::string shown = text;
+    std::replace(shown.begin(), shown.end(), '\n', ' ');
+    list += " '" + shown + "'";
+  }
+  return listed.empty() ? " (no text)" : list;
+}
+
+}  // namespace
+
 gfx::Image renderScreen(double scale) {
   tickAnimations();
   gfx::Rect screen = Screen::main().bounds();
@@ -220,12 +261,14 @@ gfx::Image renderScreen(double scale) {
 }
 
 bool writeScreenshot(const std::string& path, double scale) {
+  gfx::DrawnTextCollector collector;
   gfx::Image image = renderScreen(scale);
   if (image.isEmpty() || !image.writePng(path)) {
     foundation::logError("cannot write screenshot '%s'", path.c_str());
     return false;
   }
-  foundation::logInfo("screenshot %s", path.c_str());
+  // The texts it shows, for whoever writes the checks of a script.
+  foundation::logInfo("screenshot %s shows%s", path.c_str(), listTexts(collector.texts()).c_str());
   return true;
 }
 
@@ -244,16 +287,7 @@ std::string screenCheckFailure(const ScriptStep& step, const std::vector<std::st
   std::string message = "script line " + std::to_string(step.line) + ": " +
                         (expecting ? "expected '" : "rejected '") + step.text + "' " +
                         (expecting ? "is not on screen" : "is on screen") + "; on screen:";
-  std::vector<std::string> listed;
-  for (const std::string& text : texts) {
-    if (std::find(listed.begin(), listed.end(), text) != listed.end()) continue;
-    listed.push_back(text);
-    std::string shown = text;
-    std::replace(shown.begin(), shown.end(), '\n', ' ');
-    message += " '" + shown + "'";
-  }
-  if (listed.empty()) message += " (no text)";
-  return message;
+  return message + listTexts(texts);
 }
 
 namespace {
@@ -265,7 +299,7 @@ bool checkScreen(const ScriptStep& step) {
   // Bounded by tries too, in case the loop stops and the clock stands still.
   for (int tries = static_cast<int>(kExpectSeconds / kLookEvery) + 2;; --tries) {
     std::string failure = screenCheckFailure(step, textsOnScreen());
-    if (failure.empty()) return true;
+    if (failure.empty() || stopRequested()) return true;
     if (step.kind == ScriptStepKind::Reject || tries <= 0 || foundation::Clock::now() >= deadline) {
       foundation::logError("%s", failure.c_str());
       return false;
@@ -310,6 +344,7 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
     runFor(0);
   }
   for (const auto& step : steps) {
+    if (stopRequested()) return kStoppedBySignalStatus;
     switch (step.kind) {
       case ScriptStepKind::Wait:
         runFor(step.seconds);
@@ -376,7 +411,7 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
       }
     }
   }
-  return result;
+  return stopRequested() ? kStoppedBySignalStatus : result;
 }
 
 int readScript(const std::string& path, std::vector<ScriptStep>& steps) {
@@ -392,9 +427,12 @@ int readScript(const std::string& path, std::vector<ScriptStep>& steps) {
 
 int runHeadless(const HeadlessOptions& options) {
   std::vector<ScriptStep> steps;
-  if (readScript(options.scriptPath, steps) != 0) return 2;
-  if (options.virtualTime) foundation::Clock::setManual();
-  int result = runScript(steps, options);
+  int result = 2;
+  if (readScript(options.scriptPath, steps) == 0) {
+    if (options.virtualTime) foundation::Clock::setManual();
+    result = runScript(steps, options);
+  }
+  // Every way out terminates: the delegate stops its threads before anything is released.
   Application::shared().terminate();
   return result;
 }

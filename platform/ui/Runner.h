@@ -106,10 +106,23 @@ bool writeScreenshot(const std::string& path, double scale = 1);
 
 // Runs the steps against the launched application. Returns 0; 1 when a shot could not be
 // written (the run stops there); 3 when an expect or reject step failed (the run goes on, so the
-// remaining shots are written).
+// remaining shots are written); kStoppedBySignalStatus when a stop was requested.
 int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options);
-// Reads and runs the script file. Returns runScript's status, or 2 (unreadable/bad script).
+// Reads and runs the script file, then terminates the application. Returns runScript's status,
+// or 2 (unreadable/bad script).
 int runHeadless(const HeadlessOptions& options);
+
+// --- ending on a signal ------------------------------------------------------------------------
+
+// The status a run ends with when a terminate signal stopped it (128 + SIGTERM, as a shell shows
+// a process the signal ended).
+constexpr int kStoppedBySignalStatus = 143;
+// SIGTERM and SIGINT stop the runners at their next frame, and the client then ends the way it
+// does after a script's last step (the application terminates and releases its screens).
+void stopOnTerminateSignals();
+// Whether a stop was asked for (by a signal, or by requestStop from any thread).
+bool stopRequested();
+void requestStop(bool stop = true);
 
 // --- window mode --------------------------------------------------------------------------------
 
@@ -128,8 +141,9 @@ struct WindowOptions {
   std::string open;
 };
 
-// Opens the window and runs until it is closed. Returns 0, 1 when no window could be opened (no
-// display), or 3 when an expect or reject step of the script failed.
+// Opens the window and runs until it is closed, then terminates the application. Returns 0, 1
+// when no window could be opened (no display), 3 when an expect or reject step of the script
+// failed, or kStoppedBySignalStatus when a stop was requested.
 int runWindow(const WindowOptions& options);
 
 }  // namespace ui

@@ -17,6 +17,7 @@
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WheelPinch.h"
 
 namespace ui {
 
@@ -295,6 +296,16 @@ int runWindow(const WindowOptions& options) {
                           screenPointFromUpright({e.button.x / scale, e.button.y / scale}));
           }
           break;
+        case SDL_MOUSEWHEEL: {
+          // Ctrl + wheel: a two-finger pinch about the pointer.
+          int x = 0, y = 0;
+          SDL_GetMouseState(&x, &y);
+          const int notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+          if (wheelPinch({x / scale, y / scale}, notches, (SDL_GetModState() & KMOD_CTRL) != 0,
+                         mouseDown))
+            app.setNeedsRender();
+          break;
+        }
         case SDL_TEXTINPUT:
           app.sendText(e.text.text);
           break;
@@ -371,6 +382,7 @@ int runWindow(const WindowOptions& options) {
     }
     if (options.runSeconds > 0 && foundation::Clock::now() - started >= options.runSeconds)
       running = false;
+    if (stopRequested()) running = false;
   }
   if (!options.finalShot.empty()) {
     // Its folder is made as the script's shots folder is, so a first run on a fresh tree writes it.
@@ -382,6 +394,7 @@ int runWindow(const WindowOptions& options) {
   }
   app.terminate();
   SDL_StopTextInput();
+  if (stopRequested()) return kStoppedBySignalStatus;
   return player.failed() ? 3 : 0;
 }
 
