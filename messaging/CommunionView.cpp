@@ -309,6 +309,8 @@ void CommunionView::configCell(ui::TableViewCell& cell, const ui::IndexPath& pat
   bubble->setIndexPath(path);
   bubble->setLineBreakMode(gfx::LineBreakMode::WordWrap);
   bubble->setBackgroundColor(gfx::Color::clear());
+  // Follows the content view, which edit mode narrows to make room for the marks.
+  bubble->setAutoresizingMask(ui::Autoresizing::FlexibleWidth);
   cell.contentView()->addSubview(bubble);
 }
 
