@@ -192,7 +192,8 @@ void Alerts(ServerCore& s, Connection& c, const Request& req) {
       w.utf16(9, foundation::utf16ToUtf8(std::u16string(sec->q.name)));
       w.i32(18, 1);
       w.i32(19, sec->q.zqlb);
-      const int32_t prev = AddDays(s.date(), -1);
+      // At the last session's close, the trading day before today's.
+      const int32_t prev = TradingDaysBefore(s.date(), 1);
       w.text(88, foundation::format("%04d-%02d-%02d 15:00:00", prev / 10000, prev / 100 % 100,
                                     prev % 100));
     }
