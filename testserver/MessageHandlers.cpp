@@ -3,10 +3,12 @@
 // their parts and delivered to the receivers' lists), and the switched-off settings.
 #include <algorithm>
 #include <map>
+#include <pugixml.hpp>
 
 #include "core/CXMLMake.h"
 #include "core/LineStep.h"
 #include "core/MDBF.h"
+#include "core/XmlText.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "testserver/ServerCore.h"
@@ -33,26 +35,6 @@ const Staff kStaff[] = {
     {"9003", "张伟", "13800000003", "021-55550003", "客户经理", 2, "Z"},
     {"9004", "陈静", "13800000004", "021-55550004", "客户经理", 2, "C"},
 };
-
-std::string Escape(const std::string& text) {
-  std::string out;
-  for (char ch : text) {
-    switch (ch) {
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '&':
-        out += "&amp;";
-        break;
-      default:
-        out += ch;
-    }
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -184,7 +166,7 @@ void Content(ServerCore& s, Connection& c, const Request& req) {
   if (xml.empty()) {
     auto element = [&xml](const char* tag, const std::string& value, bool always) {
       if (value.empty() && !always) return;
-      xml += std::string("<") + tag + ">" + Escape(value) + "</" + tag + ">";
+      xml += std::string("<") + tag + ">" + XmlEscape(value) + "</" + tag + ">";
     };
     xml = "<data>";
     if (it->withId) element("id", std::to_string(it->id), true);
@@ -319,12 +301,14 @@ void SendTable(ServerCore& s, Connection& c, const Request& req) {
   Sent(s, c, req, 1);
 }
 
-std::string Element(const std::string& xml, const std::string& tag) {
-  size_t a = xml.find("<" + tag + ">");
-  if (a == std::string::npos) return {};
-  a += tag.size() + 2;
-  size_t b = xml.find("</" + tag + ">", a);
-  return b == std::string::npos ? std::string() : xml.substr(a, b - a);
+// The text of an element of a mail: its character data and CDATA, references resolved.
+std::string ElementText(const pugi::xml_node& element) {
+  std::string text;
+  for (const pugi::xml_node& child : element.children()) {
+    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+      text += child.value();
+  }
+  return text;
 }
 
 void SendXml(ServerCore& s, Connection& c, const Request& req) {
@@ -349,17 +333,28 @@ void SendXml(ServerCore& s, Connection& c, const Request& req) {
   std::string xml;
   for (const auto& p : parts) xml.append(p.begin(), p.end());
   c.mailParts.erase(h.RequestCode);
-  std::string from = Element(xml, "from");
+  // Read as XML: a mail that is not well-formed is refused, not searched for its tags.
+  pugi::xml_document document;
+  const pugi::xml_parse_result parsed =
+      document.load_buffer(xml.data(), xml.size(), pugi::parse_default | pugi::parse_ws_pcdata);
+  const pugi::xml_node mail = document.child("request");
+  if (!parsed || !mail) {
+    foundation::logError("testserver message: mail of %zu bytes is no XML request (%s)", xml.size(),
+                         parsed.description());
+    s.replyError(c, req, "消息格式错误", false);
+    return;
+  }
+  auto element = [&mail](const char* tag) { return ElementText(mail.child(tag)); };
   SentMail kept;
   kept.childType = 106;
   for (const char* tag : {"from", "to", "title", "content", "qsid_4x", "typeid", "sourcemail",
                           "goldcode", "usertype", "producttype", "ext1"}) {
-    if (xml.find(std::string("<") + tag + ">") != std::string::npos)
-      kept.values.emplace_back(tag, Element(xml, tag));
+    if (mail.child(tag)) kept.values.emplace_back(tag, element(tag));
   }
   MessageState(s).sent.push_back(std::move(kept));
-  Deliver(s, from.empty() ? c.user : from, Element(xml, "to"), Element(xml, "title"),
-          Element(xml, "content"), std::atoi(Element(xml, "typeid").c_str()));
+  const std::string from = element("from");
+  Deliver(s, from.empty() ? c.user : from, element("to"), element("title"), element("content"),
+          std::atoi(element("typeid").c_str()));
   Sent(s, c, req, total);
 }
 
