@@ -18,6 +18,7 @@
 #include "core/MDBF.h"
 #include "core/MessageRequests.h"
 #include "core/PacketHeader.h"
+#include "core/PriceAlertRequests.h"
 #include "core/TickDecode.h"
 #include "platform/foundation/Text.h"
 #include "tests/testserver/ChartClientSupport.h"
@@ -350,6 +351,34 @@ TEST_F(SeededDates, RadarAlertsLieAtOrBeforeTheClock) {
       EXPECT_NE(testserver::WeekDay(t.GetInt(21)), 0) << i;
       EXPECT_NE(testserver::WeekDay(t.GetInt(21)), 6) << i;
     }
+  }
+}
+
+TEST_F(SeededDates, ReceivedPriceAlertsLieAtOrBeforeTheClockInTheirOrder) {
+  struct Case {
+    int clock;
+    const char* dayBefore;  // the seeded alert of the session before the newest
+    const char* market;     // the change threshold every quote meets
+  };
+  const Case cases[] = {{1 * 60 + 30, "2015-12-15 15:00:00", "2015-12-16 15:00:00"},
+                        {10 * 60 + 30, "2015-12-16 15:00:00", "2015-12-17 10:30:00"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.clock);
+    server_->setMinute(c.clock);
+    SetLoginInfo(("88" + std::to_string(c.clock)).c_str(), "");
+    TestClient client(server_->port(Role::PriceAlert));
+    for (const auto& p : Queued(SendQueueKind::PriceNotification, [] {
+           MakeRequest_PriceNotificationList(GlobalDataRequest(), 0, 6, 0, 200, 51);
+         }))
+      EXPECT_TRUE(client.send(p));
+    MDBF t;
+    Rows(client.receiveReply(), t);
+    ASSERT_EQ(t.GetRecordNum(), 2);
+    t.Seek(0);
+    EXPECT_EQ(t.GetNSString(88), c.dayBefore);
+    t.Seek(1);
+    EXPECT_EQ(t.GetNSString(8), "000001");
+    EXPECT_EQ(t.GetNSString(88), c.market);
   }
 }
 
