@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/ChartData.h"
@@ -16,6 +17,7 @@
 #include "kline/KLineDraw.h"
 #include "kline/TechIndex.h"
 #include "kline/WeightCalc.h"
+#include "platform/graphics/PixelCache.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/View.h"
 
@@ -134,6 +136,8 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   gfx::Point startPoint;
   bool finished = false;
   bool _haveDragged = false;
+  // Two fingers have been on the chart in this gesture.
+  bool multitouch = false;
   int32_t KCircleType = 1;
   float fMaxValue = 0;
   float fMinValue = 0;
@@ -196,6 +200,11 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   void DrawKLineVolume(gfx::Context& ctx, const tagLocalKData* bars, bool fallBack);
   void drawPane(gfx::Context& ctx, bool adjusted);
   void drawPortrait(gfx::Context& ctx);
+  // The whole picture of one redraw (what drawRect draws through its pixel cache).
+  void drawPicture(gfx::Context& ctx);
+  // Everything the picture depends on and everything drawing it writes back (see PixelCache).
+  // A member that drawRect comes to read or write goes in here too.
+  std::string pictureKey() const;
   void drawAverages(gfx::Context& ctx, const kline::ChartScale& s);
   // Keeps the series within 400 bars, moving the window and ruler with the bars.
   void dropOldest();
@@ -232,4 +241,10 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
 
   KLineModuleViewDelegate* delegate_ = nullptr;
   bool portrait_ = false;
+  gfx::PixelCache pixels_;
+  // The average lines of the last ex-rights drawing pass, which the MA labels show.
+  std::array<std::array<int32_t, kKLineCapacity>, 3> drawnAverages_{};
+  bool averagesAdjusted_ = false;
+  // Finger distance at the start of the two-finger gesture (or its last zoom step); -1: none.
+  double pinchBase_ = -1;
 };

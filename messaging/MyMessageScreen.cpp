@@ -309,8 +309,9 @@ void MyMessage::deleteSomeMessage() {
     for (int index : indexes) total.erase(total.begin() + index);
     store_.updateShowingMessageList();
     store_.updateUnreadMessageCount();
-    store_.saveMessageToFile();
   }
+  // Written at once, sent list included: deleted mails must not come back after a crash.
+  if (!store_.saveMessageToFile()) foundation::logError("!!!!!!! deleted messages not saved");
   markedIds_.clear();
   store_.messagesChanged();
   tableView_->deleteRowsAtIndexPaths(paths, ui::TableViewRowAnimation::Fade);
@@ -651,10 +652,5 @@ void MyMessage::showTagDetailTable(bool show) {
 }
 
 void MyMessage::SearchDone(const char* code, uint16_t market, const std::string&, uint16_t stockType) {
-  auto pager = Extend::produceObject<ui::ViewController>("TrendlineController");
-  auto* role = dynamic_cast<StockDetailRole*>(pager.get());
-  if (!pager || !role) return;
-  role->SetStockInfo(code, static_cast<uint8_t>(static_cast<int8_t>(market)),
-                     static_cast<uint8_t>(static_cast<int8_t>(stockType)));
-  if (auto* nav = navigationController()) nav->pushViewController(pager, true);
+  OpenStockDetail(*this, code, static_cast<uint8_t>(market), static_cast<uint8_t>(stockType));
 }

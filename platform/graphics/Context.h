@@ -7,6 +7,8 @@
 // fillPath/strokePath/clip. Painting a path clears it.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -200,6 +202,28 @@ class Context {
   // Lays the text out in `rect` with `style` using the fill colour; returns the size used.
   virtual Size drawText(std::string_view text, const Rect& rect, const TextStyle& style) = 0;
 
+  // --- pixels (for caches of drawn pixels; see PixelCache.h) ------------------------------------
+  // The surface's pixels of a device rectangle (premultiplied ARGB32, one uint32_t each, rows
+  // `stride` pixels apart), made ready to be read and written. False when the backend keeps no
+  // pixels or the rectangle is not all on the surface. After writing, call pixelsChanged.
+  virtual bool devicePixels(int x, int y, int width, int height, uint32_t** data, int* stride) {
+    (void)x, (void)y, (void)width, (void)height, (void)data, (void)stride;
+    return false;
+  }
+  virtual void pixelsChanged(int x, int y, int width, int height) {
+    (void)x, (void)y, (void)width, (void)height;
+  }
+  // The clip as device rectangles; false when it is not made of rectangles or the backend
+  // keeps no pixels.
+  virtual bool deviceClipRects(std::vector<Rect>* out) {
+    (void)out;
+    return false;
+  }
+  // Intersects the clip with whole device pixels (no partial coverage at its edges).
+  virtual void clipToDevicePixels(int x, int y, int width, int height) {
+    (void)x, (void)y, (void)width, (void)height;
+  }
+
   // --- groups ------------------------------------------------------------------------------------
   // Everything drawn until the matching end is composited at once with `alpha` (views with
   // alpha < 1 draw their subtree this way). Saves and restores the state like save/restore.
@@ -208,6 +232,25 @@ class Context {
 
  protected:
   Context() = default;
+};
+
+// Collects the texts that every Cairo context draws inside its clip while it lives, in drawing
+// order: what a drawing pass showed, for the script steps that check the screen. One at a time,
+// main thread.
+class DrawnTextCollector {
+ public:
+  DrawnTextCollector();
+  ~DrawnTextCollector();
+  DrawnTextCollector(const DrawnTextCollector&) = delete;
+  DrawnTextCollector& operator=(const DrawnTextCollector&) = delete;
+
+  const std::vector<std::string>& texts() const { return texts_; }
+  // Adds to the active collector, if any (the contexts call it).
+  static void note(std::string_view text);
+
+ private:
+  std::vector<std::string> texts_;
+  DrawnTextCollector* previous_ = nullptr;
 };
 
 // Saves on construction, restores on destruction.
