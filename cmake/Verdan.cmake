@@ -38,10 +38,12 @@ endif()
 # Unity build: each library and test program compiles its sources in batches, which parses the
 # shared headers once per batch instead of once per file. Names at file scope (anonymous
 # namespaces, statics) must therefore differ between the sources of one folder.
+# VERDAN_UNITY_BATCH=0 puts each target in one batch: a quick way to find every clash at once.
 option(VERDAN_UNITY "Compile the sources of each target in batches (unity build)" ON)
+set(VERDAN_UNITY_BATCH 8 CACHE STRING "Sources per unity batch (0: the whole target)")
 if(VERDAN_UNITY)
   set(CMAKE_UNITY_BUILD ON)
-  set(CMAKE_UNITY_BUILD_BATCH_SIZE 8)
+  set(CMAKE_UNITY_BUILD_BATCH_SIZE ${VERDAN_UNITY_BATCH})
 endif()
 
 # lld links the large sanitizer programs several times faster than the default linker.

@@ -9,14 +9,14 @@ namespace {
 
 using barstest::BarsTest;
 
-struct TimeoutCounter : AlertViewDelegate {
+struct WaiterTimeoutCounter : AlertViewDelegate {
   int calls = 0;
   void handleTimeoutRequest() override { ++calls; }
 };
 
 class RequestWaiterTest : public BarsTest {
  protected:
-  std::shared_ptr<TimeoutCounter> counter = std::make_shared<TimeoutCounter>();
+  std::shared_ptr<WaiterTimeoutCounter> counter = std::make_shared<WaiterTimeoutCounter>();
 };
 
 TEST_F(RequestWaiterTest, OneRequestAtATimeAndTheTimeOutReachesTheScreenOnce) {
