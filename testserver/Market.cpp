@@ -1402,6 +1402,7 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
   for (const auto& p : pts) raw += static_cast<double>(p.volume) * p.now / 10000.0;
   const double scale = raw > 0 ? static_cast<double>(day.amount) / raw : 0;
   int64_t amount = 0, volume = 0;
+  double priced = 0;
   for (int i = 0; i < n; ++i) {
     tagLocalTrendData& p = pts[i];
     p.amount = i + 1 < n
@@ -1409,9 +1410,12 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
                    : day.amount - amount;
     amount += p.amount;
     volume += p.volume;
-    p.average = volume > 0 ? static_cast<int32_t>(static_cast<double>(amount) * 10000.0 /
-                                                  static_cast<double>(volume))
-                           : p.now;
+    // The volume-weighted price so far, as a live minute's quote gives it: the amounts, scaled
+    // to the day's, need not be price times volume, and their quotient overflowed a price.
+    priced += static_cast<double>(p.volume) * p.now;
+    p.average = volume > 0
+                    ? static_cast<int32_t>(std::llround(priced / static_cast<double>(volume)))
+                    : p.now;
     p.ccl = day.ccl;
   }
   return pts;

@@ -106,6 +106,11 @@ TEST_F(SessionClock, BeforeTheOpenTheLastSessionFromTheOpenTodays) {
           EXPECT_EQ(q.now, lastClose);  // it stays as it was
         }
         lastClose = q.now;
+        // Each minute's running average is a price of that day.
+        for (const auto& p : t.pts) {
+          EXPECT_GE(p.average, q.low);
+          EXPECT_LE(p.average, q.high);
+        }
       } else {
         EXPECT_EQ(day, kDate);
         EXPECT_EQ(t.count, TradeMinuteToIndex(q, MinuteOf(q.datetime)));
