@@ -180,9 +180,10 @@ struct RunLoop::Impl {
   }
 
   // Drops invalidated timers; the caller destroys them after the lock is released, since a
-  // callback's captures may call back into the loop when destroyed.
+  // callback's captures may call back into the loop when destroyed. The others keep their order:
+  // timers due at the same date fire in the order they were scheduled.
   void purgeTimersLocked(std::vector<TimerEntry>& dead) {
-    auto it = std::partition(timers.begin(), timers.end(), [](const TimerEntry& e) {
+    auto it = std::stable_partition(timers.begin(), timers.end(), [](const TimerEntry& e) {
       return RunLoopAccess::state(*e.timer).valid.load();
     });
     std::move(it, timers.end(), std::back_inserter(dead));

@@ -97,6 +97,18 @@ TEST_F(RunLoopTest, TimerInvalidatedFromItsOwnOrAnEarlierCallbackStops) {
   EXPECT_FALSE(secondRan);
 }
 
+TEST_F(RunLoopTest, TimersDueTogetherFireInTheirOrderAfterOthersAreDropped) {
+  for (int i = 0; i < 3; ++i) schedule(1, false, [&](Timer&) { log.push_back("gone"); });
+  for (const char* name : {"a", "b", "c", "d"}) {
+    schedule(2, false, [&log = log, name](Timer&) { log.push_back(name); });
+  }
+  for (int i = 0; i < 3; ++i) timers[i]->invalidate();
+  EXPECT_FALSE(loop->runOnce());  // drops the invalidated ones
+  Clock::advance(3);
+  EXPECT_TRUE(loop->runOnce());
+  EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "c", "d"}));
+}
+
 TEST_F(RunLoopTest, DefaultTimersWaitWhileTheLoopRunsInTrackingMode) {
   schedule(1, false, [&](Timer&) { log.push_back("default"); });
   schedule(
