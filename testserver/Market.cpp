@@ -824,8 +824,8 @@ void Market::setMinute(int minute) {
   minute_ = std::clamp(minute, 0, 1439);
   stampNews();
   for (auto& s : secs_) {
-    // Until the open (of the first session, which for night sessions began the evening before)
-    // the market shows the last session, as it stood at its close.
+    // Until its first session opens a security shows the last one: as it closed, or while its
+    // night trading runs on past midnight, as it stands.
     showLastSession(s, minute_ < s.q.tradetime[0]);
     recompute(s);
   }

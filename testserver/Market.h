@@ -144,7 +144,9 @@ struct RadarItem {
 class Market {
  public:
   // date: yyyymmdd of the trading day; minute: minute of the day of the market clock (values
-  // outside 0..1439 are clamped).
+  // outside 0..1439 are clamped). Before a security's open it shows its last whole session (the
+  // trading day before, a Monday's the Friday's), from the open today's, which starts from that
+  // close; after the close the day stays whole.
   Market(uint64_t seed, int32_t date, int minute);
 
   uint64_t seed() const { return seed_; }
@@ -185,7 +187,7 @@ class Market {
   // The last `count` trades up to the current minute, oldest first.
   std::vector<Trade> trades(const Security& s, int count) const;
   // Bars of a period (1 day, 2 week, 3 month, 4 5-min, 5 60-min, 6 15-min, 7 30-min),
-  // oldest first, at most `count`, today's bar last. Minute bars end on the N-minute marks of
+  // oldest first, at most `count`, the shown session's bar last (today's from the open). Minute bars end on the N-minute marks of
   // each session and reach back over earlier days, whose minutes agree with their day bars.
   std::vector<DayBar> bars(const Security& s, int period, int count) const;
 
