@@ -109,8 +109,9 @@ play_group() {
     rm -rf "$work/documents/$name"
     mkdir -p "$work/documents/$name"
     start=$SECONDS
-    "$client" --headless --script "$script" --shots "$shots" --documents "$work/documents/$name" \
-      --bundle "$dir/bundle" "${client_args[@]}" >"$log" 2>&1
+    # A client that hangs is stopped (a terminate signal, then a kill) and fails its script.
+    timeout -k 10 240 "$client" --headless --script "$script" --shots "$shots" --documents "$work/documents/$name" \
+        --bundle "$dir/bundle" "${client_args[@]}" >"$log" 2>&1
     rc=$?
     if [ $rc -ne 0 ] || grep -qE 'Sanitizer|runtime error:' "$log"; then
       echo "== demo $name: FAILED (exit status $rc, $((SECONDS - start)) s; log $log)"
