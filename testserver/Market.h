@@ -87,6 +87,16 @@ struct Security {
   // Indices and boards: what one share of their members cost on average at the previous close
   // (1/10000); their amounts are their volumes at this price, moved with their level.
   int32_t sharePrice = 0;
+  // Before its market's open a security plays its last session: that day's bar leaves `history`
+  // for `lastBar`, its minutes take the place of today's, and today's wait in `today`.
+  bool lastSession = false;
+  DayBar lastBar;
+  struct Day {
+    std::vector<int32_t> path;
+    std::vector<int64_t> minuteVolume, minuteAmount;
+    int32_t yesterday = 0, upprice = 0, downprice = 0, settlement = 0;
+    int64_t openInterest = 0;
+  } today;
 };
 
 // The cumulative figures of a security after some minutes of its day: the quote carries those of
@@ -113,19 +123,22 @@ struct SeatRange {
 struct NewsItem {
   int32_t id;
   int32_t partId;
-  std::string title;  // UTF-8
-  std::string body;   // UTF-8
-  int32_t date, time;
+  std::string title;           // UTF-8
+  std::string body;            // UTF-8
+  int32_t date = 0, time = 0;  // by the clock (see StampSeed)
   std::string source;
+  int daysBack = 0;     // trading days before the newest
+  int32_t dayTime = 0;  // hhmmss before the clock moves it
 };
 
 struct RadarItem {
   int64_t id;
   uint8_t market;
   std::string code;
-  int32_t time;  // hhmmss
+  int32_t time;  // hhmmss of the newest trading day, before the clock moves it (StampSeed)
   std::string title;
-  std::string content;
+  std::string name;    // UTF-8, of the security
+  std::string signal;  // UTF-8
 };
 
 class Market {
@@ -161,6 +174,9 @@ class Market {
   // Code prefix or name initials, case-insensitive; at most `max` hits.
   std::vector<int> search(std::string_view text, size_t max) const;
 
+  // The trading day a security shows: today's date, or before its market's open its last
+  // session's.
+  int32_t sessionDate(const Security& s) const;
   // Minute points up to the current minute.
   std::vector<tagLocalTrendData> trend(const Security& s) const;
   // A full past day's points (dayOffset 1 = yesterday), its previous close through prevClose.
@@ -194,6 +210,12 @@ class Market {
   void boardDay(Security& b);
   int32_t membersPrice(const Security& s) const;
   void recompute(Security& s);
+  // Dates the news by the clock.
+  void stampNews();
+  // Puts the last session in place of today's before the open (and back from the open).
+  void showLastSession(Security& s, bool last);
+  // Trading minutes of the shown session elapsed at the clock (at least 1).
+  int elapsed(const Security& s) const;
   // Minute amounts from the minute volumes and prices (indices and boards once their members
   // are known), and the past days' amounts on the same basis.
   void dayAmounts(Security& s) const;
@@ -225,5 +247,22 @@ double Unit(uint64_t key, uint64_t index);
 // Calendar helpers on yyyymmdd dates.
 int32_t AddDays(int32_t date, int days);
 int WeekDay(int32_t date);  // 0 Sunday .. 6 Saturday
+// The trading day (Monday to Friday) `days` trading days before `date` (a Monday's one before is
+// the Friday); 0 gives `date` itself.
+int32_t TradingDaysBefore(int32_t date, int days);
+
+// Shanghai's open: until this minute of a day its session has not begun.
+inline constexpr int kSessionOpenMinute = 9 * 60 + 30;
+
+// Where what the server seeds with a date lies by the server's clock (`date`, `minute` of the
+// day). A seed names its trading day counted back from the newest (0) and its time of day
+// (hhmmss): the newest day is today once today's session has begun, else the trading day
+// before; a seed of today later than the clock moves back with every seed of today by as much
+// as the latest of them (`latestToday`, hhmmss) lies after the clock, so that their order stays.
+struct SeedStamp {
+  int32_t date = 0;  // yyyymmdd
+  int32_t time = 0;  // hhmmss
+};
+SeedStamp StampSeed(int32_t date, int minute, int daysBack, int32_t time, int32_t latestToday);
 
 }  // namespace testserver
