@@ -262,7 +262,9 @@ void UIHKTransferViewController::requestCanTransferInfo() {
   const BankEntry& entry = m_arrayBank[static_cast<size_t>(bank)];
   if (!Within(currency, entry.currencies.size())) return;
   const std::string account = GetDataCenter().GetAccount();
-  const std::string password = GetDataCenter().GetAccountPassword();
+  // Field 13 carries the trade-login password, the slot that field 16 of the trade requests
+  // carries too; the other slot holds the login's second text.
+  const std::string password = GetDataCenter().GetAssetPassword();
   m_RequestCode[kCanTransfer] = MakeRequest_CanTransfer(
       GlobalTradeRequest(), 0, account.c_str(), password.c_str(),
       std::atoi(entry.currencies[static_cast<size_t>(currency)].c_str()));

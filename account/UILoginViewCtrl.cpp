@@ -22,19 +22,13 @@
 
 namespace {
 
+using accountui::FieldAscii;
+
 std::shared_ptr<AlertView> MakeWaitingBox(const std::string& text) {
   auto box = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, kWaitBoxY, kWaitBoxW, kWaitBoxH));
   box->setAlertTextMsg(text);
   box->hideAlertMsg();
   return box;
-}
-
-// The form's text as the requests take it: ASCII, at most 99 bytes, empty when it does not
-// convert.
-std::string FieldAscii(const ui::TextField* field) {
-  char text[100] = {0};
-  GetTextFieldCString(field, text, sizeof text);
-  return text;
 }
 
 std::shared_ptr<ui::ImageView> LeftImage(const char* name) {
@@ -110,6 +104,11 @@ void UIRegisterViewCtrl::showLoginProcess() {
 }
 
 void UIRegisterViewCtrl::sendNamed(bool registering) {
+  // An empty name goes to the server, which answers it; one it cannot read is refused here.
+  if (!user_->text().empty() && accountui::UserNameProblem(user_->text())) {
+    ShowMessageAlert(kUserNameCharsText);
+    return;
+  }
   showLoginProcess();
   std::string name = FieldAscii(user_.get());
   uint8_t buffer[2048] = {0};
@@ -250,8 +249,8 @@ void UILoginViewCtrl::setLoginInfo(const std::string& user, const std::string& p
 void UILoginViewCtrl::UserLogin() {
   const std::string user = FieldAscii(user_.get());
   const std::string password = FieldAscii(password_.get());
-  if (user.empty()) {
-    ShowMessageAlert(kUserNameEmptyText);
+  if (const char* problem = accountui::UserNameProblem(user_->text())) {
+    ShowMessageAlert(problem);
     return;
   }
   if (password.empty()) {

@@ -9,6 +9,7 @@
 #include "core/CSocket.h"
 #include "core/MDBF.h"
 #include "core/NetworkThreads.h"
+#include "platform/ui/TableViewCell.h"
 #include "tests/account/AccountScreenSupport.h"
 
 namespace {
@@ -73,6 +74,21 @@ TEST_F(TransferTest, TheChainFillsListsRowsAndTheTransferableAmount) {
   EXPECT_TRUE(screen->waitingBox()->isHidden());
 }
 
+TEST_F(TransferTest, TheTransferableAmountAsksWithTheTradeLoginPassword) {
+  LaunchAndLogIn();
+  GetDataCenter().SetAccount("8800011000");
+  GetDataCenter().SetAccountPassword("second-text");
+  GetDataCenter().SetAssetPassword("trade-pw");
+  auto screen = Open(0);
+  auto asked = Requests(Role::Trade, 146, 45);
+  ASSERT_GE(asked.size(), 1u);
+  EXPECT_EQ(FieldIds(asked[0]), (std::vector<int>{1, 13, 6}));
+  EXPECT_EQ(RequestField(asked[0], 1), "8800011000");
+  EXPECT_EQ(RequestField(asked[0], 13), "trade-pw");
+  // The other trade requests carry the same slot as field 16.
+  EXPECT_EQ(RequestField(Requests(Role::Trade, 146, 40)[0], 16), "trade-pw");
+}
+
 TEST_F(TransferTest, PasswordRowsFollowTheChosenCurrency) {
   LaunchAndLogIn();
   auto in = Open(0);
@@ -125,7 +141,9 @@ TEST_F(TransferTest, ValidationConfirmationAndTheTransfer) {
                         {"111", "222", "", "请输入金额"},
                         {"111", "222", "0", "请输入金额"},
                         {"111", "222", "1.2.3", "请输入正确的金额"},
-                        {"111", "222", ".", "请输入正确的金额"}};
+                        {"111", "222", ".", "请输入正确的金额"},
+                        {"111", "222", "401..5", "请输入正确的金额"},
+                        {"111", "222", "12.345", "请输入正确的金额"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.amount + "/" + c.message);
     screen->bankPasswordField()->setText(c.bank);
@@ -247,6 +265,34 @@ TEST_F(TransferTest, ErrorsOldAnswersAndTheTimeOut) {
   EXPECT_TRUE(screen->waitingBox()->isHidden());
   EXPECT_EQ(GetCoreSocket(CoreConnection::Trade).NeedsConnect(), 1);
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+}
+
+TEST_F(TransferTest, TheTradeMenuScrollsToItsLastRowAboveTheTicker) {
+  LaunchAndLogIn();
+  app->showBottomHurricaneLamp();
+  SetLoginInfo("zhang3", "123456");
+  auto trade = std::make_shared<TradeLoginViewController>();
+  Navigation()->pushViewController(trade, false);
+  ASSERT_TRUE(pump([&] { return trade->keyAgreed(); }));
+  ui::View* ticker = app->window()->viewWithTag(kMarqueeViewTag);
+  ASSERT_TRUE(ticker && !ticker->isHidden());
+  const double tickerTop = ticker->frame().y();
+  ui::TableView* table = trade->tableView();
+  table->layoutIfNeeded();
+  const gfx::Rect frame = table->superview()->convertRectToView(table->frame(), nullptr);
+  EXPECT_LE(frame.maxY(), tickerTop + 0.5);
+  EXPECT_GT(table->contentSize().height, table->bounds().height());
+
+  const auto last =
+      ui::IndexPath::forRow(static_cast<int>(TradeLoginViewController::rowTitles().size()) - 1, 0);
+  table->scrollToRowAtIndexPath(last, ui::TableViewScrollPosition::Bottom, false);
+  table->layoutIfNeeded();
+  const gfx::Rect row = table->convertRectToView(table->rectForRowAtIndexPath(last), nullptr);
+  EXPECT_LE(row.maxY(), tickerTop + 0.5);
+  EXPECT_GE(row.y(), frame.y());
+  auto* cell = table->cellForRowAtIndexPath(last);
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->textLabel()->text(), "手机验证");
 }
 
 TEST_F(TransferTest, TradeScreenRowsAndTheGuestNotice) {
