@@ -290,12 +290,7 @@ std::shared_ptr<ui::ViewController> MainPage::searchStock() {
 
 void MainPage::SearchDone(const char* code, uint16_t market, const std::string&,
                           uint16_t stockType) {
-  if (!code) return;
-  auto detail = Extend::produceObject<ui::ViewController>("TrendlineController");
-  auto* role = dynamic_cast<StockDetailRole*>(detail.get());
-  if (!detail || !role) return;
-  role->SetStockInfo(code, static_cast<uint8_t>(market), static_cast<uint8_t>(stockType));
-  if (auto* navigation = navigationController()) navigation->pushViewController(detail, true);
+  OpenStockDetail(*this, code, static_cast<uint8_t>(market), static_cast<uint8_t>(stockType));
 }
 
 void MainPage::FinishMainStock(const tagLocalStockData*, int) {}

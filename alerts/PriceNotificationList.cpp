@@ -4,7 +4,6 @@
 #include "core/NetworkThreads.h"
 #include "core/PriceAlertRequests.h"
 #include "core/ReceiveRecord.h"
-#include "detail/TrendlineController.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
@@ -21,7 +20,6 @@ namespace {
 constexpr char kCellId[] = "priceNotificationListCell";
 constexpr double kRowHeight = 48;
 constexpr double kLine = 16;
-constexpr int kKLinePage = 1;
 
 std::shared_ptr<ui::Label> CellLabel(const gfx::Color& colour) {
   auto label = ui::Label::create();
@@ -182,15 +180,8 @@ void PriceNotificationList::tableViewDidSelectRowAtIndexPath(ui::TableView& tabl
   const PriceAlertRow* row = rowAt(path);
   if (!row) return;
   const PriceAlertStock stock = ReadPriceAlertStock(*row);
-  auto detail = Extend::produceObject<ui::ViewController>("TrendlineController");
-  auto* role = dynamic_cast<StockDetailRole*>(detail.get());
-  auto* navigation = navigationController();
-  if (!role || !navigation) return;
-  role->SetStockInfo(stock.code, static_cast<uint8_t>(stock.market),
-                     static_cast<uint8_t>(stock.type));
-  navigation->pushViewController(detail, true);
-  if (stock.alertType == 0 || stock.alertType == 1) {
-    if (auto* pager = dynamic_cast<TrendlineController*>(detail.get()))
-      pager->showSubPage(kKLinePage);
-  }
+  // A price alert opens on the K-line page.
+  const bool kline = stock.alertType == 0 || stock.alertType == 1;
+  OpenStockDetail(*this, stock.code, static_cast<uint8_t>(stock.market),
+                  static_cast<uint8_t>(stock.type), kline ? kStockDetailKLinePage : -1);
 }

@@ -39,15 +39,19 @@ void printHelp() {
       "  --demo input         run a demo of text input, alerts, pickers and a web view\n"
       "  --headless           run without a window (needs --script)\n"
       "  --script FILE        steps (headless, or played in the window): wait S | tap X Y |\n"
-      "                       drag X1 Y1 X2 Y2 S |\n"
+      "                       drag X1 Y1 X2 Y2 S | pinch X Y D1 D2 S |\n"
       "                       type TEXT | key NAME | event background|foreground | shot F.png |\n"
       "                       orientation N (1 portrait, 3 and 4 landscape) | open CLASS [ARGS]\n"
+      "                       expect TEXT (waits up to 3 s until a text on screen contains it)\n"
+      "                       reject TEXT (fails when a text on screen contains it)\n"
       "  --open \"CLASS [ARGS]\" open a screen by class name at start (after the login)\n"
       "  --shots DIR          where relative shot names are written\n"
       "  --virtual-time       headless waits take no real time\n"
       "  --run-seconds N      close the window after N seconds\n"
       "  --final-shot FILE    write the window's last frame as a PNG when it closes\n"
-      "In the window, F1 to F6 turn the device (F1 portrait, F3 and F4 landscape).\n");
+      "In the window, F1 to F6 turn the device (F1 portrait, F3 and F4 landscape).\n"
+      "Exit status: 0 done, 1 failed to start or write a shot, 2 bad option or unreadable\n"
+      "script line, 3 an expect or reject step failed.\n");
 }
 
 }  // namespace
@@ -131,20 +135,21 @@ int main(int argc, char** argv) {
     printHelp();
     return 1;
   }
-  if (!ui::Application::shared().launch(delegateClass)) return 1;
-  // The runners end with terminate, which stops the application's threads; the delegate and
-  // its screens are released here, before static destruction.
-  if (headless) {
-    int rc = ui::runHeadless(headlessOptions);
-    ui::Application::shared().reset();
-    return rc;
-  }
-  if (!headlessOptions.scriptPath.empty()) {
-    // A script in window mode plays through the window's own event queue.
+  if (!headless && !headlessOptions.scriptPath.empty()) {
+    // A script in window mode plays through the window's own event queue; a bad one ends the
+    // client before anything starts.
     if (ui::readScript(headlessOptions.scriptPath, windowOptions.script) != 0) return 2;
     windowOptions.shotsDir = headlessOptions.shotsDir;
   }
-  int rc = ui::runWindow(windowOptions);
+  ui::stopOnTerminateSignals();
+  // From the launch on, every way out terminates (the runners do, and a runner that could not
+  // start is covered here), which stops the application's threads, and resets, which releases
+  // the delegate and its screens while everything they call is still there (before static
+  // destruction).
+  int rc = 1;
+  if (ui::Application::shared().launch(delegateClass))
+    rc = headless ? ui::runHeadless(headlessOptions) : ui::runWindow(windowOptions);
+  ui::Application::shared().terminate();
   ui::Application::shared().reset();
   return rc;
 }

@@ -5,18 +5,24 @@
 // 9 open interest) on the ex-rights path at both widths.
 #include <benchmark/benchmark.h>
 
+#include <cairo.h>
+#include <time.h>
+
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "bench/PlainKLine.h"
 #include "core/ReplyHead.h"
 #include "kline/KLineModuleView.h"
 #include "platform/graphics/CairoContext.h"
 
 namespace {
 
-std::shared_ptr<KLineModuleView> Chart(bool exRights, bool portrait = false) {
+std::shared_ptr<KLineModuleView> Chart(bool exRights, bool portrait = false,
+                                       int count = kKLineCapacity) {
   auto chart = portrait ? KLineModuleView::initPortrait({0, 0, 320, 314})
                         : KLineModuleView::initWithFrame({0, 0, 480, 254});
   tagLocalStockData q{};
@@ -26,9 +32,9 @@ std::shared_ptr<KLineModuleView> Chart(bool exRights, bool portrait = false) {
   q.ltgb = 1000000000;
   chart->SetDataInfo(q, 1);
   std::mt19937 rng(11);
-  std::vector<tagLocalKData> bars(kKLineCapacity);
+  std::vector<tagLocalKData> bars(static_cast<size_t>(count));
   int32_t price = 200000;
-  for (int i = 0; i < kKLineCapacity; ++i) {
+  for (int i = 0; i < count; ++i) {
     tagLocalKData& b = bars[static_cast<size_t>(i)];
     b.Date = static_cast<uint32_t>(20140000 + 10000 * (i / 300) + 100 * (1 + (i / 25) % 12) + 1 +
                                    i % 25);
@@ -46,7 +52,7 @@ std::shared_ptr<KLineModuleView> Chart(bool exRights, bool portrait = false) {
     b.GoldData.MMQ = static_cast<int32_t>(rng() % 2000000) - 1000000;
   }
   uint8_t head[21] = {};
-  SetReplyHeadCount(ReplyHeadKind::KLine, head, kKLineCapacity);
+  SetReplyHeadCount(ReplyHeadKind::KLine, head, count);
   chart->SetKlineArray(bars.data(), head, 1);
   if (exRights) {
     tagLocalWeightData events[3] = {};
@@ -60,7 +66,7 @@ std::shared_ptr<KLineModuleView> Chart(bool exRights, bool portrait = false) {
     events[2].pgj = 150000;
     chart->setTagLocalWeightData(events, 3);
   }
-  chart->iRulerIndex = kKLineCapacity - 10;
+  chart->iRulerIndex = count - 10;
   return chart;
 }
 
@@ -119,3 +125,146 @@ void DrawPortrait(benchmark::State& state, int barWidth) {
 
 BENCHMARK_CAPTURE(DrawPortrait, Portrait400Width9, 9)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(DrawPortrait, Portrait400Width1, 1)->Unit(benchmark::kMicrosecond);
+
+// --- against the plain program -------------------------------------------------------------------
+// The screens' frames: 2 pixels a point, the landscape chart with its volume pane or the portrait
+// page, holding 60, 200 or 400 bars at the narrowest bar width (1 point, a window of up to 213
+// bars on the newest). Each iteration draws the chart's frame and the plain program's frame of
+// the same picture (bench/PlainKLine.h) and times both by thread CPU time, so the ratio holds
+// under a loaded machine; "ratio" is the chart's time over the plain program's. Before timing,
+// the two frames must be identical to the last pixel. Kinds: "Still" redraws an unchanged
+// chart (a frame where something else on the screen changed, or the ruler's panel refreshed);
+// "Push" changes the newest bar before every frame, as a push flood does; "Scroll" moves the
+// window one bar back and forth.
+namespace {
+
+double ThreadSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+enum class Change { Still, Push, Scroll };
+
+struct PlainSurface {
+  cairo_surface_t* surface;
+  cairo_t* cr;
+  PlainSurface(int w, int h, double scale)
+      : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(w * scale),
+                                           static_cast<int>(h * scale))),
+        cr(cairo_create(surface)) {
+    cairo_scale(cr, scale, scale);
+  }
+  ~PlainSurface() {
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+  }
+  void clear() {
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(cr);
+    cairo_restore(cr);
+  }
+};
+
+// Pixels that differ between two ARGB32 surfaces of one size.
+long DifferentPixels(cairo_surface_t* a, cairo_surface_t* b) {
+  cairo_surface_flush(a);
+  cairo_surface_flush(b);
+  const int w = cairo_image_surface_get_width(a), h = cairo_image_surface_get_height(a);
+  if (w != cairo_image_surface_get_width(b) || h != cairo_image_surface_get_height(b)) return -1;
+  long diff = 0;
+  for (int y = 0; y < h; ++y) {
+    const auto* ra = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(a) +
+                                                       y * cairo_image_surface_get_stride(a));
+    const auto* rb = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(b) +
+                                                       y * cairo_image_surface_get_stride(b));
+    for (int x = 0; x < w; ++x) diff += ra[x] != rb[x];
+  }
+  return diff;
+}
+
+void Narrowest(KLineModuleView& chart, int count) {
+  chart.kWidth = 1;
+  chart.kNumOfView = static_cast<int32_t>(chart.kViewWidth / (1 + chart.kLineSpace));
+  chart.StartIndex = count - 1;
+  chart.EndIndex = std::max(0, count - chart.kNumOfView);
+  chart.iRulerIndex = count - 10;
+}
+
+void AgainstPlain(benchmark::State& state, bool portrait, int count, Change change) {
+  auto chart = Chart(false, portrait, count);
+  Narrowest(*chart, count);
+  const gfx::Rect bounds = chart->bounds();
+  const int w = static_cast<int>(bounds.width()), h = static_cast<int>(bounds.height());
+  constexpr double kScale = 2;
+  gfx::ImageContext ic(bounds.size, kScale);
+  gfx::Context& ctx = ic.context();
+  PlainSurface other(w, h, kScale);
+  cairo_surface_t* mine = cairo_get_target(ic.cairoContext().cairo());
+  tagLocalKData& newest = chart->KDataArray[static_cast<size_t>(count - 1)];
+  const tagLocalKData kept = newest;
+  int frame = 0;
+  // Before each frame: the change this kind of frame brings.
+  auto next = [&] {
+    ++frame;
+    if (change == Change::Push) {
+      newest = kept;
+      newest.close += (frame % 2) ? 700 : -700;
+      newest.high = std::max(newest.high, newest.close);
+      newest.low = std::min(newest.low, newest.close);
+      newest.volume += 1000 * (frame % 7);
+    } else if (change == Change::Scroll && chart->EndIndex > 0) {
+      const int by = (frame % 2) ? -1 : 1;
+      chart->EndIndex += by;
+      chart->StartIndex += by;
+    }
+  };
+  auto drawMine = [&] {
+    ctx.clearRect(bounds);
+    chart->drawRect(ctx, bounds);
+  };
+  auto drawPlain = [&] {
+    other.clear();
+    plain::KLineFrame(other.cr, *chart);
+  };
+  for (int i = 0; i < 3; ++i) {
+    next();
+    drawMine();
+    drawPlain();
+    const long diff = DifferentPixels(mine, other.surface);
+    if (diff != 0) {
+      state.SkipWithError(("frames differ in " + std::to_string(diff) + " pixels").c_str());
+      return;
+    }
+  }
+  double mineSeconds = 0, plainSeconds = 0;
+  for (auto _ : state) {
+    next();
+    const double t0 = ThreadSeconds();
+    drawMine();
+    const double t1 = ThreadSeconds();
+    drawPlain();
+    const double t2 = ThreadSeconds();
+    mineSeconds += t1 - t0;
+    plainSeconds += t2 - t1;
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["chart_us"] = mineSeconds / n * 1e6;
+  state.counters["plain_us"] = plainSeconds / n * 1e6;
+  state.counters["ratio"] = plainSeconds > 0 ? mineSeconds / plainSeconds : 0;
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(AgainstPlain, Landscape60Still, false, 60, Change::Still);
+BENCHMARK_CAPTURE(AgainstPlain, Landscape200Still, false, 200, Change::Still);
+BENCHMARK_CAPTURE(AgainstPlain, Landscape400Still, false, 400, Change::Still);
+BENCHMARK_CAPTURE(AgainstPlain, Portrait60Still, true, 60, Change::Still);
+BENCHMARK_CAPTURE(AgainstPlain, Portrait200Still, true, 200, Change::Still);
+BENCHMARK_CAPTURE(AgainstPlain, Portrait400Still, true, 400, Change::Still);
+BENCHMARK_CAPTURE(AgainstPlain, Landscape60Push, false, 60, Change::Push);
+BENCHMARK_CAPTURE(AgainstPlain, Landscape200Push, false, 200, Change::Push);
+BENCHMARK_CAPTURE(AgainstPlain, Landscape400Push, false, 400, Change::Push);
+BENCHMARK_CAPTURE(AgainstPlain, Portrait200Push, true, 200, Change::Push);
+BENCHMARK_CAPTURE(AgainstPlain, Landscape400Scroll, false, 400, Change::Scroll);

@@ -8,21 +8,20 @@
 namespace {
 
 std::mutex g_hooksLock;
-std::shared_ptr<AppHooks> g_hooks;
+// Not owned: an owning global would keep the application's delegate (and its screens) alive
+// past main into static destruction, where what their destructors call is already gone.
+std::weak_ptr<AppHooks> g_hooks;
 
 }  // namespace
 
-void SetAppHooks(std::shared_ptr<AppHooks> hooks) {
-  {
-    std::lock_guard<std::mutex> guard(g_hooksLock);
-    g_hooks.swap(hooks);
-  }
-  // The old hooks may go here; their destructor may ask for the hooks again.
+void SetAppHooks(const std::shared_ptr<AppHooks>& hooks) {
+  std::lock_guard<std::mutex> guard(g_hooksLock);
+  g_hooks = hooks;
 }
 
 std::shared_ptr<AppHooks> GetAppHooks() {
   std::lock_guard<std::mutex> guard(g_hooksLock);
-  return g_hooks;
+  return g_hooks.lock();
 }
 
 void CallAppHooksOnMain(std::function<void(AppHooks&)> call) {

@@ -49,8 +49,10 @@ class AppHooks {
   virtual bool repondsToUploadSelfStock(const uint8_t* /*record*/, int /*size*/) { return true; }
 };
 
-// Null removes the hooks. Hooks queued for the main thread keep their own reference.
-void SetAppHooks(std::shared_ptr<AppHooks> hooks);
+// Null removes the hooks. The hooks are not owned: whoever installs them keeps them alive (the
+// application keeps its delegate), and hooks that went away are no longer returned. Hooks queued
+// for the main thread keep their own reference.
+void SetAppHooks(const std::shared_ptr<AppHooks>& hooks);
 std::shared_ptr<AppHooks> GetAppHooks();
 
 // Queues `call` with the installed hooks on the main thread (FIFO with the receive posts).

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "core/LZW.h"
+#include "core/MessageTypes.h"
 
 constexpr int kPacketHeaderSize = 16;
 constexpr uint8_t kPacketMagic = 0x23;
@@ -21,13 +22,6 @@ constexpr uint8_t kCompressNone = 0;
 constexpr uint8_t kCompressLzw = 1;
 constexpr uint8_t kCipherNone = 0;
 constexpr uint8_t kCipherBody = 1;
-
-// Message families.
-constexpr uint8_t kMainTypeHeartbeat = 0;
-constexpr uint8_t kMainTypeLogin = 144;
-constexpr uint8_t kMainTypeQuote = 145;
-constexpr uint8_t kMainTypeTrade = 146;
-constexpr uint8_t kMainTypePriceAlert = 150;
 
 // DataFlag value that marks a pushed packet.
 constexpr uint8_t kDataFlagPush = 2;

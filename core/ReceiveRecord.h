@@ -36,7 +36,15 @@ struct ReceiveRecordView {
   static bool From(const foundation::Notification& notification, ReceiveRecordView& out);
   static bool From(const uint8_t* record, int size, ReceiveRecordView& out);
 
+  // The request serial the reply answers: the low 14 bits of header bytes 14-15 (the packet
+  // header splits the push bits off when it reads them). The one place a reply's serial is read;
+  // screens compare it with the code they sent as it is.
   uint16_t requestCode() const { return header.RequestCode; }
+  // A whole packet of that main and child type.
+  bool isPacket(uint8_t mainType, uint8_t childType) const {
+    return status == kReceiveStatusPacket && header.MainType == mainType &&
+           header.ChildType == childType;
+  }
   // An error reply whose header bytes 2-3 read 0xFF02 carries a text for the user.
   bool isServerText() const;
   // The UTF-16 text of an error reply, as UTF-8.

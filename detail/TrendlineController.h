@@ -131,7 +131,7 @@ class TrendlineController : public ui::ViewController,
   void SetMenuToolBar(int page);
   void changeUIToSubPage(int page);
   // Another screen shows page `page` (the received price alerts show the K-line page).
-  void showSubPage(int page);
+  void showSubPage(int page) override;
   // Lays the pages out for a menu of `count` entries and hides those not in it.
   void updateScrollView(int count);
   // Menu tap on the button of page `page`.

@@ -350,9 +350,13 @@ void KLineModuleView::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
       const tagLocalKData* marks =
           _weightType == kWeightMarkOnly ? m_DataAfterCalWeight.data() : nullptr;
       const gfx::Color colours[3] = {MA5Color(), MA10Color(), MA20Color()};
-      for (int i = 0; i < 3; ++i)
+      for (int i = 0; i < 3; ++i) {
         kline::DrawAverageLine(ctx, s, ma[i].value, n, ma[i].period, colours[i], marks);
+        std::copy(std::begin(ma[i].value), std::end(ma[i].value), drawnAverages_[i].begin());
+      }
+      averagesAdjusted_ = true;
     } else {
+      averagesAdjusted_ = false;
       CalcArguments();
       const kline::ChartScale s = chartScale();
       kline::DrawCandles(ctx, s, KDataArray.data(), candleColors());
@@ -588,8 +592,14 @@ void KLineModuleView::refreshMAArgumentText() {
   if (EndIndex <= i && i <= StartIndex && i < n) {
     const int periods[3] = {5, 10, 20};
     ui::Label* labels[3] = {MAArgument1.get(), MAArgument2.get(), MAArgument3.get()};
+    // The labels give the value of the line drawn at the bar: on the ex-rights path that is the
+    // series the adjustment computed (the means of adjusted closes on an adjusted chart); before
+    // a line starts, the mean of the bars there are, as drawn.
+    const tagLocalKData* bars = averagesAdjusted_ ? m_DataAfterCalWeight.data() : KDataArray.data();
     for (int k = 0; k < 3; ++k) {
-      const int32_t mean = kline::MeanClose(KDataArray.data(), i, periods[k]);
+      const int32_t mean = averagesAdjusted_ && i >= periods[k] - 1
+                               ? drawnAverages_[static_cast<size_t>(k)][static_cast<size_t>(i)]
+                               : kline::MeanClose(bars, i, periods[k]);
       labels[k]->setText("MA" + std::to_string(periods[k]) + ": " +
                          FormatPriceString(mean, 8, priceDecimals(), mean));
     }

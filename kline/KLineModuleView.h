@@ -134,6 +134,8 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   gfx::Point startPoint;
   bool finished = false;
   bool _haveDragged = false;
+  // Two fingers have been on the chart in this gesture.
+  bool multitouch = false;
   int32_t KCircleType = 1;
   float fMaxValue = 0;
   float fMinValue = 0;
@@ -232,4 +234,9 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
 
   KLineModuleViewDelegate* delegate_ = nullptr;
   bool portrait_ = false;
+  // The average lines of the last ex-rights drawing pass, which the MA labels show.
+  std::array<std::array<int32_t, kKLineCapacity>, 3> drawnAverages_{};
+  bool averagesAdjusted_ = false;
+  // Finger distance at the start of the two-finger gesture (or its last zoom step); -1: none.
+  double pinchBase_ = -1;
 };

@@ -47,10 +47,19 @@ bool KLineModuleView::pointInside(gfx::Point point, const ui::Event* event) cons
 }
 
 void KLineModuleView::touchesBegan(const ui::TouchSet& touches, const ui::Event& event) {
-  (void)event;
   finished = false;
   _haveDragged = false;
   if (!touches.empty()) startPoint = Ordered(touches).front()->locationInView(this);
+  // Every finger on the chart, also one that landed before these: a second finger makes the
+  // gesture a two-finger one, whose spread is measured from here.
+  const auto down = Ordered(event.touchesForView(this));
+  if (down.size() <= touches.size()) multitouch = false;
+  if (down.size() >= 2) {
+    multitouch = true;
+    pinchBase_ = Distance(down[0]->locationInView(this), down[1]->locationInView(this));
+  } else {
+    pinchBase_ = -1;
+  }
   if (delegate_ && !portrait_) delegate_->KLineModuleViewToucherBegan();
 }
 
@@ -90,8 +99,15 @@ void KLineModuleView::touchesMoved(const ui::TouchSet& touches, const ui::Event&
   const double d = Distance(p0, p1);
   const double before = Distance(q0, q1);
   const double change = std::fabs(d - before);
-  if (change >= 8) {
-    PinchKline(d >= before);
+  if (pinchBase_ < 0) pinchBase_ = before;
+  multitouch = true;
+  // A quick hand spreads 8 points between two events; a slow one gets there over several, so
+  // the spread counts from the gesture's start (or the last step) while the fingers have not
+  // slid the chart.
+  const double spread = d - pinchBase_;
+  if (change >= 8 || (!_haveDragged && std::fabs(spread) >= 8)) {
+    PinchKline(change >= 8 ? d >= before : spread > 0);
+    pinchBase_ = d;
     finished = true;
     return;
   }
@@ -113,7 +129,8 @@ void KLineModuleView::touchesMoved(const ui::TouchSet& touches, const ui::Event&
 
 void KLineModuleView::touchesEnded(const ui::TouchSet& touches, const ui::Event& event) {
   (void)event;
-  if (finished || _haveDragged || touches.empty()) return;
+  // Two fingers make a pinch or a slide, never a tap: the cross-hair is a one-finger thing.
+  if (finished || _haveDragged || multitouch || touches.empty()) return;
   const gfx::Point p = Ordered(touches).front()->locationInView(this);
   if (!inPriceArea(p)) {
     // The portrait page's bubble comes and goes with the panel only.

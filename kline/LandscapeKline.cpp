@@ -277,6 +277,7 @@ void LandscapeKline::viewDidLoad() {
 void LandscapeKline::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
   if (klineToolBar) klineToolBar->SetButtonStatus();
+  showChartPeriodOnBar();
   DEVS();
 }
 
@@ -289,6 +290,9 @@ void LandscapeKline::viewDidAppear(bool animated) {
 void LandscapeKline::viewWillDisappear(bool animated) {
   ui::ViewController::viewWillDisappear(animated);
   if (klineView) klineView->SetTimeCircle(1);
+  // The bar goes back to the day period with the chart: the two halves of the screen agree when
+  // it opens again (and "除权" offers its buttons on the day chart).
+  showChartPeriodOnBar();
   // The portrait screens below stand upright again.
   ui::setStatusBarOrientation(ui::InterfaceOrientation::Portrait, true);
 }
@@ -527,6 +531,18 @@ void LandscapeKline::changePeriod(int code) {
   info.set("Command_ID", name);
   foundation::NotificationCenter::defaultCenter().post("TrendCommand", this,
                                                        foundation::Value(std::move(info)));
+}
+
+void LandscapeKline::showChartPeriodOnBar() {
+  if (!_groupBarCircle || !klineView) return;
+  int item = 0;
+  for (int i = 0; i < 7; ++i)
+    if (kPeriods[i].code == klineView->getTimeCircle()) item = i;
+  GroupBarView& bar = *_groupBarCircle;
+  bar.setSelSubItem(item, 0);
+  bar.setGroupNoItems(item != 0, 1);
+  // A notice or the buttons on show change at once.
+  bar.updateGroupPosition(bar.selGroupIndex(), bar.selSubItemIndex(bar.selGroupIndex()), false);
 }
 
 void LandscapeKline::TimeframeCircle(uint16_t command) {

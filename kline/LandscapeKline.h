@@ -122,6 +122,8 @@ class LandscapeKline : public ui::ViewController,
   class TrendForward;
   // Steps 1 to 3 of a period change: veil, chart period, "TrendCommand".
   void changePeriod(int code);
+  // The period bar marks the chart's period, and "除权" has its buttons only on the day chart.
+  void showChartPeriodOnBar();
   void showPane(int16_t pane, int row, int columns);
   std::shared_ptr<LandscapeKline> self();
   double screenLength() const;

@@ -14,6 +14,8 @@ constexpr const char* kTitles[kline::kParamRows][3] = {{"DIF", "DEA", "MACD"},
                                                        {"BIAS1", "BIAS2", "BIAS3"},
                                                        {"CCI", "", ""}};
 
+constexpr double kBodyCornerRadius = 6;
+
 bool IsRow(int t) {
   return t >= 0 && t < kline::kParamRows;
 }
@@ -40,6 +42,13 @@ void SettingsMenu::initControls() {
   const double pw = w - aw;
   _paramView = ui::View::create({aw - 1, 0, pw, h});
   _paramView->setBackgroundColor(gfx::Color::clear());
+  // The panel image is translucent: an opaque body under it keeps the chart's lines out of the
+  // editor (its corners stay inside the image's rounded ones).
+  auto body = ui::View::create({0, 0, pw, h});
+  body->setBackgroundColor(gfx::Color::black());
+  body->layer().setCornerRadius(kBodyCornerRadius);
+  body->setUserInteractionEnabled(false);
+  _paramView->addSubview(body);
   auto background = ui::ImageView::create({0, 0, pw, h});
   background->setImage(gfx::Image::named("bg.png").stretchable(30, 30));
   _paramView->addSubview(background);
@@ -88,7 +97,10 @@ void SettingsMenu::initControls() {
   IndexTechNameLabel3 = title(2 * pw / 3, 18);
   Columns = 3;
 
-  picker = ui::PickerView::create({0, 0, 320, 100});
+  // The wheel keeps its standard height, as the phone's picker does whatever height it is
+  // given: the shrink below is made for that height and puts three rows between the titles and
+  // the buttons. A shorter wheel would sit above the panel and show a single row.
+  picker = ui::PickerView::create({0, 0, 320, ui::PickerView::kDefaultHeight});
   auto self = std::static_pointer_cast<SettingsMenu>(shared_from_this());
   picker->setDataSource(self);
   picker->setDelegate(self);

@@ -576,9 +576,5 @@ void MyMessageDetailController::searchStock() {
 
 void MyMessageDetailController::SearchDone(const char* code, uint16_t market, const std::string&,
                                            uint16_t stockType) {
-  auto pager = Extend::produceObject<ui::ViewController>("TrendlineController");
-  auto* role = dynamic_cast<StockDetailRole*>(pager.get());
-  if (!pager || !role) return;
-  role->SetStockInfo(code, static_cast<uint8_t>(market), static_cast<uint8_t>(stockType));
-  if (auto* nav = navigationController()) nav->pushViewController(pager, true);
+  OpenStockDetail(*this, code, static_cast<uint8_t>(market), static_cast<uint8_t>(stockType));
 }

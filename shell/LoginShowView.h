@@ -18,7 +18,6 @@ inline constexpr char kReloginButton[] = "重新登录";
 inline constexpr char kGuestLoginButton[] = "游客登录";
 inline constexpr char kConnectFailedText[] = "连接服务器失败！";
 inline constexpr char kLoginFailedText[] = "登录失败";
-inline constexpr char kRequestTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
 inline constexpr int kLoginTimeoutSeconds = 30;
 
 class LoginShowView : public ui::View, public AlertViewDelegate, public ui::AlertViewDelegate {

@@ -57,7 +57,23 @@ class StockDetailRole {
   virtual void setDelegate(std::weak_ptr<TrendlineRecordDelegate> delegate) { (void)delegate; }
   // The row of the delegate's list now shown.
   virtual void updateCurrentView(int row) { (void)row; }
+  // Another screen shows page `page` (the received price alerts show the K-line page).
+  virtual void showSubPage(int page) { (void)page; }
 };
+
+// The stock detail pager's K-line page, for showSubPage.
+inline constexpr int kStockDetailKLinePage = 1;
+
+namespace ui {
+class ViewController;
+}  // namespace ui
+
+// Opens the stock detail pager on the stock, pushed on the navigation controller of `from`; with
+// page >= 0 the pager shows that page. The one way a screen opens a stock's detail: it reaches
+// the pager by its role only. False (nothing pushed) without a code, a navigation controller or
+// the pager class.
+bool OpenStockDetail(ui::ViewController& from, const char* code, uint8_t market,
+                     uint8_t stockType, int page = -1);
 
 // The account screen.
 class AccountRole {

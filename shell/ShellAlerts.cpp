@@ -62,3 +62,9 @@ int GetTextFieldCString(const ui::TextField* field, char* buf, size_t size) {
   }
   return n;
 }
+
+std::string GetTextFieldAscii(const ui::TextField* field) {
+  char text[100] = {0};
+  GetTextFieldCString(field, text, sizeof text);
+  return text;
+}

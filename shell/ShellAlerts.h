@@ -37,6 +37,9 @@ std::shared_ptr<ui::AlertView> ShowGuestAlert(std::weak_ptr<ui::AlertViewDelegat
 // The field's text as ASCII, cut to the buffer (size - 1 characters and a 0 byte); returns its
 // length. 0 with buf[0] == 0 when there is no field, the field is empty or its text is not ASCII.
 int GetTextFieldCString(const ui::TextField* field, char* buf, size_t size);
+// The field's text as the requests take it: ASCII, at most 99 bytes, empty when there is no
+// field or its text is not ASCII.
+std::string GetTextFieldAscii(const ui::TextField* field);
 
 // Exactly 11 ASCII digits.
 bool IsValidPhoneNumber(const std::string& text);

@@ -29,6 +29,7 @@
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
 #include "shell/ConfigFileReader.h"
+#include "shell/EmptyTabScreen.h"
 #include "shell/Extend.h"
 #include "shell/LoginShowView.h"
 #include "shell/ScreenOpener.h"
@@ -36,7 +37,6 @@
 #include "shell/SharedTool.h"
 #include "shell/ShellAlerts.h"
 #include "shell/ThreadCache.h"
-#include "shell/placeholders/PlaceholderScreen.h"
 
 namespace {
 
@@ -60,13 +60,6 @@ struct TickerKey {
   uint8_t type;
 };
 constexpr TickerKey kTickerKeys[3] = {{"000001", 1, 1}, {"399001", 2, 1}, {"999999", 3, 1}};
-
-// Empty screen for a tab whose class is unknown, so the tab still works.
-class EmptyTabScreen : public PlaceholderScreen {
- public:
-  explicit EmptyTabScreen(const std::string& title) : PlaceholderScreen(title) {}
-  std::vector<std::string> lines() const override { return {}; }
-};
 
 // userInfo {"Data_ID": record}.
 foundation::Value RecordInfo(const std::vector<uint8_t>& record) {
@@ -109,7 +102,6 @@ void VerdanAppDelegate::registerClasses() {
   ui::ClassRegistry::shared().registerClass<VerdanAppDelegate>("VerdanAppDelegate");
   ui::ClassRegistry::shared().registerClass<::TabBarController>("TabBarController");
   MoreController::registerClass();
-  RegisterPlaceholderClasses();
 }
 
 std::shared_ptr<VerdanAppDelegate> VerdanAppDelegate::self() {

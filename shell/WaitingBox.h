@@ -12,6 +12,12 @@
 
 inline constexpr char kWaitingBoxClassName[] = "AlertView";
 
+// The waiting box's usual text, and the one text a request that got no answer in time shows.
+inline constexpr char kRequestWaitingText[] = "正在请求，请等待...";
+inline constexpr char kRequestTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
+// The usual time-out of a screen's request, in seconds.
+inline constexpr int kRequestTimeoutSeconds = 30;
+
 // Told when a shown waiting box ran out of time. Hiding the box is the delegate's job.
 class AlertViewDelegate {
  public:

@@ -259,6 +259,12 @@ void GroupBarView::changeSelSubItem(int subItem, int group) {
   reportSubItem(subItem, group);
 }
 
+void GroupBarView::setSelSubItem(int subItem, int group) {
+  if (!validGroup(group) || subItem < 0 || subItem >= subItemsCount_[group]) return;
+  selSubItemIndex_[group] = subItem;
+  markSubItem(group, subItem);
+}
+
 void GroupBarView::setGroupNoItems(bool show, int group) {
   if (!validGroup(group)) return;
   bShowNoItemsText_[group] = show;

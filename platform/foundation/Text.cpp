@@ -169,4 +169,16 @@ int32_t leadingInt32(std::string_view text) {
   return static_cast<int32_t>(value);
 }
 
+std::string utf8Prefix(std::string_view text, size_t maxBytes) {
+  if (text.size() <= maxBytes) return std::string(text);
+  size_t cut = maxBytes;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return std::string(text.substr(0, cut));
+}
+
+std::string utf8Quote(std::string_view text, size_t maxBytes) {
+  if (text.size() <= maxBytes) return std::string(text);
+  return utf8Prefix(text, maxBytes) + "...";
+}
+
 }  // namespace foundation

@@ -30,4 +30,11 @@ bool isValidUtf8(std::string_view bytes);
 // optional sign, then digits; saturated to the int32 range, 0 when there are no digits.
 int32_t leadingInt32(std::string_view text);
 
+// At most maxBytes bytes of the text, cut before a UTF-8 sequence rather than inside it (a
+// sequence is never split; what precedes the cut stays as it was).
+std::string utf8Prefix(std::string_view text, size_t maxBytes);
+// The text as a log line quotes it: whole when it fits in maxBytes, else its UTF-8-safe prefix
+// followed by "...".
+std::string utf8Quote(std::string_view text, size_t maxBytes);
+
 }  // namespace foundation

@@ -818,6 +818,12 @@ Size CairoContext::drawText(std::string_view text, const Rect& rect, const TextS
     drawShadow(bounds, false, [&] { drawTextRaw(text, rect, style, nullptr); });
   }
   drawTextRaw(text, rect, style, &used);
+  // Text outside the clip or without paint is not on screen.
+  const Rect shown(rect.origin,
+                   Size(finite(rect.width()) ? std::max(rect.width(), used.width) : used.width,
+                        std::max(finite(rect.height()) ? rect.height() : 0.0, used.height)));
+  if (state_.alpha > 0 && state_.fillColor.a() > 0 && clipBoundingBox().intersects(shown))
+    DrawnTextCollector::note(text);
   return used;
 }
 

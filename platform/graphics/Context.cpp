@@ -50,6 +50,22 @@ void Context::strokeLine(Point from, Point to) {
   strokeLineSegments({from, to});
 }
 
+namespace {
+DrawnTextCollector* activeCollector = nullptr;
+}  // namespace
+
+DrawnTextCollector::DrawnTextCollector() : previous_(activeCollector) {
+  activeCollector = this;
+}
+
+DrawnTextCollector::~DrawnTextCollector() {
+  activeCollector = previous_;
+}
+
+void DrawnTextCollector::note(std::string_view text) {
+  if (activeCollector && !text.empty()) activeCollector->texts_.emplace_back(text);
+}
+
 Rect Context::clipBoundingBox() const {
   const GraphicsState& s = state();
   if (s.deviceClipBounds.isInfinite()) return s.deviceClipBounds;

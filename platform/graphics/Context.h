@@ -7,6 +7,7 @@
 // fillPath/strokePath/clip. Painting a path clears it.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -208,6 +209,25 @@ class Context {
 
  protected:
   Context() = default;
+};
+
+// Collects the texts that every Cairo context draws inside its clip while it lives, in drawing
+// order: what a drawing pass showed, for the script steps that check the screen. One at a time,
+// main thread.
+class DrawnTextCollector {
+ public:
+  DrawnTextCollector();
+  ~DrawnTextCollector();
+  DrawnTextCollector(const DrawnTextCollector&) = delete;
+  DrawnTextCollector& operator=(const DrawnTextCollector&) = delete;
+
+  const std::vector<std::string>& texts() const { return texts_; }
+  // Adds to the active collector, if any (the contexts call it).
+  static void note(std::string_view text);
+
+ private:
+  std::vector<std::string> texts_;
+  DrawnTextCollector* previous_ = nullptr;
 };
 
 // Saves on construction, restores on destruction.

@@ -1,8 +1,11 @@
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
-#include <memory>
+#include <csignal>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 
 #include "platform/foundation/Clock.h"
@@ -22,6 +25,14 @@ namespace ui {
 namespace {
 
 constexpr double kFrame = 1.0 / 60;
+
+// Lock-free, so the signal handler may set it.
+std::atomic<bool> stopFlag{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void onTerminateSignal(int) {
+  stopFlag.store(true);
+}
 
 bool readNumbers(std::istringstream& in, double* values, int count) {
   for (int i = 0; i < count; ++i)
@@ -47,8 +58,7 @@ void frameWork() {
 }
 
 double realNow() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 // Runs the main loop for `seconds` of (real or virtual) time, in tracking mode while a finger
@@ -77,11 +87,24 @@ void runFor(double seconds) {
     const double sliceEnd = std::min(deadline, now + kFrame);
     loop->runUntil(sliceEnd, mode);
     frameWork();
-    if (foundation::Clock::now() < sliceEnd) break;  // the loop was stopped
+    if (foundation::Clock::now() < sliceEnd || stopRequested()) break;  // the loop was stopped
   }
 }
 
 }  // namespace
+
+void stopOnTerminateSignals() {
+  std::signal(SIGTERM, onTerminateSignal);
+  std::signal(SIGINT, onTerminateSignal);
+}
+
+bool stopRequested() {
+  return stopFlag.load();
+}
+
+void requestStop(bool stop) {
+  stopFlag.store(stop);
+}
 
 int uprightQuarterTurns() {
   if (!isLandscape(statusBarOrientation())) return 0;
@@ -171,6 +194,10 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.kind = ScriptStepKind::Open;
       ok = static_cast<bool>(in >> step.text);
       for (std::string arg; in >> arg;) step.args.push_back(arg);
+    } else if (word == "expect" || word == "reject") {
+      step.kind = word == "expect" ? ScriptStepKind::Expect : ScriptStepKind::Reject;
+      step.text = restOfLine(in);
+      ok = !step.text.empty();
     } else if (word == "shot") {
       step.kind = ScriptStepKind::Shot;
       step.text = restOfLine(in);
@@ -225,7 +252,51 @@ bool writeScreenshot(const std::string& path, double scale) {
   return true;
 }
 
+std::vector<std::string> textsOnScreen() {
+  gfx::DrawnTextCollector collector;
+  renderScreen(1);
+  return collector.texts();
+}
+
+std::string screenCheckFailure(const ScriptStep& step, const std::vector<std::string>& texts) {
+  bool found = false;
+  for (const std::string& text : texts)
+    if (text.find(step.text) != std::string::npos) found = true;
+  const bool expecting = step.kind == ScriptStepKind::Expect;
+  if (found == expecting) return {};
+  std::string message = "script line " + std::to_string(step.line) + ": " +
+                        (expecting ? "expected '" : "rejected '") + step.text + "' " +
+                        (expecting ? "is not on screen" : "is on screen") + "; on screen:";
+  std::vector<std::string> listed;
+  for (const std::string& text : texts) {
+    if (std::find(listed.begin(), listed.end(), text) != listed.end()) continue;
+    listed.push_back(text);
+    std::string shown = text;
+    std::replace(shown.begin(), shown.end(), '\n', ' ');
+    message += " '" + shown + "'";
+  }
+  if (listed.empty()) message += " (no text)";
+  return message;
+}
+
 namespace {
+
+// An expect step looks again every few frames until its time is up; a reject step looks once.
+bool checkScreen(const ScriptStep& step) {
+  constexpr double kLookEvery = 0.1;
+  const double deadline = foundation::Clock::now() + kExpectSeconds;
+  // Bounded by tries too, in case the loop stops and the clock stands still.
+  for (int tries = static_cast<int>(kExpectSeconds / kLookEvery) + 2;; --tries) {
+    std::string failure = screenCheckFailure(step, textsOnScreen());
+    if (failure.empty() || stopRequested()) return true;
+    if (step.kind == ScriptStepKind::Reject || tries <= 0 || foundation::Clock::now() >= deadline) {
+      foundation::logError("%s", failure.c_str());
+      return false;
+    }
+    runFor(kLookEvery);
+  }
+}
+
 OpenHandler& installedOpenHandler() {
   static OpenHandler handler;
   return handler;
@@ -255,12 +326,14 @@ bool openScreen(const std::string& line) {
 
 int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options) {
   Application& app = Application::shared();
+  int result = 0;
   runFor(0);
   if (!options.open.empty()) {
     openScreen(options.open);
     runFor(0);
   }
   for (const auto& step : steps) {
+    if (stopRequested()) return kStoppedBySignalStatus;
     switch (step.kind) {
       case ScriptStepKind::Wait:
         runFor(step.seconds);
@@ -312,6 +385,10 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
         openScreen(step.text, step.args);
         runFor(0);
         break;
+      case ScriptStepKind::Expect:
+      case ScriptStepKind::Reject:
+        if (!checkScreen(step)) result = 3;
+        break;
       case ScriptStepKind::Shot: {
         std::string path = step.text;
         if (!path.empty() && path[0] != '/' && !options.shotsDir.empty()) {
@@ -323,7 +400,7 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
       }
     }
   }
-  return 0;
+  return stopRequested() ? kStoppedBySignalStatus : result;
 }
 
 int readScript(const std::string& path, std::vector<ScriptStep>& steps) {
@@ -339,9 +416,12 @@ int readScript(const std::string& path, std::vector<ScriptStep>& steps) {
 
 int runHeadless(const HeadlessOptions& options) {
   std::vector<ScriptStep> steps;
-  if (readScript(options.scriptPath, steps) != 0) return 2;
-  if (options.virtualTime) foundation::Clock::setManual();
-  int result = runScript(steps, options);
+  int result = 2;
+  if (readScript(options.scriptPath, steps) == 0) {
+    if (options.virtualTime) foundation::Clock::setManual();
+    result = runScript(steps, options);
+  }
+  // Every way out terminates: the delegate stops its threads before anything is released.
   Application::shared().terminate();
   return result;
 }

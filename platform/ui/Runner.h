@@ -14,7 +14,20 @@ namespace ui {
 
 // --- headless scripts ---------------------------------------------------------------------------
 
-enum class ScriptStepKind { Wait, Tap, Drag, Pinch, Type, Key, Event, Shot, Open, Orientation };
+enum class ScriptStepKind {
+  Wait,
+  Tap,
+  Drag,
+  Pinch,
+  Type,
+  Key,
+  Event,
+  Shot,
+  Open,
+  Orientation,
+  Expect,
+  Reject
+};
 
 struct ScriptStep {
   ScriptStepKind kind;
@@ -23,7 +36,7 @@ struct ScriptStep {
   gfx::Point from;     // tap, drag
   gfx::Point to;       // drag
   std::string text;    // type: the text; key: the key name; event: background|foreground;
-                       // shot: the file name; open: the class name
+                       // shot: the file name; open: the class name; expect, reject: the text
   std::vector<std::string> args;  // open: the words after the class name
   int orientation = 0;            // orientation: the device orientation number (1 portrait .. 6)
 };
@@ -40,8 +53,8 @@ gfx::Point screenPointFromUpright(gfx::Point p);
 
 // What the application does with an "open CLASS [ARGS]" step or the --open option: opens the
 // screen of that class with those words. Returns false when nothing was opened.
-using OpenHandler = std::function<bool(const std::string& className,
-                                       const std::vector<std::string>& args)>;
+using OpenHandler =
+    std::function<bool(const std::string& className, const std::vector<std::string>& args)>;
 // The application installs its handler (an empty one removes it). Main thread.
 void setOpenHandler(OpenHandler handler);
 // Hands the class and words to the installed handler; false (logged) without one.
@@ -53,13 +66,24 @@ bool openScreen(const std::string& line);
 // "pinch 160 240 40 120 0.3" (two fingers side by side around the centre, 40 then 120 apart),
 // "type 600000", "key Return", "event background", "shot home.png", "open RegisterViewController
 // user1" (a screen by class name, with words for it), "orientation 3" (turns the device:
-// 1 portrait, 2 upside down, 3 and 4 landscape, 5 face up, 6 face down)); blank lines and lines
-// starting with '#' are skipped. Returns 0, or -1 with the first bad line in `errorLine` (and a
-// log line).
+// 1 portrait, 2 upside down, 3 and 4 landscape, 5 face up, 6 face down), "expect 买入" (waits
+// until a text drawn on screen contains the rest of the line), "reject 没有记录" (fails when a
+// text drawn on screen contains it)); blank lines and lines starting with '#' are skipped. Returns
+// 0, or -1 with the first bad line in `errorLine` (and a log line).
 int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* errorLine = nullptr);
 
 // Reads and parses a script file: 0, or -1 (logged) when unreadable or malformed.
 int readScript(const std::string& path, std::vector<ScriptStep>& steps);
+
+// --- checking what the screen shows ------------------------------------------------------------
+
+// How long (of the script's time) an expect step waits for its text.
+constexpr double kExpectSeconds = 3;
+// The texts a drawing pass of the screen draws now, in drawing order.
+std::vector<std::string> textsOnScreen();
+// Empty when an expect or reject step holds against these texts; otherwise the failure message,
+// "script line N: expected 'TEXT' ..." or "script line N: rejected 'TEXT' ...", listing them.
+std::string screenCheckFailure(const ScriptStep& step, const std::vector<std::string>& texts);
 
 // Plays a pinch step through Application::sendTouches; `wait` lets time pass between frames.
 void playPinch(const ScriptStep& step, const std::function<void(double)>& wait);
@@ -80,10 +104,25 @@ gfx::Image renderScreen(double scale = 1);
 // Renders and writes a PNG; false (logged) when it cannot be written.
 bool writeScreenshot(const std::string& path, double scale = 1);
 
-// Runs the steps against the launched application. Returns 0, or 1 when a step failed.
+// Runs the steps against the launched application. Returns 0; 1 when a shot could not be
+// written (the run stops there); 3 when an expect or reject step failed (the run goes on, so the
+// remaining shots are written); kStoppedBySignalStatus when a stop was requested.
 int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options);
-// Reads and runs the script file. Returns 0, 1 (a step failed) or 2 (unreadable/bad script).
+// Reads and runs the script file, then terminates the application. Returns runScript's status,
+// or 2 (unreadable/bad script).
 int runHeadless(const HeadlessOptions& options);
+
+// --- ending on a signal ------------------------------------------------------------------------
+
+// The status a run ends with when a terminate signal stopped it (128 + SIGTERM, as a shell shows
+// a process the signal ended).
+constexpr int kStoppedBySignalStatus = 143;
+// SIGTERM and SIGINT stop the runners at their next frame, and the client then ends the way it
+// does after a script's last step (the application terminates and releases its screens).
+void stopOnTerminateSignals();
+// Whether a stop was asked for (by a signal, or by requestStop from any thread).
+bool stopRequested();
+void requestStop(bool stop = true);
 
 // --- window mode --------------------------------------------------------------------------------
 
@@ -102,8 +141,9 @@ struct WindowOptions {
   std::string open;
 };
 
-// Opens the window and runs until it is closed. Returns 0, or 1 when no window could be
-// opened (no display).
+// Opens the window and runs until it is closed, then terminates the application. Returns 0, 1
+// when no window could be opened (no display), 3 when an expect or reject step of the script
+// failed, or kStoppedBySignalStatus when a stop was requested.
 int runWindow(const WindowOptions& options);
 
 }  // namespace ui

@@ -17,6 +17,7 @@
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WheelPinch.h"
 
 namespace ui {
 
@@ -25,8 +26,7 @@ namespace {
 constexpr double kWindowFrame = 1.0 / 60;
 
 double realSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 const char* keyName(SDL_Keycode key) {
@@ -93,9 +93,27 @@ class ScriptPlayer {
  public:
   ScriptPlayer(const WindowOptions& options, double scale) : options_(options), scale_(scale) {}
   bool active() const { return !options_.script.empty(); }
-  bool finished() const { return index_ >= options_.script.size() && pending_.empty(); }
+  bool finished() const {
+    return index_ >= options_.script.size() && pending_.empty() && !checking_;
+  }
+  // An expect or reject step failed.
+  bool failed() const { return failed_; }
 
   void step(double now) {
+    if (checking_) {
+      // An expect step looks again every few frames until its time is up.
+      if (now < nextLook_) return;
+      std::string failure = screenCheckFailure(*checking_, textsOnScreen());
+      if (failure.empty() || checking_->kind == ScriptStepKind::Reject || now >= checkUntil_) {
+        if (!failure.empty()) {
+          foundation::logError("%s", failure.c_str());
+          failed_ = true;
+        }
+        checking_ = nullptr;
+      }
+      nextLook_ = now + 0.1;
+      return;
+    }
     if (!pending_.empty()) {
       if (now < pendingAt_) return;
       auto p = pending_.front();
@@ -163,6 +181,12 @@ class ScriptPlayer {
       case ScriptStepKind::Open:
         openScreen(s.text, s.args);
         break;
+      case ScriptStepKind::Expect:
+      case ScriptStepKind::Reject:
+        checking_ = &s;
+        checkUntil_ = now + kExpectSeconds;
+        nextLook_ = now;
+        break;
       case ScriptStepKind::Shot: {
         std::string path = s.text;
         if (!path.empty() && path[0] != '/' && !options_.shotsDir.empty()) {
@@ -184,6 +208,10 @@ class ScriptPlayer {
   double pendingAt_ = 0;
   double frame_ = 1.0 / 60;
   std::vector<std::pair<Uint32, gfx::Point>> pending_;
+  const ScriptStep* checking_ = nullptr;
+  double checkUntil_ = 0;
+  double nextLook_ = 0;
+  bool failed_ = false;
 };
 
 struct SdlWindow {
@@ -268,6 +296,16 @@ int runWindow(const WindowOptions& options) {
                           screenPointFromUpright({e.button.x / scale, e.button.y / scale}));
           }
           break;
+        case SDL_MOUSEWHEEL: {
+          // Ctrl + wheel: a two-finger pinch about the pointer.
+          int x = 0, y = 0;
+          SDL_GetMouseState(&x, &y);
+          const int notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+          if (wheelPinch({x / scale, y / scale}, notches, (SDL_GetModState() & KMOD_CTRL) != 0,
+                         mouseDown))
+            app.setNeedsRender();
+          break;
+        }
         case SDL_TEXTINPUT:
           app.sendText(e.text.text);
           break;
@@ -344,6 +382,7 @@ int runWindow(const WindowOptions& options) {
     }
     if (options.runSeconds > 0 && foundation::Clock::now() - started >= options.runSeconds)
       running = false;
+    if (stopRequested()) running = false;
   }
   if (!options.finalShot.empty()) {
     // Its folder is made as the script's shots folder is, so a first run on a fresh tree writes it.
@@ -355,7 +394,8 @@ int runWindow(const WindowOptions& options) {
   }
   app.terminate();
   SDL_StopTextInput();
-  return 0;
+  if (stopRequested()) return kStoppedBySignalStatus;
+  return player.failed() ? 3 : 0;
 }
 
 }  // namespace ui

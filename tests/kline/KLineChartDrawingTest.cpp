@@ -213,8 +213,8 @@ TEST_F(KLineChartDrawing, ExRightsBreakTheAveragesOnlyInPlainModeAndAdjustCandle
   chart->updateWeightType(kWeightBackward);
   Draw();
   EXPECT_NEAR(chart->fMaxValue, 202000, 2);
-  // The labels average the bars as received.
-  EXPECT_EQ(chart->MAArgument1->text(), "MA5: " + FormatPriceString(100500, 8, 2, 100500));
+  // The labels give the drawn line's value: the mean of the restated closes.
+  EXPECT_EQ(chart->MAArgument1->text(), "MA5: " + FormatPriceString(201000, 8, 2, 201000));
 
   // A week chart is drawn as received whatever the weight type.
   chart->SetTimeCircle(2);
@@ -255,6 +255,59 @@ TEST_F(KLineChartDrawing, MinuteDatesTheDisabledPaneTextAndTheIndicatorLabels) {
   chart->SetStockTechTypeDraw(8, nullptr, 0);
   Draw();
   EXPECT_EQ(chart->IndexLabelName->text(), "主力活跃度");
+}
+
+}  // namespace
+
+namespace {
+
+// The MA labels against the lines drawn: for every weight type and a ruler before, on and after
+// an ex-rights day, each label reads the drawn line's value at the ruler's bar (to the shown
+// decimals).
+TEST_F(KLineChartDrawing, MALabelsReadTheValueOfTheirDrawnLineAtTheRuler) {
+  std::vector<tagLocalKData> bars;
+  for (int i = 0; i < 40; ++i) {
+    const int32_t p = (i < 20 ? 400000 : 200000) + (i % 5) * 3000;  // a 10-for-10 bonus at 20
+    bars.push_back(Bar(Day(i), p, p + 5000, p - 5000, p + 1000));
+  }
+  Feed(*chart, bars, 1);
+  tagLocalWeightData bonus{};
+  bonus.date = static_cast<int32_t>(Day(20));
+  bonus.sgs = 100000;
+  chart->setTagLocalWeightData(&bonus, 1);
+  const gfx::Color colours[3] = {KLineModuleView::MA5Color(), KLineModuleView::MA10Color(),
+                                 KLineModuleView::MA20Color()};
+  const ui::Label* labels[3] = {chart->MAArgument1.get(), chart->MAArgument2.get(),
+                                chart->MAArgument3.get()};
+  int checked = 0;
+  for (int type : {kWeightNone, kWeightMarkOnly, kWeightForward, kWeightBackward}) {
+    chart->updateWeightType(type);
+    for (int bar : {12, 19, 20, 24, 39}) {
+      SCOPED_TRACE(testing::Message() << "type " << type << " bar " << bar);
+      chart->iRulerIndex = bar;
+      const auto recp = Draw();
+      const double x = chart->kStartXCoor + chart->kWidth / 2 +
+                       (bar - chart->EndIndex) * (chart->kWidth + chart->kLineSpace);
+      for (int k = 0; k < 3; ++k) {
+        const auto strokes = StrokesIn(*recp, colours[k]);
+        ASSERT_EQ(strokes.size(), 1u);
+        double y = NAN;
+        for (const auto& [a, b] : Split(strokes[0].path).segments) {
+          if (std::fabs(a.x - x) < 0.01) y = a.y;
+          if (std::fabs(b.x - x) < 0.01) y = b.y;
+        }
+        if (std::isnan(y)) continue;  // no line there (before its first bar, or a gap)
+        const double drawn = chart->fMinValue + (chart->BaseYCoor - y) / chart->YValueScale;
+        const std::string text = labels[k]->text();
+        const size_t colon = text.find(": ");
+        ASSERT_NE(colon, std::string::npos) << text;
+        const double shown = std::stod(text.substr(colon + 2)) * 10000;
+        EXPECT_NEAR(shown, drawn, 100) << text;
+        ++checked;
+      }
+    }
+  }
+  EXPECT_GE(checked, 50);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WheelPinch.h"
 #include "platform/ui/Window.h"
 #include "tests/kline/KLineTestSupport.h"
 #include "widgets/QuoteColors.h"
@@ -169,6 +170,83 @@ TEST_F(KLineTouch, TwoFingersPinchOnceSlideTogetherAndNeverTap) {
   const int end = chart->EndIndex;
   Two({{{200, 100}, {240, 100}}, {{202, 100}, {238, 100}}});
   EXPECT_EQ(chart->EndIndex, end);
+}
+
+// A hand that spreads or closes slowly moves the fingers a few points per event: the spread
+// since the gesture began counts, with the steps and limits of a quick pinch, and lifting the
+// fingers is never a tap.
+TEST_F(KLineTouch, SlowPinchesZoomLikeQuickOnesAndTwoFingersNeverTap) {
+  Feed(*chart, Series(200), 1);
+  auto slow = [](double from, double to) {
+    // 36 events over 0.6 s about x = 240.
+    std::vector<std::pair<gfx::Point, gfx::Point>> steps;
+    for (int i = 0; i <= 36; ++i) {
+      const double d = from + (to - from) * i / 36;
+      steps.push_back({{240 - d / 2, 100}, {240 + d / 2, 100}});
+    }
+    auto& app = ui::Application::shared();
+    app.sendTouches(ui::TouchPhase::Began, {{0, steps[0].first}, {1, steps[0].second}});
+    for (size_t i = 1; i < steps.size(); ++i) {
+      foundation::Clock::advance(0.6 / 36);
+      app.sendTouches(ui::TouchPhase::Moved, {{0, steps[i].first}, {1, steps[i].second}});
+    }
+    app.sendTouches(ui::TouchPhase::Ended, {{0, steps.back().first}, {1, steps.back().second}});
+  };
+  slow(60, 180);  // 120 points: 3.3 a move
+  EXPECT_EQ(chart->kWidth, 11);
+  EXPECT_EQ(chart->StartIndex, 199);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_EQ(chart->iRulerIndex, -1);
+  slow(180, 60);
+  EXPECT_EQ(chart->kWidth, 9);
+  for (int i = 0; i < 6; ++i) slow(180, 60);
+  EXPECT_EQ(chart->kWidth, 1);  // the narrowest
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  chart->kWidth = 9;
+  chart->kNumOfView = 42;
+  Feed(*chart, Series(200), 1);
+
+  // Under 8 points in all, or two fingers set down and lifted: neither zoom nor cross-hair.
+  slow(60, 66);
+  Two({{{200, 100}, {240, 100}}});
+  EXPECT_EQ(chart->kWidth, 9);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  // A second finger set down after the first: one gesture of two fingers.
+  auto& app = ui::Application::shared();
+  app.sendTouch(ui::TouchPhase::Began, 0, {220, 100});
+  app.sendTouch(ui::TouchPhase::Began, 1, {260, 100});
+  for (int i = 1; i <= 6; ++i)
+    app.sendTouches(ui::TouchPhase::Moved, {{0, {220.0 - 2 * i, 100}}, {1, {260.0 + 2 * i, 100}}});
+  app.sendTouches(ui::TouchPhase::Ended, {{0, {208, 100}}, {1, {272, 100}}});
+  EXPECT_EQ(chart->kWidth, 11);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  // A two-finger slide whose fingers drift apart slowly scrolls and does not zoom.
+  chart->kWidth = 9;
+  chart->kNumOfView = 42;
+  Feed(*chart, Series(200), 1);
+  std::vector<std::pair<gfx::Point, gfx::Point>> drift;
+  for (int i = 0; i <= 12; ++i) drift.push_back({{200.0 + 2 * i, 100}, {240.0 + 3 * i, 100}});
+  Two(drift);  // 12 points apart in all, toward older bars
+  EXPECT_EQ(chart->kWidth, 9);
+  EXPECT_LT(chart->EndIndex, 158);
+  // One finger alone still taps.
+  Tap({300, 100});
+  EXPECT_TRUE(chart->IsShowPriceDetailPanel);
+}
+
+// The window's Ctrl + wheel: one pinch per notch about the pointer, the touches a phone sends.
+TEST_F(KLineTouch, CtrlWheelOverTheChartZoomsByOneStepANotch) {
+  Feed(*chart, Series(200), 1);
+  EXPECT_FALSE(ui::wheelPinch({300, 100}, 1, false, false));  // no Ctrl: a plain wheel
+  EXPECT_FALSE(ui::wheelPinch({300, 100}, 1, true, true));    // the mouse button is down
+  EXPECT_EQ(chart->kWidth, 9);
+  EXPECT_TRUE(ui::wheelPinch({300, 100}, 1, true, false));
+  EXPECT_EQ(chart->kWidth, 11);
+  EXPECT_TRUE(ui::wheelPinch({300, 100}, -3, true, false));
+  EXPECT_EQ(chart->kWidth, 5);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_EQ(chart->iRulerIndex, -1);
+  EXPECT_FALSE(ui::Application::shared().isTracking());  // every finger lifted
 }
 
 TEST_F(KLineTouch, ZoomKeepsTheNewestBarAndMovesARulerLeftOfTheWindow) {

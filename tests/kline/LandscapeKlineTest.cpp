@@ -185,6 +185,40 @@ TEST_F(LandscapeServer, PeriodsPostTheirCommandAndExRightsNeedTheDayPeriod) {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
 }
 
+TEST_F(LandscapeServer, AfterATurnUprightAndBackThePeriodBarShowsTheChartsPeriod) {
+  LoggedIn("30,31");
+  LandscapeKline* land = Turned("600000");
+  ASSERT_NE(land, nullptr);
+  GroupBarView& bar = *land->_groupBarCircle;
+  TapItem(bar, 0, 6);  // "60分钟"
+  ASSERT_TRUE(WaitFor([&] { return !land->klineView->KDataArray.empty(); }));
+  ASSERT_EQ(land->getTimeCircle(), 5);
+  bar.groupButtonClick(*bar.groupButton(1));  // left on "除权", which shows its notice
+  auto* notice = dynamic_cast<ui::Label*>(bar.viewWithTag(GroupBarView::noItemsLabelTag(1)));
+  ASSERT_NE(notice, nullptr);
+  EXPECT_FALSE(notice->isHidden());
+
+  ui::Device::current().setOrientation(ui::DeviceOrientation::Portrait);
+  advance(1);
+  ASSERT_FALSE(pager->isLandscape());
+  server->clearReceivedRequests();
+  ui::Device::current().setOrientation(ui::DeviceOrientation::LandscapeLeft);
+  ASSERT_EQ(dynamic_cast<LandscapeKline*>(pager->landscape()), land);
+  ASSERT_TRUE(WaitFor([&] { return !land->klineView->KDataArray.empty(); }));
+  // Day bars asked for and shown, "日线" marked, and "除权" offers its four buttons.
+  EXPECT_EQ(KLinePeriods(), std::vector<int>{1});
+  EXPECT_EQ(land->getTimeCircle(), 1);
+  EXPECT_EQ(bar.selSubItemIndex(0), 0);
+  EXPECT_FALSE(bar.subItem(0, 0)->isEnabled());
+  EXPECT_TRUE(bar.subItem(0, 6)->isEnabled());
+  EXPECT_TRUE(notice->isHidden());
+  EXPECT_FALSE(bar.row(1)->isHidden());
+  // Choosing a period again works from there.
+  TapItem(bar, 0, 3);  // "5分钟"
+  EXPECT_EQ(land->getTimeCircle(), 4);
+  EXPECT_EQ(bar.selSubItemIndex(0), 3);
+}
+
 TEST_F(LandscapeServer, IndicatorItemsFollowRightsStoredPaneAndMarket) {
   LoggedIn("31");
   SetKLineIndexType(7);

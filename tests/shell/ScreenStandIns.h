@@ -11,7 +11,7 @@
 #include "shell/Extend.h"
 #include "shell/MarqueeTicker.h"
 #include "shell/ScreenRoles.h"
-#include "shell/placeholders/PlaceholderScreen.h"
+#include "shell/EmptyTabScreen.h"
 
 class NamedScreenStandIn : public ui::ViewController, public Extend::ScreenHooks {
  public:
@@ -20,9 +20,9 @@ class NamedScreenStandIn : public ui::ViewController, public Extend::ScreenHooks
 };
 
 // The market tab: keeps the list it was last asked to show.
-class MarketTabStandIn : public PlaceholderScreen, public MarketListRole {
+class MarketTabStandIn : public EmptyTabScreen, public MarketListRole {
  public:
-  MarketTabStandIn() : PlaceholderScreen("行情") {}
+  MarketTabStandIn() : EmptyTabScreen("行情") {}
   bool showsTicker() const override { return true; }
   void updateViewWithDict(const foundation::Value& param) override { lastParam_ = param; }
   const foundation::Value& lastParam() const { return lastParam_; }
@@ -61,9 +61,9 @@ class TickerStandIn : public ui::View, public MarqueeViewRole {
 };
 
 // The first tab: a plain screen playing the watch-list role that counts what the shell asks.
-class WatchListDouble : public PlaceholderScreen, public WatchListRole {
+class WatchListDouble : public EmptyTabScreen, public WatchListRole {
  public:
-  WatchListDouble() : PlaceholderScreen("自选股") {}
+  WatchListDouble() : EmptyTabScreen("自选股") {}
   bool showsTicker() const override { return true; }
   void refreshTableShowType() override { ++refreshes_; }
   int refreshes() const { return refreshes_; }
@@ -73,9 +73,9 @@ class WatchListDouble : public PlaceholderScreen, public WatchListRole {
 };
 
 // The account screen of the account folder: remembers what the shell set.
-class AccountManagerDouble : public PlaceholderScreen, public AccountRole {
+class AccountManagerDouble : public EmptyTabScreen, public AccountRole {
  public:
-  AccountManagerDouble() : PlaceholderScreen("账户管理") {}
+  AccountManagerDouble() : EmptyTabScreen("账户管理") {}
   void setTabBarClickIndex(int index) override { clickIndex_ = index; }
   void setCloseAfterLogin(bool close) override { closeAfterLogin_ = close; }
   int tabBarClickIndex() const { return clickIndex_; }
@@ -87,9 +87,9 @@ class AccountManagerDouble : public PlaceholderScreen, public AccountRole {
 };
 
 // The settings menu of the account folder.
-class SystemSettingDouble : public PlaceholderScreen {
+class SystemSettingDouble : public EmptyTabScreen {
  public:
-  SystemSettingDouble() : PlaceholderScreen("系统设置") {}
+  SystemSettingDouble() : EmptyTabScreen("系统设置") {}
 };
 
 inline void RegisterAccountDoubles() {
@@ -99,9 +99,9 @@ inline void RegisterAccountDoubles() {
 
 // The message centre: counts what the shell asks; timeRequest starts one 60-second timer per
 // process, as the real centre does.
-class MessageCentreStandIn : public PlaceholderScreen, public MessageCentreRole {
+class MessageCentreStandIn : public EmptyTabScreen, public MessageCentreRole {
  public:
-  MessageCentreStandIn() : PlaceholderScreen("服务") {}
+  MessageCentreStandIn() : EmptyTabScreen("服务") {}
   ~MessageCentreStandIn() override {
     if (timer_) timer_->invalidate();
   }

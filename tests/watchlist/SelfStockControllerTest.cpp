@@ -26,7 +26,6 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/Screen.h"
 #include "tests/shell/ScreenStandIns.h"
-#include "shell/placeholders/PlaceholderScreen.h"
 #include "tests/widgets/QuoteListFixture.h"
 #include "watchlist/MiniTline.h"
 #include "watchlist/SelfStockController.h"
@@ -106,7 +105,6 @@ class WatchListScreen : public ::testing::Test {
     gfx::Image::clearNamedCache();
     SelfStock_Clear();
     QuoteCache_Init();
-    RegisterPlaceholderClasses();
     RegisterDetailClasses();
     ui::ClassRegistry::shared().registerClass<RadarStandIn>("RadarView");
     SetSendQueueSink([this](SendQueueKind kind, const uint8_t* p, int n) {

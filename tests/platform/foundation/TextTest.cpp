@@ -32,3 +32,19 @@ TEST(Text, FormatGrowsPastSmallBuffer) {
   unsigned char le[] = {0x0A, 0x4E, 0x41, 0x00};
   EXPECT_EQ(utf16FromLittleEndian(le, 2), u"\u4E0AA");
 }
+
+TEST(Text, Utf8CutsNeverSplitASequence) {
+  // "交易" is six bytes: a cut at 4 or 5 falls inside the second character.
+  const std::string text = "交易";
+  EXPECT_EQ(foundation::utf8Prefix(text, 6), text);
+  EXPECT_EQ(foundation::utf8Prefix(text, 5), "交");
+  EXPECT_EQ(foundation::utf8Prefix(text, 4), "交");
+  EXPECT_EQ(foundation::utf8Prefix(text, 3), "交");
+  EXPECT_EQ(foundation::utf8Prefix(text, 2), "");
+  EXPECT_EQ(foundation::utf8Prefix("ab交", 3), "ab");
+  EXPECT_TRUE(foundation::isValidUtf8(foundation::utf8Prefix("a😀b", 3)));
+  // A quote keeps a fitting text whole and marks a cut one.
+  EXPECT_EQ(foundation::utf8Quote("abc", 3), "abc");
+  EXPECT_EQ(foundation::utf8Quote("ab交易", 4), "ab...");
+  EXPECT_EQ(foundation::utf8Quote("", 0), "");
+}

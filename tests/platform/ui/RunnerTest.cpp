@@ -1,10 +1,15 @@
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "DemoTestSupport.h"
 #include "UiTestSupport.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/Demo.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/Runner.h"
 
 namespace {
@@ -58,7 +63,8 @@ TEST_P(BadScript, IsRefusedWithItsLine) {
 INSTANTIATE_TEST_SUITE_P(Lines, BadScript,
                          ::testing::Values("wait", "wait -1", "wait soon", "tap 1", "tap 1 2 3",
                                            "drag 1 2 3 4", "pinch 1 2 3 4", "type", "key",
-                                           "key Page Up", "event sleep", "shot", "jump 1 2"));
+                                           "key Page Up", "event sleep", "shot", "jump 1 2",
+                                           "expect", "reject  "));
 
 TEST_F(UiTest, DemoSceneRunsHeadlessAndItsShotShowsIt) {
   window.reset();  // the demo makes its own window
@@ -101,6 +107,72 @@ TEST_F(UiTest, DemoSceneRunsHeadlessAndItsShotShowsIt) {
   EXPECT_EQ(moved.pixelArgb(20, 256), 0xFFCCCCCCu);
 }
 
+// The screen checks: an expect waits (script time) for its text, a failed check is reported with
+// its line and what the screen showed, and the run goes on to write the remaining shots.
+TEST_F(UiTest, ExpectAndRejectCheckTheTextsDrawnOnScreen) {
+  window.reset();
+  ui::registerDemoClasses();
+  ASSERT_TRUE(ui::Application::shared().launch("ViewsDemoAppDelegate"));
+  // A text that shows up two seconds after the start: the expect on line 3 waits for it.
+  auto* status = dynamic_cast<ui::Label*>(
+      ui::Application::shared().keyWindow()->viewWithTag(ui::DemoTag::Status));
+  ASSERT_NE(status, nullptr);
+  auto later =
+      foundation::RunLoop::main()->performAfter(2, [status] { status->setText("已到达"); });
+  const std::string shots = std::string(VERDAN_BINARY_DIR) + "/shots";
+  const std::string afterFailure = shots + "/ui-check-after-failure.png";
+  std::remove(afterFailure.c_str());
+  std::vector<ScriptStep> steps;
+  ASSERT_EQ(ui::parseScript("expect 视图演示\n"
+                            "reject 已到达\n"
+                            "expect 已到达\n"
+                            "expect 3245.67\n"
+                            "expect 不在屏幕上\n"
+                            "shot ui-check-after-failure.png\n"
+                            "reject 视图演示\n",
+                            steps),
+            0);
+  ui::HeadlessOptions options;
+  options.shotsDir = shots;
+  std::vector<std::string> errors;
+  foundation::setLogSink([&errors](foundation::LogLevel level, const std::string& line) {
+    if (level == foundation::LogLevel::Error) errors.push_back(line);
+  });
+  const int result = ui::runScript(steps, options);
+  foundation::setLogSink({});
+  EXPECT_EQ(result, 3);
+
+  ASSERT_EQ(errors.size(), 2u) << ::testing::PrintToString(errors);
+  EXPECT_NE(errors[0].find("script line 5: expected '不在屏幕上'"), std::string::npos) << errors[0];
+  // The message lists what was on screen.
+  EXPECT_NE(errors[0].find("'上证指数 3245.67'"), std::string::npos) << errors[0];
+  EXPECT_NE(errors[0].find("'已到达'"), std::string::npos) << errors[0];
+  EXPECT_NE(errors[1].find("script line 7: rejected '视图演示'"), std::string::npos) << errors[1];
+  EXPECT_FALSE(gfx::Image::fromFile(afterFailure).isEmpty());
+}
+
+// What is drawn outside the clip, or without paint, is not on screen.
+TEST_F(UiTest, OnlyTextsThatShowAreOnScreen) {
+  auto clipped = ui::View::create(gfx::Rect(0, 100, 320, 40));
+  clipped->setClipsToBounds(true);
+  window->addSubview(clipped);
+  auto makeLabel = [&](const gfx::Rect& frame, const std::string& text) {
+    auto label = ui::Label::create(frame);
+    label->setText(text);
+    clipped->addSubview(label);
+    return label;
+  };
+  makeLabel(gfx::Rect(10, 5, 200, 30), "看得见");
+  makeLabel(gfx::Rect(10, 60, 200, 30), "剪掉了");
+  makeLabel(gfx::Rect(10, 5, 200, 30), "透明的")->setTextColor(gfx::Color::clear());
+  makeLabel(gfx::Rect(10, 5, 200, 30), "藏起来")->setHidden(true);
+  window->layoutIfNeeded();
+  const std::vector<std::string> texts = ui::textsOnScreen();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "看得见"), 1);
+  for (const char* hidden : {"剪掉了", "透明的", "藏起来"})
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), hidden), 0) << hidden;
+}
+
 }  // namespace
 
 namespace {
@@ -126,6 +198,27 @@ TEST_F(UiTest, WindowModeDrawsTheDemoAtScaleTwo) {
   ASSERT_EQ(shot.pixelHeight(), 960);
   EXPECT_EQ(shot.pixelArgb(600, 360), 0xFF007AFFu);  // the flip button at twice the size
   EXPECT_GE(uitest::shareLikeTheScreen(shot), 0.9);  // and the rest as the screen shows it
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(UiTest, WindowModePlaysTheChecksAndEndsWithStatusThree) {
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  foundation::Clock::setReal();
+  window.reset();
+  ui::registerDemoClasses();
+  ASSERT_TRUE(ui::Application::shared().launch("ViewsDemoAppDelegate"));
+  ui::WindowOptions options;
+  options.runSeconds = 20;  // a safety net: the script ends the run
+  // A reject looks once, and a passing expect at once: no step waits here.
+  ASSERT_EQ(ui::parseScript("expect 视图演示\nreject 开关: 开\n", options.script), 0);
+  EXPECT_EQ(ui::runWindow(options), 0);
+  options.script.clear();
+  ASSERT_EQ(ui::parseScript("reject 视图演示\nexpect 视图演示\n", options.script), 0);
+  EXPECT_EQ(ui::runWindow(options), 3);
+  ui::Screen::main().setScale(1);
 }
 
 }  // namespace

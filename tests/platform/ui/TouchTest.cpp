@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -6,6 +7,7 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/View.h"
+#include "platform/ui/WheelPinch.h"
 
 namespace {
 
@@ -269,6 +271,13 @@ namespace {
 class PinchView : public View {
  public:
   using View::View;
+  void touchesBegan(const TouchSet& touches, const ui::Event&) override {
+    ++begins;
+    if (touches.size() >= 2) {
+      Point a = touches[0]->locationInView(this), b = touches[1]->locationInView(this);
+      mid = Point((a.x + b.x) / 2, (a.y + b.y) / 2);
+    }
+  }
   void touchesMoved(const TouchSet& touches, const ui::Event& event) override {
     counts.push_back(touches.size());
     allCounts.push_back(event.allTouches().size());
@@ -279,6 +288,8 @@ class PinchView : public View {
   }
   std::vector<size_t> counts, allCounts;
   std::vector<double> distances;
+  int begins = 0;
+  Point mid;
 };
 
 TEST_F(UiTest, FingersMovingTogetherArriveInOneEvent) {
@@ -294,6 +305,39 @@ TEST_F(UiTest, FingersMovingTogetherArriveInOneEvent) {
   EXPECT_EQ(view->allCounts, (std::vector<size_t>{2, 2}));
   EXPECT_EQ(view->distances, (std::vector<double>{60}));
   EXPECT_FALSE(app.isTracking());
+}
+
+// The window's Ctrl + wheel: each notch a whole two-finger pinch about the pointer, spreading
+// for a notch away from the user and closing for one toward; nothing without Ctrl or while the
+// mouse button holds finger 0.
+TEST_F(UiTest, CtrlWheelIsATwoFingerPinchAboutThePointer) {
+  auto view = std::make_shared<PinchView>(Rect(0, 0, 320, 480));
+  view->setMultipleTouchEnabled(true);
+  window->addSubview(view);
+  auto& app = ui::Application::shared();
+  EXPECT_FALSE(ui::wheelPinch({100, 200}, 1, false, false));
+  app.sendTouch(TouchPhase::Began, 0, {10, 10});
+  EXPECT_FALSE(ui::wheelPinch({100, 200}, 1, true, true));
+  app.sendTouch(TouchPhase::Ended, 0, {10, 10});
+  EXPECT_TRUE(view->counts.empty());
+  view->begins = 0;
+
+  ASSERT_TRUE(ui::wheelPinch({100, 200}, 1, true, false));
+  ASSERT_FALSE(view->distances.empty());
+  EXPECT_EQ(view->counts, std::vector<size_t>(view->distances.size(), 2));
+  EXPECT_TRUE(std::is_sorted(view->distances.begin(), view->distances.end()));
+  EXPECT_DOUBLE_EQ(view->distances.back(), ui::kWheelPinchDistance + ui::kWheelPinchTravel);
+  EXPECT_EQ(view->mid, Point(100, 200));
+  EXPECT_FALSE(app.isTracking());
+
+  view->distances.clear();
+  ASSERT_TRUE(ui::wheelPinch({150, 300}, -2, true, false));
+  EXPECT_DOUBLE_EQ(view->distances.back(), ui::kWheelPinchDistance - ui::kWheelPinchTravel);
+  EXPECT_EQ(view->begins, 3);  // one gesture per notch
+  EXPECT_EQ(view->mid, Point(150, 300));
+  // A fast wheel is capped.
+  ASSERT_TRUE(ui::wheelPinch({150, 300}, 40, true, false));
+  EXPECT_EQ(view->begins, 3 + ui::kWheelPinchMaxNotches);
 }
 
 }  // namespace

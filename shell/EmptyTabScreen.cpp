@@ -1,11 +1,11 @@
-#include "shell/placeholders/PlaceholderScreen.h"
+#include "shell/EmptyTabScreen.h"
 
 #include "platform/graphics/Font.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
 #include "shell/VerdanAppDelegate.h"
 
-void PlaceholderScreen::loadView() {
+void EmptyTabScreen::loadView() {
   auto view = ui::View::create(ui::Screen::main().applicationFrame());
   view->setBackgroundColor(gfx::Color::rgb255(24, 24, 28));
   auto title = ui::Label::create(gfx::Rect(10, 60, 300, 30));
@@ -24,7 +24,7 @@ void PlaceholderScreen::loadView() {
   refreshLines();
 }
 
-void PlaceholderScreen::viewWillAppear(bool animated) {
+void EmptyTabScreen::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
   ++appearances_;
   doSomeWhenWillAppear();
@@ -38,7 +38,7 @@ void PlaceholderScreen::viewWillAppear(bool animated) {
   }
 }
 
-void PlaceholderScreen::refreshLines() {
+void EmptyTabScreen::refreshLines() {
   if (!body_) return;
   std::string text;
   for (const auto& line : lines()) {

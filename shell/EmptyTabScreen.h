@@ -1,6 +1,5 @@
-// Stand-ins for screens of subsystems that are not built yet: each is registered under the real
-// class name and does the least the shell needs of it, so the client runs end to end. Delete a
-// stand-in (its files and its line in Placeholders.cpp) when the real screen lands.
+// The screen a tab gets when the configuration names a class the client does not know: the tab
+// still works and shows its title. Tests derive their screen doubles from it.
 #pragma once
 
 #include <memory>
@@ -11,17 +10,17 @@
 #include "platform/ui/ViewController.h"
 #include "shell/Extend.h"
 
-// A dark screen with a title and a few lines of text.
-class PlaceholderScreen : public ui::ViewController, public Extend::ScreenHooks {
+// A dark screen with the tab's title (and lines of text a subclass gives).
+class EmptyTabScreen : public ui::ViewController, public Extend::ScreenHooks {
  public:
-  explicit PlaceholderScreen(std::string title) : screenTitle_(std::move(title)) {}
+  explicit EmptyTabScreen(std::string title) : screenTitle_(std::move(title)) {}
 
   void loadView() override;
   void viewWillAppear(bool animated) override;
   void willActiveByClickTabBar() override { ++activations_; }
 
   // Lines shown under the title (screens refresh them on appearing).
-  virtual std::vector<std::string> lines() const { return {"建设中"}; }
+  virtual std::vector<std::string> lines() const { return {}; }
   // Quote screens show the bottom index ticker while they are on screen.
   virtual bool showsTicker() const { return false; }
   void refreshLines();
@@ -35,6 +34,3 @@ class PlaceholderScreen : public ui::ViewController, public Extend::ScreenHooks 
   int activations_ = 0;
   int appearances_ = 0;
 };
-
-// Registers every stand-in under its class name (main thread; idempotent).
-void RegisterPlaceholderClasses();
