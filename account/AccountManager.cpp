@@ -30,8 +30,6 @@
 
 namespace {
 
-using accountui::FieldAscii;
-
 constexpr char kCellIdentifier[] = "cell-identifier";
 constexpr double kStripHeight = 200;
 
@@ -265,8 +263,8 @@ void AccountManager::UserLogin() {
     brokerCode = form->getQSDM();
     branchCode = form->getYYBDM();
   }
-  const std::string user = FieldAscii(user_.get());
-  const std::string password = FieldAscii(password_.get());
+  const std::string user = GetTextFieldAscii(user_.get());
+  const std::string password = GetTextFieldAscii(password_.get());
   if (const char* problem = accountui::UserNameProblem(user_->text())) {
     ShowMessageAlert(problem);
     return;
@@ -300,7 +298,7 @@ void AccountManager::RegisterAndGetPwd() {
   if (!screen) return;
   navigation->pushViewController(screen, true);
   screen->view();
-  screen->setUser(FieldAscii(user_.get()));
+  screen->setUser(GetTextFieldAscii(user_.get()));
   if (auto* form = traderTypeSelectView_.get())
     screen->setDefaultQSMC(form->getQSMC(), form->getQSDM(), form->getYYBMC(), form->getYYBDM());
 }

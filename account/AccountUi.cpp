@@ -7,12 +7,6 @@
 
 namespace accountui {
 
-std::string FieldAscii(const ui::TextField* field) {
-  char text[100] = {0};
-  GetTextFieldCString(field, text, sizeof text);
-  return text;
-}
-
 const char* UserNameProblem(const std::string& typed) {
   if (typed.empty()) return kUserNameEmptyText;
   for (unsigned char c : typed) {

@@ -38,9 +38,6 @@ std::shared_ptr<ui::Label> MakeLabel(const std::string& text, const gfx::Rect& f
                                      const gfx::Color& colour = gfx::Color::white());
 std::shared_ptr<myTextField> MakeField(const gfx::Rect& frame, const std::string& placeholder,
                                        bool secure);
-// The field's text as the requests take it: ASCII, at most 99 bytes, empty when it does not
-// convert.
-std::string FieldAscii(const ui::TextField* field);
 // Why a typed user name cannot be used: nullptr for English letters and digits only,
 // kUserNameEmptyText for nothing typed, kUserNameCharsText for anything else (a Chinese name, an
 // emoji, a blank or a sign), which would otherwise reach the server as an empty name.

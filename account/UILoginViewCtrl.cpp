@@ -22,8 +22,6 @@
 
 namespace {
 
-using accountui::FieldAscii;
-
 std::shared_ptr<AlertView> MakeWaitingBox(const std::string& text) {
   auto box = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, kWaitBoxY, kWaitBoxW, kWaitBoxH));
   box->setAlertTextMsg(text);
@@ -110,7 +108,7 @@ void UIRegisterViewCtrl::sendNamed(bool registering) {
     return;
   }
   showLoginProcess();
-  std::string name = FieldAscii(user_.get());
+  std::string name = GetTextFieldAscii(user_.get());
   uint8_t buffer[2048] = {0};
   int n = registering
               ? MakeRequest_Register(0, 0, kRegisterPageId, name.c_str(), buffer, sizeof buffer)
@@ -145,7 +143,7 @@ void UIRegisterViewCtrl::recvmsg(const foundation::Notification& notification) {
     if (!answer.text.empty()) ShowMessageAlert(answer.text);
     return;
   }
-  if (auto login = loginViewCtrl_.lock()) login->setLoginInfo(FieldAscii(user_.get()), "");
+  if (auto login = loginViewCtrl_.lock()) login->setLoginInfo(GetTextFieldAscii(user_.get()), "");
   ShowAlertMessage(answer.text, kInfoTitle);
   BacktoLogin();
 }
@@ -247,8 +245,8 @@ void UILoginViewCtrl::setLoginInfo(const std::string& user, const std::string& p
 }
 
 void UILoginViewCtrl::UserLogin() {
-  const std::string user = FieldAscii(user_.get());
-  const std::string password = FieldAscii(password_.get());
+  const std::string user = GetTextFieldAscii(user_.get());
+  const std::string password = GetTextFieldAscii(password_.get());
   if (const char* problem = accountui::UserNameProblem(user_->text())) {
     ShowMessageAlert(problem);
     return;
@@ -273,8 +271,8 @@ void UILoginViewCtrl::GuestLogin() {
 void UILoginViewCtrl::RegisterAndGetPwd() {
   hideWaiting();
   ResetAllCoreState();
-  const std::string user = FieldAscii(user_.get());
-  const std::string password = FieldAscii(password_.get());
+  const std::string user = GetTextFieldAscii(user_.get());
+  const std::string password = GetTextFieldAscii(password_.get());
   SetLoginInfo(user.c_str(), password.c_str());
   auto* app = VerdanAppDelegate::sharedAppDelegate();
   if (app && app->window()) {
