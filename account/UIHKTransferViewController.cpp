@@ -211,6 +211,7 @@ void UIHKTransferViewController::viewDidLoad() {
 void UIHKTransferViewController::viewDidAppear(bool animated) {
   UICustomTableBaseController::viewDidAppear(animated);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->showBottomHurricaneLamp();
+  fitAssetTable();
   // Trade error texts (among them this screen's own time-out) show while it is visible.
   foundation::NotificationCenter::defaultCenter().addObserver(
       &tradeLoginObserver_, "tradelogin", [](const foundation::Notification& n) {
@@ -505,11 +506,21 @@ void UIHKTransferViewController::adjustPosition(int32_t flag) {
   const double tableY = buttonsY + 40;
   if (separators_[0]) separators_[0]->setFrame(gfx::Rect(0, buttonsY - 4, w, 1));
   if (separators_[1]) separators_[1]->setFrame(gfx::Rect(0, tableY - 2, w, 1));
-  if (_tableTableView) {
-    _tableTableView->setFrame(
-        gfx::Rect(0, tableY, w, std::max(0.0, view()->bounds().height() - tableY)));
-    _tableTableView->updateView();
-  }
+  tableTop_ = tableY;
+  fitAssetTable();
+}
+
+void UIHKTransferViewController::fitAssetTable() {
+  if (!_tableTableView || !isViewLoaded()) return;
+  // The table ends above the index ticker, so its last rows and its paging strip can be
+  // scrolled into sight.
+  double bottom = view()->bounds().height();
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate())
+    bottom = app->contentBottomAboveTicker(*view());
+  const gfx::Rect wanted(0, tableTop_, view()->bounds().width(), std::max(0.0, bottom - tableTop_));
+  if (_tableTableView->frame() == wanted) return;
+  _tableTableView->setFrame(wanted);
+  _tableTableView->updateView();
 }
 
 void UIHKTransferViewController::handleTimeoutRequest() {
