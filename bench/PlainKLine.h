@@ -63,10 +63,12 @@ inline void Text(cairo_t* cr, const std::string& text, double x, double y, doubl
   cairo_new_path(cr);
 }
 
-// The chart's picture, drawn from its bars and window with plain calls.
+// The chart's picture, drawn from its bars and window with plain calls (a chart with bars and a
+// window on them; nothing is drawn otherwise).
 inline void KLineFrame(cairo_t* cr, const KLineModuleView& v) {
   const bool portrait = v.isPortrait();
   const std::vector<tagLocalKData>& bars = v.KDataArray;
+  if (!v.IsDrawKLine || !v.chartScale().windowIn(static_cast<int>(bars.size()))) return;
   const int end = v.EndIndex, start = v.StartIndex;
   const float x0 = v.kStartXCoor, base = v.BaseYCoor, height = v.kViewHeight;
   const int kw = v.kWidth, space = v.kLineSpace, step = kw + space, w = kw < 1 ? 1 : kw;

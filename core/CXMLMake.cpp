@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/XmlText.h"
+
 namespace {
 
 constexpr char kOpen[] = "<request>";
@@ -22,9 +24,10 @@ void AppendPairHead(CLineStep& body, int id) {
 
 void CXMLMake::AddElement(const char* tag, const char* value) {
   if (!tag || !value) return;
+  const std::string escaped = XmlEscape(value);
   std::string element;
-  element.reserve(2 * std::strlen(tag) + std::strlen(value) + 5);
-  element.append("<").append(tag).append(">").append(value);
+  element.reserve(2 * std::strlen(tag) + escaped.size() + 5);
+  element.append("<").append(tag).append(">").append(escaped);
   element.append("</").append(tag).append(">");
   m_Buffer.Append(element.data(), static_cast<uint32_t>(element.size()));
 }

@@ -1,6 +1,6 @@
 // Writer of the flat XML body of a mail: "<request>", the elements in the order added, each
-// "<tag>value</tag>", then "</request>". Values go out byte for byte (the message server
-// reads them unescaped); an element whose value is absent is left out.
+// "<tag>value</tag>", then "</request>". Values are escaped (XmlEscape), so a text holding
+// markup reaches the server as the text it is; an element whose value is absent is left out.
 #pragma once
 
 #include <cstdint>
@@ -14,13 +14,13 @@ class CXMLMake {
   CXMLMake(const CXMLMake&) = delete;
   CXMLMake& operator=(const CXMLMake&) = delete;
 
-  // Nothing when either text is null.
+  // Nothing when either text is null. The tag is written as given, the value escaped.
   void AddElement(const char* tag, const char* value);
   // value: UTF-8 text; nothing when null.
   void AddNSString(const char* tag, const char* value);
   void AddInt(const char* tag, int value);
 
-  // Element bytes + 19 (the two wrapping tags).
+  // Element bytes (values escaped) + 19 (the two wrapping tags).
   int GetXmlLength() const;
   // Zeroes buf[0, cap); 0 when no element was added, -1 when cap is below the length,
   // else writes the body (no terminator counted) and returns its length.

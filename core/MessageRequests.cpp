@@ -79,6 +79,10 @@ int SendTextPairs(const char* name, CDataRequest* request, CLineStep& pairs, uin
   return 0;
 }
 
+size_t TextBytes(const char* text) {
+  return text ? std::strlen(text) : 0;
+}
+
 const char* WantedFields(std::string& holder, std::initializer_list<uint8_t> ids) {
   // Byte by byte: assign() from the unsigned range trips GCC 12's -Wrestrict in optimised builds.
   holder.clear();
@@ -155,8 +159,10 @@ int Request_MessageFuQuan(CDataRequest* request, int /*tag*/, uint16_t code, con
   AddAsciiField(table, 23, to);
   AddUtf16Field(table, 25, title);
   AddUtf16Field(table, 26, content);
-  foundation::logInfo("Request_MessageFuQuan title:%s content:%s", title ? title : "",
-                      content ? content : "");
+  // Named by its task, sender and size: the texts are the user's and stay out of the log.
+  foundation::logInfo("Request_MessageFuQuan task %s from %s: %zu bytes", taskid ? taskid : "-",
+                      from ? from : GetLoginUserName().c_str(),
+                      TextBytes(title) + TextBytes(content));
   table.AddStringField(44, std::string(GetQSID()).c_str());
   AddAsciiField(table, 51, source);
   AddUtf16Field(table, 54, goldcode);
@@ -193,7 +199,8 @@ int MakeRequest_MessageSendXml(CDataRequest* request, int /*tag*/, uint16_t code
   std::vector<char> text(static_cast<size_t>(xml.GetXmlLength()) + 2, 0);
   int length = xml.GetXml(text.data(), static_cast<int>(text.size()));
   if (length <= 0) return -2;
-  foundation::logInfo("xml mail:%s", text.empty() ? "" : text.data());
+  foundation::logInfo("xml mail %u from %s: %d bytes", static_cast<unsigned>(code),
+                      from ? from : user.c_str(), length);
 
   const int parts = (length + kMailPartSize - 1) / kMailPartSize;
   // The part count and number are single header bytes: a longer mail could only go out

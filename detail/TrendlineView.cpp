@@ -604,6 +604,10 @@ double TrendlineView::halfRange() const {
 
 void TrendlineView::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
   ui::View::drawRect(ctx, rect);
+  pixels_.draw(ctx, bounds(), pictureKey(), [this](gfx::Context& c) { drawPicture(c); });
+}
+
+void TrendlineView::drawPicture(gfx::Context& ctx) {
   DrawScaleValue(ctx);
   DrawBackground(ctx, _TlineType);
   if (!IsDrawTrendLine) return;

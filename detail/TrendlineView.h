@@ -13,6 +13,7 @@
 #include "core/TrendIndicators.h"
 #include "detail/TrendTechIndexView.h"
 #include "panels/PageRoles.h"
+#include "platform/graphics/PixelCache.h"
 #include "platform/ui/View.h"
 
 class TimeLabel;
@@ -152,6 +153,11 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
 
  private:
   enum class Series { AverageFill, PriceFill, AverageLine, PriceLine };
+  // The whole picture (what drawRect draws through its pixel cache), and everything it depends
+  // on (see PixelCache); a member that the drawing comes to read goes into the key too.
+  void drawPicture(gfx::Context& ctx);
+  std::string pictureKey() const;
+  gfx::PixelCache pixels_;
   void DrawScaleValue(gfx::Context& ctx);
   void DrawBackground(gfx::Context& ctx, int days);
   void drawTimeScaleLine(gfx::Context& ctx);

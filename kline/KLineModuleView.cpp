@@ -324,6 +324,11 @@ kline::ChartScale KLineModuleView::chartScale() const {
 
 void KLineModuleView::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
   (void)rect;
+  pixels_.draw(ctx, bounds(), pictureKey(), [this](gfx::Context& c) { drawPicture(c); });
+  if (IsShowPriceDetailPanel) ShowRefreshPriceDetailPanel(iRulerIndex);
+}
+
+void KLineModuleView::drawPicture(gfx::Context& ctx) {
   if (portrait_) {
     drawPortrait(ctx);
     return;
@@ -366,7 +371,6 @@ void KLineModuleView::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
     DrawRulerLine(ctx);
   }
   DrawScaleValue(ctx);
-  if (IsShowPriceDetailPanel) ShowRefreshPriceDetailPanel(iRulerIndex);
 }
 
 void KLineModuleView::drawPortrait(gfx::Context& ctx) {
@@ -382,7 +386,6 @@ void KLineModuleView::drawPortrait(gfx::Context& ctx) {
     DrawRulerLine(ctx);
   }
   DrawScaleValue(ctx);
-  if (IsShowPriceDetailPanel) ShowRefreshPriceDetailPanel(iRulerIndex);
 }
 
 void KLineModuleView::drawAverages(gfx::Context& ctx, const kline::ChartScale& s) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/ChartData.h"
@@ -16,6 +17,7 @@
 #include "kline/KLineDraw.h"
 #include "kline/TechIndex.h"
 #include "kline/WeightCalc.h"
+#include "platform/graphics/PixelCache.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/View.h"
 
@@ -198,6 +200,11 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   void DrawKLineVolume(gfx::Context& ctx, const tagLocalKData* bars, bool fallBack);
   void drawPane(gfx::Context& ctx, bool adjusted);
   void drawPortrait(gfx::Context& ctx);
+  // The whole picture of one redraw (what drawRect draws through its pixel cache).
+  void drawPicture(gfx::Context& ctx);
+  // Everything the picture depends on and everything drawing it writes back (see PixelCache).
+  // A member that drawRect comes to read or write goes in here too.
+  std::string pictureKey() const;
   void drawAverages(gfx::Context& ctx, const kline::ChartScale& s);
   // Keeps the series within 400 bars, moving the window and ruler with the bars.
   void dropOldest();
@@ -234,6 +241,7 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
 
   KLineModuleViewDelegate* delegate_ = nullptr;
   bool portrait_ = false;
+  gfx::PixelCache pixels_;
   // The average lines of the last ex-rights drawing pass, which the MA labels show.
   std::array<std::array<int32_t, kKLineCapacity>, 3> drawnAverages_{};
   bool averagesAdjusted_ = false;

@@ -1,5 +1,6 @@
 #include "messaging/CommunionLabel.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/graphics/Context.h"
@@ -29,8 +30,12 @@ void CommunionLabel::needShowLabel() {
 }
 
 void CommunionLabel::setFrame(const gfx::Rect& frame) {
+  const double oldWidth = this->frame().width();
   ui::Label::setFrame(frame);
   if (titleLabel_) titleLabel_->setFrame(gfx::Rect(0, 0, frame.width(), frame.height()));
+  // A new width (the cell's content view narrowed for the edit marks, or back) lays the picture
+  // out again at once; a new height waits for the host's setDrawType.
+  if (laidOut_ && frame.width() != oldWidth) setDrawType(drawType_);
 }
 
 gfx::Rect CommunionLabel::textRect() const {
@@ -46,18 +51,24 @@ gfx::Rect CommunionLabel::textRect() const {
 void CommunionLabel::setDrawType(int type) {
   drawType_ = type;
   if (!haveNoBackground_) return;
+  laidOut_ = true;
   const double h = frame().height();
   const double upper = std::max(0.0, h - kStripHeight);
   const bool sent = type == kTypeSent;
-  const double x = sent ? frame().width() - kPictureWidth : 0;
+  // Never wider than the bubble: in edit mode the bubble is narrower than the picture, which
+  // would otherwise run past the screen's edge.
+  const double width = std::min(kPictureWidth, std::max(0.0, frame().width()));
+  const double x = sent ? frame().width() - width : 0;
   const gfx::Image top = gfx::Image::named(sent ? "YELLOWTOP.png" : "BLUETOP.png").stretchable(50, 30);
   const gfx::Image bottom = gfx::Image::named(sent ? "YELLOWBOTTOM.png" : "BLUEBOTTOM.png").stretchable(50, 0);
   if (backgroundView_) {
-    backgroundView_->setFrame(gfx::Rect(x, 0, kPictureWidth, upper));
-    backgroundView_->setImage(upper > 0 ? Extend::scaleToSize(top, gfx::Size(kPictureWidth, upper)) : gfx::Image());
+    backgroundView_->setFrame(gfx::Rect(x, 0, width, upper));
+    backgroundView_->setImage(
+        upper > 0 && width > 0 ? Extend::scaleToSize(top, gfx::Size(width, upper)) : gfx::Image());
   }
-  bmbackgroundView_->setFrame(gfx::Rect(x, h - kStripHeight, kPictureWidth, kStripHeight));
-  bmbackgroundView_->setImage(Extend::scaleToSize(bottom, gfx::Size(kPictureWidth, kStripHeight)));
+  bmbackgroundView_->setFrame(gfx::Rect(x, h - kStripHeight, width, kStripHeight));
+  bmbackgroundView_->setImage(
+      width > 0 ? Extend::scaleToSize(bottom, gfx::Size(width, kStripHeight)) : gfx::Image());
   if (titleLabel_) {
     const gfx::Rect r = textRect();
     titleLabel_->setFrame(r);

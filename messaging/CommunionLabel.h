@@ -54,7 +54,9 @@ class CommunionLabel : public ui::Label {
   // Makes the inner label that shows the text (picture mode).
   void needShowLabel();
   void setFrame(const gfx::Rect& frame) override;
-  // Lays out the picture and the text rectangle for a received (1) or sent (2) bubble.
+  // Lays out the picture and the text rectangle for a received (1) or sent (2) bubble. The
+  // picture is 290 wide, or as wide as the bubble when that is narrower; a later change of
+  // width lays it out again.
   void setDrawType(int type);
   int drawType() const { return drawType_; }
   void setText(const std::string& text);
@@ -102,4 +104,5 @@ class CommunionLabel : public ui::Label {
   std::shared_ptr<ui::ImageView> bmbackgroundView_;
   std::shared_ptr<ui::Label> titleLabel_;
   bool haveNoBackground_ = true;
+  bool laidOut_ = false;  // setDrawType has placed the picture once
 };

@@ -21,16 +21,6 @@ using foundation::Value;
 namespace {
 
 constexpr const char* kNotification = "MyMessage";
-// Message text quoted in a log line is cut here.
-constexpr size_t kLogQuote = 200;
-
-std::string Quote(const std::string& text) {
-  if (text.size() <= kLogQuote) return text;
-  size_t cut = kLogQuote;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return text.substr(0, cut) + "...";
-}
-
 // The "MyMessage" observation, apart from "notification_update", which stays for the view's life.
 const void* MessageOwner(const CommunionView* view) {
   return reinterpret_cast<const char*>(view) + 1;
@@ -264,7 +254,8 @@ void CommunionView::addLast(const Value& record) {
                                                 {"communion_title", record["sendMessageKey_title"]},
                                                 {"communion_index", Value(std::to_string(count))}}),
                    -1});
-  foundation::logInfo("CommunionView SendList(-%u-): %s", count, Quote(content).c_str());
+  foundation::logInfo("CommunionView SendList(-%u-): to %s, %zu bytes", count, brokerId_.c_str(),
+                      record["sendMessageKey_content"].toString().size());
   tableView_->reloadData();
 }
 
@@ -318,6 +309,8 @@ void CommunionView::configCell(ui::TableViewCell& cell, const ui::IndexPath& pat
   bubble->setIndexPath(path);
   bubble->setLineBreakMode(gfx::LineBreakMode::WordWrap);
   bubble->setBackgroundColor(gfx::Color::clear());
+  // Follows the content view, which edit mode narrows to make room for the marks.
+  bubble->setAutoresizingMask(ui::Autoresizing::FlexibleWidth);
   cell.contentView()->addSubview(bubble);
 }
 

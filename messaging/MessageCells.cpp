@@ -1,5 +1,6 @@
 #include "messaging/MessageCells.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/graphics/Image.h"
@@ -81,27 +82,34 @@ void MyMessageCell::setSenderLabelDisabled(bool disabled) {
 
 void MyMessageCell::revertCell() {
   if (!senderLabel_) return;
-  gfx::Rect frame = senderLabel_->frame();
+  layoutLines(isShowingDeleteConfirmation());
+}
+
+// The sender and title from the content view's width as it is now: the sender's right edge
+// lines up in every row, whatever editing the cell went through before (a transition without
+// animation comes before the content view has its new width).
+void MyMessageCell::layoutLines(bool deleteShowing) {
+  const double w = contentView()->bounds().width() - 14;
+  const double shift = deleteShowing ? kDeleteShift : 0;
   senderLabel_->setFrame(
-      gfx::Rect(dateLabel_->bounds().width() + 1, 0, frame.width(), frame.height()));
+      gfx::Rect(deleteShowing ? w / 2 : w / 2 + 1, 0, std::max(0.0, w / 2 - shift), kLineHeight));
+  titleLabel_->setFrame(gfx::Rect(60, kLineHeight, std::max(0.0, w - 60 - shift), kLineHeight));
+}
+
+void MyMessageCell::layoutSubviews() {
+  ui::TableViewCell::layoutSubviews();
+  // While the delete button shows, the labels keep what the transition gave them.
+  if (senderLabel_ && !isShowingDeleteConfirmation()) layoutLines(false);
 }
 
 void MyMessageCell::willTransitionToState(unsigned state) {
   ui::TableViewCell::willTransitionToState(state);
-  const double w = contentView()->frame().width() - 14;
-  if (state & ui::kTableViewCellStateShowingDeleteConfirmation) {
-    senderLabel_->setFrame(gfx::Rect(w / 2, 0, w / 2 - kDeleteShift, kLineHeight));
-    titleLabel_->setFrame(gfx::Rect(60, kLineHeight, w - 60 - kDeleteShift, kLineHeight));
-  }
+  if (state & ui::kTableViewCellStateShowingDeleteConfirmation) layoutLines(true);
 }
 
 void MyMessageCell::didTransitionToState(unsigned state) {
   ui::TableViewCell::didTransitionToState(state);
-  const double w = contentView()->frame().width() - 14;
-  if (!(state & ui::kTableViewCellStateShowingDeleteConfirmation)) {
-    senderLabel_->setFrame(gfx::Rect(w / 2 + 1, 0, w / 2, kLineHeight));
-    titleLabel_->setFrame(gfx::Rect(60, kLineHeight, w - 60, kLineHeight));
-  }
+  if (!(state & ui::kTableViewCellStateShowingDeleteConfirmation)) layoutLines(false);
 }
 
 MessageSenderCell::MessageSenderCell(const std::string& reuseIdentifier)

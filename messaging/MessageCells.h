@@ -35,13 +35,16 @@ class MyMessageCell : public ui::TableViewCell {
   void setMessageUnread(bool unread);
   void setMessageSended();
   void setSenderLabelDisabled(bool disabled);
-  // Puts the sender back beside the date (a reused cell loses a shift left over from editing).
+  // Puts the sender back beside the date at its full width (a reused cell loses a shift left
+  // over from editing).
   void revertCell();
   void willTransitionToState(unsigned state) override;
   void didTransitionToState(unsigned state) override;
+  void layoutSubviews() override;
 
  private:
   void build();
+  void layoutLines(bool deleteShowing);
   void setReadMark(const char* word, const char* image);
 
   std::shared_ptr<ui::Label> dateLabel_;

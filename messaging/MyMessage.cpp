@@ -14,12 +14,14 @@
 #include "core/PacketHeader.h"
 #include "core/ReceiveRecord.h"
 #include "messaging/BrokerDirectory.h"
+#include "messaging/MyMessageDetailController.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
-#include "shell/ShellAlerts.h"
 #include "shell/SharedTool.h"
+#include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
 
 using foundation::Dictionary;
@@ -28,8 +30,6 @@ using foundation::Value;
 namespace {
 
 constexpr const char* kNotification = "MyMessage";
-// Server text quoted in a log line is cut here (the log escapes control codes itself).
-constexpr size_t kLogQuote = 200;
 // A content may not gather more than its part count allows: 255 parts of one record each.
 constexpr size_t kMaxContentBytes = 255u * kReceiveRecordBodyCapacity;
 
@@ -41,14 +41,6 @@ std::weak_ptr<foundation::Timer>& PollTimer() {
 std::function<void()>& ListRequestPause() {
   static std::function<void()> pause;
   return pause;
-}
-
-std::string Quote(const std::string& text) {
-  if (text.size() <= kLogQuote) return text;
-  size_t cut = kLogQuote;
-  // Do not cut inside a UTF-8 sequence.
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return text.substr(0, cut) + "...";
 }
 
 std::string Without(std::string text, const char* drop) {
@@ -113,6 +105,13 @@ void MyMessage::viewWillAppear(bool animated) {
   store_.updateUnreadMessageCount();
   reloadMessageTable();
   ui::ViewController::viewWillAppear(animated);
+  if (auto* navigation = navigationController()) {
+    navigation->setNavigationBarHidden(false, false);
+    Extend::setNavigationBarColorForiOS7(*this);
+    // A message left open when the tab was changed is not shown again over the centre.
+    if (dynamic_cast<MyMessageDetailController*>(navigation->topViewController()))
+      navigation->popToViewController(this, false);
+  }
   if (receivedStaff_.GetRecordNum() > 0 || store_.brokerList().GetRecordNum() > 0) {
     request_MessageList();
   } else {
@@ -387,16 +386,18 @@ void MyMessage::takeContentPart(const PacketHeader& header, const uint8_t* body,
   std::string text(recMailData_.c_str());  // up to the first NUL, as the server's string
   recMailData_.clear();
   nextMailPart_ = 0;
-  foundation::logInfo("s_content =totalContent= %s", Quote(text).c_str());
   Value message = MessageFromContent(text);
   if (message.isNull()) {
     // Left on the server with the start id unchanged; the next entry is fetched so that one
     // broken message does not stop every later one.
-    foundation::logError("!!!!!!! Error:XML parse failed! %s", Quote(text).c_str());
+    foundation::logError("!!!!!!! Error:XML parse failed! (%zu bytes)", text.size());
     requestMessageContent();
     return;
   }
   int64_t id = message["id"].toInt(0);
+  // Named by id, sender and size: a message's title and text stay out of the log.
+  foundation::logInfo("received message %lld from %s: %zu bytes", static_cast<long long>(id),
+                      message["brokerID"].toString().c_str(), text.size());
   if (!store_.addNewMessage(message)) {
     // Not saved (a full disk): keep it on the server and the start id where it was; the next
     // cycle fetches it again and the store keeps it once.

@@ -309,8 +309,9 @@ void MyMessage::deleteSomeMessage() {
     for (int index : indexes) total.erase(total.begin() + index);
     store_.updateShowingMessageList();
     store_.updateUnreadMessageCount();
-    store_.saveMessageToFile();
   }
+  // Written at once, sent list included: deleted mails must not come back after a crash.
+  if (!store_.saveMessageToFile()) foundation::logError("!!!!!!! deleted messages not saved");
   markedIds_.clear();
   store_.messagesChanged();
   tableView_->deleteRowsAtIndexPaths(paths, ui::TableViewRowAnimation::Fade);

@@ -7,6 +7,7 @@
 
 #include "core/AppHooks.h"
 #include "core/DeviceInfo.h"
+#include "core/XmlText.h"
 #include "platform/foundation/Dates.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
@@ -263,12 +264,16 @@ constexpr int kMaxXmlDepth = 256;
 foundation::Value ElementToValue(const pugi::xml_node& element, int depth) {
   foundation::Value node = foundation::Dictionary{};
   for (const pugi::xml_attribute& attribute : element.attributes()) {
-    node[attribute.name()] = attribute.value();
+    node[attribute.name()] = XmlUnescape(attribute.value());
   }
   std::string text;
   for (const pugi::xml_node& child : element.children()) {
-    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
-      text += child.value();
+    if (child.type() == pugi::node_pcdata) {
+      text += XmlUnescape(child.value());
+      continue;
+    }
+    if (child.type() == pugi::node_cdata) {
+      text += child.value();  // taken literally
       continue;
     }
     if (child.type() != pugi::node_element || depth >= kMaxXmlDepth) continue;
@@ -291,7 +296,9 @@ foundation::Value ElementToValue(const pugi::xml_node& element, int depth) {
 
 foundation::Value XMLReader::dictionaryForXMLString(std::string_view text, std::string* error) {
   pugi::xml_document document;
-  pugi::xml_parse_result parsed = document.load_buffer(text.data(), text.size());
+  // References are left to XmlUnescape, the counterpart of the escaping the mail writer does.
+  pugi::xml_parse_result parsed =
+      document.load_buffer(text.data(), text.size(), pugi::parse_default & ~pugi::parse_escapes);
   if (!parsed || !document.document_element()) {
     if (error) *error = parsed ? "no root element" : parsed.description();
     return {};

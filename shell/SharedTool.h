@@ -94,7 +94,8 @@ gfx::Image FillIconWithGradient(const gfx::Image& icon, const gfx::Gradient& gra
 
 // XML text to nested dictionaries: each element becomes a dictionary (its attributes as keys)
 // under its name in its parent; repeated names become an array; element text goes under
-// "Content".
+// "Content". References in texts and attribute values are turned back with XmlUnescape (core);
+// CDATA is taken as it is.
 class XMLReader {
  public:
   // Null (and `error` set when given) when the text is not XML.

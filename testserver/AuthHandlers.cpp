@@ -36,10 +36,15 @@ struct KnownUser {
   const char* name;
   const char* password;
 };
-const KnownUser kKnownUsers[] = {{"zhang3", "123456"}, {"li4", "654321"}, {"demo01", "888888"},
+const KnownUser kKnownUsers[] = {{"zhang3", "123456"},
+                                 {"li4", "654321"},
+                                 {"demo01", "888888"},
                                  // The messaging accounts: the adviser 9001 (王明) of the staff
-                                 // list and his client 8001 (赵强) of the client list.
-                                 {"9001", "900100"}, {"8001", "800100"}};
+                                 // list and his clients 8001 (赵强) and 8002 (孙丽) of the client
+                                 // list (each demo logs in as a client of its own).
+                                 {"9001", "900100"},
+                                 {"8001", "800100"},
+                                 {"8002", "800200"}};
 
 // False for a known user with another password.
 bool PasswordMatches(const std::string& name, const std::string& password) {
@@ -159,8 +164,8 @@ int32_t BrokerCode(int i) {
 
 std::string BrokerNameAt(int i) {
   if (i < 3) return kBrokers[i].name;
-  static const char* const kCities[] = {"申江", "京华", "粤海", "蜀汉", "江南", "齐鲁",
-                                        "燕赵", "闽台", "湘楚", "荆州"};
+  static const char* const kCities[] = {"申江", "京华", "粤海", "蜀汉", "江南",
+                                        "齐鲁", "燕赵", "闽台", "湘楚", "荆州"};
   return foundation::format("%s第%d证券", kCities[i % 10], i);
 }
 

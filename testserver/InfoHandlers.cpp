@@ -42,6 +42,11 @@ std::string CutUtf8(const std::string& text, size_t bytes) {
   return text.substr(0, end);
 }
 
+// The minute of day of the k-th bundled stock's alert `day` trading days before the newest.
+int BundledMinute(int k, int day) {
+  return 575 + k * 17 + day * 11;
+}
+
 std::vector<Alert> Alerts(ServerCore& s) {
   static const char* kSignals[] = {"大单买入", "急速拉升", "大单卖出", "快速下跌",
                                    "封涨停板", "打开涨停", "放量上攻", "低位反弹"};
@@ -54,7 +59,16 @@ std::vector<Alert> Alerts(ServerCore& s) {
                                      {1, "600036", 2147483748LL},
                                      {2, "000001", 3000000000LL},
                                      {2, "000002", 6000000000LL}};
-  const int32_t today = s.date();
+  // Stamped by the clock; the signals of the newest day keep their order with the market's.
+  const int newest = BundledMinute(static_cast<int>(std::size(kBundled)) - 1, 0);
+  int32_t latest = newest / 60 * 10000 + newest % 60 * 100;
+  for (const RadarItem& r : s.market().radar()) latest = std::max(latest, r.time);
+  auto stamped = [&](int day, int minute, Alert& a) {
+    const SeedStamp at = s.market().stampSeed(day, minute / 60 * 10000 + minute % 60 * 100, latest);
+    a.date = at.date;
+    a.time = at.time;
+    return foundation::format("%d:%02d", at.time / 10000, at.time / 100 % 100);
+  };
   std::vector<Alert> out;
   auto bundled = [&](int day) {
     int k = 0;
@@ -63,24 +77,25 @@ std::vector<Alert> Alerts(ServerCore& s) {
       const std::string name =
           sec ? foundation::utf16ToUtf8(std::u16string(sec->q.name)) : std::string(b.code);
       const int signal = (k * 3 + day) % 8;
-      const int minute = 575 + k * 17 + day * 11;
       Alert a;
       a.id = b.firstId + day;
       a.market = b.market;
       a.code = b.code;
-      a.date = AddDays(today, -day);
-      a.time = (minute / 60) * 10000 + (minute % 60) * 100;
+      const std::string at = stamped(day, BundledMinute(k, day), a);
       a.title = name + kSignals[signal];
-      a.content = a.title + "：" + name + "（" + b.code + "）在" + std::to_string(minute / 60) +
-                  ":" + (minute % 60 < 10 ? "0" : "") + std::to_string(minute % 60) + "出现" +
-                  kSignals[signal] + "信号，请关注风险。";
+      a.content = a.title + "：" + name + "（" + b.code + "）在" + at + "出现" + kSignals[signal] +
+                  "信号，请关注风险。";
       out.push_back(std::move(a));
       ++k;
     }
   };
   bundled(0);
-  for (const RadarItem& r : s.market().radar())
-    out.push_back(Alert{r.id, r.market, r.code, today, r.time, r.title, r.content});
+  for (const RadarItem& r : s.market().radar()) {
+    Alert a{r.id, r.market, r.code, 0, 0, r.title, {}};
+    const std::string at = stamped(0, r.time / 10000 * 60 + r.time / 100 % 100, a);
+    a.content = r.title + "：" + r.name + "在" + at + "出现" + r.signal + "信号。";
+    out.push_back(std::move(a));
+  }
   bundled(1);
   bundled(2);
   return out;

@@ -340,6 +340,34 @@ int32_t AddDays(int32_t date, int days) {
   return y * 10000 + m * 100 + d;
 }
 
+int32_t TradingDaysBefore(int32_t date, int days) {
+  for (; days > 0; --days) {
+    do {
+      date = AddDays(date, -1);
+    } while (WeekDay(date) == 0 || WeekDay(date) == 6);
+  }
+  return date;
+}
+
+namespace {
+
+int Seconds(int32_t hhmmss) {
+  return hhmmss / 10000 * 3600 + hhmmss / 100 % 100 * 60 + hhmmss % 100;
+}
+
+}  // namespace
+
+SeedStamp Market::stampSeed(int daysBack, int32_t time, int32_t latestToday) const {
+  const int back = std::max(daysBack, 0) + (sessionBegun() ? 0 : 1);
+  SeedStamp out{TradingDaysBefore(date_, back), time};
+  const int late = Seconds(latestToday) - minute_ * 60;
+  if (back == 0 && late > 0) {
+    const int at = std::max(0, Seconds(time) - late);
+    out.time = at / 3600 * 10000 + at / 60 % 60 * 100 + at % 60;
+  }
+  return out;
+}
+
 int WeekDay(int32_t date) {
   // Zeller-style count from a known Sunday (2000-01-02).
   int y = date / 10000, m = date / 100 % 100, d = date % 100;
@@ -352,8 +380,8 @@ int WeekDay(int32_t date) {
   return (h + 6) % 7;
 }
 
-Market::Market(uint64_t seed, int32_t date, int minute)
-    : seed_(seed), date_(date), minute_(minute) {
+Market::Market(uint64_t seed, int32_t date, int minute, bool closed)
+    : seed_(seed), date_(date), minute_(minute), closed_(closed) {
   if (minute_ < 0) minute_ = 0;
   if (minute_ > 1439) minute_ = 1439;
   build();
@@ -486,9 +514,11 @@ void Market::dayAmounts(Security& s) const {
 }
 
 void Market::historyAmounts(Security& s) const {
-  // Whole currency units: the K-line sends amounts in them.
+  // Whole steps of the trend wire's unit (so whole currency units, which the K-line sends): a
+  // past day played again minute by minute adds up to its bar.
   for (DayBar& b : s.history)
-    b.amount = RoundToStep(static_cast<double>(b.volume) * SharePrice(s, b.close) / 100.0, 100);
+    b.amount =
+        RoundToStep(static_cast<double>(b.volume) * SharePrice(s, b.close) / 100.0, kAmountStep);
 }
 
 void Market::makeHistory(Security& s) {
@@ -496,10 +526,9 @@ void Market::makeHistory(Security& s) {
   const int32_t tick = PriceDotToScale(q);
   const int kDays = 420;
   std::vector<int32_t> dates;
-  for (int32_t d = AddDays(date_, -1); static_cast<int>(dates.size()) < kDays; d = AddDays(d, -1)) {
-    int wd = WeekDay(d);
-    if (wd != 0 && wd != 6) dates.push_back(d);
-  }
+  for (int32_t d = TradingDaysBefore(date_, 1); static_cast<int>(dates.size()) < kDays;
+       d = TradingDaysBefore(d, 1))
+    dates.push_back(d);
   const std::vector<PlannedEvent> plan = EventPlan(s);
   double close = q.yesterday;
   s.history.resize(kDays);
@@ -749,8 +778,8 @@ void Market::build() {
       n.title = name + kTopics[(n.id + sec.first) % 8];
       n.body = n.title + "。" + name + "（" + s.q.code + "）今日发布" + kTopics[n.id % 8] +
                "，公司经营情况正常，请投资者注意风险。";
-      n.date = AddDays(date_, -(i / 5));
-      n.time = 90000 + (i % 5) * 10000 + i * 100 % 6000;
+      n.daysBack = i / 5;
+      n.dayTime = 90000 + (i % 5) * 10000 + i * 100 % 6000;
       n.source = sec.second;
       news_.push_back(std::move(n));
     }
@@ -767,11 +796,9 @@ void Market::build() {
     r.code = s.q.code;
     int minute = 570 + i * 5;
     r.time = (minute / 60) * 10000 + (minute % 60) * 100;
-    std::string name = foundation::utf16ToUtf8(std::u16string(s.q.name));
-    r.title = name + kSignals[i % 8];
-    r.content = r.title + "：" + name + "在" + std::to_string(minute / 60) + ":" +
-                (minute % 60 < 10 ? "0" : "") + std::to_string(minute % 60) + "出现" +
-                kSignals[i % 8] + "信号。";
+    r.name = foundation::utf16ToUtf8(std::u16string(s.q.name));
+    r.signal = kSignals[i % 8];
+    r.title = r.name + r.signal;
     radar_.push_back(std::move(r));
   }
   // Hong Kong warrants and bull/bear certificates, added last so that everything above keeps its
@@ -795,9 +822,26 @@ void Market::build() {
 
 void Market::setMinute(int minute) {
   minute_ = std::clamp(minute, 0, 1439);
-  for (auto& s : secs_) recompute(s);
+  stampNews();
+  for (auto& s : secs_) {
+    // Until its first session opens a security shows the last one: as it closed, or while its
+    // night trading runs on past midnight, as it stands.
+    showLastSession(s, closed_ || minute_ < s.q.tradetime[0]);
+    recompute(s);
+  }
   for (auto& s : secs_)
     if (!s.members.empty()) recomputeAggregate(s);
+}
+
+void Market::stampNews() {
+  int32_t latest = 0;
+  for (const NewsItem& n : news_)
+    if (n.daysBack == 0) latest = std::max(latest, n.dayTime);
+  for (NewsItem& n : news_) {
+    const SeedStamp at = stampSeed(n.daysBack, n.dayTime, latest);
+    n.date = at.date;
+    n.time = at.time;
+  }
 }
 
 bool Market::advance() {
@@ -806,15 +850,80 @@ bool Market::advance() {
   return true;
 }
 
-namespace {
-
-// Trading minutes elapsed at a clock minute: 1 before the open, all after the close.
-int Elapsed(const tagLocalStockData& q, int points, int clock) {
-  int index = TradeMinuteToIndex(q, clock);
-  return std::clamp(index, 1, points);
+void Market::showLastSession(Security& s, bool last) {
+  if (last == s.lastSession || (last && s.history.size() < 2)) return;
+  tagLocalStockData& q = s.q;
+  Security::Day& today = s.today;
+  if (!last) {
+    s.path = std::move(today.path);
+    s.minuteVolume = std::move(today.minuteVolume);
+    s.minuteAmount = std::move(today.minuteAmount);
+    q.yesterday = today.yesterday;
+    q.upprice = today.upprice;
+    q.downprice = today.downprice;
+    q.ZRJSJ = today.settlement;
+    q.JRCCS.zrccl = today.openInterest;
+    s.history.push_back(s.lastBar);
+    s.lastSession = false;
+    return;
+  }
+  today.path = std::move(s.path);
+  today.minuteVolume = std::move(s.minuteVolume);
+  today.minuteAmount = std::move(s.minuteAmount);
+  today.yesterday = q.yesterday;
+  today.upprice = q.upprice;
+  today.downprice = q.downprice;
+  today.settlement = q.ZRJSJ;
+  today.openInterest = q.JRCCS.zrccl;
+  s.lastBar = s.history.back();
+  s.history.pop_back();
+  const DayBar& before = s.history.back();
+  const std::vector<tagLocalTrendData> pts = dayPoints(s, s.lastBar);
+  s.path.clear();
+  s.minuteVolume.clear();
+  s.minuteAmount.clear();
+  // The minute amounts in whole steps of the wire, rounded on the running total: they still add
+  // up to the bar's amount, itself a whole number of steps.
+  int64_t exact = 0, given = 0;
+  for (const tagLocalTrendData& p : pts) {
+    s.path.push_back(p.now);
+    s.minuteVolume.push_back(p.volume);
+    exact += p.amount;
+    const int64_t total = RoundToStep(static_cast<double>(exact), kAmountStep);
+    s.minuteAmount.push_back(total - given);
+    given = total;
+  }
+  const int32_t tick = PriceDotToScale(q);
+  q.yesterday = before.close;
+  if (q.upprice > 0) {
+    q.upprice = RoundTo(q.yesterday * 1.1, tick);
+    q.downprice = RoundTo(q.yesterday * 0.9, tick);
+  }
+  if (q.zqlb == kTypeFuture) {
+    q.ZRJSJ = q.yesterday;
+    q.JRCCS.zrccl = before.ccl;
+  }
+  s.lastSession = true;
 }
 
-}  // namespace
+int Market::elapsed(const Security& s) const {
+  const tagLocalStockData& q = s.q;
+  int index = 0;
+  if (!s.lastSession) {
+    // From the open: 1 at the open, all after the close.
+    index = TradeMinuteToIndex(q, minute_);
+  } else if (s.lastBar.date == static_cast<uint32_t>(AddDays(date_, -1)) &&
+             FindTradeMinuteSlot(q, minute_ + 1440, &index) == 0) {
+    // The last session's night trading runs on past midnight.
+  } else {
+    index = s.points;
+  }
+  return std::clamp(index, 1, s.points);
+}
+
+int32_t Market::sessionDate(const Security& s) const {
+  return s.lastSession ? static_cast<int32_t>(s.lastBar.date) : date_;
+}
 
 std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyMinute) const {
   const tagLocalStockData& q = s.q;
@@ -876,7 +985,7 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
 
 void Market::recompute(Security& s) {
   tagLocalStockData& q = s.q;
-  const int n = Elapsed(q, s.points, minute_);
+  const int n = elapsed(s);
   const int64_t prevVolume = q.volume;
   q.open = s.path[0];
   q.high = q.low = s.path[0];
@@ -898,8 +1007,8 @@ void Market::recompute(Security& s) {
   const int back = std::max(0, n - 6);
   q.zs_5M = RatioX10000(q.now - s.path[back], s.path[back]);
   const int minuteOfDay = IndexToTradeMinute(q, n - 1);
-  q.datetime = MakeDateMin(date_, minuteOfDay);
-  q.date = date_;
+  q.datetime = MakeDateMin(sessionDate(s), minuteOfDay);
+  q.date = sessionDate(s);
   q.time = (minuteOfDay % 1440 / 60) * 10000 + (minuteOfDay % 60) * 100;
   // Five days' average volume per day; the client turns it into a per-minute basis.
   q.volrate = FiveDayVolume(s);
@@ -1190,7 +1299,7 @@ std::vector<int> Market::search(std::string_view text, size_t max) const {
 
 std::vector<tagLocalTrendData> Market::trend(const Security& s) const {
   const tagLocalStockData& q = s.q;
-  const int n = Elapsed(q, s.points, minute_);
+  const int n = elapsed(s);
   const std::vector<MinuteFigures> figs = figures(s, n);
   std::vector<tagLocalTrendData> pts(n);
   for (int i = 0; i < n; ++i) {
@@ -1310,9 +1419,15 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
 
 std::vector<Trade> Market::trades(const Security& s, int count) const {
   const tagLocalStockData& q = s.q;
-  const int n = Elapsed(q, s.points, minute_);
+  const int n = elapsed(s);
   const int64_t unit = q.unit > 0 ? q.unit : 1;
   std::vector<Trade> out;
+  // A trade never leaves the day's range as it stood at its minute.
+  std::vector<std::pair<int32_t, int32_t>> range(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i)
+    range[i] = i == 0 ? std::pair{s.path[0], s.path[0]}
+                      : std::pair{std::min(range[i - 1].first, s.path[i]),
+                                  std::max(range[i - 1].second, s.path[i])};
   // Three trades a minute, newest last; walk back from the current minute.
   for (int i = n - 1; i >= 0 && static_cast<int>(out.size()) < count; --i) {
     for (int k = 2; k >= 0 && static_cast<int>(out.size()) < count; --k) {
@@ -1323,6 +1438,7 @@ std::vector<Trade> Market::trades(const Security& s, int count) const {
       const int32_t wobble =
           k == 2 ? 0 : static_cast<int32_t>((Unit(s.key, kTrade + idx) - 0.5) * 3);
       t.price = wobble > 0 ? StepUp(q, s.path[i]) : wobble < 0 ? StepDown(q, s.path[i]) : s.path[i];
+      t.price = std::clamp(t.price, range[i].first, range[i].second);
       t.lots = static_cast<int32_t>(std::max<int64_t>(1, s.minuteVolume[i] / unit / 3));
       t.inout = wobble > 0 ? 0 : (wobble < 0 ? 1 : 2);
       t.openInterestChange = static_cast<int32_t>((Unit(s.key, kTrade + 7 * idx) - 0.5) * 40);
@@ -1336,7 +1452,7 @@ std::vector<Trade> Market::trades(const Security& s, int count) const {
 
 DayBar Market::todayBar(const Security& s) const {
   DayBar b;
-  b.date = static_cast<uint32_t>(date_);
+  b.date = static_cast<uint32_t>(sessionDate(s));
   b.open = s.q.open;
   b.high = s.q.high;
   b.low = s.q.low;
@@ -1345,7 +1461,8 @@ DayBar Market::todayBar(const Security& s) const {
   b.amount = s.q.amount;
   b.ccl = s.q.JRCCS.jrccl;
   b.jsj = s.q.JRCCS.jrjsj;
-  b.mainFlow = static_cast<int32_t>((Unit(s.key, kMisc + 20) - 0.5) * 2000);
+  b.mainFlow = s.lastSession ? s.lastBar.mainFlow
+                             : static_cast<int32_t>((Unit(s.key, kMisc + 20) - 0.5) * 2000);
   return b;
 }
 
@@ -1356,7 +1473,8 @@ std::vector<DayBar> Market::bars(const Security& s, int period, int count) const
     static const int kMinutes[] = {5, 60, 15, 30};
     const int span = kMinutes[period - 4];
     const std::vector<tagLocalTrendData> today = trend(s);
-    out = SessionBars(s.q, today.data(), static_cast<int>(today.size()), date_, span, s.key);
+    out =
+        SessionBars(s.q, today.data(), static_cast<int>(today.size()), sessionDate(s), span, s.key);
     // Earlier days, newest first, until the count is reached.
     const int h = static_cast<int>(s.history.size());
     for (int back = 1; static_cast<int>(out.size()) < count && back <= h; ++back) {

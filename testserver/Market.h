@@ -87,6 +87,16 @@ struct Security {
   // Indices and boards: what one share of their members cost on average at the previous close
   // (1/10000); their amounts are their volumes at this price, moved with their level.
   int32_t sharePrice = 0;
+  // Before its market's open a security plays its last session: that day's bar leaves `history`
+  // for `lastBar`, its minutes take the place of today's, and today's wait in `today`.
+  bool lastSession = false;
+  DayBar lastBar;
+  struct Day {
+    std::vector<int32_t> path;
+    std::vector<int64_t> minuteVolume, minuteAmount;
+    int32_t yesterday = 0, upprice = 0, downprice = 0, settlement = 0;
+    int64_t openInterest = 0;
+  } today;
 };
 
 // The cumulative figures of a security after some minutes of its day: the quote carries those of
@@ -113,30 +123,53 @@ struct SeatRange {
 struct NewsItem {
   int32_t id;
   int32_t partId;
-  std::string title;  // UTF-8
-  std::string body;   // UTF-8
-  int32_t date, time;
+  std::string title;           // UTF-8
+  std::string body;            // UTF-8
+  int32_t date = 0, time = 0;  // by the clock (see StampSeed)
   std::string source;
+  int daysBack = 0;     // trading days before the newest
+  int32_t dayTime = 0;  // hhmmss before the clock moves it
+};
+
+// Shanghai's open: until this minute of a day its session has not begun.
+inline constexpr int kSessionOpenMinute = 9 * 60 + 30;
+
+// A date and time of day the server gives what it seeds (Market::stampSeed).
+struct SeedStamp {
+  int32_t date = 0;  // yyyymmdd
+  int32_t time = 0;  // hhmmss
 };
 
 struct RadarItem {
   int64_t id;
   uint8_t market;
   std::string code;
-  int32_t time;  // hhmmss
+  int32_t time;  // hhmmss of the newest trading day, before the clock moves it (StampSeed)
   std::string title;
-  std::string content;
+  std::string name;    // UTF-8, of the security
+  std::string signal;  // UTF-8
 };
 
 class Market {
  public:
   // date: yyyymmdd of the trading day; minute: minute of the day of the market clock (values
-  // outside 0..1439 are clamped).
-  Market(uint64_t seed, int32_t date, int minute);
+  // outside 0..1439 are clamped). Before a security's open it shows its last whole session (the
+  // trading day before, a Monday's the Friday's), from the open today's, which starts from that
+  // close; after the close the day stays whole. A day `closed` (a weekend's, by the wall clock)
+  // shows the last session all day.
+  Market(uint64_t seed, int32_t date, int minute, bool closed = false);
 
   uint64_t seed() const { return seed_; }
   int32_t date() const { return date_; }
   int minute() const { return minute_; }
+  // Whether today's session has begun (Shanghai's open passed on a day that trades).
+  bool sessionBegun() const { return !closed_ && minute_ >= kSessionOpenMinute; }
+  // Where what the server seeds with a date lies by the clock. A seed names its trading day
+  // counted back from the newest (0) and its time of day (hhmmss): the newest day is today once
+  // today's session has begun, else the trading day before; a seed of today later than the clock
+  // moves back with every seed of today by as much as the latest of them (`latestToday`, hhmmss)
+  // lies after the clock, so that their order stays.
+  SeedStamp stampSeed(int daysBack, int32_t time, int32_t latestToday) const;
   // Moves every security to this elapsed minute and recomputes the quotes.
   void setMinute(int minute);
   // One minute on; false when the day is already over (nothing changes then).
@@ -161,6 +194,9 @@ class Market {
   // Code prefix or name initials, case-insensitive; at most `max` hits.
   std::vector<int> search(std::string_view text, size_t max) const;
 
+  // The trading day a security shows: today's date, or before its market's open its last
+  // session's.
+  int32_t sessionDate(const Security& s) const;
   // Minute points up to the current minute.
   std::vector<tagLocalTrendData> trend(const Security& s) const;
   // A full past day's points (dayOffset 1 = yesterday), its previous close through prevClose.
@@ -169,8 +205,9 @@ class Market {
   // The last `count` trades up to the current minute, oldest first.
   std::vector<Trade> trades(const Security& s, int count) const;
   // Bars of a period (1 day, 2 week, 3 month, 4 5-min, 5 60-min, 6 15-min, 7 30-min),
-  // oldest first, at most `count`, today's bar last. Minute bars end on the N-minute marks of
-  // each session and reach back over earlier days, whose minutes agree with their day bars.
+  // oldest first, at most `count`, the shown session's bar last (today's from the open). Minute
+  // bars end on the N-minute marks of each session and reach back over earlier days, whose minutes
+  // agree with their day bars.
   std::vector<DayBar> bars(const Security& s, int period, int count) const;
 
   const std::vector<SeatRange>& seats() const { return seats_; }
@@ -194,6 +231,12 @@ class Market {
   void boardDay(Security& b);
   int32_t membersPrice(const Security& s) const;
   void recompute(Security& s);
+  // Dates the news by the clock.
+  void stampNews();
+  // Puts the last session in place of today's before the open (and back from the open).
+  void showLastSession(Security& s, bool last);
+  // Trading minutes of the shown session elapsed at the clock (at least 1).
+  int elapsed(const Security& s) const;
   // Minute amounts from the minute volumes and prices (indices and boards once their members
   // are known), and the past days' amounts on the same basis.
   void dayAmounts(Security& s) const;
@@ -209,6 +252,7 @@ class Market {
   uint64_t seed_;
   int32_t date_;
   int minute_;
+  bool closed_;
   std::vector<Security> secs_;
   std::vector<SeatRange> seats_;
   std::vector<NewsItem> news_;
@@ -225,5 +269,8 @@ double Unit(uint64_t key, uint64_t index);
 // Calendar helpers on yyyymmdd dates.
 int32_t AddDays(int32_t date, int days);
 int WeekDay(int32_t date);  // 0 Sunday .. 6 Saturday
+// The trading day (Monday to Friday) `days` trading days before `date` (a Monday's one before is
+// the Friday); 0 gives `date` itself.
+int32_t TradingDaysBefore(int32_t date, int days);
 
 }  // namespace testserver

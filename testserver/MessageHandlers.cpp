@@ -3,10 +3,12 @@
 // their parts and delivered to the receivers' lists), and the switched-off settings.
 #include <algorithm>
 #include <map>
+#include <pugixml.hpp>
 
 #include "core/CXMLMake.h"
 #include "core/LineStep.h"
 #include "core/MDBF.h"
+#include "core/XmlText.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "testserver/ServerCore.h"
@@ -34,26 +36,6 @@ const Staff kStaff[] = {
     {"9004", "陈静", "13800000004", "021-55550004", "客户经理", 2, "C"},
 };
 
-std::string Escape(const std::string& text) {
-  std::string out;
-  for (char ch : text) {
-    switch (ch) {
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '&':
-        out += "&amp;";
-        break;
-      default:
-        out += ch;
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 void SeedMailbox(ServerCore& s, UserState& u, const std::string& name) {
@@ -63,6 +45,14 @@ void SeedMailbox(ServerCore& s, UserState& u, const std::string& name) {
   static const char* kBodies[] = {"欢迎使用本系统，您的专属投资顾问将为您服务。",
                                   "今日大盘震荡，建议控制仓位，关注低估值蓝筹。",
                                   "隔夜外盘涨跌互现，两市早盘预计平开。"};
+  // The mails at 08:00, 08:15 and 08:30 and the request at 08:45 of the newest trading day, none
+  // after the clock: a reply written now sorts after them.
+  constexpr int32_t kLatest = 84500;
+  auto stamp = [&](Message& m, int32_t time) {
+    const SeedStamp at = s.market().stampSeed(0, time, kLatest);
+    m.date = at.date;
+    m.time = at.time;
+  };
   for (int i = 0; i < 3; ++i) {
     Message m;
     m.id = 1000 + i;
@@ -71,8 +61,7 @@ void SeedMailbox(ServerCore& s, UserState& u, const std::string& name) {
     m.to = name;
     m.title = kTitles[i];
     m.content = kBodies[i];
-    m.date = s.date();
-    m.time = 80000 + i * 1500;
+    stamp(m, 80000 + i * 1500);
     m.kind = 1;
     u.messages.push_back(m);
   }
@@ -84,8 +73,7 @@ void SeedMailbox(ServerCore& s, UserState& u, const std::string& name) {
   request.to = name;
   request.title = "申请Zornik短期权限";
   request.content = "客户申请开通Zornik短期产品权限，请审核。";
-  request.date = s.date();
-  request.time = 84500;
+  stamp(request, kLatest);
   request.kind = 7;
   request.goldcode = "sz,000001|30";
   request.producttype = "zornik";
@@ -178,7 +166,7 @@ void Content(ServerCore& s, Connection& c, const Request& req) {
   if (xml.empty()) {
     auto element = [&xml](const char* tag, const std::string& value, bool always) {
       if (value.empty() && !always) return;
-      xml += std::string("<") + tag + ">" + Escape(value) + "</" + tag + ">";
+      xml += std::string("<") + tag + ">" + XmlEscape(value) + "</" + tag + ">";
     };
     xml = "<data>";
     if (it->withId) element("id", std::to_string(it->id), true);
@@ -313,12 +301,14 @@ void SendTable(ServerCore& s, Connection& c, const Request& req) {
   Sent(s, c, req, 1);
 }
 
-std::string Element(const std::string& xml, const std::string& tag) {
-  size_t a = xml.find("<" + tag + ">");
-  if (a == std::string::npos) return {};
-  a += tag.size() + 2;
-  size_t b = xml.find("</" + tag + ">", a);
-  return b == std::string::npos ? std::string() : xml.substr(a, b - a);
+// The text of an element of a mail: its character data and CDATA, references resolved.
+std::string ElementText(const pugi::xml_node& element) {
+  std::string text;
+  for (const pugi::xml_node& child : element.children()) {
+    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+      text += child.value();
+  }
+  return text;
 }
 
 void SendXml(ServerCore& s, Connection& c, const Request& req) {
@@ -343,17 +333,28 @@ void SendXml(ServerCore& s, Connection& c, const Request& req) {
   std::string xml;
   for (const auto& p : parts) xml.append(p.begin(), p.end());
   c.mailParts.erase(h.RequestCode);
-  std::string from = Element(xml, "from");
+  // Read as XML: a mail that is not well-formed is refused, not searched for its tags.
+  pugi::xml_document document;
+  const pugi::xml_parse_result parsed =
+      document.load_buffer(xml.data(), xml.size(), pugi::parse_default | pugi::parse_ws_pcdata);
+  const pugi::xml_node mail = document.child("request");
+  if (!parsed || !mail) {
+    foundation::logError("testserver message: mail of %zu bytes is no XML request (%s)", xml.size(),
+                         parsed.description());
+    s.replyError(c, req, "消息格式错误", false);
+    return;
+  }
+  auto element = [&mail](const char* tag) { return ElementText(mail.child(tag)); };
   SentMail kept;
   kept.childType = 106;
   for (const char* tag : {"from", "to", "title", "content", "qsid_4x", "typeid", "sourcemail",
                           "goldcode", "usertype", "producttype", "ext1"}) {
-    if (xml.find(std::string("<") + tag + ">") != std::string::npos)
-      kept.values.emplace_back(tag, Element(xml, tag));
+    if (mail.child(tag)) kept.values.emplace_back(tag, element(tag));
   }
   MessageState(s).sent.push_back(std::move(kept));
-  Deliver(s, from.empty() ? c.user : from, Element(xml, "to"), Element(xml, "title"),
-          Element(xml, "content"), std::atoi(Element(xml, "typeid").c_str()));
+  const std::string from = element("from");
+  Deliver(s, from.empty() ? c.user : from, element("to"), element("title"), element("content"),
+          std::atoi(element("typeid").c_str()));
   Sent(s, c, req, total);
 }
 

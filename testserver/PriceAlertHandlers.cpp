@@ -162,6 +162,12 @@ void ScriptedAlerts(TableWriter& w, const UserState& u) {
   }
 }
 
+// An alert's time: "yyyy-MM-dd HH:mm:00".
+std::string WhenText(int32_t date, int minute) {
+  return foundation::format("%04d-%02d-%02d %02d:%02d:00", date / 10000, date / 100 % 100,
+                            date % 100, minute / 60, minute % 60);
+}
+
 int64_t Stamp(const ServerCore& s) {
   return int64_t{s.date()} * 1440 + s.minute();
 }
@@ -176,10 +182,7 @@ void Alerts(ServerCore& s, Connection& c, const Request& req) {
     return;
   }
   int64_t id = 1;
-  const int m = s.minute();
-  const std::string day =
-      foundation::format("%04d-%02d-%02d", s.date() / 10000, s.date() / 100 % 100, s.date() % 100);
-  const std::string when = day + foundation::format(" %02d:%02d:00", m / 60, m % 60);
+  const std::string when = WhenText(s.date(), s.minute());
   if (u.alertListCleared == 0) {
     // One alert from the day before, so a fresh list is never empty.
     const Security* sec = s.market().find(1, "600000");
@@ -192,9 +195,9 @@ void Alerts(ServerCore& s, Connection& c, const Request& req) {
       w.utf16(9, foundation::utf16ToUtf8(std::u16string(sec->q.name)));
       w.i32(18, 1);
       w.i32(19, sec->q.zqlb);
-      const int32_t prev = AddDays(s.date(), -1);
-      w.text(88, foundation::format("%04d-%02d-%02d 15:00:00", prev / 10000, prev / 100 % 100,
-                                    prev % 100));
+      // At the close of the session before the newest (whose alerts come below).
+      const SeedStamp at = s.market().stampSeed(1, 150000, 150000);
+      w.text(88, WhenText(at.date, 15 * 60));
     }
   }
   // Today's alerts carry this minute; those of a minute already deleted are not sent again.
@@ -224,7 +227,9 @@ void Alerts(ServerCore& s, Connection& c, const Request& req) {
     w.utf16(9, a.name);
     w.i32(18, a.market);
     w.i32(19, q.zqlb);
-    w.text(88, when);
+    // Before the open the price was reached in the last session, as it closed.
+    w.text(88,
+           q.date == s.date() ? when : WhenText(q.date, q.time / 10000 * 60 + q.time / 100 % 100));
   }
   s.reply(c, req, w.build(), true);
 }

@@ -1,5 +1,7 @@
 #include "widgets/GroupBarView.h"
 
+#include <cmath>
+
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
 #include "widgets/BarParts.h"
@@ -263,6 +265,13 @@ void GroupBarView::setSelSubItem(int subItem, int group) {
   if (!validGroup(group) || subItem < 0 || subItem >= subItemsCount_[group]) return;
   selSubItemIndex_[group] = subItem;
   markSubItem(group, subItem);
+  // The row turns to the page that holds the item, so the bar shows what it marks.
+  ui::ScrollView* items = row(group);
+  ui::View* item = items ? items->viewWithTag(subItemTag(group, subItem)) : nullptr;
+  const double width = items ? items->bounds().width() : 0;
+  if (!item || width <= 0) return;
+  items->setContentOffset(gfx::Point(std::floor(item->frame().midX() / width) * width, 0), false);
+  updatePageUpDownIndicator();
 }
 
 void GroupBarView::setGroupNoItems(bool show, int group) {

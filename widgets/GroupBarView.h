@@ -75,8 +75,8 @@ class GroupBarView : public ui::View, public ui::ScrollViewDelegate {
   void changeSelGroup(int group);
   // Selects the sub-item of the group and reports it (did-change only).
   void changeSelSubItem(int subItem, int group);
-  // Marks the sub-item of the group as the selected one without reporting it (the owner shows
-  // what the item stands for already).
+  // Marks the sub-item of the group as the selected one and turns its row to the item's page,
+  // without reporting it (the owner shows what the item stands for already).
   void setSelSubItem(int subItem, int group);
   // Whether the group shows its text instead of its row, from the next layout on.
   void setGroupNoItems(bool show, int group);

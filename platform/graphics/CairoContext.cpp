@@ -859,6 +859,66 @@ void CairoContext::endTransparencyLayer() {
   restore();
 }
 
+// --- pixels --------------------------------------------------------------------------------------
+
+bool CairoContext::devicePixels(int x, int y, int width, int height, uint32_t** data, int* stride) {
+  cairo_surface_t* target = cairo_get_group_target(cr_);
+  if (!target || cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE ||
+      cairo_image_surface_get_format(target) != CAIRO_FORMAT_ARGB32 || width <= 0 || height <= 0)
+    return false;
+  double ox = 0, oy = 0;
+  cairo_surface_get_device_offset(target, &ox, &oy);
+  double sx = 1, sy = 1;
+  cairo_surface_get_device_scale(target, &sx, &sy);
+  if (sx != 1 || sy != 1 || ox != std::floor(ox) || oy != std::floor(oy)) return false;
+  const int px = x + static_cast<int>(ox), py = y + static_cast<int>(oy);
+  if (px < 0 || py < 0 || px + width > cairo_image_surface_get_width(target) ||
+      py + height > cairo_image_surface_get_height(target))
+    return false;
+  cairo_surface_flush(target);
+  const int bytes = cairo_image_surface_get_stride(target);
+  *stride = bytes / 4;
+  *data = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(target) +
+                                      static_cast<size_t>(py) * bytes) +
+          px;
+  return true;
+}
+
+void CairoContext::pixelsChanged(int x, int y, int width, int height) {
+  cairo_surface_t* target = cairo_get_group_target(cr_);
+  double ox = 0, oy = 0;
+  cairo_surface_get_device_offset(target, &ox, &oy);
+  cairo_surface_mark_dirty_rectangle(target, x + static_cast<int>(ox), y + static_cast<int>(oy),
+                                     width, height);
+}
+
+bool CairoContext::deviceClipRects(std::vector<Rect>* out) {
+  cairo_save(cr_);
+  cairo_identity_matrix(cr_);
+  cairo_rectangle_list_t* list = cairo_copy_clip_rectangle_list(cr_);
+  cairo_restore(cr_);
+  const bool ok = list->status == CAIRO_STATUS_SUCCESS;
+  out->clear();
+  if (ok)
+    for (int i = 0; i < list->num_rectangles; ++i) {
+      const cairo_rectangle_t& r = list->rectangles[i];
+      out->emplace_back(r.x, r.y, r.width, r.height);
+    }
+  cairo_rectangle_list_destroy(list);
+  return ok;
+}
+
+void CairoContext::clipToDevicePixels(int x, int y, int width, int height) {
+  KeptPath kept(cr_);
+  cairo_matrix_t m;
+  cairo_get_matrix(cr_, &m);
+  cairo_identity_matrix(cr_);
+  cairo_rectangle(cr_, x, y, std::max(width, 0), std::max(height, 0));
+  cairo_clip(cr_);
+  cairo_set_matrix(cr_, &m);
+  updateClipBounds();
+}
+
 std::unique_ptr<CairoContext> CairoContext::forPixels(uint8_t* pixels, int width, int height,
                                                       int stride, double scale) {
   if (!pixels || width <= 0 || height <= 0 ||

@@ -95,6 +95,11 @@ class CairoContext : public Context {
   void beginTransparencyLayer(double alpha) override;
   void endTransparencyLayer() override;
 
+  bool devicePixels(int x, int y, int width, int height, uint32_t** data, int* stride) override;
+  void pixelsChanged(int x, int y, int width, int height) override;
+  bool deviceClipRects(std::vector<Rect>* out) override;
+  void clipToDevicePixels(int x, int y, int width, int height) override;
+
  private:
   enum class Paint { Fill, Stroke };
   struct Layer {

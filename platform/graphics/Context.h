@@ -7,6 +7,7 @@
 // fillPath/strokePath/clip. Painting a path clears it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -200,6 +201,28 @@ class Context {
   // --- text (see Text.h for the free helpers) ----------------------------------------------------
   // Lays the text out in `rect` with `style` using the fill colour; returns the size used.
   virtual Size drawText(std::string_view text, const Rect& rect, const TextStyle& style) = 0;
+
+  // --- pixels (for caches of drawn pixels; see PixelCache.h) ------------------------------------
+  // The surface's pixels of a device rectangle (premultiplied ARGB32, one uint32_t each, rows
+  // `stride` pixels apart), made ready to be read and written. False when the backend keeps no
+  // pixels or the rectangle is not all on the surface. After writing, call pixelsChanged.
+  virtual bool devicePixels(int x, int y, int width, int height, uint32_t** data, int* stride) {
+    (void)x, (void)y, (void)width, (void)height, (void)data, (void)stride;
+    return false;
+  }
+  virtual void pixelsChanged(int x, int y, int width, int height) {
+    (void)x, (void)y, (void)width, (void)height;
+  }
+  // The clip as device rectangles; false when it is not made of rectangles or the backend
+  // keeps no pixels.
+  virtual bool deviceClipRects(std::vector<Rect>* out) {
+    (void)out;
+    return false;
+  }
+  // Intersects the clip with whole device pixels (no partial coverage at its edges).
+  virtual void clipToDevicePixels(int x, int y, int width, int height) {
+    (void)x, (void)y, (void)width, (void)height;
+  }
 
   // --- groups ------------------------------------------------------------------------------------
   // Everything drawn until the matching end is composited at once with `alpha` (views with

@@ -215,6 +215,24 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
   return 0;
 }
 
+namespace {
+
+// " 'a' 'b' ..." with each text once and line breaks as blanks, or " (no text)".
+std::string listTexts(const std::vector<std::string>& texts) {
+  std::string list;
+  std::vector<std::string> listed;
+  for (const std::string& text : texts) {
+    if (std::find(listed.begin(), listed.end(), text) != listed.end()) continue;
+    listed.push_back(text);
+    std::string shown = text;
+    std::replace(shown.begin(), shown.end(), '\n', ' ');
+    list += " '" + shown + "'";
+  }
+  return listed.empty() ? " (no text)" : list;
+}
+
+}  // namespace
+
 gfx::Image renderScreen(double scale) {
   tickAnimations();
   gfx::Rect screen = Screen::main().bounds();
@@ -243,12 +261,14 @@ gfx::Image renderScreen(double scale) {
 }
 
 bool writeScreenshot(const std::string& path, double scale) {
+  gfx::DrawnTextCollector collector;
   gfx::Image image = renderScreen(scale);
   if (image.isEmpty() || !image.writePng(path)) {
     foundation::logError("cannot write screenshot '%s'", path.c_str());
     return false;
   }
-  foundation::logInfo("screenshot %s", path.c_str());
+  // The texts it shows, for whoever writes the checks of a script.
+  foundation::logInfo("screenshot %s shows%s", path.c_str(), listTexts(collector.texts()).c_str());
   return true;
 }
 
@@ -267,16 +287,7 @@ std::string screenCheckFailure(const ScriptStep& step, const std::vector<std::st
   std::string message = "script line " + std::to_string(step.line) + ": " +
                         (expecting ? "expected '" : "rejected '") + step.text + "' " +
                         (expecting ? "is not on screen" : "is on screen") + "; on screen:";
-  std::vector<std::string> listed;
-  for (const std::string& text : texts) {
-    if (std::find(listed.begin(), listed.end(), text) != listed.end()) continue;
-    listed.push_back(text);
-    std::string shown = text;
-    std::replace(shown.begin(), shown.end(), '\n', ' ');
-    message += " '" + shown + "'";
-  }
-  if (listed.empty()) message += " (no text)";
-  return message;
+  return message + listTexts(texts);
 }
 
 namespace {

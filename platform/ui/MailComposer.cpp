@@ -9,6 +9,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Text.h"
+#include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
@@ -334,15 +335,23 @@ void NewContactController::loadView() {
   root->setBackgroundColor(gfx::Color::groupTableBackground());
   std::weak_ptr<NewContactController> weak =
       std::static_pointer_cast<NewContactController>(shared_from_this());
-  root->addSubview(makeBar(
-      title(), "取消",
-      [weak] {
-        if (auto c = weak.lock()) c->cancel();
-      },
-      "保存",
-      [weak] {
-        if (auto c = weak.lock()) c->save();
-      }));
+  auto cancelAction = [weak] {
+    if (auto c = weak.lock()) c->cancel();
+  };
+  auto saveAction = [weak] {
+    if (auto c = weak.lock()) c->save();
+  };
+  // Inside a navigation controller its bar carries the title and the buttons; a bar of its own
+  // would show the title twice.
+  const bool navigated = navigationController() != nullptr;
+  if (navigated) {
+    navigationItem().setLeftBarButtonItem(BarButtonItem::withTitle(
+        "取消", BarButtonItemStyle::Bordered, [cancelAction](BarButtonItem&) { cancelAction(); }));
+    navigationItem().setRightBarButtonItem(BarButtonItem::withTitle(
+        "保存", BarButtonItemStyle::Done, [saveAction](BarButtonItem&) { saveAction(); }));
+  } else {
+    root->addSubview(makeBar(title(), "取消", cancelAction, "保存", saveAction));
+  }
   std::vector<std::pair<std::string, std::string>> rows;
   rows.emplace_back("姓名", contact_.lastName + contact_.firstName);
   if (!contact_.organization.empty()) rows.emplace_back("公司", contact_.organization);
@@ -350,7 +359,7 @@ void NewContactController::loadView() {
     rows.emplace_back(label == "mobile" ? "手机" : label == "work" ? "办公" : "电话", number);
   for (const auto& email : contact_.emails) rows.emplace_back("邮件", email);
   if (!contact_.address.empty()) rows.emplace_back("地址", contact_.address);
-  double y = 60;
+  double y = navigated ? 16 : 60;
   for (const auto& [caption, value] : rows) {
     auto cell = View::create(gfx::Rect(10, y, frame.width() - 20, 44));
     cell->setBackgroundColor(gfx::Color::white());

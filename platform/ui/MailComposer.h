@@ -117,8 +117,9 @@ class AddressBook {
   static std::string vCard(const Contact& contact);
 };
 
-// The new-contact screen: shows the contact's fields with "取消" and "保存"; saving adds it to
-// the address book. The handler hears the saved contact, or null after cancel.
+// The new-contact screen: shows the contact's fields with "取消" and "保存" (on the navigation
+// bar when it sits in a navigation controller, else on a bar of its own); saving adds it to the
+// address book. The handler hears the saved contact, or null after cancel.
 class NewContactController : public ViewController {
  public:
   explicit NewContactController(Contact contact = {});

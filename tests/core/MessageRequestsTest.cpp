@@ -160,17 +160,19 @@ TEST(KeyValueText, PairsAndCopy) {
   EXPECT_EQ(KVBody_CopyText(empty, out, 8), 0);
 }
 
-TEST(XmlWriter, FlatElementsUnescapedAndLengthChecks) {
+TEST(XmlWriter, FlatElementsEscapedAndLengthChecks) {
   CXMLMake xml;
   char buf[128];
   EXPECT_EQ(xml.GetXml(buf, sizeof(buf)), 0);
   xml.AddElement("to", "1;2");
   xml.AddElement("skip", nullptr);
   xml.AddElement(nullptr, "x");
-  xml.AddNSString("content", "a<b&c");
+  xml.AddNSString("content", "a<b&c>\"'d");
   xml.AddInt("typeid", -7);
+  // The length counts the escaped value, so a buffer sized from it takes the whole body.
   const std::string expected =
-      "<request><to>1;2</to><content>a<b&c</content><typeid>-7</typeid></request>";
+      "<request><to>1;2</to><content>a&lt;b&amp;c&gt;&quot;&apos;d</content><typeid>-7</typeid>"
+      "</request>";
   EXPECT_EQ(xml.GetXmlLength(), static_cast<int>(expected.size()));
   EXPECT_EQ(xml.GetXml(buf, xml.GetXmlLength() - 1), -1);
   EXPECT_EQ(xml.GetXml(buf, sizeof(buf)), static_cast<int>(expected.size()));
@@ -223,14 +225,16 @@ TEST_F(MessageRequests, MailIsCutIntoNumberedPartsOf7984Bytes) {
   }
 }
 
-TEST_F(MessageRequests, MailKeepsMarkupCharactersAndRefusesMoreThan255Parts) {
-  EXPECT_EQ(MakeRequest_MessageSendXml(&request, 0, 46, "bob", "11", "T", "x<y&z", 2, "s@x", "G",
-                                       "P", "E", 24),
+TEST_F(MessageRequests, MailEscapesMarkupCharactersAndRefusesMoreThan255Parts) {
+  // A content that tries to close its element and add a receiver stays one content.
+  EXPECT_EQ(MakeRequest_MessageSendXml(&request, 0, 46, "bob", "11", "R&D \"A<B\"",
+                                       "x<y&z</content><to>9</to>", 2, "s@x", "G", "P", "E", 24),
             0);
   ASSERT_EQ(sink.packets.size(), 1u);
   std::string text = CollectMail(sink.packets, 46);
   EXPECT_EQ(text,
-            "<request><from>bob</from><to>11</to><title>T</title><content>x<y&z</content>"
+            "<request><from>bob</from><to>11</to><title>R&amp;D &quot;A&lt;B&quot;</title>"
+            "<content>x&lt;y&amp;z&lt;/content&gt;&lt;to&gt;9&lt;/to&gt;</content>"
             "<qsid_4x>QSID00001</qsid_4x><typeid>2</typeid><sourcemail>s@x</sourcemail>"
             "<goldcode>G</goldcode><usertype>3</usertype><producttype>P</producttype>"
             "<ext1>E</ext1></request>");

@@ -195,7 +195,7 @@ TEST(WireVectors, ChartRepliesReadIntoPointsTradesBarsAndEvents) {
     int32_t price, volume;
     char side;
   } wantTrades[kTickCount] = {
-      {930, 326300, 373, 2}, {931, 326400, 387, 0}, {931, 326300, 387, 2}, {931, 326300, 387, 2}};
+      {930, 326300, 373, 2}, {931, 326300, 387, 0}, {931, 326300, 387, 2}, {931, 326300, 387, 2}};
   for (int i = 0; i < kTickCount; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(+trades[i].time, wantTrades[i].time);

@@ -190,7 +190,9 @@ TEST_F(LandscapeServer, AfterATurnUprightAndBackThePeriodBarShowsTheChartsPeriod
   LandscapeKline* land = Turned("600000");
   ASSERT_NE(land, nullptr);
   GroupBarView& bar = *land->_groupBarCircle;
-  TapItem(bar, 0, 6);  // "60分钟"
+  // "60分钟", on the row's second page.
+  bar.row(0)->setContentOffset({bar.row(0)->bounds().width(), 0}, false);
+  TapItem(bar, 0, 6);
   ASSERT_TRUE(WaitFor([&] { return !land->klineView->KDataArray.empty(); }));
   ASSERT_EQ(land->getTimeCircle(), 5);
   bar.groupButtonClick(*bar.groupButton(1));  // left on "除权", which shows its notice
@@ -211,6 +213,7 @@ TEST_F(LandscapeServer, AfterATurnUprightAndBackThePeriodBarShowsTheChartsPeriod
   EXPECT_EQ(bar.selSubItemIndex(0), 0);
   EXPECT_FALSE(bar.subItem(0, 0)->isEnabled());
   EXPECT_TRUE(bar.subItem(0, 6)->isEnabled());
+  EXPECT_EQ(bar.row(0)->contentOffset().x, 0);  // the row back on the page with "日线"
   EXPECT_TRUE(notice->isHidden());
   EXPECT_FALSE(bar.row(1)->isHidden());
   // Choosing a period again works from there.

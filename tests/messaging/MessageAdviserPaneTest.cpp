@@ -6,6 +6,7 @@
 #include "messaging/CommunionViewController.h"
 #include "messaging/MyMessage.h"
 #include "messaging/SendMessageViewController.h"
+#include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/MailComposer.h"
 #include "platform/ui/NavigationController.h"
@@ -112,8 +113,21 @@ TEST_F(MessageAdviserPaneTest, InvestorRowsCountsBadgesAndCardActions) {
   centre->brokerDetailWithActionID(card, 1);
   auto* navigation = dynamic_cast<ui::NavigationController*>(centre->presentedViewController());
   ASSERT_NE(navigation, nullptr);
-  EXPECT_NE(dynamic_cast<ui::NewContactController*>(navigation->topViewController()), nullptr);
-  centre->dismissModalViewControllerAnimated(false);
+  auto* contact = dynamic_cast<ui::NewContactController*>(navigation->topViewController());
+  ASSERT_NE(contact, nullptr);
+  // One title bar: the navigation bar's, with the screen's buttons on it.
+  EXPECT_EQ(contact->navigationItem().leftBarButtonItem()->title(), "取消");
+  EXPECT_EQ(contact->navigationItem().rightBarButtonItem()->title(), "保存");
+  for (const auto& sub : contact->view()->subviews()) {
+    for (const auto& inner : sub->subviews()) {
+      auto* label = dynamic_cast<ui::Label*>(inner.get());
+      EXPECT_TRUE(!label || label->text() != "新建联系人") << "a second title bar";
+    }
+  }
+  contact->navigationItem().leftBarButtonItem()->trigger();
+  advance(1.0);
+  Settle();
+  EXPECT_EQ(centre->presentedViewController(), nullptr) << "cancel closes the screen";
 
   // No messages: a notice. Someone not in the directory: nothing.
   centre->showBrokerDetail(RowOf(centre, "9004"));

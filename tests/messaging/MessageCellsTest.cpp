@@ -122,9 +122,56 @@ TEST_F(MessageCellsTest, MessageCellLayoutReadMarksAndSwipe) {
   EXPECT_TRUE(Near(cell->senderLabel()->frame(), gfx::Rect(w / 2 + 1, 0, w / 2, 27.2)));
   EXPECT_TRUE(Near(cell->titleLabel()->frame(), gfx::Rect(60, 27.2, w - 60, 27.2)));
 
+  // A frame left over from editing: revertCell puts the sender back whole, so its right-aligned
+  // text ends where every other row's does.
   cell->senderLabel()->setFrame(gfx::Rect(100, 0, 120, 27.2));
   cell->revertCell();
-  EXPECT_TRUE(Near(cell->senderLabel()->frame(), gfx::Rect(154, 0, 120, 27.2)));
+  EXPECT_TRUE(Near(cell->senderLabel()->frame(), gfx::Rect(154, 0, 153, 27.2)));
+}
+
+class MessageCellSource : public RowsSource {
+ public:
+  std::shared_ptr<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView&,
+                                                                    const ui::IndexPath&) override {
+    auto cell = MyMessageCell::create("m");
+    cell->senderLabel()->setText("发件人:王明");
+    made.push_back(cell);
+    return cell;
+  }
+  std::vector<std::shared_ptr<MyMessageCell>> made;
+};
+
+TEST_F(MessageCellsTest, SenderLinesUpInEveryRowAfterEditingWithoutAnimation) {
+  // Off screen the table changes editing without animation: the cells hear of it before their
+  // content views have the new width.
+  auto table = ui::TableView::create(gfx::Rect(0, 0, 320, 400));
+  auto source = std::make_shared<MessageCellSource>();
+  table->setDataSource(source);
+  table->setDelegate(source);
+  table->reloadData();
+  table->layoutIfNeeded();
+  ASSERT_FALSE(source->made.empty());
+  MyMessageCell& cell = *source->made[0];
+  const gfx::Rect fresh = cell.senderLabel()->frame();
+  EXPECT_TRUE(Near(fresh, gfx::Rect(154, 0, 153, 27.2)));
+  table->setEditing(true, false);
+  table->layoutIfNeeded();
+  const gfx::Rect editing = cell.senderLabel()->frame();
+  EXPECT_DOUBLE_EQ(editing.maxX() + cell.contentView()->frame().x(), fresh.maxX())
+      << "the sender's right edge stays put while the marks show";
+  table->setEditing(false, false);
+  table->layoutIfNeeded();
+  EXPECT_TRUE(Near(cell.senderLabel()->frame(), fresh));
+  cell.revertCell();
+  EXPECT_TRUE(Near(cell.senderLabel()->frame(), fresh));
+
+  // A swipe's delete button and back: the same.
+  table->toggleDeleteConfirmation(cell);
+  table->layoutIfNeeded();
+  table->toggleDeleteConfirmation(cell);
+  table->layoutIfNeeded();
+  EXPECT_TRUE(Near(cell.senderLabel()->frame(), fresh));
+  EXPECT_TRUE(Near(cell.titleLabel()->frame(), gfx::Rect(60, 27.2, 246, 27.2)));
 }
 
 class SenderDelegate : public MessageSenderCellDelegate {

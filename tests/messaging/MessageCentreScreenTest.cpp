@@ -158,6 +158,15 @@ TEST_F(MessageCentreScreenTest, MarksAndDetailRowsFollowTheirMessagesWhileThePol
   EXPECT_EQ(centre->totalMyMessage(), 3);
   centre->currentMessageChanged(1, "taskstatus", Value("1"));
   EXPECT_EQ(centre->currentMyMessage(1)["taskstatus"].toString(), "1");
+
+  // Coming on display with a detail still on top (the tab was changed meanwhile): the bar is
+  // shown in the centre's colour and the stack goes back to the centre.
+  nav->setNavigationBarHidden(true, false);
+  nav->navigationBar()->setTintColor(gfx::Color::white());
+  centre->viewWillAppear(false);
+  EXPECT_EQ(nav->topViewController(), centre);
+  EXPECT_FALSE(nav->isNavigationBarHidden());
+  EXPECT_EQ(nav->navigationBar()->tintColor(), gfx::Color::black());
 }
 
 TEST_F(MessageCentreScreenTest, EmptyingSwipeWriteSearchAndTheAdviserPersonality) {
@@ -212,6 +221,32 @@ TEST_F(MessageCentreScreenTest, AdviserMenuAndSentList) {
       centre->tableViewCellForRowAtIndexPath(*centre->tableView(), ui::IndexPath::forRow(0, 0)));
   EXPECT_EQ(cell->senderLabel()->text(), "收件人:赵强");
   EXPECT_EQ(cell->unreadFlagLabel()->text(), "已发");
+
+  // Marked sent mails deleted in edit mode are gone from the file at once, not only when the
+  // screen is left: a store read afresh does not bring them back.
+  foundation::NotificationCenter::defaultCenter().post(
+      "notification_saveSendMessage", nullptr,
+      Value(foundation::Dictionary{{"sendMessageKey_recivers", Value("8002")},
+                                   {"sendMessageKey_showRecivers", Value("孙丽")},
+                                   {"sendMessageKey_date", Value("2026-12-07 10:00:00")},
+                                   {"sendMessageKey_title", Value("午间提示")},
+                                   {"sendMessageKey_content", Value("减仓")}}));
+  ASSERT_EQ(Rows(centre), 2);
+  centre->toolViewClicked(MyMessage::kTagEdit);
+  ui::TableView& table = *centre->tableView();
+  table.toggleMarkByUser(*table.cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0)));
+  centre->toolViewClicked(MyMessage::kTagDelete);
+  ASSERT_EQ(Rows(centre), 1);
+  EXPECT_TRUE(table.isEditing()) << "still on the screen, in edit mode";
+  const foundation::Array onDisk =
+      foundation::PropertyList::readFile(foundation::documentsPath(SentMessageFileName("9001")))
+          .value.asArray();
+  ASSERT_EQ(onDisk.size(), 1u);
+  EXPECT_EQ(onDisk[0]["sendMessageKey_title"].toString(), "早盘提示");
+  MyMessageStore::resetShared();
+  centre->store().initMessageFromFile();
+  ASSERT_EQ(centre->store().sentMessages().size(), 1u);
+  EXPECT_EQ(centre->store().sentMessages()[0]["sendMessageKey_title"].toString(), "早盘提示");
 }
 
 TEST_F(MessageCentreScreenTest, TheMoreGridsCentreShowsTheSameMessagesAndLosesNone) {

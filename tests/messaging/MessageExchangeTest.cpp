@@ -1,11 +1,14 @@
 // The message centre against the test server: a launched client with real loopback sockets and
 // the manual clock.
+#include <mutex>
+
 #include "core/DataRequest.h"
 #include "core/MessageRequests.h"
 #include "core/ReceiveRecord.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MyMessage.h"
 #include "platform/foundation/DurableFile.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 #include "tests/messaging/MessagingTestSupport.h"
 
@@ -331,6 +334,55 @@ TEST_F(MessageExchangeTest, TheServerKeepsSentMailsAndAnswersWithItsText) {
   EXPECT_EQ(mails[0].value("sourcemail"), "77,1");
   EXPECT_FALSE(mails[0].has("goldcode"));
   EXPECT_EQ(server->mailbox("9001").back().content, content) << "delivered";
+}
+
+TEST_F(MessageExchangeTest, MarkupTravelsAsTypedBothWaysAndNoLogLineHoldsTheText) {
+  server->startMailboxEmpty("zhang");
+  server->startMailboxEmpty("x");
+  LogIn("zhang");
+  Settle();
+  std::mutex held;
+  std::vector<std::string> lines;
+  foundation::setLogSink([&](foundation::LogLevel, const std::string& line) {
+    std::lock_guard<std::mutex> hold(held);
+    lines.push_back(line);
+  });
+  const std::string title = "R&D \"A<B\" 标题甲";
+  const std::string content = "R&D <b>仓位</b> 5>3 & 'x' \"q\" </content><to>x</to> 正文乙";
+  auto previous = SetMailPartPause([](int) {});
+  MakeRequest_MessageSendXml(GlobalDataRequest(), 0, NextRequestCode(GlobalDataRequest()), nullptr,
+                             "zhang", title.c_str(), content.c_str(), 0, nullptr, nullptr, nullptr,
+                             nullptr, 24);
+  // A permission answer goes as a table, but is logged the same way.
+  Request_MessageFuQuan(GlobalDataRequest(), 0, NextRequestCode(GlobalDataRequest()), nullptr,
+                        "zhang", "拒绝标题丙", "拒绝正文丁", 0, "1003,7", nullptr, nullptr, nullptr,
+                        "T1003", 24);
+  SetMailPartPause(previous);
+  ASSERT_TRUE(WaitFor([&] { return server->sentMails().size() == 2; }));
+  const auto mail = server->sentMails()[0];
+  EXPECT_EQ(mail.value("to"), "zhang");
+  EXPECT_EQ(mail.value("title"), title);
+  EXPECT_EQ(mail.value("content"), content);
+  EXPECT_TRUE(server->mailbox("x").empty()) << "no receiver added by the text";
+
+  // Delivered to the sender's own mailbox: the next poll brings it back unchanged.
+  Poll();
+  ASSERT_TRUE(WaitFor([&] { return Stored("zhang").size() == 2; }));
+  bool found = false;
+  for (const Value& m : Stored("zhang")) {
+    if (m["title"].toString() != title) continue;
+    found = true;
+    EXPECT_EQ(m["content"].toString(), content);
+  }
+  EXPECT_TRUE(found);
+  foundation::setLogSink({});
+  std::lock_guard<std::mutex> hold(held);
+  EXPECT_FALSE(lines.empty());
+  for (const std::string& line : lines) {
+    for (const char* text :
+         {"标题甲", "正文乙", "仓位", "拒绝标题丙", "拒绝正文丁", "A&lt;B", "A<B"})
+      EXPECT_EQ(line.find(text), std::string::npos) << line;
+  }
 }
 
 TEST(MessageContent, MessageDictionaryFromTheContentText) {

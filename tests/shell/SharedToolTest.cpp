@@ -182,4 +182,13 @@ TEST(XMLReaderTest, ElementsBecomeDictionariesAndRepeatedNamesAnArray) {
   EXPECT_TRUE(XMLReader::dictionaryForXMLData({}).isNull());
 }
 
+TEST(XMLReaderTest, ReferencesResolvedOnceAndCdataTakenAsWritten) {
+  foundation::Value root = XMLReader::dictionaryForXMLString(
+      "<data k=\"a&amp;&quot;b\"><content>R&amp;D &lt;b&gt;&#20179;&#x4F4D;&lt;/b&gt; &amp;lt; "
+      "&apos;x&apos;<![CDATA[&amp;<i>]]></content></data>");
+  const foundation::Value& data = root["data"];
+  EXPECT_EQ(data["k"].asString(), "a&\"b");
+  EXPECT_EQ(data["content"]["Content"].asString(), "R&D <b>仓位</b> &lt; 'x'&amp;<i>");
+}
+
 }  // namespace

@@ -67,7 +67,7 @@ TEST(Market, BoardsHoldTheirIndustryAndHongKongBoardsHongKongShares) {
 }
 
 TEST(Market, TheDayWalksWithinLimitsAndStopsAtTheClose) {
-  Market m(11, kDate, 9 * 60);  // before the open: the first minute
+  Market m(11, kDate, 9 * 60 + 30);  // the open: the first minute
   const auto* s = m.find(1, "600000");
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->q.volume, s->minuteVolume[0]);

@@ -112,7 +112,8 @@ void MessagingImages() {
     VerticalGradient(ctx, Rect(3, 2, 34, 12), Color(1, 1, 1, 0.22), Color(1, 1, 1, 0.04));
   });
   // Chat bubbles, 290 wide: the upper part (caps 50 and 30) carries the pointer beside its top,
-  // the 13-point bottom strip (cap 50) closes the rounded foot.
+  // the 13-point bottom strip (cap 50) closes the rounded foot. The upper part is filled to its
+  // last row: an empty row there shows as a line where the two parts meet.
   auto bubbleTop = [](bool sent, Color fill, Color edge) {
     return [sent, fill, edge](Context& ctx) {
       const double body0 = sent ? 1 : 9;
@@ -129,8 +130,8 @@ void MessagingImages() {
         ctx.lineTo(289, 17);
         ctx.lineTo(body1, 22);
       }
-      ctx.lineTo(body1, 40);
-      ctx.lineTo(body0, 40);
+      ctx.lineTo(body1, 41);
+      ctx.lineTo(body0, 41);
       if (!sent) {
         ctx.lineTo(body0, 22);
         ctx.lineTo(1, 17);
@@ -140,8 +141,8 @@ void MessagingImages() {
       ctx.arc(body0 + 9, 10, 9, M_PI, M_PI * 1.5, true);
       ctx.closePath();
       ctx.fillPath();
-      ctx.strokePolyline({Point(body0, 40), Point(body0, sent ? 10 : 22)});
-      ctx.strokePolyline({Point(body1, 40), Point(body1, sent ? 22 : 10)});
+      ctx.strokePolyline({Point(body0, 41), Point(body0, sent ? 10 : 22)});
+      ctx.strokePolyline({Point(body1, 41), Point(body1, sent ? 22 : 10)});
       ctx.beginPath();
       ctx.moveTo(body0 + 9, 1);
       ctx.lineTo(body1 - 9, 1);

@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# Plays the demo scripts (scripts/demo/*.script, in name order) headless against the test server
+# and checks them: a script passes when the client ends with status 0 (every expect and reject
+# step held) and its output holds no sanitizer report.
+#
+# usage: scripts/tour.sh [--build DIR] [--shots DIR] [--groups N] [--ephemeral] [--only WORD]
+#                        [-- CLIENT OPTIONS]
+#   --build DIR   where verdan and verdan-testserver were built (default: build)
+#   --shots DIR   where the shots go (default: DIR/shots of the build)
+#   --groups N    N groups of scripts played side by side, each group in order against a server
+#                 of its own on ports the system picks (default 1: one server on the default
+#                 ports 17001-17007, the ones the bundle's main.cfg names)
+#   --ephemeral   with one group too, the server takes ports the system picks
+#   --only WORD   only the scripts whose name contains WORD
+# Each script runs in a fresh client with a documents folder of its own. Logs: DIR/tour/.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+build=build
+shots=""
+groups=1
+ephemeral=0
+only=""
+client_args=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build) build=$2; shift 2 ;;
+    --shots) shots=$2; shift 2 ;;
+    --groups) groups=$2; shift 2 ;;
+    --ephemeral) ephemeral=1; shift ;;
+    --only) only=$2; shift 2 ;;
+    --) shift; client_args=("$@"); break ;;
+    *) echo "tour: unknown option '$1' (see the head of $0)"; exit 2 ;;
+  esac
+done
+client=$build/app/verdan
+server=$build/testserver/verdan-testserver
+for program in "$client" "$server"; do
+  [ -x "$program" ] || { echo "tour: $program is not built"; exit 2; }
+done
+[ -n "$shots" ] || shots=$build/shots
+work=$build/tour
+rm -rf "$work"
+mkdir -p "$work" "$shots"
+
+scripts=()
+for script in scripts/demo/*.script; do
+  case "$(basename "$script")" in *"$only"*) scripts+=("$script") ;; esac
+done
+[ ${#scripts[@]} -gt 0 ] || { echo "tour: no demo script matches '$only'"; exit 2; }
+[ "$groups" -ge 1 ] 2>/dev/null || { echo "tour: --groups needs a number"; exit 2; }
+[ "$groups" -le ${#scripts[@]} ] || groups=${#scripts[@]}
+[ "$groups" -gt 1 ] && ephemeral=1
+
+if [ $ephemeral -eq 0 ]; then
+  # The default ports: say so clearly when something else has them.
+  for port in 17001 17002 17003 17004 17005 17006 17007; do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+      echo "tour: port $port is in use (another test server?); stop it, or run the tour with --ephemeral"
+      exit 2
+    fi
+  done
+fi
+
+server_pids=()
+cleanup() {
+  local pid
+  for pid in "${server_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${server_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+
+# start_server <group>: starts the group's server and writes its bundle (the application's own,
+# with main.cfg pointing at that server). Prints the bundle folder.
+start_server() {
+  local g=$1 dir=$work/group-$1
+  mkdir -p "$dir"
+  local args=(--rights 30,31,32,49)
+  [ $ephemeral -eq 1 ] && args+=(--ephemeral)
+  "$server" "${args[@]}" >"$dir/server.out" 2>"$dir/server.log" &
+  server_pids+=($!)
+  local i
+  for i in $(seq 100); do
+    grep -q '^seed ' "$dir/server.out" 2>/dev/null && break
+    kill -0 "${server_pids[-1]}" 2>/dev/null || break
+    sleep 0.1
+  done
+  if ! grep -q '^seed ' "$dir/server.out" 2>/dev/null; then
+    echo "tour: the test server of group $g did not start (ports in use?):" >&2
+    cat "$dir/server.log" >&2
+    return 1
+  fi
+  cp -r "$build/app/resources" "$dir/bundle"
+  local auth http trade
+  auth=$(awk '$1 == "auth" {print $2}' "$dir/server.out")
+  http=$(awk '$1 == "http" {print $2}' "$dir/server.out")
+  trade=$(awk '$1 == "trade" {print $2}' "$dir/server.out")
+  sed -i -e "s/:17001\$/:$auth/" -e "s/:17007\$/:$http/" -e "s/=17007\$/=$http/" \
+    -e "s/:17004\$/:$trade/" "$dir/bundle/main.cfg"
+}
+
+# play_group <group> <scripts...>: plays the scripts in order; writes the group's result.
+play_group() {
+  local g=$1 dir=$work/group-$1 failed=0 script name log rc start
+  shift
+  for script in "$@"; do
+    name=$(basename "$script" .script)
+    log=$work/$name.log
+    rm -rf "$work/documents/$name"
+    mkdir -p "$work/documents/$name"
+    start=$SECONDS
+    "$client" --headless --script "$script" --shots "$shots" --documents "$work/documents/$name" \
+      --bundle "$dir/bundle" "${client_args[@]}" >"$log" 2>&1
+    rc=$?
+    if [ $rc -ne 0 ] || grep -qE 'Sanitizer|runtime error:' "$log"; then
+      echo "== demo $name: FAILED (exit status $rc, $((SECONDS - start)) s; log $log)"
+      grep -E '^[0-9-]+ [0-9:.]+ !!!!!!!script line|Sanitizer|runtime error:' "$log" | head -20
+      failed=1
+    else
+      echo "== demo $name: passed ($((SECONDS - start)) s)"
+    fi
+  done
+  echo $failed >"$dir/result"
+}
+
+echo "== tour: ${#scripts[@]} demo scripts in $groups group(s); shots in $shots/"
+pids=()
+for ((g = 0; g < groups; g++)); do
+  start_server "$g" || exit 1
+  # Contiguous slices, so each group keeps the scripts' order.
+  from=$((g * ${#scripts[@]} / groups))
+  to=$(((g + 1) * ${#scripts[@]} / groups))
+  play_group "$g" "${scripts[@]:from:to-from}" &
+  pids+=($!)
+done
+for pid in "${pids[@]}"; do wait "$pid"; done
+failed=0
+for ((g = 0; g < groups; g++)); do
+  [ "$(cat "$work/group-$g/result" 2>/dev/null)" = 0 ] || failed=1
+done
+if [ $failed -ne 0 ]; then
+  echo "== tour FAILED"
+  exit 1
+fi
+echo "== tour passed"
