@@ -7,11 +7,16 @@
 // main-force direction lines computed as the pane does.
 #include <benchmark/benchmark.h>
 
+#include <cairo.h>
+#include <time.h>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
+#include <string>
 
+#include "bench/PlainTrend.h"
 #include "detail/TechIndexMoveView.h"
 #include "detail/TrendlineView.h"
 #include "platform/graphics/CairoContext.h"
@@ -105,3 +110,102 @@ BENCHMARK_CAPTURE(Draw, PaneVolume320x1450, 320, 1450, false, 0)->Unit(benchmark
 BENCHMARK_CAPTURE(Draw, PaneBidAsk320x1450, 320, 1450, false, 5)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Draw, PaneWalkVolume320x1450, 320, 1450, true, 0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Draw, PaneWalkBidAsk320x1450, 320, 1450, true, 5)->Unit(benchmark::kMicrosecond);
+
+// --- against the plain program -------------------------------------------------------------------
+// The trend page's chart at the screens' 2 pixels a point, its day of 241 minutes as prices walk
+// (the realistic day) or swinging every minute (the dense day). Each iteration draws the chart's
+// frame and the plain program's frame of the same picture (bench/PlainTrend.h) and times both by
+// thread CPU time; "ratio" is the chart's time over the plain program's. The two frames must be
+// identical to the last pixel first. "Still" redraws an unchanged chart (a frame where something
+// else on the screen changed); "Push" moves the last minute's price before every frame.
+namespace {
+
+double ThreadSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+long DifferentPixels(cairo_surface_t* a, cairo_surface_t* b) {
+  cairo_surface_flush(a);
+  cairo_surface_flush(b);
+  const int w = cairo_image_surface_get_width(a), h = cairo_image_surface_get_height(a);
+  long diff = 0;
+  for (int y = 0; y < h; ++y) {
+    const auto* ra = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(a) +
+                                                       y * cairo_image_surface_get_stride(a));
+    const auto* rb = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(b) +
+                                                       y * cairo_image_surface_get_stride(b));
+    for (int x = 0; x < w; ++x) diff += ra[x] != rb[x];
+  }
+  return diff;
+}
+
+void AgainstPlain(benchmark::State& state, bool walk, bool push) {
+  constexpr int kWidth = 320, kHeight = 263, kPoints = 241;
+  constexpr double kScale = 2;
+  auto chart = Chart(kWidth, kPoints, walk);
+  const gfx::Rect bounds = chart->bounds();
+  gfx::ImageContext ic(bounds.size, kScale);
+  gfx::Context& ctx = ic.context();
+  cairo_surface_t* mine = cairo_get_target(ic.cairoContext().cairo());
+  cairo_surface_t* other = cairo_image_surface_create(
+      CAIRO_FORMAT_ARGB32, static_cast<int>(kWidth * kScale), static_cast<int>(kHeight * kScale));
+  cairo_t* cr = cairo_create(other);
+  cairo_scale(cr, kScale, kScale);
+  plain::TrendFrame program;
+  tagLocalTrendData& last = chart->m_trendcolordata[0][kPoints - 1];
+  const tagLocalTrendData kept = last;
+  int frame = 0;
+  auto next = [&] {
+    ++frame;
+    if (push) last.now = kept.now + ((frame % 2) ? 3 : -3);
+  };
+  auto drawMine = [&] {
+    ctx.clearRect(bounds);
+    chart->drawRect(ctx, bounds);
+  };
+  auto drawPlain = [&] {
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    program.draw(cr, *chart, kScale);
+  };
+  for (int i = 0; i < 3; ++i) {
+    next();
+    drawMine();
+    drawPlain();
+    const long diff = DifferentPixels(mine, other);
+    if (diff != 0) {
+      state.SkipWithError(("frames differ in " + std::to_string(diff) + " pixels").c_str());
+      cairo_destroy(cr);
+      cairo_surface_destroy(other);
+      return;
+    }
+  }
+  double mineSeconds = 0, plainSeconds = 0;
+  for (auto _ : state) {
+    next();
+    const double t0 = ThreadSeconds();
+    drawMine();
+    const double t1 = ThreadSeconds();
+    drawPlain();
+    const double t2 = ThreadSeconds();
+    mineSeconds += t1 - t0;
+    plainSeconds += t2 - t1;
+  }
+  cairo_destroy(cr);
+  cairo_surface_destroy(other);
+  const double n = static_cast<double>(state.iterations());
+  state.counters["chart_us"] = mineSeconds / n * 1e6;
+  state.counters["plain_us"] = plainSeconds / n * 1e6;
+  state.counters["ratio"] = plainSeconds > 0 ? mineSeconds / plainSeconds : 0;
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(AgainstPlain, RealisticDayStill, true, false);
+BENCHMARK_CAPTURE(AgainstPlain, RealisticDayPush, true, true);
+BENCHMARK_CAPTURE(AgainstPlain, DenseDayStill, false, false);
+BENCHMARK_CAPTURE(AgainstPlain, DenseDayPush, false, true);

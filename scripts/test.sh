@@ -66,6 +66,9 @@ cmake -S . -B build-asan -G Ninja -DASAN=ON -DVERDAN_WERROR=ON -DCMAKE_BUILD_TYP
   -DVERDAN_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 run_shuffled build-asan
+# The demo tour with the ASan client: each group of scripts against a test server of its own.
+echo "== Demo tour"
+bash scripts/tour.sh --build build-asan --groups 7
 
 echo "== ThreadSanitizer build of the threaded tests"
 cmake -S . -B build-tsan -G Ninja -DTSAN=ON -DVERDAN_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/PlainTrend.h"
 #include "detail/TrendlineView.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Paths.h"
@@ -98,6 +99,13 @@ TEST_F(TrendFramePixelsTest, KeptFramesShowWhatAFreshChartShowsAfterEveryChange)
     });
     // The first frames draw, the later ones put the kept pixels back.
     for (int i = 0; i < 4; ++i) EXPECT_EQ(Differences(Frame(*chart, ic), fresh), 0) << i;
+    // The futures chart against the straightforward drawing of the frame benchmark.
+    if (k < steps.size() - 1) {
+      gfx::ImageContext plainFrame(gfx::Size(320, 263), 2);
+      plain::TrendFrame program;
+      program.draw(plainFrame.cairoContext().cairo(), *chart, 2);
+      EXPECT_EQ(Differences(plainFrame.image(), fresh), 0);
+    }
   }
 }
 
