@@ -16,6 +16,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "shell/Extend.h"
+#include "shell/ScreenMetrics.h"
 #include "shell/SharedTool.h"
 #include "shell/VerdanAppDelegate.h"
 
@@ -120,7 +121,7 @@ void InfoArticlePage::viewDidLoad() {
   // The text fills the screen down to the tab bar and the ticker.
   if (ui::View* content = view()->viewWithTag(kContentTag)) {
     gfx::Rect f = content->frame();
-    f.size.height = ui::Screen::main().bounds().height() - 108 - 28 - f.y();
+    f.size.height = ScreenContentHeight() - 28 - f.y();
     content->setFrame(f);
   }
 }
@@ -204,8 +205,7 @@ void InfoArticlePage::recvmsg(const foundation::Notification& notification) {
   if (reply.status != kReceiveStatusPacket || reply.header.MainType != kMainTypeQuote) return;
   Indicator(false);
   if (reply.header.isError()) return;
-  if (reply.header.ChildType != childType_ || (reply.requestCode() & 0x3fff) != _mRequestFlagCode)
-    return;
+  if (reply.header.ChildType != childType_ || reply.requestCode() != _mRequestFlagCode) return;
   _mRequestFlagCode = -1;
   _infoContent = ReadInfoText(reply.body, reply.bodyLen);
   refreshControlContent();
@@ -228,7 +228,7 @@ void InfoArticlePage::refreshControlContent() {
 // --- CDetailInfoController ---
 
 CDetailInfoController::CDetailInfoController()
-    : InfoArticlePage("证券头条", "MainPageCellContent", 87) {}
+    : InfoArticlePage("证券头条", "MainPageCellContent", QuoteChild::kInfoContent) {}
 
 foundation::Value CDetailInfoController::sourceRecord(int index, bool& answers) {
   auto source = _delegate.lock();
@@ -254,7 +254,7 @@ int CDetailInfoController::sendContentRequest(const foundation::Value& record) {
 // --- CRadarDetailInfoController ---
 
 CRadarDetailInfoController::CRadarDetailInfoController()
-    : InfoArticlePage("详细信息", "RadarCellContent", 82) {}
+    : InfoArticlePage("详细信息", "RadarCellContent", QuoteChild::kRadar) {}
 
 foundation::Value CRadarDetailInfoController::sourceRecord(int index, bool& answers) {
   auto source = _delegate.lock();
@@ -280,7 +280,8 @@ int CRadarDetailInfoController::sendContentRequest(const foundation::Value& reco
     return -1;
   }
   const uint16_t code = NextRequestCode(GlobalDataRequest());
-  const int n = BuildPacket(kMainTypeQuote, 82, 0, 0, code, buffer, body, kCipherNone);
+  const int n =
+      BuildPacket(kMainTypeQuote, QuoteChild::kRadar, 0, 0, code, buffer, body, kCipherNone);
   if (n <= 0) return -1;
   PushCenterSendQueue(buffer, n);
   return code;

@@ -163,16 +163,14 @@ void MainPage::refreshCurrentView() {
 void MainPage::requestInfoList(int type) {
   _infoList.clear();
   _infoTitle.Clear();
-  const uint16_t code = NextRequestCode(GlobalDataRequest());
-  _mRequestFlagCode[0] = code;
+  const uint16_t code = pending_.renew(GlobalDataRequest(), 0);
   MakeRequest_InfoList(GlobalDataRequest(), 0, code, type, nullptr);
   ShowMainPageIndicator(true);
 }
 
 void MainPage::requestInfoTitle(int partId, const std::string& additional) {
   _infoTitle.Clear();
-  const uint16_t code = NextRequestCode(GlobalDataRequest());
-  _mRequestFlagCode[1] = code;
+  const uint16_t code = pending_.renew(GlobalDataRequest(), 1);
   MakeRequest_InfoTitle(GlobalDataRequest(), 0, code, partId,
                         additional.empty() ? nullptr : additional.c_str(), 20, 0);
   ShowMainPageIndicator(true);
@@ -185,17 +183,18 @@ void MainPage::recvmsg(const foundation::Notification& notification) {
   if (reply.status != kReceiveStatusPacket || reply.header.MainType != kMainTypeQuote) return;
   ShowMainPageIndicator(false);
   if (reply.header.isError()) return;
-  const int code = reply.requestCode() & 0x3fff;
-  if (reply.header.ChildType == 85 && code == _mRequestFlagCode[0]) {
-    _mRequestFlagCode[0] = -1;
+  const int* slot = pending_.find(reply.requestCode());
+  if (!slot) return;
+  if (reply.header.ChildType == QuoteChild::kInfoList && *slot == 0) {
+    pending_.forget(0);
     _infoList = ReadInfoSections(reply.body, reply.bodyLen);
     layoutNewsTitleScrollViews();
-  } else if (reply.header.ChildType == 86 && code == _mRequestFlagCode[1]) {
+  } else if (reply.header.ChildType == QuoteChild::kInfoTitle && *slot == 1) {
     const int held =
         GatherInfoTitles(_infoTitle, reply.body, reply.bodyLen, reply.header.PackageNo == 0);
     if (held < 0) foundation::logError("!!!!!!!MainPage: a title packet held no table");
     // Later packets of a finished answer are dropped.
-    if (reply.header.PackageNo + 1 >= reply.header.PackageNum) _mRequestFlagCode[1] = -1;
+    if (reply.header.PackageNo + 1 >= reply.header.PackageNum) pending_.forget(1);
     if (_tableView) _tableView->reloadData();
   }
 }

@@ -12,6 +12,7 @@
 #include "alerts/InfoDelegates.h"
 #include "core/InfoReplies.h"
 #include "core/MDBF.h"
+#include "core/PendingRequests.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TableView.h"
@@ -87,7 +88,10 @@ class MainPage : public ui::ViewController,
 
   const foundation::Array& NewsTitleArray() const { return NewsTitleArray_; }
   int selPartID() const { return _selPartID; }
-  int awaitedCode(int slot) const { return _mRequestFlagCode[static_cast<size_t>(slot)]; }
+  int awaitedCode(int slot) const {
+    const uint16_t code = pending_.codeOf(slot);
+    return code ? code : -1;
+  }
   bool needRequest() const { return _bNeedRequest; }
   MenuBarView* menuBarView() const { return _menuBarView.get(); }
   ui::TableView* tableView() const { return _tableView.get(); }
@@ -110,7 +114,8 @@ class MainPage : public ui::ViewController,
  private:
   foundation::Array NewsTitleArray_;
   int _selPartID = 0;
-  std::array<int, 2> _mRequestFlagCode{-1, -1};
+  // Slot 0 the section list, 1 the titles of a section.
+  PendingRequests<int> pending_;
   std::vector<InfoSection> _infoList;
   MDBF _infoTitle;
   std::shared_ptr<ui::TableView> _tableView;

@@ -8,17 +8,10 @@
 #include "core/PriceAlertReplies.h"
 #include "platform/foundation/Text.h"
 #include "platform/ui/NavigationController.h"
-#include "platform/ui/Screen.h"
 #include "shell/Extend.h"
+#include "shell/ScreenMetrics.h"
 #include "shell/ShellAlerts.h"
 #include "widgets/TableCell.h"
-
-namespace {
-
-constexpr char kWaitingText[] = "正在请求，请等待...";
-constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
-
-}  // namespace
 
 bool ReadPriceAlertReply(const foundation::Notification& notification, uint8_t pageId,
                          ReceiveRecordView& reply) {
@@ -32,24 +25,12 @@ void ShowReplyError(const ReceiveRecordView& reply) {
   ShowUnicharAlert(text.c_str(), static_cast<int>(text.size()));
 }
 
-std::shared_ptr<::AlertView> AddPriceAlertWaitingBox(ui::View& parent, double top,
-                                                     std::weak_ptr<::AlertViewDelegate> delegate) {
-  auto box = ::AlertView::initWithFrame(gfx::Rect(90, top, 140, 65));
-  box->setDelegate(std::move(delegate), 30);
-  box->setAlertTextMsg(kWaitingText);
-  box->setHidden(true);
-  parent.addSubview(box);
-  return box;
-}
-
-void PriceAlertRequestTimedOut(::AlertView& waitingBox) {
-  waitingBox.hideAlertMsg();
+void PriceAlertRequestTimedOut(RequestWaiter& waiter) {
   GetCoreSocket(CoreConnection::PriceAlert).Close();
-  ShowMessageAlert(kTimeoutText);
+  waiter.timedOut();
 }
 
 PriceAlertScreen::~PriceAlertScreen() {
-  if (_alertView) _alertView->clearTimer();
   removeLoginObserver();
   if (_tableView) {
     _tableView->setDataSource({});
@@ -58,8 +39,7 @@ PriceAlertScreen::~PriceAlertScreen() {
 }
 
 void PriceAlertPage::addTableAndWaitingBox() {
-  const double screenHeight = ui::Screen::main().bounds().height();
-  _tableView = ui::TableView::create(gfx::Rect(0, 0, 320, screenHeight - 108));
+  _tableView = ui::TableView::create(gfx::Rect(0, 0, 320, ScreenContentHeight()));
   _tableView->setDataSource(sharedAs<ui::TableViewDataSource>());
   _tableView->setDelegate(sharedAs<ui::TableViewDelegate>());
   _tableView->setBackgroundColor(gfx::Color::clear());
@@ -69,7 +49,7 @@ void PriceAlertPage::addTableAndWaitingBox() {
 }
 
 void PriceAlertScreen::addWaitingBox(double top) {
-  _alertView = AddPriceAlertWaitingBox(*view(), top, sharedAs<::AlertViewDelegate>());
+  waiter_.attach(*view(), RequestWaiter::BoxFrame(top), weakAs<::AlertViewDelegate>());
 }
 
 void PriceAlertPage::viewWillAppear(bool animated) {
@@ -86,19 +66,17 @@ void PriceAlertPage::viewDidDisappear(bool animated) {
 }
 
 bool PriceAlertScreen::beginRequest() {
-  if (!_alertView || !_alertView->isHidden()) return false;
-  _alertView->showAlertMsg();
-  return true;
+  return waiter_.begin();
 }
 
 void PriceAlertScreen::handleTimeoutRequest() {
-  PriceAlertRequestTimedOut(*_alertView);
+  PriceAlertRequestTimedOut(waiter_);
 }
 
 bool PriceAlertScreen::takeReply(const foundation::Notification& notification, uint8_t pageId,
                                  ReceiveRecordView& reply) {
   if (!ReadPriceAlertReply(notification, pageId, reply)) return false;
-  _alertView->hideAlertMsg();
+  waiter_.end();
   if (reply.header.isError()) {
     ShowReplyError(reply);
     return false;
@@ -112,7 +90,7 @@ void PriceAlertScreen::showAnswer(const ReceiveRecordView& reply) {
   ShowAlert(answer.GetNSString(15), "", {"确定"}, 0, sharedAs<ui::AlertViewDelegate>());
 }
 
-std::shared_ptr<ui::BarButtonItem> PriceAlertScreen::toolBarItem(
+std::shared_ptr<ui::BarButtonItem> PriceAlertToolBarItem(
     const std::string& title, std::function<void()> action,
     std::shared_ptr<ui::BarButtonItem>* inner) {
   auto button =

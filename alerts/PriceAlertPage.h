@@ -1,6 +1,7 @@
-// What the price-alert screens share: a table, the waiting box over it and the
-// "PriceNotification" observer that feeds recvmsg. PriceAlertPage is the list pages ("提醒消息",
-// "设置更改"): a plain table, observed while the page shows, the list asked for on each appearance.
+// What the price-alert screens share: a table, the waiting component over it, the requests they
+// wait for and the "PriceNotification" observer that feeds recvmsg. PriceAlertPage is the list
+// pages ("提醒消息", "设置更改"): a plain table, observed while the page shows, the list asked for
+// on each appearance.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "core/PendingRequests.h"
 #include "core/ReceiveRecord.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/AlertView.h"
@@ -15,18 +17,21 @@
 #include "platform/ui/TableView.h"
 #include "platform/ui/ViewController.h"
 #include "widgets/AlertView.h"
+#include "widgets/RequestWaiter.h"
 
 // Reads a posted price-alert packet for page pageId into reply; false for anything else.
 bool ReadPriceAlertReply(const foundation::Notification& notification, uint8_t pageId,
                          ReceiveRecordView& reply);
 // Shows the error text of an error reply.
 void ShowReplyError(const ReceiveRecordView& reply);
-// The hidden waiting box of a price-alert screen, its top at `top`, added to `parent`.
-std::shared_ptr<::AlertView> AddPriceAlertWaitingBox(ui::View& parent, double top,
-                                                     std::weak_ptr<::AlertViewDelegate> delegate);
 // A request got no answer in time: the box goes, the price-alert connection is closed and the
 // user told. The code stays awaited, so a late reply is still taken.
-void PriceAlertRequestTimedOut(::AlertView& waitingBox);
+void PriceAlertRequestTimedOut(RequestWaiter& waiter);
+// A bar item "title" in a tool bar, as the navigation bar shows it; the button itself goes to
+// *inner when asked for.
+std::shared_ptr<ui::BarButtonItem> PriceAlertToolBarItem(const std::string& title,
+                                                         std::function<void()> action,
+                                                         std::shared_ptr<ui::BarButtonItem>* inner);
 
 class PriceAlertScreen : public ui::ViewController,
                          public ui::TableViewDataSource,
@@ -39,7 +44,7 @@ class PriceAlertScreen : public ui::ViewController,
   virtual void recvmsg(const foundation::Notification& notification) = 0;
 
   ui::TableView* tableView() const { return _tableView.get(); }
-  ::AlertView* waitingBox() const { return _alertView.get(); }
+  ::AlertView* waitingBox() const { return waiter_.box(); }
 
   void handleTimeoutRequest() override;
 
@@ -57,13 +62,27 @@ class PriceAlertScreen : public ui::ViewController,
   // Shows the server's answer text of a reply.
   void showAnswer(const ReceiveRecordView& reply);
 
+  // A new request for the page's slot; a reply to the slot's earlier code is no longer taken.
+  uint16_t sendFor(int slot) { return pending_.renew(GlobalDataRequest(), slot); }
+  // The reply's code is the one the slot waits for.
+  bool answers(const ReceiveRecordView& reply, int slot) const {
+    const int* awaited = pending_.find(reply.requestCode());
+    return awaited && *awaited == slot;
+  }
+  void answered(int slot) { pending_.forget(slot); }
+  // The code the slot waits for, or -1.
+  int32_t awaitedCode(int slot) const {
+    const uint16_t code = pending_.codeOf(slot);
+    return code ? code : -1;
+  }
+
   // A bar item "title" in a tool bar, as the navigation bar shows it; the button itself goes to
   // *inner when asked for.
   template <class Page>
   std::shared_ptr<ui::BarButtonItem> barItem(const std::string& title, void (Page::*action)(),
                                              std::shared_ptr<ui::BarButtonItem>* inner = nullptr) {
     std::weak_ptr<Page> weak = sharedAs<Page>();
-    return toolBarItem(
+    return PriceAlertToolBarItem(
         title,
         [weak, action] {
           if (auto self = weak.lock()) ((*self).*action)();
@@ -75,13 +94,10 @@ class PriceAlertScreen : public ui::ViewController,
   void removeLoginObserver();
 
   std::shared_ptr<ui::TableView> _tableView;
-  std::shared_ptr<::AlertView> _alertView;
+  RequestWaiter waiter_;
 
  private:
-  std::shared_ptr<ui::BarButtonItem> toolBarItem(const std::string& title,
-                                                 std::function<void()> action,
-                                                 std::shared_ptr<ui::BarButtonItem>* inner);
-
+  PendingRequests<int> pending_;
   bool observing_ = false;
 };
 

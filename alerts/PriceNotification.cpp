@@ -50,33 +50,30 @@ void PriceNotification::viewWillDisappear(bool animated) {
 
 void PriceNotification::queryAuthority() {
   if (!beginRequest()) return;
-  const uint16_t code = NextRequestCode(GlobalDataRequest());
-  _nRequestCode[kSlotQuery] = code;
+  const uint16_t code = sendFor(kSlotQuery);
   MakeRequest_PriceNotificationAuthority(GlobalDataRequest(), 0, code, kPageId);
 }
 
 // The application goes out also while the query is outstanding.
 void PriceNotification::applyAuthority() {
-  if (!_alertView) return;
-  _alertView->showAlertMsg();
-  const uint16_t code = NextRequestCode(GlobalDataRequest());
-  _nRequestCode[kSlotApply] = code;
+  if (!waiter_.attached()) return;
+  waiter_.show();
+  const uint16_t code = sendFor(kSlotApply);
   MakeRequest_PriceNotificationConfirm(GlobalDataRequest(), 0, code, kPageId);
 }
 
 void PriceNotification::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
   if (!ReadPriceAlertReply(notification, kPageId, reply)) return;
-  _alertView->hideAlertMsg();
-  const int32_t code = reply.requestCode() & 0x3fff;
-  auto matches = [&](Slot slot) { return _nRequestCode[slot] > 0 && _nRequestCode[slot] == code; };
+  waiter_.end();
+  auto matches = [&](Slot slot) { return answers(reply, slot); };
   const bool error = reply.header.isError();
-  if (reply.header.ChildType == 8 && matches(kSlotQuery)) {
+  if (reply.header.ChildType == PriceAlertChild::kAuthority && matches(kSlotQuery)) {
     if (error) {
       ShowReplyError(reply);
       return;
     }
-    _nRequestCode[kSlotQuery] = -1;
+    answered(kSlotQuery);
     const PriceAlertPermission right = ReadPriceAlertPermission(reply.body, reply.bodyLen);
     _bHavePriceNotification = right.held();
     // The stored byte keeps 255 for "no answer yet"; a value it cannot hold counts as none.
@@ -88,7 +85,7 @@ void PriceNotification::recvmsg(const foundation::Notification& notification) {
     _tableView->reloadData();
     return;
   }
-  if (reply.header.ChildType == 11 && matches(kSlotApply)) {
+  if (reply.header.ChildType == PriceAlertChild::kConfirm && matches(kSlotApply)) {
     if (error && reply.header.PackageNum == 0x04 && reply.header.PackageNo == 0xFF) {
       ShowAlert(reply.errorText(), "提示", {"登录/申请", "关闭"}, kLoginAlertTag,
                 sharedAs<ui::AlertViewDelegate>());
@@ -98,7 +95,7 @@ void PriceNotification::recvmsg(const foundation::Notification& notification) {
       ShowReplyError(reply);
       return;
     }
-    _nRequestCode[kSlotApply] = -1;
+    answered(kSlotApply);
     showAnswer(reply);
     // A permission granted at once shows in the menu.
     queryAuthority();

@@ -27,7 +27,7 @@ class PriceNotification : public PriceAlertScreen {
   void recvmsg(const foundation::Notification& notification) override;
 
   bool havePriceNotification() const { return _bHavePriceNotification; }
-  int32_t requestCode(Slot slot) const { return _nRequestCode[slot]; }
+  int32_t requestCode(Slot slot) const { return awaitedCode(slot); }
 
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
@@ -46,6 +46,5 @@ class PriceNotification : public PriceAlertScreen {
   void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
 
  private:
-  std::array<int32_t, 3> _nRequestCode = {0, 0, 0};
   bool _bHavePriceNotification = false;
 };

@@ -81,15 +81,13 @@ void PriceNotificationList::viewDidLoad() {
 
 void PriceNotificationList::requestList() {
   if (!beginRequest()) return;
-  const uint16_t code = NextRequestCode(GlobalDataRequest());
-  _nRequestCode[kSlotList] = code;
+  const uint16_t code = sendFor(kSlotList);
   MakeRequest_PriceNotificationList(GlobalDataRequest(), 0, code, 0, 200, kPageId);
 }
 
 void PriceNotificationList::deleteList() {
   if (!beginRequest()) return;
-  const uint16_t code = NextRequestCode(GlobalDataRequest());
-  _nRequestCode[kSlotClear] = code;
+  const uint16_t code = sendFor(kSlotClear);
   MakeRequest_PriceNotificationDeleteList(GlobalDataRequest(), 0, code, kPageId);
 }
 
@@ -107,19 +105,18 @@ void PriceNotificationList::alertViewClickedButtonAtIndex(ui::AlertView& alert, 
 void PriceNotificationList::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
   if (!takeReply(notification, kPageId, reply)) return;
-  const int32_t code = reply.requestCode() & 0x3fff;
-  auto matches = [&](Slot slot) { return _nRequestCode[slot] > 0 && _nRequestCode[slot] == code; };
-  if (reply.header.ChildType == 6 && matches(kSlotList)) {
+  auto matches = [&](Slot slot) { return answers(reply, slot); };
+  if (reply.header.ChildType == PriceAlertChild::kList && matches(kSlotList)) {
     // A list in several packets: the code stays awaited until the last one.
     if (GatherPriceAlertTable(_messageInfo, reply.header, reply.body, reply.bodyLen,
                               "PriceNotificationList"))
-      _nRequestCode[kSlotList] = -1;
+      answered(kSlotList);
     parsePriceNotificationList();
     _tableView->reloadData();
     return;
   }
-  if (reply.header.ChildType == 7 && matches(kSlotClear)) {
-    _nRequestCode[kSlotClear] = -1;
+  if (reply.header.ChildType == PriceAlertChild::kDeleteList && matches(kSlotClear)) {
+    answered(kSlotClear);
     requestList();
     showAnswer(reply);
   }

@@ -44,7 +44,7 @@ class PriceNotificationList : public PriceAlertPage {
   void parsePriceNotificationList();
 
   const std::vector<PriceAlertDay>& days() const { return _listArray; }
-  int32_t requestCode(Slot slot) const { return _nRequestCode[slot]; }
+  int32_t requestCode(Slot slot) const { return awaitedCode(slot); }
 
   void viewDidLoad() override;
 
@@ -65,7 +65,6 @@ class PriceNotificationList : public PriceAlertPage {
  private:
   const PriceAlertRow* rowAt(const ui::IndexPath& path) const;
 
-  std::array<int32_t, 2> _nRequestCode = {0, 0};
   MDBF _messageInfo;
   std::vector<PriceAlertDay> _listArray;
 };

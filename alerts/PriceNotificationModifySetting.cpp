@@ -69,23 +69,20 @@ void PriceNotificationModifySetting::viewDidLoad() {
 
 void PriceNotificationModifySetting::requestList() {
   if (!beginRequest()) return;
-  const uint16_t code = NextRequestCode(GlobalDataRequest());
-  _nRequestCode[kSlotList] = code;
+  const uint16_t code = sendFor(kSlotList);
   MakeRequest_PriceNotificationSettingList(GlobalDataRequest(), 0, code, kPageId);
 }
 
 void PriceNotificationModifySetting::clearAllList() {
   if (!beginRequest()) return;
-  const uint16_t code = NextRequestCode(GlobalDataRequest());
-  _nRequestCode[kSlotClear] = code;
+  const uint16_t code = sendFor(kSlotClear);
   MakeRequest_PriceNotificationClearSetting(GlobalDataRequest(), 0, code, kPageId);
 }
 
 void PriceNotificationModifySetting::deleteListItem(int row) {
   if (_messageInfo.Seek(row) < 0) return;
   const std::string stock = _messageInfo.GetNSString(8);
-  const uint16_t code = NextRequestCode(GlobalDataRequest());
-  _nRequestCode[kSlotDelete] = code;
+  const uint16_t code = sendFor(kSlotDelete);
   MakeRequest_PriceNotificationDeleteSetting(GlobalDataRequest(), 0, code, stock.c_str(), kPageId);
 }
 
@@ -117,26 +114,25 @@ void PriceNotificationModifySetting::alertViewClickedButtonAtIndex(ui::AlertView
 void PriceNotificationModifySetting::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
   if (!takeReply(notification, kPageId, reply)) return;
-  const int32_t code = reply.requestCode() & 0x3fff;
-  auto matches = [&](Slot slot) { return _nRequestCode[slot] > 0 && _nRequestCode[slot] == code; };
+  auto matches = [&](Slot slot) { return answers(reply, slot); };
   switch (reply.header.ChildType) {
-    case 2:
+    case PriceAlertChild::kSettingList:
       if (!matches(kSlotList)) return;
       // A list in several packets: the code stays awaited until the last one.
       if (GatherPriceAlertTable(_messageInfo, reply.header, reply.body, reply.bodyLen,
                                 "PriceNotificationModifySetting"))
-        _nRequestCode[kSlotList] = -1;
+        answered(kSlotList);
       _tableView->reloadData();
       return;
-    case 5:
+    case PriceAlertChild::kClearSetting:
       if (!matches(kSlotClear)) return;
       _messageInfo.Clear();
       _tableView->reloadData();
-      _nRequestCode[kSlotClear] = -1;
+      answered(kSlotClear);
       showAnswer(reply);
       return;
-    case 4:
-      if (matches(kSlotDelete)) _nRequestCode[kSlotDelete] = -1;
+    case PriceAlertChild::kDeleteSetting:
+      if (matches(kSlotDelete)) answered(kSlotDelete);
       return;
     default:
       return;

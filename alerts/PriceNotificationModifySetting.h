@@ -41,7 +41,7 @@ class PriceNotificationModifySetting : public PriceAlertPage {
   void recvmsg(const foundation::Notification& notification) override;
 
   const MDBF& settings() const { return _messageInfo; }
-  int32_t requestCode(Slot slot) const { return _nRequestCode[slot]; }
+  int32_t requestCode(Slot slot) const { return awaitedCode(slot); }
   bool isEditMode() const { return _EditEnabled; }
   ui::BarButtonItem* returnItem() const { return _btnReturn.get(); }
   ui::BarButtonItem* editItem() const { return _btnEdit.get(); }
@@ -59,7 +59,6 @@ class PriceNotificationModifySetting : public PriceAlertPage {
   void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
 
  private:
-  std::array<int32_t, 3> _nRequestCode = {0, 0, 0};
   std::shared_ptr<ui::BarButtonItem> _btnReturn;
   std::shared_ptr<ui::BarButtonItem> _btnEdit;
   bool _EditEnabled = false;

@@ -20,8 +20,8 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/NavigationController.h"
-#include "platform/ui/Screen.h"
 #include "shell/Extend.h"
+#include "shell/ScreenMetrics.h"
 #include "shell/SharedTool.h"
 #include "shell/ShellAlerts.h"
 #include "widgets/TableCell.h"
@@ -48,7 +48,6 @@ std::shared_ptr<ui::Label> HeaderLabel(const gfx::Rect& frame, int tag, gfx::Tex
 PriceNotificationSetting::PriceNotificationSetting() = default;
 
 PriceNotificationSetting::~PriceNotificationSetting() {
-  if (_alertView) _alertView->clearTimer();
   removeLoginObserver();
   if (_tableView) {
     _tableView->setDataSource({});
@@ -61,8 +60,7 @@ void PriceNotificationSetting::viewDidLoad() {
   Extend::resizeClientViewForiOS7(*this);
   setTitle("提醒设置");
   setHeightToBottomScreen(49);
-  const double screenHeight = ui::Screen::main().bounds().height();
-  const gfx::Rect frame(0, 0, 320, screenHeight - 108);
+  const gfx::Rect frame(0, 0, 320, ScreenContentHeight());
   mView()->setFrame(frame);
   mView()->setContentSize(frame.size);
   setScrollViewFrame(frame);
@@ -74,15 +72,12 @@ void PriceNotificationSetting::viewDidLoad() {
   mView()->addSubview(_tableView);
 
   std::weak_ptr<PriceNotificationSetting> weak = sharedAs<PriceNotificationSetting>();
-  auto toolbar = MyToolBar::initWithFrame(gfx::Rect(0, 0, 50, 44));
-  toolbar->setItems({ui::BarButtonItem::withTitle("完成", ui::BarButtonItemStyle::Bordered,
-                                                  [weak](ui::BarButtonItem&) {
-                                                    if (auto self = weak.lock())
-                                                      self->settingDone();
-                                                  })});
-  auto right = ui::BarButtonItem::withCustomView(toolbar);
-  right->setStyle(ui::BarButtonItemStyle::Bordered);
-  navigationItem().setRightBarButtonItem(right);
+  navigationItem().setRightBarButtonItem(PriceAlertToolBarItem(
+      "完成",
+      [weak] {
+        if (auto self = weak.lock()) self->settingDone();
+      },
+      nullptr));
 
   buildHeader();
   buildEditViews();
@@ -100,7 +95,7 @@ void PriceNotificationSetting::viewDidLoad() {
     switches_[static_cast<size_t>(i)] = onOff;
   }
 
-  _alertView = AddPriceAlertWaitingBox(*view(), 200, sharedAs<::AlertViewDelegate>());
+  waiter_.attach(*view(), RequestWaiter::BoxFrame(200), weakAs<::AlertViewDelegate>());
 
   addLoginObserver();
   // The header shows the handed record at once; the fresh quote replaces it when it comes.
@@ -191,8 +186,7 @@ void PriceNotificationSetting::requestHQData(const char* code, int market) {
   if (!code) return;
   static const uint8_t kList1[] = {6, 10, 9, 30, 11, 19, 1};
   static const uint8_t kList2[] = {7, 10, 9, 30, 11, 5, 31, 17};
-  const uint16_t requestCode = NextRequestCode(GlobalDataRequest());
-  _nRequestCode[kSlotStockQuote] = requestCode;
+  const uint16_t requestCode = pending_.renew(GlobalDataRequest(), kSlotStockQuote);
   uint8_t buffer[1024];
   CDataRequest* request = GlobalDataRequest();
   const int32_t session = request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
@@ -208,14 +202,12 @@ void PriceNotificationSetting::requestHQData(const char* code, int market) {
 // --- Exchanges --------------------------------------------------------------------------------
 
 uint16_t PriceNotificationSetting::startExchange(Slot slot) {
-  _alertView->showAlertMsg();
-  const uint16_t code = NextRequestCode(GlobalDataRequest());
-  _nRequestCode[slot] = code;
-  return code;
+  waiter_.show();
+  return pending_.renew(GlobalDataRequest(), slot);
 }
 
 void PriceNotificationSetting::requestSetting() {
-  if (!_alertView || !_alertView->isHidden()) return;
+  if (!waiter_.attached() || waiter_.waiting()) return;
   const uint16_t code = startExchange(kSlotGet);
   MakeRequest_PriceNotificationGetSetting(GlobalDataRequest(), 0, code, m_stockdata.market,
                                           m_stockdata.code, kPageId);
@@ -237,13 +229,14 @@ void PriceNotificationSetting::uploadSetting() {
   in.changeText = field(kChangeFieldTag)->text();
   in.now = m_stockdata.now;
   in.yesterday = m_stockdata.yesterday;
+  in.priceDecimals = m_stockdata.pricedot;
   PriceAlertUpload up;
   const std::string message = CheckPriceAlertInput(in, &up);
   if (!message.empty()) {
     ShowMessageAlert(message);
     return;
   }
-  if (!_alertView->isHidden()) return;
+  if (waiter_.waiting()) return;
   if (up.remove) {
     const uint16_t code = startExchange(kSlotDelete);
     MakeRequest_PriceNotificationDeleteSetting(GlobalDataRequest(), 0, code, m_stockdata.code,
@@ -282,17 +275,17 @@ void PriceNotificationSetting::recvmsg(const foundation::Notification& notificat
   ReceiveRecordView reply;
   if (!ReadPriceAlertReply(notification, kPageId, reply)) return;
   if (reply.header.isError()) {
-    _alertView->hideAlertMsg();
+    waiter_.end();
     ShowReplyError(reply);
     return;
   }
-  const int32_t code = reply.requestCode() & 0x3fff;
   const uint8_t child = reply.header.ChildType;
   // The detail pager asks for the stored setting on this page too, with codes of its own.
-  auto matches = [&](Slot slot) { return _nRequestCode[slot] > 0 && _nRequestCode[slot] == code; };
-  if (child == 3 && matches(kSlotGet)) {
-    _alertView->hideAlertMsg();
-    _nRequestCode[kSlotGet] = -1;
+  const Slot* slot = pending_.find(reply.requestCode());
+  auto matches = [slot](Slot s) { return slot && *slot == s; };
+  if (child == PriceAlertChild::kGetSetting && matches(kSlotGet)) {
+    waiter_.end();
+    pending_.forget(kSlotGet);
     MDBF table;
     if (table.Parse(reply.body, reply.bodyLen) < 0)
       foundation::logError("!!!!!!!PriceNotificationSetting: stored setting is no record table");
@@ -300,9 +293,10 @@ void PriceNotificationSetting::recvmsg(const foundation::Notification& notificat
     _tableView->reloadData();
     return;
   }
-  if ((child == 1 && matches(kSlotUpload)) || (child == 4 && matches(kSlotDelete))) {
-    _alertView->hideAlertMsg();
-    _nRequestCode[child == 1 ? kSlotUpload : kSlotDelete] = -1;
+  if ((child == PriceAlertChild::kUploadSetting && matches(kSlotUpload)) ||
+      (child == PriceAlertChild::kDeleteSetting && matches(kSlotDelete))) {
+    waiter_.end();
+    pending_.forget(*slot);
     MDBF table;
     table.Parse(reply.body, reply.bodyLen);
     ShowAlert(table.GetNSString(15), "", {"确定"}, kAnswerAlertTag,
@@ -314,14 +308,14 @@ void PriceNotificationSetting::recvmsg(const foundation::Notification& notificat
 void PriceNotificationSetting::recvUpdataStock(const foundation::Notification& notification) {
   ReceiveRecordView reply;
   if (!ReceiveRecordView::From(notification, reply) || reply.status != kReceiveStatusPacket) return;
-  if (reply.header.MainType != kMainTypeQuote || reply.header.ChildType != 10) return;
+  if (reply.header.MainType != kMainTypeQuote || reply.header.ChildType != QuoteChild::kStockData)
+    return;
   if (reply.header.isError()) {
     ShowReplyError(reply);
     return;
   }
-  if (_nRequestCode[kSlotStockQuote] <= 0 ||
-      (reply.requestCode() & 0x3fff) != _nRequestCode[kSlotStockQuote])
-    return;
+  const Slot* slot = pending_.find(reply.requestCode());
+  if (!slot || *slot != kSlotStockQuote) return;
   tagLocalStockData quote{};
   QuoteCache_GetQuote(quote, m_stockdata.market, m_stockdata.code);
   setStockData(&quote);
@@ -350,7 +344,7 @@ bool PriceNotificationSetting::textFieldShouldChangeCharactersInRange(ui::TextFi
 }
 
 void PriceNotificationSetting::handleTimeoutRequest() {
-  PriceAlertRequestTimedOut(*_alertView);
+  PriceAlertRequestTimedOut(waiter_);
 }
 
 void PriceNotificationSetting::alertViewClickedButtonAtIndex(ui::AlertView& alert, int) {

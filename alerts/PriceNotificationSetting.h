@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/MDBF.h"
+#include "core/PendingRequests.h"
 #include "core/StockData.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/AlertView.h"
@@ -20,6 +21,7 @@
 #include "platform/ui/TextField.h"
 #include "widgets/AlertView.h"
 #include "widgets/BaseControllers.h"
+#include "widgets/RequestWaiter.h"
 
 class PriceNotificationSetting : public ArScrollViewController,
                                  public ui::TableViewDataSource,
@@ -53,9 +55,13 @@ class PriceNotificationSetting : public ArScrollViewController,
   void swtichValueChanged(ui::Switch& sender);
 
   const tagLocalStockData& stockData() const { return m_stockdata; }
-  int32_t requestCode(Slot slot) const { return _nRequestCode[slot]; }
+  // The code the slot waits for, or -1.
+  int32_t requestCode(Slot slot) const {
+    const uint16_t code = pending_.codeOf(slot);
+    return code ? code : -1;
+  }
   ui::TableView* tableView() const { return _tableView.get(); }
-  ::AlertView* waitingBox() const { return _alertView.get(); }
+  ::AlertView* waitingBox() const { return waiter_.box(); }
   ui::View* codeView() const { return _codeView.get(); }
   ui::View* editView(int i) const { return i >= 1 && i <= 3 ? editViews_[i - 1].get() : nullptr; }
   ui::TextField* field(int tag) const;
@@ -95,12 +101,12 @@ class PriceNotificationSetting : public ArScrollViewController,
   void refreshHeader();
   void addLoginObserver();
   void removeLoginObserver();
-  // Shows the waiting box and takes a fresh code into the slot.
+  // Shows the waiting box and takes a fresh code for the slot.
   uint16_t startExchange(Slot slot);
 
   std::shared_ptr<ui::TableView> _tableView;
-  std::shared_ptr<::AlertView> _alertView;
-  std::array<int32_t, 4> _nRequestCode = {0, 0, 0, 0};
+  RequestWaiter waiter_;
+  PendingRequests<Slot> pending_;
   tagLocalStockData m_stockdata{};
   std::shared_ptr<ui::View> _codeView;
   std::array<std::shared_ptr<ui::View>, 3> editViews_;

@@ -206,8 +206,8 @@ void RadarView::RequestRadarContent(int64_t alertId) {
     foundation::logError("!!!!!!!RadarView: content request not built (%d)", body);
     return;
   }
-  const int n = BuildPacket(kMainTypeQuote, 82, static_cast<uint8_t>(_nPageId), 0, 0, buffer, body,
-                            kCipherNone);
+  const int n = BuildPacket(kMainTypeQuote, QuoteChild::kRadar, static_cast<uint8_t>(_nPageId), 0,
+                            0, buffer, body, kCipherNone);
   if (n > 0) PushCenterSendQueue(buffer, n);
 }
 

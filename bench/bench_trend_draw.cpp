@@ -1,17 +1,22 @@
-// One frame of the intraday chart on a raster surface: grid, scales, time labels, price and
-// average lines with both fills and the index bars, for a day of 241 points and one of 1450, at
-// the trend page's two chart widths (220 and 320 points, 263 high). The zigzag day swings the
-// price across the whole area every minute (the worst case for the line and fill rasterizer);
-// the walk day moves a few points a minute as prices do. The "Pane" frames add the indicator
-// pane under the chart (volume, total bid/ask) drawn from the chart's 1450 points, with the
-// main-force direction lines computed as the pane does.
+// One frame of the intraday chart on a raster surface, drawn in full (the cursor moved): grid,
+// scales, time labels, price and average lines with both fills and the index bars, for a day of 241
+// points and one of 1450, at the trend page's two chart widths (220 and 320 points, 263 high). The
+// zigzag day swings the price across the whole area every minute (the worst case for the line and
+// fill rasterizer); the walk day moves a few points a minute as prices do. The "Pane" frames add
+// the indicator pane under the chart (volume, total bid/ask) drawn from the chart's 1450 points,
+// with the main-force direction lines computed as the pane does.
 #include <benchmark/benchmark.h>
+
+#include <cairo.h>
+#include <time.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
+#include <string>
 
+#include "bench/PlainTrend.h"
 #include "detail/TechIndexMoveView.h"
 #include "detail/TrendlineView.h"
 #include "platform/graphics/CairoContext.h"
@@ -76,7 +81,11 @@ void Draw(benchmark::State& state, int width, int points, bool walk, int paneInd
   }
   gfx::ImageContext ic(gfx::Size(width, 263));
   gfx::Context& ctx = ic.context();
+  // The cursor steps between two minutes, so every frame is drawn in full (an unchanged chart
+  // puts its kept pixels back; the AgainstPlain "Still" frames measure that).
+  int frame = 0;
   for (auto _ : state) {
+    chart->iRulerIndex = 100 + (++frame % 2);
     ctx.clearRect(gfx::Rect(0, 0, width, 263));
     chart->drawRect(ctx, chart->bounds());
     if (pane) {
@@ -105,3 +114,102 @@ BENCHMARK_CAPTURE(Draw, PaneVolume320x1450, 320, 1450, false, 0)->Unit(benchmark
 BENCHMARK_CAPTURE(Draw, PaneBidAsk320x1450, 320, 1450, false, 5)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Draw, PaneWalkVolume320x1450, 320, 1450, true, 0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Draw, PaneWalkBidAsk320x1450, 320, 1450, true, 5)->Unit(benchmark::kMicrosecond);
+
+// --- against the plain program -------------------------------------------------------------------
+// The trend page's chart at the screens' 2 pixels a point, its day of 241 minutes as prices walk
+// (the realistic day) or swinging every minute (the dense day). Each iteration draws the chart's
+// frame and the plain program's frame of the same picture (bench/PlainTrend.h) and times both by
+// thread CPU time; "ratio" is the chart's time over the plain program's. The two frames must be
+// identical to the last pixel first. "Still" redraws an unchanged chart (a frame where something
+// else on the screen changed); "Push" moves the last minute's price before every frame.
+namespace {
+
+double ThreadSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+long DifferentPixels(cairo_surface_t* a, cairo_surface_t* b) {
+  cairo_surface_flush(a);
+  cairo_surface_flush(b);
+  const int w = cairo_image_surface_get_width(a), h = cairo_image_surface_get_height(a);
+  long diff = 0;
+  for (int y = 0; y < h; ++y) {
+    const auto* ra = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(a) +
+                                                       y * cairo_image_surface_get_stride(a));
+    const auto* rb = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(b) +
+                                                       y * cairo_image_surface_get_stride(b));
+    for (int x = 0; x < w; ++x) diff += ra[x] != rb[x];
+  }
+  return diff;
+}
+
+void AgainstPlain(benchmark::State& state, bool walk, bool push) {
+  constexpr int kWidth = 320, kHeight = 263, kPoints = 241;
+  constexpr double kScale = 2;
+  auto chart = Chart(kWidth, kPoints, walk);
+  const gfx::Rect bounds = chart->bounds();
+  gfx::ImageContext ic(bounds.size, kScale);
+  gfx::Context& ctx = ic.context();
+  cairo_surface_t* mine = cairo_get_target(ic.cairoContext().cairo());
+  cairo_surface_t* other = cairo_image_surface_create(
+      CAIRO_FORMAT_ARGB32, static_cast<int>(kWidth * kScale), static_cast<int>(kHeight * kScale));
+  cairo_t* cr = cairo_create(other);
+  cairo_scale(cr, kScale, kScale);
+  plain::TrendFrame program;
+  tagLocalTrendData& last = chart->m_trendcolordata[0][kPoints - 1];
+  const tagLocalTrendData kept = last;
+  int frame = 0;
+  auto next = [&] {
+    ++frame;
+    if (push) last.now = kept.now + ((frame % 2) ? 3 : -3);
+  };
+  auto drawMine = [&] {
+    ctx.clearRect(bounds);
+    chart->drawRect(ctx, bounds);
+  };
+  auto drawPlain = [&] {
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    program.draw(cr, *chart, kScale);
+  };
+  for (int i = 0; i < 3; ++i) {
+    next();
+    drawMine();
+    drawPlain();
+    const long diff = DifferentPixels(mine, other);
+    if (diff != 0) {
+      state.SkipWithError(("frames differ in " + std::to_string(diff) + " pixels").c_str());
+      cairo_destroy(cr);
+      cairo_surface_destroy(other);
+      return;
+    }
+  }
+  double mineSeconds = 0, plainSeconds = 0;
+  for (auto _ : state) {
+    next();
+    const double t0 = ThreadSeconds();
+    drawMine();
+    const double t1 = ThreadSeconds();
+    drawPlain();
+    const double t2 = ThreadSeconds();
+    mineSeconds += t1 - t0;
+    plainSeconds += t2 - t1;
+  }
+  cairo_destroy(cr);
+  cairo_surface_destroy(other);
+  const double n = static_cast<double>(state.iterations());
+  state.counters["chart_us"] = mineSeconds / n * 1e6;
+  state.counters["plain_us"] = plainSeconds / n * 1e6;
+  state.counters["ratio"] = plainSeconds > 0 ? mineSeconds / plainSeconds : 0;
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(AgainstPlain, RealisticDayStill, true, false);
+BENCHMARK_CAPTURE(AgainstPlain, RealisticDayPush, true, true);
+BENCHMARK_CAPTURE(AgainstPlain, DenseDayStill, false, false);
+BENCHMARK_CAPTURE(AgainstPlain, DenseDayPush, false, true);

@@ -18,7 +18,7 @@ namespace {
 
 class FuzzCentre : public MyMessage {
  public:
-  void expectContent(int code) { requestCodes_[kContent] = code; }
+  void expectContent(int code) { server().expect(kContent, static_cast<uint16_t>(code)); }
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "core/DataRequest.h"
 #include "core/MessageRequests.h"
+#include "core/MessageTypes.h"
 #include "core/ReceiveRecord.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessageDateFormatter.h"
@@ -226,8 +227,10 @@ void CommunionView::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
   if (view.status != kReceiveStatusPacket || view.header.MainType != kMainTypeLogin) return;
-  if (view.header.ChildType != 103 && view.header.ChildType != 106) return;
-  auto found = pending_.find(view.requestCode() & 0x3FFF);
+  if (view.header.ChildType != LoginChild::kMessageSend &&
+      view.header.ChildType != LoginChild::kMessageSendXml)
+    return;
+  auto found = pending_.find(view.requestCode());
   if (found == pending_.end()) return;
   const Value record = found->second;
   pending_.erase(found);

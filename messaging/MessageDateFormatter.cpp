@@ -1,7 +1,6 @@
 #include "messaging/MessageDateFormatter.h"
 
-#include <atomic>
-
+#include "messaging/MessagingSession.h"
 #include "platform/foundation/Dates.h"
 
 std::string MessageDateFormatter::format(foundation::Date date) {
@@ -12,14 +11,10 @@ std::optional<foundation::Date> MessageDateFormatter::parse(std::string_view tex
   return foundation::parseDate(text, kPattern);
 }
 
-namespace {
-std::atomic<uint32_t> g_sentMessageCount{0};
-}
-
 void SetSentMessageCount(uint32_t count) {
-  g_sentMessageCount.store(count);
+  MessagingSession::shared().setSentCount(count);
 }
 
 uint32_t GetSentMessageCount() {
-  return g_sentMessageCount.load();
+  return MessagingSession::shared().sentCount();
 }

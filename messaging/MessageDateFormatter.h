@@ -15,6 +15,7 @@ class MessageDateFormatter {
   static std::optional<foundation::Date> parse(std::string_view text);
 };
 
-// The number of stored sent messages, read back by the conversation view.
+// The number of stored sent messages, read back by the conversation view (kept by the
+// messaging session).
 void SetSentMessageCount(uint32_t count);
 uint32_t GetSentMessageCount();

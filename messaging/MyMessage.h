@@ -1,20 +1,22 @@
 // The message centre ("我的服务", the "服务" tab and the More grid's "服务消息"): the only screen
-// that fetches messages. It asks the message server for the list of new messages every 60 seconds
-// and when shown, fetches the contents one at a time, stores each (MyMessageStore) and deletes it
-// on the server, loads the adviser directory's lists and keeps the switched-off advisers.
+// that fetches messages. Its server side (MessageServer) asks for the list of new messages every
+// 60 seconds and when the centre shows, fetches the contents one at a time, stores each
+// (MyMessageStore) and deletes it on the server, loads the adviser directory's lists and keeps
+// the switched-off advisers; the screen hears what changed and shows it.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/MDBF.h"
 #include "core/PacketHeader.h"
 #include "messaging/BrokerDetail.h"
+#include "messaging/MessageServer.h"
 #include "messaging/MessageStore.h"
 #include "messaging/MyMessageDetailDelegate.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -42,14 +44,17 @@ class MyMessage : public ui::ViewController,
                   public BrokerDetailDelegate,
                   public ui::AlertViewDelegate,
                   public SearchStocksDelegate,
-                  public MyMessageDetailDelegate {
+                  public MyMessageDetailDelegate,
+                  public MessageServerListener {
  public:
-  static constexpr uint8_t kPageId = 24;
+  static constexpr uint8_t kPageId = MessageServer::kPageId;
   static constexpr uint8_t kOnOffPageId = 1;
-  static constexpr int kListPageSize = 200;
-  static constexpr double kPollSeconds = 60.0;
-  // Request-code slots.
-  enum Slot { kList, kContent, kDelete, kStaff, kOnOffQuery, kOnOffUpload, kClients, kClientTags };
+  static constexpr int kListPageSize = MessageServer::kListPageSize;
+  static constexpr double kPollSeconds = MessageServer::kPollSeconds;
+  // Request slots of the server side.
+  using Slot = MessageServer::Slot;
+  static constexpr Slot kList = MessageServer::kList;
+  static constexpr Slot kContent = MessageServer::kContent;
 
   MyMessage();
   ~MyMessage() override;
@@ -64,23 +69,19 @@ class MyMessage : public ui::ViewController,
   void revertToAllFunc() override;
   void timeRequest() override;
   bool canShowMessage() override { return false; }
-  void willActiveByClickTabBar() override { needRequest_ = true; }
-  void timeRequestAll();
+  void willActiveByClickTabBar() override { server_->setNeedsRequest(); }
+  void timeRequestAll() { server_->poll(); }
 
-  // --- requests ---
-  void request_MessageList();
-  void requestMessageContent();
-  void request_MessageGetContent(int64_t id, int64_t oid);
-  void request_MessageDelete(int64_t id);
-  void requestBrokerList();
-  void requestOnOffMessage();
-  void requestUploadOnOffMessage();
-
-  // --- replies ---
-  void recvmsg(const foundation::Notification& notification);
+  // --- the server side ---
+  MessageServer& server() { return *server_; }
   // One record as posted under "MyMessage" (tests and the fuzz target feed it directly).
-  void takeRecord(const uint8_t* record, int size);
+  void takeRecord(const uint8_t* record, int size) { server_->takeRecord(record, size); }
   void UserReloginSuccess();
+
+  // --- MessageServerListener ---
+  void messageStored() override;
+  void directoryChanged(bool reloadTable) override;
+  void serverRefused(const std::string& text) override;
 
   // --- the menu bar ---
   void changeSelSubItem(int item);
@@ -187,28 +188,24 @@ class MyMessage : public ui::ViewController,
   size_t markedCount() const { return markedIds_.size(); }
 
   MyMessageStore& store() { return store_; }
-  int requestCode(Slot slot) const { return requestCodes_[slot]; }
+  int requestCode(Slot slot) const { return server_->requestCode(slot); }
   bool isVisibled() const { return visibled_; }
   void setVisibled(bool visible) { visibled_ = visible; }
-  bool needsRequest() const { return needRequest_; }
+  bool needsRequest() const { return server_->needsRequest(); }
   // Messages of the last list still to fetch ({"ID", "OID"}) and the next one's index.
-  const std::vector<std::pair<int64_t, int64_t>>& pendingIds() const { return listIds_; }
+  const std::vector<std::pair<int64_t, int64_t>>& pendingIds() const {
+    return server_->pendingIds();
+  }
 
-  // The message-server reply of a content as a message dictionary; null when the text is no
-  // XML with a "data" element or has no usable "id" (exposed for tests and the fuzz target).
-  static foundation::Value MessageFromContent(const std::string& text);
-  // The pause between the adviser's staff and client list requests (default: 0.05 s sleep on
-  // the main thread). An empty function restores the default.
-  static void setListRequestPause(std::function<void()> pause);
+  // The message-server reply of a content as a message dictionary (MessageServer's).
+  static foundation::Value MessageFromContent(const std::string& text) {
+    return MessageServer::MessageFromContent(text);
+  }
   // Ends the polling timer of the process (tests).
-  static void stopTimer();
+  static void stopTimer() { MessageServer::stopPolling(); }
 
  protected:
   void observe();
-  void fail(Slot slot, const std::string& text);
-  void takeContentPart(const PacketHeader& header, const uint8_t* body, int length);
-  void takeDirectoryPart(Slot slot, MDBF& table, const PacketHeader& header, const uint8_t* body,
-                         int length);
 
   void buildScreen();
   // What a row of the message table names: "r<id>" for a received message, "s<position>" for
@@ -222,6 +219,7 @@ class MyMessage : public ui::ViewController,
   void slideInBrokerCard(const foundation::Value& broker);
 
   MyMessageStore store_;
+  std::shared_ptr<MessageServer> server_;
   std::shared_ptr<MenuBarView> menuBarView_;
   std::shared_ptr<ui::View> toolView_;
   std::shared_ptr<ui::TableView> tableView_;
@@ -237,17 +235,7 @@ class MyMessage : public ui::ViewController,
   std::optional<std::string> currentOffMessageBrokers_;  // never set, as specified
   int currentSelect_ = -1;
   bool editingMessages_ = false;
-  std::array<int, 8> requestCodes_;
-  bool needRequest_ = false;
   bool visibled_ = false;
   bool observing_ = false;
   int selectedItem_ = 2;
-  MDBF messageList_;
-  std::vector<std::pair<int64_t, int64_t>> listIds_;
-  int currentRequestIndex_ = 0;
-  std::string recMailData_;
-  int nextMailPart_ = 0;
-  MDBF receivedStaff_;
-  MDBF receivedClients_;
-  MDBF receivedTags_;
 };

@@ -27,6 +27,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "shell/Extend.h"
+#include "shell/ScreenMetrics.h"
 #include "shell/ScreenRoles.h"
 #include "shell/SharedTool.h"
 #include "shell/ShellAlerts.h"
@@ -37,10 +38,6 @@ using foundation::Value;
 
 namespace {
 
-constexpr uint8_t kQuoteMain = 145;
-constexpr uint8_t kOneStockChild = 36;
-constexpr uint8_t kMessageMain = 144;
-constexpr uint8_t kGrantChild = 120;
 // The fields asked for the stock's name: name, stock type, code, market.
 constexpr uint8_t kNameFields[] = {30, 11, 10, 9};
 
@@ -71,7 +68,6 @@ MyMessageDetailController::MyMessageDetailController() = default;
 
 MyMessageDetailController::~MyMessageDetailController() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  if (_alertView) _alertView->clearTimer();
 }
 
 // --- views ------------------------------------------------------------------------------------
@@ -139,13 +135,8 @@ void MyMessageDetailController::viewDidLoad() {
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(toolbar));
 
   const gfx::Rect bounds = view()->bounds();
-  _alertView = CreateWaitingBox(gfx::Rect(bounds.width() / 2 - 70, bounds.height() / 2 - 32, 140, 65));
-  if (_alertView) {
-    _alertView->setDelegate(weakAs<::AlertViewDelegate>(), kTimeoutSeconds);
-    _alertView->setAlertTextMsg("正在发送，请等待...");
-    _alertView->hideAlertMsg();
-    view()->addSubview(_alertView->boxView());
-  }
+  waiter_.attach(*view(), gfx::Rect(bounds.width() / 2 - 70, bounds.height() / 2 - 32, 140, 65),
+                 weakAs<::AlertViewDelegate>(), kTimeoutSeconds, kRequestSendingText);
 }
 
 void MyMessageDetailController::observe() {
@@ -278,7 +269,7 @@ void MyMessageDetailController::updateCurrentView(int row) {
     _nMarket = 0;
     if (ui::TextView* body = bodyView()) {
       gfx::Rect f = body->frame();
-      f.size.height = std::max(0.0, ui::Screen::main().bounds().height() - 108 - 28 - f.y());
+      f.size.height = std::max(0.0, ScreenContentHeight() - 28 - f.y());
       body->setFrame(f);
       body->setTextColor(gfx::Color::white());
       body->setFont(gfx::Font::systemFont(14));
@@ -331,6 +322,14 @@ void MyMessageDetailController::updateButtonState() {
       button->setEnabled(open);
     }
   }
+}
+
+void MyMessageDetailController::attachSheet(MySendMessageView& sheet) {
+  sheet.setNeedPopViewController(weakAs<ui::ViewController>());
+  std::weak_ptr<MyMessageDetailController> weak = weakAs<MyMessageDetailController>();
+  sheet.setTaskAnswered([weak] {
+    if (auto self = weak.lock()) self->updateTaskStatusToDone();
+  });
 }
 
 void MyMessageDetailController::updateTaskStatusToDone() {
@@ -430,7 +429,7 @@ void MyMessageDetailController::ButtonClicked(int tag) {
 void MyMessageDetailController::grant() {
   // One grant at a time.
   if (message_.isNull() || isWaiting()) return;
-  if (_alertView) _alertView->showAlertMsg();
+  waiter_.show();
   _nRequestCode = NextRequestCode(GlobalDataRequest());
   const std::string title = "Zornik主力数据赋权，代码：" + stockText();
   const std::string content = "您申请的Zornik短期产品已经开通，请使用！\r\n权限：" + stockText() + "的Zornik短期权限";
@@ -443,7 +442,7 @@ void MyMessageDetailController::grant() {
                                            orNull(gold), orNull(product), orNull(ext1), orNull(task), kPageId);
   if (result < 0) {
     // Refused by the builder (a record too long): nothing went, so nothing to wait for.
-    if (_alertView) _alertView->hideAlertMsg();
+    waiter_.end();
     _nRequestCode = -1;
     ShowMessageAlert("内容过长，无法发送！");
   }
@@ -460,7 +459,7 @@ void MyMessageDetailController::refuse() {
   auto* compose = dynamic_cast<SendMessageViewController*>(host.get());
   if (!compose || !compose->sendMessageView()) return;
   MySendMessageView& sheet = *compose->sendMessageView();
-  sheet.setNeedPopViewController(weakAs<ui::ViewController>());
+  attachSheet(sheet);
   sheet.setMessageInfo(7, message_);
   sheet.setInitSelect(PickerPosition(sheet, message_["brokerID"].toString(), index));
   sheet.setInitReceiverData(message_["sender"].toString(), true);
@@ -470,12 +469,12 @@ void MyMessageDetailController::refuse() {
 void MyMessageDetailController::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView record;
   if (!ReceiveRecordView::From(notification, record)) return;
-  if (record.status != kReceiveStatusPacket || record.header.MainType != kMessageMain ||
-      record.header.ChildType != kGrantChild || _nRequestCode < 0 ||
-      (record.requestCode() & 0x3FFF) != _nRequestCode)
+  if (record.status != kReceiveStatusPacket || record.header.MainType != kMainTypeLogin ||
+      record.header.ChildType != LoginChild::kGrant || _nRequestCode < 0 ||
+      record.requestCode() != _nRequestCode)
     return;
   _nRequestCode = -1;
-  if (_alertView) _alertView->hideAlertMsg();
+  waiter_.end();
   if (record.header.isError()) {
     const std::string text = record.errorText();
     const size_t bar = text.find('|');
@@ -496,7 +495,7 @@ void MyMessageDetailController::recvmsg(const foundation::Notification& notifica
 
 void MyMessageDetailController::handleTimeoutRequest() {
   // No answer: the box goes and the grant may be tried again; a late answer is still taken.
-  if (_alertView) _alertView->hideAlertMsg();
+  waiter_.end();
 }
 
 void MyMessageDetailController::alertViewClickedButtonAtIndex(ui::AlertView& alert, int) {
@@ -516,8 +515,8 @@ void MyMessageDetailController::requestOneStockData(const char* code, uint8_t ma
 bool MyMessageDetailController::recvStockData(const foundation::Notification& notification) {
   ReceiveRecordView record;
   if (!ReceiveRecordView::From(notification, record)) return false;
-  if (record.status != kReceiveStatusPacket || record.header.MainType != kQuoteMain ||
-      record.header.ChildType != kOneStockChild || record.header.isError())
+  if (record.status != kReceiveStatusPacket || record.header.MainType != kMainTypeQuote ||
+      record.header.ChildType != QuoteChild::kOneStockData || record.header.isError())
     return false;
   if (_nMessageType == 7) updateStockData(record);
   return true;

@@ -21,6 +21,9 @@
 #include "platform/ui/ViewController.h"
 #include "shell/WaitingBox.h"
 #include "watchlist/SearchStocks.h"
+#include "widgets/RequestWaiter.h"
+
+class MySendMessageView;
 
 class MyMessageDetailController : public ui::ViewController,
                                   public ::AlertViewDelegate,
@@ -70,6 +73,8 @@ class MyMessageDetailController : public ui::ViewController,
   void updateCurrentView(int row);
   void updateButtonState();
   void updateTaskStatusToDone();
+  // Makes the sheet pop this screen after a refusal and mark its task done once answered.
+  void attachSheet(MySendMessageView& sheet);
   void initToolView(double height);
   void toolViewClicked(int tag);
   void ButtonClicked(int tag);
@@ -111,7 +116,7 @@ class MyMessageDetailController : public ui::ViewController,
   bool needsReset() const { return _bReset; }
   int requestCode() const { return _nRequestCode; }
   void setPendingRequestCode(int code) { _nRequestCode = code; }
-  bool isWaiting() const { return _alertView && _alertView->isShowing(); }
+  bool isWaiting() const { return waiter_.waiting(); }
   ui::View* toolView() const { return _toolView.get(); }
   ui::Button* toolButton(int tag) const;
   ui::Button* buttonWithTag(int tag);
@@ -140,6 +145,6 @@ class MyMessageDetailController : public ui::ViewController,
   int _nMarket = 0;
   std::string _goldStockName;
   bool _bSentMessage = false;
-  std::shared_ptr<WaitingBoxRole> _alertView;
+  RequestWaiter waiter_;
   int _nRequestCode = -1;
 };

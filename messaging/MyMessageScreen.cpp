@@ -596,7 +596,7 @@ void MyMessage::slideInBrokerCard(const Value& broker) {
 
 void MyMessage::hiddenBrokerDetail(int mode) {
   if (!brokerListTableView_) return;
-  if (IsOffMessageBrokersChanged()) requestUploadOnOffMessage();
+  if (IsOffMessageBrokersChanged()) server_->requestUploadOnOff();
   if (tagDetailTableView_ && !tagDetailTableView_->isHidden() && tagDetailTableView_->superview()) mode = 1;
   gfx::Rect list = brokerListTableView_->frame();
   const double w = list.width();

@@ -8,10 +8,10 @@
 #include "core/DataRequest.h"
 #include "core/MDBF.h"
 #include "core/MessageRequests.h"
+#include "core/MessageTypes.h"
 #include "core/ReceiveRecord.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessageDateFormatter.h"
-#include "messaging/MyMessageDetailController.h"
 #include "platform/foundation/Dates.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Label.h"
@@ -39,7 +39,6 @@ MySendMessageView::MySendMessageView(const gfx::Rect& frame) : ui::View(frame) {
 
 MySendMessageView::~MySendMessageView() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  if (waiting_) waiting_->clearTimer();
 }
 
 std::shared_ptr<MySendMessageView> MySendMessageView::createWithDefaultXib() {
@@ -143,12 +142,10 @@ void MySendMessageView::build() {
   selectView_->addSubview(tableView_);
   addSubview(selectView_);
 
-  waiting_ = CreateWaitingBox(gfx::Rect(realView_->bounds().width() / 2 - 70,
-                                        realView_->bounds().height() / 2 - 32, 140, 65));
-  if (waiting_) {
-    waiting_->setDelegate(weakAs<::AlertViewDelegate>(), kTimeoutSeconds);
-    realView_->addSubview(waiting_->boxView());
-  }
+  waiter_.attach(*realView_,
+                 gfx::Rect(realView_->bounds().width() / 2 - 70,
+                           realView_->bounds().height() / 2 - 32, 140, 65),
+                 weakAs<::AlertViewDelegate>(), kTimeoutSeconds, kRequestSendingText);
   sendMessage_ = Value(foundation::Dictionary{});
   setReceiverArray(BuildBrokerList());
 }
@@ -463,10 +460,7 @@ void MySendMessageView::button_Send() {
     return;
   }
   observe();
-  if (waiting_) {
-    waiting_->setAlertTextMsg("正在发送，请等待...");
-    waiting_->showAlertMsg();
-  }
+  waiter_.show();
   setSending(true);
   requestCode_ = NextRequestCode(GlobalDataRequest());
   auto text = [this](const char* key) { return sourceMessage_[key].toString(); };
@@ -490,7 +484,7 @@ void MySendMessageView::button_Send() {
   }
   if (result < 0) {
     // The builder refused (too long): nothing went out, so say so now, not after a time-out.
-    if (waiting_) waiting_->hideAlertMsg();
+    waiter_.end();
     setSending(false);
     requestCode_ = -1;
     ShowMessageAlert("内容过长，无法发送！");
@@ -510,10 +504,12 @@ void MySendMessageView::recvmsg(const foundation::Notification& notification) {
   if (!ReceiveRecordView::From(notification, view)) return;
   const uint8_t child = view.header.ChildType;
   if (view.status != kReceiveStatusPacket || view.header.MainType != kMainTypeLogin) return;
-  if (child != 103 && child != 106 && child != 121) return;
-  if ((view.requestCode() & 0x3FFF) != requestCode_) return;
+  if (child != LoginChild::kMessageSend && child != LoginChild::kMessageSendXml &&
+      child != LoginChild::kGrantTask)
+    return;
+  if (view.requestCode() != requestCode_) return;
   setSending(false);
-  if (waiting_) waiting_->hideAlertMsg();
+  waiter_.end();
   if (view.header.isError()) {
     const std::string text = view.errorText();
     if (!text.empty()) ShowMessageAlert(text);
@@ -523,16 +519,12 @@ void MySendMessageView::recvmsg(const foundation::Notification& notification) {
   foundation::NotificationCenter::defaultCenter().post("notification_saveSendMessage", nullptr,
                                                        sendMessage_);
   ShowAlert(text, "", {"确定"}, kAlertSent, weakAs<ui::AlertViewDelegate>());
-  if (child == 121) {
-    if (auto* detail = dynamic_cast<MyMessageDetailController*>(needPopViewController_.lock().get()))
-      detail->updateTaskStatusToDone();
-  }
+  if (child == LoginChild::kGrantTask && taskAnswered_) taskAnswered_();
 }
 
 void MySendMessageView::handleTimeoutRequest() {
-  if (waiting_) waiting_->hideAlertMsg();
   setSending(false);
-  ShowMessageAlert("请求超时，请确认网络通讯是否正常！");
+  waiter_.timedOut();
 }
 
 void MySendMessageView::alertViewClickedButtonAtIndex(ui::AlertView& alert, int) {
@@ -546,7 +538,7 @@ void MySendMessageView::alertViewClickedButtonAtIndex(ui::AlertView& alert, int)
 void MySendMessageView::remove() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   observing_ = false;
-  if (waiting_) waiting_->hideAlertMsg();
+  waiter_.end();
   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
   if (superViewController_) superViewController_->dismissModalViewControllerAnimated(true);
 }

@@ -3,6 +3,7 @@
 // the server's answer is shown and the sent mail posted for the message store.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "platform/ui/TextView.h"
 #include "platform/ui/ViewController.h"
 #include "shell/WaitingBox.h"
+#include "widgets/RequestWaiter.h"
 
 class MySendMessageView : public ui::View,
                           public ::AlertViewDelegate,
@@ -45,10 +47,12 @@ class MySendMessageView : public ui::View,
   void setInitContent(const std::string& content, const std::string& subject);
   void setMessageInfo(int type, const foundation::Value& source);
   void setSuperViewController(ui::ViewController* controller) { superViewController_ = controller; }
-  // A screen told of a task answer and popped after it (the message detail screen).
+  // A screen popped after a refusal is sent (the message detail screen).
   void setNeedPopViewController(std::weak_ptr<ui::ViewController> controller) {
     needPopViewController_ = std::move(controller);
   }
+  // Runs when the server took a task answer (child type 121).
+  void setTaskAnswered(std::function<void()> done) { taskAnswered_ = std::move(done); }
 
   // --- actions ---
   void button_Send();
@@ -93,7 +97,7 @@ class MySendMessageView : public ui::View,
   int receiverPosition(const std::string& brokerId) const;
   int initSelect() const { return initSelect_; }
   int requestCode() const { return requestCode_; }
-  bool isWaiting() const { return waiting_ && waiting_->isShowing(); }
+  bool isWaiting() const { return waiter_.waiting(); }
   const foundation::Value& sendMessage() const { return sendMessage_; }
   // The request code an answer must carry (tests and the fuzz target).
   void setPendingRequestCode(int code) { requestCode_ = code; }
@@ -117,7 +121,7 @@ class MySendMessageView : public ui::View,
   std::shared_ptr<ui::TextView> textViewContent_;
   std::shared_ptr<ui::Button> btnSelectReceiver_;
   std::shared_ptr<SenderTextView> senderTextView_;
-  std::shared_ptr<WaitingBoxRole> waiting_;
+  RequestWaiter waiter_;
   std::shared_ptr<ui::ScrollView> sendContentView_;
   std::shared_ptr<ui::View> sendBackView_;
   int requestCode_ = -1;
@@ -133,6 +137,7 @@ class MySendMessageView : public ui::View,
   foundation::Value sourceMessage_;
   bool observing_ = false;
   std::weak_ptr<ui::ViewController> needPopViewController_;
+  std::function<void()> taskAnswered_;
 };
 
 // What a taken send answer tells the user: the server's own words (field 19), or "消息已发送".

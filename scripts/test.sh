@@ -125,6 +125,9 @@ fi
 
 phase "AddressSanitizer + UBSan tests"
 run_shuffled build-check
+# The demo tour with the ASan client: each group of scripts against a test server of its own.
+phase "Demo tour"
+bash scripts/tour.sh --build build-check --groups 7
 
 if [ "$fuzz" = ON ]; then
   phase "Fuzz smoke run"

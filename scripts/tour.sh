@@ -39,9 +39,6 @@ for program in "$client" "$server"; do
   [ -x "$program" ] || { echo "tour: $program is not built"; exit 2; }
 done
 [ -n "$shots" ] || shots=$build/shots
-work=$build/tour
-rm -rf "$work"
-mkdir -p "$work" "$shots"
 
 scripts=()
 for script in scripts/demo/*.script; do
@@ -61,6 +58,10 @@ if [ $ephemeral -eq 0 ]; then
     fi
   done
 fi
+
+work=$build/tour
+rm -rf "$work"
+mkdir -p "$work" "$shots"
 
 server_pids=()
 cleanup() {
@@ -109,8 +110,9 @@ play_group() {
     rm -rf "$work/documents/$name"
     mkdir -p "$work/documents/$name"
     start=$SECONDS
-    "$client" --headless --script "$script" --shots "$shots" --documents "$work/documents/$name" \
-      --bundle "$dir/bundle" "${client_args[@]}" >"$log" 2>&1
+    # A client that hangs is stopped (a terminate signal, then a kill) and fails its script.
+    timeout -k 10 240 "$client" --headless --script "$script" --shots "$shots" --documents "$work/documents/$name" \
+        --bundle "$dir/bundle" "${client_args[@]}" >"$log" 2>&1
     rc=$?
     if [ $rc -ne 0 ] || grep -qE 'Sanitizer|runtime error:' "$log"; then
       echo "== demo $name: FAILED (exit status $rc, $((SECONDS - start)) s; log $log)"
@@ -124,13 +126,21 @@ play_group() {
 }
 
 echo "== tour: ${#scripts[@]} demo scripts in $groups group(s); shots in $shots/"
+# The groups take about the same time: the longest scripts (by their waits) are dealt first,
+# each to the group with the least so far; each group plays its scripts in name order.
+assignment=$(for script in "${scripts[@]}"; do
+  awk -v s="$script" '/^wait/ {t += $2} /^(drag|pinch)/ {t += $NF} END {print t + 3, s}' "$script"
+done | sort -k1,1nr | awk -v n="$groups" '{
+  best = 0
+  for (g = 1; g < n; g++) if (load[g] < load[best]) best = g
+  load[best] += $1
+  print best, $2
+}' | sort -k2)
 pids=()
 for ((g = 0; g < groups; g++)); do
   start_server "$g" || exit 1
-  # Contiguous slices, so each group keeps the scripts' order.
-  from=$((g * ${#scripts[@]} / groups))
-  to=$(((g + 1) * ${#scripts[@]} / groups))
-  play_group "$g" "${scripts[@]:from:to-from}" &
+  mapfile -t group_scripts < <(awk -v g="$g" '$1 == g {print $2}' <<<"$assignment")
+  play_group "$g" "${group_scripts[@]}" &
   pids+=($!)
 done
 for pid in "${pids[@]}"; do wait "$pid"; done

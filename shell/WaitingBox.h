@@ -14,6 +14,7 @@ inline constexpr char kWaitingBoxClassName[] = "AlertView";
 
 // The waiting box's usual text, and the one text a request that got no answer in time shows.
 inline constexpr char kRequestWaitingText[] = "正在请求，请等待...";
+inline constexpr char kRequestSendingText[] = "正在发送，请等待...";
 inline constexpr char kRequestTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
 // The usual time-out of a screen's request, in seconds.
 inline constexpr int kRequestTimeoutSeconds = 30;

@@ -64,8 +64,7 @@ std::vector<Alert> Alerts(ServerCore& s) {
   int32_t latest = newest / 60 * 10000 + newest % 60 * 100;
   for (const RadarItem& r : s.market().radar()) latest = std::max(latest, r.time);
   auto stamped = [&](int day, int minute, Alert& a) {
-    const SeedStamp at =
-        StampSeed(s.date(), s.minute(), day, minute / 60 * 10000 + minute % 60 * 100, latest);
+    const SeedStamp at = s.market().stampSeed(day, minute / 60 * 10000 + minute % 60 * 100, latest);
     a.date = at.date;
     a.time = at.time;
     return foundation::format("%d:%02d", at.time / 10000, at.time / 100 % 100);

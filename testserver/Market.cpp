@@ -357,10 +357,10 @@ int Seconds(int32_t hhmmss) {
 
 }  // namespace
 
-SeedStamp StampSeed(int32_t date, int minute, int daysBack, int32_t time, int32_t latestToday) {
-  const int back = std::max(daysBack, 0) + (minute >= kSessionOpenMinute ? 0 : 1);
-  SeedStamp out{TradingDaysBefore(date, back), time};
-  const int late = Seconds(latestToday) - minute * 60;
+SeedStamp Market::stampSeed(int daysBack, int32_t time, int32_t latestToday) const {
+  const int back = std::max(daysBack, 0) + (sessionBegun() ? 0 : 1);
+  SeedStamp out{TradingDaysBefore(date_, back), time};
+  const int late = Seconds(latestToday) - minute_ * 60;
   if (back == 0 && late > 0) {
     const int at = std::max(0, Seconds(time) - late);
     out.time = at / 3600 * 10000 + at / 60 % 60 * 100 + at % 60;
@@ -380,8 +380,8 @@ int WeekDay(int32_t date) {
   return (h + 6) % 7;
 }
 
-Market::Market(uint64_t seed, int32_t date, int minute)
-    : seed_(seed), date_(date), minute_(minute) {
+Market::Market(uint64_t seed, int32_t date, int minute, bool closed)
+    : seed_(seed), date_(date), minute_(minute), closed_(closed) {
   if (minute_ < 0) minute_ = 0;
   if (minute_ > 1439) minute_ = 1439;
   build();
@@ -824,9 +824,9 @@ void Market::setMinute(int minute) {
   minute_ = std::clamp(minute, 0, 1439);
   stampNews();
   for (auto& s : secs_) {
-    // Until the open (of the first session, which for night sessions began the evening before)
-    // the market shows the last session, as it stood at its close.
-    showLastSession(s, minute_ < s.q.tradetime[0]);
+    // Until its first session opens a security shows the last one: as it closed, or while its
+    // night trading runs on past midnight, as it stands.
+    showLastSession(s, closed_ || minute_ < s.q.tradetime[0]);
     recompute(s);
   }
   for (auto& s : secs_)
@@ -838,7 +838,7 @@ void Market::stampNews() {
   for (const NewsItem& n : news_)
     if (n.daysBack == 0) latest = std::max(latest, n.dayTime);
   for (NewsItem& n : news_) {
-    const SeedStamp at = StampSeed(date_, minute_, n.daysBack, n.dayTime, latest);
+    const SeedStamp at = stampSeed(n.daysBack, n.dayTime, latest);
     n.date = at.date;
     n.time = at.time;
   }

@@ -131,6 +131,15 @@ struct NewsItem {
   int32_t dayTime = 0;  // hhmmss before the clock moves it
 };
 
+// Shanghai's open: until this minute of a day its session has not begun.
+inline constexpr int kSessionOpenMinute = 9 * 60 + 30;
+
+// A date and time of day the server gives what it seeds (Market::stampSeed).
+struct SeedStamp {
+  int32_t date = 0;  // yyyymmdd
+  int32_t time = 0;  // hhmmss
+};
+
 struct RadarItem {
   int64_t id;
   uint8_t market;
@@ -144,12 +153,23 @@ struct RadarItem {
 class Market {
  public:
   // date: yyyymmdd of the trading day; minute: minute of the day of the market clock (values
-  // outside 0..1439 are clamped).
-  Market(uint64_t seed, int32_t date, int minute);
+  // outside 0..1439 are clamped). Before a security's open it shows its last whole session (the
+  // trading day before, a Monday's the Friday's), from the open today's, which starts from that
+  // close; after the close the day stays whole. A day `closed` (a weekend's, by the wall clock)
+  // shows the last session all day.
+  Market(uint64_t seed, int32_t date, int minute, bool closed = false);
 
   uint64_t seed() const { return seed_; }
   int32_t date() const { return date_; }
   int minute() const { return minute_; }
+  // Whether today's session has begun (Shanghai's open passed on a day that trades).
+  bool sessionBegun() const { return !closed_ && minute_ >= kSessionOpenMinute; }
+  // Where what the server seeds with a date lies by the clock. A seed names its trading day
+  // counted back from the newest (0) and its time of day (hhmmss): the newest day is today once
+  // today's session has begun, else the trading day before; a seed of today later than the clock
+  // moves back with every seed of today by as much as the latest of them (`latestToday`, hhmmss)
+  // lies after the clock, so that their order stays.
+  SeedStamp stampSeed(int daysBack, int32_t time, int32_t latestToday) const;
   // Moves every security to this elapsed minute and recomputes the quotes.
   void setMinute(int minute);
   // One minute on; false when the day is already over (nothing changes then).
@@ -185,8 +205,9 @@ class Market {
   // The last `count` trades up to the current minute, oldest first.
   std::vector<Trade> trades(const Security& s, int count) const;
   // Bars of a period (1 day, 2 week, 3 month, 4 5-min, 5 60-min, 6 15-min, 7 30-min),
-  // oldest first, at most `count`, today's bar last. Minute bars end on the N-minute marks of
-  // each session and reach back over earlier days, whose minutes agree with their day bars.
+  // oldest first, at most `count`, the shown session's bar last (today's from the open). Minute
+  // bars end on the N-minute marks of each session and reach back over earlier days, whose minutes
+  // agree with their day bars.
   std::vector<DayBar> bars(const Security& s, int period, int count) const;
 
   const std::vector<SeatRange>& seats() const { return seats_; }
@@ -231,6 +252,7 @@ class Market {
   uint64_t seed_;
   int32_t date_;
   int minute_;
+  bool closed_;
   std::vector<Security> secs_;
   std::vector<SeatRange> seats_;
   std::vector<NewsItem> news_;
@@ -250,19 +272,5 @@ int WeekDay(int32_t date);  // 0 Sunday .. 6 Saturday
 // The trading day (Monday to Friday) `days` trading days before `date` (a Monday's one before is
 // the Friday); 0 gives `date` itself.
 int32_t TradingDaysBefore(int32_t date, int days);
-
-// Shanghai's open: until this minute of a day its session has not begun.
-inline constexpr int kSessionOpenMinute = 9 * 60 + 30;
-
-// Where what the server seeds with a date lies by the server's clock (`date`, `minute` of the
-// day). A seed names its trading day counted back from the newest (0) and its time of day
-// (hhmmss): the newest day is today once today's session has begun, else the trading day
-// before; a seed of today later than the clock moves back with every seed of today by as much
-// as the latest of them (`latestToday`, hhmmss) lies after the clock, so that their order stays.
-struct SeedStamp {
-  int32_t date = 0;  // yyyymmdd
-  int32_t time = 0;  // hhmmss
-};
-SeedStamp StampSeed(int32_t date, int minute, int daysBack, int32_t time, int32_t latestToday);
 
 }  // namespace testserver

@@ -49,7 +49,7 @@ void SeedMailbox(ServerCore& s, UserState& u, const std::string& name) {
   // after the clock: a reply written now sorts after them.
   constexpr int32_t kLatest = 84500;
   auto stamp = [&](Message& m, int32_t time) {
-    const SeedStamp at = StampSeed(s.date(), s.minute(), 0, time, kLatest);
+    const SeedStamp at = s.market().stampSeed(0, time, kLatest);
     m.date = at.date;
     m.time = at.time;
   };

@@ -74,7 +74,9 @@ bool ServerCore::start() {
   LocalNow(&today, &now);
   date_ = options_.date ? options_.date : today;
   int minute = options_.minute >= 0 ? options_.minute : now;
-  market_ = std::make_unique<Market>(options_.seed, date_, minute);
+  // By the wall clock a weekend trades nothing: the market shows Friday's session all day.
+  const bool closed = options_.minute < 0 && (WeekDay(date_) == 0 || WeekDay(date_) == 6);
+  market_ = std::make_unique<Market>(options_.seed, date_, minute, closed);
   minute_ = market_->minute();
   for (int r = 0; r < kRoleCount; ++r) {
     listeners_[r] = net::Listener::create(options_.ports[r]);

@@ -10,7 +10,7 @@ ServerOptions ServerOptions::Ephemeral() {
   ServerOptions o;
   o.ports.fill(0);
   // A whole trading day of every market (Hong Kong closes last), whatever the hour the tests run
-  // at: before the open the market has no minute yet, and the charts' tests need minutes.
+  // at: before the open the market plays the last session, and the charts' tests need today's.
   o.minute = 17 * 60;
   return o;
 }

@@ -35,7 +35,7 @@ struct ServerOptions {
                                             kLocalServerPortHttp};
   uint64_t seed = 20151217;
   int32_t date = 0;  // trading day yyyymmdd; 0 = today
-  int minute = -1;   // minute of the day of the market clock; -1 = now
+  int minute = -1;   // minute of the day of the market clock; -1 = now (see Market)
   // Seconds between market steps (the market clock follows the wall clock then, and changed
   // quotes are pushed); 0 = the market moves only when told.
   double stepInterval = 0;

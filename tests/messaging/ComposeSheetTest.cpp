@@ -182,7 +182,7 @@ TEST_F(ComposeSheetTest, ReplyAndTaskAnswerCarryTheSourcesFields) {
   ASSERT_NE(detail, nullptr);
   detail->setDelegate(request);
   detail->updateCurrentView(0);
-  sheet->setNeedPopViewController(detail);
+  detail->attachSheet(*sheet);
   sheet->setMessageInfo(7, source);
   sheet->button_Send();
   answer = WaitForAlert(MySendMessageView::kAlertSent);

@@ -207,16 +207,16 @@ TEST_F(MessageExchangeTest, SwitchedOffListQueryAndUpload) {
   LogIn("zhang");
   Settle();
   // The tab shown asks the switched-off list when no staff copy is held yet; ask directly.
-  Centre()->requestOnOffMessage();
+  Centre()->server().requestOnOff();
   Settle();
   ASSERT_TRUE(GetOffMessageBrokersUTF8().has_value());
   EXPECT_EQ(*GetOffMessageBrokersUTF8(), "");
   ToggleBrokerOnOff("9001", true);
-  Centre()->requestUploadOnOffMessage();
+  Centre()->server().requestUploadOnOff();
   ASSERT_TRUE(WaitFor([] { return GetCurrentOffMessageBrokers() == std::string("9001"); }));
   ToggleBrokerOnOff("9002", true);
   server->setFault(Role::Message, Fault::ErrorReply, 1, "失败");
-  Centre()->requestUploadOnOffMessage();
+  Centre()->server().requestUploadOnOff();
   ASSERT_TRUE(WaitFor([] { return GetOffMessageBrokersUTF8() == std::string("9001"); }));
   EXPECT_TRUE(ui::AlertView::visibleAlerts().empty());
 }

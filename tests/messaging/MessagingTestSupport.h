@@ -16,6 +16,7 @@
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessageStore.h"
 #include "messaging/MessagingClasses.h"
+#include "messaging/MessagingSession.h"
 #include "messaging/MyMessage.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Dates.h"
@@ -94,14 +95,11 @@ class MessagingTest : public ::testing::Test {
     foundation::resetTimeZone();
     SetLoginInfo("", "");
     SetMsgUserType(0);
-    ClearBrokerDirectory();
-    ClearOffMessageBrokers();
-    MyMessageStore::resetShared();
+    MessagingSession::shared().reset();
   }
   void TearDown() override {
     foundation::setAtomicWriteFault(foundation::AtomicWriteStep::None, 0);
-    MyMessageStore::resetShared();
-    ClearBrokerDirectory();
+    MessagingSession::shared().reset();
     SetLoginInfo("", "");
     SetMsgUserType(0);
     std::error_code ec;
@@ -124,17 +122,13 @@ class MessageCentreTest : public startuptest::StartupTest {
     RegisterWidgetClasses();
     RegisterWatchlistClasses();
     RegisterMessagingClasses();
-    MyMessage::setListRequestPause([] {});
-    MyMessage::stopTimer();
-    MyMessageStore::resetShared();
-    ClearBrokerDirectory();
+    MessagingSession::shared().reset();
+    MessagingSession::shared().setListPauseSeconds(0);
   }
   void TearDown() override {
-    MyMessage::stopTimer();
+    MessagingSession::shared().stopPolling();
     StartupTest::TearDown();
-    MyMessageStore::resetShared();
-    ClearBrokerDirectory();
-    MyMessage::setListRequestPause({});
+    MessagingSession::shared().reset();
   }
 
   MyMessage* Centre() { return dynamic_cast<MyMessage*>(app->viewControllerInTabBar(kSlotMessage)); }

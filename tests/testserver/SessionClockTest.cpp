@@ -165,7 +165,7 @@ TEST_F(SessionClock, BeforeTheOpenTheLastSessionFromTheOpenTodays) {
 }
 
 // Straight on the market: the weekday rule, night trading past midnight and the seeded news.
-TEST(SessionClockMarket, MondayPlaysFridayAndNightTradingRunsPastMidnight) {
+TEST(SessionClockMarket, MondayAndWeekendPlayFridayAndNightTradingRunsPastMidnight) {
   const uint64_t seed = testserver::ServerOptions::Ephemeral().seed;
   testserver::Market m(seed, 20151214, 1 * 60 + 30);  // a Monday
   const testserver::Security* s = m.find(1, "600000");
@@ -185,6 +185,15 @@ TEST(SessionClockMarket, MondayPlaysFridayAndNightTradingRunsPastMidnight) {
   EXPECT_EQ(days[1].date, 20151211u);
   EXPECT_EQ(days[1].close, fridayClose);
   EXPECT_EQ(days[2].date, 20151214u);
+
+  // A weekend by the wall clock trades nothing: Friday's session all day, the seeds Friday's.
+  testserver::Market saturday(seed, 20151219, 10 * 60 + 30, /*closed=*/true);
+  const testserver::Security* sat = saturday.find(1, "600000");
+  ASSERT_NE(sat, nullptr);
+  EXPECT_EQ(sat->q.date, 20151218);
+  EXPECT_EQ(saturday.trend(*sat).size(), 241u);
+  EXPECT_EQ(saturday.stampSeed(0, 80000, 80000).date, 20151218);
+  EXPECT_EQ(saturday.stampSeed(1, 80000, 80000).date, 20151217);
 
   // Copper trades at night: at 01:30 of a Thursday Wednesday's session is still running; on a
   // Monday no session ran on Sunday night, so Friday's stands whole.
