@@ -25,7 +25,7 @@ using foundation::Value;
 
 namespace {
 
-constexpr const char* kNotification = "MyMessage";
+constexpr const char* kServerNotification = "MyMessage";
 // A content may not gather more than its part count allows: 255 parts of one record each.
 constexpr size_t kMaxContentBytes = 255u * kReceiveRecordBodyCapacity;
 
@@ -55,7 +55,7 @@ void MessageServer::observe() {
   observing_ = true;
   std::weak_ptr<MessageServer> weak = weak_from_this();
   foundation::NotificationCenter::defaultCenter().addObserver(
-      this, kNotification, [weak](const foundation::Notification& n) {
+      this, kServerNotification, [weak](const foundation::Notification& n) {
         auto self = weak.lock();
         const Value& data = n.userInfo[kReceiveRecordKey];
         if (!self || !data.isData()) return;
