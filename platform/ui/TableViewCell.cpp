@@ -498,7 +498,7 @@ void TableViewCell::layoutSubviews() {
       const double needText = textLabel_->text().empty() ? 0 : textLabel_->sizeThatFits(big).width;
       const double needDetail =
           detailTextLabel_->text().empty() ? 0 : detailTextLabel_->sizeThatFits(big).width;
-      const double gap = needText > 0 && needDetail > 0 ? kMargin : 0;
+      const double gap = needText > 0 && needDetail > 0 ? kCellMargin : 0;
       double textWidth = w - needDetail - gap;
       if (textWidth < needText) textWidth = std::min(needText, std::max(w * 0.55, textWidth));
       textWidth = std::max(0.0, textWidth);
