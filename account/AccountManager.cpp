@@ -33,12 +33,6 @@ namespace {
 constexpr char kCellIdentifier[] = "cell-identifier";
 constexpr double kStripHeight = 200;
 
-std::string FieldAscii(const ui::TextField* field) {
-  char text[100] = {0};
-  GetTextFieldCString(field, text, sizeof text);
-  return text;
-}
-
 void WriteLoginKeys(const std::string& user, const std::string& password) {
   MIniFileExt& save = GetSaveConfig();
   save.WriteStringLocked("hq", "loginname", user.c_str());
@@ -72,6 +66,8 @@ void AccountManager::loadView() {
 
   auto status = accountui::MakeLabel("", gfx::Rect(15, 10, w - 30, 26), 15, gfx::Color::black());
   status->setTag(kAccountStatusTag);
+  // A long user name is cut in its middle: the state at the end ("在线") stays in sight.
+  status->setLineBreakMode(gfx::LineBreakMode::TruncateMiddle);
   view->addSubview(status);
   auto anchor = ui::View::create(gfx::Rect(0, 44, w, 1));
   anchor->setTag(kAccountAnchorTag);
@@ -156,6 +152,7 @@ void AccountManager::viewDidLoad() {
 void AccountManager::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
   requestCodeRZ_ = -1;
+  quietLogin_ = false;
   Extend::setNavigationBarColorForiOS7(*this);
   updateAccountStatus();
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
@@ -266,18 +263,19 @@ void AccountManager::UserLogin() {
     brokerCode = form->getQSDM();
     branchCode = form->getYYBDM();
   }
-  const std::string user = FieldAscii(user_.get());
-  const std::string password = FieldAscii(password_.get());
-  if (user.empty()) {
-    ShowMessageAlert("用户名不能为空，请输入用户名！");
+  const std::string user = GetTextFieldAscii(user_.get());
+  const std::string password = GetTextFieldAscii(password_.get());
+  if (const char* problem = accountui::UserNameProblem(user_->text())) {
+    ShowMessageAlert(problem);
     return;
   }
   if (password.empty()) {
-    ShowMessageAlert("密码不能为空，请输入密码！");
+    ShowMessageAlert(kPasswordEmptyText);
     return;
   }
   user_->resignFirstResponder();
   password_->resignFirstResponder();
+  quietLogin_ = false;
   showLoginProcess(btnUserLogin_.get());
   SelfStock_SetListTime(0, 0);
   startLogin(user, password, brokerCode, branchCode);
@@ -285,6 +283,7 @@ void AccountManager::UserLogin() {
 
 void AccountManager::GuestLogin() {
   if (!alertView_ || !alertView_->isHidden()) return;
+  quietLogin_ = false;
   showLoginProcess(nullptr);
   SetGuestLogin(1);
   SelfStock_SetListTime(0, 0);
@@ -299,7 +298,7 @@ void AccountManager::RegisterAndGetPwd() {
   if (!screen) return;
   navigation->pushViewController(screen, true);
   screen->view();
-  screen->setUser(FieldAscii(user_.get()));
+  screen->setUser(GetTextFieldAscii(user_.get()));
   if (auto* form = traderTypeSelectView_.get())
     screen->setDefaultQSMC(form->getQSMC(), form->getQSDM(), form->getYYBMC(), form->getYYBDM());
 }
@@ -345,6 +344,7 @@ void AccountManager::Request_Logout(int brokerCode, int branchCode) {
 }
 
 void AccountManager::resetToGuest() {
+  quietLogin_ = false;
   SetLoginInfo("", "");
   GetDataCenter().SetYYB(0, "");
   GetDataCenter().SetYYB2(0, "");
@@ -369,14 +369,21 @@ void AccountManager::recvmsg(const foundation::Notification& notification) {
     if (table.Parse(view.body, view.bodyLen) >= 0) table.Seek(0);
     hideWaiting();
     const std::string user = GetLoginUserName();
-    const std::string password = GetLoginPassword();
+    // The password is written only when the user asked for it to be remembered.
+    const bool remember = rememberSwitch_->isOn();
+    const std::string password = remember ? GetLoginPassword() : std::string();
     WriteLoginKeys(user, password);
     updateAccountStatus();
+    if (quietLogin_) {
+      // The guest login after a logout: the watch-list question stands alone.
+      quietLogin_ = false;
+      Extend::postNotificationNameOnMainThread("relogin");
+      return;
+    }
     if (!user.empty()) {
       auto* form = traderTypeSelectView_.get();
-      addNewAccountInfo(MakeAccountRecord(user, password, rememberSwitch_->isOn(),
-                                          form ? form->getQSMC() : "", form ? form->getQSDM() : 0,
-                                          form ? form->getYYBMC() : "",
+      addNewAccountInfo(MakeAccountRecord(user, password, remember, form ? form->getQSMC() : "",
+                                          form ? form->getQSDM() : 0, form ? form->getYYBMC() : "",
                                           form ? form->getYYBDM() : 0));
     }
     const std::string notice = table.GetNSString(38);
@@ -403,6 +410,7 @@ void AccountManager::alertViewClickedButtonAtIndex(ui::AlertView& alert, int but
       SelfStock_SetUserName("");
       SelfStock_SetListTime(0, 0);
       GuestLogin();
+      quietLogin_ = true;
       SetLoginInfo("", "");
       WriteLoginKeys("", "");
       updateAccountStatus();
@@ -437,6 +445,7 @@ void AccountManager::alertViewClickedButtonAtIndex(ui::AlertView& alert, int but
 }
 
 void AccountManager::handleTimeoutRequest() {
+  quietLogin_ = false;
   hideWaiting();
   ResetAllCoreState();
   ShowMessageAlert(kTimeoutText);
@@ -447,6 +456,20 @@ void AccountManager::handleTimeoutRequest() {
 
 void AccountManager::initAccountInfoFromFile() {
   accounts_ = LoadStoredAccounts();
+  // Files of older versions kept every password: what the user did not ask to keep goes now.
+  bool stale = false;
+  char saved[100] = {0};
+  GetSaveConfig().GetStringLocked("hq", "loginname", "", saved, sizeof saved);
+  for (const foundation::Value& record : accounts_) {
+    if (AccountRemembers(record)) continue;
+    if (!AccountPassword(record).empty()) stale = true;
+    if (saved[0] && AccountUser(record) == saved) {
+      char password[100] = {0};
+      GetSaveConfig().GetStringLocked("hq", "loginpwd", "", password, sizeof password);
+      if (password[0]) WriteLoginKeys(saved, "");
+    }
+  }
+  if (stale) saveAccountInfoToFile();
 }
 
 void AccountManager::saveAccountInfoToFile() {

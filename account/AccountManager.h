@@ -138,6 +138,8 @@ class AccountManager : public ui::ViewController,
   std::shared_ptr<ui::TableView> tableView_;
   std::shared_ptr<TraderTypeSelectView> traderTypeSelectView_;
   int requestCodeRZ_ = -1;
+  // The login under way is the guest login that follows a logout: it reports no success.
+  bool quietLogin_ = false;
   std::shared_ptr<ui::Button> btnSelectAccount_;
   bool observing_ = false;
 };

@@ -7,6 +7,15 @@
 
 namespace accountui {
 
+const char* UserNameProblem(const std::string& typed) {
+  if (typed.empty()) return kUserNameEmptyText;
+  for (unsigned char c : typed) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+      return kUserNameCharsText;
+  }
+  return nullptr;
+}
+
 gfx::Color FormBackground() {
   return gfx::Color::rgb255(22, 28, 40);
 }

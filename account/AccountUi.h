@@ -11,6 +11,7 @@
 #include "platform/graphics/Color.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/TextField.h"
 #include "platform/ui/View.h"
 #include "widgets/SmallBoxes.h"
 
@@ -19,6 +20,9 @@ inline constexpr char kLoginWaitingText[] = "正在登录，请等待...";
 inline constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
 inline constexpr char kConnectFailText[] = "连接服务器失败！";
 inline constexpr char kInfoTitle[] = "信息";
+inline constexpr char kUserNameEmptyText[] = "用户名不能为空，请输入用户名！";
+inline constexpr char kUserNameCharsText[] = "用户名只能包含英文字母和数字";
+inline constexpr char kPasswordEmptyText[] = "密码不能为空，请输入密码！";
 inline constexpr char kNoticeTitle[] = "重要通告";
 inline constexpr int kAccountTimeoutSeconds = 30;
 // The waiting box of the account forms.
@@ -34,6 +38,11 @@ std::shared_ptr<ui::Label> MakeLabel(const std::string& text, const gfx::Rect& f
                                      const gfx::Color& colour = gfx::Color::white());
 std::shared_ptr<myTextField> MakeField(const gfx::Rect& frame, const std::string& placeholder,
                                        bool secure);
+// Why a typed user name cannot be used: nullptr for English letters and digits only,
+// kUserNameEmptyText for nothing typed, kUserNameCharsText for anything else (a Chinese name, an
+// emoji, a blank or a sign), which would otherwise reach the server as an empty name.
+const char* UserNameProblem(const std::string& typed);
+
 // Calls fn(object) on a tap of the control while the object lives.
 template <class T, class Fn>
 void OnTap(ui::Control& control, const std::shared_ptr<T>& object, Fn fn) {

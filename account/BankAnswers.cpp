@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "core/CoreText.h"
 #include "core/MDBF.h"
 #include "core/ValueMath.h"
 
@@ -91,17 +92,8 @@ AssetPaging AssetPages(int32_t start, int32_t held, int32_t total, int32_t pageS
 }
 
 bool ParseAmountText(const std::string& text, double* value) {
-  int digits = 0, points = 0;
-  for (char ch : text) {
-    if (ch >= '0' && ch <= '9') {
-      ++digits;
-    } else if (ch == '.') {
-      ++points;
-    } else {
-      return false;
-    }
-  }
-  if (digits == 0 || points > 1) return false;
-  if (value) *value = std::strtod(text.c_str(), nullptr);
+  int64_t cents = 0;
+  if (!ReadTypedDecimal(text, 2, 2, &cents)) return false;
+  if (value) *value = static_cast<double>(cents) / 100.0;
   return true;
 }

@@ -43,6 +43,6 @@ struct AssetPaging {
 };
 AssetPaging AssetPages(int32_t start, int32_t held, int32_t total, int32_t pageSize);
 
-// An amount as typed: digits with at most one point and at least one digit. The value goes to
-// `value`.
+// An amount as typed, read by the one typed-number reader (ReadTypedDecimal) with the two
+// decimals of money. The value goes to `value`.
 bool ParseAmountText(const std::string& text, double* value);

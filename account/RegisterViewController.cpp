@@ -160,6 +160,11 @@ void RegisterViewController::showLoginProcess() {
 
 void RegisterViewController::sendNamed(bool registering) {
   if (!alertView_ || !alertView_->isHidden()) return;
+  // An empty name goes to the server, which answers it; one it cannot read is refused here.
+  if (!user_->text().empty() && accountui::UserNameProblem(user_->text())) {
+    ShowMessageAlert(kUserNameCharsText);
+    return;
+  }
   showLoginProcess();
   char name[100] = {0};
   GetTextFieldCString(user_.get(), name, sizeof name);

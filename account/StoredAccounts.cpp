@@ -13,13 +13,31 @@ std::string StoredAccountsPath() {
 foundation::Array LoadStoredAccounts(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return {};
+  // Written readable by others before passwords were kept private: closed at once.
+  const auto perms = std::filesystem::status(path, ec).permissions();
+  if (!ec && (perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all)) !=
+                 std::filesystem::perms::none) {
+    std::filesystem::permissions(
+        path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, ec);
+    if (ec) foundation::logError("cannot make the stored accounts owner-only");
+  }
   auto result = foundation::PropertyList::readFile(path);
   if (!result.value.isArray()) return {};
   return result.value.asArray();
 }
 
 bool SaveStoredAccounts(const foundation::Array& accounts, const std::string& path) {
-  if (foundation::PropertyList::writeFile(path, foundation::Value(accounts))) return true;
+  // A password is kept only where the user asked for it, also in records of older files.
+  foundation::Array kept = accounts;
+  for (foundation::Value& record : kept) {
+    if (record.isDictionary() && !AccountRemembers(record) && !AccountPassword(record).empty())
+      record[kAccountPassword] = std::string();
+  }
+  foundation::AtomicWriteOptions options;
+  options.mode = 0600;
+  if (foundation::PropertyList::writeFile(path, foundation::Value(std::move(kept)),
+                                          foundation::PropertyListFormat::Xml, options))
+    return true;
   foundation::logError("cannot write the stored accounts");
   return false;
 }

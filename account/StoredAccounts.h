@@ -19,7 +19,9 @@ inline constexpr char kAccountBranchCode[] = "hq_yybdm";
 std::string StoredAccountsPath();
 // The stored records; an empty array when the file is missing, unreadable or not an array.
 foundation::Array LoadStoredAccounts(const std::string& path = StoredAccountsPath());
-// Writes the whole array atomically; false (logged) when it cannot be written.
+// Writes the whole array atomically, readable by its owner only; a record whose remember flag
+// is off is written without its password. False (logged) when it cannot be written. Loading
+// makes a file that others can read owner-only.
 bool SaveStoredAccounts(const foundation::Array& accounts,
                         const std::string& path = StoredAccountsPath());
 // Puts the record first, dropping an earlier record of the same user name; a record without a

@@ -1,5 +1,6 @@
 #include "account/TradeLoginViewController.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "account/AccountUi.h"
@@ -100,6 +101,15 @@ void TradeLoginViewController::viewWillAppear(bool animated) {
     return;
   }
   requestSessionKey();
+}
+
+void TradeLoginViewController::viewDidAppear(bool animated) {
+  ui::ViewController::viewDidAppear(animated);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) {
+    const gfx::Rect r = table_->frame();
+    const double bottom = app->contentBottomAboveTicker(*view());
+    table_->setFrame(gfx::Rect(r.x(), r.y(), r.width(), std::max(0.0, bottom - r.y())));
+  }
 }
 
 void TradeLoginViewController::viewWillDisappear(bool animated) {

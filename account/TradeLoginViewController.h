@@ -36,6 +36,8 @@ class TradeLoginViewController : public ui::ViewController,
   void loadView() override;
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
+  // The menu ends above the index ticker, so that it scrolls to its last row.
+  void viewDidAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
 
   // Sends the key exchange; its answer sets the trade session key.

@@ -211,6 +211,7 @@ void UIHKTransferViewController::viewDidLoad() {
 void UIHKTransferViewController::viewDidAppear(bool animated) {
   UICustomTableBaseController::viewDidAppear(animated);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->showBottomHurricaneLamp();
+  fitAssetTable();
   // Trade error texts (among them this screen's own time-out) show while it is visible.
   foundation::NotificationCenter::defaultCenter().addObserver(
       &tradeLoginObserver_, "tradelogin", [](const foundation::Notification& n) {
@@ -262,7 +263,9 @@ void UIHKTransferViewController::requestCanTransferInfo() {
   const BankEntry& entry = m_arrayBank[static_cast<size_t>(bank)];
   if (!Within(currency, entry.currencies.size())) return;
   const std::string account = GetDataCenter().GetAccount();
-  const std::string password = GetDataCenter().GetAccountPassword();
+  // Field 13 carries the trade-login password, the slot that field 16 of the trade requests
+  // carries too; the other slot holds the login's second text.
+  const std::string password = GetDataCenter().GetAssetPassword();
   m_RequestCode[kCanTransfer] = MakeRequest_CanTransfer(
       GlobalTradeRequest(), 0, account.c_str(), password.c_str(),
       std::atoi(entry.currencies[static_cast<size_t>(currency)].c_str()));
@@ -503,11 +506,21 @@ void UIHKTransferViewController::adjustPosition(int32_t flag) {
   const double tableY = buttonsY + 40;
   if (separators_[0]) separators_[0]->setFrame(gfx::Rect(0, buttonsY - 4, w, 1));
   if (separators_[1]) separators_[1]->setFrame(gfx::Rect(0, tableY - 2, w, 1));
-  if (_tableTableView) {
-    _tableTableView->setFrame(
-        gfx::Rect(0, tableY, w, std::max(0.0, view()->bounds().height() - tableY)));
-    _tableTableView->updateView();
-  }
+  tableTop_ = tableY;
+  fitAssetTable();
+}
+
+void UIHKTransferViewController::fitAssetTable() {
+  if (!_tableTableView || !isViewLoaded()) return;
+  // The table ends above the index ticker, so its last rows and its paging strip can be
+  // scrolled into sight.
+  double bottom = view()->bounds().height();
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate())
+    bottom = app->contentBottomAboveTicker(*view());
+  const gfx::Rect wanted(0, tableTop_, view()->bounds().width(), std::max(0.0, bottom - tableTop_));
+  if (_tableTableView->frame() == wanted) return;
+  _tableTableView->setFrame(wanted);
+  _tableTableView->updateView();
 }
 
 void UIHKTransferViewController::handleTimeoutRequest() {

@@ -94,6 +94,7 @@ class UIHKTransferViewController : public UICustomTableBaseController,
   void showWaiting();
   void hideWaiting();
   void fillListsFromBank(int index);
+  void fitAssetTable();
   // The reply's record table for one-packet answers; false (and the text shown) for an error.
   bool takeAnswer(const ReceiveRecordView& view, MDBF& table);
 
@@ -120,6 +121,7 @@ class UIHKTransferViewController : public UICustomTableBaseController,
   std::shared_ptr<ui::Label> kzzjCaption_;
   std::array<std::shared_ptr<ui::View>, 2> separators_;
   int lastPage_ = 0;
+  double tableTop_ = 0;
   std::string pageText_;
   // Owner of the "tradelogin" observer, apart from "money", which stays for the screen's life.
   char tradeLoginObserver_ = 0;

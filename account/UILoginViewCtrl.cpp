@@ -29,14 +29,6 @@ std::shared_ptr<AlertView> MakeWaitingBox(const std::string& text) {
   return box;
 }
 
-// The form's text as the requests take it: ASCII, at most 99 bytes, empty when it does not
-// convert.
-std::string FieldAscii(const ui::TextField* field) {
-  char text[100] = {0};
-  GetTextFieldCString(field, text, sizeof text);
-  return text;
-}
-
 std::shared_ptr<ui::ImageView> LeftImage(const char* name) {
   auto image = ui::ImageView::create(gfx::Rect(0, 0, 30, 30));
   image->setImage(gfx::Image::named(name));
@@ -110,8 +102,13 @@ void UIRegisterViewCtrl::showLoginProcess() {
 }
 
 void UIRegisterViewCtrl::sendNamed(bool registering) {
+  // An empty name goes to the server, which answers it; one it cannot read is refused here.
+  if (!user_->text().empty() && accountui::UserNameProblem(user_->text())) {
+    ShowMessageAlert(kUserNameCharsText);
+    return;
+  }
   showLoginProcess();
-  std::string name = FieldAscii(user_.get());
+  std::string name = GetTextFieldAscii(user_.get());
   uint8_t buffer[2048] = {0};
   int n = registering
               ? MakeRequest_Register(0, 0, kRegisterPageId, name.c_str(), buffer, sizeof buffer)
@@ -146,7 +143,7 @@ void UIRegisterViewCtrl::recvmsg(const foundation::Notification& notification) {
     if (!answer.text.empty()) ShowMessageAlert(answer.text);
     return;
   }
-  if (auto login = loginViewCtrl_.lock()) login->setLoginInfo(FieldAscii(user_.get()), "");
+  if (auto login = loginViewCtrl_.lock()) login->setLoginInfo(GetTextFieldAscii(user_.get()), "");
   ShowAlertMessage(answer.text, kInfoTitle);
   BacktoLogin();
 }
@@ -248,10 +245,10 @@ void UILoginViewCtrl::setLoginInfo(const std::string& user, const std::string& p
 }
 
 void UILoginViewCtrl::UserLogin() {
-  const std::string user = FieldAscii(user_.get());
-  const std::string password = FieldAscii(password_.get());
-  if (user.empty()) {
-    ShowMessageAlert(kUserNameEmptyText);
+  const std::string user = GetTextFieldAscii(user_.get());
+  const std::string password = GetTextFieldAscii(password_.get());
+  if (const char* problem = accountui::UserNameProblem(user_->text())) {
+    ShowMessageAlert(problem);
     return;
   }
   if (password.empty()) {
@@ -274,8 +271,8 @@ void UILoginViewCtrl::GuestLogin() {
 void UILoginViewCtrl::RegisterAndGetPwd() {
   hideWaiting();
   ResetAllCoreState();
-  const std::string user = FieldAscii(user_.get());
-  const std::string password = FieldAscii(password_.get());
+  const std::string user = GetTextFieldAscii(user_.get());
+  const std::string password = GetTextFieldAscii(password_.get());
   SetLoginInfo(user.c_str(), password.c_str());
   auto* app = VerdanAppDelegate::sharedAppDelegate();
   if (app && app->window()) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "account/AccountAnswers.h"
+#include "account/AccountUi.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -15,9 +16,6 @@
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 #include "widgets/AlertView.h"
-
-inline constexpr char kUserNameEmptyText[] = "用户名不能为空，请输入用户名！";
-inline constexpr char kPasswordEmptyText[] = "密码不能为空，请输入密码！";
 
 class UILoginViewCtrl;
 

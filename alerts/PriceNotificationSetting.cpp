@@ -229,6 +229,7 @@ void PriceNotificationSetting::uploadSetting() {
   in.changeText = field(kChangeFieldTag)->text();
   in.now = m_stockdata.now;
   in.yesterday = m_stockdata.yesterday;
+  in.priceDecimals = m_stockdata.pricedot;
   PriceAlertUpload up;
   const std::string message = CheckPriceAlertInput(in, &up);
   if (!message.empty()) {

@@ -444,8 +444,12 @@ int CSocket::RecvData() {
     }
     if (result == -2) return 0;
   }
-  // End of stream counts as an error.
-  foundation::logError("CSocket::RecvData error");
+  // The server closing a connection is no fault: servers drop connections that stay idle (the
+  // price-alert connection has no heartbeat), and the next request opens it again.
+  if (result == 0)
+    foundation::logInfo("%s: closed by the server, reopened by the next request", m_name.c_str());
+  else
+    foundation::logError("CSocket::RecvData error");
   Close();
   return -1;
 }

@@ -84,7 +84,8 @@ void InitCoreConfig() {
   }
   char savePath[1024];
   MakeFullPath(savePath, sizeof savePath, "save.cfg");
-  save.Load(savePath);  // missing before the first login: every key takes its default
+  save.SetOwnerOnly(true);  // it keeps the login password
+  save.Load(savePath);      // missing before the first login: every key takes its default
 
   CDataIP* auth = GetServerList(kServerListAuth);
   auth->Clear();

@@ -222,3 +222,33 @@ int HKPriceStep(int price, bool up) {
   if (step >= 1) result -= result % step;
   return result;
 }
+
+bool ReadTypedDecimal(std::string_view text, int decimals, int scale, int64_t* out) {
+  if (decimals < 0 || scale < decimals || scale > 8) return false;
+  constexpr int64_t kLimit = 1000000000000;  // whole units; far beyond any price or amount
+  int64_t whole = 0;
+  int64_t fraction = 0;
+  int intDigits = 0, fracDigits = 0, points = 0;
+  for (char c : text) {
+    if (c == '.') {
+      if (++points > 1) return false;
+    } else if (c >= '0' && c <= '9') {
+      if (points == 0) {
+        whole = whole * 10 + (c - '0');
+        if (whole > kLimit) return false;
+        ++intDigits;
+      } else {
+        if (++fracDigits > decimals) return false;
+        fraction = fraction * 10 + (c - '0');
+      }
+    } else {
+      return false;
+    }
+  }
+  if (intDigits + fracDigits == 0) return false;
+  int64_t unit = 1;
+  for (int k = 0; k < scale; ++k) unit *= 10;
+  for (int k = fracDigits; k < scale; ++k) fraction *= 10;
+  if (out) *out = whole * unit + fraction;
+  return true;
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 // Removes leading spaces (only ' ') in place.
 void TrimLeft(char* text);
@@ -37,6 +38,13 @@ int UniStrLen(const char16_t* text);
 // ASCII bytes -> UTF-16 units; len -1 reads up to NUL. `size` counts units. The destination is
 // zeroed first; bytes outside ASCII convert to "". Returns the units written.
 int BytesToNSString(char16_t* dest, int size, const char* bytes, int len);
+
+// The one reader of a number a user types into a price, amount or percentage field: digits with
+// at most one point and at most `decimals` digits after it, digits on at least one side of the
+// point; nothing else (no sign, blank or exponent). On success *out is the value times
+// 10^scale (scale >= decimals, at most 8) and the result is true; "401..5", "1.2.3", ".", "-1",
+// "" and values beyond 10^12 are false with *out untouched.
+bool ReadTypedDecimal(std::string_view text, int decimals, int scale, int64_t* out);
 
 // value * factor rounded half away from zero, cut to the int32 range.
 int RoundScaled(double value, int factor);

@@ -1,6 +1,7 @@
 #include "core/MIniFile.h"
 
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -75,6 +76,10 @@ int MIniFile::Load(const char* path) {
 
   FILE* file = std::fopen(m_szPath, "rb");
   if (!file) return -1;
+  struct stat info {};
+  if (m_ownerOnly && ::fstat(::fileno(file), &info) == 0 && (info.st_mode & 077) != 0 &&
+      ::fchmod(::fileno(file), 0600) != 0)
+    foundation::logError("MIniFile::Load cannot make %s owner-only", m_szPath);
   std::string content;
   bool ok = std::fseek(file, 0, SEEK_END) == 0;
   long size = ok ? std::ftell(file) : -1;
@@ -270,6 +275,7 @@ int MIniFile::WriteFile() const {
   }
   foundation::AtomicWriteOptions options;
   options.createFolders = false;
+  if (m_ownerOnly) options.mode = 0600;
   if (foundation::writeFileAtomically(m_szPath, text, options)) return 0;
   foundation::logError("MIniFile::Save cannot write %s", m_szPath);
   return -5;

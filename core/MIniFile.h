@@ -61,6 +61,10 @@ class MIniFile {
   bool IsDirty() const { return m_dirty != 0; }
   const char* GetPath() const { return m_szPath; }
 
+  // The file holds secrets: saves write it readable and writable by its owner only, and a
+  // later Load makes a file that others can read owner-only at once. Kept across Load/Clear.
+  void SetOwnerOnly(bool ownerOnly) { m_ownerOnly = ownerOnly; }
+
  private:
   struct Line {
     std::string text;
@@ -77,6 +81,7 @@ class MIniFile {
   char m_szPath[kMaxPath + 1];
   std::vector<Line> m_lines;
   uint8_t m_dirty;
+  bool m_ownerOnly = false;
 };
 
 // The type of the global configuration objects; same behaviour as MIniFile.

@@ -1,8 +1,10 @@
 #include "core/PriceAlertReplies.h"
 
+#include <climits>
 #include <cstring>
 #include <unordered_map>
 
+#include "core/CoreText.h"
 #include "core/QuoteFormat.h"
 #include "core/ValueMath.h"
 #include "platform/foundation/Log.h"
@@ -50,41 +52,22 @@ std::string PriceAlertChangeText(int64_t value) {
                             static_cast<unsigned long long>(magnitude % 100));
 }
 
-bool ReadScaledDecimal(std::string_view text, int decimals, int32_t* out) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  // Beyond this the value no longer fits any field; the digits are still read to the end.
-  constexpr int64_t kCap = int64_t{1} << 40;
-  int64_t whole = 0;
-  bool overflow = false;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    whole = whole * 10 + (text[i] - '0');
-    if (whole > kCap) {
-      overflow = true;
-      whole = kCap;
-    }
-  }
-  int64_t fraction = 0;
-  int taken = 0;
-  if (i < text.size() && text[i] == '.') {
-    for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-      if (taken < decimals) {
-        fraction = fraction * 10 + (text[i] - '0');
-        ++taken;
-      }
-    }
-  }
-  for (; taken < decimals; ++taken) fraction *= 10;
-  int64_t scale = 1;
-  for (int k = 0; k < decimals; ++k) scale *= 10;
-  int64_t value = vmath::SatAdd(vmath::SatMul(whole, scale), fraction);
-  if (negative) value = -value;
-  if (overflow || value > INT32_MAX || value < INT32_MIN) return false;
+std::string PriceAlertBadNumberText(const char* what, int decimals) {
+  return foundation::format("请输入正确的%s（数字，最多%d位小数）！", what, decimals);
+}
+
+namespace {
+
+// A typed threshold in 1/10000 (prices) or 1/100 (percent) through the one typed-number reader;
+// false when it is no such number or passes the 32-bit field.
+bool ReadThreshold(const std::string& text, int decimals, int scale, int32_t* out) {
+  int64_t value = 0;
+  if (!ReadTypedDecimal(text, decimals, scale, &value) || value > INT32_MAX) return false;
   *out = static_cast<int32_t>(value);
   return true;
 }
+
+}  // namespace
 
 bool PriceAlertInputAccepted(std::string_view replacement) {
   for (char c : replacement) {
@@ -100,20 +83,26 @@ std::string CheckPriceAlertInput(const PriceAlertInput& in, PriceAlertUpload* ou
   const int32_t now = vmath::IsEmpty(in.now) ? 0 : in.now;
   const int32_t yesterday = vmath::IsEmpty(in.yesterday) ? 0 : in.yesterday;
   const int32_t current = now != 0 ? now : yesterday;
+  const int decimals = in.priceDecimals >= 1 && in.priceDecimals <= 4 ? in.priceDecimals : 4;
   if (in.riseOn) {
-    if (in.riseText.empty() || !ReadScaledDecimal(in.riseText, 4, &up.rise))
-      return kPriceAlertNoRise;
+    if (in.riseText.empty()) return kPriceAlertNoRise;
+    if (!ReadThreshold(in.riseText, decimals, 4, &up.rise))
+      return PriceAlertBadNumberText("涨价", decimals);
     if (up.rise <= current) return kPriceAlertRiseLow;
   }
   if (in.fallOn) {
-    if (in.fallText.empty() || !ReadScaledDecimal(in.fallText, 4, &up.fall))
-      return kPriceAlertNoFall;
+    if (in.fallText.empty()) return kPriceAlertNoFall;
+    if (!ReadThreshold(in.fallText, decimals, 4, &up.fall))
+      return PriceAlertBadNumberText("跌价", decimals);
     if (up.fall >= current) return kPriceAlertFallHigh;
   }
   if (in.changeOn) {
-    if (in.changeText.empty() || !ReadScaledDecimal(in.changeText, 2, &up.change))
-      return kPriceAlertNoChangeText;
-    if (up.change > kPriceAlertMaxChange) return kPriceAlertChangeHigh;
+    if (in.changeText.empty()) return kPriceAlertNoChangeText;
+    int64_t change = 0;
+    if (!ReadTypedDecimal(in.changeText, 2, 2, &change))
+      return PriceAlertBadNumberText("涨跌幅", 2);
+    if (change > kPriceAlertMaxChange) return kPriceAlertChangeHigh;
+    up.change = static_cast<int32_t>(change);
   } else {
     up.change = kPriceAlertNoChange;
   }

@@ -52,10 +52,9 @@ PriceAlertShown ReadPriceAlertSetting(const MDBF& table);
 // decimals, computed in 64 bits.
 std::string PriceAlertChangeText(int64_t value);
 
-// The leading decimal number of a text (blanks, an optional sign, digits, a point, digits; what
-// follows is ignored; no digits read as 0), scaled by 10^decimals with further digits cut.
-// False when the value does not fit 32 bits.
-bool ReadScaledDecimal(std::string_view text, int decimals, int32_t* out);
+// The message for a threshold that is no number a price field takes ("涨价", 2 decimals:
+// "请输入正确的涨价（数字，最多2位小数）！").
+std::string PriceAlertBadNumberText(const char* what, int decimals);
 
 // Whether the threshold fields take a replacement text: only "0123456789." (empty passes).
 bool PriceAlertInputAccepted(std::string_view replacement);
@@ -68,6 +67,8 @@ struct PriceAlertInput {
   std::string riseText, fallText, changeText;
   int32_t now = 0;
   int32_t yesterday = 0;
+  // Decimals of the stock's prices (its pricedot); 0, not known: the unit's four.
+  int priceDecimals = 0;
 };
 struct PriceAlertUpload {
   int32_t ladder = 0;

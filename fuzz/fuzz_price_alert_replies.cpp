@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/ByteOrder.h"
+#include "core/CoreText.h"
 #include "core/MDBF.h"
 #include "core/PacketHeader.h"
 #include "core/PriceAlertReplies.h"
@@ -118,8 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (up.rise != 0 && up.rise <= in.now && in.now != 0 && in.now != INT32_MIN) std::abort();
       }
       for (const std::string* t : texts) {
-        int32_t v = 0;
-        ReadScaledDecimal(*t, 4, &v);
+        int64_t v = 0;
+        if (ReadTypedDecimal(*t, 4, 4, &v) && v < 0) std::abort();
         PriceAlertInputAccepted(*t);
       }
       break;

@@ -840,6 +840,15 @@ void VerdanAppDelegate::showBottomHurricaneLamp() {
   }
 }
 
+double VerdanAppDelegate::contentBottomAboveTicker(const ui::View& view) const {
+  const double height = view.bounds().height();
+  if (!window_ || !view.window()) return height;
+  const ui::View* ticker = window_->viewWithTag(kMarqueeViewTag);
+  if (!ticker || ticker->isHidden()) return height;
+  const gfx::Rect inView = view.convertRectFromView(ticker->frame(), ticker->superview());
+  return inView.y() > 0 && inView.y() < height ? inView.y() : height;
+}
+
 void VerdanAppDelegate::hiddenBottomHurricaneLamp() {
   if (!window_) return;
   ui::View* found = window_->viewWithTag(kMarqueeViewTag);

@@ -159,6 +159,10 @@ class VerdanAppDelegate : public ui::Object,
   void recvIndexUpdateMsg(const foundation::Notification& notification);
   void showBottomHurricaneLamp();
   void hiddenBottomHurricaneLamp();
+  // The bottom, in the view's own coordinates, of the part of the view that the index ticker
+  // leaves in sight: the ticker's top when it shows over the view, else the view's height.
+  // Lists end there so that their last rows can be scrolled into sight.
+  double contentBottomAboveTicker(const ui::View& view) const;
   void indexMarqueeTouchDidTouchWithIndexPath(ui::View& item, int row) override;
   void MarqueeViewClicked(ui::View& bar, ui::Button& button) override;
   void QueryPriceNotificationAuthority();

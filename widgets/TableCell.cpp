@@ -1,5 +1,7 @@
 #include "widgets/TableCell.h"
 
+#include <cmath>
+
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Touch.h"
@@ -84,10 +86,39 @@ void CustomTableView::touchesBegan(const ui::TouchSet& touches, const ui::Event&
   if (touches.empty()) return;
   const gfx::Point p = touches.front()->locationInView(this);
   const std::optional<ui::IndexPath> path = indexPathForRowAtPoint(p);
+  touchedRow_ = path;
+  touchStart_ = p;
   foundation::Value info;
   info.mutableDictionary().set("TYPE", foundation::Value("1"));
   foundation::NotificationCenter::defaultCenter().post(kCellTouchBeginNotification,
                                                        path ? &*path : nullptr, std::move(info));
+}
+
+void CustomTableView::touchesMoved(const ui::TouchSet& touches, const ui::Event& event) {
+  auto keep = sharedView();
+  ui::TableView::touchesMoved(touches, event);
+  if (!touchedRow_ || touches.empty()) return;
+  // Beyond a finger's wobble the touch is a drag (sideways it scrolls the columns): no tap.
+  constexpr double kWobble = 6;
+  const gfx::Point p = touches.front()->locationInView(this);
+  if (std::hypot(p.x - touchStart_.x, p.y - touchStart_.y) > kWobble || isDragging())
+    putOutTouchedRow();
+}
+
+void CustomTableView::touchesCancelled(const ui::TouchSet& touches, const ui::Event& event) {
+  auto keep = sharedView();
+  ui::TableView::touchesCancelled(touches, event);
+  putOutTouchedRow();
+}
+
+void CustomTableView::putOutTouchedRow() {
+  if (!touchedRow_) return;
+  const ui::IndexPath path = *touchedRow_;
+  touchedRow_.reset();
+  foundation::Value info;
+  info.mutableDictionary().set("TYPE", foundation::Value("0"));
+  foundation::NotificationCenter::defaultCenter().post(kCellTouchBeginNotification, &path,
+                                                       std::move(info));
 }
 
 // --- CustomTableViewCell ------------------------------------------------------------------------

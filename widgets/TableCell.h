@@ -97,6 +97,15 @@ class CustomTableView : public ui::TableView {
       const gfx::Rect& frame = {}, ui::TableViewStyle style = ui::TableViewStyle::Plain);
 
   void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
+  // A touch that turns into a drag (or is taken by a scroll view) puts the lit row out again.
+  void touchesMoved(const ui::TouchSet& touches, const ui::Event& event) override;
+  void touchesCancelled(const ui::TouchSet& touches, const ui::Event& event) override;
+
+ private:
+  void putOutTouchedRow();
+
+  std::optional<ui::IndexPath> touchedRow_;
+  gfx::Point touchStart_;
 };
 
 // A table cell that passes its touches on unchanged.

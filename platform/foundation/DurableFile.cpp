@@ -1,6 +1,7 @@
 #include "platform/foundation/DurableFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -84,7 +85,8 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes,
   for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
     tmp = tempNameFor(path);
     if (faulted(AtomicWriteStep::Create)) break;
-    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                static_cast<mode_t>(options.mode));
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) {
@@ -93,7 +95,10 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes,
     return false;
   }
   const char* failed = nullptr;
-  if (!writeAll(fd, bytes)) {
+  // The umask can only take bits away; an owner-only file is made so before its bytes go in.
+  if ((options.mode & 077) == 0 && ::fchmod(fd, static_cast<mode_t>(options.mode)) != 0) {
+    failed = "chmod";
+  } else if (!writeAll(fd, bytes)) {
     failed = "write";
   } else if (faulted(AtomicWriteStep::Sync) || ::fsync(fd) != 0) {
     failed = "sync";

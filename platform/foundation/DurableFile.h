@@ -12,6 +12,9 @@ namespace foundation {
 struct AtomicWriteOptions {
   // Missing parent folders are made first; otherwise a missing folder fails the save.
   bool createFolders = true;
+  // Permission bits of the new file. Files holding a secret pass 0600: the file is readable by
+  // its owner only from its first byte on, whatever the mode of the file it replaces.
+  unsigned mode = 0644;
 };
 
 // False (and logged) when any step failed; the file at `path` then holds what it held before.

@@ -1,5 +1,8 @@
 #include "platform/foundation/Paths.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -45,6 +48,20 @@ bool makeDirectories(const std::string& dir) {
   return std::filesystem::is_directory(dir, ec);
 }
 
+bool makePrivateDirectories(const std::string& dir) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(dir, ec)) return true;
+  std::filesystem::path path = std::filesystem::path(dir).lexically_normal();
+  std::filesystem::path part;
+  for (const auto& piece : path) {
+    part /= piece;
+    if (piece.empty() || std::filesystem::is_directory(part, ec)) continue;
+    // EEXIST: made meanwhile by another thread or process.
+    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  return std::filesystem::is_directory(dir, ec);
+}
+
 std::string bundleDir() {
   std::lock_guard<std::mutex> lock(g_mutex);
   if (g_bundle.empty()) g_bundle = executableDir() + "/resources";
@@ -64,7 +81,7 @@ std::string documentsDir() {
     dir = g_documents;
   }
   static std::once_flag warned;
-  if (!makeDirectories(dir)) {
+  if (!makePrivateDirectories(dir)) {
     std::call_once(warned, [&] { logError("cannot create documents folder %s", dir.c_str()); });
   }
   return dir;

@@ -12,7 +12,8 @@ std::string bundleDir();
 void setBundleDir(std::string dir);
 
 // Default: $XDG_DATA_HOME/verdan/Documents, else ~/.local/share/verdan/Documents.
-// Created on first use.
+// Created on first use, readable by its owner only (it holds accounts); a folder that exists
+// already keeps its mode.
 std::string documentsDir();
 void setDocumentsDir(std::string dir);
 
@@ -25,5 +26,7 @@ std::string executableDir();
 
 // Creates a folder and its parents; true when it exists afterwards.
 bool makeDirectories(const std::string& dir);
+// The same, every folder it creates with mode 0700.
+bool makePrivateDirectories(const std::string& dir);
 
 }  // namespace foundation

@@ -383,11 +383,11 @@ bool PropertyList::serialize(const Value& value, PropertyListFormat format, std:
   return true;
 }
 
-bool PropertyList::writeFile(const std::string& path, const Value& value,
-                             PropertyListFormat format) {
+bool PropertyList::writeFile(const std::string& path, const Value& value, PropertyListFormat format,
+                             AtomicWriteOptions options) {
   std::string bytes;
   if (!serialize(value, format, bytes)) return false;
-  return writeFileAtomically(path, bytes);
+  return writeFileAtomically(path, bytes, options);
 }
 
 bool readWholeFile(const std::string& path, std::string& out) {

@@ -36,9 +36,10 @@ class PropertyList {
   // Serialises `value`; false (and logs) when it cannot be represented.
   static bool serialize(const Value& value, PropertyListFormat format, std::string& out);
   // Writes to a temporary file beside `path` and renames it over, so a crash never leaves a
-  // half-written file. Creates missing parent folders.
+  // half-written file. Creates missing parent folders; `options` as for writeFileAtomically.
   static bool writeFile(const std::string& path, const Value& value,
-                        PropertyListFormat format = PropertyListFormat::Xml);
+                        PropertyListFormat format = PropertyListFormat::Xml,
+                        AtomicWriteOptions options = {});
 };
 
 // Small file helpers shared by the stores built on property lists.

@@ -491,10 +491,22 @@ void TableViewCell::layoutSubviews() {
     case TableViewCellStyle::Default:
       textLabel_->setFrame(gfx::Rect(x, 0, w, c.height()));
       break;
-    case TableViewCellStyle::Value1:
-      textLabel_->setFrame(gfx::Rect(x, 0, w * 0.55, c.height()));
-      detailTextLabel_->setFrame(gfx::Rect(x + w * 0.55, 0, w * 0.45, c.height()));
+    case TableViewCellStyle::Value1: {
+      // Each label takes the width its text needs; only when both do not fit is the row
+      // shared, the text keeping at least 55 % and ending in an ellipsis where it is cut.
+      const gfx::Size big(1e6, c.height());
+      const double needText = textLabel_->text().empty() ? 0 : textLabel_->sizeThatFits(big).width;
+      const double needDetail =
+          detailTextLabel_->text().empty() ? 0 : detailTextLabel_->sizeThatFits(big).width;
+      const double gap = needText > 0 && needDetail > 0 ? kMargin : 0;
+      double textWidth = w - needDetail - gap;
+      if (textWidth < needText) textWidth = std::min(needText, std::max(w * 0.55, textWidth));
+      textWidth = std::max(0.0, textWidth);
+      const double detailX = x + textWidth + gap;
+      textLabel_->setFrame(gfx::Rect(x, 0, textWidth, c.height()));
+      detailTextLabel_->setFrame(gfx::Rect(detailX, 0, std::max(0.0, x + w - detailX), c.height()));
       break;
+    }
     case TableViewCellStyle::Value2:
       textLabel_->setFrame(gfx::Rect(x, 0, 67, c.height()));
       detailTextLabel_->setFrame(gfx::Rect(x + 73, 0, std::max(0.0, w - 73), c.height()));

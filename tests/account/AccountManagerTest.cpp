@@ -2,13 +2,21 @@
 // failures, and the stored accounts with their panel.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
+#include <memory>
+#include <mutex>
+#include <sstream>
 
 #include "account/AccountManager.h"
 #include "account/AccountUi.h"
 #include "account/RegisterViewController.h"
 #include "account/StoredAccounts.h"
 #include "core/CDataCenter.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/ui/TableViewCell.h"
 #include "tests/account/AccountScreenSupport.h"
 
@@ -17,6 +25,28 @@ namespace {
 using accounttest::RequestField;
 using testserver::Fault;
 using testserver::Role;
+
+// Every file below the folder whose bytes hold the text, with its permission bits.
+std::vector<std::pair<std::string, unsigned>> FilesHolding(const std::string& folder,
+                                                           const std::string& text) {
+  std::vector<std::pair<std::string, unsigned>> found;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    if (bytes.str().find(text) == std::string::npos) continue;
+    struct stat info {};
+    ::stat(entry.path().c_str(), &info);
+    found.emplace_back(entry.path().filename().string(), info.st_mode & 0777);
+  }
+  return found;
+}
+
+unsigned ModeOf(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 0777) : 0;
+}
 
 std::string SavedKey(const char* key) {
   char text[128] = {0};
@@ -178,10 +208,18 @@ TEST_F(AccountManagerTest, LogoutClearsTheIdentityAndLogsInAsGuest) {
 
   ASSERT_TRUE(WaitForRequests(Role::Auth, 144, 13, 1));
   EXPECT_EQ(RequestField(Requests(Role::Auth, 144, 13)[0], 33), "zhang3");
-  auto done = WaitForDone();
-  ASSERT_TRUE(done);
-  EXPECT_EQ(done->message(), kLoginSuccessText);
+  // The guest login that follows reports no success over the watch-list question.
+  ASSERT_TRUE(WaitForRequests(Role::Auth, 144, 5, 1));
+  ASSERT_TRUE(pump([&] { return screen->waitingBox()->isHidden() && IsLoggedIn() == 1; }, 5));
+  Settle();
   EXPECT_EQ(RequestField(Requests(Role::Auth, 144, 5).back(), 33), "");
+  EXPECT_EQ(AlertWithTag(kLoginDoneAlertTag), nullptr);
+  EXPECT_EQ(AlertWithMessage(kLoginSuccessText), nullptr);
+  EXPECT_EQ(screen->statusLabel()->text(), "登录状态: 游客 在线");
+  EXPECT_TRUE(screen->waitingBox()->isHidden());
+  EXPECT_EQ(Navigation()->topViewController(), screen);
+  // The next login is reported again.
+  LogInAs(*screen, "li4", "654321");
 }
 
 TEST_F(AccountManagerTest, FailuresLeaveAGuestSession) {
@@ -299,6 +337,103 @@ TEST_F(AccountManagerTest, TheAccountPanelListsChoosesAndDeletes) {
   auto* form = dynamic_cast<RegisterViewController*>(Navigation()->topViewController());
   ASSERT_NE(form, nullptr);
   EXPECT_EQ(form->m_user()->text(), "wang5");
+}
+
+TEST_F(AccountManagerTest, APasswordIsKeptOnlyWhenAskedAndOnlyForItsOwner) {
+  LaunchAndLogIn();
+  // Lines come from the network threads too; the sink may outlive a failed assertion.
+  struct Lines {
+    std::mutex mutex;
+    std::vector<std::string> all;
+  };
+  auto lines = std::make_shared<Lines>();
+  foundation::setLogSink([lines](foundation::LogLevel, const std::string& line) {
+    std::lock_guard<std::mutex> hold(lines->mutex);
+    lines->all.push_back(line);
+  });
+  auto* screen = OpenAccount();
+  ASSERT_NE(screen, nullptr);
+  screen->setCloseAfterLogin(false);
+
+  // Switch off: the name is kept, the password nowhere; choosing the account asks for it.
+  screen->m_RememberSwitch()->setOn(false);
+  LogInAs(*screen, "wu6", "secret-off-1");
+  EXPECT_EQ(RequestField(Requests(Role::Auth, 144, 5).back(), 23), "secret-off-1");
+  EXPECT_TRUE(FilesHolding(documents(), "secret-off-1").empty());
+  EXPECT_EQ(SavedKey("loginname"), "wu6");
+  EXPECT_EQ(SavedKey("loginpwd"), "");
+  ASSERT_EQ(LoadStoredAccounts().size(), 1u);
+  EXPECT_EQ(AccountUser(LoadStoredAccounts()[0]), "wu6");
+  screen->selectAccountRow(0);
+  EXPECT_EQ(screen->m_password()->text(), "");
+
+  // Switch on: every file that holds it is its owner's only, and so is the folder.
+  screen->m_RememberSwitch()->setOn(true);
+  LogInAs(*screen, "zhao7", "secret-on-2");
+  auto holding = FilesHolding(documents(), "secret-on-2");
+  foundation::setLogSink({});
+  for (const std::string& line : lines->all) {
+    EXPECT_EQ(line.find("secret-off-1"), std::string::npos) << line;
+    EXPECT_EQ(line.find("secret-on-2"), std::string::npos) << line;
+  }
+  ASSERT_EQ(holding.size(), 2u);  // save.cfg and the stored accounts
+  for (const auto& [name, mode] : holding) EXPECT_EQ(mode, 0600u) << name;
+
+  const std::string fresh = documents() + "/made/by/client";
+  foundation::setDocumentsDir(fresh);
+  EXPECT_EQ(foundation::documentsDir(), fresh);
+  foundation::setDocumentsDir(documents());
+  EXPECT_EQ(ModeOf(fresh), 0700u);
+  EXPECT_EQ(ModeOf(documents() + "/made"), 0700u);
+}
+
+TEST_F(AccountManagerTest, PasswordsOfOlderFilesGoWhenTheSwitchWasOff) {
+  // Files of an older version: every password kept, readable by everyone.
+  foundation::Array records;
+  AddStoredAccount(records, MakeAccountRecord("zhao7", "kept-pw", true, "", 0, "", 0));
+  AddStoredAccount(records, MakeAccountRecord("wu6", "stale-pw", false, "", 0, "", 0));
+  ASSERT_TRUE(foundation::PropertyList::writeFile(documents() + "/" + kStoredAccountsFile,
+                                                  foundation::Value(records)));
+  {
+    std::ofstream out(documents() + "/save.cfg");
+    out << "[hq]\nloginname=wu6\nloginpwd=stale-pw\n";
+  }
+  ::chmod((documents() + "/save.cfg").c_str(), 0644);
+  ::chmod((documents() + "/" + kStoredAccountsFile).c_str(), 0644);
+  LaunchAndLogIn();
+  EXPECT_EQ(ModeOf(documents() + "/save.cfg"), 0600u);
+  auto* screen = OpenAccount();
+  ASSERT_NE(screen, nullptr);
+  EXPECT_TRUE(FilesHolding(documents(), "stale-pw").empty());
+  EXPECT_EQ(ModeOf(documents() + "/" + kStoredAccountsFile), 0600u);
+  auto kept = FilesHolding(documents(), "kept-pw");
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].second, 0600u);
+  EXPECT_EQ(LoadStoredAccounts().size(), 2u);
+}
+
+TEST_F(AccountManagerTest, NamesTheServerCannotReadGetTheirOwnMessage) {
+  LaunchAndLogIn();
+  auto* screen = OpenAccount();
+  ASSERT_NE(screen, nullptr);
+  struct Case {
+    const char* name;
+    const char* message;
+  } cases[] = {{"张三", kUserNameCharsText},
+               {"zhang😀", kUserNameCharsText},
+               {"zhang 3", kUserNameCharsText},
+               {"", kUserNameEmptyText}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Type(*screen, c.name, "123456");
+    screen->UserLogin();
+    EXPECT_TRUE(AlertWithMessage(c.message));
+    EXPECT_TRUE(screen->waitingBox()->isHidden());
+    ui::AlertView::dismissAll();
+  }
+  Settle();
+  EXPECT_TRUE(Requests(Role::Auth, 144, 5).empty());
+  EXPECT_TRUE(Requests(Role::Auth, 144, 13).empty());
 }
 
 TEST_F(AccountManagerTest, AnUnreadableFileGivesAnEmptyList) {

@@ -56,6 +56,20 @@ TEST_F(RegisterScreenTest, RegisterSendsOnceShowsTheServerTextAndAnyButtonPops) 
   EXPECT_FALSE(screen->isObserving());
 }
 
+TEST_F(RegisterScreenTest, ANameTheServerCannotReadIsRefusedHere) {
+  LaunchAndLogIn();
+  auto screen = PushRegister("张三😀");
+  screen->Register();
+  EXPECT_TRUE(AlertWithMessage(kUserNameCharsText));
+  ui::AlertView::dismissAll();
+  screen->GetPwd();
+  EXPECT_TRUE(AlertWithMessage(kUserNameCharsText));
+  EXPECT_TRUE(screen->waitingBox()->isHidden());
+  pump([] { return false; }, 0.2);
+  EXPECT_TRUE(Requests(Role::Auth, 144, 1).empty());
+  EXPECT_TRUE(Requests(Role::Auth, 144, 2).empty());
+}
+
 TEST_F(RegisterScreenTest, PasswordAndErrorAnswersKeepTheScreen) {
   LaunchAndLogIn();
   auto screen = PushRegister("");
@@ -181,6 +195,10 @@ TEST_F(LoginScreenTest, EmptyFieldsSendNothing) {
   login->setLoginInfo("", "");
   login->UserLogin();
   EXPECT_TRUE(AlertWithMessage(kUserNameEmptyText));
+  ui::AlertView::dismissAll();
+  login->setLoginInfo("弗兰克", "pw");
+  login->UserLogin();
+  EXPECT_TRUE(AlertWithMessage(kUserNameCharsText));
   ui::AlertView::dismissAll();
   login->setLoginInfo("frank", "");
   login->UserLogin();

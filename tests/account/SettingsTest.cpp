@@ -79,6 +79,36 @@ TEST_F(SettingsTest, MenuRowsFollowTheStoreIdentifierAndTheLogin) {
   EXPECT_NE(StoreReviewURL(123456789).find("&id=123456789"), std::string::npos);
 }
 
+// A row label takes the row's width and is cut only when the row cannot hold it and its detail.
+TEST_F(SettingsTest, RowLabelsAreWholeWhereTheRowHoldsThem) {
+  LaunchAndLogIn();
+  auto* settings = OpenSettings();
+  ASSERT_NE(settings, nullptr);
+  auto cellAt = [&](int section, int row) {
+    settings->tableView()->layoutIfNeeded();
+    auto* cell = settings->tableView()->cellForRowAtIndexPath(ui::IndexPath::forRow(row, section));
+    if (cell) cell->layoutIfNeeded();
+    return cell;
+  };
+  auto needs = [](ui::Label& label) { return label.sizeThatFits(gfx::Size(1e6, 40)).width; };
+  for (int row : {0, 1}) {
+    auto* cell = cellAt(0, row);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_GE(cell->textLabel()->frame().width(), needs(*cell->textLabel()))
+        << cell->textLabel()->text();
+  }
+  // A long user name in the detail: the row's own text stays whole, the detail is cut inside.
+  SetLoginInfo(std::string(49, 'u').c_str(), "pw");
+  settings->tableView()->reloadData();
+  auto* cell = cellAt(0, 0);
+  ASSERT_NE(cell, nullptr);
+  EXPECT_GE(cell->textLabel()->frame().width(), needs(*cell->textLabel()));
+  const gfx::Rect detail = cell->detailTextLabel()->frame();
+  EXPECT_GT(detail.width(), 0);
+  EXPECT_LT(detail.width(), needs(*cell->detailTextLabel()));
+  EXPECT_LE(detail.maxX(), cell->contentView()->bounds().width());
+}
+
 TEST_F(SettingsTest, RowsPushTheirScreens) {
   LaunchAndLogIn();
   auto* settings = OpenSettings();

@@ -1,11 +1,17 @@
 // The SMS verification view and the phone check screen against the test server.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
 #include "account/AccountUi.h"
 #include "account/SmsVerify.h"
 #include "account/TradeLoginViewController.h"
 #include "core/CDataCenter.h"
 #include "core/MDBF.h"
+#include "platform/foundation/Log.h"
 #include "tests/account/AccountScreenSupport.h"
 
 namespace {
@@ -144,6 +150,16 @@ class PhoneCheckTest : public SmsVerifyTest {
 
 TEST_F(PhoneCheckTest, NumberRulesCountdownAndTheCode) {
   LaunchAndLogIn();
+  // Every line logged while the screen works: the code is never among them, nor a missing image.
+  struct Lines {
+    std::mutex mutex;
+    std::vector<std::string> all;
+  };
+  auto lines = std::make_shared<Lines>();
+  foundation::setLogSink([lines](foundation::LogLevel, const std::string& line) {
+    std::lock_guard<std::mutex> hold(lines->mutex);
+    lines->all.push_back(line);
+  });
   auto outcome = std::make_shared<Outcome>();
   auto screen = Open(outcome);
   EXPECT_TRUE(outcome->isyz);
@@ -186,6 +202,11 @@ TEST_F(PhoneCheckTest, NumberRulesCountdownAndTheCode) {
   screen->YZBtnAction();
   EXPECT_TRUE(AlertWithMessage("验证成功"));
   EXPECT_EQ(VerdanAppDelegate::getSJHM(), "13912345678");
+  foundation::setLogSink({});
+  for (const std::string& line : lines->all) {
+    EXPECT_EQ(line.find(screen->smscodeArr().front()), std::string::npos) << line;
+    EXPECT_EQ(line.find("no image named"), std::string::npos) << line;
+  }
 
   // The countdown runs on after the screen went, then takes taps again.
   for (int i = 0; i < 59; ++i) advance(1.0);

@@ -1,6 +1,8 @@
 // The bank transfer screen, its notes and the trade screen against the test server's trade role.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "account/AccountUi.h"
 #include "account/BankAnswers.h"
 #include "account/TradeLoginViewController.h"
@@ -9,6 +11,8 @@
 #include "core/CSocket.h"
 #include "core/MDBF.h"
 #include "core/NetworkThreads.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/TableViewCell.h"
 #include "tests/account/AccountScreenSupport.h"
 
 namespace {
@@ -73,6 +77,21 @@ TEST_F(TransferTest, TheChainFillsListsRowsAndTheTransferableAmount) {
   EXPECT_TRUE(screen->waitingBox()->isHidden());
 }
 
+TEST_F(TransferTest, TheTransferableAmountAsksWithTheTradeLoginPassword) {
+  LaunchAndLogIn();
+  GetDataCenter().SetAccount("8800011000");
+  GetDataCenter().SetAccountPassword("second-text");
+  GetDataCenter().SetAssetPassword("trade-pw");
+  auto screen = Open(0);
+  auto asked = Requests(Role::Trade, 146, 45);
+  ASSERT_GE(asked.size(), 1u);
+  EXPECT_EQ(FieldIds(asked[0]), (std::vector<int>{1, 13, 6}));
+  EXPECT_EQ(RequestField(asked[0], 1), "8800011000");
+  EXPECT_EQ(RequestField(asked[0], 13), "trade-pw");
+  // The other trade requests carry the same slot as field 16.
+  EXPECT_EQ(RequestField(Requests(Role::Trade, 146, 40)[0], 16), "trade-pw");
+}
+
 TEST_F(TransferTest, PasswordRowsFollowTheChosenCurrency) {
   LaunchAndLogIn();
   auto in = Open(0);
@@ -125,7 +144,9 @@ TEST_F(TransferTest, ValidationConfirmationAndTheTransfer) {
                         {"111", "222", "", "请输入金额"},
                         {"111", "222", "0", "请输入金额"},
                         {"111", "222", "1.2.3", "请输入正确的金额"},
-                        {"111", "222", ".", "请输入正确的金额"}};
+                        {"111", "222", ".", "请输入正确的金额"},
+                        {"111", "222", "401..5", "请输入正确的金额"},
+                        {"111", "222", "12.345", "请输入正确的金额"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.amount + "/" + c.message);
     screen->bankPasswordField()->setText(c.bank);
@@ -247,6 +268,89 @@ TEST_F(TransferTest, ErrorsOldAnswersAndTheTimeOut) {
   EXPECT_TRUE(screen->waitingBox()->isHidden());
   EXPECT_EQ(GetCoreSocket(CoreConnection::Trade).NeedsConnect(), 1);
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+}
+
+// The asset table's columns fit the screen whole; a sideways drag over a row leaves it plain.
+TEST_F(TransferTest, AssetColumnsFitAndADragLeavesNoRowHighlighted) {
+  LaunchAndLogIn();
+  app->showBottomHurricaneLamp();
+  auto screen = Open(0);
+  Table_TableView* table = screen->assetTable();
+  table->layoutIfNeeded();
+  ui::TableView* rows = table->rightTableView();
+  ASSERT_NE(rows, nullptr);
+  rows->layoutIfNeeded();
+  ASSERT_FALSE(rows->visibleCells().empty());
+  const double screenRight = ui::Screen::main().bounds().width();
+  for (ui::TableViewCell* cell : rows->visibleCells()) {
+    std::vector<ui::Label*> labels;
+    std::function<void(ui::View&)> collect = [&](ui::View& v) {
+      if (auto* l = dynamic_cast<ui::Label*>(&v); l && !l->text().empty()) labels.push_back(l);
+      for (auto& sub : v.subviews()) collect(*sub);
+    };
+    collect(*cell);
+    ASSERT_GE(labels.size(), 5u);
+    for (ui::Label* label : labels) {
+      const gfx::Rect r = label->superview()->convertRectToView(label->frame(), nullptr);
+      EXPECT_LE(r.maxX(), screenRight + 0.5) << label->text();
+      EXPECT_GE(r.width() + 0.5, label->sizeThatFits(gfx::Size(1e6, r.height())).width *
+                                     (label->adjustsFontSizeToFitWidth() ? 0.5 : 1.0))
+          << label->text();
+    }
+  }
+  // The table ends above the ticker.
+  ui::View* ticker = app->window()->viewWithTag(kMarqueeViewTag);
+  ASSERT_TRUE(ticker && !ticker->isHidden());
+  const gfx::Rect frame = table->superview()->convertRectToView(table->frame(), nullptr);
+  EXPECT_LE(frame.maxY(), ticker->frame().y() + 0.5);
+
+  ui::TableViewCell* first = rows->cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0));
+  ASSERT_NE(first, nullptr);
+  const gfx::Rect at = first->superview()->convertRectToView(first->frame(), nullptr);
+  gfx::Point p(std::min(at.maxX(), screenRight) - 60, at.y() + at.height() / 2);
+  auto& application = ui::Application::shared();
+  application.sendTouch(ui::TouchPhase::Began, 0, p);
+  advance(0.3);
+  for (int step = 0; step < 10; ++step) {
+    p.x -= 8;
+    application.sendTouch(ui::TouchPhase::Moved, 0, p);
+    advance(0.02);
+  }
+  application.sendTouch(ui::TouchPhase::Ended, 0, p);
+  advance(0.6);
+  for (ui::TableView* t : {table->leftTableView(), rows}) {
+    if (!t) continue;
+    for (ui::TableViewCell* cell : t->visibleCells()) EXPECT_FALSE(cell->isHighlighted());
+    EXPECT_FALSE(t->indexPathForSelectedRow().has_value());
+  }
+}
+
+TEST_F(TransferTest, TheTradeMenuScrollsToItsLastRowAboveTheTicker) {
+  LaunchAndLogIn();
+  app->showBottomHurricaneLamp();
+  SetLoginInfo("zhang3", "123456");
+  auto trade = std::make_shared<TradeLoginViewController>();
+  Navigation()->pushViewController(trade, false);
+  ASSERT_TRUE(pump([&] { return trade->keyAgreed(); }));
+  ui::View* ticker = app->window()->viewWithTag(kMarqueeViewTag);
+  ASSERT_TRUE(ticker && !ticker->isHidden());
+  const double tickerTop = ticker->frame().y();
+  ui::TableView* table = trade->tableView();
+  table->layoutIfNeeded();
+  const gfx::Rect frame = table->superview()->convertRectToView(table->frame(), nullptr);
+  EXPECT_LE(frame.maxY(), tickerTop + 0.5);
+  EXPECT_GT(table->contentSize().height, table->bounds().height());
+
+  const auto last =
+      ui::IndexPath::forRow(static_cast<int>(TradeLoginViewController::rowTitles().size()) - 1, 0);
+  table->scrollToRowAtIndexPath(last, ui::TableViewScrollPosition::Bottom, false);
+  table->layoutIfNeeded();
+  const gfx::Rect row = table->convertRectToView(table->rectForRowAtIndexPath(last), nullptr);
+  EXPECT_LE(row.maxY(), tickerTop + 0.5);
+  EXPECT_GE(row.y(), frame.y());
+  auto* cell = table->cellForRowAtIndexPath(last);
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->textLabel()->text(), "手机验证");
 }
 
 TEST_F(TransferTest, TradeScreenRowsAndTheGuestNotice) {

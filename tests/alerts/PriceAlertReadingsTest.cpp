@@ -18,6 +18,9 @@ void Parse(const TableWriter& w, MDBF& t) {
 }
 
 TEST(PriceAlertCheck, EveryEdgeCaseOfTheThresholds) {
+  const std::string badRise = PriceAlertBadNumberText("涨价", 4);
+  const std::string badFall = PriceAlertBadNumberText("跌价", 4);
+  const std::string badChange = PriceAlertBadNumberText("涨跌幅", 2);
   struct Case {
     const char* what;
     bool rise, fall, change;
@@ -63,21 +66,21 @@ TEST(PriceAlertCheck, EveryEdgeCaseOfTheThresholds) {
       {"1.05 percent", false, false, true, "", "", "1.05", 100000, 0, "", 0, 0, 105, false},
       {"2.10 percent", false, false, true, "", "", "2.10", 100000, 0, "", 0, 0, 210, false},
       {"0.39 as a price", true, false, false, "0.39", "", "", 1000, 0, "", 3900, 0, 10000, false},
-      {"digits beyond four decimals are cut", true, false, false, "12.345678", "", "", 100000, 0,
-       "", 123456, 0, 10000, false},
-      {"digits beyond two decimals of the change are cut", false, false, true, "", "", "1.059", 0,
-       0, "", 0, 0, 105, false},
-      {"the leading number counts", true, false, false, "12.5.3", "", "", 100000, 0, "", 125000, 0,
-       10000, false},
+      {"digits beyond four decimals are refused", true, false, false, "12.345678", "", "", 100000,
+       0, badRise.c_str(), 0, 0, 0, false},
+      {"digits beyond two decimals of the change are refused", false, false, true, "", "", "1.059",
+       0, 0, badChange.c_str(), 0, 0, 0, false},
+      {"a second point is refused", true, false, false, "12.5.3", "", "", 100000, 0,
+       badRise.c_str(), 0, 0, 0, false},
       // Values beyond the 32-bit field get the field's input message.
-      {"rise beyond 32 bits", true, false, false, "214749", "", "", 100000, 0, kPriceAlertNoRise, 0,
+      {"rise beyond 32 bits", true, false, false, "214749", "", "", 100000, 0, badRise.c_str(), 0,
        0, 0, false},
       {"rise just within 32 bits", true, false, false, "214748.3647", "", "", 100000, 0, "",
        INT32_MAX, 0, 10000, false},
       {"fall beyond 32 bits", false, true, false, "", "99999999999999999999", "", 100000, 0,
-       kPriceAlertNoFall, 0, 0, 0, false},
+       badFall.c_str(), 0, 0, 0, false},
       {"change beyond 32 bits", false, false, true, "", "", "99999999999", 100000, 0,
-       kPriceAlertNoChangeText, 0, 0, 0, false},
+       kPriceAlertChangeHigh, 0, 0, 0, false},
       {"the no-value mark is no price", false, true, false, "", "1", "", INT32_MIN, INT32_MIN,
        kPriceAlertFallHigh, 0, 0, 0, false},
   };
@@ -104,6 +107,49 @@ TEST(PriceAlertCheck, EveryEdgeCaseOfTheThresholds) {
     EXPECT_EQ(up.change, c.upChange);
     EXPECT_EQ(up.remove, c.remove);
   }
+}
+
+TEST(PriceAlertCheck, TyposAreRefusedInEveryFieldAndNothingIsTaken) {
+  // A stock priced with two decimals.
+  for (const char* typo : {"401..5", "1.2.3", ".", "-1", "40.505", "4 0", "1e3", "+5"}) {
+    SCOPED_TRACE(typo);
+    for (int field = 0; field < 3; ++field) {
+      PriceAlertInput in;
+      in.now = 350000;
+      in.priceDecimals = 2;
+      (field == 0 ? in.riseOn : field == 1 ? in.fallOn : in.changeOn) = true;
+      (field == 0 ? in.riseText : field == 1 ? in.fallText : in.changeText) = typo;
+      PriceAlertUpload up;
+      up.rise = up.fall = up.change = -7;
+      const std::string message = CheckPriceAlertInput(in, &up);
+      EXPECT_EQ(message, field == 0   ? PriceAlertBadNumberText("涨价", 2)
+                         : field == 1 ? PriceAlertBadNumberText("跌价", 2)
+                                      : PriceAlertBadNumberText("涨跌幅", 2));
+      EXPECT_EQ(up.rise, -7);
+      EXPECT_EQ(up.change, -7);
+    }
+  }
+  PriceAlertInput in;
+  in.now = 350000;
+  in.priceDecimals = 2;
+  in.riseOn = true;
+  in.riseText = "";
+  PriceAlertUpload up;
+  EXPECT_EQ(CheckPriceAlertInput(in, &up), kPriceAlertNoRise);
+  in.riseText = "40.5";
+  in.fallOn = true;
+  in.fallText = "0.01";
+  in.changeOn = true;
+  in.changeText = ".5";
+  EXPECT_EQ(CheckPriceAlertInput(in, &up), "");
+  EXPECT_EQ(up.rise, 405000);
+  EXPECT_EQ(up.fall, 100);
+  EXPECT_EQ(up.change, 50);
+  // A Hong Kong price with three decimals takes the third.
+  in.priceDecimals = 3;
+  in.riseText = "40.505";
+  EXPECT_EQ(CheckPriceAlertInput(in, &up), "");
+  EXPECT_EQ(up.rise, 405050);
 }
 
 TEST(PriceAlertCheck, LadderAloneIsUploadedAndCheckedFieldsComeInOrder) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 #include "alerts/PriceNotificationModifySetting.h"
 #include "alerts/PriceNotificationSetting.h"
@@ -11,6 +13,7 @@
 #include "core/PriceAlertRequests.h"
 #include "core/QuoteCache.h"
 #include "core/QuoteFormat.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "platform/ui/Label.h"
 #include "shell/SharedTool.h"
@@ -286,6 +289,44 @@ TEST_F(PriceAlertSettings, StalledServerTimesOutAndTheNextRequestReconnects) {
       WaitFor([&] { return editor->requestCode(PriceNotificationSetting::kSlotGet) == -1; }));
   EXPECT_EQ(server->connectionCount(Role::PriceAlert), 1);
   EXPECT_TRUE(editor->switchAt(1)->isOn());
+}
+
+// The server drops a price-alert connection that stays idle (ten minutes): that is no error,
+// and the next request opens it again.
+TEST_F(PriceAlertSettings, AnIdleConnectionTheServerDropsIsNoErrorAndReopens) {
+  LoggedIn();
+  auto list = OpenList();
+  ASSERT_EQ(server->connectionCount(Role::PriceAlert), 1);
+  struct Lines {
+    std::mutex mutex;
+    std::vector<std::string> all;
+    bool has(const std::string& text) {
+      std::lock_guard<std::mutex> hold(mutex);
+      for (const std::string& line : all)
+        if (line.find(text) != std::string::npos) return true;
+      return false;
+    }
+  };
+  auto lines = std::make_shared<Lines>();
+  foundation::setLogSink([lines](foundation::LogLevel, const std::string& line) {
+    std::lock_guard<std::mutex> hold(lines->mutex);
+    lines->all.push_back(line);
+  });
+  advance(601);
+  const bool told =
+      WaitFor([&] { return lines->has("PriceNotificationSocket: closed by the server"); });
+  foundation::setLogSink({});
+  EXPECT_TRUE(told);
+  for (const std::string& line : lines->all) {
+    EXPECT_EQ(line.find("RecvData error"), std::string::npos) << line;
+    EXPECT_NE(line.rfind("!!!!!!!", 0), 0u) << line;
+  }
+
+  auto* editor = OpenEditor(*list, 0);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->requestCode(PriceNotificationSetting::kSlotGet), -1);
+  EXPECT_EQ(server->connectionCount(Role::PriceAlert), 1);
+  EXPECT_TRUE(AlertText().empty());
 }
 
 TEST_F(PriceAlertSettings, EditModeSwipeDeleteAndClearAll) {

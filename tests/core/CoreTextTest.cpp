@@ -185,3 +185,40 @@ TEST(CoreText, HKPriceStep) {
     EXPECT_EQ(HKPriceStep(c.price, false), c.down) << c.price;
   }
 }
+
+// The one reader of typed prices and amounts: typos are refused whole, never read in part.
+TEST(CoreText, ReadTypedDecimal) {
+  struct Case {
+    const char* text;
+    int decimals, scale;
+    bool ok;
+    int64_t value;
+  } cases[] = {
+      {"40.5", 2, 4, true, 405000},
+      {"0.01", 2, 4, true, 100},
+      {"40", 2, 2, true, 4000},
+      {"40.", 2, 2, true, 4000},
+      {".5", 2, 2, true, 50},
+      {"007", 0, 0, true, 7},
+      {"1234567.89", 2, 2, true, 123456789},
+      {"999999999999.99", 2, 2, true, 99999999999999},
+      {"401..5", 2, 4, false, 0},
+      {"1.2.3", 2, 4, false, 0},
+      {".", 2, 4, false, 0},
+      {"-1", 2, 4, false, 0},
+      {"", 2, 4, false, 0},
+      {"0.001", 2, 4, false, 0},
+      {" 1", 2, 4, false, 0},
+      {"1 ", 2, 4, false, 0},
+      {"1e5", 2, 4, false, 0},
+      {"+1", 2, 4, false, 0},
+      {"１２", 2, 4, false, 0},
+      {"1000000000001", 2, 2, false, 0},
+      {"1.5", 2, 1, false, 0},  // a scale below the decimals is refused
+  };
+  for (const Case& c : cases) {
+    int64_t value = -7;
+    EXPECT_EQ(ReadTypedDecimal(c.text, c.decimals, c.scale, &value), c.ok) << c.text;
+    EXPECT_EQ(value, c.ok ? c.value : -7) << c.text;
+  }
+}

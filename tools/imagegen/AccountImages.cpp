@@ -49,6 +49,15 @@ void AccountImages() {
     ctx.setFillColor(Color::white());
     ctx.fillEllipse(Rect(13.5, 17, 3, 3));
   });
+  // The phone check screen's own bar (it covers the navigation bar): the bars' blue.
+  Make("bg_menubar_1.png", Size(320, 44), [](Context& ctx) {
+    VerticalGradient(ctx, Rect(0, 0, 320, 44), Color::rgb255(38, 66, 102),
+                     Color::rgb255(18, 36, 62));
+    ctx.setFillColor(Color::rgb255(70, 100, 140));
+    ctx.fillRect(Rect(0, 0, 320, 1));
+    ctx.setFillColor(Color::rgb255(8, 18, 32));
+    ctx.fillRect(Rect(0, 43, 320, 1));
+  });
   // The login form's logos.
   Make("login_logo.png", Size(200, 60), [&](Context& ctx) {
     Mark(ctx, Rect(0, 2, 56, 56));
