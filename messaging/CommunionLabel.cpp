@@ -32,10 +32,18 @@ void CommunionLabel::needShowLabel() {
 void CommunionLabel::setFrame(const gfx::Rect& frame) {
   const double oldWidth = this->frame().width();
   ui::Label::setFrame(frame);
-  if (titleLabel_) titleLabel_->setFrame(gfx::Rect(0, 0, frame.width(), frame.height()));
-  // A new width (the cell's content view narrowed for the edit marks, or back) lays the picture
-  // out again at once; a new height waits for the host's setDrawType.
-  if (laidOut_ && frame.width() != oldWidth) setDrawType(drawType_);
+  if (!laidOut_) {
+    if (titleLabel_) titleLabel_->setFrame(gfx::Rect(0, 0, frame.width(), frame.height()));
+    return;
+  }
+  // Once laid out: a new width (the cell's content view narrowed for the edit marks, or back)
+  // lays the picture out again at once; otherwise the text keeps its rectangle (the content
+  // view's autoresizing sets the frame again) and a new height waits for the host's setDrawType.
+  if (frame.width() != oldWidth) {
+    setDrawType(drawType_);
+  } else if (titleLabel_) {
+    titleLabel_->setFrame(textRect());
+  }
 }
 
 gfx::Rect CommunionLabel::textRect() const {

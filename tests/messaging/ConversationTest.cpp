@@ -542,6 +542,8 @@ TEST_F(ConversationTest, EditModeMarksAndDeletesOnlyWhatStillMatches) {
     for (int row = 0; row < 3; ++row) {
       CommunionLabel* bubble = Bubble(view, row);
       ASSERT_NE(bubble, nullptr);
+      EXPECT_EQ(bubble->titleLabel()->frame(), bubble->textRect())
+          << when << " row " << row << ": text inside its bubble";
       for (const ui::View* part : {static_cast<const ui::View*>(bubble),
                                    static_cast<const ui::View*>(bubble->backgroundView()),
                                    static_cast<const ui::View*>(bubble->bottomView()),
@@ -553,6 +555,7 @@ TEST_F(ConversationTest, EditModeMarksAndDeletesOnlyWhatStillMatches) {
     }
   };
   inside("editing");
+  inside("editing, laid out again");
   EXPECT_GT(Bubble(view, 0)
                 ->bottomView()
                 ->convertRectToView(Bubble(view, 0)->bottomView()->bounds(), nullptr)
