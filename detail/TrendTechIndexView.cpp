@@ -162,6 +162,10 @@ int TrendTechIndexView::dayCount(int phase) const {
 
 void TrendTechIndexView::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
   ui::View::drawRect(ctx, rect);
+  pixels_.draw(ctx, bounds(), pictureKey(), [this](gfx::Context& c) { drawPicture(c); });
+}
+
+void TrendTechIndexView::drawPicture(gfx::Context& ctx) {
   DrawScaleValue(ctx);
   DrawBackground(ctx);
   if (!IsDrawTrendLine) return;

@@ -6,11 +6,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/ChartData.h"
 #include "core/StockData.h"
 #include "core/TrendIndicators.h"
 #include "platform/graphics/Color.h"
+#include "platform/graphics/PixelCache.h"
 #include "platform/ui/View.h"
 
 // What the sub-chart reads back from the trend chart. Each call answers false when the
@@ -101,9 +104,17 @@ class TrendTechIndexView : public ui::View {
   // Acts on a touch at `p`; true when it landed on a stored minute.
   bool touchAt(gfx::Point p, bool drag);
 
+  // The whole picture (what drawRect draws through its pixel cache), and everything it depends
+  // on and writes back, the delegate's days included (see PixelCache); a member the drawing
+  // comes to read goes into the key too.
+  void drawPicture(gfx::Context& ctx);
+  std::string pictureKey();
+
   std::weak_ptr<TrendTechIndexViewDelegate> _delegate;
   bool landscape_ = false;
   // Per-draw position of the day being drawn.
   double x0_ = 0;
   double step_ = 0;
+  gfx::PixelCache pixels_;
+  std::vector<tagLocalTrendData> keyDay_;
 };

@@ -2,6 +2,7 @@
 // from a new one. Every member the redraw reads goes in (the redraw writes nothing back).
 #include <algorithm>
 
+#include "detail/TrendTechIndexView.h"
 #include "detail/TrendlineView.h"
 #include "shell/VerdanAppDelegate.h"
 
@@ -41,5 +42,44 @@ std::string TrendlineView::pictureKey() const {
       PutBytes(key, m_trendcolordata[d], sizeof(tagLocalTrendData) * static_cast<size_t>(count));
     }
   }
+  return key;
+}
+
+// The indicator pane pulls its days from the chart while it draws: the key pulls the same days.
+std::string TrendTechIndexView::pictureKey() {
+  std::string key;
+  const gfx::Rect b = bounds();
+  for (double v : {b.width(), b.height()}) Put(key, v);
+  for (float v : {_drawWidth, _drawStartXCoor, _drawHeight, _drawBottomYCoor}) Put(key, v);
+  for (double v : {VolumeColor.r(), VolumeColor.g(), VolumeColor.b(), VolumeColor.a()}) Put(key, v);
+  Put(key, _drawIndexType);
+  Put(key, IsDrawTrendLine);
+  PutBytes(key, &m_stockdata, sizeof m_stockdata);
+  PutBytes(key, &_calcValue, sizeof _calcValue);
+  // Written by the main-force direction pane as it draws.
+  PutBytes(key, &m_CalcData, sizeof m_CalcData);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) {
+    const std::string font = app->littleFont().toString();
+    PutBytes(key, font.data(), font.size());
+  }
+  auto d = delegate();
+  Put(key, d != nullptr);
+  if (!d) return key;
+  keyDay_.resize(kTrendCapacity);
+  auto day = [&](bool raw, int phase) {
+    std::fill(keyDay_.begin(), keyDay_.end(), tagLocalTrendData{});
+    const bool ok = raw ? d->getTrendDataFromDelegate(keyDay_.data(), phase)
+                        : d->getTrendColorDataFromDelegate(keyDay_.data(), phase);
+    Put(key, ok);
+    if (ok) PutBytes(key, keyDay_.data(), sizeof(tagLocalTrendData) * keyDay_.size());
+    return ok;
+  };
+  // As the drawing asks: the cursor's day raw and as drawn, then the days drawn until one fails.
+  const int phase = _calcValue.nTouchPhase;
+  day(true, phase);
+  day(false, phase);
+  const int period = std::clamp(_calcValue.nTlineType, 0, 64);
+  for (int d2 = 0; d2 <= period; ++d2)
+    if (!day(false, d2)) break;
   return key;
 }

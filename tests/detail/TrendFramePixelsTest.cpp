@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/PlainTrend.h"
+#include "detail/TechIndexMoveView.h"
 #include "detail/TrendlineView.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Paths.h"
@@ -106,6 +107,49 @@ TEST_F(TrendFramePixelsTest, KeptFramesShowWhatAFreshChartShowsAfterEveryChange)
       program.draw(plainFrame.cairoContext().cairo(), *chart, 2);
       EXPECT_EQ(Differences(plainFrame.image(), fresh), 0);
     }
+  }
+}
+
+// The indicator pane pulls its days from the chart as it draws: a kept pane frame follows the
+// chart's points, the pane's cursor and its indicator, and puts back what drawing shows.
+TEST_F(TrendFramePixelsTest, KeptPaneFramesFollowTheChartsPoints) {
+  auto chart = TrendlineView::initWithFrame({0, 0, 320, 263});
+  Load(*chart, 200);
+  TrendTechIndexView* pane = chart->techIndexMoveView()->page(0);
+  ASSERT_NE(pane, nullptr);
+  for (int i = 0; i < 200; ++i) chart->m_trendcolordata[0][i].volume = 1 + (i * 13) % 40;
+  // The pane takes the chart's bounds and counts as the chart hands them on.
+  auto handOn = [&](int ruler) {
+    _TECHINDEX_CALC_VLAUE v{};
+    ASSERT_TRUE(chart->getCalcValueForDelegate(&v));
+    v.iRulerIndex = ruler;
+    pane->setCalcValue(v);
+  };
+  const std::vector<std::function<void()>> steps = {
+      [&] { handOn(-1); },
+      [&] { chart->m_trendcolordata[0][150].volume += 7; },
+      [&] { chart->m_trendcolordata[0][160].volume -= 5; },
+      [&] { handOn(120); },
+      [&] { pane->updateDrawIndexType(kTechAmount); },
+  };
+  gfx::ImageContext ic(pane->bounds().size, 2);
+  // The pane is not a whole number of points high: the frame clears the whole surface.
+  auto frame = [&] {
+    ic.context().clearRect(gfx::Rect(0, 0, 400, 400));
+    pane->drawRect(ic.context(), pane->bounds());
+    return ic.image();
+  };
+  gfx::Image before;
+  for (size_t k = 0; k < steps.size(); ++k) {
+    SCOPED_TRACE("step " + std::to_string(k));
+    steps[k]();
+    // The first frame after a change is drawn: it shows the change.
+    const gfx::Image drawn = frame();
+    if (k > 0) {
+      EXPECT_GT(Differences(drawn, before), 0);
+    }
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Differences(frame(), drawn), 0) << i;
+    before = drawn;
   }
 }
 
