@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <string>
 #include <cstring>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -394,9 +394,9 @@ TEST(FieldDisplay, NoValueMarkInAnyFieldShowsNoNumber) {
   for (uint32_t id = 0; id < kQuoteFields.size(); ++id) {
     const QuoteFieldDesc& f = kQuoteFields[id];
     if (f.value != QuoteValue::kI32 && f.value != QuoteValue::kI64) continue;
-    const std::vector<int64_t> marks =
-        f.value == QuoteValue::kI32 ? std::vector<int64_t>{kEmptyValue}
-                                    : std::vector<int64_t>{kEmptyValue, INT64_MIN};
+    const std::vector<int64_t> marks = f.value == QuoteValue::kI32
+                                           ? std::vector<int64_t>{kEmptyValue}
+                                           : std::vector<int64_t>{kEmptyValue, INT64_MIN};
     for (int64_t mark : marks) {
       tagLocalStockData r = Sample();
       auto* at = reinterpret_cast<uint8_t*>(&r) + f.member;
