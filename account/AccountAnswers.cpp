@@ -17,8 +17,10 @@ std::string FieldText(const MDBF& table, int id, int size) {
 bool ReadRegisterAnswer(const ReceiveRecordView& view, RegisterAnswer& out) {
   out = RegisterAnswer{};
   const PacketHeader& h = view.header;
-  if (h.MainType != 144 || h.PageID != kRegisterPageId) return false;
-  if (h.ChildType != 1 && h.ChildType != 2 && h.ChildType != 42) return false;
+  if (h.MainType != kMainTypeLogin || h.PageID != kRegisterPageId) return false;
+  if (h.ChildType != LoginChild::kRegister && h.ChildType != LoginChild::kGetPassword &&
+      h.ChildType != LoginChild::kTraderInfo)
+    return false;
   out.child = h.ChildType;
   if (h.isError()) {
     out.error = true;
@@ -27,7 +29,7 @@ bool ReadRegisterAnswer(const ReceiveRecordView& view, RegisterAnswer& out) {
   }
   MDBF table;
   if (table.Parse(view.body, view.bodyLen) >= 0) table.Seek(0);
-  if (out.child == 42) {
+  if (out.child == LoginChild::kTraderInfo) {
     out.title = table.GetNSString(30);
     out.message = table.GetNSString(27);
     out.hasPhone = table.GetFieldData(26) != nullptr;
@@ -41,7 +43,8 @@ bool ReadRegisterAnswer(const ReceiveRecordView& view, RegisterAnswer& out) {
 bool ReadQuoteLoginAnswer(const ReceiveRecordView& view, QuoteLoginAnswer& out) {
   out = QuoteLoginAnswer{};
   const PacketHeader& h = view.header;
-  if (h.MainType != 144 || h.ChildType != 7 || h.PageID != kLoginPageId || h.isError())
+  if (h.MainType != kMainTypeLogin || h.ChildType != LoginChild::kLoginHQ ||
+      h.PageID != kLoginPageId || h.isError())
     return false;
   MDBF table;
   if (table.Parse(view.body, view.bodyLen) >= 0) table.Seek(0);

@@ -48,7 +48,7 @@ AccountManager::AccountManager() {
 
 AccountManager::~AccountManager() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  if (alertView_) alertView_->clearTimer();
+  waiter_.cancel();
   if (accountSelectView_) accountSelectView_->removeFromSuperview();
   if (topgroundView_) topgroundView_->removeFromSuperview();
 }
@@ -114,11 +114,8 @@ void AccountManager::viewDidLoad() {
   accountSelectView_.reset();
   traderTypeSelectView_.reset();
 
-  alertView_ = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, 100, kWaitBoxW, kWaitBoxH));
-  alertView_->setAlertTextMsg(kLoginWaitingText);
-  alertView_->setDelegate(sharedAs<::AlertViewDelegate>(), kAccountTimeoutSeconds);
-  alertView_->hideAlertMsg();
-  view()->addSubview(alertView_);
+  waiter_.attach(*view(), gfx::Rect(kWaitBoxX, 100, kWaitBoxW, kWaitBoxH),
+                 weakAs<::AlertViewDelegate>(), kAccountTimeoutSeconds, kLoginWaitingText);
 
   if (ui::View* anchor = view()->viewWithTag(kAccountAnchorTag)) {
     gfx::Rect r = realView1_->frame();
@@ -208,16 +205,14 @@ void AccountManager::setLoginInfo(const std::string& user, const std::string& pa
 }
 
 void AccountManager::showLoginProcess(ui::Button* button) {
-  if (!alertView_) return;
   if (button)
-    alertView_->showAlertMsg(*button);
+    waiter_.show(*button);
   else
-    alertView_->showAlertMsg();
+    waiter_.show();
 }
 
 void AccountManager::hideWaiting() {
-  if (!alertView_) return;
-  alertView_->hideAlertMsg(*btnUserLogin_, *btnGuestLogin_);
+  if (waiter_.attached()) waiter_.end(*btnUserLogin_, *btnGuestLogin_);
 }
 
 // Steps 6 and 7 of a login: straight away for a guest session, after the broker logout of the
@@ -245,7 +240,7 @@ void AccountManager::setTraderTypeSelectView(std::shared_ptr<TraderTypeSelectVie
 }
 
 void AccountManager::UserLogin() {
-  if (!alertView_ || !alertView_->isHidden()) return;
+  if (waiter_.busy()) return;
   // Without a selector the session's broker and branch stay as they are.
   int brokerCode = GetDataCenter().GetTraderCode();
   int branchCode = GetDataCenter().GetTraderCode2();
@@ -282,7 +277,7 @@ void AccountManager::UserLogin() {
 }
 
 void AccountManager::GuestLogin() {
-  if (!alertView_ || !alertView_->isHidden()) return;
+  if (waiter_.busy()) return;
   quietLogin_ = false;
   showLoginProcess(nullptr);
   SetGuestLogin(1);
@@ -291,7 +286,7 @@ void AccountManager::GuestLogin() {
 }
 
 void AccountManager::RegisterAndGetPwd() {
-  if (!alertView_ || !alertView_->isHidden()) return;
+  if (waiter_.busy()) return;
   auto* navigation = navigationController();
   if (!navigation) return;
   auto screen = Extend::produceObject<RegisterViewController>("RegisterViewController");
@@ -304,7 +299,7 @@ void AccountManager::RegisterAndGetPwd() {
 }
 
 void AccountManager::btn_Logout() {
-  if (!alertView_ || !alertView_->isHidden()) return;
+  if (waiter_.busy()) return;
   ShowAlert(foundation::format("确认注销 %s 吗？注销之后，此账户将不再作为默认帐号自动登录.",
                                GetLoginUserName().c_str()),
             "账号注销", {"注销", "取消"}, kLogoutAlertTag, sharedAs<ui::AlertViewDelegate>());
@@ -362,8 +357,8 @@ void AccountManager::recvmsg(const foundation::Notification& notification) {
           }))
     return;
   const PacketHeader& h = view.header;
-  if (alertView_) alertView_->startRequestTimer();
-  if (h.ChildType == 7 && requestCodeRZ_ >= 0) {
+  waiter_.restartTimeOut();
+  if (h.ChildType == LoginChild::kLoginHQ && requestCodeRZ_ >= 0) {
     requestCodeRZ_ = -1;
     MDBF table;
     if (table.Parse(view.body, view.bodyLen) >= 0) table.Seek(0);
@@ -394,7 +389,7 @@ void AccountManager::recvmsg(const foundation::Notification& notification) {
       ShowAlert(notice, kNoticeTitle, {kAlertOK}, kLoginDoneAlertTag, delegate);
     return;
   }
-  if (h.ChildType == 13) {
+  if (h.ChildType == LoginChild::kLogoutYYB) {
     ResetAllCoreState();
     SetLoggedIn(0);
     Request_RenZhengLogin(false);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "account/TraderSelect.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Value.h"
 #include "platform/ui/AlertView.h"
@@ -18,8 +19,8 @@
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 #include "shell/ScreenRoles.h"
-#include "account/TraderSelect.h"
 #include "widgets/AlertView.h"
+#include "widgets/RequestWaiter.h"
 
 inline constexpr char kAccountTitle[] = "账号管理";
 inline constexpr int kAccountStatusTag = 20;
@@ -104,7 +105,7 @@ class AccountManager : public ui::ViewController,
   ui::Switch* m_RememberSwitch() const { return rememberSwitch_.get(); }
   ui::BarButtonItem* m_btnLogout() const { return btnLogout_.get(); }
   ui::Label* statusLabel();
-  AlertView* waitingBox() const { return alertView_.get(); }
+  AlertView* waitingBox() const { return waiter_.box(); }
   const foundation::Array& accounts() const { return accounts_; }
   ui::View* accountSelectView() const { return accountSelectView_.get(); }
   ui::View* topgroundView() const { return topgroundView_.get(); }
@@ -123,7 +124,7 @@ class AccountManager : public ui::ViewController,
 
   std::shared_ptr<ui::TextField> user_;
   std::shared_ptr<ui::TextField> password_;
-  std::shared_ptr<AlertView> alertView_;
+  RequestWaiter waiter_;
   std::shared_ptr<ui::Button> btnUserLogin_;
   std::shared_ptr<ui::Button> btnGuestLogin_;
   std::shared_ptr<ui::BarButtonItem> btnLogout_;

@@ -68,10 +68,10 @@ bool TakeLoginPageAnswer(const foundation::Notification& notification, ReceiveRe
     return false;
   }
   const PacketHeader& h = view.header;
-  if (h.MainType != 144 || h.PageID != kLoginPageId) return false;
+  if (h.MainType != kMainTypeLogin || h.PageID != kLoginPageId) return false;
   if (h.isError()) {
     hideWaiting();
-    if (h.ChildType == 5 || h.ChildType == 6 || h.ChildType == 7) onLoginRefused();
+    if (LoginChild::IsLogin(h.ChildType)) onLoginRefused();
     std::string text = view.errorText();
     if (!text.empty()) ShowMessageAlert(text);
     return false;

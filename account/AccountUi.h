@@ -13,18 +13,19 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/View.h"
+#include "shell/WaitingBox.h"
 #include "widgets/SmallBoxes.h"
 
-inline constexpr char kRequestWaitText[] = "正在请求，请等待...";
 inline constexpr char kLoginWaitingText[] = "正在登录，请等待...";
-inline constexpr char kTimeoutText[] = "请求超时，请确认网络通讯是否正常！";
+// The one time-out text of the waiting component.
+inline constexpr const char* kTimeoutText = kRequestTimeoutText;
 inline constexpr char kConnectFailText[] = "连接服务器失败！";
 inline constexpr char kInfoTitle[] = "信息";
 inline constexpr char kUserNameEmptyText[] = "用户名不能为空，请输入用户名！";
 inline constexpr char kUserNameCharsText[] = "用户名只能包含英文字母和数字";
 inline constexpr char kPasswordEmptyText[] = "密码不能为空，请输入密码！";
 inline constexpr char kNoticeTitle[] = "重要通告";
-inline constexpr int kAccountTimeoutSeconds = 30;
+inline constexpr int kAccountTimeoutSeconds = kRequestTimeoutSeconds;
 // The waiting box of the account forms.
 inline constexpr double kWaitBoxX = 90, kWaitBoxY = 360, kWaitBoxW = 140, kWaitBoxH = 65;
 

@@ -28,7 +28,6 @@ RegisterViewController::RegisterViewController() {
 
 RegisterViewController::~RegisterViewController() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  if (alertView_) alertView_->clearTimer();
 }
 
 void RegisterViewController::loadView() {
@@ -85,10 +84,8 @@ void RegisterViewController::viewDidLoad() {
   realViewOVSelf_->setHidden(false);
   realViewTrader_->setHidden(!usesTraderSelect_);
 
-  alertView_ = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, kWaitBoxY, kWaitBoxW, kWaitBoxH));
-  alertView_->setAlertTextMsg(kRequestWaitText);
-  alertView_->hideAlertMsg();
-  view()->addSubview(alertView_);
+  waiter_.attach(*view(), gfx::Rect(kWaitBoxX, kWaitBoxY, kWaitBoxW, kWaitBoxH), {}, 0,
+                 kRequestWaitingText);
 
   user_->setDelegate(sharedAs<ui::TextFieldDelegate>());
   if (!pendingUser_.empty()) user_->setText(pendingUser_);
@@ -114,7 +111,7 @@ void RegisterViewController::viewWillAppear(bool animated) {
 }
 
 void RegisterViewController::viewWillDisappear(bool animated) {
-  if (alertView_) alertView_->hideAlertMsg();
+  waiter_.end();
   ui::ViewController::viewWillDisappear(animated);
   stopObserving();
 }
@@ -155,11 +152,11 @@ void RegisterViewController::setDefaultQSMC(const std::string& brokerName, int b
 }
 
 void RegisterViewController::showLoginProcess() {
-  if (alertView_) alertView_->showAlertMsg();
+  waiter_.show();
 }
 
 void RegisterViewController::sendNamed(bool registering) {
-  if (!alertView_ || !alertView_->isHidden()) return;
+  if (waiter_.busy()) return;
   // An empty name goes to the server, which answers it; one it cannot read is refused here.
   if (!user_->text().empty() && accountui::UserNameProblem(user_->text())) {
     ShowMessageAlert(kUserNameCharsText);
@@ -184,7 +181,7 @@ void RegisterViewController::GetPwd() {
 }
 
 void RegisterViewController::ApplyContent() {
-  if (!alertView_ || !alertView_->isHidden()) return;
+  if (waiter_.busy()) return;
   // Without a selector in the slot the request names no broker or branch.
   int32_t broker = 0, branch = 0;
   if (traderTypeSelectView_) {
@@ -217,13 +214,13 @@ void RegisterViewController::recvmsg(const foundation::Notification& notificatio
   if (!ReceiveRecordView::From(notification, view)) return;
   RegisterAnswer answer;
   if (!ReadRegisterAnswer(view, answer)) return;
-  if (alertView_) alertView_->hideAlertMsg();
+  waiter_.end();
   std::weak_ptr<ui::AlertViewDelegate> delegate = sharedAs<ui::AlertViewDelegate>();
   if (answer.error) {
     if (!answer.text.empty()) ShowMessageAlert(answer.text);
     return;
   }
-  if (answer.child == 42) {
+  if (answer.child == LoginChild::kTraderInfo) {
     if (answer.hasPhone) phoneNumber_ = answer.phone;
     ShowAlert(answer.message, answer.title, {"取消", "呼叫"}, kBrokerInfoAlertTag, delegate);
     return;
@@ -233,7 +230,7 @@ void RegisterViewController::recvmsg(const foundation::Notification& notificatio
 
 void RegisterViewController::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {
   if (alert.tag() == kRegisterInfoAlertTag) {
-    if (alertView_) alertView_->hideAlertMsg();
+    waiter_.end();
     stopObserving();
     if (auto* navigation = navigationController()) navigation->popViewControllerAnimated(true);
     return;

@@ -6,14 +6,15 @@
 #include <memory>
 #include <string>
 
+#include "account/TraderSelect.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/View.h"
 #include "platform/ui/ViewController.h"
-#include "account/TraderSelect.h"
 #include "widgets/AlertView.h"
+#include "widgets/RequestWaiter.h"
 
 inline constexpr char kRegisterTitle[] = "用户注册/密码获取";
 inline constexpr int kRegisterInfoAlertTag = 101;
@@ -58,7 +59,7 @@ class RegisterViewController : public ui::ViewController,
   ui::View* realViewTraderSelect() const { return realViewTraderSelect_.get(); }
   ui::Button* getPassBtn() const { return getPassBtn_.get(); }
   ui::Button* registerBtn() const { return registerBtn_.get(); }
-  AlertView* waitingBox() const { return alertView_.get(); }
+  AlertView* waitingBox() const { return waiter_.box(); }
   const std::string& phoneNumber() const { return phoneNumber_; }
   bool isObserving() const { return observing_; }
 
@@ -68,7 +69,7 @@ class RegisterViewController : public ui::ViewController,
   void stopObserving();
 
   std::shared_ptr<ui::TextField> user_;
-  std::shared_ptr<AlertView> alertView_;
+  RequestWaiter waiter_;
   std::string phoneNumber_;
   std::shared_ptr<ui::View> realViewOVSelf_;
   std::shared_ptr<ui::View> realViewTrader_;

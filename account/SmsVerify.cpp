@@ -37,20 +37,7 @@ void ShowErrorText(const ReceiveRecordView& view) {
   if (!text.empty()) ShowMessageAlert(text);
 }
 
-std::string Ascii(const ui::TextField* field) {
-  char text[100] = {0};
-  GetTextFieldCString(field, text, sizeof text);
-  return text;
-}
-
 }  // namespace
-
-std::string CutUtf8Text(const std::string& text, size_t bytes) {
-  if (text.size() <= bytes) return text;
-  size_t n = bytes;
-  while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-  return text.substr(0, n);
-}
 
 bool TakeSmsCode(const ReceiveRecordView& view, std::string* code) {
   // An error answer carries UTF-16 text, not a table.
@@ -82,7 +69,7 @@ UserVerifyView::UserVerifyView(const gfx::Rect& frame) : ui::View(frame) {}
 
 UserVerifyView::~UserVerifyView() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  if (alertView_) alertView_->clearTimer();
+  waiter_.cancel();
   if (successTimer_) successTimer_->invalidate();
 }
 
@@ -135,11 +122,9 @@ void UserVerifyView::build() {
   editCode_->setDelegate(sharedAs<ui::TextFieldDelegate>());
 
   // The steps of the interface file's loading.
-  alertView_ = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, 160, kWaitBoxW, kWaitBoxH));
-  alertView_->setDelegate(sharedAs<::AlertViewDelegate>(), GetDataCenter().GetRequestTimeout());
-  alertView_->setAlertTextMsg(kRequestWaitText);
-  alertView_->hideAlertMsg();
-  addSubview(alertView_);
+  waiter_.attach(*this, gfx::Rect(kWaitBoxX, 160, kWaitBoxW, kWaitBoxH),
+                 weakAs<::AlertViewDelegate>(), GetDataCenter().GetRequestTimeout(),
+                 kRequestWaitingText);
   addLoginObserver();
   autoVerify_ = false;
   editPhoneNumber_->becomeFirstResponder();
@@ -156,22 +141,22 @@ void UserVerifyView::addLoginObserver() {
 
 void UserVerifyView::removeLoginObserver() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  if (alertView_) alertView_->hideAlertMsg();
+  waiter_.end();
 }
 
 void UserVerifyView::BtnClick_GetCode() {
-  if (!alertView_->isHidden()) return;
+  if (waiter_.busy()) return;
   if (editPhoneNumber_->text().empty()) {
     ShowMessageAlert("请输入手机号");
     return;
   }
-  const std::string phone = Ascii(editPhoneNumber_.get());
-  alertView_->showAlertMsg();
+  const std::string phone = GetTextFieldAscii(editPhoneNumber_.get());
+  waiter_.show();
   requestCode_[1] = MakeRequest_VerifyCode(GlobalTradeRequest(), phone.c_str(), kClientVersionText);
 }
 
 void UserVerifyView::BtnClick_Verify() {
-  if (!alertView_->isHidden()) return;
+  if (waiter_.busy()) return;
   if (editPhoneNumber_->text().empty()) {
     ShowMessageAlert("请输入手机号");
     return;
@@ -180,9 +165,9 @@ void UserVerifyView::BtnClick_Verify() {
     ShowMessageAlert("请输入通讯密码");
     return;
   }
-  const std::string phone = Ascii(editPhoneNumber_.get());
-  const std::string code = Ascii(editCode_.get());
-  alertView_->showAlertMsg();
+  const std::string phone = GetTextFieldAscii(editPhoneNumber_.get());
+  const std::string code = GetTextFieldAscii(editCode_.get());
+  waiter_.show();
   autoVerify_ = false;
   requestCode_[0] =
       MakeRequest_Verify(GlobalTradeRequest(), phone.c_str(), code.c_str(), kClientVersionText);
@@ -191,7 +176,7 @@ void UserVerifyView::BtnClick_Verify() {
 void UserVerifyView::autoVerify() {
   addLoginObserver();
   autoVerify_ = true;
-  alertView_->showAlertMsg();
+  waiter_.show();
   const std::string phone = GetDataCenter().GetPhoneNumber();
   const std::string code = GetDataCenter().GetVerifyCode();
   requestCode_[0] =
@@ -204,7 +189,7 @@ void UserVerifyView::verifyReturn(bool result) {
 }
 
 void UserVerifyView::handleTimeoutRequest() {
-  alertView_->hideAlertMsg();
+  waiter_.end();
   autoVerify_ = false;
   GetDataCenter().SetPhoneNumber("");
   GetDataCenter().SetVerifyCode("");
@@ -215,19 +200,21 @@ void UserVerifyView::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
   const PacketHeader& h = view.header;
-  if (h.MainType != 144 || (h.ChildType != 20 && h.ChildType != 21)) return;
-  alertView_->hideAlertMsg();
+  if (h.MainType != kMainTypeLogin ||
+      (h.ChildType != LoginChild::kSmsVerify && h.ChildType != LoginChild::kSmsVerifyCode))
+    return;
+  waiter_.end();
   if (h.isError()) {
     ShowErrorText(view);
     return;
   }
-  const int code = h.RequestCode & 0x3FFF;
-  if (h.ChildType == 21 && code == requestCode_[1]) {
+  const int code = view.requestCode();
+  if (h.ChildType == LoginChild::kSmsVerifyCode && code == requestCode_[1]) {
     requestCode_[1] = -1;
     ShowAlertMessage(VerifyAnswerText(view), kInfoTitle);
     return;
   }
-  if (h.ChildType == 20 && code == requestCode_[0]) {
+  if (h.ChildType == LoginChild::kSmsVerify && code == requestCode_[0]) {
     requestCode_[0] = -1;
     GetDataCenter().SetStatus(1);
     if (autoVerify_) {
@@ -385,7 +372,7 @@ void MessageViewController::getNumberAction() {
   Countdowns().push_back(timer);
   getNumberBtn_->setUserInteractionEnabled(false);
   // The number as UTF-8, at most 20 bytes, whole characters.
-  sjhm_ = CutUtf8Text(phone, kPhoneBytes);
+  sjhm_ = foundation::utf8Prefix(phone, kPhoneBytes);
   request();
 }
 
@@ -416,9 +403,9 @@ void MessageViewController::recvmsg(const foundation::Notification& notification
   foundation::logInfo("msg.head.ChildType:%d m_RequestCode[1]:%d  msg.head.PackageNo:%d "
                       "msg.head.PackageNum:%d",
                       h.ChildType, requestCode_[1], h.PackageNo, h.PackageNum);
-  if (h.MainType != 146) return;
-  const int code = h.RequestCode & 0x3FFF;
-  if (h.ChildType == 0) {
+  if (h.MainType != kMainTypeTrade) return;
+  const int code = view.requestCode();
+  if (h.ChildType == TradeChild::kSessionKey) {
     if (h.isError()) {
       ShowErrorText(view);
       return;
@@ -429,7 +416,7 @@ void MessageViewController::recvmsg(const foundation::Notification& notification
     requestCode_[1] = MakeRequest_146_253(GlobalTradeRequest(), sjhm_.c_str());
     return;
   }
-  if (h.ChildType == 253 && code == requestCode_[1]) {
+  if (h.ChildType == TradeChild::kPhoneBind && code == requestCode_[1]) {
     requestCode_[1] = -1;
     smscodeArr_.clear();
     // An answer without the code keeps none.

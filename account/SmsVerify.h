@@ -17,6 +17,7 @@
 #include "platform/ui/View.h"
 #include "widgets/AlertView.h"
 #include "widgets/BaseControllers.h"
+#include "widgets/RequestWaiter.h"
 
 inline constexpr char kPhoneCheckTitle[] = "手机验证";
 inline constexpr char kGetCodeTitle[] = "获取验证码";
@@ -38,8 +39,6 @@ class TradeVerifyDelegate {
   virtual void ISYZ(bool yes) { (void)yes; }
 };
 
-// At most `bytes` bytes of UTF-8 text, cut before a character that does not fit whole.
-std::string CutUtf8Text(const std::string& text, size_t bytes);
 struct ReceiveRecordView;
 // The code of a 146/253 answer (field 21); false for an error answer or one without the field.
 bool TakeSmsCode(const ReceiveRecordView& view, std::string* code);
@@ -71,7 +70,7 @@ class UserVerifyView : public ui::View, public ::AlertViewDelegate, public ui::T
 
   ui::TextField* phoneField() const { return editPhoneNumber_.get(); }
   ui::TextField* codeField() const { return editCode_.get(); }
-  AlertView* waitingBox() const { return alertView_.get(); }
+  AlertView* waitingBox() const { return waiter_.box(); }
   int requestCode(int slot) const { return requestCode_[static_cast<size_t>(slot)]; }
 
  private:
@@ -82,7 +81,7 @@ class UserVerifyView : public ui::View, public ::AlertViewDelegate, public ui::T
   std::shared_ptr<ui::View> realView_;
   std::shared_ptr<ui::TextField> editPhoneNumber_;
   std::shared_ptr<ui::TextField> editCode_;
-  std::shared_ptr<AlertView> alertView_;
+  RequestWaiter waiter_;
   bool autoVerify_ = false;
   std::array<int, 2> requestCode_{-1, -1};
   std::shared_ptr<foundation::Timer> successTimer_;

@@ -60,7 +60,6 @@ SystemSetting::SystemSetting() {
 
 SystemSetting::~SystemSetting() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  if (alertView_) alertView_->clearTimer();
 }
 
 void SystemSetting::viewDidLoad() {
@@ -73,11 +72,8 @@ void SystemSetting::viewDidLoad() {
   tableView_->setBackgroundColor(gfx::Color::rgb255(214, 218, 224));
   tableView_->setScrollEnabled(false);
   view()->addSubview(tableView_);
-  alertView_ = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, 260, kWaitBoxW, kWaitBoxH));
-  alertView_->setDelegate(sharedAs<::AlertViewDelegate>(), kAccountTimeoutSeconds);
-  alertView_->setAlertTextMsg(kLoginWaitingText);
-  alertView_->hideAlertMsg();
-  view()->addSubview(alertView_);
+  waiter_.attach(*view(), gfx::Rect(kWaitBoxX, 260, kWaitBoxW, kWaitBoxH),
+                 weakAs<::AlertViewDelegate>(), kAccountTimeoutSeconds, kLoginWaitingText);
 }
 
 void SystemSetting::viewWillAppear(bool animated) {
@@ -160,9 +156,8 @@ void SystemSetting::alertViewClickedButtonAtIndex(ui::AlertView& alert, int butt
 }
 
 void SystemSetting::handleTimeoutRequest() {
-  alertView_->hideAlertMsg();
   ResetAllCoreState();
-  ShowMessageAlert(kTimeoutText);
+  waiter_.timedOut();
 }
 
 void SystemSetting::addLoginObserver() {
@@ -182,28 +177,28 @@ void SystemSetting::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
   if (view.status == kReceiveStatusConnectFailed) {
-    alertView_->hideAlertMsg();
+    waiter_.end();
     ResetAllCoreState();
     foundation::NotificationCenter::defaultCenter().post("login_fail");
     ShowAlertMessage("", kConnectFailText);
   }
   const PacketHeader& h = view.header;
-  if (h.MainType != 144 || h.PageID != kLoginPageId) return;
+  if (h.MainType != kMainTypeLogin || h.PageID != kLoginPageId) return;
   if (h.isError()) {
-    alertView_->hideAlertMsg();
-    if (h.ChildType == 5 || h.ChildType == 6 || h.ChildType == 7) ResetAllCoreState();
+    waiter_.end();
+    if (LoginChild::IsLogin(h.ChildType)) ResetAllCoreState();
     std::string text = view.errorText();
     if (!text.empty()) ShowMessageAlert(text);
     return;
   }
-  if (h.ChildType != 7) return;
+  if (h.ChildType != LoginChild::kLoginHQ) return;
   QuoteLoginAnswer answer;
   ReadQuoteLoginAnswer(view, answer);
   if (!answer.accepted) {
-    alertView_->startRequestTimer();
+    waiter_.restartTimeOut();
     return;
   }
-  alertView_->hideAlertMsg();
+  waiter_.end();
   std::weak_ptr<ui::AlertViewDelegate> delegate = sharedAs<ui::AlertViewDelegate>();
   if (answer.notice.empty())
     ShowAlert("登录成功", "", {kAlertOK}, kSettingsLoginAlertTag, delegate);
@@ -267,7 +262,6 @@ YourSuggestion::YourSuggestion() {
 
 YourSuggestion::~YourSuggestion() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  if (alertView_) alertView_->clearTimer();
 }
 
 void YourSuggestion::loadView() {
@@ -310,11 +304,8 @@ void YourSuggestion::viewDidLoad() {
   }));
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(submit_));
 
-  alertView_ = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, 100, kWaitBoxW, kWaitBoxH));
-  alertView_->setDelegate(sharedAs<::AlertViewDelegate>(), kAccountTimeoutSeconds);
-  alertView_->setAlertTextMsg(kSendingText);
-  alertView_->hideAlertMsg();
-  view()->addSubview(alertView_);
+  waiter_.attach(*view(), gfx::Rect(kWaitBoxX, 100, kWaitBoxW, kWaitBoxH),
+                 weakAs<::AlertViewDelegate>(), kAccountTimeoutSeconds, kRequestSendingText);
 }
 
 void YourSuggestion::viewDidAppear(bool animated) {
@@ -329,13 +320,13 @@ void YourSuggestion::viewDidAppear(bool animated) {
 }
 
 void YourSuggestion::viewWillDisappear(bool animated) {
-  alertView_->hideAlertMsg();
+  waiter_.end();
   ui::ViewController::viewWillDisappear(animated);
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
 }
 
 void YourSuggestion::ButtonAction() {
-  if (!alertView_ || !alertView_->isHidden()) return;
+  if (waiter_.busy()) return;
   const std::string text = textView_->text();
   if (text.empty()) {
     ShowMessageAlert(kSuggestionEmptyText);
@@ -350,7 +341,7 @@ void YourSuggestion::ButtonAction() {
     ShowMessageAlert(kSuggestionTooLongText);
     return;
   }
-  alertView_->showAlertMsg();
+  waiter_.show();
 }
 
 bool YourSuggestion::textViewShouldChangeTextInRange(ui::TextView&, ui::TextRange,
@@ -367,8 +358,9 @@ bool YourSuggestion::textFieldShouldReturn(ui::TextField& field) {
 void YourSuggestion::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.header.MainType != 145 || view.header.ChildType != 94) return;
-  alertView_->hideAlertMsg();
+  if (view.header.MainType != kMainTypeQuote || view.header.ChildType != QuoteChild::kSuggestion)
+    return;
+  waiter_.end();
   if (view.header.isError()) {
     std::string text = view.errorText();
     if (!text.empty()) ShowMessageAlert(text);
@@ -382,6 +374,5 @@ void YourSuggestion::recvmsg(const foundation::Notification& notification) {
 }
 
 void YourSuggestion::handleTimeoutRequest() {
-  alertView_->hideAlertMsg();
-  ShowMessageAlert(kTimeoutText);
+  waiter_.timedOut();
 }

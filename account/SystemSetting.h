@@ -13,6 +13,7 @@
 #include "platform/ui/TextView.h"
 #include "platform/ui/ViewController.h"
 #include "widgets/AlertView.h"
+#include "widgets/RequestWaiter.h"
 
 inline constexpr char kSettingsTitle[] = "系统";
 inline constexpr char kAboutTitle[] = "关于我们";
@@ -25,7 +26,6 @@ inline constexpr char kRatingQuestion[] =
 inline constexpr char kStoreReviewHost[] = "store.verdan.example";
 inline constexpr char kSuggestionEmptyText[] = "请输入您的意见或建议";
 inline constexpr char kSuggestionTooLongText[] = "意见或建议太长，请删减后再提交";
-inline constexpr char kSendingText[] = "正在发送，请等待...";
 inline constexpr char kProductLine[] = "Verdan for iPhone";
 
 std::string StoreReviewURL(int64_t storeId);
@@ -59,13 +59,13 @@ class SystemSetting : public ui::ViewController,
   void returnBtn() {}
 
   ui::TableView* tableView() const { return tableView_.get(); }
-  AlertView* waitingBox() const { return alertView_.get(); }
+  AlertView* waitingBox() const { return waiter_.box(); }
   // The account row's detail text as shown now.
   static std::string AccountDetailText();
 
  private:
   std::shared_ptr<ui::TableView> tableView_;
-  std::shared_ptr<AlertView> alertView_;
+  RequestWaiter waiter_;
 };
 
 class AboutUS : public ui::ViewController {
@@ -100,11 +100,11 @@ class YourSuggestion : public ui::ViewController,
   ui::TextView* textView() const { return textView_.get(); }
   ui::TextField* contactText() const { return contactText_.get(); }
   ui::Button* submitButton() const { return submit_.get(); }
-  AlertView* waitingBox() const { return alertView_.get(); }
+  AlertView* waitingBox() const { return waiter_.box(); }
 
  private:
   std::shared_ptr<ui::TextView> textView_;
-  std::shared_ptr<AlertView> alertView_;
+  RequestWaiter waiter_;
   std::shared_ptr<ui::TextField> contactText_;
   std::shared_ptr<ui::Button> submit_;
 };

@@ -140,8 +140,8 @@ void TradeLoginViewController::requestSessionKey() {
 void TradeLoginViewController::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.status != kReceiveStatusPacket || view.header.MainType != 146 ||
-      view.header.ChildType != 0 || (view.header.RequestCode & 0x3FFF) != keyCode_)
+  if (view.status != kReceiveStatusPacket || view.header.MainType != kMainTypeTrade ||
+      view.header.ChildType != TradeChild::kSessionKey || view.requestCode() != keyCode_)
     return;
   keyCode_ = -1;
   if (view.header.isError()) {

@@ -12,9 +12,9 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/GestureRecognizer.h"
-#include "platform/ui/Screen.h"
 #include "platform/ui/TableViewCell.h"
 #include "shell/Extend.h"
+#include "shell/ScreenMetrics.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
 
@@ -148,8 +148,7 @@ void TraderSelectViewController::viewDidLoad() {
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(MakeRefreshButton([weak] {
     if (auto me = weak.lock()) me->DataRefresh();
   })));
-  tableView_ =
-      ui::TableView::create(gfx::Rect(0, 0, 320, ui::Screen::main().bounds().height() - 108));
+  tableView_ = ui::TableView::create(gfx::Rect(0, 0, 320, ScreenContentHeight()));
   tableView_->setBackgroundColor(gfx::Color::white());
   tableView_->setDelegate(sharedAs<ui::TableViewDelegate>());
   tableView_->setDataSource(sharedAs<ui::TableViewDataSource>());
@@ -194,7 +193,9 @@ void TraderSelectViewController::DataRefresh() {
 void TraderSelectViewController::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.header.MainType != 144 || (view.header.ChildType != 40 && view.header.ChildType != 41))
+  if (view.header.MainType != kMainTypeLogin ||
+      (view.header.ChildType != LoginChild::kTraderList &&
+       view.header.ChildType != LoginChild::kTraderBranches))
     return;
   NetworkActivity(false);
   requestCode_ = -1;
@@ -268,7 +269,7 @@ void TraderInfoController::viewDidLoad() {
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(MakeRefreshButton([weak] {
     if (auto me = weak.lock()) me->DataRefresh();
   })));
-  auto web = ui::WebView::create(gfx::Rect(0, 0, 320, ui::Screen::main().bounds().height() - 108));
+  auto web = ui::WebView::create(gfx::Rect(0, 0, 320, ScreenContentHeight()));
   web->setBackgroundColor(gfx::Color::black());
   web->setDelegate(sharedAs<ui::WebViewDelegate>());
   web->setTag(kTraderInfoWebTag);
@@ -310,7 +311,8 @@ void TraderInfoController::DataRefresh() {
 void TraderInfoController::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.header.MainType != 144 || view.header.ChildType != 42) return;
+  if (view.header.MainType != kMainTypeLogin || view.header.ChildType != LoginChild::kTraderInfo)
+    return;
   requestCode_ = -1;
   NetworkActivity(false);
   if (view.header.isError()) {

@@ -45,10 +45,6 @@ UIHKTransferViewController::UIHKTransferViewController() {
 UIHKTransferViewController::~UIHKTransferViewController() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   foundation::NotificationCenter::defaultCenter().removeObserversOf(&tradeLoginObserver_);
-  if (_alertView) {
-    _alertView->hideAlertMsg();
-    _alertView->clearTimer();
-  }
 }
 
 bool UIHKTransferViewController::readTransferTableConfig() {
@@ -56,7 +52,15 @@ bool UIHKTransferViewController::readTransferTableConfig() {
   if (ini.Load(foundation::bundlePath(kTransferConfigFile).c_str()) != 0) {
     foundation::logError("!!!!!!!transfer: no %s in the bundle", kTransferConfigFile);
   }
-  return readQueryTableConfig(kTransferConfigSection, &ini);
+  if (!readQueryTableConfig(kTransferConfigSection, &ini)) return false;
+  // The columns fill the screen less a margin, so that the right-aligned amounts of the last
+  // column do not run into the screen's edge and read as cut.
+  constexpr double kRightMargin = 8;
+  double sum = 0;
+  for (double w : _tableItemWidthArray) sum += w;
+  if (sum > kScreenWidth - kRightMargin && sum < kScreenWidth + 1)
+    for (double& w : _tableItemWidthArray) w *= (kScreenWidth - kRightMargin) / sum;
+  return true;
 }
 
 void UIHKTransferViewController::loadView() {
@@ -199,12 +203,9 @@ void UIHKTransferViewController::viewDidLoad() {
   _tableTableView->setRefreshStatusTextColor(gfx::Color::grey(0.8, 0.8));
   view()->addSubview(_tableTableView);
 
-  _alertView = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, 150, kWaitBoxW, kWaitBoxH));
-  _alertView->setDelegate(sharedAs<::AlertViewDelegate>(),
-                          static_cast<int>(GetDataCenter().GetRequestTimeout()));
-  _alertView->setAlertTextMsg(kRequestWaitText);
-  _alertView->hideAlertMsg();
-  view()->addSubview(_alertView);
+  waiter_.attach(*view(), gfx::Rect(kWaitBoxX, 150, kWaitBoxW, kWaitBoxH),
+                 weakAs<::AlertViewDelegate>(),
+                 static_cast<int>(GetDataCenter().GetRequestTimeout()), kRequestWaitingText);
   adjustPosition(m_nCurrentPwdFlag);
 }
 
@@ -230,17 +231,15 @@ void UIHKTransferViewController::viewWillDisappear(bool animated) {
 }
 
 void UIHKTransferViewController::showWaiting() {
-  if (!_alertView) return;
-  view()->bringSubviewToFront(_alertView.get());
-  _alertView->showAlertMsg();
+  waiter_.show();
 }
 
 void UIHKTransferViewController::hideWaiting() {
-  if (_alertView) _alertView->hideAlertMsg();
+  waiter_.end();
 }
 
 void UIHKTransferViewController::DataRefresh() {
-  if (!_alertView || !_alertView->isHidden()) return;
+  if (waiter_.busy()) return;
   showWaiting();
   requestAssetInfo();
 }
@@ -252,8 +251,8 @@ void UIHKTransferViewController::requestAssetInfo(int start) {
 }
 
 void UIHKTransferViewController::requestBankInfo() {
-  m_RequestCode[kBankInfo] =
-      MakeRequest_BankInfo(GlobalTradeRequest(), 0, 40, 0, kBankInfoCount, "", kBankFields, 146);
+  m_RequestCode[kBankInfo] = MakeRequest_BankInfo(GlobalTradeRequest(), 0, TradeChild::kBankInfo, 0,
+                                                  kBankInfoCount, "", kBankFields, kMainTypeTrade);
 }
 
 void UIHKTransferViewController::requestCanTransferInfo() {
@@ -278,7 +277,7 @@ void UIHKTransferViewController::resetContent() {
 }
 
 void UIHKTransferViewController::transferButton() {
-  if (!_alertView || !_alertView->isHidden()) return;
+  if (waiter_.busy()) return;
   const int bankSide = BankSideValue(m_nCurrentPwdFlag, m_transferType);
   if (m_transferType == 2) {
     if (bankSide == 3) {
@@ -374,11 +373,11 @@ bool UIHKTransferViewController::takeAnswer(const ReceiveRecordView& view, MDBF&
 void UIHKTransferViewController::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.status != kReceiveStatusPacket || view.header.MainType != 146) return;
+  if (view.status != kReceiveStatusPacket || view.header.MainType != kMainTypeTrade) return;
   const int child = view.header.ChildType;
-  const int code = view.header.RequestCode & 0x3FFF;
+  const int code = view.requestCode();
   const bool last = view.header.PackageNo + 1 >= view.header.PackageNum;
-  if (child == 40 && code == m_RequestCode[kBankInfo]) {
+  if (child == TradeChild::kBankInfo && code == m_RequestCode[kBankInfo]) {
     hideWaiting();
     if (view.header.isError()) {
       takeAnswer(view, m_bdf);
@@ -391,18 +390,22 @@ void UIHKTransferViewController::recvmsg(const foundation::Notification& notific
     if (last) parseBankInfo(m_bdf);
     return;
   }
-  if ((child == 41 || child == 43 || child == 45) &&
-      code == m_RequestCode[child == 41 ? kTransfer : child == 43 ? kBalance : kCanTransfer]) {
-    m_RequestCode[child == 41 ? kTransfer : child == 43 ? kBalance : kCanTransfer] = -1;
+  const int slot = child == TradeChild::kTransfer  ? kTransfer
+                   : child == TradeChild::kBalance ? kBalance
+                                                   : kCanTransfer;
+  if ((child == TradeChild::kTransfer || child == TradeChild::kBalance ||
+       child == TradeChild::kCanTransfer) &&
+      code == m_RequestCode[slot]) {
+    m_RequestCode[slot] = -1;
     hideWaiting();
     MDBF table;
     if (!takeAnswer(view, table) || !last) return;
-    if (child == 41) {
+    if (child == TradeChild::kTransfer) {
       ShowAlertMessage(foundation::format("您的请求已送出, 流水号：%s", table.GetNSString(35).c_str()),
                        "提示");
       resetContent();
       DataRefresh();
-    } else if (child == 43) {
+    } else if (child == TradeChild::kBalance) {
       ShowAlertMessage(foundation::format(" 余额：%s", table.GetNSString(40).c_str()), "查询成功");
       resetContent();
     } else {

@@ -20,6 +20,7 @@
 #include "platform/ui/ViewController.h"
 #include "widgets/AlertView.h"
 #include "widgets/ArPickerView.h"
+#include "widgets/RequestWaiter.h"
 #include "widgets/UICustomTableBaseController.h"
 
 inline constexpr char kTransferConfigFile[] = "transfer_query.ini";
@@ -83,7 +84,7 @@ class UIHKTransferViewController : public UICustomTableBaseController,
   ui::Button* actionButton() const { return m_pBtnTransfer.get(); }
   ui::Button* resetButtonView() const { return m_pBtnReset.get(); }
   Table_TableView* assetTable() const { return _tableTableView.get(); }
-  AlertView* waitingBox() const { return _alertView.get(); }
+  AlertView* waitingBox() const { return waiter_.box(); }
   const std::vector<BankEntry>& banks() const { return m_arrayBank; }
   int requestCode(Request which) const { return m_RequestCode[which]; }
   int32_t currentPwdFlag() const { return m_nCurrentPwdFlag; }
@@ -98,7 +99,7 @@ class UIHKTransferViewController : public UICustomTableBaseController,
   // The reply's record table for one-packet answers; false (and the text shown) for an error.
   bool takeAnswer(const ReceiveRecordView& view, MDBF& table);
 
-  std::shared_ptr<AlertView> _alertView;
+  RequestWaiter waiter_;
   std::vector<BankEntry> m_arrayBank;
   std::shared_ptr<UIDropDownList> m_pCtrlBankSel;
   std::shared_ptr<UIDropDownList> m_pCtrlMoneySel;

@@ -22,12 +22,7 @@
 
 namespace {
 
-std::shared_ptr<AlertView> MakeWaitingBox(const std::string& text) {
-  auto box = AlertView::initWithFrame(gfx::Rect(kWaitBoxX, kWaitBoxY, kWaitBoxW, kWaitBoxH));
-  box->setAlertTextMsg(text);
-  box->hideAlertMsg();
-  return box;
-}
+const gfx::Rect kWaitBox(kWaitBoxX, kWaitBoxY, kWaitBoxW, kWaitBoxH);
 
 std::shared_ptr<ui::ImageView> LeftImage(const char* name) {
   auto image = ui::ImageView::create(gfx::Rect(0, 0, 30, 30));
@@ -44,7 +39,6 @@ UIRegisterViewCtrl::UIRegisterViewCtrl() = default;
 
 UIRegisterViewCtrl::~UIRegisterViewCtrl() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  if (alertView_) alertView_->clearTimer();
 }
 
 void UIRegisterViewCtrl::loadView() {
@@ -76,8 +70,7 @@ void UIRegisterViewCtrl::viewDidLoad() {
       this, "register", [weak](const foundation::Notification& n) {
         if (auto me = weak.lock()) me->recvmsg(n);
       });
-  alertView_ = MakeWaitingBox(kRequestWaitText);
-  view()->addSubview(alertView_);
+  waiter_.attach(*view(), kWaitBox, {}, 0, kRequestWaitingText);
   user_->setDelegate(sharedAs<ui::TextFieldDelegate>());
   if (!pendingUser_.empty()) user_->setText(pendingUser_);
   auto self = sharedAs<UIRegisterViewCtrl>();
@@ -98,7 +91,7 @@ void UIRegisterViewCtrl::setUser(const std::string& text) {
 }
 
 void UIRegisterViewCtrl::showLoginProcess() {
-  if (alertView_) alertView_->showAlertMsg();
+  waiter_.show();
 }
 
 void UIRegisterViewCtrl::sendNamed(bool registering) {
@@ -137,8 +130,8 @@ void UIRegisterViewCtrl::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
   RegisterAnswer answer;
-  if (!ReadRegisterAnswer(view, answer) || answer.child == 42) return;
-  if (alertView_) alertView_->hideAlertMsg();
+  if (!ReadRegisterAnswer(view, answer) || answer.child == LoginChild::kTraderInfo) return;
+  waiter_.end();
   if (answer.error) {
     if (!answer.text.empty()) ShowMessageAlert(answer.text);
     return;
@@ -155,7 +148,6 @@ UILoginViewCtrl::UILoginViewCtrl() = default;
 
 UILoginViewCtrl::~UILoginViewCtrl() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  if (alertView_) alertView_->clearTimer();
 }
 
 void UILoginViewCtrl::loadView() {
@@ -199,9 +191,8 @@ void UILoginViewCtrl::viewDidLoad() {
       });
   user_->setText(GetLoginUserName());
   password_->setText(GetLoginPassword());
-  alertView_ = MakeWaitingBox(kLoginWaitingText);
-  alertView_->setDelegate(sharedAs<::AlertViewDelegate>(), kAccountTimeoutSeconds);
-  view()->addSubview(alertView_);
+  waiter_.attach(*view(), kWaitBox, weakAs<::AlertViewDelegate>(), kAccountTimeoutSeconds,
+                 kLoginWaitingText);
   user_->setLeftView(LeftImage("left_account.png"));
   user_->setLeftViewMode(ui::TextFieldViewMode::Always);
   password_->setLeftView(LeftImage("left_password.png"));
@@ -223,19 +214,18 @@ void UILoginViewCtrl::viewDidAppear(bool animated) {
 
 void UILoginViewCtrl::viewDidUnload() {
   ui::ViewController::viewDidUnload();
-  if (alertView_) alertView_->clearTimer();
 }
 
 void UILoginViewCtrl::hideWaiting() {
-  if (!alertView_) return;
+  if (!waiter_.attached()) return;
   if (btnUserLogin_ && btnGuestLogin_)
-    alertView_->hideAlertMsg(*btnUserLogin_, *btnGuestLogin_);
+    waiter_.end(*btnUserLogin_, *btnGuestLogin_);
   else
-    alertView_->hideAlertMsg();
+    waiter_.end();
 }
 
 void UILoginViewCtrl::showLoginProcess(ui::Button& button) {
-  if (alertView_) alertView_->showAlertMsg(button);
+  waiter_.show(button);
 }
 
 void UILoginViewCtrl::setLoginInfo(const std::string& user, const std::string& password) {
@@ -300,7 +290,7 @@ void UILoginViewCtrl::recvmsg(const foundation::Notification& notification) {
           notification, view, [this] { hideWaiting(); }, [] { ResetAllCoreState(); },
           [] { ResetAllCoreState(); }))
     return;
-  if (alertView_) alertView_->startRequestTimer();
+  waiter_.restartTimeOut();
   QuoteLoginAnswer answer;
   if (!ReadQuoteLoginAnswer(view, answer)) return;
   if (!answer.accepted) {

@@ -16,6 +16,7 @@
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 #include "widgets/AlertView.h"
+#include "widgets/RequestWaiter.h"
 
 class UILoginViewCtrl;
 
@@ -42,14 +43,14 @@ class UIRegisterViewCtrl : public ui::ViewController, public ui::TextFieldDelega
   ui::Button* registBtn() const { return registBtn_.get(); }
   ui::Button* getPassBtn() const { return getPassBtn_.get(); }
   ui::Button* backBtn() const { return backBtn_.get(); }
-  AlertView* waitingBox() const { return alertView_.get(); }
+  AlertView* waitingBox() const { return waiter_.box(); }
 
  private:
   void sendNamed(bool registering);
 
   std::shared_ptr<ui::TextField> user_;
   std::weak_ptr<UILoginViewCtrl> loginViewCtrl_;
-  std::shared_ptr<AlertView> alertView_;
+  RequestWaiter waiter_;
   std::shared_ptr<ui::Button> registBtn_;
   std::shared_ptr<ui::Button> getPassBtn_;
   std::shared_ptr<ui::Button> backBtn_;
@@ -84,7 +85,7 @@ class UILoginViewCtrl : public ui::ViewController,
   ui::Button* m_btnGuestLogin() const { return btnGuestLogin_.get(); }
   ui::Button* registerButton() const { return btnRegister_.get(); }
   ui::Label* m_version() const { return version_.get(); }
-  AlertView* waitingBox() const { return alertView_.get(); }
+  AlertView* waitingBox() const { return waiter_.box(); }
 
  private:
   void hideWaiting();
@@ -93,7 +94,7 @@ class UILoginViewCtrl : public ui::ViewController,
   std::shared_ptr<ui::TextField> user_;
   std::shared_ptr<ui::TextField> password_;
   std::shared_ptr<UIRegisterViewCtrl> registerCtrl_;
-  std::shared_ptr<AlertView> alertView_;
+  RequestWaiter waiter_;
   std::shared_ptr<ui::Button> btnUserLogin_;
   std::shared_ptr<ui::Button> btnGuestLogin_;
   std::shared_ptr<ui::Button> btnRegister_;

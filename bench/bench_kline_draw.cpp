@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/FrameCompare.h"
 #include "bench/PlainKLine.h"
 #include "core/ReplyHead.h"
 #include "kline/KLineModuleView.h"
@@ -146,11 +147,8 @@ BENCHMARK_CAPTURE(DrawPortrait, Portrait400Width1, 1)->Unit(benchmark::kMicrosec
 // window one bar back and forth.
 namespace {
 
-double ThreadSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
+using plain::DifferentPixels;
+using plain::ThreadSeconds;
 
 enum class Change { Still, Push, Scroll };
 
@@ -174,23 +172,6 @@ struct PlainSurface {
     cairo_restore(cr);
   }
 };
-
-// Pixels that differ between two ARGB32 surfaces of one size.
-long DifferentPixels(cairo_surface_t* a, cairo_surface_t* b) {
-  cairo_surface_flush(a);
-  cairo_surface_flush(b);
-  const int w = cairo_image_surface_get_width(a), h = cairo_image_surface_get_height(a);
-  if (w != cairo_image_surface_get_width(b) || h != cairo_image_surface_get_height(b)) return -1;
-  long diff = 0;
-  for (int y = 0; y < h; ++y) {
-    const auto* ra = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(a) +
-                                                       y * cairo_image_surface_get_stride(a));
-    const auto* rb = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(b) +
-                                                       y * cairo_image_surface_get_stride(b));
-    for (int x = 0; x < w; ++x) diff += ra[x] != rb[x];
-  }
-  return diff;
-}
 
 void Narrowest(KLineModuleView& chart, int count) {
   chart.kWidth = 1;

@@ -16,6 +16,7 @@
 #include <random>
 #include <string>
 
+#include "bench/FrameCompare.h"
 #include "bench/PlainTrend.h"
 #include "detail/TechIndexMoveView.h"
 #include "detail/TrendlineView.h"
@@ -124,26 +125,8 @@ BENCHMARK_CAPTURE(Draw, PaneWalkBidAsk320x1450, 320, 1450, true, 5)->Unit(benchm
 // else on the screen changed); "Push" moves the last minute's price before every frame.
 namespace {
 
-double ThreadSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-long DifferentPixels(cairo_surface_t* a, cairo_surface_t* b) {
-  cairo_surface_flush(a);
-  cairo_surface_flush(b);
-  const int w = cairo_image_surface_get_width(a), h = cairo_image_surface_get_height(a);
-  long diff = 0;
-  for (int y = 0; y < h; ++y) {
-    const auto* ra = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(a) +
-                                                       y * cairo_image_surface_get_stride(a));
-    const auto* rb = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(b) +
-                                                       y * cairo_image_surface_get_stride(b));
-    for (int x = 0; x < w; ++x) diff += ra[x] != rb[x];
-  }
-  return diff;
-}
+using plain::DifferentPixels;
+using plain::ThreadSeconds;
 
 void AgainstPlain(benchmark::State& state, bool walk, bool push) {
   constexpr int kWidth = 320, kHeight = 263, kPoints = 241;

@@ -17,19 +17,31 @@ void RequestWaiter::attach(ui::View& parent, const gfx::Rect& frame,
 }
 
 bool RequestWaiter::begin() {
-  if (!box_ || !box_->isHidden()) return false;
+  if (busy()) return false;
   box_->showAlertMsg();
   return true;
 }
 
 bool RequestWaiter::begin(ui::Control& button) {
-  if (!box_ || !box_->isHidden()) return false;
+  if (busy()) return false;
   box_->showAlertMsg(button);
   return true;
 }
 
 void RequestWaiter::show() {
   if (box_) box_->showAlertMsg();
+}
+
+void RequestWaiter::show(ui::Control& button) {
+  if (box_) {
+    box_->showAlertMsg(button);
+  } else {
+    button.setEnabled(false);
+  }
+}
+
+void RequestWaiter::restartTimeOut() {
+  if (box_) box_->startRequestTimer();
 }
 
 void RequestWaiter::end() {

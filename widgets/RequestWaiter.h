@@ -44,6 +44,10 @@ class RequestWaiter {
   bool begin(ui::Control& button);
   // Shows the box (again) whatever it showed, restarting the time-out.
   void show();
+  // The same, and the button stays disabled until end(button, otherButton).
+  void show(ui::Control& button);
+  // Starts the time-out again from zero (a request that goes on in a second step).
+  void restartTimeOut();
   // The request is over: hides the box and stops the time-out.
   void end();
   void end(ui::Control& button, ui::Control& otherButton);
@@ -53,6 +57,8 @@ class RequestWaiter {
   void cancel();
 
   bool waiting() const { return box_ && !box_->isHidden(); }
+  // No request may start: nothing attached, or one still under way.
+  bool busy() const { return !box_ || !box_->isHidden(); }
   bool attached() const { return box_ != nullptr; }
   void setText(const std::string& text);
   AlertView* box() const { return box_.get(); }

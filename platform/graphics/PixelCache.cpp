@@ -72,6 +72,7 @@ void PixelCache::clear() {
   kept_ = false;
   key_.clear();
   lastKey_.clear();
+  texts_.clear();
   before_ = Pixels();
   after_ = Pixels();
 }
@@ -111,6 +112,7 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
   if (kept_ && full == key_ && sameAsBefore()) {
     CopyRows(pixels, stride, after_.data.data(), w, w, h);
     ctx.pixelsChanged(x, y, w, h);
+    for (const std::string& text : texts_) DrawnTextCollector::note(text);
     return last_ = Outcome::Reused;
   }
   // Pixels are kept once a picture is drawn twice in a row: a chart scrolled or pushed every
@@ -121,16 +123,23 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
     before_.data.resize(static_cast<size_t>(w) * h);
     CopyRows(before_.data.data(), w, pixels, stride, w, h);
   }
+  std::vector<std::string> texts;
   {
+    // The texts the drawing shows, passed on to whoever collects them, and shown again with
+    // the kept pixels.
+    DrawnTextCollector shown;
     StateSaver saver(ctx);
     ctx.clipToDevicePixels(x, y, w, h);
     drawing(ctx);
+    texts = shown.texts();
   }
+  for (const std::string& text : texts) DrawnTextCollector::note(text);
   kept_ = false;
   if (keep && ctx.devicePixels(x, y, w, h, &pixels, &stride)) {
     after_.data.resize(static_cast<size_t>(w) * h);
     CopyRows(after_.data.data(), w, pixels, stride, w, h);
     key_ = std::move(full);
+    texts_ = std::move(texts);
     kept_ = true;
   }
   return last_ = Outcome::Drawn;

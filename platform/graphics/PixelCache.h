@@ -6,9 +6,10 @@
 // drawing writes back on the view (a kept frame is only reused when drawing would change
 // nothing). The result is the same to the last pixel as drawing afresh: the kept pixels are only
 // used when the surface under the view holds exactly the pixels the kept drawing was made on,
-// under the same transform, clip and graphics state. Backends that keep no pixels (recordings)
-// always draw. (Redrawing only a changed strip, clipped, is not exact: Cairo rasterizes a
-// slanted edge cut by the clip a little differently.)
+// under the same transform, clip and graphics state, and the texts the kept drawing showed are
+// announced again (DrawnTextCollector). Backends that keep no pixels (recordings) always draw.
+// (Redrawing only a changed strip, clipped, is not exact: Cairo rasterizes a slanted edge cut by
+// the clip a little differently.)
 #pragma once
 
 #include <cstdint>
@@ -39,10 +40,11 @@ class PixelCache {
     std::vector<uint32_t> data;
   };
 
-  std::string key_;      // the kept frame's key, with the graphics state it was drawn in
-  std::string lastKey_;  // the key of the frame before, kept or not
-  Pixels before_;        // the surface before the kept drawing
-  Pixels after_;         // and after it
+  std::string key_;                 // the kept frame's key, with the graphics state it was drawn in
+  std::string lastKey_;             // the key of the frame before, kept or not
+  Pixels before_;                   // the surface before the kept drawing
+  Pixels after_;                    // and after it
+  std::vector<std::string> texts_;  // the texts it drew (see DrawnTextCollector)
   bool kept_ = false;
   Outcome last_ = Outcome::Drawn;
 };

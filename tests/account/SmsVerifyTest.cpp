@@ -12,6 +12,7 @@
 #include "core/CDataCenter.h"
 #include "core/MDBF.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
 #include "tests/account/AccountScreenSupport.h"
 
 namespace {
@@ -234,8 +235,8 @@ TEST_F(PhoneCheckTest, AnswersWithoutTheCodeKeepNoneAndMultiByteNumbersAreCut) {
   screen->yzTextField()->setText("123456");
   screen->YZBtnAction();
   EXPECT_TRUE(AlertWithMessage("请输入正确的验证码"));
-  EXPECT_EQ(CutUtf8Text("abc", 20), "abc");
-  EXPECT_EQ(CutUtf8Text("一二三四五六七", 20), "一二三四五六");
+  EXPECT_EQ(foundation::utf8Prefix("abc", 20), "abc");
+  EXPECT_EQ(foundation::utf8Prefix("一二三四五六七", 20), "一二三四五六");
 }
 
 TEST_F(SmsVerifyTest, TheTradeScreenOpensBothAndShowsTheOutcome) {

@@ -7,6 +7,7 @@
 #include "alerts/PriceNotificationList.h"
 #include "core/ReceiveRecord.h"
 #include "detail/TrendlineController.h"
+#include "shell/ScreenRoles.h"
 #include "tests/alerts/ClientTestSupport.h"
 #include "testserver/Table.h"
 
@@ -166,6 +167,24 @@ TEST_F(PriceAlertReceived, TappedAlertOpensItsStock) {
   EXPECT_EQ(pager->selectedPage(), 0);
   // Rows that do not exist open nothing.
   list->tableViewDidSelectRowAtIndexPath(*list->tableView(), ui::IndexPath::forRow(5, 3));
+}
+
+TEST_F(PriceAlertReceived, AStocksDetailOpensFromAnyScreenOnlyWhereItCanBeShown) {
+  LoggedIn();
+  auto list = OpenList();
+  const size_t depth = Navigation()->viewControllers().size();
+  // No code, or a screen outside any navigation: nothing is pushed and the caller hears so.
+  EXPECT_FALSE(OpenStockDetail(*list, nullptr, 1, 1));
+  auto loose = std::make_shared<PriceNotificationList>();
+  EXPECT_FALSE(OpenStockDetail(*loose, "600000", 1, 1, kStockDetailKLinePage));
+  EXPECT_EQ(Navigation()->viewControllers().size(), depth);
+  ASSERT_TRUE(OpenStockDetail(*list, "000001", 2, 1, kStockDetailKLinePage));
+  advance(0.5);
+  auto* pager = dynamic_cast<TrendlineController*>(Top());
+  ASSERT_NE(pager, nullptr);
+  EXPECT_EQ(pager->code(), "000001");
+  EXPECT_EQ(pager->marketType(), 2);
+  EXPECT_EQ(pager->selectedPage(), kStockDetailKLinePage);
 }
 
 TEST_F(PriceAlertReceived, ClearAsksThenAsksTheListAgainBeforeTheText) {

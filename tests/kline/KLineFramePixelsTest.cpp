@@ -4,6 +4,7 @@
 // scroll or the pane changes the picture.
 #include <cairo.h>
 
+#include "bench/FrameCompare.h"
 #include "bench/PlainKLine.h"
 #include "platform/graphics/CairoContext.h"
 #include "tests/kline/KLineTestSupport.h"
@@ -12,23 +13,6 @@ namespace klinetest {
 namespace {
 
 constexpr double kScale = 2;
-
-// The number of pixels that differ.
-long Differences(cairo_surface_t* a, cairo_surface_t* b) {
-  cairo_surface_flush(a);
-  cairo_surface_flush(b);
-  const int w = cairo_image_surface_get_width(a), h = cairo_image_surface_get_height(a);
-  if (w != cairo_image_surface_get_width(b) || h != cairo_image_surface_get_height(b)) return -1;
-  long diff = 0;
-  for (int y = 0; y < h; ++y) {
-    const auto* ra = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(a) +
-                                                       y * cairo_image_surface_get_stride(a));
-    const auto* rb = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(b) +
-                                                       y * cairo_image_surface_get_stride(b));
-    for (int x = 0; x < w; ++x) diff += ra[x] != rb[x];
-  }
-  return diff;
-}
 
 // A surface the chart draws its frames on, the screen's way: cleared, then drawn.
 struct Frame {
@@ -51,7 +35,7 @@ long DifferencesFromPlain(KLineModuleView& chart, Frame& frame) {
   cairo_scale(cr, kScale, kScale);
   plain::KLineFrame(cr, chart);
   cairo_destroy(cr);
-  const long diff = Differences(frame.surface(), s);
+  const long diff = plain::DifferentPixels(frame.surface(), s);
   cairo_surface_destroy(s);
   return diff;
 }
@@ -120,7 +104,7 @@ TEST_F(KLineFramePixelsTest, KeptFramesLeaveTheLabelsAndPanesAsAFreshChartDoes) 
     fresh->SetStockTechTypeDraw(pane, params, 3);
     Frame other(fresh->bounds());
     other.draw(*fresh);
-    EXPECT_EQ(Differences(frame.surface(), other.surface()), 0);
+    EXPECT_EQ(plain::DifferentPixels(frame.surface(), other.surface()), 0);
     for (auto [mine, theirs] : {std::pair{chart->IndexLabelName, fresh->IndexLabelName},
                                 {chart->IndexArgument1, fresh->IndexArgument1},
                                 {chart->MAArgument1, fresh->MAArgument1},

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/graphics/RecordingContext.h"
 #include "tests/platform/graphics/PixelTestSupport.h"
@@ -107,6 +109,23 @@ TEST(PixelCacheTest, AnotherTransformClipOrStateDrawsAgain) {
   EXPECT_EQ(again([&] { ctx.setAlpha(0.5); }), Outcome::Drawn);
   EXPECT_EQ(again([&] { ctx.clipToRect(Rect(0, 0, 10, 10)); }), Outcome::Drawn);
   EXPECT_EQ(again([&] { ctx.setFillColor(Color::white()); }), Outcome::Drawn);
+}
+
+TEST(PixelCacheTest, TextsOfAKeptFrameAreCollectedAgain) {
+  // The screen checks of scripts read the texts a frame draws.
+  ImageContext ic(Size(60, 20), 2);
+  PixelCache cache;
+  auto frame = [&] {
+    DrawnTextCollector collector;
+    ic.context().clearRect(Rect(0, 0, 60, 20));
+    cache.draw(ic.context(), Rect(0, 0, 60, 20), "k", [](Context& c) {
+      c.setFillColor(Color::white());
+      c.drawText("12.34", Rect(0, 0, 60, 20), TextStyle(Font::systemFont(10)));
+    });
+    return collector.texts();
+  };
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(frame(), std::vector<std::string>{"12.34"}) << i;
+  EXPECT_EQ(cache.lastOutcome(), Outcome::Reused);
 }
 
 TEST(PixelCacheTest, RecordingsAndUnusableTransformsAlwaysDraw) {
