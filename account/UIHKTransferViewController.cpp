@@ -52,7 +52,15 @@ bool UIHKTransferViewController::readTransferTableConfig() {
   if (ini.Load(foundation::bundlePath(kTransferConfigFile).c_str()) != 0) {
     foundation::logError("!!!!!!!transfer: no %s in the bundle", kTransferConfigFile);
   }
-  return readQueryTableConfig(kTransferConfigSection, &ini);
+  if (!readQueryTableConfig(kTransferConfigSection, &ini)) return false;
+  // The columns fill the screen less a margin, so that the right-aligned amounts of the last
+  // column do not run into the screen's edge and read as cut.
+  constexpr double kRightMargin = 8;
+  double sum = 0;
+  for (double w : _tableItemWidthArray) sum += w;
+  if (sum > kScreenWidth - kRightMargin && sum < kScreenWidth + 1)
+    for (double& w : _tableItemWidthArray) w *= (kScreenWidth - kRightMargin) / sum;
+  return true;
 }
 
 void UIHKTransferViewController::loadView() {

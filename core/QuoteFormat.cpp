@@ -12,6 +12,7 @@
 #include "core/CoreText.h"
 #include "core/QuoteFieldTable.h"
 #include "core/QuoteRequests.h"
+#include "core/ValueMath.h"
 #include "platform/foundation/Text.h"
 
 namespace {
@@ -41,6 +42,11 @@ int ClampDecimals(int decimals) {
 
 bool IsEmptyValue(int64_t v) {
   return v == 0 || v == kEmptyValue;
+}
+
+// The no-value mark is never a number to show, whatever the reference: it shows as empty.
+bool IsMark(int64_t v) {
+  return vmath::IsMark(v);
 }
 
 // Drops trailing zeros after a decimal point, and the point when nothing follows it.
@@ -75,7 +81,7 @@ int64_t Thousands(int64_t v) {
 
 int FormatPrice(char* buf, size_t size, int32_t price, int /*width*/, int decimals,
                 int32_t reference) {
-  if (price == 0 && reference == 0) return Put(buf, size, kEmptyMark);
+  if (IsMark(price) || (price == 0 && reference == 0)) return Put(buf, size, kEmptyMark);
   int cap = 4;
   if (price >= 100000000)
     cap = 1;
@@ -135,10 +141,11 @@ int FormatPositiveVolumeEN(int64_t v, char* buf, size_t size, int width) {
 
 using VolumeFormatter = int (*)(int64_t v, char* buf, size_t size, int width);
 
-// Zero shows the empty mark; a negative value is a minus sign before its magnitude's text.
+// Zero and the no-value mark show the empty mark; a negative value is a minus sign before its
+// magnitude's text.
 int FormatSigned(int64_t v, char* buf, size_t size, int width, VolumeFormatter positive) {
   if (!buf || size == 0) return 0;
-  if (v == 0) {
+  if (v == 0 || IsMark(v)) {
     Put(buf, size, kEmptyMark);
     return 0;
   }
@@ -163,12 +170,12 @@ int FormatVolumeByUnit(char* buf, size_t size, uint8_t market, int64_t value, in
   if (unit < 1) unit = 100;
   if (size > 0) width = std::min(width, static_cast<int>(std::min<size_t>(size, 1000)) - 1);
   if (market == 3) return FormatVolumeEN(value, buf, size, width);
-  return FormatVolumeCN(DivRound(value, unit), buf, size, width);
+  return FormatVolumeCN(IsMark(value) ? 0 : DivRound(value, unit), buf, size, width);
 }
 
 int FormatAmount(char* buf, size_t size, uint8_t market, int64_t value, int unit, int width) {
   if (unit < 1) unit = 100;
-  const int64_t v = DivRound(value, unit);
+  const int64_t v = IsMark(value) ? 0 : DivRound(value, unit);
   if (market == 3) return FormatVolumeEN(v, buf, size, width);
   return FormatVolumeCN(v, buf, size, width);
 }
@@ -185,7 +192,7 @@ int32_t CalcRatio64(int64_t a, int64_t b) {
 }
 
 int FormatRatioPercent(char* buf, size_t size, int32_t a, int32_t b, int32_t c) {
-  if (a == 0 && c == 0) return Put(buf, size, kEmptyMark);
+  if ((a == 0 && c == 0) || IsMark(a) || IsMark(b)) return Put(buf, size, kEmptyMark);
   return Print(buf, size, "%.2f%%", CalcRatio(a, b, c) / 100.0);
 }
 
@@ -220,7 +227,7 @@ std::string FormatRateString(int32_t value, int decimals) {
 }
 
 std::string FormatChangePercent(int32_t value, int32_t reference, bool percent, bool plus) {
-  if (reference == 0 && IsEmptyValue(value)) return "---- ";
+  if ((reference == 0 && IsEmptyValue(value)) || IsMark(value)) return "---- ";
   char buf[kTextSize];
   std::snprintf(buf, sizeof buf, "%s%.2f%s", plus && value > 0 ? "+" : "", value / 100.0,
                 percent ? "%" : "");
@@ -228,14 +235,14 @@ std::string FormatChangePercent(int32_t value, int32_t reference, bool percent, 
 }
 
 std::string FormatPercentString(int32_t value, int32_t showEmpty) {
-  if (showEmpty == 0 && IsEmptyValue(value)) return "---- ";
+  if ((showEmpty == 0 && IsEmptyValue(value)) || IsMark(value)) return "---- ";
   char buf[kTextSize];
   std::snprintf(buf, sizeof buf, "%.2f%%", value / 100.0);
   return buf;
 }
 
 std::string FormatPercent(int64_t a, int64_t b, bool percent) {
-  if (a == 0 || b == 0) return kEmptyMark;
+  if (a == 0 || b == 0 || IsMark(a) || IsMark(b)) return kEmptyMark;
   const double r = std::trunc(static_cast<double>(a) * 10000.0 / static_cast<double>(b) + 0.5);
   char buf[kTextSize];
   std::snprintf(buf, sizeof buf, percent ? "%0.2f%%" : "%0.2f", r / 100.0);
@@ -423,6 +430,7 @@ std::string DerivedFieldString(uint32_t id, const tagLocalStockData& r) {
     case 501:
       return Volume(r, r.JRCCS.jrccl, 1);
     case 502:
+      if (IsMark(r.JRCCS.jrccl) || IsMark(r.JRCCS.zrccl)) return Volume(r, 0, 1);
       return Volume(r, WrapSub64(r.JRCCS.jrccl, r.JRCCS.zrccl), 1);
     case 503:
       return Price(r, r.JRCCS.jrjsj, r.now);

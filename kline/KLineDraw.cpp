@@ -1,5 +1,7 @@
 #include "kline/KLineDraw.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "core/ValueMath.h"
@@ -34,13 +36,65 @@ bool FlatBarRule::isRed(const tagLocalKData* bars, int index) {
   return red;
 }
 
+namespace {
+
+// Paths of one colour stroked in runs. Cairo strokes a path of straight boxes by merging all its
+// boxes, which slows down steeply with their number; shapes that share no device pixel come out
+// the same to the pixel stroked in separate paths. So a new run starts at a shape that shares no
+// pixel column with the run before it (on a turned surface all stays one path).
+class StrokeRuns {
+ public:
+  StrokeRuns(gfx::Context& ctx, const gfx::Color& colour)
+      : ctx_(ctx), colour_(colour), m_(ctx.ctm()), split_(m_.b == 0 && m_.c == 0) {}
+  // The path for the next shape, which reaches from x = left to x = right with its stroke.
+  gfx::Path& next(double left, double right) {
+    if (split_) {
+      const double l = m_.a * left + m_.tx, r = m_.a * right + m_.tx;
+      const double first = std::floor(std::min(l, r)), end = std::ceil(std::max(l, r));
+      if (!path_.isEmpty() && first >= end_) finish();
+      end_ = path_.isEmpty() ? end : std::max(end_, end);
+    }
+    return path_;
+  }
+  // Strokes the open run.
+  void finish() {
+    if (path_.isEmpty()) return;
+    ctx_.setStrokeColor(colour_);
+    ctx_.beginPath();
+    ctx_.addPath(path_);
+    ctx_.strokePath();
+    path_.clear();
+  }
+
+ private:
+  gfx::Context& ctx_;
+  gfx::Color colour_;
+  gfx::AffineTransform m_;
+  bool split_;
+  gfx::Path path_;
+  double end_ = 0;  // device column past the open run
+};
+
+}  // namespace
+
 void DrawCandles(gfx::Context& ctx, const ChartScale& s, const tagLocalKData* bars,
                  const CandleColors& colors) {
   gfx::StateSaver saver(ctx);
   ctx.setLineWidth(1);
   std::vector<gfx::Rect> greenBodies;
-  gfx::Path red;
-  gfx::Path greenWicks;
+  StrokeRuns red(ctx, colors.red);
+  StrokeRuns greenWicks(ctx, colors.green);
+  // The green wicks are stroked after the green bodies are filled.
+  struct Wick {
+    double x, high, top, bottom, low;
+  };
+  std::vector<Wick> greenWickLines;
+  auto addWicks = [](gfx::Path& path, const Wick& k) {
+    path.moveTo({k.x, k.high});
+    path.lineTo({k.x, k.top});
+    path.moveTo({k.x, k.bottom});
+    path.lineTo({k.x, k.low});
+  };
   FlatBarRule rule;
   const int w = s.width();
   for (int j = s.EndIndex; j <= s.StartIndex; ++j) {
@@ -63,32 +117,24 @@ void DrawCandles(gfx::Context& ctx, const ChartScale& s, const tagLocalKData* ba
     }
     if (height < 1) height = 1;
     const gfx::Rect body(x, top, w, height);
-    const bool isRed = rule.isRed(bars, j);
-    gfx::Path& wicks = isRed ? red : greenWicks;
-    if (isRed) {
-      red.addRect(body);
+    const double wx = vmath::ClampToInt32(x + w / 2.0);
+    const Wick wick{wx, yH, top, top + height, yL};
+    if (rule.isRed(bars, j)) {
+      // The hollow body and its wicks, the stroke reaching half a point past them.
+      gfx::Path& path = red.next(std::min(x, wx) - 0.5, std::max(x + w, wx) + 0.5);
+      path.addRect(body);
+      addWicks(path, wick);
     } else {
       greenBodies.push_back(body);
+      greenWickLines.push_back(wick);
     }
-    const double wx = vmath::ClampToInt32(x + w / 2.0);
-    wicks.moveTo({wx, yH});
-    wicks.lineTo({wx, top});
-    wicks.moveTo({wx, top + height});
-    wicks.lineTo({wx, yL});
   }
-  if (!red.isEmpty()) {
-    ctx.setStrokeColor(colors.red);
-    ctx.beginPath();
-    ctx.addPath(red);
-    ctx.strokePath();
-  }
+  red.finish();
   if (!greenBodies.empty()) {
     ctx.setFillColor(colors.green);
     ctx.fillRects(greenBodies);
-    ctx.setStrokeColor(colors.green);
-    ctx.beginPath();
-    ctx.addPath(greenWicks);
-    ctx.strokePath();
+    for (const Wick& k : greenWickLines) addWicks(greenWicks.next(k.x - 0.5, k.x + 0.5), k);
+    greenWicks.finish();
   }
 }
 
@@ -98,7 +144,7 @@ void DrawVolumeBars(gfx::Context& ctx, const ChartScale& s, const tagLocalKData*
   if (perPoint == 0) return;
   gfx::StateSaver saver(ctx);
   ctx.setLineWidth(1);
-  gfx::Path red;
+  StrokeRuns red(ctx, colors.red);
   std::vector<gfx::Rect> green;
   FlatBarRule rule;
   const int w = s.width();
@@ -108,17 +154,12 @@ void DrawVolumeBars(gfx::Context& ctx, const ChartScale& s, const tagLocalKData*
     // Grows upward from the base; a negative volume would point down, which is drawn as given.
     const gfx::Rect bar(s.barX(j - s.EndIndex), h >= 0 ? base - h : base, w, h >= 0 ? h : -h);
     if (rule.isRed(bars, j)) {
-      red.addRect(bar);
+      red.next(bar.x() - 0.5, bar.maxX() + 0.5).addRect(bar);
     } else {
       green.push_back(bar);
     }
   }
-  if (!red.isEmpty()) {
-    ctx.setStrokeColor(colors.red);
-    ctx.beginPath();
-    ctx.addPath(red);
-    ctx.strokePath();
-  }
+  red.finish();
   if (!green.empty()) {
     ctx.setFillColor(colors.green);
     ctx.fillRects(green);

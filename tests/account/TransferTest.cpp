@@ -11,6 +11,7 @@
 #include "core/CSocket.h"
 #include "core/MDBF.h"
 #include "core/NetworkThreads.h"
+#include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/TableViewCell.h"
 #include "tests/account/AccountScreenSupport.h"
@@ -298,14 +299,27 @@ TEST_F(TransferTest, AssetColumnsFitAndADragLeavesNoRowHighlighted) {
           << label->text();
     }
   }
+  ui::TableViewCell* first = rows->cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0));
+  ASSERT_NE(first, nullptr);
+  // Drawn, the last column's amounts end short of the screen's edge.
+  {
+    const gfx::Image shot = ui::renderScreen(1);
+    const gfx::Rect band = first->superview()->convertRectToView(first->frame(), nullptr);
+    int rightmost = -1;
+    for (int y = static_cast<int>(band.y()) + 4; y < static_cast<int>(band.maxY()) - 4; ++y)
+      for (int x = shot.pixelWidth() / 2; x < shot.pixelWidth(); ++x) {
+        const gfx::Color c = shot.pixel(x, y);
+        if (c.r() < 0.6 && c.g() < 0.6 && c.b() < 0.6) rightmost = std::max(rightmost, x);
+      }
+    EXPECT_GT(rightmost, shot.pixelWidth() / 2);
+    EXPECT_LT(rightmost, shot.pixelWidth() - 3);
+  }
   // The table ends above the ticker.
   ui::View* ticker = app->window()->viewWithTag(kMarqueeViewTag);
   ASSERT_TRUE(ticker && !ticker->isHidden());
   const gfx::Rect frame = table->superview()->convertRectToView(table->frame(), nullptr);
   EXPECT_LE(frame.maxY(), ticker->frame().y() + 0.5);
 
-  ui::TableViewCell* first = rows->cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0));
-  ASSERT_NE(first, nullptr);
   const gfx::Rect at = first->superview()->convertRectToView(first->frame(), nullptr);
   gfx::Point p(std::min(at.maxX(), screenRight) - 60, at.y() + at.height() / 2);
   auto& application = ui::Application::shared();

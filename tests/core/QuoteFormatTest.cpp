@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <string>
 #include <tuple>
+#include <vector>
 
+#include "core/QuoteFieldTable.h"
 #include "core/QuoteFormat.h"
 #include "tests/core/QuoteWire.h"
 
@@ -125,6 +128,36 @@ TEST(NumberFormat, RatiosAndPercentages) {
   EXPECT_EQ(FormatPercent(0, 5, true), "----");
   EXPECT_EQ(FormatPercent(1, 8, true), "12.50%");
   EXPECT_EQ(FormatPercent(1, 8, false), "12.50");
+}
+
+// The no-value mark is shown empty whatever reference or flag comes with it: a latest price
+// beside an empty turnover must not turn the mark into -21474836.48.
+TEST(NumberFormat, NoValueMarkIsNeverPrintedAsANumber) {
+  const int64_t wideMark = kEmptyValue;
+  for (int32_t reference : {0, 1000, kEmptyValue}) {
+    SCOPED_TRACE(reference);
+    EXPECT_EQ(FormatChangePercent(kEmptyValue, reference, false, false), "---- ");
+    EXPECT_EQ(FormatChangePercent(kEmptyValue, reference, true, true), "---- ");
+    EXPECT_EQ(Price(kEmptyValue, 2, reference), "----");
+  }
+  EXPECT_EQ(FormatPercentString(kEmptyValue, 0), "---- ");
+  EXPECT_EQ(FormatPercentString(kEmptyValue, 1000), "---- ");
+  EXPECT_EQ(FormatValueString(kEmptyValue, 100000, 102000), "----");
+  EXPECT_EQ(FormatValueString(2000, kEmptyValue, 102000), "----");
+  for (int64_t mark : {INT64_MIN, wideMark}) {
+    SCOPED_TRACE(mark);
+    EXPECT_EQ(CN(mark), "----");
+    EXPECT_EQ(EN(mark), "----");
+    for (uint8_t market : {1, 3}) {
+      EXPECT_EQ(FormatVolumeString(market, mark, 100, 6), "----");
+      EXPECT_EQ(FormatAmountString(market, mark, 100, 6), "----");
+    }
+    EXPECT_EQ(FormatPercent(mark, 5, true), "----");
+    EXPECT_EQ(FormatPercent(5, mark, true), "----");
+  }
+  // Real values next to the mark keep their text.
+  EXPECT_EQ(FormatChangePercent(kEmptyValue + 1, 1000, false, false), "-21474836.47");
+  EXPECT_EQ(CN(wideMark + 1), "-21亿");
 }
 
 TEST(NumberFormat, HongKongPriceStepsAtEveryBandEdge) {
@@ -350,6 +383,47 @@ TEST(FieldDisplay, MarketValuesAreHundredthsInEveryMarket) {
   }
   r.volume = 1234567;
   EXPECT_EQ(GetFieldString(6, r), "1235K");
+}
+
+// Every shown field whose member holds the no-value mark (32-bit, or either 64-bit form) shows no
+// number, on a record with a latest price and every other field filled.
+TEST(FieldDisplay, NoValueMarkInAnyFieldShowsNoNumber) {
+  auto showsNumber = [](const std::string& text) {
+    return text.find_first_of("123456789") != std::string::npos;
+  };
+  for (uint32_t id = 0; id < kQuoteFields.size(); ++id) {
+    const QuoteFieldDesc& f = kQuoteFields[id];
+    if (f.value != QuoteValue::kI32 && f.value != QuoteValue::kI64) continue;
+    const std::vector<int64_t> marks = f.value == QuoteValue::kI32
+                                           ? std::vector<int64_t>{kEmptyValue}
+                                           : std::vector<int64_t>{kEmptyValue, INT64_MIN};
+    for (int64_t mark : marks) {
+      tagLocalStockData r = Sample();
+      auto* at = reinterpret_cast<uint8_t*>(&r) + f.member;
+      if (f.value == QuoteValue::kI32) {
+        const int32_t v = static_cast<int32_t>(mark);
+        std::memcpy(at, &v, sizeof v);
+      } else {
+        std::memcpy(at, &mark, sizeof mark);
+      }
+      const std::string text = GetFieldString(id, r);
+      EXPECT_FALSE(showsNumber(text)) << "id " << id << " mark " << mark << ": " << text;
+    }
+  }
+  // The derived open-interest columns, and the change of open interest when either side is empty.
+  for (int64_t mark : {int64_t{kEmptyValue}, INT64_MIN}) {
+    tagLocalStockData r = Sample();
+    r.JRCCS.jrccl = r.JRCCS.zrccl = r.KPC[0] = r.KPC[1] = r.XKP[0] = r.XKP[1] = mark;
+    r.JRCCS.jrjsj = kEmptyValue;
+    for (uint32_t id = 501; id <= 508; ++id)
+      EXPECT_FALSE(showsNumber(GetFieldString(id, r))) << "id " << id << " mark " << mark;
+    r = Sample();
+    r.JRCCS.zrccl = mark;
+    EXPECT_FALSE(showsNumber(GetFieldString(502, r))) << mark;
+    r = Sample();
+    r.JRCCS.jrccl = mark;
+    EXPECT_FALSE(showsNumber(GetFieldString(502, r))) << mark;
+  }
 }
 
 TEST(FieldDisplay, IdsWithoutARuleAreEmptyAndWhite) {

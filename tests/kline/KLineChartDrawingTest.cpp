@@ -33,6 +33,22 @@ Shapes Split(const gfx::Path& path) {
   return out;
 }
 
+// The shapes of the strokes whose first shape lies above `y` (or, with `above` false, below it),
+// in drawing order: candles and volume bars are stroked in runs of bars that share no pixel.
+Shapes Merged(const std::vector<gfx::DrawOp>& strokes, double y, bool above) {
+  Shapes out;
+  for (const auto& op : strokes) {
+    const Shapes part = Split(op.path);
+    const double top = !part.rects.empty()      ? part.rects[0].y()
+                       : !part.segments.empty() ? part.segments[0].first.y
+                                                : y;
+    if ((top < y) != above) continue;
+    out.rects.insert(out.rects.end(), part.rects.begin(), part.rects.end());
+    out.segments.insert(out.segments.end(), part.segments.begin(), part.segments.end());
+  }
+  return out;
+}
+
 std::vector<gfx::DrawOp> StrokesIn(const gfx::RecordingContext& rec, const gfx::Color& color) {
   std::vector<gfx::DrawOp> out;
   for (const auto& op : rec.ops("strokePath"))
@@ -92,8 +108,8 @@ TEST_F(KLineChartDrawing, CandlesWicksAveragesAndRulerSitOnTheBarColumns) {
 
   const auto red = StrokesIn(rec, colors.red);
   ASSERT_FALSE(red.empty());
-  const Shapes redShapes = Split(red[0].path);  // candles first, then the volume bars
-  ASSERT_EQ(redShapes.rects.size(), 4u);        // bars 0, 2, 3, 5
+  const Shapes redShapes = Merged(red, chart->BaseYCoor, true);  // the candles, then the volume
+  ASSERT_EQ(redShapes.rects.size(), 4u);                         // bars 0, 2, 3, 5
   EXPECT_EQ(redShapes.rects[0].x(), 50);
   EXPECT_EQ(redShapes.rects[0].width(), 9);
   EXPECT_EQ(redShapes.rects[0].y(), std::trunc(s.priceY(105000) + 0.5));  // rounded top
@@ -116,8 +132,7 @@ TEST_F(KLineChartDrawing, CandlesWicksAveragesAndRulerSitOnTheBarColumns) {
   EXPECT_EQ(green[1].height(), 1);
 
   // The volume bars follow the candles' colours; the largest is as tall as the pane.
-  ASSERT_EQ(red.size(), 2u);
-  const Shapes volRed = Split(red[1].path);
+  const Shapes volRed = Merged(red, chart->BaseYCoor, false);
   ASSERT_EQ(volRed.rects.size(), 4u);
   ASSERT_EQ(green.size(), 4u);
   const double base = std::trunc(chart->fIndexYScale + chart->fIndexHeight - 1);

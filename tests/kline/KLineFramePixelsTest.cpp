@@ -6,6 +6,8 @@
 
 #include "bench/FrameCompare.h"
 #include "bench/PlainKLine.h"
+#include "core/ValueMath.h"
+#include "kline/KLineDraw.h"
 #include "platform/graphics/CairoContext.h"
 #include "tests/kline/KLineTestSupport.h"
 
@@ -114,6 +116,94 @@ TEST_F(KLineFramePixelsTest, KeptFramesLeaveTheLabelsAndPanesAsAFreshChartDoes) 
     // The volume pane leaves the indicator axis value of the pane before it.
     if (pane != kIndexVolume) {
       EXPECT_EQ(chart->fMaxTechValue, fresh->fMaxTechValue);
+    }
+  }
+}
+
+// The candles and volume bars as one path per colour: what the chart drew before its strokes
+// were split into runs that share no pixel.
+void OnePathPerColour(gfx::Context& ctx, const kline::ChartScale& s, const tagLocalKData* bars,
+                      const kline::CandleColors& colors) {
+  gfx::StateSaver saver(ctx);
+  ctx.setLineWidth(1);
+  gfx::Path red, greenWicks, redVolume;
+  std::vector<gfx::Rect> greenBodies, greenVolume;
+  kline::FlatBarRule rule, volumeRule;
+  for (int j = s.EndIndex; j <= s.StartIndex; ++j) {
+    const tagLocalKData& b = bars[j];
+    const double x = s.barX(j - s.EndIndex), yH = s.priceY(b.high), yL = s.priceY(b.low);
+    double top = vmath::ClampToInt32(s.priceY(b.open));
+    int height = 1;
+    if (b.open < b.close) {
+      top = vmath::ClampToInt32(s.priceY(b.close) + 0.5);
+      height = vmath::ClampToInt32(double(vmath::Diff(b.close, b.open)) * s.YValueScale);
+    } else if (b.open > b.close) {
+      height = vmath::ClampToInt32(double(vmath::Diff(b.open, b.close)) * s.YValueScale);
+    }
+    height = std::max(height, 1);
+    const bool isRed = rule.isRed(bars, j);
+    gfx::Path& wicks = isRed ? red : greenWicks;
+    if (isRed) {
+      red.addRect(gfx::Rect(x, top, s.width(), height));
+    } else {
+      greenBodies.push_back(gfx::Rect(x, top, s.width(), height));
+    }
+    const double wx = vmath::ClampToInt32(x + s.width() / 2.0);
+    wicks.moveTo({wx, yH});
+    wicks.lineTo({wx, top});
+    wicks.moveTo({wx, top + height});
+    wicks.lineTo({wx, yL});
+    const gfx::Rect bar(x, 200 - b.volume / 50, s.width(), b.volume / 50);
+    if (volumeRule.isRed(bars, j)) {
+      redVolume.addRect(bar);
+    } else {
+      greenVolume.push_back(bar);
+    }
+  }
+  ctx.setStrokeColor(colors.red);
+  ctx.beginPath();
+  ctx.addPath(red);
+  ctx.strokePath();
+  ctx.setFillColor(colors.green);
+  ctx.fillRects(greenBodies);
+  ctx.setStrokeColor(colors.green);
+  ctx.beginPath();
+  ctx.addPath(greenWicks);
+  ctx.strokePath();
+  ctx.setStrokeColor(colors.red);
+  ctx.beginPath();
+  ctx.addPath(redVolume);
+  ctx.strokePath();
+  ctx.fillRects(greenVolume);
+}
+
+TEST_F(KLineFramePixelsTest, StrokesInRunsDrawWhatOnePathPerColourDrew) {
+  const kline::CandleColors colors = chart->candleColors();
+  std::vector<tagLocalKData> bars = Series(120);
+  for (size_t i = 0; i < bars.size(); ++i) {
+    bars[i].volume = 500 + static_cast<int64_t>((i * 733) % 4000);
+    if (i % 5 == 0) bars[i].open = bars[i].close;  // flat bars
+    if (i % 7 == 0) bars[i].high = bars[i].close;  // no upper wick
+  }
+  for (double scale : {1.0, 1.5, 2.0, 3.0}) {
+    for (int width : {1, 2, 5, 9}) {
+      SCOPED_TRACE("scale " + std::to_string(scale) + " width " + std::to_string(width));
+      kline::ChartScale s;
+      s.kStartXCoor = 10.25;
+      s.BaseYCoor = 120;
+      s.kViewHeight = 110;
+      s.fMinValue = 99000;
+      s.YValueScale = 110.f / 9000;
+      s.kWidth = width;
+      s.EndIndex = 5;
+      s.StartIndex = std::min(119, 5 + 300 / (width + 1));
+      gfx::ImageContext mine(gfx::Size(330, 210), scale), reference(gfx::Size(330, 210), scale);
+      kline::DrawCandles(mine.context(), s, bars.data(), colors);
+      kline::DrawVolumeBars(mine.context(), s, bars.data(), 4500, 200, 90, colors);
+      OnePathPerColour(reference.context(), s, bars.data(), colors);
+      EXPECT_EQ(plain::DifferentPixels(cairo_get_target(mine.cairoContext().cairo()),
+                                       cairo_get_target(reference.cairoContext().cairo())),
+                0);
     }
   }
 }

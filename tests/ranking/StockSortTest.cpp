@@ -330,6 +330,43 @@ TEST_F(RankingTest, RowsShowCodeNameAndConfiguredColumns) {
   EXPECT_EQ(box->nowPriceLabel()->text(), FormatPriceString(rec.now, 8, rec.pricedot, rec.now));
 }
 
+// A stock without share capital has no turnover (sent as 0, kept as the no-value mark) and a
+// server may send the mark for other rates too: every list shows such a column empty, never the
+// mark as a number, even beside a latest price.
+TEST_F(RankingTest, NoValueColumnsShowTheEmptyMarkInEveryList) {
+  for (const char* name :
+       {"StockSort", "MainSortController", "HKSortController", "OneMarketSortController"}) {
+    SCOPED_TRACE(name);
+    auto screen = Load<StockSort>(name);
+    ASSERT_NE(screen, nullptr);
+    screen->doSomeWhenWillAppear();
+    const int count = 3;
+    std::vector<uint8_t> body = SortPage(screen->startIndex(), count, count);
+    // Each record ends with swing, turnover, one more rate and the average price (4 bytes each).
+    const size_t recordSize = (body.size() - 27) / count;
+    ASSERT_EQ(27 + recordSize * count, body.size());
+    for (int k = 0; k < count; ++k) {
+      uint8_t* end = body.data() + 27 + recordSize * static_cast<size_t>(k + 1);
+      WriteLE32(end - 16, static_cast<uint32_t>(kEmptyValue));  // swing
+      WriteLE32(end - 12, 0);                                   // turnover
+    }
+    Deliver(*screen, 17, screen->lastRequestCode(), body);
+    ASSERT_EQ(screen->row(0).hsl, kEmptyValue);
+    ASSERT_NE(screen->row(0).now, 0);
+    Table_TableView& table = *screen->tableView();
+    table.reloadView();
+    table.rightTableView()->layoutIfNeeded();
+    const auto cells = table.rightTableView()->visibleCells();
+    ASSERT_FALSE(cells.empty());
+    for (ui::TableViewCell* cell : cells) {
+      auto* values = dynamic_cast<CustomLabels*>(cell->contentView()->viewWithTag(445));
+      ASSERT_NE(values, nullptr);
+      for (ui::Label* column : values->labels())
+        EXPECT_EQ(column->text().find("2147483"), std::string::npos) << column->text();
+    }
+  }
+}
+
 // The change box stands in for the first value column; every other column must stay readable
 // beside it, in the main-force list (whose first column is the narrowest) as in the others.
 TEST_F(RankingTest, ChangeBoxLeavesEveryOtherColumnReadable) {
