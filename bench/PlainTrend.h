@@ -36,23 +36,7 @@ T Trunc(double v) {
 // The natural width of a line of text.
 inline double TextWidth(cairo_t* cr, const std::string& text, const char* family, double size,
                         bool bold) {
-  PangoLayout* layout = pango_cairo_create_layout(cr);
-  PangoContext* pc = pango_layout_get_context(layout);
-  cairo_font_options_t* o = cairo_font_options_create();
-  cairo_font_options_set_hint_style(o, CAIRO_HINT_STYLE_NONE);
-  cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_OFF);
-  cairo_font_options_set_antialias(o, CAIRO_ANTIALIAS_GRAY);
-  pango_cairo_context_set_font_options(pc, o);
-  cairo_font_options_destroy(o);
-  pango_cairo_context_set_resolution(pc, 72.0);
-  pango_context_set_round_glyph_positions(pc, FALSE);
-  pango_layout_context_changed(layout);
-  PangoFontDescription* d = pango_font_description_new();
-  pango_font_description_set_family(d, family);
-  pango_font_description_set_weight(d, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-  pango_font_description_set_absolute_size(d, size * PANGO_SCALE);
-  pango_layout_set_font_description(layout, d);
-  pango_font_description_free(d);
+  PangoLayout* layout = NewLayout(cr, family, size, bold);
   pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
   PangoRectangle logical;
   pango_layout_get_extents(layout, nullptr, &logical);

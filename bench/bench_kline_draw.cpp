@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/FrameCompare.h"
+#include "bench/AgainstPlain.h"
 #include "bench/PlainKLine.h"
 #include "core/ReplyHead.h"
 #include "kline/KLineModuleView.h"
@@ -147,9 +147,6 @@ BENCHMARK_CAPTURE(DrawPortrait, Portrait400Width1, 1)->Unit(benchmark::kMicrosec
 // window one bar back and forth.
 namespace {
 
-using plain::DifferentPixels;
-using plain::ThreadSeconds;
-
 enum class Change { Still, Push, Scroll };
 
 struct PlainSurface {
@@ -217,31 +214,7 @@ void AgainstPlain(benchmark::State& state, bool portrait, int count, Change chan
     other.clear();
     plain::KLineFrame(other.cr, *chart);
   };
-  for (int i = 0; i < 3; ++i) {
-    next();
-    drawMine();
-    drawPlain();
-    const long diff = DifferentPixels(mine, other.surface);
-    if (diff != 0) {
-      state.SkipWithError(("frames differ in " + std::to_string(diff) + " pixels").c_str());
-      return;
-    }
-  }
-  double mineSeconds = 0, plainSeconds = 0;
-  for (auto _ : state) {
-    next();
-    const double t0 = ThreadSeconds();
-    drawMine();
-    const double t1 = ThreadSeconds();
-    drawPlain();
-    const double t2 = ThreadSeconds();
-    mineSeconds += t1 - t0;
-    plainSeconds += t2 - t1;
-  }
-  const double n = static_cast<double>(state.iterations());
-  state.counters["chart_us"] = mineSeconds / n * 1e6;
-  state.counters["plain_us"] = plainSeconds / n * 1e6;
-  state.counters["ratio"] = plainSeconds > 0 ? mineSeconds / plainSeconds : 0;
+  plain::TimeAgainstPlain(state, mine, other.surface, next, drawMine, drawPlain);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 #include <random>
 #include <string>
 
-#include "bench/FrameCompare.h"
+#include "bench/AgainstPlain.h"
 #include "bench/PlainTrend.h"
 #include "detail/TechIndexMoveView.h"
 #include "detail/TrendlineView.h"
@@ -125,9 +125,6 @@ BENCHMARK_CAPTURE(Draw, PaneWalkBidAsk320x1450, 320, 1450, true, 5)->Unit(benchm
 // else on the screen changed); "Push" moves the last minute's price before every frame.
 namespace {
 
-using plain::DifferentPixels;
-using plain::ThreadSeconds;
-
 void AgainstPlain(benchmark::State& state, bool walk, bool push) {
   constexpr int kWidth = 320, kHeight = 263, kPoints = 241;
   constexpr double kScale = 2;
@@ -159,35 +156,9 @@ void AgainstPlain(benchmark::State& state, bool walk, bool push) {
     cairo_restore(cr);
     program.draw(cr, *chart, kScale);
   };
-  for (int i = 0; i < 3; ++i) {
-    next();
-    drawMine();
-    drawPlain();
-    const long diff = DifferentPixels(mine, other);
-    if (diff != 0) {
-      state.SkipWithError(("frames differ in " + std::to_string(diff) + " pixels").c_str());
-      cairo_destroy(cr);
-      cairo_surface_destroy(other);
-      return;
-    }
-  }
-  double mineSeconds = 0, plainSeconds = 0;
-  for (auto _ : state) {
-    next();
-    const double t0 = ThreadSeconds();
-    drawMine();
-    const double t1 = ThreadSeconds();
-    drawPlain();
-    const double t2 = ThreadSeconds();
-    mineSeconds += t1 - t0;
-    plainSeconds += t2 - t1;
-  }
+  plain::TimeAgainstPlain(state, mine, other, next, drawMine, drawPlain);
   cairo_destroy(cr);
   cairo_surface_destroy(other);
-  const double n = static_cast<double>(state.iterations());
-  state.counters["chart_us"] = mineSeconds / n * 1e6;
-  state.counters["plain_us"] = plainSeconds / n * 1e6;
-  state.counters["ratio"] = plainSeconds > 0 ? mineSeconds / plainSeconds : 0;
 }
 
 }  // namespace

@@ -6,40 +6,29 @@
 #include "detail/TrendlineView.h"
 #include "shell/VerdanAppDelegate.h"
 
-namespace {
-
-template <typename T>
-void Put(std::string& key, const T& v) {
-  key.append(reinterpret_cast<const char*>(&v), sizeof v);
-}
-
-void PutBytes(std::string& key, const void* data, size_t size) {
-  Put(key, size);
-  if (size > 0) key.append(static_cast<const char*>(data), size);
-}
-
-}  // namespace
+using gfx::PutKey;
+using gfx::PutKeyBytes;
 
 std::string TrendlineView::pictureKey() const {
   std::string key;
   const gfx::Rect f = frame();
-  for (double v : {f.width(), f.height()}) Put(key, v);
+  for (double v : {f.width(), f.height()}) PutKey(key, v);
   for (int v :
        {static_cast<int>(IsDrawTrendLine), static_cast<int>(MarketType),
         static_cast<int>(StockType), static_cast<int>(_bShowZDFScale), _TlineType, m_trendnum,
         m_TradeMinutes, Yesterday, fMaxValue, fMinValue, iRulerIndex, iRulerIndexYScale})
-    Put(key, v);
-  for (float v : {StartXCoor, tViewWidth, tViewHeight, BaseYCoor}) Put(key, v);
-  Put(key, m_trenddate);
-  PutBytes(key, &m_stockdata, sizeof m_stockdata);
+    PutKey(key, v);
+  for (float v : {StartXCoor, tViewWidth, tViewHeight, BaseYCoor}) PutKey(key, v);
+  PutKey(key, m_trenddate);
+  PutKeyBytes(key, &m_stockdata, sizeof m_stockdata);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) {
     const std::string font = app->littleFont().toString();
-    PutBytes(key, font.data(), font.size());
+    PutKeyBytes(key, font.data(), font.size());
   }
   if (IsDrawTrendLine) {
     for (int d = 0; d <= _TlineType && d < kDayBlocks; ++d) {
       const int count = std::clamp(d == 0 ? m_trendnum : m_TradeMinutes, 0, kTrendCapacity);
-      PutBytes(key, m_trendcolordata[d], sizeof(tagLocalTrendData) * static_cast<size_t>(count));
+      PutKeyBytes(key, m_trendcolordata[d], sizeof(tagLocalTrendData) * static_cast<size_t>(count));
     }
   }
   return key;
@@ -49,29 +38,30 @@ std::string TrendlineView::pictureKey() const {
 std::string TrendTechIndexView::pictureKey() {
   std::string key;
   const gfx::Rect b = bounds();
-  for (double v : {b.width(), b.height()}) Put(key, v);
-  for (float v : {_drawWidth, _drawStartXCoor, _drawHeight, _drawBottomYCoor}) Put(key, v);
-  for (double v : {VolumeColor.r(), VolumeColor.g(), VolumeColor.b(), VolumeColor.a()}) Put(key, v);
-  Put(key, _drawIndexType);
-  Put(key, IsDrawTrendLine);
-  PutBytes(key, &m_stockdata, sizeof m_stockdata);
-  PutBytes(key, &_calcValue, sizeof _calcValue);
+  for (double v : {b.width(), b.height()}) PutKey(key, v);
+  for (float v : {_drawWidth, _drawStartXCoor, _drawHeight, _drawBottomYCoor}) PutKey(key, v);
+  for (double v : {VolumeColor.r(), VolumeColor.g(), VolumeColor.b(), VolumeColor.a()})
+    PutKey(key, v);
+  PutKey(key, _drawIndexType);
+  PutKey(key, IsDrawTrendLine);
+  PutKeyBytes(key, &m_stockdata, sizeof m_stockdata);
+  PutKeyBytes(key, &_calcValue, sizeof _calcValue);
   // Written by the main-force direction pane as it draws.
-  PutBytes(key, &m_CalcData, sizeof m_CalcData);
+  PutKeyBytes(key, &m_CalcData, sizeof m_CalcData);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) {
     const std::string font = app->littleFont().toString();
-    PutBytes(key, font.data(), font.size());
+    PutKeyBytes(key, font.data(), font.size());
   }
   auto d = delegate();
-  Put(key, d != nullptr);
+  PutKey(key, d != nullptr);
   if (!d) return key;
   keyDay_.resize(kTrendCapacity);
   auto day = [&](bool raw, int phase) {
     std::fill(keyDay_.begin(), keyDay_.end(), tagLocalTrendData{});
     const bool ok = raw ? d->getTrendDataFromDelegate(keyDay_.data(), phase)
                         : d->getTrendColorDataFromDelegate(keyDay_.data(), phase);
-    Put(key, ok);
-    if (ok) PutBytes(key, keyDay_.data(), sizeof(tagLocalTrendData) * keyDay_.size());
+    PutKey(key, ok);
+    if (ok) PutKeyBytes(key, keyDay_.data(), sizeof(tagLocalTrendData) * keyDay_.size());
     return ok;
   };
   // As the drawing asks: the cursor's day raw and as drawn, then the days drawn until one fails.

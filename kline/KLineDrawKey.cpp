@@ -10,19 +10,12 @@
 
 namespace {
 
-template <typename T>
-void Put(std::string& key, const T& v) {
-  key.append(reinterpret_cast<const char*>(&v), sizeof v);
-}
-
-void PutBytes(std::string& key, const void* data, size_t size) {
-  Put(key, size);
-  if (size > 0) key.append(static_cast<const char*>(data), size);
-}
+using gfx::PutKey;
+using gfx::PutKeyBytes;
 
 void PutText(std::string& key, const std::shared_ptr<ui::Label>& label) {
   const std::string text = label ? label->text() : std::string();
-  PutBytes(key, text.data(), text.size());
+  PutKeyBytes(key, text.data(), text.size());
 }
 
 }  // namespace
@@ -32,38 +25,38 @@ std::string KLineModuleView::pictureKey() const {
   const int n = static_cast<int>(KDataArray.size());
   key.reserve(static_cast<size_t>(n) * sizeof(tagLocalKData) + sizeof _weightData + 1024);
   const gfx::Rect b = bounds();
-  for (double v : {b.x(), b.y(), b.width(), b.height()}) Put(key, v);
+  for (double v : {b.x(), b.y(), b.width(), b.height()}) PutKey(key, v);
   for (int v :
        {static_cast<int>(portrait_), static_cast<int>(IsDrawKLine), KCircleType, _weightDays,
         _weightType, static_cast<int>(iIndexType), kWidth, kLineSpace, EndIndex, StartIndex,
         iRulerIndex, kNumOfView, n, static_cast<int>(KSourceDataArray.size())})
-    Put(key, v);
+    PutKey(key, v);
   for (float v : {kStartXCoor, kViewWidth, kViewHeight, BaseYCoor, vViewHeight, BaseVolYCoor,
                   fIndexXScale, fIndexYScale, fIndexWidth, fIndexHeight, redColor[0], redColor[1],
                   redColor[2], greenColor[0], greenColor[1], greenColor[2]})
-    Put(key, v);
-  Put(key, IndexArray);
-  PutBytes(key, &m_stockdata, sizeof m_stockdata);
-  PutBytes(key, _weightData.data(), sizeof _weightData);
+    PutKey(key, v);
+  PutKey(key, IndexArray);
+  PutKeyBytes(key, &m_stockdata, sizeof m_stockdata);
+  PutKeyBytes(key, _weightData.data(), sizeof _weightData);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) {
     const std::string font = app->littleFont().toString();
-    PutBytes(key, font.data(), font.size());
+    PutKeyBytes(key, font.data(), font.size());
   }
 
-  PutBytes(key, KDataArray.data(), sizeof(tagLocalKData) * static_cast<size_t>(n));
+  PutKeyBytes(key, KDataArray.data(), sizeof(tagLocalKData) * static_cast<size_t>(n));
   // The dates the date labels show.
   for (int i : {EndIndex, StartIndex}) {
     const bool in = i >= 0 && i < static_cast<int>(KSourceDataArray.size());
-    Put(key, in ? KSourceDataArray[static_cast<size_t>(i)].Date : 0u);
+    PutKey(key, in ? KSourceDataArray[static_cast<size_t>(i)].Date : 0u);
   }
   // What the redraw writes.
-  Put(key, averagesAdjusted_);
+  PutKey(key, averagesAdjusted_);
   if (averagesAdjusted_ || (KCircleType == 1 && _weightDays > 0 && _weightType > 0)) {
-    PutBytes(key, drawnAverages_.data(), sizeof drawnAverages_);
-    PutBytes(key, m_DataAfterCalWeight.data(), sizeof m_DataAfterCalWeight);
+    PutKeyBytes(key, drawnAverages_.data(), sizeof drawnAverages_);
+    PutKeyBytes(key, m_DataAfterCalWeight.data(), sizeof m_DataAfterCalWeight);
   }
-  for (float v : {fMaxValue, fMinValue, YValueScale}) Put(key, v);
-  for (double v : {fMaxVolume, fMaxTechValue, fMidTechValue}) Put(key, v);
+  for (float v : {fMaxValue, fMinValue, YValueScale}) PutKey(key, v);
+  for (double v : {fMaxVolume, fMaxTechValue, fMidTechValue}) PutKey(key, v);
   for (const auto* label : {&IndexLabelName, &IndexArgument1, &IndexArgument2, &IndexArgument3,
                             &MAArgument1, &MAArgument2, &MAArgument3, &startDateTime, &endDateTime})
     PutText(key, *label);

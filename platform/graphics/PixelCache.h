@@ -12,6 +12,7 @@
 // the clip a little differently.)
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -20,6 +21,18 @@
 #include "platform/graphics/Context.h"
 
 namespace gfx {
+
+// Writers of a picture key: a plain value as its bytes, a run of bytes with its length first (so
+// that two runs never read as one).
+template <typename T>
+void PutKey(std::string& key, const T& v) {
+  key.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
+inline void PutKeyBytes(std::string& key, const void* data, size_t size) {
+  PutKey(key, size);
+  if (size > 0) key.append(static_cast<const char*>(data), size);
+}
 
 class PixelCache {
  public:
