@@ -11,6 +11,7 @@
 #include "core/CoreState.h"
 #include "core/ReceiveRecord.h"
 #include "fuzz/FuzzSupport.h"
+#include "messaging/MessagingSession.h"
 #include "messaging/MyMessage.h"
 #include "platform/foundation/UserDefaults.h"
 
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  MyMessageStore::resetShared();
+  MessagingSession::shared().reset();
   auto centre = std::make_shared<FuzzCentre>();
   centre->store().initMessageFromFile();
   size_t at = 0;
