@@ -19,7 +19,9 @@ namespace {
 
 class FuzzCentre : public MyMessage {
  public:
-  void expectContent(int code) { server().expect(kContent, static_cast<uint16_t>(code)); }
+  void expectContent(int code) {
+    server().expect(MessageServer::kContent, static_cast<uint16_t>(code));
+  }
 };
 
 }  // namespace
@@ -55,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t bodyLen = 0;
     std::vector<uint8_t> record = fuzzsupport::PacketRecord(packet.data(), packet.size(), bodyLen);
     centre->expectContent(77);
-    centre->takeRecord(record.data(), static_cast<int>(record.size()));
+    centre->server().takeRecord(record.data(), static_cast<int>(record.size()));
   }
   if (centre->store().totalMessages().size() > kMaxStoredMessages) std::abort();
   fuzzsupport::DrainMainLoop();

@@ -34,7 +34,7 @@ class MessageCentreScreenTest : public messagingtest::MessageCentreTest {
     return centre->store().totalMessages()[static_cast<size_t>(centre->store().showIndexArray()[static_cast<size_t>(row)])]["id"].toInt();
   }
   void Poll() {
-    advance(MyMessage::kPollSeconds);
+    advance(MessageServer::kPollSeconds);
     Settle();
   }
   int Mails() {
