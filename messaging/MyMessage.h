@@ -5,22 +5,17 @@
 // the switched-off advisers; the screen hears what changed and shows it.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "core/MDBF.h"
-#include "core/PacketHeader.h"
 #include "messaging/BrokerDetail.h"
 #include "messaging/MessageServer.h"
 #include "messaging/MessageStore.h"
 #include "messaging/MyMessageDetailDelegate.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/RunLoop.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/ViewController.h"
