@@ -9,6 +9,7 @@
 
 #include "core/CoreState.h"
 #include "messaging/MessageStore.h"
+#include "messaging/MessagingSession.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
@@ -46,7 +47,7 @@ struct Fixture {
       return true;
     }();
     (void)once;
-    MyMessageStore::resetShared();
+    MessagingSession::shared().reset();
     store.initMessageFromFile();
     Array& total = store.totalMessages();
     Array& sent = store.sentMessages();

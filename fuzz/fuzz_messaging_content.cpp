@@ -11,6 +11,7 @@
 #include "core/CoreState.h"
 #include "core/ReceiveRecord.h"
 #include "fuzz/FuzzSupport.h"
+#include "messaging/MessagingSession.h"
 #include "messaging/MyMessage.h"
 #include "platform/foundation/UserDefaults.h"
 
@@ -18,7 +19,9 @@ namespace {
 
 class FuzzCentre : public MyMessage {
  public:
-  void expectContent(int code) { server().expect(kContent, static_cast<uint16_t>(code)); }
+  void expectContent(int code) {
+    server().expect(MessageServer::kContent, static_cast<uint16_t>(code));
+  }
 };
 
 }  // namespace
@@ -31,7 +34,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  MyMessageStore::resetShared();
+  MessagingSession::shared().reset();
   auto centre = std::make_shared<FuzzCentre>();
   centre->store().initMessageFromFile();
   size_t at = 0;
@@ -54,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t bodyLen = 0;
     std::vector<uint8_t> record = fuzzsupport::PacketRecord(packet.data(), packet.size(), bodyLen);
     centre->expectContent(77);
-    centre->takeRecord(record.data(), static_cast<int>(record.size()));
+    centre->server().takeRecord(record.data(), static_cast<int>(record.size()));
   }
   if (centre->store().totalMessages().size() > kMaxStoredMessages) std::abort();
   fuzzsupport::DrainMainLoop();

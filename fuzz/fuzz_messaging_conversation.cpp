@@ -11,6 +11,7 @@
 #include "fuzz/MessagingFuzzSupport.h"
 #include "messaging/CommunionView.h"
 #include "messaging/MessageStore.h"
+#include "messaging/MessagingSession.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!fuzzsupport::WriteMessageFiles(data, size)) return 0;
-  MyMessageStore::resetShared();
+  MessagingSession::shared().reset();
   Owner owner;
   MyMessageStore store(&owner);
   store.initMessageFromFile();

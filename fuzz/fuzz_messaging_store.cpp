@@ -9,6 +9,7 @@
 #include "fuzz/MessagingFuzzSupport.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessageStore.h"
+#include "messaging/MessagingSession.h"
 #include "platform/foundation/UserDefaults.h"
 
 namespace {
@@ -29,7 +30,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!fuzzsupport::WriteMessageFiles(data, size)) return 0;
   foundation::UserDefaults::standard().remove("fuzz-startID");
-  MyMessageStore::resetShared();
+  MessagingSession::shared().reset();
   Owner owner;
   MyMessageStore store(&owner);
   store.initMessageFromFile();

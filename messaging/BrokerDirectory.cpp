@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/CoreState.h"
+#include "messaging/MessagingSession.h"
 #include "platform/foundation/RunLoop.h"
 
 using foundation::Array;
@@ -13,18 +14,8 @@ using foundation::Value;
 
 namespace {
 
-struct Directory {
-  MDBF staff;
-  MDBF clients;
-  MDBF clientTags;
-  Array sorted;
-  std::optional<std::string> currentOff;
-  std::optional<std::string> newOff;
-};
-
-Directory& Dir() {
-  static Directory* directory = new Directory;  // lives for the whole process
-  return *directory;
+BrokerDirectoryState& Dir() {
+  return MessagingSession::shared().directory();
 }
 
 std::string FieldText(MDBF& table, int field) {
@@ -147,7 +138,7 @@ void KeepSortedBrokerList(const Array& rows) {
 void ClearBrokerDirectory() {
   SetBrokerTableLoaded(0, 0);
   SetBrokerTableLoaded(1, 0);
-  Directory& dir = Dir();
+  BrokerDirectoryState& dir = Dir();
   dir.staff.Clear();
   dir.clients.Clear();
   dir.clientTags.Clear();
@@ -163,7 +154,7 @@ void InstallBrokerDirectoryResetHandler() {
 }
 
 Array BuildBrokerList() {
-  Directory& dir = Dir();
+  BrokerDirectoryState& dir = Dir();
   if (!dir.sorted.empty()) return dir.sorted;
   using namespace brokerfield;
   Array rows;
@@ -201,7 +192,7 @@ Array BuildBrokerList() {
 
 Array GetBrokerRows(const Value& row) {
   using namespace brokerfield;
-  Directory& dir = Dir();
+  BrokerDirectoryState& dir = Dir();
   Array rows;
   int64_t n = row["broker_index"].toInt(0);
   if (n == -1 || n == -2) {

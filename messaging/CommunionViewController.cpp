@@ -7,12 +7,13 @@ void CommunionViewController::viewDidLoad() {
   Extend::resizeClientViewForiOS7(*this);
   const gfx::Rect bounds = view()->bounds();
   view()->setBackgroundColor(gfx::Color::black());
-  communionView_ = CommunionView::create(
-      gfx::Rect(0, ui::NavigationBar::kHeight, bounds.width(), bounds.height() - ui::NavigationBar::kHeight));
+  communionView_ = CommunionView::create(gfx::Rect(0, ui::NavigationBar::kHeight, bounds.width(),
+                                                   bounds.height() - ui::NavigationBar::kHeight));
   view()->addSubview(communionView_);
   communionView_->setSuperViewController(this);
   communionView_->setBackgroundColor(gfx::Color::black());
-  navigationBar_ = ui::NavigationBar::create(gfx::Rect(0, 0, bounds.width(), ui::NavigationBar::kHeight));
+  navigationBar_ =
+      ui::NavigationBar::create(gfx::Rect(0, 0, bounds.width(), ui::NavigationBar::kHeight));
   navigationBar_->setBarStyle(ui::BarStyle::Black);
   view()->addSubview(navigationBar_);
   titleNavitaionItem_ = std::make_shared<ui::NavigationItem>("");
@@ -27,27 +28,27 @@ CommunionView* CommunionViewController::communionView() {
 }
 
 void CommunionViewController::createItemWithNoEdit() {
-  if (!titleNavitaionItem_) return;
-  std::weak_ptr<CommunionViewController> weak = weakAs<CommunionViewController>();
-  auto button = [weak](const char* text, void (CommunionViewController::*action)()) {
-    return ui::BarButtonItem::withTitle(text, ui::BarButtonItemStyle::Plain, [weak, action](ui::BarButtonItem&) {
-      if (auto self = weak.lock()) ((*self).*action)();
-    });
-  };
-  titleNavitaionItem_->setLeftBarButtonItem(button("返回", &CommunionViewController::buttonAction_back), true);
-  titleNavitaionItem_->setRightBarButtonItem(button("编辑", &CommunionViewController::buttonAction_edit), true);
+  setBarItems("返回", &CommunionViewController::buttonAction_back, "编辑",
+              &CommunionViewController::buttonAction_edit);
 }
 
 void CommunionViewController::createItemWithEdit() {
+  setBarItems("取消", &CommunionViewController::buttonAction_cancle, "删除",
+              &CommunionViewController::buttonAction_done);
+}
+
+void CommunionViewController::setBarItems(const char* left, Action leftAction, const char* right,
+                                          Action rightAction) {
   if (!titleNavitaionItem_) return;
   std::weak_ptr<CommunionViewController> weak = weakAs<CommunionViewController>();
-  auto button = [weak](const char* text, void (CommunionViewController::*action)()) {
-    return ui::BarButtonItem::withTitle(text, ui::BarButtonItemStyle::Plain, [weak, action](ui::BarButtonItem&) {
-      if (auto self = weak.lock()) ((*self).*action)();
-    });
+  auto button = [weak](const char* text, Action action) {
+    return ui::BarButtonItem::withTitle(text, ui::BarButtonItemStyle::Plain,
+                                        [weak, action](ui::BarButtonItem&) {
+                                          if (auto self = weak.lock()) ((*self).*action)();
+                                        });
   };
-  titleNavitaionItem_->setLeftBarButtonItem(button("取消", &CommunionViewController::buttonAction_cancle), true);
-  titleNavitaionItem_->setRightBarButtonItem(button("删除", &CommunionViewController::buttonAction_done), true);
+  titleNavitaionItem_->setLeftBarButtonItem(button(left, leftAction), true);
+  titleNavitaionItem_->setRightBarButtonItem(button(right, rightAction), true);
 }
 
 void CommunionViewController::buttonAction_back() {
@@ -111,6 +112,7 @@ void CommunionViewController::setTitle(const std::string& title) {
   if (titleNavitaionItem_) titleNavitaionItem_->setTitle(title);
 }
 
-bool CommunionViewController::shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation orientation) {
+bool CommunionViewController::shouldAutorotateToInterfaceOrientation(
+    ui::InterfaceOrientation orientation) {
   return orientation == ui::InterfaceOrientation::Portrait;
 }

@@ -16,7 +16,8 @@ class CommunionViewController : public ui::ViewController {
  public:
   // Removes the messages of the given conversation rows from the stored lists and answers the
   // adviser's conversation as stored afterwards (null: nothing to show).
-  using DeleteHandler = std::function<std::optional<foundation::Array>(const foundation::Array& rows)>;
+  using DeleteHandler =
+      std::function<std::optional<foundation::Array>(const foundation::Array& rows)>;
 
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
@@ -45,6 +46,9 @@ class CommunionViewController : public ui::ViewController {
   bool isEditingConversation() const { return editing_; }
 
  private:
+  using Action = void (CommunionViewController::*)();
+  void setBarItems(const char* left, Action leftAction, const char* right, Action rightAction);
+
   std::shared_ptr<CommunionView> communionView_;
   std::shared_ptr<ui::NavigationItem> titleNavitaionItem_;
   std::shared_ptr<ui::NavigationBar> navigationBar_;

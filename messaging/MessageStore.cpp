@@ -7,6 +7,7 @@
 #include "core/CoreState.h"
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MessageDateFormatter.h"
+#include "messaging/MessagingSession.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
@@ -51,98 +52,103 @@ int64_t ParseId(const std::string& text) {
   return std::strtoll(text.c_str(), nullptr, 10);
 }
 
+SharedMessages& Shared() {
+  return MessagingSession::shared().messages();
+}
+
 }  // namespace
 
-struct SharedMessages {
-  std::string savedName;
-  bool loaded = false;
-  std::string messageFileName;
-  std::string sendMessageFileName;
-  std::string sysMessageFileName;
-  Array total;
-  Array sent;
-  std::vector<MyMessageStore*> members;
-  bool observing = false;
+void SharedMessages::attach(MyMessageStore* member) {
+  members.push_back(member);
+  if (observing) return;
+  observing = true;
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  center.addObserver(this, "notification_saveSendMessage",
+                     [this](const foundation::Notification& n) { saveSent(n.userInfo); });
+  center.addObserver(this, "notification_allToRead", [this](const foundation::Notification& n) {
+    if (!members.empty()) members.front()->changeAllToRead(n.userInfo);
+  });
+  // Posted by nothing; observed so that a post changes nothing.
+  center.addObserver(this, "notification_removeSaveMessage",
+                     [](const foundation::Notification&) {});
+}
 
-  static SharedMessages& get() {
-    static SharedMessages* shared = new SharedMessages;  // lives for the whole process
-    return *shared;
+void SharedMessages::detach(MyMessageStore* member) {
+  std::erase(members, member);
+  if (!members.empty() || !observing) return;
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  observing = false;
+}
+
+void SharedMessages::othersChanged(MyMessageStore* except) {
+  // A member may go away while another one's owner reacts: walk a copy and skip the gone.
+  std::vector<MyMessageStore*> copy = members;
+  for (MyMessageStore* member : copy) {
+    if (member == except) continue;
+    if (std::find(members.begin(), members.end(), member) == members.end()) continue;
+    member->rebuildAfterSharedChange();
   }
+}
 
-  void attach(MyMessageStore* member) {
-    members.push_back(member);
-    if (observing) return;
-    observing = true;
-    auto& center = foundation::NotificationCenter::defaultCenter();
-    center.addObserver(this, "notification_saveSendMessage",
-                       [this](const foundation::Notification& n) { saveSent(n.userInfo); });
-    center.addObserver(this, "notification_allToRead", [this](const foundation::Notification& n) {
-      if (!members.empty()) members.front()->changeAllToRead(n.userInfo);
-    });
-    // Posted by nothing; observed so that a post changes nothing.
-    center.addObserver(this, "notification_removeSaveMessage",
-                       [](const foundation::Notification&) {});
-  }
+bool SharedMessages::saveSentList() {
+  while (sent.size() > kMaxStoredMessages) sent.pop_back();
+  SetSentMessageCount(static_cast<uint32_t>(sent.size()));
+  return WriteMessageFile(sendMessageFileName, sent);
+}
 
-  void detach(MyMessageStore* member) {
-    std::erase(members, member);
-    if (!members.empty() || !observing) return;
-    foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-    observing = false;
-  }
-
-  void othersChanged(MyMessageStore* except) {
-    // A member may go away while another one's owner reacts: walk a copy and skip the gone.
-    std::vector<MyMessageStore*> copy = members;
-    for (MyMessageStore* member : copy) {
-      if (member == except) continue;
-      if (std::find(members.begin(), members.end(), member) == members.end()) continue;
-      member->rebuildAfterSharedChange();
+void SharedMessages::saveSent(const Value& object) {
+  if (!object.isDictionary()) return;
+  if (members.empty() || !loaded || messageFileName.empty()) return;
+  sent.insert(sent.begin(), object);
+  saveSentList();
+  std::vector<MyMessageStore*> copy = members;
+  for (MyMessageStore* member : copy) {
+    if (member->owner_ && member->owner_->selectedMenuItem() == 3) {
+      member->owner_->reloadMessageTable();
     }
   }
-
-  bool saveSentList() {
-    while (sent.size() > kMaxStoredMessages) sent.pop_back();
-    SetSentMessageCount(static_cast<uint32_t>(sent.size()));
-    return WriteMessageFile(sendMessageFileName, sent);
-  }
-
-  void saveSent(const Value& object) {
-    if (!object.isDictionary()) return;
-    if (members.empty() || !loaded || messageFileName.empty()) return;
-    sent.insert(sent.begin(), object);
-    saveSentList();
-    std::vector<MyMessageStore*> copy = members;
-    for (MyMessageStore* member : copy) {
-      if (member->owner_ && member->owner_->selectedMenuItem() == 3) {
-        member->owner_->reloadMessageTable();
-      }
-    }
-    std::string needUpdate = object["sendMessageKey_needUpdate"].toString();
-    if (needUpdate.empty()) return;
-    int index = FindBrokerIndex(needUpdate);
-    std::optional<Array> rows;
-    for (MyMessageStore* member : copy) {
-      if (member->owner_) member->owner_->selectBrokerRow(index);
-      if (!rows && index >= 0 && static_cast<size_t>(index) < member->brokerListArray_.size()) {
-        rows = member->getAllMessageWithIndex(member->brokerListArray_[index], nullptr);
-      }
-    }
-    if (rows) {
-      foundation::NotificationCenter::defaultCenter().post("notification_update", nullptr,
-                                                           Value(std::move(*rows)));
+  std::string needUpdate = object["sendMessageKey_needUpdate"].toString();
+  if (needUpdate.empty()) return;
+  int index = FindBrokerIndex(needUpdate);
+  std::optional<Array> rows;
+  for (MyMessageStore* member : copy) {
+    if (member->owner_) member->owner_->selectBrokerRow(index);
+    if (!rows && index >= 0 && static_cast<size_t>(index) < member->brokerListArray_.size()) {
+      rows = member->getAllMessageWithIndex(member->brokerListArray_[index], nullptr);
     }
   }
-};
+  if (rows) {
+    foundation::NotificationCenter::defaultCenter().post("notification_update", nullptr,
+                                                         Value(std::move(*rows)));
+  }
+}
+
+void SharedMessages::forget() {
+  savedName.clear();
+  loaded = false;
+  messageFileName.clear();
+  sendMessageFileName.clear();
+  sysMessageFileName.clear();
+  total.clear();
+  sent.clear();
+  for (MyMessageStore* member : members) member->synced_ = false;
+}
 
 std::string MessageFileUserPart(std::string_view userName) {
   std::string out;
   for (char c : userName) {
     switch (c) {
-      case '/': out += "%2F"; break;
-      case '\\': out += "%5C"; break;
-      case '%': out += "%25"; break;
-      default: out += c;
+      case '/':
+        out += "%2F";
+        break;
+      case '\\':
+        out += "%5C";
+        break;
+      case '%':
+        out += "%25";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -161,48 +167,36 @@ std::string StartIdKey(std::string_view userName) {
 }
 
 MyMessageStore::MyMessageStore(MessageStoreOwner* owner) : owner_(owner) {
-  SharedMessages::get().attach(this);
+  Shared().attach(this);
 }
 
 MyMessageStore::~MyMessageStore() {
-  SharedMessages::get().detach(this);
-}
-
-void MyMessageStore::resetShared() {
-  SharedMessages& shared = SharedMessages::get();
-  shared.savedName.clear();
-  shared.loaded = false;
-  shared.messageFileName.clear();
-  shared.sendMessageFileName.clear();
-  shared.sysMessageFileName.clear();
-  shared.total.clear();
-  shared.sent.clear();
-  for (MyMessageStore* member : shared.members) member->synced_ = false;
+  Shared().detach(this);
 }
 
 Array& MyMessageStore::totalMessages() {
-  return SharedMessages::get().total;
+  return Shared().total;
 }
 
 Array& MyMessageStore::sentMessages() {
-  return SharedMessages::get().sent;
+  return Shared().sent;
 }
 
 std::string MyMessageStore::messageFileName() const {
-  return SharedMessages::get().messageFileName;
+  return Shared().messageFileName;
 }
 std::string MyMessageStore::sendMessageFileName() const {
-  return SharedMessages::get().sendMessageFileName;
+  return Shared().sendMessageFileName;
 }
 std::string MyMessageStore::sysMessageFileName() const {
-  return SharedMessages::get().sysMessageFileName;
+  return Shared().sysMessageFileName;
 }
 std::string MyMessageStore::savedName() const {
-  return SharedMessages::get().savedName;
+  return Shared().savedName;
 }
 
 void MyMessageStore::messagesChanged() {
-  SharedMessages::get().othersChanged(this);
+  Shared().othersChanged(this);
 }
 
 void MyMessageStore::rebuildAfterSharedChange() {
@@ -221,7 +215,7 @@ void MyMessageStore::initMessageFromFile() {
   CopyClientTagTable(userTagList_);
   if (owner_) owner_->updateAllList_BrokerAccount();
 
-  SharedMessages& shared = SharedMessages::get();
+  SharedMessages& shared = Shared();
   std::string user = GetLoginUserName();
   if (shared.loaded && shared.savedName == user) {
     // Another centre loaded this user already; this one only builds its own shown list.
@@ -261,14 +255,14 @@ void MyMessageStore::initMessageFromFile() {
 }
 
 bool MyMessageStore::saveMessageToFile() {
-  SharedMessages& shared = SharedMessages::get();
+  SharedMessages& shared = Shared();
   bool received = WriteMessageFile(shared.messageFileName, shared.total);
   bool sent = WriteMessageFile(shared.sendMessageFileName, shared.sent);
   return received && sent;
 }
 
 bool MyMessageStore::saveSendMessage() {
-  return SharedMessages::get().saveSentList();
+  return Shared().saveSentList();
 }
 
 void MyMessageStore::changeAllToRead(const Value& senderId) {
@@ -321,7 +315,7 @@ void MyMessageStore::updateUnreadMessageCount() {
 
 bool MyMessageStore::addNewMessage(const Value& message) {
   if (!message.isDictionary()) return false;
-  SharedMessages& shared = SharedMessages::get();
+  SharedMessages& shared = Shared();
   if (shared.messageFileName.empty()) return false;
   Array& total = shared.total;
   const Value& id = message["id"];
@@ -340,8 +334,7 @@ bool MyMessageStore::addNewMessage(const Value& message) {
   return saved;
 }
 
-std::optional<Array> MyMessageStore::getAllMessageWithIndex(const Value& row,
-                                                            Dictionary* summary) {
+std::optional<Array> MyMessageStore::getAllMessageWithIndex(const Value& row, Dictionary* summary) {
   std::string id = row["broker_id"].toString();
   if (id.empty()) return std::nullopt;
   std::string name = row["broker_name"].toString();
@@ -355,9 +348,8 @@ std::optional<Array> MyMessageStore::getAllMessageWithIndex(const Value& row,
     auto date = MessageDateFormatter::parse(text);
     if (date && (!latest || date->secondsSince1970 > latest->secondsSince1970)) latest = date;
   };
-  auto conversationRow = [&](const std::string& date, const std::string& content,
-                             const char* type, const std::string& title, size_t index,
-                             size_t all) {
+  auto conversationRow = [&](const std::string& date, const std::string& content, const char* type,
+                             const std::string& title, size_t index, size_t all) {
     return Value(Dictionary{{"comunion_content", Value(date + "\n" + content)},
                             {"communion_date", Value(date)},
                             {"communion_type", Value(type)},
@@ -421,7 +413,8 @@ void MyMessageStore::sortBrokerList() {
   std::unordered_map<std::string, Summary> byId;
   auto keep = [](Summary& s, const std::string& text) {
     auto date = MessageDateFormatter::parse(text);
-    if (date && (!s.latest || date->secondsSince1970 > *s.latest)) s.latest = date->secondsSince1970;
+    if (date && (!s.latest || date->secondsSince1970 > *s.latest))
+      s.latest = date->secondsSince1970;
   };
   for (const Value& message : totalMessages()) {
     Summary& s = byId[message["brokerID"].toString()];

@@ -100,9 +100,6 @@ class MyMessageStore {
   std::string sysMessageFileName() const;
   std::string savedName() const;
 
-  // Drops the shared arrays and the loaded user (tests and the fuzz target).
-  static void resetShared();
-
  private:
   friend struct SharedMessages;
   void rebuildAfterSharedChange();

@@ -1,7 +1,6 @@
 #include "messaging/MessagingSession.h"
 
 #include "messaging/BrokerDirectory.h"
-#include "messaging/MessageStore.h"
 
 MessagingSession& MessagingSession::shared() {
   static MessagingSession* session = new MessagingSession;  // lives for the whole process
@@ -10,7 +9,7 @@ MessagingSession& MessagingSession::shared() {
 
 void MessagingSession::reset() {
   stopPolling();
-  MyMessageStore::resetShared();
+  messages_.forget();
   ClearBrokerDirectory();
   ClearOffMessageBrokers();
   sentCount_.store(0);

@@ -7,8 +7,47 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "core/MDBF.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Value.h"
+
+class MyMessageStore;
+
+// The arrays every message centre shares, the files they come from and the centres that show
+// them (the methods are MyMessageStore's side, in MessageStore.cpp).
+struct SharedMessages {
+  std::string savedName;
+  bool loaded = false;
+  std::string messageFileName;
+  std::string sendMessageFileName;
+  std::string sysMessageFileName;
+  foundation::Array total;
+  foundation::Array sent;
+  std::vector<MyMessageStore*> members;
+  bool observing = false;
+
+  void attach(MyMessageStore* member);
+  void detach(MyMessageStore* member);
+  void othersChanged(MyMessageStore* except);
+  bool saveSentList();
+  void saveSent(const foundation::Value& object);
+  // Drops the arrays and the loaded user; the centres stay attached and rebuild on next load.
+  void forget();
+};
+
+// The adviser directory's tables, its kept rows and the switched-off lists (BrokerDirectory.h).
+struct BrokerDirectoryState {
+  MDBF staff;
+  MDBF clients;
+  MDBF clientTags;
+  foundation::Array sorted;
+  std::optional<std::string> currentOff;
+  std::optional<std::string> newOff;
+};
 
 class MessagingSession {
  public:
@@ -33,8 +72,14 @@ class MessagingSession {
   void setListPauseSeconds(double seconds) { listPauseSeconds_ = seconds; }
   void setSentCount(uint32_t count) { sentCount_.store(count); }
 
+  SharedMessages& messages() { return messages_; }
+  BrokerDirectoryState& directory() { return directory_; }
+
  private:
   MessagingSession() = default;
+
+  SharedMessages messages_;
+  BrokerDirectoryState directory_;
 
   std::weak_ptr<foundation::Timer> pollTimer_;
   std::atomic<uint32_t> sentCount_{0};

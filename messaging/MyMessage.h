@@ -5,22 +5,17 @@
 // the switched-off advisers; the screen hears what changed and shows it.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "core/MDBF.h"
-#include "core/PacketHeader.h"
 #include "messaging/BrokerDetail.h"
 #include "messaging/MessageServer.h"
 #include "messaging/MessageStore.h"
 #include "messaging/MyMessageDetailDelegate.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/RunLoop.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/ViewController.h"
@@ -48,13 +43,6 @@ class MyMessage : public ui::ViewController,
                   public MessageServerListener {
  public:
   static constexpr uint8_t kPageId = MessageServer::kPageId;
-  static constexpr uint8_t kOnOffPageId = 1;
-  static constexpr int kListPageSize = MessageServer::kListPageSize;
-  static constexpr double kPollSeconds = MessageServer::kPollSeconds;
-  // Request slots of the server side.
-  using Slot = MessageServer::Slot;
-  static constexpr Slot kList = MessageServer::kList;
-  static constexpr Slot kContent = MessageServer::kContent;
 
   MyMessage();
   ~MyMessage() override;
@@ -70,12 +58,9 @@ class MyMessage : public ui::ViewController,
   void timeRequest() override;
   bool canShowMessage() override { return false; }
   void willActiveByClickTabBar() override { server_->setNeedsRequest(); }
-  void timeRequestAll() { server_->poll(); }
 
   // --- the server side ---
   MessageServer& server() { return *server_; }
-  // One record as posted under "MyMessage" (tests and the fuzz target feed it directly).
-  void takeRecord(const uint8_t* record, int size) { server_->takeRecord(record, size); }
   void UserReloginSuccess();
 
   // --- MessageServerListener ---
@@ -155,7 +140,6 @@ class MyMessage : public ui::ViewController,
   // title and content (the list moved meanwhile) deletes nothing. Answers the number deleted.
   int deleteCommunionRows(const foundation::Array& rows);
   const Sections& brokerSections() const { return brokerSections_; }
-  const Sections& tagSections() const { return tagSections_; }
   int currentSelect() const { return currentSelect_; }
 
   // --- tables ---
@@ -173,8 +157,10 @@ class MyMessage : public ui::ViewController,
       ui::TableView& table, const ui::IndexPath& path) override;
   void tableViewCommitEditingStyle(ui::TableView& table, ui::TableViewCellEditingStyle style,
                                    const ui::IndexPath& path) override;
-  void tableViewWillBeginEditingRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
-  void tableViewDidEndEditingRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
+  void tableViewWillBeginEditingRowAtIndexPath(ui::TableView& table,
+                                               const ui::IndexPath& path) override;
+  void tableViewDidEndEditingRowAtIndexPath(ui::TableView& table,
+                                            const ui::IndexPath& path) override;
 
   // --- alerts, card, stock search, detail ---
   void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
@@ -183,26 +169,13 @@ class MyMessage : public ui::ViewController,
                   uint16_t stockType) override;
   foundation::Value currentMyMessage(int row) override;
   int totalMyMessage() override;
-  void currentMessageChanged(int row, const std::string& key, const foundation::Value& value) override;
+  void currentMessageChanged(int row, const std::string& key,
+                             const foundation::Value& value) override;
   // Marks of edit mode, as the messages they name.
   size_t markedCount() const { return markedIds_.size(); }
 
   MyMessageStore& store() { return store_; }
-  int requestCode(Slot slot) const { return server_->requestCode(slot); }
-  bool isVisibled() const { return visibled_; }
   void setVisibled(bool visible) { visibled_ = visible; }
-  bool needsRequest() const { return server_->needsRequest(); }
-  // Messages of the last list still to fetch ({"ID", "OID"}) and the next one's index.
-  const std::vector<std::pair<int64_t, int64_t>>& pendingIds() const {
-    return server_->pendingIds();
-  }
-
-  // The message-server reply of a content as a message dictionary (MessageServer's).
-  static foundation::Value MessageFromContent(const std::string& text) {
-    return MessageServer::MessageFromContent(text);
-  }
-  // Ends the polling timer of the process (tests).
-  static void stopTimer() { MessageServer::stopPolling(); }
 
  protected:
   void observe();

@@ -34,7 +34,7 @@ class MessageCentreScreenTest : public messagingtest::MessageCentreTest {
     return centre->store().totalMessages()[static_cast<size_t>(centre->store().showIndexArray()[static_cast<size_t>(row)])]["id"].toInt();
   }
   void Poll() {
-    advance(MyMessage::kPollSeconds);
+    advance(MessageServer::kPollSeconds);
     Settle();
   }
   int Mails() {
@@ -243,7 +243,7 @@ TEST_F(MessageCentreScreenTest, AdviserMenuAndSentList) {
           .value.asArray();
   ASSERT_EQ(onDisk.size(), 1u);
   EXPECT_EQ(onDisk[0]["sendMessageKey_title"].toString(), "早盘提示");
-  MyMessageStore::resetShared();
+  MessagingSession::shared().reset();
   centre->store().initMessageFromFile();
   ASSERT_EQ(centre->store().sentMessages().size(), 1u);
   EXPECT_EQ(centre->store().sentMessages()[0]["sendMessageKey_title"].toString(), "早盘提示");

@@ -152,7 +152,7 @@ TEST_F(MessageDetailTest, ReceivedMessagesStepReplyCallAndSearch) {
   stranger.title = "广告";
   stranger.content = "推广";
   server->putMessage("zhang", stranger);
-  advance(MyMessage::kPollSeconds);
+  advance(MessageServer::kPollSeconds);
   ASSERT_TRUE(WaitFor([&] { return centre->store().totalMessages().size() == 5; }));
   Settle();
   centre->navigationController()->popToRootViewControllerAnimated(false);
@@ -238,7 +238,7 @@ TEST_F(MessageDetailTest, GrantWhileThePollStoresMarksTheShownRequestDone) {
   fresh.title = "新到";
   fresh.content = "正文";
   server->putMessage("zhang", fresh);
-  advance(MyMessage::kPollSeconds);
+  advance(MessageServer::kPollSeconds);
   ASSERT_TRUE(WaitFor([&] { return centre->store().totalMessages().size() == 5; }));
   Settle();
   d->toolViewClicked(Detail::kTagPrevious);
@@ -361,7 +361,7 @@ TEST_F(MessageDetailTest, GrantErrorsAndTheRefusal) {
   request.goldcode = "SH,600000|5";
   request.taskstatus = "0";
   server->putMessage("zhang", request);
-  advance(MyMessage::kPollSeconds);
+  advance(MessageServer::kPollSeconds);
   ASSERT_TRUE(WaitFor([&] { return centre->store().totalMessages().size() == 5; }));
   Settle();
   d = Open(0);

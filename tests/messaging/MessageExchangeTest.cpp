@@ -35,7 +35,8 @@ class MessageExchangeTest : public messagingtest::MessageCentreTest {
     ASSERT_TRUE(LoggedInAndShown());
   }
   foundation::Array Stored(const std::string& user) {
-    return foundation::PropertyList::readFile(foundation::documentsPath(ReceivedMessageFileName(user)))
+    return foundation::PropertyList::readFile(
+               foundation::documentsPath(ReceivedMessageFileName(user)))
         .value.asArray();
   }
   std::string StartId(const std::string& user) {
@@ -58,7 +59,7 @@ class MessageExchangeTest : public messagingtest::MessageCentreTest {
   }
   // One poll: 60 seconds on and the cycle's replies answered.
   void Poll() {
-    advance(MyMessage::kPollSeconds);
+    advance(MessageServer::kPollSeconds);
     Settle();
   }
 };
@@ -239,15 +240,16 @@ TEST_F(MessageExchangeTest, StaleCodesAreDroppedAndReloginReloadsForTheNewUser) 
   PacketHeader h;
   h.MainType = 144;
   h.ChildType = 100;
-  h.RequestCode = static_cast<uint16_t>((centre->requestCode(MyMessage::kList) + 7) & 0x3FFF);
+  h.RequestCode =
+      static_cast<uint16_t>((centre->server().requestCode(MessageServer::kList) + 7) & 0x3FFF);
   h.Write(record + kReceiveRecordHeaderOffset);
-  centre->takeRecord(record, sizeof record);
-  EXPECT_TRUE(centre->pendingIds().empty());
+  centre->server().takeRecord(record, sizeof record);
+  EXPECT_TRUE(centre->server().pendingIds().empty());
 
   SetLoginInfo("li", "secret");
   foundation::NotificationCenter::defaultCenter().post("relogin");
   EXPECT_EQ(centre->store().savedName(), "li");
-  centre->timeRequestAll();
+  centre->server().poll();
   ASSERT_TRUE(WaitStored("li", 1));
   EXPECT_TRUE(Stored("zhang").empty());
 }
@@ -283,7 +285,7 @@ TEST_F(MessageExchangeTest, GuestSendsNothingAndErrorsShowOnlyWhileVisible) {
   ASSERT_NE(centre, nullptr);
   centre->timeRequest();
   Poll();
-  centre->timeRequestAll();
+  centre->server().poll();
   Settle();
   EXPECT_TRUE(Requests(100).empty()) << "a guest asks for no messages";
   EXPECT_TRUE(centre->store().totalMessages().empty());
@@ -291,13 +293,13 @@ TEST_F(MessageExchangeTest, GuestSendsNothingAndErrorsShowOnlyWhileVisible) {
   SetLoginInfo("zhang", "secret");
   server->setFault(Role::Message, Fault::ErrorReply, 1, "服务繁忙");
   centre->setVisibled(false);
-  centre->timeRequestAll();
+  centre->server().poll();
   Settle();
   EXPECT_TRUE(ui::AlertView::visibleAlerts().empty());
-  EXPECT_EQ(centre->requestCode(MyMessage::kList), -1);
+  EXPECT_EQ(centre->server().requestCode(MessageServer::kList), -1);
   server->setFault(Role::Message, Fault::ErrorReply, 1, "服务繁忙");
   centre->setVisibled(true);
-  centre->timeRequestAll();
+  centre->server().poll();
   EXPECT_TRUE(WaitFor([] { return !ui::AlertView::visibleAlerts().empty(); }));
 }
 
@@ -319,7 +321,8 @@ TEST_F(MessageExchangeTest, TheServerKeepsSentMailsAndAnswersWithItsText) {
   auto previous = SetMailPartPause([](int) {});
   std::string content(9000, 'x');
   MakeRequest_MessageSendXml(GlobalDataRequest(), 0, NextRequestCode(GlobalDataRequest()), nullptr,
-                             "9001;9002", "标题", content.c_str(), 2, "77,1", nullptr, "p", "e", 24);
+                             "9001;9002", "标题", content.c_str(), 2, "77,1", nullptr, "p", "e",
+                             24);
   SetMailPartPause(previous);
   ASSERT_TRUE(WaitFor([&] { return !answers.empty(); }));
   foundation::NotificationCenter::defaultCenter().removeObserver(id);
@@ -386,7 +389,7 @@ TEST_F(MessageExchangeTest, MarkupTravelsAsTypedBothWaysAndNoLogLineHoldsTheText
 }
 
 TEST(MessageContent, MessageDictionaryFromTheContentText) {
-  Value m = MyMessage::MessageFromContent(
+  Value m = MessageServer::MessageFromContent(
       "<data><id> 123\r\n</id><from>90\n01</from><fromname></fromname><typeid>2</typeid>"
       "<msgtime>2026-12-01 08:00:00</msgtime><content>你好</content></data>");
   ASSERT_TRUE(m.isDictionary());
@@ -397,11 +400,11 @@ TEST(MessageContent, MessageDictionaryFromTheContentText) {
   EXPECT_EQ(m["messagesource"].toString(), "123,2");
   EXPECT_EQ(m["date"].toString(), "2026-12-01 08:00:00");
   EXPECT_FALSE(m.asDictionary().contains("goldcode"));
-  EXPECT_TRUE(MyMessage::MessageFromContent("<data><title>x</title></data>").isNull());
-  EXPECT_TRUE(MyMessage::MessageFromContent("<data><id> </id></data>").isNull());
-  EXPECT_TRUE(MyMessage::MessageFromContent("<data><id>abc</id></data>").isNull());
-  EXPECT_TRUE(MyMessage::MessageFromContent("no xml").isNull());
-  EXPECT_TRUE(MyMessage::MessageFromContent("<other><id>1</id></other>").isNull());
+  EXPECT_TRUE(MessageServer::MessageFromContent("<data><title>x</title></data>").isNull());
+  EXPECT_TRUE(MessageServer::MessageFromContent("<data><id> </id></data>").isNull());
+  EXPECT_TRUE(MessageServer::MessageFromContent("<data><id>abc</id></data>").isNull());
+  EXPECT_TRUE(MessageServer::MessageFromContent("no xml").isNull());
+  EXPECT_TRUE(MessageServer::MessageFromContent("<other><id>1</id></other>").isNull());
 }
 
 }  // namespace

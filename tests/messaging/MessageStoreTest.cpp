@@ -122,7 +122,7 @@ TEST_F(MessageStoreTest, StartIdOfZeroIsSeededAndUnreadItemShowsUnreadPositions)
   EXPECT_EQ(store.unreadCount(), 2);
   EXPECT_EQ(foundation::UserDefaults::standard().string("A-startID"), "7");
   foundation::UserDefaults::standard().set("A-startID", Value("3"));
-  MyMessageStore::resetShared();
+  MessagingSession::shared().reset();
   store.initMessageFromFile();
   EXPECT_EQ(foundation::UserDefaults::standard().string("A-startID"), "3")
       << "a set start id is kept";

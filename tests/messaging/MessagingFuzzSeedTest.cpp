@@ -71,7 +71,7 @@ TEST_F(MessagingFuzzSeeds, StoreFilesAndContentAnswers) {
   m.taskid = "7";
   m.taskstatus = "0";
   server->putMessage("zhang", m);
-  advance(MyMessage::kPollSeconds);
+  advance(MessageServer::kPollSeconds);
   ASSERT_TRUE(WaitFor([&] { return contents.size() >= 5; }));
   Settle();
   foundation::NotificationCenter::defaultCenter().post(
