@@ -19,6 +19,7 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/ui/TableViewCell.h"
 #include "tests/account/AccountScreenSupport.h"
+#include "tests/account/AccountTestSupport.h"
 
 namespace {
 
@@ -341,16 +342,7 @@ TEST_F(AccountManagerTest, TheAccountPanelListsChoosesAndDeletes) {
 
 TEST_F(AccountManagerTest, APasswordIsKeptOnlyWhenAskedAndOnlyForItsOwner) {
   LaunchAndLogIn();
-  // Lines come from the network threads too; the sink may outlive a failed assertion.
-  struct Lines {
-    std::mutex mutex;
-    std::vector<std::string> all;
-  };
-  auto lines = std::make_shared<Lines>();
-  foundation::setLogSink([lines](foundation::LogLevel, const std::string& line) {
-    std::lock_guard<std::mutex> hold(lines->mutex);
-    lines->all.push_back(line);
-  });
+  CapturedLog log;
   auto* screen = OpenAccount();
   ASSERT_NE(screen, nullptr);
   screen->setCloseAfterLogin(false);
@@ -371,8 +363,7 @@ TEST_F(AccountManagerTest, APasswordIsKeptOnlyWhenAskedAndOnlyForItsOwner) {
   screen->m_RememberSwitch()->setOn(true);
   LogInAs(*screen, "zhao7", "secret-on-2");
   auto holding = FilesHolding(documents(), "secret-on-2");
-  foundation::setLogSink({});
-  for (const std::string& line : lines->all) {
+  for (const std::string& line : log.stop()) {
     EXPECT_EQ(line.find("secret-off-1"), std::string::npos) << line;
     EXPECT_EQ(line.find("secret-on-2"), std::string::npos) << line;
   }

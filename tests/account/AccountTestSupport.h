@@ -4,10 +4,14 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "core/CoreText.h"
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 
 class TempDocuments {
@@ -36,4 +40,32 @@ class TempDocuments {
 // Puts the clock back to real time however the test ends.
 struct RealClockAfterTest {
   ~RealClockAfterTest() { foundation::Clock::setReal(); }
+};
+
+// Every line logged while it lives, the network threads' too; the sink goes with it however the
+// test ends.
+class CapturedLog {
+ public:
+  CapturedLog() : lines_(std::make_shared<Lines>()) {
+    foundation::setLogSink([lines = lines_](foundation::LogLevel, const std::string& line) {
+      std::lock_guard<std::mutex> hold(lines->mutex);
+      lines->all.push_back(line);
+    });
+  }
+  ~CapturedLog() { foundation::setLogSink({}); }
+  CapturedLog(const CapturedLog&) = delete;
+  CapturedLog& operator=(const CapturedLog&) = delete;
+
+  // Stops capturing and gives the lines logged so far.
+  const std::vector<std::string>& stop() {
+    foundation::setLogSink({});
+    return lines_->all;
+  }
+
+ private:
+  struct Lines {
+    std::mutex mutex;
+    std::vector<std::string> all;
+  };
+  std::shared_ptr<Lines> lines_;
 };

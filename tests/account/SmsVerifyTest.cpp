@@ -14,6 +14,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "tests/account/AccountScreenSupport.h"
+#include "tests/account/AccountTestSupport.h"
 
 namespace {
 
@@ -90,7 +91,8 @@ TEST_F(SmsVerifyTest, VerificationViewSendsCodeAndVerifies) {
   ASSERT_EQ(code.size(), 6u);
   view->codeField()->setText(code == "000000" ? "111111" : "000000");
   view->BtnClick_Verify();
-  ASSERT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.message() == "验证码错误，请重新输入"; }));
+  ASSERT_TRUE(
+      WaitForAlert([](ui::AlertView& a) { return a.message() == "验证码错误，请重新输入"; }));
   EXPECT_EQ(GetDataCenter().GetStatus(), 0);
   ui::AlertView::dismissAll();
 
@@ -152,15 +154,7 @@ class PhoneCheckTest : public SmsVerifyTest {
 TEST_F(PhoneCheckTest, NumberRulesCountdownAndTheCode) {
   LaunchAndLogIn();
   // Every line logged while the screen works: the code is never among them, nor a missing image.
-  struct Lines {
-    std::mutex mutex;
-    std::vector<std::string> all;
-  };
-  auto lines = std::make_shared<Lines>();
-  foundation::setLogSink([lines](foundation::LogLevel, const std::string& line) {
-    std::lock_guard<std::mutex> hold(lines->mutex);
-    lines->all.push_back(line);
-  });
+  CapturedLog log;
   auto outcome = std::make_shared<Outcome>();
   auto screen = Open(outcome);
   EXPECT_TRUE(outcome->isyz);
@@ -203,8 +197,7 @@ TEST_F(PhoneCheckTest, NumberRulesCountdownAndTheCode) {
   screen->YZBtnAction();
   EXPECT_TRUE(AlertWithMessage("验证成功"));
   EXPECT_EQ(VerdanAppDelegate::getSJHM(), "13912345678");
-  foundation::setLogSink({});
-  for (const std::string& line : lines->all) {
+  for (const std::string& line : log.stop()) {
     EXPECT_EQ(line.find(screen->smscodeArr().front()), std::string::npos) << line;
     EXPECT_EQ(line.find("no image named"), std::string::npos) << line;
   }
