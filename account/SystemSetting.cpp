@@ -18,6 +18,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/TableViewCell.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ScreenRoles.h"
 #include "shell/ShellAlerts.h"
@@ -162,11 +163,7 @@ void SystemSetting::handleTimeoutRequest() {
 
 void SystemSetting::addLoginObserver() {
   removeLoginObserver();
-  std::weak_ptr<SystemSetting> weak = sharedAs<SystemSetting>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "login", [weak](const foundation::Notification& n) {
-        if (auto me = weak.lock()) me->recvmsg(n);
-      });
+  ui::Observe(this, "login", &SystemSetting::recvmsg);
 }
 
 void SystemSetting::removeLoginObserver() {
@@ -298,10 +295,8 @@ void YourSuggestion::viewDidLoad() {
   submit_ = ui::Button::create(gfx::Rect(270, 0, 50, 44));
   submit_->setTitle("提交");
   submit_->setTitleColor(gfx::Color::white());
-  std::weak_ptr<YourSuggestion> weak = sharedAs<YourSuggestion>();
-  submit_->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
-    if (auto me = weak.lock()) me->ButtonAction();
-  }));
+  submit_->addGestureRecognizer(
+      ui::TapGestureRecognizer::create(ui::WhileAlive(this, &YourSuggestion::ButtonAction)));
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(submit_));
 
   waiter_.attach(*view(), gfx::Rect(kWaitBoxX, 100, kWaitBoxW, kWaitBoxH),
@@ -312,11 +307,7 @@ void YourSuggestion::viewDidAppear(bool animated) {
   ui::ViewController::viewDidAppear(animated);
   textView_->becomeFirstResponder();
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  std::weak_ptr<YourSuggestion> weak = sharedAs<YourSuggestion>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "notification_UploadNote", [weak](const foundation::Notification& n) {
-        if (auto me = weak.lock()) me->recvmsg(n);
-      });
+  ui::Observe(this, "notification_UploadNote", &YourSuggestion::recvmsg);
 }
 
 void YourSuggestion::viewWillDisappear(bool animated) {

@@ -13,6 +13,7 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/TableViewCell.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ScreenMetrics.h"
 #include "shell/ShellAlerts.h"
@@ -60,18 +61,14 @@ void TraderTypeSelectView::build() {
   setBackgroundColor(gfx::Color::clear());
   const double w = bounds().width();
   double y = static_cast<int>((bounds().height() - 65) / 2);
-  std::weak_ptr<TraderTypeSelectView> weak = sharedAs<TraderTypeSelectView>();
   auto row = [&](const char* caption, const char* title) {
     auto label = accountui::MakeLabel(caption, gfx::Rect(0, y, 70, 30), 15, gfx::Color::midGrey());
     addSubview(label);
     auto button = ui::Button::create(ui::ButtonType::RoundedRect, gfx::Rect(75, y, w - 75, 30));
     button->setTitle(title);
     button->setFont(gfx::Font::systemFont(15));
-    button->addTarget(
-        [weak](ui::Control& sender) {
-          if (auto me = weak.lock()) me->buttonAction(sender);
-        },
-        ui::ControlEvent::TouchUpInside, this);
+    button->addTarget(ui::WhileAlive(this, &TraderTypeSelectView::buttonAction),
+                      ui::ControlEvent::TouchUpInside, this);
     addSubview(button);
     y += 35;
     return button;
@@ -144,10 +141,8 @@ void TraderSelectViewController::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
   requestCode_ = -1;
-  std::weak_ptr<TraderSelectViewController> weak = sharedAs<TraderSelectViewController>();
-  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(MakeRefreshButton([weak] {
-    if (auto me = weak.lock()) me->DataRefresh();
-  })));
+  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(
+      MakeRefreshButton(ui::WhileAlive(this, &TraderSelectViewController::DataRefresh))));
   tableView_ = ui::TableView::create(gfx::Rect(0, 0, 320, ScreenContentHeight()));
   tableView_->setBackgroundColor(gfx::Color::white());
   tableView_->setDelegate(sharedAs<ui::TableViewDelegate>());
@@ -161,12 +156,8 @@ void TraderSelectViewController::viewWillAppear(bool animated) {
   Extend::setNavigationBarColorForiOS7(*this);
   ui::ViewController::viewWillAppear(animated);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
-  auto& centre = foundation::NotificationCenter::defaultCenter();
-  centre.removeObserversOf(this);
-  std::weak_ptr<TraderSelectViewController> weak = sharedAs<TraderSelectViewController>();
-  centre.addObserver(this, "TraderTypeSelect", [weak](const foundation::Notification& n) {
-    if (auto me = weak.lock()) me->recvmsg(n);
-  });
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  ui::Observe(this, "TraderTypeSelect", &TraderSelectViewController::recvmsg);
   requestCode_ = -1;
   DataRefresh();
 }
@@ -265,10 +256,8 @@ void TraderInfoController::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
   requestCode_ = -1;
-  std::weak_ptr<TraderInfoController> weak = sharedAs<TraderInfoController>();
-  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(MakeRefreshButton([weak] {
-    if (auto me = weak.lock()) me->DataRefresh();
-  })));
+  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(
+      MakeRefreshButton(ui::WhileAlive(this, &TraderInfoController::DataRefresh))));
   auto web = ui::WebView::create(gfx::Rect(0, 0, 320, ScreenContentHeight()));
   web->setBackgroundColor(gfx::Color::black());
   web->setDelegate(sharedAs<ui::WebViewDelegate>());
@@ -281,12 +270,8 @@ void TraderInfoController::viewWillAppear(bool animated) {
   Extend::setNavigationBarColorForiOS7(*this);
   ui::ViewController::viewWillAppear(animated);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
-  auto& centre = foundation::NotificationCenter::defaultCenter();
-  centre.removeObserversOf(this);
-  std::weak_ptr<TraderInfoController> weak = sharedAs<TraderInfoController>();
-  centre.addObserver(this, "TraderTypeSelect", [weak](const foundation::Notification& n) {
-    if (auto me = weak.lock()) me->recvmsg(n);
-  });
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  ui::Observe(this, "TraderTypeSelect", &TraderInfoController::recvmsg);
   requestCode_ = -1;
   DataRefresh();
 }

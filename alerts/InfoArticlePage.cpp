@@ -15,6 +15,7 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ScreenMetrics.h"
 #include "shell/SharedTool.h"
@@ -100,19 +101,12 @@ void InfoArticlePage::viewDidLoad() {
   navigationItem().setBackBarButtonItem(
       ui::BarButtonItem::withTitle("返回", ui::BarButtonItemStyle::Bordered));
 
-  std::weak_ptr<InfoArticlePage> weak = weakAs<InfoArticlePage>();
   _prepButton = StepButton(gfx::Rect(0, 7, 50, 30), "btn2_left", 0, kPreviousTag);
-  _prepButton->addTarget(
-      [weak](ui::Control&) {
-        if (auto me = weak.lock()) me->preButton();
-      },
-      ui::ControlEvent::TouchUpInside, this);
+  _prepButton->addTarget(ui::WhileAlive(this, &InfoArticlePage::preButton),
+                         ui::ControlEvent::TouchUpInside, this);
   _nextButton = StepButton(gfx::Rect(51, 7, 50, 30), "btn2_right", 10, kNextTag);
-  _nextButton->addTarget(
-      [weak](ui::Control&) {
-        if (auto me = weak.lock()) me->nextButton();
-      },
-      ui::ControlEvent::TouchUpInside, this);
+  _nextButton->addTarget(ui::WhileAlive(this, &InfoArticlePage::nextButton),
+                         ui::ControlEvent::TouchUpInside, this);
   auto holder = ui::View::create(gfx::Rect(0, 0, 105, 44));
   holder->addSubview(_prepButton);
   holder->addSubview(_nextButton);
@@ -127,12 +121,8 @@ void InfoArticlePage::viewDidLoad() {
 }
 
 void InfoArticlePage::observe() {
-  auto& center = foundation::NotificationCenter::defaultCenter();
-  center.removeObserversOf(this);
-  std::weak_ptr<InfoArticlePage> weak = weakAs<InfoArticlePage>();
-  center.addObserver(this, notificationName_, [weak](const foundation::Notification& n) {
-    if (auto me = weak.lock()) me->recvmsg(n);
-  });
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  ui::Observe(this, notificationName_, &InfoArticlePage::recvmsg);
 }
 
 void InfoArticlePage::viewWillAppear(bool animated) {

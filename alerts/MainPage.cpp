@@ -18,6 +18,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/ScreenRoles.h"
 #include "shell/SharedTool.h"
 #include "shell/VerdanAppDelegate.h"
@@ -95,12 +96,9 @@ void MainPage::viewDidLoad() {
   navigationItem().setHidesBackButton(true);
   Extend::setNavigationBarColorForiOS7(*this);
 
-  std::weak_ptr<MainPage> weak = weakAs<MainPage>();
   auto toolbar = MyToolBar::initWithFrame(gfx::Rect(0, 0, 50, 44));
   toolbar->setItems({ui::BarButtonItem::withTitle("查询", ui::BarButtonItemStyle::Bordered,
-                                                  [weak](ui::BarButtonItem&) {
-                                                    if (auto me = weak.lock()) me->searchStock();
-                                                  })},
+                                                  ui::WhileAlive(this, &MainPage::searchStock))},
                     true);
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(toolbar));
 
@@ -122,12 +120,8 @@ void MainPage::viewDidLoad() {
 
 void MainPage::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
-  auto& center = foundation::NotificationCenter::defaultCenter();
-  center.removeObserversOf(this);
-  std::weak_ptr<MainPage> weak = weakAs<MainPage>();
-  center.addObserver(this, kNotificationName, [weak](const foundation::Notification& n) {
-    if (auto me = weak.lock()) me->recvmsg(n);
-  });
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  ui::Observe(this, kNotificationName, &MainPage::recvmsg);
   if (auto* nav = navigationController()) nav->setNavigationBarHidden(false);
   Extend::setNavigationBarColorForiOS7(*this);
   refreshCurrentView();

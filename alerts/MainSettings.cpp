@@ -9,6 +9,7 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/VerdanAppDelegate.h"
 
 namespace {
@@ -194,7 +195,6 @@ double MainSettings::tableViewHeightForRowAtIndexPath(ui::TableView&, const ui::
 std::shared_ptr<ui::TableViewCell> MainSettings::tableViewCellForRowAtIndexPath(
     ui::TableView& table, const ui::IndexPath& path) {
   const int row = path.row;
-  std::weak_ptr<MainSettings> weak = weakAs<MainSettings>();
   if (path.section == 0) {
     const std::string identifier = "any-cell:" + std::to_string(row);
     auto cell = table.dequeueReusableCellWithIdentifier(identifier);
@@ -207,9 +207,8 @@ std::shared_ptr<ui::TableViewCell> MainSettings::tableViewCellForRowAtIndexPath(
       button->setTag(kSearchButtonTag + row);
       button->setBackgroundImage(gfx::Image::named("search.png"));
       button->addTarget(
-          [weak](ui::Control& sender) {
-            if (auto me = weak.lock()) me->AddButton(sender.tag());
-          },
+          ui::WhileAlive(this,
+                         [](MainSettings& me, ui::Control& sender) { me.AddButton(sender.tag()); }),
           ui::ControlEvent::TouchUpInside, this);
       content->addSubview(button);
       cell->contentView()->addSubview(content);
@@ -230,14 +229,14 @@ std::shared_ptr<ui::TableViewCell> MainSettings::tableViewCellForRowAtIndexPath(
     content->setTag(kSectionCellTag + row);
     auto toggle = ui::Switch::create(gfx::Rect(205, 6, 30, 30));
     toggle->setTag(kSwitchTag + row);
-    toggle->addTarget(
-        [weak](ui::Control& sender) {
-          auto me = weak.lock();
-          if (auto* s = dynamic_cast<ui::Switch*>(&sender); me && s) me->SwitchButton(*s);
-        },
-        // Not on touch-drag-inside: the switch flips only when the touch ends, and a drag
-        // would apply the rule to the state it is leaving.
-        ui::ControlEvent::TouchUpInside, this);
+    toggle->addTarget(ui::WhileAlive(this,
+                                     [](MainSettings& me, ui::Control& sender) {
+                                       if (auto* s = dynamic_cast<ui::Switch*>(&sender))
+                                         me.SwitchButton(*s);
+                                     }),
+                      // Not on touch-drag-inside: the switch flips only when the touch ends, and a
+                      // drag would apply the rule to the state it is leaving.
+                      ui::ControlEvent::TouchUpInside, this);
     content->addSubview(toggle);
     cell->contentView()->addSubview(content);
   }

@@ -20,6 +20,7 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ScreenMetrics.h"
 #include "shell/SharedTool.h"
@@ -71,13 +72,8 @@ void PriceNotificationSetting::viewDidLoad() {
   _tableView->setBackgroundColor(gfx::Color::clear());
   mView()->addSubview(_tableView);
 
-  std::weak_ptr<PriceNotificationSetting> weak = sharedAs<PriceNotificationSetting>();
   navigationItem().setRightBarButtonItem(PriceAlertToolBarItem(
-      "完成",
-      [weak] {
-        if (auto self = weak.lock()) self->settingDone();
-      },
-      nullptr));
+      "完成", ui::WhileAlive(this, &PriceNotificationSetting::settingDone), nullptr));
 
   buildHeader();
   buildEditViews();
@@ -85,13 +81,12 @@ void PriceNotificationSetting::viewDidLoad() {
     auto onOff = ui::Switch::create();
     onOff->setTag(i == 0 ? 0 : 10 + (i - 1));
     onOff->setOn(false);
-    onOff->addTarget(
-        [weak](ui::Control& sender) {
-          auto self = weak.lock();
-          auto* flipped = dynamic_cast<ui::Switch*>(&sender);
-          if (self && flipped) self->swtichValueChanged(*flipped);
-        },
-        ui::ControlEvent::ValueChanged, this);
+    onOff->addTarget(ui::WhileAlive(this,
+                                    [](PriceNotificationSetting& me, ui::Control& sender) {
+                                      if (auto* flipped = dynamic_cast<ui::Switch*>(&sender))
+                                        me.swtichValueChanged(*flipped);
+                                    }),
+                     ui::ControlEvent::ValueChanged, this);
     switches_[static_cast<size_t>(i)] = onOff;
   }
 
@@ -471,15 +466,8 @@ std::shared_ptr<ui::View> PriceNotificationSetting::tableViewViewForHeaderInSect
 
 void PriceNotificationSetting::addLoginObserver() {
   removeLoginObserver();
-  auto& center = foundation::NotificationCenter::defaultCenter();
-  std::weak_ptr<PriceNotificationSetting> weak = sharedAs<PriceNotificationSetting>();
-  center.addObserver(this, "PriceNotification", [weak](const foundation::Notification& n) {
-    if (auto self = weak.lock()) self->recvmsg(n);
-  });
-  center.addObserver(this, "NotificationName_UpdateStock",
-                     [weak](const foundation::Notification& n) {
-                       if (auto self = weak.lock()) self->recvUpdataStock(n);
-                     });
+  ui::Observe(this, "PriceNotification", &PriceNotificationSetting::recvmsg);
+  ui::Observe(this, "NotificationName_UpdateStock", &PriceNotificationSetting::recvUpdataStock);
   observing_ = true;
 }
 

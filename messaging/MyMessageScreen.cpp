@@ -20,6 +20,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ShellAlerts.h"
 #include "shell/TabBarController.h"
@@ -46,11 +47,9 @@ void MyMessage::buildScreen() {
   setTitle("我的服务");
   navigationItem().setBackBarButtonItem(ui::BarButtonItem::withTitle("返回", ui::BarButtonItemStyle::Bordered, {}));
   navigationItem().setHidesBackButton(true);
-  std::weak_ptr<MyMessage> weak = weakAs<MyMessage>();
-  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withTitle(
-      "写信", ui::BarButtonItemStyle::Plain, [weak](ui::BarButtonItem&) {
-        if (auto self = weak.lock()) self->Action_WriteMessageBtn();
-      }));
+  navigationItem().setRightBarButtonItem(
+      ui::BarButtonItem::withTitle("写信", ui::BarButtonItemStyle::Plain,
+                                   ui::WhileAlive(this, &MyMessage::Action_WriteMessageBtn)));
 
   menuBarView_ = MenuBarView::create(gfx::Rect(0, 0, 320, 37));
   menuBarView_->initMenuBarType(3);
@@ -96,9 +95,8 @@ void MyMessage::buildScreen() {
     button->setBackgroundImage(disabled, ui::ControlState::Disabled);
     button->setHidden(b.hidden);
     const int tag = b.tag;
-    button->addTarget([weak, tag](ui::Control&) {
-      if (auto self = weak.lock()) self->toolViewClicked(tag);
-    }, ui::ControlEvent::TouchUpInside);
+    button->addTarget(ui::WhileAlive(this, [tag](MyMessage& me) { me.toolViewClicked(tag); }),
+                      ui::ControlEvent::TouchUpInside);
     toolView_->addSubview(button);
   }
   view->addSubview(toolView_);
@@ -626,14 +624,11 @@ void MyMessage::showTagDetailTable(bool show) {
   const double height = list.height();
   auto tags = tagDetailTableView_;
   if (show) {
-    std::weak_ptr<MyMessage> weak = weakAs<MyMessage>();
     navigationItem().setLeftBarButtonItem(ui::BarButtonItem::withTitle(
-        "返回", ui::BarButtonItemStyle::Plain, [weak](ui::BarButtonItem&) {
-          if (auto self = weak.lock()) {
-            self->showTagDetailTable(false);
-            self->reloadBrokerListTableView();
-          }
-        }));
+        "返回", ui::BarButtonItemStyle::Plain, ui::WhileAlive(this, [](MyMessage& me) {
+          me.showTagDetailTable(false);
+          me.reloadBrokerListTableView();
+        })));
     if (!tags->superview()) view()->addSubview(tags);
     tags->setContentOffset(gfx::Point(0, 0));
     tags->setFrame(gfx::Rect(320, y, w, height));
