@@ -306,11 +306,6 @@ void AccountManager::LogOut() {
             sharedAs<ui::AlertViewDelegate>());
 }
 
-bool AccountManager::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
-}
-
 void AccountManager::Request_RenZhengLogin(bool flag) {
   const uint16_t code = NextRequestCode(GlobalDataRequest());
   requestCodeRZ_ = code;

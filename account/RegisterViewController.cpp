@@ -230,8 +230,3 @@ void RegisterViewController::alertViewClickedButtonAtIndex(ui::AlertView& alert,
   }
   if (alert.tag() == kBrokerInfoAlertTag && buttonIndex == 1) DoCall();
 }
-
-bool RegisterViewController::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
-}

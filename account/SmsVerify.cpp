@@ -33,11 +33,6 @@ bool SystemAtLeast(const char* version) {
   return CompareVersionText(net::describeDevice().systemVersion, version) >= 0;
 }
 
-void ShowErrorText(const ReceiveRecordView& view) {
-  const std::string text = view.errorText();
-  if (!text.empty()) ShowMessageAlert(text);
-}
-
 }  // namespace
 
 bool TakeSmsCode(const ReceiveRecordView& view, std::string* code) {
@@ -227,11 +222,6 @@ void UserVerifyView::recvmsg(const foundation::Notification& notification) {
       self->successTimer_.reset();
     });
   }
-}
-
-bool UserVerifyView::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
 }
 
 // ---------------------------------------------------------------------------------------------

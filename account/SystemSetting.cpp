@@ -172,23 +172,11 @@ void SystemSetting::removeLoginObserver() {
 
 void SystemSetting::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
-  if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.status == kReceiveStatusConnectFailed) {
-    waiter_.end();
-    ResetAllCoreState();
-    foundation::NotificationCenter::defaultCenter().post("login_fail");
-    ShowAlertMessage("", kConnectFailText);
-  }
-  const PacketHeader& h = view.header;
-  if (h.MainType != kMainTypeLogin || h.PageID != kLoginPageId) return;
-  if (h.isError()) {
-    waiter_.end();
-    if (LoginChild::IsLogin(h.ChildType)) ResetAllCoreState();
-    std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
+  if (!accountui::TakeLoginPageAnswer(
+          notification, view, [this] { waiter_.end(); }, [] { ResetAllCoreState(); },
+          [] { ResetAllCoreState(); }))
     return;
-  }
-  if (h.ChildType != LoginChild::kLoginHQ) return;
+  if (view.header.ChildType != LoginChild::kLoginHQ) return;
   QuoteLoginAnswer answer;
   ReadQuoteLoginAnswer(view, answer);
   if (!answer.accepted) {
@@ -353,8 +341,7 @@ void YourSuggestion::recvmsg(const foundation::Notification& notification) {
     return;
   waiter_.end();
   if (view.header.isError()) {
-    std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
+    ShowErrorText(view);
     return;
   }
   MDBF table;

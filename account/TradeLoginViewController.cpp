@@ -140,8 +140,7 @@ void TradeLoginViewController::recvmsg(const foundation::Notification& notificat
     return;
   keyCode_ = -1;
   if (view.header.isError()) {
-    const std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
+    ShowErrorText(view);
     return;
   }
   keyAgreed_ = ApplySessionKeyReply(GlobalTradeRequest(), view.body, view.bodyLen) == 0;

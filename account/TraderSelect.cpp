@@ -29,11 +29,6 @@ void NetworkActivity(bool on) {
   ui::Application::shared().setNetworkActivityIndicatorVisible(on);
 }
 
-void ShowTraderErrorText(const ReceiveRecordView& view) {
-  const std::string text = view.errorText();
-  if (!text.empty()) ShowMessageAlert(text);
-}
-
 }  // namespace
 
 std::shared_ptr<ui::Button> MakeRefreshButton(std::function<void()> action) {
@@ -191,7 +186,7 @@ void TraderSelectViewController::recvmsg(const foundation::Notification& notific
   NetworkActivity(false);
   requestCode_ = -1;
   if (view.header.isError()) {
-    ShowTraderErrorText(view);
+    ShowErrorText(view);
     return;
   }
   if (view.header.PackageNo == 0)
@@ -301,7 +296,7 @@ void TraderInfoController::recvmsg(const foundation::Notification& notification)
   requestCode_ = -1;
   NetworkActivity(false);
   if (view.header.isError()) {
-    ShowTraderErrorText(view);
+    ShowErrorText(view);
     return;
   }
   MDBF table;

@@ -355,8 +355,7 @@ void UIHKTransferViewController::doTransfer() {
 
 bool UIHKTransferViewController::takeAnswer(const ReceiveRecordView& view, MDBF& table) {
   if (view.header.isError()) {
-    const std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
+    ShowErrorText(view);
     return false;
   }
   if (table.Parse(view.body, view.bodyLen) >= 0 && table.GetRecordNum() > 0) table.Seek(0);
@@ -530,11 +529,6 @@ bool UIHKTransferViewController::textFieldShouldChangeCharactersInRange(ui::Text
                                                                         const std::string& text) {
   if (&field != m_pEditMoney.get()) return true;
   return text.find_first_not_of("0123456789.") == std::string::npos;
-}
-
-bool UIHKTransferViewController::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
 }
 
 void UIHKTransferViewController::tableTableViewReloadDataWithStatus(Table_TableView&, int status) {

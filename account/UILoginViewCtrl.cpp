@@ -118,11 +118,6 @@ void UIRegisterViewCtrl::BacktoLogin() {
   if (isViewLoaded()) view()->removeFromSuperview();
 }
 
-bool UIRegisterViewCtrl::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
-}
-
 void UIRegisterViewCtrl::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
@@ -264,11 +259,6 @@ void UILoginViewCtrl::RegisterAndGetPwd() {
     app->window()->addSubview(form);
   }
   registerCtrl_->setUser(user);
-}
-
-bool UILoginViewCtrl::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
 }
 
 void UILoginViewCtrl::handleTimeoutRequest() {

@@ -20,6 +20,7 @@
 #include "shell/ScreenMetrics.h"
 #include "shell/SharedTool.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 
 namespace {
 
@@ -60,28 +61,19 @@ void InfoArticlePage::loadView() {
   auto view = ui::View::create(ui::Screen::main().applicationFrame());
   setView(view);
 
-  auto title = ui::Label::create(gfx::Rect(8, 6, 304, 44));
+  auto title =
+      MakeClearLabel(gfx::Rect(8, 6, 304, 44), gfx::Font::boldSystemFont(17), gfx::Color::white());
   title->setTag(kTitleTag);
-  title->setFont(gfx::Font::boldSystemFont(17));
-  title->setTextColor(gfx::Color::white());
-  title->setBackgroundColor(gfx::Color::clear());
   title->setNumberOfLines(2);
   title->setLineBreakMode(gfx::LineBreakMode::WordWrap);
   view->addSubview(title);
 
-  auto date = ui::Label::create(gfx::Rect(8, 52, 150, 20));
-  date->setTag(kDateTag);
-  date->setFont(gfx::Font::boldSystemFont(13));
-  date->setTextColor(gfx::Color::orange());
-  date->setBackgroundColor(gfx::Color::clear());
-  view->addSubview(date);
-
-  auto time = ui::Label::create(gfx::Rect(162, 52, 150, 20));
-  time->setTag(kTimeTag);
-  time->setFont(gfx::Font::boldSystemFont(13));
-  time->setTextColor(gfx::Color::orange());
-  time->setBackgroundColor(gfx::Color::clear());
-  view->addSubview(time);
+  for (auto [tag, x] : {std::pair{kDateTag, 8.0}, std::pair{kTimeTag, 162.0}}) {
+    auto label = MakeClearLabel(gfx::Rect(x, 52, 150, 20), gfx::Font::boldSystemFont(13),
+                                gfx::Color::orange());
+    label->setTag(tag);
+    view->addSubview(label);
+  }
 
   auto content = ui::TextView::create(gfx::Rect(4, 78, 312, 200));
   content->setTag(kContentTag);

@@ -22,6 +22,7 @@
 #include "shell/ScreenRoles.h"
 #include "shell/SharedTool.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 #include "widgets/TableCell.h"
 
 namespace {
@@ -31,11 +32,7 @@ void ShowMainPageIndicator(bool on) {
 }
 
 std::shared_ptr<ui::Label> CellLabel(const gfx::Rect& frame, double size, const gfx::Color& color) {
-  auto label = ui::Label::create(frame);
-  label->setFont(gfx::Font::boldSystemFont(size));
-  label->setTextColor(color);
-  label->setBackgroundColor(gfx::Color::clear());
-  return label;
+  return MakeClearLabel(frame, gfx::Font::boldSystemFont(size), color);
 }
 
 }  // namespace

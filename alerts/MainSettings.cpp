@@ -11,16 +11,12 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/WhileAlive.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 
 namespace {
 
 std::shared_ptr<ui::Label> RowLabel(const gfx::Rect& frame, double size, const gfx::Color& color) {
-  auto label = ui::Label::create(frame);
-  label->setFont(gfx::Font::boldSystemFont(size));
-  label->setTextColor(color);
-  label->setBackgroundColor(gfx::Color::clear());
-  label->setTextAlignment(gfx::TextAlignment::Left);
-  return label;
+  return MakeClearLabel(frame, gfx::Font::boldSystemFont(size), color);
 }
 
 }  // namespace
@@ -63,10 +59,8 @@ NewsTitleView::NewsTitleView(const gfx::Rect& frame) : ui::View(frame) {
   titleBtn_->addTarget([this](ui::Control&) { toggleBtn(); }, ui::ControlEvent::TouchUpInside,
                        this);
   addSubview(titleBtn_);
-  newsTitle_ = ui::Label::create(gfx::Rect(5, 4, w - 10, 28));
-  newsTitle_->setBackgroundColor(gfx::Color::clear());
-  newsTitle_->setTextColor(gfx::Color::white());
-  newsTitle_->setFont(gfx::Font::boldSystemFont(13));
+  newsTitle_ = MakeClearLabel(gfx::Rect(5, 4, w - 10, 28), gfx::Font::boldSystemFont(13),
+                              gfx::Color::white());
   newsTitle_->setAdjustsFontSizeToFitWidth(true);
   newsTitle_->setTextAlignment(gfx::TextAlignment::Center);
   newsTitle_->setText("－");

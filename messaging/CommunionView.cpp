@@ -227,8 +227,7 @@ void CommunionView::recvmsg(const foundation::Notification& notification) {
   const Value record = found->second;
   pending_.erase(found);
   if (view.header.isError()) {
-    const std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
+    ShowErrorText(view);
     return;
   }
   ShowMessageAlert("消息已发送");

@@ -33,6 +33,7 @@
 #include "shell/SharedTool.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 #include "widgets/TableCell.h"
 
 using foundation::Value;
@@ -78,12 +79,10 @@ void MyMessageDetailController::loadView() {
   auto view = ui::View::create(ui::Screen::main().applicationFrame());
   view->setBackgroundColor(gfx::Color::black());
   setView(view);
-  auto label = [&view](int tag, const gfx::Rect& frame, const gfx::Font& font, const gfx::Color& color) {
-    auto made = ui::Label::create(frame);
+  auto label = [&view](int tag, const gfx::Rect& frame, const gfx::Font& font,
+                       const gfx::Color& color) {
+    auto made = MakeClearLabel(frame, font, color);
     made->setTag(tag);
-    made->setFont(font);
-    made->setTextColor(color);
-    made->setBackgroundColor(gfx::Color::clear());
     view->addSubview(made);
   };
   const double top = kToolViewHeight;

@@ -25,6 +25,7 @@
 #include "shell/ShellAlerts.h"
 #include "shell/TabBarController.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 
 using foundation::Value;
 
@@ -67,11 +68,9 @@ void MyMessage::buildScreen() {
   toolView_->layer().setBorderWidth(1);
   toolView_->setAutoresizesSubviews(false);
   const double toolHeight = std::floor(toolView_->frame().height());
-  auto count = ui::Label::create(gfx::Rect(2, 0, 180, toolHeight));
+  auto count = MakeClearLabel(gfx::Rect(2, 0, 180, toolHeight), gfx::Font::boldSystemFont(13),
+                              gfx::Color::white());
   count->setTag(kTagCount);
-  count->setBackgroundColor(gfx::Color::clear());
-  count->setFont(gfx::Font::boldSystemFont(13));
-  count->setTextColor(gfx::Color::white());
   toolView_->addSubview(count);
   const gfx::Image normal = gfx::Image::named("bg_btn.png").resizable(gfx::EdgeInsets{0, 10, 0, 10});
   const gfx::Image disabled =

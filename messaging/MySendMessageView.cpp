@@ -400,11 +400,6 @@ void MySendMessageView::senderTextViewDidDelete(SenderTextView&, int position) {
   sendContentView_->setContentSize(gfx::Size(310, sendBackView_->frame().maxY()));
 }
 
-bool MySendMessageView::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
-}
-
 // --- sending ------------------------------------------------------------------------------------
 
 std::string MySendMessageView::receiverIds() const {
@@ -502,8 +497,7 @@ void MySendMessageView::recvmsg(const foundation::Notification& notification) {
   setSending(false);
   waiter_.end();
   if (view.header.isError()) {
-    const std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
+    ShowErrorText(view);
     return;
   }
   const std::string text = SendAnswerText(view.body, view.bodyLen);
