@@ -344,15 +344,9 @@ int MyMessage::tableViewNumberOfRowsInSection(ui::TableView& table, int section)
   if (&table == tableView_.get()) return listCount();
   if (&table == brokerListTableView_.get()) {
     if (!IsAdviserLogin()) return static_cast<int>(store_.brokerListArray().size());
-    return section < static_cast<int>(brokerSections_.positions.size())
-               ? static_cast<int>(brokerSections_.positions[static_cast<size_t>(section)].size())
-               : 0;
+    return brokerSections_.rowCount(section);
   }
-  if (&table == tagDetailTableView_.get()) {
-    return section < static_cast<int>(tagSections_.positions.size())
-               ? static_cast<int>(tagSections_.positions[static_cast<size_t>(section)].size())
-               : 0;
-  }
+  if (&table == tagDetailTableView_.get()) return tagSections_.rowCount(section);
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "messaging/BrokerDirectory.h"
 #include "messaging/SenderTextView.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Value.h"
@@ -127,8 +128,9 @@ class MySendMessageView : public ui::View,
   int requestCode_ = -1;
   int initSelect_ = -1;
   foundation::Array receivers_;
-  std::vector<std::string> keys_;
-  std::vector<std::vector<int>> sections_;
+  // The picker's sections (an adviser's login): positions in receivers_, which holds the rows in
+  // section order.
+  LetterSections sections_;
   std::vector<std::string> chooseArray_;
   std::vector<std::string> oldChooseArray_;
   foundation::Value sendMessage_;
