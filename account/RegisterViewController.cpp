@@ -27,10 +27,6 @@ RegisterViewController::RegisterViewController() {
   setHidesBottomBarWhenPushed(true);
 }
 
-RegisterViewController::~RegisterViewController() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 void RegisterViewController::loadView() {
   const gfx::Rect frame = ui::Screen::main().applicationFrame();
   auto view = ui::View::create(gfx::Rect(0, 0, frame.width(), frame.height()));

@@ -128,10 +128,6 @@ TraderSelectViewController::TraderSelectViewController() {
   setHidesBottomBarWhenPushed(true);
 }
 
-TraderSelectViewController::~TraderSelectViewController() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 void TraderSelectViewController::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
@@ -236,10 +232,6 @@ void TraderSelectViewController::tableViewDidSelectRowAtIndexPath(ui::TableView&
 
 TraderInfoController::TraderInfoController() {
   setHidesBottomBarWhenPushed(true);
-}
-
-TraderInfoController::~TraderInfoController() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
 }
 
 ui::WebView* TraderInfoController::webView() {

@@ -69,7 +69,6 @@ class TraderSelectViewController : public ui::ViewController,
                                    public ui::TableViewDelegate {
  public:
   TraderSelectViewController();
-  ~TraderSelectViewController() override;
 
   void setListType(int listType, int brokerCode) {
     listType_ = listType;
@@ -104,12 +103,12 @@ class TraderSelectViewController : public ui::ViewController,
   MDBF listDBF_;
   int requestCode_ = -1;
   int qsdm_ = 0;
+  foundation::ObserversOf observers_{this};
 };
 
 class TraderInfoController : public ui::ViewController, public ui::WebViewDelegate {
  public:
   TraderInfoController();
-  ~TraderInfoController() override;
 
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
@@ -123,6 +122,7 @@ class TraderInfoController : public ui::ViewController, public ui::WebViewDelega
 
  private:
   int requestCode_ = -1;
+  foundation::ObserversOf observers_{this};
 };
 
 // The refresh control of the list and information screens' navigation bars.

@@ -38,10 +38,6 @@ std::shared_ptr<ui::ImageView> LeftImage(const char* name) {
 
 UIRegisterViewCtrl::UIRegisterViewCtrl() = default;
 
-UIRegisterViewCtrl::~UIRegisterViewCtrl() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 void UIRegisterViewCtrl::loadView() {
   const gfx::Rect screen = ui::Screen::main().bounds();
   auto view = ui::View::create(screen);
@@ -137,10 +133,6 @@ void UIRegisterViewCtrl::recvmsg(const foundation::Notification& notification) {
 // The login screen
 
 UILoginViewCtrl::UILoginViewCtrl() = default;
-
-UILoginViewCtrl::~UILoginViewCtrl() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
 
 void UILoginViewCtrl::loadView() {
   const gfx::Rect screen = ui::Screen::main().bounds();

@@ -52,10 +52,6 @@ InfoArticlePage::InfoArticlePage(std::string pageTitle, std::string notification
       notificationName_(std::move(notificationName)),
       childType_(childType) {}
 
-InfoArticlePage::~InfoArticlePage() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 void InfoArticlePage::loadView() {
   // The page's own layout: title over date and time, the text below.
   auto view = ui::View::create(ui::Screen::main().applicationFrame());

@@ -25,7 +25,6 @@ class InfoArticlePage : public ui::ViewController {
   static constexpr int kPreviousTag = 1;
   static constexpr int kNextTag = 2;
 
-  ~InfoArticlePage() override;
 
   void setNavTitle(const std::string& title) { setTitle(title); }
   // Shows the source's record `index` and asks its text.
@@ -74,6 +73,7 @@ class InfoArticlePage : public ui::ViewController {
   int _nCurrentRecord = 0;
   InfoText _infoContent;
   int _mRequestFlagCode = -1;
+  foundation::ObserversOf observers_{this};
 };
 
 // The information article page: opened from the home page on a title row.

@@ -75,10 +75,6 @@ void MainPageCell::setCellHeight(double h) {
 
 // --- MainPage ---
 
-MainPage::~MainPage() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 void MainPage::loadView() {
   auto view = ui::View::create(ui::Screen::main().applicationFrame());
   setView(view);

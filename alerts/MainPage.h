@@ -57,7 +57,6 @@ class MainPage : public ui::ViewController,
   static constexpr const char* kCellIdentifier = "info-cell-identifier";
 
   MainPage() = default;
-  ~MainPage() override;
 
   // Requests (145/85 the sections, 145/86 a section's first 20 titles).
   void requestInfoList(int type);
@@ -121,4 +120,5 @@ class MainPage : public ui::ViewController,
   std::shared_ptr<ui::TableView> _tableView;
   bool _bNeedRequest = false;
   std::shared_ptr<MenuBarView> _menuBarView;
+  foundation::ObserversOf observers_{this};
 };

@@ -46,7 +46,6 @@ class MyMessage : public ui::ViewController,
   static constexpr uint8_t kPageId = MessageServer::kPageId;
 
   MyMessage();
-  ~MyMessage() override;
 
   void loadView() override;
   void viewWillAppear(bool animated) override;
@@ -209,4 +208,7 @@ class MyMessage : public ui::ViewController,
   bool visibled_ = false;
   bool observing_ = false;
   int selectedItem_ = 2;
+
+ private:
+  foundation::ObserversOf observers_{this};
 };

@@ -68,10 +68,6 @@ int PickerPosition(const MySendMessageView& sheet, const std::string& id, int di
 
 MyMessageDetailController::MyMessageDetailController() = default;
 
-MyMessageDetailController::~MyMessageDetailController() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 // --- views ------------------------------------------------------------------------------------
 
 void MyMessageDetailController::loadView() {

@@ -53,7 +53,6 @@ class MyMessageDetailController : public ui::ViewController,
   static constexpr size_t kGoldTextMax = 500;
 
   MyMessageDetailController();
-  ~MyMessageDetailController() override;
 
   void loadView() override;
   void viewDidLoad() override;
@@ -147,4 +146,5 @@ class MyMessageDetailController : public ui::ViewController,
   bool _bSentMessage = false;
   RequestWaiter waiter_;
   int _nRequestCode = -1;
+  foundation::ObserversOf observers_{this};
 };

@@ -32,10 +32,6 @@ std::string WithoutBlanks(std::string text) {
 
 MySendMessageView::MySendMessageView(const gfx::Rect& frame) : ui::View(frame) {}
 
-MySendMessageView::~MySendMessageView() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 std::shared_ptr<MySendMessageView> MySendMessageView::createWithDefaultXib() {
   auto sheet = std::make_shared<MySendMessageView>(ui::Screen::main().applicationFrame());
   sheet->build();

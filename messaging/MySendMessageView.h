@@ -37,7 +37,6 @@ class MySendMessageView : public ui::View,
   static constexpr uint8_t kPageId = 24;
 
   explicit MySendMessageView(const gfx::Rect& frame = {});
-  ~MySendMessageView() override;
   static std::shared_ptr<MySendMessageView> createWithDefaultXib();
 
   // --- set-up by the callers ---
@@ -140,6 +139,7 @@ class MySendMessageView : public ui::View,
   bool observing_ = false;
   std::weak_ptr<ui::ViewController> needPopViewController_;
   std::function<void()> taskAnswered_;
+  foundation::ObserversOf observers_{this};
 };
 
 // What a taken send answer tells the user: the server's own words (field 19), or "消息已发送".
