@@ -130,7 +130,8 @@ class MyMessageDetailController : public ui::ViewController,
   void reply();
   void call();
   void forward();
-  std::shared_ptr<ui::ViewController> presentSheet();
+  // The compose sheet presented over this screen, null when it could not be made.
+  MySendMessageView* presentSheet();
   // The stock part of the grant and refusal texts: "code name".
   std::string stockText() const;
 

@@ -318,6 +318,10 @@ void MySendMessageView::updateSenders(const std::vector<std::string>& indexes) {
       names.push_back(receivers_[static_cast<size_t>(flat)]["broker_name"].toString());
   }
   senderTextView_->updateSenders(names);
+  fitBodyUnderReceivers();
+}
+
+void MySendMessageView::fitBodyUnderReceivers() {
   gfx::Rect body = sendBackView_->frame();
   sendBackView_->setFrame(gfx::Rect(body.x(), std::max(35.0, senderTextView_->frame().maxY()),
                                     body.width(), body.height()));
@@ -353,10 +357,7 @@ void MySendMessageView::senderTextViewDidDelete(SenderTextView&, int position) {
   if (position >= 0 && position < static_cast<int>(chooseArray_.size()))
     chooseArray_.erase(chooseArray_.begin() + position);
   initSelect_ = -2;
-  gfx::Rect body = sendBackView_->frame();
-  sendBackView_->setFrame(gfx::Rect(body.x(), std::max(35.0, senderTextView_->frame().maxY()),
-                                    body.width(), body.height()));
-  sendContentView_->setContentSize(gfx::Size(310, sendBackView_->frame().maxY()));
+  fitBodyUnderReceivers();
 }
 
 // --- sending ------------------------------------------------------------------------------------

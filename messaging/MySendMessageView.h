@@ -111,6 +111,8 @@ class MySendMessageView : public ui::View,
   void updateSenders(const std::vector<std::string>& indexes);
   std::string namesOf(const std::vector<std::string>& indexes) const;
   void closePicker();
+  // The subject and text start below the receivers' tokens, however many lines they take.
+  void fitBodyUnderReceivers();
   void setSending(bool sending);
 
   std::shared_ptr<ui::View> realView_;
