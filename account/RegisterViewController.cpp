@@ -174,16 +174,9 @@ void RegisterViewController::ApplyContent() {
   // Without a selector in the slot the request names no broker or branch.
   int32_t broker = 0, branch = 0;
   if (traderTypeSelectView_) {
+    if (!traderTypeSelectView_->checkChosen()) return;
     broker = traderTypeSelectView_->getQSDM();
     branch = traderTypeSelectView_->getYYBDM();
-    if (broker < 0) {
-      ShowMessageAlert("请选择券商！");
-      return;
-    }
-    if (branch < 0) {
-      ShowMessageAlert("请选择营业部！");
-      return;
-    }
   }
   showLoginProcess();
   CDataRequest* request = GlobalDataRequest();

@@ -86,6 +86,14 @@ void TraderTypeSelectView::setYYBMC(const std::string& name, int code) {
   yybdm_ = code;
 }
 
+bool TraderTypeSelectView::checkChosen() const {
+  if (qsdm_ < 0)
+    ShowMessageAlert("请选择券商！");
+  else if (yybdm_ < 0)
+    ShowMessageAlert("请选择营业部！");
+  return qsdm_ >= 0 && yybdm_ >= 0;
+}
+
 void TraderTypeSelectView::buttonAction(ui::Control& sender) {
   int listType = 0, code = 0;
   if (&sender == btnQuanShang_.get()) {

@@ -45,6 +45,8 @@ class TraderTypeSelectView : public ui::View, public TraderSelectViewDelegate {
   const std::string& getQSMC() const { return qsmc_; }
   int getYYBDM() const { return yybdm_; }
   const std::string& getYYBMC() const { return yybmc_; }
+  // False, once the user is told which, while no broker or no branch is chosen.
+  bool checkChosen() const;
   void buttonAction(ui::Control& sender);
   void TraderSelectViewDone(TraderSelectViewController& list, int code, const std::string& name,
                             int listType) override;

@@ -192,10 +192,6 @@ void UILoginViewCtrl::viewDidAppear(bool animated) {
   ui::ViewController::viewDidAppear(animated);
 }
 
-void UILoginViewCtrl::viewDidUnload() {
-  ui::ViewController::viewDidUnload();
-}
-
 void UILoginViewCtrl::hideWaiting() {
   if (!waiter_.attached()) return;
   if (btnUserLogin_ && btnGuestLogin_)

@@ -66,7 +66,6 @@ class UILoginViewCtrl : public ui::ViewController,
   void loadView() override;
   void viewDidLoad() override;
   void viewDidAppear(bool animated) override;
-  void viewDidUnload() override;
 
   void UserLogin();
   void GuestLogin();

@@ -130,10 +130,6 @@ void InfoArticlePage::viewWillDisappear(bool animated) {
   ui::ViewController::viewWillDisappear(animated);
 }
 
-bool InfoArticlePage::shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation o) {
-  return o == ui::InterfaceOrientation::Portrait;
-}
-
 ui::Label* InfoArticlePage::labelWithTag(int tag) {
   return dynamic_cast<ui::Label*>(view()->viewWithTag(tag));
 }
@@ -206,18 +202,7 @@ void InfoArticlePage::refreshControlContent() {
 // --- CDetailInfoController ---
 
 CDetailInfoController::CDetailInfoController()
-    : InfoArticlePage("证券头条", "MainPageCellContent", QuoteChild::kInfoContent) {}
-
-foundation::Value CDetailInfoController::sourceRecord(int index, bool& answers) {
-  auto source = _delegate.lock();
-  answers = source != nullptr;
-  return source ? source->currentInfoRecord(index) : foundation::Value();
-}
-
-int CDetailInfoController::sourceTotal() {
-  auto source = _delegate.lock();
-  return source ? source->totalInfoRecord() : 0;
-}
+    : SourcedArticlePage("证券头条", "MainPageCellContent", QuoteChild::kInfoContent) {}
 
 int CDetailInfoController::sendContentRequest(const foundation::Value& record) {
   const int partId = std::atoi(record["partID"].asString().c_str());
@@ -232,18 +217,7 @@ int CDetailInfoController::sendContentRequest(const foundation::Value& record) {
 // --- CRadarDetailInfoController ---
 
 CRadarDetailInfoController::CRadarDetailInfoController()
-    : InfoArticlePage("详细信息", "RadarCellContent", QuoteChild::kRadar) {}
-
-foundation::Value CRadarDetailInfoController::sourceRecord(int index, bool& answers) {
-  auto source = _delegate.lock();
-  answers = source != nullptr;
-  return source ? source->currentInfoRecord(index) : foundation::Value();
-}
-
-int CRadarDetailInfoController::sourceTotal() {
-  auto source = _delegate.lock();
-  return source ? source->totalInfoRecord() : 0;
-}
+    : SourcedArticlePage("详细信息", "RadarCellContent", QuoteChild::kRadar) {}
 
 int CRadarDetailInfoController::sendContentRequest(const foundation::Value& record) {
   // The alert id needs 64 bits; it goes on the wire at its smallest width.

@@ -131,10 +131,6 @@ void MainPage::viewWillDisappear(bool animated) {
   ui::ViewController::viewWillDisappear(animated);
 }
 
-bool MainPage::shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation o) {
-  return o == ui::InterfaceOrientation::Portrait;
-}
-
 void MainPage::refreshCurrentView() {
   if (NewsTitleArray_.empty()) {
     requestInfoList(1);

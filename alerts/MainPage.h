@@ -101,7 +101,6 @@ class MainPage : public ui::ViewController,
   void viewWillAppear(bool animated) override;
   void viewDidAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
-  bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation orientation) override;
 
   // ui::TableViewDataSource / ui::TableViewDelegate
   int tableViewNumberOfRowsInSection(ui::TableView& table, int section) override;
