@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "alerts/RadarView.h"
 #include "core/DataRequest.h"
 #include "core/InfoRequests.h"
 #include "core/MDBF.h"
@@ -220,21 +221,7 @@ CRadarDetailInfoController::CRadarDetailInfoController()
     : SourcedArticlePage("详细信息", "RadarCellContent", QuoteChild::kRadar) {}
 
 int CRadarDetailInfoController::sendContentRequest(const foundation::Value& record) {
-  // The alert id needs 64 bits; it goes on the wire at its smallest width.
   const int64_t id = std::strtoll(record["Node"].asString().c_str(), nullptr, 10);
-  MDBF table;
-  table.AddInt64Field(22, id);
-  uint8_t buffer[kPacketHeaderSize + 1008] = {0};
-  int records = 0;
-  const int body = table.SerializeAll(buffer + kPacketHeaderSize, 1008, &records);
-  if (body <= 0) {
-    foundation::logError("!!!!!!!CRadarDetailInfoController: request not built (%d)", body);
-    return -1;
-  }
   const uint16_t code = NextRequestCode(GlobalDataRequest());
-  const int n =
-      BuildPacket(kMainTypeQuote, QuoteChild::kRadar, 0, 0, code, buffer, body, kCipherNone);
-  if (n <= 0) return -1;
-  PushCenterSendQueue(buffer, n);
-  return code;
+  return SendRadarTextRequest(id, 0, code, "CRadarDetailInfoController") ? code : -1;
 }
