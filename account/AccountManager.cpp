@@ -23,6 +23,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/TableViewCell.h"
+#include "platform/ui/WhileAlive.h"
 #include "platform/ui/Window.h"
 #include "shell/Extend.h"
 #include "shell/ShellAlerts.h"
@@ -122,11 +123,8 @@ void AccountManager::viewDidLoad() {
     realView1_->setFrame(gfx::Rect(r.x(), anchor->frame().y(), r.width(), r.height()));
   }
 
-  std::weak_ptr<AccountManager> weak = sharedAs<AccountManager>();
   btnLogout_ = ui::BarButtonItem::withTitle("注销", ui::BarButtonItemStyle::Bordered,
-                                            [weak](ui::BarButtonItem&) {
-                                              if (auto me = weak.lock()) me->btn_Logout();
-                                            });
+                                            ui::WhileAlive(this, &AccountManager::btn_Logout));
   navigationItem().setRightBarButtonItem(btnLogout_);
 
   updateAccountStatus();
@@ -135,10 +133,8 @@ void AccountManager::viewDidLoad() {
 
   user_->setDelegate(sharedAs<ui::TextFieldDelegate>());
   password_->setDelegate(sharedAs<ui::TextFieldDelegate>());
-  auto tap = [weak](void (AccountManager::*action)()) {
-    return ui::TapGestureRecognizer::create([weak, action](ui::GestureRecognizer&) {
-      if (auto me = weak.lock()) ((*me).*action)();
-    });
+  auto tap = [this](void (AccountManager::*action)()) {
+    return ui::TapGestureRecognizer::create(ui::WhileAlive(this, action));
   };
   btnSelectAccount_->addGestureRecognizer(tap(&AccountManager::AccountSelect));
   btnUserLogin_->addGestureRecognizer(tap(&AccountManager::UserLogin));
@@ -154,11 +150,7 @@ void AccountManager::viewWillAppear(bool animated) {
   updateAccountStatus();
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
   stopObserving();
-  std::weak_ptr<AccountManager> weak = sharedAs<AccountManager>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "login", [weak](const foundation::Notification& n) {
-        if (auto me = weak.lock()) me->recvmsg(n);
-      });
+  ui::Observe(this, "login", &AccountManager::recvmsg);
   observing_ = true;
 }
 
@@ -312,11 +304,6 @@ void AccountManager::LogOut() {
   }
   ShowAlert("注销之后，此账户将不再作为默认帐号自动登录.", "", {"确定", "取消"}, kLogoutAlertTag,
             sharedAs<ui::AlertViewDelegate>());
-}
-
-bool AccountManager::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
 }
 
 void AccountManager::Request_RenZhengLogin(bool flag) {
@@ -535,10 +522,8 @@ void AccountManager::initAccountSelectView() {
   cancel->setTitleColor(gfx::Color::white());
   cancel->setFont(gfx::Font::boldSystemFont(14));
   cancel->setBackgroundImage(gfx::Image::named("systemBarButton.png"));
-  std::weak_ptr<AccountManager> weak = sharedAs<AccountManager>();
-  cancel->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
-    if (auto me = weak.lock()) me->SelectCancel();
-  }));
+  cancel->addGestureRecognizer(
+      ui::TapGestureRecognizer::create(ui::WhileAlive(this, &AccountManager::SelectCancel)));
   accountSelectView_->addSubview(cancel);
   tableView_ = ui::TableView::create(gfx::Rect(0, kStripHeight + 40, w, h - kStripHeight - 40),
                                      ui::TableViewStyle::Grouped);

@@ -21,6 +21,7 @@
 #include "shell/ScreenRoles.h"
 #include "widgets/AlertView.h"
 #include "widgets/RequestWaiter.h"
+#include "widgets/ScreenParts.h"
 
 inline constexpr char kAccountTitle[] = "账号管理";
 inline constexpr int kAccountStatusTag = 20;
@@ -34,7 +35,7 @@ inline constexpr double kAccountPanelSeconds = 0.4;
 
 class AccountManager : public ui::ViewController,
                        public AccountRole,
-                       public ui::TextFieldDelegate,
+                       public ReturnClosesKeyboard,
                        public ::AlertViewDelegate,
                        public ui::AlertViewDelegate,
                        public ui::TableViewDataSource,
@@ -64,7 +65,6 @@ class AccountManager : public ui::ViewController,
   void LogOut();
   void AccountSelect();
   void SelectCancel();
-  bool textFieldShouldReturn(ui::TextField& field) override;
   void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
   void handleTimeoutRequest() override;
 

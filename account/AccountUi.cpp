@@ -4,6 +4,7 @@
 #include "core/PacketHeader.h"
 #include "platform/graphics/Font.h"
 #include "shell/ShellAlerts.h"
+#include "widgets/ScreenParts.h"
 
 namespace accountui {
 
@@ -34,12 +35,7 @@ std::shared_ptr<ui::Button> MakeButton(const std::string& title, const gfx::Rect
 
 std::shared_ptr<ui::Label> MakeLabel(const std::string& text, const gfx::Rect& frame, double size,
                                      const gfx::Color& colour) {
-  auto label = ui::Label::create(frame);
-  label->setText(text);
-  label->setFont(gfx::Font::systemFont(size));
-  label->setTextColor(colour);
-  label->setBackgroundColor(gfx::Color::clear());
-  return label;
+  return MakeClearLabel(frame, gfx::Font::systemFont(size), colour, text);
 }
 
 std::shared_ptr<myTextField> MakeField(const gfx::Rect& frame, const std::string& placeholder,
@@ -72,8 +68,7 @@ bool TakeLoginPageAnswer(const foundation::Notification& notification, ReceiveRe
   if (h.isError()) {
     hideWaiting();
     if (LoginChild::IsLogin(h.ChildType)) onLoginRefused();
-    std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
+    ShowErrorText(view);
     return false;
   }
   return true;

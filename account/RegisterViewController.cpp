@@ -10,6 +10,7 @@
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/SharedTool.h"
 #include "shell/ShellAlerts.h"
@@ -90,13 +91,10 @@ void RegisterViewController::viewDidLoad() {
   user_->setDelegate(sharedAs<ui::TextFieldDelegate>());
   if (!pendingUser_.empty()) user_->setText(pendingUser_);
 
-  std::weak_ptr<RegisterViewController> weak = sharedAs<RegisterViewController>();
-  registerBtn_->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
-    if (auto me = weak.lock()) me->Register();
-  }));
-  getPassBtn_->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
-    if (auto me = weak.lock()) me->GetPwd();
-  }));
+  registerBtn_->addGestureRecognizer(
+      ui::TapGestureRecognizer::create(ui::WhileAlive(this, &RegisterViewController::Register)));
+  getPassBtn_->addGestureRecognizer(
+      ui::TapGestureRecognizer::create(ui::WhileAlive(this, &RegisterViewController::GetPwd)));
   auto self = sharedAs<RegisterViewController>();
   accountui::OnTap(*applyBtn_, self, [](RegisterViewController& me) { me.ApplyContent(); });
   accountui::OnTap(*callBtn_, self, [](RegisterViewController& me) { me.DoCall(); });
@@ -124,13 +122,8 @@ void RegisterViewController::viewDidUnload() {
 
 void RegisterViewController::startObserving() {
   stopObserving();
-  std::weak_ptr<RegisterViewController> weak = sharedAs<RegisterViewController>();
-  auto handler = [weak](const foundation::Notification& n) {
-    if (auto me = weak.lock()) me->recvmsg(n);
-  };
-  auto& centre = foundation::NotificationCenter::defaultCenter();
-  centre.addObserver(this, "TraderTypeSelect", handler);
-  centre.addObserver(this, "register", handler);
+  ui::Observe(this, "TraderTypeSelect", &RegisterViewController::recvmsg);
+  ui::Observe(this, "register", &RegisterViewController::recvmsg);
   observing_ = true;
 }
 
@@ -236,9 +229,4 @@ void RegisterViewController::alertViewClickedButtonAtIndex(ui::AlertView& alert,
     return;
   }
   if (alert.tag() == kBrokerInfoAlertTag && buttonIndex == 1) DoCall();
-}
-
-bool RegisterViewController::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
 }

@@ -15,6 +15,7 @@
 #include "platform/ui/ViewController.h"
 #include "widgets/AlertView.h"
 #include "widgets/RequestWaiter.h"
+#include "widgets/ScreenParts.h"
 
 inline constexpr char kRegisterTitle[] = "用户注册/密码获取";
 inline constexpr int kRegisterInfoAlertTag = 101;
@@ -22,7 +23,7 @@ inline constexpr int kBrokerInfoAlertTag = 102;
 
 class RegisterViewController : public ui::ViewController,
                                public ui::AlertViewDelegate,
-                               public ui::TextFieldDelegate {
+                               public ReturnClosesKeyboard {
  public:
   RegisterViewController();
   ~RegisterViewController() override;
@@ -45,7 +46,6 @@ class RegisterViewController : public ui::ViewController,
   void recvmsg(const foundation::Notification& notification);
   void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
   void showLoginProcess();
-  bool textFieldShouldReturn(ui::TextField& field) override;
 
   // Whether the screen places the broker/branch form in its slot when its view loads (it
   // does unless told otherwise before).

@@ -16,6 +16,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
 
@@ -30,11 +31,6 @@ std::vector<std::weak_ptr<foundation::Timer>>& Countdowns() {
 
 bool SystemAtLeast(const char* version) {
   return CompareVersionText(net::describeDevice().systemVersion, version) >= 0;
-}
-
-void ShowErrorText(const ReceiveRecordView& view) {
-  const std::string text = view.errorText();
-  if (!text.empty()) ShowMessageAlert(text);
 }
 
 }  // namespace
@@ -132,11 +128,7 @@ void UserVerifyView::build() {
 
 void UserVerifyView::addLoginObserver() {
   removeLoginObserver();
-  std::weak_ptr<UserVerifyView> weak = sharedAs<UserVerifyView>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "verify", [weak](const foundation::Notification& n) {
-        if (auto me = weak.lock()) me->recvmsg(n);
-      });
+  ui::Observe(this, "verify", &UserVerifyView::recvmsg);
 }
 
 void UserVerifyView::removeLoginObserver() {
@@ -232,11 +224,6 @@ void UserVerifyView::recvmsg(const foundation::Notification& notification) {
   }
 }
 
-bool UserVerifyView::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
-}
-
 // ---------------------------------------------------------------------------------------------
 // The phone check screen
 
@@ -289,20 +276,16 @@ void MessageViewController::viewDidLoad() {
   telTextField_->setDelegate(sharedAs<ui::TextFieldDelegate>());
   yzTextField_->setDelegate(sharedAs<ui::TextFieldDelegate>());
   smscodeArr_.clear();
-  std::weak_ptr<MessageViewController> weak = sharedAs<MessageViewController>();
-  auto tap = ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
-    if (auto me = weak.lock()) me->view()->endEditing(true);
-  });
+  auto tap = ui::TapGestureRecognizer::create(
+      ui::WhileAlive(this, [](MessageViewController& me) { me.view()->endEditing(true); }));
   tap->setCancelsTouchesInView(false);
   view()->addGestureRecognizer(tap);
   for (auto* button : {getNumberBtn_.get(), yzButton_.get()})
     button->setAdjustsImageWhenHighlighted(false);
-  getNumberBtn_->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
-    if (auto me = weak.lock()) me->getNumberAction();
-  }));
-  yzButton_->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
-    if (auto me = weak.lock()) me->YZBtnAction();
-  }));
+  getNumberBtn_->addGestureRecognizer(ui::TapGestureRecognizer::create(
+      ui::WhileAlive(this, &MessageViewController::getNumberAction)));
+  yzButton_->addGestureRecognizer(
+      ui::TapGestureRecognizer::create(ui::WhileAlive(this, &MessageViewController::YZBtnAction)));
   creatNaViView();
 }
 
@@ -321,10 +304,8 @@ void MessageViewController::creatNaViView() {
   back->setTitle("返回");
   back->setTitleColor(gfx::Color::white());
   back->setFont(gfx::Font::systemFont(15));
-  std::weak_ptr<MessageViewController> weak = sharedAs<MessageViewController>();
-  back->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
-    if (auto me = weak.lock()) me->backBtnClicked();
-  }));
+  back->addGestureRecognizer(ui::TapGestureRecognizer::create(
+      ui::WhileAlive(this, &MessageViewController::backBtnClicked)));
   bar->addSubview(back);
   titleBar_ = bar;
   view()->addSubview(bar);
@@ -332,11 +313,7 @@ void MessageViewController::creatNaViView() {
 
 void MessageViewController::viewWillAppear(bool animated) {
   UIBaseViewController::viewWillAppear(animated);
-  std::weak_ptr<MessageViewController> weak = sharedAs<MessageViewController>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "tradelogin", [weak](const foundation::Notification& n) {
-        if (auto me = weak.lock()) me->recvmsg(n);
-      });
+  ui::Observe(this, "tradelogin", &MessageViewController::recvmsg);
 }
 
 void MessageViewController::viewWillDisappear(bool animated) {

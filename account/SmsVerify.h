@@ -18,6 +18,7 @@
 #include "widgets/AlertView.h"
 #include "widgets/BaseControllers.h"
 #include "widgets/RequestWaiter.h"
+#include "widgets/ScreenParts.h"
 
 inline constexpr char kPhoneCheckTitle[] = "手机验证";
 inline constexpr char kGetCodeTitle[] = "获取验证码";
@@ -48,7 +49,7 @@ std::string VerifyAnswerText(const ReceiveRecordView& view);
 // The phone check's rule: 11 characters (UTF-8 characters) beginning with "1".
 bool PhoneNumberAccepted(const std::string& text);
 
-class UserVerifyView : public ui::View, public ::AlertViewDelegate, public ui::TextFieldDelegate {
+class UserVerifyView : public ui::View, public ::AlertViewDelegate, public ReturnClosesKeyboard {
  public:
   explicit UserVerifyView(const gfx::Rect& frame);
   ~UserVerifyView() override;
@@ -66,7 +67,6 @@ class UserVerifyView : public ui::View, public ::AlertViewDelegate, public ui::T
   void verifyReturnSuccess() { verifyReturn(true); }
   void handleTimeoutRequest() override;
   void recvmsg(const foundation::Notification& notification);
-  bool textFieldShouldReturn(ui::TextField& field) override;
 
   ui::TextField* phoneField() const { return editPhoneNumber_.get(); }
   ui::TextField* codeField() const { return editCode_.get(); }

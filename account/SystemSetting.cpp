@@ -18,6 +18,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/TableViewCell.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ScreenRoles.h"
 #include "shell/ShellAlerts.h"
@@ -162,11 +163,7 @@ void SystemSetting::handleTimeoutRequest() {
 
 void SystemSetting::addLoginObserver() {
   removeLoginObserver();
-  std::weak_ptr<SystemSetting> weak = sharedAs<SystemSetting>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "login", [weak](const foundation::Notification& n) {
-        if (auto me = weak.lock()) me->recvmsg(n);
-      });
+  ui::Observe(this, "login", &SystemSetting::recvmsg);
 }
 
 void SystemSetting::removeLoginObserver() {
@@ -175,23 +172,11 @@ void SystemSetting::removeLoginObserver() {
 
 void SystemSetting::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
-  if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.status == kReceiveStatusConnectFailed) {
-    waiter_.end();
-    ResetAllCoreState();
-    foundation::NotificationCenter::defaultCenter().post("login_fail");
-    ShowAlertMessage("", kConnectFailText);
-  }
-  const PacketHeader& h = view.header;
-  if (h.MainType != kMainTypeLogin || h.PageID != kLoginPageId) return;
-  if (h.isError()) {
-    waiter_.end();
-    if (LoginChild::IsLogin(h.ChildType)) ResetAllCoreState();
-    std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
+  if (!accountui::TakeLoginPageAnswer(
+          notification, view, [this] { waiter_.end(); }, [] { ResetAllCoreState(); },
+          [] { ResetAllCoreState(); }))
     return;
-  }
-  if (h.ChildType != LoginChild::kLoginHQ) return;
+  if (view.header.ChildType != LoginChild::kLoginHQ) return;
   QuoteLoginAnswer answer;
   ReadQuoteLoginAnswer(view, answer);
   if (!answer.accepted) {
@@ -298,10 +283,8 @@ void YourSuggestion::viewDidLoad() {
   submit_ = ui::Button::create(gfx::Rect(270, 0, 50, 44));
   submit_->setTitle("提交");
   submit_->setTitleColor(gfx::Color::white());
-  std::weak_ptr<YourSuggestion> weak = sharedAs<YourSuggestion>();
-  submit_->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
-    if (auto me = weak.lock()) me->ButtonAction();
-  }));
+  submit_->addGestureRecognizer(
+      ui::TapGestureRecognizer::create(ui::WhileAlive(this, &YourSuggestion::ButtonAction)));
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(submit_));
 
   waiter_.attach(*view(), gfx::Rect(kWaitBoxX, 100, kWaitBoxW, kWaitBoxH),
@@ -312,11 +295,7 @@ void YourSuggestion::viewDidAppear(bool animated) {
   ui::ViewController::viewDidAppear(animated);
   textView_->becomeFirstResponder();
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  std::weak_ptr<YourSuggestion> weak = sharedAs<YourSuggestion>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "notification_UploadNote", [weak](const foundation::Notification& n) {
-        if (auto me = weak.lock()) me->recvmsg(n);
-      });
+  ui::Observe(this, "notification_UploadNote", &YourSuggestion::recvmsg);
 }
 
 void YourSuggestion::viewWillDisappear(bool animated) {
@@ -362,8 +341,7 @@ void YourSuggestion::recvmsg(const foundation::Notification& notification) {
     return;
   waiter_.end();
   if (view.header.isError()) {
-    std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
+    ShowErrorText(view);
     return;
   }
   MDBF table;

@@ -18,6 +18,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/TabBarController.h"
 #include "platform/ui/TableViewCell.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
 
@@ -81,15 +82,9 @@ void TradeLoginViewController::viewDidLoad() {
 void TradeLoginViewController::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
   updateStatus();
-  auto& centre = foundation::NotificationCenter::defaultCenter();
-  centre.removeObserversOf(this);
-  std::weak_ptr<TradeLoginViewController> weak = sharedAs<TradeLoginViewController>();
-  centre.addObserver(this, "money", [weak](const foundation::Notification& n) {
-    if (auto me = weak.lock()) me->recvmsg(n);
-  });
-  centre.addObserver(this, "tradelogin", [weak](const foundation::Notification& n) {
-    if (auto me = weak.lock()) me->recvTradeLogin(n);
-  });
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  ui::Observe(this, "money", &TradeLoginViewController::recvmsg);
+  ui::Observe(this, "tradelogin", &TradeLoginViewController::recvTradeLogin);
   auto* app = VerdanAppDelegate::sharedAppDelegate();
   if (GetLoginUserName().empty()) {
     if (app) {
@@ -145,8 +140,7 @@ void TradeLoginViewController::recvmsg(const foundation::Notification& notificat
     return;
   keyCode_ = -1;
   if (view.header.isError()) {
-    const std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
+    ShowErrorText(view);
     return;
   }
   keyAgreed_ = ApplySessionKeyReply(GlobalTradeRequest(), view.body, view.bodyLen) == 0;

@@ -13,6 +13,7 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/TableViewCell.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ScreenMetrics.h"
 #include "shell/ShellAlerts.h"
@@ -26,11 +27,6 @@ constexpr char kInfoFields[] = {28, 29, 0};
 
 void NetworkActivity(bool on) {
   ui::Application::shared().setNetworkActivityIndicatorVisible(on);
-}
-
-void ShowTraderErrorText(const ReceiveRecordView& view) {
-  const std::string text = view.errorText();
-  if (!text.empty()) ShowMessageAlert(text);
 }
 
 }  // namespace
@@ -60,18 +56,14 @@ void TraderTypeSelectView::build() {
   setBackgroundColor(gfx::Color::clear());
   const double w = bounds().width();
   double y = static_cast<int>((bounds().height() - 65) / 2);
-  std::weak_ptr<TraderTypeSelectView> weak = sharedAs<TraderTypeSelectView>();
   auto row = [&](const char* caption, const char* title) {
     auto label = accountui::MakeLabel(caption, gfx::Rect(0, y, 70, 30), 15, gfx::Color::midGrey());
     addSubview(label);
     auto button = ui::Button::create(ui::ButtonType::RoundedRect, gfx::Rect(75, y, w - 75, 30));
     button->setTitle(title);
     button->setFont(gfx::Font::systemFont(15));
-    button->addTarget(
-        [weak](ui::Control& sender) {
-          if (auto me = weak.lock()) me->buttonAction(sender);
-        },
-        ui::ControlEvent::TouchUpInside, this);
+    button->addTarget(ui::WhileAlive(this, &TraderTypeSelectView::buttonAction),
+                      ui::ControlEvent::TouchUpInside, this);
     addSubview(button);
     y += 35;
     return button;
@@ -144,10 +136,8 @@ void TraderSelectViewController::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
   requestCode_ = -1;
-  std::weak_ptr<TraderSelectViewController> weak = sharedAs<TraderSelectViewController>();
-  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(MakeRefreshButton([weak] {
-    if (auto me = weak.lock()) me->DataRefresh();
-  })));
+  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(
+      MakeRefreshButton(ui::WhileAlive(this, &TraderSelectViewController::DataRefresh))));
   tableView_ = ui::TableView::create(gfx::Rect(0, 0, 320, ScreenContentHeight()));
   tableView_->setBackgroundColor(gfx::Color::white());
   tableView_->setDelegate(sharedAs<ui::TableViewDelegate>());
@@ -161,12 +151,8 @@ void TraderSelectViewController::viewWillAppear(bool animated) {
   Extend::setNavigationBarColorForiOS7(*this);
   ui::ViewController::viewWillAppear(animated);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
-  auto& centre = foundation::NotificationCenter::defaultCenter();
-  centre.removeObserversOf(this);
-  std::weak_ptr<TraderSelectViewController> weak = sharedAs<TraderSelectViewController>();
-  centre.addObserver(this, "TraderTypeSelect", [weak](const foundation::Notification& n) {
-    if (auto me = weak.lock()) me->recvmsg(n);
-  });
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  ui::Observe(this, "TraderTypeSelect", &TraderSelectViewController::recvmsg);
   requestCode_ = -1;
   DataRefresh();
 }
@@ -200,7 +186,7 @@ void TraderSelectViewController::recvmsg(const foundation::Notification& notific
   NetworkActivity(false);
   requestCode_ = -1;
   if (view.header.isError()) {
-    ShowTraderErrorText(view);
+    ShowErrorText(view);
     return;
   }
   if (view.header.PackageNo == 0)
@@ -265,10 +251,8 @@ void TraderInfoController::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
   requestCode_ = -1;
-  std::weak_ptr<TraderInfoController> weak = sharedAs<TraderInfoController>();
-  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(MakeRefreshButton([weak] {
-    if (auto me = weak.lock()) me->DataRefresh();
-  })));
+  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(
+      MakeRefreshButton(ui::WhileAlive(this, &TraderInfoController::DataRefresh))));
   auto web = ui::WebView::create(gfx::Rect(0, 0, 320, ScreenContentHeight()));
   web->setBackgroundColor(gfx::Color::black());
   web->setDelegate(sharedAs<ui::WebViewDelegate>());
@@ -281,12 +265,8 @@ void TraderInfoController::viewWillAppear(bool animated) {
   Extend::setNavigationBarColorForiOS7(*this);
   ui::ViewController::viewWillAppear(animated);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
-  auto& centre = foundation::NotificationCenter::defaultCenter();
-  centre.removeObserversOf(this);
-  std::weak_ptr<TraderInfoController> weak = sharedAs<TraderInfoController>();
-  centre.addObserver(this, "TraderTypeSelect", [weak](const foundation::Notification& n) {
-    if (auto me = weak.lock()) me->recvmsg(n);
-  });
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  ui::Observe(this, "TraderTypeSelect", &TraderInfoController::recvmsg);
   requestCode_ = -1;
   DataRefresh();
 }
@@ -316,7 +296,7 @@ void TraderInfoController::recvmsg(const foundation::Notification& notification)
   requestCode_ = -1;
   NetworkActivity(false);
   if (view.header.isError()) {
-    ShowTraderErrorText(view);
+    ShowErrorText(view);
     return;
   }
   MDBF table;

@@ -17,6 +17,7 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
@@ -121,21 +122,16 @@ void UIHKTransferViewController::viewDidLoad() {
   // The action and reset buttons keep their background when pressed and act on a tap.
   m_pBtnTransfer->setAdjustsImageWhenHighlighted(false);
   m_pBtnReset->setAdjustsImageWhenHighlighted(false);
-  auto self = sharedAs<UIHKTransferViewController>();
-  std::weak_ptr<UIHKTransferViewController> weak = self;
-  m_pBtnTransfer->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
-    if (auto me = weak.lock()) me->transferButton();
-  }));
-  m_pBtnReset->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
-    if (auto me = weak.lock()) me->resetButton();
-  }));
+  m_pBtnTransfer->addGestureRecognizer(ui::TapGestureRecognizer::create(
+      ui::WhileAlive(this, &UIHKTransferViewController::transferButton)));
+  m_pBtnReset->addGestureRecognizer(ui::TapGestureRecognizer::create(
+      ui::WhileAlive(this, &UIHKTransferViewController::resetButton)));
 
   auto refresh = ui::Button::create(gfx::Rect(0, 0, 57, 40));
   refresh->setImage(gfx::Image::named("右侧刷新Button.png"));
   refresh->setImageEdgeInsets(gfx::EdgeInsets(0, 13, 0, -13));
-  refresh->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer&) {
-    if (auto me = weak.lock()) me->DataRefresh();
-  }));
+  refresh->addGestureRecognizer(ui::TapGestureRecognizer::create(
+      ui::WhileAlive(this, &UIHKTransferViewController::DataRefresh)));
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(refresh));
 
   const char* const kListPrompts[] = {"请选择银行", "请选择币种", "请选择银行账户"};
@@ -178,10 +174,7 @@ void UIHKTransferViewController::viewDidLoad() {
   m_pEditBankPWD->setDelegate(sharedAs<ui::TextFieldDelegate>());
   m_pEditAssetPWD->setDelegate(sharedAs<ui::TextFieldDelegate>());
 
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "money", [weak](const foundation::Notification& n) {
-        if (auto me = weak.lock()) me->recvmsg(n);
-      });
+  ui::Observe(this, "money", &UIHKTransferViewController::recvmsg);
 
   for (auto& line : separators_) {
     line = ui::View::create(gfx::Rect(0, 0, w, 1));
@@ -362,8 +355,7 @@ void UIHKTransferViewController::doTransfer() {
 
 bool UIHKTransferViewController::takeAnswer(const ReceiveRecordView& view, MDBF& table) {
   if (view.header.isError()) {
-    const std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
+    ShowErrorText(view);
     return false;
   }
   if (table.Parse(view.body, view.bodyLen) >= 0 && table.GetRecordNum() > 0) table.Seek(0);
@@ -537,11 +529,6 @@ bool UIHKTransferViewController::textFieldShouldChangeCharactersInRange(ui::Text
                                                                         const std::string& text) {
   if (&field != m_pEditMoney.get()) return true;
   return text.find_first_not_of("0123456789.") == std::string::npos;
-}
-
-bool UIHKTransferViewController::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
 }
 
 void UIHKTransferViewController::tableTableViewReloadDataWithStatus(Table_TableView&, int status) {

@@ -21,6 +21,7 @@
 #include "widgets/AlertView.h"
 #include "widgets/ArPickerView.h"
 #include "widgets/RequestWaiter.h"
+#include "widgets/ScreenParts.h"
 #include "widgets/UICustomTableBaseController.h"
 
 inline constexpr char kTransferConfigFile[] = "transfer_query.ini";
@@ -32,7 +33,7 @@ class UIHKTransferViewController : public UICustomTableBaseController,
                                    public DropDownListDelegate,
                                    public ::AlertViewDelegate,
                                    public ui::AlertViewDelegate,
-                                   public ui::TextFieldDelegate {
+                                   public ReturnClosesKeyboard {
  public:
   enum Request { kBankInfo = 0, kTransfer, kBalance, kAssets, kCanTransfer };
 
@@ -66,7 +67,6 @@ class UIHKTransferViewController : public UICustomTableBaseController,
   void handleTimeoutRequest() override;
   bool textFieldShouldChangeCharactersInRange(ui::TextField& field, ui::TextRange range,
                                               const std::string& text) override;
-  bool textFieldShouldReturn(ui::TextField& field) override;
   void tableTableViewReloadDataWithStatus(Table_TableView& view, int status) override;
   void updateTableViewStatus() override;
 

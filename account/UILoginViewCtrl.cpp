@@ -15,6 +15,7 @@
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "platform/ui/Window.h"
 #include "shell/Extend.h"
 #include "shell/ShellAlerts.h"
@@ -65,11 +66,7 @@ void UIRegisterViewCtrl::loadView() {
 void UIRegisterViewCtrl::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
-  std::weak_ptr<UIRegisterViewCtrl> weak = sharedAs<UIRegisterViewCtrl>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "register", [weak](const foundation::Notification& n) {
-        if (auto me = weak.lock()) me->recvmsg(n);
-      });
+  ui::Observe(this, "register", &UIRegisterViewCtrl::recvmsg);
   waiter_.attach(*view(), kWaitBox, {}, 0, kRequestWaitingText);
   user_->setDelegate(sharedAs<ui::TextFieldDelegate>());
   if (!pendingUser_.empty()) user_->setText(pendingUser_);
@@ -119,11 +116,6 @@ void UIRegisterViewCtrl::GetPwd() {
 
 void UIRegisterViewCtrl::BacktoLogin() {
   if (isViewLoaded()) view()->removeFromSuperview();
-}
-
-bool UIRegisterViewCtrl::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
 }
 
 void UIRegisterViewCtrl::recvmsg(const foundation::Notification& notification) {
@@ -184,11 +176,7 @@ void UILoginViewCtrl::loadView() {
 void UILoginViewCtrl::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
-  std::weak_ptr<UILoginViewCtrl> weak = sharedAs<UILoginViewCtrl>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "login", [weak](const foundation::Notification& n) {
-        if (auto me = weak.lock()) me->recvmsg(n);
-      });
+  ui::Observe(this, "login", &UILoginViewCtrl::recvmsg);
   user_->setText(GetLoginUserName());
   password_->setText(GetLoginPassword());
   waiter_.attach(*view(), kWaitBox, weakAs<::AlertViewDelegate>(), kAccountTimeoutSeconds,
@@ -199,7 +187,7 @@ void UILoginViewCtrl::viewDidLoad() {
   password_->setLeftViewMode(ui::TextFieldViewMode::Always);
   user_->setDelegate(sharedAs<ui::TextFieldDelegate>());
   password_->setDelegate(sharedAs<ui::TextFieldDelegate>());
-  registerCtrl_->setLoginCtrl(weak);
+  registerCtrl_->setLoginCtrl(weakAs<UILoginViewCtrl>());
 
   auto self = sharedAs<UILoginViewCtrl>();
   accountui::OnTap(*btnUserLogin_, self, [](UILoginViewCtrl& me) { me.UserLogin(); });
@@ -271,11 +259,6 @@ void UILoginViewCtrl::RegisterAndGetPwd() {
     app->window()->addSubview(form);
   }
   registerCtrl_->setUser(user);
-}
-
-bool UILoginViewCtrl::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
 }
 
 void UILoginViewCtrl::handleTimeoutRequest() {

@@ -17,10 +17,11 @@
 #include "platform/ui/ViewController.h"
 #include "widgets/AlertView.h"
 #include "widgets/RequestWaiter.h"
+#include "widgets/ScreenParts.h"
 
 class UILoginViewCtrl;
 
-class UIRegisterViewCtrl : public ui::ViewController, public ui::TextFieldDelegate {
+class UIRegisterViewCtrl : public ui::ViewController, public ReturnClosesKeyboard {
  public:
   UIRegisterViewCtrl();
   ~UIRegisterViewCtrl() override;
@@ -36,7 +37,6 @@ class UIRegisterViewCtrl : public ui::ViewController, public ui::TextFieldDelega
   void setLoginCtrl(std::weak_ptr<UILoginViewCtrl> login) { loginViewCtrl_ = std::move(login); }
   void setUser(const std::string& text);
   void showLoginProcess();
-  bool textFieldShouldReturn(ui::TextField& field) override;
   void recvmsg(const foundation::Notification& notification);
 
   ui::TextField* m_user() const { return user_.get(); }
@@ -58,7 +58,7 @@ class UIRegisterViewCtrl : public ui::ViewController, public ui::TextFieldDelega
 };
 
 class UILoginViewCtrl : public ui::ViewController,
-                        public ui::TextFieldDelegate,
+                        public ReturnClosesKeyboard,
                         public ::AlertViewDelegate {
  public:
   UILoginViewCtrl();
@@ -72,7 +72,6 @@ class UILoginViewCtrl : public ui::ViewController,
   void UserLogin();
   void GuestLogin();
   void RegisterAndGetPwd();
-  bool textFieldShouldReturn(ui::TextField& field) override;
   void setLoginInfo(const std::string& user, const std::string& password);
   void showLoginProcess(ui::Button& button);
   void handleTimeoutRequest() override;

@@ -15,10 +15,12 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ScreenMetrics.h"
 #include "shell/SharedTool.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 
 namespace {
 
@@ -59,28 +61,19 @@ void InfoArticlePage::loadView() {
   auto view = ui::View::create(ui::Screen::main().applicationFrame());
   setView(view);
 
-  auto title = ui::Label::create(gfx::Rect(8, 6, 304, 44));
+  auto title =
+      MakeClearLabel(gfx::Rect(8, 6, 304, 44), gfx::Font::boldSystemFont(17), gfx::Color::white());
   title->setTag(kTitleTag);
-  title->setFont(gfx::Font::boldSystemFont(17));
-  title->setTextColor(gfx::Color::white());
-  title->setBackgroundColor(gfx::Color::clear());
   title->setNumberOfLines(2);
   title->setLineBreakMode(gfx::LineBreakMode::WordWrap);
   view->addSubview(title);
 
-  auto date = ui::Label::create(gfx::Rect(8, 52, 150, 20));
-  date->setTag(kDateTag);
-  date->setFont(gfx::Font::boldSystemFont(13));
-  date->setTextColor(gfx::Color::orange());
-  date->setBackgroundColor(gfx::Color::clear());
-  view->addSubview(date);
-
-  auto time = ui::Label::create(gfx::Rect(162, 52, 150, 20));
-  time->setTag(kTimeTag);
-  time->setFont(gfx::Font::boldSystemFont(13));
-  time->setTextColor(gfx::Color::orange());
-  time->setBackgroundColor(gfx::Color::clear());
-  view->addSubview(time);
+  for (auto [tag, x] : {std::pair{kDateTag, 8.0}, std::pair{kTimeTag, 162.0}}) {
+    auto label = MakeClearLabel(gfx::Rect(x, 52, 150, 20), gfx::Font::boldSystemFont(13),
+                                gfx::Color::orange());
+    label->setTag(tag);
+    view->addSubview(label);
+  }
 
   auto content = ui::TextView::create(gfx::Rect(4, 78, 312, 200));
   content->setTag(kContentTag);
@@ -100,19 +93,12 @@ void InfoArticlePage::viewDidLoad() {
   navigationItem().setBackBarButtonItem(
       ui::BarButtonItem::withTitle("返回", ui::BarButtonItemStyle::Bordered));
 
-  std::weak_ptr<InfoArticlePage> weak = weakAs<InfoArticlePage>();
   _prepButton = StepButton(gfx::Rect(0, 7, 50, 30), "btn2_left", 0, kPreviousTag);
-  _prepButton->addTarget(
-      [weak](ui::Control&) {
-        if (auto me = weak.lock()) me->preButton();
-      },
-      ui::ControlEvent::TouchUpInside, this);
+  _prepButton->addTarget(ui::WhileAlive(this, &InfoArticlePage::preButton),
+                         ui::ControlEvent::TouchUpInside, this);
   _nextButton = StepButton(gfx::Rect(51, 7, 50, 30), "btn2_right", 10, kNextTag);
-  _nextButton->addTarget(
-      [weak](ui::Control&) {
-        if (auto me = weak.lock()) me->nextButton();
-      },
-      ui::ControlEvent::TouchUpInside, this);
+  _nextButton->addTarget(ui::WhileAlive(this, &InfoArticlePage::nextButton),
+                         ui::ControlEvent::TouchUpInside, this);
   auto holder = ui::View::create(gfx::Rect(0, 0, 105, 44));
   holder->addSubview(_prepButton);
   holder->addSubview(_nextButton);
@@ -127,12 +113,8 @@ void InfoArticlePage::viewDidLoad() {
 }
 
 void InfoArticlePage::observe() {
-  auto& center = foundation::NotificationCenter::defaultCenter();
-  center.removeObserversOf(this);
-  std::weak_ptr<InfoArticlePage> weak = weakAs<InfoArticlePage>();
-  center.addObserver(this, notificationName_, [weak](const foundation::Notification& n) {
-    if (auto me = weak.lock()) me->recvmsg(n);
-  });
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  ui::Observe(this, notificationName_, &InfoArticlePage::recvmsg);
 }
 
 void InfoArticlePage::viewWillAppear(bool animated) {

@@ -18,9 +18,11 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/ScreenRoles.h"
 #include "shell/SharedTool.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 #include "widgets/TableCell.h"
 
 namespace {
@@ -30,11 +32,7 @@ void ShowMainPageIndicator(bool on) {
 }
 
 std::shared_ptr<ui::Label> CellLabel(const gfx::Rect& frame, double size, const gfx::Color& color) {
-  auto label = ui::Label::create(frame);
-  label->setFont(gfx::Font::boldSystemFont(size));
-  label->setTextColor(color);
-  label->setBackgroundColor(gfx::Color::clear());
-  return label;
+  return MakeClearLabel(frame, gfx::Font::boldSystemFont(size), color);
 }
 
 }  // namespace
@@ -95,12 +93,9 @@ void MainPage::viewDidLoad() {
   navigationItem().setHidesBackButton(true);
   Extend::setNavigationBarColorForiOS7(*this);
 
-  std::weak_ptr<MainPage> weak = weakAs<MainPage>();
   auto toolbar = MyToolBar::initWithFrame(gfx::Rect(0, 0, 50, 44));
   toolbar->setItems({ui::BarButtonItem::withTitle("查询", ui::BarButtonItemStyle::Bordered,
-                                                  [weak](ui::BarButtonItem&) {
-                                                    if (auto me = weak.lock()) me->searchStock();
-                                                  })},
+                                                  ui::WhileAlive(this, &MainPage::searchStock))},
                     true);
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(toolbar));
 
@@ -122,12 +117,8 @@ void MainPage::viewDidLoad() {
 
 void MainPage::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
-  auto& center = foundation::NotificationCenter::defaultCenter();
-  center.removeObserversOf(this);
-  std::weak_ptr<MainPage> weak = weakAs<MainPage>();
-  center.addObserver(this, kNotificationName, [weak](const foundation::Notification& n) {
-    if (auto me = weak.lock()) me->recvmsg(n);
-  });
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  ui::Observe(this, kNotificationName, &MainPage::recvmsg);
   if (auto* nav = navigationController()) nav->setNavigationBarHidden(false);
   Extend::setNavigationBarColorForiOS7(*this);
   refreshCurrentView();

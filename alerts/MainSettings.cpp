@@ -9,17 +9,14 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 
 namespace {
 
 std::shared_ptr<ui::Label> RowLabel(const gfx::Rect& frame, double size, const gfx::Color& color) {
-  auto label = ui::Label::create(frame);
-  label->setFont(gfx::Font::boldSystemFont(size));
-  label->setTextColor(color);
-  label->setBackgroundColor(gfx::Color::clear());
-  label->setTextAlignment(gfx::TextAlignment::Left);
-  return label;
+  return MakeClearLabel(frame, gfx::Font::boldSystemFont(size), color);
 }
 
 }  // namespace
@@ -62,10 +59,8 @@ NewsTitleView::NewsTitleView(const gfx::Rect& frame) : ui::View(frame) {
   titleBtn_->addTarget([this](ui::Control&) { toggleBtn(); }, ui::ControlEvent::TouchUpInside,
                        this);
   addSubview(titleBtn_);
-  newsTitle_ = ui::Label::create(gfx::Rect(5, 4, w - 10, 28));
-  newsTitle_->setBackgroundColor(gfx::Color::clear());
-  newsTitle_->setTextColor(gfx::Color::white());
-  newsTitle_->setFont(gfx::Font::boldSystemFont(13));
+  newsTitle_ = MakeClearLabel(gfx::Rect(5, 4, w - 10, 28), gfx::Font::boldSystemFont(13),
+                              gfx::Color::white());
   newsTitle_->setAdjustsFontSizeToFitWidth(true);
   newsTitle_->setTextAlignment(gfx::TextAlignment::Center);
   newsTitle_->setText("－");
@@ -194,7 +189,6 @@ double MainSettings::tableViewHeightForRowAtIndexPath(ui::TableView&, const ui::
 std::shared_ptr<ui::TableViewCell> MainSettings::tableViewCellForRowAtIndexPath(
     ui::TableView& table, const ui::IndexPath& path) {
   const int row = path.row;
-  std::weak_ptr<MainSettings> weak = weakAs<MainSettings>();
   if (path.section == 0) {
     const std::string identifier = "any-cell:" + std::to_string(row);
     auto cell = table.dequeueReusableCellWithIdentifier(identifier);
@@ -207,9 +201,8 @@ std::shared_ptr<ui::TableViewCell> MainSettings::tableViewCellForRowAtIndexPath(
       button->setTag(kSearchButtonTag + row);
       button->setBackgroundImage(gfx::Image::named("search.png"));
       button->addTarget(
-          [weak](ui::Control& sender) {
-            if (auto me = weak.lock()) me->AddButton(sender.tag());
-          },
+          ui::WhileAlive(this,
+                         [](MainSettings& me, ui::Control& sender) { me.AddButton(sender.tag()); }),
           ui::ControlEvent::TouchUpInside, this);
       content->addSubview(button);
       cell->contentView()->addSubview(content);
@@ -230,14 +223,14 @@ std::shared_ptr<ui::TableViewCell> MainSettings::tableViewCellForRowAtIndexPath(
     content->setTag(kSectionCellTag + row);
     auto toggle = ui::Switch::create(gfx::Rect(205, 6, 30, 30));
     toggle->setTag(kSwitchTag + row);
-    toggle->addTarget(
-        [weak](ui::Control& sender) {
-          auto me = weak.lock();
-          if (auto* s = dynamic_cast<ui::Switch*>(&sender); me && s) me->SwitchButton(*s);
-        },
-        // Not on touch-drag-inside: the switch flips only when the touch ends, and a drag
-        // would apply the rule to the state it is leaving.
-        ui::ControlEvent::TouchUpInside, this);
+    toggle->addTarget(ui::WhileAlive(this,
+                                     [](MainSettings& me, ui::Control& sender) {
+                                       if (auto* s = dynamic_cast<ui::Switch*>(&sender))
+                                         me.SwitchButton(*s);
+                                     }),
+                      // Not on touch-drag-inside: the switch flips only when the touch ends, and a
+                      // drag would apply the rule to the state it is leaving.
+                      ui::ControlEvent::TouchUpInside, this);
     content->addSubview(toggle);
     cell->contentView()->addSubview(content);
   }

@@ -8,6 +8,7 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 
 std::string NewsController::NewsPageAddress() {
   CDataIP* servers = GetServerList(kServerListInfo);
@@ -52,12 +53,8 @@ void NewsController::viewDidLoad() {
     label->setTextAlignment(gfx::TextAlignment::Center);
     label->setLineBreakMode(gfx::LineBreakMode::WordWrap);
   }
-  std::weak_ptr<NewsController> weak = weakAs<NewsController>();
-  backButton_->addTarget(
-      [weak](ui::Control&) {
-        if (auto me = weak.lock()) me->toggleButton();
-      },
-      ui::ControlEvent::TouchUpInside, this);
+  backButton_->addTarget(ui::WhileAlive(this, &NewsController::toggleButton),
+                         ui::ControlEvent::TouchUpInside, this);
   view()->addSubview(backButton_);
   ui::Application::shared().setNetworkActivityIndicatorVisible(true);
 }

@@ -8,6 +8,7 @@
 #include "core/PriceAlertReplies.h"
 #include "platform/foundation/Text.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ScreenMetrics.h"
 #include "shell/ShellAlerts.h"
@@ -106,11 +107,7 @@ std::shared_ptr<ui::BarButtonItem> PriceAlertToolBarItem(
 
 void PriceAlertScreen::addLoginObserver() {
   removeLoginObserver();
-  std::weak_ptr<PriceAlertScreen> weak = sharedAs<PriceAlertScreen>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "PriceNotification", [weak](const foundation::Notification& n) {
-        if (auto self = weak.lock()) self->recvmsg(n);
-      });
+  ui::Observe(this, "PriceNotification", &PriceAlertScreen::recvmsg);
   observing_ = true;
 }
 

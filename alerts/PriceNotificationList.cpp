@@ -13,6 +13,7 @@
 #include "shell/Extend.h"
 #include "shell/ScreenRoles.h"
 #include "shell/ShellAlerts.h"
+#include "widgets/ScreenParts.h"
 #include "widgets/TableCell.h"
 
 namespace {
@@ -22,11 +23,7 @@ constexpr double kRowHeight = 48;
 constexpr double kLine = 16;
 
 std::shared_ptr<ui::Label> CellLabel(const gfx::Color& colour) {
-  auto label = ui::Label::create();
-  label->setFont(gfx::Font::boldSystemFont(12));
-  label->setTextColor(colour);
-  label->setBackgroundColor(gfx::Color::clear());
-  return label;
+  return MakeClearLabel({}, gfx::Font::boldSystemFont(12), colour);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "platform/ui/NavigationController.h"
 #include "shell/Extend.h"
 #include "shell/ShellAlerts.h"
+#include "widgets/ScreenParts.h"
 #include "widgets/TableCell.h"
 
 namespace {
@@ -23,12 +24,7 @@ namespace {
 constexpr char kModifyCellId[] = "priceNotificationModifySettingCell";
 
 std::shared_ptr<ui::Label> CellLabel(const gfx::Rect& frame, const gfx::Color& colour) {
-  auto label = ui::Label::create(frame);
-  label->setTextColor(colour);
-  label->setBackgroundColor(gfx::Color::clear());
-  label->setFont(gfx::Font::boldSystemFont(16));
-  label->setTextAlignment(gfx::TextAlignment::Left);
-  return label;
+  return MakeClearLabel(frame, gfx::Font::boldSystemFont(16), colour);
 }
 
 }  // namespace

@@ -20,10 +20,12 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ScreenMetrics.h"
 #include "shell/SharedTool.h"
 #include "shell/ShellAlerts.h"
+#include "widgets/ScreenParts.h"
 #include "widgets/TableCell.h"
 
 namespace {
@@ -35,10 +37,8 @@ constexpr char kSettingCellId[] = "priceNotificationSettingCell";
 constexpr double kSettingRowHeight = 40;
 
 std::shared_ptr<ui::Label> HeaderLabel(const gfx::Rect& frame, int tag, gfx::TextAlignment align) {
-  auto label = ui::Label::create(frame);
+  auto label = MakeClearLabel(frame, gfx::Font::boldSystemFont(16));
   label->setTag(tag);
-  label->setBackgroundColor(gfx::Color::clear());
-  label->setFont(gfx::Font::boldSystemFont(16));
   label->setTextAlignment(align);
   return label;
 }
@@ -71,13 +71,8 @@ void PriceNotificationSetting::viewDidLoad() {
   _tableView->setBackgroundColor(gfx::Color::clear());
   mView()->addSubview(_tableView);
 
-  std::weak_ptr<PriceNotificationSetting> weak = sharedAs<PriceNotificationSetting>();
   navigationItem().setRightBarButtonItem(PriceAlertToolBarItem(
-      "完成",
-      [weak] {
-        if (auto self = weak.lock()) self->settingDone();
-      },
-      nullptr));
+      "完成", ui::WhileAlive(this, &PriceNotificationSetting::settingDone), nullptr));
 
   buildHeader();
   buildEditViews();
@@ -85,13 +80,12 @@ void PriceNotificationSetting::viewDidLoad() {
     auto onOff = ui::Switch::create();
     onOff->setTag(i == 0 ? 0 : 10 + (i - 1));
     onOff->setOn(false);
-    onOff->addTarget(
-        [weak](ui::Control& sender) {
-          auto self = weak.lock();
-          auto* flipped = dynamic_cast<ui::Switch*>(&sender);
-          if (self && flipped) self->swtichValueChanged(*flipped);
-        },
-        ui::ControlEvent::ValueChanged, this);
+    onOff->addTarget(ui::WhileAlive(this,
+                                    [](PriceNotificationSetting& me, ui::Control& sender) {
+                                      if (auto* flipped = dynamic_cast<ui::Switch*>(&sender))
+                                        me.swtichValueChanged(*flipped);
+                                    }),
+                     ui::ControlEvent::ValueChanged, this);
     switches_[static_cast<size_t>(i)] = onOff;
   }
 
@@ -121,11 +115,8 @@ void PriceNotificationSetting::buildEditViews() {
   for (int i = 0; i < 3; ++i) {
     auto edit = ui::View::create(gfx::Rect(0, 0, 210, kSettingRowHeight));
     edit->setBackgroundColor(gfx::Color::clear());
-    auto caption = ui::Label::create(gfx::Rect(10, 0, 56, kSettingRowHeight));
-    caption->setText(kCaptions[i]);
-    caption->setFont(gfx::Font::systemFont(16));
-    caption->setBackgroundColor(gfx::Color::clear());
-    edit->addSubview(caption);
+    edit->addSubview(MakeClearLabel(gfx::Rect(10, 0, 56, kSettingRowHeight),
+                                    gfx::Font::systemFont(16), gfx::Color::black(), kCaptions[i]));
     auto field = ui::TextField::create(gfx::Rect(68, 6, 110, 28));
     field->setTag(kRiseFieldTag + i);
     field->setBorderStyle(ui::TextBorderStyle::RoundedRect);
@@ -134,11 +125,8 @@ void PriceNotificationSetting::buildEditViews() {
     field->setEnabled(false);
     field->setDelegate(delegate);
     edit->addSubview(field);
-    auto unit = ui::Label::create(gfx::Rect(182, 0, 26, kSettingRowHeight));
-    unit->setText(kUnits[i]);
-    unit->setFont(gfx::Font::systemFont(14));
-    unit->setBackgroundColor(gfx::Color::clear());
-    edit->addSubview(unit);
+    edit->addSubview(MakeClearLabel(gfx::Rect(182, 0, 26, kSettingRowHeight),
+                                    gfx::Font::systemFont(14), gfx::Color::black(), kUnits[i]));
     editViews_[static_cast<size_t>(i)] = edit;
   }
 }
@@ -448,12 +436,9 @@ std::shared_ptr<ui::View> PriceNotificationSetting::tableViewViewForFooterInSect
   if (section != 1) return nullptr;
   auto footer = ui::View::create(gfx::Rect(0, 0, 320, 96));
   footer->setBackgroundColor(gfx::Color::clear());
-  auto text = ui::Label::create(gfx::Rect(20, 4, 280, 88));
-  text->setText(kFooter);
+  auto text = MakeClearLabel(gfx::Rect(20, 4, 280, 88), gfx::Font::systemFont(13),
+                             gfx::Color::rgb255(76, 86, 108), kFooter);
   text->setNumberOfLines(0);
-  text->setFont(gfx::Font::systemFont(13));
-  text->setTextColor(gfx::Color::rgb255(76, 86, 108));
-  text->setBackgroundColor(gfx::Color::clear());
   footer->addSubview(text);
   return footer;
 }
@@ -471,15 +456,8 @@ std::shared_ptr<ui::View> PriceNotificationSetting::tableViewViewForHeaderInSect
 
 void PriceNotificationSetting::addLoginObserver() {
   removeLoginObserver();
-  auto& center = foundation::NotificationCenter::defaultCenter();
-  std::weak_ptr<PriceNotificationSetting> weak = sharedAs<PriceNotificationSetting>();
-  center.addObserver(this, "PriceNotification", [weak](const foundation::Notification& n) {
-    if (auto self = weak.lock()) self->recvmsg(n);
-  });
-  center.addObserver(this, "NotificationName_UpdateStock",
-                     [weak](const foundation::Notification& n) {
-                       if (auto self = weak.lock()) self->recvUpdataStock(n);
-                     });
+  ui::Observe(this, "PriceNotification", &PriceNotificationSetting::recvmsg);
+  ui::Observe(this, "NotificationName_UpdateStock", &PriceNotificationSetting::recvUpdataStock);
   observing_ = true;
 }
 

@@ -19,6 +19,7 @@
 #include "platform/ui/NavigationController.h"
 #include "shell/Extend.h"
 #include "shell/SharedTool.h"
+#include "widgets/ScreenParts.h"
 
 // --- RadarCell ---
 
@@ -34,16 +35,12 @@ RadarCell::RadarCell(const std::string& reuseIdentifier)
   separator->setBackgroundColor(gfx::Color::clear());
   contentView()->addSubview(separator);
 
-  titleLabel_ = ui::Label::create(gfx::Rect(10, 0, w, 2 * line));
-  titleLabel_->setFont(gfx::Font::boldSystemFont(14));
-  titleLabel_->setTextColor(gfx::Color::white());
-  titleLabel_->setBackgroundColor(gfx::Color::clear());
+  titleLabel_ = MakeClearLabel(gfx::Rect(10, 0, w, 2 * line), gfx::Font::boldSystemFont(14),
+                               gfx::Color::white());
   contentView()->addSubview(titleLabel_);
 
-  timeLabel_ = ui::Label::create(gfx::Rect(25, 2 * line, w, line));
-  timeLabel_->setFont(gfx::Font::boldSystemFont(12));
-  timeLabel_->setTextColor(gfx::Color::orange());
-  timeLabel_->setBackgroundColor(gfx::Color::clear());
+  timeLabel_ = MakeClearLabel(gfx::Rect(25, 2 * line, w, line), gfx::Font::boldSystemFont(12),
+                              gfx::Color::orange());
   contentView()->addSubview(timeLabel_);
 
   auto icon = ui::ImageView::create(gfx::Rect(10, 2 * line, 10, 10));

@@ -5,6 +5,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Touch.h"
+#include "widgets/ScreenParts.h"
 
 namespace {
 
@@ -16,12 +17,7 @@ gfx::Color Ink() {
 }
 
 std::shared_ptr<ui::Label> Caption(const gfx::Rect& frame, const std::string& text) {
-  auto label = ui::Label::create(frame);
-  label->setBackgroundColor(gfx::Color::clear());
-  label->setFont(gfx::Font::systemFont(14));
-  label->setTextColor(gfx::Color::grey(0.45));
-  label->setText(text);
-  return label;
+  return MakeClearLabel(frame, gfx::Font::systemFont(14), gfx::Color::grey(0.45), text);
 }
 
 size_t CharacterCount(const std::string& utf8) {
@@ -59,11 +55,9 @@ void BrokerDetail::build(bool tall) {
   readyView_->layer().setBorderColor(gfx::Color::rgb255(170, 150, 120));
   addSubview(readyView_);
 
-  auto name = ui::Label::create(gfx::Rect(14, 12, 222, 26));
+  auto name = MakeClearLabel(gfx::Rect(14, 12, 222, 26), gfx::Font::boldSystemFont(17),
+                             gfx::Color::rgb255(120, 69, 33));
   name->setTag(kTagName);
-  name->setBackgroundColor(gfx::Color::clear());
-  name->setFont(gfx::Font::boldSystemFont(17));
-  name->setTextColor(gfx::Color::rgb255(120, 69, 33));
   readyView_->addSubview(name);
 
   auto close = ui::Button::create(ui::ButtonType::Custom, gfx::Rect(244, 6, 30, 30));
@@ -94,11 +88,8 @@ void BrokerDetail::build(bool tall) {
     y += gap;
   }
   readyView_->addSubview(Caption(gfx::Rect(14, y, 50, 30), "地址"));
-  auto address = ui::Label::create(gfx::Rect(64, y, 200, 44));
+  auto address = MakeClearLabel(gfx::Rect(64, y, 200, 44), gfx::Font::systemFont(14), Ink());
   address->setTag(kTagAddress);
-  address->setBackgroundColor(gfx::Color::clear());
-  address->setFont(gfx::Font::systemFont(14));
-  address->setTextColor(Ink());
   address->setNumberOfLines(2);
   readyView_->addSubview(address);
   y += gap + 14;

@@ -6,6 +6,7 @@
 #include "platform/graphics/Context.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Pasteboard.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 
 CommunionLabel::CommunionLabel(const gfx::Rect& frame) : ui::Label(frame) {
@@ -131,11 +132,8 @@ void CommunionLabel::touchesBegan(const ui::TouchSet&, const ui::Event&) {
   if (auto* d = delegate()) d->communionLabelWillTap(*this, indexPath_);
   updateBeSelect(true);
   becomeFirstResponder();
-  std::weak_ptr<CommunionLabel> weak = weakAs<CommunionLabel>();
-  auto item = [weak](const char* title, void (CommunionLabel::*action)()) {
-    return ui::MenuItem{title, [weak, action] {
-                          if (auto self = weak.lock()) ((*self).*action)();
-                        }};
+  auto item = [this](const char* title, void (CommunionLabel::*action)()) {
+    return ui::MenuItem{title, ui::WhileAlive(this, action)};
   };
   std::vector<ui::MenuItem> items{item("复制", &CommunionLabel::buttonAction_copy),
                                   item("分享", &CommunionLabel::buttonAction_shared)};

@@ -14,6 +14,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Text.h"
 #include "platform/ui/Pasteboard.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ShellAlerts.h"
 
@@ -63,22 +64,15 @@ void CommunionView::build() {
       gfx::Rect(0, h - SendMessageTabbar::kHeight, w, SendMessageTabbar::kHeight));
   sendMessageTabbar_->setSendMessageDelegate(weakAs<SendMessageTabbarDelegate>());
   addSubview(sendMessageTabbar_);
-  std::weak_ptr<CommunionView> weak = weakAs<CommunionView>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "notification_update", [weak](const foundation::Notification& n) {
-        if (auto self = weak.lock()) self->responseUpdateView(n);
-      });
+  ui::Observe(this, "notification_update", &CommunionView::responseUpdateView);
   addObservers();
 }
 
 void CommunionView::addObservers() {
   removeObservers();
   sendMessageTabbar_->addObservers();
-  std::weak_ptr<CommunionView> weak = weakAs<CommunionView>();
   foundation::NotificationCenter::defaultCenter().addObserver(
-      MessageOwner(this), kNotification, [weak](const foundation::Notification& n) {
-        if (auto self = weak.lock()) self->recvmsg(n);
-      });
+      MessageOwner(this), kNotification, ui::WhileAlive(this, &CommunionView::recvmsg));
 }
 
 void CommunionView::removeObservers() {
@@ -129,10 +123,8 @@ void CommunionView::clearAllContents() {
 void CommunionView::updateCommunionView() {
   tableView_->reloadData();
   if (scrollTimer_) scrollTimer_->invalidate();
-  std::weak_ptr<CommunionView> weak = weakAs<CommunionView>();
-  scrollTimer_ = foundation::Timer::schedule(kScrollDelay, false, [weak](foundation::Timer&) {
-    if (auto self = weak.lock()) self->scrollToLastRow();
-  });
+  scrollTimer_ = foundation::Timer::schedule(kScrollDelay, false,
+                                             ui::WhileAlive(this, &CommunionView::scrollToLastRow));
 }
 
 void CommunionView::scrollToLastRow() {
@@ -235,8 +227,7 @@ void CommunionView::recvmsg(const foundation::Notification& notification) {
   const Value record = found->second;
   pending_.erase(found);
   if (view.header.isError()) {
-    const std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
+    ShowErrorText(view);
     return;
   }
   ShowMessageAlert("消息已发送");

@@ -1,5 +1,6 @@
 #include "messaging/CommunionViewController.h"
 
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/VerdanAppDelegate.h"
 
@@ -40,12 +41,9 @@ void CommunionViewController::createItemWithEdit() {
 void CommunionViewController::setBarItems(const char* left, Action leftAction, const char* right,
                                           Action rightAction) {
   if (!titleNavitaionItem_) return;
-  std::weak_ptr<CommunionViewController> weak = weakAs<CommunionViewController>();
-  auto button = [weak](const char* text, Action action) {
+  auto button = [this](const char* text, Action action) {
     return ui::BarButtonItem::withTitle(text, ui::BarButtonItemStyle::Plain,
-                                        [weak, action](ui::BarButtonItem&) {
-                                          if (auto self = weak.lock()) ((*self).*action)();
-                                        });
+                                        ui::WhileAlive(this, action));
   };
   titleNavitaionItem_->setLeftBarButtonItem(button(left, leftAction), true);
   titleNavitaionItem_->setRightBarButtonItem(button(right, rightAction), true);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/graphics/Image.h"
+#include "widgets/ScreenParts.h"
 
 namespace {
 
@@ -12,11 +13,7 @@ gfx::Color Rgb(int r, int g, int b) {
 }
 
 std::shared_ptr<ui::Label> MakeLabel(const gfx::Rect& frame, double size, const gfx::Color& color) {
-  auto label = ui::Label::create(frame);
-  label->setBackgroundColor(gfx::Color::clear());
-  label->setFont(gfx::Font::boldSystemFont(size));
-  label->setTextColor(color);
-  return label;
+  return MakeClearLabel(frame, gfx::Font::boldSystemFont(size), color);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "messaging/BrokerDirectory.h"
 #include "messaging/MyMessageDetailController.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
 
@@ -28,11 +29,7 @@ void MyMessage::observe() {
   server_->observe();
   if (observing_) return;
   observing_ = true;
-  std::weak_ptr<MyMessage> weak = weakAs<MyMessage>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, kRelogin, [weak](const foundation::Notification&) {
-        if (auto self = weak.lock()) self->UserReloginSuccess();
-      });
+  ui::Observe(this, kRelogin, &MyMessage::UserReloginSuccess);
 }
 
 void MyMessage::viewWillAppear(bool animated) {

@@ -21,6 +21,7 @@
 #include "shell/SharedTool.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 
 using foundation::Value;
 
@@ -146,17 +147,12 @@ void MyMessage::configCell(ui::TableViewCell& cell) {
   ground->setTag(kTagRowGround);
   ground->setImage(gfx::Image::named(kRowImage));
   content->addSubview(ground);
-  auto name = ui::Label::create(gfx::Rect(10, 0, 276, h));
+  auto name = MakeClearLabel(gfx::Rect(10, 0, 276, h), gfx::Font::systemFont(17));
   name->setTag(kTagRowName);
-  name->setBackgroundColor(gfx::Color::clear());
-  name->setTextColor(gfx::Color::black());
   content->addSubview(name);
-  auto count = ui::Label::create(gfx::Rect(170, 0, 111, h));
+  auto count = MakeClearLabel(gfx::Rect(170, 0, 111, h), gfx::Font::systemFont(11));
   count->setTag(kTagRowCount);
-  count->setBackgroundColor(gfx::Color::clear());
-  count->setTextColor(gfx::Color::black());
   count->setTextAlignment(gfx::TextAlignment::Right);
-  count->setFont(gfx::Font::systemFont(11));
   content->addSubview(count);
 }
 

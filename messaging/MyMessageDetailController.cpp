@@ -26,12 +26,14 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ScreenMetrics.h"
 #include "shell/ScreenRoles.h"
 #include "shell/SharedTool.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 #include "widgets/TableCell.h"
 
 using foundation::Value;
@@ -77,12 +79,10 @@ void MyMessageDetailController::loadView() {
   auto view = ui::View::create(ui::Screen::main().applicationFrame());
   view->setBackgroundColor(gfx::Color::black());
   setView(view);
-  auto label = [&view](int tag, const gfx::Rect& frame, const gfx::Font& font, const gfx::Color& color) {
-    auto made = ui::Label::create(frame);
+  auto label = [&view](int tag, const gfx::Rect& frame, const gfx::Font& font,
+                       const gfx::Color& color) {
+    auto made = MakeClearLabel(frame, font, color);
     made->setTag(tag);
-    made->setFont(font);
-    made->setTextColor(color);
-    made->setBackgroundColor(gfx::Color::clear());
     view->addSubview(made);
   };
   const double top = kToolViewHeight;
@@ -91,7 +91,6 @@ void MyMessageDetailController::loadView() {
   label(kTagTitle, gfx::Rect(10, top + 28, 300, 22), gfx::Font::boldSystemFont(16), gfx::Color::white());
   label(kTagDate, gfx::Rect(10, top + 54, 170, 18), gfx::Font::systemFont(12), gfx::Color::lightGrey());
 
-  std::weak_ptr<MyMessageDetailController> weak = weakAs<MyMessageDetailController>();
   auto permission = [&](int tag, const char* title, double x) {
     auto button = ui::Button::create(ui::ButtonType::Custom, gfx::Rect(x, top + 48, 62, 28));
     button->setTag(tag);
@@ -103,9 +102,9 @@ void MyMessageDetailController::loadView() {
     button->setBackgroundImage(gfx::Image::named("bg_btn_highlight.png").stretchable(10, 0),
                                ui::ControlState::Highlighted);
     button->setHidden(true);
-    button->addTarget([weak, tag](ui::Control&) {
-      if (auto self = weak.lock()) self->ButtonClicked(tag);
-    }, ui::ControlEvent::TouchUpInside);
+    button->addTarget(
+        ui::WhileAlive(this, [tag](MyMessageDetailController& me) { me.ButtonClicked(tag); }),
+        ui::ControlEvent::TouchUpInside);
     view->addSubview(button);
   };
   permission(kTagGrant, "同意赋权", 182);
@@ -127,11 +126,9 @@ void MyMessageDetailController::viewDidLoad() {
   navigationItem().setBackBarButtonItem(
       ui::BarButtonItem::withTitle("返回", ui::BarButtonItemStyle::Bordered));
   auto toolbar = MyToolBar::initWithFrame(gfx::Rect(0, 0, 50, 44));
-  std::weak_ptr<MyMessageDetailController> weak = weakAs<MyMessageDetailController>();
-  toolbar->setItems({ui::BarButtonItem::withTitle("查询", ui::BarButtonItemStyle::Bordered,
-                                                  [weak](ui::BarButtonItem&) {
-                                                    if (auto self = weak.lock()) self->searchStock();
-                                                  })});
+  toolbar->setItems({ui::BarButtonItem::withTitle(
+      "查询", ui::BarButtonItemStyle::Bordered,
+      ui::WhileAlive(this, &MyMessageDetailController::searchStock))});
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(toolbar));
 
   const gfx::Rect bounds = view()->bounds();
@@ -140,18 +137,10 @@ void MyMessageDetailController::viewDidLoad() {
 }
 
 void MyMessageDetailController::observe() {
-  auto& center = foundation::NotificationCenter::defaultCenter();
-  center.removeObserversOf(this);
-  std::weak_ptr<MyMessageDetailController> weak = weakAs<MyMessageDetailController>();
-  center.addObserver(this, "MyMessage", [weak](const foundation::Notification& n) {
-    if (auto self = weak.lock()) self->recvmsg(n);
-  });
-  center.addObserver(this, "relogin", [weak](const foundation::Notification&) {
-    if (auto self = weak.lock()) self->UserReloginSuccess();
-  });
-  center.addObserver(this, "wtStockData", [weak](const foundation::Notification& n) {
-    if (auto self = weak.lock()) self->recvStockData(n);
-  });
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  ui::Observe(this, "MyMessage", &MyMessageDetailController::recvmsg);
+  ui::Observe(this, "relogin", &MyMessageDetailController::UserReloginSuccess);
+  ui::Observe(this, "wtStockData", &MyMessageDetailController::recvStockData);
 }
 
 void MyMessageDetailController::viewWillAppear(bool animated) {
@@ -198,7 +187,6 @@ void MyMessageDetailController::initToolView(double height) {
              {kTagPrevious, "上一条", gfx::Rect(143, 3, 83, 32)},
              {kTagNext, "下一条", gfx::Rect(232, 3, 83, 32)}};
   }
-  std::weak_ptr<MyMessageDetailController> weak = weakAs<MyMessageDetailController>();
   const gfx::Image background = gfx::Image::named("bg_btn.png").stretchable(10, 0);
   for (const Item& item : items) {
     auto button = ui::Button::create(ui::ButtonType::Custom, item.frame);
@@ -208,9 +196,9 @@ void MyMessageDetailController::initToolView(double height) {
     button->setFont(gfx::Font::boldSystemFont(14));
     button->setBackgroundImage(background);
     const int tag = item.tag;
-    button->addTarget([weak, tag](ui::Control&) {
-      if (auto self = weak.lock()) self->toolViewClicked(tag);
-    }, ui::ControlEvent::TouchUpInside);
+    button->addTarget(
+        ui::WhileAlive(this, [tag](MyMessageDetailController& me) { me.toolViewClicked(tag); }),
+        ui::ControlEvent::TouchUpInside);
     _toolView->addSubview(button);
   }
   view()->addSubview(_toolView);
@@ -326,10 +314,7 @@ void MyMessageDetailController::updateButtonState() {
 
 void MyMessageDetailController::attachSheet(MySendMessageView& sheet) {
   sheet.setNeedPopViewController(weakAs<ui::ViewController>());
-  std::weak_ptr<MyMessageDetailController> weak = weakAs<MyMessageDetailController>();
-  sheet.setTaskAnswered([weak] {
-    if (auto self = weak.lock()) self->updateTaskStatusToDone();
-  });
+  sheet.setTaskAnswered(ui::WhileAlive(this, &MyMessageDetailController::updateTaskStatusToDone));
 }
 
 void MyMessageDetailController::updateTaskStatusToDone() {

@@ -20,10 +20,12 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ShellAlerts.h"
 #include "shell/TabBarController.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 
 using foundation::Value;
 
@@ -46,11 +48,9 @@ void MyMessage::buildScreen() {
   setTitle("我的服务");
   navigationItem().setBackBarButtonItem(ui::BarButtonItem::withTitle("返回", ui::BarButtonItemStyle::Bordered, {}));
   navigationItem().setHidesBackButton(true);
-  std::weak_ptr<MyMessage> weak = weakAs<MyMessage>();
-  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withTitle(
-      "写信", ui::BarButtonItemStyle::Plain, [weak](ui::BarButtonItem&) {
-        if (auto self = weak.lock()) self->Action_WriteMessageBtn();
-      }));
+  navigationItem().setRightBarButtonItem(
+      ui::BarButtonItem::withTitle("写信", ui::BarButtonItemStyle::Plain,
+                                   ui::WhileAlive(this, &MyMessage::Action_WriteMessageBtn)));
 
   menuBarView_ = MenuBarView::create(gfx::Rect(0, 0, 320, 37));
   menuBarView_->initMenuBarType(3);
@@ -68,11 +68,9 @@ void MyMessage::buildScreen() {
   toolView_->layer().setBorderWidth(1);
   toolView_->setAutoresizesSubviews(false);
   const double toolHeight = std::floor(toolView_->frame().height());
-  auto count = ui::Label::create(gfx::Rect(2, 0, 180, toolHeight));
+  auto count = MakeClearLabel(gfx::Rect(2, 0, 180, toolHeight), gfx::Font::boldSystemFont(13),
+                              gfx::Color::white());
   count->setTag(kTagCount);
-  count->setBackgroundColor(gfx::Color::clear());
-  count->setFont(gfx::Font::boldSystemFont(13));
-  count->setTextColor(gfx::Color::white());
   toolView_->addSubview(count);
   const gfx::Image normal = gfx::Image::named("bg_btn.png").resizable(gfx::EdgeInsets{0, 10, 0, 10});
   const gfx::Image disabled =
@@ -96,9 +94,8 @@ void MyMessage::buildScreen() {
     button->setBackgroundImage(disabled, ui::ControlState::Disabled);
     button->setHidden(b.hidden);
     const int tag = b.tag;
-    button->addTarget([weak, tag](ui::Control&) {
-      if (auto self = weak.lock()) self->toolViewClicked(tag);
-    }, ui::ControlEvent::TouchUpInside);
+    button->addTarget(ui::WhileAlive(this, [tag](MyMessage& me) { me.toolViewClicked(tag); }),
+                      ui::ControlEvent::TouchUpInside);
     toolView_->addSubview(button);
   }
   view->addSubview(toolView_);
@@ -626,14 +623,11 @@ void MyMessage::showTagDetailTable(bool show) {
   const double height = list.height();
   auto tags = tagDetailTableView_;
   if (show) {
-    std::weak_ptr<MyMessage> weak = weakAs<MyMessage>();
     navigationItem().setLeftBarButtonItem(ui::BarButtonItem::withTitle(
-        "返回", ui::BarButtonItemStyle::Plain, [weak](ui::BarButtonItem&) {
-          if (auto self = weak.lock()) {
-            self->showTagDetailTable(false);
-            self->reloadBrokerListTableView();
-          }
-        }));
+        "返回", ui::BarButtonItemStyle::Plain, ui::WhileAlive(this, [](MyMessage& me) {
+          me.showTagDetailTable(false);
+          me.reloadBrokerListTableView();
+        })));
     if (!tags->superview()) view()->addSubview(tags);
     tags->setContentOffset(gfx::Point(0, 0));
     tags->setFrame(gfx::Rect(320, y, w, height));

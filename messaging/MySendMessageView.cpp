@@ -17,6 +17,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/ShellAlerts.h"
 
 using foundation::Value;
@@ -49,7 +50,6 @@ std::shared_ptr<MySendMessageView> MySendMessageView::createWithDefaultXib() {
 
 void MySendMessageView::build() {
   const double screenHeight = ui::Screen::main().bounds().height();
-  std::weak_ptr<MySendMessageView> weak = weakAs<MySendMessageView>();
   setBackgroundColor(gfx::Color(0, 0, 0, 0.4));
   setClipsToBounds(true);
   realView_ = ui::View::create(gfx::Rect(5, 5, 310, bounds().height() - 10));
@@ -80,9 +80,8 @@ void MySendMessageView::build() {
   btnSelectReceiver_->setTitle("+");
   btnSelectReceiver_->setFont(gfx::Font::boldSystemFont(20));
   btnSelectReceiver_->setTitleColor(gfx::Color::rgb255(40, 110, 170));
-  btnSelectReceiver_->addTarget([weak](ui::Control&) {
-    if (auto self = weak.lock()) self->button_SelectReceiver();
-  }, ui::ControlEvent::TouchUpInside);
+  btnSelectReceiver_->addTarget(ui::WhileAlive(this, &MySendMessageView::button_SelectReceiver),
+                                ui::ControlEvent::TouchUpInside);
   sendContentView_->addSubview(btnSelectReceiver_);
 
   const double bodyHeight = screenHeight - 20 - 44 - 216 - 35;
@@ -107,9 +106,7 @@ void MySendMessageView::build() {
     button->setTitleColor(gfx::Color::grey(0.7), ui::ControlState::Disabled);
     button->setBackgroundColor(gfx::Color::rgb255(176, 120, 60));
     button->layer().setCornerRadius(5);
-    button->addTarget([weak, action](ui::Control&) {
-      if (auto self = weak.lock()) ((*self).*action)();
-    }, ui::ControlEvent::TouchUpInside);
+    button->addTarget(ui::WhileAlive(this, action), ui::ControlEvent::TouchUpInside);
     sendBackView_->addSubview(button);
   };
   makeButton(kTagSend, "发送", 50, &MySendMessageView::button_Send);
@@ -125,9 +122,7 @@ void MySendMessageView::build() {
     auto button = ui::Button::create(ui::ButtonType::Custom, gfx::Rect(x, 7, 60, 30));
     button->setTitle(title);
     button->setTitleColor(gfx::Color::white());
-    button->addTarget([weak, action](ui::Control&) {
-      if (auto self = weak.lock()) ((*self).*action)();
-    }, ui::ControlEvent::TouchUpInside);
+    button->addTarget(ui::WhileAlive(this, action), ui::ControlEvent::TouchUpInside);
     bar->addSubview(button);
   };
   barButton("取消", 8, &MySendMessageView::button_Cancel);
@@ -153,11 +148,7 @@ void MySendMessageView::build() {
 void MySendMessageView::observe() {
   if (observing_) return;
   observing_ = true;
-  std::weak_ptr<MySendMessageView> weak = weakAs<MySendMessageView>();
-  foundation::NotificationCenter::defaultCenter().addObserver(
-      this, "MyMessage", [weak](const foundation::Notification& n) {
-        if (auto self = weak.lock()) self->recvmsg(n);
-      });
+  ui::Observe(this, "MyMessage", &MySendMessageView::recvmsg);
 }
 
 // --- set-up -------------------------------------------------------------------------------------
@@ -409,11 +400,6 @@ void MySendMessageView::senderTextViewDidDelete(SenderTextView&, int position) {
   sendContentView_->setContentSize(gfx::Size(310, sendBackView_->frame().maxY()));
 }
 
-bool MySendMessageView::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
-}
-
 // --- sending ------------------------------------------------------------------------------------
 
 std::string MySendMessageView::receiverIds() const {
@@ -511,8 +497,7 @@ void MySendMessageView::recvmsg(const foundation::Notification& notification) {
   setSending(false);
   waiter_.end();
   if (view.header.isError()) {
-    const std::string text = view.errorText();
-    if (!text.empty()) ShowMessageAlert(text);
+    ShowErrorText(view);
     return;
   }
   const std::string text = SendAnswerText(view.body, view.bodyLen);

@@ -19,6 +19,7 @@
 #include "platform/ui/ViewController.h"
 #include "shell/WaitingBox.h"
 #include "widgets/RequestWaiter.h"
+#include "widgets/ScreenParts.h"
 
 class MySendMessageView : public ui::View,
                           public ::AlertViewDelegate,
@@ -26,7 +27,7 @@ class MySendMessageView : public ui::View,
                           public ui::TableViewDataSource,
                           public ui::TableViewDelegate,
                           public SenderTextViewDelegate,
-                          public ui::TextFieldDelegate {
+                          public ReturnClosesKeyboard {
  public:
   static constexpr int kTagSend = 10;
   static constexpr int kTagClose = 11;
@@ -81,7 +82,6 @@ class MySendMessageView : public ui::View,
   void tableViewDidSelectRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
   void tableViewDidDeselectRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
   void senderTextViewDidDelete(SenderTextView& field, int position) override;
-  bool textFieldShouldReturn(ui::TextField& field) override;
 
   // --- what tests read ---
   SenderTextView* senderTextView() const { return senderTextView_.get(); }

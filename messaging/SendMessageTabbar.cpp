@@ -5,6 +5,7 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Keyboard.h"
+#include "platform/ui/WhileAlive.h"
 #include "platform/ui/Window.h"
 #include "shell/ShellAlerts.h"
 
@@ -37,16 +38,13 @@ void SendMessageTabbar::build() {
   const double w = bounds().width();
   const double h = bounds().height();
   setBackgroundColor(gfx::Color::black());
-  std::weak_ptr<SendMessageTabbar> weak = weakAs<SendMessageTabbar>();
   auto makeButton = [&](const gfx::Rect& frame, const char* title, void (SendMessageTabbar::*action)()) {
     auto button = ui::Button::create(ui::ButtonType::Custom, frame);
     button->setTitle(title);
     button->setTitleColor(gfx::Color::white());
     button->setFont(gfx::Font::systemFont(13));
     button->setBackgroundImage(gfx::Image::named(kButtonImage));
-    button->addTarget([weak, action](ui::Control&) {
-      if (auto self = weak.lock()) ((*self).*action)();
-    }, ui::ControlEvent::TouchUpInside);
+    button->addTarget(ui::WhileAlive(this, action), ui::ControlEvent::TouchUpInside);
     addSubview(button);
     return button;
   };
@@ -66,16 +64,11 @@ void SendMessageTabbar::build() {
 
 void SendMessageTabbar::addObservers() {
   removeObservers();
-  std::weak_ptr<SendMessageTabbar> weak = weakAs<SendMessageTabbar>();
   auto& center = foundation::NotificationCenter::defaultCenter();
   center.addObserver(KeyboardOwner(this), ui::kKeyboardWillShowNotification,
-                     [weak](const foundation::Notification& n) {
-                       if (auto self = weak.lock()) self->keyboardWillShow(n);
-                     });
+                     ui::WhileAlive(this, &SendMessageTabbar::keyboardWillShow));
   center.addObserver(KeyboardOwner(this), ui::kKeyboardWillHideNotification,
-                     [weak](const foundation::Notification& n) {
-                       if (auto self = weak.lock()) self->keyboardWillhidden(n);
-                     });
+                     ui::WhileAlive(this, &SendMessageTabbar::keyboardWillhidden));
 }
 
 void SendMessageTabbar::removeObservers() {

@@ -150,11 +150,6 @@ bool SenderTextView::textFieldShouldChangeCharactersInRange(ui::TextField&, ui::
   return false;
 }
 
-bool SenderTextView::textFieldShouldReturn(ui::TextField& field) {
-  field.resignFirstResponder();
-  return true;
-}
-
 void SenderTextView::textFieldDidBeginEditing(ui::TextField&) {
   foundation::logVerbose("SenderTextView textFieldDidBeginEditing");
 }

@@ -12,6 +12,7 @@
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/View.h"
+#include "widgets/ScreenParts.h"
 
 class SenderTextView;
 
@@ -30,7 +31,7 @@ class SenderTextViewDelegate {
   }
 };
 
-class SenderTextView : public ui::View, public ui::TextFieldDelegate {
+class SenderTextView : public ui::View, public ReturnClosesKeyboard {
  public:
   static constexpr double kLine = 30;
   static constexpr int kTokenTagBase = 100;
@@ -49,7 +50,6 @@ class SenderTextView : public ui::View, public ui::TextFieldDelegate {
 
   bool textFieldShouldChangeCharactersInRange(ui::TextField& field, ui::TextRange range,
                                               const std::string& string) override;
-  bool textFieldShouldReturn(ui::TextField& field) override;
   void textFieldDidBeginEditing(ui::TextField& field) override;
 
   void setSenderTextViewDelegate(std::weak_ptr<SenderTextViewDelegate> delegate) {

@@ -68,7 +68,7 @@ run_fuzz() {
   local dir=$1 logs=$1/fuzz-logs
   rm -rf "$logs" && mkdir -p "$logs"
   # shellcheck disable=SC2016
-  find "$dir/fuzz" -maxdepth 1 -name 'fuzz_*' -type f -perm -u+x | sort | xargs -r -P "$jobs" -I{} bash -c '
+  find "$dir/fuzz" -maxdepth 1 -name 'fuzz_*' -type l | sort | xargs -r -P "$jobs" -I{} bash -c '
     f=$1; dir=$2; logs=$3; name=$(basename "$f")
     corpus=tests/data/fuzz/${name#fuzz_}
     mkdir -p "$dir/corpus/$name"

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/QuoteFormat.h"
+#include "core/ReceiveRecord.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
@@ -33,6 +34,11 @@ std::shared_ptr<ui::AlertView> ShowAlertMessage(const std::string& message,
 
 std::shared_ptr<ui::AlertView> ShowMessageAlert(const std::string& message) {
   return ShowAlertMessage(message, "");
+}
+
+void ShowErrorText(const ReceiveRecordView& answer) {
+  const std::string text = answer.errorText();
+  if (!text.empty()) ShowMessageAlert(text);
 }
 
 std::shared_ptr<ui::AlertView> ShowUnicharAlert(const char16_t* text, int len) {

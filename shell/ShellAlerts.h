@@ -30,6 +30,9 @@ std::shared_ptr<ui::AlertView> ShowAlertMessage(const std::string& message,
 std::shared_ptr<ui::AlertView> ShowMessageAlert(const std::string& message);
 // A UTF-16 text (len units); nothing when it is empty.
 std::shared_ptr<ui::AlertView> ShowUnicharAlert(const char16_t* text, int len);
+// The text of the server's error answer, when it carries one.
+struct ReceiveRecordView;
+void ShowErrorText(const ReceiveRecordView& answer);
 // The guest notice: "登录/申请" (0) and "关闭" (1); an empty message gives the default text.
 std::shared_ptr<ui::AlertView> ShowGuestAlert(std::weak_ptr<ui::AlertViewDelegate> delegate,
                                               int tag, const std::string& message = {});

@@ -1,0 +1,22 @@
+// Small pieces the screens of several folders build with: a transparent label in one call, and a
+// text field delegate whose return key closes the keyboard.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/TextField.h"
+
+// A label with a clear background, in the font and colour given, holding `text`.
+std::shared_ptr<ui::Label> MakeClearLabel(const gfx::Rect& frame, const gfx::Font& font,
+                                          const gfx::Color& colour = gfx::Color::black(),
+                                          const std::string& text = {});
+
+// The delegate of fields whose return key only closes the keyboard.
+class ReturnClosesKeyboard : public ui::TextFieldDelegate {
+ public:
+  bool textFieldShouldReturn(ui::TextField& field) override;
+};
