@@ -38,10 +38,11 @@ bool FlatBarRule::isRed(const tagLocalKData* bars, int index) {
 
 namespace {
 
-// Paths of one colour stroked in runs. Cairo strokes a path of straight boxes by merging all its
-// boxes, which slows down steeply with their number; shapes that share no device pixel come out
-// the same to the pixel stroked in separate paths. So a new run starts at a shape that shares no
-// pixel column with the run before it (on a turned surface all stays one path).
+// Paths of one colour stroked (or rects filled) in runs. Cairo strokes a path of straight boxes by
+// merging all its boxes, which slows down steeply with their number; shapes that share no device
+// pixel come out the same to the pixel painted in separate paths, and a frame that changes one
+// bar repaints only its run. So a new run starts at a shape that shares no pixel column with the
+// run before it (on a turned surface all stays one path).
 class StrokeRuns {
  public:
   StrokeRuns(gfx::Context& ctx, const gfx::Color& colour)
@@ -51,13 +52,24 @@ class StrokeRuns {
     if (split_) {
       const double l = m_.a * left + m_.tx, r = m_.a * right + m_.tx;
       const double first = std::floor(std::min(l, r)), end = std::ceil(std::max(l, r));
-      if (!path_.isEmpty() && first >= end_) finish();
-      end_ = path_.isEmpty() ? end : std::max(end_, end);
+      const bool open = !path_.isEmpty() || !rects_.empty();
+      if (open && first >= end_) finish();
+      end_ = open && first < end_ ? std::max(end_, end) : end;
     }
     return path_;
   }
+  // A filled rect (runs of them are filled as rects).
+  void fill(const gfx::Rect& r) {
+    next(r.x(), r.maxX());
+    rects_.push_back(r);
+  }
   // Strokes the open run.
   void finish() {
+    if (!rects_.empty()) {
+      ctx_.setFillColor(colour_);
+      ctx_.fillRects(rects_);
+      rects_.clear();
+    }
     if (path_.isEmpty()) return;
     ctx_.setStrokeColor(colour_);
     ctx_.beginPath();
@@ -72,6 +84,7 @@ class StrokeRuns {
   gfx::AffineTransform m_;
   bool split_;
   gfx::Path path_;
+  std::vector<gfx::Rect> rects_;
   double end_ = 0;  // device column past the open run
 };
 
@@ -131,8 +144,9 @@ void DrawCandles(gfx::Context& ctx, const ChartScale& s, const tagLocalKData* ba
   }
   red.finish();
   if (!greenBodies.empty()) {
-    ctx.setFillColor(colors.green);
-    ctx.fillRects(greenBodies);
+    StrokeRuns bodies(ctx, colors.green);
+    for (const gfx::Rect& r : greenBodies) bodies.fill(r);
+    bodies.finish();
     for (const Wick& k : greenWickLines) addWicks(greenWicks.next(k.x - 0.5, k.x + 0.5), k);
     greenWicks.finish();
   }
@@ -160,10 +174,9 @@ void DrawVolumeBars(gfx::Context& ctx, const ChartScale& s, const tagLocalKData*
     }
   }
   red.finish();
-  if (!green.empty()) {
-    ctx.setFillColor(colors.green);
-    ctx.fillRects(green);
-  }
+  StrokeRuns greenBars(ctx, colors.green);
+  for (const gfx::Rect& r : green) greenBars.fill(r);
+  greenBars.finish();
 }
 
 int32_t MeanClose(const tagLocalKData* bars, int j, int n) {

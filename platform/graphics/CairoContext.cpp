@@ -760,8 +760,9 @@ void CairoContext::drawTiledImage(const Image& image, const Rect& rect) {
 
 // --- text ----------------------------------------------------------------------------------------
 
-void CairoContext::drawTextRaw(std::string_view text, const Rect& rect, const TextStyle& style,
-                               Size* used) {
+std::shared_ptr<const detail::TextLayout> CairoContext::layout(std::string_view text,
+                                                              const Rect& rect,
+                                                              const TextStyle& style) {
   PangoContext* pango = detail::drawContext();
   // Updating always invalidates every cached layout, so only do it when the scale or rotation
   // changed (translation does not matter to Pango).
@@ -772,9 +773,18 @@ void CairoContext::drawTextRaw(std::string_view text, const Rect& rect, const Te
     pango_cairo_update_context(cr_, pango);
     lastLinear[0] = m.a, lastLinear[1] = m.b, lastLinear[2] = m.c, lastLinear[3] = m.d;
   }
-  // Kept alive by the cache holder below while the lines are drawn.
-  std::shared_ptr<const detail::TextLayout> holder =
-      detail::layoutFor(pango, text, style, rect.size);
+  return detail::layoutFor(pango, text, style, rect.size);
+}
+
+Size CairoContext::textSize(std::string_view text, const Rect& rect, const TextStyle& style) {
+  if (!finite(rect.x()) || !finite(rect.y())) return Size();
+  return layout(text, rect, style)->size();
+}
+
+void CairoContext::drawTextRaw(std::string_view text, const Rect& rect, const TextStyle& style,
+                               Size* used) {
+  // Kept alive by the holder while the lines are drawn.
+  std::shared_ptr<const detail::TextLayout> holder = this->layout(text, rect, style);
   const detail::TextLayout& layout = *holder;
   if (used) *used = layout.size();
   double groupAlpha = 1;

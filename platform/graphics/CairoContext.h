@@ -14,6 +14,9 @@ typedef struct _PangoContext PangoContext;
 typedef struct _cairo_pattern cairo_pattern_t;
 
 namespace gfx {
+namespace detail {
+class TextLayout;
+}
 
 class CairoContext : public Context {
  public:
@@ -91,6 +94,7 @@ class CairoContext : public Context {
   void drawTiledImage(const Image& image, const Rect& rect) override;
 
   Size drawText(std::string_view text, const Rect& rect, const TextStyle& style) override;
+  Size textSize(std::string_view text, const Rect& rect, const TextStyle& style) override;
 
   void beginTransparencyLayer(double alpha) override;
   void endTransparencyLayer() override;
@@ -125,6 +129,9 @@ class CairoContext : public Context {
   void drawImageRaw(const Image& image, const Rect& rect);
   void drawImagePart(const Image& image, const Rect& src, const Rect& dst);
   void drawTextRaw(std::string_view text, const Rect& rect, const TextStyle& style, Size* used);
+  // The text laid out for this context's transform.
+  std::shared_ptr<const detail::TextLayout> layout(std::string_view text, const Rect& rect,
+                                                   const TextStyle& style);
 
   cairo_t* cr_;
   double baseScale_;

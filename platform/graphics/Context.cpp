@@ -75,6 +75,10 @@ Rect Context::clipBoundingBox() const {
   return inv->apply(s.deviceClipBounds);
 }
 
+Size Context::textSize(std::string_view text, const Rect& rect, const TextStyle& style) {
+  return measureText(text, style, rect.size);
+}
+
 void Context::drawImage(const Image& image, Point p) {
   if (image.isEmpty()) return;
   drawImage(image, Rect(p, image.size()));

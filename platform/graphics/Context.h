@@ -201,6 +201,8 @@ class Context {
   // --- text (see Text.h for the free helpers) ----------------------------------------------------
   // Lays the text out in `rect` with `style` using the fill colour; returns the size used.
   virtual Size drawText(std::string_view text, const Rect& rect, const TextStyle& style) = 0;
+  // The size drawText would return, drawing nothing.
+  virtual Size textSize(std::string_view text, const Rect& rect, const TextStyle& style);
 
   // --- pixels (for caches of drawn pixels; see PixelCache.h) ------------------------------------
   // The surface's pixels of a device rectangle (premultiplied ARGB32, one uint32_t each, rows

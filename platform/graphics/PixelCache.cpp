@@ -68,13 +68,50 @@ void CopyRows(uint32_t* to, int toStride, const uint32_t* from, int fromStride, 
 
 }  // namespace
 
+void PixelCache::Background::take(const uint32_t* from, int stride, int w, int h) {
+  colour = from[0];
+  uniform = true;
+  for (int row = 0; row < h && uniform; ++row) {
+    const uint32_t* p = from + static_cast<size_t>(row) * stride;
+    for (int i = 0; i < w; ++i)
+      if (p[i] != colour) {
+        uniform = false;
+        break;
+      }
+  }
+  if (uniform) {
+    pixels.clear();
+    return;
+  }
+  pixels.resize(static_cast<size_t>(w) * h);
+  CopyRows(pixels.data(), w, from, stride, w, h);
+}
+
+bool PixelCache::Background::sameAs(const uint32_t* from, int stride, int w, int h) const {
+  for (int row = 0; row < h; ++row) {
+    const uint32_t* p = from + static_cast<size_t>(row) * stride;
+    if (uniform) {
+      // A row at a time, without a branch per pixel (it vectorizes).
+      uint32_t differ = 0;
+      for (int i = 0; i < w; ++i) differ |= p[i] ^ colour;
+      if (differ != 0) return false;
+    } else if (std::memcmp(p, pixels.data() + static_cast<size_t>(row) * w,
+                           static_cast<size_t>(w) * sizeof(uint32_t)) != 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
 void PixelCache::clear() {
-  kept_ = false;
+  haveKept_ = false;
   key_.clear();
-  lastKey_.clear();
-  texts_.clear();
-  before_ = Pixels();
-  after_ = Pixels();
+  place_.clear();
+  lastPlace_.clear();
+  before_ = Background();
+  after_ = {};
+  kept_.clear();
+  fresh_.clear();
 }
 
 PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::string& key,
@@ -91,58 +128,84 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
                       ctx.deviceClipRects(&clip) &&
                       ctx.devicePixels(box[0], box[1], box[2], box[3], &pixels, &stride);
   if (!usable) {
-    kept_ = false;
-    lastKey_.clear();
+    haveKept_ = false;
+    lastPlace_.clear();
     drawing(ctx);
     return last_ = Outcome::Drawn;
   }
   const int x = box[0], y = box[1], w = box[2], h = box[3];
-  std::string full = key;
-  AppendState(full, state, clip);
-  for (int v : box) Append(full, v);
+  std::string place;
+  AppendState(place, state, clip);
+  for (int v : box) Append(place, v);
 
-  auto sameAsBefore = [&] {
-    for (int row = 0; row < h; ++row)
-      if (std::memcmp(pixels + static_cast<size_t>(row) * stride,
-                      before_.data.data() + static_cast<size_t>(row) * w,
-                      static_cast<size_t>(w) * sizeof(uint32_t)) != 0)
-        return false;
-    return true;
-  };
-  if (kept_ && full == key_ && sameAsBefore()) {
-    CopyRows(pixels, stride, after_.data.data(), w, w, h);
+  const bool samePlace = haveKept_ && place == place_ && before_.sameAs(pixels, stride, w, h);
+  if (samePlace && key == key_) {
+    CopyRows(pixels, stride, after_.data(), w, w, h);
     ctx.pixelsChanged(x, y, w, h);
-    for (const std::string& text : texts_) DrawnTextCollector::note(text);
+    for (const std::string& text : kept_.shownTexts()) DrawnTextCollector::note(text);
     return last_ = Outcome::Reused;
   }
-  // Pixels are kept once a picture is drawn twice in a row: a chart scrolled or pushed every
-  // frame pays for no copies.
-  const bool keep = full == lastKey_;
-  lastKey_ = full;
-  if (keep) {
-    before_.data.resize(static_cast<size_t>(w) * h);
-    CopyRows(before_.data.data(), w, pixels, stride, w, h);
-  }
-  std::vector<std::string> texts;
+  // Pixels are kept once the view is drawn twice in a row at the same place.
+  const bool keep = place == lastPlace_;
+  lastPlace_ = place;
+  const PixelBox limit{x, y, x + w, y + h};
   {
-    // The texts the drawing shows, passed on to whoever collects them, and shown again with
-    // the kept pixels.
-    DrawnTextCollector shown;
     StateSaver saver(ctx);
     ctx.clipToDevicePixels(x, y, w, h);
-    drawing(ctx);
-    texts = shown.texts();
+    DisplayListRecorder recorder(ctx, fresh_, limit);
+    drawing(recorder);
   }
-  for (const std::string& text : texts) DrawnTextCollector::note(text);
-  kept_ = false;
-  if (keep && ctx.devicePixels(x, y, w, h, &pixels, &stride)) {
-    after_.data.resize(static_cast<size_t>(w) * h);
-    CopyRows(after_.data.data(), w, pixels, stride, w, h);
-    key_ = std::move(full);
-    texts_ = std::move(texts);
-    kept_ = true;
+  bool patch = samePlace && fresh_.comparable() && kept_.comparable();
+  if (patch) {
+    tiles_.reset(limit);
+    fresh_.markChanges(kept_, tiles_);
+    // Mostly changed: drawing whole costs no more.
+    patch = tiles_.share() < 0.5;
   }
-  return last_ = Outcome::Drawn;
+  if (!patch && keep) before_.take(pixels, stride, w, h);
+  {
+    StateSaver saver(ctx);
+    ctx.clipToDevicePixels(x, y, w, h);
+    fresh_.replay(ctx, patch ? &tiles_ : nullptr, patch ? &kept_ : nullptr);
+  }
+  for (const std::string& text : fresh_.shownTexts()) DrawnTextCollector::note(text);
+  if (!keep || !ctx.devicePixels(x, y, w, h, &pixels, &stride)) {
+    haveKept_ = false;
+    return last_ = Outcome::Drawn;
+  }
+  if (patch) {
+    // The changed tiles are new; everything else is the kept picture.
+    for (int r = 0; r < tiles_.rows(); ++r) {
+      const int top = r * DirtyTiles::kTileHeight;
+      const int rows = std::min(DirtyTiles::kTileHeight, h - top);
+      for (int c = 0; c < tiles_.columns();) {
+        const bool changed = tiles_.at(c, r);
+        int end = c + 1;
+        while (end < tiles_.columns() && tiles_.at(end, r) == changed) ++end;
+        const int left = c * DirtyTiles::kTileWidth;
+        const int cols = std::min(end * DirtyTiles::kTileWidth, w) - left;
+        uint32_t* surface = pixels + static_cast<size_t>(top) * stride + left;
+        uint32_t* kept = after_.data() + static_cast<size_t>(top) * w + left;
+        if (changed) {
+          CopyRows(kept, w, surface, stride, cols, rows);
+        } else {
+          CopyRows(surface, stride, kept, w, cols, rows);
+        }
+        c = end;
+      }
+    }
+    ctx.pixelsChanged(x, y, w, h);
+    last_ = Outcome::Patched;
+  } else {
+    after_.resize(static_cast<size_t>(w) * h);
+    CopyRows(after_.data(), w, pixels, stride, w, h);
+    last_ = Outcome::Drawn;
+  }
+  key_ = key;
+  place_ = std::move(place);
+  std::swap(kept_, fresh_);
+  haveKept_ = true;
+  return last_;
 }
 
 }  // namespace gfx

@@ -1,15 +1,17 @@
 // Keeps the pixels of a view's last drawing, so that a frame whose picture did not change puts
 // them back instead of rasterizing every shape again (the screen is drawn whole every frame, so
-// a chart is redrawn whenever anything else on its screen changes).
+// a chart is redrawn whenever anything else on its screen changes), and a frame whose picture
+// changed in places draws only those places again.
 //
 // The view describes its picture with a key: every value its drawing reads, and every value the
 // drawing writes back on the view (a kept frame is only reused when drawing would change
-// nothing). The result is the same to the last pixel as drawing afresh: the kept pixels are only
-// used when the surface under the view holds exactly the pixels the kept drawing was made on,
-// under the same transform, clip and graphics state, and the texts the kept drawing showed are
-// announced again (DrawnTextCollector). Backends that keep no pixels (recordings) always draw.
-// (Redrawing only a changed strip, clipped, is not exact: Cairo rasterizes a slanted edge cut by
-// the clip a little differently.)
+// nothing). A changed key records the drawing as a display list and compares it with the kept
+// frame's (see DisplayList.h): the operations that meet the changed pixels are drawn again over
+// the background, the kept pixels stay everywhere else. The result is the same to the last pixel
+// as drawing afresh: the kept pixels are only used when the surface under the view holds exactly
+// the pixels the kept drawing was made on, under the same transform, clip and graphics state, and
+// the texts the kept drawing showed are announced again (DrawnTextCollector). Backends that keep
+// no pixels (recordings) always draw.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "platform/graphics/Context.h"
+#include "platform/graphics/DisplayList.h"
 
 namespace gfx {
 
@@ -36,8 +39,9 @@ inline void PutKeyBytes(std::string& key, const void* data, size_t size) {
 
 class PixelCache {
  public:
-  // What the last call did (tests and benchmarks read it).
-  enum class Outcome { Drawn, Reused };
+  // What the last call did (tests and benchmarks read it): drawn whole, the kept pixels put
+  // back, or the changed places drawn again.
+  enum class Outcome { Drawn, Reused, Patched };
 
   // Draws `draw` into `ctx`, or puts back the pixels it drew last time. `rect` (user space)
   // holds everything the drawing paints; a kept frame covers the device pixels it touches.
@@ -48,17 +52,24 @@ class PixelCache {
   Outcome lastOutcome() const { return last_; }
 
  private:
-  // Pixels of the view's device rectangle, row after row.
-  struct Pixels {
-    std::vector<uint32_t> data;
+  // The surface under the view before the kept drawing: one colour (a cleared or filled
+  // background, compared without a copy) or every pixel.
+  struct Background {
+    bool uniform = false;
+    uint32_t colour = 0;
+    std::vector<uint32_t> pixels;
+    void take(const uint32_t* from, int stride, int w, int h);
+    bool sameAs(const uint32_t* from, int stride, int w, int h) const;
   };
 
-  std::string key_;                 // the kept frame's key, with the graphics state it was drawn in
-  std::string lastKey_;             // the key of the frame before, kept or not
-  Pixels before_;                   // the surface before the kept drawing
-  Pixels after_;                    // and after it
-  std::vector<std::string> texts_;  // the texts it drew (see DrawnTextCollector)
-  bool kept_ = false;
+  std::string key_;        // the kept frame's picture key
+  std::string place_;      // its graphics state, clip and device box
+  std::string lastPlace_;  // the place of the frame before, kept or not
+  Background before_;
+  std::vector<uint32_t> after_;  // the kept frame's pixels, row after row
+  DisplayList kept_, fresh_;     // the kept frame's drawing, and the new one
+  DirtyTiles tiles_;
+  bool haveKept_ = false;
   Outcome last_ = Outcome::Drawn;
 };
 
