@@ -85,11 +85,9 @@ void MyMessage::buildScreen() {
                               ToolButton{kTagClear, "清空", 185, true},
                               ToolButton{kTagDelete, "删除", 130, true},
                               ToolButton{kTagCancel, "取消", 240, true}}) {
-    auto button = ui::Button::create(ui::ButtonType::Custom, gfx::Rect(b.x, 3, 50, toolHeight - 6));
+    auto button = MakeTextButton(gfx::Rect(b.x, 3, 50, toolHeight - 6), b.title,
+                                 gfx::Font::boldSystemFont(13), gfx::Color::white());
     button->setTag(b.tag);
-    button->setTitle(b.title);
-    button->setTitleColor(gfx::Color::white());
-    button->setFont(gfx::Font::boldSystemFont(13));
     button->setBackgroundImage(normal);
     button->setBackgroundImage(disabled, ui::ControlState::Disabled);
     button->setHidden(b.hidden);

@@ -20,15 +20,21 @@
 
 namespace ui {
 
+namespace whilealive {
+// A function template, so that the call not taken is never checked (a generic lambda's would be).
+template <class Fn, class T, class... Args>
+void Call(const Fn& fn, T& object, Args&&... args) {
+  if constexpr (std::is_invocable_v<const Fn&, T&, Args...>)
+    std::invoke(fn, object, std::forward<Args>(args)...);
+  else
+    std::invoke(fn, object);
+}
+}  // namespace whilealive
+
 template <class T, class Fn>
 auto WhileAlive(std::weak_ptr<T> object, Fn fn) {
   return [object = std::move(object), fn = std::move(fn)](auto&&... args) {
-    auto me = object.lock();
-    if (!me) return;
-    if constexpr (std::is_invocable_v<Fn&, T&, decltype(args)...>)
-      std::invoke(fn, *me, std::forward<decltype(args)>(args)...);
-    else
-      std::invoke(fn, *me);
+    if (auto me = object.lock()) whilealive::Call(fn, *me, std::forward<decltype(args)>(args)...);
   };
 }
 
