@@ -20,21 +20,26 @@
 
 namespace ui {
 
-namespace whilealive {
-// A function template, so that the call not taken is never checked (a generic lambda's would be).
-template <class Fn, class T, class... Args>
-void Call(const Fn& fn, T& object, Args&&... args) {
+namespace detail {
+
+// Calls `fn` on `me` with the arguments it takes. (A function template, not a branch in the
+// lambda below: clang checks a lambda's branch that does not depend on its arguments early.)
+template <class T, class Fn, class... Args>
+void CallAlive(const Fn& fn, T& me, Args&&... args) {
   if constexpr (std::is_invocable_v<const Fn&, T&, Args...>)
-    std::invoke(fn, object, std::forward<Args>(args)...);
+    std::invoke(fn, me, std::forward<Args>(args)...);
   else
-    std::invoke(fn, object);
+    std::invoke(fn, me);
 }
-}  // namespace whilealive
+
+}  // namespace detail
 
 template <class T, class Fn>
 auto WhileAlive(std::weak_ptr<T> object, Fn fn) {
   return [object = std::move(object), fn = std::move(fn)](auto&&... args) {
-    if (auto me = object.lock()) whilealive::Call(fn, *me, std::forward<decltype(args)>(args)...);
+    auto me = object.lock();
+    if (!me) return;
+    detail::CallAlive(fn, *me, std::forward<decltype(args)>(args)...);
   };
 }
 
