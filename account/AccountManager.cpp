@@ -237,14 +237,7 @@ void AccountManager::UserLogin() {
   int brokerCode = GetDataCenter().GetTraderCode();
   int branchCode = GetDataCenter().GetTraderCode2();
   if (auto* form = traderTypeSelectView_.get()) {
-    if (form->getQSDM() < 0) {
-      ShowMessageAlert("请选择券商！");
-      return;
-    }
-    if (form->getYYBDM() < 0) {
-      ShowMessageAlert("请选择营业部！");
-      return;
-    }
+    if (!form->checkChosen()) return;
     GetDataCenter().SetYYB(form->getQSDM(), form->getQSMC().c_str());
     GetDataCenter().SetYYB2(form->getYYBDM(), form->getYYBMC().c_str());
     brokerCode = form->getQSDM();

@@ -27,10 +27,6 @@ RegisterViewController::RegisterViewController() {
   setHidesBottomBarWhenPushed(true);
 }
 
-RegisterViewController::~RegisterViewController() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 void RegisterViewController::loadView() {
   const gfx::Rect frame = ui::Screen::main().applicationFrame();
   auto view = ui::View::create(gfx::Rect(0, 0, frame.width(), frame.height()));
@@ -178,16 +174,9 @@ void RegisterViewController::ApplyContent() {
   // Without a selector in the slot the request names no broker or branch.
   int32_t broker = 0, branch = 0;
   if (traderTypeSelectView_) {
+    if (!traderTypeSelectView_->checkChosen()) return;
     broker = traderTypeSelectView_->getQSDM();
     branch = traderTypeSelectView_->getYYBDM();
-    if (broker < 0) {
-      ShowMessageAlert("请选择券商！");
-      return;
-    }
-    if (branch < 0) {
-      ShowMessageAlert("请选择营业部！");
-      return;
-    }
   }
   showLoginProcess();
   CDataRequest* request = GlobalDataRequest();

@@ -26,7 +26,6 @@ class RegisterViewController : public ui::ViewController,
                                public ReturnClosesKeyboard {
  public:
   RegisterViewController();
-  ~RegisterViewController() override;
 
   void loadView() override;
   void viewDidLoad() override;
@@ -82,4 +81,5 @@ class RegisterViewController : public ui::ViewController,
   std::shared_ptr<ui::Button> callBtn_;
   std::string pendingUser_;
   bool observing_ = false;
+  foundation::ObserversOf observers_{this};
 };

@@ -231,10 +231,6 @@ MessageViewController::MessageViewController() {
   setHidesBottomBarWhenPushed(true);
 }
 
-MessageViewController::~MessageViewController() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 int MessageViewController::sharedCount() {
   return g_sharedCount;
 }

@@ -90,7 +90,6 @@ class UserVerifyView : public ui::View, public ::AlertViewDelegate, public Retur
 class MessageViewController : public UIBaseViewController, public ui::TextFieldDelegate {
  public:
   MessageViewController();
-  ~MessageViewController() override;
 
   void setSelectDelegate(std::weak_ptr<TradeVerifyDelegate> delegate) {
     selectDelegate_ = std::move(delegate);
@@ -139,4 +138,5 @@ class MessageViewController : public UIBaseViewController, public ui::TextFieldD
   std::shared_ptr<ui::Button> getNumberBtn_;
   std::shared_ptr<ui::Button> yzButton_;
   std::shared_ptr<ui::View> titleBar_;
+  foundation::ObserversOf observers_{this};
 };

@@ -59,10 +59,6 @@ SystemSetting::SystemSetting() {
   setHidesBottomBarWhenPushed(true);
 }
 
-SystemSetting::~SystemSetting() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 void SystemSetting::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
@@ -243,10 +239,6 @@ ui::Label* AboutUS::versionLabel() {
 
 YourSuggestion::YourSuggestion() {
   setHidesBottomBarWhenPushed(true);
-}
-
-YourSuggestion::~YourSuggestion() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
 }
 
 void YourSuggestion::loadView() {

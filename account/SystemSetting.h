@@ -37,7 +37,6 @@ class SystemSetting : public ui::ViewController,
                       public ui::AlertViewDelegate {
  public:
   SystemSetting();
-  ~SystemSetting() override;
 
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
@@ -66,6 +65,7 @@ class SystemSetting : public ui::ViewController,
  private:
   std::shared_ptr<ui::TableView> tableView_;
   RequestWaiter waiter_;
+  foundation::ObserversOf observers_{this};
 };
 
 class AboutUS : public ui::ViewController {
@@ -83,7 +83,6 @@ class YourSuggestion : public ui::ViewController,
                        public ::AlertViewDelegate {
  public:
   YourSuggestion();
-  ~YourSuggestion() override;
 
   void loadView() override;
   void viewDidLoad() override;
@@ -107,4 +106,5 @@ class YourSuggestion : public ui::ViewController,
   RequestWaiter waiter_;
   std::shared_ptr<ui::TextField> contactText_;
   std::shared_ptr<ui::Button> submit_;
+  foundation::ObserversOf observers_{this};
 };

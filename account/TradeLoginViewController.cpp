@@ -45,10 +45,6 @@ std::string TradeErrorText(const uint8_t* record, size_t size) {
 
 TradeLoginViewController::TradeLoginViewController() = default;
 
-TradeLoginViewController::~TradeLoginViewController() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 const std::vector<std::string>& TradeLoginViewController::rowTitles() {
   static const std::vector<std::string> kRows = {"银行转证券", "证券转银行", "查询银行余额",
                                                  "转账说明", "券商信息", "身份验证",

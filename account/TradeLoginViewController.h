@@ -31,7 +31,6 @@ class TradeLoginViewController : public ui::ViewController,
                                  public TradeVerifyDelegate {
  public:
   TradeLoginViewController();
-  ~TradeLoginViewController() override;
 
   void loadView() override;
   void viewDidLoad() override;
@@ -70,4 +69,5 @@ class TradeLoginViewController : public ui::ViewController,
   int keyCode_ = -1;
   bool keyAgreed_ = false;
   std::string verifyText_;
+  foundation::ObserversOf observers_{this};
 };

@@ -86,6 +86,14 @@ void TraderTypeSelectView::setYYBMC(const std::string& name, int code) {
   yybdm_ = code;
 }
 
+bool TraderTypeSelectView::checkChosen() const {
+  if (qsdm_ < 0)
+    ShowMessageAlert("请选择券商！");
+  else if (yybdm_ < 0)
+    ShowMessageAlert("请选择营业部！");
+  return qsdm_ >= 0 && yybdm_ >= 0;
+}
+
 void TraderTypeSelectView::buttonAction(ui::Control& sender) {
   int listType = 0, code = 0;
   if (&sender == btnQuanShang_.get()) {
@@ -122,22 +130,37 @@ void TraderTypeSelectView::TraderSelectViewDone(TraderSelectViewController&, int
 }
 
 // ---------------------------------------------------------------------------------------------
-// The list screen
+// What the list and the information page share
 
-TraderSelectViewController::TraderSelectViewController() {
-  setHidesBottomBarWhenPushed(true);
-}
-
-TraderSelectViewController::~TraderSelectViewController() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
-void TraderSelectViewController::viewDidLoad() {
+void TraderRequestScreen::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
   requestCode_ = -1;
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(
-      MakeRefreshButton(ui::WhileAlive(this, &TraderSelectViewController::DataRefresh))));
+      MakeRefreshButton(ui::WhileAlive(this, &TraderRequestScreen::DataRefresh))));
+}
+
+void TraderRequestScreen::viewWillAppear(bool animated) {
+  Extend::setNavigationBarColorForiOS7(*this);
+  ui::ViewController::viewWillAppear(animated);
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  ui::Observe(this, "TraderTypeSelect", &TraderRequestScreen::recvmsg);
+  requestCode_ = -1;
+  DataRefresh();
+}
+
+void TraderRequestScreen::viewWillDisappear(bool animated) {
+  NetworkActivity(false);
+  ui::ViewController::viewWillDisappear(animated);
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The list screen
+
+void TraderSelectViewController::viewDidLoad() {
+  TraderRequestScreen::viewDidLoad();
   tableView_ = ui::TableView::create(gfx::Rect(0, 0, 320, ScreenContentHeight()));
   tableView_->setBackgroundColor(gfx::Color::white());
   tableView_->setDelegate(sharedAs<ui::TableViewDelegate>());
@@ -148,19 +171,7 @@ void TraderSelectViewController::viewDidLoad() {
 void TraderSelectViewController::viewWillAppear(bool animated) {
   if (listType_ == 0) setTitle(kChooseBrokerTitle);
   if (listType_ == 1) setTitle(kChooseBranchTitle);
-  Extend::setNavigationBarColorForiOS7(*this);
-  ui::ViewController::viewWillAppear(animated);
-  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  ui::Observe(this, "TraderTypeSelect", &TraderSelectViewController::recvmsg);
-  requestCode_ = -1;
-  DataRefresh();
-}
-
-void TraderSelectViewController::viewWillDisappear(bool animated) {
-  NetworkActivity(false);
-  ui::ViewController::viewWillDisappear(animated);
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  TraderRequestScreen::viewWillAppear(animated);
 }
 
 void TraderSelectViewController::DataRefresh() {
@@ -234,25 +245,13 @@ void TraderSelectViewController::tableViewDidSelectRowAtIndexPath(ui::TableView&
 // ---------------------------------------------------------------------------------------------
 // The information page
 
-TraderInfoController::TraderInfoController() {
-  setHidesBottomBarWhenPushed(true);
-}
-
-TraderInfoController::~TraderInfoController() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 ui::WebView* TraderInfoController::webView() {
   return isViewLoaded() ? dynamic_cast<ui::WebView*>(view()->viewWithTag(kTraderInfoWebTag))
                         : nullptr;
 }
 
 void TraderInfoController::viewDidLoad() {
-  ui::ViewController::viewDidLoad();
-  Extend::resizeClientViewForiOS7(*this);
-  requestCode_ = -1;
-  navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(
-      MakeRefreshButton(ui::WhileAlive(this, &TraderInfoController::DataRefresh))));
+  TraderRequestScreen::viewDidLoad();
   auto web = ui::WebView::create(gfx::Rect(0, 0, 320, ScreenContentHeight()));
   web->setBackgroundColor(gfx::Color::black());
   web->setDelegate(sharedAs<ui::WebViewDelegate>());
@@ -262,19 +261,7 @@ void TraderInfoController::viewDidLoad() {
 
 void TraderInfoController::viewWillAppear(bool animated) {
   setTitle(GetDataCenter().GetYYB());
-  Extend::setNavigationBarColorForiOS7(*this);
-  ui::ViewController::viewWillAppear(animated);
-  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  ui::Observe(this, "TraderTypeSelect", &TraderInfoController::recvmsg);
-  requestCode_ = -1;
-  DataRefresh();
-}
-
-void TraderInfoController::viewWillDisappear(bool animated) {
-  NetworkActivity(false);
-  ui::ViewController::viewWillDisappear(animated);
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  TraderRequestScreen::viewWillAppear(animated);
 }
 
 void TraderInfoController::DataRefresh() {

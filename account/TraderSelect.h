@@ -45,6 +45,8 @@ class TraderTypeSelectView : public ui::View, public TraderSelectViewDelegate {
   const std::string& getQSMC() const { return qsmc_; }
   int getYYBDM() const { return yybdm_; }
   const std::string& getYYBMC() const { return yybmc_; }
+  // False, once the user is told which, while no broker or no branch is chosen.
+  bool checkChosen() const;
   void buttonAction(ui::Control& sender);
   void TraderSelectViewDone(TraderSelectViewController& list, int code, const std::string& name,
                             int listType) override;
@@ -64,13 +66,29 @@ class TraderTypeSelectView : public ui::View, public TraderSelectViewDelegate {
   std::string yybmc_;
 };
 
-class TraderSelectViewController : public ui::ViewController,
+// What the list and the information page share: pushed without the tab bar, a refresh button,
+// the "TraderTypeSelect" answers heard while shown, and the request sent on each appearance.
+class TraderRequestScreen : public ui::ViewController {
+ public:
+  void viewDidLoad() override;
+  void viewWillAppear(bool animated) override;
+  void viewWillDisappear(bool animated) override;
+  virtual void DataRefresh() = 0;
+  virtual void recvmsg(const foundation::Notification& notification) = 0;
+  int requestCode() const { return requestCode_; }
+
+ protected:
+  TraderRequestScreen() { setHidesBottomBarWhenPushed(true); }
+  int requestCode_ = -1;
+
+ private:
+  foundation::ObserversOf observers_{this};
+};
+
+class TraderSelectViewController : public TraderRequestScreen,
                                    public ui::TableViewDataSource,
                                    public ui::TableViewDelegate {
  public:
-  TraderSelectViewController();
-  ~TraderSelectViewController() override;
-
   void setListType(int listType, int brokerCode) {
     listType_ = listType;
     qsdm_ = brokerCode;
@@ -80,9 +98,8 @@ class TraderSelectViewController : public ui::ViewController,
   }
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
-  void viewWillDisappear(bool animated) override;
-  void DataRefresh();
-  void recvmsg(const foundation::Notification& notification);
+  void DataRefresh() override;
+  void recvmsg(const foundation::Notification& notification) override;
 
   int tableViewNumberOfRowsInSection(ui::TableView& table, int section) override;
   std::shared_ptr<ui::TableViewCell> tableViewCellForRowAtIndexPath(
@@ -91,7 +108,6 @@ class TraderSelectViewController : public ui::ViewController,
   void tableViewDidSelectRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
 
   int listType() const { return listType_; }
-  int requestCode() const { return requestCode_; }
   MDBF& listDBF() { return listDBF_; }
   ui::TableView* tableView() const { return tableView_.get(); }
   // The text of a row as shown.
@@ -102,27 +118,18 @@ class TraderSelectViewController : public ui::ViewController,
   std::shared_ptr<ui::TableView> tableView_;
   int listType_ = 0;
   MDBF listDBF_;
-  int requestCode_ = -1;
   int qsdm_ = 0;
 };
 
-class TraderInfoController : public ui::ViewController, public ui::WebViewDelegate {
+class TraderInfoController : public TraderRequestScreen, public ui::WebViewDelegate {
  public:
-  TraderInfoController();
-  ~TraderInfoController() override;
-
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
-  void viewWillDisappear(bool animated) override;
-  void DataRefresh();
-  void recvmsg(const foundation::Notification& notification);
+  void DataRefresh() override;
+  void recvmsg(const foundation::Notification& notification) override;
   void webViewDidFinishLoad(ui::WebView& web) override;
 
-  int requestCode() const { return requestCode_; }
   ui::WebView* webView();
-
- private:
-  int requestCode_ = -1;
 };
 
 // The refresh control of the list and information screens' navigation bars.

@@ -38,10 +38,6 @@ std::shared_ptr<ui::ImageView> LeftImage(const char* name) {
 
 UIRegisterViewCtrl::UIRegisterViewCtrl() = default;
 
-UIRegisterViewCtrl::~UIRegisterViewCtrl() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 void UIRegisterViewCtrl::loadView() {
   const gfx::Rect screen = ui::Screen::main().bounds();
   auto view = ui::View::create(screen);
@@ -138,10 +134,6 @@ void UIRegisterViewCtrl::recvmsg(const foundation::Notification& notification) {
 
 UILoginViewCtrl::UILoginViewCtrl() = default;
 
-UILoginViewCtrl::~UILoginViewCtrl() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 void UILoginViewCtrl::loadView() {
   const gfx::Rect screen = ui::Screen::main().bounds();
   auto view = ui::View::create(screen);
@@ -198,10 +190,6 @@ void UILoginViewCtrl::viewDidLoad() {
 void UILoginViewCtrl::viewDidAppear(bool animated) {
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
   ui::ViewController::viewDidAppear(animated);
-}
-
-void UILoginViewCtrl::viewDidUnload() {
-  ui::ViewController::viewDidUnload();
 }
 
 void UILoginViewCtrl::hideWaiting() {

@@ -24,7 +24,6 @@ class UILoginViewCtrl;
 class UIRegisterViewCtrl : public ui::ViewController, public ReturnClosesKeyboard {
  public:
   UIRegisterViewCtrl();
-  ~UIRegisterViewCtrl() override;
 
   void loadView() override;
   void viewDidLoad() override;
@@ -55,6 +54,7 @@ class UIRegisterViewCtrl : public ui::ViewController, public ReturnClosesKeyboar
   std::shared_ptr<ui::Button> getPassBtn_;
   std::shared_ptr<ui::Button> backBtn_;
   std::string pendingUser_;
+  foundation::ObserversOf observers_{this};
 };
 
 class UILoginViewCtrl : public ui::ViewController,
@@ -62,12 +62,10 @@ class UILoginViewCtrl : public ui::ViewController,
                         public ::AlertViewDelegate {
  public:
   UILoginViewCtrl();
-  ~UILoginViewCtrl() override;
 
   void loadView() override;
   void viewDidLoad() override;
   void viewDidAppear(bool animated) override;
-  void viewDidUnload() override;
 
   void UserLogin();
   void GuestLogin();
@@ -100,6 +98,7 @@ class UILoginViewCtrl : public ui::ViewController,
   std::shared_ptr<ui::Label> version_;
   std::shared_ptr<ui::ImageView> ovLogo_;
   std::shared_ptr<ui::ImageView> tradeLogo_;
+  foundation::ObserversOf observers_{this};
 };
 
 // The splash screen: an image of ours over the window; the application's hideSplash removes it.

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "alerts/RadarView.h"
 #include "core/DataRequest.h"
 #include "core/InfoRequests.h"
 #include "core/MDBF.h"
@@ -51,10 +52,6 @@ InfoArticlePage::InfoArticlePage(std::string pageTitle, std::string notification
     : pageTitle_(std::move(pageTitle)),
       notificationName_(std::move(notificationName)),
       childType_(childType) {}
-
-InfoArticlePage::~InfoArticlePage() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
 
 void InfoArticlePage::loadView() {
   // The page's own layout: title over date and time, the text below.
@@ -134,10 +131,6 @@ void InfoArticlePage::viewWillDisappear(bool animated) {
   ui::ViewController::viewWillDisappear(animated);
 }
 
-bool InfoArticlePage::shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation o) {
-  return o == ui::InterfaceOrientation::Portrait;
-}
-
 ui::Label* InfoArticlePage::labelWithTag(int tag) {
   return dynamic_cast<ui::Label*>(view()->viewWithTag(tag));
 }
@@ -210,18 +203,7 @@ void InfoArticlePage::refreshControlContent() {
 // --- CDetailInfoController ---
 
 CDetailInfoController::CDetailInfoController()
-    : InfoArticlePage("证券头条", "MainPageCellContent", QuoteChild::kInfoContent) {}
-
-foundation::Value CDetailInfoController::sourceRecord(int index, bool& answers) {
-  auto source = _delegate.lock();
-  answers = source != nullptr;
-  return source ? source->currentInfoRecord(index) : foundation::Value();
-}
-
-int CDetailInfoController::sourceTotal() {
-  auto source = _delegate.lock();
-  return source ? source->totalInfoRecord() : 0;
-}
+    : SourcedArticlePage("证券头条", "MainPageCellContent", QuoteChild::kInfoContent) {}
 
 int CDetailInfoController::sendContentRequest(const foundation::Value& record) {
   const int partId = std::atoi(record["partID"].asString().c_str());
@@ -236,35 +218,10 @@ int CDetailInfoController::sendContentRequest(const foundation::Value& record) {
 // --- CRadarDetailInfoController ---
 
 CRadarDetailInfoController::CRadarDetailInfoController()
-    : InfoArticlePage("详细信息", "RadarCellContent", QuoteChild::kRadar) {}
-
-foundation::Value CRadarDetailInfoController::sourceRecord(int index, bool& answers) {
-  auto source = _delegate.lock();
-  answers = source != nullptr;
-  return source ? source->currentInfoRecord(index) : foundation::Value();
-}
-
-int CRadarDetailInfoController::sourceTotal() {
-  auto source = _delegate.lock();
-  return source ? source->totalInfoRecord() : 0;
-}
+    : SourcedArticlePage("详细信息", "RadarCellContent", QuoteChild::kRadar) {}
 
 int CRadarDetailInfoController::sendContentRequest(const foundation::Value& record) {
-  // The alert id needs 64 bits; it goes on the wire at its smallest width.
   const int64_t id = std::strtoll(record["Node"].asString().c_str(), nullptr, 10);
-  MDBF table;
-  table.AddInt64Field(22, id);
-  uint8_t buffer[kPacketHeaderSize + 1008] = {0};
-  int records = 0;
-  const int body = table.SerializeAll(buffer + kPacketHeaderSize, 1008, &records);
-  if (body <= 0) {
-    foundation::logError("!!!!!!!CRadarDetailInfoController: request not built (%d)", body);
-    return -1;
-  }
   const uint16_t code = NextRequestCode(GlobalDataRequest());
-  const int n =
-      BuildPacket(kMainTypeQuote, QuoteChild::kRadar, 0, 0, code, buffer, body, kCipherNone);
-  if (n <= 0) return -1;
-  PushCenterSendQueue(buffer, n);
-  return code;
+  return SendRadarTextRequest(id, 0, code, "CRadarDetailInfoController") ? code : -1;
 }

@@ -25,7 +25,6 @@ class InfoArticlePage : public ui::ViewController {
   static constexpr int kPreviousTag = 1;
   static constexpr int kNextTag = 2;
 
-  ~InfoArticlePage() override;
 
   void setNavTitle(const std::string& title) { setTitle(title); }
   // Shows the source's record `index` and asks its text.
@@ -49,7 +48,6 @@ class InfoArticlePage : public ui::ViewController {
   void viewWillAppear(bool animated) override;
   void viewDidAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
-  bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation orientation) override;
 
  protected:
   InfoArticlePage(std::string pageTitle, std::string notificationName, uint8_t childType);
@@ -74,38 +72,46 @@ class InfoArticlePage : public ui::ViewController {
   int _nCurrentRecord = 0;
   InfoText _infoContent;
   int _mRequestFlagCode = -1;
+  foundation::ObserversOf observers_{this};
+};
+
+// An article page whose list source is a Source (currentInfoRecord, totalInfoRecord), held weakly.
+template <class Source>
+class SourcedArticlePage : public InfoArticlePage {
+ public:
+  void setDelegate(std::weak_ptr<Source> delegate) { _delegate = std::move(delegate); }
+  std::shared_ptr<Source> delegate() const { return _delegate.lock(); }
+
+ protected:
+  using InfoArticlePage::InfoArticlePage;
+  foundation::Value sourceRecord(int index, bool& answers) override {
+    auto source = _delegate.lock();
+    answers = source != nullptr;
+    return source ? source->currentInfoRecord(index) : foundation::Value();
+  }
+  int sourceTotal() override {
+    auto source = _delegate.lock();
+    return source ? source->totalInfoRecord() : 0;
+  }
+
+ private:
+  std::weak_ptr<Source> _delegate;
 };
 
 // The information article page: opened from the home page on a title row.
-class CDetailInfoController : public InfoArticlePage {
+class CDetailInfoController : public SourcedArticlePage<DetailInfoDelegate> {
  public:
   CDetailInfoController();
-  void setDelegate(std::weak_ptr<DetailInfoDelegate> delegate) { _delegate = std::move(delegate); }
-  std::shared_ptr<DetailInfoDelegate> delegate() const { return _delegate.lock(); }
 
  protected:
-  foundation::Value sourceRecord(int index, bool& answers) override;
-  int sourceTotal() override;
   int sendContentRequest(const foundation::Value& record) override;
-
- private:
-  std::weak_ptr<DetailInfoDelegate> _delegate;
 };
 
 // The radar detail page: opened from the radar list on an alert row.
-class CRadarDetailInfoController : public InfoArticlePage {
+class CRadarDetailInfoController : public SourcedArticlePage<RadarDetailInfoDelegate> {
  public:
   CRadarDetailInfoController();
-  void setDelegate(std::weak_ptr<RadarDetailInfoDelegate> delegate) {
-    _delegate = std::move(delegate);
-  }
-  std::shared_ptr<RadarDetailInfoDelegate> delegate() const { return _delegate.lock(); }
 
  protected:
-  foundation::Value sourceRecord(int index, bool& answers) override;
-  int sourceTotal() override;
   int sendContentRequest(const foundation::Value& record) override;
-
- private:
-  std::weak_ptr<RadarDetailInfoDelegate> _delegate;
 };

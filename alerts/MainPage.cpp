@@ -75,10 +75,6 @@ void MainPageCell::setCellHeight(double h) {
 
 // --- MainPage ---
 
-MainPage::~MainPage() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 void MainPage::loadView() {
   auto view = ui::View::create(ui::Screen::main().applicationFrame());
   setView(view);
@@ -133,10 +129,6 @@ void MainPage::viewWillDisappear(bool animated) {
   ShowMainPageIndicator(false);
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   ui::ViewController::viewWillDisappear(animated);
-}
-
-bool MainPage::shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation o) {
-  return o == ui::InterfaceOrientation::Portrait;
 }
 
 void MainPage::refreshCurrentView() {

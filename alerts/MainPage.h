@@ -57,7 +57,6 @@ class MainPage : public ui::ViewController,
   static constexpr const char* kCellIdentifier = "info-cell-identifier";
 
   MainPage() = default;
-  ~MainPage() override;
 
   // Requests (145/85 the sections, 145/86 a section's first 20 titles).
   void requestInfoList(int type);
@@ -102,7 +101,6 @@ class MainPage : public ui::ViewController,
   void viewWillAppear(bool animated) override;
   void viewDidAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
-  bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation orientation) override;
 
   // ui::TableViewDataSource / ui::TableViewDelegate
   int tableViewNumberOfRowsInSection(ui::TableView& table, int section) override;
@@ -121,4 +119,5 @@ class MainPage : public ui::ViewController,
   std::shared_ptr<ui::TableView> _tableView;
   bool _bNeedRequest = false;
   std::shared_ptr<MenuBarView> _menuBarView;
+  foundation::ObserversOf observers_{this};
 };

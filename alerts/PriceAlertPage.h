@@ -16,6 +16,7 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/ViewController.h"
+#include "platform/ui/WhileAlive.h"
 #include "widgets/AlertView.h"
 #include "widgets/RequestWaiter.h"
 
@@ -81,13 +82,8 @@ class PriceAlertScreen : public ui::ViewController,
   template <class Page>
   std::shared_ptr<ui::BarButtonItem> barItem(const std::string& title, void (Page::*action)(),
                                              std::shared_ptr<ui::BarButtonItem>* inner = nullptr) {
-    std::weak_ptr<Page> weak = sharedAs<Page>();
-    return PriceAlertToolBarItem(
-        title,
-        [weak, action] {
-          if (auto self = weak.lock()) ((*self).*action)();
-        },
-        inner);
+    return PriceAlertToolBarItem(title, ui::WhileAlive(this->template weakAs<Page>(), action),
+                                 inner);
   }
 
   void addLoginObserver();

@@ -193,19 +193,26 @@ void RadarView::Back() {
   if (auto* content = viewWithTag(kContentViewTag)) content->removeFromSuperview();
 }
 
-void RadarView::RequestRadarContent(int64_t alertId) {
+bool SendRadarTextRequest(int64_t alertId, uint8_t pageId, uint16_t code, const char* sender) {
+  // The alert id needs 64 bits; it goes on the wire at its smallest width.
   MDBF table;
   table.AddInt64Field(22, alertId);
   uint8_t buffer[kPacketHeaderSize + 1008] = {0};
   int records = 0;
   const int body = table.SerializeAll(buffer + kPacketHeaderSize, 1008, &records);
   if (body <= 0) {
-    foundation::logError("!!!!!!!RadarView: content request not built (%d)", body);
-    return;
+    foundation::logError("!!!!!!!%s: content request not built (%d)", sender, body);
+    return false;
   }
-  const int n = BuildPacket(kMainTypeQuote, QuoteChild::kRadar, static_cast<uint8_t>(_nPageId), 0,
-                            0, buffer, body, kCipherNone);
-  if (n > 0) PushCenterSendQueue(buffer, n);
+  const int n =
+      BuildPacket(kMainTypeQuote, QuoteChild::kRadar, pageId, 0, code, buffer, body, kCipherNone);
+  if (n <= 0) return false;
+  PushCenterSendQueue(buffer, n);
+  return true;
+}
+
+void RadarView::RequestRadarContent(int64_t alertId) {
+  SendRadarTextRequest(alertId, static_cast<uint8_t>(_nPageId), 0, "RadarView");
 }
 
 void RadarView::SetRadarContent(const uint8_t* data, int size) {

@@ -61,6 +61,10 @@ class RadarContentView : public ui::View {
   std::shared_ptr<ui::Button> backButton_;
 };
 
+// Asks the quote server for the text of the radar alert; false (logged as the sender's) when
+// nothing went out.
+bool SendRadarTextRequest(int64_t alertId, uint8_t pageId, uint16_t code, const char* sender);
+
 class RadarView : public ui::View,
                   public RadarListRole,
                   public ui::TableViewDataSource,

@@ -247,6 +247,58 @@ Value GroupBrokersByLetter(const Array& rows) {
   return Value(std::move(sections));
 }
 
+LetterSections LetterSections::Of(const Array& rows) {
+  LetterSections sections;
+  const std::string keys = "#ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  std::vector<std::string> initials;
+  std::vector<int> leftovers;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    initials.push_back(Upper(rows[i]["broker_firstABC"].toString()));
+    const std::string& initial = initials.back();
+    if (initial.size() != 1 || keys.find(initial[0]) == std::string::npos)
+      leftovers.push_back(static_cast<int>(i));
+  }
+  for (char key : keys) {
+    std::vector<int> positions;
+    for (size_t i = 0; i < rows.size(); ++i)
+      if (initials[i] == std::string(1, key)) positions.push_back(static_cast<int>(i));
+    if (key == '#') positions.insert(positions.end(), leftovers.begin(), leftovers.end());
+    if (positions.empty()) continue;
+    sections.keys.emplace_back(1, key);
+    sections.positions.push_back(std::move(positions));
+  }
+  return sections;
+}
+
+int LetterSections::positionAt(const ui::IndexPath& path) const {
+  if (path.section < 0 || path.section >= static_cast<int>(positions.size())) return -1;
+  const auto& rows = positions[static_cast<size_t>(path.section)];
+  if (path.row < 0 || path.row >= static_cast<int>(rows.size())) return -1;
+  return rows[static_cast<size_t>(path.row)];
+}
+
+ui::IndexPath LetterSections::pathOf(int position) const {
+  for (size_t s = 0; s < positions.size(); ++s) {
+    auto at = std::find(positions[s].begin(), positions[s].end(), position);
+    if (at != positions[s].end())
+      return ui::IndexPath::forRow(static_cast<int>(at - positions[s].begin()),
+                                   static_cast<int>(s));
+  }
+  return ui::IndexPath::forRow(0, 0);
+}
+
+int LetterSections::rowCount(int section) const {
+  return section >= 0 && section < static_cast<int>(positions.size())
+             ? static_cast<int>(positions[static_cast<size_t>(section)].size())
+             : 0;
+}
+
+std::string LetterSections::key(int section) const {
+  return section >= 0 && section < static_cast<int>(keys.size())
+             ? keys[static_cast<size_t>(section)]
+             : std::string();
+}
+
 int FindBrokerIndex(std::string_view id) {
   if (id.empty()) return -1;
   Array rows = BuildBrokerList();

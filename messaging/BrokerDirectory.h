@@ -14,6 +14,7 @@
 
 #include "core/MDBF.h"
 #include "platform/foundation/Value.h"
+#include "platform/ui/TableViewCell.h"
 
 // Record fields of the three tables.
 namespace brokerfield {
@@ -53,6 +54,21 @@ foundation::Array BuildBrokerList();
 foundation::Array GetBrokerRows(const foundation::Value& row);
 // Sections "#", "A".."Z" (only those with rows, in that order); null for no rows.
 foundation::Value GroupBrokersByLetter(const foundation::Array& rows);
+// Rows by their "broker_firstABC": the keys "#", "A".."Z" that have rows and, per key, the rows'
+// positions in the array. Rows whose initial is no key go under "#" after its own rows, so that
+// every row is shown and an index path always names the row displayed there.
+struct LetterSections {
+  static LetterSections Of(const foundation::Array& rows);
+  // The position shown at the path, -1 when there is none.
+  int positionAt(const ui::IndexPath& path) const;
+  // Where the position is shown; row 0 of section 0 when it is not.
+  ui::IndexPath pathOf(int position) const;
+  int rowCount(int section) const;
+  std::string key(int section) const;
+
+  std::vector<std::string> keys;
+  std::vector<std::vector<int>> positions;
+};
 int FindBrokerIndex(std::string_view id);
 std::string FindBrokerName(std::string_view id);
 std::string FindBrokerMobile(std::string_view id);

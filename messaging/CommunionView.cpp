@@ -156,26 +156,27 @@ void CommunionView::setTableEdit(bool editing) {
   if (editing) sendMessageTabbar_->sendContent()->resignFirstResponder();
 }
 
-void CommunionView::clearDeleteRows() {
-  if (deleteRows_.empty()) return;
+std::vector<int> CommunionView::markedIndexes() const {
   std::vector<int> marked;
   for (const Value& mark : deleteRows_) marked.push_back(static_cast<int>(mark["allIndex"].toInt(-1)));
-  std::sort(marked.begin(), marked.end(), std::greater<int>());
+  std::sort(marked.begin(), marked.end());
   marked.erase(std::unique(marked.begin(), marked.end()), marked.end());
-  for (int row : marked)
-    if (inList(row)) rows_.erase(rows_.begin() + row);
+  return marked;
+}
+
+void CommunionView::clearDeleteRows() {
+  if (deleteRows_.empty()) return;
+  const std::vector<int> marked = markedIndexes();
+  for (auto row = marked.rbegin(); row != marked.rend(); ++row)
+    if (inList(*row)) rows_.erase(rows_.begin() + *row);
   deleteRows_.clear();
   currentSelect_ = -1;
   tableView_->reloadData();
 }
 
 foundation::Array CommunionView::markedRows() const {
-  std::vector<int> marked;
-  for (const Value& mark : deleteRows_) marked.push_back(static_cast<int>(mark["allIndex"].toInt(-1)));
-  std::sort(marked.begin(), marked.end());
-  marked.erase(std::unique(marked.begin(), marked.end()), marked.end());
   foundation::Array out;
-  for (int row : marked)
+  for (int row : markedIndexes())
     if (inList(row)) out.push_back(rows_[static_cast<size_t>(row)].row);
   return out;
 }

@@ -122,6 +122,8 @@ class CommunionView : public ui::View,
   void updateCell(ui::TableViewCell& cell, const ui::IndexPath& path);
   void clearBackgrounds(ui::TableViewCell& cell);
   void reloadRow(int row);
+  // The marked rows' positions, ascending, each once.
+  std::vector<int> markedIndexes() const;
   void scrollToLastRow();
 
   std::shared_ptr<ui::ImageView> background_;

@@ -109,8 +109,3 @@ void CommunionViewController::setTitle(const std::string& title) {
   ui::ViewController::setTitle(title);
   if (titleNavitaionItem_) titleNavitaionItem_->setTitle(title);
 }
-
-bool CommunionViewController::shouldAutorotateToInterfaceOrientation(
-    ui::InterfaceOrientation orientation) {
-  return orientation == ui::InterfaceOrientation::Portrait;
-}

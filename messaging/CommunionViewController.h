@@ -23,7 +23,6 @@ class CommunionViewController : public ui::ViewController {
   void viewWillAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
   void setTitle(const std::string& title) override;
-  bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation orientation) override;
 
   // Passed on to the conversation (the view loads first when needed).
   void clearAllContents();

@@ -18,6 +18,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/SharedTool.h"
 
 using foundation::Dictionary;
@@ -68,10 +69,8 @@ void MessageServer::observe() {
 void MessageServer::startPolling() {
   MessagingSession& session = MessagingSession::shared();
   if (session.isPolling()) return;
-  std::weak_ptr<MessageServer> weak = weak_from_this();
-  session.setPollTimer(foundation::Timer::schedule(kPollSeconds, true, [weak](foundation::Timer&) {
-    if (auto self = weak.lock()) self->poll();
-  }));
+  session.setPollTimer(
+      foundation::Timer::schedule(kPollSeconds, true, ui::WhileAlive(weak_from_this(), &MessageServer::poll)));
 }
 
 void MessageServer::stopPolling() {
@@ -152,11 +151,10 @@ void MessageServer::requestBrokerList() {
   requestDirectory(kStaff, LoginChild::kAdviserStaff);
   // The client list follows a moment later, on a timer: the main thread never sleeps.
   if (clientsTimer_) clientsTimer_->invalidate();
-  std::weak_ptr<MessageServer> weak = weak_from_this();
-  const double pause = MessagingSession::shared().listPauseSeconds();
-  clientsTimer_ = foundation::Timer::schedule(pause, false, [weak](foundation::Timer&) {
-    if (auto self = weak.lock()) self->requestDirectory(kClients, LoginChild::kAdviserClients);
-  });
+  clientsTimer_ = foundation::Timer::schedule(
+      MessagingSession::shared().listPauseSeconds(), false, ui::WhileAlive(weak_from_this(), [](MessageServer& me) {
+        me.requestDirectory(kClients, LoginChild::kAdviserClients);
+      }));
 }
 
 void MessageServer::requestOnOff() {

@@ -16,10 +16,6 @@ constexpr const char* kRelogin = "relogin";
 
 MyMessage::MyMessage() : store_(this), server_(std::make_shared<MessageServer>(store_, *this)) {}
 
-MyMessage::~MyMessage() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 void MyMessage::loadView() {
   buildScreen();
   observe();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "messaging/BrokerDetail.h"
+#include "messaging/BrokerDirectory.h"
 #include "messaging/MessageServer.h"
 #include "messaging/MessageStore.h"
 #include "messaging/MyMessageDetailDelegate.h"
@@ -45,7 +46,6 @@ class MyMessage : public ui::ViewController,
   static constexpr uint8_t kPageId = MessageServer::kPageId;
 
   MyMessage();
-  ~MyMessage() override;
 
   void loadView() override;
   void viewWillAppear(bool animated) override;
@@ -117,10 +117,7 @@ class MyMessage : public ui::ViewController,
   static constexpr int kTagRowCount = 406;
   static constexpr int kTagRowBadge = 407;
   // Rows of a pane table by letter: the keys shown and, per key, positions in the table's array.
-  struct Sections {
-    std::vector<std::string> keys;
-    std::vector<std::vector<int>> positions;
-  };
+  using Sections = LetterSections;
   // Flat position of an index path (the row shown there), -1 when there is none.
   int getIntFromIndexPath(const ui::IndexPath& path) const;
   ui::IndexPath getIndexPathFromInt(int position) const;
@@ -211,4 +208,7 @@ class MyMessage : public ui::ViewController,
   bool visibled_ = false;
   bool observing_ = false;
   int selectedItem_ = 2;
+
+ private:
+  foundation::ObserversOf observers_{this};
 };

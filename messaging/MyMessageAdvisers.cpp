@@ -2,7 +2,6 @@
 // clients and client groups of an adviser, by letter with an index) and the tag table, their
 // rows with counts and unread badges, and what the card's actions do.
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 
 #include "core/CoreState.h"
@@ -29,50 +28,6 @@ namespace {
 
 constexpr const char* kRowImage = "bg(经济人列表栏）.png";
 
-std::string UpperInitial(const Value& row) {
-  std::string initial = row["broker_firstABC"].toString();
-  for (char& c : initial) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return initial;
-}
-
-// Letter sections of rows. Rows whose initial is no section key go under "#" after its own
-// rows, so that every row is shown and an index path always names the row displayed there.
-MyMessage::Sections ByLetter(const foundation::Array& rows) {
-  MyMessage::Sections sections;
-  const std::string keys = "#ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-  std::vector<int> leftovers;
-  for (size_t i = 0; i < rows.size(); ++i) {
-    std::string initial = UpperInitial(rows[i]);
-    if (initial.size() != 1 || keys.find(initial[0]) == std::string::npos) leftovers.push_back(static_cast<int>(i));
-  }
-  for (char key : keys) {
-    std::vector<int> positions;
-    for (size_t i = 0; i < rows.size(); ++i)
-      if (UpperInitial(rows[i]) == std::string(1, key)) positions.push_back(static_cast<int>(i));
-    if (key == '#') positions.insert(positions.end(), leftovers.begin(), leftovers.end());
-    if (positions.empty()) continue;
-    sections.keys.emplace_back(1, key);
-    sections.positions.push_back(std::move(positions));
-  }
-  return sections;
-}
-
-int PositionOf(const MyMessage::Sections& sections, const ui::IndexPath& path) {
-  if (path.section < 0 || path.section >= static_cast<int>(sections.positions.size())) return -1;
-  const auto& rows = sections.positions[static_cast<size_t>(path.section)];
-  if (path.row < 0 || path.row >= static_cast<int>(rows.size())) return -1;
-  return rows[static_cast<size_t>(path.row)];
-}
-
-ui::IndexPath PathOf(const MyMessage::Sections& sections, int position) {
-  for (size_t s = 0; s < sections.positions.size(); ++s) {
-    const auto& rows = sections.positions[s];
-    auto at = std::find(rows.begin(), rows.end(), position);
-    if (at != rows.end()) return ui::IndexPath::forRow(static_cast<int>(at - rows.begin()), static_cast<int>(s));
-  }
-  return ui::IndexPath::forRow(0, 0);
-}
-
 }  // namespace
 
 // --- sections ---------------------------------------------------------------------------------
@@ -83,20 +38,20 @@ int MyMessage::getIntFromIndexPath(const ui::IndexPath& path) const {
                ? path.row
                : -1;
   }
-  return PositionOf(brokerSections_, path);
+  return brokerSections_.positionAt(path);
 }
 
 ui::IndexPath MyMessage::getIndexPathFromInt(int position) const {
   if (!IsAdviserLogin()) return ui::IndexPath::forRow(position, 0);
-  return PathOf(brokerSections_, position);
+  return brokerSections_.pathOf(position);
 }
 
 int MyMessage::getIntFromIndexPath_TagList(const ui::IndexPath& path) const {
-  return PositionOf(tagSections_, path);
+  return tagSections_.positionAt(path);
 }
 
 ui::IndexPath MyMessage::getIndexPathFromInt_TagList(int position) const {
-  return PathOf(tagSections_, position);
+  return tagSections_.pathOf(position);
 }
 
 int MyMessage::numberOfSectionsInTableView(ui::TableView& table) {
@@ -113,17 +68,15 @@ std::vector<std::string> MyMessage::sectionIndexTitlesForTableView(ui::TableView
 }
 
 std::string MyMessage::tableViewTitleForHeaderInSection(ui::TableView& table, int section) {
-  const Sections* sections = nullptr;
-  if (&table == brokerListTableView_.get() && IsAdviserLogin()) sections = &brokerSections_;
-  if (&table == tagDetailTableView_.get()) sections = &tagSections_;
-  if (!sections || section < 0 || section >= static_cast<int>(sections->keys.size())) return {};
-  return sections->keys[static_cast<size_t>(section)];
+  if (&table == tagDetailTableView_.get()) return tagSections_.key(section);
+  if (&table == brokerListTableView_.get() && IsAdviserLogin()) return brokerSections_.key(section);
+  return {};
 }
 
 void MyMessage::updateAllList_BrokerAccount() {
   store_.brokerListArray() = BuildBrokerList();
   if (IsAdviserLogin()) {
-    brokerSections_ = ByLetter(store_.brokerListArray());
+    brokerSections_ = LetterSections::Of(store_.brokerListArray());
     reloadBrokerListTableView();
   } else {
     brokerSections_ = Sections{};
@@ -134,7 +87,7 @@ void MyMessage::updateAllList_BrokerAccount() {
 void MyMessage::refreshTagListArray(const Value& row) {
   currentTagListArray_.clear();
   if (row["broker_index"].toInt(0) < 0) currentTagListArray_ = GetBrokerRows(row);
-  tagSections_ = ByLetter(currentTagListArray_);
+  tagSections_ = LetterSections::Of(currentTagListArray_);
 }
 
 // --- rows ---------------------------------------------------------------------------------------

@@ -68,10 +68,6 @@ int PickerPosition(const MySendMessageView& sheet, const std::string& id, int di
 
 MyMessageDetailController::MyMessageDetailController() = default;
 
-MyMessageDetailController::~MyMessageDetailController() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
-
 // --- views ------------------------------------------------------------------------------------
 
 void MyMessageDetailController::loadView() {
@@ -327,21 +323,21 @@ void MyMessageDetailController::updateTaskStatusToDone() {
 
 // --- tool view ----------------------------------------------------------------------------------
 
-std::shared_ptr<ui::ViewController> MyMessageDetailController::presentSheet() {
+MySendMessageView* MyMessageDetailController::presentSheet() {
   auto sheet = Extend::produceObject<ui::ViewController>("SendMessageViewController");
   if (!sheet) return nullptr;
   presentModalViewController(sheet, true);
   (void)sheet->view();
-  return sheet;
+  auto* compose = dynamic_cast<SendMessageViewController*>(sheet.get());
+  return compose ? compose->sendMessageView() : nullptr;
 }
 
 void MyMessageDetailController::forward() {
-  auto host = presentSheet();
-  auto* compose = dynamic_cast<SendMessageViewController*>(host.get());
-  if (!compose || !compose->sendMessageView()) return;
+  MySendMessageView* sheet = presentSheet();
+  if (!sheet) return;
   ui::TextView* body = bodyView();
   ui::Label* title = labelWithTag(kTagTitle);
-  compose->sendMessageView()->setInitContent(body ? body->text() : "", title ? title->text() : "");
+  sheet->setInitContent(body ? body->text() : "", title ? title->text() : "");
 }
 
 void MyMessageDetailController::reply() {
@@ -351,10 +347,9 @@ void MyMessageDetailController::reply() {
     ShowMessageAlert(foundation::format("%s不是您的投资顾问，您不能向他发送消息.", sender.c_str()));
     return;
   }
-  auto host = presentSheet();
-  auto* compose = dynamic_cast<SendMessageViewController*>(host.get());
-  if (!compose || !compose->sendMessageView()) return;
-  MySendMessageView& sheet = *compose->sendMessageView();
+  MySendMessageView* found = presentSheet();
+  if (!found) return;
+  MySendMessageView& sheet = *found;
   sheet.setMessageInfo(2, message_);
   sheet.setInitSelect(PickerPosition(sheet, message_["brokerID"].toString(), index));
   ui::Label* title = labelWithTag(kTagTitle);
@@ -440,10 +435,9 @@ void MyMessageDetailController::refuse() {
     foundation::logError("ERROR:拒绝赋权失败，收件人不在客户列表中");
     return;
   }
-  auto host = presentSheet();
-  auto* compose = dynamic_cast<SendMessageViewController*>(host.get());
-  if (!compose || !compose->sendMessageView()) return;
-  MySendMessageView& sheet = *compose->sendMessageView();
+  MySendMessageView* found = presentSheet();
+  if (!found) return;
+  MySendMessageView& sheet = *found;
   attachSheet(sheet);
   sheet.setMessageInfo(7, message_);
   sheet.setInitSelect(PickerPosition(sheet, message_["brokerID"].toString(), index));

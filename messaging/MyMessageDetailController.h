@@ -53,7 +53,6 @@ class MyMessageDetailController : public ui::ViewController,
   static constexpr size_t kGoldTextMax = 500;
 
   MyMessageDetailController();
-  ~MyMessageDetailController() override;
 
   void loadView() override;
   void viewDidLoad() override;
@@ -131,7 +130,8 @@ class MyMessageDetailController : public ui::ViewController,
   void reply();
   void call();
   void forward();
-  std::shared_ptr<ui::ViewController> presentSheet();
+  // The compose sheet presented over this screen, null when it could not be made.
+  MySendMessageView* presentSheet();
   // The stock part of the grant and refusal texts: "code name".
   std::string stockText() const;
 
@@ -147,4 +147,5 @@ class MyMessageDetailController : public ui::ViewController,
   bool _bSentMessage = false;
   RequestWaiter waiter_;
   int _nRequestCode = -1;
+  foundation::ObserversOf observers_{this};
 };

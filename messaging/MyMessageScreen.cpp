@@ -100,8 +100,13 @@ void MyMessage::buildScreen() {
   }
   view->addSubview(toolView_);
 
-  auto table = [&](const gfx::Rect& frame, double rowHeight) {
+  auto table = [&](const gfx::Rect& frame, double rowHeight, const char* ground = nullptr) {
     auto t = ui::TableView::create(frame);
+    if (ground) {
+      auto image = ui::ImageView::create(gfx::Rect(0, 0, 320, h - 172));
+      image->setImage(gfx::Image::named(ground));
+      t->setBackgroundView(image);
+    }
     t->setBackgroundColor(gfx::Color::clear());
     t->setSeparatorColor(gfx::Color::clear());
     t->setSeparatorStyle(ui::TableViewCellSeparatorStyle::None);
@@ -112,16 +117,11 @@ void MyMessage::buildScreen() {
   };
   tableView_ = table(gfx::Rect(0, 72, 320, h - 208), MyMessageCell::kRowHeight);
   view->addSubview(tableView_);
-  brokerListTableView_ = table(gfx::Rect(0, 36, 320, h - 172), 43);
-  auto ground = ui::ImageView::create(gfx::Rect(0, 0, 320, h - 172));
-  ground->setImage(gfx::Image::named("bg（经济人）.png"));
-  brokerListTableView_->setBackgroundView(ground);
+  brokerListTableView_ = table(gfx::Rect(0, 36, 320, h - 172), 43, "bg（经济人）.png");
   brokerListTableView_->setHidden(true);
   view->addSubview(brokerListTableView_);
-  tagDetailTableView_ = table(brokerListTableView_->frame(), brokerListTableView_->rowHeight());
-  auto tagGround = ui::ImageView::create(gfx::Rect(0, 0, 320, h - 172));
-  tagGround->setImage(gfx::Image::named("bg（经济人）.png"));
-  tagDetailTableView_->setBackgroundView(tagGround);
+  tagDetailTableView_ =
+      table(brokerListTableView_->frame(), brokerListTableView_->rowHeight(), "bg（经济人）.png");
   tagDetailTableView_->setHidden(true);
 
   brokerDetail_ = h >= 568 ? Extend::produceObject<BrokerDetail>("BrokerDetail_iP5")
@@ -141,9 +141,6 @@ int MyMessage::listCount() {
 }
 
 void MyMessage::arrangePanes() {
-  if (selectedItem_ != 2 && selectedItem_ != 0) {
-    // Items 1 and 3 clear the status-bar message window (item 2 too, below).
-  }
   if (selectedItem_ == 3 || selectedItem_ == 2) {
     if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hideMessage();
   }
@@ -344,15 +341,9 @@ int MyMessage::tableViewNumberOfRowsInSection(ui::TableView& table, int section)
   if (&table == tableView_.get()) return listCount();
   if (&table == brokerListTableView_.get()) {
     if (!IsAdviserLogin()) return static_cast<int>(store_.brokerListArray().size());
-    return section < static_cast<int>(brokerSections_.positions.size())
-               ? static_cast<int>(brokerSections_.positions[static_cast<size_t>(section)].size())
-               : 0;
+    return brokerSections_.rowCount(section);
   }
-  if (&table == tagDetailTableView_.get()) {
-    return section < static_cast<int>(tagSections_.positions.size())
-               ? static_cast<int>(tagSections_.positions[static_cast<size_t>(section)].size())
-               : 0;
-  }
+  if (&table == tagDetailTableView_.get()) return tagSections_.rowCount(section);
   return 0;
 }
 
@@ -498,7 +489,6 @@ int MyMessage::resolveDetailRow(int row) {
 }
 
 Value MyMessage::currentMyMessage(int row) {
-  const bool detailOpen = !openDetail_.expired();
   int current = resolveDetailRow(row);
   if (selectedItem_ == 3) {
     const auto& sent = store_.sentMessages();
@@ -531,7 +521,6 @@ Value MyMessage::currentMyMessage(int row) {
       remark();
     }
   }
-  (void)detailOpen;
   return message;
 }
 

@@ -1,7 +1,6 @@
 #include "messaging/MySendMessageView.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 #include "core/CoreState.h"
@@ -29,18 +28,9 @@ std::string WithoutBlanks(std::string text) {
   return text;
 }
 
-std::string UpperAscii(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 }  // namespace
 
 MySendMessageView::MySendMessageView(const gfx::Rect& frame) : ui::View(frame) {}
-
-MySendMessageView::~MySendMessageView() {
-  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-}
 
 std::shared_ptr<MySendMessageView> MySendMessageView::createWithDefaultXib() {
   auto sheet = std::make_shared<MySendMessageView>(ui::Screen::main().applicationFrame());
@@ -161,30 +151,12 @@ void MySendMessageView::setReceiverArray(const foundation::Array& rows) {
   // Section order first, so that a flat index names the row shown at that place; rows without a
   // letter go under "#" after its own rows.
   receivers_.clear();
-  keys_.clear();
-  sections_.clear();
-  const std::string letters = "#ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-  std::vector<Value> leftovers;
-  for (const Value& row : rows) {
-    std::string initial = UpperAscii(row["broker_firstABC"].toString());
-    if (initial.size() != 1 || letters.find(initial[0]) == std::string::npos) leftovers.push_back(row);
-  }
-  for (char key : letters) {
-    std::vector<int> positions;
-    for (const Value& row : rows) {
-      if (UpperAscii(row["broker_firstABC"].toString()) != std::string(1, key)) continue;
-      positions.push_back(static_cast<int>(receivers_.size()));
-      receivers_.push_back(row);
+  sections_ = LetterSections::Of(rows);
+  for (auto& section : sections_.positions) {
+    for (int& position : section) {
+      receivers_.push_back(rows[static_cast<size_t>(position)]);
+      position = static_cast<int>(receivers_.size()) - 1;
     }
-    if (key == '#') {
-      for (const Value& row : leftovers) {
-        positions.push_back(static_cast<int>(receivers_.size()));
-        receivers_.push_back(row);
-      }
-    }
-    if (positions.empty()) continue;
-    keys_.emplace_back(1, key);
-    sections_.push_back(std::move(positions));
   }
   if (!IsAdviserLogin()) receivers_ = rows;  // one flat section in the directory's order
   if (tableView_) tableView_->reloadData();
@@ -250,40 +222,27 @@ void MySendMessageView::setMessageInfo(int type, const Value& source) {
 // --- picker -------------------------------------------------------------------------------------
 
 int MySendMessageView::flatIndex(const ui::IndexPath& path) const {
-  if (!IsAdviserLogin()) return path.row;
-  if (path.section < 0 || path.section >= static_cast<int>(sections_.size())) return -1;
-  const auto& rows = sections_[static_cast<size_t>(path.section)];
-  return path.row >= 0 && path.row < static_cast<int>(rows.size()) ? rows[static_cast<size_t>(path.row)] : -1;
+  return IsAdviserLogin() ? sections_.positionAt(path) : path.row;
 }
 
 ui::IndexPath MySendMessageView::pathOf(int flat) const {
-  if (!IsAdviserLogin()) return ui::IndexPath::forRow(flat, 0);
-  for (size_t s = 0; s < sections_.size(); ++s) {
-    auto at = std::find(sections_[s].begin(), sections_[s].end(), flat);
-    if (at != sections_[s].end())
-      return ui::IndexPath::forRow(static_cast<int>(at - sections_[s].begin()), static_cast<int>(s));
-  }
-  return ui::IndexPath::forRow(0, 0);
+  return IsAdviserLogin() ? sections_.pathOf(flat) : ui::IndexPath::forRow(flat, 0);
 }
 
 int MySendMessageView::numberOfSectionsInTableView(ui::TableView&) {
-  return IsAdviserLogin() ? static_cast<int>(keys_.size()) : 1;
+  return IsAdviserLogin() ? static_cast<int>(sections_.keys.size()) : 1;
 }
 
 int MySendMessageView::tableViewNumberOfRowsInSection(ui::TableView&, int section) {
-  if (!IsAdviserLogin()) return static_cast<int>(receivers_.size());
-  return section >= 0 && section < static_cast<int>(sections_.size())
-             ? static_cast<int>(sections_[static_cast<size_t>(section)].size())
-             : 0;
+  return IsAdviserLogin() ? sections_.rowCount(section) : static_cast<int>(receivers_.size());
 }
 
 std::string MySendMessageView::tableViewTitleForHeaderInSection(ui::TableView&, int section) {
-  if (!IsAdviserLogin() || section < 0 || section >= static_cast<int>(keys_.size())) return {};
-  return keys_[static_cast<size_t>(section)];
+  return IsAdviserLogin() ? sections_.key(section) : std::string();
 }
 
 std::vector<std::string> MySendMessageView::sectionIndexTitlesForTableView(ui::TableView&) {
-  return IsAdviserLogin() ? keys_ : std::vector<std::string>{};
+  return IsAdviserLogin() ? sections_.keys : std::vector<std::string>{};
 }
 
 std::shared_ptr<ui::TableViewCell> MySendMessageView::tableViewCellForRowAtIndexPath(
@@ -359,6 +318,10 @@ void MySendMessageView::updateSenders(const std::vector<std::string>& indexes) {
       names.push_back(receivers_[static_cast<size_t>(flat)]["broker_name"].toString());
   }
   senderTextView_->updateSenders(names);
+  fitBodyUnderReceivers();
+}
+
+void MySendMessageView::fitBodyUnderReceivers() {
   gfx::Rect body = sendBackView_->frame();
   sendBackView_->setFrame(gfx::Rect(body.x(), std::max(35.0, senderTextView_->frame().maxY()),
                                     body.width(), body.height()));
@@ -394,10 +357,7 @@ void MySendMessageView::senderTextViewDidDelete(SenderTextView&, int position) {
   if (position >= 0 && position < static_cast<int>(chooseArray_.size()))
     chooseArray_.erase(chooseArray_.begin() + position);
   initSelect_ = -2;
-  gfx::Rect body = sendBackView_->frame();
-  sendBackView_->setFrame(gfx::Rect(body.x(), std::max(35.0, senderTextView_->frame().maxY()),
-                                    body.width(), body.height()));
-  sendContentView_->setContentSize(gfx::Size(310, sendBackView_->frame().maxY()));
+  fitBodyUnderReceivers();
 }
 
 // --- sending ------------------------------------------------------------------------------------

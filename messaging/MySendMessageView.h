@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "messaging/BrokerDirectory.h"
 #include "messaging/SenderTextView.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Value.h"
@@ -36,7 +37,6 @@ class MySendMessageView : public ui::View,
   static constexpr uint8_t kPageId = 24;
 
   explicit MySendMessageView(const gfx::Rect& frame = {});
-  ~MySendMessageView() override;
   static std::shared_ptr<MySendMessageView> createWithDefaultXib();
 
   // --- set-up by the callers ---
@@ -111,6 +111,8 @@ class MySendMessageView : public ui::View,
   void updateSenders(const std::vector<std::string>& indexes);
   std::string namesOf(const std::vector<std::string>& indexes) const;
   void closePicker();
+  // The subject and text start below the receivers' tokens, however many lines they take.
+  void fitBodyUnderReceivers();
   void setSending(bool sending);
 
   std::shared_ptr<ui::View> realView_;
@@ -127,8 +129,9 @@ class MySendMessageView : public ui::View,
   int requestCode_ = -1;
   int initSelect_ = -1;
   foundation::Array receivers_;
-  std::vector<std::string> keys_;
-  std::vector<std::vector<int>> sections_;
+  // The picker's sections (an adviser's login): positions in receivers_, which holds the rows in
+  // section order.
+  LetterSections sections_;
   std::vector<std::string> chooseArray_;
   std::vector<std::string> oldChooseArray_;
   foundation::Value sendMessage_;
@@ -138,6 +141,7 @@ class MySendMessageView : public ui::View,
   bool observing_ = false;
   std::weak_ptr<ui::ViewController> needPopViewController_;
   std::function<void()> taskAnswered_;
+  foundation::ObserversOf observers_{this};
 };
 
 // What a taken send answer tells the user: the server's own words (field 19), or "消息已发送".

@@ -22,11 +22,3 @@ void SendMessageViewController::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
 }
-
-void SendMessageViewController::setTitle(const std::string& title) {
-  ui::ViewController::setTitle(title);
-}
-
-bool SendMessageViewController::shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation orientation) {
-  return orientation == ui::InterfaceOrientation::Portrait;
-}

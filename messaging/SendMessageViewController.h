@@ -14,9 +14,6 @@ class SendMessageViewController : public ui::ViewController {
   SendMessageViewController();
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
-  void setTitle(const std::string& title) override;
-  // Portrait only, whatever the device does.
-  bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation orientation) override;
   // The sheet exists from creation on, so a presenter may set it up before the view loads.
   MySendMessageView* sendMessageView() const { return sendMessageView_.get(); }
 

@@ -65,4 +65,17 @@ class NotificationCenter {
   ObserverId nextId_ = 1;
 };
 
+// Held as a member by an object that observes under its own address: when the object goes, so do
+// its observers, without a destructor written for it.
+class ObserversOf {
+ public:
+  explicit ObserversOf(const void* owner) : owner_(owner) {}
+  ObserversOf(const ObserversOf&) = delete;
+  ObserversOf& operator=(const ObserversOf&) = delete;
+  ~ObserversOf() { NotificationCenter::defaultCenter().removeObserversOf(owner_); }
+
+ private:
+  const void* owner_;
+};
+
 }  // namespace foundation

@@ -22,6 +22,26 @@ std::vector<std::string> Names(const Array& rows) {
   return names;
 }
 
+// Every row is shown once: a row without a letter sits under "#" after the "#" rows, and a path
+// and a position name each other; a path or section outside the table names nothing.
+TEST(LetterSections, EveryRowOnceAndPathsAndPositionsAgree) {
+  auto row = [](const char* initial) {
+    return Value(foundation::Dictionary{{"broker_firstABC", Value(initial)}});
+  };
+  const Array rows{row("w"), row("7"), row("#"), row(""), row("L"), row("W")};
+  const LetterSections sections = LetterSections::Of(rows);
+  EXPECT_EQ(sections.keys, (std::vector<std::string>{"#", "L", "W"}));
+  EXPECT_EQ(sections.positions, (std::vector<std::vector<int>>{{2, 1, 3}, {4}, {0, 5}}));
+  for (int position = 0; position < static_cast<int>(rows.size()); ++position)
+    EXPECT_EQ(sections.positionAt(sections.pathOf(position)), position);
+  EXPECT_EQ(sections.positionAt(ui::IndexPath::forRow(3, 0)), -1);
+  EXPECT_EQ(sections.positionAt(ui::IndexPath::forRow(0, -1)), -1);
+  EXPECT_EQ(sections.rowCount(-1), 0);
+  EXPECT_EQ(sections.rowCount(2), 2);
+  EXPECT_EQ(sections.key(3), "");
+  EXPECT_TRUE(LetterSections::Of({}).keys.empty());
+}
+
 TEST_F(BrokerDirectoryTest, InvestorRowsComeFromStaffWithInitialsInLetterOrder) {
   MDBF empty;
   PeopleTable(empty, {});

@@ -143,4 +143,25 @@ TEST(NotificationCenter, ConcurrentPostsAndObserverChangesAreSafe) {
   EXPECT_EQ(calls.load(), 900);
 }
 
+// A screen's ObserversOf member drops the observers added under the screen's address, and only
+// those, when the screen goes.
+TEST(NotificationCenter, ObserversOfDropsTheOwnersObserversWhenItGoes) {
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  const size_t before = center.observerCount();
+  int heard = 0;
+  char other = 0;
+  center.addObserver(&other, "ping", [&heard](const foundation::Notification&) { heard += 10; });
+  {
+    struct Screen {
+      foundation::ObserversOf observers{this};
+    } screen;
+    center.addObserver(&screen, "ping", [&heard](const foundation::Notification&) { ++heard; });
+    center.post("ping");
+  }
+  center.post("ping");
+  EXPECT_EQ(heard, 21);
+  center.removeObserversOf(&other);
+  EXPECT_EQ(center.observerCount(), before);
+}
+
 }  // namespace
