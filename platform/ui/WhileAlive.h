@@ -20,15 +20,26 @@
 
 namespace ui {
 
+namespace detail {
+
+// Calls `fn` on `me` with the arguments it takes. (A function template, not a branch in the
+// lambda below: clang checks a lambda's branch that does not depend on its arguments early.)
+template <class T, class Fn, class... Args>
+void CallAlive(const Fn& fn, T& me, Args&&... args) {
+  if constexpr (std::is_invocable_v<const Fn&, T&, Args...>)
+    std::invoke(fn, me, std::forward<Args>(args)...);
+  else
+    std::invoke(fn, me);
+}
+
+}  // namespace detail
+
 template <class T, class Fn>
 auto WhileAlive(std::weak_ptr<T> object, Fn fn) {
   return [object = std::move(object), fn = std::move(fn)](auto&&... args) {
     auto me = object.lock();
     if (!me) return;
-    if constexpr (std::is_invocable_v<Fn&, T&, decltype(args)...>)
-      std::invoke(fn, *me, std::forward<decltype(args)>(args)...);
-    else
-      std::invoke(fn, *me);
+    detail::CallAlive(fn, *me, std::forward<decltype(args)>(args)...);
   };
 }
 
