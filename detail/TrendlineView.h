@@ -76,6 +76,8 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   // Refreshes the hover panel for the cursor's point (its rows are the drawing side's).
   virtual void ShowRefreshPriceDetailPanel(int index, int period, int phase);
   void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override;
+  // How the last frame came about: drawn whole, kept pixels, or its changed places drawn.
+  gfx::PixelCache::Outcome frameOutcome() const { return pixels_.lastOutcome(); }
   void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
   void touchesMoved(const ui::TouchSet& touches, const ui::Event& event) override;
   void touchesEnded(const ui::TouchSet& touches, const ui::Event& event) override;

@@ -82,6 +82,8 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
 
   // --- drawing --------------------------------------------------------------------------------
   void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override;
+  // How the last frame came about: drawn whole, kept pixels, or its changed places drawn.
+  gfx::PixelCache::Outcome frameOutcome() const { return pixels_.lastOutcome(); }
   void drawDisableText(gfx::Context& ctx);
   int64_t getCurrentLTGB(const tagLocalKData& bar) const;
   void updateEndStartDateTime();

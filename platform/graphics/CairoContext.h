@@ -37,6 +37,7 @@ class CairoContext : public Context {
   void restore() override;
   int saveDepth() const override { return static_cast<int>(stack_.size()); }
   const GraphicsState& state() const override { return state_; }
+  double baseScale() const override { return baseScale_; }
 
   void translate(double dx, double dy) override;
   void scale(double sx, double sy) override;

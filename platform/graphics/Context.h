@@ -97,6 +97,8 @@ class Context {
   // Depth of the save stack (0 at the start).
   virtual int saveDepth() const = 0;
   virtual const GraphicsState& state() const = 0;
+  // Device pixels per point the surface had before any transform (shadows are sized in it).
+  virtual double baseScale() const { return 1; }
 
   virtual void translate(double dx, double dy) = 0;
   virtual void scale(double sx, double sy) = 0;

@@ -280,7 +280,7 @@ double DisplayList::Step(const Call& a, const Call& b) {
 bool DisplayList::changedBox(size_t i, const DisplayList& older, size_t j, double box[4]) const {
   const Op& a = ops_[i];
   const Op& b = older.ops_[j];
-  if (!a.pointwise || !b.pointwise || a.reach != b.reach ||
+  if (!a.pointwise || !b.pointwise || a.margin != b.margin ||
       !sameCall(calls_[a.call], older, older.calls_[b.call]) || !sameState(a.state, older, b.state))
     return false;
   auto call = [](const DisplayList& l, const Op& op, uint32_t k) -> const Call& {
@@ -294,13 +294,15 @@ bool DisplayList::changedBox(size_t i, const DisplayList& older, size_t j, doubl
          sameCall(call(*this, a, n - 1 - s), older, call(older, b, m - 1 - s)))
     ++s;
   Empty(box);
-  // The changed calls with the point before them (where their first segment and join begin),
-  // and after them up to a segment a pixel long (Cairo drops outline points closer than its
-  // tolerance to the one before, so the outline takes a step to follow the old points again);
-  // a closed subpath whole.
+  // The segments at the changed points, and the segments next to those: a join takes the
+  // outline's edges on its inner side to where the two segments' edges cross, so the joins at
+  // either end move the edges of the segments beyond them, along their whole length. Then on
+  // to a segment a pixel long (Cairo drops outline points closer than its tolerance to the one
+  // before, so the outline takes a step to follow the old points again); a closed subpath
+  // whole.
   auto add = [&](const DisplayList& l, const Op& op, uint32_t count, uint32_t end) {
-    uint32_t lo = p > 0 ? p - 1 : 0;
-    uint32_t hi = std::min(end + 1, count);
+    uint32_t lo = p > 1 ? p - 2 : 0;
+    uint32_t hi = std::min(end + 2, count);
     while (hi < count && hi >= 2 && Step(call(l, op, hi - 2), call(l, op, hi - 1)) < 1) ++hi;
     uint32_t start = lo;
     while (start > 0 && !StartsSubpath(call(l, op, start).cmd)) --start;
@@ -323,6 +325,76 @@ bool DisplayList::changedBox(size_t i, const DisplayList& older, size_t j, doubl
   return true;
 }
 
+bool DisplayList::markClipChange(size_t i, const DisplayList& older, size_t j,
+                                 DirtyTiles& tiles) const {
+  const Op& a = ops_[i];
+  const Op& b = older.ops_[j];
+  if (!sameCall(calls_[a.call], older, older.calls_[b.call]) ||
+      !samePath(a.pathFirst, a.pathCount, older, b.pathFirst, b.pathCount))
+    return false;
+  const State& x = states_[a.state];
+  const State& y = older.states_[b.state];
+  GraphicsState gx = x.gs;
+  gx.deviceClipBounds = y.gs.deviceClipBounds;
+  if (x.clipCount != y.clipCount || !SameGraphicsState(gx, y.gs)) return false;
+  const ClipEntry* changed[2] = {nullptr, nullptr};
+  for (uint32_t k = 0; k < x.clipCount; ++k) {
+    const ClipEntry& e = clips_[clipChains_[x.clipFirst + k]];
+    const ClipEntry& f = older.clips_[older.clipChains_[y.clipFirst + k]];
+    if (!(e.ctm == f.ctm) || !sameCall(calls_[e.call], older, older.calls_[f.call])) return false;
+    if (samePath(e.pathFirst, e.pathCount, older, f.pathFirst, f.pathCount)) continue;
+    if (changed[0] || calls_[e.call].cmd != Cmd::Clip) return false;
+    changed[0] = &e;
+    changed[1] = &f;
+  }
+  if (!changed[0]) return false;
+  // A clip path is filled: its changed edges are the segments at moved points, and the closing
+  // segment of their subpath.
+  auto call = [](const DisplayList& l, const ClipEntry& e, uint32_t k) -> const Call& {
+    return l.calls_[l.opPaths_[e.pathFirst + k]];
+  };
+  const ClipEntry& e = *changed[0];
+  const ClipEntry& f = *changed[1];
+  const uint32_t n = e.pathCount, m = f.pathCount;
+  uint32_t p = 0;
+  while (p < n && p < m && sameCall(call(*this, e, p), older, call(older, f, p))) ++p;
+  uint32_t s = 0;
+  while (s < n - p && s < m - p &&
+         sameCall(call(*this, e, n - 1 - s), older, call(older, f, m - 1 - s)))
+    ++s;
+  // Only where the operation paints.
+  const PixelBox paints{std::min(a.box.x0, b.box.x0), std::min(a.box.y0, b.box.y0),
+                        std::max(a.box.x1, b.box.x1), std::max(a.box.y1, b.box.y1)};
+  auto mark = [&](const DisplayList& l, const ClipEntry& c, uint32_t from, uint32_t to) {
+    double box[4];
+    Empty(box);
+    for (uint32_t k = from; k < to; ++k) {
+      Grow(box, Point(call(l, c, k).box[0], call(l, c, k).box[1]));
+      Grow(box, Point(call(l, c, k).box[2], call(l, c, k).box[3]));
+    }
+    tiles.mark(ToPixels(box, 1, paints, Rect::infinite()));
+  };
+  auto add = [&](const DisplayList& l, const ClipEntry& c, uint32_t count, uint32_t end) {
+    const uint32_t lo = p > 0 ? p - 1 : 0, hi = std::min(end + 1, count);
+    uint32_t start = lo;
+    while (start > 0 && !StartsSubpath(call(l, c, start).cmd)) --start;
+    uint32_t stop = hi;
+    while (stop < count && !StartsSubpath(call(l, c, stop).cmd)) ++stop;
+    mark(l, c, lo, hi);
+    // The closing segment, from the subpath's last point back to its first.
+    double box[4];
+    Empty(box);
+    for (uint32_t k : {start, stop - 1}) {
+      Grow(box, Point(call(l, c, k).box[0], call(l, c, k).box[1]));
+      Grow(box, Point(call(l, c, k).box[2], call(l, c, k).box[3]));
+    }
+    tiles.mark(ToPixels(box, 1, paints, Rect::infinite()));
+  };
+  add(*this, e, n, n - s);
+  add(older, f, m, m - s);
+  return true;
+}
+
 void DisplayList::markChanges(const DisplayList& older, DirtyTiles& tiles) const {
   const size_t n = ops_.size(), m = older.ops_.size();
   matched_.assign(n, -1);
@@ -337,9 +409,10 @@ void DisplayList::markChanges(const DisplayList& older, DirtyTiles& tiles) const
       if (a.box.empty() && b.box.empty()) continue;
       double box[4];
       if (changedBox(i, older, i, box)) {
-        tiles.mark(ToPixels(box, a.reach + 1, tiles.area(), Rect::infinite()));
+        tiles.mark(ToPixels(box, a.margin, tiles.area(), Rect::infinite()));
         continue;
       }
+      if (markClipChange(i, older, i, tiles)) continue;
       tiles.mark(a.box);
       tiles.mark(b.box);
     }
@@ -366,7 +439,7 @@ bool DisplayList::pathPart(size_t i, const DirtyTiles& tiles,
   const bool stroke =
       static_cast<int>(calls_[op.call].v[0]) != static_cast<int>(PathDrawingMode::Fill) &&
       static_cast<int>(calls_[op.call].v[0]) != static_cast<int>(PathDrawingMode::EvenOddFill);
-  const double margin = op.reach + 1;
+  const double margin = op.margin;
   const Rect clip = states_[op.state].gs.deviceClipBounds;
   auto at = [&](uint32_t k) -> const Call& { return calls_[opPaths_[op.pathFirst + k]]; };
   auto meets = [&](const double* a, const double* b) {
@@ -402,7 +475,8 @@ bool DisplayList::pathPart(size_t i, const DirtyTiles& tiles,
     }
     // A polyline: the segments that reach the tiles; before each run of them, back to a
     // segment a pixel long (the outline follows the full path's from its end on); after it,
-    // one more segment. The cut ends lie outside the tiles by the stroke's reach.
+    // one more segment. The cut ends lie outside the tiles by the stroke's reach (and its
+    // shadow's).
     take.assign(stop - start, 0);
     for (uint32_t k = start + 1; k < stop; ++k) take[k - start] = meets(at(k - 1).box, at(k).box);
     for (uint32_t k = start + 1; k < stop; ++k) {
@@ -911,8 +985,7 @@ void DisplayListRecorder::addOp(DisplayList::Call& call, const Rect& user, bool 
       out_.opPaths_.push_back(k);
     }
   }
-  const bool whole = user.isInfinite() || (s.shadow.isVisible() && s.alpha > 0) ||
-                     s.blendMode != BlendMode::Normal;
+  const bool whole = user.isInfinite() || s.blendMode != BlendMode::Normal;
   if (whole) {
     box[0] = box[1] = -1e9;
     box[2] = box[3] = 1e9;
@@ -921,13 +994,20 @@ void DisplayListRecorder::addOp(DisplayList::Call& call, const Rect& user, bool 
     Grow(box, d.origin);
     Grow(box, Point(d.maxX(), d.maxY()));
   }
+  // A pixel for antialiasing and rounding; a stroke's reach; a shadow's blur (three box passes
+  // of half its device size, as the pixel backend blurs) and offset.
+  op.margin = 1;
   if (stroke) {
     const double stretch = std::max(s.lineJoin == LineJoin::Miter ? s.miterLimit : 1.0,
                                     s.lineCap == LineCap::Square ? std::sqrt(2.0) : 1.0);
-    op.reach = s.lineWidth / 2 * stretch * Stretch(s.ctm);
+    op.margin += s.lineWidth / 2 * stretch * Stretch(s.ctm);
   }
-  // A pixel for antialiasing and rounding.
-  op.box = ToPixels(box, op.reach + 1, limit_, s.deviceClipBounds);
+  if (s.shadow.isVisible()) {
+    const double scale = target_.baseScale();
+    op.margin += 3 * std::ceil(s.shadow.blur * scale / 2) + 3 +
+                 std::hypot(s.shadow.offset.width, s.shadow.offset.height) * scale;
+  }
+  op.box = ToPixels(box, op.margin, limit_, s.deviceClipBounds);
   const DisplayList::Cmd cmd = out_.calls_[op.call].cmd;
   op.pointwise = cmd == Cmd::DrawPath && pendingCurved_ && !pendingMixed_ && !whole &&
                  s.dashLengths.empty() && !s.fillColor.isPattern() && !s.strokeColor.isPattern();

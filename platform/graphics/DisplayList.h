@@ -148,7 +148,7 @@ class DisplayList {
     uint32_t state = 0;
     uint32_t pathFirst = 0, pathCount = 0;  // into opPaths_
     PixelBox box;
-    double reach = 0;        // device pixels a stroke reaches past its points
+    double margin = 1;       // device pixels it reaches past its points (stroke, shadow)
     bool pointwise = false;  // a path whose moved points change only the rows they reach
     bool shown = false;      // a text the collector was told of
   };
@@ -168,10 +168,13 @@ class DisplayList {
                 uint32_t otherCount) const;
   bool sameState(uint32_t state, const DisplayList& other, uint32_t otherState) const;
   bool sameOp(size_t i, const DisplayList& other, size_t j) const;
-  // The device box (x0, y0, x1, y1, before the stroke's reach) where op i of this list and op j
+  // The device box (x0, y0, x1, y1, before the op's margin) where op i of this list and op j
   // of `older` (the same painting of a path whose points moved) may differ; false when their
   // whole boxes must be taken.
   bool changedBox(size_t i, const DisplayList& older, size_t j, double box[4]) const;
+  // Marks where op i and op j of `older`, which paint alike through a clip path whose points
+  // moved, may differ; false when they differ otherwise.
+  bool markClipChange(size_t i, const DisplayList& older, size_t j, DirtyTiles& tiles) const;
   // The path calls that paint op i the same in the marked tiles: the subpaths, and runs of
   // segments, that reach them. False when the whole path is needed.
   bool pathPart(size_t i, const DirtyTiles& tiles,
@@ -207,6 +210,7 @@ class DisplayListRecorder : public Context {
   void save() override;
   void restore() override;
   int saveDepth() const override { return target_.saveDepth(); }
+  double baseScale() const override { return target_.baseScale(); }
   const GraphicsState& state() const override { return target_.state(); }
 
   void translate(double dx, double dy) override;

@@ -4,6 +4,9 @@
 // scroll or the pane changes the picture.
 #include <cairo.h>
 
+#include <functional>
+#include <vector>
+
 #include "bench/FrameCompare.h"
 #include "bench/PlainKLine.h"
 #include "core/ValueMath.h"
@@ -88,6 +91,66 @@ TEST_F(KLineFramePixelsTest, KeptFramesEqualThePlainDrawingAndFollowEveryChange)
     EXPECT_EQ(DifferencesFromPlain(*c, frame), 0) << "scrolled";
     frame.draw(*c);
     EXPECT_EQ(DifferencesFromPlain(*c, frame), 0) << "scrolled, kept";
+  }
+}
+
+// Frames that change a little draw again only the places that changed: each is the plain
+// program's frame to the last pixel, whether the change stays in the price range (only its
+// places drawn) or moves it (the whole chart drawn).
+TEST_F(KLineFramePixelsTest, ChangedFramesDrawTheirChangedPlacesAsAWholeFrameWould) {
+  using Outcome = gfx::PixelCache::Outcome;
+  for (bool portrait : {false, true}) {
+    SCOPED_TRACE(portrait ? "portrait" : "landscape");
+    auto c = portrait ? KLineModuleView::initPortrait({0, 0, 320, 314})
+                      : KLineModuleView::initWithFrame({0, 0, 480, 254});
+    c->m_stockdata = chart->m_stockdata;
+    Load(*c, 200);
+    Frame frame(c->bounds());
+    for (int i = 0; i < 3; ++i) frame.draw(*c);
+    ASSERT_EQ(c->frameOutcome(), Outcome::Reused);
+    tagLocalKData& newest = c->KDataArray.back();
+    const int32_t top = newest.high, bottom = newest.low;
+    struct Step {
+      const char* what;
+      std::function<void()> change;
+      Outcome outcome;
+    };
+    const std::vector<Step> steps = {
+        {"push inside the range", [&] { newest.close = (top + bottom) / 2 + 37; },
+         Outcome::Patched},
+        {"push again", [&] { newest.close -= 91, newest.volume += 1000; }, Outcome::Patched},
+        {"cross-hair moved", [&] { c->iRulerIndex -= 3; }, Outcome::Patched},
+        {"range moved", [&] { newest.high = newest.close = top + 40000; }, Outcome::Drawn},
+        {"range back", [&] { newest.high = top, newest.close = (top + bottom) / 2; },
+         Outcome::Drawn},
+        {"push after the range", [&] { newest.close += 13; }, Outcome::Patched},
+    };
+    for (const Step& step : steps) {
+      SCOPED_TRACE(step.what);
+      step.change();
+      frame.draw(*c);
+      EXPECT_EQ(c->frameOutcome(), step.outcome);
+      EXPECT_EQ(DifferencesFromPlain(*c, frame), 0);
+    }
+    // A label's text changed (the pane's title), drawn in its place.
+    if (!portrait) {
+      const int32_t params[3] = {12, 26, 9};
+      c->SetStockTechTypeDraw(kIndexMACD, params, 3);
+      frame.draw(*c);
+      frame.draw(*c);
+      c->IndexArray[0] = 10;
+      frame.draw(*c);
+      EXPECT_EQ(c->IndexLabelName->text(), "MACD(10,26,9)");
+      auto fresh = KLineModuleView::initWithFrame({0, 0, 480, 254});
+      fresh->m_stockdata = c->m_stockdata;
+      Load(*fresh, 200);
+      fresh->KDataArray = c->KDataArray;
+      fresh->iRulerIndex = c->iRulerIndex;
+      fresh->SetStockTechTypeDraw(kIndexMACD, c->IndexArray, 3);
+      Frame other(fresh->bounds());
+      other.draw(*fresh);
+      EXPECT_EQ(plain::DifferentPixels(frame.surface(), other.surface()), 0);
+    }
   }
 }
 
