@@ -374,17 +374,32 @@ bool DisplayList::markClipChange(size_t i, const DisplayList& older, size_t j,
     }
     tiles.mark(ToPixels(box, 1, paints, Rect::infinite()));
   };
+  // Two calls either side: Cairo merges a line with the one before it when they run on in the
+  // same direction.
   auto add = [&](const DisplayList& l, const ClipEntry& c, uint32_t count, uint32_t end) {
-    const uint32_t lo = p > 0 ? p - 1 : 0, hi = std::min(end + 1, count);
+    const uint32_t lo = p > 1 ? p - 2 : 0, hi = std::min(end + 2, count);
     uint32_t start = lo;
     while (start > 0 && !StartsSubpath(call(l, c, start).cmd)) --start;
     uint32_t stop = hi;
     while (stop < count && !StartsSubpath(call(l, c, stop).cmd)) ++stop;
     mark(l, c, lo, hi);
-    // The closing segment, from the subpath's last point back to its first.
+    // The closing segment, from the subpath's last point back to its first, when either moved,
+    // or when the last line may have come to run on into it (Cairo then merges the two).
+    uint32_t last = stop;
+    while (last > start + 1 && call(l, c, last - 1).cmd == Cmd::ClosePath) --last;
+    const bool ends = p <= start || end >= last;
+    if (!ends && (end + 1 < last || last < start + 3)) return;
+    if (!ends) {
+      const Call& u = call(l, c, last - 2);
+      const Call& v = call(l, c, last - 1);
+      const Call& w = call(l, c, start);
+      const double cross = (v.box[0] - u.box[0]) * (w.box[1] - v.box[1]) -
+                           (v.box[1] - u.box[1]) * (w.box[0] - v.box[0]);
+      if (std::fabs(cross) > 1e-3) return;
+    }
     double box[4];
     Empty(box);
-    for (uint32_t k : {start, stop - 1}) {
+    for (uint32_t k : {start, last - 1}) {
       Grow(box, Point(call(l, c, k).box[0], call(l, c, k).box[1]));
       Grow(box, Point(call(l, c, k).box[2], call(l, c, k).box[3]));
     }
@@ -579,14 +594,28 @@ void DisplayList::replay(Context& ctx, const DirtyTiles* tiles, const DisplayLis
         ops_[i].shown = older && i < matched_.size() && matched_[i] >= 0 &&
                         older->ops_[static_cast<size_t>(matched_[i])].shown;
     }
+  // Clips that no operation drawn again is painted through are left out.
+  std::vector<uint8_t> clipUsed(clips_.size(), tiles == nullptr);
+  for (size_t i = 0; tiles && i < ops_.size(); ++i)
+    if (wanted[i]) {
+      const State& st = states_[ops_[i].state];
+      for (uint32_t k = 0; k < st.clipCount; ++k) clipUsed[clipChains_[st.clipFirst + k]] = 1;
+    }
+  auto skippedClip = [&](int32_t entry) {
+    return entry >= 0 && !clipUsed[static_cast<size_t>(entry)];
+  };
   size_t next = 0;  // the next operation
   for (const Call& c : calls_) {
     const double* v = c.v;
-    if (IsPathCall(c.cmd) && c.owner >= 0 &&
-        (!wanted[static_cast<size_t>(c.owner)] ||
-         (tiles && !parts[static_cast<size_t>(c.owner)].empty())))
+    if (IsPathCall(c.cmd)) {
+      if (c.owner == -1 || (c.owner < -1 && skippedClip(-2 - c.owner))) continue;
+      if (c.owner >= 0 && (!wanted[static_cast<size_t>(c.owner)] ||
+                           (tiles && !parts[static_cast<size_t>(c.owner)].empty())))
+        continue;
+    }
+    if ((c.cmd == Cmd::ClipToRects || c.cmd == Cmd::Clip || c.cmd == Cmd::ClipToDevicePixels) &&
+        skippedClip(c.owner))
       continue;
-    if (IsPathCall(c.cmd) && c.owner == -1) continue;
     switch (c.cmd) {
       case Cmd::Save:
         ctx.save();
@@ -1070,7 +1099,8 @@ void DisplayListRecorder::strokeLineSegments(const std::vector<Point>& points) {
 }
 
 void DisplayListRecorder::clipCall(DisplayList::Call& call, bool usesPath) {
-  (void)call;
+  const int32_t entry = static_cast<int32_t>(out_.clips_.size());
+  call.owner = entry;
   DisplayList::ClipEntry e;
   e.call = static_cast<uint32_t>(out_.calls_.size() - 1);
   e.ctm = target_.state().ctm;
@@ -1078,7 +1108,7 @@ void DisplayListRecorder::clipCall(DisplayList::Call& call, bool usesPath) {
   e.pathCount = 0;
   if (usesPath) {
     for (uint32_t k : pending_) {
-      out_.calls_[k].owner = -2;
+      out_.calls_[k].owner = -2 - entry;
       out_.opPaths_.push_back(k);
     }
     e.pathCount = static_cast<uint32_t>(pending_.size());

@@ -128,8 +128,10 @@ class DisplayList {
   static constexpr int kMaxNumbers = 8;
   struct Call {
     Cmd cmd;
-    uint8_t count = 0;      // numbers used
-    int32_t owner = -1;     // path calls: the operation that paints them (-1: none, -2: a clip)
+    uint8_t count = 0;  // numbers used
+    // Path calls: the operation that paints them, -2 - the clip entry that takes them, or -1
+    // (none). Clip calls: their clip entry.
+    int32_t owner = -1;
     uint32_t side = 0;      // index into colors_ or sides_
     double v[kMaxNumbers];  // arguments
     double box[4];          // path calls: device bounds of their points (x0, y0, x1, y1)
