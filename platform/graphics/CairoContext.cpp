@@ -761,8 +761,8 @@ void CairoContext::drawTiledImage(const Image& image, const Rect& rect) {
 // --- text ----------------------------------------------------------------------------------------
 
 std::shared_ptr<const detail::TextLayout> CairoContext::layout(std::string_view text,
-                                                              const Rect& rect,
-                                                              const TextStyle& style) {
+                                                               const Rect& rect,
+                                                               const TextStyle& style) {
   PangoContext* pango = detail::drawContext();
   // Updating always invalidates every cached layout, so only do it when the scale or rotation
   // changed (translation does not matter to Pango).

@@ -178,6 +178,24 @@ bool DirtyTiles::meets(const PixelBox& box) const {
   return false;
 }
 
+PixelBox DirtyTiles::markedWithin(const PixelBox& box) const {
+  PixelBox out{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+  int c0, r0, c1, r1;
+  if (!span(box, &c0, &r0, &c1, &r1)) return PixelBox();
+  for (int r = r0; r <= r1; ++r) {
+    if (!rowMarked_[static_cast<size_t>(r)]) continue;
+    const uint8_t* row = &tiles_[static_cast<size_t>(r) * columns_];
+    for (int c = c0; c <= c1; ++c)
+      if (row[c]) {
+        out.x0 = std::min(out.x0, area_.x0 + c * kTileWidth);
+        out.y0 = std::min(out.y0, area_.y0 + r * kTileHeight);
+        out.x1 = std::max(out.x1, std::min(area_.x1, area_.x0 + (c + 1) * kTileWidth));
+        out.y1 = std::max(out.y1, std::min(area_.y1, area_.y0 + (r + 1) * kTileHeight));
+      }
+  }
+  return out.x0 < out.x1 ? out : PixelBox();
+}
+
 double DirtyTiles::share() const {
   return tiles_.empty() ? 0 : double(marked_) / double(tiles_.size());
 }
@@ -374,17 +392,32 @@ bool DisplayList::markClipChange(size_t i, const DisplayList& older, size_t j,
     }
     tiles.mark(ToPixels(box, 1, paints, Rect::infinite()));
   };
+  // Two calls either side: Cairo merges a line with the one before it when they run on in the
+  // same direction.
   auto add = [&](const DisplayList& l, const ClipEntry& c, uint32_t count, uint32_t end) {
-    const uint32_t lo = p > 0 ? p - 1 : 0, hi = std::min(end + 1, count);
+    const uint32_t lo = p > 1 ? p - 2 : 0, hi = std::min(end + 2, count);
     uint32_t start = lo;
     while (start > 0 && !StartsSubpath(call(l, c, start).cmd)) --start;
     uint32_t stop = hi;
     while (stop < count && !StartsSubpath(call(l, c, stop).cmd)) ++stop;
     mark(l, c, lo, hi);
-    // The closing segment, from the subpath's last point back to its first.
+    // The closing segment, from the subpath's last point back to its first, when either moved,
+    // or when the last line may have come to run on into it (Cairo then merges the two).
+    uint32_t last = stop;
+    while (last > start + 1 && call(l, c, last - 1).cmd == Cmd::ClosePath) --last;
+    const bool ends = p <= start || end >= last;
+    if (!ends && (end + 1 < last || last < start + 3)) return;
+    if (!ends) {
+      const Call& u = call(l, c, last - 2);
+      const Call& v = call(l, c, last - 1);
+      const Call& w = call(l, c, start);
+      const double cross = (v.box[0] - u.box[0]) * (w.box[1] - v.box[1]) -
+                           (v.box[1] - u.box[1]) * (w.box[0] - v.box[0]);
+      if (std::fabs(cross) > 1e-3) return;
+    }
     double box[4];
     Empty(box);
-    for (uint32_t k : {start, stop - 1}) {
+    for (uint32_t k : {start, last - 1}) {
       Grow(box, Point(call(l, c, k).box[0], call(l, c, k).box[1]));
       Grow(box, Point(call(l, c, k).box[2], call(l, c, k).box[3]));
     }
@@ -579,14 +612,28 @@ void DisplayList::replay(Context& ctx, const DirtyTiles* tiles, const DisplayLis
         ops_[i].shown = older && i < matched_.size() && matched_[i] >= 0 &&
                         older->ops_[static_cast<size_t>(matched_[i])].shown;
     }
+  // Clips that no operation drawn again is painted through are left out.
+  std::vector<uint8_t> clipUsed(clips_.size(), tiles == nullptr);
+  for (size_t i = 0; tiles && i < ops_.size(); ++i)
+    if (wanted[i]) {
+      const State& st = states_[ops_[i].state];
+      for (uint32_t k = 0; k < st.clipCount; ++k) clipUsed[clipChains_[st.clipFirst + k]] = 1;
+    }
+  auto skippedClip = [&](int32_t entry) {
+    return entry >= 0 && !clipUsed[static_cast<size_t>(entry)];
+  };
   size_t next = 0;  // the next operation
   for (const Call& c : calls_) {
     const double* v = c.v;
-    if (IsPathCall(c.cmd) && c.owner >= 0 &&
-        (!wanted[static_cast<size_t>(c.owner)] ||
-         (tiles && !parts[static_cast<size_t>(c.owner)].empty())))
+    if (IsPathCall(c.cmd)) {
+      if (c.owner == -1 || (c.owner < -1 && skippedClip(-2 - c.owner))) continue;
+      if (c.owner >= 0 && (!wanted[static_cast<size_t>(c.owner)] ||
+                           (tiles && !parts[static_cast<size_t>(c.owner)].empty())))
+        continue;
+    }
+    if ((c.cmd == Cmd::ClipToRects || c.cmd == Cmd::Clip || c.cmd == Cmd::ClipToDevicePixels) &&
+        skippedClip(c.owner))
       continue;
-    if (IsPathCall(c.cmd) && c.owner == -1) continue;
     switch (c.cmd) {
       case Cmd::Save:
         ctx.save();
@@ -675,7 +722,17 @@ void DisplayList::replay(Context& ctx, const DirtyTiles* tiles, const DisplayLis
       default: {
         const size_t i = next++;
         if (!wanted[i]) break;
-        if (tiles && !parts[i].empty()) {
+        const bool fillsClip = c.cmd == Cmd::LinearGradient || c.cmd == Cmd::RadialGradient;
+        if (tiles && fillsClip && states_[ops_[i].state].boxClip) {
+          // A gradient fills its clip: only around the changed tiles, when the clip is made of
+          // upright boxes (another box cuts them without moving an edge; a slanted edge would
+          // come out a little differently), two pixels outside them.
+          const PixelBox b = tiles->markedWithin(ops_[i].box);
+          ctx.save();
+          ctx.clipToDevicePixels(b.x0 - 2, b.y0 - 2, b.x1 - b.x0 + 4, b.y1 - b.y0 + 4);
+          paint(ctx, c);
+          ctx.restore();
+        } else if (tiles && !parts[i].empty()) {
           // The part goes in now, under the transform the path was built in (it was one).
           for (auto [k, move] : parts[i]) {
             if (move) {
@@ -842,7 +899,7 @@ void DisplayListRecorder::beginPath() {
   target_.beginPath();
   add(Cmd::BeginPath);
   pending_.clear();
-  pendingMixed_ = pendingCurved_ = hasLast_ = forwarded_ = false;
+  pendingMixed_ = pendingCurved_ = hasLast_ = forwarded_ = pendingJoins_ = pendingCorners_ = false;
 }
 
 void DisplayListRecorder::addPathCall(Cmd cmd, std::initializer_list<double> numbers,
@@ -865,6 +922,14 @@ void DisplayListRecorder::addPathCall(Cmd cmd, std::initializer_list<double> num
   if (cmd == Cmd::QuadTo || cmd == Cmd::CurveTo || cmd == Cmd::Arc || cmd == Cmd::ArcTo ||
       cmd == Cmd::AddEllipse)
     pendingCurved_ = true;
+  // Joins: between two segments of a subpath (curves are many), where a subpath closes, and at
+  // a rect's square corners.
+  if (cmd == Cmd::MoveTo || cmd == Cmd::AddRect || cmd == Cmd::AddEllipse) segments_ = 0;
+  if (cmd == Cmd::AddRect) pendingCorners_ = true;
+  if (cmd == Cmd::AddEllipse || ((cmd == Cmd::ClosePath || cmd == Cmd::LineTo) && segments_ > 0) ||
+      cmd == Cmd::QuadTo || cmd == Cmd::CurveTo || cmd == Cmd::Arc || cmd == Cmd::ArcTo)
+    pendingJoins_ = true;
+  if (cmd != Cmd::MoveTo && cmd != Cmd::ClosePath) ++segments_;
   pending_.push_back(static_cast<uint32_t>(out_.calls_.size() - 1));
   if (forwarded_) DisplayList::AddToPath(target_, out_.calls_.back());
 }
@@ -965,6 +1030,8 @@ void DisplayListRecorder::addOp(DisplayList::Call& call, const Rect& user, bool 
     st.clipFirst = static_cast<uint32_t>(out_.clipChains_.size());
     st.clipCount = static_cast<uint32_t>(clip_.size());
     out_.clipChains_.insert(out_.clipChains_.end(), clip_.begin(), clip_.end());
+    st.boxClip = true;
+    for (uint32_t k : clip_) st.boxClip = st.boxClip && out_.clips_[k].boxes;
     stateDirty_ = false;
   }
   const uint32_t index = static_cast<uint32_t>(out_.ops_.size());
@@ -998,8 +1065,15 @@ void DisplayListRecorder::addOp(DisplayList::Call& call, const Rect& user, bool 
   // of half its device size, as the pixel backend blurs) and offset.
   op.margin = 1;
   if (stroke) {
-    const double stretch = std::max(s.lineJoin == LineJoin::Miter ? s.miterLimit : 1.0,
-                                    s.lineCap == LineCap::Square ? std::sqrt(2.0) : 1.0);
+    // A miter reaches out to the miter limit, a square corner's to the square root of two.
+    const DisplayList::Cmd paint = out_.calls_[op.call].cmd;
+    const bool miter = s.lineJoin == LineJoin::Miter;
+    const bool joins = usesPath ? pendingJoins_ : paint == Cmd::StrokeEllipse;
+    const bool corners = usesPath ? pendingCorners_ : paint == Cmd::StrokeRect;
+    double stretch = s.lineCap == LineCap::Square ? std::sqrt(2.0) : 1.0;
+    if (miter && joins) stretch = std::max(stretch, s.miterLimit);
+    if (miter && corners && s.miterLimit >= std::sqrt(2.0))
+      stretch = std::max(stretch, std::sqrt(2.0));
     op.margin += s.lineWidth / 2 * stretch * Stretch(s.ctm);
   }
   if (s.shadow.isVisible()) {
@@ -1015,7 +1089,8 @@ void DisplayListRecorder::addOp(DisplayList::Call& call, const Rect& user, bool 
     // Painting takes the path; the target was given it for clips only.
     pending_.clear();
     if (forwarded_) target_.beginPath();
-    pendingMixed_ = pendingCurved_ = hasLast_ = forwarded_ = false;
+    pendingMixed_ = pendingCurved_ = hasLast_ = forwarded_ = pendingJoins_ = pendingCorners_ =
+        false;
   }
 }
 
@@ -1070,20 +1145,24 @@ void DisplayListRecorder::strokeLineSegments(const std::vector<Point>& points) {
 }
 
 void DisplayListRecorder::clipCall(DisplayList::Call& call, bool usesPath) {
-  (void)call;
+  const int32_t entry = static_cast<int32_t>(out_.clips_.size());
+  call.owner = entry;
   DisplayList::ClipEntry e;
   e.call = static_cast<uint32_t>(out_.calls_.size() - 1);
   e.ctm = target_.state().ctm;
+  // Upright rects, or a path of level and upright lines, under an upright transform.
+  e.boxes = e.ctm.b == 0 && e.ctm.c == 0 && (!usesPath || !pendingCurved_);
   e.pathFirst = static_cast<uint32_t>(out_.opPaths_.size());
   e.pathCount = 0;
   if (usesPath) {
     for (uint32_t k : pending_) {
-      out_.calls_[k].owner = -2;
+      out_.calls_[k].owner = -2 - entry;
       out_.opPaths_.push_back(k);
     }
     e.pathCount = static_cast<uint32_t>(pending_.size());
     pending_.clear();
-    pendingMixed_ = pendingCurved_ = hasLast_ = forwarded_ = false;
+    pendingMixed_ = pendingCurved_ = hasLast_ = forwarded_ = pendingJoins_ = pendingCorners_ =
+        false;
   }
   clip_.push_back(static_cast<uint32_t>(out_.clips_.size()));
   out_.clips_.push_back(e);

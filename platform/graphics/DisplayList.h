@@ -35,6 +35,8 @@ class DirtyTiles {
   void reset(const PixelBox& area);
   void mark(const PixelBox& box);
   bool meets(const PixelBox& box) const;
+  // The bounds of the marked tiles within a box (empty when none).
+  PixelBox markedWithin(const PixelBox& box) const;
   // Share of the tiles marked, 0..1.
   double share() const;
   const PixelBox& area() const { return area_; }
@@ -128,8 +130,10 @@ class DisplayList {
   static constexpr int kMaxNumbers = 8;
   struct Call {
     Cmd cmd;
-    uint8_t count = 0;      // numbers used
-    int32_t owner = -1;     // path calls: the operation that paints them (-1: none, -2: a clip)
+    uint8_t count = 0;  // numbers used
+    // Path calls: the operation that paints them, -2 - the clip entry that takes them, or -1
+    // (none). Clip calls: their clip entry.
+    int32_t owner = -1;
     uint32_t side = 0;      // index into colors_ or sides_
     double v[kMaxNumbers];  // arguments
     double box[4];          // path calls: device bounds of their points (x0, y0, x1, y1)
@@ -156,10 +160,12 @@ class DisplayList {
     uint32_t call;
     AffineTransform ctm;
     uint32_t pathFirst, pathCount;  // into opPaths_
+    bool boxes;                     // made of upright boxes
   };
   struct State {
     GraphicsState gs;
     uint32_t clipFirst, clipCount;  // into clipChains_
+    bool boxClip;                   // every clip made of upright boxes
   };
 
   bool sameCall(const Call& a, const DisplayList& other, const Call& b) const;
@@ -300,6 +306,9 @@ class DisplayListRecorder : public Context {
   std::vector<uint32_t> pending_;  // path calls not painted yet
   bool pendingMixed_ = false;      // the transform changed while the path was built
   bool forwarded_ = false;         // the target has the path too
+  bool pendingJoins_ = false;      // it joins segments (or curves)
+  bool pendingCorners_ = false;    // it has a rect's square corners
+  int segments_ = 0;               // segments of its open subpath
   bool pendingCurved_ = false;     // the path has a curve or a slanted line
   Point last_;                     // device position of the path's last point
   bool hasLast_ = false;

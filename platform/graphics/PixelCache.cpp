@@ -105,9 +105,11 @@ bool PixelCache::Background::sameAs(const uint32_t* from, int stride, int w, int
 
 void PixelCache::clear() {
   haveKept_ = false;
+  heavy_ = skip_ = 0;
   key_.clear();
   place_.clear();
   lastPlace_.clear();
+  lastKey_.clear();
   before_ = Background();
   after_ = {};
   kept_.clear();
@@ -140,14 +142,27 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
 
   const bool samePlace = haveKept_ && place == place_ && before_.sameAs(pixels, stride, w, h);
   if (samePlace && key == key_) {
+    heavy_ = 0;
     CopyRows(pixels, stride, after_.data(), w, w, h);
     ctx.pixelsChanged(x, y, w, h);
     for (const std::string& text : kept_.shownTexts()) DrawnTextCollector::note(text);
     return last_ = Outcome::Reused;
   }
   // Pixels are kept once the view is drawn twice in a row at the same place.
-  const bool keep = place == lastPlace_;
+  bool keep = place == lastPlace_;
   lastPlace_ = place;
+  // A picture shown twice in a row has stopped changing: it is kept again at once.
+  const bool repeated = key == lastKey_;
+  lastKey_ = key;
+  if (repeated) skip_ = 0;
+  if (skip_ > 0) {
+    // Frames that change nearly everything (a scroll) are drawn straight: recording them and
+    // keeping their pixels would only add to their cost.
+    --skip_;
+    haveKept_ = false;
+    drawing(ctx);
+    return last_ = Outcome::Drawn;
+  }
   const PixelBox limit{x, y, x + w, y + h};
   {
     StateSaver saver(ctx);
@@ -159,8 +174,12 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
   if (patch) {
     tiles_.reset(limit);
     fresh_.markChanges(kept_, tiles_);
-    // Mostly changed: drawing whole costs no more.
+    // Mostly changed: drawing whole costs no more. After such frames, the next ones are drawn
+    // straight, 1, 3, then 7 of them, until a frame changes less again.
     patch = tiles_.share() < 0.5;
+    heavy_ = patch ? 0 : std::min(heavy_ + 1, 3);
+    skip_ = (1 << heavy_) - 1;
+    keep = keep && skip_ == 0;
   }
   if (!patch && keep) before_.take(pixels, stride, w, h);
   {

@@ -65,11 +65,14 @@ class PixelCache {
   std::string key_;        // the kept frame's picture key
   std::string place_;      // its graphics state, clip and device box
   std::string lastPlace_;  // the place of the frame before, kept or not
+  std::string lastKey_;    // and its picture key
   Background before_;
   std::vector<uint32_t> after_;  // the kept frame's pixels, row after row
   DisplayList kept_, fresh_;     // the kept frame's drawing, and the new one
   DirtyTiles tiles_;
   bool haveKept_ = false;
+  int heavy_ = 0;  // frames in a row that changed nearly everything
+  int skip_ = 0;   // frames still to draw straight
   Outcome last_ = Outcome::Drawn;
 };
 
