@@ -85,6 +85,11 @@ void MyMessage::revertToAllFunc() {
   server_->poll();
 }
 
+std::vector<const char*> MyMessage::menuTitles() {
+  if (IsAdviserLogin()) return {"客户列表", "未读消息", "收件箱", "已发消息"};
+  return {"我的投顾", "未读消息", "全部消息"};
+}
+
 void MyMessage::changeSelSubItem(int item) {
   if (menuBarView_) {
     menuBarView_->changeSelSubItem(item);  // informs MenuBarDidChangeToSubItem
@@ -126,13 +131,7 @@ void MyMessage::serverRefused(const std::string& text) {
 
 void MyMessage::UserReloginSuccess() {
   selectedItem_ = 2;
-  if (menuBarView_) {
-    if (IsAdviserLogin()) {
-      menuBarView_->updateBarWithItemsButtons(2, {"客户列表", "未读消息", "收件箱", "已发消息"});
-    } else {
-      menuBarView_->updateBarWithItemsButtons(2, {"我的投顾", "未读消息", "全部消息"});
-    }
-  }
+  if (menuBarView_) menuBarView_->updateBarWithItemsButtons(2, menuTitles());
   store_.initMessageFromFile();
   store_.updateShowingMessageList();
   reloadMessageTable();

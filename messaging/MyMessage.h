@@ -185,6 +185,10 @@ class MyMessage : public ui::ViewController,
   int rowOfIdentity(const std::string& identity);
   int resolveDetailRow(int row);
   void remark();
+  // The menu bar's items: an adviser's four, an investor's three.
+  static std::vector<const char*> menuTitles();
+  // Edit mode's "清空", "删除" and "取消", or "编辑" alone.
+  void showEditButtons(bool editing);
   // Removes the messages of these rows of the list shown, rebuilds it, writes both files and
   // tells the other centres; false when the files could not be written.
   bool removeRows(std::vector<int> rows);

@@ -54,11 +54,7 @@ void MyMessage::buildScreen() {
 
   menuBarView_ = MenuBarView::create(gfx::Rect(0, 0, 320, 37));
   menuBarView_->initMenuBarType(3);
-  if (IsAdviserLogin()) {
-    menuBarView_->addItemsButtons(selectedItem_, {"客户列表", "未读消息", "收件箱", "已发消息"});
-  } else {
-    menuBarView_->addItemsButtons(selectedItem_, {"我的投顾", "未读消息", "全部消息"});
-  }
+  menuBarView_->addItemsButtons(selectedItem_, menuTitles());
   menuBarView_->setDelegate(weakAs<MenuBarViewDelegate>());
   view->addSubview(menuBarView_);
 
@@ -225,11 +221,15 @@ void MyMessage::remark() {
   markedIds_ = kept;
 }
 
-void MyMessage::startEditMessage(bool withTable) {
-  editingMessages_ = true;
+void MyMessage::showEditButtons(bool editing) {
+  editingMessages_ = editing;
   for (int tag : {kTagClear, kTagDelete, kTagCancel})
-    if (auto* v = toolView_->viewWithTag(tag)) v->setHidden(false);
-  if (auto* v = toolView_->viewWithTag(kTagEdit)) v->setHidden(true);
+    if (auto* v = toolView_->viewWithTag(tag)) v->setHidden(!editing);
+  if (auto* v = toolView_->viewWithTag(kTagEdit)) v->setHidden(editing);
+}
+
+void MyMessage::startEditMessage(bool withTable) {
+  showEditButtons(true);
   if (withTable) {
     tableView_->setEditing(true, true);
     reloadMessageTable();
@@ -238,10 +238,7 @@ void MyMessage::startEditMessage(bool withTable) {
 
 void MyMessage::endEditMessage(bool withTable) {
   if (!toolView_) return;
-  editingMessages_ = false;
-  for (int tag : {kTagClear, kTagDelete, kTagCancel})
-    if (auto* v = toolView_->viewWithTag(tag)) v->setHidden(true);
-  if (auto* v = toolView_->viewWithTag(kTagEdit)) v->setHidden(false);
+  showEditButtons(false);
   if (withTable) {
     markedIds_.clear();
     tableView_->setEditing(false, true);
