@@ -519,8 +519,7 @@ void AccountManager::initAccountSelectView() {
   accountSelectView_->addSubview(cancel);
   tableView_ = ui::TableView::create(gfx::Rect(0, kStripHeight + 40, w, h - kStripHeight - 40),
                                      ui::TableViewStyle::Grouped);
-  tableView_->setDelegate(sharedAs<ui::TableViewDelegate>());
-  tableView_->setDataSource(sharedAs<ui::TableViewDataSource>());
+  ServeTable(*tableView_, *this);
   tableView_->setRowHeight(static_cast<int>((h - kStripHeight - 40) / 5));
   tableView_->setBackgroundColor(gfx::Color::clear());
   accountSelectView_->addSubview(tableView_);

@@ -23,6 +23,7 @@
 #include "shell/ScreenRoles.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 
 namespace {
 
@@ -64,8 +65,7 @@ void SystemSetting::viewDidLoad() {
   Extend::resizeClientViewForiOS7(*this);
   setTitle(kSettingsTitle);
   tableView_ = ui::TableView::create(view()->bounds(), ui::TableViewStyle::Grouped);
-  tableView_->setDelegate(sharedAs<ui::TableViewDelegate>());
-  tableView_->setDataSource(sharedAs<ui::TableViewDataSource>());
+  ServeTable(*tableView_, *this);
   tableView_->setBackgroundColor(gfx::Color::rgb255(214, 218, 224));
   tableView_->setScrollEnabled(false);
   view()->addSubview(tableView_);

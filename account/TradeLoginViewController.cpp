@@ -21,6 +21,7 @@
 #include "platform/ui/WhileAlive.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 
 namespace {
 constexpr char kRowCell[] = "TradeRow";
@@ -71,8 +72,7 @@ void TradeLoginViewController::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
   setTitle(kTradeTitle);
-  table_->setDataSource(sharedAs<ui::TableViewDataSource>());
-  table_->setDelegate(sharedAs<ui::TableViewDelegate>());
+  ServeTable(*table_, *this);
 }
 
 void TradeLoginViewController::viewWillAppear(bool animated) {

@@ -18,6 +18,7 @@
 #include "shell/ScreenMetrics.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 
 namespace {
 
@@ -163,8 +164,7 @@ void TraderSelectViewController::viewDidLoad() {
   TraderRequestScreen::viewDidLoad();
   tableView_ = ui::TableView::create(gfx::Rect(0, 0, 320, ScreenContentHeight()));
   tableView_->setBackgroundColor(gfx::Color::white());
-  tableView_->setDelegate(sharedAs<ui::TableViewDelegate>());
-  tableView_->setDataSource(sharedAs<ui::TableViewDataSource>());
+  ServeTable(*tableView_, *this);
   view()->addSubview(tableView_);
 }
 

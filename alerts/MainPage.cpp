@@ -102,8 +102,7 @@ void MainPage::viewDidLoad() {
 
   _tableView =
       ui::TableView::create(gfx::Rect(0, 36, 320, ui::Screen::main().bounds().height() - 172));
-  _tableView->setDataSource(weakAs<ui::TableViewDataSource>());
-  _tableView->setDelegate(weakAs<ui::TableViewDelegate>());
+  ServeTable(*_tableView, *this);
   _tableView->setRowHeight(MainPageCell::kRowHeight);
   _tableView->setBackgroundColor(gfx::Color::clear());
   _tableView->setSeparatorColor(gfx::Color::clear());

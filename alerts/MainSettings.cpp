@@ -110,8 +110,7 @@ void MainSettings::viewDidLoad() {
   Extend::resizeClientViewForiOS7(*this);
   setTitle("资讯定制");
   mTableView = ui::TableView::create(gfx::Rect(0, 0, 320, 370), ui::TableViewStyle::Grouped);
-  mTableView->setDataSource(weakAs<ui::TableViewDataSource>());
-  mTableView->setDelegate(weakAs<ui::TableViewDelegate>());
+  ServeTable(*mTableView, *this);
   mTableView->setBackgroundColor(gfx::Color::groupTableBackground());
   mTableView->setSeparatorColor(gfx::Color::darkGrey());
   mTableView->setRowHeight(kRowHeight);

@@ -12,6 +12,7 @@
 #include "shell/Extend.h"
 #include "shell/ScreenMetrics.h"
 #include "shell/ShellAlerts.h"
+#include "widgets/ScreenParts.h"
 #include "widgets/TableCell.h"
 
 bool ReadPriceAlertReply(const foundation::Notification& notification, uint8_t pageId,
@@ -41,8 +42,7 @@ PriceAlertScreen::~PriceAlertScreen() {
 
 void PriceAlertPage::addTableAndWaitingBox() {
   _tableView = ui::TableView::create(gfx::Rect(0, 0, 320, ScreenContentHeight()));
-  _tableView->setDataSource(sharedAs<ui::TableViewDataSource>());
-  _tableView->setDelegate(sharedAs<ui::TableViewDelegate>());
+  ServeTable(*_tableView, *this);
   _tableView->setBackgroundColor(gfx::Color::clear());
   _tableView->setSeparatorColor(gfx::Color::clear());
   view()->addSubview(_tableView);

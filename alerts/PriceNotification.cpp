@@ -15,6 +15,7 @@
 #include "shell/ScreenRoles.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 
 PriceNotification::PriceNotification() = default;
 
@@ -25,8 +26,7 @@ void PriceNotification::viewDidLoad() {
   Extend::resizeClientViewForiOS7(*this);
   setTitle("价格提醒");
   _tableView = ui::TableView::create(view()->bounds(), ui::TableViewStyle::Grouped);
-  _tableView->setDataSource(sharedAs<ui::TableViewDataSource>());
-  _tableView->setDelegate(sharedAs<ui::TableViewDelegate>());
+  ServeTable(*_tableView, *this);
   _tableView->setScrollEnabled(false);
   view()->addSubview(_tableView);
   addWaitingBox(260);

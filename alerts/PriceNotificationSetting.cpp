@@ -66,8 +66,7 @@ void PriceNotificationSetting::viewDidLoad() {
   setScrollViewFrame(frame);
 
   _tableView = ui::TableView::create(mView()->bounds(), ui::TableViewStyle::Grouped);
-  _tableView->setDataSource(sharedAs<ui::TableViewDataSource>());
-  _tableView->setDelegate(sharedAs<ui::TableViewDelegate>());
+  ServeTable(*_tableView, *this);
   _tableView->setBackgroundColor(gfx::Color::clear());
   mView()->addSubview(_tableView);
 

@@ -119,8 +119,7 @@ std::shared_ptr<RadarView> RadarView::create(const gfx::Rect& frame) {
 }
 
 void RadarView::wire() {
-  mTableView_->setDataSource(weakAs<ui::TableViewDataSource>());
-  mTableView_->setDelegate(weakAs<ui::TableViewDelegate>());
+  ServeTable(*mTableView_, *this);
 }
 
 void RadarView::layoutSubviews() {

@@ -17,6 +17,7 @@
 #include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ShellAlerts.h"
+#include "widgets/ScreenParts.h"
 
 using foundation::Value;
 
@@ -53,8 +54,7 @@ void CommunionView::build() {
   background_->setImage(gfx::Image::named("bg（经济人）.png"));
   addSubview(background_);
   tableView_ = ui::TableView::create(gfx::Rect(0, 0, w, h - SendMessageTabbar::kHeight));
-  tableView_->setDataSource(weakAs<ui::TableViewDataSource>());
-  tableView_->setDelegate(weakAs<ui::TableViewDelegate>());
+  ServeTable(*tableView_, *this);
   tableView_->setAllowsSelection(false);
   tableView_->setAllowsSelectionDuringEditing(true);
   tableView_->setBackgroundColor(gfx::Color::clear());

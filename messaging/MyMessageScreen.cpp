@@ -105,8 +105,7 @@ void MyMessage::buildScreen() {
     t->setSeparatorColor(gfx::Color::clear());
     t->setSeparatorStyle(ui::TableViewCellSeparatorStyle::None);
     t->setRowHeight(rowHeight);
-    t->setDataSource(weakAs<ui::TableViewDataSource>());
-    t->setDelegate(weakAs<ui::TableViewDelegate>());
+    ServeTable(*t, *this);
     return t;
   };
   tableView_ = table(gfx::Rect(0, 72, 320, h - 208), MyMessageCell::kRowHeight);

@@ -121,8 +121,7 @@ void MySendMessageView::build() {
   tableView_ = ui::TableView::create(gfx::Rect(0, 44, 320, tableHeight));
   tableView_->setBackgroundColor(gfx::Color::white());
   tableView_->setRowHeight(std::floor(tableHeight / 8));
-  tableView_->setDataSource(weakAs<ui::TableViewDataSource>());
-  tableView_->setDelegate(weakAs<ui::TableViewDelegate>());
+  ServeTable(*tableView_, *this);
   selectView_->addSubview(tableView_);
   addSubview(selectView_);
 

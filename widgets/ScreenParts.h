@@ -1,5 +1,6 @@
 // Small pieces the screens of several folders build with: a transparent label and a text button
-// in one call each, and a text field delegate whose return key closes the keyboard.
+// in one call each, a table served by its owner, and a text field delegate whose return key
+// closes the keyboard.
 #pragma once
 
 #include <memory>
@@ -9,6 +10,7 @@
 #include "platform/graphics/Font.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/TableView.h"
 #include "platform/ui/TextField.h"
 
 // A label with a clear background, in the font and colour given, holding `text`.
@@ -19,6 +21,14 @@ std::shared_ptr<ui::Label> MakeClearLabel(const gfx::Rect& frame, const gfx::Fon
 // A custom button showing `title` in the font and (normal state's) colour given.
 std::shared_ptr<ui::Button> MakeTextButton(const gfx::Rect& frame, const std::string& title,
                                            const gfx::Font& font, const gfx::Color& colour);
+
+// Makes `owner` (a view or controller that is both) the table's data source and delegate, held
+// weakly.
+template <class Owner>
+void ServeTable(ui::TableView& table, Owner& owner) {
+  table.setDataSource(owner.template weakAs<ui::TableViewDataSource>());
+  table.setDelegate(owner.template weakAs<ui::TableViewDelegate>());
+}
 
 // The delegate of fields whose return key only closes the keyboard.
 class ReturnClosesKeyboard : public ui::TextFieldDelegate {
