@@ -28,6 +28,7 @@
 #include "shell/Extend.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 
 namespace {
 
@@ -510,10 +511,8 @@ void AccountManager::initAccountSelectView() {
   title->setTextAlignment(gfx::TextAlignment::Center);
   title->setBackgroundColor(gfx::Color::pattern(gfx::Image::named("bg_navigationbar.png")));
   accountSelectView_->addSubview(title);
-  auto cancel = ui::Button::create(gfx::Rect(w - 50, kStripHeight + 5, 45, 30));
-  cancel->setTitle("取消");
-  cancel->setTitleColor(gfx::Color::white());
-  cancel->setFont(gfx::Font::boldSystemFont(14));
+  auto cancel = MakeTextButton(gfx::Rect(w - 50, kStripHeight + 5, 45, 30), "取消",
+                               gfx::Font::boldSystemFont(14), gfx::Color::white());
   cancel->setBackgroundImage(gfx::Image::named("systemBarButton.png"));
   cancel->addGestureRecognizer(
       ui::TapGestureRecognizer::create(ui::WhileAlive(this, &AccountManager::SelectCancel)));
@@ -591,10 +590,8 @@ std::shared_ptr<ui::TableViewCell> AccountManager::tableViewCellForRowAtIndexPat
     online->setTextAlignment(gfx::TextAlignment::Center);
     cell->setAccessoryView(online);
   } else {
-    auto remove = ui::Button::create(gfx::Rect(0, 5, 45, 30));
-    remove->setTitle("删除");
-    remove->setTitleColor(gfx::Color::white());
-    remove->setFont(gfx::Font::boldSystemFont(14));
+    auto remove = MakeTextButton(gfx::Rect(0, 5, 45, 30), "删除", gfx::Font::boldSystemFont(14),
+                                 gfx::Color::white());
     remove->setBackgroundImage(gfx::Image::named("trade_button_d.png"));
     std::weak_ptr<AccountManager> weak = sharedAs<AccountManager>();
     std::weak_ptr<ui::TableViewCell> weakCell = cell;

@@ -19,6 +19,7 @@
 #include "platform/ui/WhileAlive.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/ScreenParts.h"
 
 namespace {
 
@@ -102,10 +103,8 @@ void UserVerifyView::build() {
     field->setBackgroundColor(gfx::Color::rgb255(245, 245, 245));
   }
   // Nobody is held over the screen without a code: "取消" takes the view away.
-  auto cancel = ui::Button::create(gfx::Rect(w - 30 - 56, 6, 50, 30));
-  cancel->setTitle("取消");
-  cancel->setTitleColor(gfx::Color::rgb255(60, 90, 150));
-  cancel->setFont(gfx::Font::systemFont(15));
+  auto cancel = MakeTextButton(gfx::Rect(w - 30 - 56, 6, 50, 30), "取消", gfx::Font::systemFont(15),
+                               gfx::Color::rgb255(60, 90, 150));
   realView_->addSubview(cancel);
   auto self = sharedAs<UserVerifyView>();
   accountui::OnTap(*cancel, self, [](UserVerifyView& me) {
@@ -296,10 +295,8 @@ void MessageViewController::creatNaViView() {
   title->setFont(gfx::Font::boldSystemFont(17));
   title->setTextAlignment(gfx::TextAlignment::Center);
   bar->addSubview(title);
-  auto back = ui::Button::create(gfx::Rect(10, 0, 60, 44));
-  back->setTitle("返回");
-  back->setTitleColor(gfx::Color::white());
-  back->setFont(gfx::Font::systemFont(15));
+  auto back = MakeTextButton(gfx::Rect(10, 0, 60, 44), "返回", gfx::Font::systemFont(15),
+                             gfx::Color::white());
   back->addGestureRecognizer(ui::TapGestureRecognizer::create(
       ui::WhileAlive(this, &MessageViewController::backBtnClicked)));
   bar->addSubview(back);

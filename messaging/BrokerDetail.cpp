@@ -60,11 +60,9 @@ void BrokerDetail::build(bool tall) {
   name->setTag(kTagName);
   readyView_->addSubview(name);
 
-  auto close = ui::Button::create(ui::ButtonType::Custom, gfx::Rect(244, 6, 30, 30));
+  auto close = MakeTextButton(gfx::Rect(244, 6, 30, 30), "×", gfx::Font::boldSystemFont(22),
+                              gfx::Color::grey(0.4));
   close->setTag(kTagClose);
-  close->setTitle("×");
-  close->setFont(gfx::Font::boldSystemFont(22));
-  close->setTitleColor(gfx::Color::grey(0.4));
   BrokerDetail* self = this;
   close->addTarget([self](ui::Control&) { self->buttonAction_closeBroker(); },
                    ui::ControlEvent::TouchUpInside);
@@ -111,11 +109,9 @@ void BrokerDetail::build(bool tall) {
                             {kTagConversation, "往来信件", &BrokerDetail::buttonAction_searchEmail}};
   double x = 14;
   for (const Action& a : actions) {
-    auto button = ui::Button::create(ui::ButtonType::Custom, gfx::Rect(x, y, 80, 34));
+    auto button = MakeTextButton(gfx::Rect(x, y, 80, 34), a.title, gfx::Font::boldSystemFont(13),
+                                 gfx::Color::white());
     button->setTag(a.tag);
-    button->setTitle(a.title);
-    button->setFont(gfx::Font::boldSystemFont(13));
-    button->setTitleColor(gfx::Color::white());
     button->setBackgroundColor(gfx::Color::rgb255(176, 120, 60));
     button->layer().setCornerRadius(5);
     auto method = a.method;

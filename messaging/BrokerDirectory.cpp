@@ -18,19 +18,15 @@ BrokerDirectoryState& Dir() {
   return MessagingSession::shared().directory();
 }
 
-std::string FieldText(MDBF& table, int field) {
-  return table.GetNSString(field);
-}
-
 Value DisplayRow(MDBF& table, int index) {
   using namespace brokerfield;
-  Dictionary row{{"broker_name", Value(FieldText(table, kName))},
-                 {"broker_mphone", Value(FieldText(table, kMobile))},
-                 {"broker_phone", Value(FieldText(table, kPhone))},
-                 {"broker_job", Value(FieldText(table, kJob))},
-                 {"broker_address", Value(FieldText(table, kAddress))},
-                 {"broker_id", Value(FieldText(table, kId))},
-                 {"broker_firstABC", Value(FieldText(table, kInitial))},
+  Dictionary row{{"broker_name", Value(table.GetNSString(kName))},
+                 {"broker_mphone", Value(table.GetNSString(kMobile))},
+                 {"broker_phone", Value(table.GetNSString(kPhone))},
+                 {"broker_job", Value(table.GetNSString(kJob))},
+                 {"broker_address", Value(table.GetNSString(kAddress))},
+                 {"broker_id", Value(table.GetNSString(kId))},
+                 {"broker_firstABC", Value(table.GetNSString(kInitial))},
                  {"broker_index", Value(std::to_string(index))}};
   return Value(std::move(row));
 }
@@ -68,9 +64,13 @@ std::string JoinIds(const std::vector<std::string>& ids) {
   return out;
 }
 
-void LoadTable(MDBF& table, MDBF& source, int flag) {
+void CopyTable(MDBF& table, MDBF& source) {
   table.Clear();
   table.CopyFrom(source, 0, -1);
+}
+
+void LoadTable(MDBF& table, MDBF& source, int flag) {
+  CopyTable(table, source);
   if (flag >= 0 && table.GetRecordNum() > 0) SetBrokerTableLoaded(flag, 1);
   Dir().sorted.clear();
 }
@@ -115,16 +115,13 @@ int AreBrokerTablesLoaded() {
 }
 
 void CopyStaffTable(MDBF& target) {
-  target.Clear();
-  target.CopyFrom(Dir().staff, 0, -1);
+  CopyTable(target, Dir().staff);
 }
 void CopyClientTable(MDBF& target) {
-  target.Clear();
-  target.CopyFrom(Dir().clients, 0, -1);
+  CopyTable(target, Dir().clients);
 }
 void CopyClientTagTable(MDBF& target) {
-  target.Clear();
-  target.CopyFrom(Dir().clientTags, 0, -1);
+  CopyTable(target, Dir().clientTags);
 }
 
 int IsAdviserLogin() {

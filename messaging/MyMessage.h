@@ -185,6 +185,9 @@ class MyMessage : public ui::ViewController,
   int rowOfIdentity(const std::string& identity);
   int resolveDetailRow(int row);
   void remark();
+  // Removes the messages of these rows of the list shown, rebuilds it, writes both files and
+  // tells the other centres; false when the files could not be written.
+  bool removeRows(std::vector<int> rows);
   void presentNewContact(ui::Contact contact);
   void slideInBrokerCard(const foundation::Value& broker);
 

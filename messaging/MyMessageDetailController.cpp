@@ -88,11 +88,9 @@ void MyMessageDetailController::loadView() {
   label(kTagDate, gfx::Rect(10, top + 54, 170, 18), gfx::Font::systemFont(12), gfx::Color::lightGrey());
 
   auto permission = [&](int tag, const char* title, double x) {
-    auto button = ui::Button::create(ui::ButtonType::Custom, gfx::Rect(x, top + 48, 62, 28));
+    auto button = MakeTextButton(gfx::Rect(x, top + 48, 62, 28), title,
+                                 gfx::Font::boldSystemFont(13), gfx::Color::white());
     button->setTag(tag);
-    button->setTitle(title);
-    button->setFont(gfx::Font::boldSystemFont(13));
-    button->setTitleColor(gfx::Color::white());
     button->setTitleColor(gfx::Color::darkGrey(), ui::ControlState::Disabled);
     button->setBackgroundImage(gfx::Image::named("bg_btn.png").stretchable(10, 0));
     button->setBackgroundImage(gfx::Image::named("bg_btn_highlight.png").stretchable(10, 0),
@@ -185,11 +183,9 @@ void MyMessageDetailController::initToolView(double height) {
   }
   const gfx::Image background = gfx::Image::named("bg_btn.png").stretchable(10, 0);
   for (const Item& item : items) {
-    auto button = ui::Button::create(ui::ButtonType::Custom, item.frame);
+    auto button =
+        MakeTextButton(item.frame, item.title, gfx::Font::boldSystemFont(14), gfx::Color::white());
     button->setTag(item.tag);
-    button->setTitle(item.title);
-    button->setTitleColor(gfx::Color::white());
-    button->setFont(gfx::Font::boldSystemFont(14));
     button->setBackgroundImage(background);
     const int tag = item.tag;
     button->addTarget(

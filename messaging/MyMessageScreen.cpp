@@ -85,11 +85,9 @@ void MyMessage::buildScreen() {
                               ToolButton{kTagClear, "清空", 185, true},
                               ToolButton{kTagDelete, "删除", 130, true},
                               ToolButton{kTagCancel, "取消", 240, true}}) {
-    auto button = ui::Button::create(ui::ButtonType::Custom, gfx::Rect(b.x, 3, 50, toolHeight - 6));
+    auto button = MakeTextButton(gfx::Rect(b.x, 3, 50, toolHeight - 6), b.title,
+                                 gfx::Font::boldSystemFont(13), gfx::Color::white());
     button->setTag(b.tag);
-    button->setTitle(b.title);
-    button->setTitleColor(gfx::Color::white());
-    button->setFont(gfx::Font::boldSystemFont(13));
     button->setBackgroundImage(normal);
     button->setBackgroundImage(disabled, ui::ControlState::Disabled);
     button->setHidden(b.hidden);
@@ -286,29 +284,30 @@ void MyMessage::deleteSomeMessage() {
   }
   std::sort(rows.begin(), rows.end(), std::greater<int>());
   std::vector<ui::IndexPath> paths;
+  for (int row : rows) paths.push_back(ui::IndexPath::forRow(row, 0));
+  markedIds_.clear();
+  // Written at once, sent list included: deleted mails must not come back after a crash.
+  if (!removeRows(rows)) foundation::logError("!!!!!!! deleted messages not saved");
+  tableView_->deleteRowsAtIndexPaths(paths, ui::TableViewRowAnimation::Fade);
+}
+
+bool MyMessage::removeRows(std::vector<int> rows) {
+  std::sort(rows.begin(), rows.end(), std::greater<int>());
   if (selectedItem_ == 3) {
     auto& sent = store_.sentMessages();
-    for (int row : rows) {
-      sent.erase(sent.begin() + row);
-      paths.push_back(ui::IndexPath::forRow(row, 0));
-    }
+    for (int row : rows) sent.erase(sent.begin() + row);
   } else {
-    auto& total = store_.totalMessages();
     std::vector<int> indexes;
-    for (int row : rows) {
-      indexes.push_back(store_.showIndexArray()[static_cast<size_t>(row)]);
-      paths.push_back(ui::IndexPath::forRow(row, 0));
-    }
+    for (int row : rows) indexes.push_back(store_.showIndexArray()[static_cast<size_t>(row)]);
     std::sort(indexes.begin(), indexes.end(), std::greater<int>());
+    auto& total = store_.totalMessages();
     for (int index : indexes) total.erase(total.begin() + index);
     store_.updateShowingMessageList();
     store_.updateUnreadMessageCount();
   }
-  // Written at once, sent list included: deleted mails must not come back after a crash.
-  if (!store_.saveMessageToFile()) foundation::logError("!!!!!!! deleted messages not saved");
-  markedIds_.clear();
+  const bool saved = store_.saveMessageToFile();
   store_.messagesChanged();
-  tableView_->deleteRowsAtIndexPaths(paths, ui::TableViewRowAnimation::Fade);
+  return saved;
 }
 
 void MyMessage::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {
@@ -454,20 +453,8 @@ ui::TableViewCellEditingStyle MyMessage::tableViewEditingStyleForRowAtIndexPath(
 void MyMessage::tableViewCommitEditingStyle(ui::TableView& table, ui::TableViewCellEditingStyle style,
                                             const ui::IndexPath& path) {
   if (&table != tableView_.get() || style != ui::TableViewCellEditingStyle::Delete) return;
-  if (selectedItem_ == 3) {
-    auto& sent = store_.sentMessages();
-    if (path.row < 0 || path.row >= static_cast<int>(sent.size())) return;
-    sent.erase(sent.begin() + path.row);
-  } else {
-    const auto& shown = store_.showIndexArray();
-    if (path.row < 0 || path.row >= static_cast<int>(shown.size())) return;
-    auto& total = store_.totalMessages();
-    total.erase(total.begin() + shown[static_cast<size_t>(path.row)]);
-    store_.updateShowingMessageList();
-    store_.updateUnreadMessageCount();
-  }
-  store_.saveMessageToFile();
-  store_.messagesChanged();
+  if (path.row < 0 || path.row >= listCount()) return;
+  removeRows({path.row});
   table.deleteRowsAtIndexPaths({path}, ui::TableViewRowAnimation::Fade);
   reloadMessageTable();
 }

@@ -18,6 +18,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/WhileAlive.h"
 #include "shell/ShellAlerts.h"
+#include "widgets/ScreenParts.h"
 
 using foundation::Value;
 
@@ -66,10 +67,8 @@ void MySendMessageView::build() {
   senderTextView_ = SenderTextView::create(editReceiver_->frame());
   senderTextView_->setSenderTextViewDelegate(weakAs<SenderTextViewDelegate>());
   sendContentView_->addSubview(senderTextView_);
-  btnSelectReceiver_ = ui::Button::create(ui::ButtonType::Custom, gfx::Rect(272, 2, 32, 26));
-  btnSelectReceiver_->setTitle("+");
-  btnSelectReceiver_->setFont(gfx::Font::boldSystemFont(20));
-  btnSelectReceiver_->setTitleColor(gfx::Color::rgb255(40, 110, 170));
+  btnSelectReceiver_ = MakeTextButton(gfx::Rect(272, 2, 32, 26), "+", gfx::Font::boldSystemFont(20),
+                                      gfx::Color::rgb255(40, 110, 170));
   btnSelectReceiver_->addTarget(ui::WhileAlive(this, &MySendMessageView::button_SelectReceiver),
                                 ui::ControlEvent::TouchUpInside);
   sendContentView_->addSubview(btnSelectReceiver_);

@@ -8,6 +8,7 @@
 #include "platform/ui/WhileAlive.h"
 #include "platform/ui/Window.h"
 #include "shell/ShellAlerts.h"
+#include "widgets/ScreenParts.h"
 
 namespace {
 
@@ -38,11 +39,9 @@ void SendMessageTabbar::build() {
   const double w = bounds().width();
   const double h = bounds().height();
   setBackgroundColor(gfx::Color::black());
-  auto makeButton = [&](const gfx::Rect& frame, const char* title, void (SendMessageTabbar::*action)()) {
-    auto button = ui::Button::create(ui::ButtonType::Custom, frame);
-    button->setTitle(title);
-    button->setTitleColor(gfx::Color::white());
-    button->setFont(gfx::Font::systemFont(13));
+  auto makeButton = [&](const gfx::Rect& frame, const char* title,
+                        void (SendMessageTabbar::*action)()) {
+    auto button = MakeTextButton(frame, title, gfx::Font::systemFont(13), gfx::Color::white());
     button->setBackgroundImage(gfx::Image::named(kButtonImage));
     button->addTarget(ui::WhileAlive(this, action), ui::ControlEvent::TouchUpInside);
     addSubview(button);
