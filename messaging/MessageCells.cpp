@@ -46,13 +46,9 @@ void MyMessageCell::build() {
                            14, Rgb(49, 49, 49));
   senderLabel_->setTextAlignment(gfx::TextAlignment::Right);
   titleLabel_ = MakeLabel(gfx::Rect(60, kLineHeight, w - 60, kLineHeight), 14, Rgb(49, 49, 49));
-  for (auto view : {std::static_pointer_cast<ui::View>(unreadFlagImage_),
-                    std::static_pointer_cast<ui::View>(unreadFlagLabel_),
-                    std::static_pointer_cast<ui::View>(dateLabel_),
-                    std::static_pointer_cast<ui::View>(senderLabel_),
-                    std::static_pointer_cast<ui::View>(titleLabel_)}) {
-    contentView()->addSubview(view);
-  }
+  contentView()->addSubview(unreadFlagImage_);
+  for (const auto& label : {unreadFlagLabel_, dateLabel_, senderLabel_, titleLabel_})
+    contentView()->addSubview(label);
 }
 
 void MyMessageCell::setReadMark(const char* word, const char* image) {

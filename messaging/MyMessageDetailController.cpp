@@ -319,21 +319,21 @@ void MyMessageDetailController::updateTaskStatusToDone() {
 
 // --- tool view ----------------------------------------------------------------------------------
 
-MySendMessageView* MyMessageDetailController::presentSheet() {
+std::shared_ptr<SendMessageViewController> MyMessageDetailController::presentSheet() {
   auto sheet = Extend::produceObject<ui::ViewController>("SendMessageViewController");
   if (!sheet) return nullptr;
   presentModalViewController(sheet, true);
   (void)sheet->view();
-  auto* compose = dynamic_cast<SendMessageViewController*>(sheet.get());
-  return compose ? compose->sendMessageView() : nullptr;
+  auto compose = std::dynamic_pointer_cast<SendMessageViewController>(sheet);
+  return compose && compose->sendMessageView() ? compose : nullptr;
 }
 
 void MyMessageDetailController::forward() {
-  MySendMessageView* sheet = presentSheet();
-  if (!sheet) return;
+  auto compose = presentSheet();
+  if (!compose) return;
   ui::TextView* body = bodyView();
   ui::Label* title = labelWithTag(kTagTitle);
-  sheet->setInitContent(body ? body->text() : "", title ? title->text() : "");
+  compose->sendMessageView()->setInitContent(body ? body->text() : "", title ? title->text() : "");
 }
 
 void MyMessageDetailController::reply() {
@@ -343,9 +343,9 @@ void MyMessageDetailController::reply() {
     ShowMessageAlert(foundation::format("%s不是您的投资顾问，您不能向他发送消息.", sender.c_str()));
     return;
   }
-  MySendMessageView* found = presentSheet();
-  if (!found) return;
-  MySendMessageView& sheet = *found;
+  auto compose = presentSheet();
+  if (!compose) return;
+  MySendMessageView& sheet = *compose->sendMessageView();
   sheet.setMessageInfo(2, message_);
   sheet.setInitSelect(PickerPosition(sheet, message_["brokerID"].toString(), index));
   ui::Label* title = labelWithTag(kTagTitle);
@@ -431,9 +431,9 @@ void MyMessageDetailController::refuse() {
     foundation::logError("ERROR:拒绝赋权失败，收件人不在客户列表中");
     return;
   }
-  MySendMessageView* found = presentSheet();
-  if (!found) return;
-  MySendMessageView& sheet = *found;
+  auto compose = presentSheet();
+  if (!compose) return;
+  MySendMessageView& sheet = *compose->sendMessageView();
   attachSheet(sheet);
   sheet.setMessageInfo(7, message_);
   sheet.setInitSelect(PickerPosition(sheet, message_["brokerID"].toString(), index));

@@ -24,6 +24,7 @@
 #include "widgets/RequestWaiter.h"
 
 class MySendMessageView;
+class SendMessageViewController;
 
 class MyMessageDetailController : public ui::ViewController,
                                   public ::AlertViewDelegate,
@@ -130,8 +131,9 @@ class MyMessageDetailController : public ui::ViewController,
   void reply();
   void call();
   void forward();
-  // The compose sheet presented over this screen, null when it could not be made.
-  MySendMessageView* presentSheet();
+  // The compose screen presented over this one, with its sheet; null when it could not be made.
+  // The caller holds it while it sets the sheet up (a refused presentation keeps nothing).
+  std::shared_ptr<SendMessageViewController> presentSheet();
   // The stock part of the grant and refusal texts: "code name".
   std::string stockText() const;
 

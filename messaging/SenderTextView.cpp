@@ -5,6 +5,7 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/WhileAlive.h"
 
 namespace {
 
@@ -60,7 +61,6 @@ void SenderTextView::updateSenders2(const std::vector<std::string>& names) {
   currentChoose_ = -1;
   const double half = frame().width() / 2;
   double extra = 0;
-  std::weak_ptr<SenderTextView> weak = weakAs<SenderTextView>();
   for (size_t i = 0; i < names.size(); ++i) {
     auto button = ui::Button::create(ui::ButtonType::Custom);
     button->setTitle(names[i]);
@@ -68,13 +68,12 @@ void SenderTextView::updateSenders2(const std::vector<std::string>& names) {
     button->setBackgroundImage(gfx::Image::named("姓名BG.png"));
     button->setTitleColor(gfx::Color::black());
     button->setTag(kTokenTagBase + static_cast<int>(i));
-    button->addTarget(
-        [weak](ui::Control& control) {
-          auto self = weak.lock();
-          auto* tapped = dynamic_cast<ui::Button*>(&control);
-          if (self && tapped) self->buttonAction(*tapped);
-        },
-        ui::ControlEvent::TouchUpInside);
+    button->addTarget(ui::WhileAlive(this,
+                                     [](SenderTextView& me, ui::Control& control) {
+                                       if (auto* tapped = dynamic_cast<ui::Button*>(&control))
+                                         me.buttonAction(*tapped);
+                                     }),
+                      ui::ControlEvent::TouchUpInside);
     button->setFont(textFont_);
     if (i % 2 == 1) extra += kLine;
     button->setFrame(gfx::Rect(static_cast<double>(i % 2) * half + 5,

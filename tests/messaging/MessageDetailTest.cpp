@@ -117,6 +117,10 @@ TEST_F(MessageDetailTest, ReceivedMessagesStepReplyCallAndSearch) {
   d->toolViewClicked(Detail::kTagReply);
   MySendMessageView* sheet = Sheet(*d);
   ASSERT_NE(sheet, nullptr);
+  // A second tap while the sheet is up: the second sheet is refused and, set up while the tap
+  // lasts, goes with it; the first one stays as it was.
+  d->toolViewClicked(Detail::kTagReply);
+  EXPECT_EQ(Sheet(*d), sheet);
   EXPECT_EQ(sheet->editSubject()->text(), "回复: 欢迎使用");
   EXPECT_EQ(sheet->senderTextView()->names(), std::vector<std::string>{"王明"});
   sheet->textViewContent()->setText("谢谢");
