@@ -62,13 +62,17 @@ bool SameStyle(const TextStyle& a, const TextStyle& b) {
          a.centerVertically == b.centerVertically;
 }
 
-bool SameGraphicsState(const GraphicsState& a, const GraphicsState& b) {
-  return a.ctm == b.ctm && a.fillColor == b.fillColor && a.strokeColor == b.strokeColor &&
-         a.lineWidth == b.lineWidth && a.lineCap == b.lineCap && a.lineJoin == b.lineJoin &&
-         a.miterLimit == b.miterLimit && a.dashLengths == b.dashLengths &&
-         a.dashPhase == b.dashPhase && a.alpha == b.alpha && a.antialias == b.antialias &&
-         a.blendMode == b.blendMode && a.shadow == b.shadow &&
-         a.deviceClipBounds == b.deviceClipBounds;
+// The state an operation paints in, as far as it uses it: the fill colour for fills and texts,
+// the stroke colour and line settings for strokes.
+bool SameGraphicsState(const GraphicsState& a, const GraphicsState& b, uint8_t uses) {
+  const bool fill = uses & 1, stroke = uses & 2;
+  return a.ctm == b.ctm && (!fill || a.fillColor == b.fillColor) &&
+         (!stroke ||
+          (a.strokeColor == b.strokeColor && a.lineWidth == b.lineWidth && a.lineCap == b.lineCap &&
+           a.lineJoin == b.lineJoin && a.miterLimit == b.miterLimit &&
+           a.dashLengths == b.dashLengths && a.dashPhase == b.dashPhase)) &&
+         a.alpha == b.alpha && a.antialias == b.antialias && a.blendMode == b.blendMode &&
+         a.shadow == b.shadow && a.deviceClipBounds == b.deviceClipBounds;
 }
 
 bool IsColorCall(DisplayList::Cmd c) {
@@ -264,11 +268,11 @@ bool DisplayList::samePath(uint32_t first, uint32_t count, const DisplayList& ot
   return true;
 }
 
-bool DisplayList::sameState(uint32_t s, const DisplayList& other, uint32_t t) const {
-  if (sameWith_ == &other && sameA_ == s && sameB_ == t) return true;
+bool DisplayList::sameState(uint32_t s, const DisplayList& other, uint32_t t, uint8_t uses) const {
+  if (sameWith_ == &other && sameA_ == s && sameB_ == t && sameUses_ == uses) return true;
   const State& a = states_[s];
   const State& b = other.states_[t];
-  if (a.clipCount != b.clipCount || !SameGraphicsState(a.gs, b.gs)) return false;
+  if (a.clipCount != b.clipCount || !SameGraphicsState(a.gs, b.gs, uses)) return false;
   for (uint32_t k = 0; k < a.clipCount; ++k) {
     const ClipEntry& x = clips_[clipChains_[a.clipFirst + k]];
     const ClipEntry& y = other.clips_[other.clipChains_[b.clipFirst + k]];
@@ -279,6 +283,7 @@ bool DisplayList::sameState(uint32_t s, const DisplayList& other, uint32_t t) co
   sameWith_ = &other;
   sameA_ = s;
   sameB_ = t;
+  sameUses_ = uses;
   return true;
 }
 
@@ -286,8 +291,8 @@ bool DisplayList::sameOp(size_t i, const DisplayList& other, size_t j) const {
   const Op& a = ops_[i];
   const Op& b = other.ops_[j];
   return sameCall(calls_[a.call], other, other.calls_[b.call]) &&
-         samePath(a.pathFirst, a.pathCount, other, b.pathFirst, b.pathCount) &&
-         sameState(a.state, other, b.state);
+         samePath(a.pathFirst, a.pathCount, other, b.pathFirst, b.pathCount) && a.uses == b.uses &&
+         sameState(a.state, other, b.state, a.uses);
 }
 
 // Device distance between the points of two path calls (lines: their one point).
@@ -299,7 +304,8 @@ bool DisplayList::changedBox(size_t i, const DisplayList& older, size_t j, doubl
   const Op& a = ops_[i];
   const Op& b = older.ops_[j];
   if (!a.pointwise || !b.pointwise || a.margin != b.margin ||
-      !sameCall(calls_[a.call], older, older.calls_[b.call]) || !sameState(a.state, older, b.state))
+      !sameCall(calls_[a.call], older, older.calls_[b.call]) || a.uses != b.uses ||
+      !sameState(a.state, older, b.state, a.uses))
     return false;
   auto call = [](const DisplayList& l, const Op& op, uint32_t k) -> const Call& {
     return l.calls_[l.opPaths_[op.pathFirst + k]];
@@ -344,7 +350,7 @@ bool DisplayList::changedBox(size_t i, const DisplayList& older, size_t j, doubl
 }
 
 bool DisplayList::markClipChange(size_t i, const DisplayList& older, size_t j,
-                                 DirtyTiles& tiles) const {
+                                 DirtyTiles* tiles) const {
   const Op& a = ops_[i];
   const Op& b = older.ops_[j];
   if (!sameCall(calls_[a.call], older, older.calls_[b.call]) ||
@@ -354,7 +360,8 @@ bool DisplayList::markClipChange(size_t i, const DisplayList& older, size_t j,
   const State& y = older.states_[b.state];
   GraphicsState gx = x.gs;
   gx.deviceClipBounds = y.gs.deviceClipBounds;
-  if (x.clipCount != y.clipCount || !SameGraphicsState(gx, y.gs)) return false;
+  if (a.uses != b.uses || x.clipCount != y.clipCount || !SameGraphicsState(gx, y.gs, a.uses))
+    return false;
   const ClipEntry* changed[2] = {nullptr, nullptr};
   for (uint32_t k = 0; k < x.clipCount; ++k) {
     const ClipEntry& e = clips_[clipChains_[x.clipFirst + k]];
@@ -366,6 +373,7 @@ bool DisplayList::markClipChange(size_t i, const DisplayList& older, size_t j,
     changed[1] = &f;
   }
   if (!changed[0]) return false;
+  if (!tiles) return true;
   // A clip path is filled: its changed edges are the segments at moved points, and the closing
   // segment of their subpath.
   auto call = [](const DisplayList& l, const ClipEntry& e, uint32_t k) -> const Call& {
@@ -390,7 +398,7 @@ bool DisplayList::markClipChange(size_t i, const DisplayList& older, size_t j,
       Grow(box, Point(call(l, c, k).box[0], call(l, c, k).box[1]));
       Grow(box, Point(call(l, c, k).box[2], call(l, c, k).box[3]));
     }
-    tiles.mark(ToPixels(box, 1, paints, Rect::infinite()));
+    tiles->mark(ToPixels(box, 1, paints, Rect::infinite()));
   };
   // Two calls either side: Cairo merges a line with the one before it when they run on in the
   // same direction.
@@ -421,49 +429,56 @@ bool DisplayList::markClipChange(size_t i, const DisplayList& older, size_t j,
       Grow(box, Point(call(l, c, k).box[0], call(l, c, k).box[1]));
       Grow(box, Point(call(l, c, k).box[2], call(l, c, k).box[3]));
     }
-    tiles.mark(ToPixels(box, 1, paints, Rect::infinite()));
+    tiles->mark(ToPixels(box, 1, paints, Rect::infinite()));
   };
   add(*this, e, n, n - s);
   add(older, f, m, m - s);
   return true;
 }
 
+bool DisplayList::markPair(size_t i, const DisplayList& older, size_t j, DirtyTiles* tiles) const {
+  if (sameOp(i, older, j)) {
+    if (tiles) matched_[i] = static_cast<int32_t>(j);
+    return true;
+  }
+  const Op& a = ops_[i];
+  const Op& b = older.ops_[j];
+  if (a.box.empty() && b.box.empty()) return true;
+  double box[4];
+  if (changedBox(i, older, j, box)) {
+    if (tiles) tiles->mark(ToPixels(box, a.margin, tiles->area(), Rect::infinite()));
+    return true;
+  }
+  return markClipChange(i, older, j, tiles);
+}
+
 void DisplayList::markChanges(const DisplayList& older, DirtyTiles& tiles) const {
   const size_t n = ops_.size(), m = older.ops_.size();
   matched_.assign(n, -1);
-  if (n == m) {
-    for (size_t i = 0; i < n; ++i) {
-      const Op& a = ops_[i];
-      const Op& b = older.ops_[i];
-      if (sameOp(i, older, i)) {
-        matched_[i] = static_cast<int32_t>(i);
-        continue;
-      }
-      if (a.box.empty() && b.box.empty()) continue;
-      double box[4];
-      if (changedBox(i, older, i, box)) {
-        tiles.mark(ToPixels(box, a.margin, tiles.area(), Rect::infinite()));
-        continue;
-      }
-      if (markClipChange(i, older, i, tiles)) continue;
-      tiles.mark(a.box);
-      tiles.mark(b.box);
+  // The operations pair up in order: equal ones, or the same painting with moved points, each
+  // pair marking where its two differ. Where one list has operations the other lacks (a bar
+  // that changed colour starts another run), the lists line up again at the next equal pair a
+  // few operations on; the operations passed over mark their whole boxes.
+  constexpr size_t kLookAhead = 8;
+  size_t i = 0, j = 0;
+  while (i < n && j < m) {
+    if (markPair(i, older, j, &tiles)) {
+      ++i, ++j;
+      continue;
     }
-    return;
+    size_t skipI = 0, skipJ = 0;
+    for (size_t d = 1; d <= kLookAhead && !skipI && !skipJ; ++d) {
+      if (i + d < n && markPair(i + d, older, j, nullptr))
+        skipI = d;
+      else if (j + d < m && markPair(i, older, j + d, nullptr))
+        skipJ = d;
+    }
+    if (!skipI && !skipJ) skipI = skipJ = 1;
+    for (; skipI > 0; --skipI, ++i) tiles.mark(ops_[i].box);
+    for (; skipJ > 0; --skipJ, ++j) tiles.mark(older.ops_[j].box);
   }
-  // Another number of operations: the equal ones at both ends line up, the rest changed.
-  size_t p = 0;
-  while (p < n && p < m && sameOp(p, older, p)) {
-    matched_[p] = static_cast<int32_t>(p);
-    ++p;
-  }
-  size_t s = 0;
-  while (s < n - p && s < m - p && sameOp(n - 1 - s, older, m - 1 - s)) {
-    matched_[n - 1 - s] = static_cast<int32_t>(m - 1 - s);
-    ++s;
-  }
-  for (size_t i = p; i < n - s; ++i) tiles.mark(ops_[i].box);
-  for (size_t j = p; j < m - s; ++j) tiles.mark(older.ops_[j].box);
+  for (; i < n; ++i) tiles.mark(ops_[i].box);
+  for (; j < m; ++j) tiles.mark(older.ops_[j].box);
 }
 
 bool DisplayList::pathPart(size_t i, const DirtyTiles& tiles,
@@ -1060,6 +1075,14 @@ void DisplayListRecorder::addOp(DisplayList::Call& call, const Rect& user, bool 
     const Rect d = s.ctm.apply(user.standardized());
     Grow(box, d.origin);
     Grow(box, Point(d.maxX(), d.maxY()));
+  }
+  {
+    const DisplayList::Cmd paint = out_.calls_[op.call].cmd;
+    const int mode = paint == Cmd::DrawPath ? static_cast<int>(out_.calls_[op.call].v[0]) : -1;
+    const bool fills = paint == Cmd::FillRects || paint == Cmd::FillEllipse ||
+                       paint == Cmd::DrawText ||
+                       (mode >= 0 && mode != static_cast<int>(PathDrawingMode::Stroke));
+    op.uses = static_cast<uint8_t>((fills ? 1 : 0) | (stroke ? 2 : 0));
   }
   // A pixel for antialiasing and rounding; a stroke's reach; a shadow's blur (three box passes
   // of half its device size, as the pixel backend blurs) and offset.

@@ -155,6 +155,7 @@ class DisplayList {
     double margin = 1;       // device pixels it reaches past its points (stroke, shadow)
     bool pointwise = false;  // a path whose moved points change only the rows they reach
     bool shown = false;      // a text the collector was told of
+    uint8_t uses = 0;        // 1: the fill colour, 2: the stroke colour and line settings
   };
   struct ClipEntry {
     uint32_t call;
@@ -172,15 +173,18 @@ class DisplayList {
   bool sameSide(const Call& a, const DisplayList& other, const Call& b) const;
   bool samePath(uint32_t first, uint32_t count, const DisplayList& other, uint32_t otherFirst,
                 uint32_t otherCount) const;
-  bool sameState(uint32_t state, const DisplayList& other, uint32_t otherState) const;
+  bool sameState(uint32_t state, const DisplayList& other, uint32_t otherState, uint8_t uses) const;
   bool sameOp(size_t i, const DisplayList& other, size_t j) const;
   // The device box (x0, y0, x1, y1, before the op's margin) where op i of this list and op j
   // of `older` (the same painting of a path whose points moved) may differ; false when their
   // whole boxes must be taken.
   bool changedBox(size_t i, const DisplayList& older, size_t j, double box[4]) const;
+  // Marks where op i and op j of `older` differ when they pair up (equal, or the same painting
+  // with moved points); false when they do not. Null tiles: only whether they pair.
+  bool markPair(size_t i, const DisplayList& older, size_t j, DirtyTiles* tiles) const;
   // Marks where op i and op j of `older`, which paint alike through a clip path whose points
   // moved, may differ; false when they differ otherwise.
-  bool markClipChange(size_t i, const DisplayList& older, size_t j, DirtyTiles& tiles) const;
+  bool markClipChange(size_t i, const DisplayList& older, size_t j, DirtyTiles* tiles) const;
   // The path calls that paint op i the same in the marked tiles: the subpaths, and runs of
   // segments, that reach them. False when the whole path is needed.
   bool pathPart(size_t i, const DirtyTiles& tiles,
@@ -202,6 +206,7 @@ class DisplayList {
   bool comparable_ = true;
   // Memo of the last two states found equal.
   mutable uint32_t sameA_ = UINT32_MAX, sameB_ = UINT32_MAX;
+  mutable uint8_t sameUses_ = 0;
   mutable const DisplayList* sameWith_ = nullptr;
 };
 
