@@ -1266,12 +1266,16 @@ Size DisplayListRecorder::drawText(std::string_view text, const Rect& rect,
     for (const detail::LaidOutLine& line : layout->lines())
       ink = ink.unionWith(Rect(rect.x() + line.x, rect.y() + layout->blockOffset() + line.top,
                                line.width, line.height));
-    // Text without lines still counts as shown when its rect is in the clip.
-    if (ink.isNull()) ink = Rect(rect.origin, Size());
     const double margin = std::max(style.font.lineHeight(), layout->fontSize());
-    ink = ink.inset(-margin, -margin);
-    if (layout->clipsHorizontally())
+    ink = ink.isNull() ? ink : ink.inset(-margin, -margin);
+    if (layout->clipsHorizontally() && !ink.isNull())
       ink = ink.intersection(Rect(rect.x(), ink.y(), rect.width(), ink.height()));
+    // A text counts as shown when its rect meets the clip, whatever its ink: the rect is part of
+    // its box, so that a changed text is always drawn again and told of.
+    const Size used = target_.textSize(text, rect, style);
+    const double w = Finite(rect.width()) ? std::max(rect.width(), used.width) : used.width;
+    const double h = Finite(rect.height()) ? std::max(rect.height(), used.height) : used.height;
+    ink = ink.unionWith(Rect(rect.origin, Size(w, h)));
   }
   addOp(c, ink, false, false);
   return target_.textSize(text, rect, style);

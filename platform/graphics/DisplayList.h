@@ -1,15 +1,20 @@
 // A drawing kept as the list of calls it made, so that a changed frame repaints only what changed.
 //
-// Each painting call is an operation with the full graphics state it painted in (transform, clip,
+// Each painting call is an operation with the graphics state it painted in (transform, clip,
 // colours, line settings, antialiasing, blend mode, shadow) and a conservative box of the device
-// pixels it can touch (stroke reach, text ink plus a margin, cut to its clip). Two lists of the
-// same drawing code compare operation by operation: a pixel outside every box where the lists
-// differ is covered by the same operations in the same order in both, so it comes out the same.
-// Cairo rasterizes a path one pixel row at a time, and how it treats a row depends on every edge
-// crossing that row; so when only some points of a long path moved, the pixels that can differ
-// are the rows those points reach, across the whole path. Replaying every operation that meets
-// the changed pixels, unclipped, over the same background gives those pixels exactly as drawing
-// the whole list would.
+// pixels it can touch (stroke reach, shadow blur, text ink plus a margin, cut to its clip). Two
+// lists of the same drawing code pair their operations in order: a pixel outside every box where
+// paired operations differ (and outside the boxes of unpaired ones) is covered by the same
+// operations in the same order in both, so it comes out the same. Replaying every operation that
+// meets the changed pixels over the same background gives those pixels exactly as drawing the
+// whole list would.
+//
+// A long path whose points moved differs only around the moved points: Cairo rasterizes each
+// outline edge from its own two ends and adds up the edges' coverage pixel by pixel, so only the
+// edges with a moved end change their pixels (the segments at the points, and those beyond their
+// joins, whose inner edges end where the two segments' edges cross). For the same reason such a
+// path is drawn again in part: the subpaths, and runs of segments, that reach the changed pixels,
+// each run cut where its cut ends lie outside them by the stroke's reach.
 #pragma once
 
 #include <cstdint>

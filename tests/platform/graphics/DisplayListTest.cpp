@@ -27,6 +27,7 @@ struct Scene {
                       Color::rgb(0.3, 0.9, 0.2, 0.9)};
   double width = 1;
   bool extraShape = false;
+  int lonely = -1;  // a bar drawn apart in another colour (one more operation mid-list)
 
   explicit Scene(std::mt19937& rng) {
     auto r = [&](double lo, double hi) {
@@ -67,7 +68,13 @@ struct Scene {
       ctx.drawLinearGradient(Gradient::linear(colours[0], colours[1]), {40, 2}, {60, 40});
     }
     ctx.setFillColor(colours[2]);
-    ctx.fillRects(rects);
+    std::vector<Rect> bars = rects;
+    if (lonely >= 0) bars.erase(bars.begin() + lonely);
+    ctx.fillRects(bars);
+    if (lonely >= 0) {
+      ctx.setFillColor(colours[0]);
+      ctx.fillRect(rects[static_cast<size_t>(lonely)]);
+    }
     ctx.setStrokeColor(colours[1]);
     ctx.setLineWidth(1);
     for (size_t i = 0; i + 1 < rects.size(); i += 2) ctx.strokeRect(rects[i].inset(-1, -1));
@@ -108,7 +115,7 @@ void Change(Scene& s, int kind, std::mt19937& rng) {
   const double d = (static_cast<int>(rng() % 7) - 3) * 0.7 + 0.35;
   auto move = [d](double& v) { v = std::clamp(v + d, 4.0, 38.0); };
   // clang-format off
-  switch (kind % 10) {
+  switch (kind % 11) {
     case 0: return move(s.line.back().y);                          // a push: the newest point
     case 1: return move(s.line[rng() % s.line.size()].y);          // a point inside the line
     case 2: return move(s.segments.back().y);                      // the newest segment
@@ -118,7 +125,8 @@ void Change(Scene& s, int kind, std::mt19937& rng) {
     case 6: s.texts[rng() % 2] = std::to_string(rng() % 1000); return;
     case 7: s.colours[rng() % 3] = Color::rgb(0.5, 0.5, (rng() % 10) / 10.0, 0.8); return;
     case 8: s.extraShape = !s.extraShape; return;                  // one more operation
-    default: return move(s.polygon[rng() % 3].x);
+    case 9: return move(s.polygon[rng() % 3].x);
+    default: s.lonely = s.lonely < 0 ? static_cast<int>(rng() % s.rects.size()) : -1; return;
   }
   // clang-format on
 }
@@ -177,6 +185,84 @@ TEST(DisplayListTest, PatchedFramesEqualAFullDrawingUnderEveryKindOfChange) {
     }
     EXPECT_GT(patched, 4);
   }
+}
+
+// Frames that move everything (a scroll) are drawn whole, then straight for a while; once the
+// picture stays, it is kept again. A drawing in a transparency layer, or over another
+// background, is drawn whole.
+TEST(DisplayListTest, ScrolledLayeredAndMovedFramesAreDrawnWhole) {
+  using Outcome = PixelCache::Outcome;
+  std::mt19937 rng(9);
+  Scene scene(rng);
+  Screen screen;
+  std::vector<Outcome> outcomes;
+  for (int f = 0; f < 12; ++f) {
+    for (Point& p : scene.line) p.y = std::clamp(p.y + (f % 2 ? 1.5 : -1.5), 4.0, 38.0);
+    for (Rect& r : scene.rects) r.origin.y += f % 2 ? 1 : -1;
+    for (double& step : scene.steps) step = std::clamp(step + (f % 2 ? 1 : -1), 4.0, 40.0);
+    for (Point& p : scene.segments) p.y = std::clamp(p.y + (f % 2 ? 1.0 : -1.0), 4.0, 40.0);
+    outcomes.push_back(screen.frame(scene));
+    ASSERT_EQ(Differences(screen.ic.image(), Direct(scene)), 0) << "frame " << f;
+  }
+  EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), Outcome::Patched), 0);
+  // The same picture twice: kept again, then put back.
+  Screen& s = screen;
+  auto again = [&] {
+    DrawnTextCollector collector;
+    Context& ctx = s.ic.context();
+    ctx.clearRect(Rect(0, 0, kW + 8, kH + 4));
+    ctx.setFillColor(Color::grey(0.3, 0.7));
+    ctx.fillRect(Rect(0, 0, kW + 8, 20));
+    StateSaver saver(ctx);
+    ctx.translate(4, 2);
+    return s.cache.draw(ctx, Rect(-4, -2, kW + 8, kH + 4), "still",
+                        [&](Context& c) { scene.draw(c); });
+  };
+  again();
+  again();
+  EXPECT_EQ(again(), Outcome::Reused);
+  EXPECT_EQ(Differences(screen.ic.image(), Direct(scene)), 0);
+
+  // In a transparency layer: never patched, always right.
+  ImageContext ic(Size(kW, kH), 2);
+  PixelCache cache;
+  for (int f = 0; f < 5; ++f) {
+    scene.line.back().y = 10 + f;
+    ic.context().clearRect(Rect(0, 0, kW, kH));
+    const auto outcome =
+        cache.draw(ic.context(), Rect(0, 0, kW, kH), std::to_string(f), [&](Context& c) {
+          c.beginTransparencyLayer(0.6);
+          scene.draw(c);
+          c.endTransparencyLayer();
+        });
+    EXPECT_NE(outcome, Outcome::Patched);
+    ImageContext direct(Size(kW, kH), 2);
+    direct.context().beginTransparencyLayer(0.6);
+    scene.draw(direct.context());
+    direct.context().endTransparencyLayer();
+    EXPECT_EQ(Differences(ic.image(), direct.image()), 0) << f;
+  }
+}
+
+TEST(DisplayListTest, TilesAreMarkedAndMetWhole) {
+  DirtyTiles tiles;
+  tiles.reset(PixelBox{10, 20, 110, 60});  // 7 x 10 tiles of 16 x 4, the last ones cut
+  EXPECT_EQ(tiles.columns(), 7);
+  EXPECT_EQ(tiles.rows(), 10);
+  tiles.mark(PixelBox{12, 22, 13, 23});
+  tiles.mark(PixelBox{200, 0, 300, 10});  // outside: nothing
+  EXPECT_NEAR(tiles.share(), 1.0 / 70, 1e-9);
+  EXPECT_TRUE(tiles.meets(PixelBox{25, 23, 26, 24}));   // the same tile
+  EXPECT_FALSE(tiles.meets(PixelBox{26, 20, 40, 24}));  // the next one
+  EXPECT_FALSE(tiles.meets(PixelBox{12, 22, 12, 30}));  // empty
+  const PixelBox b = tiles.markedWithin(PixelBox{0, 0, 200, 200});
+  EXPECT_EQ(b.x0, 10);
+  EXPECT_EQ(b.y0, 20);
+  EXPECT_EQ(b.x1, 26);
+  EXPECT_EQ(b.y1, 24);
+  tiles.mark(PixelBox{100, 50, 120, 70});  // the cut corner tiles
+  EXPECT_EQ(tiles.markedWithin(PixelBox{90, 40, 200, 200}).x1, 110);
+  EXPECT_EQ(tiles.markedWithin(PixelBox{90, 40, 200, 200}).y1, 60);
 }
 
 TEST(DisplayListTest, PatchedFramesAnnounceTheTextsAFullDrawingShows) {
