@@ -1259,6 +1259,7 @@ Size DisplayListRecorder::drawText(std::string_view text, const Rect& rect,
   DisplayList::Side& s = side(c);
   s.text = std::string(text);
   s.style = style;
+  const Size used = target_.textSize(text, rect, style);
   Rect ink = Rect::null();
   if (Finite(rect.x()) && Finite(rect.y())) {
     // The laid-out lines with a line height all round: glyphs may reach past their boxes.
@@ -1272,13 +1273,12 @@ Size DisplayListRecorder::drawText(std::string_view text, const Rect& rect,
       ink = ink.intersection(Rect(rect.x(), ink.y(), rect.width(), ink.height()));
     // A text counts as shown when its rect meets the clip, whatever its ink: the rect is part of
     // its box, so that a changed text is always drawn again and told of.
-    const Size used = target_.textSize(text, rect, style);
     const double w = Finite(rect.width()) ? std::max(rect.width(), used.width) : used.width;
     const double h = Finite(rect.height()) ? std::max(rect.height(), used.height) : used.height;
     ink = ink.unionWith(Rect(rect.origin, Size(w, h)));
   }
   addOp(c, ink, false, false);
-  return target_.textSize(text, rect, style);
+  return used;
 }
 
 void DisplayListRecorder::beginTransparencyLayer(double alpha) {
