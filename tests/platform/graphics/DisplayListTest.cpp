@@ -89,6 +89,13 @@ struct Scene {
     ctx.setStrokeColor(colours[1]);
     ctx.strokePolyline(line);
     {
+      // Dashed: each dash starts where the one before ended, along the whole line.
+      StateSaver saver(ctx);
+      ctx.setLineDash(0.5, {2, 1.5});
+      ctx.translate(0, 1.5);
+      ctx.strokePolyline(polygon);
+    }
+    {
       StateSaver saver(ctx);
       ctx.setShadow(Size(1, -1), 1, Color::black());
       ctx.setStrokeColor(Color::white());
@@ -277,6 +284,39 @@ TEST(DisplayListTest, PatchedFramesAnnounceTheTextsAFullDrawingShows) {
     EXPECT_EQ(texts, scene.texts) << f;
   }
   EXPECT_EQ(screen.cache.lastOutcome(), PixelCache::Outcome::Patched);
+}
+
+// The screen checks read the texts a frame shows: a text counts when its rect meets the view,
+// even with its glyphs outside it, patched frame or not.
+TEST(DisplayListTest, TextsWhoseRectsMeetTheViewAreToldOfWhereverTheirInk) {
+  ImageContext ic(Size(60, 30), 2);
+  PixelCache cache;
+  auto frame = [&](const std::string& label, bool cached) {
+    DrawnTextCollector collector;
+    Context& ctx = ic.context();
+    ctx.clearRect(Rect(0, 0, 60, 30));
+    auto draw = [&](Context& c) {
+      c.setFillColor(Color::white());
+      c.drawText("12.34", Rect(2, 2, 30, 12), TextStyle(Font::systemFont(8)));
+      // Right-aligned in a rect reaching into the view: the glyphs fall outside it.
+      TextStyle right(Font::systemFont(8), TextAlignment::Right);
+      c.drawText(label, Rect(-200, 16, 210, 12), right);
+    };
+    if (cached) {
+      StateSaver saver(ctx);
+      ctx.clipToRect(Rect(0, 0, 60, 30));
+      cache.draw(ctx, Rect(0, 0, 60, 30), label, draw);
+    } else {
+      StateSaver saver(ctx);
+      ctx.clipToRect(Rect(0, 0, 60, 30));
+      draw(ctx);
+    }
+    return collector.texts();
+  };
+  for (const char* label : {"a", "a", "b", "c", "c", "d"}) {
+    const auto direct = frame(label, false);
+    EXPECT_EQ(frame(label, true), direct) << label;
+  }
 }
 
 TEST(DisplayListTest, ListsDifferOnlyWhereTheirOperationsDo) {
