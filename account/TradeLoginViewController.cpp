@@ -44,8 +44,6 @@ std::string TradeErrorText(const uint8_t* record, size_t size) {
   return foundation::utf16ToUtf8(foundation::utf16FromLittleEndian(record + 12, units));
 }
 
-TradeLoginViewController::TradeLoginViewController() = default;
-
 const std::vector<std::string>& TradeLoginViewController::rowTitles() {
   static const std::vector<std::string> kRows = {"银行转证券", "证券转银行", "查询银行余额",
                                                  "转账说明", "券商信息", "身份验证",

@@ -30,7 +30,6 @@ class TradeLoginViewController : public ui::ViewController,
                                  public ui::TableViewDelegate,
                                  public TradeVerifyDelegate {
  public:
-  TradeLoginViewController();
 
   void loadView() override;
   void viewDidLoad() override;

@@ -36,8 +36,6 @@ std::shared_ptr<ui::ImageView> LeftImage(const char* name) {
 // ---------------------------------------------------------------------------------------------
 // The registration form over the window
 
-UIRegisterViewCtrl::UIRegisterViewCtrl() = default;
-
 void UIRegisterViewCtrl::loadView() {
   const gfx::Rect screen = ui::Screen::main().bounds();
   auto view = ui::View::create(screen);
@@ -131,8 +129,6 @@ void UIRegisterViewCtrl::recvmsg(const foundation::Notification& notification) {
 
 // ---------------------------------------------------------------------------------------------
 // The login screen
-
-UILoginViewCtrl::UILoginViewCtrl() = default;
 
 void UILoginViewCtrl::loadView() {
   const gfx::Rect screen = ui::Screen::main().bounds();

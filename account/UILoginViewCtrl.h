@@ -23,7 +23,6 @@ class UILoginViewCtrl;
 
 class UIRegisterViewCtrl : public ui::ViewController, public ReturnClosesKeyboard {
  public:
-  UIRegisterViewCtrl();
 
   void loadView() override;
   void viewDidLoad() override;
@@ -61,7 +60,6 @@ class UILoginViewCtrl : public ui::ViewController,
                         public ReturnClosesKeyboard,
                         public ::AlertViewDelegate {
  public:
-  UILoginViewCtrl();
 
   void loadView() override;
   void viewDidLoad() override;

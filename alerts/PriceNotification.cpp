@@ -17,10 +17,6 @@
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/ScreenParts.h"
 
-PriceNotification::PriceNotification() = default;
-
-PriceNotification::~PriceNotification() = default;
-
 void PriceNotification::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);

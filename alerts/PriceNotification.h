@@ -19,9 +19,6 @@ class PriceNotification : public PriceAlertScreen {
       "您正在申请Trevane价格提醒权限，继续将发信给您的客户经理，返回请取消 \n"
       "注:同时包含自定义价格提醒权限";
 
-  PriceNotification();
-  ~PriceNotification() override;
-
   void queryAuthority();
   void applyAuthority();
   void recvmsg(const foundation::Notification& notification) override;

@@ -60,10 +60,6 @@ void PriceNotificationListCell::setCellHeight(double h) {
   contentLabel_->setFrame(gfx::Rect(2, h / 2, w - 14, h));
 }
 
-PriceNotificationList::PriceNotificationList() = default;
-
-PriceNotificationList::~PriceNotificationList() = default;
-
 void PriceNotificationList::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);

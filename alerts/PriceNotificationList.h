@@ -34,9 +34,6 @@ class PriceNotificationList : public PriceAlertPage {
   static constexpr int kClearAlertTag = 102;
   enum Slot { kSlotList = 0, kSlotClear = 1 };
 
-  PriceNotificationList();
-  ~PriceNotificationList() override;
-
   void requestList() override;
   void deleteList();
   void clearMessages();

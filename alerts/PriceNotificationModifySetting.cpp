@@ -43,10 +43,6 @@ PriceNotificationModifySettingCell::PriceNotificationModifySettingCell(
   contentView()->addSubview(codeLabel_);
 }
 
-PriceNotificationModifySetting::PriceNotificationModifySetting() = default;
-
-PriceNotificationModifySetting::~PriceNotificationModifySetting() = default;
-
 void PriceNotificationModifySetting::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);

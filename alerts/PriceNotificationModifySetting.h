@@ -30,9 +30,6 @@ class PriceNotificationModifySetting : public PriceAlertPage {
   static constexpr int kClearAlertTag = 102;
   enum Slot { kSlotList = 0, kSlotClear = 1, kSlotDelete = 2 };
 
-  PriceNotificationModifySetting();
-  ~PriceNotificationModifySetting() override;
-
   void requestList() override;
   void clearAllList();
   void deleteListItem(int row);

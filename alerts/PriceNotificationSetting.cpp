@@ -45,8 +45,6 @@ std::shared_ptr<ui::Label> HeaderLabel(const gfx::Rect& frame, int tag, gfx::Tex
 
 }  // namespace
 
-PriceNotificationSetting::PriceNotificationSetting() = default;
-
 PriceNotificationSetting::~PriceNotificationSetting() {
   removeLoginObserver();
   if (_tableView) {

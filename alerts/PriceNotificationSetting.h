@@ -40,7 +40,6 @@ class PriceNotificationSetting : public ArScrollViewController,
   // Request-code slots.
   enum Slot { kSlotGet = 0, kSlotUpload = 1, kSlotStockQuote = 2, kSlotDelete = 3 };
 
-  PriceNotificationSetting();
   ~PriceNotificationSetting() override;
 
   // Copies the record and refreshes the header (when the view is loaded).

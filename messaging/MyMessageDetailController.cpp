@@ -66,8 +66,6 @@ int PickerPosition(const MySendMessageView& sheet, const std::string& id, int di
 
 }  // namespace
 
-MyMessageDetailController::MyMessageDetailController() = default;
-
 // --- views ------------------------------------------------------------------------------------
 
 void MyMessageDetailController::loadView() {

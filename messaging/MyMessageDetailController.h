@@ -53,8 +53,6 @@ class MyMessageDetailController : public ui::ViewController,
   // The "goldcode" text read, in bytes.
   static constexpr size_t kGoldTextMax = 500;
 
-  MyMessageDetailController();
-
   void loadView() override;
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;

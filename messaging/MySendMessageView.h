@@ -74,7 +74,6 @@ class MySendMessageView : public ui::View,
       ui::TableView& table, const ui::IndexPath& path) override;
   std::string tableViewTitleForHeaderInSection(ui::TableView& table, int section) override;
   std::vector<std::string> sectionIndexTitlesForTableView(ui::TableView& table) override;
-  bool tableViewCanEditRowAtIndexPath(ui::TableView&, const ui::IndexPath&) override { return true; }
   ui::TableViewCellEditingStyle tableViewEditingStyleForRowAtIndexPath(
       ui::TableView&, const ui::IndexPath&) override {
     return ui::TableViewCellEditingStyle::MultipleSelect;
