@@ -315,11 +315,6 @@ void YourSuggestion::ButtonAction() {
   waiter_.show();
 }
 
-bool YourSuggestion::textViewShouldChangeTextInRange(ui::TextView&, ui::TextRange,
-                                                     const std::string&) {
-  return true;
-}
-
 bool YourSuggestion::textFieldShouldReturn(ui::TextField& field) {
   field.resignFirstResponder();
   if (&field == contactText_.get()) ButtonAction();

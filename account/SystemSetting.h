@@ -93,8 +93,6 @@ class YourSuggestion : public ui::ViewController,
   void recvmsg(const foundation::Notification& notification);
   void handleTimeoutRequest() override;
   bool textFieldShouldReturn(ui::TextField& field) override;
-  bool textViewShouldChangeTextInRange(ui::TextView& view, ui::TextRange range,
-                                       const std::string& text) override;
 
   ui::TextView* textView() const { return textView_.get(); }
   ui::TextField* contactText() const { return contactText_.get(); }

@@ -76,10 +76,6 @@ void SendMessageTabbar::removeObservers() {
 
 // --- growth -------------------------------------------------------------------------------------
 
-bool SendMessageTabbar::textViewShouldBeginEditing(ui::TextView&) {
-  return true;
-}
-
 void SendMessageTabbar::textViewDidBeginEditing(ui::TextView& view) {
   view.setContentInset(gfx::EdgeInsets(0, 0, 0, 0));
 }

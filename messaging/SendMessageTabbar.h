@@ -59,7 +59,6 @@ class SendMessageTabbar : public ui::View, public ui::TextViewDelegate {
   void removeObservers();
 
   // UITextViewDelegate.
-  bool textViewShouldBeginEditing(ui::TextView& view) override;
   void textViewDidBeginEditing(ui::TextView& view) override;
   void textViewDidChange(ui::TextView& view) override;
   void scrollViewDidScroll(ui::ScrollView& view) override { (void)view; }
