@@ -321,26 +321,7 @@ void CairoContext::addEllipse(const Rect& r) {
 }
 
 void CairoContext::addPath(const Path& path) {
-  for (const PathElement& e : path.elements()) {
-    const Point* p = e.points;
-    switch (e.type) {
-      case PathElementType::MoveTo:
-        moveTo(p[0].x, p[0].y);
-        break;
-      case PathElementType::LineTo:
-        lineTo(p[0].x, p[0].y);
-        break;
-      case PathElementType::QuadTo:
-        quadTo(p[0].x, p[0].y, p[1].x, p[1].y);
-        break;
-      case PathElementType::CurveTo:
-        curveTo(p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y);
-        break;
-      case PathElementType::Close:
-        closePath();
-        break;
-    }
-  }
+  addPathElements(path);
 }
 
 // --- painting ------------------------------------------------------------------------------------

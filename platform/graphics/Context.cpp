@@ -16,6 +16,29 @@ Gradient Gradient::make(const std::vector<Color>& colors, const std::vector<doub
   return g;
 }
 
+void Context::addPathElements(const Path& path) {
+  for (const PathElement& e : path.elements()) {
+    const Point* p = e.points;
+    switch (e.type) {
+      case PathElementType::MoveTo:
+        moveTo(p[0].x, p[0].y);
+        break;
+      case PathElementType::LineTo:
+        lineTo(p[0].x, p[0].y);
+        break;
+      case PathElementType::QuadTo:
+        quadTo(p[0].x, p[0].y, p[1].x, p[1].y);
+        break;
+      case PathElementType::CurveTo:
+        curveTo(p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y);
+        break;
+      case PathElementType::Close:
+        closePath();
+        break;
+    }
+  }
+}
+
 void Context::addRects(const std::vector<Rect>& rects) {
   for (const Rect& r : rects) addRect(r);
 }

@@ -236,6 +236,9 @@ class Context {
 
  protected:
   Context() = default;
+  // Adds `path` element by element through the calls above (for contexts that build their own
+  // path from those calls).
+  void addPathElements(const Path& path);
 };
 
 // Collects the texts that every Cairo context draws inside its clip while it lives, in drawing
