@@ -4,7 +4,7 @@
 # step held) and its output holds no sanitizer report.
 #
 # usage: scripts/tour.sh [--build DIR] [--shots DIR] [--groups N] [--ephemeral] [--only WORD]
-#                        [-- CLIENT OPTIONS]
+#                        [--server "OPTIONS"] [-- CLIENT OPTIONS]
 #   --build DIR   where verdan and verdan-testserver were built (default: build)
 #   --shots DIR   where the shots go (default: DIR/shots of the build)
 #   --groups N    N groups of scripts played side by side, each group in order against a server
@@ -12,6 +12,9 @@
 #                 ports 17001-17007, the ones the bundle's main.cfg names)
 #   --ephemeral   with one group too, the server takes ports the system picks
 #   --only WORD   only the scripts whose name contains WORD
+#   --server "OPTIONS"  passed to every test server the tour starts, for example
+#                 --server "--date 20261211 --minute 1030" for a market at that day and minute
+#                 (see verdan-testserver --help)
 # Each script runs in a fresh client with a documents folder of its own. Logs: DIR/tour/.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -21,6 +24,7 @@ shots=""
 groups=1
 ephemeral=0
 only=""
+server_args=()
 client_args=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -29,6 +33,7 @@ while [ $# -gt 0 ]; do
     --groups) groups=$2; shift 2 ;;
     --ephemeral) ephemeral=1; shift ;;
     --only) only=$2; shift 2 ;;
+    --server) read -r -a server_args <<<"$2"; shift 2 ;;
     --) shift; client_args=("$@"); break ;;
     *) echo "tour: unknown option '$1' (see the head of $0)"; exit 2 ;;
   esac
@@ -76,7 +81,7 @@ trap cleanup EXIT
 start_server() {
   local g=$1 dir=$work/group-$1
   mkdir -p "$dir"
-  local args=(--rights 30,31,32,49)
+  local args=(--rights 30,31,32,49 "${server_args[@]}")
   [ $ephemeral -eq 1 ] && args+=(--ephemeral)
   "$server" "${args[@]}" >"$dir/server.out" 2>"$dir/server.log" &
   server_pids+=($!)

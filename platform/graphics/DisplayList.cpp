@@ -211,6 +211,7 @@ void DisplayList::clear() {
   sides_.clear();
   colors_.clear();
   ops_.clear();
+  shown_.clear();
   opPaths_.clear();
   clips_.clear();
   clipChains_.clear();
@@ -219,10 +220,10 @@ void DisplayList::clear() {
   sameWith_ = nullptr;
 }
 
-std::vector<std::string> DisplayList::shownTexts() const {
-  std::vector<std::string> out;
+std::vector<DrawnText> DisplayList::shownTexts() const {
+  std::vector<DrawnText> out;
   for (const Op& op : ops_)
-    if (op.shown) out.push_back(sides_[calls_[op.call].side].text);
+    if (op.shown >= 0) out.push_back(shown_[static_cast<size_t>(op.shown)]);
   return out;
 }
 
@@ -614,6 +615,8 @@ void DisplayList::paint(Context& ctx, const Call& c) {
 
 void DisplayList::replay(Context& ctx, const DirtyTiles* tiles, const DisplayList* older) {
   std::vector<uint8_t> wanted(ops_.size(), 1);
+  shown_.clear();
+  for (Op& op : ops_) op.shown = -1;
   // Long paths are drawn again in the parts that reach the tiles: the pixels there come out as
   // the whole path's (see DisplayList.h).
   std::vector<std::vector<std::pair<uint32_t, bool>>> parts(tiles ? ops_.size() : 0);
@@ -623,9 +626,14 @@ void DisplayList::replay(Context& ctx, const DirtyTiles* tiles, const DisplayLis
       wanted[i] = tiles->meets(op.box);
       if (wanted[i] && op.pointwise && !pathPart(i, *tiles, &parts[i])) parts[i].clear();
       // An operation left out is equal to its match before (a changed one meets the tiles).
-      if (!wanted[i] && calls_[ops_[i].call].cmd == Cmd::DrawText)
-        ops_[i].shown = older && i < matched_.size() && matched_[i] >= 0 &&
-                        older->ops_[static_cast<size_t>(matched_[i])].shown;
+      if (!wanted[i] && calls_[ops_[i].call].cmd == Cmd::DrawText && older &&
+          i < matched_.size() && matched_[i] >= 0) {
+        const int32_t before = older->ops_[static_cast<size_t>(matched_[i])].shown;
+        if (before >= 0) {
+          ops_[i].shown = static_cast<int32_t>(shown_.size());
+          shown_.push_back(older->shown_[static_cast<size_t>(before)]);
+        }
+      }
     }
   // Clips that no operation drawn again is painted through are left out.
   std::vector<uint8_t> clipUsed(clips_.size(), tiles == nullptr);
@@ -760,7 +768,10 @@ void DisplayList::replay(Context& ctx, const DirtyTiles* tiles, const DisplayLis
         } else if (c.cmd == Cmd::DrawText) {
           DrawnTextCollector shown;
           paint(ctx, c);
-          ops_[i].shown = !shown.texts().empty();
+          if (!shown.drawn().empty()) {
+            ops_[i].shown = static_cast<int32_t>(shown_.size());
+            shown_.push_back(shown.drawn().front());
+          }
         } else {
           paint(ctx, c);
         }

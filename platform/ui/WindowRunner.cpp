@@ -183,6 +183,8 @@ class ScriptPlayer {
         break;
       case ScriptStepKind::Expect:
       case ScriptStepKind::Reject:
+      case ScriptStepKind::Match:
+      case ScriptStepKind::Order:
         checking_ = &s;
         checkUntil_ = now + kExpectSeconds;
         nextLook_ = now;
