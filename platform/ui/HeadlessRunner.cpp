@@ -219,6 +219,7 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.from = {v[0], 0};
       step.to = {v[1], 0};
       step.count = static_cast<int>(v[2]);
+      step.text = restOfLine(in);  // only the numbers that end so ("%"), when given
     } else if (word == "shot") {
       step.kind = ScriptStepKind::Shot;
       step.text = restOfLine(in);
@@ -370,6 +371,10 @@ bool columnInOrder(const ScriptStep& step, const std::vector<ScreenText>& texts,
   for (const ScreenText& t : texts) {
     const double middle = t.rect.midX();
     if (middle < step.from.x || middle > step.to.x) continue;
+    if (!step.text.empty() && (t.text.size() < step.text.size() ||
+                               t.text.compare(t.text.size() - step.text.size(), std::string::npos,
+                                              step.text) != 0))
+      continue;
     if (auto number = readListNumber(t.text)) cells.emplace_back(t.rect.midY(), *number);
   }
   std::stable_sort(cells.begin(), cells.end(),

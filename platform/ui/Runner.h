@@ -39,7 +39,8 @@ struct ScriptStep {
   gfx::Point from;     // tap, drag
   gfx::Point to;       // drag
   std::string text;    // type: the text; key: the key name; event: background|foreground;
-                       // shot: the file name; open: the class name; expect, reject: the text
+                       // shot: the file name; open: the class name; expect, reject: the text;
+                       // match: the expression; order: the ending its numbers have
   std::vector<std::string> args;  // open: the words after the class name
   int orientation = 0;            // orientation: the device orientation number (1 portrait .. 6)
   bool descending = false;        // order: "down" (largest first) or "up"
@@ -75,8 +76,9 @@ bool openScreen(const std::string& line);
 // until a text a person can see on screen contains the rest of the line), "reject 没有记录"
 // (fails when a text seen on screen contains it), "match ^\d{8}$" (waits until a seen text
 // matches the regular expression: a shape, such as a date, rather than a text), "order down
-// 200 320 5" (waits until at least 5 seen texts whose middle lies between x 200 and 320 read as
-// numbers and, top to bottom, never rise; "up": never fall)); blank lines and lines starting
+// 200 320 5 %" (waits until at least 5 seen texts whose middle lies between x 200 and 320 and
+// that end in "%" (any text when no ending is given) read as numbers and, top to bottom, never
+// rise; "up": never fall)); blank lines and lines starting
 // with '#' are skipped. Returns 0, or -1 with the first bad line in `errorLine` (and a log line).
 int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* errorLine = nullptr);
 

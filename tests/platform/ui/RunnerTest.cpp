@@ -306,6 +306,12 @@ TEST(Script, ShapeAndOrderStepsReadTheirNumbersAndCheckTheColumn) {
   texts.push_back(at(220, 160, "0.10%"));
   const std::string failure = ui::screenCheckFailure(steps[1], texts);
   EXPECT_NE(failure.find("the column reads: 3.1 1.2 -0.5 0.1"), std::string::npos) << failure;
+  // Only the numbers with the step's ending count: the prices beside the changes do not.
+  ASSERT_EQ(ui::parseScript("order up 200 320 2 %\n", steps), 0);
+  EXPECT_EQ(ui::screenCheckFailure(steps[0], {at(220, 40, "-1.00%"), at(220, 60, "30.00"),
+                                              at(220, 80, "2.00%")}),
+            "");
+  ASSERT_EQ(ui::parseScript("match ^\\d{8}$\norder down 200 320 3\n", steps), 0);
   // Too few numbers is no order.
   EXPECT_NE(ui::screenCheckFailure(steps[1], {at(220, 40, "3")}), "");
   EXPECT_EQ(ui::screenCheckFailure(steps[0], {at(0, 0, "20261211")}), "");
