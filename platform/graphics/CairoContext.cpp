@@ -717,6 +717,13 @@ void CairoContext::drawImage(const Image& image, const Rect& rect) {
   if (image.isEmpty() || !finiteRect(rect) || state_.alpha <= 0) return;
   drawShadow(rect.standardized(), false, [&] { drawImageRaw(image, rect); });
   drawImageRaw(image, rect);
+  noteImage(image, rect);
+}
+
+void CairoContext::noteImage(const Image& image, const Rect& rect) {
+  if (!image.name().empty() && clipBoundingBox().intersects(rect.standardized()))
+    DrawnTextCollector::note(
+        {image.name(), state_.ctm.apply(rect.standardized()), state_.deviceClipBounds, true});
 }
 
 void CairoContext::drawTiledImage(const Image& image, const Rect& rect) {
@@ -737,6 +744,7 @@ void CairoContext::drawTiledImage(const Image& image, const Rect& rect) {
   cairo_paint_with_alpha(cr_, state_.alpha);
   cairo_restore(cr_);
   cairo_pattern_destroy(p);
+  noteImage(image, rect);
 }
 
 // --- text ----------------------------------------------------------------------------------------

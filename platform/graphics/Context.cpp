@@ -101,7 +101,8 @@ void DrawnTextCollector::noteOpaque(const Rect& deviceArea) {
 std::vector<std::string> DrawnTextCollector::texts() const {
   std::vector<std::string> out;
   out.reserve(drawn_.size());
-  for (const DrawnText& t : drawn_) out.push_back(t.text);
+  for (const DrawnText& t : drawn_)
+    if (!t.image) out.push_back(t.text);
   return out;
 }
 

@@ -243,10 +243,12 @@ class Context {
 
 // A text as a drawing pass showed it: where its lines lie and the clip's bounds when it was
 // drawn, both in device pixels.
+// A bundle image drawn is told of the same way, by its name.
 struct DrawnText {
   std::string text;
   Rect ink;
   Rect clip;
+  bool image = false;
   bool operator==(const DrawnText&) const = default;
 };
 
@@ -260,7 +262,7 @@ class DrawnTextCollector {
   DrawnTextCollector(const DrawnTextCollector&) = delete;
   DrawnTextCollector& operator=(const DrawnTextCollector&) = delete;
 
-  // Every text drawn inside its clip, seen or not.
+  // Every text drawn inside its clip, seen or not (images left out).
   std::vector<std::string> texts() const;
   const std::vector<DrawnText>& drawn() const { return drawn_; }
   // The texts a person sees on `screen` (device pixels): at least half of a text's lines lie

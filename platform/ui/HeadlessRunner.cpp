@@ -148,6 +148,7 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
   std::istringstream lines(text);
   std::string line;
   int number = 0;
+  double checkSeconds = kExpectSeconds;  // "timeout S" changes it for the checks after it
   while (std::getline(lines, line)) {
     ++number;
     std::istringstream in(line);
@@ -157,7 +158,13 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
     step.line = number;
     bool ok = true;
     double v[5];
-    if (word == "wait") {
+    if (word == "timeout") {
+      ok = readNumbers(in, v, 1) && v[0] > 0 && v[0] <= 60;
+      if (ok) {
+        checkSeconds = v[0];
+        continue;
+      }
+    } else if (word == "wait") {
       step.kind = ScriptStepKind::Wait;
       ok = readNumbers(in, v, 1) && v[0] >= 0;
       step.seconds = v[0];
@@ -197,12 +204,16 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.kind = ScriptStepKind::Open;
       ok = static_cast<bool>(in >> step.text);
       for (std::string arg; in >> arg;) step.args.push_back(arg);
-    } else if (word == "expect" || word == "reject") {
-      step.kind = word == "expect" ? ScriptStepKind::Expect : ScriptStepKind::Reject;
+    } else if (word == "expect" || word == "reject" || word == "expect-image" ||
+               word == "reject-image") {
+      step.kind = word.starts_with("expect") ? ScriptStepKind::Expect : ScriptStepKind::Reject;
+      step.image = word.ends_with("-image");
+      step.seconds = checkSeconds;
       step.text = restOfLine(in);
       ok = !step.text.empty();
     } else if (word == "match") {
       step.kind = ScriptStepKind::Match;
+      step.seconds = checkSeconds;
       step.text = restOfLine(in);
       ok = !step.text.empty();
       try {
@@ -212,9 +223,11 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       }
     } else if (word == "order") {
       step.kind = ScriptStepKind::Order;
+      step.seconds = checkSeconds;
       std::string direction;
       ok = static_cast<bool>(in >> direction) && (direction == "down" || direction == "up") &&
-           readNumbers(in, v, 3) && v[0] < v[1] && v[2] >= 2 && v[2] == std::floor(v[2]);
+           static_cast<bool>(in >> v[0] >> v[1] >> v[2]) && v[0] < v[1] && v[2] >= 2 &&
+           v[2] == std::floor(v[2]);
       step.descending = direction == "down";
       step.from = {v[0], 0};
       step.to = {v[1], 0};
@@ -244,11 +257,12 @@ std::string listTexts(const std::vector<ScreenText>& texts) {
   std::string list;
   std::vector<std::string> listed;
   for (const ScreenText& t : texts) {
-    if (std::find(listed.begin(), listed.end(), t.text) != listed.end()) continue;
-    listed.push_back(t.text);
+    const std::string key = (t.image ? "[" : "") + t.text;
+    if (std::find(listed.begin(), listed.end(), key) != listed.end()) continue;
+    listed.push_back(key);
     std::string shown = t.text;
     std::replace(shown.begin(), shown.end(), '\n', ' ');
-    list += " '" + shown + "'";
+    list += t.image ? " [" + shown + "]" : " '" + shown + "'";
   }
   return listed.empty() ? " (no text)" : list;
 }
@@ -270,7 +284,7 @@ std::vector<ScreenText> seenTexts(const gfx::DrawnTextCollector& collector, doub
     // The picture is turned back by the screen's quarter turns (see renderScreen).
     if (turns == 1) p = gfx::Rect(p.y(), s.width - p.maxX(), p.height(), p.width());
     if (turns == 3) p = gfx::Rect(s.height - p.maxY(), p.x(), p.height(), p.width());
-    out.push_back({t.text, p});
+    out.push_back({t.text, p, t.image});
   }
   return out;
 }
@@ -369,6 +383,7 @@ bool columnInOrder(const ScriptStep& step, const std::vector<ScreenText>& texts,
                    std::string* column) {
   std::vector<std::pair<double, double>> cells;  // (top, number)
   for (const ScreenText& t : texts) {
+    if (t.image) continue;
     const double middle = t.rect.midX();
     if (middle < step.from.x || middle > step.to.x) continue;
     if (!step.text.empty() && (t.text.size() < step.text.size() ||
@@ -409,14 +424,16 @@ std::string screenCheckFailure(const ScriptStep& step, const std::vector<ScreenT
   if (step.kind == ScriptStepKind::Match) {
     const std::regex shape(step.text);
     for (const ScreenText& t : texts)
-      if (std::regex_search(t.text, shape)) found = true;
+      if (!t.image && std::regex_search(t.text, shape)) found = true;
   } else {
     for (const ScreenText& t : texts)
-      if (t.text.find(step.text) != std::string::npos) found = true;
+      if (t.image == step.image && t.text.find(step.text) != std::string::npos) found = true;
   }
   const bool expecting = step.kind != ScriptStepKind::Reject;
   if (found == expecting) return {};
-  const std::string what = step.kind == ScriptStepKind::Match ? "a text matching '" : "'";
+  const std::string what = step.kind == ScriptStepKind::Match ? "a text matching '"
+                           : step.image                     ? "an image named '"
+                                                            : "'";
   std::string message = where + (expecting ? "expected " : "rejected ") + what + step.text +
                         "' " + (expecting ? "is not on screen" : "is on screen") + "; on screen:";
   return message + listTexts(texts);
@@ -427,9 +444,9 @@ namespace {
 // An expect step looks again every few frames until its time is up; a reject step looks once.
 bool checkScreen(const ScriptStep& step) {
   constexpr double kLookEvery = 0.1;
-  const double deadline = foundation::Clock::now() + kExpectSeconds;
+  const double deadline = foundation::Clock::now() + step.seconds;
   // Bounded by tries too, in case the loop stops and the clock stands still.
-  for (int tries = static_cast<int>(kExpectSeconds / kLookEvery) + 2;; --tries) {
+  for (int tries = static_cast<int>(step.seconds / kLookEvery) + 2;; --tries) {
     std::string failure = screenCheckFailure(step, textsOnScreen());
     if (failure.empty() || stopRequested()) return true;
     if (step.kind == ScriptStepKind::Reject || tries <= 0 || foundation::Clock::now() >= deadline) {

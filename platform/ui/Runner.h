@@ -35,7 +35,7 @@ enum class ScriptStepKind {
 struct ScriptStep {
   ScriptStepKind kind;
   int line = 0;
-  double seconds = 0;  // wait, drag
+  double seconds = 0;  // wait, drag; expect, match, order: how long it waits (see timeout)
   gfx::Point from;     // tap, drag
   gfx::Point to;       // drag
   std::string text;    // type: the text; key: the key name; event: background|foreground;
@@ -45,6 +45,7 @@ struct ScriptStep {
   int orientation = 0;            // orientation: the device orientation number (1 portrait .. 6)
   bool descending = false;        // order: "down" (largest first) or "up"
   int count = 0;                  // order: how many numbers at least
+  bool image = false;             // expect-image, reject-image: a bundle image's name
 };
 
 // The upright picture. While the status bar is landscape a screen turned by a quarter stands
@@ -79,7 +80,9 @@ bool openScreen(const std::string& line);
 // 200 320 5 %" (waits until at least 5 seen texts whose middle lies between x 200 and 320 and
 // that end in "%" (any text when no ending is given) read as numbers and, top to bottom, never
 // rise; "up": never fall)); blank lines and lines starting
-// with '#' are skipped. Returns 0, or -1 with the first bad line in `errorLine` (and a log line).
+// with '#' are skipped; "timeout 16" makes the checks after it wait up to 16 s instead of 3;
+// "expect-image info-SlideDown" and "reject-image ..." check the bundle
+// images seen on screen by their names the same way. Returns 0, or -1 with the first bad line in `errorLine` (and a log line).
 int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* errorLine = nullptr);
 
 // Reads and parses a script file: 0, or -1 (logged) when unreadable or malformed.
@@ -91,8 +94,9 @@ int readScript(const std::string& path, std::vector<ScriptStep>& steps);
 constexpr double kExpectSeconds = 3;
 // A text a person sees on the screen, and where its lines lie (points of the upright picture).
 struct ScreenText {
-  std::string text;
+  std::string text;  // or the image's bundle name
   gfx::Rect rect;
+  bool image = false;
 };
 // The texts a drawing pass of the screen shows now, in drawing order: those inside every clip
 // and the screen and not under an opaque view drawn after them (see gfx::DrawnTextCollector).

@@ -186,7 +186,7 @@ class ScriptPlayer {
       case ScriptStepKind::Match:
       case ScriptStepKind::Order:
         checking_ = &s;
-        checkUntil_ = now + kExpectSeconds;
+        checkUntil_ = now + checking_->seconds;
         nextLook_ = now;
         break;
       case ScriptStepKind::Shot: {

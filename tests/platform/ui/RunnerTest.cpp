@@ -284,6 +284,15 @@ TEST(Script, ShapeAndOrderStepsReadTheirNumbersAndCheckTheColumn) {
   EXPECT_TRUE(steps[1].descending);
   EXPECT_EQ(steps[1].count, 3);
   EXPECT_FALSE(steps[2].descending);
+  EXPECT_EQ(steps[0].seconds, ui::kExpectSeconds);
+  std::vector<ScriptStep> timed;
+  ASSERT_EQ(ui::parseScript("expect a\ntimeout 16\nexpect b\nmatch c\ntimeout 3\nexpect d\n", timed),
+            0);
+  ASSERT_EQ(timed.size(), 4u);
+  EXPECT_EQ(timed[0].seconds, 3);
+  EXPECT_EQ(timed[1].seconds, 16);
+  EXPECT_EQ(timed[2].seconds, 16);
+  EXPECT_EQ(timed[3].seconds, 3);
   for (const char* bad : {"match (", "order sideways 0 100 3", "order down 100 0 3",
                           "order down 0 100 1"})
     EXPECT_EQ(ui::parseScript(bad, steps), -1) << bad;
@@ -307,13 +316,22 @@ TEST(Script, ShapeAndOrderStepsReadTheirNumbersAndCheckTheColumn) {
   const std::string failure = ui::screenCheckFailure(steps[1], texts);
   EXPECT_NE(failure.find("the column reads: 3.1 1.2 -0.5 0.1"), std::string::npos) << failure;
   // Only the numbers with the step's ending count: the prices beside the changes do not.
-  ASSERT_EQ(ui::parseScript("order up 200 320 2 %\n", steps), 0);
-  EXPECT_EQ(ui::screenCheckFailure(steps[0], {at(220, 40, "-1.00%"), at(220, 60, "30.00"),
+  std::vector<ScriptStep> percents;
+  ASSERT_EQ(ui::parseScript("order up 200 320 2 %\n", percents), 0);
+  EXPECT_EQ(ui::screenCheckFailure(percents[0], {at(220, 40, "-1.00%"), at(220, 60, "30.00"),
                                               at(220, 80, "2.00%")}),
             "");
-  ASSERT_EQ(ui::parseScript("match ^\\d{8}$\norder down 200 320 3\n", steps), 0);
   // Too few numbers is no order.
   EXPECT_NE(ui::screenCheckFailure(steps[1], {at(220, 40, "3")}), "");
+  // Images are checked by name with their own steps, and never pass for a text.
+  std::vector<ScriptStep> images;
+  ASSERT_EQ(ui::parseScript("expect-image SlideDown\nexpect SlideDown\nreject-image xia\n", images),
+            0);
+  const std::vector<ui::ScreenText> arrow = {{"info-SlideDown.png", gfx::Rect(0, 0, 9, 9), true}};
+  EXPECT_EQ(ui::screenCheckFailure(images[0], arrow), "");
+  EXPECT_NE(ui::screenCheckFailure(images[1], arrow), "");
+  EXPECT_EQ(ui::screenCheckFailure(images[2], arrow), "");
+  EXPECT_NE(ui::screenCheckFailure(images[0], {at(0, 0, "info-SlideDown.png")}), "");
   EXPECT_EQ(ui::screenCheckFailure(steps[0], {at(0, 0, "20261211")}), "");
   EXPECT_NE(ui::screenCheckFailure(steps[0], {at(0, 0, "2026/12/11")}), "");
 }
