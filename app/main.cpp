@@ -48,6 +48,8 @@ void printHelp() {
       "                       reject TEXT (fails when a text a person can see contains it)\n"
       "                       expect-image NAME, reject-image NAME (the same for the bundle\n"
       "                         images seen, by name; the shot's log line lists them in [])\n"
+      "                       keep X Y (remembers the seen text at that point) | changed X Y\n"
+      "                         (waits up to 3 s until the text there differs: a push shown)\n"
       "                       timeout S (the checks after it wait up to S s, 3 at first)\n"
       "                       match REGEX (waits up to 3 s for a seen text matching it: a shape,\n"
       "                         such as a date, rather than a text of the day)\n"

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -233,6 +234,11 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.to = {v[1], 0};
       step.count = static_cast<int>(v[2]);
       step.text = restOfLine(in);  // only the numbers that end so ("%"), when given
+    } else if (word == "keep" || word == "changed") {
+      step.kind = word == "keep" ? ScriptStepKind::Keep : ScriptStepKind::Changed;
+      step.seconds = checkSeconds;
+      ok = readNumbers(in, v, 2);
+      step.from = {v[0], v[1]};
     } else if (word == "shot") {
       step.kind = ScriptStepKind::Shot;
       step.text = restOfLine(in);
@@ -408,8 +414,53 @@ bool columnInOrder(const ScriptStep& step, const std::vector<ScreenText>& texts,
 
 }  // namespace
 
+namespace {
+
+// The texts that keep steps remembered, by point.
+std::map<std::pair<double, double>, std::string>& keptTexts() {
+  static std::map<std::pair<double, double>, std::string> kept;
+  return kept;
+}
+
+// The seen text at a point (the last drawn there), if any.
+const ScreenText* textAt(const std::vector<ScreenText>& texts, gfx::Point p) {
+  const ScreenText* found = nullptr;
+  for (const ScreenText& t : texts)
+    if (!t.image && t.rect.contains(p)) found = &t;
+  return found;
+}
+
+}  // namespace
+
 std::string screenCheckFailure(const ScriptStep& step, const std::vector<ScreenText>& texts) {
   const std::string where = "script line " + std::to_string(step.line) + ": ";
+  if (step.kind == ScriptStepKind::Keep || step.kind == ScriptStepKind::Changed) {
+    const ScreenText* now = textAt(texts, step.from);
+    char point[64];
+    std::snprintf(point, sizeof point, "at %g %g", step.from.x, step.from.y);
+    if (!now) {
+      // Where the texts near the point lie, for whoever writes the step.
+      std::string near;
+      for (const ScreenText& t : texts) {
+        if (t.image || std::abs(t.rect.midY() - step.from.y) > 20) continue;
+        char at[96];
+        std::snprintf(at, sizeof at, " (%.0f,%.0f %.0fx%.0f)", t.rect.x(), t.rect.y(),
+                      t.rect.width(), t.rect.height());
+        near += " '" + t.text + "'" + at;
+      }
+      return where + "no text " + point + "; near it:" + (near.empty() ? " nothing" : near);
+    }
+    auto& kept = keptTexts();
+    const auto key = std::make_pair(step.from.x, step.from.y);
+    if (step.kind == ScriptStepKind::Keep) {
+      kept[key] = now->text;
+      return {};
+    }
+    auto it = kept.find(key);
+    if (it == kept.end()) return where + "nothing was kept " + point;
+    if (it->second != now->text) return {};
+    return where + "the text " + point + " is still '" + now->text + "'";
+  }
   if (step.kind == ScriptStepKind::Order) {
     std::string column;
     if (columnInOrder(step, texts, &column)) return {};
@@ -549,6 +600,8 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
       case ScriptStepKind::Reject:
       case ScriptStepKind::Match:
       case ScriptStepKind::Order:
+      case ScriptStepKind::Keep:
+      case ScriptStepKind::Changed:
         if (!checkScreen(step)) result = 3;
         break;
       case ScriptStepKind::Shot: {

@@ -28,8 +28,10 @@ enum class ScriptStepKind {
   Orientation,
   Expect,
   Reject,
-  Match,  // expect a text of a shape (a regular expression)
-  Order   // expect the numbers of a column in order
+  Match,    // expect a text of a shape (a regular expression)
+  Order,    // expect the numbers of a column in order
+  Keep,     // remember the text at a point
+  Changed   // expect the text at a point to differ from the one kept there
 };
 
 struct ScriptStep {
@@ -80,7 +82,8 @@ bool openScreen(const std::string& line);
 // 200 320 5 %" (waits until at least 5 seen texts whose middle lies between x 200 and 320 and
 // that end in "%" (any text when no ending is given) read as numbers and, top to bottom, never
 // rise; "up": never fall)); blank lines and lines starting
-// with '#' are skipped; "timeout 16" makes the checks after it wait up to 16 s instead of 3;
+// with '#' are skipped; "keep 120 200" remembers the seen text at that point, and "changed 120
+// 200" waits until the text there differs from it (a push shown); "timeout 16" makes the checks after it wait up to 16 s instead of 3;
 // "expect-image info-SlideDown" and "reject-image ..." check the bundle
 // images seen on screen by their names the same way. Returns 0, or -1 with the first bad line in `errorLine` (and a log line).
 int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* errorLine = nullptr);

@@ -185,6 +185,8 @@ class ScriptPlayer {
       case ScriptStepKind::Reject:
       case ScriptStepKind::Match:
       case ScriptStepKind::Order:
+      case ScriptStepKind::Keep:
+      case ScriptStepKind::Changed:
         checking_ = &s;
         checkUntil_ = now + checking_->seconds;
         nextLook_ = now;

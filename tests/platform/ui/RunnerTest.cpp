@@ -323,6 +323,14 @@ TEST(Script, ShapeAndOrderStepsReadTheirNumbersAndCheckTheColumn) {
             "");
   // Too few numbers is no order.
   EXPECT_NE(ui::screenCheckFailure(steps[1], {at(220, 40, "3")}), "");
+  // A kept text changes when the push changes it; nothing kept or nothing there fails.
+  std::vector<ScriptStep> pushes;
+  ASSERT_EQ(ui::parseScript("keep 230 50\nchanged 230 50\nchanged 10 10\n", pushes), 0);
+  EXPECT_NE(ui::screenCheckFailure(pushes[2], {at(0, 0, "x")}), "");
+  EXPECT_NE(ui::screenCheckFailure(pushes[0], {at(0, 0, "x")}), "");
+  EXPECT_EQ(ui::screenCheckFailure(pushes[0], {at(220, 40, "2435")}), "");
+  EXPECT_NE(ui::screenCheckFailure(pushes[1], {at(220, 40, "2435")}), "");
+  EXPECT_EQ(ui::screenCheckFailure(pushes[1], {at(220, 40, "1693")}), "");
   // Images are checked by name with their own steps, and never pass for a text.
   std::vector<ScriptStep> images;
   ASSERT_EQ(ui::parseScript("expect-image SlideDown\nexpect SlideDown\nreject-image xia\n", images),
