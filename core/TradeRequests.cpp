@@ -10,6 +10,7 @@
 #include "core/DataRequest.h"
 #include "core/DeviceInfo.h"
 #include "core/MDBF.h"
+#include "core/MessageTypes.h"
 #include "core/PacketHeader.h"
 #include "core/RequestBody.h"
 #include "core/SendQueues.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr int kTradeHeader = 16;
 constexpr int kTradePacketSize = 4096;
 constexpr int kRandomTextLength = 1024;
 constexpr int kSessionKeyLength = 16;
@@ -29,13 +29,13 @@ uint16_t SendEnciphered(const char* name, CDataRequest* request, uint8_t mainTyp
     return 0;
   }
   std::vector<uint8_t> packet(kTradePacketSize, 0);
-  const int area = kTradePacketSize - kTradeHeader;
+  const int area = kTradePacketSize - kPacketHeaderSize;
   // A body that did not fit goes nowhere: a packet is never framed from a failed length.
-  int body = SerializeRequestBody(table, packet.data() + kTradeHeader, area, name);
+  int body = SerializeRequestBody(table, packet.data() + kPacketHeaderSize, area, name);
   if (body < 0) return 0;
   std::string key = GetDataCenter().GetSessionKey();
   key.resize(kSessionKeyLength, '\0');
-  body = EncipherRequestBody(packet.data() + kTradeHeader, body, area, key.c_str(), name);
+  body = EncipherRequestBody(packet.data() + kPacketHeaderSize, body, area, key.c_str(), name);
   if (body < 0) return 0;
   uint16_t code = NextRequestCode(request);
   int length = BuildPacket(mainType, childType, 0, static_cast<int32_t>(request->GetSessionValue()),
@@ -90,7 +90,7 @@ int MakeRequest_SessionKey(CDataRequest* request, int tag, uint16_t* outCode, co
   AddTextField(table, 20, version);
   table.AddStringField(21, random);
   // The exchange itself still goes under request key 2.
-  uint16_t code = SendRequest146(request, 146, 0, table);
+  uint16_t code = SendRequest146(request, kMainTypeTrade, TradeChild::kSessionKey, table);
   if (outCode) *outCode = code;
   if (code == 0) return -1;
 
@@ -143,7 +143,7 @@ uint16_t MakeRequest_146_253(CDataRequest* request, const char* text) {
   MDBF table;
   AddTextField(table, 20, text);
   if (request) request->SetRequestTag(0);
-  return SendRequest146(request, 146, 253, table);
+  return SendRequest146(request, kMainTypeTrade, TradeChild::kPhoneBind, table);
 }
 
 uint16_t MakeRequest_Transfer(CDataRequest* request, int tag, const char* account,
@@ -161,7 +161,7 @@ uint16_t MakeRequest_Transfer(CDataRequest* request, int tag, const char* accoun
   AddStringText(table, 33, amount);
   table.AddIntField(34, direction);
   if (request) request->SetRequestTag(tag);
-  return SendRequest146(request, 146, 41, table);
+  return SendRequest146(request, kMainTypeTrade, TradeChild::kTransfer, table);
 }
 
 uint16_t MakeRequest_Transfer43(CDataRequest* request, int tag, const char* account,
@@ -175,7 +175,7 @@ uint16_t MakeRequest_Transfer43(CDataRequest* request, int tag, const char* acco
   AddStringText(table, 14, bankPassword);
   table.AddIntField(6, currency);
   if (request) request->SetRequestTag(tag);
-  return SendRequest146(request, 146, 43, table);
+  return SendRequest146(request, kMainTypeTrade, TradeChild::kBalance, table);
 }
 
 uint16_t MakeRequest_CanTransfer(CDataRequest* request, int tag, const char* account,
@@ -185,7 +185,7 @@ uint16_t MakeRequest_CanTransfer(CDataRequest* request, int tag, const char* acc
   AddStringText(table, 13, assetPassword);
   table.AddIntField(6, currency);
   if (request) request->SetRequestTag(tag);
-  return SendRequest146(request, 146, 45, table);
+  return SendRequest146(request, kMainTypeTrade, TradeChild::kCanTransfer, table);
 }
 
 namespace {
@@ -209,11 +209,11 @@ uint16_t MakeRequest_Verify(CDataRequest* request, const char* phone, const char
   AddTextField(table, 23, verifyCode);
   table.AddIntField(51, GetDataCenter().GetTraderCode());
   AddAsciiField(table, 47, GetDeviceIdentifier().c_str());
-  return SendRequest144(request, 144, 20, table);
+  return SendRequest144(request, kMainTypeLogin, LoginChild::kSmsVerify, table);
 }
 
 uint16_t MakeRequest_VerifyCode(CDataRequest* request, const char* phone, const char* version) {
   MDBF table;
   AddVerifyHead(table, phone, version);
-  return SendRequest144(request, 144, 21, table);
+  return SendRequest144(request, kMainTypeLogin, LoginChild::kSmsVerifyCode, table);
 }
