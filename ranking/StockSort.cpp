@@ -348,7 +348,7 @@ void StockSort::recvRecord(const uint8_t* record, int size) {
       QuoteCache_GetQuotes(SortData, pageKeys_, StockNum);
       break;
     }
-    case 12:
+    case QuoteChild::kStockList:
       if (lastKind_ == RequestKind::Index) {
         const int count = std::min(m_listcode.GetCount(), kMaxRows);
         std::memset(SortData, 0, sizeof SortData);
