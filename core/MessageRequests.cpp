@@ -229,28 +229,33 @@ int MakeRequest_MessageSendXml(CDataRequest* request, int /*tag*/, uint16_t code
   return 0;
 }
 
-int MakeRequest_OnOffMessage(CDataRequest* request, int /*tag*/, uint16_t code,
-                             const char* userName, const char* password, const char* kind) {
+namespace {
+
+// The switched-off advisers' query and upload: the fixed head, the one field of the exchange,
+// the login and the QSID.
+int SendOnOffPairs(const char* name, CDataRequest* request, uint8_t child, uint16_t code,
+                   const char* userName, const char* password, int field, const char* value) {
   CLineStep pairs;
   KVBody_AddInt(pairs, 3, 4);
   KVBody_AddInt(pairs, 4, 0);
-  KVBody_AddString(pairs, 5, kind);
+  KVBody_AddString(pairs, field, value);
   KVBody_AddString(pairs, 1, userName);
   KVBody_AddString(pairs, 2, password);
   KVBody_AddString(pairs, 24, std::string(GetQSID()).c_str());
-  return SendTextPairs("MakeRequest_OnOffMessage", request, pairs, LoginChild::kOnOffQuery, code);
+  return SendTextPairs(name, request, pairs, child, code);
+}
+
+}  // namespace
+
+int MakeRequest_OnOffMessage(CDataRequest* request, int /*tag*/, uint16_t code,
+                             const char* userName, const char* password, const char* kind) {
+  return SendOnOffPairs("MakeRequest_OnOffMessage", request, LoginChild::kOnOffQuery, code,
+                        userName, password, 5, kind);
 }
 
 int MakeRequest_UploadOnOffMessage(CDataRequest* request, int /*tag*/, uint16_t code,
                                    const char* userName, const char* password,
                                    const char* setting) {
-  CLineStep pairs;
-  KVBody_AddInt(pairs, 3, 4);
-  KVBody_AddInt(pairs, 4, 0);
-  KVBody_AddString(pairs, 21, setting);
-  KVBody_AddString(pairs, 1, userName);
-  KVBody_AddString(pairs, 2, password);
-  KVBody_AddString(pairs, 24, std::string(GetQSID()).c_str());
-  return SendTextPairs("MakeRequest_UploadOnOffMessage", request, pairs, LoginChild::kOnOffUpload,
-                       code);
+  return SendOnOffPairs("MakeRequest_UploadOnOffMessage", request, LoginChild::kOnOffUpload, code,
+                        userName, password, 21, setting);
 }

@@ -50,6 +50,20 @@ void AddStringText(MDBF& table, uint8_t id, const char* text) {
   AddAsciiField(table, id, text);
 }
 
+// The account and its password, the asset password (left out when null), the bank's two values
+// and password and the currency: the head of a transfer and of a bank balance query.
+void AddBankFields(MDBF& table, const char* account, const char* assetPassword,
+                   const char* bankValue20, const char* bankValue22, const char* bankPassword,
+                   int32_t currency) {
+  AddStringText(table, 1, account);
+  table.AddStringField(2, GetDataCenter().GetAccountPassword().c_str());
+  AddStringText(table, 13, assetPassword);
+  AddStringText(table, 20, bankValue20);
+  AddStringText(table, 22, bankValue22);
+  AddStringText(table, 14, bankPassword);
+  table.AddIntField(6, currency);
+}
+
 // Items "field:value" separated by '|'; the first empty item ends the list.
 void AddExtraFields(MDBF& table, const char* extra) {
   if (!extra || !*extra) return;
@@ -151,13 +165,7 @@ uint16_t MakeRequest_Transfer(CDataRequest* request, int tag, const char* accoun
                               const char* bankValue22, const char* bankPassword, int32_t currency,
                               const char* amount, int32_t direction) {
   MDBF table;
-  AddStringText(table, 1, account);
-  table.AddStringField(2, GetDataCenter().GetAccountPassword().c_str());
-  AddStringText(table, 13, assetPassword);
-  AddStringText(table, 20, bankValue20);
-  AddStringText(table, 22, bankValue22);
-  AddStringText(table, 14, bankPassword);
-  table.AddIntField(6, currency);
+  AddBankFields(table, account, assetPassword, bankValue20, bankValue22, bankPassword, currency);
   AddStringText(table, 33, amount);
   table.AddIntField(34, direction);
   if (request) request->SetRequestTag(tag);
@@ -168,12 +176,7 @@ uint16_t MakeRequest_Transfer43(CDataRequest* request, int tag, const char* acco
                                 const char* bankValue20, const char* bankValue22,
                                 const char* bankPassword, int32_t currency) {
   MDBF table;
-  AddStringText(table, 1, account);
-  table.AddStringField(2, GetDataCenter().GetAccountPassword().c_str());
-  AddStringText(table, 20, bankValue20);
-  AddStringText(table, 22, bankValue22);
-  AddStringText(table, 14, bankPassword);
-  table.AddIntField(6, currency);
+  AddBankFields(table, account, nullptr, bankValue20, bankValue22, bankPassword, currency);
   if (request) request->SetRequestTag(tag);
   return SendRequest146(request, kMainTypeTrade, TradeChild::kBalance, table);
 }
