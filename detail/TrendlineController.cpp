@@ -1211,8 +1211,8 @@ void TrendlineController::RequestRadar() {
   }
   const uint16_t code = NextCode();
   mRequestFlagCount[kSlotRadar] = code;
-  const int n = BuildPacket(kMainTypeQuote, 81, kDetailPageId, SessionValue(), code, buffer,
-                            bodyLen, kCipherNone);
+  const int n = BuildPacket(kMainTypeQuote, QuoteChild::kRadarList, kDetailPageId, SessionValue(),
+                            code, buffer, bodyLen, kCipherNone);
   if (n <= 0) return;
   sendPackets(std::vector<uint8_t>(buffer, buffer + n), true);
 }
@@ -1334,7 +1334,7 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
   const bool error = reply.header.isError();
   const int32_t code = reply.requestCode() & 0x3fff;
   switch (reply.header.ChildType) {
-    case 10: {
+    case QuoteChild::kStockData: {
       if (error || code != mRequestFlagCount[kSlotQuote]) return;
       const tagLocalStockData quote = cachedQuote();
       onDrawHQ(quote, reply.header.DataFlag);
@@ -1347,24 +1347,24 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
       if (quote.code[0] != '\0') GetSearchHistory().Add(quote);
       return;
     }
-    case 33:
+    case QuoteChild::kTrendline:
       if (error) {
         indicatorOff();
         return;
       }
       if (code == mRequestFlagCount[kSlotTrend]) handleTrend(reply);
       return;
-    case 32:
+    case QuoteChild::kKLine:
       if (error) {
         indicatorOff();
         return;
       }
       if (code == mRequestFlagCount[kSlotKLine]) handleKLine(reply);
       return;
-    case 16:
+    case QuoteChild::kExRights:
       if (!error) handleWeight(reply);
       return;
-    case 14:
+    case QuoteChild::kDealDetail:
       if (code == mRequestFlagCount[kSlotTicks]) {
         if (error) {
           indicatorOff();
@@ -1382,10 +1382,10 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
         indicatorOff();
       }
       return;
-    case 81:
+    case QuoteChild::kRadarList:
       handleRadar(reply);
       return;
-    case 34:
+    case QuoteChild::kHistTrendline:
       if (error) return;
       for (int slot = kSlotFuturesTicks; slot <= kSlotHist4; ++slot) {
         if (code == mRequestFlagCount[static_cast<size_t>(slot)]) {
@@ -1394,7 +1394,7 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
         }
       }
       return;
-    case 8:
+    case QuoteChild::kHKJJSInfo:
       if (code != mRequestFlagCount[kSlotSeat]) return;
       if (error) {
         ui::Application::shared().setNetworkActivityIndicatorVisible(false);
@@ -1620,7 +1620,9 @@ void TrendlineController::onDrawHQ(const tagLocalStockData& quote, uint16_t data
 void TrendlineController::recvmsg_PriceNotification(const foundation::Notification& notification) {
   ReceiveRecordView reply;
   if (!ReceiveRecordView::From(notification, reply)) return;
-  if (reply.header.MainType != kMainTypePriceAlert || reply.header.ChildType != 3) return;
+  if (reply.header.MainType != kMainTypePriceAlert ||
+      reply.header.ChildType != PriceAlertChild::kGetSetting)
+    return;
   if (mRequestFlagCount[kSlotPriceAlert] < 0 ||
       (reply.requestCode() & 0x3fff) != mRequestFlagCount[kSlotPriceAlert])
     return;

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr char kMiniDetailCellIdentifier[] = "identifier";
 // The strip under the carousel that holds the page dots.
 constexpr double kDotsStrip = 11;
 
@@ -316,12 +315,13 @@ std::shared_ptr<ui::TableViewCell> MiniDetailView::tableViewCellForRowAtIndexPat
   const bool book = &table == _tableViewMM.get();
   const bool index = &table == _tableIndexHQ.get();
   auto cell = std::dynamic_pointer_cast<MiniDetailCell>(
-      table.dequeueReusableCellWithIdentifier(kMiniDetailCellIdentifier));
+      table.dequeueReusableCellWithIdentifier(MiniDetailCell::kReuseIdentifier));
   if (!cell) {
     const double W = frame().width();
     const double H = frame().height();
     const double width = table.bounds().width();
-    cell = MiniDetailCell::create(ui::TableViewCellStyle::Default, kMiniDetailCellIdentifier);
+    cell =
+        MiniDetailCell::create(ui::TableViewCellStyle::Default, MiniDetailCell::kReuseIdentifier);
     cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
     if (book) {
       const double height = (H - kDotsStrip) / 10;

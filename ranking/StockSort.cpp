@@ -48,7 +48,6 @@ constexpr MarketEntry kMarkets[] = {
 // The quote fields of a sort or board page (list 2), count byte first.
 constexpr uint8_t kSortFields[] = {23, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6,
                                    7,  15, 24, 14, 40, 16, 25, 26, 72, 73, 75, 62};
-constexpr uint8_t kStockSortEmptyList[] = {0};
 // The index list's two field lists.
 constexpr uint8_t kIndexFields1[] = {7, 30, 10, 9, 11, 1, 20, 19};
 constexpr uint8_t kIndexFields2[] = {24, 13, 9,  10, 17, 2,  3,  4,  5,  31, 23, 6, 7,
@@ -257,7 +256,7 @@ void StockSort::RequestData(uint8_t market, uint8_t sortType, uint16_t stockType
   FillSortBlock(block, market, static_cast<uint8_t>(stockType & 0xff), sortType, start, count);
   uint8_t buffer[1024];
   const int32_t value = SessionValue(request);
-  int n = MakeRequest_Sort(value, code, kSortPageId, block, kStockSortEmptyList, kSortFields,
+  int n = MakeRequest_Sort(value, code, kSortPageId, block, sortpage::kNoFields, kSortFields,
                            buffer, sizeof buffer);
   if (n <= 0) {
     foundation::logError("!!!!!!!StockSort: sort request not built (%d)", n);
@@ -329,9 +328,9 @@ void StockSort::recvRecord(const uint8_t* record, int size) {
   if (reply.requestCode() != static_cast<uint16_t>(mRequestFlagCount[0])) return;
   const size_t len = static_cast<size_t>(std::max(reply.bodyLen, 0));
   switch (reply.header.ChildType) {
-    case 17:
-    case 24: {
-      const bool board = reply.header.ChildType == 24;
+    case QuoteChild::kSort:
+    case QuoteChild::kBoardSort: {
+      const bool board = reply.header.ChildType == QuoteChild::kBoardSort;
       uint8_t head[kStockSortBoardHeadSize] = {};
       tagCodeItem keys[kMaxRows] = {};
       // The count is what was really parsed: never more than the body holds or 30.
@@ -349,7 +348,7 @@ void StockSort::recvRecord(const uint8_t* record, int size) {
       QuoteCache_GetQuotes(SortData, pageKeys_, StockNum);
       break;
     }
-    case 12:
+    case QuoteChild::kStockList:
       if (lastKind_ == RequestKind::Index) {
         const int count = std::min(m_listcode.GetCount(), kMaxRows);
         std::memset(SortData, 0, sizeof SortData);

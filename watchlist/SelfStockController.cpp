@@ -251,8 +251,8 @@ bool SelfStockController::RequestRadar() {
     return false;
   }
   requestCodes_[2] = NextRequestCode(GlobalDataRequest());
-  const int n =
-      BuildPacket(kMainTypeQuote, 96, kPageId, 0, requestCodes_[2], packet.data(), body, 0);
+  const int n = BuildPacket(kMainTypeQuote, QuoteChild::kSelfStockSync, kPageId, 0,
+                            requestCodes_[2], packet.data(), body, 0);
   PushCenterSendQueue(packet.data(), n);
   ui::Application::shared().setNetworkActivityIndicatorVisible(true);
   return true;
@@ -296,13 +296,13 @@ void SelfStockController::RequestData(uint8_t sortCode, int start, int count) {
 void SelfStockController::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.header.MainType != kMainTypeQuote || view.header.ChildType == 82) return;
+  if (view.header.MainType != kMainTypeQuote || view.header.ChildType == QuoteChild::kRadar) return;
   const uint16_t code = view.requestCode() & 0x3FFF;
   const bool error = (view.header.flags & 0x40) != 0;
   if (code == requestCodes_[0]) {
     ui::Application::shared().setNetworkActivityIndicatorVisible(false);
     if (error) return;
-    if (view.header.ChildType == 12) {
+    if (view.header.ChildType == QuoteChild::kStockList) {
       // The quotes are in the cache already; a push changes nothing else.
       if (view.header.isPush() && !requestRevert_) {
         pushRefresh_.schedule();
@@ -317,7 +317,7 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
           if (revert) self->updateViewController();
         }
       });
-    } else if (view.header.ChildType == 17) {
+    } else if (view.header.ChildType == QuoteChild::kSort) {
       sortData_.fill(tagLocalStockData{});
       tagCodeItem items[WatchListPages::kPageSize];
       uint8_t head[9] = {};
@@ -337,7 +337,7 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
     }
     return;
   }
-  if (code == requestCodes_[1] && view.header.ChildType == 33) {
+  if (code == requestCodes_[1] && view.header.ChildType == QuoteChild::kTrendline) {
     if (miniTlineWaiting_) miniTlineWaiting_->stopAnimating();
     if (error || !nextMiniTline_) return;
     MiniTrendReply reply;
@@ -354,12 +354,12 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
     if (!radar) return;
     if (error) {
       radar->SetRadarTitle(nullptr, 0);
-    } else if (view.header.ChildType == 96) {
+    } else if (view.header.ChildType == QuoteChild::kSelfStockSync) {
       radar->SetRadarTitle(notification.userInfo[kReceiveRecordKey].asData());
     }
     return;
   }
-  if (view.header.ChildType == 53 && !error) {
+  if (view.header.ChildType == QuoteChild::kSelfStockUpload && !error) {
     SelfStock_CopyList(listCode_);
     if (SelfStock_GetUpdateFlag() == 2) currentPage_ = 0;
     RequestData();
