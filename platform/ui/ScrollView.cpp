@@ -49,14 +49,16 @@ class ScrollPanRecognizer : public GestureRecognizer {
   std::shared_ptr<Touch> touch() const { return touch_.lock(); }
 
   void touchesBegan(const TouchSet& touches, const Event& event) override {
-    if (touch_.lock() || touches.empty()) return;
-    touch_ = touches.front();
-    start_ = current_ = axes(touches.front()->locationInView(nullptr));
-    // A finger on moving content stops it.
-    owner_->catchMotion();
-    // Recognisers hear a touch before any view: the scroll view decides here whether the view
-    // under the finger gets it now, later or never.
-    owner_->contentTouchBegan(touches.front(), touches, event);
+    if (touches.empty()) return;
+    if (!touch_.lock()) {
+      touch_ = touches.front();
+      start_ = current_ = axes(touches.front()->locationInView(nullptr));
+      // A finger on moving content stops it.
+      owner_->catchMotion();
+    }
+    // Recognisers hear a touch before any view: the scroll view decides here, finger by finger,
+    // whether the view under it gets it now, later or never.
+    for (const auto& touch : touches) owner_->contentTouchBegan(touch, TouchSet{touch}, event);
   }
 
   void touchesMoved(const TouchSet& touches, const Event&) override {
@@ -663,7 +665,9 @@ void ScrollView::contentTouchBegan(const std::shared_ptr<Touch>& touch, const To
     touch->setView(keep);
     return;
   }
-  if (!delaysContentTouches_ || dragging_ || (!canScrollHorizontally() && !canScrollVertically()))
+  // One touch is held back at a time; a further finger goes on at once.
+  if (!delaysContentTouches_ || dragging_ || pendingTouch_ ||
+      (!canScrollHorizontally() && !canScrollVertically()))
     return;
   // Only controls are held back: other content passes unhandled touches up to us anyway.
   bool control = false;

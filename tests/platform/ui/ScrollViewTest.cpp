@@ -349,6 +349,38 @@ class PagerScroll : public ui::ScrollView {
   bool cancelControls = false;
 };
 
+// Two fingers that land together are each asked for: on a view the scroll view refuses, neither
+// reaches it; on one it lets have its touches, both do.
+TEST_F(ScrollViewTest, EveryFingerOfATouchIsAskedFor) {
+  class Counting : public ui::View {
+   public:
+    using ui::View::View;
+    void touchesBegan(const ui::TouchSet& touches, const ui::Event&) override {
+      began += static_cast<int>(touches.size());
+    }
+    int began = 0;
+  };
+  auto pager = std::make_shared<PagerScroll>(gfx::Rect(0, 0, 320, 400));
+  pager->setContentSize(gfx::Size(640, 400));
+  pager->setDelaysContentTouches(false);
+  scroll->removeFromSuperview();
+  window->addSubview(pager);
+  auto refused = std::make_shared<Counting>(gfx::Rect(0, 0, 320, 200));
+  auto accepted = std::make_shared<Counting>(gfx::Rect(0, 200, 320, 200));
+  refused->setMultipleTouchEnabled(true);
+  accepted->setMultipleTouchEnabled(true);
+  pager->addSubview(refused);
+  pager->addSubview(accepted);
+  pager->refused = refused.get();
+  auto& app = ui::Application::shared();
+  for (ui::TouchPhase phase : {ui::TouchPhase::Began, ui::TouchPhase::Ended})
+    app.sendTouches(phase, {{0, {100, 100}}, {1, {200, 100}}});
+  EXPECT_EQ(refused->began, 0);
+  for (ui::TouchPhase phase : {ui::TouchPhase::Began, ui::TouchPhase::Ended})
+    app.sendTouches(phase, {{0, {100, 300}}, {1, {200, 300}}});
+  EXPECT_EQ(accepted->began, 2);
+}
+
 TEST_F(ScrollViewTest, DelayedContentTouchesReachControlsOnlyWhenTheFingerStays) {
   auto pager = std::make_shared<PagerScroll>(gfx::Rect(0, 0, 320, 400));
   pager->setContentSize(gfx::Size(320, 2000));
