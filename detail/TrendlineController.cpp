@@ -869,8 +869,10 @@ void TrendlineController::SetMenuToolBar(int pageNumber) {
     menuTitles_.push_back(kPageTitles[pages[i]]);
     if (pages[i] == pageNumber) position = static_cast<int>(i);
   }
-  if (_scrollView)
+  if (_scrollView) {
+    _scrollView->stopScrolling();
     _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
+  }
   updateScrollView(static_cast<int>(pages.size()));
   if (_menuBarSlideBg) {
     gfx::Rect frame = _menuBarSlideBg->frame();
@@ -887,8 +889,11 @@ void TrendlineController::changeUIToSubPage(int pageNumber) {
   auto at = std::find(pages.begin(), pages.end(), pageNumber);
   if (at == pages.end()) return;
   const int position = static_cast<int>(at - pages.begin());
-  if (_scrollView)
+  if (_scrollView) {
+    // A glide under way would carry the pager past the page asked for.
+    _scrollView->stopScrolling();
     _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
+  }
   _nScrollCurrentPage = position;
   IsSelWhichTab = static_cast<int16_t>(pageNumber);
   markMenuPosition(position, false);

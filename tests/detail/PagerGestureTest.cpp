@@ -203,6 +203,16 @@ TEST_F(PagerGesture, PinchesCaughtGlidesAndReleasedDragsLeaveTheMenuOnThePageSho
   EXPECT_EQ(Offset(), 320);
   EXPECT_EQ(Marked(), kPageKLine);
   EXPECT_EQ(pager->selectedPage(), kPageKLine);
+
+  // Another screen asks for the K-line page while the pager glides toward 主力: it stays there.
+  Drag(Header(), -60, 3, 0);
+  ASSERT_TRUE(scroll->isDecelerating());
+  advance(0.05);
+  pager->showSubPage(kPageKLine);
+  Frames(60);
+  EXPECT_EQ(Offset(), 320);
+  EXPECT_EQ(Marked(), kPageKLine);
+  EXPECT_EQ(pager->selectedPage(), kPageKLine);
 }
 
 }  // namespace
