@@ -869,8 +869,10 @@ void TrendlineController::SetMenuToolBar(int pageNumber) {
     menuTitles_.push_back(kPageTitles[pages[i]]);
     if (pages[i] == pageNumber) position = static_cast<int>(i);
   }
-  if (_scrollView)
+  if (_scrollView) {
+    _scrollView->stopScrolling();
     _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
+  }
   updateScrollView(static_cast<int>(pages.size()));
   if (_menuBarSlideBg) {
     gfx::Rect frame = _menuBarSlideBg->frame();
@@ -887,8 +889,11 @@ void TrendlineController::changeUIToSubPage(int pageNumber) {
   auto at = std::find(pages.begin(), pages.end(), pageNumber);
   if (at == pages.end()) return;
   const int position = static_cast<int>(at - pages.begin());
-  if (_scrollView)
+  if (_scrollView) {
+    // A glide under way would carry the pager past the page asked for.
+    _scrollView->stopScrolling();
     _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
+  }
   _nScrollCurrentPage = position;
   IsSelWhichTab = static_cast<int16_t>(pageNumber);
   markMenuPosition(position, false);
@@ -960,21 +965,61 @@ void TrendlineController::selectMenuPage(int pageNumber) {
   auto at = std::find(pages.begin(), pages.end(), pageNumber);
   if (at == pages.end()) return;
   const int position = static_cast<int>(at - pages.begin());
+  // A glide still under way would carry the pager on past the chosen page.
+  if (_scrollView) _scrollView->stopScrolling();
+  _nScrollCurrentPage = position;
   markMenuPosition(position, false);
   if (_scrollView)
     _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
-  _nScrollCurrentPage = position;
+  refreshMarkedButton();
   updateDataForSubPage(pageNumber);
   updatePrepNextButtonState();
 }
 
-void TrendlineController::scrollViewDidEndDecelerating(ui::ScrollView& scrollView) {
+void TrendlineController::settleMenuOnShownPage(ui::ScrollView& scrollView) {
   const double w = scrollView.bounds().size.width;
-  if (w <= 0) return;
-  const int position = static_cast<int>(std::floor((scrollView.contentOffset().x + w / 2) / w));
-  if (position == _nScrollCurrentPage) return;
+  const int count = static_cast<int>(menuPages().size());
+  if (w <= 0 || count <= 0) return;
+  const int position = std::clamp(
+      static_cast<int>(std::floor((scrollView.contentOffset().x + w / 2) / w)), 0, count - 1);
+  // The menu is marked again even on the same position: whatever moved the pager, the marked
+  // button is the page on screen.
+  const bool changed = position != _nScrollCurrentPage;
   _nScrollCurrentPage = position;
-  markMenuPosition(position, true);
+  markMenuPosition(position, changed);
+  refreshMarkedButton();
+}
+
+void TrendlineController::scrollViewDidEndDecelerating(ui::ScrollView& scrollView) {
+  settleMenuOnShownPage(scrollView);
+}
+
+void TrendlineController::scrollViewDidEndDragging(ui::ScrollView& scrollView,
+                                                   bool willDecelerate) {
+  // Released where it rests: no deceleration follows to end the swipe.
+  if (!willDecelerate) settleMenuOnShownPage(scrollView);
+}
+
+void TrendlineController::scrollViewDidScroll(ui::ScrollView& scrollView) {
+  (void)scrollView;
+  refreshMarkedButton();
+}
+
+void TrendlineController::refreshMarkedButton() {
+  if (!menuBar_ || !_scrollView) return;
+  int count = 0;
+  for (int i = 0; i < 6; ++i) {
+    auto* button = dynamic_cast<ui::Button*>(menuBar_->viewWithTag(menuBase() + i));
+    if (!button) continue;
+    if (count++ != _nScrollCurrentPage) continue;
+    // Off its page while the pager moves (or a finger holds it between pages): a tap brings
+    // the page back.
+    const bool moving =
+        _scrollView->isDragging() || _scrollView->isDecelerating() || _scrollView->isTracking();
+    button->setEnabled(moving &&
+                       _scrollView->contentOffset().x != _nScrollCurrentPage * kPageWidth);
+    return;
+  }
 }
 
 namespace {
