@@ -21,9 +21,11 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/ImageView.h"
+#include "platform/ui/NavigationBar.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "ranking/SortRequests.h"
+#include "shell/TabBar.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/TableCell.h"
@@ -82,6 +84,17 @@ void StockSort::resetLastShownStartIndex() {
 }
 
 // --- screen life ---------------------------------------------------------------------------------
+
+void StockSort::loadView() {
+  // The list's place between the navigation bar and the tab bar, as its interface is drawn: the
+  // frames below are laid out for it, and a list that follows its screen's height keeps them
+  // when the screen takes its place.
+  gfx::Rect frame = ui::Screen::main().applicationFrame();
+  frame.size.height = std::max(0.0, frame.height() - ui::NavigationBar::kHeight - TabBar::kHeight);
+  auto root = ui::View::create(frame);
+  root->setAutoresizingMask(ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleHeight);
+  setView(root);
+}
 
 void StockSort::viewDidLoad() {
   Extend::resizeClientViewForiOS7(*this);

@@ -53,6 +53,7 @@ class StockSort : public ui::ViewController,
   ~StockSort() override;
 
   // --- screen life ---
+  void loadView() override;
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
   void viewDidAppear(bool animated) override;
