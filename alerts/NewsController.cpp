@@ -1,7 +1,5 @@
 #include "alerts/NewsController.h"
 
-#include <algorithm>
-
 #include "core/CDataIP.h"
 #include "core/CoreConfig.h"
 #include "core/MIniFile.h"
@@ -36,10 +34,9 @@ void NewsController::viewDidLoad() {
   // The title bar names the page: More opens it with a blank left item and nothing else.
   setTitle(kTitle);
 
-  // As high as the screen leaves it, at most the page's 414 points: a page reaching under the
-  // tab bar could not show its last rows.
-  auto web =
-      ui::WebView::create(gfx::Rect(0, 0, 320, std::min(kWebHeight, view()->bounds().height())));
+  // As high as the screen leaves it (the page's 414 points reached under the tab bar, where its
+  // last rows could not be scrolled into view).
+  auto web = ui::WebView::create(gfx::Rect(0, 0, 320, view()->bounds().height()));
   web->setAutoresizingMask(ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleHeight);
   web->setBackgroundColor(gfx::Color::black());
   web->setDelegate(weakAs<ui::WebViewDelegate>());

@@ -19,7 +19,6 @@ class NewsController : public ui::ViewController,
   static constexpr int kDefaultPort = 9980;
   static constexpr const char* kPagePath = "/hpf10/xltxt.aspx";
   static constexpr const char* kTitle = "新闻资讯";
-  static constexpr double kWebHeight = 414;
 
   // "http://<host>:<port>/hpf10/xltxt.aspx": the host of the information server list's first
   // address (before ":" and any "|"), the port of "main.cfg" [info] news_port (9980 without it).
