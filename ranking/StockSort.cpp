@@ -427,8 +427,9 @@ void StockSort::updateViewController() {
   table.updateRefreshLoading(false, 2);
   table.reloadDataDidEnd(1);
   table.reloadDataDidEnd(2);
-  if (SharedLastStartIndex() != StartIndex) {
+  if (SharedLastStartIndex() != StartIndex || topOnNextPage_) {
     SharedLastStartIndex() = StartIndex;
+    topOnNextPage_ = false;
     table.scrollToTopRow();
   }
   if (TotalNum <= 0) return;
@@ -800,6 +801,7 @@ void StockSort::customLabelDidSelectIndex(CustomLabels& labels, int index, int t
     StartIndex = 0;
     _currentSortOrder = -1;
     _currentSortType = type;
+    topOnNextPage_ = true;
     requestCurrent(0);
     return;
   }
@@ -814,6 +816,7 @@ void StockSort::customLabelDidSelectIndex(CustomLabels& labels, int index, int t
   StartIndex = 0;
   const int code = _rankParam[static_cast<size_t>(_currentSortOrder)].sorkType();
   SortType = static_cast<uint16_t>(type ? (code | 0x80) : (code & 0x7f));
+  topOnNextPage_ = true;
   requestCurrent(0);
 }
 
@@ -824,6 +827,7 @@ void StockSort::MenuBarDidChangeToSubItem(int index, MenuBarView&) {
   CheckMarketType(index, MarketType, StockType);
   PageNo = 1;
   StartIndex = 0;
+  topOnNextPage_ = true;
   NetworkIndicator(true);
   if (_tableTableView) _tableTableView->updateView();
   requestCurrent(0);

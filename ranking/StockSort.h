@@ -208,6 +208,10 @@ class StockSort : public ui::ViewController,
   TListBuffer m_listcode;
   std::string initialTitle_ = "沪深A股";
 
+  // A new order or list was asked for: its first page shows from the top row, also when the
+  // page number stays the same.
+  bool topOnNextPage_ = false;
+
  private:
   RequestKind lastKind_ = RequestKind::None;
   // The keys of the page shown, in row order (a push re-reads them).
