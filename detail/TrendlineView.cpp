@@ -616,6 +616,7 @@ void TrendlineView::DrawScaleValue(gfx::Context& ctx) {
   const double t = h / 3;
   const int decimals = m_stockdata.xswsdot != 0 ? m_stockdata.xswsdot : m_stockdata.pricedot;
   const double labelWidth = StartXCoor - 2;
+  constexpr double kScaleGap = 2;
   gfx::Font font = ChartLittleFont();
   bool switched = false;
   auto gridY = [&](int k) { return BaseYCoor - k * tViewHeight / 6; };
@@ -626,8 +627,13 @@ void TrendlineView::DrawScaleValue(gfx::Context& ctx) {
       font = BoldTen();
     }
     const double boxH = centre ? 14 : 12;
-    Text(ctx, text, gfx::Rect(1, gridY(k) - boxH / 2, StartXCoor - 2, boxH), font,
-         gfx::TextAlignment::Right, color);
+    // The column ends a little short of the grid, and an index's or a contract's seven
+    // characters shrink to it rather than running into the chart.
+    gfx::TextStyle style(font, gfx::TextAlignment::Right, gfx::LineBreakMode::Clip);
+    style.numberOfLines = 1;
+    style.minimumScaleFactor = 0.5;
+    ctx.setFillColor(color);
+    ctx.drawText(text, gfx::Rect(1, gridY(k) - boxH / 2, labelWidth - kScaleGap, boxH), style);
   };
   for (int i = 0; i <= 3; ++i) {
     const int32_t price = vmath::ClampTo<int32_t>(Yesterday + t * i + 0.5);

@@ -135,7 +135,8 @@ void HK10DangView::refreshDetailView(const std::string& title, const std::string
       _detailView->addSubview(label);
     };
     makeLabel(0, kHKDetailTitleTag, gfx::TextAlignment::Center);
-    makeLabel(20, kHKDetailContentTag, gfx::TextAlignment::Left);
+    // The full name centred under the short one.
+    makeLabel(20, kHKDetailContentTag, gfx::TextAlignment::Center);
     _detailView->setHidden(true);
     addSubview(_detailView);
     setDetailViewPoint(_ptDetailView);

@@ -954,6 +954,7 @@ void NewStockSort::customLabelDidSelectIndex(CustomLabels& labels, int index, in
     const int code = _rankParam[static_cast<size_t>(_currentSortOrder)].sorkType();
     SortType = static_cast<uint16_t>(type ? (code | 0x80) : (code & 0x7f));
   }
+  topOnNextPage_ = true;
   if (topItem() != kBoards) {
     RequestData(static_cast<uint8_t>(MarketType), static_cast<uint8_t>(SortType), StockType, 0,
                 reqNum);

@@ -21,9 +21,11 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/ImageView.h"
+#include "platform/ui/NavigationBar.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "ranking/SortRequests.h"
+#include "shell/TabBar.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/TableCell.h"
@@ -81,6 +83,17 @@ void StockSort::resetLastShownStartIndex() {
 }
 
 // --- screen life ---------------------------------------------------------------------------------
+
+void StockSort::loadView() {
+  // The list's place between the navigation bar and the tab bar, as its interface is drawn: the
+  // frames below are laid out for it, and a list that follows its screen's height keeps them
+  // when the screen takes its place.
+  gfx::Rect frame = ui::Screen::main().applicationFrame();
+  frame.size.height = std::max(0.0, frame.height() - ui::NavigationBar::kHeight - TabBar::kHeight);
+  auto root = ui::View::create(frame);
+  root->setAutoresizingMask(ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleHeight);
+  setView(root);
+}
 
 void StockSort::viewDidLoad() {
   Extend::resizeClientViewForiOS7(*this);
@@ -413,8 +426,9 @@ void StockSort::updateViewController() {
   table.updateRefreshLoading(false, 2);
   table.reloadDataDidEnd(1);
   table.reloadDataDidEnd(2);
-  if (SharedLastStartIndex() != StartIndex) {
+  if (SharedLastStartIndex() != StartIndex || topOnNextPage_) {
     SharedLastStartIndex() = StartIndex;
+    topOnNextPage_ = false;
     table.scrollToTopRow();
   }
   if (TotalNum <= 0) return;
@@ -786,6 +800,7 @@ void StockSort::customLabelDidSelectIndex(CustomLabels& labels, int index, int t
     StartIndex = 0;
     _currentSortOrder = -1;
     _currentSortType = type;
+    topOnNextPage_ = true;
     requestCurrent(0);
     return;
   }
@@ -800,6 +815,7 @@ void StockSort::customLabelDidSelectIndex(CustomLabels& labels, int index, int t
   StartIndex = 0;
   const int code = _rankParam[static_cast<size_t>(_currentSortOrder)].sorkType();
   SortType = static_cast<uint16_t>(type ? (code | 0x80) : (code & 0x7f));
+  topOnNextPage_ = true;
   requestCurrent(0);
 }
 
@@ -810,6 +826,7 @@ void StockSort::MenuBarDidChangeToSubItem(int index, MenuBarView&) {
   CheckMarketType(index, MarketType, StockType);
   PageNo = 1;
   StartIndex = 0;
+  topOnNextPage_ = true;
   NetworkIndicator(true);
   if (_tableTableView) _tableTableView->updateView();
   requestCurrent(0);

@@ -332,6 +332,7 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
         if (auto self = weak.lock()) {
           self->reloadView();
           self->updateViewController();
+          self->followOpenPanel();
         }
       });
     }
@@ -345,6 +346,10 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
       foundation::logError("SelfStockController: trend reply does not fit its body");
       return;
     }
+    // Only the open stock's points are drawn under it.
+    if (reply.head.market != openMarket_ ||
+        std::strncmp(reply.head.code, openCode_.data(), sizeof reply.head.code) != 0)
+      return;
     nextMiniTline_->SetTrendLineArray(reply.head, reply.points, reply.count);
     return;
   }
@@ -839,6 +844,9 @@ void SelfStockController::cellSectionView(int row) {
   tagLocalStockData rec;
   if (row < 0 || row >= stockNum_ || !recordOfRow(row, rec)) return;
   openRow_ = row;
+  openMarket_ = rec.market;
+  openCode_.fill('\0');
+  std::strncpy(openCode_.data(), rec.code, openCode_.size() - 1);
   const ui::IndexPath path{0, row};
   gfx::Rect cellFrame(0, static_cast<double>(row) * gRowHeight, kLeftWidth, gRowHeight);
   if (auto* cell = table_->leftTableView()->cellForRowAtIndexPath(path)) {
@@ -897,7 +905,27 @@ void SelfStockController::cellSectionViewClosed() {
     nextMiniTline_.reset();
   }
   openRow_ = -1;
+  openMarket_ = 0;
+  openCode_.fill('\0');
   if (path.row < stockNum_) table_->updateCellHeight(static_cast<int>(gRowHeight), path);
+}
+
+void SelfStockController::followOpenPanel() {
+  if (openRow_ < 0) return;
+  int row = -1;
+  for (int r = 0; r < stockNum_ && row < 0; ++r) {
+    const tagLocalStockData& key = sortData_[static_cast<size_t>(r)];
+    if (key.market == openMarket_ &&
+        std::strncmp(key.code, openCode_.data(), openCode_.size() - 1) == 0)
+      row = r;
+  }
+  tagLocalStockData rec;
+  if (row == openRow_) {
+    if (nextMiniTline_ && recordOfRow(row, rec)) nextMiniTline_->SetDataValue(rec);
+    return;
+  }
+  cellSectionViewClosed();
+  if (row >= 0) cellSectionView(row);
 }
 
 void SelfStockController::RequestDataTrendline(uint8_t market, const char* code) {
