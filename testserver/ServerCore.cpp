@@ -22,8 +22,9 @@ constexpr int kMaxPacket = kPacketHeaderSize + kMaxBodyLen;
 constexpr double kSendTimeout = 5.0;
 constexpr double kHousekeepingInterval = 0.05;
 
+// The local date and minute of the wall clock (the manual clock's in tests).
 void LocalNow(int32_t* date, int* minute) {
-  std::time_t t = std::time(nullptr);
+  std::time_t t = static_cast<std::time_t>(foundation::Clock::wallNow());
   std::tm tm{};
   localtime_r(&t, &tm);
   *date = (tm.tm_year + 1900) * 10000 + (tm.tm_mon + 1) * 100 + tm.tm_mday;
@@ -412,8 +413,8 @@ void ServerCore::replyTableInParts(Connection& c, const Request& req,
   // its wire widths only in its descriptors.
   const size_t head = used > 0 ? kMdbfHeadSize + 4 * static_cast<size_t>(t.GetFieldNum()) : 0;
   const size_t recordLen = static_cast<size_t>(std::max(used > 0 ? t.GetRecordLen() : 0, 1));
-  const bool whole = records >= 2 && head + recordLen * static_cast<size_t>(records) <=
-                                         static_cast<size_t>(used);
+  const bool whole =
+      records >= 2 && head + recordLen * static_cast<size_t>(records) <= static_cast<size_t>(used);
   if (!whole || head + recordLen > kMaxPartBody) {
     replyInParts(c, req, table, parts, encipher);
     return;
@@ -423,8 +424,9 @@ void ServerCore::replyTableInParts(Connection& c, const Request& req,
   const int needed = static_cast<int>((static_cast<size_t>(records) + perPacket - 1) / perPacket);
   const int n = std::clamp(std::max(parts, needed), 1, std::min(records, 255));
   if (static_cast<size_t>((records + n - 1) / n) > perPacket) {
-    foundation::logError("testserver: table reply [%d,%d] of %d records needs more than 255 packets",
-                         req.header.MainType, req.header.ChildType, records);
+    foundation::logError(
+        "testserver: table reply [%d,%d] of %d records needs more than 255 packets",
+        req.header.MainType, req.header.ChildType, records);
     return;
   }
   const int firstRecord = ReadLE16(table.data() + 3);
@@ -672,7 +674,9 @@ void ServerCore::advanceMinute() {
 }
 
 void ServerCore::stepTimer() {
-  // Today the market follows the clock; another day plays one minute per step.
+  // A minute given at the start holds, whatever the date. Without one, today's market follows
+  // the wall clock and another day plays one minute per step.
+  if (options_.minute >= 0) return;
   int32_t today;
   int now;
   LocalNow(&today, &now);
@@ -734,8 +738,8 @@ void ServerCore::pushQuotes() {
   for (auto& [id, cp] : conns_) {
     Connection& c = *cp;
     if (c.closed || c.role != Role::Quote) continue;
-    if (c.loggedIn) replyAs(c, kMainTypeQuote, 22, 0, 0, IndexBriefBody(*market_, 0), nullptr,
-                            kDataFlagPush);
+    if (c.loggedIn)
+      replyAs(c, kMainTypeQuote, 22, 0, 0, IndexBriefBody(*market_, 0), nullptr, kDataFlagPush);
     for (auto& [page, sub] : c.subscriptions) {
       if (c.closed) break;
       if (sub.stocks.empty()) continue;
@@ -787,8 +791,7 @@ void ServerCore::floodRound(Connection& c) {
       cached.stocks = sub.stocks;
       cached.body = SubscriptionPushBody(*market_, sub);
     }
-    replyAs(c, kMainTypeQuote, sub.child, sub.page, sub.code, cached.body, nullptr,
-            kDataFlagPush);
+    replyAs(c, kMainTypeQuote, sub.child, sub.page, sub.code, cached.body, nullptr, kDataFlagPush);
     ++packets;
   }
   floodPackets_ += packets;
