@@ -1034,7 +1034,13 @@ void Market::recompute(Security& s) {
   }
   q.DelegateBuySellInfo[0] = {q.buysell10.buy[4].price, f.delegate[0]};
   q.DelegateBuySellInfo[1] = {q.buysell10.sell[4].price, f.delegate[1]};
-  q.index_wb = static_cast<int32_t>((Unit(bk, 30) - 0.5) * 4000);
+  // The order ratio of the five levels shown: (bids - asks) / (bids + asks).
+  int64_t bids = 0, asks = 0;
+  for (int i = 0; i < 5; ++i) {
+    bids += q.buysell10.buy[i].volume;
+    asks += q.buysell10.sell[i].volume;
+  }
+  q.index_wb = RatioX10000(bids - asks, bids + asks);
   for (int side = 0; side < 2; ++side) {
     tagBuySellQueue& queue = q.buySellQueue[side];
     queue.price = side == 0 ? q.buysell10.buy[0].price : q.buysell10.sell[0].price;
@@ -1079,8 +1085,11 @@ void Market::recompute(Security& s) {
     // The client's average price is amount x 100 / volume: each class trades near the day's
     // average.
     q.VolumeGold[i] = static_cast<int64_t>(static_cast<double>(volume) / 8 * Unit(bk, 410 + i));
-    q.AmountGold[i] = static_cast<int64_t>(static_cast<double>(q.VolumeGold[i]) * q.average /
-                                           100.0 * (0.99 + 0.02 * Unit(bk, 420 + i)));
+    // Within the day's range: no class bought above the high or sold below the low.
+    const double price = std::clamp(q.average * (0.99 + 0.02 * Unit(bk, 420 + i)),
+                                    static_cast<double>(q.low), static_cast<double>(q.high));
+    q.AmountGold[i] =
+        static_cast<int64_t>(std::llround(static_cast<double>(q.VolumeGold[i]) * price / 100.0));
     // Orders of the classes 庄, 大, 中, 小 (buy side, then sell side) run from large to small.
     static const double kSharesPerOrder[4] = {40000, 8000, 1500, 300};
     q.BuySellGold[i] =
@@ -1164,6 +1173,18 @@ void Market::recomputeAggregate(Security& s) {
   q.index_up = up;
   q.index_same = same;
   q.index_down = down;
+  // A board's capital is its members': their market values, and its turnover on their shares.
+  if (q.market == kMarketBoard) {
+    int64_t floating = 0, total = 0, floatingShares = 0;
+    for (int m : s.members) {
+      floating += secs_[m].q.ltsz;
+      total += secs_[m].q.zsz;
+      floatingShares += secs_[m].q.ltgb;
+    }
+    q.ltsz = floating;
+    q.zsz = total;
+    q.hsl = floatingShares > 0 ? RatioX10000(q.volume, floatingShares) : 0;
+  }
 }
 
 void Market::addBoard(const std::string& code, int memberCount) {

@@ -701,14 +701,17 @@ void ServerCore::reap() {
 
 namespace {
 
-// The index brief push: the three indices' last prices, closes and amounts. Flood round
-// `round` (0: none) moves the prices and amounts by its own steps.
-std::vector<uint8_t> IndexBriefBody(Market& market, uint64_t round) {
+// The index brief: the three indices' last prices, closes and amounts, and with `counts` (child
+// 23) the numbers of their members rising, unchanged and falling, so that the ticker's counts
+// follow the market as its values do. Flood round `round` (0: none) moves the prices and amounts
+// by its own steps (child 22).
+std::vector<uint8_t> IndexBriefBody(Market& market, uint64_t round, bool counts = false) {
   static const struct {
     uint8_t market;
     const char* code;
   } kIndices[] = {{1, "000001"}, {2, "399001"}, {3, "999999"}};
   ByteWriter w;
+  if (counts) w.u8(0);
   w.u16(3);
   for (const auto& ix : kIndices) {
     const Security* s = market.find(ix.market, ix.code);
@@ -724,6 +727,11 @@ std::vector<uint8_t> IndexBriefBody(Market& market, uint64_t round) {
     w.i32(now);
     w.i32(q.yesterday / scale);
     w.i64(q.amount + static_cast<int64_t>(round));
+    if (counts) {
+      w.u16(q.index_up);
+      w.u16(q.index_same);
+      w.u16(q.index_down);
+    }
   }
   return w.take();
 }
@@ -739,7 +747,8 @@ void ServerCore::pushQuotes() {
     Connection& c = *cp;
     if (c.closed || c.role != Role::Quote) continue;
     if (c.loggedIn)
-      replyAs(c, kMainTypeQuote, 22, 0, 0, IndexBriefBody(*market_, 0), nullptr, kDataFlagPush);
+      replyAs(c, kMainTypeQuote, 23, 0, 0, IndexBriefBody(*market_, 0, true), nullptr,
+              kDataFlagPush);
     for (auto& [page, sub] : c.subscriptions) {
       if (c.closed) break;
       if (sub.stocks.empty()) continue;

@@ -65,35 +65,46 @@ TEST_F(ChartAnswers, TrendAnswersCoverEveryMinuteUpToTheSnapshot) {
   }
 }
 
-TEST_F(ChartAnswers, OptionalTrendFieldsGiveWayMainForceFirst) {
+TEST_F(ChartAnswers, ADayTooLongForOneAnswerComesInSeveralWithEveryAskedField) {
   server_->setMinute(15 * 60);
   const tagLocalStockData q = Quote(1, "600000");
-  // Without the main-force fields a whole day fits: nothing is left out.
-  EXPECT_EQ(TrendOf(q, TrendListFor(q, false)).ids, std::vector<uint8_t>({6, 7, 9, 10, 8, 20}));
-  // With them it does not: only main-force fields give way, and the answer says which came.
-  const Trend full = TrendOf(q, TrendListFor(q, true));
-  for (uint8_t id : {6, 7, 9, 10, 8, 20}) EXPECT_TRUE(Has(full.ids, id)) << int(id);
-  EXPECT_LT(full.ids.size(), 12u);
-  EXPECT_GT(full.ids.size(), 6u);  // those that fit still come
-  // The fields that came carry real values for the whole day.
-  if (Has(full.ids, 19)) {
-    EXPECT_NE(full.pts.back().ZLZJL, 0);
+  // Without the main-force fields a whole day fits one answer.
+  const Trend plain = TrendOf(q, TrendListFor(q, false));
+  EXPECT_EQ(plain.ids, std::vector<uint8_t>({6, 7, 9, 10, 8, 20}));
+  EXPECT_EQ(plain.answers, 1);
+  // With them it does not: every asked-for field comes, in answers that each keep within the
+  // body limit and start where the one before ended.
+  const std::vector<uint8_t> asked = TrendListFor(q, true);
+  const Trend full = TrendOf(q, asked);
+  EXPECT_EQ(full.ids, std::vector<uint8_t>(asked.begin() + 1, asked.end()));
+  EXPECT_GT(full.answers, 1);
+  ExpectWholeDay(q, full);
+  // The main-force fields carry the whole day, the morning as much as the last minutes: the
+  // order totals every minute, the cash speeds once trading has begun.
+  int speeds = 0;
+  for (int i = 0; i < full.count; ++i) {
+    EXPECT_GT(full.pts[i].WBZL, 0) << i;
+    EXPECT_GT(full.pts[i].WSZL, 0) << i;
+    if (i < 60 && full.pts[i].BUY_CASH_SPEED != 0 && full.pts[i].SELL_CASH_SPEED != 0) ++speeds;
   }
+  EXPECT_GT(speeds, 30);
+  EXPECT_EQ(full.pts.back().LJZLDX, q.ZLZJ);
 
-  // The morning answer keeps the same fields as the afternoon one: the list does not change
-  // under the chart as the day fills up.
+  // The morning answer names the same fields as the afternoon one.
   server_->setMinute(10 * 60 + 30);
   const tagLocalStockData morning = Quote(1, "600000");
   const Trend am = TrendOf(morning, TrendListFor(morning, true));
   EXPECT_EQ(am.ids, full.ids);
   ExpectWholeDay(morning, am);
 
-  // A past day is a whole day too.
+  // A past day is a whole day too, its answers at their own places.
   server_->setMinute(15 * 60);
   const Trend past = PastTrendOf(q, -1, TrendListFor(q, true));
   EXPECT_EQ(past.count, 241);
   EXPECT_EQ(past.ids, full.ids);
+  EXPECT_GT(past.answers, 1);
   EXPECT_LE(past.bodySize, kReceiveLimit);
+  EXPECT_EQ(past.pts.back().time % 1440, 15 * 60);
 }
 
 // Marks of N-minute bars for sessions given as open/close pairs.

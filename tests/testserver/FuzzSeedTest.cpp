@@ -185,7 +185,8 @@ void RecordAll(SeedWriter& seeds) {
     seeds.add("dispatch", "push-" + std::to_string(push.header.ChildType),
               Prefixed({kConnQuote}, RecordHeader(push), push.body));
     if (push.header.ChildType == 10) seeds.add("quote_push", "push", Prefixed({0}, push.body));
-    if (push.header.ChildType == 22) seeds.add("quote_push", "brief", Prefixed({2}, push.body));
+    if (push.header.ChildType == 23)
+      seeds.add("quote_push", "index-brief", Prefixed({3}, push.body));
     push = quote.receive();
   }
   ASSERT_TRUE(push.ok);

@@ -29,6 +29,7 @@ class MarketClock : public ::testing::Test {
   // `steps` steps of the server's market timer; the minute after each.
   static std::vector<int> Steps(TestServer& server, int steps) {
     std::vector<int> out;
+    server.runOnServer([] {});  // the server's loop runs, its market timer scheduled
     for (int i = 0; i < steps; ++i) {
       foundation::Clock::advance(3);
       server.runOnServer([] {});  // the loop has looked at the time
