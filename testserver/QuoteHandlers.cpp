@@ -742,8 +742,11 @@ void EncodeKLineBars(const tagLocalStockData& q, const std::vector<DayBar>& bars
   int64_t prev[32] = {};
   for (const DayBar& b : bars) {
     const int32_t zlcc = b.mainFlow;
-    const int16_t zlhyd = static_cast<int16_t>(b.mainFlow / 10);
-    const int16_t mmq = static_cast<int16_t>(b.mainFlow / 20);
+    // The main force's activity, in 1/10000 and never negative: how much of the bar's trading
+    // its large orders made, whichever way they went. The way they went is the sentiment (MMQ,
+    // sent in 1/100 of its 1/10000), whose sign the activity pane shows.
+    const int16_t zlhyd = static_cast<int16_t>(1500 + std::abs(b.mainFlow) * 22);
+    const int16_t mmq = static_cast<int16_t>(b.mainFlow * 5);
     const int16_t zldx = static_cast<int16_t>(b.mainFlow / 30);
     auto diff32 = [&](uint8_t id, int64_t v) {
       w.i32(static_cast<int32_t>(v - prev[id]));

@@ -183,7 +183,7 @@ TEST_F(ChartAnswers, MinuteBarsEndOnTheSessionMarks) {
   EXPECT_EQ(hkStamps, Marks({{570, 720}, {780, 960}}, 30));
   ExpectBarsOfMinutes(OfDay(hk30.bars, kDate), TrendOf(hk, kTrendBase).pts);
 
-  // Mid-morning: the bar in progress carries the current minute.
+  // Mid-morning: the bar in progress already carries the mark it will end on.
   server_->setMinute(10 * 60 + 32);
   const tagLocalStockData am = Quote(1, "600000");
   const Trend morning = TrendOf(am, kTrendBase);
@@ -195,13 +195,27 @@ TEST_F(ChartAnswers, MinuteBarsEndOnTheSessionMarks) {
     std::vector<int> stamps;
     for (const auto& b : today) stamps.push_back(MinuteOf(b.DateMin));
     std::vector<int> expected;
-    for (int m : Marks({{570, 690}}, span))
-      if (m <= 632) expected.push_back(m);
-    if (expected.back() != 632) expected.push_back(632);
+    for (int m : Marks({{570, 690}}, span)) {
+      expected.push_back(m);
+      if (m >= 632) break;
+    }
     EXPECT_EQ(stamps, expected);
     ExpectBarsOfMinutes(today, morning.pts);
     EXPECT_EQ(today.back().close, am.now);
   }
+  // A minute later the bar in progress is the same bar (same stamp, so a push replaces it),
+  // grown by that minute; past its mark the next bar begins.
+  const tagLocalKData at632 = KLineOf(am, 4, 196, kKLineList).bars.back();
+  server_->setMinute(10 * 60 + 33);
+  const tagLocalStockData next = Quote(1, "600000");
+  const tagLocalKData at633 = KLineOf(next, 4, 196, kKLineList).bars.back();
+  EXPECT_EQ(at633.Date, at632.Date);
+  EXPECT_EQ(MinuteOf(at633.DateMin), 635);
+  EXPECT_EQ(at633.close, next.now);
+  EXPECT_GE(at633.volume, at632.volume);
+  server_->setMinute(10 * 60 + 36);
+  const tagLocalStockData later = Quote(1, "600000");
+  EXPECT_EQ(MinuteOf(KLineOf(later, 4, 196, kKLineList).bars.back().DateMin), 640);
 
   // In the lunch break the morning's bars are complete and none reaches into the afternoon.
   server_->setMinute(12 * 60 + 10);
