@@ -836,8 +836,8 @@ void Market::build() {
   };
   derivative(kTypeHkWarrant, 10001, 13, 51, "购", 2000);
   derivative(kTypeHkCbbc, 60001, 11, 50, "牛", 1500);
-  // The stocks of the bundled first-start watch list that the lists above leave out, last again
-  // so that everything else keeps its names.
+  // The stocks of the bundled first-start watch list that the generated codes miss, last again
+  // so that everything above keeps its names, indices and boards.
   static const Named kBundledSz[] = {{"000002", "万科A", "WKA", 185000}};
   static const Named kBundledHk[] = {{"00700", "腾讯控股", "TXKG", 3600000}};
   named(kMarketSz, kTypeAShare, kBundledSz, 1);

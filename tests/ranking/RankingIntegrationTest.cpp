@@ -25,8 +25,8 @@ TEST_F(RankingClient, HongKongTabSortsAndPagesItsLists) {
   ASSERT_NE(hk, nullptr);
   ASSERT_TRUE(WaitFor([&] { return hk->stockNum() > 0; }));
   // Main board as the list opens: sort code 1 under "涨幅▼", the largest change first.
-  EXPECT_EQ(hk->stockNum(), 20);
-  EXPECT_EQ(hk->totalNum(), 20);
+  EXPECT_EQ(hk->stockNum(), 21);
+  EXPECT_EQ(hk->totalNum(), 21);
   EXPECT_EQ(hk->title(), "港股(1/1)");
   for (int r = 0; r < hk->stockNum(); ++r) {
     EXPECT_EQ(hk->row(r).market, 3);
@@ -142,7 +142,7 @@ TEST_F(RankingClient, MainForceRankingShowsItsEightValues) {
   EXPECT_EQ(main->stockNum(), 25);
   EXPECT_TRUE(main->navigationItem().hidesBackButton());
   // Sort code 9 under "主力资金▼": the largest main-force flow first.
-  EXPECT_EQ(main->title(), "沪深A股(1/4)");
+  EXPECT_EQ(main->title(), "沪深A股(1/5)");
   for (int r = 1; r < main->stockNum(); ++r) EXPECT_GE(main->row(r - 1).ZLZJ, main->row(r).ZLZJ);
 
   Table_TableView& table = *main->tableView();
