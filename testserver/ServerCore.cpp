@@ -75,8 +75,11 @@ bool ServerCore::start() {
   LocalNow(&today, &now);
   date_ = options_.date ? options_.date : today;
   int minute = options_.minute >= 0 ? options_.minute : now;
-  // By the wall clock a weekend trades nothing: the market shows Friday's session all day.
-  const bool closed = options_.minute < 0 && (WeekDay(date_) == 0 || WeekDay(date_) == 6);
+  // A weekend trades nothing: the market shows Friday's session all day, by the wall clock or on
+  // a weekend date given. (Today's date at a given minute trades, so that tests see a session
+  // whatever the day they run on.)
+  const bool weekend = WeekDay(date_) == 0 || WeekDay(date_) == 6;
+  const bool closed = weekend && (options_.minute < 0 || options_.date != 0);
   market_ = std::make_unique<Market>(options_.seed, date_, minute, closed);
   minute_ = market_->minute();
   for (int r = 0; r < kRoleCount; ++r) {

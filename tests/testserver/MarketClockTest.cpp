@@ -4,7 +4,10 @@
 
 #include <ctime>
 
+#include "core/QuoteCache.h"
+#include "core/QuoteRequests.h"
 #include "platform/foundation/Clock.h"
+#include "tests/testserver/ChartClientSupport.h"
 #include "testserver/Market.h"
 #include "testserver/TestServer.h"
 
@@ -72,6 +75,30 @@ TEST_F(MarketClock, WithoutAMinuteAnotherDayMovesOneMinuteAStep) {
   const std::vector<int> minutes = Steps(server, 3);
   if (start < 1439) EXPECT_EQ(minutes.back(), std::min(1439, start + 3));
   server.stop();
+}
+
+TEST_F(MarketClock, AWeekendDateShowsFridaysSessionAtAnyMinute) {
+  // Saturday 2026-12-05 at 10:30 and a Tuesday at the same minute.
+  for (auto [date, shown] :
+       {std::pair<int32_t, int32_t>{20261205, 20261204}, {20261201, 20261201}}) {
+    TestServer server(Stepping(date, 630));
+    ASSERT_TRUE(server.start());
+    TestClient client(server.port(testserver::Role::Quote));
+    uint8_t buf[1024];
+    const int len = MakeRequest_StockData(0, 5, 13, 1, "600000", chartclient::kQuoteList1.data(),
+                                          chartclient::kQuoteList2.data(), buf, sizeof buf);
+    Reply r = client.ask(buf, len);
+    ASSERT_TRUE(r.ok);
+    CQuoteCache cache;
+    cache.Init();
+    tagLocalStockData q{};
+    ASSERT_GE(cache.MergeOne(r.body.data(), r.body.size(), &q), 0);
+    EXPECT_EQ(
+        static_cast<int32_t>(q.datetime.Year * 10000 + q.datetime.Month * 100 + q.datetime.Day),
+        shown)
+        << date;
+    server.stop();
+  }
 }
 
 }  // namespace

@@ -34,10 +34,10 @@ void Usage() {
       "The market clock. --date picks the trading day (default today), --minute the minute of\n"
       "that day the market stands at; a given minute holds, whatever the date, and the market\n"
       "keeps the quotes of that minute. Before a market's open it shows its last session (a\n"
-      "Monday's the Friday's), after its close the whole day. Without --minute the market starts\n"
-      "at the wall clock's minute and moves every --step seconds (default 3; 0 never): today\n"
-      "it follows the wall clock (a weekend shows Friday's session all day), another date\n"
-      "plays one minute per step. Example: --date 20261208 --minute 1030.\n");
+      "Monday's the Friday's), after its close the whole day; a weekend date shows Friday's\n"
+      "session all day. Without --minute the market starts at the wall clock's minute and\n"
+      "moves every --step seconds (default 3; 0 never): today it follows the wall clock,\n"
+      "another date plays one minute per step. Example: --date 20261208 --minute 1030.\n");
 }
 
 }  // namespace
