@@ -1471,10 +1471,14 @@ void TrendlineController::handleTrend(const ReceiveRecordView& reply) {
   const int parsed = AnalyTrendData(reply.body + check.headSize,
                                     static_cast<size_t>(reply.bodyLen - check.headSize), chartQuote,
                                     check.count, points.data(), kTrendCapacity);
-  const int count = std::clamp(parsed, 0, kTrendCapacity);
   uint8_t head[13];
   std::memcpy(head, reply.body, sizeof head);
-  SetReplyHeadCount(ReplyHeadKind::Trend, head, count);
+  // The chart appends the head's points from its start on (a day may come in several answers,
+  // each from its own start minute): the head keeps its own count, bounded by what was parsed
+  // behind that start.
+  const int start = head[9] | (head[10] << 8);
+  SetReplyHeadCount(ReplyHeadKind::Trend, head,
+                    std::clamp(std::min(check.count, parsed - start), 0, kTrendCapacity));
   tagLocalStockData named{};
   char headCode[9] = {};
   std::memcpy(headCode, head + 1, 8);

@@ -279,20 +279,20 @@ TEST_F(RankingTest, TitleTapsChooseTheSortCode) {
   ASSERT_EQ(screen->startIndex(), 25);
   auto right = screen->titleViewForTable_TableViewRightView(*screen->tableView());
   auto left = screen->titleViewForTable_TableViewLeftView(*screen->tableView());
-  // Column 1 ("成交量", sort code 6), descending: restarts at 0.
+  // Column 1 ("成交量", sort code 2), direction 1 (▲): bit 7 set, restarts at 0.
   screen->customLabelDidSelectIndex(*screen->rightTitle(), 1, 1);
-  EXPECT_EQ(screen->sortType(), 6 | 0x80);
+  EXPECT_EQ(screen->sortType(), 2 | 0x80);
   EXPECT_EQ(screen->startIndex(), 0);
-  EXPECT_EQ(Last().body[2], 0x86);
+  EXPECT_EQ(Last().body[2], 0x82);
   EXPECT_EQ(ReadLE16(Last().body.data() + 3), 0);
   screen->customLabelDidSelectIndex(*screen->rightTitle(), 1, 0);
-  EXPECT_EQ(Last().body[2], 6);
+  EXPECT_EQ(Last().body[2], 2);
   // A market change keeps the sort code.
   screen->menuBar()->changeSelSubItem(3);
   EXPECT_EQ(screen->title(), "深证A股");
   EXPECT_EQ(Last().body[0], 2);
   EXPECT_EQ(Last().body[1], 2);
-  EXPECT_EQ(Last().body[2], 6);
+  EXPECT_EQ(Last().body[2], 2);
   // A column outside the list changes nothing.
   const size_t before = SentCount();
   screen->customLabelDidSelectIndex(*screen->rightTitle(), 40, 1);
