@@ -163,6 +163,13 @@ void ScrollView::setContentOffset(gfx::Point offset, bool animated) {
     return;
   }
   if (motion_ == Motion::Animation) stopMotion();
+  if (motion_ == Motion::Deceleration && !dragging_) {
+    // Put somewhere by the program (a new page of a list shown from its top), the content stays
+    // there: the glide or bounce it was in would carry it off again.
+    applyOffset(offset);
+    endDeceleration();
+    return;
+  }
   applyOffset(offset);
 }
 

@@ -112,6 +112,20 @@ TEST_F(ScrollViewTest, FlickTowardsAnEdgeOvershootsAndSettlesOnTheEdge) {
   EXPECT_EQ(delegate->steps().back(), "didEndDecelerating");
 }
 
+// A list that loads its next page when pulled past its end shows the new page from the top: an
+// offset the program sets while the content still bounces back stays, and the bounce ends.
+TEST_F(ScrollViewTest, AnOffsetSetDuringTheBounceBackStays) {
+  scroll->setContentOffset(scroll->maximumContentOffset());
+  drag({160, 300}, {160, 200}, 20, 0.3);
+  ASSERT_TRUE(scroll->isDecelerating());
+  advance(0.05);
+  scroll->setContentOffset({0, 0});
+  EXPECT_FALSE(scroll->isDecelerating());
+  EXPECT_EQ(delegate->steps().back(), "didEndDecelerating");
+  settle(1);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
+}
+
 TEST_F(ScrollViewTest, OverPullRubberBandsAndBouncesBack) {
   touch(ui::TouchPhase::Began, 160, 100);
   for (int i = 1; i <= 30; ++i) {
