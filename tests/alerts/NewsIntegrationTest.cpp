@@ -77,6 +77,21 @@ class NewsIntegration : public alerttest::ScreensClientTest {
     });
   }
   static bool Indicator() { return ui::Application::shared().isNetworkActivityIndicatorVisible(); }
+  // Follows the page's first news link and waits for its article: the link's text, or empty when
+  // the page has none or the article does not come.
+  std::string OpenFirstArticle(ui::WebView& web) {
+    std::string link;
+    for (const auto& f : web.fragments())
+      if (f.href.find("/news?id=") != std::string::npos) {
+        link = f.text;
+        break;
+      }
+    if (link.empty() || !web.followLink(link)) return {};
+    const bool shown = Until([&] {
+      return !web.isLoading() && web.currentURL().find("/news?id=") != std::string::npos;
+    });
+    return shown ? link : std::string();
+  }
 };
 
 TEST_F(NewsIntegration, TheNewsPageLoadsFollowsALinkAndStepsBack) {
@@ -100,17 +115,8 @@ TEST_F(NewsIntegration, TheNewsPageLoadsFollowsALinkAndStepsBack) {
   EXPECT_EQ(web->currentURL(), address);
 
   // A news link opens its article inside the web view; the arrow comes back.
-  std::string link;
-  for (const auto& f : web->fragments())
-    if (f.href.find("/news?id=") != std::string::npos) {
-      link = f.text;
-      break;
-    }
+  const std::string link = OpenFirstArticle(*web);
   ASSERT_FALSE(link.empty());
-  ASSERT_TRUE(web->followLink(link));
-  ASSERT_TRUE(Until([&] {
-    return !web->isLoading() && web->currentURL().find("/news?id=") != std::string::npos;
-  }));
   EXPECT_NE(web->pageText().find(link), std::string::npos);
   page->backButton()->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
   ASSERT_TRUE(Until([&] { return !web->isLoading() && web->currentURL() == address; }));
@@ -132,17 +138,8 @@ TEST_F(NewsIntegration, TheTitleBarNamesThePageAndTheArrowShowsOnlyWithAPageToGo
   ASSERT_TRUE(Until([&] { return !web->isLoading() && !web->fragments().empty(); }));
   // On the first page there is nothing to go back to: no half-transparent arrow over its rows.
   EXPECT_TRUE(page->backButton()->isHidden());
-  std::string link;
-  for (const auto& f : web->fragments())
-    if (f.href.find("/news?id=") != std::string::npos) {
-      link = f.text;
-      break;
-    }
+  const std::string link = OpenFirstArticle(*web);
   ASSERT_FALSE(link.empty());
-  ASSERT_TRUE(web->followLink(link));
-  ASSERT_TRUE(Until([&] {
-    return !web->isLoading() && web->currentURL().find("/news?id=") != std::string::npos;
-  }));
   EXPECT_FALSE(page->backButton()->isHidden());
   const gfx::Rect arrow = page->backButton()->frame();
   EXPECT_LE(arrow.maxY(), page->view()->bounds().height());
