@@ -229,4 +229,8 @@ BENCHMARK_CAPTURE(AgainstPlain, Landscape60Push, false, 60, Change::Push);
 BENCHMARK_CAPTURE(AgainstPlain, Landscape200Push, false, 200, Change::Push);
 BENCHMARK_CAPTURE(AgainstPlain, Landscape400Push, false, 400, Change::Push);
 BENCHMARK_CAPTURE(AgainstPlain, Portrait200Push, true, 200, Change::Push);
+BENCHMARK_CAPTURE(AgainstPlain, Landscape60Scroll, false, 60, Change::Scroll);
+BENCHMARK_CAPTURE(AgainstPlain, Landscape200Scroll, false, 200, Change::Scroll);
 BENCHMARK_CAPTURE(AgainstPlain, Landscape400Scroll, false, 400, Change::Scroll);
+BENCHMARK_CAPTURE(AgainstPlain, Portrait60Scroll, true, 60, Change::Scroll);
+BENCHMARK_CAPTURE(AgainstPlain, Portrait200Scroll, true, 200, Change::Scroll);

@@ -56,23 +56,20 @@ PixelBox ToPixels(const double box[4], double margin, const PixelBox& limit, con
   return out;
 }
 
-bool SameStyle(const TextStyle& a, const TextStyle& b) {
-  return a.font == b.font && a.alignment == b.alignment && a.lineBreak == b.lineBreak &&
-         a.numberOfLines == b.numberOfLines && a.minimumScaleFactor == b.minimumScaleFactor &&
-         a.centerVertically == b.centerVertically;
-}
-
 // The state an operation paints in, as far as it uses it: the fill colour for fills and texts,
-// the stroke colour and line settings for strokes.
+// the stroke colour and line settings for strokes. Every member is named here: a member added to
+// the state stops this from compiling until it is compared.
 bool SameGraphicsState(const GraphicsState& a, const GraphicsState& b, uint8_t uses) {
   const bool fill = uses & 1, stroke = uses & 2;
-  return a.ctm == b.ctm && (!fill || a.fillColor == b.fillColor) &&
+  const auto& [ctm, fillColor, strokeColor, lineWidth, lineCap, lineJoin, miterLimit, dashLengths,
+               dashPhase, alpha, antialias, blendMode, shadow, deviceClipBounds] = a;
+  return ctm == b.ctm && (!fill || fillColor == b.fillColor) &&
          (!stroke ||
-          (a.strokeColor == b.strokeColor && a.lineWidth == b.lineWidth && a.lineCap == b.lineCap &&
-           a.lineJoin == b.lineJoin && a.miterLimit == b.miterLimit &&
-           a.dashLengths == b.dashLengths && a.dashPhase == b.dashPhase)) &&
-         a.alpha == b.alpha && a.antialias == b.antialias && a.blendMode == b.blendMode &&
-         a.shadow == b.shadow && a.deviceClipBounds == b.deviceClipBounds;
+          (strokeColor == b.strokeColor && lineWidth == b.lineWidth && lineCap == b.lineCap &&
+           lineJoin == b.lineJoin && miterLimit == b.miterLimit && dashLengths == b.dashLengths &&
+           dashPhase == b.dashPhase)) &&
+         alpha == b.alpha && antialias == b.antialias && blendMode == b.blendMode &&
+         shadow == b.shadow && deviceClipBounds == b.deviceClipBounds;
 }
 
 bool IsColorCall(DisplayList::Cmd c) {
@@ -246,7 +243,7 @@ bool DisplayList::sameSide(const Call& x, const DisplayList& other, const Call& 
     case Cmd::DrawTiledImage:
       return a.image == b.image;
     case Cmd::DrawText:
-      return a.text == b.text && SameStyle(a.style, b.style);
+      return a.text == b.text && a.style == b.style;
     default:
       return true;
   }
@@ -300,6 +297,22 @@ double DisplayList::Step(const Call& a, const Call& b) {
   return std::hypot(b.box[0] - a.box[0], b.box[1] - a.box[1]);
 }
 
+// Cairo keeps a line that runs on from the line before it in the same direction as one line
+// (it moves the first one's end), in its 1/256 pixel grid. Such a line's edges come out otherwise
+// than the two lines' would, all along it: where one of them moves, or a part of the path begins
+// or ends inside such a run, the whole run's pixels change. Taken loosely (a run is never
+// missed; a corner taken for a run only widens what is drawn again).
+bool DisplayList::RunsOn(const Call& a, const Call& b, const Call& c) {
+  if (b.cmd != Cmd::LineTo || c.cmd != Cmd::LineTo ||
+      (a.cmd != Cmd::LineTo && a.cmd != Cmd::MoveTo))
+    return false;
+  auto grid = [](double v) { return static_cast<double>(std::lround(v * 256)); };
+  const double dx1 = grid(b.box[0]) - grid(a.box[0]), dy1 = grid(b.box[1]) - grid(a.box[1]);
+  const double dx2 = grid(c.box[0]) - grid(b.box[0]), dy2 = grid(c.box[1]) - grid(b.box[1]);
+  const double slack = 2 * (std::fabs(dx1) + std::fabs(dy1) + std::fabs(dx2) + std::fabs(dy2));
+  return dx1 * dx2 + dy1 * dy2 > 0 && std::fabs(dx1 * dy2 - dy1 * dx2) <= slack;
+}
+
 bool DisplayList::changedBox(size_t i, const DisplayList& older, size_t j, double box[4]) const {
   const Op& a = ops_[i];
   const Op& b = older.ops_[j];
@@ -326,8 +339,16 @@ bool DisplayList::changedBox(size_t i, const DisplayList& older, size_t j, doubl
   // whole.
   auto add = [&](const DisplayList& l, const Op& op, uint32_t count, uint32_t end) {
     uint32_t lo = p > 1 ? p - 2 : 0;
+    // Back to where the run the first line belongs to begins, and on to where the last one's
+    // ends (see RunsOn).
+    while (lo >= 1 && lo + 1 < count &&
+           RunsOn(call(l, op, lo - 1), call(l, op, lo), call(l, op, lo + 1)))
+      --lo;
     uint32_t hi = std::min(end + 2, count);
-    while (hi < count && hi >= 2 && Step(call(l, op, hi - 2), call(l, op, hi - 1)) < 1) ++hi;
+    while (hi < count && hi >= 2 &&
+           (Step(call(l, op, hi - 2), call(l, op, hi - 1)) < 1 ||
+            RunsOn(call(l, op, hi - 2), call(l, op, hi - 1), call(l, op, hi))))
+      ++hi;
     uint32_t start = lo;
     while (start > 0 && !StartsSubpath(call(l, op, start).cmd)) --start;
     uint32_t stop = hi;
@@ -403,7 +424,12 @@ bool DisplayList::markClipChange(size_t i, const DisplayList& older, size_t j,
   // Two calls either side: Cairo merges a line with the one before it when they run on in the
   // same direction.
   auto add = [&](const DisplayList& l, const ClipEntry& c, uint32_t count, uint32_t end) {
-    const uint32_t lo = p > 1 ? p - 2 : 0, hi = std::min(end + 2, count);
+    uint32_t lo = p > 1 ? p - 2 : 0, hi = std::min(end + 2, count);
+    while (lo >= 1 && lo + 1 < count &&
+           RunsOn(call(l, c, lo - 1), call(l, c, lo), call(l, c, lo + 1)))
+      --lo;
+    while (hi < count && hi >= 2 && RunsOn(call(l, c, hi - 2), call(l, c, hi - 1), call(l, c, hi)))
+      ++hi;
     uint32_t start = lo;
     while (start > 0 && !StartsSubpath(call(l, c, start).cmd)) --start;
     uint32_t stop = hi;
@@ -529,13 +555,28 @@ bool DisplayList::pathPart(size_t i, const DirtyTiles& tiles,
     for (uint32_t k = start + 1; k < stop; ++k) take[k - start] = meets(at(k - 1).box, at(k).box);
     for (uint32_t k = start + 1; k < stop; ++k) {
       if (!take[k - start] || (k > start + 1 && take[k - 1 - start] == 1)) continue;
+      // The part begins at a corner of the whole path (not inside a run, see RunsOn), and the
+      // line it begins with ends at a corner before the segments that reach the tiles: Cairo's
+      // outline of the line next to a cut comes out a little otherwise all along it.
       for (uint32_t b = k - 1; b > start && !take[b - start]; --b) {
         take[b - start] = 2;
-        if (Step(at(b - 1), at(b)) >= 1) break;
+        if (Step(at(b - 1), at(b)) < 1 || (b >= start + 2 && RunsOn(at(b - 2), at(b - 1), at(b))))
+          continue;
+        bool ends = false;
+        for (uint32_t j = b; j + 1 < k && !ends; ++j) ends = !RunsOn(at(j - 1), at(j), at(j + 1));
+        if (ends) break;
       }
     }
-    for (uint32_t k = stop - 1; k > start + 1; --k)
-      if (take[k - 1 - start] == 1 && !take[k - start]) take[k - start] = 2;
+    for (uint32_t k = start + 2; k < stop; ++k) {
+      if (take[k - 1 - start] != 1 || take[k - start]) continue;
+      // One segment more and on to the end of its run, then the next line whole.
+      for (int line = 0; line < 2 && k < stop && !take[k - start]; ++line) {
+        take[k - start] = 2;
+        while (k + 1 < stop && !take[k + 1 - start] && RunsOn(at(k - 1), at(k), at(k + 1)))
+          take[++k - start] = 2;
+        if (line == 0) ++k;
+      }
+    }
     bool open = false;
     for (uint32_t k = start + 1; k < stop; ++k) {
       if (!take[k - start]) {
@@ -914,7 +955,8 @@ void DisplayListRecorder::beginPath() {
   target_.beginPath();
   add(Cmd::BeginPath);
   pending_.clear();
-  pendingMixed_ = pendingCurved_ = hasLast_ = forwarded_ = pendingJoins_ = pendingCorners_ = false;
+  pendingMixed_ = pendingCurved_ = hasLast_ = hasCurrent_ = forwarded_ = pendingJoins_ =
+      pendingCorners_ = false;
 }
 
 void DisplayListRecorder::addPathCall(Cmd cmd, std::initializer_list<double> numbers,
@@ -964,50 +1006,94 @@ void DisplayListRecorder::transformed() {
   stateChanged();
 }
 
+void DisplayListRecorder::moved(Point user, bool starts) {
+  current_ = target_.state().ctm.apply(user);
+  if (starts || !hasCurrent_) subpathStart_ = current_;
+  hasCurrent_ = true;
+}
+
 void DisplayListRecorder::moveTo(double x, double y) {
   addPathCall(Cmd::MoveTo, {x, y}, {Point(x, y)});
+  moved(Point(x, y), true);
 }
 
 void DisplayListRecorder::lineTo(double x, double y) {
   addPathCall(Cmd::LineTo, {x, y}, {Point(x, y)});
+  moved(Point(x, y), false);
 }
 
 void DisplayListRecorder::quadTo(double cx, double cy, double x, double y) {
+  // A curve stays inside the hull of its points (the one before is its start's call's).
   addPathCall(Cmd::QuadTo, {cx, cy, x, y}, {Point(cx, cy), Point(x, y)});
+  moved(Point(x, y), false);
 }
 
 void DisplayListRecorder::curveTo(double c1x, double c1y, double c2x, double c2y, double x,
                                   double y) {
   addPathCall(Cmd::CurveTo, {c1x, c1y, c2x, c2y, x, y},
               {Point(c1x, c1y), Point(c2x, c2y), Point(x, y)});
+  moved(Point(x, y), false);
 }
 
 void DisplayListRecorder::arc(double cx, double cy, double radius, double a0, double a1,
                               bool clockwise) {
   const double r = std::fabs(radius);
+  // The line from the current point to the arc's start begins at the call before.
   addPathCall(
       Cmd::Arc, {cx, cy, radius, a0, a1, clockwise ? 1.0 : 0.0},
       {Point(cx - r, cy - r), Point(cx + r, cy - r), Point(cx - r, cy + r), Point(cx + r, cy + r)});
+  if (!Finite(cx) || !Finite(cy) || !Finite(r) || !Finite(a0) || !Finite(a1)) return;
+  if (!hasCurrent_) moved(Point(cx + r * std::cos(a0), cy + r * std::sin(a0)), true);
+  moved(Point(cx + r * std::cos(a1), cy + r * std::sin(a1)), false);
 }
 
 void DisplayListRecorder::arcTo(double x1, double y1, double x2, double y2, double radius) {
-  addPathCall(Cmd::ArcTo, {x1, y1, x2, y2, radius}, {Point(x1, y1), Point(x2, y2)});
+  // The arc runs between its tangent points on the two lines, which lie as far from the corner
+  // as the radius and the corner's angle put them (beyond either control point when the angle
+  // is sharp), on the circle of its radius; a line leads to it from the current point.
+  Point from(x1, y1);
+  if (hasCurrent_)
+    if (auto inverse = target_.state().ctm.inverted()) from = inverse->apply(current_);
+  Path p;
+  p.moveTo(from.x, from.y);
+  p.arcTo(x1, y1, x2, y2, radius);
+  Point end(x1, y1);
+  double box[4];
+  Empty(box);
+  Grow(box, Point(x1, y1));
+  for (const PathElement& e : p.elements()) {
+    const int n = e.type == PathElementType::CurveTo  ? 3
+                  : e.type == PathElementType::QuadTo ? 2
+                  : e.type == PathElementType::Close  ? 0
+                                                      : 1;
+    for (int k = 0; k < n; ++k) Grow(box, e.points[k]);
+    if (n > 0) end = e.points[n - 1];
+  }
+  addPathCall(
+      Cmd::ArcTo, {x1, y1, x2, y2, radius},
+      {Point(box[0], box[1]), Point(box[2], box[1]), Point(box[0], box[3]), Point(box[2], box[3])});
+  moved(end, false);
 }
 
 void DisplayListRecorder::closePath() {
   addPathCall(Cmd::ClosePath, {}, {});
+  if (hasCurrent_) current_ = subpathStart_;
 }
 
 void DisplayListRecorder::addRect(const Rect& r) {
   addPathCall(
       Cmd::AddRect, {r.x(), r.y(), r.width(), r.height()},
       {r.origin, Point(r.maxX(), r.y()), Point(r.x(), r.maxY()), Point(r.maxX(), r.maxY())});
+  moved(r.origin, true);
 }
 
 void DisplayListRecorder::addEllipse(const Rect& r) {
   addPathCall(
       Cmd::AddEllipse, {r.x(), r.y(), r.width(), r.height()},
       {r.origin, Point(r.maxX(), r.y()), Point(r.x(), r.maxY()), Point(r.maxX(), r.maxY())});
+  Path p;
+  p.addEllipse(r);
+  if (!p.elements().empty()) moved(p.currentPoint(), true);
 }
 
 void DisplayListRecorder::addPath(const Path& path) {
@@ -1093,8 +1179,8 @@ void DisplayListRecorder::addOp(DisplayList::Call& call, const Rect& user, bool 
     // Painting takes the path; the target was given it for clips only.
     pending_.clear();
     if (forwarded_) target_.beginPath();
-    pendingMixed_ = pendingCurved_ = hasLast_ = forwarded_ = pendingJoins_ = pendingCorners_ =
-        false;
+    pendingMixed_ = pendingCurved_ = hasLast_ = hasCurrent_ = forwarded_ = pendingJoins_ =
+        pendingCorners_ = false;
   }
 }
 
@@ -1165,8 +1251,8 @@ void DisplayListRecorder::clipCall(DisplayList::Call& call, bool usesPath) {
     }
     e.pathCount = static_cast<uint32_t>(pending_.size());
     pending_.clear();
-    pendingMixed_ = pendingCurved_ = hasLast_ = forwarded_ = pendingJoins_ = pendingCorners_ =
-        false;
+    pendingMixed_ = pendingCurved_ = hasLast_ = hasCurrent_ = forwarded_ = pendingJoins_ =
+        pendingCorners_ = false;
   }
   clip_.push_back(static_cast<uint32_t>(out_.clips_.size()));
   out_.clips_.push_back(e);

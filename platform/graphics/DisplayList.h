@@ -196,6 +196,7 @@ class DisplayList {
                 std::vector<std::pair<uint32_t, bool>>* out) const;
   void paint(Context& ctx, const Call& call);
   static double Step(const Call& a, const Call& b);
+  static bool RunsOn(const Call& a, const Call& b, const Call& c);
   static void AddToPath(Context& ctx, const Call& call);
 
   std::vector<Call> calls_;
@@ -322,6 +323,10 @@ class DisplayListRecorder : public Context {
   bool pendingCurved_ = false;     // the path has a curve or a slanted line
   Point last_;                     // device position of the path's last point
   bool hasLast_ = false;
+  // The current point as the target would have it (device space), and its subpath's start.
+  void moved(Point user, bool starts);
+  Point current_, subpathStart_;
+  bool hasCurrent_ = false;
   std::vector<uint32_t> clip_;     // clip entries in force
   std::vector<size_t> clipDepth_;  // clip_ sizes at each save
   std::vector<size_t> layers_;     // clipDepth_ sizes at each layer's start

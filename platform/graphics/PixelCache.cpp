@@ -1,8 +1,12 @@
 #include "platform/graphics/PixelCache.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+
+#include "platform/foundation/Log.h"
 
 namespace gfx {
 namespace {
@@ -66,7 +70,41 @@ void CopyRows(uint32_t* to, int toStride, const uint32_t* from, int fromStride, 
                 static_cast<size_t>(w) * sizeof(uint32_t));
 }
 
+std::atomic<int>& Verifying() {
+  static std::atomic<int> on{[] {
+    const char* v = std::getenv("VERDAN_VERIFY_FRAMES");
+    return v && *v && std::strcmp(v, "0") != 0 ? 1 : 0;
+  }()};
+  return on;
+}
+
+std::atomic<long> differing{0};
+
 }  // namespace
+
+void PixelCache::setVerifying(bool on) {
+  Verifying() = on ? 1 : 0;
+}
+
+bool PixelCache::verifying() {
+  return Verifying() != 0;
+}
+
+long PixelCache::differingFrames() {
+  return differing;
+}
+
+void PixelCache::Background::put(uint32_t* to, int stride, int w, int h) const {
+  for (int row = 0; row < h; ++row) {
+    uint32_t* p = to + static_cast<size_t>(row) * stride;
+    if (uniform) {
+      std::fill(p, p + w, colour);
+    } else {
+      std::memcpy(p, pixels.data() + static_cast<size_t>(row) * w,
+                  static_cast<size_t>(w) * sizeof(uint32_t));
+    }
+  }
+}
 
 void PixelCache::Background::take(const uint32_t* from, int stride, int w, int h) {
   colour = from[0];
@@ -116,6 +154,59 @@ void PixelCache::clear() {
   fresh_.clear();
 }
 
+void PixelCache::drawWhole(Context& ctx, const std::function<void(Context&)>& drawing) {
+  haveKept_ = false;
+  lastPlace_.clear();
+  lastKey_.clear();
+  heavy_ = skip_ = 0;
+  // What a kept frame holds is of no use once the picture moved: it goes with its memory.
+  after_ = {};
+  before_ = Background();
+  kept_.clear();
+  fresh_.clear();
+  drawing(ctx);
+  last_ = Outcome::Drawn;
+}
+
+void PixelCache::verify(Context& ctx, int x, int y, int w, int h,
+                        const std::function<void(Context&)>& drawing) {
+  uint32_t* pixels = nullptr;
+  int stride = 0;
+  if (!ctx.devicePixels(x, y, w, h, &pixels, &stride)) return;
+  // The surface under the view was the kept background (that is what let the cache work).
+  before_.put(pixels, stride, w, h);
+  ctx.pixelsChanged(x, y, w, h);
+  {
+    DrawnTextCollector swallowed;  // the frame told of its texts already
+    StateSaver saver(ctx);
+    ctx.clipToDevicePixels(x, y, w, h);
+    drawing(ctx);
+  }
+  if (!ctx.devicePixels(x, y, w, h, &pixels, &stride)) return;
+  for (int row = 0; row < h; ++row) {
+    const uint32_t* whole = pixels + static_cast<size_t>(row) * stride;
+    const uint32_t* made = after_.data() + static_cast<size_t>(row) * w;
+    for (int i = 0; i < w; ++i) {
+      if (whole[i] == made[i]) continue;
+      long count = 0;
+      for (int r = row; r < h; ++r)
+        for (int k = 0; k < w; ++k)
+          count +=
+              pixels[static_cast<size_t>(r) * stride + k] != after_[static_cast<size_t>(r) * w + k];
+      ++differing;
+      foundation::logError(
+          "PixelCache: %s frame differs from the whole drawing at device pixel (%d, %d): "
+          "%08x instead of %08x, %ld pixels",
+          last_ == Outcome::Reused ? "kept" : "patched", x + i, y + row, made[i], whole[i], count);
+      row = h;
+      break;
+    }
+  }
+  // The frame shows what the cache made, as it would without the check.
+  CopyRows(pixels, stride, after_.data(), w, w, h);
+  ctx.pixelsChanged(x, y, w, h);
+}
+
 PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::string& key,
                                      const std::function<void(Context&)>& drawing) {
   const GraphicsState& state = ctx.state();
@@ -146,7 +237,9 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
     CopyRows(pixels, stride, after_.data(), w, w, h);
     ctx.pixelsChanged(x, y, w, h);
     for (const std::string& text : kept_.shownTexts()) DrawnTextCollector::note(text);
-    return last_ = Outcome::Reused;
+    last_ = Outcome::Reused;
+    if (verifying()) verify(ctx, x, y, w, h, drawing);
+    return last_;
   }
   // Pixels are kept once the view is drawn twice in a row at the same place.
   bool keep = place == lastPlace_;
@@ -215,6 +308,7 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
     }
     ctx.pixelsChanged(x, y, w, h);
     last_ = Outcome::Patched;
+    if (verifying()) verify(ctx, x, y, w, h, drawing);
   } else {
     after_.resize(static_cast<size_t>(w) * h);
     CopyRows(after_.data(), w, pixels, stride, w, h);
