@@ -154,16 +154,48 @@ void PixelCache::clear() {
   fresh_.clear();
 }
 
-void PixelCache::drawWhole(Context& ctx, const std::function<void(Context&)>& drawing) {
+bool PixelCache::locate(Context& ctx, const Rect& rect, std::string* place, int box[4],
+                        uint32_t** pixels, int* stride) {
+  const GraphicsState& state = ctx.state();
+  const AffineTransform& m = state.ctm;
+  std::vector<Rect> clip;
+  // Whole device pixels keep the cached picture on the surface's own grid.
+  const bool usable = m.b == 0 && m.c == 0 && m.a > 0 && m.d > 0 &&
+                      DeviceBox(m, rect, state.deviceClipBounds, box) &&
+                      ctx.deviceClipRects(&clip) &&
+                      ctx.devicePixels(box[0], box[1], box[2], box[3], pixels, stride);
+  if (!usable) return false;
+  place->clear();
+  AppendState(*place, state, clip);
+  for (int i = 0; i < 4; ++i) Append(*place, box[i]);
+  return true;
+}
+
+void PixelCache::forget() {
   haveKept_ = false;
-  lastPlace_.clear();
-  lastKey_.clear();
   heavy_ = skip_ = 0;
+  key_.clear();
+  lastKey_.clear();
   // What a kept frame holds is of no use once the picture moved: it goes with its memory.
   after_ = {};
   before_ = Background();
   kept_.clear();
   fresh_.clear();
+}
+
+void PixelCache::drawWhole(Context& ctx, const Rect& rect,
+                           const std::function<void(Context&)>& drawing) {
+  std::string place;
+  int box[4] = {};
+  uint32_t* pixels = nullptr;
+  int stride = 0;
+  // The next frame at this place keeps its pixels.
+  if (locate(ctx, rect, &place, box, &pixels, &stride)) {
+    lastPlace_ = std::move(place);
+  } else {
+    lastPlace_.clear();
+  }
+  if (haveKept_ || !after_.empty()) forget();
   drawing(ctx);
   last_ = Outcome::Drawn;
 }
@@ -209,27 +241,17 @@ void PixelCache::verify(Context& ctx, int x, int y, int w, int h,
 
 PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::string& key,
                                      const std::function<void(Context&)>& drawing) {
-  const GraphicsState& state = ctx.state();
-  const AffineTransform& m = state.ctm;
   int box[4] = {};
-  std::vector<Rect> clip;
   uint32_t* pixels = nullptr;
   int stride = 0;
-  // Whole device pixels keep the cached picture on the surface's own grid.
-  const bool usable = m.b == 0 && m.c == 0 && m.a > 0 && m.d > 0 &&
-                      DeviceBox(m, rect, state.deviceClipBounds, box) &&
-                      ctx.deviceClipRects(&clip) &&
-                      ctx.devicePixels(box[0], box[1], box[2], box[3], &pixels, &stride);
-  if (!usable) {
+  std::string place;
+  if (!locate(ctx, rect, &place, box, &pixels, &stride)) {
     haveKept_ = false;
     lastPlace_.clear();
     drawing(ctx);
     return last_ = Outcome::Drawn;
   }
   const int x = box[0], y = box[1], w = box[2], h = box[3];
-  std::string place;
-  AppendState(place, state, clip);
-  for (int v : box) Append(place, v);
 
   const bool samePlace = haveKept_ && place == place_ && before_.sameAs(pixels, stride, w, h);
   if (samePlace && key == key_) {
@@ -244,6 +266,14 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
   // Pixels are kept once the view is drawn twice in a row at the same place.
   bool keep = place == lastPlace_;
   lastPlace_ = place;
+  if (!keep && !samePlace) {
+    // Moved (the screen scrolls under the view): the frame can be neither patched nor kept,
+    // so it is drawn straight, without a recording.
+    if (haveKept_ || !after_.empty()) forget();
+    lastKey_ = key;
+    drawing(ctx);
+    return last_ = Outcome::Drawn;
+  }
   // A picture shown twice in a row has stopped changing: it is kept again at once.
   const bool repeated = key == lastKey_;
   lastKey_ = key;

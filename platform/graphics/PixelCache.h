@@ -50,7 +50,7 @@ class PixelCache {
   // Draws `draw` into `ctx` straight, keeping nothing: for a frame the view knows changes nearly
   // everything (a scroll, another period), where recording and keeping would only add cost. The
   // kept pixels are forgotten.
-  void drawWhole(Context& ctx, const std::function<void(Context&)>& draw);
+  void drawWhole(Context& ctx, const Rect& rect, const std::function<void(Context&)>& draw);
   // Forgets the kept pixels.
   void clear();
   Outcome lastOutcome() const { return last_; }
@@ -75,6 +75,12 @@ class PixelCache {
     void put(uint32_t* to, int stride, int w, int h) const;
   };
 
+  // The device box the view covers, and its place (graphics state, clip and box); false when
+  // the surface keeps no pixels or the transform is not upright.
+  static bool locate(Context& ctx, const Rect& rect, std::string* place, int box[4],
+                     uint32_t** pixels, int* stride);
+  // Drops the kept frame and its memory.
+  void forget();
   // Draws the frame whole over the kept background and compares it with what the cache made.
   void verify(Context& ctx, int x, int y, int w, int h, const std::function<void(Context&)>& draw);
 
