@@ -142,9 +142,10 @@ class DisplayList {
   struct Call {
     Cmd cmd;
     uint32_t index = 0;
-    // Path calls: the operation that paints them, -2 - the clip entry that takes them, or -1
-    // (none). Clip calls: their clip entry.
-    int32_t owner = -1;
+    // Path calls: the operation that paints them, or -1.
+    int32_t op = -1;
+    // Path calls: the clip entry that takes them; clip calls: their own; or -1.
+    int32_t clip = -1;
     double box[4];  // path calls: device bounds of their points (x0, y0, x1, y1)
   };
   struct Op {

@@ -298,7 +298,7 @@ void DisplayListRecorder::addOp(const Rect& user, bool stroke, bool usesPath) {
     op.pathCount = static_cast<uint32_t>(pending_.size());
     for (uint32_t k : pending_) {
       DisplayList::Call& c = out_.calls_[k];
-      c.owner = static_cast<int32_t>(index);
+      c.op = static_cast<int32_t>(index);
       Grow(box, Point(c.box[0], c.box[1]));
       Grow(box, Point(c.box[2], c.box[3]));
       out_.opPaths_.push_back(k);
@@ -391,7 +391,7 @@ void DisplayListRecorder::strokeLineSegments(const std::vector<Point>& points) {
 
 void DisplayListRecorder::clipCall(DisplayList::Call& call, bool usesPath) {
   const int32_t entry = static_cast<int32_t>(out_.clips_.size());
-  call.owner = entry;
+  call.clip = entry;
   DisplayList::ClipEntry e;
   e.call = static_cast<uint32_t>(out_.calls_.size() - 1);
   e.ctm = target_.state().ctm;
@@ -401,7 +401,7 @@ void DisplayListRecorder::clipCall(DisplayList::Call& call, bool usesPath) {
   e.pathCount = 0;
   if (usesPath) {
     for (uint32_t k : pending_) {
-      out_.calls_[k].owner = -2 - entry;
+      out_.calls_[k].clip = entry;
       out_.opPaths_.push_back(k);
     }
     e.pathCount = static_cast<uint32_t>(pending_.size());

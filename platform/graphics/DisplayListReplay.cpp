@@ -132,14 +132,15 @@ void DisplayList::replay(Context& ctx, const DirtyTiles* tiles, const DisplayLis
   size_t next = 0;  // the next operation
   for (const Call& c : calls_) {
     if (IsPathCall(c.cmd)) {
-      if (c.owner == -1 || (c.owner < -1 && skippedClip(-2 - c.owner))) continue;
-      if (c.owner >= 0 && (!wanted[static_cast<size_t>(c.owner)] ||
-                           (tiles && !parts[static_cast<size_t>(c.owner)].empty())))
+      // A path no operation paints or clip takes is not the drawing's.
+      if ((c.op < 0 && c.clip < 0) || skippedClip(c.clip)) continue;
+      if (c.op >= 0 && (!wanted[static_cast<size_t>(c.op)] ||
+                        (tiles && !parts[static_cast<size_t>(c.op)].empty())))
         continue;
       play(ctx, c);
       continue;
     }
-    if (IsClipCall(c.cmd) && skippedClip(c.owner)) continue;
+    if (IsClipCall(c.cmd) && skippedClip(c.clip)) continue;
     if (c.cmd <= Cmd::EndLayer) {
       play(ctx, c);
       continue;
