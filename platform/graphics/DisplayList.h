@@ -12,9 +12,12 @@
 // A long path whose points moved differs only around the moved points: Cairo rasterizes each
 // outline edge from its own two ends and adds up the edges' coverage pixel by pixel, so only the
 // edges with a moved end change their pixels (the segments at the points, and those beyond their
-// joins, whose inner edges end where the two segments' edges cross). For the same reason such a
-// path is drawn again in part: the subpaths, and runs of segments, that reach the changed pixels,
-// each run cut where its cut ends lie outside them by the stroke's reach.
+// joins, whose inner edges end where the two segments' edges cross). Cairo keeps lines that run
+// on in the same direction as one line, so a moved point changes the whole run it ends or starts
+// (DisplayList::RunsOn). For the same reason such a path is drawn again in part: the subpaths, and
+// runs of segments, that reach the changed pixels, each cut at corners of the whole path a whole
+// line away from them (the outline of a line next to a cut comes out a little otherwise). The
+// checking switch of PixelCache compares every patched frame with the whole drawing.
 //
 // The calls are typed records (DrawingRecords.h); the recorder (DisplayListRecorder.*), the
 // pairing of two lists (DisplayListPairing.cpp) and the replay (DisplayListReplay.cpp) live in

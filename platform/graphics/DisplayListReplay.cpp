@@ -47,8 +47,9 @@ bool DisplayList::pathPart(size_t i, const DirtyTiles& tiles,
       continue;
     }
     // A polyline: the segments that reach the tiles; before each run of them, back to a
-    // segment a pixel long (the outline follows the full path's from its end on); after it,
-    // one more segment. The cut ends lie outside the tiles by the stroke's reach (and its
+    // segment a pixel long (the outline follows the full path's from its end on) that begins at
+    // a corner a whole line before the run; after it, on to the end of the line it is in, and
+    // one more line. The cut ends lie outside the tiles by the stroke's reach (and its
     // shadow's).
     take.assign(stop - start, 0);
     for (uint32_t k = start + 1; k < stop; ++k) take[k - start] = meets(at(k - 1).box, at(k).box);

@@ -332,9 +332,13 @@ class Store {
   }
 
  private:
+  // One jump through a table of the kinds.
   template <class F, size_t... I>
   void visitEach(uint8_t kind, uint32_t index, F& f, std::index_sequence<I...>) const {
-    ((kind == I ? (f(std::get<I>(lists_)[index]), 0) : 0), ...);
+    using Visit = void (*)(const Kinds::Lists&, uint32_t, F&);
+    static constexpr Visit kTable[] = {
+        [](const Kinds::Lists& lists, uint32_t i, F& g) { g(std::get<I>(lists)[i]); }...};
+    if (kind < Kinds::kCount) kTable[kind](lists_, index, f);
   }
 
   Kinds::Lists lists_;
