@@ -139,22 +139,28 @@ void DisplayListRecorder::beginPath() {
       pendingCorners_ = false;
 }
 
+void DisplayListRecorder::boundBy(DisplayList::Call& c, const AffineTransform& m, Point p) {
+  if (!Finite(p.x) || !Finite(p.y)) return;
+  const Point d(m.a * p.x + m.c * p.y + m.tx, m.b * p.x + m.d * p.y + m.ty);
+  Grow(c.box, d);
+  // Cairo takes a path of level and upright lines (in its 1/256 pixel grid) as boxes, which
+  // it rasterizes another way.
+  if (c.cmd == Cmd::LineTo && hasLast_ && std::lround(d.x * 256) != std::lround(last_.x * 256) &&
+      std::lround(d.y * 256) != std::lround(last_.y * 256))
+    pendingCurved_ = true;
+  last_ = d;
+  hasLast_ = true;
+}
+
 void DisplayListRecorder::addPathCall(DisplayList::Call& c, const std::vector<Point>& points) {
-  const Cmd cmd = c.cmd;
   Empty(c.box);
   const AffineTransform& m = target_.state().ctm;
-  for (Point p : points) {
-    if (!Finite(p.x) || !Finite(p.y)) continue;
-    const Point d = m.apply(p);
-    Grow(c.box, d);
-    // Cairo takes a path of level and upright lines (in its 1/256 pixel grid) as boxes, which
-    // it rasterizes another way.
-    if (cmd == Cmd::LineTo && hasLast_ && std::lround(d.x * 256) != std::lround(last_.x * 256) &&
-        std::lround(d.y * 256) != std::lround(last_.y * 256))
-      pendingCurved_ = true;
-    last_ = d;
-    hasLast_ = true;
-  }
+  for (Point p : points) boundBy(c, m, p);
+  pathCallAdded(c);
+}
+
+void DisplayListRecorder::pathCallAdded(DisplayList::Call& c) {
+  const Cmd cmd = c.cmd;
   if (cmd == Cmd::QuadTo || cmd == Cmd::CurveTo || cmd == Cmd::Arc || cmd == Cmd::ArcTo ||
       cmd == Cmd::AddEllipse)
     pendingCurved_ = true;
@@ -185,6 +191,15 @@ void DisplayListRecorder::transformed() {
   stateChanged();
 }
 
+void DisplayListRecorder::endsAtLast(bool starts) {
+  // The call's end is its last point bounded (a point not finite leaves the one before, as the
+  // target keeps it).
+  if (!hasLast_) return;
+  current_ = last_;
+  if (starts || !hasCurrent_) subpathStart_ = current_;
+  hasCurrent_ = true;
+}
+
 void DisplayListRecorder::moved(Point user, bool starts) {
   current_ = target_.state().ctm.apply(user);
   if (starts || !hasCurrent_) subpathStart_ = current_;
@@ -193,23 +208,23 @@ void DisplayListRecorder::moved(Point user, bool starts) {
 
 void DisplayListRecorder::moveTo(double x, double y) {
   addPathCall(rec::MoveTo{Point(x, y)});
-  moved(Point(x, y), true);
+  endsAtLast(true);
 }
 
 void DisplayListRecorder::lineTo(double x, double y) {
   addPathCall(rec::LineTo{Point(x, y)});
-  moved(Point(x, y), false);
+  endsAtLast(false);
 }
 
 void DisplayListRecorder::quadTo(double cx, double cy, double x, double y) {
   addPathCall(rec::QuadTo{Point(cx, cy), Point(x, y)});
-  moved(Point(x, y), false);
+  endsAtLast(false);
 }
 
 void DisplayListRecorder::curveTo(double c1x, double c1y, double c2x, double c2y, double x,
                                   double y) {
   addPathCall(rec::CurveTo{Point(c1x, c1y), Point(c2x, c2y), Point(x, y)});
-  moved(Point(x, y), false);
+  endsAtLast(false);
 }
 
 void DisplayListRecorder::arc(double cx, double cy, double radius, double a0, double a1,

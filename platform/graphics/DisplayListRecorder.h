@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/graphics/DisplayList.h"
+#include "platform/graphics/DisplayListSupport.h"
 
 namespace gfx {
 
@@ -99,12 +100,19 @@ class DisplayListRecorder : public Context {
   // A path call, bounded in device space by its record's user-space points.
   template <class T>
   void addPathCall(T record) {
-    std::vector<Point>& points = boundScratch_;
-    points.clear();
-    record.bound([&](Point p) { points.push_back(p); });
-    addPathCall(add(std::move(record)), points);
+    DisplayList::Call& c = add(std::move(record));
+    listsupport::Empty(c.box);
+    const AffineTransform& m = target_.state().ctm;
+    out_.record<T>(c).bound([&](Point p) { boundBy(c, m, p); });
+    pathCallAdded(c);
   }
   void addPathCall(DisplayList::Call& call, const std::vector<Point>& points);
+  // Grows a path call's device box by a user-space point.
+  void boundBy(DisplayList::Call& call, const AffineTransform& m, Point p);
+  // What a path call adds to the path being built (joins, curves, the target's copy).
+  void pathCallAdded(DisplayList::Call& call);
+  // The current point is the last point bounded.
+  void endsAtLast(bool starts);
   // A painting call; `user` bounds it in user space (null: its path, infinite: the clip),
   // `stroke` adds the reach.
   void addOp(const Rect& user, bool stroke, bool usesPath);
@@ -141,7 +149,6 @@ class DisplayListRecorder : public Context {
   std::vector<uint32_t> clip_;     // clip entries in force
   std::vector<size_t> clipDepth_;  // clip_ sizes at each save
   std::vector<size_t> layers_;     // clipDepth_ sizes at each layer's start
-  std::vector<Point> boundScratch_;
 };
 
 }  // namespace gfx
