@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Log.h"
 #include "platform/graphics/CairoContext.h"
 #include "platform/graphics/PixelCache.h"
 
@@ -36,6 +37,36 @@ struct Screen {
     return cache.draw(ctx, Rect(Point(), size), std::to_string(++frames), draw);
   }
 };
+
+// The check itself: a view whose key leaves out something its drawing reads gets its kept
+// pixels put back although drawing would change them; the check says so in an error line.
+TEST_F(PatchExactTest, TheCheckReportsAKeptFrameThatDiffersFromTheWholeDrawing) {
+  std::vector<std::string> errors;
+  foundation::setLogSink([&](foundation::LogLevel level, const std::string& line) {
+    if (level == foundation::LogLevel::Error) errors.push_back(line);
+  });
+  const long before = PixelCache::differingFrames();
+  Screen screen(Size(40, 30), 2);
+  double x = 4;
+  auto draw = [&](Context& c) {
+    c.setFillColor(Color::white());
+    c.fillRect(Rect(x, 4, 10, 10));
+  };
+  for (int f = 0; f < 3; ++f) {
+    screen.cache.draw(screen.ic.context(), Rect(0, 0, 40, 30), "the same key", draw);
+    EXPECT_EQ(PixelCache::differingFrames(), before);
+  }
+  x = 20;  // not in the key
+  EXPECT_EQ(screen.cache.draw(screen.ic.context(), Rect(0, 0, 40, 30), "the same key", draw),
+            PixelCache::Outcome::Reused);
+  foundation::setLogSink({});
+  EXPECT_EQ(PixelCache::differingFrames(), before + 1);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("!!!!!!!"), std::string::npos) << errors[0];
+  EXPECT_NE(errors[0].find("frame differs"), std::string::npos) << errors[0];
+  // The frame shows what the cache made, as it would without the check.
+  EXPECT_EQ(screen.ic.image().pixelArgb(2 * 6, 2 * 6), 0xffffffffu);
+}
 
 // A line climbing a pixel a pixel, as a chart's average does: Cairo keeps each climb as one long
 // line, so moving the newest point off the climb (or onto it) changes the pixels all along it.
