@@ -27,7 +27,7 @@ std::shared_ptr<IPConnectTest> IPConnectTest::create() {
 IPConnectTest::IPConnectTest(const Private&) {
   // An empty request of main type 0: a header every server of the protocol answers or drops.
   sendBuffer_.assign(16, 0);
-  int length = MakeRequest(kMainTypeHeartbeat, 0, 0, 0, 0, sendBuffer_.data(), 0);
+  int length = MakeRequest(kMainTypeHeartbeat, kChildTypeHeartbeat, 0, 0, 0, sendBuffer_.data(), 0);
   if (length != 16) foundation::logError("IPConnectTest: cannot build the probe");
 }
 

@@ -31,8 +31,13 @@ void NewsController::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
   view()->setBackgroundColor(gfx::Color::black());
+  // The title bar names the page: More opens it with a blank left item and nothing else.
+  setTitle(kTitle);
 
-  auto web = ui::WebView::create(gfx::Rect(0, 0, 320, 414));
+  // As high as the screen leaves it (the page's 414 points reached under the tab bar, where its
+  // last rows could not be scrolled into view).
+  auto web = ui::WebView::create(gfx::Rect(0, 0, 320, view()->bounds().height()));
+  web->setAutoresizingMask(ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleHeight);
   web->setBackgroundColor(gfx::Color::black());
   web->setDelegate(weakAs<ui::WebViewDelegate>());
   web->setTag(kWebViewTag);
@@ -55,8 +60,18 @@ void NewsController::viewDidLoad() {
   }
   backButton_->addTarget(ui::WhileAlive(this, &NewsController::toggleButton),
                          ui::ControlEvent::TouchUpInside, this);
+  // Shown only while there is a page to go back to: on the first page it would lie over the
+  // list's rows for nothing.
+  backButton_->setHidden(true);
   view()->addSubview(backButton_);
   ui::Application::shared().setNetworkActivityIndicatorVisible(true);
+}
+
+void NewsController::showBackButtonByHistory() {
+  if (!backButton_) return;
+  ui::WebView* web = webView();
+  backButton_->setHidden(!web || !web->canGoBack());
+  if (!backButton_->isHidden()) view()->bringSubviewToFront(backButton_.get());
 }
 
 ui::WebView* NewsController::webView() {
@@ -69,10 +84,12 @@ void NewsController::toggleButton() {
 
 void NewsController::webViewDidFinishLoad(ui::WebView&) {
   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+  showBackButtonByHistory();
 }
 
 void NewsController::webViewDidFailLoadWithError(ui::WebView&, const ui::WebError& error) {
   // The web view shows the failure itself; the indicator must not stay on.
   foundation::logInfo("NewsController: load failed (%d)", error.code);
   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+  showBackButtonByHistory();
 }

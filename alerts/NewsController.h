@@ -18,6 +18,7 @@ class NewsController : public ui::ViewController,
   static constexpr int kWebViewTag = 1301;
   static constexpr int kDefaultPort = 9980;
   static constexpr const char* kPagePath = "/hpf10/xltxt.aspx";
+  static constexpr const char* kTitle = "新闻资讯";
 
   // "http://<host>:<port>/hpf10/xltxt.aspx": the host of the information server list's first
   // address (before ":" and any "|"), the port of "main.cfg" [info] news_port (9980 without it).
@@ -35,5 +36,8 @@ class NewsController : public ui::ViewController,
   void webViewDidFailLoadWithError(ui::WebView& web, const ui::WebError& error) override;
 
  private:
+  // The arrow shows while the web view has a page to go back to.
+  void showBackButtonByHistory();
+
   std::shared_ptr<ui::Button> backButton_;
 };

@@ -194,7 +194,16 @@ struct TrendFrame {
       }
       const double boxH = centre ? 14 : 12;
       SetRgb(cr, colour[0], colour[1], colour[2]);
-      Text(cr, text, 1, gridY(k) - boxH / 2, X - 2, boxH, 1, family, size, true);
+      // 2 points short of the grid, shrunk in half points (to half its size at most) when wider.
+      const double w = X - 4;
+      double fit = size;
+      if (const double natural = TextWidth(cr, text, family, size, true); natural > w) {
+        const double least = size * 0.5;
+        fit = std::max(least, std::floor(size * w / natural * 2) / 2);
+        while (fit > least && TextWidth(cr, text, family, fit, true) > w)
+          fit = std::max(least, fit - 0.5);
+      }
+      Text(cr, text, 1, gridY(k) - boxH / 2, w, boxH, 1, family, fit, true);
     };
     const double white[3] = {1, 1, 1};
     for (int i = 0; i <= 3; ++i)

@@ -9,15 +9,13 @@
 #include "core/DataRequest.h"
 #include "core/DeviceInfo.h"
 #include "core/MDBF.h"
+#include "core/MessageTypes.h"
 #include "core/PacketHeader.h"
 #include "core/QuoteRequests.h"
 #include "core/RequestBody.h"
 #include "platform/foundation/Log.h"
 
 namespace {
-
-constexpr uint8_t kQuoteMainType = 145;
-constexpr int kHeader = 16;
 
 int SendInfo(const char* name, CDataRequest* request, MDBF& table, uint8_t child, uint8_t pageId,
              uint16_t code, int bufferSize) {
@@ -26,9 +24,10 @@ int SendInfo(const char* name, CDataRequest* request, MDBF& table, uint8_t child
     return -1;
   }
   uint8_t packet[2048] = {};
-  int body = SerializeRequestBody(table, packet + kHeader, bufferSize - kHeader, name);
+  int body =
+      SerializeRequestBody(table, packet + kPacketHeaderSize, bufferSize - kPacketHeaderSize, name);
   if (body < 0) return -2;
-  int length = BuildPacket(kQuoteMainType, child, pageId, 0, code, packet, body, 0);
+  int length = BuildPacket(kMainTypeQuote, child, pageId, 0, code, packet, body, 0);
   request->SendData(packet, length);
   return 0;
 }
@@ -46,7 +45,7 @@ int MakeRequest_InfoList(CDataRequest* request, int /*tag*/, uint16_t code, int3
   AddWanted(table, {32, 33, 34, 36});
   table.AddIntField(31, kind);
   AddAsciiField(table, 36, additional);
-  return SendInfo("MakeRequest_InfoList", request, table, 85, 22, code, 512);
+  return SendInfo("MakeRequest_InfoList", request, table, QuoteChild::kInfoList, 22, code, 512);
 }
 
 int MakeRequest_InfoTitle(CDataRequest* request, int /*tag*/, uint16_t code, int32_t partID,
@@ -58,7 +57,7 @@ int MakeRequest_InfoTitle(CDataRequest* request, int /*tag*/, uint16_t code, int
   table.AddIntField(28, from);
   table.AddIntField(29, count);
   table.AddIntField(39, 60);
-  return SendInfo("MakeRequest_InfoTitle", request, table, 86, 22, code, 512);
+  return SendInfo("MakeRequest_InfoTitle", request, table, QuoteChild::kInfoTitle, 22, code, 512);
 }
 
 int MakeRequest_InfoContent(CDataRequest* request, int /*tag*/, uint16_t code, int32_t partID,
@@ -67,7 +66,8 @@ int MakeRequest_InfoContent(CDataRequest* request, int /*tag*/, uint16_t code, i
   AddWanted(table, {24});
   table.AddIntField(32, partID);
   AddAsciiField(table, 36, additional);
-  return SendInfo("MakeRequest_InfoContent", request, table, 87, 22, code, 512);
+  return SendInfo("MakeRequest_InfoContent", request, table, QuoteChild::kInfoContent, 22, code,
+                  512);
 }
 
 int MakeRequest_Suggestion(CDataRequest* request, int /*tag*/, uint16_t code, const char* version,
@@ -83,7 +83,7 @@ int MakeRequest_Suggestion(CDataRequest* request, int /*tag*/, uint16_t code, co
   AddTextField(table, 24, userName);
   AddUtf16Field(table, 25, contact);
   AddUtf16Field(table, 26, text);
-  return SendInfo("MakeRequest_Suggestion", request, table, 94, 0, code, 2048);
+  return SendInfo("MakeRequest_Suggestion", request, table, QuoteChild::kSuggestion, 0, code, 2048);
 }
 
 int PackPascalString(uint8_t* dst, const uint8_t* src, int len) {
@@ -97,12 +97,13 @@ int PackPascalString(uint8_t* dst, const uint8_t* src, int len) {
 
 int SendRequest_DPBody(int32_t headerValue, uint16_t code, uint8_t pageId, int length,
                        const uint8_t* body, uint8_t* buffer, int capacity) {
-  if (!buffer || !body || length < 0 || length > capacity - kHeader) {
+  if (!buffer || !body || length < 0 || length > capacity - kPacketHeaderSize) {
     foundation::logError("SendRequest_DPBody: %d bytes do not fit %d", length, capacity);
     return -2;
   }
-  std::memcpy(buffer + kHeader, body, static_cast<size_t>(length));
-  return MakeRequest(kQuoteMainType, 23, pageId, headerValue, code, buffer, length);
+  std::memcpy(buffer + kPacketHeaderSize, body, static_cast<size_t>(length));
+  return MakeRequest(kMainTypeQuote, QuoteChild::kStockItems, pageId, headerValue, code, buffer,
+                     length);
 }
 
 int Request_DP(CDataRequest* request) {
@@ -128,13 +129,14 @@ int Request_DP(CDataRequest* request) {
 int MakeRequest_OneStockDataPacket(int32_t value, uint16_t code, uint8_t pageId,
                                    const uint8_t* items, int count, const uint8_t* list,
                                    uint8_t* buffer, int capacity) {
-  if (!buffer || capacity < kHeader) return -2;
-  int body = PackCappedStockList(items, count, list, buffer + kHeader, capacity - kHeader);
+  if (!buffer || capacity < kPacketHeaderSize) return -2;
+  int body = PackCappedStockList(items, count, list, buffer + kPacketHeaderSize,
+                                 capacity - kPacketHeaderSize);
   if (body < 0) {
     foundation::logError("MakeRequest_OneStockDataPacket: body does not fit %d bytes", capacity);
     return -2;
   }
-  return MakeRequest(kQuoteMainType, 36, pageId, value, code, buffer, body);
+  return MakeRequest(kMainTypeQuote, QuoteChild::kOneStockData, pageId, value, code, buffer, body);
 }
 
 int MakeRequest_OneStockData(CDataRequest* request, int tag, const uint8_t* items, int count,

@@ -10,15 +10,13 @@
 #include "core/DataEncrypt.h"
 #include "core/DeviceInfo.h"
 #include "core/MDBF.h"
+#include "core/MessageTypes.h"
 #include "core/PacketHeader.h"
 #include "core/RequestBody.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
 
 namespace {
-
-constexpr uint8_t kAccountMainType = 144;
-constexpr int kLoginHeader = 16;
 
 // The head of every login, registration and password request.
 void AddIdentity(MDBF& table) {
@@ -43,15 +41,15 @@ int Finish(const char* name, MDBF& table, uint8_t child, uint8_t pageId, int32_t
     return -2;
   }
   uint8_t local[2048] = {};
-  const int area = localSize - kLoginHeader;
-  int body = SerializeRequestBody(table, local + kLoginHeader, area, name);
+  const int area = localSize - kPacketHeaderSize;
+  int body = SerializeRequestBody(table, local + kPacketHeaderSize, area, name);
   if (body < 0) return -2;
   if (encipher) {
-    body = EncipherRequestBody(local + kLoginHeader, body, area, kRequestKey1, name);
+    body = EncipherRequestBody(local + kPacketHeaderSize, body, area, kRequestKey1, name);
     if (body < 0) return -2;
   }
   int length =
-      BuildPacket(kAccountMainType, child, pageId, value, code, local, body, encipher ? 1 : 0);
+      BuildPacket(kMainTypeLogin, child, pageId, value, code, local, body, encipher ? 1 : 0);
   int copied = std::min(size, length);
   std::memcpy(buffer, local, static_cast<size_t>(copied));
   return copied;
@@ -77,8 +75,9 @@ int MakeRequest_RZLogin(int16_t value, uint16_t code, uint8_t pageId, const char
                       userName ? userName : "", MaskSecret(password).c_str(),
                       std::string(GetQSID()).c_str(), GetDataCenter().GetTraderCode(),
                       GetDataCenter().GetTraderCode2());
-  return Finish("MakeRequest_RZLogin", table, flag == 1 ? 6 : 5, pageId, value, code, true, 2048,
-                buffer, size);
+  return Finish("MakeRequest_RZLogin", table,
+                flag == 1 ? LoginChild::kLoginRZFlagged : LoginChild::kLoginRZ, pageId, value, code,
+                true, 2048, buffer, size);
 }
 
 int MakeRequest_HQLogin(int16_t value, uint16_t code, uint8_t pageId, const char* userName,
@@ -93,7 +92,8 @@ int MakeRequest_HQLogin(int16_t value, uint16_t code, uint8_t pageId, const char
       "MakeRequest_HQLogin: UserName:%s Password:%s,QSID:%s trader-YYB:%d-%d,phoneID:%s",
       userName ? userName : "", MaskSecret(password).c_str(), std::string(GetQSID()).c_str(),
       GetDataCenter().GetTraderCode(), GetDataCenter().GetTraderCode2(), deviceString.c_str());
-  return Finish("MakeRequest_HQLogin", table, 7, pageId, value, code, true, 2048, buffer, size);
+  return Finish("MakeRequest_HQLogin", table, LoginChild::kLoginHQ, pageId, value, code, true, 2048,
+                buffer, size);
 }
 
 int MakeRequest_MsgLogin(int16_t value, uint16_t code, uint8_t pageId, const char* userName,
@@ -104,7 +104,8 @@ int MakeRequest_MsgLogin(int16_t value, uint16_t code, uint8_t pageId, const cha
   table.AddStringField(71, GetDeviceString().c_str());
   AddAsciiField(table, 47, GetDeviceIdentifier().c_str());
   table.AddStringField(67, GetDeviceToken().c_str());
-  return Finish("MakeRequest_MsgLogin", table, 10, pageId, value, code, true, 2048, buffer, size);
+  return Finish("MakeRequest_MsgLogin", table, LoginChild::kLoginMessage, pageId, value, code, true,
+                2048, buffer, size);
 }
 
 namespace {
@@ -122,12 +123,14 @@ int MakeUserNameRequest(const char* name, uint8_t child, int16_t value, uint16_t
 
 int MakeRequest_Register(int16_t value, uint16_t code, uint8_t pageId, const char* text,
                          uint8_t* buffer, int size) {
-  return MakeUserNameRequest("MakeRequest_Register", 1, value, code, pageId, text, buffer, size);
+  return MakeUserNameRequest("MakeRequest_Register", LoginChild::kRegister, value, code, pageId,
+                             text, buffer, size);
 }
 
 int MakeRequest_GetPwd(int16_t value, uint16_t code, uint8_t pageId, const char* text,
                        uint8_t* buffer, int size) {
-  return MakeUserNameRequest("MakeRequest_GetPwd", 2, value, code, pageId, text, buffer, size);
+  return MakeUserNameRequest("MakeRequest_GetPwd", LoginChild::kGetPassword, value, code, pageId,
+                             text, buffer, size);
 }
 
 int MakeRequest_LogoutYYB(int16_t value, uint16_t code, uint8_t pageId, const char* userName,
@@ -138,14 +141,16 @@ int MakeRequest_LogoutYYB(int16_t value, uint16_t code, uint8_t pageId, const ch
   AddTextField(table, 33, userName);
   table.AddIntField(51, brokerCode);
   table.AddIntField(68, branchCode);
-  return Finish("MakeRequest_LogoutYYB", table, 13, pageId, value, code, true, 1024, buffer, size);
+  return Finish("MakeRequest_LogoutYYB", table, LoginChild::kLogoutYYB, pageId, value, code, true,
+                1024, buffer, size);
 }
 
 int MakeRequest_TraderList(int32_t value, uint16_t code, uint8_t pageId, uint8_t* buffer,
                            int size) {
   if (!buffer || size < 1) return -2;
-  uint8_t local[kLoginHeader] = {};
-  int length = BuildPacket(kAccountMainType, 40, pageId, value, code, local, 0, 0);
+  uint8_t local[kPacketHeaderSize] = {};
+  int length =
+      BuildPacket(kMainTypeLogin, LoginChild::kTraderList, pageId, value, code, local, 0, 0);
   int copied = std::min(size, length);
   std::memcpy(buffer, local, static_cast<size_t>(copied));
   return copied;
@@ -155,7 +160,8 @@ int MakeRequest_41(int32_t value, uint16_t code, uint8_t pageId, int32_t brokerC
                    uint8_t* buffer, int size) {
   MDBF table;
   table.AddIntField(22, brokerCode);
-  return Finish("MakeRequest_41", table, 41, pageId, value, code, false, 1024, buffer, size);
+  return Finish("MakeRequest_41", table, LoginChild::kTraderBranches, pageId, value, code, false,
+                1024, buffer, size);
 }
 
 int MakeRequest_42(int32_t value, uint16_t code, uint8_t pageId, int32_t brokerCode,
@@ -164,7 +170,8 @@ int MakeRequest_42(int32_t value, uint16_t code, uint8_t pageId, int32_t brokerC
   table.AddIntField(22, brokerCode);
   table.AddIntField(25, branchCode);
   AddTextField(table, 0, wanted);
-  return Finish("MakeRequest_42", table, 42, pageId, value, code, false, 1024, buffer, size);
+  return Finish("MakeRequest_42", table, LoginChild::kTraderInfo, pageId, value, code, false, 1024,
+                buffer, size);
 }
 
 int MakeRequest_GetCode(int32_t value, uint16_t code, uint8_t pageId, const char* phone,
@@ -172,7 +179,8 @@ int MakeRequest_GetCode(int32_t value, uint16_t code, uint8_t pageId, const char
   MDBF table;
   table.AddIntField(20, 51);
   AddTextField(table, 21, phone);
-  return Finish("MakeRequest_GetCode", table, 43, pageId, value, code, false, 1024, buffer, size);
+  return Finish("MakeRequest_GetCode", table, LoginChild::kPhoneCode, pageId, value, code, false,
+                1024, buffer, size);
 }
 
 int MakeRequest_PwdLogin(int32_t value, uint16_t code, uint8_t pageId, const char* phone,
@@ -183,7 +191,8 @@ int MakeRequest_PwdLogin(int32_t value, uint16_t code, uint8_t pageId, const cha
   AddTextField(table, 22, smsCode);
   foundation::logInfo("MakeRequest_PwdLogin: phone:%s code:%s", phone ? phone : "",
                       MaskSecret(smsCode).c_str());
-  return Finish("MakeRequest_PwdLogin", table, 44, pageId, value, code, false, 1024, buffer, size);
+  return Finish("MakeRequest_PwdLogin", table, LoginChild::kPhoneLogin, pageId, value, code, false,
+                1024, buffer, size);
 }
 
 void SetNewTimeKey(const foundation::Value& object) {

@@ -12,14 +12,12 @@
 #include "core/DataRequest.h"
 #include "core/MDBF.h"
 #include "core/MThread.h"
+#include "core/MessageTypes.h"
 #include "core/PacketHeader.h"
 #include "core/RequestBody.h"
 #include "platform/foundation/Log.h"
 
 namespace {
-
-constexpr uint8_t kMessageMainType = 144;
-constexpr int kMessageHeader = 16;
 
 std::mutex& PauseLock() {
   static std::mutex lock;
@@ -52,12 +50,12 @@ int SendTable(const char* name, CDataRequest* request, MDBF& table, uint8_t chil
     return -1;
   }
   std::vector<uint8_t> packet(static_cast<size_t>(bufferSize), 0);
-  const int area = bufferSize - kMessageHeader;
-  int body = SerializeRequestBody(table, packet.data() + kMessageHeader, area, name);
+  const int area = bufferSize - kPacketHeaderSize;
+  int body = SerializeRequestBody(table, packet.data() + kPacketHeaderSize, area, name);
   if (body < 0) return -2;
-  body = EncipherRequestBody(packet.data() + kMessageHeader, body, area, kRequestKey1, name);
+  body = EncipherRequestBody(packet.data() + kPacketHeaderSize, body, area, kRequestKey1, name);
   if (body < 0) return -2;
-  int length = BuildPacket(kMessageMainType, child, pageId, 0, code, packet.data(), body, 1);
+  int length = BuildPacket(kMainTypeLogin, child, pageId, 0, code, packet.data(), body, 1);
   request->SendMessageData(packet.data(), length);
   return 0;
 }
@@ -70,11 +68,11 @@ int SendTextPairs(const char* name, CDataRequest* request, CLineStep& pairs, uin
     return -1;
   }
   uint8_t packet[1024] = {};
-  const int area = static_cast<int>(sizeof(packet)) - kMessageHeader;
-  int body = KVBody_CopyText(pairs, packet + kMessageHeader, area);
-  body = EncipherRequestBody(packet + kMessageHeader, body, area, kRequestKey1, name);
+  const int area = static_cast<int>(sizeof(packet)) - kPacketHeaderSize;
+  int body = KVBody_CopyText(pairs, packet + kPacketHeaderSize, area);
+  body = EncipherRequestBody(packet + kPacketHeaderSize, body, area, kRequestKey1, name);
   if (body < 0) return -2;
-  int length = BuildPacket(kMessageMainType, child, 1, 0, code, packet, body, 1);
+  int length = BuildPacket(kMainTypeLogin, child, 1, 0, code, packet, body, 1);
   request->SendMessageData(packet, length);
   return 0;
 }
@@ -108,7 +106,8 @@ int MakeRequest_MessageList(CDataRequest* request, int /*tag*/, uint16_t code, i
   table.AddStringField(44, std::string(GetQSID()).c_str());
   table.AddInt64Field(20, startId);
   table.AddIntField(27, count);
-  return SendTable("MakeRequest_MessageList", request, table, 100, pageId, code, 512);
+  return SendTable("MakeRequest_MessageList", request, table, LoginChild::kMessageList, pageId,
+                   code, 512);
 }
 
 int MakeRequest_MessageGetContent(CDataRequest* request, int /*tag*/, uint16_t code, int64_t id,
@@ -120,7 +119,8 @@ int MakeRequest_MessageGetContent(CDataRequest* request, int /*tag*/, uint16_t c
   table.AddInt64Field(42, oID);
   table.AddIntField(28, from);
   table.AddIntField(29, count);
-  return SendTable("MakeRequest_MessageGetContent", request, table, 101, pageId, code, 512);
+  return SendTable("MakeRequest_MessageGetContent", request, table, LoginChild::kMessageContent,
+                   pageId, code, 512);
 }
 
 int MakeRequest_MessageDelete(CDataRequest* request, int /*tag*/, uint16_t code, int64_t id,
@@ -131,7 +131,8 @@ int MakeRequest_MessageDelete(CDataRequest* request, int /*tag*/, uint16_t code,
   table.AddStringField(23, std::string(GetLoginUserName()).c_str());
   table.AddInt64Field(20, id);
   table.AddStringField(44, std::string(GetQSID()).c_str());
-  return SendTable("MakeRequest_MessageDelete", request, table, 102, pageId, code, 512);
+  return SendTable("MakeRequest_MessageDelete", request, table, LoginChild::kMessageDelete, pageId,
+                   code, 512);
 }
 
 int MakeRequest_BrokerList(CDataRequest* request, int /*tag*/, uint16_t code, const char* userName,
@@ -169,8 +170,8 @@ int Request_MessageFuQuan(CDataRequest* request, int /*tag*/, uint16_t code, con
   AddAsciiField(table, 55, producttype);
   AddAsciiField(table, 56, ext1);
   AddAsciiField(table, 58, taskid);
-  return SendTable("Request_MessageFuQuan", request, table, kind == 1 ? 120 : 121, pageId, code,
-                   8000);
+  return SendTable("Request_MessageFuQuan", request, table,
+                   kind == 1 ? LoginChild::kGrant : LoginChild::kGrantTask, pageId, code, 8000);
 }
 
 int MakeRequest_MessageSendXml(CDataRequest* request, int /*tag*/, uint16_t code, const char* from,
@@ -214,39 +215,47 @@ int MakeRequest_MessageSendXml(CDataRequest* request, int /*tag*/, uint16_t code
     const int offset = part * kMailPartSize;
     const int size = std::min(kMailPartSize, length - offset);
     std::vector<uint8_t> packet(8512, 0);
-    std::memcpy(packet.data() + kMessageHeader, text.data() + offset, static_cast<size_t>(size));
-    int body = EncipherRequestBody(packet.data() + kMessageHeader, size, 8512 - kMessageHeader,
-                                   kRequestKey1, "MakeRequest_MessageSendXml");
+    std::memcpy(packet.data() + kPacketHeaderSize, text.data() + offset, static_cast<size_t>(size));
+    int body =
+        EncipherRequestBody(packet.data() + kPacketHeaderSize, size, 8512 - kPacketHeaderSize,
+                            kRequestKey1, "MakeRequest_MessageSendXml");
     if (body < 0) return -2;
-    int packetLength = BuildPacket2(kMessageMainType, 106, pageId, 0, code, packet.data(), body, 1,
-                                    static_cast<uint8_t>(parts), static_cast<uint8_t>(part));
+    int packetLength =
+        BuildPacket2(kMainTypeLogin, LoginChild::kMessageSendXml, pageId, 0, code, packet.data(),
+                     body, 1, static_cast<uint8_t>(parts), static_cast<uint8_t>(part));
     request->SendMessageData(packet.data(), packetLength);
     PauseBetweenParts();
   }
   return 0;
 }
 
-int MakeRequest_OnOffMessage(CDataRequest* request, int /*tag*/, uint16_t code,
-                             const char* userName, const char* password, const char* kind) {
+namespace {
+
+// The switched-off advisers' query and upload: the fixed head, the one field of the exchange,
+// the login and the QSID.
+int SendOnOffPairs(const char* name, CDataRequest* request, uint8_t child, uint16_t code,
+                   const char* userName, const char* password, int field, const char* value) {
   CLineStep pairs;
   KVBody_AddInt(pairs, 3, 4);
   KVBody_AddInt(pairs, 4, 0);
-  KVBody_AddString(pairs, 5, kind);
+  KVBody_AddString(pairs, field, value);
   KVBody_AddString(pairs, 1, userName);
   KVBody_AddString(pairs, 2, password);
   KVBody_AddString(pairs, 24, std::string(GetQSID()).c_str());
-  return SendTextPairs("MakeRequest_OnOffMessage", request, pairs, 29, code);
+  return SendTextPairs(name, request, pairs, child, code);
+}
+
+}  // namespace
+
+int MakeRequest_OnOffMessage(CDataRequest* request, int /*tag*/, uint16_t code,
+                             const char* userName, const char* password, const char* kind) {
+  return SendOnOffPairs("MakeRequest_OnOffMessage", request, LoginChild::kOnOffQuery, code,
+                        userName, password, 5, kind);
 }
 
 int MakeRequest_UploadOnOffMessage(CDataRequest* request, int /*tag*/, uint16_t code,
                                    const char* userName, const char* password,
                                    const char* setting) {
-  CLineStep pairs;
-  KVBody_AddInt(pairs, 3, 4);
-  KVBody_AddInt(pairs, 4, 0);
-  KVBody_AddString(pairs, 21, setting);
-  KVBody_AddString(pairs, 1, userName);
-  KVBody_AddString(pairs, 2, password);
-  KVBody_AddString(pairs, 24, std::string(GetQSID()).c_str());
-  return SendTextPairs("MakeRequest_UploadOnOffMessage", request, pairs, 28, code);
+  return SendOnOffPairs("MakeRequest_UploadOnOffMessage", request, LoginChild::kOnOffUpload, code,
+                        userName, password, 21, setting);
 }

@@ -6,6 +6,8 @@
 
 // Message families (the packet header's MainType).
 constexpr uint8_t kMainTypeHeartbeat = 0;
+// The heartbeat's one child type.
+constexpr uint8_t kChildTypeHeartbeat = 0;
 // Logins, registration, the trader directory, text-message verification and the message server.
 constexpr uint8_t kMainTypeLogin = 144;
 constexpr uint8_t kMainTypeQuote = 145;
@@ -20,6 +22,8 @@ constexpr uint8_t kLoginRZ = 5;
 constexpr uint8_t kLoginRZFlagged = 6;
 constexpr uint8_t kLoginHQ = 7;
 constexpr uint8_t kLoginMessage = 10;
+// Another login took the session over (quote connection).
+constexpr uint8_t kForcedLogout = 12;
 constexpr uint8_t kLogoutYYB = 13;
 constexpr uint8_t kSmsVerify = 20;
 constexpr uint8_t kSmsVerifyCode = 21;
@@ -56,6 +60,8 @@ constexpr uint8_t kStockData = 10;
 constexpr uint8_t kSearchStock = 11;
 constexpr uint8_t kStockList = 12;
 constexpr uint8_t kDealDetail = 14;
+// A stock's ex-rights events, answered beside a day K-line request.
+constexpr uint8_t kExRights = 16;
 constexpr uint8_t kSort = 17;
 constexpr uint8_t kIndexTicker = 22;
 constexpr uint8_t kStockItems = 23;
@@ -65,6 +71,8 @@ constexpr uint8_t kTrendline = 33;
 constexpr uint8_t kHistTrendline = 34;
 constexpr uint8_t kOneStockData = 36;
 constexpr uint8_t kSelfStockUpload = 53;
+// One stock's radar alerts; kRadar is an alert's text.
+constexpr uint8_t kRadarList = 81;
 constexpr uint8_t kRadar = 82;
 constexpr uint8_t kInfoList = 85;
 constexpr uint8_t kInfoTitle = 86;

@@ -8,6 +8,7 @@
 #include "core/CoreConfig.h"
 #include "core/CoreState.h"
 #include "core/LoginRequests.h"
+#include "core/MessageTypes.h"
 #include "core/ReceiveRecord.h"
 #include "core/SendQueues.h"
 #include "platform/foundation/Clock.h"
@@ -111,7 +112,7 @@ void PutLoginInFront(CoreConnection which, int childType, std::vector<uint8_t>& 
     }
   } else if (which == CoreConnection::Message) {
     if (CDataIP* list = ListFor(which)) list->RestoreList();
-    if (childType != 10) {
+    if (childType != LoginChild::kLoginMessage) {
       length = MakeRequest_MsgLogin(0, 0, 0, GetLoginUserName().c_str(), GetLoginPassword().c_str(),
                                     buffer, sizeof(buffer));
     }

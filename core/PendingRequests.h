@@ -27,7 +27,7 @@ class PendingRequests {
     expect(code, std::move(what));
     return code;
   }
-  // The same with the request object's counter.
+  // The same with the request object's counter; 0, and nothing waited for, without one.
   uint16_t add(CDataRequest* request, What what) {
     const uint16_t code = NextRequestCode(request);
     expect(code, std::move(what));
@@ -39,9 +39,12 @@ class PendingRequests {
     forget(what);
     return add(request, std::move(what));
   }
-  // Waits for a code drawn elsewhere (codes are 14 bits: the high bits are dropped).
+  // Waits for a code drawn elsewhere. Codes are the 14-bit serials of the packet header: here, as
+  // in find and take, the two high bits are dropped, and a serial of 0 (no code) is never waited
+  // for.
   void expect(uint16_t code, What what) {
-    code &= kCodeMask;
+    code = Serial(code);
+    if (code == 0) return;
     for (auto& entry : entries_) {
       if (entry.first == code) {
         entry.second = std::move(what);
@@ -52,11 +55,11 @@ class PendingRequests {
   }
   // What the reply with that code answers, or null when nobody waits for it.
   const What* find(uint16_t code) const {
+    code = Serial(code);
     for (const auto& entry : entries_)
       if (entry.first == code) return &entry.second;
     return nullptr;
   }
-  bool awaits(uint16_t code) const { return find(code) != nullptr; }
   // The code waited for with `what`, or 0 (no code is 0).
   uint16_t codeOf(const What& what) const {
     for (const auto& entry : entries_)
@@ -65,6 +68,7 @@ class PendingRequests {
   }
   // Takes the entry of that code: what it answers, or nothing when nobody waits for it.
   std::optional<What> take(uint16_t code) {
+    code = Serial(code);
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
       if (it->first != code) continue;
       What what = std::move(it->second);
@@ -82,6 +86,7 @@ class PendingRequests {
   size_t size() const { return entries_.size(); }
 
  private:
-  static constexpr uint16_t kCodeMask = 0x3FFF;
+  static constexpr uint16_t Serial(uint16_t code) { return code & 0x3FFF; }
+
   std::vector<std::pair<uint16_t, What>> entries_;
 };

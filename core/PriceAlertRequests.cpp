@@ -6,14 +6,13 @@
 #include "core/DataEncrypt.h"
 #include "core/DataRequest.h"
 #include "core/MDBF.h"
+#include "core/MessageTypes.h"
 #include "core/PacketHeader.h"
 #include "core/RequestBody.h"
 #include "platform/foundation/Log.h"
 
 namespace {
 
-constexpr uint8_t kPriceAlertMainType = 150;
-constexpr int kPriceAlertHeader = 16;
 constexpr int kPacketSize = 512;
 
 void AddUserFields(MDBF& table) {
@@ -28,12 +27,12 @@ int SendAlert(const char* name, CDataRequest* request, MDBF& table, uint8_t chil
     return -1;
   }
   uint8_t packet[kPacketSize] = {};
-  const int area = kPacketSize - kPriceAlertHeader;
-  int body = SerializeRequestBody(table, packet + kPriceAlertHeader, area, name);
+  const int area = kPacketSize - kPacketHeaderSize;
+  int body = SerializeRequestBody(table, packet + kPacketHeaderSize, area, name);
   if (body < 0) return -2;
-  body = EncipherRequestBody(packet + kPriceAlertHeader, body, area, kRequestKey1, name);
+  body = EncipherRequestBody(packet + kPacketHeaderSize, body, area, kRequestKey1, name);
   if (body < 0) return -2;
-  int length = BuildPacket(kPriceAlertMainType, child, pageId, 0, code, packet, body, 1);
+  int length = BuildPacket(kMainTypePriceAlert, child, pageId, 0, code, packet, body, 1);
   request->SendPriceNotificationData(packet, length);
   return 0;
 }
@@ -62,12 +61,14 @@ int MakeRequest_PriceNotificationUploadSetting(CDataRequest* request, int /*tag*
   table.AddIntField(12, upper);
   table.AddIntField(13, lower);
   table.AddIntField(14, change);
-  return SendAlert("MakeRequest_PriceNotificationUploadSetting", request, table, 1, pageId, code);
+  return SendAlert("MakeRequest_PriceNotificationUploadSetting", request, table,
+                   PriceAlertChild::kUploadSetting, pageId, code);
 }
 
 int MakeRequest_PriceNotificationSettingList(CDataRequest* request, int /*tag*/, uint16_t code,
                                              uint8_t pageId) {
-  return SendUserOnly("MakeRequest_PriceNotificationSettingList", request, 2, pageId, code);
+  return SendUserOnly("MakeRequest_PriceNotificationSettingList", request,
+                      PriceAlertChild::kSettingList, pageId, code);
 }
 
 int MakeRequest_PriceNotificationGetSetting(CDataRequest* request, int /*tag*/, uint16_t code,
@@ -76,7 +77,8 @@ int MakeRequest_PriceNotificationGetSetting(CDataRequest* request, int /*tag*/, 
   AddUserFields(table);
   table.AddIntField(18, market);
   AddAsciiField(table, 8, stockCode);
-  return SendAlert("MakeRequest_PriceNotificationGetSetting", request, table, 3, pageId, code);
+  return SendAlert("MakeRequest_PriceNotificationGetSetting", request, table,
+                   PriceAlertChild::kGetSetting, pageId, code);
 }
 
 int MakeRequest_PriceNotificationDeleteSetting(CDataRequest* request, int /*tag*/, uint16_t code,
@@ -84,12 +86,14 @@ int MakeRequest_PriceNotificationDeleteSetting(CDataRequest* request, int /*tag*
   MDBF table;
   AddUserFields(table);
   AddAsciiField(table, 8, stockCode);
-  return SendAlert("MakeRequest_PriceNotificationDeleteSetting", request, table, 4, pageId, code);
+  return SendAlert("MakeRequest_PriceNotificationDeleteSetting", request, table,
+                   PriceAlertChild::kDeleteSetting, pageId, code);
 }
 
 int MakeRequest_PriceNotificationClearSetting(CDataRequest* request, int /*tag*/, uint16_t code,
                                               uint8_t pageId) {
-  return SendUserOnly("MakeRequest_PriceNotificationClearSetting", request, 5, pageId, code);
+  return SendUserOnly("MakeRequest_PriceNotificationClearSetting", request,
+                      PriceAlertChild::kClearSetting, pageId, code);
 }
 
 int MakeRequest_PriceNotificationList(CDataRequest* request, int /*tag*/, uint16_t code,
@@ -98,20 +102,24 @@ int MakeRequest_PriceNotificationList(CDataRequest* request, int /*tag*/, uint16
   AddUserFields(table);
   table.AddInt64Field(81, startId);
   table.AddIntField(87, count);
-  return SendAlert("MakeRequest_PriceNotificationList", request, table, 6, pageId, code);
+  return SendAlert("MakeRequest_PriceNotificationList", request, table, PriceAlertChild::kList,
+                   pageId, code);
 }
 
 int MakeRequest_PriceNotificationDeleteList(CDataRequest* request, int /*tag*/, uint16_t code,
                                             uint8_t pageId) {
-  return SendUserOnly("MakeRequest_PriceNotificationDeleteList", request, 7, pageId, code);
+  return SendUserOnly("MakeRequest_PriceNotificationDeleteList", request,
+                      PriceAlertChild::kDeleteList, pageId, code);
 }
 
 int MakeRequest_PriceNotificationAuthority(CDataRequest* request, int /*tag*/, uint16_t code,
                                            uint8_t pageId) {
-  return SendUserOnly("MakeRequest_PriceNotificationAuthority", request, 8, pageId, code);
+  return SendUserOnly("MakeRequest_PriceNotificationAuthority", request,
+                      PriceAlertChild::kAuthority, pageId, code);
 }
 
 int MakeRequest_PriceNotificationConfirm(CDataRequest* request, int /*tag*/, uint16_t code,
                                          uint8_t pageId) {
-  return SendUserOnly("MakeRequest_PriceNotificationConfirm", request, 11, pageId, code);
+  return SendUserOnly("MakeRequest_PriceNotificationConfirm", request, PriceAlertChild::kConfirm,
+                      pageId, code);
 }

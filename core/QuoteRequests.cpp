@@ -10,14 +10,12 @@
 #include "core/CoreState.h"
 #include "core/LineStep.h"
 #include "core/MDBF.h"
+#include "core/MessageTypes.h"
 #include "core/PacketHeader.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 
 namespace {
-
-constexpr uint8_t kQuoteRequestMainType = 145;
-constexpr int kQuoteHeader = 16;
 
 // Appends body pieces within a fixed area; any piece that does not fit spoils the whole body.
 class BodyWriter {
@@ -80,11 +78,11 @@ int FramePacked(const char* name, uint8_t child, uint8_t pageId, int32_t value, 
     foundation::logError("%s: body does not fit the packet buffer", name);
     return -2;
   }
-  return MakeRequest(kQuoteRequestMainType, child, pageId, value, code, buffer, bodyLength);
+  return MakeRequest(kMainTypeQuote, child, pageId, value, code, buffer, bodyLength);
 }
 
 bool BufferUsable(const char* name, const uint8_t* buffer, int size) {
-  if (buffer && size >= kQuoteHeader) return true;
+  if (buffer && size >= kPacketHeaderSize) return true;
   foundation::logError("%s: packet buffer of %d bytes", name, buffer ? size : 0);
   return false;
 }
@@ -150,12 +148,14 @@ int MakeRequest_HKJJSInfo(int32_t value, uint16_t code, uint8_t pageId, const ch
   MDBF table;
   if (text) table.SetString(26, text);
   int written = 0;
-  int body = table.SerializeAll(local + kQuoteHeader, sizeof(local) - kQuoteHeader, &written);
+  int body =
+      table.SerializeAll(local + kPacketHeaderSize, sizeof(local) - kPacketHeaderSize, &written);
   if (body < 0) {
     foundation::logError("MakeRequest_HKJJSInfo: body does not fit (%d)", body);
     return -2;
   }
-  int length = BuildPacket(kQuoteRequestMainType, 8, pageId, value, code, local, body, 0);
+  int length =
+      BuildPacket(kMainTypeQuote, QuoteChild::kHKJJSInfo, pageId, value, code, local, body, 0);
   int copied = std::min(size, length);
   std::memcpy(buffer, local, static_cast<size_t>(copied));
   return copied;
@@ -165,9 +165,10 @@ int MakeRequest_StockData(int32_t value, uint16_t code, uint8_t pageId, uint8_t 
                           const char* stockCode, const uint8_t* list1, const uint8_t* list2,
                           uint8_t* buffer, int size) {
   if (!BufferUsable("MakeRequest_StockData", buffer, size)) return -2;
-  int body =
-      PackStockData(buffer + kQuoteHeader, size - kQuoteHeader, market, stockCode, list1, list2);
-  return FramePacked("MakeRequest_StockData", 10, pageId, value, code, buffer, body);
+  int body = PackStockData(buffer + kPacketHeaderSize, size - kPacketHeaderSize, market, stockCode,
+                           list1, list2);
+  return FramePacked("MakeRequest_StockData", QuoteChild::kStockData, pageId, value, code, buffer,
+                     body);
 }
 
 int MakeRequest_SearchStock(int32_t value, uint16_t code, uint8_t pageId, const char* text,
@@ -176,12 +177,13 @@ int MakeRequest_SearchStock(int32_t value, uint16_t code, uint8_t pageId, const 
   int set = (withField16 ? 0 : 2) + (withField3 ? 0 : 1);
   uint8_t ids[64] = {};
   std::memcpy(ids, kSearchSets[set], kSearchCounts[set]);
-  BodyWriter w(buffer + kQuoteHeader, size - kQuoteHeader);
+  BodyWriter w(buffer + kPacketHeaderSize, size - kPacketHeaderSize);
   w.Code(text);
   w.U8(1);
   w.U8(kSearchCounts[set]);
   w.Bytes(ids, sizeof(ids));
-  return FramePacked("MakeRequest_SearchStock", 11, pageId, value, code, buffer, w.Result());
+  return FramePacked("MakeRequest_SearchStock", QuoteChild::kSearchStock, pageId, value, code,
+                     buffer, w.Result());
 }
 
 namespace {
@@ -191,7 +193,7 @@ int FrameStockRequest(const char* name, uint8_t child, uint8_t pageId, int32_t v
                       uint8_t market, const char* stockCode, uint16_t number, const uint8_t* list,
                       uint8_t* buffer, int size) {
   if (!BufferUsable(name, buffer, size)) return -2;
-  BodyWriter w(buffer + kQuoteHeader, size - kQuoteHeader);
+  BodyWriter w(buffer + kPacketHeaderSize, size - kPacketHeaderSize);
   w.U8(market);
   w.Code(stockCode);
   w.U16(number);
@@ -205,69 +207,73 @@ int MakeRequest_StockList(int32_t value, uint16_t code, uint8_t pageId, const ui
                           int count, const uint8_t* list1, const uint8_t* list2, uint8_t* buffer,
                           int size) {
   if (!BufferUsable("MakeRequest_StockList", buffer, size)) return -2;
-  int body = PackStockList(buffer + kQuoteHeader, size - kQuoteHeader, items, count, list1, list2);
-  return FramePacked("MakeRequest_StockList", 12, pageId, value, code, buffer,
+  int body = PackStockList(buffer + kPacketHeaderSize, size - kPacketHeaderSize, items, count,
+                           list1, list2);
+  return FramePacked("MakeRequest_StockList", QuoteChild::kStockList, pageId, value, code, buffer,
                      body == -1 ? -2 : body);
 }
 
 int MakeRequest_DealDetail(int32_t value, uint16_t code, uint8_t pageId, uint8_t market,
                            const char* stockCode, uint16_t count, const uint8_t* list,
                            uint8_t* buffer, int size) {
-  return FrameStockRequest("MakeRequest_DealDetail", 14, pageId, value, code, market, stockCode,
-                           count, list, buffer, size);
+  return FrameStockRequest("MakeRequest_DealDetail", QuoteChild::kDealDetail, pageId, value, code,
+                           market, stockCode, count, list, buffer, size);
 }
 
 int MakeRequest_Sort(int32_t value, uint16_t code, uint8_t pageId, const uint8_t* block,
                      const uint8_t* list1, const uint8_t* list2, uint8_t* buffer, int size) {
   if (!BufferUsable("MakeRequest_Sort", buffer, size) || !block) return -2;
-  BodyWriter w(buffer + kQuoteHeader, size - kQuoteHeader);
+  BodyWriter w(buffer + kPacketHeaderSize, size - kPacketHeaderSize);
   w.Bytes(block, 7);
   w.List(list1);
   w.List(list2);
-  return FramePacked("MakeRequest_Sort", 17, pageId, value, code, buffer, w.Result());
+  return FramePacked("MakeRequest_Sort", QuoteChild::kSort, pageId, value, code, buffer,
+                     w.Result());
 }
 
 int MakeRequest_BKSort(int32_t value, uint16_t code, uint8_t pageId, const uint8_t* block,
                        const uint8_t* list, uint8_t* buffer, int size) {
   if (!BufferUsable("MakeRequest_BKSort", buffer, size) || !block) return -2;
-  BodyWriter w(buffer + kQuoteHeader, size - kQuoteHeader);
+  BodyWriter w(buffer + kPacketHeaderSize, size - kPacketHeaderSize);
   w.Bytes(block, 53);
   w.List(list);
-  return FramePacked("MakeRequest_BKSort", 24, pageId, value, code, buffer, w.Result());
+  return FramePacked("MakeRequest_BKSort", QuoteChild::kBoardSort, pageId, value, code, buffer,
+                     w.Result());
 }
 
 int MakeRequest_KLine(int16_t value, uint16_t code, uint8_t pageId, const uint8_t* block,
                       const uint8_t* list1, const uint8_t* list2, const uint8_t* list3,
                       uint8_t* buffer, int size) {
   if (!BufferUsable("MakeRequest_KLine", buffer, size) || !block) return -2;
-  BodyWriter w(buffer + kQuoteHeader, size - kQuoteHeader);
+  BodyWriter w(buffer + kPacketHeaderSize, size - kPacketHeaderSize);
   w.Bytes(block, 21);
   w.List(list1);
   w.List(list2);
   w.List(list3);
   // The value travels sign-extended: -1 sets all 24 bits of the header field.
-  return FramePacked("MakeRequest_KLine", 32, pageId, static_cast<int32_t>(value), code, buffer,
-                     w.Result());
+  return FramePacked("MakeRequest_KLine", QuoteChild::kKLine, pageId, static_cast<int32_t>(value),
+                     code, buffer, w.Result());
 }
 
 int MakeRequest_Trendline(int32_t value, uint16_t code, uint8_t pageId, uint8_t market,
                           const char* stockCode, uint16_t trendValue, const uint8_t* list,
                           uint8_t* buffer, int size) {
-  return FrameStockRequest("MakeRequest_Trendline", 33, pageId, value, code, market, stockCode,
-                           trendValue, list, buffer, size);
+  return FrameStockRequest("MakeRequest_Trendline", QuoteChild::kTrendline, pageId, value, code,
+                           market, stockCode, trendValue, list, buffer, size);
 }
 
 int MakeRequest_HistTrendline(int32_t value, uint16_t code, uint8_t pageId, uint8_t market,
                               const char* stockCode, uint8_t dayValue, uint32_t date,
                               const uint8_t* list, uint8_t* buffer, int size) {
   if (!BufferUsable("MakeRequest_HistTrendline", buffer, size)) return -2;
-  BodyWriter w(buffer + kQuoteHeader, size - kQuoteHeader);
+  BodyWriter w(buffer + kPacketHeaderSize, size - kPacketHeaderSize);
   w.U8(market);
   w.Code(stockCode);
   w.U8(dayValue);
   w.U32(date);
   w.List(list);
-  return FramePacked("MakeRequest_HistTrendline", 34, pageId, value, code, buffer, w.Result());
+  return FramePacked("MakeRequest_HistTrendline", QuoteChild::kHistTrendline, pageId, value, code,
+                     buffer, w.Result());
 }
 
 int MakeRequest_53(int32_t value, uint16_t code, uint8_t pageId, const char* userName, uint8_t flag,
@@ -290,9 +296,10 @@ int MakeRequest_53(int32_t value, uint16_t code, uint8_t pageId, const char* use
 
   std::vector<uint8_t> local(8192, 0);
   // One byte of the local buffer is kept for a terminator: the text is cut at 8175 bytes.
-  int bodyLength = KVBody_CopyText(body, local.data() + kQuoteHeader, 8192 - kQuoteHeader);
-  int length =
-      BuildPacket(kQuoteRequestMainType, 53, pageId, value, code, local.data(), bodyLength, 0);
+  int bodyLength =
+      KVBody_CopyText(body, local.data() + kPacketHeaderSize, 8192 - kPacketHeaderSize);
+  int length = BuildPacket(kMainTypeQuote, QuoteChild::kSelfStockUpload, pageId, value, code,
+                           local.data(), bodyLength, 0);
   int copied = std::min(size, length);
   std::memcpy(buffer, local.data(), static_cast<size_t>(copied));
   return copied;

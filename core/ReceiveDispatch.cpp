@@ -10,6 +10,7 @@
 #include "core/DataEncrypt.h"
 #include "core/LoginAnswers.h"
 #include "core/MDBF.h"
+#include "core/MessageTypes.h"
 #include "core/NetworkThreads.h"
 #include "core/QuoteCache.h"
 #include "core/ReceiveRecord.h"
@@ -139,74 +140,79 @@ std::string DispatchRenZheng(uint8_t* record, const ReceiveRecordView& v) {
   LogPacket("RenZhengConnectCallBack ", v);
   if (v.header.MainType != kMainTypeLogin) return {};
   uint8_t child = v.header.ChildType;
-  if (child == 5 || child == 6) return HandleRZLoginAnswer(record) ? "login" : "";
+  if (child == LoginChild::kLoginRZ || child == LoginChild::kLoginRZFlagged)
+    return HandleRZLoginAnswer(record) ? "login" : "";
   if (v.header.PageID == 2) return "register";
-  if (child == 13) {
+  if (child == LoginChild::kLogoutYYB) {
     foundation::logInfo("Received responds of user's logout ");
     return "login";
   }
-  if (child == 40 || child == 41 || child == 42) return "TraderTypeSelect";
-  if (child == 43) HandleSmsCodeAnswer(record);
-  if (child == 44) HandlePhoneLoginAnswer(record);
+  if (child == LoginChild::kTraderList || child == LoginChild::kTraderBranches ||
+      child == LoginChild::kTraderInfo)
+    return "TraderTypeSelect";
+  if (child == LoginChild::kPhoneCode) HandleSmsCodeAnswer(record);
+  if (child == LoginChild::kPhoneLogin) HandlePhoneLoginAnswer(record);
   return {};
 }
 
 std::string DispatchQuote(uint8_t* record, const ReceiveRecordView& v) {
   const PacketHeader& h = v.header;
   foundation::logVerbose("MainType==%d,ChildType%d,PageID==%d", h.MainType, h.ChildType, h.PageID);
-  if (!(h.MainType == kMainTypeQuote && (h.ChildType == 23 || h.ChildType == 17))) {
+  if (!(h.MainType == kMainTypeQuote &&
+        (h.ChildType == QuoteChild::kStockItems || h.ChildType == QuoteChild::kSort))) {
     LogPacket("", v);
   }
   if (h.MainType == kMainTypeLogin) {
-    if (h.ChildType == 7 && h.PageID == 1) return HandleHQLoginAnswer(record) ? "login" : "";
-    if (h.ChildType == 7 && h.PageID != 24) HandleReloginAnswer(record);
-    if (h.ChildType == 12 && h.PageID != 24) HandleForcedLogout(record);
+    if (h.ChildType == LoginChild::kLoginHQ && h.PageID == 1)
+      return HandleHQLoginAnswer(record) ? "login" : "";
+    if (h.ChildType == LoginChild::kLoginHQ && h.PageID != 24) HandleReloginAnswer(record);
+    if (h.ChildType == LoginChild::kForcedLogout && h.PageID != 24) HandleForcedLogout(record);
     return {};
   }
   if (h.MainType != kMainTypeQuote) return {};
   const auto len = static_cast<size_t>(v.bodyLen);
   std::string name;
   switch (h.ChildType) {
-    case 10:
+    case QuoteChild::kStockData:
       if (h.isPush()) {
         PushQuote(v.body, len);
       } else {
         QuoteCache_MergeOne(v.body, len);
       }
       break;
-    case 12:
+    case QuoteChild::kStockList:
       UpdateQuotes(v.body, len);
       break;
-    case 22:
+    case QuoteChild::kIndexTicker:
       QuoteCache_PushBrief(v.body, len);
       name = "notification_receiveIndex";
       break;
-    case 23:
+    case QuoteChild::kStockItems:
       QuoteCache_PushIndexBrief(v.body, len);
       name = "notification_receiveIndex";
       break;
-    case 94:
+    case QuoteChild::kSuggestion:
       name = "notification_UploadNote";
       break;
-    case 53: {
+    case QuoteChild::kSelfStockUpload: {
       std::shared_ptr<AppHooks> hooks = GetAppHooks();
       if (hooks && !hooks->repondsToUploadSelfStock(record, kReceiveRecordSize)) return {};
       break;
     }
-    case 82:
+    case QuoteChild::kRadar:
       name = "RadarCellContent";
       break;
     default:
       break;
   }
   // An alert's text is the radar pages' whatever page asked it, the information pages' aside.
-  if (h.ChildType == 82 && h.PageID != 22) return name;
+  if (h.ChildType == QuoteChild::kRadar && h.PageID != 22) return name;
   switch (h.PageID) {
     case 22:
-      name = h.ChildType == 87 ? "MainPageCellContent" : "MainPage";
+      name = h.ChildType == QuoteChild::kInfoContent ? "MainPageCellContent" : "MainPage";
       break;
     case 23:
-      if (h.ChildType == 36) name = "wtStockData";
+      if (h.ChildType == QuoteChild::kOneStockData) name = "wtStockData";
       break;
     case 11:
       name = "SearchStocks";
@@ -228,7 +234,7 @@ std::string DispatchQuote(uint8_t* record, const ReceiveRecordView& v) {
       break;
     case 52:
       // The price-alert editor's quote; merged above, then posted under a name of its own.
-      if (h.ChildType == 10) name = "NotificationName_UpdateStock";
+      if (h.ChildType == QuoteChild::kStockData) name = "NotificationName_UpdateStock";
       break;
     default:
       break;
@@ -238,8 +244,8 @@ std::string DispatchQuote(uint8_t* record, const ReceiveRecordView& v) {
 
 std::string DispatchVerify(uint8_t*, const ReceiveRecordView& v) {
   LogPacket("UserVerify ", v);
-  if (v.header.MainType == kMainTypeLogin &&
-      (v.header.ChildType == 20 || v.header.ChildType == 21)) {
+  if (v.header.MainType == kMainTypeLogin && (v.header.ChildType == LoginChild::kSmsVerify ||
+                                              v.header.ChildType == LoginChild::kSmsVerifyCode)) {
     return "verify";
   }
   return {};
@@ -254,7 +260,7 @@ std::string DispatchPriceNotification(uint8_t* record, const ReceiveRecordView& 
   LogPacket("PriceNotificationConnectCallBack ", v);
   const PacketHeader& h = v.header;
   std::string name = h.MainType == kMainTypePriceAlert ? "PriceNotification" : "";
-  if (h.ChildType == 8 && h.PageID == 0) {
+  if (h.ChildType == PriceAlertChild::kAuthority && h.PageID == 0) {
     MDBF table;
     if (table.Parse(v.body, v.bodyLen) >= 0) table.Seek(0);
     SetPriceNotifyRight(static_cast<int8_t>(table.GetInt(16)));
@@ -262,7 +268,7 @@ std::string DispatchPriceNotification(uint8_t* record, const ReceiveRecordView& 
     CallAppHooksOnMain([](AppHooks& hooks) { hooks.QueryPriceNotificationList(); });
     return {};
   }
-  if (h.ChildType == 6) {
+  if (h.ChildType == PriceAlertChild::kList) {
     foundation::Data copy(record, record + kReceiveRecordSize);
     CallAppHooksOnMain(
         [copy = std::move(copy)](AppHooks& hooks) { hooks.repondsToPriceNotificationList(copy); });

@@ -1,5 +1,6 @@
 #include "core/SearchHistory.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -186,7 +187,9 @@ bool IsDocFileExists(const char* name) {
 std::string GetDocFilePath(const char* name) {
   std::string path = FullPath(name ? name : "");
   if (name && ::access(path.c_str(), F_OK) != 0) {
-    if (FILE* file = std::fopen(path.c_str(), "ab")) std::fclose(file);
+    // Empty, and its owner's only from the start: the file is to hold the user's data.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd >= 0) ::close(fd);
   }
   return path;
 }

@@ -10,6 +10,7 @@
 #include "core/DataRequest.h"
 #include "core/DeviceInfo.h"
 #include "core/MDBF.h"
+#include "core/MessageTypes.h"
 #include "core/PacketHeader.h"
 #include "core/RequestBody.h"
 #include "core/SendQueues.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr int kTradeHeader = 16;
 constexpr int kTradePacketSize = 4096;
 constexpr int kRandomTextLength = 1024;
 constexpr int kSessionKeyLength = 16;
@@ -29,13 +29,13 @@ uint16_t SendEnciphered(const char* name, CDataRequest* request, uint8_t mainTyp
     return 0;
   }
   std::vector<uint8_t> packet(kTradePacketSize, 0);
-  const int area = kTradePacketSize - kTradeHeader;
+  const int area = kTradePacketSize - kPacketHeaderSize;
   // A body that did not fit goes nowhere: a packet is never framed from a failed length.
-  int body = SerializeRequestBody(table, packet.data() + kTradeHeader, area, name);
+  int body = SerializeRequestBody(table, packet.data() + kPacketHeaderSize, area, name);
   if (body < 0) return 0;
   std::string key = GetDataCenter().GetSessionKey();
   key.resize(kSessionKeyLength, '\0');
-  body = EncipherRequestBody(packet.data() + kTradeHeader, body, area, key.c_str(), name);
+  body = EncipherRequestBody(packet.data() + kPacketHeaderSize, body, area, key.c_str(), name);
   if (body < 0) return 0;
   uint16_t code = NextRequestCode(request);
   int length = BuildPacket(mainType, childType, 0, static_cast<int32_t>(request->GetSessionValue()),
@@ -48,6 +48,20 @@ uint16_t SendEnciphered(const char* name, CDataRequest* request, uint8_t mainTyp
 // Text field from a string the caller gives; left out when null or not ASCII.
 void AddStringText(MDBF& table, uint8_t id, const char* text) {
   AddAsciiField(table, id, text);
+}
+
+// The account and its password, the asset password (left out when null), the bank's two values
+// and password and the currency: the head of a transfer and of a bank balance query.
+void AddBankFields(MDBF& table, const char* account, const char* assetPassword,
+                   const char* bankValue20, const char* bankValue22, const char* bankPassword,
+                   int32_t currency) {
+  AddStringText(table, 1, account);
+  table.AddStringField(2, GetDataCenter().GetAccountPassword().c_str());
+  AddStringText(table, 13, assetPassword);
+  AddStringText(table, 20, bankValue20);
+  AddStringText(table, 22, bankValue22);
+  AddStringText(table, 14, bankPassword);
+  table.AddIntField(6, currency);
 }
 
 // Items "field:value" separated by '|'; the first empty item ends the list.
@@ -90,7 +104,7 @@ int MakeRequest_SessionKey(CDataRequest* request, int tag, uint16_t* outCode, co
   AddTextField(table, 20, version);
   table.AddStringField(21, random);
   // The exchange itself still goes under request key 2.
-  uint16_t code = SendRequest146(request, 146, 0, table);
+  uint16_t code = SendRequest146(request, kMainTypeTrade, TradeChild::kSessionKey, table);
   if (outCode) *outCode = code;
   if (code == 0) return -1;
 
@@ -143,7 +157,7 @@ uint16_t MakeRequest_146_253(CDataRequest* request, const char* text) {
   MDBF table;
   AddTextField(table, 20, text);
   if (request) request->SetRequestTag(0);
-  return SendRequest146(request, 146, 253, table);
+  return SendRequest146(request, kMainTypeTrade, TradeChild::kPhoneBind, table);
 }
 
 uint16_t MakeRequest_Transfer(CDataRequest* request, int tag, const char* account,
@@ -151,31 +165,20 @@ uint16_t MakeRequest_Transfer(CDataRequest* request, int tag, const char* accoun
                               const char* bankValue22, const char* bankPassword, int32_t currency,
                               const char* amount, int32_t direction) {
   MDBF table;
-  AddStringText(table, 1, account);
-  table.AddStringField(2, GetDataCenter().GetAccountPassword().c_str());
-  AddStringText(table, 13, assetPassword);
-  AddStringText(table, 20, bankValue20);
-  AddStringText(table, 22, bankValue22);
-  AddStringText(table, 14, bankPassword);
-  table.AddIntField(6, currency);
+  AddBankFields(table, account, assetPassword, bankValue20, bankValue22, bankPassword, currency);
   AddStringText(table, 33, amount);
   table.AddIntField(34, direction);
   if (request) request->SetRequestTag(tag);
-  return SendRequest146(request, 146, 41, table);
+  return SendRequest146(request, kMainTypeTrade, TradeChild::kTransfer, table);
 }
 
 uint16_t MakeRequest_Transfer43(CDataRequest* request, int tag, const char* account,
                                 const char* bankValue20, const char* bankValue22,
                                 const char* bankPassword, int32_t currency) {
   MDBF table;
-  AddStringText(table, 1, account);
-  table.AddStringField(2, GetDataCenter().GetAccountPassword().c_str());
-  AddStringText(table, 20, bankValue20);
-  AddStringText(table, 22, bankValue22);
-  AddStringText(table, 14, bankPassword);
-  table.AddIntField(6, currency);
+  AddBankFields(table, account, nullptr, bankValue20, bankValue22, bankPassword, currency);
   if (request) request->SetRequestTag(tag);
-  return SendRequest146(request, 146, 43, table);
+  return SendRequest146(request, kMainTypeTrade, TradeChild::kBalance, table);
 }
 
 uint16_t MakeRequest_CanTransfer(CDataRequest* request, int tag, const char* account,
@@ -185,7 +188,7 @@ uint16_t MakeRequest_CanTransfer(CDataRequest* request, int tag, const char* acc
   AddStringText(table, 13, assetPassword);
   table.AddIntField(6, currency);
   if (request) request->SetRequestTag(tag);
-  return SendRequest146(request, 146, 45, table);
+  return SendRequest146(request, kMainTypeTrade, TradeChild::kCanTransfer, table);
 }
 
 namespace {
@@ -209,11 +212,11 @@ uint16_t MakeRequest_Verify(CDataRequest* request, const char* phone, const char
   AddTextField(table, 23, verifyCode);
   table.AddIntField(51, GetDataCenter().GetTraderCode());
   AddAsciiField(table, 47, GetDeviceIdentifier().c_str());
-  return SendRequest144(request, 144, 20, table);
+  return SendRequest144(request, kMainTypeLogin, LoginChild::kSmsVerify, table);
 }
 
 uint16_t MakeRequest_VerifyCode(CDataRequest* request, const char* phone, const char* version) {
   MDBF table;
   AddVerifyHead(table, phone, version);
-  return SendRequest144(request, 144, 21, table);
+  return SendRequest144(request, kMainTypeLogin, LoginChild::kSmsVerifyCode, table);
 }

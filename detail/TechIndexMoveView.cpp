@@ -6,6 +6,7 @@
 #include "core/CoreState.h"
 #include "core/TrendIndicators.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -67,7 +68,24 @@ void TechIndexMoveView::setUp() {
   _pageControl->setBackgroundColor(gfx::Color::clear());
   _pageControl->setNumberOfPages(3);
   _pageControl->setCurrentPage(_nSelIndexInList);
+  // The dots sit on the plot (the band has no strip of its own for them): they show while the
+  // pane turns and a moment after, and leave the data alone at rest.
+  _pageControl->setHidden(true);
   addSubview(_pageControl);
+}
+
+void TechIndexMoveView::showPageDots(bool shown) {
+  if (dotsTimer_) dotsTimer_->invalidate();
+  dotsTimer_.reset();
+  if (!_pageControl) return;
+  if (shown) {
+    _pageControl->setHidden(false);
+    return;
+  }
+  std::weak_ptr<TechIndexMoveView> weak = sharedAs<TechIndexMoveView>();
+  dotsTimer_ = foundation::performAfter(kPageDotsLinger, [weak] {
+    if (auto self = weak.lock(); self && self->_pageControl) self->_pageControl->setHidden(true);
+  });
 }
 
 void TechIndexMoveView::refreshIndexList() {
@@ -294,6 +312,7 @@ void TechIndexMoveView::setEnclosingScrollEnabled(bool enabled) {
 void TechIndexMoveView::scrollViewWillBeginDragging(ui::ScrollView& scrollView) {
   (void)scrollView;
   if (!_bLandscape) setEnclosingScrollEnabled(false);
+  showPageDots(true);
 }
 
 void TechIndexMoveView::scrollViewDidEndDragging(ui::ScrollView& scrollView, bool willDecelerate) {
@@ -304,6 +323,7 @@ void TechIndexMoveView::scrollViewDidEndDragging(ui::ScrollView& scrollView, boo
 
 void TechIndexMoveView::scrollViewDidEndDecelerating(ui::ScrollView& scrollView) {
   if (!_bLandscape) setEnclosingScrollEnabled(true);
+  showPageDots(false);
   if (iMaxIndex < 2) return;
   const double width = scrollView.bounds().width();
   if (width <= 0) return;

@@ -13,6 +13,10 @@
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/View.h"
 
+namespace foundation {
+class Timer;
+}
+
 namespace ui {
 class PageControl;
 class ImageView;
@@ -23,6 +27,8 @@ class TechIndexMoveView : public ui::View, public ui::ScrollViewDelegate {
  public:
   static constexpr int kPageTag = 160;
   static constexpr int kButtonTag = 260;
+  // How long the page dots stay after the pane comes to rest (seconds).
+  static constexpr double kPageDotsLinger = 1.5;
 
   static std::shared_ptr<TechIndexMoveView> initWithFrame(const gfx::Rect& frame);
   static std::shared_ptr<TechIndexMoveView> initWithFrame_Landscape(const gfx::Rect& frame);
@@ -75,6 +81,8 @@ class TechIndexMoveView : public ui::View, public ui::ScrollViewDelegate {
   // Enables or disables scrolling of every scroll view enclosing this band.
   void setEnclosingScrollEnabled(bool enabled);
   void markSelectedButton(int position);
+  // The dots at once, or their end kPageDotsLinger later.
+  void showPageDots(bool shown);
 
   std::weak_ptr<TrendTechIndexViewDelegate> _delegate;
   std::vector<int32_t> _pIndexList;
@@ -84,4 +92,5 @@ class TechIndexMoveView : public ui::View, public ui::ScrollViewDelegate {
   std::shared_ptr<ui::PageControl> _pageControl;
   // Enclosing scroll views this band switched off for its swipe.
   std::vector<std::weak_ptr<ui::View>> disabled_;
+  std::shared_ptr<foundation::Timer> dotsTimer_;
 };

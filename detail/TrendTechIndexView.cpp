@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "core/ValueMath.h"
 #include "platform/graphics/Context.h"
 #include "platform/graphics/Text.h"
 #include "platform/ui/Touch.h"
@@ -16,21 +17,8 @@ namespace {
 // Days drawn side by side at most; the chart holds far fewer, this only bounds a wild value.
 constexpr int kMaxDays = 64;
 
-template <typename T>
-T Trunc(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= static_cast<double>(std::numeric_limits<T>::max())) return std::numeric_limits<T>::max();
-  if (v <= static_cast<double>(std::numeric_limits<T>::min())) return std::numeric_limits<T>::min();
-  return static_cast<T>(v);
-}
-
 gfx::Color Gray() {
   return gfx::Color::midGrey();
-}
-
-gfx::Font LittleFont() {
-  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) return app->littleFont();
-  return gfx::Font::named("Helvetica-Bold", 11);
 }
 
 void Line(gfx::Context& ctx, double x1, double y1, double x2, double y2) {
@@ -64,6 +52,11 @@ int FirstDrawn(int count, F nonZero) {
 }
 
 }  // namespace
+
+gfx::Font ChartLittleFont() {
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) return app->littleFont();
+  return gfx::Font::named("Helvetica-Bold", 11);
+}
 
 std::shared_ptr<TrendTechIndexView> TrendTechIndexView::initWithFrame(const gfx::Rect& frame) {
   return std::make_shared<TrendTechIndexView>(frame, false);
@@ -123,9 +116,9 @@ void TrendTechIndexView::updateViewWidth(int32_t width) {
 }
 
 int TrendTechIndexView::getXWithPos(int index) const {
-  if (_calcValue.nTradeMinutes <= 0) return Trunc<int>(_drawStartXCoor);
-  return Trunc<int>(_drawStartXCoor +
-                    static_cast<double>(index) * _drawWidth / _calcValue.nTradeMinutes);
+  if (_calcValue.nTradeMinutes <= 0) return vmath::ClampTo<int>(_drawStartXCoor);
+  return vmath::ClampTo<int>(_drawStartXCoor +
+                             static_cast<double>(index) * _drawWidth / _calcValue.nTradeMinutes);
 }
 
 int TrendTechIndexView::getXWithTime(int minute) const {
@@ -202,8 +195,8 @@ void TrendTechIndexView::DrawScaleValue(gfx::Context& ctx) {
   const TechIndexTexts texts =
       MakeTechIndexTexts(_drawIndexType, _calcValue, m_stockdata, raw[k], m_CalcData, k);
   const double S = _drawStartXCoor, B = _drawBottomYCoor, H = _drawHeight;
-  const gfx::Font font = LittleFont();
-  const double top = Trunc<int>(B - H - 13);
+  const gfx::Font font = ChartLittleFont();
+  const double top = vmath::ClampTo<int>(B - H - 13);
   gfx::StateSaver saver(ctx);
   ctx.setFillColor(VolumeColor);
   if (!texts.top.empty()) {
@@ -344,7 +337,7 @@ void TrendTechIndexView::drawMMZL(gfx::Context& ctx, const tagLocalTrendData* p,
   double s = 0;
   if (maxZL != 0) s = std::max(0.0, _drawHeight / (static_cast<double>(maxZL) - minZL));
   const double lift = static_cast<double>(minZL) * s;
-  const double y0 = Trunc<int>(B + lift);
+  const double y0 = vmath::ClampTo<int>(B + lift);
   for (int i = first; i < count; ++i) {
     const double delta = static_cast<double>(p[i].WBZL) - static_cast<double>(p[i].WSZL);
     const double x = x0_ + (i + 1) * step_;
@@ -361,7 +354,7 @@ void TrendTechIndexView::drawKPC(gfx::Context& ctx, const tagLocalTrendData* p, 
   double s = 0;
   if (maxKPC != minKPC)
     s = std::max(0.0, _drawHeight / (static_cast<double>(maxKPC) - static_cast<double>(minKPC)));
-  const double y0 = Trunc<int>(_drawBottomYCoor + static_cast<double>(minKPC) * s);
+  const double y0 = vmath::ClampTo<int>(_drawBottomYCoor + static_cast<double>(minKPC) * s);
   ctx.setLineWidth(1);
   // Opens and closes stand on the minute itself, not one step right of it like the lines.
   ctx.setStrokeColor(gfx::Color::green());
@@ -411,11 +404,11 @@ bool TrendTechIndexView::touchAt(gfx::Point p, bool drag) {
     const bool inside = drag ? (p.x >= x0 && p.x <= x0 + slot) : (p.x >= x0 && p.x < x0 + slot);
     if (!inside) continue;
     const int count = dayCount(d);
-    int k = Trunc<int>((p.x - x0) / m);
-    _calcValue.iRulerIndex = Trunc<int32_t>(p.x);
+    int k = vmath::ClampTo<int>((p.x - x0) / m);
+    _calcValue.iRulerIndex = vmath::ClampTo<int32_t>(p.x);
     if (d == 0 && k >= count) {
       k = count - 1;
-      _calcValue.iRulerIndex = Trunc<int32_t>(k * m + x0);
+      _calcValue.iRulerIndex = vmath::ClampTo<int32_t>(k * m + x0);
     }
     if (k >= 0 && k < count) landed = true;
   }

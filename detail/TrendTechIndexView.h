@@ -13,8 +13,13 @@
 #include "core/StockData.h"
 #include "core/TrendIndicators.h"
 #include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
 #include "platform/graphics/PixelCache.h"
 #include "platform/ui/View.h"
+
+// The small face of the trend chart and its sub-chart: the application's little font, 11-point
+// Helvetica-Bold before the application has one.
+gfx::Font ChartLittleFont();
 
 // What the sub-chart reads back from the trend chart. Each call answers false when the
 // delegate does not supply it; the sub-chart then keeps its previous copy.

@@ -869,8 +869,10 @@ void TrendlineController::SetMenuToolBar(int pageNumber) {
     menuTitles_.push_back(kPageTitles[pages[i]]);
     if (pages[i] == pageNumber) position = static_cast<int>(i);
   }
-  if (_scrollView)
+  if (_scrollView) {
+    _scrollView->stopScrolling();
     _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
+  }
   updateScrollView(static_cast<int>(pages.size()));
   if (_menuBarSlideBg) {
     gfx::Rect frame = _menuBarSlideBg->frame();
@@ -887,8 +889,11 @@ void TrendlineController::changeUIToSubPage(int pageNumber) {
   auto at = std::find(pages.begin(), pages.end(), pageNumber);
   if (at == pages.end()) return;
   const int position = static_cast<int>(at - pages.begin());
-  if (_scrollView)
+  if (_scrollView) {
+    // A glide under way would carry the pager past the page asked for.
+    _scrollView->stopScrolling();
     _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
+  }
   _nScrollCurrentPage = position;
   IsSelWhichTab = static_cast<int16_t>(pageNumber);
   markMenuPosition(position, false);
@@ -960,21 +965,61 @@ void TrendlineController::selectMenuPage(int pageNumber) {
   auto at = std::find(pages.begin(), pages.end(), pageNumber);
   if (at == pages.end()) return;
   const int position = static_cast<int>(at - pages.begin());
+  // A glide still under way would carry the pager on past the chosen page.
+  if (_scrollView) _scrollView->stopScrolling();
+  _nScrollCurrentPage = position;
   markMenuPosition(position, false);
   if (_scrollView)
     _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
-  _nScrollCurrentPage = position;
+  refreshMarkedButton();
   updateDataForSubPage(pageNumber);
   updatePrepNextButtonState();
 }
 
-void TrendlineController::scrollViewDidEndDecelerating(ui::ScrollView& scrollView) {
+void TrendlineController::settleMenuOnShownPage(ui::ScrollView& scrollView) {
   const double w = scrollView.bounds().size.width;
-  if (w <= 0) return;
-  const int position = static_cast<int>(std::floor((scrollView.contentOffset().x + w / 2) / w));
-  if (position == _nScrollCurrentPage) return;
+  const int count = static_cast<int>(menuPages().size());
+  if (w <= 0 || count <= 0) return;
+  const int position = std::clamp(
+      static_cast<int>(std::floor((scrollView.contentOffset().x + w / 2) / w)), 0, count - 1);
+  // The menu is marked again even on the same position: whatever moved the pager, the marked
+  // button is the page on screen.
+  const bool changed = position != _nScrollCurrentPage;
   _nScrollCurrentPage = position;
-  markMenuPosition(position, true);
+  markMenuPosition(position, changed);
+  refreshMarkedButton();
+}
+
+void TrendlineController::scrollViewDidEndDecelerating(ui::ScrollView& scrollView) {
+  settleMenuOnShownPage(scrollView);
+}
+
+void TrendlineController::scrollViewDidEndDragging(ui::ScrollView& scrollView,
+                                                   bool willDecelerate) {
+  // Released where it rests: no deceleration follows to end the swipe.
+  if (!willDecelerate) settleMenuOnShownPage(scrollView);
+}
+
+void TrendlineController::scrollViewDidScroll(ui::ScrollView& scrollView) {
+  (void)scrollView;
+  refreshMarkedButton();
+}
+
+void TrendlineController::refreshMarkedButton() {
+  if (!menuBar_ || !_scrollView) return;
+  int count = 0;
+  for (int i = 0; i < 6; ++i) {
+    auto* button = dynamic_cast<ui::Button*>(menuBar_->viewWithTag(menuBase() + i));
+    if (!button) continue;
+    if (count++ != _nScrollCurrentPage) continue;
+    // Off its page while the pager moves (or a finger holds it between pages): a tap brings
+    // the page back.
+    const bool moving =
+        _scrollView->isDragging() || _scrollView->isDecelerating() || _scrollView->isTracking();
+    button->setEnabled(moving &&
+                       _scrollView->contentOffset().x != _nScrollCurrentPage * kPageWidth);
+    return;
+  }
 }
 
 namespace {
@@ -1211,8 +1256,8 @@ void TrendlineController::RequestRadar() {
   }
   const uint16_t code = NextCode();
   mRequestFlagCount[kSlotRadar] = code;
-  const int n = BuildPacket(kMainTypeQuote, 81, kDetailPageId, SessionValue(), code, buffer,
-                            bodyLen, kCipherNone);
+  const int n = BuildPacket(kMainTypeQuote, QuoteChild::kRadarList, kDetailPageId, SessionValue(),
+                            code, buffer, bodyLen, kCipherNone);
   if (n <= 0) return;
   sendPackets(std::vector<uint8_t>(buffer, buffer + n), true);
 }
@@ -1334,7 +1379,7 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
   const bool error = reply.header.isError();
   const int32_t code = reply.requestCode() & 0x3fff;
   switch (reply.header.ChildType) {
-    case 10: {
+    case QuoteChild::kStockData: {
       if (error || code != mRequestFlagCount[kSlotQuote]) return;
       const tagLocalStockData quote = cachedQuote();
       onDrawHQ(quote, reply.header.DataFlag);
@@ -1347,24 +1392,24 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
       if (quote.code[0] != '\0') GetSearchHistory().Add(quote);
       return;
     }
-    case 33:
+    case QuoteChild::kTrendline:
       if (error) {
         indicatorOff();
         return;
       }
       if (code == mRequestFlagCount[kSlotTrend]) handleTrend(reply);
       return;
-    case 32:
+    case QuoteChild::kKLine:
       if (error) {
         indicatorOff();
         return;
       }
       if (code == mRequestFlagCount[kSlotKLine]) handleKLine(reply);
       return;
-    case 16:
+    case QuoteChild::kExRights:
       if (!error) handleWeight(reply);
       return;
-    case 14:
+    case QuoteChild::kDealDetail:
       if (code == mRequestFlagCount[kSlotTicks]) {
         if (error) {
           indicatorOff();
@@ -1382,10 +1427,10 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
         indicatorOff();
       }
       return;
-    case 81:
+    case QuoteChild::kRadarList:
       handleRadar(reply);
       return;
-    case 34:
+    case QuoteChild::kHistTrendline:
       if (error) return;
       for (int slot = kSlotFuturesTicks; slot <= kSlotHist4; ++slot) {
         if (code == mRequestFlagCount[static_cast<size_t>(slot)]) {
@@ -1394,7 +1439,7 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
         }
       }
       return;
-    case 8:
+    case QuoteChild::kHKJJSInfo:
       if (code != mRequestFlagCount[kSlotSeat]) return;
       if (error) {
         ui::Application::shared().setNetworkActivityIndicatorVisible(false);
@@ -1426,10 +1471,14 @@ void TrendlineController::handleTrend(const ReceiveRecordView& reply) {
   const int parsed = AnalyTrendData(reply.body + check.headSize,
                                     static_cast<size_t>(reply.bodyLen - check.headSize), chartQuote,
                                     check.count, points.data(), kTrendCapacity);
-  const int count = std::clamp(parsed, 0, kTrendCapacity);
   uint8_t head[13];
   std::memcpy(head, reply.body, sizeof head);
-  SetReplyHeadCount(ReplyHeadKind::Trend, head, count);
+  // The chart appends the head's points from its start on (a day may come in several answers,
+  // each from its own start minute): the head keeps its own count, bounded by what was parsed
+  // behind that start.
+  const int start = head[9] | (head[10] << 8);
+  SetReplyHeadCount(ReplyHeadKind::Trend, head,
+                    std::clamp(std::min(check.count, parsed - start), 0, kTrendCapacity));
   tagLocalStockData named{};
   char headCode[9] = {};
   std::memcpy(headCode, head + 1, 8);
@@ -1620,7 +1669,9 @@ void TrendlineController::onDrawHQ(const tagLocalStockData& quote, uint16_t data
 void TrendlineController::recvmsg_PriceNotification(const foundation::Notification& notification) {
   ReceiveRecordView reply;
   if (!ReceiveRecordView::From(notification, reply)) return;
-  if (reply.header.MainType != kMainTypePriceAlert || reply.header.ChildType != 3) return;
+  if (reply.header.MainType != kMainTypePriceAlert ||
+      reply.header.ChildType != PriceAlertChild::kGetSetting)
+    return;
   if (mRequestFlagCount[kSlotPriceAlert] < 0 ||
       (reply.requestCode() & 0x3fff) != mRequestFlagCount[kSlotPriceAlert])
     return;

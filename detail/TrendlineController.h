@@ -134,10 +134,16 @@ class TrendlineController : public ui::ViewController,
   void showSubPage(int page) override;
   // Lays the pages out for a menu of `count` entries and hides those not in it.
   void updateScrollView(int count);
-  // Menu tap on the button of page `page`.
+  // Menu tap on the button of page `page`; on the marked button it brings its page back when the
+  // pager has left it.
   void selectMenuPage(int page);
-  // Settles a swipe on floor((x + w/2) / w) and asks that page's data 0.05 s later.
+  // Wherever scrolling stops (a glide ends, a finger catches one and lifts, a drag is released on
+  // a page) the menu marks the page at floor((x + w/2) / w), and a new page's data is asked
+  // 0.05 s later.
   void scrollViewDidEndDecelerating(ui::ScrollView& scrollView) override;
+  void scrollViewDidEndDragging(ui::ScrollView& scrollView, bool willDecelerate) override;
+  // The marked button takes taps only while the pager is away from its page.
+  void scrollViewDidScroll(ui::ScrollView& scrollView) override;
 
   // Touch hand-off between the pager and the page shown.
   std::optional<bool> touchesShouldHandleBySubView(const ui::TouchSet& touches,
@@ -286,6 +292,8 @@ class TrendlineController : public ui::ViewController,
   bool systemBarAddIsSelected_ = false;
   void initNav(ui::View* root);
   void markMenuPosition(int position, bool request);
+  void settleMenuOnShownPage(ui::ScrollView& scrollView);
+  void refreshMarkedButton();
   int menuBase() const;
   std::shared_ptr<ui::ScrollView> _scrollView;
   std::shared_ptr<ui::ViewController> landscapeKline;

@@ -23,16 +23,6 @@
 
 namespace {
 
-// Float to integer as the chart truncates, kept inside the target's range (a wild value from
-// the wire must not make the conversion undefined).
-template <typename T>
-T TrendTrunc(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= static_cast<double>(std::numeric_limits<T>::max())) return std::numeric_limits<T>::max();
-  if (v <= static_cast<double>(std::numeric_limits<T>::min())) return std::numeric_limits<T>::min();
-  return static_cast<T>(v);
-}
-
 // vViewHeight / span in single precision: 0 for a zero span, never negative.
 float Factor(float height, int64_t span) {
   if (span == 0) return 0;
@@ -64,7 +54,7 @@ int32_t CashSpeed(int64_t mainAmount, int64_t avr5, int n) {
   if (base < 1) return 0;
   const __int128 d = base / 240;
   if (d == 0) return 0;
-  return TrendTrunc<int32_t>(
+  return vmath::ClampTo<int32_t>(
       std::trunc(100.0 * static_cast<double>(mainAmount) / static_cast<double>(d) + 0.5));
 }
 
@@ -231,10 +221,10 @@ void TrendlineView::followCursor(bool wasOnLast) {
   const float step = m_TradeMinutes <= 1 ? 1.0f
                                          : tViewWidth / static_cast<float>(m_TradeMinutes - 1) /
                                                static_cast<float>(_TlineType + 1);
-  iRulerIndex = TrendTrunc<int32_t>(StartXCoor + dayWidth * static_cast<float>(_TlineType) +
-                                    static_cast<float>(_touchIndex) * step);
+  iRulerIndex = vmath::ClampTo<int32_t>(StartXCoor + dayWidth * static_cast<float>(_TlineType) +
+                                        static_cast<float>(_touchIndex) * step);
   cursorData = m_trendcolordata[0][_touchIndex];
-  iRulerIndexYScale = TrendTrunc<int32_t>(BaseYCoor + static_cast<float>(cursorData.now));
+  iRulerIndexYScale = vmath::ClampTo<int32_t>(BaseYCoor + static_cast<float>(cursorData.now));
   ShowRefreshPriceDetailPanel(_touchIndex, _TlineType, 0);
 }
 
@@ -431,27 +421,27 @@ void TrendlineView::calcDay(const tagLocalTrendData* points, int count, int day)
     const Series64 p(points[i]);
     tagLocalTrendData& c = out[i];
     c.time = p.time;
-    c.now = TrendTrunc<int32_t>(-kPrice * (f(p.now) - bottom));
+    c.now = vmath::ClampTo<int32_t>(-kPrice * (f(p.now) - bottom));
     if (vmath::IsPrice(p.average)) {
-      c.average = TrendTrunc<int32_t>(-kPrice * (f(p.average) - bottom));
+      c.average = vmath::ClampTo<int32_t>(-kPrice * (f(p.average) - bottom));
     } else {
       c.average = haveAverage ? lastAverage : c.now;
     }
     lastAverage = c.average;
     haveAverage = true;
-    c.volume = TrendTrunc<int64_t>(kVol * f(p.volume));
-    c.amount = TrendTrunc<int64_t>(kAmount * f(p.amount));
-    c.lb = TrendTrunc<int32_t>(kLB * f(p.lb));
+    c.volume = vmath::ClampTo<int64_t>(kVol * f(p.volume));
+    c.amount = vmath::ClampTo<int64_t>(kAmount * f(p.amount));
+    c.lb = vmath::ClampTo<int32_t>(kLB * f(p.lb));
     c.BUY_CASH_SPEED =
-        TrendTrunc<int32_t>(kSpeed * f(static_cast<int64_t>(p.BUY_CASH_SPEED) - fMinZJLS));
+        vmath::ClampTo<int32_t>(kSpeed * f(static_cast<int64_t>(p.BUY_CASH_SPEED) - fMinZJLS));
     c.SELL_CASH_SPEED =
-        TrendTrunc<int32_t>(kSpeed * f(static_cast<int64_t>(p.SELL_CASH_SPEED) - fMinZJLS));
-    c.WBZL = TrendTrunc<int64_t>(kZL * f(vmath::SatSub(p.WBZL, fMinZL)));
-    c.WSZL = TrendTrunc<int64_t>(kZL * f(vmath::SatSub(p.WSZL, fMinZL)));
-    c.ZLZJL = TrendTrunc<int64_t>(kZLZJL * f(vmath::SatSub(p.ZLZJL, fMinZLZJL)));
-    c.ccl = TrendTrunc<int64_t>(kCCL * f(vmath::SatSub(p.ccl, fMinCCL)));
-    c.kc = TrendTrunc<int64_t>(kKPC * f(p.kc));
-    c.pc = TrendTrunc<int64_t>(kKPC * f(vmath::SatNeg(p.pc)));
+        vmath::ClampTo<int32_t>(kSpeed * f(static_cast<int64_t>(p.SELL_CASH_SPEED) - fMinZJLS));
+    c.WBZL = vmath::ClampTo<int64_t>(kZL * f(vmath::SatSub(p.WBZL, fMinZL)));
+    c.WSZL = vmath::ClampTo<int64_t>(kZL * f(vmath::SatSub(p.WSZL, fMinZL)));
+    c.ZLZJL = vmath::ClampTo<int64_t>(kZLZJL * f(vmath::SatSub(p.ZLZJL, fMinZLZJL)));
+    c.ccl = vmath::ClampTo<int64_t>(kCCL * f(vmath::SatSub(p.ccl, fMinCCL)));
+    c.kc = vmath::ClampTo<int64_t>(kKPC * f(p.kc));
+    c.pc = vmath::ClampTo<int64_t>(kKPC * f(vmath::SatNeg(p.pc)));
     c.LJZLDX = p.LJZLDX;
     c.flag = p.flag;
     c.hlz = p.hlz;
@@ -543,11 +533,6 @@ gfx::Font BoldTen() {
   return gfx::Font::named("Helvetica-Bold", 10);
 }
 
-gfx::Font TrendLittleFont() {
-  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) return app->littleFont();
-  return gfx::Font::named("Helvetica-Bold", 11);
-}
-
 void TrendRule(gfx::Context& ctx, double x1, double y1, double x2, double y2) {
   ctx.beginPath();
   ctx.moveTo(x1, y1);
@@ -571,8 +556,8 @@ std::string Clock(int minute) {
 }  // namespace
 
 int TrendlineView::getXWithPos(int index) const {
-  if (m_TradeMinutes <= 0) return TrendTrunc<int>(StartXCoor);
-  return TrendTrunc<int>(StartXCoor + static_cast<double>(index) * tViewWidth / m_TradeMinutes);
+  if (m_TradeMinutes <= 0) return vmath::ClampTo<int>(StartXCoor);
+  return vmath::ClampTo<int>(StartXCoor + static_cast<double>(index) * tViewWidth / m_TradeMinutes);
 }
 
 int TrendlineView::getXWithTime(int minute) const {
@@ -631,7 +616,8 @@ void TrendlineView::DrawScaleValue(gfx::Context& ctx) {
   const double t = h / 3;
   const int decimals = m_stockdata.xswsdot != 0 ? m_stockdata.xswsdot : m_stockdata.pricedot;
   const double labelWidth = StartXCoor - 2;
-  gfx::Font font = TrendLittleFont();
+  constexpr double kScaleGap = 2;
+  gfx::Font font = ChartLittleFont();
   bool switched = false;
   auto gridY = [&](int k) { return BaseYCoor - k * tViewHeight / 6; };
   auto left = [&](int32_t price, int k, bool centre, const gfx::Color& color) {
@@ -641,21 +627,26 @@ void TrendlineView::DrawScaleValue(gfx::Context& ctx) {
       font = BoldTen();
     }
     const double boxH = centre ? 14 : 12;
-    Text(ctx, text, gfx::Rect(1, gridY(k) - boxH / 2, StartXCoor - 2, boxH), font,
-         gfx::TextAlignment::Right, color);
+    // The column ends a little short of the grid, and an index's or a contract's seven
+    // characters shrink to it rather than running into the chart.
+    gfx::TextStyle style(font, gfx::TextAlignment::Right, gfx::LineBreakMode::Clip);
+    style.numberOfLines = 1;
+    style.minimumScaleFactor = 0.5;
+    ctx.setFillColor(color);
+    ctx.drawText(text, gfx::Rect(1, gridY(k) - boxH / 2, labelWidth - kScaleGap, boxH), style);
   };
   for (int i = 0; i <= 3; ++i) {
-    const int32_t price = TrendTrunc<int32_t>(Yesterday + t * i + 0.5);
+    const int32_t price = vmath::ClampTo<int32_t>(Yesterday + t * i + 0.5);
     left(price, 3 + i, i == 0, i == 0 ? gfx::Color::white() : RiseColor());
   }
   for (int j = 1; j <= 2; ++j) {
-    const int32_t price = TrendTrunc<int32_t>(Yesterday - t * (3 - j) + 0.5);
+    const int32_t price = vmath::ClampTo<int32_t>(Yesterday - t * (3 - j) + 0.5);
     left(price, j, false, FallColor());
   }
   if (!_bShowZDFScale) return;
-  const double x = TrendTrunc<int>(StartXCoor + tViewWidth + 2);
+  const double x = vmath::ClampTo<int>(StartXCoor + tViewWidth + 2);
   const double space = frame().width() - x;
-  const gfx::Font little = TrendLittleFont();
+  const gfx::Font little = ChartLittleFont();
   auto right = [&](const std::string& text, int k, const gfx::Color& color, bool mayShrink) {
     gfx::Font f = little;
     if (mayShrink && gfx::measureText(text, f).width > space) f = BoldTen();
@@ -663,11 +654,11 @@ void TrendlineView::DrawScaleValue(gfx::Context& ctx) {
   };
   right("0.00%", 3, gfx::Color::white(), false);
   for (int i = 1; i <= 3; ++i) {
-    const int32_t v = TrendTrunc<int32_t>(t * i + 0.5);
+    const int32_t v = vmath::ClampTo<int32_t>(t * i + 0.5);
     right(FormatValueString(v, Yesterday, v), 3 + i, RiseColor(), false);
   }
   for (int j = 1; j <= 2; ++j) {
-    const int32_t v = TrendTrunc<int32_t>(t * (3 - j) + 0.5);
+    const int32_t v = vmath::ClampTo<int32_t>(t * (3 - j) + 0.5);
     // Appended rather than concatenated: GCC 12 at -O3 warns falsely on a literal + string.
     std::string text("-");
     text += FormatValueString(v, Yesterday, v);
@@ -845,7 +836,7 @@ void TrendlineView::DrawHLZ(gfx::Context& ctx, int day, int count) {
   const int64_t u = (static_cast<int64_t>(fMaxValue) - fMinValue) / 75;
   const float x0 = columnStart(day);
   const float s = minuteStep(0);
-  const double yc = TrendTrunc<int>(BaseYCoor - tViewHeight / 2);
+  const double yc = vmath::ClampTo<int>(BaseYCoor - tViewHeight / 2);
   gfx::StateSaver saver(ctx);
   ctx.setLineWidth(1);
   for (int i = first; i < count; ++i) {
@@ -945,17 +936,17 @@ bool TrendlineView::moveCursor(gfx::Point p, bool drag) {
     const bool inside = drag ? (p.x >= x0 && p.x <= x0 + W) : (p.x >= x0 && p.x < x0 + W);
     if (!inside) continue;
     const int count = std::min(d == 0 ? m_trendnum : m_TradeMinutes, kTrendCapacity);
-    int n = TrendTrunc<int>((p.x - x0) / s);
-    int ruler = TrendTrunc<int>(p.x);
+    int n = vmath::ClampTo<int>((p.x - x0) / s);
+    int ruler = vmath::ClampTo<int>(p.x);
     if (d == 0 && count > 0 && n >= count) {
       // Past the last minute the cursor stays on the last point, at that point's x.
       n = count - 1;
-      ruler = TrendTrunc<int>(static_cast<float>(n) * s + x0);
+      ruler = vmath::ClampTo<int>(static_cast<float>(n) * s + x0);
     }
     if (n < 0 || n >= count) return false;
     iRulerIndex = ruler;
     cursorData = m_trendcolordata[d][n];
-    iRulerIndexYScale = TrendTrunc<int32_t>(BaseYCoor + static_cast<float>(cursorData.now));
+    iRulerIndexYScale = vmath::ClampTo<int32_t>(BaseYCoor + static_cast<float>(cursorData.now));
     if (drag) _haveDragged = true;
     const bool wasShown = IsShowPriceDetailPanel;
     ShowRefreshPriceDetailPanel(n, _TlineType, d);

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   while (at + 4 <= size) {
     PacketHeader header;
     header.MainType = kMainTypeLogin;
-    header.ChildType = 101;
+    header.ChildType = LoginChild::kMessageContent;
     header.PackageNo = data[at];
     header.PackageNum = data[at + 1];
     size_t len = data[at + 2] | (static_cast<size_t>(data[at + 3]) << 8);

@@ -358,24 +358,11 @@ void KLineModuleView::drawPicture(gfx::Context& ctx) {
     const bool adjusted = KCircleType == 1 && _weightDays > 0 && _weightType > 0;
     if (adjusted) {
       tagKAverageInfo ma[3] = {};
-      ma[0].period = 5;
-      ma[1].period = 10;
-      ma[2].period = 20;
-      m_DataAfterCalWeight.fill(tagLocalKData{});
-      std::copy(KDataArray.begin(), KDataArray.end(), m_DataAfterCalWeight.begin());
-      CalcWeightKData(m_stockdata, _weightData.data(), m_DataAfterCalWeight.data(), n, _weightType,
-                      _weightDays, ma);
+      weightAverages(_weightType, ma);
       calcArguments(m_DataAfterCalWeight.data());
       const kline::ChartScale s = chartScale();
       kline::DrawCandles(ctx, s, m_DataAfterCalWeight.data(), candleColors());
-      const tagLocalKData* marks =
-          _weightType == kWeightMarkOnly ? m_DataAfterCalWeight.data() : nullptr;
-      const gfx::Color colours[3] = {MA5Color(), MA10Color(), MA20Color()};
-      for (int i = 0; i < 3; ++i) {
-        kline::DrawAverageLine(ctx, s, ma[i].value, n, ma[i].period, colours[i], marks);
-        std::copy(std::begin(ma[i].value), std::end(ma[i].value), drawnAverages_[i].begin());
-      }
-      averagesAdjusted_ = true;
+      drawWeightedAverages(ctx, s, ma, _weightType);
     } else {
       averagesAdjusted_ = false;
       CalcArguments();
@@ -389,6 +376,30 @@ void KLineModuleView::drawPicture(gfx::Context& ctx) {
   DrawScaleValue(ctx);
 }
 
+void KLineModuleView::weightAverages(int32_t weightType, tagKAverageInfo* ma) {
+  const int n = static_cast<int>(KDataArray.size());
+  ma[0].period = 5;
+  ma[1].period = 10;
+  ma[2].period = 20;
+  m_DataAfterCalWeight.fill(tagLocalKData{});
+  std::copy(KDataArray.begin(), KDataArray.end(), m_DataAfterCalWeight.begin());
+  CalcWeightKData(m_stockdata, _weightData.data(), m_DataAfterCalWeight.data(), n, weightType,
+                  _weightDays, ma);
+}
+
+void KLineModuleView::drawWeightedAverages(gfx::Context& ctx, const kline::ChartScale& s,
+                                           const tagKAverageInfo* ma, int32_t weightType) {
+  const int n = static_cast<int>(KDataArray.size());
+  const tagLocalKData* marks =
+      weightType == kWeightMarkOnly ? m_DataAfterCalWeight.data() : nullptr;
+  const gfx::Color colours[3] = {MA5Color(), MA10Color(), MA20Color()};
+  for (int i = 0; i < 3; ++i) {
+    kline::DrawAverageLine(ctx, s, ma[i].value, n, ma[i].period, colours[i], marks);
+    std::copy(std::begin(ma[i].value), std::end(ma[i].value), drawnAverages_[i].begin());
+  }
+  averagesAdjusted_ = true;
+}
+
 void KLineModuleView::drawPortrait(gfx::Context& ctx) {
   DrawBackground(ctx);
   const int n = static_cast<int>(KDataArray.size());
@@ -398,7 +409,17 @@ void KLineModuleView::drawPortrait(gfx::Context& ctx) {
     kline::DrawCandles(ctx, s, KDataArray.data(), candleColors());
     kline::DrawVolumeBars(ctx, s, KDataArray.data(), fMaxVolume, vmath::ClampToInt32(BaseVolYCoor),
                           vViewHeight, candleColors());
-    drawAverages(ctx, s);
+    // The page shows its day bars as received, and its averages as the landscape chart shows
+    // them under "除权", its default: across an ex-rights event they average the closes on one
+    // basis, so both charts give a day the same averages.
+    if (_weightDays > 0) {
+      tagKAverageInfo ma[3] = {};
+      weightAverages(kWeightMarkOnly, ma);
+      drawWeightedAverages(ctx, s, ma, kWeightMarkOnly);
+    } else {
+      averagesAdjusted_ = false;
+      drawAverages(ctx, s);
+    }
     DrawRulerLine(ctx);
   }
   DrawScaleValue(ctx);

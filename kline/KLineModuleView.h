@@ -209,6 +209,11 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   // A member that drawRect comes to read or write goes in here too.
   std::string pictureKey() const;
   void drawAverages(gfx::Context& ctx, const kline::ChartScale& s);
+  // The ex-rights pass over a copy of the bars (m_DataAfterCalWeight) and its three average
+  // series; then their lines, which the MA labels read (broken at event bars under "除权").
+  void weightAverages(int32_t weightType, tagKAverageInfo* ma);
+  void drawWeightedAverages(gfx::Context& ctx, const kline::ChartScale& s,
+                            const tagKAverageInfo* ma, int32_t weightType);
   // Keeps the series within 400 bars, moving the window and ruler with the bars.
   void dropOldest();
   void scaleOver(const tagLocalKData* bars);

@@ -206,10 +206,13 @@ void KLineModuleView::PinchKline(bool wider) {
 
 void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
   const double top = BaseYCoor - kViewHeight - 2;
+  // The rows fit the price area, nine of them (a futures panel) included: below it the date
+  // strip and the label row stay readable.
+  const double row = std::floor((BaseYCoor - top) / 9);
   const gfx::Color cyan = gfx::Color::cyan();
   static const char* const kNames[7] = {"开盘", "最高", "最低", "收盘", "成交量", "幅度", "成交额"};
   if (!priceDetailPanel) {
-    priceDetailPanel = PriceDetailPanel::initWithFrame({0, top, 90, 160}, 8);
+    priceDetailPanel = PriceDetailPanel::initWithFrame({0, top, 90, 8 * row}, 8);
     for (int r = 0; r < 7; ++r) priceDetailPanel->setFirstData(kNames[r], cyan, "--", r);
     priceDetailPanel->setFirstData("换手", cyan, "--", 7);
     addSubview(priceDetailPanel);
@@ -218,11 +221,11 @@ void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
   const bool futures = IsMarket467(m_stockdata);
   // Rows 0-6 keep their names and last values; rows 7 and 8 start again at "--".
   if (futures) {
-    priceDetailPanel->resetFrame({0, top, 90, 180}, 9);
+    priceDetailPanel->resetFrame({0, top, 90, 9 * row}, 9);
     priceDetailPanel->setFirstData("持仓量", cyan, "--", 7);
     priceDetailPanel->setFirstData("结算价", cyan, "--", 8);
   } else {
-    priceDetailPanel->resetFrame({0, top, 90, 160}, 8);
+    priceDetailPanel->resetFrame({0, top, 90, 8 * row}, 8);
     priceDetailPanel->setFirstData("换手", cyan, "--", 7);
   }
   const double half = priceDetailPanel->bounds().width() / 2;
@@ -267,6 +270,9 @@ void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
   }
   double x = kStartXCoor + (index - EndIndex) * (kWidth + kLineSpace) + kWidth / 2 + kLineSpace - 1;
   if (x + 40 > kStartXCoor + kViewWidth) x -= 40;
+  // Nor past the left edge, where it would cover the price axis (the lowest price, and on the
+  // portrait page the top of the volume axis).
+  if (x - 40 < kStartXCoor) x += 40;
   const bool minutes = !portrait_ && KCircleType >= 4 && KCircleType <= 7;
   const gfx::Rect bubble(x - 40, portrait_ ? BaseYCoor + 1 : BaseYCoor, 80, 14);
   timeLandscapeLabel->timelabel()->setText(kline::BarDateText(bar.Date, minutes));

@@ -241,7 +241,7 @@ void LandscapeKline::viewDidLoad() {
 
   settingsMenu = SettingsMenu::initWithFrame({H + 90, 110, 160, 140});
   settingsMenu->setBackgroundColor(gfx::Color::clear());
-  settingsMenu->setAlpha(0.98);
+  // Fully opaque: at any translucency the chart's labels and curves read through the wheel.
   settingsMenu->initControls();
   settingsMenu->InitPickerParams(kline::kParamRows, params.table, params.defaults);
   settingsMenu->setHidden(true);

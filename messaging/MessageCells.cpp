@@ -16,15 +16,20 @@ std::shared_ptr<ui::Label> MakeLabel(const gfx::Rect& frame, double size, const 
   return MakeClearLabel(frame, gfx::Font::boldSystemFont(size), color);
 }
 
+// A new cell with its views built (the builder is the cell's own, private).
+template <class Cell>
+std::shared_ptr<Cell> Built(std::shared_ptr<Cell> cell, void (Cell::*build)()) {
+  ((*cell).*build)();
+  return cell;
+}
+
 }  // namespace
 
 MyMessageCell::MyMessageCell(const std::string& reuseIdentifier)
     : ui::TableViewCell(ui::TableViewCellStyle::Default, reuseIdentifier) {}
 
 std::shared_ptr<MyMessageCell> MyMessageCell::create(const std::string& reuseIdentifier) {
-  auto cell = std::make_shared<MyMessageCell>(reuseIdentifier);
-  cell->build();
-  return cell;
+  return Built(std::make_shared<MyMessageCell>(reuseIdentifier), &MyMessageCell::build);
 }
 
 void MyMessageCell::build() {
@@ -109,9 +114,7 @@ MessageSenderCell::MessageSenderCell(const std::string& reuseIdentifier)
     : ui::TableViewCell(ui::TableViewCellStyle::Default, reuseIdentifier) {}
 
 std::shared_ptr<MessageSenderCell> MessageSenderCell::create(const std::string& reuseIdentifier) {
-  auto cell = std::make_shared<MessageSenderCell>(reuseIdentifier);
-  cell->build();
-  return cell;
+  return Built(std::make_shared<MessageSenderCell>(reuseIdentifier), &MessageSenderCell::build);
 }
 
 void MessageSenderCell::build() {

@@ -50,31 +50,27 @@ MessageServer::~MessageServer() {
 }
 
 void MessageServer::observe() {
+  MessagingSession::shared().attach(weak_from_this());
   // One registration however often the centre loads: a second one would append a middle content
   // part twice.
   if (observing_) return;
   observing_ = true;
-  std::weak_ptr<MessageServer> weak = weak_from_this();
   foundation::NotificationCenter::defaultCenter().addObserver(
-      this, kServerNotification, [weak](const foundation::Notification& n) {
-        auto self = weak.lock();
-        const Value& data = n.userInfo[kReceiveRecordKey];
-        if (!self || !data.isData()) return;
-        self->takeRecord(data.asData().data(), static_cast<int>(data.asData().size()));
-      });
+      this, kServerNotification, ui::WhileAlive(weak_from_this(), &MessageServer::recvmsg));
+}
+
+void MessageServer::recvmsg(const foundation::Notification& notification) {
+  const Value& data = notification.userInfo[kReceiveRecordKey];
+  if (!data.isData()) return;
+  takeRecord(data.asData().data(), static_cast<int>(data.asData().size()));
 }
 
 // --- polling ------------------------------------------------------------------------------------
 
 void MessageServer::startPolling() {
   MessagingSession& session = MessagingSession::shared();
-  if (session.isPolling()) return;
-  session.setPollTimer(
-      foundation::Timer::schedule(kPollSeconds, true, ui::WhileAlive(weak_from_this(), &MessageServer::poll)));
-}
-
-void MessageServer::stopPolling() {
-  MessagingSession::shared().stopPolling();
+  session.attach(weak_from_this());
+  session.startPolling();
 }
 
 void MessageServer::poll() {
@@ -151,10 +147,11 @@ void MessageServer::requestBrokerList() {
   requestDirectory(kStaff, LoginChild::kAdviserStaff);
   // The client list follows a moment later, on a timer: the main thread never sleeps.
   if (clientsTimer_) clientsTimer_->invalidate();
-  clientsTimer_ = foundation::Timer::schedule(
-      MessagingSession::shared().listPauseSeconds(), false, ui::WhileAlive(weak_from_this(), [](MessageServer& me) {
-        me.requestDirectory(kClients, LoginChild::kAdviserClients);
-      }));
+  clientsTimer_ =
+      foundation::Timer::schedule(MessagingSession::shared().listPauseSeconds(), false,
+                                  ui::WhileAlive(weak_from_this(), [](MessageServer& me) {
+                                    me.requestDirectory(kClients, LoginChild::kAdviserClients);
+                                  }));
 }
 
 void MessageServer::requestOnOff() {

@@ -14,6 +14,7 @@
 #include "core/MDBF.h"
 #include "core/PacketHeader.h"
 #include "core/PendingRequests.h"
+#include "messaging/MessagingSession.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
@@ -37,7 +38,7 @@ class MessageServer : public std::enable_shared_from_this<MessageServer> {
  public:
   static constexpr uint8_t kPageId = 24;
   static constexpr int kListPageSize = 200;
-  static constexpr double kPollSeconds = 60.0;
+  static constexpr double kPollSeconds = MessagingSession::kPollSeconds;
   // Request slots.
   enum Slot { kList, kContent, kDelete, kStaff, kOnOffQuery, kOnOffUpload, kClients, kClientTags };
 
@@ -47,19 +48,17 @@ class MessageServer : public std::enable_shared_from_this<MessageServer> {
   MessageServer(const MessageServer&) = delete;
   MessageServer& operator=(const MessageServer&) = delete;
 
-  // Observes the "MyMessage" replies (once, however often it is called).
+  // Observes the "MyMessage" replies (once, however often it is called) and becomes the centre
+  // the session's poll reaches.
   void observe();
 
   // --- polling ---
-  // Starts, once per process, the periodic list request.
+  // Starts the session's poll unless it runs; the poll reaches this server from now on.
   void startPolling();
-  // Ends the process's polling timer.
-  static void stopPolling();
   // One round of the poll: the list asked for again when a user is logged in.
   void poll();
   // The next list request goes out (set when the centre is shown or polled).
   void setNeedsRequest() { needRequest_ = true; }
-  bool needsRequest() const { return needRequest_; }
 
   // --- requests ---
   void requestList();
@@ -87,6 +86,7 @@ class MessageServer : public std::enable_shared_from_this<MessageServer> {
   static foundation::Value MessageFromContent(const std::string& text);
 
  private:
+  void recvmsg(const foundation::Notification& notification);
   bool awaited(Slot slot, uint16_t code) const;
   void fail(Slot slot, const std::string& text);
   void takeContentPart(const PacketHeader& header, const uint8_t* body, int length);

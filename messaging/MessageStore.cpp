@@ -348,40 +348,34 @@ std::optional<Array> MyMessageStore::getAllMessageWithIndex(const Value& row, Di
     auto date = MessageDateFormatter::parse(text);
     if (date && (!latest || date->secondsSince1970 > latest->secondsSince1970)) latest = date;
   };
-  auto conversationRow = [&](const std::string& date, const std::string& content, const char* type,
-                             const std::string& title, size_t index, size_t all) {
-    return Value(Dictionary{{"comunion_content", Value(date + "\n" + content)},
-                            {"communion_date", Value(date)},
-                            {"communion_type", Value(type)},
-                            {"communion_readBrokerID", Value(id)},
-                            {"communion_brokerName", Value(name)},
-                            {"communion_title", Value(title)},
-                            {"communion_index", Value(std::to_string(index))},
-                            {"communion_allindex", Value(std::to_string(all))}});
+  // One message exchanged with the adviser: counted, dated and, without a summary, a row.
+  // `type` "0" received, "1" sent; the keys are the list's own.
+  auto take = [&](const Array& list, size_t index, const char* type, const char* dateKey,
+                  const char* contentKey, const char* titleKey) {
+    const Value& message = list[index];
+    ++count;
+    std::string date = message[dateKey].toString();
+    keepLatest(date);
+    if (summary) return;
+    rows.push_back(
+        Value(Dictionary{{"comunion_content", Value(date + "\n" + message[contentKey].toString())},
+                         {"communion_date", Value(date)},
+                         {"communion_type", Value(type)},
+                         {"communion_readBrokerID", Value(id)},
+                         {"communion_brokerName", Value(name)},
+                         {"communion_title", Value(message[titleKey].toString())},
+                         {"communion_index", Value(std::to_string(index))},
+                         {"communion_allindex", Value(std::to_string(list.size()))}}));
   };
   for (size_t i = 0; i < total.size(); ++i) {
-    const Value& message = total[i];
-    if (message["brokerID"].toString() != id) continue;
-    ++count;
-    std::string date = message["date"].toString();
-    if (!summary) {
-      rows.push_back(conversationRow(date, message["content"].toString(), "0",
-                                     message["title"].toString(), i, total.size()));
-    }
-    keepLatest(date);
-    if (IsUnread(message)) ++unread;
+    if (total[i]["brokerID"].toString() != id) continue;
+    take(total, i, "0", "date", "content", "title");
+    if (IsUnread(total[i])) ++unread;
   }
   for (size_t i = 0; i < sent.size(); ++i) {
-    const Value& message = sent[i];
-    auto receivers = SplitIds(message["sendMessageKey_recivers"].toString());
+    auto receivers = SplitIds(sent[i]["sendMessageKey_recivers"].toString());
     if (std::find(receivers.begin(), receivers.end(), id) == receivers.end()) continue;
-    ++count;
-    std::string date = message["sendMessageKey_date"].toString();
-    if (!summary) {
-      rows.push_back(conversationRow(date, message["sendMessageKey_content"].toString(), "1",
-                                     message["sendMessageKey_title"].toString(), i, sent.size()));
-    }
-    keepLatest(date);
+    take(sent, i, "1", "sendMessageKey_date", "sendMessageKey_content", "sendMessageKey_title");
   }
   if (summary) {
     summary->set("UNREAD", Value(std::to_string(unread)));

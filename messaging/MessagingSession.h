@@ -15,6 +15,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
 
+class MessageServer;
 class MyMessageStore;
 
 // The arrays every message centre shares, the files they come from and the centres that show
@@ -57,10 +58,19 @@ class MessagingSession {
   // switched-off advisers and the sent count; the list pause is the default again.
   void reset();
 
-  // The process's message poll (held by the main run loop; empty when none runs).
-  bool isPolling() const { return !pollTimer_.expired(); }
-  void setPollTimer(const std::shared_ptr<foundation::Timer>& timer) { pollTimer_ = timer; }
+  // The message poll: one repeating timer of the session that, every kPollSeconds, polls the
+  // centre that is there now (the server attached last that still lives). A centre replaced by
+  // another (the tab bar rebuilt at a login change, a centre opened from the More grid) hands
+  // the poll on to the new one; none is polled while no centre lives.
+  static constexpr double kPollSeconds = 60.0;
+  // Starts the timer unless it runs.
+  void startPolling();
+  bool isPolling() const { return pollTimer_ != nullptr; }
   void stopPolling();
+  // Makes `server` the centre the poll reaches (until a later one attaches or it goes).
+  void attach(const std::weak_ptr<MessageServer>& server);
+  // The server the next poll reaches; null when no attached centre lives.
+  std::shared_ptr<MessageServer> pollTarget();
 
   // The number of stored sent messages (SetSentMessageCount/GetSentMessageCount).
   uint32_t sentCount() const { return sentCount_.load(); }
@@ -81,7 +91,11 @@ class MessagingSession {
   SharedMessages messages_;
   BrokerDirectoryState directory_;
 
-  std::weak_ptr<foundation::Timer> pollTimer_;
+  void poll();
+
+  std::shared_ptr<foundation::Timer> pollTimer_;
+  // Attached servers, oldest first.
+  std::vector<std::weak_ptr<MessageServer>> servers_;
   std::atomic<uint32_t> sentCount_{0};
   double listPauseSeconds_ = kListPauseSeconds;
 };

@@ -14,13 +14,7 @@
 
 namespace {
 
-constexpr char kCellIdentifier[] = "any-cell";
-constexpr int kCellFirstSubviewTag = 111;
 constexpr int kLevels = 5;
-
-gfx::Font boldFont(double size) {
-  return gfx::Font::named("Helvetica-Bold", size);
-}
 
 }  // namespace
 
@@ -84,7 +78,7 @@ CellBargain::CellBargain(const gfx::Rect& frame) : ui::View(frame) {
     auto made = ui::Label::create(rect);
     made->setTextColor(gfx::Color::white());
     made->setBackgroundColor(gfx::Color::clear());
-    made->setFont(boldFont(13));
+    made->setFont(PanelBoldFont(13));
     addSubview(made);
     return made;
   };
@@ -181,10 +175,9 @@ std::shared_ptr<ui::View> BargainTable::tableViewViewForHeaderInSection(ui::Tabl
 
 std::shared_ptr<ui::TableViewCell> BargainTable::tableViewCellForRowAtIndexPath(
     ui::TableView& table, const ui::IndexPath& path) {
-  auto cell = table.dequeueReusableCellWithIdentifier(kCellIdentifier);
+  auto cell = table.dequeueReusableCellWithIdentifier(kQuoteCellIdentifier);
   if (!cell) {
-    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, kCellIdentifier);
-    if (!cell->subviews().empty()) cell->subviews().front()->setTag(kCellFirstSubviewTag);
+    cell = NewQuoteCell();
     auto row = std::make_shared<CellBargain>(gfx::Rect{0, 0, 300, 15});
     row->setTag(kCellBargainTag);
     row->buyVolLabel()->setTextAlignment(gfx::TextAlignment::Left);

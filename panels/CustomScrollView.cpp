@@ -1,6 +1,7 @@
 #include "panels/CustomScrollView.h"
 
 #include "platform/ui/Control.h"
+#include "platform/ui/GestureRecognizer.h"
 
 std::shared_ptr<CustomScrollView> CustomScrollView::create(const gfx::Rect& frame) {
   return std::make_shared<CustomScrollView>(frame);
@@ -23,4 +24,9 @@ bool CustomScrollView::touchesShouldCancelInContentView(ui::View* view) {
   auto delegate = _customDelegate.lock();
   if (!delegate) return false;
   return delegate->touchesShouldCancelByScrollView(view).value_or(false);
+}
+
+bool CustomScrollView::gestureRecognizerShouldBegin(ui::GestureRecognizer& recognizer) {
+  if (isPanRecognizer(recognizer) && recognizer.numberOfTouches() > 1) return false;
+  return ui::ScrollView::gestureRecognizerShouldBegin(recognizer);
 }

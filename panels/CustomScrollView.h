@@ -47,6 +47,8 @@ class CustomScrollView : public ui::ScrollView {
   bool touchesShouldBegin(const ui::TouchSet& touches, const ui::Event& event,
                           ui::View* contentView) override;
   bool touchesShouldCancelInContentView(ui::View* view) override;
+  // Two fingers pinch (the K-line chart zooms by them); only one finger turns the pages.
+  bool gestureRecognizerShouldBegin(ui::GestureRecognizer& recognizer) override;
 
  private:
   std::weak_ptr<CustomScrollViewDelegate> _customDelegate;

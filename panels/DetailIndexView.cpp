@@ -3,14 +3,11 @@
 #include <string>
 
 #include "core/QuoteFormat.h"
+#include "panels/TableSetup.h"
 #include "platform/graphics/Font.h"
 #include "shell/SharedTool.h"
 
 namespace {
-
-gfx::Font Bold(double size) {
-  return gfx::Font::named("Helvetica-Bold", size);
-}
 
 int Sign(int64_t value) {
   return value > 0 ? 1 : (value < 0 ? -1 : 0);
@@ -40,12 +37,12 @@ void DetailIndexView::SetDetailPricePanel() {
   if (!MainPriceShow) {
     MainPriceShow = PriceShowView::createQuote({10, top, pDetailWidth, pDetailViewHeight});
     SetLabel(MainPriceShow->nowLabel(), "--", gfx::Color::white());
-    MainPriceShow->nowLabel()->setFont(Bold(32));
+    MainPriceShow->nowLabel()->setFont(PanelBoldFont(32));
     SetLabel(MainPriceShow->updownLabel(), "--", gfx::Color::white());
-    MainPriceShow->updownLabel()->setFont(Bold(14));
+    MainPriceShow->updownLabel()->setFont(PanelBoldFont(14));
     // The placeholder is shown as written, both percent signs included.
     SetLabel(MainPriceShow->rangeLabel(), "--%%", gfx::Color::white());
-    MainPriceShow->rangeLabel()->setFont(Bold(14));
+    MainPriceShow->rangeLabel()->setFont(PanelBoldFont(14));
     addSubview(MainPriceShow);
   }
   std::shared_ptr<PriceShowView>* rows[5] = {&priceShow, &priceShow1, &priceShow2, &priceShow3,
@@ -56,9 +53,9 @@ void DetailIndexView::SetDetailPricePanel() {
     auto cell = PriceShowView::create(
         {pDetailStartX, top + pDetailHeight * i, pDetailWidth, pDetailHeight});
     SetLabel(cell->textName(), names[i], gfx::Color::cyan());
-    cell->textName()->setFont(Bold(12));
+    cell->textName()->setFont(PanelBoldFont(12));
     SetLabel(cell->textPrice(), "--", gfx::Color::white());
-    cell->textPrice()->setFont(Bold(12));
+    cell->textPrice()->setFont(PanelBoldFont(12));
     addSubview(cell);
     *rows[i] = cell;
   }

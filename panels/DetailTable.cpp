@@ -13,14 +13,8 @@
 
 namespace {
 
-constexpr char kDetailCellIdentifier[] = "any-cell";
-constexpr int kDetailCellFirstSubviewTag = 111;
 constexpr int kStandardRows = 6;
 constexpr double kExtendBy = 105;
-
-gfx::Font DetailBoldFont(double size) {
-  return gfx::Font::named("Helvetica-Bold", size);
-}
 
 const gfx::Color kDetailRise = gfx::Color::rgb255(184, 6, 26);
 const gfx::Color kDetailFall = gfx::Color::rgb255(123, 159, 88);
@@ -34,7 +28,7 @@ CellDetail::CellDetail(const gfx::Rect& frame) : ui::View(frame) {
     auto label = ui::Label::create(rect);
     label->setTextColor(color);
     label->setBackgroundColor(gfx::Color::clear());
-    label->setFont(DetailBoldFont(13));
+    label->setFont(PanelBoldFont(13));
     addSubview(label);
     return label;
   };
@@ -53,7 +47,7 @@ void CellDetail::setCellWidth(int32_t w) {
   closeLabel_->setFrame({c, 0, c + 4, 15});
   volLabel_->setFrame({2 * c + 4, 0, c, 15});
   for (auto* label : {timeLabel_.get(), closeLabel_.get(), volLabel_.get()}) {
-    label->setFont(DetailBoldFont(10));
+    label->setFont(PanelBoldFont(10));
     label->setAdjustsFontSizeToFitWidth(true);
   }
   mark_->setFrame({3 * c + 5, 0, 8, 12});
@@ -222,10 +216,9 @@ std::shared_ptr<ui::View> DetailTable::tableViewViewForHeaderInSection(ui::Table
 
 std::shared_ptr<ui::TableViewCell> DetailTable::tableViewCellForRowAtIndexPath(
     ui::TableView& table, const ui::IndexPath& path) {
-  auto cell = table.dequeueReusableCellWithIdentifier(kDetailCellIdentifier);
+  auto cell = table.dequeueReusableCellWithIdentifier(kQuoteCellIdentifier);
   if (!cell) {
-    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, kDetailCellIdentifier);
-    if (!cell->subviews().empty()) cell->subviews().front()->setTag(kDetailCellFirstSubviewTag);
+    cell = NewQuoteCell();
     auto row = std::make_shared<CellDetail>(gfx::Rect{});
     row->setTag(kCellDetailTag);
     if (_bCustom) row->setCellWidth(static_cast<int32_t>(table.frame().width()));

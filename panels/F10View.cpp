@@ -78,7 +78,12 @@ void F10View::webViewDidFinishLoad(ui::WebView& web) {
 }
 
 void F10View::webViewDidFailLoadWithError(ui::WebView& web, const ui::WebError& error) {
-  foundation::logError("Web Thumbs Error: %d %s", error.code, error.description.c_str());
+  // A load replaced by a newer one or stopped as the page goes is not an error.
+  if (error.code == ui::WebErrorCode::Cancelled) {
+    foundation::logInfo("Web Thumbs Error: %d %s", error.code, error.description.c_str());
+  } else {
+    foundation::logError("Web Thumbs Error: %d %s", error.code, error.description.c_str());
+  }
   if (error.code == ui::WebErrorCode::CannotFindHost) {
     // Without an information server the notice stays for good.
     auto keep = web.sharedView();

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr char kFenBiCellIdentifier[] = "any-cell";
-constexpr int kFenBiCellFirstSubviewTag = 111;
 // The titles sit over the row's 64-point columns.
 constexpr double kTitleWidth = 64;
 
@@ -99,10 +97,9 @@ std::shared_ptr<ui::View> FenBiTable::tableViewViewForHeaderInSection(ui::TableV
 
 std::shared_ptr<ui::TableViewCell> FenBiTable::tableViewCellForRowAtIndexPath(
     ui::TableView& table, const ui::IndexPath& path) {
-  auto cell = table.dequeueReusableCellWithIdentifier(kFenBiCellIdentifier);
+  auto cell = table.dequeueReusableCellWithIdentifier(kQuoteCellIdentifier);
   if (!cell) {
-    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, kFenBiCellIdentifier);
-    if (!cell->subviews().empty()) cell->subviews().front()->setTag(kFenBiCellFirstSubviewTag);
+    cell = NewQuoteCell();
     auto row = CellFenBi::create();
     row->setTag(kCellFenBiTag);
     row->timeLabel()->setTextAlignment(gfx::TextAlignment::Center);

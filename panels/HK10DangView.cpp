@@ -10,13 +10,6 @@
 #include "platform/ui/Touch.h"
 #include "widgets/QuoteColors.h"
 
-namespace {
-
-constexpr const char* kHK10DangCellIdentifier = "identifier";
-constexpr int kHK10DangLevels = 10;
-
-}  // namespace
-
 HK10DangView::HK10DangView(const gfx::Rect& frame) : PublicView(frame) {}
 
 HK10DangView::~HK10DangView() {
@@ -24,10 +17,10 @@ HK10DangView::~HK10DangView() {
 }
 
 const char* HK10DangView::levelName(int index) {
-  static const char* const kNames[2 * kHK10DangLevels] = {
+  static const char* const kNames[2 * kLevels] = {
       "卖十", "卖九", "卖八", "卖七", "卖六", "卖五", "卖四", "卖三", "卖二", "卖一",
       "买一", "买二", "买三", "买四", "买五", "买六", "买七", "买八", "买九", "买十"};
-  return index >= 0 && index < 2 * kHK10DangLevels ? kNames[index] : "";
+  return index >= 0 && index < 2 * kLevels ? kNames[index] : "";
 }
 
 void HK10DangView::SetTrendPricePanel() {
@@ -62,7 +55,7 @@ void HK10DangView::layoutPage() {
   const double w = bounds().width();
   const double p = pDetailViewHeight;
   const double a = std::max(0.0, bounds().height() - p);
-  _fRowHeight = static_cast<int32_t>(a / (2 * kHK10DangLevels));
+  _fRowHeight = static_cast<int32_t>(a / (2 * kLevels));
   _tableViewMM->setFrame({w - kHKLevelTableWidth, p, kHKLevelTableWidth, a});
   _tableViewMM->setRowHeight(_fRowHeight);
   _sellView->setFrame({0, p, w - kHKLevelTableWidth, a / 2});
@@ -90,32 +83,32 @@ int HK10DangView::numberOfSectionsInTableView(ui::TableView& table) {
 
 int HK10DangView::tableViewNumberOfRowsInSection(ui::TableView& table, int section) {
   (void)section;
-  return &table == _tableViewMM.get() ? kHK10DangLevels : 0;
+  return &table == _tableViewMM.get() ? kLevels : 0;
 }
 
 std::shared_ptr<ui::TableViewCell> HK10DangView::tableViewCellForRowAtIndexPath(
     ui::TableView& table, const ui::IndexPath& path) {
   auto cell = std::dynamic_pointer_cast<MiniDetailCell>(
-      table.dequeueReusableCellWithIdentifier(kHK10DangCellIdentifier));
+      table.dequeueReusableCellWithIdentifier(MiniDetailCell::kReuseIdentifier));
   if (!cell) {
     const double t = table.bounds().width();
-    cell = MiniDetailCell::create(ui::TableViewCellStyle::Default, kHK10DangCellIdentifier);
+    cell =
+        MiniDetailCell::create(ui::TableViewCellStyle::Default, MiniDetailCell::kReuseIdentifier);
     cell->setFrame({0, 0, t, static_cast<double>(_fRowHeight)});
     cell->setTextNum(3, t, _fRowHeight);
     cell->updateTextWidth({t / 4, t / 3, 5 * t / 12});
   }
   cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
-  const int k = kHK10DangLevels * path.section + path.row;
-  const tagPriceVol& level = k < kHK10DangLevels
-                                 ? m_stockdata.buysell10.sell[kHK10DangLevels - 1 - k]
-                                 : m_stockdata.buysell10.buy[k - kHK10DangLevels];
+  const int k = kLevels * path.section + path.row;
+  const tagPriceVol& level = k < kLevels ? m_stockdata.buysell10.sell[kLevels - 1 - k]
+                                         : m_stockdata.buysell10.buy[k - kLevels];
   cell->updateText(levelName(k),
                    FormatPriceString(level.price, 8, m_stockdata.pricedot, level.price),
                    FormatVolumeString(m_stockdata.market, level.volume, m_stockdata.unit, 6));
   cell->updateTextColor(widgets::UpDownColor(int64_t{level.price} - m_stockdata.yesterday),
                         widgets::PaleYellowColor());
   // The line under 卖一 sets the asks apart from the bids.
-  cell->showSeparatorLine(k == kHK10DangLevels - 1);
+  cell->showSeparatorLine(k == kLevels - 1);
   return cell;
 }
 
@@ -142,7 +135,8 @@ void HK10DangView::refreshDetailView(const std::string& title, const std::string
       _detailView->addSubview(label);
     };
     makeLabel(0, kHKDetailTitleTag, gfx::TextAlignment::Center);
-    makeLabel(20, kHKDetailContentTag, gfx::TextAlignment::Left);
+    // The full name centred under the short one.
+    makeLabel(20, kHKDetailContentTag, gfx::TextAlignment::Center);
     _detailView->setHidden(true);
     addSubview(_detailView);
     setDetailViewPoint(_ptDetailView);

@@ -65,6 +65,9 @@ class HK10DangView : public PublicView,
   const tagLocalStockData& stockData() const { return m_stockdata; }
 
  private:
+  // Levels on each side.
+  static constexpr int kLevels = 10;
+
   void layoutPage();
   std::string detailText(int tag) const;
 

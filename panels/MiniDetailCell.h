@@ -17,6 +17,9 @@ inline constexpr int kMiniCellBottomLineTag = 802;
 
 class MiniDetailCell : public ui::TableViewCell {
  public:
+  // The reuse identifier of the tables made of these rows.
+  static constexpr char kReuseIdentifier[] = "identifier";
+
   explicit MiniDetailCell(ui::TableViewCellStyle style = ui::TableViewCellStyle::Default,
                           const std::string& reuseIdentifier = {});
   static std::shared_ptr<MiniDetailCell> create(

@@ -18,9 +18,18 @@
 
 namespace {
 
-constexpr char kMiniDetailCellIdentifier[] = "identifier";
 // The strip under the carousel that holds the page dots.
 constexpr double kDotsStrip = 11;
+// The view ends at the screen's right edge: right-aligned values stop this far short of it, so
+// that no figure's last character is cut there.
+constexpr double kValueEdgeMargin = 3;
+
+void KeepValuesOffTheEdge(MiniDetailCell& cell) {
+  ui::Label* last = cell.label(cell.labelCount() - 1);
+  if (!last || cell.labelCount() < 2) return;
+  const gfx::Rect f = last->frame();
+  last->setFrame({f.x(), f.y(), std::max(0.0, f.width() - kValueEdgeMargin), f.height()});
+}
 
 struct Row {
   const char* name;
@@ -316,12 +325,13 @@ std::shared_ptr<ui::TableViewCell> MiniDetailView::tableViewCellForRowAtIndexPat
   const bool book = &table == _tableViewMM.get();
   const bool index = &table == _tableIndexHQ.get();
   auto cell = std::dynamic_pointer_cast<MiniDetailCell>(
-      table.dequeueReusableCellWithIdentifier(kMiniDetailCellIdentifier));
+      table.dequeueReusableCellWithIdentifier(MiniDetailCell::kReuseIdentifier));
   if (!cell) {
     const double W = frame().width();
     const double H = frame().height();
     const double width = table.bounds().width();
-    cell = MiniDetailCell::create(ui::TableViewCellStyle::Default, kMiniDetailCellIdentifier);
+    cell =
+        MiniDetailCell::create(ui::TableViewCellStyle::Default, MiniDetailCell::kReuseIdentifier);
     cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
     if (book) {
       const double height = (H - kDotsStrip) / 10;
@@ -333,6 +343,7 @@ std::shared_ptr<ui::TableViewCell> MiniDetailView::tableViewCellForRowAtIndexPat
       cell->setFrame({0, 0, width, height});
       cell->setTextNum(2, width, height);
     }
+    KeepValuesOffTheEdge(*cell);
   }
   fillRow(table, *cell, path);
   return cell;

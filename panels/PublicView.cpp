@@ -4,17 +4,10 @@
 #include <cmath>
 
 #include "core/QuoteFormat.h"
+#include "panels/TableSetup.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/Button.h"
 #include "shell/SharedTool.h"
-
-namespace {
-
-gfx::Font PublicBoldFont(double size) {
-  return gfx::Font::named("Helvetica-Bold", size);
-}
-
-}  // namespace
 
 PublicView::PublicView(const gfx::Rect& frame) : ui::View(frame) {}
 
@@ -40,7 +33,7 @@ void PublicView::BuildPricePanel(double width) {
   auto initLabel = [](ui::Label* label, const char* text, double size) {
     label->setText(text);
     label->setTextColor(gfx::Color::white());
-    label->setFont(PublicBoldFont(size));
+    label->setFont(PanelBoldFont(size));
   };
   initLabel(MainPriceShow->nowLabel(), "--", 22);
   initLabel(MainPriceShow->updownLabel(), "--", 14);
@@ -60,10 +53,10 @@ void PublicView::BuildPricePanel(double width) {
     auto cell = PriceShowView::create({g.x, g.y, c, r});
     cell->textName()->setText(g.name);
     cell->textName()->setTextColor(gfx::Color::rgb255(0, 255, 255));
-    cell->textName()->setFont(PublicBoldFont(12));
+    cell->textName()->setFont(PanelBoldFont(12));
     cell->textPrice()->setText("--");
     cell->textPrice()->setTextColor(gfx::Color::white());
-    cell->textPrice()->setFont(PublicBoldFont(12));
+    cell->textPrice()->setFont(PanelBoldFont(12));
     *g.member = cell;
     addSubview(cell);
   }

@@ -9,16 +9,10 @@
 
 namespace {
 
-constexpr const char* kClassNames[4] = {"散户", "中户", "大户", "机构"};
 constexpr const char* kGridLabels[6] = {"0%", "20%", "40%", "60%", "80%", "100%"};
 
 gfx::Font ChartFont() {
   return gfx::Font::named("Helvetica-Bold", 13);
-}
-
-void DrawText(gfx::Context& ctx, const std::string& text, const gfx::Rect& rect,
-              gfx::TextAlignment alignment) {
-  gfx::drawText(ctx, text, rect, gfx::TextStyle(ChartFont(), alignment));
 }
 
 std::string Percent(float value) {
@@ -28,6 +22,11 @@ std::string Percent(float value) {
 }
 
 }  // namespace
+
+void DrawHoldingText(gfx::Context& ctx, const std::string& text, const gfx::Rect& rect,
+                     gfx::TextAlignment alignment) {
+  gfx::drawText(ctx, text, rect, gfx::TextStyle(ChartFont(), alignment));
+}
 
 ZLCC_FLCC::ZLCC_FLCC(const gfx::Rect& frame) : ui::View(frame) {
   const gfx::Rect b = bounds();
@@ -75,8 +74,8 @@ void ZLCC_FLCC::drawBackground(gfx::Context& ctx) {
   ctx.strokeLine(gfx::Point(0, 20), gfx::Point(m_width, 20));
 
   ctx.setFillColor(gfx::Color::white().withAlpha(0.6));
-  DrawText(ctx, "分类持仓分布", gfx::Rect(2, 2, 180, 18), gfx::TextAlignment::Left);
-  DrawText(ctx, "单位: 持仓比例(%)", gfx::Rect(195, 2, 115, 18), gfx::TextAlignment::Right);
+  DrawHoldingText(ctx, "分类持仓分布", gfx::Rect(2, 2, 180, 18), gfx::TextAlignment::Left);
+  DrawHoldingText(ctx, "单位: 持仓比例(%)", gfx::Rect(195, 2, 115, 18), gfx::TextAlignment::Right);
 
   // Each line is placed from the 0% line on its own: cutting every step to whole points would
   // let the lines creep upwards, and a full bar would stop short of the 100% line.
@@ -92,16 +91,18 @@ void ZLCC_FLCC::drawBackground(gfx::Context& ctx) {
 
   for (size_t i = 0; i < 4; ++i) {
     ctx.setFillColor(_colorArray[i]);
-    DrawText(ctx, kClassNames[i], gfx::Rect(_XCoor[i], m_height - 20, _width_Histogram, 18),
-             gfx::TextAlignment::Center);
+    DrawHoldingText(ctx, kHolderClasses[i],
+                    gfx::Rect(_XCoor[i], m_height - 20, _width_Histogram, 18),
+                    gfx::TextAlignment::Center);
   }
 }
 
 void ZLCC_FLCC::drawDataLine(gfx::Context& ctx) {
   for (size_t i = 0; i < 4; ++i) {
     ctx.setFillColor(_colorArray[i]);
-    DrawText(ctx, Percent(_dataRate[i]), gfx::Rect(_XCoor[i], m_height - 38, _width_Histogram, 18),
-             gfx::TextAlignment::Center);
+    DrawHoldingText(ctx, Percent(_dataRate[i]),
+                    gfx::Rect(_XCoor[i], m_height - 38, _width_Histogram, 18),
+                    gfx::TextAlignment::Center);
   }
   for (size_t i = 0; i < 4; ++i) {
     // 100% reaches the 100% line, five levels up.
@@ -116,8 +117,8 @@ void ZLCC_FLCC::drawDataLine(gfx::Context& ctx) {
     }
     ctx.setFillColor(_dataChangeRate[i] < 0 ? gfx::Color::rgb255(123, 159, 88)
                                             : gfx::Color::rgb255(180, 6, 27));
-    DrawText(ctx, Percent(_dataChangeRate[i]),
-             gfx::Rect(_XCoor[i], _YCoor_baseLine0 - h - 21, _width_Histogram, 18),
-             gfx::TextAlignment::Center);
+    DrawHoldingText(ctx, Percent(_dataChangeRate[i]),
+                    gfx::Rect(_XCoor[i], _YCoor_baseLine0 - h - 21, _width_Histogram, 18),
+                    gfx::TextAlignment::Center);
   }
 }

@@ -5,11 +5,19 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
 #include "core/StockData.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Context.h"
+#include "platform/graphics/Text.h"
 #include "platform/ui/View.h"
+
+// What this chart and the fund-flow chart beside it (ZLCC_PZZJ) share: the holder classes left
+// to right, and the bold 13-point face of their titles and captions.
+inline constexpr const char* kHolderClasses[4] = {"散户", "中户", "大户", "机构"};
+void DrawHoldingText(gfx::Context& ctx, const std::string& text, const gfx::Rect& rect,
+                     gfx::TextAlignment alignment);
 
 class ZLCC_FLCC : public ui::View {
  public:

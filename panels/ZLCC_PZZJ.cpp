@@ -6,19 +6,9 @@
 #include <string>
 
 #include "core/ValueMath.h"
+#include "panels/ZLCC_FLCC.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Text.h"
-
-namespace {
-
-constexpr const char* kPZZJClassNames[4] = {"散户", "中户", "大户", "机构"};
-
-void DrawPZZJText(gfx::Context& ctx, const std::string& text, const gfx::Rect& rect,
-                  gfx::TextAlignment alignment) {
-  gfx::drawText(ctx, text, rect, gfx::TextStyle(gfx::Font::named("Helvetica-Bold", 13), alignment));
-}
-
-}  // namespace
 
 ZLCC_PZZJ::ZLCC_PZZJ(const gfx::Rect& frame) : ui::View(frame) {
   const gfx::Rect b = bounds();
@@ -60,8 +50,8 @@ void ZLCC_PZZJ::drawBackground(gfx::Context& ctx) {
   ctx.strokeRect(gfx::Rect(0, 1, m_width, m_height - 1));
   ctx.strokeLine(gfx::Point(0, 20), gfx::Point(m_width, 20));
   ctx.setFillColor(gfx::Color::white().withAlpha(0.6));
-  DrawPZZJText(ctx, "盘中资金监控", gfx::Rect(2, 2, 200, 18), gfx::TextAlignment::Left);
-  DrawPZZJText(ctx, "单位: 净额(万元)", gfx::Rect(210, 2, 100, 18), gfx::TextAlignment::Right);
+  DrawHoldingText(ctx, "盘中资金监控", gfx::Rect(2, 2, 200, 18), gfx::TextAlignment::Left);
+  DrawHoldingText(ctx, "单位: 净额(万元)", gfx::Rect(210, 2, 100, 18), gfx::TextAlignment::Right);
 }
 
 void ZLCC_PZZJ::drawDataLine(gfx::Context& ctx) {
@@ -103,7 +93,7 @@ void ZLCC_PZZJ::drawDataLine(gfx::Context& ctx) {
     const gfx::Rect valueRect(_XCoor[i], inflow ? zero - h - 19 : zero - h + 2, _width_Histogram,
                               18);
     const gfx::Rect nameRect(_XCoor[i], inflow ? zero + 2 : zero - 20, _width_Histogram, 18);
-    DrawPZZJText(ctx, value, valueRect, gfx::TextAlignment::Center);
-    DrawPZZJText(ctx, kPZZJClassNames[i], nameRect, gfx::TextAlignment::Center);
+    DrawHoldingText(ctx, value, valueRect, gfx::TextAlignment::Center);
+    DrawHoldingText(ctx, kHolderClasses[i], nameRect, gfx::TextAlignment::Center);
   }
 }

@@ -84,7 +84,6 @@ int64_t Quotient(int64_t a, int64_t b) {
 
 namespace {
 
-constexpr char kZLLHCellIdentifier[] = "cell";
 const gfx::Color kBorderGrey = gfx::Color::darkGrey();
 
 // The share of a class in its side's volume, rounded half up to a whole percent.
@@ -196,9 +195,9 @@ int ZLLHTable::tableViewNumberOfRowsInSection(ui::TableView& table, int section)
 
 std::shared_ptr<ui::TableViewCell> ZLLHTable::tableViewCellForRowAtIndexPath(
     ui::TableView& table, const ui::IndexPath& path) {
-  auto cell = table.dequeueReusableCellWithIdentifier(kZLLHCellIdentifier);
+  auto cell = table.dequeueReusableCellWithIdentifier(kCellIdentifier);
   if (!cell) {
-    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, kZLLHCellIdentifier);
+    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, kCellIdentifier);
     cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
     cell->setBackgroundColor(gfx::Color::black());
     configCell(*cell, table, path);

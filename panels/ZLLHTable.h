@@ -78,6 +78,8 @@ class ZLLHTable : public ui::View, public ui::TableViewDataSource, public ui::Ta
   void updateCell(ui::TableViewCell& cell, ui::TableView& table, const ui::IndexPath& path);
 
  private:
+  static constexpr char kCellIdentifier[] = "cell";
+
   void build();
 
   tagLocalStockData _stockInfo{};

@@ -24,7 +24,6 @@ namespace {
 
 constexpr char kCellIdentifier[] = "cellIdentify";
 constexpr char kPageName[] = "SortStock";
-constexpr uint8_t kChildTypeBoard = 24;
 constexpr size_t kHeadSize = 55;
 // Count byte, then name, code, market, type, decimals and lot, change, previous close, latest,
 // shown decimals, change percent, volume.
@@ -166,7 +165,7 @@ void BkView::takeReply(const ReceiveRecordView& reply) {
   }
   if (reply.header.MainType != kMainTypeQuote) return;
   sortpage::NetworkIndicator(false);
-  if (reply.header.ChildType != kChildTypeBoard) return;
+  if (reply.header.ChildType != QuoteChild::kBoardSort) return;
   if (reply.requestCode() != static_cast<uint16_t>(_requestCode[0])) return;
   uint8_t head[kHeadSize] = {};
   tagCodeItem keys[kMaxRows] = {};

@@ -80,7 +80,6 @@ constexpr const char* kTopTitles[] = {"沪深", "指数", "板块", "港股", "�
 const std::vector<std::string> kBoardBarTitles = {"全部", "行业板块", "地域板块", "概念板块"};
 
 // Field lists in wire form: count byte, then the ids.
-constexpr uint8_t kEmptyList[] = {0};
 constexpr uint8_t kCommonIds[] = {30, 10, 9,  11, 21, 19, 17, 1,  5,  31, 2,  3,  4, 23,
                                   6,  7,  15, 24, 14, 40, 16, 25, 26, 72, 73, 75, 62};
 constexpr uint8_t kFuturesTail[] = {8, 160, 161, 162, 163};
@@ -463,8 +462,8 @@ void NewStockSort::RequestData(uint8_t market, uint8_t sortType, uint16_t stockT
   CDataRequest* request = GlobalDataRequest();
   const uint16_t code = NextRequestCode(request);
   uint8_t buffer[1024];
-  const int len = MakeRequest_Sort(SessionValue(request), code, kSortPageId, block, kEmptyList,
-                                   list2, buffer, sizeof buffer);
+  const int len = MakeRequest_Sort(SessionValue(request), code, kSortPageId, block,
+                                   sortpage::kNoFields, list2, buffer, sizeof buffer);
   if (len <= 0) {
     foundation::logError("!!!!!!!NewStockSort: list request not built (%d)", len);
     return;
@@ -501,7 +500,7 @@ void NewStockSort::RequestBoardList(uint8_t market, uint8_t kind, uint8_t sortTy
   const uint16_t code = NextRequestCode(request);
   uint8_t buffer[1024];
   const int len = MakeRequest_Sort(SessionValue(request), code, kSortPageId, block, kBoardListIds,
-                                   kEmptyList, buffer, sizeof buffer);
+                                   sortpage::kNoFields, buffer, sizeof buffer);
   if (len <= 0) {
     foundation::logError("!!!!!!!NewStockSort: board list request not built (%d)", len);
     return;
@@ -534,9 +533,9 @@ void NewStockSort::RequestBoardData() {
   CDataRequest* request = GlobalDataRequest();
   const uint16_t requestCode = NextRequestCode(request);
   uint8_t buffer[512];
-  const int len =
-      MakeRequest_StockData(SessionValue(request), requestCode, kSortPageId, current.market,
-                            code.c_str(), kEmptyList, kBoardQuoteIds, buffer, sizeof buffer);
+  const int len = MakeRequest_StockData(SessionValue(request), requestCode, kSortPageId,
+                                        current.market, code.c_str(), sortpage::kNoFields,
+                                        kBoardQuoteIds, buffer, sizeof buffer);
   if (len <= 0) {
     foundation::logError("!!!!!!!NewStockSort: board quote request not built (%d)", len);
     return;
@@ -585,15 +584,16 @@ void NewStockSort::recvRecord(const uint8_t* record, int size) {
   const int32_t code = reply.requestCode() & 0x3fff;
   const size_t len = static_cast<size_t>(std::max(reply.bodyLen, 0));
   const int child = reply.header.ChildType;
-  if (child == 17 || child == 24) {
-    const bool boards = child == 17 && code == mRequestFlagCount_[kKeepBoards];
-    const bool accepted = code == mRequestFlagCount_[kKeepList] || boards ||
-                          (child == 24 && code == mRequestFlagCount_[kKeepMembers]);
+  if (child == QuoteChild::kSort || child == QuoteChild::kBoardSort) {
+    const bool boards = child == QuoteChild::kSort && code == mRequestFlagCount_[kKeepBoards];
+    const bool accepted =
+        code == mRequestFlagCount_[kKeepList] || boards ||
+        (child == QuoteChild::kBoardSort && code == mRequestFlagCount_[kKeepMembers]);
     if (!accepted) return;
     uint8_t head[kBoardHeadSize] = {};
     tagCodeItem keys[kMaxRows] = {};
     // The count is what the parser really read: never more than the body holds, nor 30.
-    const int parsed = child == 24
+    const int parsed = child == QuoteChild::kBoardSort
                            ? QuoteCache_ParseListReply55(reply.body, len, keys, kMaxRows, head)
                            : QuoteCache_ParseListReply(reply.body, len, keys, kMaxRows, head);
     if (parsed < 0) {
@@ -601,7 +601,7 @@ void NewStockSort::recvRecord(const uint8_t* record, int size) {
       return;
     }
     StockNum = std::min(parsed, kMaxRows);
-    const uint32_t total = ReadLE32(head + (child == 24 ? 9 : 3));
+    const uint32_t total = ReadLE32(head + (child == QuoteChild::kBoardSort ? 9 : 3));
     TotalNum = static_cast<int>(std::min<uint32_t>(total, 0x7fffffff));
     std::memset(SortData, 0, sizeof SortData);
     QuoteCache_GetQuotes(SortData, keys, StockNum);
@@ -617,8 +617,9 @@ void NewStockSort::recvRecord(const uint8_t* record, int size) {
     });
     return;
   }
-  if (child == 10 && code == mRequestFlagCount_[kKeepBoardQuote] && _current_bk_index >= 0 &&
-      _current_bk_index < kMaxRows && topItem() == kBoards && _bk_current_statue == 1) {
+  if (child == QuoteChild::kStockData && code == mRequestFlagCount_[kKeepBoardQuote] &&
+      _current_bk_index >= 0 && _current_bk_index < kMaxRows && topItem() == kBoards &&
+      _bk_current_statue == 1) {
     fillStrip();
   }
 }
@@ -953,6 +954,7 @@ void NewStockSort::customLabelDidSelectIndex(CustomLabels& labels, int index, in
     const int code = _rankParam[static_cast<size_t>(_currentSortOrder)].sorkType();
     SortType = static_cast<uint16_t>(type ? (code | 0x80) : (code & 0x7f));
   }
+  topOnNextPage_ = true;
   if (topItem() != kBoards) {
     RequestData(static_cast<uint8_t>(MarketType), static_cast<uint8_t>(SortType), StockType, 0,
                 reqNum);

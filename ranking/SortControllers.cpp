@@ -40,7 +40,6 @@ std::vector<std::string> Titles(const MenuEntry (&menu)[N]) {
 // The main-force page's fields, count byte first.
 constexpr uint8_t kMainSortFields[] = {18, 30, 10,  9,   11,  19,  17,  1,   5,  31,
                                        23, 6,  102, 101, 103, 104, 105, 106, 107};
-constexpr uint8_t kSortEmptyList[] = {0};
 
 }  // namespace
 
@@ -87,8 +86,8 @@ void MainSortController::RequestData(uint8_t market, uint8_t sortType, uint16_t 
                           count);
   uint8_t buffer[1024];
   const int32_t value = sortpage::SessionValue(request);
-  int n = MakeRequest_Sort(value, code, kSortPageId, block, kSortEmptyList, kMainSortFields, buffer,
-                           sizeof buffer);
+  int n = MakeRequest_Sort(value, code, kSortPageId, block, sortpage::kNoFields, kMainSortFields,
+                           buffer, sizeof buffer);
   if (n <= 0) {
     foundation::logError("!!!!!!!MainSortController: sort request not built (%d)", n);
     return;

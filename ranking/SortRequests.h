@@ -15,6 +15,9 @@
 
 namespace sortpage {
 
+// The field list that asks for no field (count byte 0).
+inline constexpr uint8_t kNoFields[] = {0};
+
 struct MarketEntry {
   const char* title;
   uint16_t market;

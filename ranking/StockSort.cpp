@@ -21,9 +21,11 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/ImageView.h"
+#include "platform/ui/NavigationBar.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "ranking/SortRequests.h"
+#include "shell/TabBar.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/TableCell.h"
@@ -48,7 +50,6 @@ constexpr MarketEntry kMarkets[] = {
 // The quote fields of a sort or board page (list 2), count byte first.
 constexpr uint8_t kSortFields[] = {23, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6,
                                    7,  15, 24, 14, 40, 16, 25, 26, 72, 73, 75, 62};
-constexpr uint8_t kStockSortEmptyList[] = {0};
 // The index list's two field lists.
 constexpr uint8_t kIndexFields1[] = {7, 30, 10, 9, 11, 1, 20, 19};
 constexpr uint8_t kIndexFields2[] = {24, 13, 9,  10, 17, 2,  3,  4,  5,  31, 23, 6, 7,
@@ -82,6 +83,17 @@ void StockSort::resetLastShownStartIndex() {
 }
 
 // --- screen life ---------------------------------------------------------------------------------
+
+void StockSort::loadView() {
+  // The list's place between the navigation bar and the tab bar, as its interface is drawn: the
+  // frames below are laid out for it, and a list that follows its screen's height keeps them
+  // when the screen takes its place.
+  gfx::Rect frame = ui::Screen::main().applicationFrame();
+  frame.size.height = std::max(0.0, frame.height() - ui::NavigationBar::kHeight - TabBar::kHeight);
+  auto root = ui::View::create(frame);
+  root->setAutoresizingMask(ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleHeight);
+  setView(root);
+}
 
 void StockSort::viewDidLoad() {
   Extend::resizeClientViewForiOS7(*this);
@@ -257,7 +269,7 @@ void StockSort::RequestData(uint8_t market, uint8_t sortType, uint16_t stockType
   FillSortBlock(block, market, static_cast<uint8_t>(stockType & 0xff), sortType, start, count);
   uint8_t buffer[1024];
   const int32_t value = SessionValue(request);
-  int n = MakeRequest_Sort(value, code, kSortPageId, block, kStockSortEmptyList, kSortFields,
+  int n = MakeRequest_Sort(value, code, kSortPageId, block, sortpage::kNoFields, kSortFields,
                            buffer, sizeof buffer);
   if (n <= 0) {
     foundation::logError("!!!!!!!StockSort: sort request not built (%d)", n);
@@ -329,9 +341,9 @@ void StockSort::recvRecord(const uint8_t* record, int size) {
   if (reply.requestCode() != static_cast<uint16_t>(mRequestFlagCount[0])) return;
   const size_t len = static_cast<size_t>(std::max(reply.bodyLen, 0));
   switch (reply.header.ChildType) {
-    case 17:
-    case 24: {
-      const bool board = reply.header.ChildType == 24;
+    case QuoteChild::kSort:
+    case QuoteChild::kBoardSort: {
+      const bool board = reply.header.ChildType == QuoteChild::kBoardSort;
       uint8_t head[kStockSortBoardHeadSize] = {};
       tagCodeItem keys[kMaxRows] = {};
       // The count is what was really parsed: never more than the body holds or 30.
@@ -349,7 +361,7 @@ void StockSort::recvRecord(const uint8_t* record, int size) {
       QuoteCache_GetQuotes(SortData, pageKeys_, StockNum);
       break;
     }
-    case 12:
+    case QuoteChild::kStockList:
       if (lastKind_ == RequestKind::Index) {
         const int count = std::min(m_listcode.GetCount(), kMaxRows);
         std::memset(SortData, 0, sizeof SortData);
@@ -414,8 +426,9 @@ void StockSort::updateViewController() {
   table.updateRefreshLoading(false, 2);
   table.reloadDataDidEnd(1);
   table.reloadDataDidEnd(2);
-  if (SharedLastStartIndex() != StartIndex) {
+  if (SharedLastStartIndex() != StartIndex || topOnNextPage_) {
     SharedLastStartIndex() = StartIndex;
+    topOnNextPage_ = false;
     table.scrollToTopRow();
   }
   if (TotalNum <= 0) return;
@@ -787,6 +800,7 @@ void StockSort::customLabelDidSelectIndex(CustomLabels& labels, int index, int t
     StartIndex = 0;
     _currentSortOrder = -1;
     _currentSortType = type;
+    topOnNextPage_ = true;
     requestCurrent(0);
     return;
   }
@@ -801,6 +815,7 @@ void StockSort::customLabelDidSelectIndex(CustomLabels& labels, int index, int t
   StartIndex = 0;
   const int code = _rankParam[static_cast<size_t>(_currentSortOrder)].sorkType();
   SortType = static_cast<uint16_t>(type ? (code | 0x80) : (code & 0x7f));
+  topOnNextPage_ = true;
   requestCurrent(0);
 }
 
@@ -811,6 +826,7 @@ void StockSort::MenuBarDidChangeToSubItem(int index, MenuBarView&) {
   CheckMarketType(index, MarketType, StockType);
   PageNo = 1;
   StartIndex = 0;
+  topOnNextPage_ = true;
   NetworkIndicator(true);
   if (_tableTableView) _tableTableView->updateView();
   requestCurrent(0);

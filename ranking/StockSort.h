@@ -53,6 +53,7 @@ class StockSort : public ui::ViewController,
   ~StockSort() override;
 
   // --- screen life ---
+  void loadView() override;
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
   void viewDidAppear(bool animated) override;
@@ -206,6 +207,10 @@ class StockSort : public ui::ViewController,
   std::shared_ptr<CustomLabels> _right_title;
   TListBuffer m_listcode;
   std::string initialTitle_ = "沪深A股";
+
+  // A new order or list was asked for: its first page shows from the top row, also when the
+  // page number stays the same.
+  bool topOnNextPage_ = false;
 
  private:
   RequestKind lastKind_ = RequestKind::None;

@@ -4,7 +4,7 @@
 # step held) and its output holds no sanitizer report.
 #
 # usage: scripts/tour.sh [--build DIR] [--shots DIR] [--groups N] [--ephemeral] [--only WORD]
-#                        [-- CLIENT OPTIONS]
+#                        [--server "OPTIONS"] [-- CLIENT OPTIONS]
 #   --build DIR   where verdan and verdan-testserver were built (default: build)
 #   --shots DIR   where the shots go (default: DIR/shots of the build)
 #   --groups N    N groups of scripts played side by side, each group in order against a server
@@ -12,7 +12,13 @@
 #                 ports 17001-17007, the ones the bundle's main.cfg names)
 #   --ephemeral   with one group too, the server takes ports the system picks
 #   --only WORD   only the scripts whose name contains WORD
+#   --server "OPTIONS"  passed to every test server the tour starts, for example
+#                 --server "--date 20261211 --minute 1030" for a market at that day and minute
+#                 (see verdan-testserver --help)
 # Each script runs in a fresh client with a documents folder of its own. Logs: DIR/tour/.
+# A script that needs a market of its own (a live session to show pushes, whatever the hour the
+# tour is played at) names its server options in a line "# tour: server OPTIONS"; it is played
+# against a server of its own started with the tour's options and then those.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,6 +27,7 @@ shots=""
 groups=1
 ephemeral=0
 only=""
+server_args=()
 client_args=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -29,6 +36,7 @@ while [ $# -gt 0 ]; do
     --groups) groups=$2; shift 2 ;;
     --ephemeral) ephemeral=1; shift ;;
     --only) only=$2; shift 2 ;;
+    --server) read -r -a server_args <<<"$2"; shift 2 ;;
     --) shift; client_args=("$@"); break ;;
     *) echo "tour: unknown option '$1' (see the head of $0)"; exit 2 ;;
   esac
@@ -71,23 +79,27 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# start_server <group>: starts the group's server and writes its bundle (the application's own,
-# with main.cfg pointing at that server). Prints the bundle folder.
+# start_server <dir> [options...]: starts a server with the tour's options and these, and writes
+# its bundle into <dir> (the application's own, with main.cfg pointing at that server). Its
+# process id goes into <dir>/server.pid.
 start_server() {
-  local g=$1 dir=$work/group-$1
+  local dir=$1
+  shift
   mkdir -p "$dir"
-  local args=(--rights 30,31,32,49)
-  [ $ephemeral -eq 1 ] && args+=(--ephemeral)
+  local args=(--rights 30,31,32,49 "${server_args[@]}" "$@")
+  [ $ephemeral -eq 1 ] || [ $# -gt 0 ] && args+=(--ephemeral)
   "$server" "${args[@]}" >"$dir/server.out" 2>"$dir/server.log" &
-  server_pids+=($!)
+  local pid=$!
+  server_pids+=($pid)
+  echo $pid >"$dir/server.pid"
   local i
   for i in $(seq 100); do
     grep -q '^seed ' "$dir/server.out" 2>/dev/null && break
-    kill -0 "${server_pids[-1]}" 2>/dev/null || break
+    kill -0 $pid 2>/dev/null || break
     sleep 0.1
   done
   if ! grep -q '^seed ' "$dir/server.out" 2>/dev/null; then
-    echo "tour: the test server of group $g did not start (ports in use?):" >&2
+    echo "tour: the test server in $dir did not start (ports in use?):" >&2
     cat "$dir/server.log" >&2
     return 1
   fi
@@ -110,13 +122,27 @@ play_group() {
     rm -rf "$work/documents/$name"
     mkdir -p "$work/documents/$name"
     start=$SECONDS
+    local bundle=$dir/bundle own_server=""
+    own=$(sed -n 's/^# tour: server //p' "$script" | head -1)
+    if [ -n "$own" ]; then
+      read -r -a own_args <<<"$own"
+      if ! start_server "$work/server-$name" "${own_args[@]}"; then
+        echo "== demo $name: FAILED (its server did not start)"
+        failed=1
+        continue
+      fi
+      bundle=$work/server-$name/bundle
+      own_server=$(cat "$work/server-$name/server.pid")
+    fi
     # A client that hangs is stopped (a terminate signal, then a kill) and fails its script.
     timeout -k 10 240 "$client" --headless --script "$script" --shots "$shots" --documents "$work/documents/$name" \
-        --bundle "$dir/bundle" "${client_args[@]}" >"$log" 2>&1
+        --bundle "$bundle" "${client_args[@]}" >"$log" 2>&1
     rc=$?
-    if [ $rc -ne 0 ] || grep -qE 'Sanitizer|runtime error:' "$log"; then
+    [ -z "$own_server" ] || { kill "$own_server" 2>/dev/null; wait "$own_server" 2>/dev/null; }
+    if [ $rc -ne 0 ] || grep -qE 'Sanitizer|runtime error:|frame differs' "$log"; then
       echo "== demo $name: FAILED (exit status $rc, $((SECONDS - start)) s; log $log)"
-      grep -E '^[0-9-]+ [0-9:.]+ !!!!!!!script line|Sanitizer|runtime error:' "$log" | head -20
+      grep -E '^[0-9-]+ [0-9:.]+ !!!!!!!script line|Sanitizer|runtime error:|frame differs' "$log" |
+        head -20
       failed=1
     else
       echo "== demo $name: passed ($((SECONDS - start)) s)"
@@ -138,7 +164,7 @@ done | sort -k1,1nr | awk -v n="$groups" '{
 }' | sort -k2)
 pids=()
 for ((g = 0; g < groups; g++)); do
-  start_server "$g" || exit 1
+  start_server "$work/group-$g" || exit 1
   mapfile -t group_scripts < <(awk -v g="$g" '$1 == g {print $2}' <<<"$assignment")
   play_group "$g" "${group_scripts[@]}" &
   pids+=($!)

@@ -93,17 +93,17 @@ void LoginShowView::recvmsg(const foundation::Notification& notification) {
     showFailMessage(kConnectFailedText);
     return;
   }
-  if (view.header.MainType != 144 || view.header.PageID != 1) return;
+  if (view.header.MainType != kMainTypeLogin || view.header.PageID != 1) return;
   const int child = view.header.ChildType;
   if (view.header.isError()) {
     hideWaitingBox();
-    if (child == 5 || child == 6 || child == 7) ResetAllCoreState();
+    if (LoginChild::IsLogin(child)) ResetAllCoreState();
     std::string text;
     if (view.bodyLen >= 2 && (view.body[0] | view.body[1]) != 0) text = view.errorText();
     showFailMessage(text.empty() ? kLoginFailedText : text);
     return;
   }
-  if (child != 7) return;
+  if (child != LoginChild::kLoginHQ) return;
   MDBF table;
   table.Parse(view.body, view.bodyLen);
   table.Seek(0);

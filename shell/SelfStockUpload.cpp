@@ -77,7 +77,7 @@ bool UploadSelfStock() {
 int SelfStockUploadAnswer::join(const uint8_t* record, int size, std::string& joined) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(record, size, view)) return -1;
-  if (view.header.ChildType != 53) return -1;
+  if (view.header.ChildType != QuoteChild::kSelfStockUpload) return -1;
   if (view.header.isError()) {
     std::u16string text(static_cast<size_t>(view.bodyLen / 2), u'\0');
     std::memcpy(text.data(), view.body, text.size() * 2);

@@ -205,7 +205,7 @@ void VerdanAppDelegate::onTimer() {
   int64_t now = static_cast<int64_t>(foundation::Clock::wallNow());
   if (now - GetLastSendRecvTime() < kHeartbeatIdleSeconds) return;
   uint8_t buffer[1024] = {0};
-  int n = MakeRequest(0, 0, 0, 0, 0, buffer, 0);
+  int n = MakeRequest(kMainTypeHeartbeat, kChildTypeHeartbeat, 0, 0, 0, buffer, 0);
   foundation::logInfo("Send heartbeat package");
   PushCenterSendQueue(buffer, n);
 }
@@ -812,8 +812,10 @@ bool VerdanAppDelegate::repondsToUploadSelfStock(const uint8_t* record, int size
 void VerdanAppDelegate::recvIndexUpdateMsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.header.MainType != 145) return;
-  if (view.header.ChildType != 22 && view.header.ChildType != 23) return;
+  if (view.header.MainType != kMainTypeQuote) return;
+  if (view.header.ChildType != QuoteChild::kIndexTicker &&
+      view.header.ChildType != QuoteChild::kStockItems)
+    return;
   if (view.header.isError()) return;
   tickerRefresh_.schedule();
 }

@@ -86,7 +86,9 @@ const uint16_t kSessionsFinFut[] = {555, 690, 780, 915};
 const uint16_t kSessionsComFut[] = {540, 690, 810, 900, 1260, 1590};
 const uint16_t kSessionsForex[] = {540, 1380};
 const uint16_t kSessionsGlobal[] = {570, 960};
-const uint16_t kSessionsUs[] = {1290, 1680};
+// New York's session in its own time; Beijing is twelve hours ahead (21:30 to 04:00).
+const uint16_t kSessionsUs[] = {570, 960};
+constexpr int kUsBehindBeijing = 12 * 60;
 
 void SetSessions(tagLocalStockData& q, const uint16_t* t, int n) {
   q.tradetimenum = static_cast<uint8_t>(n / 2);
@@ -231,11 +233,12 @@ void SessionOfPoint(const tagLocalStockData& q, int i, int* open, int* close) {
 // N-minute bars of one day's points, each ending on an N-minute mark counted from its
 // session's open (the opening minute joins the first bar; a short last stretch ends on the
 // close). No bar crosses from one session into the next. A bar whose points stop before its
-// mark is still in progress and carries the minute of its last point.
+// mark is still in progress and already carries that mark, the minute it will end on: a push
+// of the next minute names the same bar and replaces it.
 std::vector<DayBar> SessionBars(const tagLocalStockData& q, const tagLocalTrendData* pts, int n,
                                 int32_t date, int span, uint64_t key) {
   std::vector<DayBar> out;
-  int mark = -1, last = 0;
+  int mark = -1;
   for (int i = 0; i < n; ++i) {
     const tagLocalTrendData& p = pts[i];
     int open = 0, close = 0;
@@ -260,9 +263,7 @@ std::vector<DayBar> SessionBars(const tagLocalStockData& q, const tagLocalTrendD
     b.amount += p.amount;
     b.ccl = p.ccl;
     b.jsj = p.now;
-    last = p.time;
   }
-  if (!out.empty() && last < mark) out.back().date = DateMinWord(date, last);
   return out;
 }
 
@@ -464,7 +465,8 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
   }
   if (type == kTypeFuture) {
     q.ZRJSJ = q.yesterday;
-    q.JRCCS.zrccl = static_cast<int64_t>(50000 + 100000 * Unit(s.key, kMisc + 4));
+    // Open interest of the order of a day's volume.
+    q.JRCCS.zrccl = static_cast<int64_t>(DailyVolume(q) * (0.6 + 0.6 * Unit(s.key, kMisc + 4)));
   }
   makeDay(s);
   makeHistory(s);
@@ -496,6 +498,14 @@ void Market::makeDay(Security& s) {
     double shape = 1.6 - 2.4 * x * (1 - x);
     double v = daily / s.points * shape * (0.4 + 1.2 * Unit(s.key, kVolume + i));
     s.minuteVolume[i] = std::max<int64_t>(step, static_cast<int64_t>(v) / step * step);
+  }
+  // Futures: each minute opens about as many positions as it closes; the day leans one way.
+  s.minuteInterest.assign(s.path.size(), 0);
+  if (q.zqlb == kTypeFuture) {
+    const double lean = 0.06 * (Unit(s.key, kMisc + 5) - 0.5);
+    for (int i = 0; i < s.points; ++i)
+      s.minuteInterest[i] = std::llround(static_cast<double>(s.minuteVolume[i]) *
+                                         (lean + 0.04 * (Unit(s.key, kVolume + 4096 + i) - 0.5)));
   }
   dayAmounts(s);
 }
@@ -533,6 +543,7 @@ void Market::makeHistory(Security& s) {
   double close = q.yesterday;
   s.history.resize(kDays);
   int64_t ltgb = q.ltgb, zgb = q.zgb;
+  int64_t interest = q.JRCCS.zrccl;  // futures: the open interest at the end of day k
   for (int k = 0; k < kDays; ++k) {  // k = days back, 0 = yesterday
     DayBar& b = s.history[kDays - 1 - k];
     b.date = static_cast<uint32_t>(dates[k]);
@@ -542,15 +553,23 @@ void Market::makeHistory(Security& s) {
     double lo = std::min(o, c) * (1 - 0.01 * Unit(s.key, kHistory + 10 + 4 * k));
     b.close = std::max(tick, OnStep(q, c));
     b.open = std::max(tick, OnStep(q, o));
-    b.high = std::max({b.open, b.close, OnStep(q, hi)});
-    b.low = std::max(tick, std::min({b.open, b.close, OnStep(q, lo)}));
+    // The high above both the open and the close, the low below them: a day's extremes are
+    // reached during it.
+    b.high = std::max({StepUp(q, std::max(b.open, b.close)), OnStep(q, hi)});
+    b.low = std::max(tick, std::min({StepDown(q, std::min(b.open, b.close)), OnStep(q, lo)}));
     const int64_t step = VolumeStep(q);
     double v = DailyVolume(q) * (0.5 + Unit(s.key, kHistory + 11 + 4 * k));
     // At least one step a minute, so that every minute of the day can trade.
     b.volume = std::max<int64_t>(static_cast<int64_t>(v) / step, s.points) * step;
     b.mainFlow = static_cast<int32_t>((Unit(s.key, kHistory + 12 + 4 * k) - 0.5) * 2000);
     if (q.zqlb == kTypeFuture) {
-      b.ccl = q.JRCCS.zrccl + static_cast<int64_t>(k * 37 % 5000);
+      // Back from today's previous open interest, a day's change at a time: a few percent of
+      // its volume, leaning back towards the usual level.
+      const double usual = DailyVolume(q) * 0.9;
+      b.ccl = interest;
+      const double lean = 0.06 * (Unit(s.key, kHistory + 14 + 4 * k) - 0.5) +
+                          0.02 * (static_cast<double>(interest) - usual) / usual;
+      interest = std::max<int64_t>(b.volume, interest - std::llround(b.volume * lean));
       b.jsj = b.close;
     }
     // The previous day's close, one step further back in time.
@@ -817,6 +836,12 @@ void Market::build() {
   };
   derivative(kTypeHkWarrant, 10001, 13, 51, "购", 2000);
   derivative(kTypeHkCbbc, 60001, 11, 50, "牛", 1500);
+  // The stocks of the bundled first-start watch list that the generated codes miss, last again
+  // so that everything above keeps its names, indices and boards.
+  static const Named kBundledSz[] = {{"000002", "万科A", "WKA", 185000}};
+  static const Named kBundledHk[] = {{"00700", "腾讯控股", "TXKG", 3600000}};
+  named(kMarketSz, kTypeAShare, kBundledSz, 1);
+  named(kMarketHk, kTypeHkMain, kBundledHk, 1);
   setMinute(minute_);
 }
 
@@ -826,7 +851,7 @@ void Market::setMinute(int minute) {
   for (auto& s : secs_) {
     // Until its first session opens a security shows the last one: as it closed, or while its
     // night trading runs on past midnight, as it stands.
-    showLastSession(s, closed_ || minute_ < s.q.tradetime[0]);
+    showLastSession(s, closed_ || localMinute(s) < s.q.tradetime[0]);
     recompute(s);
   }
   for (auto& s : secs_)
@@ -858,6 +883,7 @@ void Market::showLastSession(Security& s, bool last) {
     s.path = std::move(today.path);
     s.minuteVolume = std::move(today.minuteVolume);
     s.minuteAmount = std::move(today.minuteAmount);
+    s.minuteInterest = std::move(today.minuteInterest);
     q.yesterday = today.yesterday;
     q.upprice = today.upprice;
     q.downprice = today.downprice;
@@ -870,6 +896,7 @@ void Market::showLastSession(Security& s, bool last) {
   today.path = std::move(s.path);
   today.minuteVolume = std::move(s.minuteVolume);
   today.minuteAmount = std::move(s.minuteAmount);
+  today.minuteInterest = std::move(s.minuteInterest);
   today.yesterday = q.yesterday;
   today.upprice = q.upprice;
   today.downprice = q.downprice;
@@ -878,16 +905,20 @@ void Market::showLastSession(Security& s, bool last) {
   s.lastBar = s.history.back();
   s.history.pop_back();
   const DayBar& before = s.history.back();
-  const std::vector<tagLocalTrendData> pts = dayPoints(s, s.lastBar);
+  const std::vector<tagLocalTrendData> pts = dayPoints(s, s.lastBar, before);
   s.path.clear();
   s.minuteVolume.clear();
   s.minuteAmount.clear();
+  s.minuteInterest.clear();
   // The minute amounts in whole steps of the wire, rounded on the running total: they still add
   // up to the bar's amount, itself a whole number of steps.
   int64_t exact = 0, given = 0;
+  int64_t interest = before.ccl;
   for (const tagLocalTrendData& p : pts) {
     s.path.push_back(p.now);
     s.minuteVolume.push_back(p.volume);
+    s.minuteInterest.push_back(p.ccl - interest);
+    interest = p.ccl;
     exact += p.amount;
     const int64_t total = RoundToStep(static_cast<double>(exact), kAmountStep);
     s.minuteAmount.push_back(total - given);
@@ -911,14 +942,19 @@ int Market::elapsed(const Security& s) const {
   int index = 0;
   if (!s.lastSession) {
     // From the open: 1 at the open, all after the close.
-    index = TradeMinuteToIndex(q, minute_);
+    index = TradeMinuteToIndex(q, localMinute(s));
   } else if (s.lastBar.date == static_cast<uint32_t>(AddDays(date_, -1)) &&
-             FindTradeMinuteSlot(q, minute_ + 1440, &index) == 0) {
-    // The last session's night trading runs on past midnight.
+             FindTradeMinuteSlot(q, localMinute(s) + 1440, &index) == 0) {
+    // The last session's night trading runs on past midnight (or, in New York, it is still
+    // yesterday's afternoon).
   } else {
     index = s.points;
   }
   return std::clamp(index, 1, s.points);
+}
+
+int Market::localMinute(const Security& s) const {
+  return s.q.market == kMarketUs ? minute_ - kUsBehindBeijing : minute_;
 }
 
 int32_t Market::sessionDate(const Security& s) const {
@@ -946,8 +982,11 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
     // An index's red/green strength drifts a unit or two a minute within +-12.
     if (index) hlz = std::clamp(hlz + (Unit(s.key, kMisc + 11000 + i) - 0.5) * 3, -12.0, 12.0);
     if (futures) {
-      opened += s.minuteVolume[i] / 2;
-      closed += s.minuteVolume[i] / 3;
+      // Each minute's volume opens and closes positions; their difference moves the interest.
+      const int64_t change = s.minuteInterest[i];
+      const int64_t opening = (s.minuteVolume[i] + change) / 2;
+      opened += opening;
+      closed += opening - change;
     }
     // The quote needs only its own minute: the running sums above are all it needs of the others.
     if (!everyMinute && i + 1 < n) continue;
@@ -1034,7 +1073,13 @@ void Market::recompute(Security& s) {
   }
   q.DelegateBuySellInfo[0] = {q.buysell10.buy[4].price, f.delegate[0]};
   q.DelegateBuySellInfo[1] = {q.buysell10.sell[4].price, f.delegate[1]};
-  q.index_wb = static_cast<int32_t>((Unit(bk, 30) - 0.5) * 4000);
+  // The order ratio of the five levels shown: (bids - asks) / (bids + asks).
+  int64_t bids = 0, asks = 0;
+  for (int i = 0; i < 5; ++i) {
+    bids += q.buysell10.buy[i].volume;
+    asks += q.buysell10.sell[i].volume;
+  }
+  q.index_wb = RatioX10000(bids - asks, bids + asks);
   for (int side = 0; side < 2; ++side) {
     tagBuySellQueue& queue = q.buySellQueue[side];
     queue.price = side == 0 ? q.buysell10.buy[0].price : q.buysell10.sell[0].price;
@@ -1079,8 +1124,11 @@ void Market::recompute(Security& s) {
     // The client's average price is amount x 100 / volume: each class trades near the day's
     // average.
     q.VolumeGold[i] = static_cast<int64_t>(static_cast<double>(volume) / 8 * Unit(bk, 410 + i));
-    q.AmountGold[i] = static_cast<int64_t>(static_cast<double>(q.VolumeGold[i]) * q.average /
-                                           100.0 * (0.99 + 0.02 * Unit(bk, 420 + i)));
+    // Within the day's range: no class bought above the high or sold below the low.
+    const double price = std::clamp(q.average * (0.99 + 0.02 * Unit(bk, 420 + i)),
+                                    static_cast<double>(q.low), static_cast<double>(q.high));
+    q.AmountGold[i] =
+        static_cast<int64_t>(std::llround(static_cast<double>(q.VolumeGold[i]) * price / 100.0));
     // Orders of the classes 庄, 大, 中, 小 (buy side, then sell side) run from large to small.
     static const double kSharesPerOrder[4] = {40000, 8000, 1500, 300};
     q.BuySellGold[i] =
@@ -1164,6 +1212,18 @@ void Market::recomputeAggregate(Security& s) {
   q.index_up = up;
   q.index_same = same;
   q.index_down = down;
+  // A board's capital is its members': their market values, and its turnover on their shares.
+  if (q.market == kMarketBoard) {
+    int64_t floating = 0, total = 0, floatingShares = 0;
+    for (int m : s.members) {
+      floating += secs_[m].q.ltsz;
+      total += secs_[m].q.zsz;
+      floatingShares += secs_[m].q.ltgb;
+    }
+    q.ltsz = floating;
+    q.zsz = total;
+    q.hsl = floatingShares > 0 ? RatioX10000(q.volume, floatingShares) : 0;
+  }
 }
 
 void Market::addBoard(const std::string& code, int memberCount) {
@@ -1321,8 +1381,8 @@ std::vector<tagLocalTrendData> Market::trend(const Security& s) const {
     p.SELL_CASH_SPEED = f.cashSpeed[1];
     if (q.zqlb == kTypeFuture) {
       p.ccl = f.openInterest;
-      p.kc = s.minuteVolume[i] / 2;
-      p.pc = s.minuteVolume[i] / 3;
+      p.kc = (s.minuteVolume[i] + s.minuteInterest[i]) / 2;
+      p.pc = p.kc - s.minuteInterest[i];
     }
     p.hlz = f.hlz;
   }
@@ -1339,10 +1399,11 @@ std::vector<tagLocalTrendData> Market::pastTrend(const Security& s, int dayOffse
   const DayBar& before = s.history[h - dayOffset - 1];
   if (prevClose) *prevClose = before.close;
   if (dayDate) *dayDate = static_cast<int32_t>(day.date);
-  return dayPoints(s, day);
+  return dayPoints(s, day, before);
 }
 
-std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar& day) const {
+std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar& day,
+                                                 const DayBar& before) const {
   // The minutes agree with the day's bar: the first is its open, the last its close, one
   // minute each touches its high and its low, and the minute volumes add up to its volume.
   const tagLocalStockData& q = s.q;
@@ -1350,23 +1411,41 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
   std::vector<tagLocalTrendData> pts(static_cast<size_t>(n));
   if (n < 4) return pts;
   const uint64_t key = s.key + kPast + static_cast<uint64_t>(day.date) * 4096;
-  const int atHigh = 1 + static_cast<int>(Mix(key, 1) % static_cast<uint64_t>(n - 2));
-  int atLow = 1 + static_cast<int>(Mix(key, 2) % static_cast<uint64_t>(n - 2));
-  if (atLow == atHigh) atLow = atHigh == n - 2 ? atHigh - 1 : atHigh + 1;
+  // The high and the low fall well inside the day and apart from each other.
+  const int edge = std::max(1, n / 8), apart = std::max(1, n / 6);
+  const int inside = std::max(1, n - 2 * edge);
+  const int atHigh = edge + static_cast<int>(Mix(key, 1) % static_cast<uint64_t>(inside));
+  int atLow = edge + static_cast<int>(Mix(key, 2) % static_cast<uint64_t>(inside));
+  for (int tries = 0; std::abs(atLow - atHigh) < apart && tries < 64; ++tries)
+    atLow = edge + static_cast<int>(Mix(key, 100 + tries) % static_cast<uint64_t>(inside));
+  if (std::abs(atLow - atHigh) < apart)
+    atLow = atHigh + apart < n - edge ? atHigh + apart : atHigh - apart;
   std::pair<int, int32_t> anchors[] = {
       {0, day.open}, {atHigh, day.high}, {atLow, day.low}, {n - 1, day.close}};
   std::sort(std::begin(anchors), std::end(anchors));
-  const double swing = (day.high - day.low) * 0.25;
-  const double phase = Unit(key, 3) * 6.0;
+  // Between two anchors the price walks at random from one to the other (a random walk tied to
+  // both ends), folded back inside the day's range: it never leaves it, and only the anchors
+  // stand on the high and the low (when the range is wider than two price steps).
+  const double range = static_cast<double>(day.high - day.low);
+  double top = day.high, bottom = day.low;
+  if (StepDown(q, day.high) >= StepUp(q, day.low)) {
+    top = StepDown(q, day.high);
+    bottom = StepUp(q, day.low);
+  }
   for (int k = 0; k < 3; ++k) {
     const auto [from, pa] = anchors[k];
     const auto [to, pb] = anchors[k + 1];
-    for (int i = from; i <= to; ++i) {
-      const double t = static_cast<double>(i - from) / (to - from);
-      // Zero at both anchors: each stretch leaves and reaches its anchors exactly.
-      const double wiggle = swing * std::sin(i * 0.11 + phase) * std::sin(t * 3.14159265358979);
-      const int32_t price = OnStep(q, pa + (pb - pa) * t + wiggle);
-      pts[i].now = std::clamp(price, day.low, day.high);
+    const int len = to - from;
+    std::vector<double> walk(static_cast<size_t>(len + 1), 0.0);
+    for (int i = 1; i <= len; ++i) walk[i] = walk[i - 1] + Gauss(key, 4096 + from + i);
+    const double sigma = len > 0 ? 0.7 * range / std::sqrt(static_cast<double>(len)) : 0;
+    for (int i = 0; i <= len; ++i) {
+      const double t = len > 0 ? static_cast<double>(i) / len : 0;
+      double v = pa + (pb - pa) * t + sigma * (walk[i] - t * walk[len]);
+      for (int fold = 0; fold < 8 && (v > top || v < bottom); ++fold)
+        v = v > top ? 2.0 * top - v : 2.0 * bottom - v;
+      if (v > top || v < bottom) v = (top + bottom) / 2;  // folded more often than it can be
+      pts[from + i].now = OnStep(q, v);
     }
   }
   for (const auto& [i, price] : anchors) pts[i].now = price;
@@ -1416,7 +1495,32 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
     p.average = volume > 0
                     ? static_cast<int32_t>(std::llround(priced / static_cast<double>(volume)))
                     : p.now;
-    p.ccl = day.ccl;
+  }
+  // Futures: the open interest runs from the day before's to the bar's, each minute opening and
+  // closing positions within its volume.
+  if (q.zqlb == kTypeFuture) {
+    const int64_t net = day.ccl - before.ccl;
+    const double share = day.volume > 0 ? static_cast<double>(net) / day.volume : 0;
+    std::vector<double> lean(static_cast<size_t>(n));
+    double leaned = 0;
+    for (int i = 0; i < n; ++i) {
+      lean[i] = 0.04 * (Unit(key, 2048 + i) - 0.5) * static_cast<double>(pts[i].volume);
+      leaned += lean[i];
+    }
+    int64_t interest = before.ccl, shared = 0;
+    for (int i = 0; i < n; ++i) {
+      tagLocalTrendData& p = pts[i];
+      const double v = static_cast<double>(p.volume);
+      int64_t change =
+          i + 1 < n ? std::llround(v * share + lean[i] -
+                                   leaned * v / std::max(1.0, static_cast<double>(day.volume)))
+                    : net - shared;
+      shared += change;
+      interest += change;
+      p.ccl = interest;
+      p.kc = (p.volume + change) / 2;
+      p.pc = p.kc - change;
+    }
   }
   return pts;
 }
@@ -1483,7 +1587,8 @@ std::vector<DayBar> Market::bars(const Security& s, int period, int count) const
     const int h = static_cast<int>(s.history.size());
     for (int back = 1; static_cast<int>(out.size()) < count && back <= h; ++back) {
       const DayBar& day = s.history[h - back];
-      const std::vector<tagLocalTrendData> pts = dayPoints(s, day);
+      const DayBar& before = back < h ? s.history[h - back - 1] : day;
+      const std::vector<tagLocalTrendData> pts = dayPoints(s, day, before);
       std::vector<DayBar> earlier = SessionBars(s.q, pts.data(), static_cast<int>(pts.size()),
                                                 static_cast<int32_t>(day.date), span, s.key);
       out.insert(out.begin(), earlier.begin(), earlier.end());

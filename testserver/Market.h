@@ -80,7 +80,9 @@ struct Security {
   std::vector<int32_t> path;          // price at each trading minute
   std::vector<int64_t> minuteVolume;  // shares per minute
   std::vector<int64_t> minuteAmount;  // 1/100 of the currency per minute
-  std::vector<DayBar> history;        // days before today, oldest first
+  // Futures: the change of open interest each minute (positions opened less those closed).
+  std::vector<int64_t> minuteInterest;
+  std::vector<DayBar> history;  // days before today, oldest first
   std::vector<tagLocalWeightData> weights;
   std::vector<int> members;  // boards and indices: their constituents
   uint64_t key = 0;          // seed of this security's random streams
@@ -93,7 +95,7 @@ struct Security {
   DayBar lastBar;
   struct Day {
     std::vector<int32_t> path;
-    std::vector<int64_t> minuteVolume, minuteAmount;
+    std::vector<int64_t> minuteVolume, minuteAmount, minuteInterest;
     int32_t yesterday = 0, upprice = 0, downprice = 0, settlement = 0;
     int64_t openInterest = 0;
   } today;
@@ -237,6 +239,10 @@ class Market {
   void showLastSession(Security& s, bool last);
   // Trading minutes of the shown session elapsed at the clock (at least 1).
   int elapsed(const Security& s) const;
+  // The clock in the security's own time of day, which its sessions are given in: the market's
+  // (Beijing) minute, for United States shares twelve hours earlier (negative before noon, when
+  // it is still the day before there).
+  int localMinute(const Security& s) const;
   // Minute amounts from the minute volumes and prices (indices and boards once their members
   // are known), and the past days' amounts on the same basis.
   void dayAmounts(Security& s) const;
@@ -246,8 +252,10 @@ class Market {
   std::vector<MinuteFigures> figures(const Security& s, int n, bool everyMinute = true) const;
   void recomputeAggregate(Security& s);
   DayBar todayBar(const Security& s) const;
-  // Every minute of a past day, agreeing with its bar.
-  std::vector<tagLocalTrendData> dayPoints(const Security& s, const DayBar& day) const;
+  // Every minute of a past day, agreeing with its bar and, for futures, running from the open
+  // interest of the day before (`before`) to the bar's.
+  std::vector<tagLocalTrendData> dayPoints(const Security& s, const DayBar& day,
+                                           const DayBar& before) const;
 
   uint64_t seed_;
   int32_t date_;

@@ -274,6 +274,17 @@ void Deliver(ServerCore& s, const std::string& from, const std::string& to,
   }
 }
 
+// The type of a mail that only says its source was read.
+constexpr int32_t kReadReceipt = 1;
+
+// Marks read the mail a receipt names by its source text, "id,typeid" (the id alone will do).
+void MarkRead(UserState& reader, const std::string& source) {
+  const int64_t id = std::atoll(source.substr(0, source.find(',')).c_str());
+  if (id <= 0) return;
+  for (Message& m : reader.messages)
+    if (m.id == id) m.read = true;
+}
+
 void Sent(ServerCore& s, Connection& c, const Request& req, int64_t count) {
   TableWriter w;
   w.utf16(15, "发送成功");
@@ -353,8 +364,15 @@ void SendXml(ServerCore& s, Connection& c, const Request& req) {
   }
   MessageState(s).sent.push_back(std::move(kept));
   const std::string from = element("from");
-  Deliver(s, from.empty() ? c.user : from, element("to"), element("title"), element("content"),
-          std::atoi(element("typeid").c_str()));
+  const int32_t kind = std::atoi(element("typeid").c_str());
+  if (kind == kReadReceipt) {
+    // A read receipt is no mail: it marks the mail it names (its "sourcemail", "id,typeid")
+    // read in the reader's mailbox and goes to nobody.
+    MarkRead(s.user(from.empty() ? c.user : from), element("sourcemail"));
+  } else {
+    Deliver(s, from.empty() ? c.user : from, element("to"), element("title"), element("content"),
+            kind);
+  }
   Sent(s, c, req, total);
 }
 

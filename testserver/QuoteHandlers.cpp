@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
 #include "core/CXMLMake.h"
 #include "core/LineStep.h"
@@ -156,83 +157,180 @@ void StockList(ServerCore& s, Connection& c, const Request& req) {
   if (!oneList) Subscribe(c, req, 12, taken, FilterQuoteFields(l2.empty() ? l1 : l2));
 }
 
-double SortValue(const tagLocalStockData& q, uint8_t id) {
-  switch (id) {
-    case 1:
-      return q.yesterday;
-    case 2:
-      return q.open;
-    case 3:
-      return q.high;
-    case 4:
-      return q.low;
-    case 5:
-      return q.now;
-    case 6:
-      return static_cast<double>(q.volume);
-    case 7:
-      return static_cast<double>(q.amount);
-    case 14:
-      return q.lb;
-    case 15:
-      return q.hsl;
-    case 16:
-      return q.syl;
-    case 17:
-      return q.zd;
-    case 18:
-      return q.average;
-    case 23:
-      return q.zf;
-    case 24:
-      return q.swing;
-    case 25:
-      return q.sjl;
-    case 26:
-      return q.zs_5M;
-    case 40:
-      return q.index_wb;
-    case 62:
-      return static_cast<double>(q.in);
-    case 72:
-      return q.buysell10.buy[0].price;
-    case 73:
-      return q.buysell10.sell[0].price;
-    case 75:
-      return static_cast<double>(q.out);
-    case 80:
-      return static_cast<double>(q.ltgb);
-    case 84:
-      return static_cast<double>(q.ltsz);
-    case 85:
-      return static_cast<double>(q.zsz);
-    case 101:
-      return q.MMQ;
-    case 102:
-      return q.ZLZJ;
-    case 103:
-      return q.RZJ5;
-    case 104:
-      return q.RZJ10;
-    case 105:
-      return q.RZJ20;
-    case 106:
-      return q.RNH10;
-    case 107:
-      return q.ZLLH;
+// Sort codes (the low seven bits of a list request's sort byte): the columns of the lists, each
+// by the value it shows. 0 keeps the list's own order; an unknown code does too.
+enum SortCode : uint8_t {
+  kSortChangeRate = 1,  // 涨幅
+  kSortVolume = 2,
+  kSortAmount = 3,
+  kSortTurnover = 4,  // 换手率
+  kSortSwing = 5,     // 振幅
+  kSortSpeed = 6,     // 涨速
+  kSortVolumeRatio = 7,
+  kSortAverage = 8,
+  kSortMainFlow = 9,   // 主力资金
+  kSortStrength = 10,  // 买卖强度
+  kSortFlow5 = 11,
+  kSortFlow10 = 12,
+  kSortFlow20 = 13,
+  kSortRedBars10 = 14,
+  kSortRedDays = 15,
+  kSortPrice = 16,
+  kSortChange = 17,
+  kSortBid = 18,
+  kSortAsk = 19,
+  kSortOrderRatio = 20,  // 委比
+  kSortInside = 21,
+  kSortOutside = 22,
+  kSortPe = 23,
+  kSortPb = 24,
+  kSortHigh = 25,
+  kSortLow = 26,
+  kSortOpen = 27,
+  kSortPreviousClose = 28,
+  kSortFloatValue = 29,
+  kSortTotalValue = 30,
+  kSortOpenInterest = 31,    // futures: 持仓量
+  kSortInterestChange = 32,  // 日增仓
+  kSortSettlement = 33,
+  kSortPreviousInterest = 34,
+  kSortOpened = 35,  // 开仓
+  kSortClosed = 36,  // 平仓
+  kSortPreviousSettlement = 37,
+};
+
+// The value a sort code orders by; false for a code that names no column.
+bool SortValue(const tagLocalStockData& q, uint8_t code, double* out) {
+  switch (code) {
+    case kSortChangeRate:
+      *out = q.zf;
+      break;
+    case kSortVolume:
+      *out = static_cast<double>(q.volume);
+      break;
+    case kSortAmount:
+      *out = static_cast<double>(q.amount);
+      break;
+    case kSortTurnover:
+      *out = q.hsl;
+      break;
+    case kSortSwing:
+      *out = q.swing;
+      break;
+    case kSortSpeed:
+      *out = q.zs_5M;
+      break;
+    case kSortVolumeRatio:
+      *out = q.lb;
+      break;
+    case kSortAverage:
+      *out = q.average;
+      break;
+    case kSortMainFlow:
+      *out = q.ZLZJ;
+      break;
+    case kSortStrength:
+      *out = q.MMQ;
+      break;
+    case kSortFlow5:
+      *out = q.RZJ5;
+      break;
+    case kSortFlow10:
+      *out = q.RZJ10;
+      break;
+    case kSortFlow20:
+      *out = q.RZJ20;
+      break;
+    case kSortRedBars10:
+      *out = q.RNH10;
+      break;
+    case kSortRedDays:
+      *out = q.ZLLH;
+      break;
+    case kSortPrice:
+      *out = q.now;
+      break;
+    case kSortChange:
+      *out = q.zd;
+      break;
+    case kSortBid:
+      *out = q.buysell10.buy[0].price;
+      break;
+    case kSortAsk:
+      *out = q.buysell10.sell[0].price;
+      break;
+    case kSortOrderRatio:
+      *out = q.index_wb;
+      break;
+    case kSortInside:
+      *out = static_cast<double>(q.in);
+      break;
+    case kSortOutside:
+      *out = static_cast<double>(q.out);
+      break;
+    case kSortPe:
+      *out = q.syl;
+      break;
+    case kSortPb:
+      *out = q.sjl;
+      break;
+    case kSortHigh:
+      *out = q.high;
+      break;
+    case kSortLow:
+      *out = q.low;
+      break;
+    case kSortOpen:
+      *out = q.open;
+      break;
+    case kSortPreviousClose:
+      *out = q.yesterday;
+      break;
+    case kSortFloatValue:
+      *out = static_cast<double>(q.ltsz);
+      break;
+    case kSortTotalValue:
+      *out = static_cast<double>(q.zsz);
+      break;
+    case kSortOpenInterest:
+      *out = static_cast<double>(q.JRCCS.jrccl);
+      break;
+    case kSortInterestChange:
+      *out = static_cast<double>(q.JRCCS.jrccl) - static_cast<double>(q.JRCCS.zrccl);
+      break;
+    case kSortSettlement:
+      *out = q.JRCCS.jrjsj;
+      break;
+    case kSortPreviousInterest:
+      *out = static_cast<double>(q.JRCCS.zrccl);
+      break;
+    case kSortOpened:
+      *out = static_cast<double>(q.KPC[0]);
+      break;
+    case kSortClosed:
+      *out = static_cast<double>(q.XKP[0]);
+      break;
+    case kSortPreviousSettlement:
+      *out = q.ZRJSJ;
+      break;
     default:
-      return 0;
+      return false;
   }
+  return true;
 }
 
-// Sort code: bit 7 descending, the low bits the quote field to order by (0: the list's order).
-void SortStocks(Market& m, std::vector<int>& stocks, uint8_t sortCode) {
-  const uint8_t id = sortCode & 0x7F;
-  const bool descending = (sortCode & 0x80) != 0;
-  if (id == 0 || !IsQuoteFieldId(id)) return;
+// The sort byte: the column's code in the low seven bits; bit 7 clear lists the largest value
+// first (the falling arrow the lists show on opening), set the smallest first.
+void SortStocks(Market& m, std::vector<int>& stocks, uint8_t sortByte) {
+  const uint8_t code = sortByte & 0x7F;
+  const bool smallestFirst = (sortByte & 0x80) != 0;
+  double probe = 0;
+  if (code == 0 || stocks.empty() || !SortValue(m.at(stocks[0]).q, code, &probe)) return;
   std::stable_sort(stocks.begin(), stocks.end(), [&](int a, int b) {
-    double va = SortValue(m.at(a).q, id), vb = SortValue(m.at(b).q, id);
-    return descending ? va > vb : va < vb;
+    double va = 0, vb = 0;
+    SortValue(m.at(a).q, code, &va);
+    SortValue(m.at(b).q, code, &vb);
+    return smallestFirst ? va < vb : va > vb;
   });
 }
 
@@ -549,34 +647,39 @@ std::vector<uint8_t> TrendIds(const std::vector<uint8_t>& list) {
   return ids;
 }
 
-// A trend answer replaces the client's whole day, so it must hold every minute of the day.
-// When the asked-for fields make a day too long for one answer, optional fields are left out
-// in this order until it fits: the main-force fields (order totals, cash speeds, direction,
-// flow), the futures' opened and closed volumes, open interest, the red/green value, volume
-// ratio, amount, average and volume. Time and price always stay. The answer's own field list
-// tells the client which fields came.
-std::vector<uint8_t> FitTrendDay(const tagLocalStockData& q, std::vector<uint8_t> ids,
-                                 size_t head) {
-  static const std::vector<std::vector<uint8_t>> kLeaveOut = {
-      {14, 15}, {17, 18}, {16}, {19}, {23, 24}, {22}, {21}, {8, 5}, {10, 4}, {7, 2}, {9, 3}};
-  const size_t points = static_cast<size_t>(GetTradeMinutes(q));
-  auto fits = [&] {
-    return head + 1 + ids.size() + points * TrendPointSize(q, ids) <= kMaxReplyBody;
-  };
-  for (const auto& group : kLeaveOut) {
-    if (fits()) break;
-    for (uint8_t id : group) ids.erase(std::remove(ids.begin(), ids.end(), id), ids.end());
-  }
-  return ids;
+// A day of minute points with every asked-for field, in as many answers as it takes: each
+// answer holds whole points from its start minute (the point index its head names) and counts
+// them, and its differences run from its own first point, so the client appends the answers as
+// they come. `head` writes an answer's head up to the field list for its start and count and
+// returns the offset of the count.
+void SendTrendDay(ServerCore& s, Connection& c, const Request& req, const tagLocalStockData& q,
+                  const std::vector<tagLocalTrendData>& pts, size_t first,
+                  const std::vector<uint8_t>& ids,
+                  const std::function<size_t(ByteWriter&, uint16_t start)>& head) {
+  size_t at = std::min(first, pts.size());
+  do {
+    ByteWriter w;
+    const size_t countAt = head(w, static_cast<uint16_t>(at));
+    w.u8(static_cast<uint8_t>(ids.size()));
+    w.raw(ids.data(), ids.size());
+    const std::vector<tagLocalTrendData> rest(pts.begin() + static_cast<std::ptrdiff_t>(at),
+                                              pts.end());
+    size_t n = 0;
+    EncodeTrend(q, rest, ids, w, kMaxReplyBody, &n);
+    w.patch16(countAt, static_cast<uint16_t>(n));
+    s.reply(c, req, w.take());
+    if (n == 0) break;  // nothing more fits (or nothing is left)
+    at += n;
+  } while (at < pts.size());
 }
 
 void Trend(ServerCore& s, Connection& c, const Request& req) {
   ByteReader r(req.body.data(), req.body.size());
   uint8_t market;
   std::string code;
-  uint16_t value;
+  uint16_t start;
   std::vector<uint8_t> list;
-  if (!r.u8(market) || !r.code(code) || !r.u16(value) || !r.fieldList(list)) {
+  if (!r.u8(market) || !r.code(code) || !r.u16(start) || !r.fieldList(list)) {
     s.replyError(c, req, "请求格式错误", false);
     return;
   }
@@ -585,17 +688,14 @@ void Trend(ServerCore& s, Connection& c, const Request& req) {
     s.replyError(c, req, "没有该股票的走势", false);
     return;
   }
-  std::vector<uint8_t> ids = FitTrendDay(sec->q, TrendIds(list), 13);
-  ByteWriter w;
-  PutKey(w, sec->q);
-  w.u16(value);
-  w.u16(0);
-  w.u8(static_cast<uint8_t>(ids.size()));
-  w.raw(ids.data(), ids.size());
-  size_t n = 0;
-  EncodeTrend(sec->q, s.market().trend(*sec), ids, w, kMaxReplyBody, &n);
-  w.patch16(11, static_cast<uint16_t>(n));
-  s.reply(c, req, w.take());
+  // The request's value is the point the day is wanted from (0: the whole day).
+  SendTrendDay(s, c, req, sec->q, s.market().trend(*sec), start, TrendIds(list),
+               [&](ByteWriter& w, uint16_t at) {
+                 PutKey(w, sec->q);
+                 w.u16(at);
+                 w.u16(0);
+                 return size_t{11};
+               });
 }
 
 void PastTrend(ServerCore& s, Connection& c, const Request& req) {
@@ -622,21 +722,16 @@ void PastTrend(ServerCore& s, Connection& c, const Request& req) {
   if (offset < 1) offset = 1;
   int32_t prevClose = 0, dayDate = 0;
   std::vector<tagLocalTrendData> pts = s.market().pastTrend(*sec, offset, &prevClose, &dayDate);
-  std::vector<uint8_t> ids = FitTrendDay(sec->q, TrendIds(list), 29);
-  ByteWriter w;
-  PutKey(w, sec->q);
-  w.i32(prevClose);
-  w.i32(prevClose);
-  w.i32(prevClose);
-  w.u16(value);
-  w.u32(static_cast<uint32_t>(dayDate));
-  w.u16(0);
-  w.u8(static_cast<uint8_t>(ids.size()));
-  w.raw(ids.data(), ids.size());
-  size_t n = 0;
-  EncodeTrend(sec->q, pts, ids, w, kMaxReplyBody, &n);
-  w.patch16(27, static_cast<uint16_t>(n));
-  s.reply(c, req, w.take());
+  SendTrendDay(s, c, req, sec->q, pts, 0, TrendIds(list), [&](ByteWriter& w, uint16_t at) {
+    PutKey(w, sec->q);
+    w.i32(prevClose);
+    w.i32(prevClose);
+    w.i32(prevClose);
+    w.u16(at);
+    w.u32(static_cast<uint32_t>(dayDate));
+    w.u16(0);
+    return size_t{27};
+  });
 }
 
 // The bars in the ids' wire form, differences running from the first bar.
@@ -647,8 +742,11 @@ void EncodeKLineBars(const tagLocalStockData& q, const std::vector<DayBar>& bars
   int64_t prev[32] = {};
   for (const DayBar& b : bars) {
     const int32_t zlcc = b.mainFlow;
-    const int16_t zlhyd = static_cast<int16_t>(b.mainFlow / 10);
-    const int16_t mmq = static_cast<int16_t>(b.mainFlow / 20);
+    // The main force's activity, in 1/10000 and never negative: how much of the bar's trading
+    // its large orders made, whichever way they went. The way they went is the sentiment (MMQ,
+    // sent in 1/100 of its 1/10000), whose sign the activity pane shows.
+    const int16_t zlhyd = static_cast<int16_t>(1500 + std::abs(b.mainFlow) * 22);
+    const int16_t mmq = static_cast<int16_t>(b.mainFlow * 5);
     const int16_t zldx = static_cast<int16_t>(b.mainFlow / 30);
     auto diff32 = [&](uint8_t id, int64_t v) {
       w.i32(static_cast<int32_t>(v - prev[id]));

@@ -22,8 +22,9 @@ constexpr int kMaxPacket = kPacketHeaderSize + kMaxBodyLen;
 constexpr double kSendTimeout = 5.0;
 constexpr double kHousekeepingInterval = 0.05;
 
+// The local date and minute of the wall clock (the manual clock's in tests).
 void LocalNow(int32_t* date, int* minute) {
-  std::time_t t = std::time(nullptr);
+  std::time_t t = static_cast<std::time_t>(foundation::Clock::wallNow());
   std::tm tm{};
   localtime_r(&t, &tm);
   *date = (tm.tm_year + 1900) * 10000 + (tm.tm_mon + 1) * 100 + tm.tm_mday;
@@ -74,8 +75,11 @@ bool ServerCore::start() {
   LocalNow(&today, &now);
   date_ = options_.date ? options_.date : today;
   int minute = options_.minute >= 0 ? options_.minute : now;
-  // By the wall clock a weekend trades nothing: the market shows Friday's session all day.
-  const bool closed = options_.minute < 0 && (WeekDay(date_) == 0 || WeekDay(date_) == 6);
+  // A weekend trades nothing: the market shows Friday's session all day, by the wall clock or on
+  // a weekend date given. (Today's date at a given minute trades, so that tests see a session
+  // whatever the day they run on.)
+  const bool weekend = WeekDay(date_) == 0 || WeekDay(date_) == 6;
+  const bool closed = weekend && (options_.minute < 0 || options_.date != 0);
   market_ = std::make_unique<Market>(options_.seed, date_, minute, closed);
   minute_ = market_->minute();
   for (int r = 0; r < kRoleCount; ++r) {
@@ -412,8 +416,8 @@ void ServerCore::replyTableInParts(Connection& c, const Request& req,
   // its wire widths only in its descriptors.
   const size_t head = used > 0 ? kMdbfHeadSize + 4 * static_cast<size_t>(t.GetFieldNum()) : 0;
   const size_t recordLen = static_cast<size_t>(std::max(used > 0 ? t.GetRecordLen() : 0, 1));
-  const bool whole = records >= 2 && head + recordLen * static_cast<size_t>(records) <=
-                                         static_cast<size_t>(used);
+  const bool whole =
+      records >= 2 && head + recordLen * static_cast<size_t>(records) <= static_cast<size_t>(used);
   if (!whole || head + recordLen > kMaxPartBody) {
     replyInParts(c, req, table, parts, encipher);
     return;
@@ -423,8 +427,9 @@ void ServerCore::replyTableInParts(Connection& c, const Request& req,
   const int needed = static_cast<int>((static_cast<size_t>(records) + perPacket - 1) / perPacket);
   const int n = std::clamp(std::max(parts, needed), 1, std::min(records, 255));
   if (static_cast<size_t>((records + n - 1) / n) > perPacket) {
-    foundation::logError("testserver: table reply [%d,%d] of %d records needs more than 255 packets",
-                         req.header.MainType, req.header.ChildType, records);
+    foundation::logError(
+        "testserver: table reply [%d,%d] of %d records needs more than 255 packets",
+        req.header.MainType, req.header.ChildType, records);
     return;
   }
   const int firstRecord = ReadLE16(table.data() + 3);
@@ -672,7 +677,9 @@ void ServerCore::advanceMinute() {
 }
 
 void ServerCore::stepTimer() {
-  // Today the market follows the clock; another day plays one minute per step.
+  // A minute given at the start holds, whatever the date. Without one, today's market follows
+  // the wall clock and another day plays one minute per step.
+  if (options_.minute >= 0) return;
   int32_t today;
   int now;
   LocalNow(&today, &now);
@@ -697,14 +704,17 @@ void ServerCore::reap() {
 
 namespace {
 
-// The index brief push: the three indices' last prices, closes and amounts. Flood round
-// `round` (0: none) moves the prices and amounts by its own steps.
-std::vector<uint8_t> IndexBriefBody(Market& market, uint64_t round) {
+// The index brief: the three indices' last prices, closes and amounts, and with `counts` (child
+// 23) the numbers of their members rising, unchanged and falling, so that the ticker's counts
+// follow the market as its values do. Flood round `round` (0: none) moves the prices and amounts
+// by its own steps (child 22).
+std::vector<uint8_t> IndexBriefBody(Market& market, uint64_t round, bool counts = false) {
   static const struct {
     uint8_t market;
     const char* code;
   } kIndices[] = {{1, "000001"}, {2, "399001"}, {3, "999999"}};
   ByteWriter w;
+  if (counts) w.u8(0);
   w.u16(3);
   for (const auto& ix : kIndices) {
     const Security* s = market.find(ix.market, ix.code);
@@ -720,6 +730,11 @@ std::vector<uint8_t> IndexBriefBody(Market& market, uint64_t round) {
     w.i32(now);
     w.i32(q.yesterday / scale);
     w.i64(q.amount + static_cast<int64_t>(round));
+    if (counts) {
+      w.u16(q.index_up);
+      w.u16(q.index_same);
+      w.u16(q.index_down);
+    }
   }
   return w.take();
 }
@@ -734,8 +749,9 @@ void ServerCore::pushQuotes() {
   for (auto& [id, cp] : conns_) {
     Connection& c = *cp;
     if (c.closed || c.role != Role::Quote) continue;
-    if (c.loggedIn) replyAs(c, kMainTypeQuote, 22, 0, 0, IndexBriefBody(*market_, 0), nullptr,
-                            kDataFlagPush);
+    if (c.loggedIn)
+      replyAs(c, kMainTypeQuote, 23, 0, 0, IndexBriefBody(*market_, 0, true), nullptr,
+              kDataFlagPush);
     for (auto& [page, sub] : c.subscriptions) {
       if (c.closed) break;
       if (sub.stocks.empty()) continue;
@@ -787,8 +803,7 @@ void ServerCore::floodRound(Connection& c) {
       cached.stocks = sub.stocks;
       cached.body = SubscriptionPushBody(*market_, sub);
     }
-    replyAs(c, kMainTypeQuote, sub.child, sub.page, sub.code, cached.body, nullptr,
-            kDataFlagPush);
+    replyAs(c, kMainTypeQuote, sub.child, sub.page, sub.code, cached.body, nullptr, kDataFlagPush);
     ++packets;
   }
   floodPackets_ += packets;

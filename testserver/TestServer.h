@@ -36,8 +36,10 @@ struct ServerOptions {
   uint64_t seed = 20151217;
   int32_t date = 0;  // trading day yyyymmdd; 0 = today
   int minute = -1;   // minute of the day of the market clock; -1 = now (see Market)
-  // Seconds between market steps (the market clock follows the wall clock then, and changed
-  // quotes are pushed); 0 = the market moves only when told.
+  // Seconds between market steps; 0 = the market moves only when told. A given `minute` holds
+  // over the steps (only setMinute and advanceMinute move it); without one the market follows
+  // the wall clock on today's date and moves one minute per step on another date, pushing the
+  // quotes that changed.
   double stepInterval = 0;
   // Seconds without a byte read from or sent to a connection before it is closed (by the
   // clock of the run loops, so a manual clock drives it); 0 = never.

@@ -57,8 +57,7 @@ void BankInfo(ServerCore& s, Connection& c, const Request& req) {
   // Flags as texts: a record without them holds empty texts.
   auto flags = [&](int f23, int f24, int f25, int f26, int f27) {
     const int values[] = {f23, f24, f25, f26, f27};
-    for (int i = 0; i < 5; ++i)
-      w.text(static_cast<uint8_t>(23 + i), std::to_string(values[i]));
+    for (int i = 0; i < 5; ++i) w.text(static_cast<uint8_t>(23 + i), std::to_string(values[i]));
   };
   bank("01", "工商银行", "6222020200112233");
   w.i32(6, 0);
@@ -96,7 +95,8 @@ void AssetList(ServerCore& s, Connection& c, const Request& req) {
   for (int i = start; i < kAssetRecords && i < start + count; ++i) {
     const int bank = i < 15 ? 0 : (i < 25 ? 1 : 2);
     w.addRow();
-    w.text(1, foundation::format("88000%d%04d", bank + 1, 1000 + bank));
+    // Every record an account of its own: one balance a row.
+    w.text(1, foundation::format("88000%d%04d", bank + 1, 1000 + i));
     w.text(20, kCodes[bank]);
     w.i32(6, i % 3 == 2 ? 1 : 0);
     w.utf16(15, i % 3 == 2 ? "美元" : "人民币");
@@ -149,8 +149,8 @@ void Handshake(ServerCore& s, Connection& c, const Request& req) {
   std::string code;
   bool without = false;
   s.changeAccountSettings([&](ServerCore::AccountSettings& a) {
-    code = foundation::format("%06u", static_cast<unsigned>(
-                                          Mix(s.options().seed ^ 0x253, ++a.smsCount) % 1000000u));
+    code = foundation::format(
+        "%06u", static_cast<unsigned>(Mix(s.options().seed ^ 0x253, ++a.smsCount) % 1000000u));
     a.smsCodes[phone] = code;
     without = a.tradeCodeWithoutField21;
   });
@@ -178,8 +178,8 @@ void Verify(ServerCore& s, Connection& c, const Request& req) {
   if (req.header.ChildType == 21) {
     std::string sent;
     s.changeAccountSettings([&](ServerCore::AccountSettings& a) {
-      sent = foundation::format("%06u", static_cast<unsigned>(
-                                            Mix(s.options().seed ^ 0x21, ++a.smsCount) % 1000000u));
+      sent = foundation::format(
+          "%06u", static_cast<unsigned>(Mix(s.options().seed ^ 0x21, ++a.smsCount) % 1000000u));
       a.smsCodes[phone] = sent;
     });
     foundation::logVerbose("testserver: SMS to %s: %s", phone.c_str(), sent.c_str());

@@ -71,6 +71,8 @@ void MiniTline::SetDataValue(const tagLocalStockData& rec) {
   highValue_->setText(FormatPriceString(rec.high, 0, rec.pricedot, rec.now));
   lowValue_->setText(FormatPriceString(rec.low, 0, rec.pricedot, rec.now));
   yesterdayValue_->setText(FormatPriceString(rec.yesterday, 0, rec.pricedot, rec.now));
+  // New figures of the same stock: the curve is scaled around the new previous close.
+  if (!prices_.empty()) CalcTrendLine();
 }
 
 void MiniTline::SetTrendLineArray(const tagMiniTrendHead& head, const uint8_t* points, int count) {

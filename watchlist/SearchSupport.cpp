@@ -25,7 +25,9 @@ int MakeUserSearchRequest(const std::string& key, uint16_t code, uint8_t pageId,
 }
 
 int SearchHitsOfRecord(const ReceiveRecordView& record, tagSearchHit* hits) {
-  if (record.header.MainType != kMainTypeQuote || record.header.ChildType != 11) return -1;
+  if (record.header.MainType != kMainTypeQuote ||
+      record.header.ChildType != QuoteChild::kSearchStock)
+    return -1;
   std::memset(static_cast<void*>(hits), 0, sizeof(tagSearchHit) * kSearchMaxHits);
   if (record.header.isError() || record.bodyLen == 2) return 0;
   return DecodeSearchReply(record.body, static_cast<size_t>(std::max(record.bodyLen, 0)), hits,

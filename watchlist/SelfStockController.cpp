@@ -251,8 +251,8 @@ bool SelfStockController::RequestRadar() {
     return false;
   }
   requestCodes_[2] = NextRequestCode(GlobalDataRequest());
-  const int n =
-      BuildPacket(kMainTypeQuote, 96, kPageId, 0, requestCodes_[2], packet.data(), body, 0);
+  const int n = BuildPacket(kMainTypeQuote, QuoteChild::kSelfStockSync, kPageId, 0,
+                            requestCodes_[2], packet.data(), body, 0);
   PushCenterSendQueue(packet.data(), n);
   ui::Application::shared().setNetworkActivityIndicatorVisible(true);
   return true;
@@ -296,13 +296,13 @@ void SelfStockController::RequestData(uint8_t sortCode, int start, int count) {
 void SelfStockController::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.header.MainType != kMainTypeQuote || view.header.ChildType == 82) return;
+  if (view.header.MainType != kMainTypeQuote || view.header.ChildType == QuoteChild::kRadar) return;
   const uint16_t code = view.requestCode() & 0x3FFF;
   const bool error = (view.header.flags & 0x40) != 0;
   if (code == requestCodes_[0]) {
     ui::Application::shared().setNetworkActivityIndicatorVisible(false);
     if (error) return;
-    if (view.header.ChildType == 12) {
+    if (view.header.ChildType == QuoteChild::kStockList) {
       // The quotes are in the cache already; a push changes nothing else.
       if (view.header.isPush() && !requestRevert_) {
         pushRefresh_.schedule();
@@ -317,7 +317,7 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
           if (revert) self->updateViewController();
         }
       });
-    } else if (view.header.ChildType == 17) {
+    } else if (view.header.ChildType == QuoteChild::kSort) {
       sortData_.fill(tagLocalStockData{});
       tagCodeItem items[WatchListPages::kPageSize];
       uint8_t head[9] = {};
@@ -332,12 +332,13 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
         if (auto self = weak.lock()) {
           self->reloadView();
           self->updateViewController();
+          self->followOpenPanel();
         }
       });
     }
     return;
   }
-  if (code == requestCodes_[1] && view.header.ChildType == 33) {
+  if (code == requestCodes_[1] && view.header.ChildType == QuoteChild::kTrendline) {
     if (miniTlineWaiting_) miniTlineWaiting_->stopAnimating();
     if (error || !nextMiniTline_) return;
     MiniTrendReply reply;
@@ -345,6 +346,10 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
       foundation::logError("SelfStockController: trend reply does not fit its body");
       return;
     }
+    // Only the open stock's points are drawn under it.
+    if (reply.head.market != openMarket_ ||
+        std::strncmp(reply.head.code, openCode_.data(), sizeof reply.head.code) != 0)
+      return;
     nextMiniTline_->SetTrendLineArray(reply.head, reply.points, reply.count);
     return;
   }
@@ -354,12 +359,12 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
     if (!radar) return;
     if (error) {
       radar->SetRadarTitle(nullptr, 0);
-    } else if (view.header.ChildType == 96) {
+    } else if (view.header.ChildType == QuoteChild::kSelfStockSync) {
       radar->SetRadarTitle(notification.userInfo[kReceiveRecordKey].asData());
     }
     return;
   }
-  if (view.header.ChildType == 53 && !error) {
+  if (view.header.ChildType == QuoteChild::kSelfStockUpload && !error) {
     SelfStock_CopyList(listCode_);
     if (SelfStock_GetUpdateFlag() == 2) currentPage_ = 0;
     RequestData();
@@ -839,6 +844,9 @@ void SelfStockController::cellSectionView(int row) {
   tagLocalStockData rec;
   if (row < 0 || row >= stockNum_ || !recordOfRow(row, rec)) return;
   openRow_ = row;
+  openMarket_ = rec.market;
+  openCode_.fill('\0');
+  std::strncpy(openCode_.data(), rec.code, openCode_.size() - 1);
   const ui::IndexPath path{0, row};
   gfx::Rect cellFrame(0, static_cast<double>(row) * gRowHeight, kLeftWidth, gRowHeight);
   if (auto* cell = table_->leftTableView()->cellForRowAtIndexPath(path)) {
@@ -897,7 +905,27 @@ void SelfStockController::cellSectionViewClosed() {
     nextMiniTline_.reset();
   }
   openRow_ = -1;
+  openMarket_ = 0;
+  openCode_.fill('\0');
   if (path.row < stockNum_) table_->updateCellHeight(static_cast<int>(gRowHeight), path);
+}
+
+void SelfStockController::followOpenPanel() {
+  if (openRow_ < 0) return;
+  int row = -1;
+  for (int r = 0; r < stockNum_ && row < 0; ++r) {
+    const tagLocalStockData& key = sortData_[static_cast<size_t>(r)];
+    if (key.market == openMarket_ &&
+        std::strncmp(key.code, openCode_.data(), openCode_.size() - 1) == 0)
+      row = r;
+  }
+  tagLocalStockData rec;
+  if (row == openRow_) {
+    if (nextMiniTline_ && recordOfRow(row, rec)) nextMiniTline_->SetDataValue(rec);
+    return;
+  }
+  cellSectionViewClosed();
+  if (row >= 0) cellSectionView(row);
 }
 
 void SelfStockController::RequestDataTrendline(uint8_t market, const char* code) {

@@ -148,6 +148,9 @@ class SelfStockController : public ui::ViewController,
   // Opens the row's panel, or closes it when it is the open one.
   void cellSectionView(int row);
   void cellSectionViewClosed();
+  // After new rows: the open panel goes with its stock to the stock's new row, takes its new
+  // figures, or closes when the stock is no longer on the page.
+  void followOpenPanel();
   void RequestDataTrendline(uint8_t market, const char* code);
   int openRow() const { return openRow_; }
   MiniTline* openPanel() const { return nextMiniTline_.get(); }
@@ -234,6 +237,10 @@ class SelfStockController : public ui::ViewController,
   bool observing_ = false;
   std::shared_ptr<foundation::Timer> appearTimer_;
   int openRow_ = -1;
+  // The stock whose panel is open (market, code): the row it stood on may show another one after
+  // a new page.
+  uint8_t openMarket_ = 0;
+  std::array<char, 9> openCode_{};
   std::shared_ptr<MiniTline> nextMiniTline_;
   std::shared_ptr<ui::ActivityIndicatorView> miniTlineWaiting_;
   std::shared_ptr<ui::View> radarView_;

@@ -235,7 +235,7 @@ void Setting::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView record;
   if (!ReceiveRecordView::From(notification, record)) return;
   if (record.header.MainType != kMainTypeQuote) return;
-  if (record.header.ChildType == 12) {
+  if (record.header.ChildType == QuoteChild::kStockList) {
     selfstocklist_->reloadData();
     return;
   }

@@ -65,7 +65,3 @@ void RequestWaiter::timedOut() {
 void RequestWaiter::cancel() {
   if (box_) box_->clearTimer();
 }
-
-void RequestWaiter::setText(const std::string& text) {
-  if (box_) box_->setAlertTextMsg(text);
-}

@@ -60,9 +60,7 @@ class RequestWaiter {
   // No request may start: nothing attached, or one still under way.
   bool busy() const { return !box_ || !box_->isHidden(); }
   bool attached() const { return box_ != nullptr; }
-  void setText(const std::string& text);
   AlertView* box() const { return box_.get(); }
-  const std::shared_ptr<AlertView>& boxPtr() const { return box_; }
 
  private:
   std::shared_ptr<AlertView> box_;

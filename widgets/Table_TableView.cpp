@@ -104,8 +104,32 @@ void Table_TableView::initAuttribute() {
 }
 
 void Table_TableView::setFrame(const gfx::Rect& frame) {
+  const double oldHeight = this->frame().height();
   ui::View::setFrame(frame);
   if (backgroundScrollView_) backgroundScrollView_->setFrame(bounds());
+  if (frame.height() != oldHeight) fitPartsToHeight();
+}
+
+void Table_TableView::fitPartsToHeight() {
+  // The parts do not clip against this view: grown past its bottom they would be drawn where no
+  // touch reaches them, shrunk above it they would leave rows undrawn. Each keeps its top and
+  // ends at this view's bottom, so every row drawn takes its touches.
+  if (!leftTableView_) return;
+  const double h = bounds().height();
+  auto fit = [h](ui::View& part) {
+    const gfx::Rect f = part.frame();
+    part.setFrame(gfx::Rect(f.x(), f.y(), f.width(), std::max(0.0, h - f.y())));
+  };
+  fit(*leftTableView_);
+  fit(*descriptionTableView_);
+  if (ui::ScrollView* rightScroll = rightScrollView()) {
+    fit(*rightScroll);
+    rightScroll->setContentSize(
+        gfx::Size(rightScroll->contentSize().width, rightScroll->frame().height()));
+    const gfx::Rect f = rightTableView_->frame();
+    rightTableView_->setFrame(
+        gfx::Rect(f.x(), f.y(), f.width(), std::max(0.0, rightScroll->frame().height() - f.y())));
+  }
 }
 
 void Table_TableView::setViewCornerRadius(bool rounded) {

@@ -220,6 +220,7 @@ class Table_TableView : public ui::View,
 
  private:
   void buildInterface();
+  void fitPartsToHeight();
   void keepTablesInStep(ui::ScrollView& moved);
   std::shared_ptr<CustomTableView> makeTable(int tag);
 

@@ -75,7 +75,10 @@ void setAtomicWriteFault(AtomicWriteStep step, int error) {
 bool writeFileAtomically(const std::string& path, std::string_view bytes,
                          AtomicWriteOptions options) {
   std::filesystem::path p(path);
-  if (options.createFolders && p.has_parent_path() && !makeDirectories(p.parent_path().string())) {
+  const bool ownerOnly = (options.mode & 077) == 0;
+  if (options.createFolders && p.has_parent_path() &&
+      !(ownerOnly ? makePrivateDirectories(p.parent_path().string())
+                  : makeDirectories(p.parent_path().string()))) {
     logError("cannot create the folder of %s", path.c_str());
     return false;
   }
@@ -96,7 +99,7 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes,
   }
   const char* failed = nullptr;
   // The umask can only take bits away; an owner-only file is made so before its bytes go in.
-  if ((options.mode & 077) == 0 && ::fchmod(fd, static_cast<mode_t>(options.mode)) != 0) {
+  if (ownerOnly && ::fchmod(fd, static_cast<mode_t>(options.mode)) != 0) {
     failed = "chmod";
   } else if (!writeAll(fd, bytes)) {
     failed = "write";

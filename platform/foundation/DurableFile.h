@@ -1,7 +1,9 @@
 // Durable whole-file replacement for every store that saves files: the bytes go to a temporary
 // file of a name no other saver uses, which is synced, closed and renamed over the old file; then
 // the folder is synced so the rename itself survives a power cut. Any failed step leaves the old
-// file whole, removes the temporary file and reports failure.
+// file whole, removes the temporary file and reports failure. What the client saves is its
+// user's (messages, settings, the watch list, the search history, secrets): readable by the
+// owner only, whoever made the folder it lands in.
 #pragma once
 
 #include <string>
@@ -10,11 +12,12 @@
 namespace foundation {
 
 struct AtomicWriteOptions {
-  // Missing parent folders are made first; otherwise a missing folder fails the save.
+  // Missing parent folders are made first (the owner's only, for an owner-only file); otherwise
+  // a missing folder fails the save.
   bool createFolders = true;
-  // Permission bits of the new file. Files holding a secret pass 0600: the file is readable by
-  // its owner only from its first byte on, whatever the mode of the file it replaces.
-  unsigned mode = 0644;
+  // Permission bits of the new file. The default 0600 makes the file readable by its owner only
+  // from its first byte on, whatever the umask and the mode of the file it replaces.
+  unsigned mode = 0600;
 };
 
 // False (and logged) when any step failed; the file at `path` then holds what it held before.

@@ -717,6 +717,13 @@ void CairoContext::drawImage(const Image& image, const Rect& rect) {
   if (image.isEmpty() || !finiteRect(rect) || state_.alpha <= 0) return;
   drawShadow(rect.standardized(), false, [&] { drawImageRaw(image, rect); });
   drawImageRaw(image, rect);
+  noteImage(image, rect);
+}
+
+void CairoContext::noteImage(const Image& image, const Rect& rect) {
+  if (!image.name().empty() && clipBoundingBox().intersects(rect.standardized()))
+    DrawnTextCollector::note(
+        {image.name(), state_.ctm.apply(rect.standardized()), state_.deviceClipBounds, true});
 }
 
 void CairoContext::drawTiledImage(const Image& image, const Rect& rect) {
@@ -737,6 +744,7 @@ void CairoContext::drawTiledImage(const Image& image, const Rect& rect) {
   cairo_paint_with_alpha(cr_, state_.alpha);
   cairo_restore(cr_);
   cairo_pattern_destroy(p);
+  noteImage(image, rect);
 }
 
 // --- text ----------------------------------------------------------------------------------------
@@ -763,11 +771,20 @@ Size CairoContext::textSize(std::string_view text, const Rect& rect, const TextS
 }
 
 void CairoContext::drawTextRaw(std::string_view text, const Rect& rect, const TextStyle& style,
-                               Size* used) {
+                               Size* used, Rect* ink) {
   // Kept alive by the holder while the lines are drawn.
   std::shared_ptr<const detail::TextLayout> holder = this->layout(text, rect, style);
   const detail::TextLayout& layout = *holder;
   if (used) *used = layout.size();
+  if (ink) {
+    // Where the lines lie (cut to the box where the layout cuts them).
+    *ink = Rect::null();
+    for (const detail::LaidOutLine& line : layout.lines())
+      *ink = ink->unionWith(Rect(rect.x() + line.x, rect.y() + layout.blockOffset() + line.top,
+                                 line.width, line.height));
+    if (layout.clipsHorizontally() && !ink->isNull())
+      *ink = ink->intersection(Rect(rect.x(), ink->y(), rect.width(), ink->height()));
+  }
   double groupAlpha = 1;
   if (!setSource(state_.fillColor, &groupAlpha)) return;
   bool group = groupAlpha < 1;
@@ -808,13 +825,15 @@ Size CairoContext::drawText(std::string_view text, const Rect& rect, const TextS
                 s.height + 2 * lh);
     drawShadow(bounds, false, [&] { drawTextRaw(text, rect, style, nullptr); });
   }
-  drawTextRaw(text, rect, style, &used);
+  Rect ink;
+  drawTextRaw(text, rect, style, &used, &ink);
   // Text outside the clip or without paint is not on screen.
   const Rect shown(rect.origin,
                    Size(finite(rect.width()) ? std::max(rect.width(), used.width) : used.width,
                         std::max(finite(rect.height()) ? rect.height() : 0.0, used.height)));
   if (state_.alpha > 0 && state_.fillColor.a() > 0 && clipBoundingBox().intersects(shown))
-    DrawnTextCollector::note(text);
+    DrawnTextCollector::note({std::string(text), state_.ctm.apply(ink.isNull() ? shown : ink),
+                              state_.deviceClipBounds});
   return used;
 }
 

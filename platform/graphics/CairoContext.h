@@ -129,7 +129,10 @@ class CairoContext : public Context {
   cairo_pattern_t* blurredCopy(cairo_pattern_t* mask, int radius);
   void drawImageRaw(const Image& image, const Rect& rect);
   void drawImagePart(const Image& image, const Rect& src, const Rect& dst);
-  void drawTextRaw(std::string_view text, const Rect& rect, const TextStyle& style, Size* used);
+  // Tells the text collector of a bundle image drawn.
+  void noteImage(const Image& image, const Rect& rect);
+  void drawTextRaw(std::string_view text, const Rect& rect, const TextStyle& style, Size* used,
+                   Rect* ink = nullptr);
   // The text laid out for this context's transform.
   std::shared_ptr<const detail::TextLayout> layout(std::string_view text, const Rect& rect,
                                                    const TextStyle& style);

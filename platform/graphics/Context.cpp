@@ -1,6 +1,7 @@
 #include "platform/graphics/Context.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/graphics/Image.h"
 
@@ -85,8 +86,51 @@ DrawnTextCollector::~DrawnTextCollector() {
   activeCollector = previous_;
 }
 
-void DrawnTextCollector::note(std::string_view text) {
-  if (activeCollector && !text.empty()) activeCollector->texts_.emplace_back(text);
+void DrawnTextCollector::note(const DrawnText& text) {
+  if (activeCollector && !text.text.empty()) activeCollector->drawn_.push_back(text);
+}
+
+void DrawnTextCollector::noteOpaque(const Rect& deviceArea) {
+  if (!activeCollector || activeCollector->drawn_.empty()) return;
+  const Rect area = deviceArea.standardized();
+  if (area.isNull() || area.isEmpty() || !std::isfinite(area.width()) ||
+      !std::isfinite(area.height())) return;
+  activeCollector->covers_.push_back({area, activeCollector->drawn_.size()});
+}
+
+std::vector<std::string> DrawnTextCollector::texts() const {
+  std::vector<std::string> out;
+  out.reserve(drawn_.size());
+  for (const DrawnText& t : drawn_)
+    if (!t.image) out.push_back(t.text);
+  return out;
+}
+
+std::vector<DrawnText> DrawnTextCollector::visible(const Rect& screen) const {
+  // Samples across the lines: a text counts when at least half of them can be seen, so that a
+  // text cut in half by a scroll view's edge or a sheet does not pass for one on show.
+  constexpr int kColumns = 8, kRows = 3;
+  std::vector<DrawnText> out;
+  for (size_t i = 0; i < drawn_.size(); ++i) {
+    const DrawnText& t = drawn_[i];
+    const Rect ink = t.ink.standardized();
+    if (ink.isNull() || ink.isEmpty()) continue;
+    const Rect open = t.clip.intersection(screen);
+    int seen = 0;
+    for (int r = 0; r < kRows; ++r) {
+      for (int c = 0; c < kColumns; ++c) {
+        const Point p(ink.x() + ink.width() * (c + 0.5) / kColumns,
+                      ink.y() + ink.height() * (r + 0.5) / kRows);
+        if (!open.contains(p)) continue;
+        bool covered = false;
+        for (const Cover& cover : covers_)
+          if (cover.after > i && cover.area.contains(p)) covered = true;
+        if (!covered) ++seen;
+      }
+    }
+    if (2 * seen >= kColumns * kRows) out.push_back(t);
+  }
+  return out;
 }
 
 Rect Context::clipBoundingBox() const {

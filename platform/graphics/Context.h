@@ -243,9 +243,20 @@ class Context {
   void addPathElements(const Path& path);
 };
 
+// A text as a drawing pass showed it: where its lines lie and the clip's bounds when it was
+// drawn, both in device pixels.
+// A bundle image drawn is told of the same way, by its name.
+struct DrawnText {
+  std::string text;
+  Rect ink;
+  Rect clip;
+  bool image = false;
+  bool operator==(const DrawnText&) const = default;
+};
+
 // Collects the texts that every Cairo context draws inside its clip while it lives, in drawing
-// order: what a drawing pass showed, for the script steps that check the screen. One at a time,
-// main thread.
+// order, and the opaque areas painted over them: what a drawing pass showed, for the script
+// steps that check the screen. One at a time, main thread.
 class DrawnTextCollector {
  public:
   DrawnTextCollector();
@@ -253,12 +264,25 @@ class DrawnTextCollector {
   DrawnTextCollector(const DrawnTextCollector&) = delete;
   DrawnTextCollector& operator=(const DrawnTextCollector&) = delete;
 
-  const std::vector<std::string>& texts() const { return texts_; }
-  // Adds to the active collector, if any (the contexts call it).
-  static void note(std::string_view text);
+  // Every text drawn inside its clip, seen or not (images left out).
+  std::vector<std::string> texts() const;
+  const std::vector<DrawnText>& drawn() const { return drawn_; }
+  // The texts a person sees on `screen` (device pixels): at least half of a text's lines lie
+  // inside its clip and the screen and under nothing opaque painted after it.
+  std::vector<DrawnText> visible(const Rect& screen) const;
+
+  // Add to the active collector, if any: a text the contexts drew (with where it went), and an
+  // area painted opaque (a view's background), which hides the texts drawn before it.
+  static void note(const DrawnText& text);
+  static void noteOpaque(const Rect& deviceArea);
 
  private:
-  std::vector<std::string> texts_;
+  struct Cover {
+    Rect area;
+    size_t after;  // hides the texts drawn before it: drawn_[0, after)
+  };
+  std::vector<DrawnText> drawn_;
+  std::vector<Cover> covers_;
   DrawnTextCollector* previous_ = nullptr;
 };
 

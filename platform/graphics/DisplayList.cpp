@@ -230,6 +230,7 @@ void DisplayList::clear() {
   calls_.clear();
   records_.clear();
   ops_.clear();
+  shown_.clear();
   opPaths_.clear();
   clips_.clear();
   clipChains_.clear();
@@ -238,10 +239,10 @@ void DisplayList::clear() {
   sameWith_ = nullptr;
 }
 
-std::vector<std::string> DisplayList::shownTexts() const {
-  std::vector<std::string> out;
+std::vector<DrawnText> DisplayList::shownTexts() const {
+  std::vector<DrawnText> out;
   for (const Op& op : ops_)
-    if (op.shown) out.push_back(record<rec::DrawText>(calls_[op.call]).text);
+    if (op.shown >= 0) out.push_back(shown_[static_cast<size_t>(op.shown)]);
   return out;
 }
 

@@ -125,8 +125,9 @@ class DisplayList {
   size_t operations() const { return ops_.size(); }
   // False when the drawing used transparency layers: such a list is only replayed whole.
   bool comparable() const { return comparable_; }
-  // The texts the drawing showed (see DrawnTextCollector), in order; known once replayed.
-  std::vector<std::string> shownTexts() const;
+  // The texts (and bundle images) the drawing showed, with where they went (see
+  // DrawnTextCollector), in order; known once replayed.
+  std::vector<DrawnText> shownTexts() const;
 
   // Marks in `tiles` the pixels where drawing this list may differ from drawing `older` over
   // the same background.
@@ -158,7 +159,7 @@ class DisplayList {
     PixelBox box;
     double margin = 1;       // device pixels it reaches past its points (stroke, shadow)
     bool pointwise = false;  // a path whose moved points change only the rows they reach
-    bool shown = false;      // a text the collector was told of
+    int32_t shown = -1;      // a text the collector was told of: its place in shown_
     uint8_t uses = 0;        // 1: the fill colour, 2: the stroke colour and line settings
   };
   struct ClipEntry {
@@ -207,6 +208,7 @@ class DisplayList {
 
   std::vector<Call> calls_;
   rec::Store records_;
+  std::vector<DrawnText> shown_;
   std::vector<Op> ops_;
   std::vector<uint32_t> opPaths_;
   std::vector<ClipEntry> clips_;

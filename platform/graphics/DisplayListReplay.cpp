@@ -7,6 +7,16 @@ namespace gfx {
 
 using namespace listsupport;
 
+namespace {
+
+// Paintings the screen checks are told of: texts, and bundle images by their names.
+bool Noted(DisplayList::Cmd c) {
+  using C = DisplayList::Cmd;
+  return c == C::DrawText || c == C::DrawImage || c == C::DrawTiledImage;
+}
+
+}  // namespace
+
 bool DisplayList::pathPart(size_t i, const DirtyTiles& tiles,
                            std::vector<std::pair<uint32_t, bool>>* out) const {
   const Op& op = ops_[i];
@@ -107,6 +117,8 @@ bool DisplayList::pathPart(size_t i, const DirtyTiles& tiles,
 
 void DisplayList::replay(Context& ctx, const DirtyTiles* tiles, const DisplayList* older) {
   std::vector<uint8_t> wanted(ops_.size(), 1);
+  shown_.clear();
+  for (Op& op : ops_) op.shown = -1;
   // Long paths are drawn again in the parts that reach the tiles: the pixels there come out as
   // the whole path's (see DisplayList.h).
   std::vector<std::vector<std::pair<uint32_t, bool>>> parts(tiles ? ops_.size() : 0);
@@ -116,9 +128,14 @@ void DisplayList::replay(Context& ctx, const DirtyTiles* tiles, const DisplayLis
       wanted[i] = tiles->meets(op.box);
       if (wanted[i] && op.pointwise && !pathPart(i, *tiles, &parts[i])) parts[i].clear();
       // An operation left out is equal to its match before (a changed one meets the tiles).
-      if (!wanted[i] && calls_[ops_[i].call].cmd == Cmd::DrawText)
-        ops_[i].shown = older && i < matched_.size() && matched_[i] >= 0 &&
-                        older->ops_[static_cast<size_t>(matched_[i])].shown;
+      if (!wanted[i] && Noted(calls_[ops_[i].call].cmd) && older && i < matched_.size() &&
+          matched_[i] >= 0) {
+        const int32_t before = older->ops_[static_cast<size_t>(matched_[i])].shown;
+        if (before >= 0) {
+          ops_[i].shown = static_cast<int32_t>(shown_.size());
+          shown_.push_back(older->shown_[static_cast<size_t>(before)]);
+        }
+      }
     }
   // Clips that no operation drawn again is painted through are left out.
   std::vector<uint8_t> clipUsed(clips_.size(), tiles == nullptr);
@@ -169,10 +186,13 @@ void DisplayList::replay(Context& ctx, const DirtyTiles* tiles, const DisplayLis
         }
       }
       play(ctx, c);
-    } else if (c.cmd == Cmd::DrawText) {
+    } else if (Noted(c.cmd)) {
       DrawnTextCollector shown;
       play(ctx, c);
-      ops_[i].shown = !shown.texts().empty();
+      if (!shown.drawn().empty()) {
+        ops_[i].shown = static_cast<int32_t>(shown_.size());
+        shown_.push_back(shown.drawn().front());
+      }
     } else {
       play(ctx, c);
     }

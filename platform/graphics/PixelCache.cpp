@@ -258,7 +258,7 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
     heavy_ = 0;
     CopyRows(pixels, stride, after_.data(), w, w, h);
     ctx.pixelsChanged(x, y, w, h);
-    for (const std::string& text : kept_.shownTexts()) DrawnTextCollector::note(text);
+    for (const DrawnText& text : kept_.shownTexts()) DrawnTextCollector::note(text);
     last_ = Outcome::Reused;
     if (verifying()) verify(ctx, x, y, w, h, drawing);
     return last_;
@@ -310,7 +310,7 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
     ctx.clipToDevicePixels(x, y, w, h);
     fresh_.replay(ctx, patch ? &tiles_ : nullptr, patch ? &kept_ : nullptr);
   }
-  for (const std::string& text : fresh_.shownTexts()) DrawnTextCollector::note(text);
+  for (const DrawnText& text : fresh_.shownTexts()) DrawnTextCollector::note(text);
   if (!keep || !ctx.devicePixels(x, y, w, h, &pixels, &stride)) {
     haveKept_ = false;
     return last_ = Outcome::Drawn;

@@ -3,9 +3,13 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
+#include <regex>
 #include <sstream>
 
 #include "platform/foundation/Clock.h"
@@ -145,6 +149,7 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
   std::istringstream lines(text);
   std::string line;
   int number = 0;
+  double checkSeconds = kExpectSeconds;  // "timeout S" changes it for the checks after it
   while (std::getline(lines, line)) {
     ++number;
     std::istringstream in(line);
@@ -154,7 +159,13 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
     step.line = number;
     bool ok = true;
     double v[5];
-    if (word == "wait") {
+    if (word == "timeout") {
+      ok = readNumbers(in, v, 1) && v[0] > 0 && v[0] <= 60;
+      if (ok) {
+        checkSeconds = v[0];
+        continue;
+      }
+    } else if (word == "wait") {
       step.kind = ScriptStepKind::Wait;
       ok = readNumbers(in, v, 1) && v[0] >= 0;
       step.seconds = v[0];
@@ -194,10 +205,40 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.kind = ScriptStepKind::Open;
       ok = static_cast<bool>(in >> step.text);
       for (std::string arg; in >> arg;) step.args.push_back(arg);
-    } else if (word == "expect" || word == "reject") {
-      step.kind = word == "expect" ? ScriptStepKind::Expect : ScriptStepKind::Reject;
+    } else if (word == "expect" || word == "reject" || word == "expect-image" ||
+               word == "reject-image") {
+      step.kind = word.starts_with("expect") ? ScriptStepKind::Expect : ScriptStepKind::Reject;
+      step.image = word.ends_with("-image");
+      step.seconds = checkSeconds;
       step.text = restOfLine(in);
       ok = !step.text.empty();
+    } else if (word == "match") {
+      step.kind = ScriptStepKind::Match;
+      step.seconds = checkSeconds;
+      step.text = restOfLine(in);
+      ok = !step.text.empty();
+      try {
+        std::regex check(step.text);
+      } catch (const std::regex_error&) {
+        ok = false;
+      }
+    } else if (word == "order") {
+      step.kind = ScriptStepKind::Order;
+      step.seconds = checkSeconds;
+      std::string direction;
+      ok = static_cast<bool>(in >> direction) && (direction == "down" || direction == "up") &&
+           static_cast<bool>(in >> v[0] >> v[1] >> v[2]) && v[0] < v[1] && v[2] >= 2 &&
+           v[2] == std::floor(v[2]);
+      step.descending = direction == "down";
+      step.from = {v[0], 0};
+      step.to = {v[1], 0};
+      step.count = static_cast<int>(v[2]);
+      step.text = restOfLine(in);  // only the numbers that end so ("%"), when given
+    } else if (word == "keep" || word == "changed") {
+      step.kind = word == "keep" ? ScriptStepKind::Keep : ScriptStepKind::Changed;
+      step.seconds = checkSeconds;
+      ok = readNumbers(in, v, 2);
+      step.from = {v[0], v[1]};
     } else if (word == "shot") {
       step.kind = ScriptStepKind::Shot;
       step.text = restOfLine(in);
@@ -218,17 +259,40 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
 namespace {
 
 // " 'a' 'b' ..." with each text once and line breaks as blanks, or " (no text)".
-std::string listTexts(const std::vector<std::string>& texts) {
+std::string listTexts(const std::vector<ScreenText>& texts) {
   std::string list;
   std::vector<std::string> listed;
-  for (const std::string& text : texts) {
-    if (std::find(listed.begin(), listed.end(), text) != listed.end()) continue;
-    listed.push_back(text);
-    std::string shown = text;
+  for (const ScreenText& t : texts) {
+    const std::string key = (t.image ? "[" : "") + t.text;
+    if (std::find(listed.begin(), listed.end(), key) != listed.end()) continue;
+    listed.push_back(key);
+    std::string shown = t.text;
     std::replace(shown.begin(), shown.end(), '\n', ' ');
-    list += " '" + shown + "'";
+    list += t.image ? " [" + shown + "]" : " '" + shown + "'";
   }
   return listed.empty() ? " (no text)" : list;
+}
+
+// The screen in the device pixels of a picture drawn at `scale` (before it is turned upright).
+gfx::Rect screenPixels(double scale) {
+  const gfx::Size s = Screen::main().bounds().size;
+  return gfx::Rect(0, 0, s.width * scale, s.height * scale);
+}
+
+// The seen texts of a drawing pass at `scale`, placed in points of the upright picture.
+std::vector<ScreenText> seenTexts(const gfx::DrawnTextCollector& collector, double scale) {
+  const gfx::Size s = Screen::main().bounds().size;
+  const int turns = uprightQuarterTurns();
+  std::vector<ScreenText> out;
+  for (const gfx::DrawnText& t : collector.visible(screenPixels(scale))) {
+    const gfx::Rect r = t.ink.standardized();
+    gfx::Rect p(r.x() / scale, r.y() / scale, r.width() / scale, r.height() / scale);
+    // The picture is turned back by the screen's quarter turns (see renderScreen).
+    if (turns == 1) p = gfx::Rect(p.y(), s.width - p.maxX(), p.height(), p.width());
+    if (turns == 3) p = gfx::Rect(s.height - p.maxY(), p.x(), p.height(), p.width());
+    out.push_back({t.text, p, t.image});
+  }
+  return out;
 }
 
 }  // namespace
@@ -267,26 +331,162 @@ bool writeScreenshot(const std::string& path, double scale) {
     foundation::logError("cannot write screenshot '%s'", path.c_str());
     return false;
   }
-  // The texts it shows, for whoever writes the checks of a script.
-  foundation::logInfo("screenshot %s shows%s", path.c_str(), listTexts(collector.texts()).c_str());
+  // The texts a person sees on it, for whoever writes the checks of a script.
+  foundation::logInfo("screenshot %s shows%s", path.c_str(),
+                      listTexts(seenTexts(collector, scale)).c_str());
   return true;
 }
 
-std::vector<std::string> textsOnScreen() {
+std::vector<ScreenText> textsOnScreen() {
   gfx::DrawnTextCollector collector;
   renderScreen(1);
-  return collector.texts();
+  return seenTexts(collector, 1);
 }
 
-std::string screenCheckFailure(const ScriptStep& step, const std::vector<std::string>& texts) {
+std::optional<double> readListNumber(const std::string& text) {
+  std::string digits;
+  size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) digits += text[i++];
+  bool any = false, point = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      digits += c;
+      any = true;
+    } else if (c == '.' && !point) {
+      digits += c;
+      point = true;
+    } else if (c != ',') {
+      break;
+    }
+  }
+  if (!any) return std::nullopt;
+  const std::string unit = text.substr(i);
+  double factor = 1;
+  if (unit == "万") {
+    factor = 1e4;
+  } else if (unit == "亿") {
+    factor = 1e8;
+  } else if (unit == "万亿") {
+    factor = 1e12;
+  } else if (unit == "K") {
+    factor = 1e3;
+  } else if (unit == "M") {
+    factor = 1e6;
+  } else if (unit == "B") {
+    factor = 1e9;
+  } else if (!unit.empty() && unit != "%") {
+    return std::nullopt;
+  }
+  return std::strtod(digits.c_str(), nullptr) * factor;
+}
+
+namespace {
+
+// The numbers of the column between the step's x limits, top to bottom, and whether they are in
+// the step's order.
+bool columnInOrder(const ScriptStep& step, const std::vector<ScreenText>& texts,
+                   std::string* column) {
+  std::vector<std::pair<double, double>> cells;  // (top, number)
+  for (const ScreenText& t : texts) {
+    if (t.image) continue;
+    const double middle = t.rect.midX();
+    if (middle < step.from.x || middle > step.to.x) continue;
+    if (!step.text.empty() && (t.text.size() < step.text.size() ||
+                               t.text.compare(t.text.size() - step.text.size(), std::string::npos,
+                                              step.text) != 0))
+      continue;
+    if (auto number = readListNumber(t.text)) cells.emplace_back(t.rect.midY(), *number);
+  }
+  std::stable_sort(cells.begin(), cells.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  bool ordered = static_cast<int>(cells.size()) >= step.count;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    char number[32];
+    std::snprintf(number, sizeof number, " %g", cells[i].second);
+    *column += number;
+    if (i > 0 && (step.descending ? cells[i].second > cells[i - 1].second
+                                  : cells[i].second < cells[i - 1].second))
+      ordered = false;
+  }
+  return ordered;
+}
+
+}  // namespace
+
+namespace {
+
+// The texts that keep steps remembered, by point.
+std::map<std::pair<double, double>, std::string>& keptTexts() {
+  static std::map<std::pair<double, double>, std::string> kept;
+  return kept;
+}
+
+// The seen text at a point (the last drawn there), if any.
+const ScreenText* textAt(const std::vector<ScreenText>& texts, gfx::Point p) {
+  const ScreenText* found = nullptr;
+  for (const ScreenText& t : texts)
+    if (!t.image && t.rect.contains(p)) found = &t;
+  return found;
+}
+
+}  // namespace
+
+std::string screenCheckFailure(const ScriptStep& step, const std::vector<ScreenText>& texts) {
+  const std::string where = "script line " + std::to_string(step.line) + ": ";
+  if (step.kind == ScriptStepKind::Keep || step.kind == ScriptStepKind::Changed) {
+    const ScreenText* now = textAt(texts, step.from);
+    char point[64];
+    std::snprintf(point, sizeof point, "at %g %g", step.from.x, step.from.y);
+    if (!now) {
+      // Where the texts near the point lie, for whoever writes the step.
+      std::string near;
+      for (const ScreenText& t : texts) {
+        if (t.image || std::abs(t.rect.midY() - step.from.y) > 20) continue;
+        char at[96];
+        std::snprintf(at, sizeof at, " (%.0f,%.0f %.0fx%.0f)", t.rect.x(), t.rect.y(),
+                      t.rect.width(), t.rect.height());
+        near += " '" + t.text + "'" + at;
+      }
+      return where + "no text " + point + "; near it:" + (near.empty() ? " nothing" : near);
+    }
+    auto& kept = keptTexts();
+    const auto key = std::make_pair(step.from.x, step.from.y);
+    if (step.kind == ScriptStepKind::Keep) {
+      kept[key] = now->text;
+      return {};
+    }
+    auto it = kept.find(key);
+    if (it == kept.end()) return where + "nothing was kept " + point;
+    if (it->second != now->text) return {};
+    return where + "the text " + point + " is still '" + now->text + "'";
+  }
+  if (step.kind == ScriptStepKind::Order) {
+    std::string column;
+    if (columnInOrder(step, texts, &column)) return {};
+    char limits[64];
+    std::snprintf(limits, sizeof limits, "between x %g and %g", step.from.x, step.to.x);
+    return where + "expected at least " + std::to_string(step.count) + " numbers " + limits +
+           (step.descending ? " falling" : " rising") + " top to bottom; the column reads:" +
+           (column.empty() ? std::string(" (no number)") : column) + "; on screen:" +
+           listTexts(texts);
+  }
   bool found = false;
-  for (const std::string& text : texts)
-    if (text.find(step.text) != std::string::npos) found = true;
-  const bool expecting = step.kind == ScriptStepKind::Expect;
+  if (step.kind == ScriptStepKind::Match) {
+    const std::regex shape(step.text);
+    for (const ScreenText& t : texts)
+      if (!t.image && std::regex_search(t.text, shape)) found = true;
+  } else {
+    for (const ScreenText& t : texts)
+      if (t.image == step.image && t.text.find(step.text) != std::string::npos) found = true;
+  }
+  const bool expecting = step.kind != ScriptStepKind::Reject;
   if (found == expecting) return {};
-  std::string message = "script line " + std::to_string(step.line) + ": " +
-                        (expecting ? "expected '" : "rejected '") + step.text + "' " +
-                        (expecting ? "is not on screen" : "is on screen") + "; on screen:";
+  const std::string what = step.kind == ScriptStepKind::Match ? "a text matching '"
+                           : step.image                     ? "an image named '"
+                                                            : "'";
+  std::string message = where + (expecting ? "expected " : "rejected ") + what + step.text +
+                        "' " + (expecting ? "is not on screen" : "is on screen") + "; on screen:";
   return message + listTexts(texts);
 }
 
@@ -295,9 +495,9 @@ namespace {
 // An expect step looks again every few frames until its time is up; a reject step looks once.
 bool checkScreen(const ScriptStep& step) {
   constexpr double kLookEvery = 0.1;
-  const double deadline = foundation::Clock::now() + kExpectSeconds;
+  const double deadline = foundation::Clock::now() + step.seconds;
   // Bounded by tries too, in case the loop stops and the clock stands still.
-  for (int tries = static_cast<int>(kExpectSeconds / kLookEvery) + 2;; --tries) {
+  for (int tries = static_cast<int>(step.seconds / kLookEvery) + 2;; --tries) {
     std::string failure = screenCheckFailure(step, textsOnScreen());
     if (failure.empty() || stopRequested()) return true;
     if (step.kind == ScriptStepKind::Reject || tries <= 0 || foundation::Clock::now() >= deadline) {
@@ -398,6 +598,10 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
         break;
       case ScriptStepKind::Expect:
       case ScriptStepKind::Reject:
+      case ScriptStepKind::Match:
+      case ScriptStepKind::Order:
+      case ScriptStepKind::Keep:
+      case ScriptStepKind::Changed:
         if (!checkScreen(step)) result = 3;
         break;
       case ScriptStepKind::Shot: {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/foundation/Dates.h"
+#include "platform/foundation/DurableFile.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Text.h"
@@ -52,12 +52,9 @@ std::string oneLine(std::string text) {
   return text;
 }
 
+// A mail or a contact is the user's: written whole and readable by its owner only.
 bool writeFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  if (!out) return false;
-  out << text;
-  out.close();
-  return static_cast<bool>(out);
+  return foundation::writeFileAtomically(path, text);
 }
 
 // A bar with a title and a button at each end, as the platform's sheets have.
@@ -224,7 +221,7 @@ void MailComposer::send() {
     path = dir + "/" + foundation::formatDate(foundation::currentDate(), "yyyyMMdd-HHmmss") +
            foundation::format("-%d.eml", ++counter);
   } while (std::filesystem::exists(path));
-  if (!foundation::makeDirectories(dir) || !writeFile(path, composedMessage())) {
+  if (!foundation::makePrivateDirectories(dir) || !writeFile(path, composedMessage())) {
     foundation::logError("MailComposer: cannot write '%s'", path.c_str());
     finish(MailComposeResult::Failed, -1);
     return;
@@ -286,7 +283,7 @@ int AddressBook::addContact(const Contact& contact, std::string* path) {
     return -1;
   }
   std::string dir = foundation::documentsPath(kContactsFolder);
-  if (!foundation::makeDirectories(dir)) {
+  if (!foundation::makePrivateDirectories(dir)) {
     foundation::logError("AddressBook: cannot make '%s'", dir.c_str());
     return -1;
   }

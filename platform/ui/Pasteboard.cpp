@@ -147,11 +147,18 @@ void MenuController::build() {
     widths.push_back(std::ceil(gfx::measureText(item.title, font).width) + 24);
     total += widths.back();
   }
-  // Above the target when there is room, else below it; kept on the screen.
-  gfx::Rect t = target->convertRectToView(targetRect_, nullptr);
-  t = target->window()->transformToSuperview().apply(t);
+  // Above the target when there is room, else below it; kept on the screen. The room ends where
+  // the target stops being seen: the status bar, and the top of every clipping view around it (a
+  // list under a title bar is seen below the bar, and the menu leaves the title alone).
+  const auto onScreen = [&](const View& view, const gfx::Rect& rect) {
+    return target->window()->transformToSuperview().apply(view.convertRectToView(rect, nullptr));
+  };
+  const gfx::Rect t = onScreen(*target, targetRect_);
+  double top = 20;
+  for (const View* v = target->superview(); v; v = v->superview())
+    if (v->clipsToBounds()) top = std::max(top, onScreen(*v, v->bounds()).y());
   double y = t.y() - kMenuHeight - kArrow;
-  if (y < 20) y = t.maxY() + kArrow;
+  if (y < top) y = t.maxY() + kArrow;
   double x = std::clamp(t.midX() - total / 2, 4.0, screen.width() - total - 4);
   bubble_ = View::create(gfx::Rect(x, y, total, kMenuHeight));
   bubble_->setBackgroundColor(gfx::Color::grey(0.1, 0.92));

@@ -83,6 +83,20 @@ void addShape(gfx::Context& ctx, const gfx::Rect& r, double radius) {
     ctx.addRect(r);
 }
 
+// The opacity of the transparency layers the view being drawn lies in.
+double layerOpacity = 1;
+
+// A background all but opaque hides what was drawn under it from a reader (for the checks of
+// what a person sees): a sheet at 97% leaves no more than a ghost of the text below.
+void noteCover(gfx::Context& ctx, const gfx::Rect& r, double radius, const gfx::Color& bg) {
+  constexpr double kHides = 0.9;
+  if (bg.isPattern() || bg.a() * layerOpacity * ctx.alpha() < kHides) return;
+  const double corner = std::min(radius, std::min(r.width(), r.height()) / 2) * 0.3;
+  const gfx::GraphicsState& s = ctx.state();
+  gfx::DrawnTextCollector::noteOpaque(
+      s.ctm.apply(r.inset(corner, corner)).intersection(s.deviceClipBounds));
+}
+
 // Draws the view's own layers and its subtree; the context is at the view's bounds origin
 // (bounds coordinates start at `b.origin`).
 void drawContent(View& v, gfx::Context& ctx, const gfx::Rect& b) {
@@ -92,6 +106,7 @@ void drawContent(View& v, gfx::Context& ctx, const gfx::Rect& b) {
   bool clip = v.clipsToBounds();
 
   gfx::Color bg = v.presentationBackgroundColor();
+  noteCover(ctx, r, radius, bg);
   if (layer.shadowOpacity() > 0 && !layer.shadowColor().isClear() && !bg.isClear()) {
     gfx::StateSaver s(ctx);
     gfx::Color c = layer.shadowColor();
@@ -190,9 +205,16 @@ void Renderer::drawView(View& v, gfx::Context& ctx) {
   if (liveAlpha <= 0) return;
   ctx.translate(-b.width() / 2 - b.x(), -b.height() / 2 - b.y());
   bool group = liveAlpha < 1;
-  if (group) ctx.beginTransparencyLayer(liveAlpha);
+  const double outerOpacity = layerOpacity;
+  if (group) {
+    ctx.beginTransparencyLayer(liveAlpha);
+    layerOpacity *= liveAlpha;
+  }
   drawContent(v, ctx, b);
-  if (group) ctx.endTransparencyLayer();
+  if (group) {
+    ctx.endTransparencyLayer();
+    layerOpacity = outerOpacity;
+  }
 }
 
 }  // namespace ui

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,19 +27,27 @@ enum class ScriptStepKind {
   Open,
   Orientation,
   Expect,
-  Reject
+  Reject,
+  Match,    // expect a text of a shape (a regular expression)
+  Order,    // expect the numbers of a column in order
+  Keep,     // remember the text at a point
+  Changed   // expect the text at a point to differ from the one kept there
 };
 
 struct ScriptStep {
   ScriptStepKind kind;
   int line = 0;
-  double seconds = 0;  // wait, drag
+  double seconds = 0;  // wait, drag; expect, match, order: how long it waits (see timeout)
   gfx::Point from;     // tap, drag
   gfx::Point to;       // drag
   std::string text;    // type: the text; key: the key name; event: background|foreground;
-                       // shot: the file name; open: the class name; expect, reject: the text
+                       // shot: the file name; open: the class name; expect, reject: the text;
+                       // match: the expression; order: the ending its numbers have
   std::vector<std::string> args;  // open: the words after the class name
   int orientation = 0;            // orientation: the device orientation number (1 portrait .. 6)
+  bool descending = false;        // order: "down" (largest first) or "up"
+  int count = 0;                  // order: how many numbers at least
+  bool image = false;             // expect-image, reject-image: a bundle image's name
 };
 
 // The upright picture. While the status bar is landscape a screen turned by a quarter stands
@@ -67,9 +76,16 @@ bool openScreen(const std::string& line);
 // "type 600000", "key Return", "event background", "shot home.png", "open RegisterViewController
 // user1" (a screen by class name, with words for it), "orientation 3" (turns the device:
 // 1 portrait, 2 upside down, 3 and 4 landscape, 5 face up, 6 face down), "expect 买入" (waits
-// until a text drawn on screen contains the rest of the line), "reject 没有记录" (fails when a
-// text drawn on screen contains it)); blank lines and lines starting with '#' are skipped. Returns
-// 0, or -1 with the first bad line in `errorLine` (and a log line).
+// until a text a person can see on screen contains the rest of the line), "reject 没有记录"
+// (fails when a text seen on screen contains it), "match ^\d{8}$" (waits until a seen text
+// matches the regular expression: a shape, such as a date, rather than a text), "order down
+// 200 320 5 %" (waits until at least 5 seen texts whose middle lies between x 200 and 320 and
+// that end in "%" (any text when no ending is given) read as numbers and, top to bottom, never
+// rise; "up": never fall)); blank lines and lines starting
+// with '#' are skipped; "keep 120 200" remembers the seen text at that point, and "changed 120
+// 200" waits until the text there differs from it (a push shown); "timeout 16" makes the checks after it wait up to 16 s instead of 3;
+// "expect-image info-SlideDown" and "reject-image ..." check the bundle
+// images seen on screen by their names the same way. Returns 0, or -1 with the first bad line in `errorLine` (and a log line).
 int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* errorLine = nullptr);
 
 // Reads and parses a script file: 0, or -1 (logged) when unreadable or malformed.
@@ -79,11 +95,22 @@ int readScript(const std::string& path, std::vector<ScriptStep>& steps);
 
 // How long (of the script's time) an expect step waits for its text.
 constexpr double kExpectSeconds = 3;
-// The texts a drawing pass of the screen draws now, in drawing order.
-std::vector<std::string> textsOnScreen();
-// Empty when an expect or reject step holds against these texts; otherwise the failure message,
-// "script line N: expected 'TEXT' ..." or "script line N: rejected 'TEXT' ...", listing them.
-std::string screenCheckFailure(const ScriptStep& step, const std::vector<std::string>& texts);
+// A text a person sees on the screen, and where its lines lie (points of the upright picture).
+struct ScreenText {
+  std::string text;  // or the image's bundle name
+  gfx::Rect rect;
+  bool image = false;
+};
+// The texts a drawing pass of the screen shows now, in drawing order: those inside every clip
+// and the screen and not under an opaque view drawn after them (see gfx::DrawnTextCollector).
+std::vector<ScreenText> textsOnScreen();
+// The number a text of a list shows: "-1.25%", "+3.10", "1.2万", "3亿", "4,500" (a unit
+// multiplies); nothing for a text that is not one.
+std::optional<double> readListNumber(const std::string& text);
+// Empty when an expect, reject, match or order step holds against these texts; otherwise the
+// failure message, "script line N: expected 'TEXT' ..." or "script line N: rejected 'TEXT' ...",
+// listing them.
+std::string screenCheckFailure(const ScriptStep& step, const std::vector<ScreenText>& texts);
 
 // Plays a pinch step through Application::sendTouches; `wait` lets time pass between frames.
 void playPinch(const ScriptStep& step, const std::function<void(double)>& wait);

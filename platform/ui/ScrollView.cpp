@@ -49,14 +49,16 @@ class ScrollPanRecognizer : public GestureRecognizer {
   std::shared_ptr<Touch> touch() const { return touch_.lock(); }
 
   void touchesBegan(const TouchSet& touches, const Event& event) override {
-    if (touch_.lock() || touches.empty()) return;
-    touch_ = touches.front();
-    start_ = current_ = axes(touches.front()->locationInView(nullptr));
-    // A finger on moving content stops it.
-    owner_->stopMotion();
-    // Recognisers hear a touch before any view: the scroll view decides here whether the view
-    // under the finger gets it now, later or never.
-    owner_->contentTouchBegan(touches.front(), touches, event);
+    if (touches.empty()) return;
+    if (!touch_.lock()) {
+      touch_ = touches.front();
+      start_ = current_ = axes(touches.front()->locationInView(nullptr));
+      // A finger on moving content stops it.
+      owner_->catchMotion();
+    }
+    // Recognisers hear a touch before any view: the scroll view decides here, finger by finger,
+    // whether the view under it gets it now, later or never.
+    for (const auto& touch : touches) owner_->contentTouchBegan(touch, TouchSet{touch}, event);
   }
 
   void touchesMoved(const TouchSet& touches, const Event&) override {
@@ -86,7 +88,11 @@ class ScrollPanRecognizer : public GestureRecognizer {
     if (mine(touches)) finish(GestureState::Cancelled);
   }
 
-  void reset() override { touch_.reset(); }
+  // Every finger of the sequence has lifted (or the sequence was cancelled).
+  void reset() override {
+    touch_.reset();
+    owner_->settleCaughtMotion();
+  }
 
  private:
   // A window point along the scroll view's own axes: the same as the window's unless a view on
@@ -270,6 +276,34 @@ void ScrollView::stopScrolling() {
   stopMotion();
 }
 
+void ScrollView::catchMotion() {
+  if (motion_ == Motion::None) return;
+  caught_ = motion_;
+  stopMotion();
+}
+
+void ScrollView::settleCaughtMotion() {
+  const Motion caught = caught_;
+  caught_ = Motion::None;
+  if (caught == Motion::None || dragging_ || motion_ != Motion::None) return;
+  // The finger lifted without dragging: the content goes on to where it may rest (the nearest
+  // page, or back inside its range) and the motion ends as any deceleration does.
+  const gfx::Point offset = contentOffset();
+  gfx::Point rest = clamped(offset);
+  if (pagingEnabled_) {
+    dragStartOffset_ = offset;
+    rest = pagedTarget({});
+  }
+  auto keep = sharedView();
+  if (rest == offset) {
+    if (caught != Motion::Deceleration) return;
+    if (auto d = delegate_.lock()) d->scrollViewDidEndDecelerating(*this);
+    return;
+  }
+  animateTo(rest, pagingEnabled_ ? kScrollAnimationDuration : kBounceBackDuration,
+            Motion::Deceleration, true);
+}
+
 // --- dragging ---------------------------------------------------------------------------------
 
 bool ScrollView::isPanRecognizer(const GestureRecognizer& recognizer) const {
@@ -298,6 +332,8 @@ bool ScrollView::touchesShouldCancelInContentView(View* view) {
 
 void ScrollView::panBegan(gfx::Point windowPoint) {
   stopMotion();
+  // A drag after a caught motion reports its own end.
+  caught_ = Motion::None;
   dragging_ = true;
   lastPoint_ = windowPoint;
   dragStartOffset_ = contentOffset();
@@ -629,7 +665,9 @@ void ScrollView::contentTouchBegan(const std::shared_ptr<Touch>& touch, const To
     touch->setView(keep);
     return;
   }
-  if (!delaysContentTouches_ || dragging_ || (!canScrollHorizontally() && !canScrollVertically()))
+  // One touch is held back at a time; a further finger goes on at once.
+  if (!delaysContentTouches_ || dragging_ || pendingTouch_ ||
+      (!canScrollHorizontally() && !canScrollVertically()))
     return;
   // Only controls are held back: other content passes unhandled touches up to us anyway.
   bool control = false;

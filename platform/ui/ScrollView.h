@@ -142,6 +142,11 @@ class ScrollView : public View {
 
   // Stops any motion where it is (no end calls).
   void stopScrolling();
+  // A finger that lands on moving content (a flick, a paging snap, a bounce back, an animated
+  // offset) stops it there. When it then drags, the drag reports its own end; when every finger
+  // lifts without a drag, the content goes on to its resting place (the nearest page, or inside
+  // its range) and the delegate hears scrollViewDidEndDecelerating when it is there (at once
+  // when a caught deceleration already rests).
 
   // View.
   bool gestureRecognizerShouldBegin(GestureRecognizer& recognizer) override;
@@ -179,6 +184,8 @@ class ScrollView : public View {
   void panEnded(bool cancelled);
   void startMotion(Motion motion);
   void stopMotion();
+  void catchMotion();
+  void settleCaughtMotion();
   void step();
   void stepDeceleration(double dt, double now);
   void endDeceleration();
@@ -240,6 +247,8 @@ class ScrollView : public View {
   // The glide ends wherever the content rests (bounce back: the range may change on the way).
   bool glideToRange_ = false;
   bool scrollingToTop_ = false;
+  // The motion a finger stopped, while it has not dragged since.
+  Motion caught_ = Motion::None;
 
   // Delayed content touch: the control under the finger and the timer that hands it over.
   std::weak_ptr<View> pendingTarget_;

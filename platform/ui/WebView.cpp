@@ -489,7 +489,12 @@ void WebView::failed(const WebError& error) {
   loading_ = false;
   loadingURL_.clear();
   request_.reset();
-  foundation::logError("WebView: load failed (%d): %s", error.code, error.description.c_str());
+  // A load stopped or replaced on purpose is no failure worth an error line.
+  if (error.code == WebErrorCode::Cancelled) {
+    foundation::logInfo("WebView: load cancelled");
+  } else {
+    foundation::logError("WebView: load failed (%d): %s", error.code, error.description.c_str());
+  }
   if (auto d = delegate_.lock()) d->webViewDidFailLoadWithError(*this, error);
 }
 

@@ -183,8 +183,12 @@ class ScriptPlayer {
         break;
       case ScriptStepKind::Expect:
       case ScriptStepKind::Reject:
+      case ScriptStepKind::Match:
+      case ScriptStepKind::Order:
+      case ScriptStepKind::Keep:
+      case ScriptStepKind::Changed:
         checking_ = &s;
-        checkUntil_ = now + kExpectSeconds;
+        checkUntil_ = now + checking_->seconds;
         nextLook_ = now;
         break;
       case ScriptStepKind::Shot: {

@@ -117,6 +117,40 @@ TEST_F(NewsIntegration, TheNewsPageLoadsFollowsALinkAndStepsBack) {
   EXPECT_TRUE(page->failures.empty());
 }
 
+TEST_F(NewsIntegration, TheTitleBarNamesThePageAndTheArrowShowsOnlyWithAPageToGoBackTo) {
+  RecordingNews* page = OpenFromMore();
+  ASSERT_NE(page, nullptr);
+  ui::WebView* web = page->webView();
+  ASSERT_NE(web, nullptr);
+  // Opened from More the title bar names the page (More leaves only a blank left item).
+  ui::NavigationController* navigation = page->navigationController();
+  ASSERT_NE(navigation, nullptr);
+  EXPECT_FALSE(navigation->isNavigationBarHidden());
+  EXPECT_EQ(page->title(), "新闻资讯");
+  // The page ends where the screen does: its last rows can be scrolled into view.
+  EXPECT_LE(web->frame().maxY(), page->view()->bounds().height());
+  ASSERT_TRUE(Until([&] { return !web->isLoading() && !web->fragments().empty(); }));
+  // On the first page there is nothing to go back to: no half-transparent arrow over its rows.
+  EXPECT_TRUE(page->backButton()->isHidden());
+  std::string link;
+  for (const auto& f : web->fragments())
+    if (f.href.find("/news?id=") != std::string::npos) {
+      link = f.text;
+      break;
+    }
+  ASSERT_FALSE(link.empty());
+  ASSERT_TRUE(web->followLink(link));
+  ASSERT_TRUE(Until([&] {
+    return !web->isLoading() && web->currentURL().find("/news?id=") != std::string::npos;
+  }));
+  EXPECT_FALSE(page->backButton()->isHidden());
+  const gfx::Rect arrow = page->backButton()->frame();
+  EXPECT_LE(arrow.maxY(), page->view()->bounds().height());
+  page->backButton()->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  ASSERT_TRUE(Until([&] { return !web->isLoading() && !web->canGoBack(); }));
+  EXPECT_TRUE(page->backButton()->isHidden());
+}
+
 TEST_F(NewsIntegration, ARefusedConnectionEndsInTheFailureCall) {
   server->setFault(Role::Http, Fault::Refuse);
   RecordingNews* page = OpenFromMore();

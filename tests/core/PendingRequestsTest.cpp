@@ -39,14 +39,14 @@ TEST(PendingRequests, CodesWrapPastFourteenBitsAndNeverAreZero) {
   EXPECT_EQ(pending.add(counter, kContent), 1);
   // A code drawn elsewhere with push bits set is kept as its 14-bit serial.
   pending.expect(static_cast<uint16_t>(0x8000 | 7), kDelete);
-  EXPECT_TRUE(pending.awaits(7));
+  EXPECT_NE(pending.find(7), nullptr);
   // The same code again replaces what it waited for instead of waiting twice.
   pending.expect(7, kList);
   EXPECT_EQ(pending.size(), 3u);
   EXPECT_EQ(*pending.find(7), kList);
   pending.forget(kList);
   EXPECT_EQ(pending.size(), 1u);
-  EXPECT_TRUE(pending.awaits(1));
+  EXPECT_NE(pending.find(1), nullptr);
   pending.clear();
   EXPECT_TRUE(pending.empty());
 }
@@ -58,9 +58,29 @@ TEST(PendingRequests, ARenewedRequestNoLongerTakesTheOldReply) {
   const uint16_t other = pending.add(&request, kDelete);
   const uint16_t second = pending.renew(&request, kList);
   EXPECT_NE(first, second);
-  EXPECT_FALSE(pending.awaits(first));
+  EXPECT_EQ(pending.find(first), nullptr);
   EXPECT_EQ(pending.codeOf(kList), second);
-  EXPECT_TRUE(pending.awaits(other));
+  EXPECT_NE(pending.find(other), nullptr);
+}
+
+TEST(PendingRequests, CodesAreFourteenBitSerialsEverywhereAndZeroIsNone) {
+  PendingRequests<Slot> pending;
+  // A code word with the push bits set finds, and takes, what its serial was sent for.
+  pending.expect(9, kList);
+  ASSERT_NE(pending.find(static_cast<uint16_t>(0xC000 | 9)), nullptr);
+  EXPECT_EQ(*pending.find(static_cast<uint16_t>(0x4000 | 9)), kList);
+  EXPECT_EQ(pending.take(static_cast<uint16_t>(0x8000 | 9)), kList);
+  EXPECT_TRUE(pending.empty());
+
+  // No code is 0: neither a code without serial bits nor a request without its object is waited
+  // for, so a reply carrying code 0 (the quote login's answer) is nobody's.
+  pending.expect(0, kList);
+  pending.expect(0x4000, kContent);
+  EXPECT_EQ(pending.add(static_cast<CDataRequest*>(nullptr), kDelete), 0);
+  EXPECT_TRUE(pending.empty());
+  EXPECT_EQ(pending.codeOf(kDelete), 0);
+  EXPECT_EQ(pending.find(0), nullptr);
+  EXPECT_FALSE(pending.take(0).has_value());
 }
 
 TEST(PendingRequests, AReceiveRecordsSerialIsItsFourteenBitCode) {

@@ -216,6 +216,13 @@ TEST_F(HKTenLevelsTest, MarkersShowTheirPriceAndSeatsPopUpTheirName) {
   EXPECT_FALSE(page->detailView()->isHidden());
   EXPECT_EQ(page->detailTitle(), "(   7)汇丰");
   EXPECT_EQ(page->detailContent(), "香港上海汇丰银行有限公司");
+  // Both lines stand centred in the pop-up, the full name under the short one.
+  for (int tag : {kHKDetailTitleTag, kHKDetailContentTag}) {
+    auto* line = dynamic_cast<ui::Label*>(page->detailView()->viewWithTag(tag));
+    ASSERT_NE(line, nullptr) << tag;
+    EXPECT_EQ(line->textAlignment(), gfx::TextAlignment::Center) << tag;
+    EXPECT_DOUBLE_EQ(line->frame().midX(), page->detailView()->bounds().midX()) << tag;
+  }
   const gfx::Point seat = asks.button(3)->center();
   EXPECT_TRUE(SameRect(page->detailView()->frame(), seat.x, seat.y + 51, 220, 40));
   // The page keeps touches on the queues and on the shown pop-up; the levels are the pager's.

@@ -208,6 +208,36 @@ TEST_F(MiniDetailViewTest, LayoutFollowsTheKindOfSecurity) {
   EXPECT_EQ(Row(view->quoteTable(), 9)->label(1)->textColor(), paneltest::kRise);
 }
 
+TEST_F(MiniDetailViewTest, ValuesEndShortOfTheScreensRightEdge) {
+  // The view reaches the screen's right edge: a right-aligned figure that ran up to it lost its
+  // last character there (委比 "3.01%", 外盘 "6725万", 涨停 "23.43").
+  auto rightEnds = [&](ui::TableView* table) {
+    std::vector<double> ends;
+    for (int row = 0; row < table->numberOfRowsInSection(0); ++row) {
+      MiniDetailCell* cell = Row(table, row);
+      if (!cell) continue;
+      ui::Label* value = cell->label(cell->labelCount() - 1);
+      ends.push_back(value->convertRectToView(value->bounds(), view.get()).maxX());
+    }
+    return ends;
+  };
+  tagLocalStockData index = Stock();
+  index.zqlb = 1;
+  view->SetDataValue(&index, kQuoteFlagReply);
+  const std::vector<double> indexEnds = rightEnds(view->indexTable());
+  ASSERT_FALSE(indexEnds.empty());
+  for (double end : indexEnds) EXPECT_LE(end, 99 - 2);
+
+  tagLocalStockData stock = Stock();
+  view->SetDataValue(&stock, kQuoteFlagReply);
+  view->refreshMiniDetailViewWithStockType(2, 1);
+  for (ui::TableView* table : {view->quoteTable(), view->orderBookTable()}) {
+    const std::vector<double> ends = rightEnds(table);
+    ASSERT_FALSE(ends.empty());
+    for (double end : ends) EXPECT_LE(end, 99 - 2);
+  }
+}
+
 TEST_F(MiniDetailViewTest, StockRowsAndOrderBookShowTheirTextsAndColours) {
   tagLocalStockData q = Stock();
   view->SetDataValue(&q, kQuoteFlagReply);
@@ -237,7 +267,8 @@ TEST_F(MiniDetailViewTest, StockRowsAndOrderBookShowTheirTextsAndColours) {
   EXPECT_EQ(sell1->label(2)->text(), "10");
   EXPECT_EQ(sell1->label(1)->textColor(), paneltest::kRise);
   EXPECT_EQ(sell1->label(2)->textColor(), widgets::PaleYellowColor());
-  EXPECT_TRUE(SameRect(sell1->label(2)->frame(), 49.5, 0, 49.5, 25.2));
+  // The volume column stops 3 points short of the screen's edge.
+  EXPECT_TRUE(SameRect(sell1->label(2)->frame(), 49.5, 0, 46.5, 25.2));
   EXPECT_EQ(Row(view->orderBookTable(), 4, 1)->label(1)->textColor(), paneltest::kFall);
 }
 

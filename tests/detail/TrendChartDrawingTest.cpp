@@ -190,6 +190,29 @@ TEST_F(TrendChartDrawing, PriceAndPercentageScales) {
   EXPECT_TRUE(Has(texts, "-2.00%"));
 }
 
+TEST_F(TrendChartDrawing, IndexPricesStayInTheirColumnLeftOfTheChart) {
+  // An index around 22192.0 and a contract around 5612.4: seven characters filled the price
+  // column up to the grid and ran into the chart's left edge.
+  for (int32_t close : {221920000, 56124000}) {
+    chart->Yesterday = close;
+    chart->fMaxValue = static_cast<float>(close + close / 50);
+    chart->fMinValue = static_cast<float>(close - close / 50);
+    chart->m_stockdata.pricedot = 1;
+    int prices = 0;
+    for (const auto& op : Draw().ops("drawText")) {
+      if (op.text.find(':') != std::string::npos || op.args.size() < 4) continue;
+      const gfx::Rect box(op.args[0], op.args[1], op.args[2], op.args[3]);
+      if (box.x() > chart->StartXCoor) continue;  // not the price column
+      ++prices;
+      const double laidOut = gfx::measureText(op.text, op.textStyle, box.size).width;
+      EXPECT_LE(laidOut, box.width()) << op.text;
+      // The grid's rules begin at StartXCoor - 1: the prices end 2 points before them.
+      EXPECT_LE(box.maxX(), chart->StartXCoor - 3) << op.text;
+    }
+    EXPECT_EQ(prices, 6) << close;
+  }
+}
+
 TEST_F(TrendChartDrawing, FillsOnlyForFutures) {
   Points();
   Draw();

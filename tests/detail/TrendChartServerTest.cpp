@@ -23,9 +23,20 @@ TEST_F(TrendChartServer, ReplyFillsTheChartAndEachPushMergesItsVolume) {
   EXPECT_FALSE(page->isPointInScrollRect({100, 20}));  // the price strip
   EXPECT_TRUE(page->isPointInScrollRect({260, 100}));  // the mini detail rows
 
-  ASSERT_TRUE(WaitFor([&] { return chart.m_trendnum > 0 && chart.Yesterday > 1; }));
+  // A whole day with the main-force fields takes more than one answer: the chart appends each
+  // from its start minute and holds every minute, the morning's order totals as well.
+  ASSERT_TRUE(WaitFor([&] {
+    const int start = page->chart.trendHead[9] | (page->chart.trendHead[10] << 8);
+    return chart.Yesterday > 1 && start + static_cast<int>(page->chart.trend.size()) == 241;
+  }));
   const int replied = chart.m_trendnum;
-  EXPECT_EQ(replied, static_cast<int>(page->chart.trend.size()));
+  EXPECT_EQ(replied, 241);
+  EXPECT_GT(page->chart.trendCalls, 1);
+  for (int i = 0; i < replied; ++i) {
+    EXPECT_EQ(chart.trendData(0)[i].time % 1440, IndexToTradeMinute(chart.GetStockData(), i)) << i;
+    EXPECT_GT(chart.trendData(0)[i].WBZL, 0) << i;
+    EXPECT_GT(chart.trendData(0)[i].WSZL, 0) << i;
+  }
   EXPECT_TRUE(chart.IsDrawTrendLine);
   EXPECT_EQ(chart.m_TradeMinutes, 241);
   EXPECT_NE(chart.trendColorData(0)[replied - 1].now, 0);

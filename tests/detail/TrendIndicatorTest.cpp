@@ -14,6 +14,7 @@
 #include "detail/TrendTechIndexView.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/RecordingContext.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -447,6 +448,36 @@ TEST_F(IndicatorSelector, PortraitSwipeHoldsTheEnclosingScrollViewsUntilItEnds) 
   EXPECT_FALSE(outer->isScrollEnabled());
   EndSwipeAt(*v, 2);
   EXPECT_TRUE(outer->isScrollEnabled());
+}
+
+// The dots sit on the plot: they show while the pane turns and a moment after, never at rest.
+TEST_F(IndicatorSelector, PageDotsShowOnlyWhileThePaneTurns) {
+  for (bool landscape : {false, true}) {
+    SCOPED_TRACE(landscape ? "landscape" : "portrait");
+    auto v = Make(landscape);
+    ui::PageControl& dots = *v->pageControl();
+    EXPECT_TRUE(dots.isHidden());
+    v->scrollViewWillBeginDragging(*v->scrollView());
+    EXPECT_FALSE(dots.isHidden());
+    EndSwipeAt(*v, 2);
+    EXPECT_FALSE(dots.isHidden());
+    EXPECT_EQ(dots.currentPage(), v->_nSelIndexInList);
+    auto run = [](double seconds) {
+      for (double done = 0; done < seconds; done += 0.05) {
+        foundation::Clock::advance(0.05);
+        foundation::RunLoop::current()->runOnce();
+      }
+    };
+    run(1.0);
+    EXPECT_FALSE(dots.isHidden());
+    // Turned again before they went: they stay for the new turn.
+    v->scrollViewWillBeginDragging(*v->scrollView());
+    run(1.0);
+    EXPECT_FALSE(dots.isHidden());
+    v->scrollViewDidEndDragging(*v->scrollView(), false);
+    run(TechIndexMoveView::kPageDotsLinger + 0.1);
+    EXPECT_TRUE(dots.isHidden());
+  }
 }
 
 TEST_F(IndicatorSelector, LandscapeButtonBarWithItsHighlight) {

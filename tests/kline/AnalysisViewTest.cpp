@@ -221,6 +221,27 @@ TEST_F(PortraitPage, DrawingPanelAndTurnover) {
   EXPECT_EQ(k->YValueScale, 0.f);
 }
 
+// The date tag at the first bars keeps off the axis column: the lowest price and the top of the
+// volume axis stay whole. The panel keeps to the price area, above the date labels.
+TEST_F(PortraitPage, TheDateTagAndThePanelLeaveTheAxisAndTheDatesReadable) {
+  Feed(*k, Series(60), 1);  // window 33..59
+  k->ShowRefreshPriceDetailPanel(k->EndIndex);
+  const gfx::Rect tag = k->timeLandscapeLabel->timelabel()->frame();
+  EXPECT_DOUBLE_EQ(tag.y(), k->BaseYCoor + 1);
+  const gfx::Rect lowestPrice(1, k->BaseYCoor - 6, k->kStartXCoor - 5, 12);
+  const gfx::Rect volumeTop(1, k->BaseVolYCoor - k->vViewHeight - 6, k->kStartXCoor - 5, 12);
+  EXPECT_FALSE(tag.intersects(lowestPrice));
+  EXPECT_FALSE(tag.intersects(volumeTop));
+  EXPECT_GE(tag.x(), k->kStartXCoor);
+  for (int market : {1, 4}) {
+    k->m_stockdata.market = static_cast<uint8_t>(market);
+    k->ShowRefreshPriceDetailPanel(k->StartIndex);
+    const gfx::Rect panel = k->priceDetailPanel->frame();
+    EXPECT_LE(panel.maxY(), k->BaseYCoor) << market;
+    EXPECT_FALSE(panel.intersects(k->startDateTime->frame())) << market;
+  }
+}
+
 class PortraitServer : public detailtest::DetailClientTest {
  protected:
   void SetUp() override {

@@ -313,3 +313,40 @@ TEST_F(KLineTouch, ATouchOnTheChartHidesTheParameterMenu) {
 }
 
 }  // namespace
+
+namespace {
+
+// The panel keeps to the price area (nine rows of a futures panel too): the date strip and the
+// label row below it stay readable. The date bubble keeps off the price axis at the left edge.
+TEST_F(KLineTouch, ThePanelAndTheBubbleLeaveTheDatesAndTheAxisReadable) {
+  Feed(*chart, Series(60), 1);  // window 18..59
+  for (int market : {1, 6}) {
+    SCOPED_TRACE(market);
+    chart->m_stockdata.market = static_cast<uint8_t>(market);
+    for (int bar : {chart->EndIndex, chart->StartIndex}) {
+      chart->ShowRefreshPriceDetailPanel(bar);
+      const gfx::Rect panel = chart->priceDetailPanel->frame();
+      EXPECT_DOUBLE_EQ(panel.y(), chart->BaseYCoor - chart->kViewHeight - 2);
+      EXPECT_LE(panel.maxY(), chart->BaseYCoor);
+      EXPECT_FALSE(panel.intersects(chart->endDateTime->frame()));
+      EXPECT_FALSE(panel.intersects(chart->startDateTime->frame()));
+      const int rows = chart->priceDetailPanel->valueNum();
+      EXPECT_EQ(rows, market == 6 ? 9 : 8);
+      EXPECT_LE(chart->priceDetailPanel->valueLabel(rows - 1)->frame().maxY(), panel.height());
+      EXPECT_GE(chart->priceDetailPanel->rowHeight(), 14);  // room for the 11-point text
+    }
+  }
+  // The first bar of the window: the bubble starts at its centre, right of the axis texts.
+  chart->ShowRefreshPriceDetailPanel(chart->EndIndex);
+  const gfx::Rect bubble = chart->timeLandscapeLabel->timelabel()->frame();
+  EXPECT_DOUBLE_EQ(bubble.x(), chart->kStartXCoor + chart->kWidth / 2 + chart->kLineSpace - 1);
+  const gfx::Rect lowestPrice(1, chart->BaseYCoor - 6, chart->kStartXCoor - 5, 12);
+  EXPECT_FALSE(bubble.intersects(lowestPrice));
+  // Further in, it stays centred on its bar.
+  chart->ShowRefreshPriceDetailPanel(chart->EndIndex + 10);
+  EXPECT_DOUBLE_EQ(chart->timeLandscapeLabel->timelabel()->frame().midX(),
+                   chart->kStartXCoor + 10 * (chart->kWidth + chart->kLineSpace) +
+                       chart->kWidth / 2 + chart->kLineSpace - 1);
+}
+
+}  // namespace

@@ -8,9 +8,11 @@
 #include "detail/TrendlineView.h"
 #include "kline/KLineClasses.h"
 #include "kline/LandscapeKline.h"
+#include "kline/SettingsMenu.h"
 #include "panels/PriceShowView.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/graphics/RecordingContext.h"
+#include "platform/ui/AnimationEngine.h"
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Runner.h"
 #include "shell/SharedTool.h"
@@ -331,6 +333,38 @@ TEST_F(LandscapeServer, TheParameterMenuEditsAndStoresThePeriods) {
   kline::ParamStore later;
   later.load();
   EXPECT_EQ(later.table[2][1], 10);
+}
+
+// The period editor over a MACD chart: nothing of the chart (its labels, its curves, a red
+// body behind them) reads through the wheel's light rows.
+TEST_F(LandscapeServer, TheChartDoesNotReadThroughTheEditorsWheel) {
+  LoggedIn("30,31");
+  LandscapeKline* land = Turned("600000");
+  ASSERT_NE(land, nullptr);
+  land->ClickBtnIndexParams();
+  GroupBarView& bar = *land->_groupBarIndex;
+  TapItem(bar, 0, 1);  // MACD
+  bar.groupButtonClick(*bar.groupButton(1));
+  SettingsMenu& menu = *land->settingsMenu;
+  ASSERT_FALSE(menu.isHidden());
+  land->klineView->setBackgroundColor(gfx::Color::rgb(1, 0, 0));
+  land->_realView->layoutIfNeeded();
+  Redraw(*land->klineView);
+  const gfx::Image shot = ui::snapshotView(*land->_realView);
+  ASSERT_FALSE(shot.isEmpty());
+  const gfx::Rect wheel =
+      menu.picker->convertRectToView(menu.picker->bounds(), land->_realView.get());
+  int light = 0, tinted = 0;
+  for (double y = wheel.minY() + 1; y < wheel.maxY() - 1; y += 1) {
+    const uint32_t argb = shot.pixelArgb(static_cast<int>(wheel.x() + 3), static_cast<int>(y));
+    const int r = static_cast<int>((argb >> 16) & 0xFF);
+    const int g = static_cast<int>((argb >> 8) & 0xFF);
+    if (g < 150) continue;  // the wheel's dark edges
+    ++light;
+    tinted += r - g > 1;
+  }
+  EXPECT_GT(light, 20);
+  EXPECT_EQ(tinted, 0) << "of " << light << " light pixels down the wheel";
 }
 
 TEST_F(LandscapeServer, FingersOnTheUprightPictureLandOnTheBars) {

@@ -11,12 +11,11 @@ class SettingsMenuLayout : public klinetest::ChartTest {
  protected:
   void SetUp() override {
     ChartTest::SetUp();
-    // The screen's frame and look (clear, 0.98 opaque) over a red stand-in for the chart.
+    // The screen's frame and look (clear, opaque) over a red stand-in for the chart.
     backdrop = ui::View::create({0, 0, 200, 180});
     backdrop->setBackgroundColor(gfx::Color::rgb(1, 0, 0));
     menu = SettingsMenu::initWithFrame({20, 20, 160, 140});
     menu->setBackgroundColor(gfx::Color::clear());
-    menu->setAlpha(0.98);
     menu->initControls();
     menu->InitPickerParams(kline::kParamRows, kline::BuiltInParams(), kline::BuiltInParams());
     backdrop->addSubview(menu);

@@ -97,7 +97,7 @@ TEST_F(MessageServerTest, TheListGoesOutOncePerShowAndARefusalIsHeard) {
   EXPECT_TRUE(sent.empty()) << "not asked for: the centre was not shown or polled";
   server->poll();
   ASSERT_EQ(sent, std::vector<uint8_t>{LoginChild::kMessageList});
-  EXPECT_FALSE(server->needsRequest());
+  // The flag went with the request: asking again sends nothing.
   server->requestList();
   EXPECT_EQ(sent.size(), 1u);
   // No user: the poll asks nothing.
@@ -121,6 +121,53 @@ TEST_F(MessageServerTest, TheSessionResetStopsThePollAndForgetsSharedState) {
   // A stopped poll sends nothing however long the clock runs.
   Advance(MessageServer::kPollSeconds * 2);
   EXPECT_TRUE(sent.empty());
+}
+
+TEST_F(MessageServerTest, ThePollReachesTheCentreThatIsThereNow) {
+  SetLoginInfo("zhang", "secret");
+  const std::vector<uint8_t> list{LoginChild::kMessageList};
+  server->observe();
+  server->startPolling();
+  Advance(MessageServer::kPollSeconds);
+  ASSERT_EQ(sent, list);
+
+  // The centre is replaced (the tab bar rebuilt at a login change): the old one goes, the new one
+  // loads and asks for the poll again. The next poll reaches the new one.
+  server.reset();
+  sent.clear();
+  auto replaced = std::make_shared<MessageServer>(store, heard);
+  replaced->observe();
+  replaced->startPolling();
+  EXPECT_TRUE(MessagingSession::shared().isPolling());
+  Advance(MessageServer::kPollSeconds);
+  ASSERT_EQ(sent, list);
+  const int replacedCode = replaced->requestCode(MessageServer::kList);
+  EXPECT_GT(replacedCode, 0);
+
+  // A centre opened from the More grid loads but starts no poll: it takes the poll while it is
+  // there, and the tab's centre has it back when it goes.
+  sent.clear();
+  auto more = std::make_shared<MessageServer>(store, heard);
+  more->observe();
+  Advance(MessageServer::kPollSeconds);
+  ASSERT_EQ(sent, list);
+  EXPECT_GT(more->requestCode(MessageServer::kList), 0);
+  EXPECT_EQ(replaced->requestCode(MessageServer::kList), replacedCode);
+  more.reset();
+  sent.clear();
+  Advance(MessageServer::kPollSeconds);
+  ASSERT_EQ(sent, list);
+  EXPECT_NE(replaced->requestCode(MessageServer::kList), replacedCode);
+
+  // No centre at all: the poll asks nothing, and a centre that comes later is polled again.
+  replaced.reset();
+  sent.clear();
+  Advance(MessageServer::kPollSeconds * 2);
+  EXPECT_TRUE(sent.empty());
+  auto later = std::make_shared<MessageServer>(store, heard);
+  later->observe();
+  Advance(MessageServer::kPollSeconds);
+  EXPECT_EQ(sent, list);
 }
 
 }  // namespace

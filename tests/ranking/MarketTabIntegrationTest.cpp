@@ -33,7 +33,7 @@ TEST_F(MarketTabClient, EveryMenuEntryGetsItsOwnList) {
   ASSERT_NE(s, nullptr);
   ASSERT_TRUE(WaitFor([&] { return s->stockNum() > 0; }));
   EXPECT_EQ(s->stockNum(), 25);
-  EXPECT_EQ(s->title(), "沪深A股(1/4)");
+  EXPECT_EQ(s->title(), "沪深A股(1/5)");
   for (int r = 0; r < s->stockNum(); ++r) {
     EXPECT_TRUE(s->row(r).market == 1 || s->row(r).market == 2) << r;
   }

@@ -7,8 +7,8 @@
 #include "ranking/MarqueeView.h"
 #include "ranking/RankingClasses.h"
 #include "ranking/SortControllers.h"
-#include "tests/shell/ScreenStandIns.h"
 #include "tests/ranking/RankingTestSupport.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "watchlist/SearchStocks.h"
 #include "watchlist/WatchlistClasses.h"
 #include "widgets/QuoteColors.h"
@@ -24,22 +24,22 @@ TEST_F(RankingClient, HongKongTabSortsAndPagesItsLists) {
   auto* hk = ShowTab<HKSortController>(kSlotHongKong);
   ASSERT_NE(hk, nullptr);
   ASSERT_TRUE(WaitFor([&] { return hk->stockNum() > 0; }));
-  // Main board, sorted by sort code 1 (previous close) ascending.
-  EXPECT_EQ(hk->stockNum(), 20);
-  EXPECT_EQ(hk->totalNum(), 20);
+  // Main board as the list opens: sort code 1 under "涨幅▼", the largest change first.
+  EXPECT_EQ(hk->stockNum(), 21);
+  EXPECT_EQ(hk->totalNum(), 21);
   EXPECT_EQ(hk->title(), "港股(1/1)");
   for (int r = 0; r < hk->stockNum(); ++r) {
     EXPECT_EQ(hk->row(r).market, 3);
     EXPECT_EQ(hk->row(r).zqlb, 10);
     if (r > 0) {
-      EXPECT_LE(hk->row(r - 1).yesterday, hk->row(r).yesterday) << r;
+      EXPECT_GE(hk->row(r - 1).zf, hk->row(r).zf) << r;
     }
   }
 
-  // The first column ("涨幅"), descending.
+  // The first column ("涨幅") tapped to ▲: the smallest change first.
   hk->titleViewForTable_TableViewRightView(*hk->tableView());
   ASSERT_TRUE(Request(*hk, [&] { hk->customLabelDidSelectIndex(*hk->rightTitle(), 0, 1); }));
-  for (int r = 1; r < hk->stockNum(); ++r) EXPECT_GE(hk->row(r - 1).zf, hk->row(r).zf) << r;
+  for (int r = 1; r < hk->stockNum(); ++r) EXPECT_LE(hk->row(r - 1).zf, hk->row(r).zf) << r;
 
   // Warrants: 51 in three pages, the sort kept.
   ASSERT_TRUE(Request(*hk, [&] { hk->menuBar()->changeSelSubItem(3); }));
@@ -47,13 +47,13 @@ TEST_F(RankingClient, HongKongTabSortsAndPagesItsLists) {
   EXPECT_EQ(hk->totalNum(), 51);
   EXPECT_EQ(hk->title(), "港股(1/3)");
   EXPECT_EQ(hk->row(0).zqlb, 12);
-  for (int r = 1; r < hk->stockNum(); ++r) EXPECT_GE(hk->row(r - 1).zf, hk->row(r).zf) << r;
+  for (int r = 1; r < hk->stockNum(); ++r) EXPECT_LE(hk->row(r - 1).zf, hk->row(r).zf) << r;
   const int32_t lastOfFirstPage = hk->row(24).zf;
   Table_TableView& table = *hk->tableView();
   ASSERT_TRUE(Request(*hk, [&] { hk->tableTableViewReloadDataWithStatus(table, 2); }));
   EXPECT_EQ(hk->startIndex(), 25);
   EXPECT_EQ(hk->stockNum(), 25);
-  EXPECT_GE(lastOfFirstPage, hk->row(0).zf);
+  EXPECT_LE(lastOfFirstPage, hk->row(0).zf);
   ASSERT_TRUE(Request(*hk, [&] { hk->tableTableViewReloadDataWithStatus(table, 2); }));
   EXPECT_EQ(hk->startIndex(), 50);
   EXPECT_EQ(hk->stockNum(), 1);
@@ -141,8 +141,9 @@ TEST_F(RankingClient, MainForceRankingShowsItsEightValues) {
   EXPECT_EQ(main->sortType(), 9);
   EXPECT_EQ(main->stockNum(), 25);
   EXPECT_TRUE(main->navigationItem().hidesBackButton());
-  // Sort code 9 is not a field the server orders by: the list keeps its code order.
-  EXPECT_EQ(main->title(), "沪深A股(1/4)");
+  // Sort code 9 under "主力资金▼": the largest main-force flow first.
+  EXPECT_EQ(main->title(), "沪深A股(1/5)");
+  for (int r = 1; r < main->stockNum(); ++r) EXPECT_GE(main->row(r - 1).ZLZJ, main->row(r).ZLZJ);
 
   Table_TableView& table = *main->tableView();
   table.rightTableView()->layoutIfNeeded();
@@ -163,11 +164,11 @@ TEST_F(RankingClient, MainForceRankingShowsItsEightValues) {
   const double widths[8] = {w + 10, w - 2, w - 13, w - 1, w - 1, w - 1, w - 1, w - 1};
   for (int i = 0; i < 8; ++i) EXPECT_DOUBLE_EQ(values->titleLabel(i)->frame().width(), widths[i]);
 
-  // Ordered by the main-force flow, descending.
+  // The main-force flow tapped to ▲: sort code 9 with bit 7, the smallest flow first.
   main->titleViewForTable_TableViewRightView(table);
   ASSERT_TRUE(Request(*main, [&] { main->customLabelDidSelectIndex(*main->rightTitle(), 1, 1); }));
-  EXPECT_EQ(main->sortType(), 102 | 0x80);
-  for (int r = 1; r < main->stockNum(); ++r) EXPECT_GE(main->row(r - 1).ZLZJ, main->row(r).ZLZJ);
+  EXPECT_EQ(main->sortType(), 9 | 0x80);
+  for (int r = 1; r < main->stockNum(); ++r) EXPECT_LE(main->row(r - 1).ZLZJ, main->row(r).ZLZJ);
   main->viewWillDisappear(false);
   EXPECT_FALSE(main->navigationItem().hidesBackButton());
 }

@@ -2,10 +2,10 @@
 // replies and pushes become rows, paging, sorting and the way into the detail screen.
 #include <cstring>
 
-#include "platform/ui/Object.h"
 #include "detail/TrendlineController.h"
-#include "tests/shell/ScreenStandIns.h"
+#include "platform/ui/Object.h"
 #include "tests/ranking/RankingTestSupport.h"
+#include "tests/shell/ScreenStandIns.h"
 
 namespace rankingtest {
 namespace {
@@ -279,20 +279,20 @@ TEST_F(RankingTest, TitleTapsChooseTheSortCode) {
   ASSERT_EQ(screen->startIndex(), 25);
   auto right = screen->titleViewForTable_TableViewRightView(*screen->tableView());
   auto left = screen->titleViewForTable_TableViewLeftView(*screen->tableView());
-  // Column 1 ("成交量", sort code 6), descending: restarts at 0.
+  // Column 1 ("成交量", sort code 2), direction 1 (▲): bit 7 set, restarts at 0.
   screen->customLabelDidSelectIndex(*screen->rightTitle(), 1, 1);
-  EXPECT_EQ(screen->sortType(), 6 | 0x80);
+  EXPECT_EQ(screen->sortType(), 2 | 0x80);
   EXPECT_EQ(screen->startIndex(), 0);
-  EXPECT_EQ(Last().body[2], 0x86);
+  EXPECT_EQ(Last().body[2], 0x82);
   EXPECT_EQ(ReadLE16(Last().body.data() + 3), 0);
   screen->customLabelDidSelectIndex(*screen->rightTitle(), 1, 0);
-  EXPECT_EQ(Last().body[2], 6);
+  EXPECT_EQ(Last().body[2], 2);
   // A market change keeps the sort code.
   screen->menuBar()->changeSelSubItem(3);
   EXPECT_EQ(screen->title(), "深证A股");
   EXPECT_EQ(Last().body[0], 2);
   EXPECT_EQ(Last().body[1], 2);
-  EXPECT_EQ(Last().body[2], 6);
+  EXPECT_EQ(Last().body[2], 2);
   // A column outside the list changes nothing.
   const size_t before = SentCount();
   screen->customLabelDidSelectIndex(*screen->rightTitle(), 40, 1);
@@ -441,3 +441,53 @@ TEST_F(RankingTest, RowTapOpensTheDetailScreen) {
 
 }  // namespace
 }  // namespace rankingtest
+
+namespace {
+
+using rankingtest::RankingTest;
+
+// A new order or a new market starts at its first rows, also when the list was scrolled down
+// on the same page before (the main-force ranking re-sorted stayed mid-way).
+TEST_F(RankingTest, ANewSortOrMarketShowsTheListFromItsTop) {
+  auto screen = Load<MainSortController>("MainSortController");
+  ASSERT_NE(screen, nullptr);
+  screen->doSomeWhenWillAppear();
+  Answer(*screen, 25, 60);
+  Table_TableView* table = screen->tableView();
+  auto scrolledDown = [&] {
+    for (ui::TableView* t :
+         {table->leftTableView(), table->rightTableView(), table->descriptionTableView()})
+      t->setContentOffset({0, 300}, false);
+  };
+  auto atTop = [&] {
+    foundation::Clock::advance(1);
+    foundation::RunLoop::main()->runUntilCondition([] { return false; }, 0.01);
+    for (ui::TableView* t : {table->leftTableView(), table->rightTableView()})
+      if (t->contentOffset().y > 0) return false;
+    return true;
+  };
+  auto right = screen->titleViewForTable_TableViewRightView(*table);
+  auto left = screen->titleViewForTable_TableViewLeftView(*table);
+  scrolledDown();
+  screen->customLabelDidSelectIndex(*screen->rightTitle(), 1, 1);
+  Answer(*screen, 25, 60);
+  EXPECT_TRUE(atTop());
+  // The other direction of the same column.
+  scrolledDown();
+  screen->customLabelDidSelectIndex(*screen->rightTitle(), 1, 0);
+  Answer(*screen, 25, 60);
+  EXPECT_TRUE(atTop());
+  // Back to the stored order.
+  scrolledDown();
+  screen->customLabelDidSelectIndex(*screen->leftTitle(), 0, 1);
+  Answer(*screen, 25, 60);
+  EXPECT_TRUE(atTop());
+  // A push of the same page keeps the place the user scrolled to.
+  scrolledDown();
+  Deliver(*screen, 12, screen->lastRequestCode(), SortPage(0, 25, 60));
+  foundation::Clock::advance(1);
+  foundation::RunLoop::main()->runUntilCondition([] { return false; }, 0.01);
+  EXPECT_EQ(table->rightTableView()->contentOffset().y, 300);
+}
+
+}  // namespace

@@ -65,35 +65,46 @@ TEST_F(ChartAnswers, TrendAnswersCoverEveryMinuteUpToTheSnapshot) {
   }
 }
 
-TEST_F(ChartAnswers, OptionalTrendFieldsGiveWayMainForceFirst) {
+TEST_F(ChartAnswers, ADayTooLongForOneAnswerComesInSeveralWithEveryAskedField) {
   server_->setMinute(15 * 60);
   const tagLocalStockData q = Quote(1, "600000");
-  // Without the main-force fields a whole day fits: nothing is left out.
-  EXPECT_EQ(TrendOf(q, TrendListFor(q, false)).ids, std::vector<uint8_t>({6, 7, 9, 10, 8, 20}));
-  // With them it does not: only main-force fields give way, and the answer says which came.
-  const Trend full = TrendOf(q, TrendListFor(q, true));
-  for (uint8_t id : {6, 7, 9, 10, 8, 20}) EXPECT_TRUE(Has(full.ids, id)) << int(id);
-  EXPECT_LT(full.ids.size(), 12u);
-  EXPECT_GT(full.ids.size(), 6u);  // those that fit still come
-  // The fields that came carry real values for the whole day.
-  if (Has(full.ids, 19)) {
-    EXPECT_NE(full.pts.back().ZLZJL, 0);
+  // Without the main-force fields a whole day fits one answer.
+  const Trend plain = TrendOf(q, TrendListFor(q, false));
+  EXPECT_EQ(plain.ids, std::vector<uint8_t>({6, 7, 9, 10, 8, 20}));
+  EXPECT_EQ(plain.answers, 1);
+  // With them it does not: every asked-for field comes, in answers that each keep within the
+  // body limit and start where the one before ended.
+  const std::vector<uint8_t> asked = TrendListFor(q, true);
+  const Trend full = TrendOf(q, asked);
+  EXPECT_EQ(full.ids, std::vector<uint8_t>(asked.begin() + 1, asked.end()));
+  EXPECT_GT(full.answers, 1);
+  ExpectWholeDay(q, full);
+  // The main-force fields carry the whole day, the morning as much as the last minutes: the
+  // order totals every minute, the cash speeds once trading has begun.
+  int speeds = 0;
+  for (int i = 0; i < full.count; ++i) {
+    EXPECT_GT(full.pts[i].WBZL, 0) << i;
+    EXPECT_GT(full.pts[i].WSZL, 0) << i;
+    if (i < 60 && full.pts[i].BUY_CASH_SPEED != 0 && full.pts[i].SELL_CASH_SPEED != 0) ++speeds;
   }
+  EXPECT_GT(speeds, 30);
+  EXPECT_EQ(full.pts.back().LJZLDX, q.ZLZJ);
 
-  // The morning answer keeps the same fields as the afternoon one: the list does not change
-  // under the chart as the day fills up.
+  // The morning answer names the same fields as the afternoon one.
   server_->setMinute(10 * 60 + 30);
   const tagLocalStockData morning = Quote(1, "600000");
   const Trend am = TrendOf(morning, TrendListFor(morning, true));
   EXPECT_EQ(am.ids, full.ids);
   ExpectWholeDay(morning, am);
 
-  // A past day is a whole day too.
+  // A past day is a whole day too, its answers at their own places.
   server_->setMinute(15 * 60);
   const Trend past = PastTrendOf(q, -1, TrendListFor(q, true));
   EXPECT_EQ(past.count, 241);
   EXPECT_EQ(past.ids, full.ids);
+  EXPECT_GT(past.answers, 1);
   EXPECT_LE(past.bodySize, kReceiveLimit);
+  EXPECT_EQ(past.pts.back().time % 1440, 15 * 60);
 }
 
 // Marks of N-minute bars for sessions given as open/close pairs.
@@ -172,7 +183,7 @@ TEST_F(ChartAnswers, MinuteBarsEndOnTheSessionMarks) {
   EXPECT_EQ(hkStamps, Marks({{570, 720}, {780, 960}}, 30));
   ExpectBarsOfMinutes(OfDay(hk30.bars, kDate), TrendOf(hk, kTrendBase).pts);
 
-  // Mid-morning: the bar in progress carries the current minute.
+  // Mid-morning: the bar in progress already carries the mark it will end on.
   server_->setMinute(10 * 60 + 32);
   const tagLocalStockData am = Quote(1, "600000");
   const Trend morning = TrendOf(am, kTrendBase);
@@ -184,13 +195,27 @@ TEST_F(ChartAnswers, MinuteBarsEndOnTheSessionMarks) {
     std::vector<int> stamps;
     for (const auto& b : today) stamps.push_back(MinuteOf(b.DateMin));
     std::vector<int> expected;
-    for (int m : Marks({{570, 690}}, span))
-      if (m <= 632) expected.push_back(m);
-    if (expected.back() != 632) expected.push_back(632);
+    for (int m : Marks({{570, 690}}, span)) {
+      expected.push_back(m);
+      if (m >= 632) break;
+    }
     EXPECT_EQ(stamps, expected);
     ExpectBarsOfMinutes(today, morning.pts);
     EXPECT_EQ(today.back().close, am.now);
   }
+  // A minute later the bar in progress is the same bar (same stamp, so a push replaces it),
+  // grown by that minute; past its mark the next bar begins.
+  const tagLocalKData at632 = KLineOf(am, 4, 196, kKLineList).bars.back();
+  server_->setMinute(10 * 60 + 33);
+  const tagLocalStockData next = Quote(1, "600000");
+  const tagLocalKData at633 = KLineOf(next, 4, 196, kKLineList).bars.back();
+  EXPECT_EQ(at633.Date, at632.Date);
+  EXPECT_EQ(MinuteOf(at633.DateMin), 635);
+  EXPECT_EQ(at633.close, next.now);
+  EXPECT_GE(at633.volume, at632.volume);
+  server_->setMinute(10 * 60 + 36);
+  const tagLocalStockData later = Quote(1, "600000");
+  EXPECT_EQ(MinuteOf(KLineOf(later, 4, 196, kKLineList).bars.back().DateMin), 640);
 
   // In the lunch break the morning's bars are complete and none reaches into the afternoon.
   server_->setMinute(12 * 60 + 10);

@@ -59,12 +59,15 @@ inline int MinuteOf(const tagDateMin& d) {
 }
 
 struct Trend {
-  std::vector<uint8_t> ids;      // the answer's own field list
-  std::vector<uint8_t> records;  // the answer from its field list on, as the stores load it
+  std::vector<uint8_t> ids;  // the answer's own field list
+  // The last answer from its field list on and its count, as the stores load it (its points
+  // land at their minutes, up to the day's last).
+  std::vector<uint8_t> records;
   int recordCount = 0;
   int count = 0;
   std::vector<tagLocalTrendData> pts;
-  size_t bodySize = 0;
+  size_t bodySize = 0;  // the longest answer's
+  int answers = 0;
 };
 
 struct KLine {
@@ -119,18 +122,29 @@ class ChartClientTest : public ::testing::Test {
 
   Trend TrendOf(const tagLocalStockData& q, const std::vector<uint8_t>& list) {
     uint8_t buf[1024];
-    Reply r = Ask(buf, MakeRequest_Trendline(0, NextCode(), 13, q.market, q.code, 0, list.data(),
-                                             buf, sizeof buf));
-    return Decode(q, r, 13, 11);
+    return Decode(q,
+                  AskAll(buf, MakeRequest_Trendline(0, NextCode(), 13, q.market, q.code, 0,
+                                                    list.data(), buf, sizeof buf)),
+                  13, 9, 11, false);
   }
 
   Trend PastTrendOf(const tagLocalStockData& q, int8_t dayOffset,
                     const std::vector<uint8_t>& list) {
     uint8_t buf[1024];
-    Reply r = Ask(buf, MakeRequest_HistTrendline(0, NextCode(), 13, q.market, q.code,
-                                                 static_cast<uint8_t>(dayOffset), 0, list.data(),
-                                                 buf, sizeof buf));
-    return Decode(q, r, 29, 27);
+    return Decode(q,
+                  AskAll(buf, MakeRequest_HistTrendline(0, NextCode(), 13, q.market, q.code,
+                                                        static_cast<uint8_t>(dayOffset), 0,
+                                                        list.data(), buf, sizeof buf)),
+                  29, 21, 27, true);
+  }
+
+  // Every answer to one request (a trend day may take several).
+  std::vector<Reply> AskAll(const uint8_t* buf, int len) {
+    EXPECT_GT(len, 0);
+    std::vector<Reply> out = client_->askAll(buf, len);
+    for (const Reply& r : out) EXPECT_FALSE(r.error()) << r.errorText();
+    EXPECT_FALSE(out.empty());
+    return out;
   }
 
   KLine KLineOf(const tagLocalStockData& q, uint8_t period, uint16_t count,
@@ -159,22 +173,42 @@ class ChartClientTest : public ::testing::Test {
     return k;
   }
 
-  static Trend Decode(const tagLocalStockData& q, const Reply& r, size_t head, size_t countAt) {
+  // The answers as the chart takes them: each parsed on its own (its points land at their
+  // minutes) and appended from its head's start, today's after the points already held, a past
+  // day's at their own places. Every answer names the same fields.
+  static Trend Decode(const tagLocalStockData& q, const std::vector<Reply>& answers, size_t head,
+                      size_t startAt, size_t countAt, bool pastDay) {
     Trend t;
-    t.bodySize = r.body.size();
-    if (r.body.size() <= head) {
-      ADD_FAILURE() << "short trend answer";
-      return t;
+    std::vector<tagLocalTrendData> day(kTrendCapacity);
+    for (const Reply& r : answers) {
+      t.bodySize = std::max(t.bodySize, r.body.size());
+      ++t.answers;
+      if (r.body.size() <= head) {
+        ADD_FAILURE() << "short trend answer";
+        return t;
+      }
+      const uint8_t* list = r.body.data() + head;
+      const std::vector<uint8_t> ids(list + 1, list + 1 + list[0]);
+      if (t.answers == 1)
+        t.ids = ids;
+      else
+        EXPECT_EQ(ids, t.ids) << "answer " << t.answers;
+      const int start = ReadLE16(r.body.data() + startAt);
+      const int records = ReadLE16(r.body.data() + countAt);
+      t.records.assign(r.body.begin() + static_cast<std::ptrdiff_t>(head), r.body.end());
+      t.recordCount = records;
+      std::vector<tagLocalTrendData> parsed(kTrendCapacity);
+      const int reach =
+          AnalyTrendData(list, r.body.size() - head, q, records, parsed.data(), kTrendCapacity);
+      EXPECT_EQ(reach, start + records) << "answer " << t.answers << " from " << start;
+      const int at = pastDay ? start : t.count;
+      EXPECT_EQ(at, start) << "answers follow each other";
+      for (int i = 0; i < records && start + i < kTrendCapacity && at + i < kTrendCapacity; ++i)
+        day[static_cast<size_t>(at + i)] = parsed[static_cast<size_t>(start + i)];
+      t.count = std::max(t.count, at + records);
     }
-    const uint8_t* list = r.body.data() + head;
-    t.ids.assign(list + 1, list + 1 + list[0]);
-    const int records = ReadLE16(r.body.data() + countAt);
-    t.records.assign(r.body.begin() + static_cast<std::ptrdiff_t>(head), r.body.end());
-    t.recordCount = records;
-    t.pts.resize(kTrendCapacity);
-    t.count = AnalyTrendData(list, r.body.size() - head, q, records, t.pts.data(), kTrendCapacity);
-    EXPECT_EQ(t.count, records);
-    t.pts.resize(static_cast<size_t>(t.count));
+    day.resize(static_cast<size_t>(t.count));
+    t.pts = std::move(day);
     return t;
   }
 

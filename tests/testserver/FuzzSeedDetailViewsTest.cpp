@@ -106,7 +106,10 @@ class DetailViewSeeds {
                                     sizeof buf);
     const Reply one = quote.ask(buf, len);
     len = MakeRequest_Trendline(0, 33, 13, sec.market, sec.code, 0, kTrendList, buf, sizeof buf);
-    const Reply trend = quote.ask(buf, len);
+    // A whole day may come in several answers; the first one is the seed.
+    const std::vector<Reply> trendAnswers = quote.askAll(buf, len);
+    ASSERT_FALSE(trendAnswers.empty()) << name;
+    const Reply trend = trendAnswers.front();
     len = MakeRequest_DealDetail(0, 14, 13, sec.market, sec.code, 20, kTickList, buf, sizeof buf);
     const Reply ticks = quote.ask(buf, len);
     ASSERT_TRUE(one.ok && trend.ok && ticks.ok) << name;

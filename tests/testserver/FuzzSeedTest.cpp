@@ -155,7 +155,10 @@ void RecordAll(SeedWriter& seeds) {
   Reply sorted = ask({Bytes(buf, buf + len)});
   const uint8_t trendList[] = {12, 6, 7, 9, 10, 8, 20, 14, 15, 16, 17, 18, 19};
   len = MakeRequest_Trendline(0, 33, 13, 1, "600000", 0, trendList, buf, sizeof buf);
-  Reply trend = ask({Bytes(buf, buf + len)});
+  // A whole day may come in several answers; the first one is the seed.
+  const std::vector<Reply> trendAnswers = quote.askAll(buf, len);
+  ASSERT_FALSE(trendAnswers.empty());
+  Reply trend = trendAnswers.front();
   const uint8_t miniList[] = {1, 6};
   len = MakeRequest_Trendline(0, 34, 12, 1, "600000", 0, miniList, buf, sizeof buf);
   Reply mini = ask({Bytes(buf, buf + len)});
@@ -185,7 +188,8 @@ void RecordAll(SeedWriter& seeds) {
     seeds.add("dispatch", "push-" + std::to_string(push.header.ChildType),
               Prefixed({kConnQuote}, RecordHeader(push), push.body));
     if (push.header.ChildType == 10) seeds.add("quote_push", "push", Prefixed({0}, push.body));
-    if (push.header.ChildType == 22) seeds.add("quote_push", "brief", Prefixed({2}, push.body));
+    if (push.header.ChildType == 23)
+      seeds.add("quote_push", "index-brief", Prefixed({3}, push.body));
     push = quote.receive();
   }
   ASSERT_TRUE(push.ok);

@@ -133,8 +133,9 @@ TEST(LoginChain, GuestLogsInAndReadsIndicesAndASortedList) {
     EXPECT_GT(rec.index_up + rec.index_same + rec.index_down, 0);
   }
 
-  // The Shanghai A-share ranking by change, descending, first page of 25.
-  const uint8_t block[7] = {1, 2, 0x80 | 23, 0, 0, 25, 0};
+  // The Shanghai A-share ranking as it opens: by change (sort code 1), largest first, first
+  // page of 25.
+  const uint8_t block[7] = {1, 2, 1, 0, 0, 25, 0};
   const uint8_t list1[] = {0};
   const uint8_t list2[] = {23, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6,
                            7,  15, 24, 14, 40, 16, 25, 26, 72, 73, 75, 62};

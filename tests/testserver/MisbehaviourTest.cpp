@@ -189,10 +189,16 @@ TEST_F(Misbehaviour, ChangedQuotesArePushedToSubscribers) {
 
   CQuoteCache cache;
   cache.Init();
-  cache.PushBrief(pushes[22].body.data(), pushes[22].body.size());
+  // The index brief with the members' counts, which the ticker shows beside the values.
+  cache.PushIndexBrief(pushes[23].body.data(), pushes[23].body.size());
   tagLocalStockData rec;
   ASSERT_EQ(cache.GetQuote(rec, 1, "000001"), 1);
-  EXPECT_EQ(rec.now, after.find(1, "000001")->q.now);
+  const tagLocalStockData& index = after.find(1, "000001")->q;
+  EXPECT_EQ(rec.now, index.now);
+  EXPECT_EQ(rec.index_up, index.index_up);
+  EXPECT_EQ(rec.index_same, index.index_same);
+  EXPECT_EQ(rec.index_down, index.index_down);
+  EXPECT_GT(rec.index_up + rec.index_same + rec.index_down, 0);
 
   const Reply& list = pushes[12];
   EXPECT_EQ(list.code(), 77);

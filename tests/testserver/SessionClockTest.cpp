@@ -321,7 +321,7 @@ TEST_F(SeededDates, NothingSeededAfterTheClockAndAReplySortsLast) {
     // The client answers his adviser now: the adviser sees the reply after what it answers.
     for (const auto& p : Queued(SendQueueKind::Message, [&] {
            MakeRequest_MessageSendXml(GlobalDataRequest(), 0, 106, client.c_str(), "9001", "回复",
-                                      "收到，谢谢。", 1, nullptr, nullptr, nullptr, nullptr, 24);
+                                      "收到，谢谢。", 2, nullptr, nullptr, nullptr, nullptr, 24);
          })) {
       TestClient sender(server_->port(Role::Message));
       EXPECT_TRUE(sender.send(p));

@@ -79,6 +79,19 @@ Reply TestClient::ask(const uint8_t* packet, int length, double seconds) {
   return receiveReply(seconds);
 }
 
+std::vector<Reply> TestClient::askAll(const uint8_t* packet, int length, double seconds) {
+  std::vector<Reply> out;
+  uint8_t heartbeat[16];
+  MakeRequest(0, 0, 0, 0, 0, heartbeat, 0);
+  if (!send(packet, length) || !send(heartbeat, 16)) return out;
+  for (;;) {
+    Reply r = receiveReply(seconds);
+    if (!r.ok || r.header.MainType == 0) break;
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
 Reply AskGuestAuthLogin(TestClient& auth) {
   uint8_t buf[2048];
   const int len = MakeRequest_RZLogin(0, 7, 0, "", "", buf, sizeof buf, 0);

@@ -36,6 +36,9 @@ class TestClient {
   Reply receiveReply(double seconds = 5.0);
   // Sends the packet and waits for its answer (not ok when the send failed).
   Reply ask(const uint8_t* packet, int length, double seconds = 5.0);
+  // Sends the packet and reads every answer it gets (a trend day may take several): a heartbeat
+  // sent behind it marks their end.
+  std::vector<Reply> askAll(const uint8_t* packet, int length, double seconds = 5.0);
   // True when the server closed the connection (waits up to `seconds` for it).
   bool closedByServer(double seconds = 5.0);
   // -1 when the stream held bytes that are no packet.

@@ -15,6 +15,7 @@
 #include "core/MDBF.h"
 #include "core/PacketHeader.h"
 #include "core/QuoteCache.h"
+#include "core/QuoteFormat.h"
 #include "core/ReceiveRecord.h"
 #include "core/SelfStock.h"
 #include "core/SendQueues.h"
@@ -428,6 +429,59 @@ TEST_F(WatchListScreen, NameTapOpensTheMiniTrendAndAnotherTapClosesIt) {
   screen_->tableTableViewWillBeginDragging(*screen_->tableView());
   EXPECT_EQ(screen_->openRow(), -1);
   reply(Record(33, code, TrendReply(rec, {1, 2}, 2)));
+  EXPECT_EQ(screen_->openPanel(), nullptr);
+}
+
+TEST_F(WatchListScreen, TheOpenMiniTrendFollowsItsStockThroughNewPages) {
+  fillList(8);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 5, 5, 5)));
+  screen_->cellSectionView(2);
+  ASSERT_NE(screen_->openPanel(), nullptr);
+  const std::string code = screen_->row(2).code;
+  const uint8_t market = screen_->row(2).market;
+  auto figures = [&](int row) {
+    tagLocalStockData rec;
+    EXPECT_NE(QuoteCache_GetQuote(rec, screen_->row(row).market, screen_->row(row).code), 0);
+    return std::vector<std::string>{FormatPriceString(rec.high, 0, rec.pricedot, rec.now),
+                                    FormatPriceString(rec.low, 0, rec.pricedot, rec.now),
+                                    FormatPriceString(rec.yesterday, 0, rec.pricedot, rec.now)};
+  };
+  auto shown = [&] {
+    MiniTline* panel = screen_->openPanel();
+    if (!panel) return std::vector<std::string>{};
+    return std::vector<std::string>{panel->highValue()->text(), panel->lowValue()->text(),
+                                    panel->yesterdayValue()->text()};
+  };
+  const std::vector<std::string> own = figures(2);
+
+  // The list reordered (the editor moved another stock to the top): the stock now stands one row
+  // higher, and the panel goes with it, still with its own figures; the old row is a plain row.
+  reply(Record(17, lastPage().code, PageReply(1, 5, 5, 5)));
+  ASSERT_EQ(std::string(screen_->row(1).code), code);
+  EXPECT_EQ(screen_->openRow(), 1);
+  EXPECT_EQ(shown(), own);
+  EXPECT_NE(figures(2), own);
+  EXPECT_EQ(*screen_->heightForRowAtIndexPath(*screen_->tableView()->leftTableView(), {0, 2}, 273),
+            SelfStockController::rowHeight());
+  // Its trend is asked again under the new row; points of another stock are not drawn in it.
+  tagLocalStockData other;
+  ASSERT_NE(QuoteCache_GetQuote(other, screen_->row(2).market, screen_->row(2).code), 0);
+  reply(Record(33, screen_->trendRequestCode(), TrendReply(other, {other.yesterday / 100, 5}, 2)));
+  EXPECT_EQ(screen_->openPanel()->trendNum(), 0);
+  tagLocalStockData mine;
+  ASSERT_NE(QuoteCache_GetQuote(mine, market, code.c_str()), 0);
+  reply(Record(33, screen_->trendRequestCode(), TrendReply(mine, {mine.yesterday / 100, 5}, 2)));
+  EXPECT_EQ(screen_->openPanel()->trendNum(), 2);
+
+  // The same page again (a refresh): it stays where it is.
+  reply(Record(17, lastPage().code, PageReply(1, 5, 5, 5)));
+  EXPECT_EQ(screen_->openRow(), 1);
+  EXPECT_EQ(shown(), own);
+
+  // The stock deleted from the list: the panel closes.
+  reply(Record(17, lastPage().code, PageReply(3, 5, 5, 5)));
+  EXPECT_EQ(screen_->openRow(), -1);
   EXPECT_EQ(screen_->openPanel(), nullptr);
 }
 

@@ -123,7 +123,7 @@ TEST_F(WatchListIntegration, GuestSeesTheStoredListWithQuotesAndPagesIt) {
   EXPECT_EQ(screen->stockNum(), 25);
   EXPECT_STREQ(screen->row(0).code, stocks[25].code);
 
-  // A column title sorts from page 1 in the server's order.
+  // A column title sorts from page 1 in the server's order: tapped to ▲, the smallest first.
   const RankParams& columns = screen->columns();
   ASSERT_FALSE(columns.empty());
   ASSERT_EQ(columns[0].fieldNo(), 23);  // change percent
@@ -136,7 +136,7 @@ TEST_F(WatchListIntegration, GuestSeesTheStoredListWithQuotesAndPagesIt) {
     tagLocalStockData a, b;
     QuoteCache_GetQuote(a, screen->row(r - 1).market, screen->row(r - 1).code);
     QuoteCache_GetQuote(b, screen->row(r).market, screen->row(r).code);
-    EXPECT_GE(a.zf, b.zf) << r;
+    EXPECT_LE(a.zf, b.zf) << r;
   }
 }
 

@@ -74,7 +74,7 @@ TEST_F(RequestWaiterTest, AScreenThatGoesCancelsItsWait) {
     RequestWaiter waiter;
     waiter.attach(*window, RequestWaiter::BoxFrame(200), counter);
     ASSERT_TRUE(waiter.begin());
-    box = waiter.boxPtr();
+    box = waiter.box()->sharedAs<AlertView>();
   }
   // The box may outlive its screen in the view tree; a late time-out reaches nobody.
   EXPECT_FALSE(box->isShowing());
@@ -86,7 +86,7 @@ TEST_F(RequestWaiterTest, ASecondAttachReplacesTheBox) {
   RequestWaiter waiter;
   waiter.attach(*window, RequestWaiter::BoxFrame(100), counter);
   ASSERT_TRUE(waiter.begin());
-  auto first = waiter.boxPtr();
+  auto first = waiter.box()->sharedAs<AlertView>();
   waiter.attach(*window, RequestWaiter::BoxFrame(300), counter);
   EXPECT_EQ(first->superview(), nullptr);
   EXPECT_FALSE(waiter.waiting());

@@ -171,6 +171,26 @@ TEST_F(SplitTableViewTest, LaysOutFixedScrollingAndDescriptionColumns) {
   EXPECT_EQ(split->viewWithTag(146)->frame(), gfx::Rect(0, 0, 700, 20));
 }
 
+TEST_F(SplitTableViewTest, ANewHeightKeepsEveryTableInsideTheView) {
+  // Laid out, then made shorter and taller by its owner's autoresizing: every table still ends at
+  // the view's bottom, so no row is drawn where a touch cannot reach it.
+  setUpPaging();
+  for (double h : {250.0, 460.0}) {
+    split->setFrame(gfx::Rect(0, 0, 320, h));
+    EXPECT_EQ(split->leftTableView()->frame(), gfx::Rect(0, 30, 80, h - 30)) << h;
+    EXPECT_EQ(split->rightScrollView()->frame(), gfx::Rect(80, 0, 240, h)) << h;
+    EXPECT_DOUBLE_EQ(split->rightScrollView()->contentSize().height, h) << h;
+    EXPECT_DOUBLE_EQ(split->rightTableView()->frame().maxY(), h) << h;
+    EXPECT_DOUBLE_EQ(split->descriptionTableView()->frame().maxY(), h) << h;
+    // The lowest row on show takes its touch.
+    const gfx::Point bottom(200, h - 5);
+    ui::View* hit = split->hitTest(bottom, nullptr);
+    ui::View* row = hit;
+    while (row && !dynamic_cast<ui::TableViewCell*>(row)) row = row->superview();
+    EXPECT_NE(row, nullptr) << h;
+  }
+}
+
 TEST_F(SplitTableViewTest, WithoutAnswersTheDefaultsHold) {
   auto bare = Table_TableView::create(gfx::Rect(0, 0, 320, 400));
   window->addSubview(bare);

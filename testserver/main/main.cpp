@@ -29,7 +29,15 @@ void Usage() {
       "                         [--kline-parts]   long K-line answers in numbered parts\n"
       "                         [--flood SECONDS] [--flood-rounds N]\n"
       "                             push to every logged-in quote connection as fast as it\n"
-      "                             reads, for SECONDS from the first push and/or N rounds\n");
+      "                             reads, for SECONDS from the first push and/or N rounds\n"
+      "\n"
+      "The market clock. --date picks the trading day (default today), --minute the minute of\n"
+      "that day the market stands at; a given minute holds, whatever the date, and the market\n"
+      "keeps the quotes of that minute. Before a market's open it shows its last session (a\n"
+      "Monday's the Friday's), after its close the whole day; a weekend date shows Friday's\n"
+      "session all day. Without --minute the market starts at the wall clock's minute and\n"
+      "moves every --step seconds (default 3; 0 never): today it follows the wall clock,\n"
+      "another date plays one minute per step. Example: --date 20261208 --minute 1030.\n");
 }
 
 }  // namespace

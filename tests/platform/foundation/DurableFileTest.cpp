@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <cerrno>
@@ -113,4 +114,33 @@ TEST_F(DurableFileTest, MissingFolderFailsUnlessAskedToMakeIt) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("no")));
   EXPECT_TRUE(writeFileAtomically(dir.file("no/such/a.cfg"), "x"));
   EXPECT_EQ(readAll(dir.file("no/such/a.cfg")), "x");
+}
+
+namespace {
+
+unsigned modeOf(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 01000;
+}
+
+}  // namespace
+
+TEST_F(DurableFileTest, ASaveIsItsOwnersOnlyWhateverTheUmaskAndTheFileItReplaces) {
+  // A folder others may read, a umask that lets them, and an old file they could read.
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+  const mode_t before = ::umask(022);
+  const bool saved = writeFileAtomically(path, "new contents");
+  const bool nested = writeFileAtomically(dir.file("Outbox/mail.eml"), "text");
+  AtomicWriteOptions shared;
+  shared.mode = 0644;
+  const bool open = writeFileAtomically(dir.file("Shared/readme.txt"), "text", shared);
+  ::umask(before);
+  ASSERT_TRUE(saved && nested && open);
+  EXPECT_EQ(modeOf(path), 0600u);
+  EXPECT_EQ(modeOf(dir.file("Outbox")), 0700u);
+  EXPECT_EQ(modeOf(dir.file("Outbox/mail.eml")), 0600u);
+  // A file asked to be readable by others is, in a folder made as the umask says.
+  EXPECT_EQ(modeOf(dir.file("Shared")), 0755u);
+  EXPECT_EQ(modeOf(dir.file("Shared/readme.txt")), 0644u);
 }

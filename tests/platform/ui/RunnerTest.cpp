@@ -11,6 +11,12 @@
 #include "platform/ui/Demo.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Runner.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/TextField.h"
+#include "platform/ui/ScrollView.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Keyboard.h"
+#include "platform/ui/ActionSheet.h"
 
 namespace {
 
@@ -167,10 +173,175 @@ TEST_F(UiTest, OnlyTextsThatShowAreOnScreen) {
   makeLabel(gfx::Rect(10, 5, 200, 30), "透明的")->setTextColor(gfx::Color::clear());
   makeLabel(gfx::Rect(10, 5, 200, 30), "藏起来")->setHidden(true);
   window->layoutIfNeeded();
-  const std::vector<std::string> texts = ui::textsOnScreen();
+  std::vector<std::string> texts;
+  for (const ui::ScreenText& t : ui::textsOnScreen()) texts.push_back(t.text);
   EXPECT_EQ(std::count(texts.begin(), texts.end(), "看得见"), 1);
   for (const char* hidden : {"剪掉了", "透明的", "藏起来"})
     EXPECT_EQ(std::count(texts.begin(), texts.end(), hidden), 0) << hidden;
+}
+
+// What a person cannot see fails an expect: text under a screen pushed over it, under a sheet
+// or the keyboard, scrolled out of its list or beyond the window, cut in half by its cell.
+class SeenTextTest : public UiTest {
+ protected:
+  static bool seen(const std::string& text) {
+    for (const ui::ScreenText& t : ui::textsOnScreen())
+      if (t.text == text) return true;
+    return false;
+  }
+  std::shared_ptr<ui::Label> label(ui::View& parent, const gfx::Rect& frame,
+                                   const std::string& text) {
+    auto l = ui::Label::create(frame);
+    l->setText(text);
+    parent.addSubview(l);
+    return l;
+  }
+  static void settle() {
+    advance(1);
+    ui::Application::shared().keyWindow()->layoutIfNeeded();
+  }
+};
+
+TEST_F(SeenTextTest, ACoveringScreenASheetAndTheKeyboardHideWhatLiesUnder) {
+  auto first = ui::ViewController::create();
+  auto nav = ui::NavigationController::create(first);
+  window->addSubview(nav->viewShared());
+  first->view()->setBackgroundColor(gfx::Color::white());
+  label(*first->view(), gfx::Rect(10, 100, 200, 30), "下面的屏");
+  settle();
+  EXPECT_TRUE(seen("下面的屏"));
+  auto second = ui::ViewController::create();
+  second->view()->setBackgroundColor(gfx::Color::white());
+  label(*second->view(), gfx::Rect(10, 200, 200, 30), "上面的屏");
+  nav->pushViewController(second, true);
+  settle();
+  EXPECT_TRUE(seen("上面的屏"));
+  EXPECT_FALSE(seen("下面的屏"));
+
+  // A sheet from the bottom covers the lower rows of the screen on top.
+  label(*second->view(), gfx::Rect(10, 340, 200, 30), "底下一行");
+  settle();
+  EXPECT_TRUE(seen("底下一行"));
+  auto sheet = ui::ActionSheet::create("选一个", {}, "取消", {}, {"甲", "乙"});
+  sheet->showInView(second->view());
+  settle();
+  EXPECT_TRUE(seen("选一个"));
+  EXPECT_FALSE(seen("底下一行"));
+  sheet->dismissWithClickedButtonIndex(sheet->cancelButtonIndex(), false);
+  settle();
+  EXPECT_TRUE(seen("底下一行"));
+
+  // The keyboard rises over the same row; the row above it stays in sight.
+  label(*second->view(), gfx::Rect(10, 60, 200, 30), "键盘上面");
+  auto field = ui::TextField::create(gfx::Rect(10, 100, 200, 30));
+  second->view()->addSubview(field);
+  ASSERT_TRUE(field->becomeFirstResponder());
+  settle();
+  EXPECT_TRUE(ui::Keyboard::shared().isVisible());
+  EXPECT_TRUE(seen("键盘上面"));
+  EXPECT_FALSE(seen("底下一行"));
+  field->resignFirstResponder();
+}
+
+TEST_F(SeenTextTest, TextsScrolledOutOrCutInHalfAreNotSeen) {
+  window->setBackgroundColor(gfx::Color::white());
+  // A list whose columns scroll sideways: the third column is beyond the window at first.
+  auto list = ui::ScrollView::create(gfx::Rect(0, 40, 320, 200));
+  list->setContentSize(gfx::Size(700, 200));
+  window->addSubview(list);
+  label(*list, gfx::Rect(10, 10, 100, 30), "股票名称");
+  label(*list, gfx::Rect(500, 10, 100, 30), "换手率");
+  settle();
+  EXPECT_TRUE(seen("股票名称"));
+  EXPECT_FALSE(seen("换手率"));
+  list->setContentOffset(gfx::Point(380, 0));
+  settle();
+  EXPECT_TRUE(seen("换手率"));
+  EXPECT_FALSE(seen("股票名称"));
+  // A list without a clip of its own still ends at the window's edge.
+  list->setClipsToBounds(false);
+  list->setContentOffset(gfx::Point(0, 0));
+  settle();
+  EXPECT_FALSE(seen("换手率"));
+
+  // A cell cuts its texts at its edges: mostly cut is not seen, a little cut still is.
+  auto cell = ui::View::create(gfx::Rect(0, 300, 320, 40));
+  cell->setClipsToBounds(true);
+  window->addSubview(cell);
+  label(*cell, gfx::Rect(10, 30, 200, 20), "剪掉大半");
+  label(*cell, gfx::Rect(10, 22, 200, 20), "剪掉一点");
+  settle();
+  EXPECT_FALSE(seen("剪掉大半"));
+  EXPECT_TRUE(seen("剪掉一点"));
+}
+
+TEST(Script, ShapeAndOrderStepsReadTheirNumbersAndCheckTheColumn) {
+  std::vector<ScriptStep> steps;
+  ASSERT_EQ(ui::parseScript("match ^\\d{8}$\norder down 200 320 3\norder up 0 100 2\n", steps), 0);
+  ASSERT_EQ(steps.size(), 3u);
+  EXPECT_EQ(steps[0].kind, ScriptStepKind::Match);
+  EXPECT_EQ(steps[1].kind, ScriptStepKind::Order);
+  EXPECT_TRUE(steps[1].descending);
+  EXPECT_EQ(steps[1].count, 3);
+  EXPECT_FALSE(steps[2].descending);
+  EXPECT_EQ(steps[0].seconds, ui::kExpectSeconds);
+  std::vector<ScriptStep> timed;
+  ASSERT_EQ(ui::parseScript("expect a\ntimeout 16\nexpect b\nmatch c\ntimeout 3\nexpect d\n", timed),
+            0);
+  ASSERT_EQ(timed.size(), 4u);
+  EXPECT_EQ(timed[0].seconds, 3);
+  EXPECT_EQ(timed[1].seconds, 16);
+  EXPECT_EQ(timed[2].seconds, 16);
+  EXPECT_EQ(timed[3].seconds, 3);
+  for (const char* bad : {"match (", "order sideways 0 100 3", "order down 100 0 3",
+                          "order down 0 100 1"})
+    EXPECT_EQ(ui::parseScript(bad, steps), -1) << bad;
+
+  EXPECT_EQ(ui::readListNumber("-1.25%"), -1.25);
+  EXPECT_EQ(ui::readListNumber("+3.10"), 3.1);
+  EXPECT_EQ(ui::readListNumber("1.2万"), 12000);
+  EXPECT_EQ(ui::readListNumber("4,500"), 4500);
+  EXPECT_EQ(ui::readListNumber("45B"), 45e9);
+  EXPECT_FALSE(ui::readListNumber("东隆航空").has_value());
+  EXPECT_FALSE(ui::readListNumber("600000 东隆").has_value());
+
+  auto at = [](double x, double y, const std::string& text) {
+    return ui::ScreenText{text, gfx::Rect(x, y, 40, 16)};
+  };
+  // Falling top to bottom, drawn in another order, beside a column that does not count.
+  std::vector<ui::ScreenText> texts = {at(220, 80, "1.20%"), at(220, 40, "+3.10%"),
+                                       at(220, 120, "-0.50%"), at(20, 60, "99.00")};
+  EXPECT_EQ(ui::screenCheckFailure(steps[1], texts), "");
+  texts.push_back(at(220, 160, "0.10%"));
+  const std::string failure = ui::screenCheckFailure(steps[1], texts);
+  EXPECT_NE(failure.find("the column reads: 3.1 1.2 -0.5 0.1"), std::string::npos) << failure;
+  // Only the numbers with the step's ending count: the prices beside the changes do not.
+  std::vector<ScriptStep> percents;
+  ASSERT_EQ(ui::parseScript("order up 200 320 2 %\n", percents), 0);
+  EXPECT_EQ(ui::screenCheckFailure(percents[0], {at(220, 40, "-1.00%"), at(220, 60, "30.00"),
+                                              at(220, 80, "2.00%")}),
+            "");
+  // Too few numbers is no order.
+  EXPECT_NE(ui::screenCheckFailure(steps[1], {at(220, 40, "3")}), "");
+  // A kept text changes when the push changes it; nothing kept or nothing there fails.
+  std::vector<ScriptStep> pushes;
+  ASSERT_EQ(ui::parseScript("keep 230 50\nchanged 230 50\nchanged 10 10\n", pushes), 0);
+  EXPECT_NE(ui::screenCheckFailure(pushes[2], {at(0, 0, "x")}), "");
+  EXPECT_NE(ui::screenCheckFailure(pushes[0], {at(0, 0, "x")}), "");
+  EXPECT_EQ(ui::screenCheckFailure(pushes[0], {at(220, 40, "2435")}), "");
+  EXPECT_NE(ui::screenCheckFailure(pushes[1], {at(220, 40, "2435")}), "");
+  EXPECT_EQ(ui::screenCheckFailure(pushes[1], {at(220, 40, "1693")}), "");
+  // Images are checked by name with their own steps, and never pass for a text.
+  std::vector<ScriptStep> images;
+  ASSERT_EQ(ui::parseScript("expect-image SlideDown\nexpect SlideDown\nreject-image xia\n", images),
+            0);
+  const std::vector<ui::ScreenText> arrow = {{"info-SlideDown.png", gfx::Rect(0, 0, 9, 9), true}};
+  EXPECT_EQ(ui::screenCheckFailure(images[0], arrow), "");
+  EXPECT_NE(ui::screenCheckFailure(images[1], arrow), "");
+  EXPECT_EQ(ui::screenCheckFailure(images[2], arrow), "");
+  EXPECT_NE(ui::screenCheckFailure(images[0], {at(0, 0, "info-SlideDown.png")}), "");
+  EXPECT_EQ(ui::screenCheckFailure(steps[0], {at(0, 0, "20261211")}), "");
+  EXPECT_NE(ui::screenCheckFailure(steps[0], {at(0, 0, "2026/12/11")}), "");
 }
 
 }  // namespace

@@ -284,6 +284,59 @@ TEST_F(ScrollViewTest, TouchStopsMotionAndIndicatorsShowOnlyWhileMoving) {
   EXPECT_TRUE(scroll->verticalScrollIndicator()->isHidden());
 }
 
+// A finger that catches a paging glide holds it; lifted without a drag, the content goes on to
+// the nearest page and the delegate hears that the motion ended. A drag after the catch ends
+// as drags do, and a caught flick that already rests is reported at once.
+TEST_F(ScrollViewTest, ACaughtGlideEndsOnAPageAndIsReported) {
+  auto pages = ui::ScrollView::create(gfx::Rect(0, 0, 320, 200));
+  pages->setContentSize(gfx::Size(320 * 4, 200));
+  pages->setPagingEnabled(true);
+  pages->setDelegate(delegate);
+  window->addSubview(pages);
+  for (double hold : {0.0, 0.4}) {
+    SCOPED_TRACE(testing::Message() << "held " << hold << " s");
+    pages->setContentOffset(gfx::Point(320, 0));
+    drag({250, 100}, {190, 100}, 3);  // a flick toward the third page
+    advance(0.05);
+    const double caught = pages->contentOffset().x;
+    ASSERT_GT(caught, 320);
+    ASSERT_LT(caught, 640);
+    delegate->calls.clear();
+    touch(ui::TouchPhase::Began, 100, 100);
+    EXPECT_FALSE(pages->isDecelerating());
+    advance(hold);
+    EXPECT_DOUBLE_EQ(pages->contentOffset().x, caught);
+    touch(ui::TouchPhase::Ended, 100, 100);
+    settle(1);
+    EXPECT_DOUBLE_EQ(pages->contentOffset().x, caught < 480 ? 320 : 640);
+    EXPECT_EQ(delegate->steps(), (std::vector<std::string>{"didEndDecelerating"}));
+  }
+
+  // Caught, then dragged back: the drag reports its own end, nothing is reported at the catch.
+  pages->setContentOffset(gfx::Point(320, 0));
+  drag({250, 100}, {190, 100}, 3);
+  advance(0.05);
+  delegate->calls.clear();
+  drag({100, 100}, {200, 100}, 20, 0.3);
+  settle(1);
+  EXPECT_DOUBLE_EQ(pages->contentOffset().x, 320);
+  EXPECT_EQ(delegate->steps(),
+            (std::vector<std::string>{"willBeginDragging", "didEndDragging(1)",
+                                      "willBeginDecelerating", "didEndDecelerating"}));
+
+  // A flick of a plain scroll view caught where it may rest ends there, reported at once.
+  drag({160, 380}, {160, 230}, 6);
+  advance(0.05);
+  ASSERT_TRUE(scroll->isDecelerating());
+  delegate->calls.clear();
+  touch(ui::TouchPhase::Began, 160, 300);
+  const double rest = scroll->contentOffset().y;
+  touch(ui::TouchPhase::Ended, 160, 300);
+  settle(1);
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, rest);
+  EXPECT_EQ(delegate->steps(), (std::vector<std::string>{"didEndDecelerating"}));
+}
+
 // A scroll view that lets drags take touches from controls and keeps some views from touches.
 class PagerScroll : public ui::ScrollView {
  public:
@@ -295,6 +348,38 @@ class PagerScroll : public ui::ScrollView {
   ui::View* refused = nullptr;
   bool cancelControls = false;
 };
+
+// Two fingers that land together are each asked for: on a view the scroll view refuses, neither
+// reaches it; on one it lets have its touches, both do.
+TEST_F(ScrollViewTest, EveryFingerOfATouchIsAskedFor) {
+  class Counting : public ui::View {
+   public:
+    using ui::View::View;
+    void touchesBegan(const ui::TouchSet& touches, const ui::Event&) override {
+      began += static_cast<int>(touches.size());
+    }
+    int began = 0;
+  };
+  auto pager = std::make_shared<PagerScroll>(gfx::Rect(0, 0, 320, 400));
+  pager->setContentSize(gfx::Size(640, 400));
+  pager->setDelaysContentTouches(false);
+  scroll->removeFromSuperview();
+  window->addSubview(pager);
+  auto refused = std::make_shared<Counting>(gfx::Rect(0, 0, 320, 200));
+  auto accepted = std::make_shared<Counting>(gfx::Rect(0, 200, 320, 200));
+  refused->setMultipleTouchEnabled(true);
+  accepted->setMultipleTouchEnabled(true);
+  pager->addSubview(refused);
+  pager->addSubview(accepted);
+  pager->refused = refused.get();
+  auto& app = ui::Application::shared();
+  for (ui::TouchPhase phase : {ui::TouchPhase::Began, ui::TouchPhase::Ended})
+    app.sendTouches(phase, {{0, {100, 100}}, {1, {200, 100}}});
+  EXPECT_EQ(refused->began, 0);
+  for (ui::TouchPhase phase : {ui::TouchPhase::Began, ui::TouchPhase::Ended})
+    app.sendTouches(phase, {{0, {100, 300}}, {1, {200, 300}}});
+  EXPECT_EQ(accepted->began, 2);
+}
 
 TEST_F(ScrollViewTest, DelayedContentTouchesReachControlsOnlyWhenTheFingerStays) {
   auto pager = std::make_shared<PagerScroll>(gfx::Rect(0, 0, 320, 400));

@@ -96,6 +96,37 @@ TEST_F(ServicesTest, EditMenuCopiesAndRunsCustomItems) {
   EXPECT_EQ(ran.size(), 1u);
 }
 
+TEST_F(ServicesTest, EditMenuFlipsBelowWhenThereIsNoRoomAboveItsTarget) {
+  // A list under a 44-point title bar: the list clips, so its first row is seen from y 64 on.
+  auto title = ui::Label::create(gfx::Rect(0, 20, 320, 44));
+  title->setText("消息标题");
+  window->addSubview(title);
+  auto list = ui::View::create(gfx::Rect(0, 64, 320, 300));
+  list->setClipsToBounds(true);
+  window->addSubview(list);
+  auto first = ui::Label::create(gfx::Rect(0, 0, 320, 45));
+  first->setText("第一条");
+  list->addSubview(first);
+  auto& menu = ui::MenuController::shared();
+  menu.setTargetRect(gfx::Rect(160, 20, 60, 60), first.get());
+  menu.setMenuVisible(true);
+  // The target reaches from y 84 down to 144; above it the title bar lies: the menu goes under it.
+  gfx::Rect bubble = menu.menuFrame();
+  EXPECT_GE(bubble.minY(), 144) << bubble.minY();
+  EXPECT_FALSE(bubble.intersects(title->frame()));
+  menu.setMenuVisible(false);
+
+  // A row lower down has room above, inside the list: the menu stays above it.
+  auto lower = ui::Label::create(gfx::Rect(0, 150, 320, 45));
+  lower->setText("第五条");
+  list->addSubview(lower);
+  menu.setTargetRect(gfx::Rect(160, 20, 60, 60), lower.get());
+  menu.setMenuVisible(true);
+  bubble = menu.menuFrame();
+  EXPECT_LE(bubble.maxY(), 64 + 150 + 20);
+  EXPECT_GE(bubble.minY(), 64);
+}
+
 class TextViewRecorder : public ui::TextViewDelegate {
  public:
   int changes = 0;

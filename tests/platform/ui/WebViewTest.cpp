@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "InputTestSupport.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/WebView.h"
 #include "tests/platform/net/LoopbackListener.h"
@@ -172,14 +173,29 @@ TEST_F(WebViewTest, FailedLoadsReportTheirCodeAndKeepThePage) {
   EXPECT_EQ(web->pageText(), "第一页");  // the old page stays
   EXPECT_EQ(web->currentURL(), server.url("/a"));
 
-  // A load replaced by another fails as cancelled; stopping does too.
+  // A load replaced by another fails as cancelled; stopping does too. Neither is logged as an
+  // error, while a real failure still is.
+  std::vector<std::pair<foundation::LogLevel, std::string>> lines;
+  foundation::setLogSink([&](foundation::LogLevel level, const std::string& line) {
+    lines.emplace_back(level, line);
+  });
   recorder->errors.clear();
   web->loadRequest(server.url("/a"));
   web->loadRequest(server.url("/missing"));
   web->stopLoading();
+  web->loadRequest("not a url");
+  foundation::setLogSink({});
   EXPECT_FALSE(web->isLoading());
   EXPECT_EQ(recorder->errors,
-            (std::vector<int>{ui::WebErrorCode::Cancelled, ui::WebErrorCode::Cancelled}));
+            (std::vector<int>{ui::WebErrorCode::Cancelled, ui::WebErrorCode::Cancelled,
+                              ui::WebErrorCode::BadURL}));
+  int errorLines = 0;
+  for (const auto& [level, line] : lines) {
+    if (level != foundation::LogLevel::Error) continue;
+    ++errorLines;
+    EXPECT_EQ(line.find("cancelled"), std::string::npos) << line;
+  }
+  EXPECT_EQ(errorLines, 1);
   // The delegate can refuse a load.
   recorder->refuseOther = true;
   web->loadRequest(server.url("/other"));

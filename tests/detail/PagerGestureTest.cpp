@@ -1,0 +1,219 @@
+// The pager under real fingers: a pinch on the K-line page, a glide caught by a new touch, a drag
+// released on its page and a tap on the marked button while the pager glides away. Wherever the
+// scrolling stops, the menu marks the page on screen.
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "detail/TrendlineController.h"
+#include "kline/KLineClasses.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/ScrollView.h"
+#include "platform/ui/WheelPinch.h"
+#include "tests/detail/KLinePageRecorder.h"
+#include "tests/detail/LandscapeRecorder.h"
+#include "tests/shell/StartupTestSupport.h"
+
+namespace detailtest {
+namespace {
+
+using startuptest::StartupTest;
+
+class PagerGesture : public StartupTest {
+ protected:
+  void TearDown() override {
+    StartupTest::TearDown();
+    // The other pager tests find their stand-ins under the chart classes' names again.
+    RegisterRecordingKLinePage();
+    RegisterRecordingLandscape();
+  }
+
+  TrendlineController* Open() {
+    server->setRights("", "30,31,49");
+    // The K-line page is the real chart page, as the application registers it.
+    RegisterKLineClasses();
+    Launch();
+    if (!LoggedInAndShown()) return nullptr;
+    Settle();
+    auto* navigation = app->getTabBarNavigationController(SelectedTab());
+    auto screen = Extend::produceObject<ui::ViewController>("TrendlineController");
+    auto* opened = dynamic_cast<TrendlineController*>(screen.get());
+    if (!opened || !navigation) return nullptr;
+    opened->SetStockInfo("600000", 1, 2);
+    navigation->pushViewController(screen, false);
+    advance(0.1);
+    pager = opened;
+    return opened;
+  }
+
+  ui::Button* Button(int page) const {
+    return dynamic_cast<ui::Button*>(pager->menuBar()->viewWithTag(kStockMenuBase + page));
+  }
+  gfx::Point Centre(ui::View& view) const {
+    const gfx::Rect r = view.convertRectToView(view.bounds(), nullptr);
+    return {r.midX(), r.midY()};
+  }
+  // The page whose button the menu marks (disabled, the marker behind it), or -1.
+  int Marked() const {
+    int marked = -1;
+    for (int page = 0; page < 6; ++page) {
+      auto* b = Button(page);
+      if (!b || b->isEnabled()) continue;
+      if (marked >= 0) return -2;  // two marked
+      marked = page;
+    }
+    return marked;
+  }
+  double Offset() const { return pager->scrollView()->contentOffset().x; }
+  // The page at the pager's offset, counted as the menu counts them (the stock menu here has
+  // every page up to F10 and the radar).
+  int Shown() const { return static_cast<int>(Offset() / 320 + 0.5); }
+  bool MarkerOn(int page) const {
+    ui::Button* b = Button(page);
+    for (const auto& sub : pager->menuBar()->subviews()) {
+      if (sub.get() == b || dynamic_cast<ui::Button*>(sub.get())) continue;
+      const gfx::Rect f = sub->frame();
+      if (f.width() < 60 && std::abs(f.midX() - b->frame().midX()) < 0.5) return true;
+    }
+    return false;
+  }
+
+  // One finger from `from` by `dx`, `frames` moves 1/60 s apart, then still for `hold` seconds.
+  static void Drag(gfx::Point from, double dx, int frames, double hold) {
+    auto& application = ui::Application::shared();
+    application.sendTouch(ui::TouchPhase::Began, 0, from);
+    for (int i = 1; i <= frames; ++i) {
+      advance(1.0 / 60);
+      application.sendTouch(ui::TouchPhase::Moved, 0, {from.x + dx * i / frames, from.y});
+    }
+    if (hold > 0) advance(hold);
+    application.sendTouch(ui::TouchPhase::Ended, 0, {from.x + dx, from.y});
+  }
+  static void Frames(int count) {
+    for (int i = 0; i < count; ++i) advance(1.0 / 60);
+  }
+
+  // A point on the K-line page's price header: the chart leaves it to the pager.
+  gfx::Point Header() const {
+    ui::View* page = pager->pageView(kTagKLinePage);
+    const gfx::Rect r = page->convertRectToView(page->bounds(), nullptr);
+    return {r.minX() + 250, r.minY() + 30};
+  }
+
+  TrendlineController* pager = nullptr;
+};
+
+ui::Label* FindLabel(ui::View& view, const std::function<bool(const std::string&)>& match) {
+  if (auto* label = dynamic_cast<ui::Label*>(&view); label && match(label->text())) return label;
+  for (const auto& sub : view.subviews())
+    if (auto* found = FindLabel(*sub, match)) return found;
+  return nullptr;
+}
+
+TEST_F(PagerGesture, PinchesCaughtGlidesAndReleasedDragsLeaveTheMenuOnThePageShown) {
+  ASSERT_NE(Open(), nullptr);
+  ui::ScrollView* scroll = pager->scrollView();
+  ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, Centre(*Button(kPageKLine)));
+  ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, Centre(*Button(kPageKLine)));
+  Frames(30);
+  ASSERT_EQ(Offset(), 320);
+  ASSERT_EQ(Marked(), kPageKLine);
+
+  // Three quick notches of Ctrl + wheel over the MA labels: two-finger pinches, above the
+  // chart's own area. The pager does not turn.
+  ui::View* page = pager->pageView(kTagKLinePage);
+  ui::Label* ma = FindLabel(*page, [](const std::string& t) { return t.rfind("MA5", 0) == 0; });
+  ASSERT_NE(ma, nullptr);
+  const gfx::Point row = Centre(*ma);
+  // The notches as the window's wheel sends them (two fingers spreading about the pointer), each
+  // event a millisecond after the one before, far quicker than frames.
+  const gfx::Point centre{row.x + 60, row.y};
+  auto fingers = [&](double apart) {
+    return std::vector<std::pair<int, gfx::Point>>{{0, {centre.x - apart / 2, centre.y}},
+                                                   {1, {centre.x + apart / 2, centre.y}}};
+  };
+  for (int notch = 0; notch < 3; ++notch) {
+    auto& application = ui::Application::shared();
+    application.sendTouches(ui::TouchPhase::Began, fingers(ui::kWheelPinchDistance));
+    for (int i = 1; i <= 4; ++i) {
+      advance(0.001);
+      application.sendTouches(ui::TouchPhase::Moved,
+                              fingers(ui::kWheelPinchDistance + ui::kWheelPinchTravel * i / 4));
+    }
+    advance(0.001);
+    application.sendTouches(ui::TouchPhase::Ended,
+                            fingers(ui::kWheelPinchDistance + ui::kWheelPinchTravel));
+  }
+  Frames(60);
+  EXPECT_EQ(Offset(), 320);
+  EXPECT_EQ(Marked(), kPageKLine);
+  EXPECT_EQ(pager->selectedPage(), kPageKLine);
+
+  // A flick toward 主力, caught half way by a new touch that lifts without dragging: the pager
+  // goes on to a page and the menu marks it.
+  Drag(Header(), -60, 3, 0);
+  ASSERT_TRUE(scroll->isDecelerating());
+  advance(0.05);
+  const double caught = Offset();
+  ASSERT_GT(caught, 320);
+  ASSERT_LT(caught, 640);
+  ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, Header());
+  advance(0.3);
+  EXPECT_EQ(Offset(), caught);  // held where the finger caught it
+  ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, Header());
+  Frames(60);
+  EXPECT_EQ(Offset(), 320.0 * Shown());
+  EXPECT_EQ(Marked(), Shown());
+  EXPECT_TRUE(MarkerOn(Shown()));
+  EXPECT_EQ(pager->selectedPage(), Shown());
+  EXPECT_EQ(pager->scrollCurrentPage(), Shown());
+
+  // A slow drag that ends exactly on the next page: nothing decelerates, the menu follows.
+  const int from = Shown();
+  const gfx::Point start = Centre(*scroll);
+  Drag({start.x + 150, Header().y}, from == kPageKLine ? -320 : 320, 40, 0.3);
+  Frames(30);
+  const int to = from == kPageKLine ? kPageMainForce : kPageKLine;
+  EXPECT_EQ(Offset(), 320.0 * to);
+  EXPECT_EQ(Marked(), to);
+  EXPECT_TRUE(MarkerOn(to));
+  EXPECT_EQ(pager->selectedPage(), to);
+
+  // Back on K线, a flick toward 主力 and, while the pager glides, a tap on the marked K线 button:
+  // the K-line page comes back and stays.
+  if (to != kPageKLine) {
+    ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, Centre(*Button(kPageKLine)));
+    ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, Centre(*Button(kPageKLine)));
+    Frames(10);
+  }
+  ASSERT_EQ(Offset(), 320);
+  Drag(Header(), -60, 3, 0);
+  ASSERT_TRUE(scroll->isDecelerating());
+  advance(0.05);
+  ASSERT_GT(Offset(), 320);
+  EXPECT_TRUE(Button(kPageKLine)->isEnabled());  // away from its page: it takes the tap
+  ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, Centre(*Button(kPageKLine)));
+  ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, Centre(*Button(kPageKLine)));
+  Frames(60);
+  EXPECT_EQ(Offset(), 320);
+  EXPECT_EQ(Marked(), kPageKLine);
+  EXPECT_EQ(pager->selectedPage(), kPageKLine);
+
+  // Another screen asks for the K-line page while the pager glides toward 主力: it stays there.
+  Drag(Header(), -60, 3, 0);
+  ASSERT_TRUE(scroll->isDecelerating());
+  advance(0.05);
+  pager->showSubPage(kPageKLine);
+  Frames(60);
+  EXPECT_EQ(Offset(), 320);
+  EXPECT_EQ(Marked(), kPageKLine);
+  EXPECT_EQ(pager->selectedPage(), kPageKLine);
+}
+
+}  // namespace
+}  // namespace detailtest
