@@ -677,14 +677,15 @@ void ServerCore::advanceMinute() {
 }
 
 void ServerCore::stepTimer() {
-  // A minute given at the start holds, whatever the date. Without one, today's market follows
-  // the wall clock and another day plays one minute per step.
-  if (options_.minute >= 0) return;
+  // A minute given at the start holds, whatever the date, unless the market is to play on from
+  // it. Without one, today's market follows the wall clock and another day plays one minute per
+  // step.
+  if (options_.minute >= 0 && !options_.play) return;
   int32_t today;
   int now;
   LocalNow(&today, &now);
   const int before = market_->minute();
-  if (today == date_) {
+  if (today == date_ && options_.minute < 0) {
     if (now != before) market_->setMinute(now);
   } else {
     market_->advance();

@@ -227,12 +227,12 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.seconds = checkSeconds;
       std::string direction;
       ok = static_cast<bool>(in >> direction) && (direction == "down" || direction == "up") &&
-           static_cast<bool>(in >> v[0] >> v[1] >> v[2]) && v[0] < v[1] && v[2] >= 2 &&
-           v[2] == std::floor(v[2]);
+           static_cast<bool>(in >> v[0] >> v[1] >> v[2] >> v[3] >> v[4]) && v[0] < v[2] &&
+           v[1] < v[3] && v[4] >= 2 && v[4] == std::floor(v[4]);
       step.descending = direction == "down";
-      step.from = {v[0], 0};
-      step.to = {v[1], 0};
-      step.count = static_cast<int>(v[2]);
+      step.from = {v[0], v[1]};
+      step.to = {v[2], v[3]};
+      step.count = static_cast<int>(v[4]);
       step.text = restOfLine(in);  // only the numbers that end so ("%"), when given
     } else if (word == "keep" || word == "changed") {
       step.kind = word == "keep" ? ScriptStepKind::Keep : ScriptStepKind::Changed;
@@ -390,8 +390,10 @@ bool columnInOrder(const ScriptStep& step, const std::vector<ScreenText>& texts,
   std::vector<std::pair<double, double>> cells;  // (top, number)
   for (const ScreenText& t : texts) {
     if (t.image) continue;
-    const double middle = t.rect.midX();
-    if (middle < step.from.x || middle > step.to.x) continue;
+    const gfx::Point middle(t.rect.midX(), t.rect.midY());
+    if (middle.x < step.from.x || middle.x > step.to.x || middle.y < step.from.y ||
+        middle.y > step.to.y)
+      continue;
     if (!step.text.empty() && (t.text.size() < step.text.size() ||
                                t.text.compare(t.text.size() - step.text.size(), std::string::npos,
                                               step.text) != 0))
@@ -464,8 +466,9 @@ std::string screenCheckFailure(const ScriptStep& step, const std::vector<ScreenT
   if (step.kind == ScriptStepKind::Order) {
     std::string column;
     if (columnInOrder(step, texts, &column)) return {};
-    char limits[64];
-    std::snprintf(limits, sizeof limits, "between x %g and %g", step.from.x, step.to.x);
+    char limits[96];
+    std::snprintf(limits, sizeof limits, "in the box %g,%g to %g,%g", step.from.x, step.from.y,
+                  step.to.x, step.to.y);
     return where + "expected at least " + std::to_string(step.count) + " numbers " + limits +
            (step.descending ? " falling" : " rising") + " top to bottom; the column reads:" +
            (column.empty() ? std::string(" (no number)") : column) + "; on screen:" +

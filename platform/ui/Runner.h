@@ -79,9 +79,9 @@ bool openScreen(const std::string& line);
 // until a text a person can see on screen contains the rest of the line), "reject 没有记录"
 // (fails when a text seen on screen contains it), "match ^\d{8}$" (waits until a seen text
 // matches the regular expression: a shape, such as a date, rather than a text), "order down
-// 200 320 5 %" (waits until at least 5 seen texts whose middle lies between x 200 and 320 and
-// that end in "%" (any text when no ending is given) read as numbers and, top to bottom, never
-// rise; "up": never fall)); blank lines and lines starting
+// 200 100 320 400 5 %" (waits until at least 5 seen texts whose middle lies in the box from
+// 200,100 to 320,400 and that end in "%" (any text when no ending is given) read as numbers
+// and, top to bottom, never rise; "up": never fall)); blank lines and lines starting
 // with '#' are skipped; "keep 120 200" remembers the seen text at that point, and "changed 120
 // 200" waits until the text there differs from it (a push shown); "timeout 16" makes the checks after it wait up to 16 s instead of 3;
 // "expect-image info-SlideDown" and "reject-image ..." check the bundle

@@ -67,6 +67,18 @@ TEST_F(MarketClock, AGivenMinuteHoldsOverTheStepsWhateverTheDate) {
   }
 }
 
+TEST_F(MarketClock, PlayingFromAGivenMinuteMovesOneMinuteAStepEvenToday) {
+  for (int32_t date : {WallDate(), 20261201}) {
+    ServerOptions o = Stepping(date, 630);
+    o.play = true;
+    TestServer server(o);
+    ASSERT_TRUE(server.start());
+    EXPECT_EQ(server.minute(), 630);
+    EXPECT_EQ(Steps(server, 3), (std::vector<int>{631, 632, 633})) << date;
+    server.stop();
+  }
+}
+
 TEST_F(MarketClock, WithoutAMinuteAnotherDayMovesOneMinuteAStep) {
   // A week ago, from the wall clock's minute on (which the manual clock holds still).
   TestServer server(Stepping(AddDays(WallDate(), -7), -1));

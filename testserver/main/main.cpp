@@ -22,7 +22,7 @@ void Usage() {
   std::fprintf(
       stderr,
       "usage: verdan-testserver [--seed N] [--date YYYYMMDD] [--minute HHMM]\n"
-      "                         [--step SECONDS] [--verbose] [--ephemeral]\n"
+      "                         [--step SECONDS] [--play] [--verbose] [--ephemeral]\n"
       "                         [--auth P] [--quote P] [--verify P] [--trade P]\n"
       "                         [--message P] [--pricealert P] [--http P]\n"
       "                         [--rights LIST]   rights every login grants, e.g. 30,31,32,49\n"
@@ -37,7 +37,9 @@ void Usage() {
       "Monday's the Friday's), after its close the whole day; a weekend date shows Friday's\n"
       "session all day. Without --minute the market starts at the wall clock's minute and\n"
       "moves every --step seconds (default 3; 0 never): today it follows the wall clock,\n"
-      "another date plays one minute per step. Example: --date 20261208 --minute 1030.\n");
+      "another date plays one minute per step. Example: --date 20261208 --minute 1030.\n"
+      "With --play a given minute is only where the market starts: it plays one minute per\n"
+      "step from there (a live session at a chosen hour, whatever the wall clock says).\n");
 }
 
 }  // namespace
@@ -73,6 +75,8 @@ int main(int argc, char** argv) {
     } else if (a == "--minute") {
       ok = value(&v);
       options.minute = static_cast<int>(v / 100 * 60 + v % 100);
+    } else if (a == "--play") {
+      options.play = true;
     } else if (a == "--step") {
       ok = value(&v);
       options.stepInterval = static_cast<double>(v);

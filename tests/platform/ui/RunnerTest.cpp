@@ -277,7 +277,7 @@ TEST_F(SeenTextTest, TextsScrolledOutOrCutInHalfAreNotSeen) {
 
 TEST(Script, ShapeAndOrderStepsReadTheirNumbersAndCheckTheColumn) {
   std::vector<ScriptStep> steps;
-  ASSERT_EQ(ui::parseScript("match ^\\d{8}$\norder down 200 320 3\norder up 0 100 2\n", steps), 0);
+  ASSERT_EQ(ui::parseScript("match ^\\d{8}$\norder down 200 0 320 150 3\norder up 0 0 100 480 2\n", steps), 0);
   ASSERT_EQ(steps.size(), 3u);
   EXPECT_EQ(steps[0].kind, ScriptStepKind::Match);
   EXPECT_EQ(steps[1].kind, ScriptStepKind::Order);
@@ -293,8 +293,8 @@ TEST(Script, ShapeAndOrderStepsReadTheirNumbersAndCheckTheColumn) {
   EXPECT_EQ(timed[1].seconds, 16);
   EXPECT_EQ(timed[2].seconds, 16);
   EXPECT_EQ(timed[3].seconds, 3);
-  for (const char* bad : {"match (", "order sideways 0 100 3", "order down 100 0 3",
-                          "order down 0 100 1"})
+  for (const char* bad : {"match (", "order sideways 0 0 100 9 3", "order down 100 0 0 9 3",
+                          "order down 0 0 100 9 1", "order down 0 100 3"})
     EXPECT_EQ(ui::parseScript(bad, steps), -1) << bad;
 
   EXPECT_EQ(ui::readListNumber("-1.25%"), -1.25);
@@ -312,15 +312,18 @@ TEST(Script, ShapeAndOrderStepsReadTheirNumbersAndCheckTheColumn) {
   std::vector<ui::ScreenText> texts = {at(220, 80, "1.20%"), at(220, 40, "+3.10%"),
                                        at(220, 120, "-0.50%"), at(20, 60, "99.00")};
   EXPECT_EQ(ui::screenCheckFailure(steps[1], texts), "");
-  texts.push_back(at(220, 160, "0.10%"));
+  texts.push_back(at(220, 140, "0.10%"));
   const std::string failure = ui::screenCheckFailure(steps[1], texts);
   EXPECT_NE(failure.find("the column reads: 3.1 1.2 -0.5 0.1"), std::string::npos) << failure;
   // Only the numbers with the step's ending count: the prices beside the changes do not.
   std::vector<ScriptStep> percents;
-  ASSERT_EQ(ui::parseScript("order up 200 320 2 %\n", percents), 0);
+  ASSERT_EQ(ui::parseScript("order up 200 0 320 480 2 %\n", percents), 0);
   EXPECT_EQ(ui::screenCheckFailure(percents[0], {at(220, 40, "-1.00%"), at(220, 60, "30.00"),
                                               at(220, 80, "2.00%")}),
             "");
+  // Below the box (the ticker under a list) nothing counts.
+  texts.back() = at(220, 400, "0.10%");
+  EXPECT_EQ(ui::screenCheckFailure(steps[1], texts), "");
   // Too few numbers is no order.
   EXPECT_NE(ui::screenCheckFailure(steps[1], {at(220, 40, "3")}), "");
   // A kept text changes when the push changes it; nothing kept or nothing there fails.
