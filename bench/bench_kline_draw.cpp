@@ -144,7 +144,8 @@ BENCHMARK_CAPTURE(DrawPortrait, Portrait400Width1, 1)->Unit(benchmark::kMicrosec
 // the two frames must be identical to the last pixel. Kinds: "Still" redraws an unchanged
 // chart (a frame where something else on the screen changed, or the ruler's panel refreshed);
 // "Push" changes the newest bar before every frame, as a push flood does; "Scroll" moves the
-// window one bar back and forth.
+// window (at the opening bar width, 9 points: 42 bars in the landscape view) one bar back and
+// forth, as a drag does.
 namespace {
 
 enum class Change { Still, Push, Scroll };
@@ -170,9 +171,11 @@ struct PlainSurface {
   }
 };
 
-void Narrowest(KLineModuleView& chart, int count) {
-  chart.kWidth = 1;
-  chart.kNumOfView = static_cast<int32_t>(chart.kViewWidth / (1 + chart.kLineSpace));
+// The window on the newest bars at a bar width (1: the narrowest, up to 213 bars in view; 5:
+// the opening width, 42 in the landscape view, so that every series can scroll).
+void Window(KLineModuleView& chart, int count, int barWidth) {
+  chart.kWidth = barWidth;
+  chart.kNumOfView = static_cast<int32_t>(chart.kViewWidth / (barWidth + chart.kLineSpace));
   chart.StartIndex = count - 1;
   chart.EndIndex = std::max(0, count - chart.kNumOfView);
   chart.iRulerIndex = count - 10;
@@ -180,7 +183,7 @@ void Narrowest(KLineModuleView& chart, int count) {
 
 void AgainstPlain(benchmark::State& state, bool portrait, int count, Change change) {
   auto chart = Chart(false, portrait, count);
-  Narrowest(*chart, count);
+  Window(*chart, count, change == Change::Scroll ? 9 : 1);
   const gfx::Rect bounds = chart->bounds();
   const int w = static_cast<int>(bounds.width()), h = static_cast<int>(bounds.height());
   constexpr double kScale = 2;
@@ -229,4 +232,8 @@ BENCHMARK_CAPTURE(AgainstPlain, Landscape60Push, false, 60, Change::Push);
 BENCHMARK_CAPTURE(AgainstPlain, Landscape200Push, false, 200, Change::Push);
 BENCHMARK_CAPTURE(AgainstPlain, Landscape400Push, false, 400, Change::Push);
 BENCHMARK_CAPTURE(AgainstPlain, Portrait200Push, true, 200, Change::Push);
+BENCHMARK_CAPTURE(AgainstPlain, Landscape60Scroll, false, 60, Change::Scroll);
+BENCHMARK_CAPTURE(AgainstPlain, Landscape200Scroll, false, 200, Change::Scroll);
 BENCHMARK_CAPTURE(AgainstPlain, Landscape400Scroll, false, 400, Change::Scroll);
+BENCHMARK_CAPTURE(AgainstPlain, Portrait60Scroll, true, 60, Change::Scroll);
+BENCHMARK_CAPTURE(AgainstPlain, Portrait200Scroll, true, 200, Change::Scroll);

@@ -122,10 +122,14 @@ BENCHMARK_CAPTURE(Draw, PaneWalkBidAsk320x1450, 320, 1450, true, 5)->Unit(benchm
 // frame and the plain program's frame of the same picture (bench/PlainTrend.h) and times both by
 // thread CPU time; "ratio" is the chart's time over the plain program's. The two frames must be
 // identical to the last pixel first. "Still" redraws an unchanged chart (a frame where something
-// else on the screen changed); "Push" moves the last minute's price before every frame.
+// else on the screen changed); "Push" moves the last minute's price between two values before
+// every frame; "TickPush" brings what a push of the newest minute brings: its price a pixel or
+// two up or down, its volume and index bar, and now and then its average.
 namespace {
 
-void AgainstPlain(benchmark::State& state, bool walk, bool push) {
+enum class Change { Still, Push, TickPush };
+
+void AgainstPlain(benchmark::State& state, bool walk, Change change) {
   constexpr int kWidth = 320, kHeight = 263, kPoints = 241;
   constexpr double kScale = 2;
   auto chart = Chart(kWidth, kPoints, walk);
@@ -141,9 +145,19 @@ void AgainstPlain(benchmark::State& state, bool walk, bool push) {
   tagLocalTrendData& last = chart->m_trendcolordata[0][kPoints - 1];
   const tagLocalTrendData kept = last;
   int frame = 0;
+  tagLocalTrendData& raw = chart->m_trenddata[0][kPoints - 1];
+  const tagLocalTrendData keptRaw = raw;
   auto next = [&] {
     ++frame;
-    if (push) last.now = kept.now + ((frame % 2) ? 3 : -3);
+    if (change == Change::Push) last.now = kept.now + ((frame % 2) ? 3 : -3);
+    if (change == Change::TickPush) {
+      static constexpr int kPrice[6] = {1, 2, -1, 1, -2, 2};
+      last.now = kept.now + kPrice[frame % 6];
+      last.volume = kept.volume + frame % 5;
+      raw.volume = keptRaw.volume + 100 * (frame % 5);
+      last.hlz = static_cast<int16_t>(kept.hlz + frame % 3 - 1);
+      if (frame % 4 == 0) last.average = kept.average + (frame / 4) % 2;
+    }
   };
   auto drawMine = [&] {
     ctx.clearRect(bounds);
@@ -163,7 +177,9 @@ void AgainstPlain(benchmark::State& state, bool walk, bool push) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(AgainstPlain, RealisticDayStill, true, false);
-BENCHMARK_CAPTURE(AgainstPlain, RealisticDayPush, true, true);
-BENCHMARK_CAPTURE(AgainstPlain, DenseDayStill, false, false);
-BENCHMARK_CAPTURE(AgainstPlain, DenseDayPush, false, true);
+BENCHMARK_CAPTURE(AgainstPlain, RealisticDayStill, true, Change::Still);
+BENCHMARK_CAPTURE(AgainstPlain, RealisticDayPush, true, Change::Push);
+BENCHMARK_CAPTURE(AgainstPlain, RealisticDayTickPush, true, Change::TickPush);
+BENCHMARK_CAPTURE(AgainstPlain, DenseDayStill, false, Change::Still);
+BENCHMARK_CAPTURE(AgainstPlain, DenseDayPush, false, Change::Push);
+BENCHMARK_CAPTURE(AgainstPlain, DenseDayTickPush, false, Change::TickPush);

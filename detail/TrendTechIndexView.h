@@ -121,5 +121,4 @@ class TrendTechIndexView : public ui::View {
   double x0_ = 0;
   double step_ = 0;
   gfx::PixelCache pixels_;
-  std::vector<tagLocalTrendData> keyDay_;
 };

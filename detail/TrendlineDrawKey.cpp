@@ -1,6 +1,7 @@
 // The intraday chart's picture key: what its pixel cache compares to tell an unchanged picture
 // from a new one. Every member the redraw reads goes in (the redraw writes nothing back).
 #include <algorithm>
+#include <vector>
 
 #include "detail/TrendTechIndexView.h"
 #include "detail/TrendlineView.h"
@@ -8,6 +9,16 @@
 
 using gfx::PutKey;
 using gfx::PutKeyBytes;
+
+namespace {
+
+// The day a pane's key pulls from the chart, shared by every pane (a day block is 1450 points).
+std::vector<tagLocalTrendData>& KeyDay() {
+  static std::vector<tagLocalTrendData> day(kTrendCapacity);
+  return day;
+}
+
+}  // namespace
 
 std::string TrendlineView::pictureKey() const {
   std::string key;
@@ -55,21 +66,28 @@ std::string TrendTechIndexView::pictureKey() {
   auto d = delegate();
   PutKey(key, d != nullptr);
   if (!d) return key;
-  keyDay_.resize(kTrendCapacity);
-  auto day = [&](bool raw, int phase) {
-    std::fill(keyDay_.begin(), keyDay_.end(), tagLocalTrendData{});
-    const bool ok = raw ? d->getTrendDataFromDelegate(keyDay_.data(), phase)
-                        : d->getTrendColorDataFromDelegate(keyDay_.data(), phase);
+  std::vector<tagLocalTrendData>& keyDay = KeyDay();
+  // The points of a day the drawing reads: `count` from `first` on.
+  auto day = [&](bool raw, int phase, int first, int count) {
+    std::fill(keyDay.begin(), keyDay.end(), tagLocalTrendData{});
+    const bool ok = raw ? d->getTrendDataFromDelegate(keyDay.data(), phase)
+                        : d->getTrendColorDataFromDelegate(keyDay.data(), phase);
     PutKey(key, ok);
-    if (ok) PutKeyBytes(key, keyDay_.data(), sizeof(tagLocalTrendData) * keyDay_.size());
+    first = std::clamp(first, 0, kTrendCapacity);
+    count = std::clamp(count, 0, kTrendCapacity - first);
+    if (ok) {
+      PutKeyBytes(key, keyDay.data() + first,
+                  sizeof(tagLocalTrendData) * static_cast<size_t>(count));
+    }
     return ok;
   };
-  // As the drawing asks: the cursor's day raw and as drawn, then the days drawn until one fails.
+  // As the drawing asks: the cursor's point raw (the texts) and the cursor's day as drawn (the
+  // main-force lines are worked out over it), then the days drawn until one fails.
   const int phase = _calcValue.nTouchPhase;
-  day(true, phase);
-  day(false, phase);
+  day(true, phase, TechIndexCursorPoint(_calcValue), 1);
+  day(false, phase, 0, dayCount(phase));
   const int period = std::clamp(_calcValue.nTlineType, 0, 64);
   for (int d2 = 0; d2 <= period; ++d2)
-    if (!day(false, d2)) break;
+    if (!day(false, d2, 0, dayCount(d2))) break;
   return key;
 }

@@ -324,7 +324,23 @@ kline::ChartScale KLineModuleView::chartScale() const {
 
 void KLineModuleView::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
   (void)rect;
-  pixels_.draw(ctx, bounds(), pictureKey(), [this](gfx::Context& c) { drawPicture(c); });
+  // A frame whose window moved (a drag, a zoom step, a new bar, another period) changes nearly
+  // every pixel: it is drawn straight, without a key, a recording or kept pixels.
+  const std::array<int, 7> window{EndIndex,
+                                  StartIndex,
+                                  kWidth,
+                                  kLineSpace,
+                                  kNumOfView,
+                                  KCircleType,
+                                  static_cast<int>(KDataArray.size())};
+  const bool moved = drawnWindow_ && *drawnWindow_ != window;
+  drawnWindow_ = window;
+  auto draw = [this](gfx::Context& c) { drawPicture(c); };
+  if (moved) {
+    pixels_.drawWhole(ctx, bounds(), draw);
+  } else {
+    pixels_.draw(ctx, bounds(), pictureKey(), draw);
+  }
   if (IsShowPriceDetailPanel) ShowRefreshPriceDetailPanel(iRulerIndex);
 }
 

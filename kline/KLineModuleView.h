@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -249,6 +250,9 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   KLineModuleViewDelegate* delegate_ = nullptr;
   bool portrait_ = false;
   gfx::PixelCache pixels_;
+  // The window the last frame showed (first and last bar, bar width and spacing, bars in view,
+  // period, bars held).
+  std::optional<std::array<int, 7>> drawnWindow_;
   // The average lines of the last ex-rights drawing pass, which the MA labels show.
   std::array<std::array<int32_t, kKLineCapacity>, 3> drawnAverages_{};
   bool averagesAdjusted_ = false;

@@ -80,6 +80,8 @@ struct GraphicsState {
   Shadow shadow;
   // Bounding box of the clip in device space (the surface bounds when unclipped).
   Rect deviceClipBounds = Rect::infinite();
+
+  friend bool operator==(const GraphicsState&, const GraphicsState&) = default;
 };
 
 class Context {

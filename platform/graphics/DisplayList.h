@@ -12,9 +12,16 @@
 // A long path whose points moved differs only around the moved points: Cairo rasterizes each
 // outline edge from its own two ends and adds up the edges' coverage pixel by pixel, so only the
 // edges with a moved end change their pixels (the segments at the points, and those beyond their
-// joins, whose inner edges end where the two segments' edges cross). For the same reason such a
-// path is drawn again in part: the subpaths, and runs of segments, that reach the changed pixels,
-// each run cut where its cut ends lie outside them by the stroke's reach.
+// joins, whose inner edges end where the two segments' edges cross). Cairo keeps lines that run
+// on in the same direction as one line, so a moved point changes the whole run it ends or starts
+// (DisplayList::RunsOn). For the same reason such a path is drawn again in part: the subpaths, and
+// runs of segments, that reach the changed pixels, each cut at corners of the whole path a whole
+// line away from them (the outline of a line next to a cut comes out a little otherwise). The
+// checking switch of PixelCache compares every patched frame with the whole drawing.
+//
+// The calls are typed records (DrawingRecords.h); the recorder (DisplayListRecorder.*), the
+// pairing of two lists (DisplayListPairing.cpp) and the replay (DisplayListReplay.cpp) live in
+// files of their own.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +29,7 @@
 #include <vector>
 
 #include "platform/graphics/Context.h"
-#include "platform/graphics/Image.h"
+#include "platform/graphics/DrawingRecords.h"
 
 namespace gfx {
 
@@ -63,6 +70,7 @@ class DirtyTiles {
 
 class DisplayList {
  public:
+  // The kinds of call, in the order of rec::Kinds (a kind's value is its record type's place).
   enum class Cmd : uint8_t {
     // state
     Save,
@@ -117,7 +125,8 @@ class DisplayList {
   size_t operations() const { return ops_.size(); }
   // False when the drawing used transparency layers: such a list is only replayed whole.
   bool comparable() const { return comparable_; }
-  // The texts the drawing showed (see DrawnTextCollector), in order; known once replayed.
+  // The texts (and bundle images) the drawing showed, with where they went (see
+  // DrawnTextCollector), in order; known once replayed.
   std::vector<DrawnText> shownTexts() const;
 
   // Marks in `tiles` the pixels where drawing this list may differ from drawing `older` over
@@ -132,25 +141,16 @@ class DisplayList {
  private:
   friend class DisplayListRecorder;
 
-  static constexpr int kMaxNumbers = 8;
+  // A call: its kind, its record among the records of that kind, and for path calls the device
+  // bounds of their points.
   struct Call {
     Cmd cmd;
-    uint8_t count = 0;  // numbers used
-    // Path calls: the operation that paints them, -2 - the clip entry that takes them, or -1
-    // (none). Clip calls: their clip entry.
-    int32_t owner = -1;
-    uint32_t side = 0;      // index into colors_ or sides_
-    double v[kMaxNumbers];  // arguments
-    double box[4];          // path calls: device bounds of their points (x0, y0, x1, y1)
-  };
-  // Arguments that are neither numbers nor a colour.
-  struct Side {
-    std::string text;
-    TextStyle style;
-    std::vector<Rect> rects;
-    std::vector<Point> points;
-    Gradient gradient;
-    Image image;
+    uint32_t index = 0;
+    // Path calls: the operation that paints them, or -1.
+    int32_t op = -1;
+    // Path calls: the clip entry that takes them; clip calls: their own; or -1.
+    int32_t clip = -1;
+    double box[4];  // path calls: device bounds of their points (x0, y0, x1, y1)
   };
   struct Op {
     uint32_t call = 0;
@@ -175,7 +175,14 @@ class DisplayList {
   };
 
   bool sameCall(const Call& a, const DisplayList& other, const Call& b) const;
-  bool sameSide(const Call& a, const DisplayList& other, const Call& b) const;
+  bool sameRecord(const Call& a, const DisplayList& other, const Call& b) const;
+  // The record of a call, known to be of type T.
+  template <class T>
+  const T& record(const Call& c) const {
+    return records_.of<T>()[c.index];
+  }
+  // The point a move or line goes to.
+  Point pointOf(const Call& c) const;
   bool samePath(uint32_t first, uint32_t count, const DisplayList& other, uint32_t otherFirst,
                 uint32_t otherCount) const;
   bool sameState(uint32_t state, const DisplayList& other, uint32_t otherState, uint8_t uses) const;
@@ -194,13 +201,13 @@ class DisplayList {
   // segments, that reach them. False when the whole path is needed.
   bool pathPart(size_t i, const DirtyTiles& tiles,
                 std::vector<std::pair<uint32_t, bool>>* out) const;
-  void paint(Context& ctx, const Call& call);
+  // Plays one call on ctx (path calls add to its path).
+  void play(Context& ctx, const Call& call) const;
   static double Step(const Call& a, const Call& b);
-  static void AddToPath(Context& ctx, const Call& call);
+  static bool RunsOn(const Call& a, const Call& b, const Call& c);
 
   std::vector<Call> calls_;
-  std::vector<Side> sides_;
-  std::vector<Color> colors_;
+  rec::Store records_;
   std::vector<DrawnText> shown_;
   std::vector<Op> ops_;
   std::vector<uint32_t> opPaths_;
@@ -216,116 +223,6 @@ class DisplayList {
   mutable const DisplayList* sameWith_ = nullptr;
 };
 
-// Records a drawing into a DisplayList. Calls that change the graphics state (and the path, which
-// a clip takes) go on to `target` as well, so the drawing reads the state it would read drawing
-// there; painting calls are only kept. `limit` (device pixels) bounds every operation's box.
-class DisplayListRecorder : public Context {
- public:
-  DisplayListRecorder(Context& target, DisplayList& out, const PixelBox& limit);
-  ~DisplayListRecorder() override;
-
-  void save() override;
-  void restore() override;
-  int saveDepth() const override { return target_.saveDepth(); }
-  double baseScale() const override { return target_.baseScale(); }
-  const GraphicsState& state() const override { return target_.state(); }
-
-  void translate(double dx, double dy) override;
-  void scale(double sx, double sy) override;
-  void rotate(double angle) override;
-  void concat(const AffineTransform& t) override;
-
-  void setFillColor(const Color& c) override;
-  void setStrokeColor(const Color& c) override;
-  void setLineWidth(double w) override;
-  void setLineCap(LineCap cap) override;
-  void setLineJoin(LineJoin join) override;
-  void setMiterLimit(double limit) override;
-  void setLineDash(double phase, const std::vector<double>& lengths) override;
-  void setAlpha(double alpha) override;
-  void setShouldAntialias(bool on) override;
-  void setBlendMode(BlendMode mode) override;
-  void setShadow(Size offset, double blur, const Color& color) override;
-
-  void beginPath() override;
-  void moveTo(double x, double y) override;
-  void lineTo(double x, double y) override;
-  void quadTo(double cx, double cy, double x, double y) override;
-  void curveTo(double c1x, double c1y, double c2x, double c2y, double x, double y) override;
-  void arc(double cx, double cy, double radius, double startAngle, double endAngle,
-           bool clockwise) override;
-  void arcTo(double x1, double y1, double x2, double y2, double radius) override;
-  void closePath() override;
-  void addRect(const Rect& r) override;
-  void addEllipse(const Rect& r) override;
-  void addPath(const Path& path) override;
-  using Context::lineTo;
-  using Context::moveTo;
-
-  void drawPath(PathDrawingMode mode) override;
-  void fillRect(const Rect& r) override;
-  void fillRects(const std::vector<Rect>& rects) override;
-  void strokeRect(const Rect& r) override;
-  using Context::strokeRect;
-  void clearRect(const Rect& r) override;
-  void fillEllipse(const Rect& r) override;
-  void strokeEllipse(const Rect& r) override;
-  void strokeLineSegments(const std::vector<Point>& points) override;
-
-  void clipToRect(const Rect& r) override;
-  void clipToRects(const std::vector<Rect>& rects) override;
-  void clip(FillRule rule = FillRule::Winding) override;
-  void clipToDevicePixels(int x, int y, int width, int height) override;
-
-  void drawLinearGradient(const Gradient& g, Point start, Point end,
-                          GradientExtend extend = {}) override;
-  void drawRadialGradient(const Gradient& g, Point startCenter, double startRadius, Point endCenter,
-                          double endRadius, GradientExtend extend = {}) override;
-
-  void drawImage(const Image& image, const Rect& rect) override;
-  using Context::drawImage;
-  void drawTiledImage(const Image& image, const Rect& rect) override;
-
-  Size drawText(std::string_view text, const Rect& rect, const TextStyle& style) override;
-  Size textSize(std::string_view text, const Rect& rect, const TextStyle& style) override;
-
-  void beginTransparencyLayer(double alpha) override;
-  void endTransparencyLayer() override;
-
- private:
-  using Cmd = DisplayList::Cmd;
-  DisplayList::Call& add(Cmd cmd, std::initializer_list<double> numbers = {});
-  DisplayList::Side& side(DisplayList::Call& call);
-  void color(DisplayList::Call& call, const Color& c);
-  // A call that changes the state: the next operation takes a new state.
-  void stateChanged() { stateDirty_ = true; }
-  // A path call with the device bounds of its user-space points.
-  void addPathCall(Cmd cmd, std::initializer_list<double> numbers,
-                   std::initializer_list<Point> points);
-  // A painting call; `user` bounds it in user space (null: the clip), `stroke` adds the reach.
-  void addOp(DisplayList::Call& call, const Rect& user, bool stroke, bool usesPath);
-  void clipCall(DisplayList::Call& call, bool usesPath);
-  // Gives the target the path built so far (a clip takes it), and the rest as it comes.
-  void forwardPath();
-  // Before the transform changes.
-  void transformed();
-
-  Context& target_;
-  DisplayList& out_;
-  PixelBox limit_;
-  bool stateDirty_ = true;
-  std::vector<uint32_t> pending_;  // path calls not painted yet
-  bool pendingMixed_ = false;      // the transform changed while the path was built
-  bool forwarded_ = false;         // the target has the path too
-  bool pendingJoins_ = false;      // it joins segments (or curves)
-  bool pendingCorners_ = false;    // it has a rect's square corners
-  int segments_ = 0;               // segments of its open subpath
-  bool pendingCurved_ = false;     // the path has a curve or a slanted line
-  Point last_;                     // device position of the path's last point
-  bool hasLast_ = false;
-  std::vector<uint32_t> clip_;     // clip entries in force
-  std::vector<size_t> clipDepth_;  // clip_ sizes at each save
-  std::vector<size_t> layers_;     // clipDepth_ sizes at each layer's start
-};
-
 }  // namespace gfx
+
+#include "platform/graphics/DisplayListRecorder.h"

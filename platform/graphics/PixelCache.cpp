@@ -1,8 +1,12 @@
 #include "platform/graphics/PixelCache.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+
+#include "platform/foundation/Log.h"
 
 namespace gfx {
 namespace {
@@ -66,7 +70,41 @@ void CopyRows(uint32_t* to, int toStride, const uint32_t* from, int fromStride, 
                 static_cast<size_t>(w) * sizeof(uint32_t));
 }
 
+std::atomic<int>& Verifying() {
+  static std::atomic<int> on{[] {
+    const char* v = std::getenv("VERDAN_VERIFY_FRAMES");
+    return v && *v && std::strcmp(v, "0") != 0 ? 1 : 0;
+  }()};
+  return on;
+}
+
+std::atomic<long> differing{0};
+
 }  // namespace
+
+void PixelCache::setVerifying(bool on) {
+  Verifying() = on ? 1 : 0;
+}
+
+bool PixelCache::verifying() {
+  return Verifying() != 0;
+}
+
+long PixelCache::differingFrames() {
+  return differing;
+}
+
+void PixelCache::Background::put(uint32_t* to, int stride, int w, int h) const {
+  for (int row = 0; row < h; ++row) {
+    uint32_t* p = to + static_cast<size_t>(row) * stride;
+    if (uniform) {
+      std::fill(p, p + w, colour);
+    } else {
+      std::memcpy(p, pixels.data() + static_cast<size_t>(row) * w,
+                  static_cast<size_t>(w) * sizeof(uint32_t));
+    }
+  }
+}
 
 void PixelCache::Background::take(const uint32_t* from, int stride, int w, int h) {
   colour = from[0];
@@ -116,29 +154,104 @@ void PixelCache::clear() {
   fresh_.clear();
 }
 
-PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::string& key,
-                                     const std::function<void(Context&)>& drawing) {
+bool PixelCache::locate(Context& ctx, const Rect& rect, std::string* place, int box[4],
+                        uint32_t** pixels, int* stride) {
   const GraphicsState& state = ctx.state();
   const AffineTransform& m = state.ctm;
-  int box[4] = {};
   std::vector<Rect> clip;
-  uint32_t* pixels = nullptr;
-  int stride = 0;
   // Whole device pixels keep the cached picture on the surface's own grid.
   const bool usable = m.b == 0 && m.c == 0 && m.a > 0 && m.d > 0 &&
                       DeviceBox(m, rect, state.deviceClipBounds, box) &&
                       ctx.deviceClipRects(&clip) &&
-                      ctx.devicePixels(box[0], box[1], box[2], box[3], &pixels, &stride);
-  if (!usable) {
+                      ctx.devicePixels(box[0], box[1], box[2], box[3], pixels, stride);
+  if (!usable) return false;
+  place->clear();
+  AppendState(*place, state, clip);
+  for (int i = 0; i < 4; ++i) Append(*place, box[i]);
+  return true;
+}
+
+void PixelCache::forget() {
+  haveKept_ = false;
+  heavy_ = skip_ = 0;
+  key_.clear();
+  lastKey_.clear();
+  // What a kept frame holds is of no use once the picture moved: it goes with its memory.
+  after_ = {};
+  before_ = Background();
+  kept_.clear();
+  fresh_.clear();
+}
+
+void PixelCache::drawWhole(Context& ctx, const Rect& rect,
+                           const std::function<void(Context&)>& drawing) {
+  std::string place;
+  int box[4] = {};
+  uint32_t* pixels = nullptr;
+  int stride = 0;
+  // The next frame at this place keeps its pixels.
+  if (locate(ctx, rect, &place, box, &pixels, &stride)) {
+    lastPlace_ = std::move(place);
+  } else {
+    lastPlace_.clear();
+  }
+  if (haveKept_ || !after_.empty()) forget();
+  drawing(ctx);
+  last_ = Outcome::Drawn;
+}
+
+void PixelCache::verify(Context& ctx, int x, int y, int w, int h,
+                        const std::function<void(Context&)>& drawing) {
+  uint32_t* pixels = nullptr;
+  int stride = 0;
+  if (!ctx.devicePixels(x, y, w, h, &pixels, &stride)) return;
+  // The surface under the view was the kept background (that is what let the cache work).
+  before_.put(pixels, stride, w, h);
+  ctx.pixelsChanged(x, y, w, h);
+  {
+    DrawnTextCollector swallowed;  // the frame told of its texts already
+    StateSaver saver(ctx);
+    ctx.clipToDevicePixels(x, y, w, h);
+    drawing(ctx);
+  }
+  if (!ctx.devicePixels(x, y, w, h, &pixels, &stride)) return;
+  for (int row = 0; row < h; ++row) {
+    const uint32_t* whole = pixels + static_cast<size_t>(row) * stride;
+    const uint32_t* made = after_.data() + static_cast<size_t>(row) * w;
+    for (int i = 0; i < w; ++i) {
+      if (whole[i] == made[i]) continue;
+      long count = 0;
+      for (int r = row; r < h; ++r)
+        for (int k = 0; k < w; ++k)
+          count +=
+              pixels[static_cast<size_t>(r) * stride + k] != after_[static_cast<size_t>(r) * w + k];
+      ++differing;
+      foundation::logError(
+          "PixelCache: %s frame differs from the whole drawing at device pixel (%d, %d): "
+          "%08x instead of %08x, %ld pixels",
+          last_ == Outcome::Reused ? "kept" : "patched", x + i, y + row, made[i], whole[i], count);
+      row = h;
+      break;
+    }
+  }
+  // The frame shows what the cache made, as it would without the check.
+  CopyRows(pixels, stride, after_.data(), w, w, h);
+  ctx.pixelsChanged(x, y, w, h);
+}
+
+PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::string& key,
+                                     const std::function<void(Context&)>& drawing) {
+  int box[4] = {};
+  uint32_t* pixels = nullptr;
+  int stride = 0;
+  std::string place;
+  if (!locate(ctx, rect, &place, box, &pixels, &stride)) {
     haveKept_ = false;
     lastPlace_.clear();
     drawing(ctx);
     return last_ = Outcome::Drawn;
   }
   const int x = box[0], y = box[1], w = box[2], h = box[3];
-  std::string place;
-  AppendState(place, state, clip);
-  for (int v : box) Append(place, v);
 
   const bool samePlace = haveKept_ && place == place_ && before_.sameAs(pixels, stride, w, h);
   if (samePlace && key == key_) {
@@ -146,11 +259,21 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
     CopyRows(pixels, stride, after_.data(), w, w, h);
     ctx.pixelsChanged(x, y, w, h);
     for (const DrawnText& text : kept_.shownTexts()) DrawnTextCollector::note(text);
-    return last_ = Outcome::Reused;
+    last_ = Outcome::Reused;
+    if (verifying()) verify(ctx, x, y, w, h, drawing);
+    return last_;
   }
   // Pixels are kept once the view is drawn twice in a row at the same place.
   bool keep = place == lastPlace_;
   lastPlace_ = place;
+  if (!keep && !samePlace) {
+    // Moved (the screen scrolls under the view): the frame can be neither patched nor kept,
+    // so it is drawn straight, without a recording.
+    if (haveKept_ || !after_.empty()) forget();
+    lastKey_ = key;
+    drawing(ctx);
+    return last_ = Outcome::Drawn;
+  }
   // A picture shown twice in a row has stopped changing: it is kept again at once.
   const bool repeated = key == lastKey_;
   lastKey_ = key;
@@ -215,6 +338,7 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
     }
     ctx.pixelsChanged(x, y, w, h);
     last_ = Outcome::Patched;
+    if (verifying()) verify(ctx, x, y, w, h, drawing);
   } else {
     after_.resize(static_cast<size_t>(w) * h);
     CopyRows(after_.data(), w, pixels, stride, w, h);

@@ -47,9 +47,21 @@ class PixelCache {
   // holds everything the drawing paints; a kept frame covers the device pixels it touches.
   Outcome draw(Context& ctx, const Rect& rect, const std::string& key,
                const std::function<void(Context&)>& draw);
+  // Draws `draw` into `ctx` straight, keeping nothing: for a frame the view knows changes nearly
+  // everything (a scroll, another period), where recording and keeping would only add cost. The
+  // kept pixels are forgotten.
+  void drawWhole(Context& ctx, const Rect& rect, const std::function<void(Context&)>& draw);
   // Forgets the kept pixels.
   void clear();
   Outcome lastOutcome() const { return last_; }
+
+  // Checking: every frame put back or patched is drawn whole as well and compared with it; a
+  // difference is logged as an error ("frame differs") with its first pixel. On when the
+  // environment has VERDAN_VERIFY_FRAMES set (not "0"); tests turn it on here.
+  static void setVerifying(bool on);
+  static bool verifying();
+  // Frames found different since the process started.
+  static long differingFrames();
 
  private:
   // The surface under the view before the kept drawing: one colour (a cleared or filled
@@ -60,7 +72,17 @@ class PixelCache {
     std::vector<uint32_t> pixels;
     void take(const uint32_t* from, int stride, int w, int h);
     bool sameAs(const uint32_t* from, int stride, int w, int h) const;
+    void put(uint32_t* to, int stride, int w, int h) const;
   };
+
+  // The device box the view covers, and its place (graphics state, clip and box); false when
+  // the surface keeps no pixels or the transform is not upright.
+  static bool locate(Context& ctx, const Rect& rect, std::string* place, int box[4],
+                     uint32_t** pixels, int* stride);
+  // Drops the kept frame and its memory.
+  void forget();
+  // Draws the frame whole over the kept background and compares it with what the cache made.
+  void verify(Context& ctx, int x, int y, int w, int h, const std::function<void(Context&)>& draw);
 
   std::string key_;        // the kept frame's picture key
   std::string place_;      // its graphics state, clip and device box

@@ -40,6 +40,8 @@ struct TextStyle {
   TextStyle(Font f, TextAlignment align = TextAlignment::Left,
             LineBreakMode mode = LineBreakMode::WordWrap)
       : font(std::move(f)), alignment(align), lineBreak(mode) {}
+
+  friend bool operator==(const TextStyle&, const TextStyle&) = default;
 };
 
 // One line (newlines are honoured as line breaks), no width limit.
