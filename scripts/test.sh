@@ -129,6 +129,9 @@ run_shuffled build-check
 # played twice at fixed market hours so that the result never depends on when the tests run: a
 # Tuesday mid-morning in the session, and a Monday night before the open (the watch list, lists
 # and charts then show the last session's close).
+# Every kept or patched chart frame is drawn whole as well and compared (a difference fails the
+# demo: "frame differs" in its log).
+export VERDAN_VERIFY_FRAMES=1
 phase "Demo tour, Tuesday 10:30"
 bash scripts/tour.sh --build build-check --groups 7 --server "--date 20261201 --minute 1030"
 phase "Demo tour, Monday 01:30"
