@@ -440,28 +440,31 @@ std::string screenCheckFailure(const ScriptStep& step, const std::vector<ScreenT
     const ScreenText* now = textAt(texts, step.from);
     char point[64];
     std::snprintf(point, sizeof point, "at %g %g", step.from.x, step.from.y);
-    if (!now) {
-      // Where the texts near the point lie, for whoever writes the step.
-      std::string near;
+    // Where the texts near the point lie, for whoever writes the step.
+    auto near = [&] {
+      std::string list;
       for (const ScreenText& t : texts) {
         if (t.image || std::abs(t.rect.midY() - step.from.y) > 20) continue;
         char at[96];
         std::snprintf(at, sizeof at, " (%.0f,%.0f %.0fx%.0f)", t.rect.x(), t.rect.y(),
                       t.rect.width(), t.rect.height());
-        near += " '" + t.text + "'" + at;
+        list += " '" + t.text + "'" + at;
       }
-      return where + "no text " + point + "; near it:" + (near.empty() ? " nothing" : near);
-    }
+      return "; near it:" + (list.empty() ? std::string(" nothing") : list);
+    };
+    // Nothing at the point is kept too: a text that comes there (a box over it) is a change.
+    const std::string text = now ? now->text : std::string();
     auto& kept = keptTexts();
     const auto key = std::make_pair(step.from.x, step.from.y);
     if (step.kind == ScriptStepKind::Keep) {
-      kept[key] = now->text;
+      kept[key] = text;
       return {};
     }
     auto it = kept.find(key);
     if (it == kept.end()) return where + "nothing was kept " + point;
-    if (it->second != now->text) return {};
-    return where + "the text " + point + " is still '" + now->text + "'";
+    if (it->second != text) return {};
+    return where + (now ? "the text " + std::string(point) + " is still '" + text + "'"
+                        : "still no text " + std::string(point) + near());
   }
   if (step.kind == ScriptStepKind::Order) {
     std::string column;

@@ -326,11 +326,14 @@ TEST(Script, ShapeAndOrderStepsReadTheirNumbersAndCheckTheColumn) {
   EXPECT_EQ(ui::screenCheckFailure(steps[1], texts), "");
   // Too few numbers is no order.
   EXPECT_NE(ui::screenCheckFailure(steps[1], {at(220, 40, "3")}), "");
-  // A kept text changes when the push changes it; nothing kept or nothing there fails.
+  // A kept text changes when the push changes it; nothing kept fails; nothing at the point is
+  // kept too, and a text that comes there is a change.
   std::vector<ScriptStep> pushes;
   ASSERT_EQ(ui::parseScript("keep 230 50\nchanged 230 50\nchanged 10 10\n", pushes), 0);
   EXPECT_NE(ui::screenCheckFailure(pushes[2], {at(0, 0, "x")}), "");
-  EXPECT_NE(ui::screenCheckFailure(pushes[0], {at(0, 0, "x")}), "");
+  EXPECT_EQ(ui::screenCheckFailure(pushes[0], {at(0, 0, "x")}), "");
+  EXPECT_NE(ui::screenCheckFailure(pushes[1], {at(0, 0, "x")}), "");
+  EXPECT_EQ(ui::screenCheckFailure(pushes[1], {at(220, 40, "46.250")}), "");
   EXPECT_EQ(ui::screenCheckFailure(pushes[0], {at(220, 40, "2435")}), "");
   EXPECT_NE(ui::screenCheckFailure(pushes[1], {at(220, 40, "2435")}), "");
   EXPECT_EQ(ui::screenCheckFailure(pushes[1], {at(220, 40, "1693")}), "");
