@@ -85,7 +85,9 @@ TEST_F(MarketClock, WithoutAMinuteAnotherDayMovesOneMinuteAStep) {
   ASSERT_TRUE(server.start());
   const int start = server.minute();
   const std::vector<int> minutes = Steps(server, 3);
-  if (start < 1439) EXPECT_EQ(minutes.back(), std::min(1439, start + 3));
+  if (start < 1439) {
+    EXPECT_EQ(minutes.back(), std::min(1439, start + 3));
+  }
   server.stop();
 }
 

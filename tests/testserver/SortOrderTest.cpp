@@ -133,7 +133,9 @@ class SortOrder : public ::testing::Test {
     uint8_t head[9];
     const int n = cache.ParseListReply(r.body.data(), r.body.size(), items, 30, head);
     std::vector<tagLocalStockData> rows(static_cast<size_t>(std::max(n, 0)));
-    if (n > 0) EXPECT_EQ(cache.GetQuotes(rows.data(), items, n), n);
+    if (n > 0) {
+      EXPECT_EQ(cache.GetQuotes(rows.data(), items, n), n);
+    }
     return rows;
   }
 
@@ -205,7 +207,9 @@ TEST_F(SortOrder, EveryColumnSortsByWhatItShowsBothWays) {
     for (const Column& c : columns) {
       // Each code names one column: no two columns of a list share it.
       for (const Column& other : columns)
-        if (&other != &c) EXPECT_NE(other.sortCode, c.sortCode) << l.key << " " << c.name;
+        if (&other != &c) {
+          EXPECT_NE(other.sortCode, c.sortCode) << l.key << " " << c.name;
+        }
       ASSERT_GT(c.sortCode, 0) << l.key << " " << c.name;
       ASSERT_LT(c.sortCode, 128) << l.key << " " << c.name;
       ExpectSorted(l.market, l.type, c);
