@@ -13,6 +13,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/CairoContext.h"
+#include "tests/detail/FuturesDay.h"
 #include "platform/graphics/PixelCache.h"
 
 namespace {
@@ -22,19 +23,7 @@ constexpr int kMinutes = 241;
 // A futures day (both fills, index bars) of `points` minutes.
 void LoadDay(TrendlineView& c, int points, bool walk) {
   c.updateViewWidth(320);  // the trend page's chart: 244 points for 240 minutes
-  c.SetStockInfo(4, 1);
-  tagLocalStockData& q = c.m_stockdata;
-  q.market = 4;
-  q.pricedot = 2;
-  q.unit = 100;
-  q.tradetimenum = 2;
-  const uint16_t times[6] = {570, 690, 780, 900, 0, 0};
-  std::copy(times, times + 6, q.tradetime);
-  c.m_TradeMinutes = kMinutes;
-  c.m_trendnum = points;
-  c.Yesterday = 10000000;
-  c.fMaxValue = 10150000;
-  c.fMinValue = 9900000;
+  detailtest::SetFuturesDay(c, points);
   const int height = static_cast<int>(c.tViewHeight);
   std::mt19937 rng(7);
   int y = -height / 2;

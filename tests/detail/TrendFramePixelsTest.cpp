@@ -15,24 +15,13 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/CairoContext.h"
+#include "tests/detail/FuturesDay.h"
 
 namespace {
 
 // A futures day (both fills, index bars) of 241 minutes walking about the previous close.
 void Load(TrendlineView& c, int points) {
-  c.SetStockInfo(4, 1);
-  tagLocalStockData& q = c.m_stockdata;
-  q.market = 4;
-  q.pricedot = 2;
-  q.unit = 100;
-  q.tradetimenum = 2;
-  const uint16_t times[6] = {570, 690, 780, 900, 0, 0};
-  std::copy(times, times + 6, q.tradetime);
-  c.m_TradeMinutes = 241;
-  c.m_trendnum = points;
-  c.Yesterday = 10000000;
-  c.fMaxValue = 10150000;
-  c.fMinValue = 9900000;
+  detailtest::SetFuturesDay(c, points);
   const int height = static_cast<int>(c.tViewHeight);
   for (int i = 0; i < points; ++i) {
     tagLocalTrendData& p = c.m_trendcolordata[0][i];
