@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   libcairo2-dev libpango1.0-dev libfontconfig-dev libsdl2-dev libplist-dev libpugixml-dev
-  libcurl4-openssl-dev libssl-dev fonts-wqy-microhei
+  libcurl4-openssl-dev libssl-dev nlohmann-json3-dev fonts-wqy-microhei
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev lld
 )
