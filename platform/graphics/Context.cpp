@@ -106,6 +106,20 @@ void DrawnTextCollector::note(const DrawnText& text) {
   if (text.scrolled.isNull()) activeCollector->drawn_.back().scrolled = scrollArea;
 }
 
+void DrawnTextCollector::noteOpaqueImage(const Rect& deviceArea) {
+  const size_t before = activeCollector ? activeCollector->covers_.size() : 0;
+  noteOpaque(deviceArea);
+  if (activeCollector && activeCollector->covers_.size() > before)
+    activeCollector->covers_.back().image = true;
+}
+
+std::vector<Rect> DrawnTextCollector::laterWindows(size_t index) const {
+  std::vector<Rect> out;
+  for (const WindowDrawn& w : windows_)
+    if (w.start > index && !w.area.isNull()) out.push_back(w.area);
+  return out;
+}
+
 void DrawnTextCollector::noteOpaque(const Rect& deviceArea) {
   if (!activeCollector || activeCollector->drawn_.empty()) return;
   const Rect area = deviceArea.standardized();
@@ -132,12 +146,15 @@ std::vector<DrawnText> DrawnTextCollector::visible(const Rect& screen) const {
 std::vector<DrawnTextCollector::CoverOver> DrawnTextCollector::coversOver(size_t index) const {
   std::vector<CoverOver> out;
   for (const Cover& cover : covers_)
-    if (cover.after > index) out.push_back({cover.area, cover.scrolled, index < cover.windowStart});
+    if (cover.after > index)
+      out.push_back({cover.area, cover.scrolled, index < cover.windowStart, cover.image});
   return out;
 }
 
-void DrawnTextCollector::beginWindow() {
-  if (activeCollector) activeCollector->windowStart_ = activeCollector->drawn_.size();
+void DrawnTextCollector::beginWindow(const Rect& deviceArea) {
+  if (!activeCollector) return;
+  activeCollector->windowStart_ = activeCollector->drawn_.size();
+  activeCollector->windows_.push_back({deviceArea.standardized(), activeCollector->drawn_.size()});
 }
 
 std::vector<size_t> DrawnTextCollector::visibleIndices(const Rect& screen) const {
@@ -158,7 +175,7 @@ std::vector<size_t> DrawnTextCollector::visibleIndices(const Rect& screen) const
         if (!open.contains(p)) continue;
         bool covered = false;
         for (const Cover& cover : covers_)
-          if (cover.after > i && cover.area.contains(p)) covered = true;
+          if (cover.after > i && !cover.image && cover.area.contains(p)) covered = true;
         if (!covered) ++seen;
       }
     }

@@ -282,6 +282,9 @@ class DrawnTextCollector {
   // area painted opaque (a view's background), which hides the texts drawn before it.
   static void note(const DrawnText& text);
   static void noteOpaque(const Rect& deviceArea);
+  // An opaque image painted: it hides what lies under it from the checks of ui/Invariants.h,
+  // while an expect still counts such a text as seen (as it always has).
+  static void noteOpaqueImage(const Rect& deviceArea);
 
   // The indices in drawn() of the texts visible() returns.
   std::vector<size_t> visibleIndices(const Rect& screen) const;
@@ -290,10 +293,14 @@ class DrawnTextCollector {
     Rect area;
     Rect scrolled;       // the scroll view it was painted in (null outside any)
     bool laterWindow;    // painted by a window drawn after the text's (an alert, the keyboard)
+    bool image;          // an opaque image rather than a view's background
   };
+  // The device areas of the windows drawn after drawn()[index]'s (an alert's dimmed screen,
+  // the keyboard).
+  std::vector<Rect> laterWindows(size_t index) const;
   std::vector<CoverOver> coversOver(size_t index) const;
   // What is drawn from now on belongs to the next window.
-  static void beginWindow();
+  static void beginWindow(const Rect& deviceArea = Rect::null());
 
   // While one lives, what is noted was drawn inside a scroll view showing `deviceArea`.
   class InScrollView {
@@ -315,7 +322,13 @@ class DrawnTextCollector {
     size_t after;  // hides the texts drawn before it: drawn_[0, after)
     Rect scrolled;
     size_t windowStart;  // drawn_[windowStart, after) were drawn by the same window
+    bool image = false;
   };
+  struct WindowDrawn {
+    Rect area;
+    size_t start;  // the first text it drew: drawn_[start]
+  };
+  std::vector<WindowDrawn> windows_;
   std::vector<DrawnText> drawn_;
   std::vector<Cover> covers_;
   size_t windowStart_ = 0;

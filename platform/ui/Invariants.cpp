@@ -90,12 +90,37 @@ struct Seen {
   std::vector<gfx::Rect> visible;   // its lines' glyphs inside `open`
 };
 
+// Whether at most half of a text shows once opaque images count as covers too (an expect does
+// not count them: a navigation bar's picture hides the bar's buttons of the screen under it).
+bool mostlyUnderImages(const gfx::DrawnTextCollector& collector, size_t index,
+                       const gfx::Rect& open) {
+  const gfx::Rect ink = collector.drawn()[index].ink.standardized();
+  std::vector<gfx::Rect> images;
+  for (const gfx::DrawnTextCollector::CoverOver& cover : collector.coversOver(index))
+    if (cover.image) images.push_back(cover.area);
+  if (images.empty()) return false;
+  constexpr int kColumns = 8, kRows = 3;
+  int seen = 0;
+  for (int r = 0; r < kRows; ++r) {
+    for (int c = 0; c < kColumns; ++c) {
+      const gfx::Point p(ink.x() + ink.width() * (c + 0.5) / kColumns,
+                         ink.y() + ink.height() * (r + 0.5) / kRows);
+      if (!open.contains(p)) continue;
+      bool covered = false;
+      for (const gfx::Rect& image : images)
+        if (image.contains(p)) covered = true;
+      if (!covered) ++seen;
+    }
+  }
+  return 2 * seen < kColumns * kRows;
+}
+
 std::vector<Seen> seenTexts(const gfx::DrawnTextCollector& collector, double scale) {
   const gfx::Rect screen = screenPixels(scale);
   std::vector<Seen> out;
   for (size_t i : collector.visibleIndices(screen)) {
     const gfx::DrawnText& t = collector.drawn()[i];
-    if (t.image) continue;
+    if (t.image || mostlyUnderImages(collector, i, t.clip.intersection(screen))) continue;
     Seen s{i, &t, t.clip.intersection(screen), {}};
     for (const gfx::Rect& line : t.lines) {
       const gfx::Rect v = line.standardized().intersection(s.open);
@@ -268,11 +293,24 @@ bool backgroundAround(const Seen& s, const gfx::Image& image, double scale, gfx:
   return true;
 }
 
-void checkContrast(const std::vector<Seen>& seen, const gfx::Image& image, double scale,
-                   const std::string& where, std::vector<std::string>* failures) {
+// Whether a window drawn after the text's lies over it: an alert dims the screen under it on
+// purpose, and the keyboard's window may pass over a row.
+bool underLaterWindow(const gfx::DrawnTextCollector& collector, const Seen& s, double scale) {
+  for (const gfx::Rect& window : collector.laterWindows(s.index))
+    for (const gfx::Rect& line : s.visible)
+      if (intersectsBeyond(window, line, slack(scale))) return true;
+  return false;
+}
+
+void checkContrast(const gfx::DrawnTextCollector& collector, const std::vector<Seen>& seen,
+                   const gfx::Image& image, double scale, const std::string& where,
+                   std::vector<std::string>* failures) {
   for (const Seen& s : seen) {
     const gfx::Color& c = s.text->color;
     if (c.isPattern() || c.a() <= 0 || s.visible.empty()) continue;
+    // What a later window dims is not for reading while it is up (and its colour is no longer
+    // the one it was drawn with).
+    if (underLaterWindow(collector, s, scale)) continue;
     gfx::Color background;
     // A text that fills its clip to the edge leaves nothing around it to judge by.
     if (!backgroundAround(s, image, scale, &background)) continue;
@@ -338,7 +376,7 @@ std::vector<std::string> drawnInvariantFailures(const gfx::DrawnTextCollector& c
   const std::string where = inv::wherePrefix(options);
   inv::checkOverlaps(collector, seen, scale, options, where, &failures);
   inv::checkCuts(collector, seen, scale, where, &failures);
-  if (!image.isEmpty()) inv::checkContrast(seen, image, scale, where, &failures);
+  if (!image.isEmpty()) inv::checkContrast(collector, seen, image, scale, where, &failures);
   return failures;
 }
 

@@ -220,6 +220,30 @@ TEST_F(InvariantsTest, ListRowsCutByScrollingAndScreensUnderAnAlertAreNoFault) {
   alert->dismissWithClickedButtonIndex(0, false);
 }
 
+// A navigation bar's picture hides the buttons of the screen under it: an opaque image counts
+// as a cover for the checks, as a view's background does.
+TEST_F(InvariantsTest, AnOpaqueImageHidesWhatLiesUnderIt) {
+  label(*window, gfx::Rect(10, 30, 60, 20), "管理");
+  const gfx::Image bar = gfx::Image::filled(gfx::Size(320, 44), gfx::Color::hex(0x223344));
+  auto picture = ui::ImageView::create(bar);
+  picture->setFrame(gfx::Rect(0, 20, 320, 44));
+  window->addSubview(picture);
+  label(*picture, gfx::Rect(20, 12, 60, 20), "完成")->setTextColor(gfx::Color::white());
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+
+  // Over part of a text, the picture cuts it.
+  picture->setFrame(gfx::Rect(0, 45, 320, 44));
+  EXPECT_TRUE(anyHas(failures(), "text cut: '管理'")) << ::testing::PrintToString(failures());
+
+  // A picture with see-through pixels hides nothing.
+  std::vector<uint32_t> pixels(20 * 20, 0x80FFFFFF);
+  auto veil = ui::ImageView::create(gfx::Image::fromArgb(20, 20, pixels));
+  veil->setFrame(gfx::Rect(0, 25, 100, 30));
+  picture->removeFromSuperview();
+  window->addSubview(veil);
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+}
+
 TEST_F(InvariantsTest, UnreadableTextIsFoundByItsContrast) {
   EXPECT_NEAR(ui::contrastRatio(gfx::Color::black(), gfx::Color::white()), 21, 1e-9);
   EXPECT_NEAR(ui::contrastRatio(gfx::Color::hex(0x5A0000), gfx::Color::hex(0x12171E)), 1.23, 0.01);
@@ -242,6 +266,15 @@ TEST_F(InvariantsTest, UnreadableTextIsFoundByItsContrast) {
   EXPECT_TRUE(anyHas(failures(), "unreadable: '-0.35%'")) << ::testing::PrintToString(failures());
   dark->setAlpha(1);
   EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+
+  // Under an alert the screen is dimmed on purpose: its texts are not for reading then.
+  bright->setTextColor(gfx::Color::hex(0x7B9F58));
+  pane->setBackgroundColor(gfx::Color::white());
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  auto alert = ui::AlertView::create("提示", "价格有误", {}, "确定");
+  alert->show();
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  alert->dismissWithClickedButtonIndex(0, false);
 }
 
 // A screen's own invariant, declared the way a sorted list declares that its rows follow its
