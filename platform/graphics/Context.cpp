@@ -77,14 +77,19 @@ void Context::strokeLine(Point from, Point to) {
 namespace {
 DrawnTextCollector* activeCollector = nullptr;
 Rect scrollArea = Rect::null();
+int scrollAreaAxes = 0;
 }  // namespace
 
-DrawnTextCollector::InScrollView::InScrollView(const Rect& deviceArea) : previous_(scrollArea) {
+DrawnTextCollector::InScrollView::InScrollView(const Rect& deviceArea, int axes)
+    : previous_(scrollArea), previousAxes_(scrollAreaAxes) {
   scrollArea = deviceArea.standardized();
+  scrollAreaAxes = axes;
+  if (activeCollector) activeCollector->scrollAreas_.emplace_back(scrollArea, axes);
 }
 
 DrawnTextCollector::InScrollView::~InScrollView() {
   scrollArea = previous_;
+  scrollAreaAxes = previousAxes_;
 }
 
 Rect DrawnTextCollector::scrollViewArea() {
@@ -103,7 +108,10 @@ void DrawnTextCollector::note(const DrawnText& text) {
   if (!activeCollector || text.text.empty()) return;
   activeCollector->drawn_.push_back(text);
   // Kept drawings are told of again as they were noted (see PixelCache).
-  if (text.scrolled.isNull()) activeCollector->drawn_.back().scrolled = scrollArea;
+  if (text.scrolled.isNull()) {
+    activeCollector->drawn_.back().scrolled = scrollArea;
+    activeCollector->drawn_.back().scrollAxes = scrollAreaAxes;
+  }
 }
 
 void DrawnTextCollector::noteOpaqueImage(const Rect& deviceArea) {

@@ -134,8 +134,21 @@ void drawContent(View& v, gfx::Context& ctx, const gfx::Rect& b) {
   }
   // What a list scrolls is cut at its edges by the scrolling (told to the checks of cut texts).
   std::optional<gfx::DrawnTextCollector::InScrollView> scrolling;
-  if (dynamic_cast<ScrollView*>(&v))
-    scrolling.emplace(ctx.state().ctm.apply(r).intersection(ctx.state().deviceClipBounds));
+  if (auto* scroll = dynamic_cast<ScrollView*>(&v)) {
+    // The axes along which it scrolls freely (a pager rests at whole pages: none), turned the
+    // way the device sees them.
+    int axes = 0;
+    if (!scroll->isPagingEnabled()) {
+      const gfx::Size content = scroll->contentSize();
+      if (content.width > r.width() + 0.5) axes |= gfx::kScrollsAcross;
+      if (content.height > r.height() + 0.5) axes |= gfx::kScrollsDown;
+      const gfx::AffineTransform& m = ctx.state().ctm;
+      if (std::abs(m.b) > std::abs(m.a))
+        axes = ((axes & gfx::kScrollsAcross) ? gfx::kScrollsDown : 0) |
+               ((axes & gfx::kScrollsDown) ? gfx::kScrollsAcross : 0);
+    }
+    scrolling.emplace(ctx.state().ctm.apply(r).intersection(ctx.state().deviceClipBounds), axes);
+  }
   if (const auto& contents = layer.contents(); !contents.isEmpty()) {
     gfx::Size s = contents.size();
     ctx.drawImage(contents, imageRectForContentMode(contentModeForGravity(layer.contentsGravity()),

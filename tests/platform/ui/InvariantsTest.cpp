@@ -13,6 +13,7 @@
 #include "platform/ui/Runner.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TabBarController.h"
+#include "platform/ui/Toolbar.h"
 #include "platform/ui/ViewController.h"
 
 namespace {
@@ -231,6 +232,15 @@ TEST_F(InvariantsTest, AnOpaqueImageHidesWhatLiesUnderIt) {
   label(*picture, gfx::Rect(20, 12, 60, 20), "完成")->setTextColor(gfx::Color::white());
   EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
 
+  picture->removeFromSuperview();
+  // A bar's opaque gradient hides as much.
+  auto toolbar = ui::Toolbar::create(gfx::Rect(0, 20, 320, 44));
+  window->addSubview(toolbar);
+  label(*toolbar, gfx::Rect(20, 12, 60, 20), "完成")->setTextColor(gfx::Color::white());
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  toolbar->removeFromSuperview();
+  window->addSubview(picture);
+
   // Over part of a text, the picture cuts it.
   picture->setFrame(gfx::Rect(0, 45, 320, 44));
   EXPECT_TRUE(anyHas(failures(), "text cut: '管理'")) << ::testing::PrintToString(failures());
@@ -242,6 +252,30 @@ TEST_F(InvariantsTest, AnOpaqueImageHidesWhatLiesUnderIt) {
   picture->removeFromSuperview();
   window->addSubview(veil);
   EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+}
+
+TEST_F(InvariantsTest, ColumnTitlesMovedWithTheirListButNotAPagersPagesMayBeCutAtItsEdge) {
+  // Columns that scroll sideways under titles laid over them and moved with them.
+  auto columns = ui::ScrollView::create(gfx::Rect(100, 40, 220, 200));
+  columns->setContentSize(gfx::Size(500, 200));
+  window->addSubview(columns);
+  label(*columns, gfx::Rect(200, 30, 100, 20), "1.25%");
+  auto titles = ui::View::create(gfx::Rect(100, 40, 500, 25));
+  window->addSubview(titles);
+  label(*titles, gfx::Rect(200, 2, 100, 20), "换手率 量比");
+  columns->setContentOffset(gfx::Point(80, 0));
+  titles->setFrame(gfx::Rect(20, 40, 500, 25));
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  columns->removeFromSuperview();
+  titles->removeFromSuperview();
+
+  // A pager comes to rest at whole pages: a text its page edge cuts is cut.
+  auto pager = ui::ScrollView::create(gfx::Rect(0, 40, 320, 200));
+  pager->setPagingEnabled(true);
+  pager->setContentSize(gfx::Size(960, 200));
+  window->addSubview(pager);
+  label(*pager, gfx::Rect(280, 30, 120, 20), "7439737.25");
+  EXPECT_TRUE(anyHas(failures(), "text cut: '7439737.25'")) << ::testing::PrintToString(failures());
 }
 
 TEST_F(InvariantsTest, UnreadableTextIsFoundByItsContrast) {
