@@ -724,8 +724,10 @@ void CairoContext::drawImage(const Image& image, const Rect& rect) {
 void CairoContext::noteOpaqueImage(const Image& image, const Rect& rect) {
   double opacity = state_.alpha;
   for (const Layer& l : layers_) opacity *= l.alpha;
-  // As a view's background: all but opaque hides what is under it from a reader.
-  if (opacity < 0.9 || !image.isOpaque()) return;
+  // As a view's background: all but opaque hides what is under it from a reader. Only bundle
+  // pictures count: an image drawn in this pass (a chart's buffer, a transition's snapshot)
+  // shows texts that were told of while it was drawn, and must not hide them.
+  if (image.name().empty() || opacity < 0.9 || !image.isOpaque()) return;
   DrawnTextCollector::noteOpaqueImage(
       state_.ctm.apply(rect.standardized()).intersection(state_.deviceClipBounds));
 }

@@ -90,8 +90,9 @@ struct Seen {
   std::vector<gfx::Rect> visible;   // its lines' glyphs inside `open`
 };
 
-// Whether at most half of a text shows once opaque images count as covers too (an expect does
-// not count them: a navigation bar's picture hides the bar's buttons of the screen under it).
+// Whether at most half of a text shows once opaque bundle pictures and bar gradients count as
+// covers too (an expect does not count them): a navigation bar's picture hides the bar's
+// buttons of the screen under it.
 bool mostlyUnderImages(const gfx::DrawnTextCollector& collector, size_t index,
                        const gfx::Rect& open) {
   const gfx::Rect ink = collector.drawn()[index].ink.standardized();

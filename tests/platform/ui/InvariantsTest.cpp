@@ -225,7 +225,8 @@ TEST_F(InvariantsTest, ListRowsCutByScrollingAndScreensUnderAnAlertAreNoFault) {
 // as a cover for the checks, as a view's background does.
 TEST_F(InvariantsTest, AnOpaqueImageHidesWhatLiesUnderIt) {
   label(*window, gfx::Rect(10, 30, 60, 20), "管理");
-  const gfx::Image bar = gfx::Image::filled(gfx::Size(320, 44), gfx::Color::hex(0x223344));
+  const gfx::Image filled = gfx::Image::filled(gfx::Size(320, 44), gfx::Color::hex(0x223344));
+  const gfx::Image bar = gfx::Image::fromCairoSurface(filled.cairoSurface(), 1, "标题栏.png");
   auto picture = ui::ImageView::create(bar);
   picture->setFrame(gfx::Rect(0, 20, 320, 44));
   window->addSubview(picture);
@@ -244,6 +245,12 @@ TEST_F(InvariantsTest, AnOpaqueImageHidesWhatLiesUnderIt) {
   // Over part of a text, the picture cuts it.
   picture->setFrame(gfx::Rect(0, 45, 320, 44));
   EXPECT_TRUE(anyHas(failures(), "text cut: '管理'")) << ::testing::PrintToString(failures());
+
+  // An image made while drawing (a chart's buffer, a snapshot) may show the very texts told of
+  // while it was made: it hides nothing.
+  picture->setImage(filled);
+  picture->setFrame(gfx::Rect(0, 20, 320, 44));
+  EXPECT_TRUE(anyHas(failures(), "text over text: '管理'")) << ::testing::PrintToString(failures());
 
   // A picture with see-through pixels hides nothing.
   std::vector<uint32_t> pixels(20 * 20, 0x80FFFFFF);
