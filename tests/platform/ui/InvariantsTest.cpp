@@ -240,6 +240,13 @@ TEST_F(InvariantsTest, AnOpaqueImageHidesWhatLiesUnderIt) {
   label(*toolbar, gfx::Rect(20, 12, 60, 20), "完成")->setTextColor(gfx::Color::white());
   EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
   toolbar->removeFromSuperview();
+  // And so does a bar tiled from an opaque bundle picture.
+  auto tiled = ui::View::create(gfx::Rect(0, 20, 320, 44));
+  tiled->setBackgroundColor(gfx::Color::pattern(bar));
+  window->addSubview(tiled);
+  label(*tiled, gfx::Rect(20, 12, 60, 20), "更多")->setTextColor(gfx::Color::white());
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  tiled->removeFromSuperview();
   window->addSubview(picture);
 
   // Over part of a text, the picture cuts it.
