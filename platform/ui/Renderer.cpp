@@ -142,13 +142,23 @@ void drawContent(View& v, gfx::Context& ctx, const gfx::Rect& b) {
   // What a list scrolls is cut at its edges by the scrolling (told to the checks of cut texts).
   std::optional<gfx::DrawnTextCollector::InScrollView> scrolling;
   if (auto* scroll = dynamic_cast<ScrollView*>(&v)) {
-    // The axes along which it scrolls freely (a pager rests at whole pages: none), turned the
-    // way the device sees them.
+    // The axes along which it scrolls freely, turned the way the device sees them. A pager
+    // rests at whole pages: only while it is between two (rolling on) does it cut its pages.
     int axes = 0;
-    if (!scroll->isPagingEnabled()) {
-      const gfx::Size content = scroll->contentSize();
+    const gfx::Size content = scroll->contentSize();
+    auto betweenPages = [](double offset, double page) {
+      if (page <= 0) return false;
+      const double into = std::fmod(std::abs(offset), page);
+      return into > 0.5 && into < page - 0.5;
+    };
+    if (scroll->isPagingEnabled()) {
+      if (betweenPages(r.x(), r.width())) axes |= gfx::kScrollsAcross;
+      if (betweenPages(r.y(), r.height())) axes |= gfx::kScrollsDown;
+    } else {
       if (content.width > r.width() + 0.5) axes |= gfx::kScrollsAcross;
       if (content.height > r.height() + 0.5) axes |= gfx::kScrollsDown;
+    }
+    {
       const gfx::AffineTransform& m = ctx.state().ctm;
       if (std::abs(m.b) > std::abs(m.a))
         axes = ((axes & gfx::kScrollsAcross) ? gfx::kScrollsDown : 0) |
