@@ -142,7 +142,7 @@ double round2(double v) {
 const char* const kTypedTexts[] = {
     "600000", "00700",  "000001", "1",      "0",        "-1",    "12.50", "99999999999999999999",
     "abc",    "Zq",     "hk",     "tx",     "上证",     "腾讯",  "😀",    "😀👍🏽",
-    "<b>",    "&amp;",  "\"x\"",  "< > & \"", "a'b",    "%s%n",  "\\n",   "  mid  dle  ",
+    "<b>",    "&amp;",  "\"x\"",  "< > & \"", "a'b",    "%s%n",  "\\n",   "mid  dle",
 };
 const char* const kKeyNames[] = {"Return", "BackSpace", "Left", "Right", "Escape", "Tab"};
 
