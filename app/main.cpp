@@ -66,7 +66,8 @@ void printHelp() {
       "                       start screen, on the virtual clock; stops at the first error\n"
       "                       line, broken screen invariant, page turned by a nudge, hang or\n"
       "                       crash, and writes the steps so far as a script that replays it\n"
-      "                       (monkey-SEED.script in the --shots folder or here)\n"
+      "                       (monkey-SEED.script in the --shots folder or here); with\n"
+      "                       --script, its input steps come first, checked as the walk's\n"
       "  --steps N            the walk's steps (default 500)\n"
       "  --run-seconds N      close the window after N seconds\n"
       "  --final-shot FILE    write the window's last frame as a PNG when it closes\n"
@@ -142,6 +143,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   monkeyOptions.shotsDir = headlessOptions.shotsDir;
+  if (monkey && !headlessOptions.scriptPath.empty()) {
+    if (ui::readScript(headlessOptions.scriptPath, monkeyOptions.prefix) != 0) return 2;
+  }
   if (headless && !monkey && headlessOptions.scriptPath.empty()) {
     std::fprintf(stderr, "verdan: --headless needs --script FILE or --monkey SEED\n");
     return 2;

@@ -32,6 +32,8 @@ namespace {
 constexpr double kFrame = 1.0 / 60;
 // Real time a frame of a virtual-clock wait gives the network (see runMainLoopFor).
 constexpr double kNetworkSlice = 0.001;
+// Time between two touch events under the virtual clock (see touchGap).
+constexpr double kTouchGap = 0.001;
 
 // Lock-free, so the signal handler may set it.
 std::atomic<bool> stopFlag{false};
@@ -62,6 +64,13 @@ std::string restOfLine(std::istringstream& in) {
 void frameWork() {
   for (Window* window : Application::shared().windows())
     if (!window->isHidden()) window->layoutIfNeeded();
+}
+
+// Under the virtual clock, a touch comes a moment after what came before it, as every touch of
+// a hand does: two touch events never share a time (a speed measured between them would be
+// none at all, where a device measures a real one). The real clock moves by itself.
+void touchGap() {
+  foundation::Clock::advance(kTouchGap);
 }
 
 double realNow() {
@@ -151,12 +160,15 @@ void playPinch(const ScriptStep& step, const std::function<void(double)>& wait) 
         {1, screenPointFromUpright({step.from.x + distance / 2, step.from.y})}};
   };
   int frames = std::max(1, static_cast<int>(std::lround(step.seconds / kFrame)));
+  touchGap();
   app.sendTouches(TouchPhase::Began, fingers(step.to.x));
   wait(0);
   for (int i = 1; i <= frames; ++i) {
     wait(step.seconds / frames);
+    touchGap();
     app.sendTouches(TouchPhase::Moved, fingers(step.to.x + (step.to.y - step.to.x) * i / frames));
   }
+  touchGap();
   app.sendTouches(TouchPhase::Ended, fingers(step.to.y));
   wait(0);
 }
@@ -570,8 +582,10 @@ bool playInputStep(const ScriptStep& step) {
       runFor(step.seconds);
       return true;
     case ScriptStepKind::Tap:
+      touchGap();
       app.sendTouch(TouchPhase::Began, 0, screenPointFromUpright(step.from));
       runFor(0);
+      touchGap();
       app.sendTouch(TouchPhase::Ended, 0, screenPointFromUpright(step.from));
       runFor(0);
       return true;
@@ -581,6 +595,7 @@ bool playInputStep(const ScriptStep& step) {
       return true;
     case ScriptStepKind::Drag: {
       int frames = std::max(1, static_cast<int>(std::lround(step.seconds / kFrame)));
+      touchGap();
       app.sendTouch(TouchPhase::Began, 0, screenPointFromUpright(step.from));
       runFor(0);
       for (int i = 1; i <= frames; ++i) {
@@ -588,8 +603,10 @@ bool playInputStep(const ScriptStep& step) {
         gfx::Point p(step.from.x + (step.to.x - step.from.x) * t,
                      step.from.y + (step.to.y - step.from.y) * t);
         runFor(step.seconds / frames);
+        touchGap();
         app.sendTouch(TouchPhase::Moved, 0, screenPointFromUpright(p));
       }
+      touchGap();
       app.sendTouch(TouchPhase::Ended, 0, screenPointFromUpright(step.to));
       runFor(0);
       return true;

@@ -437,6 +437,21 @@ namespace {
 // Below the paging flick speed (200 points a second), with room for the last frame's jitter.
 constexpr double kSlowerThanFlick = 150;
 
+bool isInputStep(const ScriptStep& step) {
+  switch (step.kind) {
+    case ScriptStepKind::Expect:
+    case ScriptStepKind::Reject:
+    case ScriptStepKind::Match:
+    case ScriptStepKind::Order:
+    case ScriptStepKind::Keep:
+    case ScriptStepKind::Changed:
+    case ScriptStepKind::Shot:
+      return false;
+    default:
+      return true;
+  }
+}
+
 bool movesNoPage(const ScriptStep& step) {
   return step.kind == ScriptStepKind::Drag || step.kind == ScriptStepKind::Pinch ||
          step.kind == ScriptStepKind::Wheel;
@@ -457,6 +472,10 @@ std::vector<PagedViewState> pagedViewsUnder(const ScriptStep& step) {
     if (!scroll || !scroll->isPagingEnabled() || !scroll->isScrollEnabled()) return;
     const double w = scroll->bounds().width();
     if (w <= 0 || scroll->contentSize().width <= w + 1) return;
+    // Still moving from an earlier step: where it comes to rest is that step's doing.
+    if (scroll->isDragging() || scroll->isDecelerating() || scroll->isScrollAnimating() ||
+        scroll->isTracking())
+      return;
     const gfx::Point from = localPoint(view, step.from);
     if (!scroll->bounds().contains(from)) return;
     if (step.kind == ScriptStepKind::Drag) {
@@ -721,6 +740,40 @@ class Walk {
     foundation::logInfo("monkey step %d: screen %s", step, name.c_str());
   }
 
+  // Plays one step (an action and its waits) and checks what it left; 0, or the failure's
+  // status.
+  int play(int step, const std::vector<ScriptStep>& steps) {
+    std::vector<ScriptStep> played = steps;
+    const std::vector<PagedViewState> paged = pagedViewsUnder(steps.front());
+    // A paging snap takes a third of a second: the check looks once it has come to rest.
+    if (!paged.empty()) {
+      double waited = 0;
+      for (const ScriptStep& s : played)
+        if (s.kind == ScriptStepKind::Wait) waited += s.seconds;
+      if (waited < 0.5) {
+        ScriptStep settle{};
+        settle.kind = ScriptStepKind::Wait;
+        settle.seconds = round2(0.5 - waited);
+        played.push_back(settle);
+      }
+    }
+    std::string lines = "# step " + std::to_string(step) + "\n";
+    for (const ScriptStep& s : played) lines += scriptLine(s) + "\n";
+    record(lines);
+    setCrashNote(step);
+    startStep(step);
+    for (const ScriptStep& s : played) playInputStep(s);
+    if (endStep()) {
+      char what[96];
+      std::snprintf(what, sizeof what, "did not return within %g s", options_.watchdogSeconds);
+      return fail(step, "hang", what);
+    }
+    if (auto [kind, message] = check(steps.front(), paged); !kind.empty())
+      return fail(step, kind, message);
+    noteScreen(step);
+    return 0;
+  }
+
   int walk() {
     std::ofstream(replayPath_, std::ios::trunc) << header();
     {
@@ -738,37 +791,22 @@ class Walk {
     if (endStep()) return fail(0, "hang", "the start-up did not return in time");
     if (auto [kind, message] = check(start, {}); !kind.empty()) return fail(0, kind, message);
     noteScreen(0);
-    for (int step = 1; step <= options_.steps; ++step) {
+    // The given steps first (to start the walk from a screen), checked as the walk's own are.
+    int step = 0;
+    for (const ScriptStep& given : options_.prefix) {
       if (stopRequested()) return kStoppedBySignalStatus;
-      const std::vector<ScriptStep> steps = walker_.next(observeMonkeyScene());
-      std::vector<ScriptStep> played = steps;
-      const std::vector<PagedViewState> paged = pagedViewsUnder(steps.front());
-      // A paging snap takes a third of a second: the check looks once it has come to rest.
-      if (!paged.empty()) {
-        double waited = 0;
-        for (const ScriptStep& s : played)
-          if (s.kind == ScriptStepKind::Wait) waited += s.seconds;
-        if (waited < 0.5) {
-          ScriptStep settle{};
-          settle.kind = ScriptStepKind::Wait;
-          settle.seconds = round2(0.5 - waited);
-          played.push_back(settle);
-        }
+      if (!isInputStep(given)) continue;  // its checks and shots are the script's own
+      if (given.kind == ScriptStepKind::Wait) {
+        record(scriptLine(given) + "\n");
+        playInputStep(given);
+        continue;
       }
-      std::string lines = "# step " + std::to_string(step) + "\n";
-      for (const ScriptStep& s : played) lines += scriptLine(s) + "\n";
-      record(lines);
-      setCrashNote(step);
-      startStep(step);
-      for (const ScriptStep& s : played) playInputStep(s);
-      if (endStep()) {
-        char what[96];
-        std::snprintf(what, sizeof what, "did not return within %g s", options_.watchdogSeconds);
-        return fail(step, "hang", what);
-      }
-      if (auto [kind, message] = check(steps.front(), paged); !kind.empty())
-        return fail(step, kind, message);
-      noteScreen(step);
+      if (const int status = play(++step, {given}); status != 0) return status;
+    }
+    for (int walked = 1; walked <= options_.steps; ++walked) {
+      if (stopRequested()) return kStoppedBySignalStatus;
+      if (const int status = play(++step, walker_.next(observeMonkeyScene())); status != 0)
+        return status;
     }
     rewrite("# monkey seed " + std::to_string(options_.seed) + ": " +
             std::to_string(options_.steps) + " steps passed\n");

@@ -31,6 +31,9 @@ struct MonkeyOptions {
   // them): default "monkey-SEED.script" in `shotsDir`, or in the current folder.
   std::string replayPath;
   std::string shotsDir;
+  // Steps played first, each input step checked as a walk step is (a walk that starts from a
+  // screen); their waits are played unchecked, their checks and shots left out.
+  std::vector<ScriptStep> prefix;
   // Script time the start-up (the guest login) is given before the first step.
   double startSeconds = 3;
   // Real seconds one step may take before the watchdog calls it a hang.
