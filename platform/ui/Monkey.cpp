@@ -723,10 +723,12 @@ class Walk {
   }
 
   // Everything that must hold after a step; the first failure's kind and message.
-  std::pair<std::string, std::string> check(const ScriptStep& action,
+  std::pair<std::string, std::string> check(int step, const ScriptStep& action,
                                             const std::vector<PagedViewState>& paged) {
     if (auto errors = takeErrors(); !errors.empty()) return {"error line", errors.front()};
-    if (auto failures = screenInvariantFailures(); !failures.empty())
+    InvariantOptions where;
+    where.where = "monkey seed " + std::to_string(options_.seed) + " step " + std::to_string(step);
+    if (auto failures = screenInvariantFailures(where); !failures.empty())
       return {"invariant", failures.front()};
     if (auto turned = pageTurnedFailure(action, paged); !turned.empty())
       return {"page turned", turned};
@@ -768,7 +770,7 @@ class Walk {
       std::snprintf(what, sizeof what, "did not return within %g s", options_.watchdogSeconds);
       return fail(step, "hang", what);
     }
-    if (auto [kind, message] = check(steps.front(), paged); !kind.empty())
+    if (auto [kind, message] = check(step, steps.front(), paged); !kind.empty())
       return fail(step, kind, message);
     noteScreen(step);
     return 0;
@@ -789,7 +791,7 @@ class Walk {
     startStep(0);
     playInputStep(start);
     if (endStep()) return fail(0, "hang", "the start-up did not return in time");
-    if (auto [kind, message] = check(start, {}); !kind.empty()) return fail(0, kind, message);
+    if (auto [kind, message] = check(0, start, {}); !kind.empty()) return fail(0, kind, message);
     noteScreen(0);
     // The given steps first (to start the walk from a screen), checked as the walk's own are.
     int step = 0;
