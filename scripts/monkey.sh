@@ -61,7 +61,9 @@ walk() {
   mkdir -p "$dir/documents"
   "$server" --rights 30,31,32,49 "${server_args[@]}" --ephemeral >"$dir/server.out" \
     2>"$dir/server.log" &
-  local pid=$! i
+  local pid=$! i client_pid=""
+  # A stopped campaign stops its walks' servers and clients too.
+  trap 'kill $pid $client_pid 2>/dev/null; exit 1' TERM INT
   for i in $(seq 100); do
     grep -q '^seed ' "$dir/server.out" 2>/dev/null && break
     kill -0 $pid 2>/dev/null || break
@@ -83,7 +85,9 @@ walk() {
   # The walk's own watchdog ends a stuck step; this limit only catches a client that never ends.
   timeout -k 10 $((120 + steps / 2)) "$client" --headless --monkey "$seed" --steps "$steps" \
     --bundle "$dir/bundle" --documents "$dir/documents" --shots "$dir" \
-    >"$dir/report.txt" 2>"$dir/client.log"
+    >"$dir/report.txt" 2>"$dir/client.log" &
+  client_pid=$!
+  wait $client_pid
   local rc=$?
   kill $pid 2>/dev/null
   wait $pid 2>/dev/null
@@ -101,6 +105,7 @@ walk() {
 }
 
 echo "== monkey: seeds $seeds, $steps steps each, $jobs at a time; logs in $out/"
+trap 'kill $(jobs -p) 2>/dev/null; wait; exit 1' TERM INT
 running=0
 for seed in $seed_list; do
   walk "$seed" &
