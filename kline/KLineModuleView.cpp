@@ -159,7 +159,7 @@ void KLineModuleView::hideRulerAndPanel() {
     priceDetailPanel->removeViewNoAnimation();
   }
   IsShowPriceDetailPanel = 0;
-  if (timeLandscapeLabel) timeLandscapeLabel->setHidden(true);
+  showDateTag(false);
   iRulerIndex = -1;
 }
 
@@ -235,7 +235,7 @@ void KLineModuleView::updateWeightType(int32_t type) {
 }
 
 void KLineModuleView::SetTimeCircle(int32_t period) {
-  if (timeLandscapeLabel) timeLandscapeLabel->setHidden(true);
+  showDateTag(false);
   iRulerIndex = -1;
   if (period != KCircleType) {
     KSourceDataArray.clear();
@@ -356,6 +356,8 @@ void KLineModuleView::drawPicture(gfx::Context& ctx) {
   // A gesture may hold a window the pushes have not laid out yet: draw only a window that fits.
   if (IsDrawKLine && n > 0 && chartScale().windowIn(n)) {
     const bool adjusted = KCircleType == 1 && _weightDays > 0 && _weightType > 0;
+    panesAdjusted_ =
+        adjusted && (_weightType == kWeightForward || _weightType == kWeightBackward);
     if (adjusted) {
       tagKAverageInfo ma[3] = {};
       weightAverages(_weightType, ma);
@@ -600,6 +602,9 @@ void KLineModuleView::DrawScaleValue(gfx::Context& ctx) {
     text(FormatVolumeString(m_stockdata.market, vmath::ClampToInt64(fMaxVolume), m_stockdata.unit,
                             6),
          top, white);
+  } else if (paneAxisVolume_ && iIndexType == kIndexCCL) {
+    text(FormatVolumeString(m_stockdata.market, paneAxisMid_, m_stockdata.unit, 6), middle, white);
+    text(FormatVolumeString(m_stockdata.market, paneAxisTop_, m_stockdata.unit, 6), top, white);
   } else {
     // Each pane hands the axis its own top and middle (a pane's bottom is rarely 0).
     char buf[64];
@@ -656,11 +661,13 @@ void KLineModuleView::updateEndStartDateTime() {
   const bool minutes = !portrait_ && IsMinutePeriod(KCircleType);
   endDateTime->setText(kline::BarDateText(KSourceDataArray[EndIndex].Date, minutes));
   startDateTime->setText(kline::BarDateText(KSourceDataArray[StartIndex].Date, minutes));
+  coverDateLabels();
 }
 
 void KLineModuleView::drawDisableText(gfx::Context& ctx) {
   fMaxTechValue = 0;
   fMidTechValue = 0;
+  paneAxisVolume_ = false;
   gfx::StateSaver saver(ctx);
   ctx.setFillColor(gfx::Color::grey(1, 0.4));
   gfx::TextStyle style(LittleFont(), gfx::TextAlignment::Center);

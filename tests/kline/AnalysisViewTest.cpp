@@ -144,6 +144,11 @@ TEST_F(PortraitPage, DragsRefuseAtBothEndsAndPinchesStopAtTheLimits) {
   Slide({150, 150}, {153, 150});  // 0.6 toward older: one bar
   EXPECT_EQ(k->EndIndex, 73);
   EXPECT_FALSE(k->bIsOperation);
+  // Toward older past the oldest bar: stops on it.
+  Window(3, 29);
+  Slide({150, 150}, {170, 150});
+  EXPECT_EQ(k->EndIndex, 0);
+  EXPECT_EQ(k->StartIndex, 26);
   // Toward newer past the newest bar: refused, not snapped.
   Window(170, 196);
   Slide({250, 150}, {150, 150});
