@@ -159,6 +159,7 @@ void KLineModuleView::hideRulerAndPanel() {
     priceDetailPanel->removeViewNoAnimation();
   }
   IsShowPriceDetailPanel = 0;
+  syncPanelBacking();
   showDateTag(false);
   iRulerIndex = -1;
 }
@@ -587,9 +588,14 @@ void KLineModuleView::DrawScaleValue(gfx::Context& ctx) {
   };
   const double step = (static_cast<double>(fMaxValue) - fMinValue) / 6;
   const gfx::Color grey = gfx::Color::grey(0.5);
+  // The price panel at the left edge covers the axis: the prices it would cut are left out.
+  const std::optional<gfx::Rect> panel =
+      IsShowPriceDetailPanel ? std::optional(priceDetailPanelFrame(iRulerIndex)) : std::nullopt;
   for (int i = 0; i <= 6; ++i) {
+    const double y = BaseYCoor - i * kViewHeight / 6 - 6;
+    if (panel && panel->intersects(gfx::Rect(1, y, boxWidth, 12))) continue;
     const int32_t v = vmath::ClampToInt32(fMinValue + step * i + 0.5);
-    text(FormatPriceString(v, 8, priceDecimals(), v), BaseYCoor - i * kViewHeight / 6 - 6, grey);
+    text(FormatPriceString(v, 8, priceDecimals(), v), y, grey);
   }
   const gfx::Color white = gfx::Color::white();
   const double middle =

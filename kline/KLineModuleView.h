@@ -92,6 +92,8 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   // Creates on first use, lays out, places and fills the price detail panel for a bar, and
   // moves the date bubble to it.
   virtual void ShowRefreshPriceDetailPanel(int index);
+  // Where the panel stands for a cross-hair on that bar.
+  gfx::Rect priceDetailPanelFrame(int index) const;
 
   // --- touches -------------------------------------------------------------------------------
   void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
@@ -181,6 +183,7 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   std::shared_ptr<ui::Label> startDateTime, endDateTime;
   std::shared_ptr<TimeLabel> timeLandscapeLabel;
   std::shared_ptr<PriceDetailPanel> priceDetailPanel;
+  std::shared_ptr<ui::View> panelBacking_;
 
   // Colours of the chart.
   static gfx::Color FrameColor();
@@ -196,6 +199,8 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   void hideRulerAndPanel();
   // Puts the date tag up or takes it down; the date labels it covers give way to it.
   void showDateTag(bool shown);
+  // The opaque ground under the panel follows its frame and comes and goes with it.
+  void syncPanelBacking();
   void coverDateLabels();
 
  private:

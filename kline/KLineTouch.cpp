@@ -124,6 +124,7 @@ void KLineModuleView::touchesMoved(const ui::TouchSet& touches, const ui::Event&
     if (IsShowPriceDetailPanel) {
       if (priceDetailPanel) priceDetailPanel->removeView();
       IsShowPriceDetailPanel = 0;
+      syncPanelBacking();
     }
   }
 }
@@ -139,6 +140,7 @@ void KLineModuleView::touchesEnded(const ui::TouchSet& touches, const ui::Event&
     if (IsShowPriceDetailPanel) {
       if (priceDetailPanel) priceDetailPanel->removeView();
       IsShowPriceDetailPanel = 0;
+      syncPanelBacking();
       iRulerIndex = -1;
       requestRedraw();
     }
@@ -208,10 +210,33 @@ void KLineModuleView::PinchKline(bool wider) {
   requestRedraw();
 }
 
-void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
+gfx::Rect KLineModuleView::priceDetailPanelFrame(int index) const {
   const double top = BaseYCoor - kViewHeight - 2;
   // The rows fit the price area, nine of them (a futures panel) included: below it the date
   // strip and the label row stay readable.
+  const double row = std::floor((BaseYCoor - top) / 9);
+  const double height = (IsMarket467(m_stockdata) ? 9 : 8) * row;
+  // Away from the cross-hair: at the left edge while it is in the right half.
+  const double x = index > EndIndex + kNumOfView / 2 ? 0 : bounds().width() - 90;
+  return {x, top, 90, height};
+}
+
+void KLineModuleView::syncPanelBacking() {
+  if (!priceDetailPanel) return;
+  if (!panelBacking_) {
+    // The panel is translucent; its numbers are read against this, not against the candles and
+    // axis texts under it.
+    panelBacking_ = ui::View::create(priceDetailPanel->frame());
+    panelBacking_->setBackgroundColor(gfx::Color::black());
+    panelBacking_->setUserInteractionEnabled(false);
+    insertSubviewBelow(panelBacking_, priceDetailPanel.get());
+  }
+  panelBacking_->setFrame(priceDetailPanel->frame());
+  panelBacking_->setHidden(!IsShowPriceDetailPanel);
+}
+
+void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
+  const double top = BaseYCoor - kViewHeight - 2;
   const double row = std::floor((BaseYCoor - top) / 9);
   const gfx::Color cyan = gfx::Color::cyan();
   static const char* const kNames[7] = {"开盘", "最高", "最低", "收盘", "成交量", "幅度", "成交额"};
@@ -224,18 +249,16 @@ void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
   }
   const bool futures = IsMarket467(m_stockdata);
   // Rows 0-6 keep their names and last values; rows 7 and 8 start again at "--".
+  const gfx::Rect frame = priceDetailPanelFrame(index);
+  priceDetailPanel->resetFrame(frame, futures ? 9 : 8);
+  priceDetailPanel->setFrame(frame);  // the same row count leaves the frame to us
   if (futures) {
-    priceDetailPanel->resetFrame({0, top, 90, 9 * row}, 9);
     priceDetailPanel->setFirstData("持仓量", cyan, "--", 7);
     priceDetailPanel->setFirstData("结算价", cyan, "--", 8);
   } else {
-    priceDetailPanel->resetFrame({0, top, 90, 8 * row}, 8);
     priceDetailPanel->setFirstData("换手", cyan, "--", 7);
   }
-  const double half = priceDetailPanel->bounds().width() / 2;
-  const gfx::Point centre = priceDetailPanel->center();
-  priceDetailPanel->setCenter(
-      {index > EndIndex + kNumOfView / 2 ? half : bounds().width() - half, centre.y});
+  syncPanelBacking();
 
   const int n = static_cast<int>(KSourceDataArray.size());
   if (n == 0 || index < 0 || index >= n) return;
