@@ -239,7 +239,7 @@ double KLineModuleView::barLineX(int i) const {
 }
 
 // A line over the window's values, coloured per segment by `state` (0 keeps the first colour): a
-// segment from position i - 1 to i wherever both ends hold a value.
+// segment from position i - 1 to i wherever both ends hold a value, a dot for a lone value.
 void KLineModuleView::drawBarLine(gfx::Context& ctx, const double* values, const bool* has,
                                   const PaneFit& fit, const std::function<int(int)>& state,
                                   const gfx::Color* colours) {
@@ -253,8 +253,11 @@ void KLineModuleView::drawBarLine(gfx::Context& ctx, const double* values, const
   int current = -1;
   bool pending = false;
   ctx.beginPath();
-  for (int i = 1; i <= count; ++i) {
-    if (!has[i - 1] || !has[i]) continue;
+  for (int i = 0; i <= count; ++i) {
+    const bool joined = i > 0 && has[i - 1] && has[i];
+    // A value with no neighbour to join is a dot (a round-capped stroke of no length).
+    const bool alone = has[i] && !(i > 0 && has[i - 1]) && !(i < count && has[i + 1]);
+    if (!joined && !alone) continue;
     const int s = state ? state(i) : 0;
     if (s != current) {
       if (pending) ctx.strokePath();
@@ -263,7 +266,8 @@ void KLineModuleView::drawBarLine(gfx::Context& ctx, const double* values, const
       current = s;
       pending = false;
     }
-    ctx.moveTo(barLineX(i - 1), scale.y(values[i - 1], fIndexYScale, fIndexHeight));
+    const int from = joined ? i - 1 : i;
+    ctx.moveTo(barLineX(from), scale.y(values[from], fIndexYScale, fIndexHeight));
     ctx.lineTo(barLineX(i), scale.y(values[i], fIndexYScale, fIndexHeight));
     pending = true;
   }

@@ -301,6 +301,10 @@ TEST_F(KLinePanes, HoldingLineFollowsItsAxisAndLabelOverTheWindow) {
   chart->EndIndex = 0;
   chart->StartIndex = 41;
   CheckHoldingLine(*chart, 10);
+  // A window whose only holding is its newest bar shows it as a dot.
+  chart->EndIndex = 0;
+  chart->StartIndex = 10;
+  CheckHoldingLine(*chart, 10);
 }
 
 TEST_F(KLinePanes, OpenInterestAxisReadsInContractsAsItsLabelDoes) {
