@@ -87,8 +87,9 @@ void UIRegisterViewCtrl::showLoginProcess() {
 
 void UIRegisterViewCtrl::sendNamed(bool registering) {
   // An empty name goes to the server, which answers it; one it cannot read is refused here.
-  if (!user_->text().empty() && accountui::UserNameProblem(user_->text())) {
-    ShowMessageAlert(kUserNameCharsText);
+  if (const char* problem = accountui::UserNameProblem(user_->text());
+      problem && !user_->text().empty()) {
+    ShowMessageAlert(problem);
     return;
   }
   showLoginProcess();

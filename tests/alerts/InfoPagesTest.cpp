@@ -241,7 +241,7 @@ TEST_F(InfoPagesTest, ArticlePageShowsARowAndStepsThroughTheList) {
   EXPECT_EQ(page->title(), "公司");
   EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTitleTag)->text(), "标题0");
   EXPECT_EQ(page->labelWithTag(InfoArticlePage::kDateTag)->text(), "2015-12-16");
-  EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTimeTag)->text(), "9:30:0");
+  EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTimeTag)->text(), "09:30:00");
   EXPECT_FALSE(page->previousButton()->isEnabled());
   EXPECT_TRUE(page->nextButtonView()->isEnabled());
   // The article is asked with the selected section's id and the row's "additional".
