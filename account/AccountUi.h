@@ -27,7 +27,7 @@ inline constexpr char kUserNameCharsText[] = "用户名只能包含英文字母�
 // The login keeps at most this many characters of a name: a longer one, registered or typed to
 // log in, would be another account than the one typed.
 inline constexpr size_t kUserNameMaxLength = 49;
-inline constexpr char kUserNameTooLongText[] = "用户名不能超过49个字符，请重新输入！";
+inline constexpr char kUserNameTooLongText[] = "用户名不能超过49个字符！";
 inline constexpr char kPasswordEmptyText[] = "密码不能为空，请输入密码！";
 inline constexpr char kNoticeTitle[] = "重要通告";
 inline constexpr int kAccountTimeoutSeconds = kRequestTimeoutSeconds;
