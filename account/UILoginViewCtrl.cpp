@@ -181,8 +181,10 @@ void UILoginViewCtrl::viewDidLoad() {
   DropUnaskedLoginPassword(LoadStoredAccounts());
   user_->setText(GetLoginUserName());
   password_->setText(GetLoginPassword());
-  // On when the password shown was kept at the user's request.
-  rememberSwitch_->setOn(!GetLoginPassword().empty());
+  // On when a password is kept (after the drop above, only one the user asked to keep).
+  char kept[100] = {0};
+  GetSaveConfig().GetStringLocked("hq", "loginpwd", "", kept, sizeof kept);
+  rememberSwitch_->setOn(kept[0] != 0);
   waiter_.attach(*view(), kWaitBox, weakAs<::AlertViewDelegate>(), kAccountTimeoutSeconds,
                  kLoginWaitingText);
   user_->setLeftView(LeftImage("left_account.png"));
