@@ -19,6 +19,7 @@
 #include "platform/graphics/CairoContext.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
@@ -43,6 +44,37 @@ bool readNumbers(std::istringstream& in, double* values, int count) {
     if (!(in >> values[i])) return false;
   std::string rest;
   return !(in >> rest);
+}
+
+std::string trimmed(const std::string& text) {
+  const size_t start = text.find_first_not_of(" \t");
+  if (start == std::string::npos) return {};
+  return text.substr(start, text.find_last_not_of(" \t\r") - start + 1);
+}
+
+// "TEXT1 TEXT2 # reason": two texts (quoted with ' or " when they hold blanks) and the reason,
+// which may not be left out: an allowance must say why the overlap is no fault.
+bool readAllowance(const std::string& rest, ScriptStep& step) {
+  std::vector<std::string> words;
+  size_t i = 0;
+  for (;;) {
+    while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t')) ++i;
+    if (i >= rest.size() || rest[i] == '#') break;
+    if (rest[i] == '\'' || rest[i] == '"') {
+      const size_t close = rest.find(rest[i], i + 1);
+      if (close == std::string::npos || close == i + 1) return false;
+      words.push_back(rest.substr(i + 1, close - i - 1));
+      i = close + 1;
+    } else {
+      const size_t end = rest.find_first_of(" \t#", i);
+      words.push_back(rest.substr(i, end == std::string::npos ? std::string::npos : end - i));
+      i = end == std::string::npos ? rest.size() : end;
+    }
+  }
+  if (words.size() != 2 || i >= rest.size()) return false;
+  step.args = words;
+  step.text = trimmed(rest.substr(i + 1));
+  return !step.text.empty();
 }
 
 std::string restOfLine(std::istringstream& in) {
@@ -239,6 +271,9 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.seconds = checkSeconds;
       ok = readNumbers(in, v, 2);
       step.from = {v[0], v[1]};
+    } else if (word == "allow-overlap") {
+      step.kind = ScriptStepKind::AllowOverlap;
+      ok = readAllowance(restOfLine(in), step);
     } else if (word == "shot") {
       step.kind = ScriptStepKind::Shot;
       step.text = restOfLine(in);
@@ -297,7 +332,7 @@ std::vector<ScreenText> seenTexts(const gfx::DrawnTextCollector& collector, doub
 
 }  // namespace
 
-gfx::Image renderScreen(double scale) {
+gfx::Image renderPortraitScreen(double scale) {
   tickAnimations();
   gfx::Rect screen = Screen::main().bounds();
   gfx::ImageContext image(screen.size, scale, true);
@@ -306,9 +341,16 @@ gfx::Image renderScreen(double scale) {
   ctx.setFillColor(gfx::Color::black());
   ctx.fillRect(screen);
   Application::shared().render(ctx);
+  return image.image();
+}
+
+namespace {
+
+// Turned back by the screen's quarter turns, so the landscape screen stands upright.
+gfx::Image turnedUpright(const gfx::Image& portrait, double scale) {
   const int turns = uprightQuarterTurns();
-  if (turns == 0) return image.image();
-  // Turned back by the screen's quarter turns, so the landscape screen stands upright.
+  if (turns == 0 || portrait.isEmpty()) return portrait;
+  const gfx::Rect screen = Screen::main().bounds();
   const double w = screen.width(), h = screen.height();
   gfx::ImageContext upright(gfx::Size(h, w), scale, true);
   if (!upright.isValid()) return {};
@@ -320,21 +362,61 @@ gfx::Image renderScreen(double scale) {
     u.translate(h, 0);
     u.rotate(M_PI / 2);
   }
-  u.drawImage(image.image(), gfx::Rect(0, 0, w, h));
+  u.drawImage(portrait, gfx::Rect(0, 0, w, h));
   return upright.image();
 }
 
-bool writeScreenshot(const std::string& path, double scale) {
+// The JSON of a shot lies beside its PNG: "home.png" -> "home.json".
+std::string jsonPathFor(const std::string& pngPath) {
+  const size_t slash = pngPath.find_last_of('/');
+  const size_t dot = pngPath.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    return pngPath + ".json";
+  return pngPath.substr(0, dot) + ".json";
+}
+
+// Writes the shot and its JSON; when `options` is given, also judges it (failures logged).
+bool writeShot(const std::string& path, double scale, const InvariantOptions* options,
+               std::vector<std::string>* failures) {
   gfx::DrawnTextCollector collector;
-  gfx::Image image = renderScreen(scale);
+  const gfx::Image portrait = renderPortraitScreen(scale);
+  gfx::Image image = turnedUpright(portrait, scale);
   if (image.isEmpty() || !image.writePng(path)) {
     foundation::logError("cannot write screenshot '%s'", path.c_str());
     return false;
   }
+  writeShotJson(jsonPathFor(path), collector, scale);
   // The texts a person sees on it, for whoever writes the checks of a script.
   foundation::logInfo("screenshot %s shows%s", path.c_str(),
                       listTexts(seenTexts(collector, scale)).c_str());
+  if (!options) return true;
+  std::vector<std::string> found = drawnInvariantFailures(collector, portrait, scale, *options);
+  for (const std::string& failure : declaredInvariantFailures())
+    found.push_back(options->where + ": " + failure);
+  for (const std::string& failure : found) foundation::logError("%s", failure.c_str());
+  if (failures) *failures = std::move(found);
   return true;
+}
+
+}  // namespace
+
+gfx::Image renderScreen(double scale) {
+  return turnedUpright(renderPortraitScreen(scale), scale);
+}
+
+bool writeScreenshot(const std::string& path, double scale) {
+  return writeShot(path, scale, nullptr, nullptr);
+}
+
+bool writeCheckedShot(const std::string& path, double scale,
+                      const std::vector<AllowedOverlap>& allowed,
+                      std::vector<std::string>* failures) {
+  InvariantOptions options;
+  options.scale = scale;
+  options.allowed = allowed;
+  const size_t slash = path.find_last_of('/');
+  options.where = "shot " + (slash == std::string::npos ? path : path.substr(slash + 1));
+  return writeShot(path, scale, &options, failures);
 }
 
 std::vector<ScreenText> textsOnScreen() {
@@ -544,6 +626,7 @@ bool openScreen(const std::string& line) {
 int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options) {
   Application& app = Application::shared();
   int result = 0;
+  std::vector<AllowedOverlap> allowed;
   runFor(0);
   if (!options.open.empty()) {
     openScreen(options.open);
@@ -616,9 +699,14 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
           foundation::makeDirectories(options.shotsDir);
           path = options.shotsDir + "/" + path;
         }
-        if (!writeScreenshot(path, Screen::main().scale())) return 1;
+        std::vector<std::string> failures;
+        if (!writeCheckedShot(path, Screen::main().scale(), allowed, &failures)) return 1;
+        if (!failures.empty()) result = 3;
         break;
       }
+      case ScriptStepKind::AllowOverlap:
+        allowed.push_back({step.args.at(0), step.args.at(1), step.text});
+        break;
     }
   }
   return stopRequested() ? kStoppedBySignalStatus : result;

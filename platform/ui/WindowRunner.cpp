@@ -197,9 +197,14 @@ class ScriptPlayer {
           foundation::makeDirectories(options_.shotsDir);
           path = options_.shotsDir + "/" + path;
         }
-        writeScreenshot(path, scale_);
+        std::vector<std::string> failures;
+        writeCheckedShot(path, scale_, allowed_, &failures);
+        if (!failures.empty()) failed_ = true;
         break;
       }
+      case ScriptStepKind::AllowOverlap:
+        allowed_.push_back({s.args.at(0), s.args.at(1), s.text});
+        break;
     }
     pendingAt_ = now;
   }
@@ -213,6 +218,7 @@ class ScriptPlayer {
   double frame_ = 1.0 / 60;
   std::vector<std::pair<Uint32, gfx::Point>> pending_;
   const ScriptStep* checking_ = nullptr;
+  std::vector<AllowedOverlap> allowed_;
   double checkUntil_ = 0;
   double nextLook_ = 0;
   bool failed_ = false;
