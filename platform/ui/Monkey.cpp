@@ -220,7 +220,7 @@ std::string topScreenName() {
     const double h = std::min(r.maxY(), screen.maxY()) - std::max(r.y(), screen.y());
     if (w > 0 && h > 0 && w * h >= half) name = classNameOf(*controller);
   });
-  return name.empty() ? "(none)" : name;
+  return name;
 }
 
 // --- the walker ---------------------------------------------------------------------------------
@@ -679,7 +679,7 @@ class Walk {
       lock.unlock();
       char what[160];
       std::snprintf(what, sizeof what, "did not return within %g s", options_.watchdogSeconds);
-      const std::string report = failureReport(step, "hang", what);
+      const std::string report = failureReport(step, "hang", what, "", replayPath_, true);
       if (options_.onHang) {
         options_.onHang(report);
       } else {
@@ -703,22 +703,45 @@ class Walk {
     return hung_;
   }
 
-  // The report: which seed, which step, what went wrong, and the steps so far (also written to
-  // the replay file, with the failure in its first line).
-  std::string failureReport(int step, const std::string& kind, const std::string& message) {
+  // The report: which seed, which step, on which screen, what went wrong, and the steps so far,
+  // which are also written to `path` with the failure in their first line.
+  std::string failureReport(int step, const std::string& kind, const std::string& message,
+                            const std::string& screen, const std::string& path, bool withSteps) {
     std::string oneLine = message;
     std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
-    const std::string first = "# monkey seed " + std::to_string(options_.seed) + ": step " +
-                              std::to_string(step) + " failed (" + kind + "): " + oneLine + "\n";
-    rewrite(first);
-    std::lock_guard<std::mutex> lock(scriptMutex_);
-    return "monkey seed " + std::to_string(options_.seed) + ": step " + std::to_string(step) +
-           " failed (" + kind + "): " + oneLine + "\nreplay: verdan --headless --virtual-time --script " +
-           replayPath_ + "\n" + script_;
+    const std::string what = "monkey seed " + std::to_string(options_.seed) + ": step " +
+                             std::to_string(step) + " failed (" + kind + ")" +
+                             (screen.empty() ? "" : " on " + screen) + ": " + oneLine + "\n";
+    std::string steps;
+    {
+      std::lock_guard<std::mutex> lock(scriptMutex_);
+      steps = script_;
+    }
+    std::ofstream(path, std::ios::trunc) << "# " << what << steps;
+    return what + "replay: verdan --headless --virtual-time --script " + path + "\n" +
+           (withSteps ? steps : std::string());
   }
 
   int fail(int step, const std::string& kind, const std::string& message) {
-    const std::string report = failureReport(step, kind, message);
+    const std::string screen = topScreenName();
+    if (options_.keepGoing && kind != "hang") {
+      // Each fault once a walk, with a script of its own that replays the steps up to it.
+      std::string key = kind + message;
+      for (char& c : key)
+        if (c >= '0' && c <= '9') c = 'N';
+      if (!reported_.insert(key).second) return 0;
+      failed_ = true;
+      std::string path = replayPath_;
+      if (path.size() > 7 && path.compare(path.size() - 7, 7, ".script") == 0)
+        path.resize(path.size() - 7);
+      path += "-step" + std::to_string(step) + ".script";
+      const std::string report = failureReport(step, kind, message, screen, path, false);
+      foundation::logInfo("%s", report.substr(0, report.find('\n')).c_str());
+      std::fputs(report.c_str(), stdout);
+      std::fflush(stdout);
+      return 0;
+    }
+    const std::string report = failureReport(step, kind, message, screen, replayPath_, true);
     foundation::logError("monkey seed %llu: step %d failed (%s)",
                          static_cast<unsigned long long>(options_.seed), step, kind.c_str());
     std::fputs(report.c_str(), stdout);
@@ -737,19 +760,26 @@ class Walk {
   }
 
   // Everything that must hold after a step; the first failure's kind and message.
-  std::pair<std::string, std::string> check(int step, const ScriptStep& action,
-                                            const std::vector<PagedViewState>& paged) {
-    if (auto errors = takeErrors(); !errors.empty()) return {"error line", errors.front()};
-    InvariantOptions where;
-    where.where = "monkey seed " + std::to_string(options_.seed) + " step " + std::to_string(step);
+  // Everything that must hold after a step: the failures, each as its kind and message.
+  std::vector<std::pair<std::string, std::string>> check(const ScriptStep& action,
+                                                         const std::vector<PagedViewState>& paged) {
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const std::string& line : takeErrors()) found.emplace_back("error line", line);
+    if (auto turned = pageTurnedFailure(action, paged); !turned.empty())
+      found.emplace_back("page turned", turned);
     // A screen half way through a transition or a glide shows two screens' texts over each
     // other by design: it is judged once at rest (see settle).
-    if (!atRest_) return {};
-    if (auto failures = screenInvariantFailures(where); !failures.empty())
-      return {"invariant", failures.front()};
-    if (auto turned = pageTurnedFailure(action, paged); !turned.empty())
-      return {"page turned", turned};
-    return {};
+    if (atRest_)
+      for (const std::string& failure : screenInvariantFailures())
+        found.emplace_back("invariant", failure);
+    return found;
+  }
+
+  // Reports what check found; 0 to go on, or the status the walk ends with.
+  int report(int step, const std::vector<std::pair<std::string, std::string>>& found) {
+    for (const auto& [kind, message] : found)
+      if (const int status = fail(step, kind, message); status != 0) return status;
+    return 0;
   }
 
   // Lets what the step started (a push, a glide, a fade) come to rest, for at most a second
@@ -775,7 +805,7 @@ class Walk {
     const std::string name = topScreenName();
     if (name == screen_) return;
     screen_ = name;
-    foundation::logInfo("monkey step %d: screen %s", step, name.c_str());
+    foundation::logInfo("monkey step %d: screen %s", step, name.empty() ? "(none)" : name.c_str());
   }
 
   // Plays one step (an action and its waits) and checks what it left; 0, or the failure's
@@ -807,8 +837,7 @@ class Walk {
       std::snprintf(what, sizeof what, "did not return within %g s", options_.watchdogSeconds);
       return fail(step, "hang", what);
     }
-    if (auto [kind, message] = check(step, steps.front(), paged); !kind.empty())
-      return fail(step, kind, message);
+    if (const int status = report(step, check(steps.front(), paged)); status != 0) return status;
     noteScreen(step);
     return 0;
   }
@@ -829,7 +858,7 @@ class Walk {
     playInputStep(start);
     settle();
     if (endStep()) return fail(0, "hang", "the start-up did not return in time");
-    if (auto [kind, message] = check(0, start, {}); !kind.empty()) return fail(0, kind, message);
+    if (const int status = report(0, check(start, {})); status != 0) return status;
     noteScreen(0);
     // The given steps first (to start the walk from a screen), checked as the walk's own are.
     int step = 0;
@@ -849,10 +878,11 @@ class Walk {
         return status;
     }
     rewrite("# monkey seed " + std::to_string(options_.seed) + ": " +
-            std::to_string(options_.steps) + " steps passed\n");
-    foundation::logInfo("monkey seed %llu: %d steps passed",
-                        static_cast<unsigned long long>(options_.seed), options_.steps);
-    return 0;
+            std::to_string(options_.steps) + (failed_ ? " steps walked, faults found\n" : " steps passed\n"));
+    foundation::logInfo("monkey seed %llu: %d steps %s",
+                        static_cast<unsigned long long>(options_.seed), options_.steps,
+                        failed_ ? "walked, faults found" : "passed");
+    return failed_ ? kMonkeyFailedStatus : 0;
   }
 
   MonkeyOptions options_;
@@ -860,6 +890,8 @@ class Walk {
   std::string replayPath_;
   std::string screen_;
   bool atRest_ = true;
+  std::set<std::string> reported_;  // keep-going: the faults reported so far
+  bool failed_ = false;
 
   std::mutex scriptMutex_;
   std::string script_;

@@ -34,6 +34,10 @@ struct MonkeyOptions {
   // Steps played first, each input step checked as a walk step is (a walk that starts from a
   // screen); their waits are played unchecked, their checks and shots left out.
   std::vector<ScriptStep> prefix;
+  // Go on after a fault (not after a hang): each distinct one is reported once, with a replay
+  // script of its own (the replay path with "-stepN" before ".script"), and the walk ends with
+  // kMonkeyFailedStatus when any was found. For campaigns while faults wait for their mends.
+  bool keepGoing = false;
   // Script time the start-up (the guest login) is given before the first step.
   double startSeconds = 3;
   // Real seconds one step may take before the watchdog calls it a hang.
@@ -97,7 +101,7 @@ std::vector<PagedViewState> pagedViewsUnder(const ScriptStep& step);
 std::string pageTurnedFailure(const ScriptStep& step, const std::vector<PagedViewState>& before);
 
 // The class name of the screen on top (the last visible controller whose view covers at least
-// half the screen), for the walk's log.
+// half the screen; empty when there is none), for the walk's log and reports.
 std::string topScreenName();
 
 // Walks over the launched application; 0 when every step passed, kMonkeyFailedStatus or

@@ -1,6 +1,8 @@
 #include <atomic>
 #include <cmath>
 #include <chrono>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -193,6 +195,42 @@ TEST_F(MonkeyWalkTest, AnErrorLineStopsTheWalkWithAScriptThatReplaysIt) {
   std::string second = readFile(again.replayPath);
   second.replace(second.find("again.script"), 12, "walk.script");
   EXPECT_EQ(second, script);
+}
+
+TEST_F(MonkeyWalkTest, GoingOnAfterFaultsReportsEachOnceWithAScriptOfItsOwn) {
+  auto view = std::make_shared<LiftView>(gfx::Rect(0, 0, 320, 480));
+  int lifts = 0;
+  std::vector<int> reportedAt;
+  view->onLift = [&] {
+    ++lifts;
+    // The same fault at another number is the same fault.
+    if (lifts == 2 || lifts == 4) foundation::logError("lift %d went wrong", lifts);
+    if (lifts == 3) foundation::logError("something else");
+  };
+  window->addSubview(view);
+
+  ui::MonkeyOptions o = options("walk.script", 30);
+  o.keepGoing = true;
+  ASSERT_EQ(ui::runMonkey(o), ui::kMonkeyFailedStatus);
+  ASSERT_GE(lifts, 4);
+  std::vector<std::string> scripts;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    scripts.push_back(entry.path().filename().string());
+  std::sort(scripts.begin(), scripts.end());
+  ASSERT_EQ(scripts.size(), 3u);  // the walk, and one for each fault
+  EXPECT_EQ(scripts.back(), "walk.script");
+  EXPECT_EQ(readFile(o.replayPath).rfind("# monkey seed 11: 30 steps walked, faults found", 0), 0u);
+  for (size_t i = 0; i < 2; ++i) {
+    const std::string script = readFile(dir.file(scripts[i]));
+    EXPECT_TRUE(script.find("!!!!!!!lift 2 went wrong") != std::string::npos ||
+                script.find("!!!!!!!something else") != std::string::npos)
+        << script;
+    // It ends with the step that found its fault.
+    const std::string step = scripts[i].substr(scripts[i].find("-step") + 5);
+    const std::string last = "# step " + step.substr(0, step.find('.'));
+    EXPECT_NE(script.find(last + "\n"), std::string::npos) << script;
+    EXPECT_EQ(script.find("# step " + std::to_string(std::stoi(step) + 1) + "\n"), std::string::npos);
+  }
 }
 
 TEST_F(MonkeyWalkTest, TheWatchdogReportsAStepThatDoesNotReturn) {
