@@ -225,7 +225,7 @@ std::string topScreenName() {
 
 // --- the walker ---------------------------------------------------------------------------------
 
-MonkeyWalker::MonkeyWalker(uint64_t seed) : state_(seed) {}
+MonkeyWalker::MonkeyWalker(uint64_t seed) : seed_(seed), state_(seed) {}
 
 // splitmix64: the same numbers with every compiler and library.
 uint64_t MonkeyWalker::random() {
@@ -301,6 +301,10 @@ ScriptStep MonkeyWalker::drag(const MonkeyScene& scene) {
 }
 
 std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
+  // Each step draws numbers of its own (from the seed and its number), so a screen that differs
+  // once (a reply come a frame later) changes where that step lands, not the steps after it.
+  state_ = seed_ ^ (0xD1B54A32D192ED03ull * ++made_);
+  random();
   std::vector<ScriptStep> out;
   ScriptStep step{};
   auto tapAt = [&](gfx::Point p) {

@@ -61,7 +61,9 @@ struct MonkeyScene {
 // The scene of the application as it is now.
 MonkeyScene observeMonkeyScene();
 
-// The seeded maker of steps: the same seed and the same scenes give the same steps.
+// The seeded maker of steps: the same seed and the same scenes give the same steps. Each step
+// draws numbers of its own, so a screen that differs once (a reply a frame later) changes that
+// step's points, not the steps after it.
 class MonkeyWalker {
  public:
   explicit MonkeyWalker(uint64_t seed);
@@ -76,7 +78,9 @@ class MonkeyWalker {
   gfx::Point onTarget(const MonkeyScene& scene);
   ScriptStep drag(const MonkeyScene& scene);
 
+  uint64_t seed_;
   uint64_t state_;
+  uint64_t made_ = 0;
   bool foregroundNext_ = false;
 };
 

@@ -51,6 +51,20 @@ TEST(MonkeyWalker, TheSameSeedAndScenesGiveTheSameStepsAndEveryKindOfGesture) {
   EXPECT_EQ(first, walkLines(42, 3000));
   EXPECT_NE(first, walkLines(43, 3000));
 
+  // A screen that differs once (another target list at step 10) changes no step after it.
+  {
+    MonkeyWalker steady(42), disturbed(42);
+    for (int i = 0; i < 200; ++i) {
+      MonkeyScene other = sceneFor(i);
+      if (i == 10) other.targets = {{250, 400, 30, 30}};
+      const auto a = steady.next(sceneFor(i));
+      const auto b = disturbed.next(other);
+      if (i == 10) continue;
+      ASSERT_EQ(a.size(), b.size()) << i;
+      for (size_t k = 0; k < a.size(); ++k) EXPECT_EQ(ui::scriptLine(a[k]), ui::scriptLine(b[k])) << i;
+    }
+  }
+
   MonkeyWalker walker(42);
   std::set<ScriptStepKind> kinds;
   double shortest = 1e9, longest = 0, slowest = 0, fastest = 1e9;
