@@ -141,9 +141,9 @@ double round2(double v) {
 // --- what the walker types ----------------------------------------------------------------------
 
 const char* const kTypedTexts[] = {
-    "600000", "00700",  "000001", "1",      "0",        "-1",    "12.50", "99999999999999999999",
-    "abc",    "Zq",     "hk",     "tx",     "上证",     "腾讯",  "😀",    "😀👍🏽",
-    "<b>",    "&amp;",  "\"x\"",  "< > & \"", "a'b",    "%s%n",  "\\n",   "mid  dle",
+    "600000", "00700", "000001", "1",        "0",    "-1",   "12.50", "99999999999999999999",
+    "abc",    "Zq",    "hk",     "tx",       "上证", "腾讯", "😀",     "😀👍🏽",
+    "<b>",    "&amp;", "\"x\"",  "< > & \"", "a'b",  "%s%n", "\\n",   "mid  dle",
 };
 const char* const kKeyNames[] = {"Return", "BackSpace", "Left", "Right", "Escape", "Tab"};
 
@@ -251,8 +251,10 @@ gfx::Point MonkeyWalker::onTarget(const MonkeyScene& scene) {
   if (scene.targets.empty()) return anywhere(scene);
   const gfx::Rect& r = scene.targets[below(static_cast<int>(scene.targets.size()))];
   // Mostly its middle part, sometimes right at its edge.
-  const double mx = r.width() * (below(5) == 0 ? 0 : 0.25), my = r.height() * (below(5) == 0 ? 0 : 0.25);
-  return {std::round(uniform(r.x() + mx, r.maxX() - mx)), std::round(uniform(r.y() + my, r.maxY() - my))};
+  const double mx = r.width() * (below(5) == 0 ? 0 : 0.25),
+               my = r.height() * (below(5) == 0 ? 0 : 0.25);
+  return {std::round(uniform(r.x() + mx, r.maxX() - mx)),
+          std::round(uniform(r.y() + my, r.maxY() - my))};
 }
 
 ScriptStep MonkeyWalker::drag(const MonkeyScene& scene) {
@@ -279,10 +281,12 @@ ScriptStep MonkeyWalker::drag(const MonkeyScene& scene) {
   }
   switch (below(4)) {
     case 0:  // from an edge
-      step.from = below(2) ? gfx::Point(below(2) ? std::floor(uniform(0, 8)) : std::floor(uniform(w - 8, w)),
-                                        std::floor(uniform(0, h)))
-                           : gfx::Point(std::floor(uniform(0, w)),
-                                        below(2) ? std::floor(uniform(0, 8)) : std::floor(uniform(h - 8, h)));
+      step.from =
+          below(2)
+              ? gfx::Point(below(2) ? std::floor(uniform(0, 8)) : std::floor(uniform(w - 8, w)),
+                           std::floor(uniform(0, h)))
+              : gfx::Point(std::floor(uniform(0, w)),
+                           below(2) ? std::floor(uniform(0, 8)) : std::floor(uniform(h - 8, h)));
       break;
     case 1:
     case 2:
@@ -350,7 +354,8 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
     } else if (roll < 78) {
       // The last tab: the More grid, whose items the taps on targets then reach.
       const gfx::Rect r = scene.tabs.empty() ? gfx::Rect() : scene.tabs.back();
-      tapAt(scene.tabs.empty() ? onTarget(scene) : gfx::Point(std::round(r.midX()), std::round(r.midY())));
+      tapAt(scene.tabs.empty() ? onTarget(scene)
+                               : gfx::Point(std::round(r.midX()), std::round(r.midY())));
     } else if (roll < 86) {
       if (scene.textInput) {
         step.kind = ScriptStepKind::Type;
@@ -524,8 +529,8 @@ bool screenAtRest() {
   bool moving = false;
   visitScreen([&](View& view) {
     if (auto* scroll = dynamic_cast<ScrollView*>(&view))
-      moving = moving || scroll->isDragging() || scroll->isDecelerating() ||
-               scroll->isScrollAnimating();
+      moving =
+          moving || scroll->isDragging() || scroll->isDecelerating() || scroll->isScrollAnimating();
   });
   return !moving;
 }
@@ -542,8 +547,7 @@ bool isExpectedErrorLine(const std::string& line) {
 namespace {
 
 double realSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 // What a crash leaves on standard error, set before each step (a signal handler may only write).
@@ -611,7 +615,8 @@ class Walk {
     using namespace std::chrono;
     const auto now = system_clock::now();
     const std::time_t t = system_clock::to_time_t(now);
-    const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    const int ms =
+        static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
     std::tm tm{};
     localtime_r(&t, &tm);
     char stamp[32];
@@ -646,11 +651,11 @@ class Walk {
   }
 
   void setCrashNote(int step) {
-    const int n = std::snprintf(crashNote, sizeof crashNote,
-                                "monkey seed %llu: step %d crashed; the steps so far replay with "
-                                "verdan --headless --virtual-time --script %s\n",
-                                static_cast<unsigned long long>(options_.seed), step,
-                                replayPath_.c_str());
+    const int n =
+        std::snprintf(crashNote, sizeof crashNote,
+                      "monkey seed %llu: step %d crashed; the steps so far replay with "
+                      "verdan --headless --virtual-time --script %s\n",
+                      static_cast<unsigned long long>(options_.seed), step, replayPath_.c_str());
     crashNoteLength = n > 0 ? std::min(static_cast<size_t>(n), sizeof crashNote - 1) : 0;
   }
 
@@ -882,7 +887,8 @@ class Walk {
         return status;
     }
     rewrite("# monkey seed " + std::to_string(options_.seed) + ": " +
-            std::to_string(options_.steps) + (failed_ ? " steps walked, faults found\n" : " steps passed\n"));
+            std::to_string(options_.steps) +
+            (failed_ ? " steps walked, faults found\n" : " steps passed\n"));
     foundation::logInfo("monkey seed %llu: %d steps %s",
                         static_cast<unsigned long long>(options_.seed), options_.steps,
                         failed_ ? "walked, faults found" : "passed");

@@ -50,12 +50,12 @@ struct MonkeyOptions {
 // What the walker sees of the screen before a step (points of the upright picture).
 struct MonkeyScene {
   gfx::Size screen{320, 480};
-  std::vector<gfx::Rect> targets;   // seen texts and images, enabled controls
-  std::optional<gfx::Point> back;   // the navigation bar's back button, or a button where one sits
-  std::vector<gfx::Rect> tabs;      // the tab bar's items, left to right
+  std::vector<gfx::Rect> targets;  // seen texts and images, enabled controls
+  std::optional<gfx::Point> back;  // the navigation bar's back button, or a button where one sits
+  std::vector<gfx::Rect> tabs;     // the tab bar's items, left to right
   std::optional<gfx::Rect> keyboard;
-  bool textInput = false;           // a field has the keyboard focus
-  bool background = false;          // the application is in the background
+  bool textInput = false;   // a field has the keyboard focus
+  bool background = false;  // the application is in the background
 };
 
 // The scene of the application as it is now.

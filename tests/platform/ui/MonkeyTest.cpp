@@ -1,7 +1,7 @@
-#include <atomic>
-#include <cmath>
-#include <chrono>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -61,7 +61,8 @@ TEST(MonkeyWalker, TheSameSeedAndScenesGiveTheSameStepsAndEveryKindOfGesture) {
       const auto b = disturbed.next(other);
       if (i == 10) continue;
       ASSERT_EQ(a.size(), b.size()) << i;
-      for (size_t k = 0; k < a.size(); ++k) EXPECT_EQ(ui::scriptLine(a[k]), ui::scriptLine(b[k])) << i;
+      for (size_t k = 0; k < a.size(); ++k)
+        EXPECT_EQ(ui::scriptLine(a[k]), ui::scriptLine(b[k])) << i;
     }
   }
 
@@ -75,7 +76,8 @@ TEST(MonkeyWalker, TheSameSeedAndScenesGiveTheSameStepsAndEveryKindOfGesture) {
     ASSERT_FALSE(steps.empty());
     const ScriptStep& s = steps.front();
     kinds.insert(s.kind);
-    if (sawBackground) backgroundThenForeground &= s.kind == ScriptStepKind::Event && s.text == "foreground";
+    if (sawBackground)
+      backgroundThenForeground &= s.kind == ScriptStepKind::Event && s.text == "foreground";
     sawBackground = s.kind == ScriptStepKind::Event && s.text == "background";
     if (s.kind == ScriptStepKind::Orientation) orientations.insert(s.orientation);
     for (const gfx::Point& p : {s.from, s.to}) {
@@ -135,8 +137,8 @@ TEST(MonkeyWalker, EveryStepRoundTripsThroughTheScriptParser) {
   // A wheel turns by whole notches, at most as many as one wheel event plays.
   std::vector<ScriptStep> steps;
   EXPECT_EQ(ui::parseScript("wheel 160 240 -2\n", steps), 0);
-  for (const char* bad_line : {"wheel 160 240 0\n", "wheel 160 240 1.5\n", "wheel 160 240 6\n",
-                               "wheel 160 240\n"})
+  for (const char* bad_line :
+       {"wheel 160 240 0\n", "wheel 160 240 1.5\n", "wheel 160 240 6\n", "wheel 160 240\n"})
     EXPECT_EQ(ui::parseScript(bad_line, steps), -1) << bad_line;
 }
 
@@ -243,7 +245,8 @@ TEST_F(MonkeyWalkTest, GoingOnAfterFaultsReportsEachOnceWithAScriptOfItsOwn) {
     const std::string step = scripts[i].substr(scripts[i].find("-step") + 5);
     const std::string last = "# step " + step.substr(0, step.find('.'));
     EXPECT_NE(script.find(last + "\n"), std::string::npos) << script;
-    EXPECT_EQ(script.find("# step " + std::to_string(std::stoi(step) + 1) + "\n"), std::string::npos);
+    EXPECT_EQ(script.find("# step " + std::to_string(std::stoi(step) + 1) + "\n"),
+              std::string::npos);
   }
 }
 
