@@ -128,11 +128,15 @@ TEST(MonkeyWalker, EveryStepRoundTripsThroughTheScriptParser) {
     EXPECT_EQ(read[i].to, made[i].to);
     EXPECT_DOUBLE_EQ(read[i].seconds, made[i].seconds);
     if (made[i].kind == ScriptStepKind::Type || made[i].kind == ScriptStepKind::Key ||
-        made[i].kind == ScriptStepKind::Event)
+        made[i].kind == ScriptStepKind::Event) {
       EXPECT_EQ(read[i].text, made[i].text);
-    if (made[i].kind == ScriptStepKind::Wheel) EXPECT_EQ(read[i].count, made[i].count);
-    if (made[i].kind == ScriptStepKind::Orientation)
+    }
+    if (made[i].kind == ScriptStepKind::Wheel) {
+      EXPECT_EQ(read[i].count, made[i].count);
+    }
+    if (made[i].kind == ScriptStepKind::Orientation) {
       EXPECT_EQ(read[i].orientation, made[i].orientation);
+    }
   }
   // A wheel turns by whole notches, at most as many as one wheel event plays.
   std::vector<ScriptStep> steps;
