@@ -89,8 +89,9 @@ walk() {
   trade=$(awk '$1 == "trade" {print $2}' "$dir/server.out")
   sed -i -e "s/:17001\$/:$auth/" -e "s/:17007\$/:$http/" -e "s/=17007\$/=$http/" \
     -e "s/:17004\$/:$trade/" "$dir/bundle/main.cfg"
-  # The walk's own watchdog ends a stuck step; this limit only catches a client that never ends.
-  timeout -k 10 $((120 + steps / 2)) "$client" --headless --monkey "$seed" --steps "$steps" "${keep_going[@]}" \
+  # The walk's own watchdog ends a stuck step; this limit (2 s a step, for a loaded machine) only
+  # catches a client that never ends.
+  timeout -k 10 $((120 + steps * 2)) "$client" --headless --monkey "$seed" --steps "$steps" "${keep_going[@]}" \
     --bundle "$dir/bundle" --documents "$dir/documents" --shots "$dir" \
     >"$dir/report.txt" 2>"$dir/client.log" &
   client_pid=$!
@@ -106,6 +107,8 @@ walk() {
     kind=hang
   elif [ $rc -eq 4 ]; then
     kind=fault
+  elif [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
+    kind="client stopped by the campaign's time limit"
   elif [ $rc -ne 0 ]; then
     kind="crash (exit status $rc)"
   fi
@@ -150,7 +153,7 @@ for seed in $seed_list; do
       where=$(grep -m1 -E '^ +#[0-9]+ .* in [^_]' "$dir/client.log" | sed -E 's/^ +#[0-9]+ 0x[0-9a-f]+ in //')
       printf 'sanitizer: %s at %s\tseed %s step %s: %s\n' "$(sed -E 's/[0-9]+/N/g' <<<"$what")" \
         "$where" "$seed" "${n:-0}" "$out/$seed.script" >>"$found" ;;
-    crash*)
+    crash* | client*)
       printf '%s\tseed %s step %s: %s\n' "$result" "$seed" "${n:-0}" "$out/$seed.script" >>"$found" ;;
     *)
       awk -v seed="$seed" '
