@@ -146,6 +146,16 @@ for seed in $seed_list; do
   total_steps=$((total_steps + ${n:-0}))
   [ "$result" = passed ] && continue
   failed=$((failed + 1))
+  # The faults the walk reported (one, or each distinct one when it went on after them).
+  awk -v seed="$seed" '
+    /^monkey seed [0-9]+: step [0-9]+ failed \(/ {
+      step = $4; line = $0; sub(/^monkey seed [0-9]+: step [0-9]+ failed /, "", line)
+      key = line; gsub(/[0-9]+(\.[0-9]+)?/, "N", key); key = substr(key, 1, 240)
+      next
+    }
+    /^replay: / && key != "" {
+      printf "%s\tseed %s step %s: %s\n", key, seed, step, $NF; key = ""
+    }' "$dir/report.txt" >>"$found"
   case "$result" in
     sanitizer)
       what=$(grep -m1 -E 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$dir/client.log" |
@@ -155,16 +165,6 @@ for seed in $seed_list; do
         "$where" "$seed" "${n:-0}" "$out/$seed.script" >>"$found" ;;
     crash* | client*)
       printf '%s\tseed %s step %s: %s\n' "$result" "$seed" "${n:-0}" "$out/$seed.script" >>"$found" ;;
-    *)
-      awk -v seed="$seed" '
-        /^monkey seed [0-9]+: step [0-9]+ failed \(/ {
-          step = $4; line = $0; sub(/^monkey seed [0-9]+: step [0-9]+ failed /, "", line)
-          key = line; gsub(/[0-9]+(\.[0-9]+)?/, "N", key); key = substr(key, 1, 240)
-          next
-        }
-        /^replay: / && key != "" {
-          printf "%s\tseed %s step %s: %s\n", key, seed, step, $NF; key = ""
-        }' "$dir/report.txt" >>"$found" ;;
   esac
 done
 echo "== monkey summary: $walks walks, $total_steps steps, $failed found a fault"
