@@ -16,6 +16,7 @@
 #   --keep-going  a walk goes on after a fault (not after a hang or crash) and reports each
 #                 distinct one once, with a replay script of its own (OUT/SEED/monkey-SEED-stepN.script)
 #   --quiet       only the summary
+#   --summary     no walks: sums up the walks already in the out folder (a campaign stopped early)
 # A walk that finds a fault stops there; its replay script (SEED.script in the out folder) plays
 # the steps again: verdan --headless --virtual-time --script FILE --bundle OUT/SEED/bundle.
 # Exit status: 0 when every walk passed, 1 when any found a fault, 2 on a bad option.
@@ -31,6 +32,7 @@ out=""
 server_args=()
 quiet=0
 keep_going=()
+summary_only=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$2; shift 2 ;;
@@ -40,6 +42,7 @@ while [ $# -gt 0 ]; do
     --out) out=$2; shift 2 ;;
     --server) read -r -a server_args <<<"$2"; shift 2 ;;
     --quiet) quiet=1; shift ;;
+    --summary) summary_only=1; shift ;;
     --keep-going) keep_going=(--keep-going); shift ;;
     *) echo "monkey: unknown option '$1' (see the head of $0)"; exit 2 ;;
   esac
@@ -55,6 +58,13 @@ else
   seed_list=$seeds
 fi
 [ -n "$out" ] || out=$build/monkey
+if [ $summary_only -eq 1 ]; then
+  for seed in $seed_list; do
+    [ -f "$out/$seed/result" ] || echo "unfinished" >"$out/$seed/result" 2>/dev/null
+    [ -f "$out/$seed.script" ] || cp "$out/$seed/monkey-$seed.script" "$out/$seed.script" 2>/dev/null
+  done
+fi
+if [ $summary_only -eq 0 ]; then
 rm -rf "$out"
 mkdir -p "$out"
 # The campaign plays the client as it was built when it started, whatever is rebuilt meanwhile.
@@ -128,6 +138,7 @@ for seed in $seed_list; do
   fi
 done
 wait
+fi
 
 # --- the summary ----------------------------------------------------------------------------
 # One line per fault found: "KEY<tab>seed S step N: REPLAY", where the key is the fault with its
@@ -149,7 +160,7 @@ for seed in $seed_list; do
   # The faults the walk reported (one, or each distinct one when it went on after them).
   awk -v seed="$seed" '
     /^monkey seed [0-9]+: step [0-9]+ failed \(/ {
-      step = $4; line = $0; sub(/^monkey seed [0-9]+: step [0-9]+ failed /, "", line)
+      step = $5; line = $0; sub(/^monkey seed [0-9]+: step [0-9]+ failed /, "", line)
       key = line; gsub(/[0-9]+(\.[0-9]+)?/, "N", key); key = substr(key, 1, 240)
       next
     }
@@ -163,7 +174,7 @@ for seed in $seed_list; do
       where=$(grep -m1 -E '^ +#[0-9]+ .* in [^_]' "$dir/client.log" | sed -E 's/^ +#[0-9]+ 0x[0-9a-f]+ in //')
       printf 'sanitizer: %s at %s\tseed %s step %s: %s\n' "$(sed -E 's/[0-9]+/N/g' <<<"$what")" \
         "$where" "$seed" "${n:-0}" "$out/$seed.script" >>"$found" ;;
-    crash* | client*)
+    crash* | client* | unfinished)
       printf '%s\tseed %s step %s: %s\n' "$result" "$seed" "${n:-0}" "$out/$seed.script" >>"$found" ;;
   esac
 done
@@ -176,7 +187,14 @@ done | sort | uniq -c | sort -rn | sed 's/^/    /'
 if [ -s "$found" ]; then
   echo "== faults ($(cut -f1 "$found" | sort -u | wc -l) distinct; $(wc -l <"$found") found; list in $found):"
   cut -f1 "$found" | sort | uniq -c | sort -rn | while read -r count key; do
-    echo "  [$count] $key"
+    # The folder of the screen it was on (its class's header), for whoever mends it.
+    folder=""
+    screen=$(sed -n 's/^([^)]*) on \([A-Za-z_][A-Za-z0-9_:]*\): .*/\1/p' <<<"$key")
+    if [ -n "$screen" ]; then
+      folder=$(grep -rlE "^class ${screen##*::}\b" --include='*.h' . 2>/dev/null | grep -v '^./build' |
+        head -1 | sed -E 's|^\./||; s|/[^/]*$|/|')
+    fi
+    echo "  [$count]${folder:+ $folder} $key"
     awk -F'\t' -v k="$key" '$1 == k {print "      " $2}' "$found" | head -3
   done
   exit 1

@@ -735,9 +735,12 @@ class Walk {
     const std::string screen = topScreenName();
     if (options_.keepGoing && kind != "hang") {
       // Each fault once a walk, with a script of its own that replays the steps up to it.
-      std::string key = kind + message;
-      for (char& c : key)
-        if (c >= '0' && c <= '9') c = 'N';
+      // Numbers (values, rects, colours' digits) collapse: 1.61 and 0.00 are one fault.
+      std::string key;
+      for (char c : kind + message) {
+        const bool digit = (c >= '0' && c <= '9') || c == '.' || c == ',';
+        if (!digit || key.empty() || key.back() != 'N') key += digit ? 'N' : c;
+      }
       if (!reported_.insert(key).second) return 0;
       failed_ = true;
       std::string path = replayPath_;
