@@ -78,8 +78,12 @@ void printHelp() {
       "                       line, broken screen invariant, page turned by a nudge, hang or\n"
       "                       crash, and writes the steps so far as a script that replays it\n"
       "                       (monkey-SEED.script in the --shots folder or here); with\n"
-      "                       --script, its input steps come first, checked as the walk's\n"
+      "                       --script, its input steps come first, checked as the walk's;\n"
+      "                       its scripts also hold wheel X Y N (N Ctrl+wheel notches at a\n"
+      "                       point, -5 to 5, as the window plays them: one pinch a notch)\n"
       "  --steps N            the walk's steps (default 500)\n"
+      "  --keep-going         the walk goes on after a fault, reporting each one once with a\n"
+      "                       replay script of its own (monkey-SEED-stepN.script)\n"
       "  --run-seconds N      close the window after N seconds\n"
       "  --final-shot FILE    write the window's last frame as a PNG when it closes\n"
       "In the window, F1 to F6 turn the device (F1 portrait, F3 and F4 landscape).\n"
@@ -132,6 +136,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "verdan: --steps needs a number above 0\n");
         return 2;
       }
+    } else if (arg == "--keep-going") {
+      monkeyOptions.keepGoing = true;
     } else if (arg == "--virtual-time") {
       headlessOptions.virtualTime = true;
     } else if (arg == "--demo" && hasValue) {
