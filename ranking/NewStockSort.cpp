@@ -1,6 +1,7 @@
 #include "ranking/NewStockSort.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -247,8 +248,8 @@ void NewStockSort::loadColumns(int which) {
   RankParams params;
   (ConfigFileReader::defaultConfigFileReader().*list.load)(params);
   const size_t n = params.size();
-  SortType = list.sortType;
-  _currentSortOrder = list.sortOrder;
+  // A new column list opens in its own order, its arrow with it (never the last list's).
+  resetListSort(list.sortType, list.sortOrder);
   _contentWidth = 72.0 * static_cast<double>(n) + 12;
   if (n > 0) {
     _sortOrder.resize(n);
@@ -703,9 +704,8 @@ void NewStockSort::requestFirstPage() {
   if (t == kBoards) {
     MarketType = 9;
     StockType = static_cast<uint16_t>(_bk_menuBarView ? _bk_menuBarView->nSelItemIndex() : 0);
-    SortType = 1;
     NetworkIndicator(true);
-    RequestBoardList(9, static_cast<uint8_t>(StockType), 1, 0, reqNum);
+    RequestBoardList(9, static_cast<uint8_t>(StockType), static_cast<uint8_t>(SortType), 0, reqNum);
     return;
   }
   if (t == kIndex) {
@@ -821,10 +821,9 @@ void NewStockSort::enterBoard(int row, bool flip) {
   _bk_menuBarView->setHidden(false);
   if (_bk_detailView) _bk_detailView->setHidden(false);
   tableFrameForMode(2);
-  SortType = 1;
   StartIndex = 0;
   RequestBoardData();
-  RequestStockList(_stockCode, 1, 0, reqNum);
+  RequestStockList(_stockCode, static_cast<uint8_t>(SortType), 0, reqNum);
   _tableTableView->setCellIdentify("cellIdentify");
   _tableTableView->updateView();
   _tableTableView->reloadView();
@@ -947,12 +946,9 @@ void NewStockSort::customLabelDidSelectIndex(CustomLabels& labels, int index, in
       _left_title->setUpDownSortType(type);
     }
     if (index < 0 || static_cast<size_t>(index) >= _rankParam.size()) return;
-    _currentSortOrder = _sortOrder[static_cast<size_t>(index)];
-    _currentSortType = type;
+    setListSort(_sortOrder[static_cast<size_t>(index)], type);
     PageNo = 1;
     StartIndex = 0;
-    const int code = _rankParam[static_cast<size_t>(_currentSortOrder)].sorkType();
-    SortType = static_cast<uint16_t>(type ? (code | 0x80) : (code & 0x7f));
   }
   topOnNextPage_ = true;
   if (topItem() != kBoards) {
@@ -1046,6 +1042,14 @@ std::shared_ptr<ui::View> NewStockSort::titleViewForTable_TableViewRightView(Tab
   labels->updateTitleAllToFont(gfx::Font::named("Helvetica-Bold", 15));
   labels->setDrawType(1);
   applyWidths(*labels);
+  if (boardListMode()) {
+    // The boards' second column shows the counts of rising, unchanged and falling members (the
+    // price is in the change box of the first): its title says so, and it sorts nothing, since
+    // no order of the counts can be asked for.
+    if (ui::Label* counts = labels->titleLabel(kBoardCountsColumn))
+      counts->setText(kBoardCountsTitle);
+    labels->setTitleUnsortable(kBoardCountsColumn);
+  }
   labels->setBackgroundColor(gfx::Color::clear());
   labels->setTitleSelectEnabled(true);
   labels->initSelectLabe(selected, true, _currentSortType);
@@ -1090,9 +1094,12 @@ void NewStockSort::updateCountLabels(ui::View& content, const tagLocalStockData*
   const gfx::Color colors[] = {gfx::Color::rgb255(224, 38, 49, 0.8),
                                gfx::Color::rgb255(85, 85, 85, 0.8),
                                gfx::Color::rgb255(117, 151, 57, 0.8)};
+  // The three boxes share the second column (W - 5 wide) and stay inside it, a point from its
+  // edges and between each other, clear of the third column's values.
+  const double box = std::floor((w - 5 - 4) / 3);
   for (int k = 0; k < 3; ++k) {
     if (content.viewWithTag(tags[k])) continue;
-    auto label = ui::Label::create(gfx::Rect(w + 30 + k * (w / 3 + 1), (h - 20) * 0.5, w / 3, 20));
+    auto label = ui::Label::create(gfx::Rect(w + 30 + 1 + k * (box + 1), (h - 20) * 0.5, box, 20));
     label->setBackgroundColor(colors[k]);
     label->setText("  0");
     label->setFont(gfx::Font::systemFont(10));

@@ -118,7 +118,7 @@ void MainSortController::updateCellContent(ui::TableViewCell& cell, ui::TableVie
                                           std::to_string(rec.ZLLH)};
   const std::vector<gfx::Color> colors = {widgets::UpDownColorRef(rec.now, rec.yesterday),
                                           widgets::UpDownColor(rec.ZLZJ),
-                                          widgets::MMQColor(rec.MMQ),
+                                          widgets::MMQTextColor(rec.MMQ),
                                           widgets::UpDownColor(rec.RZJ5),
                                           widgets::UpDownColor(rec.RZJ10),
                                           widgets::UpDownColor(rec.RZJ20),

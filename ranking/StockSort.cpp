@@ -809,14 +809,25 @@ void StockSort::customLabelDidSelectIndex(CustomLabels& labels, int index, int t
     _left_title->setUpDownSortType(type);
   }
   if (index < 0 || static_cast<size_t>(index) >= _rankParam.size()) return;
-  _currentSortOrder = _sortOrder[static_cast<size_t>(index)];
-  _currentSortType = type;
+  setListSort(_sortOrder[static_cast<size_t>(index)], type);
   PageNo = 1;
   StartIndex = 0;
-  const int code = _rankParam[static_cast<size_t>(_currentSortOrder)].sorkType();
-  SortType = static_cast<uint16_t>(type ? (code | 0x80) : (code & 0x7f));
   topOnNextPage_ = true;
   requestCurrent(0);
+}
+
+void StockSort::resetListSort(uint16_t code, int column) {
+  SortType = code;
+  _currentSortOrder = column;
+  _currentSortType = (code & 0x80) != 0 ? 1 : 0;
+}
+
+void StockSort::setListSort(int column, int direction) {
+  if (column < 0 || static_cast<size_t>(column) >= _rankParam.size()) return;
+  _currentSortOrder = column;
+  _currentSortType = direction ? 1 : 0;
+  const int code = _rankParam[static_cast<size_t>(column)].sorkType();
+  SortType = static_cast<uint16_t>(direction ? (code | 0x80) : (code & 0x7f));
 }
 
 void StockSort::MenuBarDidChangeToSubItem(int index, MenuBarView&) {

@@ -135,6 +135,8 @@ class StockSort : public ui::ViewController,
   uint16_t sortType() const { return SortType; }
   uint16_t stockType() const { return StockType; }
   int currentSortOrder() const { return _currentSortOrder; }
+  // The direction the sorted title's arrow shows: 1 rising (smallest first), 0 falling.
+  int currentSortType() const { return _currentSortType; }
   uint16_t lastRequestCode() const { return mRequestFlagCount[0]; }
   // How many replies or pushes have redrawn the list.
   int redraws() const { return redraws_; }
@@ -175,6 +177,13 @@ class StockSort : public ui::ViewController,
   // The rows of the shown page from the quote cache.
   void reloadRowsFromCache();
   void setListTitle(const std::string& title);
+  // A list's order is one state: the sort code every request carries and the arrow its titles
+  // show are set together, so a list never shows an arrow its rows do not follow.
+  // The order a list (re)opens in: `code` as the server takes it, `column` marked (-1: none);
+  // the arrow follows bit 7 of the code.
+  void resetListSort(uint16_t code, int column);
+  // The order a title tap chose: configuration column `column`, direction `direction`.
+  void setListSort(int column, int direction);
   std::weak_ptr<StockSort> weakSelf() {
     return std::static_pointer_cast<StockSort>(shared_from_this());
   }

@@ -35,6 +35,9 @@ std::shared_ptr<CustomTableView> Table_TableView::makeTable(int tag) {
 void Table_TableView::buildInterface() {
   const gfx::Rect b = bounds();
   setBackgroundColor(gfx::Color::black());
+  // The refresh strips and the opened row's panel move with the rows; whatever of them passes
+  // the top edge must not be drawn over the bars above the list.
+  setClipsToBounds(true);
 
   backgroundScrollView_ = ui::ScrollView::create(b);
   backgroundScrollView_->setUserInteractionEnabled(false);
@@ -341,6 +344,11 @@ void Table_TableView::upateExtentedViewCellFrame(const gfx::Rect& r) {
   extended->setFrame(
       gfx::Rect(r.x(), r.y() - rightTableView_->contentOffset().y, r.width(), r.height()));
   bringSubviewToFront(extended);
+  // The panel scrolls with its row: it passes under the column titles as the rows do.
+  for (int tag : {kRightTitleTag, kLeftTitleTag, kDescriptionTitleTag}) {
+    ui::View* title = viewWithTag(tag);
+    if (title && title->superview() == this) bringSubviewToFront(title);
+  }
 }
 
 void Table_TableView::upateExtentedViewContentOffset() {
