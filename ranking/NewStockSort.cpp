@@ -28,6 +28,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "ranking/SortRequests.h"
+#include "shell/ScreenMetrics.h"
 #include "shell/ShellAlerts.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/TableCell.h"
@@ -391,12 +392,16 @@ void NewStockSort::createSubViews() {
 void NewStockSort::tableFrameForMode(int kind) {
   if (!_tableTableView) return;
   const double h = ui::Screen::main().bounds().height();
+  // The heights are those of the screen laid out between its bars. A screen opened before it
+  // was put there (from the More bar, say) is still of another height: the table takes the
+  // difference too, so that it fits again once the screen is resized into place.
+  const double unsettled = isViewLoaded() ? view()->bounds().height() - ScreenContentHeight() : 0;
   if (kind == 1) {
-    _tableTableView->setFrame(gfx::Rect(0, 37, 320, h - 173));
+    _tableTableView->setFrame(gfx::Rect(0, 37, 320, h - 173 + unsettled));
   } else if (kind == 2) {
-    _tableTableView->setFrame(gfx::Rect(0, 123, 320, h - 259));
+    _tableTableView->setFrame(gfx::Rect(0, 123, 320, h - 259 + unsettled));
   } else {
-    _tableTableView->setFrame(gfx::Rect(0, 73, 320, h - 209));
+    _tableTableView->setFrame(gfx::Rect(0, 73, 320, h - 209 + unsettled));
   }
 }
 

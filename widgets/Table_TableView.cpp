@@ -245,6 +245,7 @@ void Table_TableView::updateRefreshStatus(int bits) {
     preRefreshHeaderView_->setDelegate(sharedAs<Table_TableView>());
     preRefreshHeaderView_->updateEGORefreashType(EGORefreshTableHeaderView::TopForm);
     descriptionTableView_->addSubview(preRefreshHeaderView_);
+    showTopStripWhenPulled();
   }
   if (bits & 2) {
     if (nextRefreshHeaderView_) {
@@ -277,12 +278,22 @@ void Table_TableView::updateRefreshContent(const std::string& text, int status) 
   if (status == 2 && nextRefreshHeaderView_) nextRefreshHeaderView_->updateContentType(text);
 }
 
+void Table_TableView::showTopStripWhenPulled() {
+  // The top strip waits above the first row, under the titles and the bars above the list: it
+  // is seen only while the rows are pulled down to it, or while it loads.
+  if (!preRefreshHeaderView_ || !rightTableView_) return;
+  const bool pulled = rightTableView_->contentOffset().y < 0 ||
+                      preRefreshHeaderView_->state() == EGORefreshTableHeaderView::Loading;
+  preRefreshHeaderView_->setAlpha(pulled ? 1 : 0);
+}
+
 void Table_TableView::reloadDataDidEnd(int status) {
   auto keep = sharedView();
   const bool short_ = rightTableView_->contentSize().height < frame().height();
   if (status == 1) {
     if (preRefreshHeaderView_)
       preRefreshHeaderView_->egoRefreshScrollViewDataSourceDidFinishedLoading(*rightTableView_);
+    showTopStripWhenPulled();
     if (nextRefreshHeaderView_ && short_) nextRefreshHeaderView_->setHidden(true);
   } else if (status == 2 && nextRefreshHeaderView_) {
     if (short_) {
@@ -518,6 +529,7 @@ void Table_TableView::scrollViewDidScroll(ui::ScrollView& s) {
       keepTablesInStep(s);
     upateExtentedViewContentOffset();
   }
+  showTopStripWhenPulled();
   // 6. Automatic loading at the bottom.
   const double rh = tableViewHeightForRowAtIndexPath(*leftTableView_, ui::IndexPath::forRow(0, 0));
   const double y = leftTableView_->contentOffset().y;

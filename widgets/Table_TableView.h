@@ -178,6 +178,8 @@ class Table_TableView : public ui::View,
   void updateCellHeight(int height, const ui::IndexPath& path);
   void upateExtentedViewCellFrame(const gfx::Rect& rect);
   void upateExtentedViewContentOffset();
+  // Shows the top refresh strip only while the rows are pulled down to it or it loads.
+  void showTopStripWhenPulled();
   void receiveTouchBegin(const foundation::Notification& notification);
 
   // --- parts ---

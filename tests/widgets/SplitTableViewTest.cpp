@@ -388,6 +388,49 @@ TEST_F(SplitTableViewTest, PullingPastTheTopLoadsThePreviousPageAfterTheRelease)
   EXPECT_DOUBLE_EQ(y(split->leftTableView()), 0);
 }
 
+// Nothing that moves with the rows is drawn over the titles or the bars above the list: the
+// view clips what passes its top edge, the top strip shows only while pulled (or loading), and
+// a row's opened panel passes under the titles as its row does.
+TEST_F(SplitTableViewTest, WhatMovesWithTheRowsStaysUnderTheTitles) {
+  setUpPaging();
+  EXPECT_TRUE(split->clipsToBounds());
+  auto* top = split->preRefreshHeaderView();
+  ASSERT_TRUE(top);
+  ASSERT_FALSE(top->isHidden());  // a page with a page before it
+  EXPECT_EQ(top->alpha(), 0);
+  touch(ui::TouchPhase::Began, 200, 100);
+  for (int i = 1; i <= 10; ++i) {
+    advance(1.0 / 60);
+    touch(ui::TouchPhase::Moved, 200, 100 + 5 * i);
+  }
+  EXPECT_LT(y(split->rightTableView()), 0);
+  EXPECT_EQ(top->alpha(), 1);
+  touch(ui::TouchPhase::Ended, 200, 150);
+  settle(1);
+  EXPECT_DOUBLE_EQ(y(split->rightTableView()), 0);
+  EXPECT_EQ(top->alpha(), 0);
+
+  // The panel under row 1, the rows then moved up past the titles.
+  split->extentedView()->setHidden(false);
+  split->upateExtentedViewCellFrame(gfx::Rect(0, 2 * 40 + 30, 320, 80));
+  drag({200, 300}, {200, 200}, 10);
+  settle(1);
+  ASSERT_GT(y(split->rightTableView()), 0);
+  const auto& views = split->subviews();
+  auto at = [&](const ui::View* v) {
+    for (size_t i = 0; i < views.size(); ++i)
+      if (views[i].get() == v) return static_cast<int>(i);
+    return -1;
+  };
+  const int panel = at(split->extentedView());
+  ASSERT_GE(panel, 0);
+  for (int tag : {Table_TableView::kLeftTitleTag, Table_TableView::kRightTitleTag}) {
+    ui::View* title = split->viewWithTag(tag);
+    ASSERT_TRUE(title) << tag;
+    EXPECT_GT(at(title), panel) << tag;
+  }
+}
+
 TEST_F(SplitTableViewTest, PullingPastTheBottomLoadsTheNextPage) {
   owner->title = 0.0;
   setUpPaging();
