@@ -76,7 +76,20 @@ void Context::strokeLine(Point from, Point to) {
 
 namespace {
 DrawnTextCollector* activeCollector = nullptr;
+Rect scrollArea = Rect::null();
 }  // namespace
+
+DrawnTextCollector::InScrollView::InScrollView(const Rect& deviceArea) : previous_(scrollArea) {
+  scrollArea = deviceArea.standardized();
+}
+
+DrawnTextCollector::InScrollView::~InScrollView() {
+  scrollArea = previous_;
+}
+
+Rect DrawnTextCollector::scrollViewArea() {
+  return scrollArea;
+}
 
 DrawnTextCollector::DrawnTextCollector() : previous_(activeCollector) {
   activeCollector = this;
@@ -87,7 +100,10 @@ DrawnTextCollector::~DrawnTextCollector() {
 }
 
 void DrawnTextCollector::note(const DrawnText& text) {
-  if (activeCollector && !text.text.empty()) activeCollector->drawn_.push_back(text);
+  if (!activeCollector || text.text.empty()) return;
+  activeCollector->drawn_.push_back(text);
+  // Kept drawings are told of again as they were noted (see PixelCache).
+  if (text.scrolled.isNull()) activeCollector->drawn_.back().scrolled = scrollArea;
 }
 
 void DrawnTextCollector::noteOpaque(const Rect& deviceArea) {
@@ -95,7 +111,8 @@ void DrawnTextCollector::noteOpaque(const Rect& deviceArea) {
   const Rect area = deviceArea.standardized();
   if (area.isNull() || area.isEmpty() || !std::isfinite(area.width()) ||
       !std::isfinite(area.height())) return;
-  activeCollector->covers_.push_back({area, activeCollector->drawn_.size()});
+  activeCollector->covers_.push_back(
+      {area, activeCollector->drawn_.size(), scrollArea, activeCollector->windowStart_});
 }
 
 std::vector<std::string> DrawnTextCollector::texts() const {
@@ -107,10 +124,27 @@ std::vector<std::string> DrawnTextCollector::texts() const {
 }
 
 std::vector<DrawnText> DrawnTextCollector::visible(const Rect& screen) const {
+  std::vector<DrawnText> out;
+  for (size_t i : visibleIndices(screen)) out.push_back(drawn_[i]);
+  return out;
+}
+
+std::vector<DrawnTextCollector::CoverOver> DrawnTextCollector::coversOver(size_t index) const {
+  std::vector<CoverOver> out;
+  for (const Cover& cover : covers_)
+    if (cover.after > index) out.push_back({cover.area, cover.scrolled, index < cover.windowStart});
+  return out;
+}
+
+void DrawnTextCollector::beginWindow() {
+  if (activeCollector) activeCollector->windowStart_ = activeCollector->drawn_.size();
+}
+
+std::vector<size_t> DrawnTextCollector::visibleIndices(const Rect& screen) const {
   // Samples across the lines: a text counts when at least half of them can be seen, so that a
   // text cut in half by a scroll view's edge or a sheet does not pass for one on show.
   constexpr int kColumns = 8, kRows = 3;
-  std::vector<DrawnText> out;
+  std::vector<size_t> out;
   for (size_t i = 0; i < drawn_.size(); ++i) {
     const DrawnText& t = drawn_[i];
     const Rect ink = t.ink.standardized();
@@ -128,7 +162,7 @@ std::vector<DrawnText> DrawnTextCollector::visible(const Rect& screen) const {
         if (!covered) ++seen;
       }
     }
-    if (2 * seen >= kColumns * kRows) out.push_back(t);
+    if (2 * seen >= kColumns * kRows) out.push_back(i);
   }
   return out;
 }

@@ -251,6 +251,13 @@ struct DrawnText {
   Rect ink;
   Rect clip;
   bool image = false;
+  // Texts only: the glyphs' ink of each line in device pixels (not cut by the clip), and the
+  // colour they were painted with, its alpha times the opacity of the groups they were drawn in.
+  std::vector<Rect> lines;
+  Color color = Color::clear();
+  // The device area of the innermost scroll view the text was drawn in (null outside any): a
+  // list cuts its rows at its edges as it scrolls, which is no fault of the rows.
+  Rect scrolled = Rect::null();
   bool operator==(const DrawnText&) const = default;
 };
 
@@ -276,13 +283,42 @@ class DrawnTextCollector {
   static void note(const DrawnText& text);
   static void noteOpaque(const Rect& deviceArea);
 
+  // The indices in drawn() of the texts visible() returns.
+  std::vector<size_t> visibleIndices(const Rect& screen) const;
+  // An opaque area painted after a text, which hides it where it lies.
+  struct CoverOver {
+    Rect area;
+    Rect scrolled;       // the scroll view it was painted in (null outside any)
+    bool laterWindow;    // painted by a window drawn after the text's (an alert, the keyboard)
+  };
+  std::vector<CoverOver> coversOver(size_t index) const;
+  // What is drawn from now on belongs to the next window.
+  static void beginWindow();
+
+  // While one lives, what is noted was drawn inside a scroll view showing `deviceArea`.
+  class InScrollView {
+   public:
+    explicit InScrollView(const Rect& deviceArea);
+    ~InScrollView();
+    InScrollView(const InScrollView&) = delete;
+    InScrollView& operator=(const InScrollView&) = delete;
+
+   private:
+    Rect previous_;
+  };
+  // The area of the scroll view being drawn (null outside any).
+  static Rect scrollViewArea();
+
  private:
   struct Cover {
     Rect area;
     size_t after;  // hides the texts drawn before it: drawn_[0, after)
+    Rect scrolled;
+    size_t windowStart;  // drawn_[windowStart, after) were drawn by the same window
   };
   std::vector<DrawnText> drawn_;
   std::vector<Cover> covers_;
+  size_t windowStart_ = 0;
   DrawnTextCollector* previous_ = nullptr;
 };
 

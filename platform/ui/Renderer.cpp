@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "platform/graphics/Context.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/AnimationEngine.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/View.h"
 
 namespace ui {
@@ -130,6 +132,10 @@ void drawContent(View& v, gfx::Context& ctx, const gfx::Rect& b) {
     addShape(ctx, r, radius);
     ctx.clip();
   }
+  // What a list scrolls is cut at its edges by the scrolling (told to the checks of cut texts).
+  std::optional<gfx::DrawnTextCollector::InScrollView> scrolling;
+  if (dynamic_cast<ScrollView*>(&v))
+    scrolling.emplace(ctx.state().ctm.apply(r).intersection(ctx.state().deviceClipBounds));
   if (const auto& contents = layer.contents(); !contents.isEmpty()) {
     gfx::Size s = contents.size();
     ctx.drawImage(contents, imageRectForContentMode(contentModeForGravity(layer.contentsGravity()),

@@ -69,6 +69,7 @@ void Window::setNeedsRender() {
 void Window::render(gfx::Context& ctx) {
   layoutIfNeeded();
   needsRender_ = false;
+  gfx::DrawnTextCollector::beginWindow();
   Renderer::drawTree(*this, ctx);
 }
 

@@ -3,6 +3,7 @@
 // editor with its file, and turning back.
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "core/CoreState.h"
 #include "detail/TrendlineView.h"
@@ -333,6 +334,54 @@ TEST_F(LandscapeServer, TheParameterMenuEditsAndStoresThePeriods) {
   kline::ParamStore later;
   later.load();
   EXPECT_EQ(later.table[2][1], 10);
+}
+
+// Closing the menu without "应用" (by "参数", the bar switch or a touch on the chart) cancels
+// what the wheel was moved to: reopened it shows the periods in force, and "应用" keeps them.
+TEST_F(LandscapeServer, AClosedMenuDropsItsUnappliedEdit) {
+  std::filesystem::remove(foundation::documentsPath(kline::kParamSavedFile));
+  LoggedIn("30,31");
+  LandscapeKline* land = Turned("600000");
+  ASSERT_NE(land, nullptr);
+  land->ClickBtnIndexParams();
+  GroupBarView& bar = *land->_groupBarIndex;
+  SettingsMenu& menu = *land->settingsMenu;
+  TapItem(bar, 0, 1);  // MACD
+  auto closes = std::vector<std::function<void()>>{
+      [&] { bar.groupButtonClick(*bar.groupButton(1)); },
+      [&] {
+        land->ClickBtnIndexParams();
+        land->ClickBtnIndexParams();
+      },
+      [&] { land->KLineModuleViewToucherBegan(); }};
+  for (size_t way = 0; way < closes.size(); ++way) {
+    SCOPED_TRACE(way);
+    bar.groupButtonClick(*bar.groupButton(1));
+    ASSERT_FALSE(menu.isHidden());
+    menu.picker->userSelectRow(27, 1);  // DEA 28
+    closes[way]();
+    ASSERT_TRUE(menu.isHidden());
+    Redraw(*land->klineView);
+    EXPECT_EQ(land->klineView->IndexLabelName->text(), "MACD(12,26,9)");
+    bar.groupButtonClick(*bar.groupButton(1));
+    EXPECT_EQ(menu.picker->selectedRowInComponent(1), 25);
+    menu.toggleBtnAccept();
+    Redraw(*land->klineView);
+    EXPECT_EQ(land->klineView->IndexLabelName->text(), "MACD(12,26,9)");
+    EXPECT_EQ(land->klineView->IndexArray[1], 26);
+  }
+  // An edit left on one indicator is gone when another is chosen and the first chosen again.
+  bar.groupButtonClick(*bar.groupButton(1));
+  menu.picker->userSelectRow(4, 0);
+  TapItem(bar, 0, 3);
+  TapItem(bar, 0, 1);
+  EXPECT_EQ(menu.picker->selectedRowInComponent(0), 11);
+  // What is applied stays applied.
+  menu.picker->userSelectRow(27, 1);
+  menu.toggleBtnAccept();
+  EXPECT_EQ(land->klineView->IndexArray[1], 28);
+  bar.groupButtonClick(*bar.groupButton(1));
+  EXPECT_EQ(menu.picker->selectedRowInComponent(1), 27);
 }
 
 // The period editor over a MACD chart: nothing of the chart (its labels, its curves, a red
