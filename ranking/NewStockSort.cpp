@@ -445,6 +445,7 @@ void NewStockSort::keep(int kind, uint16_t code) {
 
 void NewStockSort::RequestData(uint8_t market, uint8_t sortType, uint16_t stockType, int start,
                                int count) {
+  requestedSort_ = sortType;
   if (stockType >= 5000 && stockType <= 5005) {
     RequestData_BK_HK(stockType, sortType, start, count);
     return;
@@ -499,6 +500,7 @@ void NewStockSort::RequestData_BK_HK(uint16_t stockType, uint8_t sortType, int s
 
 void NewStockSort::RequestBoardList(uint8_t market, uint8_t kind, uint8_t sortType, int start,
                                     int count) {
+  requestedSort_ = sortType;
   StartIndex = start;
   uint8_t block[7];
   FillSortBlock(block, market, kind, sortType, start, count);
@@ -516,6 +518,7 @@ void NewStockSort::RequestBoardList(uint8_t market, uint8_t kind, uint8_t sortTy
 }
 
 void NewStockSort::RequestStockList(const char* boardCode, uint8_t sortType, int start, int count) {
+  requestedSort_ = sortType;
   StartIndex = start;
   uint8_t block[53];
   FillBoardSortBlock(block, boardCode, sortType, start, count);
@@ -611,6 +614,7 @@ void NewStockSort::recvRecord(const uint8_t* record, int size) {
     TotalNum = static_cast<int>(std::min<uint32_t>(total, 0x7fffffff));
     std::memset(SortData, 0, sizeof SortData);
     QuoteCache_GetQuotes(SortData, keys, StockNum);
+    noteRowsArrived(true);
     if (boards) {
       _bz_stockNum = StockNum;
       std::memset(bkSortData, 0, sizeof bkSortData);

@@ -79,6 +79,7 @@ int MainSortController::CheckMarketIndex(int market, int stockType) const {
 
 void MainSortController::RequestData(uint8_t market, uint8_t sortType, uint16_t stockType,
                                      int start, int count) {
+  requestedSort_ = sortType;
   CDataRequest* request = GlobalDataRequest();
   const uint16_t code = NextRequestCode(request);
   uint8_t block[7];

@@ -184,6 +184,15 @@ class StockSort : public ui::ViewController,
   void resetListSort(uint16_t code, int column);
   // The order a title tap chose: configuration column `column`, direction `direction`.
   void setListSort(int column, int direction);
+  // A page of rows came: what it was sorted by (`sorted`: by the sort code last asked) and the
+  // sorted column's values as they came, which the arrow must follow (pushes may move them
+  // since; the server orders them again only when asked).
+  void noteRowsArrived(bool sorted);
+  // Why the rows on show do not follow the arrow over their sorted column; empty while they
+  // do, or while no arrow is shown or a new order is asked and its rows have not come.
+  std::string sortedRowsFailure() const;
+  // The sort code of the last page asked for.
+  uint16_t requestedSort_ = 0;
   std::weak_ptr<StockSort> weakSelf() {
     return std::static_pointer_cast<StockSort>(shared_from_this());
   }
@@ -223,6 +232,10 @@ class StockSort : public ui::ViewController,
 
  private:
   RequestKind lastKind_ = RequestKind::None;
+  // The sort code the rows on show were asked with (none: not a sorted page), and the sorted
+  // column's values then, row by row.
+  std::optional<uint16_t> rowsSort_;
+  std::vector<double> rowsSortValues_;
   // The keys of the page shown, in row order (a push re-reads them).
   tagCodeItem pageKeys_[kMaxRows] = {};
   std::shared_ptr<foundation::Timer> appearTimer_;

@@ -8,6 +8,7 @@
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Touch.h"
 #include "ranking/NewStockSort.h"
+#include "shell/ScreenMetrics.h"
 #include "tests/ranking/RankingTestSupport.h"
 #include "tests/shell/ScreenStandIns.h"
 #include "widgets/QuoteColors.h"
@@ -51,6 +52,11 @@ class MarketTabTest : public RankingTest {
 
   std::shared_ptr<NewStockSort> Open() {
     auto screen = Load<NewStockSort>("NewStockSort");
+    // Laid out where the tab bar puts it, between the navigation bar and the tab bar.
+    if (screen) {
+      navigation_->view()->setFrame(gfx::Rect(0, 0, 320, ScreenContentHeight() + 44));
+      navigation_->view()->layoutIfNeeded();
+    }
     if (screen) screen->viewWillAppear(false);
     Run(0.1);
     return screen;
@@ -522,6 +528,24 @@ TEST_F(MarketTabTest, TheBoardListTitlesNameWhatTheirColumnsShow) {
   EXPECT_EQ(sent_.size(), asked);
   EXPECT_EQ(s->sortType(), sort);
   EXPECT_EQ(title->selectedIndex(), marked);
+}
+
+// The list fills its place however the screen was opened: also when its view still had another
+// height when the list was chosen (opened from the More bar before the tab had taken it in).
+TEST_F(MarketTabTest, TheListFitsItsPlaceHoweverTheScreenWasOpened) {
+  auto s = Open();
+  const double content = ScreenContentHeight();
+  s->view()->setFrame(gfx::Rect(0, 0, 320, content));
+  Top(*s, NewStockSort::kHuShen);
+  const double inPlace = s->tableView()->frame().maxY();
+  EXPECT_DOUBLE_EQ(inPlace, content - 28);  // above the index ticker
+  for (double other : {content + 113, content - 60}) {
+    s->view()->setFrame(gfx::Rect(0, 0, 320, other));
+    Top(*s, NewStockSort::kBoards);
+    Top(*s, NewStockSort::kHuShen);
+    s->view()->setFrame(gfx::Rect(0, 0, 320, content));
+    EXPECT_DOUBLE_EQ(s->tableView()->frame().maxY(), inPlace) << other;
+  }
 }
 
 TEST_F(MarketTabTest, ChangeBoxOfTheStripShowsTheCurrentBoard) {

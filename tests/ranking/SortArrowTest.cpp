@@ -4,6 +4,7 @@
 // follow it.
 #include "platform/graphics/Image.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Invariants.h"
 #include "ranking/NewStockSort.h"
 #include "ranking/SortControllers.h"
 #include "tests/ranking/RankingTestSupport.h"
@@ -103,6 +104,7 @@ TEST_F(SortArrows, EveryMarketListOpensWithTheArrowOfItsOwnOrder) {
     EXPECT_EQ(title->selectedIndex(), 0);
     const std::string arrow = Arrow(*title);
     EXPECT_EQ(arrow, s->currentSortType() == 1 ? "▲" : "▼");
+    EXPECT_EQ(ui::declaredInvariantFailures(), std::vector<std::string>{});
     // (The test market's US boards hold a stock or two: nothing to order there.)
     if (ordered) ExpectRowsFollow(*s, arrow, change);
     return arrow;
@@ -135,6 +137,13 @@ TEST_F(SortArrows, EveryMarketListOpensWithTheArrowOfItsOwnOrder) {
   EXPECT_EQ(shown("美股 turned", false), "▲");
   ASSERT_TRUE(Request(*s, [&] { s->totalMenuBar()->changeSelSubItem(NewStockSort::kHuShen); }));
   EXPECT_EQ(shown("沪深 again"), "▼");
+
+  // The screen's own check tells an arrow its rows do not follow.
+  s->rightTitle()->initSelectLabe(0, true, 1);
+  const std::vector<std::string> failures = ui::declaredInvariantFailures();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find("sorted list"), std::string::npos) << failures[0];
+  EXPECT_NE(failures[0].find("▲"), std::string::npos) << failures[0];
 }
 
 }  // namespace
