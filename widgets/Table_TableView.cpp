@@ -200,6 +200,9 @@ void Table_TableView::updateView() {
       if (auto title = delegate->titleViewForTable_TableViewLeftView(*this)) {
         if (ui::View* old = viewWithTag(kLeftTitleTag)) old->removeFromSuperview();
         title->setFrame(gfx::Rect(0, 0, lw, th));
+        // The scrolling titles pass under the fixed one: it hides them whole (on the view's own
+        // black), as the fixed column hides the scrolling rows.
+        if (title->backgroundColor().isClear()) title->setBackgroundColor(gfx::Color::black());
         title->setTag(kLeftTitleTag);
         addSubview(title);
       }
