@@ -190,10 +190,23 @@ void Table_TableView::updateView() {
     if (th > 0) {
       if (auto title = delegate->titleViewForTable_TableViewRightView(*this)) {
         if (ui::View* old = viewWithTag(kRightTitleTag)) old->removeFromSuperview();
-        title->setFrame(gfx::Rect(rightScroll->frame().x() - rightScroll->contentOffset().x, 0,
-                                  rightScroll->contentSize().width, th));
+        // The scrolling titles move sideways with their columns inside a strip of their own,
+        // which cuts them at the fixed column as the rows are cut (they never pass under it).
+        if (!rightTitleScroll_) {
+          rightTitleScroll_ = ui::ScrollView::create(gfx::Rect());
+          rightTitleScroll_->setScrollEnabled(false);
+          rightTitleScroll_->setShowsHorizontalScrollIndicator(false);
+          rightTitleScroll_->setShowsVerticalScrollIndicator(false);
+          rightTitleScroll_->setBackgroundColor(gfx::Color::clear());
+        }
+        rightTitleScroll_->setFrame(
+            gfx::Rect(rightScroll->frame().x(), 0, rightScroll->frame().width(), th));
+        rightTitleScroll_->setContentSize(gfx::Size(rightScroll->contentSize().width, th));
+        rightTitleScroll_->setContentOffset(gfx::Point(rightScroll->contentOffset().x, 0), false);
+        title->setFrame(gfx::Rect(0, 0, rightScroll->contentSize().width, th));
         title->setTag(kRightTitleTag);
-        addSubview(title);
+        rightTitleScroll_->addSubview(title);
+        addSubview(rightTitleScroll_);
       }
     }
     if (th > 0 && lw > 0) {
@@ -361,7 +374,8 @@ void Table_TableView::upateExtentedViewCellFrame(const gfx::Rect& r) {
   // The panel scrolls with its row: it passes under the column titles as the rows do.
   for (int tag : {kRightTitleTag, kLeftTitleTag, kDescriptionTitleTag}) {
     ui::View* title = viewWithTag(tag);
-    if (title && title->superview() == this) bringSubviewToFront(title);
+    while (title && title->superview() != this) title = title->superview();
+    if (title) bringSubviewToFront(title);
   }
 }
 
@@ -490,13 +504,8 @@ void Table_TableView::scrollViewDidScroll(ui::ScrollView& s) {
   const bool isRightScroll = &s == rightScroll;
 
   // 1. The right titles move with the columns.
-  if (isRightScroll) {
-    if (ui::View* title = viewWithTag(kRightTitleTag)) {
-      const gfx::Rect f = title->frame();
-      title->setFrame(gfx::Rect(rightScroll->frame().x() - rightScroll->contentOffset().x, f.y(),
-                                f.width(), f.height()));
-    }
-  }
+  if (isRightScroll && rightTitleScroll_)
+    rightTitleScroll_->setContentOffset(gfx::Point(rightScroll->contentOffset().x, 0), false);
   // 2. The arrows that tell that more columns lie to the side.
   if (showNoticeAboutCanMove_ && isRightScroll) {
     for (auto* arrow : {showCanMoveLeftImageView_.get(), showCanMoveRightImageView_.get()}) {

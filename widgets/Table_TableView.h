@@ -243,5 +243,7 @@ class Table_TableView : public ui::View,
   bool nextReloading_ = false;
   std::shared_ptr<ui::ScrollView> backgroundScrollView_;
   std::string cellIdentify_;
+  // The strip the scrolling titles move in, in step with the columns.
+  std::shared_ptr<ui::ScrollView> rightTitleScroll_;
   double extentedViewSelectCellY_ = 0;
 };
