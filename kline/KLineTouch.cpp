@@ -236,12 +236,13 @@ void KLineModuleView::syncPanelBacking() {
 }
 
 void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
-  const double top = BaseYCoor - kViewHeight - 2;
-  const double row = std::floor((BaseYCoor - top) / 9);
   const gfx::Color cyan = gfx::Color::cyan();
   static const char* const kNames[7] = {"开盘", "最高", "最低", "收盘", "成交量", "幅度", "成交额"};
   if (!priceDetailPanel) {
-    priceDetailPanel = PriceDetailPanel::initWithFrame({0, top, 90, 8 * row}, 8);
+    // Made with the eight rows of a share, laid out for the stock's kind below.
+    const double top = BaseYCoor - kViewHeight - 2;
+    const double rowHeight = std::floor((BaseYCoor - top) / 9);
+    priceDetailPanel = PriceDetailPanel::initWithFrame({0, top, 90, 8 * rowHeight}, 8);
     for (int r = 0; r < 7; ++r) priceDetailPanel->setFirstData(kNames[r], cyan, "--", r);
     priceDetailPanel->setFirstData("换手", cyan, "--", 7);
     addSubview(priceDetailPanel);
