@@ -1,8 +1,14 @@
 #include "account/AccountUi.h"
 
+#include <algorithm>
+
 #include "account/AccountAnswers.h"
 #include "core/PacketHeader.h"
 #include "platform/graphics/Font.h"
+#include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/Keyboard.h"
+#include "platform/ui/TextInput.h"
+#include "platform/ui/Window.h"
 #include "shell/ShellAlerts.h"
 #include "widgets/ScreenParts.h"
 
@@ -14,7 +20,85 @@ const char* UserNameProblem(const std::string& typed) {
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
       return kUserNameCharsText;
   }
+  if (typed.size() > kUserNameMaxLength) return kUserNameTooLongText;
   return nullptr;
+}
+
+FormKeyboard::~FormKeyboard() {
+  detach();
+}
+
+void FormKeyboard::attach(const std::shared_ptr<ui::ScrollView>& form) {
+  detach();
+  form_ = form;
+  frame_ = form->frame();
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  center.addObserver(this, ui::kKeyboardWillShowNotification,
+                     [this](const foundation::Notification& n) { shown(n); });
+  center.addObserver(this, ui::kKeyboardWillHideNotification,
+                     [this](const foundation::Notification&) { hidden(); });
+  // Beside the fields only: a tap in a field places the caret and keeps the keyboard.
+  tap_ = ui::TapGestureRecognizer::create([this](ui::GestureRecognizer& tap) { tapped(tap); });
+  tap_->setCancelsTouchesInView(false);
+  form->addGestureRecognizer(tap_);
+}
+
+void FormKeyboard::detach() {
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  center.removeObserversOf(this);
+  if (auto form = form_.lock()) {
+    if (tap_) form->removeGestureRecognizer(tap_.get());
+    if (fitted_) form->setFrame(frame_);
+  }
+  tap_.reset();
+  form_.reset();
+  fitted_ = false;
+}
+
+void FormKeyboard::shown(const foundation::Notification& notification) {
+  auto form = form_.lock();
+  if (!form || !form->window()) return;
+  keyboard_ = ui::keyboardFrame(notification.userInfo, ui::kKeyboardFrameEndUserInfoKey);
+  if (!fitted_) frame_ = form->frame();
+  // The form's frame in the window, against the keyboard's top (both in screen points).
+  const gfx::Rect inWindow = form->superview()
+                                 ? form->superview()->convertRectToView(frame_, nullptr)
+                                 : frame_;
+  const double covered = inWindow.maxY() - keyboard_.y();
+  gfx::Rect fitted = frame_;
+  if (covered > 0) fitted.size.height = std::max(0.0, frame_.height() - covered);
+  form->setFrame(fitted);
+  fitted_ = true;
+  reveal();
+}
+
+void FormKeyboard::hidden() {
+  auto form = form_.lock();
+  if (!form || !fitted_) return;
+  form->setFrame(frame_);
+  fitted_ = false;
+}
+
+void FormKeyboard::reveal() {
+  auto form = form_.lock();
+  if (!form || !fitted_ || !form->window()) return;
+  auto* editing = dynamic_cast<ui::View*>(form->window()->firstResponder());
+  if (!editing || !editing->isDescendantOfView(form.get())) return;
+  // The whole field and a little room under it; the caption above comes along when it fits.
+  gfx::Rect wanted = editing->convertRectToView(editing->bounds(), form.get());
+  wanted = gfx::Rect(wanted.x(), wanted.y() - 24, wanted.width(), wanted.height() + 32);
+  if (wanted.height() > form->bounds().height())
+    wanted = gfx::Rect(wanted.x(), wanted.y() + 24, wanted.width(), form->bounds().height());
+  form->scrollRectToVisible(wanted, false);
+}
+
+void FormKeyboard::tapped(ui::GestureRecognizer& tap) {
+  auto form = form_.lock();
+  if (!form) return;
+  const gfx::Point at = tap.locationInView(form.get());
+  for (ui::View* hit = form->hitTest(at, nullptr); hit && hit != form.get(); hit = hit->superview())
+    if (dynamic_cast<ui::TextInputClient*>(hit)) return;
+  form->endEditing(true);
 }
 
 gfx::Color FormBackground() {

@@ -147,8 +147,9 @@ void RegisterViewController::showLoginProcess() {
 void RegisterViewController::sendNamed(bool registering) {
   if (waiter_.busy()) return;
   // An empty name goes to the server, which answers it; one it cannot read is refused here.
-  if (!user_->text().empty() && accountui::UserNameProblem(user_->text())) {
-    ShowMessageAlert(kUserNameCharsText);
+  if (const char* problem = accountui::UserNameProblem(user_->text());
+      problem && !user_->text().empty()) {
+    ShowMessageAlert(problem);
     return;
   }
   showLoginProcess();
@@ -188,6 +189,13 @@ void RegisterViewController::ApplyContent() {
 }
 
 void RegisterViewController::DoCall() {
+  // A call needs the number the broker's information brought; without it say what is missing
+  // instead of dialling nothing.
+  if (SharedTool::cleanPhoneNumber(phoneNumber_).empty()) {
+    if (traderTypeSelectView_ && !traderTypeSelectView_->checkChosen()) return;
+    ShowMessageAlert(kNoBrokerPhoneText);
+    return;
+  }
   SharedTool::makeCall(phoneNumber_);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "alerts/InfoTime.h"
 #include "alerts/RadarView.h"
 #include "core/DataRequest.h"
 #include "core/InfoRequests.h"
@@ -192,7 +193,7 @@ void InfoArticlePage::refreshControlContent() {
   if (auto* label = labelWithTag(kDateTag))
     label->setText(SharedTool::GetDateString(_infoContent.date));
   if (auto* label = labelWithTag(kTimeTag))
-    label->setText(SharedTool::GetTimeString(_infoContent.time));
+    label->setText(InfoTimeText(_infoContent.time));
   if (auto* content = contentView()) {
     content->setFont(gfx::Font::systemFont(15));
     content->setText(_infoContent.text);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "alerts/InfoArticlePage.h"
+#include "alerts/InfoTime.h"
 #include "core/DataRequest.h"
 #include "core/PacketHeader.h"
 #include "core/RadarReplies.h"
@@ -146,7 +147,7 @@ void RadarView::appendRows(const std::vector<RadarRow>& rows) {
     if (static_cast<int>(radarArray_.size()) >= kRadarMaxRows) break;
     radarArray_.push_back(foundation::Dictionary{
         {"date", SharedTool::GetDateString(row.date)},
-        {"time", SharedTool::GetTimeString(row.time)},
+        {"time", InfoTimeText(row.time)},
         {"Node", foundation::format("%" PRId64, row.id)},
         {"title", row.text},
     });

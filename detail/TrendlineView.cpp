@@ -11,6 +11,7 @@
 
 #include "core/QuoteFormat.h"
 #include "core/ValueMath.h"
+#include "detail/NewYorkClock.h"
 #include "detail/TechIndexMoveView.h"
 #include "detail/TimeLabel.h"
 #include "panels/PriceDetailPanel.h"
@@ -392,6 +393,10 @@ void TrendlineView::CalcTLineMaxMinScale(int days) {
   if (fMaxCCL == 0) fMaxCCL = 1000;
   if (fMinKPC > 0) fMinKPC = 0;
   if (fMaxKPC < 0) fMaxKPC = 0;
+  // Opens rise and closes fall from one zero line: the range reaches as far either way, so that
+  // line is the pane's middle grid line and the middle label reads 0.
+  fMaxKPC = std::max(fMaxKPC, vmath::SatNeg(fMinKPC));
+  fMinKPC = -fMaxKPC;
 }
 
 void TrendlineView::calcDay(const tagLocalTrendData* points, int count, int day) {
@@ -692,28 +697,42 @@ void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
     const double third = tViewWidth / 3;
     std::string open = Clock(tt[0]);
     double openWidth = third;
-    if (MarketType == 16) {
+    // New York's open with Beijing's time of it on the session's own date (daylight saving
+    // moves it by an hour); without a date there is no Beijing time to tell.
+    if (const int beijing = MarketType == 16 ? NewYorkMinuteInBeijing(tt[0], m_trenddate[0]) : -1;
+        beijing >= 0) {
       char buf[48];
-      std::snprintf(buf, sizeof buf, "%s(北京%s)", Clock(tt[0]).c_str(),
-                    Clock(tt[0] + 12 * 60).c_str());
+      std::snprintf(buf, sizeof buf, "%s(北京%s)", Clock(tt[0]).c_str(), Clock(beijing).c_str());
       open = buf;
       openWidth += 20;
     }
     Text(ctx, open, gfx::Rect(StartXCoor, y, openWidth, 15), font, gfx::TextAlignment::Left, white);
-    const gfx::Rect last(StartXCoor + 2 * third, y, third, 15);
-    auto centred = [&](int minute) {
-      Text(ctx, Clock(minute), gfx::Rect(getXWithTime(minute) - 50, y, 100, 15), font,
-           gfx::TextAlignment::Center, white);
-    };
-    if (periods == 1) {
-      Text(ctx, Clock(tt[1]), last, font, gfx::TextAlignment::Right, white);
-    } else if (periods == 2) {
-      centred(tt[1]);
-      Text(ctx, Clock(tt[3]), last, font, gfx::TextAlignment::Right, white);
-    } else {
-      centred(tt[2]);
-      centred(tt[3]);
-      Text(ctx, Clock(tt[5]), last, font, gfx::TextAlignment::Right, white);
+    const std::string close = Clock(tt[2 * periods - 1]);
+    Text(ctx, close, gfx::Rect(StartXCoor + 2 * third, y, third, 15), font,
+         gfx::TextAlignment::Right, white);
+    // The breaks between the periods, each labelled on its mark. Of three periods the second
+    // break is labelled with the night session's start when the last period is one (the day's
+    // close would leave the night unmarked).
+    std::vector<int> marks;
+    if (periods == 2) {
+      marks = {tt[1]};
+    } else if (periods == 3) {
+      constexpr int kEvening = 18 * 60;
+      marks = {tt[2], tt[4] >= kEvening ? tt[4] : tt[3]};
+    }
+    // A mark's label keeps clear of the labels before and after it: it moves right off the one
+    // before, and where no room is left before the close it is left out.
+    constexpr double kLabelGap = 4;
+    double after = StartXCoor + std::min(gfx::measureText(open, font).width, openWidth) + kLabelGap;
+    const double before = StartXCoor + tViewWidth - gfx::measureText(close, font).width - kLabelGap;
+    for (int minute : marks) {
+      const std::string text = Clock(minute);
+      const double w = gfx::measureText(text, font).width;
+      const double left = std::max(getXWithTime(minute) - w / 2, after);
+      if (left + w > before) continue;
+      Text(ctx, text, gfx::Rect(left + w / 2 - 50, y, 100, 15), font, gfx::TextAlignment::Center,
+           white);
+      after = left + w + kLabelGap;
     }
     drawTimeScaleLine(ctx);
     return;

@@ -59,6 +59,7 @@ void CommunionView::build() {
   tableView_->setAllowsSelectionDuringEditing(true);
   tableView_->setBackgroundColor(gfx::Color::clear());
   tableView_->setSeparatorStyle(ui::TableViewCellSeparatorStyle::None);
+  tableView_->setContentInset(gfx::EdgeInsets(kMenuRoom, 0, 0, 0));
   addSubview(tableView_);
   sendMessageTabbar_ = SendMessageTabbar::create(
       gfx::Rect(0, h - SendMessageTabbar::kHeight, w, SendMessageTabbar::kHeight));
@@ -372,6 +373,14 @@ void CommunionView::scrollViewDidScroll(ui::ScrollView&) {
 
 void CommunionView::communionLabelWillTap(CommunionLabel&, const ui::IndexPath& path) {
   if (currentSelect_ != path.row && inList(currentSelect_)) reloadRow(currentSelect_);
+  if (!inList(path.row)) return;
+  // The menu opens above the bubble: a bubble near the top comes down far enough for it.
+  const gfx::Rect row = tableView_->rectForRowAtIndexPath(path);
+  const double wanted = std::max(tableView_->minimumContentOffset().y, row.y() - kMenuRoom);
+  if (wanted < tableView_->contentOffset().y) {
+    tableView_->stopScrolling();
+    tableView_->setContentOffset(gfx::Point(tableView_->contentOffset().x, wanted));
+  }
 }
 
 void CommunionView::communionLabelDidTap(CommunionLabel&, const ui::IndexPath& path) {
@@ -422,6 +431,7 @@ void CommunionView::communionLabelReplay(CommunionLabel&, const ui::IndexPath&) 
   sheet->setInitSelect(sheet->receiverPosition(row["communion_readBrokerID"].toString()));
   sheet->setInitDataWhenRepay(row["communion_brokerName"].toString(),
                               "回复: " + row["communion_title"].toString());
+  sheet->setConversationToUpdate(row["communion_readBrokerID"].toString());
   currentSelect_ = -1;
 }
 

@@ -62,7 +62,7 @@ TEST_F(RadarViewTest, RowsFollowTheRecordsAndTheEmptyLabelTheRows) {
   const foundation::Value first = radar->currentInfoRecord(0);
   EXPECT_EQ(first["date"].asString(), SharedTool::GetDateString(Today()));
   EXPECT_NE(first["date"].asString().find("(今)"), std::string::npos);
-  EXPECT_EQ(first["time"].asString(), "9:30:5");
+  EXPECT_EQ(first["time"].asString(), "09:30:05");
   EXPECT_EQ(first["Node"].asString(), "1");
   EXPECT_EQ(radar->currentInfoRecord(1)["date"].asString(), "2015-1-2");
 
