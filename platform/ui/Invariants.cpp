@@ -96,10 +96,13 @@ struct Seen {
 bool mostlyUnderImages(const gfx::DrawnTextCollector& collector, size_t index,
                        const gfx::Rect& open) {
   const gfx::Rect ink = collector.drawn()[index].ink.standardized();
-  std::vector<gfx::Rect> images;
-  for (const gfx::DrawnTextCollector::CoverOver& cover : collector.coversOver(index))
-    if (cover.image) images.push_back(cover.area);
-  if (images.empty()) return false;
+  std::vector<gfx::Rect> images;  // and the views' backgrounds with them
+  bool anyImage = false;
+  for (const gfx::DrawnTextCollector::CoverOver& cover : collector.coversOver(index)) {
+    images.push_back(cover.area);
+    anyImage = anyImage || cover.image;
+  }
+  if (!anyImage) return false;
   constexpr int kColumns = 8, kRows = 3;
   int seen = 0;
   for (int r = 0; r < kRows; ++r) {

@@ -13,6 +13,7 @@
 #include "platform/ui/Runner.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TabBarController.h"
+#include "platform/ui/TextField.h"
 #include "platform/ui/Toolbar.h"
 #include "platform/ui/ViewController.h"
 
@@ -293,6 +294,19 @@ TEST_F(InvariantsTest, ColumnTitlesMovedWithTheirListButNotAPagersPagesMayBeCutA
   // Between two pages it is rolling on (a ticker rolling to its next row): that cut is motion.
   pager->setContentOffset(gfx::Point(10, 0));
   EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+}
+
+// A name longer than its field: at rest it ends in an ellipsis inside the field; while edited
+// the field scrolls it under its left edge to keep the caret in sight. Neither is a cut text.
+TEST_F(InvariantsTest, ALongTextInAFieldIsNotCut) {
+  auto field = ui::TextField::create(gfx::Rect(90, 80, 200, 30));
+  field->setBorderStyle(ui::TextBorderStyle::Line);
+  field->setText("a123bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb");
+  window->addSubview(field);
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  ASSERT_TRUE(field->becomeFirstResponder());
+  EXPECT_FALSE(anyHas(failures(), "text cut")) << ::testing::PrintToString(failures());
+  field->resignFirstResponder();
 }
 
 TEST_F(InvariantsTest, UnreadableTextIsFoundByItsContrast) {
