@@ -6,6 +6,7 @@
 #
 # usage: scripts/monkey.sh [--build DIR] [--seeds FIRST-LAST | --seeds "S1 S2 ..."] [--steps N]
 #                          [--jobs J] [--out DIR] [--server "OPTIONS"] [--keep-going] [--quiet]
+#                          [--summary]
 #   --build DIR   where verdan and verdan-testserver were built (default: build)
 #   --seeds       the walks' seeds (default 1-50)
 #   --steps N     steps per walk (default 2000)
