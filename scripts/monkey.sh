@@ -6,6 +6,7 @@
 #
 # usage: scripts/monkey.sh [--build DIR] [--seeds FIRST-LAST | --seeds "S1 S2 ..."] [--steps N]
 #                          [--jobs J] [--out DIR] [--server "OPTIONS"] [--keep-going] [--quiet]
+#                          [--summary]
 #   --build DIR   where verdan and verdan-testserver were built (default: build)
 #   --seeds       the walks' seeds (default 1-50)
 #   --steps N     steps per walk (default 2000)
@@ -197,6 +198,15 @@ if [ -s "$found" ]; then
     echo "  [$count]${folder:+ $folder} $key"
     awk -F'\t' -v k="$key" '$1 == k {print "      " $2}' "$found" | head -3
   done
+  # A walk that stopped at its fault printed its steps so far as a script: shown here, so that a
+  # run whose folders are gone (a CI machine) can still be replayed.
+  if [ ${#keep_going[@]} -eq 0 ]; then
+    for seed in $seed_list; do
+      [ "$(cat "$out/$seed/result" 2>/dev/null)" = passed ] && continue
+      echo "== seed $seed: what it printed"
+      sed 's/^/    /' "$out/$seed/report.txt" 2>/dev/null | head -600
+    done
+  fi
   exit 1
 fi
 echo "== monkey: every walk passed"
