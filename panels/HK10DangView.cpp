@@ -115,8 +115,8 @@ std::shared_ptr<ui::TableViewCell> HK10DangView::tableViewCellForRowAtIndexPath(
 void HK10DangView::refreshDetailView(const std::string& title, const std::string& content) {
   if (title.empty() && content.empty()) {
     if (_detailView) _detailView->setHidden(true);
-    if (_buyView) _buyView->refreshPriceLabel({}, {0, 0});
-    if (_sellView) _sellView->refreshPriceLabel({}, {0, 0});
+    if (_buyView) _buyView->refreshPriceLabel({}, {});
+    if (_sellView) _sellView->refreshPriceLabel({}, {});
     return;
   }
   const double w = bounds().width() - kHKLevelTableWidth;

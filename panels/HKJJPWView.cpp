@@ -159,7 +159,7 @@ void HKJJPWView::subItemButtonClick(ui::Button& button) {
     // Without a best price there is nothing to count steps from.
     if (price != "----")
       for (int i = 0; i < steps; ++i) price = FormatHKPrice3(price.c_str(), up);
-    refreshPriceLabel(price, centre);
+    refreshPriceLabel(price, button.convertRectToView(button.bounds(), this));
     return;
   }
   if (page) {
@@ -171,16 +171,16 @@ void HKJJPWView::subItemButtonClick(ui::Button& button) {
   if (auto delegate = _delegate.lock()) delegate->HKJJPWViewClicked(title);
 }
 
-void HKJJPWView::refreshPriceLabel(const std::string& text, gfx::Point point) {
+void HKJJPWView::refreshPriceLabel(const std::string& text, const gfx::Rect& place) {
   if (text.empty()) {
     if (_priceView) _priceView->setHidden(true);
     return;
   }
   if (!_priceView) {
-    _priceView = BaseView::create({0, 0, 80, 30});
+    _priceView = BaseView::create(place);
     _priceView->setBackgroundColor(gfx::Color::clear());
     _priceView->setClickDelegate(sharedAs<HKJJPWView>());
-    _priceLabel = ui::Label::create({5, 5, 70, 20});
+    _priceLabel = ui::Label::create({0, 0, place.width(), place.height()});
     _priceLabel->setBackgroundColor(gfx::Color::white());
     _priceLabel->setTextColor(gfx::Color::black());
     _priceLabel->setTextAlignment(gfx::TextAlignment::Center);
@@ -190,23 +190,23 @@ void HKJJPWView::refreshPriceLabel(const std::string& text, gfx::Point point) {
     addSubview(_priceView);
   }
   _priceLabel->setText(text);
-  if (point.x > bounds().width()) point.x -= bounds().width();
-  gfx::Rect f = _priceView->frame();
-  f.origin = point;
-  _priceView->setFrame(f);
+  // The price stands on the marker's own place, hiding the marker it tells: a box beside it
+  // would half cover the neighbouring seats.
+  _priceView->setFrame(place);
+  _priceLabel->setFrame({0, 0, place.width(), place.height()});
   bringSubviewToFront(_priceView.get());
   _priceView->setHidden(false);
 }
 
 void HKJJPWView::myBaseViewDidClick(BaseView& view) {
   (void)view;
-  refreshPriceLabel({}, {0, 0});
+  refreshPriceLabel({}, {});
 }
 
 void HKJJPWView::scrollViewWillBeginDragging(ui::ScrollView& scrollView) {
   if (&scrollView != _scrollView.get()) return;
   if (auto* page = dynamic_cast<HK10DangView*>(superview())) page->refreshDetailView({}, {});
-  refreshPriceLabel({}, {0, 0});
+  refreshPriceLabel({}, {});
   // The pager does not turn pages while the queue is dragged.
   if (_scrollView) ui::setEnclosingScrollViewsEnabled(*_scrollView, false);
 }

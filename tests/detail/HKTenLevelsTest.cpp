@@ -188,7 +188,11 @@ TEST_F(HKTenLevelsTest, MarkersShowTheirPriceAndSeatsPopUpTheirName) {
   ASSERT_NE(asks.priceView(), nullptr);
   EXPECT_FALSE(asks.priceView()->isHidden());
   EXPECT_EQ(asks.priceLabel()->text(), "10.040");
-  EXPECT_EQ(asks.priceView()->frame().origin, asks.button(2)->center());
+  // On the marker's own place: it hides the marker, and no neighbouring seat lies half under it.
+  EXPECT_EQ(asks.priceView()->frame(),
+            asks.button(2)->convertRectToView(asks.button(2)->bounds(), &asks));
+  EXPECT_NEAR(asks.priceLabel()->frame().width(), asks.button(2)->bounds().width(), 1e-6);
+  EXPECT_NEAR(asks.priceLabel()->frame().height(), asks.button(2)->bounds().height(), 1e-6);
   EXPECT_TRUE(recorder->seats.empty());
   // The step below 0.500 is 0.005.
   tagLocalStockData q = HongKong();
