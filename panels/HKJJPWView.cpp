@@ -151,7 +151,6 @@ void HKJJPWView::subItemButtonClick(ui::Button& button) {
   auto* page = dynamic_cast<HK10DangView*>(superview());
   if (page) page->refreshDetailView({}, {});
   const std::string title = button.currentTitle();
-  const gfx::Point centre = button.center();
   if (!title.empty() && (title[0] == '+' || title[0] == '-')) {
     const bool up = title[0] == '+';
     const int steps = title.size() > 2 ? std::atoi(title.substr(1, title.size() - 2).c_str()) : 0;
@@ -163,10 +162,12 @@ void HKJJPWView::subItemButtonClick(ui::Button& button) {
     return;
   }
   if (page) {
-    gfx::Point p{centre.x + frame().x(), centre.y + frame().y()};
-    // A place on the second page pops up where the same column of the first page would.
-    if (p.x > frame().width()) p.x -= frame().width();
-    page->setDetailViewPoint(p);
+    // The seat's name pops up over the queue's whole width, on the place's row and the next (the
+    // one above for the last row): whole rows, so that no seat lies half under it.
+    const double ch = _scrollView->bounds().height() / kJJPWRows;
+    const int row = (tag - kJJPWButtonTag) % kJJPWRows;
+    const int first = row + 1 < kJJPWRows ? row : row - 1;
+    page->setDetailViewBand({frame().x(), frame().y() + first * ch, frame().width(), 2 * ch});
   }
   if (auto delegate = _delegate.lock()) delegate->HKJJPWViewClicked(title);
 }
