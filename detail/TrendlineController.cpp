@@ -918,6 +918,9 @@ void TrendlineController::SetMenuToolBar(int pageNumber) {
     menuTitles_.push_back(kPageTitles[pages[i]]);
     if (pages[i] == pageNumber) position = static_cast<int>(i);
   }
+  // The pager's move below marks the button at the current position: that is the new menu's
+  // position already, not the old menu's (another button there).
+  _nScrollCurrentPage = position;
   if (_scrollView) {
     _scrollView->stopScrolling();
     _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);
