@@ -690,7 +690,7 @@ std::string TrendlineController::markedPageFailure() const {
   if (buttons.empty()) return {};
   const double x = pager.contentOffset().x;
   const int shown = static_cast<int>(std::lround(x / w));
-  auto title = [&](int position) {
+  auto titleAt = [&](int position) {
     return position >= 0 && position < static_cast<int>(buttons.size())
                ? "'" + buttons[static_cast<size_t>(position)]->currentTitle() + "'"
                : "position " + std::to_string(position);
@@ -701,16 +701,16 @@ std::string TrendlineController::markedPageFailure() const {
     if (!buttons[i]->isEnabled()) marked.push_back(static_cast<int>(i));
   if (marked.size() != 1) {
     std::string list;
-    for (int m : marked) list += (list.empty() ? "" : ", ") + title(m);
+    for (int m : marked) list += (list.empty() ? "" : ", ") + titleAt(m);
     return "the menu marks " + std::to_string(marked.size()) + " buttons (" + list + ") while " +
-           title(shown) + " is on screen";
+           titleAt(shown) + " is on screen";
   }
   if (marked[0] != shown)
-    return "the menu marks " + title(marked[0]) + " but " + title(shown) + " is on screen";
+    return "the menu marks " + titleAt(marked[0]) + " but " + titleAt(shown) + " is on screen";
   if (_menuBarSlideBg) {
     const gfx::Rect b = buttons[static_cast<size_t>(shown)]->frame();
     if (std::fabs(_menuBarSlideBg->frame().midX() - b.midX()) > 0.5)
-      return "the marker is not behind " + title(shown) + ", the page on screen";
+      return "the marker is not behind " + titleAt(shown) + ", the page on screen";
   }
   return {};
 }
@@ -918,6 +918,9 @@ void TrendlineController::SetMenuToolBar(int pageNumber) {
     menuTitles_.push_back(kPageTitles[pages[i]]);
     if (pages[i] == pageNumber) position = static_cast<int>(i);
   }
+  // The pager's move below marks the button at the current position: that is the new menu's
+  // position already, not the old menu's (another button there).
+  _nScrollCurrentPage = position;
   if (_scrollView) {
     _scrollView->stopScrolling();
     _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);

@@ -41,6 +41,9 @@ class HK10DangView : public PublicView,
   void refreshDetailView(const std::string& title, const std::string& content) override;
   // Moves the pop-up there, kept on the page.
   void setDetailViewPoint(gfx::Point point);
+  // Lays the pop-up over that band of a queue (whole rows of places, page coordinates): it hides
+  // what it covers and covers no seat in part.
+  void setDetailViewBand(const gfx::Rect& band);
   // Touches on the queues or on the shown pop-up are the page's own.
   bool isPointInScrollRect(const ui::TouchSet& touches) override;
   void myBaseViewDidClick(BaseView& view) override;
@@ -79,4 +82,5 @@ class HK10DangView : public PublicView,
   std::shared_ptr<HKJJPWView> _buyView;
   std::shared_ptr<BaseView> _detailView;
   gfx::Point _ptDetailView{0, 0};
+  gfx::Rect _detailBand;  // empty: placed by the point
 };

@@ -309,11 +309,30 @@ TEST_F(PagerGesture, TheMenuMarkingThePageShownIsADeclaredInvariant) {
   ASSERT_EQ(mine().size(), 1u);
   EXPECT_NE(mine()[0].find("'走势'"), std::string::npos) << mine()[0];
   EXPECT_NE(mine()[0].find("'主力'"), std::string::npos) << mine()[0];
+  // From a stock's F10 page (its fourth button) to an index, whose menu has F10 third: only
+  // F10 is marked, not the index's fourth button (信息) as well.
+  pager->selectMenuPage(kPageF10);
+  Frames(10);
+  ASSERT_TRUE(mine().empty());
+  pager->UpdateStockInfo("399001", 2, 1);
+  Frames(10);
+  EXPECT_TRUE(mine().empty()) << (mine().empty() ? "" : mine()[0]);
+  int marked = 0;
+  for (int page = 0; page < 6; ++page) {
+    auto* b = dynamic_cast<ui::Button*>(pager->menuBar()->viewWithTag(kIndexMenuBase + page));
+    if (b && !b->isEnabled()) {
+      ++marked;
+      EXPECT_EQ(b->currentTitle(), "F10");
+    }
+  }
+  EXPECT_EQ(marked, 1);
+  pager->UpdateStockInfo("600000", 1, 2);
+  Frames(10);
   // Resting between pages is wrong too.
   pager->scrollView()->setContentOffset({500, 0}, false);
   EXPECT_EQ(mine().size(), 1u);
-  pager->scrollView()->setContentOffset({0, 0}, false);
-  EXPECT_TRUE(mine().empty());
+  pager->scrollView()->setContentOffset({960, 0}, false);  // F10, the stock's fourth page
+  EXPECT_TRUE(mine().empty()) << (mine().empty() ? "" : mine()[0]);
 }
 
 }  // namespace
