@@ -5,6 +5,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Label.h"
+#include "widgets/QuoteColors.h"
 
 Table_TableView::Table_TableView(const gfx::Rect& frame) : ui::View(frame) {}
 
@@ -439,7 +440,8 @@ std::shared_ptr<ui::TableViewCell> Table_TableView::tableViewCellForRowAtIndexPa
   if (!cell) {
     cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, cellIdentify_);
     auto selected = ui::View::create();
-    selected->setBackgroundColor(gfx::Color::darkGrey());
+    // Dark enough that the rows' red, green and yellow values still read on a touched row.
+    selected->setBackgroundColor(widgets::ListRowHighlight());
     selected->setClipsToBounds(true);
     cell->setSelectedBackgroundView(selected);
     cell->setBackgroundColor(gfx::Color::clear());
