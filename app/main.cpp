@@ -59,6 +59,17 @@ void printHelp() {
       "                         N seen numbers whose middle lies in that box (and that end in\n"
       "                         END, such as %%) never rise (down) or never fall (up), top to\n"
       "                         bottom: a list's sorted column)\n"
+      "                       allow-overlap TEXT1 TEXT2 # REASON (two seen texts containing\n"
+      "                         them may overlap in the shots after it; the reason is required,\n"
+      "                         quote a text with blanks)\n"
+      "                       Every shot is judged, and fails the script with an error line\n"
+      "                         naming the shot, the texts and their rects, when two seen texts\n"
+      "                         overlap, a seen text is cut by the screen's edge, its clip or a\n"
+      "                         view over it, a text's contrast with what lies around it is\n"
+      "                         below 1.5:1, or a screen's own invariant fails (the tab bar marks\n"
+      "                         the tab shown...). Beside F.png, F.json lists what the shot shows:\n"
+      "                         each seen text with its lines' rects, clip and colour, each seen\n"
+      "                         bundle image with its rect (device pixels)\n"
       "  --open \"CLASS [ARGS]\" open a screen by class name at start (after the login)\n"
       "  --shots DIR          where relative shot names are written\n"
       "  --virtual-time       headless waits take no real time\n"
@@ -67,14 +78,18 @@ void printHelp() {
       "                       line, broken screen invariant, page turned by a nudge, hang or\n"
       "                       crash, and writes the steps so far as a script that replays it\n"
       "                       (monkey-SEED.script in the --shots folder or here); with\n"
-      "                       --script, its input steps come first, checked as the walk's\n"
+      "                       --script, its input steps come first, checked as the walk's;\n"
+      "                       its scripts also hold wheel X Y N (N Ctrl+wheel notches at a\n"
+      "                       point, -5 to 5, as the window plays them: one pinch a notch)\n"
       "  --steps N            the walk's steps (default 500)\n"
+      "  --keep-going         the walk goes on after a fault, reporting each one once with a\n"
+      "                       replay script of its own (monkey-SEED-stepN.script)\n"
       "  --run-seconds N      close the window after N seconds\n"
       "  --final-shot FILE    write the window's last frame as a PNG when it closes\n"
       "In the window, F1 to F6 turn the device (F1 portrait, F3 and F4 landscape).\n"
       "Exit status: 0 done, 1 failed to start or write a shot, 2 bad option or unreadable\n"
-      "script line, 3 an expect or reject step failed, 4 the monkey found a fault, 5 a monkey step\n"
-      "did not return.\n");
+      "script line, 3 an expect or reject step failed or a shot broke a check, 4 the monkey\n"
+      "found a fault, 5 a monkey step did not return.\n");
 }
 
 }  // namespace
@@ -121,6 +136,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "verdan: --steps needs a number above 0\n");
         return 2;
       }
+    } else if (arg == "--keep-going") {
+      monkeyOptions.keepGoing = true;
     } else if (arg == "--virtual-time") {
       headlessOptions.virtualTime = true;
     } else if (arg == "--demo" && hasValue) {

@@ -690,6 +690,21 @@ void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
   const gfx::Font font = BoldTen();
   const gfx::Color white = gfx::Color::white();
   const double y = BaseYCoor + 5;
+  // The cursor's time bubble stands on the axis and tells the time there: a label it would
+  // cover, even in part, gives way to it.
+  const bool bubble = IsShowPriceDetailPanel && iRulerIndex >= 0;
+  auto clearOfBubble = [&](double left, double width) {
+    constexpr double kBubbleHalf = 30, kGap = 2;
+    return !bubble || left + width + kGap <= iRulerIndex - kBubbleHalf ||
+           left - kGap >= iRulerIndex + kBubbleHalf;
+  };
+  auto label = [&](const std::string& text, const gfx::Rect& box, gfx::TextAlignment align) {
+    const double w = std::min(gfx::measureText(text, font).width, box.width());
+    double left = box.minX();
+    if (align == gfx::TextAlignment::Center) left = box.midX() - w / 2;
+    if (align == gfx::TextAlignment::Right) left = box.maxX() - w;
+    if (clearOfBubble(left, w)) Text(ctx, text, box, font, align, white);
+  };
   if (days <= 0) {
     const int periods = std::min<int>(m_stockdata.tradetimenum, 3);
     if (periods <= 0) return;
@@ -706,10 +721,9 @@ void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
       open = buf;
       openWidth += 20;
     }
-    Text(ctx, open, gfx::Rect(StartXCoor, y, openWidth, 15), font, gfx::TextAlignment::Left, white);
+    label(open, gfx::Rect(StartXCoor, y, openWidth, 15), gfx::TextAlignment::Left);
     const std::string close = Clock(tt[2 * periods - 1]);
-    Text(ctx, close, gfx::Rect(StartXCoor + 2 * third, y, third, 15), font,
-         gfx::TextAlignment::Right, white);
+    label(close, gfx::Rect(StartXCoor + 2 * third, y, third, 15), gfx::TextAlignment::Right);
     // The breaks between the periods, each labelled on its mark. Of three periods the second
     // break is labelled with the night session's start when the last period is one (the day's
     // close would leave the night unmarked).
@@ -730,8 +744,7 @@ void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
       const double w = gfx::measureText(text, font).width;
       const double left = std::max(getXWithTime(minute) - w / 2, after);
       if (left + w > before) continue;
-      Text(ctx, text, gfx::Rect(left + w / 2 - 50, y, 100, 15), font, gfx::TextAlignment::Center,
-           white);
+      label(text, gfx::Rect(left + w / 2 - 50, y, 100, 15), gfx::TextAlignment::Center);
       after = left + w + kLabelGap;
     }
     drawTimeScaleLine(ctx);
@@ -741,7 +754,7 @@ void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
     const int32_t date = m_trenddate[d];
     char buf[32];
     std::snprintf(buf, sizeof buf, "%d/%d", (date / 100) % 100, date % 100);
-    Text(ctx, buf, gfx::Rect(columnStart(d), y, 60, 15), font, gfx::TextAlignment::Left, white);
+    label(buf, gfx::Rect(columnStart(d), y, 60, 15), gfx::TextAlignment::Left);
   }
 }
 
@@ -906,9 +919,10 @@ void TrendlineView::ShowRefreshPriceDetailPanel(int index, int period, int phase
   static const char* const kNames[6] = {"最新", "均价", "成交", "量比", "金额", "持仓量"};
   for (int i = 0; i < rows; ++i)
     priceDetailPanel_->setFirstData(kNames[i], gfx::Color::cyan(), "--", i);
-  // The panel keeps clear of the cursor: right in the morning half, left in the afternoon.
+  // The panel keeps clear of the cursor: right in the morning half, left in the afternoon. It
+  // stands inside the plot, so that the price and percentage scales stay whole beside it.
   gfx::Rect f = priceDetailPanel_->frame();
-  const double x = index > m_TradeMinutes / 2 ? 0 : frame().width() - f.width();
+  const double x = index > m_TradeMinutes / 2 ? StartXCoor : StartXCoor + tViewWidth - f.width();
   priceDetailPanel_->setFrame({x, f.y(), f.width(), f.height()});
   if (index < 0 || index >= kTrendCapacity || phase < 0 || phase >= kDayBlocks) return;
   _touchIndex = index;

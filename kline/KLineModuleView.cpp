@@ -159,7 +159,6 @@ void KLineModuleView::hideRulerAndPanel() {
     priceDetailPanel->removeViewNoAnimation();
   }
   IsShowPriceDetailPanel = 0;
-  syncPanelBacking();
   showDateTag(false);
   iRulerIndex = -1;
 }

@@ -183,7 +183,6 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   std::shared_ptr<ui::Label> startDateTime, endDateTime;
   std::shared_ptr<TimeLabel> timeLandscapeLabel;
   std::shared_ptr<PriceDetailPanel> priceDetailPanel;
-  std::shared_ptr<ui::View> panelBacking_;
 
   // Colours of the chart.
   static gfx::Color FrameColor();
@@ -199,8 +198,6 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   void hideRulerAndPanel();
   // Puts the date tag up or takes it down; the date labels it covers give way to it.
   void showDateTag(bool shown);
-  // The opaque ground under the panel follows its frame and comes and goes with it.
-  void syncPanelBacking();
   void coverDateLabels();
 
  private:

@@ -124,7 +124,6 @@ void KLineModuleView::touchesMoved(const ui::TouchSet& touches, const ui::Event&
     if (IsShowPriceDetailPanel) {
       if (priceDetailPanel) priceDetailPanel->removeView();
       IsShowPriceDetailPanel = 0;
-      syncPanelBacking();
     }
   }
 }
@@ -140,7 +139,6 @@ void KLineModuleView::touchesEnded(const ui::TouchSet& touches, const ui::Event&
     if (IsShowPriceDetailPanel) {
       if (priceDetailPanel) priceDetailPanel->removeView();
       IsShowPriceDetailPanel = 0;
-      syncPanelBacking();
       iRulerIndex = -1;
       requestRedraw();
     }
@@ -221,27 +219,14 @@ gfx::Rect KLineModuleView::priceDetailPanelFrame(int index) const {
   return {x, top, 90, height};
 }
 
-void KLineModuleView::syncPanelBacking() {
-  if (!priceDetailPanel) return;
-  if (!panelBacking_) {
-    // The panel is translucent; its numbers are read against this, not against the candles and
-    // axis texts under it.
-    panelBacking_ = ui::View::create(priceDetailPanel->frame());
-    panelBacking_->setBackgroundColor(gfx::Color::black());
-    panelBacking_->setUserInteractionEnabled(false);
-    insertSubviewBelow(panelBacking_, priceDetailPanel.get());
-  }
-  panelBacking_->setFrame(priceDetailPanel->frame());
-  panelBacking_->setHidden(!IsShowPriceDetailPanel);
-}
-
 void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
-  const double top = BaseYCoor - kViewHeight - 2;
-  const double row = std::floor((BaseYCoor - top) / 9);
   const gfx::Color cyan = gfx::Color::cyan();
   static const char* const kNames[7] = {"开盘", "最高", "最低", "收盘", "成交量", "幅度", "成交额"};
   if (!priceDetailPanel) {
-    priceDetailPanel = PriceDetailPanel::initWithFrame({0, top, 90, 8 * row}, 8);
+    // Made with the eight rows of a share, laid out for the stock's kind below.
+    const double top = BaseYCoor - kViewHeight - 2;
+    const double rowHeight = std::floor((BaseYCoor - top) / 9);
+    priceDetailPanel = PriceDetailPanel::initWithFrame({0, top, 90, 8 * rowHeight}, 8);
     for (int r = 0; r < 7; ++r) priceDetailPanel->setFirstData(kNames[r], cyan, "--", r);
     priceDetailPanel->setFirstData("换手", cyan, "--", 7);
     addSubview(priceDetailPanel);
@@ -258,7 +243,6 @@ void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
   } else {
     priceDetailPanel->setFirstData("换手", cyan, "--", 7);
   }
-  syncPanelBacking();
 
   const int n = static_cast<int>(KSourceDataArray.size());
   if (n == 0 || index < 0 || index >= n) return;

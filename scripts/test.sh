@@ -146,7 +146,7 @@ bash scripts/tour.sh --build build-check --groups 7 --shots build-check/shots-be
 # typing, turns...), each against a server of its own; a walk that finds a fault prints its
 # replay script. The seeds are fixed so that a failure here replays.
 phase "Monkey walks"
-bash scripts/monkey.sh --build build-check --seeds "$monkey_seeds" --steps 250 --jobs "$jobs" \
+bash scripts/monkey.sh --build build-check --seeds "$monkey_seeds" --steps 150 --jobs "$jobs" \
   --server "--date 20261201 --minute 1030" --quiet
 
 if [ "$fuzz" = ON ]; then

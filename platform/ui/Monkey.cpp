@@ -141,9 +141,9 @@ double round2(double v) {
 // --- what the walker types ----------------------------------------------------------------------
 
 const char* const kTypedTexts[] = {
-    "600000", "00700",  "000001", "1",      "0",        "-1",    "12.50", "99999999999999999999",
-    "abc",    "Zq",     "hk",     "tx",     "上证",     "腾讯",  "😀",    "😀👍🏽",
-    "<b>",    "&amp;",  "\"x\"",  "< > & \"", "a'b",    "%s%n",  "\\n",   "mid  dle",
+    "600000", "00700", "000001", "1",        "0",    "-1",   "12.50", "99999999999999999999",
+    "abc",    "Zq",    "hk",     "tx",       "上证", "腾讯", "😀",     "😀👍🏽",
+    "<b>",    "&amp;", "\"x\"",  "< > & \"", "a'b",  "%s%n", "\\n",   "mid  dle",
 };
 const char* const kKeyNames[] = {"Return", "BackSpace", "Left", "Right", "Escape", "Tab"};
 
@@ -220,12 +220,12 @@ std::string topScreenName() {
     const double h = std::min(r.maxY(), screen.maxY()) - std::max(r.y(), screen.y());
     if (w > 0 && h > 0 && w * h >= half) name = classNameOf(*controller);
   });
-  return name.empty() ? "(none)" : name;
+  return name;
 }
 
 // --- the walker ---------------------------------------------------------------------------------
 
-MonkeyWalker::MonkeyWalker(uint64_t seed) : state_(seed) {}
+MonkeyWalker::MonkeyWalker(uint64_t seed) : seed_(seed), state_(seed) {}
 
 // splitmix64: the same numbers with every compiler and library.
 uint64_t MonkeyWalker::random() {
@@ -251,8 +251,10 @@ gfx::Point MonkeyWalker::onTarget(const MonkeyScene& scene) {
   if (scene.targets.empty()) return anywhere(scene);
   const gfx::Rect& r = scene.targets[below(static_cast<int>(scene.targets.size()))];
   // Mostly its middle part, sometimes right at its edge.
-  const double mx = r.width() * (below(5) == 0 ? 0 : 0.25), my = r.height() * (below(5) == 0 ? 0 : 0.25);
-  return {std::round(uniform(r.x() + mx, r.maxX() - mx)), std::round(uniform(r.y() + my, r.maxY() - my))};
+  const double mx = r.width() * (below(5) == 0 ? 0 : 0.25),
+               my = r.height() * (below(5) == 0 ? 0 : 0.25);
+  return {std::round(uniform(r.x() + mx, r.maxX() - mx)),
+          std::round(uniform(r.y() + my, r.maxY() - my))};
 }
 
 ScriptStep MonkeyWalker::drag(const MonkeyScene& scene) {
@@ -279,10 +281,12 @@ ScriptStep MonkeyWalker::drag(const MonkeyScene& scene) {
   }
   switch (below(4)) {
     case 0:  // from an edge
-      step.from = below(2) ? gfx::Point(below(2) ? std::floor(uniform(0, 8)) : std::floor(uniform(w - 8, w)),
-                                        std::floor(uniform(0, h)))
-                           : gfx::Point(std::floor(uniform(0, w)),
-                                        below(2) ? std::floor(uniform(0, 8)) : std::floor(uniform(h - 8, h)));
+      step.from =
+          below(2)
+              ? gfx::Point(below(2) ? std::floor(uniform(0, 8)) : std::floor(uniform(w - 8, w)),
+                           std::floor(uniform(0, h)))
+              : gfx::Point(std::floor(uniform(0, w)),
+                           below(2) ? std::floor(uniform(0, 8)) : std::floor(uniform(h - 8, h)));
       break;
     case 1:
     case 2:
@@ -301,6 +305,10 @@ ScriptStep MonkeyWalker::drag(const MonkeyScene& scene) {
 }
 
 std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
+  // Each step draws numbers of its own (from the seed and its number), so a screen that differs
+  // once (a reply come a frame later) changes where that step lands, not the steps after it.
+  state_ = seed_ ^ (0xD1B54A32D192ED03ull * ++made_);
+  random();
   std::vector<ScriptStep> out;
   ScriptStep step{};
   auto tapAt = [&](gfx::Point p) {
@@ -346,7 +354,8 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
     } else if (roll < 78) {
       // The last tab: the More grid, whose items the taps on targets then reach.
       const gfx::Rect r = scene.tabs.empty() ? gfx::Rect() : scene.tabs.back();
-      tapAt(scene.tabs.empty() ? onTarget(scene) : gfx::Point(std::round(r.midX()), std::round(r.midY())));
+      tapAt(scene.tabs.empty() ? onTarget(scene)
+                               : gfx::Point(std::round(r.midX()), std::round(r.midY())));
     } else if (roll < 86) {
       if (scene.textInput) {
         step.kind = ScriptStepKind::Type;
@@ -520,8 +529,8 @@ bool screenAtRest() {
   bool moving = false;
   visitScreen([&](View& view) {
     if (auto* scroll = dynamic_cast<ScrollView*>(&view))
-      moving = moving || scroll->isDragging() || scroll->isDecelerating() ||
-               scroll->isScrollAnimating();
+      moving =
+          moving || scroll->isDragging() || scroll->isDecelerating() || scroll->isScrollAnimating();
   });
   return !moving;
 }
@@ -538,8 +547,7 @@ bool isExpectedErrorLine(const std::string& line) {
 namespace {
 
 double realSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 // What a crash leaves on standard error, set before each step (a signal handler may only write).
@@ -607,7 +615,8 @@ class Walk {
     using namespace std::chrono;
     const auto now = system_clock::now();
     const std::time_t t = system_clock::to_time_t(now);
-    const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    const int ms =
+        static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
     std::tm tm{};
     localtime_r(&t, &tm);
     char stamp[32];
@@ -642,11 +651,11 @@ class Walk {
   }
 
   void setCrashNote(int step) {
-    const int n = std::snprintf(crashNote, sizeof crashNote,
-                                "monkey seed %llu: step %d crashed; the steps so far replay with "
-                                "verdan --headless --virtual-time --script %s\n",
-                                static_cast<unsigned long long>(options_.seed), step,
-                                replayPath_.c_str());
+    const int n =
+        std::snprintf(crashNote, sizeof crashNote,
+                      "monkey seed %llu: step %d crashed; the steps so far replay with "
+                      "verdan --headless --virtual-time --script %s\n",
+                      static_cast<unsigned long long>(options_.seed), step, replayPath_.c_str());
     crashNoteLength = n > 0 ? std::min(static_cast<size_t>(n), sizeof crashNote - 1) : 0;
   }
 
@@ -679,7 +688,7 @@ class Walk {
       lock.unlock();
       char what[160];
       std::snprintf(what, sizeof what, "did not return within %g s", options_.watchdogSeconds);
-      const std::string report = failureReport(step, "hang", what);
+      const std::string report = failureReport(step, "hang", what, "", replayPath_, true);
       if (options_.onHang) {
         options_.onHang(report);
       } else {
@@ -703,22 +712,48 @@ class Walk {
     return hung_;
   }
 
-  // The report: which seed, which step, what went wrong, and the steps so far (also written to
-  // the replay file, with the failure in its first line).
-  std::string failureReport(int step, const std::string& kind, const std::string& message) {
+  // The report: which seed, which step, on which screen, what went wrong, and the steps so far,
+  // which are also written to `path` with the failure in their first line.
+  std::string failureReport(int step, const std::string& kind, const std::string& message,
+                            const std::string& screen, const std::string& path, bool withSteps) {
     std::string oneLine = message;
     std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
-    const std::string first = "# monkey seed " + std::to_string(options_.seed) + ": step " +
-                              std::to_string(step) + " failed (" + kind + "): " + oneLine + "\n";
-    rewrite(first);
-    std::lock_guard<std::mutex> lock(scriptMutex_);
-    return "monkey seed " + std::to_string(options_.seed) + ": step " + std::to_string(step) +
-           " failed (" + kind + "): " + oneLine + "\nreplay: verdan --headless --virtual-time --script " +
-           replayPath_ + "\n" + script_;
+    const std::string what = "monkey seed " + std::to_string(options_.seed) + ": step " +
+                             std::to_string(step) + " failed (" + kind + ")" +
+                             (screen.empty() ? "" : " on " + screen) + ": " + oneLine + "\n";
+    std::string steps;
+    {
+      std::lock_guard<std::mutex> lock(scriptMutex_);
+      steps = script_;
+    }
+    std::ofstream(path, std::ios::trunc) << "# " << what << steps;
+    return what + "replay: verdan --headless --virtual-time --script " + path + "\n" +
+           (withSteps ? steps : std::string());
   }
 
   int fail(int step, const std::string& kind, const std::string& message) {
-    const std::string report = failureReport(step, kind, message);
+    const std::string screen = topScreenName();
+    if (options_.keepGoing && kind != "hang") {
+      // Each fault once a walk, with a script of its own that replays the steps up to it.
+      // Numbers (values, rects, colours' digits) collapse: 1.61 and 0.00 are one fault.
+      std::string key;
+      for (char c : kind + message) {
+        const bool digit = (c >= '0' && c <= '9') || c == '.' || c == ',';
+        if (!digit || key.empty() || key.back() != 'N') key += digit ? 'N' : c;
+      }
+      if (!reported_.insert(key).second) return 0;
+      failed_ = true;
+      std::string path = replayPath_;
+      if (path.size() > 7 && path.compare(path.size() - 7, 7, ".script") == 0)
+        path.resize(path.size() - 7);
+      path += "-step" + std::to_string(step) + ".script";
+      const std::string report = failureReport(step, kind, message, screen, path, false);
+      foundation::logInfo("%s", report.substr(0, report.find('\n')).c_str());
+      std::fputs(report.c_str(), stdout);
+      std::fflush(stdout);
+      return 0;
+    }
+    const std::string report = failureReport(step, kind, message, screen, replayPath_, true);
     foundation::logError("monkey seed %llu: step %d failed (%s)",
                          static_cast<unsigned long long>(options_.seed), step, kind.c_str());
     std::fputs(report.c_str(), stdout);
@@ -737,19 +772,26 @@ class Walk {
   }
 
   // Everything that must hold after a step; the first failure's kind and message.
-  std::pair<std::string, std::string> check(int step, const ScriptStep& action,
-                                            const std::vector<PagedViewState>& paged) {
-    if (auto errors = takeErrors(); !errors.empty()) return {"error line", errors.front()};
-    InvariantOptions where;
-    where.where = "monkey seed " + std::to_string(options_.seed) + " step " + std::to_string(step);
+  // Everything that must hold after a step: the failures, each as its kind and message.
+  std::vector<std::pair<std::string, std::string>> check(const ScriptStep& action,
+                                                         const std::vector<PagedViewState>& paged) {
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const std::string& line : takeErrors()) found.emplace_back("error line", line);
+    if (auto turned = pageTurnedFailure(action, paged); !turned.empty())
+      found.emplace_back("page turned", turned);
     // A screen half way through a transition or a glide shows two screens' texts over each
     // other by design: it is judged once at rest (see settle).
-    if (!atRest_) return {};
-    if (auto failures = screenInvariantFailures(where); !failures.empty())
-      return {"invariant", failures.front()};
-    if (auto turned = pageTurnedFailure(action, paged); !turned.empty())
-      return {"page turned", turned};
-    return {};
+    if (atRest_)
+      for (const std::string& failure : screenInvariantFailures())
+        found.emplace_back("invariant", failure);
+    return found;
+  }
+
+  // Reports what check found; 0 to go on, or the status the walk ends with.
+  int report(int step, const std::vector<std::pair<std::string, std::string>>& found) {
+    for (const auto& [kind, message] : found)
+      if (const int status = fail(step, kind, message); status != 0) return status;
+    return 0;
   }
 
   // Lets what the step started (a push, a glide, a fade) come to rest, for at most a second
@@ -775,7 +817,7 @@ class Walk {
     const std::string name = topScreenName();
     if (name == screen_) return;
     screen_ = name;
-    foundation::logInfo("monkey step %d: screen %s", step, name.c_str());
+    foundation::logInfo("monkey step %d: screen %s", step, name.empty() ? "(none)" : name.c_str());
   }
 
   // Plays one step (an action and its waits) and checks what it left; 0, or the failure's
@@ -807,8 +849,7 @@ class Walk {
       std::snprintf(what, sizeof what, "did not return within %g s", options_.watchdogSeconds);
       return fail(step, "hang", what);
     }
-    if (auto [kind, message] = check(step, steps.front(), paged); !kind.empty())
-      return fail(step, kind, message);
+    if (const int status = report(step, check(steps.front(), paged)); status != 0) return status;
     noteScreen(step);
     return 0;
   }
@@ -829,7 +870,7 @@ class Walk {
     playInputStep(start);
     settle();
     if (endStep()) return fail(0, "hang", "the start-up did not return in time");
-    if (auto [kind, message] = check(0, start, {}); !kind.empty()) return fail(0, kind, message);
+    if (const int status = report(0, check(start, {})); status != 0) return status;
     noteScreen(0);
     // The given steps first (to start the walk from a screen), checked as the walk's own are.
     int step = 0;
@@ -849,10 +890,12 @@ class Walk {
         return status;
     }
     rewrite("# monkey seed " + std::to_string(options_.seed) + ": " +
-            std::to_string(options_.steps) + " steps passed\n");
-    foundation::logInfo("monkey seed %llu: %d steps passed",
-                        static_cast<unsigned long long>(options_.seed), options_.steps);
-    return 0;
+            std::to_string(options_.steps) +
+            (failed_ ? " steps walked, faults found\n" : " steps passed\n"));
+    foundation::logInfo("monkey seed %llu: %d steps %s",
+                        static_cast<unsigned long long>(options_.seed), options_.steps,
+                        failed_ ? "walked, faults found" : "passed");
+    return failed_ ? kMonkeyFailedStatus : 0;
   }
 
   MonkeyOptions options_;
@@ -860,6 +903,8 @@ class Walk {
   std::string replayPath_;
   std::string screen_;
   bool atRest_ = true;
+  std::set<std::string> reported_;  // keep-going: the faults reported so far
+  bool failed_ = false;
 
   std::mutex scriptMutex_;
   std::string script_;

@@ -34,6 +34,10 @@ struct MonkeyOptions {
   // Steps played first, each input step checked as a walk step is (a walk that starts from a
   // screen); their waits are played unchecked, their checks and shots left out.
   std::vector<ScriptStep> prefix;
+  // Go on after a fault (not after a hang): each distinct one is reported once, with a replay
+  // script of its own (the replay path with "-stepN" before ".script"), and the walk ends with
+  // kMonkeyFailedStatus when any was found. For campaigns while faults wait for their mends.
+  bool keepGoing = false;
   // Script time the start-up (the guest login) is given before the first step.
   double startSeconds = 3;
   // Real seconds one step may take before the watchdog calls it a hang.
@@ -46,18 +50,20 @@ struct MonkeyOptions {
 // What the walker sees of the screen before a step (points of the upright picture).
 struct MonkeyScene {
   gfx::Size screen{320, 480};
-  std::vector<gfx::Rect> targets;   // seen texts and images, enabled controls
-  std::optional<gfx::Point> back;   // the navigation bar's back button, or a button where one sits
-  std::vector<gfx::Rect> tabs;      // the tab bar's items, left to right
+  std::vector<gfx::Rect> targets;  // seen texts and images, enabled controls
+  std::optional<gfx::Point> back;  // the navigation bar's back button, or a button where one sits
+  std::vector<gfx::Rect> tabs;     // the tab bar's items, left to right
   std::optional<gfx::Rect> keyboard;
-  bool textInput = false;           // a field has the keyboard focus
-  bool background = false;          // the application is in the background
+  bool textInput = false;   // a field has the keyboard focus
+  bool background = false;  // the application is in the background
 };
 
 // The scene of the application as it is now.
 MonkeyScene observeMonkeyScene();
 
-// The seeded maker of steps: the same seed and the same scenes give the same steps.
+// The seeded maker of steps: the same seed and the same scenes give the same steps. Each step
+// draws numbers of its own, so a screen that differs once (a reply a frame later) changes that
+// step's points, not the steps after it.
 class MonkeyWalker {
  public:
   explicit MonkeyWalker(uint64_t seed);
@@ -72,7 +78,9 @@ class MonkeyWalker {
   gfx::Point onTarget(const MonkeyScene& scene);
   ScriptStep drag(const MonkeyScene& scene);
 
+  uint64_t seed_;
   uint64_t state_;
+  uint64_t made_ = 0;
   bool foregroundNext_ = false;
 };
 
@@ -97,7 +105,7 @@ std::vector<PagedViewState> pagedViewsUnder(const ScriptStep& step);
 std::string pageTurnedFailure(const ScriptStep& step, const std::vector<PagedViewState>& before);
 
 // The class name of the screen on top (the last visible controller whose view covers at least
-// half the screen), for the walk's log.
+// half the screen; empty when there is none), for the walk's log and reports.
 std::string topScreenName();
 
 // Walks over the launched application; 0 when every step passed, kMonkeyFailedStatus or

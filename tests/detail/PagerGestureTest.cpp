@@ -12,6 +12,7 @@
 #include "kline/KLineClasses.h"
 #include "panels/DetailView.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/ScrollView.h"
@@ -249,6 +250,7 @@ TEST_F(PagerGesture, NudgesAndPinchesNeverTurnAPage) {
     EXPECT_EQ(Offset(), 320.0 * page) << what;
     EXPECT_EQ(Marked(), page) << what;
     EXPECT_EQ(pager->selectedPage(), page) << what;
+    EXPECT_EQ(pager->markedPageFailure(), "") << what;
   };
 
   select(kPageKLine);
@@ -289,6 +291,29 @@ TEST_F(PagerGesture, NudgesAndPinchesNeverTurnAPage) {
   Drag(Header(), -170, 40, 0.3);
   Frames(60);
   EXPECT_EQ(Offset(), 640) << "a drag past half a page";
+}
+
+// The pager declares that its menu marks the page on screen; the runner and the monkey ask it.
+TEST_F(PagerGesture, TheMenuMarkingThePageShownIsADeclaredInvariant) {
+  ASSERT_NE(Open(), nullptr);
+  Frames(10);
+  auto mine = [] {
+    std::vector<std::string> out;
+    for (const auto& f : ui::declaredInvariantFailures())
+      if (f.find("detail pager") != std::string::npos) out.push_back(f);
+    return out;
+  };
+  EXPECT_TRUE(mine().empty());
+  // Put on another page behind the menu's back: the check tells.
+  pager->scrollView()->setContentOffset({640, 0}, false);
+  ASSERT_EQ(mine().size(), 1u);
+  EXPECT_NE(mine()[0].find("'走势'"), std::string::npos) << mine()[0];
+  EXPECT_NE(mine()[0].find("'主力'"), std::string::npos) << mine()[0];
+  // Resting between pages is wrong too.
+  pager->scrollView()->setContentOffset({500, 0}, false);
+  EXPECT_EQ(mine().size(), 1u);
+  pager->scrollView()->setContentOffset({0, 0}, false);
+  EXPECT_TRUE(mine().empty());
 }
 
 }  // namespace

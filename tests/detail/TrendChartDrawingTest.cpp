@@ -393,12 +393,17 @@ TEST_F(TrendChartCursor, TapMovesTheCursorAndShowsPanelAndBubble) {
   EXPECT_EQ(chart->priceDetailPanel()->valueNum(), 5);
   EXPECT_FALSE(chart->timeLabel()->isHidden());
   EXPECT_EQ(chart->timeLabel()->timelabel()->text(), chart->TlineTimeCalc(10));
-  // First half of the day: the panel stands on the right.
-  EXPECT_EQ(chart->priceDetailPanel()->frame().x(), 320 - 90);
+  // First half of the day: the panel stands on the right, inside the plot (the scales beside
+  // it stay whole).
+  EXPECT_EQ(chart->priceDetailPanel()->frame().x(), 42 + 277 - 90);
+  // The bubble tells the time on the axis: the open's label under it gives way.
+  EXPECT_FALSE(Has(Texts(Draw()), "09:30"));
+  EXPECT_TRUE(Has(Texts(Draw()), "15:00"));
 
   Tap(MinuteX(200), 100);
   EXPECT_EQ(chart->_touchIndex, 200);
-  EXPECT_EQ(chart->priceDetailPanel()->frame().x(), 0);
+  EXPECT_EQ(chart->priceDetailPanel()->frame().x(), 42);
+  EXPECT_TRUE(Has(Texts(Draw()), "09:30"));
 
   // A tap on the scale margin hides it all.
   Tap(20, 100);

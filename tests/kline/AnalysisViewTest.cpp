@@ -247,8 +247,8 @@ TEST_F(PortraitPage, TheDateTagAndThePanelLeaveTheAxisAndTheDatesReadable) {
   }
 }
 
-// The page's panel stands on an opaque ground (no candle reads through its rows), and its date
-// tag at either end of the strip lies over the date label there, which gives way to it.
+// The page's panel is opaque (no candle reads through its rows), and its date tag at either end
+// of the strip lies over the date label there, which gives way to it.
 TEST_F(PortraitPage, ThePanelAndTheDateTagHideWhatIsUnderThem) {
   Feed(*k, Series(60), 1);  // window 33..59
   for (int bar : {k->EndIndex, k->StartIndex}) {
@@ -256,16 +256,15 @@ TEST_F(PortraitPage, ThePanelAndTheDateTagHideWhatIsUnderThem) {
     Tap({k->kStartXCoor + (bar - k->EndIndex) * 10 + 5, 150});
     ASSERT_EQ(k->iRulerIndex, bar);
     ASSERT_TRUE(k->IsShowPriceDetailPanel);
-    ASSERT_NE(k->panelBacking_, nullptr);
-    EXPECT_FALSE(k->panelBacking_->isHidden());
-    EXPECT_EQ(k->panelBacking_->frame(), k->priceDetailPanel->frame());
+    EXPECT_EQ(k->priceDetailPanel->backgroundColor().a(), 1);
+    EXPECT_EQ(k->priceDetailPanel->alpha(), 1);
     const gfx::Rect tag = k->timeLandscapeLabel->background()->frame();
     EXPECT_GE(tag.x(), k->kStartXCoor);
     EXPECT_LE(tag.maxX(), k->kStartXCoor + k->kViewWidth);
     EXPECT_TRUE((bar == k->EndIndex ? k->endDateTime : k->startDateTime)->isHidden());
     EXPECT_FALSE((bar == k->EndIndex ? k->startDateTime : k->endDateTime)->isHidden());
     Tap({160, k->BaseYCoor + 40});  // under the price area: the panel and the tag go
-    EXPECT_TRUE(k->panelBacking_->isHidden());
+    EXPECT_FALSE(k->IsShowPriceDetailPanel);
     EXPECT_FALSE(k->endDateTime->isHidden());
     EXPECT_FALSE(k->startDateTime->isHidden());
   }

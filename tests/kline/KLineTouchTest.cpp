@@ -410,8 +410,8 @@ gfx::Rect TextBox(const gfx::DrawOp& op) {
   return {op.args.at(0), op.args.at(1), op.args.at(2), op.args.at(3)};
 }
 
-// The price panel hides what is under it: an opaque ground beneath it keeps the candles out of
-// its numbers, and the axis prices it would cover are not drawn under it.
+// The price panel hides what is under it: it is opaque, so no candle reads through its numbers,
+// and the axis prices it would cover are not drawn under it (none is left cut at its edge).
 TEST_F(KLineTouch, ThePricePanelHidesTheAxisAndTheCandlesUnderIt) {
   Feed(*chart, Series(60), 1);
   Tap({chart->kStartXCoor + 41 * 10 + 5, 100});  // the newest bar: the panel at the left edge
@@ -427,19 +427,11 @@ TEST_F(KLineTouch, ThePricePanelHidesTheAxisAndTheCandlesUnderIt) {
     EXPECT_FALSE(box.intersects(panel)) << op.text;
   }
   EXPECT_GT(prices, 0);  // the lowest price, below the panel, stays
-  ASSERT_NE(chart->panelBacking_, nullptr);
-  EXPECT_FALSE(chart->panelBacking_->isHidden());
-  EXPECT_EQ(chart->panelBacking_->frame(), panel);
-  EXPECT_EQ(chart->panelBacking_->backgroundColor().a(), 1);
-  const auto& views = chart->subviews();
-  const auto at = [&](const ui::View* v) {
-    return std::find_if(views.begin(), views.end(), [&](const auto& p) { return p.get() == v; }) -
-           views.begin();
-  };
-  EXPECT_EQ(at(chart->panelBacking_.get()) + 1, at(chart->priceDetailPanel.get()));
-  // The cross-hair on the left half: the panel and its ground move right, the axis comes back.
+  EXPECT_EQ(chart->priceDetailPanel->backgroundColor().a(), 1);
+  EXPECT_EQ(chart->priceDetailPanel->alpha(), 1);
+  // The cross-hair on the left half: the panel moves right, the axis comes back.
   Tap({chart->kStartXCoor + 5, 100});
-  EXPECT_EQ(chart->panelBacking_->frame(), chart->priceDetailPanel->frame());
+  EXPECT_GT(chart->priceDetailPanel->frame().x(), chart->kStartXCoor);
   rec = Draw();
   prices = 0;
   for (const auto& op : rec->ops("drawText")) {
@@ -447,9 +439,17 @@ TEST_F(KLineTouch, ThePricePanelHidesTheAxisAndTheCandlesUnderIt) {
     prices += box.maxX() <= chart->kStartXCoor && box.y() <= chart->BaseYCoor;
   }
   EXPECT_EQ(prices, 7);
-  // Taken down, the ground goes with it.
+  // Taken down at the left edge, the axis is whole again.
+  Tap({chart->kStartXCoor + 41 * 10 + 5, 100});
   Tap({300, 240});
-  EXPECT_TRUE(chart->panelBacking_->isHidden());
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  rec = Draw();
+  prices = 0;
+  for (const auto& op : rec->ops("drawText")) {
+    const gfx::Rect box = TextBox(op);
+    prices += box.maxX() <= chart->kStartXCoor && box.y() <= chart->BaseYCoor;
+  }
+  EXPECT_EQ(prices, 7);
 }
 
 }  // namespace

@@ -416,6 +416,28 @@ TEST_F(LandscapeServer, TheChartDoesNotReadThroughTheEditorsWheel) {
   EXPECT_EQ(tinted, 0) << "of " << light << " light pixels down the wheel";
 }
 
+// The editor stands over the price area only: the dates under the chart and the pane's labels
+// are never cut by its edges.
+TEST_F(LandscapeServer, TheEditorLeavesTheDatesAndThePaneLabelsWhole) {
+  LoggedIn("30,31");
+  LandscapeKline* land = Turned("600000");
+  ASSERT_NE(land, nullptr);
+  land->ClickBtnIndexParams();
+  GroupBarView& bar = *land->_groupBarIndex;
+  TapItem(bar, 0, 1);  // MACD
+  bar.groupButtonClick(*bar.groupButton(1));
+  SettingsMenu& menu = *land->settingsMenu;
+  ASSERT_FALSE(menu.isHidden());
+  KLineModuleView& chart = *land->klineView;
+  const gfx::Rect editor = menu.convertRectToView(menu.bounds(), &chart);
+  EXPECT_GE(editor.y(), chart.BaseYCoor - chart.kViewHeight);
+  EXPECT_LE(editor.maxY(), chart.BaseYCoor);
+  for (const auto* label : {&chart.endDateTime, &chart.startDateTime, &chart.IndexLabelName,
+                            &chart.IndexArgument1, &chart.IndexArgument2, &chart.IndexArgument3,
+                            &chart.MAArgument1, &chart.MAArgument2, &chart.MAArgument3})
+    EXPECT_FALSE(editor.intersects((*label)->frame())) << (*label)->text();
+}
+
 TEST_F(LandscapeServer, FingersOnTheUprightPictureLandOnTheBars) {
   LoggedIn("30,31");
   LandscapeKline* land = Turned("600000");

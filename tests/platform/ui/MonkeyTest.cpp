@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <chrono>
+#include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -49,6 +51,21 @@ TEST(MonkeyWalker, TheSameSeedAndScenesGiveTheSameStepsAndEveryKindOfGesture) {
   EXPECT_EQ(first, walkLines(42, 3000));
   EXPECT_NE(first, walkLines(43, 3000));
 
+  // A screen that differs once (another target list at step 10) changes no step after it.
+  {
+    MonkeyWalker steady(42), disturbed(42);
+    for (int i = 0; i < 200; ++i) {
+      MonkeyScene other = sceneFor(i);
+      if (i == 10) other.targets = {{250, 400, 30, 30}};
+      const auto a = steady.next(sceneFor(i));
+      const auto b = disturbed.next(other);
+      if (i == 10) continue;
+      ASSERT_EQ(a.size(), b.size()) << i;
+      for (size_t k = 0; k < a.size(); ++k)
+        EXPECT_EQ(ui::scriptLine(a[k]), ui::scriptLine(b[k])) << i;
+    }
+  }
+
   MonkeyWalker walker(42);
   std::set<ScriptStepKind> kinds;
   double shortest = 1e9, longest = 0, slowest = 0, fastest = 1e9;
@@ -59,7 +76,8 @@ TEST(MonkeyWalker, TheSameSeedAndScenesGiveTheSameStepsAndEveryKindOfGesture) {
     ASSERT_FALSE(steps.empty());
     const ScriptStep& s = steps.front();
     kinds.insert(s.kind);
-    if (sawBackground) backgroundThenForeground &= s.kind == ScriptStepKind::Event && s.text == "foreground";
+    if (sawBackground)
+      backgroundThenForeground &= s.kind == ScriptStepKind::Event && s.text == "foreground";
     sawBackground = s.kind == ScriptStepKind::Event && s.text == "background";
     if (s.kind == ScriptStepKind::Orientation) orientations.insert(s.orientation);
     for (const gfx::Point& p : {s.from, s.to}) {
@@ -110,17 +128,21 @@ TEST(MonkeyWalker, EveryStepRoundTripsThroughTheScriptParser) {
     EXPECT_EQ(read[i].to, made[i].to);
     EXPECT_DOUBLE_EQ(read[i].seconds, made[i].seconds);
     if (made[i].kind == ScriptStepKind::Type || made[i].kind == ScriptStepKind::Key ||
-        made[i].kind == ScriptStepKind::Event)
+        made[i].kind == ScriptStepKind::Event) {
       EXPECT_EQ(read[i].text, made[i].text);
-    if (made[i].kind == ScriptStepKind::Wheel) EXPECT_EQ(read[i].count, made[i].count);
-    if (made[i].kind == ScriptStepKind::Orientation)
+    }
+    if (made[i].kind == ScriptStepKind::Wheel) {
+      EXPECT_EQ(read[i].count, made[i].count);
+    }
+    if (made[i].kind == ScriptStepKind::Orientation) {
       EXPECT_EQ(read[i].orientation, made[i].orientation);
+    }
   }
   // A wheel turns by whole notches, at most as many as one wheel event plays.
   std::vector<ScriptStep> steps;
   EXPECT_EQ(ui::parseScript("wheel 160 240 -2\n", steps), 0);
-  for (const char* bad_line : {"wheel 160 240 0\n", "wheel 160 240 1.5\n", "wheel 160 240 6\n",
-                               "wheel 160 240\n"})
+  for (const char* bad_line :
+       {"wheel 160 240 0\n", "wheel 160 240 1.5\n", "wheel 160 240 6\n", "wheel 160 240\n"})
     EXPECT_EQ(ui::parseScript(bad_line, steps), -1) << bad_line;
 }
 
@@ -193,6 +215,43 @@ TEST_F(MonkeyWalkTest, AnErrorLineStopsTheWalkWithAScriptThatReplaysIt) {
   std::string second = readFile(again.replayPath);
   second.replace(second.find("again.script"), 12, "walk.script");
   EXPECT_EQ(second, script);
+}
+
+TEST_F(MonkeyWalkTest, GoingOnAfterFaultsReportsEachOnceWithAScriptOfItsOwn) {
+  auto view = std::make_shared<LiftView>(gfx::Rect(0, 0, 320, 480));
+  int lifts = 0;
+  std::vector<int> reportedAt;
+  view->onLift = [&] {
+    ++lifts;
+    // The same fault at another number is the same fault.
+    if (lifts == 2 || lifts == 4) foundation::logError("lift %d went wrong", lifts);
+    if (lifts == 3) foundation::logError("something else");
+  };
+  window->addSubview(view);
+
+  ui::MonkeyOptions o = options("walk.script", 30);
+  o.keepGoing = true;
+  ASSERT_EQ(ui::runMonkey(o), ui::kMonkeyFailedStatus);
+  ASSERT_GE(lifts, 4);
+  std::vector<std::string> scripts;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    scripts.push_back(entry.path().filename().string());
+  std::sort(scripts.begin(), scripts.end());
+  ASSERT_EQ(scripts.size(), 3u);  // the walk, and one for each fault
+  EXPECT_EQ(scripts.back(), "walk.script");
+  EXPECT_EQ(readFile(o.replayPath).rfind("# monkey seed 11: 30 steps walked, faults found", 0), 0u);
+  for (size_t i = 0; i < 2; ++i) {
+    const std::string script = readFile(dir.file(scripts[i]));
+    EXPECT_TRUE(script.find("!!!!!!!lift 2 went wrong") != std::string::npos ||
+                script.find("!!!!!!!something else") != std::string::npos)
+        << script;
+    // It ends with the step that found its fault.
+    const std::string step = scripts[i].substr(scripts[i].find("-step") + 5);
+    const std::string last = "# step " + step.substr(0, step.find('.'));
+    EXPECT_NE(script.find(last + "\n"), std::string::npos) << script;
+    EXPECT_EQ(script.find("# step " + std::to_string(std::stoi(step) + 1) + "\n"),
+              std::string::npos);
+  }
 }
 
 TEST_F(MonkeyWalkTest, TheWatchdogReportsAStepThatDoesNotReturn) {
