@@ -1204,8 +1204,7 @@ void NewStockSort::updateCellContent(ui::TableViewCell& cell, ui::TableView&, in
         std::vector<gfx::Color> colors;
         for (const auto& param : _rankParam) {
           texts.push_back(GetFieldString(static_cast<uint32_t>(param.fieldNo()), rec));
-          colors.push_back(
-              widgets::ToColor(GetFieldColor(static_cast<uint32_t>(param.fieldNo()), rec)));
+          colors.push_back(widgets::ListFieldColor(static_cast<uint32_t>(param.fieldNo()), rec));
         }
         const int count = static_cast<int>(_rankParam.size());
         labels->updateTitleColorWithIndex(_sortOrder, count, colors);

@@ -105,7 +105,9 @@ void MoreController::viewDidLoad() {
 
   touchView_ = BaseView::create(gfx::Rect(0, 44, 320, b));
   touchView_->setBackgroundColor(gfx::Color::darkGrey());
-  touchView_->setAlpha(0.7);
+  // Dark enough to hide the screen under the panel: its texts would show through only as
+  // colours nobody could read.
+  touchView_->setAlpha(0.9);
   touchView_->setClickDelegate(sharedAs<myBaseViewDelegate>());
   showView_->addSubview(touchView_);
 

@@ -18,6 +18,7 @@
 #include "platform/ui/Screen.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/QuoteColors.h"
 #include "widgets/SettingCell.h"
 
 namespace {
@@ -285,6 +286,10 @@ std::shared_ptr<ui::TableViewCell> SearchStocks::tableViewCellForRowAtIndexPath(
   if (!cell) {
     cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, identifier);
     cell->setBackgroundColor(gfx::Color::black());
+    // A touched row darkens only so far that its grey code and white name still read.
+    auto touched = ui::View::create();
+    touched->setBackgroundColor(widgets::ListRowHighlight());
+    cell->setSelectedBackgroundView(touched);
     auto rowView = SettingCell::create(gfx::Rect(0, 0, 320, 36));
     rowView->setTag(kRowViewTag);
     cell->contentView()->addSubview(rowView);

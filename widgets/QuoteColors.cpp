@@ -66,6 +66,17 @@ gfx::Color ReadableOn(const gfx::Color& color, const gfx::Color& background) {
   return gfx::Color(1, 1, 1, color.a());
 }
 
+gfx::Color ListRowHighlight() {
+  return gfx::Color::rgb255(44, 50, 60);
+}
+
+gfx::Color ListFieldColor(uint32_t fieldId, const tagLocalStockData& rec) {
+  const gfx::Color color = FieldColor(fieldId, rec);
+  // Colours that read already (the up red among them) stay exactly as they are.
+  if (ContrastRatio(color, ListRowBackground()) >= 2.0) return color;
+  return ReadableOn(color, ListRowBackground());
+}
+
 gfx::Color MMQTextColor(int32_t value) {
   return ReadableOn(MMQColor(value), ListRowBackground());
 }

@@ -5,6 +5,23 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Label.h"
+#include "widgets/QuoteColors.h"
+
+namespace {
+
+// The strip an opened row's panel lies in: it moves with the rows and cuts the panel where the
+// rows are cut (under the titles), and takes no touch of its own, so the rows under it keep
+// theirs.
+class RowPanelStrip : public ui::ScrollView {
+ public:
+  using ui::ScrollView::ScrollView;
+  ui::View* hitTest(gfx::Point point, const ui::Event* event) override {
+    ui::View* hit = ui::ScrollView::hitTest(point, event);
+    return hit == this ? nullptr : hit;
+  }
+};
+
+}  // namespace
 
 Table_TableView::Table_TableView(const gfx::Rect& frame) : ui::View(frame) {}
 
@@ -80,11 +97,18 @@ void Table_TableView::buildInterface() {
   noData->setHidden(true);
   addSubview(noData);
 
+  auto strip = std::make_shared<RowPanelStrip>(b);
+  strip->setScrollEnabled(false);
+  strip->setShowsHorizontalScrollIndicator(false);
+  strip->setShowsVerticalScrollIndicator(false);
+  strip->setBackgroundColor(gfx::Color::clear());
+  extendedStrip_ = strip;
   auto extended = ui::View::create(gfx::Rect(0, 0, b.width(), 50));
   extended->setTag(kExtendedViewTag);
   extended->setBackgroundColor(gfx::Color::grey(0.15, 0.95));
   extended->setHidden(true);
-  addSubview(extended);
+  extendedStrip_->addSubview(extended);
+  addSubview(extendedStrip_);
 }
 
 void Table_TableView::initAuttribute() {
@@ -155,6 +179,7 @@ void Table_TableView::updateView() {
   if (cellIdentify_.empty()) cellIdentify_ = "cellIdentify";
 
   const double th = delegate->titleHeightForTable_TableView(*this).value_or(0);
+  titleHeight_ = std::max(0.0, th);
 
   double dw = delegate->widthForDescriptionAboutTableTableView(*this).value_or(0);
   if (dw <= 0) {
@@ -368,9 +393,16 @@ void Table_TableView::upateExtentedViewCellFrame(const gfx::Rect& r) {
   extentedViewSelectCellY_ = r.y();
   ui::View* extended = extentedView();
   if (!extended) return;
-  extended->setFrame(
-      gfx::Rect(r.x(), r.y() - rightTableView_->contentOffset().y, r.width(), r.height()));
-  bringSubviewToFront(extended);
+  // The strip covers the rows (below the titles); the panel stands at its row's place in the
+  // rows' own coordinates, and the strip follows the rows as they scroll.
+  const gfx::Rect b = bounds();
+  extendedStrip_->setFrame(
+      gfx::Rect(0, titleHeight_, b.width(), std::max(0.0, b.height() - titleHeight_)));
+  extendedStrip_->setContentSize(
+      gfx::Size(b.width(), std::max(extendedStrip_->bounds().height(), r.maxY() - titleHeight_)));
+  extended->setFrame(gfx::Rect(r.x(), r.y() - titleHeight_, r.width(), r.height()));
+  extendedStrip_->setContentOffset(gfx::Point(0, rightTableView_->contentOffset().y), false);
+  bringSubviewToFront(extendedStrip_.get());
   // The panel scrolls with its row: it passes under the column titles as the rows do.
   for (int tag : {kRightTitleTag, kLeftTitleTag, kDescriptionTitleTag}) {
     ui::View* title = viewWithTag(tag);
@@ -382,9 +414,7 @@ void Table_TableView::upateExtentedViewCellFrame(const gfx::Rect& r) {
 void Table_TableView::upateExtentedViewContentOffset() {
   ui::View* extended = extentedView();
   if (!extended || extended->isHidden()) return;
-  const gfx::Rect f = extended->frame();
-  extended->setFrame(gfx::Rect(f.x(), extentedViewSelectCellY_ - rightTableView_->contentOffset().y,
-                               f.width(), f.height()));
+  extendedStrip_->setContentOffset(gfx::Point(0, rightTableView_->contentOffset().y), false);
 }
 
 void Table_TableView::receiveTouchBegin(const foundation::Notification& notification) {
@@ -439,7 +469,8 @@ std::shared_ptr<ui::TableViewCell> Table_TableView::tableViewCellForRowAtIndexPa
   if (!cell) {
     cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, cellIdentify_);
     auto selected = ui::View::create();
-    selected->setBackgroundColor(gfx::Color::darkGrey());
+    // Dark enough that the rows' red, green and yellow values still read on a touched row.
+    selected->setBackgroundColor(widgets::ListRowHighlight());
     selected->setClipsToBounds(true);
     cell->setSelectedBackgroundView(selected);
     cell->setBackgroundColor(gfx::Color::clear());

@@ -245,5 +245,8 @@ class Table_TableView : public ui::View,
   std::string cellIdentify_;
   // The strip the scrolling titles move in, in step with the columns.
   std::shared_ptr<ui::ScrollView> rightTitleScroll_;
+  // The strip the opened row's panel lies in, over the rows below the titles.
+  std::shared_ptr<ui::ScrollView> extendedStrip_;
+  double titleHeight_ = 0;
   double extentedViewSelectCellY_ = 0;
 };

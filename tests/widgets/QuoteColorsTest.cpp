@@ -43,3 +43,25 @@ TEST(QuoteColorsTest, ReadableShadesAreTheNearestThatRead) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a list row writes in reads on the row and on a touched row alike.
+TEST(QuoteColorsTest, ListValuesReadOnTheRowAndOnATouchedRow) {
+  tagLocalStockData rec{};
+  rec.MMQ = 1;  // the weakest strength band
+  const gfx::Color row = widgets::ListRowBackground();
+  EXPECT_LT(widgets::ContrastRatio(widgets::FieldColor(101, rec), row), 1.5);
+  EXPECT_GE(widgets::ContrastRatio(widgets::ListFieldColor(101, rec), row), 2.0);
+  // A colour that reads keeps its exact shade.
+  rec.zf = 120;
+  rec.now = 100000;
+  EXPECT_EQ(widgets::ListFieldColor(23, rec), widgets::FieldColor(23, rec));
+  for (const QuoteColor& c :
+       {kColorUp, kColorDown, kColorWhite, kColorPaleYellow, kColorLightBlue}) {
+    EXPECT_GE(widgets::ContrastRatio(widgets::ToColor(c), widgets::ListRowHighlight()), 1.8)
+        << int(c.r) << "," << int(c.g) << "," << int(c.b);
+  }
+}
+
+}  // namespace

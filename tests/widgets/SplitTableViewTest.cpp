@@ -430,7 +430,7 @@ TEST_F(SplitTableViewTest, WhatMovesWithTheRowsStaysUnderTheTitles) {
       if (views[i].get() == v) return static_cast<int>(i);
     return -1;
   };
-  const int panel = at(split->extentedView());
+  const int panel = at(split->extentedView()->superview());
   ASSERT_GE(panel, 0);
   for (int tag : {Table_TableView::kLeftTitleTag, Table_TableView::kRightTitleTag}) {
     ui::View* title = split->viewWithTag(tag);
@@ -438,6 +438,15 @@ TEST_F(SplitTableViewTest, WhatMovesWithTheRowsStaysUnderTheTitles) {
     while (title->superview() != split.get()) title = title->superview();
     EXPECT_GT(at(title), panel) << tag;
   }
+  // And it is cut where the titles end: its strip starts below them.
+  ui::View* strip = split->extentedView()->superview();
+  EXPECT_TRUE(strip->clipsToBounds());
+  EXPECT_DOUBLE_EQ(strip->frame().minY(),
+                   split->viewWithTag(Table_TableView::kLeftTitleTag)->frame().maxY());
+  // The rows under the strip still take their taps.
+  const gfx::Point row =
+      strip->convertPointToView(gfx::Point(200, strip->bounds().maxY() - 5), nullptr);
+  EXPECT_NE(split->window()->hitTest(row, nullptr), strip);
 }
 
 TEST_F(SplitTableViewTest, PullingPastTheBottomLoadsTheNextPage) {
@@ -565,10 +574,12 @@ TEST_F(SplitTableViewTest, RowOperationsReachAllThreeTables) {
   split->upateExtentedViewCellFrame(gfx::Rect(0, 200, 320, 60));
   // The selection scrolled row 4 to the top: the view sits where the row shows.
   EXPECT_DOUBLE_EQ(y(split->rightTableView()), 200);
-  EXPECT_EQ(split->extentedView()->frame(), gfx::Rect(0, 0, 320, 60));
-  EXPECT_EQ(split->subviews().back().get(), split->extentedView());
+  ui::View* panel = split->extentedView();
+  auto shown = [&] { return panel->convertRectToView(panel->bounds(), split.get()); };
+  EXPECT_EQ(shown(), gfx::Rect(0, 0, 320, 60));
+  EXPECT_EQ(split->subviews().back().get(), panel->superview());  // over the rows
   drag({200, 300}, {200, 250}, 10);
-  EXPECT_DOUBLE_EQ(split->extentedView()->frame().y(), 200 - y(split->rightTableView()));
+  EXPECT_DOUBLE_EQ(shown().y(), 200 - y(split->rightTableView()));
 
   split->rightTableView()->setContentOffset(gfx::Point(0, 300));
   split->leftTableView()->setContentOffset(gfx::Point(0, 300));
