@@ -12,6 +12,7 @@
 #include "panels/PageRoles.h"
 #include "panels/PublicView.h"
 #include "platform/ui/Label.h"
+#include "panels/QuoteRowsSource.h"
 #include "platform/ui/TableView.h"
 #include "shell/BaseView.h"
 
@@ -22,7 +23,7 @@ inline constexpr double kHKLevelTableWidth = 100;
 
 class HK10DangView : public PublicView,
                      public HK10PageRole,
-                     public ui::TableViewDataSource,
+                     public QuoteRowsSource,
                      public ui::TableViewDelegate,
                      public myBaseViewDelegate {
  public:

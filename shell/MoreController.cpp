@@ -73,7 +73,12 @@ void MoreController::viewDidLoad() {
   showView_->setBackgroundColor(gfx::Color::clear());
 
   titleBar_ = ui::View::create(gfx::Rect(0, 0, 320, 44));
-  titleBar_->setBackgroundColor(gfx::Color::pattern(gfx::Image::named("bg_navigationbar.png")));
+  // The panel lies over the screen of the current tab: its bar hides that screen's bar whole
+  // (an opaque ground under the bar's picture), so no title or button shows through.
+  titleBar_->setBackgroundColor(gfx::Color::black());
+  auto barPicture = ui::ImageView::create(titleBar_->bounds());
+  barPicture->setBackgroundColor(gfx::Color::pattern(gfx::Image::named("bg_navigationbar.png")));
+  titleBar_->addSubview(barPicture);
   auto title = ui::Label::create(gfx::Rect(0, 0, 80, 24));
   title->setText(kMoreTitle);
   title->setBackgroundColor(gfx::Color::clear());

@@ -166,6 +166,14 @@ void SearchStocks::searchBarSearchButtonClicked() {
   codeEdit_->resignFirstResponder();
 }
 
+bool SearchStocks::textFieldShouldClear(ui::TextField&) {
+  // The clear button empties the field without a typed change: the results of the old text go
+  // with it, as when the last character is deleted.
+  searchCodeTextDidChange(std::string());
+  clearedSinceRequest_ = true;
+  return true;
+}
+
 bool SearchStocks::textFieldShouldReturn(ui::TextField&) {
   searchBarSearchButtonClicked();
   return true;
@@ -217,6 +225,7 @@ void SearchStocks::CustomKeyboardInput(int kind, const std::string& text) {
 // --- Request and reply ---
 
 void SearchStocks::RequestData(const std::string& key) {
+  clearedSinceRequest_ = false;
   uint8_t packet[256];
   const int length = MakeUserSearchRequest(key, 0, kPageId, packet, sizeof packet);
   if (length <= 0) {
@@ -233,6 +242,8 @@ void SearchStocks::recvmsg(const foundation::Notification& notification) {
   if (!ReceiveRecordView::From(notification, record)) return;
   const int hits = SearchHitsOfRecord(record, RetStockList);
   if (hits < 0) return;
+  // A reply that comes after the field was cleared answers a text no longer there.
+  if (clearedSinceRequest_) return;
   if (!m_DisabledSelect && hits == 1 && codeEdit_ && IsFullCodeText(codeEdit_->text())) {
     pick(SearchRowOfHit(RetStockList[0]));
     return;

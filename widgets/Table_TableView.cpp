@@ -35,6 +35,9 @@ std::shared_ptr<CustomTableView> Table_TableView::makeTable(int tag) {
 void Table_TableView::buildInterface() {
   const gfx::Rect b = bounds();
   setBackgroundColor(gfx::Color::black());
+  // The refresh strips and the opened row's panel move with the rows; whatever of them passes
+  // the top edge must not be drawn over the bars above the list.
+  setClipsToBounds(true);
 
   backgroundScrollView_ = ui::ScrollView::create(b);
   backgroundScrollView_->setUserInteractionEnabled(false);
@@ -187,16 +190,32 @@ void Table_TableView::updateView() {
     if (th > 0) {
       if (auto title = delegate->titleViewForTable_TableViewRightView(*this)) {
         if (ui::View* old = viewWithTag(kRightTitleTag)) old->removeFromSuperview();
-        title->setFrame(gfx::Rect(rightScroll->frame().x() - rightScroll->contentOffset().x, 0,
-                                  rightScroll->contentSize().width, th));
+        // The scrolling titles move sideways with their columns inside a strip of their own,
+        // which cuts them at the fixed column as the rows are cut (they never pass under it).
+        if (!rightTitleScroll_) {
+          rightTitleScroll_ = ui::ScrollView::create(gfx::Rect());
+          rightTitleScroll_->setScrollEnabled(false);
+          rightTitleScroll_->setShowsHorizontalScrollIndicator(false);
+          rightTitleScroll_->setShowsVerticalScrollIndicator(false);
+          rightTitleScroll_->setBackgroundColor(gfx::Color::clear());
+        }
+        rightTitleScroll_->setFrame(
+            gfx::Rect(rightScroll->frame().x(), 0, rightScroll->frame().width(), th));
+        rightTitleScroll_->setContentSize(gfx::Size(rightScroll->contentSize().width, th));
+        rightTitleScroll_->setContentOffset(gfx::Point(rightScroll->contentOffset().x, 0), false);
+        title->setFrame(gfx::Rect(0, 0, rightScroll->contentSize().width, th));
         title->setTag(kRightTitleTag);
-        addSubview(title);
+        rightTitleScroll_->addSubview(title);
+        addSubview(rightTitleScroll_);
       }
     }
     if (th > 0 && lw > 0) {
       if (auto title = delegate->titleViewForTable_TableViewLeftView(*this)) {
         if (ui::View* old = viewWithTag(kLeftTitleTag)) old->removeFromSuperview();
         title->setFrame(gfx::Rect(0, 0, lw, th));
+        // The scrolling titles pass under the fixed one: it hides them whole (on the view's own
+        // black), as the fixed column hides the scrolling rows.
+        if (title->backgroundColor().isClear()) title->setBackgroundColor(gfx::Color::black());
         title->setTag(kLeftTitleTag);
         addSubview(title);
       }
@@ -242,6 +261,7 @@ void Table_TableView::updateRefreshStatus(int bits) {
     preRefreshHeaderView_->setDelegate(sharedAs<Table_TableView>());
     preRefreshHeaderView_->updateEGORefreashType(EGORefreshTableHeaderView::TopForm);
     descriptionTableView_->addSubview(preRefreshHeaderView_);
+    showTopStripWhenPulled();
   }
   if (bits & 2) {
     if (nextRefreshHeaderView_) {
@@ -274,12 +294,22 @@ void Table_TableView::updateRefreshContent(const std::string& text, int status) 
   if (status == 2 && nextRefreshHeaderView_) nextRefreshHeaderView_->updateContentType(text);
 }
 
+void Table_TableView::showTopStripWhenPulled() {
+  // The top strip waits above the first row, under the titles and the bars above the list: it
+  // is seen only while the rows are pulled down to it, or while it loads.
+  if (!preRefreshHeaderView_ || !rightTableView_) return;
+  const bool pulled = rightTableView_->contentOffset().y < 0 ||
+                      preRefreshHeaderView_->state() == EGORefreshTableHeaderView::Loading;
+  preRefreshHeaderView_->setAlpha(pulled ? 1 : 0);
+}
+
 void Table_TableView::reloadDataDidEnd(int status) {
   auto keep = sharedView();
   const bool short_ = rightTableView_->contentSize().height < frame().height();
   if (status == 1) {
     if (preRefreshHeaderView_)
       preRefreshHeaderView_->egoRefreshScrollViewDataSourceDidFinishedLoading(*rightTableView_);
+    showTopStripWhenPulled();
     if (nextRefreshHeaderView_ && short_) nextRefreshHeaderView_->setHidden(true);
   } else if (status == 2 && nextRefreshHeaderView_) {
     if (short_) {
@@ -341,6 +371,12 @@ void Table_TableView::upateExtentedViewCellFrame(const gfx::Rect& r) {
   extended->setFrame(
       gfx::Rect(r.x(), r.y() - rightTableView_->contentOffset().y, r.width(), r.height()));
   bringSubviewToFront(extended);
+  // The panel scrolls with its row: it passes under the column titles as the rows do.
+  for (int tag : {kRightTitleTag, kLeftTitleTag, kDescriptionTitleTag}) {
+    ui::View* title = viewWithTag(tag);
+    while (title && title->superview() != this) title = title->superview();
+    if (title) bringSubviewToFront(title);
+  }
 }
 
 void Table_TableView::upateExtentedViewContentOffset() {
@@ -468,13 +504,8 @@ void Table_TableView::scrollViewDidScroll(ui::ScrollView& s) {
   const bool isRightScroll = &s == rightScroll;
 
   // 1. The right titles move with the columns.
-  if (isRightScroll) {
-    if (ui::View* title = viewWithTag(kRightTitleTag)) {
-      const gfx::Rect f = title->frame();
-      title->setFrame(gfx::Rect(rightScroll->frame().x() - rightScroll->contentOffset().x, f.y(),
-                                f.width(), f.height()));
-    }
-  }
+  if (isRightScroll && rightTitleScroll_)
+    rightTitleScroll_->setContentOffset(gfx::Point(rightScroll->contentOffset().x, 0), false);
   // 2. The arrows that tell that more columns lie to the side.
   if (showNoticeAboutCanMove_ && isRightScroll) {
     for (auto* arrow : {showCanMoveLeftImageView_.get(), showCanMoveRightImageView_.get()}) {
@@ -510,6 +541,7 @@ void Table_TableView::scrollViewDidScroll(ui::ScrollView& s) {
       keepTablesInStep(s);
     upateExtentedViewContentOffset();
   }
+  showTopStripWhenPulled();
   // 6. Automatic loading at the bottom.
   const double rh = tableViewHeightForRowAtIndexPath(*leftTableView_, ui::IndexPath::forRow(0, 0));
   const double y = leftTableView_->contentOffset().y;

@@ -718,6 +718,18 @@ void CairoContext::drawImage(const Image& image, const Rect& rect) {
   drawShadow(rect.standardized(), false, [&] { drawImageRaw(image, rect); });
   drawImageRaw(image, rect);
   noteImage(image, rect);
+  noteOpaqueImage(image, rect);
+}
+
+void CairoContext::noteOpaqueImage(const Image& image, const Rect& rect) {
+  double opacity = state_.alpha;
+  for (const Layer& l : layers_) opacity *= l.alpha;
+  // As a view's background: all but opaque hides what is under it from a reader. Only bundle
+  // pictures count: an image drawn in this pass (a chart's buffer, a transition's snapshot)
+  // shows texts that were told of while it was drawn, and must not hide them.
+  if (image.name().empty() || opacity < 0.9 || !image.isOpaque()) return;
+  DrawnTextCollector::noteOpaqueImage(
+      state_.ctm.apply(rect.standardized()).intersection(state_.deviceClipBounds));
 }
 
 void CairoContext::noteImage(const Image& image, const Rect& rect) {
@@ -750,6 +762,7 @@ void CairoContext::drawTiledImage(const Image& image, const Rect& rect) {
   cairo_restore(cr_);
   cairo_pattern_destroy(p);
   noteImage(image, rect);
+  noteOpaqueImage(image, rect);
 }
 
 // --- text ----------------------------------------------------------------------------------------

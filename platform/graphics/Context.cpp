@@ -77,14 +77,19 @@ void Context::strokeLine(Point from, Point to) {
 namespace {
 DrawnTextCollector* activeCollector = nullptr;
 Rect scrollArea = Rect::null();
+int scrollAreaAxes = 0;
 }  // namespace
 
-DrawnTextCollector::InScrollView::InScrollView(const Rect& deviceArea) : previous_(scrollArea) {
+DrawnTextCollector::InScrollView::InScrollView(const Rect& deviceArea, int axes)
+    : previous_(scrollArea), previousAxes_(scrollAreaAxes) {
   scrollArea = deviceArea.standardized();
+  scrollAreaAxes = axes;
+  if (activeCollector) activeCollector->scrollAreas_.emplace_back(scrollArea, axes);
 }
 
 DrawnTextCollector::InScrollView::~InScrollView() {
   scrollArea = previous_;
+  scrollAreaAxes = previousAxes_;
 }
 
 Rect DrawnTextCollector::scrollViewArea() {
@@ -103,7 +108,24 @@ void DrawnTextCollector::note(const DrawnText& text) {
   if (!activeCollector || text.text.empty()) return;
   activeCollector->drawn_.push_back(text);
   // Kept drawings are told of again as they were noted (see PixelCache).
-  if (text.scrolled.isNull()) activeCollector->drawn_.back().scrolled = scrollArea;
+  if (text.scrolled.isNull()) {
+    activeCollector->drawn_.back().scrolled = scrollArea;
+    activeCollector->drawn_.back().scrollAxes = scrollAreaAxes;
+  }
+}
+
+void DrawnTextCollector::noteOpaqueImage(const Rect& deviceArea) {
+  const size_t before = activeCollector ? activeCollector->covers_.size() : 0;
+  noteOpaque(deviceArea);
+  if (activeCollector && activeCollector->covers_.size() > before)
+    activeCollector->covers_.back().image = true;
+}
+
+std::vector<Rect> DrawnTextCollector::laterWindows(size_t index) const {
+  std::vector<Rect> out;
+  for (const WindowDrawn& w : windows_)
+    if (w.start > index && !w.area.isNull()) out.push_back(w.area);
+  return out;
 }
 
 void DrawnTextCollector::noteOpaque(const Rect& deviceArea) {
@@ -132,12 +154,15 @@ std::vector<DrawnText> DrawnTextCollector::visible(const Rect& screen) const {
 std::vector<DrawnTextCollector::CoverOver> DrawnTextCollector::coversOver(size_t index) const {
   std::vector<CoverOver> out;
   for (const Cover& cover : covers_)
-    if (cover.after > index) out.push_back({cover.area, cover.scrolled, index < cover.windowStart});
+    if (cover.after > index)
+      out.push_back({cover.area, cover.scrolled, index < cover.windowStart, cover.image});
   return out;
 }
 
-void DrawnTextCollector::beginWindow() {
-  if (activeCollector) activeCollector->windowStart_ = activeCollector->drawn_.size();
+void DrawnTextCollector::beginWindow(const Rect& deviceArea) {
+  if (!activeCollector) return;
+  activeCollector->windowStart_ = activeCollector->drawn_.size();
+  activeCollector->windows_.push_back({deviceArea.standardized(), activeCollector->drawn_.size()});
 }
 
 std::vector<size_t> DrawnTextCollector::visibleIndices(const Rect& screen) const {
@@ -158,7 +183,7 @@ std::vector<size_t> DrawnTextCollector::visibleIndices(const Rect& screen) const
         if (!open.contains(p)) continue;
         bool covered = false;
         for (const Cover& cover : covers_)
-          if (cover.after > i && cover.area.contains(p)) covered = true;
+          if (cover.after > i && !cover.image && cover.area.contains(p)) covered = true;
         if (!covered) ++seen;
       }
     }

@@ -23,6 +23,7 @@
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WheelPinch.h"
 #include "platform/ui/Window.h"
 
 namespace ui {
@@ -30,6 +31,10 @@ namespace ui {
 namespace {
 
 constexpr double kFrame = 1.0 / 60;
+// Real time a frame of a virtual-clock wait gives the network (see runMainLoopFor).
+constexpr double kNetworkSlice = 0.001;
+// Time between two touch events under the virtual clock (see touchGap).
+constexpr double kTouchGap = 0.001;
 
 // Lock-free, so the signal handler may set it.
 std::atomic<bool> stopFlag{false};
@@ -93,16 +98,28 @@ void frameWork() {
     if (!window->isHidden()) window->layoutIfNeeded();
 }
 
+// Under the virtual clock, a touch comes a moment after what came before it, as every touch of
+// a hand does: two touch events never share a time (a speed measured between them would be
+// none at all, where a device measures a real one). The real clock moves by itself.
+void touchGap() {
+  foundation::Clock::advance(kTouchGap);
+}
+
 double realNow() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
+
+}  // namespace
 
 // Runs the main loop for `seconds` of (real or virtual) time, in tracking mode while a finger
 // is down so that default-mode timers wait as they do on the device. A wait is cut into frames
 // with the frame work between them. A step's own turn (0 seconds) runs until the loop is idle;
 // while a backlog keeps it busy, until what was queued before the step has run and a frame's
-// time has passed, so the next step comes on time.
-void runFor(double seconds) {
+// time has passed, so the next step comes on time. Under the virtual clock each frame also
+// gives the network a millisecond of real time, so that replies from a loopback server come in
+// during a wait as they would on a fast network (the virtual clock alone would run every
+// time-out before any reply could arrive).
+void runMainLoopFor(double seconds) {
   auto loop = foundation::RunLoop::main();
   const char* mode = Application::shared().isTracking() ? foundation::kTrackingRunLoopMode
                                                         : foundation::kDefaultRunLoopMode;
@@ -122,9 +139,17 @@ void runFor(double seconds) {
     if (now >= deadline) break;
     const double sliceEnd = std::min(deadline, now + kFrame);
     loop->runUntil(sliceEnd, mode);
+    if (foundation::Clock::isManual())
+      loop->runUntilCondition([] { return stopRequested(); }, kNetworkSlice, mode);
     frameWork();
     if (foundation::Clock::now() < sliceEnd || stopRequested()) break;  // the loop was stopped
   }
+}
+
+namespace {
+
+void runFor(double seconds) {
+  runMainLoopFor(seconds);
 }
 
 }  // namespace
@@ -167,12 +192,15 @@ void playPinch(const ScriptStep& step, const std::function<void(double)>& wait) 
         {1, screenPointFromUpright({step.from.x + distance / 2, step.from.y})}};
   };
   int frames = std::max(1, static_cast<int>(std::lround(step.seconds / kFrame)));
+  touchGap();
   app.sendTouches(TouchPhase::Began, fingers(step.to.x));
   wait(0);
   for (int i = 1; i <= frames; ++i) {
     wait(step.seconds / frames);
+    touchGap();
     app.sendTouches(TouchPhase::Moved, fingers(step.to.x + (step.to.y - step.to.x) * i / frames));
   }
+  touchGap();
   app.sendTouches(TouchPhase::Ended, fingers(step.to.y));
   wait(0);
 }
@@ -217,6 +245,12 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.from = {v[0], v[1]};
       step.to = {v[2], v[3]};
       step.seconds = v[4];
+    } else if (word == "wheel") {
+      step.kind = ScriptStepKind::Wheel;
+      ok = readNumbers(in, v, 3) && v[2] == std::floor(v[2]) && v[2] != 0 &&
+           std::abs(v[2]) <= kWheelPinchMaxNotches;
+      step.from = {v[0], v[1]};
+      step.count = static_cast<int>(v[2]);
     } else if (word == "type") {
       step.kind = ScriptStepKind::Type;
       step.text = restOfLine(in);
@@ -623,8 +657,74 @@ bool openScreen(const std::string& line) {
   return openScreen(className, args);
 }
 
-int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options) {
+bool playInputStep(const ScriptStep& step) {
   Application& app = Application::shared();
+  switch (step.kind) {
+    case ScriptStepKind::Wait:
+      runFor(step.seconds);
+      return true;
+    case ScriptStepKind::Tap:
+      touchGap();
+      app.sendTouch(TouchPhase::Began, 0, screenPointFromUpright(step.from));
+      runFor(0);
+      touchGap();
+      app.sendTouch(TouchPhase::Ended, 0, screenPointFromUpright(step.from));
+      runFor(0);
+      return true;
+    case ScriptStepKind::Orientation:
+      Device::current().setOrientation(static_cast<DeviceOrientation>(step.orientation));
+      runFor(0);
+      return true;
+    case ScriptStepKind::Drag: {
+      int frames = std::max(1, static_cast<int>(std::lround(step.seconds / kFrame)));
+      touchGap();
+      app.sendTouch(TouchPhase::Began, 0, screenPointFromUpright(step.from));
+      runFor(0);
+      for (int i = 1; i <= frames; ++i) {
+        double t = static_cast<double>(i) / frames;
+        gfx::Point p(step.from.x + (step.to.x - step.from.x) * t,
+                     step.from.y + (step.to.y - step.from.y) * t);
+        runFor(step.seconds / frames);
+        touchGap();
+        app.sendTouch(TouchPhase::Moved, 0, screenPointFromUpright(p));
+      }
+      touchGap();
+      app.sendTouch(TouchPhase::Ended, 0, screenPointFromUpright(step.to));
+      runFor(0);
+      return true;
+    }
+    case ScriptStepKind::Pinch:
+      playPinch(step, [](double seconds) { runFor(seconds); });
+      return true;
+    case ScriptStepKind::Wheel:
+      wheelPinch(step.from, step.count, true, false);
+      runFor(0);
+      return true;
+    case ScriptStepKind::Type:
+      app.sendText(step.text);
+      runFor(0);
+      return true;
+    case ScriptStepKind::Key:
+      app.sendKey(step.text);
+      runFor(0);
+      return true;
+    case ScriptStepKind::Event:
+      if (step.text == "background")
+        app.enterBackground();
+      else
+        app.enterForeground();
+      runFor(0);
+      return true;
+    case ScriptStepKind::Open:
+      openScreen(step.text, step.args);
+      runFor(0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options) {
   int result = 0;
   std::vector<AllowedOverlap> allowed;
   runFor(0);
@@ -634,57 +734,8 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
   }
   for (const auto& step : steps) {
     if (stopRequested()) return kStoppedBySignalStatus;
+    if (playInputStep(step)) continue;
     switch (step.kind) {
-      case ScriptStepKind::Wait:
-        runFor(step.seconds);
-        break;
-      case ScriptStepKind::Tap:
-        app.sendTouch(TouchPhase::Began, 0, screenPointFromUpright(step.from));
-        runFor(0);
-        app.sendTouch(TouchPhase::Ended, 0, screenPointFromUpright(step.from));
-        runFor(0);
-        break;
-      case ScriptStepKind::Orientation:
-        Device::current().setOrientation(static_cast<DeviceOrientation>(step.orientation));
-        runFor(0);
-        break;
-      case ScriptStepKind::Drag: {
-        int frames = std::max(1, static_cast<int>(std::lround(step.seconds / kFrame)));
-        app.sendTouch(TouchPhase::Began, 0, screenPointFromUpright(step.from));
-        runFor(0);
-        for (int i = 1; i <= frames; ++i) {
-          double t = static_cast<double>(i) / frames;
-          gfx::Point p(step.from.x + (step.to.x - step.from.x) * t,
-                       step.from.y + (step.to.y - step.from.y) * t);
-          runFor(step.seconds / frames);
-          app.sendTouch(TouchPhase::Moved, 0, screenPointFromUpright(p));
-        }
-        app.sendTouch(TouchPhase::Ended, 0, screenPointFromUpright(step.to));
-        runFor(0);
-        break;
-      }
-      case ScriptStepKind::Pinch:
-        playPinch(step, [](double seconds) { runFor(seconds); });
-        break;
-      case ScriptStepKind::Type:
-        app.sendText(step.text);
-        runFor(0);
-        break;
-      case ScriptStepKind::Key:
-        app.sendKey(step.text);
-        runFor(0);
-        break;
-      case ScriptStepKind::Event:
-        if (step.text == "background")
-          app.enterBackground();
-        else
-          app.enterForeground();
-        runFor(0);
-        break;
-      case ScriptStepKind::Open:
-        openScreen(step.text, step.args);
-        runFor(0);
-        break;
       case ScriptStepKind::Expect:
       case ScriptStepKind::Reject:
       case ScriptStepKind::Match:
@@ -706,6 +757,8 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
       }
       case ScriptStepKind::AllowOverlap:
         allowed.push_back({step.args.at(0), step.args.at(1), step.text});
+        break;
+      default:
         break;
     }
   }

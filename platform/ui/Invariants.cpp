@@ -90,16 +90,44 @@ struct Seen {
   std::vector<gfx::Rect> visible;   // its lines' glyphs inside `open`
 };
 
+// Whether at most half of a text shows once opaque bundle pictures and bar gradients count as
+// covers too (an expect does not count them): a navigation bar's picture hides the bar's
+// buttons of the screen under it.
+bool mostlyUnderImages(const gfx::DrawnTextCollector& collector, size_t index,
+                       const gfx::Rect& open) {
+  const gfx::Rect ink = collector.drawn()[index].ink.standardized();
+  std::vector<gfx::Rect> images;
+  for (const gfx::DrawnTextCollector::CoverOver& cover : collector.coversOver(index))
+    if (cover.image) images.push_back(cover.area);
+  if (images.empty()) return false;
+  constexpr int kColumns = 8, kRows = 3;
+  int seen = 0;
+  for (int r = 0; r < kRows; ++r) {
+    for (int c = 0; c < kColumns; ++c) {
+      const gfx::Point p(ink.x() + ink.width() * (c + 0.5) / kColumns,
+                         ink.y() + ink.height() * (r + 0.5) / kRows);
+      if (!open.contains(p)) continue;
+      bool covered = false;
+      for (const gfx::Rect& image : images)
+        if (image.contains(p)) covered = true;
+      if (!covered) ++seen;
+    }
+  }
+  return 2 * seen < kColumns * kRows;
+}
+
 std::vector<Seen> seenTexts(const gfx::DrawnTextCollector& collector, double scale) {
   const gfx::Rect screen = screenPixels(scale);
   std::vector<Seen> out;
   for (size_t i : collector.visibleIndices(screen)) {
     const gfx::DrawnText& t = collector.drawn()[i];
-    if (t.image) continue;
+    if (t.image || mostlyUnderImages(collector, i, t.clip.intersection(screen))) continue;
     Seen s{i, &t, t.clip.intersection(screen), {}};
     for (const gfx::Rect& line : t.lines) {
       const gfx::Rect v = line.standardized().intersection(s.open);
-      if (!v.isNull() && !v.isEmpty()) s.visible.push_back(v);
+      if (!v.isNull() && !v.isEmpty() && std::isfinite(v.x()) && std::isfinite(v.y()) &&
+          std::isfinite(v.width()) && std::isfinite(v.height()))
+        s.visible.push_back(v);
     }
     out.push_back(std::move(s));
   }
@@ -163,9 +191,35 @@ void checkOverlaps(const gfx::DrawnTextCollector& collector, const std::vector<S
   }
 }
 
-// Whether the clip's side that cuts a line is the edge of the list the text scrolls in.
-bool cutByScrolling(const gfx::DrawnText& t, double openEdge, double scrolledEdge) {
-  return !t.scrolled.isNull() && std::abs(openEdge - scrolledEdge) <= 1;
+enum class Side { Left, Right, Top, Bottom };
+
+// Whether the clip's side that cuts a line is the edge of a list scrolling along that side's
+// axis, beside the line: the list the text scrolls in cuts its rows there while they scroll in
+// and out; a list's column titles, laid over it and moved with its columns, are cut there too.
+bool cutByScrolling(const gfx::DrawnTextCollector& collector, const gfx::Rect& line,
+                    const gfx::Rect& open, Side side, double tolerance) {
+  const bool across = side == Side::Left || side == Side::Right;
+  const int axis = across ? gfx::kScrollsAcross : gfx::kScrollsDown;
+  auto edge = [side](const gfx::Rect& r) {
+    switch (side) {
+      case Side::Left:
+        return r.minX();
+      case Side::Right:
+        return r.maxX();
+      case Side::Top:
+        return r.minY();
+      case Side::Bottom:
+        return r.maxY();
+    }
+    return 0.0;
+  };
+  for (const auto& [area, axes] : collector.scrollAreas()) {
+    if (!(axes & axis) || std::abs(edge(area) - edge(open)) > 1) continue;
+    const double beside = across ? std::min(line.maxY(), area.maxY()) - std::max(line.minY(), area.minY())
+                                 : std::min(line.maxX(), area.maxX()) - std::max(line.minX(), area.minX());
+    if (beside > tolerance) return true;
+  }
+  return false;
 }
 
 void checkCuts(const gfx::DrawnTextCollector& collector, const std::vector<Seen>& seen,
@@ -175,20 +229,18 @@ void checkCuts(const gfx::DrawnTextCollector& collector, const std::vector<Seen>
   for (const Seen& s : seen) {
     const gfx::DrawnText& t = *s.text;
     const gfx::Rect& open = s.open;
-    const gfx::Rect sc = t.scrolled.isNull() ? t.scrolled : t.scrolled.intersection(screen);
     std::string failure;
     for (const gfx::Rect& raw : t.lines) {
       const gfx::Rect line = raw.standardized();
-      // A list cuts its rows at its edges while they scroll in and out: that is scrolling,
-      // not a text cut by the layout. Any other clip or the screen's edge is a fault.
-      const bool left = line.minX() < open.minX() - tolerance &&
-                        !cutByScrolling(t, open.minX(), sc.isNull() ? 0 : sc.minX());
-      const bool right = line.maxX() > open.maxX() + tolerance &&
-                         !cutByScrolling(t, open.maxX(), sc.isNull() ? 0 : sc.maxX());
-      const bool top = line.minY() < open.minY() - tolerance &&
-                       !cutByScrolling(t, open.minY(), sc.isNull() ? 0 : sc.minY());
-      const bool bottom = line.maxY() > open.maxY() + tolerance &&
-                          !cutByScrolling(t, open.maxY(), sc.isNull() ? 0 : sc.maxY());
+      // Scrolling cuts rows at a list's edges (see cutByScrolling); any other clip or the
+      // screen's edge cutting a text is a fault of the layout.
+      auto cut = [&](bool beyond, Side side) {
+        return beyond && !cutByScrolling(collector, line, open, side, tolerance);
+      };
+      const bool left = cut(line.minX() < open.minX() - tolerance, Side::Left);
+      const bool right = cut(line.maxX() > open.maxX() + tolerance, Side::Right);
+      const bool top = cut(line.minY() < open.minY() - tolerance, Side::Top);
+      const bool bottom = cut(line.maxY() > open.maxY() + tolerance, Side::Bottom);
       if (left || right || top || bottom) {
         const bool byScreen = (left && open.minX() <= screen.minX()) ||
                               (right && open.maxX() >= screen.maxX()) ||
@@ -200,7 +252,7 @@ void checkCuts(const gfx::DrawnTextCollector& collector, const std::vector<Seen>
       }
       for (const gfx::DrawnTextCollector::CoverOver& cover : collector.coversOver(s.index)) {
         // A list's own header floating over the rows that scroll under it.
-        if (!t.scrolled.isNull() && cover.scrolled == t.scrolled) continue;
+        if (t.scrollAxes != 0 && !t.scrolled.isNull() && cover.scrolled == t.scrolled) continue;
         // An alert, a sheet or the keyboard comes in a window of its own over the screen and
         // hides what it must: the screen's layout cuts nothing there.
         if (cover.laterWindow) continue;
@@ -268,11 +320,24 @@ bool backgroundAround(const Seen& s, const gfx::Image& image, double scale, gfx:
   return true;
 }
 
-void checkContrast(const std::vector<Seen>& seen, const gfx::Image& image, double scale,
-                   const std::string& where, std::vector<std::string>* failures) {
+// Whether a window drawn after the text's lies over it: an alert dims the screen under it on
+// purpose, and the keyboard's window may pass over a row.
+bool underLaterWindow(const gfx::DrawnTextCollector& collector, const Seen& s, double scale) {
+  for (const gfx::Rect& window : collector.laterWindows(s.index))
+    for (const gfx::Rect& line : s.visible)
+      if (intersectsBeyond(window, line, slack(scale))) return true;
+  return false;
+}
+
+void checkContrast(const gfx::DrawnTextCollector& collector, const std::vector<Seen>& seen,
+                   const gfx::Image& image, double scale, const std::string& where,
+                   std::vector<std::string>* failures) {
   for (const Seen& s : seen) {
     const gfx::Color& c = s.text->color;
     if (c.isPattern() || c.a() <= 0 || s.visible.empty()) continue;
+    // What a later window dims is not for reading while it is up (and its colour is no longer
+    // the one it was drawn with).
+    if (underLaterWindow(collector, s, scale)) continue;
     gfx::Color background;
     // A text that fills its clip to the edge leaves nothing around it to judge by.
     if (!backgroundAround(s, image, scale, &background)) continue;
@@ -338,7 +403,7 @@ std::vector<std::string> drawnInvariantFailures(const gfx::DrawnTextCollector& c
   const std::string where = inv::wherePrefix(options);
   inv::checkOverlaps(collector, seen, scale, options, where, &failures);
   inv::checkCuts(collector, seen, scale, where, &failures);
-  if (!image.isEmpty()) inv::checkContrast(seen, image, scale, where, &failures);
+  if (!image.isEmpty()) inv::checkContrast(collector, seen, image, scale, where, &failures);
   return failures;
 }
 

@@ -92,11 +92,18 @@ double layerOpacity = 1;
 // what a person sees): a sheet at 97% leaves no more than a ghost of the text below.
 void noteCover(gfx::Context& ctx, const gfx::Rect& r, double radius, const gfx::Color& bg) {
   constexpr double kHides = 0.9;
-  if (bg.isPattern() || bg.a() * layerOpacity * ctx.alpha() < kHides) return;
+  if (bg.a() * layerOpacity * ctx.alpha() < kHides) return;
   const double corner = std::min(radius, std::min(r.width(), r.height()) / 2) * 0.3;
   const gfx::GraphicsState& s = ctx.state();
-  gfx::DrawnTextCollector::noteOpaque(
-      s.ctm.apply(r.inset(corner, corner)).intersection(s.deviceClipBounds));
+  const gfx::Rect area = s.ctm.apply(r.inset(corner, corner)).intersection(s.deviceClipBounds);
+  if (!bg.isPattern()) {
+    gfx::DrawnTextCollector::noteOpaque(area);
+  } else if (bg.patternImage() && !bg.patternImage()->name().empty() &&
+             bg.patternImage()->isOpaque()) {
+    // A bar tiled from an opaque bundle picture hides as much (for the checks of what a
+    // screen shows; an expect has never counted patterns).
+    gfx::DrawnTextCollector::noteOpaqueImage(area);
+  }
 }
 
 // Draws the view's own layers and its subtree; the context is at the view's bounds origin
@@ -134,8 +141,31 @@ void drawContent(View& v, gfx::Context& ctx, const gfx::Rect& b) {
   }
   // What a list scrolls is cut at its edges by the scrolling (told to the checks of cut texts).
   std::optional<gfx::DrawnTextCollector::InScrollView> scrolling;
-  if (dynamic_cast<ScrollView*>(&v))
-    scrolling.emplace(ctx.state().ctm.apply(r).intersection(ctx.state().deviceClipBounds));
+  if (auto* scroll = dynamic_cast<ScrollView*>(&v)) {
+    // The axes along which it scrolls freely, turned the way the device sees them. A pager
+    // rests at whole pages: only while it is between two (rolling on) does it cut its pages.
+    int axes = 0;
+    const gfx::Size content = scroll->contentSize();
+    auto betweenPages = [](double offset, double page) {
+      if (page <= 0) return false;
+      const double into = std::fmod(std::abs(offset), page);
+      return into > 0.5 && into < page - 0.5;
+    };
+    if (scroll->isPagingEnabled()) {
+      if (betweenPages(r.x(), r.width())) axes |= gfx::kScrollsAcross;
+      if (betweenPages(r.y(), r.height())) axes |= gfx::kScrollsDown;
+    } else {
+      if (content.width > r.width() + 0.5) axes |= gfx::kScrollsAcross;
+      if (content.height > r.height() + 0.5) axes |= gfx::kScrollsDown;
+    }
+    {
+      const gfx::AffineTransform& m = ctx.state().ctm;
+      if (std::abs(m.b) > std::abs(m.a))
+        axes = ((axes & gfx::kScrollsAcross) ? gfx::kScrollsDown : 0) |
+               ((axes & gfx::kScrollsDown) ? gfx::kScrollsAcross : 0);
+    }
+    scrolling.emplace(ctx.state().ctm.apply(r).intersection(ctx.state().deviceClipBounds), axes);
+  }
   if (const auto& contents = layer.contents(); !contents.isEmpty()) {
     gfx::Size s = contents.size();
     ctx.drawImage(contents, imageRectForContentMode(contentModeForGravity(layer.contentsGravity()),

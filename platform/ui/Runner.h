@@ -33,7 +33,8 @@ enum class ScriptStepKind {
   Order,    // expect the numbers of a column in order
   Keep,     // remember the text at a point
   Changed,  // expect the text at a point to differ from the one kept there
-  AllowOverlap  // let two named texts overlap in the shots after it
+  AllowOverlap,  // let two named texts overlap in the shots after it
+  Wheel          // Ctrl + wheel notches at a point (the pinches the window plays for them)
 };
 
 struct ScriptStep {
@@ -48,7 +49,7 @@ struct ScriptStep {
   std::vector<std::string> args;  // open: the words after the class name
   int orientation = 0;            // orientation: the device orientation number (1 portrait .. 6)
   bool descending = false;        // order: "down" (largest first) or "up"
-  int count = 0;                  // order: how many numbers at least
+  int count = 0;                  // order: how many numbers at least; wheel: the notches
   bool image = false;             // expect-image, reject-image: a bundle image's name
   // allow-overlap: the two texts in `args`, the reason in `text`.
 };
@@ -88,7 +89,9 @@ bool openScreen(const std::string& line);
 // with '#' are skipped; "keep 120 200" remembers the seen text at that point, and "changed 120
 // 200" waits until the text there differs from it (a push shown); "timeout 16" makes the checks after it wait up to 16 s instead of 3;
 // "expect-image info-SlideDown" and "reject-image ..." check the bundle
-// images seen on screen by their names the same way; "allow-overlap 买卖强度 ▼ # the arrow marks
+// images seen on screen by their names the same way; "wheel 160 240 -1" turns the mouse wheel
+// with Ctrl held by that many notches (positive: away from the user, at most 5) at the point,
+// as the window plays it (one pinch per notch); "allow-overlap 买卖强度 ▼ # the arrow marks
 // the sorted column's title" lets two seen texts containing those words overlap in the shots
 // after it (the reason after '#' is required; a text with blanks is written in quotes).
 // Every shot is judged by the checks of ui/Invariants.h (text over text, text cut, unreadable
@@ -123,6 +126,13 @@ std::string screenCheckFailure(const ScriptStep& step, const std::vector<ScreenT
 
 // Plays a pinch step through Application::sendTouches; `wait` lets time pass between frames.
 void playPinch(const ScriptStep& step, const std::function<void(double)>& wait);
+
+// Runs the main loop for `seconds` of the script's time (real, or virtual with --virtual-time),
+// frame by frame with each frame's layout, as a wait step does; 0: one turn of the loop.
+void runMainLoopFor(double seconds);
+// Plays an input step (wait, tap, drag, pinch, wheel, type, key, event, orientation, open) as a
+// script does, and true; false (nothing done) for the checks and shots.
+bool playInputStep(const ScriptStep& step);
 
 struct HeadlessOptions {
   std::string scriptPath;

@@ -45,6 +45,9 @@ class ScrollPanRecognizer : public GestureRecognizer {
   explicit ScrollPanRecognizer(ScrollView* owner) : owner_(owner) {}
 
   gfx::Point start() const { return start_; }
+  // When the finger went down: the drag is recognised only some way off, and the content's
+  // first move covers that whole way, which took the finger this long.
+  double startTime() const { return startTime_; }
   gfx::Point current() const { return current_; }
   std::shared_ptr<Touch> touch() const { return touch_.lock(); }
 
@@ -53,6 +56,7 @@ class ScrollPanRecognizer : public GestureRecognizer {
     if (!touch_.lock()) {
       touch_ = touches.front();
       start_ = current_ = axes(touches.front()->locationInView(nullptr));
+      startTime_ = event.timestamp();
       // A finger on moving content stops it.
       owner_->catchMotion();
     }
@@ -116,6 +120,7 @@ class ScrollPanRecognizer : public GestureRecognizer {
   ScrollView* owner_;
   std::weak_ptr<Touch> touch_;
   gfx::Point start_;
+  double startTime_ = 0;
   gfx::Point current_;
 };
 
@@ -350,7 +355,7 @@ void ScrollView::panBegan(gfx::Point windowPoint) {
     lockAxis_ = std::fabs(c.x - windowPoint.x) > std::fabs(c.y - windowPoint.y) ? 1 : 2;
   }
   samples_.clear();
-  samples_.push_back({foundation::Clock::now(), contentOffset()});
+  samples_.push_back({pan_->startTime(), contentOffset()});
   auto keep = sharedView();
   if (auto d = delegate_.lock()) d->scrollViewWillBeginDragging(*this);
   setIndicatorsVisible(true);

@@ -148,6 +148,9 @@ class ScriptPlayer {
         // A mouse has one button: the two fingers go straight to the application.
         playPinch(s, [](double) {});
         break;
+      case ScriptStepKind::Wheel:
+        wheelPinch(s.from, s.count, true, false);
+        break;
       case ScriptStepKind::Type: {
         SDL_Event e{};
         e.type = SDL_TEXTINPUT;

@@ -325,6 +325,37 @@ TEST_F(MoreScreenTest, DragFromGridOntoBarReplacesTheSlotAndIsKept) {
   EXPECT_EQ(barIDs(*more->homeTabBarView()), (std::vector<int>{0, 7, 5, 19, -1}));
 }
 
+// Every bar slot takes a drop, however straight the drag: from the grid's last column to the
+// bar's leftmost slot the finger goes more sideways than down, which must still move the tile
+// and not swipe the grid to another page.
+TEST_F(MoreScreenTest, AStraightSidewaysDragDropsOnTheLeftmostSlot) {
+  show();
+  edit();
+  // The second page, where "系统设置" stands last in its second row.
+  ui::ScrollView* grid = more->homeMoveView()->scrollView();
+  const double page = grid->bounds().width();
+  grid->setContentOffset(Point(page, 0), false);
+  const int settings = 23;
+  ASSERT_EQ(more->homeMoveView()->itemAtPosition(settings)->functionID(), settings);
+  const Point start = gridTile(settings - 16);
+  const Point target = barSlot(0);
+  ASSERT_GT(std::abs(target.x - start.x), std::abs(target.y - start.y));
+  // A finger's drag of 0.8 s, one move a frame, as a person (and a demo script) makes it.
+  press(start);
+  const int frames = 48;
+  for (int i = 1; i <= frames; ++i) {
+    advance(0.8 / frames);
+    moveTo(Point(start.x + (target.x - start.x) * i / frames,
+                 start.y + (target.y - start.y) * i / frames));
+  }
+  lift(target);
+  advance(0.5);
+  EXPECT_DOUBLE_EQ(grid->contentOffset().x, page);
+  HomeTabBarView* bar = more->homeTabBarView();
+  EXPECT_EQ(bar->itemAtPosition(0)->functionID(), settings);
+  EXPECT_EQ(storedBar().front(), settings);
+}
+
 // A drag whose touch is cancelled (here: the system takes the touches away) must not leave the
 // tile off its slot or the bar highlighted.
 TEST_F(MoreScreenTest, CancelledDragPutsTheTileBackAndClearsTheHighlight) {

@@ -13,6 +13,7 @@
 #include "platform/ui/Runner.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TabBarController.h"
+#include "platform/ui/Toolbar.h"
 #include "platform/ui/ViewController.h"
 
 namespace {
@@ -220,6 +221,80 @@ TEST_F(InvariantsTest, ListRowsCutByScrollingAndScreensUnderAnAlertAreNoFault) {
   alert->dismissWithClickedButtonIndex(0, false);
 }
 
+// A navigation bar's picture hides the buttons of the screen under it: an opaque image counts
+// as a cover for the checks, as a view's background does.
+TEST_F(InvariantsTest, AnOpaqueImageHidesWhatLiesUnderIt) {
+  label(*window, gfx::Rect(10, 30, 60, 20), "管理");
+  const gfx::Image filled = gfx::Image::filled(gfx::Size(320, 44), gfx::Color::hex(0x223344));
+  const gfx::Image bar = gfx::Image::fromCairoSurface(filled.cairoSurface(), 1, "标题栏.png");
+  auto picture = ui::ImageView::create(bar);
+  picture->setFrame(gfx::Rect(0, 20, 320, 44));
+  window->addSubview(picture);
+  label(*picture, gfx::Rect(20, 12, 60, 20), "完成")->setTextColor(gfx::Color::white());
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+
+  picture->removeFromSuperview();
+  // A bar's opaque gradient hides as much.
+  auto toolbar = ui::Toolbar::create(gfx::Rect(0, 20, 320, 44));
+  window->addSubview(toolbar);
+  label(*toolbar, gfx::Rect(20, 12, 60, 20), "完成")->setTextColor(gfx::Color::white());
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  toolbar->removeFromSuperview();
+  // And so does a bar tiled from an opaque bundle picture.
+  auto tiled = ui::View::create(gfx::Rect(0, 20, 320, 44));
+  tiled->setBackgroundColor(gfx::Color::pattern(bar));
+  window->addSubview(tiled);
+  label(*tiled, gfx::Rect(20, 12, 60, 20), "更多")->setTextColor(gfx::Color::white());
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  tiled->removeFromSuperview();
+  window->addSubview(picture);
+
+  // Over part of a text, the picture cuts it.
+  picture->setFrame(gfx::Rect(0, 45, 320, 44));
+  EXPECT_TRUE(anyHas(failures(), "text cut: '管理'")) << ::testing::PrintToString(failures());
+
+  // An image made while drawing (a chart's buffer, a snapshot) may show the very texts told of
+  // while it was made: it hides nothing.
+  picture->setImage(filled);
+  picture->setFrame(gfx::Rect(0, 20, 320, 44));
+  EXPECT_TRUE(anyHas(failures(), "text over text: '管理'")) << ::testing::PrintToString(failures());
+
+  // A picture with see-through pixels hides nothing.
+  std::vector<uint32_t> pixels(20 * 20, 0x80FFFFFF);
+  auto veil = ui::ImageView::create(gfx::Image::fromArgb(20, 20, pixels));
+  veil->setFrame(gfx::Rect(0, 25, 100, 30));
+  picture->removeFromSuperview();
+  window->addSubview(veil);
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+}
+
+TEST_F(InvariantsTest, ColumnTitlesMovedWithTheirListButNotAPagersPagesMayBeCutAtItsEdge) {
+  // Columns that scroll sideways under titles laid over them and moved with them.
+  auto columns = ui::ScrollView::create(gfx::Rect(100, 40, 220, 200));
+  columns->setContentSize(gfx::Size(500, 200));
+  window->addSubview(columns);
+  label(*columns, gfx::Rect(200, 30, 100, 20), "1.25%");
+  auto titles = ui::View::create(gfx::Rect(100, 40, 500, 25));
+  window->addSubview(titles);
+  label(*titles, gfx::Rect(200, 2, 100, 20), "换手率 量比");
+  columns->setContentOffset(gfx::Point(80, 0));
+  titles->setFrame(gfx::Rect(20, 40, 500, 25));
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  columns->removeFromSuperview();
+  titles->removeFromSuperview();
+
+  // A pager comes to rest at whole pages: a text its page edge cuts is cut.
+  auto pager = ui::ScrollView::create(gfx::Rect(0, 40, 320, 200));
+  pager->setPagingEnabled(true);
+  pager->setContentSize(gfx::Size(960, 200));
+  window->addSubview(pager);
+  label(*pager, gfx::Rect(280, 30, 120, 20), "7439737.25");
+  EXPECT_TRUE(anyHas(failures(), "text cut: '7439737.25'")) << ::testing::PrintToString(failures());
+  // Between two pages it is rolling on (a ticker rolling to its next row): that cut is motion.
+  pager->setContentOffset(gfx::Point(10, 0));
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+}
+
 TEST_F(InvariantsTest, UnreadableTextIsFoundByItsContrast) {
   EXPECT_NEAR(ui::contrastRatio(gfx::Color::black(), gfx::Color::white()), 21, 1e-9);
   EXPECT_NEAR(ui::contrastRatio(gfx::Color::hex(0x5A0000), gfx::Color::hex(0x12171E)), 1.23, 0.01);
@@ -242,6 +317,15 @@ TEST_F(InvariantsTest, UnreadableTextIsFoundByItsContrast) {
   EXPECT_TRUE(anyHas(failures(), "unreadable: '-0.35%'")) << ::testing::PrintToString(failures());
   dark->setAlpha(1);
   EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+
+  // Under an alert the screen is dimmed on purpose: its texts are not for reading then.
+  bright->setTextColor(gfx::Color::hex(0x7B9F58));
+  pane->setBackgroundColor(gfx::Color::white());
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  auto alert = ui::AlertView::create("提示", "价格有误", {}, "确定");
+  alert->show();
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  alert->dismissWithClickedButtonIndex(0, false);
 }
 
 // A screen's own invariant, declared the way a sorted list declares that its rows follow its
