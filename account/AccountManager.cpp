@@ -103,6 +103,8 @@ ui::Label* AccountManager::statusLabel() {
 
 void AccountManager::viewDidLoad() {
   ui::ViewController::viewDidLoad();
+  // A tap beside the fields closes the keyboard.
+  accountui::TapBesideClosesKeyboard(viewShared());
   Extend::resizeClientViewForiOS7(*this);
   setTitle(kAccountTitle);
   view()->setBackgroundColor(gfx::Color::white());

@@ -24,6 +24,21 @@ const char* UserNameProblem(const std::string& typed) {
   return nullptr;
 }
 
+std::shared_ptr<ui::GestureRecognizer> TapBesideClosesKeyboard(const std::shared_ptr<ui::View>& view) {
+  std::weak_ptr<ui::View> weak = view;
+  auto tap = ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer& recognizer) {
+    auto form = weak.lock();
+    if (!form) return;
+    const gfx::Point at = recognizer.locationInView(form.get());
+    for (ui::View* hit = form->hitTest(at, nullptr); hit && hit != form.get(); hit = hit->superview())
+      if (dynamic_cast<ui::TextInputClient*>(hit)) return;
+    form->endEditing(true);
+  });
+  tap->setCancelsTouchesInView(false);
+  view->addGestureRecognizer(tap);
+  return tap;
+}
+
 FormKeyboard::~FormKeyboard() {
   detach();
 }
@@ -37,10 +52,7 @@ void FormKeyboard::attach(const std::shared_ptr<ui::ScrollView>& form) {
                      [this](const foundation::Notification& n) { shown(n); });
   center.addObserver(this, ui::kKeyboardWillHideNotification,
                      [this](const foundation::Notification&) { hidden(); });
-  // Beside the fields only: a tap in a field places the caret and keeps the keyboard.
-  tap_ = ui::TapGestureRecognizer::create([this](ui::GestureRecognizer& tap) { tapped(tap); });
-  tap_->setCancelsTouchesInView(false);
-  form->addGestureRecognizer(tap_);
+  tap_ = TapBesideClosesKeyboard(form);
 }
 
 void FormKeyboard::detach() {
@@ -92,14 +104,6 @@ void FormKeyboard::reveal() {
   form->scrollRectToVisible(wanted, false);
 }
 
-void FormKeyboard::tapped(ui::GestureRecognizer& tap) {
-  auto form = form_.lock();
-  if (!form) return;
-  const gfx::Point at = tap.locationInView(form.get());
-  for (ui::View* hit = form->hitTest(at, nullptr); hit && hit != form.get(); hit = hit->superview())
-    if (dynamic_cast<ui::TextInputClient*>(hit)) return;
-  form->endEditing(true);
-}
 
 gfx::Color FormBackground() {
   return gfx::Color::rgb255(22, 28, 40);

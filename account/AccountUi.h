@@ -61,6 +61,10 @@ void OnTap(ui::Control& control, const std::shared_ptr<T>& object, Fn fn) {
       ui::ControlEvent::TouchUpInside, object.get());
 }
 
+// A tap on `view` beside its text fields closes the keyboard (a tap in a field places the caret
+// and keeps it). Returns the recognizer, owned by the view.
+std::shared_ptr<ui::GestureRecognizer> TapBesideClosesKeyboard(const std::shared_ptr<ui::View>& view);
+
 // Keeps a form usable under the keyboard: while the keyboard is up the form's scroll view ends
 // at the keyboard's top and shows the field being filled (reveal() after the focus moves), and a
 // tap beside the fields closes the keyboard.
@@ -80,7 +84,6 @@ class FormKeyboard {
  private:
   void shown(const foundation::Notification& notification);
   void hidden();
-  void tapped(ui::GestureRecognizer& tap);
   std::weak_ptr<ui::ScrollView> form_;
   std::shared_ptr<ui::GestureRecognizer> tap_;
   gfx::Rect frame_;

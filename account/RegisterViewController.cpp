@@ -67,6 +67,8 @@ void RegisterViewController::loadView() {
 
 void RegisterViewController::viewDidLoad() {
   ui::ViewController::viewDidLoad();
+  // A tap beside the fields closes the keyboard.
+  accountui::TapBesideClosesKeyboard(viewShared());
   Extend::resizeClientViewForiOS7(*this);
   // The slot gets the broker/branch form; without it the broker blocks stay hidden.
   if (traderTypeSelectView_) traderTypeSelectView_->removeFromSuperview();

@@ -61,6 +61,8 @@ void UIRegisterViewCtrl::loadView() {
 
 void UIRegisterViewCtrl::viewDidLoad() {
   ui::ViewController::viewDidLoad();
+  // A tap beside the fields closes the keyboard.
+  accountui::TapBesideClosesKeyboard(viewShared());
   Extend::resizeClientViewForiOS7(*this);
   ui::Observe(this, "register", &UIRegisterViewCtrl::recvmsg);
   waiter_.attach(*view(), kWaitBox, {}, 0, kRequestWaitingText);
@@ -176,6 +178,8 @@ void UILoginViewCtrl::loadView() {
 
 void UILoginViewCtrl::viewDidLoad() {
   ui::ViewController::viewDidLoad();
+  // A tap beside the fields closes the keyboard.
+  accountui::TapBesideClosesKeyboard(viewShared());
   Extend::resizeClientViewForiOS7(*this);
   ui::Observe(this, "login", &UILoginViewCtrl::recvmsg);
   DropUnaskedLoginPassword(LoadStoredAccounts());

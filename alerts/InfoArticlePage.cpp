@@ -20,7 +20,6 @@
 #include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ScreenMetrics.h"
-#include "shell/SharedTool.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/ScreenParts.h"
 
@@ -191,7 +190,7 @@ void InfoArticlePage::refreshControlContent() {
   // A reply without a record keeps the list's texts.
   if (!_infoContent.found) return;
   if (auto* label = labelWithTag(kDateTag))
-    label->setText(SharedTool::GetDateString(_infoContent.date));
+    label->setText(InfoDateText(_infoContent.date));
   if (auto* label = labelWithTag(kTimeTag))
     label->setText(InfoTimeText(_infoContent.time));
   if (auto* content = contentView()) {

@@ -21,7 +21,6 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/WhileAlive.h"
 #include "shell/ScreenRoles.h"
-#include "shell/SharedTool.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/ScreenParts.h"
 #include "widgets/TableCell.h"
@@ -227,7 +226,7 @@ foundation::Value MainPage::currentInfoRecord(int index) {
       // The selected section's id, whatever the row says.
       {"partID", foundation::format("%d", _selPartID)},
       {"content", t.summary},
-      {"date", SharedTool::GetDateString(t.date)},
+      {"date", InfoDateText(t.date)},
       {"time", InfoTimeText(t.time)},
   };
 }
@@ -246,7 +245,7 @@ std::shared_ptr<ui::TableViewCell> MainPage::tableViewCellForRowAtIndexPath(
       table.dequeueReusableCellWithIdentifier(kCellIdentifier));
   if (!cell) cell = MainPageCell::create(kCellIdentifier);
   const InfoTitle t = ReadInfoTitle(_infoTitle, path.row);
-  cell->dateLabel()->setText(SharedTool::GetDateString(t.date));
+  cell->dateLabel()->setText(InfoDateText(t.date));
   cell->timeLabel()->setText(InfoTimeText(t.time));
   cell->titleLabel()->setText(t.title);
   cell->contentLabel()->setText(t.summary);

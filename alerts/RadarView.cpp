@@ -19,7 +19,6 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
 #include "shell/Extend.h"
-#include "shell/SharedTool.h"
 #include "widgets/ScreenParts.h"
 
 // --- RadarCell ---
@@ -146,7 +145,7 @@ void RadarView::appendRows(const std::vector<RadarRow>& rows) {
   for (const RadarRow& row : rows) {
     if (static_cast<int>(radarArray_.size()) >= kRadarMaxRows) break;
     radarArray_.push_back(foundation::Dictionary{
-        {"date", SharedTool::GetDateString(row.date)},
+        {"date", InfoDateText(row.date)},
         {"time", InfoTimeText(row.time)},
         {"Node", foundation::format("%" PRId64, row.id)},
         {"title", row.text},

@@ -442,6 +442,9 @@ void CommunionView::sendMessageTabbarWillChangeCenter(SendMessageTabbar& bar, gf
   // A conversation read to its end stays at its end: the newest bubbles remain above the bar.
   const bool atEnd = tableView_->contentOffset().y >= tableView_->maximumContentOffset().y - 1;
   tableView_->setFrame(gfx::Rect(now.x(), now.y(), now.width(), center.y - bar.frame().height() / 2));
-  if (atEnd && !rows_.empty() && tableView_->contentSize().height > tableView_->bounds().height())
-    tableView_->setContentOffset(tableView_->maximumContentOffset());
+  // The room kept above the first bubble counts too: a short conversation scrolls as well.
+  if (atEnd && !rows_.empty()) {
+    const double end = std::max(tableView_->minimumContentOffset().y, tableView_->maximumContentOffset().y);
+    tableView_->setContentOffset(gfx::Point(tableView_->contentOffset().x, end));
+  }
 }

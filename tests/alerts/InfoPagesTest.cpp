@@ -11,6 +11,8 @@
 #include "alerts/MainPage.h"
 #include "alerts/RadarView.h"
 #include "detail/TrendlineController.h"
+#include "platform/foundation/Dates.h"
+#include "platform/foundation/Text.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NavigationController.h"
 #include "tests/alerts/RadarTestSupport.h"
@@ -194,6 +196,12 @@ TEST(InfoTime, TimesAreTwoDigitsEachAndNonsenseShowsNoTime) {
   EXPECT_EQ(InfoTimeText(0), "00:00:00");
   EXPECT_EQ(InfoTimeText(235959), "23:59:59");
   for (int bad : {-1, 240000, 126000, 120060, INT32_MAX, INT32_MIN}) EXPECT_EQ(InfoTimeText(bad), "--:--:--") << bad;
+  // Dates the same way ("2026-12-9" stood over "2026-12-11"), today's still marked.
+  EXPECT_EQ(InfoDateText(20261209), "2026-12-09");
+  EXPECT_EQ(InfoDateText(20150102), "2015-01-02");
+  const foundation::DateComponents now = foundation::localComponents(foundation::currentDate());
+  const int today = now.year * 10000 + now.month * 100 + now.day;
+  EXPECT_EQ(InfoDateText(today), foundation::format("%04d-%02d-%02d (今)", now.year, now.month, now.day));
 }
 
 TEST_F(InfoPagesTest, TitlePacketsReplaceThenAppendAndLatePacketsAreDropped) {
