@@ -164,6 +164,8 @@ class Market {
   uint64_t seed() const { return seed_; }
   int32_t date() const { return date_; }
   int minute() const { return minute_; }
+  // A day that trades nothing (a weekend's by the wall clock): it shows its last session.
+  bool closed() const { return closed_; }
   // Whether today's session has begun (Shanghai's open passed on a day that trades).
   bool sessionBegun() const { return !closed_ && minute_ >= kSessionOpenMinute; }
   // Where what the server seeds with a date lies by the clock. A seed names its trading day
@@ -280,5 +282,7 @@ int WeekDay(int32_t date);  // 0 Sunday .. 6 Saturday
 // The trading day (Monday to Friday) `days` trading days before `date` (a Monday's one before is
 // the Friday); 0 gives `date` itself.
 int32_t TradingDaysBefore(int32_t date, int days);
+// The time of day (hhmmss) of a minute of Shanghai's trading day (0 the open, 240 the close).
+int32_t SessionMinuteTime(int index);
 
 }  // namespace testserver
