@@ -440,7 +440,9 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
   }
   q.unit = type == kTypeFuture ? 1 : (market == kMarketHk ? 1000 : 100);
   if (type == kTypeForex) q.unit = 1;
-  switch (market) {
+  // The Hong Kong boards trade in their members' hours.
+  const bool hkBoard = market == kMarketBoard && code.rfind("505", 0) == 0;
+  switch (hkBoard ? kMarketHk : market) {
     case kMarketHk:
       SetSessions(q, kSessionsHk, 4);
       break;
@@ -876,7 +878,13 @@ void Market::setMinute(int minute) {
   for (auto& s : secs_) {
     // Until its first session opens a security shows the last one: as it closed, or while its
     // night trading runs on past midnight, as it stands.
-    showLastSession(s, closed_ || localMinute(s) < s.q.tradetime[0]);
+    const bool last = closed_ || localMinute(s) < s.q.tradetime[0];
+    const bool switched = last != s.lastSession;
+    showLastSession(s, last);
+    // A board's last session is its members' last session (they come before it), as its day
+    // is theirs.
+    if (switched && last && s.lastSession && s.q.zqlb == kTypeBoard && !s.members.empty())
+      boardDay(s, false);
     recompute(s);
   }
   for (auto& s : secs_)
@@ -1194,11 +1202,11 @@ int32_t Market::membersPrice(const Security& s) const {
   return shares > 0 ? static_cast<int32_t>(paid / shares) : 0;
 }
 
-void Market::boardDay(Security& b) {
+void Market::boardDay(Security& b, bool today) {
   const tagLocalStockData& q = b.q;
   const int32_t tick = PriceDotToScale(q);
   const int64_t step = VolumeStep(q);
-  b.sharePrice = membersPrice(b);
+  if (today) b.sharePrice = membersPrice(b);
   // The volume goes out in whole steps: rounded on the running total it stays within half a
   // step of the members' sum. Their amounts are whole steps already and add up exactly.
   int64_t exact = 0, given = 0;
@@ -1221,7 +1229,7 @@ void Market::boardDay(Security& b) {
     given = total;
     b.minuteAmount[i] = amount;
   }
-  historyAmounts(b);
+  if (today) historyAmounts(b);
 }
 
 void Market::recomputeAggregate(Security& s) {

@@ -232,7 +232,9 @@ class Market {
           const std::string& initials, uint8_t type, int32_t price);
   void makeDay(Security& s);
   void makeHistory(Security& s);
-  void boardDay(Security& b);
+  // A board's minutes from its members' (today's, or with `today` false the last session's,
+  // which leaves its price basis and past days alone).
+  void boardDay(Security& b, bool today = true);
   int32_t membersPrice(const Security& s) const;
   void recompute(Security& s);
   // Dates the news by the clock.
