@@ -1229,7 +1229,44 @@ void Market::boardDay(Security& b, bool today) {
     given = total;
     b.minuteAmount[i] = amount;
   }
-  if (today) historyAmounts(b);
+  if (today) boardHistory(b);
+}
+
+void Market::boardHistory(Security& b) {
+  // Past days from the members' days too: back from the previous close, each day's close is the
+  // one before moved by the members' average change, its open and extremes by their average
+  // open and extremes against their previous closes, and its volume and amount are theirs.
+  const tagLocalStockData& q = b.q;
+  const int32_t tick = PriceDotToScale(q);
+  const int64_t step = VolumeStep(q);
+  const size_t h = b.history.size();
+  for (int m : b.members)
+    if (secs_[m].history.size() != h) return;  // another calendar: the board keeps its own
+  int32_t close = q.yesterday;
+  for (size_t k = h; k-- > 0;) {
+    DayBar& d = b.history[k];
+    double change = 0, open = 0, high = 0, low = 0;
+    int64_t volume = 0, amount = 0;
+    for (int m : b.members) {
+      const std::vector<DayBar>& days = secs_[m].history;
+      const double before = k > 0 ? days[k - 1].close : days[k].open;
+      change += days[k].close / before - 1;
+      open += days[k].open / before - 1;
+      high += days[k].high / before - 1;
+      low += days[k].low / before - 1;
+      volume += days[k].volume;
+      amount += days[k].amount;
+    }
+    const double n = static_cast<double>(b.members.size());
+    const double ref = close / (1 + change / n);
+    d.close = close;
+    d.open = std::max(tick, RoundTo(ref * (1 + open / n), tick));
+    d.high = std::max({d.open, d.close, RoundTo(ref * (1 + high / n), tick)});
+    d.low = std::max(tick, std::min({d.open, d.close, RoundTo(ref * (1 + low / n), tick)}));
+    d.volume = std::max(step, (volume + step / 2) / step * step);
+    d.amount = amount;
+    close = std::max(tick, RoundTo(ref, tick));
+  }
 }
 
 void Market::recomputeAggregate(Security& s) {

@@ -235,6 +235,7 @@ class Market {
   // A board's minutes from its members' (today's, or with `today` false the last session's,
   // which leaves its price basis and past days alone).
   void boardDay(Security& b, bool today = true);
+  void boardHistory(Security& b);
   int32_t membersPrice(const Security& s) const;
   void recompute(Security& s);
   // Dates the news by the clock.

@@ -50,4 +50,41 @@ TEST(BoardsAtEveryHour, ABoardsChangeVolumeAndAmountAreItsMembers) {
   }
 }
 
+TEST(BoardsAtEveryHour, ABoardsPastDaysAreItsMembersDays) {
+  testserver::Market m(5, 20261209, 10 * 60 + 30);
+  int boards = 0;
+  for (const auto& b : m.securities()) {
+    if (b.q.market != testserver::kMarketBoard || b.members.empty()) continue;
+    const auto bars = m.bars(b, 1, 60);
+    ASSERT_GE(bars.size(), 60u);
+    // Every board's past volumes are its own, day by day (not one figure for every day).
+    int64_t first = bars[0].volume;
+    bool varies = false;
+    for (size_t k = 1; k + 1 < bars.size(); ++k) {
+      SCOPED_TRACE(testing::Message() << b.q.code << " " << bars[k].date);
+      double change = 0;
+      int64_t volume = 0, amount = 0;
+      for (int i : b.members) {
+        const auto member = m.bars(m.at(i), 1, 60);
+        ASSERT_EQ(member.size(), bars.size());
+        ASSERT_EQ(member[k].date, bars[k].date);
+        change += static_cast<double>(member[k].close) / member[k - 1].close - 1;
+        volume += member[k].volume;
+        amount += member[k].amount;
+      }
+      change /= static_cast<double>(b.members.size());
+      EXPECT_NEAR(static_cast<double>(bars[k].close), bars[k - 1].close * (1 + change),
+                  PriceDotToScale(b.q) + 1);
+      EXPECT_LE(std::llabs(bars[k].volume - volume), 100000 / 2);
+      EXPECT_EQ(bars[k].amount, amount);
+      EXPECT_LE(bars[k].low, std::min(bars[k].open, bars[k].close));
+      EXPECT_GE(bars[k].high, std::max(bars[k].open, bars[k].close));
+      varies = varies || bars[k].volume != first;
+    }
+    EXPECT_TRUE(varies) << b.q.code;
+    ++boards;
+  }
+  EXPECT_GT(boards, 10);
+}
+
 }  // namespace
