@@ -82,8 +82,8 @@ constexpr const char* kTopTitles[] = {"沪深", "指数", "板块", "港股", "�
 const std::vector<std::string> kBoardBarTitles = {"全部", "行业板块", "地域板块", "概念板块"};
 
 // Field lists in wire form: count byte, then the ids.
-constexpr uint8_t kCommonIds[] = {30, 10, 9,  11, 21, 19, 17, 1,  5,  31, 2,  3,  4, 23,
-                                  6,  7,  15, 24, 14, 40, 16, 25, 26, 72, 73, 75, 62};
+constexpr uint8_t kCommonIds[] = {30, 10, 9,  11, 21, 19, 17, 1,  5,  31, 2,  3,  4,  23,
+                                  6,  7,  15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75, 62};
 constexpr uint8_t kFuturesTail[] = {8, 160, 161, 162, 163};
 constexpr uint8_t kIndexTail[] = {84, 85};
 constexpr uint8_t kBoardSortIds[] = {23, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6,

@@ -352,19 +352,40 @@ int32_t TradingDaysBefore(int32_t date, int days) {
 
 namespace {
 
-int Seconds(int32_t hhmmss) {
-  return hhmmss / 10000 * 3600 + hhmmss / 100 % 100 * 60 + hhmmss % 100;
+// Seconds into Shanghai's trading day (9:30-11:30, 13:00-15:00) of a time of day: a time between
+// the sessions counts as the morning's close, one after the close as the close.
+int SessionSeconds(int32_t hhmmss) {
+  const int minute = hhmmss / 10000 * 60 + hhmmss / 100 % 100, second = hhmmss % 100;
+  if (minute < 570) return 0;
+  if (minute < 690) return (minute - 570) * 60 + second;
+  if (minute < 780) return 120 * 60;
+  if (minute < 900) return (120 + minute - 780) * 60 + second;
+  return 240 * 60;
+}
+
+int32_t SessionTime(int seconds) {
+  const int index = seconds / 60;
+  const int minute = index <= 120 ? 570 + index : 780 + index - 120;
+  return minute / 60 * 10000 + minute % 60 * 100 + seconds % 60;
 }
 
 }  // namespace
 
+int32_t SessionMinuteTime(int index) {
+  return SessionTime(std::clamp(index, 0, 240) * 60);
+}
+
 SeedStamp Market::stampSeed(int daysBack, int32_t time, int32_t latestToday) const {
   const int back = std::max(daysBack, 0) + (sessionBegun() ? 0 : 1);
   SeedStamp out{TradingDaysBefore(date_, back), time};
-  const int late = Seconds(latestToday) - minute_ * 60;
-  if (back == 0 && late > 0) {
-    const int at = std::max(0, Seconds(time) - late);
-    out.time = at / 3600 * 10000 + at / 60 % 60 * 100 + at % 60;
+  // Today's seeds inside the session, when the latest lies after the clock, are drawn together
+  // into the part of the session gone by, in their order: what has not happened yet is not
+  // shown as having happened before the open or during the break.
+  const int clock = SessionSeconds(minute_ / 60 * 10000 + minute_ % 60 * 100);
+  const int latest = SessionSeconds(latestToday);
+  if (back == 0 && latest > clock && time >= 93000) {
+    const int at = static_cast<int>(int64_t{SessionSeconds(time)} * clock / latest);
+    out.time = SessionTime(at);
   }
   return out;
 }
@@ -419,7 +440,9 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
   }
   q.unit = type == kTypeFuture ? 1 : (market == kMarketHk ? 1000 : 100);
   if (type == kTypeForex) q.unit = 1;
-  switch (market) {
+  // The Hong Kong boards trade in their members' hours.
+  const bool hkBoard = market == kMarketBoard && code.rfind("505", 0) == 0;
+  switch (hkBoard ? kMarketHk : market) {
     case kMarketHk:
       SetSessions(q, kSessionsHk, 4);
       break;
@@ -795,10 +818,12 @@ void Market::build() {
       n.id = newsId++;
       n.partId = sec.first;
       n.title = name + kTopics[(n.id + sec.first) % 8];
-      n.body = n.title + "。" + name + "（" + s.q.code + "）今日发布" + kTopics[n.id % 8] +
-               "，公司经营情况正常，请投资者注意风险。";
+      // The body tells of what the title names.
+      n.body = n.title + "。" + name + "（" + s.q.code + "）今日发布" +
+               kTopics[(n.id + sec.first) % 8] + "公告，公司经营情况正常，请投资者注意风险。";
       n.daysBack = i / 5;
-      n.dayTime = 90000 + (i % 5) * 10000 + i * 100 % 6000;
+      // Published during the day's trading, a few an hour.
+      n.dayTime = SessionMinuteTime((i % 5) * 50 + i % 7 * 3);
       n.source = sec.second;
       news_.push_back(std::move(n));
     }
@@ -808,13 +833,15 @@ void Market::build() {
   for (int i = 0; i < 40; ++i) {
     int si = static_cast<int>(Mix(seed_, 0x12AD + i) % shares);
     const Security& s = secs_[si];
-    if (s.q.zqlb == kTypeIndex) continue;
+    // Signals of shares that trade in the Shanghai hours (Hong Kong's enclose them).
+    if (s.q.zqlb == kTypeIndex ||
+        (s.q.market != kMarketSh && s.q.market != kMarketSz && s.q.market != kMarketHk))
+      continue;
     RadarItem r;
     r.id = 100000 + i;
     r.market = s.q.market;
     r.code = s.q.code;
-    int minute = 570 + i * 5;
-    r.time = (minute / 60) * 10000 + (minute % 60) * 100;
+    r.time = SessionMinuteTime(5 + i * 6);
     r.name = foundation::utf16ToUtf8(std::u16string(s.q.name));
     r.signal = kSignals[i % 8];
     r.title = r.name + r.signal;
@@ -851,7 +878,13 @@ void Market::setMinute(int minute) {
   for (auto& s : secs_) {
     // Until its first session opens a security shows the last one: as it closed, or while its
     // night trading runs on past midnight, as it stands.
-    showLastSession(s, closed_ || localMinute(s) < s.q.tradetime[0]);
+    const bool last = closed_ || localMinute(s) < s.q.tradetime[0];
+    const bool switched = last != s.lastSession;
+    showLastSession(s, last);
+    // A board's last session is its members' last session (they come before it), as its day
+    // is theirs.
+    if (switched && last && s.lastSession && s.q.zqlb == kTypeBoard && !s.members.empty())
+      boardDay(s, false);
     recompute(s);
   }
   for (auto& s : secs_)
@@ -1131,9 +1164,13 @@ void Market::recompute(Security& s) {
         static_cast<int64_t>(std::llround(static_cast<double>(q.VolumeGold[i]) * price / 100.0));
     // Orders of the classes 庄, 大, 中, 小 (buy side, then sell side) run from large to small.
     static const double kSharesPerOrder[4] = {40000, 8000, 1500, 300};
+    // A class that traded a volume did so in at least one order.
     q.BuySellGold[i] =
-        static_cast<int32_t>(static_cast<double>(q.VolumeGold[i]) / kSharesPerOrder[i % 4] *
-                             (0.8 + 0.4 * Unit(bk, 400 + i)));
+        q.VolumeGold[i] > 0
+            ? std::max<int32_t>(1, static_cast<int32_t>(static_cast<double>(q.VolumeGold[i]) /
+                                                        kSharesPerOrder[i % 4] *
+                                                        (0.8 + 0.4 * Unit(bk, 400 + i))))
+            : 0;
   }
   for (int i = 0; i < 4; ++i) {
     q.mainMMC[i] = q.MainAmount[0] / (i + 2);
@@ -1165,11 +1202,11 @@ int32_t Market::membersPrice(const Security& s) const {
   return shares > 0 ? static_cast<int32_t>(paid / shares) : 0;
 }
 
-void Market::boardDay(Security& b) {
+void Market::boardDay(Security& b, bool today) {
   const tagLocalStockData& q = b.q;
   const int32_t tick = PriceDotToScale(q);
   const int64_t step = VolumeStep(q);
-  b.sharePrice = membersPrice(b);
+  if (today) b.sharePrice = membersPrice(b);
   // The volume goes out in whole steps: rounded on the running total it stays within half a
   // step of the members' sum. Their amounts are whole steps already and add up exactly.
   int64_t exact = 0, given = 0;
@@ -1192,7 +1229,44 @@ void Market::boardDay(Security& b) {
     given = total;
     b.minuteAmount[i] = amount;
   }
-  historyAmounts(b);
+  if (today) boardHistory(b);
+}
+
+void Market::boardHistory(Security& b) {
+  // Past days from the members' days too: back from the previous close, each day's close is the
+  // one before moved by the members' average change, its open and extremes by their average
+  // open and extremes against their previous closes, and its volume and amount are theirs.
+  const tagLocalStockData& q = b.q;
+  const int32_t tick = PriceDotToScale(q);
+  const int64_t step = VolumeStep(q);
+  const size_t h = b.history.size();
+  for (int m : b.members)
+    if (secs_[m].history.size() != h) return;  // another calendar: the board keeps its own
+  int32_t close = q.yesterday;
+  for (size_t k = h; k-- > 0;) {
+    DayBar& d = b.history[k];
+    double change = 0, open = 0, high = 0, low = 0;
+    int64_t volume = 0, amount = 0;
+    for (int m : b.members) {
+      const std::vector<DayBar>& days = secs_[m].history;
+      const double before = k > 0 ? days[k - 1].close : days[k].open;
+      change += days[k].close / before - 1;
+      open += days[k].open / before - 1;
+      high += days[k].high / before - 1;
+      low += days[k].low / before - 1;
+      volume += days[k].volume;
+      amount += days[k].amount;
+    }
+    const double n = static_cast<double>(b.members.size());
+    const double ref = close / (1 + change / n);
+    d.close = close;
+    d.open = std::max(tick, RoundTo(ref * (1 + open / n), tick));
+    d.high = std::max({d.open, d.close, RoundTo(ref * (1 + high / n), tick)});
+    d.low = std::max(tick, std::min({d.open, d.close, RoundTo(ref * (1 + low / n), tick)}));
+    d.volume = std::max(step, (volume + step / 2) / step * step);
+    d.amount = amount;
+    close = std::max(tick, RoundTo(ref, tick));
+  }
 }
 
 void Market::recomputeAggregate(Security& s) {

@@ -164,6 +164,8 @@ class Market {
   uint64_t seed() const { return seed_; }
   int32_t date() const { return date_; }
   int minute() const { return minute_; }
+  // A day that trades nothing (a weekend's by the wall clock): it shows its last session.
+  bool closed() const { return closed_; }
   // Whether today's session has begun (Shanghai's open passed on a day that trades).
   bool sessionBegun() const { return !closed_ && minute_ >= kSessionOpenMinute; }
   // Where what the server seeds with a date lies by the clock. A seed names its trading day
@@ -230,7 +232,10 @@ class Market {
           const std::string& initials, uint8_t type, int32_t price);
   void makeDay(Security& s);
   void makeHistory(Security& s);
-  void boardDay(Security& b);
+  // A board's minutes from its members' (today's, or with `today` false the last session's,
+  // which leaves its price basis and past days alone).
+  void boardDay(Security& b, bool today = true);
+  void boardHistory(Security& b);
   int32_t membersPrice(const Security& s) const;
   void recompute(Security& s);
   // Dates the news by the clock.
@@ -280,5 +285,7 @@ int WeekDay(int32_t date);  // 0 Sunday .. 6 Saturday
 // The trading day (Monday to Friday) `days` trading days before `date` (a Monday's one before is
 // the Friday); 0 gives `date` itself.
 int32_t TradingDaysBefore(int32_t date, int days);
+// The time of day (hhmmss) of a minute of Shanghai's trading day (0 the open, 240 the close).
+int32_t SessionMinuteTime(int index);
 
 }  // namespace testserver
