@@ -442,7 +442,7 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
   if (type == kTypeForex) q.unit = 1;
   // The Hong Kong boards trade in their members' hours.
   const bool hkBoard = market == kMarketBoard && code.rfind("505", 0) == 0;
-  switch (hkBoard ? kMarketHk : market) {
+  switch (hkBoard ? static_cast<uint8_t>(kMarketHk) : market) {
     case kMarketHk:
       SetSessions(q, kSessionsHk, 4);
       break;

@@ -43,13 +43,17 @@ TEST(InfoTimes, RadarSignalsAndNewsLieInsideSessionsInTheirOrderAtEveryHour) {
       const testserver::SeedStamp at = m.stampSeed(0, r.time, latest);
       EXPECT_TRUE(InShanghaiSession(at.time)) << r.title << " " << at.time;
       // Nothing is stamped later than the clock on its own day.
-      if (at.date == c.date) EXPECT_LE(at.time, clock + 59) << r.title;
+      if (at.date == c.date) {
+        EXPECT_LE(at.time, clock + 59) << r.title;
+      }
       EXPECT_GE(at.time, before) << r.title;  // the signals keep their order
       before = at.time;
     }
     for (const auto& n : m.news()) {
       EXPECT_TRUE(InShanghaiSession(n.time)) << n.title << " " << n.time;
-      if (n.date == c.date) EXPECT_LE(n.time, clock + 59) << n.title;
+      if (n.date == c.date) {
+        EXPECT_LE(n.time, clock + 59) << n.title;
+      }
     }
   }
 }
@@ -79,8 +83,11 @@ TEST(QuoteFigures, AnOrderClassThatTradedDidSoInOrders) {
     Market m(11, c.date, c.minute, c.closed);
     for (const auto& s : m.securities()) {
       for (int i = 0; i < 8; ++i) {
-        if (s.q.VolumeGold[i] > 0) EXPECT_GT(s.q.BuySellGold[i], 0) << s.q.code << " class " << i;
-        if (s.q.VolumeGold[i] == 0) EXPECT_EQ(s.q.BuySellGold[i], 0) << s.q.code << " class " << i;
+        if (s.q.VolumeGold[i] > 0) {
+          EXPECT_GT(s.q.BuySellGold[i], 0) << s.q.code << " class " << i;
+        } else {
+          EXPECT_EQ(s.q.BuySellGold[i], 0) << s.q.code << " class " << i;
+        }
       }
     }
   }
