@@ -453,6 +453,14 @@ TEST_F(TransferTest, TradeScreenRowsAndTheGuestNotice) {
   notes->view();
   EXPECT_EQ(notes->title(), kTransferNotesTitle);
   EXPECT_NE(notes->txtWebView()->text().find("银证转账"), std::string::npos);
+  // The notes end above the ticker, so their last lines can be scrolled into sight.
+  pump([] { return false; }, 0.05);
+  if (ui::View* ticker = VerdanAppDelegate::sharedAppDelegate()->window()->viewWithTag(kMarqueeViewTag);
+      ticker && !ticker->isHidden()) {
+    ui::TextView* text = notes->txtWebView();
+    const gfx::Rect frame = text->superview()->convertRectToView(text->frame(), nullptr);
+    EXPECT_LE(frame.maxY(), ticker->frame().y() + 0.5);
+  }
 
   // A trade error text posted by the application shows on the trade screen.
   Navigation()->popViewControllerAnimated(false);
