@@ -137,6 +137,22 @@ void DrawnTextCollector::noteOpaque(const Rect& deviceArea) {
       {area, activeCollector->drawn_.size(), scrollArea, activeCollector->windowStart_});
 }
 
+void DrawnTextCollector::noteVeil(const Rect& deviceArea) {
+  if (!activeCollector || activeCollector->drawn_.empty()) return;
+  const Rect area = deviceArea.standardized();
+  if (area.isNull() || area.isEmpty() || !std::isfinite(area.width()) ||
+      !std::isfinite(area.height()))
+    return;
+  activeCollector->veils_.emplace_back(area, activeCollector->drawn_.size());
+}
+
+std::vector<Rect> DrawnTextCollector::veilsOver(size_t index) const {
+  std::vector<Rect> out;
+  for (const auto& [area, after] : veils_)
+    if (index < after) out.push_back(area);
+  return out;
+}
+
 std::vector<std::string> DrawnTextCollector::texts() const {
   std::vector<std::string> out;
   out.reserve(drawn_.size());

@@ -291,6 +291,9 @@ class DrawnTextCollector {
   // the checks of ui/Invariants.h, while an expect still counts such a text as seen (as it
   // always has).
   static void noteOpaqueImage(const Rect& deviceArea);
+  // A translucent area painted (a drawer's grey over the screen it leaves in sight): the texts
+  // drawn before it under it are a dimmed backdrop, not for reading while it is up.
+  static void noteVeil(const Rect& deviceArea);
 
   // The indices in drawn() of the texts visible() returns.
   std::vector<size_t> visibleIndices(const Rect& screen) const;
@@ -305,6 +308,8 @@ class DrawnTextCollector {
   // the keyboard).
   std::vector<Rect> laterWindows(size_t index) const;
   std::vector<CoverOver> coversOver(size_t index) const;
+  // The device areas of the veils painted after drawn()[index].
+  std::vector<Rect> veilsOver(size_t index) const;
   // What is drawn from now on belongs to the next window.
   static void beginWindow(const Rect& deviceArea = Rect::null());
 
@@ -340,6 +345,7 @@ class DrawnTextCollector {
   std::vector<WindowDrawn> windows_;
   std::vector<DrawnText> drawn_;
   std::vector<Cover> covers_;
+  std::vector<std::pair<Rect, size_t>> veils_;  // area, and the texts before it: drawn_[0, second)
   size_t windowStart_ = 0;
   std::vector<std::pair<Rect, int>> scrollAreas_;
   DrawnTextCollector* previous_ = nullptr;

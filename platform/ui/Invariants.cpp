@@ -332,6 +332,13 @@ bool underLaterWindow(const gfx::DrawnTextCollector& collector, const Seen& s, d
   return false;
 }
 
+bool underVeil(const gfx::DrawnTextCollector& collector, const Seen& s, double scale) {
+  for (const gfx::Rect& veil : collector.veilsOver(s.index))
+    for (const gfx::Rect& line : s.visible)
+      if (intersectsBeyond(veil, line, slack(scale))) return true;
+  return false;
+}
+
 void checkContrast(const gfx::DrawnTextCollector& collector, const std::vector<Seen>& seen,
                    const gfx::Image& image, double scale, const std::string& where,
                    std::vector<std::string>* failures) {
@@ -341,6 +348,9 @@ void checkContrast(const gfx::DrawnTextCollector& collector, const std::vector<S
     // What a later window dims is not for reading while it is up (and its colour is no longer
     // the one it was drawn with).
     if (underLaterWindow(collector, s, scale)) continue;
+    // Nor is what a translucent view painted after it dims (its colour is not the one it was
+    // drawn with either).
+    if (underVeil(collector, s, scale)) continue;
     gfx::Color background;
     // A text that fills its clip to the edge leaves nothing around it to judge by.
     if (!backgroundAround(s, image, scale, &background)) continue;

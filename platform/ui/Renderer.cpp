@@ -92,10 +92,17 @@ double layerOpacity = 1;
 // what a person sees): a sheet at 97% leaves no more than a ghost of the text below.
 void noteCover(gfx::Context& ctx, const gfx::Rect& r, double radius, const gfx::Color& bg) {
   constexpr double kHides = 0.9;
-  if (bg.a() * layerOpacity * ctx.alpha() < kHides) return;
+  // Less than this is a tint that leaves what lies under it to be read as it is.
+  constexpr double kDims = 0.3;
+  const double opacity = bg.a() * layerOpacity * ctx.alpha();
+  if (opacity < kDims) return;
   const double corner = std::min(radius, std::min(r.width(), r.height()) / 2) * 0.3;
   const gfx::GraphicsState& s = ctx.state();
   const gfx::Rect area = s.ctm.apply(r.inset(corner, corner)).intersection(s.deviceClipBounds);
+  if (opacity < kHides) {
+    if (!bg.isPattern()) gfx::DrawnTextCollector::noteVeil(area);
+    return;
+  }
   if (!bg.isPattern()) {
     gfx::DrawnTextCollector::noteOpaque(area);
   } else if (bg.patternImage() && !bg.patternImage()->name().empty() &&

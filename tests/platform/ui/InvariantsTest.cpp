@@ -342,6 +342,33 @@ TEST_F(InvariantsTest, UnreadableTextIsFoundByItsContrast) {
   alert->dismissWithClickedButtonIndex(0, false);
 }
 
+// A drawer over the screen dims what it leaves in sight with a translucent veil (the More
+// screen's grey over the quote): what lies under the veil is a backdrop, not for reading, while
+// the same colours painted plainly, or a text laid on the veil, are judged.
+TEST_F(InvariantsTest, TextsUnderATranslucentVeilAreABackdrop) {
+  auto pane = ui::View::create(gfx::Rect(0, 40, 320, 200));
+  pane->setBackgroundColor(gfx::Color::hex(0x12171E));
+  window->addSubview(pane);
+  label(*pane, gfx::Rect(10, 10, 200, 20), "22050.9")->setTextColor(gfx::Color::hex(0xB8061A));
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  auto veil = ui::View::create(gfx::Rect(0, 40, 320, 200));
+  veil->setBackgroundColor(gfx::Color::darkGrey());
+  veil->setAlpha(0.7);
+  window->addSubview(veil);
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+
+  // Laid on the veil, a text is read against it.
+  auto onVeil = label(*window, gfx::Rect(10, 100, 200, 20), "沪深A股");
+  onVeil->setTextColor(gfx::Color::hex(0x5A5A5A));
+  EXPECT_TRUE(anyHas(failures(), "unreadable: '沪深A股'")) << ::testing::PrintToString(failures());
+  onVeil->removeFromSuperview();
+
+  // The faulty twin: the dimmed colours painted as they are, with no veil over them.
+  veil->removeFromSuperview();
+  pane->setBackgroundColor(gfx::Color::hex(0x444D54));
+  EXPECT_TRUE(anyHas(failures(), "unreadable: '22050.9'")) << ::testing::PrintToString(failures());
+}
+
 // A screen's own invariant, declared the way a sorted list declares that its rows follow its
 // arrow: asked only while the view is on screen, dropped with the view.
 TEST_F(InvariantsTest, AScreenDeclaresItsOwnInvariant) {

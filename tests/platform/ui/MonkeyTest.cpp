@@ -341,4 +341,32 @@ TEST_F(MonkeyWalkTest, ANudgeThatTurnsAPagedViewIsAFaultAndAFlickIsNot) {
     EXPECT_EQ(play(turn, true), "") << turn;
 }
 
+// A plain paged scroll view (no delegate steering it) under the gestures the walker plays: two
+// fingers and slow short drags leave its page, a drag past half a page or a fling turn it.
+TEST_F(MonkeyWalkTest, APlainPagedViewTurnsOnlyOnAHalfPageDragOrAFling) {
+  auto pager = ui::ScrollView::create({0, 100, 320, 200});
+  pager->setPagingEnabled(true);
+  pager->setContentSize({960, 200});
+  window->addSubview(pager);
+  auto pageAfter = [&](const std::string& line) {
+    pager->setContentOffset({320, 0});
+    std::vector<ScriptStep> steps;
+    EXPECT_EQ(ui::parseScript(line + "\nwait 0.6\n", steps), 0);
+    for (const ScriptStep& s : steps) ui::playInputStep(s);
+    EXPECT_FALSE(pager->isDecelerating()) << line;
+    return pager->contentOffset().x / 320;
+  };
+  for (const char* stays :
+       {"wheel 160 150 1", "wheel 160 150 -1", "wheel 40 150 3", "wheel 300 250 -2",
+        "pinch 160 150 60 120 0.3", "pinch 160 150 140 40 0.1", "pinch 250 280 129 103 0.11",
+        "drag 160 150 148 150 0.5", "drag 160 150 180 160 0.3", "drag 201 199 211 189 0.1",
+        "drag 160 150 130 150 0.25", "drag 160 150 90 150 0.5",
+        "drag 160 150 200 150 0.3"})
+    EXPECT_EQ(pageAfter(stays), 1) << stays;
+  EXPECT_EQ(pageAfter("drag 300 150 100 150 0.5"), 2);
+  EXPECT_EQ(pageAfter("drag 60 150 250 150 0.5"), 0);
+  EXPECT_EQ(pageAfter("drag 160 150 100 150 0.1"), 2);
+  EXPECT_EQ(pageAfter("drag 160 150 220 150 0.1"), 0);
+}
+
 }  // namespace
