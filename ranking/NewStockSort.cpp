@@ -727,6 +727,14 @@ void NewStockSort::requestFirstPage() {
               reqNum);
 }
 
+// Another list's rows never stand under this list's title: the list is empty until its own
+// answer comes (or the screen's waiting and time-out handling shows none came).
+void NewStockSort::dropRows() {
+  StockNum = 0;
+  TotalNum = 0;
+  if (_tableTableView) _tableTableView->reloadView();
+}
+
 void NewStockSort::MenuBarDidChangeToSubItem(int index, MenuBarView& bar) {
   if (&bar == _totalMenuBarView.get()) {
     if (_bk_detailView) _bk_detailView->setHidden(true);
@@ -762,6 +770,7 @@ void NewStockSort::MenuBarDidChangeToSubItem(int index, MenuBarView& bar) {
     } else {
       return;
     }
+    dropRows();
     _tableTableView->updateView();
     _tableTableView->reloadView();
     requestFirstPage();
@@ -773,6 +782,7 @@ void NewStockSort::MenuBarDidChangeToSubItem(int index, MenuBarView& bar) {
     if (index < 0 || index >= static_cast<int>(titles.size())) return;
     _menuBarDefaultSel[t] = static_cast<uint8_t>(index);
     setTitle(titles[static_cast<size_t>(index)]);
+    dropRows();
     if (t >= kHongKong) {
       loadColumnsForEntry(t, index);
       _tableTableView->updateView();

@@ -126,6 +126,8 @@ class NewStockSort : public StockSort, public ui::AlertViewDelegate {
   void fillStrip();
   void updateCode(const char* code);
   void updateCountLabels(ui::View& content, const tagLocalStockData* rec);
+  // Empties the shown list when another list is chosen.
+  void dropRows();
   void applyWidths(CustomLabels& labels) const;
   const tagLocalStockData* recordFor(ChangeDetailView2& box, const Path& path,
                                      tagLocalStockData& scratch) const;

@@ -231,6 +231,22 @@ TEST_F(MarketTabTest, RepliesFillOnlyTheListAwaited) {
   EXPECT_EQ(s->boardCount(), 6);
 }
 
+TEST_F(MarketTabTest, ASwitchedListDropsTheLastListsRowsAtOnce) {
+  auto s = Open();
+  Top(*s, NewStockSort::kGlobal);
+  Deliver(*s, 17, s->lastRequestCode(), SortPage(0, 8, 8));
+  ASSERT_EQ(s->stockNum(), 8);
+  // Another group: nothing of the last list stays under the new title while its answer is due.
+  Top(*s, NewStockSort::kHuShen);
+  EXPECT_EQ(s->stockNum(), 0);
+  EXPECT_EQ(s->tableView()->leftTableView()->numberOfRowsInSection(0), 0);
+  Deliver(*s, 17, s->lastRequestCode(), SortPage(0, 5, 5));
+  ASSERT_EQ(s->stockNum(), 5);
+  // Another list of the same group: the same.
+  s->menuBar()->changeSelSubItem(2);
+  EXPECT_EQ(s->stockNum(), 0);
+}
+
 TEST_F(MarketTabTest, PagesShowTheirPositionAndWrap) {
   auto s = Open();
   Table_TableView& table = *s->tableView();
