@@ -244,7 +244,14 @@ void MoreController::HomeMoveViewItemRemoved(HomeMoveView& view, int functionID,
                                              gfx::Point point) {
   if (view.tag() != kHomeMoveViewTag) return;
   const int slot = homeTabBarView_->getRectIndexFromPoint(point);
-  homeTabBarView_->insteadItemView(slot, functionID);
+  // A function already on the bar trades places with the slot's function: one function, one slot.
+  int held = -1;
+  for (int k = 0; k < homeTabBarView_->itemCount() && held < 0; ++k) {
+    const HomeItemView* item = homeTabBarView_->itemAtPosition(k);
+    if (k != slot && item && item->functionID() == functionID) held = k;
+  }
+  const int previous = homeTabBarView_->insteadItemView(slot, functionID);
+  if (held >= 0) homeTabBarView_->insteadItemView(held, previous);
   homeTabBarView_->updateItemStatusAfterLogin(isGuest());
 }
 

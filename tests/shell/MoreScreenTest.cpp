@@ -325,6 +325,28 @@ TEST_F(MoreScreenTest, DragFromGridOntoBarReplacesTheSlotAndIsKept) {
   EXPECT_EQ(barIDs(*more->homeTabBarView()), (std::vector<int>{0, 7, 5, 19, -1}));
 }
 
+// A function already on the bar dropped on another slot trades places with that slot's function:
+// the bar never holds one function twice.
+TEST_F(MoreScreenTest, DroppingAFunctionAlreadyOnTheBarSwapsRatherThanDuplicates) {
+  show();
+  edit();
+  auto drag = [&](int tile, int slot) {
+    const Point start = gridTile(tile);
+    press(start);
+    slide(start, Point(start.x, 300));
+    slide(Point(start.x, 300), barSlot(slot));
+    lift(barSlot(slot));
+    advance(0.5);
+  };
+  drag(5, 2);
+  ASSERT_EQ(storedBar(), (std::vector<int>{0, 7, 5, 19, 22}));
+  drag(5, 3);
+  EXPECT_EQ(storedBar(), (std::vector<int>{0, 7, 19, 5, 22}));
+  // Dropped on its own slot: nothing changes.
+  drag(5, 3);
+  EXPECT_EQ(storedBar(), (std::vector<int>{0, 7, 19, 5, 22}));
+}
+
 // Every bar slot takes a drop, however straight the drag: from the grid's last column to the
 // bar's leftmost slot the finger goes more sideways than down, which must still move the tile
 // and not swipe the grid to another page.
