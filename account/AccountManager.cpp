@@ -35,13 +35,6 @@ namespace {
 constexpr char kCellIdentifier[] = "cell-identifier";
 constexpr double kStripHeight = 200;
 
-void WriteLoginKeys(const std::string& user, const std::string& password) {
-  MIniFileExt& save = GetSaveConfig();
-  save.WriteStringLocked("hq", "loginname", user.c_str());
-  save.WriteStringLocked("hq", "loginpwd", password.c_str());
-  save.Save();
-}
-
 }  // namespace
 
 AccountManager::AccountManager() {
@@ -110,6 +103,8 @@ ui::Label* AccountManager::statusLabel() {
 
 void AccountManager::viewDidLoad() {
   ui::ViewController::viewDidLoad();
+  // A tap beside the fields closes the keyboard.
+  accountui::TapBesideClosesKeyboard(viewShared());
   Extend::resizeClientViewForiOS7(*this);
   setTitle(kAccountTitle);
   view()->setBackgroundColor(gfx::Color::white());
@@ -348,7 +343,7 @@ void AccountManager::recvmsg(const foundation::Notification& notification) {
     // The password is written only when the user asked for it to be remembered.
     const bool remember = rememberSwitch_->isOn();
     const std::string password = remember ? GetLoginPassword() : std::string();
-    WriteLoginKeys(user, password);
+    WriteLastLogin(user, password);
     updateAccountStatus();
     if (quietLogin_) {
       // The guest login after a logout: the watch-list question stands alone.
@@ -388,7 +383,7 @@ void AccountManager::alertViewClickedButtonAtIndex(ui::AlertView& alert, int but
       GuestLogin();
       quietLogin_ = true;
       SetLoginInfo("", "");
-      WriteLoginKeys("", "");
+      WriteLastLogin("", "");
       updateAccountStatus();
       Extend::postNotificationNameOnMainThread("relogin");
       ShowAlert("注销完成，是否清空本地自选股？", "", {"清空", "保留"}, kClearListAlertTag,
@@ -434,17 +429,9 @@ void AccountManager::initAccountInfoFromFile() {
   accounts_ = LoadStoredAccounts();
   // Files of older versions kept every password: what the user did not ask to keep goes now.
   bool stale = false;
-  char saved[100] = {0};
-  GetSaveConfig().GetStringLocked("hq", "loginname", "", saved, sizeof saved);
-  for (const foundation::Value& record : accounts_) {
-    if (AccountRemembers(record)) continue;
-    if (!AccountPassword(record).empty()) stale = true;
-    if (saved[0] && AccountUser(record) == saved) {
-      char password[100] = {0};
-      GetSaveConfig().GetStringLocked("hq", "loginpwd", "", password, sizeof password);
-      if (password[0]) WriteLoginKeys(saved, "");
-    }
-  }
+  for (const foundation::Value& record : accounts_)
+    if (!AccountRemembers(record) && !AccountPassword(record).empty()) stale = true;
+  DropUnaskedLoginPassword(accounts_);
   if (stale) saveAccountInfoToFile();
 }
 

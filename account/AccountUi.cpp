@@ -1,8 +1,14 @@
 #include "account/AccountUi.h"
 
+#include <algorithm>
+
 #include "account/AccountAnswers.h"
 #include "core/PacketHeader.h"
 #include "platform/graphics/Font.h"
+#include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/Keyboard.h"
+#include "platform/ui/TextInput.h"
+#include "platform/ui/Window.h"
 #include "shell/ShellAlerts.h"
 #include "widgets/ScreenParts.h"
 
@@ -14,8 +20,90 @@ const char* UserNameProblem(const std::string& typed) {
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
       return kUserNameCharsText;
   }
+  if (typed.size() > kUserNameMaxLength) return kUserNameTooLongText;
   return nullptr;
 }
+
+std::shared_ptr<ui::GestureRecognizer> TapBesideClosesKeyboard(const std::shared_ptr<ui::View>& view) {
+  std::weak_ptr<ui::View> weak = view;
+  auto tap = ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer& recognizer) {
+    auto form = weak.lock();
+    if (!form) return;
+    const gfx::Point at = recognizer.locationInView(form.get());
+    for (ui::View* hit = form->hitTest(at, nullptr); hit && hit != form.get(); hit = hit->superview())
+      if (dynamic_cast<ui::TextInputClient*>(hit)) return;
+    form->endEditing(true);
+  });
+  tap->setCancelsTouchesInView(false);
+  view->addGestureRecognizer(tap);
+  return tap;
+}
+
+FormKeyboard::~FormKeyboard() {
+  detach();
+}
+
+void FormKeyboard::attach(const std::shared_ptr<ui::ScrollView>& form) {
+  detach();
+  form_ = form;
+  frame_ = form->frame();
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  center.addObserver(this, ui::kKeyboardWillShowNotification,
+                     [this](const foundation::Notification& n) { shown(n); });
+  center.addObserver(this, ui::kKeyboardWillHideNotification,
+                     [this](const foundation::Notification&) { hidden(); });
+  tap_ = TapBesideClosesKeyboard(form);
+}
+
+void FormKeyboard::detach() {
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  center.removeObserversOf(this);
+  if (auto form = form_.lock()) {
+    if (tap_) form->removeGestureRecognizer(tap_.get());
+    if (fitted_) form->setFrame(frame_);
+  }
+  tap_.reset();
+  form_.reset();
+  fitted_ = false;
+}
+
+void FormKeyboard::shown(const foundation::Notification& notification) {
+  auto form = form_.lock();
+  if (!form || !form->window()) return;
+  keyboard_ = ui::keyboardFrame(notification.userInfo, ui::kKeyboardFrameEndUserInfoKey);
+  if (!fitted_) frame_ = form->frame();
+  // The form's frame in the window, against the keyboard's top (both in screen points).
+  const gfx::Rect inWindow = form->superview()
+                                 ? form->superview()->convertRectToView(frame_, nullptr)
+                                 : frame_;
+  const double covered = inWindow.maxY() - keyboard_.y();
+  gfx::Rect fitted = frame_;
+  if (covered > 0) fitted.size.height = std::max(0.0, frame_.height() - covered);
+  form->setFrame(fitted);
+  fitted_ = true;
+  reveal();
+}
+
+void FormKeyboard::hidden() {
+  auto form = form_.lock();
+  if (!form || !fitted_) return;
+  form->setFrame(frame_);
+  fitted_ = false;
+}
+
+void FormKeyboard::reveal() {
+  auto form = form_.lock();
+  if (!form || !fitted_ || !form->window()) return;
+  auto* editing = dynamic_cast<ui::View*>(form->window()->firstResponder());
+  if (!editing || !editing->isDescendantOfView(form.get())) return;
+  // The whole field and a little room under it; the caption above comes along when it fits.
+  gfx::Rect wanted = editing->convertRectToView(editing->bounds(), form.get());
+  wanted = gfx::Rect(wanted.x(), wanted.y() - 24, wanted.width(), wanted.height() + 32);
+  if (wanted.height() > form->bounds().height())
+    wanted = gfx::Rect(wanted.x(), wanted.y() + 24, wanted.width(), form->bounds().height());
+  form->scrollRectToVisible(wanted, false);
+}
+
 
 gfx::Color FormBackground() {
   return gfx::Color::rgb255(22, 28, 40);

@@ -11,6 +11,7 @@
 #include "platform/graphics/Color.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/View.h"
 #include "shell/WaitingBox.h"
@@ -23,6 +24,10 @@ inline constexpr char kConnectFailText[] = "连接服务器失败！";
 inline constexpr char kInfoTitle[] = "信息";
 inline constexpr char kUserNameEmptyText[] = "用户名不能为空，请输入用户名！";
 inline constexpr char kUserNameCharsText[] = "用户名只能包含英文字母和数字";
+// The login keeps at most this many characters of a name: a longer one, registered or typed to
+// log in, would be another account than the one typed.
+inline constexpr size_t kUserNameMaxLength = 49;
+inline constexpr char kUserNameTooLongText[] = "用户名不能超过49个字符！";
 inline constexpr char kPasswordEmptyText[] = "密码不能为空，请输入密码！";
 inline constexpr char kNoticeTitle[] = "重要通告";
 inline constexpr int kAccountTimeoutSeconds = kRequestTimeoutSeconds;
@@ -41,7 +46,8 @@ std::shared_ptr<myTextField> MakeField(const gfx::Rect& frame, const std::string
                                        bool secure);
 // Why a typed user name cannot be used: nullptr for English letters and digits only,
 // kUserNameEmptyText for nothing typed, kUserNameCharsText for anything else (a Chinese name, an
-// emoji, a blank or a sign), which would otherwise reach the server as an empty name.
+// emoji, a blank or a sign), which would otherwise reach the server as an empty name, and
+// kUserNameTooLongText for more than kUserNameMaxLength characters.
 const char* UserNameProblem(const std::string& typed);
 
 // Calls fn(object) on a tap of the control while the object lives.
@@ -54,6 +60,36 @@ void OnTap(ui::Control& control, const std::shared_ptr<T>& object, Fn fn) {
       },
       ui::ControlEvent::TouchUpInside, object.get());
 }
+
+// A tap on `view` beside its text fields closes the keyboard (a tap in a field places the caret
+// and keeps it). Returns the recognizer, owned by the view.
+std::shared_ptr<ui::GestureRecognizer> TapBesideClosesKeyboard(const std::shared_ptr<ui::View>& view);
+
+// Keeps a form usable under the keyboard: while the keyboard is up the form's scroll view ends
+// at the keyboard's top and shows the field being filled (reveal() after the focus moves), and a
+// tap beside the fields closes the keyboard.
+class FormKeyboard {
+ public:
+  FormKeyboard() = default;
+  FormKeyboard(const FormKeyboard&) = delete;
+  FormKeyboard& operator=(const FormKeyboard&) = delete;
+  ~FormKeyboard();
+  // Observes the keyboard for `form` (its frame now is its frame without a keyboard).
+  void attach(const std::shared_ptr<ui::ScrollView>& form);
+  void detach();
+  // Scrolls the first responder inside the form into view.
+  void reveal();
+  bool fitted() const { return fitted_; }
+
+ private:
+  void shown(const foundation::Notification& notification);
+  void hidden();
+  std::weak_ptr<ui::ScrollView> form_;
+  std::shared_ptr<ui::GestureRecognizer> tap_;
+  gfx::Rect frame_;
+  gfx::Rect keyboard_;
+  bool fitted_ = false;
+};
 
 // How the login forms take a notification. A failed connection and an error answer on the login
 // page end the wait and tell the user why: `hideWaiting` runs first, then `onConnectFailed`

@@ -67,6 +67,8 @@ void RegisterViewController::loadView() {
 
 void RegisterViewController::viewDidLoad() {
   ui::ViewController::viewDidLoad();
+  // A tap beside the fields closes the keyboard.
+  accountui::TapBesideClosesKeyboard(viewShared());
   Extend::resizeClientViewForiOS7(*this);
   // The slot gets the broker/branch form; without it the broker blocks stay hidden.
   if (traderTypeSelectView_) traderTypeSelectView_->removeFromSuperview();
@@ -147,8 +149,9 @@ void RegisterViewController::showLoginProcess() {
 void RegisterViewController::sendNamed(bool registering) {
   if (waiter_.busy()) return;
   // An empty name goes to the server, which answers it; one it cannot read is refused here.
-  if (!user_->text().empty() && accountui::UserNameProblem(user_->text())) {
-    ShowMessageAlert(kUserNameCharsText);
+  if (const char* problem = accountui::UserNameProblem(user_->text());
+      problem && !user_->text().empty()) {
+    ShowMessageAlert(problem);
     return;
   }
   showLoginProcess();
@@ -188,6 +191,13 @@ void RegisterViewController::ApplyContent() {
 }
 
 void RegisterViewController::DoCall() {
+  // A call needs the number the broker's information brought; without it say what is missing
+  // instead of dialling nothing.
+  if (SharedTool::cleanPhoneNumber(phoneNumber_).empty()) {
+    if (traderTypeSelectView_ && !traderTypeSelectView_->checkChosen()) return;
+    ShowMessageAlert(kNoBrokerPhoneText);
+    return;
+  }
   SharedTool::makeCall(phoneNumber_);
 }
 

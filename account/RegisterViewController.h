@@ -20,6 +20,8 @@
 inline constexpr char kRegisterTitle[] = "用户注册/密码获取";
 inline constexpr int kRegisterInfoAlertTag = 101;
 inline constexpr int kBrokerInfoAlertTag = 102;
+// "呼叫" before the broker's information brought a number.
+inline constexpr char kNoBrokerPhoneText[] = "暂无券商电话，请先点击“券商信息”获取！";
 
 class RegisterViewController : public ui::ViewController,
                                public ui::AlertViewDelegate,

@@ -266,6 +266,8 @@ void MessageViewController::loadView() {
 
 void MessageViewController::viewDidLoad() {
   UIBaseViewController::viewDidLoad();
+  // A tap beside the fields closes the keyboard.
+  accountui::TapBesideClosesKeyboard(viewShared());
   if (auto delegate = selectDelegate_.lock()) delegate->ISYZ(true);
   if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(true, true);
   telTextField_->setDelegate(sharedAs<ui::TextFieldDelegate>());

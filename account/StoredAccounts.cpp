@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "core/CoreConfig.h"
+#include "core/CoreState.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
@@ -80,4 +82,33 @@ foundation::Value MakeAccountRecord(const std::string& user, const std::string& 
                                 {kAccountBrokerCode, brokerCode},
                                 {kAccountBranchName, branchName},
                                 {kAccountBranchCode, branchCode}};
+}
+
+void WriteLastLogin(const std::string& user, const std::string& password) {
+  MIniFileExt& save = GetSaveConfig();
+  save.WriteStringLocked("hq", "loginname", user.c_str());
+  save.WriteStringLocked("hq", "loginpwd", password.c_str());
+  save.WriteInt("hq", kLoginPasswordKeptKey, password.empty() ? 0 : 1);
+  save.Save();
+}
+
+bool DropUnaskedLoginPassword(const foundation::Array& accounts) {
+  MIniFileExt& save = GetSaveConfig();
+  char user[100] = {0};
+  char password[100] = {0};
+  save.GetStringLocked("hq", "loginname", "", user, sizeof user);
+  save.GetStringLocked("hq", "loginpwd", "", password, sizeof password);
+  if (!password[0] || save.GetInt("hq", kLoginPasswordKeptKey, 0) != 0) return false;
+  for (const foundation::Value& record : accounts) {
+    if (AccountUser(record) != user) continue;
+    if (!AccountRemembers(record)) break;
+    // Asked for on the account screen before the mark existed.
+    save.WriteInt("hq", kLoginPasswordKeptKey, 1);
+    save.Save();
+    return false;
+  }
+  WriteLastLogin(user, "");
+  if (GetLoginUserName() == user && !GetLoginPassword().empty()) SetLoginInfo(user, "");
+  foundation::logInfo("a login password kept without being asked for was dropped");
+  return true;
 }

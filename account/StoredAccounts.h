@@ -32,6 +32,17 @@ bool AddStoredAccount(foundation::Array& accounts, foundation::Value record);
 std::string AccountUser(const foundation::Value& record);
 std::string AccountPassword(const foundation::Value& record);
 bool AccountRemembers(const foundation::Value& record);
+// The last login in "save.cfg": its user name and, only when the user asked for it ("记住密码"),
+// its password, marked "loginpwdkept" so that a password kept unasked by older versions can be
+// told apart. An empty password clears the stored one.
+inline constexpr char kLoginPasswordKeptKey[] = "loginpwdkept";
+void WriteLastLogin(const std::string& user, const std::string& password);
+// Older versions kept the login screen's password whatever the user chose: a stored password
+// that neither the mark nor a remembering account record (`accounts`) vouches for is dropped
+// from "save.cfg" and from the session, and one a remembering record vouches for gets the mark.
+// True when a password was dropped.
+bool DropUnaskedLoginPassword(const foundation::Array& accounts);
+
 // A new record of the given values.
 foundation::Value MakeAccountRecord(const std::string& user, const std::string& password,
                                     bool remember, const std::string& brokerName, int brokerCode,

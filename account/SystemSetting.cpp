@@ -247,17 +247,23 @@ void YourSuggestion::loadView() {
   auto view = ui::View::create(gfx::Rect(0, 0, w, frame.height()));
   view->setBackgroundColor(gfx::Color::rgb255(236, 238, 242));
   setView(view);
-  view->addSubview(accountui::MakeLabel("您的意见或建议:", gfx::Rect(12, 8, w - 24, 22), 14,
-                                        gfx::Color::darkGrey()));
+  // The form scrolls so that the keyboard never hides the field being filled.
+  form_ = ui::ScrollView::create(view->bounds());
+  form_->setAutoresizingMask(ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleHeight);
+  form_->setContentSize(gfx::Size(w, 260));
+  form_->setAlwaysBounceVertical(true);
+  view->addSubview(form_);
+  form_->addSubview(accountui::MakeLabel("您的意见或建议:", gfx::Rect(12, 8, w - 24, 22), 14,
+                                         gfx::Color::darkGrey()));
   textView_ = ui::TextView::create(gfx::Rect(12, 32, w - 24, 150));
   textView_->setBackgroundColor(gfx::Color::white());
   textView_->setFont(gfx::Font::systemFont(15));
-  view->addSubview(textView_);
-  view->addSubview(accountui::MakeLabel("联系方式(选填):", gfx::Rect(12, 192, w - 24, 22), 14,
-                                        gfx::Color::darkGrey()));
+  form_->addSubview(textView_);
+  form_->addSubview(accountui::MakeLabel("联系方式(选填):", gfx::Rect(12, 192, w - 24, 22), 14,
+                                         gfx::Color::darkGrey()));
   contactText_ = accountui::MakeField(gfx::Rect(12, 216, w - 24, 34), "电话、邮箱或QQ", false);
   contactText_->setReturnKeyType(ui::ReturnKeyType::Send);
-  view->addSubview(contactText_);
+  form_->addSubview(contactText_);
 }
 
 void YourSuggestion::viewDidLoad() {
@@ -283,6 +289,11 @@ void YourSuggestion::viewDidLoad() {
                  weakAs<::AlertViewDelegate>(), kAccountTimeoutSeconds, kRequestSendingText);
 }
 
+void YourSuggestion::viewWillAppear(bool animated) {
+  ui::ViewController::viewWillAppear(animated);
+  keyboard_.attach(form_);
+}
+
 void YourSuggestion::viewDidAppear(bool animated) {
   ui::ViewController::viewDidAppear(animated);
   textView_->becomeFirstResponder();
@@ -291,6 +302,7 @@ void YourSuggestion::viewDidAppear(bool animated) {
 }
 
 void YourSuggestion::viewWillDisappear(bool animated) {
+  keyboard_.detach();
   waiter_.end();
   ui::ViewController::viewWillDisappear(animated);
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
@@ -313,6 +325,14 @@ void YourSuggestion::ButtonAction() {
     return;
   }
   waiter_.show();
+}
+
+void YourSuggestion::textFieldDidBeginEditing(ui::TextField&) {
+  keyboard_.reveal();
+}
+
+void YourSuggestion::textViewDidBeginEditing(ui::TextView&) {
+  keyboard_.reveal();
 }
 
 bool YourSuggestion::textFieldShouldReturn(ui::TextField& field) {

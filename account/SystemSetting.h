@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "account/AccountUi.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Button.h"
@@ -86,6 +87,7 @@ class YourSuggestion : public ui::ViewController,
 
   void loadView() override;
   void viewDidLoad() override;
+  void viewWillAppear(bool animated) override;
   void viewDidAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
 
@@ -93,13 +95,18 @@ class YourSuggestion : public ui::ViewController,
   void recvmsg(const foundation::Notification& notification);
   void handleTimeoutRequest() override;
   bool textFieldShouldReturn(ui::TextField& field) override;
+  void textFieldDidBeginEditing(ui::TextField& field) override;
+  void textViewDidBeginEditing(ui::TextView& view) override;
 
   ui::TextView* textView() const { return textView_.get(); }
+  ui::ScrollView* form() const { return form_.get(); }
   ui::TextField* contactText() const { return contactText_.get(); }
   ui::Button* submitButton() const { return submit_.get(); }
   AlertView* waitingBox() const { return waiter_.box(); }
 
  private:
+  std::shared_ptr<ui::ScrollView> form_;
+  accountui::FormKeyboard keyboard_;
   std::shared_ptr<ui::TextView> textView_;
   RequestWaiter waiter_;
   std::shared_ptr<ui::TextField> contactText_;

@@ -587,3 +587,12 @@ void UIHKTransferSMViewController::viewDidLoad() {
   text << file.rdbuf();
   txtWebView_->setText(text.str());
 }
+
+void UIHKTransferSMViewController::viewDidAppear(bool animated) {
+  ui::ViewController::viewDidAppear(animated);
+  // The notes end above the index ticker, so that their last lines can be scrolled into sight.
+  double bottom = view()->bounds().height();
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate())
+    bottom = app->contentBottomAboveTicker(*view());
+  txtWebView_->setFrame(gfx::Rect(0, 0, view()->bounds().width(), std::max(0.0, bottom)));
+}

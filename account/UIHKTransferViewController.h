@@ -132,6 +132,7 @@ class UIHKTransferSMViewController : public ui::ViewController {
  public:
   void loadView() override;
   void viewDidLoad() override;
+  void viewDidAppear(bool animated) override;
   ui::TextView* txtWebView() const { return txtWebView_.get(); }
 
  private:

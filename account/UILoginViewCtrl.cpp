@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "account/AccountUi.h"
+#include "account/StoredAccounts.h"
 #include "core/ClientVersion.h"
 #include "core/CoreConfig.h"
 #include "core/CoreState.h"
@@ -12,6 +13,7 @@
 #include "core/SelfStock.h"
 #include "core/SendQueues.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Screen.h"
@@ -59,6 +61,8 @@ void UIRegisterViewCtrl::loadView() {
 
 void UIRegisterViewCtrl::viewDidLoad() {
   ui::ViewController::viewDidLoad();
+  // A tap beside the fields closes the keyboard.
+  accountui::TapBesideClosesKeyboard(viewShared());
   Extend::resizeClientViewForiOS7(*this);
   ui::Observe(this, "register", &UIRegisterViewCtrl::recvmsg);
   waiter_.attach(*view(), kWaitBox, {}, 0, kRequestWaitingText);
@@ -87,8 +91,9 @@ void UIRegisterViewCtrl::showLoginProcess() {
 
 void UIRegisterViewCtrl::sendNamed(bool registering) {
   // An empty name goes to the server, which answers it; one it cannot read is refused here.
-  if (!user_->text().empty() && accountui::UserNameProblem(user_->text())) {
-    ShowMessageAlert(kUserNameCharsText);
+  if (const char* problem = accountui::UserNameProblem(user_->text());
+      problem && !user_->text().empty()) {
+    ShowMessageAlert(problem);
     return;
   }
   showLoginProcess();
@@ -130,6 +135,13 @@ void UIRegisterViewCtrl::recvmsg(const foundation::Notification& notification) {
 // ---------------------------------------------------------------------------------------------
 // The login screen
 
+UILoginViewCtrl::UILoginViewCtrl() {
+  // The stored settings are read while the application launches, after this screen is made and
+  // before the start-up login (which waits for the main loop): a password older versions kept
+  // unasked is dropped on the loop's first turn, before that login could use it.
+  foundation::performAfter(0, [] { DropUnaskedLoginPassword(LoadStoredAccounts()); });
+}
+
 void UILoginViewCtrl::loadView() {
   const gfx::Rect screen = ui::Screen::main().bounds();
   auto view = ui::View::create(screen);
@@ -143,12 +155,15 @@ void UILoginViewCtrl::loadView() {
   view->addSubview(user_);
   password_ = accountui::MakeField(gfx::Rect(30, 180, w - 60, 38), "密码", true);
   view->addSubview(password_);
-  btnUserLogin_ = accountui::MakeButton("登录", gfx::Rect(30, 236, (w - 80) / 2, 40));
+  rememberSwitch_ = ui::Switch::create(gfx::Rect(30, 228, 79, 27));
+  view->addSubview(rememberSwitch_);
+  view->addSubview(accountui::MakeLabel("记住密码", gfx::Rect(120, 228, 120, 27), 15));
+  btnUserLogin_ = accountui::MakeButton("登录", gfx::Rect(30, 268, (w - 80) / 2, 40));
   view->addSubview(btnUserLogin_);
-  btnGuestLogin_ = accountui::MakeButton("游客登录", gfx::Rect(50 + (w - 80) / 2, 236, (w - 80) / 2, 40),
+  btnGuestLogin_ = accountui::MakeButton("游客登录", gfx::Rect(50 + (w - 80) / 2, 268, (w - 80) / 2, 40),
                                          gfx::Color::rgb255(60, 90, 150));
   view->addSubview(btnGuestLogin_);
-  btnRegister_ = accountui::MakeButton("用户注册/密码获取", gfx::Rect(30, 290, w - 60, 36),
+  btnRegister_ = accountui::MakeButton("用户注册/密码获取", gfx::Rect(30, 322, w - 60, 36),
                                        gfx::Color::darkGrey());
   view->addSubview(btnRegister_);
   tradeLogo_ = ui::ImageView::create(gfx::Rect((w - 120) / 2, 430, 120, 24));
@@ -163,10 +178,17 @@ void UILoginViewCtrl::loadView() {
 
 void UILoginViewCtrl::viewDidLoad() {
   ui::ViewController::viewDidLoad();
+  // A tap beside the fields closes the keyboard.
+  accountui::TapBesideClosesKeyboard(viewShared());
   Extend::resizeClientViewForiOS7(*this);
   ui::Observe(this, "login", &UILoginViewCtrl::recvmsg);
+  DropUnaskedLoginPassword(LoadStoredAccounts());
   user_->setText(GetLoginUserName());
   password_->setText(GetLoginPassword());
+  // On when a password is kept (after the drop above, only one the user asked to keep).
+  char kept[100] = {0};
+  GetSaveConfig().GetStringLocked("hq", "loginpwd", "", kept, sizeof kept);
+  rememberSwitch_->setOn(kept[0] != 0);
   waiter_.attach(*view(), kWaitBox, weakAs<::AlertViewDelegate>(), kAccountTimeoutSeconds,
                  kLoginWaitingText);
   user_->setLeftView(LeftImage("left_account.png"));
@@ -218,6 +240,7 @@ void UILoginViewCtrl::UserLogin() {
     return;
   }
   showLoginProcess(*btnUserLogin_);
+  loginStarted_ = true;
   ResetAllCoreState();
   SetLoginInfo(user.c_str(), password.c_str());
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->DoRenZhengLogin(false);
@@ -225,6 +248,7 @@ void UILoginViewCtrl::UserLogin() {
 
 void UILoginViewCtrl::GuestLogin() {
   showLoginProcess(*btnGuestLogin_);
+  loginStarted_ = true;
   ResetAllCoreState();
   SetLoginInfo("", "");
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->DoRenZhengLogin(false);
@@ -288,9 +312,9 @@ void UILoginViewCtrl::acceptedLogin(const QuoteLoginAnswer& answer) {
   if (user.empty()) {
     SelfStock_Save();
   } else {
-    save.WriteStringLocked("hq", "loginname", user.c_str());
-    save.WriteStringLocked("hq", "loginpwd", GetLoginPassword().c_str());
-    save.Save();
+    // The password is kept only when the user asked for it here.
+    if (loginStarted_)
+      WriteLastLogin(user, rememberSwitch_ && rememberSwitch_->isOn() ? GetLoginPassword() : "");
     char owner[kSelfStockNameSize + 1] = {0};
     SelfStock_GetUserName(owner, sizeof owner);
     if (user.compare(0, kSelfStockNameSize, owner) != 0) SelfStock_SetListTime(0, 0);
@@ -308,6 +332,7 @@ void UILoginViewCtrl::acceptedLogin(const QuoteLoginAnswer& answer) {
       (!app || app->currentApplicationStatus() != kApplicationStatusUpgrade))
     ShowAlertMessage(answer.notice, kNoticeTitle);
   hideWaiting();
+  loginStarted_ = false;
   if (app) app->SwitchToFirst();
 }
 

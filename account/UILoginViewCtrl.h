@@ -13,6 +13,7 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/Switch.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 #include "widgets/AlertView.h"
@@ -60,6 +61,7 @@ class UILoginViewCtrl : public ui::ViewController,
                         public ReturnClosesKeyboard,
                         public ::AlertViewDelegate {
  public:
+  UILoginViewCtrl();
 
   void loadView() override;
   void viewDidLoad() override;
@@ -79,6 +81,8 @@ class UILoginViewCtrl : public ui::ViewController,
   ui::Button* m_btnUserLogin() const { return btnUserLogin_.get(); }
   ui::Button* m_btnGuestLogin() const { return btnGuestLogin_.get(); }
   ui::Button* registerButton() const { return btnRegister_.get(); }
+  // "记住密码": the password is kept in "save.cfg" only when it is on.
+  ui::Switch* rememberSwitch() const { return rememberSwitch_.get(); }
   ui::Label* m_version() const { return version_.get(); }
   AlertView* waitingBox() const { return waiter_.box(); }
 
@@ -88,6 +92,10 @@ class UILoginViewCtrl : public ui::ViewController,
 
   std::shared_ptr<ui::TextField> user_;
   std::shared_ptr<ui::TextField> password_;
+  std::shared_ptr<ui::Switch> rememberSwitch_;
+  // The login under way was started here (the "login" answers of other screens' logins reach
+  // this screen too, and what they keep is theirs to choose).
+  bool loginStarted_ = false;
   std::shared_ptr<UIRegisterViewCtrl> registerCtrl_;
   RequestWaiter waiter_;
   std::shared_ptr<ui::Button> btnUserLogin_;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "alerts/InfoTime.h"
 #include "alerts/RadarView.h"
 #include "core/DataRequest.h"
 #include "core/InfoRequests.h"
@@ -19,7 +20,6 @@
 #include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ScreenMetrics.h"
-#include "shell/SharedTool.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/ScreenParts.h"
 
@@ -190,9 +190,9 @@ void InfoArticlePage::refreshControlContent() {
   // A reply without a record keeps the list's texts.
   if (!_infoContent.found) return;
   if (auto* label = labelWithTag(kDateTag))
-    label->setText(SharedTool::GetDateString(_infoContent.date));
+    label->setText(InfoDateText(_infoContent.date));
   if (auto* label = labelWithTag(kTimeTag))
-    label->setText(SharedTool::GetTimeString(_infoContent.time));
+    label->setText(InfoTimeText(_infoContent.time));
   if (auto* content = contentView()) {
     content->setFont(gfx::Font::systemFont(15));
     content->setText(_infoContent.text);

@@ -4,6 +4,7 @@
 #include <cinttypes>
 
 #include "alerts/InfoArticlePage.h"
+#include "alerts/InfoTime.h"
 #include "core/DataRequest.h"
 #include "core/InfoRequests.h"
 #include "core/PacketHeader.h"
@@ -20,7 +21,6 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/WhileAlive.h"
 #include "shell/ScreenRoles.h"
-#include "shell/SharedTool.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/ScreenParts.h"
 #include "widgets/TableCell.h"
@@ -203,9 +203,18 @@ void MainPage::layoutNewsTitleScrollViews() {
 void MainPage::MenuBarDidChangeToSubItem(int index, MenuBarView&) {
   if (index < 0 || index >= static_cast<int>(NewsTitleArray_.size())) return;
   const foundation::Value& section = NewsTitleArray_[static_cast<size_t>(index)];
-  _selPartID = std::atoi(section["partID"].asString().c_str());
+  const int partId = std::atoi(section["partID"].asString().c_str());
+  const bool otherSection = partId != _selPartID || index != _shownSection;
+  _selPartID = partId;
+  _shownSection = index;
   requestInfoTitle(_selPartID, section["additional"].asString());
-  if (_tableView) _tableView->reloadData();
+  if (!_tableView) return;
+  _tableView->reloadData();
+  // Another section starts at its newest titles; the same one asked again stays where it was.
+  if (otherSection) {
+    _tableView->stopScrolling();
+    _tableView->setContentOffset(gfx::Point(0, _tableView->minimumContentOffset().y));
+  }
 }
 
 foundation::Value MainPage::currentInfoRecord(int index) {
@@ -217,8 +226,8 @@ foundation::Value MainPage::currentInfoRecord(int index) {
       // The selected section's id, whatever the row says.
       {"partID", foundation::format("%d", _selPartID)},
       {"content", t.summary},
-      {"date", SharedTool::GetDateString(t.date)},
-      {"time", SharedTool::GetTimeString(t.time)},
+      {"date", InfoDateText(t.date)},
+      {"time", InfoTimeText(t.time)},
   };
 }
 
@@ -236,8 +245,8 @@ std::shared_ptr<ui::TableViewCell> MainPage::tableViewCellForRowAtIndexPath(
       table.dequeueReusableCellWithIdentifier(kCellIdentifier));
   if (!cell) cell = MainPageCell::create(kCellIdentifier);
   const InfoTitle t = ReadInfoTitle(_infoTitle, path.row);
-  cell->dateLabel()->setText(SharedTool::GetDateString(t.date));
-  cell->timeLabel()->setText(SharedTool::GetTimeString(t.time));
+  cell->dateLabel()->setText(InfoDateText(t.date));
+  cell->timeLabel()->setText(InfoTimeText(t.time));
   cell->titleLabel()->setText(t.title);
   cell->contentLabel()->setText(t.summary);
   return cell;

@@ -112,6 +112,8 @@ class MainPage : public ui::ViewController,
  private:
   foundation::Array NewsTitleArray_;
   int _selPartID = 0;
+  // The menu item whose titles the table shows; -1 before the first.
+  int _shownSection = -1;
   // Slot 0 the section list, 1 the titles of a section.
   PendingRequests<int> pending_;
   std::vector<InfoSection> _infoList;

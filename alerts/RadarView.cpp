@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "alerts/InfoArticlePage.h"
+#include "alerts/InfoTime.h"
 #include "core/DataRequest.h"
 #include "core/PacketHeader.h"
 #include "core/RadarReplies.h"
@@ -18,7 +19,6 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
 #include "shell/Extend.h"
-#include "shell/SharedTool.h"
 #include "widgets/ScreenParts.h"
 
 // --- RadarCell ---
@@ -145,8 +145,8 @@ void RadarView::appendRows(const std::vector<RadarRow>& rows) {
   for (const RadarRow& row : rows) {
     if (static_cast<int>(radarArray_.size()) >= kRadarMaxRows) break;
     radarArray_.push_back(foundation::Dictionary{
-        {"date", SharedTool::GetDateString(row.date)},
-        {"time", SharedTool::GetTimeString(row.time)},
+        {"date", InfoDateText(row.date)},
+        {"time", InfoTimeText(row.time)},
         {"Node", foundation::format("%" PRId64, row.id)},
         {"title", row.text},
     });

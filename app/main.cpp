@@ -15,6 +15,7 @@
 #include "platform/ui/ControllersDemo.h"
 #include "platform/ui/Demo.h"
 #include "platform/ui/InputDemo.h"
+#include "platform/ui/Monkey.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
@@ -58,14 +59,37 @@ void printHelp() {
       "                         N seen numbers whose middle lies in that box (and that end in\n"
       "                         END, such as %%) never rise (down) or never fall (up), top to\n"
       "                         bottom: a list's sorted column)\n"
+      "                       allow-overlap TEXT1 TEXT2 # REASON (two seen texts containing\n"
+      "                         them may overlap in the shots after it; the reason is required,\n"
+      "                         quote a text with blanks)\n"
+      "                       Every shot is judged, and fails the script with an error line\n"
+      "                         naming the shot, the texts and their rects, when two seen texts\n"
+      "                         overlap, a seen text is cut by the screen's edge, its clip or a\n"
+      "                         view over it, a text's contrast with what lies around it is\n"
+      "                         below 1.5:1, or a screen's own invariant fails (the tab bar marks\n"
+      "                         the tab shown...). Beside F.png, F.json lists what the shot shows:\n"
+      "                         each seen text with its lines' rects, clip and colour, each seen\n"
+      "                         bundle image with its rect (device pixels)\n"
       "  --open \"CLASS [ARGS]\" open a screen by class name at start (after the login)\n"
       "  --shots DIR          where relative shot names are written\n"
       "  --virtual-time       headless waits take no real time\n"
+      "  --monkey SEED        (with --headless) a seeded random walk over the client from the\n"
+      "                       start screen, on the virtual clock; stops at the first error\n"
+      "                       line, broken screen invariant, page turned by a nudge, hang or\n"
+      "                       crash, and writes the steps so far as a script that replays it\n"
+      "                       (monkey-SEED.script in the --shots folder or here); with\n"
+      "                       --script, its input steps come first, checked as the walk's;\n"
+      "                       its scripts also hold wheel X Y N (N Ctrl+wheel notches at a\n"
+      "                       point, -5 to 5, as the window plays them: one pinch a notch)\n"
+      "  --steps N            the walk's steps (default 500)\n"
+      "  --keep-going         the walk goes on after a fault, reporting each one once with a\n"
+      "                       replay script of its own (monkey-SEED-stepN.script)\n"
       "  --run-seconds N      close the window after N seconds\n"
       "  --final-shot FILE    write the window's last frame as a PNG when it closes\n"
       "In the window, F1 to F6 turn the device (F1 portrait, F3 and F4 landscape).\n"
       "Exit status: 0 done, 1 failed to start or write a shot, 2 bad option or unreadable\n"
-      "script line, 3 an expect or reject step failed.\n");
+      "script line, 3 an expect or reject step failed or a shot broke a check, 4 the monkey\n"
+      "found a fault, 5 a monkey step did not return.\n");
 }
 
 }  // namespace
@@ -75,6 +99,8 @@ int main(int argc, char** argv) {
   std::string demo;
   ui::HeadlessOptions headlessOptions;
   ui::WindowOptions windowOptions;
+  ui::MonkeyOptions monkeyOptions;
+  bool monkey = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     bool hasValue = i + 1 < argc;
@@ -96,6 +122,22 @@ int main(int argc, char** argv) {
       headlessOptions.scriptPath = argv[++i];
     } else if (arg == "--shots" && hasValue) {
       headlessOptions.shotsDir = argv[++i];
+    } else if (arg == "--monkey" && hasValue) {
+      char* end = nullptr;
+      monkeyOptions.seed = std::strtoull(argv[++i], &end, 10);
+      monkey = end && *end == '\0' && end != argv[i];
+      if (!monkey) {
+        std::fprintf(stderr, "verdan: --monkey needs a seed (a number)\n");
+        return 2;
+      }
+    } else if (arg == "--steps" && hasValue) {
+      monkeyOptions.steps = std::atoi(argv[++i]);
+      if (monkeyOptions.steps < 1) {
+        std::fprintf(stderr, "verdan: --steps needs a number above 0\n");
+        return 2;
+      }
+    } else if (arg == "--keep-going") {
+      monkeyOptions.keepGoing = true;
     } else if (arg == "--virtual-time") {
       headlessOptions.virtualTime = true;
     } else if (arg == "--demo" && hasValue) {
@@ -113,8 +155,16 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (headless && headlessOptions.scriptPath.empty()) {
-    std::fprintf(stderr, "verdan: --headless needs --script FILE\n");
+  if (monkey && !headless) {
+    std::fprintf(stderr, "verdan: --monkey walks headless (add --headless)\n");
+    return 2;
+  }
+  monkeyOptions.shotsDir = headlessOptions.shotsDir;
+  if (monkey && !headlessOptions.scriptPath.empty()) {
+    if (ui::readScript(headlessOptions.scriptPath, monkeyOptions.prefix) != 0) return 2;
+  }
+  if (headless && !monkey && headlessOptions.scriptPath.empty()) {
+    std::fprintf(stderr, "verdan: --headless needs --script FILE or --monkey SEED\n");
     return 2;
   }
   foundation::logInfo("verdan %s: bundle %s, documents %s", VERDAN_VERSION,
@@ -162,7 +212,9 @@ int main(int argc, char** argv) {
   // destruction).
   int rc = 1;
   if (ui::Application::shared().launch(delegateClass))
-    rc = headless ? ui::runHeadless(headlessOptions) : ui::runWindow(windowOptions);
+    rc = monkey     ? ui::runMonkeyHeadless(monkeyOptions)
+         : headless ? ui::runHeadless(headlessOptions)
+                    : ui::runWindow(windowOptions);
   ui::Application::shared().terminate();
   ui::Application::shared().reset();
   return rc;

@@ -95,6 +95,7 @@ std::string CheckPriceAlertInput(const PriceAlertInput& in, PriceAlertUpload* ou
     if (!ReadThreshold(in.fallText, decimals, 4, &up.fall))
       return PriceAlertBadNumberText("跌价", decimals);
     if (up.fall >= current) return kPriceAlertFallHigh;
+    if (up.fall <= 0) return kPriceAlertFallZero;
   }
   if (in.changeOn) {
     if (in.changeText.empty()) return kPriceAlertNoChangeText;

@@ -22,6 +22,8 @@ inline constexpr char kPriceAlertNoRise[] = "请输入涨价！";
 inline constexpr char kPriceAlertRiseLow[] = "设置的股价涨价低于现价！";
 inline constexpr char kPriceAlertNoFall[] = "请输入跌价！";
 inline constexpr char kPriceAlertFallHigh[] = "设置的股价跌价高于现价！";
+// A fall price of 0 would be stored as "no fall alert": refused, not reported as set.
+inline constexpr char kPriceAlertFallZero[] = "设置的股价跌价必须大于0！";
 inline constexpr char kPriceAlertNoChangeText[] = "请输入涨跌幅！";
 inline constexpr char kPriceAlertChangeHigh[] = "设置的涨跌幅不能大于10%！";
 

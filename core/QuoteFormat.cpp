@@ -292,8 +292,10 @@ QuoteColor GetPaleYellowColor2() {
   return kColorPaleYellow;
 }
 
+// The weakest band and the grey are lighter than the dark red (90,0,0) and (50,50,50) they once
+// were: on the lists' near-black background those read at about 1.2 : 1 and could not be seen.
 QuoteColor GetMMQColor(int32_t v) {
-  if (v >= 1 && v <= 200000) return {90, 0, 0, 255};
+  if (v >= 1 && v <= 200000) return {150, 0, 0, 255};
   if (v > 200000 && v <= 400000) return {180, 0, 0, 255};
   if (v > 400000 && v <= 700000) return {255, 0, 0, 255};
   if (v > 700000 && v <= 1000000) return {255, 0, 255, 255};
@@ -301,7 +303,7 @@ QuoteColor GetMMQColor(int32_t v) {
   if (v < -200000 && v >= -400000) return {0, 180, 0, 255};
   if (v < -400000 && v >= -700000) return {0, 255, 0, 255};
   if (v < -700000 && v >= -1000000) return {0, 255, 255, 255};
-  return {50, 50, 50, 255};
+  return {110, 110, 110, 255};
 }
 
 bool IsMarket467(const tagLocalStockData& rec) {

@@ -205,8 +205,12 @@ void TrendTechIndexView::DrawScaleValue(gfx::Context& ctx) {
   }
   if (!texts.title.empty()) gfx::drawText(ctx, texts.title, gfx::Point(S + 1, top), font);
   if (!texts.middle.empty()) {
+    // The opens and closes stand on the middle line when their range reaches as far either way:
+    // it is their zero line, and says so rather than the empty volume's dashes.
+    const bool kpcZero = _drawIndexType == kTechKPC && _calcValue.fMaxKPC != 0 &&
+                         _calcValue.fMaxKPC == vmath::SatNeg(_calcValue.fMinKPC);
     ctx.drawText(
-        texts.middle, gfx::Rect(1, B - 6 - H / 2, S - 2, 12),
+        kpcZero ? std::string("0") : texts.middle, gfx::Rect(1, B - 6 - H / 2, S - 2, 12),
         gfx::TextStyle(font, gfx::TextAlignment::Right, gfx::LineBreakMode::CharacterWrap));
   }
   for (const auto& c : texts.cursor) {

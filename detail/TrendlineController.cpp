@@ -27,6 +27,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/ImageView.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/Orientation.h"
@@ -664,6 +665,54 @@ void TrendlineController::viewDidLoad() {
   }
   initNotification();
   SetMenuToolBar(IsSelWhichTab);
+  // The menu marks the page on screen: the runner and the monkey ask after each step.
+  std::weak_ptr<TrendlineController> weak =
+      std::dynamic_pointer_cast<TrendlineController>(shared_from_this());
+  if (view())
+    ui::addScreenInvariant(*view(), "detail pager", [weak] {
+      auto self = weak.lock();
+      return self ? self->markedPageFailure() : std::string();
+    });
+}
+
+std::string TrendlineController::markedPageFailure() const {
+  if (!menuBar_ || !_scrollView) return {};
+  ui::ScrollView& pager = *_scrollView;
+  if (pager.isDragging() || pager.isDecelerating() || pager.isTracking() ||
+      pager.isScrollAnimating())
+    return {};
+  const double w = pager.bounds().width();
+  if (w <= 0) return {};
+  std::vector<ui::Button*> buttons;
+  for (int i = 0; i < 6; ++i)
+    if (auto* b = dynamic_cast<ui::Button*>(menuBar_->viewWithTag(menuBase() + i)))
+      buttons.push_back(b);
+  if (buttons.empty()) return {};
+  const double x = pager.contentOffset().x;
+  const int shown = static_cast<int>(std::lround(x / w));
+  auto titleAt = [&](int position) {
+    return position >= 0 && position < static_cast<int>(buttons.size())
+               ? "'" + buttons[static_cast<size_t>(position)]->currentTitle() + "'"
+               : "position " + std::to_string(position);
+  };
+  if (std::fabs(x - shown * w) > 0.5) return "the pager rests between pages at x " + std::to_string(x);
+  std::vector<int> marked;
+  for (size_t i = 0; i < buttons.size(); ++i)
+    if (!buttons[i]->isEnabled()) marked.push_back(static_cast<int>(i));
+  if (marked.size() != 1) {
+    std::string list;
+    for (int m : marked) list += (list.empty() ? "" : ", ") + titleAt(m);
+    return "the menu marks " + std::to_string(marked.size()) + " buttons (" + list + ") while " +
+           titleAt(shown) + " is on screen";
+  }
+  if (marked[0] != shown)
+    return "the menu marks " + titleAt(marked[0]) + " but " + titleAt(shown) + " is on screen";
+  if (_menuBarSlideBg) {
+    const gfx::Rect b = buttons[static_cast<size_t>(shown)]->frame();
+    if (std::fabs(_menuBarSlideBg->frame().midX() - b.midX()) > 0.5)
+      return "the marker is not behind " + titleAt(shown) + ", the page on screen";
+  }
+  return {};
 }
 
 void TrendlineController::initNotification() {
@@ -869,6 +918,9 @@ void TrendlineController::SetMenuToolBar(int pageNumber) {
     menuTitles_.push_back(kPageTitles[pages[i]]);
     if (pages[i] == pageNumber) position = static_cast<int>(i);
   }
+  // The pager's move below marks the button at the current position: that is the new menu's
+  // position already, not the old menu's (another button there).
+  _nScrollCurrentPage = position;
   if (_scrollView) {
     _scrollView->stopScrolling();
     _scrollView->setContentOffset({static_cast<double>(position * kPageWidth), 0}, false);

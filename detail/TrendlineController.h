@@ -215,6 +215,9 @@ class TrendlineController : public ui::ViewController,
   // Times the shown security was switched.
   int updates() const { return updates_; }
   const std::string& menuTitleOf(int page) const;
+  // "" while the menu marks (one button disabled, the marker behind it) the page the pager
+  // rests on; else what is wrong. Not asked while the pager moves.
+  std::string markedPageFailure() const;
 
  private:
   // Copies at most 9 ASCII characters; false (nothing changed, logged) for a missing, non-ASCII

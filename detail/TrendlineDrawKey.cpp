@@ -27,7 +27,8 @@ std::string TrendlineView::pictureKey() const {
   for (int v :
        {static_cast<int>(IsDrawTrendLine), static_cast<int>(MarketType),
         static_cast<int>(StockType), static_cast<int>(_bShowZDFScale), _TlineType, m_trendnum,
-        m_TradeMinutes, Yesterday, fMaxValue, fMinValue, iRulerIndex, iRulerIndexYScale})
+        m_TradeMinutes, Yesterday, fMaxValue, fMinValue, iRulerIndex, iRulerIndexYScale,
+        static_cast<int>(IsShowPriceDetailPanel)})
     PutKey(key, v);
   for (float v : {StartXCoor, tViewWidth, tViewHeight, BaseYCoor}) PutKey(key, v);
   PutKey(key, m_trenddate);

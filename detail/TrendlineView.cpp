@@ -11,6 +11,7 @@
 
 #include "core/QuoteFormat.h"
 #include "core/ValueMath.h"
+#include "detail/NewYorkClock.h"
 #include "detail/TechIndexMoveView.h"
 #include "detail/TimeLabel.h"
 #include "panels/PriceDetailPanel.h"
@@ -392,6 +393,10 @@ void TrendlineView::CalcTLineMaxMinScale(int days) {
   if (fMaxCCL == 0) fMaxCCL = 1000;
   if (fMinKPC > 0) fMinKPC = 0;
   if (fMaxKPC < 0) fMaxKPC = 0;
+  // Opens rise and closes fall from one zero line: the range reaches as far either way, so that
+  // line is the pane's middle grid line and the middle label reads 0.
+  fMaxKPC = std::max(fMaxKPC, vmath::SatNeg(fMinKPC));
+  fMinKPC = -fMaxKPC;
 }
 
 void TrendlineView::calcDay(const tagLocalTrendData* points, int count, int day) {
@@ -685,6 +690,21 @@ void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
   const gfx::Font font = BoldTen();
   const gfx::Color white = gfx::Color::white();
   const double y = BaseYCoor + 5;
+  // The cursor's time bubble stands on the axis and tells the time there: a label it would
+  // cover, even in part, gives way to it.
+  const bool bubble = IsShowPriceDetailPanel && iRulerIndex >= 0;
+  auto clearOfBubble = [&](double left, double width) {
+    constexpr double kBubbleHalf = 30, kGap = 2;
+    return !bubble || left + width + kGap <= iRulerIndex - kBubbleHalf ||
+           left - kGap >= iRulerIndex + kBubbleHalf;
+  };
+  auto label = [&](const std::string& text, const gfx::Rect& box, gfx::TextAlignment align) {
+    const double w = std::min(gfx::measureText(text, font).width, box.width());
+    double left = box.minX();
+    if (align == gfx::TextAlignment::Center) left = box.midX() - w / 2;
+    if (align == gfx::TextAlignment::Right) left = box.maxX() - w;
+    if (clearOfBubble(left, w)) Text(ctx, text, box, font, align, white);
+  };
   if (days <= 0) {
     const int periods = std::min<int>(m_stockdata.tradetimenum, 3);
     if (periods <= 0) return;
@@ -692,28 +712,40 @@ void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
     const double third = tViewWidth / 3;
     std::string open = Clock(tt[0]);
     double openWidth = third;
-    if (MarketType == 16) {
+    // New York's open with Beijing's time of it on the session's own date (daylight saving
+    // moves it by an hour); without a date there is no Beijing time to tell.
+    if (const int beijing = MarketType == 16 ? NewYorkMinuteInBeijing(tt[0], m_trenddate[0]) : -1;
+        beijing >= 0) {
       char buf[48];
-      std::snprintf(buf, sizeof buf, "%s(北京%s)", Clock(tt[0]).c_str(),
-                    Clock(tt[0] + 12 * 60).c_str());
+      std::snprintf(buf, sizeof buf, "%s(北京%s)", Clock(tt[0]).c_str(), Clock(beijing).c_str());
       open = buf;
       openWidth += 20;
     }
-    Text(ctx, open, gfx::Rect(StartXCoor, y, openWidth, 15), font, gfx::TextAlignment::Left, white);
-    const gfx::Rect last(StartXCoor + 2 * third, y, third, 15);
-    auto centred = [&](int minute) {
-      Text(ctx, Clock(minute), gfx::Rect(getXWithTime(minute) - 50, y, 100, 15), font,
-           gfx::TextAlignment::Center, white);
-    };
-    if (periods == 1) {
-      Text(ctx, Clock(tt[1]), last, font, gfx::TextAlignment::Right, white);
-    } else if (periods == 2) {
-      centred(tt[1]);
-      Text(ctx, Clock(tt[3]), last, font, gfx::TextAlignment::Right, white);
-    } else {
-      centred(tt[2]);
-      centred(tt[3]);
-      Text(ctx, Clock(tt[5]), last, font, gfx::TextAlignment::Right, white);
+    label(open, gfx::Rect(StartXCoor, y, openWidth, 15), gfx::TextAlignment::Left);
+    const std::string close = Clock(tt[2 * periods - 1]);
+    label(close, gfx::Rect(StartXCoor + 2 * third, y, third, 15), gfx::TextAlignment::Right);
+    // The breaks between the periods, each labelled on its mark. Of three periods the second
+    // break is labelled with the night session's start when the last period is one (the day's
+    // close would leave the night unmarked).
+    std::vector<int> marks;
+    if (periods == 2) {
+      marks = {tt[1]};
+    } else if (periods == 3) {
+      constexpr int kEvening = 18 * 60;
+      marks = {tt[2], tt[4] >= kEvening ? tt[4] : tt[3]};
+    }
+    // A mark's label keeps clear of the labels before and after it: it moves right off the one
+    // before, and where no room is left before the close it is left out.
+    constexpr double kLabelGap = 4;
+    double after = StartXCoor + std::min(gfx::measureText(open, font).width, openWidth) + kLabelGap;
+    const double before = StartXCoor + tViewWidth - gfx::measureText(close, font).width - kLabelGap;
+    for (int minute : marks) {
+      const std::string text = Clock(minute);
+      const double w = gfx::measureText(text, font).width;
+      const double left = std::max(getXWithTime(minute) - w / 2, after);
+      if (left + w > before) continue;
+      label(text, gfx::Rect(left + w / 2 - 50, y, 100, 15), gfx::TextAlignment::Center);
+      after = left + w + kLabelGap;
     }
     drawTimeScaleLine(ctx);
     return;
@@ -722,7 +754,7 @@ void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
     const int32_t date = m_trenddate[d];
     char buf[32];
     std::snprintf(buf, sizeof buf, "%d/%d", (date / 100) % 100, date % 100);
-    Text(ctx, buf, gfx::Rect(columnStart(d), y, 60, 15), font, gfx::TextAlignment::Left, white);
+    label(buf, gfx::Rect(columnStart(d), y, 60, 15), gfx::TextAlignment::Left);
   }
 }
 
@@ -887,9 +919,10 @@ void TrendlineView::ShowRefreshPriceDetailPanel(int index, int period, int phase
   static const char* const kNames[6] = {"最新", "均价", "成交", "量比", "金额", "持仓量"};
   for (int i = 0; i < rows; ++i)
     priceDetailPanel_->setFirstData(kNames[i], gfx::Color::cyan(), "--", i);
-  // The panel keeps clear of the cursor: right in the morning half, left in the afternoon.
+  // The panel keeps clear of the cursor: right in the morning half, left in the afternoon. It
+  // stands inside the plot, so that the price and percentage scales stay whole beside it.
   gfx::Rect f = priceDetailPanel_->frame();
-  const double x = index > m_TradeMinutes / 2 ? 0 : frame().width() - f.width();
+  const double x = index > m_TradeMinutes / 2 ? StartXCoor : StartXCoor + tViewWidth - f.width();
   priceDetailPanel_->setFrame({x, f.y(), f.width(), f.height()});
   if (index < 0 || index >= kTrendCapacity || phase < 0 || phase >= kDayBlocks) return;
   _touchIndex = index;

@@ -57,6 +57,11 @@ std::string KLineModuleView::pictureKey() const {
   }
   for (float v : {fMaxValue, fMinValue, YValueScale}) PutKey(key, v);
   for (double v : {fMaxVolume, fMaxTechValue, fMidTechValue}) PutKey(key, v);
+  PutKey(key, panesAdjusted_);
+  // The price axis leaves out what the price panel covers.
+  PutKey(key, static_cast<int>(IsShowPriceDetailPanel));
+  PutKey(key, paneAxisVolume_);
+  for (int64_t v : {paneAxisTop_, paneAxisMid_}) PutKey(key, v);
   for (const auto* label : {&IndexLabelName, &IndexArgument1, &IndexArgument2, &IndexArgument3,
                             &MAArgument1, &MAArgument2, &MAArgument3, &startDateTime, &endDateTime})
     PutText(key, *label);

@@ -159,7 +159,7 @@ void KLineModuleView::hideRulerAndPanel() {
     priceDetailPanel->removeViewNoAnimation();
   }
   IsShowPriceDetailPanel = 0;
-  if (timeLandscapeLabel) timeLandscapeLabel->setHidden(true);
+  showDateTag(false);
   iRulerIndex = -1;
 }
 
@@ -235,7 +235,7 @@ void KLineModuleView::updateWeightType(int32_t type) {
 }
 
 void KLineModuleView::SetTimeCircle(int32_t period) {
-  if (timeLandscapeLabel) timeLandscapeLabel->setHidden(true);
+  showDateTag(false);
   iRulerIndex = -1;
   if (period != KCircleType) {
     KSourceDataArray.clear();
@@ -356,6 +356,8 @@ void KLineModuleView::drawPicture(gfx::Context& ctx) {
   // A gesture may hold a window the pushes have not laid out yet: draw only a window that fits.
   if (IsDrawKLine && n > 0 && chartScale().windowIn(n)) {
     const bool adjusted = KCircleType == 1 && _weightDays > 0 && _weightType > 0;
+    panesAdjusted_ =
+        adjusted && (_weightType == kWeightForward || _weightType == kWeightBackward);
     if (adjusted) {
       tagKAverageInfo ma[3] = {};
       weightAverages(_weightType, ma);
@@ -585,9 +587,14 @@ void KLineModuleView::DrawScaleValue(gfx::Context& ctx) {
   };
   const double step = (static_cast<double>(fMaxValue) - fMinValue) / 6;
   const gfx::Color grey = gfx::Color::grey(0.5);
+  // The price panel at the left edge covers the axis: the prices it would cut are left out.
+  const std::optional<gfx::Rect> panel =
+      IsShowPriceDetailPanel ? std::optional(priceDetailPanelFrame(iRulerIndex)) : std::nullopt;
   for (int i = 0; i <= 6; ++i) {
+    const double y = BaseYCoor - i * kViewHeight / 6 - 6;
+    if (panel && panel->intersects(gfx::Rect(1, y, boxWidth, 12))) continue;
     const int32_t v = vmath::ClampToInt32(fMinValue + step * i + 0.5);
-    text(FormatPriceString(v, 8, priceDecimals(), v), BaseYCoor - i * kViewHeight / 6 - 6, grey);
+    text(FormatPriceString(v, 8, priceDecimals(), v), y, grey);
   }
   const gfx::Color white = gfx::Color::white();
   const double middle =
@@ -600,6 +607,9 @@ void KLineModuleView::DrawScaleValue(gfx::Context& ctx) {
     text(FormatVolumeString(m_stockdata.market, vmath::ClampToInt64(fMaxVolume), m_stockdata.unit,
                             6),
          top, white);
+  } else if (paneAxisVolume_ && iIndexType == kIndexCCL) {
+    text(FormatVolumeString(m_stockdata.market, paneAxisMid_, m_stockdata.unit, 6), middle, white);
+    text(FormatVolumeString(m_stockdata.market, paneAxisTop_, m_stockdata.unit, 6), top, white);
   } else {
     // Each pane hands the axis its own top and middle (a pane's bottom is rarely 0).
     char buf[64];
@@ -656,11 +666,13 @@ void KLineModuleView::updateEndStartDateTime() {
   const bool minutes = !portrait_ && IsMinutePeriod(KCircleType);
   endDateTime->setText(kline::BarDateText(KSourceDataArray[EndIndex].Date, minutes));
   startDateTime->setText(kline::BarDateText(KSourceDataArray[StartIndex].Date, minutes));
+  coverDateLabels();
 }
 
 void KLineModuleView::drawDisableText(gfx::Context& ctx) {
   fMaxTechValue = 0;
   fMidTechValue = 0;
+  paneAxisVolume_ = false;
   gfx::StateSaver saver(ctx);
   ctx.setFillColor(gfx::Color::grey(1, 0.4));
   gfx::TextStyle style(LittleFont(), gfx::TextAlignment::Center);

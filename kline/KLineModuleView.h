@@ -92,6 +92,8 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   // Creates on first use, lays out, places and fills the price detail panel for a bar, and
   // moves the date bubble to it.
   virtual void ShowRefreshPriceDetailPanel(int index);
+  // Where the panel stands for a cross-hair on that bar.
+  gfx::Rect priceDetailPanelFrame(int index) const;
 
   // --- touches -------------------------------------------------------------------------------
   void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
@@ -108,7 +110,7 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   // The bar under a point (not limited to StartIndex; past the list: the last bar).
   int barUnder(gfx::Point p) const;
 
-  // The lower panes, drawn over the unadjusted bars with the bar width as step.
+  // The lower panes, with the bar width as step (see paneBars for the bars they read).
   virtual void drawMACDIndex(gfx::Context& ctx, int step);
   virtual void drawKDJIndex(gfx::Context& ctx, int step);
   virtual void drawRSIIndex(gfx::Context& ctx, int step);
@@ -194,6 +196,9 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   void requestRedraw(const gfx::Rect& rect);
   // Takes the panel and the date bubble down and clears the ruler.
   void hideRulerAndPanel();
+  // Puts the date tag up or takes it down; the date labels it covers give way to it.
+  void showDateTag(bool shown);
+  void coverDateLabels();
 
  private:
   void setUp();
@@ -241,9 +246,14 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   template <class Record, class Field>
   void drawThreeLines(gfx::Context& ctx, ThreeLineCalc<Record> calc, const char* const* formats,
                       Field Record::*const* fields, bool skipZeroStarts);
-  PaneFit fitNonNegative(const double* values, bool strictlyPositive);
-  void drawBarLine(gfx::Context& ctx, const double* values, const PaneFit& fit, bool nonNegative,
+  // `has`: the window positions that carry a value.
+  PaneFit fitValues(const double* values, const bool* has);
+  void drawBarLine(gfx::Context& ctx, const double* values, const bool* has, const PaneFit& fit,
                    const std::function<int(int)>& state, const gfx::Color* colours);
+  // The bars the panes compute on: as drawn when the prices are restated (forward or backward
+  // adjustment), so an indicator never shows a jump the candles beside it do not have; the bars
+  // as received otherwise.
+  const tagLocalKData* paneBars() const;
   // Rectangle lists reused by every redraw.
   std::vector<gfx::Rect> upRects_, downRects_;
 
@@ -256,6 +266,12 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   // The average lines of the last ex-rights drawing pass, which the MA labels show.
   std::array<std::array<int32_t, kKLineCapacity>, 3> drawnAverages_{};
   bool averagesAdjusted_ = false;
+  // The last drawing pass restated the prices (m_DataAfterCalWeight holds the candles drawn).
+  bool panesAdjusted_ = false;
+  // The open-interest pane's axis, in contracts: its top and middle in the volume format.
+  bool paneAxisVolume_ = false;
+  int64_t paneAxisTop_ = 0;
+  int64_t paneAxisMid_ = 0;
   // Finger distance at the start of the two-finger gesture (or its last zoom step); -1: none.
   double pinchBase_ = -1;
 };

@@ -46,6 +46,11 @@ int KLineModuleView::paneLabelPosition() const {
 void KLineModuleView::setPaneAxis(double top, double bottom, double divisor) {
   fMaxTechValue = vmath::Ratio(top, divisor);
   fMidTechValue = vmath::Ratio((top + bottom) / 2, divisor);
+  paneAxisVolume_ = false;
+}
+
+const tagLocalKData* KLineModuleView::paneBars() const {
+  return panesAdjusted_ ? m_DataAfterCalWeight.data() : KDataArray.data();
 }
 
 // Oscillators: up to three series over one scale (T from 0, B from `bottomSeed`), lines with
@@ -93,7 +98,7 @@ void KLineModuleView::drawMACDIndex(gfx::Context& ctx, int step) {
   (void)step;
   if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
   std::array<_MACD_VALUE, kKLineCapacity> v{};
-  TechIndex::CalcMACDIndex(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(),
+  TechIndex::CalcMACDIndex(paneBars(), static_cast<int32_t>(KDataArray.size()), v.data(),
                            StartIndex, EndIndex, IndexArray[0], IndexArray[1], IndexArray[2]);
   const int count = StartIndex - EndIndex;
   const int at = paneLabelPosition();
@@ -175,7 +180,7 @@ void KLineModuleView::drawThreeLines(gfx::Context& ctx, ThreeLineCalc<Record> ca
                                      bool skipZeroStarts) {
   if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
   std::array<Record, kKLineCapacity> v{};
-  calc(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(), StartIndex, EndIndex,
+  calc(paneBars(), static_cast<int32_t>(KDataArray.size()), v.data(), StartIndex, EndIndex,
        IndexArray[0], IndexArray[1], IndexArray[2]);
   const int count = StartIndex - EndIndex;
   const int at = paneLabelPosition();
@@ -216,7 +221,7 @@ void KLineModuleView::drawCCIIndex(gfx::Context& ctx, int step) {
   (void)step;
   if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
   std::array<_CCI_VALUE, kKLineCapacity> v{};
-  TechIndex::CalcCCIIndex(KDataArray.data(), static_cast<int32_t>(KDataArray.size()), v.data(),
+  TechIndex::CalcCCIIndex(paneBars(), static_cast<int32_t>(KDataArray.size()), v.data(),
                           StartIndex, EndIndex, IndexArray[0]);
   const int count = StartIndex - EndIndex;
   Series cci{};
@@ -233,28 +238,26 @@ double KLineModuleView::barLineX(int i) const {
   return kStartXCoor + i * s + s / 2;
 }
 
-// A line over the window's positive (or non-negative) values, coloured per segment by `state`
-// (0 keeps the first colour). `fromOne`: starts at the first position from 1 on whose value is
-// at least 1.
-void KLineModuleView::drawBarLine(gfx::Context& ctx, const double* values, const PaneFit& fit,
-                                  bool nonNegative, const std::function<int(int)>& state,
+// A line over the window's values, coloured per segment by `state` (0 keeps the first colour): a
+// segment from position i - 1 to i wherever both ends hold a value, a dot for a lone value.
+void KLineModuleView::drawBarLine(gfx::Context& ctx, const double* values, const bool* has,
+                                  const PaneFit& fit, const std::function<int(int)>& state,
                                   const gfx::Color* colours) {
   const int count = StartIndex - EndIndex;
   PaneScale scale;
   scale.T = fit.T;
   scale.R = fit.R;
-  int first = 1;
-  while (first <= count && values[first] < 1) ++first;
   gfx::StateSaver saver(ctx);
   ctx.setLineWidth(1);
   ctx.setLineCap(gfx::LineCap::Round);
   int current = -1;
   bool pending = false;
   ctx.beginPath();
-  for (int i = first; i <= count; ++i) {
-    const bool ok =
-        nonNegative ? (values[i - 1] >= 0 && values[i] >= 0) : (values[i - 1] > 0 && values[i] > 0);
-    if (!ok) continue;
+  for (int i = 0; i <= count; ++i) {
+    const bool joined = i > 0 && has[i - 1] && has[i];
+    // A value with no neighbour to join is a dot (a round-capped stroke of no length).
+    const bool alone = has[i] && !(i > 0 && has[i - 1]) && !(i < count && has[i + 1]);
+    if (!joined && !alone) continue;
     const int s = state ? state(i) : 0;
     if (s != current) {
       if (pending) ctx.strokePath();
@@ -263,30 +266,28 @@ void KLineModuleView::drawBarLine(gfx::Context& ctx, const double* values, const
       current = s;
       pending = false;
     }
-    ctx.moveTo(barLineX(i - 1), scale.y(values[i - 1], fIndexYScale, fIndexHeight));
+    const int from = joined ? i - 1 : i;
+    ctx.moveTo(barLineX(from), scale.y(values[from], fIndexYScale, fIndexHeight));
     ctx.lineTo(barLineX(i), scale.y(values[i], fIndexYScale, fIndexHeight));
     pending = true;
   }
   if (pending) ctx.strokePath();
 }
 
-KLineModuleView::PaneFit KLineModuleView::fitNonNegative(const double* values,
-                                                         bool strictlyPositive) {
+// Top and bottom of the values the line draws; a flat or empty window gets a range of 1000 above
+// its value.
+KLineModuleView::PaneFit KLineModuleView::fitValues(const double* values, const bool* has) {
   const int count = StartIndex - EndIndex;
   double T = 0, B = 0;
   bool any = false;
   for (int i = 0; i <= count; ++i) {
-    const double v = values[i];
-    if (strictlyPositive ? v <= 0 : v < 0) continue;
-    T = std::max(T, v);
-    B = any ? std::min(B, v) : v;
+    if (!has[i]) continue;
+    T = any ? std::max(T, values[i]) : values[i];
+    B = any ? std::min(B, values[i]) : values[i];
     any = true;
   }
-  if (!any) B = 0;
   if (T <= B) T = B + 1000;
-  PaneFit fit{T, std::fabs(T - B), B};
-  if (fit.R < 0.0001) fit.R = 0.01;
-  return fit;
+  return {T, T - B, B};
 }
 
 void KLineModuleView::drawZLCCIndex(gfx::Context& ctx, int step) {
@@ -297,24 +298,31 @@ void KLineModuleView::drawZLCCIndex(gfx::Context& ctx, int step) {
   }
   const int n = static_cast<int>(KDataArray.size());
   if (!chartScale().windowIn(n)) return;
+  const tagLocalKData* bars = paneBars();
   std::array<int32_t, kKLineCapacity> ma{};
-  for (int j = 0; j < n; ++j) ma[j] = KDataArray[j].GoldData.ZLCC;
+  for (int j = 0; j < n; ++j) ma[j] = bars[j].GoldData.ZLCC;
   CalcMA(ma.data(), n, 30);
-  const int at = paneLabelPosition();
-  if (at >= 0)
-    IndexLabelName->setText(
-        Format2("主力持仓: %.2f", KDataArray[EndIndex + at].GoldData.ZLCC / 10000.0));
+  // The holding is signed (the main force's net position); bars before the first one that
+  // carries it have none.
+  int firstHeld = 0;
+  while (firstHeld < n && bars[firstHeld].GoldData.ZLCC == 0) ++firstHeld;
   const int count = StartIndex - EndIndex;
   Series values{};
-  for (int i = 0; i <= count; ++i) values[i] = KDataArray[EndIndex + i].GoldData.ZLCC;
-  const PaneFit fit = fitNonNegative(values.data(), true);
+  std::array<bool, kKLineCapacity> has{};
+  for (int i = 0; i <= count; ++i) {
+    values[i] = bars[EndIndex + i].GoldData.ZLCC;
+    has[i] = EndIndex + i >= firstHeld;
+  }
+  const int at = paneLabelPosition();
+  if (at >= 0 && has[at]) IndexLabelName->setText(Format2("主力持仓: %.2f", values[at] / 10000.0));
+  const PaneFit fit = fitValues(values.data(), has.data());
   setPaneAxis(fit.T, fit.B, 10000);
   const gfx::Color colours[3] = {gfx::Color::rgb(1, 0, 1), gfx::Color::white(),
                                  gfx::Color::rgb(0, 1, 1)};
   drawBarLine(
-      ctx, values.data(), fit, false,
+      ctx, values.data(), has.data(), fit,
       [&](int i) {
-        const int32_t v = KDataArray[EndIndex + i].GoldData.ZLCC;
+        const int32_t v = bars[EndIndex + i].GoldData.ZLCC;
         const int32_t m = ma[EndIndex + i];
         return v > m ? 0 : v == m ? 1 : 2;
       },
@@ -324,20 +332,31 @@ void KLineModuleView::drawZLCCIndex(gfx::Context& ctx, int step) {
 void KLineModuleView::drawCCLIndex(gfx::Context& ctx, int step) {
   (void)step;
   if (!chartScale().windowIn(static_cast<int>(KDataArray.size()))) return;
+  const tagLocalKData* bars = paneBars();
   const int at = paneLabelPosition();
   if (at >= 0)
     IndexLabelName->setText("持仓量: " + FormatVolumeString(m_stockdata.market,
-                                                            KDataArray[EndIndex + at].ccl,
+                                                            bars[EndIndex + at].ccl,
                                                             m_stockdata.unit, 6));
   const int count = StartIndex - EndIndex;
   Series values{};
-  // The open interest is read as its low 32 bits, as the bars carry it for the chart.
-  for (int i = 0; i <= count; ++i)
-    values[i] = static_cast<int32_t>(static_cast<uint32_t>(KDataArray[EndIndex + i].ccl));
-  const PaneFit fit = fitNonNegative(values.data(), false);
+  std::array<bool, kKLineCapacity> has{};
+  // The open interest is read as its low 32 bits, as the bars carry it for the chart; it is
+  // never negative, and the line starts at the first bar that has some.
+  bool started = false;
+  for (int i = 0; i <= count; ++i) {
+    values[i] = static_cast<int32_t>(static_cast<uint32_t>(bars[EndIndex + i].ccl));
+    started = started || values[i] >= 1;
+    has[i] = started && values[i] >= 0;
+  }
+  const PaneFit fit = fitValues(values.data(), has.data());
   setPaneAxis(fit.T, fit.B, m_stockdata.unit == 0 ? 100 : m_stockdata.unit);
+  // The axis reads as the label does: contracts in the volume format, not a bare count.
+  paneAxisVolume_ = true;
+  paneAxisTop_ = vmath::ClampToInt64(fit.T);
+  paneAxisMid_ = vmath::ClampToInt64((fit.T + fit.B) / 2);
   const gfx::Color white[1] = {gfx::Color::white()};
-  drawBarLine(ctx, values.data(), fit, true, {}, white);
+  drawBarLine(ctx, values.data(), has.data(), fit, {}, white);
 }
 
 void KLineModuleView::drawZLDXIndex(gfx::Context& ctx, int step) {

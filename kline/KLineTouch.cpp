@@ -9,6 +9,7 @@
 #include "detail/TimeLabel.h"
 #include "kline/KLineModuleView.h"
 #include "panels/PriceDetailPanel.h"
+#include "platform/graphics/Text.h"
 #include "platform/ui/Touch.h"
 #include "widgets/QuoteColors.h"
 
@@ -88,7 +89,7 @@ void KLineModuleView::touchesMoved(const ui::TouchSet& touches, const ui::Event&
     if (KDataArray.empty()) return;
     _haveDragged = true;
     requestRedraw();
-    if (!portrait_) timeLandscapeLabel->setHidden(false);
+    if (!portrait_) showDateTag(true);
     ShowRefreshPriceDetailPanel(iRulerIndex);
     return;
   }
@@ -119,7 +120,7 @@ void KLineModuleView::touchesMoved(const ui::TouchSet& touches, const ui::Event&
     DragKLine(p0.x > startPoint.x);
     startPoint = p0;
     _haveDragged = true;
-    timeLandscapeLabel->setHidden(true);
+    showDateTag(false);
     if (IsShowPriceDetailPanel) {
       if (priceDetailPanel) priceDetailPanel->removeView();
       IsShowPriceDetailPanel = 0;
@@ -134,7 +135,7 @@ void KLineModuleView::touchesEnded(const ui::TouchSet& touches, const ui::Event&
   const gfx::Point p = Ordered(touches).front()->locationInView(this);
   if (!inPriceArea(p)) {
     // The portrait page's bubble comes and goes with the panel only.
-    if (!portrait_ || IsShowPriceDetailPanel) timeLandscapeLabel->setHidden(true);
+    if (!portrait_ || IsShowPriceDetailPanel) showDateTag(false);
     if (IsShowPriceDetailPanel) {
       if (priceDetailPanel) priceDetailPanel->removeView();
       IsShowPriceDetailPanel = 0;
@@ -148,7 +149,7 @@ void KLineModuleView::touchesEnded(const ui::TouchSet& touches, const ui::Event&
   requestRedraw();
   // A panel made by this call presents itself; one taken down earlier is presented again.
   const bool present = !IsShowPriceDetailPanel && priceDetailPanel;
-  if (!portrait_ || !IsShowPriceDetailPanel) timeLandscapeLabel->setHidden(false);
+  if (!portrait_ || !IsShowPriceDetailPanel) showDateTag(true);
   IsShowPriceDetailPanel = 1;
   ShowRefreshPriceDetailPanel(iRulerIndex);
   if (present) priceDetailPanel->presentView();
@@ -171,9 +172,12 @@ void KLineModuleView::DragKLine(bool older) {
     }
   } else {
     if (!portrait_) bIsOperation = 1;
-    if (fDragStep > EndIndex) return;
-    StartIndex = vmath::ClampToInt32(StartIndex - fDragStep);
-    EndIndex = vmath::ClampToInt32(EndIndex - fDragStep);
+    if (EndIndex <= 0) return;
+    // A move past the oldest bar stops on it: refused whole, it would leave the first bars out
+    // of reach of every finger faster than one bar per point.
+    const float by = std::min(fDragStep, static_cast<float>(EndIndex));
+    StartIndex = vmath::ClampToInt32(StartIndex - by);
+    EndIndex = vmath::ClampToInt32(EndIndex - by);
   }
   CalcArguments();
   IsDrawKLine = 1;
@@ -204,15 +208,25 @@ void KLineModuleView::PinchKline(bool wider) {
   requestRedraw();
 }
 
-void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
+gfx::Rect KLineModuleView::priceDetailPanelFrame(int index) const {
   const double top = BaseYCoor - kViewHeight - 2;
   // The rows fit the price area, nine of them (a futures panel) included: below it the date
   // strip and the label row stay readable.
   const double row = std::floor((BaseYCoor - top) / 9);
+  const double height = (IsMarket467(m_stockdata) ? 9 : 8) * row;
+  // Away from the cross-hair: at the left edge while it is in the right half.
+  const double x = index > EndIndex + kNumOfView / 2 ? 0 : bounds().width() - 90;
+  return {x, top, 90, height};
+}
+
+void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
   const gfx::Color cyan = gfx::Color::cyan();
   static const char* const kNames[7] = {"开盘", "最高", "最低", "收盘", "成交量", "幅度", "成交额"};
   if (!priceDetailPanel) {
-    priceDetailPanel = PriceDetailPanel::initWithFrame({0, top, 90, 8 * row}, 8);
+    // Made with the eight rows of a share, laid out for the stock's kind below.
+    const double top = BaseYCoor - kViewHeight - 2;
+    const double rowHeight = std::floor((BaseYCoor - top) / 9);
+    priceDetailPanel = PriceDetailPanel::initWithFrame({0, top, 90, 8 * rowHeight}, 8);
     for (int r = 0; r < 7; ++r) priceDetailPanel->setFirstData(kNames[r], cyan, "--", r);
     priceDetailPanel->setFirstData("换手", cyan, "--", 7);
     addSubview(priceDetailPanel);
@@ -220,18 +234,15 @@ void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
   }
   const bool futures = IsMarket467(m_stockdata);
   // Rows 0-6 keep their names and last values; rows 7 and 8 start again at "--".
+  const gfx::Rect frame = priceDetailPanelFrame(index);
+  priceDetailPanel->resetFrame(frame, futures ? 9 : 8);
+  priceDetailPanel->setFrame(frame);  // the same row count leaves the frame to us
   if (futures) {
-    priceDetailPanel->resetFrame({0, top, 90, 9 * row}, 9);
     priceDetailPanel->setFirstData("持仓量", cyan, "--", 7);
     priceDetailPanel->setFirstData("结算价", cyan, "--", 8);
   } else {
-    priceDetailPanel->resetFrame({0, top, 90, 8 * row}, 8);
     priceDetailPanel->setFirstData("换手", cyan, "--", 7);
   }
-  const double half = priceDetailPanel->bounds().width() / 2;
-  const gfx::Point centre = priceDetailPanel->center();
-  priceDetailPanel->setCenter(
-      {index > EndIndex + kNumOfView / 2 ? half : bounds().width() - half, centre.y});
 
   const int n = static_cast<int>(KSourceDataArray.size());
   if (n == 0 || index < 0 || index >= n) return;
@@ -268,14 +279,39 @@ void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
     priceDetailPanel->setValueData(FormatPercent(bar.volume, getCurrentLTGB(bar), true),
                                    gfx::Color::white(), 7);
   }
-  double x = kStartXCoor + (index - EndIndex) * (kWidth + kLineSpace) + kWidth / 2 + kLineSpace - 1;
-  if (x + 40 > kStartXCoor + kViewWidth) x -= 40;
-  // Nor past the left edge, where it would cover the price axis (the lowest price, and on the
-  // portrait page the top of the volume axis).
-  if (x - 40 < kStartXCoor) x += 40;
+  const double x =
+      kStartXCoor + (index - EndIndex) * (kWidth + kLineSpace) + kWidth / 2 + kLineSpace - 1;
+  // Centred on the bar, but kept to the date strip: past its ends the tag would cover the price
+  // axis (the lowest price, and on the portrait page the top of the volume axis), and at its
+  // ends it lies exactly over the date label there.
+  const double left = std::clamp(x - 40, static_cast<double>(kStartXCoor),
+                                 std::max<double>(kStartXCoor, kStartXCoor + kViewWidth - 80));
   const bool minutes = !portrait_ && KCircleType >= 4 && KCircleType <= 7;
-  const gfx::Rect bubble(x - 40, portrait_ ? BaseYCoor + 1 : BaseYCoor, 80, 14);
+  const gfx::Rect bubble(left, portrait_ ? BaseYCoor + 1 : BaseYCoor, 80, 14);
   timeLandscapeLabel->timelabel()->setText(kline::BarDateText(bar.Date, minutes));
   timeLandscapeLabel->timelabel()->setFrame(bubble);
   timeLandscapeLabel->background()->setFrame(bubble);
+  coverDateLabels();
+}
+
+void KLineModuleView::showDateTag(bool shown) {
+  if (!timeLandscapeLabel) return;
+  timeLandscapeLabel->setHidden(!shown);
+  coverDateLabels();
+}
+
+void KLineModuleView::coverDateLabels() {
+  const bool tagShown = timeLandscapeLabel && !timeLandscapeLabel->isHidden();
+  const gfx::Rect tag = tagShown ? timeLandscapeLabel->background()->frame() : gfx::Rect();
+  // A date label the tag covers only in part would show a stray piece of its date beside the
+  // tag's: it gives way while the tag is up.
+  for (const auto& label : {endDateTime, startDateTime}) {
+    if (!label) continue;
+    const gfx::Rect frame = label->frame();
+    const double width = std::min(frame.width(), gfx::measureText(label->text(), label->font()).width);
+    const double x =
+        label->textAlignment() == gfx::TextAlignment::Right ? frame.maxX() - width : frame.x();
+    const gfx::Rect text(x, frame.y(), width, frame.height());
+    label->setHidden(tagShown && tag.intersects(text));
+  }
 }

@@ -1,5 +1,6 @@
 #include "kline/LandscapeKline.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/CoreState.h"
@@ -239,7 +240,11 @@ void LandscapeKline::viewDidLoad() {
                                ui::ControlEvent::TouchUpInside, this);
   _scrollView->addSubview(indexSwitchButton);
 
-  settingsMenu = SettingsMenu::initWithFrame({H + 90, 110, 160, 140});
+  // Within the price area: lower, its edges would cut the dates under the chart and the pane's
+  // labels; higher, the average labels.
+  const double menuTop = klineView->BaseYCoor - klineView->kViewHeight;
+  const double menuHeight = std::min(140.0, std::floor(static_cast<double>(klineView->kViewHeight)));
+  settingsMenu = SettingsMenu::initWithFrame({H + 90, menuTop, 160, menuHeight});
   settingsMenu->setBackgroundColor(gfx::Color::clear());
   // Fully opaque: at any translucency the chart's labels and curves read through the wheel.
   settingsMenu->initControls();

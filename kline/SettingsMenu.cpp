@@ -114,6 +114,11 @@ void SettingsMenu::initControls() {
     _paramView->bringSubviewToFront(l.get());
 }
 
+void SettingsMenu::HideHover() {
+  setHidden(true);
+  if (IsRow(iTechIndexType)) selectRows(IndexArray[static_cast<size_t>(iTechIndexType)], Columns);
+}
+
 void SettingsMenu::selectRows(const std::array<int32_t, kline::kParamColumns>& values,
                               int columns) {
   if (!picker) return;
@@ -204,8 +209,10 @@ std::string SettingsMenu::pickerViewTitleForRow(ui::PickerView&, int row, int) {
 }
 
 void SettingsMenu::pickerViewDidSelectRow(ui::PickerView&, int row, int component) {
-  if (!IsRow(iTechIndexType) || component < 0 || component >= kline::kParamColumns) return;
-  IndexArray[static_cast<size_t>(iTechIndexType)][static_cast<size_t>(component)] = row + 1;
+  // The wheel holds the edit until "应用" reads it: a menu closed without applying keeps the
+  // periods in force (HideHover puts the wheel back on them).
+  (void)row;
+  (void)component;
 }
 
 double SettingsMenu::pickerViewRowHeightForComponent(ui::PickerView&, int) {

@@ -1,6 +1,7 @@
 // The floating editor of the indicator periods on the landscape K-line screen: a picker of
 // whole numbers 1..100 per period, "应用" sends the row to the delegate, "恢复默认" moves the
-// picker back to the bundle values without storing anything.
+// picker back to the bundle values without storing anything, and closing the menu otherwise
+// drops what the wheel was moved to.
 #pragma once
 
 #include <memory>
@@ -49,7 +50,8 @@ class SettingsMenu : public ui::Button,
   // 0..4 a row of the table; any other value: the pane has no periods.
   void updateParamView(int indicator);
   void ShowHover() { setHidden(false); }
-  void HideHover() { setHidden(true); }
+  // Closing without "应用" cancels the edit: the wheel goes back to the periods in force.
+  void HideHover();
   void SetPickerParams(int columns);
   void SetupIndexTechNameFrame(int columns, int indicator);
   void toggleBtnAccept();

@@ -140,7 +140,8 @@ void CommunionLabel::touchesBegan(const ui::TouchSet&, const ui::Event&) {
   if (drawType_ == kTypeReceived) items.push_back(item("回复", &CommunionLabel::buttonAction_replay));
   ui::MenuController& menu = ui::MenuController::shared();
   menu.setMenuItems(std::move(items));
-  menu.setTargetRect(gfx::Rect(160, 20, 60, 60), this);
+  // The menu points at the bubble itself and opens beside it, never over the next bubble.
+  menu.setTargetRect(gfx::Rect(160, 0, 60, bounds().height()), this);
   menu.setMenuVisible(true, true);
   menu.update();
 }

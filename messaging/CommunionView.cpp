@@ -59,6 +59,7 @@ void CommunionView::build() {
   tableView_->setAllowsSelectionDuringEditing(true);
   tableView_->setBackgroundColor(gfx::Color::clear());
   tableView_->setSeparatorStyle(ui::TableViewCellSeparatorStyle::None);
+  tableView_->setContentInset(gfx::EdgeInsets(kMenuRoom, 0, 0, 0));
   addSubview(tableView_);
   sendMessageTabbar_ = SendMessageTabbar::create(
       gfx::Rect(0, h - SendMessageTabbar::kHeight, w, SendMessageTabbar::kHeight));
@@ -372,6 +373,14 @@ void CommunionView::scrollViewDidScroll(ui::ScrollView&) {
 
 void CommunionView::communionLabelWillTap(CommunionLabel&, const ui::IndexPath& path) {
   if (currentSelect_ != path.row && inList(currentSelect_)) reloadRow(currentSelect_);
+  if (!inList(path.row)) return;
+  // The menu opens above the bubble: a bubble near the top comes down far enough for it.
+  const gfx::Rect row = tableView_->rectForRowAtIndexPath(path);
+  const double wanted = std::max(tableView_->minimumContentOffset().y, row.y() - kMenuRoom);
+  if (wanted < tableView_->contentOffset().y) {
+    tableView_->stopScrolling();
+    tableView_->setContentOffset(gfx::Point(tableView_->contentOffset().x, wanted));
+  }
 }
 
 void CommunionView::communionLabelDidTap(CommunionLabel&, const ui::IndexPath& path) {
@@ -422,6 +431,7 @@ void CommunionView::communionLabelReplay(CommunionLabel&, const ui::IndexPath&) 
   sheet->setInitSelect(sheet->receiverPosition(row["communion_readBrokerID"].toString()));
   sheet->setInitDataWhenRepay(row["communion_brokerName"].toString(),
                               "回复: " + row["communion_title"].toString());
+  sheet->setConversationToUpdate(row["communion_readBrokerID"].toString());
   currentSelect_ = -1;
 }
 
@@ -432,6 +442,9 @@ void CommunionView::sendMessageTabbarWillChangeCenter(SendMessageTabbar& bar, gf
   // A conversation read to its end stays at its end: the newest bubbles remain above the bar.
   const bool atEnd = tableView_->contentOffset().y >= tableView_->maximumContentOffset().y - 1;
   tableView_->setFrame(gfx::Rect(now.x(), now.y(), now.width(), center.y - bar.frame().height() / 2));
-  if (atEnd && !rows_.empty() && tableView_->contentSize().height > tableView_->bounds().height())
-    tableView_->setContentOffset(tableView_->maximumContentOffset());
+  // The room kept above the first bubble counts too: a short conversation scrolls as well.
+  if (atEnd && !rows_.empty()) {
+    const double end = std::max(tableView_->minimumContentOffset().y, tableView_->maximumContentOffset().y);
+    tableView_->setContentOffset(gfx::Point(tableView_->contentOffset().x, end));
+  }
 }

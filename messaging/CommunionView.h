@@ -36,6 +36,9 @@ class CommunionView : public ui::View,
   static constexpr uint8_t kPageId = 24;
   static constexpr double kScrollDelay = 0.3;
   static constexpr double kBubbleTextWidth = 260;
+  // Room above a touched bubble for its menu (the menu's height and arrow, and a margin): kept
+  // above the first bubble and scrolled into view above any other.
+  static constexpr double kMenuRoom = 48;
   static constexpr const char* kShareSubject = "与你分享 Ostravin iPhone";
   // Replies whose answers are still awaited; the oldest is forgotten beyond this.
   static constexpr size_t kMaxPendingSends = 16;

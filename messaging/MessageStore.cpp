@@ -204,6 +204,7 @@ void MyMessageStore::rebuildAfterSharedChange() {
   updateShowingMessageList();
   updateUnreadMessageCount();
   if (owner_) owner_->reloadMessageTable();
+  if (!IsAdviserLogin() && !brokerListArray_.empty()) initBrokerListArray_NoBroker();
 }
 
 void MyMessageStore::initMessageFromFile() {
@@ -313,6 +314,11 @@ void MyMessageStore::updateUnreadMessageCount() {
   if (owner_) owner_->unreadCountChanged();
 }
 
+int MyMessageStore::allUnreadCount() {
+  const Array& total = totalMessages();
+  return static_cast<int>(std::count_if(total.begin(), total.end(), IsUnread));
+}
+
 bool MyMessageStore::addNewMessage(const Value& message) {
   if (!message.isDictionary()) return false;
   SharedMessages& shared = Shared();
@@ -330,7 +336,11 @@ bool MyMessageStore::addNewMessage(const Value& message) {
   updateUnreadMessageCount();
   bool saved = saveMessageToFile();
   if (owner_) owner_->reloadMessageTable();
-  if (!held) messagesChanged();
+  if (!held) {
+    // An investor's advisers stay newest exchange first as the mails come in one by one.
+    if (!IsAdviserLogin()) initBrokerListArray_NoBroker();
+    messagesChanged();
+  }
   return saved;
 }
 

@@ -91,6 +91,8 @@ class MyMessageStore {
 
   const std::vector<int>& showIndexArray() const { return showIndexArray_; }
   int unreadCount() const { return unreadCount_; }
+  // Unread received messages, whichever list is shown: what the tab's badge counts.
+  int allUnreadCount();
   foundation::Array& brokerListArray() { return brokerListArray_; }
   MDBF& brokerList() { return brokerList_; }
   MDBF& messageUserList() { return messageUserList_; }

@@ -167,16 +167,17 @@ void MyMessage::reloadBrokerListTableView() {
 
 void MyMessage::updateUnreadMessageCount() {
   ui::Label* label = toolView_ ? dynamic_cast<ui::Label*>(toolView_->viewWithTag(kTagCount)) : nullptr;
-  if (selectedItem_ == 3) {
-    if (label) label->setText(foundation::format("共%d条已发消息", listCount()));
-    return;
-  }
   if (label) {
-    label->setText(foundation::format("共%d条消息(%d条未读)", listCount(), store_.unreadCount()));
+    label->setText(selectedItem_ == 3
+                       ? foundation::format("共%d条已发消息", listCount())
+                       : foundation::format("共%d条消息(%d条未读)", listCount(), store_.unreadCount()));
   }
+  // The badge counts every unread mail, not the shown list's: the adviser pane and the sent
+  // list show none, and the mails are no less unread for that.
+  const int unread = store_.allUnreadCount();
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) {
-    app->updateUnreadMessageCountOnTabBar(store_.unreadCount());
-    if (auto* bar = app->customTabBarController()) bar->updateUnreadMessageCount(store_.unreadCount());
+    app->updateUnreadMessageCountOnTabBar(unread);
+    if (auto* bar = app->customTabBarController()) bar->updateUnreadMessageCount(unread);
   }
 }
 
@@ -299,8 +300,9 @@ bool MyMessage::removeRows(std::vector<int> rows) {
     auto& total = store_.totalMessages();
     for (int index : indexes) total.erase(total.begin() + index);
     store_.updateShowingMessageList();
-    store_.updateUnreadMessageCount();
   }
+  // The count label follows the deletion in every list, the sent one included.
+  store_.updateUnreadMessageCount();
   const bool saved = store_.saveMessageToFile();
   store_.messagesChanged();
   return saved;
@@ -326,6 +328,7 @@ void MyMessage::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIn
     store_.sentMessages().clear();
     store_.saveMessageToFile();
     store_.messagesChanged();
+    store_.updateUnreadMessageCount();
     endEditMessage(true);
   }
 }

@@ -441,6 +441,9 @@ void MySendMessageView::button_Send() {
       {"sendMessageKey_title", Value(subject)},
       {"sendMessageKey_content", Value(content)},
       {"sendMessageKey_date", Value(MessageDateFormatter::format(foundation::currentDate()))}});
+  // A reply written from a conversation joins it as soon as it is stored, as one from the bar.
+  if (!conversationToUpdate_.empty())
+    sendMessage_.mutableDictionary().set("sendMessageKey_needUpdate", Value(conversationToUpdate_));
 }
 
 void MySendMessageView::recvmsg(const foundation::Notification& notification) {

@@ -47,6 +47,8 @@ class MySendMessageView : public ui::View,
   void setInitDataWhenRepay(const std::string& name, const std::string& subject);
   void setInitContent(const std::string& content, const std::string& subject);
   void setMessageInfo(int type, const foundation::Value& source);
+  // The adviser whose open conversation shows this mail once the server took it.
+  void setConversationToUpdate(const std::string& brokerId) { conversationToUpdate_ = brokerId; }
   void setSuperViewController(ui::ViewController* controller) { superViewController_ = controller; }
   // A screen popped after a refusal is sent (the message detail screen).
   void setNeedPopViewController(std::weak_ptr<ui::ViewController> controller) {
@@ -137,6 +139,7 @@ class MySendMessageView : public ui::View,
   ui::ViewController* superViewController_ = nullptr;
   int messageType_ = 0;
   foundation::Value sourceMessage_;
+  std::string conversationToUpdate_;
   bool observing_ = false;
   std::weak_ptr<ui::ViewController> needPopViewController_;
   std::function<void()> taskAnswered_;

@@ -8,6 +8,7 @@
 #include "core/StockData.h"
 #include "platform/graphics/Context.h"
 #include "platform/ui/Label.h"
+#include "panels/QuoteRowsSource.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/View.h"
 
@@ -58,7 +59,7 @@ class CellBargain : public ui::View {
   std::shared_ptr<RatioView> ratioViewRight_;
 };
 
-class BargainTable : public ui::View, public ui::TableViewDataSource, public ui::TableViewDelegate {
+class BargainTable : public ui::View, public QuoteRowsSource, public ui::TableViewDelegate {
  public:
   // Use create: the table needs the view's shared owner.
   explicit BargainTable(const gfx::Rect& frame);

@@ -35,6 +35,8 @@ class ScrollRectOwner {
   virtual bool isPointInScrollRect(const ui::TouchSet& touches) = 0;
 };
 
+class FingerCounter;
+
 class CustomScrollView : public ui::ScrollView {
  public:
   static std::shared_ptr<CustomScrollView> create(const gfx::Rect& frame);
@@ -47,9 +49,12 @@ class CustomScrollView : public ui::ScrollView {
   bool touchesShouldBegin(const ui::TouchSet& touches, const ui::Event& event,
                           ui::View* contentView) override;
   bool touchesShouldCancelInContentView(ui::View* view) override;
-  // Two fingers pinch (the K-line chart zooms by them); only one finger turns the pages.
+  // Two fingers pinch (the K-line chart zooms by them); only one finger turns the pages, wherever
+  // the fingers are: over a view that takes one touch at a time (the price panel, a table) the
+  // second finger reaches no recogniser, so the fingers are counted from the touch events.
   bool gestureRecognizerShouldBegin(ui::GestureRecognizer& recognizer) override;
 
  private:
   std::weak_ptr<CustomScrollViewDelegate> _customDelegate;
+  std::shared_ptr<FingerCounter> fingers_;
 };

@@ -1,6 +1,7 @@
 #include "panels/DetailTable.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "core/QuoteFormat.h"
@@ -96,9 +97,15 @@ void DetailTable::build(const gfx::Rect& frame) {
   setBackgroundColor(gfx::Color::clear());
   const gfx::Rect b = bounds();
   const bool custom = _bCustom != 0;
-  mTableView =
-      AddQuoteTable(*this, {0, 0, b.width(), custom ? b.height() : b.height() - 40}, custom);
-  if (custom) return;
+  if (custom) {
+    // Whole rows under the title strip: scrolled to its newest tick, the list's top row then
+    // begins right under the strip instead of lying half under it.
+    const double rows = std::floor(std::max(0.0, b.height() - kQuoteTitleHeight) / kQuoteRowHeight);
+    mTableView =
+        AddQuoteTable(*this, {0, 0, b.width(), kQuoteTitleHeight + rows * kQuoteRowHeight}, true);
+    return;
+  }
+  mTableView = AddQuoteTable(*this, {0, 0, b.width(), b.height() - 40}, false);
   extendButton_ = ui::Button::create(gfx::Rect{90, b.height() - 40, 120, 20});
   setExtendImage("downSpread.png");
   extendButton_->setFont(gfx::Font::boldSystemFont(12));
@@ -199,6 +206,9 @@ std::shared_ptr<ui::View> DetailTable::tableViewViewForHeaderInSection(ui::Table
   (void)section;
   const double width = 2.0 * _DetailWidth;
   auto header = ui::View::create({0, 0, width, 20});
+  // The strip floats over the rows scrolled under it: it hides them rather than letting them
+  // read through its titles.
+  header->setBackgroundColor(gfx::Color::black());
   const double c = static_cast<int>((width - 10) / 3);
   struct Column {
     const char* title;

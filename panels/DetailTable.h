@@ -14,6 +14,7 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
+#include "panels/QuoteRowsSource.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/View.h"
 
@@ -42,7 +43,7 @@ class CellDetail : public ui::View {
   std::shared_ptr<ui::ImageView> mark_;
 };
 
-class DetailTable : public ui::View, public ui::TableViewDataSource, public ui::TableViewDelegate {
+class DetailTable : public ui::View, public QuoteRowsSource, public ui::TableViewDelegate {
  public:
   // Use createCustom or createStandard: the table needs the view's shared owner.
   DetailTable(const gfx::Rect& frame, bool custom);

@@ -13,12 +13,13 @@
 #include "core/FuturesTicks.h"
 #include "core/StockData.h"
 #include "platform/graphics/Color.h"
+#include "panels/QuoteRowsSource.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/View.h"
 
 inline constexpr int kCellFenBiTag = 222;
 
-class FenBiTable : public ui::View, public ui::TableViewDataSource, public ui::TableViewDelegate {
+class FenBiTable : public ui::View, public QuoteRowsSource, public ui::TableViewDelegate {
  public:
   // Use create or createCustom: the table needs the view's shared owner.
   FenBiTable(const gfx::Rect& frame, bool custom);

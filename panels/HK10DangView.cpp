@@ -115,14 +115,15 @@ std::shared_ptr<ui::TableViewCell> HK10DangView::tableViewCellForRowAtIndexPath(
 void HK10DangView::refreshDetailView(const std::string& title, const std::string& content) {
   if (title.empty() && content.empty()) {
     if (_detailView) _detailView->setHidden(true);
-    if (_buyView) _buyView->refreshPriceLabel({}, {0, 0});
-    if (_sellView) _sellView->refreshPriceLabel({}, {0, 0});
+    if (_buyView) _buyView->refreshPriceLabel({}, {});
+    if (_sellView) _sellView->refreshPriceLabel({}, {});
     return;
   }
   const double w = bounds().width() - kHKLevelTableWidth;
   if (!_detailView) {
     _detailView = BaseView::create({0, pDetailViewHeight - 40.0, w, 40});
-    _detailView->setBackgroundColor(gfx::Color::rgb255(10, 32, 92).withAlpha(0.8));
+    // The names it carries hide the seats under it rather than mixing with them.
+    _detailView->setBackgroundColor(gfx::Color::rgb255(10, 32, 92));
     _detailView->setClickDelegate(sharedAs<HK10DangView>());
     auto makeLabel = [&](double y, int tag, gfx::TextAlignment alignment) {
       auto label = ui::Label::create({0, y, w, 20});
@@ -139,7 +140,10 @@ void HK10DangView::refreshDetailView(const std::string& title, const std::string
     makeLabel(20, kHKDetailContentTag, gfx::TextAlignment::Center);
     _detailView->setHidden(true);
     addSubview(_detailView);
-    setDetailViewPoint(_ptDetailView);
+    if (_detailBand.isEmpty())
+      setDetailViewPoint(_ptDetailView);
+    else
+      setDetailViewBand(_detailBand);
   }
   if (auto* label = dynamic_cast<ui::Label*>(_detailView->viewWithTag(kHKDetailTitleTag)))
     label->setText(title);
@@ -149,8 +153,20 @@ void HK10DangView::refreshDetailView(const std::string& title, const std::string
   _detailView->setHidden(false);
 }
 
+void HK10DangView::setDetailViewBand(const gfx::Rect& band) {
+  _detailBand = band;
+  if (!_detailView || band.isEmpty()) return;
+  _detailView->setFrame(band);
+  const double top = std::max(0.0, (band.height() - 40) / 2);
+  for (int tag : {kHKDetailTitleTag, kHKDetailContentTag}) {
+    if (ui::View* line = _detailView->viewWithTag(tag))
+      line->setFrame({0, top + (tag == kHKDetailTitleTag ? 0 : 20), band.width(), 20});
+  }
+}
+
 void HK10DangView::setDetailViewPoint(gfx::Point point) {
   _ptDetailView = point;
+  _detailBand = {};
   if (!_detailView) return;
   gfx::Rect f = _detailView->frame();
   const double pw = f.width();

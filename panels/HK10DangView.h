@@ -12,6 +12,7 @@
 #include "panels/PageRoles.h"
 #include "panels/PublicView.h"
 #include "platform/ui/Label.h"
+#include "panels/QuoteRowsSource.h"
 #include "platform/ui/TableView.h"
 #include "shell/BaseView.h"
 
@@ -22,7 +23,7 @@ inline constexpr double kHKLevelTableWidth = 100;
 
 class HK10DangView : public PublicView,
                      public HK10PageRole,
-                     public ui::TableViewDataSource,
+                     public QuoteRowsSource,
                      public ui::TableViewDelegate,
                      public myBaseViewDelegate {
  public:
@@ -40,6 +41,9 @@ class HK10DangView : public PublicView,
   void refreshDetailView(const std::string& title, const std::string& content) override;
   // Moves the pop-up there, kept on the page.
   void setDetailViewPoint(gfx::Point point);
+  // Lays the pop-up over that band of a queue (whole rows of places, page coordinates): it hides
+  // what it covers and covers no seat in part.
+  void setDetailViewBand(const gfx::Rect& band);
   // Touches on the queues or on the shown pop-up are the page's own.
   bool isPointInScrollRect(const ui::TouchSet& touches) override;
   void myBaseViewDidClick(BaseView& view) override;
@@ -78,4 +82,5 @@ class HK10DangView : public PublicView,
   std::shared_ptr<HKJJPWView> _buyView;
   std::shared_ptr<BaseView> _detailView;
   gfx::Point _ptDetailView{0, 0};
+  gfx::Rect _detailBand;  // empty: placed by the point
 };

@@ -151,7 +151,6 @@ void HKJJPWView::subItemButtonClick(ui::Button& button) {
   auto* page = dynamic_cast<HK10DangView*>(superview());
   if (page) page->refreshDetailView({}, {});
   const std::string title = button.currentTitle();
-  const gfx::Point centre = button.center();
   if (!title.empty() && (title[0] == '+' || title[0] == '-')) {
     const bool up = title[0] == '+';
     const int steps = title.size() > 2 ? std::atoi(title.substr(1, title.size() - 2).c_str()) : 0;
@@ -159,28 +158,30 @@ void HKJJPWView::subItemButtonClick(ui::Button& button) {
     // Without a best price there is nothing to count steps from.
     if (price != "----")
       for (int i = 0; i < steps; ++i) price = FormatHKPrice3(price.c_str(), up);
-    refreshPriceLabel(price, centre);
+    refreshPriceLabel(price, button.convertRectToView(button.bounds(), this));
     return;
   }
   if (page) {
-    gfx::Point p{centre.x + frame().x(), centre.y + frame().y()};
-    // A place on the second page pops up where the same column of the first page would.
-    if (p.x > frame().width()) p.x -= frame().width();
-    page->setDetailViewPoint(p);
+    // The seat's name pops up over the queue's whole width, on the place's row and the next (the
+    // one above for the last row): whole rows, so that no seat lies half under it.
+    const double ch = _scrollView->bounds().height() / kJJPWRows;
+    const int row = (tag - kJJPWButtonTag) % kJJPWRows;
+    const int first = row + 1 < kJJPWRows ? row : row - 1;
+    page->setDetailViewBand({frame().x(), frame().y() + first * ch, frame().width(), 2 * ch});
   }
   if (auto delegate = _delegate.lock()) delegate->HKJJPWViewClicked(title);
 }
 
-void HKJJPWView::refreshPriceLabel(const std::string& text, gfx::Point point) {
+void HKJJPWView::refreshPriceLabel(const std::string& text, const gfx::Rect& place) {
   if (text.empty()) {
     if (_priceView) _priceView->setHidden(true);
     return;
   }
   if (!_priceView) {
-    _priceView = BaseView::create({0, 0, 80, 30});
+    _priceView = BaseView::create(place);
     _priceView->setBackgroundColor(gfx::Color::clear());
     _priceView->setClickDelegate(sharedAs<HKJJPWView>());
-    _priceLabel = ui::Label::create({5, 5, 70, 20});
+    _priceLabel = ui::Label::create({0, 0, place.width(), place.height()});
     _priceLabel->setBackgroundColor(gfx::Color::white());
     _priceLabel->setTextColor(gfx::Color::black());
     _priceLabel->setTextAlignment(gfx::TextAlignment::Center);
@@ -190,23 +191,23 @@ void HKJJPWView::refreshPriceLabel(const std::string& text, gfx::Point point) {
     addSubview(_priceView);
   }
   _priceLabel->setText(text);
-  if (point.x > bounds().width()) point.x -= bounds().width();
-  gfx::Rect f = _priceView->frame();
-  f.origin = point;
-  _priceView->setFrame(f);
+  // The price stands on the marker's own place, hiding the marker it tells: a box beside it
+  // would half cover the neighbouring seats.
+  _priceView->setFrame(place);
+  _priceLabel->setFrame({0, 0, place.width(), place.height()});
   bringSubviewToFront(_priceView.get());
   _priceView->setHidden(false);
 }
 
 void HKJJPWView::myBaseViewDidClick(BaseView& view) {
   (void)view;
-  refreshPriceLabel({}, {0, 0});
+  refreshPriceLabel({}, {});
 }
 
 void HKJJPWView::scrollViewWillBeginDragging(ui::ScrollView& scrollView) {
   if (&scrollView != _scrollView.get()) return;
   if (auto* page = dynamic_cast<HK10DangView*>(superview())) page->refreshDetailView({}, {});
-  refreshPriceLabel({}, {0, 0});
+  refreshPriceLabel({}, {});
   // The pager does not turn pages while the queue is dragged.
   if (_scrollView) ui::setEnclosingScrollViewsEnabled(*_scrollView, false);
 }

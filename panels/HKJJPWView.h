@@ -42,7 +42,7 @@ class HKJJPWView : public ui::View, public ui::ScrollViewDelegate, public myBase
   void refreshView(const tagLocalStockData* quote);
   void subItemButtonClick(ui::Button& button);
   // An empty text hides the bubble; a point on the second page lands at its first-page place.
-  void refreshPriceLabel(const std::string& text, gfx::Point point);
+  void refreshPriceLabel(const std::string& text, const gfx::Rect& place);
   // Lays the scroll view, the dots and the buttons out for the grid's size.
   void layoutGrid();
 

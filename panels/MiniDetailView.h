@@ -16,6 +16,7 @@
 #include "platform/foundation/Coalescer.h"
 #include "platform/ui/PageControl.h"
 #include "platform/ui/ScrollView.h"
+#include "panels/QuoteRowsSource.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/View.h"
 
@@ -28,7 +29,7 @@ inline constexpr int kMiniPageTicks = 1;
 inline constexpr int kMiniPageQuoteRows = 2;
 
 class MiniDetailView : public ui::View,
-                       public ui::TableViewDataSource,
+                       public QuoteRowsSource,
                        public ui::TableViewDelegate {
  public:
   // Use create: the tables and the carousel need the view's shared owner.

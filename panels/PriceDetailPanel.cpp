@@ -22,7 +22,9 @@ std::shared_ptr<PriceDetailPanel> PriceDetailPanel::initWithFrame(const gfx::Rec
                                                                   int valueNum) {
   auto panel = std::make_shared<PriceDetailPanel>(frame);
   panel->m_valueNum = ClampCount(valueNum);
-  panel->setBackgroundColor(gfx::Color::rgb255(10, 32, 92, 0.8));
+  // The panel carries numbers: it hides what lies under it (a chart's axis labels) rather than
+  // letting it read through between and behind its own.
+  panel->setBackgroundColor(gfx::Color::rgb255(10, 32, 92));
   const float width = static_cast<float>(frame.width());
   panel->segmentWidth = width;
   panel->labelWidth = width * 2 / 5;
@@ -96,7 +98,7 @@ void PriceDetailPanel::presentView() {
   auto self = sharedAs<PriceDetailPanel>();
   ui::View::animate(0.5, 0, ui::AnimationOption::CurveEaseIn, [self] {
     self->setLabelHeights(self->segmentHeight);
-    self->setAlpha(0.8);
+    self->setAlpha(1);
   });
 }
 

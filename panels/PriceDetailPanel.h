@@ -1,4 +1,4 @@
-// The translucent name/value table a chart shows while a finger holds its cursor. It only lays
+// The name/value table a chart shows while a finger holds its cursor. It only lays
 // out, fills and animates its rows; the caller decides what they say and where the panel sits.
 #pragma once
 

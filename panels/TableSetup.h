@@ -11,6 +11,10 @@
 #include "platform/ui/TableView.h"
 #include "platform/ui/TableViewCell.h"
 
+// The title strip's and the rows' heights of those lists.
+inline constexpr double kQuoteTitleHeight = 20;
+inline constexpr double kQuoteRowHeight = 17;
+
 // A tick or order-book list filling `frame` of `owner`, which feeds it: a 20-point title strip,
 // 17-point rows, no separators, nothing to select. A custom list is clear and scrolls; the
 // others are black and stand still.
@@ -20,8 +24,8 @@ std::shared_ptr<ui::TableView> AddQuoteTable(Owner& owner, const gfx::Rect& fram
   auto self = owner.template sharedAs<Owner>();
   table->setDelegate(std::static_pointer_cast<ui::TableViewDelegate>(self));
   table->setDataSource(std::static_pointer_cast<ui::TableViewDataSource>(self));
-  table->setSectionHeaderHeight(20);
-  table->setRowHeight(17);
+  table->setSectionHeaderHeight(kQuoteTitleHeight);
+  table->setRowHeight(kQuoteRowHeight);
   table->setBackgroundColor(custom ? gfx::Color::clear() : gfx::Color::black());
   table->setSeparatorColor(gfx::Color::clear());
   table->setScrollEnabled(custom);

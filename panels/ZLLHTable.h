@@ -14,6 +14,7 @@
 #include "core/StockData.h"
 #include "platform/graphics/Color.h"
 #include "platform/ui/Label.h"
+#include "panels/QuoteRowsSource.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/TableViewCell.h"
 #include "platform/ui/View.h"
@@ -45,7 +46,7 @@ int64_t Quotient(int64_t a, int64_t b);
 
 }  // namespace zllh
 
-class ZLLHTable : public ui::View, public ui::TableViewDataSource, public ui::TableViewDelegate {
+class ZLLHTable : public ui::View, public QuoteRowsSource, public ui::TableViewDelegate {
  public:
   static constexpr int kSquareTag = 344;
   static constexpr int kColumnsTag = 345;

@@ -1,6 +1,7 @@
 #include "ranking/NewStockSort.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -27,6 +28,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "ranking/SortRequests.h"
+#include "shell/ScreenMetrics.h"
 #include "shell/ShellAlerts.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/TableCell.h"
@@ -80,8 +82,8 @@ constexpr const char* kTopTitles[] = {"沪深", "指数", "板块", "港股", "�
 const std::vector<std::string> kBoardBarTitles = {"全部", "行业板块", "地域板块", "概念板块"};
 
 // Field lists in wire form: count byte, then the ids.
-constexpr uint8_t kCommonIds[] = {30, 10, 9,  11, 21, 19, 17, 1,  5,  31, 2,  3,  4, 23,
-                                  6,  7,  15, 24, 14, 40, 16, 25, 26, 72, 73, 75, 62};
+constexpr uint8_t kCommonIds[] = {30, 10, 9,  11, 21, 19, 17, 1,  5,  31, 2,  3,  4,  23,
+                                  6,  7,  15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75, 62};
 constexpr uint8_t kFuturesTail[] = {8, 160, 161, 162, 163};
 constexpr uint8_t kIndexTail[] = {84, 85};
 constexpr uint8_t kBoardSortIds[] = {23, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6,
@@ -247,8 +249,8 @@ void NewStockSort::loadColumns(int which) {
   RankParams params;
   (ConfigFileReader::defaultConfigFileReader().*list.load)(params);
   const size_t n = params.size();
-  SortType = list.sortType;
-  _currentSortOrder = list.sortOrder;
+  // A new column list opens in its own order, its arrow with it (never the last list's).
+  resetListSort(list.sortType, list.sortOrder);
   _contentWidth = 72.0 * static_cast<double>(n) + 12;
   if (n > 0) {
     _sortOrder.resize(n);
@@ -390,12 +392,16 @@ void NewStockSort::createSubViews() {
 void NewStockSort::tableFrameForMode(int kind) {
   if (!_tableTableView) return;
   const double h = ui::Screen::main().bounds().height();
+  // The heights are those of the screen laid out between its bars. A screen opened before it
+  // was put there (from the More bar, say) is still of another height: the table takes the
+  // difference too, so that it fits again once the screen is resized into place.
+  const double unsettled = isViewLoaded() ? view()->bounds().height() - ScreenContentHeight() : 0;
   if (kind == 1) {
-    _tableTableView->setFrame(gfx::Rect(0, 37, 320, h - 173));
+    _tableTableView->setFrame(gfx::Rect(0, 37, 320, h - 173 + unsettled));
   } else if (kind == 2) {
-    _tableTableView->setFrame(gfx::Rect(0, 123, 320, h - 259));
+    _tableTableView->setFrame(gfx::Rect(0, 123, 320, h - 259 + unsettled));
   } else {
-    _tableTableView->setFrame(gfx::Rect(0, 73, 320, h - 209));
+    _tableTableView->setFrame(gfx::Rect(0, 73, 320, h - 209 + unsettled));
   }
 }
 
@@ -439,6 +445,7 @@ void NewStockSort::keep(int kind, uint16_t code) {
 
 void NewStockSort::RequestData(uint8_t market, uint8_t sortType, uint16_t stockType, int start,
                                int count) {
+  requestedSort_ = sortType;
   if (stockType >= 5000 && stockType <= 5005) {
     RequestData_BK_HK(stockType, sortType, start, count);
     return;
@@ -493,6 +500,7 @@ void NewStockSort::RequestData_BK_HK(uint16_t stockType, uint8_t sortType, int s
 
 void NewStockSort::RequestBoardList(uint8_t market, uint8_t kind, uint8_t sortType, int start,
                                     int count) {
+  requestedSort_ = sortType;
   StartIndex = start;
   uint8_t block[7];
   FillSortBlock(block, market, kind, sortType, start, count);
@@ -510,6 +518,7 @@ void NewStockSort::RequestBoardList(uint8_t market, uint8_t kind, uint8_t sortTy
 }
 
 void NewStockSort::RequestStockList(const char* boardCode, uint8_t sortType, int start, int count) {
+  requestedSort_ = sortType;
   StartIndex = start;
   uint8_t block[53];
   FillBoardSortBlock(block, boardCode, sortType, start, count);
@@ -605,6 +614,7 @@ void NewStockSort::recvRecord(const uint8_t* record, int size) {
     TotalNum = static_cast<int>(std::min<uint32_t>(total, 0x7fffffff));
     std::memset(SortData, 0, sizeof SortData);
     QuoteCache_GetQuotes(SortData, keys, StockNum);
+    noteRowsArrived(true);
     if (boards) {
       _bz_stockNum = StockNum;
       std::memset(bkSortData, 0, sizeof bkSortData);
@@ -703,9 +713,8 @@ void NewStockSort::requestFirstPage() {
   if (t == kBoards) {
     MarketType = 9;
     StockType = static_cast<uint16_t>(_bk_menuBarView ? _bk_menuBarView->nSelItemIndex() : 0);
-    SortType = 1;
     NetworkIndicator(true);
-    RequestBoardList(9, static_cast<uint8_t>(StockType), 1, 0, reqNum);
+    RequestBoardList(9, static_cast<uint8_t>(StockType), static_cast<uint8_t>(SortType), 0, reqNum);
     return;
   }
   if (t == kIndex) {
@@ -716,6 +725,14 @@ void NewStockSort::requestFirstPage() {
   }
   RequestData(static_cast<uint8_t>(MarketType), static_cast<uint8_t>(SortType), StockType, 0,
               reqNum);
+}
+
+// Another list's rows never stand under this list's title: the list is empty until its own
+// answer comes (or the screen's waiting and time-out handling shows none came).
+void NewStockSort::dropRows() {
+  StockNum = 0;
+  TotalNum = 0;
+  if (_tableTableView) _tableTableView->reloadView();
 }
 
 void NewStockSort::MenuBarDidChangeToSubItem(int index, MenuBarView& bar) {
@@ -753,6 +770,7 @@ void NewStockSort::MenuBarDidChangeToSubItem(int index, MenuBarView& bar) {
     } else {
       return;
     }
+    dropRows();
     _tableTableView->updateView();
     _tableTableView->reloadView();
     requestFirstPage();
@@ -764,6 +782,7 @@ void NewStockSort::MenuBarDidChangeToSubItem(int index, MenuBarView& bar) {
     if (index < 0 || index >= static_cast<int>(titles.size())) return;
     _menuBarDefaultSel[t] = static_cast<uint8_t>(index);
     setTitle(titles[static_cast<size_t>(index)]);
+    dropRows();
     if (t >= kHongKong) {
       loadColumnsForEntry(t, index);
       _tableTableView->updateView();
@@ -821,10 +840,9 @@ void NewStockSort::enterBoard(int row, bool flip) {
   _bk_menuBarView->setHidden(false);
   if (_bk_detailView) _bk_detailView->setHidden(false);
   tableFrameForMode(2);
-  SortType = 1;
   StartIndex = 0;
   RequestBoardData();
-  RequestStockList(_stockCode, 1, 0, reqNum);
+  RequestStockList(_stockCode, static_cast<uint8_t>(SortType), 0, reqNum);
   _tableTableView->setCellIdentify("cellIdentify");
   _tableTableView->updateView();
   _tableTableView->reloadView();
@@ -947,12 +965,9 @@ void NewStockSort::customLabelDidSelectIndex(CustomLabels& labels, int index, in
       _left_title->setUpDownSortType(type);
     }
     if (index < 0 || static_cast<size_t>(index) >= _rankParam.size()) return;
-    _currentSortOrder = _sortOrder[static_cast<size_t>(index)];
-    _currentSortType = type;
+    setListSort(_sortOrder[static_cast<size_t>(index)], type);
     PageNo = 1;
     StartIndex = 0;
-    const int code = _rankParam[static_cast<size_t>(_currentSortOrder)].sorkType();
-    SortType = static_cast<uint16_t>(type ? (code | 0x80) : (code & 0x7f));
   }
   topOnNextPage_ = true;
   if (topItem() != kBoards) {
@@ -1046,6 +1061,14 @@ std::shared_ptr<ui::View> NewStockSort::titleViewForTable_TableViewRightView(Tab
   labels->updateTitleAllToFont(gfx::Font::named("Helvetica-Bold", 15));
   labels->setDrawType(1);
   applyWidths(*labels);
+  if (boardListMode()) {
+    // The boards' second column shows the counts of rising, unchanged and falling members (the
+    // price is in the change box of the first): its title says so, and it sorts nothing, since
+    // no order of the counts can be asked for.
+    if (ui::Label* counts = labels->titleLabel(kBoardCountsColumn))
+      counts->setText(kBoardCountsTitle);
+    labels->setTitleUnsortable(kBoardCountsColumn);
+  }
   labels->setBackgroundColor(gfx::Color::clear());
   labels->setTitleSelectEnabled(true);
   labels->initSelectLabe(selected, true, _currentSortType);
@@ -1090,9 +1113,12 @@ void NewStockSort::updateCountLabels(ui::View& content, const tagLocalStockData*
   const gfx::Color colors[] = {gfx::Color::rgb255(224, 38, 49, 0.8),
                                gfx::Color::rgb255(85, 85, 85, 0.8),
                                gfx::Color::rgb255(117, 151, 57, 0.8)};
+  // The three boxes share the second column (W - 5 wide) and stay inside it, a point from its
+  // edges and between each other, clear of the third column's values.
+  const double box = std::floor((w - 5 - 4) / 3);
   for (int k = 0; k < 3; ++k) {
     if (content.viewWithTag(tags[k])) continue;
-    auto label = ui::Label::create(gfx::Rect(w + 30 + k * (w / 3 + 1), (h - 20) * 0.5, w / 3, 20));
+    auto label = ui::Label::create(gfx::Rect(w + 30 + 1 + k * (box + 1), (h - 20) * 0.5, box, 20));
     label->setBackgroundColor(colors[k]);
     label->setText("  0");
     label->setFont(gfx::Font::systemFont(10));
@@ -1188,8 +1214,7 @@ void NewStockSort::updateCellContent(ui::TableViewCell& cell, ui::TableView&, in
         std::vector<gfx::Color> colors;
         for (const auto& param : _rankParam) {
           texts.push_back(GetFieldString(static_cast<uint32_t>(param.fieldNo()), rec));
-          colors.push_back(
-              widgets::ToColor(GetFieldColor(static_cast<uint32_t>(param.fieldNo()), rec)));
+          colors.push_back(widgets::ListFieldColor(static_cast<uint32_t>(param.fieldNo()), rec));
         }
         const int count = static_cast<int>(_rankParam.size());
         labels->updateTitleColorWithIndex(_sortOrder, count, colors);

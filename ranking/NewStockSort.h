@@ -24,6 +24,9 @@ class NewStockSort : public StockSort, public ui::AlertViewDelegate {
   static constexpr int kUpCountTag = 101;
   static constexpr int kSameCountTag = 102;
   static constexpr int kDownCountTag = 103;
+  // The board list's column that shows the member counts, and its title.
+  static constexpr int kBoardCountsColumn = 1;
+  static constexpr const char* kBoardCountsTitle = "涨跌家数";
   static constexpr double kBoardRefreshSeconds = 15.0;
 
   // Top menu items.
@@ -123,6 +126,8 @@ class NewStockSort : public StockSort, public ui::AlertViewDelegate {
   void fillStrip();
   void updateCode(const char* code);
   void updateCountLabels(ui::View& content, const tagLocalStockData* rec);
+  // Empties the shown list when another list is chosen.
+  void dropRows();
   void applyWidths(CustomLabels& labels) const;
   const tagLocalStockData* recordFor(ChangeDetailView2& box, const Path& path,
                                      tagLocalStockData& scratch) const;

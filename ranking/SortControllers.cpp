@@ -79,6 +79,7 @@ int MainSortController::CheckMarketIndex(int market, int stockType) const {
 
 void MainSortController::RequestData(uint8_t market, uint8_t sortType, uint16_t stockType,
                                      int start, int count) {
+  requestedSort_ = sortType;
   CDataRequest* request = GlobalDataRequest();
   const uint16_t code = NextRequestCode(request);
   uint8_t block[7];
@@ -118,7 +119,7 @@ void MainSortController::updateCellContent(ui::TableViewCell& cell, ui::TableVie
                                           std::to_string(rec.ZLLH)};
   const std::vector<gfx::Color> colors = {widgets::UpDownColorRef(rec.now, rec.yesterday),
                                           widgets::UpDownColor(rec.ZLZJ),
-                                          widgets::MMQColor(rec.MMQ),
+                                          widgets::MMQTextColor(rec.MMQ),
                                           widgets::UpDownColor(rec.RZJ5),
                                           widgets::UpDownColor(rec.RZJ10),
                                           widgets::UpDownColor(rec.RZJ20),

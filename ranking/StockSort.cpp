@@ -21,6 +21,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/ImageView.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/NavigationBar.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
@@ -124,6 +125,11 @@ void StockSort::viewDidLoad() {
   initIndexList();
   createSubViews();
   StockNum = 0;
+  // A sorted list's rows follow its arrow: the runner and the monkey ask after each step.
+  ui::addScreenInvariant(*view(), "sorted list", [weak] {
+    auto self = weak.lock();
+    return self ? self->sortedRowsFailure() : std::string();
+  });
 }
 
 void StockSort::viewWillAppear(bool animated) {
@@ -255,6 +261,7 @@ void StockSort::requestCurrent(int start) {
 
 void StockSort::RequestData(uint8_t market, uint8_t sortType, uint16_t stockType, int start,
                             int count) {
+  requestedSort_ = sortType;
   if (stockType >= 5000 && stockType <= 5005) {
     RequestData_BK(stockType, sortType, start, count);
     return;
@@ -359,6 +366,7 @@ void StockSort::recvRecord(const uint8_t* record, int size) {
       const uint32_t total = ReadLE32(head + (board ? 9 : 3));
       TotalNum = static_cast<int>(std::min<uint32_t>(total, 0x7fffffff));
       QuoteCache_GetQuotes(SortData, pageKeys_, StockNum);
+      noteRowsArrived(true);
       break;
     }
     case QuoteChild::kStockList:
@@ -370,6 +378,7 @@ void StockSort::recvRecord(const uint8_t* record, int size) {
         StockNum = count;
         TotalNum = count;
         QuoteCache_GetQuotes(SortData, pageKeys_, StockNum);
+        noteRowsArrived(false);
       } else if (reply.header.isPush()) {
         // A push of the page shown: the core merged it already.
         pushRefresh_.schedule();
@@ -809,14 +818,108 @@ void StockSort::customLabelDidSelectIndex(CustomLabels& labels, int index, int t
     _left_title->setUpDownSortType(type);
   }
   if (index < 0 || static_cast<size_t>(index) >= _rankParam.size()) return;
-  _currentSortOrder = _sortOrder[static_cast<size_t>(index)];
-  _currentSortType = type;
+  setListSort(_sortOrder[static_cast<size_t>(index)], type);
   PageNo = 1;
   StartIndex = 0;
-  const int code = _rankParam[static_cast<size_t>(_currentSortOrder)].sorkType();
-  SortType = static_cast<uint16_t>(type ? (code | 0x80) : (code & 0x7f));
   topOnNextPage_ = true;
   requestCurrent(0);
+}
+
+void StockSort::resetListSort(uint16_t code, int column) {
+  SortType = code;
+  _currentSortOrder = column;
+  _currentSortType = (code & 0x80) != 0 ? 1 : 0;
+}
+
+void StockSort::setListSort(int column, int direction) {
+  if (column < 0 || static_cast<size_t>(column) >= _rankParam.size()) return;
+  _currentSortOrder = column;
+  _currentSortType = direction ? 1 : 0;
+  const int code = _rankParam[static_cast<size_t>(column)].sorkType();
+  SortType = static_cast<uint16_t>(direction ? (code | 0x80) : (code & 0x7f));
+}
+
+namespace {
+// The value a sort code orders a page by (the column the code names), as the server compares it;
+// false for codes of no such value.
+bool ValueSortedBy(int code, const tagLocalStockData& q, double& out) {
+  switch (code) {
+    case 1: out = q.zf; break;
+    case 2: out = static_cast<double>(q.volume); break;
+    case 3: out = static_cast<double>(q.amount); break;
+    case 4: out = q.hsl; break;
+    case 5: out = q.swing; break;
+    case 6: out = q.zs_5M; break;
+    case 7: out = q.lb; break;
+    case 8: out = q.average; break;
+    case 9: out = q.ZLZJ; break;
+    case 10: out = q.MMQ; break;
+    case 11: out = q.RZJ5; break;
+    case 12: out = q.RZJ10; break;
+    case 13: out = q.RZJ20; break;
+    case 14: out = q.RNH10; break;
+    case 15: out = q.ZLLH; break;
+    case 16: out = q.now; break;
+    case 17: out = q.zd; break;
+    case 20: out = q.index_wb; break;
+    case 21: out = static_cast<double>(q.in); break;
+    case 22: out = static_cast<double>(q.out); break;
+    case 23: out = q.syl; break;
+    case 24: out = q.sjl; break;
+    case 29: out = static_cast<double>(q.ltsz); break;
+    case 30: out = static_cast<double>(q.zsz); break;
+    default: return false;
+  }
+  return true;
+}
+}  // namespace
+
+void StockSort::noteRowsArrived(bool sorted) {
+  rowsSortValues_.clear();
+  if (!sorted) {
+    rowsSort_.reset();
+    return;
+  }
+  rowsSort_ = requestedSort_;
+  const int code = requestedSort_ & 0x7f;
+  for (int r = 0; r < StockNum; ++r) {
+    double v = 0;
+    if (!ValueSortedBy(code, SortData[r], v)) {
+      rowsSortValues_.clear();
+      return;
+    }
+    rowsSortValues_.push_back(v);
+  }
+}
+
+std::string StockSort::sortedRowsFailure() const {
+  if (!_right_title || !rowsSort_ || _currentSortOrder < 0) return {};
+  // A new order was asked and its rows have not come yet.
+  if ((*rowsSort_ & 0xff) != (SortType & 0xff)) return {};
+  const CustomLabels& title = *_right_title;
+  const int shown = title.selectedIndex();
+  if (shown < 0 || static_cast<size_t>(shown) >= _sortOrder.size()) return {};
+  const std::string image = title.denoteImageView()->image().name();
+  const bool rising = image == gfx::Image::named("xiashang.png").name();
+  const bool falling = image == gfx::Image::named("xiajiang.png").name();
+  if (!rising && !falling) return {};
+  const int column = _sortOrder[static_cast<size_t>(shown)];
+  if (column < 0 || static_cast<size_t>(column) >= _rankParam.size()) return {};
+  const std::string name = _rankParam[static_cast<size_t>(column)].rankParamName();
+  const std::string arrow = rising ? "▲" : "▼";
+  if ((_rankParam[static_cast<size_t>(column)].sorkType() & 0x7f) != (*rowsSort_ & 0x7f))
+    return "'" + name + "' " + arrow + " marked, the rows are in the order of sort code " +
+           std::to_string(*rowsSort_ & 0x7f);
+  for (size_t r = 1; r < rowsSortValues_.size(); ++r) {
+    const double a = rowsSortValues_[r - 1], b = rowsSortValues_[r];
+    if (rising ? a > b : a < b) {
+      char text[160];
+      std::snprintf(text, sizeof text, "'%s' %s marked, but row %zu (%g) and row %zu (%g) %s",
+                    name.c_str(), arrow.c_str(), r - 1, a, r, b, rising ? "fall" : "rise");
+      return text;
+    }
+  }
+  return {};
 }
 
 void StockSort::MenuBarDidChangeToSubItem(int index, MenuBarView&) {

@@ -135,6 +135,8 @@ class StockSort : public ui::ViewController,
   uint16_t sortType() const { return SortType; }
   uint16_t stockType() const { return StockType; }
   int currentSortOrder() const { return _currentSortOrder; }
+  // The direction the sorted title's arrow shows: 1 rising (smallest first), 0 falling.
+  int currentSortType() const { return _currentSortType; }
   uint16_t lastRequestCode() const { return mRequestFlagCount[0]; }
   // How many replies or pushes have redrawn the list.
   int redraws() const { return redraws_; }
@@ -175,6 +177,22 @@ class StockSort : public ui::ViewController,
   // The rows of the shown page from the quote cache.
   void reloadRowsFromCache();
   void setListTitle(const std::string& title);
+  // A list's order is one state: the sort code every request carries and the arrow its titles
+  // show are set together, so a list never shows an arrow its rows do not follow.
+  // The order a list (re)opens in: `code` as the server takes it, `column` marked (-1: none);
+  // the arrow follows bit 7 of the code.
+  void resetListSort(uint16_t code, int column);
+  // The order a title tap chose: configuration column `column`, direction `direction`.
+  void setListSort(int column, int direction);
+  // A page of rows came: what it was sorted by (`sorted`: by the sort code last asked) and the
+  // sorted column's values as they came, which the arrow must follow (pushes may move them
+  // since; the server orders them again only when asked).
+  void noteRowsArrived(bool sorted);
+  // Why the rows on show do not follow the arrow over their sorted column; empty while they
+  // do, or while no arrow is shown or a new order is asked and its rows have not come.
+  std::string sortedRowsFailure() const;
+  // The sort code of the last page asked for.
+  uint16_t requestedSort_ = 0;
   std::weak_ptr<StockSort> weakSelf() {
     return std::static_pointer_cast<StockSort>(shared_from_this());
   }
@@ -214,6 +232,10 @@ class StockSort : public ui::ViewController,
 
  private:
   RequestKind lastKind_ = RequestKind::None;
+  // The sort code the rows on show were asked with (none: not a sorted page), and the sorted
+  // column's values then, row by row.
+  std::optional<uint16_t> rowsSort_;
+  std::vector<double> rowsSortValues_;
   // The keys of the page shown, in row order (a push re-reads them).
   tagCodeItem pageKeys_[kMaxRows] = {};
   std::shared_ptr<foundation::Timer> appearTimer_;

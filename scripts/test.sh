@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, then:
 #  1. one clang build with AddressSanitizer + UBSan (undefined behaviour is fatal) of every
-#     program, the test programs and the fuzz targets, and runs every test program;
+#     program, the test programs and the fuzz targets, and runs every test program, the demo
+#     tour and a few monkey walks (scripts/monkey.sh) with it;
 #  2. a short smoke run of each fuzz target from that build, several at a time;
 #  3. a ThreadSanitizer build (GCC) of the threaded test programs, which compiles at low priority
 #     while steps 1 and 2 run their programs, then runs them.
@@ -91,6 +92,9 @@ run_fuzz() {
   return $failed
 }
 
+# The monkey's seeds (see the "Monkey walks" phase).
+monkey_seeds="1 2 3"
+
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 start=$SECONDS
@@ -137,6 +141,13 @@ bash scripts/tour.sh --build build-check --groups 7 --server "--date 20261201 --
 phase "Demo tour, Monday 01:30"
 bash scripts/tour.sh --build build-check --groups 7 --shots build-check/shots-before-open \
   --server "--date 20261207 --minute 0130"
+
+# A few seeded random walks over the whole client with the ASan build (taps, drags, pinches,
+# typing, turns...), each against a server of its own; a walk that finds a fault prints its
+# replay script. The seeds are fixed so that a failure here replays.
+phase "Monkey walks"
+bash scripts/monkey.sh --build build-check --seeds "$monkey_seeds" --steps 150 --jobs "$jobs" \
+  --server "--date 20261201 --minute 1030" --quiet
 
 if [ "$fuzz" = ON ]; then
   phase "Fuzz smoke run"

@@ -1,8 +1,11 @@
 #include "shell/HomeMoveView.h"
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
 
 #include "platform/foundation/Log.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/View.h"
 #include "shell/ConfigManager.h"
 
@@ -17,11 +20,35 @@ constexpr char kLogoutTitle[] = "注销";
 
 }  // namespace
 
+namespace {
+
+// The grid's pages. While tiles move, a drag that starts on a tile turns the page only when it
+// heads sideways (a swipe); heading down as much as sideways (to the bar's leftmost slot from
+// the right-hand columns) it stays the tile's.
+class TileGridScrollView : public ui::ScrollView {
+ public:
+  using ui::ScrollView::ScrollView;
+  std::function<bool(gfx::Point)> mayPage;  // the finger's window point now -> page?
+  bool gestureRecognizerShouldBegin(ui::GestureRecognizer& recognizer) override {
+    if (isPanRecognizer(recognizer) && mayPage && !mayPage(recognizer.locationInView(nullptr)))
+      return false;
+    return ui::ScrollView::gestureRecognizerShouldBegin(recognizer);
+  }
+};
+
+}  // namespace
+
 HomeMoveView::HomeMoveView(const gfx::Rect& frame) : BaseView(frame) {
   setClipsToBounds(false);
   setAutoresizesSubviews(false);
   setBackgroundColor(gfx::Color::black());
-  scrollView_ = ui::ScrollView::create(bounds());
+  auto grid = std::make_shared<TileGridScrollView>(bounds());
+  grid->mayPage = [this](gfx::Point now) {
+    if (!moveEnabled_ || !tilePressed_) return true;
+    const double dx = std::abs(now.x - tilePressPoint_.x), dy = std::abs(now.y - tilePressPoint_.y);
+    return dx > 2 * dy;
+  };
+  scrollView_ = grid;
   scrollView_->setBackgroundColor(gfx::Color::clear());
   scrollView_->setPagingEnabled(true);
   scrollView_->setShowsVerticalScrollIndicator(false);
@@ -241,6 +268,12 @@ void HomeMoveView::HomeItemMoved(HomeItemView& item, int dx, int dy, int status)
   }
   const gfx::Point c = item.center().offset(dx, dy);
   const double lowerEdge = c.y + item.bounds().height() / 2;
+  if (status == kHomeItemTouchBegan) {
+    tilePressed_ = true;
+    tilePressPoint_ = scrollView_->convertPointToView(item.startPoint(), nullptr);
+  } else if (status == kHomeItemTouchEnded) {
+    tilePressed_ = false;
+  }
   if (status == kHomeItemTouchMoved) {
     scrollView_->stopScrolling();
     scrollView_->setScrollEnabled(false);

@@ -131,6 +131,9 @@ class HomeMoveView : public BaseView,
 
   std::weak_ptr<HomeMoveViewDelegate> delegate_;
   std::shared_ptr<ui::ScrollView> scrollView_;
+  // Where the finger went down on a tile (window point), while it is down in edit mode.
+  bool tilePressed_ = false;
+  gfx::Point tilePressPoint_;
   bool moveEnabled_ = false;
   int nHorizontalCount_ = 0;
   int nVerticalCount_ = 4;

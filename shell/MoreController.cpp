@@ -73,7 +73,12 @@ void MoreController::viewDidLoad() {
   showView_->setBackgroundColor(gfx::Color::clear());
 
   titleBar_ = ui::View::create(gfx::Rect(0, 0, 320, 44));
-  titleBar_->setBackgroundColor(gfx::Color::pattern(gfx::Image::named("bg_navigationbar.png")));
+  // The panel lies over the screen of the current tab: its bar hides that screen's bar whole
+  // (an opaque ground under the bar's picture), so no title or button shows through.
+  titleBar_->setBackgroundColor(gfx::Color::black());
+  auto barPicture = ui::ImageView::create(titleBar_->bounds());
+  barPicture->setBackgroundColor(gfx::Color::pattern(gfx::Image::named("bg_navigationbar.png")));
+  titleBar_->addSubview(barPicture);
   auto title = ui::Label::create(gfx::Rect(0, 0, 80, 24));
   title->setText(kMoreTitle);
   title->setBackgroundColor(gfx::Color::clear());
@@ -100,7 +105,9 @@ void MoreController::viewDidLoad() {
 
   touchView_ = BaseView::create(gfx::Rect(0, 44, 320, b));
   touchView_->setBackgroundColor(gfx::Color::darkGrey());
-  touchView_->setAlpha(0.7);
+  // Dark enough to hide the screen under the panel: its texts would show through only as
+  // colours nobody could read.
+  touchView_->setAlpha(0.9);
   touchView_->setClickDelegate(sharedAs<myBaseViewDelegate>());
   showView_->addSubview(touchView_);
 
@@ -237,7 +244,14 @@ void MoreController::HomeMoveViewItemRemoved(HomeMoveView& view, int functionID,
                                              gfx::Point point) {
   if (view.tag() != kHomeMoveViewTag) return;
   const int slot = homeTabBarView_->getRectIndexFromPoint(point);
-  homeTabBarView_->insteadItemView(slot, functionID);
+  // A function already on the bar trades places with the slot's function: one function, one slot.
+  int held = -1;
+  for (int k = 0; k < homeTabBarView_->itemCount() && held < 0; ++k) {
+    const HomeItemView* item = homeTabBarView_->itemAtPosition(k);
+    if (k != slot && item && item->functionID() == functionID) held = k;
+  }
+  const int previous = homeTabBarView_->insteadItemView(slot, functionID);
+  if (held >= 0) homeTabBarView_->insteadItemView(held, previous);
   homeTabBarView_->updateItemStatusAfterLogin(isGuest());
 }
 

@@ -46,7 +46,8 @@ std::string F10(Market& m, const std::string& key) {
   std::string mk = comma == std::string::npos ? "sh" : key.substr(comma + 1);
   uint8_t market = mk == "sz" ? kMarketSz : mk == "hk" ? kMarketHk : kMarketSh;
   const Security* s = m.find(market, code);
-  if (!s) return Page("F10", "<p>没有找到该证券的资料。</p>", 404);
+  // Only a company has a profile: an index, like a board or a contract, has none to show.
+  if (!s || s->q.zgb <= 0) return Page("F10", "<p>没有找到该证券的资料。</p>", 404);
   const tagLocalStockData& q = s->q;
   std::string name = foundation::utf16ToUtf8(std::u16string(q.name));
   std::string body = "<h3>公司概况</h3><table>";

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <tuple>
 
 #include "platform/foundation/Text.h"
 
@@ -268,8 +267,30 @@ std::vector<DayBar> SessionBars(const tagLocalStockData& q, const tagLocalTrendD
   return out;
 }
 
-// Ex-rights events a share's history carries.
+// Ex-rights events a share's history carries, by trading days back from yesterday.
 enum class EventKind { Bonus, Rights, Dividend, Conversion };
+struct PlannedEvent {
+  int daysBack;
+  EventKind kind;
+};
+
+// Shares carry a cash dividend 60 to 120 days back and a bonus 200 to 300 days back. The first
+// two watch-list shares show more within the day chart's 196 bars: 600000 one event of each
+// kind, 600036 a cash dividend and a later bonus.
+std::vector<PlannedEvent> EventPlan(const Security& s) {
+  const tagLocalStockData& q = s.q;
+  if (q.ltgb <= 0 || q.market == kMarketUs) return {};
+  const std::string code(q.code, strnlen(q.code, sizeof q.code));
+  if (q.market == kMarketSh && code == "600000")
+    return {{170, EventKind::Bonus},
+            {120, EventKind::Rights},
+            {70, EventKind::Dividend},
+            {25, EventKind::Conversion}};
+  if (q.market == kMarketSh && code == "600036")
+    return {{140, EventKind::Dividend}, {60, EventKind::Bonus}};
+  return {{60 + static_cast<int>(Unit(s.key, kHistory) * 60), EventKind::Dividend},
+          {200 + static_cast<int>(Unit(s.key, kHistory + 1) * 100), EventKind::Bonus}};
+}
 
 // One event at a day whose (post-event) close is `close`: share ratios x 100000, the rights
 // price in price units, the cash x 10 in price units.
@@ -344,7 +365,7 @@ int SessionSeconds(int32_t hhmmss) {
 
 int32_t SessionTime(int seconds) {
   const int index = seconds / 60;
-  const int minute = index < 120 ? 570 + index : 780 + index - 120;
+  const int minute = index <= 120 ? 570 + index : 780 + index - 120;
   return minute / 60 * 10000 + minute % 60 * 100 + seconds % 60;
 }
 
@@ -419,7 +440,9 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
   }
   q.unit = type == kTypeFuture ? 1 : (market == kMarketHk ? 1000 : 100);
   if (type == kTypeForex) q.unit = 1;
-  switch (market) {
+  // The Hong Kong boards trade in their members' hours.
+  const bool hkBoard = market == kMarketBoard && code.rfind("505", 0) == 0;
+  switch (hkBoard ? static_cast<uint8_t>(kMarketHk) : market) {
     case kMarketHk:
       SetSessions(q, kSessionsHk, 4);
       break;
@@ -468,619 +491,133 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
     // Open interest of the order of a day's volume.
     q.JRCCS.zrccl = static_cast<int64_t>(DailyVolume(q) * (0.6 + 0.6 * Unit(s.key, kMisc + 4)));
   }
-  s.base = q.yesterday;
-  // Indices and boards follow their members, whose days are known once all are added.
-  std::vector<DayBar> chain;
-  if (!IsAggregate(q)) {
-    shareChain(s, chain);
-    placeChain(s, chain);
-  }
-  chains_.push_back(std::move(chain));
+  makeDay(s);
+  makeHistory(s);
   secs_.push_back(std::move(s));
   return static_cast<int>(secs_.size()) - 1;
 }
 
-namespace {
-
-// Days since 1970-01-01: a date's own number, which its random figures are drawn by.
-int64_t DayNumber(int32_t date) {
-  int y = date / 10000;
-  const int m = date / 100 % 100, d = date % 100;
-  y -= m <= 2;
-  const int era = (y >= 0 ? y : y - 399) / 400;
-  const int yoe = y - era * 400;
-  const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return int64_t{era} * 146097 + doe - 719468;
-}
-
-// Weekdays since Monday 1970-01-05: ex-rights events fall on a calendar of trading days.
-int64_t TradingOrdinal(int32_t date) {
-  const int64_t n = DayNumber(date) - 4;
-  const int64_t weeks = n >= 0 ? n / 7 : (n - 6) / 7;
-  return weeks * 5 + std::min<int64_t>(n - weeks * 7, 5);
-}
-
-// A day's figures depend on the seed and the day alone, whatever date the market is built for.
-// Indices and boards weigh their members' prices on this day's footing (see DayBar::adjust).
-constexpr int32_t kAnchorDate = 20260105;  // a Monday
-constexpr int kHistoryDays = 420;
-// Streams of a day's figures: each day draws its own (by its number) from this one.
-constexpr uint64_t kDay = 8ull << 40;
-constexpr double kDayMove = 0.02;
-
-uint64_t DayIndex(int32_t date, int k) {
-  return kDay + static_cast<uint64_t>(DayNumber(date) + 1000000) * 16 + static_cast<uint64_t>(k);
-}
-
-// The reference price after an event, from the close before it.
-int32_t AdjustedClose(const tagLocalStockData& q, const tagLocalWeightData& w, int32_t close) {
-  const double exact =
-      (static_cast<double>(close) * 100000 + static_cast<double>(w.pgs) * w.pgj -
-       static_cast<double>(w.hl) * 10000) /
-      (100000.0 + w.sgs + w.pgs + w.zgs);
-  return std::max(PriceDotToScale(q), OnStep(q, exact));
-}
-
-int64_t FloorDiv(int64_t a, int64_t b) {
-  return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-
-// The date of a trading-day ordinal (see TradingOrdinal).
-int32_t DateOfOrdinal(int64_t t) {
-  const int64_t weeks = FloorDiv(t, 5);
-  int64_t z = 4 + weeks * 7 + (t - weeks * 5) + 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  const int64_t d = doy - (153 * mp + 2) / 5 + 1;
-  const int64_t m = mp < 10 ? mp + 3 : mp - 9;
-  const int64_t y = yoe + era * 400 + (m <= 2);
-  return static_cast<int32_t>(y * 10000 + m * 100 + d);
-}
-
-// Trading days a walk between two fixed prices spans.
-constexpr int64_t kStretch = 250;
-
-// The close before a stretch begins: the share's usual price, a stretch's wander away.
-int32_t StretchStart(const Security& s, int64_t k) {
-  return std::max(PriceDotToScale(s.q),
-                  OnStep(s.q, s.base * std::exp(0.12 * Gauss(s.key, kDay - 4096 + static_cast<uint64_t>(k)))));
-}
-
-// What an event leaves of a price, about (its figures are rounded on the real one).
-double NominalRatio(EventKind kind) {
-  switch (kind) {
-    case EventKind::Bonus:
-      return 1 / 1.5;
-    case EventKind::Rights:
-      return 1.24 / 1.3;
-    case EventKind::Dividend:
-      return 0.99;
-    case EventKind::Conversion:
-      return 1 / 1.2;
-  }
-  return 1;
-}
-
-// The events of a share on one calendar: every `period` trading days from `offset`, their kinds
-// in turn.
-struct EventCalendar {
-  int64_t period = 0, offset = 0;
-  EventKind kinds[4] = {};
-  size_t count = 0;
-};
-struct Calendars {
-  EventCalendar list[2];
-  size_t count = 0;
-  const EventCalendar* begin() const { return list; }
-  const EventCalendar* end() const { return list + count; }
-};
-
-// 600000 goes through every kind within the day chart's bars, 600036 alternates a cash dividend
-// and a bonus; the others pay a dividend every 250 trading days and a bonus every 400, so any
-// history has both.
-Calendars CalendarsOf(const Security& s) {
-  const tagLocalStockData& q = s.q;
-  Calendars out;
-  if (q.ltgb <= 0 || q.market == kMarketUs) return out;
-  const bool sh = q.market == kMarketSh;
-  if (sh && std::strncmp(q.code, "600000", sizeof q.code) == 0) {
-    out.list[0] = {45, 7, {EventKind::Bonus, EventKind::Rights, EventKind::Dividend,
-                           EventKind::Conversion}, 4};
-    out.count = 1;
-  } else if (sh && std::strncmp(q.code, "600036", sizeof q.code) == 0) {
-    out.list[0] = {70, 11, {EventKind::Dividend, EventKind::Bonus}, 2};
-    out.count = 1;
-  } else {
-    out.list[0] = {250, static_cast<int64_t>(Unit(s.key, kHistory) * 250), {EventKind::Dividend}, 1};
-    out.list[1] = {400, static_cast<int64_t>(Unit(s.key, kHistory + 1) * 400), {EventKind::Bonus}, 1};
-    out.count = 2;
-  }
-  return out;
-}
-
-// Events of kind `c` (index into the kinds) of a calendar at ordinals up to t.
-int64_t EventsUpTo(const EventCalendar& e, size_t c, int64_t t) {
-  const int64_t j = FloorDiv(t - e.offset, e.period);  // the last event's number
-  const int64_t kinds = static_cast<int64_t>(e.count);
-  return FloorDiv(j - static_cast<int64_t>(c), kinds) + 1;
-}
-
-// The log of what undoes the events between the anchor and a day (see DayBar::adjust).
-double LogAdjust(const Security& s, int64_t anchor, int64_t t) {
-  double sum = 0;
-  for (const EventCalendar& e : CalendarsOf(s))
-    for (size_t c = 0; c < e.count; ++c)
-      sum -= static_cast<double>(EventsUpTo(e, c, t) - EventsUpTo(e, c, anchor)) *
-             std::log(NominalRatio(e.kinds[c]));
-  return sum;
-}
-
-// The ex-rights event of a share on a day, if it has one.
-bool EventOn(const Security& s, int32_t date, EventKind* kind) {
-  if (WeekDay(date) == 0 || WeekDay(date) == 6) return false;
-  const int64_t t = TradingOrdinal(date);
-  for (const EventCalendar& e : CalendarsOf(s)) {
-    if (FloorDiv(t - e.offset, e.period) * e.period + e.offset != t) continue;
-    const int64_t j = FloorDiv(t - e.offset, e.period);
-    const auto n = static_cast<int64_t>(e.count);
-    *kind = e.kinds[static_cast<size_t>(j - FloorDiv(j, n) * n)];
-    return true;
-  }
-  return false;
-}
-
-// The open, extremes, volume and amount of a share's day around its reference price and close.
-void CompleteBar(const Security& s, DayBar& b) {
+void Market::makeDay(Security& s) {
   const tagLocalStockData& q = s.q;
   const int32_t tick = PriceDotToScale(q);
-  const int32_t date = static_cast<int32_t>(b.date);
-  auto limit = [&](int32_t price) {
-    if (q.upprice <= 0) return std::max(tick, price);
-    return std::clamp(price, std::max(tick, RoundTo(b.ref * 0.9, tick)),
-                      RoundTo(b.ref * 1.1, tick));
-  };
-  b.open = limit(OnStep(q, b.ref * (1 + 0.012 * Gauss(s.key, DayIndex(date, 1)))));
-  const double hi =
-      std::max(b.open, b.close) * (1.004 + 0.01 * Unit(s.key, DayIndex(date, 2)));
-  const double lo =
-      std::min(b.open, b.close) * (0.996 - 0.01 * Unit(s.key, DayIndex(date, 3)));
-  // The high above both the open and the close, the low below them: a day's extremes are
-  // reached during it (unless a price limit stops them).
-  b.high = limit(std::max(StepUp(q, std::max(b.open, b.close)), OnStep(q, hi)));
-  b.low = limit(std::min(StepDown(q, std::min(b.open, b.close)), OnStep(q, lo)));
-  b.high = std::max({b.high, b.open, b.close});
-  b.low = std::max(tick, std::min({b.low, b.open, b.close}));
+  const bool limited = q.upprice > 0;
+  const double vol = q.zqlb == kTypeIndex || q.zqlb == kTypeGlobalIndex ? 0.0006
+                     : q.zqlb == kTypeBond || q.zqlb == kTypeForex      ? 0.0003
+                                                                        : 0.0018;
+  s.path.resize(s.points);
+  s.minuteVolume.resize(s.points);
+  double p = q.yesterday * (1.0 + 0.01 * (Unit(s.key, kWalk) - 0.5));
+  // A drift of its own makes some names rise and others fall over the day.
+  const double drift = (Unit(s.key, kWalk + 1) - 0.5) * 0.0004;
+  const double daily = DailyVolume(q);
   const int64_t step = VolumeStep(q);
-  const double v = DailyVolume(q) * (0.5 + Unit(s.key, DayIndex(date, 4)));
-  // At least one step a minute, so that every minute of the day can trade.
-  b.volume = std::max<int64_t>(static_cast<int64_t>(v) / step, s.points) * step;
-  b.amount =
-      RoundToStep(static_cast<double>(b.volume) * SharePrice(s, b.close) / 100.0, kAmountStep);
-  b.mainFlow = static_cast<int32_t>((Unit(s.key, DayIndex(date, 5)) - 0.5) * 2000);
-  if (q.zqlb == kTypeFuture) b.jsj = b.close;
-}
-
-}  // namespace
-
-DayBar Market::shareStep(const Security& s, const DayBar& before, int32_t date) const {
-  const tagLocalStockData& q = s.q;
-  DayBar b;
-  b.date = static_cast<uint32_t>(date);
-  b.ref = before.close;
-  b.adjust = before.adjust;
-  b.close = OnStep(q, before.close * std::exp(kDayMove * Gauss(s.key, DayIndex(date, 0))));
-  if (q.upprice > 0)
-    b.close = std::clamp(b.close, RoundTo(b.ref * 0.9, PriceDotToScale(q)),
-                         RoundTo(b.ref * 1.1, PriceDotToScale(q)));
-  b.close = std::max(PriceDotToScale(q), b.close);
-  CompleteBar(s, b);
-  b.ccl = before.ccl;
-  return b;
-}
-
-void Market::shareChain(Security& s, std::vector<DayBar>& chain) const {
-  const tagLocalStockData& q = s.q;
-  const int32_t tick = PriceDotToScale(q);
-  const size_t n = spanDays_.size();
-  chain.assign(n, DayBar{});
-  if (n == 0) return;
-  auto limit = [&](int32_t price, int32_t ref) {
-    if (q.upprice <= 0) return std::max(tick, price);
-    return std::clamp(price, std::max(tick, RoundTo(ref * 0.9, tick)), RoundTo(ref * 1.1, tick));
-  };
-  const int64_t first = TradingOrdinal(spanDays_.front());
-  const int64_t last = TradingOrdinal(spanDays_.back());
-  const int64_t anchorOrdinal = TradingOrdinal(kAnchorDate);
-  const double usualInterest = DailyVolume(q) * 0.9;
-  // Each stretch of kStretch trading days walks from its own starting price to the next one's
-  // (a random walk tied to both ends, ex-rights events on the way): any day needs only the
-  // stretches around it.
-  for (int64_t k = FloorDiv(first, kStretch); k <= FloorDiv(last, kStretch); ++k) {
-    const int64_t t0 = k * kStretch;
-    const int32_t start = StretchStart(s, k), end = StretchStart(s, k + 1);
-    std::vector<int32_t> dates(kStretch);
-    std::vector<double> moves(kStretch);
-    double sum = 0;
-    for (int64_t j = 0; j < kStretch; ++j) {
-      dates[j] = DateOfOrdinal(t0 + j);
-      moves[j] = kDayMove * Gauss(s.key, DayIndex(dates[j], 0));
-      sum += moves[j];
-      EventKind kind;
-      if (EventOn(s, dates[j], &kind)) sum += std::log(NominalRatio(kind));
-    }
-    const double drift = (sum - std::log(static_cast<double>(end) / start)) / kStretch;
-    int32_t before = start;
-    int64_t interest = static_cast<int64_t>(usualInterest * (0.8 + 0.4 * Unit(s.key, kDay + k)));
-    for (int64_t j = 0; j < kStretch; ++j) {
-      int32_t ref = before;
-      EventKind kind;
-      if (EventOn(s, dates[j], &kind)) ref = AdjustedClose(q, MakeEvent(kind, before, tick), before);
-      const int32_t close = limit(
-          j + 1 < kStretch ? OnStep(q, ref * std::exp(moves[j] - drift)) : end, ref);
-      const int64_t at = t0 + j - first;
-      if (at >= 0 && at < static_cast<int64_t>(n)) {
-        DayBar& d = chain[static_cast<size_t>(at)];
-        d.date = static_cast<uint32_t>(dates[j]);
-        d.ref = ref;
-        d.close = close;
-        d.adjust = std::exp(LogAdjust(s, anchorOrdinal, t0 + j));
-        CompleteBar(s, d);
-        if (q.zqlb == kTypeFuture) {
-          // Open interest: a few percent of the day's volume at a time, leaning back towards
-          // the usual level.
-          const double lean = 0.06 * (Unit(s.key, DayIndex(dates[j], 6)) - 0.5) -
-                              0.02 * (static_cast<double>(interest) - usualInterest) / usualInterest;
-          interest = std::max<int64_t>(d.volume,
-                                       interest + std::llround(static_cast<double>(d.volume) * lean));
-          d.ccl = interest;
-        }
-      } else if (q.zqlb == kTypeFuture) {
-        const int64_t v = static_cast<int64_t>(DailyVolume(q) * (0.5 + Unit(s.key, DayIndex(dates[j], 4))));
-        const double lean = 0.06 * (Unit(s.key, DayIndex(dates[j], 6)) - 0.5) -
-                            0.02 * (static_cast<double>(interest) - usualInterest) / usualInterest;
-        interest = std::max<int64_t>(v, interest + std::llround(static_cast<double>(v) * lean));
-      }
-      before = close;
-    }
+  for (int i = 0; i < s.points; ++i) {
+    if (i > 0) p *= 1.0 + drift + vol * Gauss(s.key, kWalk + 16 + i);
+    if (limited) p = std::clamp<double>(p, q.downprice, q.upprice);
+    if (p < tick) p = tick;
+    s.path[i] = OnStep(q, p);
+    // More trading near the open and the close.
+    double x = static_cast<double>(i) / s.points;
+    double shape = 1.6 - 2.4 * x * (1 - x);
+    double v = daily / s.points * shape * (0.4 + 1.2 * Unit(s.key, kVolume + i));
+    s.minuteVolume[i] = std::max<int64_t>(step, static_cast<int64_t>(v) / step * step);
   }
-}
-
-namespace {
-
-// A past day's minute prices: the first is its open, the last its close, one minute each
-// touches its high and its low (see Market::dayPoints).
-void DayPrices(const Security& s, const DayBar& day, std::vector<int32_t>& prices) {
-  const tagLocalStockData& q = s.q;
-  const int n = s.points;
-  prices.assign(static_cast<size_t>(std::max(n, 0)), 0);
-  if (n < 4) return;
-  const uint64_t key = s.key + kPast + static_cast<uint64_t>(day.date) * 4096;
-  // The high and the low fall well inside the day and apart from each other.
-  const int edge = std::max(1, n / 8), apart = std::max(1, n / 6);
-  const int inside = std::max(1, n - 2 * edge);
-  const int atHigh = edge + static_cast<int>(Mix(key, 1) % static_cast<uint64_t>(inside));
-  int atLow = edge + static_cast<int>(Mix(key, 2) % static_cast<uint64_t>(inside));
-  for (int tries = 0; std::abs(atLow - atHigh) < apart && tries < 64; ++tries)
-    atLow = edge + static_cast<int>(Mix(key, 100 + tries) % static_cast<uint64_t>(inside));
-  if (std::abs(atLow - atHigh) < apart)
-    atLow = atHigh + apart < n - edge ? atHigh + apart : atHigh - apart;
-  std::pair<int, int32_t> anchors[] = {
-      {0, day.open}, {atHigh, day.high}, {atLow, day.low}, {n - 1, day.close}};
-  std::sort(std::begin(anchors), std::end(anchors));
-  // Between two anchors the price walks at random from one to the other (a random walk tied to
-  // both ends), folded back inside the day's range: it never leaves it, and only the anchors
-  // stand on the high and the low (when the range is wider than two price steps).
-  const double range = static_cast<double>(day.high - day.low);
-  double top = day.high, bottom = day.low;
-  if (StepDown(q, day.high) >= StepUp(q, day.low)) {
-    top = StepDown(q, day.high);
-    bottom = StepUp(q, day.low);
-  }
-  for (int k = 0; k < 3; ++k) {
-    const auto [from, pa] = anchors[k];
-    const auto [to, pb] = anchors[k + 1];
-    const int len = to - from;
-    std::vector<double> walk(static_cast<size_t>(len + 1), 0.0);
-    for (int i = 1; i <= len; ++i) walk[i] = walk[i - 1] + Gauss(key, 4096 + from + i);
-    const double sigma = len > 0 ? 0.7 * range / std::sqrt(static_cast<double>(len)) : 0;
-    for (int i = 0; i <= len; ++i) {
-      const double t = len > 0 ? static_cast<double>(i) / len : 0;
-      double v = pa + (pb - pa) * t + sigma * (walk[i] - t * walk[len]);
-      for (int fold = 0; fold < 8 && (v > top || v < bottom); ++fold)
-        v = v > top ? 2.0 * top - v : 2.0 * bottom - v;
-      if (v > top || v < bottom) v = (top + bottom) / 2;  // folded more often than it can be
-      prices[static_cast<size_t>(from + i)] = OnStep(q, v);
-    }
-  }
-  for (const auto& [i, price] : anchors) prices[static_cast<size_t>(i)] = price;
-}
-
-}  // namespace
-
-namespace {
-
-// An index's or board's level at some prices of its members: the average of what each member's
-// price is on the anchor's footing (ex-rights events undone) against its anchor price, times
-// the aggregate's own anchor level. Day after day it moves as its members do, and a day's
-// previous close is the level of their previous closes.
-class Level {
- public:
-  Level(const std::vector<const Security*>& members, const std::vector<double>& adjust)
-      : members_(members), adjust_(adjust) {}
-  template <typename PriceOf>
-  double at(PriceOf price) const {
-    double sum = 0;
-    for (size_t k = 0; k < members_.size(); ++k)
-      sum += price(k) * adjust_[k] / members_[k]->base;
-    return members_.empty() ? 0 : sum / static_cast<double>(members_.size());
-  }
-
- private:
-  const std::vector<const Security*>& members_;
-  const std::vector<double>& adjust_;
-};
-
-}  // namespace
-
-void Market::aggregateChain(const Security& b, std::vector<DayBar>& chain,
-                            const std::vector<std::vector<DayBar>>& chains) const {
-  const tagLocalStockData& q = b.q;
-  const int32_t tick = PriceDotToScale(q);
-  const int64_t step = VolumeStep(q);
-  std::vector<const Security*> members;
-  for (int m : b.members) members.push_back(&secs_[static_cast<size_t>(m)]);
-  chain.assign(spanDays_.size(), DayBar{});
-  std::vector<double> adjust(members.size());
-  for (size_t i = 0; i < spanDays_.size(); ++i) {
-    DayBar& d = chain[i];
-    d.date = static_cast<uint32_t>(spanDays_[i]);
-    for (size_t k = 0; k < members.size(); ++k) adjust[k] = chains[b.members[k]][i].adjust;
-    const Level level(members, adjust);
-    auto bar = [&](size_t k) -> const DayBar& { return chains[b.members[k]][i]; };
-    auto at = [&](double v) { return std::max(tick, RoundTo(b.base * v, tick)); };
-    d.open = at(level.at([&](size_t k) { return static_cast<double>(bar(k).open); }));
-    d.close = at(level.at([&](size_t k) { return static_cast<double>(bar(k).close); }));
-    d.ref = at(level.at([&](size_t k) { return static_cast<double>(bar(k).ref); }));
-    // Until the day's minutes are worked out (see bars), extremes no lower than the open and
-    // close and within the members' own.
-    d.high = std::max({d.open, d.close,
-                       at(level.at([&](size_t k) { return static_cast<double>(bar(k).high); }))});
-    d.low = std::min({d.open, d.close,
-                      at(level.at([&](size_t k) { return static_cast<double>(bar(k).low); }))});
-    int64_t volume = 0;
-    for (size_t k = 0; k < members.size(); ++k) {
-      volume += bar(k).volume;
-      d.amount += bar(k).amount;
-    }
-    d.volume = (volume + step / 2) / step * step;
-    d.mainFlow = static_cast<int32_t>((Unit(b.key, DayIndex(spanDays_[i], 5)) - 0.5) * 2000);
-  }
-  // The day before's close is the previous day's level exactly: the members' previous closes
-  // on that day's footing.
-  for (size_t i = 1; i < chain.size(); ++i) chain[i].ref = chain[i - 1].close;
-}
-
-void Market::placeChain(Security& s, const std::vector<DayBar>& chain) {
-  tagLocalStockData& q = s.q;
-  s.history.clear();
-  s.weights.clear();
-  const DayBar* live = nullptr;
-  for (const DayBar& d : chain) {
-    if (static_cast<int32_t>(d.date) < date_)
-      s.history.push_back(d);
-    else if (static_cast<int32_t>(d.date) == date_)
-      live = &d;
-  }
-  if (s.history.size() > static_cast<size_t>(kHistoryDays))
-    s.history.erase(s.history.begin(), s.history.end() - kHistoryDays);
-  s.liveBar = live ? *live : shareStep(s, s.history.back(), date_);
-  // The ex-rights events of the history (not of its first day, which has no day before it),
-  // with the share capital after each: fewer shares before a share event.
-  int64_t zgb = q.zgb, ltgb = q.ltgb;
-  for (size_t k = s.history.size(); k-- > 1;) {
-    EventKind kind;
-    if (!EventOn(s, static_cast<int32_t>(s.history[k].date), &kind)) continue;
-    tagLocalWeightData w = MakeEvent(kind, s.history[k - 1].close, PriceDotToScale(q));
-    w.date = static_cast<int32_t>(s.history[k].date);
-    w.zgb = zgb;
-    w.ltgb = ltgb;
-    const int64_t added = int64_t{w.sgs} + w.pgs + w.zgs;
-    zgb = zgb * 100000 / (100000 + added);
-    ltgb = ltgb * 100000 / (100000 + added);
-    s.weights.insert(s.weights.begin(), w);
-  }
-  s.lastSession = false;
-  showDay(s, s.liveBar, s.history.back());
-}
-
-void Market::showDay(Security& s, const DayBar& day, const DayBar& before) {
-  tagLocalStockData& q = s.q;
-  const int32_t tick = PriceDotToScale(q);
-  q.yesterday = day.ref;
-  if (q.upprice > 0) {
-    q.upprice = RoundTo(q.yesterday * 1.1, tick);
-    q.downprice = RoundTo(q.yesterday * 0.9, tick);
-  }
+  // Futures: each minute opens about as many positions as it closes; the day leans one way.
+  s.minuteInterest.assign(s.path.size(), 0);
   if (q.zqlb == kTypeFuture) {
-    q.ZRJSJ = before.close;
-    q.JRCCS.zrccl = before.ccl;
+    const double lean = 0.06 * (Unit(s.key, kMisc + 5) - 0.5);
+    for (int i = 0; i < s.points; ++i)
+      s.minuteInterest[i] = std::llround(static_cast<double>(s.minuteVolume[i]) *
+                                         (lean + 0.04 * (Unit(s.key, kVolume + 4096 + i) - 0.5)));
   }
-  if (!s.members.empty()) {
-    aggregateMinutes(s);
-    return;
-  }
-  const std::vector<tagLocalTrendData> pts = dayPoints(s, day, before);
-  s.path.clear();
-  s.minuteVolume.clear();
-  s.minuteAmount.clear();
-  s.minuteInterest.clear();
-  int64_t interest = before.ccl;
-  for (const tagLocalTrendData& p : pts) {
-    s.path.push_back(p.now);
-    s.minuteVolume.push_back(p.volume);
-    s.minuteAmount.push_back(p.amount);
-    s.minuteInterest.push_back(q.zqlb == kTypeFuture ? p.ccl - interest : 0);
-    interest = p.ccl;
-  }
+  dayAmounts(s);
 }
 
-const DayBar* Market::barOn(const Security& s, int32_t date, const DayBar** before) const {
-  const DayBar* found = nullptr;
-  const DayBar* prior = nullptr;
-  for (size_t k = 0; k < s.history.size(); ++k) {
-    if (static_cast<int32_t>(s.history[k].date) != date) continue;
-    found = &s.history[k];
-    prior = k > 0 ? &s.history[k - 1] : found;
-  }
-  if (!found && s.lastSession && static_cast<int32_t>(s.lastBar.date) == date) {
-    found = &s.lastBar;
-    prior = s.history.empty() ? found : &s.history.back();
-  }
-  if (before) *before = prior;
-  return found;
-}
-
-void Market::aggregateMinutes(Security& b) {
-  const tagLocalStockData& q = b.q;
-  const int32_t tick = PriceDotToScale(q);
-  const int64_t step = VolumeStep(q);
-  std::vector<const Security*> members;
-  std::vector<double> adjust;
-  for (int m : b.members) {
-    const Security& s = secs_[static_cast<size_t>(m)];
-    members.push_back(&s);
-    adjust.push_back(s.lastSession ? s.lastBar.adjust : s.liveBar.adjust);
-  }
-  const Level level(members, adjust);
-  b.path.assign(static_cast<size_t>(b.points), 0);
-  b.minuteVolume.assign(b.path.size(), 0);
-  b.minuteAmount.assign(b.path.size(), 0);
-  b.minuteInterest.assign(b.path.size(), 0);
-  // The volume goes out in whole steps: rounded on the running total it stays within half a
-  // step of the members' sum. Their amounts are whole steps already and add up exactly.
-  int64_t exact = 0, given = 0;
-  for (int i = 0; i < b.points; ++i) {
-    const int minute = IndexToTradeMinute(q, i);
-    std::vector<size_t> at(members.size());
-    for (size_t k = 0; k < members.size(); ++k) {
-      // The member's minute at the aggregate's clock minute (sessions may differ).
-      const Security& s = *members[k];
-      at[k] = static_cast<size_t>(std::clamp(TradeMinuteToIndex(s.q, minute), 1, s.points) - 1);
-      exact += s.minuteVolume[at[k]];
-      b.minuteAmount[i] += s.minuteAmount[at[k]];
-    }
-    b.path[i] = std::max(
-        tick, RoundTo(b.base * level.at([&](size_t k) {
-          return static_cast<double>(members[k]->path[at[k]]);
-        }),
-                      tick));
-    const int64_t total = (exact + step / 2) / step * step;
-    b.minuteVolume[i] = total - given;
+void Market::dayAmounts(Security& s) const {
+  // Rounded on the running total, so that the day is within half a step of price x volume.
+  s.minuteAmount.assign(s.path.size(), 0);
+  double exact = 0;
+  int64_t given = 0;
+  for (size_t i = 0; i < s.path.size(); ++i) {
+    exact += static_cast<double>(s.minuteVolume[i]) * SharePrice(s, s.path[i]) / 100.0;
+    const int64_t total = RoundToStep(exact, kAmountStep);
+    s.minuteAmount[i] = total - given;
     given = total;
   }
 }
 
-std::pair<int32_t, int32_t> Market::aggregateExtremes(const Security& b, const DayBar& day) const {
-  const auto key = std::make_pair(static_cast<size_t>(&b - secs_.data()), day.date);
-  {
-    std::lock_guard<std::mutex> hold(*extremesLock_);
-    auto it = extremes_.find(key);
-    if (it != extremes_.end()) return it->second;
-  }
-  const tagLocalStockData& q = b.q;
-  const int32_t tick = PriceDotToScale(q);
-  const int32_t date = static_cast<int32_t>(day.date);
-  std::vector<const Security*> members;
-  std::vector<double> adjust;
-  std::vector<std::vector<int32_t>> prices;
-  for (int m : b.members) {
-    const Security& s = secs_[static_cast<size_t>(m)];
-    const DayBar* bar = barOn(s, date, nullptr);
-    if (!bar) continue;
-    members.push_back(&s);
-    adjust.push_back(bar->adjust);
-    prices.emplace_back();
-    DayPrices(s, *bar, prices.back());
-  }
-  const Level level(members, adjust);
-  std::pair<int32_t, int32_t> out{day.high, day.low};
-  for (int i = 0; i < b.points && !members.empty(); ++i) {
-    const int minute = IndexToTradeMinute(q, i);
-    const int32_t p = std::max(tick, RoundTo(b.base * level.at([&](size_t k) {
-      const Security& s = *members[k];
-      const size_t at =
-          static_cast<size_t>(std::clamp(TradeMinuteToIndex(s.q, minute), 1, s.points) - 1);
-      return static_cast<double>(prices[k][at]);
-    }),
-                                                    tick));
-    out = i == 0 ? std::make_pair(p, p) : std::make_pair(std::max(out.first, p), std::min(out.second, p));
-  }
-  std::lock_guard<std::mutex> hold(*extremesLock_);
-  extremes_[key] = out;
-  return out;
+void Market::historyAmounts(Security& s) const {
+  // Whole steps of the trend wire's unit (so whole currency units, which the K-line sends): a
+  // past day played again minute by minute adds up to its bar.
+  for (DayBar& b : s.history)
+    b.amount =
+        RoundToStep(static_cast<double>(b.volume) * SharePrice(s, b.close) / 100.0, kAmountStep);
 }
 
-std::vector<tagLocalTrendData> Market::aggregatePoints(const Security& b, const DayBar& day) const {
-  const tagLocalStockData& q = b.q;
+void Market::makeHistory(Security& s) {
+  const tagLocalStockData& q = s.q;
   const int32_t tick = PriceDotToScale(q);
-  const int64_t step = VolumeStep(q);
-  const int32_t date = static_cast<int32_t>(day.date);
-  std::vector<const Security*> members;
-  std::vector<double> adjust;
-  std::vector<std::vector<tagLocalTrendData>> points;
-  for (int m : b.members) {
-    const Security& s = secs_[static_cast<size_t>(m)];
-    const DayBar* before = nullptr;
-    const DayBar* bar = barOn(s, date, &before);
-    if (!bar) continue;
-    members.push_back(&s);
-    adjust.push_back(bar->adjust);
-    points.push_back(dayPoints(s, *bar, *before));
-  }
-  std::vector<tagLocalTrendData> pts(static_cast<size_t>(b.points));
-  const Level level(members, adjust);
-  int64_t exact = 0, given = 0, volume = 0;
-  double priced = 0;
-  for (int i = 0; i < b.points; ++i) {
-    tagLocalTrendData& p = pts[static_cast<size_t>(i)];
-    std::memset(&p, 0, sizeof p);
-    p.time = IndexToTradeMinute(q, i);
-    std::vector<size_t> at(members.size());
-    for (size_t k = 0; k < members.size(); ++k) {
-      const Security& s = *members[k];
-      at[k] = static_cast<size_t>(std::clamp(TradeMinuteToIndex(s.q, p.time), 1, s.points) - 1);
-      exact += points[k][at[k]].volume;
-      p.amount += points[k][at[k]].amount;
+  const int kDays = 420;
+  std::vector<int32_t> dates;
+  for (int32_t d = TradingDaysBefore(date_, 1); static_cast<int>(dates.size()) < kDays;
+       d = TradingDaysBefore(d, 1))
+    dates.push_back(d);
+  const std::vector<PlannedEvent> plan = EventPlan(s);
+  double close = q.yesterday;
+  s.history.resize(kDays);
+  int64_t ltgb = q.ltgb, zgb = q.zgb;
+  int64_t interest = q.JRCCS.zrccl;  // futures: the open interest at the end of day k
+  for (int k = 0; k < kDays; ++k) {  // k = days back, 0 = yesterday
+    DayBar& b = s.history[kDays - 1 - k];
+    b.date = static_cast<uint32_t>(dates[k]);
+    double c = close;
+    double o = c * (1 + 0.02 * Gauss(s.key, kHistory + 8 + 4 * k));
+    double hi = std::max(o, c) * (1 + 0.01 * Unit(s.key, kHistory + 9 + 4 * k));
+    double lo = std::min(o, c) * (1 - 0.01 * Unit(s.key, kHistory + 10 + 4 * k));
+    b.close = std::max(tick, OnStep(q, c));
+    b.open = std::max(tick, OnStep(q, o));
+    // The high above both the open and the close, the low below them: a day's extremes are
+    // reached during it.
+    b.high = std::max({StepUp(q, std::max(b.open, b.close)), OnStep(q, hi)});
+    b.low = std::max(tick, std::min({StepDown(q, std::min(b.open, b.close)), OnStep(q, lo)}));
+    const int64_t step = VolumeStep(q);
+    double v = DailyVolume(q) * (0.5 + Unit(s.key, kHistory + 11 + 4 * k));
+    // At least one step a minute, so that every minute of the day can trade.
+    b.volume = std::max<int64_t>(static_cast<int64_t>(v) / step, s.points) * step;
+    b.mainFlow = static_cast<int32_t>((Unit(s.key, kHistory + 12 + 4 * k) - 0.5) * 2000);
+    if (q.zqlb == kTypeFuture) {
+      // Back from today's previous open interest, a day's change at a time: a few percent of
+      // its volume, leaning back towards the usual level.
+      const double usual = DailyVolume(q) * 0.9;
+      b.ccl = interest;
+      const double lean = 0.06 * (Unit(s.key, kHistory + 14 + 4 * k) - 0.5) +
+                          0.02 * (static_cast<double>(interest) - usual) / usual;
+      interest = std::max<int64_t>(b.volume, interest - std::llround(b.volume * lean));
+      b.jsj = b.close;
     }
-    p.now = std::max(tick, RoundTo(b.base * level.at([&](size_t k) {
-      return static_cast<double>(points[k][at[k]].now);
-    }),
-                                   tick));
-    const int64_t total = (exact + step / 2) / step * step;
-    p.volume = total - given;
-    given = total;
-    volume += p.volume;
-    priced += static_cast<double>(p.volume) * p.now;
-    p.average = volume > 0
-                    ? static_cast<int32_t>(std::llround(priced / static_cast<double>(volume)))
-                    : p.now;
+    // The previous day's close, one step further back in time.
+    close = c / (1 + 0.02 * Gauss(s.key, kHistory + 13 + 4 * k));
+    for (const PlannedEvent& e : plan) {
+      if (e.daysBack != k) continue;
+      tagLocalWeightData w = MakeEvent(e.kind, b.close, tick);
+      w.date = static_cast<int32_t>(b.date);
+      w.zgb = zgb;
+      w.ltgb = ltgb;
+      // Before the event the unadjusted prices stood higher (the forward transform inverted),
+      // and a share event leaves fewer shares behind it.
+      close = (close * (100000.0 + w.sgs + w.pgs + w.zgs) - static_cast<double>(w.pgs) * w.pgj +
+               w.hl * 10000.0) /
+              100000.0;
+      const int64_t added = int64_t{w.sgs} + w.pgs + w.zgs;
+      zgb = zgb * 100000 / (100000 + added);
+      ltgb = ltgb * 100000 / (100000 + added);
+      s.weights.insert(s.weights.begin(), w);
+    }
   }
-  return pts;
+  historyAmounts(s);
 }
 
 void Market::build() {
-  // The chains cover the history and the market's date (when it is a weekday).
-  const bool weekday = WeekDay(date_) != 0 && WeekDay(date_) != 6;
-  spanDays_.clear();
-  for (int32_t d = weekday ? date_ : TradingDaysBefore(date_, 1);
-       spanDays_.size() < static_cast<size_t>(kHistoryDays) + (weekday ? 1 : 0);
-       d = TradingDaysBefore(d, 1))
-    spanDays_.push_back(d);
-  std::reverse(spanDays_.begin(), spanDays_.end());
   auto named = [&](uint8_t market, uint8_t type, const Named* list, size_t n) {
     for (size_t i = 0; i < n; ++i)
       add(market, list[i].code, list[i].name, list[i].initials, type, list[i].price);
@@ -1216,7 +753,11 @@ void Market::build() {
               [](const tagLocalStockData& q) { return q.zqlb == kTypeSme; });
   memberBoard("880502", "创业概念", "CYGN",
               [](const tagLocalStockData& q) { return q.zqlb == kTypeChiNext; });
-  // Indices count their market's shares as members.
+  // A board's day is its members' day: its price moves by their average change and its
+  // volume is theirs, minute by minute, so its trend, bars and quote tell one story.
+  for (Security& b : secs_)
+    if (b.q.zqlb == kTypeBoard && !b.members.empty()) boardDay(b);
+  // Indices count their market's shares as members; they trade at their members' price.
   for (size_t i = 0; i < shares; ++i) {
     Security& idx = secs_[i];
     if (idx.q.zqlb != kTypeIndex) continue;
@@ -1225,19 +766,9 @@ void Market::build() {
       if (m.market == idx.q.market && m.zqlb != kTypeIndex)
         idx.members.push_back(static_cast<int>(j));
     }
-  }
-  // An index's or board's day is its members' day: its level moves as their prices do, its
-  // volume and amount are theirs, minute by minute, so its trend, bars and quote tell one story.
-  for (size_t i = 0; i < secs_.size(); ++i) {
-    Security& a = secs_[i];
-    if (!IsAggregate(a.q)) continue;
-    std::vector<DayBar> chain;
-    if (a.members.empty())
-      shareChain(a, chain);
-    else
-      aggregateChain(a, chain, chains_);
-    placeChain(a, chain);
-    a.sharePrice = membersPrice(a);
+    idx.sharePrice = membersPrice(idx);
+    dayAmounts(idx);
+    historyAmounts(idx);
   }
 
   // Lists of their own, after the index members so the indices keep their day: risk-warning,
@@ -1338,25 +869,26 @@ void Market::build() {
   static const Named kBundledHk[] = {{"00700", "腾讯控股", "TXKG", 3600000}};
   named(kMarketSz, kTypeAShare, kBundledSz, 1);
   named(kMarketHk, kTypeHkMain, kBundledHk, 1);
-  chains_.clear();
-  chains_.shrink_to_fit();
   setMinute(minute_);
 }
 
 void Market::setMinute(int minute) {
   minute_ = std::clamp(minute, 0, 1439);
   stampNews();
-  // Members first: an index's or board's minutes are made of theirs.
-  for (int pass = 0; pass < 2; ++pass) {
-    for (auto& s : secs_) {
-      if (s.members.empty() != (pass == 0)) continue;
-      // Until its first session opens a security shows the last one: as it closed, or while its
-      // night trading runs on past midnight, as it stands.
-      showLastSession(s, closed_ || localMinute(s) < s.q.tradetime[0]);
-      recompute(s);
-      if (!s.members.empty()) recomputeAggregate(s);
-    }
+  for (auto& s : secs_) {
+    // Until its first session opens a security shows the last one: as it closed, or while its
+    // night trading runs on past midnight, as it stands.
+    const bool last = closed_ || localMinute(s) < s.q.tradetime[0];
+    const bool switched = last != s.lastSession;
+    showLastSession(s, last);
+    // A board's last session is its members' last session (they come before it), as its day
+    // is theirs.
+    if (switched && last && s.lastSession && s.q.zqlb == kTypeBoard && !s.members.empty())
+      boardDay(s, false);
+    recompute(s);
   }
+  for (auto& s : secs_)
+    if (!s.members.empty()) recomputeAggregate(s);
 }
 
 void Market::stampNews() {
@@ -1378,16 +910,64 @@ bool Market::advance() {
 
 void Market::showLastSession(Security& s, bool last) {
   if (last == s.lastSession || (last && s.history.size() < 2)) return;
-  if (last) {
-    s.lastBar = s.history.back();
-    s.history.pop_back();
-    s.lastSession = true;
-    showDay(s, s.lastBar, s.history.back());
-  } else {
+  tagLocalStockData& q = s.q;
+  Security::Day& today = s.today;
+  if (!last) {
+    s.path = std::move(today.path);
+    s.minuteVolume = std::move(today.minuteVolume);
+    s.minuteAmount = std::move(today.minuteAmount);
+    s.minuteInterest = std::move(today.minuteInterest);
+    q.yesterday = today.yesterday;
+    q.upprice = today.upprice;
+    q.downprice = today.downprice;
+    q.ZRJSJ = today.settlement;
+    q.JRCCS.zrccl = today.openInterest;
     s.history.push_back(s.lastBar);
     s.lastSession = false;
-    showDay(s, s.liveBar, s.history.back());
+    return;
   }
+  today.path = std::move(s.path);
+  today.minuteVolume = std::move(s.minuteVolume);
+  today.minuteAmount = std::move(s.minuteAmount);
+  today.minuteInterest = std::move(s.minuteInterest);
+  today.yesterday = q.yesterday;
+  today.upprice = q.upprice;
+  today.downprice = q.downprice;
+  today.settlement = q.ZRJSJ;
+  today.openInterest = q.JRCCS.zrccl;
+  s.lastBar = s.history.back();
+  s.history.pop_back();
+  const DayBar& before = s.history.back();
+  const std::vector<tagLocalTrendData> pts = dayPoints(s, s.lastBar, before);
+  s.path.clear();
+  s.minuteVolume.clear();
+  s.minuteAmount.clear();
+  s.minuteInterest.clear();
+  // The minute amounts in whole steps of the wire, rounded on the running total: they still add
+  // up to the bar's amount, itself a whole number of steps.
+  int64_t exact = 0, given = 0;
+  int64_t interest = before.ccl;
+  for (const tagLocalTrendData& p : pts) {
+    s.path.push_back(p.now);
+    s.minuteVolume.push_back(p.volume);
+    s.minuteInterest.push_back(p.ccl - interest);
+    interest = p.ccl;
+    exact += p.amount;
+    const int64_t total = RoundToStep(static_cast<double>(exact), kAmountStep);
+    s.minuteAmount.push_back(total - given);
+    given = total;
+  }
+  const int32_t tick = PriceDotToScale(q);
+  q.yesterday = before.close;
+  if (q.upprice > 0) {
+    q.upprice = RoundTo(q.yesterday * 1.1, tick);
+    q.downprice = RoundTo(q.yesterday * 0.9, tick);
+  }
+  if (q.zqlb == kTypeFuture) {
+    q.ZRJSJ = q.yesterday;
+    q.JRCCS.zrccl = before.ccl;
+  }
+  s.lastSession = true;
 }
 
 int Market::elapsed(const Security& s) const {
@@ -1584,9 +1164,13 @@ void Market::recompute(Security& s) {
         static_cast<int64_t>(std::llround(static_cast<double>(q.VolumeGold[i]) * price / 100.0));
     // Orders of the classes 庄, 大, 中, 小 (buy side, then sell side) run from large to small.
     static const double kSharesPerOrder[4] = {40000, 8000, 1500, 300};
+    // A class that traded a volume did so in at least one order.
     q.BuySellGold[i] =
-        static_cast<int32_t>(static_cast<double>(q.VolumeGold[i]) / kSharesPerOrder[i % 4] *
-                             (0.8 + 0.4 * Unit(bk, 400 + i)));
+        q.VolumeGold[i] > 0
+            ? std::max<int32_t>(1, static_cast<int32_t>(static_cast<double>(q.VolumeGold[i]) /
+                                                        kSharesPerOrder[i % 4] *
+                                                        (0.8 + 0.4 * Unit(bk, 400 + i))))
+            : 0;
   }
   for (int i = 0; i < 4; ++i) {
     q.mainMMC[i] = q.MainAmount[0] / (i + 2);
@@ -1618,8 +1202,76 @@ int32_t Market::membersPrice(const Security& s) const {
   return shares > 0 ? static_cast<int32_t>(paid / shares) : 0;
 }
 
+void Market::boardDay(Security& b, bool today) {
+  const tagLocalStockData& q = b.q;
+  const int32_t tick = PriceDotToScale(q);
+  const int64_t step = VolumeStep(q);
+  if (today) b.sharePrice = membersPrice(b);
+  // The volume goes out in whole steps: rounded on the running total it stays within half a
+  // step of the members' sum. Their amounts are whole steps already and add up exactly.
+  int64_t exact = 0, given = 0;
+  for (int i = 0; i < b.points; ++i) {
+    const int minute = IndexToTradeMinute(q, i);
+    double change = 0;
+    int64_t amount = 0;
+    for (int m : b.members) {
+      const Security& s = secs_[m];
+      // The member's minute at the board's clock minute (sessions may differ).
+      const int k = std::clamp(TradeMinuteToIndex(s.q, minute), 1, s.points) - 1;
+      change += static_cast<double>(s.path[k] - s.q.yesterday) / s.q.yesterday;
+      exact += s.minuteVolume[k];
+      amount += s.minuteAmount[k];
+    }
+    change /= static_cast<double>(b.members.size());
+    b.path[i] = std::max(tick, RoundTo(q.yesterday * (1.0 + change), tick));
+    const int64_t total = (exact + step / 2) / step * step;
+    b.minuteVolume[i] = total - given;
+    given = total;
+    b.minuteAmount[i] = amount;
+  }
+  if (today) boardHistory(b);
+}
+
+void Market::boardHistory(Security& b) {
+  // Past days from the members' days too: back from the previous close, each day's close is the
+  // one before moved by the members' average change, its open and extremes by their average
+  // open and extremes against their previous closes, and its volume and amount are theirs.
+  const tagLocalStockData& q = b.q;
+  const int32_t tick = PriceDotToScale(q);
+  const int64_t step = VolumeStep(q);
+  const size_t h = b.history.size();
+  for (int m : b.members)
+    if (secs_[m].history.size() != h) return;  // another calendar: the board keeps its own
+  int32_t close = q.yesterday;
+  for (size_t k = h; k-- > 0;) {
+    DayBar& d = b.history[k];
+    double change = 0, open = 0, high = 0, low = 0;
+    int64_t volume = 0, amount = 0;
+    for (int m : b.members) {
+      const std::vector<DayBar>& days = secs_[m].history;
+      const double before = k > 0 ? days[k - 1].close : days[k].open;
+      change += days[k].close / before - 1;
+      open += days[k].open / before - 1;
+      high += days[k].high / before - 1;
+      low += days[k].low / before - 1;
+      volume += days[k].volume;
+      amount += days[k].amount;
+    }
+    const double n = static_cast<double>(b.members.size());
+    const double ref = close / (1 + change / n);
+    d.close = close;
+    d.open = std::max(tick, RoundTo(ref * (1 + open / n), tick));
+    d.high = std::max({d.open, d.close, RoundTo(ref * (1 + high / n), tick)});
+    d.low = std::max(tick, std::min({d.open, d.close, RoundTo(ref * (1 + low / n), tick)}));
+    d.volume = std::max(step, (volume + step / 2) / step * step);
+    d.amount = amount;
+    close = std::max(tick, RoundTo(ref, tick));
+  }
+}
+
 void Market::recomputeAggregate(Security& s) {
-  // Members rising, unchanged and falling.
+  // Members rising, unchanged and falling. (Boards follow their members through their own
+  // minutes, see boardDay; indices keep their own walk.)
   tagLocalStockData& q = s.q;
   uint16_t up = 0, same = 0, down = 0;
   for (int m : s.members) {
@@ -1819,9 +1471,9 @@ std::vector<tagLocalTrendData> Market::pastTrend(const Security& s, int dayOffse
   dayOffset = std::clamp(dayOffset, 1, h - 1);
   const DayBar& day = s.history[h - dayOffset];
   const DayBar& before = s.history[h - dayOffset - 1];
-  if (prevClose) *prevClose = day.ref;
+  if (prevClose) *prevClose = before.close;
   if (dayDate) *dayDate = static_cast<int32_t>(day.date);
-  return s.members.empty() ? dayPoints(s, day, before) : aggregatePoints(s, day);
+  return dayPoints(s, day, before);
 }
 
 std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar& day,
@@ -1833,9 +1485,44 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
   std::vector<tagLocalTrendData> pts(static_cast<size_t>(n));
   if (n < 4) return pts;
   const uint64_t key = s.key + kPast + static_cast<uint64_t>(day.date) * 4096;
-  std::vector<int32_t> prices;
-  DayPrices(s, day, prices);
-  for (int i = 0; i < n; ++i) pts[static_cast<size_t>(i)].now = prices[static_cast<size_t>(i)];
+  // The high and the low fall well inside the day and apart from each other.
+  const int edge = std::max(1, n / 8), apart = std::max(1, n / 6);
+  const int inside = std::max(1, n - 2 * edge);
+  const int atHigh = edge + static_cast<int>(Mix(key, 1) % static_cast<uint64_t>(inside));
+  int atLow = edge + static_cast<int>(Mix(key, 2) % static_cast<uint64_t>(inside));
+  for (int tries = 0; std::abs(atLow - atHigh) < apart && tries < 64; ++tries)
+    atLow = edge + static_cast<int>(Mix(key, 100 + tries) % static_cast<uint64_t>(inside));
+  if (std::abs(atLow - atHigh) < apart)
+    atLow = atHigh + apart < n - edge ? atHigh + apart : atHigh - apart;
+  std::pair<int, int32_t> anchors[] = {
+      {0, day.open}, {atHigh, day.high}, {atLow, day.low}, {n - 1, day.close}};
+  std::sort(std::begin(anchors), std::end(anchors));
+  // Between two anchors the price walks at random from one to the other (a random walk tied to
+  // both ends), folded back inside the day's range: it never leaves it, and only the anchors
+  // stand on the high and the low (when the range is wider than two price steps).
+  const double range = static_cast<double>(day.high - day.low);
+  double top = day.high, bottom = day.low;
+  if (StepDown(q, day.high) >= StepUp(q, day.low)) {
+    top = StepDown(q, day.high);
+    bottom = StepUp(q, day.low);
+  }
+  for (int k = 0; k < 3; ++k) {
+    const auto [from, pa] = anchors[k];
+    const auto [to, pb] = anchors[k + 1];
+    const int len = to - from;
+    std::vector<double> walk(static_cast<size_t>(len + 1), 0.0);
+    for (int i = 1; i <= len; ++i) walk[i] = walk[i - 1] + Gauss(key, 4096 + from + i);
+    const double sigma = len > 0 ? 0.7 * range / std::sqrt(static_cast<double>(len)) : 0;
+    for (int i = 0; i <= len; ++i) {
+      const double t = len > 0 ? static_cast<double>(i) / len : 0;
+      double v = pa + (pb - pa) * t + sigma * (walk[i] - t * walk[len]);
+      for (int fold = 0; fold < 8 && (v > top || v < bottom); ++fold)
+        v = v > top ? 2.0 * top - v : 2.0 * bottom - v;
+      if (v > top || v < bottom) v = (top + bottom) / 2;  // folded more often than it can be
+      pts[from + i].now = OnStep(q, v);
+    }
+  }
+  for (const auto& [i, price] : anchors) pts[i].now = price;
 
   // Volumes: whole steps shared out by the intraday shape, the remainder to the first minutes.
   const int64_t step = VolumeStep(q);
@@ -1882,15 +1569,6 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
     p.average = volume > 0
                     ? static_cast<int32_t>(std::llround(priced / static_cast<double>(volume)))
                     : p.now;
-  }
-  // The minute amounts in whole steps of the wire, rounded on the running total: they still add
-  // up to the bar's amount, itself a whole number of steps.
-  int64_t running = 0, rounded = 0;
-  for (tagLocalTrendData& p : pts) {
-    running += p.amount;
-    const int64_t upTo = RoundToStep(static_cast<double>(running), kAmountStep);
-    p.amount = upTo - rounded;
-    rounded = upTo;
   }
   // Futures: the open interest runs from the day before's to the bar's, each minute opening and
   // closing positions within its volume.
@@ -1965,8 +1643,8 @@ DayBar Market::todayBar(const Security& s) const {
   b.amount = s.q.amount;
   b.ccl = s.q.JRCCS.jrccl;
   b.jsj = s.q.JRCCS.jrjsj;
-  b.mainFlow = s.lastSession ? s.lastBar.mainFlow : s.liveBar.mainFlow;
-  b.ref = s.q.yesterday;
+  b.mainFlow = s.lastSession ? s.lastBar.mainFlow
+                             : static_cast<int32_t>((Unit(s.key, kMisc + 20) - 0.5) * 2000);
   return b;
 }
 
@@ -1984,20 +1662,13 @@ std::vector<DayBar> Market::bars(const Security& s, int period, int count) const
     for (int back = 1; static_cast<int>(out.size()) < count && back <= h; ++back) {
       const DayBar& day = s.history[h - back];
       const DayBar& before = back < h ? s.history[h - back - 1] : day;
-      const std::vector<tagLocalTrendData> pts =
-          s.members.empty() ? dayPoints(s, day, before) : aggregatePoints(s, day);
+      const std::vector<tagLocalTrendData> pts = dayPoints(s, day, before);
       std::vector<DayBar> earlier = SessionBars(s.q, pts.data(), static_cast<int>(pts.size()),
                                                 static_cast<int32_t>(day.date), span, s.key);
       out.insert(out.begin(), earlier.begin(), earlier.end());
     }
   } else {
     std::vector<DayBar> days = s.history;
-    // An index's or board's extremes of a past day are those its members' minutes reached
-    // together (worked out for the days asked for only).
-    // An index's or board's extremes of a past day are those its members' minutes reached
-    // together.
-    if (!s.members.empty())
-      for (DayBar& d : days) std::tie(d.high, d.low) = aggregateExtremes(s, d);
     days.push_back(todayBar(s));
     if (period == 2 || period == 3) {
       for (const DayBar& d : days) {

@@ -5,9 +5,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
-#include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,11 +62,6 @@ struct DayBar {
   int64_t volume = 0, amount = 0, ccl = 0;
   int32_t jsj = 0;
   int32_t mainFlow = 0;  // main-force net flow, percent x 100
-  // The day's 昨收: the close of the trading day before, moved by an ex-rights event of this day.
-  int32_t ref = 0;
-  // Undoes every ex-rights event between this day and the history's anchor: close x adjust is
-  // the price on the anchor's footing, which boards and indices average.
-  double adjust = 1.0;
 };
 
 struct Trade {
@@ -97,13 +89,16 @@ struct Security {
   // Indices and boards: what one share of their members cost on average at the previous close
   // (1/10000); their amounts are their volumes at this price, moved with their level.
   int32_t sharePrice = 0;
-  // The price on the history's anchor day: every day's figures are chained from it.
-  int32_t base = 0;
-  // The whole bar of the market's date. Before its market's open a security plays its last
-  // session instead: that day's bar leaves `history` for `lastBar`, and its minutes are shown.
-  DayBar liveBar;
+  // Before its market's open a security plays its last session: that day's bar leaves `history`
+  // for `lastBar`, its minutes take the place of today's, and today's wait in `today`.
   bool lastSession = false;
   DayBar lastBar;
+  struct Day {
+    std::vector<int32_t> path;
+    std::vector<int64_t> minuteVolume, minuteAmount, minuteInterest;
+    int32_t yesterday = 0, upprice = 0, downprice = 0, settlement = 0;
+    int64_t openInterest = 0;
+  } today;
 };
 
 // The cumulative figures of a security after some minutes of its day: the quote carries those of
@@ -169,6 +164,8 @@ class Market {
   uint64_t seed() const { return seed_; }
   int32_t date() const { return date_; }
   int minute() const { return minute_; }
+  // A day that trades nothing (a weekend's by the wall clock): it shows its last session.
+  bool closed() const { return closed_; }
   // Whether today's session has begun (Shanghai's open passed on a day that trades).
   bool sessionBegun() const { return !closed_ && minute_ >= kSessionOpenMinute; }
   // Where what the server seeds with a date lies by the clock. A seed names its trading day
@@ -233,21 +230,12 @@ class Market {
   void build();
   int add(uint8_t market, const std::string& code, const std::string& name,
           const std::string& initials, uint8_t type, int32_t price);
-  // Every trading day of the span, chained from the anchor day: a share's own walk with its
-  // ex-rights events, or an index's or board's from its members' days. `chains` holds them by
-  // security, aligned with `spanDays_`, until `placeChain` keeps what the market's date needs.
-  void shareChain(Security& s, std::vector<DayBar>& chain) const;
-  void aggregateChain(const Security& b, std::vector<DayBar>& chain,
-                      const std::vector<std::vector<DayBar>>& chains) const;
-  void placeChain(Security& s, const std::vector<DayBar>& chain);
-  // The bar of a day after `before` that the span does not hold (a weekend played as a day).
-  DayBar shareStep(const Security& s, const DayBar& before, int32_t date) const;
-  // Shows a day: a share's minutes are its bar's; an index's or board's its members' minutes
-  // (which must show the same day already).
-  void showDay(Security& s, const DayBar& day, const DayBar& before);
-  void aggregateMinutes(Security& b);
-  // A past day's bar and the one before it of a security, by date; null when it has none.
-  const DayBar* barOn(const Security& s, int32_t date, const DayBar** before) const;
+  void makeDay(Security& s);
+  void makeHistory(Security& s);
+  // A board's minutes from its members' (today's, or with `today` false the last session's,
+  // which leaves its price basis and past days alone).
+  void boardDay(Security& b, bool today = true);
+  void boardHistory(Security& b);
   int32_t membersPrice(const Security& s) const;
   void recompute(Security& s);
   // Dates the news by the clock.
@@ -260,6 +248,10 @@ class Market {
   // (Beijing) minute, for United States shares twelve hours earlier (negative before noon, when
   // it is still the day before there).
   int localMinute(const Security& s) const;
+  // Minute amounts from the minute volumes and prices (indices and boards once their members
+  // are known), and the past days' amounts on the same basis.
+  void dayAmounts(Security& s) const;
+  void historyAmounts(Security& s) const;
   // The figures after each of the first `n` minutes (only the last one filled in unless
   // `everyMinute`).
   std::vector<MinuteFigures> figures(const Security& s, int n, bool everyMinute = true) const;
@@ -269,11 +261,6 @@ class Market {
   // interest of the day before (`before`) to the bar's.
   std::vector<tagLocalTrendData> dayPoints(const Security& s, const DayBar& day,
                                            const DayBar& before) const;
-  // An index's or board's high and low of a past day, which its members' minutes reached
-  // together (worked out once and kept).
-  std::pair<int32_t, int32_t> aggregateExtremes(const Security& b, const DayBar& day) const;
-  // An index's or board's minutes of a past day, from its members' minutes of that day.
-  std::vector<tagLocalTrendData> aggregatePoints(const Security& b, const DayBar& day) const;
 
   uint64_t seed_;
   int32_t date_;
@@ -285,12 +272,6 @@ class Market {
   std::vector<RadarItem> radar_;
   std::vector<std::pair<int32_t, std::string>> sections_;
   std::vector<std::pair<std::string, std::vector<int>>> addedBoards_;
-  // While the market is built: the trading days the chains cover (the history's and the anchor
-  // day, oldest first) and each security's chain over them.
-  std::vector<int32_t> spanDays_;
-  std::vector<std::vector<DayBar>> chains_;
-  std::unique_ptr<std::mutex> extremesLock_ = std::make_unique<std::mutex>();
-  mutable std::map<std::pair<size_t, uint32_t>, std::pair<int32_t, int32_t>> extremes_;
 };
 
 // Random numbers of a stream named by a key and an index: the same pair gives the same value.

@@ -283,6 +283,11 @@ class ServerCore {
     std::map<std::string, std::string> smsCodes;  // the last code "sent" to each phone
     uint64_t smsCount = 0;
     bool tradeCodeWithoutField21 = false;  // 146/253 answered without the code
+    // The broker's books, moved by transfers (1/100 of the currency): what each asset record's
+    // balance and available funds gained or lost, and each bank account's balance (by account
+    // and currency code) once it has moved.
+    std::map<int, int64_t> fundMoved;
+    std::map<std::string, int64_t> bankBalances;
   };
   AccountSettings accountSettings() const;
   void changeAccountSettings(const std::function<void(AccountSettings&)>& change);

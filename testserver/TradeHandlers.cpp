@@ -1,5 +1,6 @@
 // The trade server (key exchange, bank information, transfers) and the verification server,
 // whose requests may also come over the quote port (the client races the quote list for it).
+#include <algorithm>
 #include <string>
 
 #include "core/DataEncrypt.h"
@@ -78,6 +79,53 @@ void BankInfo(ServerCore& s, Connection& c, const Request& req) {
 // The synthetic account's assets at its banks: 35 records, answered a page at a time from the
 // request's first record (11) and count (12), each page with its start and the total.
 constexpr int kAssetRecords = 35;
+// Every bank account's balance before any transfer, 1/100.
+constexpr int64_t kBankBalance = 5236088;
+const char* const kBankCodes[] = {"01", "02", "03"};
+
+int AssetBank(int record) {
+  return record < 15 ? 0 : (record < 25 ? 1 : 2);
+}
+int AssetCurrency(int record) {
+  return record % 3 == 2 ? 1 : 0;
+}
+std::string AssetAccount(int record) {
+  return foundation::format("88000%d%04d", AssetBank(record) + 1, 1000 + record);
+}
+// A record's balance and available funds before any transfer, 1/100.
+int64_t AssetBalance(int record) {
+  return (10000 + record * 731) * 100 + record * 7 % 100;
+}
+int64_t AssetAvailable(int record) {
+  return (8000 + record * 512) * 100 + record * 3 % 100;
+}
+std::string Money(int64_t cents) {
+  return foundation::format("%s%lld.%02lld", cents < 0 ? "-" : "",
+                            static_cast<long long>((cents < 0 ? -cents : cents) / 100),
+                            static_cast<long long>((cents < 0 ? -cents : cents) % 100));
+}
+// An amount text as 1/100 of the currency: digits with at most two decimals; -1 otherwise.
+int64_t Cents(const std::string& text) {
+  int64_t whole = 0, cents = 0;
+  int decimals = -1, digits = 0;
+  for (char ch : text) {
+    if (ch == '.' && decimals < 0) {
+      decimals = 0;
+      continue;
+    }
+    if (ch < '0' || ch > '9' || decimals >= 2 || digits >= 12) return -1;
+    if (decimals < 0) {
+      whole = whole * 10 + (ch - '0');
+      ++digits;
+    } else {
+      cents = cents * 10 + (ch - '0');
+      ++decimals;
+    }
+  }
+  if (digits == 0 && decimals <= 0) return -1;
+  if (decimals == 1) cents *= 10;
+  return whole * 100 + cents;
+}
 
 void AssetList(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
@@ -90,54 +138,163 @@ void AssetList(ServerCore& s, Connection& c, const Request& req) {
     s.replyError(c, req, "查询参数不正确", false);
     return;
   }
-  static const char* const kCodes[] = {"01", "02", "03"};
+  const auto books = s.accountSettings().fundMoved;
   TableWriter w;
   for (int i = start; i < kAssetRecords && i < start + count; ++i) {
-    const int bank = i < 15 ? 0 : (i < 25 ? 1 : 2);
+    const auto moved = books.find(i);
+    const int64_t delta = moved == books.end() ? 0 : moved->second;
     w.addRow();
     // Every record an account of its own: one balance a row.
-    w.text(1, foundation::format("88000%d%04d", bank + 1, 1000 + i));
-    w.text(20, kCodes[bank]);
-    w.i32(6, i % 3 == 2 ? 1 : 0);
-    w.utf16(15, i % 3 == 2 ? "美元" : "人民币");
-    w.text(31, foundation::format("%d.%02d", 10000 + i * 731, i * 7 % 100));
-    w.text(32, foundation::format("%d.%02d", 8000 + i * 512, i * 3 % 100));
+    w.text(1, AssetAccount(i));
+    w.text(20, kBankCodes[AssetBank(i)]);
+    w.i32(6, AssetCurrency(i));
+    w.utf16(15, AssetCurrency(i) ? "美元" : "人民币");
+    w.text(31, Money(AssetBalance(i) + delta));
+    w.text(32, Money(AssetAvailable(i) + delta));
     w.text(30, foundation::format("%04d", i + 1));
   }
   s.reply(c, req, w.build(kAssetRecords, start), true);
 }
 
+// The bank's password rules of a currency at a bank (the flags its bank information carries):
+// whether a balance query needs the bank password or is not offered, whether a transfer out
+// needs the fund password and the bank password, and whether a transfer in does.
+struct BankRules {
+  bool known = false;
+  bool balanceNeedsBankPassword = false, balanceRefused = false;
+  bool outNeedsFundPassword = false, outNeedsBankPassword = false;
+  bool inNeedsFundPassword = false, inNeedsBankPassword = false;
+};
+BankRules RulesOf(const std::string& bank, int32_t currency) {
+  BankRules r;
+  if (bank == "01" && currency == 0) {  // flags 1, 1, 1, 1, 1
+    r = {true, true, false, true, true, true, true};
+  } else if (bank == "01" && currency == 1) {  // flags 3, 2, 2, 2, 2
+    r = {true, false, true, true, true, true, true};
+  } else if (bank == "03" && currency == 0) {  // no flags: no passwords
+    r.known = true;
+  }
+  return r;
+}
+
+// The asset record a fund account names (the first of its currency when it names none, as the
+// transferable amount is asked with the login account).
+int FundRecord(const std::string& account, int32_t currency) {
+  for (int i = 0; i < kAssetRecords; ++i)
+    if (AssetAccount(i) == account && AssetCurrency(i) == currency) return i;
+  for (int i = 0; i < kAssetRecords; ++i)
+    if (AssetCurrency(i) == currency) return i;
+  return -1;
+}
+
+// Transfers and bank queries are served on trading days from 9:00 to 16:00.
+bool TransferHours(ServerCore& s) {
+  const Market& m = s.market();
+  return !m.closed() && m.minute() >= 9 * 60 && m.minute() < 16 * 60;
+}
+constexpr const char* kOutOfHours =
+    "非交易时段暂停服务：银证转账及银行余额查询的服务时间为交易日 9:00 至 16:00";
+
 void Transfer(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
-  std::string amount;
-  int32_t direction = 0;
-  if (ParseTable(req, t)) {
-    amount = t.GetNSString(33);
-    direction = t.GetInt(34);
+  const bool parsed = ParseTable(req, t);
+  const uint8_t child = req.header.ChildType;
+  const int32_t currency = parsed && t.FindField(6) ? t.GetInt(6) : 0;
+  if (child == 45) {
+    // What may go out: the available funds of the account's record, as the asset table shows.
+    const std::string account = parsed ? t.GetNSString(1) : "";
+    const int record = FundRecord(account, currency);
+    const auto books = s.accountSettings().fundMoved;
+    const auto moved = books.find(record);
+    const int64_t available =
+        record < 0 ? 0
+                   : AssetAvailable(record) + (moved == books.end() ? 0 : moved->second);
+    TableWriter w;
+    w.utf16(15, "可转资金查询成功");
+    w.text(73, Money(std::max<int64_t>(0, available)));
+    s.reply(c, req, w.build(), true);
+    return;
   }
-  if (req.header.ChildType == 41 && (amount.empty() || std::atof(amount.c_str()) <= 0)) {
+  if (!TransferHours(s)) {
+    s.replyError(c, req, kOutOfHours, false);
+    return;
+  }
+  const std::string fundAccount = parsed ? t.GetNSString(1) : "";
+  const std::string bank = parsed ? t.GetNSString(20) : "";
+  const std::string bankAccount = parsed ? t.GetNSString(22) : "";
+  const std::string bankPassword = parsed ? t.GetNSString(14) : "";
+  const BankRules rules = RulesOf(bank, currency);
+  if (!rules.known) {
+    s.replyError(c, req, "该银行账户未开通此币种的银证转账业务", false);
+    return;
+  }
+  const std::string bankKey = foundation::format("%s/%s/%d", bank.c_str(), bankAccount.c_str(),
+                                                 static_cast<int>(currency));
+  if (child == 43) {
+    if (rules.balanceRefused) {
+      s.replyError(c, req, "无法查询银行资金", false);
+      return;
+    }
+    if (rules.balanceNeedsBankPassword && bankPassword.empty()) {
+      s.replyError(c, req, "请输入银行密码", false);
+      return;
+    }
+    const auto banks = s.accountSettings().bankBalances;
+    const auto it = banks.find(bankKey);
+    TableWriter w;
+    w.utf16(15, "银行余额查询成功");
+    w.text(40, Money(it == banks.end() ? kBankBalance : it->second));
+    s.reply(c, req, w.build(), true);
+    return;
+  }
+  if (child != 41) {
+    TableWriter w;
+    w.utf16(15, "成功");
+    s.reply(c, req, w.build(), true);
+    return;
+  }
+  const int64_t amount = parsed ? Cents(t.GetNSString(33)) : -1;
+  const int32_t direction = parsed ? t.GetInt(34) : 0;
+  if (amount <= 0) {
     s.replyError(c, req, "转账金额不正确", false);
     return;
   }
-  TableWriter w;
-  switch (req.header.ChildType) {
-    case 41:
-      w.utf16(15, direction == 1 ? "银行转证券委托已提交" : "证券转银行委托已提交");
-      w.text(35, foundation::format(
-                     "%08u", static_cast<unsigned>(Mix(c.id, s.requestCount()) % 100000000u)));
-      w.text(33, amount);
-      break;
-    case 43:
-      w.utf16(15, "银行余额查询成功");
-      w.text(40, "52360.88");
-      break;
-    case 45:
-      w.utf16(15, "可转资金查询成功");
-      w.text(73, "100000.00");
-      break;
-    default:
-      w.utf16(15, "成功");
+  const bool in = direction == 1;  // bank to securities
+  const std::string fundPassword = t.GetNSString(13);
+  if ((in ? rules.inNeedsBankPassword : rules.outNeedsBankPassword) && bankPassword.empty()) {
+    s.replyError(c, req, "请输入银行密码", false);
+    return;
   }
+  if ((in ? rules.inNeedsFundPassword : rules.outNeedsFundPassword) && fundPassword.empty()) {
+    s.replyError(c, req, "请输入资金密码", false);
+    return;
+  }
+  const int record = FundRecord(fundAccount, currency);
+  std::string refusal;
+  s.changeAccountSettings([&](ServerCore::AccountSettings& a) {
+    const auto bankIt = a.bankBalances.find(bankKey);
+    const int64_t bankBalance = bankIt == a.bankBalances.end() ? kBankBalance : bankIt->second;
+    const int64_t available = record < 0 ? 0 : AssetAvailable(record) + a.fundMoved[record];
+    if (in && amount > bankBalance) {
+      refusal = "银行账户余额不足";
+      return;
+    }
+    if (!in && amount > available) {
+      refusal = foundation::format("可转资金不足，当前可转 %s", Money(available).c_str());
+      return;
+    }
+    a.bankBalances[bankKey] = bankBalance + (in ? -amount : amount);
+    a.fundMoved[record] += in ? amount : -amount;
+  });
+  if (!refusal.empty()) {
+    s.replyError(c, req, refusal, false);
+    return;
+  }
+  TableWriter w;
+  w.utf16(15, in ? "银行转证券委托已提交" : "证券转银行委托已提交");
+  w.text(35, foundation::format("%08u",
+                                static_cast<unsigned>(Mix(c.id, s.requestCount()) % 100000000u)));
+  w.text(33, Money(amount));
   s.reply(c, req, w.build(), true);
 }
 

@@ -18,6 +18,7 @@
 #include "platform/ui/Screen.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/QuoteColors.h"
 #include "widgets/SettingCell.h"
 
 namespace {
@@ -166,6 +167,14 @@ void SearchStocks::searchBarSearchButtonClicked() {
   codeEdit_->resignFirstResponder();
 }
 
+bool SearchStocks::textFieldShouldClear(ui::TextField&) {
+  // The clear button empties the field without a typed change: the results of the old text go
+  // with it, as when the last character is deleted.
+  searchCodeTextDidChange(std::string());
+  clearedSinceRequest_ = true;
+  return true;
+}
+
 bool SearchStocks::textFieldShouldReturn(ui::TextField&) {
   searchBarSearchButtonClicked();
   return true;
@@ -217,6 +226,7 @@ void SearchStocks::CustomKeyboardInput(int kind, const std::string& text) {
 // --- Request and reply ---
 
 void SearchStocks::RequestData(const std::string& key) {
+  clearedSinceRequest_ = false;
   uint8_t packet[256];
   const int length = MakeUserSearchRequest(key, 0, kPageId, packet, sizeof packet);
   if (length <= 0) {
@@ -233,6 +243,8 @@ void SearchStocks::recvmsg(const foundation::Notification& notification) {
   if (!ReceiveRecordView::From(notification, record)) return;
   const int hits = SearchHitsOfRecord(record, RetStockList);
   if (hits < 0) return;
+  // A reply that comes after the field was cleared answers a text no longer there.
+  if (clearedSinceRequest_) return;
   if (!m_DisabledSelect && hits == 1 && codeEdit_ && IsFullCodeText(codeEdit_->text())) {
     pick(SearchRowOfHit(RetStockList[0]));
     return;
@@ -274,6 +286,10 @@ std::shared_ptr<ui::TableViewCell> SearchStocks::tableViewCellForRowAtIndexPath(
   if (!cell) {
     cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, identifier);
     cell->setBackgroundColor(gfx::Color::black());
+    // A touched row darkens only so far that its grey code and white name still read.
+    auto touched = ui::View::create();
+    touched->setBackgroundColor(widgets::ListRowHighlight());
+    cell->setSelectedBackgroundView(touched);
     auto rowView = SettingCell::create(gfx::Rect(0, 0, 320, 36));
     rowView->setTag(kRowViewTag);
     cell->contentView()->addSubview(rowView);

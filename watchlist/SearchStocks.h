@@ -97,6 +97,7 @@ class SearchStocks : public ui::ViewController,
 
   // ui::TextFieldDelegate
   bool textFieldShouldReturn(ui::TextField& field) override;
+  bool textFieldShouldClear(ui::TextField& field) override;
   bool textFieldShouldChangeCharactersInRange(ui::TextField& field, ui::TextRange range,
                                               const std::string& string) override;
 
@@ -123,6 +124,8 @@ class SearchStocks : public ui::ViewController,
   bool m_DisabledSelect = false;
   tagSearchHit RetStockList[kSearchMaxHits];
   bool observing_ = false;
+  // The field was cleared after the last search was asked: its answer is no longer wanted.
+  bool clearedSinceRequest_ = false;
   // The stock each open removal question names, by alert tag.
   std::map<int, SearchRow> asked_;
 };

@@ -585,7 +585,7 @@ void SelfStockController::updateCellContent(ui::TableViewCell& cell, ui::TableVi
     std::vector<gfx::Color> colors;
     for (const auto& p : rankParam_) {
       texts.push_back(GetFieldString(static_cast<uint32_t>(p.fieldNo()), rec));
-      colors.push_back(widgets::FieldColor(static_cast<uint32_t>(p.fieldNo()), rec));
+      colors.push_back(widgets::ListFieldColor(static_cast<uint32_t>(p.fieldNo()), rec));
     }
     // The price box stands in the first column: its label stays empty under it.
     if (content->viewWithTag(kPriceBoxTag) && !sortOrder_.empty() &&

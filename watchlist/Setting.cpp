@@ -362,7 +362,9 @@ void Setting::configureButton(ui::View& rowView, int row) {
   auto button = ui::Button::create(gfx::Rect(3, 4, 32, 32));
   button->setTag(kButtonTagBase + row);
   const SearchRow& stock = m_filterlist[static_cast<size_t>(row)];
-  const bool held = checkIfSelfStock(stock.StockCode.c_str(), stock.Market);
+  // The mark follows the list being edited (a row deleted above is no longer held), not the
+  // stored list, which catches up only at "完成".
+  const bool held = findInCopy(stock.Market, stock.StockCode) >= 0;
   SetWatchToggle(*button, sharedAs<Setting>(), held);
   rowView.addSubview(button);
 }
@@ -381,6 +383,8 @@ void Setting::tableViewCommitEditingStyle(ui::TableView& table, ui::TableViewCel
   if (path.row < 0 || path.row >= m_listcode.GetCount()) return;
   m_listcode.DeleteAt(path.row, 1);
   table.deleteRowsAtIndexPaths({path}, ui::TableViewRowAnimation::Right);
+  // Results on show mark the deleted stock as addable again at once.
+  if (ui::TableView* results = resultTable()) results->reloadData();
 }
 
 void Setting::tableViewMoveRowAtIndexPath(ui::TableView& table, const ui::IndexPath& from,
@@ -401,7 +405,7 @@ void Setting::AddButton(int tag) {
   if (row < 0 || row >= static_cast<int>(m_filterlist.size())) return;
   const SearchRow stock = m_filterlist[static_cast<size_t>(row)];
   // A stock the store already holds is not stored twice.
-  const bool stored = checkIfSelfStock(stock.StockCode.c_str(), stock.Market) ||
+  const bool stored = SelfStock_Contains(stock.Market, stock.StockCode.c_str()) ||
                       SelfStock_Add(stock.Market, stock.StockCode.c_str(), stock.StockType);
   const tagSearchHit hit = SearchHitOfRow(stock, 16);
   QuoteCache_AddSearchedStock(reinterpret_cast<const uint8_t*>(&hit), sizeof hit);

@@ -200,6 +200,7 @@ void CustomLabels::updateTitleColorWithIndex(const std::vector<int>& indexes, in
 
 void CustomLabels::updateTitleAllToFont(const gfx::Font& font) {
   for (ui::Label* label : labels()) label->setFont(font);
+  replaceArrow();
 }
 
 void CustomLabels::updateTitleFontWithIndex(const std::vector<int>& indexes, int count,
@@ -247,6 +248,7 @@ void CustomLabels::setShrinking(ui::Label& label, bool withMinimumScale) {
 }
 
 void CustomLabels::placeLeftToRight(const std::vector<double>& widths, bool stopAtMissing) {
+  giveBackArrowRoom();
   const size_t n = labels().size();
   double x = 0;
   for (size_t i = 0; i < n; ++i) {
@@ -260,6 +262,7 @@ void CustomLabels::placeLeftToRight(const std::vector<double>& widths, bool stop
   }
   const gfx::Rect f = frame();
   setFrame(gfx::Rect(f.x(), f.y(), x + 4, f.height()));
+  replaceArrow();
 }
 
 void CustomLabels::updateTitleAllWidth(const std::vector<double>& widths) {
@@ -271,6 +274,7 @@ void CustomLabels::updateTitleAllWidth(const std::vector<double>& widths, bool a
 }
 
 void CustomLabels::updateTitleAllWidth2(int width) {
+  giveBackArrowRoom();
   const size_t n = labels().size();
   double x = 0;
   for (size_t i = 0; i < n; ++i) {
@@ -282,6 +286,7 @@ void CustomLabels::updateTitleAllWidth2(int width) {
   }
   const gfx::Rect f = frame();
   setFrame(gfx::Rect(f.x(), f.y(), x, f.height()));
+  replaceArrow();
 }
 
 void CustomLabels::updateTitleWithArray(const std::vector<std::string>& titles,
@@ -358,6 +363,7 @@ void CustomLabels::updateTitleWithArray(const std::vector<std::string>& titles, 
 
 void CustomLabels::initSelectLabe(int index, bool change, int type) {
   if (!selectEnabled_ || hideSelectState_ || index < 0 || !change || noUpDownState_) return;
+  giveBackArrowRoom();
   if (!menuBarSlideBg_) {
     menuBarSlideBg_ = ui::ImageView::create(gfx::Rect(-100, 3, 80, 25));
     menuBarSlideBg_->setImage(gfx::Image::named("menubar_sel.png"));
@@ -372,10 +378,69 @@ void CustomLabels::initSelectLabe(int index, bool change, int type) {
   select_ = index;
   if (!denoteImageView_->superview()) addSubview(denoteImageView_);
   sortTypeUpdown_ = type;
-  const double x = std::min(getSelectTitleWidth(index), bounds().width());
-  denoteImageView_->setCenter(gfx::Point(x, titleSize_.height / 2));
   denoteImageView_->setImage(
       gfx::Image::named(sortTypeUpdown_ == 1 ? "xiashang.png" : "xiajiang.png"));
+  placeArrow(index);
+}
+
+namespace {
+constexpr double kSortArrowWidth = 13;
+constexpr double kSortArrowGap = 2;
+// The arrow, the gap before it and a point before the column's edge.
+constexpr double kSortArrowRoom = kSortArrowWidth + kSortArrowGap + 1;
+constexpr double kSmallestSortTitleFont = 10;
+}  // namespace
+
+void CustomLabels::placeArrow(int index) {
+  giveBackArrowRoom();
+  ui::Label* label = titleLabel(index);
+  if (!label) {
+    denoteImageView_->setCenter(gfx::Point(bounds().width(), titleSize_.height / 2));
+    return;
+  }
+  // The arrow stands beside the text, never over it, and inside the title's own column (so
+  // inside the screen wherever the column is shown whole).
+  const gfx::Rect column = label->frame();
+  double textWidth = label->sizeThatFits(gfx::Size(1e6, column.height())).width;
+  const bool centred = label->textAlignment() == gfx::TextAlignment::Center;
+  const double rightSpace = centred ? (column.width() - textWidth) / 2 : column.width() - textWidth;
+  if (rightSpace < kSortArrowRoom && column.width() > kSortArrowRoom) {
+    roomIndex_ = index;
+    roomAdjusts_ = label->adjustsFontSizeToFitWidth();
+    roomMinimumFont_ = label->minimumFontSize();
+    roomFrame_ =
+        gfx::Rect(column.x(), column.y(), column.width() - kSortArrowRoom, column.height());
+    label->setFrame(roomFrame_);
+    label->setAdjustsFontSizeToFitWidth(true);
+    label->setMinimumFontSize(std::min(label->font().pointSize(), kSmallestSortTitleFont));
+    textWidth = std::min(textWidth, roomFrame_.width());
+  }
+  const gfx::Rect shown = label->frame();
+  double textRight = shown.x() + textWidth;
+  if (label->textAlignment() == gfx::TextAlignment::Center)
+    textRight = shown.x() + (shown.width() + textWidth) / 2;
+  else if (label->textAlignment() == gfx::TextAlignment::Right)
+    textRight = shown.maxX();
+  const double half = kSortArrowWidth / 2;
+  double x = std::min(textRight + kSortArrowGap + half, column.maxX() - 1 - half);
+  x = std::min(x, bounds().width() - 1 - half);
+  denoteImageView_->setCenter(gfx::Point(x, titleSize_.height / 2));
+}
+
+void CustomLabels::giveBackArrowRoom() {
+  if (roomIndex_ < 0) return;
+  ui::Label* label = titleLabel(roomIndex_);
+  roomIndex_ = -1;
+  if (!label || label->frame() != roomFrame_) return;
+  label->setFrame(gfx::Rect(roomFrame_.x(), roomFrame_.y(), roomFrame_.width() + kSortArrowRoom,
+                            roomFrame_.height()));
+  label->setAdjustsFontSizeToFitWidth(roomAdjusts_);
+  label->setMinimumFontSize(roomMinimumFont_);
+}
+
+void CustomLabels::replaceArrow() {
+  if (select_ >= 0 && denoteImageView_->superview() && !denoteImageView_->image().isEmpty())
+    placeArrow(select_);
 }
 
 void CustomLabels::initSelectLabe(int index, bool change) {
@@ -383,6 +448,7 @@ void CustomLabels::initSelectLabe(int index, bool change) {
 }
 
 void CustomLabels::revertLabelsStatus() {
+  giveBackArrowRoom();
   if (menuBarSlideBg_) {
     menuBarSlideBg_->removeFromSuperview();
     menuBarSlideBg_.reset();
@@ -436,12 +502,20 @@ void CustomLabels::touchesEnded(const ui::TouchSet& touches, const ui::Event& ev
     const gfx::Point p = touches.front()->locationInView(this);
     int index = 0, number = 0;
     for (ui::Label* label : labels()) {
-      if (label->frame().contains(p)) index = number;
+      gfx::Rect column = label->frame();
+      // The arrow's room still belongs to the title that gave it.
+      if (label->tag() == roomIndex_ + kTitleTagBase && roomIndex_ >= 0)
+        column =
+            gfx::Rect(column.x(), column.y(), column.width() + kSortArrowRoom, column.height());
+      if (column.contains(p)) index = number;
       ++number;
     }
     auto hold = delegateShared();
     auto* target = dynamic_cast<CustomLabelsDelegate*>(hold.get());
-    if (selectEnabled_ && target) {
+    // A title over values the list cannot be sorted by takes no tap: the order stays as shown.
+    const bool sortable =
+        std::find(unsortable_.begin(), unsortable_.end(), index) == unsortable_.end();
+    if (selectEnabled_ && target && sortable) {
       if (index == select_) sortTypeUpdown_ ^= 1;
       select_ = index;
       target->customLabelDidSelectIndex(*this, index, sortTypeUpdown_);

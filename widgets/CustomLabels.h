@@ -96,6 +96,9 @@ class CustomLabels : public TableCell {
   void setTitleSelectEnabled(bool enabled) { selectEnabled_ = enabled; }
   void setHideSelectState(bool hide) { hideSelectState_ = hide; }
   void setNoUpDownState(bool noUpDown) { noUpDownState_ = noUpDown; }
+  // Title `index` (in the row's order) names values the list cannot be sorted by: a tap on it
+  // is not reported and selects nothing.
+  void setTitleUnsortable(int index) { unsortable_.push_back(index); }
   void setUpDownSortType(int type) { sortTypeUpdown_ = type; }
   int upDownSortType() const { return sortTypeUpdown_; }
   int selectedIndex() const { return select_; }
@@ -124,6 +127,13 @@ class CustomLabels : public TableCell {
                   const std::vector<std::string>& titles, bool sideBySide,
                   const std::vector<int>* indexes, int count);
   void placeLeftToRight(const std::vector<double>& widths, bool stopAtMissing);
+  // Puts the sort arrow just right of the text of title `index`, inside that title's column; a
+  // title too wide to leave it room gives up the arrow's width at its right end and shrinks.
+  void placeArrow(int index);
+  // Gives the title that made room for the arrow its whole width back.
+  void giveBackArrowRoom();
+  // After widths, texts or fonts changed: the arrow again beside its title.
+  void replaceArrow();
   static void setShrinking(ui::Label& label, bool withMinimumScale);
 
   gfx::Size titleSize_;
@@ -132,7 +142,14 @@ class CustomLabels : public TableCell {
   std::shared_ptr<ui::ImageView> denoteImageView_;
   std::shared_ptr<ui::ImageView> menuBarSlideBg_;
   int select_ = -1;
+  // The title that gave the arrow room at its right end (-1: none), its frame while it does and
+  // the shrinking it had before.
+  int roomIndex_ = -1;
+  gfx::Rect roomFrame_;
+  bool roomAdjusts_ = false;
+  double roomMinimumFont_ = 0;
   bool selectEnabled_ = true;
   bool hideSelectState_ = false;
   bool noUpDownState_ = false;
+  std::vector<int> unsortable_;
 };

@@ -5,6 +5,23 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Label.h"
+#include "widgets/QuoteColors.h"
+
+namespace {
+
+// The strip an opened row's panel lies in: it moves with the rows and cuts the panel where the
+// rows are cut (under the titles), and takes no touch of its own, so the rows under it keep
+// theirs.
+class RowPanelStrip : public ui::ScrollView {
+ public:
+  using ui::ScrollView::ScrollView;
+  ui::View* hitTest(gfx::Point point, const ui::Event* event) override {
+    ui::View* hit = ui::ScrollView::hitTest(point, event);
+    return hit == this ? nullptr : hit;
+  }
+};
+
+}  // namespace
 
 Table_TableView::Table_TableView(const gfx::Rect& frame) : ui::View(frame) {}
 
@@ -35,6 +52,9 @@ std::shared_ptr<CustomTableView> Table_TableView::makeTable(int tag) {
 void Table_TableView::buildInterface() {
   const gfx::Rect b = bounds();
   setBackgroundColor(gfx::Color::black());
+  // The refresh strips and the opened row's panel move with the rows; whatever of them passes
+  // the top edge must not be drawn over the bars above the list.
+  setClipsToBounds(true);
 
   backgroundScrollView_ = ui::ScrollView::create(b);
   backgroundScrollView_->setUserInteractionEnabled(false);
@@ -77,11 +97,18 @@ void Table_TableView::buildInterface() {
   noData->setHidden(true);
   addSubview(noData);
 
+  auto strip = std::make_shared<RowPanelStrip>(b);
+  strip->setScrollEnabled(false);
+  strip->setShowsHorizontalScrollIndicator(false);
+  strip->setShowsVerticalScrollIndicator(false);
+  strip->setBackgroundColor(gfx::Color::clear());
+  extendedStrip_ = strip;
   auto extended = ui::View::create(gfx::Rect(0, 0, b.width(), 50));
   extended->setTag(kExtendedViewTag);
   extended->setBackgroundColor(gfx::Color::grey(0.15, 0.95));
   extended->setHidden(true);
-  addSubview(extended);
+  extendedStrip_->addSubview(extended);
+  addSubview(extendedStrip_);
 }
 
 void Table_TableView::initAuttribute() {
@@ -152,6 +179,7 @@ void Table_TableView::updateView() {
   if (cellIdentify_.empty()) cellIdentify_ = "cellIdentify";
 
   const double th = delegate->titleHeightForTable_TableView(*this).value_or(0);
+  titleHeight_ = std::max(0.0, th);
 
   double dw = delegate->widthForDescriptionAboutTableTableView(*this).value_or(0);
   if (dw <= 0) {
@@ -187,16 +215,32 @@ void Table_TableView::updateView() {
     if (th > 0) {
       if (auto title = delegate->titleViewForTable_TableViewRightView(*this)) {
         if (ui::View* old = viewWithTag(kRightTitleTag)) old->removeFromSuperview();
-        title->setFrame(gfx::Rect(rightScroll->frame().x() - rightScroll->contentOffset().x, 0,
-                                  rightScroll->contentSize().width, th));
+        // The scrolling titles move sideways with their columns inside a strip of their own,
+        // which cuts them at the fixed column as the rows are cut (they never pass under it).
+        if (!rightTitleScroll_) {
+          rightTitleScroll_ = ui::ScrollView::create(gfx::Rect());
+          rightTitleScroll_->setScrollEnabled(false);
+          rightTitleScroll_->setShowsHorizontalScrollIndicator(false);
+          rightTitleScroll_->setShowsVerticalScrollIndicator(false);
+          rightTitleScroll_->setBackgroundColor(gfx::Color::clear());
+        }
+        rightTitleScroll_->setFrame(
+            gfx::Rect(rightScroll->frame().x(), 0, rightScroll->frame().width(), th));
+        rightTitleScroll_->setContentSize(gfx::Size(rightScroll->contentSize().width, th));
+        rightTitleScroll_->setContentOffset(gfx::Point(rightScroll->contentOffset().x, 0), false);
+        title->setFrame(gfx::Rect(0, 0, rightScroll->contentSize().width, th));
         title->setTag(kRightTitleTag);
-        addSubview(title);
+        rightTitleScroll_->addSubview(title);
+        addSubview(rightTitleScroll_);
       }
     }
     if (th > 0 && lw > 0) {
       if (auto title = delegate->titleViewForTable_TableViewLeftView(*this)) {
         if (ui::View* old = viewWithTag(kLeftTitleTag)) old->removeFromSuperview();
         title->setFrame(gfx::Rect(0, 0, lw, th));
+        // The scrolling titles pass under the fixed one: it hides them whole (on the view's own
+        // black), as the fixed column hides the scrolling rows.
+        if (title->backgroundColor().isClear()) title->setBackgroundColor(gfx::Color::black());
         title->setTag(kLeftTitleTag);
         addSubview(title);
       }
@@ -242,6 +286,7 @@ void Table_TableView::updateRefreshStatus(int bits) {
     preRefreshHeaderView_->setDelegate(sharedAs<Table_TableView>());
     preRefreshHeaderView_->updateEGORefreashType(EGORefreshTableHeaderView::TopForm);
     descriptionTableView_->addSubview(preRefreshHeaderView_);
+    showTopStripWhenPulled();
   }
   if (bits & 2) {
     if (nextRefreshHeaderView_) {
@@ -274,12 +319,22 @@ void Table_TableView::updateRefreshContent(const std::string& text, int status) 
   if (status == 2 && nextRefreshHeaderView_) nextRefreshHeaderView_->updateContentType(text);
 }
 
+void Table_TableView::showTopStripWhenPulled() {
+  // The top strip waits above the first row, under the titles and the bars above the list: it
+  // is seen only while the rows are pulled down to it, or while it loads.
+  if (!preRefreshHeaderView_ || !rightTableView_) return;
+  const bool pulled = rightTableView_->contentOffset().y < 0 ||
+                      preRefreshHeaderView_->state() == EGORefreshTableHeaderView::Loading;
+  preRefreshHeaderView_->setAlpha(pulled ? 1 : 0);
+}
+
 void Table_TableView::reloadDataDidEnd(int status) {
   auto keep = sharedView();
   const bool short_ = rightTableView_->contentSize().height < frame().height();
   if (status == 1) {
     if (preRefreshHeaderView_)
       preRefreshHeaderView_->egoRefreshScrollViewDataSourceDidFinishedLoading(*rightTableView_);
+    showTopStripWhenPulled();
     if (nextRefreshHeaderView_ && short_) nextRefreshHeaderView_->setHidden(true);
   } else if (status == 2 && nextRefreshHeaderView_) {
     if (short_) {
@@ -338,17 +393,28 @@ void Table_TableView::upateExtentedViewCellFrame(const gfx::Rect& r) {
   extentedViewSelectCellY_ = r.y();
   ui::View* extended = extentedView();
   if (!extended) return;
-  extended->setFrame(
-      gfx::Rect(r.x(), r.y() - rightTableView_->contentOffset().y, r.width(), r.height()));
-  bringSubviewToFront(extended);
+  // The strip covers the rows (below the titles); the panel stands at its row's place in the
+  // rows' own coordinates, and the strip follows the rows as they scroll.
+  const gfx::Rect b = bounds();
+  extendedStrip_->setFrame(
+      gfx::Rect(0, titleHeight_, b.width(), std::max(0.0, b.height() - titleHeight_)));
+  extendedStrip_->setContentSize(
+      gfx::Size(b.width(), std::max(extendedStrip_->bounds().height(), r.maxY() - titleHeight_)));
+  extended->setFrame(gfx::Rect(r.x(), r.y() - titleHeight_, r.width(), r.height()));
+  extendedStrip_->setContentOffset(gfx::Point(0, rightTableView_->contentOffset().y), false);
+  bringSubviewToFront(extendedStrip_.get());
+  // The panel scrolls with its row: it passes under the column titles as the rows do.
+  for (int tag : {kRightTitleTag, kLeftTitleTag, kDescriptionTitleTag}) {
+    ui::View* title = viewWithTag(tag);
+    while (title && title->superview() != this) title = title->superview();
+    if (title) bringSubviewToFront(title);
+  }
 }
 
 void Table_TableView::upateExtentedViewContentOffset() {
   ui::View* extended = extentedView();
   if (!extended || extended->isHidden()) return;
-  const gfx::Rect f = extended->frame();
-  extended->setFrame(gfx::Rect(f.x(), extentedViewSelectCellY_ - rightTableView_->contentOffset().y,
-                               f.width(), f.height()));
+  extendedStrip_->setContentOffset(gfx::Point(0, rightTableView_->contentOffset().y), false);
 }
 
 void Table_TableView::receiveTouchBegin(const foundation::Notification& notification) {
@@ -403,7 +469,8 @@ std::shared_ptr<ui::TableViewCell> Table_TableView::tableViewCellForRowAtIndexPa
   if (!cell) {
     cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, cellIdentify_);
     auto selected = ui::View::create();
-    selected->setBackgroundColor(gfx::Color::darkGrey());
+    // Dark enough that the rows' red, green and yellow values still read on a touched row.
+    selected->setBackgroundColor(widgets::ListRowHighlight());
     selected->setClipsToBounds(true);
     cell->setSelectedBackgroundView(selected);
     cell->setBackgroundColor(gfx::Color::clear());
@@ -468,13 +535,8 @@ void Table_TableView::scrollViewDidScroll(ui::ScrollView& s) {
   const bool isRightScroll = &s == rightScroll;
 
   // 1. The right titles move with the columns.
-  if (isRightScroll) {
-    if (ui::View* title = viewWithTag(kRightTitleTag)) {
-      const gfx::Rect f = title->frame();
-      title->setFrame(gfx::Rect(rightScroll->frame().x() - rightScroll->contentOffset().x, f.y(),
-                                f.width(), f.height()));
-    }
-  }
+  if (isRightScroll && rightTitleScroll_)
+    rightTitleScroll_->setContentOffset(gfx::Point(rightScroll->contentOffset().x, 0), false);
   // 2. The arrows that tell that more columns lie to the side.
   if (showNoticeAboutCanMove_ && isRightScroll) {
     for (auto* arrow : {showCanMoveLeftImageView_.get(), showCanMoveRightImageView_.get()}) {
@@ -510,6 +572,7 @@ void Table_TableView::scrollViewDidScroll(ui::ScrollView& s) {
       keepTablesInStep(s);
     upateExtentedViewContentOffset();
   }
+  showTopStripWhenPulled();
   // 6. Automatic loading at the bottom.
   const double rh = tableViewHeightForRowAtIndexPath(*leftTableView_, ui::IndexPath::forRow(0, 0));
   const double y = leftTableView_->contentOffset().y;

@@ -178,6 +178,8 @@ class Table_TableView : public ui::View,
   void updateCellHeight(int height, const ui::IndexPath& path);
   void upateExtentedViewCellFrame(const gfx::Rect& rect);
   void upateExtentedViewContentOffset();
+  // Shows the top refresh strip only while the rows are pulled down to it or it loads.
+  void showTopStripWhenPulled();
   void receiveTouchBegin(const foundation::Notification& notification);
 
   // --- parts ---
@@ -241,5 +243,10 @@ class Table_TableView : public ui::View,
   bool nextReloading_ = false;
   std::shared_ptr<ui::ScrollView> backgroundScrollView_;
   std::string cellIdentify_;
+  // The strip the scrolling titles move in, in step with the columns.
+  std::shared_ptr<ui::ScrollView> rightTitleScroll_;
+  // The strip the opened row's panel lies in, over the rows below the titles.
+  std::shared_ptr<ui::ScrollView> extendedStrip_;
+  double titleHeight_ = 0;
   double extentedViewSelectCellY_ = 0;
 };

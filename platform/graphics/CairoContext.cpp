@@ -718,12 +718,29 @@ void CairoContext::drawImage(const Image& image, const Rect& rect) {
   drawShadow(rect.standardized(), false, [&] { drawImageRaw(image, rect); });
   drawImageRaw(image, rect);
   noteImage(image, rect);
+  noteOpaqueImage(image, rect);
+}
+
+void CairoContext::noteOpaqueImage(const Image& image, const Rect& rect) {
+  double opacity = state_.alpha;
+  for (const Layer& l : layers_) opacity *= l.alpha;
+  // As a view's background: all but opaque hides what is under it from a reader. Only bundle
+  // pictures count: an image drawn in this pass (a chart's buffer, a transition's snapshot)
+  // shows texts that were told of while it was drawn, and must not hide them.
+  if (image.name().empty() || opacity < 0.9 || !image.isOpaque()) return;
+  DrawnTextCollector::noteOpaqueImage(
+      state_.ctm.apply(rect.standardized()).intersection(state_.deviceClipBounds));
 }
 
 void CairoContext::noteImage(const Image& image, const Rect& rect) {
-  if (!image.name().empty() && clipBoundingBox().intersects(rect.standardized()))
-    DrawnTextCollector::note(
-        {image.name(), state_.ctm.apply(rect.standardized()), state_.deviceClipBounds, true});
+  if (!image.name().empty() && clipBoundingBox().intersects(rect.standardized())) {
+    DrawnText drawn;
+    drawn.text = image.name();
+    drawn.ink = state_.ctm.apply(rect.standardized());
+    drawn.clip = state_.deviceClipBounds;
+    drawn.image = true;
+    DrawnTextCollector::note(drawn);
+  }
 }
 
 void CairoContext::drawTiledImage(const Image& image, const Rect& rect) {
@@ -745,6 +762,7 @@ void CairoContext::drawTiledImage(const Image& image, const Rect& rect) {
   cairo_restore(cr_);
   cairo_pattern_destroy(p);
   noteImage(image, rect);
+  noteOpaqueImage(image, rect);
 }
 
 // --- text ----------------------------------------------------------------------------------------
@@ -831,9 +849,29 @@ Size CairoContext::drawText(std::string_view text, const Rect& rect, const TextS
   const Rect shown(rect.origin,
                    Size(finite(rect.width()) ? std::max(rect.width(), used.width) : used.width,
                         std::max(finite(rect.height()) ? rect.height() : 0.0, used.height)));
-  if (state_.alpha > 0 && state_.fillColor.a() > 0 && clipBoundingBox().intersects(shown))
-    DrawnTextCollector::note({std::string(text), state_.ctm.apply(ink.isNull() ? shown : ink),
-                              state_.deviceClipBounds});
+  if (state_.alpha > 0 && state_.fillColor.a() > 0 && clipBoundingBox().intersects(shown)) {
+    DrawnText drawn;
+    drawn.text = std::string(text);
+    drawn.ink = state_.ctm.apply(ink.isNull() ? shown : ink);
+    drawn.clip = state_.deviceClipBounds;
+    // The glyphs of each line as painted, for the checks of text over text, text cut and
+    // unreadable text. A layout that cuts its lines at the box's sides cuts them like a clip.
+    std::shared_ptr<const detail::TextLayout> layout = this->layout(text, rect, style);
+    for (const detail::LaidOutLine& line : layout->lines())
+      if (line.inkWidth > 0 && line.inkHeight > 0)
+        drawn.lines.push_back(state_.ctm.apply(
+            Rect(rect.x() + line.x + line.inkX, rect.y() + layout->blockOffset() + line.inkY,
+                 line.inkWidth, line.inkHeight)));
+    if (layout->clipsHorizontally())
+      drawn.clip = drawn.clip.intersection(
+          state_.ctm.apply(Rect(rect.x(), rect.y() - kBig, rect.width(), 2 * kBig)));
+    double opacity = state_.alpha;
+    for (const Layer& l : layers_) opacity *= l.alpha;
+    drawn.color = state_.fillColor.isPattern()
+                      ? state_.fillColor
+                      : state_.fillColor.withAlpha(state_.fillColor.a() * opacity);
+    DrawnTextCollector::note(drawn);
+  }
   return used;
 }
 

@@ -131,6 +131,8 @@ class CairoContext : public Context {
   void drawImagePart(const Image& image, const Rect& src, const Rect& dst);
   // Tells the text collector of a bundle image drawn.
   void noteImage(const Image& image, const Rect& rect);
+  // Tells it of an opaque image painted (it hides what lies under it).
+  void noteOpaqueImage(const Image& image, const Rect& rect);
   void drawTextRaw(std::string_view text, const Rect& rect, const TextStyle& style, Size* used,
                    Rect* ink = nullptr);
   // The text laid out for this context's transform.

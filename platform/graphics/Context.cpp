@@ -76,7 +76,25 @@ void Context::strokeLine(Point from, Point to) {
 
 namespace {
 DrawnTextCollector* activeCollector = nullptr;
+Rect scrollArea = Rect::null();
+int scrollAreaAxes = 0;
 }  // namespace
+
+DrawnTextCollector::InScrollView::InScrollView(const Rect& deviceArea, int axes)
+    : previous_(scrollArea), previousAxes_(scrollAreaAxes) {
+  scrollArea = deviceArea.standardized();
+  scrollAreaAxes = axes;
+  if (activeCollector) activeCollector->scrollAreas_.emplace_back(scrollArea, axes);
+}
+
+DrawnTextCollector::InScrollView::~InScrollView() {
+  scrollArea = previous_;
+  scrollAreaAxes = previousAxes_;
+}
+
+Rect DrawnTextCollector::scrollViewArea() {
+  return scrollArea;
+}
 
 DrawnTextCollector::DrawnTextCollector() : previous_(activeCollector) {
   activeCollector = this;
@@ -87,7 +105,27 @@ DrawnTextCollector::~DrawnTextCollector() {
 }
 
 void DrawnTextCollector::note(const DrawnText& text) {
-  if (activeCollector && !text.text.empty()) activeCollector->drawn_.push_back(text);
+  if (!activeCollector || text.text.empty()) return;
+  activeCollector->drawn_.push_back(text);
+  // Kept drawings are told of again as they were noted (see PixelCache).
+  if (text.scrolled.isNull()) {
+    activeCollector->drawn_.back().scrolled = scrollArea;
+    activeCollector->drawn_.back().scrollAxes = scrollAreaAxes;
+  }
+}
+
+void DrawnTextCollector::noteOpaqueImage(const Rect& deviceArea) {
+  const size_t before = activeCollector ? activeCollector->covers_.size() : 0;
+  noteOpaque(deviceArea);
+  if (activeCollector && activeCollector->covers_.size() > before)
+    activeCollector->covers_.back().image = true;
+}
+
+std::vector<Rect> DrawnTextCollector::laterWindows(size_t index) const {
+  std::vector<Rect> out;
+  for (const WindowDrawn& w : windows_)
+    if (w.start > index && !w.area.isNull()) out.push_back(w.area);
+  return out;
 }
 
 void DrawnTextCollector::noteOpaque(const Rect& deviceArea) {
@@ -95,7 +133,24 @@ void DrawnTextCollector::noteOpaque(const Rect& deviceArea) {
   const Rect area = deviceArea.standardized();
   if (area.isNull() || area.isEmpty() || !std::isfinite(area.width()) ||
       !std::isfinite(area.height())) return;
-  activeCollector->covers_.push_back({area, activeCollector->drawn_.size()});
+  activeCollector->covers_.push_back(
+      {area, activeCollector->drawn_.size(), scrollArea, activeCollector->windowStart_});
+}
+
+void DrawnTextCollector::noteVeil(const Rect& deviceArea) {
+  if (!activeCollector || activeCollector->drawn_.empty()) return;
+  const Rect area = deviceArea.standardized();
+  if (area.isNull() || area.isEmpty() || !std::isfinite(area.width()) ||
+      !std::isfinite(area.height()))
+    return;
+  activeCollector->veils_.emplace_back(area, activeCollector->drawn_.size());
+}
+
+std::vector<Rect> DrawnTextCollector::veilsOver(size_t index) const {
+  std::vector<Rect> out;
+  for (const auto& [area, after] : veils_)
+    if (index < after) out.push_back(area);
+  return out;
 }
 
 std::vector<std::string> DrawnTextCollector::texts() const {
@@ -107,10 +162,30 @@ std::vector<std::string> DrawnTextCollector::texts() const {
 }
 
 std::vector<DrawnText> DrawnTextCollector::visible(const Rect& screen) const {
+  std::vector<DrawnText> out;
+  for (size_t i : visibleIndices(screen)) out.push_back(drawn_[i]);
+  return out;
+}
+
+std::vector<DrawnTextCollector::CoverOver> DrawnTextCollector::coversOver(size_t index) const {
+  std::vector<CoverOver> out;
+  for (const Cover& cover : covers_)
+    if (cover.after > index)
+      out.push_back({cover.area, cover.scrolled, index < cover.windowStart, cover.image});
+  return out;
+}
+
+void DrawnTextCollector::beginWindow(const Rect& deviceArea) {
+  if (!activeCollector) return;
+  activeCollector->windowStart_ = activeCollector->drawn_.size();
+  activeCollector->windows_.push_back({deviceArea.standardized(), activeCollector->drawn_.size()});
+}
+
+std::vector<size_t> DrawnTextCollector::visibleIndices(const Rect& screen) const {
   // Samples across the lines: a text counts when at least half of them can be seen, so that a
   // text cut in half by a scroll view's edge or a sheet does not pass for one on show.
   constexpr int kColumns = 8, kRows = 3;
-  std::vector<DrawnText> out;
+  std::vector<size_t> out;
   for (size_t i = 0; i < drawn_.size(); ++i) {
     const DrawnText& t = drawn_[i];
     const Rect ink = t.ink.standardized();
@@ -124,11 +199,11 @@ std::vector<DrawnText> DrawnTextCollector::visible(const Rect& screen) const {
         if (!open.contains(p)) continue;
         bool covered = false;
         for (const Cover& cover : covers_)
-          if (cover.after > i && cover.area.contains(p)) covered = true;
+          if (cover.after > i && !cover.image && cover.area.contains(p)) covered = true;
         if (!covered) ++seen;
       }
     }
-    if (2 * seen >= kColumns * kRows) out.push_back(t);
+    if (2 * seen >= kColumns * kRows) out.push_back(i);
   }
   return out;
 }

@@ -251,8 +251,20 @@ struct DrawnText {
   Rect ink;
   Rect clip;
   bool image = false;
+  // Texts only: the glyphs' ink of each line in device pixels (not cut by the clip), and the
+  // colour they were painted with, its alpha times the opacity of the groups they were drawn in.
+  std::vector<Rect> lines;
+  Color color = Color::clear();
+  // The device area of the innermost scroll view the text was drawn in (null outside any), and
+  // the device axes it scrolls along freely (kScrollsAcross, kScrollsDown): a list cuts its rows
+  // at its edges as it scrolls, which is no fault of the rows. A pager (which comes to rest at
+  // whole pages) scrolls along none.
+  Rect scrolled = Rect::null();
+  int scrollAxes = 0;
   bool operator==(const DrawnText&) const = default;
 };
+
+constexpr int kScrollsAcross = 1, kScrollsDown = 2;
 
 // Collects the texts that every Cairo context draws inside its clip while it lives, in drawing
 // order, and the opaque areas painted over them: what a drawing pass showed, for the script
@@ -275,14 +287,67 @@ class DrawnTextCollector {
   // area painted opaque (a view's background), which hides the texts drawn before it.
   static void note(const DrawnText& text);
   static void noteOpaque(const Rect& deviceArea);
+  // An opaque picture painted (an image, a bar's gradient): it hides what lies under it from
+  // the checks of ui/Invariants.h, while an expect still counts such a text as seen (as it
+  // always has).
+  static void noteOpaqueImage(const Rect& deviceArea);
+  // A translucent area painted (a drawer's grey over the screen it leaves in sight): the texts
+  // drawn before it under it are a dimmed backdrop, not for reading while it is up.
+  static void noteVeil(const Rect& deviceArea);
+
+  // The indices in drawn() of the texts visible() returns.
+  std::vector<size_t> visibleIndices(const Rect& screen) const;
+  // An opaque area painted after a text, which hides it where it lies.
+  struct CoverOver {
+    Rect area;
+    Rect scrolled;       // the scroll view it was painted in (null outside any)
+    bool laterWindow;    // painted by a window drawn after the text's (an alert, the keyboard)
+    bool image;          // an opaque image rather than a view's background
+  };
+  // The device areas of the windows drawn after drawn()[index]'s (an alert's dimmed screen,
+  // the keyboard).
+  std::vector<Rect> laterWindows(size_t index) const;
+  std::vector<CoverOver> coversOver(size_t index) const;
+  // The device areas of the veils painted after drawn()[index].
+  std::vector<Rect> veilsOver(size_t index) const;
+  // What is drawn from now on belongs to the next window.
+  static void beginWindow(const Rect& deviceArea = Rect::null());
+
+  // While one lives, what is noted was drawn inside a scroll view showing `deviceArea`.
+  class InScrollView {
+   public:
+    InScrollView(const Rect& deviceArea, int axes);
+    ~InScrollView();
+    InScrollView(const InScrollView&) = delete;
+    InScrollView& operator=(const InScrollView&) = delete;
+
+   private:
+    Rect previous_;
+    int previousAxes_;
+  };
+  // The area of the scroll view being drawn (null outside any).
+  static Rect scrollViewArea();
+  // Every scroll view drawn in this pass: its device area and the axes it scrolls along.
+  const std::vector<std::pair<Rect, int>>& scrollAreas() const { return scrollAreas_; }
 
  private:
   struct Cover {
     Rect area;
     size_t after;  // hides the texts drawn before it: drawn_[0, after)
+    Rect scrolled;
+    size_t windowStart;  // drawn_[windowStart, after) were drawn by the same window
+    bool image = false;
   };
+  struct WindowDrawn {
+    Rect area;
+    size_t start;  // the first text it drew: drawn_[start]
+  };
+  std::vector<WindowDrawn> windows_;
   std::vector<DrawnText> drawn_;
   std::vector<Cover> covers_;
+  std::vector<std::pair<Rect, size_t>> veils_;  // area, and the texts before it: drawn_[0, second)
+  size_t windowStart_ = 0;
+  std::vector<std::pair<Rect, int>> scrollAreas_;
   DrawnTextCollector* previous_ = nullptr;
 };
 

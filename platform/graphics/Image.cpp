@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -20,6 +21,8 @@ struct Image::Rep {
   cairo_surface_t* surface = nullptr;
   double scale = 1;
   std::string name;
+  // isOpaque's answer once known: -1 unknown, 0 no, 1 yes.
+  mutable std::atomic<int> opaque{-1};
   ~Rep() {
     if (surface) cairo_surface_destroy(surface);
   }
@@ -304,6 +307,33 @@ const uint8_t* Image::data() const {
 }
 int Image::stride() const {
   return rep_ ? cairo_image_surface_get_stride(rep_->surface) : 0;
+}
+
+bool Image::isOpaque() const {
+  if (!rep_) return false;
+  int known = rep_->opaque.load();
+  if (known >= 0) return known == 1;
+  bool opaque = true;
+  cairo_surface_t* surface = rep_->surface;
+  if (cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32) {
+    cairo_surface_flush(surface);
+    const int w = pixelWidth(), h = pixelHeight();
+    for (int y = 0; y < h && opaque; ++y) {
+      const uint8_t* row = data() + static_cast<size_t>(y) * stride();
+      for (int x = 0; x < w; ++x) {
+        uint32_t px;
+        std::memcpy(&px, row + static_cast<size_t>(x) * 4, 4);
+        if ((px >> 24) != 0xFF) {
+          opaque = false;
+          break;
+        }
+      }
+    }
+  } else if (cairo_image_surface_get_format(surface) != CAIRO_FORMAT_RGB24) {
+    opaque = false;
+  }
+  rep_->opaque.store(opaque ? 1 : 0);
+  return opaque;
 }
 
 cairo_surface_t* Image::cairoSurface() const {

@@ -52,6 +52,8 @@ class Image {
   // Nine-slice with explicit caps.
   Image resizable(const EdgeInsets& capInsets) const;
   bool isStretchable() const { return stretchable_; }
+  // Every pixel fully opaque (worked out once per image).
+  bool isOpaque() const;
   const EdgeInsets& capInsets() const { return caps_; }
   int leftCapWidth() const { return static_cast<int>(caps_.left); }
   int topCapHeight() const { return static_cast<int>(caps_.top); }

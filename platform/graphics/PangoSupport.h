@@ -36,6 +36,10 @@ struct LaidOutLine {
   double baseline = 0;              // relative to the box
   double width = 0;
   double height = 0;
+  // Where the glyphs' ink lies: x from the line's left edge, y from the box top (empty for a
+  // line of blanks). The checks of what a person sees compare these, not the line boxes, whose
+  // leading may overlap the next row's without any glyph touching.
+  double inkX = 0, inkY = 0, inkWidth = 0, inkHeight = 0;
 };
 
 // The text laid out in a box the way drawText and measureText agree on. Box dimensions may be

@@ -113,8 +113,8 @@ TextLayout::TextLayout(PangoContext* context, std::string_view rawText, const Te
   double widest = 0;
   do {
     if (static_cast<int>(lines_.size()) >= maxLines) break;
-    PangoRectangle logical;
-    pango_layout_iter_get_line_extents(iter, nullptr, &logical);
+    PangoRectangle ink, logical;
+    pango_layout_iter_get_line_extents(iter, &ink, &logical);
     LaidOutLine line;
     line.line = pango_layout_iter_get_line_readonly(iter);
     line.top = logical.y / kUnit;
@@ -122,6 +122,10 @@ TextLayout::TextLayout(PangoContext* context, std::string_view rawText, const Te
     line.baseline = pango_layout_iter_get_baseline(iter) / kUnit;
     // Logical x can be non-zero for ellipsized or aligned lines; keep our own alignment.
     line.width = logical.width / kUnit;
+    line.inkX = (ink.x - logical.x) / kUnit;
+    line.inkY = ink.y / kUnit;
+    line.inkWidth = ink.width / kUnit;
+    line.inkHeight = ink.height / kUnit;
     widest = std::max(widest, line.width);
     lines_.push_back(line);
   } while (pango_layout_iter_next_line(iter));

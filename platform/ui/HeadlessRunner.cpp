@@ -19,9 +19,11 @@
 #include "platform/graphics/CairoContext.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WheelPinch.h"
 #include "platform/ui/Window.h"
 
 namespace ui {
@@ -29,6 +31,10 @@ namespace ui {
 namespace {
 
 constexpr double kFrame = 1.0 / 60;
+// Real time a frame of a virtual-clock wait gives the network (see runMainLoopFor).
+constexpr double kNetworkSlice = 0.001;
+// Time between two touch events under the virtual clock (see touchGap).
+constexpr double kTouchGap = 0.001;
 
 // Lock-free, so the signal handler may set it.
 std::atomic<bool> stopFlag{false};
@@ -43,6 +49,37 @@ bool readNumbers(std::istringstream& in, double* values, int count) {
     if (!(in >> values[i])) return false;
   std::string rest;
   return !(in >> rest);
+}
+
+std::string trimmed(const std::string& text) {
+  const size_t start = text.find_first_not_of(" \t");
+  if (start == std::string::npos) return {};
+  return text.substr(start, text.find_last_not_of(" \t\r") - start + 1);
+}
+
+// "TEXT1 TEXT2 # reason": two texts (quoted with ' or " when they hold blanks) and the reason,
+// which may not be left out: an allowance must say why the overlap is no fault.
+bool readAllowance(const std::string& rest, ScriptStep& step) {
+  std::vector<std::string> words;
+  size_t i = 0;
+  for (;;) {
+    while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t')) ++i;
+    if (i >= rest.size() || rest[i] == '#') break;
+    if (rest[i] == '\'' || rest[i] == '"') {
+      const size_t close = rest.find(rest[i], i + 1);
+      if (close == std::string::npos || close == i + 1) return false;
+      words.push_back(rest.substr(i + 1, close - i - 1));
+      i = close + 1;
+    } else {
+      const size_t end = rest.find_first_of(" \t#", i);
+      words.push_back(rest.substr(i, end == std::string::npos ? std::string::npos : end - i));
+      i = end == std::string::npos ? rest.size() : end;
+    }
+  }
+  if (words.size() != 2 || i >= rest.size()) return false;
+  step.args = words;
+  step.text = trimmed(rest.substr(i + 1));
+  return !step.text.empty();
 }
 
 std::string restOfLine(std::istringstream& in) {
@@ -61,16 +98,28 @@ void frameWork() {
     if (!window->isHidden()) window->layoutIfNeeded();
 }
 
+// Under the virtual clock, a touch comes a moment after what came before it, as every touch of
+// a hand does: two touch events never share a time (a speed measured between them would be
+// none at all, where a device measures a real one). The real clock moves by itself.
+void touchGap() {
+  foundation::Clock::advance(kTouchGap);
+}
+
 double realNow() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
+
+}  // namespace
 
 // Runs the main loop for `seconds` of (real or virtual) time, in tracking mode while a finger
 // is down so that default-mode timers wait as they do on the device. A wait is cut into frames
 // with the frame work between them. A step's own turn (0 seconds) runs until the loop is idle;
 // while a backlog keeps it busy, until what was queued before the step has run and a frame's
-// time has passed, so the next step comes on time.
-void runFor(double seconds) {
+// time has passed, so the next step comes on time. Under the virtual clock each frame also
+// gives the network a millisecond of real time, so that replies from a loopback server come in
+// during a wait as they would on a fast network (the virtual clock alone would run every
+// time-out before any reply could arrive).
+void runMainLoopFor(double seconds) {
   auto loop = foundation::RunLoop::main();
   const char* mode = Application::shared().isTracking() ? foundation::kTrackingRunLoopMode
                                                         : foundation::kDefaultRunLoopMode;
@@ -90,9 +139,17 @@ void runFor(double seconds) {
     if (now >= deadline) break;
     const double sliceEnd = std::min(deadline, now + kFrame);
     loop->runUntil(sliceEnd, mode);
+    if (foundation::Clock::isManual())
+      loop->runUntilCondition([] { return stopRequested(); }, kNetworkSlice, mode);
     frameWork();
     if (foundation::Clock::now() < sliceEnd || stopRequested()) break;  // the loop was stopped
   }
+}
+
+namespace {
+
+void runFor(double seconds) {
+  runMainLoopFor(seconds);
 }
 
 }  // namespace
@@ -135,12 +192,15 @@ void playPinch(const ScriptStep& step, const std::function<void(double)>& wait) 
         {1, screenPointFromUpright({step.from.x + distance / 2, step.from.y})}};
   };
   int frames = std::max(1, static_cast<int>(std::lround(step.seconds / kFrame)));
+  touchGap();
   app.sendTouches(TouchPhase::Began, fingers(step.to.x));
   wait(0);
   for (int i = 1; i <= frames; ++i) {
     wait(step.seconds / frames);
+    touchGap();
     app.sendTouches(TouchPhase::Moved, fingers(step.to.x + (step.to.y - step.to.x) * i / frames));
   }
+  touchGap();
   app.sendTouches(TouchPhase::Ended, fingers(step.to.y));
   wait(0);
 }
@@ -185,6 +245,12 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.from = {v[0], v[1]};
       step.to = {v[2], v[3]};
       step.seconds = v[4];
+    } else if (word == "wheel") {
+      step.kind = ScriptStepKind::Wheel;
+      ok = readNumbers(in, v, 3) && v[2] == std::floor(v[2]) && v[2] != 0 &&
+           std::abs(v[2]) <= kWheelPinchMaxNotches;
+      step.from = {v[0], v[1]};
+      step.count = static_cast<int>(v[2]);
     } else if (word == "type") {
       step.kind = ScriptStepKind::Type;
       step.text = restOfLine(in);
@@ -239,6 +305,9 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.seconds = checkSeconds;
       ok = readNumbers(in, v, 2);
       step.from = {v[0], v[1]};
+    } else if (word == "allow-overlap") {
+      step.kind = ScriptStepKind::AllowOverlap;
+      ok = readAllowance(restOfLine(in), step);
     } else if (word == "shot") {
       step.kind = ScriptStepKind::Shot;
       step.text = restOfLine(in);
@@ -297,7 +366,7 @@ std::vector<ScreenText> seenTexts(const gfx::DrawnTextCollector& collector, doub
 
 }  // namespace
 
-gfx::Image renderScreen(double scale) {
+gfx::Image renderPortraitScreen(double scale) {
   tickAnimations();
   gfx::Rect screen = Screen::main().bounds();
   gfx::ImageContext image(screen.size, scale, true);
@@ -306,9 +375,16 @@ gfx::Image renderScreen(double scale) {
   ctx.setFillColor(gfx::Color::black());
   ctx.fillRect(screen);
   Application::shared().render(ctx);
+  return image.image();
+}
+
+namespace {
+
+// Turned back by the screen's quarter turns, so the landscape screen stands upright.
+gfx::Image turnedUpright(const gfx::Image& portrait, double scale) {
   const int turns = uprightQuarterTurns();
-  if (turns == 0) return image.image();
-  // Turned back by the screen's quarter turns, so the landscape screen stands upright.
+  if (turns == 0 || portrait.isEmpty()) return portrait;
+  const gfx::Rect screen = Screen::main().bounds();
   const double w = screen.width(), h = screen.height();
   gfx::ImageContext upright(gfx::Size(h, w), scale, true);
   if (!upright.isValid()) return {};
@@ -320,21 +396,61 @@ gfx::Image renderScreen(double scale) {
     u.translate(h, 0);
     u.rotate(M_PI / 2);
   }
-  u.drawImage(image.image(), gfx::Rect(0, 0, w, h));
+  u.drawImage(portrait, gfx::Rect(0, 0, w, h));
   return upright.image();
 }
 
-bool writeScreenshot(const std::string& path, double scale) {
+// The JSON of a shot lies beside its PNG: "home.png" -> "home.json".
+std::string jsonPathFor(const std::string& pngPath) {
+  const size_t slash = pngPath.find_last_of('/');
+  const size_t dot = pngPath.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    return pngPath + ".json";
+  return pngPath.substr(0, dot) + ".json";
+}
+
+// Writes the shot and its JSON; when `options` is given, also judges it (failures logged).
+bool writeShot(const std::string& path, double scale, const InvariantOptions* options,
+               std::vector<std::string>* failures) {
   gfx::DrawnTextCollector collector;
-  gfx::Image image = renderScreen(scale);
+  const gfx::Image portrait = renderPortraitScreen(scale);
+  gfx::Image image = turnedUpright(portrait, scale);
   if (image.isEmpty() || !image.writePng(path)) {
     foundation::logError("cannot write screenshot '%s'", path.c_str());
     return false;
   }
+  writeShotJson(jsonPathFor(path), collector, scale);
   // The texts a person sees on it, for whoever writes the checks of a script.
   foundation::logInfo("screenshot %s shows%s", path.c_str(),
                       listTexts(seenTexts(collector, scale)).c_str());
+  if (!options) return true;
+  std::vector<std::string> found = drawnInvariantFailures(collector, portrait, scale, *options);
+  for (const std::string& failure : declaredInvariantFailures())
+    found.push_back(options->where + ": " + failure);
+  for (const std::string& failure : found) foundation::logError("%s", failure.c_str());
+  if (failures) *failures = std::move(found);
   return true;
+}
+
+}  // namespace
+
+gfx::Image renderScreen(double scale) {
+  return turnedUpright(renderPortraitScreen(scale), scale);
+}
+
+bool writeScreenshot(const std::string& path, double scale) {
+  return writeShot(path, scale, nullptr, nullptr);
+}
+
+bool writeCheckedShot(const std::string& path, double scale,
+                      const std::vector<AllowedOverlap>& allowed,
+                      std::vector<std::string>* failures) {
+  InvariantOptions options;
+  options.scale = scale;
+  options.allowed = allowed;
+  const size_t slash = path.find_last_of('/');
+  options.where = "shot " + (slash == std::string::npos ? path : path.substr(slash + 1));
+  return writeShot(path, scale, &options, failures);
 }
 
 std::vector<ScreenText> textsOnScreen() {
@@ -541,9 +657,76 @@ bool openScreen(const std::string& line) {
   return openScreen(className, args);
 }
 
-int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options) {
+bool playInputStep(const ScriptStep& step) {
   Application& app = Application::shared();
+  switch (step.kind) {
+    case ScriptStepKind::Wait:
+      runFor(step.seconds);
+      return true;
+    case ScriptStepKind::Tap:
+      touchGap();
+      app.sendTouch(TouchPhase::Began, 0, screenPointFromUpright(step.from));
+      runFor(0);
+      touchGap();
+      app.sendTouch(TouchPhase::Ended, 0, screenPointFromUpright(step.from));
+      runFor(0);
+      return true;
+    case ScriptStepKind::Orientation:
+      Device::current().setOrientation(static_cast<DeviceOrientation>(step.orientation));
+      runFor(0);
+      return true;
+    case ScriptStepKind::Drag: {
+      int frames = std::max(1, static_cast<int>(std::lround(step.seconds / kFrame)));
+      touchGap();
+      app.sendTouch(TouchPhase::Began, 0, screenPointFromUpright(step.from));
+      runFor(0);
+      for (int i = 1; i <= frames; ++i) {
+        double t = static_cast<double>(i) / frames;
+        gfx::Point p(step.from.x + (step.to.x - step.from.x) * t,
+                     step.from.y + (step.to.y - step.from.y) * t);
+        runFor(step.seconds / frames);
+        touchGap();
+        app.sendTouch(TouchPhase::Moved, 0, screenPointFromUpright(p));
+      }
+      touchGap();
+      app.sendTouch(TouchPhase::Ended, 0, screenPointFromUpright(step.to));
+      runFor(0);
+      return true;
+    }
+    case ScriptStepKind::Pinch:
+      playPinch(step, [](double seconds) { runFor(seconds); });
+      return true;
+    case ScriptStepKind::Wheel:
+      wheelPinch(step.from, step.count, true, false);
+      runFor(0);
+      return true;
+    case ScriptStepKind::Type:
+      app.sendText(step.text);
+      runFor(0);
+      return true;
+    case ScriptStepKind::Key:
+      app.sendKey(step.text);
+      runFor(0);
+      return true;
+    case ScriptStepKind::Event:
+      if (step.text == "background")
+        app.enterBackground();
+      else
+        app.enterForeground();
+      runFor(0);
+      return true;
+    case ScriptStepKind::Open:
+      openScreen(step.text, step.args);
+      runFor(0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options) {
   int result = 0;
+  std::vector<AllowedOverlap> allowed;
   runFor(0);
   if (!options.open.empty()) {
     openScreen(options.open);
@@ -551,57 +734,8 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
   }
   for (const auto& step : steps) {
     if (stopRequested()) return kStoppedBySignalStatus;
+    if (playInputStep(step)) continue;
     switch (step.kind) {
-      case ScriptStepKind::Wait:
-        runFor(step.seconds);
-        break;
-      case ScriptStepKind::Tap:
-        app.sendTouch(TouchPhase::Began, 0, screenPointFromUpright(step.from));
-        runFor(0);
-        app.sendTouch(TouchPhase::Ended, 0, screenPointFromUpright(step.from));
-        runFor(0);
-        break;
-      case ScriptStepKind::Orientation:
-        Device::current().setOrientation(static_cast<DeviceOrientation>(step.orientation));
-        runFor(0);
-        break;
-      case ScriptStepKind::Drag: {
-        int frames = std::max(1, static_cast<int>(std::lround(step.seconds / kFrame)));
-        app.sendTouch(TouchPhase::Began, 0, screenPointFromUpright(step.from));
-        runFor(0);
-        for (int i = 1; i <= frames; ++i) {
-          double t = static_cast<double>(i) / frames;
-          gfx::Point p(step.from.x + (step.to.x - step.from.x) * t,
-                       step.from.y + (step.to.y - step.from.y) * t);
-          runFor(step.seconds / frames);
-          app.sendTouch(TouchPhase::Moved, 0, screenPointFromUpright(p));
-        }
-        app.sendTouch(TouchPhase::Ended, 0, screenPointFromUpright(step.to));
-        runFor(0);
-        break;
-      }
-      case ScriptStepKind::Pinch:
-        playPinch(step, [](double seconds) { runFor(seconds); });
-        break;
-      case ScriptStepKind::Type:
-        app.sendText(step.text);
-        runFor(0);
-        break;
-      case ScriptStepKind::Key:
-        app.sendKey(step.text);
-        runFor(0);
-        break;
-      case ScriptStepKind::Event:
-        if (step.text == "background")
-          app.enterBackground();
-        else
-          app.enterForeground();
-        runFor(0);
-        break;
-      case ScriptStepKind::Open:
-        openScreen(step.text, step.args);
-        runFor(0);
-        break;
       case ScriptStepKind::Expect:
       case ScriptStepKind::Reject:
       case ScriptStepKind::Match:
@@ -616,9 +750,16 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
           foundation::makeDirectories(options.shotsDir);
           path = options.shotsDir + "/" + path;
         }
-        if (!writeScreenshot(path, Screen::main().scale())) return 1;
+        std::vector<std::string> failures;
+        if (!writeCheckedShot(path, Screen::main().scale(), allowed, &failures)) return 1;
+        if (!failures.empty()) result = 3;
         break;
       }
+      case ScriptStepKind::AllowOverlap:
+        allowed.push_back({step.args.at(0), step.args.at(1), step.text});
+        break;
+      default:
+        break;
     }
   }
   return stopRequested() ? kStoppedBySignalStatus : result;

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "platform/graphics/Context.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/AnimationEngine.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/View.h"
 
 namespace ui {
@@ -90,11 +92,25 @@ double layerOpacity = 1;
 // what a person sees): a sheet at 97% leaves no more than a ghost of the text below.
 void noteCover(gfx::Context& ctx, const gfx::Rect& r, double radius, const gfx::Color& bg) {
   constexpr double kHides = 0.9;
-  if (bg.isPattern() || bg.a() * layerOpacity * ctx.alpha() < kHides) return;
+  // Less than this is a tint that leaves what lies under it to be read as it is.
+  constexpr double kDims = 0.3;
+  const double opacity = bg.a() * layerOpacity * ctx.alpha();
+  if (opacity < kDims) return;
   const double corner = std::min(radius, std::min(r.width(), r.height()) / 2) * 0.3;
   const gfx::GraphicsState& s = ctx.state();
-  gfx::DrawnTextCollector::noteOpaque(
-      s.ctm.apply(r.inset(corner, corner)).intersection(s.deviceClipBounds));
+  const gfx::Rect area = s.ctm.apply(r.inset(corner, corner)).intersection(s.deviceClipBounds);
+  if (opacity < kHides) {
+    if (!bg.isPattern()) gfx::DrawnTextCollector::noteVeil(area);
+    return;
+  }
+  if (!bg.isPattern()) {
+    gfx::DrawnTextCollector::noteOpaque(area);
+  } else if (bg.patternImage() && !bg.patternImage()->name().empty() &&
+             bg.patternImage()->isOpaque()) {
+    // A bar tiled from an opaque bundle picture hides as much (for the checks of what a
+    // screen shows; an expect has never counted patterns).
+    gfx::DrawnTextCollector::noteOpaqueImage(area);
+  }
 }
 
 // Draws the view's own layers and its subtree; the context is at the view's bounds origin
@@ -129,6 +145,33 @@ void drawContent(View& v, gfx::Context& ctx, const gfx::Rect& b) {
   if (clip) {
     addShape(ctx, r, radius);
     ctx.clip();
+  }
+  // What a list scrolls is cut at its edges by the scrolling (told to the checks of cut texts).
+  std::optional<gfx::DrawnTextCollector::InScrollView> scrolling;
+  if (auto* scroll = dynamic_cast<ScrollView*>(&v)) {
+    // The axes along which it scrolls freely, turned the way the device sees them. A pager
+    // rests at whole pages: only while it is between two (rolling on) does it cut its pages.
+    int axes = 0;
+    const gfx::Size content = scroll->contentSize();
+    auto betweenPages = [](double offset, double page) {
+      if (page <= 0) return false;
+      const double into = std::fmod(std::abs(offset), page);
+      return into > 0.5 && into < page - 0.5;
+    };
+    if (scroll->isPagingEnabled()) {
+      if (betweenPages(r.x(), r.width())) axes |= gfx::kScrollsAcross;
+      if (betweenPages(r.y(), r.height())) axes |= gfx::kScrollsDown;
+    } else {
+      if (content.width > r.width() + 0.5) axes |= gfx::kScrollsAcross;
+      if (content.height > r.height() + 0.5) axes |= gfx::kScrollsDown;
+    }
+    {
+      const gfx::AffineTransform& m = ctx.state().ctm;
+      if (std::abs(m.b) > std::abs(m.a))
+        axes = ((axes & gfx::kScrollsAcross) ? gfx::kScrollsDown : 0) |
+               ((axes & gfx::kScrollsDown) ? gfx::kScrollsAcross : 0);
+    }
+    scrolling.emplace(ctx.state().ctm.apply(r).intersection(ctx.state().deviceClipBounds), axes);
   }
   if (const auto& contents = layer.contents(); !contents.isEmpty()) {
     gfx::Size s = contents.size();

@@ -10,6 +10,7 @@
 
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/Invariants.h"
 
 namespace ui {
 
@@ -31,7 +32,9 @@ enum class ScriptStepKind {
   Match,    // expect a text of a shape (a regular expression)
   Order,    // expect the numbers of a column in order
   Keep,     // remember the text at a point
-  Changed   // expect the text at a point to differ from the one kept there
+  Changed,  // expect the text at a point to differ from the one kept there
+  AllowOverlap,  // let two named texts overlap in the shots after it
+  Wheel          // Ctrl + wheel notches at a point (the pinches the window plays for them)
 };
 
 struct ScriptStep {
@@ -46,8 +49,9 @@ struct ScriptStep {
   std::vector<std::string> args;  // open: the words after the class name
   int orientation = 0;            // orientation: the device orientation number (1 portrait .. 6)
   bool descending = false;        // order: "down" (largest first) or "up"
-  int count = 0;                  // order: how many numbers at least
+  int count = 0;                  // order: how many numbers at least; wheel: the notches
   bool image = false;             // expect-image, reject-image: a bundle image's name
+  // allow-overlap: the two texts in `args`, the reason in `text`.
 };
 
 // The upright picture. While the status bar is landscape a screen turned by a quarter stands
@@ -85,7 +89,15 @@ bool openScreen(const std::string& line);
 // with '#' are skipped; "keep 120 200" remembers the seen text at that point, and "changed 120
 // 200" waits until the text there differs from it (a push shown); "timeout 16" makes the checks after it wait up to 16 s instead of 3;
 // "expect-image info-SlideDown" and "reject-image ..." check the bundle
-// images seen on screen by their names the same way. Returns 0, or -1 with the first bad line in `errorLine` (and a log line).
+// images seen on screen by their names the same way; "wheel 160 240 -1" turns the mouse wheel
+// with Ctrl held by that many notches (positive: away from the user, at most 5) at the point,
+// as the window plays it (one pinch per notch); "allow-overlap 买卖强度 ▼ # the arrow marks
+// the sorted column's title" lets two seen texts containing those words overlap in the shots
+// after it (the reason after '#' is required; a text with blanks is written in quotes).
+// Every shot is judged by the checks of ui/Invariants.h (text over text, text cut, unreadable
+// text, the screens' own invariants): a failure is an error line naming the shot, the texts
+// and their rects, and the run ends with status 3. Returns 0, or -1 with the first bad line in
+// `errorLine` (and a log line).
 int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* errorLine = nullptr);
 
 // Reads and parses a script file: 0, or -1 (logged) when unreadable or malformed.
@@ -115,6 +127,13 @@ std::string screenCheckFailure(const ScriptStep& step, const std::vector<ScreenT
 // Plays a pinch step through Application::sendTouches; `wait` lets time pass between frames.
 void playPinch(const ScriptStep& step, const std::function<void(double)>& wait);
 
+// Runs the main loop for `seconds` of the script's time (real, or virtual with --virtual-time),
+// frame by frame with each frame's layout, as a wait step does; 0: one turn of the loop.
+void runMainLoopFor(double seconds);
+// Plays an input step (wait, tap, drag, pinch, wheel, type, key, event, orientation, open) as a
+// script does, and true; false (nothing done) for the checks and shots.
+bool playInputStep(const ScriptStep& step);
+
 struct HeadlessOptions {
   std::string scriptPath;
   // Where relative shot names go (default: the current folder).
@@ -128,12 +147,23 @@ struct HeadlessOptions {
 
 // Renders the application's windows and status bar (screen points x scale) into an image.
 gfx::Image renderScreen(double scale = 1);
-// Renders and writes a PNG; false (logged) when it cannot be written.
+// The same before a landscape screen is turned upright (the device rects of the texts a
+// collector notes meanwhile lie in it).
+gfx::Image renderPortraitScreen(double scale = 1);
+// Renders and writes a PNG, and beside it (same name, ".json") what it shows (see
+// ui::shotJson); false (logged) when the PNG cannot be written.
 bool writeScreenshot(const std::string& path, double scale = 1);
+// The same, and judged by the checks of ui/Invariants.h with the overlaps a script allowed:
+// each failure ("shot NAME: text over text: ...") is logged as an error and returned in
+// `failures`. False only when the PNG cannot be written.
+bool writeCheckedShot(const std::string& path, double scale,
+                      const std::vector<AllowedOverlap>& allowed,
+                      std::vector<std::string>* failures = nullptr);
 
 // Runs the steps against the launched application. Returns 0; 1 when a shot could not be
-// written (the run stops there); 3 when an expect or reject step failed (the run goes on, so the
-// remaining shots are written); kStoppedBySignalStatus when a stop was requested.
+// written (the run stops there); 3 when an expect or reject step failed or a shot broke an
+// invariant (the run goes on, so the remaining shots are written); kStoppedBySignalStatus when
+// a stop was requested.
 int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options);
 // Reads and runs the script file, then terminates the application. Returns runScript's status,
 // or 2 (unreadable/bad script).

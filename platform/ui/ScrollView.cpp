@@ -45,14 +45,22 @@ class ScrollPanRecognizer : public GestureRecognizer {
   explicit ScrollPanRecognizer(ScrollView* owner) : owner_(owner) {}
 
   gfx::Point start() const { return start_; }
+  // When the finger went down: the drag is recognised only some way off, and the content's
+  // first move covers that whole way, which took the finger this long.
+  double startTime() const { return startTime_; }
   gfx::Point current() const { return current_; }
   std::shared_ptr<Touch> touch() const { return touch_.lock(); }
+  // The most fingers down at once since the first landed, counted from the whole event: a
+  // second finger over a view that takes one touch at a time reaches no recogniser.
+  size_t mostFingers() const { return mostFingers_; }
 
   void touchesBegan(const TouchSet& touches, const Event& event) override {
     if (touches.empty()) return;
+    countFingers(event);
     if (!touch_.lock()) {
       touch_ = touches.front();
       start_ = current_ = axes(touches.front()->locationInView(nullptr));
+      startTime_ = event.timestamp();
       // A finger on moving content stops it.
       owner_->catchMotion();
     }
@@ -61,7 +69,8 @@ class ScrollPanRecognizer : public GestureRecognizer {
     for (const auto& touch : touches) owner_->contentTouchBegan(touch, TouchSet{touch}, event);
   }
 
-  void touchesMoved(const TouchSet& touches, const Event&) override {
+  void touchesMoved(const TouchSet& touches, const Event& event) override {
+    countFingers(event);
     auto t = mine(touches);
     if (!t) return;
     current_ = axes(t->locationInView(nullptr));
@@ -91,6 +100,7 @@ class ScrollPanRecognizer : public GestureRecognizer {
   // Every finger of the sequence has lifted (or the sequence was cancelled).
   void reset() override {
     touch_.reset();
+    mostFingers_ = 0;
     owner_->settleCaughtMotion();
   }
 
@@ -108,6 +118,12 @@ class ScrollPanRecognizer : public GestureRecognizer {
     if (!t) return nullptr;
     return std::find(touches.begin(), touches.end(), t) != touches.end() ? t : nullptr;
   }
+  void countFingers(const Event& event) {
+    size_t down = 0;
+    for (const auto& touch : event.allTouches())
+      if (touch->phase() != TouchPhase::Ended && touch->phase() != TouchPhase::Cancelled) ++down;
+    mostFingers_ = std::max(mostFingers_, down);
+  }
   void finish(GestureState end) {
     bool active = state() == GestureState::Began || state() == GestureState::Changed;
     setState(active ? end : GestureState::Failed);
@@ -116,7 +132,9 @@ class ScrollPanRecognizer : public GestureRecognizer {
   ScrollView* owner_;
   std::weak_ptr<Touch> touch_;
   gfx::Point start_;
+  double startTime_ = 0;
   gfx::Point current_;
+  size_t mostFingers_ = 0;
 };
 
 ScrollView::ScrollView(const gfx::Rect& frame) : View(frame) {
@@ -299,7 +317,7 @@ void ScrollView::settleCaughtMotion() {
   gfx::Point rest = clamped(offset);
   if (pagingEnabled_) {
     dragStartOffset_ = offset;
-    rest = pagedTarget({});
+    rest = pagedTarget({}, offset);
   }
   auto keep = sharedView();
   if (rest == offset) {
@@ -320,6 +338,8 @@ bool ScrollView::isPanRecognizer(const GestureRecognizer& recognizer) const {
 bool ScrollView::gestureRecognizerShouldBegin(GestureRecognizer& recognizer) {
   if (&recognizer != pan_.get()) return View::gestureRecognizerShouldBegin(recognizer);
   if (!scrollEnabled_) return false;
+  // Two fingers pinch (or zoom what lies inside); a page turns under one finger only.
+  if (pagingEnabled_ && pan_->mostFingers() > 1) return false;
   auto touch = pan_->touch();
   View* holder = touch ? touch->view() : nullptr;
   if (holder && holder != this && holder->isDescendantOfView(this)) {
@@ -350,7 +370,7 @@ void ScrollView::panBegan(gfx::Point windowPoint) {
     lockAxis_ = std::fabs(c.x - windowPoint.x) > std::fabs(c.y - windowPoint.y) ? 1 : 2;
   }
   samples_.clear();
-  samples_.push_back({foundation::Clock::now(), contentOffset()});
+  samples_.push_back({pan_->startTime(), contentOffset()});
   auto keep = sharedView();
   if (auto d = delegate_.lock()) d->scrollViewWillBeginDragging(*this);
   setIndicatorsVisible(true);
@@ -400,7 +420,9 @@ void ScrollView::panEnded(bool cancelled) {
     if (d) d->scrollViewWillBeginDecelerating(*this);
   };
   if (pagingEnabled_) {
-    gfx::Point target = pagedTarget(v);
+    // A second finger made it a pinch: the page the drag started on stays.
+    gfx::Point target = pan_->mostFingers() > 1 ? pagedTarget({}, dragStartOffset_)
+                                                : pagedTarget(v, contentOffset());
     if (target == offset) {
       if (d) d->scrollViewDidEndDragging(*this, false);
       setIndicatorsVisible(false);
@@ -427,9 +449,8 @@ void ScrollView::panEnded(bool cancelled) {
   setIndicatorsVisible(false);
 }
 
-gfx::Point ScrollView::pagedTarget(gfx::Point v) const {
-  gfx::Point offset = contentOffset();
-  gfx::Point target = offset;
+gfx::Point ScrollView::pagedTarget(gfx::Point v, gfx::Point offset) const {
+  gfx::Point target = contentOffset();
   gfx::Size page = bounds().size;
   gfx::Point hi = maximumContentOffset();
   auto axis = [](double pos, double start, double vel, double size, double max) {

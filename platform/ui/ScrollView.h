@@ -191,7 +191,8 @@ class ScrollView : public View {
   void endDeceleration();
   void animateTo(gfx::Point target, double duration, Motion kind, bool deceleration);
   gfx::Point clamped(gfx::Point offset) const;
-  gfx::Point pagedTarget(gfx::Point velocity) const;
+  // The page to rest on from `offset` (the axes that cannot scroll stay where they are now).
+  gfx::Point pagedTarget(gfx::Point velocity, gfx::Point offset) const;
   void updateIndicators();
   void setIndicatorsVisible(bool visible);
   void deliverPendingTouch(bool ended, const Event& event);

@@ -6,6 +6,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Context.h"
 #include "platform/graphics/Text.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Touch.h"
@@ -174,6 +175,12 @@ void TabBarController::loadView() {
       self->tabTapped(index);
   });
   root->addSubview(tabBar_);
+  // The bar marks the tab whose screen is shown: the runner and the monkey check it after each
+  // step while the bar is on screen.
+  addScreenInvariant(*tabBar_, "tab bar", [weak] {
+    auto self = std::dynamic_pointer_cast<TabBarController>(weak.lock());
+    return self ? self->markedTabFailure() : std::string();
+  });
   setView(root);
   itemsChanged();
   layoutContent();
@@ -286,6 +293,31 @@ void TabBarController::showSelected(ViewController* old) {
     if (old) old->endAppearanceTransition();
     if (now) now->endAppearanceTransition();
   }
+}
+
+std::string TabBarController::markedTabFailure() const {
+  if (!tabBar_ || !content_) return {};
+  const int marked = tabBar_->selectedIndex();
+  auto title = [this](int index) {
+    if (index < 0 || index >= static_cast<int>(tabs_.size())) return std::string("no tab");
+    const TabBarItem* item = tabs_[static_cast<size_t>(index)]->tabBarItemShared().get();
+    return "tab " + std::to_string(index) + (item ? " '" + item->title() + "'" : std::string());
+  };
+  if (marked != selected_)
+    return "the bar marks " + title(marked) + " but " + title(selected_) + " is selected";
+  // The content shows the selected tab's screen, and only it.
+  ViewController* shown = selectedViewController();
+  for (const ViewPtr& v : content_->subviews()) {
+    for (size_t i = 0; i < tabs_.size(); ++i) {
+      if (static_cast<int>(i) == selected_ || !tabs_[i]->isViewLoaded()) continue;
+      if (tabs_[i]->view() == v.get() && !v->isHidden())
+        return "the bar marks " + title(marked) + " but the screen of " +
+               title(static_cast<int>(i)) + " is shown";
+    }
+  }
+  if (shown && (!shown->isViewLoaded() || shown->view()->superview() != content_.get()))
+    return "the bar marks " + title(marked) + " but its screen is not shown";
+  return {};
 }
 
 void TabBarController::tabTapped(int index) {

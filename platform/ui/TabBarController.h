@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/ui/ViewController.h"
@@ -98,6 +99,10 @@ class TabBarController : public ViewController {
   bool isTabBarHiddenByPush() const { return hiddenByPush_; }
   // A child's tab bar item was replaced.
   void itemsChanged();
+
+  // Empty while the bar marks the selected tab and the content shows that tab's screen (and no
+  // other's); else what differs. Declared as a screen invariant of the bar.
+  std::string markedTabFailure() const;
 
   void loadView() override;
   bool shouldAutorotateToInterfaceOrientation(InterfaceOrientation orientation) override;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Text.h"
@@ -275,6 +276,9 @@ void TextField::drawRect(gfx::Context& ctx, const gfx::Rect&) {
     shift = size.width - r.width();
     s.alignment = gfx::TextAlignment::Left;
   }
+  // At rest a text too long for the field ends in an ellipsis rather than in a glyph cut in two
+  // at the field's edge.
+  if (!editing_) s.lineBreak = gfx::LineBreakMode::TruncateTail;
   {
     gfx::StateSaver saver(ctx);
     ctx.beginPath();
@@ -283,7 +287,17 @@ void TextField::drawRect(gfx::Context& ctx, const gfx::Rect&) {
     ctx.setFillColor(empty ? placeholderColor_ : textColor_);
     gfx::Rect drawRect = textRect;
     if (shift > 0) drawRect = gfx::Rect(r.x() - shift, y, size.width + 1, size.height);
-    if (!shown.empty()) ctx.drawText(shown, drawRect, s);
+    {
+      // While editing, the field scrolls its text sideways under its edge (told to the checks
+      // of cut texts as a list scrolling across would be).
+      std::optional<gfx::DrawnTextCollector::InScrollView> scrolling;
+      if (shift > 0) {
+        const gfx::AffineTransform& m = ctx.state().ctm;
+        scrolling.emplace(m.apply(r).intersection(ctx.state().deviceClipBounds),
+                          std::abs(m.b) > std::abs(m.a) ? gfx::kScrollsDown : gfx::kScrollsAcross);
+      }
+      if (!shown.empty()) ctx.drawText(shown, drawRect, s);
+    }
     if (editing_) {
       // The caret after the text before it (the whole text when it sits at the end).
       std::string before = isSecureTextEntry() ? displayText() : text_;

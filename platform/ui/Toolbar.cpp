@@ -137,6 +137,10 @@ void Toolbar::drawBarBackground(gfx::Context& ctx, const gfx::Rect& r, BarStyle 
       gfx::Point(0, r.minY()), gfx::Point(0, r.maxY()));
   ctx.setFillColor(gfx::Color::black().withAlpha(0.35 * alpha));
   ctx.fillRect(gfx::Rect(r.minX(), r.minY(), r.width(), 1));
+  // An opaque bar hides what lies under it (a screen's bar under the one pushed over it).
+  if (!translucent && top.a() >= 0.9 && bottom.a() >= 0.9 && ctx.alpha() >= 0.9)
+    gfx::DrawnTextCollector::noteOpaqueImage(
+        ctx.state().ctm.apply(r).intersection(ctx.state().deviceClipBounds));
 }
 
 void Toolbar::drawRect(gfx::Context& ctx, const gfx::Rect&) {

@@ -69,6 +69,7 @@ void Window::setNeedsRender() {
 void Window::render(gfx::Context& ctx) {
   layoutIfNeeded();
   needsRender_ = false;
+  gfx::DrawnTextCollector::beginWindow(ctx.state().ctm.apply(bounds()));
   Renderer::drawTree(*this, ctx);
 }
 

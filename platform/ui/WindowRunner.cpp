@@ -148,6 +148,9 @@ class ScriptPlayer {
         // A mouse has one button: the two fingers go straight to the application.
         playPinch(s, [](double) {});
         break;
+      case ScriptStepKind::Wheel:
+        wheelPinch(s.from, s.count, true, false);
+        break;
       case ScriptStepKind::Type: {
         SDL_Event e{};
         e.type = SDL_TEXTINPUT;
@@ -197,9 +200,14 @@ class ScriptPlayer {
           foundation::makeDirectories(options_.shotsDir);
           path = options_.shotsDir + "/" + path;
         }
-        writeScreenshot(path, scale_);
+        std::vector<std::string> failures;
+        writeCheckedShot(path, scale_, allowed_, &failures);
+        if (!failures.empty()) failed_ = true;
         break;
       }
+      case ScriptStepKind::AllowOverlap:
+        allowed_.push_back({s.args.at(0), s.args.at(1), s.text});
+        break;
     }
     pendingAt_ = now;
   }
@@ -213,6 +221,7 @@ class ScriptPlayer {
   double frame_ = 1.0 / 60;
   std::vector<std::pair<Uint32, gfx::Point>> pending_;
   const ScriptStep* checking_ = nullptr;
+  std::vector<AllowedOverlap> allowed_;
   double checkUntil_ = 0;
   double nextLook_ = 0;
   bool failed_ = false;

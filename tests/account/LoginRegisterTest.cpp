@@ -4,6 +4,7 @@
 
 #include "account/AccountUi.h"
 #include "account/RegisterViewController.h"
+#include "account/StoredAccounts.h"
 #include "account/UILoginViewCtrl.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Window.h"
@@ -68,6 +69,47 @@ TEST_F(RegisterScreenTest, ANameTheServerCannotReadIsRefusedHere) {
   pump([] { return false; }, 0.2);
   EXPECT_TRUE(Requests(Role::Auth, 144, 1).empty());
   EXPECT_TRUE(Requests(Role::Auth, 144, 2).empty());
+}
+
+// The fault mended: a 120-character name was registered cut to 99 characters ("注册成功" for an
+// account that is not the name typed, and that the login, which keeps 49, could not reach).
+TEST_F(RegisterScreenTest, ANameLongerThanTheLoginKeepsIsRefusedNamingTheLimit) {
+  LaunchAndLogIn();
+  auto screen = PushRegister("a123" + std::string(116, 'b'));
+  screen->Register();
+  EXPECT_TRUE(AlertWithMessage(kUserNameTooLongText));
+  EXPECT_NE(std::string(kUserNameTooLongText).find("49"), std::string::npos);
+  ui::AlertView::dismissAll();
+  screen->GetPwd();
+  EXPECT_TRUE(AlertWithMessage(kUserNameTooLongText));
+  ui::AlertView::dismissAll();
+  pump([] { return false; }, 0.2);
+  EXPECT_TRUE(Requests(Role::Auth, 144, 1).empty());
+  EXPECT_TRUE(Requests(Role::Auth, 144, 2).empty());
+  // 49 characters are the longest name taken.
+  screen->setUser(std::string(49, 'c'));
+  screen->Register();
+  ASSERT_TRUE(WaitForRequests(Role::Auth, 144, 1, 1));
+  EXPECT_EQ(RequestField(Requests(Role::Auth, 144, 1)[0], 33), std::string(49, 'c'));
+}
+
+// The fault mended: "呼叫" before any broker information dialled "tel:" with no number.
+TEST_F(RegisterScreenTest, ACallWithoutANumberSaysWhyAndDialsNothing) {
+  LaunchAndLogIn();
+  auto screen = PushRegister("bob");
+  ui::Application::shared().clearOpenedURLs();
+  screen->DoCall();
+  EXPECT_TRUE(AlertWithMessage(kNoBrokerPhoneText));
+  EXPECT_TRUE(ui::Application::shared().openedURLs().empty());
+  ui::AlertView::dismissAll();
+  // With the broker selector and no broker chosen, the selector says what to choose.
+  auto chooser = std::make_shared<RegisterViewController>();
+  chooser->setUsesTraderSelect(true);
+  Navigation()->pushViewController(chooser, false);
+  pump([] { return false; }, 0.05);
+  chooser->DoCall();
+  EXPECT_TRUE(AlertWithMessage("请选择券商！"));
+  EXPECT_TRUE(ui::Application::shared().openedURLs().empty());
 }
 
 TEST_F(RegisterScreenTest, PasswordAndErrorAnswersKeepTheScreen) {
@@ -215,6 +257,8 @@ TEST_F(LoginScreenTest, UserLoginCompletesTheSessionInOrder) {
   SelfStock_SetUserName("someoneelse");
   server->setLoginNotice("今日系统维护");
   login->setLoginInfo("grace", "secret");
+  ASSERT_NE(login->rememberSwitch(), nullptr);
+  login->rememberSwitch()->setOn(false);
   login->UserLogin();
   EXPECT_FALSE(login->waitingBox()->isHidden());
   EXPECT_FALSE(login->m_btnUserLogin()->isEnabled());
@@ -237,9 +281,47 @@ TEST_F(LoginScreenTest, UserLoginCompletesTheSessionInOrder) {
   char text[128] = {0};
   GetSaveConfig().GetStringLocked("hq", "loginname", "", text, sizeof text);
   EXPECT_STREQ(text, "grace");
+  // The fault mended: the password was written whatever the user wanted.
+  GetSaveConfig().GetStringLocked("hq", "loginpwd", "", text, sizeof text);
+  EXPECT_STREQ(text, "") << "not kept unasked";
+  EXPECT_EQ(IsLoggedIn(), 1);
+}
+
+// "记住密码" on: the password is kept, marked as asked for, and the switch shows it next time.
+TEST_F(LoginScreenTest, APasswordIsKeptOnlyWhenAskedAndOneKeptUnaskedIsDropped) {
+  LaunchAndLogIn();
+  auto* login = ShowLogin();
+  ASSERT_NE(login, nullptr);
+  EXPECT_FALSE(login->rememberSwitch()->isOn()) << "off until asked";
+  login->setLoginInfo("grace", "secret");
+  login->rememberSwitch()->setOn(true);
+  login->UserLogin();
+  ASSERT_TRUE(pump([&] { return TabBarShown() && login->waitingBox()->isHidden(); }));
+  char text[128] = {0};
   GetSaveConfig().GetStringLocked("hq", "loginpwd", "", text, sizeof text);
   EXPECT_STREQ(text, "secret");
-  EXPECT_EQ(IsLoggedIn(), 1);
+  EXPECT_EQ(GetSaveConfig().GetInt("hq", kLoginPasswordKeptKey, 0), 1);
+  EXPECT_FALSE(DropUnaskedLoginPassword({})) << "asked for: kept";
+
+  // A file of an older version: the password without the mark. Vouched for by a remembering
+  // account record it stays (and gets the mark); otherwise it goes, from the session too.
+  GetSaveConfig().WriteInt("hq", kLoginPasswordKeptKey, 0);
+  foundation::Array accounts{MakeAccountRecord("grace", "secret", true, "", 0, "", 0)};
+  EXPECT_FALSE(DropUnaskedLoginPassword(accounts));
+  EXPECT_EQ(GetSaveConfig().GetInt("hq", kLoginPasswordKeptKey, 0), 1);
+  GetSaveConfig().WriteInt("hq", kLoginPasswordKeptKey, 0);
+  accounts = {MakeAccountRecord("grace", "", false, "", 0, "", 0)};
+  SetLoginInfo("grace", "secret");
+  EXPECT_TRUE(DropUnaskedLoginPassword(accounts));
+  GetSaveConfig().GetStringLocked("hq", "loginpwd", "", text, sizeof text);
+  EXPECT_STREQ(text, "");
+  GetSaveConfig().GetStringLocked("hq", "loginname", "", text, sizeof text);
+  EXPECT_STREQ(text, "grace") << "the name stays";
+  EXPECT_EQ(GetLoginPassword(), "");
+  // No record at all: dropped as well.
+  WriteLastLogin("grace", "secret");
+  GetSaveConfig().WriteInt("hq", kLoginPasswordKeptKey, 0);
+  EXPECT_TRUE(DropUnaskedLoginPassword({}));
 }
 
 TEST_F(LoginScreenTest, GuestLoginSkipsTheUserSteps) {

@@ -7,6 +7,7 @@
 #include "account/SystemSetting.h"
 #include "core/CDataCenter.h"
 #include "core/MDBF.h"
+#include "platform/ui/Keyboard.h"
 #include "platform/ui/TableViewCell.h"
 #include "tests/account/AccountScreenSupport.h"
 
@@ -203,6 +204,43 @@ TEST_F(SuggestionTest, SendsTheFieldsShowsTheAnswerAndEmptiesBothTexts) {
   EXPECT_EQ(accounttest::RequestField(Sent()[0], 25), "13800000000");
   ASSERT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.message() == "感谢您的宝贵意见！"; }));
   EXPECT_EQ(screen->contactText()->text(), "");
+}
+
+// The fault mended: the keyboard came up over the contact field and no touch closed it.
+TEST_F(SuggestionTest, TheFieldBeingFilledStaysAboveTheKeyboardAndATapBesideClosesIt) {
+  LaunchAndLogIn();
+  auto screen = Open();
+  pump([] { return false; }, 0.6);
+  ASSERT_TRUE(screen->textView()->isFirstResponder());
+  ASSERT_TRUE(ui::Keyboard::shared().isVisible());
+  const double keyboardTop = ui::Keyboard::shared().frame().y();
+  auto bottomOnScreen = [](const ui::View& v) {
+    return v.convertRectToView(v.bounds(), nullptr).maxY();
+  };
+  EXPECT_LE(bottomOnScreen(*screen->form()), keyboardTop + 0.5) << "the form ends at the keyboard";
+  screen->contactText()->becomeFirstResponder();
+  pump([] { return false; }, 0.4);
+  ASSERT_TRUE(screen->contactText()->isFirstResponder());
+  EXPECT_LE(bottomOnScreen(*screen->contactText()), keyboardTop) << "the contact field is seen";
+  EXPECT_GE(screen->contactText()->convertRectToView(screen->contactText()->bounds(), nullptr).y(),
+            screen->form()->convertRectToView(screen->form()->bounds(), nullptr).y());
+
+  // A tap in a field keeps the keyboard; one beside the fields closes it and the form is whole.
+  const gfx::Point inField = screen->contactText()->convertPointToView(
+      screen->contactText()->bounds().center(), nullptr);
+  ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, inField);
+  ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, inField);
+  pump([] { return false; }, 0.4);
+  EXPECT_TRUE(ui::Keyboard::shared().isVisible());
+  screen->form()->setContentOffset(gfx::Point(0, 0));
+  const gfx::Point beside = screen->form()->convertPointToView(gfx::Point(200, 12), nullptr);
+  ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, beside);
+  ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, beside);
+  pump([] { return false; }, 0.6);
+  EXPECT_FALSE(ui::Keyboard::shared().isVisible());
+  EXPECT_FALSE(screen->contactText()->isFirstResponder());
+  EXPECT_GE(bottomOnScreen(*screen->contactText()), 0);
+  EXPECT_EQ(screen->form()->frame().height(), screen->view()->bounds().height());
 }
 
 TEST_F(SuggestionTest, ErrorsTimeOutsAndTooLongKeepTheTexts) {

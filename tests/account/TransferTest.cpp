@@ -37,7 +37,9 @@ class TransferTest : public accounttest::AccountScreenTest {
     AccountScreenTest::TearDown();
   }
   // A transfer screen of the type, pushed, with its chain done (the transferable amount shown).
+  // The broker serves transfers from 9:00 to 16:00: the market stands at 10:00.
   std::shared_ptr<UIHKTransferViewController> Open(int type) {
+    server->setMinute(10 * 60);
     auto screen = MakeTransferScreen(type);
     Navigation()->pushViewController(screen, false);
     EXPECT_TRUE(pump([&] { return !screen->transferableLabel()->text().empty(); }));
@@ -68,7 +70,8 @@ TEST_F(TransferTest, TheChainFillsListsRowsAndTheTransferableAmount) {
             (std::vector<std::string>{"工商银行", "建设银行", "招商银行"}));
   EXPECT_EQ(screen->currencyList()->listArray(), (std::vector<std::string>{"人民币", "美元"}));
   EXPECT_EQ(screen->accountList()->listArray().size(), 2u);
-  EXPECT_EQ(screen->transferableLabel()->text(), "100000.00");
+  // What may go out: the first 人民币 record's available funds, as the asset table shows them.
+  EXPECT_EQ(screen->transferableLabel()->text(), "8000.00");
   EXPECT_EQ(screen->bankPasswordCaption()->text(), "银行查询密码：");
   EXPECT_EQ(screen->assetPasswordCaption()->text(), "资金密码：");
   EXPECT_TRUE(Shown(*screen->bankPasswordField()) && Shown(*screen->assetPasswordField()));
@@ -164,13 +167,26 @@ TEST_F(TransferTest, ValidationConfirmationAndTheTransfer) {
     ui::AlertView::dismissAll();
   }
 
+  // More than the bank account holds: the broker refuses it.
+  screen->bankPasswordField()->setText("111");
+  screen->assetPasswordField()->setText("222");
+  screen->amountField()->setText("52360.89");
+  screen->transferButton();
+  auto beyond = AlertWithTag(kTransferConfirmTag);
+  ASSERT_TRUE(beyond);
+  beyond->pressButtonAtIndex(1);
+  EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.message() == "银行账户余额不足"; }));
+  ui::AlertView::dismissAll();
+
   server->clearReceivedRequests();
-  screen->amountField()->setText("1234567.89");
+  screen->bankPasswordField()->setText("111");
+  screen->assetPasswordField()->setText("222");
+  screen->amountField()->setText("1234.89");
   screen->transferButton();
   auto confirm = AlertWithTag(kTransferConfirmTag);
   ASSERT_TRUE(confirm);
   EXPECT_EQ(confirm->title(), "转账确认");
-  EXPECT_NE(confirm->message().find("金额：1234567.89"), std::string::npos);
+  EXPECT_NE(confirm->message().find("金额：1234.89"), std::string::npos);
   EXPECT_NE(confirm->message().find("银行：工商银行"), std::string::npos);
   confirm->pressButtonAtIndex(1);
   screen->transferButton();  // outstanding: nothing
@@ -184,12 +200,51 @@ TEST_F(TransferTest, ValidationConfirmationAndTheTransfer) {
   EXPECT_EQ(RequestField(sent[0], 20), "01");
   EXPECT_EQ(RequestField(sent[0], 13), "222");
   EXPECT_EQ(RequestField(sent[0], 14), "111");
-  EXPECT_EQ(RequestField(sent[0], 33), "1234567.89");
+  EXPECT_EQ(RequestField(sent[0], 33), "1234.89");
   EXPECT_EQ(RequestField(sent[0], 34), "1");
   EXPECT_EQ(screen->amountField()->text(), "");
   EXPECT_EQ(screen->bankPasswordField()->text(), "");
-  // The chain runs again.
+  // The chain runs again, and the money has moved: into the fund account, out of the bank.
   EXPECT_TRUE(WaitForRequests(Role::Trade, 146, 46, 1));
+  EXPECT_TRUE(pump([&] { return screen->transferableLabel()->text() == "9234.89"; }));
+  auto query = Open(2);
+  query->bankPasswordField()->setText("999");
+  query->transferButton();
+  auto balance = WaitForAlert([](ui::AlertView& a) { return a.title() == "查询成功"; });
+  ASSERT_TRUE(balance);
+  EXPECT_EQ(balance->message(), " 余额：51125.99");
+}
+
+TEST_F(TransferTest, TheBrokerRefusesOutOfHoursWithoutThePasswordAndBeyondTheFunds) {
+  LaunchAndLogIn();
+  auto out = Open(1);  // securities to bank: at most the transferable amount
+  EXPECT_EQ(out->transferableLabel()->text(), "8000.00");
+  auto send = [&](const std::string& amount) {
+    out->bankPasswordField()->setText("111");
+    out->assetPasswordField()->setText("222");
+    out->amountField()->setText(amount);
+    out->transferButton();
+    auto confirm = AlertWithTag(kTransferConfirmTag);
+    if (confirm) confirm->pressButtonAtIndex(1);
+  };
+  send("8000.01");
+  EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) {
+    return a.message().find("可转资金不足") != std::string::npos;
+  }));
+  ui::AlertView::dismissAll();
+  // After the close the broker serves no transfer, whatever the amount.
+  server->setMinute(16 * 60 + 30);
+  send("1");
+  EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) {
+    return a.message().find("9:00 至 16:00") != std::string::npos;
+  }));
+  ui::AlertView::dismissAll();
+  server->setMinute(10 * 60);
+  // A balance query with the bank password left empty is refused by the broker.
+  auto query = Open(2);
+  query->bankPasswordField()->setText("");
+  query->transferButton();
+  EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.message() == "请输入银行密码"; }));
 }
 
 TEST_F(TransferTest, BalanceQueryAndItsRefusal) {
@@ -398,6 +453,14 @@ TEST_F(TransferTest, TradeScreenRowsAndTheGuestNotice) {
   notes->view();
   EXPECT_EQ(notes->title(), kTransferNotesTitle);
   EXPECT_NE(notes->txtWebView()->text().find("银证转账"), std::string::npos);
+  // The notes end above the ticker, so their last lines can be scrolled into sight.
+  pump([] { return false; }, 0.05);
+  if (ui::View* ticker = VerdanAppDelegate::sharedAppDelegate()->window()->viewWithTag(kMarqueeViewTag);
+      ticker && !ticker->isHidden()) {
+    ui::TextView* text = notes->txtWebView();
+    const gfx::Rect frame = text->superview()->convertRectToView(text->frame(), nullptr);
+    EXPECT_LE(frame.maxY(), ticker->frame().y() + 0.5);
+  }
 
   // A trade error text posted by the application shows on the trade screen.
   Navigation()->popViewControllerAnimated(false);

@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "alerts/InfoArticlePage.h"
+#include "alerts/InfoTime.h"
 #include "alerts/MainPage.h"
 #include "alerts/RadarView.h"
 #include "detail/TrendlineController.h"
+#include "platform/foundation/Dates.h"
+#include "platform/foundation/Text.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NavigationController.h"
 #include "tests/alerts/RadarTestSupport.h"
@@ -163,6 +166,44 @@ TEST_F(InfoPagesTest, SectionsBecomeMenuItemsAndTheFirstSectionsTitlesAreAsked) 
   EXPECT_EQ(home->selPartID(), 9);
 }
 
+// The fault mended: a newly chosen section opened at the previous section's scroll position,
+// its newest titles hidden above; the same section asked again stays where it was.
+TEST_F(InfoPagesTest, ANewSectionShowsItsTopAndTheSameOneStaysWhereItWas) {
+  WithSections();
+  Reply("MainPage", 86, home->awaitedCode(1), TitleTable(0, 20));
+  ui::TableView& table = *home->tableView();
+  ASSERT_GT(table.maximumContentOffset().y, 200);
+  table.setContentOffset(gfx::Point(0, 200));
+  home->menuBarView()->changeSelSubItem(0);  // the same section again
+  Reply("MainPage", 86, home->awaitedCode(1), TitleTable(0, 20));
+  EXPECT_EQ(table.contentOffset().y, 200);
+  home->menuBarView()->changeSelSubItem(1);
+  EXPECT_EQ(table.contentOffset().y, table.minimumContentOffset().y);
+  Reply("MainPage", 86, home->awaitedCode(1), TitleTable(100, 20, 8));
+  EXPECT_EQ(table.contentOffset().y, table.minimumContentOffset().y);
+  const auto top = table.indexPathsForVisibleRows();
+  ASSERT_FALSE(top.empty());
+  EXPECT_EQ(top.front().row, 0);
+}
+
+// The fault mended: times were printed without zero padding ("7:20:0", "10:3:0") while the
+// texts they stand over write "10:03".
+TEST(InfoTime, TimesAreTwoDigitsEachAndNonsenseShowsNoTime) {
+  EXPECT_EQ(InfoTimeText(72000), "07:20:00");
+  EXPECT_EQ(InfoTimeText(100300), "10:03:00");
+  EXPECT_EQ(InfoTimeText(90500), "09:05:00");
+  EXPECT_EQ(InfoTimeText(120800), "12:08:00");
+  EXPECT_EQ(InfoTimeText(0), "00:00:00");
+  EXPECT_EQ(InfoTimeText(235959), "23:59:59");
+  for (int bad : {-1, 240000, 126000, 120060, INT32_MAX, INT32_MIN}) EXPECT_EQ(InfoTimeText(bad), "--:--:--") << bad;
+  // Dates the same way ("2026-12-9" stood over "2026-12-11"), today's still marked.
+  EXPECT_EQ(InfoDateText(20261209), "2026-12-09");
+  EXPECT_EQ(InfoDateText(20150102), "2015-01-02");
+  const foundation::DateComponents now = foundation::localComponents(foundation::currentDate());
+  const int today = now.year * 10000 + now.month * 100 + now.day;
+  EXPECT_EQ(InfoDateText(today), foundation::format("%04d-%02d-%02d (今)", now.year, now.month, now.day));
+}
+
 TEST_F(InfoPagesTest, TitlePacketsReplaceThenAppendAndLatePacketsAreDropped) {
   WithSections();
   const int code = home->awaitedCode(1);
@@ -182,7 +223,7 @@ TEST_F(InfoPagesTest, TitlePacketsReplaceThenAppendAndLatePacketsAreDropped) {
   EXPECT_EQ(row["additional"].asString(), "1004");
   EXPECT_EQ(row["partID"].asString(), "7");
   EXPECT_EQ(row["date"].asString(), "2015-12-16");
-  EXPECT_EQ(row["time"].asString(), "9:30:4");
+  EXPECT_EQ(row["time"].asString(), "09:30:04");
   EXPECT_TRUE(home->currentInfoRecord(-1).isNull());
   EXPECT_TRUE(home->currentInfoRecord(5).isNull());
   home->tableView()->layoutIfNeeded();
@@ -191,7 +232,7 @@ TEST_F(InfoPagesTest, TitlePacketsReplaceThenAppendAndLatePacketsAreDropped) {
   ASSERT_NE(cell, nullptr);
   EXPECT_EQ(cell->titleLabel()->text(), "标题1");
   EXPECT_EQ(cell->contentLabel()->text(), "摘要1");
-  EXPECT_EQ(cell->timeLabel()->text(), "9:30:1");
+  EXPECT_EQ(cell->timeLabel()->text(), "09:30:01");
 
   // An answer with an older code changes nothing.
   Reply("MainPage", 86, code, TitleTable(0, 1));
@@ -241,7 +282,7 @@ TEST_F(InfoPagesTest, ArticlePageShowsARowAndStepsThroughTheList) {
   EXPECT_EQ(page->title(), "公司");
   EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTitleTag)->text(), "标题0");
   EXPECT_EQ(page->labelWithTag(InfoArticlePage::kDateTag)->text(), "2015-12-16");
-  EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTimeTag)->text(), "9:30:0");
+  EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTimeTag)->text(), "09:30:00");
   EXPECT_FALSE(page->previousButton()->isEnabled());
   EXPECT_TRUE(page->nextButtonView()->isEnabled());
   // The article is asked with the selected section's id and the row's "additional".

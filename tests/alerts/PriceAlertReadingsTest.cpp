@@ -52,6 +52,13 @@ TEST(PriceAlertCheck, EveryEdgeCaseOfTheThresholds) {
       {"fall against the previous close", false, true, false, "", "8.99", "", 0, 90000, "", 0,
        89900, 10000, false},
       {"empty fall", false, true, false, "", "", "", 100000, 0, kPriceAlertNoFall, 0, 0, 0, false},
+      // A fall price of 0 is what the server stores as "no fall alert": refused, never "set".
+      {"fall of 0 is refused", false, true, false, "", "0", "", 100000, 0, kPriceAlertFallZero, 0,
+       0, 0, false},
+      {"fall of 0.00 is refused", false, true, false, "", "0.00", "", 100000, 0,
+       kPriceAlertFallZero, 0, 0, 0, false},
+      {"fall of 0 against the previous close", false, true, false, "", "0", "", 0, 90000,
+       kPriceAlertFallZero, 0, 0, 0, false},
       {"change of 10 is the limit", false, false, true, "", "", "10", 100000, 0, "", 0, 0, 1000,
        false},
       {"change of 10.01 is refused", false, false, true, "", "", "10.01", 100000, 0,

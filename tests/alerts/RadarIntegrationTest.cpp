@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "alerts/InfoTime.h"
 #include "alerts/RadarView.h"
 #include "core/DataRequest.h"
 #include "core/RadarReplies.h"
@@ -14,7 +15,6 @@
 #include "core/SendQueues.h"
 #include "detail/TrendlineController.h"
 #include "platform/ui/NavigationController.h"
-#include "shell/SharedTool.h"
 #include "tests/alerts/ClientTestSupport.h"
 #include "tests/shell/StartupTestSupport.h"
 #include "watchlist/SelfStockController.h"
@@ -120,7 +120,7 @@ TEST_F(RadarIntegration, WatchListNewsItemListsTheAlertsOfTheListedStocks) {
   for (size_t i = 0; i < wireRows.size(); ++i) {
     const foundation::Value row = radar->currentInfoRecord(static_cast<int>(i));
     EXPECT_EQ(row["title"].asString(), wireRows[i].text) << i;
-    EXPECT_EQ(row["date"].asString(), SharedTool::GetDateString(wireRows[i].date));
+    EXPECT_EQ(row["date"].asString(), InfoDateText(wireRows[i].date));
     EXPECT_EQ(row["Node"].asString(), std::to_string(wireRows[i].id));
     const bool marked = row["date"].asString().find("(今)") != std::string::npos;
     EXPECT_EQ(marked, wireRows[i].date == server->date()) << i;

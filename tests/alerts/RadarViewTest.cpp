@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "alerts/InfoArticlePage.h"
+#include "alerts/InfoTime.h"
 #include "alerts/RadarView.h"
 #include "core/RadarReplies.h"
 #include "platform/ui/NavigationController.h"
@@ -60,11 +61,11 @@ TEST_F(RadarViewTest, RowsFollowTheRecordsAndTheEmptyLabelTheRows) {
   EXPECT_TRUE(NoItems()->isHidden());
   EXPECT_EQ(radar->tableView()->numberOfRowsInSection(0), 3);
   const foundation::Value first = radar->currentInfoRecord(0);
-  EXPECT_EQ(first["date"].asString(), SharedTool::GetDateString(Today()));
+  EXPECT_EQ(first["date"].asString(), InfoDateText(Today()));
   EXPECT_NE(first["date"].asString().find("(今)"), std::string::npos);
-  EXPECT_EQ(first["time"].asString(), "9:30:5");
+  EXPECT_EQ(first["time"].asString(), "09:30:05");
   EXPECT_EQ(first["Node"].asString(), "1");
-  EXPECT_EQ(radar->currentInfoRecord(1)["date"].asString(), "2015-1-2");
+  EXPECT_EQ(radar->currentInfoRecord(1)["date"].asString(), "2015-01-02");
 
   // The cell shows the title over the date.
   radar->layoutIfNeeded();

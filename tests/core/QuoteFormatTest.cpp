@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -196,14 +197,14 @@ TEST(QuoteColours, UpDownAndMainForceBands) {
   EXPECT_EQ(GetPaleYellowColor(), (QuoteColor{238, 236, 129, 255}));
   EXPECT_EQ(GetPaleYellowColor2(), GetPaleYellowColor());
 
-  const QuoteColor grey{50, 50, 50, 255};
+  const QuoteColor grey{110, 110, 110, 255};
   struct {
     int32_t v;
     QuoteColor c;
   } bands[] = {
       {0, grey},
-      {1, {90, 0, 0, 255}},
-      {200000, {90, 0, 0, 255}},
+      {1, {150, 0, 0, 255}},
+      {200000, {150, 0, 0, 255}},
       {200001, {180, 0, 0, 255}},
       {400000, {180, 0, 0, 255}},
       {400001, {255, 0, 0, 255}},
@@ -222,6 +223,28 @@ TEST(QuoteColours, UpDownAndMainForceBands) {
       {INT32_MIN, grey},
   };
   for (const auto& b : bands) EXPECT_EQ(GetMMQColor(b.v), b.c) << b.v;
+
+  // Every band reads on the lists' background (#11161D, #12171E) at 1.8 : 1 or better, the
+  // positive bands grow lighter as the value grows, and so do the negative ones.
+  auto luminance = [](const QuoteColor& c) {
+    auto channel = [](int v) {
+      double s = v / 255.0;
+      return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b);
+  };
+  for (const QuoteColor& background : {QuoteColor{17, 22, 29, 255}, QuoteColor{18, 23, 30, 255}}) {
+    for (const auto& b : bands) {
+      double contrast = (luminance(GetMMQColor(b.v)) + 0.05) / (luminance(background) + 0.05);
+      EXPECT_GE(contrast, 1.8) << b.v;
+    }
+  }
+  const int32_t rising[] = {1, 200001, 400001};
+  const int32_t falling[] = {-1, -200001, -400001};
+  for (int i = 0; i + 1 < 3; ++i) {
+    EXPECT_LT(luminance(GetMMQColor(rising[i])), luminance(GetMMQColor(rising[i + 1])));
+    EXPECT_LT(luminance(GetMMQColor(falling[i])), luminance(GetMMQColor(falling[i + 1])));
+  }
 }
 
 TEST(QuoteTests, MarketsAndFieldGroups) {
@@ -356,7 +379,7 @@ const FieldDisplay kDisplays[] = {
     {71, "9.18", D},     {72, "10.19", U},    {73, "----", W},
     {75, "2500", U},     {80, "12.3亿", Y},   {81, "", W},
     {83, "----", Y},     {84, "12.3亿", Y},   {85, "50", Y},
-    {87, "4.56", D},     {93, "----", W},     {101, "0.12", {90, 0, 0, 255}},
+    {87, "4.56", D},     {93, "----", W},     {101, "0.12", {150, 0, 0, 255}},
     {102, "-0.568", D},  {103, "0.000", W},   {104, "1.000", U},
     {105, "12345.7", U}, {106, "7", U},       {107, "-3", D},
     {163, "10.10", W},   {501, "5000", Y},    {502, "1000", U},

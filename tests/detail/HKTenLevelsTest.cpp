@@ -188,7 +188,11 @@ TEST_F(HKTenLevelsTest, MarkersShowTheirPriceAndSeatsPopUpTheirName) {
   ASSERT_NE(asks.priceView(), nullptr);
   EXPECT_FALSE(asks.priceView()->isHidden());
   EXPECT_EQ(asks.priceLabel()->text(), "10.040");
-  EXPECT_EQ(asks.priceView()->frame().origin, asks.button(2)->center());
+  // On the marker's own place: it hides the marker, and no neighbouring seat lies half under it.
+  EXPECT_EQ(asks.priceView()->frame(),
+            asks.button(2)->convertRectToView(asks.button(2)->bounds(), &asks));
+  EXPECT_NEAR(asks.priceLabel()->frame().width(), asks.button(2)->bounds().width(), 1e-6);
+  EXPECT_NEAR(asks.priceLabel()->frame().height(), asks.button(2)->bounds().height(), 1e-6);
   EXPECT_TRUE(recorder->seats.empty());
   // The step below 0.500 is 0.005.
   tagLocalStockData q = HongKong();
@@ -223,8 +227,18 @@ TEST_F(HKTenLevelsTest, MarkersShowTheirPriceAndSeatsPopUpTheirName) {
     EXPECT_EQ(line->textAlignment(), gfx::TextAlignment::Center) << tag;
     EXPECT_DOUBLE_EQ(line->frame().midX(), page->detailView()->bounds().midX()) << tag;
   }
-  const gfx::Point seat = asks.button(3)->center();
-  EXPECT_TRUE(SameRect(page->detailView()->frame(), seat.x, seat.y + 51, 220, 40));
+  // Over whole rows of the queue: the seat's row and the next, the queue's whole width; the
+  // pop-up hides what it covers.
+  auto band = [&](HKJJPWView& queue, int firstRow) {
+    const double ch = queue.scrollView()->bounds().height() / kJJPWRows;
+    return gfx::Rect(queue.frame().x(), queue.frame().y() + firstRow * ch, queue.frame().width(),
+                     2 * ch);
+  };
+  auto same = [](const gfx::Rect& a, const gfx::Rect& b) {
+    return SameRect(a, b.x(), b.y(), b.width(), b.height());
+  };
+  EXPECT_TRUE(same(page->detailView()->frame(), band(asks, 3)));
+  EXPECT_EQ(page->detailView()->backgroundColor().a(), 1);
   // The page keeps touches on the queues and on the shown pop-up; the levels are the pager's.
   auto touchAt = [&](double x, double y) {
     return ui::TouchSet{
@@ -239,20 +253,17 @@ TEST_F(HKTenLevelsTest, MarkersShowTheirPriceAndSeatsPopUpTheirName) {
   tap(windowCentre(*page->detailView()));
   EXPECT_TRUE(page->detailView()->isHidden());
 
-  // A seat on the second page pops up where the same column of the first page would, kept on
-  // the page at the bottom.
+  // A seat of the second page's last row.
   bids.scrollView()->setContentOffset({220, 0});
   tapPlace(bids, 24);
   EXPECT_EQ(recorder->seats.back(), "2024");
   page->refreshDetailView("(2024)中银", "中银国际证券有限公司");
-  EXPECT_TRUE(
-      SameRect(page->detailView()->frame(), bids.button(4)->center().x, 314 - 40 - 30, 220, 40));
-  // The last column would leave the page at the right.
+  EXPECT_TRUE(same(page->detailView()->frame(), band(bids, 3)));  // the last row: the one above
+  // A seat of the first row.
   bids.scrollView()->setContentOffset({0, 0});
   tapPlace(bids, 15);
   page->refreshDetailView("(2015)中银", "中银国际证券有限公司");
-  EXPECT_TRUE(
-      SameRect(page->detailView()->frame(), 100, bids.button(15)->center().y + 183.5, 220, 40));
+  EXPECT_TRUE(same(page->detailView()->frame(), band(bids, 0)));
   // Places past the count do not react; a marker closes the pop-up.
   asks.subItemButtonClick(*asks.button(9));
   EXPECT_FALSE(page->detailView()->isHidden());

@@ -83,9 +83,9 @@ TEST_F(HoverPanel, FadesInAndOutOverHalfASecond) {
   panel->presentView();
   advance(0.25);
   EXPECT_GT(panel->presentationAlpha(), 0.0);
-  EXPECT_LT(panel->presentationAlpha(), 0.8);
+  EXPECT_LT(panel->presentationAlpha(), 1.0);
   advance(0.3);
-  EXPECT_DOUBLE_EQ(panel->presentationAlpha(), 0.8);
+  EXPECT_DOUBLE_EQ(panel->presentationAlpha(), 1.0);
   EXPECT_DOUBLE_EQ(panel->valueLabel(1)->presentationFrame().height(), 20);
   EXPECT_EQ(panel->valueLabel(1)->text(), "10.10");
   EXPECT_EQ(panel->valueLabel(1)->frame().y(), 20);
@@ -97,6 +97,32 @@ TEST_F(HoverPanel, FadesInAndOutOverHalfASecond) {
   EXPECT_DOUBLE_EQ(panel->presentationAlpha(), 0);
   EXPECT_DOUBLE_EQ(panel->nameLabel(4)->presentationFrame().height(), 0);
   EXPECT_EQ(panel->superview(), window.get());  // hidden, not removed
+}
+
+// The panel carries numbers: what lies under it (a chart's axis labels) does not read through
+// it, between its texts or behind them.
+TEST_F(HoverPanel, HidesWhatIsUnderIt) {
+  window->setBackgroundColor(gfx::Color::black());
+  auto under = ui::View::create({10, 40, 90, 100});
+  under->setBackgroundColor(gfx::Color::rgb255(255, 255, 255));
+  window->addSubview(under);
+  auto panel = FivePanel(10);
+  panel->setFrame({10, 40, 90, 100});
+  panel->removeViewNoAnimation();
+  panel->presentView();
+  advance(0.6);
+  const std::string path = std::string(VERDAN_BINARY_DIR) + "/detail-hover-panel-over-white.png";
+  ASSERT_TRUE(ui::writeScreenshot(path, 2));
+  const gfx::Image shot = gfx::Image::fromFile(path);
+  ASSERT_FALSE(shot.isEmpty());
+  // Between the name and value columns of each row: the panel's own colour, nothing of the
+  // white beneath.
+  for (int row = 0; row < 5; ++row) {
+    const gfx::Color c = shot.pixel(2 * (10 + 45), 2 * (40 + 20 * row + 10));
+    EXPECT_NEAR(c.r() * 255, 10, 2) << row;
+    EXPECT_NEAR(c.g() * 255, 32, 2) << row;
+    EXPECT_NEAR(c.b() * 255, 92, 2) << row;
+  }
 }
 
 TEST_F(HoverPanel, TimeBubbleChildrenTakeItsFrame) {

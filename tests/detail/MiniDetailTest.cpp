@@ -208,6 +208,42 @@ TEST_F(MiniDetailViewTest, LayoutFollowsTheKindOfSecurity) {
   EXPECT_EQ(Row(view->quoteTable(), 9)->label(1)->textColor(), paneltest::kRise);
 }
 
+// An index's or a board's rows are quotes, not entries of a list of one's own: a sideways swipe
+// over them, as a finger makes it, offers no delete (with the pager holding still, as it does
+// over the trend page's rows).
+TEST_F(MiniDetailViewTest, SidewaysSwipesOverIndexAndBoardRowsOfferNoDelete) {
+  outer->setScrollEnabled(false);
+  auto& application = ui::Application::shared();
+  for (int market : {2, 9}) {
+    tagLocalStockData q = Stock();
+    q.market = static_cast<uint8_t>(market);
+    q.zqlb = market == 9 ? 2 : 1;
+    view->SetDataValue(&q, kQuoteFlagReply);
+    ASSERT_TRUE(view->isSingleTable());
+    ui::TableView* table = view->indexTable();
+    table->layoutIfNeeded();
+    for (int row : {2, 5, 9}) {
+      MiniDetailCell* cell = Row(table, row);
+      ASSERT_NE(cell, nullptr);
+      const gfx::Rect r = cell->convertRectToView(cell->bounds(), nullptr);
+      const gfx::Point from{r.maxX() - 5, r.midY()};
+      application.sendTouch(ui::TouchPhase::Began, 0, from);
+      for (int i = 1; i <= 18; ++i) {
+        advance(1.0 / 60);
+        application.sendTouch(ui::TouchPhase::Moved, 0, {from.x - 70.0 * i / 18, from.y});
+      }
+      application.sendTouch(ui::TouchPhase::Ended, 0, {from.x - 70, from.y});
+      advance(0.5);
+      for (int k = 0; k < table->numberOfRowsInSection(0); ++k) {
+        MiniDetailCell* shown = Row(table, k);
+        if (!shown) continue;
+        EXPECT_FALSE(shown->isShowingDeleteConfirmation())
+            << "market " << market << " swipe over row " << row << " row " << k;
+      }
+    }
+  }
+}
+
 TEST_F(MiniDetailViewTest, ValuesEndShortOfTheScreensRightEdge) {
   // The view reaches the screen's right edge: a right-aligned figure that ran up to it lost its
   // last character there (委比 "3.01%", 外盘 "6725万", 涨停 "23.43").

@@ -10,7 +10,9 @@
 
 #include "detail/TrendlineController.h"
 #include "kline/KLineClasses.h"
+#include "panels/DetailView.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/ScrollView.h"
@@ -213,6 +215,124 @@ TEST_F(PagerGesture, PinchesCaughtGlidesAndReleasedDragsLeaveTheMenuOnThePageSho
   EXPECT_EQ(Offset(), 320);
   EXPECT_EQ(Marked(), kPageKLine);
   EXPECT_EQ(pager->selectedPage(), kPageKLine);
+}
+
+// Small gestures leave the page as it was: a slow nudge of any length short of half a page springs
+// back, however the finger's first steps were timed, and two fingers never turn a page, wherever
+// they pinch (the price panel above the charts, the main-force table).
+TEST_F(PagerGesture, NudgesAndPinchesNeverTurnAPage) {
+  ASSERT_NE(Open(), nullptr);
+  auto& application = ui::Application::shared();
+  auto select = [&](int page) {
+    application.sendTouch(ui::TouchPhase::Began, 0, Centre(*Button(page)));
+    application.sendTouch(ui::TouchPhase::Ended, 0, Centre(*Button(page)));
+    Frames(30);
+  };
+  // One notch of Ctrl + wheel as the window plays it: two fingers spreading about the pointer,
+  // the events far closer together than frames.
+  auto pinch = [&](gfx::Point centre) {
+    auto fingers = [&](double apart) {
+      return std::vector<std::pair<int, gfx::Point>>{{0, {centre.x - apart / 2, centre.y}},
+                                                     {1, {centre.x + apart / 2, centre.y}}};
+    };
+    application.sendTouches(ui::TouchPhase::Began, fingers(ui::kWheelPinchDistance));
+    for (int i = 1; i <= 4; ++i) {
+      advance(0.001);
+      application.sendTouches(ui::TouchPhase::Moved,
+                              fingers(ui::kWheelPinchDistance + ui::kWheelPinchTravel * i / 4));
+    }
+    advance(0.001);
+    application.sendTouches(ui::TouchPhase::Ended,
+                            fingers(ui::kWheelPinchDistance + ui::kWheelPinchTravel));
+    Frames(60);
+  };
+  auto stays = [&](int page, const char* what) {
+    EXPECT_EQ(Offset(), 320.0 * page) << what;
+    EXPECT_EQ(Marked(), page) << what;
+    EXPECT_EQ(pager->selectedPage(), page) << what;
+    EXPECT_EQ(pager->markedPageFailure(), "") << what;
+  };
+
+  select(kPageKLine);
+  ASSERT_EQ(Offset(), 320);
+  // Half a second for each nudge (a drag of just short of half a page over a second and a half),
+  // lifted a moment after the last step: a real finger never lifts in the instant it moved.
+  for (double dx : {5.0, 10.0, 20.0, 30.0, 50.0, 70.0, 150.0}) {
+    for (double sign : {-1.0, 1.0}) {
+      if (Offset() != 320) select(kPageKLine);
+      Drag(Header(), sign * dx, dx > 100 ? 90 : 30, 0.002);
+      Frames(60);
+      stays(kPageKLine, ("a slow nudge of " + std::to_string(sign * dx)).c_str());
+    }
+  }
+  if (Offset() != 320) select(kPageKLine);
+  pinch(Header());
+  stays(kPageKLine, "a pinch over the K-line page's price panel");
+
+  select(kPageTrend);
+  ui::View* trend = pager->pageView(kTagTrendPage);
+  const gfx::Rect trendFrame = trend->convertRectToView(trend->bounds(), nullptr);
+  pinch({trendFrame.minX() + 200, trendFrame.minY() + 30});
+  stays(kPageTrend, "a pinch over the trend page's price panel");
+
+  select(kPageMainForce);
+  ui::View* detail = pager->pageView(kTagDetailPage);
+  auto* detailView = dynamic_cast<DetailView*>(detail);
+  ASSERT_NE(detailView, nullptr);
+  ASSERT_NE(detailView->buyTable(), nullptr);
+  pinch(Centre(*detailView->buyTable()));
+  stays(kPageMainForce, "a pinch over the main-force table");
+
+  // A fling and a drag past half a page still turn it.
+  if (Offset() != 640) select(kPageMainForce);
+  Drag(Centre(*detailView->buyTable()), 60, 3, 0);
+  Frames(60);
+  EXPECT_EQ(Offset(), 320) << "a fling";
+  Drag(Header(), -170, 40, 0.3);
+  Frames(60);
+  EXPECT_EQ(Offset(), 640) << "a drag past half a page";
+}
+
+// The pager declares that its menu marks the page on screen; the runner and the monkey ask it.
+TEST_F(PagerGesture, TheMenuMarkingThePageShownIsADeclaredInvariant) {
+  ASSERT_NE(Open(), nullptr);
+  Frames(10);
+  auto mine = [] {
+    std::vector<std::string> out;
+    for (const auto& f : ui::declaredInvariantFailures())
+      if (f.find("detail pager") != std::string::npos) out.push_back(f);
+    return out;
+  };
+  EXPECT_TRUE(mine().empty());
+  // Put on another page behind the menu's back: the check tells.
+  pager->scrollView()->setContentOffset({640, 0}, false);
+  ASSERT_EQ(mine().size(), 1u);
+  EXPECT_NE(mine()[0].find("'走势'"), std::string::npos) << mine()[0];
+  EXPECT_NE(mine()[0].find("'主力'"), std::string::npos) << mine()[0];
+  // From a stock's F10 page (its fourth button) to an index, whose menu has F10 third: only
+  // F10 is marked, not the index's fourth button (信息) as well.
+  pager->selectMenuPage(kPageF10);
+  Frames(10);
+  ASSERT_TRUE(mine().empty());
+  pager->UpdateStockInfo("399001", 2, 1);
+  Frames(10);
+  EXPECT_TRUE(mine().empty()) << (mine().empty() ? "" : mine()[0]);
+  int marked = 0;
+  for (int page = 0; page < 6; ++page) {
+    auto* b = dynamic_cast<ui::Button*>(pager->menuBar()->viewWithTag(kIndexMenuBase + page));
+    if (b && !b->isEnabled()) {
+      ++marked;
+      EXPECT_EQ(b->currentTitle(), "F10");
+    }
+  }
+  EXPECT_EQ(marked, 1);
+  pager->UpdateStockInfo("600000", 1, 2);
+  Frames(10);
+  // Resting between pages is wrong too.
+  pager->scrollView()->setContentOffset({500, 0}, false);
+  EXPECT_EQ(mine().size(), 1u);
+  pager->scrollView()->setContentOffset({960, 0}, false);  // F10, the stock's fourth page
+  EXPECT_TRUE(mine().empty()) << (mine().empty() ? "" : mine()[0]);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstring>
 
 #include "panels/BargainTable.h"
@@ -133,10 +134,15 @@ TEST_F(TickTableTest, FirstFullListScrollsToTheLastRowOnce) {
 
   table->setDetailDataArray(ticks, 20);
   advance(1);
-  const double bottom = table->tableView()->contentSize().height - 120;
+  const double bottom =
+      table->tableView()->contentSize().height - table->tableView()->frame().height();
   EXPECT_GT(bottom, 0);
   EXPECT_NEAR(table->tableView()->contentOffset().y, bottom, 0.5);
   EXPECT_TRUE(table->hadMoveToBottom());
+  // The top row shown begins right under the title strip, not half under it: the list shows
+  // whole rows (here five of 17 points under the 20-point strip, in 120 points).
+  EXPECT_EQ(table->tableView()->frame().height(), 20 + 5 * 17);
+  EXPECT_NEAR(std::fmod(table->tableView()->contentOffset().y, 17.0), 0, 0.01);
 
   // The user scrolls back up; the next full list leaves the table where it is.
   table->tableView()->setContentOffset({0, 0}, false);
@@ -193,6 +199,8 @@ TEST_F(TickTableTest, HeaderHasThreeTitledColumns) {
   table->tableView()->layoutIfNeeded();
   ui::View* header = table->tableView()->headerViewForSection(0);
   ASSERT_NE(header, nullptr);
+  // It floats over the rows scrolled under it and hides them.
+  EXPECT_EQ(header->backgroundColor().a(), 1);
   ASSERT_EQ(header->subviews().size(), 3u);
   const char* titles[] = {"时间", "现价", "现量"};
   const double xs[] = {0, 46, 97};

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "core/CoreState.h"
+#include "core/QuoteFormat.h"
+#include "core/TrendIndicators.h"
 #include "detail/TechIndexMoveView.h"
 #include "detail/TrendlineView.h"
 #include "platform/foundation/Clock.h"
@@ -249,11 +251,18 @@ TEST_F(TrendPush, AddsTheDifferencesOfTheCumulativeValues) {
   EXPECT_EQ(p.ZLZJL, 150);
   EXPECT_EQ(p.BUY_CASH_SPEED, 250);
   EXPECT_EQ(p.SELL_CASH_SPEED, 0);
-  // Closed positions grow downward: the KPC span is 10 - (-15).
-  EXPECT_EQ(chart->fMaxKPC, 10);
+  // Closed positions grow downward, opened ones upward from the same zero line in the pane's
+  // middle: the KPC range reaches 15 either way.
+  EXPECT_EQ(chart->fMaxKPC, 15);
   EXPECT_EQ(chart->fMinKPC, -15);
-  EXPECT_EQ(chart->trendColorData(0)[4].kc, 50);  // 125 / 25 per position
-  EXPECT_EQ(chart->trendColorData(0)[4].pc, 75);
+  EXPECT_EQ(chart->trendColorData(0)[4].kc, 41);  // 125 / 30 per position
+  EXPECT_EQ(chart->trendColorData(0)[4].pc, 62);
+  // So the 开平仓 pane's middle label names its zero line.
+  _TECHINDEX_CALC_VLAUE calc{};
+  ASSERT_TRUE(chart->getCalcValueForDelegate(&calc));
+  const auto lines = std::make_unique<ZLDXLines>();
+  EXPECT_EQ(MakeTechIndexTexts(kTechKPC, calc, chart->m_stockdata, p, *lines, 4).middle,
+            FormatVolumeString(q.market, 0, q.unit, 6));
   EXPECT_EQ(chart->fMaxZL, 900);
   EXPECT_EQ(chart->fMaxZJLS, 250);
   EXPECT_EQ(chart->oldVolume, 1200);

@@ -15,6 +15,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/RecordingContext.h"
+#include "platform/graphics/Text.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Touch.h"
 #include "tests/detail/RecordingSupport.h"
@@ -140,9 +141,62 @@ TEST_F(TrendChartDrawing, TimeLabelsForEachPeriodCount) {
   EXPECT_FALSE(Has(texts, "10:15"));
   EXPECT_FALSE(Has(texts, "13:30"));
 
+  // New York's open with Beijing's time of it on the session's date: 21:30 in summer, 22:30 in
+  // winter; with no date to tell, the open alone.
   Market(16, 1, {570, 960, 0, 0, 0, 0});
+  chart->m_trenddate[0] = 20260710;
   texts = Texts(Draw());
   EXPECT_TRUE(Has(texts, "09:30(北京21:30)"));
+  chart->m_trenddate[0] = 20261209;
+  texts = Texts(Draw());
+  EXPECT_TRUE(Has(texts, "09:30(北京22:30)"));
+  chart->m_trenddate[0] = 0;
+  texts = Texts(Draw());
+  EXPECT_TRUE(Has(texts, "09:30"));
+  EXPECT_FALSE(std::any_of(texts.begin(), texts.end(),
+                           [](const std::string& t) { return t.find("北京") != std::string::npos; }));
+}
+
+// A futures day with a night session (09:00-11:30, 13:30-15:00, 21:00-02:30): the axis marks
+// where the night begins, and at every width a chart takes (the trend page's narrow and wide
+// forms, the landscape screen) no two time labels touch.
+TEST_F(TrendChartDrawing, NightSessionAxisMarksTheNightAndKeepsLabelsApart) {
+  for (int width : {220, 320, 480}) {
+    chart->updateViewWidth(width);
+    Market(7, 3, {540, 690, 810, 900, 1260, 1590});
+    const auto& r = Draw();
+    std::vector<std::pair<double, double>> spans;  // ink of each time label, left to right
+    std::vector<std::string> labels;
+    for (const auto& op : r.ops("drawText")) {
+      if (op.text.size() != 5 || op.text[2] != ':') continue;
+      const gfx::Rect box = op.rects.empty() ? gfx::Rect(op.args[0], op.args[1], op.args[2],
+                                                         op.args[3])
+                                             : op.rects[0];
+      const double w = gfx::measureText(op.text, op.textStyle.font).width;
+      double left = box.minX();
+      if (op.textStyle.alignment == gfx::TextAlignment::Center) left = box.midX() - w / 2;
+      if (op.textStyle.alignment == gfx::TextAlignment::Right) left = box.maxX() - w;
+      spans.push_back({left, left + w});
+      labels.push_back(op.text);
+    }
+    for (const char* t : {"09:00", "13:30", "21:00", "02:30"})
+      EXPECT_TRUE(Has(labels, t)) << t << " at width " << width;
+    std::vector<size_t> order(spans.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](size_t a, size_t b) { return spans[a].first < spans[b].first; });
+    for (size_t i = 1; i < order.size(); ++i)
+      EXPECT_GE(spans[order[i]].first - spans[order[i - 1]].second, 4)
+          << labels[order[i - 1]] << " touches " << labels[order[i]] << " at width " << width;
+    // The night's label stands on its mark, or just right of it when the label before needs
+    // the room.
+    for (size_t i = 0; i < labels.size(); ++i) {
+      if (labels[i] != "21:00") continue;
+      const double mark = chart->getXWithTime(1260);
+      EXPECT_GE(spans[i].second, mark) << width;
+      EXPECT_LE(spans[i].first, mark + 8) << width;
+    }
+  }
 }
 
 TEST_F(TrendChartDrawing, PriceAndPercentageScales) {
@@ -339,12 +393,17 @@ TEST_F(TrendChartCursor, TapMovesTheCursorAndShowsPanelAndBubble) {
   EXPECT_EQ(chart->priceDetailPanel()->valueNum(), 5);
   EXPECT_FALSE(chart->timeLabel()->isHidden());
   EXPECT_EQ(chart->timeLabel()->timelabel()->text(), chart->TlineTimeCalc(10));
-  // First half of the day: the panel stands on the right.
-  EXPECT_EQ(chart->priceDetailPanel()->frame().x(), 320 - 90);
+  // First half of the day: the panel stands on the right, inside the plot (the scales beside
+  // it stay whole).
+  EXPECT_EQ(chart->priceDetailPanel()->frame().x(), 42 + 277 - 90);
+  // The bubble tells the time on the axis: the open's label under it gives way.
+  EXPECT_FALSE(Has(Texts(Draw()), "09:30"));
+  EXPECT_TRUE(Has(Texts(Draw()), "15:00"));
 
   Tap(MinuteX(200), 100);
   EXPECT_EQ(chart->_touchIndex, 200);
-  EXPECT_EQ(chart->priceDetailPanel()->frame().x(), 0);
+  EXPECT_EQ(chart->priceDetailPanel()->frame().x(), 42);
+  EXPECT_TRUE(Has(Texts(Draw()), "09:30"));
 
   // A tap on the scale margin hides it all.
   Tap(20, 100);

@@ -299,6 +299,14 @@ TEST_F(TrendIndicator, CursorTextsAndScaleLabels) {
   Draw(3);
   t = texts(3);
   EXPECT_NE(find("主力动向"), nullptr);
+  // The opens and closes: their zero line is the middle line, and its label reads 0.
+  fake->calc.fMaxKPC = 3000000;
+  fake->calc.fMinKPC = -3000000;
+  Draw(7);
+  t = texts(7);
+  ASSERT_NE(find("3万"), nullptr);  // in lots of 100
+  ASSERT_NE(find("0"), nullptr);
+  EXPECT_EQ(find("0")->args[1], find("3万")->args[1] + 73.0 / 2);
 }
 
 TEST_F(TrendIndicator, TouchesMoveTheRulerOnlyBySteps) {

@@ -144,6 +144,11 @@ TEST_F(PortraitPage, DragsRefuseAtBothEndsAndPinchesStopAtTheLimits) {
   Slide({150, 150}, {153, 150});  // 0.6 toward older: one bar
   EXPECT_EQ(k->EndIndex, 73);
   EXPECT_FALSE(k->bIsOperation);
+  // Toward older past the oldest bar: stops on it.
+  Window(3, 29);
+  Slide({150, 150}, {170, 150});
+  EXPECT_EQ(k->EndIndex, 0);
+  EXPECT_EQ(k->StartIndex, 26);
   // Toward newer past the newest bar: refused, not snapped.
   Window(170, 196);
   Slide({250, 150}, {150, 150});
@@ -239,6 +244,29 @@ TEST_F(PortraitPage, TheDateTagAndThePanelLeaveTheAxisAndTheDatesReadable) {
     const gfx::Rect panel = k->priceDetailPanel->frame();
     EXPECT_LE(panel.maxY(), k->BaseYCoor) << market;
     EXPECT_FALSE(panel.intersects(k->startDateTime->frame())) << market;
+  }
+}
+
+// The page's panel is opaque (no candle reads through its rows), and its date tag at either end
+// of the strip lies over the date label there, which gives way to it.
+TEST_F(PortraitPage, ThePanelAndTheDateTagHideWhatIsUnderThem) {
+  Feed(*k, Series(60), 1);  // window 33..59
+  for (int bar : {k->EndIndex, k->StartIndex}) {
+    SCOPED_TRACE(bar);
+    Tap({k->kStartXCoor + (bar - k->EndIndex) * 10 + 5, 150});
+    ASSERT_EQ(k->iRulerIndex, bar);
+    ASSERT_TRUE(k->IsShowPriceDetailPanel);
+    EXPECT_EQ(k->priceDetailPanel->backgroundColor().a(), 1);
+    EXPECT_EQ(k->priceDetailPanel->alpha(), 1);
+    const gfx::Rect tag = k->timeLandscapeLabel->background()->frame();
+    EXPECT_GE(tag.x(), k->kStartXCoor);
+    EXPECT_LE(tag.maxX(), k->kStartXCoor + k->kViewWidth);
+    EXPECT_TRUE((bar == k->EndIndex ? k->endDateTime : k->startDateTime)->isHidden());
+    EXPECT_FALSE((bar == k->EndIndex ? k->startDateTime : k->endDateTime)->isHidden());
+    Tap({160, k->BaseYCoor + 40});  // under the price area: the panel and the tag go
+    EXPECT_FALSE(k->IsShowPriceDetailPanel);
+    EXPECT_FALSE(k->endDateTime->isHidden());
+    EXPECT_FALSE(k->startDateTime->isHidden());
   }
 }
 

@@ -1,9 +1,11 @@
 // The lower panes recorded: which record of which bar each shows, how it scales into the pane,
 // the axis values it hands on, and the colours, over crafted bars and the test server's.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
 #include "kline/TechIndex.h"
+#include "platform/graphics/Text.h"
 #include "tests/detail/PictureSupport.h"
 #include "tests/kline/KLineTestSupport.h"
 #include "widgets/QuoteColors.h"
@@ -219,12 +221,112 @@ TEST_F(KLinePanes, HoldingLineChangesColourAtItsAverage) {
   std::snprintf(mid, sizeof mid, "%.2f", (9.0 + 5.0) / 2);
   EXPECT_EQ(Axis(*rec).first, "9.00");
   EXPECT_EQ(Axis(*rec).second, mid);
-  // Nothing positive: no line, top 1000 above 0.
-  Feed(*chart, Gold(std::vector<int32_t>(60, -5), 0), 1);
+  // A net short holding is a value like any other: a flat one is drawn on the pane's bottom
+  // edge, the axis 1000 above it.
+  Feed(*chart, Gold(std::vector<int32_t>(60, -5000), 0), 1);
   rec = Draw();
-  EXPECT_TRUE(Strokes(*rec, gfx::Color::rgb(1, 0, 1)).empty());
+  EXPECT_EQ(chart->IndexLabelName->text(), "主力持仓: -0.50");
+  size_t segments = 0;
+  for (const auto& c : {gfx::Color::rgb(1, 0, 1), gfx::Color::white(), gfx::Color::rgb(0, 1, 1)})
+    for (const auto& op : Strokes(*rec, c)) {
+      segments += Segments(op);
+      for (const auto& e : op.path.elements())
+        EXPECT_NEAR(e.points[0].y, chart->fIndexYScale + chart->fIndexHeight, 1e-6);
+    }
+  EXPECT_EQ(segments, 41u);
+  EXPECT_DOUBLE_EQ(chart->fMaxTechValue, -0.4);
+  // No bar carries a holding: no line.
+  Feed(*chart, Gold(std::vector<int32_t>(60, 0), 0), 1);
+  rec = Draw();
   EXPECT_TRUE(Strokes(*rec, gfx::Color::white()).empty());
-  EXPECT_DOUBLE_EQ(chart->fMaxTechValue, 0.1);
+  EXPECT_EQ(chart->IndexLabelName->text(), "主力持仓");
+}
+
+// The holding line against its own axis and label, bar by bar over the whole window: the label
+// reads the line's value there, that value sits where the axis puts it, inside the pane, and
+// every bar that carries a holding has its point on the line.
+void CheckHoldingLine(KLineModuleView& chart, int firstHeld) {
+  const double top = chart.fIndexYScale, height = chart.fIndexHeight;
+  for (int bar = chart.EndIndex; bar <= chart.StartIndex; ++bar) {
+    chart.iRulerIndex = bar;
+    gfx::RecordingContext rec(gfx::Size(480, 254));
+    chart.drawRect(rec, chart.bounds());
+    const auto texts = PaneTexts(rec);
+    const double T = std::stod(texts.at(texts.size() - 1));
+    const double B = 2 * std::stod(texts.at(texts.size() - 2)) - T;
+    std::vector<gfx::Point> points;
+    for (const auto& op : rec.ops("strokePath")) {
+      if (op.state.lineCap != gfx::LineCap::Round) continue;
+      for (const auto& e : op.path.elements())
+        if (e.type == gfx::PathElementType::MoveTo || e.type == gfx::PathElementType::LineTo)
+          points.push_back(e.points[0]);
+    }
+    for (const auto& p : points) {
+      EXPECT_GE(p.y, top - 1e-6) << "bar " << bar;
+      EXPECT_LE(p.y, top + height + 1e-6) << "bar " << bar;
+    }
+    const std::string label = chart.IndexLabelName->text();
+    if (bar < firstHeld) {
+      EXPECT_EQ(label, "主力持仓") << "bar " << bar;
+      continue;
+    }
+    ASSERT_EQ(label.rfind("主力持仓: ", 0), 0u) << label;
+    const double v = std::stod(label.substr(std::string("主力持仓: ").size()));
+    EXPECT_LE(v, T + 0.02) << "bar " << bar;
+    EXPECT_GE(v, B - 0.02) << "bar " << bar;
+    const double x = chart.kStartXCoor + (bar - chart.EndIndex) * (chart.kWidth + 1.0) +
+                     (chart.kWidth + 1.0) / 2;
+    const double y = top + height * (T - v) / (T - B);
+    const bool onLine = std::any_of(points.begin(), points.end(), [&](const gfx::Point& p) {
+      return std::fabs(p.x - x) < 1e-6 && std::fabs(p.y - y) < 0.5;
+    });
+    EXPECT_TRUE(onLine) << "bar " << bar << " value " << v << " axis " << B << ".." << T;
+  }
+}
+
+TEST_F(KLinePanes, HoldingLineFollowsItsAxisAndLabelOverTheWindow) {
+  // Leading bars without a holding, then a net position swinging through zero, one positive
+  // day between negative ones and a lone negative one between positives.
+  std::vector<int32_t> zlcc(60, 0);
+  for (int i = 10; i < 60; ++i)
+    zlcc[i] = static_cast<int32_t>(std::lround(99900 * std::sin(i / 3.0)));
+  zlcc[30] = 6400;
+  zlcc[29] = zlcc[31] = -50000;
+  zlcc[45] = -20000;
+  zlcc[44] = zlcc[46] = 44000;
+  Feed(*chart, Gold(zlcc, 0), 1);
+  Pane(6);
+  CheckHoldingLine(*chart, 10);
+  // Scrolled back over the bars without a holding.
+  chart->EndIndex = 0;
+  chart->StartIndex = 41;
+  CheckHoldingLine(*chart, 10);
+  // A window whose only holding is its newest bar shows it as a dot.
+  chart->EndIndex = 0;
+  chart->StartIndex = 10;
+  CheckHoldingLine(*chart, 10);
+}
+
+TEST_F(KLinePanes, OpenInterestAxisReadsInContractsAsItsLabelDoes) {
+  std::vector<tagLocalKData> bars = Series(60);
+  for (int i = 0; i < 60; ++i) bars[i].ccl = 4690000 + 66000 * i;
+  Feed(*chart, bars, 1);
+  chart->m_stockdata.market = 6;
+  chart->m_stockdata.unit = 1;
+  Pane(9);
+  auto rec = Draw();
+  const int64_t T = bars[59].ccl, B = bars[18].ccl;
+  EXPECT_EQ(chart->IndexLabelName->text(), "持仓量: " + FormatVolumeString(6, T, 1, 6));
+  EXPECT_EQ(Axis(*rec).first, FormatVolumeString(6, T, 1, 6));
+  EXPECT_EQ(Axis(*rec).second, FormatVolumeString(6, (T + B) / 2, 1, 6));
+  // Both fit the axis box left of the pane.
+  const gfx::Font font = gfx::Font::named("Helvetica-Bold", 10);
+  for (const std::string& text : {Axis(*rec).first, Axis(*rec).second})
+    EXPECT_LE(gfx::measureText(text, font).width, chart->kStartXCoor - 5) << text;
+  // Another pane reads its axis as numbers again.
+  Pane(1, {12, 26, 9});
+  rec = Draw();
+  EXPECT_NE(Axis(*rec).first.find('.'), std::string::npos);
 }
 
 TEST_F(KLinePanes, DirectionBarsActivityColoursAndOpenInterest) {
@@ -296,6 +398,21 @@ TEST_F(KLinePanesServer, PicturesOfEveryPane) {
     chart->SetStockTechTypeDraw(type, p.empty() ? nullptr : p.data(),
                                 static_cast<int32_t>(p.size()));
     picturetest::WritePicture(*screen, dir + "/kline-pane-" + std::to_string(type) + ".png");
+  }
+}
+
+
+TEST_F(KLinePanesServer, HoldingLineOfServedBarsFollowsItsAxisAndLabel) {
+  for (const char* code : {"600000", "600003", "600036"}) {
+    const tagLocalStockData q = Quote(1, code);
+    FeedAnswer(*chart, q, KLines(q, 1, 196, true));
+    chart->SetStockTechTypeDraw(6, nullptr, 0);
+    int firstHeld = 0;
+    while (firstHeld < static_cast<int>(chart->KDataArray.size()) &&
+           chart->KDataArray[firstHeld].GoldData.ZLCC == 0)
+      ++firstHeld;
+    SCOPED_TRACE(code);
+    CheckHoldingLine(*chart, firstHeld);
   }
 }
 

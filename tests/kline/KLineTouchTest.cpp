@@ -1,10 +1,13 @@
 // The chart under fingers sent through the application: taps, one- and two-finger slides,
 // pinches, the ruler, the price detail panel and its date bubble.
+#include <functional>
+
 #include "core/ValueMath.h"
 #include "detail/TimeLabel.h"
 #include "kline/LandscapeKline.h"
 #include "panels/PriceDetailPanel.h"
 #include "platform/foundation/Clock.h"
+#include "platform/graphics/Text.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/WheelPinch.h"
@@ -120,9 +123,16 @@ TEST_F(KLineTouch, OneFingerScrollsByTheFingersTravel) {
   EXPECT_EQ(chart->EndIndex, 10);
   Slide({{200, 100}, {203, 100}});  // under 5 points toward older: one bar
   EXPECT_EQ(chart->EndIndex, 9);
+  // A step past the oldest bar stops on it, the window keeping its width: a quick finger reaches
+  // the first bars as a slow one does.
   ScrolledBack(100, 2);
-  Slide({{200, 100}, {212, 100}});  // the step passes EndIndex: refused
-  EXPECT_EQ(chart->EndIndex, 2);
+  const int span = chart->StartIndex - chart->EndIndex;
+  Slide({{200, 100}, {212, 100}});
+  EXPECT_EQ(chart->EndIndex, 0);
+  EXPECT_EQ(chart->StartIndex - chart->EndIndex, span);
+  ScrolledBack(100, 1);
+  Slide({{200, 100}, {300, 100}});
+  EXPECT_EQ(chart->EndIndex, 0);
   ScrolledBack(100, 0);
   Slide({{200, 100}, {260, 100}});
   EXPECT_EQ(chart->EndIndex, 0);
@@ -275,9 +285,8 @@ TEST_F(KLineTouch, ThePanelShowsTheBarsAndItsRowsForFuturesAndEdges) {
   EXPECT_EQ(panel->nameLabel(7)->text(), "换手");
   chart->ShowRefreshPriceDetailPanel(59);
   EXPECT_EQ(panel->valueLabel(7)->text(), "----");  // no volume
-  // The last visible bar near the right edge: the bubble shifts 40 points left.
-  EXPECT_DOUBLE_EQ(chart->timeLandscapeLabel->timelabel()->frame().x(),
-                   50 + 41 * 10 + 4 + 1 - 1 - 40 - 40);
+  // The last visible bar near the right edge: the bubble ends where the date strip does.
+  EXPECT_DOUBLE_EQ(chart->timeLandscapeLabel->timelabel()->frame().maxX(), 50 + 426);
   // An index outside the bars leaves rows 0-6 and sets 7 back to "--".
   const std::string open = panel->valueLabel(0)->text();
   chart->ShowRefreshPriceDetailPanel(80);
@@ -336,10 +345,11 @@ TEST_F(KLineTouch, ThePanelAndTheBubbleLeaveTheDatesAndTheAxisReadable) {
       EXPECT_GE(chart->priceDetailPanel->rowHeight(), 14);  // room for the 11-point text
     }
   }
-  // The first bar of the window: the bubble starts at its centre, right of the axis texts.
+  // The first bar of the window: the bubble starts where the date strip does, right of the
+  // axis texts.
   chart->ShowRefreshPriceDetailPanel(chart->EndIndex);
   const gfx::Rect bubble = chart->timeLandscapeLabel->timelabel()->frame();
-  EXPECT_DOUBLE_EQ(bubble.x(), chart->kStartXCoor + chart->kWidth / 2 + chart->kLineSpace - 1);
+  EXPECT_DOUBLE_EQ(bubble.x(), chart->kStartXCoor);
   const gfx::Rect lowestPrice(1, chart->BaseYCoor - 6, chart->kStartXCoor - 5, 12);
   EXPECT_FALSE(bubble.intersects(lowestPrice));
   // Further in, it stays centred on its bar.
@@ -347,6 +357,99 @@ TEST_F(KLineTouch, ThePanelAndTheBubbleLeaveTheDatesAndTheAxisReadable) {
   EXPECT_DOUBLE_EQ(chart->timeLandscapeLabel->timelabel()->frame().midX(),
                    chart->kStartXCoor + 10 * (chart->kWidth + chart->kLineSpace) +
                        chart->kWidth / 2 + chart->kLineSpace - 1);
+}
+
+}  // namespace
+
+namespace {
+
+// While the date tag is up no date label shows beside it in part: at the strip's ends the tag
+// lies over the label there, which gives way to it, and elsewhere a label it reaches gives way
+// too. Both come back when the tag goes.
+void CheckDateTagCovers(KLineModuleView& chart, const std::function<void(int)>& put) {
+  for (int bar = chart.EndIndex; bar <= chart.StartIndex; ++bar) {
+    put(bar);
+    ASSERT_FALSE(chart.timeLandscapeLabel->isHidden());
+    const gfx::Rect tag = chart.timeLandscapeLabel->background()->frame();
+    EXPECT_GE(tag.x(), chart.kStartXCoor) << bar;
+    EXPECT_LE(tag.maxX(), chart.kStartXCoor + chart.kViewWidth) << bar;
+    for (const auto& label : {chart.endDateTime, chart.startDateTime}) {
+      if (label->isHidden()) continue;
+      const double width = gfx::measureText(label->text(), label->font()).width;
+      const gfx::Rect frame = label->frame();
+      const double x =
+          label->textAlignment() == gfx::TextAlignment::Right ? frame.maxX() - width : frame.x();
+      EXPECT_FALSE(tag.intersects(gfx::Rect(x, frame.y(), width, frame.height())))
+          << "bar " << bar << ": " << label->text();
+    }
+  }
+  for (int bar : {chart.EndIndex, chart.StartIndex}) {
+    put(bar);
+    EXPECT_TRUE((bar == chart.EndIndex ? chart.endDateTime : chart.startDateTime)->isHidden());
+  }
+}
+
+TEST_F(KLineTouch, TheDateTagNeverLeavesAPieceOfADateLabelBesideIt) {
+  Feed(*chart, Series(60), 1);
+  CheckDateTagCovers(*chart, [&](int bar) {
+    Tap({chart->kStartXCoor + (bar - chart->EndIndex) * 10 + 5, 100});
+    ASSERT_EQ(chart->iRulerIndex, bar);
+  });
+  Tap({300, 240});  // outside the price area: the tag goes, the dates come back
+  EXPECT_TRUE(chart->timeLandscapeLabel->isHidden());
+  EXPECT_FALSE(chart->endDateTime->isHidden());
+  EXPECT_FALSE(chart->startDateTime->isHidden());
+}
+
+}  // namespace
+
+namespace {
+
+// The box a text was drawn in.
+gfx::Rect TextBox(const gfx::DrawOp& op) {
+  return {op.args.at(0), op.args.at(1), op.args.at(2), op.args.at(3)};
+}
+
+// The price panel hides what is under it: it is opaque, so no candle reads through its numbers,
+// and the axis prices it would cover are not drawn under it (none is left cut at its edge).
+TEST_F(KLineTouch, ThePricePanelHidesTheAxisAndTheCandlesUnderIt) {
+  Feed(*chart, Series(60), 1);
+  Tap({chart->kStartXCoor + 41 * 10 + 5, 100});  // the newest bar: the panel at the left edge
+  ASSERT_TRUE(chart->IsShowPriceDetailPanel);
+  const gfx::Rect panel = chart->priceDetailPanel->frame();
+  EXPECT_DOUBLE_EQ(panel.x(), 0);
+  auto rec = Draw();
+  int prices = 0;
+  for (const auto& op : rec->ops("drawText")) {
+    const gfx::Rect box = TextBox(op);
+    if (box.maxX() > chart->kStartXCoor || box.y() > chart->BaseYCoor) continue;
+    ++prices;
+    EXPECT_FALSE(box.intersects(panel)) << op.text;
+  }
+  EXPECT_GT(prices, 0);  // the lowest price, below the panel, stays
+  EXPECT_EQ(chart->priceDetailPanel->backgroundColor().a(), 1);
+  EXPECT_EQ(chart->priceDetailPanel->alpha(), 1);
+  // The cross-hair on the left half: the panel moves right, the axis comes back.
+  Tap({chart->kStartXCoor + 5, 100});
+  EXPECT_GT(chart->priceDetailPanel->frame().x(), chart->kStartXCoor);
+  rec = Draw();
+  prices = 0;
+  for (const auto& op : rec->ops("drawText")) {
+    const gfx::Rect box = TextBox(op);
+    prices += box.maxX() <= chart->kStartXCoor && box.y() <= chart->BaseYCoor;
+  }
+  EXPECT_EQ(prices, 7);
+  // Taken down at the left edge, the axis is whole again.
+  Tap({chart->kStartXCoor + 41 * 10 + 5, 100});
+  Tap({300, 240});
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  rec = Draw();
+  prices = 0;
+  for (const auto& op : rec->ops("drawText")) {
+    const gfx::Rect box = TextBox(op);
+    prices += box.maxX() <= chart->kStartXCoor && box.y() <= chart->BaseYCoor;
+  }
+  EXPECT_EQ(prices, 7);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // editor with its file, and turning back.
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "core/CoreState.h"
 #include "detail/TrendlineView.h"
@@ -335,6 +336,54 @@ TEST_F(LandscapeServer, TheParameterMenuEditsAndStoresThePeriods) {
   EXPECT_EQ(later.table[2][1], 10);
 }
 
+// Closing the menu without "应用" (by "参数", the bar switch or a touch on the chart) cancels
+// what the wheel was moved to: reopened it shows the periods in force, and "应用" keeps them.
+TEST_F(LandscapeServer, AClosedMenuDropsItsUnappliedEdit) {
+  std::filesystem::remove(foundation::documentsPath(kline::kParamSavedFile));
+  LoggedIn("30,31");
+  LandscapeKline* land = Turned("600000");
+  ASSERT_NE(land, nullptr);
+  land->ClickBtnIndexParams();
+  GroupBarView& bar = *land->_groupBarIndex;
+  SettingsMenu& menu = *land->settingsMenu;
+  TapItem(bar, 0, 1);  // MACD
+  auto closes = std::vector<std::function<void()>>{
+      [&] { bar.groupButtonClick(*bar.groupButton(1)); },
+      [&] {
+        land->ClickBtnIndexParams();
+        land->ClickBtnIndexParams();
+      },
+      [&] { land->KLineModuleViewToucherBegan(); }};
+  for (size_t way = 0; way < closes.size(); ++way) {
+    SCOPED_TRACE(way);
+    bar.groupButtonClick(*bar.groupButton(1));
+    ASSERT_FALSE(menu.isHidden());
+    menu.picker->userSelectRow(27, 1);  // DEA 28
+    closes[way]();
+    ASSERT_TRUE(menu.isHidden());
+    Redraw(*land->klineView);
+    EXPECT_EQ(land->klineView->IndexLabelName->text(), "MACD(12,26,9)");
+    bar.groupButtonClick(*bar.groupButton(1));
+    EXPECT_EQ(menu.picker->selectedRowInComponent(1), 25);
+    menu.toggleBtnAccept();
+    Redraw(*land->klineView);
+    EXPECT_EQ(land->klineView->IndexLabelName->text(), "MACD(12,26,9)");
+    EXPECT_EQ(land->klineView->IndexArray[1], 26);
+  }
+  // An edit left on one indicator is gone when another is chosen and the first chosen again.
+  bar.groupButtonClick(*bar.groupButton(1));
+  menu.picker->userSelectRow(4, 0);
+  TapItem(bar, 0, 3);
+  TapItem(bar, 0, 1);
+  EXPECT_EQ(menu.picker->selectedRowInComponent(0), 11);
+  // What is applied stays applied.
+  menu.picker->userSelectRow(27, 1);
+  menu.toggleBtnAccept();
+  EXPECT_EQ(land->klineView->IndexArray[1], 28);
+  bar.groupButtonClick(*bar.groupButton(1));
+  EXPECT_EQ(menu.picker->selectedRowInComponent(1), 27);
+}
+
 // The period editor over a MACD chart: nothing of the chart (its labels, its curves, a red
 // body behind them) reads through the wheel's light rows.
 TEST_F(LandscapeServer, TheChartDoesNotReadThroughTheEditorsWheel) {
@@ -365,6 +414,28 @@ TEST_F(LandscapeServer, TheChartDoesNotReadThroughTheEditorsWheel) {
   }
   EXPECT_GT(light, 20);
   EXPECT_EQ(tinted, 0) << "of " << light << " light pixels down the wheel";
+}
+
+// The editor stands over the price area only: the dates under the chart and the pane's labels
+// are never cut by its edges.
+TEST_F(LandscapeServer, TheEditorLeavesTheDatesAndThePaneLabelsWhole) {
+  LoggedIn("30,31");
+  LandscapeKline* land = Turned("600000");
+  ASSERT_NE(land, nullptr);
+  land->ClickBtnIndexParams();
+  GroupBarView& bar = *land->_groupBarIndex;
+  TapItem(bar, 0, 1);  // MACD
+  bar.groupButtonClick(*bar.groupButton(1));
+  SettingsMenu& menu = *land->settingsMenu;
+  ASSERT_FALSE(menu.isHidden());
+  KLineModuleView& chart = *land->klineView;
+  const gfx::Rect editor = menu.convertRectToView(menu.bounds(), &chart);
+  EXPECT_GE(editor.y(), chart.BaseYCoor - chart.kViewHeight);
+  EXPECT_LE(editor.maxY(), chart.BaseYCoor);
+  for (const auto* label : {&chart.endDateTime, &chart.startDateTime, &chart.IndexLabelName,
+                            &chart.IndexArgument1, &chart.IndexArgument2, &chart.IndexArgument3,
+                            &chart.MAArgument1, &chart.MAArgument2, &chart.MAArgument3})
+    EXPECT_FALSE(editor.intersects((*label)->frame())) << (*label)->text();
 }
 
 TEST_F(LandscapeServer, FingersOnTheUprightPictureLandOnTheBars) {

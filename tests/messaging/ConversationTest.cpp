@@ -519,6 +519,54 @@ TEST_F(ConversationTest, SharingReplyingOnABubbleScrollingAndRotation) {
   EXPECT_FALSE(list->shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation::LandscapeRight));
 }
 
+// The faults mended: a reply sent from a bubble's compose sheet showed only once the
+// conversation was opened again (one sent from the bar showed at once), and the menu of the top
+// bubble pointed 35 points into the bubble below it and covered that bubble's text.
+TEST_F(ConversationTest, ABubblesMenuSitsBesideItAndItsReplyJoinsTheOpenConversation) {
+  MyMessage* centre = OpenCentre();
+  CommunionViewController* screen = OpenConversation(centre, "9001");
+  ASSERT_NE(screen, nullptr);
+  CommunionView& view = *screen->communionView();
+  const size_t before = view.rowCount();
+  ASSERT_GE(before, 2u);
+  CommunionLabel* top = Bubble(view, 0);
+  ASSERT_NE(top, nullptr);
+  TapView(*top);
+  ASSERT_TRUE(ui::MenuController::shared().isMenuVisible());
+  const gfx::Rect menu = ui::MenuController::shared().menuFrame();
+  auto onScreen = [](const ui::View& v) {
+    gfx::Rect r = v.convertRectToView(v.bounds(), nullptr);
+    if (const ui::Window* w = v.window()) r.origin = r.origin.offset(w->frame().x(), w->frame().y());
+    return r;
+  };
+  const gfx::Rect bubble = onScreen(*top);
+  const gfx::Rect table = onScreen(*view.tableView());
+  EXPECT_LE(menu.maxY(), bubble.y()) << "above the bubble it belongs to";
+  EXPECT_GE(menu.y(), table.y()) << "inside the conversation, under the title bar";
+  if (CommunionLabel* next = Bubble(view, 1)) {
+    const gfx::Rect below = onScreen(*next);
+    EXPECT_FALSE(menu.intersects(below)) << "over no other bubble";
+  }
+
+  ASSERT_TRUE(ui::MenuController::shared().performItem("回复"));
+  auto* compose = dynamic_cast<SendMessageViewController*>(screen->presentedViewController());
+  ASSERT_NE(compose, nullptr);
+  MySendMessageView& sheet = *compose->sendMessageView();
+  sheet.textViewContent()->setText("收到，仓位已降到五成");
+  sheet.button_Send();
+  ASSERT_TRUE(WaitFor([&] { return view.rowCount() == before + 1; }))
+      << "shown while the conversation is still open";
+  bool shown = false;
+  for (size_t i = 0; i < view.rowCount(); ++i) {
+    const Value& row = view.rowAt(i);
+    shown = shown || (row["communion_type"].toString() == "1" &&
+                      row["comunion_content"].toString().find("收到，仓位已降到五成") != std::string::npos);
+  }
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(centre->store().sentMessages().size(), 1u) << "stored once";
+  ui::AlertView::dismissAll();
+}
+
 TEST_F(ConversationTest, EditModeMarksAndDeletesOnlyWhatStillMatches) {
   MyMessage* centre = OpenCentre({{"9001", "08:10:00"}, {"9002", "08:20:00"}});
   CommunionViewController* screen = OpenConversation(centre, "9001");

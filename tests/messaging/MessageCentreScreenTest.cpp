@@ -85,9 +85,37 @@ TEST_F(MessageCentreScreenTest, InvestorInboxCountBadgeAndItems) {
   EXPECT_TRUE(centre->tableView()->isHidden());
   EXPECT_FALSE(centre->brokerListTableView()->isHidden());
   EXPECT_TRUE(centre->toolView()->isHidden());
-  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 0) << "the adviser pane shows no messages";
+  // The fault mended: the adviser pane set the badge to 0 (it shows no message rows) and it
+  // stayed 0 on every tab while four mails were unread.
+  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 4) << "the adviser pane leaves the badge";
+  app->changeTabBarSelController(0);
+  Settle();
+  EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 4) << "and so does another tab";
   centre->changeSelSubItem(2);
   EXPECT_EQ(VerdanAppDelegate::unreadMessageCount(), 4);
+}
+
+// The fault mended: the advisers were sorted once, when the list came and before the mails did,
+// and kept that order while the mails were fetched one by one.
+TEST_F(MessageCentreScreenTest, AdvisersStayNewestFirstAsTheMailsComeIn) {
+  Launch([&] { SetLoginInfo("zhang", "secret"); });
+  ASSERT_TRUE(LoggedInAndShown());
+  ASSERT_TRUE(WaitFor([&] {
+    return Centre() && Centre()->store().totalMessages().size() == 4 &&
+           Centre()->store().brokerListArray().size() >= 2;
+  }));
+  Settle();
+  auto firstName = [&] { return Centre()->store().brokerListArray()[0]["broker_name"].toString(); };
+  EXPECT_EQ(firstName(), "李华") << "her request at 08:45 is the newest mail";
+  EXPECT_EQ(Centre()->store().brokerListArray()[1]["broker_name"].toString(), "王明");
+  // A mail of 王明's later the same day.
+  const std::string day = Centre()->store().totalMessages().front()["date"].toString().substr(0, 10);
+  testserver::Message later = Mail("新到");
+  later.date = std::stoi(day.substr(0, 4) + day.substr(5, 2) + day.substr(8, 2));
+  later.time = 120000;
+  server->putMessage("zhang", later);
+  Poll();
+  EXPECT_TRUE(WaitFor([&] { return firstName() == "王明"; })) << "a new mail brings its adviser up";
 }
 
 TEST_F(MessageCentreScreenTest, OpeningAnUnreadMessageMarksItReadAndSendsOneReceipt) {
@@ -238,6 +266,8 @@ TEST_F(MessageCentreScreenTest, AdviserMenuAndSentList) {
   centre->toolViewClicked(MyMessage::kTagDelete);
   ASSERT_EQ(Rows(centre), 1);
   EXPECT_TRUE(table.isEditing()) << "still on the screen, in edit mode";
+  // The fault mended: the count stayed "共2条已发消息" over the one row left.
+  EXPECT_EQ(CountText(centre), "共1条已发消息");
   const foundation::Array onDisk =
       foundation::PropertyList::readFile(foundation::documentsPath(SentMessageFileName("9001")))
           .value.asArray();

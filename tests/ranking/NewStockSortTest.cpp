@@ -6,16 +6,19 @@
 #include "core/CoreState.h"
 #include "core/QuoteFormat.h"
 #include "platform/ui/AlertView.h"
+#include "platform/ui/Touch.h"
 #include "ranking/NewStockSort.h"
-#include "tests/shell/ScreenStandIns.h"
+#include "shell/ScreenMetrics.h"
 #include "tests/ranking/RankingTestSupport.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "widgets/QuoteColors.h"
 
 namespace rankingtest {
 namespace {
 
-const std::vector<uint8_t> kCommon = {30, 10, 9,  11, 21, 19, 17, 1,  5,  31, 2,  3,  4, 23,
-                                      6,  7,  15, 24, 14, 40, 16, 25, 26, 72, 73, 75, 62};
+// 18, the average price, for the 均价 column the lists sort by.
+const std::vector<uint8_t> kCommon = {30, 10, 9,  11, 21, 19, 17, 1,  5,  31, 2,  3,  4,  23,
+                                      6,  7,  15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75, 62};
 
 std::vector<uint8_t> With(std::vector<uint8_t> ids, std::initializer_list<uint8_t> tail) {
   ids.insert(ids.end(), tail);
@@ -50,6 +53,11 @@ class MarketTabTest : public RankingTest {
 
   std::shared_ptr<NewStockSort> Open() {
     auto screen = Load<NewStockSort>("NewStockSort");
+    // Laid out where the tab bar puts it, between the navigation bar and the tab bar.
+    if (screen) {
+      navigation_->view()->setFrame(gfx::Rect(0, 0, 320, ScreenContentHeight() + 44));
+      navigation_->view()->layoutIfNeeded();
+    }
     if (screen) screen->viewWillAppear(false);
     Run(0.1);
     return screen;
@@ -221,6 +229,22 @@ TEST_F(MarketTabTest, RepliesFillOnlyTheListAwaited) {
   EXPECT_EQ(s->stockNum(), 4);
   EXPECT_EQ(CodeOf(s->row(0)), "600040");
   EXPECT_EQ(s->boardCount(), 6);
+}
+
+TEST_F(MarketTabTest, ASwitchedListDropsTheLastListsRowsAtOnce) {
+  auto s = Open();
+  Top(*s, NewStockSort::kGlobal);
+  Deliver(*s, 17, s->lastRequestCode(), SortPage(0, 8, 8));
+  ASSERT_EQ(s->stockNum(), 8);
+  // Another group: nothing of the last list stays under the new title while its answer is due.
+  Top(*s, NewStockSort::kHuShen);
+  EXPECT_EQ(s->stockNum(), 0);
+  EXPECT_EQ(s->tableView()->leftTableView()->numberOfRowsInSection(0), 0);
+  Deliver(*s, 17, s->lastRequestCode(), SortPage(0, 5, 5));
+  ASSERT_EQ(s->stockNum(), 5);
+  // Another list of the same group: the same.
+  s->menuBar()->changeSelSubItem(2);
+  EXPECT_EQ(s->stockNum(), 0);
 }
 
 TEST_F(MarketTabTest, PagesShowTheirPositionAndWrap) {
@@ -485,6 +509,60 @@ TEST_F(MarketTabTest, ChangeBoxAndBoardCountsLeaveTheOtherColumnsReadable) {
   Answer(*s, 8, 8);
   table.reloadView();
   EXPECT_EQ(ListCollisions(table), std::vector<std::string>{});
+}
+
+// Every title of the board list stands over what its column shows: the counts' column says it
+// holds the counts, takes no sort (no order of the counts can be asked for), and its boxes stay
+// inside it.
+TEST_F(MarketTabTest, TheBoardListTitlesNameWhatTheirColumnsShow) {
+  auto s = Open();
+  Top(*s, NewStockSort::kBoards);
+  Boards(*s, 8, 8);
+  Table_TableView& table = *s->tableView();
+  table.reloadView();
+  table.rightTableView()->layoutIfNeeded();
+  CustomLabels* title = s->rightTitle();
+  ASSERT_NE(title, nullptr);
+  ui::Label* counts = title->titleLabel(NewStockSort::kBoardCountsColumn);
+  ASSERT_NE(counts, nullptr);
+  EXPECT_EQ(counts->text(), NewStockSort::kBoardCountsTitle);
+  auto* cell = table.rightTableView()->cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0));
+  ASSERT_NE(cell, nullptr);
+  for (int tag :
+       {NewStockSort::kUpCountTag, NewStockSort::kSameCountTag, NewStockSort::kDownCountTag}) {
+    ui::View* box = cell->contentView()->viewWithTag(tag);
+    ASSERT_NE(box, nullptr) << tag;
+    EXPECT_GE(box->frame().minX(), counts->frame().minX()) << tag;
+    EXPECT_LE(box->frame().maxX(), counts->frame().maxX()) << tag;
+  }
+  // A tap on the counts' title asks nothing and keeps the order marked.
+  const uint16_t sort = s->sortType();
+  const size_t asked = sent_.size();
+  const int marked = title->selectedIndex();
+  // Without a window a touch's location is taken in the view's own coordinates.
+  const gfx::Point p = counts->convertPointToView(counts->bounds().center(), title);
+  title->touchesEnded({std::make_shared<ui::Touch>(0, nullptr, p, 0)}, ui::Event(0));
+  EXPECT_EQ(sent_.size(), asked);
+  EXPECT_EQ(s->sortType(), sort);
+  EXPECT_EQ(title->selectedIndex(), marked);
+}
+
+// The list fills its place however the screen was opened: also when its view still had another
+// height when the list was chosen (opened from the More bar before the tab had taken it in).
+TEST_F(MarketTabTest, TheListFitsItsPlaceHoweverTheScreenWasOpened) {
+  auto s = Open();
+  const double content = ScreenContentHeight();
+  s->view()->setFrame(gfx::Rect(0, 0, 320, content));
+  Top(*s, NewStockSort::kHuShen);
+  const double inPlace = s->tableView()->frame().maxY();
+  EXPECT_DOUBLE_EQ(inPlace, content - 28);  // above the index ticker
+  for (double other : {content + 113, content - 60}) {
+    s->view()->setFrame(gfx::Rect(0, 0, 320, other));
+    Top(*s, NewStockSort::kBoards);
+    Top(*s, NewStockSort::kHuShen);
+    s->view()->setFrame(gfx::Rect(0, 0, 320, content));
+    EXPECT_DOUBLE_EQ(s->tableView()->frame().maxY(), inPlace) << other;
+  }
 }
 
 TEST_F(MarketTabTest, ChangeBoxOfTheStripShowsTheCurrentBoard) {

@@ -159,7 +159,7 @@ TEST_F(RankingClient, MainForceRankingShowsItsEightValues) {
   EXPECT_EQ(values->titleLabel(6)->text(), std::to_string(rec.RNH10));
   EXPECT_EQ(values->titleLabel(7)->text(), std::to_string(rec.ZLLH));
   EXPECT_EQ(values->titleLabel(1)->textColor(), widgets::UpDownColor(rec.ZLZJ));
-  EXPECT_EQ(values->titleLabel(2)->textColor(), widgets::MMQColor(rec.MMQ));
+  EXPECT_EQ(values->titleLabel(2)->textColor(), widgets::MMQTextColor(rec.MMQ));
   const double w = 82;
   const double widths[8] = {w + 10, w - 2, w - 13, w - 1, w - 1, w - 1, w - 1, w - 1};
   for (int i = 0; i < 8; ++i) EXPECT_DOUBLE_EQ(values->titleLabel(i)->frame().width(), widths[i]);

@@ -4,6 +4,8 @@
 // follow it.
 #include "platform/graphics/Image.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Invariants.h"
+#include "ranking/NewStockSort.h"
 #include "ranking/SortControllers.h"
 #include "tests/ranking/RankingTestSupport.h"
 
@@ -79,6 +81,69 @@ TEST_F(SortArrows, RowsFollowTheArrowOfTheirColumn) {
   title = hk->rightTitle();
   EXPECT_NE(Arrow(*title), arrow);
   ExpectRowsFollow(*hk, Arrow(*title), volume);
+}
+
+// Every list of the market tab shows the order its rows are in, however it was reached: a list
+// opened anew (another group, the boards, a board's members, back to the boards) opens in its own
+// order with its own arrow, never with the arrow of the list before it.
+TEST_F(SortArrows, EveryMarketListOpensWithTheArrowOfItsOwnOrder) {
+  LoggedIn();
+  auto* s = ShowTab<NewStockSort>(kSlotMarketList);
+  ASSERT_NE(s, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return s->stockNum() > 0; }));
+  auto change = [](const tagLocalStockData& q) { return static_cast<double>(q.zf); };
+  // The arrow shown over the first column, checked against the rows.
+  auto shown = [&](const char* where, bool ordered = true) {
+    SCOPED_TRACE(where);
+    s->tableView()->layoutIfNeeded();
+    CustomLabels* title = s->rightTitle();
+    if (!title) {
+      ADD_FAILURE() << "no title row";
+      return std::string();
+    }
+    EXPECT_EQ(title->selectedIndex(), 0);
+    const std::string arrow = Arrow(*title);
+    EXPECT_EQ(arrow, s->currentSortType() == 1 ? "▲" : "▼");
+    EXPECT_EQ(ui::declaredInvariantFailures(), std::vector<std::string>{});
+    // (The test market's US boards hold a stock or two: nothing to order there.)
+    if (ordered) ExpectRowsFollow(*s, arrow, change);
+    return arrow;
+  };
+  auto rising = [&] { return Request(*s, [&] { TapTitle(*s->rightTitle(), 0); }); };
+  EXPECT_EQ(shown("沪深A股"), "▼");
+  ASSERT_TRUE(rising());
+  EXPECT_EQ(shown("沪深A股 turned"), "▲");
+  // Another list of the same group keeps the order and its arrow.
+  ASSERT_TRUE(Request(*s, [&] { s->menuBar()->changeSelSubItem(1); }));
+  EXPECT_EQ(shown("上证A股"), "▲");
+
+  ASSERT_TRUE(Request(*s, [&] { s->totalMenuBar()->changeSelSubItem(NewStockSort::kBoards); }));
+  EXPECT_EQ(shown("板块"), "▼");
+  ASSERT_TRUE(rising());
+  EXPECT_EQ(shown("板块 turned"), "▲");
+  ASSERT_TRUE(Request(
+      *s, [&] { s->tableTableViewDidSelectIndex(*s->tableView(), ui::IndexPath::forRow(0, 0)); }));
+  EXPECT_EQ(s->boardMode(), 1);
+  EXPECT_EQ(shown("members"), "▼");
+  ASSERT_TRUE(rising());
+  EXPECT_EQ(shown("members turned"), "▲");
+  ASSERT_TRUE(Request(*s, [&] { s->buttonAction_Back(); }));
+  EXPECT_EQ(s->boardMode(), 0);
+  EXPECT_EQ(shown("板块 again"), "▼");
+
+  ASSERT_TRUE(Request(*s, [&] { s->totalMenuBar()->changeSelSubItem(NewStockSort::kUs); }));
+  EXPECT_EQ(shown("美股", false), "▼");
+  ASSERT_TRUE(rising());
+  EXPECT_EQ(shown("美股 turned", false), "▲");
+  ASSERT_TRUE(Request(*s, [&] { s->totalMenuBar()->changeSelSubItem(NewStockSort::kHuShen); }));
+  EXPECT_EQ(shown("沪深 again"), "▼");
+
+  // The screen's own check tells an arrow its rows do not follow.
+  s->rightTitle()->initSelectLabe(0, true, 1);
+  const std::vector<std::string> failures = ui::declaredInvariantFailures();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find("sorted list"), std::string::npos) << failures[0];
+  EXPECT_NE(failures[0].find("▲"), std::string::npos) << failures[0];
 }
 
 }  // namespace

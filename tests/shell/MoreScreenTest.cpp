@@ -325,6 +325,59 @@ TEST_F(MoreScreenTest, DragFromGridOntoBarReplacesTheSlotAndIsKept) {
   EXPECT_EQ(barIDs(*more->homeTabBarView()), (std::vector<int>{0, 7, 5, 19, -1}));
 }
 
+// A function already on the bar dropped on another slot trades places with that slot's function:
+// the bar never holds one function twice.
+TEST_F(MoreScreenTest, DroppingAFunctionAlreadyOnTheBarSwapsRatherThanDuplicates) {
+  show();
+  edit();
+  auto drag = [&](int tile, int slot) {
+    const Point start = gridTile(tile);
+    press(start);
+    slide(start, Point(start.x, 300));
+    slide(Point(start.x, 300), barSlot(slot));
+    lift(barSlot(slot));
+    advance(0.5);
+  };
+  drag(5, 2);
+  ASSERT_EQ(storedBar(), (std::vector<int>{0, 7, 5, 19, 22}));
+  drag(5, 3);
+  EXPECT_EQ(storedBar(), (std::vector<int>{0, 7, 19, 5, 22}));
+  // Dropped on its own slot: nothing changes.
+  drag(5, 3);
+  EXPECT_EQ(storedBar(), (std::vector<int>{0, 7, 19, 5, 22}));
+}
+
+// Every bar slot takes a drop, however straight the drag: from the grid's last column to the
+// bar's leftmost slot the finger goes more sideways than down, which must still move the tile
+// and not swipe the grid to another page.
+TEST_F(MoreScreenTest, AStraightSidewaysDragDropsOnTheLeftmostSlot) {
+  show();
+  edit();
+  // The second page, where "系统设置" stands last in its second row.
+  ui::ScrollView* grid = more->homeMoveView()->scrollView();
+  const double page = grid->bounds().width();
+  grid->setContentOffset(Point(page, 0), false);
+  const int settings = 23;
+  ASSERT_EQ(more->homeMoveView()->itemAtPosition(settings)->functionID(), settings);
+  const Point start = gridTile(settings - 16);
+  const Point target = barSlot(0);
+  ASSERT_GT(std::abs(target.x - start.x), std::abs(target.y - start.y));
+  // A finger's drag of 0.8 s, one move a frame, as a person (and a demo script) makes it.
+  press(start);
+  const int frames = 48;
+  for (int i = 1; i <= frames; ++i) {
+    advance(0.8 / frames);
+    moveTo(Point(start.x + (target.x - start.x) * i / frames,
+                 start.y + (target.y - start.y) * i / frames));
+  }
+  lift(target);
+  advance(0.5);
+  EXPECT_DOUBLE_EQ(grid->contentOffset().x, page);
+  HomeTabBarView* bar = more->homeTabBarView();
+  EXPECT_EQ(bar->itemAtPosition(0)->functionID(), settings);
+  EXPECT_EQ(storedBar().front(), settings);
+}
+
 // A drag whose touch is cancelled (here: the system takes the touches away) must not leave the
 // tile off its slot or the bar highlighted.
 TEST_F(MoreScreenTest, CancelledDragPutsTheTileBackAndClearsTheHighlight) {

@@ -58,7 +58,10 @@ TEST(FuzzSeeds, AccountScreensGetSeedsFromTheServersAnswers) {
       ("verdan-account-seeds-" + std::to_string(::getpid()));
   const std::string dir = wanted ? std::string(wanted) : scratch.string();
 
-  testserver::TestServer server(testserver::ServerOptions::Ephemeral());
+  // In the broker's transfer hours, so that the transfer and the balance are answered.
+  auto options = testserver::ServerOptions::Ephemeral();
+  options.minute = 10 * 60;
+  testserver::TestServer server(options);
   ASSERT_TRUE(server.start());
   uint8_t buf[2048];
   TestClient auth(server.port(Role::Auth));

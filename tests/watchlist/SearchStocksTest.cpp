@@ -68,6 +68,35 @@ TEST_F(WatchlistTest, TypingWaitsForAPauseAndBackspaceToEmptyShowsTheHistory) {
   EXPECT_FALSE(screen->isSearchPending());
 }
 
+// The field's clear button empties it without a typed change: the results of the old text go
+// with it, and an answer still under way for that text lists nothing.
+TEST_F(WatchlistTest, TheClearButtonTakesTheResultsWithTheText) {
+  LogIn();
+  auto screen = OpenSearch();
+  screen->codeEdit()->setText("60001");
+  screen->searchBarSearchButtonClicked();
+  ASSERT_TRUE(WaitForNewRows(*screen));
+  ASSERT_FALSE(screen->StockList().empty());
+  ASSERT_NE(Codes(screen->StockList()), Codes(GetSearchHistory().GetArray()));
+  ASSERT_TRUE(screen->codeEdit()->becomeFirstResponder());
+  ASSERT_TRUE(screen->codeEdit()->pressClearButton());
+  EXPECT_EQ(screen->codeEdit()->text(), "");
+  EXPECT_EQ(Codes(screen->StockList()), Codes(GetSearchHistory().GetArray()));
+  screen->tableView()->layoutIfNeeded();
+  EXPECT_EQ(screen->tableView()->numberOfRowsInSection(0),
+            static_cast<int>(GetSearchHistory().GetArray().size()));
+
+  // Asked, then cleared before the answer: the answer is not listed.
+  screen->codeEdit()->setText("60001");
+  const uint64_t before = server->requestCount();
+  screen->searchBarSearchButtonClicked();
+  ASSERT_TRUE(screen->codeEdit()->becomeFirstResponder());
+  ASSERT_TRUE(screen->codeEdit()->pressClearButton());
+  ASSERT_TRUE(pump([&] { return server->requestCount() > before; }));
+  Quiet(0.3);
+  EXPECT_EQ(Codes(screen->StockList()), Codes(GetSearchHistory().GetArray()));
+}
+
 TEST_F(WatchlistTest, KeysTappedOnTheKeyboardTypeAndSearch) {
   LogIn();
   auto screen = OpenSearch();

@@ -1,9 +1,13 @@
 // The watch-list editor against the test server: its working copy, the names request, its own
 // search bar, adding and removing from the results, "添加" and "完成", and a full stored list.
+#include <algorithm>
+
 #include "core/QuoteCache.h"
 #include "core/SendQueues.h"
-#include "platform/foundation/Text.h"
 #include "detail/TrendlineController.h"
+#include "platform/foundation/Text.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Button.h"
 #include "tests/shell/ScreenStandIns.h"
 #include "tests/watchlist/WatchlistTestSupport.h"
 #include "widgets/SettingCell.h"
@@ -165,6 +169,48 @@ TEST_F(WatchlistTest, EditorAddsOnceRemovesAfterAskingAndAddOpensTheSearch) {
   std::vector<std::string> expected = copy;
   expected.push_back("BABA");
   EXPECT_EQ(Codes(editor->workingCopy()), expected);
+}
+
+// The image of a result row's add/remove button.
+std::string ResultMark(Setting& editor, int row) {
+  ui::TableView* results = editor.resultTable();
+  if (!results) return "?";
+  results->layoutIfNeeded();
+  auto* cell = results->cellForRowAtIndexPath(ui::IndexPath::forRow(row, 0));
+  if (!cell) return "?";
+  auto* button = dynamic_cast<ui::Button*>(cell->contentView()->viewWithTag(300 + row));
+  if (!button) return "?";
+  const std::string shown = button->currentImage().name();
+  if (shown == gfx::Image::named("zxg_jianhao.png").name()) return "⊖";
+  if (shown == gfx::Image::named("zxg_jiahao.png").name()) return "⊕";
+  return shown;
+}
+
+// The editor's own search marks what the list being edited holds: a stock deleted a moment ago
+// can be added back at once, before "完成" stores the edit.
+TEST_F(WatchlistTest, EditorSearchFollowsTheEditAtOnce) {
+  LogIn();
+  const std::vector<std::string> stored = StoredCodes();
+  ASSERT_FALSE(stored.empty());
+  auto editor = OpenEditor();
+  editor->searchDisplay()->setActive(true);
+  ASSERT_TRUE(Search(*this, *editor, stored[0],
+                     [&] { return pump([&] { return editor->filterList().size() == 1; }); }));
+  EXPECT_EQ(ResultMark(*editor, 0), "⊖");
+  editor->tableViewCommitEditingStyle(
+      *editor->selfstocklist(), ui::TableViewCellEditingStyle::Delete, ui::IndexPath::forRow(0, 0));
+  ASSERT_NE(Codes(editor->workingCopy())[0], stored[0]);
+  // The results on show follow at once, and a new search too.
+  EXPECT_EQ(ResultMark(*editor, 0), "⊕");
+  ASSERT_TRUE(Search(*this, *editor, stored[0],
+                     [&] { return pump([&] { return editor->filterList().size() == 1; }); }));
+  EXPECT_EQ(ResultMark(*editor, 0), "⊕");
+  // Added back: in the copy once, in the store once.
+  const int count = SelfStock_GetCount();
+  editor->AddButton(300);
+  std::vector<std::string> copy = Codes(editor->workingCopy());
+  EXPECT_EQ(std::count(copy.begin(), copy.end(), stored[0]), 1);
+  EXPECT_EQ(SelfStock_GetCount(), count);
 }
 
 TEST_F(WatchlistTest, EditorShowsTheRefusalOfAFullList) {

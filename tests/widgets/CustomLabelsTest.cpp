@@ -3,6 +3,7 @@
 // font and orientation.
 #include "WidgetTestSupport.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/Text.h"
 
 namespace {
 
@@ -46,8 +47,13 @@ TEST_F(CustomLabelsTest, TapsSelectTitlesAndFlipTheDirectionOnlyOnTheSameTitle) 
   EXPECT_EQ(labels->subviews().front().get(), labels->menuBarSlideBg());  // behind the titles
   EXPECT_EQ(labels->menuBarSlideBg()->frame(), gfx::Rect(242, 3, 80, 24));
   EXPECT_EQ(labels->denoteImageView()->image().name(), gfx::Image::named("xiashang.png").name());
-  // "成交量" has three characters: the arrow sits 6 points inside the right edge.
-  EXPECT_EQ(labels->denoteImageView()->center(), gfx::Point(314, 15));
+  // The arrow stands beside "成交量", inside its column.
+  const gfx::Rect arrow = labels->denoteImageView()->frame();
+  const gfx::Rect title = labels->titleLabel(3)->frame();
+  const double text =
+      std::min(title.width(), gfx::measureText("成交量", labels->titleLabel(3)->font()).width);
+  EXPECT_LE(arrow.maxX(), 320);
+  EXPECT_GE(arrow.minX(), title.minX() + (title.width() + text) / 2);
 
   // Beside every title counts as title 0.
   auto three = row({"a", "b", "c"});
@@ -132,7 +138,7 @@ TEST_F(CustomLabelsTest, TheArrowSitsByTheTitleLength) {
   // The arrow never goes past the view's right edge.
   labels->titleLabel(3)->setFrame(gfx::Rect(400, 0, 100, 30));
   labels->initSelectLabe(3, true, 1);
-  EXPECT_DOUBLE_EQ(labels->denoteImageView()->center().x, labels->bounds().width());
+  EXPECT_LE(labels->denoteImageView()->frame().maxX(), labels->bounds().width());
 }
 
 TEST_F(CustomLabelsTest, WidthsPlaceTheTitlesLeftToRight) {
@@ -220,6 +226,52 @@ TEST_F(CustomLabelsTest, ClassWideFontAndOrientationApplyToRowsMadeLater) {
   CustomLabels::createLabelInView("t", gfx::Size(10, 10), gfx::Point(5, 5),
                                   gfx::Font::systemFont(12), *holder, true, 34, 0);
   EXPECT_EQ(holder->subviews().size(), 1u);
+}
+
+// The sort arrow never covers its title's text and never leaves its title's column, however
+// narrow the column: a title that leaves no room beside its text gives the arrow room at its
+// right end (a tap there still selects it) and takes its whole width back when deselected.
+TEST_F(CustomLabelsTest, TheArrowStandsBesideItsTitleInsideItsColumn) {
+  auto labels = row({"最新", "主力资金", "买卖强度", "5日资金"});
+  labels->updateTitleAllToFont(gfx::Font::named("Helvetica-Bold", 15));
+  labels->updateTitleAllWidth({92, 80, 69, 81});
+  auto textOf = [&](int i) {
+    ui::Label* label = labels->titleLabel(i);
+    const gfx::Rect f = label->frame();
+    const double w =
+        std::min(f.width(), gfx::measureText(label->text(), label->textStyle().font).width);
+    return gfx::Rect(f.x() + (f.width() - w) / 2, f.y(), w, f.height());
+  };
+  const double columns[][2] = {{0, 92}, {92, 172}, {172, 241}, {241, 322}};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    labels->initSelectLabe(i, true, i % 2);
+    const gfx::Rect arrow = labels->denoteImageView()->frame();
+    const gfx::Rect text = textOf(i);
+    EXPECT_GE(arrow.minX(), text.maxX());
+    EXPECT_LE(arrow.maxX(), columns[i][1]);
+    EXPECT_GE(text.minX(), columns[i][0]);
+    // Close by its text, not at the far end of a wide column.
+    EXPECT_LE(arrow.minX() - text.maxX(), 4);
+  }
+  // "买卖强度" is too wide for the arrow beside it: it gave the room and shrank.
+  labels->initSelectLabe(2, true, 0);
+  EXPECT_LT(labels->titleLabel(2)->frame().width(), 69);
+  // A tap on the arrow is a tap on its title: the direction turns.
+  tap(172 + 69 - 5, 115);
+  ASSERT_FALSE(sorter->reports.empty());
+  EXPECT_EQ(sorter->reports.back(), std::make_pair(2, 1));
+  // Another title selected: the column is whole again.
+  labels->initSelectLabe(0, true, 0);
+  EXPECT_DOUBLE_EQ(labels->titleLabel(2)->frame().width(), 69);
+  labels->initSelectLabe(2, true, 0);
+  labels->revertLabelsStatus();
+  EXPECT_DOUBLE_EQ(labels->titleLabel(2)->frame().width(), 69);
+  // New widths while a narrowed title is selected: its arrow follows the new column.
+  labels->initSelectLabe(2, true, 0);
+  labels->updateTitleAllWidth({92, 80, 100, 81});
+  EXPECT_LE(labels->denoteImageView()->frame().maxX(), 272);
+  EXPECT_DOUBLE_EQ(labels->titleLabel(3)->frame().minX(), 272);
 }
 
 }  // namespace

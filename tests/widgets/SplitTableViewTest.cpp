@@ -136,7 +136,11 @@ TEST_F(SplitTableViewTest, LaysOutFixedScrollingAndDescriptionColumns) {
   ASSERT_TRUE(split->viewWithTag(145));
   EXPECT_EQ(split->viewWithTag(145)->frame(), gfx::Rect(0, 0, 80, 30));
   ASSERT_TRUE(split->viewWithTag(146));
-  EXPECT_EQ(split->viewWithTag(146)->frame(), gfx::Rect(80, 0, 700, 30));
+  ui::View* right = split->viewWithTag(146);
+  EXPECT_EQ(right->convertRectToView(right->bounds(), split.get()), gfx::Rect(80, 0, 700, 30));
+  // Cut at the fixed column: the titles' strip starts where the columns do.
+  EXPECT_TRUE(right->superview()->clipsToBounds());
+  EXPECT_EQ(right->superview()->frame(), gfx::Rect(80, 0, 240, 30));
   EXPECT_FALSE(split->viewWithTag(147));
 
   // 0.1 (what the list screens answer) is the same zero-width carrier of the strips.
@@ -242,7 +246,11 @@ TEST_F(SplitTableViewTest, TheRightBlockScrollsSidewaysWhileTheNamesStay) {
   EXPECT_DOUBLE_EQ(split->rightScrollView()->contentOffset().x, 100);
   EXPECT_EQ(split->leftTableView()->frame(), leftFrame);
   EXPECT_DOUBLE_EQ(split->leftTableView()->contentOffset().x, 0);
-  EXPECT_DOUBLE_EQ(split->viewWithTag(146)->frame().x(), 80 - 100);  // titles follow
+  auto titleX = [&] {
+    ui::View* right = split->viewWithTag(146);
+    return right->convertRectToView(right->bounds(), split.get()).x();
+  };
+  EXPECT_DOUBLE_EQ(titleX(), 80 - 100);  // titles follow
 
   // Dragged back past the origin: it never shows anything left of the first column.
   owner->minX = 0;
@@ -251,7 +259,7 @@ TEST_F(SplitTableViewTest, TheRightBlockScrollsSidewaysWhileTheNamesStay) {
   EXPECT_DOUBLE_EQ(split->rightScrollView()->contentOffset().x, 0);
   settle(1);
   EXPECT_DOUBLE_EQ(split->rightScrollView()->contentOffset().x, 0);
-  EXPECT_DOUBLE_EQ(split->viewWithTag(146)->frame().x(), 80);
+  EXPECT_DOUBLE_EQ(titleX(), 80);
 }
 
 TEST_F(SplitTableViewTest, TheThreeTablesStayAlignedWhileTrackingAndDecelerating) {
@@ -388,6 +396,59 @@ TEST_F(SplitTableViewTest, PullingPastTheTopLoadsThePreviousPageAfterTheRelease)
   EXPECT_DOUBLE_EQ(y(split->leftTableView()), 0);
 }
 
+// Nothing that moves with the rows is drawn over the titles or the bars above the list: the
+// view clips what passes its top edge, the top strip shows only while pulled (or loading), and
+// a row's opened panel passes under the titles as its row does.
+TEST_F(SplitTableViewTest, WhatMovesWithTheRowsStaysUnderTheTitles) {
+  setUpPaging();
+  EXPECT_TRUE(split->clipsToBounds());
+  auto* top = split->preRefreshHeaderView();
+  ASSERT_TRUE(top);
+  ASSERT_FALSE(top->isHidden());  // a page with a page before it
+  EXPECT_EQ(top->alpha(), 0);
+  touch(ui::TouchPhase::Began, 200, 100);
+  for (int i = 1; i <= 10; ++i) {
+    advance(1.0 / 60);
+    touch(ui::TouchPhase::Moved, 200, 100 + 5 * i);
+  }
+  EXPECT_LT(y(split->rightTableView()), 0);
+  EXPECT_EQ(top->alpha(), 1);
+  touch(ui::TouchPhase::Ended, 200, 150);
+  settle(1);
+  EXPECT_DOUBLE_EQ(y(split->rightTableView()), 0);
+  EXPECT_EQ(top->alpha(), 0);
+
+  // The panel under row 1, the rows then moved up past the titles.
+  split->extentedView()->setHidden(false);
+  split->upateExtentedViewCellFrame(gfx::Rect(0, 2 * 40 + 30, 320, 80));
+  drag({200, 300}, {200, 200}, 10);
+  settle(1);
+  ASSERT_GT(y(split->rightTableView()), 0);
+  const auto& views = split->subviews();
+  auto at = [&](const ui::View* v) {
+    for (size_t i = 0; i < views.size(); ++i)
+      if (views[i].get() == v) return static_cast<int>(i);
+    return -1;
+  };
+  const int panel = at(split->extentedView()->superview());
+  ASSERT_GE(panel, 0);
+  for (int tag : {Table_TableView::kLeftTitleTag, Table_TableView::kRightTitleTag}) {
+    ui::View* title = split->viewWithTag(tag);
+    ASSERT_TRUE(title) << tag;
+    while (title->superview() != split.get()) title = title->superview();
+    EXPECT_GT(at(title), panel) << tag;
+  }
+  // And it is cut where the titles end: its strip starts below them.
+  ui::View* strip = split->extentedView()->superview();
+  EXPECT_TRUE(strip->clipsToBounds());
+  EXPECT_DOUBLE_EQ(strip->frame().minY(),
+                   split->viewWithTag(Table_TableView::kLeftTitleTag)->frame().maxY());
+  // The rows under the strip still take their taps.
+  const gfx::Point row =
+      strip->convertPointToView(gfx::Point(200, strip->bounds().maxY() - 5), nullptr);
+  EXPECT_NE(split->window()->hitTest(row, nullptr), strip);
+}
+
 TEST_F(SplitTableViewTest, PullingPastTheBottomLoadsTheNextPage) {
   owner->title = 0.0;
   setUpPaging();
@@ -513,10 +574,12 @@ TEST_F(SplitTableViewTest, RowOperationsReachAllThreeTables) {
   split->upateExtentedViewCellFrame(gfx::Rect(0, 200, 320, 60));
   // The selection scrolled row 4 to the top: the view sits where the row shows.
   EXPECT_DOUBLE_EQ(y(split->rightTableView()), 200);
-  EXPECT_EQ(split->extentedView()->frame(), gfx::Rect(0, 0, 320, 60));
-  EXPECT_EQ(split->subviews().back().get(), split->extentedView());
+  ui::View* panel = split->extentedView();
+  auto shown = [&] { return panel->convertRectToView(panel->bounds(), split.get()); };
+  EXPECT_EQ(shown(), gfx::Rect(0, 0, 320, 60));
+  EXPECT_EQ(split->subviews().back().get(), panel->superview());  // over the rows
   drag({200, 300}, {200, 250}, 10);
-  EXPECT_DOUBLE_EQ(split->extentedView()->frame().y(), 200 - y(split->rightTableView()));
+  EXPECT_DOUBLE_EQ(shown().y(), 200 - y(split->rightTableView()));
 
   split->rightTableView()->setContentOffset(gfx::Point(0, 300));
   split->leftTableView()->setContentOffset(gfx::Point(0, 300));

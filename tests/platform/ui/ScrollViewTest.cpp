@@ -229,6 +229,9 @@ TEST_F(ScrollViewTest, PagingSnapsToPages) {
            {1, -60, 3, 0, 2},      // short flick: next page
            {2, 60, 3, 0, 1},       // short flick back
            {3, -100, 3, 0, 3},     // flick past the last page stays on it
+           // a slow nudge that only just becomes a drag: its first move is not a flick
+           {1, -10, 30, 0.002, 1},
+           {1, 10, 30, 0.002, 1},
        }) {
     pages->setContentOffset(gfx::Point(320 * c.startPage, 0));
     drag({250, 100}, {250 + c.dx, 100}, c.frames, c.hold);

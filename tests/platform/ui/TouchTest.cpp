@@ -338,6 +338,17 @@ TEST_F(UiTest, CtrlWheelIsATwoFingerPinchAboutThePointer) {
   // A fast wheel is capped.
   ASSERT_TRUE(ui::wheelPinch({150, 300}, 40, true, false));
   EXPECT_EQ(view->begins, 3 + ui::kWheelPinchMaxNotches);
+
+  // Beside an edge both fingers still land on the screen (one off it would leave the other
+  // dragging alone).
+  for (double x : {2.0, 318.0}) {
+    view->counts.clear();
+    view->distances.clear();
+    ASSERT_TRUE(ui::wheelPinch({x, 300}, 1, true, false));
+    ASSERT_FALSE(view->counts.empty());
+    EXPECT_EQ(view->counts, std::vector<size_t>(view->counts.size(), 2)) << x;
+    EXPECT_DOUBLE_EQ(view->distances.back(), ui::kWheelPinchDistance + ui::kWheelPinchTravel);
+  }
 }
 
 }  // namespace

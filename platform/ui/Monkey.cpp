@@ -1,0 +1,938 @@
+#include "platform/ui/Monkey.h"
+
+#include <cxxabi.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <typeinfo>
+
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/ui/Animation.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Control.h"
+#include "platform/ui/Invariants.h"
+#include "platform/ui/Keyboard.h"
+#include "platform/ui/NavigationBar.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/ScrollView.h"
+#include "platform/ui/TabBarController.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VERDAN_MONKEY_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) && !defined(VERDAN_MONKEY_ASAN)
+#define VERDAN_MONKEY_ASAN 1
+#endif
+
+#ifdef VERDAN_MONKEY_ASAN
+extern "C" void __sanitizer_set_death_callback(void (*callback)(void));
+#endif
+
+namespace ui {
+
+namespace {
+
+// --- the screen as the walker sees it -----------------------------------------------------------
+
+std::string demangled(const char* name) {
+  int status = 0;
+  char* plain = abi::__cxa_demangle(name, nullptr, nullptr, &status);
+  std::string out = status == 0 && plain ? plain : name;
+  std::free(plain);
+  return out;
+}
+
+template <typename T>
+std::string classNameOf(const T& object) {
+  return demangled(typeid(object).name());
+}
+
+// Visible views in drawing order (hidden or transparent ones and what is inside them left out).
+void visitVisible(View& view, const std::function<void(View&)>& visit) {
+  if (view.isHidden() || view.alpha() < 0.01) return;
+  visit(view);
+  for (const auto& sub : view.subviews()) visitVisible(*sub, visit);
+}
+
+void visitScreen(const std::function<void(View&)>& visit) {
+  for (Window* window : Application::shared().windows()) visitVisible(*window, visit);
+}
+
+// A view's rect in screen points.
+gfx::Rect screenRect(View& view) {
+  Window* window = view.window();
+  gfx::Rect r = view.convertRectToView(view.bounds(), nullptr);
+  if (window && &view != window) {
+    r.origin.x += window->frame().origin.x;
+    r.origin.y += window->frame().origin.y;
+  } else if (window) {
+    r = window->frame();
+  }
+  return r;
+}
+
+// The inverse of screenPointFromUpright.
+gfx::Point uprightFromScreen(gfx::Point s) {
+  const gfx::Rect screen = Screen::main().bounds();
+  switch (uprightQuarterTurns()) {
+    case 1:
+      return {s.y, screen.width() - s.x};
+    case 3:
+      return {screen.height() - s.y, s.x};
+    default:
+      return s;
+  }
+}
+
+gfx::Rect uprightRect(const gfx::Rect& r) {
+  const gfx::Point a = uprightFromScreen(r.origin);
+  const gfx::Point b = uprightFromScreen({r.maxX(), r.maxY()});
+  return gfx::Rect(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x),
+                   std::abs(b.y - a.y));
+}
+
+gfx::Size uprightSize() {
+  const gfx::Size s = Screen::main().bounds().size;
+  return uprightQuarterTurns() == 0 ? s : gfx::Size(s.height, s.width);
+}
+
+// Inside the upright screen, or empty.
+std::optional<gfx::Rect> onScreen(const gfx::Rect& r) {
+  const gfx::Size s = uprightSize();
+  const double x0 = std::max(0.0, r.x()), y0 = std::max(0.0, r.y());
+  const double x1 = std::min(s.width, r.maxX()), y1 = std::min(s.height, r.maxY());
+  if (x1 - x0 < 1 || y1 - y0 < 1) return std::nullopt;
+  return gfx::Rect(x0, y0, x1 - x0, y1 - y0);
+}
+
+// A point of the upright picture in the view's own coordinates.
+gfx::Point localPoint(View& view, gfx::Point upright) {
+  gfx::Point p = screenPointFromUpright(upright);
+  if (Window* window = view.window()) {
+    p.x -= window->frame().origin.x;
+    p.y -= window->frame().origin.y;
+  }
+  return view.convertPointFromView(p, nullptr);
+}
+
+double round2(double v) {
+  return std::round(v * 100) / 100;
+}
+
+// --- what the walker types ----------------------------------------------------------------------
+
+const char* const kTypedTexts[] = {
+    "600000", "00700", "000001", "1",        "0",    "-1",   "12.50", "99999999999999999999",
+    "abc",    "Zq",    "hk",     "tx",       "上证", "腾讯", "😀",     "😀👍🏽",
+    "<b>",    "&amp;", "\"x\"",  "< > & \"", "a'b",  "%s%n", "\\n",   "mid  dle",
+};
+const char* const kKeyNames[] = {"Return", "BackSpace", "Left", "Right", "Escape", "Tab"};
+
+}  // namespace
+
+// --- the scene ----------------------------------------------------------------------------------
+
+MonkeyScene observeMonkeyScene() {
+  MonkeyScene scene;
+  scene.screen = uprightSize();
+  for (const ScreenText& t : textsOnScreen())
+    if (auto r = onScreen(t.rect)) scene.targets.push_back(*r);
+  visitScreen([&](View& view) {
+    if (auto* control = dynamic_cast<Control*>(&view)) {
+      if (control->isEnabled() && control->isUserInteractionEnabled())
+        if (auto r = onScreen(uprightRect(screenRect(view)))) scene.targets.push_back(*r);
+    }
+    if (auto* bar = dynamic_cast<NavigationBar*>(&view)) {
+      Button* back = bar->backButton();
+      if (back && !back->isHidden() && back->alpha() > 0.01)
+        if (auto r = onScreen(uprightRect(screenRect(*back))))
+          scene.back = gfx::Point(r->midX(), r->midY());
+    }
+    // A tab bar: the platform's, or one a screen draws of its own (a view named so): its
+    // buttons, left to right.
+    const std::string name = classNameOf(view);
+    if ((name.size() >= 6 && name.compare(name.size() - 6, 6, "TabBar") == 0) ||
+        dynamic_cast<TabBarView*>(&view)) {
+      std::vector<gfx::Rect> items;
+      for (const auto& sub : view.subviews())
+        if (dynamic_cast<Control*>(sub.get()) && !sub->isHidden() && sub->alpha() > 0.01)
+          if (auto r = onScreen(uprightRect(screenRect(*sub)))) items.push_back(*r);
+      if (auto* tabs = dynamic_cast<TabBarView*>(&view); tabs && items.empty()) {
+        const gfx::Rect bar = screenRect(view);
+        for (size_t i = 0; i < tabs->items().size(); ++i) {
+          gfx::Rect item = tabs->itemFrame(static_cast<int>(i));
+          item.origin.x += bar.x();
+          item.origin.y += bar.y();
+          if (auto r = onScreen(uprightRect(item))) items.push_back(*r);
+        }
+      }
+      std::sort(items.begin(), items.end(),
+                [](const gfx::Rect& a, const gfx::Rect& b) { return a.x() < b.x(); });
+      if (!items.empty()) scene.tabs = items;
+    }
+  });
+  // The screens draw their own title bars: a button at the top left is their back button.
+  if (!scene.back) {
+    visitScreen([&](View& view) {
+      if (!dynamic_cast<Button*>(&view)) return;
+      const gfx::Rect r = uprightRect(screenRect(view));
+      if (r.x() < 80 && r.maxY() < 80 && r.width() > 10 && r.height() > 10)
+        scene.back = gfx::Point(r.midX(), r.midY());
+    });
+  }
+  Keyboard& keyboard = Keyboard::shared();
+  if (keyboard.isVisible()) {
+    scene.textInput = keyboard.client() != nullptr;
+    if (auto r = onScreen(uprightRect(keyboard.frame()))) scene.keyboard = *r;
+  }
+  scene.background = Application::shared().state() == ApplicationState::Background;
+  return scene;
+}
+
+std::string topScreenName() {
+  std::string name;
+  const gfx::Rect screen = Screen::main().bounds();
+  const double half = screen.width() * screen.height() / 2;
+  visitScreen([&](View& view) {
+    Responder* controller = view.viewController();
+    if (!controller) return;
+    const gfx::Rect r = screenRect(view);
+    const double w = std::min(r.maxX(), screen.maxX()) - std::max(r.x(), screen.x());
+    const double h = std::min(r.maxY(), screen.maxY()) - std::max(r.y(), screen.y());
+    if (w > 0 && h > 0 && w * h >= half) name = classNameOf(*controller);
+  });
+  return name;
+}
+
+// --- the walker ---------------------------------------------------------------------------------
+
+MonkeyWalker::MonkeyWalker(uint64_t seed) : seed_(seed), state_(seed) {}
+
+// splitmix64: the same numbers with every compiler and library.
+uint64_t MonkeyWalker::random() {
+  uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+double MonkeyWalker::uniform(double lo, double hi) {
+  return lo + (hi - lo) * static_cast<double>(random() >> 11) * 0x1.0p-53;
+}
+
+int MonkeyWalker::below(int n) {
+  return n <= 1 ? 0 : static_cast<int>(random() % static_cast<uint64_t>(n));
+}
+
+gfx::Point MonkeyWalker::anywhere(const MonkeyScene& scene) {
+  return {std::floor(uniform(0, scene.screen.width)), std::floor(uniform(0, scene.screen.height))};
+}
+
+gfx::Point MonkeyWalker::onTarget(const MonkeyScene& scene) {
+  if (scene.targets.empty()) return anywhere(scene);
+  const gfx::Rect& r = scene.targets[below(static_cast<int>(scene.targets.size()))];
+  // Mostly its middle part, sometimes right at its edge.
+  const double mx = r.width() * (below(5) == 0 ? 0 : 0.25),
+               my = r.height() * (below(5) == 0 ? 0 : 0.25);
+  return {std::round(uniform(r.x() + mx, r.maxX() - mx)),
+          std::round(uniform(r.y() + my, r.maxY() - my))};
+}
+
+ScriptStep MonkeyWalker::drag(const MonkeyScene& scene) {
+  ScriptStep step{};
+  step.kind = ScriptStepKind::Drag;
+  const double w = scene.screen.width, h = scene.screen.height;
+  // Lengths from a nudge to a sweep, each band as likely.
+  static constexpr double kBands[] = {2, 10, 40, 120, 300};
+  const int band = below(4);
+  const double length = uniform(kBands[band], kBands[band + 1]);
+  double angle = 0;
+  switch (below(4)) {
+    case 0:  // horizontal
+      angle = below(2) ? 0 : M_PI;
+      break;
+    case 1:  // vertical
+      angle = below(2) ? M_PI / 2 : -M_PI / 2;
+      break;
+    case 2:  // diagonal
+      angle = M_PI / 4 + M_PI / 2 * below(4);
+      break;
+    default:
+      angle = uniform(-M_PI, M_PI);
+  }
+  switch (below(4)) {
+    case 0:  // from an edge
+      step.from =
+          below(2)
+              ? gfx::Point(below(2) ? std::floor(uniform(0, 8)) : std::floor(uniform(w - 8, w)),
+                           std::floor(uniform(0, h)))
+              : gfx::Point(std::floor(uniform(0, w)),
+                           below(2) ? std::floor(uniform(0, 8)) : std::floor(uniform(h - 8, h)));
+      break;
+    case 1:
+    case 2:
+      step.from = onTarget(scene);
+      break;
+    default:
+      step.from = anywhere(scene);
+  }
+  step.to = {std::clamp(std::round(step.from.x + length * std::cos(angle)), 0.0, w - 1),
+             std::clamp(std::round(step.from.y + length * std::sin(angle)), 0.0, h - 1)};
+  // Flicks, hand speed and a slow crawl.
+  static constexpr double kSeconds[] = {0.02, 0.1, 0.5, 2};
+  const int speed = below(3);
+  step.seconds = std::max(0.02, round2(uniform(kSeconds[speed], kSeconds[speed + 1])));
+  return step;
+}
+
+std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
+  // Each step draws numbers of its own (from the seed and its number), so a screen that differs
+  // once (a reply come a frame later) changes where that step lands, not the steps after it.
+  state_ = seed_ ^ (0xD1B54A32D192ED03ull * ++made_);
+  random();
+  std::vector<ScriptStep> out;
+  ScriptStep step{};
+  auto tapAt = [&](gfx::Point p) {
+    step.kind = ScriptStepKind::Tap;
+    step.from = p;
+  };
+  if (scene.background || foregroundNext_) {
+    foregroundNext_ = false;
+    step.kind = ScriptStepKind::Event;
+    step.text = "foreground";
+  } else {
+    // Each kind of step by its share; one that does not apply here (no field, no tab bar)
+    // becomes a tap on something seen.
+    const double roll = uniform(0, 100);
+    if (roll < 27) {
+      tapAt(onTarget(scene));
+    } else if (roll < 33) {
+      tapAt(anywhere(scene));
+    } else if (roll < 53) {
+      step = drag(scene);
+    } else if (roll < 57) {
+      step.kind = ScriptStepKind::Pinch;
+      step.from = below(2) ? onTarget(scene) : anywhere(scene);
+      const double d1 = std::round(uniform(20, 200));
+      const double d2 =
+          std::clamp(std::round(d1 + (below(2) ? 1 : -1) * uniform(10, 150)), 10.0, 300.0);
+      step.to = {d1, d2};
+      step.seconds = round2(uniform(0.05, 0.6));
+    } else if (roll < 61) {
+      step.kind = ScriptStepKind::Wheel;
+      step.from = below(2) ? onTarget(scene) : anywhere(scene);
+      step.count = (below(4) ? 1 : 2 + below(2)) * (below(2) ? 1 : -1);
+    } else if (roll < 68) {
+      tapAt(scene.back ? *scene.back
+                       : gfx::Point(std::floor(uniform(4, 70)), std::floor(uniform(20, 64))));
+    } else if (roll < 75) {
+      if (scene.tabs.empty()) {
+        tapAt(onTarget(scene));
+      } else {
+        const gfx::Rect& r = scene.tabs[below(static_cast<int>(scene.tabs.size()))];
+        tapAt({std::round(r.midX()), std::round(r.midY())});
+      }
+    } else if (roll < 78) {
+      // The last tab: the More grid, whose items the taps on targets then reach.
+      const gfx::Rect r = scene.tabs.empty() ? gfx::Rect() : scene.tabs.back();
+      tapAt(scene.tabs.empty() ? onTarget(scene)
+                               : gfx::Point(std::round(r.midX()), std::round(r.midY())));
+    } else if (roll < 86) {
+      if (scene.textInput) {
+        step.kind = ScriptStepKind::Type;
+        step.text = kTypedTexts[below(static_cast<int>(std::size(kTypedTexts)))];
+      } else {
+        tapAt(onTarget(scene));
+      }
+    } else if (roll < 89) {
+      if (scene.textInput) {
+        step.kind = ScriptStepKind::Key;
+        step.text = kKeyNames[below(static_cast<int>(std::size(kKeyNames)))];
+      } else {
+        tapAt(onTarget(scene));
+      }
+    } else if (roll < 93) {
+      if (scene.keyboard) {
+        const gfx::Rect& k = *scene.keyboard;
+        tapAt({std::floor(uniform(k.x(), k.maxX())), std::floor(uniform(k.y(), k.maxY()))});
+      } else {
+        tapAt(onTarget(scene));
+      }
+    } else if (roll < 95) {
+      // Mostly back upright: a turned screen shows less of the client.
+      static constexpr int kTurns[] = {1, 1, 1, 1, 3, 4, 3, 4, 2, 5, 6};
+      step.kind = ScriptStepKind::Orientation;
+      step.orientation = kTurns[below(static_cast<int>(std::size(kTurns)))];
+    } else if (roll < 96) {
+      step.kind = ScriptStepKind::Event;
+      step.text = "background";
+      foregroundNext_ = true;
+    } else if (roll < 98) {
+      step.kind = ScriptStepKind::Wait;
+      step.seconds = round2(uniform(0.2, 3));
+    } else {
+      tapAt(onTarget(scene));
+    }
+  }
+  out.push_back(step);
+  // Time for what the step started (replies, animations), mostly short, sometimes none.
+  if (step.kind != ScriptStepKind::Wait && below(5) != 0) {
+    ScriptStep wait{};
+    wait.kind = ScriptStepKind::Wait;
+    wait.seconds = round2(uniform(0.05, 1));
+    out.push_back(wait);
+  }
+  return out;
+}
+
+std::string scriptLine(const ScriptStep& step) {
+  char line[160];
+  switch (step.kind) {
+    case ScriptStepKind::Wait:
+      std::snprintf(line, sizeof line, "wait %g", step.seconds);
+      return line;
+    case ScriptStepKind::Tap:
+      std::snprintf(line, sizeof line, "tap %g %g", step.from.x, step.from.y);
+      return line;
+    case ScriptStepKind::Drag:
+    case ScriptStepKind::Pinch:
+      std::snprintf(line, sizeof line, "%s %g %g %g %g %g",
+                    step.kind == ScriptStepKind::Drag ? "drag" : "pinch", step.from.x, step.from.y,
+                    step.to.x, step.to.y, step.seconds);
+      return line;
+    case ScriptStepKind::Wheel:
+      std::snprintf(line, sizeof line, "wheel %g %g %d", step.from.x, step.from.y, step.count);
+      return line;
+    case ScriptStepKind::Orientation:
+      return "orientation " + std::to_string(step.orientation);
+    case ScriptStepKind::Type:
+      return "type " + step.text;
+    case ScriptStepKind::Key:
+      return "key " + step.text;
+    case ScriptStepKind::Event:
+      return "event " + step.text;
+    case ScriptStepKind::Open: {
+      std::string out = "open " + step.text;
+      for (const std::string& arg : step.args) out += " " + arg;
+      return out;
+    }
+    default:
+      return "# (not an input step)";
+  }
+}
+
+// --- the page a nudge must not turn -------------------------------------------------------------
+
+namespace {
+
+// Below the paging flick speed (200 points a second), with room for the last frame's jitter.
+constexpr double kSlowerThanFlick = 150;
+
+bool isInputStep(const ScriptStep& step) {
+  switch (step.kind) {
+    case ScriptStepKind::Expect:
+    case ScriptStepKind::Reject:
+    case ScriptStepKind::Match:
+    case ScriptStepKind::Order:
+    case ScriptStepKind::Keep:
+    case ScriptStepKind::Changed:
+    case ScriptStepKind::Shot:
+      return false;
+    default:
+      return true;
+  }
+}
+
+bool movesNoPage(const ScriptStep& step) {
+  return step.kind == ScriptStepKind::Drag || step.kind == ScriptStepKind::Pinch ||
+         step.kind == ScriptStepKind::Wheel;
+}
+
+int pageOf(const ScrollView& view) {
+  const double w = view.bounds().width();
+  return w > 0 ? static_cast<int>(std::lround(view.contentOffset().x / w)) : 0;
+}
+
+}  // namespace
+
+std::vector<PagedViewState> pagedViewsUnder(const ScriptStep& step) {
+  std::vector<PagedViewState> out;
+  if (!movesNoPage(step)) return out;
+  visitScreen([&](View& view) {
+    auto* scroll = dynamic_cast<ScrollView*>(&view);
+    if (!scroll || !scroll->isPagingEnabled() || !scroll->isScrollEnabled()) return;
+    const double w = scroll->bounds().width();
+    if (w <= 0 || scroll->contentSize().width <= w + 1) return;
+    // Still moving from an earlier step: where it comes to rest is that step's doing.
+    if (scroll->isDragging() || scroll->isDecelerating() || scroll->isScrollAnimating() ||
+        scroll->isTracking())
+      return;
+    const gfx::Point from = localPoint(view, step.from);
+    if (!scroll->bounds().contains(from)) return;
+    if (step.kind == ScriptStepKind::Drag) {
+      const double dx = std::abs(localPoint(view, step.to).x - from.x);
+      const double speed = dx / std::max(step.seconds, 1e-3);
+      if (dx >= w / 4 || speed >= kSlowerThanFlick) return;  // may turn a page
+    }
+    std::string name = classNameOf(view);
+    for (View* up = &view; up; up = up->superview())
+      if (Responder* controller = up->viewController()) {
+        name += " of " + classNameOf(*controller);
+        break;
+      }
+    out.push_back({view.sharedView(), pageOf(*scroll), w, scroll->contentSize().width, name});
+  });
+  return out;
+}
+
+std::string pageTurnedFailure(const ScriptStep& step, const std::vector<PagedViewState>& before) {
+  for (const PagedViewState& was : before) {
+    auto view = was.view.lock();
+    auto* scroll = dynamic_cast<ScrollView*>(view.get());
+    if (!scroll || !scroll->window()) continue;
+    // Pages added or taken away, or the screen turned, move the page with a reason.
+    if (scroll->bounds().width() != was.pageWidth ||
+        scroll->contentSize().width != was.contentWidth)
+      continue;
+    const int now = pageOf(*scroll);
+    if (now == was.page) continue;
+    return "'" + scriptLine(step) + "' turned the paged " + was.name + " from page " +
+           std::to_string(was.page) + " to " + std::to_string(now) +
+           " (only a drag past a quarter of its width or a flick may)";
+  }
+  return {};
+}
+
+// --- a screen at rest ---------------------------------------------------------------------------
+
+bool screenAtRest() {
+  if (runningAnimationCount() > 0) return false;
+  bool moving = false;
+  visitScreen([&](View& view) {
+    if (auto* scroll = dynamic_cast<ScrollView*>(&view))
+      moving =
+          moving || scroll->isDragging() || scroll->isDecelerating() || scroll->isScrollAnimating();
+  });
+  return !moving;
+}
+
+// --- error lines --------------------------------------------------------------------------------
+
+bool isExpectedErrorLine(const std::string& line) {
+  (void)line;
+  return false;
+}
+
+// --- the walk -----------------------------------------------------------------------------------
+
+namespace {
+
+double realSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// What a crash leaves on standard error, set before each step (a signal handler may only write).
+char crashNote[1024];
+size_t crashNoteLength = 0;
+
+void writeCrashNote() {
+  if (crashNoteLength > 0) {
+    ssize_t written = ::write(STDERR_FILENO, crashNote, crashNoteLength);
+    (void)written;
+  }
+}
+
+#ifndef VERDAN_MONKEY_ASAN
+constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+
+extern "C" void onMonkeyCrash(int signal) {
+  writeCrashNote();
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+#else
+extern "C" void onMonkeyDeath() {
+  writeCrashNote();
+}
+#endif
+
+class Walk {
+ public:
+  explicit Walk(const MonkeyOptions& options) : options_(options), walker_(options.seed) {
+    replayPath_ = options.replayPath;
+    if (replayPath_.empty()) {
+      replayPath_ = "monkey-" + std::to_string(options.seed) + ".script";
+      if (!options.shotsDir.empty()) {
+        foundation::makeDirectories(options.shotsDir);
+        replayPath_ = options.shotsDir + "/" + replayPath_;
+      }
+    }
+  }
+
+  int run() {
+    foundation::setLogSink([this](foundation::LogLevel level, const std::string& text) {
+      writeLine(text);
+      if (level == foundation::LogLevel::Error) {
+        std::lock_guard<std::mutex> lock(errorsMutex_);
+        errors_.push_back(text);
+      }
+    });
+    installCrashNote();
+    watchdog_ = std::thread([this] { watch(); });
+    const int status = walk();
+    {
+      std::lock_guard<std::mutex> lock(watchMutex_);
+      quit_ = true;
+    }
+    watchWake_.notify_all();
+    watchdog_.join();
+    removeCrashNote();
+    foundation::setLogSink({});
+    return status;
+  }
+
+ private:
+  static void writeLine(const std::string& text) {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t t = system_clock::to_time_t(now);
+    const int ms =
+        static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &tm);
+    std::fprintf(stderr, "%s.%03d %s\n", stamp, ms, text.c_str());
+  }
+
+  std::string header() const {
+    return "# monkey seed " + std::to_string(options_.seed) +
+           ": replay with verdan --headless --virtual-time --script " + replayPath_ +
+           " (against a test server like the walk's)\n";
+  }
+
+  // Adds lines to the script and to its file at once, so that a crash leaves them.
+  void record(const std::string& lines) {
+    {
+      std::lock_guard<std::mutex> lock(scriptMutex_);
+      script_ += lines;
+    }
+    std::ofstream file(replayPath_, std::ios::app);
+    file << lines;
+  }
+
+  void rewrite(const std::string& firstLine) {
+    std::string text;
+    {
+      std::lock_guard<std::mutex> lock(scriptMutex_);
+      text = firstLine + script_;
+    }
+    std::ofstream file(replayPath_, std::ios::trunc);
+    file << text;
+  }
+
+  void setCrashNote(int step) {
+    const int n =
+        std::snprintf(crashNote, sizeof crashNote,
+                      "monkey seed %llu: step %d crashed; the steps so far replay with "
+                      "verdan --headless --virtual-time --script %s\n",
+                      static_cast<unsigned long long>(options_.seed), step, replayPath_.c_str());
+    crashNoteLength = n > 0 ? std::min(static_cast<size_t>(n), sizeof crashNote - 1) : 0;
+  }
+
+  void installCrashNote() {
+#ifdef VERDAN_MONKEY_ASAN
+    __sanitizer_set_death_callback(onMonkeyDeath);
+#else
+    for (int signal : kCrashSignals) std::signal(signal, onMonkeyCrash);
+#endif
+  }
+
+  void removeCrashNote() {
+    crashNoteLength = 0;
+#ifdef VERDAN_MONKEY_ASAN
+    __sanitizer_set_death_callback(nullptr);
+#else
+    for (int signal : kCrashSignals) std::signal(signal, SIG_DFL);
+#endif
+  }
+
+  // The watchdog: a step that runs past its time is reported from this thread.
+  void watch() {
+    std::unique_lock<std::mutex> lock(watchMutex_);
+    while (!quit_) {
+      watchWake_.wait_for(lock, std::chrono::milliseconds(50));
+      if (quit_ || stepStarted_ < 0 || hung_) continue;
+      if (realSeconds() - stepStarted_ <= options_.watchdogSeconds) continue;
+      hung_ = true;
+      const int step = stepNumber_;
+      lock.unlock();
+      char what[160];
+      std::snprintf(what, sizeof what, "did not return within %g s", options_.watchdogSeconds);
+      const std::string report = failureReport(step, "hang", what, "", replayPath_, true);
+      if (options_.onHang) {
+        options_.onHang(report);
+      } else {
+        std::fputs(report.c_str(), stdout);
+        std::fflush(stdout);
+        std::_Exit(kMonkeyHangStatus);
+      }
+      lock.lock();
+    }
+  }
+
+  void startStep(int step) {
+    std::lock_guard<std::mutex> lock(watchMutex_);
+    stepNumber_ = step;
+    stepStarted_ = realSeconds();
+  }
+
+  bool endStep() {
+    std::lock_guard<std::mutex> lock(watchMutex_);
+    stepStarted_ = -1;
+    return hung_;
+  }
+
+  // The report: which seed, which step, on which screen, what went wrong, and the steps so far,
+  // which are also written to `path` with the failure in their first line.
+  std::string failureReport(int step, const std::string& kind, const std::string& message,
+                            const std::string& screen, const std::string& path, bool withSteps) {
+    std::string oneLine = message;
+    std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
+    const std::string what = "monkey seed " + std::to_string(options_.seed) + ": step " +
+                             std::to_string(step) + " failed (" + kind + ")" +
+                             (screen.empty() ? "" : " on " + screen) + ": " + oneLine + "\n";
+    std::string steps;
+    {
+      std::lock_guard<std::mutex> lock(scriptMutex_);
+      steps = script_;
+    }
+    std::ofstream(path, std::ios::trunc) << "# " << what << steps;
+    return what + "replay: verdan --headless --virtual-time --script " + path + "\n" +
+           (withSteps ? steps : std::string());
+  }
+
+  int fail(int step, const std::string& kind, const std::string& message) {
+    const std::string screen = topScreenName();
+    if (options_.keepGoing && kind != "hang") {
+      // Each fault once a walk, with a script of its own that replays the steps up to it.
+      // Numbers (values, rects, colours' digits) collapse: 1.61 and 0.00 are one fault.
+      std::string key;
+      for (char c : kind + message) {
+        const bool digit = (c >= '0' && c <= '9') || c == '.' || c == ',';
+        if (!digit || key.empty() || key.back() != 'N') key += digit ? 'N' : c;
+      }
+      if (!reported_.insert(key).second) return 0;
+      failed_ = true;
+      std::string path = replayPath_;
+      if (path.size() > 7 && path.compare(path.size() - 7, 7, ".script") == 0)
+        path.resize(path.size() - 7);
+      path += "-step" + std::to_string(step) + ".script";
+      const std::string report = failureReport(step, kind, message, screen, path, false);
+      foundation::logInfo("%s", report.substr(0, report.find('\n')).c_str());
+      std::fputs(report.c_str(), stdout);
+      std::fflush(stdout);
+      return 0;
+    }
+    const std::string report = failureReport(step, kind, message, screen, replayPath_, true);
+    foundation::logError("monkey seed %llu: step %d failed (%s)",
+                         static_cast<unsigned long long>(options_.seed), step, kind.c_str());
+    std::fputs(report.c_str(), stdout);
+    std::fflush(stdout);
+    return kind == "hang" ? kMonkeyHangStatus : kMonkeyFailedStatus;
+  }
+
+  // The error lines logged since the last look that no fault explains.
+  std::vector<std::string> takeErrors() {
+    std::vector<std::string> out;
+    std::lock_guard<std::mutex> lock(errorsMutex_);
+    for (const std::string& line : errors_)
+      if (!isExpectedErrorLine(line)) out.push_back(line);
+    errors_.clear();
+    return out;
+  }
+
+  // Everything that must hold after a step; the first failure's kind and message.
+  // Everything that must hold after a step: the failures, each as its kind and message.
+  std::vector<std::pair<std::string, std::string>> check(const ScriptStep& action,
+                                                         const std::vector<PagedViewState>& paged) {
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const std::string& line : takeErrors()) found.emplace_back("error line", line);
+    if (auto turned = pageTurnedFailure(action, paged); !turned.empty())
+      found.emplace_back("page turned", turned);
+    // A screen half way through a transition or a glide shows two screens' texts over each
+    // other by design: it is judged once at rest (see settle).
+    if (atRest_)
+      for (const std::string& failure : screenInvariantFailures())
+        found.emplace_back("invariant", failure);
+    return found;
+  }
+
+  // Reports what check found; 0 to go on, or the status the walk ends with.
+  int report(int step, const std::vector<std::pair<std::string, std::string>>& found) {
+    for (const auto& [kind, message] : found)
+      if (const int status = fail(step, kind, message); status != 0) return status;
+    return 0;
+  }
+
+  // Lets what the step started (a push, a glide, a fade) come to rest, for at most a second
+  // of script time, and adds the time taken to the script so that a replay waits as long.
+  void settle() {
+    constexpr double kSlice = 0.05, kLongest = 1;
+    double waited = 0;
+    while (!(atRest_ = screenAtRest()) && waited < kLongest - 1e-9) {
+      playInputStep(waitStep(kSlice));
+      waited += kSlice;
+    }
+    if (waited > 0) record(scriptLine(waitStep(round2(waited))) + "\n");
+  }
+
+  static ScriptStep waitStep(double seconds) {
+    ScriptStep wait{};
+    wait.kind = ScriptStepKind::Wait;
+    wait.seconds = seconds;
+    return wait;
+  }
+
+  void noteScreen(int step) {
+    const std::string name = topScreenName();
+    if (name == screen_) return;
+    screen_ = name;
+    foundation::logInfo("monkey step %d: screen %s", step, name.empty() ? "(none)" : name.c_str());
+  }
+
+  // Plays one step (an action and its waits) and checks what it left; 0, or the failure's
+  // status.
+  int play(int step, const std::vector<ScriptStep>& steps) {
+    std::vector<ScriptStep> played = steps;
+    const std::vector<PagedViewState> paged = pagedViewsUnder(steps.front());
+    // A paging snap takes a third of a second: the check looks once it has come to rest.
+    if (!paged.empty()) {
+      double waited = 0;
+      for (const ScriptStep& s : played)
+        if (s.kind == ScriptStepKind::Wait) waited += s.seconds;
+      if (waited < 0.5) {
+        ScriptStep settle{};
+        settle.kind = ScriptStepKind::Wait;
+        settle.seconds = round2(0.5 - waited);
+        played.push_back(settle);
+      }
+    }
+    std::string lines = "# step " + std::to_string(step) + "\n";
+    for (const ScriptStep& s : played) lines += scriptLine(s) + "\n";
+    record(lines);
+    setCrashNote(step);
+    startStep(step);
+    for (const ScriptStep& s : played) playInputStep(s);
+    settle();
+    if (endStep()) {
+      char what[96];
+      std::snprintf(what, sizeof what, "did not return within %g s", options_.watchdogSeconds);
+      return fail(step, "hang", what);
+    }
+    if (const int status = report(step, check(steps.front(), paged)); status != 0) return status;
+    noteScreen(step);
+    return 0;
+  }
+
+  int walk() {
+    std::ofstream(replayPath_, std::ios::trunc) << header();
+    {
+      std::lock_guard<std::mutex> lock(scriptMutex_);
+      script_ = header();
+    }
+    // The start-up: the guest login and the first screen.
+    ScriptStep start{};
+    start.kind = ScriptStepKind::Wait;
+    start.seconds = options_.startSeconds;
+    record("# start-up\n" + scriptLine(start) + "\n");
+    setCrashNote(0);
+    startStep(0);
+    playInputStep(start);
+    settle();
+    if (endStep()) return fail(0, "hang", "the start-up did not return in time");
+    if (const int status = report(0, check(start, {})); status != 0) return status;
+    noteScreen(0);
+    // The given steps first (to start the walk from a screen), checked as the walk's own are.
+    int step = 0;
+    for (const ScriptStep& given : options_.prefix) {
+      if (stopRequested()) return kStoppedBySignalStatus;
+      if (!isInputStep(given)) continue;  // its checks and shots are the script's own
+      if (given.kind == ScriptStepKind::Wait) {
+        record(scriptLine(given) + "\n");
+        playInputStep(given);
+        continue;
+      }
+      if (const int status = play(++step, {given}); status != 0) return status;
+    }
+    for (int walked = 1; walked <= options_.steps; ++walked) {
+      if (stopRequested()) return kStoppedBySignalStatus;
+      if (const int status = play(++step, walker_.next(observeMonkeyScene())); status != 0)
+        return status;
+    }
+    rewrite("# monkey seed " + std::to_string(options_.seed) + ": " +
+            std::to_string(options_.steps) +
+            (failed_ ? " steps walked, faults found\n" : " steps passed\n"));
+    foundation::logInfo("monkey seed %llu: %d steps %s",
+                        static_cast<unsigned long long>(options_.seed), options_.steps,
+                        failed_ ? "walked, faults found" : "passed");
+    return failed_ ? kMonkeyFailedStatus : 0;
+  }
+
+  MonkeyOptions options_;
+  MonkeyWalker walker_;
+  std::string replayPath_;
+  std::string screen_;
+  bool atRest_ = true;
+  std::set<std::string> reported_;  // keep-going: the faults reported so far
+  bool failed_ = false;
+
+  std::mutex scriptMutex_;
+  std::string script_;
+
+  std::mutex errorsMutex_;
+  std::vector<std::string> errors_;
+
+  std::thread watchdog_;
+  std::mutex watchMutex_;
+  std::condition_variable watchWake_;
+  bool quit_ = false;
+  bool hung_ = false;
+  int stepNumber_ = 0;
+  double stepStarted_ = -1;
+};
+
+}  // namespace
+
+int runMonkey(const MonkeyOptions& options) {
+  Walk walk(options);
+  return walk.run();
+}
+
+int runMonkeyHeadless(const MonkeyOptions& options) {
+  foundation::Clock::setManual();
+  const int status = runMonkey(options);
+  Application::shared().terminate();
+  return status;
+}
+
+}  // namespace ui

@@ -1,0 +1,118 @@
+// The monkey: a seeded random walk over the whole client (taps, drags of every length and speed,
+// pinches, wheel notches, the back button, tabs, typing, keys, turns, background and foreground),
+// played through the headless runner's own steps under the virtual clock. After every step it
+// asks whether anything went wrong (an error line in the log, an invariant of the screen, a
+// paged view turned by a nudge, a step that never returns, a crash) and, when something did,
+// stops with the steps so far written as a script that replays them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/Geometry.h"
+#include "platform/ui/Runner.h"
+
+namespace ui {
+
+class View;
+
+// Exit statuses of a walk besides 0 (clean) and kStoppedBySignalStatus.
+constexpr int kMonkeyFailedStatus = 4;  // an error line, an invariant or a turned page
+constexpr int kMonkeyHangStatus = 5;    // a step did not return in time (the watchdog)
+
+struct MonkeyOptions {
+  uint64_t seed = 1;
+  int steps = 500;
+  // Where the steps so far are kept, step by step, as a script (so that even a crash leaves
+  // them): default "monkey-SEED.script" in `shotsDir`, or in the current folder.
+  std::string replayPath;
+  std::string shotsDir;
+  // Steps played first, each input step checked as a walk step is (a walk that starts from a
+  // screen); their waits are played unchecked, their checks and shots left out.
+  std::vector<ScriptStep> prefix;
+  // Go on after a fault (not after a hang): each distinct one is reported once, with a replay
+  // script of its own (the replay path with "-stepN" before ".script"), and the walk ends with
+  // kMonkeyFailedStatus when any was found. For campaigns while faults wait for their mends.
+  bool keepGoing = false;
+  // Script time the start-up (the guest login) is given before the first step.
+  double startSeconds = 3;
+  // Real seconds one step may take before the watchdog calls it a hang.
+  double watchdogSeconds = 10;
+  // What the watchdog does with a hang's report (on its own thread). Default: writes it to
+  // standard error and ends the process with kMonkeyHangStatus (the stuck main thread cannot).
+  std::function<void(const std::string& report)> onHang;
+};
+
+// What the walker sees of the screen before a step (points of the upright picture).
+struct MonkeyScene {
+  gfx::Size screen{320, 480};
+  std::vector<gfx::Rect> targets;  // seen texts and images, enabled controls
+  std::optional<gfx::Point> back;  // the navigation bar's back button, or a button where one sits
+  std::vector<gfx::Rect> tabs;     // the tab bar's items, left to right
+  std::optional<gfx::Rect> keyboard;
+  bool textInput = false;   // a field has the keyboard focus
+  bool background = false;  // the application is in the background
+};
+
+// The scene of the application as it is now.
+MonkeyScene observeMonkeyScene();
+
+// The seeded maker of steps: the same seed and the same scenes give the same steps. Each step
+// draws numbers of its own, so a screen that differs once (a reply a frame later) changes that
+// step's points, not the steps after it.
+class MonkeyWalker {
+ public:
+  explicit MonkeyWalker(uint64_t seed);
+  // The script steps of the next walk step: an action and usually a short wait after it.
+  std::vector<ScriptStep> next(const MonkeyScene& scene);
+
+ private:
+  uint64_t random();
+  double uniform(double lo, double hi);
+  int below(int n);
+  gfx::Point anywhere(const MonkeyScene& scene);
+  gfx::Point onTarget(const MonkeyScene& scene);
+  ScriptStep drag(const MonkeyScene& scene);
+
+  uint64_t seed_;
+  uint64_t state_;
+  uint64_t made_ = 0;
+  bool foregroundNext_ = false;
+};
+
+// An input step as the script line parseScript reads back as the same step.
+std::string scriptLine(const ScriptStep& step);
+
+// Error lines a walk may meet without a fault: a refusal the server answers for a request the
+// walk typed nonsense into, and the like (see Monkey.cpp for each one's reason).
+bool isExpectedErrorLine(const std::string& line);
+
+// A page a paged scroll view turned although the step could not have asked for it (a drag
+// shorter than a quarter of its width and slower than a flick, a pinch, a wheel notch), as a
+// failure message; empty when none did. `before` comes from pagedViewsUnder for the same step.
+struct PagedViewState {
+  std::weak_ptr<View> view;
+  int page = 0;
+  double pageWidth = 0;
+  double contentWidth = 0;
+  std::string name;  // the scroll view's class and its screen's
+};
+std::vector<PagedViewState> pagedViewsUnder(const ScriptStep& step);
+std::string pageTurnedFailure(const ScriptStep& step, const std::vector<PagedViewState>& before);
+
+// The class name of the screen on top (the last visible controller whose view covers at least
+// half the screen; empty when there is none), for the walk's log and reports.
+std::string topScreenName();
+
+// Walks over the launched application; 0 when every step passed, kMonkeyFailedStatus or
+// kMonkeyHangStatus (the report printed and the replay script written), or
+// kStoppedBySignalStatus.
+int runMonkey(const MonkeyOptions& options);
+// The same under the virtual clock, then terminates the application (as runHeadless does).
+int runMonkeyHeadless(const MonkeyOptions& options);
+
+}  // namespace ui

@@ -1,0 +1,372 @@
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "UiTestSupport.h"
+#include "platform/foundation/Log.h"
+#include "platform/ui/Monkey.h"
+#include "platform/ui/Orientation.h"
+#include "platform/ui/Runner.h"
+#include "platform/ui/ScrollView.h"
+#include "tests/platform/foundation/TestDir.h"
+
+namespace {
+
+using ui::MonkeyScene;
+using ui::MonkeyWalker;
+using ui::ScriptStep;
+using ui::ScriptStepKind;
+
+// A screen with something to tap, a tab bar and, every third step, a field with the keyboard.
+MonkeyScene sceneFor(int step) {
+  MonkeyScene scene;
+  scene.targets = {{10, 60, 80, 20}, {200, 300, 100, 40}};
+  scene.back = gfx::Point(30, 42);
+  for (int i = 0; i < 5; ++i) scene.tabs.push_back({i * 64.0, 431, 64, 49});
+  if (step % 3 == 0) {
+    scene.textInput = true;
+    scene.keyboard = gfx::Rect(0, 264, 320, 216);
+  }
+  return scene;
+}
+
+std::vector<std::string> walkLines(uint64_t seed, int count) {
+  MonkeyWalker walker(seed);
+  std::vector<std::string> lines;
+  for (int i = 0; i < count; ++i)
+    for (const ScriptStep& step : walker.next(sceneFor(i))) lines.push_back(ui::scriptLine(step));
+  return lines;
+}
+
+TEST(MonkeyWalker, TheSameSeedAndScenesGiveTheSameStepsAndEveryKindOfGesture) {
+  const std::vector<std::string> first = walkLines(42, 3000);
+  EXPECT_EQ(first, walkLines(42, 3000));
+  EXPECT_NE(first, walkLines(43, 3000));
+
+  // A screen that differs once (another target list at step 10) changes no step after it.
+  {
+    MonkeyWalker steady(42), disturbed(42);
+    for (int i = 0; i < 200; ++i) {
+      MonkeyScene other = sceneFor(i);
+      if (i == 10) other.targets = {{250, 400, 30, 30}};
+      const auto a = steady.next(sceneFor(i));
+      const auto b = disturbed.next(other);
+      if (i == 10) continue;
+      ASSERT_EQ(a.size(), b.size()) << i;
+      for (size_t k = 0; k < a.size(); ++k)
+        EXPECT_EQ(ui::scriptLine(a[k]), ui::scriptLine(b[k])) << i;
+    }
+  }
+
+  MonkeyWalker walker(42);
+  std::set<ScriptStepKind> kinds;
+  double shortest = 1e9, longest = 0, slowest = 0, fastest = 1e9;
+  bool backgroundThenForeground = true, sawBackground = false;
+  std::set<int> orientations;
+  for (int i = 0; i < 3000; ++i) {
+    const std::vector<ScriptStep> steps = walker.next(sceneFor(i));
+    ASSERT_FALSE(steps.empty());
+    const ScriptStep& s = steps.front();
+    kinds.insert(s.kind);
+    if (sawBackground)
+      backgroundThenForeground &= s.kind == ScriptStepKind::Event && s.text == "foreground";
+    sawBackground = s.kind == ScriptStepKind::Event && s.text == "background";
+    if (s.kind == ScriptStepKind::Orientation) orientations.insert(s.orientation);
+    for (const gfx::Point& p : {s.from, s.to}) {
+      EXPECT_GE(p.x, 0);
+      EXPECT_LT(p.x, 320);
+      EXPECT_GE(p.y, 0);
+      EXPECT_LT(p.y, 480);
+    }
+    if (s.kind != ScriptStepKind::Drag) continue;
+    const double length = std::hypot(s.to.x - s.from.x, s.to.y - s.from.y);
+    // A drag cut short by the screen's edge says nothing of the lengths drawn.
+    if (s.to.x <= 0 || s.to.x >= 319 || s.to.y <= 0 || s.to.y >= 479) continue;
+    shortest = std::min(shortest, length);
+    longest = std::max(longest, length);
+    slowest = std::max(slowest, s.seconds);
+    fastest = std::min(fastest, s.seconds);
+  }
+  for (ScriptStepKind kind :
+       {ScriptStepKind::Tap, ScriptStepKind::Drag, ScriptStepKind::Pinch, ScriptStepKind::Wheel,
+        ScriptStepKind::Type, ScriptStepKind::Key, ScriptStepKind::Orientation,
+        ScriptStepKind::Event, ScriptStepKind::Wait})
+    EXPECT_TRUE(kinds.count(kind)) << static_cast<int>(kind);
+  EXPECT_TRUE(backgroundThenForeground);
+  EXPECT_TRUE(orientations.count(1) && orientations.count(3) && orientations.count(4));
+  EXPECT_LT(shortest, 5);
+  EXPECT_GT(longest, 250);
+  EXPECT_LE(fastest, 0.05);
+  EXPECT_GT(slowest, 1.5);
+}
+
+TEST(MonkeyWalker, EveryStepRoundTripsThroughTheScriptParser) {
+  MonkeyWalker walker(7);
+  std::vector<ScriptStep> made;
+  std::string script;
+  for (int i = 0; i < 2000; ++i)
+    for (const ScriptStep& step : walker.next(sceneFor(i))) {
+      made.push_back(step);
+      script += ui::scriptLine(step) + "\n";
+    }
+  std::vector<ScriptStep> read;
+  int bad = 0;
+  ASSERT_EQ(ui::parseScript(script, read, &bad), 0) << "line " << bad;
+  ASSERT_EQ(read.size(), made.size());
+  for (size_t i = 0; i < made.size(); ++i) {
+    SCOPED_TRACE(ui::scriptLine(made[i]));
+    EXPECT_EQ(read[i].kind, made[i].kind);
+    EXPECT_EQ(read[i].from, made[i].from);
+    EXPECT_EQ(read[i].to, made[i].to);
+    EXPECT_DOUBLE_EQ(read[i].seconds, made[i].seconds);
+    if (made[i].kind == ScriptStepKind::Type || made[i].kind == ScriptStepKind::Key ||
+        made[i].kind == ScriptStepKind::Event) {
+      EXPECT_EQ(read[i].text, made[i].text);
+    }
+    if (made[i].kind == ScriptStepKind::Wheel) {
+      EXPECT_EQ(read[i].count, made[i].count);
+    }
+    if (made[i].kind == ScriptStepKind::Orientation) {
+      EXPECT_EQ(read[i].orientation, made[i].orientation);
+    }
+  }
+  // A wheel turns by whole notches, at most as many as one wheel event plays.
+  std::vector<ScriptStep> steps;
+  EXPECT_EQ(ui::parseScript("wheel 160 240 -2\n", steps), 0);
+  for (const char* bad_line :
+       {"wheel 160 240 0\n", "wheel 160 240 1.5\n", "wheel 160 240 6\n", "wheel 160 240\n"})
+    EXPECT_EQ(ui::parseScript(bad_line, steps), -1) << bad_line;
+}
+
+class MonkeyWalkTest : public uitest::UiTest {
+ protected:
+  void TearDown() override {
+    ui::Device::current().setOrientation(ui::DeviceOrientation::Portrait);
+    if (ui::Application::shared().state() == ui::ApplicationState::Background)
+      ui::Application::shared().enterForeground();
+    UiTest::TearDown();
+  }
+
+  static std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  ui::MonkeyOptions options(const std::string& name, int steps) {
+    ui::MonkeyOptions o;
+    o.seed = 11;
+    o.steps = steps;
+    o.startSeconds = 0.1;
+    o.replayPath = dir.file(name);
+    return o;
+  }
+
+  testing_support::TempDir dir;
+};
+
+// A view that does what a faulty screen does when a finger lifts off it.
+class LiftView : public ui::View {
+ public:
+  using View::View;
+  std::function<void()> onLift;
+  void touchesEnded(const ui::TouchSet&, const ui::Event&) override {
+    if (onLift) onLift();
+  }
+};
+
+TEST_F(MonkeyWalkTest, AnErrorLineStopsTheWalkWithAScriptThatReplaysIt) {
+  auto view = std::make_shared<LiftView>(gfx::Rect(0, 0, 320, 480));
+  int lifts = 0;
+  view->onLift = [&] {
+    if (++lifts == 3) foundation::logError("the third lift broke something");
+  };
+  window->addSubview(view);
+
+  const ui::MonkeyOptions o = options("walk.script", 400);
+  ASSERT_EQ(ui::runMonkey(o), ui::kMonkeyFailedStatus);
+  const std::string script = readFile(o.replayPath);
+  // The first line names the seed, the step and the line; the rest replays the walk.
+  EXPECT_EQ(script.rfind("# monkey seed 11: step ", 0), 0u) << script;
+  EXPECT_NE(script.find("failed (error line): !!!!!!!the third lift broke something"),
+            std::string::npos)
+      << script;
+  std::vector<ScriptStep> steps;
+  ASSERT_EQ(ui::parseScript(script, steps), 0);
+  ASSERT_GT(steps.size(), 1u);
+  EXPECT_EQ(steps.front().kind, ScriptStepKind::Wait);  // the start-up
+
+  // The same app and seed walk the same steps.
+  window->setNeedsLayout();
+  lifts = 0;
+  ui::Device::current().setOrientation(ui::DeviceOrientation::Portrait);
+  ui::MonkeyOptions again = o;
+  again.replayPath = dir.file("again.script");
+  ASSERT_EQ(ui::runMonkey(again), ui::kMonkeyFailedStatus);
+  std::string second = readFile(again.replayPath);
+  second.replace(second.find("again.script"), 12, "walk.script");
+  EXPECT_EQ(second, script);
+}
+
+TEST_F(MonkeyWalkTest, GoingOnAfterFaultsReportsEachOnceWithAScriptOfItsOwn) {
+  auto view = std::make_shared<LiftView>(gfx::Rect(0, 0, 320, 480));
+  int lifts = 0;
+  std::vector<int> reportedAt;
+  view->onLift = [&] {
+    ++lifts;
+    // The same fault at another number is the same fault.
+    if (lifts == 2 || lifts == 4) foundation::logError("lift %d went wrong", lifts);
+    if (lifts == 3) foundation::logError("something else");
+  };
+  window->addSubview(view);
+
+  ui::MonkeyOptions o = options("walk.script", 30);
+  o.keepGoing = true;
+  ASSERT_EQ(ui::runMonkey(o), ui::kMonkeyFailedStatus);
+  ASSERT_GE(lifts, 4);
+  std::vector<std::string> scripts;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    scripts.push_back(entry.path().filename().string());
+  std::sort(scripts.begin(), scripts.end());
+  ASSERT_EQ(scripts.size(), 3u);  // the walk, and one for each fault
+  EXPECT_EQ(scripts.back(), "walk.script");
+  EXPECT_EQ(readFile(o.replayPath).rfind("# monkey seed 11: 30 steps walked, faults found", 0), 0u);
+  for (size_t i = 0; i < 2; ++i) {
+    const std::string script = readFile(dir.file(scripts[i]));
+    EXPECT_TRUE(script.find("!!!!!!!lift 2 went wrong") != std::string::npos ||
+                script.find("!!!!!!!something else") != std::string::npos)
+        << script;
+    // It ends with the step that found its fault.
+    const std::string step = scripts[i].substr(scripts[i].find("-step") + 5);
+    const std::string last = "# step " + step.substr(0, step.find('.'));
+    EXPECT_NE(script.find(last + "\n"), std::string::npos) << script;
+    EXPECT_EQ(script.find("# step " + std::to_string(std::stoi(step) + 1) + "\n"),
+              std::string::npos);
+  }
+}
+
+TEST_F(MonkeyWalkTest, TheWatchdogReportsAStepThatDoesNotReturn) {
+  auto view = std::make_shared<LiftView>(gfx::Rect(0, 0, 320, 480));
+  std::atomic<bool> reported{false};
+  std::string report;
+  // The step returns only once the watchdog has spoken (with a bound, should it never).
+  view->onLift = [&] {
+    for (int i = 0; i < 1000 && !reported.load(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  };
+  window->addSubview(view);
+
+  ui::MonkeyOptions o = options("hang.script", 200);
+  o.watchdogSeconds = 0.5;
+  o.onHang = [&](const std::string& text) {
+    report = text;
+    reported.store(true);
+  };
+  ASSERT_EQ(ui::runMonkey(o), ui::kMonkeyHangStatus);
+  ASSERT_TRUE(reported.load());
+  EXPECT_EQ(report.rfind("monkey seed 11: step ", 0), 0u) << report;
+  EXPECT_NE(report.find("failed (hang): did not return within 0.5 s"), std::string::npos);
+  EXPECT_NE(report.find("replay: verdan --headless --virtual-time --script " + o.replayPath),
+            std::string::npos);
+  // The report holds the steps so far, ending with the one that hung.
+  std::vector<ScriptStep> steps;
+  ASSERT_EQ(ui::parseScript(report.substr(report.find('\n', report.find("replay:"))), steps), 0);
+  ASSERT_FALSE(steps.empty());
+  EXPECT_EQ(readFile(o.replayPath).rfind("# monkey seed 11: step ", 0), 0u);
+}
+
+// A paged scroll view of three pages whose delegate, like a faulty screen, turns a page at the
+// end of any drag.
+class TurnsOnAnyDrag : public ui::ScrollViewDelegate {
+ public:
+  void scrollViewDidEndDragging(ui::ScrollView& view, bool willDecelerate) override {
+    turnAtRest_ = willDecelerate;
+    if (!willDecelerate) turn(view);
+  }
+  void scrollViewDidEndDecelerating(ui::ScrollView& view) override {
+    if (turnAtRest_) turn(view);
+    turnAtRest_ = false;
+  }
+
+ private:
+  static void turn(ui::ScrollView& view) {
+    const double w = view.bounds().width();
+    view.setContentOffset({(std::round(view.contentOffset().x / w) + 1) * w, 0});
+  }
+  bool turnAtRest_ = false;
+};
+
+TEST_F(MonkeyWalkTest, ANudgeThatTurnsAPagedViewIsAFaultAndAFlickIsNot) {
+  auto pager = ui::ScrollView::create({0, 100, 320, 200});
+  pager->setPagingEnabled(true);
+  pager->setContentSize({960, 200});
+  window->addSubview(pager);
+  auto faulty = std::make_shared<TurnsOnAnyDrag>();
+
+  auto play = [&](const std::string& line, bool turnsOnDrag) {
+    pager->setDelegate(turnsOnDrag ? std::weak_ptr<ui::ScrollViewDelegate>(faulty)
+                                   : std::weak_ptr<ui::ScrollViewDelegate>());
+    pager->setContentOffset({320, 0});
+    std::vector<ScriptStep> steps;
+    EXPECT_EQ(ui::parseScript(line + "\nwait 0.5\n", steps), 0);
+    const auto before = ui::pagedViewsUnder(steps.front());
+    for (const ScriptStep& s : steps) ui::playInputStep(s);
+    return ui::pageTurnedFailure(steps.front(), before);
+  };
+  // A slow short drag over the pager must leave its page.
+  for (const char* nudge : {"drag 160 150 148 150 0.5", "drag 160 150 180 160 0.3"}) {
+    EXPECT_EQ(play(nudge, false), "") << nudge;
+    const std::string failure = play(nudge, true);
+    EXPECT_NE(failure.find("turned the paged ui::ScrollView from page 1 to 2"), std::string::npos)
+        << nudge << ": " << failure;
+  }
+  // So must a pinch or a wheel notch over it.
+  for (const char* pinch : {"pinch 160 150 60 120 0.3", "wheel 160 150 1"}) {
+    std::vector<ScriptStep> steps;
+    ASSERT_EQ(ui::parseScript(pinch, steps), 0);
+    EXPECT_EQ(ui::pagedViewsUnder(steps.front()).size(), 1u) << pinch;
+  }
+  // A drag past a quarter of the page, a flick, or a nudge outside it may turn it.
+  for (const char* turn : {"drag 300 150 100 150 0.5", "drag 160 150 140 150 0.05",
+                           "drag 160 50 150 50 0.5", "tap 160 150"})
+    EXPECT_EQ(play(turn, true), "") << turn;
+}
+
+// A plain paged scroll view (no delegate steering it) under the gestures the walker plays: two
+// fingers and slow short drags leave its page, a drag past half a page or a fling turn it.
+TEST_F(MonkeyWalkTest, APlainPagedViewTurnsOnlyOnAHalfPageDragOrAFling) {
+  auto pager = ui::ScrollView::create({0, 100, 320, 200});
+  pager->setPagingEnabled(true);
+  pager->setContentSize({960, 200});
+  window->addSubview(pager);
+  auto pageAfter = [&](const std::string& line) {
+    pager->setContentOffset({320, 0});
+    std::vector<ScriptStep> steps;
+    EXPECT_EQ(ui::parseScript(line + "\nwait 0.6\n", steps), 0);
+    for (const ScriptStep& s : steps) ui::playInputStep(s);
+    EXPECT_FALSE(pager->isDecelerating()) << line;
+    return pager->contentOffset().x / 320;
+  };
+  for (const char* stays :
+       {"wheel 160 150 1", "wheel 160 150 -1", "wheel 40 150 3", "wheel 300 250 -2",
+        "pinch 160 150 60 120 0.3", "pinch 160 150 140 40 0.1", "pinch 250 280 129 103 0.11",
+        "drag 160 150 148 150 0.5", "drag 160 150 180 160 0.3", "drag 201 199 211 189 0.1",
+        "drag 160 150 130 150 0.25", "drag 160 150 90 150 0.5",
+        "drag 160 150 200 150 0.3"})
+    EXPECT_EQ(pageAfter(stays), 1) << stays;
+  EXPECT_EQ(pageAfter("drag 300 150 100 150 0.5"), 2);
+  EXPECT_EQ(pageAfter("drag 60 150 250 150 0.5"), 0);
+  EXPECT_EQ(pageAfter("drag 160 150 100 150 0.1"), 2);
+  EXPECT_EQ(pageAfter("drag 160 150 220 150 0.1"), 0);
+}
+
+}  // namespace

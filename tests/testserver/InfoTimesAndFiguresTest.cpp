@@ -1,0 +1,109 @@
+// What the market seeds with a time lies in a session, whenever it is looked at; an article
+// tells of what its title names; an order class that traded did so in orders; only a company has
+// a profile page.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "testserver/Market.h"
+#include "testserver/ServerCore.h"
+
+namespace {
+
+using testserver::Market;
+
+bool InShanghaiSession(int32_t hhmmss) {
+  const int minute = hhmmss / 10000 * 60 + hhmmss / 100 % 100;
+  return (minute >= 9 * 60 + 30 && minute <= 11 * 60 + 30) ||
+         (minute >= 13 * 60 && minute <= 15 * 60);
+}
+
+// The clock's hours a person looks at: before the open, the first minutes, the break, the
+// afternoon, after the close and at night; a Wednesday and a Saturday (a weekend shows Friday).
+struct Clock {
+  int32_t date;
+  int minute;
+  bool closed;
+};
+const Clock kClocks[] = {{20261209, 90, false},      {20261209, 7 * 60 + 20, false},
+                         {20261209, 9 * 60 + 31, false}, {20261209, 10 * 60 + 30, false},
+                         {20261209, 12 * 60, false},     {20261209, 14 * 60 + 10, false},
+                         {20261209, 23 * 60, false},     {20261212, 11 * 60, true}};
+
+TEST(InfoTimes, RadarSignalsAndNewsLieInsideSessionsInTheirOrderAtEveryHour) {
+  for (const Clock& c : kClocks) {
+    SCOPED_TRACE(testing::Message() << c.date << " " << c.minute);
+    Market m(7, c.date, c.minute, c.closed);
+    const int32_t clock = c.minute / 60 * 10000 + c.minute % 60 * 100;
+    int32_t latest = 0;
+    for (const auto& r : m.radar()) latest = std::max(latest, r.time);
+    ASSERT_FALSE(m.radar().empty());
+    int32_t before = 0;
+    for (const auto& r : m.radar()) {
+      const testserver::SeedStamp at = m.stampSeed(0, r.time, latest);
+      EXPECT_TRUE(InShanghaiSession(at.time)) << r.title << " " << at.time;
+      // Nothing is stamped later than the clock on its own day.
+      if (at.date == c.date) {
+        EXPECT_LE(at.time, clock + 59) << r.title;
+      }
+      EXPECT_GE(at.time, before) << r.title;  // the signals keep their order
+      before = at.time;
+    }
+    for (const auto& n : m.news()) {
+      EXPECT_TRUE(InShanghaiSession(n.time)) << n.title << " " << n.time;
+      if (n.date == c.date) {
+        EXPECT_LE(n.time, clock + 59) << n.title;
+      }
+    }
+  }
+}
+
+TEST(InfoTimes, EveryArticleTellsOfWhatItsTitleNames) {
+  for (uint64_t seed : {1ull, 7ull, 20151217ull}) {
+    Market m(seed, 20261209, 10 * 60 + 30);
+    ASSERT_FALSE(m.news().empty());
+    for (const auto& n : m.news()) {
+      // The title is the name and the topic; the body's announcement is the same topic.
+      static const char* kTopics[] = {"业绩预告",   "重大合同",   "股东增持",   "分红方案",
+                                      "董事会决议", "投资者关系", "新产品发布", "季度报告"};
+      int told = 0;
+      for (const char* topic : kTopics) {
+        const bool inTitle = n.title.find(topic) != std::string::npos;
+        const bool announced = n.body.find(std::string("今日发布") + topic) != std::string::npos;
+        EXPECT_EQ(inTitle, announced) << n.title << " / " << n.body;
+        told += announced;
+      }
+      EXPECT_EQ(told, 1) << n.body;
+    }
+  }
+}
+
+TEST(QuoteFigures, AnOrderClassThatTradedDidSoInOrders) {
+  for (const Clock& c : {kClocks[1], kClocks[3], kClocks[6]}) {
+    Market m(11, c.date, c.minute, c.closed);
+    for (const auto& s : m.securities()) {
+      for (int i = 0; i < 8; ++i) {
+        if (s.q.VolumeGold[i] > 0) {
+          EXPECT_GT(s.q.BuySellGold[i], 0) << s.q.code << " class " << i;
+        } else {
+          EXPECT_EQ(s.q.BuySellGold[i], 0) << s.q.code << " class " << i;
+        }
+      }
+    }
+  }
+}
+
+TEST(F10Pages, OnlyACompanyHasAProfileAnIndexAnswersAsABoardDoes) {
+  Market m(3, 20261209, 10 * 60 + 30);
+  const std::string none = "没有找到该证券的资料。";
+  for (const char* key : {"000001,sh", "399001,sz", "999999,hk"}) {
+    const std::string page = testserver::HttpAnswer(m, std::string("/f10?key=") + key);
+    EXPECT_NE(page.find(none), std::string::npos) << key;
+    EXPECT_EQ(page.find("总股本"), std::string::npos) << key;
+  }
+  const std::string company = testserver::HttpAnswer(m, "/f10?key=600000,sh");
+  EXPECT_EQ(company.find(none), std::string::npos);
+  EXPECT_NE(company.find("总股本"), std::string::npos);
+}
+
+}  // namespace
