@@ -696,9 +696,11 @@ void Market::makeHistory(Security& s) {
     const double v = DailyVolume(q) * (0.5 + Unit(s.key, DayIndex(u, 4)));
     // At least one step a minute, so that every minute of the day can trade.
     b.volume = std::max<int64_t>(static_cast<int64_t>(v) / step, s.points) * step;
-    // Whole steps of the trend wire's unit (so whole currency units, which the K-line sends): the
-    // day played minute by minute adds up to its bar.
-    b.amount = RoundToStep(static_cast<double>(b.volume) * b.close / 100.0, kAmountStep);
+    // At about the middle of the day's prices, in whole steps of the trend wire's unit (so whole
+    // currency units, which the K-line sends): the day played minute by minute adds up to its bar
+    // (see dayPoints).
+    const double middle = (static_cast<double>(b.open) + b.high + b.low + b.close) / 4.0;
+    b.amount = RoundToStep(static_cast<double>(b.volume) * middle / 100.0, kAmountStep);
     b.mainFlow = static_cast<int32_t>((Unit(s.key, DayIndex(u, 5)) - 0.5) * 2000);
     if (q.zqlb == kTypeFuture) {
       // Open interest about its usual level, a few percent of the day's volume apart from the
@@ -1688,6 +1690,35 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
     weight[i] = (1.6 - 2.4 * x * (1 - x)) * (0.4 + 1.2 * Unit(key, 16 + i));
     total += weight[i];
   }
+  // A share's volumes lean towards the minutes below or above the day's average price (its
+  // amount over its volume) until price times volume adds up to the amount: every minute's
+  // amount is then its price times its volume, and the average so far lies within the range.
+  const double average =
+      day.volume > 0 ? static_cast<double>(day.amount) * 100.0 / static_cast<double>(day.volume)
+                     : 0;
+  const bool leaning = !IsAggregate(q) && average > day.low && average < day.high;
+  if (leaning) {
+    std::vector<double> lever(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) lever[i] = (average - pts[i].now) / (day.high - day.low);
+    double theta = 0;
+    for (int round = 0; round < 40; ++round) {
+      double f = 0, slope = 0;
+      for (int i = 0; i < n; ++i) {
+        const double w = weight[i] * std::exp(theta * lever[i]);
+        f += w * lever[i];
+        slope += w * lever[i] * lever[i];
+      }
+      if (slope <= 0) break;
+      const double move = std::clamp(f / slope, -4.0, 4.0);
+      theta = std::clamp(theta - move, -80.0, 80.0);
+      if (std::abs(move) < 1e-9) break;
+    }
+    total = 0;
+    for (int i = 0; i < n; ++i) {
+      weight[i] *= std::exp(theta * lever[i]);
+      total += weight[i];
+    }
+  }
   int64_t given = 0;
   for (int i = 0; i < n; ++i) {
     pts[i].time = IndexToTradeMinute(q, i);
@@ -1704,17 +1735,17 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
   }
   pts[n - 1].volume += day.volume - steps * step;
 
-  // Amounts follow price times volume, scaled so that they add up to the day's amount.
+  // Amounts follow price times volume (1/100 of the currency; an index's or board's scaled), the
+  // last minute taking what rounding left, so that they add up to the day's amount.
   double raw = 0;
-  for (const auto& p : pts) raw += static_cast<double>(p.volume) * p.now / 10000.0;
-  const double scale = raw > 0 ? static_cast<double>(day.amount) / raw : 0;
+  for (const auto& p : pts) raw += static_cast<double>(p.volume) * p.now / 100.0;
+  const double scale = leaning ? 1.0 : raw > 0 ? static_cast<double>(day.amount) / raw : 0;
   int64_t amount = 0, volume = 0;
-  double priced = 0;
+  double priced = 0, exact = 0;
   for (int i = 0; i < n; ++i) {
     tagLocalTrendData& p = pts[i];
-    p.amount = i + 1 < n
-                   ? static_cast<int64_t>(static_cast<double>(p.volume) * p.now / 10000.0 * scale)
-                   : day.amount - amount;
+    exact += static_cast<double>(p.volume) * p.now / 100.0 * scale;
+    p.amount = i + 1 < n ? std::llround(exact) - amount : day.amount - amount;
     amount += p.amount;
     volume += p.volume;
     // The volume-weighted price so far, as a live minute's quote gives it: the amounts, scaled
