@@ -524,9 +524,9 @@ constexpr int kHistoryDays = 420;
 // ends to prices around its usual one: a day's price follows from its own stretch alone.
 constexpr int64_t kStretch = 250;
 // Indices and boards chain their closes from their members' changes through eras of this many
-// trading days (about two years); an era starts from its members' prices against their usual
+// trading days (about a year); an era starts from its members' prices against their usual
 // ones.
-constexpr int64_t kEra = 500;
+constexpr int64_t kEra = 250;
 
 double StretchPin(const Security& s, int64_t k) {
   return std::log(static_cast<double>(s.base)) +
@@ -571,7 +571,7 @@ struct EventCalendar {
   }
 };
 
-// Shares have a cash dividend and a bonus a year. The first two watch-list shares go through
+// Shares have a cash dividend a year and a conversion every three years. The first two watch-list shares go through
 // theirs every 196 trading days, the bars of a day chart, which thus always shows them all:
 // 600000 one event of each kind, 600036 a cash dividend and a bonus the next day.
 EventCalendar CalendarOf(const Security& s) {
@@ -586,9 +586,13 @@ EventCalendar CalendarOf(const Security& s) {
   } else if (q.market == kMarketSh && code == "600036") {
     c = {196, 2, {start + 30, start + 31}, {EventKind::Dividend, EventKind::Bonus}};
   } else {
+    // A price follows its events back up (a stretch ends about its usual price): rare share
+    // events keep that rise, which indices and boards add up, gentle.
     const int64_t dividend = static_cast<int64_t>(Unit(s.key, kHistory) * 250);
-    c = {250, 2, {dividend, dividend + 100 + static_cast<int64_t>(Unit(s.key, kHistory + 1) * 50)},
-         {EventKind::Dividend, EventKind::Bonus}};
+    int64_t conversion = static_cast<int64_t>(Unit(s.key, kHistory + 1) * 750);
+    if (FloorMod(conversion - dividend, 250) == 0) ++conversion;
+    c = {750, 4, {dividend, dividend + 250, dividend + 500, conversion},
+         {EventKind::Dividend, EventKind::Dividend, EventKind::Dividend, EventKind::Conversion}};
   }
   return c;
 }
