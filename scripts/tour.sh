@@ -21,6 +21,7 @@
 # against a server of its own started with the tour's options and then those.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib/testserver.sh
 
 build=build
 shots=""
@@ -85,31 +86,16 @@ trap cleanup EXIT
 start_server() {
   local dir=$1
   shift
-  mkdir -p "$dir"
   local args=(--rights 30,31,32,49 "${server_args[@]}" "$@")
   [ $ephemeral -eq 1 ] || [ $# -gt 0 ] && args+=(--ephemeral)
-  "$server" "${args[@]}" >"$dir/server.out" 2>"$dir/server.log" &
-  local pid=$!
-  server_pids+=($pid)
-  echo $pid >"$dir/server.pid"
-  local i
-  for i in $(seq 100); do
-    grep -q '^seed ' "$dir/server.out" 2>/dev/null && break
-    kill -0 $pid 2>/dev/null || break
-    sleep 0.1
-  done
-  if ! grep -q '^seed ' "$dir/server.out" 2>/dev/null; then
+  start_test_server "$dir" "$server" "$build/app/resources" "${args[@]}"
+  local started=$?
+  server_pids+=("$(cat "$dir/server.pid")")
+  if [ $started -ne 0 ]; then
     echo "tour: the test server in $dir did not start (ports in use?):" >&2
     cat "$dir/server.log" >&2
     return 1
   fi
-  cp -r "$build/app/resources" "$dir/bundle"
-  local auth http trade
-  auth=$(awk '$1 == "auth" {print $2}' "$dir/server.out")
-  http=$(awk '$1 == "http" {print $2}' "$dir/server.out")
-  trade=$(awk '$1 == "trade" {print $2}' "$dir/server.out")
-  sed -i -e "s/:17001\$/:$auth/" -e "s/:17007\$/:$http/" -e "s/=17007\$/=$http/" \
-    -e "s/:17004\$/:$trade/" "$dir/bundle/main.cfg"
 }
 
 # play_group <group> <scripts...>: plays the scripts in order; writes the group's result.

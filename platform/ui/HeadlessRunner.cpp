@@ -724,6 +724,30 @@ bool playInputStep(const ScriptStep& step) {
   }
 }
 
+StepRole stepRole(ScriptStepKind kind) {
+  switch (kind) {
+    case ScriptStepKind::Expect:
+    case ScriptStepKind::Reject:
+    case ScriptStepKind::Match:
+    case ScriptStepKind::Order:
+    case ScriptStepKind::Keep:
+    case ScriptStepKind::Changed:
+      return StepRole::Check;
+    case ScriptStepKind::Shot:
+      return StepRole::Shot;
+    case ScriptStepKind::AllowOverlap:
+      return StepRole::Allowance;
+    default:
+      return StepRole::Input;
+  }
+}
+
+std::string shotPathIn(const std::string& name, const std::string& shotsDir) {
+  if (name.empty() || name[0] == '/' || shotsDir.empty()) return name;
+  foundation::makeDirectories(shotsDir);
+  return shotsDir + "/" + name;
+}
+
 int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options) {
   int result = 0;
   std::vector<AllowedOverlap> allowed;
@@ -735,30 +759,22 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
   for (const auto& step : steps) {
     if (stopRequested()) return kStoppedBySignalStatus;
     if (playInputStep(step)) continue;
-    switch (step.kind) {
-      case ScriptStepKind::Expect:
-      case ScriptStepKind::Reject:
-      case ScriptStepKind::Match:
-      case ScriptStepKind::Order:
-      case ScriptStepKind::Keep:
-      case ScriptStepKind::Changed:
+    switch (stepRole(step.kind)) {
+      case StepRole::Check:
         if (!checkScreen(step)) result = 3;
         break;
-      case ScriptStepKind::Shot: {
-        std::string path = step.text;
-        if (!path.empty() && path[0] != '/' && !options.shotsDir.empty()) {
-          foundation::makeDirectories(options.shotsDir);
-          path = options.shotsDir + "/" + path;
-        }
+      case StepRole::Shot: {
         std::vector<std::string> failures;
-        if (!writeCheckedShot(path, Screen::main().scale(), allowed, &failures)) return 1;
+        if (!writeCheckedShot(shotPathIn(step.text, options.shotsDir), Screen::main().scale(),
+                              allowed, &failures))
+          return 1;
         if (!failures.empty()) result = 3;
         break;
       }
-      case ScriptStepKind::AllowOverlap:
+      case StepRole::Allowance:
         allowed.push_back({step.args.at(0), step.args.at(1), step.text});
         break;
-      default:
+      case StepRole::Input:
         break;
     }
   }

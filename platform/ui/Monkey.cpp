@@ -447,21 +447,6 @@ namespace {
 // Below the paging flick speed (200 points a second), with room for the last frame's jitter.
 constexpr double kSlowerThanFlick = 150;
 
-bool isInputStep(const ScriptStep& step) {
-  switch (step.kind) {
-    case ScriptStepKind::Expect:
-    case ScriptStepKind::Reject:
-    case ScriptStepKind::Match:
-    case ScriptStepKind::Order:
-    case ScriptStepKind::Keep:
-    case ScriptStepKind::Changed:
-    case ScriptStepKind::Shot:
-      return false;
-    default:
-      return true;
-  }
-}
-
 bool movesNoPage(const ScriptStep& step) {
   return step.kind == ScriptStepKind::Drag || step.kind == ScriptStepKind::Pinch ||
          step.kind == ScriptStepKind::Wheel;
@@ -876,7 +861,7 @@ class Walk {
     int step = 0;
     for (const ScriptStep& given : options_.prefix) {
       if (stopRequested()) return kStoppedBySignalStatus;
-      if (!isInputStep(given)) continue;  // its checks and shots are the script's own
+      if (stepRole(given.kind) != StepRole::Input) continue;  // its checks and shots are the script's own
       if (given.kind == ScriptStepKind::Wait) {
         record(scriptLine(given) + "\n");
         playInputStep(given);
