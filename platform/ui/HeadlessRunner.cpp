@@ -300,8 +300,10 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.to = {v[2], v[3]};
       step.count = static_cast<int>(v[4]);
       step.text = restOfLine(in);  // only the numbers that end so ("%"), when given
-    } else if (word == "keep" || word == "changed") {
-      step.kind = word == "keep" ? ScriptStepKind::Keep : ScriptStepKind::Changed;
+    } else if (word == "keep" || word == "changed" || word == "same") {
+      step.kind = word == "keep"      ? ScriptStepKind::Keep
+                  : word == "changed" ? ScriptStepKind::Changed
+                                      : ScriptStepKind::Same;
       step.seconds = checkSeconds;
       ok = readNumbers(in, v, 2);
       step.from = {v[0], v[1]};
@@ -552,7 +554,8 @@ const ScreenText* textAt(const std::vector<ScreenText>& texts, gfx::Point p) {
 
 std::string screenCheckFailure(const ScriptStep& step, const std::vector<ScreenText>& texts) {
   const std::string where = "script line " + std::to_string(step.line) + ": ";
-  if (step.kind == ScriptStepKind::Keep || step.kind == ScriptStepKind::Changed) {
+  if (step.kind == ScriptStepKind::Keep || step.kind == ScriptStepKind::Changed ||
+      step.kind == ScriptStepKind::Same) {
     const ScreenText* now = textAt(texts, step.from);
     char point[64];
     std::snprintf(point, sizeof point, "at %g %g", step.from.x, step.from.y);
@@ -578,6 +581,10 @@ std::string screenCheckFailure(const ScriptStep& step, const std::vector<ScreenT
     }
     auto it = kept.find(key);
     if (it == kept.end()) return where + "nothing was kept " + point;
+    if (step.kind == ScriptStepKind::Same)
+      return it->second == text ? std::string()
+                                : where + "the text " + point + " is '" + text + "', not the '" +
+                                      it->second + "' kept" + near();
     if (it->second != text) return {};
     return where + (now ? "the text " + std::string(point) + " is still '" + text + "'"
                         : "still no text " + std::string(point) + near());
@@ -732,6 +739,7 @@ StepRole stepRole(ScriptStepKind kind) {
     case ScriptStepKind::Order:
     case ScriptStepKind::Keep:
     case ScriptStepKind::Changed:
+    case ScriptStepKind::Same:
       return StepRole::Check;
     case ScriptStepKind::Shot:
       return StepRole::Shot;

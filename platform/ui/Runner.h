@@ -33,6 +33,7 @@ enum class ScriptStepKind {
   Order,    // expect the numbers of a column in order
   Keep,     // remember the text at a point
   Changed,  // expect the text at a point to differ from the one kept there
+  Same,     // expect the text at a point to be the one kept there
   AllowOverlap,  // let two named texts overlap in the shots after it
   Wheel          // Ctrl + wheel notches at a point (the pinches the window plays for them)
 };
