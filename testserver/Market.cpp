@@ -571,9 +571,9 @@ struct EventCalendar {
   }
 };
 
-// Shares have a cash dividend a year and a conversion every three years. The first two watch-list shares go through
-// theirs every 196 trading days, the bars of a day chart, which thus always shows them all:
-// 600000 one event of each kind, 600036 a cash dividend and a bonus the next day.
+// Shares have a cash dividend a year and a conversion every three years. The first two watch-list
+// shares go through theirs every 196 trading days, the bars of a day chart, which thus always shows
+// them all: 600000 one event of each kind, 600036 a cash dividend and a bonus the next day.
 EventCalendar CalendarOf(const Security& s) {
   const tagLocalStockData& q = s.q;
   EventCalendar c;
@@ -581,7 +581,9 @@ EventCalendar CalendarOf(const Security& s) {
   const std::string code(q.code, strnlen(q.code, sizeof q.code));
   const int64_t start = TradingOrdinal(20150422);
   if (q.market == kMarketSh && code == "600000") {
-    c = {196, 4, {start, start + 50, start + 100, start + 145},
+    c = {196,
+         4,
+         {start, start + 50, start + 100, start + 145},
          {EventKind::Bonus, EventKind::Rights, EventKind::Dividend, EventKind::Conversion}};
   } else if (q.market == kMarketSh && code == "600036") {
     c = {196, 2, {start + 30, start + 31}, {EventKind::Dividend, EventKind::Bonus}};
@@ -591,7 +593,9 @@ EventCalendar CalendarOf(const Security& s) {
     const int64_t dividend = static_cast<int64_t>(Unit(s.key, kHistory) * 250);
     int64_t conversion = static_cast<int64_t>(Unit(s.key, kHistory + 1) * 750);
     if (FloorMod(conversion - dividend, 250) == 0) ++conversion;
-    c = {750, 4, {dividend, dividend + 250, dividend + 500, conversion},
+    c = {750,
+         4,
+         {dividend, dividend + 250, dividend + 500, conversion},
          {EventKind::Dividend, EventKind::Dividend, EventKind::Dividend, EventKind::Conversion}};
   }
   return c;
@@ -644,7 +648,8 @@ Market::Closes Market::closesOf(const Security& s, int64_t from, int64_t to) {
   c.from = from;
   int32_t before = std::max(tick, OnStep(q, std::exp(logs[0])));
   for (int64_t u = from; u <= to; ++u) {
-    const int32_t close = std::max(tick, OnStep(q, std::exp(logs[static_cast<size_t>(u - from + 1)])));
+    const int32_t close =
+        std::max(tick, OnStep(q, std::exp(logs[static_cast<size_t>(u - from + 1)])));
     EventKind kind;
     c.ref.push_back(events.on(u, &kind) ? AdjustedClose(q, MakeEvent(kind, before, tick), before)
                                         : before);
@@ -709,8 +714,8 @@ void Market::makeHistory(Security& s) {
     if (q.zqlb == kTypeFuture) {
       // Open interest about its usual level, a few percent of the day's volume apart from the
       // day before's.
-      b.ccl = static_cast<int64_t>(DailyVolume(q) * 0.9 *
-                                   (0.95 + 0.1 * Unit(s.key, DayIndex(u, 6))));
+      b.ccl =
+          static_cast<int64_t>(DailyVolume(q) * 0.9 * (0.95 + 0.1 * Unit(s.key, DayIndex(u, 6))));
       b.jsj = b.close;
     }
   }
@@ -1304,9 +1309,9 @@ void Market::recompute(Security& s) {
     // A class that traded a volume did so in at least one order.
     q.BuySellGold[i] =
         q.VolumeGold[i] > 0
-            ? std::max<int32_t>(1, static_cast<int32_t>(static_cast<double>(q.VolumeGold[i]) /
-                                                        kSharesPerOrder[i % 4] *
-                                                        (0.8 + 0.4 * Unit(bk, 400 + i))))
+            ? std::max<int32_t>(
+                  1, static_cast<int32_t>(static_cast<double>(q.VolumeGold[i]) /
+                                          kSharesPerOrder[i % 4] * (0.8 + 0.4 * Unit(bk, 400 + i))))
             : 0;
   }
   for (int i = 0; i < 4; ++i) {

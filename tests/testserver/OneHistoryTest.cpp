@@ -111,8 +111,8 @@ void ExpectOneDay(uint64_t seed, int32_t day, const std::vector<Look>& looks) {
     for (size_t i = 0; i < m.securities().size(); ++i) {
       const Security& s = m.at(static_cast<int>(i));
       if (!DayTime(s.q, look.byThree)) continue;
-      SCOPED_TRACE(testing::Message() << "seed " << seed << " day " << day << " seen "
-                                      << look.date << " " << look.minute << " " << s.q.code);
+      SCOPED_TRACE(testing::Message() << "seed " << seed << " day " << day << " seen " << look.date
+                                      << " " << look.minute << " " << s.q.code);
       DayView v = ViewOf(m, s);
       EXPECT_EQ(v.date, day);
       if (reference[i].date == 0) {
