@@ -579,14 +579,16 @@ EventCalendar CalendarOf(const Security& s) {
   EventCalendar c;
   if (q.ltgb <= 0 || q.market == kMarketUs) return c;
   const std::string code(q.code, strnlen(q.code, sizeof q.code));
-  const int64_t start = TradingOrdinal(20150422);
   if (q.market == kMarketSh && code == "600000") {
+    // A bonus on 2026-11-16 (the K-line of the weeks after it shows its gap).
+    const int64_t bonus = TradingOrdinal(20261116);
     c = {196,
          4,
-         {start, start + 50, start + 100, start + 145},
+         {bonus, bonus + 50, bonus + 100, bonus + 145},
          {EventKind::Bonus, EventKind::Rights, EventKind::Dividend, EventKind::Conversion}};
   } else if (q.market == kMarketSh && code == "600036") {
-    c = {196, 2, {start + 30, start + 31}, {EventKind::Dividend, EventKind::Bonus}};
+    const int64_t dividend = TradingOrdinal(20150603);
+    c = {196, 2, {dividend, dividend + 1}, {EventKind::Dividend, EventKind::Bonus}};
   } else {
     // A price follows its events back up (a stretch ends about its usual price): rare share
     // events keep that rise, which indices and boards add up, gentle.
