@@ -65,11 +65,13 @@ std::string F10(Market& m, const std::string& key) {
     if (w.hl) body += foundation::format("每10股派%.2f元", w.hl / 10000.0);
     body += "</li>";
   }
-  body += "</ul><h3>最新公告</h3><ul>";
+  body += "</ul>";
+  // The latest notices, when there are any: a heading over nothing reads as a page cut short.
+  std::string notices;
   for (const NewsItem& n : m.news())
     if (n.body.find(code) != std::string::npos)
-      body += foundation::format("<li><a href=\"/news?id=%d\">", n.id) + n.title + "</a></li>";
-  body += "</ul>";
+      notices += foundation::format("<li><a href=\"/news?id=%d\">", n.id) + n.title + "</a></li>";
+  if (!notices.empty()) body += "<h3>最新公告</h3><ul>" + notices + "</ul>";
   return Page(name + "(" + code + ") F10", body);
 }
 

@@ -104,6 +104,16 @@ TEST(F10Pages, OnlyACompanyHasAProfileAnIndexAnswersAsABoardDoes) {
   const std::string company = testserver::HttpAnswer(m, "/f10?key=600000,sh");
   EXPECT_EQ(company.find(none), std::string::npos);
   EXPECT_NE(company.find("总股本"), std::string::npos);
+  // A heading stands over something: no empty notice list.
+  EXPECT_EQ(company.find("最新公告</h3><ul></ul>"), std::string::npos);
+  int withNotices = 0, without = 0;
+  for (const auto& s : m.securities()) {
+    if (s.q.zgb <= 0 || s.q.market != 1) continue;
+    const std::string page = testserver::HttpAnswer(m, "/f10?key=" + std::string(s.q.code) + ",sh");
+    EXPECT_EQ(page.find("<ul></ul>"), std::string::npos) << s.q.code;
+    (page.find("最新公告") != std::string::npos ? withNotices : without)++;
+  }
+  EXPECT_GT(withNotices + without, 0);
 }
 
 TEST(F10Pages, TheCashDividendReadsAsTheOnePercentTheAdjustmentTakes) {
