@@ -336,6 +336,10 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
       const double d2 =
           std::clamp(std::round(d1 + (below(2) ? 1 : -1) * uniform(10, 150)), 10.0, 300.0);
       step.to = {d1, d2};
+      // Both fingers on the glass: a finger off the screen is not a finger, and the one left
+      // would make the pinch a one-finger flick.
+      const double half = std::max(d1, d2) / 2;
+      step.from.x = std::clamp(step.from.x, half, std::max(half, scene.screen.width - half));
       step.seconds = round2(uniform(0.05, 0.6));
     } else if (roll < 61) {
       step.kind = ScriptStepKind::Wheel;
