@@ -1,3 +1,4 @@
+#include "messaging/MessageCells.h"
 #include "messaging/MySendMessageView.h"
 
 #include <algorithm>
@@ -247,7 +248,7 @@ std::shared_ptr<ui::TableViewCell> MySendMessageView::tableViewCellForRowAtIndex
     ui::TableView& table, const ui::IndexPath& path) {
   auto cell = table.dequeueReusableCellWithIdentifier("cell-identifier");
   if (!cell) {
-    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Value1, "cell-identifier");
+    cell = IndexedRowCell::create(ui::TableViewCellStyle::Value1, "cell-identifier");
     cell->setSelectionStyle(ui::TableViewCellSelectionStyle::Gray);
   }
   const int flat = flatIndex(path);
@@ -440,7 +441,7 @@ void MySendMessageView::button_Send() {
       {"sendMessageKey_showRecivers", Value(namesOf(chooseArray_))},
       {"sendMessageKey_title", Value(subject)},
       {"sendMessageKey_content", Value(content)},
-      {"sendMessageKey_date", Value(MessageDateFormatter::format(foundation::currentDate()))}});
+      {"sendMessageKey_date", Value(MessageDateFormatter::format(MessageDateFormatter::marketNow()))}});
   // A reply written from a conversation joins it as soon as it is stored, as one from the bar.
   if (!conversationToUpdate_.empty())
     sendMessage_.mutableDictionary().set("sendMessageKey_needUpdate", Value(conversationToUpdate_));
