@@ -211,4 +211,14 @@ void IndexedRowCell::layoutSubviews() {
   gfx::Rect c = content->frame();
   c.size.width = std::max(0.0, c.width() - inset);
   content->setFrame(c);
+  // The standard labels were laid out for the wider content: the text ends its margin short of
+  // the new edge, the detail moves left with it.
+  constexpr double kMargin = 10;
+  if (ui::Label* text = textLabel(); text && text->frame().maxX() > c.width() - kMargin) {
+    gfx::Rect f = text->frame();
+    f.size.width = std::max(0.0, c.width() - kMargin - f.x());
+    text->setFrame(f);
+  }
+  if (ui::Label* detail = detailTextLabel(); detail && detail->frame().maxX() > c.width() - kMargin)
+    detail->setFrame(detail->frame().offset(-inset, 0));
 }
