@@ -41,7 +41,8 @@ std::shared_ptr<ui::GestureRecognizer> TapBesideClosesKeyboard(const std::shared
   return tap;
 }
 
-BarTitleView::BarTitleView(const std::string& title) : ui::View(gfx::Rect(0, 0, 320, 44)) {
+// Wider than any bar: the bar gives a title view no wider than itself, so this one spans it.
+BarTitleView::BarTitleView(const std::string& title) : ui::View(gfx::Rect(0, 0, 1024, 44)) {
   setBackgroundColor(gfx::Color::clear());
   setUserInteractionEnabled(false);
   label_ = ui::Label::create();
