@@ -277,9 +277,8 @@ void YourSuggestion::layoutForm() {
   // Above the box its caption (to 30), under it a gap, the contact caption, the field and a
   // margin: the box takes what is left, between a few lines and its full height.
   constexpr double kTop = 32, kBelow = 10 + 22 + 2 + 34 + 12;
-  const double box =
-      std::clamp(form_->bounds().height() - kTop - kBelow, kSuggestionBoxMinHeight,
-                 kSuggestionBoxHeight);
+  const double box = std::clamp(form_->bounds().height() - kTop - kBelow, kSuggestionBoxMinHeight,
+                                kSuggestionBoxHeight);
   textView_->setFrame(gfx::Rect(12, kTop, w - 24, box));
   contactCaption_->setFrame(gfx::Rect(12, kTop + box + 10, w - 24, 22));
   contactText_->setFrame(gfx::Rect(12, kTop + box + 34, w - 24, 34));

@@ -1,4 +1,3 @@
-#include "messaging/MessageCells.h"
 #include "messaging/MySendMessageView.h"
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include "core/MessageTypes.h"
 #include "core/ReceiveRecord.h"
 #include "messaging/BrokerDirectory.h"
+#include "messaging/MessageCells.h"
 #include "messaging/MessageDateFormatter.h"
 #include "platform/foundation/Dates.h"
 #include "platform/ui/Application.h"
@@ -441,7 +441,8 @@ void MySendMessageView::button_Send() {
       {"sendMessageKey_showRecivers", Value(namesOf(chooseArray_))},
       {"sendMessageKey_title", Value(subject)},
       {"sendMessageKey_content", Value(content)},
-      {"sendMessageKey_date", Value(MessageDateFormatter::format(MessageDateFormatter::marketNow()))}});
+      {"sendMessageKey_date",
+       Value(MessageDateFormatter::format(MessageDateFormatter::marketNow()))}});
   // A reply written from a conversation joins it as soon as it is stored, as one from the bar.
   if (!conversationToUpdate_.empty())
     sendMessage_.mutableDictionary().set("sendMessageKey_needUpdate", Value(conversationToUpdate_));

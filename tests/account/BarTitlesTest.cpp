@@ -64,7 +64,8 @@ TEST_F(BarTitlesTest, BackButtonsAreWholeAndTitlesKeepClearOfThem) {
   const std::vector<Route> routes = {
       {"settings, registration", {Plain<SystemSetting>(), Plain<RegisterViewController>()}},
       {"account, registration", {Plain<AccountManager>(), Plain<RegisterViewController>()}},
-      {"registration, brokers", {Plain<AccountManager>(), Plain<RegisterViewController>(), Lists(0)}},
+      {"registration, brokers",
+       {Plain<AccountManager>(), Plain<RegisterViewController>(), Lists(0)}},
       {"registration, branches", {Plain<RegisterViewController>(), Lists(1)}},
       {"settings, account", {Plain<SystemSetting>(), Plain<AccountManager>()}},
       {"settings, feedback", {Plain<SystemSetting>(), Plain<YourSuggestion>()}},

@@ -257,7 +257,8 @@ TEST_F(SuggestionTest, BothCaptionsAndFieldsStandWholeAboveTheKeyboardAndATapAtT
   std::vector<ui::View*> parts = {screen->textView(), screen->contactCaption(),
                                   screen->contactText()};
   for (const auto& sub : form.subviews())
-    if (auto* label = dynamic_cast<ui::Label*>(sub.get()); label && label->text() == "您的意见或建议:")
+    if (auto* label = dynamic_cast<ui::Label*>(sub.get());
+        label && label->text() == "您的意见或建议:")
       parts.push_back(label);
   ASSERT_EQ(parts.size(), 4u);
   auto seenWhole = [&](ui::View& v) {
@@ -265,7 +266,8 @@ TEST_F(SuggestionTest, BothCaptionsAndFieldsStandWholeAboveTheKeyboardAndATapAtT
     const gfx::Rect r = v.convertRectToView(v.bounds(), nullptr);
     return r.y() >= shown.y() - 0.5 && r.maxY() <= std::min(shown.maxY(), keyboardTop) + 0.5;
   };
-  for (ui::Responder* focus : std::vector<ui::Responder*>{screen->textView(), screen->contactText()}) {
+  for (ui::Responder* focus :
+       std::vector<ui::Responder*>{screen->textView(), screen->contactText()}) {
     focus->becomeFirstResponder();
     pump([] { return false; }, 0.4);
     ASSERT_TRUE(focus->isFirstResponder());
@@ -277,8 +279,8 @@ TEST_F(SuggestionTest, BothCaptionsAndFieldsStandWholeAboveTheKeyboardAndATapAtT
     }
   }
   // The contact field is being filled: a tap near the top of the form, beside the fields.
-  const gfx::Point nearTop = form.convertPointToView(
-      gfx::Point(250, form.contentOffset().y + 16), nullptr);
+  const gfx::Point nearTop =
+      form.convertPointToView(gfx::Point(250, form.contentOffset().y + 16), nullptr);
   ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, nearTop);
   ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, nearTop);
   pump([] { return false; }, 0.6);

@@ -276,10 +276,12 @@ TEST_F(InfoPagesTest, TitlesListNewestFirstWhateverTheReplysOrder) {
   };
   WithSections();
   const std::vector<std::pair<const char*, std::vector<Title>>> replies = {
-      {"oldest first", {{"甲", 20151215, 100000}, {"乙", 20151216, 93000}, {"丙", 20151216, 143000}}},
+      {"oldest first",
+       {{"甲", 20151215, 100000}, {"乙", 20151216, 93000}, {"丙", 20151216, 143000}}},
       {"day by day from the morning",
        {{"乙", 20151216, 93000}, {"丙", 20151216, 143000}, {"甲", 20151215, 100000}}},
-      {"newest first", {{"丙", 20151216, 143000}, {"乙", 20151216, 93000}, {"甲", 20151215, 100000}}},
+      {"newest first",
+       {{"丙", 20151216, 143000}, {"乙", 20151216, 93000}, {"甲", 20151215, 100000}}},
   };
   for (const auto& [name, titles] : replies) {
     SCOPED_TRACE(name);
@@ -291,8 +293,9 @@ TEST_F(InfoPagesTest, TitlesListNewestFirstWhateverTheReplysOrder) {
   // Titles of one moment keep the reply's order; a later packet's newer titles go on top.
   home->requestInfoTitle(7, "sec7");
   const int code = home->awaitedCode(1);
-  Reply("MainPage", 86, code, table({{"早", 20151216, 93000}, {"甲", 20151216, 100000}, {"乙", 20151216, 100000}}),
-        false, 0, 2);
+  Reply("MainPage", 86, code,
+        table({{"早", 20151216, 93000}, {"甲", 20151216, 100000}, {"乙", 20151216, 100000}}), false,
+        0, 2);
   Reply("MainPage", 86, code, table({{"新", 20151217, 91500}}), false, 1, 2);
   EXPECT_EQ(rows(), (std::vector<std::string>{"新", "甲", "乙", "早"}));
   // The article page steps through the rows as shown.

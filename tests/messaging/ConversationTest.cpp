@@ -449,7 +449,8 @@ TEST_F(ConversationTest, ASentMailTakesTheMarketsClockAndFollowsTheMailItAnswers
   // A server three or more days ahead, on a weekday, at 10:30 of its session.
   foundation::Date ahead = foundation::currentDate();
   ahead.secondsSince1970 += 3 * 86400;
-  while (foundation::localComponents(ahead).weekday == 1 || foundation::localComponents(ahead).weekday == 7)
+  while (foundation::localComponents(ahead).weekday == 1 ||
+         foundation::localComponents(ahead).weekday == 7)
     ahead.secondsSince1970 += 86400;
   const foundation::DateComponents day = foundation::localComponents(ahead);
   const std::string dayText = foundation::format("%04d-%02d-%02d", day.year, day.month, day.day);
@@ -508,7 +509,8 @@ TEST_F(ConversationTest, ASentMailTakesTheMarketsClockAndFollowsTheMailItAnswers
     EXPECT_EQ(Alerts(), std::vector<std::string>{"消息已发送"});
     ui::AlertView::dismissAll();
     ASSERT_TRUE(WaitFor([&] { return centre->store().sentMessages().size() == before + 1; }));
-    const std::string stamp = centre->store().sentMessages().front()["sendMessageKey_date"].toString();
+    const std::string stamp =
+        centre->store().sentMessages().front()["sendMessageKey_date"].toString();
     EXPECT_EQ(stamp.substr(0, 10), dayText) << stamp;
     EXPECT_GE(stamp, newestReceived) << "the mail sorts before the one it answers";
   }

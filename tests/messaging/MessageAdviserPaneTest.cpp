@@ -36,11 +36,13 @@ std::string RowsUnderTheIndex(ui::TableView& table) {
   const double stripX = strip->frame().x();
   std::string found;
   int rows = 0;
-  std::function<void(ui::View&, ui::TableViewCell&)> visit = [&](ui::View& v, ui::TableViewCell& cell) {
+  std::function<void(ui::View&, ui::TableViewCell&)> visit = [&](ui::View& v,
+                                                                 ui::TableViewCell& cell) {
     for (const auto& sub : v.subviews()) {
       if (sub->isHidden() || sub->bounds().isEmpty()) continue;
       // The row's ground and separator may run under the strip; what the row shows may not.
-      if (sub.get() == cell.backgroundView() || sub.get() == cell.selectedBackgroundView()) continue;
+      if (sub.get() == cell.backgroundView() || sub.get() == cell.selectedBackgroundView())
+        continue;
       if (sub->frame().x() <= 10.5 && sub->frame().width() >= 280) {
         visit(*sub, cell);
         continue;
@@ -311,7 +313,8 @@ TEST_F(MessageAdviserPaneTest, IndexedRowsEndLeftOfTheIndexStrip) {
          advance(0.5);
          centre->showBrokerDetail(RowOf(centre, "8002"));
          centre->brokerDetailWithActionID(*centre->brokerDetailCard(), 2);
-         auto* compose = dynamic_cast<SendMessageViewController*>(centre->presentedViewController());
+         auto* compose =
+             dynamic_cast<SendMessageViewController*>(centre->presentedViewController());
          if (!compose) return static_cast<ui::TableView*>(nullptr);
          compose->sendMessageView()->button_SelectReceiver();
          advance(0.5);
@@ -326,7 +329,8 @@ TEST_F(MessageAdviserPaneTest, IndexedRowsEndLeftOfTheIndexStrip) {
     // Every row of the list in turn passes the strip.
     for (int s = 0; s < table->numberOfSections(); ++s) {
       for (int r = 0; r < table->numberOfRowsInSection(s); ++r) {
-        table->scrollToRowAtIndexPath(ui::IndexPath::forRow(r, s), ui::TableViewScrollPosition::Middle, false);
+        table->scrollToRowAtIndexPath(ui::IndexPath::forRow(r, s),
+                                      ui::TableViewScrollPosition::Middle, false);
         EXPECT_EQ(RowsUnderTheIndex(*table), "") << "row " << r << " of section " << s;
       }
     }
