@@ -1,12 +1,14 @@
 #include "account/AccountUi.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "account/AccountAnswers.h"
 #include "core/PacketHeader.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Keyboard.h"
+#include "platform/ui/NavigationBar.h"
 #include "platform/ui/TextInput.h"
 #include "platform/ui/Window.h"
 #include "shell/ShellAlerts.h"
@@ -39,13 +41,69 @@ std::shared_ptr<ui::GestureRecognizer> TapBesideClosesKeyboard(const std::shared
   return tap;
 }
 
+// Wider than any bar: the bar gives a title view no wider than itself, so this one spans it.
+BarTitleView::BarTitleView(const std::string& title) : ui::View(gfx::Rect(0, 0, 1024, 44)) {
+  setBackgroundColor(gfx::Color::clear());
+  setUserInteractionEnabled(false);
+  label_ = ui::Label::create();
+  label_->setText(title);
+  label_->setFont(gfx::Font::boldSystemFont(20));
+  label_->setTextColor(gfx::Color::white());
+  label_->setShadowColor(gfx::Color::grey(0, 0.5));
+  label_->setTextAlignment(gfx::TextAlignment::Center);
+  label_->setAdjustsFontSizeToFitWidth(true);
+  label_->setMinimumFontSize(12);
+  label_->setBackgroundColor(gfx::Color::clear());
+  addSubview(label_);
+}
+
+std::shared_ptr<BarTitleView> BarTitleView::create(const std::string& title) {
+  return std::make_shared<BarTitleView>(title);
+}
+
+void BarTitleView::setFrame(const gfx::Rect& frame) {
+  ui::View::setFrame(frame);
+  // The bar places its buttons before its title: where they now stand decides the label's room.
+  setNeedsLayout();
+}
+
+void BarTitleView::didMoveToSuperview() {
+  setNeedsLayout();
+}
+
+void BarTitleView::layoutSubviews() {
+  const gfx::Rect own = frame();
+  auto* bar = dynamic_cast<ui::NavigationBar*>(superview());
+  if (!bar) {
+    label_->setFrame(bounds());
+    return;
+  }
+  const double barWidth = bar->bounds().width();
+  const double left = bar->leftView() ? bar->leftView()->frame().maxX() + kGap : kGap;
+  const double right = bar->rightView() ? bar->rightView()->frame().x() - kGap : barWidth - kGap;
+  const double room = std::max(0.0, right - left);
+  const double w = std::min(room, std::ceil(label_->sizeThatFits({}).width));
+  const double x = std::clamp((barWidth - w) / 2, left, std::max(left, right - w));
+  label_->setFrame(gfx::Rect(x - own.x(), 0, w, own.height()));
+}
+
+void SetClearTitle(ui::ViewController& screen, const std::string& title, bool shortBack) {
+  screen.setTitle(title);
+  screen.navigationItem().setTitleView(BarTitleView::create(title));
+  if (shortBack)
+    screen.navigationItem().setBackBarButtonItem(
+        ui::BarButtonItem::withTitle("返回", ui::BarButtonItemStyle::Bordered, {}));
+}
+
 FormKeyboard::~FormKeyboard() {
   detach();
 }
 
-void FormKeyboard::attach(const std::shared_ptr<ui::ScrollView>& form) {
+void FormKeyboard::attach(const std::shared_ptr<ui::ScrollView>& form,
+                          std::function<void()> refitted) {
   detach();
   form_ = form;
+  refitted_ = std::move(refitted);
   frame_ = form->frame();
   auto& center = foundation::NotificationCenter::defaultCenter();
   center.addObserver(this, ui::kKeyboardWillShowNotification,
@@ -65,6 +123,7 @@ void FormKeyboard::detach() {
   tap_.reset();
   form_.reset();
   fitted_ = false;
+  refitted_ = nullptr;
 }
 
 void FormKeyboard::shown(const foundation::Notification& notification) {
@@ -81,6 +140,7 @@ void FormKeyboard::shown(const foundation::Notification& notification) {
   if (covered > 0) fitted.size.height = std::max(0.0, frame_.height() - covered);
   form->setFrame(fitted);
   fitted_ = true;
+  if (refitted_) refitted_();
   reveal();
 }
 
@@ -89,6 +149,7 @@ void FormKeyboard::hidden() {
   if (!form || !fitted_) return;
   form->setFrame(frame_);
   fitted_ = false;
+  if (refitted_) refitted_();
 }
 
 void FormKeyboard::reveal() {

@@ -14,6 +14,7 @@
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/View.h"
+#include "platform/ui/ViewController.h"
 #include "shell/WaitingBox.h"
 #include "widgets/SmallBoxes.h"
 
@@ -65,6 +66,28 @@ void OnTap(ui::Control& control, const std::shared_ptr<T>& object, Fn fn) {
 // and keeps it). Returns the recognizer, owned by the view.
 std::shared_ptr<ui::GestureRecognizer> TapBesideClosesKeyboard(const std::shared_ptr<ui::View>& view);
 
+// A navigation bar title that keeps clear of the bar's buttons: centred on the bar where it fits,
+// else in the room between them, never nearer than kGap to either (the bar's own title may come
+// within a few points of a wide back button). Its font shrinks to fit as the bar's does.
+class BarTitleView : public ui::View {
+ public:
+  static constexpr double kGap = 12;
+  explicit BarTitleView(const std::string& title);
+  static std::shared_ptr<BarTitleView> create(const std::string& title);
+  ui::Label* label() const { return label_.get(); }
+
+  void setFrame(const gfx::Rect& frame) override;
+  void didMoveToSuperview() override;
+  void layoutSubviews() override;
+
+ private:
+  std::shared_ptr<ui::Label> label_;
+};
+
+// Gives `screen` its title as a BarTitleView; with `shortBack`, the screens pushed over it show
+// "返回" on their back button, for a title too long to stand whole on one.
+void SetClearTitle(ui::ViewController& screen, const std::string& title, bool shortBack);
+
 // Keeps a form usable under the keyboard: while the keyboard is up the form's scroll view ends
 // at the keyboard's top and shows the field being filled (reveal() after the focus moves), and a
 // tap beside the fields closes the keyboard.
@@ -75,7 +98,9 @@ class FormKeyboard {
   FormKeyboard& operator=(const FormKeyboard&) = delete;
   ~FormKeyboard();
   // Observes the keyboard for `form` (its frame now is its frame without a keyboard).
-  void attach(const std::shared_ptr<ui::ScrollView>& form);
+  // `refitted`, when given, runs each time the form's height changes with the keyboard, before
+  // the field being filled is scrolled into view (a form may lay itself out for the room).
+  void attach(const std::shared_ptr<ui::ScrollView>& form, std::function<void()> refitted = {});
   void detach();
   // Scrolls the first responder inside the form into view.
   void reveal();
@@ -86,6 +111,7 @@ class FormKeyboard {
   void hidden();
   std::weak_ptr<ui::ScrollView> form_;
   std::shared_ptr<ui::GestureRecognizer> tap_;
+  std::function<void()> refitted_;
   gfx::Rect frame_;
   gfx::Rect keyboard_;
   bool fitted_ = false;

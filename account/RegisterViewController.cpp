@@ -79,7 +79,9 @@ void RegisterViewController::viewDidLoad() {
     realViewTraderSelect_->addSubview(traderTypeSelectView_);
   }
   realViewTraderSelect_->setHidden(!usesTraderSelect_);
-  setTitle(kRegisterTitle);
+  // The title keeps clear of a wide back button ("账号管理"), and stands too long on the back
+  // button of the broker and branch lists: theirs reads "返回".
+  accountui::SetClearTitle(*this, kRegisterTitle, true);
   realViewOVSelf_->setHidden(false);
   realViewTrader_->setHidden(!usesTraderSelect_);
 

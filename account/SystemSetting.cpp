@@ -1,5 +1,6 @@
 #include "account/SystemSetting.h"
 
+#include <algorithm>
 #include <cinttypes>
 
 #include "account/AccountAnswers.h"
@@ -30,6 +31,10 @@ namespace {
 constexpr char kSettingCell[] = "SystemSettingTableCell";
 constexpr int kProductTag = 10;
 constexpr int kVersionTag = 11;
+// The feedback's suggestion box: its height without a keyboard, and the least it keeps (five
+// lines) when it gives up room to one.
+constexpr double kSuggestionBoxHeight = 150;
+constexpr double kSuggestionBoxMinHeight = 80;
 
 bool HasStoreId() {
   return GetDataCenter().GetAppleId() != 0;
@@ -250,20 +255,34 @@ void YourSuggestion::loadView() {
   // The form scrolls so that the keyboard never hides the field being filled.
   form_ = ui::ScrollView::create(view->bounds());
   form_->setAutoresizingMask(ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleHeight);
-  form_->setContentSize(gfx::Size(w, 260));
   form_->setAlwaysBounceVertical(true);
   view->addSubview(form_);
   form_->addSubview(accountui::MakeLabel("您的意见或建议:", gfx::Rect(12, 8, w - 24, 22), 14,
                                          gfx::Color::darkGrey()));
-  textView_ = ui::TextView::create(gfx::Rect(12, 32, w - 24, 150));
+  textView_ = ui::TextView::create(gfx::Rect(12, 32, w - 24, kSuggestionBoxHeight));
   textView_->setBackgroundColor(gfx::Color::white());
   textView_->setFont(gfx::Font::systemFont(15));
   form_->addSubview(textView_);
-  form_->addSubview(accountui::MakeLabel("联系方式(选填):", gfx::Rect(12, 192, w - 24, 22), 14,
-                                         gfx::Color::darkGrey()));
+  contactCaption_ = accountui::MakeLabel("联系方式(选填):", gfx::Rect(12, 192, w - 24, 22), 14,
+                                         gfx::Color::darkGrey());
+  form_->addSubview(contactCaption_);
   contactText_ = accountui::MakeField(gfx::Rect(12, 216, w - 24, 34), "电话、邮箱或QQ", false);
   contactText_->setReturnKeyType(ui::ReturnKeyType::Send);
   form_->addSubview(contactText_);
+  layoutForm();
+}
+
+void YourSuggestion::layoutForm() {
+  const double w = form_->bounds().width();
+  // Above the box its caption (to 30), under it a gap, the contact caption, the field and a
+  // margin: the box takes what is left, between a few lines and its full height.
+  constexpr double kTop = 32, kBelow = 10 + 22 + 2 + 34 + 12;
+  const double box = std::clamp(form_->bounds().height() - kTop - kBelow, kSuggestionBoxMinHeight,
+                                kSuggestionBoxHeight);
+  textView_->setFrame(gfx::Rect(12, kTop, w - 24, box));
+  contactCaption_->setFrame(gfx::Rect(12, kTop + box + 10, w - 24, 22));
+  contactText_->setFrame(gfx::Rect(12, kTop + box + 34, w - 24, 34));
+  form_->setContentSize(gfx::Size(w, kTop + box + kBelow));
 }
 
 void YourSuggestion::viewDidLoad() {
@@ -291,7 +310,7 @@ void YourSuggestion::viewDidLoad() {
 
 void YourSuggestion::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
-  keyboard_.attach(form_);
+  keyboard_.attach(form_, [this] { layoutForm(); });
 }
 
 void YourSuggestion::viewDidAppear(bool animated) {
@@ -303,6 +322,7 @@ void YourSuggestion::viewDidAppear(bool animated) {
 
 void YourSuggestion::viewWillDisappear(bool animated) {
   keyboard_.detach();
+  layoutForm();
   waiter_.end();
   ui::ViewController::viewWillDisappear(animated);
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);

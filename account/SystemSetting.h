@@ -97,10 +97,14 @@ class YourSuggestion : public ui::ViewController,
   bool textFieldShouldReturn(ui::TextField& field) override;
   void textFieldDidBeginEditing(ui::TextField& field) override;
   void textViewDidBeginEditing(ui::TextView& view) override;
+  // Lays the form out for its height now: the suggestion's box gives up height to the keyboard,
+  // so that both captions and both fields stand whole above it.
+  void layoutForm();
 
   ui::TextView* textView() const { return textView_.get(); }
   ui::ScrollView* form() const { return form_.get(); }
   ui::TextField* contactText() const { return contactText_.get(); }
+  ui::Label* contactCaption() const { return contactCaption_.get(); }
   ui::Button* submitButton() const { return submit_.get(); }
   AlertView* waitingBox() const { return waiter_.box(); }
 
@@ -109,6 +113,7 @@ class YourSuggestion : public ui::ViewController,
   accountui::FormKeyboard keyboard_;
   std::shared_ptr<ui::TextView> textView_;
   RequestWaiter waiter_;
+  std::shared_ptr<ui::Label> contactCaption_;
   std::shared_ptr<ui::TextField> contactText_;
   std::shared_ptr<ui::Button> submit_;
   foundation::ObserversOf observers_{this};

@@ -145,6 +145,7 @@ void MainPage::refreshCurrentView() {
 void MainPage::requestInfoList(int type) {
   _infoList.clear();
   _infoTitle.Clear();
+  _rowRecords.clear();
   const uint16_t code = pending_.renew(GlobalDataRequest(), 0);
   MakeRequest_InfoList(GlobalDataRequest(), 0, code, type, nullptr);
   ShowMainPageIndicator(true);
@@ -152,6 +153,7 @@ void MainPage::requestInfoList(int type) {
 
 void MainPage::requestInfoTitle(int partId, const std::string& additional) {
   _infoTitle.Clear();
+  _rowRecords.clear();
   const uint16_t code = pending_.renew(GlobalDataRequest(), 1);
   MakeRequest_InfoTitle(GlobalDataRequest(), 0, code, partId,
                         additional.empty() ? nullptr : additional.c_str(), 20, 0);
@@ -177,6 +179,7 @@ void MainPage::recvmsg(const foundation::Notification& notification) {
     if (held < 0) foundation::logError("!!!!!!!MainPage: a title packet held no table");
     // Later packets of a finished answer are dropped.
     if (reply.header.PackageNo + 1 >= reply.header.PackageNum) pending_.forget(1);
+    orderRows();
     if (_tableView) _tableView->reloadData();
   }
 }
@@ -217,9 +220,35 @@ void MainPage::MenuBarDidChangeToSubItem(int index, MenuBarView&) {
   }
 }
 
+void MainPage::orderRows() {
+  struct Stamp {
+    int32_t date, time;
+    int record;
+  };
+  std::vector<Stamp> stamps;
+  const int count = InfoTitleCount(_infoTitle);
+  for (int i = 0; i < count; ++i) {
+    const InfoTitle t = ReadInfoTitle(_infoTitle, i);
+    stamps.push_back({t.date, t.time, i});
+  }
+  // A server may send a section's titles oldest first (or day by day, each day from its morning);
+  // the page shows the latest on top whatever the reply's order.
+  std::stable_sort(stamps.begin(), stamps.end(), [](const Stamp& a, const Stamp& b) {
+    return a.date != b.date ? a.date > b.date : a.time > b.time;
+  });
+  _rowRecords.clear();
+  for (const Stamp& s : stamps) _rowRecords.push_back(s.record);
+}
+
+int MainPage::recordOfRow(int row) const {
+  if (row < 0 || row >= static_cast<int>(_rowRecords.size())) return -1;
+  return _rowRecords[static_cast<size_t>(row)];
+}
+
 foundation::Value MainPage::currentInfoRecord(int index) {
-  if (index < 0 || index >= InfoTitleCount(_infoTitle)) return {};
-  const InfoTitle t = ReadInfoTitle(_infoTitle, index);
+  const int record = recordOfRow(index);
+  if (record < 0 || index >= InfoTitleCount(_infoTitle)) return {};
+  const InfoTitle t = ReadInfoTitle(_infoTitle, record);
   return foundation::Dictionary{
       {"additional", t.additional},
       {"title", t.title},
@@ -244,7 +273,7 @@ std::shared_ptr<ui::TableViewCell> MainPage::tableViewCellForRowAtIndexPath(
   auto cell = std::dynamic_pointer_cast<MainPageCell>(
       table.dequeueReusableCellWithIdentifier(kCellIdentifier));
   if (!cell) cell = MainPageCell::create(kCellIdentifier);
-  const InfoTitle t = ReadInfoTitle(_infoTitle, path.row);
+  const InfoTitle t = ReadInfoTitle(_infoTitle, recordOfRow(path.row));
   cell->dateLabel()->setText(InfoDateText(t.date));
   cell->timeLabel()->setText(InfoTimeText(t.time));
   cell->titleLabel()->setText(t.title);

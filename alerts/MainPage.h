@@ -64,6 +64,8 @@ class MainPage : public ui::ViewController,
   void refreshCurrentView();
   void recvmsg(const foundation::Notification& notification);
   void layoutNewsTitleScrollViews();
+  // Orders the rows newest first (date, then time); titles of one moment keep the reply's order.
+  void orderRows();
   // "查询": the stock search, presented modally.
   std::shared_ptr<ui::ViewController> searchStock();
 
@@ -86,6 +88,8 @@ class MainPage : public ui::ViewController,
   static gfx::Color CheckPriceColor(double value);
 
   const foundation::Array& NewsTitleArray() const { return NewsTitleArray_; }
+  // The record of _infoTitle that row `row` shows (-1 outside the list).
+  int recordOfRow(int row) const;
   int selPartID() const { return _selPartID; }
   int awaitedCode(int slot) const {
     const uint16_t code = pending_.codeOf(slot);
@@ -118,6 +122,8 @@ class MainPage : public ui::ViewController,
   PendingRequests<int> pending_;
   std::vector<InfoSection> _infoList;
   MDBF _infoTitle;
+  // The records of _infoTitle in the order the rows show them: newest first.
+  std::vector<int> _rowRecords;
   std::shared_ptr<ui::TableView> _tableView;
   bool _bNeedRequest = false;
   std::shared_ptr<MenuBarView> _menuBarView;

@@ -212,7 +212,8 @@ void CommunionView::sendMessage(const std::string& title, const std::string& bod
       {"sendMessageKey_title", Value(title)},
       {"sendMessageKey_content", Value(body)},
       {"sendMessageKey_needUpdate", Value(brokerId_)},
-      {"sendMessageKey_date", Value(MessageDateFormatter::format(foundation::currentDate()))}});
+      {"sendMessageKey_date",
+       Value(MessageDateFormatter::format(MessageDateFormatter::marketNow()))}});
   if (pending_.size() >= kMaxPendingSends) pending_.erase(pending_.begin());
   pending_[code] = sendMessage_;
 }

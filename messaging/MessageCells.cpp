@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/graphics/Image.h"
+#include "platform/ui/TableView.h"
 #include "widgets/ScreenParts.h"
 
 namespace {
@@ -174,4 +175,50 @@ void MessageSenderCell::ButtonAction(ui::Button& button) {
     action = 2;
   }
   if (action >= 0) delegate->MessageSenderCellClicked(*this, action);
+}
+
+// --- IndexedRowCell -----------------------------------------------------------------------------
+
+IndexedRowCell::IndexedRowCell(ui::TableViewCellStyle style, const std::string& reuseIdentifier)
+    : ui::TableViewCell(style, reuseIdentifier) {}
+
+std::shared_ptr<IndexedRowCell> IndexedRowCell::create(ui::TableViewCellStyle style,
+                                                       const std::string& reuseIdentifier) {
+  return std::make_shared<IndexedRowCell>(style, reuseIdentifier);
+}
+
+double IndexedRowCell::RowWidth(const ui::TableView& table) {
+  const ui::View* strip = table.sectionIndexView();
+  const double width = table.bounds().width();
+  return strip && !strip->isHidden() ? std::max(0.0, width - strip->frame().width()) : width;
+}
+
+void IndexedRowCell::layoutSubviews() {
+  ui::TableViewCell::layoutSubviews();
+  const ui::TableView* table = tableView();
+  if (!table) return;
+  const double inset = bounds().width() - RowWidth(*table);
+  if (inset <= 0) return;
+  // What stands right of the content (the disclosure mark) moves left by the strip's width, and
+  // the content gives up as much.
+  ui::View* content = contentView();
+  const double contentEnd = content->frame().maxX();
+  for (const auto& view : subviews()) {
+    if (view.get() == content || view->isHidden()) continue;
+    const gfx::Rect f = view->frame();
+    if (f.x() >= contentEnd - 0.5) view->setFrame(f.offset(-inset, 0));
+  }
+  gfx::Rect c = content->frame();
+  c.size.width = std::max(0.0, c.width() - inset);
+  content->setFrame(c);
+  // The standard labels were laid out for the wider content: the text ends its margin short of
+  // the new edge, the detail moves left with it.
+  constexpr double kMargin = 10;
+  if (ui::Label* text = textLabel(); text && text->frame().maxX() > c.width() - kMargin) {
+    gfx::Rect f = text->frame();
+    f.size.width = std::max(0.0, c.width() - kMargin - f.x());
+    text->setFrame(f);
+  }
+  if (ui::Label* detail = detailTextLabel(); detail && detail->frame().maxX() > c.width() - kMargin)
+    detail->setFrame(detail->frame().offset(-inset, 0));
 }

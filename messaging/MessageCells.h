@@ -93,3 +93,16 @@ class MessageSenderCell : public ui::TableViewCell {
   std::shared_ptr<ui::Button> contactBtn_;
   std::weak_ptr<MessageSenderCellDelegate> delegate_;
 };
+
+// A row of a list with a letter index at its right (an adviser's people, the receiver picker):
+// the row's content and disclosure mark end left of the index strip, which would lie over them.
+class IndexedRowCell : public ui::TableViewCell {
+ public:
+  explicit IndexedRowCell(ui::TableViewCellStyle style, const std::string& reuseIdentifier = {});
+  static std::shared_ptr<IndexedRowCell> create(ui::TableViewCellStyle style,
+                                                const std::string& reuseIdentifier = {});
+  // The width a row of `table` may use: the table's, less the index strip when it shows one.
+  static double RowWidth(const ui::TableView& table);
+
+  void layoutSubviews() override;
+};

@@ -124,7 +124,8 @@ class MyMessage : public ui::ViewController,
   int getIntFromIndexPath_TagList(const ui::IndexPath& path) const;
   ui::IndexPath getIndexPathFromInt_TagList(int position) const;
   void configCell(ui::TableViewCell& cell);
-  void updateCell(ui::TableViewCell& cell, const foundation::Value& row);
+  // `rowWidth`: what the row may use of its table's width (IndexedRowCell::RowWidth).
+  void updateCell(ui::TableViewCell& cell, const foundation::Value& row, double rowWidth);
   void doAction(int action, const foundation::Value& row);
   void showNewPersonViewController(const foundation::Value& person);
   void showNewPersonViewController(const std::string& phone, const std::string& name);

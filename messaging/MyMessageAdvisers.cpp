@@ -109,12 +109,16 @@ void MyMessage::configCell(ui::TableViewCell& cell) {
   content->addSubview(count);
 }
 
-void MyMessage::updateCell(ui::TableViewCell& cell, const Value& row) {
+void MyMessage::updateCell(ui::TableViewCell& cell, const Value& row, double rowWidth) {
   ui::View* content = cell.contentView();
   auto* ground = dynamic_cast<ui::ImageView*>(content->viewWithTag(kTagRowGround));
   auto* name = dynamic_cast<ui::Label*>(content->viewWithTag(kTagRowName));
   auto* count = dynamic_cast<ui::Label*>(content->viewWithTag(kTagRowCount));
   if (!ground || !name || !count) return;
+  // The name, the count and the badge end where the row does (short of a letter index).
+  const double h = brokerListTableView_ ? brokerListTableView_->rowHeight() : 43;
+  name->setFrame(gfx::Rect(10, 0, std::max(0.0, rowWidth - 44), h));
+  count->setFrame(gfx::Rect(rowWidth - 150, 0, 111, h));
   ground->setImage(gfx::Image::named(kRowImage));
   auto removeBadge = [content] {
     if (ui::View* badge = content->viewWithTag(kTagRowBadge)) badge->removeFromSuperview();
@@ -148,9 +152,7 @@ void MyMessage::updateCell(ui::TableViewCell& cell, const Value& row) {
   }
   auto* badge = dynamic_cast<ui::Label*>(content->viewWithTag(kTagRowBadge));
   if (!badge) {
-    const double w = brokerListTableView_ ? brokerListTableView_->bounds().width() : 320;
-    const double h = brokerListTableView_ ? brokerListTableView_->rowHeight() : 43;
-    auto made = ui::Label::create(gfx::Rect(w - 17 - 10, h / 2 - 10, 20, 20));
+    auto made = ui::Label::create(gfx::Rect(0, 0, 20, 20));
     made->setTag(kTagRowBadge);
     made->setBackgroundColor(gfx::Color::rgb255(255, 0, 0));
     made->setTextColor(gfx::Color::white());
@@ -163,6 +165,7 @@ void MyMessage::updateCell(ui::TableViewCell& cell, const Value& row) {
     content->addSubview(made);
     badge = made.get();
   }
+  badge->setFrame(gfx::Rect(rowWidth - 17 - 10, h / 2 - 10, 20, 20));
   badge->setText(std::to_string(unread));
 }
 

@@ -356,10 +356,10 @@ std::shared_ptr<ui::TableViewCell> MyMessage::tableViewCellForRowAtIndexPath(
     const foundation::Array& rows = tags ? currentTagListArray_ : store_.brokerListArray();
     const int position = tags ? getIntFromIndexPath_TagList(path) : getIntFromIndexPath(path);
     auto cell = table.dequeueReusableCellWithIdentifier(kCellIdentifier);
-    if (!cell) cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, kCellIdentifier);
+    if (!cell) cell = IndexedRowCell::create(ui::TableViewCellStyle::Default, kCellIdentifier);
     configCell(*cell);
     if (position >= 0 && position < static_cast<int>(rows.size()))
-      updateCell(*cell, rows[static_cast<size_t>(position)]);
+      updateCell(*cell, rows[static_cast<size_t>(position)], IndexedRowCell::RowWidth(table));
     return cell;
   }
   auto cell = std::dynamic_pointer_cast<MyMessageCell>(table.dequeueReusableCellWithIdentifier(kCellIdentifier));

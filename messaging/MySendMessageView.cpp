@@ -10,6 +10,7 @@
 #include "core/MessageTypes.h"
 #include "core/ReceiveRecord.h"
 #include "messaging/BrokerDirectory.h"
+#include "messaging/MessageCells.h"
 #include "messaging/MessageDateFormatter.h"
 #include "platform/foundation/Dates.h"
 #include "platform/ui/Application.h"
@@ -247,7 +248,7 @@ std::shared_ptr<ui::TableViewCell> MySendMessageView::tableViewCellForRowAtIndex
     ui::TableView& table, const ui::IndexPath& path) {
   auto cell = table.dequeueReusableCellWithIdentifier("cell-identifier");
   if (!cell) {
-    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Value1, "cell-identifier");
+    cell = IndexedRowCell::create(ui::TableViewCellStyle::Value1, "cell-identifier");
     cell->setSelectionStyle(ui::TableViewCellSelectionStyle::Gray);
   }
   const int flat = flatIndex(path);
@@ -440,7 +441,8 @@ void MySendMessageView::button_Send() {
       {"sendMessageKey_showRecivers", Value(namesOf(chooseArray_))},
       {"sendMessageKey_title", Value(subject)},
       {"sendMessageKey_content", Value(content)},
-      {"sendMessageKey_date", Value(MessageDateFormatter::format(foundation::currentDate()))}});
+      {"sendMessageKey_date",
+       Value(MessageDateFormatter::format(MessageDateFormatter::marketNow()))}});
   // A reply written from a conversation joins it as soon as it is stored, as one from the bar.
   if (!conversationToUpdate_.empty())
     sendMessage_.mutableDictionary().set("sendMessageKey_needUpdate", Value(conversationToUpdate_));

@@ -6,6 +6,10 @@
 #include "platform/ui/Control.h"
 
 AlertView::AlertView(const gfx::Rect& frame) : ui::View(frame) {
+  // An opaque ground under the panel picture: the picture alone is a translucent black, and the
+  // texts of the screen under the box read through it between the box's own text.
+  setBackgroundColor(gfx::Color::grey(0.16));
+  layer().setCornerRadius(8);
   background_ = ui::ImageView::create();
   background_->setBackgroundColor(gfx::Color::clear());
   background_->setImage(gfx::Image::named("bg.png").stretchable(0, 0));

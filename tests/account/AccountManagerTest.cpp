@@ -17,6 +17,7 @@
 #include "core/CDataCenter.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/ui/AnimationEngine.h"
 #include "platform/ui/TableViewCell.h"
 #include "tests/account/AccountScreenSupport.h"
 #include "tests/account/AccountTestSupport.h"
@@ -283,6 +284,48 @@ TEST_F(AccountManagerTest, FailuresLeaveAGuestSession) {
   ASSERT_TRUE(WaitForRequests(Role::Auth, 144, 5, 1));
   pump([] { return false; }, 0.5);
   EXPECT_EQ(AlertWithTag(kLoginDoneAlertTag), nullptr);
+}
+
+// The fault mended: the login's waiting box was a translucent picture, and the form's texts under
+// it (the switch's "ON") read through between the box's own.
+TEST_F(AccountManagerTest, TheLoginWaitingBoxHidesWhatLiesUnderIt) {
+  LaunchAndLogIn();
+  AccountManager* screen = OpenAccount();
+  ASSERT_NE(screen, nullptr);
+  server->setFault(Role::Auth, Fault::Stall);
+  Type(*screen, "zhang3", "123456");
+  screen->UserLogin();
+  AlertView* box = screen->waitingBox();
+  ASSERT_NE(box, nullptr);
+  ASSERT_FALSE(box->isHidden());
+  EXPECT_EQ(box->alertText(), kLoginWaitingText);
+  ui::View& root = *screen->view();
+  root.layoutIfNeeded();
+  // Inside the rounded corners, less the spinner, which turns between the two pictures.
+  const gfx::Rect area = box->convertRectToView(box->bounds(), &root).inset(8, 8);
+  const gfx::Rect spinner =
+      box->activity()->convertRectToView(box->activity()->bounds(), &root).inset(-3, -3);
+  const gfx::Image before = ui::snapshotView(root);
+  // Everything under the box goes and the ground turns red: none of it may show in the box.
+  for (const auto& sub : root.subviews())
+    if (!box->isDescendantOfView(sub.get())) sub->setHidden(true);
+  root.setBackgroundColor(gfx::Color::rgb(1, 0, 0));
+  const gfx::Image after = ui::snapshotView(root);
+  ASSERT_FALSE(before.isEmpty());
+  ASSERT_EQ(before.pixelWidth(), after.pixelWidth());
+  const double scale = before.scale();
+  int differing = 0, compared = 0;
+  for (double y = area.minY(); y < area.maxY(); y += 1) {
+    for (double x = area.minX(); x < area.maxX(); x += 1) {
+      if (spinner.contains(gfx::Point(x, y))) continue;
+      const int px = static_cast<int>(x * scale), py = static_cast<int>(y * scale);
+      ++compared;
+      differing += before.pixelArgb(px, py) != after.pixelArgb(px, py);
+    }
+  }
+  EXPECT_GT(compared, 1000);
+  EXPECT_EQ(differing, 0) << "of " << compared << " points in the box, what lies under shows";
+  server->clearFaults();
 }
 
 TEST_F(AccountManagerTest, TheAccountPanelListsChoosesAndDeletes) {

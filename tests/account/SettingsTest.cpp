@@ -243,6 +243,52 @@ TEST_F(SuggestionTest, TheFieldBeingFilledStaysAboveTheKeyboardAndATapBesideClos
   EXPECT_EQ(screen->form()->frame().height(), screen->view()->bounds().height());
 }
 
+// The faults mended: the form opened with the keyboard over the contact caption, and with the
+// contact field active the form was scrolled up so far that a tap near its top landed in the
+// suggestion box (the focus moved) instead of closing the keyboard.
+TEST_F(SuggestionTest, BothCaptionsAndFieldsStandWholeAboveTheKeyboardAndATapAtTheTopClosesIt) {
+  LaunchAndLogIn();
+  auto screen = Open();
+  pump([] { return false; }, 0.6);
+  ASSERT_TRUE(ui::Keyboard::shared().isVisible());
+  const double keyboardTop = ui::Keyboard::shared().frame().y();
+  ui::ScrollView& form = *screen->form();
+  ASSERT_NE(screen->contactCaption(), nullptr);
+  std::vector<ui::View*> parts = {screen->textView(), screen->contactCaption(),
+                                  screen->contactText()};
+  for (const auto& sub : form.subviews())
+    if (auto* label = dynamic_cast<ui::Label*>(sub.get());
+        label && label->text() == "您的意见或建议:")
+      parts.push_back(label);
+  ASSERT_EQ(parts.size(), 4u);
+  auto seenWhole = [&](ui::View& v) {
+    const gfx::Rect shown = form.convertRectToView(form.bounds(), nullptr);
+    const gfx::Rect r = v.convertRectToView(v.bounds(), nullptr);
+    return r.y() >= shown.y() - 0.5 && r.maxY() <= std::min(shown.maxY(), keyboardTop) + 0.5;
+  };
+  for (ui::Responder* focus :
+       std::vector<ui::Responder*>{screen->textView(), screen->contactText()}) {
+    focus->becomeFirstResponder();
+    pump([] { return false; }, 0.4);
+    ASSERT_TRUE(focus->isFirstResponder());
+    ASSERT_TRUE(ui::Keyboard::shared().isVisible());
+    for (ui::View* part : parts) {
+      const gfx::Rect r = part->convertRectToView(part->bounds(), nullptr);
+      EXPECT_TRUE(seenWhole(*part)) << "a part at y " << r.y() << " to " << r.maxY()
+                                    << " with the keyboard at " << keyboardTop;
+    }
+  }
+  // The contact field is being filled: a tap near the top of the form, beside the fields.
+  const gfx::Point nearTop =
+      form.convertPointToView(gfx::Point(250, form.contentOffset().y + 16), nullptr);
+  ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, nearTop);
+  ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, nearTop);
+  pump([] { return false; }, 0.6);
+  EXPECT_FALSE(ui::Keyboard::shared().isVisible());
+  EXPECT_FALSE(screen->textView()->isFirstResponder()) << "the tap moved the focus";
+  EXPECT_FALSE(screen->contactText()->isFirstResponder());
+}
+
 TEST_F(SuggestionTest, ErrorsTimeOutsAndTooLongKeepTheTexts) {
   LaunchAndLogIn();
   auto screen = Open();

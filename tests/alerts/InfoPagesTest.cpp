@@ -41,7 +41,8 @@ Bytes SectionTable(const std::vector<Section>& sections) {
   return w.build();
 }
 
-// `count` titles numbered from `first`; field 32 says `rowPart`.
+// `count` titles numbered from `first`, each a second older than the one before (the page lists
+// them in this order); field 32 says `rowPart`.
 Bytes TitleTable(int first, int count, int rowPart = 99) {
   testserver::TableWriter w;
   for (int i = first; i < first + count; ++i) {
@@ -51,7 +52,7 @@ Bytes TitleTable(int first, int count, int rowPart = 99) {
     w.utf16(23, "标题" + std::to_string(i));
     w.utf16(37, "摘要" + std::to_string(i));
     w.text(36, std::to_string(1000 + i));
-    w.i32(20, 93000 + i);
+    w.i32(20, 145959 - i);
     w.i32(21, 20151216);
   }
   return w.build();
@@ -223,7 +224,7 @@ TEST_F(InfoPagesTest, TitlePacketsReplaceThenAppendAndLatePacketsAreDropped) {
   EXPECT_EQ(row["additional"].asString(), "1004");
   EXPECT_EQ(row["partID"].asString(), "7");
   EXPECT_EQ(row["date"].asString(), "2015-12-16");
-  EXPECT_EQ(row["time"].asString(), "09:30:04");
+  EXPECT_EQ(row["time"].asString(), "14:59:55");
   EXPECT_TRUE(home->currentInfoRecord(-1).isNull());
   EXPECT_TRUE(home->currentInfoRecord(5).isNull());
   home->tableView()->layoutIfNeeded();
@@ -232,11 +233,79 @@ TEST_F(InfoPagesTest, TitlePacketsReplaceThenAppendAndLatePacketsAreDropped) {
   ASSERT_NE(cell, nullptr);
   EXPECT_EQ(cell->titleLabel()->text(), "标题1");
   EXPECT_EQ(cell->contentLabel()->text(), "摘要1");
-  EXPECT_EQ(cell->timeLabel()->text(), "09:30:01");
+  EXPECT_EQ(cell->timeLabel()->text(), "14:59:58");
 
   // An answer with an older code changes nothing.
   Reply("MainPage", 86, code, TitleTable(0, 1));
   EXPECT_EQ(home->totalInfoRecord(), 5);
+}
+
+// The fault mended: a server that sends a section's titles oldest first (or day by day, each day
+// from its morning) had the page list its oldest title on top.
+TEST_F(InfoPagesTest, TitlesListNewestFirstWhateverTheReplysOrder) {
+  struct Title {
+    const char* text;
+    int32_t date, time;
+  };
+  auto table = [](const std::vector<Title>& titles) {
+    testserver::TableWriter w;
+    for (const Title& t : titles) {
+      w.addRow();
+      w.i32(32, 7);
+      w.utf16(23, t.text);
+      w.text(36, t.text);
+      w.i32(20, t.time);
+      w.i32(21, t.date);
+    }
+    return w.build();
+  };
+  auto rows = [&] {
+    std::vector<std::string> out;
+    for (int i = 0; i < home->totalInfoRecord(); ++i)
+      out.push_back(home->currentInfoRecord(i)["title"].asString());
+    return out;
+  };
+  auto cellTitles = [&] {
+    std::vector<std::string> out;
+    for (int i = 0; i < home->tableView()->numberOfRowsInSection(0); ++i) {
+      auto cell = std::dynamic_pointer_cast<MainPageCell>(
+          home->tableViewCellForRowAtIndexPath(*home->tableView(), ui::IndexPath::forRow(i, 0)));
+      out.push_back(cell ? cell->titleLabel()->text() : "<none>");
+    }
+    return out;
+  };
+  WithSections();
+  const std::vector<std::pair<const char*, std::vector<Title>>> replies = {
+      {"oldest first",
+       {{"甲", 20151215, 100000}, {"乙", 20151216, 93000}, {"丙", 20151216, 143000}}},
+      {"day by day from the morning",
+       {{"乙", 20151216, 93000}, {"丙", 20151216, 143000}, {"甲", 20151215, 100000}}},
+      {"newest first",
+       {{"丙", 20151216, 143000}, {"乙", 20151216, 93000}, {"甲", 20151215, 100000}}},
+  };
+  for (const auto& [name, titles] : replies) {
+    SCOPED_TRACE(name);
+    home->requestInfoTitle(7, "sec7");
+    Reply("MainPage", 86, home->awaitedCode(1), table(titles));
+    EXPECT_EQ(rows(), (std::vector<std::string>{"丙", "乙", "甲"}));
+    EXPECT_EQ(cellTitles(), (std::vector<std::string>{"丙", "乙", "甲"}));
+  }
+  // Titles of one moment keep the reply's order; a later packet's newer titles go on top.
+  home->requestInfoTitle(7, "sec7");
+  const int code = home->awaitedCode(1);
+  Reply("MainPage", 86, code,
+        table({{"早", 20151216, 93000}, {"甲", 20151216, 100000}, {"乙", 20151216, 100000}}), false,
+        0, 2);
+  Reply("MainPage", 86, code, table({{"新", 20151217, 91500}}), false, 1, 2);
+  EXPECT_EQ(rows(), (std::vector<std::string>{"新", "甲", "乙", "早"}));
+  // The article page steps through the rows as shown.
+  home->tableViewDidSelectRowAtIndexPath(*home->tableView(), ui::IndexPath::forRow(0, 0));
+  settle(0.6);
+  auto* page = Top<CDetailInfoController>();
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTitleTag)->text(), "新");
+  page->nextButtonView()->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTitleTag)->text(), "甲");
 }
 
 TEST_F(InfoPagesTest, TheTabAsksTheSelectedSectionAgainAndAnEmptyListIsAskedAgain) {
@@ -282,7 +351,7 @@ TEST_F(InfoPagesTest, ArticlePageShowsARowAndStepsThroughTheList) {
   EXPECT_EQ(page->title(), "公司");
   EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTitleTag)->text(), "标题0");
   EXPECT_EQ(page->labelWithTag(InfoArticlePage::kDateTag)->text(), "2015-12-16");
-  EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTimeTag)->text(), "09:30:00");
+  EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTimeTag)->text(), "14:59:59");
   EXPECT_FALSE(page->previousButton()->isEnabled());
   EXPECT_TRUE(page->nextButtonView()->isEnabled());
   // The article is asked with the selected section's id and the row's "additional".

@@ -2,6 +2,7 @@
 // layout, menu and copy, the date order of the rows, and the screen against the test server
 // (replies, errors, sharing, replying on a bubble, edit mode and deletion, rotation).
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <set>
 
@@ -439,6 +440,80 @@ TEST_F(ConversationTest, OpensSortedRepliesToTheNewestReceivedAndStoresTheReply)
   std::lock_guard<std::mutex> hold(logged_);
   ASSERT_EQ(lines_.size(), 3u);
   for (const std::string& line : lines_) EXPECT_LT(line.size(), 260u) << line;
+}
+
+// The fault mended: a sent mail was stamped with the device's date, so against a server whose
+// market day lies ahead of the device's it sorted before the mails it answered. Both ways of
+// sending (the conversation's reply bar, the compose sheet) stamp the market's clock.
+TEST_F(ConversationTest, ASentMailTakesTheMarketsClockAndFollowsTheMailItAnswers) {
+  // A server three or more days ahead, on a weekday, at 10:30 of its session.
+  foundation::Date ahead = foundation::currentDate();
+  ahead.secondsSince1970 += 3 * 86400;
+  while (foundation::localComponents(ahead).weekday == 1 ||
+         foundation::localComponents(ahead).weekday == 7)
+    ahead.secondsSince1970 += 86400;
+  const foundation::DateComponents day = foundation::localComponents(ahead);
+  const std::string dayText = foundation::format("%04d-%02d-%02d", day.year, day.month, day.day);
+  server.reset();
+  testserver::ServerOptions options = testserver::ServerOptions::Ephemeral();
+  options.date = day.year * 10000 + day.month * 100 + day.day;
+  options.minute = 10 * 60 + 30;
+  server = std::make_unique<testserver::TestServer>(options);
+  ASSERT_TRUE(server->start());
+
+  MyMessage* centre = OpenCentre();
+  ASSERT_NE(centre, nullptr);
+  std::string newestReceived;
+  for (const Value& m : centre->store().totalMessages())
+    newestReceived = std::max(newestReceived, m["date"].toString());
+  ASSERT_EQ(newestReceived.substr(0, 10), dayText) << "the server's mails carry its day";
+
+  struct Sender {
+    const char* name;
+    std::function<bool()> send;  // true once the server took the mail
+  };
+  CommunionViewController* screen = nullptr;
+  const std::vector<Sender> senders = {
+      {"the reply bar",
+       [&] {
+         screen = OpenConversation(centre, "9001");
+         if (!screen) return false;
+         SendMessageTabbar& bar = *screen->communionView()->sendMessageTabbar();
+         bar.sendContent()->setText("好的，收到");
+         bar.buttonAction_send();
+         return WaitFor([] { return !ui::AlertView::visibleAlerts().empty(); });
+       }},
+      {"the compose sheet",
+       [&] {
+         if (screen) screen->dismissModalViewControllerAnimated(false);
+         advance(0.6);
+         centre->Action_WriteMessageBtn();
+         auto* host = dynamic_cast<SendMessageViewController*>(centre->presentedViewController());
+         if (!host) return false;
+         host->view();
+         MySendMessageView& sheet = *host->sendMessageView();
+         sheet.button_SelectReceiver();
+         ui::TableView& table = *sheet.receiverTable();
+         table.toggleMarkByUser(*table.cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0)));
+         sheet.buttonAction_Done();
+         sheet.editSubject()->setText("请教");
+         sheet.textViewContent()->setText("今天能买吗？");
+         sheet.button_Send();
+         return WaitFor([] { return !ui::AlertView::visibleAlerts().empty(); });
+       }},
+  };
+  for (const Sender& sender : senders) {
+    SCOPED_TRACE(sender.name);
+    const size_t before = centre->store().sentMessages().size();
+    ASSERT_TRUE(sender.send());
+    EXPECT_EQ(Alerts(), std::vector<std::string>{"消息已发送"});
+    ui::AlertView::dismissAll();
+    ASSERT_TRUE(WaitFor([&] { return centre->store().sentMessages().size() == before + 1; }));
+    const std::string stamp =
+        centre->store().sentMessages().front()["sendMessageKey_date"].toString();
+    EXPECT_EQ(stamp.substr(0, 10), dayText) << stamp;
+    EXPECT_GE(stamp, newestReceived) << "the mail sorts before the one it answers";
+  }
 }
 
 TEST_F(ConversationTest, SharingReplyingOnABubbleScrollingAndRotation) {

@@ -1,6 +1,7 @@
 // The adviser pane against the test server: rows with counts and badges, letter sections with an
 // index, the tag table, the card's actions and the switched-off upload when the card hides.
 #include <algorithm>
+#include <functional>
 
 #include "messaging/BrokerDirectory.h"
 #include "messaging/CommunionViewController.h"
@@ -24,6 +25,42 @@ std::string PreselectedId(const MySendMessageView& sheet) {
   if (chosen.size() != 1) return {};
   const size_t at = std::stoul(chosen.front());
   return at < sheet.receiverArray().size() ? sheet.receiverArray()[at]["broker_id"].toString() : "";
+}
+
+// Whatever a list's rows show (their marks, names, counts and badges) that reaches into the
+// letter index strip at the list's right: one line per offending view ("" when none).
+std::string RowsUnderTheIndex(ui::TableView& table) {
+  table.layoutIfNeeded();
+  const ui::View* strip = table.sectionIndexView();
+  if (!strip) return "no index strip";
+  const double stripX = strip->frame().x();
+  std::string found;
+  int rows = 0;
+  std::function<void(ui::View&, ui::TableViewCell&)> visit = [&](ui::View& v,
+                                                                 ui::TableViewCell& cell) {
+    for (const auto& sub : v.subviews()) {
+      if (sub->isHidden() || sub->bounds().isEmpty()) continue;
+      // The row's ground and separator may run under the strip; what the row shows may not.
+      if (sub.get() == cell.backgroundView() || sub.get() == cell.selectedBackgroundView())
+        continue;
+      if (sub->frame().x() <= 10.5 && sub->frame().width() >= 280) {
+        visit(*sub, cell);
+        continue;
+      }
+      const auto* label = dynamic_cast<const ui::Label*>(sub.get());
+      if (label && label->text().empty()) continue;
+      const gfx::Rect r = sub->convertRectToView(sub->bounds(), &table);
+      if (r.maxX() > stripX + 0.5)
+        found += (label ? "'" + label->text() + "'" : std::string("a mark")) + " ends at " +
+                 std::to_string(r.maxX()) + "; ";
+      visit(*sub, cell);
+    }
+  };
+  for (ui::TableViewCell* cell : table.visibleCells()) {
+    ++rows;
+    visit(*cell, *cell);
+  }
+  return rows ? found : "no rows";
 }
 
 class MessageAdviserPaneTest : public messagingtest::MessageCentreTest {
@@ -243,6 +280,61 @@ TEST_F(MessageAdviserPaneTest, AdviserSectionsIndexTagTableAndRowsWithoutALetter
   auto* compose = dynamic_cast<SendMessageViewController*>(centre->presentedViewController());
   ASSERT_NE(compose, nullptr);
   EXPECT_EQ(PreselectedId(*compose->sendMessageView()), "8002");
+}
+
+// The fault mended: the letter index lay over the rows' ">" marks (and over the badges of the
+// rows it passed): every list with an index ends its rows left of it.
+TEST_F(MessageAdviserPaneTest, IndexedRowsEndLeftOfTheIndexStrip) {
+  MyMessage* centre = OpenPane("9001", 2);
+  ASSERT_NE(centre, nullptr);
+  ui::TableView& list = *centre->brokerListTableView();
+  list.reloadData();
+  // The group rows and a badge stand in the middle of the list, where the strip is.
+  int tag = -1;
+  const auto& rows = centre->store().brokerListArray();
+  for (size_t i = 0; i < rows.size(); ++i)
+    if (rows[i]["broker_name"].toString() == "重点客户") tag = static_cast<int>(i);
+  ASSERT_GE(tag, 0);
+  struct Case {
+    const char* name;
+    std::function<ui::TableView*()> open;
+  };
+  const std::vector<Case> lists = {
+      {"客户列表", [&] { return &list; }},
+      {"a group's members",
+       [&] {
+         centre->showBrokerDetail(tag);
+         advance(0.5);
+         return centre->tagDetailTableView();
+       }},
+      {"the receiver picker",
+       [&] {
+         centre->changeSelSubItem(0);
+         advance(0.5);
+         centre->showBrokerDetail(RowOf(centre, "8002"));
+         centre->brokerDetailWithActionID(*centre->brokerDetailCard(), 2);
+         auto* compose =
+             dynamic_cast<SendMessageViewController*>(centre->presentedViewController());
+         if (!compose) return static_cast<ui::TableView*>(nullptr);
+         compose->sendMessageView()->button_SelectReceiver();
+         advance(0.5);
+         return compose->sendMessageView()->receiverTable();
+       }},
+  };
+  for (const Case& c : lists) {
+    SCOPED_TRACE(c.name);
+    ui::TableView* table = c.open();
+    ASSERT_NE(table, nullptr);
+    ASSERT_NE(table->sectionIndexView(), nullptr);
+    // Every row of the list in turn passes the strip.
+    for (int s = 0; s < table->numberOfSections(); ++s) {
+      for (int r = 0; r < table->numberOfRowsInSection(s); ++r) {
+        table->scrollToRowAtIndexPath(ui::IndexPath::forRow(r, s),
+                                      ui::TableViewScrollPosition::Middle, false);
+        EXPECT_EQ(RowsUnderTheIndex(*table), "") << "row " << r << " of section " << s;
+      }
+    }
+  }
 }
 
 }  // namespace
