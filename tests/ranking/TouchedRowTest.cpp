@@ -3,9 +3,9 @@
 #include "platform/ui/Invariants.h"
 #include "platform/ui/ScrollView.h"
 #include "ranking/NewStockSort.h"
+#include "ranking/SortControllers.h"
 #include "shell/MoreController.h"
 #include "shell/VerdanAppDelegate.h"
-#include "ranking/SortControllers.h"
 #include "tests/ranking/RankingTestSupport.h"
 
 namespace rankingtest {
@@ -29,7 +29,8 @@ void ExpectTouchedRowsRead(Table_TableView& table, int rows) {
       table.window()->layoutIfNeeded();
       EXPECT_EQ(ui::screenInvariantFailures(), std::vector<std::string>{})
           << "row " << r << " columns at " << x;
-      for (ui::TableView* t : {table.leftTableView(), right}) t->deselectRowAtIndexPath(path, false);
+      for (ui::TableView* t : {table.leftTableView(), right})
+        t->deselectRowAtIndexPath(path, false);
     }
   }
 }
