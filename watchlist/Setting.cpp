@@ -1,6 +1,7 @@
 #include "watchlist/Setting.h"
 #include "watchlist/WatchToggle.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -19,6 +20,7 @@
 #include "shell/ScreenRoles.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/QuoteColors.h"
 #include "widgets/SettingCell.h"
 
 namespace {
@@ -44,6 +46,27 @@ std::shared_ptr<ui::Button> BarButton(const std::string& title, const gfx::Rect&
   button->titleLabel()->setFont(gfx::Font::systemFont(15));
   return button;
 }
+
+// A row of the edited list. Its row view is laid out at fixed places, but the content view
+// narrows when the row's delete button comes in: the name then ends where the content ends
+// (shortened with an ellipsis) instead of running under the button.
+class SettingListCell : public ui::TableViewCell {
+ public:
+  using ui::TableViewCell::TableViewCell;
+
+  void layoutSubviews() override {
+    ui::TableViewCell::layoutSubviews();
+    auto* row = dynamic_cast<SettingCell*>(contentView()->viewWithTag(Setting::kListRowViewTag));
+    ui::Label* name = row ? row->NameLabel() : nullptr;
+    if (!name) return;
+    gfx::Rect frame = name->frame();
+    const double room = contentView()->bounds().width() - row->frame().x() - frame.x();
+    frame.size.width = std::clamp(room, 0.0, kNameWidth);
+    name->setFrame(frame);
+  }
+
+  static constexpr double kNameWidth = 110;
+};
 
 }  // namespace
 
@@ -322,8 +345,16 @@ std::shared_ptr<ui::TableViewCell> Setting::tableViewCellForRowAtIndexPath(
   const int rowTag = list ? kListRowViewTag : kResultRowViewTag;
   auto cell = table.dequeueReusableCellWithIdentifier(identifier);
   if (!cell) {
-    cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, identifier);
+    if (list) {
+      cell = std::make_shared<SettingListCell>(ui::TableViewCellStyle::Default, identifier);
+    } else {
+      cell = ui::TableViewCell::create(ui::TableViewCellStyle::Default, identifier);
+    }
     cell->setBackgroundColor(gfx::Color::black());
+    // A touched row darkens only so far that its grey code and white name still read.
+    auto touched = ui::View::create();
+    touched->setBackgroundColor(widgets::ListRowHighlight());
+    cell->setSelectedBackgroundView(touched);
     cell->contentView()->setTag(list ? 115 : 114);
     const double height = tableViewHeightForRowAtIndexPath(table, path);
     auto rowView = SettingCell::create(list ? gfx::Rect(50, (height - 40) / 2, 270, 40)
@@ -331,7 +362,7 @@ std::shared_ptr<ui::TableViewCell> Setting::tableViewCellForRowAtIndexPath(
     rowView->setTag(rowTag);
     if (list) {
       rowView->CodeLabel()->setFrame(gfx::Rect(0, 8, 100, 22));
-      rowView->NameLabel()->setFrame(gfx::Rect(100, 8, 110, 22));
+      rowView->NameLabel()->setFrame(gfx::Rect(100, 8, SettingListCell::kNameWidth, 22));
     }
     cell->contentView()->addSubview(rowView);
   }

@@ -572,6 +572,9 @@ void Table_TableView::scrollViewDidScroll(ui::ScrollView& s) {
       keepTablesInStep(s);
     upateExtentedViewContentOffset();
   }
+  // Rows moved for the user (back to the top, a new offset) take the panel under their row
+  // along too, or it would stand over the rows beside it.
+  if (&s == rightTableView_.get()) upateExtentedViewContentOffset();
   showTopStripWhenPulled();
   // 6. Automatic loading at the bottom.
   const double rh = tableViewHeightForRowAtIndexPath(*leftTableView_, ui::IndexPath::forRow(0, 0));

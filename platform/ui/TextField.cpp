@@ -16,6 +16,8 @@ namespace {
 
 constexpr double kClearButtonSize = 19;
 constexpr double kTextInset = 7;
+// How far a glyph may reach past its origin or its advance (the hook of a J, an italic end).
+constexpr double kGlyphOverhang = 2;
 
 void post(const char* name, const TextField* field) {
   foundation::NotificationCenter::defaultCenter().post(name, field);
@@ -277,12 +279,20 @@ void TextField::drawRect(gfx::Context& ctx, const gfx::Rect&) {
     s.alignment = gfx::TextAlignment::Left;
   }
   // At rest a text too long for the field ends in an ellipsis rather than in a glyph cut in two
-  // at the field's edge.
-  if (!editing_) s.lineBreak = gfx::LineBreakMode::TruncateTail;
+  // at the field's edge; a text that fits is not clipped to its own box either (see below).
+  if (!editing_ || shift <= 0) s.lineBreak = gfx::LineBreakMode::TruncateTail;
   {
     gfx::StateSaver saver(ctx);
+    // A glyph may reach a little past its origin (the hook of a J): a text at rest is cut at
+    // the field's edges, not at its own. A scrolled text is cut at its own, where it scrolls.
+    gfx::Rect clip = r;
+    if (shift <= 0) {
+      const double before = std::clamp(r.x() - b.x(), 0.0, kGlyphOverhang);
+      const double after = std::clamp(b.maxX() - r.maxX(), 0.0, kGlyphOverhang);
+      clip = gfx::Rect(r.x() - before, r.y(), r.width() + before + after, r.height());
+    }
     ctx.beginPath();
-    ctx.addRect(r);
+    ctx.addRect(clip);
     ctx.clip();
     ctx.setFillColor(empty ? placeholderColor_ : textColor_);
     gfx::Rect drawRect = textRect;

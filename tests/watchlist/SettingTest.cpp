@@ -8,6 +8,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Invariants.h"
 #include "tests/shell/ScreenStandIns.h"
 #include "tests/watchlist/WatchlistTestSupport.h"
 #include "widgets/SettingCell.h"
@@ -239,6 +240,34 @@ TEST_F(WatchlistTest, APickedStockOpensTheDetailScreenOverTheEditor) {
   EXPECT_EQ(detail->code(), "600000");
   EXPECT_EQ(detail->market(), 1);
   EXPECT_EQ(detail->stockType(), 1);
+}
+
+// The edited rows stay readable whatever the row shows: touched (its grey code on the touched
+// band) or with its delete button in (the name ends before the button, not under it).
+TEST_F(WatchlistTest, EditorRowsReadTouchedAndWithTheirDeleteButton) {
+  LogIn();
+  auto editor = OpenEditor();
+  ASSERT_TRUE(pump([&] { return !NameShown(*editor, 0).empty() && NameShown(*editor, 0) != "?"; }));
+  ui::TableView& list = *editor->selfstocklist();
+  const int rows = list.numberOfRowsInSection(0);
+  ASSERT_GE(rows, 4);
+  EXPECT_EQ(ui::screenInvariantFailures(), std::vector<std::string>{});
+
+  list.selectRowAtIndexPath(ui::IndexPath::forRow(1, 0), false, ui::TableViewScrollPosition::None);
+  advance(0.1);
+  EXPECT_EQ(ui::screenInvariantFailures(), std::vector<std::string>{});
+  list.deselectRowAtIndexPath(ui::IndexPath::forRow(1, 0), false);
+
+  for (int row = 0; row < rows; ++row) {
+    auto* cell = list.cellForRowAtIndexPath(ui::IndexPath::forRow(row, 0));
+    ASSERT_NE(cell, nullptr);
+    list.toggleDeleteConfirmation(*cell);
+    advance(0.1);
+    ASSERT_TRUE(cell->isShowingDeleteConfirmation());
+    EXPECT_EQ(ui::screenInvariantFailures(), std::vector<std::string>{}) << "row " << row;
+    list.toggleDeleteConfirmation(*cell);
+    advance(0.1);
+  }
 }
 
 }  // namespace

@@ -589,6 +589,31 @@ TEST_F(SplitTableViewTest, RowOperationsReachAllThreeTables) {
   EXPECT_DOUBLE_EQ(y(split->leftTableView()), 0);
 }
 
+// Rows moved by the program (back to the top after a page change, a new offset) take the panel
+// under their row with them, as a finger's drag does: it never stands over the rows beside it.
+TEST_F(SplitTableViewTest, TheExtendedViewFollowsItsRowWhenTheListIsMovedForIt) {
+  owner->title = 0.0;
+  split->updateView();
+  split->reloadView();
+  split->extentedView()->setHidden(false);
+  split->upateExtentedViewCellFrame(gfx::Rect(0, 200, 320, 60));
+  ui::View* panel = split->extentedView();
+  auto shown = [&] { return panel->convertRectToView(panel->bounds(), split.get()).y(); };
+  EXPECT_DOUBLE_EQ(shown(), 200);
+  drag({200, 300}, {200, 250}, 10);
+  settle(1);
+  ASSERT_GT(y(split->rightTableView()), 0);
+  EXPECT_DOUBLE_EQ(shown(), 200 - y(split->rightTableView()));
+
+  split->scrollToTopRow();
+  settle(1);
+  ASSERT_DOUBLE_EQ(y(split->rightTableView()), 0);
+  EXPECT_DOUBLE_EQ(shown(), 200);
+  for (ui::TableView* table : {split->rightTableView(), split->leftTableView()})
+    table->setContentOffset(gfx::Point(0, 120));
+  EXPECT_DOUBLE_EQ(shown(), 80);
+}
+
 TEST_F(SplitTableViewTest, RowsWithoutHeightNameNoFirstRow) {
   struct FlatOwner : Owner {
     std::optional<double> heightForRowAtIndexPath(ui::TableView&, const ui::IndexPath&,

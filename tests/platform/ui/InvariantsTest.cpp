@@ -309,6 +309,22 @@ TEST_F(InvariantsTest, ALongTextInAFieldIsNotCut) {
   field->resignFirstResponder();
 }
 
+// A first glyph that reaches left of its origin (the hook of a J) stands whole beside the field's
+// icon: the field's text ends at its edges, not at the first glyph's origin.
+TEST_F(InvariantsTest, AFieldsFirstGlyphIsNotCutAtItsStart) {
+  auto field = ui::TextField::create(gfx::Rect(2, 48, 316, 36));
+  field->setBorderStyle(ui::TextBorderStyle::RoundedRect);
+  field->setLeftView(ui::ImageView::create(gfx::Rect(0, 0, 20, 20)));
+  field->setLeftViewMode(ui::TextFieldViewMode::Always);
+  field->setFont(gfx::Font::systemFont(17));
+  field->setText("JPSVZqM");
+  window->addSubview(field);
+  EXPECT_FALSE(anyHas(failures(), "text cut")) << ::testing::PrintToString(failures());
+  ASSERT_TRUE(field->becomeFirstResponder());
+  EXPECT_FALSE(anyHas(failures(), "text cut")) << ::testing::PrintToString(failures());
+  field->resignFirstResponder();
+}
+
 TEST_F(InvariantsTest, UnreadableTextIsFoundByItsContrast) {
   EXPECT_NEAR(ui::contrastRatio(gfx::Color::black(), gfx::Color::white()), 21, 1e-9);
   EXPECT_NEAR(ui::contrastRatio(gfx::Color::hex(0x5A0000), gfx::Color::hex(0x12171E)), 1.23, 0.01);
