@@ -158,6 +158,10 @@ int FindTradeMinuteSlot(const tagLocalStockData& rec, int m, int* index) {
   return result;
 }
 
+bool DayOpensTheEveningBefore(const tagLocalStockData& rec) {
+  return OpensTheEveningBefore(SessionsOf(rec));
+}
+
 int TradeMinuteToIndex(const tagLocalStockData& rec, int minute) {
   if (const Sessions s = SessionsOf(rec); OpensTheEveningBefore(s)) {
     int index = 0;

@@ -70,6 +70,8 @@ tagLocalStockData NightFirst() {
 
 TEST(TradeMinutes, DayOpensWithTheNightBefore) {
   const tagLocalStockData rec = NightFirst();
+  EXPECT_TRUE(DayOpensTheEveningBefore(rec));
+  EXPECT_TRUE(DayOpensTheEveningBefore(Sessions({1260, 1590}, 1)));
   EXPECT_EQ(GetTradeMinutes(rec), 331 + 150 + 90);
   struct {
     int minute, index;
@@ -94,6 +96,10 @@ TEST(TradeMinutes, DayOpensWithTheNightBefore) {
 TEST(TradeMinutes, DaysThatStartInTheMorningKeepTheirReading) {
   // The night session last: before the morning open the day has not begun.
   const tagLocalStockData dayFirst = Sessions({540, 690, 810, 900, 1260, 1590}, 3);
+  EXPECT_FALSE(DayOpensTheEveningBefore(dayFirst));
+  EXPECT_FALSE(DayOpensTheEveningBefore(Sessions({570, 960}, 1)));
+  EXPECT_FALSE(DayOpensTheEveningBefore(Sessions({1260, 1380}, 1)));  // evening, not past midnight
+  EXPECT_FALSE(DayOpensTheEveningBefore(Zeroed()));
   EXPECT_EQ(TradeMinuteToIndex(dayFirst, 480), 1);
   EXPECT_EQ(TradeMinuteToIndex(dayFirst, 541), 2);
   EXPECT_EQ(TradeMinuteToIndex(dayFirst, 1261), 151 + 90 + 1);
