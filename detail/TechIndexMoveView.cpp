@@ -68,6 +68,7 @@ void TechIndexMoveView::setUp() {
   _pageControl->setBackgroundColor(gfx::Color::clear());
   _pageControl->setNumberOfPages(3);
   _pageControl->setCurrentPage(_nSelIndexInList);
+  _pageControl->setUserInteractionEnabled(false);  // the dots only show the page
   // The dots sit on the plot (the band has no strip of its own for them): they show while the
   // pane turns and a moment after, and leave the data alone at rest.
   _pageControl->setHidden(true);

@@ -121,7 +121,11 @@ void LandscapeKline::viewDidLoad() {
   root.setBackgroundColor(gfx::Color::black());
   foundation::NotificationCenter::defaultCenter().addObserver(
       this, ui::kDeviceOrientationDidChangeNotification,
-      [this](const foundation::Notification&) { DEVS(); });
+      [this](const foundation::Notification&) {
+        // Kept by the pager between showings: a turn while another page is up is not ours to
+        // follow (it would leave the status bar, and the window, sideways).
+        if (isViewLoaded() && view()->window()) DEVS();
+      });
   DEVS();
 
   _realView = ui::View::create({0, 0, H, 320});

@@ -50,6 +50,7 @@ void DetailView::build() {
   _pageControl->setBackgroundColor(gfx::Color::clear());
   _pageControl->setNumberOfPages(2);
   _pageControl->setCurrentPage(0);
+  _pageControl->setUserInteractionEnabled(false);  // the dots only show the page
   _scrollView = ui::ScrollView::create({0, 0, width, h0});
   _scrollView->setDelegate(sharedAs<ui::ScrollViewDelegate>());
   _scrollView->setShowsVerticalScrollIndicator(false);

@@ -38,6 +38,7 @@ std::shared_ptr<HKJJPWView> HKJJPWView::create(const gfx::Rect& frame) {
   view->_pageControl->setBackgroundColor(gfx::Color::clear());
   view->_pageControl->setNumberOfPages(2);
   view->_pageControl->setCurrentPage(0);
+  view->_pageControl->setUserInteractionEnabled(false);  // the dots only show the page
   view->addSubview(view->_pageControl);
   view->addAllSubItems();
   view->layoutGrid();

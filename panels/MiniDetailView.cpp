@@ -110,6 +110,8 @@ void MiniDetailView::build() {
   _pageControl->setBackgroundColor(gfx::Color::clear());
   _pageControl->setNumberOfPages(3);
   _pageControl->setCurrentPage(0);
+  // The dots only show the page; a finger on them belongs to the pane they mark.
+  _pageControl->setUserInteractionEnabled(false);
   addSubview(_pageControl);
 
   _nSelSubView = kMiniPageOrderBook;

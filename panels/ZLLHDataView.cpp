@@ -104,12 +104,25 @@ ui::Label* ZLLHDataView::label(int tag) {
   return dynamic_cast<ui::Label*>(viewWithTag(tag));
 }
 
-void ZLLHDataView::updateDataView(const tagLocalStockData* quote) {
-  if (ui::View* box = viewWithTag(kFiguresTag)) {
-    gfx::Rect f = box->frame();
-    f.origin.y = (bounds().height() - f.height()) / 2;
-    box->setFrame(f);
+void ZLLHDataView::layoutSubviews() {
+  // The box stays centred beside the pie whenever the view is resized (a turn of the device
+  // lays the page out again), its rows closing up rather than running under the table below.
+  ui::View* box = viewWithTag(kFiguresTag);
+  if (!box) return;
+  const double row = std::min(kRowHeight, std::floor(bounds().height() / std::size(kRows)));
+  const double height = row * std::size(kRows);
+  box->setFrame({kFiguresX, std::floor((bounds().height() - height) / 2), kFiguresWidth, height});
+  const auto& labels = box->subviews();
+  for (size_t i = 0; i < labels.size(); ++i) {
+    gfx::Rect f = labels[i]->frame();
+    f.origin.y = row * static_cast<double>(i / 2);
+    f.size.height = row;
+    labels[i]->setFrame(f);
   }
+}
+
+void ZLLHDataView::updateDataView(const tagLocalStockData* quote) {
+  setNeedsLayout();
   if (!quote) return;
   const tagLocalStockData& q = *quote;
   const gfx::Color change = widgets::UpDownColor(q.zd);

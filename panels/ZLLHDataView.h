@@ -38,6 +38,7 @@ class ZLLHDataView : public ui::View {
   // Null only re-centres the figures.
   void updateDataView(const tagLocalStockData* quote);
   void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override;
+  void layoutSubviews() override;
   // One slice: start and sweep in degrees, growing downward from the +x axis. A sweep of 0 (or
   // less) paints nothing.
   void paintpie(gfx::Context& ctx, double start, double capacity, double pointx, double pointy,

@@ -23,6 +23,7 @@
 # Exit status: 0 when every walk passed, 1 when any found a fault, 2 on a bad option.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib/testserver.sh
 
 build=build
 seeds="1-50"
@@ -77,29 +78,19 @@ client=$out/verdan
 walk() {
   local seed=$1 dir=$out/$1
   mkdir -p "$dir/documents"
-  "$server" --rights 30,31,32,49 "${server_args[@]}" --ephemeral >"$dir/server.out" \
-    2>"$dir/server.log" &
-  local pid=$! i client_pid=""
+  local pid="" client_pid=""
   # A stopped campaign stops its walks' servers and clients too.
   trap 'kill $pid $client_pid 2>/dev/null; exit 1' TERM INT
-  for i in $(seq 100); do
-    grep -q '^seed ' "$dir/server.out" 2>/dev/null && break
-    kill -0 $pid 2>/dev/null || break
-    sleep 0.1
-  done
-  if ! grep -q '^seed ' "$dir/server.out" 2>/dev/null; then
+  start_test_server "$dir" "$server" "$build/app/resources" --rights 30,31,32,49 \
+    "${server_args[@]}" --ephemeral
+  local started=$?
+  pid=$(cat "$dir/server.pid")
+  if [ $started -ne 0 ]; then
     echo "server" >"$dir/result"
     kill $pid 2>/dev/null
     wait $pid 2>/dev/null
     return
   fi
-  cp -r "$build/app/resources" "$dir/bundle"
-  local auth http trade
-  auth=$(awk '$1 == "auth" {print $2}' "$dir/server.out")
-  http=$(awk '$1 == "http" {print $2}' "$dir/server.out")
-  trade=$(awk '$1 == "trade" {print $2}' "$dir/server.out")
-  sed -i -e "s/:17001\$/:$auth/" -e "s/:17007\$/:$http/" -e "s/=17007\$/=$http/" \
-    -e "s/:17004\$/:$trade/" "$dir/bundle/main.cfg"
   # The walk's own watchdog ends a stuck step; this limit (2 s a step, for a loaded machine) only
   # catches a client that never ends.
   timeout -k 10 $((120 + steps * 2)) "$client" --headless --monkey "$seed" --steps "$steps" "${keep_going[@]}" \

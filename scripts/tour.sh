@@ -18,9 +18,12 @@
 # Each script runs in a fresh client with a documents folder of its own. Logs: DIR/tour/.
 # A script that needs a market of its own (a live session to show pushes, whatever the hour the
 # tour is played at) names its server options in a line "# tour: server OPTIONS"; it is played
-# against a server of its own started with the tour's options and then those.
+# against a server of its own started with the tour's options and then those. A script that
+# needs the server's state of a new user (no right granted, no alert stored, whatever scripts
+# ran before it) says "# tour: server" alone.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib/testserver.sh
 
 build=build
 shots=""
@@ -79,37 +82,23 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# start_server <dir> [options...]: starts a server with the tour's options and these, and writes
+# start_server <dir> group|own [options...]: starts a server with the tour's options and these
+# (a script's own server always on ports of its own), and writes
 # its bundle into <dir> (the application's own, with main.cfg pointing at that server). Its
 # process id goes into <dir>/server.pid.
 start_server() {
-  local dir=$1
-  shift
-  mkdir -p "$dir"
+  local dir=$1 kind=$2
+  shift 2
   local args=(--rights 30,31,32,49 "${server_args[@]}" "$@")
-  [ $ephemeral -eq 1 ] || [ $# -gt 0 ] && args+=(--ephemeral)
-  "$server" "${args[@]}" >"$dir/server.out" 2>"$dir/server.log" &
-  local pid=$!
-  server_pids+=($pid)
-  echo $pid >"$dir/server.pid"
-  local i
-  for i in $(seq 100); do
-    grep -q '^seed ' "$dir/server.out" 2>/dev/null && break
-    kill -0 $pid 2>/dev/null || break
-    sleep 0.1
-  done
-  if ! grep -q '^seed ' "$dir/server.out" 2>/dev/null; then
+  [ $ephemeral -eq 1 ] || [ "$kind" = own ] && args+=(--ephemeral)
+  start_test_server "$dir" "$server" "$build/app/resources" "${args[@]}"
+  local started=$?
+  server_pids+=("$(cat "$dir/server.pid")")
+  if [ $started -ne 0 ]; then
     echo "tour: the test server in $dir did not start (ports in use?):" >&2
     cat "$dir/server.log" >&2
     return 1
   fi
-  cp -r "$build/app/resources" "$dir/bundle"
-  local auth http trade
-  auth=$(awk '$1 == "auth" {print $2}' "$dir/server.out")
-  http=$(awk '$1 == "http" {print $2}' "$dir/server.out")
-  trade=$(awk '$1 == "trade" {print $2}' "$dir/server.out")
-  sed -i -e "s/:17001\$/:$auth/" -e "s/:17007\$/:$http/" -e "s/=17007\$/=$http/" \
-    -e "s/:17004\$/:$trade/" "$dir/bundle/main.cfg"
 }
 
 # play_group <group> <scripts...>: plays the scripts in order; writes the group's result.
@@ -123,10 +112,11 @@ play_group() {
     mkdir -p "$work/documents/$name"
     start=$SECONDS
     local bundle=$dir/bundle own_server=""
-    own=$(sed -n 's/^# tour: server //p' "$script" | head -1)
-    if [ -n "$own" ]; then
-      read -r -a own_args <<<"$own"
-      if ! start_server "$work/server-$name" "${own_args[@]}"; then
+    if grep -qE '^# tour: server( |$)' "$script"; then
+      own=$(sed -n 's/^# tour: server *//p' "$script" | head -1)
+      own_args=()
+      [ -z "$own" ] || read -r -a own_args <<<"$own"
+      if ! start_server "$work/server-$name" own "${own_args[@]}"; then
         echo "== demo $name: FAILED (its server did not start)"
         failed=1
         continue
@@ -164,7 +154,7 @@ done | sort -k1,1nr | awk -v n="$groups" '{
 }' | sort -k2)
 pids=()
 for ((g = 0; g < groups; g++)); do
-  start_server "$work/group-$g" || exit 1
+  start_server "$work/group-$g" group || exit 1
   mapfile -t group_scripts < <(awk -v g="$g" '$1 == g {print $2}' <<<"$assignment")
   play_group "$g" "${group_scripts[@]}" &
   pids+=($!)

@@ -7,6 +7,7 @@
 
 #include "core/AppHooks.h"
 #include "core/DeviceInfo.h"
+#include "core/SelfStock.h"
 #include "core/XmlText.h"
 #include "platform/foundation/Dates.h"
 #include "platform/foundation/Log.h"
@@ -73,7 +74,9 @@ std::string SharedTool::GetDateString(int yyyymmdd) {
   wanted.hour = 12;
   const foundation::DateComponents date =
       foundation::localComponents(foundation::dateFromLocalComponents(wanted));
-  const foundation::DateComponents today = foundation::localComponents(foundation::currentDate());
+  // "Today" is the market's: the device clock moved by the server's offset learnt at login.
+  const foundation::DateComponents today = foundation::localComponents(
+      {foundation::currentDate().secondsSince1970 + SelfStock_GetServerTimeOffset()});
   if (date.year == today.year && date.month == today.month && date.day == today.day) {
     text += " (今)";
   }

@@ -61,14 +61,17 @@ std::string F10(Market& m, const std::string& key) {
   for (const auto& w : s->weights) {
     body += foundation::format("<li>%d：", w.date);
     if (w.sgs) body += foundation::format("每10股送%d股", w.sgs / 10000);
-    if (w.hl) body += foundation::format("每10股派%.2f元", w.hl / 1000.0 * 10 / 10);
+    // Cash per ten shares, stored in 1/10000 yuan as the ex-rights arithmetic reads it.
+    if (w.hl) body += foundation::format("每10股派%.2f元", w.hl / 10000.0);
     body += "</li>";
   }
-  body += "</ul><h3>最新公告</h3><ul>";
+  body += "</ul>";
+  // The latest notices, when there are any: a heading over nothing reads as a page cut short.
+  std::string notices;
   for (const NewsItem& n : m.news())
     if (n.body.find(code) != std::string::npos)
-      body += foundation::format("<li><a href=\"/news?id=%d\">", n.id) + n.title + "</a></li>";
-  body += "</ul>";
+      notices += foundation::format("<li><a href=\"/news?id=%d\">", n.id) + n.title + "</a></li>";
+  if (!notices.empty()) body += "<h3>最新公告</h3><ul>" + notices + "</ul>";
   return Page(name + "(" + code + ") F10", body);
 }
 

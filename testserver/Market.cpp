@@ -100,8 +100,9 @@ void SetSessions(tagLocalStockData& q, const uint16_t* t, int n) {
 int32_t RoundTo(double v, int32_t tick) {
   if (!(v == v)) return 0;
   v = std::clamp(v, 0.0, 2.0e9);
-  if (tick <= 1) return static_cast<int32_t>(std::llround(v));
-  return static_cast<int32_t>(std::llround(v / tick) * tick);
+  // Half away from zero (the value is not negative); floor is much cheaper than llround.
+  if (tick <= 1) return static_cast<int32_t>(std::floor(v + 0.5));
+  return static_cast<int32_t>(std::floor(v / tick + 0.5)) * tick;
 }
 
 // Hong Kong shares, warrants and certificates trade on the exchange's price steps, which grow
@@ -269,31 +270,8 @@ std::vector<DayBar> SessionBars(const tagLocalStockData& q, const tagLocalTrendD
   return out;
 }
 
-// Ex-rights events a share's history carries, by trading days back from yesterday.
+// Ex-rights events a share's history carries.
 enum class EventKind { Bonus, Rights, Dividend, Conversion };
-struct PlannedEvent {
-  int daysBack;
-  EventKind kind;
-};
-
-// Shares carry a cash dividend 60 to 120 days back and a bonus 200 to 300 days back. The first
-// two watch-list shares show more within the day chart's 196 bars: 600000 one event of each
-// kind, 600036 a cash dividend and a later bonus.
-std::vector<PlannedEvent> EventPlan(const Security& s) {
-  const tagLocalStockData& q = s.q;
-  if (q.ltgb <= 0 || q.market == kMarketUs) return {};
-  const std::string code(q.code, strnlen(q.code, sizeof q.code));
-  if (q.market == kMarketSh && code == "600000")
-    return {{170, EventKind::Bonus},
-            {120, EventKind::Rights},
-            {70, EventKind::Dividend},
-            {25, EventKind::Conversion}};
-  if (q.market == kMarketSh && code == "600036")
-    return {{140, EventKind::Dividend}, {60, EventKind::Bonus}};
-  return {{60 + static_cast<int>(Unit(s.key, kHistory) * 60), EventKind::Dividend},
-          {200 + static_cast<int>(Unit(s.key, kHistory + 1) * 100), EventKind::Bonus}};
-}
-
 // One event at a day whose (post-event) close is `close`: share ratios x 100000, the rights
 // price in price units, the cash x 10 in price units.
 tagLocalWeightData MakeEvent(EventKind kind, int32_t close, int32_t tick) {
@@ -493,130 +471,310 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
     // Open interest of the order of a day's volume.
     q.JRCCS.zrccl = static_cast<int64_t>(DailyVolume(q) * (0.6 + 0.6 * Unit(s.key, kMisc + 4)));
   }
-  makeDay(s);
+  s.base = q.yesterday;
   makeHistory(s);
   secs_.push_back(std::move(s));
   return static_cast<int>(secs_.size()) - 1;
 }
 
-void Market::makeDay(Security& s) {
+namespace {
+
+// Days since 1970-01-01.
+int64_t DayNumber(int32_t date) {
+  int y = date / 10000;
+  const int m = date / 100 % 100, d = date % 100;
+  y -= m <= 2;
+  const int era = (y >= 0 ? y : y - 399) / 400;
+  const int yoe = y - era * 400;
+  const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return int64_t{era} * 146097 + doe - 719468;
+}
+
+int64_t FloorDiv(int64_t a, int64_t b) {
+  return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+int64_t FloorMod(int64_t a, int64_t b) {
+  return a - FloorDiv(a, b) * b;
+}
+
+// Weekdays since Monday 1970-01-05: each trading day's own number, one more than the trading
+// day's before it (a weekend's date has the following Monday's).
+int64_t TradingOrdinal(int32_t date) {
+  const int64_t n = DayNumber(date) - 4;
+  const int64_t weeks = FloorDiv(n, 7);
+  return weeks * 5 + std::min<int64_t>(n - weeks * 7, 5);
+}
+
+// Random numbers of a trading day, by its number: the day's figures whatever date looks at it.
+constexpr uint64_t kDay = 8ull << 40;
+uint64_t DayIndex(int64_t ordinal, int k) {
+  return kDay + static_cast<uint64_t>(ordinal + (int64_t{1} << 24)) * 16 + static_cast<uint64_t>(k);
+}
+
+// One mix read as four uniforms summed: roughly normal, and cheap enough for years of days.
+double QuickGauss(uint64_t key, uint64_t index) {
+  const uint64_t r = Mix(key, index);
+  double s = 0;
+  for (int i = 0; i < 4; ++i) s += static_cast<double>((r >> (16 * i)) & 0xFFFF) / 65536.0;
+  return (s - 2.0) * 1.7320508;
+}
+
+constexpr int kHistoryDays = 420;
+// A price wanders from day to day within stretches of this many trading days, tied at their
+// ends to prices around its usual one: a day's price follows from its own stretch alone.
+constexpr int64_t kStretch = 250;
+// Indices and boards chain their closes from their members' changes through eras of this many
+// trading days (about a year); an era starts from its members' prices against their usual
+// ones.
+constexpr int64_t kEra = 250;
+
+double StretchPin(const Security& s, int64_t k) {
+  return std::log(static_cast<double>(s.base)) +
+         0.15 * Gauss(s.key, kDay - 4096 + static_cast<uint64_t>(k + (int64_t{1} << 20)));
+}
+
+double DailySigma(const tagLocalStockData& q) {
+  return q.zqlb == kTypeIndex || q.zqlb == kTypeGlobalIndex ? 0.008
+         : q.zqlb == kTypeBond || q.zqlb == kTypeForex      ? 0.004
+                                                            : 0.02;
+}
+
+// What an event leaves of a price, about (its own figures are worked out on the real close).
+double EventRatio(EventKind kind) {
+  switch (kind) {
+    case EventKind::Bonus:
+      return 1 / 1.5;
+    case EventKind::Rights:
+      return 1.24 / 1.3;
+    case EventKind::Dividend:
+      return 0.99;
+    case EventKind::Conversion:
+      return 1 / 1.2;
+  }
+  return 1;
+}
+
+// A share's ex-rights events: every `period` trading days, each kind on its own day of the
+// period.
+struct EventCalendar {
+  int64_t period = 0;
+  int count = 0;
+  int64_t phase[4] = {};
+  EventKind kind[4] = {};
+  bool on(int64_t ordinal, EventKind* out) const {
+    for (int i = 0; i < count; ++i) {
+      if (FloorMod(ordinal - phase[i], period) != 0) continue;
+      *out = kind[i];
+      return true;
+    }
+    return false;
+  }
+};
+
+// Shares have a cash dividend a year and a conversion every three years. The first two watch-list
+// shares go through theirs every 196 trading days, the bars of a day chart, which thus always shows
+// them all: 600000 one event of each kind, 600036 a cash dividend and a bonus the next day.
+EventCalendar CalendarOf(const Security& s) {
+  const tagLocalStockData& q = s.q;
+  EventCalendar c;
+  if (q.ltgb <= 0 || q.market == kMarketUs) return c;
+  const std::string code(q.code, strnlen(q.code, sizeof q.code));
+  if (q.market == kMarketSh && code == "600000") {
+    // A bonus on 2026-11-16 (the K-line of the weeks after it shows its gap).
+    const int64_t bonus = TradingOrdinal(20261116);
+    c = {196,
+         4,
+         {bonus, bonus + 50, bonus + 100, bonus + 145},
+         {EventKind::Bonus, EventKind::Rights, EventKind::Dividend, EventKind::Conversion}};
+  } else if (q.market == kMarketSh && code == "600036") {
+    const int64_t dividend = TradingOrdinal(20150603);
+    c = {196, 2, {dividend, dividend + 1}, {EventKind::Dividend, EventKind::Bonus}};
+  } else {
+    // A price follows its events back up (a stretch ends about its usual price): rare share
+    // events keep that rise, which indices and boards add up, gentle.
+    const int64_t dividend = static_cast<int64_t>(Unit(s.key, kHistory) * 250);
+    int64_t conversion = static_cast<int64_t>(Unit(s.key, kHistory + 1) * 750);
+    if (FloorMod(conversion - dividend, 250) == 0) ++conversion;
+    c = {750,
+         4,
+         {dividend, dividend + 250, dividend + 500, conversion},
+         {EventKind::Dividend, EventKind::Dividend, EventKind::Dividend, EventKind::Conversion}};
+  }
+  return c;
+}
+
+// The log of a security's price, before rounding, on each trading day of [from, to].
+std::vector<double> LogPrices(const Security& s, int64_t from, int64_t to) {
+  std::vector<double> out(static_cast<size_t>(std::max<int64_t>(0, to - from + 1)));
+  const double sigma = DailySigma(s.q);
+  const EventCalendar events = CalendarOf(s);
+  std::vector<double> walk(static_cast<size_t>(kStretch + 1));
+  std::vector<double> event(static_cast<size_t>(kStretch + 1));
+  for (int64_t k = FloorDiv(from - 1, kStretch); k * kStretch < to; ++k) {
+    const int64_t start = k * kStretch;
+    std::fill(event.begin(), event.end(), 0.0);
+    for (int e = 0; e < events.count; ++e)
+      for (int64_t u = start + 1 + FloorMod(events.phase[e] - start - 1, events.period);
+           u <= start + kStretch; u += events.period)
+        event[static_cast<size_t>(u - start)] += std::log(EventRatio(events.kind[e]));
+    for (int64_t i = 1; i <= kStretch; ++i)
+      walk[i] = walk[i - 1] + sigma * QuickGauss(s.key, DayIndex(start + i, 0)) + event[i];
+    // The walk bent to end on the next stretch's price.
+    const double pin = StretchPin(s, k);
+    const double miss = walk[kStretch] - (StretchPin(s, k + 1) - pin);
+    for (int64_t u = std::max(from, start + 1); u <= std::min(to, start + kStretch); ++u) {
+      const int64_t i = u - start;
+      out[static_cast<size_t>(u - from)] =
+          pin + walk[i] - miss * static_cast<double>(i) / static_cast<double>(kStretch);
+    }
+  }
+  return out;
+}
+
+// The price an event leaves of the close before it.
+int32_t AdjustedClose(const tagLocalStockData& q, const tagLocalWeightData& w, int32_t close) {
+  const double exact = (static_cast<double>(close) * 100000 + static_cast<double>(w.pgs) * w.pgj -
+                        static_cast<double>(w.hl) * 10000) /
+                       (100000.0 + w.sgs + w.pgs + w.zgs);
+  return std::max(PriceDotToScale(q), OnStep(q, exact));
+}
+
+}  // namespace
+
+Market::Closes Market::closesOf(const Security& s, int64_t from, int64_t to) {
   const tagLocalStockData& q = s.q;
   const int32_t tick = PriceDotToScale(q);
-  const bool limited = q.upprice > 0;
-  const double vol = q.zqlb == kTypeIndex || q.zqlb == kTypeGlobalIndex ? 0.0006
-                     : q.zqlb == kTypeBond || q.zqlb == kTypeForex      ? 0.0003
-                                                                        : 0.0018;
-  s.path.resize(s.points);
-  s.minuteVolume.resize(s.points);
-  double p = q.yesterday * (1.0 + 0.01 * (Unit(s.key, kWalk) - 0.5));
-  // A drift of its own makes some names rise and others fall over the day.
-  const double drift = (Unit(s.key, kWalk + 1) - 0.5) * 0.0004;
-  const double daily = DailyVolume(q);
-  const int64_t step = VolumeStep(q);
-  for (int i = 0; i < s.points; ++i) {
-    if (i > 0) p *= 1.0 + drift + vol * Gauss(s.key, kWalk + 16 + i);
-    if (limited) p = std::clamp<double>(p, q.downprice, q.upprice);
-    if (p < tick) p = tick;
-    s.path[i] = OnStep(q, p);
-    // More trading near the open and the close.
-    double x = static_cast<double>(i) / s.points;
-    double shape = 1.6 - 2.4 * x * (1 - x);
-    double v = daily / s.points * shape * (0.4 + 1.2 * Unit(s.key, kVolume + i));
-    s.minuteVolume[i] = std::max<int64_t>(step, static_cast<int64_t>(v) / step * step);
+  const std::vector<double> logs = LogPrices(s, from - 1, to);
+  const EventCalendar events = CalendarOf(s);
+  Closes c;
+  c.from = from;
+  int32_t before = std::max(tick, OnStep(q, std::exp(logs[0])));
+  for (int64_t u = from; u <= to; ++u) {
+    const int32_t close =
+        std::max(tick, OnStep(q, std::exp(logs[static_cast<size_t>(u - from + 1)])));
+    EventKind kind;
+    c.ref.push_back(events.on(u, &kind) ? AdjustedClose(q, MakeEvent(kind, before, tick), before)
+                                        : before);
+    c.close.push_back(close);
+    before = close;
   }
-  // Futures: each minute opens about as many positions as it closes; the day leans one way.
-  s.minuteInterest.assign(s.path.size(), 0);
-  if (q.zqlb == kTypeFuture) {
-    const double lean = 0.06 * (Unit(s.key, kMisc + 5) - 0.5);
-    for (int i = 0; i < s.points; ++i)
-      s.minuteInterest[i] = std::llround(static_cast<double>(s.minuteVolume[i]) *
-                                         (lean + 0.04 * (Unit(s.key, kVolume + 4096 + i) - 0.5)));
-  }
-  dayAmounts(s);
-}
-
-void Market::dayAmounts(Security& s) const {
-  // Rounded on the running total, so that the day is within half a step of price x volume.
-  s.minuteAmount.assign(s.path.size(), 0);
-  double exact = 0;
-  int64_t given = 0;
-  for (size_t i = 0; i < s.path.size(); ++i) {
-    exact += static_cast<double>(s.minuteVolume[i]) * SharePrice(s, s.path[i]) / 100.0;
-    const int64_t total = RoundToStep(exact, kAmountStep);
-    s.minuteAmount[i] = total - given;
-    given = total;
-  }
-}
-
-void Market::historyAmounts(Security& s) const {
-  // Whole steps of the trend wire's unit (so whole currency units, which the K-line sends): a
-  // past day played again minute by minute adds up to its bar.
-  for (DayBar& b : s.history)
-    b.amount =
-        RoundToStep(static_cast<double>(b.volume) * SharePrice(s, b.close) / 100.0, kAmountStep);
+  return c;
 }
 
 void Market::makeHistory(Security& s) {
-  const tagLocalStockData& q = s.q;
+  tagLocalStockData& q = s.q;
   const int32_t tick = PriceDotToScale(q);
-  const int kDays = 420;
-  std::vector<int32_t> dates;
-  for (int32_t d = TradingDaysBefore(date_, 1); static_cast<int>(dates.size()) < kDays;
-       d = TradingDaysBefore(d, 1))
-    dates.push_back(d);
-  const std::vector<PlannedEvent> plan = EventPlan(s);
-  double close = q.yesterday;
-  s.history.resize(kDays);
-  int64_t ltgb = q.ltgb, zgb = q.zgb;
-  int64_t interest = q.JRCCS.zrccl;  // futures: the open interest at the end of day k
-  for (int k = 0; k < kDays; ++k) {  // k = days back, 0 = yesterday
-    DayBar& b = s.history[kDays - 1 - k];
-    b.date = static_cast<uint32_t>(dates[k]);
-    double c = close;
-    double o = c * (1 + 0.02 * Gauss(s.key, kHistory + 8 + 4 * k));
-    double hi = std::max(o, c) * (1 + 0.01 * Unit(s.key, kHistory + 9 + 4 * k));
-    double lo = std::min(o, c) * (1 - 0.01 * Unit(s.key, kHistory + 10 + 4 * k));
-    b.close = std::max(tick, OnStep(q, c));
+  const bool limited = q.upprice > 0;
+  if (dates_.empty()) {
+    dates_.resize(kHistoryDays + 1);
+    dates_[kHistoryDays] = date_;
+    for (int k = kHistoryDays; k > 0; --k) dates_[k - 1] = TradingDaysBefore(dates_[k], 1);
+  }
+  const std::vector<int32_t>& dates = dates_;
+  // The trading days are numbered one after another.
+  const int64_t first = TradingOrdinal(dates[0]);
+  const int64_t last = first + kHistoryDays;
+  // Shares an index or board may hold keep their closes from the start of the era on, which
+  // the index or board chains its own from (boardHistory).
+  const bool member = (q.market == kMarketSh || q.market == kMarketSz || q.market == kMarketHk) &&
+                      q.zqlb != kTypeIndex && q.zqlb != kTypeHkWarrant && q.zqlb != kTypeHkCbbc;
+  const int64_t era = FloorDiv(first, kEra) * kEra;
+  Closes closes = closesOf(s, member ? era - 1 : first, last);
+  const size_t skip = static_cast<size_t>(first - closes.from);
+  const int64_t step = VolumeStep(q);
+  s.history.resize(kHistoryDays);
+  for (int i = 0; i <= kHistoryDays; ++i) {
+    const int64_t u = first + i;
+    DayBar& b = i < kHistoryDays ? s.history[i] : s.liveBar;
+    b = DayBar{};
+    b.date = static_cast<uint32_t>(dates[i]);
+    b.ref = closes.ref[skip + i];
+    b.close = closes.close[skip + i];
+    const double o = b.ref * (1 + 0.008 * QuickGauss(s.key, DayIndex(u, 1)));
     b.open = std::max(tick, OnStep(q, o));
+    const int32_t up = RoundTo(b.ref * 1.1, tick), down = RoundTo(b.ref * 0.9, tick);
+    if (limited) b.open = std::clamp(b.open, down, up);
     // The high above both the open and the close, the low below them: a day's extremes are
-    // reached during it.
-    b.high = std::max({StepUp(q, std::max(b.open, b.close)), OnStep(q, hi)});
-    b.low = std::max(tick, std::min({StepDown(q, std::min(b.open, b.close)), OnStep(q, lo)}));
-    const int64_t step = VolumeStep(q);
-    double v = DailyVolume(q) * (0.5 + Unit(s.key, kHistory + 11 + 4 * k));
+    // reached during it (within its price limits).
+    const int32_t top = std::max(b.open, b.close), bottom = std::min(b.open, b.close);
+    b.high = std::max(StepUp(q, top), OnStep(q, top * (1 + 0.01 * Unit(s.key, DayIndex(u, 2)))));
+    b.low = std::max(tick, std::min(StepDown(q, bottom),
+                                    OnStep(q, bottom * (1 - 0.01 * Unit(s.key, DayIndex(u, 3))))));
+    if (limited) {
+      b.high = std::max(top, std::min(b.high, up));
+      b.low = std::min(bottom, std::max(b.low, down));
+    }
+    const double v = DailyVolume(q) * (0.5 + Unit(s.key, DayIndex(u, 4)));
     // At least one step a minute, so that every minute of the day can trade.
     b.volume = std::max<int64_t>(static_cast<int64_t>(v) / step, s.points) * step;
-    b.mainFlow = static_cast<int32_t>((Unit(s.key, kHistory + 12 + 4 * k) - 0.5) * 2000);
+    // At about the middle of the day's prices, in whole steps of the trend wire's unit (so whole
+    // currency units, which the K-line sends): the day played minute by minute adds up to its bar
+    // (see dayPoints).
+    const double middle = (static_cast<double>(b.open) + b.high + b.low + b.close) / 4.0;
+    b.amount = RoundToStep(static_cast<double>(b.volume) * middle / 100.0, kAmountStep);
+    b.mainFlow = static_cast<int32_t>((Unit(s.key, DayIndex(u, 5)) - 0.5) * 2000);
     if (q.zqlb == kTypeFuture) {
-      // Back from today's previous open interest, a day's change at a time: a few percent of
-      // its volume, leaning back towards the usual level.
-      const double usual = DailyVolume(q) * 0.9;
-      b.ccl = interest;
-      const double lean = 0.06 * (Unit(s.key, kHistory + 14 + 4 * k) - 0.5) +
-                          0.02 * (static_cast<double>(interest) - usual) / usual;
-      interest = std::max<int64_t>(b.volume, interest - std::llround(b.volume * lean));
+      // Open interest about its usual level, a few percent of the day's volume apart from the
+      // day before's.
+      b.ccl =
+          static_cast<int64_t>(DailyVolume(q) * 0.9 * (0.95 + 0.1 * Unit(s.key, DayIndex(u, 6))));
       b.jsj = b.close;
     }
-    // The previous day's close, one step further back in time.
-    close = c / (1 + 0.02 * Gauss(s.key, kHistory + 13 + 4 * k));
-    for (const PlannedEvent& e : plan) {
-      if (e.daysBack != k) continue;
-      tagLocalWeightData w = MakeEvent(e.kind, b.close, tick);
-      w.date = static_cast<int32_t>(b.date);
-      w.zgb = zgb;
-      w.ltgb = ltgb;
-      // Before the event the unadjusted prices stood higher (the forward transform inverted),
-      // and a share event leaves fewer shares behind it.
-      close = (close * (100000.0 + w.sgs + w.pgs + w.zgs) - static_cast<double>(w.pgs) * w.pgj +
-               w.hl * 10000.0) /
-              100000.0;
-      const int64_t added = int64_t{w.sgs} + w.pgs + w.zgs;
-      zgb = zgb * 100000 / (100000 + added);
-      ltgb = ltgb * 100000 / (100000 + added);
-      s.weights.insert(s.weights.begin(), w);
-    }
   }
-  historyAmounts(s);
+  // The ex-rights events of the days shown (not of the first, which has no day before it), with
+  // the share capital after each: fewer shares before a share event.
+  s.weights.clear();
+  const EventCalendar events = CalendarOf(s);
+  int64_t zgb = q.zgb, ltgb = q.ltgb;
+  for (int i = kHistoryDays; i > 0; --i) {
+    EventKind kind;
+    if (!events.on(first + i, &kind)) continue;
+    tagLocalWeightData w = MakeEvent(kind, closes.close[skip + i - 1], tick);
+    w.date = dates[i];
+    w.zgb = zgb;
+    w.ltgb = ltgb;
+    const int64_t added = int64_t{w.sgs} + w.pgs + w.zgs;
+    zgb = zgb * 100000 / (100000 + added);
+    ltgb = ltgb * 100000 / (100000 + added);
+    s.weights.insert(s.weights.begin(), w);
+  }
+  q.yesterday = s.liveBar.ref;
+  if (limited) {
+    q.upprice = RoundTo(q.yesterday * 1.1, tick);
+    q.downprice = RoundTo(q.yesterday * 0.9, tick);
+  }
+  if (q.zqlb == kTypeFuture) {
+    q.ZRJSJ = s.history.back().close;
+    q.JRCCS.zrccl = s.history.back().ccl;
+  }
+  if (member) {
+    memberCloses_.resize(secs_.size() + 1);
+    memberCloses_[secs_.size()] = std::move(closes);
+  }
+}
+
+void Market::takeMinutes(Security& s, const std::vector<tagLocalTrendData>& pts,
+                         const DayBar& before) {
+  s.path.clear();
+  s.minuteVolume.clear();
+  s.minuteAmount.clear();
+  s.minuteInterest.clear();
+  // The minute amounts in whole steps of the wire, rounded on the running total: they still add
+  // up to the bar's amount, itself a whole number of steps.
+  int64_t exact = 0, given = 0;
+  int64_t interest = before.ccl;
+  for (const tagLocalTrendData& p : pts) {
+    s.path.push_back(p.now);
+    s.minuteVolume.push_back(p.volume);
+    s.minuteInterest.push_back(p.ccl - interest);
+    interest = p.ccl;
+    exact += p.amount;
+    const int64_t total = RoundToStep(static_cast<double>(exact), kAmountStep);
+    s.minuteAmount.push_back(total - given);
+    given = total;
+  }
 }
 
 void Market::build() {
@@ -758,8 +916,8 @@ void Market::build() {
   // A board's day is its members' day: its price moves by their average change and its
   // volume is theirs, minute by minute, so its trend, bars and quote tell one story.
   for (Security& b : secs_)
-    if (b.q.zqlb == kTypeBoard && !b.members.empty()) boardDay(b);
-  // Indices count their market's shares as members; they trade at their members' price.
+    if (b.q.zqlb == kTypeBoard && !b.members.empty()) boardHistory(b);
+  // Indices count their market's shares as members and are made of them as boards are.
   for (size_t i = 0; i < shares; ++i) {
     Security& idx = secs_[i];
     if (idx.q.zqlb != kTypeIndex) continue;
@@ -768,10 +926,10 @@ void Market::build() {
       if (m.market == idx.q.market && m.zqlb != kTypeIndex)
         idx.members.push_back(static_cast<int>(j));
     }
-    idx.sharePrice = membersPrice(idx);
-    dayAmounts(idx);
-    historyAmounts(idx);
+    boardHistory(idx);
   }
+  memberCloses_.clear();
+  memberCloses_.shrink_to_fit();
 
   // Lists of their own, after the index members so the indices keep their day: risk-warning,
   // delisting and B-to-H shares, more futures exchanges and a third US exchange.
@@ -871,25 +1029,27 @@ void Market::build() {
   static const Named kBundledHk[] = {{"00700", "腾讯控股", "TXKG", 3600000}};
   named(kMarketSz, kTypeAShare, kBundledSz, 1);
   named(kMarketHk, kTypeHkMain, kBundledHk, 1);
+  memberCloses_.clear();
+  memberCloses_.shrink_to_fit();
   setMinute(minute_);
 }
 
 void Market::setMinute(int minute) {
   minute_ = std::clamp(minute, 0, 1439);
   stampNews();
-  for (auto& s : secs_) {
-    // Until its first session opens a security shows the last one: as it closed, or while its
-    // night trading runs on past midnight, as it stands. A day that opens the evening before
-    // is today's all day long.
-    const bool last =
-        closed_ || (!DayOpensTheEveningBefore(s.q) && localMinute(s) < s.q.tradetime[0]);
-    const bool switched = last != s.lastSession;
-    showLastSession(s, last);
-    // A board's last session is its members' last session (they come before it), as its day
-    // is theirs.
-    if (switched && last && s.lastSession && s.q.zqlb == kTypeBoard && !s.members.empty())
-      boardDay(s, false);
-    recompute(s);
+  // Members first: an index's or board's session is made of theirs.
+  for (int pass = 0; pass < 2; ++pass) {
+    for (auto& s : secs_) {
+      if (s.members.empty() != (pass == 0)) continue;
+      // Until its first session opens a security shows the last one: as it closed, or while its
+      // night trading runs on past midnight, as it stands. A day that opens the evening before
+      // is today's all day long.
+      const bool last =
+          closed_ || (!DayOpensTheEveningBefore(s.q) && localMinute(s) < s.q.tradetime[0]);
+      // An index's or board's session is its members' session, as its day is theirs.
+      if (showLastSession(s, last) && !s.members.empty()) boardDay(s);
+      recompute(s);
+    }
   }
   for (auto& s : secs_)
     if (!s.members.empty()) recomputeAggregate(s);
@@ -912,66 +1072,50 @@ bool Market::advance() {
   return true;
 }
 
-void Market::showLastSession(Security& s, bool last) {
-  if (last == s.lastSession || (last && s.history.size() < 2)) return;
+bool Market::showLastSession(Security& s, bool last) {
+  if (last && s.history.size() < 2) last = false;
+  if (last == s.lastSession && !s.path.empty()) return false;
   tagLocalStockData& q = s.q;
-  Security::Day& today = s.today;
-  if (!last) {
-    s.path = std::move(today.path);
-    s.minuteVolume = std::move(today.minuteVolume);
-    s.minuteAmount = std::move(today.minuteAmount);
-    s.minuteInterest = std::move(today.minuteInterest);
-    q.yesterday = today.yesterday;
-    q.upprice = today.upprice;
-    q.downprice = today.downprice;
-    q.ZRJSJ = today.settlement;
-    q.JRCCS.zrccl = today.openInterest;
-    s.history.push_back(s.lastBar);
-    s.lastSession = false;
-    return;
+  Security::Day& other = s.today;
+  if (last != s.lastSession) {
+    // The session shown until now waits (its minutes, once made, are kept).
+    std::swap(s.path, other.path);
+    std::swap(s.minuteVolume, other.minuteVolume);
+    std::swap(s.minuteAmount, other.minuteAmount);
+    std::swap(s.minuteInterest, other.minuteInterest);
+    if (last) {
+      s.lastBar = s.history.back();
+      s.history.pop_back();
+    } else {
+      s.history.push_back(s.lastBar);
+    }
+    s.lastSession = last;
   }
-  today.path = std::move(s.path);
-  today.minuteVolume = std::move(s.minuteVolume);
-  today.minuteAmount = std::move(s.minuteAmount);
-  today.minuteInterest = std::move(s.minuteInterest);
-  today.yesterday = q.yesterday;
-  today.upprice = q.upprice;
-  today.downprice = q.downprice;
-  today.settlement = q.ZRJSJ;
-  today.openInterest = q.JRCCS.zrccl;
-  s.lastBar = s.history.back();
-  s.history.pop_back();
+  const DayBar& day = last ? s.lastBar : s.liveBar;
   const DayBar& before = s.history.back();
-  const std::vector<tagLocalTrendData> pts = dayPoints(s, s.lastBar, before);
-  s.path.clear();
-  s.minuteVolume.clear();
-  s.minuteAmount.clear();
-  s.minuteInterest.clear();
-  // The minute amounts in whole steps of the wire, rounded on the running total: they still add
-  // up to the bar's amount, itself a whole number of steps.
-  int64_t exact = 0, given = 0;
-  int64_t interest = before.ccl;
-  for (const tagLocalTrendData& p : pts) {
-    s.path.push_back(p.now);
-    s.minuteVolume.push_back(p.volume);
-    s.minuteInterest.push_back(p.ccl - interest);
-    interest = p.ccl;
-    exact += p.amount;
-    const int64_t total = RoundToStep(static_cast<double>(exact), kAmountStep);
-    s.minuteAmount.push_back(total - given);
-    given = total;
-  }
   const int32_t tick = PriceDotToScale(q);
-  q.yesterday = before.close;
+  q.yesterday = day.ref;
   if (q.upprice > 0) {
     q.upprice = RoundTo(q.yesterday * 1.1, tick);
     q.downprice = RoundTo(q.yesterday * 0.9, tick);
   }
   if (q.zqlb == kTypeFuture) {
-    q.ZRJSJ = q.yesterday;
+    q.ZRJSJ = before.close;
     q.JRCCS.zrccl = before.ccl;
   }
-  s.lastSession = true;
+  if (s.path.empty()) {
+    if (s.members.empty()) {
+      takeMinutes(s, dayPoints(s, day, before), before);
+    } else {
+      // Indices and boards take their members' minutes (boardDay).
+      const size_t n = static_cast<size_t>(s.points);
+      s.path.assign(n, day.close);
+      s.minuteVolume.assign(n, 0);
+      s.minuteAmount.assign(n, 0);
+      s.minuteInterest.assign(n, 0);
+    }
+  }
+  return true;
 }
 
 int Market::elapsed(const Security& s) const {
@@ -1178,9 +1322,9 @@ void Market::recompute(Security& s) {
     // A class that traded a volume did so in at least one order.
     q.BuySellGold[i] =
         q.VolumeGold[i] > 0
-            ? std::max<int32_t>(1, static_cast<int32_t>(static_cast<double>(q.VolumeGold[i]) /
-                                                        kSharesPerOrder[i % 4] *
-                                                        (0.8 + 0.4 * Unit(bk, 400 + i))))
+            ? std::max<int32_t>(
+                  1, static_cast<int32_t>(static_cast<double>(q.VolumeGold[i]) /
+                                          kSharesPerOrder[i % 4] * (0.8 + 0.4 * Unit(bk, 400 + i))))
             : 0;
   }
   for (int i = 0; i < 4; ++i) {
@@ -1213,11 +1357,11 @@ int32_t Market::membersPrice(const Security& s) const {
   return shares > 0 ? static_cast<int32_t>(paid / shares) : 0;
 }
 
-void Market::boardDay(Security& b, bool today) {
+void Market::boardDay(Security& b) {
   const tagLocalStockData& q = b.q;
   const int32_t tick = PriceDotToScale(q);
   const int64_t step = VolumeStep(q);
-  if (today) b.sharePrice = membersPrice(b);
+  b.sharePrice = membersPrice(b);
   // The volume goes out in whole steps: rounded on the running total it stays within half a
   // step of the members' sum. Their amounts are whole steps already and add up exactly.
   int64_t exact = 0, given = 0;
@@ -1240,49 +1384,72 @@ void Market::boardDay(Security& b, bool today) {
     given = total;
     b.minuteAmount[i] = amount;
   }
-  if (today) boardHistory(b);
 }
 
 void Market::boardHistory(Security& b) {
-  // Past days from the members' days too: back from the previous close, each day's close is the
-  // one before moved by the members' average change, its open and extremes by their average
-  // open and extremes against their previous closes, and its volume and amount are theirs.
-  const tagLocalStockData& q = b.q;
+  // Day after day the close is the previous close moved by the members' average change, as the
+  // minutes of boardDay move it, so that a day looks the same played or past. The chain starts
+  // at the beginning of its era from the members' prices against their usual ones. A day's open
+  // and extremes move by the members' average open and extremes, its volume and amount are theirs.
+  tagLocalStockData& q = b.q;
   const int32_t tick = PriceDotToScale(q);
   const int64_t step = VolumeStep(q);
   const size_t h = b.history.size();
+  if (b.members.empty() || h == 0) return;
   for (int m : b.members)
     if (secs_[m].history.size() != h) return;  // another calendar: the board keeps its own
-  int32_t close = q.yesterday;
-  for (size_t k = h; k-- > 0;) {
-    DayBar& d = b.history[k];
-    double change = 0, open = 0, high = 0, low = 0;
+  const int64_t first = TradingOrdinal(static_cast<int32_t>(b.history[0].date));
+  const int64_t last = first + static_cast<int64_t>(h);  // the market's date
+  const int64_t era = FloorDiv(first, kEra) * kEra;
+  memberCloses_.resize(secs_.size());
+  for (int m : b.members) {
+    Closes& c = memberCloses_[m];
+    if (c.close.empty() || c.from != era - 1) c = closesOf(secs_[m], era - 1, last);
+  }
+  const double n = static_cast<double>(b.members.size());
+  // The members' summed changes day by day, added in the order boardDay adds them.
+  std::vector<double> changes(static_cast<size_t>(last - era + 1), 0.0);
+  double level = 0;
+  for (int m : b.members) {
+    const Closes& c = memberCloses_[m];
+    level += static_cast<double>(c.close[0]) / secs_[m].base;
+    for (size_t k = 0; k < changes.size(); ++k)
+      changes[k] += static_cast<double>(c.close[k + 1] - c.ref[k + 1]) / c.ref[k + 1];
+  }
+  int32_t close = 0;
+  for (int64_t u = era; u <= last; ++u) {
+    const int32_t ref = u == era ? std::max(tick, RoundTo(b.base * level / n, tick)) : close;
+    const double change = changes[static_cast<size_t>(u - era)] / n;
+    close = std::max(tick, RoundTo(ref * (1.0 + change), tick));
+    if (u < first) continue;
+    const size_t k = static_cast<size_t>(u - first);
+    DayBar& d = k < h ? b.history[k] : b.liveBar;
+    double open = 0, high = 0, low = 0;
     int64_t volume = 0, amount = 0;
     for (int m : b.members) {
-      const std::vector<DayBar>& days = secs_[m].history;
-      const double before = k > 0 ? days[k - 1].close : days[k].open;
-      change += days[k].close / before - 1;
-      open += days[k].open / before - 1;
-      high += days[k].high / before - 1;
-      low += days[k].low / before - 1;
-      volume += days[k].volume;
-      amount += days[k].amount;
+      const Security& s = secs_[m];
+      const DayBar& day = k < h ? s.history[k] : s.liveBar;
+      open += static_cast<double>(day.open - day.ref) / day.ref;
+      high += static_cast<double>(day.high - day.ref) / day.ref;
+      low += static_cast<double>(day.low - day.ref) / day.ref;
+      volume += day.volume;
+      amount += day.amount;
     }
-    const double n = static_cast<double>(b.members.size());
-    const double ref = close / (1 + change / n);
+    open /= n;
+    d.ref = ref;
     d.close = close;
-    d.open = std::max(tick, RoundTo(ref * (1 + open / n), tick));
-    d.high = std::max({d.open, d.close, RoundTo(ref * (1 + high / n), tick)});
-    d.low = std::max(tick, std::min({d.open, d.close, RoundTo(ref * (1 + low / n), tick)}));
+    d.open = std::max(tick, RoundTo(ref * (1.0 + open), tick));
+    d.high = std::max({d.open, d.close, RoundTo(ref * (1.0 + high / n), tick)});
+    d.low = std::max(tick, std::min({d.open, d.close, RoundTo(ref * (1.0 + low / n), tick)}));
     d.volume = std::max(step, (volume + step / 2) / step * step);
     d.amount = amount;
-    close = std::max(tick, RoundTo(ref, tick));
   }
+  q.yesterday = b.liveBar.ref;
 }
 
 void Market::recomputeAggregate(Security& s) {
-  // Members rising, unchanged and falling. (Boards follow their members through their own
-  // minutes, see boardDay; indices keep their own walk.)
+  // Members rising, unchanged and falling. (Indices and boards follow their members through
+  // their own minutes, see boardDay.)
   tagLocalStockData& q = s.q;
   uint16_t up = 0, same = 0, down = 0;
   for (int m : s.members) {
@@ -1522,7 +1689,7 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
     const auto [to, pb] = anchors[k + 1];
     const int len = to - from;
     std::vector<double> walk(static_cast<size_t>(len + 1), 0.0);
-    for (int i = 1; i <= len; ++i) walk[i] = walk[i - 1] + Gauss(key, 4096 + from + i);
+    for (int i = 1; i <= len; ++i) walk[i] = walk[i - 1] + QuickGauss(key, 4096 + from + i);
     const double sigma = len > 0 ? 0.7 * range / std::sqrt(static_cast<double>(len)) : 0;
     for (int i = 0; i <= len; ++i) {
       const double t = len > 0 ? static_cast<double>(i) / len : 0;
@@ -1545,6 +1712,35 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
     weight[i] = (1.6 - 2.4 * x * (1 - x)) * (0.4 + 1.2 * Unit(key, 16 + i));
     total += weight[i];
   }
+  // A share's volumes lean towards the minutes below or above the day's average price (its
+  // amount over its volume) until price times volume adds up to the amount: every minute's
+  // amount is then its price times its volume, and the average so far lies within the range.
+  const double average =
+      day.volume > 0 ? static_cast<double>(day.amount) * 100.0 / static_cast<double>(day.volume)
+                     : 0;
+  const bool leaning = !IsAggregate(q) && average > day.low && average < day.high;
+  if (leaning) {
+    std::vector<double> lever(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) lever[i] = (average - pts[i].now) / (day.high - day.low);
+    double theta = 0;
+    for (int round = 0; round < 40; ++round) {
+      double f = 0, slope = 0;
+      for (int i = 0; i < n; ++i) {
+        const double w = weight[i] * std::exp(theta * lever[i]);
+        f += w * lever[i];
+        slope += w * lever[i] * lever[i];
+      }
+      if (slope <= 0) break;
+      const double move = std::clamp(f / slope, -4.0, 4.0);
+      theta = std::clamp(theta - move, -80.0, 80.0);
+      if (std::abs(move) < 1e-9) break;
+    }
+    total = 0;
+    for (int i = 0; i < n; ++i) {
+      weight[i] *= std::exp(theta * lever[i]);
+      total += weight[i];
+    }
+  }
   int64_t given = 0;
   for (int i = 0; i < n; ++i) {
     pts[i].time = IndexToTradeMinute(q, i);
@@ -1561,17 +1757,17 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
   }
   pts[n - 1].volume += day.volume - steps * step;
 
-  // Amounts follow price times volume, scaled so that they add up to the day's amount.
+  // Amounts follow price times volume (1/100 of the currency; an index's or board's scaled), the
+  // last minute taking what rounding left, so that they add up to the day's amount.
   double raw = 0;
-  for (const auto& p : pts) raw += static_cast<double>(p.volume) * p.now / 10000.0;
-  const double scale = raw > 0 ? static_cast<double>(day.amount) / raw : 0;
+  for (const auto& p : pts) raw += static_cast<double>(p.volume) * p.now / 100.0;
+  const double scale = leaning ? 1.0 : raw > 0 ? static_cast<double>(day.amount) / raw : 0;
   int64_t amount = 0, volume = 0;
-  double priced = 0;
+  double priced = 0, exact = 0;
   for (int i = 0; i < n; ++i) {
     tagLocalTrendData& p = pts[i];
-    p.amount = i + 1 < n
-                   ? static_cast<int64_t>(static_cast<double>(p.volume) * p.now / 10000.0 * scale)
-                   : day.amount - amount;
+    exact += static_cast<double>(p.volume) * p.now / 100.0 * scale;
+    p.amount = i + 1 < n ? std::llround(exact) - amount : day.amount - amount;
     amount += p.amount;
     volume += p.volume;
     // The volume-weighted price so far, as a live minute's quote gives it: the amounts, scaled
@@ -1654,8 +1850,7 @@ DayBar Market::todayBar(const Security& s) const {
   b.amount = s.q.amount;
   b.ccl = s.q.JRCCS.jrccl;
   b.jsj = s.q.JRCCS.jrjsj;
-  b.mainFlow = s.lastSession ? s.lastBar.mainFlow
-                             : static_cast<int32_t>((Unit(s.key, kMisc + 20) - 0.5) * 2000);
+  b.mainFlow = s.lastSession ? s.lastBar.mainFlow : s.liveBar.mainFlow;
   return b;
 }
 

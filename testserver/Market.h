@@ -62,6 +62,9 @@ struct DayBar {
   int64_t volume = 0, amount = 0, ccl = 0;
   int32_t jsj = 0;
   int32_t mainFlow = 0;  // main-force net flow, percent x 100
+  // The day's previous close (昨收): the close of the trading day before, or on the day of an
+  // ex-rights event that close adjusted for it.
+  int32_t ref = 0;
 };
 
 struct Trade {
@@ -89,15 +92,18 @@ struct Security {
   // Indices and boards: what one share of their members cost on average at the previous close
   // (1/10000); their amounts are their volumes at this price, moved with their level.
   int32_t sharePrice = 0;
+  // The security's usual price, which its days wander around (1/10000).
+  int32_t base = 0;
+  // The whole day of the market's date: its minutes are played up to the clock.
+  DayBar liveBar;
   // Before its market's open a security plays its last session: that day's bar leaves `history`
-  // for `lastBar`, its minutes take the place of today's, and today's wait in `today`.
+  // for `lastBar` and its minutes are shown; the minutes of the session not shown wait in
+  // `today` (each session's are made when it is first shown).
   bool lastSession = false;
   DayBar lastBar;
   struct Day {
     std::vector<int32_t> path;
     std::vector<int64_t> minuteVolume, minuteAmount, minuteInterest;
-    int32_t yesterday = 0, upprice = 0, downprice = 0, settlement = 0;
-    int64_t openInterest = 0;
   } today;
 };
 
@@ -230,28 +236,34 @@ class Market {
   void build();
   int add(uint8_t market, const std::string& code, const std::string& name,
           const std::string& initials, uint8_t type, int32_t price);
-  void makeDay(Security& s);
+  // The days of the history and the market's date, each a function of the seed and its own date.
   void makeHistory(Security& s);
-  // A board's minutes from its members' (today's, or with `today` false the last session's,
-  // which leaves its price basis and past days alone).
-  void boardDay(Security& b, bool today = true);
+  // An index's or board's minutes from its members' minutes of the session they show.
+  void boardDay(Security& b);
+  // An index's or board's days from its members' days, chained day after day.
   void boardHistory(Security& b);
   int32_t membersPrice(const Security& s) const;
   void recompute(Security& s);
   // Dates the news by the clock.
   void stampNews();
-  // Puts the last session in place of today's before the open (and back from the open).
-  void showLastSession(Security& s, bool last);
+  // Puts the last session in place of today's before the open (and back from the open), making
+  // its minutes when first shown; whether the minutes shown changed.
+  bool showLastSession(Security& s, bool last);
   // Trading minutes of the shown session elapsed at the clock (at least 1).
   int elapsed(const Security& s) const;
   // The clock in the security's own time of day, which its sessions are given in: the market's
   // (Beijing) minute, for United States shares twelve hours earlier (negative before noon, when
   // it is still the day before there).
   int localMinute(const Security& s) const;
-  // Minute amounts from the minute volumes and prices (indices and boards once their members
-  // are known), and the past days' amounts on the same basis.
-  void dayAmounts(Security& s) const;
-  void historyAmounts(Security& s) const;
+  // Puts a day's minute points in place of the security's minutes.
+  static void takeMinutes(Security& s, const std::vector<tagLocalTrendData>& pts,
+                          const DayBar& before);
+  // A security's closes and previous closes on the trading days numbered from `from` to `to`.
+  struct Closes {
+    int64_t from = 0;
+    std::vector<int32_t> close, ref;
+  };
+  static Closes closesOf(const Security& s, int64_t from, int64_t to);
   // The figures after each of the first `n` minutes (only the last one filled in unless
   // `everyMinute`).
   std::vector<MinuteFigures> figures(const Security& s, int n, bool everyMinute = true) const;
@@ -272,6 +284,10 @@ class Market {
   std::vector<RadarItem> radar_;
   std::vector<std::pair<int32_t, std::string>> sections_;
   std::vector<std::pair<std::string, std::vector<int>>> addedBoards_;
+  // While the market is built: the members' closes the indices and boards chain theirs from.
+  std::vector<Closes> memberCloses_;
+  // The history's trading days and the market's date, oldest first.
+  std::vector<int32_t> dates_;
 };
 
 // Random numbers of a stream named by a key and an index: the same pair gives the same value.

@@ -687,8 +687,12 @@ void ServerCore::stepTimer() {
   const int before = market_->minute();
   if (today == date_ && options_.minute < 0) {
     if (now != before) market_->setMinute(now);
-  } else {
-    market_->advance();
+  } else if (!market_->advance() && options_.play) {
+    // Played on past midnight, the market goes on into the next day (a weekend's shows Friday's
+    // session): one history seen at both hours.
+    date_ = AddDays(date_, 1);
+    const bool weekend = WeekDay(date_) == 0 || WeekDay(date_) == 6;
+    market_ = std::make_unique<Market>(options_.seed, date_, 0, weekend);
   }
   minute_ = market_->minute();
   if (market_->minute() != before) pushQuotes();

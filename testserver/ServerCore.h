@@ -202,7 +202,7 @@ class ServerCore {
   bool klineInParts() const { return klineInParts_.load(); }
   std::string watchListText(const std::string& name) const;
   int minute() const { return minute_.load(); }
-  int32_t date() const { return date_; }
+  int32_t date() const { return date_.load(); }
   void setMinute(int minute);
   void advanceMinute();
 
@@ -245,7 +245,7 @@ class ServerCore {
   std::array<std::vector<ReceivedRequest>, kRoleCount> received_;  // guarded by mutex_
   std::array<size_t, kRoleCount> receivedBytes_{};                 // guarded by mutex_
   std::atomic<int> minute_{0};
-  int32_t date_ = 0;
+  std::atomic<int32_t> date_{0};  // moves on past midnight in a played market
   std::unique_ptr<LzwWorkArea> lzw_;
   // The flood: its options and start (server thread), a generation that ends older passes.
   FloodOptions flood_;

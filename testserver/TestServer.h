@@ -42,7 +42,8 @@ struct ServerOptions {
   // quotes that changed.
   double stepInterval = 0;
   // With a given `minute`: the market starts there and plays one minute per step all the same
-  // (a live session at a chosen hour, for what has to show pushes).
+  // (a live session at a chosen hour, for what has to show pushes), past midnight on into the
+  // next day.
   bool play = false;
   // Seconds without a byte read from or sent to a connection before it is closed (by the
   // clock of the run loops, so a manual clock drives it); 0 = never.

@@ -300,8 +300,10 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
       step.to = {v[2], v[3]};
       step.count = static_cast<int>(v[4]);
       step.text = restOfLine(in);  // only the numbers that end so ("%"), when given
-    } else if (word == "keep" || word == "changed") {
-      step.kind = word == "keep" ? ScriptStepKind::Keep : ScriptStepKind::Changed;
+    } else if (word == "keep" || word == "changed" || word == "same") {
+      step.kind = word == "keep"      ? ScriptStepKind::Keep
+                  : word == "changed" ? ScriptStepKind::Changed
+                                      : ScriptStepKind::Same;
       step.seconds = checkSeconds;
       ok = readNumbers(in, v, 2);
       step.from = {v[0], v[1]};
@@ -552,7 +554,8 @@ const ScreenText* textAt(const std::vector<ScreenText>& texts, gfx::Point p) {
 
 std::string screenCheckFailure(const ScriptStep& step, const std::vector<ScreenText>& texts) {
   const std::string where = "script line " + std::to_string(step.line) + ": ";
-  if (step.kind == ScriptStepKind::Keep || step.kind == ScriptStepKind::Changed) {
+  if (step.kind == ScriptStepKind::Keep || step.kind == ScriptStepKind::Changed ||
+      step.kind == ScriptStepKind::Same) {
     const ScreenText* now = textAt(texts, step.from);
     char point[64];
     std::snprintf(point, sizeof point, "at %g %g", step.from.x, step.from.y);
@@ -578,6 +581,10 @@ std::string screenCheckFailure(const ScriptStep& step, const std::vector<ScreenT
     }
     auto it = kept.find(key);
     if (it == kept.end()) return where + "nothing was kept " + point;
+    if (step.kind == ScriptStepKind::Same)
+      return it->second == text ? std::string()
+                                : where + "the text " + point + " is '" + text + "', not the '" +
+                                      it->second + "' kept" + near();
     if (it->second != text) return {};
     return where + (now ? "the text " + std::string(point) + " is still '" + text + "'"
                         : "still no text " + std::string(point) + near());
@@ -724,6 +731,31 @@ bool playInputStep(const ScriptStep& step) {
   }
 }
 
+StepRole stepRole(ScriptStepKind kind) {
+  switch (kind) {
+    case ScriptStepKind::Expect:
+    case ScriptStepKind::Reject:
+    case ScriptStepKind::Match:
+    case ScriptStepKind::Order:
+    case ScriptStepKind::Keep:
+    case ScriptStepKind::Changed:
+    case ScriptStepKind::Same:
+      return StepRole::Check;
+    case ScriptStepKind::Shot:
+      return StepRole::Shot;
+    case ScriptStepKind::AllowOverlap:
+      return StepRole::Allowance;
+    default:
+      return StepRole::Input;
+  }
+}
+
+std::string shotPathIn(const std::string& name, const std::string& shotsDir) {
+  if (name.empty() || name[0] == '/' || shotsDir.empty()) return name;
+  foundation::makeDirectories(shotsDir);
+  return shotsDir + "/" + name;
+}
+
 int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& options) {
   int result = 0;
   std::vector<AllowedOverlap> allowed;
@@ -735,30 +767,22 @@ int runScript(const std::vector<ScriptStep>& steps, const HeadlessOptions& optio
   for (const auto& step : steps) {
     if (stopRequested()) return kStoppedBySignalStatus;
     if (playInputStep(step)) continue;
-    switch (step.kind) {
-      case ScriptStepKind::Expect:
-      case ScriptStepKind::Reject:
-      case ScriptStepKind::Match:
-      case ScriptStepKind::Order:
-      case ScriptStepKind::Keep:
-      case ScriptStepKind::Changed:
+    switch (stepRole(step.kind)) {
+      case StepRole::Check:
         if (!checkScreen(step)) result = 3;
         break;
-      case ScriptStepKind::Shot: {
-        std::string path = step.text;
-        if (!path.empty() && path[0] != '/' && !options.shotsDir.empty()) {
-          foundation::makeDirectories(options.shotsDir);
-          path = options.shotsDir + "/" + path;
-        }
+      case StepRole::Shot: {
         std::vector<std::string> failures;
-        if (!writeCheckedShot(path, Screen::main().scale(), allowed, &failures)) return 1;
+        if (!writeCheckedShot(shotPathIn(step.text, options.shotsDir), Screen::main().scale(),
+                              allowed, &failures))
+          return 1;
         if (!failures.empty()) result = 3;
         break;
       }
-      case ScriptStepKind::AllowOverlap:
+      case StepRole::Allowance:
         allowed.push_back({step.args.at(0), step.args.at(1), step.text});
         break;
-      default:
+      case StepRole::Input:
         break;
     }
   }

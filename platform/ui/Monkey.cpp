@@ -336,6 +336,10 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
       const double d2 =
           std::clamp(std::round(d1 + (below(2) ? 1 : -1) * uniform(10, 150)), 10.0, 300.0);
       step.to = {d1, d2};
+      // Both fingers on the glass: a finger off the screen is not a finger, and the one left
+      // would make the pinch a one-finger flick.
+      const double half = std::max(d1, d2) / 2;
+      step.from.x = std::clamp(step.from.x, half, std::max(half, scene.screen.width - half));
       step.seconds = round2(uniform(0.05, 0.6));
     } else if (roll < 61) {
       step.kind = ScriptStepKind::Wheel;
@@ -446,21 +450,6 @@ namespace {
 
 // Below the paging flick speed (200 points a second), with room for the last frame's jitter.
 constexpr double kSlowerThanFlick = 150;
-
-bool isInputStep(const ScriptStep& step) {
-  switch (step.kind) {
-    case ScriptStepKind::Expect:
-    case ScriptStepKind::Reject:
-    case ScriptStepKind::Match:
-    case ScriptStepKind::Order:
-    case ScriptStepKind::Keep:
-    case ScriptStepKind::Changed:
-    case ScriptStepKind::Shot:
-      return false;
-    default:
-      return true;
-  }
-}
 
 bool movesNoPage(const ScriptStep& step) {
   return step.kind == ScriptStepKind::Drag || step.kind == ScriptStepKind::Pinch ||
@@ -876,7 +865,7 @@ class Walk {
     int step = 0;
     for (const ScriptStep& given : options_.prefix) {
       if (stopRequested()) return kStoppedBySignalStatus;
-      if (!isInputStep(given)) continue;  // its checks and shots are the script's own
+      if (stepRole(given.kind) != StepRole::Input) continue;  // its checks and shots are the script's own
       if (given.kind == ScriptStepKind::Wait) {
         record(scriptLine(given) + "\n");
         playInputStep(given);

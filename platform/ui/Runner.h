@@ -33,6 +33,7 @@ enum class ScriptStepKind {
   Order,    // expect the numbers of a column in order
   Keep,     // remember the text at a point
   Changed,  // expect the text at a point to differ from the one kept there
+  Same,     // expect the text at a point to be the one kept there
   AllowOverlap,  // let two named texts overlap in the shots after it
   Wheel          // Ctrl + wheel notches at a point (the pinches the window plays for them)
 };
@@ -102,6 +103,16 @@ int parseScript(const std::string& text, std::vector<ScriptStep>& steps, int* er
 
 // Reads and parses a script file: 0, or -1 (logged) when unreadable or malformed.
 int readScript(const std::string& path, std::vector<ScriptStep>& steps);
+
+// What a step does, for the players of scripts: a check looks at the screen (expect, reject,
+// match, order, keep, changed), a shot writes a judged picture, an allowance changes how later
+// shots are judged; every other step acts on the client.
+enum class StepRole { Input, Check, Shot, Allowance };
+StepRole stepRole(ScriptStepKind kind);
+
+// Where a shot named in a script is written: a relative name lands in `shotsDir` (made when
+// missing), an absolute one or an empty folder leaves it as it stands.
+std::string shotPathIn(const std::string& name, const std::string& shotsDir);
 
 // --- checking what the screen shows ------------------------------------------------------------
 

@@ -124,6 +124,27 @@ class ScriptPlayer {
     }
     if (index_ >= options_.script.size() || now < resumeAt_) return;
     const ScriptStep& s = options_.script[index_++];
+    switch (stepRole(s.kind)) {
+      case StepRole::Check:
+        checking_ = &s;
+        checkUntil_ = now + checking_->seconds;
+        nextLook_ = now;
+        pendingAt_ = now;
+        return;
+      case StepRole::Shot: {
+        std::vector<std::string> failures;
+        writeCheckedShot(shotPathIn(s.text, options_.shotsDir), scale_, allowed_, &failures);
+        if (!failures.empty()) failed_ = true;
+        pendingAt_ = now;
+        return;
+      }
+      case StepRole::Allowance:
+        allowed_.push_back({s.args.at(0), s.args.at(1), s.text});
+        pendingAt_ = now;
+        return;
+      case StepRole::Input:
+        break;
+    }
     switch (s.kind) {
       case ScriptStepKind::Wait:
         resumeAt_ = now + s.seconds;
@@ -184,29 +205,7 @@ class ScriptPlayer {
       case ScriptStepKind::Open:
         openScreen(s.text, s.args);
         break;
-      case ScriptStepKind::Expect:
-      case ScriptStepKind::Reject:
-      case ScriptStepKind::Match:
-      case ScriptStepKind::Order:
-      case ScriptStepKind::Keep:
-      case ScriptStepKind::Changed:
-        checking_ = &s;
-        checkUntil_ = now + checking_->seconds;
-        nextLook_ = now;
-        break;
-      case ScriptStepKind::Shot: {
-        std::string path = s.text;
-        if (!path.empty() && path[0] != '/' && !options_.shotsDir.empty()) {
-          foundation::makeDirectories(options_.shotsDir);
-          path = options_.shotsDir + "/" + path;
-        }
-        std::vector<std::string> failures;
-        writeCheckedShot(path, scale_, allowed_, &failures);
-        if (!failures.empty()) failed_ = true;
-        break;
-      }
-      case ScriptStepKind::AllowOverlap:
-        allowed_.push_back({s.args.at(0), s.args.at(1), s.text});
+      default:
         break;
     }
     pendingAt_ = now;

@@ -140,9 +140,9 @@ TEST(WireVectors, IndexSnapshotUpdatesThePinnedIndexes) {
     int64_t amount;
     uint16_t up, same, down;
   } want[] = {
-      {1, "000001", 33827200, 33743400, 528451800000, 23, 7, 26},
-      {2, "399001", 114973200, 115222400, 481571100000, 36, 12, 33},
-      {3, "999999", 219297000, 219027100, 80927600000, 4, 8, 16},
+      {1, "000001", 42367500, 42445900, 35050300000, 20, 6, 30},
+      {2, "399001", 140411600, 140357700, 49796100000, 36, 5, 40},
+      {3, "999999", 287609300, 287389300, 60747800000, 12, 4, 12},
   };
   EXPECT_EQ(cache.GetCount(), 3);
   for (const auto& w : want) {
@@ -171,11 +171,11 @@ TEST(WireVectors, ChartRepliesReadIntoPointsTradesBarsAndEvents) {
                            points.data(), kTrendCapacity),
             2);
   EXPECT_EQ(points[0].time, 570);
-  EXPECT_EQ(points[0].now, 326300);
-  EXPECT_EQ(points[0].volume, 111900);
+  EXPECT_EQ(points[0].now, 311000);
+  EXPECT_EQ(points[0].volume, 377400);
   EXPECT_EQ(points[1].time, 571);
-  EXPECT_EQ(points[1].now, 326300);
-  EXPECT_EQ(points[1].volume, 116300);
+  EXPECT_EQ(points[1].now, 312000);
+  EXPECT_EQ(points[1].volume, 435400);
 
   ASSERT_EQ(ReadLE16(kTicks.data() + 9), kTickCount);
   ASSERT_EQ(kTicks.size(), 11 + kTickCount * sizeof(tagLocalDealData));
@@ -194,8 +194,10 @@ TEST(WireVectors, ChartRepliesReadIntoPointsTradesBarsAndEvents) {
     int16_t time;
     int32_t price, volume;
     char side;
-  } wantTrades[kTickCount] = {
-      {930, 326300, 373, 2}, {931, 326300, 387, 0}, {931, 326300, 387, 2}, {931, 326300, 387, 2}};
+  } wantTrades[kTickCount] = {{930, 311000, 1258, 2},
+                              {931, 312000, 1451, 0},
+                              {931, 312000, 1451, 2},
+                              {931, 312000, 1451, 2}};
   for (int i = 0; i < kTickCount; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(+trades[i].time, wantTrades[i].time);
@@ -210,32 +212,36 @@ TEST(WireVectors, ChartRepliesReadIntoPointsTradesBarsAndEvents) {
                      kKLineCapacity),
             2);
   EXPECT_EQ(bars[0].Date, 20151216u);
-  EXPECT_EQ(bars[0].close, 326000);
-  EXPECT_EQ(bars[0].volume, 35309500);
+  EXPECT_EQ(bars[0].close, 310600);
+  EXPECT_EQ(bars[0].volume, 46376200);
   EXPECT_EQ(bars[1].Date, 20151217u);
-  EXPECT_EQ(bars[1].close, 326300);
-  EXPECT_EQ(bars[1].volume, 228200);
+  EXPECT_EQ(bars[1].close, 312000);
+  EXPECT_EQ(bars[1].volume, 812800);
 
-  ASSERT_EQ(static_cast<int16_t>(ReadLE16(kWeights.data() + 9)), 4);
+  ASSERT_EQ(static_cast<int16_t>(ReadLE16(kWeights.data() + 9)), 8);
   tagLocalWeightData events[kWeightCapacity] = {};
-  ASSERT_EQ(ParseFieldRecords(kWeights.data() + 11, kWeights.size() - 11, 4, events,
+  ASSERT_EQ(ParseFieldRecords(kWeights.data() + 11, kWeights.size() - 11, 8, events,
                               kWeightCapacity, kWeightIds.data(), kWeightIds.size()),
-            4);
-  EXPECT_EQ(events[0].date, 20150422);
-  EXPECT_EQ(events[0].sgs, 50000);
-  EXPECT_EQ(events[0].hl, 0);
-  EXPECT_EQ(events[0].zgb, 3069903396);
-  EXPECT_EQ(events[0].ltgb, 2148932377);
-  EXPECT_EQ(events[1].pgs, 30000);
-  EXPECT_EQ(events[1].pgj, 319600);
-  EXPECT_EQ(events[2].date, 20150909);
-  EXPECT_EQ(events[2].sgs, 0);
-  EXPECT_EQ(events[2].hl, 36650);
-  EXPECT_EQ(events[2].ltgb, 2793612091);
-  EXPECT_EQ(events[3].zgs, 20000);
-  EXPECT_EQ(events[3].ltgb, 3352334510);
-  EXPECT_TRUE(HasWeightChange(events[0]));
-  EXPECT_TRUE(HasWeightChange(events[1]));
+            8);
+  EXPECT_EQ(events[0].date, 20140626);
+  EXPECT_EQ(events[0].hl, 39440);
+  EXPECT_EQ(events[0].ltgb, 612231445);
+  EXPECT_EQ(events[4].date, 20150327);
+  EXPECT_EQ(events[4].sgs, 0);
+  EXPECT_EQ(events[4].hl, 35510);
+  EXPECT_EQ(events[4].ltgb, 1432621585);
+  EXPECT_EQ(events[5].zgs, 20000);
+  EXPECT_EQ(events[5].ltgb, 1719145902);
+  EXPECT_EQ(events[6].date, 20150810);
+  EXPECT_EQ(events[6].sgs, 50000);
+  EXPECT_EQ(events[6].hl, 0);
+  EXPECT_EQ(events[6].zgb, 3683884076);
+  EXPECT_EQ(events[6].ltgb, 2578718853);
+  EXPECT_EQ(events[7].pgs, 30000);
+  EXPECT_EQ(events[7].pgj, 256400);
+  EXPECT_EQ(events[7].ltgb, 3352334510);
+  EXPECT_TRUE(HasWeightChange(events[6]));
+  EXPECT_TRUE(HasWeightChange(events[7]));
 }
 
 struct Cut {
@@ -301,8 +307,8 @@ TEST(WireVectors, QuoteReplyAndItsPushDifferOnlyInTheDataFlag) {
   EXPECT_EQ(reply.header.RequestCode, kQuoteCode);
   tagLocalStockData r;
   ASSERT_EQ(cache.MergeOne(reply.body.data(), reply.body.size(), &r), 24);
-  EXPECT_EQ(r.now, 326300);
-  EXPECT_EQ(r.volume, 228200);
+  EXPECT_EQ(r.now, 312000);
+  EXPECT_EQ(r.volume, 812800);
 
   Cut push = CutOne(kQuotePushPacket);
   ASSERT_EQ(push.result, CutResult::Complete);
@@ -310,10 +316,10 @@ TEST(WireVectors, QuoteReplyAndItsPushDifferOnlyInTheDataFlag) {
   EXPECT_EQ(push.header.RequestCode, kQuoteCode);
   tagLocalStockData before;
   ASSERT_EQ(cache.MergeOne(push.body.data(), push.body.size(), &r, &before), 24);
-  EXPECT_EQ(before.now, 326300);
-  EXPECT_EQ(r.now, 325200);
-  EXPECT_EQ(r.volume, 530500);
-  EXPECT_EQ(r.realvol, 530500 - 228200);
+  EXPECT_EQ(before.now, 312000);
+  EXPECT_EQ(r.now, 314100);
+  EXPECT_EQ(r.volume, 1263400);
+  EXPECT_EQ(r.realvol, 1263400 - 812800);
 }
 
 }  // namespace

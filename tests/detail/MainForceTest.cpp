@@ -148,6 +148,25 @@ std::vector<Slice> Slices(const gfx::RecordingContext& rec, double cx, double cy
   return out;
 }
 
+TEST_F(MainForceTest, FiguresStayInsideTheViewWhateverSizesItTakes) {
+  // A turn of the device gives the page other heights one after another; the figures follow
+  // the last one instead of the one the quote last came under.
+  auto view = ZLLHDataView::create({0, 0, 320, 200});
+  window->addSubview(view);
+  tagLocalStockData q = ShanghaiQuote();
+  view->updateDataView(&q);
+  for (const double height : {200.0, 125.0, 90.0, 160.0}) {
+    view->setFrame({0, 0, 320, height});
+    view->layoutIfNeeded();
+    const ui::View* box = view->viewWithTag(ZLLHDataView::kFiguresTag);
+    ASSERT_NE(box, nullptr);
+    EXPECT_GE(box->frame().minY(), 0) << height;
+    EXPECT_LE(box->frame().maxY(), height) << height;
+    EXPECT_NEAR(box->frame().midY(), height / 2, 1) << height;
+    for (const auto& label : box->subviews()) EXPECT_LE(label->frame().maxY(), box->bounds().height());
+  }
+}
+
 TEST_F(MainForceTest, PieSlicesAndFiguresFollowTheSidesVolumes) {
   auto view = ZLLHDataView::create({0, 0, 320, 160});
   window->addSubview(view);

@@ -7,6 +7,7 @@
 #include "panels/ItemSelectView.h"
 #include "panels/MiniDetailCell.h"
 #include "panels/MiniDetailView.h"
+#include "platform/ui/PageControl.h"
 #include "tests/detail/PanelTestSupport.h"
 #include "widgets/QuoteColors.h"
 
@@ -140,6 +141,12 @@ TEST_F(MiniDetailViewTest, CarouselTurnsWithoutEndAndReleasesThePager) {
   // The tables' own scrolling does not touch the pager.
   view->scrollViewWillBeginDragging(*view->quoteTable());
   EXPECT_TRUE(outer->isScrollEnabled());
+
+  // The dots only show the page: a short drag that ends on them moves neither them nor it.
+  ui::PageControl* dots = view->pageControl();
+  const gfx::Point onDots =
+      dots->convertPointToView({dots->bounds().midX(), dots->bounds().midY()}, window.get());
+  EXPECT_NE(window->hitTest(onDots, nullptr), dots);
 }
 
 TEST_F(MiniDetailViewTest, LayoutFollowsTheKindOfSecurity) {

@@ -131,6 +131,25 @@ TEST_F(LandscapeServer, TurningOnTheKLinePageShowsTheScreenAndUprightTakesItBack
   EXPECT_EQ(land->getTimeCircle(), 1);  // leaving sets the day period back
 }
 
+TEST_F(LandscapeServer, ATurnOnAnotherPageAfterTheScreenWentLeavesTheInterfaceUpright) {
+  LoggedIn("30,31,49");
+  ASSERT_NE(Turned("600000"), nullptr);
+  ui::Device::current().setOrientation(ui::DeviceOrientation::Portrait);
+  advance(1);
+  ASSERT_FALSE(pager->isLandscape());
+  // F10 does not turn: the kept landscape screen must not turn the interface under it.
+  pager->changeUIToSubPage(kPageF10);
+  advance(0.1);
+  for (const auto o : {ui::DeviceOrientation::LandscapeLeft, ui::DeviceOrientation::Portrait,
+                       ui::DeviceOrientation::LandscapeRight}) {
+    ui::Device::current().setOrientation(o);
+    advance(0.5);
+    EXPECT_FALSE(pager->isLandscape());
+    EXPECT_EQ(ui::statusBarOrientation(), ui::InterfaceOrientation::Portrait)
+        << static_cast<int>(o);
+  }
+}
+
 TEST_F(LandscapeServer, PeriodsPostTheirCommandAndExRightsNeedTheDayPeriod) {
   LoggedIn("30,31,49");
   LandscapeKline* land = Turned("600000");

@@ -5,6 +5,7 @@
 #include "ShellTestSupport.h"
 #include "core/AppHooks.h"
 #include "core/DeviceInfo.h"
+#include "core/SelfStock.h"
 #include "platform/foundation/Dates.h"
 #include "platform/net/Device.h"
 #include "shell/SharedTool.h"
@@ -80,6 +81,19 @@ TEST_F(SharedToolTest, TodayIsTheLocalCalendarDateNotTheUtcOne) {
   const foundation::DateComponents local = foundation::localComponents(now);
   const int beijingToday = local.year * 10000 + local.month * 100 + local.day;
   EXPECT_NE(SharedTool::GetDateString(beijingToday).find(" (今)"), std::string::npos);
+}
+
+TEST_F(SharedToolTest, TodayIsTheMarketsDayOnceTheServerHasSaidItsTime) {
+  setTimeZone("CST-8");
+  const foundation::Date now = foundation::currentDate();
+  const int deviceToday = foundation::localDateNumber(now);
+  // A server a day and a half ahead of this device: its day is marked, the device's is not.
+  const foundation::Date ahead{now.secondsSince1970 + 36 * 3600};
+  SetServerTimeOffset(foundation::localTimeNumber(ahead), foundation::localDateNumber(ahead));
+  const int marketToday = foundation::localDateNumber(ahead);
+  EXPECT_NE(SharedTool::GetDateString(marketToday).find(" (今)"), std::string::npos);
+  EXPECT_EQ(SharedTool::GetDateString(deviceToday).find("今"), std::string::npos);
+  SetServerTimeOffset(foundation::localTimeNumber(now), deviceToday);
 }
 
 TEST_F(SharedToolTest, PhoneSmsAndMailLinksReachTheUrlOpener) {

@@ -104,6 +104,48 @@ TEST(F10Pages, OnlyACompanyHasAProfileAnIndexAnswersAsABoardDoes) {
   const std::string company = testserver::HttpAnswer(m, "/f10?key=600000,sh");
   EXPECT_EQ(company.find(none), std::string::npos);
   EXPECT_NE(company.find("总股本"), std::string::npos);
+  // A heading stands over something: no empty notice list.
+  EXPECT_EQ(company.find("最新公告</h3><ul></ul>"), std::string::npos);
+  int withNotices = 0, without = 0;
+  for (const auto& s : m.securities()) {
+    if (s.q.zgb <= 0 || s.q.market != 1) continue;
+    const std::string page = testserver::HttpAnswer(m, "/f10?key=" + std::string(s.q.code) + ",sh");
+    EXPECT_EQ(page.find("<ul></ul>"), std::string::npos) << s.q.code;
+    (page.find("最新公告") != std::string::npos ? withNotices : without)++;
+  }
+  EXPECT_GT(withNotices + without, 0);
+}
+
+TEST(F10Pages, TheCashDividendReadsAsTheOnePercentTheAdjustmentTakes) {
+  // Cash is stored per ten shares in 1/10000 yuan, about 1 % of the price a share: the page's
+  // "每10股派" must read about ten times 1 % of the close before the event, in yuan.
+  Market m(3, 20261209, 10 * 60 + 30);
+  int checked = 0;
+  for (const auto& s : m.securities()) {
+    if (s.q.zgb <= 0 || s.history.empty()) continue;
+    const std::string code(s.q.code);
+    const std::string key = code + "," + (s.q.market == 1 ? "sh" : s.q.market == 2 ? "sz" : "hk");
+    const std::string page = testserver::HttpAnswer(m, "/f10?key=" + key);
+    for (const tagLocalWeightData& w : s.weights) {
+      if (w.hl <= 0) continue;
+      const std::string date = std::to_string(w.date) + "：";
+      const size_t at = page.find(date);
+      ASSERT_NE(at, std::string::npos) << key << " " << w.date;
+      const size_t cash = page.find("每10股派", at);
+      ASSERT_NE(cash, std::string::npos) << key << " " << w.date;
+      const double perTen = std::stod(page.substr(cash + std::string("每10股派").size()));
+      int32_t before = 0;
+      for (const testserver::DayBar& d : s.history)
+        if (static_cast<int32_t>(d.date) < w.date) before = d.close;
+      if (before <= 0) continue;
+      const double percent = perTen / 10 / (before / 10000.0) * 100;
+      EXPECT_GT(percent, 0.5) << key << " " << w.date << " " << perTen;
+      EXPECT_LT(percent, 2) << key << " " << w.date << " " << perTen;
+      ++checked;
+    }
+    if (checked > 20) break;
+  }
+  EXPECT_GT(checked, 0);
 }
 
 }  // namespace

@@ -115,4 +115,35 @@ TEST_F(MarketClock, AWeekendDateShowsFridaysSessionAtAnyMinute) {
   }
 }
 
+TEST_F(MarketClock, APlayedMarketGoesOnPastMidnightIntoTheNextDayOfTheSameHistory) {
+  // Tuesday 23:58 played on: Wednesday before its open shows Tuesday's session as it closed.
+  ServerOptions o = Stepping(20261208, 23 * 60 + 58);
+  o.play = true;
+  TestServer server(o);
+  ASSERT_TRUE(server.start());
+  auto quote = [&] {
+    TestClient client(server.port(testserver::Role::Quote));
+    uint8_t buf[1024];
+    const int len = MakeRequest_StockData(0, 5, 13, 1, "600000", chartclient::kQuoteList1.data(),
+                                          chartclient::kQuoteList2.data(), buf, sizeof buf);
+    Reply r = client.ask(buf, len);
+    EXPECT_TRUE(r.ok);
+    CQuoteCache cache;
+    cache.Init();
+    tagLocalStockData q{};
+    EXPECT_GE(cache.MergeOne(r.body.data(), r.body.size(), &q), 0);
+    return q;
+  };
+  const tagLocalStockData evening = quote();
+  EXPECT_EQ(Steps(server, 3), (std::vector<int>{1439, 0, 1}));
+  EXPECT_EQ(server.date(), 20261209);
+  const tagLocalStockData night = quote();
+  EXPECT_EQ(night.datetime.Day, 8u);
+  EXPECT_EQ(night.now, evening.now);
+  EXPECT_EQ(night.yesterday, evening.yesterday);
+  EXPECT_EQ(night.open, evening.open);
+  EXPECT_EQ(night.volume, evening.volume);
+  server.stop();
+}
+
 }  // namespace

@@ -39,7 +39,8 @@ void Usage() {
       "moves every --step seconds (default 3; 0 never): today it follows the wall clock,\n"
       "another date plays one minute per step. Example: --date 20261208 --minute 1030.\n"
       "With --play a given minute is only where the market starts: it plays one minute per\n"
-      "step from there (a live session at a chosen hour, whatever the wall clock says).\n");
+      "step from there (a live session at a chosen hour, whatever the wall clock says), and\n"
+      "past midnight on into the next day.\n");
 }
 
 }  // namespace

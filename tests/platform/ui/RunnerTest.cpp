@@ -337,6 +337,13 @@ TEST(Script, ShapeAndOrderStepsReadTheirNumbersAndCheckTheColumn) {
   EXPECT_EQ(ui::screenCheckFailure(pushes[0], {at(220, 40, "2435")}), "");
   EXPECT_NE(ui::screenCheckFailure(pushes[1], {at(220, 40, "2435")}), "");
   EXPECT_EQ(ui::screenCheckFailure(pushes[1], {at(220, 40, "1693")}), "");
+  // A figure that must hold: the same text at the point passes, another one or none fails.
+  std::vector<ScriptStep> holds;
+  ASSERT_EQ(ui::parseScript("keep 230 50\nsame 230 50\n", holds), 0);
+  EXPECT_EQ(ui::screenCheckFailure(holds[0], {at(220, 40, "31.92")}), "");
+  EXPECT_EQ(ui::screenCheckFailure(holds[1], {at(220, 40, "31.92")}), "");
+  EXPECT_NE(ui::screenCheckFailure(holds[1], {at(220, 40, "32.60")}), "");
+  EXPECT_NE(ui::screenCheckFailure(holds[1], {at(0, 0, "x")}), "");
   // Images are checked by name with their own steps, and never pass for a text.
   std::vector<ScriptStep> images;
   ASSERT_EQ(ui::parseScript("expect-image SlideDown\nexpect SlideDown\nreject-image xia\n", images),
