@@ -98,6 +98,16 @@ int KLineFieldWidth(uint8_t id) {
   }
 }
 
+// A trading day that opens with a session on the evening before and runs on past midnight (a
+// futures night session first): its periods are stored ascending from that evening, so a clock
+// minute before the evening open lies on the day after it.
+bool OpensTheEveningBefore(const Sessions& s) {
+  if (s.num < 1 || s.num > 3) return false;
+  const int open = s.t[0], close = s.t[2 * s.num - 1];
+  constexpr int kNoon = 12 * 60, kDay = 24 * 60;
+  return open >= kNoon && open < kDay && close > kDay;
+}
+
 }  // namespace
 
 bool HasWeightChange(const tagLocalWeightData& w) {
@@ -148,7 +158,16 @@ int FindTradeMinuteSlot(const tagLocalStockData& rec, int m, int* index) {
   return result;
 }
 
+bool DayOpensTheEveningBefore(const tagLocalStockData& rec) {
+  return OpensTheEveningBefore(SessionsOf(rec));
+}
+
 int TradeMinuteToIndex(const tagLocalStockData& rec, int minute) {
+  if (const Sessions s = SessionsOf(rec); OpensTheEveningBefore(s)) {
+    int index = 0;
+    FindTradeMinuteSlot(rec, minute >= 0 && minute < s.t[0] ? minute + 1440 : minute, &index);
+    return index;
+  }
   int first = 0;
   if (FindTradeMinuteSlot(rec, minute, &first) == 0) return first;
   int night = 0;

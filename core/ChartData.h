@@ -108,6 +108,10 @@ int GetTradeMinutes(const tagLocalStockData& rec);
 int FindTradeMinuteSlot(const tagLocalStockData& rec, int minute, int* index);
 int TradeMinuteToIndex(const tagLocalStockData& rec, int minute);
 int IndexToTradeMinute(const tagLocalStockData& rec, int index);
+// Whether the trading day opens with a session on the evening before (a futures night session
+// first, its later periods stored a day on): its clock minutes before that open lie on the day
+// after it.
+bool DayOpensTheEveningBefore(const tagLocalStockData& rec);
 
 // Trend reply (field list first). Writes points[0..capacity) and returns the points in use.
 // Decoding stops at a field that does not fit or an unknown id; points of the records decoded

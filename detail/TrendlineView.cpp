@@ -725,14 +725,15 @@ void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
     const std::string close = Clock(tt[2 * periods - 1]);
     label(close, gfx::Rect(StartXCoor + 2 * third, y, third, 15), gfx::TextAlignment::Right);
     // The breaks between the periods, each labelled on its mark. Of three periods the second
-    // break is labelled with the night session's start when the last period is one (the day's
-    // close would leave the night unmarked).
+    // break is labelled with the night session's start when the last period is one that evening
+    // (the day's close would leave the night unmarked); a day that opens with the night session
+    // has its periods after midnight stored a day on.
     std::vector<int> marks;
     if (periods == 2) {
       marks = {tt[1]};
     } else if (periods == 3) {
-      constexpr int kEvening = 18 * 60;
-      marks = {tt[2], tt[4] >= kEvening ? tt[4] : tt[3]};
+      constexpr int kEvening = 18 * 60, kDay = 24 * 60;
+      marks = {tt[2], tt[4] >= kEvening && tt[4] < kDay ? tt[4] : tt[3]};
     }
     // A mark's label keeps clear of the labels before and after it: it moves right off the one
     // before, and where no room is left before the close it is left out.

@@ -83,7 +83,9 @@ struct Named {
 const uint16_t kSessionsA[] = {570, 690, 780, 900};
 const uint16_t kSessionsHk[] = {570, 720, 780, 960};
 const uint16_t kSessionsFinFut[] = {555, 690, 780, 915};
-const uint16_t kSessionsComFut[] = {540, 690, 810, 900, 1260, 1590};
+// A commodity's trading day opens with the night session on the evening before (21:00 to 02:30
+// past midnight) and goes on with the day's: its periods run on a day from that evening.
+const uint16_t kSessionsComFut[] = {1260, 1590, 1980, 2130, 2250, 2340};
 const uint16_t kSessionsForex[] = {540, 1380};
 const uint16_t kSessionsGlobal[] = {570, 960};
 // New York's session in its own time; Beijing is twelve hours ahead (21:30 to 04:00).
@@ -1040,8 +1042,10 @@ void Market::setMinute(int minute) {
     for (auto& s : secs_) {
       if (s.members.empty() != (pass == 0)) continue;
       // Until its first session opens a security shows the last one: as it closed, or while its
-      // night trading runs on past midnight, as it stands.
-      const bool last = closed_ || localMinute(s) < s.q.tradetime[0];
+      // night trading runs on past midnight, as it stands. A day that opens the evening before
+      // is today's all day long.
+      const bool last =
+          closed_ || (!DayOpensTheEveningBefore(s.q) && localMinute(s) < s.q.tradetime[0]);
       // An index's or board's session is its members' session, as its day is theirs.
       if (showLastSession(s, last) && !s.members.empty()) boardDay(s);
       recompute(s);
@@ -1120,7 +1124,14 @@ int Market::elapsed(const Security& s) const {
   if (!s.lastSession) {
     // From the open: 1 at the open, all after the close.
     index = TradeMinuteToIndex(q, localMinute(s));
-  } else if (s.lastBar.date == static_cast<uint32_t>(AddDays(date_, -1)) &&
+    // A night session opening the day runs on the evening of the trading day before: after a
+    // day without trading (a weekend) it ran before that day, and is whole by now.
+    const int night = q.tradetime[1] - q.tradetime[0] + 1;
+    if (DayOpensTheEveningBefore(q) && index < night && localMinute(s) < q.tradetime[0] &&
+        !s.history.empty() && s.history.back().date != static_cast<uint32_t>(AddDays(date_, -1)))
+      index = night;
+  } else if (!DayOpensTheEveningBefore(q) &&
+             s.lastBar.date == static_cast<uint32_t>(AddDays(date_, -1)) &&
              FindTradeMinuteSlot(q, localMinute(s) + 1440, &index) == 0) {
     // The last session's night trading runs on past midnight (or, in New York, it is still
     // yesterday's afternoon).

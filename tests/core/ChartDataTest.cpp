@@ -2,10 +2,12 @@
 // tick list fed by pushed quotes.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "core/ChartStore.h"
+#include "core/QuoteField.h"
 #include "tests/core/QuoteWire.h"
 
 namespace {
@@ -60,6 +62,67 @@ TEST(TradeMinutes, NightSessionPastMidnight) {
   EXPECT_EQ(TradeMinuteToIndex(rec, 1260), 1);
 }
 
+// A futures day that opens with the night session on the evening before: 21:00-02:30, then
+// 09:00-11:30 and 13:30-15:00, stored ascending from that evening as the codec leaves them.
+tagLocalStockData NightFirst() {
+  return Sessions({1260, 1590, 1980, 2130, 2250, 2340}, 3);
+}
+
+TEST(TradeMinutes, DayOpensWithTheNightBefore) {
+  const tagLocalStockData rec = NightFirst();
+  EXPECT_TRUE(DayOpensTheEveningBefore(rec));
+  EXPECT_TRUE(DayOpensTheEveningBefore(Sessions({1260, 1590}, 1)));
+  EXPECT_EQ(GetTradeMinutes(rec), 331 + 150 + 90);
+  struct {
+    int minute, index;
+  } cases[] = {
+      {1260, 1},   {1265, 6},   {1439, 180},  // 21:00 opens the day
+      {0, 181},    {150, 331},                // past midnight up to the night's last point
+      {180, 331},  {480, 331},  {540, 331},   // the night's points stand until the day opens
+      {541, 332},  {545, 336},  {690, 481},   // 09:01 follows the night
+      {700, 481},  {811, 482},  {899, 570},   // lunch break, afternoon
+      {900, 571},  {960, 571},  {1259, 571},  // after the close the day stays whole
+  };
+  for (const auto& c : cases) EXPECT_EQ(TradeMinuteToIndex(rec, c.minute), c.index) << c.minute;
+  // Minutes already a day on name the same points.
+  EXPECT_EQ(TradeMinuteToIndex(rec, 1440 + 545), 336);
+  EXPECT_EQ(TradeMinuteToIndex(rec, 1440 + 150), 331);
+  EXPECT_EQ(IndexToTradeMinute(rec, 0), 1260);
+  EXPECT_EQ(IndexToTradeMinute(rec, 330), 1590);
+  EXPECT_EQ(IndexToTradeMinute(rec, 331), 1440 + 541);
+  EXPECT_EQ(IndexToTradeMinute(rec, 570), 1440 + 900);
+}
+
+TEST(TradeMinutes, DaysThatStartInTheMorningKeepTheirReading) {
+  // The night session last: before the morning open the day has not begun.
+  const tagLocalStockData dayFirst = Sessions({540, 690, 810, 900, 1260, 1590}, 3);
+  EXPECT_FALSE(DayOpensTheEveningBefore(dayFirst));
+  EXPECT_FALSE(DayOpensTheEveningBefore(Sessions({570, 960}, 1)));
+  EXPECT_FALSE(DayOpensTheEveningBefore(Sessions({1260, 1380}, 1)));  // evening, not past midnight
+  EXPECT_FALSE(DayOpensTheEveningBefore(Zeroed()));
+  EXPECT_EQ(TradeMinuteToIndex(dayFirst, 480), 1);
+  EXPECT_EQ(TradeMinuteToIndex(dayFirst, 541), 2);
+  EXPECT_EQ(TradeMinuteToIndex(dayFirst, 1261), 151 + 90 + 1);
+  EXPECT_EQ(TradeMinuteToIndex(dayFirst, 30), 151 + 90 + 210);
+  // New York's session in its own time, and a stock day: before the open is the first point.
+  const tagLocalStockData us = Sessions({570, 960}, 1);
+  EXPECT_EQ(TradeMinuteToIndex(us, 300), 1);
+  EXPECT_EQ(TradeMinuteToIndex(us, 1000), 391);
+  const tagLocalStockData stock = Sessions({570, 690, 780, 900}, 2);
+  EXPECT_EQ(TradeMinuteToIndex(stock, 30), 1);
+  EXPECT_EQ(TradeMinuteToIndex(stock, 1439), 241);
+}
+
+TEST(TradeMinutes, TheCodecStoresTheNightFirstDayAscending) {
+  Wire w;
+  w.u8(3).u16(1260).u16(150).u16(540).u16(690).u16(810).u16(900);
+  const uint8_t ids[] = {20};
+  tagLocalStockData rec = Zeroed();
+  ASSERT_EQ(DecodeQuoteRecord(ids, 1, w.data(), w.size(), rec), 13);
+  const tagLocalStockData want = NightFirst();
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(rec.tradetime[i], want.tradetime[i]) << i;
+}
+
 // A trend reply: field list, then records.
 Wire TrendBody(std::initializer_list<uint8_t> ids, const Wire& records) {
   Wire w;
@@ -84,6 +147,22 @@ TEST(TrendReply, DifferencesAccumulateAcrossRecords) {
   EXPECT_EQ(points[2].now, 100200);
   EXPECT_EQ(points[2].lb, 77);
   EXPECT_EQ(points[3].lb, 0);  // zeroed past the count
+}
+
+TEST(TrendReply, NightPointsComeBeforeTheDay) {
+  tagLocalStockData rec = NightFirst();
+  rec.pricedot = 2;
+  Wire records;  // 21:00, 21:05, 02:30 and 09:05 as clock minutes, in the order they traded
+  records.u16(1260).i32(100).u16(5).i32(1).u16(static_cast<uint16_t>(150 - 1265)).i32(1);
+  records.u16(395).i32(1);
+  Wire body = TrendBody({20, 6}, records);
+  std::vector<tagLocalTrendData> points(kTrendCapacity);
+  ASSERT_EQ(AnalyTrendData(body.data(), body.size(), rec, 4, points.data(), kTrendCapacity), 336);
+  EXPECT_EQ(points[0].time, 1260);
+  EXPECT_EQ(points[5].time, 1265);
+  EXPECT_EQ(points[330].time, 150);
+  EXPECT_EQ(points[335].time, 545);
+  EXPECT_EQ(points[335].now, 10300);
 }
 
 TEST(TrendReply, VolumeAndAmountScalesByCategory) {
@@ -257,6 +336,28 @@ TEST(TrendStore, PushesMoveTheirMinutePoint) {
   tagLocalStockData other = next;
   SetRecordCode(other, "600001");
   EXPECT_EQ(UpdateTrendFromQuote(*store, other, prev), 0);
+}
+
+TEST(TrendStore, NightPushesFillTheDayFromItsStart) {
+  auto store = std::make_unique<CTrendStore>();
+  store->SetStock(1, "600000");
+  auto at = [](int minute, int32_t now) {
+    tagLocalStockData rec = PushRecord(minute, now, 0);
+    const tagLocalStockData night = NightFirst();
+    rec.tradetimenum = night.tradetimenum;
+    std::memcpy(rec.tradetime, night.tradetime, sizeof rec.tradetime);
+    return rec;
+  };
+  const tagLocalStockData prev = at(1260, 1000);
+  EXPECT_EQ(store->UpdateFromQuote(at(1265, 1010), prev), 1);
+  EXPECT_EQ(store->GetCount(), 6);
+  EXPECT_EQ(store->UpdateFromQuote(at(545, 1020), prev), 1);
+  EXPECT_EQ(store->GetCount(), 336);
+  tagLocalTrendData points[kTrendCapacity];
+  store->CopyPoints(points, kTrendCapacity);
+  EXPECT_EQ(points[5].now, 1010);
+  EXPECT_EQ(points[335].now, 1020);
+  EXPECT_EQ(points[335].time, IndexToTradeMinute(at(545, 1020), 336));
 }
 
 TEST(TrendStore, HostileSessionsNeverWritePastTheStore) {

@@ -160,6 +160,22 @@ TEST_F(TrendChartDrawing, TimeLabelsForEachPeriodCount) {
 // A futures day with a night session (09:00-11:30, 13:30-15:00, 21:00-02:30): the axis marks
 // where the night begins, and at every width a chart takes (the trend page's narrow and wide
 // forms, the landscape screen) no two time labels touch.
+// The time labels ("HH:MM") a drawing shows with the ink each covers, in drawing order.
+void TimeLabelInk(const gfx::RecordingContext& r, std::vector<std::string>* labels,
+                  std::vector<std::pair<double, double>>* spans) {
+  for (const auto& op : r.ops("drawText")) {
+    if (op.text.size() != 5 || op.text[2] != ':') continue;
+    const gfx::Rect box =
+        op.rects.empty() ? gfx::Rect(op.args[0], op.args[1], op.args[2], op.args[3]) : op.rects[0];
+    const double w = gfx::measureText(op.text, op.textStyle.font).width;
+    double left = box.minX();
+    if (op.textStyle.alignment == gfx::TextAlignment::Center) left = box.midX() - w / 2;
+    if (op.textStyle.alignment == gfx::TextAlignment::Right) left = box.maxX() - w;
+    spans->push_back({left, left + w});
+    labels->push_back(op.text);
+  }
+}
+
 TEST_F(TrendChartDrawing, NightSessionAxisMarksTheNightAndKeepsLabelsApart) {
   for (int width : {220, 320, 480}) {
     chart->updateViewWidth(width);
@@ -167,18 +183,7 @@ TEST_F(TrendChartDrawing, NightSessionAxisMarksTheNightAndKeepsLabelsApart) {
     const auto& r = Draw();
     std::vector<std::pair<double, double>> spans;  // ink of each time label, left to right
     std::vector<std::string> labels;
-    for (const auto& op : r.ops("drawText")) {
-      if (op.text.size() != 5 || op.text[2] != ':') continue;
-      const gfx::Rect box = op.rects.empty() ? gfx::Rect(op.args[0], op.args[1], op.args[2],
-                                                         op.args[3])
-                                             : op.rects[0];
-      const double w = gfx::measureText(op.text, op.textStyle.font).width;
-      double left = box.minX();
-      if (op.textStyle.alignment == gfx::TextAlignment::Center) left = box.midX() - w / 2;
-      if (op.textStyle.alignment == gfx::TextAlignment::Right) left = box.maxX() - w;
-      spans.push_back({left, left + w});
-      labels.push_back(op.text);
-    }
+    TimeLabelInk(r, &labels, &spans);
     for (const char* t : {"09:00", "13:30", "21:00", "02:30"})
       EXPECT_TRUE(Has(labels, t)) << t << " at width " << width;
     std::vector<size_t> order(spans.size());
@@ -193,6 +198,43 @@ TEST_F(TrendChartDrawing, NightSessionAxisMarksTheNightAndKeepsLabelsApart) {
     for (size_t i = 0; i < labels.size(); ++i) {
       if (labels[i] != "21:00") continue;
       const double mark = chart->getXWithTime(1260);
+      EXPECT_GE(spans[i].second, mark) << width;
+      EXPECT_LE(spans[i].first, mark + 8) << width;
+    }
+  }
+}
+
+// A futures day that opens with the night session on the evening before (21:00-02:30, then
+// 09:00-11:30 and 13:30-15:00): the night is drawn first and the axis reads in the day's order.
+TEST_F(TrendChartDrawing, NightFirstDayRunsFromTheEveningOpenToTheAfternoonClose) {
+  for (int width : {220, 320, 480}) {
+    chart->updateViewWidth(width);
+    Market(7, 3, {1260, 1590, 1980, 2130, 2250, 2340});
+    EXPECT_EQ(chart->getXWithTime(1260), chart->getXWithPos(1)) << width;
+    EXPECT_LT(chart->getXWithTime(21 * 60 + 5), chart->getXWithTime(9 * 60 + 5)) << width;
+    EXPECT_LT(chart->getXWithTime(2 * 60), chart->getXWithTime(9 * 60 + 5)) << width;
+    EXPECT_LT(chart->getXWithTime(9 * 60 + 5), chart->getXWithTime(14 * 60)) << width;
+    std::vector<std::pair<double, double>> spans;
+    std::vector<std::string> labels;
+    TimeLabelInk(Draw(), &labels, &spans);
+    std::vector<size_t> order(spans.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](size_t a, size_t b) { return spans[a].first < spans[b].first; });
+    std::vector<std::string> read;
+    for (size_t i : order) read.push_back(labels[i]);
+    ASSERT_GE(read.size(), 3u) << width;
+    EXPECT_EQ(read.front(), "21:00") << width;
+    EXPECT_EQ(read[1], "09:00") << width;
+    EXPECT_EQ(read.back(), "15:00") << width;
+    EXPECT_FALSE(Has(labels, "13:30")) << width;  // the afternoon is no evening session
+    for (size_t i = 1; i < order.size(); ++i)
+      EXPECT_GE(spans[order[i]].first - spans[order[i - 1]].second, 4)
+          << read[i - 1] << " touches " << read[i] << " at width " << width;
+    // The day session's label stands where the night ends.
+    for (size_t i = 0; i < labels.size(); ++i) {
+      if (labels[i] != "09:00") continue;
+      const double mark = chart->getXWithTime(9 * 60);
       EXPECT_GE(spans[i].second, mark) << width;
       EXPECT_LE(spans[i].first, mark + 8) << width;
     }

@@ -195,24 +195,53 @@ TEST(SessionClockMarket, MondayAndWeekendPlayFridayAndNightTradingRunsPastMidnig
   EXPECT_EQ(saturday.stampSeed(0, 80000, 80000).date, 20151218);
   EXPECT_EQ(saturday.stampSeed(1, 80000, 80000).date, 20151217);
 
-  // Copper trades at night: at 01:30 of a Thursday Wednesday's session is still running; on a
-  // Monday no session ran on Sunday night, so Friday's stands whole.
-  for (auto [date, lastDate, whole] :
-       {std::tuple{20151217, 20151216, false}, std::tuple{20151214, 20151211, true}}) {
+  // Copper's day opens with its night session on the evening before: at 01:30 of a Thursday
+  // Thursday's night session is still running; on a Monday no session ran on Sunday night, so
+  // Monday's night, traded on Friday evening, stands whole and the day session is yet to come.
+  for (auto [date, whole] : {std::tuple{20151217, false}, std::tuple{20151214, true}}) {
     SCOPED_TRACE(date);
     testserver::Market night(seed, date, 1 * 60 + 30);
     const testserver::Security* cu = night.find(6, "CU1601");
     ASSERT_NE(cu, nullptr);
-    EXPECT_EQ(cu->q.date, lastDate);
+    EXPECT_EQ(cu->q.date, date);
     const size_t points = night.trend(*cu).size();
+    const size_t nightPoints = static_cast<size_t>(cu->q.tradetime[1] - cu->q.tradetime[0] + 1);
     if (whole) {
-      EXPECT_EQ(points, static_cast<size_t>(cu->points));
+      EXPECT_EQ(points, nightPoints);
+      EXPECT_EQ(cu->q.datetime.Hour * 60 + cu->q.datetime.Minute, 2 * 60 + 30u);
     } else {
       EXPECT_EQ(points, static_cast<size_t>(TradeMinuteToIndex(cu->q, 1 * 60 + 30)));
-      EXPECT_LT(points, static_cast<size_t>(cu->points));
+      EXPECT_LT(points, nightPoints);
       EXPECT_EQ(cu->q.datetime.Hour * 60 + cu->q.datetime.Minute, 1 * 60 + 30u);
     }
   }
+}
+
+// A commodity's trading day as the client reads it: the night session from 21:00 first, then
+// the day's sessions, its minute points in that order all day long.
+TEST_F(SessionClock, FuturesDayRunsFromTheNightSessionOn) {
+  struct Case {
+    int clock, points, minute;  // the quote's minute of day
+  };
+  const Case cases[] = {{1 * 60 + 30, 271, 1 * 60 + 30}, {5 * 60, 331, 2 * 60 + 30},
+                        {10 * 60 + 30, 421, 10 * 60 + 30}, {16 * 60, 571, 15 * 60},
+                        {22 * 60, 61, 22 * 60}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.clock);
+    server_->setMinute(c.clock);
+    const tagLocalStockData q = Quote(6, "CU1601");
+    ASSERT_EQ(q.tradetimenum, 3);
+    const uint16_t periods[6] = {1260, 1590, 1980, 2130, 2250, 2340};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(q.tradetime[i], periods[i]) << i;
+    EXPECT_EQ(MinuteOf(q.datetime), c.minute);
+    const Trend t = TrendOf(q, TrendListFor(q, false));
+    ASSERT_EQ(t.count, c.points);
+    EXPECT_EQ(t.count, TradeMinuteToIndex(q, MinuteOf(q.datetime)));
+    EXPECT_EQ(t.pts.front().time % 1440, 21 * 60);
+    for (size_t i = 1; i < t.pts.size(); ++i) ASSERT_GT(t.pts[i].time, t.pts[i - 1].time) << i;
+    EXPECT_EQ(t.pts.back().now, q.now);
+  }
+  server_->setMinute(15 * 60);
 }
 
 TEST(SessionClockMarket, SeedsLieAtOrBeforeTheClockInTheirOrder) {
