@@ -79,6 +79,10 @@ LandscapeKline::~LandscapeKline() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   if (myActivity) myActivity->setHideLabel(nullptr);
   if (klineToolBar) klineToolBar->setDelegate(nullptr);
+  // The chart and the menu can outlive this screen in the window (a dismissal still under
+  // way): a touch on them then must not reach a screen that is gone.
+  if (klineView) klineView->setDelegate(nullptr);
+  if (settingsMenu) settingsMenu->setDelegate(nullptr);
 }
 
 bool LandscapeKline::menuHidden() {

@@ -321,6 +321,18 @@ TEST_F(KLineTouch, ATouchOnTheChartHidesTheParameterMenu) {
   chart->setDelegate(nullptr);
 }
 
+TEST_F(KLineTouch, ATouchOnTheChartOfAScreenThatIsGoneReachesNoScreen) {
+  // The landscape chart can stay in the window a moment after its screen is released.
+  auto screen = std::make_shared<LandscapeKline>();
+  screen->view();
+  std::shared_ptr<KLineModuleView> kept = screen->klineView;
+  std::shared_ptr<SettingsMenu> menu = screen->settingsMenu;
+  ASSERT_EQ(kept->delegate(), screen.get());
+  screen.reset();
+  EXPECT_EQ(kept->delegate(), nullptr);
+  EXPECT_EQ(menu->Delegate, nullptr);
+}
+
 }  // namespace
 
 namespace {
