@@ -466,6 +466,17 @@ int pageOf(const ScrollView& view) {
 std::vector<PagedViewState> pagedViewsUnder(const ScriptStep& step) {
   std::vector<PagedViewState> out;
   if (!movesNoPage(step)) return out;
+  // The view the finger lands on: a paged view elsewhere in the tree (under a modal screen, or
+  // beside a button the finger taps) is not under the finger, and what it does is not a nudge's.
+  const gfx::Point at = screenPointFromUpright(step.from);
+  View* hit = nullptr;
+  if (Window* window = Application::shared().windowAtPoint(at))
+    hit = window->hitTest(window->transformToSuperview().invertedOrSelf().apply(at), nullptr);
+  auto under = [&](const View& view) {
+    for (View* v = hit; v; v = v->superview())
+      if (v == &view) return true;
+    return false;
+  };
   visitScreen([&](View& view) {
     auto* scroll = dynamic_cast<ScrollView*>(&view);
     if (!scroll || !scroll->isPagingEnabled() || !scroll->isScrollEnabled()) return;
@@ -476,7 +487,8 @@ std::vector<PagedViewState> pagedViewsUnder(const ScriptStep& step) {
         scroll->isTracking())
       return;
     const gfx::Point from = localPoint(view, step.from);
-    if (!scroll->bounds().contains(from)) return;
+    if (!scroll->bounds().contains(from) || (step.kind == ScriptStepKind::Drag && !under(view)))
+      return;
     if (step.kind == ScriptStepKind::Drag) {
       const double dx = std::abs(localPoint(view, step.to).x - from.x);
       const double speed = dx / std::max(step.seconds, 1e-3);

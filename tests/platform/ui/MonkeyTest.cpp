@@ -345,6 +345,16 @@ TEST_F(MonkeyWalkTest, ANudgeThatTurnsAPagedViewIsAFaultAndAFlickIsNot) {
   for (const char* turn : {"drag 300 150 100 150 0.5", "drag 160 150 140 150 0.05",
                            "drag 160 50 150 50 0.5", "tap 160 150"})
     EXPECT_EQ(play(turn, true), "") << turn;
+  // So may a nudge on a view laid over it (a screen above, a button that switches the page):
+  // the finger is on that view, not on the pager.
+  auto cover = ui::View::create({100, 120, 120, 60});
+  cover->setBackgroundColor(gfx::Color::black());
+  window->addSubview(cover);
+  std::vector<ScriptStep> steps;
+  ASSERT_EQ(ui::parseScript("drag 160 150 150 160 0.3", steps), 0);
+  EXPECT_TRUE(ui::pagedViewsUnder(steps.front()).empty());
+  cover->removeFromSuperview();
+  EXPECT_EQ(ui::pagedViewsUnder(steps.front()).size(), 1u);
 }
 
 // A plain paged scroll view (no delegate steering it) under the gestures the walker plays: two
