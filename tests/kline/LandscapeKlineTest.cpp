@@ -459,7 +459,7 @@ TEST_F(LandscapeServer, FingersOnTheUprightPictureLandOnTheBars) {
   touches.sendTouch(ui::TouchPhase::Began, 0, ui::screenPointFromUpright({200, 136}));
   touches.sendTouch(ui::TouchPhase::Moved, 0, ui::screenPointFromUpright({260, 136}));
   touches.sendTouch(ui::TouchPhase::Ended, 0, ui::screenPointFromUpright({260, 136}));
-  EXPECT_EQ(chart.EndIndex, end - 12);
+  EXPECT_EQ(chart.EndIndex, end - 60 / (chart.kWidth + chart.kLineSpace));
   // Two fingers spreading widen the bars.
   touches.sendTouches(ui::TouchPhase::Began, {{0, ui::screenPointFromUpright({220, 136})},
                                               {1, ui::screenPointFromUpright({260, 136})}});
