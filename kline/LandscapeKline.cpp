@@ -11,6 +11,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Screen.h"
 #include "shell/SharedTool.h"
@@ -41,6 +42,55 @@ bool menuHiddenFlag = true;
 constexpr double kTitleHeight = 36;
 constexpr double kPageHeight = 284;
 constexpr double kBarHeight = 30;
+
+
+// The bar's page arrows are 10-point marks drawn over the row's last (or first) item: too small
+// for a finger, and a tap beside them chose the item under them. This clear strip over a shown
+// arrow takes the taps there and turns the row a page that way; elsewhere (and where no arrow
+// shows) it lets the touches through.
+class PageArrowPad : public ui::View {
+ public:
+  static constexpr double kReach = 26;  // points from the row's end that belong to its arrow
+
+  using ui::View::View;
+  bool pointInside(gfx::Point p, const ui::Event* event) const override {
+    (void)event;
+    return side(p) != 0;
+  }
+  // -1 over a shown left arrow, 1 over a shown right arrow, else 0.
+  int side(gfx::Point p) const {
+    auto* bar = dynamic_cast<GroupBarView*>(superview());
+    ui::ScrollView* row = bar ? bar->row(bar->selGroupIndex()) : nullptr;
+    if (!row || row->isHidden()) return 0;
+    const gfx::Rect f = row->frame();
+    if (p.y < f.y() || p.y > f.maxY() || p.x < f.x() || p.x > f.maxX()) return 0;
+    if (!bar->pageUpIndicator()->isHidden() && p.x < f.x() + kReach) return -1;
+    if (!bar->pageDownIndicator()->isHidden() && p.x > f.maxX() - kReach) return 1;
+    return 0;
+  }
+  void turn(gfx::Point p) {
+    const int by = side(p);
+    auto* bar = dynamic_cast<GroupBarView*>(superview());
+    if (by == 0 || !bar) return;
+    ui::ScrollView* row = bar->row(bar->selGroupIndex());
+    const double w = row->bounds().width();
+    if (w <= 0) return;
+    const int pages = std::max(1, static_cast<int>((row->contentSize().width + 1) / w));
+    const int page = static_cast<int>(std::lround(row->contentOffset().x / w)) + by;
+    row->setContentOffset({std::clamp(page, 0, pages - 1) * w, 0}, false);
+    bar->updatePageUpDownIndicator();
+  }
+};
+
+void AddPageArrowPad(GroupBarView& bar) {
+  auto pad = std::make_shared<PageArrowPad>(bar.bounds());
+  pad->setBackgroundColor(gfx::Color::clear());
+  std::weak_ptr<PageArrowPad> weak = pad;
+  pad->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer& tap) {
+    if (auto me = weak.lock()) me->turn(tap.locationInView(me.get()));
+  }));
+  bar.addSubview(pad);
+}
 
 }  // namespace
 
@@ -219,6 +269,7 @@ void LandscapeKline::viewDidLoad() {
   _groupBarCircle->addGroup("除权", "除权功能仅对日线有效", 1,
                             {"不除权", "除权", "前复权", "后复权"});
   _groupBarCircle->updateGroupPosition(0, 0, false);
+  AddPageArrowPad(*_groupBarCircle);
   _scrollView->addSubview(_groupBarCircle);
 
   _groupBarIndex = GroupBarView::create({H, chartHeight, H, kBarHeight});
@@ -226,6 +277,7 @@ void LandscapeKline::viewDidLoad() {
   _groupBarIndex->addGroup("指标", "", 0, IndicatorItems(false));
   _groupBarIndex->addGroup("参数", "", 0, {});
   _groupBarIndex->updateGroupPosition(0, 0, false);
+  AddPageArrowPad(*_groupBarIndex);
   updateUIWhenUserReloginSuccess();
   _groupBarIndex->setHidden(true);
   _scrollView->addSubview(_groupBarIndex);

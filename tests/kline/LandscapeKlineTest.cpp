@@ -225,6 +225,41 @@ TEST_F(LandscapeServer, AfterATurnUprightAndBackThePeriodBarShowsTheChartsPeriod
   EXPECT_EQ(bar.selSubItemIndex(0), 3);
 }
 
+// The arrows at the ends of the period row turn it a page, as a finger taps them on the
+// upright picture; a tap beside them still chooses the item there.
+TEST_F(LandscapeServer, ThePeriodRowsArrowsTurnItsPages) {
+  LoggedIn("30,31");
+  LandscapeKline* land = Turned("600000");
+  ASSERT_NE(land, nullptr);
+  GroupBarView& bar = *land->_groupBarCircle;
+  ui::ScrollView& row = *bar.row(0);
+  ASSERT_FALSE(bar.pageDownIndicator()->isHidden());
+  ASSERT_TRUE(bar.pageUpIndicator()->isHidden());
+  // A point of the bar (in the chart's page) as the upright picture shows it, 36 below the title.
+  auto tap = [&](gfx::Point inBar) {
+    const gfx::Rect f = bar.frame();
+    const gfx::Point p = ui::screenPointFromUpright(
+        {inBar.x + f.x() - land->klineView->frame().x(), 36 + f.y() + inBar.y});
+    auto& app = ui::Application::shared();
+    app.sendTouch(ui::TouchPhase::Began, 0, p);
+    app.sendTouch(ui::TouchPhase::Ended, 0, p);
+    advance(0.1);
+  };
+  const gfx::Rect r = row.frame();
+  const double midY = r.y() + r.height() / 2;
+  tap({r.maxX() - 8, midY});  // the right arrow
+  EXPECT_EQ(row.contentOffset().x, row.bounds().width());
+  EXPECT_EQ(land->getTimeCircle(), 1);  // no period chosen by it
+  EXPECT_TRUE(bar.pageDownIndicator()->isHidden());
+  EXPECT_FALSE(bar.pageUpIndicator()->isHidden());
+  tap({r.x() + 8, midY});  // the left arrow
+  EXPECT_EQ(row.contentOffset().x, 0);
+  EXPECT_EQ(land->getTimeCircle(), 1);
+  // Beside the arrow the item under the finger is chosen, as before.
+  tap({r.maxX() - 50, midY});
+  EXPECT_EQ(bar.selSubItemIndex(0), 4);  // "15分钟"
+}
+
 TEST_F(LandscapeServer, IndicatorItemsFollowRightsStoredPaneAndMarket) {
   LoggedIn("31");
   SetKLineIndexType(7);
