@@ -240,9 +240,9 @@ TEST_F(LandscapeServer, ThePeriodRowsArrowsTurnItsPages) {
     const gfx::Rect f = bar.frame();
     const gfx::Point p = ui::screenPointFromUpright(
         {inBar.x + f.x() - land->klineView->frame().x(), 36 + f.y() + inBar.y});
-    auto& app = ui::Application::shared();
-    app.sendTouch(ui::TouchPhase::Began, 0, p);
-    app.sendTouch(ui::TouchPhase::Ended, 0, p);
+    auto& fingers = ui::Application::shared();
+    fingers.sendTouch(ui::TouchPhase::Began, 0, p);
+    fingers.sendTouch(ui::TouchPhase::Ended, 0, p);
     advance(0.1);
   };
   const gfx::Rect r = row.frame();
