@@ -252,6 +252,24 @@ TEST_F(LandscapeServer, ThePeriodRowsArrowsTurnItsPages) {
   EXPECT_EQ(land->getTimeCircle(), 1);  // no period chosen by it
   EXPECT_TRUE(bar.pageDownIndicator()->isHidden());
   EXPECT_FALSE(bar.pageUpIndicator()->isHidden());
+  // A drag that starts on the left arrow still scrolls the row back.
+  const gfx::Rect f = bar.frame();
+  auto upright = [&](gfx::Point inBar) {
+    return ui::screenPointFromUpright(
+        {inBar.x + f.x() - land->klineView->frame().x(), 36 + f.y() + inBar.y});
+  };
+  auto& fingers = ui::Application::shared();
+  fingers.sendTouch(ui::TouchPhase::Began, 0, upright({r.x() + 8, midY}));
+  for (int i = 1; i <= 30; ++i) {
+    advance(1.0 / 30);
+    fingers.sendTouch(ui::TouchPhase::Moved, 0, upright({r.x() + 8 + 10 * i, midY}));
+  }
+  fingers.sendTouch(ui::TouchPhase::Ended, 0, upright({r.x() + 308, midY}));
+  advance(1);
+  EXPECT_EQ(row.contentOffset().x, 0);
+  EXPECT_EQ(land->getTimeCircle(), 1);
+  tap({r.maxX() - 8, midY});
+  ASSERT_EQ(row.contentOffset().x, row.bounds().width());
   tap({r.x() + 8, midY});  // the left arrow
   EXPECT_EQ(row.contentOffset().x, 0);
   EXPECT_EQ(land->getTimeCircle(), 1);
