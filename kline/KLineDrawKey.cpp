@@ -61,6 +61,7 @@ std::string KLineModuleView::pictureKey() const {
   // The price axis leaves out what the price panel covers.
   PutKey(key, static_cast<int>(IsShowPriceDetailPanel));
   PutKey(key, paneAxisVolume_);
+  PutKey(key, paneAxisHidden_);
   for (int64_t v : {paneAxisTop_, paneAxisMid_}) PutKey(key, v);
   for (const auto* label : {&IndexLabelName, &IndexArgument1, &IndexArgument2, &IndexArgument3,
                             &MAArgument1, &MAArgument2, &MAArgument3, &startDateTime, &endDateTime})

@@ -215,7 +215,14 @@ void KLineModuleView::dropOldest() {
 }
 
 void KLineModuleView::SetDataInfo(const tagLocalStockData& stock, uint16_t isPush) {
+  // A cross-hair belongs to the security it was placed on: another one opens without it.
+  const bool other = stock.market != m_stockdata.market ||
+                     std::strncmp(stock.code, m_stockdata.code, sizeof stock.code) != 0;
   m_stockdata = stock;
+  if (other && (iRulerIndex != -1 || IsShowPriceDetailPanel)) {
+    hideRulerAndPanel();
+    requestRedraw();
+  }
   if (isPush != 0) return;
   KSourceDataArray.clear();
   CalcKLine(KSourceDataArray, 0, 0);
@@ -441,6 +448,7 @@ void KLineModuleView::drawAverages(gfx::Context& ctx, const kline::ChartScale& s
 }
 
 void KLineModuleView::drawPane(gfx::Context& ctx, bool adjusted) {
+  paneAxisHidden_ = false;
   char text[64];
   auto name = [&](const char* fmt, int params) {
     if (params == 3) {
@@ -610,7 +618,7 @@ void KLineModuleView::DrawScaleValue(gfx::Context& ctx) {
   } else if (paneAxisVolume_ && iIndexType == kIndexCCL) {
     text(FormatVolumeString(m_stockdata.market, paneAxisMid_, m_stockdata.unit, 6), middle, white);
     text(FormatVolumeString(m_stockdata.market, paneAxisTop_, m_stockdata.unit, 6), top, white);
-  } else {
+  } else if (!paneAxisHidden_) {
     // Each pane hands the axis its own top and middle (a pane's bottom is rarely 0).
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.2f", vmath::Finite(fMidTechValue));
@@ -673,6 +681,8 @@ void KLineModuleView::drawDisableText(gfx::Context& ctx) {
   fMaxTechValue = 0;
   fMidTechValue = 0;
   paneAxisVolume_ = false;
+  // The pane has no values, so its axis has nothing to read either.
+  paneAxisHidden_ = true;
   gfx::StateSaver saver(ctx);
   ctx.setFillColor(gfx::Color::grey(1, 0.4));
   gfx::TextStyle style(LittleFont(), gfx::TextAlignment::Center);

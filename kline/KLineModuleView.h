@@ -103,6 +103,8 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   bool pointInside(gfx::Point point, const ui::Event* event) const override;
   // Scrolls by fDragStep bars: true toward older bars.
   void DragKLine(bool older);
+  // Scrolls by the whole bar widths the finger has moved from startPoint.
+  void followFinger(gfx::Point p);
   // One zoom step: true widens the bars.
   void PinchKline(bool wider);
   // Strictly inside the price area.
@@ -270,6 +272,7 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   bool panesAdjusted_ = false;
   // The open-interest pane's axis, in contracts: its top and middle in the volume format.
   bool paneAxisVolume_ = false;
+  bool paneAxisHidden_ = false;  // a pane that refuses the period shows no axis values
   int64_t paneAxisTop_ = 0;
   int64_t paneAxisMid_ = 0;
   // Finger distance at the start of the two-finger gesture (or its last zoom step); -1: none.

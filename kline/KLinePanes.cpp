@@ -35,6 +35,12 @@ bool IsPaneMinutePeriod(int32_t period) {
   return period >= 4 && period <= 7;
 }
 
+// The activity is sent as a size; the sentiment gives it its side.
+double SignedActivity(const tagLocalKDataGold& g) {
+  const double v = g.ZLHYD;
+  return g.MMQ < 0 && v > 0 ? -v : v;
+}
+
 }  // namespace
 
 int KLineModuleView::paneLabelPosition() const {
@@ -224,6 +230,9 @@ void KLineModuleView::drawCCIIndex(gfx::Context& ctx, int step) {
   TechIndex::CalcCCIIndex(paneBars(), static_cast<int32_t>(KDataArray.size()), v.data(),
                           StartIndex, EndIndex, IndexArray[0]);
   const int count = StartIndex - EndIndex;
+  // Its value beside the name, as every other indicator shows its own.
+  const int at = paneLabelPosition();
+  if (at >= 0) IndexArgument1->setText(Format2("CCI: %.2f", v[at].CCI));
   Series cci{};
   for (int i = 0; i <= count; ++i) cci[i] = v[i].CCI;
   const double* lines[1] = {cci.data()};
@@ -415,35 +424,59 @@ void KLineModuleView::drawZLHYDIndex(gfx::Context& ctx, int step) {
   const int at = paneLabelPosition();
   if (at >= 0) {
     const tagLocalKDataGold& g = KDataArray[EndIndex + at].GoldData;
-    double value = g.ZLHYD / 10000.0;
-    if (g.MMQ < 0 && value > 0) value = -value;
-    IndexLabelName->setText(Format2("活跃度: %.2f", value));
+    IndexLabelName->setText(Format2("活跃度: %.2f", SignedActivity(g) / 10000.0));
     IndexArgument1->setText(Format2("买卖气: %.2f", g.MMQ / 10000.0));
   }
+  // The activity carries the sign of the sentiment (as its label reads): bars above or below a
+  // zero line, on a scale that holds both signs, so a selling day is never drawn as buying.
   const int count = StartIndex - EndIndex;
-  double T = KDataArray[EndIndex].GoldData.ZLHYD, B = T;
-  for (int i = 1; i <= count; ++i) {
-    const double v = KDataArray[EndIndex + i].GoldData.ZLHYD;
-    if (v <= 0) continue;
+  double T = 0, B = 0, mmqUp = 0, mmqDown = 0;
+  for (int i = 0; i <= count; ++i) {
+    const tagLocalKDataGold& g = KDataArray[EndIndex + i].GoldData;
+    const double v = SignedActivity(g);
     T = std::max(T, v);
     B = std::min(B, v);
+    mmqUp = std::max(mmqUp, static_cast<double>(g.MMQ));
+    mmqDown = std::min(mmqDown, static_cast<double>(g.MMQ));
   }
-  B = std::max(B, 0.0);
   if (T <= B) T = B + 1000;
-  double R = std::fabs(T - B);
+  const double R = std::fabs(T - B);
   setPaneAxis(T, B, 10000);
-  if (R < 0.0001) R = 0.01;
-  const double yb = vmath::ClampToInt32(fIndexYScale + fIndexHeight);
+  const double y0 = fIndexYScale + T * fIndexHeight / R;
+  const double yb = vmath::ClampToInt32(y0);
   int first = 0;
   while (first <= count && KDataArray[EndIndex + first].GoldData.ZLHYD == 0) ++first;
   const kline::ChartScale s = chartScale();
   gfx::StateSaver saver(ctx);
   for (int i = first; i <= count; ++i) {
     const tagLocalKDataGold& g = KDataArray[EndIndex + i].GoldData;
-    int h = vmath::ClampToInt32((fIndexHeight / R) * (g.ZLHYD - B));
-    if (h < 1 && g.ZLHYD != 0) h = 1;
-    if (h < 0) h = 0;
+    const double v = SignedActivity(g);
+    int h = vmath::ClampToInt32(v * fIndexHeight / R);
+    if (h == 0 && v != 0) h = v > 0 ? 1 : -1;
     ctx.setFillColor(widgets::MMQColor(g.MMQ));
-    ctx.fillRect(gfx::Rect(s.barX(i), yb - h, s.width(), h));
+    ctx.fillRect(gfx::Rect(s.barX(i), h >= 0 ? yb - h : yb, s.width(), std::abs(h)));
   }
+  // The sentiment as a yellow line (the colour of its label) about the same zero line. Its
+  // units are not the activity's: it is scaled to the room each side of the line, which the
+  // activity's signs (the sentiment's own) guarantee on the side it needs.
+  double perUnit = 0;
+  if (mmqUp > 0) perUnit = (y0 - fIndexYScale) / mmqUp;
+  if (mmqDown < 0) {
+    const double below = (fIndexYScale + fIndexHeight - y0) / -mmqDown;
+    perUnit = perUnit > 0 ? std::min(perUnit, below) : below;
+  }
+  if (perUnit <= 0 || count < 1) return;
+  ctx.setStrokeColor(gfx::Color::yellow());
+  ctx.setLineWidth(1);
+  ctx.setLineCap(gfx::LineCap::Round);
+  ctx.beginPath();
+  for (int i = first; i <= count; ++i) {
+    const double y = vmath::Finite(y0 - KDataArray[EndIndex + i].GoldData.MMQ * perUnit, y0);
+    if (i == first) {
+      ctx.moveTo(barLineX(i), y);
+    } else {
+      ctx.lineTo(barLineX(i), y);
+    }
+  }
+  ctx.strokePath();
 }

@@ -72,14 +72,12 @@ void KLineModuleView::touchesMoved(const ui::TouchSet& touches, const ui::Event&
   if (ordered.size() == 1) {
     const gfx::Point p = ordered[0]->locationInView(this);
     const double travel = std::fabs(startPoint.x - p.x);
-    fDragStep = static_cast<float>(travel / 5);
     if (!IsShowPriceDetailPanel) {
       // The portrait page scrolls only for a finger that started over the price area's width.
       if (portrait_ && !(startPoint.x > kStartXCoor && startPoint.x < kStartXCoor + kViewWidth))
         return;
-      if (fDragStep != 0) DragKLine(p.x > startPoint.x);
-      startPoint = p;
-      _haveDragged = true;
+      if (travel != 0) _haveDragged = true;
+      followFinger(p);
       return;
     }
     if (travel < kWidth + kLineSpace) return;
@@ -113,12 +111,10 @@ void KLineModuleView::touchesMoved(const ui::TouchSet& touches, const ui::Event&
     return;
   }
   if (change >= 4) return;
-  fDragStep = static_cast<float>(std::fabs(startPoint.x - p0.x) / 5);
   const long m0 = std::lround(std::trunc(p0.x - q0.x));
   const long m1 = std::lround(std::trunc(p1.x - q1.x));
-  if (fDragStep > 0 && m0 * m1 > 0) {
-    DragKLine(p0.x > startPoint.x);
-    startPoint = p0;
+  if (startPoint.x != p0.x && m0 * m1 > 0) {
+    followFinger(p0);
     _haveDragged = true;
     showDateTag(false);
     if (IsShowPriceDetailPanel) {
@@ -153,6 +149,19 @@ void KLineModuleView::touchesEnded(const ui::TouchSet& touches, const ui::Event&
   IsShowPriceDetailPanel = 1;
   ShowRefreshPriceDetailPanel(iRulerIndex);
   if (present) priceDetailPanel->presentView();
+}
+
+void KLineModuleView::followFinger(gfx::Point p) {
+  // The chart moves one bar per bar width the finger travels, so the candle under the finger
+  // stays under it; what is left of a bar waits for the next move instead of being lost.
+  const double step = std::max(1, kWidth + kLineSpace);
+  const double travel = p.x - startPoint.x;
+  const double bars = std::trunc(std::fabs(travel) / step);
+  startPoint.y = p.y;
+  if (bars < 1) return;
+  fDragStep = static_cast<float>(bars);
+  DragKLine(travel > 0);
+  startPoint.x += travel > 0 ? bars * step : -bars * step;
 }
 
 void KLineModuleView::DragKLine(bool older) {

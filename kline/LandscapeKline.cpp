@@ -11,6 +11,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Screen.h"
 #include "shell/SharedTool.h"
@@ -41,6 +42,69 @@ bool menuHiddenFlag = true;
 constexpr double kTitleHeight = 36;
 constexpr double kPageHeight = 284;
 constexpr double kBarHeight = 30;
+
+
+// The bar's page arrows are 10-point marks drawn over the row's last (or first) item: too small
+// for a finger, and a tap beside them chose the item under them. A clear strip in each row takes
+// the taps at a shown arrow and turns the row a page that way; elsewhere (and where no arrow
+// shows) it lets the touches through. It lies inside the row, so a drag starting on it still
+// scrolls the row.
+class PageArrowPad : public ui::View {
+ public:
+  static constexpr int kTag = 9901;
+  static constexpr double kReach = 26;  // points from the row's end that belong to its arrow
+
+  using ui::View::View;
+  bool pointInside(gfx::Point p, const ui::Event* event) const override {
+    (void)event;
+    return side(p) != 0;
+  }
+  // -1 over a shown left arrow, 1 over a shown right arrow, else 0.
+  int side(gfx::Point p) const {
+    auto* items = dynamic_cast<ui::ScrollView*>(superview());
+    auto* bar = items ? dynamic_cast<GroupBarView*>(items->superview()) : nullptr;
+    if (!bar || items->isHidden() || bar->row(bar->selGroupIndex()) != items) return 0;
+    const double w = items->bounds().width();
+    const double x = frame().x() + p.x - items->contentOffset().x;  // across the row's width
+    if (p.y < 0 || p.y > bounds().height() || x < 0 || x > w) return 0;
+    if (!bar->pageUpIndicator()->isHidden() && x < kReach) return -1;
+    if (!bar->pageDownIndicator()->isHidden() && x > w - kReach) return 1;
+    return 0;
+  }
+  void turn(gfx::Point p) {
+    const int by = side(p);
+    auto* items = dynamic_cast<ui::ScrollView*>(superview());
+    auto* bar = items ? dynamic_cast<GroupBarView*>(items->superview()) : nullptr;
+    if (by == 0 || !bar) return;
+    const double w = items->bounds().width();
+    if (w <= 0) return;
+    const int pages = std::max(1, static_cast<int>((items->contentSize().width + 1) / w));
+    const int page = static_cast<int>(std::lround(items->contentOffset().x / w)) + by;
+    items->setContentOffset({std::clamp(page, 0, pages - 1) * w, 0}, false);
+    bar->updatePageUpDownIndicator();
+  }
+};
+
+// Puts a pad in every row of the bar, or brings it back over items added since.
+void AddPageArrowPads(GroupBarView& bar) {
+  for (int g = 0; g < bar.totalGroupNum(); ++g) {
+    ui::ScrollView* items = bar.row(g);
+    if (!items) continue;
+    if (ui::View* pad = items->viewWithTag(PageArrowPad::kTag)) {
+      items->bringSubviewToFront(pad);
+      continue;
+    }
+    // As wide as any row's content: where it answers is decided by its arrows, not its frame.
+    auto pad = std::make_shared<PageArrowPad>(gfx::Rect(0, 0, 4000, items->bounds().height()));
+    pad->setTag(PageArrowPad::kTag);
+    pad->setBackgroundColor(gfx::Color::clear());
+    std::weak_ptr<PageArrowPad> weak = pad;
+    pad->addGestureRecognizer(ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer& tap) {
+      if (auto me = weak.lock()) me->turn(tap.locationInView(me.get()));
+    }));
+    items->addSubview(pad);
+  }
+}
 
 }  // namespace
 
@@ -227,6 +291,7 @@ void LandscapeKline::viewDidLoad() {
   _groupBarCircle->addGroup("除权", "除权功能仅对日线有效", 1,
                             {"不除权", "除权", "前复权", "后复权"});
   _groupBarCircle->updateGroupPosition(0, 0, false);
+  AddPageArrowPads(*_groupBarCircle);
   _scrollView->addSubview(_groupBarCircle);
 
   _groupBarIndex = GroupBarView::create({H, chartHeight, H, kBarHeight});
@@ -234,6 +299,7 @@ void LandscapeKline::viewDidLoad() {
   _groupBarIndex->addGroup("指标", "", 0, IndicatorItems(false));
   _groupBarIndex->addGroup("参数", "", 0, {});
   _groupBarIndex->updateGroupPosition(0, 0, false);
+  AddPageArrowPads(*_groupBarIndex);
   updateUIWhenUserReloginSuccess();
   _groupBarIndex->setHidden(true);
   _scrollView->addSubview(_groupBarIndex);
@@ -412,6 +478,7 @@ void LandscapeKline::SetDataInfo(const tagLocalStockData& quote, uint16_t isPush
     _groupBarIndex->resetGroupItems(0, IndicatorItems(false));
     _groupBarIndex->changeShowingSubItems(0, LacksRight30() ? 6 : 9);
   }
+  if (wasFutures != futures) AddPageArrowPads(*_groupBarIndex);  // over the new items
   _nMarketType = quote.market;
   _nStockType = quote.zqlb;
 }

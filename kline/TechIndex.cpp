@@ -44,11 +44,33 @@ float Units(int32_t price) {
   return static_cast<float>(price / 10000.0);
 }
 
+// The running indicators carry state from bar to bar (EMAs, K and D, window sums), so a bar's
+// value must come from the same start whatever part of the series is on screen: run from the
+// first loaded bar and hand back the window. Returns false when the window already starts at
+// the first bar (or is not a window at all), so the caller computes it itself.
+template <typename Record, typename Calc>
+bool FromFirstBar(const tagLocalKData* bars, int32_t count, Record* out, int32_t startID,
+                  int32_t endID, Calc calc) {
+  if (endID <= 0 || bars == nullptr || count <= 0 || count > kKLineCapacity || out == nullptr ||
+      startID < endID || startID >= count) {
+    return false;
+  }
+  Record all[kKLineCapacity];
+  calc(all, startID);
+  std::copy(all + endID, all + startID + 1, out);
+  return true;
+}
+
 }  // namespace
 
 void TechIndex::CalcMACDIndex(const tagLocalKData* bars, int32_t count, _MACD_VALUE* out,
                               int32_t startID, int32_t endID, int32_t shortPeriod,
                               int32_t longPeriod, int32_t signalPeriod) {
+  if (FromFirstBar(bars, count, out, startID, endID, [&](_MACD_VALUE* all, int32_t last) {
+        CalcMACDIndex(bars, count, all, last, 0, shortPeriod, longPeriod, signalPeriod);
+      })) {
+    return;
+  }
   const int32_t records = OpenWindow("CalcMACDIndex", bars, count, out, startID, endID);
   if (records == 0 || !PeriodsValid("CalcMACDIndex", {shortPeriod, longPeriod, signalPeriod})) {
     return;
@@ -119,6 +141,11 @@ void TechIndex::CalcRSIIndex(const tagLocalKData* bars, int32_t count, _RSI_VALU
 
 void TechIndex::CalcKDJIndex(const tagLocalKData* bars, int32_t count, _KDJ_VALUE* out,
                              int32_t startID, int32_t endID, int32_t n, int32_t m1, int32_t m2) {
+  if (FromFirstBar(bars, count, out, startID, endID, [&](_KDJ_VALUE* all, int32_t last) {
+        CalcKDJIndex(bars, count, all, last, 0, n, m1, m2);
+      })) {
+    return;
+  }
   const int32_t records = OpenWindow("CalcKDJIndex", bars, count, out, startID, endID);
   if (records == 0 || !PeriodsValid("CalcKDJIndex", {n, m1, m2})) return;
   float k = 50.0f, d = 50.0f;
@@ -142,6 +169,11 @@ void TechIndex::CalcKDJIndex(const tagLocalKData* bars, int32_t count, _KDJ_VALU
 
 void TechIndex::CalcCCIIndex(const tagLocalKData* bars, int32_t count, _CCI_VALUE* out,
                              int32_t startID, int32_t endID, int32_t n) {
+  if (FromFirstBar(bars, count, out, startID, endID, [&](_CCI_VALUE* all, int32_t last) {
+        CalcCCIIndex(bars, count, all, last, 0, n);
+      })) {
+    return;
+  }
   const int32_t records = OpenWindow("CalcCCIIndex", bars, count, out, startID, endID);
   if (records == 0 || !PeriodsValid("CalcCCIIndex", {n})) return;
   // Typical prices of the window. The three-price sum is taken in 64 bits: an average price
@@ -171,6 +203,11 @@ void TechIndex::CalcCCIIndex(const tagLocalKData* bars, int32_t count, _CCI_VALU
 void TechIndex::CalcBIASIndex(const tagLocalKData* bars, int32_t count, _BIAS_VALUE* out,
                               int32_t startID, int32_t endID, int32_t period1, int32_t period2,
                               int32_t period3) {
+  if (FromFirstBar(bars, count, out, startID, endID, [&](_BIAS_VALUE* all, int32_t last) {
+        CalcBIASIndex(bars, count, all, last, 0, period1, period2, period3);
+      })) {
+    return;
+  }
   const int32_t records = OpenWindow("CalcBIASIndex", bars, count, out, startID, endID);
   if (records == 0 || !PeriodsValid("CalcBIASIndex", {period1, period2, period3})) return;
   const int32_t periods[3] = {period1, period2, period3};

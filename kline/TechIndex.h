@@ -41,8 +41,8 @@ struct _BIAS_VALUE {
 // result array, the visible window (startID the newest visible bar, endID the oldest) and the
 // indicator's periods, and writes startID - endID + 1 records: record i belongs to bar endID + i.
 //
-// MACD, KDJ, CCI and BIAS treat endID as the first bar of the series, so their values move when
-// the window scrolls; RSI runs over all bars and picks out the window.
+// Every indicator runs from the first bar of the array and picks out the window, so a bar's
+// value does not depend on where the chart is scrolled (as with the moving averages).
 //
 // An empty bar array leaves the results untouched. Otherwise the window's records are zeroed
 // first; a window outside the bars, more than 400 bars, or a period below 1 (MACD, KDJ, CCI,

@@ -131,22 +131,23 @@ TEST_F(PortraitPage, PushesFollowTheNewestBarAndLeaveAScrolledBackWindowAlone) {
 TEST_F(PortraitPage, DragsRefuseAtBothEndsAndPinchesStopAtTheLimits) {
   Feed(*k, Series(200), 1);
   Window(74, 100);
-  Slide({150, 150}, {157, 150});  // 1.4 bars toward older, each end truncated
+  ASSERT_EQ(k->kWidth + k->kLineSpace, 10);
+  Slide({150, 150}, {172, 150});  // 2.2 bars toward older: two bars
   EXPECT_EQ(k->StartIndex, 98);
   EXPECT_EQ(k->EndIndex, 72);
   Window(74, 100);
-  Slide({157, 150}, {150, 150});
-  EXPECT_EQ(k->StartIndex, 101);
-  EXPECT_EQ(k->EndIndex, 75);
+  Slide({172, 150}, {150, 150});
+  EXPECT_EQ(k->StartIndex, 102);
+  EXPECT_EQ(k->EndIndex, 76);
   Window(74, 100);
-  Slide({153, 150}, {150, 150});  // 0.6 toward newer: stays
+  Slide({153, 150}, {150, 150});  // under a bar toward newer: stays
   EXPECT_EQ(k->EndIndex, 74);
-  Slide({150, 150}, {153, 150});  // 0.6 toward older: one bar
-  EXPECT_EQ(k->EndIndex, 73);
+  Slide({150, 150}, {153, 150});  // and toward older
+  EXPECT_EQ(k->EndIndex, 74);
   EXPECT_FALSE(k->bIsOperation);
   // Toward older past the oldest bar: stops on it.
   Window(3, 29);
-  Slide({150, 150}, {170, 150});
+  Slide({150, 150}, {200, 150});
   EXPECT_EQ(k->EndIndex, 0);
   EXPECT_EQ(k->StartIndex, 26);
   // Toward newer past the newest bar: refused, not snapped.

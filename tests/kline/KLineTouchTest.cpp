@@ -1,5 +1,6 @@
 // The chart under fingers sent through the application: taps, one- and two-finger slides,
 // pinches, the ruler, the price detail panel and its date bubble.
+#include <cstdio>
 #include <functional>
 
 #include "core/ValueMath.h"
@@ -101,6 +102,43 @@ TEST_F(KLineTouch, ATapPutsUpRulerPanelAndBubbleAndATapOutsideTakesThemDown) {
   EXPECT_TRUE(chart->timeLandscapeLabel->isHidden());
 }
 
+// The cross-hair belongs to the security it was placed on: a quote of the same one keeps it,
+// the next security in the list opens without it, on either page.
+TEST_F(KLineTouch, AnotherSecurityOpensWithoutTheCrossHair) {
+  tagLocalStockData first = chart->m_stockdata;
+  std::snprintf(first.code, sizeof first.code, "%s", "000002");
+  chart->SetDataInfo(first, 0);
+  Feed(*chart, Series(60), 1);
+  Tap({85, 100});
+  ASSERT_TRUE(chart->IsShowPriceDetailPanel);
+  chart->SetDataInfo(first, 1);  // a push of the same security
+  EXPECT_TRUE(chart->IsShowPriceDetailPanel);
+  EXPECT_EQ(chart->iRulerIndex, 21);
+  tagLocalStockData next = first;
+  std::snprintf(next.code, sizeof next.code, "%s", "00700");
+  next.market = 3;
+  chart->SetDataInfo(next, 0);
+  Feed(*chart, Series(60), 1);
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_EQ(chart->iRulerIndex, -1);
+  EXPECT_TRUE(chart->timeLandscapeLabel->isHidden());
+
+  // The portrait page keeps its cross-hair over a reply of the same security only.
+  auto page = KLineModuleView::initPortrait({0, 0, 320, 300});
+  window->addSubview(page);
+  page->SetDataInfo(first, 0);
+  Feed(*page, Series(60), 1);
+  page->iRulerIndex = page->StartIndex;
+  page->IsShowPriceDetailPanel = 1;
+  page->SetDataInfo(first, 0);
+  Feed(*page, Series(60), 1);
+  EXPECT_EQ(page->iRulerIndex, page->StartIndex);
+  page->SetDataInfo(next, 0);
+  Feed(*page, Series(60), 1);
+  EXPECT_EQ(page->iRulerIndex, -1);
+  EXPECT_FALSE(page->IsShowPriceDetailPanel);
+}
+
 TEST_F(KLineTouch, WithNoBarsMovesDoNothingAndATapOnlySetsTheRuler) {
   Slide({{300, 100}, {200, 100}});
   EXPECT_EQ(chart->EndIndex, 0);
@@ -111,23 +149,24 @@ TEST_F(KLineTouch, WithNoBarsMovesDoNothingAndATapOnlySetsTheRuler) {
 }
 
 TEST_F(KLineTouch, OneFingerScrollsByTheFingersTravel) {
+  // Bars 10 points apart: one bar per 10 points of travel, truncated.
   ScrolledBack(100, 10);
-  Slide({{200, 100}, {212, 100}});  // toward older bars: 2.4 bars, truncated down
+  Slide({{200, 100}, {232, 100}});  // toward older bars: 3.2 bars
   EXPECT_EQ(chart->EndIndex, 7);
   EXPECT_TRUE(chart->bIsOperation);
   ScrolledBack(100, 10);
-  Slide({{212, 100}, {200, 100}});  // toward newer bars: 12.4 -> 12
+  Slide({{232, 100}, {210, 100}});  // toward newer bars: 2.2 bars
   EXPECT_EQ(chart->EndIndex, 12);
   ScrolledBack(100, 10);
-  Slide({{200, 100}, {197, 100}});  // under 5 points toward newer: nothing
+  Slide({{200, 100}, {197, 100}});  // under a bar toward newer: nothing
   EXPECT_EQ(chart->EndIndex, 10);
-  Slide({{200, 100}, {203, 100}});  // under 5 points toward older: one bar
-  EXPECT_EQ(chart->EndIndex, 9);
+  Slide({{200, 100}, {203, 100}});  // under a bar toward older: nothing either
+  EXPECT_EQ(chart->EndIndex, 10);
   // A step past the oldest bar stops on it, the window keeping its width: a quick finger reaches
   // the first bars as a slow one does.
   ScrolledBack(100, 2);
   const int span = chart->StartIndex - chart->EndIndex;
-  Slide({{200, 100}, {212, 100}});
+  Slide({{200, 100}, {235, 100}});
   EXPECT_EQ(chart->EndIndex, 0);
   EXPECT_EQ(chart->StartIndex - chart->EndIndex, span);
   ScrolledBack(100, 1);
@@ -144,6 +183,32 @@ TEST_F(KLineTouch, OneFingerScrollsByTheFingersTravel) {
   EXPECT_FALSE(chart->bIsOperation);
   Feed(*chart, {Bar(Day(100), 100000, 100100, 99900, 100000)}, 2);
   EXPECT_EQ(chart->StartIndex, 100);
+}
+
+// A finger moving slowly sends a move every point or two: the chart keeps the candle under the
+// finger, the part of a bar not yet travelled waiting for the next move.
+TEST_F(KLineTouch, ASlowDragMovesOneBarPerBarWidthTravelled) {
+  auto slow = [](double from, double to, double by) {
+    std::vector<gfx::Point> points;
+    const double dir = to > from ? 1 : -1;
+    for (double x = from; dir * (to - x) > -1e-9; x += dir * by) points.push_back({x, 100});
+    Slide(points);
+  };
+  ScrolledBack(200, 100);
+  slow(200, 240, 1);  // 40 points toward older: 4 bars
+  EXPECT_EQ(chart->EndIndex, 96);
+  slow(200, 206, 1);  // 6 points: less than a bar
+  EXPECT_EQ(chart->EndIndex, 96);
+  slow(300, 100, 2);  // 200 points toward newer: 20 bars
+  EXPECT_EQ(chart->EndIndex, 116);
+  // Wider bars: 14 points a bar.
+  Feed(*chart, Series(200), 1);
+  chart->kWidth = 13;
+  chart->kNumOfView = 426 / 14 - 1;
+  chart->EndIndex = 100;
+  chart->StartIndex = 100 + chart->kNumOfView - 1;
+  slow(100, 170, 2);  // 70 points: 5 bars
+  EXPECT_EQ(chart->EndIndex, 95);
 }
 
 TEST_F(KLineTouch, TwoFingersPinchOnceSlideTogetherAndNeverTap) {

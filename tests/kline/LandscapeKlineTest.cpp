@@ -244,6 +244,59 @@ TEST_F(LandscapeServer, AfterATurnUprightAndBackThePeriodBarShowsTheChartsPeriod
   EXPECT_EQ(bar.selSubItemIndex(0), 3);
 }
 
+// The arrows at the ends of the period row turn it a page, as a finger taps them on the
+// upright picture; a tap beside them still chooses the item there.
+TEST_F(LandscapeServer, ThePeriodRowsArrowsTurnItsPages) {
+  LoggedIn("30,31");
+  LandscapeKline* land = Turned("600000");
+  ASSERT_NE(land, nullptr);
+  GroupBarView& bar = *land->_groupBarCircle;
+  ui::ScrollView& row = *bar.row(0);
+  ASSERT_FALSE(bar.pageDownIndicator()->isHidden());
+  ASSERT_TRUE(bar.pageUpIndicator()->isHidden());
+  // A point of the bar (in the chart's page) as the upright picture shows it, 36 below the title.
+  auto tap = [&](gfx::Point inBar) {
+    const gfx::Rect f = bar.frame();
+    const gfx::Point p = ui::screenPointFromUpright(
+        {inBar.x + f.x() - land->klineView->frame().x(), 36 + f.y() + inBar.y});
+    auto& fingers = ui::Application::shared();
+    fingers.sendTouch(ui::TouchPhase::Began, 0, p);
+    fingers.sendTouch(ui::TouchPhase::Ended, 0, p);
+    advance(0.1);
+  };
+  const gfx::Rect r = row.frame();
+  const double midY = r.y() + r.height() / 2;
+  tap({r.maxX() - 8, midY});  // the right arrow
+  EXPECT_EQ(row.contentOffset().x, row.bounds().width());
+  EXPECT_EQ(land->getTimeCircle(), 1);  // no period chosen by it
+  EXPECT_TRUE(bar.pageDownIndicator()->isHidden());
+  EXPECT_FALSE(bar.pageUpIndicator()->isHidden());
+  // A drag that starts on the left arrow still scrolls the row back.
+  const gfx::Rect f = bar.frame();
+  auto upright = [&](gfx::Point inBar) {
+    return ui::screenPointFromUpright(
+        {inBar.x + f.x() - land->klineView->frame().x(), 36 + f.y() + inBar.y});
+  };
+  auto& fingers = ui::Application::shared();
+  fingers.sendTouch(ui::TouchPhase::Began, 0, upright({r.x() + 8, midY}));
+  for (int i = 1; i <= 30; ++i) {
+    advance(1.0 / 30);
+    fingers.sendTouch(ui::TouchPhase::Moved, 0, upright({r.x() + 8 + 10 * i, midY}));
+  }
+  fingers.sendTouch(ui::TouchPhase::Ended, 0, upright({r.x() + 308, midY}));
+  advance(1);
+  EXPECT_EQ(row.contentOffset().x, 0);
+  EXPECT_EQ(land->getTimeCircle(), 1);
+  tap({r.maxX() - 8, midY});
+  ASSERT_EQ(row.contentOffset().x, row.bounds().width());
+  tap({r.x() + 8, midY});  // the left arrow
+  EXPECT_EQ(row.contentOffset().x, 0);
+  EXPECT_EQ(land->getTimeCircle(), 1);
+  // Beside the arrow the item under the finger is chosen, as before.
+  tap({r.maxX() - 50, midY});
+  EXPECT_EQ(bar.selSubItemIndex(0), 4);  // "15分钟"
+}
+
 TEST_F(LandscapeServer, IndicatorItemsFollowRightsStoredPaneAndMarket) {
   LoggedIn("31");
   SetKLineIndexType(7);
@@ -478,7 +531,7 @@ TEST_F(LandscapeServer, FingersOnTheUprightPictureLandOnTheBars) {
   touches.sendTouch(ui::TouchPhase::Began, 0, ui::screenPointFromUpright({200, 136}));
   touches.sendTouch(ui::TouchPhase::Moved, 0, ui::screenPointFromUpright({260, 136}));
   touches.sendTouch(ui::TouchPhase::Ended, 0, ui::screenPointFromUpright({260, 136}));
-  EXPECT_EQ(chart.EndIndex, end - 12);
+  EXPECT_EQ(chart.EndIndex, end - 60 / (chart.kWidth + chart.kLineSpace));
   // Two fingers spreading widen the bars.
   touches.sendTouches(ui::TouchPhase::Began, {{0, ui::screenPointFromUpright({220, 136})},
                                               {1, ui::screenPointFromUpright({260, 136})}});

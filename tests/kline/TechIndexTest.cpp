@@ -105,18 +105,26 @@ TEST(TechIndexValues, HandComputedVectors) {
 
 TEST(TechIndexValues, OneBarWindowAndDegenerateSeries) {
   const auto bars = Bars({10.00, 12.34, 11.00}, {10.50, 12.50, 11.50}, {9.50, 12.00, 10.00});
-  const Window one = Compute(bars, 1, 1, kThrees);
-  EXPECT_FLOAT_EQ(one.macd[0].shortEMA, 12.34f);
-  EXPECT_FLOAT_EQ(one.macd[0].longEMA, 12.34f);
+  const Window one = Compute(bars, 0, 0, kThrees);
+  EXPECT_FLOAT_EQ(one.macd[0].shortEMA, 10.0f);
+  EXPECT_FLOAT_EQ(one.macd[0].longEMA, 10.0f);
   EXPECT_EQ(one.macd[0].DIF, 0.0f);
   EXPECT_EQ(one.macd[0].DEA, 0.0f);
   EXPECT_EQ(one.macd[0].BAR, 0.0f);
-  // RSV from the bar's own range: (12.34 - 12.00) / 0.50 = 68%.
-  EXPECT_NEAR(one.kdj[0].K, 50 * 2 / 3.0 + 68 / 3.0, 1e-4);
+  // RSV from the bar's own range: (10.00 - 9.50) / 1.00 = 50%.
+  EXPECT_NEAR(one.kdj[0].K, 50.0, 1e-4);
   EXPECT_EQ(one.cci[0].CCI, 0.0);
   EXPECT_EQ(one.bias[0].BIAS1, 0.0);
   EXPECT_EQ(one.bias[0].BIAS3, 0.0);
-  EXPECT_FLOAT_EQ(one.rsi[0].RSI1, 100.0f);  // still read from the whole series
+  // A one-bar window later in the series reads that bar's values of the whole series.
+  const Window all = Compute(bars, 2, 0, kThrees);
+  const Window second = Compute(bars, 1, 1, kThrees);
+  EXPECT_EQ(second.macd[0].DIF, all.macd[1].DIF);
+  EXPECT_NE(second.macd[0].DIF, 0.0f);
+  EXPECT_EQ(second.kdj[0].K, all.kdj[1].K);
+  EXPECT_EQ(second.cci[0].CCI, all.cci[1].CCI);
+  EXPECT_NE(second.bias[0].BIAS1, 0.0);
+  EXPECT_EQ(second.rsi[0].RSI1, 100.0f);  // read from the whole series as before
 
   std::vector<double> rising, flat;
   for (int i = 0; i < 30; ++i) {
@@ -147,7 +155,7 @@ TEST(TechIndexValues, OneBarWindowAndDegenerateSeries) {
   for (const auto& c : n1.cci) EXPECT_EQ(c.CCI, 0.0);
 }
 
-TEST(TechIndexValues, ScrollingMovesMacdAndKdjButNotRsi) {
+TEST(TechIndexValues, ScrollingLeavesEveryIndicatorOfABarAsItWas) {
   std::vector<double> closes, highs, lows;
   for (int i = 0; i < 40; ++i) {
     closes.push_back(20 + 3 * std::sin(i * 0.7));
@@ -156,16 +164,31 @@ TEST(TechIndexValues, ScrollingMovesMacdAndKdjButNotRsi) {
   }
   const auto bars = Bars(closes, highs, lows);
   const int p[5][3] = {{12, 26, 9}, {6, 12, 24}, {9, 3, 3}, {14, 0, 0}, {6, 12, 24}};
-  const Window a = Compute(bars, 39, 10, p);
-  const Window b = Compute(bars, 39, 20, p);
-  // Bar 30 is record 20 of the first window and record 10 of the second.
-  EXPECT_NE(a.macd[20].DIF, b.macd[10].DIF);
-  EXPECT_NE(a.kdj[20].K, b.kdj[10].K);
-  EXPECT_NE(a.cci[20].CCI, b.cci[10].CCI);
-  EXPECT_EQ(a.rsi[20].RSI1, b.rsi[10].RSI1);
-  EXPECT_EQ(a.rsi[20].RSI3, b.rsi[10].RSI3);
-  EXPECT_EQ(a.bias[20].BIAS1, b.bias[10].BIAS1);  // six bars back, still inside both windows
-  EXPECT_NE(a.bias[20].BIAS3, b.bias[10].BIAS3);
+  const Window all = Compute(bars, 39, 0, p);
+  for (int end : {1, 10, 20, 30}) {
+    SCOPED_TRACE(::testing::Message() << "window from bar " << end);
+    const Window w = Compute(bars, 39, end, p);
+    // The window's first bar has the history before it: no zero start, the same values.
+    EXPECT_NE(w.macd[0].DIF, 0.0f);
+    EXPECT_NE(w.bias[0].BIAS1, 0.0);
+    for (int i = 0; i <= 39 - end; ++i) {
+      EXPECT_EQ(w.macd[i].DIF, all.macd[end + i].DIF);
+      EXPECT_EQ(w.macd[i].DEA, all.macd[end + i].DEA);
+      EXPECT_EQ(w.kdj[i].K, all.kdj[end + i].K);
+      EXPECT_EQ(w.cci[i].CCI, all.cci[end + i].CCI);
+      EXPECT_EQ(w.rsi[i].RSI1, all.rsi[end + i].RSI1);
+      EXPECT_EQ(w.bias[i].BIAS3, all.bias[end + i].BIAS3);
+    }
+  }
+  // A window that ends before the newest bar: the same values too.
+  const Window early = Compute(bars, 25, 15, p);
+  EXPECT_EQ(early.macd[5].BAR, all.macd[20].BAR);
+  EXPECT_EQ(early.kdj[10].J, all.kdj[25].J);
+}
+
+template <typename T>
+std::vector<T> Tail(std::vector<T> v, int from) {
+  return std::vector<T>(v.begin() + from, v.end());
 }
 
 // Tolerances: the reference is exact arithmetic in double; the calculator keeps MACD and KDJ in
@@ -179,14 +202,15 @@ void ExpectMatchesReference(const std::vector<ref::Bar>& bars, int start, int en
   const double macdTol =
       2e-7 * (top / 10000.0) * (std::max({p[0][0], p[0][1], p[0][2]}) + 1) + 1e-5;
 
-  const auto macd = ref::MACD(bars, start, end, p[0][0], p[0][1], p[0][2]);
-  const auto kdj = ref::KDJ(bars, start, end, p[2][0], p[2][1], p[2][2]);
-  const auto cci = ref::CCI(bars, start, end, p[3][0]);
+  // The reference runs from the first bar; the window is its tail.
+  const auto macd = Tail(ref::MACD(bars, start, 0, p[0][0], p[0][1], p[0][2]), end);
+  const auto kdj = Tail(ref::KDJ(bars, start, 0, p[2][0], p[2][1], p[2][2]), end);
+  const auto cci = Tail(ref::CCI(bars, start, 0, p[3][0]), end);
   std::vector<int64_t> rsi[3];
   std::vector<double> bias[3];
   for (int j = 0; j < 3; ++j) {
     rsi[j] = ref::RSI(bars, p[1][j]);
-    bias[j] = ref::BIAS(bars, start, end, p[4][j]);
+    bias[j] = Tail(ref::BIAS(bars, start, 0, p[4][j]), end);
   }
   auto rsiOf = [&](int j, int i) { return static_cast<float>(rsi[j][end + i] / 10000.0); };
   auto near = [](double want) { return 1e-9 * std::max(1.0, std::fabs(want)); };
