@@ -12,6 +12,9 @@ namespace ui {
 namespace {
 
 constexpr double kEdge = 5;
+// The widest back button, and the room kept between the bar's buttons and its title.
+constexpr double kBackWidest = 110;
+constexpr double kTitleGap = 10;
 
 // The back button: a bezel with a pointed left end.
 class BackButton : public Button {
@@ -156,7 +159,12 @@ void NavigationBar::rebuild() {
       back_->setFont(gfx::Font::boldSystemFont(12));
       back_->setContentEdgeInsets(gfx::EdgeInsets(0, 14, 0, 8));
       gfx::Size fit = back_->sizeThatFits({});
-      back_->setFrame(gfx::Rect(0, 0, std::clamp(std::ceil(fit.width), 50.0, 110.0), 30));
+      // A title too long for the button reads "返回" rather than a cut word.
+      if (std::ceil(fit.width) > kBackWidest && text != "返回") {
+        back_->setTitle("返回");
+        fit = back_->sizeThatFits({});
+      }
+      back_->setFrame(gfx::Rect(0, 0, std::clamp(std::ceil(fit.width), 50.0, kBackWidest), 30));
       NavigationBar* self = this;
       back_->addTarget(
           [self](Control&) {
@@ -196,13 +204,13 @@ void NavigationBar::layoutSubviews() {
   if (left_) {
     gfx::Rect f = left_->frame();
     left_->setFrame(gfx::Rect(kEdge, (b.height() - f.height()) / 2, f.width(), f.height()));
-    leftEdge = kEdge + f.width() + kEdge;
+    leftEdge = kEdge + f.width() + kTitleGap;
   }
   if (right_) {
     gfx::Rect f = right_->frame();
     right_->setFrame(gfx::Rect(b.width() - kEdge - f.width(), (b.height() - f.height()) / 2,
                                f.width(), f.height()));
-    rightEdge = b.width() - kEdge - f.width() - kEdge;
+    rightEdge = b.width() - kEdge - f.width() - kTitleGap;
   }
   if (title_) {
     bool custom = topItem() && topItem()->titleView();

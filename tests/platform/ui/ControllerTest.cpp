@@ -252,6 +252,32 @@ TEST_F(ControllerTest, NavigationBarShowsItemsStyleAndHides) {
   EXPECT_EQ(b->view()->bounds().height(), 460);
 }
 
+TEST_F(ControllerTest, ALongBackTitleReadsReturnAndTheTitleKeepsClearOfTheButtons) {
+  auto a = Screen::make("用户注册/密码获取");
+  auto nav = ui::NavigationController::create(a);
+  window->addSubview(nav->viewShared());
+  auto b = Screen::make("选择券商");
+  nav->pushViewController(b, false);
+  ui::NavigationBar* bar = nav->navigationBar();
+  bar->layoutIfNeeded();
+  ASSERT_NE(bar->backButton(), nullptr);
+  EXPECT_EQ(bar->backButton()->currentTitle(), "返回");  // not a word cut in its middle
+  // A short one is kept as it is.
+  auto c = Screen::make("C");
+  nav->popViewControllerAnimated(false);
+  a->setTitle("设置");
+  nav->pushViewController(c, false);
+  bar->layoutIfNeeded();
+  EXPECT_EQ(bar->backButton()->currentTitle(), "设置");
+  c->navigationItem().setRightBarButtonItem(
+      ui::BarButtonItem::withTitle("完成", ui::BarButtonItemStyle::Bordered));
+  c->setTitle("一个相当长的标题挤满了导航栏");
+  bar->layoutIfNeeded();
+  ASSERT_NE(bar->titleView(), nullptr);
+  EXPECT_GE(bar->titleView()->frame().minX() - bar->leftView()->frame().maxX(), 10);
+  EXPECT_GE(bar->rightView()->frame().minX() - bar->titleView()->frame().maxX(), 10);
+}
+
 TEST_F(ControllerTest, TabSwitchesSendAppearanceCallsAndAskTheDelegate) {
   auto a = Screen::make("A"), c = Screen::make("C");
   auto nav = ui::NavigationController::create(a);
