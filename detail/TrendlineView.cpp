@@ -150,6 +150,10 @@ void TrendlineView::reDrawView() {
 }
 
 void TrendlineView::hidePanel() {
+  // The cursor line and its dot go with the panel: a reload or another security must not keep
+  // a dot standing where the old day's minute was.
+  iRulerIndex = -1;
+  _touchIndex = -1;
   if (!IsShowPriceDetailPanel) return;
   if (priceDetailPanel_) priceDetailPanel_->removeView();
   if (tlTimeLabel_) tlTimeLabel_->setHidden(true);
@@ -693,10 +697,11 @@ void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
   // The cursor's time bubble stands on the axis and tells the time there: a label it would
   // cover, even in part, gives way to it.
   const bool bubble = IsShowPriceDetailPanel && iRulerIndex >= 0;
+  const double tagLeft = cursorTagLeft();
   auto clearOfBubble = [&](double left, double width) {
-    constexpr double kBubbleHalf = 30, kGap = 2;
-    return !bubble || left + width + kGap <= iRulerIndex - kBubbleHalf ||
-           left - kGap >= iRulerIndex + kBubbleHalf;
+    constexpr double kGap = 2;
+    return !bubble || left + width + kGap <= tagLeft ||
+           left - kGap >= tagLeft + kCursorTagWidth;
   };
   auto label = [&](const std::string& text, const gfx::Rect& box, gfx::TextAlignment align) {
     const double w = std::min(gfx::measureText(text, font).width, box.width());
@@ -949,11 +954,19 @@ void TrendlineView::ShowRefreshPriceDetailPanel(int index, int period, int phase
                                     gfx::Color::yellow(), 5);
   }
   if (tlTimeLabel_ && tlTimeLabel_->timelabel()) {
-    const gfx::Rect bubble(iRulerIndex - 30, BaseYCoor + 2, 60, 14);
+    const gfx::Rect bubble(cursorTagLeft(), BaseYCoor + 2, kCursorTagWidth, 14);
     tlTimeLabel_->timelabel()->setText(TlineTimeCalc(index));
     tlTimeLabel_->timelabel()->setFrame(bubble);
     if (tlTimeLabel_->background()) tlTimeLabel_->background()->setFrame(bubble);
   }
+}
+
+double TrendlineView::cursorTagLeft() const {
+  // The tag stays under the plot even at its edges, clear of the panels beside the chart.
+  const double plotLeft = StartXCoor;
+  const double lastLeft = std::max(plotLeft, static_cast<double>(StartXCoor + tViewWidth) -
+                                                 kCursorTagWidth);
+  return std::clamp(static_cast<double>(iRulerIndex) - kCursorTagWidth / 2, plotLeft, lastLeft);
 }
 
 bool TrendlineView::inPriceArea(gfx::Point p) const {

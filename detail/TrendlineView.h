@@ -169,6 +169,9 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   bool inPriceArea(gfx::Point p) const;
   // Puts the cursor on the minute under x; false when no stored point is there.
   bool moveCursor(gfx::Point p, bool drag);
+  // Left edge of the cursor's time tag: centred on the cursor, kept under the plot.
+  static constexpr double kCursorTagWidth = 60;
+  double cursorTagLeft() const;
   // Width and left edge of a day's column (today rightmost), and the step between minutes.
   float columnWidth() const;
   float columnStart(int day) const;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/TrendIndicators.h"
 #include "detail/TimeLabel.h"
 #include "detail/TrendlineView.h"
 #include "panels/PriceDetailPanel.h"
@@ -461,6 +462,47 @@ TEST_F(TrendChartCursor, TapMovesTheCursorAndShowsPanelAndBubble) {
   EXPECT_EQ(chart->_touchIndex, -1);
   EXPECT_FALSE(chart->IsShowPriceDetailPanel);
   EXPECT_TRUE(chart->timeLabel()->isHidden());
+}
+
+TEST_F(TrendChartCursor, TimeTagStaysUnderThePlotAtItsEdges) {
+  // Beside the price rows the chart is 220 wide: the plot runs from 42 to 219.
+  chart->updateViewWidth(220);
+  FullDay(241);
+  const double plotLeft = 42, plotRight = 42 + 177;
+  for (double x : {plotRight - 1, plotLeft + 1, 130.0}) {
+    Tap(x, 100);
+    ASSERT_TRUE(chart->IsShowPriceDetailPanel) << x;
+    const gfx::Rect tag = chart->timeLabel()->timelabel()->frame();
+    EXPECT_GE(tag.x(), plotLeft) << x;
+    EXPECT_LE(tag.x() + tag.width(), plotRight) << x;
+    EXPECT_EQ(chart->timeLabel()->background()->frame(), tag) << x;
+  }
+  // Away from the edges it stays centred on the cursor.
+  const gfx::Rect tag = chart->timeLabel()->timelabel()->frame();
+  EXPECT_DOUBLE_EQ(tag.x() + tag.width() / 2, chart->iRulerIndex);
+}
+
+TEST_F(TrendChartCursor, AReloadedDayKeepsNoCursorDotAndItsLegendFollowsTheLastMinute) {
+  FullDay(241);
+  Tap(MinuteX(239), 100);
+  ASSERT_GE(chart->iRulerIndex, 0);
+  // The day comes again (a reload, or the next security's reply): five minutes.
+  std::vector<uint8_t> head(13, 0);
+  head[11] = 5;
+  std::vector<tagLocalTrendData> points(kTrendCapacity);
+  for (int i = 0; i < 5; ++i) {
+    points[static_cast<size_t>(i)].now = 1000;
+    points[static_cast<size_t>(i)].volume = 100 * (i + 1);
+  }
+  chart->SetTrendLineArray(head.data(), points.data());
+  EXPECT_FALSE(chart->IsShowPriceDetailPanel);
+  EXPECT_EQ(chart->iRulerIndex, -1);
+  Draw();
+  EXPECT_EQ(rec.count("fillEllipse"), 0u) << "no dot left where the old cursor stood";
+  _TECHINDEX_CALC_VLAUE v{};
+  ASSERT_TRUE(chart->getCalcValueForDelegate(&v));
+  EXPECT_EQ(v.nTouchIndex, -1);
+  EXPECT_EQ(TechIndexCursorPoint(v), 4) << "the legend reads the last minute";
 }
 
 TEST_F(TrendChartCursor, DragsStopAtTheLastPointAndIgnoreSmallSteps) {
