@@ -207,9 +207,13 @@ void HomeItemView::finishTouch(const ui::TouchSet& touches, bool cancelled) {
   updateTouchState(false);
   auto delegate = delegate_.lock();
   if (itemStyle_ == kHomeItemStyleBar) {
-    // Bar tiles open their function wherever the finger was lifted; a cancelled touch opens
-    // nothing.
-    if (delegate && !cancelled) delegate->HomeTabBarItemClicked(*this);
+    // Bar tiles open their function when the finger is lifted on them, or near enough for a
+    // finger's slip; a finger taken away (or a cancelled touch) opens nothing.
+    if (!delegate || cancelled) return;
+    if (!touches.empty() &&
+        !frame().inset(-kLiftSlop, -kLiftSlop).contains(touches.front()->locationInView(superview())))
+      return;
+    delegate->HomeTabBarItemClicked(*this);
     return;
   }
   startPoint_ = gfx::Point(0, 0);

@@ -102,6 +102,8 @@ class HomeItemView : public BaseView {
   gfx::Point startPoint() const { return startPoint_; }
 
   static constexpr int kMoveStep = 6;
+  // How far outside a bar tile a lifted finger still opens it.
+  static constexpr double kLiftSlop = 30;
   static constexpr char kWobbleKey[] = "woggle";
 
  private:

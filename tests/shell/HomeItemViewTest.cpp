@@ -150,10 +150,14 @@ TEST_F(HomeItemViewTest, TapsOnGridAndBarTiles) {
   lift(Point(300, 300));
   EXPECT_EQ(recorder->moves, (std::vector<std::tuple<int, int, int>>{{0, 0, 3}}));
 
-  // A bar tile clicks wherever lifted, and deletes through its badge.
+  // A bar tile clicks when lifted on it or within a finger's slip of it, not when the finger
+  // was taken away; it deletes through its badge.
   auto bar = place(kHomeItemStyleBar, Rect(200, 300, 64, 52));
   press(Point(220, 330));
   lift(Point(10, 10));
+  EXPECT_EQ(recorder->clicks, 0);
+  press(Point(220, 330));
+  lift(Point(275, 340));
   EXPECT_EQ(recorder->clicks, 1);
   bar->startWobble();
   tap(255, 308);
