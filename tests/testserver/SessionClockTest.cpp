@@ -217,14 +217,40 @@ TEST(SessionClockMarket, MondayAndWeekendPlayFridayAndNightTradingRunsPastMidnig
   }
 }
 
+// New York's session by its own clock: thirteen hours behind Beijing in winter, twelve in summer.
+TEST(SessionClockMarket, UsSharesOpenAtNineThirtyNewYorkTimeWithDaylightSaving) {
+  const uint64_t seed = testserver::ServerOptions::Ephemeral().seed;
+  struct Case {
+    int32_t date;
+    int clock;
+    int32_t session;  // the day shown
+    size_t points;    // 0: the whole session
+  };
+  const Case cases[] = {{20261209, 22 * 60, 20261208, 0},        // 09:00 in New York
+                        {20261209, 22 * 60 + 40, 20261209, 11},  // 09:40
+                        {20261210, 4 * 60, 20261209, 331},       // 15:00 of the day before
+                        {20270707, 22 * 60, 20270707, 31},       // 10:00 in summer
+                        {20270707, 21 * 60, 20270706, 0}};       // 09:00 in summer
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.date << " " << c.clock);
+    testserver::Market m(seed, c.date, c.clock);
+    const testserver::Security* us = m.find(testserver::kMarketUs, "AAPL");
+    ASSERT_NE(us, nullptr);
+    EXPECT_EQ(m.sessionDate(*us), c.session);
+    EXPECT_EQ(m.trend(*us).size(), c.points ? c.points : static_cast<size_t>(us->points));
+  }
+}
+
 // A commodity's trading day as the client reads it: the night session from 21:00 first, then
 // the day's sessions, its minute points in that order all day long.
 TEST_F(SessionClock, FuturesDayRunsFromTheNightSessionOn) {
   struct Case {
     int clock, points, minute;  // the quote's minute of day
   };
-  const Case cases[] = {{1 * 60 + 30, 271, 1 * 60 + 30}, {5 * 60, 331, 2 * 60 + 30},
-                        {10 * 60 + 30, 421, 10 * 60 + 30}, {16 * 60, 571, 15 * 60},
+  const Case cases[] = {{1 * 60 + 30, 271, 1 * 60 + 30},
+                        {5 * 60, 331, 2 * 60 + 30},
+                        {10 * 60 + 30, 421, 10 * 60 + 30},
+                        {16 * 60, 571, 15 * 60},
                         {22 * 60, 61, 22 * 60}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.clock);
