@@ -276,16 +276,16 @@ TEST(OneHistory, FridaysNightSessionBelongsToMondayAndStandsWholeOverTheWeekend)
     const auto mondays = monday.trend(*m);
     const size_t night = static_cast<size_t>(m->q.tradetime[1] - m->q.tradetime[0] + 1);
     ASSERT_GT(mondays.size(), night);
-    struct Look {
+    struct Seen {
       int32_t date;
       int minute;
       bool closed;
       size_t points;
     };
-    const Look looks[] = {{20261211, 22 * 60, false, 61},   {20261212, 1 * 60 + 30, true, 271},
+    const Seen looks[] = {{20261211, 22 * 60, false, 61},   {20261212, 1 * 60 + 30, true, 271},
                           {20261212, 11 * 60, true, night}, {20261212, 22 * 60, true, night},
                           {20261213, 20 * 60, true, night}, {20261214, 1 * 60 + 30, false, night}};
-    for (const Look& look : looks) {
+    for (const Seen& look : looks) {
       SCOPED_TRACE(testing::Message() << look.date << " " << look.minute);
       const Market at(seed, look.date, look.minute, look.closed);
       const Security* s = at.find(c.market, c.code);
