@@ -451,4 +451,32 @@ TEST_F(SeededDates, ReceivedPriceAlertsLieAtOrBeforeTheClockInTheirOrder) {
   }
 }
 
+// From 21:00 a commodity contract is in the next trading day: a price it reaches then is reached
+// at the clock's time, not on that day's date.
+TEST_F(SeededDates, AFuturesAlertInTheNightSessionIsReachedNow) {
+  server_->setMinute(22 * 60);
+  SetLoginInfo("88night", "");
+  TestClient client(server_->port(Role::PriceAlert));
+  for (const auto& p : Queued(SendQueueKind::PriceNotification, [] {
+         MakeRequest_PriceNotificationUploadSetting(GlobalDataRequest(), 0, 4, 6, "CU1601", "沪铜",
+                                                    1, 3, 0, 0, 0, 52);
+       }))
+    EXPECT_TRUE(client.send(p));
+  client.receiveReply();
+  for (const auto& p : Queued(SendQueueKind::PriceNotification, [] {
+         MakeRequest_PriceNotificationList(GlobalDataRequest(), 0, 6, 0, 200, 51);
+       }))
+    EXPECT_TRUE(client.send(p));
+  MDBF t;
+  Rows(client.receiveReply(), t);
+  bool found = false;
+  for (int i = 0; i < t.GetRecordNum(); ++i) {
+    t.Seek(i);
+    if (t.GetNSString(8) != "CU1601") continue;
+    found = true;
+    EXPECT_EQ(t.GetNSString(88), "2015-12-17 22:00:00");
+  }
+  EXPECT_TRUE(found);
+}
+
 }  // namespace
