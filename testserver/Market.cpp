@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/NewYorkClock.h"
 #include "platform/foundation/Text.h"
 
 namespace testserver {
@@ -88,9 +89,9 @@ const uint16_t kSessionsFinFut[] = {555, 690, 780, 915};
 const uint16_t kSessionsComFut[] = {1260, 1590, 1980, 2130, 2250, 2340};
 const uint16_t kSessionsForex[] = {540, 1380};
 const uint16_t kSessionsGlobal[] = {570, 960};
-// New York's session in its own time; Beijing is twelve hours ahead (21:30 to 04:00).
+// New York's session in its own time; Beijing is twelve hours ahead while New York keeps
+// daylight-saving time (21:30 to 04:00), thirteen outside it (22:30 to 05:00).
 const uint16_t kSessionsUs[] = {570, 960};
-constexpr int kUsBehindBeijing = 12 * 60;
 
 void SetSessions(tagLocalStockData& q, const uint16_t* t, int n) {
   q.tradetimenum = static_cast<uint8_t>(n / 2);
@@ -319,6 +320,13 @@ int32_t AddDays(int32_t date, int days) {
     ++days;
   }
   return y * 10000 + m * 100 + d;
+}
+
+int32_t NextTradingDay(int32_t date) {
+  do {
+    date = AddDays(date, 1);
+  } while (WeekDay(date) == 0 || WeekDay(date) == 6);
+  return date;
 }
 
 int32_t TradingDaysBefore(int32_t date, int days) {
@@ -681,15 +689,22 @@ void Market::makeHistory(Security& s) {
   const bool member = (q.market == kMarketSh || q.market == kMarketSz || q.market == kMarketHk) &&
                       q.zqlb != kTypeIndex && q.zqlb != kTypeHkWarrant && q.zqlb != kTypeHkCbbc;
   const int64_t era = FloorDiv(first, kEra) * kEra;
-  Closes closes = closesOf(s, member ? era - 1 : first, last);
+  // A trading day opening the evening before begins at that evening's night session: from then
+  // on a weekday the next trading day is shown (a weekend's market day already is the next one).
+  const bool weekend = WeekDay(date_) == 0 || WeekDay(date_) == 6;
+  const bool next = DayOpensTheEveningBefore(q) && !weekend;
+  Closes closes = closesOf(s, member ? era - 1 : first, last + (next ? 1 : 0));
   const size_t skip = static_cast<size_t>(first - closes.from);
   const int64_t step = VolumeStep(q);
   s.history.resize(kHistoryDays);
-  for (int i = 0; i <= kHistoryDays; ++i) {
+  s.nextBar = DayBar{};
+  for (int i = 0; i <= kHistoryDays + (next ? 1 : 0); ++i) {
     const int64_t u = first + i;
-    DayBar& b = i < kHistoryDays ? s.history[i] : s.liveBar;
+    DayBar& b = i < kHistoryDays ? s.history[i] : i == kHistoryDays ? s.liveBar : s.nextBar;
     b = DayBar{};
-    b.date = static_cast<uint32_t>(dates[i]);
+    b.date = static_cast<uint32_t>(i <= kHistoryDays ? dates[i] : NextTradingDay(date_));
+    if (i == kHistoryDays && weekend && DayOpensTheEveningBefore(q))
+      b.date = static_cast<uint32_t>(NextTradingDay(date_));
     b.ref = closes.ref[skip + i];
     b.close = closes.close[skip + i];
     const double o = b.ref * (1 + 0.008 * QuickGauss(s.key, DayIndex(u, 1)));
@@ -1043,11 +1058,13 @@ void Market::setMinute(int minute) {
       if (s.members.empty() != (pass == 0)) continue;
       // Until its first session opens a security shows the last one: as it closed, or while its
       // night trading runs on past midnight, as it stands. A day that opens the evening before
-      // is today's all day long.
-      const bool last =
-          closed_ || (!DayOpensTheEveningBefore(s.q) && localMinute(s) < s.q.tradetime[0]);
+      // is today's until that evening's night session opens the next trading day; on a weekend
+      // it is the next trading day, whose night ran on Friday evening.
+      int shown = closed_ || localMinute(s) < s.q.tradetime[0] ? -1 : 0;
+      if (DayOpensTheEveningBefore(s.q))
+        shown = closed_ || localMinute(s) < s.q.tradetime[0] || s.nextBar.date == 0 ? 0 : 1;
       // An index's or board's session is its members' session, as its day is theirs.
-      if (showLastSession(s, last) && !s.members.empty()) boardDay(s);
+      if (showSession(s, shown) && !s.members.empty()) boardDay(s);
       recompute(s);
     }
   }
@@ -1072,26 +1089,40 @@ bool Market::advance() {
   return true;
 }
 
-bool Market::showLastSession(Security& s, bool last) {
-  if (last && s.history.size() < 2) last = false;
-  if (last == s.lastSession && !s.path.empty()) return false;
+bool Market::showSession(Security& s, int shown) {
+  if (shown < 0 && s.history.size() < 2) shown = 0;
+  const int was = s.lastSession ? -1 : s.nextSession ? 1 : 0;
+  if (shown == was && !s.path.empty()) return false;
   tagLocalStockData& q = s.q;
-  Security::Day& other = s.today;
-  if (last != s.lastSession) {
-    // The session shown until now waits (its minutes, once made, are kept).
-    std::swap(s.path, other.path);
-    std::swap(s.minuteVolume, other.minuteVolume);
-    std::swap(s.minuteAmount, other.minuteAmount);
-    std::swap(s.minuteInterest, other.minuteInterest);
-    if (last) {
+  if (shown != was) {
+    // The session shown until now waits (its minutes, once made, are kept); the day's own only
+    // waits in `today`, the last and next sessions' are made again when shown again.
+    if (was == 0) {
+      std::swap(s.path, s.today.path);
+      std::swap(s.minuteVolume, s.today.minuteVolume);
+      std::swap(s.minuteAmount, s.today.minuteAmount);
+      std::swap(s.minuteInterest, s.today.minuteInterest);
+    }
+    if (was == -1) s.history.push_back(s.lastBar);
+    if (was == 1) s.history.pop_back();
+    if (shown == 0) {
+      std::swap(s.path, s.today.path);
+      std::swap(s.minuteVolume, s.today.minuteVolume);
+      std::swap(s.minuteAmount, s.today.minuteAmount);
+      std::swap(s.minuteInterest, s.today.minuteInterest);
+    } else {
+      s.path.clear();
+    }
+    if (shown == -1) {
       s.lastBar = s.history.back();
       s.history.pop_back();
-    } else {
-      s.history.push_back(s.lastBar);
     }
-    s.lastSession = last;
+    if (shown == 1) s.history.push_back(s.liveBar);
+    s.lastSession = shown == -1;
+    s.nextSession = shown == 1;
   }
-  const DayBar& day = last ? s.lastBar : s.liveBar;
+  const bool last = shown == -1;
+  const DayBar& day = last ? s.lastBar : shown == 1 ? s.nextBar : s.liveBar;
   const DayBar& before = s.history.back();
   const int32_t tick = PriceDotToScale(q);
   q.yesterday = day.ref;
@@ -1130,6 +1161,10 @@ int Market::elapsed(const Security& s) const {
     if (DayOpensTheEveningBefore(q) && index < night && localMinute(s) < q.tradetime[0] &&
         !s.history.empty() && s.history.back().date != static_cast<uint32_t>(AddDays(date_, -1)))
       index = night;
+    // On a weekend only the next trading day's night has traded, on Friday evening into Saturday.
+    const int weekDay = WeekDay(date_);
+    if (DayOpensTheEveningBefore(q) && !s.nextSession && (weekDay == 0 || weekDay == 6))
+      index = weekDay == 6 && localMinute(s) < q.tradetime[0] ? std::min(index, night) : night;
   } else if (!DayOpensTheEveningBefore(q) &&
              s.lastBar.date == static_cast<uint32_t>(AddDays(date_, -1)) &&
              FindTradeMinuteSlot(q, localMinute(s) + 1440, &index) == 0) {
@@ -1142,11 +1177,17 @@ int Market::elapsed(const Security& s) const {
 }
 
 int Market::localMinute(const Security& s) const {
-  return s.q.market == kMarketUs ? minute_ - kUsBehindBeijing : minute_;
+  if (s.q.market != kMarketUs) return minute_;
+  // Before New York's midnight it is still the day before there, whose offset counts.
+  int ahead = BeijingAheadOfNewYork(date_);
+  if (minute_ < ahead) ahead = BeijingAheadOfNewYork(AddDays(date_, -1));
+  return minute_ - (ahead > 0 ? ahead : 12 * 60);
 }
 
 int32_t Market::sessionDate(const Security& s) const {
-  return s.lastSession ? static_cast<int32_t>(s.lastBar.date) : date_;
+  if (s.lastSession) return static_cast<int32_t>(s.lastBar.date);
+  if (s.nextSession) return static_cast<int32_t>(s.nextBar.date);
+  return s.liveBar.date ? static_cast<int32_t>(s.liveBar.date) : date_;
 }
 
 std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyMinute) const {
@@ -1850,7 +1891,9 @@ DayBar Market::todayBar(const Security& s) const {
   b.amount = s.q.amount;
   b.ccl = s.q.JRCCS.jrccl;
   b.jsj = s.q.JRCCS.jrjsj;
-  b.mainFlow = s.lastSession ? s.lastBar.mainFlow : s.liveBar.mainFlow;
+  b.mainFlow = s.lastSession   ? s.lastBar.mainFlow
+               : s.nextSession ? s.nextBar.mainFlow
+                               : s.liveBar.mainFlow;
   return b;
 }
 

@@ -101,6 +101,10 @@ struct Security {
   // `today` (each session's are made when it is first shown).
   bool lastSession = false;
   DayBar lastBar;
+  // A trading day opening the evening before (commodity futures): from that evening's night
+  // session on the next trading day is shown, the market's date joining `history`.
+  bool nextSession = false;
+  DayBar nextBar;  // date 0 when there is none
   struct Day {
     std::vector<int32_t> path;
     std::vector<int64_t> minuteVolume, minuteAmount, minuteInterest;
@@ -248,12 +252,13 @@ class Market {
   void stampNews();
   // Puts the last session in place of today's before the open (and back from the open), making
   // its minutes when first shown; whether the minutes shown changed.
-  bool showLastSession(Security& s, bool last);
+  // `shown`: -1 the last session, 0 the market date's, 1 the next trading day's.
+  bool showSession(Security& s, int shown);
   // Trading minutes of the shown session elapsed at the clock (at least 1).
   int elapsed(const Security& s) const;
   // The clock in the security's own time of day, which its sessions are given in: the market's
-  // (Beijing) minute, for United States shares twelve hours earlier (negative before noon, when
-  // it is still the day before there).
+  // (Beijing) minute, for United States shares New York's, twelve or thirteen hours earlier
+  // (negative when it is still the day before there).
   int localMinute(const Security& s) const;
   // Puts a day's minute points in place of the security's minutes.
   static void takeMinutes(Security& s, const std::vector<tagLocalTrendData>& pts,
@@ -301,6 +306,8 @@ int WeekDay(int32_t date);  // 0 Sunday .. 6 Saturday
 // The trading day (Monday to Friday) `days` trading days before `date` (a Monday's one before is
 // the Friday); 0 gives `date` itself.
 int32_t TradingDaysBefore(int32_t date, int days);
+// The first trading day after `date`.
+int32_t NextTradingDay(int32_t date);
 // The time of day (hhmmss) of a minute of Shanghai's trading day (0 the open, 240 the close).
 int32_t SessionMinuteTime(int index);
 

@@ -31,8 +31,7 @@ UserState& AlertUser(ServerCore& s, const std::string& name) {
   };
   if (const Security* a = s.market().find(1, "600000")) {
     // In 64 bits: tests may set the close anywhere in its range.
-    const int32_t rise =
-        vmath::Narrow32((int64_t{a->q.yesterday} / 100 * 12 / 10 + 1) * 100);
+    const int32_t rise = vmath::Narrow32((int64_t{a->q.yesterday} / 100 * 12 / 10 + 1) * 100);
     u.alerts.push_back({1, "600000", nameOf(*a), 1, 3, rise, 0, 10000});
   }
   if (const Security* b = s.market().find(2, "000001"))
@@ -227,9 +226,10 @@ void ListAlerts(ServerCore& s, Connection& c, const Request& req) {
     w.utf16(9, a.name);
     w.i32(18, a.market);
     w.i32(19, q.zqlb);
-    // Before the open the price was reached in the last session, as it closed.
+    // Before the open the price was reached in the last session, as it closed; a trading day
+    // begun the evening before (a night session) reaches it now.
     w.text(88,
-           q.date == s.date() ? when : WhenText(q.date, q.time / 10000 * 60 + q.time / 100 % 100));
+           q.date >= s.date() ? when : WhenText(q.date, q.time / 10000 * 60 + q.time / 100 % 100));
   }
   s.reply(c, req, w.build(), true);
 }

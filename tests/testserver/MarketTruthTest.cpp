@@ -184,15 +184,16 @@ TEST_F(MarketTruth, OpenInterestRunsFromDayToDay) {
 
 TEST_F(MarketTruth, NewYorkTradesInItsOwnHours) {
   const char* const kShares[] = {"AAPL", "BIDU", "BABA", "JD", "NTES", "IMO"};
-  // Beijing 22:30 is 10:30 in New York (today's session), 10:30 the evening before (yesterday's
-  // session whole), 01:30 the afternoon before (yesterday's session under way).
+  // In December New York is thirteen hours behind: Beijing 23:30 is 10:30 there (today's
+  // session), 10:30 the evening before (yesterday's session whole), 01:30 the afternoon before
+  // (yesterday's session under way).
   const struct {
     int beijing;
     int local;
     int32_t date;
-  } clocks[] = {{22 * 60 + 30, 10 * 60 + 30, kDate},
+  } clocks[] = {{23 * 60 + 30, 10 * 60 + 30, kDate},
                 {10 * 60 + 30, 16 * 60, 20151216},
-                {1 * 60 + 30, 13 * 60 + 30, 20151216}};
+                {1 * 60 + 30, 12 * 60 + 30, 20151216}};
   for (const auto& clock : clocks) {
     server_->setMinute(clock.beijing);
     for (const char* code : kShares) {

@@ -206,4 +206,97 @@ TEST(OneHistory, TheLiveDayIsTheDayOfItsDate) {
   EXPECT_GT(differ, checked * 9 / 10);
 }
 
+// A commodity's trading day opens with its night session on the evening before: from 21:00 the
+// contract is in the next trading day, whose first minutes are the same whenever seen.
+bool SamePoints(const std::vector<tagLocalTrendData>& a, const std::vector<tagLocalTrendData>& b,
+                size_t n) {
+  return a.size() >= n && b.size() >= n &&
+         std::memcmp(a.data(), b.data(), n * sizeof(tagLocalTrendData)) == 0;
+}
+
+struct Contract {
+  uint8_t market;
+  const char* code;
+};
+constexpr Contract kContracts[] = {{6, "CU1601"}, {7, "RB1605"}};
+
+TEST(OneHistory, AFuturesNightSeenTheEveningBeforeIsTheNextDaysFirstMinutes) {
+  for (uint64_t seed : {20151217ull, 11ull}) {
+    for (const Contract& c : kContracts) {
+      SCOPED_TRACE(testing::Message() << seed << " " << c.code);
+      // Wednesday 2026-12-09 seen at its close and at 22:00; Thursday seen at 10:30.
+      const Market close(seed, 20261209, 16 * 60);
+      const Market evening(seed, 20261209, 22 * 60);
+      const Market morning(seed, 20261210, 10 * 60 + 30);
+      const Security* w = close.find(c.market, c.code);
+      const Security* e = evening.find(c.market, c.code);
+      const Security* t = morning.find(c.market, c.code);
+      ASSERT_TRUE(w && e && t);
+      EXPECT_EQ(close.sessionDate(*w), 20261209);
+      EXPECT_EQ(evening.sessionDate(*e), 20261210);
+      EXPECT_EQ(e->q.date, 20261210);
+      EXPECT_EQ(e->q.yesterday, w->q.now);
+      EXPECT_EQ(e->q.ZRJSJ, w->q.now);
+      // Packed fields: copied out before the comparison binds them.
+      const int64_t interestBefore = e->q.JRCCS.zrccl, interestAtClose = w->q.JRCCS.jrccl;
+      EXPECT_EQ(interestBefore, interestAtClose);
+      const auto night = evening.trend(*e);
+      ASSERT_EQ(night.size(), 61u);
+      EXPECT_EQ(night.back().now, e->q.now);
+      EXPECT_TRUE(SamePoints(night, morning.trend(*t), night.size()));
+      // A market played on from the afternoon reaches the same evening.
+      Market played(seed, 20261209, 20 * 60 + 59);
+      const Security* p = played.find(c.market, c.code);
+      EXPECT_EQ(played.sessionDate(*p), 20261209);
+      played.setMinute(22 * 60);
+      EXPECT_EQ(played.sessionDate(*p), 20261210);
+      EXPECT_TRUE(SamePoints(night, played.trend(*p), night.size()));
+      EXPECT_EQ(played.trend(*p).size(), night.size());
+      // Wednesday's whole day is the bar before Thursday's, as Thursday's morning has it.
+      const auto days = evening.bars(*e, 1, 3);
+      ASSERT_EQ(days.size(), 3u);
+      EXPECT_EQ(days[2].date, 20261210u);
+      std::string why;
+      // A past day settles at its close; only its own quote settles at its average.
+      DayBar atClose = close.bars(*w, 1, 1).back();
+      atClose.jsj = atClose.close;
+      EXPECT_TRUE(SameBars({days[1]}, {atClose}, &why)) << why;
+      EXPECT_TRUE(SameBars({days[1]}, {morning.bars(*t, 1, 2).front()}, &why)) << why;
+    }
+  }
+}
+
+TEST(OneHistory, FridaysNightSessionBelongsToMondayAndStandsWholeOverTheWeekend) {
+  const uint64_t seed = 5;
+  for (const Contract& c : kContracts) {
+    SCOPED_TRACE(c.code);
+    const Market monday(seed, 20261214, 10 * 60 + 30);
+    const Security* m = monday.find(c.market, c.code);
+    ASSERT_NE(m, nullptr);
+    const auto mondays = monday.trend(*m);
+    const size_t night = static_cast<size_t>(m->q.tradetime[1] - m->q.tradetime[0] + 1);
+    ASSERT_GT(mondays.size(), night);
+    struct Seen {
+      int32_t date;
+      int minute;
+      bool closed;
+      size_t points;
+    };
+    const Seen looks[] = {{20261211, 22 * 60, false, 61},   {20261212, 1 * 60 + 30, true, 271},
+                          {20261212, 11 * 60, true, night}, {20261212, 22 * 60, true, night},
+                          {20261213, 20 * 60, true, night}, {20261214, 1 * 60 + 30, false, night}};
+    for (const Seen& look : looks) {
+      SCOPED_TRACE(testing::Message() << look.date << " " << look.minute);
+      const Market at(seed, look.date, look.minute, look.closed);
+      const Security* s = at.find(c.market, c.code);
+      ASSERT_NE(s, nullptr);
+      EXPECT_EQ(at.sessionDate(*s), 20261214);
+      EXPECT_EQ(s->q.yesterday, m->q.yesterday);
+      const auto points = at.trend(*s);
+      EXPECT_EQ(points.size(), look.points);
+      EXPECT_TRUE(SamePoints(points, mondays, points.size()));
+    }
+  }
+}
+
 }  // namespace

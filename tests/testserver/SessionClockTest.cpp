@@ -217,14 +217,40 @@ TEST(SessionClockMarket, MondayAndWeekendPlayFridayAndNightTradingRunsPastMidnig
   }
 }
 
+// New York's session by its own clock: thirteen hours behind Beijing in winter, twelve in summer.
+TEST(SessionClockMarket, UsSharesOpenAtNineThirtyNewYorkTimeWithDaylightSaving) {
+  const uint64_t seed = testserver::ServerOptions::Ephemeral().seed;
+  struct Case {
+    int32_t date;
+    int clock;
+    int32_t session;  // the day shown
+    size_t points;    // 0: the whole session
+  };
+  const Case cases[] = {{20261209, 22 * 60, 20261208, 0},        // 09:00 in New York
+                        {20261209, 22 * 60 + 40, 20261209, 11},  // 09:40
+                        {20261210, 4 * 60, 20261209, 331},       // 15:00 of the day before
+                        {20270707, 22 * 60, 20270707, 31},       // 10:00 in summer
+                        {20270707, 21 * 60, 20270706, 0}};       // 09:00 in summer
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.date << " " << c.clock);
+    testserver::Market m(seed, c.date, c.clock);
+    const testserver::Security* us = m.find(testserver::kMarketUs, "AAPL");
+    ASSERT_NE(us, nullptr);
+    EXPECT_EQ(m.sessionDate(*us), c.session);
+    EXPECT_EQ(m.trend(*us).size(), c.points ? c.points : static_cast<size_t>(us->points));
+  }
+}
+
 // A commodity's trading day as the client reads it: the night session from 21:00 first, then
 // the day's sessions, its minute points in that order all day long.
 TEST_F(SessionClock, FuturesDayRunsFromTheNightSessionOn) {
   struct Case {
     int clock, points, minute;  // the quote's minute of day
   };
-  const Case cases[] = {{1 * 60 + 30, 271, 1 * 60 + 30}, {5 * 60, 331, 2 * 60 + 30},
-                        {10 * 60 + 30, 421, 10 * 60 + 30}, {16 * 60, 571, 15 * 60},
+  const Case cases[] = {{1 * 60 + 30, 271, 1 * 60 + 30},
+                        {5 * 60, 331, 2 * 60 + 30},
+                        {10 * 60 + 30, 421, 10 * 60 + 30},
+                        {16 * 60, 571, 15 * 60},
                         {22 * 60, 61, 22 * 60}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.clock);
@@ -423,6 +449,34 @@ TEST_F(SeededDates, ReceivedPriceAlertsLieAtOrBeforeTheClockInTheirOrder) {
     EXPECT_EQ(t.GetNSString(8), "000001");
     EXPECT_EQ(t.GetNSString(88), c.market);
   }
+}
+
+// From 21:00 a commodity contract is in the next trading day: a price it reaches then is reached
+// at the clock's time, not on that day's date.
+TEST_F(SeededDates, AFuturesAlertInTheNightSessionIsReachedNow) {
+  server_->setMinute(22 * 60);
+  SetLoginInfo("88night", "");
+  TestClient client(server_->port(Role::PriceAlert));
+  for (const auto& p : Queued(SendQueueKind::PriceNotification, [] {
+         MakeRequest_PriceNotificationUploadSetting(GlobalDataRequest(), 0, 4, 6, "CU1601", "沪铜",
+                                                    1, 3, 0, 0, 0, 52);
+       }))
+    EXPECT_TRUE(client.send(p));
+  client.receiveReply();
+  for (const auto& p : Queued(SendQueueKind::PriceNotification, [] {
+         MakeRequest_PriceNotificationList(GlobalDataRequest(), 0, 6, 0, 200, 51);
+       }))
+    EXPECT_TRUE(client.send(p));
+  MDBF t;
+  Rows(client.receiveReply(), t);
+  bool found = false;
+  for (int i = 0; i < t.GetRecordNum(); ++i) {
+    t.Seek(i);
+    if (t.GetNSString(8) != "CU1601") continue;
+    found = true;
+    EXPECT_EQ(t.GetNSString(88), "2015-12-17 22:00:00");
+  }
+  EXPECT_TRUE(found);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // New York's open as Beijing reads it, on sessions either side of each daylight-saving switch.
 #include <gtest/gtest.h>
 
-#include "detail/NewYorkClock.h"
+#include "core/NewYorkClock.h"
 
 namespace {
 

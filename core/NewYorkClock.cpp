@@ -1,4 +1,4 @@
-#include "detail/NewYorkClock.h"
+#include "core/NewYorkClock.h"
 
 namespace {
 
@@ -32,8 +32,7 @@ int SundayOf(int y, int m, int n) {
 
 int BeijingAheadOfNewYork(int32_t yyyymmdd) {
   const int y = yyyymmdd / 10000, m = yyyymmdd / 100 % 100, d = yyyymmdd % 100;
-  if (yyyymmdd <= 0 || y < 1900 || y > 9999 || m < 1 || m > 12 || d < 1 ||
-      d > DaysInMonth(y, m))
+  if (yyyymmdd <= 0 || y < 1900 || y > 9999 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m))
     return 0;
   const int startMonth = y >= 2007 ? 3 : 4, endMonth = y >= 2007 ? 11 : 10;
   const int startDay = SundayOf(y, startMonth, y >= 2007 ? 2 : 1);
