@@ -43,6 +43,12 @@ class AppHooks {
   // The 9020-byte receive record of a price-alert list answer.
   virtual void repondsToPriceNotificationList(const foundation::Data& /*record*/) {}
   virtual void showAlert(const CoreAlert& /*alert*/) {}
+  // The server closed or broke the quote connection: open it again (a turn with nothing queued
+  // does), and again later while it stays down.
+  virtual void quoteConnectionLost() {}
+  // A turn connected the quote connection again after a loss: the screens shown ask again for
+  // what they show (the new connection has none of the old subscriptions).
+  virtual void quoteConnectionReopened() {}
 
   // --- Network thread; must be thread-safe ---
   // The watch-list upload answer (9020-byte receive record); false keeps it from the screens.

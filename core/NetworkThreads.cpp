@@ -5,6 +5,7 @@
 #include <mutex>
 #include <vector>
 
+#include "core/AppHooks.h"
 #include "core/CoreConfig.h"
 #include "core/CoreState.h"
 #include "core/LoginRequests.h"
@@ -56,6 +57,7 @@ NetworkState& State() {
 }
 
 std::atomic<int64_t> g_lastSendRecvTime{0};
+std::atomic<bool> g_quoteDropped{false};
 
 CSocket* Sockets() {
   // Never destroyed before the threads: the state above is built later, so torn down first.
@@ -189,6 +191,7 @@ void StopNetworkThreads() {
   CloseAll();
   for (int i = 0; i < kConnectionCount; ++i) Sockets()[i].JoinAttempts();
   state.stopping = false;
+  g_quoteDropped = false;
   foundation::logInfo("network threads stopped");
 }
 
@@ -223,6 +226,17 @@ void SetLastSendRecvTime(int64_t seconds) {
   g_lastSendRecvTime.store(seconds);
 }
 
+void NoteConnectionDropped(CoreConnection which) {
+  if (which != CoreConnection::Quote || State().stopping.load()) return;
+  if (g_quoteDropped.exchange(true)) return;  // told once per drop
+  foundation::logInfo("hqsocket: connection lost, reopening it");
+  CallAppHooksOnMain([](AppHooks& hooks) { hooks.quoteConnectionLost(); });
+}
+
+bool IsQuoteConnectionDropped() {
+  return g_quoteDropped.load();
+}
+
 void RunSendTurn(CoreConnection which, int childType) {
   if (State().stopping.load()) return;
   CSocket& connection = GetCoreSocket(which);
@@ -243,6 +257,9 @@ void RunSendTurn(CoreConnection which, int childType) {
       return;
     }
     PutLoginInFront(which, childType, turn);
+    // What the screens ask again is queued behind the login put in front here.
+    if (which == CoreConnection::Quote && g_quoteDropped.exchange(false))
+      CallAppHooksOnMain([](AppHooks& hooks) { hooks.quoteConnectionReopened(); });
   }
   // Everything queued goes out in this turn, in pieces of at most 8192 bytes. Only whole
   // packets are taken, and only while the connection is up: a Close from another thread
@@ -271,6 +288,7 @@ void RunSendTurn(CoreConnection which, int childType) {
       foundation::logError("%s: send failed (%d), %d bytes of this turn dropped", connection.Name(),
                            result, static_cast<int>(turn.size() - front));
       connection.Close();
+      NoteConnectionDropped(which);
     }
     break;
   }

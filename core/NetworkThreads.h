@@ -48,6 +48,15 @@ std::shared_ptr<foundation::RunLoop> GetPriceNotificationThreadLoop();
 int64_t GetLastSendRecvTime();
 void SetLastSendRecvTime(int64_t seconds);
 
+// A connection the server closed or broke under us (never one closed on purpose: logout,
+// background, stop). A new quote connection carries none of the old one's subscriptions, so the
+// application is told (AppHooks::quoteConnectionLost) to open it again, and told once more
+// (AppHooks::quoteConnectionReopened) by the first turn that connects again, when the screens
+// ask again for what they show. Other connections are reopened by their next request as ever.
+void NoteConnectionDropped(CoreConnection which);
+// True from a drop of the quote connection until a turn has connected it again.
+bool IsQuoteConnectionDropped();
+
 // One send turn on the calling thread (normally run by the observers).
 // childType is the queued packet's child type as announced by the push (0 when unknown).
 void RunSendTurn(CoreConnection which, int childType);

@@ -108,7 +108,9 @@ void ReadAndDispatch(CoreConnection which, const net::SocketPtr& socket, const c
   }
   if (which == CoreConnection::Quote)
     SetLastSendRecvTime(static_cast<int64_t>(foundation::Clock::wallNow()));
-  if (connection.RecvData() < 1) return;
+  const int read = connection.RecvData();
+  if (read < 0) NoteConnectionDropped(which);
+  if (read < 1) return;
 
   // One record per event, zeroed once and reused; each post copies it.
   static thread_local uint8_t record[kReceiveRecordSize];
@@ -123,6 +125,7 @@ void ReadAndDispatch(CoreConnection which, const net::SocketPtr& socket, const c
                              kReceiveRecordBodyCapacity, key.c_str());
     if (result < 0) {
       connection.Close();
+      NoteConnectionDropped(which);
       return;
     }
     if (result == 0) return;

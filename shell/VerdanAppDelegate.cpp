@@ -201,13 +201,44 @@ void VerdanAppDelegate::importFirstStartWatchList() {
 
 void VerdanAppDelegate::onTimer() {
   foundation::logVerbose("onTimer");
-  if (GetCoreSocket(CoreConnection::Quote).NeedsConnect() != 0) return;
+  if (GetCoreSocket(CoreConnection::Quote).NeedsConnect() != 0) {
+    // Closed on purpose (logout, background) it waits for the next request; dropped by the
+    // server it is tried again until it holds, or the screen shown would stay stale.
+    if (IsQuoteConnectionDropped()) reopenQuoteConnection();
+    return;
+  }
   int64_t now = static_cast<int64_t>(foundation::Clock::wallNow());
   if (now - GetLastSendRecvTime() < kHeartbeatIdleSeconds) return;
   uint8_t buffer[1024] = {0};
   int n = MakeRequest(kMainTypeHeartbeat, kChildTypeHeartbeat, 0, 0, 0, buffer, 0);
   foundation::logInfo("Send heartbeat package");
   PushCenterSendQueue(buffer, n);
+}
+
+void VerdanAppDelegate::quoteConnectionLost() {
+  // Once at once; a server that drops every new connection is tried again only by the
+  // heartbeat tick, never in a loop.
+  const double now = foundation::Clock::now();
+  if (quoteReopening_ && now - quoteReopenedAt_ < kHeartbeatInterval) return;
+  reopenQuoteConnection();
+}
+
+void VerdanAppDelegate::reopenQuoteConnection() {
+  if (shutDown_) return;
+  quoteReopening_ = true;
+  quoteReopenedAt_ = foundation::Clock::now();
+  foundation::logInfo("reopening the quote connection");
+  // A turn with nothing queued connects and puts the quote login in front.
+  PushCenterSendQueue(nullptr, 0);
+}
+
+void VerdanAppDelegate::quoteConnectionReopened() {
+  if (shutDown_ || !tabBarController_) return;
+  // The screen shown asks again for its quote, chart and pushes, as on coming back to the
+  // foreground; the other screens ask when they next appear.
+  auto* navigation = getTabBarNavigationController(tabBarController_->selectedIndex());
+  if (navigation && navigation->topViewController())
+    Extend::willAppearOnMainThread(*navigation->topViewController());
 }
 
 void VerdanAppDelegate::applicationDidBecomeActive(ui::Application& app) {

@@ -172,6 +172,11 @@ class VerdanAppDelegate : public ui::Object,
 
   // --- Core alerts ---
   void showAlert(const CoreAlert& alert) override;
+  // The quote connection dropped by the server is opened again at once and then by every
+  // heartbeat tick while it stays down; once it holds, the screen shown asks again.
+  void quoteConnectionLost() override;
+  void quoteConnectionReopened() override;
+  void reopenQuoteConnection();
 
   // --- Small services ---
   static std::string dataFilePath();
@@ -213,6 +218,9 @@ class VerdanAppDelegate : public ui::Object,
   gfx::Font normalFont_;
   gfx::Font largeFont_;
   std::shared_ptr<foundation::Timer> timer_;
+  // When the quote connection was last reopened after a loss (Clock::now), if ever.
+  bool quoteReopening_ = false;
+  double quoteReopenedAt_ = 0;
   std::shared_ptr<foundation::Timer> timerJY_;
   std::shared_ptr<foundation::Timer> timerUpload_;
   std::vector<std::shared_ptr<foundation::Timer>> pending_;

@@ -871,6 +871,15 @@ void ServerCore::pushForcedLogout(const std::string& text) {
   });
 }
 
+void ServerCore::dropConnections(Role r) {
+  runOnServer([this, r] {
+    for (auto& [id, cp] : conns_) {
+      if (cp->role == r) close(*cp);
+    }
+    reap();
+  });
+}
+
 void ServerCore::handleHttp(Connection& c) {
   if (c.closeWhenSent) {  // answered: the rest of what comes is not read
     c.in.clear();

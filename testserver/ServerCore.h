@@ -177,6 +177,8 @@ class ServerCore {
                         uint8_t byte3);
   void pushQuotes();  // changed quotes to every subscriber, and the index brief
   void pushForcedLogout(const std::string& text);
+  // Closes every connection of the role, as a server that went away does (any thread).
+  void dropConnections(Role r);
   // The flood fault (any thread).
   void startFlood(const FloodOptions& options);
   void stopFlood();

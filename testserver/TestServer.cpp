@@ -60,6 +60,10 @@ void TestServer::pushForcedLogout(const std::string& text) {
   core_->pushForcedLogout(text);
 }
 
+void TestServer::dropConnections(Role role) {
+  core_->dropConnections(role);
+}
+
 void TestServer::startFlood(const FloodOptions& options) {
   core_->startFlood(options);
 }

@@ -178,6 +178,9 @@ class TestServer {
   void clearFaults();
   // Pushes a forced logout (field 38 = text) to every quote connection.
   void pushForcedLogout(const std::string& text);
+  // Closes every open connection of a role (the listener stays): what the clients see when a
+  // server goes away and another takes its place.
+  void dropConnections(Role role);
 
   // Starts the flood fault (replacing one in progress); see FloodOptions.
   void startFlood(const FloodOptions& options);

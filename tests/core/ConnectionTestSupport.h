@@ -144,6 +144,14 @@ class RecordingHooks : public AppHooks {
     alerts.push_back(alert);
     AddLocked("alert:" + std::to_string(alert.tag));
   }
+  void quoteConnectionLost() override { Add("quoteConnectionLost"); }
+  void quoteConnectionReopened() override { Add("quoteConnectionReopened"); }
+  size_t Count(const std::string& event) {
+    std::lock_guard<std::mutex> guard(mutex);
+    size_t n = 0;
+    for (auto& e : events) n += e == event;
+    return n;
+  }
   bool repondsToUploadSelfStock(const uint8_t*, int) override {
     Add("repondsToUploadSelfStock");
     return uploadAnswer.load();

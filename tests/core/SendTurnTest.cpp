@@ -218,6 +218,76 @@ TEST_F(SendTurnTest, PeerThatGoesAwayIsReconnectedByTheNextPush) {
   EXPECT_EQ(p.wire, second);
 }
 
+// A quote connection the server ends (or breaks with bytes that are no packet) is reported
+// once, and its next connect once more, so the application can reopen it and have its screens
+// ask again; a connection the client closes itself is reported never.
+TEST_F(SendTurnTest, QuoteConnectionLostByTheServerIsReportedAndItsReconnectToo) {
+  nettest::LoopbackListener listener;
+  ASSERT_TRUE(StartNetworkThreads());
+  for (bool garbage : {false, true}) {
+    SCOPED_TRACE(garbage);
+    const size_t lost = hooks->Count("quoteConnectionLost");
+    const size_t reopened = hooks->Count("quoteConnectionReopened");
+    Serve(kServerListQuote, listener);
+    Push(PushCenterSendQueue, QuoteRequest(1));
+    int peer = listener.accept();
+    ASSERT_GE(peer, 0);
+    Packet p;
+    ASSERT_TRUE(ReadPacket(peer, p));
+    if (garbage) {
+      const char junk[32] = "no packet starts like this....";
+      ASSERT_EQ(::send(peer, junk, sizeof junk, MSG_NOSIGNAL), static_cast<ssize_t>(sizeof junk));
+    } else {
+      ::shutdown(peer, SHUT_RDWR);
+    }
+    ASSERT_TRUE(RunMainUntil([&] { return hooks->Count("quoteConnectionLost") == lost + 1; }));
+    EXPECT_TRUE(IsQuoteConnectionDropped());
+    EXPECT_EQ(hooks->Count("quoteConnectionReopened"), reopened);
+    // The application's reopening: a turn with nothing queued.
+    Serve(kServerListQuote, listener);
+    PushCenterSendQueue(nullptr, 0);
+    int again = listener.accept();
+    ASSERT_GE(again, 0);
+    ASSERT_TRUE(
+        RunMainUntil([&] { return hooks->Count("quoteConnectionReopened") == reopened + 1; }));
+    EXPECT_FALSE(IsQuoteConnectionDropped());
+    EXPECT_EQ(hooks->Count("quoteConnectionLost"), lost + 1);
+    // Closed on purpose (logout, background): nothing to report, now or at the next connect.
+    GetCoreSocket(CoreConnection::Quote).Close();
+    Serve(kServerListQuote, listener);
+    std::string after = QuoteRequest(3);
+    Push(PushCenterSendQueue, after);
+    int third = listener.accept();
+    ASSERT_GE(third, 0);
+    ASSERT_TRUE(ReadPacket(third, p));
+    EXPECT_EQ(p.wire, after);
+    RunMainUntil([] { return false; }, 0.05);
+    EXPECT_EQ(hooks->Count("quoteConnectionLost"), lost + 1);
+    EXPECT_EQ(hooks->Count("quoteConnectionReopened"), reopened + 1);
+    EXPECT_FALSE(IsQuoteConnectionDropped());
+    GetCoreSocket(CoreConnection::Quote).Close();
+  }
+}
+
+// Only the quote connection feeds screens by subscription; the others stay as they were,
+// reopened by their next request.
+TEST_F(SendTurnTest, OtherConnectionsLostByTheServerAreNotReported) {
+  nettest::LoopbackListener listener;
+  Serve(kServerListPriceAlert, listener);
+  ASSERT_TRUE(StartNetworkThreads());
+  Push(PushPriceNotificationSendQueue, QuoteRequest(4));
+  int peer = listener.accept();
+  ASSERT_GE(peer, 0);
+  Packet p;
+  ASSERT_TRUE(ReadPacket(peer, p));
+  ::shutdown(peer, SHUT_RDWR);
+  ASSERT_TRUE(
+      RunMainUntil([] { return GetCoreSocket(CoreConnection::PriceAlert).NeedsConnect() == 1; }));
+  RunMainUntil([] { return false; }, 0.05);
+  EXPECT_EQ(hooks->Count("quoteConnectionLost"), 0u);
+  EXPECT_FALSE(IsQuoteConnectionDropped());
+}
+
 TEST_F(SendTurnTest, VerificationIsServedOnThePushingThread) {
   nettest::LoopbackListener listener;
   Serve(kServerListQuote, listener);

@@ -269,3 +269,30 @@ TEST_F(Robustness, UnknownNamesAndUnfinishedMailsAreBounded) {
   EXPECT_EQ(dropped, 3);
   server.stop();
 }
+
+// A server going away as the clients see it: every connection of the role ends, the others
+// and the listener stay, and the next connection logs in as before.
+TEST_F(Robustness, DroppedConnectionsEndButTheRoleStillAnswers) {
+  testserver::TestServer server(testserver::ServerOptions::Ephemeral());
+  ASSERT_TRUE(server.start());
+  TestClient first(server.port(Role::Quote));
+  TestClient second(server.port(Role::Quote));
+  TestClient auth(server.port(Role::Auth));
+  ASSERT_TRUE(first.connected() && second.connected() && auth.connected());
+  ASSERT_TRUE(Eventually([&] { return server.connectionCount(Role::Quote) == 2; }));
+  ASSERT_TRUE(Eventually([&] { return server.connectionCount(Role::Auth) == 1; }));
+
+  server.dropConnections(Role::Quote);
+  EXPECT_TRUE(first.closedByServer());
+  EXPECT_TRUE(second.closedByServer());
+  EXPECT_TRUE(Eventually([&] { return server.connectionCount(Role::Quote) == 0; }));
+  EXPECT_EQ(server.connectionCount(Role::Auth), 1);
+
+  TestClient again(server.port(Role::Quote));
+  ASSERT_TRUE(again.connected());
+  Reply login = AskGuestQuoteLogin(again);
+  ASSERT_TRUE(login.ok);
+  EXPECT_EQ(login.header.ChildType, 7);
+  EXPECT_FALSE(login.error());
+  server.stop();
+}

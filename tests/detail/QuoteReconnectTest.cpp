@@ -1,0 +1,132 @@
+// The open trend page when the quote server goes away under it: the client opens the quote
+// connection again (with its login in front) and the page asks again for its quote, chart and
+// pushes, without a tap.
+#include <cstdint>
+#include <vector>
+
+#include "core/MessageTypes.h"
+#include "core/NetworkThreads.h"
+#include "core/ReceiveRecord.h"
+#include "detail/TrendlineController.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "tests/detail/DetailClientSupport.h"
+
+namespace detailtest {
+namespace {
+
+using testserver::ReceivedRequest;
+using testserver::Role;
+
+class QuoteReconnect : public DetailClientTest {
+ protected:
+  // Opens 600000's pager and waits for its first reply and chart.
+  void OpenTrend() {
+    LoggedIn("30,31,49");
+    pager_ = Open("600000", 1, 2);
+    ASSERT_NE(pager_, nullptr);
+    trend_ = dynamic_cast<RecordingTrendPage*>(pager_->pageView(kTagTrendPage));
+    ASSERT_NE(trend_, nullptr);
+    ASSERT_TRUE(WaitFor([&] {
+      return !trend_->log.quoteFlags.empty() && trend_->log.quoteFlags.back() == 1 &&
+             trend_->chart.trendCalls > 0;
+    }));
+  }
+
+  // Moves the server's 600000 by `step` (whole cents: the wire keeps two decimals) and answers
+  // the new price; with `push` its subscribers are told.
+  int32_t NewPrice(int32_t step, bool push = false) {
+    int32_t price = 0;
+    EXPECT_TRUE(server->setQuoteValues(
+        1, "600000", [&](tagLocalStockData& q) { price = q.now = q.now + step; }, push));
+    return price;
+  }
+
+  std::vector<ReceivedRequest> Received(uint8_t main, uint8_t child) const {
+    std::vector<ReceivedRequest> out;
+    for (auto& r : server->receivedRequests(Role::Quote))
+      if (r.header.MainType == main && r.header.ChildType == child) out.push_back(r);
+    return out;
+  }
+
+  // The page asked again on the new connection after the quote login, and shows `price`; a
+  // push on the new subscription reaches it too.
+  void ExpectAskedAgainAndShows(int32_t price, int trendCallsBefore) {
+    const bool arrived = WaitFor([&] {
+      return !Received(kMainTypeQuote, QuoteChild::kStockData).empty() &&
+             trend_->log.quote.now == price;
+    });
+    std::vector<ReceivedRequest> all = server->receivedRequests(Role::Quote);
+    ASSERT_TRUE(arrived);
+    ASSERT_FALSE(all.empty());
+    EXPECT_EQ(all.front().header.MainType, kMainTypeLogin);  // the login went first
+    EXPECT_EQ(all.front().header.ChildType, LoginChild::kLoginHQ);
+    int asked = 0;
+    for (auto& q : Received(kMainTypeQuote, QuoteChild::kStockData)) {
+      if (q.header.PageID != kDetailPageId) continue;
+      ++asked;
+      EXPECT_EQ(q.header.RequestCode, pager_->requestCode(kSlotQuote));
+    }
+    EXPECT_EQ(asked, 1);  // the screen shown asked once
+    EXPECT_TRUE(WaitFor([&] { return trend_->chart.trendCalls > trendCallsBefore; }));
+    EXPECT_FALSE(IsQuoteConnectionDropped());
+
+    const int32_t pushed = NewPrice(700, true);
+    EXPECT_TRUE(WaitFor(
+        [&] { return trend_->log.quoteFlags.back() == 2 && trend_->log.quote.now == pushed; }));
+  }
+
+  TrendlineController* pager_ = nullptr;
+  RecordingTrendPage* trend_ = nullptr;
+};
+
+TEST_F(QuoteReconnect, DroppedConnectionIsReopenedAndTheOpenTrendPageAsksAgain) {
+  OpenTrend();
+  const int trendCalls = trend_->chart.trendCalls;
+  const int32_t price = NewPrice(1200);
+  server->clearReceivedRequests();
+  server->dropConnections(Role::Quote);
+  ExpectAskedAgainAndShows(price, trendCalls);
+  // A second drop soon after is left to the heartbeat tick: a server that drops every new
+  // connection is not hammered in a loop.
+  const int32_t later = NewPrice(500);
+  server->clearReceivedRequests();
+  server->dropConnections(Role::Quote);
+  ASSERT_TRUE(WaitFor([] { return IsQuoteConnectionDropped(); }));
+  pump([] { return false; }, 0.2);
+  EXPECT_TRUE(server->receivedRequests(Role::Quote).empty());
+  EXPECT_NE(trend_->log.quote.now, later);
+  advance(kHeartbeatInterval);
+  ExpectAskedAgainAndShows(later, trend_->chart.trendCalls);
+}
+
+TEST_F(QuoteReconnect, ServerRestartedOnTheSamePortsIsFoundByTheHeartbeatTick) {
+  OpenTrend();
+  const int trendCalls = trend_->chart.trendCalls;
+  testserver::ServerOptions options = testserver::ServerOptions::Ephemeral();
+  for (int r = 0; r < testserver::kRoleCount; ++r)
+    options.ports[static_cast<size_t>(r)] = server->port(static_cast<Role>(r));
+
+  // The first try finds nobody: the connection failure is posted as ever.
+  int failures = 0;
+  int token = 0;
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      &token, "login", [&](const foundation::Notification& n) {
+        ReceiveRecordView view;
+        if (ReceiveRecordView::From(n, view) && view.status == kReceiveStatusConnectFailed)
+          ++failures;
+      });
+  server->stop();
+  EXPECT_TRUE(WaitFor([&] { return failures > 0; }));
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(&token);
+  EXPECT_TRUE(IsQuoteConnectionDropped());
+
+  server = std::make_unique<testserver::TestServer>(options);
+  server->setRights("", "30,31,49");
+  ASSERT_TRUE(server->start());
+  const int32_t price = NewPrice(3100);
+  advance(kHeartbeatInterval);
+  ExpectAskedAgainAndShows(price, trendCalls);
+}
+
+}  // namespace
+}  // namespace detailtest
