@@ -339,7 +339,7 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
       // Both fingers on the glass: a finger off the screen is not a finger, and the one left
       // would make the pinch a one-finger flick.
       const double half = std::max(d1, d2) / 2;
-      step.from.x = std::clamp(step.from.x, half, std::max(half, scene.screen.width - half));
+      step.from.x = std::clamp(step.from.x, half, std::max(half, scene.screen.width - 1 - half));
       step.seconds = round2(uniform(0.05, 0.6));
     } else if (roll < 61) {
       step.kind = ScriptStepKind::Wheel;
