@@ -89,6 +89,9 @@ void PriceNotificationSetting::viewDidLoad() {
   waiter_.attach(*view(), RequestWaiter::BoxFrame(200), weakAs<::AlertViewDelegate>());
 
   addLoginObserver();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      &keyboardHideOwner_, ui::kKeyboardWillHideNotification,
+      [this](const foundation::Notification&) { keyboardWillHide(); });
   // The header shows the handed record at once; the fresh quote replaces it when it comes.
   refreshHeader();
 }
@@ -373,6 +376,16 @@ void PriceNotificationSetting::keyboardWasShown(const foundation::Notification& 
     frame.size.height += begin.height() - end.height();
     scroll->setFrame(frame);
   }
+}
+
+void PriceNotificationSetting::keyboardWillHide() {
+  ui::ScrollView* scroll = mView();
+  if (!scroll) return;
+  const double most = std::max(0.0, scroll->contentSize().height - scrollViewFrame().height());
+  gfx::Point offset = scroll->contentOffset();
+  if (offset.y <= most) return;
+  offset.y = most;
+  scroll->setContentOffset(offset, true);
 }
 
 // --- Table ------------------------------------------------------------------------------------

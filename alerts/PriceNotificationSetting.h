@@ -100,10 +100,15 @@ class PriceNotificationSetting : public ArScrollViewController,
   void refreshHeader();
   void addLoginObserver();
   void removeLoginObserver();
+  // The pad grew the page's scroll range for the edited field; once it goes, the range shrinks
+  // back and the page must come back inside it.
+  void keyboardWillHide();
   // Shows the waiting box and takes a fresh code for the slot.
   uint16_t startExchange(Slot slot);
 
   std::shared_ptr<ui::TableView> _tableView;
+  char keyboardHideOwner_ = 0;
+  foundation::ObserversOf keyboardHideObservers_{&keyboardHideOwner_};
   RequestWaiter waiter_;
   PendingRequests<Slot> pending_;
   tagLocalStockData m_stockdata{};

@@ -441,5 +441,30 @@ TEST_F(PriceAlertSettings, KeyboardScrollsTheEditedFieldIntoViewAndRestores) {
   EXPECT_EQ(scroll->frame(), before);
 }
 
+// The pad leaves the whole field above it, and the page scrolls back once the pad closes (the
+// stock's row would otherwise stay under the navigation bar).
+TEST_F(PriceAlertSettings, PadKeepsTheWholeFieldAboveItAndThePageReturns) {
+  LoggedIn();
+  auto list = OpenList();
+  PriceNotificationSetting* editor = OpenEditor(*list, 1);
+  ASSERT_NE(editor, nullptr);
+  ui::ScrollView* scroll = editor->mView();
+  ui::TextField* field = editor->field(513);
+  ASSERT_TRUE(field->isEnabled());
+  ASSERT_TRUE(field->becomeFirstResponder());
+  advance(0.6);
+  ASSERT_TRUE(editor->keyboardIsShowing());
+  const gfx::Rect inScroll = field->convertRectToView(field->bounds(), scroll);
+  EXPECT_GE(inScroll.y(), scroll->contentOffset().y);
+  EXPECT_LE(inScroll.maxY(), scroll->contentOffset().y + scroll->bounds().height())
+      << "the field's bottom edge is under the pad";
+  ASSERT_GT(scroll->contentOffset().y, 0);
+  field->insertText("5");
+  field->resignFirstResponder();
+  advance(0.6);
+  EXPECT_FALSE(editor->keyboardIsShowing());
+  EXPECT_EQ(scroll->contentOffset().y, 0) << "the page stays scrolled up";
+}
+
 }  // namespace
 }  // namespace alerttest
