@@ -89,6 +89,9 @@ void PriceNotificationSetting::viewDidLoad() {
   waiter_.attach(*view(), RequestWaiter::BoxFrame(200), weakAs<::AlertViewDelegate>());
 
   addLoginObserver();
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      &keyboardHideOwner_, ui::kKeyboardWillHideNotification,
+      [this](const foundation::Notification&) { keyboardWillHide(); });
   // The header shows the handed record at once; the fresh quote replaces it when it comes.
   refreshHeader();
 }
@@ -355,11 +358,8 @@ void PriceNotificationSetting::keyboardWasShown(const foundation::Notification& 
         if (f && f->isEditing()) editing = f;
       }
       if (!editing) continue;
-      // The field lies in its row's cell of the second section.
-      const double cellY = _tableView->rectForRowAtIndexPath(ui::IndexPath::forRow(row, 1)).y();
-      const gfx::Rect f = editing->frame();
-      scroll->scrollRectToVisible(gfx::Rect(f.x(), f.y() + 10 + cellY + 20, f.width(), f.height()),
-                                  true);
+      fitAbovePad(ui::keyboardFrame(notification.userInfo, ui::kKeyboardFrameEndUserInfoKey).y());
+      scrollFieldAbovePad(*editing);
       break;
     }
     commitEmptyAnimation();
@@ -373,6 +373,43 @@ void PriceNotificationSetting::keyboardWasShown(const foundation::Notification& 
     frame.size.height += begin.height() - end.height();
     scroll->setFrame(frame);
   }
+}
+
+void PriceNotificationSetting::fitAbovePad(double padTop) {
+  ui::ScrollView* scroll = mView();
+  if (!scroll || !scroll->superview()) return;
+  const gfx::Rect onScreen = scroll->superview()->convertRectToView(scroll->frame(), nullptr);
+  const double over = onScreen.maxY() - padTop;
+  if (over <= 0) return;
+  gfx::Rect frame = scroll->frame();
+  frame.size.height = std::max(0.0, frame.height() - over);
+  scroll->setFrame(frame);
+}
+
+void PriceNotificationSetting::scrollFieldAbovePad(ui::TextField& field) {
+  ui::ScrollView* scroll = mView();
+  if (!scroll) return;
+  gfx::Rect shown = field.convertRectToView(field.bounds(), scroll);
+  shown.size.height += 10;  // some air between the field's edge and the pad
+  scroll->scrollRectToVisible(shown, true);
+}
+
+// Another field taken while the pad stays up: no keyboard notification comes, so the field is
+// brought above the pad here.
+void PriceNotificationSetting::textFieldDidBeginEditing(ui::TextField& field) {
+  if (!keyboardIsShowing()) return;
+  if (ui::Keyboard::shared().isVisible()) fitAbovePad(ui::Keyboard::shared().frame().y());
+  scrollFieldAbovePad(field);
+}
+
+void PriceNotificationSetting::keyboardWillHide() {
+  ui::ScrollView* scroll = mView();
+  if (!scroll) return;
+  const double most = std::max(0.0, scroll->contentSize().height - scrollViewFrame().height());
+  gfx::Point offset = scroll->contentOffset();
+  if (offset.y <= most) return;
+  offset.y = most;
+  scroll->setContentOffset(offset, true);
 }
 
 // --- Table ------------------------------------------------------------------------------------

@@ -71,6 +71,7 @@ class PriceNotificationSetting : public ArScrollViewController,
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
   void keyboardWasShown(const foundation::Notification& notification) override;
+  void textFieldDidBeginEditing(ui::TextField& field) override;
   bool textFieldShouldChangeCharactersInRange(ui::TextField& field, ui::TextRange range,
                                               const std::string& string) override;
 
@@ -100,10 +101,19 @@ class PriceNotificationSetting : public ArScrollViewController,
   void refreshHeader();
   void addLoginObserver();
   void removeLoginObserver();
+  // The pad grew the page's scroll range for the edited field; once it goes, the range shrinks
+  // back and the page must come back inside it.
+  void keyboardWillHide();
+  // The page ends where the pad begins (`padTop` in screen points), and the edited field shows
+  // whole above it.
+  void fitAbovePad(double padTop);
+  void scrollFieldAbovePad(ui::TextField& field);
   // Shows the waiting box and takes a fresh code for the slot.
   uint16_t startExchange(Slot slot);
 
   std::shared_ptr<ui::TableView> _tableView;
+  char keyboardHideOwner_ = 0;
+  foundation::ObserversOf keyboardHideObservers_{&keyboardHideOwner_};
   RequestWaiter waiter_;
   PendingRequests<Slot> pending_;
   tagLocalStockData m_stockdata{};

@@ -192,11 +192,14 @@ void BrokerDetail::buttonAction_onOffMessage() {
 
 void BrokerDetail::buttonAction_closeBroker() {
   removeBrokerDetail();
+  if (closeHandler_) closeHandler_();
 }
 
 void BrokerDetail::touchesEnded(const ui::TouchSet& touches, const ui::Event& event) {
   (void)event;
   if (touches.empty() || !readyView_) return;
   gfx::Point at = touches.front()->locationInView(this);
-  if (!readyView_->frame().contains(at)) removeBrokerDetail();
+  if (readyView_->frame().contains(at)) return;
+  removeBrokerDetail();
+  if (closeHandler_) closeHandler_();
 }

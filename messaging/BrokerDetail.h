@@ -4,6 +4,7 @@
 // what it is given and reports each control to its delegate with an action number.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -77,6 +78,9 @@ class BrokerDetail : public ui::View {
   void setBrokerDetailDelegate(std::weak_ptr<BrokerDetailDelegate> delegate) {
     delegate_ = std::move(delegate);
   }
+  // Run by the close button and by a touch outside the panel: whoever shows the card hides it
+  // (a close button that left the card up would strand the user over the list).
+  void setCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
 
  private:
   void build(bool tall);
@@ -87,5 +91,6 @@ class BrokerDetail : public ui::View {
   std::shared_ptr<ui::Switch> switchMessage_;
   foundation::Value brokerDetail_;
   std::weak_ptr<BrokerDetailDelegate> delegate_;
+  std::function<void()> closeHandler_;
   int removeRequests_ = 0;
 };

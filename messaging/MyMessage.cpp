@@ -38,6 +38,10 @@ void MyMessage::viewWillAppear(bool animated) {
   willActiveByClickTabBar();
   if (IsAdviserLogin() || store_.savedName() != GetLoginUserName()) {
     store_.initMessageFromFile();
+  } else if (store_.brokerListArray().empty()) {
+    // A centre opened from the More grid while the tab's centre holds the messages: its own
+    // adviser rows come from the directory the tab's centre loaded.
+    updateAllList_BrokerAccount();
   } else {
     store_.initBrokerListArray_NoBroker();
   }

@@ -122,6 +122,10 @@ void MyMessage::buildScreen() {
   if (!brokerDetail_) brokerDetail_ = BrokerDetail::load();
   brokerDetail_->setFrame(brokerListTableView_->frame());
   brokerDetail_->setBrokerDetailDelegate(weakAs<BrokerDetailDelegate>());
+  std::weak_ptr<MyMessage> weakSelf = weakAs<MyMessage>();
+  brokerDetail_->setCloseHandler([weakSelf] {
+    if (auto self = weakSelf.lock()) self->hiddenBrokerDetail(0);
+  });
   brokerDetail_->setHidden(true);
   view->addSubview(brokerDetail_);
   arrangePanes();

@@ -13,6 +13,7 @@
 #include "core/PriceAlertRequests.h"
 #include "core/QuoteCache.h"
 #include "core/QuoteFormat.h"
+#include "platform/ui/Keyboard.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "platform/ui/Label.h"
@@ -439,6 +440,63 @@ TEST_F(PriceAlertSettings, KeyboardScrollsTheEditedFieldIntoViewAndRestores) {
   advance(0.6);
   EXPECT_FALSE(editor->keyboardIsShowing());
   EXPECT_EQ(scroll->frame(), before);
+}
+
+// The pad leaves the whole field above it, and the page scrolls back once the pad closes (the
+// stock's row would otherwise stay under the navigation bar).
+TEST_F(PriceAlertSettings, PadKeepsTheWholeFieldAboveItAndThePageReturns) {
+  LoggedIn();
+  auto list = OpenList();
+  PriceNotificationSetting* editor = OpenEditor(*list, 1);
+  ASSERT_NE(editor, nullptr);
+  ui::ScrollView* scroll = editor->mView();
+  ui::TextField* field = editor->field(513);
+  ASSERT_TRUE(field->isEnabled());
+  ASSERT_TRUE(field->becomeFirstResponder());
+  advance(0.6);
+  ASSERT_TRUE(editor->keyboardIsShowing());
+  const gfx::Rect inScroll = field->convertRectToView(field->bounds(), scroll);
+  EXPECT_GE(inScroll.y(), scroll->contentOffset().y);
+  EXPECT_LE(field->convertRectToView(field->bounds(), nullptr).maxY(),
+            ui::Keyboard::shared().frame().y())
+      << "the field's bottom edge is under the pad";
+  ASSERT_GT(scroll->contentOffset().y, 0);
+  field->insertText("5");
+  field->resignFirstResponder();
+  advance(0.6);
+  EXPECT_FALSE(editor->keyboardIsShowing());
+  EXPECT_EQ(scroll->contentOffset().y, 0) << "the page stays scrolled up";
+}
+
+// Moving from one field to the next with the pad up brings the next field whole above the pad.
+TEST_F(PriceAlertSettings, NextFieldWithThePadUpComesWholeAboveIt) {
+  LoggedIn();
+  auto list = OpenList();
+  PriceNotificationSetting* editor = OpenEditor(*list, 1);
+  ASSERT_NE(editor, nullptr);
+  ui::ScrollView* scroll = editor->mView();
+  ui::TextField* rise = editor->field(512);
+  ui::TextField* change = editor->field(513);
+  for (int i : {3, 4}) {
+    ui::Switch* onOff = editor->switchAt(i);
+    if (onOff->isOn()) continue;
+    onOff->setOn(true);
+    onOff->sendActionsForControlEvents(ui::ControlEvent::ValueChanged);
+  }
+  ASSERT_TRUE(rise->isEnabled() && change->isEnabled());
+  ASSERT_TRUE(rise->becomeFirstResponder());
+  advance(0.6);
+  ASSERT_TRUE(editor->keyboardIsShowing());
+  ASSERT_TRUE(change->becomeFirstResponder());
+  advance(0.6);
+  const gfx::Rect inScroll = change->convertRectToView(change->bounds(), scroll);
+  EXPECT_GE(inScroll.y(), scroll->contentOffset().y);
+  EXPECT_LE(change->convertRectToView(change->bounds(), nullptr).maxY(),
+            ui::Keyboard::shared().frame().y())
+      << "the field's bottom edge is under the pad";
+  change->resignFirstResponder();
+  advance(0.6);
+  EXPECT_EQ(scroll->contentOffset().y, 0);
 }
 
 }  // namespace

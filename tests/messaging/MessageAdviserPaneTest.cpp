@@ -337,5 +337,34 @@ TEST_F(MessageAdviserPaneTest, IndexedRowsEndLeftOfTheIndexStrip) {
   }
 }
 
+// The card's × and a tap beside its panel slide the card out and bring the adviser list back.
+TEST_F(MessageAdviserPaneTest, CloseButtonAndOutsideTapHideTheCard) {
+  MyMessage* centre = OpenPane("zhang", 3);
+  ASSERT_NE(centre, nullptr);
+  ui::TableView& list = *centre->brokerListTableView();
+  BrokerDetail& card = *centre->brokerDetailCard();
+  const double w = list.frame().width();
+  const auto shown = [&] { return card.frame().x() < w && !card.isHidden(); };
+
+  centre->showBrokerDetail(RowOf(centre, "9001"));
+  advance(1.0);
+  ASSERT_TRUE(shown());
+  auto* close = dynamic_cast<ui::Button*>(card.readyView()->viewWithTag(BrokerDetail::kTagClose));
+  ASSERT_NE(close, nullptr);
+  close->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  advance(1.0);
+  EXPECT_FALSE(shown()) << "× closes the card";
+  EXPECT_EQ(list.frame().x(), 0) << "the list is back";
+
+  centre->showBrokerDetail(RowOf(centre, "9002"));
+  advance(1.0);
+  ASSERT_TRUE(shown());
+  const gfx::Point beside = card.convertPointToView(gfx::Point(4, 4), nullptr);
+  ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, beside);
+  ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, beside);
+  advance(1.0);
+  EXPECT_FALSE(shown()) << "a tap outside the panel closes the card";
+}
+
 }  // namespace
 }  // namespace startuptest

@@ -300,5 +300,24 @@ TEST_F(MessageCentreScreenTest, TheMoreGridsCentreShowsTheSameMessagesAndLosesNo
   EXPECT_EQ(stored.size(), 5u);
 }
 
+// The More grid's centre lists the same advisers under 我的投顾 as the tab's.
+TEST_F(MessageCentreScreenTest, TheMoreGridsCentreListsTheSameAdvisers) {
+  MyMessage* tab = OpenCentre("zhang", 4);
+  ASSERT_NE(tab, nullptr);
+  tab->changeSelSubItem(0);
+  ASSERT_TRUE(WaitFor([&] { return AreBrokerTablesLoaded() && !tab->store().brokerListArray().empty(); }));
+  const size_t advisers = tab->store().brokerListArray().size();
+  auto second = Extend::produceObject<MyMessage>("MyMessage");
+  ASSERT_NE(second, nullptr);
+  tab->navigationController()->pushViewController(second, false);
+  Settle();
+  second->changeSelSubItem(0);
+  Settle();
+  EXPECT_EQ(second->store().brokerListArray().size(), advisers);
+  ui::TableView& list = *second->brokerListTableView();
+  EXPECT_EQ(list.numberOfRowsInSection(0), static_cast<int>(advisers));
+  tab->navigationController()->popToRootViewControllerAnimated(false);
+}
+
 }  // namespace
 }  // namespace startuptest
