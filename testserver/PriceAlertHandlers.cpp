@@ -182,23 +182,6 @@ void ListAlerts(ServerCore& s, Connection& c, const Request& req) {
   }
   int64_t id = 1;
   const std::string when = WhenText(s.date(), s.minute());
-  if (u.alertListCleared == 0) {
-    // One alert from the day before, so a fresh list is never empty.
-    const Security* sec = s.market().find(1, "600000");
-    if (sec) {
-      w.addRow();
-      w.i64(81, id++);
-      w.i32(82, 0);
-      w.utf16(83, "昨日收盘价触及您设置的提醒价格");
-      w.text(8, "600000");
-      w.utf16(9, foundation::utf16ToUtf8(std::u16string(sec->q.name)));
-      w.i32(18, 1);
-      w.i32(19, sec->q.zqlb);
-      // At the close of the session before the newest (whose alerts come below).
-      const SeedStamp at = s.market().stampSeed(1, 150000, 150000);
-      w.text(88, WhenText(at.date, 15 * 60));
-    }
-  }
   // Today's alerts carry this minute; those of a minute already deleted are not sent again.
   const bool deleted = Stamp(s) < u.alertListCleared;
   for (const auto& a : u.alerts) {
@@ -230,6 +213,24 @@ void ListAlerts(ServerCore& s, Connection& c, const Request& req) {
     // begun the evening before (a night session) reaches it now.
     w.text(88,
            q.date >= s.date() ? when : WhenText(q.date, q.time / 10000 * 60 + q.time / 100 % 100));
+  }
+  // Newest first: the day before's alert comes after today's, as a phone lists messages.
+  if (u.alertListCleared == 0) {
+    // One alert from the day before, so a fresh list is never empty.
+    const Security* sec = s.market().find(1, "600000");
+    if (sec) {
+      w.addRow();
+      w.i64(81, id++);
+      w.i32(82, 0);
+      w.utf16(83, "昨日收盘价触及您设置的提醒价格");
+      w.text(8, "600000");
+      w.utf16(9, foundation::utf16ToUtf8(std::u16string(sec->q.name)));
+      w.i32(18, 1);
+      w.i32(19, sec->q.zqlb);
+      // At the close of the session before the newest (whose alerts come above it).
+      const SeedStamp at = s.market().stampSeed(1, 150000, 150000);
+      w.text(88, WhenText(at.date, 15 * 60));
+    }
   }
   s.reply(c, req, w.build(), true);
 }

@@ -443,11 +443,12 @@ TEST_F(SeededDates, ReceivedPriceAlertsLieAtOrBeforeTheClockInTheirOrder) {
     MDBF t;
     Rows(client.receiveReply(), t);
     ASSERT_EQ(t.GetRecordNum(), 2);
+    // Newest first.
     t.Seek(0);
-    EXPECT_EQ(t.GetNSString(88), c.dayBefore);
-    t.Seek(1);
     EXPECT_EQ(t.GetNSString(8), "000001");
     EXPECT_EQ(t.GetNSString(88), c.market);
+    t.Seek(1);
+    EXPECT_EQ(t.GetNSString(88), c.dayBefore);
   }
 }
 
