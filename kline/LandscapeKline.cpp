@@ -205,8 +205,13 @@ void LandscapeKline::viewDidLoad() {
   title->setBackgroundColor(gfx::Color::pattern(gfx::Image::named("bg_navigationbar.png")));
   _realView->addSubview(title);
   auto toolbar = MyToolBar::initWithFrame({5, 0, 44, kTitleHeight});
-  _barBtnChange = ui::BarButtonItem::withTitle("切换", ui::BarButtonItemStyle::Bordered,
-                                               [this](ui::BarButtonItem&) { ClickBtnChange(); });
+  // The title bar's buttons can outlive this screen in the window a moment (a dismissal under
+  // way): their actions reach it only while it lives.
+  const std::weak_ptr<LandscapeKline> alive = self();
+  _barBtnChange = ui::BarButtonItem::withTitle(
+      "切换", ui::BarButtonItemStyle::Bordered, [alive](ui::BarButtonItem&) {
+        if (auto me = alive.lock()) me->ClickBtnChange();
+      });
   toolbar->setItems({_barBtnChange});
   title->addSubview(toolbar);
 
@@ -254,8 +259,11 @@ void LandscapeKline::viewDidLoad() {
     auto b = ui::Button::create(ui::ButtonType::Custom, frame);
     b->setImage(gfx::Image::named(image));
     b->setBackgroundColor(gfx::Color::clear());
-    b->addTarget([this, action](ui::Control&) { (this->*action)(); },
-                 ui::ControlEvent::TouchUpInside, this);
+    b->addTarget(
+        [alive, action](ui::Control&) {
+          if (auto me = alive.lock()) (me.get()->*action)();
+        },
+        ui::ControlEvent::TouchUpInside, this);
     title->addSubview(b);
     return b;
   };
@@ -310,8 +318,11 @@ void LandscapeKline::viewDidLoad() {
   indexSwitchButton->setTitleColor(gfx::Color::white());
   indexSwitchButton->setAlpha(0.7);
   indexSwitchButton->setBackgroundImage(gfx::Image::named("groupbutton.png"));
-  indexSwitchButton->addTarget([this](ui::Control&) { ClickBtnIndexParams(); },
-                               ui::ControlEvent::TouchUpInside, this);
+  indexSwitchButton->addTarget(
+      [alive = std::weak_ptr<LandscapeKline>(self())](ui::Control&) {
+        if (auto me = alive.lock()) me->ClickBtnIndexParams();
+      },
+      ui::ControlEvent::TouchUpInside, this);
   _scrollView->addSubview(indexSwitchButton);
 
   // Within the price area: lower, its edges would cut the dates under the chart and the pane's
