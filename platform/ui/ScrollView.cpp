@@ -101,8 +101,10 @@ class ScrollPanRecognizer : public GestureRecognizer {
   void reset() override {
     touch_.reset();
     mostFingers_ = 0;
-    owner_->settleCaughtMotion();
+    if (owner_) owner_->settleCaughtMotion();
   }
+  // The scroll view is going: a reset its teardown causes has no motion left to settle.
+  void detach() { owner_ = nullptr; }
 
  private:
   // A window point along the scroll view's own axes: the same as the window's unless a view on
@@ -164,6 +166,7 @@ ScrollView::ScrollView(const gfx::Rect& frame) : View(frame) {
 }
 
 ScrollView::~ScrollView() {
+  if (pan_) pan_->detach();
   if (timer_) timer_->invalidate();
   if (delayTimer_) delayTimer_->invalidate();
 }
