@@ -325,11 +325,13 @@ TEST_F(PagerViewTest, AdditionFliesToTheCartAndTapsDuringTheFlightChangeNothing)
 
   // A full list takes nothing, and the button ends as "add" again.
   SelfStock_Clear();
-  char code[8];
-  for (int i = 0; i < 1000; ++i) {
-    std::snprintf(code, sizeof code, "%06d", 100000 + i);
-    SelfStock_Add(2, code, 2);
+  std::vector<tagCodeItem> full(1000);
+  for (size_t i = 0; i < full.size(); ++i) {
+    std::snprintf(full[i].code, sizeof full[i].code, "%06zu", 100000 + i);
+    full[i].market = 2;
+    full[i].zqlb = 2;
   }
+  ASSERT_TRUE(SelfStock_AddItems(full.data(), static_cast<int>(full.size())));
   pager->refreshSelfStockButtonState();
   button->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
   EXPECT_FALSE(SelfStock_Contains(1, "600000"));

@@ -222,16 +222,25 @@ constexpr Contract kContracts[] = {{6, "CU1601"}, {7, "RB1605"}};
 
 TEST(OneHistory, AFuturesNightSeenTheEveningBeforeIsTheNextDaysFirstMinutes) {
   for (uint64_t seed : {20151217ull, 11ull}) {
+    // Wednesday 2026-12-09 seen at its close and at 22:00; Thursday seen at 10:30; and a market
+    // played on from the afternoon to the same evening.
+    const Market close(seed, 20261209, 16 * 60);
+    const Market evening(seed, 20261209, 22 * 60);
+    const Market morning(seed, 20261210, 10 * 60 + 30);
+    Market played(seed, 20261209, 20 * 60 + 59);
+    for (const Contract& c : kContracts) {
+      const Security* p = played.find(c.market, c.code);
+      ASSERT_NE(p, nullptr);
+      EXPECT_EQ(played.sessionDate(*p), 20261209);
+    }
+    played.setMinute(22 * 60);
     for (const Contract& c : kContracts) {
       SCOPED_TRACE(testing::Message() << seed << " " << c.code);
-      // Wednesday 2026-12-09 seen at its close and at 22:00; Thursday seen at 10:30.
-      const Market close(seed, 20261209, 16 * 60);
-      const Market evening(seed, 20261209, 22 * 60);
-      const Market morning(seed, 20261210, 10 * 60 + 30);
       const Security* w = close.find(c.market, c.code);
       const Security* e = evening.find(c.market, c.code);
       const Security* t = morning.find(c.market, c.code);
-      ASSERT_TRUE(w && e && t);
+      const Security* p = played.find(c.market, c.code);
+      ASSERT_TRUE(w && e && t && p);
       EXPECT_EQ(close.sessionDate(*w), 20261209);
       EXPECT_EQ(evening.sessionDate(*e), 20261210);
       EXPECT_EQ(e->q.date, 20261210);
@@ -244,11 +253,6 @@ TEST(OneHistory, AFuturesNightSeenTheEveningBeforeIsTheNextDaysFirstMinutes) {
       ASSERT_EQ(night.size(), 61u);
       EXPECT_EQ(night.back().now, e->q.now);
       EXPECT_TRUE(SamePoints(night, morning.trend(*t), night.size()));
-      // A market played on from the afternoon reaches the same evening.
-      Market played(seed, 20261209, 20 * 60 + 59);
-      const Security* p = played.find(c.market, c.code);
-      EXPECT_EQ(played.sessionDate(*p), 20261209);
-      played.setMinute(22 * 60);
       EXPECT_EQ(played.sessionDate(*p), 20261210);
       EXPECT_TRUE(SamePoints(night, played.trend(*p), night.size()));
       EXPECT_EQ(played.trend(*p).size(), night.size());
@@ -268,32 +272,32 @@ TEST(OneHistory, AFuturesNightSeenTheEveningBeforeIsTheNextDaysFirstMinutes) {
 
 TEST(OneHistory, FridaysNightSessionBelongsToMondayAndStandsWholeOverTheWeekend) {
   const uint64_t seed = 5;
-  for (const Contract& c : kContracts) {
-    SCOPED_TRACE(c.code);
-    const Market monday(seed, 20261214, 10 * 60 + 30);
-    const Security* m = monday.find(c.market, c.code);
-    ASSERT_NE(m, nullptr);
-    const auto mondays = monday.trend(*m);
-    const size_t night = static_cast<size_t>(m->q.tradetime[1] - m->q.tradetime[0] + 1);
-    ASSERT_GT(mondays.size(), night);
-    struct Seen {
-      int32_t date;
-      int minute;
-      bool closed;
-      size_t points;
-    };
-    const Seen looks[] = {{20261211, 22 * 60, false, 61},   {20261212, 1 * 60 + 30, true, 271},
-                          {20261212, 11 * 60, true, night}, {20261212, 22 * 60, true, night},
-                          {20261213, 20 * 60, true, night}, {20261214, 1 * 60 + 30, false, night}};
-    for (const Seen& look : looks) {
-      SCOPED_TRACE(testing::Message() << look.date << " " << look.minute);
-      const Market at(seed, look.date, look.minute, look.closed);
+  const Market monday(seed, 20261214, 10 * 60 + 30);
+  struct Seen {
+    int32_t date;
+    int minute;
+    bool closed;
+    size_t points;  // 0: the whole night session
+  };
+  const Seen looks[] = {{20261211, 22 * 60, false, 61},  {20261212, 1 * 60 + 30, true, 271},
+                        {20261212, 11 * 60, true, 0},    {20261212, 22 * 60, true, 0},
+                        {20261213, 20 * 60, true, 0},    {20261214, 1 * 60 + 30, false, 0}};
+  for (const Seen& look : looks) {
+    SCOPED_TRACE(testing::Message() << look.date << " " << look.minute);
+    const Market at(seed, look.date, look.minute, look.closed);
+    for (const Contract& c : kContracts) {
+      SCOPED_TRACE(c.code);
+      const Security* m = monday.find(c.market, c.code);
+      ASSERT_NE(m, nullptr);
+      const auto mondays = monday.trend(*m);
+      const size_t night = static_cast<size_t>(m->q.tradetime[1] - m->q.tradetime[0] + 1);
+      ASSERT_GT(mondays.size(), night);
       const Security* s = at.find(c.market, c.code);
       ASSERT_NE(s, nullptr);
       EXPECT_EQ(at.sessionDate(*s), 20261214);
       EXPECT_EQ(s->q.yesterday, m->q.yesterday);
       const auto points = at.trend(*s);
-      EXPECT_EQ(points.size(), look.points);
+      EXPECT_EQ(points.size(), look.points ? look.points : night);
       EXPECT_TRUE(SamePoints(points, mondays, points.size()));
     }
   }
