@@ -770,26 +770,79 @@ void Market::makeHistory(Security& s) {
   }
 }
 
+namespace {
+
+// One member's minutes of a day as an index or board takes them: its prices against its
+// previous close of that day, and (when given) its minute volumes and amounts.
+struct MemberMinutes {
+  const Security* s;
+  int32_t ref;
+  const int32_t* path;
+  const int64_t* volume;
+  const int64_t* amount;
+};
+
+// An index's or board's minutes made of its members': its price moves by their average change,
+// its volume and amount are theirs, minute by minute. `volume` and `amount` may be null.
+void CombineMembers(const tagLocalStockData& q, int32_t ref, int points,
+                    const std::vector<MemberMinutes>& members, int32_t* path, int64_t* volume,
+                    int64_t* amount) {
+  const int32_t tick = PriceDotToScale(q);
+  const int64_t step = VolumeStep(q);
+  // The volume goes out in whole steps: rounded on the running total it stays within half a
+  // step of the members' sum. Their amounts are whole steps already and add up exactly.
+  int64_t exact = 0, given = 0;
+  for (int i = 0; i < points; ++i) {
+    const int minute = IndexToTradeMinute(q, i);
+    double change = 0;
+    int64_t paid = 0;
+    for (const MemberMinutes& m : members) {
+      // The member's minute at the board's clock minute (sessions may differ).
+      const int k = std::clamp(TradeMinuteToIndex(m.s->q, minute), 1, m.s->points) - 1;
+      change += static_cast<double>(m.path[k] - m.ref) / m.ref;
+      if (m.volume) exact += m.volume[k];
+      if (m.amount) paid += m.amount[k];
+    }
+    change /= static_cast<double>(members.size());
+    path[i] = std::max(tick, RoundTo(ref * (1.0 + change), tick));
+    const int64_t total = (exact + step / 2) / step * step;
+    if (volume) volume[i] = total - given;
+    given = total;
+    if (amount) amount[i] = paid;
+  }
+}
+
+// The minute amounts of a day's points in whole steps of the wire, rounded on the running total:
+// they still add up to the day's amount, itself a whole number of steps.
+std::vector<int64_t> SteppedAmounts(const std::vector<tagLocalTrendData>& pts) {
+  std::vector<int64_t> out;
+  out.reserve(pts.size());
+  int64_t exact = 0, given = 0;
+  for (const tagLocalTrendData& p : pts) {
+    exact += p.amount;
+    const int64_t total = RoundToStep(static_cast<double>(exact), kAmountStep);
+    out.push_back(total - given);
+    given = total;
+  }
+  return out;
+}
+
+}  // namespace
+
 void Market::takeMinutes(Security& s, const std::vector<tagLocalTrendData>& pts,
                          const DayBar& before) {
   s.path.clear();
   s.minuteVolume.clear();
   s.minuteAmount.clear();
   s.minuteInterest.clear();
-  // The minute amounts in whole steps of the wire, rounded on the running total: they still add
-  // up to the bar's amount, itself a whole number of steps.
-  int64_t exact = 0, given = 0;
   int64_t interest = before.ccl;
   for (const tagLocalTrendData& p : pts) {
     s.path.push_back(p.now);
     s.minuteVolume.push_back(p.volume);
     s.minuteInterest.push_back(p.ccl - interest);
     interest = p.ccl;
-    exact += p.amount;
-    const int64_t total = RoundToStep(static_cast<double>(exact), kAmountStep);
-    s.minuteAmount.push_back(total - given);
-    given = total;
   }
+  s.minuteAmount = SteppedAmounts(pts);
 }
 
 void Market::build() {
@@ -1399,39 +1452,112 @@ int32_t Market::membersPrice(const Security& s) const {
 }
 
 void Market::boardDay(Security& b) {
-  const tagLocalStockData& q = b.q;
-  const int32_t tick = PriceDotToScale(q);
-  const int64_t step = VolumeStep(q);
   b.sharePrice = membersPrice(b);
-  // The volume goes out in whole steps: rounded on the running total it stays within half a
-  // step of the members' sum. Their amounts are whole steps already and add up exactly.
-  int64_t exact = 0, given = 0;
-  for (int i = 0; i < b.points; ++i) {
-    const int minute = IndexToTradeMinute(q, i);
-    double change = 0;
-    int64_t amount = 0;
-    for (int m : b.members) {
-      const Security& s = secs_[m];
-      // The member's minute at the board's clock minute (sessions may differ).
-      const int k = std::clamp(TradeMinuteToIndex(s.q, minute), 1, s.points) - 1;
-      change += static_cast<double>(s.path[k] - s.q.yesterday) / s.q.yesterday;
-      exact += s.minuteVolume[k];
-      amount += s.minuteAmount[k];
-    }
-    change /= static_cast<double>(b.members.size());
-    b.path[i] = std::max(tick, RoundTo(q.yesterday * (1.0 + change), tick));
-    const int64_t total = (exact + step / 2) / step * step;
-    b.minuteVolume[i] = total - given;
-    given = total;
-    b.minuteAmount[i] = amount;
+  std::vector<MemberMinutes> members;
+  members.reserve(b.members.size());
+  for (int m : b.members) {
+    const Security& s = secs_[m];
+    members.push_back({&s, s.q.yesterday, s.path.data(), s.minuteVolume.data(),
+                       s.minuteAmount.data()});
   }
+  CombineMembers(b.q, b.q.yesterday, b.points, members, b.path.data(), b.minuteVolume.data(),
+                 b.minuteAmount.data());
+}
+
+std::vector<tagLocalTrendData> Market::membersPastDay(const Security& b, size_t k,
+                                                      bool pricesOnly) const {
+  if (b.members.empty() || k >= b.history.size() || b.points < 1) return {};
+  const DayBar& day = b.history[k];
+  if (day.ref <= 0) return {};
+  // Each member's own day of that date, played again.
+  struct Played {
+    std::vector<int32_t> path;
+    std::vector<int64_t> volume, amount;
+  };
+  std::vector<Played> played(b.members.size());
+  std::vector<MemberMinutes> members;
+  members.reserve(b.members.size());
+  for (size_t j = 0; j < b.members.size(); ++j) {
+    const Security& s = secs_[b.members[j]];
+    const auto at = std::lower_bound(s.history.begin(), s.history.end(), day.date,
+                                     [](const DayBar& d, uint32_t date) { return d.date < date; });
+    if (at == s.history.end() || at->date != day.date || at->ref <= 0 || s.points < 1) return {};
+    Played& p = played[j];
+    if (pricesOnly) {
+      p.path = dayPrices(s, *at);
+    } else {
+      const std::vector<tagLocalTrendData> pts =
+          dayPoints(s, *at, at == s.history.begin() ? *at : *(at - 1));
+      for (const tagLocalTrendData& t : pts) {
+        p.path.push_back(t.now);
+        p.volume.push_back(t.volume);
+      }
+      p.amount = SteppedAmounts(pts);
+    }
+    if (static_cast<int>(p.path.size()) < s.points) return {};
+    members.push_back({&s, at->ref, p.path.data(), pricesOnly ? nullptr : p.volume.data(),
+                       pricesOnly ? nullptr : p.amount.data()});
+  }
+  const size_t n = static_cast<size_t>(b.points);
+  std::vector<int32_t> path(n);
+  std::vector<int64_t> volume(pricesOnly ? 0 : n), amount(pricesOnly ? 0 : n);
+  CombineMembers(b.q, day.ref, b.points, members, path.data(),
+                 pricesOnly ? nullptr : volume.data(), pricesOnly ? nullptr : amount.data());
+  std::vector<tagLocalTrendData> pts(n);
+  int64_t volumes = 0;
+  double priced = 0;
+  for (size_t i = 0; i < n; ++i) {
+    tagLocalTrendData& p = pts[i];
+    p.time = IndexToTradeMinute(b.q, static_cast<int>(i));
+    p.now = path[i];
+    if (pricesOnly) continue;
+    p.volume = volume[i];
+    p.amount = amount[i];
+    // The volume-weighted price so far, as a share's past day has it (see dayPoints).
+    volumes += p.volume;
+    priced += static_cast<double>(p.volume) * p.now;
+    p.average = volumes > 0
+                    ? static_cast<int32_t>(std::llround(priced / static_cast<double>(volumes)))
+                    : p.now;
+  }
+  return pts;
+}
+
+DayBar Market::pastBar(const Security& s, size_t k) const {
+  DayBar d = s.history[k];
+  if (s.members.empty()) return d;
+  // An index's or board's extremes are those its members' minutes reached that day, as when the
+  // day was played; made once a day is asked for.
+  auto at = s.pastExtremes.find(d.date);
+  if (at == s.pastExtremes.end()) {
+    std::pair<int32_t, int32_t> extremes{d.high, d.low};
+    const std::vector<tagLocalTrendData> pts = membersPastDay(s, k, true);
+    if (!pts.empty()) {
+      const auto [low, high] = std::minmax_element(
+          pts.begin(), pts.end(), [](const auto& a, const auto& b) { return a.now < b.now; });
+      extremes = {high->now, low->now};
+    }
+    at = s.pastExtremes.emplace(d.date, extremes).first;
+  }
+  d.high = at->second.first;
+  d.low = at->second.second;
+  return d;
+}
+
+std::vector<tagLocalTrendData> Market::pastPoints(const Security& s, size_t k) const {
+  if (!s.members.empty()) {
+    std::vector<tagLocalTrendData> pts = membersPastDay(s, k, false);
+    if (!pts.empty()) return pts;
+  }
+  return dayPoints(s, s.history[k], s.history[k > 0 ? k - 1 : 0]);
 }
 
 void Market::boardHistory(Security& b) {
   // Day after day the close is the previous close moved by the members' average change, as the
   // minutes of boardDay move it, so that a day looks the same played or past. The chain starts
   // at the beginning of its era from the members' prices against their usual ones. A day's open
-  // and extremes move by the members' average open and extremes, its volume and amount are theirs.
+  // moves by the members' average open, its volume and amount are theirs; its extremes stand in
+  // for those its members' minutes reach, which pastBar makes when the day is asked for.
   tagLocalStockData& q = b.q;
   const int32_t tick = PriceDotToScale(q);
   const int64_t step = VolumeStep(q);
@@ -1692,17 +1818,16 @@ std::vector<tagLocalTrendData> Market::pastTrend(const Security& s, int dayOffse
   const DayBar& before = s.history[h - dayOffset - 1];
   if (prevClose) *prevClose = before.close;
   if (dayDate) *dayDate = static_cast<int32_t>(day.date);
-  return dayPoints(s, day, before);
+  return pastPoints(s, static_cast<size_t>(h - dayOffset));
 }
 
-std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar& day,
-                                                 const DayBar& before) const {
-  // The minutes agree with the day's bar: the first is its open, the last its close, one
-  // minute each touches its high and its low, and the minute volumes add up to its volume.
+std::vector<int32_t> Market::dayPrices(const Security& s, const DayBar& day) const {
+  // The first minute is the day's open, the last its close, and one minute each touches its
+  // high and its low.
   const tagLocalStockData& q = s.q;
   const int n = s.points;
-  std::vector<tagLocalTrendData> pts(static_cast<size_t>(n));
-  if (n < 4) return pts;
+  std::vector<int32_t> prices(static_cast<size_t>(std::max(n, 0)), 0);
+  if (n < 4) return prices;
   const uint64_t key = s.key + kPast + static_cast<uint64_t>(day.date) * 4096;
   // The high and the low fall well inside the day and apart from each other.
   const int edge = std::max(1, n / 8), apart = std::max(1, n / 6);
@@ -1738,10 +1863,24 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
       for (int fold = 0; fold < 8 && (v > top || v < bottom); ++fold)
         v = v > top ? 2.0 * top - v : 2.0 * bottom - v;
       if (v > top || v < bottom) v = (top + bottom) / 2;  // folded more often than it can be
-      pts[from + i].now = OnStep(q, v);
+      prices[from + i] = OnStep(q, v);
     }
   }
-  for (const auto& [i, price] : anchors) pts[i].now = price;
+  for (const auto& [i, price] : anchors) prices[i] = price;
+  return prices;
+}
+
+std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar& day,
+                                                 const DayBar& before) const {
+  // The minutes agree with the day's bar: the first is its open, the last its close, one
+  // minute each touches its high and its low, and the minute volumes add up to its volume.
+  const tagLocalStockData& q = s.q;
+  const int n = s.points;
+  std::vector<tagLocalTrendData> pts(static_cast<size_t>(n));
+  if (n < 4) return pts;
+  const std::vector<int32_t> prices = dayPrices(s, day);
+  for (int i = 0; i < n; ++i) pts[i].now = prices[i];
+  const uint64_t key = s.key + kPast + static_cast<uint64_t>(day.date) * 4096;
 
   // Volumes: whole steps shared out by the intraday shape, the remainder to the first minutes.
   const int64_t step = VolumeStep(q);
@@ -1910,14 +2049,18 @@ std::vector<DayBar> Market::bars(const Security& s, int period, int count) const
     const int h = static_cast<int>(s.history.size());
     for (int back = 1; static_cast<int>(out.size()) < count && back <= h; ++back) {
       const DayBar& day = s.history[h - back];
-      const DayBar& before = back < h ? s.history[h - back - 1] : day;
-      const std::vector<tagLocalTrendData> pts = dayPoints(s, day, before);
+      const std::vector<tagLocalTrendData> pts = pastPoints(s, static_cast<size_t>(h - back));
       std::vector<DayBar> earlier = SessionBars(s.q, pts.data(), static_cast<int>(pts.size()),
                                                 static_cast<int32_t>(day.date), span, s.key);
       out.insert(out.begin(), earlier.begin(), earlier.end());
     }
   } else {
     std::vector<DayBar> days = s.history;
+    // The days that can reach the bars asked for (a month has at most 23 trading days).
+    const size_t h = days.size();
+    const size_t span = period == 1 ? static_cast<size_t>(count)
+                                     : static_cast<size_t>(count + 1) * (period == 3 ? 23 : 5);
+    for (size_t k = h - std::min(h, span); k < h; ++k) days[k] = pastBar(s, k);
     days.push_back(todayBar(s));
     if (period == 2 || period == 3) {
       for (const DayBar& d : days) {

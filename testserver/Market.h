@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,6 +110,9 @@ struct Security {
     std::vector<int32_t> path;
     std::vector<int64_t> minuteVolume, minuteAmount, minuteInterest;
   } today;
+  // Indices and boards: the extremes of past days their members' minutes reached, by date (made
+  // when a day is first asked for).
+  mutable std::map<uint32_t, std::pair<int32_t, int32_t>> pastExtremes;
 };
 
 // The cumulative figures of a security after some minutes of its day: the quote carries those of
@@ -278,6 +282,18 @@ class Market {
   // interest of the day before (`before`) to the bar's.
   std::vector<tagLocalTrendData> dayPoints(const Security& s, const DayBar& day,
                                            const DayBar& before) const;
+  // A past day's prices minute by minute, as dayPoints gives them.
+  std::vector<int32_t> dayPrices(const Security& s, const DayBar& day) const;
+  // An index's or board's past day (the `k`-th of its history) made of its members' minutes of
+  // that day as boardDay makes the day played: its minute points, or only their prices. Empty
+  // when a member has no such day.
+  std::vector<tagLocalTrendData> membersPastDay(const Security& b, size_t k,
+                                                bool pricesOnly) const;
+  // The `k`-th day of a security's history; an index's or board's extremes are those its
+  // members' minutes reached that day.
+  DayBar pastBar(const Security& s, size_t k) const;
+  // The minutes of the `k`-th day of a security's history.
+  std::vector<tagLocalTrendData> pastPoints(const Security& s, size_t k) const;
 
   uint64_t seed_;
   int32_t date_;
