@@ -207,6 +207,12 @@ void ScrollView::applyOffset(gfx::Point offset) {
 void ScrollView::setContentSize(gfx::Size size) {
   contentSize_ = size;
   updateIndicators();
+  // Content grown shorter leaves nothing resting past its end (the first rows cut at the top
+  // with nothing left to scroll), unless a finger holds it or a motion brings it back. Emptied
+  // content (a list waiting for its rows again) shows nothing to cut and keeps its place for them.
+  if (dragging_ || motion_ != Motion::None || size.width <= 0 || size.height <= 0) return;
+  gfx::Point c = clamped(contentOffset());
+  if (!(c == contentOffset())) applyOffset(c);
 }
 
 void ScrollView::setContentInset(const gfx::EdgeInsets& insets) {

@@ -297,6 +297,29 @@ TEST_F(SplitTableViewTest, TheThreeTablesStayAlignedWhileTrackingAndDecelerating
   EXPECT_DOUBLE_EQ(y(desc), y(left));
 }
 
+TEST_F(SplitTableViewTest, FewerRowsAfterAReloadLeaveNoTableRestingPastThem) {
+  owner->rows = 12;
+  split->updateView();
+  split->reloadView();
+  auto* right = split->rightTableView();
+  const double room = right->frame().height();
+  ASSERT_GT(right->contentSize().height, room);
+  for (ui::TableView* table :
+       {split->leftTableView(), split->rightTableView(), split->descriptionTableView()})
+    table->setContentOffset({0, right->contentSize().height - room}, false);
+  ASSERT_GT(y(split->leftTableView()), 0);
+  // Two rows fewer: the rows end higher, and so do the tables. None: back to the top.
+  owner->rows = 10;
+  split->reloadView();
+  const double last = right->contentSize().height - room;
+  EXPECT_DOUBLE_EQ(y(right), std::max(0.0, last));
+  owner->rows = 3;
+  split->reloadView();
+  for (ui::TableView* table :
+       {split->leftTableView(), split->rightTableView(), split->descriptionTableView()})
+    EXPECT_DOUBLE_EQ(y(table), 0);
+}
+
 TEST_F(SplitTableViewTest, SelectionsReachTheOwnerAsTheColumnSays) {
   owner->title = 0.0;
   split->updateView();
