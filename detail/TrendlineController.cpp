@@ -1794,6 +1794,9 @@ void TrendlineController::receivedRotate(const foundation::Notification& notific
       return;
     case ui::DeviceOrientation::Portrait:
     case ui::DeviceOrientation::PortraitUpsideDown:
+      // A pager covered by another screen (and not by its own landscape one) has nothing to
+      // turn back from: the ticker is that screen's to show or hide.
+      if (!IsShow && !IsLandscapeKline) return;
       if (IsSelWhichTab != kPageTrend && IsSelWhichTab != kPageKLine) {
         if (app) app->showBottomHurricaneLamp();
         return;

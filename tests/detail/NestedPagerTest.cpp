@@ -5,6 +5,7 @@
 #include "detail/TrendlineController.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/ScrollView.h"
+#include "tests/shell/ScreenStandIns.h"
 #include "tests/shell/StartupTestSupport.h"
 
 namespace detailtest {
@@ -73,4 +74,28 @@ TEST_F(NestedPager, PaneDragTurnsOnlyThePane) {
 }
 
 }  // namespace
+// A pager kept under a screen shown over it (the watch-list editor hides the index ticker) takes
+// no part in a turn of the device: the ticker stays hidden over the editor's rows.
+TEST_F(NestedPager, ATurnWhileAnotherScreenCoversThePagerLeavesTheTickerHidden) {
+  ui::ClassRegistry::shared().registerClass<TickerStandIn>(kMarqueeViewClassName);
+  TrendlineController* pager = Open();
+  ASSERT_NE(pager, nullptr);
+  pager->changeUIToSubPage(kPageF10);
+  advance(0.1);
+  auto* navigation = app->getTabBarNavigationController(SelectedTab());
+  ASSERT_NE(navigation, nullptr);
+  navigation->presentModalViewController(std::make_shared<ui::ViewController>(), false);
+  advance(0.5);
+  app->hiddenBottomHurricaneLamp();
+  ui::View* ticker = app->window()->viewWithTag(kMarqueeViewTag);
+  ASSERT_NE(ticker, nullptr);
+  for (auto turn : {ui::DeviceOrientation::PortraitUpsideDown, ui::DeviceOrientation::Portrait,
+                    ui::DeviceOrientation::LandscapeLeft, ui::DeviceOrientation::Portrait}) {
+    ui::Device::current().setOrientation(turn);
+    advance(0.1);
+    EXPECT_TRUE(ticker->isHidden()) << static_cast<int>(turn);
+  }
+  EXPECT_FALSE(pager->isLandscape());
+}
+
 }  // namespace detailtest
