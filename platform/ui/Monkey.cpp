@@ -25,6 +25,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Invariants.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/NavigationBar.h"
@@ -468,15 +469,30 @@ std::vector<PagedViewState> pagedViewsUnder(const ScriptStep& step) {
   if (!movesNoPage(step)) return out;
   // The view the finger lands on: a paged view elsewhere in the tree (under a modal screen, or
   // beside a button the finger taps) is not under the finger, and what it does is not a nudge's.
-  const gfx::Point at = screenPointFromUpright(step.from);
-  View* hit = nullptr;
-  if (Window* window = Application::shared().windowAtPoint(at))
-    hit = window->hitTest(window->transformToSuperview().invertedOrSelf().apply(at), nullptr);
+  auto hitAt = [](gfx::Point upright) -> View* {
+    const gfx::Point at = screenPointFromUpright(upright);
+    Window* window = Application::shared().windowAtPoint(at);
+    return window ? window->hitTest(window->transformToSuperview().invertedOrSelf().apply(at),
+                                    nullptr)
+                  : nullptr;
+  };
+  View* hit = hitAt(step.from);
   auto under = [&](const View& view) {
     for (View* v = hit; v; v = v->superview())
       if (v == &view) return true;
     return false;
   };
+  // A finger that stays within a tap's reach on something inside the view that answers taps (a
+  // button, a tap recogniser: the arrows that turn a row) taps it: a page turned is that tap's.
+  auto tapsInside = [](View* from, const View& view) {
+    for (View* v = from; v && v != &view; v = v->superview()) {
+      if (dynamic_cast<Control*>(v)) return true;
+      for (const auto& g : v->gestureRecognizers())
+        if (g->isEnabled() && dynamic_cast<TapGestureRecognizer*>(g.get())) return true;
+    }
+    return false;
+  };
+  constexpr double kTapReach = TapGestureRecognizer::kAllowableMovement;
   visitScreen([&](View& view) {
     auto* scroll = dynamic_cast<ScrollView*>(&view);
     if (!scroll || !scroll->isPagingEnabled() || !scroll->isScrollEnabled()) return;
@@ -489,8 +505,14 @@ std::vector<PagedViewState> pagedViewsUnder(const ScriptStep& step) {
     const gfx::Point from = localPoint(view, step.from);
     if (!scroll->bounds().contains(from) || (step.kind == ScriptStepKind::Drag && !under(view)))
       return;
+    if (step.kind == ScriptStepKind::Pinch && std::abs(step.to.y - step.to.x) / 2 <= kTapReach) {
+      for (const double side : {-0.5, 0.5})
+        if (tapsInside(hitAt({step.from.x + side * step.to.x, step.from.y}), view)) return;
+    }
     if (step.kind == ScriptStepKind::Drag) {
-      const double dx = std::abs(localPoint(view, step.to).x - from.x);
+      const gfx::Point to = localPoint(view, step.to);
+      if (std::hypot(to.x - from.x, to.y - from.y) <= kTapReach && tapsInside(hit, view)) return;
+      const double dx = std::abs(to.x - from.x);
       const double speed = dx / std::max(step.seconds, 1e-3);
       if (dx >= w / 4 || speed >= kSlowerThanFlick) return;  // may turn a page
     }

@@ -12,6 +12,7 @@
 
 #include "UiTestSupport.h"
 #include "platform/foundation/Log.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Monkey.h"
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Runner.h"
@@ -355,6 +356,21 @@ TEST_F(MonkeyWalkTest, ANudgeThatTurnsAPagedViewIsAFaultAndAFlickIsNot) {
   EXPECT_TRUE(ui::pagedViewsUnder(steps.front()).empty());
   cover->removeFromSuperview();
   EXPECT_EQ(ui::pagedViewsUnder(steps.front()).size(), 1u);
+  // And so may a finger that stays within a tap's reach on something inside it that answers taps
+  // (a row's page arrow): it taps it. A longer nudge there is still the pager's.
+  auto arrow = ui::View::create({480, 20, 60, 60});  // on the second page, at 160..220, 120..180
+  arrow->addGestureRecognizer(ui::TapGestureRecognizer::create([](ui::GestureRecognizer&) {}));
+  pager->addSubview(arrow);
+  pager->setContentOffset({320, 0});
+  ASSERT_EQ(ui::parseScript("drag 190 150 184 156 0.4", steps), 0);
+  EXPECT_TRUE(ui::pagedViewsUnder(steps.back()).empty());
+  ASSERT_EQ(ui::parseScript("drag 190 150 176 150 0.4", steps), 0);
+  EXPECT_EQ(ui::pagedViewsUnder(steps.back()).size(), 1u);
+  // One finger of a small pinch on it taps it as well.
+  ASSERT_EQ(ui::parseScript("pinch 150 150 80 70 0.2", steps), 0);
+  EXPECT_TRUE(ui::pagedViewsUnder(steps.back()).empty());
+  ASSERT_EQ(ui::parseScript("pinch 150 150 80 40 0.2", steps), 0);
+  EXPECT_EQ(ui::pagedViewsUnder(steps.back()).size(), 1u);
 }
 
 // A plain paged scroll view (no delegate steering it) under the gestures the walker plays: two
