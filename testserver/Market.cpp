@@ -792,13 +792,25 @@ void CombineMembers(const tagLocalStockData& q, int32_t ref, int points,
   // The volume goes out in whole steps: rounded on the running total it stays within half a
   // step of the members' sum. Their amounts are whole steps already and add up exactly.
   int64_t exact = 0, given = 0;
+  // The member's minute at the board's clock minute: the same minute where their sessions are
+  // the same, else looked up (sessions may differ).
+  std::vector<std::vector<int>> at(members.size());
+  for (size_t j = 0; j < members.size(); ++j) {
+    const tagLocalStockData& mq = members[j].s->q;
+    if (mq.tradetimenum == q.tradetimenum && members[j].s->points == points &&
+        std::equal(std::begin(mq.tradetime), std::end(mq.tradetime), std::begin(q.tradetime)))
+      continue;
+    at[j].resize(static_cast<size_t>(points));
+    for (int i = 0; i < points; ++i)
+      at[j][i] = std::clamp(TradeMinuteToIndex(mq, IndexToTradeMinute(q, i)), 1,
+                            members[j].s->points) - 1;
+  }
   for (int i = 0; i < points; ++i) {
-    const int minute = IndexToTradeMinute(q, i);
     double change = 0;
     int64_t paid = 0;
-    for (const MemberMinutes& m : members) {
-      // The member's minute at the board's clock minute (sessions may differ).
-      const int k = std::clamp(TradeMinuteToIndex(m.s->q, minute), 1, m.s->points) - 1;
+    for (size_t j = 0; j < members.size(); ++j) {
+      const MemberMinutes& m = members[j];
+      const int k = at[j].empty() ? i : at[j][i];
       change += static_cast<double>(m.path[k] - m.ref) / m.ref;
       if (m.volume) exact += m.volume[k];
       if (m.amount) paid += m.amount[k];
