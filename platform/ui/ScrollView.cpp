@@ -210,7 +210,7 @@ void ScrollView::setContentSize(gfx::Size size) {
   // Content grown shorter leaves nothing resting past its end (the first rows cut at the top
   // with nothing left to scroll), unless a finger holds it or a motion brings it back. Emptied
   // content (a list waiting for its rows again) shows nothing to cut and keeps its place for them.
-  if (dragging_ || motion_ != Motion::None || size.width <= 0 || size.height <= 0) return;
+  if (dragging_ || motion_ != Motion::None || size.height <= 0) return;
   gfx::Point c = clamped(contentOffset());
   if (!(c == contentOffset())) applyOffset(c);
 }

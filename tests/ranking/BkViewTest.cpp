@@ -115,8 +115,7 @@ TEST_F(BkViewReplyTest, ObservesRepliesOnlyWhileInASuperviewAndDiesWithItsOwner)
   // Shown before a board is chosen: the refresh runs but has nothing to ask.
   list->setHidden(false);
   ASSERT_TRUE(list->hasTimer());
-  foundation::Clock::advance(16);
-  foundation::RunLoop::main()->runUntilCondition([] { return false; }, 0.01);
+  rankingtest::AdvanceAndDrain(16);
   EXPECT_EQ(SentCount(), 0u);
   list->initRequest("BK0001");
   const uint16_t code = list->lastRequestCode();
@@ -141,8 +140,7 @@ TEST_F(BkViewReplyTest, ObservesRepliesOnlyWhileInASuperviewAndDiesWithItsOwner)
   list.reset();
   EXPECT_TRUE(weak.expired());
   const size_t before = SentCount();
-  foundation::Clock::advance(31);
-  foundation::RunLoop::main()->runUntilCondition([] { return false; }, 0.01);
+  rankingtest::AdvanceAndDrain(31);
   EXPECT_EQ(SentCount(), before);
   post(BoardBody(45, 6, 6));  // no observer left behind
 }

@@ -63,8 +63,7 @@ class MarketTabTest : public RankingTest {
     return screen;
   }
   static void Run(double seconds) {
-    foundation::Clock::advance(seconds);
-    foundation::RunLoop::main()->runUntilCondition([] { return false; }, 0.01);
+    AdvanceAndDrain(seconds);
   }
   static void Top(NewStockSort& s, int item) { s.totalMenuBar()->changeSelSubItem(item); }
   // Taps a top item as a finger would (the rights gate is asked).

@@ -46,6 +46,14 @@ struct SentPacket {
   std::vector<uint8_t> body;
 };
 
+// Moves the manual clock and runs everything then due, however busy the machine is (a run for a
+// slice of real time may end before a due timer fires, which then fires in the next step).
+inline void AdvanceAndDrain(double seconds) {
+  foundation::Clock::advance(seconds);
+  while (foundation::RunLoop::main()->runOnce(foundation::kDefaultRunLoopMode, 0)) {
+  }
+}
+
 inline std::string Describe(const gfx::Rect& r) {
   // Appended piece by piece: GCC 12 -O2 warns falsely on chains of temporary strings.
   std::string text = "(";

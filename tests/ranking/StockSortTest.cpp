@@ -460,8 +460,7 @@ TEST_F(RankingTest, ANewSortOrMarketShowsTheListFromItsTop) {
       t->setContentOffset({0, 300}, false);
   };
   auto atTop = [&] {
-    foundation::Clock::advance(1);
-    foundation::RunLoop::main()->runUntilCondition([] { return false; }, 0.01);
+    rankingtest::AdvanceAndDrain(1);
     for (ui::TableView* t : {table->leftTableView(), table->rightTableView()})
       if (t->contentOffset().y > 0) return false;
     return true;
@@ -485,8 +484,7 @@ TEST_F(RankingTest, ANewSortOrMarketShowsTheListFromItsTop) {
   // A push of the same page keeps the place the user scrolled to.
   scrolledDown();
   Deliver(*screen, 12, screen->lastRequestCode(), SortPage(0, 25, 60));
-  foundation::Clock::advance(1);
-  foundation::RunLoop::main()->runUntilCondition([] { return false; }, 0.01);
+  rankingtest::AdvanceAndDrain(1);
   EXPECT_EQ(table->rightTableView()->contentOffset().y, 300);
 }
 

@@ -25,7 +25,8 @@ class TickerTest : public ::testing::Test {
   void TearDown() override { foundation::Clock::setReal(); }
   static void Settle(double seconds) {
     foundation::Clock::advance(seconds);
-    foundation::RunLoop::main()->runUntilCondition([] { return false; }, 0.01);
+    while (foundation::RunLoop::main()->runOnce(foundation::kDefaultRunLoopMode, 0)) {
+    }
   }
 };
 

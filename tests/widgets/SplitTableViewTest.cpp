@@ -317,7 +317,7 @@ TEST_F(SplitTableViewTest, FewerRowsAfterAReloadLeaveNoTableRestingPastThem) {
   split->reloadView();
   for (ui::TableView* table :
        {split->leftTableView(), split->rightTableView(), split->descriptionTableView()})
-    EXPECT_DOUBLE_EQ(y(table), 0);
+    EXPECT_DOUBLE_EQ(y(table), 0) << table->tag();
 }
 
 TEST_F(SplitTableViewTest, SelectionsReachTheOwnerAsTheColumnSays) {
