@@ -181,6 +181,13 @@ void TrendlineView::SetDataInfo(const tagLocalStockData& quote, uint16_t mode) {
     _touchPhase = 0;
     reDrawView();
   } else if (mode == 1) {
+    // Another security's quote: the minutes held are the other one's, and drawn on its scale
+    // they would stand as a chart of this one until its own minutes come.
+    if (m_trendnum > 0 && (m_stockdata.market != quote.market ||
+                           std::strncmp(m_stockdata.code, quote.code, sizeof quote.code) != 0)) {
+      clear();
+      hidePanel();
+    }
     m_stockdata = quote;
     m_TradeMinutes = GetTradeMinutes(quote);
     m_trenddate[0] = static_cast<int32_t>(quote.datetime.Year * 10000 + quote.datetime.Month * 100 +

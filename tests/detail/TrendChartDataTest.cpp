@@ -183,6 +183,26 @@ TEST_F(TrendChartData, TrendRepliesReplaceThenAppend) {
   EXPECT_FALSE(chart->IsShowPriceDetailPanel);
 }
 
+// The walker's find: the pager moved to another security while the trend page was not shown,
+// and its first quote drew the previous security's minutes on the new one's scale (a price axis
+// of +-41%) until the new minutes came. Another security's quote leaves no minutes of the old
+// one; a quote of the same one keeps them.
+TEST_F(TrendChartData, AnotherSecuritysQuoteLeavesNoMinutesOfTheOldOne) {
+  chart->SetDataInfo(Quote(11, 0), 1);
+  Reply(0, 120);
+  chart->SetDataInfo(Quote(11, 1), 1);
+  EXPECT_EQ(chart->m_trendnum, 120);
+  tagLocalStockData other = Quote(11, 1);
+  std::strcpy(other.code, "600036");
+  chart->SetDataInfo(other, 1);
+  EXPECT_EQ(chart->m_trendnum, 0);
+  EXPECT_EQ(chart->trendData(0)[0].now, 0);
+  Reply(0, 30);
+  other.market = 2;
+  chart->SetDataInfo(other, 1);
+  EXPECT_EQ(chart->m_trendnum, 0);
+}
+
 TEST_F(TrendChartData, ReplyStartingNearTheEndReadsNoPointPastTheSource) {
   // A heap block of exactly 1450 points: reading past it is caught by the address checker.
   chart->SetDataInfo(Quote(11, 0), 1);
