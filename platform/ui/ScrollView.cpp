@@ -210,7 +210,11 @@ void ScrollView::setContentSize(gfx::Size size) {
   // Content grown shorter leaves nothing resting past its end (the first rows cut at the top
   // with nothing left to scroll), unless a finger holds it or a motion brings it back. Emptied
   // content (a list waiting for its rows again) shows nothing to cut and keeps its place for them.
-  if (dragging_ || motion_ != Motion::None || size.height <= 0) return;
+  if (size.height > 0) slideBackIntoRange();
+}
+
+void ScrollView::slideBackIntoRange() {
+  if (dragging_ || motion_ != Motion::None) return;
   gfx::Point c = clamped(contentOffset());
   if (!(c == contentOffset())) applyOffset(c);
 }
@@ -218,9 +222,7 @@ void ScrollView::setContentSize(gfx::Size size) {
 void ScrollView::setContentInset(const gfx::EdgeInsets& insets) {
   contentInset_ = insets;
   // Content left out of range slides back, unless a finger holds it or a motion brings it back.
-  if (dragging_ || motion_ != Motion::None) return;
-  gfx::Point c = clamped(contentOffset());
-  if (!(c == contentOffset())) applyOffset(c);
+  slideBackIntoRange();
 }
 
 gfx::Point ScrollView::minimumContentOffset() const {

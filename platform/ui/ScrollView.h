@@ -191,6 +191,8 @@ class ScrollView : public View {
   void endDeceleration();
   void animateTo(gfx::Point target, double duration, Motion kind, bool deceleration);
   gfx::Point clamped(gfx::Point offset) const;
+  // Brings an offset left out of range back within it, unless a finger or a motion holds it.
+  void slideBackIntoRange();
   // The page to rest on from `offset` (the axes that cannot scroll stay where they are now).
   gfx::Point pagedTarget(gfx::Point velocity, gfx::Point offset) const;
   void updateIndicators();
