@@ -26,6 +26,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/net/Device.h"
+#include "platform/ui/Orientation.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
 #include "shell/ConfigFileReader.h"
@@ -853,6 +854,12 @@ void VerdanAppDelegate::recvIndexUpdateMsg(const foundation::Notification& notif
 
 void VerdanAppDelegate::showBottomHurricaneLamp() {
   if (!window_) return;
+  // The ticker belongs to the upright screens: a screen that appears under a landscape one
+  // (a list pushed while the chart stands turned over it) leaves it hidden until the turn back.
+  if (ui::isLandscape(ui::statusBarOrientation())) {
+    hiddenBottomHurricaneLamp();
+    return;
+  }
   std::lock_guard<std::mutex> guard(lock_);
   if (!marqueeView_) {
     double height = ui::Screen::main().bounds().height();

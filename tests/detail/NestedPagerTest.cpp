@@ -98,4 +98,20 @@ TEST_F(NestedPager, ATurnWhileAnotherScreenCoversThePagerLeavesTheTickerHidden) 
   EXPECT_FALSE(pager->isLandscape());
 }
 
+TEST_F(NestedPager, AScreenAppearingUnderTheTurnedChartLeavesTheTickerHidden) {
+  ui::ClassRegistry::shared().registerClass<TickerStandIn>(kMarqueeViewClassName);
+  ASSERT_NE(Open(), nullptr);
+  ui::View* ticker = app->window()->viewWithTag(kMarqueeViewTag);
+  ASSERT_NE(ticker, nullptr);
+  // The chart stands turned (its landscape screen turns the status bar) and a list pushed under
+  // it from the More grid asks for the ticker as it appears.
+  ui::setStatusBarOrientation(ui::InterfaceOrientation::LandscapeLeft);
+  app->showBottomHurricaneLamp();
+  EXPECT_TRUE(ticker->isHidden());
+  // Upright again, the list's ticker is back.
+  ui::setStatusBarOrientation(ui::InterfaceOrientation::Portrait);
+  app->showBottomHurricaneLamp();
+  EXPECT_FALSE(ticker->isHidden());
+}
+
 }  // namespace detailtest
