@@ -1,6 +1,6 @@
 // The watch-list screen against recorded requests and hand-made replies: the page request,
-// the rows a reply yields, paging, sorting, late replies, pushes, the upload answer and the
-// observation window.
+// the rows a reply yields, paging, sorting, late replies, pushes, the upload answer, the
+// observation window and where the sideways columns come to rest.
 #include <gtest/gtest.h>
 
 #include <algorithm>
