@@ -1,12 +1,15 @@
 #include "ranking/MarqueeView.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "core/QuoteCache.h"
 #include "core/QuoteFormat.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/Touch.h"
 #include "shell/Extend.h"
 #include "shell/ThreadAction.h"
 #include "widgets/QuoteColors.h"
@@ -82,16 +85,32 @@ void IndexItemView::updateItemData(const tagLocalStockData& rec) {
 }
 
 void IndexItemView::touchesBegan(const ui::TouchSet& touches, const ui::Event& event) {
+  touchStrayed_ = false;
+  if (!touches.empty()) touchStart_ = touches.front()->locationInView(nullptr);
   auto delegate = indexDelegate_.lock();
   if (delegate && indexPath())
     delegate->indexMarqueeTouchWillTouchWithIndexPath(*this, indexPath()->row);
   TableCell::touchesBegan(touches, event);
 }
 
+void IndexItemView::followTouch(const ui::TouchSet& touches) {
+  if (touches.empty()) return;
+  const gfx::Point p = touches.front()->locationInView(nullptr);
+  if (std::hypot(p.x - touchStart_.x, p.y - touchStart_.y) >
+      ui::TapGestureRecognizer::kAllowableMovement)
+    touchStrayed_ = true;
+}
+
+void IndexItemView::touchesMoved(const ui::TouchSet& touches, const ui::Event& event) {
+  followTouch(touches);
+  TableCell::touchesMoved(touches, event);
+}
+
 void IndexItemView::touchesEnded(const ui::TouchSet& touches, const ui::Event& event) {
   auto keep = sharedAs<ui::View>();
+  followTouch(touches);
   auto delegate = indexDelegate_.lock();
-  if (delegate && indexPath())
+  if (delegate && indexPath() && !touchStrayed_)
     delegate->indexMarqueeTouchDidTouchWithIndexPath(*this, indexPath()->row);
   TableCell::touchesEnded(touches, event);
 }

@@ -34,12 +34,21 @@ class IndexItemView : public TableCell {
     indexDelegate_ = std::move(delegate);
   }
 
+  // Touch-down is told at once; touch-up only for a tap: a finger that strayed beyond tap reach
+  // of where it came down (a drag off the bar) opens nothing.
   void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
+  void touchesMoved(const ui::TouchSet& touches, const ui::Event& event) override;
   void touchesEnded(const ui::TouchSet& touches, const ui::Event& event) override;
   ui::Label* label(int tag) { return dynamic_cast<ui::Label*>(viewWithTag(tag)); }
 
  private:
+  // Marks the touch as strayed when the finger is beyond tap reach of its start.
+  void followTouch(const ui::TouchSet& touches);
+
   std::weak_ptr<IndexMarqueeDelegate> indexDelegate_;
+  // Where the finger came down, in window coordinates (the rows themselves roll).
+  gfx::Point touchStart_;
+  bool touchStrayed_ = false;
 };
 
 // The rows in a paged vertical scroll view, rolled upwards on the engine's ticks.

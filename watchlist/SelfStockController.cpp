@@ -495,15 +495,12 @@ void SelfStockController::customLabelDidSelectIndex(CustomLabels& labels, int in
 // --- the table -----------------------------------------------------------------------------------
 
 namespace {
-std::vector<double> ColumnWidths(bool mainForce, double w, size_t count) {
-  std::vector<double> widths;
-  if (mainForce) {
-    widths = {w + 10, w - 2, w - 13, w - 1, w - 1, w - 1, w - 1, w - 1};
-  } else {
-    widths = {w + 30, w - 5, w - 5, w - 5, w - 5, w - 5, w - 5};
-  }
-  while (widths.size() < count) widths.push_back(mainForce ? w - 1 : w - 5);
-  return widths;
+// The widths of the leading columns; the columns after them keep the plain column width, which
+// the content width (72 x count + 10 for the quotes) is reckoned with: narrowed too, they would
+// end short of it and the block would rest with empty space after its last column.
+std::vector<double> ColumnWidths(bool mainForce, double w) {
+  if (mainForce) return {w + 10, w - 2, w - 13, w - 1, w - 1, w - 1, w - 1, w - 1};
+  return {w + 30, w - 5, w - 5, w - 5, w - 5, w - 5, w - 5};
 }
 }  // namespace
 
@@ -575,7 +572,7 @@ void SelfStockController::updateCellContent(ui::TableViewCell& cell, ui::TableVi
     }
     if (!labels) return;
     labels->updateTitleAllWidth2(static_cast<int>(itemWidth_));
-    const auto widths = ColumnWidths(showZL_ != 0, itemWidth_, rankParam_.size());
+    const auto widths = ColumnWidths(showZL_ != 0, itemWidth_);
     if (showZL_) {
       labels->updateTitleAllWidth(widths, true);
     } else {
@@ -667,7 +664,7 @@ std::shared_ptr<ui::View> SelfStockController::titleViewForTable_TableViewRightV
   rightTitle_ = CustomLabels::create(gfx::Rect(0, 0, contentWidth_, kTitleHeight),
                                      gfx::Size(itemWidth_, kTitleHeight), true, 1, titles);
   rightTitle_->updateTitleAllToFont(gfx::Font::named("Helvetica-Bold", 15));
-  auto widths = ColumnWidths(showZL_ != 0, itemWidth_, titles.size());
+  auto widths = ColumnWidths(showZL_ != 0, itemWidth_);
   if (showZL_) {
     if (widths.size() >= 8) widths[7] = itemWidth_ + 1;
     rightTitle_->updateTitleAllWidth(widths, true);

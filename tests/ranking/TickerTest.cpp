@@ -1,5 +1,8 @@
-// The index ticker on its own: the rows before data, the rolling on the engine's ticks.
+// The index ticker on its own: the rows before data, the rolling on the engine's ticks, what a
+// finger on a row opens.
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "core/QuoteCache.h"
 #include "platform/foundation/Clock.h"
@@ -8,6 +11,7 @@
 #include "ranking/RankingClasses.h"
 #include "shell/MarqueeTicker.h"
 #include "shell/ThreadCache.h"
+#include "tests/widgets/WidgetTestSupport.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/WidgetClasses.h"
 
@@ -128,6 +132,61 @@ TEST_F(TickerTest, MoverDriftsItsViewsLeftAndStartsOver) {
   bar->setMoveView(mover);
   bar->updateMoveSizeWidth(480);
   EXPECT_EQ(mover->frame(), gfx::Rect(320, 0, 160, 28));
+}
+
+// Keeps what the rows tell of touches: the row under a finger that came down, and the row tapped.
+class IndexTouches : public IndexMarqueeDelegate {
+ public:
+  void indexMarqueeTouchWillTouchWithIndexPath(ui::View&, int row) override {
+    downs.push_back(row);
+  }
+  void indexMarqueeTouchDidTouchWithIndexPath(ui::View&, int row) override { taps.push_back(row); }
+  std::vector<int> downs, taps;
+};
+
+// The bar where the client lays it, just above the tab bar, in a window that takes fingers.
+class TickerTouchTest : public widgettest::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    QuoteCache_Init();
+    RegisterWidgetClasses();
+    RegisterRankingClasses();
+    bar = CreateMarqueeView(gfx::Rect(0, 408, 320, 28));
+    ASSERT_NE(bar, nullptr);
+    window->addSubview(bar->barView());
+    touches = std::make_shared<IndexTouches>();
+    bar->setIndexDelegate(touches);
+  }
+  void TearDown() override {
+    bar.reset();
+    WindowTest::TearDown();
+  }
+  std::shared_ptr<MarqueeViewRole> bar;
+  std::shared_ptr<IndexTouches> touches;
+};
+
+TEST_F(TickerTouchTest, OnlyATapOpensTheIndexADragThatLeavesTheRowDoesNot) {
+  tap(160, 421);
+  EXPECT_EQ(touches->taps, std::vector<int>{0});
+
+  // Up over the list, sideways along the bar: touch-down is told, no index opens.
+  drag({160, 421}, {160, 150}, 20);
+  drag({160, 421}, {60, 421}, 20);
+  EXPECT_EQ(touches->downs.size(), 3u);
+  EXPECT_EQ(touches->taps.size(), 1u);
+
+  // Out of reach and back again before the lift is no tap either.
+  touch(ui::TouchPhase::Began, 160, 421);
+  touch(ui::TouchPhase::Moved, 220, 421);
+  touch(ui::TouchPhase::Moved, 160, 421);
+  touch(ui::TouchPhase::Ended, 160, 421);
+  EXPECT_EQ(touches->taps.size(), 1u);
+
+  // A finger that shifts a little, within tap reach, still taps.
+  drag({100, 420}, {106, 425}, 4);
+  EXPECT_EQ(touches->taps.size(), 2u);
+  EXPECT_EQ(touches->downs.size(), 5u);
 }
 
 }  // namespace

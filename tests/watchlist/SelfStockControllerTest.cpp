@@ -1,6 +1,6 @@
 // The watch-list screen against recorded requests and hand-made replies: the page request,
-// the rows a reply yields, paging, sorting, late replies, pushes, the upload answer and the
-// observation window.
+// the rows a reply yields, paging, sorting, late replies, pushes, the upload answer, the
+// observation window and where the sideways columns come to rest.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,11 +25,14 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/Text.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/TableViewCell.h"
 #include "tests/shell/ScreenStandIns.h"
 #include "tests/widgets/QuoteListFixture.h"
 #include "watchlist/MiniTline.h"
 #include "watchlist/SelfStockController.h"
+#include "widgets/CustomLabels.h"
 
 namespace {
 
@@ -356,6 +359,71 @@ TEST_F(WatchListScreen, MainForceNeedsTheRight) {
   ParseRightsList("");
   screen_->refreshTableShowType();
   EXPECT_FALSE(screen_->showsMainForce());
+}
+
+// The scrolling columns of a filled row, left to right, and those of the title row.
+std::vector<ui::Label*> RowColumns(SelfStockController& screen, ui::TableViewCell& cell) {
+  Table_TableView& table = *screen.tableView();
+  screen.tableViewCellContent(cell, *table.rightTableView(), Table_TableView::kRightTableTag,
+                              ui::IndexPath::forRow(0, 0));
+  screen.updateCellContent(cell, *table.rightTableView(), Table_TableView::kRightTableTag,
+                           ui::IndexPath::forRow(0, 0));
+  auto* labels = dynamic_cast<CustomLabels*>(
+      cell.contentView()->viewWithTag(SelfStockController::kCellLabelsTag));
+  return labels ? labels->labels() : std::vector<ui::Label*>{};
+}
+std::vector<ui::Label*> TitleColumns(Table_TableView& table) {
+  ui::View* holder = table.viewWithTag(Table_TableView::kRightTitleTag);
+  if (!holder) return {};
+  for (const auto& sub : holder->subviews())
+    if (auto* labels = dynamic_cast<CustomLabels*>(sub.get())) return labels->labels();
+  return {};
+}
+
+// Dragged as far left as it goes, the sideways block rests with its last column at the right
+// edge, as the ranking lists do (no strip of empty column after it), and the column half under
+// the fixed name column hides its figure whole instead of showing its end.
+TEST_F(WatchListScreen, SidewaysColumnsRestWithTheLastColumnAtTheRightEdge) {
+  fillList(5);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 5, 5, 5)));
+  ASSERT_EQ(screen_->stockNum(), 5);
+  ParseRightsList("30");
+  for (int menu : {0, 1}) {
+    SCOPED_TRACE(menu == 0 ? "quotes" : "main force");
+    if (menu == 1) {
+      screen_->MenuBarDidChangeToSubItem(1, *screen_->menuBar());
+      ASSERT_TRUE(screen_->showsMainForce());
+    }
+    Table_TableView& table = *screen_->tableView();
+    ui::ScrollView* strip = table.rightScrollView();
+    const double content = strip->contentSize().width;
+    const double rest = content - strip->frame().width();  // the offset it comes to rest at
+    ASSERT_GT(rest, 0);
+
+    auto cell = ui::TableViewCell::create();
+    const std::vector<ui::Label*> columns = RowColumns(*screen_, *cell);
+    const std::vector<ui::Label*> titles = TitleColumns(table);
+    ASSERT_FALSE(columns.empty());
+    ASSERT_EQ(titles.size(), columns.size());
+    // Each title starts over its column.
+    for (size_t i = 0; i < columns.size(); ++i)
+      EXPECT_DOUBLE_EQ(titles[i]->frame().x(), columns[i]->frame().x()) << i;
+    const gfx::Rect last = columns.back()->frame();
+    EXPECT_LE(last.maxX(), content);
+    EXPECT_LT(content - last.maxX(), last.width() / 5) << "empty space right of the last column";
+
+    // A figure as wide as the lists show ("88.88万") is wholly shown or wholly hidden at the
+    // fixed column's edge.
+    for (ui::Label* column : columns) {
+      const gfx::Rect f = column->frame();
+      const double w = gfx::measureText("88.88万", column->font()).width;
+      const double textLeft = f.midX() - w / 2, textRight = f.midX() + w / 2;
+      EXPECT_TRUE(textLeft >= rest || textRight <= rest)
+          << "column at " << f.x() << " cut at " << rest;
+    }
+  }
+  ParseRightsList("");
 }
 
 // A trend reply for the stock: one field, `points` values (first absolute), `announced` in
