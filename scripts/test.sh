@@ -63,7 +63,7 @@ run_shuffled() {
   return $failed
 }
 
-# run_fuzz <build dir>: a 5-second run of each fuzz target of the build from its seeds, as many
+# run_fuzz <build dir>: a 3-second run of each fuzz target of the build from its seeds, as many
 # at a time as there are cores; prints the log of those that fail.
 run_fuzz() {
   local dir=$1 logs=$1/fuzz-logs
@@ -75,7 +75,7 @@ run_fuzz() {
     mkdir -p "$dir/corpus/$name"
     args=("$dir/corpus/$name")
     [ -d "$corpus" ] && args+=("$corpus")
-    if "$f" -max_total_time=5 -print_final_stats=0 -artifact_prefix="$dir/$name-" "${args[@]}" \
+    if "$f" -max_total_time=3 -print_final_stats=0 -artifact_prefix="$dir/$name-" "${args[@]}" \
         >/dev/null 2>"$logs/$name.log"; then
       echo "$name: clean"
     else
@@ -136,10 +136,12 @@ run_shuffled build-check
 # Every kept or patched chart frame is drawn whole as well and compared (a difference fails the
 # demo: "frame differs" in its log).
 export VERDAN_VERIFY_FRAMES=1
+# The scripts spend most of their time waiting for the server and the screen, so more groups than
+# cores shorten the tour (11 keep a 2-core machine below full load).
 phase "Demo tour, Tuesday 10:30"
-bash scripts/tour.sh --build build-check --groups 7 --server "--date 20261201 --minute 1030"
+bash scripts/tour.sh --build build-check --groups 11 --server "--date 20261201 --minute 1030"
 phase "Demo tour, Monday 01:30"
-bash scripts/tour.sh --build build-check --groups 7 --shots build-check/shots-before-open \
+bash scripts/tour.sh --build build-check --groups 11 --shots build-check/shots-before-open \
   --server "--date 20261207 --minute 0130"
 
 # A few seeded random walks over the whole client with the ASan build (taps, drags, pinches,
