@@ -450,6 +450,7 @@ TEST_F(MarketTabTest, TheIndexListsChangeRateColumnCarriesItsPercentSign) {
     const tagLocalStockData rec = s->row(row);
     const std::string text = values->titleLabel(rate)->text();
     EXPECT_EQ(text, FormatPercentString(rec.zf, rec.now)) << row;
+    ASSERT_FALSE(text.empty()) << row;
     EXPECT_EQ(text.back(), '%') << row;
     // The price change beside it stays a bare number.
     EXPECT_EQ(values->titleLabel(change)->text().find('%'), std::string::npos) << row;
