@@ -174,14 +174,18 @@ void AccountManager::stopObserving() {
 }
 
 void AccountManager::updateAccountStatus() {
+  showAccountStatus(IsLoggedIn() != 0);
+}
+
+void AccountManager::showAccountStatus(bool online) {
   ui::Label* status = statusLabel();
   if (!status) return;
   const std::string user = GetLoginUserName();
-  if (IsLoggedIn() && !user.empty()) {
+  if (online && !user.empty()) {
     status->setText(foundation::format("登录状态: %s 在线", user.c_str()));
     navigationItem().setRightBarButtonItem(btnLogout_);
   } else {
-    status->setText(IsLoggedIn() ? "登录状态: 游客 在线" : "登录状态: 未登录");
+    status->setText(online ? "登录状态: 游客 在线" : "登录状态: 未登录");
     navigationItem().setRightBarButtonItem(nullptr);
   }
 }
@@ -207,6 +211,7 @@ void AccountManager::hideWaiting() {
 // user in the session otherwise (its answer starts the login).
 void AccountManager::startLogin(const std::string& user, const std::string& password,
                                 int brokerCode, int branchCode) {
+  onlineBeforeLogin_ = IsLoggedIn() != 0;
   if (IsLoginUserNameEmpty()) {
     SetLoginInfo(user.c_str(), password.c_str());
     ResetAllCoreState();
@@ -328,8 +333,10 @@ void AccountManager::recvmsg(const foundation::Notification& notification) {
   if (!accountui::TakeLoginPageAnswer(
           notification, view, [this] { hideWaiting(); }, [this] { resetToGuest(); },
           [this] {
+            // The session falls back to a guest's, logged in again as before (when the screen
+            // is left): the status says so rather than the gap of the attempt.
             resetToGuest();
-            updateAccountStatus();
+            showAccountStatus(onlineBeforeLogin_);
           }))
     return;
   const PacketHeader& h = view.header;

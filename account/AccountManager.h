@@ -75,6 +75,8 @@ class AccountManager : public ui::ViewController,
 
   void setLoginInfo(const std::string& user, const std::string& password);
   void updateAccountStatus();
+  // The status line for a session online or not, as a guest when no user is logged in.
+  void showAccountStatus(bool online);
   void addNewAccountInfo(foundation::Value record);
   void initAccountInfoFromFile();
   void saveAccountInfoToFile();
@@ -141,6 +143,9 @@ class AccountManager : public ui::ViewController,
   int requestCodeRZ_ = -1;
   // The login under way is the guest login that follows a logout: it reports no success.
   bool quietLogin_ = false;
+  // Whether the session was online when the login under way began: a refused login leaves it a
+  // guest's as it was, which the status keeps showing.
+  bool onlineBeforeLogin_ = false;
   std::shared_ptr<ui::Button> btnSelectAccount_;
   bool observing_ = false;
 };

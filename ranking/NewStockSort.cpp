@@ -119,6 +119,15 @@ const ColumnList kColumnLists[] = {
     {&ConfigFileReader::GJWHParams, "cellIdentify6", 0, -1},
 };
 
+// A list column's text. The change rate carries its percent sign as the rows' change boxes
+// write it: the quote field alone is the bare number, which read as a price change in the
+// index and futures lists that give the rate a column of its own.
+std::string ColumnText(uint32_t field, const tagLocalStockData& rec) {
+  constexpr uint32_t kChangeRateField = 23;
+  if (field == kChangeRateField) return FormatPercentString(rec.zf, rec.now);
+  return GetFieldString(field, rec);
+}
+
 }  // namespace
 
 NewStockSort::NewStockSort() {
@@ -1213,7 +1222,7 @@ void NewStockSort::updateCellContent(ui::TableViewCell& cell, ui::TableView&, in
         std::vector<std::string> texts;
         std::vector<gfx::Color> colors;
         for (const auto& param : _rankParam) {
-          texts.push_back(GetFieldString(static_cast<uint32_t>(param.fieldNo()), rec));
+          texts.push_back(ColumnText(static_cast<uint32_t>(param.fieldNo()), rec));
           colors.push_back(widgets::ListFieldColor(static_cast<uint32_t>(param.fieldNo()), rec));
         }
         const int count = static_cast<int>(_rankParam.size());

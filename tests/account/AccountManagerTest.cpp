@@ -286,6 +286,45 @@ TEST_F(AccountManagerTest, FailuresLeaveAGuestSession) {
   EXPECT_EQ(AlertWithTag(kLoginDoneAlertTag), nullptr);
 }
 
+// The fault mended: a refused login turned the status to "未登录" while the session went on as a
+// guest's (quotes kept coming, the screen opened again said "游客 在线"). The status stays a
+// guest's, a user's name and logout button gone when the refused login followed a user's.
+TEST_F(AccountManagerTest, ARefusedLoginLeavesTheGuestStatus) {
+  LaunchAndLogIn();
+  auto* screen = OpenAccount();
+  ASSERT_NE(screen, nullptr);
+  screen->setCloseAfterLogin(false);
+  ASSERT_EQ(screen->statusLabel()->text(), "登录状态: 游客 在线");
+  auto refused = [&] {
+    return WaitForAlert(
+        [](ui::AlertView& a) { return a.message().find("密码错误") != std::string::npos; });
+  };
+  Type(*screen, "zhang3", "111111");
+  screen->UserLogin();
+  ASSERT_TRUE(refused());
+  EXPECT_EQ(screen->statusLabel()->text(), "登录状态: 游客 在线");
+  EXPECT_EQ(screen->navigationItem().rightBarButtonItem(), nullptr);
+  ui::AlertView::dismissAll();
+  Settle();
+
+  LogInAs(*screen, "zhang3", "123456");
+  ASSERT_EQ(screen->statusLabel()->text(), "登录状态: zhang3 在线");
+  Type(*screen, "li4", "111111");
+  screen->UserLogin();
+  ASSERT_TRUE(refused());
+  EXPECT_EQ(screen->statusLabel()->text(), "登录状态: 游客 在线");
+  EXPECT_EQ(screen->navigationItem().rightBarButtonItem(), nullptr);
+  ui::AlertView::dismissAll();
+  Settle();
+
+  // The screen opened again says the same.
+  Navigation()->popViewControllerAnimated(false);
+  pump([] { return IsLoggedIn() == 1; }, 5);
+  AccountManager* again = OpenAccount();
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->statusLabel()->text(), "登录状态: 游客 在线");
+}
+
 // The fault mended: the login's waiting box was a translucent picture, and the form's texts under
 // it (the switch's "ON") read through between the box's own.
 TEST_F(AccountManagerTest, TheLoginWaitingBoxHidesWhatLiesUnderIt) {

@@ -15,6 +15,9 @@ namespace {
 
 using paneltest::SameRect;
 
+// The rise red of this panel, brighter than the lists' for its blue ground.
+const gfx::Color kPanelRise = gfx::Color::rgb255(255, 90, 90);
+
 class MiniDetailCellTest : public paneltest::PanelTest {};
 
 TEST_F(MiniDetailCellTest, LabelsSplitTheRowAndRelayOutByWidths) {
@@ -212,7 +215,7 @@ TEST_F(MiniDetailViewTest, LayoutFollowsTheKindOfSecurity) {
     EXPECT_TRUE(cell->separator()->isHidden()) << row;
   }
   EXPECT_EQ(Row(view->quoteTable(), 0)->label(1)->text(), GetFieldString(501, futures));
-  EXPECT_EQ(Row(view->quoteTable(), 9)->label(1)->textColor(), paneltest::kRise);
+  EXPECT_EQ(Row(view->quoteTable(), 9)->label(1)->textColor(), kPanelRise);
 }
 
 // An index's or a board's rows are quotes, not entries of a list of one's own: a sideways swipe
@@ -287,7 +290,7 @@ TEST_F(MiniDetailViewTest, StockRowsAndOrderBookShowTheirTextsAndColours) {
   MiniDetailCell* up = Row(view->quoteTable(), 0);
   EXPECT_EQ(up->label(0)->text(), "涨停");
   EXPECT_EQ(up->label(1)->text(), "11.00");
-  EXPECT_EQ(up->label(1)->textColor(), paneltest::kRise);
+  EXPECT_EQ(up->label(1)->textColor(), kPanelRise);
   EXPECT_EQ(Row(view->quoteTable(), 1)->label(1)->textColor(), paneltest::kFall);
   EXPECT_FALSE(Row(view->quoteTable(), 5)->separator()->isHidden());
   EXPECT_EQ(Row(view->quoteTable(), 10)->label(1)->textColor(), widgets::PaleYellowColor());
@@ -308,11 +311,39 @@ TEST_F(MiniDetailViewTest, StockRowsAndOrderBookShowTheirTextsAndColours) {
   MiniDetailCell* sell1 = Row(view->orderBookTable(), 4, 0);
   EXPECT_EQ(sell1->label(1)->text(), "10.11");
   EXPECT_EQ(sell1->label(2)->text(), "10");
-  EXPECT_EQ(sell1->label(1)->textColor(), paneltest::kRise);
+  EXPECT_EQ(sell1->label(1)->textColor(), kPanelRise);
   EXPECT_EQ(sell1->label(2)->textColor(), widgets::PaleYellowColor());
   // The volume column stops 3 points short of the screen's edge.
   EXPECT_TRUE(SameRect(sell1->label(2)->frame(), 49.5, 0, 46.5, 25.2));
   EXPECT_EQ(Row(view->orderBookTable(), 4, 1)->label(1)->textColor(), paneltest::kFall);
+}
+
+// The top rows lie on the lightest blue of the panel (the backdrop's top under a row's sheen):
+// a rising figure there is as readable as the falling green, not the lists' dark red at 1.4 : 1.
+TEST_F(MiniDetailViewTest, RisingFiguresReadOnTheBlueAtThePanelsTop) {
+  const gfx::Color top = gfx::Color::hex(0x294962);
+  auto readable = [&](ui::Label* label) {
+    return label && widgets::ContrastRatio(label->textColor(), top) >= 1.5;
+  };
+  tagLocalStockData q = Stock();
+  q.index_wb = 1234;
+  view->SetDataValue(&q, kQuoteFlagReply);
+  EXPECT_TRUE(readable(Row(view->quoteTable(), 0)->label(1)));        // 涨停
+  EXPECT_TRUE(readable(Row(view->quoteTable(), 3)->label(1)));        // 委比
+  EXPECT_TRUE(readable(Row(view->orderBookTable(), 0, 0)->label(1)));  // sell ⑤
+  EXPECT_TRUE(readable(Row(view->orderBookTable(), 1, 0)->label(1)));  // sell ④
+
+  tagLocalStockData index = Stock();
+  index.zqlb = 1;
+  index.index_wb = 1234;
+  view->SetDataValue(&index, kQuoteFlagReply);
+  ASSERT_TRUE(view->isSingleTable());
+  EXPECT_EQ(Row(view->indexTable(), 0)->label(0)->text(), "委比");
+  EXPECT_TRUE(readable(Row(view->indexTable(), 0)->label(1)));
+  // The falling green read there already and stays.
+  index.index_wb = -1234;
+  view->SetDataValue(&index, kQuoteFlagReply);
+  EXPECT_EQ(Row(view->indexTable(), 0)->label(1)->textColor(), paneltest::kFall);
 }
 
 TEST_F(MiniDetailViewTest, TickRepliesReplaceAndPushesAppendAtMostTwenty) {

@@ -425,6 +425,38 @@ TEST_F(MarketTabTest, OpeningOnAMarketSelectsItsGroup) {
   EXPECT_EQ(s->title(), "创业板");
 }
 
+// The fault mended: the index list's "涨幅" column showed the bare rate ("-0.01"), like a price
+// change next to "涨跌", where every other list writes the rate with its percent sign.
+TEST_F(MarketTabTest, TheIndexListsChangeRateColumnCarriesItsPercentSign) {
+  auto s = Open();
+  Top(*s, NewStockSort::kIndex);
+  Answer(*s, 3, 3);
+  Table_TableView& table = *s->tableView();
+  table.reloadView();
+  table.rightTableView()->layoutIfNeeded();
+  const RankParams& params = s->rankParams();
+  int rate = -1, change = -1;
+  for (size_t i = 0; i < params.size(); ++i) {
+    if (params[i].rankParamName() == "涨幅") rate = static_cast<int>(i);
+    if (params[i].rankParamName() == "涨跌") change = static_cast<int>(i);
+  }
+  ASSERT_GT(rate, 0);
+  ASSERT_GT(change, 0);
+  for (int row = 0; row < 3; ++row) {
+    auto* found = table.rightTableView()->cellForRowAtIndexPath(ui::IndexPath::forRow(row, 0));
+    ASSERT_NE(found, nullptr) << row;
+    auto* values = dynamic_cast<CustomLabels*>(found->contentView()->viewWithTag(445));
+    ASSERT_NE(values, nullptr) << row;
+    const tagLocalStockData rec = s->row(row);
+    const std::string text = values->titleLabel(rate)->text();
+    EXPECT_EQ(text, FormatPercentString(rec.zf, rec.now)) << row;
+    ASSERT_FALSE(text.empty()) << row;
+    EXPECT_EQ(text.back(), '%') << row;
+    // The price change beside it stays a bare number.
+    EXPECT_EQ(values->titleLabel(change)->text().find('%'), std::string::npos) << row;
+  }
+}
+
 TEST_F(MarketTabTest, CellsShowConfiguredColumnsAndBoardCounts) {
   auto s = Open();
   Answer(*s, 5, 5);
@@ -450,8 +482,10 @@ TEST_F(MarketTabTest, CellsShowConfiguredColumnsAndBoardCounts) {
   const RankParams& params = s->rankParams();
   ASSERT_GE(params.size(), 7u);
   for (size_t i = 0; i < params.size(); ++i) {
+    // The change rate (under the row's change box here) with its percent sign.
+    const uint32_t field = static_cast<uint32_t>(params[i].fieldNo());
     EXPECT_EQ(values->titleLabel(static_cast<int>(i))->text(),
-              GetFieldString(static_cast<uint32_t>(params[i].fieldNo()), rec0))
+              field == 23 ? FormatPercentString(rec0.zf, rec0.now) : GetFieldString(field, rec0))
         << i;
   }
   const double normal[] = {102, 67, 67, 67, 67, 67, 67};
