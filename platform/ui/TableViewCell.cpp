@@ -512,6 +512,12 @@ void TableViewCell::layoutSubviews() {
       detailTextLabel_->setFrame(gfx::Rect(x + 73, 0, std::max(0.0, w - 73), c.height()));
       break;
     case TableViewCellStyle::Subtitle:
+      // Without a subtitle the title stands in the middle of the row, level with its switch.
+      if (detailTextLabel_->text().empty()) {
+        textLabel_->setFrame(gfx::Rect(x, 0, w, c.height()));
+        detailTextLabel_->setFrame(gfx::Rect(x, c.height(), w, 0));
+        break;
+      }
       textLabel_->setFrame(gfx::Rect(x, c.height() / 2 - 20, w, 22));
       detailTextLabel_->setFrame(gfx::Rect(x, c.height() / 2 + 2, w, 18));
       break;

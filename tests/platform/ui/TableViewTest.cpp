@@ -499,3 +499,18 @@ TEST_F(TableViewTest, AccessoryButtonsReachTheDelegate) {
 }
 
 }  // namespace
+
+TEST(TableViewCellLayout, ASubtitleCellWithoutItsSubtitleCentresItsTitle) {
+  auto cell = ui::TableViewCell::create(ui::TableViewCellStyle::Subtitle, "Sub");
+  cell->setFrame(gfx::Rect(0, 0, 300, 44));
+  cell->textLabel()->setText("提醒");
+  cell->layoutIfNeeded();
+  const gfx::Rect alone = cell->textLabel()->frame();
+  EXPECT_DOUBLE_EQ(alone.midY(), 22);
+  // With its subtitle the title goes above the middle and the subtitle below.
+  cell->detailTextLabel()->setText("每日");
+  cell->setNeedsLayout();
+  cell->layoutIfNeeded();
+  EXPECT_LT(cell->textLabel()->frame().midY(), 22);
+  EXPECT_GT(cell->detailTextLabel()->frame().midY(), 22);
+}
