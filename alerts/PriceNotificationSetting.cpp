@@ -202,6 +202,8 @@ void PriceNotificationSetting::requestSetting() {
 }
 
 void PriceNotificationSetting::settingDone() {
+  // The keypad goes first: the waiting box stands where the keypad rises.
+  if (isViewLoaded()) view()->endEditing(true);
   uploadSetting();
 }
 

@@ -499,5 +499,33 @@ TEST_F(PriceAlertSettings, NextFieldWithThePadUpComesWholeAboveIt) {
   EXPECT_EQ(scroll->contentOffset().y, 0);
 }
 
+// The server went away while the editor was open: "完成" shows the waiting box until the request
+// fails, and no success.
+TEST_F(PriceAlertSettings, SavingWhileTheServerIsGoneShowsTheWaitingBox) {
+  LoggedIn();
+  auto list = OpenList();
+  PriceNotificationSetting* editor = OpenEditor(*list, 1);
+  ASSERT_NE(editor, nullptr);
+  server->setFault(Role::PriceAlert, Fault::Refuse);
+  server->dropConnections(Role::PriceAlert);
+  ASSERT_TRUE(WaitFor([&] { return server->connectionCount(Role::PriceAlert) == 0; }));
+  ASSERT_TRUE(editor->field(513)->isEnabled());
+  ASSERT_TRUE(editor->field(513)->becomeFirstResponder());
+  advance(0.6);
+  ASSERT_TRUE(editor->keyboardIsShowing());
+  editor->settingDone();
+  advance(0.5);
+  // Nothing covers the box: the keypad is down.
+  const gfx::Rect box = editor->waitingBox()->convertRectToView(editor->waitingBox()->bounds(), nullptr);
+  EXPECT_FALSE(ui::Keyboard::shared().isVisible() &&
+               ui::Keyboard::shared().frame().intersects(box));
+  for (int i = 0; i < 20; ++i) {
+    advance(0.25);
+    if (!AlertText().empty()) break;
+    EXPECT_FALSE(editor->waitingBox()->isHidden()) << i * 0.25 << " s";
+  }
+  EXPECT_NE(AlertText().find("成功"), 0u) << AlertText();
+}
+
 }  // namespace
 }  // namespace alerttest
