@@ -149,11 +149,11 @@ run_shuffled build-check
 # demo: "frame differs" in its log).
 export VERDAN_VERIFY_FRAMES=1
 # The scripts spend most of their time waiting for the server and the screen, so more groups than
-# cores shorten the tour (11 keep a 2-core machine below full load).
+# cores shorten the tour.
 phase "Demo tour, Tuesday 10:30"
-bash scripts/tour.sh --build build-check --groups 11 --server "--date 20261201 --minute 1030"
+bash scripts/tour.sh --build build-check --groups 7 --server "--date 20261201 --minute 1030"
 phase "Demo tour, Monday 01:30"
-bash scripts/tour.sh --build build-check --groups 11 --shots build-check/shots-before-open \
+bash scripts/tour.sh --build build-check --groups 7 --shots build-check/shots-before-open \
   --server "--date 20261207 --minute 0130"
 
 # A few seeded random walks over the whole client with the ASan build (taps, drags, pinches,
