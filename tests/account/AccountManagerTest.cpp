@@ -295,27 +295,22 @@ TEST_F(AccountManagerTest, ARefusedLoginLeavesTheGuestStatus) {
   ASSERT_NE(screen, nullptr);
   screen->setCloseAfterLogin(false);
   ASSERT_EQ(screen->statusLabel()->text(), "登录状态: 游客 在线");
-  auto refused = [&] {
-    return WaitForAlert(
-        [](ui::AlertView& a) { return a.message().find("密码错误") != std::string::npos; });
+  // A wrong password for `user`: refused, and the status is the guest's.
+  auto refusedLeavesTheGuest = [&](const char* user) {
+    Type(*screen, user, "111111");
+    screen->UserLogin();
+    ASSERT_TRUE(WaitForAlert(
+        [](ui::AlertView& a) { return a.message().find("密码错误") != std::string::npos; }));
+    EXPECT_EQ(screen->statusLabel()->text(), "登录状态: 游客 在线");
+    EXPECT_EQ(screen->navigationItem().rightBarButtonItem(), nullptr);
+    ui::AlertView::dismissAll();
+    Settle();
   };
-  Type(*screen, "zhang3", "111111");
-  screen->UserLogin();
-  ASSERT_TRUE(refused());
-  EXPECT_EQ(screen->statusLabel()->text(), "登录状态: 游客 在线");
-  EXPECT_EQ(screen->navigationItem().rightBarButtonItem(), nullptr);
-  ui::AlertView::dismissAll();
-  Settle();
+  refusedLeavesTheGuest("zhang3");
 
   LogInAs(*screen, "zhang3", "123456");
   ASSERT_EQ(screen->statusLabel()->text(), "登录状态: zhang3 在线");
-  Type(*screen, "li4", "111111");
-  screen->UserLogin();
-  ASSERT_TRUE(refused());
-  EXPECT_EQ(screen->statusLabel()->text(), "登录状态: 游客 在线");
-  EXPECT_EQ(screen->navigationItem().rightBarButtonItem(), nullptr);
-  ui::AlertView::dismissAll();
-  Settle();
+  refusedLeavesTheGuest("li4");
 
   // The screen opened again says the same.
   Navigation()->popViewControllerAnimated(false);
