@@ -22,27 +22,44 @@ constexpr int kTradePacketSize = 4096;
 constexpr int kRandomTextLength = 1024;
 constexpr int kSessionKeyLength = 16;
 
+// Frames a request under the given key: the packet and its request code, or code 0 when the
+// body did not fit (a packet is never framed from a failed length).
+struct Framed {
+  std::vector<uint8_t> packet;
+  int length = 0;
+  uint16_t code = 0;
+};
+
+Framed FrameEnciphered(const char* name, CDataRequest* request, uint8_t mainType, uint8_t childType,
+                       MDBF& table, std::string key) {
+  Framed framed;
+  framed.packet.assign(kTradePacketSize, 0);
+  uint8_t* area = framed.packet.data() + kPacketHeaderSize;
+  const int room = kTradePacketSize - kPacketHeaderSize;
+  int body = SerializeRequestBody(table, area, room, name);
+  if (body < 0) return framed;
+  key.resize(kSessionKeyLength, '\0');
+  body = EncipherRequestBody(area, body, room, key.c_str(), name);
+  if (body < 0) return framed;
+  framed.code = NextRequestCode(request);
+  framed.length =
+      BuildPacket(mainType, childType, 0, static_cast<int32_t>(request->GetSessionValue()),
+                  framed.code, framed.packet.data(), body, 1);
+  return framed;
+}
+
 uint16_t SendEnciphered(const char* name, CDataRequest* request, uint8_t mainType,
                         uint8_t childType, MDBF& table, void (*push)(const void*, int)) {
   if (!request) {
     foundation::logError("%s: no request object", name);
     return 0;
   }
-  std::vector<uint8_t> packet(kTradePacketSize, 0);
-  const int area = kTradePacketSize - kPacketHeaderSize;
-  // A body that did not fit goes nowhere: a packet is never framed from a failed length.
-  int body = SerializeRequestBody(table, packet.data() + kPacketHeaderSize, area, name);
-  if (body < 0) return 0;
-  std::string key = GetDataCenter().GetSessionKey();
-  key.resize(kSessionKeyLength, '\0');
-  body = EncipherRequestBody(packet.data() + kPacketHeaderSize, body, area, key.c_str(), name);
-  if (body < 0) return 0;
-  uint16_t code = NextRequestCode(request);
-  int length = BuildPacket(mainType, childType, 0, static_cast<int32_t>(request->GetSessionValue()),
-                           code, packet.data(), body, 1);
-  push(packet.data(), length);
-  request->SetRequestCodeCounter(code);
-  return code;
+  Framed framed =
+      FrameEnciphered(name, request, mainType, childType, table, GetDataCenter().GetSessionKey());
+  if (framed.code == 0) return 0;
+  push(framed.packet.data(), framed.length);
+  request->SetRequestCodeCounter(framed.code);
+  return framed.code;
 }
 
 // Text field from a string the caller gives; left out when null or not ASCII.
@@ -104,14 +121,19 @@ int MakeRequest_SessionKey(CDataRequest* request, int tag, uint16_t* outCode, co
   AddTextField(table, 20, version);
   table.AddStringField(21, random);
   // The exchange itself still goes under request key 2.
-  uint16_t code = SendRequest146(request, kMainTypeTrade, TradeChild::kSessionKey, table);
-  if (outCode) *outCode = code;
-  if (code == 0) return -1;
+  Framed framed = FrameEnciphered("MakeRequest_SessionKey", request, kMainTypeTrade,
+                                  TradeChild::kSessionKey, table, CDataCenter::kRequestKey2);
+  if (outCode) *outCode = framed.code;
+  if (framed.code == 0) return -1;
 
+  // The server answers under the key picked from the random text, and the answer can be read
+  // on the network thread before this thread runs on: the key is in force before it leaves.
   char key[kSessionKeyLength + 1] = {};
   PickKeyBytes(random, kRandomTextLength, key, kSessionKeyLength);
   GetDataCenter().SetSessionKey(key);
   request->SetRequestTag(tag);
+  PushTradeSendQueue(framed.packet.data(), framed.length);
+  request->SetRequestCodeCounter(framed.code);
   return 0;
 }
 

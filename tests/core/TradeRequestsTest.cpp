@@ -128,6 +128,26 @@ struct TradeCase {
   std::vector<WireField> fields;
 };
 
+// The server answers the exchange under the picked key, and the network thread may read that
+// answer before the thread that sent the exchange runs on: the key must be in force by the time
+// the packet is handed to the queue. (On a busy machine the answer was read under request key 2.)
+TEST_F(TradeRequests, TheExchangesOwnKeyIsInForceWhenItsPacketLeaves) {
+  std::string keyWhenQueued;
+  std::vector<uint8_t> exchange;
+  SendQueueSink recording = SetSendQueueSink([&](SendQueueKind, const uint8_t* bytes, int n) {
+    keyWhenQueued = GetDataCenter().GetSessionKey();
+    exchange.assign(bytes, bytes + n);
+  });
+  uint16_t code = 0;
+  const int result = MakeRequest_SessionKey(&trade, 0, &code, "20090514.01");
+  SetSendQueueSink(recording);
+  ASSERT_EQ(result, 0);
+  const std::string random = FieldText(ReadOneRecord(OpenBody(exchange, kRequestKey2)), 21);
+  ASSERT_EQ(random.size(), 1024u);
+  EXPECT_EQ(keyWhenQueued, Pick16(random));
+  EXPECT_EQ(trade.GetRequestCodeCounter(), code);
+}
+
 TEST_F(TradeRequests, BuildersByFamily) {
   const TradeCase cases[] = {
       {"BankInfo",
