@@ -10,7 +10,10 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVERDAN_TESTS=OF
 cmake --build build -j "$(nproc)"
 
 mkdir -p build/shots
-if ! build/app/verdan --help | grep -q -- --headless; then
+# The help is read whole first: a grep that stops at its match would close the pipe while the
+# client still writes, and under pipefail that reads as a client without the option.
+help=$(build/app/verdan --help)
+if ! grep -q -- --headless <<<"$help"; then
   build/app/verdan --version
   build/app/verdan --help
 elif [ -n "${DISPLAY:-}" ]; then

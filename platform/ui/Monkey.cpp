@@ -472,16 +472,30 @@ std::vector<PagedViewState> pagedViewsUnder(const ScriptStep& step) {
   auto hitAt = [](gfx::Point upright) -> View* {
     const gfx::Point at = screenPointFromUpright(upright);
     Window* window = Application::shared().windowAtPoint(at);
-    return window ? window->hitTest(window->transformToSuperview().invertedOrSelf().apply(at),
-                                    nullptr)
-                  : nullptr;
+    return window
+               ? window->hitTest(window->transformToSuperview().invertedOrSelf().apply(at), nullptr)
+               : nullptr;
   };
   View* hit = hitAt(step.from);
-  auto under = [&](const View& view) {
-    for (View* v = hit; v; v = v->superview())
+  auto within = [](View* from, const View& view) {
+    for (View* v = from; v; v = v->superview())
       if (v == &view) return true;
     return false;
   };
+  auto under = [&](const View& view) { return within(hit, view); };
+  // A pinch's fingers, each hit on its own as the window hits them: where each starts, and
+  // how far it moves.
+  struct Finger {
+    View* hit;
+    gfx::Point start;
+    double travel;
+  };
+  std::vector<Finger> fingers;
+  if (step.kind == ScriptStepKind::Pinch)
+    for (const double side : {-0.5, 0.5}) {
+      const gfx::Point start{step.from.x + side * step.to.x, step.from.y};
+      fingers.push_back({hitAt(start), start, std::abs(step.to.y - step.to.x) / 2});
+    }
   // A finger that stays within a tap's reach on something inside the view that answers taps (a
   // button, a tap recogniser: the arrows that turn a row) taps it: a page turned is that tap's.
   auto tapsInside = [](View* from, const View& view) {
@@ -503,11 +517,25 @@ std::vector<PagedViewState> pagedViewsUnder(const ScriptStep& step) {
         scroll->isTracking())
       return;
     const gfx::Point from = localPoint(view, step.from);
-    if (!scroll->bounds().contains(from) || (step.kind == ScriptStepKind::Drag && !under(view)))
+    if (step.kind == ScriptStepKind::Pinch) {
+      std::vector<const Finger*> inside;
+      for (const Finger& f : fingers)
+        if (within(f.hit, view)) inside.push_back(&f);
+      if (inside.empty()) return;
+      if (inside.size() == 1) {
+        // The other finger landed beside the view (on a button next to a row, say): the view
+        // follows this one finger alone, and a flick of it may turn a page as a drag's may.
+        const Finger& f = *inside.front();
+        if (f.travel <= kTapReach && tapsInside(f.hit, view)) return;
+        if (f.travel >= w / 4 || f.travel / std::max(step.seconds, 1e-3) >= kSlowerThanFlick)
+          return;
+      } else if (fingers[0].travel <= kTapReach) {
+        for (const Finger& f : fingers)
+          if (tapsInside(f.hit, view)) return;
+      }
+    } else if (!scroll->bounds().contains(from) ||
+               (step.kind == ScriptStepKind::Drag && !under(view))) {
       return;
-    if (step.kind == ScriptStepKind::Pinch && std::abs(step.to.y - step.to.x) / 2 <= kTapReach) {
-      for (const double side : {-0.5, 0.5})
-        if (tapsInside(hitAt({step.from.x + side * step.to.x, step.from.y}), view)) return;
     }
     if (step.kind == ScriptStepKind::Drag) {
       const gfx::Point to = localPoint(view, step.to);
@@ -899,7 +927,8 @@ class Walk {
     int step = 0;
     for (const ScriptStep& given : options_.prefix) {
       if (stopRequested()) return kStoppedBySignalStatus;
-      if (stepRole(given.kind) != StepRole::Input) continue;  // its checks and shots are the script's own
+      if (stepRole(given.kind) != StepRole::Input)
+        continue;  // its checks and shots are the script's own
       if (given.kind == ScriptStepKind::Wait) {
         record(scriptLine(given) + "\n");
         playInputStep(given);

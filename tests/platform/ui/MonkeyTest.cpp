@@ -371,6 +371,15 @@ TEST_F(MonkeyWalkTest, ANudgeThatTurnsAPagedViewIsAFaultAndAFlickIsNot) {
   EXPECT_TRUE(ui::pagedViewsUnder(steps.back()).empty());
   ASSERT_EQ(ui::parseScript("pinch 150 150 80 40 0.2", steps), 0);
   EXPECT_EQ(ui::pagedViewsUnder(steps.back()).size(), 1u);
+  // A pinch with one finger on a button beside the pager (a row's 周期 button) leaves the pager
+  // that one finger: its flick may turn a page, as a drag's may; its slow nudge may not.
+  auto side = ui::View::create({0, 100, 40, 200});
+  side->addGestureRecognizer(ui::TapGestureRecognizer::create([](ui::GestureRecognizer&) {}));
+  window->addSubview(side);
+  ASSERT_EQ(ui::parseScript("pinch 82.5 250 165 26 0.27", steps), 0);
+  EXPECT_TRUE(ui::pagedViewsUnder(steps.back()).empty());
+  ASSERT_EQ(ui::parseScript("pinch 82.5 250 165 120 1.5", steps), 0);
+  EXPECT_EQ(ui::pagedViewsUnder(steps.back()).size(), 1u);
 }
 
 // A plain paged scroll view (no delegate steering it) under the gestures the walker plays: two
@@ -392,8 +401,7 @@ TEST_F(MonkeyWalkTest, APlainPagedViewTurnsOnlyOnAHalfPageDragOrAFling) {
        {"wheel 160 150 1", "wheel 160 150 -1", "wheel 40 150 3", "wheel 300 250 -2",
         "pinch 160 150 60 120 0.3", "pinch 160 150 140 40 0.1", "pinch 250 280 129 103 0.11",
         "drag 160 150 148 150 0.5", "drag 160 150 180 160 0.3", "drag 201 199 211 189 0.1",
-        "drag 160 150 130 150 0.25", "drag 160 150 90 150 0.5",
-        "drag 160 150 200 150 0.3"})
+        "drag 160 150 130 150 0.25", "drag 160 150 90 150 0.5", "drag 160 150 200 150 0.3"})
     EXPECT_EQ(pageAfter(stays), 1) << stays;
   EXPECT_EQ(pageAfter("drag 300 150 100 150 0.5"), 2);
   EXPECT_EQ(pageAfter("drag 60 150 250 150 0.5"), 0);
