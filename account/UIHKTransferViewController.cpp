@@ -37,6 +37,10 @@ bool Within(int index, size_t size) {
   return index >= 0 && static_cast<size_t>(index) < size;
 }
 
+bool SessionHoldsTradingPassword() {
+  return !GetDataCenter().GetAssetPassword().empty();
+}
+
 }  // namespace
 
 UIHKTransferViewController::UIHKTransferViewController() {
@@ -346,7 +350,11 @@ void UIHKTransferViewController::doTransfer() {
     return;
   }
   const std::string amount = m_pEditMoney->text();
-  const std::string assetPassword = m_pEditAssetPWD->text();
+  // A hidden trading-password row stands for the trade login's password, which the session holds.
+  const bool loginPassword =
+      FundSideValue(m_nCurrentPwdFlag, m_transferType) == 2 && m_pEditAssetPWD->isHidden();
+  const std::string assetPassword =
+      loginPassword ? GetDataCenter().GetAssetPassword() : m_pEditAssetPWD->text();
   m_RequestCode[kTransfer] = MakeRequest_Transfer(
       GlobalTradeRequest(), 0, fundAccount.c_str(), assetPassword.c_str(), bank.code.c_str(),
       bankAccount.c_str(), bankPassword.c_str(), currency, amount.c_str(),
@@ -476,7 +484,9 @@ void UIHKTransferViewController::adjustPosition(int32_t flag) {
     hideRow(*m_pLabelAssetPWD, *m_pEditAssetPWD, true);
   } else if (fundSide == 1) {
     showRow(*m_pLabelAssetPWD, *m_pEditAssetPWD, "资金密码：");
-  } else if (fundSide == 2 && m_transferType == 0) {
+  } else if (fundSide == 2 && (m_transferType == 0 || !SessionHoldsTradingPassword())) {
+    // A transfer out takes the trading password of the trade login; without one in the session
+    // the broker would refuse the transfer for a password no row asks for, so the row asks.
     showRow(*m_pLabelAssetPWD, *m_pEditAssetPWD, "交易密码：");
   } else if (fundSide == 2) {
     m_pLabelAssetPWD->setText("交易密码：");

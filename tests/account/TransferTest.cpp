@@ -34,6 +34,9 @@ class TransferTest : public accounttest::AccountScreenTest {
  protected:
   void TearDown() override {
     GetDataCenter().Reset();
+    // The trade login's password outlives a reset of the trade state: cases that set it put it
+    // back.
+    GetDataCenter().SetAssetPassword("");
     AccountScreenTest::TearDown();
   }
   // A transfer screen of the type, pushed, with its chain done (the transferable amount shown).
@@ -119,8 +122,10 @@ TEST_F(TransferTest, PasswordRowsFollowTheChosenCurrency) {
   EXPECT_LE(in->assetTable()->frame().y(), bankTop + 40);
 
   Navigation()->popViewControllerAnimated(false);
+  // Out, fund side 2: the trade login's password goes with it, the form does not ask for it.
+  GetDataCenter().SetAssetPassword("trade-pw");
   auto out = Open(1);
-  Choose(*out->currencyList(), 1, *out);  // out, fund side 2: the trading password is not asked
+  Choose(*out->currencyList(), 1, *out);
   EXPECT_TRUE(Shown(*out->bankPasswordField()));
   EXPECT_FALSE(Shown(*out->assetPasswordField()));
   EXPECT_DOUBLE_EQ(out->actionButton()->frame().y(), out->bankPasswordCaption()->frame().y() + 40);
@@ -130,6 +135,46 @@ TEST_F(TransferTest, PasswordRowsFollowTheChosenCurrency) {
   auto confirm = AlertWithTag(kTransferConfirmTag);
   ASSERT_TRUE(confirm);
   EXPECT_NE(confirm->message().find("交易类别：转出"), std::string::npos);
+  server->clearReceivedRequests();
+  confirm->pressButtonAtIndex(1);
+  auto done = WaitForAlert([](ui::AlertView& a) { return a.title() == "提示"; });
+  ASSERT_TRUE(done);
+  EXPECT_NE(done->message().find("您的请求已送出"), std::string::npos);
+  auto sent = Requests(Role::Trade, 146, 41);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(RequestField(sent[0], 13), "trade-pw");
+  EXPECT_EQ(RequestField(sent[0], 6), "1");
+}
+
+// With no trading password in the session a transfer out that needs one asks for it on the form:
+// every password the broker will want has its row, and the transfer goes through.
+TEST_F(TransferTest, AnOutTransferNeedingTheTradingPasswordAsksForItWithoutALogin) {
+  LaunchAndLogIn();
+  GetDataCenter().SetAssetPassword("");
+  auto out = Open(1);
+  Choose(*out->currencyList(), 1, *out);  // 美元: bank side 2, fund side 2
+  EXPECT_TRUE(Shown(*out->bankPasswordField()));
+  ASSERT_TRUE(Shown(*out->assetPasswordField()));
+  EXPECT_EQ(out->assetPasswordCaption()->text(), "交易密码：");
+  EXPECT_DOUBLE_EQ(out->actionButton()->frame().y(), out->bankPasswordCaption()->frame().y() + 80);
+  out->bankPasswordField()->setText("123456");
+  out->amountField()->setText("100");
+  out->transferButton();
+  EXPECT_TRUE(AlertWithMessage("请输入交易密码"));
+  ui::AlertView::dismissAll();
+  out->assetPasswordField()->setText("654321");
+  server->clearReceivedRequests();
+  out->transferButton();
+  auto confirm = AlertWithTag(kTransferConfirmTag);
+  ASSERT_TRUE(confirm);
+  confirm->pressButtonAtIndex(1);
+  auto done = WaitForAlert([](ui::AlertView& a) { return a.title() == "提示"; });
+  ASSERT_TRUE(done);
+  EXPECT_NE(done->message().find("您的请求已送出"), std::string::npos);
+  auto sent = Requests(Role::Trade, 146, 41);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(RequestField(sent[0], 13), "654321");
+  EXPECT_EQ(RequestField(sent[0], 14), "123456");
 }
 
 TEST_F(TransferTest, ValidationConfirmationAndTheTransfer) {
