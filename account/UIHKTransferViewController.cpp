@@ -397,7 +397,9 @@ void UIHKTransferViewController::recvmsg(const foundation::Notification& notific
        child == TradeChild::kCanTransfer) &&
       code == m_RequestCode[slot]) {
     m_RequestCode[slot] = -1;
-    hideWaiting();
+    // The transferable amount is asked without the waiting box (also when a currency is chosen
+    // while a transfer is outstanding): its answer leaves the box to the transfer's.
+    if (child != TradeChild::kCanTransfer) hideWaiting();
     MDBF table;
     if (!takeAnswer(view, table) || !last) return;
     if (child == TradeChild::kTransfer) {
@@ -455,7 +457,13 @@ void UIHKTransferViewController::listSelValueChanged(int index, UIDropDownList& 
     if (!Within(bank, m_arrayBank.size())) return;
     const auto& flags = m_arrayBank[static_cast<size_t>(bank)].flags;
     if (Within(index, flags.size())) adjustPosition(flags[static_cast<size_t>(index)]);
+  } else {
+    return;
   }
+  // What may go out is the chosen bank's and currency's: the figure of another currency goes
+  // while the new one is asked for.
+  m_pKZZJLabel->setText("");
+  requestCanTransferInfo();
 }
 
 void UIHKTransferViewController::adjustPosition(int32_t flag) {

@@ -84,6 +84,24 @@ TEST_F(TransferTest, TheChainFillsListsRowsAndTheTransferableAmount) {
   EXPECT_TRUE(screen->waitingBox()->isHidden());
 }
 
+// The transferable amount is the chosen currency's: 美元 shows the 美元 record's available funds
+// (the asset table's 可用), and going back shows 人民币's again.
+TEST_F(TransferTest, TheTransferableAmountFollowsTheChosenCurrency) {
+  LaunchAndLogIn();
+  auto out = Open(1);
+  EXPECT_EQ(out->transferableLabel()->text(), "8000.00");
+  server->clearReceivedRequests();
+  Choose(*out->currencyList(), 1, *out);
+  EXPECT_NE(out->transferableLabel()->text(), "8000.00");
+  EXPECT_TRUE(pump([&] { return out->transferableLabel()->text() == "9024.06"; }, 3));
+  auto asked = Requests(Role::Trade, 146, 45);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(RequestField(asked[0], 6), "1");
+  Choose(*out->currencyList(), 0, *out);
+  EXPECT_TRUE(pump([&] { return out->transferableLabel()->text() == "8000.00"; }, 3));
+  EXPECT_TRUE(out->waitingBox()->isHidden());
+}
+
 TEST_F(TransferTest, TheTransferableAmountAsksWithTheTradeLoginPassword) {
   LaunchAndLogIn();
   GetDataCenter().SetAccount("8800011000");
