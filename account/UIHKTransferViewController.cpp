@@ -122,6 +122,9 @@ void UIHKTransferViewController::loadView() {
 void UIHKTransferViewController::viewDidLoad() {
   UICustomTableBaseController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
+  // The amount and password pads have no return key and cover the action button: a tap beside
+  // the fields puts the pad away.
+  accountui::TapBesideClosesKeyboard(viewShared());
   const double w = view()->bounds().width();
   // The action and reset buttons keep their background when pressed and act on a tap.
   m_pBtnTransfer->setAdjustsImageWhenHighlighted(false);

@@ -11,6 +11,8 @@
 #include "core/CSocket.h"
 #include "core/MDBF.h"
 #include "core/NetworkThreads.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Keyboard.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/TableViewCell.h"
@@ -100,6 +102,36 @@ TEST_F(TransferTest, TheTransferableAmountFollowsTheChosenCurrency) {
   Choose(*out->currencyList(), 0, *out);
   EXPECT_TRUE(pump([&] { return out->transferableLabel()->text() == "8000.00"; }, 3));
   EXPECT_TRUE(out->waitingBox()->isHidden());
+}
+
+// The digits pad has no return key and covers the action button: a tap on the form beside the
+// fields puts it away, a tap in a field keeps it.
+TEST_F(TransferTest, ATapBesideTheFieldsPutsThePadAway) {
+  LaunchAndLogIn();
+  auto in = Open(0);
+  auto tapAt = [&](ui::View& v, gfx::Point p) {
+    const gfx::Point at = v.convertPointToView(p, nullptr);
+    ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, at);
+    ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, at);
+    pump([] { return false; }, 0.5);
+  };
+  tapAt(*in->amountField(), in->amountField()->bounds().center());
+  ASSERT_TRUE(in->amountField()->isFirstResponder());
+  ASSERT_TRUE(ui::Keyboard::shared().isVisible());
+  tapAt(*in->bankPasswordField(), in->bankPasswordField()->bounds().center());
+  EXPECT_TRUE(ui::Keyboard::shared().isVisible());
+  // The amount's caption, then the white form beside the transferable amount.
+  in->amountField()->becomeFirstResponder();
+  pump([] { return false; }, 0.3);
+  tapAt(*in->amountCaption(), in->amountCaption()->bounds().center());
+  EXPECT_FALSE(ui::Keyboard::shared().isVisible());
+  EXPECT_FALSE(in->amountField()->isFirstResponder());
+  in->bankPasswordField()->becomeFirstResponder();
+  pump([] { return false; }, 0.3);
+  ASSERT_TRUE(ui::Keyboard::shared().isVisible());
+  tapAt(*in->view(), gfx::Point(in->view()->bounds().width() - 8, 60));
+  EXPECT_FALSE(ui::Keyboard::shared().isVisible());
+  EXPECT_FALSE(in->bankPasswordField()->isFirstResponder());
 }
 
 TEST_F(TransferTest, TheTransferableAmountAsksWithTheTradeLoginPassword) {
