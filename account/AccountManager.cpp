@@ -136,6 +136,8 @@ void AccountManager::viewDidLoad() {
   btnUserLogin_->addGestureRecognizer(tap(&AccountManager::UserLogin));
   btnRegistry_->addGestureRecognizer(tap(&AccountManager::RegisterAndGetPwd));
   btnGuestLogin_->addGestureRecognizer(tap(&AccountManager::GuestLogin));
+  rememberSwitch_->addTarget(ui::WhileAlive(this, &AccountManager::SwitchButton),
+                             ui::ControlEvent::ValueChanged, this);
 }
 
 void AccountManager::viewWillAppear(bool animated) {
@@ -462,6 +464,15 @@ void AccountManager::selectAccountRow(int row) {
     form->setQSMC(record[kAccountBrokerName].toString(), static_cast<int>(record[kAccountBrokerCode].toInt()));
     form->setYYBMC(record[kAccountBranchName].toString(), static_cast<int>(record[kAccountBranchCode].toInt()));
   }
+}
+
+void AccountManager::SwitchButton() {
+  // The choice is the account's, not the screen's: kept at once, it is what the form shows when
+  // the screen opens again, and an account no longer remembered keeps its password nowhere.
+  const std::string user = user_->text();
+  const std::string sessionPassword =
+      IsLoggedIn() && GetLoginUserName() == user ? GetLoginPassword() : std::string();
+  SetStoredAccountRemembers(accounts_, user, rememberSwitch_->isOn(), sessionPassword);
 }
 
 void AccountManager::deleteAccountRow(int row) {

@@ -65,6 +65,8 @@ class AccountManager : public ui::ViewController,
   void LogOut();
   void AccountSelect();
   void SelectCancel();
+  // The remember switch flipped: the stored account the form names keeps the choice.
+  void SwitchButton();
   void alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) override;
   void handleTimeoutRequest() override;
 

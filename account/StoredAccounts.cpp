@@ -92,6 +92,27 @@ void WriteLastLogin(const std::string& user, const std::string& password) {
   save.Save();
 }
 
+std::string LastLoginUser() {
+  char user[100] = {0};
+  GetSaveConfig().GetStringLocked("hq", "loginname", "", user, sizeof user);
+  return user;
+}
+
+bool SetStoredAccountRemembers(foundation::Array& accounts, const std::string& user,
+                               bool remember, const std::string& sessionPassword) {
+  if (user.empty()) return false;
+  for (foundation::Value& record : accounts) {
+    if (AccountUser(record) != user) continue;
+    record[kAccountRemember] = foundation::Value(remember ? 1 : 0);
+    if (remember && AccountPassword(record).empty() && !sessionPassword.empty())
+      record[kAccountPassword] = foundation::Value(sessionPassword);
+    SaveStoredAccounts(accounts);
+    if (LastLoginUser() == user) WriteLastLogin(user, remember ? AccountPassword(record) : "");
+    return true;
+  }
+  return false;
+}
+
 bool DropUnaskedLoginPassword(const foundation::Array& accounts) {
   MIniFileExt& save = GetSaveConfig();
   char user[100] = {0};

@@ -464,6 +464,54 @@ TEST_F(AccountManagerTest, APasswordIsKeptOnlyWhenAskedAndOnlyForItsOwner) {
   EXPECT_EQ(ModeOf(documents() + "/made"), 0700u);
 }
 
+// The fault mended: turning "记住密码" off showed OFF, and the screen opened again showed it on
+// (from the account's record, which never heard of the flip) with the password still kept.
+TEST_F(AccountManagerTest, TheRememberSwitchFlippedStaysAsTheUserLeftIt) {
+  LaunchAndLogIn();
+  auto* screen = OpenAccount();
+  ASSERT_NE(screen, nullptr);
+  screen->setCloseAfterLogin(false);
+  ASSERT_TRUE(screen->m_RememberSwitch()->isOn());
+  LogInAs(*screen, "qian8", "kept-pw-8");
+  ASSERT_EQ(SavedKey("loginpwd"), "kept-pw-8");
+  auto flip = [&](AccountManager& s) {
+    ui::Switch& sw = *s.m_RememberSwitch();
+    const gfx::Point at = sw.convertPointToView(sw.bounds().center(), nullptr);
+    ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, at);
+    ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, at);
+    pump([] { return false; }, 0.2);
+  };
+  flip(*screen);
+  ASSERT_FALSE(screen->m_RememberSwitch()->isOn());
+  ASSERT_EQ(LoadStoredAccounts().size(), 1u);
+  EXPECT_FALSE(AccountRemembers(LoadStoredAccounts()[0]));
+  EXPECT_TRUE(FilesHolding(documents(), "kept-pw-8").empty()) << "the password is kept nowhere";
+  EXPECT_EQ(SavedKey("loginname"), "qian8");
+
+  Navigation()->popViewControllerAnimated(false);
+  screen = OpenAccount();
+  ASSERT_NE(screen, nullptr);
+  EXPECT_EQ(screen->m_user()->text(), "qian8");
+  EXPECT_FALSE(screen->m_RememberSwitch()->isOn());
+  EXPECT_EQ(screen->m_password()->text(), "");
+
+  // On again while logged in as that user: the session's password is remembered once more.
+  flip(*screen);
+  ASSERT_TRUE(screen->m_RememberSwitch()->isOn());
+  Navigation()->popViewControllerAnimated(false);
+  screen = OpenAccount();
+  ASSERT_NE(screen, nullptr);
+  EXPECT_TRUE(screen->m_RememberSwitch()->isOn());
+  EXPECT_EQ(screen->m_password()->text(), "kept-pw-8");
+  EXPECT_EQ(SavedKey("loginpwd"), "kept-pw-8");
+
+  // A name typed that no stored account has: the flip is the form's only.
+  screen->m_user()->setText("nobody9");
+  flip(*screen);
+  ASSERT_EQ(LoadStoredAccounts().size(), 1u);
+  EXPECT_TRUE(AccountRemembers(LoadStoredAccounts()[0]));
+}
+
 TEST_F(AccountManagerTest, PasswordsOfOlderFilesGoWhenTheSwitchWasOff) {
   // Files of an older version: every password kept, readable by everyone.
   foundation::Array records;
