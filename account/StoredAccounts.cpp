@@ -98,8 +98,8 @@ std::string LastLoginUser() {
   return user;
 }
 
-bool SetStoredAccountRemembers(foundation::Array& accounts, const std::string& user,
-                               bool remember, const std::string& sessionPassword) {
+bool SetStoredAccountRemembers(foundation::Array& accounts, const std::string& user, bool remember,
+                               const std::string& sessionPassword) {
   if (user.empty()) return false;
   for (foundation::Value& record : accounts) {
     if (AccountUser(record) != user) continue;

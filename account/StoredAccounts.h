@@ -44,8 +44,8 @@ std::string LastLoginUser();
 // when it is the last login, in "save.cfg" too. `sessionPassword` is the password of that user's
 // login in the session ("" when another user is logged in); it is what a record turned back on
 // remembers when it no longer holds one. True when a record names the user.
-bool SetStoredAccountRemembers(foundation::Array& accounts, const std::string& user,
-                               bool remember, const std::string& sessionPassword);
+bool SetStoredAccountRemembers(foundation::Array& accounts, const std::string& user, bool remember,
+                               const std::string& sessionPassword);
 // Older versions kept the login screen's password whatever the user chose: a stored password
 // that neither the mark nor a remembering account record (`accounts`) vouches for is dropped
 // from "save.cfg" and from the session, and one a remembering record vouches for gets the mark.
