@@ -426,6 +426,44 @@ TEST_F(WatchListScreen, SidewaysColumnsRestWithTheLastColumnAtTheRightEdge) {
   ParseRightsList("");
 }
 
+// A row built while the main-force columns were shown is used again after the quote columns
+// come back (the table keeps its cells): it must show every quote column, not only as many as
+// the main-force set had.
+TEST_F(WatchListScreen, ARowBuiltForTheMainForceColumnsShowsEveryQuoteColumnAfterTheSwitch) {
+  fillList(5);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 5, 5, 5)));
+  ASSERT_EQ(screen_->stockNum(), 5);
+  ParseRightsList("30");
+  Table_TableView& table = *screen_->tableView();
+  const size_t quoteColumns = TitleColumns(table).size();
+  screen_->MenuBarDidChangeToSubItem(1, *screen_->menuBar());
+  ASSERT_TRUE(screen_->showsMainForce());
+  auto cell = ui::TableViewCell::create();
+  const size_t mainForceColumns = RowColumns(*screen_, *cell).size();
+  ASSERT_LT(mainForceColumns, quoteColumns);
+
+  screen_->MenuBarDidChangeToSubItem(0, *screen_->menuBar());
+  ASSERT_FALSE(screen_->showsMainForce());
+  // The table fills the kept cell again; it is not built anew.
+  screen_->updateCellContent(*cell, *table.rightTableView(), Table_TableView::kRightTableTag,
+                             ui::IndexPath::forRow(0, 0));
+  std::vector<ui::Label*> columns;
+  int boxes = 0;
+  for (const auto& sub : cell->contentView()->subviews()) {
+    if (auto* labels = dynamic_cast<CustomLabels*>(sub.get())) columns = labels->labels();
+    if (sub->tag() == SelfStockController::kPriceBoxTag) ++boxes;
+  }
+  EXPECT_EQ(boxes, 1);
+  ASSERT_EQ(columns.size(), quoteColumns);
+  const std::vector<ui::Label*> titles = TitleColumns(table);
+  for (size_t i = 1; i < columns.size(); ++i) {
+    EXPECT_FALSE(columns[i]->text().empty()) << "column " << i << " empty";
+    EXPECT_DOUBLE_EQ(titles[i]->frame().x(), columns[i]->frame().x()) << i;
+  }
+  ParseRightsList("");
+}
+
 // A trend reply for the stock: one field, `points` values (first absolute), `announced` in
 // the head.
 Bytes TrendReply(const tagLocalStockData& rec, const std::vector<int32_t>& points, int announced) {
