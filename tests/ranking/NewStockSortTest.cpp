@@ -62,9 +62,7 @@ class MarketTabTest : public RankingTest {
     Run(0.1);
     return screen;
   }
-  static void Run(double seconds) {
-    AdvanceAndDrain(seconds);
-  }
+  static void Run(double seconds) { AdvanceAndDrain(seconds); }
   static void Top(NewStockSort& s, int item) { s.totalMenuBar()->changeSelSubItem(item); }
   // Taps a top item as a finger would (the rights gate is asked).
   static void TapTop(NewStockSort& s, int item) {
@@ -387,6 +385,57 @@ TEST_F(MarketTabTest, BoardListRefreshesEveryFifteenSecondsWhileShown) {
   EXPECT_FALSE(s->boardTimerRunning());
   Run(30);
   EXPECT_EQ(SentCount(), sent + 1);
+}
+
+// A quote list does not stand still while the market trades: every list but the boards (which
+// keep their own refresh) asks for its page again every 15 seconds while shown, as it is: the
+// same market, order and start, so its rows follow the market and its arrow.
+TEST_F(MarketTabTest, EveryListIsAskedForAgainEveryFifteenSecondsWhileShown) {
+  auto s = Open();
+  ASSERT_NE(s, nullptr);
+  Answer(*s, 25, 60);
+  EXPECT_TRUE(s->listRefreshRunning());
+  // Sorted by a column, on page 2.
+  s->titleViewForTable_TableViewRightView(*s->tableView());
+  s->customLabelDidSelectIndex(*s->rightTitle(), 0, 0);
+  Answer(*s, 25, 60);
+  s->tableTableViewReloadDataWithStatus(*s->tableView(), 2);
+  Answer(*s, 25, 60);
+  ASSERT_EQ(s->startIndex(), 25);
+  const std::vector<uint8_t> asked(Last().body.begin(), Last().body.begin() + 7);
+  size_t sent = SentCount();
+  Run(14.9);
+  EXPECT_EQ(SentCount(), sent);
+  Run(0.2);
+  ASSERT_EQ(SentCount(), sent + 1);
+  EXPECT_EQ(Last().header.ChildType, 17);
+  EXPECT_EQ(std::vector<uint8_t>(Last().body.begin(), Last().body.begin() + 7), asked);
+  EXPECT_EQ(static_cast<int32_t>(Last().header.RequestCode), static_cast<int32_t>(s->keptCode(0)));
+  // Its answer keeps the page where it is.
+  Answer(*s, 25, 60);
+  EXPECT_EQ(s->startIndex(), 25);
+  EXPECT_EQ(s->title(), "沪深A股(2/3)");
+
+  // Other groups too (Hong Kong's main board).
+  Top(*s, NewStockSort::kHongKong);
+  Answer(*s, 25, 60);
+  sent = SentCount();
+  Run(15);
+  ASSERT_EQ(SentCount(), sent + 1);
+  EXPECT_EQ(Last().body[0], 3);
+  // The boards ask once per 15 seconds, by their own timer only.
+  Top(*s, NewStockSort::kBoards);
+  Boards(*s, 3, 3);
+  sent = SentCount();
+  Run(15);
+  EXPECT_EQ(SentCount(), sent + 1);
+  // Hidden, no list asks.
+  Top(*s, NewStockSort::kHuShen);
+  s->viewWillDisappear(false);
+  EXPECT_FALSE(s->listRefreshRunning());
+  sent = SentCount();
+  Run(60);
+  EXPECT_EQ(SentCount(), sent);
 }
 
 TEST_F(MarketTabTest, OpeningOnAMarketSelectsItsGroup) {
