@@ -867,80 +867,31 @@ namespace {
 // false for codes of no such value.
 bool ValueSortedBy(int code, const tagLocalStockData& q, double& out) {
   switch (code) {
-    case 1:
-      out = q.zf;
-      break;
-    case 2:
-      out = static_cast<double>(q.volume);
-      break;
-    case 3:
-      out = static_cast<double>(q.amount);
-      break;
-    case 4:
-      out = q.hsl;
-      break;
-    case 5:
-      out = q.swing;
-      break;
-    case 6:
-      out = q.zs_5M;
-      break;
-    case 7:
-      out = q.lb;
-      break;
-    case 8:
-      out = q.average;
-      break;
-    case 9:
-      out = q.ZLZJ;
-      break;
-    case 10:
-      out = q.MMQ;
-      break;
-    case 11:
-      out = q.RZJ5;
-      break;
-    case 12:
-      out = q.RZJ10;
-      break;
-    case 13:
-      out = q.RZJ20;
-      break;
-    case 14:
-      out = q.RNH10;
-      break;
-    case 15:
-      out = q.ZLLH;
-      break;
-    case 16:
-      out = q.now;
-      break;
-    case 17:
-      out = q.zd;
-      break;
-    case 20:
-      out = q.index_wb;
-      break;
-    case 21:
-      out = static_cast<double>(q.in);
-      break;
-    case 22:
-      out = static_cast<double>(q.out);
-      break;
-    case 23:
-      out = q.syl;
-      break;
-    case 24:
-      out = q.sjl;
-      break;
-    case 29:
-      out = static_cast<double>(q.ltsz);
-      break;
-    case 30:
-      out = static_cast<double>(q.zsz);
-      break;
-    default:
-      return false;
+    case 1: out = q.zf; break;
+    case 2: out = static_cast<double>(q.volume); break;
+    case 3: out = static_cast<double>(q.amount); break;
+    case 4: out = q.hsl; break;
+    case 5: out = q.swing; break;
+    case 6: out = q.zs_5M; break;
+    case 7: out = q.lb; break;
+    case 8: out = q.average; break;
+    case 9: out = q.ZLZJ; break;
+    case 10: out = q.MMQ; break;
+    case 11: out = q.RZJ5; break;
+    case 12: out = q.RZJ10; break;
+    case 13: out = q.RZJ20; break;
+    case 14: out = q.RNH10; break;
+    case 15: out = q.ZLLH; break;
+    case 16: out = q.now; break;
+    case 17: out = q.zd; break;
+    case 20: out = q.index_wb; break;
+    case 21: out = static_cast<double>(q.in); break;
+    case 22: out = static_cast<double>(q.out); break;
+    case 23: out = q.syl; break;
+    case 24: out = q.sjl; break;
+    case 29: out = static_cast<double>(q.ltsz); break;
+    case 30: out = static_cast<double>(q.zsz); break;
+    default: return false;
   }
   return true;
 }

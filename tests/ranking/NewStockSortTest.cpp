@@ -62,7 +62,9 @@ class MarketTabTest : public RankingTest {
     Run(0.1);
     return screen;
   }
-  static void Run(double seconds) { AdvanceAndDrain(seconds); }
+  static void Run(double seconds) {
+    AdvanceAndDrain(seconds);
+  }
   static void Top(NewStockSort& s, int item) { s.totalMenuBar()->changeSelSubItem(item); }
   // Taps a top item as a finger would (the rights gate is asked).
   static void TapTop(NewStockSort& s, int item) {
