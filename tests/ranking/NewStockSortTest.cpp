@@ -440,6 +440,39 @@ TEST_F(MarketTabTest, EveryListIsAskedForAgainEveryFifteenSecondsWhileShown) {
   EXPECT_EQ(SentCount(), sent);
 }
 
+// A finger dragged along the column titles is no tap: lifted over another title it chooses
+// nothing; a tap that comes down and lifts on a title sorts by it.
+TEST_F(MarketTabTest, ADragAlongTheTitlesSortsByNoColumn) {
+  auto s = Open();
+  ASSERT_NE(s, nullptr);
+  Answer(*s, 25, 60);
+  s->titleViewForTable_TableViewRightView(*s->tableView());
+  CustomLabels* title = s->rightTitle();
+  ASSERT_NE(title, nullptr);
+  const std::vector<ui::Label*> columns = title->labels();
+  ASSERT_GE(columns.size(), 3u);
+  auto touch = [](gfx::Point p) {
+    return ui::TouchSet{std::make_shared<ui::Touch>(0, nullptr, p, 0)};
+  };
+  // Without a window a touch's location is taken in the view's own coordinates.
+  const gfx::Point from = columns[2]->frame().center(), to = columns[1]->frame().center();
+  const uint16_t sort = s->sortType();
+  const int marked = title->selectedIndex();
+  const size_t asked = SentCount();
+  title->touchesBegan(touch(from), ui::Event(0));
+  title->touchesEnded(touch(to), ui::Event(0));
+  EXPECT_EQ(SentCount(), asked);
+  EXPECT_EQ(s->sortType(), sort);
+  EXPECT_EQ(title->selectedIndex(), marked);
+
+  // A tap, the finger shifting a little, sorts by the title it came down on.
+  title->touchesBegan(touch(to), ui::Event(0));
+  title->touchesEnded(touch(gfx::Point(to.x + 4, to.y + 2)), ui::Event(0));
+  ASSERT_EQ(SentCount(), asked + 1);
+  EXPECT_EQ(title->selectedIndex(), 1);
+  EXPECT_EQ(s->sortType() & 0x7f, s->rankParams()[1].sorkType() & 0x7f);
+}
+
 TEST_F(MarketTabTest, OpeningOnAMarketSelectsItsGroup) {
   auto s = Open();
   auto open = [&](int market, int type) {

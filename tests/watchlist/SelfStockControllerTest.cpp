@@ -32,6 +32,7 @@
 #include "tests/widgets/QuoteListFixture.h"
 #include "watchlist/MiniTline.h"
 #include "watchlist/SelfStockController.h"
+#include "platform/ui/Touch.h"
 #include "widgets/CustomLabels.h"
 
 namespace {
@@ -462,6 +463,34 @@ TEST_F(WatchListScreen, ARowBuiltForTheMainForceColumnsShowsEveryQuoteColumnAfte
     EXPECT_DOUBLE_EQ(titles[i]->frame().x(), columns[i]->frame().x()) << i;
   }
   ParseRightsList("");
+}
+
+// Dragging along the watch list's column titles sorts by nothing; a tap sorts by its title.
+TEST_F(WatchListScreen, ADragAlongTheTitlesSortsByNoColumn) {
+  fillList(5);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 5, 5, 5)));
+  Table_TableView& table = *screen_->tableView();
+  ui::View* holder = table.viewWithTag(Table_TableView::kRightTitleTag);
+  ASSERT_NE(holder, nullptr);
+  CustomLabels* title = nullptr;
+  for (const auto& sub : holder->subviews())
+    if (auto* labels = dynamic_cast<CustomLabels*>(sub.get())) title = labels;
+  ASSERT_NE(title, nullptr);
+  const std::vector<ui::Label*> columns = title->labels();
+  ASSERT_GE(columns.size(), 3u);
+  auto touch = [](gfx::Point p) {
+    return ui::TouchSet{std::make_shared<ui::Touch>(0, nullptr, p, 0)};
+  };
+  const gfx::Point from = columns[1]->frame().center(), to = columns[0]->frame().center();
+  const size_t asked = sent_.size();
+  title->touchesBegan(touch(from), ui::Event(0));
+  title->touchesEnded(touch(to), ui::Event(0));
+  EXPECT_EQ(sent_.size(), asked);
+  title->touchesBegan(touch(from), ui::Event(0));
+  title->touchesEnded(touch(gfx::Point(from.x - 3, from.y)), ui::Event(0));
+  ASSERT_GT(sent_.size(), asked);
+  EXPECT_NE(lastPage().sort, 0);
 }
 
 // A trend reply for the stock: one field, `points` values (first absolute), `announced` in
