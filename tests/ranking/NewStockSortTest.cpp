@@ -473,6 +473,31 @@ TEST_F(MarketTabTest, ADragAlongTheTitlesSortsByNoColumn) {
   EXPECT_EQ(s->sortType() & 0x7f, s->rankParams()[1].sorkType() & 0x7f);
 }
 
+// The table keeps its rows across groups whose lists have other columns: every row shows the
+// columns of the list on show, none of the one before.
+TEST_F(MarketTabTest, RowsKeptFromAnotherGroupShowThisListsColumns) {
+  auto s = Open();
+  ASSERT_NE(s, nullptr);
+  auto columnsOfRows = [&] {
+    std::vector<size_t> out;
+    s->tableView()->rightTableView()->layoutIfNeeded();
+    for (ui::TableViewCell* cell : s->tableView()->rightTableView()->visibleCells())
+      if (auto* labels = dynamic_cast<CustomLabels*>(
+              cell->contentView()->viewWithTag(StockSort::kRowLabelsTag)))
+        out.push_back(labels->labels().size());
+    return out;
+  };
+  for (int group : {NewStockSort::kHuShen, NewStockSort::kFutures, NewStockSort::kIndex,
+                    NewStockSort::kGlobal, NewStockSort::kHuShen}) {
+    SCOPED_TRACE(group);
+    Top(*s, group);
+    Answer(*s, 25, 60);
+    const std::vector<size_t> rows = columnsOfRows();
+    ASSERT_FALSE(rows.empty());
+    for (size_t n : rows) EXPECT_EQ(n, s->rankParams().size());
+  }
+}
+
 TEST_F(MarketTabTest, OpeningOnAMarketSelectsItsGroup) {
   auto s = Open();
   auto open = [&](int market, int type) {
