@@ -575,6 +575,12 @@ void NewStockSort::stopBKTimer() {
   _bkTimer.reset();
 }
 
+void NewStockSort::refreshShownList() {
+  if (topItem() == kBoards) return;
+  RequestData(static_cast<uint8_t>(MarketType), static_cast<uint8_t>(SortType), StockType,
+              StartIndex, reqNum);
+}
+
 void NewStockSort::requestBK() {
   if (topItem() != kBoards) return;
   if (_bk_current_statue == 0) {

@@ -73,6 +73,7 @@ StockSort::StockSort() {
 StockSort::~StockSort() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   if (appearTimer_) appearTimer_->invalidate();
+  if (listTimer_) listTimer_->invalidate();
 }
 
 int StockSort::lastShownStartIndex() {
@@ -149,6 +150,26 @@ void StockSort::viewWillAppear(bool animated) {
   appearTimer_ = foundation::performAfter(0.1, [weak] {
     if (auto self = weak.lock()) self->doSomeWhenWillAppear();
   });
+  startListRefresh();
+}
+
+void StockSort::startListRefresh() {
+  if (listRefreshRunning()) return;
+  std::weak_ptr<StockSort> weak = weakSelf();
+  listTimer_ = foundation::Timer::schedule(kListRefreshSeconds, true, [weak](foundation::Timer&) {
+    if (auto self = weak.lock()) self->refreshShownList();
+  });
+}
+
+void StockSort::stopListRefresh() {
+  if (listTimer_) listTimer_->invalidate();
+  listTimer_.reset();
+}
+
+void StockSort::refreshShownList() {
+  // The index list is not sorted: its pushes keep it current.
+  if (MarketType == 100 && StockType == 1) return;
+  requestCurrent(StartIndex);
 }
 
 void StockSort::viewDidAppear(bool animated) {
@@ -164,6 +185,7 @@ void StockSort::viewWillDisappear(bool animated) {
   observing_ = false;
   if (appearTimer_) appearTimer_->invalidate();
   appearTimer_.reset();
+  stopListRefresh();
   if (hidesBackButtonWhileShown()) navigationItem().setHidesBackButton(false);
 }
 
@@ -395,6 +417,7 @@ void StockSort::recvRecord(const uint8_t* record, int size) {
 
 void StockSort::reloadRowsFromCache() {
   QuoteCache_GetQuotes(SortData, pageKeys_, StockNum);
+  followSortedColumn();
 }
 
 void StockSort::refreshShownRows() {
@@ -875,7 +898,13 @@ bool ValueSortedBy(int code, const tagLocalStockData& q, double& out) {
 }  // namespace
 
 void StockSort::noteRowsArrived(bool sorted) {
+  // The next refresh is due a full period after the rows on show came.
+  if (listRefreshRunning()) {
+    stopListRefresh();
+    startListRefresh();
+  }
   rowsSortValues_.clear();
+  rowsFollowValues_ = false;
   if (!sorted) {
     rowsSort_.reset();
     return;
@@ -889,6 +918,40 @@ void StockSort::noteRowsArrived(bool sorted) {
       return;
     }
     rowsSortValues_.push_back(v);
+  }
+  const bool smallestFirst = (requestedSort_ & 0x80) != 0;
+  rowsFollowValues_ =
+      std::is_sorted(rowsSortValues_.begin(), rowsSortValues_.end(),
+                     [smallestFirst](double a, double b) { return smallestFirst ? a < b : a > b; });
+}
+
+void StockSort::followSortedColumn() {
+  // Only a page the server sorted by the order still asked for; a new order waits for its rows.
+  if (!rowsSort_ || (*rowsSort_ & 0xff) != (SortType & 0xff) || _currentSortOrder < 0) return;
+  // Rows the server ordered otherwise than by these values are left as it sent them: the
+  // client cannot tell how it compares them.
+  if (!rowsFollowValues_) return;
+  const int code = *rowsSort_ & 0x7f;
+  const bool smallestFirst = (*rowsSort_ & 0x80) != 0;
+  const int n = std::clamp(StockNum, 0, kMaxRows);
+  std::vector<double> values(static_cast<size_t>(n));
+  for (int r = 0; r < n; ++r)
+    if (!ValueSortedBy(code, SortData[r], values[static_cast<size_t>(r)])) return;
+  std::vector<int> order(static_cast<size_t>(n));
+  for (int r = 0; r < n; ++r) order[static_cast<size_t>(r)] = r;
+  // Stable, as the server sorts: equal values keep the order they came in.
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    const double va = values[static_cast<size_t>(a)], vb = values[static_cast<size_t>(b)];
+    return smallestFirst ? va < vb : va > vb;
+  });
+  std::vector<tagLocalStockData> rows(SortData, SortData + n);
+  std::vector<tagCodeItem> keys(pageKeys_, pageKeys_ + n);
+  rowsSortValues_.clear();
+  for (int r = 0; r < n; ++r) {
+    const auto from = static_cast<size_t>(order[static_cast<size_t>(r)]);
+    SortData[r] = rows[from];
+    pageKeys_[r] = keys[from];
+    rowsSortValues_.push_back(values[from]);
   }
 }
 

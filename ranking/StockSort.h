@@ -45,6 +45,10 @@ class StockSort : public ui::ViewController,
   static constexpr int kRowLabelsTag = 445;
   static constexpr int kChangeBoxTag = 399;
   static constexpr int kMaxIndexStocks = 30;
+  // While a list is shown its page is asked for again this long after the last page came:
+  // pushes move the figures of the rows on show, but only the server can say which stocks now
+  // belong on the page.
+  static constexpr double kListRefreshSeconds = 15.0;
 
   // What the last request asked for: a push under its code refreshes that kind of list.
   enum class RequestKind { None, Sort, Board, Index };
@@ -141,6 +145,7 @@ class StockSort : public ui::ViewController,
   // How many replies or pushes have redrawn the list.
   int redraws() const { return redraws_; }
   RequestKind lastRequestKind() const { return lastKind_; }
+  bool listRefreshRunning() const { return listTimer_ && listTimer_->isValid(); }
   const tagLocalStockData& row(int r) const { return SortData[r]; }
   const std::vector<std::string>& marketArray() const { return _marketArray; }
   const RankParams& rankParams() const { return _rankParam; }
@@ -166,6 +171,8 @@ class StockSort : public ui::ViewController,
   // Sets the back button's visibility while shown (the tab screens hide it).
   virtual bool hidesBackButtonWhileShown() const { return false; }
   void requestCurrent(int start);
+  // The periodic refresh: asks for the page shown again, as it is (market, order, start).
+  virtual void refreshShownList();
   // Sends a built packet and remembers the request.
   void remember(uint16_t code, RequestKind kind);
   void rebuildRightTitle();
@@ -236,9 +243,17 @@ class StockSort : public ui::ViewController,
   // column's values then, row by row.
   std::optional<uint16_t> rowsSort_;
   std::vector<double> rowsSortValues_;
+  // The rows came in the order of those values (so pushes may keep them in it).
+  bool rowsFollowValues_ = false;
   // The keys of the page shown, in row order (a push re-reads them).
   tagCodeItem pageKeys_[kMaxRows] = {};
   std::shared_ptr<foundation::Timer> appearTimer_;
+  std::shared_ptr<foundation::Timer> listTimer_;
+  void startListRefresh();
+  void stopListRefresh();
+  // Puts the rows of a sorted page back in the order of their sorted column after pushes moved
+  // their figures, so the rows follow the arrow between two answers of the server.
+  void followSortedColumn();
   bool observing_ = false;
   int redraws_ = 0;
   // Quote pushes of the page shown only mark it; its rows reload once per turn of the loop.

@@ -559,11 +559,19 @@ void SelfStockController::tableViewCellContent(ui::TableViewCell& cell, ui::Tabl
 
 void SelfStockController::updateCellContent(ui::TableViewCell& cell, ui::TableView& table,
                                             int position, const ui::IndexPath& path) {
-  (void)table;
   tagLocalStockData rec;
   if (!recordOfRow(path.row, rec)) return;  // not in the cache: the cell keeps what it shows
   ui::View* content = cell.contentView();
   auto* labels = dynamic_cast<CustomLabels*>(content->viewWithTag(kCellLabelsTag));
+  if (position == Table_TableView::kRightTableTag && labels &&
+      labels->labels().size() != rankParam_.size()) {
+    // The table keeps its cells across a switch between the quote and main-force columns: a
+    // row built for the other set would leave the columns it lacks empty. Build it again.
+    labels->removeFromSuperview();
+    if (ui::View* box = content->viewWithTag(kPriceBoxTag)) box->removeFromSuperview();
+    tableViewCellContent(cell, table, position, path);
+    labels = dynamic_cast<CustomLabels*>(content->viewWithTag(kCellLabelsTag));
+  }
   if (position == Table_TableView::kRightTableTag) {
     if (auto* box = dynamic_cast<TableCell*>(content->viewWithTag(kPriceBoxTag))) {
       box->updateIndexPath(path);

@@ -1,10 +1,12 @@
 #include "widgets/CustomLabels.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/Text.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Touch.h"
 
 namespace {
@@ -492,30 +494,41 @@ double CustomLabels::getSelectTitleWidth(int index) {
 // --- touches and drawing ------------------------------------------------------------------------
 
 void CustomLabels::touchesBegan(const ui::TouchSet& touches, const ui::Event& event) {
-  (void)touches;
   (void)event;
+  touchStart_.reset();
+  if (!touches.empty()) touchStart_ = touches.front()->locationInView(this);
+}
+
+int CustomLabels::titleIndexAt(gfx::Point p) const {
+  int index = 0, number = 0;
+  for (ui::Label* label : labels()) {
+    gfx::Rect column = label->frame();
+    // The arrow's room still belongs to the title that gave it.
+    if (label->tag() == roomIndex_ + kTitleTagBase && roomIndex_ >= 0)
+      column = gfx::Rect(column.x(), column.y(), column.width() + kSortArrowRoom, column.height());
+    if (column.contains(p)) index = number;
+    ++number;
+  }
+  return index;
 }
 
 void CustomLabels::touchesEnded(const ui::TouchSet& touches, const ui::Event& event) {
   auto keep = sharedView();
+  const std::optional<gfx::Point> start = touchStart_;
+  touchStart_.reset();
   if (!touches.empty()) {
     const gfx::Point p = touches.front()->locationInView(this);
-    int index = 0, number = 0;
-    for (ui::Label* label : labels()) {
-      gfx::Rect column = label->frame();
-      // The arrow's room still belongs to the title that gave it.
-      if (label->tag() == roomIndex_ + kTitleTagBase && roomIndex_ >= 0)
-        column =
-            gfx::Rect(column.x(), column.y(), column.width() + kSortArrowRoom, column.height());
-      if (column.contains(p)) index = number;
-      ++number;
-    }
+    const int index = titleIndexAt(start.value_or(p));
+    // A finger dragged along the row is no tap: only one that lifts within a tap's reach of
+    // where it came down chooses the title it came down on.
+    const bool tap = !start || std::hypot(p.x - start->x, p.y - start->y) <=
+                                   ui::TapGestureRecognizer::kAllowableMovement;
     auto hold = delegateShared();
     auto* target = dynamic_cast<CustomLabelsDelegate*>(hold.get());
     // A title over values the list cannot be sorted by takes no tap: the order stays as shown.
     const bool sortable =
         std::find(unsortable_.begin(), unsortable_.end(), index) == unsortable_.end();
-    if (selectEnabled_ && target && sortable) {
+    if (tap && selectEnabled_ && target && sortable) {
       if (index == select_) sortTypeUpdown_ ^= 1;
       select_ = index;
       target->customLabelDidSelectIndex(*this, index, sortTypeUpdown_);
@@ -523,6 +536,11 @@ void CustomLabels::touchesEnded(const ui::TouchSet& touches, const ui::Event& ev
     }
   }
   if (ui::Responder* next = nextResponder()) next->touchesEnded(touches, event);
+}
+
+void CustomLabels::touchesCancelled(const ui::TouchSet& touches, const ui::Event& event) {
+  touchStart_.reset();
+  TableCell::touchesCancelled(touches, event);
 }
 
 ui::Responder* CustomLabels::nextResponder() const {

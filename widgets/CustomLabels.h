@@ -119,10 +119,15 @@ class CustomLabels : public TableCell {
 
   void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
   void touchesEnded(const ui::TouchSet& touches, const ui::Event& event) override;
+  void touchesCancelled(const ui::TouchSet& touches, const ui::Event& event) override;
   ui::Responder* nextResponder() const override;
   void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override;
 
  private:
+  // The title whose column holds `p` (its sort arrow's room included); 0 when none does.
+  int titleIndexAt(gfx::Point p) const;
+  // Where the finger on the row came down (none: no touch began here).
+  std::optional<gfx::Point> touchStart_;
   void initTitles(double height, gfx::Size titleSize, bool showTitle, int alignment,
                   const std::vector<std::string>& titles, bool sideBySide,
                   const std::vector<int>* indexes, int count);

@@ -389,6 +389,115 @@ TEST_F(MarketTabTest, BoardListRefreshesEveryFifteenSecondsWhileShown) {
   EXPECT_EQ(SentCount(), sent + 1);
 }
 
+// A quote list does not stand still while the market trades: every list but the boards (which
+// keep their own refresh) asks for its page again every 15 seconds while shown, as it is: the
+// same market, order and start, so its rows follow the market and its arrow.
+TEST_F(MarketTabTest, EveryListIsAskedForAgainEveryFifteenSecondsWhileShown) {
+  auto s = Open();
+  ASSERT_NE(s, nullptr);
+  Answer(*s, 25, 60);
+  EXPECT_TRUE(s->listRefreshRunning());
+  // Sorted by a column, on page 2.
+  s->titleViewForTable_TableViewRightView(*s->tableView());
+  s->customLabelDidSelectIndex(*s->rightTitle(), 0, 0);
+  Answer(*s, 25, 60);
+  s->tableTableViewReloadDataWithStatus(*s->tableView(), 2);
+  Answer(*s, 25, 60);
+  ASSERT_EQ(s->startIndex(), 25);
+  const std::vector<uint8_t> asked(Last().body.begin(), Last().body.begin() + 7);
+  size_t sent = SentCount();
+  Run(14.9);
+  EXPECT_EQ(SentCount(), sent);
+  Run(0.2);
+  ASSERT_EQ(SentCount(), sent + 1);
+  EXPECT_EQ(Last().header.ChildType, 17);
+  EXPECT_EQ(std::vector<uint8_t>(Last().body.begin(), Last().body.begin() + 7), asked);
+  EXPECT_EQ(static_cast<int32_t>(Last().header.RequestCode), static_cast<int32_t>(s->keptCode(0)));
+  // Its answer keeps the page where it is.
+  Answer(*s, 25, 60);
+  EXPECT_EQ(s->startIndex(), 25);
+  EXPECT_EQ(s->title(), "沪深A股(2/3)");
+
+  // Other groups too (Hong Kong's main board).
+  Top(*s, NewStockSort::kHongKong);
+  Answer(*s, 25, 60);
+  sent = SentCount();
+  Run(15);
+  ASSERT_EQ(SentCount(), sent + 1);
+  EXPECT_EQ(Last().body[0], 3);
+  // The boards ask once per 15 seconds, by their own timer only.
+  Top(*s, NewStockSort::kBoards);
+  Boards(*s, 3, 3);
+  sent = SentCount();
+  Run(15);
+  EXPECT_EQ(SentCount(), sent + 1);
+  // Hidden, no list asks.
+  Top(*s, NewStockSort::kHuShen);
+  s->viewWillDisappear(false);
+  EXPECT_FALSE(s->listRefreshRunning());
+  sent = SentCount();
+  Run(60);
+  EXPECT_EQ(SentCount(), sent);
+}
+
+// A finger dragged along the column titles is no tap: lifted over another title it chooses
+// nothing; a tap that comes down and lifts on a title sorts by it.
+TEST_F(MarketTabTest, ADragAlongTheTitlesSortsByNoColumn) {
+  auto s = Open();
+  ASSERT_NE(s, nullptr);
+  Answer(*s, 25, 60);
+  s->titleViewForTable_TableViewRightView(*s->tableView());
+  CustomLabels* title = s->rightTitle();
+  ASSERT_NE(title, nullptr);
+  const std::vector<ui::Label*> columns = title->labels();
+  ASSERT_GE(columns.size(), 3u);
+  auto touch = [](gfx::Point p) {
+    return ui::TouchSet{std::make_shared<ui::Touch>(0, nullptr, p, 0)};
+  };
+  // Without a window a touch's location is taken in the view's own coordinates.
+  const gfx::Point from = columns[2]->frame().center(), to = columns[1]->frame().center();
+  const uint16_t sort = s->sortType();
+  const int marked = title->selectedIndex();
+  const size_t asked = SentCount();
+  title->touchesBegan(touch(from), ui::Event(0));
+  title->touchesEnded(touch(to), ui::Event(0));
+  EXPECT_EQ(SentCount(), asked);
+  EXPECT_EQ(s->sortType(), sort);
+  EXPECT_EQ(title->selectedIndex(), marked);
+
+  // A tap, the finger shifting a little, sorts by the title it came down on.
+  title->touchesBegan(touch(to), ui::Event(0));
+  title->touchesEnded(touch(gfx::Point(to.x + 4, to.y + 2)), ui::Event(0));
+  ASSERT_EQ(SentCount(), asked + 1);
+  EXPECT_EQ(title->selectedIndex(), 1);
+  EXPECT_EQ(s->sortType() & 0x7f, s->rankParams()[1].sorkType() & 0x7f);
+}
+
+// The table keeps its rows across groups whose lists have other columns: every row shows the
+// columns of the list on show, none of the one before.
+TEST_F(MarketTabTest, RowsKeptFromAnotherGroupShowThisListsColumns) {
+  auto s = Open();
+  ASSERT_NE(s, nullptr);
+  auto columnsOfRows = [&] {
+    std::vector<size_t> out;
+    s->tableView()->rightTableView()->layoutIfNeeded();
+    for (ui::TableViewCell* cell : s->tableView()->rightTableView()->visibleCells())
+      if (auto* labels = dynamic_cast<CustomLabels*>(
+              cell->contentView()->viewWithTag(StockSort::kRowLabelsTag)))
+        out.push_back(labels->labels().size());
+    return out;
+  };
+  for (int group : {NewStockSort::kHuShen, NewStockSort::kFutures, NewStockSort::kIndex,
+                    NewStockSort::kGlobal, NewStockSort::kHuShen}) {
+    SCOPED_TRACE(group);
+    Top(*s, group);
+    Answer(*s, 25, 60);
+    const std::vector<size_t> rows = columnsOfRows();
+    ASSERT_FALSE(rows.empty());
+    for (size_t n : rows) EXPECT_EQ(n, s->rankParams().size());
+  }
+}
+
 TEST_F(MarketTabTest, OpeningOnAMarketSelectsItsGroup) {
   auto s = Open();
   auto open = [&](int market, int type) {

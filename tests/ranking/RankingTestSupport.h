@@ -31,8 +31,8 @@
 #include "ranking/SortControllers.h"
 #include "ranking/StockSort.h"
 #include "shell/VerdanAppDelegate.h"
-#include "tests/shell/StartupTestSupport.h"
 #include "tests/shell/ScreenStandIns.h"
+#include "tests/shell/StartupTestSupport.h"
 #include "tests/widgets/QuoteListFixture.h"
 #include "watchlist/WatchlistClasses.h"
 #include "widgets/CustomLabels.h"
@@ -180,7 +180,7 @@ class RankingTest : public ::testing::Test {
   // Hands the screen a reply (or push) of the given child type under `code`.
   static void Deliver(StockSort& screen, uint8_t childType, uint16_t code,
                       const std::vector<uint8_t>& body, bool error = false,
-                      uint8_t mainType = kMainTypeQuote) {
+                      uint8_t mainType = kMainTypeQuote, uint8_t dataFlag = 1) {
     std::vector<uint8_t> record(kReceiveRecordSize, 0);
     const int32_t status = kReceiveStatusPacket;
     std::memcpy(record.data(), &status, 4);
@@ -191,7 +191,7 @@ class RankingTest : public ::testing::Test {
     header.MainType = mainType;
     header.ChildType = childType;
     header.RequestCode = code;
-    header.DataFlag = 1;
+    header.DataFlag = dataFlag;
     header.Write(record.data() + kReceiveRecordHeaderOffset);
     if (!body.empty()) {
       std::memcpy(record.data() + kReceiveRecordBodyOffset, body.data(),

@@ -1,5 +1,6 @@
 // The ranking list base and its market screens without a server: the requests they send, how
 // replies and pushes become rows, paging, sorting and the way into the detail screen.
+#include <algorithm>
 #include <cstring>
 
 #include "detail/TrendlineController.h"
@@ -165,6 +166,52 @@ TEST_F(RankingTest, PushOfTheShownPageNeverBringsInAnotherList) {
   EXPECT_EQ(CodeOf(screen->row(0)), first);
   EXPECT_EQ(screen->row(0).now, cached.now);
   EXPECT_EQ(screen->title(), "沪深A股(1/3)");
+}
+
+// Sets record `k` of a sort page (head 9, the fixture's 17 field ids, 88-byte records) to a
+// change of `basisPoints` hundredths of a percent: now, change and change rate agree.
+void SetChange(std::vector<uint8_t>& body, int k, int32_t basisPoints) {
+  const size_t at = 9 + 1 + quotelist::WireIds().size() + 88 * static_cast<size_t>(k);
+  const int32_t yesterday = static_cast<int32_t>(ReadLE32(body.data() + at + 28));
+  const int32_t now = static_cast<int32_t>(yesterday + int64_t{yesterday} * basisPoints / 10000);
+  WriteLE32(body.data() + at + 44, static_cast<uint32_t>(now));
+  WriteLE32(body.data() + at + 64, static_cast<uint32_t>(now - yesterday));
+  WriteLE32(body.data() + at + 68, static_cast<uint32_t>(basisPoints));
+}
+
+// Pushes move the figures of a sorted page where they stand; the rows must still follow the
+// arrow: a stock whose change falls below the others' goes down the falling list at the push,
+// not at the next answer of the server.
+TEST_F(RankingTest, PushedFiguresKeepASortedPageInTheOrderOfItsArrow) {
+  auto screen = Load<HKSortController>("HKSortController");
+  ASSERT_NE(screen, nullptr);
+  screen->menuBar()->changeSelSubItem(1);  // 主板, by change rate, falling
+  ASSERT_EQ(screen->sortType() & 0x80, 0);
+  constexpr int kRows = 8;
+  std::vector<uint8_t> page = SortPage(0, kRows, 40);
+  for (int k = 0; k < kRows; ++k) SetChange(page, k, 500 - 50 * k);
+  Deliver(*screen, 17, screen->lastRequestCode(), page);
+  ASSERT_EQ(screen->stockNum(), kRows);
+  const std::string falling = CodeOf(screen->row(1));
+  auto changes = [&] {
+    std::vector<int32_t> out;
+    for (int r = 0; r < screen->stockNum(); ++r) out.push_back(screen->row(r).zf);
+    return out;
+  };
+  const std::vector<int32_t> before = changes();
+  ASSERT_TRUE(std::is_sorted(before.rbegin(), before.rend()));
+
+  // The push: row 1 now falls 3%, row 5 rises to the top.
+  SetChange(page, 1, -300);
+  SetChange(page, 5, 900);
+  ASSERT_EQ(QuoteCache_ParseListReply(page.data(), page.size(), nullptr, kRows, nullptr), kRows);
+  Deliver(*screen, 12, screen->lastRequestCode(), page, false, kMainTypeQuote, kDataFlagPush);
+  rankingtest::AdvanceAndDrain(0.1);
+  const std::vector<int32_t> now = changes();
+  EXPECT_TRUE(std::is_sorted(now.rbegin(), now.rend())) << ::testing::PrintToString(now);
+  EXPECT_EQ(CodeOf(screen->row(kRows - 1)), falling);
+  EXPECT_EQ(screen->row(0).zf, 900);
+  EXPECT_EQ(screen->stockNum(), kRows);
 }
 
 TEST_F(RankingTest, RowCountIsWhatTheBodyReallyHolds) {

@@ -32,6 +32,7 @@
 #include "tests/widgets/QuoteListFixture.h"
 #include "watchlist/MiniTline.h"
 #include "watchlist/SelfStockController.h"
+#include "platform/ui/Touch.h"
 #include "widgets/CustomLabels.h"
 
 namespace {
@@ -424,6 +425,72 @@ TEST_F(WatchListScreen, SidewaysColumnsRestWithTheLastColumnAtTheRightEdge) {
     }
   }
   ParseRightsList("");
+}
+
+// A row built while the main-force columns were shown is used again after the quote columns
+// come back (the table keeps its cells): it must show every quote column, not only as many as
+// the main-force set had.
+TEST_F(WatchListScreen, ARowBuiltForTheMainForceColumnsShowsEveryQuoteColumnAfterTheSwitch) {
+  fillList(5);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 5, 5, 5)));
+  ASSERT_EQ(screen_->stockNum(), 5);
+  ParseRightsList("30");
+  Table_TableView& table = *screen_->tableView();
+  const size_t quoteColumns = TitleColumns(table).size();
+  screen_->MenuBarDidChangeToSubItem(1, *screen_->menuBar());
+  ASSERT_TRUE(screen_->showsMainForce());
+  auto cell = ui::TableViewCell::create();
+  const size_t mainForceColumns = RowColumns(*screen_, *cell).size();
+  ASSERT_LT(mainForceColumns, quoteColumns);
+
+  screen_->MenuBarDidChangeToSubItem(0, *screen_->menuBar());
+  ASSERT_FALSE(screen_->showsMainForce());
+  // The table fills the kept cell again; it is not built anew.
+  screen_->updateCellContent(*cell, *table.rightTableView(), Table_TableView::kRightTableTag,
+                             ui::IndexPath::forRow(0, 0));
+  std::vector<ui::Label*> columns;
+  int boxes = 0;
+  for (const auto& sub : cell->contentView()->subviews()) {
+    if (auto* labels = dynamic_cast<CustomLabels*>(sub.get())) columns = labels->labels();
+    if (sub->tag() == SelfStockController::kPriceBoxTag) ++boxes;
+  }
+  EXPECT_EQ(boxes, 1);
+  ASSERT_EQ(columns.size(), quoteColumns);
+  const std::vector<ui::Label*> titles = TitleColumns(table);
+  for (size_t i = 1; i < columns.size(); ++i) {
+    EXPECT_FALSE(columns[i]->text().empty()) << "column " << i << " empty";
+    EXPECT_DOUBLE_EQ(titles[i]->frame().x(), columns[i]->frame().x()) << i;
+  }
+  ParseRightsList("");
+}
+
+// Dragging along the watch list's column titles sorts by nothing; a tap sorts by its title.
+TEST_F(WatchListScreen, ADragAlongTheTitlesSortsByNoColumn) {
+  fillList(5);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 5, 5, 5)));
+  Table_TableView& table = *screen_->tableView();
+  ui::View* holder = table.viewWithTag(Table_TableView::kRightTitleTag);
+  ASSERT_NE(holder, nullptr);
+  CustomLabels* title = nullptr;
+  for (const auto& sub : holder->subviews())
+    if (auto* labels = dynamic_cast<CustomLabels*>(sub.get())) title = labels;
+  ASSERT_NE(title, nullptr);
+  const std::vector<ui::Label*> columns = title->labels();
+  ASSERT_GE(columns.size(), 3u);
+  auto touch = [](gfx::Point p) {
+    return ui::TouchSet{std::make_shared<ui::Touch>(0, nullptr, p, 0)};
+  };
+  const gfx::Point from = columns[1]->frame().center(), to = columns[0]->frame().center();
+  const size_t asked = sent_.size();
+  title->touchesBegan(touch(from), ui::Event(0));
+  title->touchesEnded(touch(to), ui::Event(0));
+  EXPECT_EQ(sent_.size(), asked);
+  title->touchesBegan(touch(from), ui::Event(0));
+  title->touchesEnded(touch(gfx::Point(from.x - 3, from.y)), ui::Event(0));
+  ASSERT_GT(sent_.size(), asked);
+  EXPECT_NE(lastPage().sort, 0);
 }
 
 // A trend reply for the stock: one field, `points` values (first absolute), `announced` in
