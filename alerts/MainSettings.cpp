@@ -21,7 +21,10 @@ namespace {
 void SetSettingsRecordName(tagLocalStockData& record, const std::string& name) {
   const std::u16string units = foundation::utf8ToUtf16(name);
   std::memset(record.name, 0, sizeof record.name);
-  std::copy_n(units.begin(), std::min<size_t>(units.size(), 16), record.name);
+  size_t n = std::min<size_t>(units.size(), 16);
+  // Never half a surrogate pair: it would read back as a replacement character.
+  if (n == 16 && units[15] >= 0xD800 && units[15] <= 0xDBFF) n = 15;
+  std::copy_n(units.begin(), n, record.name);
 }
 
 // Sets a record's code: at most 8 characters and a terminator.

@@ -283,6 +283,13 @@ TEST(NewsSettingsStoreTest, DamagedStoredStocksGiveTheRowsBeforeTheDamage) {
   ASSERT_EQ(MainSettings::ReadStoredStocks(MainSettings::StoredStocksDocument(seven.data(), 7), back),
             5);
   EXPECT_EQ(std::memcmp(&back[4], &rows[1], sizeof back[4]), 0);
+  // A name cut at 16 units keeps no half of a surrogate pair, so it reads back as it was.
+  const Value emoji(Array{Value(Dictionary{{"code", "600000"}, {"name", "一二三四五六七八九十一二三四五😀"}})});
+  ASSERT_EQ(MainSettings::ReadStoredStocks(emoji, rows), 1);
+  EXPECT_EQ(std::u16string(rows[0].name), u"一二三四五六七八九十一二三四五");
+  ASSERT_EQ(MainSettings::ReadStoredStocks(MainSettings::StoredStocksDocument(rows.data(), 1), back),
+            1);
+  EXPECT_EQ(std::memcmp(&back[0], &rows[0], sizeof back[0]), 0);
 }
 
 TEST(NewsTitleViewTest, ReportsItsTagToItsDelegate) {
