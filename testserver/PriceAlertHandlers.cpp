@@ -228,7 +228,7 @@ void ListAlerts(ServerCore& s, Connection& c, const Request& req) {
       w.i32(18, 1);
       w.i32(19, sec->q.zqlb);
       // At the close of the session before the newest (whose alerts come above it).
-      const SeedStamp at = s.market().stampSeed(1, 150000, 150000);
+      const SeedStamp at = s.market().stampSeed(1, 150000);
       w.text(88, WhenText(at.date, 15 * 60));
     }
   }

@@ -3,7 +3,9 @@
 // a profile page.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "testserver/Market.h"
 #include "testserver/ServerCore.h"
@@ -35,12 +37,11 @@ TEST(InfoTimes, RadarSignalsAndNewsLieInsideSessionsInTheirOrderAtEveryHour) {
     SCOPED_TRACE(testing::Message() << c.date << " " << c.minute);
     Market m(7, c.date, c.minute, c.closed);
     const int32_t clock = c.minute / 60 * 10000 + c.minute % 60 * 100;
-    int32_t latest = 0;
-    for (const auto& r : m.radar()) latest = std::max(latest, r.time);
     ASSERT_FALSE(m.radar().empty());
     int32_t before = 0;
     for (const auto& r : m.radar()) {
-      const testserver::SeedStamp at = m.stampSeed(0, r.time, latest);
+      const testserver::SeedStamp at = m.stampSeed(0, r.time);
+      if (!at.due) continue;  // not happened yet: not shown
       EXPECT_TRUE(InShanghaiSession(at.time)) << r.title << " " << at.time;
       // Nothing is stamped later than the clock on its own day.
       if (at.date == c.date) {
@@ -55,6 +56,44 @@ TEST(InfoTimes, RadarSignalsAndNewsLieInsideSessionsInTheirOrderAtEveryHour) {
         EXPECT_LE(n.time, clock + 59) << n.title;
       }
     }
+  }
+}
+
+TEST(InfoTimes, AnItemKeepsItsTimeWhenTheClockMovesOnAndIsListedOnceItComes) {
+  // The same day looked at in the morning, the afternoon and the night: every item listed in
+  // the morning is listed later with the same date and time; nothing listed lies after the clock.
+  const int minutes[] = {9 * 60 + 31, 10 * 60 + 30, 14 * 60 + 10, 22 * 60 + 30};
+  std::vector<testserver::NewsItem> before;
+  for (int minute : minutes) {
+    SCOPED_TRACE(minute);
+    Market m(7, 20261209, minute);
+    const int32_t clock = minute / 60 * 10000 + minute % 60 * 100;
+    int today = 0;
+    for (const auto& n : m.news()) {
+      if (n.date == 20261209) {
+        ++today;
+        EXPECT_LE(n.time, clock + 59) << n.title;
+      }
+    }
+    for (const auto& was : before) {
+      const auto it = std::find_if(m.news().begin(), m.news().end(),
+                                   [&](const testserver::NewsItem& n) { return n.id == was.id; });
+      ASSERT_NE(it, m.news().end()) << was.title;
+      EXPECT_EQ(it->date, was.date) << was.title;
+      EXPECT_EQ(it->time, was.time) << was.title;
+    }
+    // Later looks list at least as much of the day.
+    EXPECT_GE(m.news().size(), before.size());
+    EXPECT_GT(today, 0);
+    before = m.news();
+  }
+  // Looked at the next morning before the open, the day's items keep their times too.
+  Market morning(7, 20261210, 8 * 60);
+  for (const auto& was : before) {
+    const auto it = std::find_if(morning.news().begin(), morning.news().end(),
+                                 [&](const testserver::NewsItem& n) { return n.id == was.id; });
+    if (it == morning.news().end() || it->date != was.date) continue;
+    EXPECT_EQ(it->time, was.time) << was.title;
   }
 }
 

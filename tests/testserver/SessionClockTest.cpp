@@ -192,8 +192,8 @@ TEST(SessionClockMarket, MondayAndWeekendPlayFridayAndNightTradingRunsPastMidnig
   ASSERT_NE(sat, nullptr);
   EXPECT_EQ(sat->q.date, 20151218);
   EXPECT_EQ(saturday.trend(*sat).size(), 241u);
-  EXPECT_EQ(saturday.stampSeed(0, 80000, 80000).date, 20151218);
-  EXPECT_EQ(saturday.stampSeed(1, 80000, 80000).date, 20151217);
+  EXPECT_EQ(saturday.stampSeed(0, 80000).date, 20151218);
+  EXPECT_EQ(saturday.stampSeed(1, 80000).date, 20151217);
 
   // Copper's day opens with its night session on the evening before: at 01:30 of a Thursday
   // Thursday's night session is still running; on a Monday no session ran on Sunday night, so
