@@ -450,7 +450,6 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
     q.ycmgsy = static_cast<int32_t>(q.yesterday / (8 + 30 * Unit(s.key, kMisc + 2)));
     q.zxmgsy = q.ycmgsy;
     q.mgJZZ = q.yesterday / 3;
-    q.sjl = static_cast<int32_t>(30000 + 40000 * Unit(s.key, kMisc + 3));
   }
   if (type != kTypeIndex && type != kTypeForex && type != kTypeGlobalIndex && market != kMarketHk &&
       market != kMarketUs && type != kTypeBoard) {
@@ -1330,6 +1329,8 @@ void Market::recompute(Security& s) {
   q.lb = f.lb;
   q.hsl = q.ltgb > 0 ? RatioX10000(volume, q.ltgb) : 0;
   q.syl = q.ycmgsy > 0 ? static_cast<int32_t>(int64_t(q.now) * 10000 / q.ycmgsy) : 0;
+  // Price to book from the same net assets a share the detail page and F10 show.
+  q.sjl = q.mgJZZ > 0 ? static_cast<int32_t>(int64_t(q.now) * 10000 / q.mgJZZ) : 0;
   // Market values in 1/100 like every amount.
   q.ltsz = static_cast<int64_t>(static_cast<double>(q.ltgb) * q.now / 100.0);
   q.zsz = static_cast<int64_t>(static_cast<double>(q.zgb) * q.now / 100.0);

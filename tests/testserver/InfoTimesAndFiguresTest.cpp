@@ -187,4 +187,27 @@ TEST(F10Pages, TheCashDividendReadsAsTheOnePercentTheAdjustmentTakes) {
   EXPECT_GT(checked, 0);
 }
 
+TEST(QuoteFigures, PriceToBookIsThePriceOverTheNetAssetsAShareF10Shows) {
+  for (int minute : {10 * 60 + 30, 22 * 60 + 30}) {
+    Market m(3, 20261209, minute);
+    int checked = 0;
+    for (const auto& s : m.securities()) {
+      if (s.q.zgb <= 0 || s.q.market > 2 || s.q.now <= 0) continue;
+      const std::string code(s.q.code);
+      const std::string page =
+          testserver::HttpAnswer(m, "/f10?key=" + code + (s.q.market == 1 ? ",sh" : ",sz"));
+      const std::string label = "<td>每股净资产</td><td>";
+      const size_t at = page.find(label);
+      ASSERT_NE(at, std::string::npos) << code;
+      const double perShare = std::stod(page.substr(at + label.size()));
+      ASSERT_GT(perShare, 0) << code;
+      // As the list shows it (two places) against the price over F10's figure.
+      const double expected = s.q.now / 10000.0 / perShare;
+      EXPECT_NEAR(s.q.sjl / 10000.0, expected, 0.01) << code << " at " << minute;
+      ++checked;
+    }
+    EXPECT_GT(checked, 10);
+  }
+}
+
 }  // namespace
