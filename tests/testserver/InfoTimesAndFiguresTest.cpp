@@ -187,6 +187,43 @@ TEST(F10Pages, TheCashDividendReadsAsTheOnePercentTheAdjustmentTakes) {
   EXPECT_GT(checked, 0);
 }
 
+TEST(F10Pages, EveryDividendEntrySaysWhatItIs) {
+  // Each listed event names a bonus, a conversion, a rights issue or cash, and every kind of
+  // event a history carries is listed.
+  Market m(3, 20261209, 10 * 60 + 30);
+  int entries = 0;
+  bool kinds[4] = {};
+  for (const auto& s : m.securities()) {
+    if (s.q.zgb <= 0 || s.weights.empty()) continue;
+    const std::string code(s.q.code);
+    const std::string key = code + "," + (s.q.market == 1 ? "sh" : s.q.market == 2 ? "sz" : "hk");
+    const std::string page = testserver::HttpAnswer(m, "/f10?key=" + key);
+    const size_t from = page.find("<h3>分红送配</h3>");
+    ASSERT_NE(from, std::string::npos) << key;
+    const size_t to = page.find("</ul>", from);
+    for (size_t at = page.find("<li>", from); at < to; at = page.find("<li>", at + 1)) {
+      const size_t colon = page.find("：", at);
+      const size_t end = page.find("</li>", at);
+      ASSERT_LT(colon, end) << key;
+      const std::string what = page.substr(colon + std::string("：").size(),
+                                           end - colon - std::string("：").size());
+      EXPECT_FALSE(what.empty()) << key << " " << page.substr(at, end - at);
+      EXPECT_NE(what.find("每10股"), std::string::npos) << key << " " << what;
+      ++entries;
+    }
+    for (const tagLocalWeightData& w : s.weights) {
+      kinds[0] |= w.sgs > 0;
+      kinds[1] |= w.zgs > 0;
+      kinds[2] |= w.pgs > 0;
+      kinds[3] |= w.hl > 0;
+      const std::string date = std::to_string(w.date) + "：";
+      EXPECT_NE(page.find(date, from), std::string::npos) << key << " " << w.date;
+    }
+  }
+  EXPECT_GT(entries, 0);
+  EXPECT_TRUE(kinds[0] && kinds[1] && kinds[2] && kinds[3]);
+}
+
 TEST(QuoteFigures, PriceToBookIsThePriceOverTheNetAssetsAShareF10Shows) {
   for (int minute : {10 * 60 + 30, 22 * 60 + 30}) {
     Market m(3, 20261209, minute);
