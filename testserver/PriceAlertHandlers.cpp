@@ -209,10 +209,11 @@ void ListAlerts(ServerCore& s, Connection& c, const Request& req) {
     w.utf16(9, a.name);
     w.i32(18, a.market);
     w.i32(19, q.zqlb);
-    // Before the open the price was reached in the last session, as it closed; a trading day
-    // begun the evening before (a night session) reaches it now.
+    // At the quote's own minute, when the price was last made: now during the session, the
+    // close after it or before the open; a trading day begun the evening before (a night
+    // session) reaches it now.
     w.text(88,
-           q.date >= s.date() ? when : WhenText(q.date, q.time / 10000 * 60 + q.time / 100 % 100));
+           q.date > s.date() ? when : WhenText(q.date, q.time / 10000 * 60 + q.time / 100 % 100));
   }
   // Newest first: the day before's alert comes after today's, as a phone lists messages.
   if (u.alertListCleared == 0) {

@@ -429,8 +429,10 @@ TEST_F(SeededDates, ReceivedPriceAlertsLieAtOrBeforeTheClockInTheirOrder) {
     const char* dayBefore;  // the seeded alert of the session before the newest
     const char* market;     // the change threshold every quote meets
   };
+  // After the close the price was last made at the close, not at the clock's hour.
   const Case cases[] = {{1 * 60 + 30, "2015-12-15 15:00:00", "2015-12-16 15:00:00"},
-                        {10 * 60 + 30, "2015-12-16 15:00:00", "2015-12-17 10:30:00"}};
+                        {10 * 60 + 30, "2015-12-16 15:00:00", "2015-12-17 10:30:00"},
+                        {22 * 60 + 30, "2015-12-16 15:00:00", "2015-12-17 15:00:00"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.clock);
     server_->setMinute(c.clock);
