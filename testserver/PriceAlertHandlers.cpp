@@ -62,7 +62,13 @@ void Authority(ServerCore& s, Connection& c, const Request& req) {
 }
 
 void Confirm(ServerCore& s, Connection& c, const Request& req) {
-  UserState& u = s.user(UserOf(c, req));
+  const std::string name = UserOf(c, req);
+  UserState& u = s.user(name);
+  // A guest has no customer manager to write to: the answer that offers the log-in.
+  if (name.empty() && !u.applicationScripted) {
+    s.replyErrorMarked(c, req, "游客无法使用该功能，请登录后申请价格提醒。", 0x04, 0xFF);
+    return;
+  }
   switch (u.application) {
     case PriceAlertApplication::LoginError:
       s.replyErrorMarked(c, req, u.applicationText.empty() ? "请登录后申请" : u.applicationText,
