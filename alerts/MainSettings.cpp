@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
@@ -14,6 +16,22 @@
 #include "widgets/ScreenParts.h"
 
 namespace {
+
+// Sets a record's name from UTF-8: at most 16 UTF-16 units and a terminator.
+void SetSettingsRecordName(tagLocalStockData& record, const std::string& name) {
+  const std::u16string units = foundation::utf8ToUtf16(name);
+  std::memset(record.name, 0, sizeof record.name);
+  size_t n = std::min<size_t>(units.size(), 16);
+  // Never half a surrogate pair: it would read back as a replacement character.
+  if (n == 16 && units[15] >= 0xD800 && units[15] <= 0xDBFF) n = 15;
+  std::copy_n(units.begin(), n, record.name);
+}
+
+// Sets a record's code: at most 8 characters and a terminator.
+void SetSettingsRecordCode(tagLocalStockData& record, const char* code) {
+  std::memset(record.code, 0, sizeof record.code);
+  if (code) std::strncpy(record.code, code, 8);
+}
 
 std::shared_ptr<ui::Label> RowLabel(const gfx::Rect& frame, double size, const gfx::Color& color) {
   return MakeClearLabel(frame, gfx::Font::boldSystemFont(size), color);
@@ -79,6 +97,66 @@ void NewsTitleView::toggleBtn() {
 
 MainSettings::MainSettings() {
   for (auto& record : m_stockdata) std::memset(static_cast<void*>(&record), 0, sizeof record);
+  // The screen opens on the last choice; a caller's SetMainStockArray replaces it.
+  LoadStoredStocks();
+}
+
+std::string MainSettings::StoredStocksPath() {
+  return foundation::documentsPath("selfstocklistself.plist");
+}
+
+int MainSettings::ReadStoredStocks(const foundation::Value& document,
+                                   std::array<tagLocalStockData, kStockRows>& out) {
+  for (auto& record : out) std::memset(static_cast<void*>(&record), 0, sizeof record);
+  if (!document.isArray()) return 0;
+  const auto& rows = document.asArray();
+  int n = 0;
+  for (const auto& row : rows) {
+    if (n >= kStockRows || !row.isDictionary()) break;
+    const foundation::Value& code = row["code"];
+    if (!code.isString()) break;
+    // A code is plain ASCII; anything else is a damaged entry.
+    const std::string& text = code.asString();
+    if (text.size() > 8 ||
+        std::any_of(text.begin(), text.end(), [](char c) { return c <= ' ' || c > '~'; }))
+      break;
+    tagLocalStockData& record = out[static_cast<size_t>(n)];
+    SetSettingsRecordCode(record, text.c_str());
+    SetSettingsRecordName(record, row["name"].toString());
+    record.market = static_cast<uint8_t>(std::clamp<std::int64_t>(row["market"].toInt(), 0, 255));
+    record.zqlb = static_cast<uint8_t>(std::clamp<std::int64_t>(row["type"].toInt(), 0, 255));
+    ++n;
+  }
+  return n;
+}
+
+foundation::Value MainSettings::StoredStocksDocument(const tagLocalStockData* stocks, int n) {
+  foundation::Array rows;
+  for (int i = 0; stocks && i < std::clamp(n, 0, kStockRows); ++i) {
+    const tagLocalStockData& record = stocks[i];
+    const char16_t* end = std::find(record.name, record.name + 16, u'\0');
+    rows.push_back(foundation::Value(foundation::Dictionary{
+        {"code", std::string(record.code, strnlen(record.code, 8))},
+        {"market", static_cast<std::int64_t>(record.market)},
+        {"type", static_cast<std::int64_t>(record.zqlb)},
+        {"name", foundation::utf16ToUtf8(std::u16string(record.name, end))}}));
+  }
+  return foundation::Value(std::move(rows));
+}
+
+bool MainSettings::LoadStoredStocks() {
+  const std::string path = StoredStocksPath();
+  std::string bytes;
+  if (!foundation::readWholeFile(path, bytes)) return false;
+  const foundation::PropertyListResult stored = foundation::PropertyList::parse(bytes);
+  if (!stored.ok()) {
+    foundation::logError("stored scrolling-bar stocks unreadable: %s", stored.error.c_str());
+    return false;
+  }
+  std::array<tagLocalStockData, kStockRows> rows;
+  const int n = ReadStoredStocks(stored.value, rows);
+  SetMainStockArray(rows.data(), n);
+  return n > 0;
 }
 
 void MainSettings::SetMainStockArray(const tagLocalStockData* stocks, int n) {
@@ -147,15 +225,16 @@ void MainSettings::SearchDone(const char* code, uint16_t market, const std::stri
                               uint16_t stockType) {
   if (_index < 0 || _index >= kStockRows) return;
   tagLocalStockData& record = m_stockdata[static_cast<size_t>(_index)];
-  const std::u16string units = foundation::utf8ToUtf16(name);
-  std::memset(record.name, 0, sizeof record.name);
-  std::copy_n(units.begin(), std::min<size_t>(units.size(), 16), record.name);
-  std::memset(record.code, 0, sizeof record.code);
-  if (code) std::strncpy(record.code, code, 8);
+  SetSettingsRecordName(record, name);
+  SetSettingsRecordCode(record, code);
   record.market = static_cast<uint8_t>(market);
   record.zqlb = static_cast<uint8_t>(stockType);
   // A row picked past the stocks given is handed over too.
   m_stocknum = std::max(m_stocknum, _index + 1);
+  // Kept at once, so the pick outlives the screen (and the application).
+  if (!foundation::PropertyList::writeFile(StoredStocksPath(),
+                                           StoredStocksDocument(m_stockdata.data(), m_stocknum)))
+    foundation::logError("cannot store the scrolling-bar stocks");
   if (mTableView) mTableView->reloadData();
 }
 

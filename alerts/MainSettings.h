@@ -2,7 +2,8 @@
 // replaced through the stock search, and the news sections with a switch each. Reached by class
 // name from the More screen. The stocks go to the root screen of its navigation stack when it
 // leaves (when that screen takes them); the switches change the caller's section dictionaries.
-// Nothing is stored.
+// The five stocks are kept in "selfstocklistself.plist" in the documents folder, written at
+// every pick, so the screen shows the last choice when it opens again.
 #pragma once
 
 #include <array>
@@ -90,9 +91,21 @@ class MainSettings : public ui::ViewController,
 
   MainSettings();
 
+  // The stored stocks of the scrolling bar: an array of at most five dictionaries {"code",
+  // "market", "type", "name"}, one per row in row order (a row never picked has an empty code).
+  static std::string StoredStocksPath();
+  // Fills `out` from a stored document; the number of rows read (0 for anything unreadable).
+  // Rows past a damaged entry are dropped; a code keeps at most 8 ASCII characters, a name 16
+  // UTF-16 units.
+  static int ReadStoredStocks(const foundation::Value& document,
+                              std::array<tagLocalStockData, kStockRows>& out);
+  static foundation::Value StoredStocksDocument(const tagLocalStockData* stocks, int n);
+
   // Keeps the first min(n, 5) records.
   void SetMainStockArray(const tagLocalStockData* stocks, int n);
   void SetSelectedNewsArray(const SectionList& sections);
+  // Loads the stored stocks (as SetMainStockArray); false when none are stored.
+  bool LoadStoredStocks();
   // The search button of a stock row (tag 340 + row).
   std::shared_ptr<ui::ViewController> AddButton(int tag);
   // The switch of a section row, already flipped by the user.

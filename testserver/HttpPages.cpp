@@ -1,6 +1,7 @@
 // The HTTP server of the web pages: company information (F10), the information home page and
 // news, as simple HTML.
 #include <string>
+#include <vector>
 
 #include "platform/foundation/Text.h"
 #include "testserver/ServerCore.h"
@@ -59,10 +60,20 @@ std::string F10(Market& m, const std::string& key) {
   body += foundation::format("<tr><td>每股净资产</td><td>%.3f元</td></tr>", q.mgJZZ / 10000.0);
   body += "</table><h3>分红送配</h3><ul>";
   for (const auto& w : s->weights) {
+    // Every kind of event the ex-rights arithmetic takes says what it is. Shares are stored per
+    // share x 100000 (per ten shares x 10000); the rights price a share and the cash per ten
+    // shares in 1/10000 yuan.
+    std::vector<std::string> parts;
+    if (w.sgs > 0) parts.push_back(foundation::format("每10股送%g股", w.sgs / 10000.0));
+    if (w.zgs > 0) parts.push_back(foundation::format("每10股转增%g股", w.zgs / 10000.0));
+    if (w.pgs > 0)
+      parts.push_back(foundation::format("每10股配%g股，配股价%.2f元", w.pgs / 10000.0,
+                                         w.pgj / 10000.0));
+    if (w.hl > 0) parts.push_back(foundation::format("每10股派%.2f元", w.hl / 10000.0));
+    // An event that gives nothing is no event to list.
+    if (parts.empty()) continue;
     body += foundation::format("<li>%d：", w.date);
-    if (w.sgs) body += foundation::format("每10股送%d股", w.sgs / 10000);
-    // Cash per ten shares, stored in 1/10000 yuan as the ex-rights arithmetic reads it.
-    if (w.hl) body += foundation::format("每10股派%.2f元", w.hl / 10000.0);
+    for (size_t i = 0; i < parts.size(); ++i) body += (i ? "，" : "") + parts[i];
     body += "</li>";
   }
   body += "</ul>";

@@ -59,15 +59,13 @@ std::vector<Alert> Alerts(ServerCore& s) {
                                      {1, "600036", 2147483748LL},
                                      {2, "000001", 3000000000LL},
                                      {2, "000002", 6000000000LL}};
-  // Stamped by the clock; the signals of the newest day keep their order with the market's.
-  const int newest = BundledMinute(static_cast<int>(std::size(kBundled)) - 1, 0);
-  int32_t latest = newest / 60 * 10000 + newest % 60 * 100;
-  for (const RadarItem& r : s.market().radar()) latest = std::max(latest, r.time);
+  // Each at its own time of its day; one of today still after the clock is not listed yet.
   auto stamped = [&](int day, int minute, Alert& a) {
-    const SeedStamp at = s.market().stampSeed(day, minute / 60 * 10000 + minute % 60 * 100, latest);
+    const SeedStamp at = s.market().stampSeed(day, minute / 60 * 10000 + minute % 60 * 100);
     a.date = at.date;
     a.time = at.time;
-    return foundation::format("%d:%02d", at.time / 10000, at.time / 100 % 100);
+    return at.due ? foundation::format("%d:%02d", at.time / 10000, at.time / 100 % 100)
+                  : std::string();
   };
   std::vector<Alert> out;
   auto bundled = [&](int day) {
@@ -82,17 +80,19 @@ std::vector<Alert> Alerts(ServerCore& s) {
       a.market = b.market;
       a.code = b.code;
       const std::string at = stamped(day, BundledMinute(k, day), a);
+      ++k;
+      if (at.empty()) continue;
       a.title = name + kSignals[signal];
       a.content = a.title + "：" + name + "（" + b.code + "）在" + at + "出现" + kSignals[signal] +
                   "信号，请关注风险。";
       out.push_back(std::move(a));
-      ++k;
     }
   };
   bundled(0);
   for (const RadarItem& r : s.market().radar()) {
     Alert a{r.id, r.market, r.code, 0, 0, r.title, {}};
     const std::string at = stamped(0, r.time / 10000 * 60 + r.time / 100 % 100, a);
+    if (at.empty()) continue;
     a.content = r.title + "：" + r.name + "在" + at + "出现" + r.signal + "信号。";
     out.push_back(std::move(a));
   }

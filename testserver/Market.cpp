@@ -340,17 +340,6 @@ int32_t TradingDaysBefore(int32_t date, int days) {
 
 namespace {
 
-// Seconds into Shanghai's trading day (9:30-11:30, 13:00-15:00) of a time of day: a time between
-// the sessions counts as the morning's close, one after the close as the close.
-int SessionSeconds(int32_t hhmmss) {
-  const int minute = hhmmss / 10000 * 60 + hhmmss / 100 % 100, second = hhmmss % 100;
-  if (minute < 570) return 0;
-  if (minute < 690) return (minute - 570) * 60 + second;
-  if (minute < 780) return 120 * 60;
-  if (minute < 900) return (120 + minute - 780) * 60 + second;
-  return 240 * 60;
-}
-
 int32_t SessionTime(int seconds) {
   const int index = seconds / 60;
   const int minute = index <= 120 ? 570 + index : 780 + index - 120;
@@ -363,18 +352,12 @@ int32_t SessionMinuteTime(int index) {
   return SessionTime(std::clamp(index, 0, 240) * 60);
 }
 
-SeedStamp Market::stampSeed(int daysBack, int32_t time, int32_t latestToday) const {
+SeedStamp Market::stampSeed(int daysBack, int32_t time) const {
   const int back = std::max(daysBack, 0) + (sessionBegun() ? 0 : 1);
-  SeedStamp out{TradingDaysBefore(date_, back), time};
-  // Today's seeds inside the session, when the latest lies after the clock, are drawn together
-  // into the part of the session gone by, in their order: what has not happened yet is not
-  // shown as having happened before the open or during the break.
-  const int clock = SessionSeconds(minute_ / 60 * 10000 + minute_ % 60 * 100);
-  const int latest = SessionSeconds(latestToday);
-  if (back == 0 && latest > clock && time >= 93000) {
-    const int at = static_cast<int>(int64_t{SessionSeconds(time)} * clock / latest);
-    out.time = SessionTime(at);
-  }
+  SeedStamp out{TradingDaysBefore(date_, back), time, true};
+  // The market has one history: a seed keeps its own time on its day, and one of today that
+  // lies after the clock has not happened yet (never moved to look as if it had).
+  if (back == 0) out.due = time / 100 <= minute_ / 60 * 100 + minute_ % 60;
   return out;
 }
 
@@ -467,7 +450,6 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
     q.ycmgsy = static_cast<int32_t>(q.yesterday / (8 + 30 * Unit(s.key, kMisc + 2)));
     q.zxmgsy = q.ycmgsy;
     q.mgJZZ = q.yesterday / 3;
-    q.sjl = static_cast<int32_t>(30000 + 40000 * Unit(s.key, kMisc + 3));
   }
   if (type != kTypeIndex && type != kTypeForex && type != kTypeGlobalIndex && market != kMarketHk &&
       market != kMarketUs && type != kTypeBoard) {
@@ -1138,13 +1120,12 @@ void Market::setMinute(int minute) {
 }
 
 void Market::stampNews() {
-  int32_t latest = 0;
-  for (const NewsItem& n : news_)
-    if (n.daysBack == 0) latest = std::max(latest, n.dayTime);
+  newsDue_.clear();
   for (NewsItem& n : news_) {
-    const SeedStamp at = stampSeed(n.daysBack, n.dayTime, latest);
+    const SeedStamp at = stampSeed(n.daysBack, n.dayTime);
     n.date = at.date;
     n.time = at.time;
+    if (at.due) newsDue_.push_back(n);
   }
 }
 
@@ -1348,6 +1329,8 @@ void Market::recompute(Security& s) {
   q.lb = f.lb;
   q.hsl = q.ltgb > 0 ? RatioX10000(volume, q.ltgb) : 0;
   q.syl = q.ycmgsy > 0 ? static_cast<int32_t>(int64_t(q.now) * 10000 / q.ycmgsy) : 0;
+  // Price to book from the same net assets a share the detail page and F10 show.
+  q.sjl = q.mgJZZ > 0 ? static_cast<int32_t>(int64_t(q.now) * 10000 / q.mgJZZ) : 0;
   // Market values in 1/100 like every amount.
   q.ltsz = static_cast<int64_t>(static_cast<double>(q.ltgb) * q.now / 100.0);
   q.zsz = static_cast<int64_t>(static_cast<double>(q.zgb) * q.now / 100.0);

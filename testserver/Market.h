@@ -141,7 +141,7 @@ struct NewsItem {
   int32_t partId;
   std::string title;           // UTF-8
   std::string body;            // UTF-8
-  int32_t date = 0, time = 0;  // by the clock (see StampSeed)
+  int32_t date = 0, time = 0;  // its day by the clock and its own time (see stampSeed)
   std::string source;
   int daysBack = 0;     // trading days before the newest
   int32_t dayTime = 0;  // hhmmss before the clock moves it
@@ -154,6 +154,7 @@ inline constexpr int kSessionOpenMinute = 9 * 60 + 30;
 struct SeedStamp {
   int32_t date = 0;  // yyyymmdd
   int32_t time = 0;  // hhmmss
+  bool due = true;   // its time has come by the clock (only a seed of today can wait)
 };
 
 struct RadarItem {
@@ -184,10 +185,9 @@ class Market {
   bool sessionBegun() const { return !closed_ && minute_ >= kSessionOpenMinute; }
   // Where what the server seeds with a date lies by the clock. A seed names its trading day
   // counted back from the newest (0) and its time of day (hhmmss): the newest day is today once
-  // today's session has begun, else the trading day before; a seed of today later than the clock
-  // moves back with every seed of today by as much as the latest of them (`latestToday`, hhmmss)
-  // lies after the clock, so that their order stays.
-  SeedStamp stampSeed(int daysBack, int32_t time, int32_t latestToday) const;
+  // today's session has begun, else the trading day before. The time is the seed's own, whatever
+  // the clock: a seed of today later than the clock is not due yet, and is not shown until it is.
+  SeedStamp stampSeed(int daysBack, int32_t time) const;
   // Moves every security to this elapsed minute and recomputes the quotes.
   void setMinute(int minute);
   // One minute on; false when the day is already over (nothing changes then).
@@ -230,7 +230,8 @@ class Market {
 
   const std::vector<SeatRange>& seats() const { return seats_; }
   const SeatRange* findSeat(int32_t seat) const;
-  const std::vector<NewsItem>& news() const { return news_; }
+  // The news whose time has come, in the order they were made.
+  const std::vector<NewsItem>& news() const { return newsDue_; }
   const std::vector<RadarItem>& radar() const { return radar_; }
   // Info sections: (partId, name).
   const std::vector<std::pair<int32_t, std::string>>& sections() const { return sections_; }
@@ -302,6 +303,7 @@ class Market {
   std::vector<Security> secs_;
   std::vector<SeatRange> seats_;
   std::vector<NewsItem> news_;
+  std::vector<NewsItem> newsDue_;  // what news() lists: news_ up to the clock
   std::vector<RadarItem> radar_;
   std::vector<std::pair<int32_t, std::string>> sections_;
   std::vector<std::pair<std::string, std::vector<int>>> addedBoards_;

@@ -45,11 +45,11 @@ void SeedMailbox(ServerCore& s, UserState& u, const std::string& name) {
   static const char* kBodies[] = {"欢迎使用本系统，您的专属投资顾问将为您服务。",
                                   "今日大盘震荡，建议控制仓位，关注低估值蓝筹。",
                                   "隔夜外盘涨跌互现，两市早盘预计平开。"};
-  // The mails at 08:00, 08:15 and 08:30 and the request at 08:45 of the newest trading day, none
-  // after the clock: a reply written now sorts after them.
-  constexpr int32_t kLatest = 84500;
+  // The mails at 08:00, 08:15 and 08:30 and the request at 08:45 of the newest trading day (today
+  // only once its session has begun, so never after the clock): a reply written now sorts after
+  // them.
   auto stamp = [&](Message& m, int32_t time) {
-    const SeedStamp at = s.market().stampSeed(0, time, kLatest);
+    const SeedStamp at = s.market().stampSeed(0, time);
     m.date = at.date;
     m.time = at.time;
   };
@@ -73,7 +73,7 @@ void SeedMailbox(ServerCore& s, UserState& u, const std::string& name) {
   request.to = name;
   request.title = "申请Zornik短期权限";
   request.content = "客户申请开通Zornik短期产品权限，请审核。";
-  stamp(request, kLatest);
+  stamp(request, 84500);
   request.kind = 7;
   request.goldcode = "sz,000001|30";
   request.producttype = "zornik";

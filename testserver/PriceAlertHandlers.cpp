@@ -62,7 +62,13 @@ void Authority(ServerCore& s, Connection& c, const Request& req) {
 }
 
 void Confirm(ServerCore& s, Connection& c, const Request& req) {
-  UserState& u = s.user(UserOf(c, req));
+  const std::string name = UserOf(c, req);
+  UserState& u = s.user(name);
+  // A guest has no customer manager to write to: the answer that offers the log-in.
+  if (name.empty() && !u.applicationScripted) {
+    s.replyErrorMarked(c, req, "游客无法使用该功能，请登录后申请价格提醒。", 0x04, 0xFF);
+    return;
+  }
   switch (u.application) {
     case PriceAlertApplication::LoginError:
       s.replyErrorMarked(c, req, u.applicationText.empty() ? "请登录后申请" : u.applicationText,
@@ -209,10 +215,11 @@ void ListAlerts(ServerCore& s, Connection& c, const Request& req) {
     w.utf16(9, a.name);
     w.i32(18, a.market);
     w.i32(19, q.zqlb);
-    // Before the open the price was reached in the last session, as it closed; a trading day
-    // begun the evening before (a night session) reaches it now.
+    // At the quote's own minute, when the price was last made: now during the session, the
+    // close after it or before the open; a trading day begun the evening before (a night
+    // session) reaches it now.
     w.text(88,
-           q.date >= s.date() ? when : WhenText(q.date, q.time / 10000 * 60 + q.time / 100 % 100));
+           q.date > s.date() ? when : WhenText(q.date, q.time / 10000 * 60 + q.time / 100 % 100));
   }
   // Newest first: the day before's alert comes after today's, as a phone lists messages.
   if (u.alertListCleared == 0) {
@@ -228,7 +235,7 @@ void ListAlerts(ServerCore& s, Connection& c, const Request& req) {
       w.i32(18, 1);
       w.i32(19, sec->q.zqlb);
       // At the close of the session before the newest (whose alerts come above it).
-      const SeedStamp at = s.market().stampSeed(1, 150000, 150000);
+      const SeedStamp at = s.market().stampSeed(1, 150000);
       w.text(88, WhenText(at.date, 15 * 60));
     }
   }

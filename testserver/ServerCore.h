@@ -109,6 +109,7 @@ struct UserState {
   int32_t permissionValue = 0;  // -1: no field 16
   std::string permissionText;
   PriceAlertApplication application = PriceAlertApplication::Grant;
+  bool applicationScripted = false;  // set by a test: answered as set, a guest's too
   std::string applicationText;
   bool receivedScripted = false;
   std::vector<ReceivedAlert> received;

@@ -131,6 +131,7 @@ void TestServer::setPriceAlertApplication(const std::string& user, PriceAlertApp
   core_->runOnServer([&] {
     UserState& u = core_->user(user);
     u.application = answer;
+    u.applicationScripted = true;
     u.applicationText = text;
   });
 }

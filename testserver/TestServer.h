@@ -205,7 +205,8 @@ class TestServer {
   // The price-alert permission answer (150/8) for `user` from now on: field 16 = value (-1: no
   // field 16), field 28 = text. An application that is granted makes it 1.
   void setPriceAlertPermission(const std::string& user, int value, const std::string& text);
-  // The answer to the user's applications from now on (a grant unless set).
+  // The answer to the user's applications from now on (unless set: a grant, and for a guest,
+  // who has no customer manager, the error that offers the log-in).
   void setPriceAlertApplication(const std::string& user, PriceAlertApplication answer,
                                 const std::string& text = "");
   // The received alerts the user is sent (150/6) instead of those made from the market, until

@@ -1,14 +1,18 @@
 // The information settings screen: its sections and rows, the stock search of a row, the section
-// switch rule on the caller's dictionaries, the stocks handed to the stack's root, and the news
-// title view.
+// switch rule on the caller's dictionaries, the stocks handed to the stack's root, the stocks kept
+// across screens, and the news title view.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "alerts/MainSettings.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/ui/NavigationController.h"
 #include "tests/alerts/RadarTestSupport.h"
 #include "watchlist/WatchlistClasses.h"
@@ -50,10 +54,20 @@ class NewsSettingsTest : public ScreenTest {
   void SetUp() override {
     ScreenTest::SetUp();
     RegisterWatchlistClasses();
+    // The stored stocks go to a documents folder of this case's own.
+    oldDocuments = foundation::documentsDir();
+    docs = std::filesystem::temp_directory_path() /
+           ("verdan-newssettings-" + std::to_string(getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(docs);
+    std::filesystem::create_directories(docs);
+    foundation::setDocumentsDir(docs.string());
   }
   void TearDown() override {
     navigation.reset();
     settings.reset();
+    foundation::setDocumentsDir(oldDocuments);
+    std::filesystem::remove_all(docs);
     ScreenTest::TearDown();
   }
   // The screen pushed over `root` on screen.
@@ -83,6 +97,8 @@ class NewsSettingsTest : public ScreenTest {
 
   std::shared_ptr<ui::NavigationController> navigation;
   std::shared_ptr<MainSettings> settings;
+  std::string oldDocuments;
+  std::filesystem::path docs;
 };
 
 TEST_F(NewsSettingsTest, StockRowsTakeAPickedStockAndTheRootGetsThem) {
@@ -194,6 +210,86 @@ TEST_F(NewsSettingsTest, ASectionCanBeSwitchedOffOnlyWhileFiveAreOn) {
   last->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
   EXPECT_TRUE((*caller[5])["Status"].toBool());
   EXPECT_EQ(settings->IsTrueNum(), 5);
+}
+
+TEST_F(NewsSettingsTest, PickedStocksAreThereWhenTheScreenOpensAgain) {
+  // A root that does not take the stocks, as the More screen's.
+  Open(std::make_shared<ui::ViewController>());
+  EXPECT_EQ(settings->stockNum(), 0);
+  settings->AddButton(MainSettings::kSearchButtonTag + 0);
+  settle(1);
+  settings->SearchDone("600036", 1, "天川食品", 2);
+  settings->dismissModalViewControllerAnimated(false);
+  settle(0.5);
+  // The second row too, after leaving and coming back.
+  navigation->popViewControllerAnimated(false);
+  settle(0.3);
+  navigation.reset();
+  settings.reset();
+  Open(std::make_shared<ui::ViewController>());
+  ASSERT_EQ(settings->stockNum(), 1);
+  EXPECT_STREQ(settings->stock(0).code, "600036");
+  settings->AddButton(MainSettings::kSearchButtonTag + 1);
+  settle(1);
+  settings->SearchDone("000002", 2, "龙丰水泥", 2);
+  settings->dismissModalViewControllerAnimated(false);
+  settle(0.5);
+  navigation->popViewControllerAnimated(false);
+  settle(0.3);
+  navigation.reset();
+  settings.reset();
+
+  Open(std::make_shared<ui::ViewController>());
+  ASSERT_EQ(settings->stockNum(), 2);
+  EXPECT_EQ(settings->stock(0).market, 1);
+  EXPECT_EQ(settings->stock(1).market, 2);
+  EXPECT_EQ(settings->stock(1).zqlb, 2);
+  settings->tableView()->reloadData();
+  for (int row = 0; row < 2; ++row) {
+    auto cell = Cell(0, row);
+    auto* shown = dynamic_cast<SettingsCell*>(cell->viewWithTag(MainSettings::kStockCellTag + row));
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->codeLabel()->text(), row == 0 ? "600036" : "000002");
+    EXPECT_EQ(shown->nameLabel()->text(), row == 0 ? "天川食品" : "龙丰水泥");
+  }
+  // The file holds the two rows picked.
+  auto file = foundation::PropertyList::readFile(MainSettings::StoredStocksPath());
+  ASSERT_TRUE(file.ok());
+  EXPECT_EQ(file.value.size(), 2u);
+}
+
+TEST(NewsSettingsStoreTest, DamagedStoredStocksGiveTheRowsBeforeTheDamage) {
+  std::array<tagLocalStockData, MainSettings::kStockRows> rows;
+  using foundation::Array;
+  using foundation::Dictionary;
+  using foundation::Value;
+  EXPECT_EQ(MainSettings::ReadStoredStocks(Value("600036"), rows), 0);
+  EXPECT_EQ(MainSettings::ReadStoredStocks(Value(Array{}), rows), 0);
+  // A skipped row (empty code) keeps its place; a code too long or not text ends the rows.
+  const Value stored(Array{
+      Value(Dictionary{{"code", ""}}),
+      Value(Dictionary{{"code", "000002"}, {"market", 2}, {"type", 900}, {"name", "龙丰水泥"}}),
+      Value(Dictionary{{"code", "123456789"}}),
+      Value(Dictionary{{"code", "600000"}})});
+  ASSERT_EQ(MainSettings::ReadStoredStocks(stored, rows), 2);
+  EXPECT_STREQ(rows[0].code, "");
+  EXPECT_STREQ(rows[1].code, "000002");
+  EXPECT_EQ(rows[1].zqlb, 255);
+  EXPECT_EQ(std::u16string(rows[1].name), u"龙丰水泥");
+  EXPECT_EQ(MainSettings::ReadStoredStocks(Value(Array{Value(Dictionary{{"code", 7}})}), rows), 0);
+  // Written and read back: the same records; more than five are cut to five.
+  std::vector<tagLocalStockData> seven(7, rows[1]);
+  std::array<tagLocalStockData, MainSettings::kStockRows> back;
+  ASSERT_EQ(MainSettings::ReadStoredStocks(MainSettings::StoredStocksDocument(seven.data(), 7), back),
+            5);
+  EXPECT_EQ(std::memcmp(&back[4], &rows[1], sizeof back[4]), 0);
+  // A name cut at 16 units keeps no half of a surrogate pair, so it reads back as it was.
+  const Value emoji(Array{Value(Dictionary{{"code", "600000"}, {"name", "一二三四五六七八九十一二三四五😀"}})});
+  ASSERT_EQ(MainSettings::ReadStoredStocks(emoji, rows), 1);
+  EXPECT_EQ(std::u16string(rows[0].name), u"一二三四五六七八九十一二三四五");
+  ASSERT_EQ(MainSettings::ReadStoredStocks(MainSettings::StoredStocksDocument(rows.data(), 1), back),
+            1);
+  EXPECT_EQ(std::memcmp(&back[0], &rows[0], sizeof back[0]), 0);
 }
 
 TEST(NewsTitleViewTest, ReportsItsTagToItsDelegate) {

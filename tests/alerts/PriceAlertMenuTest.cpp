@@ -128,7 +128,8 @@ TEST_F(PriceAlertMenu, ApplicationIsSentEvenWhileTheQueryWaitsAndGrowsTheMenu) {
   pump([] { return false; }, 0.2);
   EXPECT_TRUE(Sent(11).empty());
 
-  // The query stalls; the application still goes out.
+  // The query stalls; the application still goes out (granted, though the user is a guest).
+  server->setPriceAlertApplication("", testserver::PriceAlertApplication::Grant, "");
   server->setFault(Role::PriceAlert, Fault::Stall, 1);
   server->clearReceivedRequests();
   menu->queryAuthority();
@@ -181,6 +182,22 @@ TEST_F(PriceAlertMenu, LoginErrorOpensTheAccountScreenAndOtherErrorsShowTheText)
   ASSERT_TRUE(WaitFor([&] { return AlertText() == "申请已提交过"; }));
   EXPECT_EQ(AlertWithTag(PriceNotification::kLoginAlertTag), nullptr);
   EXPECT_EQ(Rows(*menu).size(), 1u);
+}
+
+TEST_F(PriceAlertMenu, AGuestsApplicationIsNotGrantedButOffersTheLogin) {
+  LoggedIn();
+  auto menu = OpenMenu();
+  ASSERT_EQ(Rows(*menu), std::vector<std::string>{"权限申请"});
+  Apply(*menu);
+  ASSERT_TRUE(WaitFor([&] { return AlertWithTag(PriceNotification::kLoginAlertTag) != nullptr; }));
+  EXPECT_EQ(AlertWithTag(PriceNotification::kLoginAlertTag)->buttonTitleAtIndex(0), "登录/申请");
+  EXPECT_NE(AlertText(), "价格提醒申请已受理，已为您开通");
+  ASSERT_TRUE(PressAlert(PriceNotification::kLoginAlertTag, 1));
+  // Asked again, the guest still holds no permission.
+  menu->queryAuthority();
+  ASSERT_TRUE(WaitFor([&] { return Idle(*menu); }));
+  EXPECT_EQ(Rows(*menu), std::vector<std::string>{"权限申请"});
+  EXPECT_NE(GetPriceNotifyRight(), 1);
 }
 
 TEST_F(PriceAlertMenu, StaleRepliesOnlyHideTheBoxAndAStallTimesOut) {

@@ -611,6 +611,8 @@ TEST_F(Exchanges, PriceAlertServerAnswersEveryAlertBuilder) {
     return Queued(SendQueueKind::PriceNotification, f);
   };
   const int32_t now = market_->find(1, "600000")->q.now;
+  // These requests go out as a guest, whose application is refused unless a grant is set.
+  server_->setPriceAlertApplication("", testserver::PriceAlertApplication::Grant, "");
   // One connection in order: upload, then the lists see it.
   std::vector<Exchange> table = {
       {"authority 150/8", Role::PriceAlert,

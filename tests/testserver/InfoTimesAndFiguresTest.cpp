@@ -3,7 +3,9 @@
 // a profile page.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "testserver/Market.h"
 #include "testserver/ServerCore.h"
@@ -35,12 +37,11 @@ TEST(InfoTimes, RadarSignalsAndNewsLieInsideSessionsInTheirOrderAtEveryHour) {
     SCOPED_TRACE(testing::Message() << c.date << " " << c.minute);
     Market m(7, c.date, c.minute, c.closed);
     const int32_t clock = c.minute / 60 * 10000 + c.minute % 60 * 100;
-    int32_t latest = 0;
-    for (const auto& r : m.radar()) latest = std::max(latest, r.time);
     ASSERT_FALSE(m.radar().empty());
     int32_t before = 0;
     for (const auto& r : m.radar()) {
-      const testserver::SeedStamp at = m.stampSeed(0, r.time, latest);
+      const testserver::SeedStamp at = m.stampSeed(0, r.time);
+      if (!at.due) continue;  // not happened yet: not shown
       EXPECT_TRUE(InShanghaiSession(at.time)) << r.title << " " << at.time;
       // Nothing is stamped later than the clock on its own day.
       if (at.date == c.date) {
@@ -55,6 +56,44 @@ TEST(InfoTimes, RadarSignalsAndNewsLieInsideSessionsInTheirOrderAtEveryHour) {
         EXPECT_LE(n.time, clock + 59) << n.title;
       }
     }
+  }
+}
+
+TEST(InfoTimes, AnItemKeepsItsTimeWhenTheClockMovesOnAndIsListedOnceItComes) {
+  // The same day looked at in the morning, the afternoon and the night: every item listed in
+  // the morning is listed later with the same date and time; nothing listed lies after the clock.
+  const int minutes[] = {9 * 60 + 31, 10 * 60 + 30, 14 * 60 + 10, 22 * 60 + 30};
+  std::vector<testserver::NewsItem> before;
+  for (int minute : minutes) {
+    SCOPED_TRACE(minute);
+    Market m(7, 20261209, minute);
+    const int32_t clock = minute / 60 * 10000 + minute % 60 * 100;
+    int today = 0;
+    for (const auto& n : m.news()) {
+      if (n.date == 20261209) {
+        ++today;
+        EXPECT_LE(n.time, clock + 59) << n.title;
+      }
+    }
+    for (const auto& was : before) {
+      const auto it = std::find_if(m.news().begin(), m.news().end(),
+                                   [&](const testserver::NewsItem& n) { return n.id == was.id; });
+      ASSERT_NE(it, m.news().end()) << was.title;
+      EXPECT_EQ(it->date, was.date) << was.title;
+      EXPECT_EQ(it->time, was.time) << was.title;
+    }
+    // Later looks list at least as much of the day.
+    EXPECT_GE(m.news().size(), before.size());
+    EXPECT_GT(today, 0);
+    before = m.news();
+  }
+  // Looked at the next morning before the open, the day's items keep their times too.
+  Market morning(7, 20261210, 8 * 60);
+  for (const auto& was : before) {
+    const auto it = std::find_if(morning.news().begin(), morning.news().end(),
+                                 [&](const testserver::NewsItem& n) { return n.id == was.id; });
+    if (it == morning.news().end() || it->date != was.date) continue;
+    EXPECT_EQ(it->time, was.time) << was.title;
   }
 }
 
@@ -146,6 +185,66 @@ TEST(F10Pages, TheCashDividendReadsAsTheOnePercentTheAdjustmentTakes) {
     if (checked > 20) break;
   }
   EXPECT_GT(checked, 0);
+}
+
+TEST(F10Pages, EveryDividendEntrySaysWhatItIs) {
+  // Each listed event names a bonus, a conversion, a rights issue or cash, and every kind of
+  // event a history carries is listed.
+  Market m(3, 20261209, 10 * 60 + 30);
+  int entries = 0;
+  bool kinds[4] = {};
+  for (const auto& s : m.securities()) {
+    if (s.q.zgb <= 0 || s.weights.empty()) continue;
+    const std::string code(s.q.code);
+    const std::string key = code + "," + (s.q.market == 1 ? "sh" : s.q.market == 2 ? "sz" : "hk");
+    const std::string page = testserver::HttpAnswer(m, "/f10?key=" + key);
+    const size_t from = page.find("<h3>分红送配</h3>");
+    ASSERT_NE(from, std::string::npos) << key;
+    const size_t to = page.find("</ul>", from);
+    for (size_t at = page.find("<li>", from); at < to; at = page.find("<li>", at + 1)) {
+      const size_t colon = page.find("：", at);
+      const size_t end = page.find("</li>", at);
+      ASSERT_LT(colon, end) << key;
+      const std::string what = page.substr(colon + std::string("：").size(),
+                                           end - colon - std::string("：").size());
+      EXPECT_FALSE(what.empty()) << key << " " << page.substr(at, end - at);
+      EXPECT_NE(what.find("每10股"), std::string::npos) << key << " " << what;
+      ++entries;
+    }
+    for (const tagLocalWeightData& w : s.weights) {
+      kinds[0] |= w.sgs > 0;
+      kinds[1] |= w.zgs > 0;
+      kinds[2] |= w.pgs > 0;
+      kinds[3] |= w.hl > 0;
+      const std::string date = std::to_string(w.date) + "：";
+      EXPECT_NE(page.find(date, from), std::string::npos) << key << " " << w.date;
+    }
+  }
+  EXPECT_GT(entries, 0);
+  EXPECT_TRUE(kinds[0] && kinds[1] && kinds[2] && kinds[3]);
+}
+
+TEST(QuoteFigures, PriceToBookIsThePriceOverTheNetAssetsAShareF10Shows) {
+  for (int minute : {10 * 60 + 30, 22 * 60 + 30}) {
+    Market m(3, 20261209, minute);
+    int checked = 0;
+    for (const auto& s : m.securities()) {
+      if (s.q.zgb <= 0 || s.q.market > 2 || s.q.now <= 0) continue;
+      const std::string code(s.q.code);
+      const std::string page =
+          testserver::HttpAnswer(m, "/f10?key=" + code + (s.q.market == 1 ? ",sh" : ",sz"));
+      const std::string label = "<td>每股净资产</td><td>";
+      const size_t at = page.find(label);
+      ASSERT_NE(at, std::string::npos) << code;
+      const double perShare = std::stod(page.substr(at + label.size()));
+      ASSERT_GT(perShare, 0) << code;
+      // As the list shows it (two places) against the price over F10's figure.
+      const double expected = s.q.now / 10000.0 / perShare;
+      EXPECT_NEAR(s.q.sjl / 10000.0, expected, 0.01) << code << " at " << minute;
+      ++checked;
+    }
+    EXPECT_GT(checked, 10);
+  }
 }
 
 }  // namespace

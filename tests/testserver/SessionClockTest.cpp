@@ -192,8 +192,8 @@ TEST(SessionClockMarket, MondayAndWeekendPlayFridayAndNightTradingRunsPastMidnig
   ASSERT_NE(sat, nullptr);
   EXPECT_EQ(sat->q.date, 20151218);
   EXPECT_EQ(saturday.trend(*sat).size(), 241u);
-  EXPECT_EQ(saturday.stampSeed(0, 80000, 80000).date, 20151218);
-  EXPECT_EQ(saturday.stampSeed(1, 80000, 80000).date, 20151217);
+  EXPECT_EQ(saturday.stampSeed(0, 80000).date, 20151218);
+  EXPECT_EQ(saturday.stampSeed(1, 80000).date, 20151217);
 
   // Copper's day opens with its night session on the evening before: at 01:30 of a Thursday
   // Thursday's night session is still running; on a Monday no session ran on Sunday night, so
@@ -429,8 +429,10 @@ TEST_F(SeededDates, ReceivedPriceAlertsLieAtOrBeforeTheClockInTheirOrder) {
     const char* dayBefore;  // the seeded alert of the session before the newest
     const char* market;     // the change threshold every quote meets
   };
+  // After the close the price was last made at the close, not at the clock's hour.
   const Case cases[] = {{1 * 60 + 30, "2015-12-15 15:00:00", "2015-12-16 15:00:00"},
-                        {10 * 60 + 30, "2015-12-16 15:00:00", "2015-12-17 10:30:00"}};
+                        {10 * 60 + 30, "2015-12-16 15:00:00", "2015-12-17 10:30:00"},
+                        {22 * 60 + 30, "2015-12-16 15:00:00", "2015-12-17 15:00:00"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.clock);
     server_->setMinute(c.clock);
