@@ -40,16 +40,16 @@ void MyMessageCell::build() {
   background->setImage(gfx::Image::named("BGA.png"));
   setBackgroundView(background);
 
-  unreadFlagImage_ = ui::ImageView::create(
-      gfx::Rect(0, kLineHeight + (kLineHeight - 20) / 2, 20, 20));
+  unreadFlagImage_ =
+      ui::ImageView::create(gfx::Rect(0, kLineHeight + (kLineHeight - 20) / 2, 20, 20));
   unreadFlagImage_->setBackgroundColor(gfx::Color::clear());
   unreadFlagImage_->setImage(gfx::Image::named("iphoneicon_mailopen.png"));
   readMarkImage_ = "iphoneicon_mailopen.png";
   unreadFlagLabel_ = MakeLabel(gfx::Rect(21, kLineHeight, 39, kLineHeight), 13, Rgb(49, 49, 49));
   dateLabel_ = MakeLabel(gfx::Rect(1, 0, w / 2, kLineHeight), 14, Rgb(120, 69, 33));
-  senderLabel_ = MakeLabel(gfx::Rect(std::floor(1 + dateLabel_->frame().width()), 0, w / 2,
-                                     kLineHeight),
-                           14, Rgb(49, 49, 49));
+  senderLabel_ =
+      MakeLabel(gfx::Rect(std::floor(1 + dateLabel_->frame().width()), 0, w / 2, kLineHeight), 14,
+                Rgb(49, 49, 49));
   senderLabel_->setTextAlignment(gfx::TextAlignment::Right);
   titleLabel_ = MakeLabel(gfx::Rect(60, kLineHeight, w - 60, kLineHeight), 14, Rgb(49, 49, 49));
   contentView()->addSubview(unreadFlagImage_);
@@ -97,8 +97,20 @@ void MyMessageCell::layoutLines(bool deleteShowing) {
 
 void MyMessageCell::layoutSubviews() {
   ui::TableViewCell::layoutSubviews();
-  // While the delete button shows, the labels keep what the transition gave them.
-  if (senderLabel_ && !isShowingDeleteConfirmation()) layoutLines(false);
+  if (!senderLabel_) return;
+  if (!isShowingDeleteConfirmation()) {
+    layoutLines(false);
+    return;
+  }
+  // While the delete button shows, the labels keep what the transition gave them, but end where
+  // the content view now ends, left of the button: the shift was taken from the width the row
+  // had before, and the button is wider than the shift.
+  const double end = contentView()->bounds().width();
+  for (ui::Label* label : {senderLabel_.get(), titleLabel_.get()}) {
+    const gfx::Rect f = label->frame();
+    if (f.maxX() > end)
+      label->setFrame(gfx::Rect(f.x(), f.y(), std::max(0.0, end - f.x()), f.height()));
+  }
 }
 
 void MyMessageCell::willTransitionToState(unsigned state) {
@@ -155,7 +167,8 @@ void MessageSenderCell::build() {
   };
   phoneBtn_ = makeButton(gfx::Rect(q - 20, 0, q + 20, h), 1, "iphoneicon_tel.png", true);
   sendSMSBtn_ = makeButton(gfx::Rect(2 * q, 0, q - 10, h), 2, "iphoneicon_newmail.png", false);
-  contactBtn_ = makeButton(gfx::Rect(3 * q - 10, 0, q + 30, h), 3, "iphoneicon_newcontact.png", true);
+  contactBtn_ =
+      makeButton(gfx::Rect(3 * q - 10, 0, q + 30, h), 3, "iphoneicon_newcontact.png", true);
 }
 
 void MessageSenderCell::updateWithData(const std::string& name, const std::string& phone) {

@@ -19,8 +19,8 @@ using foundation::Value;
   if (close(a.x(), b.x()) && close(a.y(), b.y()) && close(a.width(), b.width()) &&
       close(a.height(), b.height()))
     return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << ::testing::PrintToString(a) << " is not "
-                                       << ::testing::PrintToString(b);
+  return ::testing::AssertionFailure()
+         << ::testing::PrintToString(a) << " is not " << ::testing::PrintToString(b);
 }
 
 class MessageCellsTest : public widgettest::WindowTest {
@@ -45,8 +45,12 @@ class MessageCellsTest : public widgettest::WindowTest {
 class RecordingCell : public ui::TableViewCell {
  public:
   using ui::TableViewCell::TableViewCell;
-  void willTransitionToState(unsigned state) override { calls.push_back("will " + std::to_string(state)); }
-  void didTransitionToState(unsigned state) override { calls.push_back("did " + std::to_string(state)); }
+  void willTransitionToState(unsigned state) override {
+    calls.push_back("will " + std::to_string(state));
+  }
+  void didTransitionToState(unsigned state) override {
+    calls.push_back("did " + std::to_string(state));
+  }
   std::vector<std::string> calls;
 };
 
@@ -54,12 +58,14 @@ class RowsSource : public ui::TableViewDataSource, public ui::TableViewDelegate 
  public:
   int tableViewNumberOfRowsInSection(ui::TableView&, int) override { return 3; }
   std::shared_ptr<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView&,
-                                                                   const ui::IndexPath&) override {
+                                                                    const ui::IndexPath&) override {
     auto cell = std::make_shared<RecordingCell>(ui::TableViewCellStyle::Default, "r");
     cells.push_back(cell);
     return cell;
   }
-  bool tableViewCanEditRowAtIndexPath(ui::TableView&, const ui::IndexPath&) override { return true; }
+  bool tableViewCanEditRowAtIndexPath(ui::TableView&, const ui::IndexPath&) override {
+    return true;
+  }
   void tableViewCommitEditingStyle(ui::TableView&, ui::TableViewCellEditingStyle,
                                    const ui::IndexPath&) override {}
   std::vector<std::shared_ptr<RecordingCell>> cells;
@@ -99,9 +105,8 @@ TEST_F(MessageCellsTest, MessageCellLayoutReadMarksAndSwipe) {
   EXPECT_TRUE(Near(cell->titleLabel()->frame(), gfx::Rect(60, 27.2, 246, 27.2)));
   EXPECT_DOUBLE_EQ(cell->unreadFlagImage()->frame().center().y, 27.2 + 13.6);
 
-  for (auto [unread, word, image] :
-       {std::tuple{true, "未读", "iphoneicon_unreadmail.png"},
-        std::tuple{false, "已读", "iphoneicon_mailopen.png"}}) {
+  for (auto [unread, word, image] : {std::tuple{true, "未读", "iphoneicon_unreadmail.png"},
+                                     std::tuple{false, "已读", "iphoneicon_mailopen.png"}}) {
     cell->setMessageUnread(unread);
     EXPECT_EQ(cell->unreadFlagLabel()->text(), word);
     EXPECT_EQ(cell->readMarkImageName(), image);
@@ -165,9 +170,16 @@ TEST_F(MessageCellsTest, SenderLinesUpInEveryRowAfterEditingWithoutAnimation) {
   cell.revertCell();
   EXPECT_TRUE(Near(cell.senderLabel()->frame(), fresh));
 
-  // A swipe's delete button and back: the same.
+  // A swipe's delete button and back: the same; while the button shows, neither line reaches
+  // under it.
   table->toggleDeleteConfirmation(cell);
   table->layoutIfNeeded();
+  ASSERT_NE(cell.deleteConfirmationButton(), nullptr);
+  const double buttonX = cell.deleteConfirmationButton()->frame().x();
+  for (ui::Label* label : {cell.senderLabel(), cell.titleLabel()}) {
+    EXPECT_LE(cell.contentView()->frame().x() + label->frame().maxX(), buttonX) << label->text();
+    EXPECT_GT(label->frame().width(), 60) << label->text();
+  }
   table->toggleDeleteConfirmation(cell);
   table->layoutIfNeeded();
   EXPECT_TRUE(Near(cell.senderLabel()->frame(), fresh));
@@ -176,7 +188,9 @@ TEST_F(MessageCellsTest, SenderLinesUpInEveryRowAfterEditingWithoutAnimation) {
 
 class SenderDelegate : public MessageSenderCellDelegate {
  public:
-  void MessageSenderCellClicked(MessageSenderCell&, int action) override { actions.push_back(action); }
+  void MessageSenderCellClicked(MessageSenderCell&, int action) override {
+    actions.push_back(action);
+  }
   std::vector<int> actions;
 };
 
@@ -234,7 +248,9 @@ TEST_F(MessageCellsTest, AdviserCardFillsAndReports) {
   auto label = [&](int tag) {
     return dynamic_cast<ui::Label*>(card->readyView()->viewWithTag(tag))->text();
   };
-  auto button = [&](int tag) { return dynamic_cast<ui::Button*>(card->readyView()->viewWithTag(tag)); };
+  auto button = [&](int tag) {
+    return dynamic_cast<ui::Button*>(card->readyView()->viewWithTag(tag));
+  };
   card->updateBrokerDetailView(Adviser("9001", "投资顾问", "13800000001"));
   EXPECT_EQ(label(10), "王明(投资顾问)");
   EXPECT_EQ(label(13), "上海市浦东新区");
@@ -288,8 +304,8 @@ TEST_F(MessageCellsTest, AdviserCardFillsAndReports) {
 class MessageRows : public ui::TableViewDataSource, public ui::TableViewDelegate {
  public:
   int tableViewNumberOfRowsInSection(ui::TableView&, int) override { return 4; }
-  std::shared_ptr<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView& table,
-                                                                   const ui::IndexPath& path) override {
+  std::shared_ptr<ui::TableViewCell> tableViewCellForRowAtIndexPath(
+      ui::TableView& table, const ui::IndexPath& path) override {
     auto cell = std::dynamic_pointer_cast<MyMessageCell>(
         table.dequeueReusableCellWithIdentifier("info-cell-identifier"));
     if (!cell) cell = MyMessageCell::create("info-cell-identifier");
