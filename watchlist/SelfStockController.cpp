@@ -313,8 +313,10 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
       requestRevert_ = false;
       foundation::performOnMain([weak, revert] {
         if (auto self = weak.lock()) {
+          const bool moved = self->followSortedColumn();
           self->reloadView();
           if (revert) self->updateViewController();
+          if (moved) self->followOpenPanel();
         }
       });
     } else if (view.header.ChildType == QuoteChild::kSort) {
@@ -327,6 +329,7 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
       stockNum_ = std::clamp(taken, 0, WatchListPages::kPageSize);
       totalNum_ = taken < 0 ? 0 : static_cast<int>(std::min<uint32_t>(ReadLE32(head + 3), 1000000));
       if (stockNum_ > 0) QuoteCache_GetQuotes(sortData_.data(), items, stockNum_);
+      noteRowsArrived();
       std::weak_ptr<SelfStockController> weak = weakAs<SelfStockController>();
       foundation::performOnMain([weak] {
         if (auto self = weak.lock()) {
@@ -387,6 +390,7 @@ void SelfStockController::reloadView() {
 
 void SelfStockController::refreshShownRows() {
   if (!table_) return;
+  if (followSortedColumn()) followOpenPanel();
   const std::pair<ui::TableView*, int> sides[] = {
       {table_->leftTableView(), Table_TableView::kLeftTableTag},
       {table_->rightTableView(), Table_TableView::kRightTableTag}};
@@ -428,6 +432,139 @@ void SelfStockController::updateViewController() {
     table_->hiddenRefreashHeaderView(2, !more);
   }
   setTitle(WatchListPages::titleWithPages(title(), currentPage_, totalNum_));
+}
+
+namespace {
+// The value a sort code orders the list by, as the quote server compares it; false for a code
+// of no such value.
+bool WatchSortValue(int code, const tagLocalStockData& q, double& out) {
+  switch (code) {
+    case 1:
+      out = q.zf;
+      break;
+    case 2:
+      out = static_cast<double>(q.volume);
+      break;
+    case 3:
+      out = static_cast<double>(q.amount);
+      break;
+    case 4:
+      out = q.hsl;
+      break;
+    case 5:
+      out = q.swing;
+      break;
+    case 6:
+      out = q.zs_5M;
+      break;
+    case 7:
+      out = q.lb;
+      break;
+    case 8:
+      out = q.average;
+      break;
+    case 9:
+      out = q.ZLZJ;
+      break;
+    case 10:
+      out = q.MMQ;
+      break;
+    case 11:
+      out = q.RZJ5;
+      break;
+    case 12:
+      out = q.RZJ10;
+      break;
+    case 13:
+      out = q.RZJ20;
+      break;
+    case 14:
+      out = q.RNH10;
+      break;
+    case 15:
+      out = q.ZLLH;
+      break;
+    case 16:
+      out = q.now;
+      break;
+    case 17:
+      out = q.zd;
+      break;
+    case 18:
+      out = q.buysell10.buy[0].price;
+      break;
+    case 19:
+      out = q.buysell10.sell[0].price;
+      break;
+    case 20:
+      out = q.index_wb;
+      break;
+    case 21:
+      out = static_cast<double>(q.in);
+      break;
+    case 22:
+      out = static_cast<double>(q.out);
+      break;
+    case 23:
+      out = q.syl;
+      break;
+    case 24:
+      out = q.sjl;
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+// Bit 7 of the sort byte clear lists the largest value first, set the smallest first.
+bool InSortOrder(double a, double b, uint8_t sortByte) {
+  return (sortByte & 0x80) != 0 ? a < b : a > b;
+}
+}  // namespace
+
+bool SelfStockController::sortedColumnValues(uint8_t sortByte, std::vector<double>& out) const {
+  out.assign(static_cast<size_t>(stockNum_), 0.0);
+  for (int r = 0; r < stockNum_; ++r) {
+    tagLocalStockData rec;
+    if (!recordOfRow(r, rec) || !WatchSortValue(sortByte & 0x7F, rec, out[static_cast<size_t>(r)]))
+      return false;
+  }
+  return true;
+}
+
+void SelfStockController::noteRowsArrived() {
+  rowsSort_ = static_cast<uint8_t>(sortType_ & 0xFF);
+  rowsFollowValues_ = false;
+  std::vector<double> values;
+  if ((rowsSort_ & 0x7F) == 0 || !sortedColumnValues(rowsSort_, values)) return;
+  // Rows the server ordered otherwise than by these values are left as it sent them: the
+  // client cannot tell how it compared them.
+  const uint8_t sortByte = rowsSort_;
+  rowsFollowValues_ = std::is_sorted(values.begin(), values.end(), [sortByte](double a, double b) {
+    return InSortOrder(a, b, sortByte);
+  });
+}
+
+bool SelfStockController::followSortedColumn() {
+  // Only a page asked for in the order still chosen; a new order waits for its rows.
+  if (!rowsFollowValues_ || rowsSort_ != static_cast<uint8_t>(sortType_ & 0xFF)) return false;
+  std::vector<double> values;
+  if (!sortedColumnValues(rowsSort_, values)) return false;
+  std::vector<int> order(values.size());
+  for (size_t r = 0; r < order.size(); ++r) order[r] = static_cast<int>(r);
+  // Stable, as the server sorts: equal values keep the order they stand in.
+  const uint8_t sortByte = rowsSort_;
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    return InSortOrder(values[static_cast<size_t>(a)], values[static_cast<size_t>(b)], sortByte);
+  });
+  bool moved = false;
+  const auto rows = sortData_;
+  for (size_t r = 0; r < order.size(); ++r) {
+    if (order[r] != static_cast<int>(r)) moved = true;
+    sortData_[r] = rows[static_cast<size_t>(order[r])];
+  }
+  return moved;
 }
 
 bool SelfStockController::recordOfRow(int row, tagLocalStockData& out) const {

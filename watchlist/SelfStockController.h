@@ -223,6 +223,18 @@ class SelfStockController : public ui::ViewController,
   // The rows on screen rewritten where they stand (a reload would hand the cells back and
   // cancel a tap in progress); a changed row count reloads.
   void refreshShownRows();
+  // The sort byte the rows on show were asked with (0: the stored order), and whether they came
+  // in the order of that column's values: only then do pushes move them.
+  uint8_t rowsSort_ = 0;
+  bool rowsFollowValues_ = false;
+  void noteRowsArrived();
+  // Puts the rows of a sorted page back in the order of their sorted column after pushes moved
+  // the figures, so the rows follow the arrow between two answers of the server. True when a
+  // row moved.
+  bool followSortedColumn();
+  // The values of the shown rows' sorted column, as the quote cache holds them now; false when
+  // a row's stock or the column's value is missing.
+  bool sortedColumnValues(uint8_t sortByte, std::vector<double>& out) const;
   int8_t showZL_ = 0;
   RankParams rankParam_;
   double contentWidth_ = 0;

@@ -28,11 +28,11 @@
 #include "platform/graphics/Text.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/TableViewCell.h"
+#include "platform/ui/Touch.h"
 #include "tests/shell/ScreenStandIns.h"
 #include "tests/widgets/QuoteListFixture.h"
 #include "watchlist/MiniTline.h"
 #include "watchlist/SelfStockController.h"
-#include "platform/ui/Touch.h"
 #include "widgets/CustomLabels.h"
 
 namespace {
@@ -47,7 +47,8 @@ Bytes PageReply(int start, int count, int announced, int total) {
   return b;
 }
 
-Bytes Record(uint8_t child, uint16_t code, const Bytes& body, uint8_t flags = 0) {
+Bytes Record(uint8_t child, uint16_t code, const Bytes& body, uint8_t flags = 0,
+             uint8_t dataFlag = 0) {
   Bytes rec(kReceiveRecordSize, 0);
   WriteLE32(rec.data(), kReceiveStatusPacket);
   PacketHeader h;
@@ -57,6 +58,7 @@ Bytes Record(uint8_t child, uint16_t code, const Bytes& body, uint8_t flags = 0)
   h.MainType = kMainTypeQuote;
   h.ChildType = child;
   h.RequestCode = code;
+  h.DataFlag = dataFlag;
   h.Write(rec.data() + kReceiveRecordHeaderOffset);
   std::copy(body.begin(), body.end(), rec.begin() + kReceiveRecordBodyOffset);
   return rec;
@@ -300,6 +302,92 @@ TEST_F(WatchListScreen, PushesReloadAndErrorsChangeNothing) {
   // An error reply to the page request leaves the rows.
   reply(Record(17, code, PageReply(0, 1, 1, 1), 0x40));
   EXPECT_EQ(screen_->stockNum(), 5);
+}
+
+// Sets record `k` of a page reply (head 9, the fixture's field ids, 88-byte records) to a change
+// of `basisPoints` hundredths of a percent: now, change and change rate agree.
+void SetChange(Bytes& body, int k, int32_t basisPoints) {
+  const size_t at = 9 + 1 + quotelist::WireIds().size() + 88 * static_cast<size_t>(k);
+  const auto yesterday = static_cast<int32_t>(ReadLE32(body.data() + at + 28));
+  const auto now = static_cast<int32_t>(yesterday + int64_t{yesterday} * basisPoints / 10000);
+  WriteLE32(body.data() + at + 44, static_cast<uint32_t>(now));
+  WriteLE32(body.data() + at + 64, static_cast<uint32_t>(now - yesterday));
+  WriteLE32(body.data() + at + 68, static_cast<uint32_t>(basisPoints));
+}
+
+// Pushes move the figures of a sorted page where they stand; the rows must still follow the
+// arrow, both at the first push after the page came and at the later ones, in either direction.
+// The stored order and a page the server did not send in the column's order stay as they came.
+TEST_F(WatchListScreen, PushedFiguresKeepASortedPageInTheOrderOfItsArrow) {
+  constexpr int kRows = 6;
+  fillList(kRows);
+  open();
+  auto changes = [&] {
+    std::vector<int32_t> out;
+    for (int r = 0; r < screen_->stockNum(); ++r) {
+      tagLocalStockData rec;
+      EXPECT_NE(QuoteCache_GetQuote(rec, screen_->row(r).market, screen_->row(r).code), 0);
+      out.push_back(rec.zf);
+    }
+    return out;
+  };
+  auto push = [&](Bytes& page) {
+    ASSERT_EQ(QuoteCache_ParseListReply(page.data(), page.size(), nullptr, kRows, nullptr), kRows);
+    reply(Record(12, lastPage().code, page, 0, kDataFlagPush));
+    foundation::Clock::advance(0.1);
+    drain();
+  };
+  ASSERT_EQ(screen_->columns()[0].sorkType(), 1);  // 涨幅
+  for (int type : {0, 1}) {
+    SCOPED_TRACE(type == 0 ? "largest first" : "smallest first");
+    screen_->sortByColumn(0, type);
+    const bool smallestFirst = type != 0;
+    Bytes page = PageReply(0, kRows, kRows, kRows);
+    for (int k = 0; k < kRows; ++k) SetChange(page, k, smallestFirst ? 50 * k : 500 - 50 * k);
+    reply(Record(17, lastPage().code, page));
+    ASSERT_EQ(screen_->stockNum(), kRows);
+    auto inOrder = [&](const std::vector<int32_t>& v) {
+      return smallestFirst ? std::is_sorted(v.begin(), v.end())
+                           : std::is_sorted(v.rbegin(), v.rend());
+    };
+    ASSERT_TRUE(inOrder(changes()));
+    const std::string mover = screen_->row(1).code;
+
+    // The first push after the page: row 1 goes to the far end of the arrow.
+    SetChange(page, 1, smallestFirst ? 900 : -300);
+    push(page);
+    EXPECT_TRUE(inOrder(changes())) << ::testing::PrintToString(changes());
+    EXPECT_EQ(screen_->row(kRows - 1).code, mover);
+    // A later push: row 4 goes to the head.
+    SetChange(page, 4, smallestFirst ? -500 : 1200);
+    push(page);
+    EXPECT_TRUE(inOrder(changes())) << ::testing::PrintToString(changes());
+    EXPECT_EQ(changes().front(), smallestFirst ? -500 : 1200);
+    EXPECT_EQ(screen_->stockNum(), kRows);
+    // The cells show the rows in their new order.
+    auto cell = ui::TableViewCell::create();
+    Table_TableView& table = *screen_->tableView();
+    screen_->tableViewCellContent(*cell, *table.leftTableView(), Table_TableView::kLeftTableTag,
+                                  ui::IndexPath::forRow(0, 0));
+    screen_->updateCellContent(*cell, *table.leftTableView(), Table_TableView::kLeftTableTag,
+                               ui::IndexPath::forRow(0, 0));
+    auto* labels = dynamic_cast<CustomLabels*>(
+        cell->contentView()->viewWithTag(SelfStockController::kCellLabelsTag));
+    ASSERT_NE(labels, nullptr);
+    EXPECT_NE(labels->titleLabel(0)->text().find(screen_->row(0).code), std::string::npos);
+  }
+
+  // The stored order: pushes move no row.
+  screen_->sortByStoredOrder();
+  Bytes page = PageReply(0, kRows, kRows, kRows);
+  for (int k = 0; k < kRows; ++k) SetChange(page, k, 50 * k);
+  reply(Record(17, lastPage().code, page));
+  std::vector<std::string> stored;
+  for (int r = 0; r < kRows; ++r) stored.emplace_back(screen_->row(r).code);
+  SetChange(page, 0, 900);
+  push(page);
+  push(page);
+  for (int r = 0; r < kRows; ++r) EXPECT_EQ(screen_->row(r).code, stored[r]);
 }
 
 TEST_F(WatchListScreen, UploadAnswerWithTheServersListGoesBackToPageOne) {
