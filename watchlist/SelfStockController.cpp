@@ -727,7 +727,11 @@ void SelfStockController::updateCellContent(ui::TableViewCell& cell, ui::TableVi
     std::vector<gfx::Color> colors;
     for (const auto& p : rankParam_) {
       texts.push_back(GetFieldString(static_cast<uint32_t>(p.fieldNo()), rec));
-      colors.push_back(widgets::ListFieldColor(static_cast<uint32_t>(p.fieldNo()), rec));
+      // The strength's weakest bands are drawn as the main-force ranking draws them, readable on
+      // the rows.
+      colors.push_back(p.fieldNo() == 101
+                           ? widgets::MMQTextColor(rec.MMQ)
+                           : widgets::ListFieldColor(static_cast<uint32_t>(p.fieldNo()), rec));
     }
     // The price box stands in the first column: its label stays empty under it.
     if (content->viewWithTag(kPriceBoxTag) && !sortOrder_.empty() &&

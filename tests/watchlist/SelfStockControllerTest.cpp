@@ -34,6 +34,7 @@
 #include "watchlist/MiniTline.h"
 #include "watchlist/SelfStockController.h"
 #include "widgets/CustomLabels.h"
+#include "widgets/QuoteColors.h"
 
 namespace {
 
@@ -511,6 +512,59 @@ TEST_F(WatchListScreen, SidewaysColumnsRestWithTheLastColumnAtTheRightEdge) {
       EXPECT_TRUE(textLeft >= rest || textRight <= rest)
           << "column at " << f.x() << " cut at " << rest;
     }
+  }
+  ParseRightsList("");
+}
+
+// The main-force columns' buying and selling strength (买卖强度) of a slightly negative value
+// reads on the rows' dark background, in the same colour as the main-force ranking draws it.
+TEST_F(WatchListScreen, AWeakStrengthReadsOnTheRowsAsInTheMainForceRanking) {
+  fillList(2);
+  open();
+  ParseRightsList("30");
+  screen_->MenuBarDidChangeToSubItem(1, *screen_->menuBar());
+  ASSERT_TRUE(screen_->showsMainForce());
+  size_t strength = 0;
+  while (strength < screen_->columns().size() && screen_->columns()[strength].fieldNo() != 101)
+    ++strength;
+  ASSERT_LT(strength, screen_->columns().size());
+  // The page with field 101 (the strength, in 1/10000) after the fixture's fields.
+  const Bytes plain = PageReply(0, 2, 2, 2);
+  const size_t ids = quotelist::WireIds().size();
+  Bytes page(plain.begin(), plain.begin() + 9);
+  page.push_back(static_cast<uint8_t>(ids + 1));
+  page.insert(page.end(), plain.begin() + 10, plain.begin() + 10 + static_cast<long>(ids));
+  page.push_back(101);
+  for (int k = 0; k < 2; ++k) {
+    const auto at = plain.begin() + 10 + static_cast<long>(ids) + 88 * k;
+    page.insert(page.end(), at, at + 88);
+    uint8_t mmq[4];
+    WriteLE32(mmq, static_cast<uint32_t>(k == 0 ? -3000 : -3500000));
+    page.insert(page.end(), mmq, mmq + 4);
+  }
+  reply(Record(17, lastPage().code, page));
+  ASSERT_EQ(screen_->stockNum(), 2);
+  for (int row = 0; row < 2; ++row) {
+    tagLocalStockData rec;
+    ASSERT_NE(QuoteCache_GetQuote(rec, screen_->row(row).market, screen_->row(row).code), 0);
+    ASSERT_LT(rec.MMQ, 0);
+    Table_TableView& table = *screen_->tableView();
+    auto cell = ui::TableViewCell::create();
+    const ui::IndexPath path = ui::IndexPath::forRow(row, 0);
+    screen_->tableViewCellContent(*cell, *table.rightTableView(), Table_TableView::kRightTableTag,
+                                  path);
+    screen_->updateCellContent(*cell, *table.rightTableView(), Table_TableView::kRightTableTag,
+                               path);
+    auto* labels = dynamic_cast<CustomLabels*>(
+        cell->contentView()->viewWithTag(SelfStockController::kCellLabelsTag));
+    ASSERT_NE(labels, nullptr);
+    ASSERT_GT(labels->labels().size(), strength);
+    const gfx::Color shown = labels->labels()[strength]->textColor();
+    EXPECT_GE(widgets::ContrastRatio(shown, widgets::ListRowBackground()), 3.0) << row;
+    const gfx::Color ranking = widgets::MMQTextColor(rec.MMQ);
+    EXPECT_EQ(shown.r(), ranking.r());
+    EXPECT_EQ(shown.g(), ranking.g());
+    EXPECT_EQ(shown.b(), ranking.b());
   }
   ParseRightsList("");
 }
