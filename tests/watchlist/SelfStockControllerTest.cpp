@@ -378,17 +378,24 @@ TEST_F(WatchListScreen, PushedFiguresKeepASortedPageInTheOrderOfItsArrow) {
     EXPECT_NE(labels->titleLabel(0)->text().find(screen_->row(0).code), std::string::npos);
   }
 
-  // The stored order: pushes move no row.
-  screen_->sortByStoredOrder();
-  Bytes page = PageReply(0, kRows, kRows, kRows);
-  for (int k = 0; k < kRows; ++k) SetChange(page, k, 50 * k);
-  reply(Record(17, lastPage().code, page));
-  std::vector<std::string> stored;
-  for (int r = 0; r < kRows; ++r) stored.emplace_back(screen_->row(r).code);
-  SetChange(page, 0, 900);
-  push(page);
-  push(page);
-  for (int r = 0; r < kRows; ++r) EXPECT_EQ(screen_->row(r).code, stored[r]);
+  // The stored order, and a page sorted by change that came in another order: pushes move no
+  // row.
+  for (bool stored : {true, false}) {
+    SCOPED_TRACE(stored ? "stored order" : "sent out of order");
+    if (stored)
+      screen_->sortByStoredOrder();
+    else
+      screen_->sortByColumn(0, 0);
+    Bytes page = PageReply(0, kRows, kRows, kRows);
+    for (int k = 0; k < kRows; ++k) SetChange(page, k, 50 * k);
+    reply(Record(17, lastPage().code, page));
+    std::vector<std::string> sent;
+    for (int r = 0; r < kRows; ++r) sent.emplace_back(screen_->row(r).code);
+    SetChange(page, 0, 900);
+    push(page);
+    push(page);
+    for (int r = 0; r < kRows; ++r) EXPECT_EQ(screen_->row(r).code, sent[r]);
+  }
 }
 
 TEST_F(WatchListScreen, UploadAnswerWithTheServersListGoesBackToPageOne) {
