@@ -37,6 +37,15 @@ bool Within(int index, size_t size) {
   return index >= 0 && static_cast<size_t>(index) < size;
 }
 
+// A recognizer that lets the others on its touches recognize too.
+class AlongsideOthers : public ui::GestureRecognizerDelegate {
+ public:
+  bool gestureRecognizerShouldRecognizeSimultaneously(ui::GestureRecognizer&,
+                                                      ui::GestureRecognizer&) override {
+    return true;
+  }
+};
+
 bool SessionHoldsTradingPassword() {
   return !GetDataCenter().GetAssetPassword().empty();
 }
@@ -71,9 +80,18 @@ bool UIHKTransferViewController::readTransferTableConfig() {
 void UIHKTransferViewController::loadView() {
   const gfx::Rect frame = ui::Screen::main().applicationFrame();
   const double w = frame.width();
-  auto view = ui::View::create(gfx::Rect(0, 0, w, frame.height()));
-  view->setBackgroundColor(gfx::Color::rgb255(30, 34, 44));
-  setView(view);
+  auto root = ui::View::create(gfx::Rect(0, 0, w, frame.height()));
+  root->setBackgroundColor(gfx::Color::rgb255(30, 34, 44));
+  setView(root);
+  // The screen's views lie on one scroll view, which ends at the keyboard's top while a field
+  // is being filled and scrolls that field into sight.
+  form_ = ui::ScrollView::create(root->bounds());
+  form_->setBackgroundColor(gfx::Color::clear());
+  form_->setShowsVerticalScrollIndicator(false);
+  form_->setShowsHorizontalScrollIndicator(false);
+  form_->setContentSize(root->bounds().size);
+  root->addSubview(form_);
+  ui::View* view = form_.get();
   m_bgLabel = ui::Label::create(gfx::Rect(5, 4, w - 10, 228));
   view->addSubview(m_bgLabel);
   const char* const kPrompts[] = {"银行：", "币种：", "账户："};
@@ -107,14 +125,14 @@ void UIHKTransferViewController::loadView() {
   m_pEditAssetPWD->setKeyboardType(ui::KeyboardType::NumberPad);
   m_pBtnTransfer = accountui::MakeButton("确定", gfx::Rect(20, kBankRowY, (w - 60) / 2, 32));
   view->addSubview(m_pBtnTransfer);
-  m_pBtnReset = accountui::MakeButton("重填", gfx::Rect(40 + (w - 60) / 2, kBankRowY, (w - 60) / 2, 32),
-                                      gfx::Color::darkGrey());
+  m_pBtnReset = accountui::MakeButton(
+      "重填", gfx::Rect(40 + (w - 60) / 2, kBankRowY, (w - 60) / 2, 32), gfx::Color::darkGrey());
   view->addSubview(m_pBtnReset);
   kzzjCaption_ = accountui::MakeLabel("可转：", gfx::Rect(kFieldX + 114, 106, 36, 32), 12,
                                       gfx::Color::darkGrey());
   view->addSubview(kzzjCaption_);
-  m_pKZZJLabel = accountui::MakeLabel("", gfx::Rect(kFieldX + 146, 106, w - kFieldX - 152, 32),
-                                      12, gfx::Color::rgb255(200, 40, 40));
+  m_pKZZJLabel = accountui::MakeLabel("", gfx::Rect(kFieldX + 146, 106, w - kFieldX - 152, 32), 12,
+                                      gfx::Color::rgb255(200, 40, 40));
   m_pKZZJLabel->setAdjustsFontSizeToFitWidth(true);
   view->addSubview(m_pKZZJLabel);
 }
@@ -122,9 +140,9 @@ void UIHKTransferViewController::loadView() {
 void UIHKTransferViewController::viewDidLoad() {
   UICustomTableBaseController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
-  // The amount and password pads have no return key and cover the action button: a tap beside
-  // the fields puts the pad away.
-  accountui::TapBesideClosesKeyboard(viewShared());
+  alongsideOthers_ = std::make_shared<AlongsideOthers>();
+  form_->setFrame(view()->bounds());
+  form_->setContentSize(view()->bounds().size);
   const double w = view()->bounds().width();
   // The action and reset buttons keep their background when pressed and act on a tap.
   m_pBtnTransfer->setAdjustsImageWhenHighlighted(false);
@@ -151,7 +169,18 @@ void UIHKTransferViewController::viewDidLoad() {
     (*lists[i])->setPickTitle(kListPrompts[i]);
     (*lists[i])->setListItemArray({});
     (*lists[i])->setDelegate(sharedAs<DropDownListDelegate>());
-    view()->addSubview(*lists[i]);
+    // A list opens its choices in a sheet from the bottom, where the digits pad would cover
+    // them: a tap on the list puts the pad away first (its recognizer goes before the list's
+    // own, alongside it).
+    ui::Button* button = (*lists[i])->button();
+    const auto theirs = button->gestureRecognizers();
+    for (const auto& r : theirs) button->removeGestureRecognizer(r.get());
+    auto closes = ui::TapGestureRecognizer::create(
+        ui::WhileAlive(this, &UIHKTransferViewController::closeKeyboard));
+    closes->setDelegate(alongsideOthers_);
+    button->addGestureRecognizer(closes);
+    for (const auto& r : theirs) button->addGestureRecognizer(r);
+    form_->addSubview(*lists[i]);
   }
 
   m_arrayBank.clear();
@@ -186,7 +215,7 @@ void UIHKTransferViewController::viewDidLoad() {
   for (auto& line : separators_) {
     line = ui::View::create(gfx::Rect(0, 0, w, 1));
     line->setBackgroundColor(gfx::Color::midGrey());
-    view()->addSubview(line);
+    form_->addSubview(line);
   }
   m_bgLabel->setBackgroundColor(gfx::Color::white());
   m_bgLabel->setTextColor(gfx::Color::white());
@@ -201,7 +230,7 @@ void UIHKTransferViewController::viewDidLoad() {
   _tableTableView->setAutoReloding(false);
   _tableTableView->updateRefreshStatus(3);
   _tableTableView->setRefreshStatusTextColor(gfx::Color::grey(0.8, 0.8));
-  view()->addSubview(_tableTableView);
+  form_->addSubview(_tableTableView);
 
   waiter_.attach(*view(), gfx::Rect(kWaitBoxX, 150, kWaitBoxW, kWaitBoxH),
                  weakAs<::AlertViewDelegate>(),
@@ -224,10 +253,28 @@ void UIHKTransferViewController::viewDidAppear(bool animated) {
   requestAssetInfo();
 }
 
+void UIHKTransferViewController::viewWillAppear(bool animated) {
+  UICustomTableBaseController::viewWillAppear(animated);
+  // With the pad away the whole form fits again: it stands at its top.
+  keyboard_.attach(form_, [this] {
+    if (!keyboard_.fitted()) form_->setContentOffset(gfx::Point(0, 0), false);
+  });
+}
+
 void UIHKTransferViewController::viewWillDisappear(bool animated) {
+  keyboard_.detach();
   hideWaiting();
   foundation::NotificationCenter::defaultCenter().removeObserversOf(&tradeLoginObserver_);
   UICustomTableBaseController::viewWillDisappear(animated);
+}
+
+void UIHKTransferViewController::closeKeyboard() {
+  if (isViewLoaded()) view()->endEditing(true);
+}
+
+void UIHKTransferViewController::textFieldDidBeginEditing(ui::TextField&) {
+  // The focus may move between fields with the pad up: the new field comes into sight too.
+  keyboard_.reveal();
 }
 
 void UIHKTransferViewController::showWaiting() {
@@ -265,9 +312,9 @@ void UIHKTransferViewController::requestCanTransferInfo() {
   // Field 13 carries the trade-login password, the slot that field 16 of the trade requests
   // carries too; the other slot holds the login's second text.
   const std::string password = GetDataCenter().GetAssetPassword();
-  m_RequestCode[kCanTransfer] = MakeRequest_CanTransfer(
-      GlobalTradeRequest(), 0, account.c_str(), password.c_str(),
-      std::atoi(entry.currencies[static_cast<size_t>(currency)].c_str()));
+  m_RequestCode[kCanTransfer] =
+      MakeRequest_CanTransfer(GlobalTradeRequest(), 0, account.c_str(), password.c_str(),
+                              std::atoi(entry.currencies[static_cast<size_t>(currency)].c_str()));
 }
 
 void UIHKTransferViewController::resetContent() {
@@ -358,10 +405,10 @@ void UIHKTransferViewController::doTransfer() {
       FundSideValue(m_nCurrentPwdFlag, m_transferType) == 2 && m_pEditAssetPWD->isHidden();
   const std::string assetPassword =
       loginPassword ? GetDataCenter().GetAssetPassword() : m_pEditAssetPWD->text();
-  m_RequestCode[kTransfer] = MakeRequest_Transfer(
-      GlobalTradeRequest(), 0, fundAccount.c_str(), assetPassword.c_str(), bank.code.c_str(),
-      bankAccount.c_str(), bankPassword.c_str(), currency, amount.c_str(),
-      m_transferType == 0 ? 1 : 0);
+  m_RequestCode[kTransfer] =
+      MakeRequest_Transfer(GlobalTradeRequest(), 0, fundAccount.c_str(), assetPassword.c_str(),
+                           bank.code.c_str(), bankAccount.c_str(), bankPassword.c_str(), currency,
+                           amount.c_str(), m_transferType == 0 ? 1 : 0);
 }
 
 bool UIHKTransferViewController::takeAnswer(const ReceiveRecordView& view, MDBF& table) {
@@ -406,8 +453,8 @@ void UIHKTransferViewController::recvmsg(const foundation::Notification& notific
     MDBF table;
     if (!takeAnswer(view, table) || !last) return;
     if (child == TradeChild::kTransfer) {
-      ShowAlertMessage(foundation::format("您的请求已送出, 流水号：%s", table.GetNSString(35).c_str()),
-                       "提示");
+      ShowAlertMessage(
+          foundation::format("您的请求已送出, 流水号：%s", table.GetNSString(35).c_str()), "提示");
       resetContent();
       DataRefresh();
     } else if (child == TradeChild::kBalance) {
@@ -458,8 +505,11 @@ void UIHKTransferViewController::listSelValueChanged(int index, UIDropDownList& 
   } else if (&list == m_pCtrlMoneySel.get()) {
     const int bank = m_pCtrlBankSel->currentIndex();
     if (!Within(bank, m_arrayBank.size())) return;
-    const auto& flags = m_arrayBank[static_cast<size_t>(bank)].flags;
-    if (Within(index, flags.size())) adjustPosition(flags[static_cast<size_t>(index)]);
+    const BankEntry& entry = m_arrayBank[static_cast<size_t>(bank)];
+    if (Within(index, entry.flags.size())) adjustPosition(entry.flags[static_cast<size_t>(index)]);
+    // A bank's accounts come one a currency, in the currencies' order: the card of the chosen
+    // currency goes with it (another may still be chosen after).
+    if (Within(index, entry.accounts.size())) m_pCtrlBankAccountSel->setCurrentSelIndex(index);
   } else {
     return;
   }
@@ -553,9 +603,8 @@ bool UIHKTransferViewController::textFieldShouldChangeCharactersInRange(ui::Text
 }
 
 void UIHKTransferViewController::tableTableViewReloadDataWithStatus(Table_TableView&, int status) {
-  const AssetPaging paging =
-      AssetPages(m_listdbf.GetStartRecNum(), m_listdbf.GetRecordNum(), m_listdbf.GetTotalRecNum(),
-                 m_cols.pagerecnum);
+  const AssetPaging paging = AssetPages(m_listdbf.GetStartRecNum(), m_listdbf.GetRecordNum(),
+                                        m_listdbf.GetTotalRecNum(), m_cols.pagerecnum);
   const int32_t start = status == 2 ? paging.next : paging.previous;
   if (start < 0) return;
   showWaiting();

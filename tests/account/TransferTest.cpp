@@ -134,6 +134,78 @@ TEST_F(TransferTest, ATapBesideTheFieldsPutsThePadAway) {
   EXPECT_FALSE(in->bankPasswordField()->isFirstResponder());
 }
 
+// With the digits pad up, a list of the form opens its choices where they can be seen: the pad
+// goes away first. The field being filled stays whole above the pad, the fund-password row
+// included, and the form is whole again once the pad is away.
+TEST_F(TransferTest, ThePadMakesRoomForTheFieldAndGivesWayToTheLists) {
+  LaunchAndLogIn();
+  auto out = Open(1);
+  auto touch = [&](ui::View& v) {
+    const gfx::Point at = v.convertPointToView(v.bounds().center(), nullptr);
+    ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, at);
+    ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, at);
+    pump([] { return false; }, 0.5);
+  };
+  auto wholeAbovePad = [&](ui::View& v) {
+    const gfx::Rect inWindow = v.convertRectToView(v.bounds(), nullptr);
+    const gfx::Rect pad = ui::Keyboard::shared().frame();
+    // Under the navigation bar's bottom (64) nothing is cut, above the pad's top nothing hides.
+    return inWindow.maxY() <= pad.y() + 0.5 && inWindow.y() >= 63.5;
+  };
+  const gfx::Rect formFrame = out->form()->frame();
+  for (ui::TextField* field :
+       {out->amountField(), out->bankPasswordField(), out->assetPasswordField()}) {
+    SCOPED_TRACE(out->assetPasswordField() == field ? "fund password" : "amount or bank password");
+    ASSERT_TRUE(Shown(*field));
+    touch(*field);
+    ASSERT_TRUE(field->isFirstResponder());
+    ASSERT_TRUE(ui::Keyboard::shared().isVisible());
+    EXPECT_TRUE(wholeAbovePad(*field));
+  }
+  EXPECT_TRUE(wholeAbovePad(*out->assetPasswordCaption()));
+
+  for (UIDropDownList* list : {out->currencyList(), out->bankList()}) {
+    out->amountField()->becomeFirstResponder();
+    pump([] { return false; }, 0.3);
+    ASSERT_TRUE(ui::Keyboard::shared().isVisible());
+    touch(*list->button());
+    EXPECT_FALSE(ui::Keyboard::shared().isVisible());
+    EXPECT_FALSE(out->amountField()->isFirstResponder());
+    auto sheet = list->openSheet();
+    ASSERT_TRUE(sheet);
+    sheet->removeFromSuperview();
+    pump([] { return false; }, 0.3);
+  }
+  EXPECT_EQ(out->form()->frame(), formFrame);
+  EXPECT_DOUBLE_EQ(out->form()->contentOffset().y, 0);
+}
+
+// A bank's cards come one a currency: choosing 美元 chooses the 美元 card, which the transfer
+// then names; 人民币 brings its own card back.
+TEST_F(TransferTest, TheAccountFollowsTheChosenCurrency) {
+  LaunchAndLogIn();
+  auto out = Open(1);
+  const auto& cards = out->banks()[0].accounts;
+  ASSERT_EQ(cards, (std::vector<std::string>{"6222020200112233", "6222020200119988"}));
+  EXPECT_EQ(out->accountList()->currentText(), "6222020200112233");
+  Choose(*out->currencyList(), 1, *out);
+  EXPECT_EQ(out->accountList()->currentText(), "6222020200119988");
+  EXPECT_EQ(out->accountList()->currentIndex(), 1);
+  out->bankPasswordField()->setText("1");
+  out->assetPasswordField()->setText("2");
+  out->amountField()->setText("10");
+  server->clearReceivedRequests();
+  out->doTransfer();
+  ASSERT_TRUE(pump([&] { return !Requests(Role::Trade, 146, 41).empty(); }, 3));
+  auto sent = Requests(Role::Trade, 146, 41);
+  EXPECT_EQ(RequestField(sent[0], 22), "6222020200119988");
+  EXPECT_EQ(RequestField(sent[0], 6), "1");
+  WaitForAlert([](ui::AlertView& a) { return a.title() == "提示"; });
+  ui::AlertView::dismissAll();
+  Choose(*out->currencyList(), 0, *out);
+  EXPECT_EQ(out->accountList()->currentText(), "6222020200112233");
+}
+
 TEST_F(TransferTest, TheTransferableAmountAsksWithTheTradeLoginPassword) {
   LaunchAndLogIn();
   GetDataCenter().SetAccount("8800011000");
@@ -231,10 +303,12 @@ TEST_F(TransferTest, ValidationConfirmationAndTheTransfer) {
   LaunchAndLogIn();
   auto screen = Open(0);
   // Letters are refused in the amount only.
-  EXPECT_FALSE(screen->textFieldShouldChangeCharactersInRange(*screen->amountField(), {0, 0}, "1a"));
-  EXPECT_TRUE(screen->textFieldShouldChangeCharactersInRange(*screen->amountField(), {0, 0}, "1.5"));
-  EXPECT_TRUE(screen->textFieldShouldChangeCharactersInRange(*screen->bankPasswordField(), {0, 0},
-                                                             "ab"));
+  EXPECT_FALSE(
+      screen->textFieldShouldChangeCharactersInRange(*screen->amountField(), {0, 0}, "1a"));
+  EXPECT_TRUE(
+      screen->textFieldShouldChangeCharactersInRange(*screen->amountField(), {0, 0}, "1.5"));
+  EXPECT_TRUE(
+      screen->textFieldShouldChangeCharactersInRange(*screen->bankPasswordField(), {0, 0}, "ab"));
   struct Case {
     std::string bank, fund, amount, message;
   };
@@ -323,16 +397,14 @@ TEST_F(TransferTest, TheBrokerRefusesOutOfHoursWithoutThePasswordAndBeyondTheFun
     if (confirm) confirm->pressButtonAtIndex(1);
   };
   send("8000.01");
-  EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) {
-    return a.message().find("可转资金不足") != std::string::npos;
-  }));
+  EXPECT_TRUE(WaitForAlert(
+      [](ui::AlertView& a) { return a.message().find("可转资金不足") != std::string::npos; }));
   ui::AlertView::dismissAll();
   // After the close the broker serves no transfer, whatever the amount.
   server->setMinute(16 * 60 + 30);
   send("1");
-  EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) {
-    return a.message().find("9:00 至 16:00") != std::string::npos;
-  }));
+  EXPECT_TRUE(WaitForAlert(
+      [](ui::AlertView& a) { return a.message().find("9:00 至 16:00") != std::string::npos; }));
   ui::AlertView::dismissAll();
   server->setMinute(10 * 60);
   // A balance query with the bank password left empty is refused by the broker.
@@ -371,7 +443,8 @@ TEST_F(TransferTest, PagingStopsAtBothEnds) {
   EXPECT_TRUE(screen->waitingBox()->isHidden());
   for (int page = 2; page <= 4; ++page) {
     screen->tableTableViewReloadDataWithStatus(*screen->assetTable(), 2);
-    ASSERT_TRUE(pump([&] { return screen->pageText() == "当前" + std::to_string(page) + "页/一共4页"; }));
+    ASSERT_TRUE(
+        pump([&] { return screen->pageText() == "当前" + std::to_string(page) + "页/一共4页"; }));
     Settle();
   }
   EXPECT_EQ(screen->listDbf().GetRecordNum(), 5);
@@ -523,7 +596,8 @@ TEST_F(TransferTest, TradeScreenRowsAndTheGuestNotice) {
   Navigation()->pushViewController(trade, false);
   pump([] { return false; }, 0.05);
   // A guest is asked to log in and agrees no key.
-  EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.tag() % 10000 == kAlertTagGuestNotice; }));
+  EXPECT_TRUE(
+      WaitForAlert([](ui::AlertView& a) { return a.tag() % 10000 == kAlertTagGuestNotice; }));
   EXPECT_TRUE(Requests(Role::Trade, 146, 0).empty());
   ui::AlertView::dismissAll();
   Navigation()->popViewControllerAnimated(false);
@@ -550,7 +624,8 @@ TEST_F(TransferTest, TradeScreenRowsAndTheGuestNotice) {
   EXPECT_NE(notes->txtWebView()->text().find("银证转账"), std::string::npos);
   // The notes end above the ticker, so their last lines can be scrolled into sight.
   pump([] { return false; }, 0.05);
-  if (ui::View* ticker = VerdanAppDelegate::sharedAppDelegate()->window()->viewWithTag(kMarqueeViewTag);
+  if (ui::View* ticker =
+          VerdanAppDelegate::sharedAppDelegate()->window()->viewWithTag(kMarqueeViewTag);
       ticker && !ticker->isHidden()) {
     ui::TextView* text = notes->txtWebView();
     const gfx::Rect frame = text->superview()->convertRectToView(text->frame(), nullptr);
