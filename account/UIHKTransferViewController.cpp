@@ -125,14 +125,14 @@ void UIHKTransferViewController::loadView() {
   m_pEditAssetPWD->setKeyboardType(ui::KeyboardType::NumberPad);
   m_pBtnTransfer = accountui::MakeButton("确定", gfx::Rect(20, kBankRowY, (w - 60) / 2, 32));
   view->addSubview(m_pBtnTransfer);
-  m_pBtnReset = accountui::MakeButton(
-      "重填", gfx::Rect(40 + (w - 60) / 2, kBankRowY, (w - 60) / 2, 32), gfx::Color::darkGrey());
+  m_pBtnReset = accountui::MakeButton("重填", gfx::Rect(40 + (w - 60) / 2, kBankRowY, (w - 60) / 2, 32),
+                                      gfx::Color::darkGrey());
   view->addSubview(m_pBtnReset);
   kzzjCaption_ = accountui::MakeLabel("可转：", gfx::Rect(kFieldX + 114, 106, 36, 32), 12,
                                       gfx::Color::darkGrey());
   view->addSubview(kzzjCaption_);
-  m_pKZZJLabel = accountui::MakeLabel("", gfx::Rect(kFieldX + 146, 106, w - kFieldX - 152, 32), 12,
-                                      gfx::Color::rgb255(200, 40, 40));
+  m_pKZZJLabel = accountui::MakeLabel("", gfx::Rect(kFieldX + 146, 106, w - kFieldX - 152, 32),
+                                      12, gfx::Color::rgb255(200, 40, 40));
   m_pKZZJLabel->setAdjustsFontSizeToFitWidth(true);
   view->addSubview(m_pKZZJLabel);
 }
@@ -312,9 +312,9 @@ void UIHKTransferViewController::requestCanTransferInfo() {
   // Field 13 carries the trade-login password, the slot that field 16 of the trade requests
   // carries too; the other slot holds the login's second text.
   const std::string password = GetDataCenter().GetAssetPassword();
-  m_RequestCode[kCanTransfer] =
-      MakeRequest_CanTransfer(GlobalTradeRequest(), 0, account.c_str(), password.c_str(),
-                              std::atoi(entry.currencies[static_cast<size_t>(currency)].c_str()));
+  m_RequestCode[kCanTransfer] = MakeRequest_CanTransfer(
+      GlobalTradeRequest(), 0, account.c_str(), password.c_str(),
+      std::atoi(entry.currencies[static_cast<size_t>(currency)].c_str()));
 }
 
 void UIHKTransferViewController::resetContent() {
@@ -405,10 +405,10 @@ void UIHKTransferViewController::doTransfer() {
       FundSideValue(m_nCurrentPwdFlag, m_transferType) == 2 && m_pEditAssetPWD->isHidden();
   const std::string assetPassword =
       loginPassword ? GetDataCenter().GetAssetPassword() : m_pEditAssetPWD->text();
-  m_RequestCode[kTransfer] =
-      MakeRequest_Transfer(GlobalTradeRequest(), 0, fundAccount.c_str(), assetPassword.c_str(),
-                           bank.code.c_str(), bankAccount.c_str(), bankPassword.c_str(), currency,
-                           amount.c_str(), m_transferType == 0 ? 1 : 0);
+  m_RequestCode[kTransfer] = MakeRequest_Transfer(
+      GlobalTradeRequest(), 0, fundAccount.c_str(), assetPassword.c_str(), bank.code.c_str(),
+      bankAccount.c_str(), bankPassword.c_str(), currency, amount.c_str(),
+      m_transferType == 0 ? 1 : 0);
 }
 
 bool UIHKTransferViewController::takeAnswer(const ReceiveRecordView& view, MDBF& table) {
@@ -453,8 +453,8 @@ void UIHKTransferViewController::recvmsg(const foundation::Notification& notific
     MDBF table;
     if (!takeAnswer(view, table) || !last) return;
     if (child == TradeChild::kTransfer) {
-      ShowAlertMessage(
-          foundation::format("您的请求已送出, 流水号：%s", table.GetNSString(35).c_str()), "提示");
+      ShowAlertMessage(foundation::format("您的请求已送出, 流水号：%s", table.GetNSString(35).c_str()),
+                       "提示");
       resetContent();
       DataRefresh();
     } else if (child == TradeChild::kBalance) {
@@ -603,8 +603,9 @@ bool UIHKTransferViewController::textFieldShouldChangeCharactersInRange(ui::Text
 }
 
 void UIHKTransferViewController::tableTableViewReloadDataWithStatus(Table_TableView&, int status) {
-  const AssetPaging paging = AssetPages(m_listdbf.GetStartRecNum(), m_listdbf.GetRecordNum(),
-                                        m_listdbf.GetTotalRecNum(), m_cols.pagerecnum);
+  const AssetPaging paging =
+      AssetPages(m_listdbf.GetStartRecNum(), m_listdbf.GetRecordNum(), m_listdbf.GetTotalRecNum(),
+                 m_cols.pagerecnum);
   const int32_t start = status == 2 ? paging.next : paging.previous;
   if (start < 0) return;
   showWaiting();

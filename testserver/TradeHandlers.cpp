@@ -219,7 +219,8 @@ void Transfer(ServerCore& s, Connection& c, const Request& req) {
     const auto books = s.accountSettings().fundMoved;
     const auto moved = books.find(record);
     const int64_t available =
-        record < 0 ? 0 : AssetAvailable(record) + (moved == books.end() ? 0 : moved->second);
+        record < 0 ? 0
+                   : AssetAvailable(record) + (moved == books.end() ? 0 : moved->second);
     TableWriter w;
     w.utf16(15, "可转资金查询成功");
     w.text(73, Money(std::max<int64_t>(0, available)));
@@ -239,8 +240,8 @@ void Transfer(ServerCore& s, Connection& c, const Request& req) {
     s.replyError(c, req, "该银行账户未开通此币种的银证转账业务", false);
     return;
   }
-  const std::string bankKey =
-      foundation::format("%s/%s/%d", bank.c_str(), bankAccount.c_str(), static_cast<int>(currency));
+  const std::string bankKey = foundation::format("%s/%s/%d", bank.c_str(), bankAccount.c_str(),
+                                                 static_cast<int>(currency));
   if (child == 43) {
     if (rules.balanceRefused) {
       s.replyError(c, req, "无法查询银行资金", false);

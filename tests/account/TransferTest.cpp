@@ -303,12 +303,10 @@ TEST_F(TransferTest, ValidationConfirmationAndTheTransfer) {
   LaunchAndLogIn();
   auto screen = Open(0);
   // Letters are refused in the amount only.
-  EXPECT_FALSE(
-      screen->textFieldShouldChangeCharactersInRange(*screen->amountField(), {0, 0}, "1a"));
-  EXPECT_TRUE(
-      screen->textFieldShouldChangeCharactersInRange(*screen->amountField(), {0, 0}, "1.5"));
-  EXPECT_TRUE(
-      screen->textFieldShouldChangeCharactersInRange(*screen->bankPasswordField(), {0, 0}, "ab"));
+  EXPECT_FALSE(screen->textFieldShouldChangeCharactersInRange(*screen->amountField(), {0, 0}, "1a"));
+  EXPECT_TRUE(screen->textFieldShouldChangeCharactersInRange(*screen->amountField(), {0, 0}, "1.5"));
+  EXPECT_TRUE(screen->textFieldShouldChangeCharactersInRange(*screen->bankPasswordField(), {0, 0},
+                                                             "ab"));
   struct Case {
     std::string bank, fund, amount, message;
   };
@@ -397,14 +395,16 @@ TEST_F(TransferTest, TheBrokerRefusesOutOfHoursWithoutThePasswordAndBeyondTheFun
     if (confirm) confirm->pressButtonAtIndex(1);
   };
   send("8000.01");
-  EXPECT_TRUE(WaitForAlert(
-      [](ui::AlertView& a) { return a.message().find("可转资金不足") != std::string::npos; }));
+  EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) {
+    return a.message().find("可转资金不足") != std::string::npos;
+  }));
   ui::AlertView::dismissAll();
   // After the close the broker serves no transfer, whatever the amount.
   server->setMinute(16 * 60 + 30);
   send("1");
-  EXPECT_TRUE(WaitForAlert(
-      [](ui::AlertView& a) { return a.message().find("9:00 至 16:00") != std::string::npos; }));
+  EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) {
+    return a.message().find("9:00 至 16:00") != std::string::npos;
+  }));
   ui::AlertView::dismissAll();
   server->setMinute(10 * 60);
   // A balance query with the bank password left empty is refused by the broker.
@@ -443,8 +443,7 @@ TEST_F(TransferTest, PagingStopsAtBothEnds) {
   EXPECT_TRUE(screen->waitingBox()->isHidden());
   for (int page = 2; page <= 4; ++page) {
     screen->tableTableViewReloadDataWithStatus(*screen->assetTable(), 2);
-    ASSERT_TRUE(
-        pump([&] { return screen->pageText() == "当前" + std::to_string(page) + "页/一共4页"; }));
+    ASSERT_TRUE(pump([&] { return screen->pageText() == "当前" + std::to_string(page) + "页/一共4页"; }));
     Settle();
   }
   EXPECT_EQ(screen->listDbf().GetRecordNum(), 5);
@@ -596,8 +595,7 @@ TEST_F(TransferTest, TradeScreenRowsAndTheGuestNotice) {
   Navigation()->pushViewController(trade, false);
   pump([] { return false; }, 0.05);
   // A guest is asked to log in and agrees no key.
-  EXPECT_TRUE(
-      WaitForAlert([](ui::AlertView& a) { return a.tag() % 10000 == kAlertTagGuestNotice; }));
+  EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.tag() % 10000 == kAlertTagGuestNotice; }));
   EXPECT_TRUE(Requests(Role::Trade, 146, 0).empty());
   ui::AlertView::dismissAll();
   Navigation()->popViewControllerAnimated(false);
@@ -624,8 +622,7 @@ TEST_F(TransferTest, TradeScreenRowsAndTheGuestNotice) {
   EXPECT_NE(notes->txtWebView()->text().find("银证转账"), std::string::npos);
   // The notes end above the ticker, so their last lines can be scrolled into sight.
   pump([] { return false; }, 0.05);
-  if (ui::View* ticker =
-          VerdanAppDelegate::sharedAppDelegate()->window()->viewWithTag(kMarqueeViewTag);
+  if (ui::View* ticker = VerdanAppDelegate::sharedAppDelegate()->window()->viewWithTag(kMarqueeViewTag);
       ticker && !ticker->isHidden()) {
     ui::TextView* text = notes->txtWebView();
     const gfx::Rect frame = text->superview()->convertRectToView(text->frame(), nullptr);
