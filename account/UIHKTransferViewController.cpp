@@ -37,6 +37,15 @@ bool Within(int index, size_t size) {
   return index >= 0 && static_cast<size_t>(index) < size;
 }
 
+// A recognizer that lets the others on its touches recognize too.
+class AlongsideOthers : public ui::GestureRecognizerDelegate {
+ public:
+  bool gestureRecognizerShouldRecognizeSimultaneously(ui::GestureRecognizer&,
+                                                      ui::GestureRecognizer&) override {
+    return true;
+  }
+};
+
 bool SessionHoldsTradingPassword() {
   return !GetDataCenter().GetAssetPassword().empty();
 }
@@ -71,9 +80,18 @@ bool UIHKTransferViewController::readTransferTableConfig() {
 void UIHKTransferViewController::loadView() {
   const gfx::Rect frame = ui::Screen::main().applicationFrame();
   const double w = frame.width();
-  auto view = ui::View::create(gfx::Rect(0, 0, w, frame.height()));
-  view->setBackgroundColor(gfx::Color::rgb255(30, 34, 44));
-  setView(view);
+  auto root = ui::View::create(gfx::Rect(0, 0, w, frame.height()));
+  root->setBackgroundColor(gfx::Color::rgb255(30, 34, 44));
+  setView(root);
+  // The screen's views lie on one scroll view, which ends at the keyboard's top while a field
+  // is being filled and scrolls that field into sight.
+  form_ = ui::ScrollView::create(root->bounds());
+  form_->setBackgroundColor(gfx::Color::clear());
+  form_->setShowsVerticalScrollIndicator(false);
+  form_->setShowsHorizontalScrollIndicator(false);
+  form_->setContentSize(root->bounds().size);
+  root->addSubview(form_);
+  ui::View* view = form_.get();
   m_bgLabel = ui::Label::create(gfx::Rect(5, 4, w - 10, 228));
   view->addSubview(m_bgLabel);
   const char* const kPrompts[] = {"银行：", "币种：", "账户："};
@@ -122,9 +140,9 @@ void UIHKTransferViewController::loadView() {
 void UIHKTransferViewController::viewDidLoad() {
   UICustomTableBaseController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
-  // The amount and password pads have no return key and cover the action button: a tap beside
-  // the fields puts the pad away.
-  accountui::TapBesideClosesKeyboard(viewShared());
+  alongsideOthers_ = std::make_shared<AlongsideOthers>();
+  form_->setFrame(view()->bounds());
+  form_->setContentSize(view()->bounds().size);
   const double w = view()->bounds().width();
   // The action and reset buttons keep their background when pressed and act on a tap.
   m_pBtnTransfer->setAdjustsImageWhenHighlighted(false);
@@ -151,7 +169,18 @@ void UIHKTransferViewController::viewDidLoad() {
     (*lists[i])->setPickTitle(kListPrompts[i]);
     (*lists[i])->setListItemArray({});
     (*lists[i])->setDelegate(sharedAs<DropDownListDelegate>());
-    view()->addSubview(*lists[i]);
+    // A list opens its choices in a sheet from the bottom, where the digits pad would cover
+    // them: a tap on the list puts the pad away first (its recognizer goes before the list's
+    // own, alongside it).
+    ui::Button* button = (*lists[i])->button();
+    const auto theirs = button->gestureRecognizers();
+    for (const auto& r : theirs) button->removeGestureRecognizer(r.get());
+    auto closes = ui::TapGestureRecognizer::create(
+        ui::WhileAlive(this, &UIHKTransferViewController::closeKeyboard));
+    closes->setDelegate(alongsideOthers_);
+    button->addGestureRecognizer(closes);
+    for (const auto& r : theirs) button->addGestureRecognizer(r);
+    form_->addSubview(*lists[i]);
   }
 
   m_arrayBank.clear();
@@ -186,7 +215,7 @@ void UIHKTransferViewController::viewDidLoad() {
   for (auto& line : separators_) {
     line = ui::View::create(gfx::Rect(0, 0, w, 1));
     line->setBackgroundColor(gfx::Color::midGrey());
-    view()->addSubview(line);
+    form_->addSubview(line);
   }
   m_bgLabel->setBackgroundColor(gfx::Color::white());
   m_bgLabel->setTextColor(gfx::Color::white());
@@ -201,7 +230,7 @@ void UIHKTransferViewController::viewDidLoad() {
   _tableTableView->setAutoReloding(false);
   _tableTableView->updateRefreshStatus(3);
   _tableTableView->setRefreshStatusTextColor(gfx::Color::grey(0.8, 0.8));
-  view()->addSubview(_tableTableView);
+  form_->addSubview(_tableTableView);
 
   waiter_.attach(*view(), gfx::Rect(kWaitBoxX, 150, kWaitBoxW, kWaitBoxH),
                  weakAs<::AlertViewDelegate>(),
@@ -224,10 +253,28 @@ void UIHKTransferViewController::viewDidAppear(bool animated) {
   requestAssetInfo();
 }
 
+void UIHKTransferViewController::viewWillAppear(bool animated) {
+  UICustomTableBaseController::viewWillAppear(animated);
+  // With the pad away the whole form fits again: it stands at its top.
+  keyboard_.attach(form_, [this] {
+    if (!keyboard_.fitted()) form_->setContentOffset(gfx::Point(0, 0), false);
+  });
+}
+
 void UIHKTransferViewController::viewWillDisappear(bool animated) {
+  keyboard_.detach();
   hideWaiting();
   foundation::NotificationCenter::defaultCenter().removeObserversOf(&tradeLoginObserver_);
   UICustomTableBaseController::viewWillDisappear(animated);
+}
+
+void UIHKTransferViewController::closeKeyboard() {
+  if (isViewLoaded()) view()->endEditing(true);
+}
+
+void UIHKTransferViewController::textFieldDidBeginEditing(ui::TextField&) {
+  // The focus may move between fields with the pad up: the new field comes into sight too.
+  keyboard_.reveal();
 }
 
 void UIHKTransferViewController::showWaiting() {
@@ -458,8 +505,11 @@ void UIHKTransferViewController::listSelValueChanged(int index, UIDropDownList& 
   } else if (&list == m_pCtrlMoneySel.get()) {
     const int bank = m_pCtrlBankSel->currentIndex();
     if (!Within(bank, m_arrayBank.size())) return;
-    const auto& flags = m_arrayBank[static_cast<size_t>(bank)].flags;
-    if (Within(index, flags.size())) adjustPosition(flags[static_cast<size_t>(index)]);
+    const BankEntry& entry = m_arrayBank[static_cast<size_t>(bank)];
+    if (Within(index, entry.flags.size())) adjustPosition(entry.flags[static_cast<size_t>(index)]);
+    // A bank's accounts come one a currency, in the currencies' order: the card of the chosen
+    // currency goes with it (another may still be chosen after).
+    if (Within(index, entry.accounts.size())) m_pCtrlBankAccountSel->setCurrentSelIndex(index);
   } else {
     return;
   }

@@ -8,13 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "account/AccountUi.h"
 #include "account/BankAnswers.h"
 #include "core/MDBF.h"
 #include "core/ReceiveRecord.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/TextView.h"
 #include "platform/ui/ViewController.h"
@@ -47,6 +50,7 @@ class UIHKTransferViewController : public UICustomTableBaseController,
 
   void loadView() override;
   void viewDidLoad() override;
+  void viewWillAppear(bool animated) override;
   void viewDidAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
 
@@ -67,6 +71,7 @@ class UIHKTransferViewController : public UICustomTableBaseController,
   void handleTimeoutRequest() override;
   bool textFieldShouldChangeCharactersInRange(ui::TextField& field, ui::TextRange range,
                                               const std::string& text) override;
+  void textFieldDidBeginEditing(ui::TextField& field) override;
   void tableTableViewReloadDataWithStatus(Table_TableView& view, int status) override;
   void updateTableViewStatus() override;
 
@@ -89,11 +94,13 @@ class UIHKTransferViewController : public UICustomTableBaseController,
   int requestCode(Request which) const { return m_RequestCode[which]; }
   int32_t currentPwdFlag() const { return m_nCurrentPwdFlag; }
   const std::string& pageText() const { return pageText_; }
+  ui::ScrollView* form() const { return form_.get(); }
   ui::View* separator(int i) const { return separators_[static_cast<size_t>(i)].get(); }
 
  private:
   void showWaiting();
   void hideWaiting();
+  void closeKeyboard();
   void fillListsFromBank(int index);
   void fitAssetTable();
   // The reply's record table for one-packet answers; false (and the text shown) for an error.
@@ -120,6 +127,9 @@ class UIHKTransferViewController : public UICustomTableBaseController,
   std::shared_ptr<Table_TableView> _tableTableView;
   std::shared_ptr<ui::Label> m_pKZZJLabel;
   std::shared_ptr<ui::Label> kzzjCaption_;
+  std::shared_ptr<ui::ScrollView> form_;
+  accountui::FormKeyboard keyboard_;
+  std::shared_ptr<ui::GestureRecognizerDelegate> alongsideOthers_;
   std::array<std::shared_ptr<ui::View>, 2> separators_;
   int lastPage_ = 0;
   double tableTop_ = 0;

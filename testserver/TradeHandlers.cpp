@@ -187,6 +187,18 @@ int FundRecord(const std::string& account, int32_t currency) {
   return -1;
 }
 
+// The fund account a transfer through a bank reaches: the named one when it is that bank's in
+// the currency, else the bank's first of the currency (a transfer named with the login account,
+// or with the bank's account of another currency); -1 when the bank has none.
+int BankFundRecord(const std::string& account, const std::string& bank, int32_t currency) {
+  auto at = [&](int i) { return kBankCodes[AssetBank(i)] == bank && AssetCurrency(i) == currency; };
+  for (int i = 0; i < kAssetRecords; ++i)
+    if (at(i) && AssetAccount(i) == account) return i;
+  for (int i = 0; i < kAssetRecords; ++i)
+    if (at(i)) return i;
+  return -1;
+}
+
 // Transfers and bank queries are served on trading days from 9:00 to 16:00.
 bool TransferHours(ServerCore& s) {
   const Market& m = s.market();
@@ -269,12 +281,16 @@ void Transfer(ServerCore& s, Connection& c, const Request& req) {
     s.replyError(c, req, "请输入资金密码", false);
     return;
   }
-  const int record = FundRecord(fundAccount, currency);
+  const int record = BankFundRecord(fundAccount, bank, currency);
+  if (record < 0) {
+    s.replyError(c, req, "该银行没有此币种的资金账户", false);
+    return;
+  }
   std::string refusal;
   s.changeAccountSettings([&](ServerCore::AccountSettings& a) {
     const auto bankIt = a.bankBalances.find(bankKey);
     const int64_t bankBalance = bankIt == a.bankBalances.end() ? kBankBalance : bankIt->second;
-    const int64_t available = record < 0 ? 0 : AssetAvailable(record) + a.fundMoved[record];
+    const int64_t available = AssetAvailable(record) + a.fundMoved[record];
     if (in && amount > bankBalance) {
       refusal = "银行账户余额不足";
       return;

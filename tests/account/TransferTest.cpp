@@ -134,6 +134,78 @@ TEST_F(TransferTest, ATapBesideTheFieldsPutsThePadAway) {
   EXPECT_FALSE(in->bankPasswordField()->isFirstResponder());
 }
 
+// With the digits pad up, a list of the form opens its choices where they can be seen: the pad
+// goes away first. The field being filled stays whole above the pad, the fund-password row
+// included, and the form is whole again once the pad is away.
+TEST_F(TransferTest, ThePadMakesRoomForTheFieldAndGivesWayToTheLists) {
+  LaunchAndLogIn();
+  auto out = Open(1);
+  auto touch = [&](ui::View& v) {
+    const gfx::Point at = v.convertPointToView(v.bounds().center(), nullptr);
+    ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, at);
+    ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, at);
+    pump([] { return false; }, 0.5);
+  };
+  auto wholeAbovePad = [&](ui::View& v) {
+    const gfx::Rect inWindow = v.convertRectToView(v.bounds(), nullptr);
+    const gfx::Rect pad = ui::Keyboard::shared().frame();
+    // Under the navigation bar's bottom (64) nothing is cut, above the pad's top nothing hides.
+    return inWindow.maxY() <= pad.y() + 0.5 && inWindow.y() >= 63.5;
+  };
+  const gfx::Rect formFrame = out->form()->frame();
+  for (ui::TextField* field :
+       {out->amountField(), out->bankPasswordField(), out->assetPasswordField()}) {
+    SCOPED_TRACE(out->assetPasswordField() == field ? "fund password" : "amount or bank password");
+    ASSERT_TRUE(Shown(*field));
+    touch(*field);
+    ASSERT_TRUE(field->isFirstResponder());
+    ASSERT_TRUE(ui::Keyboard::shared().isVisible());
+    EXPECT_TRUE(wholeAbovePad(*field));
+  }
+  EXPECT_TRUE(wholeAbovePad(*out->assetPasswordCaption()));
+
+  for (UIDropDownList* list : {out->currencyList(), out->bankList()}) {
+    out->amountField()->becomeFirstResponder();
+    pump([] { return false; }, 0.3);
+    ASSERT_TRUE(ui::Keyboard::shared().isVisible());
+    touch(*list->button());
+    EXPECT_FALSE(ui::Keyboard::shared().isVisible());
+    EXPECT_FALSE(out->amountField()->isFirstResponder());
+    auto sheet = list->openSheet();
+    ASSERT_TRUE(sheet);
+    sheet->removeFromSuperview();
+    pump([] { return false; }, 0.3);
+  }
+  EXPECT_EQ(out->form()->frame(), formFrame);
+  EXPECT_DOUBLE_EQ(out->form()->contentOffset().y, 0);
+}
+
+// A bank's cards come one a currency: choosing 美元 chooses the 美元 card, which the transfer
+// then names; 人民币 brings its own card back.
+TEST_F(TransferTest, TheAccountFollowsTheChosenCurrency) {
+  LaunchAndLogIn();
+  auto out = Open(1);
+  const auto& cards = out->banks()[0].accounts;
+  ASSERT_EQ(cards, (std::vector<std::string>{"6222020200112233", "6222020200119988"}));
+  EXPECT_EQ(out->accountList()->currentText(), "6222020200112233");
+  Choose(*out->currencyList(), 1, *out);
+  EXPECT_EQ(out->accountList()->currentText(), "6222020200119988");
+  EXPECT_EQ(out->accountList()->currentIndex(), 1);
+  out->bankPasswordField()->setText("1");
+  out->assetPasswordField()->setText("2");
+  out->amountField()->setText("10");
+  server->clearReceivedRequests();
+  out->doTransfer();
+  ASSERT_TRUE(pump([&] { return !Requests(Role::Trade, 146, 41).empty(); }, 3));
+  auto sent = Requests(Role::Trade, 146, 41);
+  EXPECT_EQ(RequestField(sent[0], 22), "6222020200119988");
+  EXPECT_EQ(RequestField(sent[0], 6), "1");
+  WaitForAlert([](ui::AlertView& a) { return a.title() == "提示"; });
+  ui::AlertView::dismissAll();
+  Choose(*out->currencyList(), 0, *out);
+  EXPECT_EQ(out->accountList()->currentText(), "6222020200112233");
+}
+
 TEST_F(TransferTest, TheTransferableAmountAsksWithTheTradeLoginPassword) {
   LaunchAndLogIn();
   GetDataCenter().SetAccount("8800011000");
