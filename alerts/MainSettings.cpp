@@ -196,6 +196,13 @@ void MainSettings::viewDidLoad() {
   view()->addSubview(mTableView);
 }
 
+void MainSettings::viewWillAppear(bool animated) {
+  ui::ViewController::viewWillAppear(animated);
+  if (!searchHidTicker_) return;
+  searchHidTicker_ = false;
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->showBottomHurricaneLamp();
+}
+
 void MainSettings::viewWillDisappear(bool animated) {
   // The stocks go to the stack's root screen when it takes them.
   if (auto* navigation = navigationController()) {
@@ -216,7 +223,11 @@ std::shared_ptr<ui::ViewController> MainSettings::AddButton(int tag) {
   if (!search) return nullptr;
   search->setModalTransitionStyle(ui::ModalTransitionStyle::FlipHorizontal);
   search->setDelegate(weakAs<SearchStocksDelegate>());
-  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
+  if (auto* app = VerdanAppDelegate::sharedAppDelegate()) {
+    searchHidTicker_ = app->window() && app->window()->viewWithTag(kMarqueeViewTag) &&
+                       !app->window()->viewWithTag(kMarqueeViewTag)->isHidden();
+    app->hiddenBottomHurricaneLamp();
+  }
   presentModalViewController(search, true);
   return search;
 }

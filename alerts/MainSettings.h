@@ -124,6 +124,7 @@ class MainSettings : public ui::ViewController,
   // ui::ViewController
   void loadView() override;
   void viewDidLoad() override;
+  void viewWillAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
 
   // ui::TableViewDataSource / ui::TableViewDelegate
@@ -137,6 +138,8 @@ class MainSettings : public ui::ViewController,
  private:
   std::shared_ptr<ui::TableView> mTableView;
   int _index = 0;
+  // The search hid the index ticker; it comes back with this screen.
+  bool searchHidTicker_ = false;
   std::array<tagLocalStockData, kStockRows> m_stockdata{};
   int m_stocknum = 0;
   std::vector<std::string> NewsSelectNameArray;

@@ -18,8 +18,10 @@
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/BarButtonItem.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/TextInput.h"
 #include "platform/ui/WhileAlive.h"
 #include "shell/Extend.h"
 #include "shell/ScreenMetrics.h"
@@ -87,6 +89,24 @@ void PriceNotificationSetting::viewDidLoad() {
   }
 
   waiter_.attach(*view(), RequestWaiter::BoxFrame(200), weakAs<::AlertViewDelegate>());
+
+  // The digits pad has no return key and covers the change row and the notice: a tap beside the
+  // fields puts it away, keeping what was typed unsaved until "完成".
+  std::weak_ptr<ui::View> weakView = viewShared();
+  auto tap = ui::TapGestureRecognizer::create([weakView](ui::GestureRecognizer& recognizer) {
+    auto page = weakView.lock();
+    if (!page) return;
+    const gfx::Point at = recognizer.locationInView(page.get());
+    for (ui::View* hit = page->hitTest(at, nullptr); hit && hit != page.get();
+         hit = hit->superview()) {
+      // A field that takes the tap keeps the pad; a switched-off one is beside the fields.
+      auto* control = dynamic_cast<ui::Control*>(hit);
+      if (dynamic_cast<ui::TextInputClient*>(hit) && (!control || control->isEnabled())) return;
+    }
+    page->endEditing(true);
+  });
+  tap->setCancelsTouchesInView(false);
+  view()->addGestureRecognizer(tap);
 
   addLoginObserver();
   foundation::NotificationCenter::defaultCenter().addObserver(

@@ -34,6 +34,7 @@ RadarCell::RadarCell(const std::string& reuseIdentifier)
   separator->setImage(gfx::Image::named("line.png").stretchable(0, 0));
   separator->setBackgroundColor(gfx::Color::clear());
   contentView()->addSubview(separator);
+  separator_ = separator;
 
   titleLabel_ = MakeClearLabel(gfx::Rect(10, 0, w, 2 * line), gfx::Font::boldSystemFont(14),
                                gfx::Color::white());
@@ -47,6 +48,14 @@ RadarCell::RadarCell(const std::string& reuseIdentifier)
   icon->setImage(gfx::Image::named("file.png").stretchable(0, 0));
   icon->setBackgroundColor(gfx::Color::clear());
   contentView()->addSubview(icon);
+}
+
+void RadarCell::layoutSubviews() {
+  ui::TableViewCell::layoutSubviews();
+  // Laid out for the height a new cell has, the line would cross the date's "(今)" in the taller
+  // rows of the list.
+  const gfx::Rect row = contentView()->bounds();
+  separator_->setFrame(gfx::Rect(0, row.height() - 2, row.width(), 2));
 }
 
 std::shared_ptr<RadarCell> RadarCell::create(const std::string& reuseIdentifier) {

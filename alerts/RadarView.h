@@ -36,8 +36,13 @@ class RadarCell : public ui::TableViewCell {
 
   ui::Label* TimeLabel() const { return timeLabel_.get(); }
   ui::Label* TitleLabel() const { return titleLabel_.get(); }
+  ui::View* separator() const { return separator_.get(); }
+
+  // The line stays at the row's bottom, under the date, however tall the row the table makes.
+  void layoutSubviews() override;
 
  private:
+  std::shared_ptr<ui::View> separator_;
   std::shared_ptr<ui::Label> timeLabel_;
   std::shared_ptr<ui::Label> titleLabel_;
 };

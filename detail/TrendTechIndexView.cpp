@@ -11,6 +11,7 @@
 #include "platform/graphics/Text.h"
 #include "platform/ui/Touch.h"
 #include "shell/VerdanAppDelegate.h"
+#include "widgets/QuoteColors.h"
 
 namespace {
 
@@ -26,6 +27,22 @@ void Line(gfx::Context& ctx, double x1, double y1, double x2, double y2) {
   ctx.moveTo(x1, y1);
   ctx.lineTo(x2, y2);
   ctx.strokePath();
+}
+
+// The cursor legend is drawn faded in its line's colour; a dark colour (the red of the buying,
+// the purple of the second main-force line) faded on black does not read. Such a legend fades
+// less: the smallest alpha from the usual 0.4 at which it reads (3 : 1) on the background.
+double TechLegendAlpha(const gfx::Color& color, const gfx::Color& background) {
+  constexpr double kFaded = 0.4;
+  constexpr double kReads = 3.0;
+  for (int step = 0; step <= 12; ++step) {
+    const double a = kFaded + step * (1 - kFaded) / 12;
+    const gfx::Color over(background.r() + (color.r() - background.r()) * a,
+                          background.g() + (color.g() - background.g()) * a,
+                          background.b() + (color.b() - background.b()) * a);
+    if (widgets::ContrastRatio(over, background) >= kReads) return a;
+  }
+  return 1;
 }
 
 // One day block of points, reused across frames: each frame copies whole days from the chart.
@@ -215,7 +232,9 @@ void TrendTechIndexView::DrawScaleValue(gfx::Context& ctx) {
   }
   for (const auto& c : texts.cursor) {
     if (c.text.empty()) continue;
-    ctx.setFillColor(gfx::Color::rgb255(c.color.r, c.color.g, c.color.b, 0.4));
+    const gfx::Color colour = gfx::Color::rgb255(c.color.r, c.color.g, c.color.b);
+    ctx.setFillColor(gfx::Color::rgb255(c.color.r, c.color.g, c.color.b,
+                                        TechLegendAlpha(colour, gfx::Color::black())));
     gfx::drawText(ctx, c.text, gfx::Point(S + c.offset, top), font);
   }
 }

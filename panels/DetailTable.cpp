@@ -44,14 +44,17 @@ CellDetail::CellDetail(const gfx::Rect& frame) : ui::View(frame) {
 
 void CellDetail::setCellWidth(int32_t w) {
   const double c = (w - 10) / 3;
+  // Three equal columns leave the mark past the row's right edge (the screen's, on the trend
+  // page): it keeps a point inside the row, and the volume ends a point before it.
+  const double markX = std::min(3 * c + 5, w - 9.0);
   timeLabel_->setFrame({0, 0, c, 15});
   closeLabel_->setFrame({c, 0, c + 4, 15});
-  volLabel_->setFrame({2 * c + 4, 0, c, 15});
+  volLabel_->setFrame({2 * c + 4, 0, std::max(0.0, std::min(c, markX - 1 - (2 * c + 4))), 15});
   for (auto* label : {timeLabel_.get(), closeLabel_.get(), volLabel_.get()}) {
     label->setFont(PanelBoldFont(10));
     label->setAdjustsFontSizeToFitWidth(true);
   }
-  mark_->setFrame({3 * c + 5, 0, 8, 12});
+  mark_->setFrame({markX, 0, 8, 12});
 }
 
 void CellDetail::setVolLabelState(int32_t flag) {

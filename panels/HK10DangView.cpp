@@ -96,7 +96,9 @@ std::shared_ptr<ui::TableViewCell> HK10DangView::tableViewCellForRowAtIndexPath(
         MiniDetailCell::create(ui::TableViewCellStyle::Default, MiniDetailCell::kReuseIdentifier);
     cell->setFrame({0, 0, t, static_cast<double>(_fRowHeight)});
     cell->setTextNum(3, t, _fRowHeight);
-    cell->updateTextWidth({t / 4, t / 3, 5 * t / 12});
+    // The volume, right-aligned, ends a little inside the screen's edge: flush on it, the last
+    // letter of "465K" was cut.
+    cell->updateTextWidth({t / 4, t / 3, 5 * t / 12 - kLevelVolumeInset});
   }
   cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
   const int k = kLevels * path.section + path.row;

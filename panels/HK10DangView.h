@@ -11,8 +11,8 @@
 #include "panels/HKJJPWView.h"
 #include "panels/PageRoles.h"
 #include "panels/PublicView.h"
-#include "platform/ui/Label.h"
 #include "panels/QuoteRowsSource.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/TableView.h"
 #include "shell/BaseView.h"
 
@@ -20,6 +20,8 @@ inline constexpr int kHKDetailTitleTag = 400;
 inline constexpr int kHKDetailContentTag = 401;
 // Width of the level table at the right.
 inline constexpr double kHKLevelTableWidth = 100;
+// Room between a level's volume and the table's right edge (the screen's).
+inline constexpr double kLevelVolumeInset = 3;
 
 class HK10DangView : public PublicView,
                      public HK10PageRole,

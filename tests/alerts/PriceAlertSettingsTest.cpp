@@ -13,9 +13,10 @@
 #include "core/PriceAlertRequests.h"
 #include "core/QuoteCache.h"
 #include "core/QuoteFormat.h"
-#include "platform/ui/Keyboard.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Keyboard.h"
 #include "platform/ui/Label.h"
 #include "shell/SharedTool.h"
 #include "tests/alerts/ClientTestSupport.h"
@@ -528,4 +529,57 @@ TEST_F(PriceAlertSettings, SavingWhileTheServerIsGoneShowsTheWaitingBox) {
 }
 
 }  // namespace
+// The digits pad has no return key and hides the change row and the notice: a tap beside the
+// fields (the stock's row, a caption, the page) puts it away without saving; a tap in an active
+// field keeps it.
+TEST_F(PriceAlertSettings, ATapBesideTheFieldsPutsThePadAwayWithoutSaving) {
+  LoggedIn();
+  auto list = OpenList();
+  PriceNotificationSetting* editor = OpenEditor(*list, 1);
+  ASSERT_NE(editor, nullptr);
+  auto tapAt = [&](ui::View& v, gfx::Point p) {
+    const gfx::Point at = v.convertPointToView(p, nullptr);
+    ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, at);
+    ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, at);
+    advance(0.6);
+  };
+  Flip(*editor, 3, true);
+  ui::TextField* fall = editor->field(PriceNotificationSetting::kFallFieldTag);
+  ui::TextField* change = editor->field(PriceNotificationSetting::kChangeFieldTag);
+  ASSERT_TRUE(fall->isEnabled() && change->isEnabled());
+  const size_t uploads = Sent(1).size() + Sent(4).size();
+  tapAt(*fall, fall->bounds().center());
+  ASSERT_TRUE(fall->isFirstResponder());
+  ASSERT_TRUE(ui::Keyboard::shared().isVisible());
+  fall->setText("");
+  fall->insertText("1");
+  tapAt(*change, change->bounds().center());
+  EXPECT_TRUE(change->isFirstResponder());
+  EXPECT_TRUE(ui::Keyboard::shared().isVisible()) << "a tap in the next field keeps the pad";
+
+  ui::View* rise = editor->editView(1);
+  ui::View* riseCaption = rise->subviews().front().get();
+  const struct {
+    const char* what;
+    ui::View* view;
+    gfx::Point at;
+  } beside[] = {
+      {"the stock's row", editor->codeView(), gfx::Point(200, 20)},
+      {"the rise caption", riseCaption, riseCaption->bounds().center()},
+      {"the fall row right of its unit", editor->editView(2), gfx::Point(209, 20)},
+  };
+  for (const auto& b : beside) {
+    fall->becomeFirstResponder();
+    advance(0.6);
+    ASSERT_TRUE(ui::Keyboard::shared().isVisible()) << b.what;
+    tapAt(*b.view, b.at);
+    EXPECT_FALSE(ui::Keyboard::shared().isVisible()) << b.what;
+    EXPECT_FALSE(fall->isFirstResponder()) << b.what;
+    EXPECT_FALSE(editor->keyboardIsShowing()) << b.what;
+  }
+  EXPECT_EQ(fall->text(), "1") << "what was typed stays until 完成";
+  EXPECT_EQ(Sent(1).size() + Sent(4).size(), uploads) << "nothing is saved";
+  EXPECT_EQ(Top(), editor);
+}
+
 }  // namespace alerttest

@@ -74,6 +74,13 @@ TEST_F(RadarViewTest, RowsFollowTheRecordsAndTheEmptyLabelTheRows) {
   ASSERT_NE(cell, nullptr);
   EXPECT_EQ(cell->TitleLabel()->text(), "甲大单买入");
   EXPECT_EQ(cell->TimeLabel()->text(), first["date"].asString());
+  // The row's line lies at its bottom, under the date rather than across its "(今)".
+  auto* shown = dynamic_cast<RadarCell*>(
+      radar->tableView()->cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0)));
+  ASSERT_NE(shown, nullptr);
+  shown->layoutIfNeeded();
+  EXPECT_EQ(shown->separator()->frame().maxY(), RadarView::kRowHeight);
+  EXPECT_GE(shown->separator()->frame().y(), shown->TimeLabel()->frame().maxY());
 
   // The owner's text; an empty buffer empties the list and shows it.
   radar->updateNoItemsLabel("没有最新自选股资讯");

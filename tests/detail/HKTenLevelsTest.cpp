@@ -143,6 +143,8 @@ TEST_F(HKTenLevelsTest, LevelRowsAndQueuesFollowTheQuote) {
     ASSERT_NE(cellSeparator(rows[i]), nullptr);
     EXPECT_EQ(cellSeparator(rows[i])->isHidden(), rows[i] != 9);
   }
+  // The volume column, right-aligned, ends inside the table (whose edge is the screen's).
+  EXPECT_LE(cellLabel(0, 703)->frame().maxX(), page->tableView()->bounds().width() - 2);
   EXPECT_EQ(cellLabel(11, 702)->textColor(), kFall);
   EXPECT_EQ(cellLabel(9, 703)->text(), "4000");  // Hong Kong volumes stay in shares
 

@@ -120,8 +120,17 @@ TEST_F(TickTableTest, RowsShowPriceColourMarkAndHongKongLots) {
   CellDetail* cell = row(*table, 0);
   EXPECT_TRUE(SameRect(cell->timeLabel()->frame(), 0, 0, 46, 15));
   EXPECT_TRUE(SameRect(cell->closeLabel()->frame(), 46, 0, 50, 15));
-  EXPECT_TRUE(SameRect(cell->volLabel()->frame(), 96, 0, 46, 15));
-  EXPECT_TRUE(SameRect(cell->mark()->frame(), 143, 0, 8, 12));
+  // The mark keeps a point inside the row (on the trend page the row ends at the screen's edge)
+  // and the volume ends before it.
+  EXPECT_TRUE(SameRect(cell->volLabel()->frame(), 96, 0, 44, 15));
+  EXPECT_TRUE(SameRect(cell->mark()->frame(), 141, 0, 8, 12));
+  for (int width : {99, 100, 150}) {
+    SCOPED_TRACE(width);
+    cell->setCellWidth(width);
+    EXPECT_LE(cell->mark()->frame().maxX(), width - 1);
+    EXPECT_LT(cell->volLabel()->frame().maxX(), cell->mark()->frame().x());
+    EXPECT_GE(cell->volLabel()->frame().width(), 24) << "room for a volume of four digits";
+  }
 }
 
 TEST_F(TickTableTest, FirstFullListScrollsToTheLastRowOnce) {

@@ -22,6 +22,7 @@
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/Touch.h"
 #include "tests/detail/RecordingSupport.h"
+#include "widgets/QuoteColors.h"
 
 namespace {
 
@@ -307,6 +308,30 @@ TEST_F(TrendIndicator, CursorTextsAndScaleLabels) {
   ASSERT_NE(find("3万"), nullptr);  // in lots of 100
   ASSERT_NE(find("0"), nullptr);
   EXPECT_EQ(find("0")->args[1], find("3万")->args[1] + 73.0 / 2);
+}
+
+// The cursor legends are faded in their lines' colours, but each reads on the black chart: the
+// buying's red, the second main-force line's purple and the fund-flow colours as well as the
+// volume's yellow, which keeps its usual fade.
+TEST_F(TrendIndicator, EveryCursorLegendReadsOnTheChart) {
+  fake->calc.nTrendNum = 3;
+  fake->calc.fMaxVolume = 2000000;
+  fake->raw[0][2].volume = 4500;
+  for (int type : {kTechVolume, kTechLB, kTechZLDX, kTechZJLS, kTechMMZL, kTechZLZJL, kTechKPC}) {
+    SCOPED_TRACE(type);
+    int legends = 0;
+    for (const gfx::DrawOp& op : Draw(type).ops("drawText")) {
+      if (op.color.a() >= 1) continue;  // the scale labels and the title
+      ++legends;
+      const double a = op.color.a();
+      const gfx::Color seen(op.color.r() * a, op.color.g() * a, op.color.b() * a);
+      EXPECT_GE(widgets::ContrastRatio(seen, gfx::Color::black()), 3.0) << op.text;
+      EXPECT_GE(a, 0.4) << op.text;
+    }
+    EXPECT_GT(legends, 0);
+  }
+  for (const gfx::DrawOp& op : Draw(kTechVolume).ops("drawText"))
+    if (op.text.rfind("VOL", 0) == 0) EXPECT_DOUBLE_EQ(op.color.a(), 0.4);
 }
 
 TEST_F(TrendIndicator, TouchesMoveTheRulerOnlyBySteps) {
