@@ -56,6 +56,19 @@ class TransferTest : public accounttest::AccountScreenTest {
     screen.listSelValueChanged(index, list);
   }
   static bool Shown(ui::View& v) { return !v.isHidden(); }
+  // Confirms the transfer the form asks about and waits for the broker's receipt; gives the
+  // transfer requests that left (none when the confirmation or the receipt did not come).
+  std::vector<testserver::ReceivedRequest> ConfirmAndSend() {
+    auto confirm = AlertWithTag(kTransferConfirmTag);
+    EXPECT_TRUE(confirm);
+    if (!confirm) return {};
+    confirm->pressButtonAtIndex(1);
+    auto done = WaitForAlert([](ui::AlertView& a) { return a.title() == "提示"; });
+    EXPECT_TRUE(done);
+    if (!done) return {};
+    EXPECT_NE(done->message().find("您的请求已送出"), std::string::npos);
+    return Requests(Role::Trade, 146, 41);
+  }
 };
 
 TEST_F(TransferTest, TheChainFillsListsRowsAndTheTransferableAmount) {
@@ -258,11 +271,7 @@ TEST_F(TransferTest, PasswordRowsFollowTheChosenCurrency) {
   ASSERT_TRUE(confirm);
   EXPECT_NE(confirm->message().find("交易类别：转出"), std::string::npos);
   server->clearReceivedRequests();
-  confirm->pressButtonAtIndex(1);
-  auto done = WaitForAlert([](ui::AlertView& a) { return a.title() == "提示"; });
-  ASSERT_TRUE(done);
-  EXPECT_NE(done->message().find("您的请求已送出"), std::string::npos);
-  auto sent = Requests(Role::Trade, 146, 41);
+  auto sent = ConfirmAndSend();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(RequestField(sent[0], 13), "trade-pw");
   EXPECT_EQ(RequestField(sent[0], 6), "1");
@@ -287,13 +296,7 @@ TEST_F(TransferTest, AnOutTransferNeedingTheTradingPasswordAsksForItWithoutALogi
   out->assetPasswordField()->setText("654321");
   server->clearReceivedRequests();
   out->transferButton();
-  auto confirm = AlertWithTag(kTransferConfirmTag);
-  ASSERT_TRUE(confirm);
-  confirm->pressButtonAtIndex(1);
-  auto done = WaitForAlert([](ui::AlertView& a) { return a.title() == "提示"; });
-  ASSERT_TRUE(done);
-  EXPECT_NE(done->message().find("您的请求已送出"), std::string::npos);
-  auto sent = Requests(Role::Trade, 146, 41);
+  auto sent = ConfirmAndSend();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(RequestField(sent[0], 13), "654321");
   EXPECT_EQ(RequestField(sent[0], 14), "123456");
