@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/Text.h"
 #include "platform/net/Device.h"
 #include "platform/net/Md5.h"
@@ -29,12 +30,21 @@ std::string SystemDescription() {
   return device.model + " " + device.systemName + " " + device.systemVersion;
 }
 
-// MD5 of the upper-case hardware-address text of the device's primary interface (the digest
-// of the empty text when there is none).
-std::string SystemIdentifier() {
+// The upper-case hardware-address text of the device's primary interface ("" when there is
+// none).
+std::string HardwareAddressText() {
   std::string address = net::describeDevice().hardwareAddress;
   for (char& c : address) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return net::md5Hex(address);
+  return address;
+}
+
+// MD5 of the hardware-address text and the documents folder. A phone has one installation of
+// the program; here every documents folder is one, and several of them may run side by side on
+// one machine (the tour, a walk, a tester's second client). Each must be a device of its own to
+// the servers, which keep a guest's watch list and settings by device.
+std::string SystemIdentifier() {
+  static const std::string address = HardwareAddressText();
+  return net::md5Hex(address + "\n" + foundation::documentsDir());
 }
 
 }  // namespace
@@ -53,8 +63,7 @@ std::string GetDeviceIdentifier() {
     std::lock_guard<std::mutex> guard(OverrideLock());
     if (IdentifierOverride()) return *IdentifierOverride();
   }
-  static const std::string identifier = SystemIdentifier();
-  return identifier;
+  return SystemIdentifier();
 }
 
 char* GetDeviceInfoString(char* buf, int cap) {

@@ -1,6 +1,7 @@
 // How the client describes the device it runs on, in the logins and suggestions:
 // the description "model system-name system-version" and the device identifier (MD5 of the
-// hardware-address text of the first non-loopback interface, stable across runs).
+// hardware-address text of the first non-loopback interface and the documents folder: one
+// identity per installation, stable across runs).
 #pragma once
 
 #include <optional>

@@ -24,5 +24,8 @@ if [ "$(id -u)" -ne 0 ]; then
   SUDO=sudo
 fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq "${missing[@]}"
+# Another installation (an unattended upgrade, a second clone's run) may hold the package
+# manager's lock: wait for it rather than fail.
+wait_lock=(-o DPkg::Lock::Timeout=600)
+$SUDO apt-get "${wait_lock[@]}" update -qq
+$SUDO apt-get "${wait_lock[@]}" install -y -qq "${missing[@]}"

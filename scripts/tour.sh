@@ -3,13 +3,18 @@
 # and checks them: a script passes when the client ends with status 0 (every expect and reject
 # step held) and its output holds no sanitizer report.
 #
-# usage: scripts/tour.sh [--build DIR] [--shots DIR] [--groups N] [--ephemeral] [--only WORD]
+# usage: scripts/tour.sh [--build DIR] [--shots DIR] [--groups N] [--one-server] [--ephemeral]
+#                        [--order name|reverse|shuffle[:SEED]] [--only WORD]
 #                        [--server "OPTIONS"] [-- CLIENT OPTIONS]
 #   --build DIR   where verdan and verdan-testserver were built (default: build)
 #   --shots DIR   where the shots go (default: DIR/shots of the build)
 #   --groups N    N groups of scripts played side by side, each group in order against a server
 #                 of its own on ports the system picks (default 1: one server on the default
 #                 ports 17001-17007, the ones the bundle's main.cfg names)
+#   --one-server  the groups play side by side against one server (on ports the system picks)
+#   --order ORDER name (default), reverse, or shuffle[:SEED]: the order each group plays its
+#                 scripts in. A shuffle prints its seed; shuffle:SEED replays that order. No
+#                 demo may lean on what another left on a server, so every order must pass.
 #   --ephemeral   with one group too, the server takes ports the system picks
 #   --only WORD   only the scripts whose name contains WORD
 #   --server "OPTIONS"  passed to every test server the tour starts, for example
@@ -29,6 +34,8 @@ build=build
 shots=""
 groups=1
 ephemeral=0
+one_server=0
+order=name
 only=""
 server_args=()
 client_args=()
@@ -38,6 +45,8 @@ while [ $# -gt 0 ]; do
     --shots) shots=$2; shift 2 ;;
     --groups) groups=$2; shift 2 ;;
     --ephemeral) ephemeral=1; shift ;;
+    --one-server) one_server=1; shift ;;
+    --order) order=$2; shift 2 ;;
     --only) only=$2; shift 2 ;;
     --server) read -r -a server_args <<<"$2"; shift 2 ;;
     --) shift; client_args=("$@"); break ;;
@@ -59,6 +68,21 @@ done
 [ "$groups" -ge 1 ] 2>/dev/null || { echo "tour: --groups needs a number"; exit 2; }
 [ "$groups" -le ${#scripts[@]} ] || groups=${#scripts[@]}
 [ "$groups" -gt 1 ] && ephemeral=1
+
+# The order: a shuffle's seed is printed so that a failure replays.
+case "$order" in
+  name | reverse) ;;
+  shuffle) order=shuffle:$(( (RANDOM << 15 | RANDOM) % 1000000 + 1 )) ;;
+  shuffle:[0-9]*) ;;
+  *) echo "tour: --order takes name, reverse or shuffle[:SEED]"; exit 2 ;;
+esac
+# order_key <script>: the sort key of a script in the chosen order.
+order_key() {
+  case "$order" in
+    name | reverse) basename "$1" ;;
+    shuffle:*) printf '%s %s' "${order#shuffle:}" "$(basename "$1")" | md5sum | cut -c1-12 ;;
+  esac
+}
 
 if [ $ephemeral -eq 0 ]; then
   # The default ports: say so clearly when something else has them.
@@ -141,7 +165,10 @@ play_group() {
   echo $failed >"$dir/result"
 }
 
-echo "== tour: ${#scripts[@]} demo scripts in $groups group(s); shots in $shots/"
+servers_note="a server each"
+[ $one_server -eq 1 ] || [ "$groups" -eq 1 ] && servers_note="one server"
+echo "== tour: ${#scripts[@]} demo scripts in $groups group(s) against $servers_note, order $order" \
+  "(replay: --order $order); shots in $shots/"
 # The groups take about the same time: the longest scripts (by their waits) are dealt first,
 # each to the group with the least so far; each group plays its scripts in name order.
 assignment=$(for script in "${scripts[@]}"; do
@@ -151,10 +178,19 @@ done | sort -k1,1nr | awk -v n="$groups" '{
   for (g = 1; g < n; g++) if (load[g] < load[best]) best = g
   load[best] += $1
   print best, $2
-}' | sort -k2)
+}' | while read -r g script; do
+  printf '%s %s %s\n' "$(order_key "$script")" "$g" "$script"
+done | if [ "$order" = reverse ]; then LC_ALL=C sort -r -k1,1; else LC_ALL=C sort -k1,1; fi |
+  cut -d' ' -f2-)
 pids=()
 for ((g = 0; g < groups; g++)); do
-  start_server "$work/group-$g" group || exit 1
+  if [ $one_server -eq 1 ] && [ "$g" -gt 0 ]; then
+    # Every group's clients talk to the first group's server.
+    mkdir -p "$work/group-$g"
+    ln -sfn "$(cd "$work/group-0" && pwd)/bundle" "$work/group-$g/bundle"
+  else
+    start_server "$work/group-$g" group || exit 1
+  fi
   mapfile -t group_scripts < <(awk -v g="$g" '$1 == g {print $2}' <<<"$assignment")
   play_group "$g" "${group_scripts[@]}" &
   pids+=($!)

@@ -57,8 +57,9 @@ class SharedTool {
   static std::string uniqueGlobalDeviceIdentifier();
   // MD5 of the hardware address followed by the bundle identifier.
   static std::string uniqueDeviceIdentifier();
-  // The identifier the logins send (the same digest as uniqueGlobalDeviceIdentifier, read once
-  // per run so it cannot change while the program runs).
+  // The identifier the logins send: the digest of the hardware address and the documents
+  // folder, so that every installation (each documents folder) is a device of its own, also
+  // where several run on one machine.
   static std::string myIdentifier();
 
   // The user default "KOSTRAVINQQBUDID".

@@ -63,7 +63,10 @@ int64_t ServerDateTime(const ServerCore& s) {
 std::string LogInByName(Connection& c, const Request& req) {
   MDBF t;
   std::string name;
-  if (ParseTable(req, t)) name = t.GetNSString(33);
+  if (ParseTable(req, t)) {
+    name = t.GetNSString(33);
+    c.device = t.GetNSString(47);
+  }
   c.user = name;
   c.loggedIn = true;
   return name;
@@ -75,6 +78,7 @@ void LoginAnswer(ServerCore& s, Connection& c, const Request& req) {
   if (ParseTable(req, t)) {
     name = t.GetNSString(33);
     password = t.GetNSString(23);
+    c.device = t.GetNSString(47);
   }
   if (!name.empty() && password.empty()) {
     s.replyError(c, req, "请输入密码", true);
@@ -87,7 +91,7 @@ void LoginAnswer(ServerCore& s, Connection& c, const Request& req) {
   }
   c.user = name;
   c.loggedIn = true;
-  UserState& u = s.user(name);
+  UserState& u = s.stateOf(c, name);
   TableWriter w;
   w.text(36, s.addressString());
   w.text(71, kDeviceString);
@@ -99,7 +103,7 @@ void LoginAnswer(ServerCore& s, Connection& c, const Request& req) {
 
 void QuoteLogin(ServerCore& s, Connection& c, const Request& req) {
   const std::string name = LogInByName(c, req);
-  UserState& u = s.user(name);
+  UserState& u = s.stateOf(c, name);
   bool accepted = true;
   s.changeAccountSettings([&](ServerCore::AccountSettings& a) {
     if (a.notAccepted > 0) {
@@ -124,7 +128,7 @@ void QuoteLogin(ServerCore& s, Connection& c, const Request& req) {
 void MessageLogin(ServerCore& s, Connection& c, const Request& req) {
   const std::string name = LogInByName(c, req);
   TableWriter w;
-  w.text(44, s.user(name).qsid);
+  w.text(44, s.stateOf(c, name).qsid);
   w.i32(70, MessageUserType(name));
   w.utf16(38, "登录成功");
   s.reply(c, req, w.build(), req.enciphered);

@@ -14,16 +14,32 @@ namespace testserver {
 
 namespace {
 
-std::string UserOf(const Connection& c, const Request& req) {
+// The user a request names (field 1; "" for a guest) and the state it acts on: a guest's is
+// found by the QSID (field 6) its quote login was given, as the guest of each device has its
+// own.
+struct AlertRequester {
+  std::string name;
+  UserState* state = nullptr;
+};
+
+AlertRequester RequesterOf(ServerCore& s, const Connection& c, const MDBF& t) {
+  AlertRequester r;
+  r.name = t.GetNSString(1);
+  if (r.name.empty()) r.state = s.stateByQsid(t.GetNSString(6));
+  if (!r.state) r.state = &s.stateOf(c, r.name);
+  return r;
+}
+
+AlertRequester RequesterOf(ServerCore& s, const Connection& c, const Request& req) {
   MDBF t;
-  return ParseTable(req, t) ? t.GetNSString(1) : c.user;
+  if (!ParseTable(req, t)) return {c.user, &s.stateOf(c, c.user)};
+  return RequesterOf(s, c, t);
 }
 
 // A new user starts with two settings: the ladder alert with a rise price above the market,
 // and a change threshold of 0, which every quote meets (so the received alerts hold one of
 // today). Tests start empty with 150/5.
-UserState& AlertUser(ServerCore& s, const std::string& name) {
-  UserState& u = s.user(name);
+UserState& AlertUser(ServerCore& s, UserState& u) {
   if (u.alertsSeeded) return u;
   u.alertsSeeded = true;
   auto nameOf = [](const Security& sec) {
@@ -46,8 +62,9 @@ void SendAlertMessage(ServerCore& s, Connection& c, const Request& req, const st
 }
 
 void Authority(ServerCore& s, Connection& c, const Request& req) {
-  const std::string name = UserOf(c, req);
-  UserState& u = s.user(name);
+  const AlertRequester who = RequesterOf(s, c, req);
+  const std::string& name = who.name;
+  UserState& u = *who.state;
   TableWriter w;
   if (u.permissionScripted) {
     if (u.permissionValue != -1) w.i32(16, u.permissionValue);
@@ -62,8 +79,9 @@ void Authority(ServerCore& s, Connection& c, const Request& req) {
 }
 
 void Confirm(ServerCore& s, Connection& c, const Request& req) {
-  const std::string name = UserOf(c, req);
-  UserState& u = s.user(name);
+  const AlertRequester who = RequesterOf(s, c, req);
+  const std::string& name = who.name;
+  UserState& u = *who.state;
   // A guest has no customer manager to write to: the answer that offers the log-in.
   if (name.empty() && !u.applicationScripted) {
     s.replyErrorMarked(c, req, "游客无法使用该功能，请登录后申请价格提醒。", 0x04, 0xFF);
@@ -92,7 +110,7 @@ void PriceAlertUpload(ServerCore& s, Connection& c, const Request& req) {
     s.replyError(c, req, "设置格式错误", false);
     return;
   }
-  UserState& u = AlertUser(s, t.GetNSString(1));
+  UserState& u = AlertUser(s, *RequesterOf(s, c, t).state);
   PriceAlertSetting a{t.GetInt(18), t.GetNSString(8), t.GetNSString(9), t.GetInt(10),
                       t.GetInt(11), t.GetInt(12),     t.GetInt(13),     t.GetInt(14)};
   if (a.code.empty()) {
@@ -128,13 +146,13 @@ void ReplyRows(ServerCore& s, Connection& c, const Request& req, const UserState
 }
 
 void Settings(ServerCore& s, Connection& c, const Request& req) {
-  ReplyRows(s, c, req, AlertUser(s, UserOf(c, req)), [](const PriceAlertSetting&) { return true; });
+  ReplyRows(s, c, req, AlertUser(s, *RequesterOf(s, c, req).state), [](const PriceAlertSetting&) { return true; });
 }
 
 void GetSetting(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
   ParseTable(req, t);
-  UserState& u = AlertUser(s, t.GetNSString(1));
+  UserState& u = AlertUser(s, *RequesterOf(s, c, t).state);
   const std::string code = t.GetNSString(8);
   ReplyRows(s, c, req, u, [&](const PriceAlertSetting& a) { return a.code == code; });
 }
@@ -142,14 +160,14 @@ void GetSetting(ServerCore& s, Connection& c, const Request& req) {
 void DeleteSetting(ServerCore& s, Connection& c, const Request& req) {
   MDBF t;
   ParseTable(req, t);
-  UserState& u = AlertUser(s, t.GetNSString(1));
+  UserState& u = AlertUser(s, *RequesterOf(s, c, t).state);
   const std::string code = t.GetNSString(8);
   std::erase_if(u.alerts, [&](const PriceAlertSetting& x) { return x.code == code; });
   SendAlertMessage(s, c, req, "价格提醒已删除");
 }
 
 void ClearSettings(ServerCore& s, Connection& c, const Request& req) {
-  AlertUser(s, UserOf(c, req)).alerts.clear();
+  AlertUser(s, *RequesterOf(s, c, req).state).alerts.clear();
   SendAlertMessage(s, c, req, "价格提醒已全部清除");
 }
 
@@ -179,7 +197,7 @@ int64_t Stamp(const ServerCore& s) {
 
 // Alerts of the settings whose condition the market meets now.
 void ListAlerts(ServerCore& s, Connection& c, const Request& req) {
-  UserState& u = AlertUser(s, UserOf(c, req));
+  UserState& u = AlertUser(s, *RequesterOf(s, c, req).state);
   TableWriter w;
   if (u.receivedScripted) {
     ScriptedAlerts(w, u);
@@ -244,7 +262,7 @@ void ListAlerts(ServerCore& s, Connection& c, const Request& req) {
 
 // Empties the list: the day before's alert and today's up to this minute are not sent again.
 void DeleteAlerts(ServerCore& s, Connection& c, const Request& req) {
-  UserState& u = s.user(UserOf(c, req));
+  UserState& u = *RequesterOf(s, c, req).state;
   u.alertListCleared = Stamp(s) + 1;
   u.received.clear();
   SendAlertMessage(s, c, req, "提醒消息已清空");

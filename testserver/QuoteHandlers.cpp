@@ -336,7 +336,7 @@ void SortStocks(Market& m, std::vector<int>& stocks, uint8_t sortByte) {
 
 std::vector<int> WatchListStocks(ServerCore& s, const Connection& c) {
   std::vector<int> out;
-  UserState& u = s.user(c.user);
+  UserState& u = s.stateOf(c, c.user);
   size_t pos = 0;
   const std::string& text = u.watchList;
   while (pos < text.size()) {
@@ -969,7 +969,7 @@ void QuoteUpload(ServerCore& s, Connection& c, const Request& req) {
   const int64_t stamp = (static_cast<int64_t>(date) << 32) | static_cast<uint32_t>(time);
   const std::string user = name.data();
   if (!user.empty()) c.user = user;
-  UserState& u = s.user(c.user);
+  UserState& u = s.stateOf(c, c.user);
   CLineStep out;
   if (u.hasWatchList && stamp < u.watchListTime) {
     // The server's copy is newer: the client takes it.

@@ -173,6 +173,47 @@ UserState& ServerCore::user(const std::string& name) {
   return it->second;
 }
 
+namespace {
+
+// Device guest states live beside the named users under a key no user name can take.
+constexpr char kDeviceKeyMark = '\x01';
+
+std::string DeviceKey(const std::string& device) {
+  return std::string(1, kDeviceKeyMark) + device;
+}
+
+bool IsDeviceKey(const std::string& key) {
+  return !key.empty() && key[0] == kDeviceKeyMark;
+}
+
+}  // namespace
+
+UserState& ServerCore::stateOf(const Connection& c, const std::string& name) {
+  if (!name.empty() || c.device.empty()) return user(name);
+  const std::string key = DeviceKey(c.device);
+  if (auto it = users_.find(key); it != users_.end()) return it->second;
+  UserState fresh = user("");
+  UserState& made = user(key);
+  const std::string qsid = made.qsid;
+  made = std::move(fresh);
+  made.qsid = qsid;
+  return made;
+}
+
+UserState* ServerCore::stateByQsid(const std::string& qsid) {
+  if (qsid.empty()) return nullptr;
+  for (auto& [name, state] : users_)
+    if (state.qsid == qsid) return &state;
+  return nullptr;
+}
+
+void ServerCore::forEachState(const std::string& name, const std::function<void(UserState&)>& fn) {
+  fn(user(name));
+  if (!name.empty()) return;
+  for (auto& [key, state] : users_)
+    if (IsDeviceKey(key)) fn(state);
+}
+
 size_t ServerCore::queuedOutput(Role r) const {
   size_t total = 0;
   runOnServer([&] {

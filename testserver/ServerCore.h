@@ -51,6 +51,9 @@ struct Connection {
   std::vector<uint8_t> in;
   bool closed = false;
   std::string user;  // login user name ("" for a guest)
+  // The device identifier of the last login on this connection: a guest's state is kept per
+  // device, as every phone without an account has a watch list and settings of its own.
+  std::string device;
   bool loggedIn = false;
   std::string tradeKey;                            // session key of the trade channel
   std::map<uint16_t, Subscription> subscriptions;  // by page x 256 + child
@@ -147,6 +150,16 @@ class ServerCore {
   // The state of a user, made on first use; past kMaxUsers an unknown name gets a scratch
   // state that is emptied on every such call.
   UserState& user(const std::string& name);
+  // The state a request of this connection acts on: the named user's, or for a guest ("") the
+  // guest state of the connection's device. A device's guest state starts as a copy of the
+  // state kept under "" (what tests set for "the guest"), with a QSID of its own.
+  UserState& stateOf(const Connection& c, const std::string& name);
+  // The state whose QSID this is (a guest's requests to the price-alert server carry only it);
+  // nullptr when no state has it.
+  UserState* stateByQsid(const std::string& qsid);
+  // Calls fn with the named user's state; for "" with the state kept under "" and every
+  // device's guest state.
+  void forEachState(const std::string& name, const std::function<void(UserState&)>& fn);
   const ServerOptions& options() const { return options_; }
 
   // Replies. The body is enciphered with `key` when given, framed (compressed when that

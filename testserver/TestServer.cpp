@@ -113,34 +113,37 @@ void TestServer::setKLineInParts(bool inParts) {
 }
 
 void TestServer::setRights(const std::string& user, const std::string& rights) {
-  core_->runOnServer([&] { core_->user(user).rights = rights; });
+  core_->runOnServer([&] { core_->forEachState(user, [&](UserState& u) { u.rights = rights; }); });
 }
 
 void TestServer::setPriceAlertPermission(const std::string& user, int value,
                                          const std::string& text) {
   core_->runOnServer([&] {
-    UserState& u = core_->user(user);
-    u.permissionScripted = true;
-    u.permissionValue = value;
-    u.permissionText = text;
+    core_->forEachState(user, [&](UserState& u) {
+      u.permissionScripted = true;
+      u.permissionValue = value;
+      u.permissionText = text;
+    });
   });
 }
 
 void TestServer::setPriceAlertApplication(const std::string& user, PriceAlertApplication answer,
                                           const std::string& text) {
   core_->runOnServer([&] {
-    UserState& u = core_->user(user);
-    u.application = answer;
-    u.applicationScripted = true;
-    u.applicationText = text;
+    core_->forEachState(user, [&](UserState& u) {
+      u.application = answer;
+      u.applicationScripted = true;
+      u.applicationText = text;
+    });
   });
 }
 
 void TestServer::setReceivedAlerts(const std::string& user, std::vector<ReceivedAlert> alerts) {
   core_->runOnServer([&] {
-    UserState& u = core_->user(user);
-    u.receivedScripted = true;
-    u.received = std::move(alerts);
+    core_->forEachState(user, [&](UserState& u) {
+      u.receivedScripted = true;
+      u.received = alerts;
+    });
   });
 }
 
@@ -151,10 +154,11 @@ std::string TestServer::watchListText(const std::string& user) const {
 void TestServer::storeWatchList(const std::string& user, const std::string& text, int date,
                                 int time) {
   core_->runOnServer([this, user, text, date, time] {
-    UserState& u = core_->user(user);
-    u.watchList = text;
-    u.watchListTime = (static_cast<int64_t>(date) << 32) | static_cast<uint32_t>(time);
-    u.hasWatchList = true;
+    core_->forEachState(user, [&](UserState& u) {
+      u.watchList = text;
+      u.watchListTime = (static_cast<int64_t>(date) << 32) | static_cast<uint32_t>(time);
+      u.hasWatchList = true;
+    });
   });
 }
 
