@@ -152,11 +152,11 @@ export VERDAN_VERIFY_FRAMES=1
 # cores shorten the tour.
 phase "Demo tour, Tuesday 10:30"
 bash scripts/tour.sh --build build-check --groups 7 --server "--date 20261201 --minute 1030"
-# The second pass plays the scripts in a shuffled order (its seed from the commit, printed for
-# replay), all groups against one server, so that a demo leaning on what another left on the
-# server fails here even when name order happens to hide it.
-phase "Demo tour, Monday 01:30, shuffled, one server"
-bash scripts/tour.sh --build build-check --groups 7 --one-server --order "shuffle:$seed" \
+# The second pass plays each group's scripts in a shuffled order (its seed from the commit,
+# printed for replay) against the group's one server, so that a demo leaning on what another
+# left on the server fails here even when name order happens to hide it.
+phase "Demo tour, Monday 01:30, shuffled"
+bash scripts/tour.sh --build build-check --groups 7 --order "shuffle:$seed" \
   --shots build-check/shots-before-open --server "--date 20261207 --minute 0130"
 
 # A few seeded random walks over the whole client with the ASan build (taps, drags, pinches,

@@ -11,7 +11,8 @@
 #   --groups N    N groups of scripts played side by side, each group in order against a server
 #                 of its own on ports the system picks (default 1: one server on the default
 #                 ports 17001-17007, the ones the bundle's main.cfg names)
-#   --one-server  the groups play side by side against one server (on ports the system picks)
+#   --one-server  the groups play side by side against one server (on ports the system picks):
+#                 their clients then also meet on it at the same time
 #   --order ORDER name (default), reverse, or shuffle[:SEED]: the order each group plays its
 #                 scripts in. A shuffle prints its seed; shuffle:SEED replays that order. No
 #                 demo may lean on what another left on a server, so every order must pass.
