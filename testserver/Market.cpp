@@ -5,6 +5,9 @@
 #include <cstring>
 
 #include "core/NewYorkClock.h"
+#include "core/MarketTable.h"
+#include "testserver/PriceGrid.h"
+#include "testserver/TradeTape.h"
 #include "platform/foundation/Text.h"
 
 namespace testserver {
@@ -96,54 +99,6 @@ const uint16_t kSessionsUs[] = {570, 960};
 void SetSessions(tagLocalStockData& q, const uint16_t* t, int n) {
   q.tradetimenum = static_cast<uint8_t>(n / 2);
   for (int i = 0; i < 6; ++i) q.tradetime[i] = i < n ? t[i] : 0;
-}
-
-int32_t RoundTo(double v, int32_t tick) {
-  if (!(v == v)) return 0;
-  v = std::clamp(v, 0.0, 2.0e9);
-  // Half away from zero (the value is not negative); floor is much cheaper than llround.
-  if (tick <= 1) return static_cast<int32_t>(std::floor(v + 0.5));
-  return static_cast<int32_t>(std::floor(v / tick + 0.5)) * tick;
-}
-
-// Hong Kong shares, warrants and certificates trade on the exchange's price steps, which grow
-// with the price: each band (up to its upper bound, 1/10000) has its own step.
-struct HkBand {
-  int32_t bound, step;
-};
-constexpr HkBand kHkBands[] = {{2500, 10},        {5000, 50},       {100000, 100},
-                               {200000, 200},     {1000000, 500},   {2000000, 1000},
-                               {5000000, 2000},   {10000000, 5000}, {20000000, 10000},
-                               {50000000, 20000}, {99950000, 50000}};
-
-bool OnHkSteps(const tagLocalStockData& q) {
-  return q.market == kMarketHk && q.zqlb != kTypeIndex;
-}
-
-// The step of the band holding `price` (a bound belongs to the band below it); `above` takes the
-// band above a bound instead, the step a price moves up by.
-int32_t HkStep(double price, bool above) {
-  for (const HkBand& b : kHkBands)
-    if (above ? price < b.bound : price <= b.bound) return b.step;
-  return kHkBands[std::size(kHkBands) - 1].step;
-}
-
-// The nearest price a security can trade at. The bounds lie on the steps of both neighbouring
-// bands, so rounding within a band never leaves the grid.
-int32_t OnStep(const tagLocalStockData& q, double v) {
-  const int32_t tick = PriceDotToScale(q);
-  if (!OnHkSteps(q)) return RoundTo(v, tick);
-  v = std::max(v, static_cast<double>(kHkBands[0].step));
-  return std::max(kHkBands[0].step, RoundTo(v, HkStep(v, false)));
-}
-
-// Neighbouring prices on the grid (never below the smallest step).
-int32_t StepUp(const tagLocalStockData& q, int32_t price) {
-  return price + (OnHkSteps(q) ? HkStep(price, true) : PriceDotToScale(q));
-}
-int32_t StepDown(const tagLocalStockData& q, int32_t price) {
-  const int32_t step = OnHkSteps(q) ? HkStep(price, false) : PriceDotToScale(q);
-  return std::max(step, price - step);
 }
 
 void SetName(tagLocalStockData& q, const std::string& utf8) {
@@ -403,14 +358,18 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
     case kTypeForex:
       q.pricedot = 4;
       break;
-    case kTypeFuture:
-      q.pricedot = 1;
+    case kTypeFuture: {
+      const markets::Contract* c = markets::FindContract(market, code);
+      q.pricedot = c ? c->pricedot : 1;
       break;
+    }
     default:
       q.pricedot = 2;
   }
   q.unit = type == kTypeFuture ? 1 : (market == kMarketHk ? 1000 : 100);
   if (type == kTypeForex) q.unit = 1;
+  if (const markets::Contract* c = type == kTypeFuture ? markets::FindContract(market, code) : nullptr)
+    q.unit = c->lot;
   // The Hong Kong boards trade in their members' hours.
   const bool hkBoard = market == kMarketBoard && code.rfind("505", 0) == 0;
   switch (hkBoard ? static_cast<uint8_t>(kMarketHk) : market) {
@@ -437,7 +396,7 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
       SetSessions(q, kSessionsA, 4);
   }
   s.points = GetTradeMinutes(q);
-  const int32_t tick = PriceDotToScale(q);
+  const int32_t tick = PriceStep(q);
   q.yesterday = OnStep(q, price * (0.9 + 0.2 * Unit(s.key, kMisc)));
   if (q.yesterday < tick * 10) q.yesterday = OnStep(q, tick * 10);
   // Indices have no share capital of their own.
@@ -451,10 +410,9 @@ int Market::add(uint8_t market, const std::string& code, const std::string& name
     q.zxmgsy = q.ycmgsy;
     q.mgJZZ = q.yesterday / 3;
   }
-  if (type != kTypeIndex && type != kTypeForex && type != kTypeGlobalIndex && market != kMarketHk &&
-      market != kMarketUs && type != kTypeBoard) {
-    q.upprice = RoundTo(q.yesterday * 1.1, tick);
-    q.downprice = RoundTo(q.yesterday * 0.9, tick);
+  if (const double limit = DailyLimit(q); limit > 0) {
+    q.upprice = RoundTo(q.yesterday * (1 + limit), tick);
+    q.downprice = RoundTo(q.yesterday * (1 - limit), tick);
   }
   if (type == kTypeFuture) {
     q.ZRJSJ = q.yesterday;
@@ -526,6 +484,8 @@ double StretchPin(const Security& s, int64_t k) {
 }
 
 double DailySigma(const tagLocalStockData& q) {
+  // A contract moves well inside its daily limit.
+  if (q.zqlb == kTypeFuture) return DailyLimit(q) > 0 ? DailyLimit(q) / 5 : 0.012;
   return q.zqlb == kTypeIndex || q.zqlb == kTypeGlobalIndex ? 0.008
          : q.zqlb == kTypeBond || q.zqlb == kTypeForex      ? 0.004
                                                             : 0.02;
@@ -628,16 +588,17 @@ int32_t AdjustedClose(const tagLocalStockData& q, const tagLocalWeightData& w, i
   const double exact = (static_cast<double>(close) * 100000 + static_cast<double>(w.pgs) * w.pgj -
                         static_cast<double>(w.hl) * 10000) /
                        (100000.0 + w.sgs + w.pgs + w.zgs);
-  return std::max(PriceDotToScale(q), OnStep(q, exact));
+  return std::max(PriceStep(q), OnStep(q, exact));
 }
 
 }  // namespace
 
 Market::Closes Market::closesOf(const Security& s, int64_t from, int64_t to) {
   const tagLocalStockData& q = s.q;
-  const int32_t tick = PriceDotToScale(q);
+  const int32_t tick = PriceStep(q);
   const std::vector<double> logs = LogPrices(s, from - 1, to);
   const EventCalendar events = CalendarOf(s);
+  const double limit = DailyLimit(q);
   Closes c;
   c.from = from;
   int32_t before = std::max(tick, OnStep(q, std::exp(logs[0])));
@@ -645,18 +606,24 @@ Market::Closes Market::closesOf(const Security& s, int64_t from, int64_t to) {
     const int32_t close =
         std::max(tick, OnStep(q, std::exp(logs[static_cast<size_t>(u - from + 1)])));
     EventKind kind;
-    c.ref.push_back(events.on(u, &kind) ? AdjustedClose(q, MakeEvent(kind, before, tick), before)
-                                        : before);
-    c.close.push_back(close);
-    before = close;
+    const int32_t ref =
+        events.on(u, &kind) ? AdjustedClose(q, MakeEvent(kind, before, tick), before) : before;
+    // A day closes within its limits, the wander taking up from there the next day.
+    const int32_t limited =
+        limit > 0 ? std::clamp(close, RoundTo(ref * (1 - limit), tick), RoundTo(ref * (1 + limit), tick))
+                  : close;
+    c.ref.push_back(ref);
+    c.close.push_back(limited);
+    before = limited;
   }
   return c;
 }
 
 void Market::makeHistory(Security& s) {
   tagLocalStockData& q = s.q;
-  const int32_t tick = PriceDotToScale(q);
-  const bool limited = q.upprice > 0;
+  const int32_t tick = PriceStep(q);
+  const double limit = DailyLimit(q);
+  const bool limited = limit > 0;
   if (dates_.empty()) {
     dates_.resize(kHistoryDays + 1);
     dates_[kHistoryDays] = date_;
@@ -691,7 +658,8 @@ void Market::makeHistory(Security& s) {
     b.close = closes.close[skip + i];
     const double o = b.ref * (1 + 0.008 * QuickGauss(s.key, DayIndex(u, 1)));
     b.open = std::max(tick, OnStep(q, o));
-    const int32_t up = RoundTo(b.ref * 1.1, tick), down = RoundTo(b.ref * 0.9, tick);
+    const int32_t up = RoundTo(b.ref * (1 + limit), tick),
+                  down = RoundTo(b.ref * (1 - limit), tick);
     if (limited) b.open = std::clamp(b.open, down, up);
     // The high above both the open and the close, the low below them: a day's extremes are
     // reached during it (within its price limits).
@@ -739,8 +707,8 @@ void Market::makeHistory(Security& s) {
   }
   q.yesterday = s.liveBar.ref;
   if (limited) {
-    q.upprice = RoundTo(q.yesterday * 1.1, tick);
-    q.downprice = RoundTo(q.yesterday * 0.9, tick);
+    q.upprice = RoundTo(q.yesterday * (1 + limit), tick);
+    q.downprice = RoundTo(q.yesterday * (1 - limit), tick);
   }
   if (q.zqlb == kTypeFuture) {
     q.ZRJSJ = s.history.back().close;
@@ -769,7 +737,7 @@ struct MemberMinutes {
 void CombineMembers(const tagLocalStockData& q, int32_t ref, int points,
                     const std::vector<MemberMinutes>& members, int32_t* path, int64_t* volume,
                     int64_t* amount) {
-  const int32_t tick = PriceDotToScale(q);
+  const int32_t tick = PriceStep(q);
   const int64_t step = VolumeStep(q);
   // The volume goes out in whole steps: rounded on the running total it stays within half a
   // step of the members' sum. Their amounts are whole steps already and add up exactly.
@@ -906,15 +874,6 @@ void Market::build() {
   generated(kMarketHk, kTypeHkGem, 8001, 3, 5, 5, nullptr, 20000);
   generated(kMarketHk, kTypeHkOther, 4301, 7, 3, 5, nullptr, 1000000);
 
-  static const Named kFutures4[] = {{"IF1512", "沪深300期货", "IF", 37000000},
-                                    {"IH1512", "上证50期货", "IH", 23000000},
-                                    {"IC1512", "中证500期货", "IC", 72000000}};
-  static const Named kFutures6[] = {{"CU1601", "沪铜1601", "HT", 360000000},
-                                    {"AL1601", "沪铝1601", "HL", 100000000},
-                                    {"AU1606", "沪金1606", "HJ", 2300000}};
-  static const Named kFutures7[] = {{"RB1605", "螺纹1605", "LW", 17000000},
-                                    {"M1605", "豆粕1605", "DP", 23000000},
-                                    {"SR1605", "白糖1605", "BT", 52000000}};
   static const Named kForex[] = {{"USDCNY", "美元人民币", "MYRMB", 64000},
                                  {"EURUSD", "欧元美元", "OYMY", 10900},
                                  {"USDJPY", "美元日元", "MYRY", 1230000},
@@ -929,9 +888,15 @@ void Market::build() {
                               {"BABA", "阿里巴巴", "ALBB", 810000},
                               {"JD", "京东", "JD", 310000},
                               {"NTES", "网易", "WY", 1700000}};
-  named(kMarketFinancialFutures, kTypeFuture, kFutures4, 3);
-  named(kMarketCommodityFutures, kTypeFuture, kFutures6, 3);
-  named(kMarketOtherFutures, kTypeFuture, kFutures7, 3);
+  // The contracts of the markets table: those of the first exchanges here, the others (listed
+  // after them) below, so that the shares keep their places.
+  auto contracts = [&](bool first) {
+    for (const markets::Contract& c : markets::kContracts) {
+      const bool early = c.market == kMarketFinancialFutures ? c.list == 40 : c.market == 7;
+      if (early == first) add(c.market, c.code, c.name, c.initials, kTypeFuture, c.price);
+    }
+  };
+  contracts(true);
   named(kMarketForex, kTypeForex, kForex, 5);
   named(kMarketGlobalIndex, kTypeGlobalIndex, kGlobal, 6);
   named(kMarketUs, kTypeUs, kUs, 5);
@@ -979,14 +944,26 @@ void Market::build() {
   // volume is theirs, minute by minute, so its trend, bars and quote tell one story.
   for (Security& b : secs_)
     if (b.q.zqlb == kTypeBoard && !b.members.empty()) boardHistory(b);
-  // Indices count their market's shares as members and are made of them as boards are.
+  // Indices are made of their own members as boards are: a composite index of its market's
+  // shares, the others of their board's or of a leading few.
   for (size_t i = 0; i < shares; ++i) {
     Security& idx = secs_[i];
     if (idx.q.zqlb != kTypeIndex) continue;
+    const std::string code(idx.q.code, strnlen(idx.q.code, sizeof idx.q.code));
+    int hkMain = 0, shMain = 0;
     for (size_t j = 0; j < shares; ++j) {
       const auto& m = secs_[j].q;
-      if (m.market == idx.q.market && m.zqlb != kTypeIndex)
-        idx.members.push_back(static_cast<int>(j));
+      if (m.zqlb == kTypeIndex) continue;
+      const bool aShare =
+          m.zqlb == kTypeAShare || m.zqlb == kTypeSme || m.zqlb == kTypeChiNext;
+      bool takes = m.market == idx.q.market;
+      if (code == "000016") takes = m.market == kMarketSh && m.zqlb == kTypeAShare && shMain++ < 20;
+      if (code == "000300") takes = (m.market == kMarketSh || m.market == kMarketSz) && aShare;
+      if (code == "399005") takes = m.market == kMarketSz && m.zqlb == kTypeSme;
+      if (code == "399006") takes = m.market == kMarketSz && m.zqlb == kTypeChiNext;
+      // The H shares: every other main-board share, those of the 国企股 board.
+      if (code == "999998") takes = m.market == kMarketHk && m.zqlb == kTypeHkMain && hkMain++ % 2;
+      if (takes) idx.members.push_back(static_cast<int>(j));
     }
     boardHistory(idx);
   }
@@ -1000,20 +977,12 @@ void Market::build() {
   static const Named kDelistSh[] = {{"600832", "退市东电", "TSDD", 9000},
                                     {"600899", "退市信联", "TSXL", 12000}};
   static const Named kBToH[] = {{"200039", "中集转H", "ZJZH", 150000}};
-  static const Named kMoreFutures4[] = {{"T1603", "十年国债1603", "SNGZ", 990000},
-                                        {"TF1603", "五年国债1603", "WNGZ", 1000000}};
-  static const Named kMoreFutures6[] = {{"ZC1603", "美玉米1603", "MYM", 3600000},
-                                        {"GC1602", "美黄金1602", "MHJ", 10700000},
-                                        {"CL1602", "美原油1602", "MYY", 370000},
-                                        {"BRN1603", "布伦特1603", "BLT", 380000},
-                                        {"SB1603", "美原糖1603", "MYT", 150000}};
   static const Named kMoreUs[] = {{"IMO", "帝国石油", "DGSY", 330000}};
   named(kMarketSh, kTypeRiskWarning, kRiskSh, 1);
   named(kMarketSz, kTypeRiskWarning, kRiskSz, 1);
   named(kMarketSh, kTypeDelisting, kDelistSh, 2);
   named(kMarketSz, kTypeBToH, kBToH, 1);
-  named(kMarketFinancialFutures, kTypeFuture, kMoreFutures4, 2);
-  named(kMarketCommodityFutures, kTypeFuture, kMoreFutures6, 5);
+  contracts(false);
   named(kMarketUs, kTypeUs, kMoreUs, 1);
 
   // Hong Kong broker seats.
@@ -1170,11 +1139,11 @@ bool Market::showSession(Security& s, int shown) {
   const bool last = shown == -1;
   const DayBar& day = last ? s.lastBar : shown == 1 ? s.nextBar : s.liveBar;
   const DayBar& before = s.history.back();
-  const int32_t tick = PriceDotToScale(q);
+  const int32_t tick = PriceStep(q);
   q.yesterday = day.ref;
-  if (q.upprice > 0) {
-    q.upprice = RoundTo(q.yesterday * 1.1, tick);
-    q.downprice = RoundTo(q.yesterday * 0.9, tick);
+  if (const double limit = DailyLimit(q); limit > 0) {
+    q.upprice = RoundTo(q.yesterday * (1 + limit), tick);
+    q.downprice = RoundTo(q.yesterday * (1 - limit), tick);
   }
   if (q.zqlb == kTypeFuture) {
     q.ZRJSJ = before.close;
@@ -1236,6 +1205,39 @@ int32_t Market::sessionDate(const Security& s) const {
   return s.liveBar.date ? static_cast<int32_t>(s.liveBar.date) : date_;
 }
 
+TapeMinute Market::tapeMinute(const Security& s, int i, int32_t low, int32_t high) const {
+  TapeMinute m;
+  m.price = s.path[i];
+  m.previous = i > 0 ? s.path[i - 1] : s.q.yesterday;
+  m.low = low;
+  m.high = high;
+  m.volume = s.minuteVolume[i];
+  m.amount = s.minuteAmount[i];
+  m.interest = i < static_cast<int>(s.minuteInterest.size()) ? s.minuteInterest[i] : 0;
+  return m;
+}
+
+const TapeTotals& Market::tapeTotals(const Security& s, int n) const {
+  Security::TapeCache& c = s.tape;
+  const int32_t date = sessionDate(s);
+  const int shown = s.lastSession ? -1 : s.nextSession ? 1 : 0;
+  n = std::clamp(n, 0, static_cast<int>(s.path.size()));
+  if (c.date != date || c.shown != shown || c.upTo > n) {
+    c = Security::TapeCache{};
+    c.date = date;
+    c.shown = shown;
+  }
+  std::vector<TapeTrade> trades;
+  for (int i = c.upTo; i < n; ++i) {
+    c.low = i == 0 ? s.path[0] : std::min(c.low, s.path[i]);
+    c.high = i == 0 ? s.path[0] : std::max(c.high, s.path[i]);
+    MinuteTrades(s.q, s.key, date, i, tapeMinute(s, i, c.low, c.high), trades);
+    for (const TapeTrade& t : trades) c.totals.add(t);
+  }
+  c.upTo = n;
+  return c.totals;
+}
+
 std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyMinute) const {
   const tagLocalStockData& q = s.q;
   n = std::clamp(n, 0, static_cast<int>(s.path.size()));
@@ -1244,11 +1246,15 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
   const int64_t unit = q.unit > 0 ? q.unit : 1;
   const int64_t buyAvr5 = BuyAverage5(s);
   const int64_t avr5[2] = {buyAvr5, buyAvr5 / 10 * 9};
-  const double mainShare = 0.45 + 0.1 * Unit(s.key, kMisc + 9);
   const bool futures = q.zqlb == kTypeFuture;
   const bool index = q.zqlb == kTypeIndex;
+  const int32_t date = sessionDate(s);
   int64_t volume = 0, amount = 0, opened = 0, closed = 0;
   double priced = 0, hlz = 0;
+  // Every minute's main force is its trades' up to it; the quote's alone comes from the kept sums.
+  TapeTotals tape;
+  std::vector<TapeTrade> trades;
+  int32_t low = 0, high = 0;
   for (int i = 0; i < n; ++i) {
     MinuteFigures& f = out[static_cast<size_t>(i)];
     volume += s.minuteVolume[i];
@@ -1265,6 +1271,13 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
     }
     // The quote needs only its own minute: the running sums above are all it needs of the others.
     if (!everyMinute && i + 1 < n) continue;
+    if (everyMinute) {
+      low = i == 0 ? s.path[0] : std::min(low, s.path[i]);
+      high = i == 0 ? s.path[0] : std::max(high, s.path[i]);
+      MinuteTrades(q, s.key, date, i, tapeMinute(s, i, low, high), trades);
+      for (const TapeTrade& t : trades) tape.add(t);
+    }
+    const TapeTotals& sums = everyMinute ? tape : tapeTotals(s, n);
     f.volume = volume;
     f.amount = amount;
     f.hlz = static_cast<int16_t>(hlz);
@@ -1273,10 +1286,11 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
     f.lb = avg5 > 0 ? static_cast<int32_t>(std::llround(static_cast<double>(volume) * 10000.0 *
                                                         s.points / (i + 1) / avg5))
                     : 0;
-    // Main force: a share of the turnover by large orders, a different share each minute.
-    const double big = 0.3 + 0.2 * Unit(s.key + kBook + static_cast<uint64_t>(i + 1) * 64, 300);
-    f.main[0] = RoundToStep(static_cast<double>(amount) * big * mainShare, kAmountStep);
-    f.main[1] = RoundToStep(static_cast<double>(amount) * big, kAmountStep) - f.main[0];
+    // Main force: what the large orders (庄 and 大) bought and sold.
+    // In whole steps of the trend wire's amounts, which a push of the quote makes its last point
+    // from.
+    f.main[0] = RoundToStep(static_cast<double>(sums.mainAmount(0)), kAmountStep);
+    f.main[1] = RoundToStep(static_cast<double>(sums.mainAmount(1)), kAmountStep);
     // Shown with the price's four decimals: the net in 100 millions of the currency.
     f.zlzj = static_cast<int32_t>((f.main[0] - f.main[1]) / 1000000);
     f.delegate[0] = volume / 3 / unit * unit;
@@ -1300,7 +1314,6 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
 void Market::recompute(Security& s) {
   tagLocalStockData& q = s.q;
   const int n = elapsed(s);
-  const int64_t prevVolume = q.volume;
   q.open = s.path[0];
   q.high = q.low = s.path[0];
   for (int i = 0; i < n; ++i) {
@@ -1309,11 +1322,11 @@ void Market::recompute(Security& s) {
   }
   const MinuteFigures f = figures(s, n, false).back();
   const int64_t volume = f.volume;
-  const double amount = static_cast<double>(f.amount);
   q.now = s.path[n - 1];
   q.volume = volume;
   q.amount = f.amount;
-  q.realvol = prevVolume > 0 && volume > prevVolume ? volume - prevVolume : s.minuteVolume[n - 1];
+  // 现量: what the current minute traded, whenever the quote is asked for.
+  q.realvol = s.minuteVolume[n - 1];
   q.zd = q.now - q.yesterday;
   q.zf = RatioX10000(q.zd, q.yesterday);
   q.swing = RatioX10000(q.high - q.low, q.yesterday);
@@ -1334,11 +1347,13 @@ void Market::recompute(Security& s) {
   // Market values in 1/100 like every amount.
   q.ltsz = static_cast<int64_t>(static_cast<double>(q.ltgb) * q.now / 100.0);
   q.zsz = static_cast<int64_t>(static_cast<double>(q.zgb) * q.now / 100.0);
-  q.out = volume / 100 * 55;
-  q.in = volume - q.out;
+  // Every trade was at the ask or at the bid.
+  const TapeTotals& tape = tapeTotals(s, n);
+  q.out = tape.bought();
+  q.in = tape.sold();
   q.number_cjbs = static_cast<int32_t>(n * 37 + q.volume % 97);
   // The book around the last price.
-  const int32_t tick = PriceDotToScale(q);
+  const int32_t tick = PriceStep(q);
   const uint64_t bk = s.key + kBook + static_cast<uint64_t>(n) * 64;
   const int64_t unit = q.unit > 0 ? q.unit : 1;
   for (int i = 0; i < 10; ++i) {
@@ -1381,12 +1396,11 @@ void Market::recompute(Security& s) {
       b.broker[8] = -2;
     }
   }
-  // Main force: a share of the turnover by large orders (the trend's points on the same rule).
-  const double big = amount > 0 ? static_cast<double>(f.main[0] + f.main[1]) / amount : 0;
+  // Main force: the day's trades by side and order size, the large ones (庄 and 大) its amounts.
   q.MainAmount[0] = f.main[0];
   q.MainAmount[1] = f.main[1];
-  q.MainVolume[0] = static_cast<int64_t>(static_cast<double>(volume) * big / 2);
-  q.MainVolume[1] = q.MainVolume[0] / 10 * 9;
+  q.MainVolume[0] = tape.mainVolume(0);
+  q.MainVolume[1] = tape.mainVolume(1);
   q.BuyAvr5 = BuyAverage5(s);
   q.SellAvr5 = q.BuyAvr5 / 10 * 9;
   q.ZLZJ = f.zlzj;
@@ -1398,23 +1412,9 @@ void Market::recompute(Security& s) {
   q.RNH10 = static_cast<uint8_t>(Unit(s.key, kMisc + 14) * 10);
   q.ZLLH = static_cast<int16_t>(Unit(s.key, kMisc + 15) * 20);
   for (int i = 0; i < 8; ++i) {
-    // The client's average price is amount x 100 / volume: each class trades near the day's
-    // average.
-    q.VolumeGold[i] = static_cast<int64_t>(static_cast<double>(volume) / 8 * Unit(bk, 410 + i));
-    // Within the day's range: no class bought above the high or sold below the low.
-    const double price = std::clamp(q.average * (0.99 + 0.02 * Unit(bk, 420 + i)),
-                                    static_cast<double>(q.low), static_cast<double>(q.high));
-    q.AmountGold[i] =
-        static_cast<int64_t>(std::llround(static_cast<double>(q.VolumeGold[i]) * price / 100.0));
-    // Orders of the classes 庄, 大, 中, 小 (buy side, then sell side) run from large to small.
-    static const double kSharesPerOrder[4] = {40000, 8000, 1500, 300};
-    // A class that traded a volume did so in at least one order.
-    q.BuySellGold[i] =
-        q.VolumeGold[i] > 0
-            ? std::max<int32_t>(
-                  1, static_cast<int32_t>(static_cast<double>(q.VolumeGold[i]) /
-                                          kSharesPerOrder[i % 4] * (0.8 + 0.4 * Unit(bk, 400 + i))))
-            : 0;
+    q.VolumeGold[i] = tape.volume[i];
+    q.AmountGold[i] = tape.amount[i];
+    q.BuySellGold[i] = tape.orders[i];
   }
   for (int i = 0; i < 4; ++i) {
     q.mainMMC[i] = q.MainAmount[0] / (i + 2);
@@ -1554,7 +1554,7 @@ void Market::boardHistory(Security& b) {
   // moves by the members' average open, its volume and amount are theirs; its extremes stand in
   // for those its members' minutes reach, which pastBar makes when the day is asked for.
   tagLocalStockData& q = b.q;
-  const int32_t tick = PriceDotToScale(q);
+  const int32_t tick = PriceStep(q);
   const int64_t step = VolumeStep(q);
   const size_t h = b.history.size();
   if (b.members.empty() || h == 0) return;
@@ -1626,6 +1626,12 @@ void Market::recomputeAggregate(Security& s) {
   q.index_up = up;
   q.index_same = same;
   q.index_down = down;
+  // Its members' trades at the ask and at the bid, in the steps its volume goes out in.
+  int64_t bought = 0;
+  for (int m : s.members) bought += secs_[m].q.out;
+  const int64_t step = VolumeStep(q);
+  q.out = std::clamp((bought + step / 2) / step * step, int64_t{0}, q.volume);
+  q.in = q.volume - q.out;
   // A board's capital is its members': their market values, and its turnover on their shares.
   if (q.market == kMarketBoard) {
     int64_t floating = 0, total = 0, floatingShares = 0;
@@ -1684,17 +1690,12 @@ int SubList(const tagLocalStockData& q) {
              : std::strncmp(q.code, "8805", 4) == 0 ? 3
                                                     : -1;
     case kMarketFinancialFutures:
-      return CodeStarts(q, {"T", "TF"}) ? 41 : 40;
     case kMarketOtherFutures:
-      return CodeStarts(q, {"M"}) ? 58 : CodeStarts(q, {"SR"}) ? 59 : 57;
-    case kMarketCommodityFutures:
-      return CodeStarts(q, {"ZC"})    ? 72
-             : CodeStarts(q, {"GC"})  ? 73
-             : CodeStarts(q, {"CL"})  ? 74
-             : CodeStarts(q, {"BRN"}) ? 75
-             : CodeStarts(q, {"SB"})  ? 76
-             : CodeStarts(q, {"AU"})  ? 77
-                                      : 71;
+    case kMarketCommodityFutures: {
+      const markets::Contract* c =
+          markets::FindContract(q.market, std::string_view(q.code, strnlen(q.code, sizeof q.code)));
+      return c ? c->list : -1;
+    }
     case kMarketUs:
       return CodeStarts(q, {"BABA"}) ? 100 : CodeStarts(q, {"IMO"}) ? 102 : 101;
     default:
@@ -1708,11 +1709,11 @@ bool IsSubList(uint8_t market, uint8_t type) {
     case kMarketBoard:
       return type <= 3;
     case kMarketFinancialFutures:
-      return type == 40 || type == 41;
     case kMarketOtherFutures:
-      return type >= 57 && type <= 59;
     case kMarketCommodityFutures:
-      return type >= 71 && type <= 77;
+      for (const markets::ListTab& t : markets::kFuturesTabs)
+        if (t.market == market && t.stockType == type) return true;
+      return false;
     case kMarketUs:
       return type >= 100 && type <= 102;
     default:
@@ -1985,29 +1986,30 @@ std::vector<Trade> Market::trades(const Security& s, int count) const {
   const tagLocalStockData& q = s.q;
   const int n = elapsed(s);
   const int64_t unit = q.unit > 0 ? q.unit : 1;
+  const int32_t date = sessionDate(s);
   std::vector<Trade> out;
-  // A trade never leaves the day's range as it stood at its minute.
+  // The day's range as it stood at each minute.
   std::vector<std::pair<int32_t, int32_t>> range(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i)
     range[i] = i == 0 ? std::pair{s.path[0], s.path[0]}
                       : std::pair{std::min(range[i - 1].first, s.path[i]),
                                   std::max(range[i - 1].second, s.path[i])};
-  // Three trades a minute, newest last; walk back from the current minute.
+  // The minutes' trades, newest last; walk back from the current minute.
+  std::vector<TapeTrade> minute;
   for (int i = n - 1; i >= 0 && static_cast<int>(out.size()) < count; --i) {
-    for (int k = 2; k >= 0 && static_cast<int>(out.size()) < count; --k) {
-      uint64_t idx = static_cast<uint64_t>(i) * 3 + k;
-      Trade t{};
-      t.minute = static_cast<int16_t>(IndexToTradeMinute(q, i) % 1440);
-      // A step above or below the minute's price, or on it.
-      const int32_t wobble =
-          k == 2 ? 0 : static_cast<int32_t>((Unit(s.key, kTrade + idx) - 0.5) * 3);
-      t.price = wobble > 0 ? StepUp(q, s.path[i]) : wobble < 0 ? StepDown(q, s.path[i]) : s.path[i];
-      t.price = std::clamp(t.price, range[i].first, range[i].second);
-      t.lots = static_cast<int32_t>(std::max<int64_t>(1, s.minuteVolume[i] / unit / 3));
-      t.inout = wobble > 0 ? 0 : (wobble < 0 ? 1 : 2);
-      t.openInterestChange = static_cast<int32_t>((Unit(s.key, kTrade + 7 * idx) - 0.5) * 40);
-      t.nature = static_cast<char>(Mix(s.key, kTrade + idx) % 6);
-      out.push_back(t);
+    MinuteTrades(q, s.key, date, i, tapeMinute(s, i, range[i].first, range[i].second), minute);
+    for (auto t = minute.rbegin(); t != minute.rend() && static_cast<int>(out.size()) < count;
+         ++t) {
+      Trade r{};
+      r.minute = static_cast<int16_t>(IndexToTradeMinute(q, i) % 1440);
+      r.price = t->price;
+      r.lots = static_cast<int32_t>(t->volume / unit);
+      r.inout = static_cast<char>(t->side);
+      r.openInterestChange = static_cast<int32_t>(t->interest);
+      // Its nature by the side that took it and whether it opened or closed positions: 0 多开,
+      // 1 空开, 2 空平, 3 多平, 4 多换, 5 空换.
+      r.nature = static_cast<char>(t->interest > 0 ? t->side : t->interest < 0 ? 2 + t->side : 4 + t->side);
+      out.push_back(r);
     }
   }
   std::reverse(out.begin(), out.end());

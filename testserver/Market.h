@@ -12,6 +12,7 @@
 
 #include "core/ChartData.h"
 #include "core/StockData.h"
+#include "testserver/TradeTape.h"
 
 namespace testserver {
 
@@ -113,6 +114,16 @@ struct Security {
   // Indices and boards: the extremes of past days their members' minutes reached, by date (made
   // when a day is first asked for).
   mutable std::map<uint32_t, std::pair<int32_t, int32_t>> pastExtremes;
+  // The shown session's trades summed up to a minute, kept so that the next minute only adds its
+  // own (made again from the open when the session shown changes or the clock goes back).
+  struct TapeCache {
+    int32_t date = 0;
+    int shown = 2;
+    int upTo = 0;
+    int32_t low = 0, high = 0;
+    TapeTotals totals;
+  };
+  mutable TapeCache tape;
 };
 
 // The cumulative figures of a security after some minutes of its day: the quote carries those of
@@ -274,6 +285,11 @@ class Market {
     std::vector<int32_t> close, ref;
   };
   static Closes closesOf(const Security& s, int64_t from, int64_t to);
+  // The minute `i` of the shown session as its trades take it; `low` and `high` the day's range
+  // up to it.
+  TapeMinute tapeMinute(const Security& s, int i, int32_t low, int32_t high) const;
+  // The shown session's trades of its first `n` minutes, summed.
+  const TapeTotals& tapeTotals(const Security& s, int n) const;
   // The figures after each of the first `n` minutes (only the last one filled in unless
   // `everyMinute`).
   std::vector<MinuteFigures> figures(const Security& s, int n, bool everyMinute = true) const;
