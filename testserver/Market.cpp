@@ -447,14 +447,6 @@ int64_t FloorMod(int64_t a, int64_t b) {
   return a - FloorDiv(a, b) * b;
 }
 
-// Weekdays since Monday 1970-01-05: each trading day's own number, one more than the trading
-// day's before it (a weekend's date has the following Monday's).
-int64_t TradingOrdinal(int32_t date) {
-  const int64_t n = DayNumber(date) - 4;
-  const int64_t weeks = FloorDiv(n, 7);
-  return weeks * 5 + std::min<int64_t>(n - weeks * 7, 5);
-}
-
 // Random numbers of a trading day, by its number: the day's figures whatever date looks at it.
 constexpr uint64_t kDay = 8ull << 40;
 uint64_t DayIndex(int64_t ordinal, int k) {
@@ -592,6 +584,14 @@ int32_t AdjustedClose(const tagLocalStockData& q, const tagLocalWeightData& w, i
 }
 
 }  // namespace
+
+// Weekdays since Monday 1970-01-05: each trading day's own number, one more than the trading
+// day's before it (a weekend's date has the following Monday's).
+int64_t TradingOrdinal(int32_t date) {
+  const int64_t n = DayNumber(date) - 4;
+  const int64_t weeks = FloorDiv(n, 7);
+  return weeks * 5 + std::min<int64_t>(n - weeks * 7, 5);
+}
 
 Market::Closes Market::closesOf(const Security& s, int64_t from, int64_t to) {
   const tagLocalStockData& q = s.q;
@@ -996,48 +996,10 @@ void Market::build() {
     seats_.push_back({1000 + i * 100, 1000 + i * 100 + 99, kBrokers[i][0], kBrokers[i][1]});
   }
 
-  // Information sections and news.
+  // Information sections; their news and the radar's signals are made for each day asked for
+  // from the securities seeded so far (see MarketItems.cpp).
   sections_ = {{1, "要闻"}, {2, "公司新闻"}, {3, "研究报告"}, {4, "公告"}};
-  static const char* kTopics[] = {"业绩预告",   "重大合同",   "股东增持",   "分红方案",
-                                  "董事会决议", "投资者关系", "新产品发布", "季度报告"};
-  int newsId = 1;
-  for (const auto& sec : sections_) {
-    for (int i = 0; i < 30; ++i) {
-      const Security& s = secs_[Mix(seed_, 0x5E55 + newsId) % shares];
-      std::string name = foundation::utf16ToUtf8(std::u16string(s.q.name));
-      NewsItem n;
-      n.id = newsId++;
-      n.partId = sec.first;
-      n.title = name + kTopics[(n.id + sec.first) % 8];
-      // The body tells of what the title names.
-      n.body = n.title + "。" + name + "（" + s.q.code + "）今日发布" +
-               kTopics[(n.id + sec.first) % 8] + "公告，公司经营情况正常，请投资者注意风险。";
-      n.daysBack = i / 5;
-      // Published during the day's trading, a few an hour.
-      n.dayTime = SessionMinuteTime((i % 5) * 50 + i % 7 * 3);
-      n.source = sec.second;
-      news_.push_back(std::move(n));
-    }
-  }
-  static const char* kSignals[] = {"大单买入", "急速拉升", "大单卖出", "快速下跌",
-                                   "封涨停板", "打开涨停", "放量上攻", "低位反弹"};
-  for (int i = 0; i < 40; ++i) {
-    int si = static_cast<int>(Mix(seed_, 0x12AD + i) % shares);
-    const Security& s = secs_[si];
-    // Signals of shares that trade in the Shanghai hours (Hong Kong's enclose them).
-    if (s.q.zqlb == kTypeIndex ||
-        (s.q.market != kMarketSh && s.q.market != kMarketSz && s.q.market != kMarketHk))
-      continue;
-    RadarItem r;
-    r.id = 100000 + i;
-    r.market = s.q.market;
-    r.code = s.q.code;
-    r.time = SessionMinuteTime(5 + i * 6);
-    r.name = foundation::utf16ToUtf8(std::u16string(s.q.name));
-    r.signal = kSignals[i % 8];
-    r.title = r.name + r.signal;
-    radar_.push_back(std::move(r));
-  }
+  seeded_ = shares;
   // Hong Kong warrants and bull/bear certificates, added last so that everything above keeps its
   // names, news and radar; they belong to no index or board. 51 and 50 give lists of three and
   // of exactly two 25-row pages.
@@ -1086,16 +1048,6 @@ void Market::setMinute(int minute) {
   }
   for (auto& s : secs_)
     if (!s.members.empty()) recomputeAggregate(s);
-}
-
-void Market::stampNews() {
-  newsDue_.clear();
-  for (NewsItem& n : news_) {
-    const SeedStamp at = stampSeed(n.daysBack, n.dayTime);
-    n.date = at.date;
-    n.time = at.time;
-    if (at.due) newsDue_.push_back(n);
-  }
 }
 
 bool Market::advance() {
@@ -1979,6 +1931,30 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
       p.pc = p.kc - change;
     }
   }
+  return pts;
+}
+
+std::vector<tagLocalTrendData> Market::pointsOn(const Security& s, int32_t date,
+                                                DayBar* bar) const {
+  // The days the security holds, in their order: its history, the last or next session moved
+  // out of it, today's.
+  const DayBar* day = nullptr;
+  const DayBar* before = nullptr;
+  auto look = [&](const DayBar& d) {
+    if (d.date == static_cast<uint32_t>(date)) day = &d;
+    if (d.date < static_cast<uint32_t>(date) && d.date > 0 && (!before || d.date > before->date))
+      before = &d;
+  };
+  for (const DayBar& d : s.history) look(d);
+  if (s.lastSession) look(s.lastBar);
+  look(s.liveBar);
+  if (s.nextBar.date != 0) look(s.nextBar);
+  if (!day || s.points < 4) return {};
+  if (bar) *bar = *day;
+  std::vector<tagLocalTrendData> pts = dayPoints(s, *day, before ? *before : *day);
+  // The minutes' amounts as the day played gives them (takeMinutes).
+  const std::vector<int64_t> amounts = SteppedAmounts(pts);
+  for (size_t i = 0; i < pts.size(); ++i) pts[i].amount = amounts[i];
   return pts;
 }
 

@@ -397,7 +397,10 @@ TEST_F(Exchanges, QuoteServerAnswersEveryQuoteBuilder) {
       {"information content 145/87", Role::Quote,
        [&] {
          return Queued(SendQueueKind::Center,
-                       [] { MakeRequest_InfoContent(GlobalDataRequest(), 0, 42, 1, "3"); });
+                       [&] {
+                         MakeRequest_InfoContent(GlobalDataRequest(), 0, 42, 1,
+                                                 std::to_string(market_->news()[2].id).c_str());
+                       });
        },
        1,
        [&](const std::vector<Reply>& r) {

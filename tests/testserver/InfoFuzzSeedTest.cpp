@@ -90,8 +90,17 @@ void RecordRadar(testserver::TestServer& server, TestClient& quote, SeedWriter& 
   seeds.add("radar_replies", "two-packets",
             Cut(static_cast<uint8_t>(parts[0].body.size() * 255 / joined.size()), joined));
 
+  // The text of 000002's alert, whose ids lie from 6,000,000,000 on (one a day).
+  MDBF rows;
+  ASSERT_GT(rows.Parse(whole[0].body.data(), static_cast<int>(whole[0].body.size())), 0);
+  int64_t id = 0;
+  for (int i = 0; i < rows.GetRecordNum(); ++i) {
+    rows.Seek(i);
+    if (rows.GetInt64(22) >= 6000000000LL) id = rows.GetInt64(22);
+  }
+  ASSERT_NE(id, 0);
   MDBF text;
-  text.AddInt64Field(22, 6000000001LL);
+  text.AddInt64Field(22, id);
   auto content = AskAll(quote, Request(82, 0, 5, text));
   ASSERT_EQ(content.size(), 1u);
   ASSERT_FALSE(content[0].error());

@@ -3,6 +3,8 @@
 // clock.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -291,14 +293,17 @@ TEST(SessionClockMarket, SeedsLieAtOrBeforeTheClockInTheirOrder) {
       EXPECT_NE(testserver::WeekDay(n.date), 0);
       EXPECT_NE(testserver::WeekDay(n.date), 6);
       newest = std::max(newest, n.date);
-      // Later in the seeds' own order is later by the clock too.
-      for (const testserver::NewsItem& o : m.news()) {
-        const bool before =
-            n.daysBack > o.daysBack || (n.daysBack == o.daysBack && n.dayTime < o.dayTime);
-        if (before) {
-          EXPECT_LT(int64_t{n.date} * 1000000 + n.time, int64_t{o.date} * 1000000 + o.time);
-        }
+    }
+    // A section lists the newest day first, each day's items in their order by the clock.
+    std::map<int32_t, const testserver::NewsItem*> last;
+    for (const testserver::NewsItem& n : m.news()) {
+      const testserver::NewsItem*& before = last[n.partId];
+      if (before && before->date == n.date) {
+        EXPECT_LT(before->time, n.time) << n.id;
+      } else if (before) {
+        EXPECT_GT(before->date, n.date) << n.id;
       }
+      before = &n;
     }
     EXPECT_EQ(newest, c.newest);
   }
