@@ -162,8 +162,10 @@ const std::vector<RadarItem>& Market::radarOf(int32_t date) const {
   for (int c = 0; c < 48 && out.size() < kSignalsPerDay; ++c) {
     const uint64_t pick = Mix(seed_, 0x12AD + static_cast<uint64_t>(day) * 64 + static_cast<uint64_t>(c));
     const Security& s = secs_[pick % shares];
-    if (s.q.zqlb == kTypeIndex || !s.members.empty() ||
-        (s.q.market != kMarketSh && s.q.market != kMarketSz && s.q.market != kMarketHk))
+    // Signals of the shares the radar watches: the A shares and Hong Kong's main and growth boards.
+    const uint8_t type = s.q.zqlb;
+    if (type != kTypeAShare && type != kTypeSme && type != kTypeChiNext && type != kTypeHkMain &&
+        type != kTypeHkGem)
       continue;
     const int signal = static_cast<int>((pick >> 24) % 8);
     const int from = 5 + static_cast<int>((pick >> 32) % static_cast<uint64_t>(std::max(1, s.points / 2)));

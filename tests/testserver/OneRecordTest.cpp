@@ -13,10 +13,16 @@
 #include <vector>
 
 #include "core/ChartStore.h"
+#include "core/DataRequest.h"
+#include "core/InfoRequests.h"
+#include "core/MDBF.h"
+#include "core/PacketHeader.h"
 #include "core/MarketTable.h"
 #include "core/QuoteCache.h"
 #include "core/TickDecode.h"
+#include "platform/foundation/Text.h"
 #include "tests/testserver/ChartClientSupport.h"
+#include "testserver/Market.h"
 
 namespace {
 
@@ -47,6 +53,24 @@ const Clock kClocks[] = {{20261209, 10 * 60 + 30}, {20261209, 14 * 60 + 59},
                          {20261209, 15 * 60},      {20261209, 22 * 60},
                          {20261207, 1 * 60 + 30},  {20261212, 12 * 60}};
 
+// An item of the radar or the news as a list shows it.
+struct Item {
+  int64_t id = 0;
+  int32_t date = 0, time = 0;
+  std::string title;
+};
+
+std::vector<Item> Rows(const Reply& r) {
+  std::vector<Item> out;
+  MDBF t;
+  if (t.Parse(r.body.data(), static_cast<int>(r.body.size())) <= 0) return out;
+  for (int i = 0; i < t.GetRecordNum(); ++i) {
+    t.Seek(i);
+    out.push_back({t.GetInt64(22), t.GetInt(21), t.GetInt(20), t.GetNSString(23)});
+  }
+  return out;
+}
+
 class OneRecord : public ChartClientTest {
  protected:
   static void SetUpTestSuite() {}
@@ -74,6 +98,38 @@ class OneRecord : public ChartClientTest {
 
   tagLocalStockData Q(const Sample& s) { return Quote(s.market, s.code, kOneList); }
 
+  // The radar of a watch list of "MMCCCCCC" keys (145/96), as its rows show it.
+  std::vector<Item> Radar(const std::vector<std::pair<uint8_t, std::string>>& stocks) {
+    std::string keys;
+    for (const auto& [market, code] : stocks)
+      keys += (keys.empty() ? "" : ",") + std::string(market < 10 ? "0" : "") +
+              std::to_string(market) + code;
+    MDBF t;
+    t.AddStringField(0, "\x14\x15\x16\x17");
+    t.AddStringField(71, keys.c_str());
+    t.AddIntField(28, 0);
+    t.AddIntField(29, 500);
+    std::vector<uint8_t> packet(kPacketHeaderSize + 8000, 0);
+    int records = 0;
+    const int len = t.SerializeAll(packet.data() + kPacketHeaderSize, 8000, &records);
+    const int n =
+        BuildPacket(kMainTypeQuote, 96, 12, 0, NextCode(), packet.data(), len, kCipherNone);
+    std::vector<Item> rows = Rows(Ask(packet.data(), n));
+    // The radar's rows name no stock: its titles begin with the stock's name.
+    return rows;
+  }
+
+  // A news section's titles (145/86).
+  std::vector<Item> News(int part) {
+    QueueCapture capture;
+    MakeRequest_InfoTitle(GlobalDataRequest(), 0, 41, part, ("sec" + std::to_string(part)).c_str(),
+                          200, 0);
+    const auto packets = capture.take(SendQueueKind::Center);
+    EXPECT_EQ(packets.size(), 1u);
+    if (packets.empty()) return {};
+    return Rows(Ask(packets[0].data(), static_cast<int>(packets[0].size())));
+  }
+
   std::vector<tagLocalDealData> Ticks(const tagLocalStockData& q, uint16_t count) {
     const uint8_t list[] = {4, 1, 2, 3, 4};
     uint8_t buf[1024];
@@ -89,20 +145,22 @@ class OneRecord : public ChartClientTest {
   }
 
   // One page of a list (market, type), sorted by `sortByte` (0 keeps the list's order).
-  std::vector<tagLocalStockData> Page(uint8_t market, uint8_t type, uint8_t sortByte) {
-    const uint8_t block[7] = {market, type, sortByte, 0, 0, 60, 0};
+  std::vector<tagLocalStockData> Page(uint8_t market, uint8_t type, uint8_t sortByte,
+                                      const std::vector<uint8_t>& fields = kOneList) {
+    constexpr int kRows = 120;
+    const uint8_t block[7] = {market, type, sortByte, 0, 0, kRows, 0};
     const uint8_t none[] = {0};
     uint8_t buf[1024];
-    Reply r = Ask(buf, MakeRequest_Sort(0, NextCode(), 17, block, none, kOneList.data(), buf,
-                                        sizeof buf));
+    Reply r =
+        Ask(buf, MakeRequest_Sort(0, NextCode(), 17, block, none, fields.data(), buf, sizeof buf));
     CQuoteCache cache;
     cache.Init();
-    tagCodeItem items[60];
+    std::vector<tagCodeItem> items(kRows);
     uint8_t head[9];
-    const int n = cache.ParseListReply(r.body.data(), r.body.size(), items, 60, head);
+    const int n = cache.ParseListReply(r.body.data(), r.body.size(), items.data(), kRows, head);
     std::vector<tagLocalStockData> rows(static_cast<size_t>(std::max(n, 0)));
     if (n > 0) {
-      EXPECT_EQ(cache.GetQuotes(rows.data(), items, n), n);
+      EXPECT_EQ(cache.GetQuotes(rows.data(), items.data(), n), n);
     }
     return rows;
   }
@@ -350,6 +408,161 @@ TEST_F(OneRecord, FuturesKeepTheirStepsLimitsAndTabs) {
   const markets::Contract* copper = markets::FindContract(7, "CU1601");
   ASSERT_NE(copper, nullptr);
   EXPECT_STREQ(markets::TabOf(*copper)->title, "上海商品");
+}
+
+// An item of the radar or the news is the same whenever it is seen: the same id keeps its day,
+// time and title, before the open, in the session, at night and on the next days; today's is
+// listed once its minute has come.
+TEST_F(OneRecord, AnItemKeepsItsDayAndTimeWhenSeenFromAnotherDay) {
+  const std::vector<std::pair<uint8_t, std::string>> watch = {
+      {1, "600000"}, {1, "600036"}, {2, "000001"}, {2, "000002"}};
+  const Clock looks[] = {{20261208, 14 * 60}, {20261209, 9 * 60 + 20}, {20261209, 12 * 60},
+                         {20261209, 22 * 60}, {20261210, 9 * 60 + 20}, {20261210, 11 * 60}};
+  std::map<int64_t, Item> seen;
+  std::map<std::string, int> looksSeeing;
+  for (const Clock& clock : looks) {
+    SCOPED_TRACE(std::to_string(clock.date) + " " + std::to_string(clock.minute));
+    Open(clock.date, clock.minute);
+    const int64_t now = int64_t{clock.date} * 1000000 + clock.minute / 60 * 10000 +
+                        clock.minute % 60 * 100;
+    std::vector<Item> items = Radar(watch);
+    EXPECT_FALSE(items.empty());
+    for (int part = 1; part <= 4; ++part) {
+      std::vector<Item> news = News(part);
+      EXPECT_FALSE(news.empty());
+      for (Item& n : news) n.id += int64_t{1} << 40;  // apart from the radar's ids
+      items.insert(items.end(), news.begin(), news.end());
+    }
+    for (const Item& item : items) {
+      SCOPED_TRACE(item.title);
+      EXPECT_LE(int64_t{item.date} * 1000000 + item.time, now) << "listed before its time";
+      auto [at, fresh] = seen.emplace(item.id, item);
+      if (fresh) continue;
+      EXPECT_EQ(at->second.date, item.date);
+      EXPECT_EQ(at->second.time, item.time);
+      EXPECT_EQ(at->second.title, item.title);
+      ++looksSeeing[item.title];
+    }
+  }
+  // Items are seen again from other days.
+  EXPECT_GT(looksSeeing.size(), 10u);
+}
+
+// A radar signal is what the trades of its minute did: the trend of its day shows the move it
+// names at its minute, and a large order's signal has a trade of a million or more on its side
+// among that minute's ticks.
+TEST_F(OneRecord, ARadarSignalAgreesWithItsDaysMinutes) {
+  int checked = 0;
+  for (const Clock& clock : {Clock{20261209, 14 * 60}, Clock{20261210, 15 * 60}}) {
+    SCOPED_TRACE(std::to_string(clock.date) + " " + std::to_string(clock.minute));
+    Open(clock.date, clock.minute);
+    // Every A share, and the Hong Kong main and growth boards' shares.
+    std::vector<std::pair<uint8_t, std::string>> stocks;
+    std::map<std::string, std::pair<uint8_t, std::string>> byName;
+    for (const auto& list : {std::pair<uint8_t, uint8_t>{100, 2}, {3, 10}, {3, 11}}) {
+      const std::vector<tagLocalStockData> page =
+          Page(list.first, list.second, 0, List({30, 10, 9, 11, 21}));
+      for (const tagLocalStockData& q : page) {
+        stocks.emplace_back(q.market, q.code);
+        std::u16string name(q.name, std::find(q.name, q.name + 16, u'\0'));
+        byName[foundation::utf16ToUtf8(name)] = {q.market, q.code};
+      }
+    }
+    for (const Item& item : Radar(stocks)) {
+      SCOPED_TRACE(item.title + " " + std::to_string(item.date) + " " + std::to_string(item.time));
+      int signal = -1;
+      std::string name;
+      for (int k = 0; k < 8; ++k) {
+        const std::string word = testserver::kRadarSignals[k];
+        if (item.title.size() > word.size() &&
+            item.title.compare(item.title.size() - word.size(), word.size(), word) == 0) {
+          signal = k;
+          name = item.title.substr(0, item.title.size() - word.size());
+        }
+      }
+      ASSERT_GE(signal, 0);
+      ASSERT_TRUE(byName.count(name)) << name;
+      const auto& [market, code] = byName[name];
+      const tagLocalStockData q = Quote(market, code.c_str(), kOneList);
+      // Its day: the session the quote shows (today's, or before the open the last one), or a day
+      // before it.
+      const int32_t shown = static_cast<int32_t>(q.datetime.Year * 10000 + q.datetime.Month * 100 +
+                                                 q.datetime.Day);
+      int back = 0;
+      while (back < 4 && testserver::TradingDaysBefore(shown, back) != item.date) ++back;
+      ASSERT_LT(back, 4);
+      const bool today = back == 0;
+      const Trend t = today ? TrendOf(q, TrendListFor(q, false))
+                            : PastTrendOf(q, static_cast<int8_t>(back), TrendListFor(q, false));
+      const int minute = item.time / 10000 * 60 + item.time / 100 % 100;
+      int i = 0;
+      while (i < t.count && t.pts[i].time % 1440 != minute) ++i;
+      ASSERT_LT(i, t.count) << "a minute of its day";
+      const auto& p = t.pts;
+      const int32_t step = q.market == 3 ? 10 : PriceDotToScale(q);
+      int32_t low = p[0].now, high = p[0].now;
+      int64_t volume = 0;
+      for (int k = 0; k < t.count; ++k) {
+        if (k <= i) {
+          low = std::min(low, p[k].now);
+          high = std::max(high, p[k].now);
+        }
+        volume += p[k].volume;
+      }
+      const int32_t previous = i > 0 ? p[i - 1].now : p[i].now;
+      switch (signal) {
+        case testserver::kSignalSurge:
+          ASSERT_GE(i, 5);
+          EXPECT_GE(p[i].now - p[i - 5].now, 2 * step);
+          EXPECT_GT(p[i].now, previous);
+          break;
+        case testserver::kSignalPlunge:
+          ASSERT_GE(i, 5);
+          EXPECT_GE(p[i - 5].now - p[i].now, 2 * step);
+          EXPECT_LT(p[i].now, previous);
+          break;
+        case testserver::kSignalSealed:
+          // At the day's high from its minute to the close.
+          for (int k = i; k < t.count; ++k) EXPECT_EQ(p[k].now, p[t.count - 1].now) << k;
+          if (today) {
+            EXPECT_EQ(p[t.count - 1].now, q.upprice);
+          }
+          break;
+        case testserver::kSignalUnsealed:
+          EXPECT_LT(p[i].now, previous);
+          EXPECT_EQ(previous, high);
+          break;
+        case testserver::kSignalVolumeRise:
+          EXPECT_GE(static_cast<double>(p[i].volume) * t.count, 3.0 * static_cast<double>(volume));
+          EXPECT_GT(p[i].now, previous);
+          break;
+        case testserver::kSignalRebound: {
+          ASSERT_GE(i, 10);
+          int32_t recent = p[i].now;
+          for (int k = i - 10; k < i; ++k) recent = std::min(recent, p[k].now);
+          EXPECT_EQ(recent, low);
+          EXPECT_GE(p[i].now - recent, 2 * step);
+          break;
+        }
+        default: {
+          // A large order: among the minute's ticks, seen at that minute of today.
+          if (item.date != clock.date) break;
+          server_->setMinute(minute);
+          const tagLocalStockData then = Quote(market, code.c_str(), kOneList);
+          bool found = false;
+          for (const tagLocalDealData& d : Ticks(then, 200)) {
+            if (d.time / 100 * 60 + d.time % 100 != minute) continue;
+            const double paid = static_cast<double>(d.volume) * q.unit * d.price / 10000.0;
+            found |= paid >= 1000000 && d.inoutflag == (signal == testserver::kSignalLargeBuy ? 0 : 1);
+          }
+          EXPECT_TRUE(found);
+          server_->setMinute(clock.minute);
+        }
+      }
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 8);
 }
 
 }  // namespace
