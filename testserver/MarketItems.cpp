@@ -36,12 +36,20 @@ bool InShanghaiHours(int minuteOfDay) {
 std::vector<NewsItem> Market::newsOf(int32_t date) const {
   std::vector<NewsItem> out;
   const int64_t day = TradingOrdinal(date);
-  const size_t shares = std::max<size_t>(seeded_, 1);
+  // News tells of companies: the A shares and Hong Kong's shares.
+  std::vector<const Security*> companies;
+  for (size_t i = 0; i < seeded_ && i < secs_.size(); ++i) {
+    const uint8_t type = secs_[i].q.zqlb;
+    if (type == kTypeAShare || type == kTypeSme || type == kTypeChiNext || type == kTypeHkMain ||
+        type == kTypeHkGem)
+      companies.push_back(&secs_[i]);
+  }
+  if (companies.empty()) return out;
   for (const auto& [part, source] : sections_) {
     for (int j = 0; j < kNewsPerDay; ++j) {
       const uint64_t pick = Mix(seed_, 0x5E55 + static_cast<uint64_t>(day) * 64 +
                                            static_cast<uint64_t>(part) * 8 + static_cast<uint64_t>(j));
-      const Security& s = secs_[pick % shares];
+      const Security& s = *companies[pick % companies.size()];
       const std::string name = foundation::utf16ToUtf8(std::u16string(s.q.name));
       const char* topic = kTopics[(pick >> 20) % 8];
       NewsItem n;
