@@ -34,9 +34,9 @@ struct Contract {
   const char* name;      // UTF-8
   const char* initials;  // of the name, for the search
   uint8_t market;
-  uint16_t list;   // the stock type of its tab
-  int32_t price;   // its usual price, 1/10000
-  int32_t step;    // the price step, 1/10000
+  uint16_t list;  // the stock type of its tab
+  int32_t price;  // its usual price, 1/10000
+  int32_t step;   // the price step, 1/10000
   uint8_t pricedot;
   int16_t limitBp;  // the daily limit either side of the previous close, 1/10000 (0 none)
   int32_t lot;      // the trading unit (contracts)

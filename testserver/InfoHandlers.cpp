@@ -6,8 +6,8 @@
 // watch list (600000, 600036, 000001, 000002) alerts of today and of the two days before, with
 // ids above 2^31 (one stock's above 2^32), so that a new user's list has rows of several days
 // and ids that need 64 bits. Every alert is at the minute of the trades that gave it and keeps
-// its day, time and id whenever it is seen. A request with field 98 = n (n >= 2) gets its rows as n record
-// tables one after another in one body.
+// its day, time and id whenever it is seen. A request with field 98 = n (n >= 2) gets its rows as n
+// record tables one after another in one body.
 #include <algorithm>
 #include <cstdint>
 #include <string>

@@ -47,8 +47,9 @@ std::vector<NewsItem> Market::newsOf(int32_t date) const {
   if (companies.empty()) return out;
   for (const auto& [part, source] : sections_) {
     for (int j = 0; j < kNewsPerDay; ++j) {
-      const uint64_t pick = Mix(seed_, 0x5E55 + static_cast<uint64_t>(day) * 64 +
-                                           static_cast<uint64_t>(part) * 8 + static_cast<uint64_t>(j));
+      const uint64_t pick =
+          Mix(seed_, 0x5E55 + static_cast<uint64_t>(day) * 64 + static_cast<uint64_t>(part) * 8 +
+                         static_cast<uint64_t>(j));
       const Security& s = *companies[pick % companies.size()];
       const std::string name = foundation::utf16ToUtf8(std::u16string(s.q.name));
       const char* topic = kTopics[(pick >> 20) % 8];
@@ -168,7 +169,8 @@ const std::vector<RadarItem>& Market::radarOf(int32_t date) const {
   // Shares picked by the day's own numbers, each asked for one signal; those whose trades never
   // gave it make no item.
   for (int c = 0; c < 48 && out.size() < kSignalsPerDay; ++c) {
-    const uint64_t pick = Mix(seed_, 0x12AD + static_cast<uint64_t>(day) * 64 + static_cast<uint64_t>(c));
+    const uint64_t pick =
+        Mix(seed_, 0x12AD + static_cast<uint64_t>(day) * 64 + static_cast<uint64_t>(c));
     const Security& s = secs_[pick % shares];
     // Signals of the shares the radar watches: the A shares and Hong Kong's main and growth boards.
     const uint8_t type = s.q.zqlb;
@@ -176,7 +178,8 @@ const std::vector<RadarItem>& Market::radarOf(int32_t date) const {
         type != kTypeHkGem)
       continue;
     const int signal = static_cast<int>((pick >> 24) % 8);
-    const int from = 5 + static_cast<int>((pick >> 32) % static_cast<uint64_t>(std::max(1, s.points / 2)));
+    const int from =
+        5 + static_cast<int>((pick >> 32) % static_cast<uint64_t>(std::max(1, s.points / 2)));
     const int32_t time = signalTime(s, date, signal, from);
     if (time < 0) continue;
     RadarItem r;

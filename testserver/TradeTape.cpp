@@ -36,8 +36,8 @@ void MinuteTrades(const tagLocalStockData& q, uint64_t key, int32_t date, int in
       Mix(key, kTapeStream + static_cast<uint64_t>(date) * 2048 + static_cast<uint64_t>(index));
   // The day leans to buying or selling: its buyers' share of the trades at the last price.
   const double buying = 0.3 + 0.4 * Unit(key, kTapeStream + static_cast<uint64_t>(date));
-  const int count = static_cast<int>(std::clamp<int64_t>(2 + static_cast<int64_t>(base % 7), 1,
-                                                         std::max<int64_t>(lots, 1)));
+  const int count = static_cast<int>(
+      std::clamp<int64_t>(2 + static_cast<int64_t>(base % 7), 1, std::max<int64_t>(lots, 1)));
   // Sizes from a long tail: now and then one order takes most of the minute.
   std::vector<double> weight(static_cast<size_t>(count));
   double total = 0;
@@ -50,9 +50,9 @@ void MinuteTrades(const tagLocalStockData& q, uint64_t key, int32_t date, int in
   int64_t given = 0;
   size_t largest = 0;
   for (int j = 0; j < count; ++j) {
-    const int64_t extra = lots > count ? static_cast<int64_t>(static_cast<double>(lots - count) *
-                                                              weight[j] / total)
-                                       : 0;
+    const int64_t extra =
+        lots > count ? static_cast<int64_t>(static_cast<double>(lots - count) * weight[j] / total)
+                     : 0;
     out[j].volume = (lots > 0 ? 1 + extra : 0) * lot;
     out[j].price = m.price;
     given += out[j].volume;

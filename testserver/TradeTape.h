@@ -26,8 +26,8 @@ struct TapeTrade {
 
 // A minute as the trend shows it, and where the day stood when it began.
 struct TapeMinute {
-  int32_t price = 0;     // its last price
-  int32_t previous = 0;  // the last price before it (the previous close for the first minute)
+  int32_t price = 0;          // its last price
+  int32_t previous = 0;       // the last price before it (the previous close for the first minute)
   int32_t low = 0, high = 0;  // the day's range up to and including this minute
   int64_t volume = 0, amount = 0, interest = 0;
 };

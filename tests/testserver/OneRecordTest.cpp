@@ -16,8 +16,8 @@
 #include "core/DataRequest.h"
 #include "core/InfoRequests.h"
 #include "core/MDBF.h"
-#include "core/PacketHeader.h"
 #include "core/MarketTable.h"
+#include "core/PacketHeader.h"
 #include "core/QuoteCache.h"
 #include "core/TickDecode.h"
 #include "platform/foundation/Text.h"
@@ -30,9 +30,9 @@ using namespace chartclient;
 
 // The quote fields behind the figures checked: the quote's own (open .. 现量, 外盘/内盘, limits,
 // time) and the main-force page's classes, amounts and net flow.
-const std::vector<uint8_t> kOneList = List({10, 9,  21, 2,  3,  4,  5,  17, 6,  7,  8,  18, 14,
-                                            15, 23, 24, 26, 62, 75, 70, 71, 95, 96, 97, 102, 108,
-                                            109, 160, 161, 162});
+const std::vector<uint8_t> kOneList =
+    List({10, 9,  21, 2,  3,  4,  5,  17, 6,  7,   8,   18,  14,  15,  23,
+          24, 26, 62, 75, 70, 71, 95, 96, 97, 102, 108, 109, 160, 161, 162});
 
 struct Sample {
   uint8_t market;
@@ -49,9 +49,8 @@ struct Clock {
 };
 // Wednesday in the morning session, its last minute, its close, the evening and night; Monday
 // past midnight before the open; a Saturday.
-const Clock kClocks[] = {{20261209, 10 * 60 + 30}, {20261209, 14 * 60 + 59},
-                         {20261209, 15 * 60},      {20261209, 22 * 60},
-                         {20261207, 1 * 60 + 30},  {20261212, 12 * 60}};
+const Clock kClocks[] = {{20261209, 10 * 60 + 30}, {20261209, 14 * 60 + 59}, {20261209, 15 * 60},
+                         {20261209, 22 * 60},      {20261207, 1 * 60 + 30},  {20261212, 12 * 60}};
 
 // An item of the radar or the news as a list shows it.
 struct Item {
@@ -133,8 +132,8 @@ class OneRecord : public ChartClientTest {
   std::vector<tagLocalDealData> Ticks(const tagLocalStockData& q, uint16_t count) {
     const uint8_t list[] = {4, 1, 2, 3, 4};
     uint8_t buf[1024];
-    Reply r = Ask(buf, MakeRequest_DealDetail(0, NextCode(), 13, q.market, q.code, count, list,
-                                              buf, sizeof buf));
+    Reply r = Ask(buf, MakeRequest_DealDetail(0, NextCode(), 13, q.market, q.code, count, list, buf,
+                                              sizeof buf));
     if (r.body.size() < 11) return {};
     const int n = ReadLE16(r.body.data() + 9);
     std::vector<tagLocalDealData> ticks(static_cast<size_t>(std::max(n, 0)));
@@ -356,8 +355,7 @@ TEST_F(OneRecord, IndicesWithDifferentMembersDiffer) {
       EXPECT_NE(a.volume, b.volume);
       EXPECT_NE(a.amount, b.amount);
       EXPECT_NE(a.out, b.out);
-      EXPECT_NE(a.index_up + a.index_same + a.index_down,
-                b.index_up + b.index_same + b.index_down);
+      EXPECT_NE(a.index_up + a.index_same + a.index_down, b.index_up + b.index_same + b.index_down);
       const Trend ta = TrendOf(a, TrendListFor(a, false)), tb = TrendOf(b, TrendListFor(b, false));
       ASSERT_EQ(ta.count, tb.count);
       int same = 0;
@@ -423,8 +421,8 @@ TEST_F(OneRecord, AnItemKeepsItsDayAndTimeWhenSeenFromAnotherDay) {
   for (const Clock& clock : looks) {
     SCOPED_TRACE(std::to_string(clock.date) + " " + std::to_string(clock.minute));
     Open(clock.date, clock.minute);
-    const int64_t now = int64_t{clock.date} * 1000000 + clock.minute / 60 * 10000 +
-                        clock.minute % 60 * 100;
+    const int64_t now =
+        int64_t{clock.date} * 1000000 + clock.minute / 60 * 10000 + clock.minute % 60 * 100;
     std::vector<Item> items = Radar(watch);
     EXPECT_FALSE(items.empty());
     for (int part = 1; part <= 4; ++part) {
@@ -486,8 +484,8 @@ TEST_F(OneRecord, ARadarSignalAgreesWithItsDaysMinutes) {
       const tagLocalStockData q = Quote(market, code.c_str(), kOneList);
       // Its day: the session the quote shows (today's, or before the open the last one), or a day
       // before it.
-      const int32_t shown = static_cast<int32_t>(q.datetime.Year * 10000 + q.datetime.Month * 100 +
-                                                 q.datetime.Day);
+      const int32_t shown =
+          static_cast<int32_t>(q.datetime.Year * 10000 + q.datetime.Month * 100 + q.datetime.Day);
       int back = 0;
       while (back < 4 && testserver::TradingDaysBefore(shown, back) != item.date) ++back;
       ASSERT_LT(back, 4);
@@ -553,7 +551,8 @@ TEST_F(OneRecord, ARadarSignalAgreesWithItsDaysMinutes) {
           for (const tagLocalDealData& d : Ticks(then, 200)) {
             if (d.time / 100 * 60 + d.time % 100 != minute) continue;
             const double paid = static_cast<double>(d.volume) * q.unit * d.price / 10000.0;
-            found |= paid >= 1000000 && d.inoutflag == (signal == testserver::kSignalLargeBuy ? 0 : 1);
+            found |=
+                paid >= 1000000 && d.inoutflag == (signal == testserver::kSignalLargeBuy ? 0 : 1);
           }
           EXPECT_TRUE(found);
           server_->setMinute(clock.minute);
