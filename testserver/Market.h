@@ -259,7 +259,7 @@ class Market {
   const std::vector<NewsItem>& news() const { return newsDue_; }
   // The radar's signals of the day before the newest trading day and those of the newest whose
   // time has come, in their order.
-  const std::vector<RadarItem>& radar() const { return radarDue_; }
+  const std::vector<RadarItem>& radar() const;
   // The signals of a trading day, in their order: a function of the seed and the date, each at the
   // minute whose trades gave it. Empty for a day the history does not hold.
   const std::vector<RadarItem>& radarOf(int32_t date) const;
@@ -347,7 +347,9 @@ class Market {
   std::vector<Security> secs_;
   std::vector<SeatRange> seats_;
   std::vector<NewsItem> newsDue_;    // what news() lists
-  std::vector<RadarItem> radarDue_;  // what radar() lists
+  // What radar() lists, made when first asked for at a minute (it looks into the days' trades).
+  mutable std::vector<RadarItem> radarDue_;
+  mutable bool radarMade_ = false;
   mutable std::map<int32_t, std::vector<RadarItem>> radarDays_;
   // The securities news and signals are made of: those seeded before the boards.
   size_t seeded_ = 0;

@@ -79,10 +79,17 @@ void Market::stampNews() {
     for (NewsItem& n : items)
       if (stampSeed(back, n.time).due) newsDue_.push_back(std::move(n));
   }
-  // The radar: the day before's signals, then the newest day's that have come.
+  radarMade_ = false;
+}
+
+const std::vector<RadarItem>& Market::radar() const {
+  if (radarMade_) return radarDue_;
+  // The day before's signals, then the newest day's that have come.
   radarDue_ = radarOf(stampSeed(1, 0).date);
   for (const RadarItem& r : radarOf(stampSeed(0, 0).date))
     if (stampSeed(0, r.time).due) radarDue_.push_back(r);
+  radarMade_ = true;
+  return radarDue_;
 }
 
 int32_t Market::signalTime(const Security& s, int32_t date, int signal, int from) const {
