@@ -181,9 +181,11 @@ Market::Closes Market::closesOf(const Security& s, int64_t from, int64_t to) {
     const int32_t ref =
         events.on(u, &kind) ? AdjustedClose(q, MakeEvent(kind, before, tick), before) : before;
     // A day closes within its limits, the wander taking up from there the next day.
-    const int32_t limited = limit > 0 ? std::clamp(close, RoundTo(ref * (1 - limit), tick),
-                                                   RoundTo(ref * (1 + limit), tick))
-                                      : close;
+    int32_t limited = close;
+    const double move = std::abs(static_cast<double>(close) - ref);
+    if (limit > 0 && move + tick >= ref * limit)  // only near a limit are they worked out
+      limited =
+          std::clamp(close, RoundTo(ref * (1 - limit), tick), RoundTo(ref * (1 + limit), tick));
     c.ref.push_back(ref);
     c.close.push_back(limited);
     before = limited;

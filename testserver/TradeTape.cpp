@@ -39,13 +39,14 @@ void MinuteTrades(const tagLocalStockData& q, uint64_t key, int32_t date, int in
   const int count = static_cast<int>(
       std::clamp<int64_t>(2 + static_cast<int64_t>(base % 7), 1, std::max<int64_t>(lots, 1)));
   // Sizes from a long tail: now and then one order takes most of the minute.
-  std::vector<double> weight(static_cast<size_t>(count));
+  double weight[8] = {};
   double total = 0;
   for (int j = 0; j < count; ++j) {
     const double u = Unit(base, static_cast<uint64_t>(j));
     weight[j] = 0.05 + u * u * u * u * 4.0;
     total += weight[j];
   }
+  out.reserve(static_cast<size_t>(count) + 1);
   out.resize(static_cast<size_t>(count));
   int64_t given = 0;
   size_t largest = 0;
@@ -73,20 +74,29 @@ void MinuteTrades(const tagLocalStockData& q, uint64_t key, int32_t date, int in
         perLot != 0 ? std::llround(std::abs((static_cast<double>(m.amount) - exact) / perLot)) : 0;
     // Whole trades a step further at a time while they fit, then one trade split to take the
     // lots left over; the last trade stays at the minute's price.
-    auto next = [&](int32_t price) { return rise ? StepUp(q, price) : StepDown(q, price); };
+    // Hong Kong's steps grow with the price; every other grid has one step.
+    const bool banded = q.market == kMarketHk;
+    const int32_t step = PriceStep(q);
+    auto next = [&](int32_t price) {
+      if (banded) return rise ? StepUp(q, price) : StepDown(q, price);
+      return rise ? price + step : price - step;
+    };
     auto inRange = [&](int32_t from, int32_t to) {
       return rise ? to <= m.high : to >= m.low && to < from;
     };
-    for (bool moved = true; moves > 0 && moved;) {
-      moved = false;
-      for (size_t j = 0; j + 1 < out.size() && moves > 0; ++j) {
-        const int64_t l = out[j].volume / lot;
-        const int32_t to = next(out[j].price);
-        if (l == 0 || l > moves || !inRange(out[j].price, to)) continue;
-        out[j].price = to;
-        moves -= l;
-        moved = true;
+    for (size_t j = 0; j + 1 < out.size() && moves > 0; ++j) {
+      const int64_t l = out[j].volume / lot;
+      if (l == 0 || l > moves) continue;
+      // As many steps as the lots left want, within the range (and a bound on the walk).
+      int32_t price = out[j].price;
+      int64_t steps = 0;
+      for (const int64_t want = std::min<int64_t>(moves / l, 64); steps < want; ++steps) {
+        const int32_t to = next(price);
+        if (!inRange(price, to)) break;
+        price = to;
       }
+      out[j].price = price;
+      moves -= steps * l;
     }
     for (size_t j = 0; j < out.size() && moves > 0; ++j) {
       const int32_t to = next(out[j].price);
@@ -115,8 +125,9 @@ void MinuteTrades(const tagLocalStockData& q, uint64_t key, int32_t date, int in
     else
       t.side = Unit(base, 64 + j) < buying ? 0 : 1;
     t.amount = aggregate ? m.amount * t.volume / std::max<int64_t>(m.volume, 1)
-                         : std::llround(static_cast<double>(t.volume) * t.price / 100.0);
-    t.interest = m.interest * t.volume / std::max<int64_t>(m.volume, 1);
+                         : static_cast<int64_t>(
+                               std::floor(static_cast<double>(t.volume) * t.price / 100.0 + 0.5));
+    t.interest = m.interest ? m.interest * t.volume / std::max<int64_t>(m.volume, 1) : 0;
     paid += t.amount;
     interest += t.interest;
   }
