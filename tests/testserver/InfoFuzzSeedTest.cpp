@@ -149,8 +149,20 @@ void RecordInfo(testserver::TestServer& server, TestClient& quote, SeedWriter& s
   ASSERT_FALSE(text[0].error());
   seeds.add("info_replies", "article", Cut(255, text[0].body));
 
+  // The text of 600000's first alert (its ids lie from 2^31 on, one a day).
+  MDBF stock;
+  stock.AddIntField(26, 1);
+  stock.AddStringField(27, "600000");
+  stock.AddIntField(28, 0);
+  stock.AddIntField(29, 50);
+  auto alerts = AskAll(quote, Request(81, 13, 16, stock));
+  ASSERT_EQ(alerts.size(), 1u);
+  MDBF rows;
+  ASSERT_GT(rows.Parse(alerts[0].body.data(), static_cast<int>(alerts[0].body.size())), 0);
+  ASSERT_GT(rows.GetRecordNum(), 0);
+  rows.Seek(0);
   MDBF alert;
-  alert.AddInt64Field(22, 2147483648LL);
+  alert.AddInt64Field(22, rows.GetInt64(22));
   auto radar = AskAll(quote, Request(82, 0, 15, alert));
   ASSERT_EQ(radar.size(), 1u);
   seeds.add("info_replies", "radar-text", Cut(255, radar[0].body));
