@@ -181,14 +181,14 @@ struct RadarItem {
 inline constexpr const char* kRadarSignals[8] = {"大单买入", "急速拉升", "大单卖出", "快速下跌",
                                                  "封涨停板", "打开涨停", "放量上攻", "低位反弹"};
 enum RadarSignal {
-  kSignalLargeBuy,   // a 庄-sized order bought at the ask
-  kSignalSurge,      // the price up by a quarter of the day's range within five minutes
-  kSignalLargeSell,  // a 庄-sized order sold at the bid
-  kSignalPlunge,     // down by a quarter of the day's range within five minutes
-  kSignalSealed,     // at the limit up from this minute to the close
-  kSignalUnsealed,   // off the limit up after a minute at it
-  kSignalVolumeRise, // three times the day's usual minute volume, the price up
-  kSignalRebound,    // up by a quarter of the range from the day's low within ten minutes
+  kSignalLargeBuy,    // a 庄-sized order bought at the ask
+  kSignalSurge,       // the price up by a quarter of the day's range within five minutes
+  kSignalLargeSell,   // a 庄-sized order sold at the bid
+  kSignalPlunge,      // down by a quarter of the day's range within five minutes
+  kSignalSealed,      // at the limit up from this minute to the close
+  kSignalUnsealed,    // off the limit up after a minute at it
+  kSignalVolumeRise,  // three times the day's usual minute volume, the price up
+  kSignalRebound,     // up by a quarter of the range from the day's low within ten minutes
 };
 
 class Market {
@@ -332,8 +332,7 @@ class Market {
   // An index's or board's past day (the `k`-th of its history) made of its members' minutes of
   // that day as boardDay makes the day played: its minute points, or only their prices. Empty
   // when a member has no such day.
-  std::vector<tagLocalTrendData> membersPastDay(const Security& b, size_t k,
-                                                bool pricesOnly) const;
+  std::vector<tagLocalTrendData> membersPastDay(const Security& b, size_t k, bool pricesOnly) const;
   // The `k`-th day of a security's history; an index's or board's extremes are those its
   // members' minutes reached that day.
   DayBar pastBar(const Security& s, size_t k) const;
@@ -346,7 +345,7 @@ class Market {
   bool closed_;
   std::vector<Security> secs_;
   std::vector<SeatRange> seats_;
-  std::vector<NewsItem> newsDue_;    // what news() lists
+  std::vector<NewsItem> newsDue_;  // what news() lists
   // What radar() lists, made when first asked for at a minute (it looks into the days' trades).
   mutable std::vector<RadarItem> radarDue_;
   mutable bool radarMade_ = false;
