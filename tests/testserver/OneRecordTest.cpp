@@ -377,6 +377,13 @@ TEST_F(OneRecord, FuturesKeepTheirStepsLimitsAndTabs) {
       EXPECT_EQ(q.pricedot, c.pricedot);
       for (int32_t price : {q.now, q.open, q.high, q.low, q.yesterday})
         EXPECT_EQ(price % c.step, 0) << price;
+      // The order book's levels stand one step apart.
+      const tagLocalStockData book = Quote(c.market, c.code, List({10, 9, 21, 74}));
+      for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(book.buysell10.buy[i].price - book.buysell10.buy[i + 1].price, c.step) << i;
+        EXPECT_EQ(book.buysell10.sell[i + 1].price - book.buysell10.sell[i].price, c.step) << i;
+      }
+      EXPECT_EQ(book.buysell10.sell[0].price - book.buysell10.buy[0].price, c.step);
       if (c.limitBp > 0) {
         EXPECT_LE(q.high, q.upprice);
         EXPECT_GE(q.low, q.downprice);
