@@ -59,10 +59,8 @@ constexpr Entry kHongKong[] = {{"指数", 3, 1},   {"主板", 3, 10}, {"创业",
                                {"红筹", 3, 5003}};
 constexpr Entry kUs[] = {
     {"纽交所", 16, 100}, {"纳斯达克", 16, 101}, {"美交所", 16, 102}, {"美股指数", 10, 1}};
-constexpr Entry kFutures[] = {{"股指期货", 4, 40}, {"国债期货", 4, 41}, {"上海商品", 7, 57},
-                              {"大连商品", 7, 58}, {"郑州商品", 7, 59}, {"伦敦金属", 6, 71},
-                              {"芝加哥谷", 6, 72}, {"纽约商品", 6, 73}, {"纽约商业", 6, 74},
-                              {"伦敦石油", 6, 75}, {"纽约期货", 6, 76}, {"贵金属", 6, 77}};
+// The futures exchanges, as the markets table lists them (the quote server lists by it too).
+constexpr const auto& kFutures = markets::kFuturesTabs;
 constexpr Entry kGlobal[] = {{"全球指数", 10, 1}, {"国际外汇", 5, 90}};
 
 struct MenuGroup {

@@ -10,6 +10,7 @@
 
 #include "core/ByteOrder.h"
 #include "core/DataRequest.h"
+#include "core/MarketTable.h"
 #include "core/StockData.h"
 #include "platform/ui/Application.h"
 
@@ -18,11 +19,8 @@ namespace sortpage {
 // The field list that asks for no field (count byte 0).
 inline constexpr uint8_t kNoFields[] = {0};
 
-struct MarketEntry {
-  const char* title;
-  uint16_t market;
-  uint16_t stockType;
-};
+// A menu row: its title and the list it opens (the markets table's rows are these too).
+using MarketEntry = markets::ListTab;
 
 // The market pair of menu row `index`; both zero when the row does not exist.
 template <size_t N>

@@ -5,8 +5,9 @@
 // Radar alerts: the market's signals of today, and for the stocks of the bundled first-start
 // watch list (600000, 600036, 000001, 000002) alerts of today and of the two days before, with
 // ids above 2^31 (one stock's above 2^32), so that a new user's list has rows of several days
-// and ids that need 64 bits. A request with field 98 = n (n >= 2) gets its rows as n record
-// tables one after another in one body.
+// and ids that need 64 bits. Every alert is at the minute of the trades that gave it and keeps
+// its day, time and id whenever it is seen. A request with field 98 = n (n >= 2) gets its rows as n
+// record tables one after another in one body.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -42,14 +43,7 @@ std::string CutUtf8(const std::string& text, size_t bytes) {
   return text.substr(0, end);
 }
 
-// The minute of day of the k-th bundled stock's alert `day` trading days before the newest.
-int BundledMinute(int k, int day) {
-  return 575 + k * 17 + day * 11;
-}
-
 std::vector<Alert> Alerts(ServerCore& s) {
-  static const char* kSignals[] = {"大单买入", "急速拉升", "大单卖出", "快速下跌",
-                                   "封涨停板", "打开涨停", "放量上攻", "低位反弹"};
   struct Bundled {
     uint8_t market;
     const char* code;
@@ -59,41 +53,48 @@ std::vector<Alert> Alerts(ServerCore& s) {
                                      {1, "600036", 2147483748LL},
                                      {2, "000001", 3000000000LL},
                                      {2, "000002", 6000000000LL}};
-  // Each at its own time of its day; one of today still after the clock is not listed yet.
-  auto stamped = [&](int day, int minute, Alert& a) {
-    const SeedStamp at = s.market().stampSeed(day, minute / 60 * 10000 + minute % 60 * 100);
-    a.date = at.date;
-    a.time = at.time;
-    return at.due ? foundation::format("%d:%02d", at.time / 10000, at.time / 100 % 100)
-                  : std::string();
+  const Market& m = s.market();
+  auto text = [](int32_t time) {
+    return foundation::format("%d:%02d", time / 10000, time / 100 % 100);
   };
   std::vector<Alert> out;
-  auto bundled = [&](int day) {
+  // A bundled stock's alert of a day: the first signal its trades gave that day, looked for in an
+  // order of its own from a minute of its own; one of today is listed once its minute has come.
+  auto bundled = [&](int back) {
+    const int32_t date = m.stampSeed(back, 0).date;
+    const int64_t day = TradingOrdinal(date);
     int k = 0;
     for (const Bundled& b : kBundled) {
-      const Security* sec = s.market().find(b.market, b.code);
-      const std::string name =
-          sec ? foundation::utf16ToUtf8(std::u16string(sec->q.name)) : std::string(b.code);
-      const int signal = (k * 3 + day) % 8;
-      Alert a;
-      a.id = b.firstId + day;
-      a.market = b.market;
-      a.code = b.code;
-      const std::string at = stamped(day, BundledMinute(k, day), a);
+      const Security* sec = m.find(b.market, b.code);
+      const int first = static_cast<int>((k * 3 + day) % 8);
+      const int from = 5 + static_cast<int>((k * 17 + day * 11) % 90);
       ++k;
-      if (at.empty()) continue;
-      a.title = name + kSignals[signal];
-      a.content = a.title + "：" + name + "（" + b.code + "）在" + at + "出现" + kSignals[signal] +
-                  "信号，请关注风险。";
-      out.push_back(std::move(a));
+      if (!sec) continue;
+      for (int n = 0; n < 8; ++n) {
+        const int signal = (first + n) % 8;
+        const int32_t time = m.signalTime(*sec, date, signal, from);
+        if (time < 0) continue;
+        if (!m.stampSeed(back, time).due) break;
+        const std::string name = foundation::utf16ToUtf8(std::u16string(sec->q.name));
+        Alert a;
+        // One id a day, whenever it is seen.
+        a.id = b.firstId + day % 100;
+        a.market = b.market;
+        a.code = b.code;
+        a.date = date;
+        a.time = time;
+        a.title = name + kRadarSignals[signal];
+        a.content = a.title + "：" + name + "（" + b.code + "）在" + text(time) + "出现" +
+                    kRadarSignals[signal] + "信号，请关注风险。";
+        out.push_back(std::move(a));
+        break;
+      }
     }
   };
   bundled(0);
-  for (const RadarItem& r : s.market().radar()) {
-    Alert a{r.id, r.market, r.code, 0, 0, r.title, {}};
-    const std::string at = stamped(0, r.time / 10000 * 60 + r.time / 100 % 100, a);
-    if (at.empty()) continue;
-    a.content = r.title + "：" + r.name + "在" + at + "出现" + r.signal + "信号。";
+  for (const RadarItem& r : m.radar()) {
+    Alert a{r.id, r.market, r.code, r.date, r.time, r.title, {}};
+    a.content = r.title + "：" + r.name + "在" + text(r.time) + "出现" + r.signal + "信号。";
     out.push_back(std::move(a));
   }
   bundled(1);

@@ -12,6 +12,7 @@
 
 #include "core/ChartData.h"
 #include "core/StockData.h"
+#include "testserver/TradeTape.h"
 
 namespace testserver {
 
@@ -113,6 +114,16 @@ struct Security {
   // Indices and boards: the extremes of past days their members' minutes reached, by date (made
   // when a day is first asked for).
   mutable std::map<uint32_t, std::pair<int32_t, int32_t>> pastExtremes;
+  // The shown session's trades summed up to a minute, kept so that the next minute only adds its
+  // own (made again from the open when the session shown changes or the clock goes back).
+  struct TapeCache {
+    int32_t date = 0;
+    int shown = 2;
+    int upTo = 0;
+    int32_t low = 0, high = 0;
+    TapeTotals totals;
+  };
+  mutable TapeCache tape;
 };
 
 // The cumulative figures of a security after some minutes of its day: the quote carries those of
@@ -137,14 +148,12 @@ struct SeatRange {
 };
 
 struct NewsItem {
-  int32_t id;
+  int32_t id;  // the same item whenever it is seen
   int32_t partId;
   std::string title;           // UTF-8
   std::string body;            // UTF-8
-  int32_t date = 0, time = 0;  // its day by the clock and its own time (see stampSeed)
+  int32_t date = 0, time = 0;  // its trading day and its time (hhmmss)
   std::string source;
-  int daysBack = 0;     // trading days before the newest
-  int32_t dayTime = 0;  // hhmmss before the clock moves it
 };
 
 // Shanghai's open: until this minute of a day its session has not begun.
@@ -158,13 +167,28 @@ struct SeedStamp {
 };
 
 struct RadarItem {
-  int64_t id;
+  int64_t id;  // the same signal whenever it is seen
   uint8_t market;
   std::string code;
-  int32_t time;  // hhmmss of the newest trading day, before the clock moves it (StampSeed)
+  int32_t date = 0;  // its trading day
+  int32_t time = 0;  // hhmmss: the minute of the trades that gave it
   std::string title;
   std::string name;    // UTF-8, of the security
   std::string signal;  // UTF-8
+};
+
+// The radar's signals, by number.
+inline constexpr const char* kRadarSignals[8] = {"大单买入", "急速拉升", "大单卖出", "快速下跌",
+                                                 "封涨停板", "打开涨停", "放量上攻", "低位反弹"};
+enum RadarSignal {
+  kSignalLargeBuy,    // a 庄-sized order bought at the ask
+  kSignalSurge,       // the price up by a quarter of the day's range within five minutes
+  kSignalLargeSell,   // a 庄-sized order sold at the bid
+  kSignalPlunge,      // down by a quarter of the day's range within five minutes
+  kSignalSealed,      // at the limit up from this minute to the close
+  kSignalUnsealed,    // off the limit up after a minute at it
+  kSignalVolumeRise,  // three times the day's usual minute volume, the price up
+  kSignalRebound,     // up by a quarter of the range from the day's low within ten minutes
 };
 
 class Market {
@@ -230,9 +254,22 @@ class Market {
 
   const std::vector<SeatRange>& seats() const { return seats_; }
   const SeatRange* findSeat(int32_t seat) const;
-  // The news whose time has come, in the order they were made.
+  // The news of the last six trading days whose time has come, newest day first; each day's are
+  // a function of the seed and the date.
   const std::vector<NewsItem>& news() const { return newsDue_; }
-  const std::vector<RadarItem>& radar() const { return radar_; }
+  // The radar's signals of the day before the newest trading day and those of the newest whose
+  // time has come, in their order.
+  const std::vector<RadarItem>& radar() const;
+  // The signals of a trading day, in their order: a function of the seed and the date, each at the
+  // minute whose trades gave it. Empty for a day the history does not hold.
+  const std::vector<RadarItem>& radarOf(int32_t date) const;
+  // The time (hhmmss) of the first minute of a share's day `date` at or after its `from`-th
+  // minute whose trades give `signal` (one of RadarSignal), in the Shanghai sessions; -1 when
+  // none does.
+  int32_t signalTime(const Security& s, int32_t date, int signal, int from) const;
+  // A security's minute points of one of its days (history, today or the next trading day) and
+  // that day's bar; empty when it has no such day.
+  std::vector<tagLocalTrendData> pointsOn(const Security& s, int32_t date, DayBar* bar) const;
   // Info sections: (partId, name).
   const std::vector<std::pair<int32_t, std::string>>& sections() const { return sections_; }
 
@@ -253,8 +290,10 @@ class Market {
   void boardHistory(Security& b);
   int32_t membersPrice(const Security& s) const;
   void recompute(Security& s);
-  // Dates the news by the clock.
+  // The news and signals listed at the clock.
   void stampNews();
+  // The news of one trading day, oldest first.
+  std::vector<NewsItem> newsOf(int32_t date) const;
   // Puts the last session in place of today's before the open (and back from the open), making
   // its minutes when first shown; whether the minutes shown changed.
   // `shown`: -1 the last session, 0 the market date's, 1 the next trading day's.
@@ -274,6 +313,11 @@ class Market {
     std::vector<int32_t> close, ref;
   };
   static Closes closesOf(const Security& s, int64_t from, int64_t to);
+  // The minute `i` of the shown session as its trades take it; `low` and `high` the day's range
+  // up to it.
+  TapeMinute tapeMinute(const Security& s, int i, int32_t low, int32_t high) const;
+  // The shown session's trades of its first `n` minutes, summed.
+  const TapeTotals& tapeTotals(const Security& s, int n) const;
   // The figures after each of the first `n` minutes (only the last one filled in unless
   // `everyMinute`).
   std::vector<MinuteFigures> figures(const Security& s, int n, bool everyMinute = true) const;
@@ -288,8 +332,7 @@ class Market {
   // An index's or board's past day (the `k`-th of its history) made of its members' minutes of
   // that day as boardDay makes the day played: its minute points, or only their prices. Empty
   // when a member has no such day.
-  std::vector<tagLocalTrendData> membersPastDay(const Security& b, size_t k,
-                                                bool pricesOnly) const;
+  std::vector<tagLocalTrendData> membersPastDay(const Security& b, size_t k, bool pricesOnly) const;
   // The `k`-th day of a security's history; an index's or board's extremes are those its
   // members' minutes reached that day.
   DayBar pastBar(const Security& s, size_t k) const;
@@ -302,9 +345,13 @@ class Market {
   bool closed_;
   std::vector<Security> secs_;
   std::vector<SeatRange> seats_;
-  std::vector<NewsItem> news_;
-  std::vector<NewsItem> newsDue_;  // what news() lists: news_ up to the clock
-  std::vector<RadarItem> radar_;
+  std::vector<NewsItem> newsDue_;  // what news() lists
+  // What radar() lists, made when first asked for at a minute (it looks into the days' trades).
+  mutable std::vector<RadarItem> radarDue_;
+  mutable bool radarMade_ = false;
+  mutable std::map<int32_t, std::vector<RadarItem>> radarDays_;
+  // The securities news and signals are made of: those seeded before the boards.
+  size_t seeded_ = 0;
   std::vector<std::pair<int32_t, std::string>> sections_;
   std::vector<std::pair<std::string, std::vector<int>>> addedBoards_;
   // While the market is built: the members' closes the indices and boards chain theirs from.
@@ -324,6 +371,9 @@ int WeekDay(int32_t date);  // 0 Sunday .. 6 Saturday
 // The trading day (Monday to Friday) `days` trading days before `date` (a Monday's one before is
 // the Friday); 0 gives `date` itself.
 int32_t TradingDaysBefore(int32_t date, int days);
+// Each trading day's own number, one more than the trading day's before it (a weekend's date has
+// the following Monday's).
+int64_t TradingOrdinal(int32_t date);
 // The first trading day after `date`.
 int32_t NextTradingDay(int32_t date);
 // The time of day (hhmmss) of a minute of Shanghai's trading day (0 the open, 240 the close).

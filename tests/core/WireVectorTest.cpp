@@ -194,10 +194,10 @@ TEST(WireVectors, ChartRepliesReadIntoPointsTradesBarsAndEvents) {
     int16_t time;
     int32_t price, volume;
     char side;
-  } wantTrades[kTickCount] = {{930, 311000, 1258, 2},
-                              {931, 312000, 1451, 0},
-                              {931, 312000, 1451, 2},
-                              {931, 312000, 1451, 2}};
+  } wantTrades[kTickCount] = {{931, 312000, 45, 0},
+                              {931, 312000, 90, 1},
+                              {931, 312000, 32, 1},
+                              {931, 312000, 405, 0}};
   for (int i = 0; i < kTickCount; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(+trades[i].time, wantTrades[i].time);

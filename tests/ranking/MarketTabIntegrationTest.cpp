@@ -70,7 +70,10 @@ TEST_F(MarketTabClient, EveryMenuEntryGetsItsOwnList) {
   ASSERT_TRUE(sub(1));
   EXPECT_EQ(s->stockNum(), 2);
   ASSERT_TRUE(sub(11));
-  EXPECT_EQ(Codes(*s), (std::vector<std::string>{"AU1606"}));
+  EXPECT_EQ(Codes(*s), (std::vector<std::string>{"XAU"}));
+  // 上海商品 holds the Shanghai exchange's contracts, copper and aluminium among them.
+  ASSERT_TRUE(sub(2));
+  EXPECT_EQ(Codes(*s), (std::vector<std::string>{"AL1601", "AU1606", "CU1601", "RB1605"}));
 
   // "国企" is a board list of Hong Kong shares.
   ASSERT_TRUE(top(NewStockSort::kHongKong));

@@ -44,7 +44,7 @@ TEST_F(ChartAnswers, TrendAnswersCoverEveryMinuteUpToTheSnapshot) {
     const char* code;
   };
   const Case cases[] = {{1, "600000"}, {1, "000001"}, {2, "300001"}, {3, "00001"},
-                        {6, "CU1601"}, {5, "USDCNY"}, {9, "880301"}};
+                        {7, "CU1601"}, {5, "USDCNY"}, {9, "880301"}};
   for (int clock : {15 * 60, 10 * 60 + 30, 21 * 60 + 40}) {
     server_->setMinute(clock);
     for (const Case& c : cases) {

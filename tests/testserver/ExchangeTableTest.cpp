@@ -141,7 +141,7 @@ TEST_F(Exchanges, QuoteServerAnswersEveryQuoteBuilder) {
          uint8_t items[27];
          FillStockItem(items, 1, "600000");
          FillStockItem(items + 9, 3, "00001");
-         FillStockItem(items + 18, 6, "CU1601");
+         FillStockItem(items + 18, 7, "CU1601");
          const uint8_t l2[] = {6, 30, 10, 9, 5, 160, 79};
          return One(buf, MakeRequest_StockList(0, 12, 15, items, 3, kNoList, l2, buf, sizeof buf));
        },
@@ -154,7 +154,7 @@ TEST_F(Exchanges, QuoteServerAnswersEveryQuoteBuilder) {
          tagLocalStockData hk, cu;
          EXPECT_EQ(cache.GetQuote(hk, 3, "00001"), 1);
          EXPECT_EQ(hk.broker_info_buy.count, 10);
-         EXPECT_EQ(cache.GetQuote(cu, 6, "CU1601"), 1);
+         EXPECT_EQ(cache.GetQuote(cu, 7, "CU1601"), 1);
          EXPECT_GT(cu.JRCCS.jrccl, 0);
        }},
       {"one-stock data 145/36", Role::Quote,
@@ -397,7 +397,10 @@ TEST_F(Exchanges, QuoteServerAnswersEveryQuoteBuilder) {
       {"information content 145/87", Role::Quote,
        [&] {
          return Queued(SendQueueKind::Center,
-                       [] { MakeRequest_InfoContent(GlobalDataRequest(), 0, 42, 1, "3"); });
+                       [&] {
+                         MakeRequest_InfoContent(GlobalDataRequest(), 0, 42, 1,
+                                                 std::to_string(market_->news()[2].id).c_str());
+                       });
        },
        1,
        [&](const std::vector<Reply>& r) {

@@ -90,8 +90,17 @@ void RecordRadar(testserver::TestServer& server, TestClient& quote, SeedWriter& 
   seeds.add("radar_replies", "two-packets",
             Cut(static_cast<uint8_t>(parts[0].body.size() * 255 / joined.size()), joined));
 
+  // The text of 000002's alert, whose ids lie from 6,000,000,000 on (one a day).
+  MDBF rows;
+  ASSERT_GT(rows.Parse(whole[0].body.data(), static_cast<int>(whole[0].body.size())), 0);
+  int64_t id = 0;
+  for (int i = 0; i < rows.GetRecordNum(); ++i) {
+    rows.Seek(i);
+    if (rows.GetInt64(22) >= 6000000000LL) id = rows.GetInt64(22);
+  }
+  ASSERT_NE(id, 0);
   MDBF text;
-  text.AddInt64Field(22, 6000000001LL);
+  text.AddInt64Field(22, id);
   auto content = AskAll(quote, Request(82, 0, 5, text));
   ASSERT_EQ(content.size(), 1u);
   ASSERT_FALSE(content[0].error());
@@ -140,8 +149,20 @@ void RecordInfo(testserver::TestServer& server, TestClient& quote, SeedWriter& s
   ASSERT_FALSE(text[0].error());
   seeds.add("info_replies", "article", Cut(255, text[0].body));
 
+  // The text of 600000's first alert (its ids lie from 2^31 on, one a day).
+  MDBF stock;
+  stock.AddIntField(26, 1);
+  stock.AddStringField(27, "600000");
+  stock.AddIntField(28, 0);
+  stock.AddIntField(29, 50);
+  auto alerts = AskAll(quote, Request(81, 13, 16, stock));
+  ASSERT_EQ(alerts.size(), 1u);
+  MDBF rows;
+  ASSERT_GT(rows.Parse(alerts[0].body.data(), static_cast<int>(alerts[0].body.size())), 0);
+  ASSERT_GT(rows.GetRecordNum(), 0);
+  rows.Seek(0);
   MDBF alert;
-  alert.AddInt64Field(22, 2147483648LL);
+  alert.AddInt64Field(22, rows.GetInt64(22));
   auto radar = AskAll(quote, Request(82, 0, 15, alert));
   ASSERT_EQ(radar.size(), 1u);
   seeds.add("info_replies", "radar-text", Cut(255, radar[0].body));

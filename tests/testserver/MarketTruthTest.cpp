@@ -90,7 +90,7 @@ TEST_F(MarketTruth, PastSessionsWanderBetweenTheirExtremes) {
     uint8_t market;
     const char* code;
   };
-  for (const Case c : {Case{1, "600000"}, Case{2, "000001"}, Case{3, "00005"}, Case{6, "CU1601"},
+  for (const Case c : {Case{1, "600000"}, Case{2, "000001"}, Case{3, "00005"}, Case{7, "CU1601"},
                        Case{4, "IF1512"}, Case{1, "000001"}}) {
     const tagLocalStockData q = Quote(c.market, c.code, kTruthList);
     const KLine days = KLineOf(q, 1, 20, kBarList);
@@ -142,7 +142,7 @@ TEST_F(MarketTruth, OpenInterestRunsFromDayToDay) {
     server_->setMinute(clock);
     for (const char* code : {"CU1601", "AL1601"}) {
       SCOPED_TRACE(testing::Message() << code << " at " << clock);
-      const tagLocalStockData q = Quote(6, code, kTruthList);
+      const tagLocalStockData q = Quote(7, code, kTruthList);
       const KLine days = KLineOf(q, 1, 12, kBarList);
       ASSERT_GE(days.count, 12);
       // The quote's previous open interest is the day before's close of it; its own the day's.

@@ -256,7 +256,7 @@ struct Contract {
   uint8_t market;
   const char* code;
 };
-constexpr Contract kContracts[] = {{6, "CU1601"}, {7, "RB1605"}};
+constexpr Contract kContracts[] = {{7, "CU1601"}, {7, "RB1605"}};
 
 TEST(OneHistory, AFuturesNightSeenTheEveningBeforeIsTheNextDaysFirstMinutes) {
   for (uint64_t seed : {20151217ull, 11ull}) {

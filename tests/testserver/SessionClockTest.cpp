@@ -3,6 +3,8 @@
 // clock.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -201,7 +203,7 @@ TEST(SessionClockMarket, MondayAndWeekendPlayFridayAndNightTradingRunsPastMidnig
   for (auto [date, whole] : {std::tuple{20151217, false}, std::tuple{20151214, true}}) {
     SCOPED_TRACE(date);
     testserver::Market night(seed, date, 1 * 60 + 30);
-    const testserver::Security* cu = night.find(6, "CU1601");
+    const testserver::Security* cu = night.find(7, "CU1601");
     ASSERT_NE(cu, nullptr);
     EXPECT_EQ(cu->q.date, date);
     const size_t points = night.trend(*cu).size();
@@ -255,7 +257,7 @@ TEST_F(SessionClock, FuturesDayRunsFromTheNightSessionOn) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.clock);
     server_->setMinute(c.clock);
-    const tagLocalStockData q = Quote(6, "CU1601");
+    const tagLocalStockData q = Quote(7, "CU1601");
     ASSERT_EQ(q.tradetimenum, 3);
     const uint16_t periods[6] = {1260, 1590, 1980, 2130, 2250, 2340};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(q.tradetime[i], periods[i]) << i;
@@ -291,14 +293,17 @@ TEST(SessionClockMarket, SeedsLieAtOrBeforeTheClockInTheirOrder) {
       EXPECT_NE(testserver::WeekDay(n.date), 0);
       EXPECT_NE(testserver::WeekDay(n.date), 6);
       newest = std::max(newest, n.date);
-      // Later in the seeds' own order is later by the clock too.
-      for (const testserver::NewsItem& o : m.news()) {
-        const bool before =
-            n.daysBack > o.daysBack || (n.daysBack == o.daysBack && n.dayTime < o.dayTime);
-        if (before) {
-          EXPECT_LT(int64_t{n.date} * 1000000 + n.time, int64_t{o.date} * 1000000 + o.time);
-        }
+    }
+    // A section lists the newest day first, each day's items in their order by the clock.
+    std::map<int32_t, const testserver::NewsItem*> last;
+    for (const testserver::NewsItem& n : m.news()) {
+      const testserver::NewsItem*& before = last[n.partId];
+      if (before && before->date == n.date) {
+        EXPECT_LT(before->time, n.time) << n.id;
+      } else if (before) {
+        EXPECT_GT(before->date, n.date) << n.id;
       }
+      before = &n;
     }
     EXPECT_EQ(newest, c.newest);
   }
@@ -461,7 +466,7 @@ TEST_F(SeededDates, AFuturesAlertInTheNightSessionIsReachedNow) {
   SetLoginInfo("88night", "");
   TestClient client(server_->port(Role::PriceAlert));
   for (const auto& p : Queued(SendQueueKind::PriceNotification, [] {
-         MakeRequest_PriceNotificationUploadSetting(GlobalDataRequest(), 0, 4, 6, "CU1601", "沪铜",
+         MakeRequest_PriceNotificationUploadSetting(GlobalDataRequest(), 0, 4, 7, "CU1601", "沪铜",
                                                     1, 3, 0, 0, 0, 52);
        }))
     EXPECT_TRUE(client.send(p));
