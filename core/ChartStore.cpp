@@ -67,7 +67,8 @@ int CTrendStore::UpdateFromQuote(const tagLocalStockData& fresh,
     count_ = 0;
   } else {
     tagLocalTrendData& p = points_[idx - 1];
-    p.time = IndexToTradeMinute(fresh, idx);
+    // idx is the point's 1-based place; the minute of a place counts from 0.
+    p.time = IndexToTradeMinute(fresh, idx - 1);
     p.now = fresh.now;
     p.amount = WrapAdd64(p.amount, PositiveDelta64(fresh.amount, previous.amount));
     p.average = fresh.average;

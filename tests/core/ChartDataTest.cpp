@@ -327,7 +327,7 @@ TEST(TrendStore, PushesMoveTheirMinutePoint) {
   ASSERT_EQ(store->CopyPoints(points, kTrendCapacity, &market, code), 2);
   EXPECT_EQ(market, 1);
   EXPECT_STREQ(code, "600000");
-  EXPECT_EQ(points[1].time, IndexToTradeMinute(next, 2));
+  EXPECT_EQ(points[1].time, 571);  // the pushed minute itself, not the one after it
   EXPECT_EQ(points[1].volume, 300);
   EXPECT_EQ(points[1].ZLZJL, 500);
   EXPECT_EQ(points[1].BUY_CASH_SPEED, 600 * 100 * 240 / 20);
@@ -357,7 +357,8 @@ TEST(TrendStore, NightPushesFillTheDayFromItsStart) {
   store->CopyPoints(points, kTrendCapacity);
   EXPECT_EQ(points[5].now, 1010);
   EXPECT_EQ(points[335].now, 1020);
-  EXPECT_EQ(points[335].time, IndexToTradeMinute(at(545, 1020), 336));
+  EXPECT_EQ(points[5].time, 1265);
+  EXPECT_EQ(points[335].time, 545 + 1440);  // 09:05 of the day the night opened
 }
 
 TEST(TrendStore, HostileSessionsNeverWritePastTheStore) {
