@@ -29,6 +29,7 @@
 #include "platform/ui/Invariants.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/NavigationBar.h"
+#include "platform/ui/Reached.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TabBarController.h"
@@ -206,6 +207,7 @@ MonkeyScene observeMonkeyScene() {
     if (auto r = onScreen(uprightRect(keyboard.frame()))) scene.keyboard = *r;
   }
   scene.background = Application::shared().state() == ApplicationState::Background;
+  scene.screenName = topScreenName();
   return scene;
 }
 
@@ -248,9 +250,38 @@ gfx::Point MonkeyWalker::anywhere(const MonkeyScene& scene) {
   return {std::floor(uniform(0, scene.screen.width)), std::floor(uniform(0, scene.screen.height))};
 }
 
-gfx::Point MonkeyWalker::onTarget(const MonkeyScene& scene) {
+// A target by its screen and its middle to a tenth of the screen's width: the same button or
+// row after a refresh, whatever it shows now.
+std::string MonkeyWalker::targetKey(const MonkeyScene& scene, const gfx::Rect& target) const {
+  const double cell = std::max(8.0, scene.screen.width / 40);
+  return scene.screenName + "@" + std::to_string(static_cast<int>(target.midX() / cell)) + "," +
+         std::to_string(static_cast<int>(target.midY() / cell));
+}
+
+int MonkeyWalker::untappedTargets(const MonkeyScene& scene) const {
+  if (scene.screenName.empty()) return static_cast<int>(scene.targets.size());
+  int count = 0;
+  for (const gfx::Rect& r : scene.targets) count += tapped_.count(targetKey(scene, r)) == 0;
+  return count;
+}
+
+int MonkeyWalker::visits(const std::string& screen) const {
+  const auto at = visits_.find(screen);
+  return at == visits_.end() ? 0 : at->second;
+}
+
+gfx::Point MonkeyWalker::onTarget(const MonkeyScene& scene, bool forTap) {
   if (scene.targets.empty()) return anywhere(scene);
-  const gfx::Rect& r = scene.targets[below(static_cast<int>(scene.targets.size()))];
+  const gfx::Rect* chosen = &scene.targets[below(static_cast<int>(scene.targets.size()))];
+  if (forTap && !scene.screenName.empty()) {
+    // Three taps in four go to a target not tapped yet while there is one.
+    std::vector<const gfx::Rect*> fresh;
+    for (const gfx::Rect& r : scene.targets)
+      if (!tapped_.count(targetKey(scene, r))) fresh.push_back(&r);
+    if (!fresh.empty() && below(4) != 0) chosen = fresh[below(static_cast<int>(fresh.size()))];
+    tapped_.insert(targetKey(scene, *chosen));
+  }
+  const gfx::Rect& r = *chosen;
   // Mostly its middle part, sometimes right at its edge.
   const double mx = r.width() * (below(5) == 0 ? 0 : 0.25),
                my = r.height() * (below(5) == 0 ? 0 : 0.25);
@@ -305,6 +336,30 @@ ScriptStep MonkeyWalker::drag(const MonkeyScene& scene) {
   return step;
 }
 
+// Steps a walk gives a screen before it stops favouring staying there.
+constexpr int kStayingSteps = 120;
+
+// A tab by weight: one never tapped counts three, one whose screen the walk has seen for n
+// steps counts 25 / (25 + n); on unnamed screens every tab alike.
+int MonkeyWalker::pickTab(const MonkeyScene& scene) {
+  const int count = static_cast<int>(scene.tabs.size());
+  if (scene.screenName.empty()) return below(count);
+  std::vector<double> weights;
+  double total = 0;
+  for (int i = 0; i < count; ++i) {
+    const auto led = tabScreens_.find(i);
+    const double w = led == tabScreens_.end() ? 3 : 25.0 / (25 + visits(led->second));
+    weights.push_back(w);
+    total += w;
+  }
+  double at = uniform(0, total);
+  for (int i = 0; i < count; ++i) {
+    if (at < weights[static_cast<size_t>(i)]) return i;
+    at -= weights[static_cast<size_t>(i)];
+  }
+  return count - 1;
+}
+
 std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
   // Each step draws numbers of its own (from the seed and its number), so a screen that differs
   // once (a reply come a frame later) changes where that step lands, not the steps after it.
@@ -316,6 +371,28 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
     step.kind = ScriptStepKind::Tap;
     step.from = p;
   };
+  // What the walk remembers: where the last tab led, and the steps taken on each screen.
+  if (!scene.screenName.empty()) {
+    ++visits_[scene.screenName];
+    if (tabTapped_ >= 0) tabScreens_[tabTapped_] = scene.screenName;
+  }
+  tabTapped_ = -1;
+  const int untapped = scene.screenName.empty() ? 0 : untappedTargets(scene);
+  // A screen with targets never tapped keeps the walk two times in three when it would go back
+  // or to a tab, for its first steps; one walked long with none left, or walked very long (a
+  // list that scrolls on has fresh rows for ever), sends a quarter of its taps away.
+  const int here = scene.screenName.empty() ? 0 : visits(scene.screenName);
+  auto stays = [&] { return untapped > 0 && here <= kStayingSteps && below(3) != 0; };
+  auto leaves = [&] {
+    return !scene.screenName.empty() &&
+           ((untapped == 0 && here > kStayingSteps / 3) || here > kStayingSteps * 2) &&
+           below(4) == 0;
+  };
+  auto tapTab = [&](int index) {
+    const gfx::Rect& r = scene.tabs[static_cast<size_t>(index)];
+    tabTapped_ = index;
+    tapAt({std::round(r.midX()), std::round(r.midY())});
+  };
   if (scene.background || foregroundNext_) {
     foregroundNext_ = false;
     step.kind = ScriptStepKind::Event;
@@ -325,7 +402,16 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
     // becomes a tap on something seen.
     const double roll = uniform(0, 100);
     if (roll < 27) {
-      tapAt(onTarget(scene));
+      if (leaves()) {
+        if (scene.back && below(2) == 0)
+          tapAt(*scene.back);
+        else if (!scene.tabs.empty())
+          tapTab(pickTab(scene));
+        else
+          tapAt(onTarget(scene, true));
+      } else {
+        tapAt(onTarget(scene, true));
+      }
     } else if (roll < 33) {
       tapAt(anywhere(scene));
     } else if (roll < 53) {
@@ -347,40 +433,42 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
       step.from = below(2) ? onTarget(scene) : anywhere(scene);
       step.count = (below(4) ? 1 : 2 + below(2)) * (below(2) ? 1 : -1);
     } else if (roll < 68) {
-      tapAt(scene.back ? *scene.back
-                       : gfx::Point(std::floor(uniform(4, 70)), std::floor(uniform(20, 64))));
+      if (stays())
+        tapAt(onTarget(scene, true));
+      else
+        tapAt(scene.back ? *scene.back
+                         : gfx::Point(std::floor(uniform(4, 70)), std::floor(uniform(20, 64))));
     } else if (roll < 75) {
-      if (scene.tabs.empty()) {
-        tapAt(onTarget(scene));
-      } else {
-        const gfx::Rect& r = scene.tabs[below(static_cast<int>(scene.tabs.size()))];
-        tapAt({std::round(r.midX()), std::round(r.midY())});
-      }
+      if (scene.tabs.empty() || stays())
+        tapAt(onTarget(scene, true));
+      else
+        tapTab(pickTab(scene));
     } else if (roll < 78) {
       // The last tab: the More grid, whose items the taps on targets then reach.
-      const gfx::Rect r = scene.tabs.empty() ? gfx::Rect() : scene.tabs.back();
-      tapAt(scene.tabs.empty() ? onTarget(scene)
-                               : gfx::Point(std::round(r.midX()), std::round(r.midY())));
+      if (scene.tabs.empty() || stays())
+        tapAt(onTarget(scene, true));
+      else
+        tapTab(static_cast<int>(scene.tabs.size()) - 1);
     } else if (roll < 86) {
       if (scene.textInput) {
         step.kind = ScriptStepKind::Type;
         step.text = kTypedTexts[below(static_cast<int>(std::size(kTypedTexts)))];
       } else {
-        tapAt(onTarget(scene));
+        tapAt(onTarget(scene, true));
       }
     } else if (roll < 89) {
       if (scene.textInput) {
         step.kind = ScriptStepKind::Key;
         step.text = kKeyNames[below(static_cast<int>(std::size(kKeyNames)))];
       } else {
-        tapAt(onTarget(scene));
+        tapAt(onTarget(scene, true));
       }
     } else if (roll < 93) {
       if (scene.keyboard) {
         const gfx::Rect& k = *scene.keyboard;
         tapAt({std::floor(uniform(k.x(), k.maxX())), std::floor(uniform(k.y(), k.maxY()))});
       } else {
-        tapAt(onTarget(scene));
+        tapAt(onTarget(scene, true));
       }
     } else if (roll < 95) {
       // Mostly back upright: a turned screen shows less of the client.
@@ -395,7 +483,7 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
       step.kind = ScriptStepKind::Wait;
       step.seconds = round2(uniform(0.2, 3));
     } else {
-      tapAt(onTarget(scene));
+      tapAt(onTarget(scene, true));
     }
   }
   out.push_back(step);
@@ -648,8 +736,14 @@ class Walk {
       }
     });
     installCrashNote();
+    // The places the screens say they show (a market list, a detail page...), logged as the
+    // screens on top are, for the campaign's summary of what its walks reached.
+    setReachedListener([this](const std::string& area, const std::string& place) {
+      foundation::logInfo("monkey step %d: reached %s: %s", current_, area.c_str(), place.c_str());
+    });
     watchdog_ = std::thread([this] { watch(); });
     const int status = walk();
+    setReachedListener({});
     {
       std::lock_guard<std::mutex> lock(watchMutex_);
       quit_ = true;
@@ -888,6 +982,7 @@ class Walk {
         played.push_back(settle);
       }
     }
+    current_ = step;
     std::string lines = "# step " + std::to_string(step) + "\n";
     for (const ScriptStep& s : played) lines += scriptLine(s) + "\n";
     record(lines);
@@ -954,6 +1049,7 @@ class Walk {
   MonkeyWalker walker_;
   std::string replayPath_;
   std::string screen_;
+  int current_ = 0;  // the step being played, for the notes of places reached
   bool atRest_ = true;
   std::set<std::string> reported_;  // keep-going: the faults reported so far
   bool failed_ = false;

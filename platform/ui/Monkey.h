@@ -8,8 +8,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,9 @@ struct MonkeyScene {
   std::optional<gfx::Rect> keyboard;
   bool textInput = false;   // a field has the keyboard focus
   bool background = false;  // the application is in the background
+  // The class of the screen on top (topScreenName); empty: the walker keeps no memory of where
+  // it has been and taps every target alike.
+  std::string screenName;
 };
 
 // The scene of the application as it is now.
@@ -63,25 +68,43 @@ MonkeyScene observeMonkeyScene();
 
 // The seeded maker of steps: the same seed and the same scenes give the same steps. Each step
 // draws numbers of its own, so a screen that differs once (a reply a frame later) changes that
-// step's points, not the steps after it.
+// step's points; the steps after it change only through what the walker remembers of named
+// screens (below).
+//
+// On a named screen (MonkeyScene::screenName) the walker goes deep rather than round the tab bar:
+// it remembers the targets it has tapped there, favours those it has not, and while the screen
+// still has some it mostly stays instead of going back or to another tab; when it does pick a
+// tab, it favours the tabs not yet tried and those whose screens it has seen least.
 class MonkeyWalker {
  public:
   explicit MonkeyWalker(uint64_t seed);
   // The script steps of the next walk step: an action and usually a short wait after it.
   std::vector<ScriptStep> next(const MonkeyScene& scene);
 
+  // Targets of the scene not yet tapped on its screen (all of them on an unnamed screen).
+  int untappedTargets(const MonkeyScene& scene) const;
+  // Steps taken on the named screen so far.
+  int visits(const std::string& screen) const;
+
  private:
   uint64_t random();
   double uniform(double lo, double hi);
   int below(int n);
   gfx::Point anywhere(const MonkeyScene& scene);
-  gfx::Point onTarget(const MonkeyScene& scene);
+  // A point on a target; `forTap`: the target counts as tapped, and untapped ones are favoured.
+  gfx::Point onTarget(const MonkeyScene& scene, bool forTap = false);
   ScriptStep drag(const MonkeyScene& scene);
+  int pickTab(const MonkeyScene& scene);
+  std::string targetKey(const MonkeyScene& scene, const gfx::Rect& target) const;
 
   uint64_t seed_;
   uint64_t state_;
   uint64_t made_ = 0;
   bool foregroundNext_ = false;
+  std::set<std::string> tapped_;           // screen and place of each target tapped
+  std::map<std::string, int> visits_;      // steps taken on each screen
+  std::map<int, std::string> tabScreens_;  // the screen each tab led to when last tapped
+  int tabTapped_ = -1;                     // the tab the last step tapped
 };
 
 // An input step as the script line parseScript reads back as the same step.
