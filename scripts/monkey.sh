@@ -102,10 +102,10 @@ market() { echo "wait 4;tap 80 455;wait 1.5${1:+;$1}"; }
 starts=(
   "detail 港股 十档|$(search 00700);tap 293 77;wait 1.5"
   "detail 期货 landscape K线|$(search RB1605);tap 120 77;wait 1.5;orientation 3;wait 2"
-  "screen UIHKTransferViewController|wait 4;open UIHKTransferViewController;wait 1"
   "detail 美股|$(search AAPL)"
   "detail 指数|$(search 000001)"
   "detail 沪深 F10|$(search 600000);tap 224 77;wait 1.5"
+  "screen UIHKTransferViewController|wait 4;open UIHKTransferViewController;wait 1"
   "market 期货|$(market "drag 300 83 100 83 0.5;wait 1;tap 224 83;wait 1.5")"
   "market 美股|$(market "tap 288 83;wait 1.5")"
   "market 港股|$(market "tap 224 83;wait 1.5")"
@@ -114,11 +114,14 @@ starts=(
   "market 指数|$(market "tap 96 83;wait 1.5")"
   "detail 沪深 信息|$(search 600000);tap 288 77;wait 1.5"
   "detail 港股 landscape 走势|$(search 00700);wait 1;orientation 4;wait 2"
+  # The price-alert editor, as a user with alert rights opens it: More, "股价预警", the login
+  # the guest is offered, "设置更改" and the first stored setting.
+  "screen PriceNotificationSetting|wait 4;tap 293 455;wait 0.5;tap 224 408;wait 1.5;tap 160 94;wait 0.5;tap 231 307;wait 1.5;tap 90 281;wait 1;tap 160 133;type 4040;tap 160 179;type 404000;key Return;tap 80 272;wait 3;tap 160 268;wait 1.5;tap 160 154;wait 1.5;tap 160 84;wait 2"
 )
 # Then every other screen class, opened by name (those the starts above reach, or that need a
 # security of their own, are left to them).
 for class in $(screen_classes); do
-  case " SelfStockController TrendlineController LandscapeKline NewStockSort UIHKTransferViewController " in
+  case " SelfStockController TrendlineController LandscapeKline NewStockSort UIHKTransferViewController PriceNotificationSetting " in
     *" $class "*) continue ;;
   esac
   starts+=("screen $class|wait 4;open $class;wait 1")

@@ -208,6 +208,29 @@ MonkeyScene observeMonkeyScene() {
   }
   scene.background = Application::shared().state() == ApplicationState::Background;
   scene.screenName = topScreenName();
+  // Scroll views that move: a list, a paged menu, a pager (each axis it moves along). A screen
+  // turned a quarter shows its left-right axis upright as up-down.
+  const bool turned = uprightQuarterTurns() % 2 == 1;
+  visitScreen([&](View& view) {
+    auto* scroll = dynamic_cast<ScrollView*>(&view);
+    if (!scroll || !scroll->isScrollEnabled() || !scroll->isUserInteractionEnabled()) return;
+    const auto r = onScreen(uprightRect(screenRect(view)));
+    if (!r) return;
+    const gfx::Size size = scroll->bounds().size, content = scroll->contentSize();
+    const gfx::Point offset = scroll->contentOffset();
+    for (const bool across : {true, false}) {
+      const double room = across ? content.width - size.width : content.height - size.height;
+      if (room <= 1) continue;
+      const double at = across ? offset.x : offset.y;
+      MonkeyScroller s;
+      s.rect = *r;
+      s.across = across != turned;
+      s.ahead = at < room - 1;
+      s.behind = at > 1;
+      s.offset = at;
+      scene.scrollers.push_back(s);
+    }
+  });
   return scene;
 }
 
@@ -360,6 +383,44 @@ int MonkeyWalker::pickTab(const MonkeyScene& scene) {
   return count - 1;
 }
 
+std::optional<ScriptStep> MonkeyWalker::dragOn(const MonkeyScene& scene) {
+  // A scroller by its place, its axis and how far it is moved (to a fifth of its size): moved
+  // on, it is a fresh one again, so that a paged menu is walked page by page.
+  std::vector<std::pair<const MonkeyScroller*, std::string>> fresh;
+  for (const MonkeyScroller& s : scene.scrollers) {
+    if (!s.ahead && !s.behind) continue;
+    const double extent = s.across ? s.rect.width() : s.rect.height();
+    const std::string key = "scroll " + targetKey(scene, s.rect) + (s.across ? " x " : " y ") +
+                            std::to_string(static_cast<int>(s.offset / std::max(1.0, extent / 5)));
+    if (!tapped_.count(key)) fresh.emplace_back(&s, key);
+  }
+  if (fresh.empty()) return std::nullopt;
+  const auto& [scroller, key] = fresh[below(static_cast<int>(fresh.size()))];
+  tapped_.insert(key);
+  const MonkeyScroller& s = *scroller;
+  // On to what lies ahead (the finger moves back along the axis), or back when nothing does.
+  const double sign = s.ahead ? -1 : 1;
+  const double extent = s.across ? s.rect.width() : s.rect.height();
+  const double length = std::round(uniform(0.4, 0.8) * extent);
+  ScriptStep step{};
+  step.kind = ScriptStepKind::Drag;
+  const double w = scene.screen.width, h = scene.screen.height;
+  if (s.across) {
+    const double x0 = sign < 0 ? s.rect.maxX() - extent * 0.1 : s.rect.x() + extent * 0.1;
+    step.from = {std::round(x0), std::round(uniform(s.rect.y() + s.rect.height() * 0.25,
+                                                    s.rect.maxY() - s.rect.height() * 0.25))};
+    step.to = {std::clamp(step.from.x + sign * length, 0.0, w - 1), step.from.y};
+  } else {
+    const double y0 = sign < 0 ? s.rect.maxY() - extent * 0.1 : s.rect.y() + extent * 0.1;
+    step.from = {std::round(uniform(s.rect.x() + s.rect.width() * 0.25,
+                                    s.rect.maxX() - s.rect.width() * 0.25)),
+                 std::round(y0)};
+    step.to = {step.from.x, std::clamp(step.from.y + sign * length, 0.0, h - 1)};
+  }
+  step.seconds = round2(uniform(0.2, 0.6));
+  return step;
+}
+
 std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
   // Each step draws numbers of its own (from the seed and its number), so a screen that differs
   // once (a reply come a frame later) changes where that step lands, not the steps after it.
@@ -415,7 +476,9 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
     } else if (roll < 33) {
       tapAt(anywhere(scene));
     } else if (roll < 53) {
-      step = drag(scene);
+      std::optional<ScriptStep> on;
+      if (!scene.screenName.empty() && here <= kStayingSteps && below(2) == 0) on = dragOn(scene);
+      step = on ? *on : drag(scene);
     } else if (roll < 57) {
       step.kind = ScriptStepKind::Pinch;
       step.from = below(2) ? onTarget(scene) : anywhere(scene);

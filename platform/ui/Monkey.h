@@ -49,6 +49,16 @@ struct MonkeyOptions {
   std::function<void(const std::string& report)> onHang;
 };
 
+// A scroll view that can move along one axis, as the walker sees it (points of the upright
+// picture): where, which way, and whether there is more content ahead of it or behind it.
+struct MonkeyScroller {
+  gfx::Rect rect;
+  bool across = false;  // moves left and right (else up and down)
+  bool ahead = false;   // content beyond the right (bottom) edge
+  bool behind = false;  // content beyond the left (top) edge
+  double offset = 0;    // how far it is moved along its axis, in points
+};
+
 // What the walker sees of the screen before a step (points of the upright picture).
 struct MonkeyScene {
   gfx::Size screen{320, 480};
@@ -61,6 +71,7 @@ struct MonkeyScene {
   // The class of the screen on top (topScreenName); empty: the walker keeps no memory of where
   // it has been and taps every target alike.
   std::string screenName;
+  std::vector<MonkeyScroller> scrollers;  // the scroll views that can move, one per axis
 };
 
 // The scene of the application as it is now.
@@ -74,7 +85,8 @@ MonkeyScene observeMonkeyScene();
 // On a named screen (MonkeyScene::screenName) the walker goes deep rather than round the tab bar:
 // it remembers the targets it has tapped there, favours those it has not, and while the screen
 // still has some it mostly stays instead of going back or to another tab; when it does pick a
-// tab, it favours the tabs not yet tried and those whose screens it has seen least.
+// tab, it favours the tabs not yet tried and those whose screens it has seen least; and half its
+// drags there move a scroll view (a paged menu, a list) to where it has not been moved to yet.
 class MonkeyWalker {
  public:
   explicit MonkeyWalker(uint64_t seed);
@@ -94,6 +106,8 @@ class MonkeyWalker {
   // A point on a target; `forTap`: the target counts as tapped, and untapped ones are favoured.
   gfx::Point onTarget(const MonkeyScene& scene, bool forTap = false);
   ScriptStep drag(const MonkeyScene& scene);
+  // A drag that moves a scroller on to content not yet seen there; none when every one was.
+  std::optional<ScriptStep> dragOn(const MonkeyScene& scene);
   int pickTab(const MonkeyScene& scene);
   std::string targetKey(const MonkeyScene& scene, const gfx::Rect& target) const;
 
