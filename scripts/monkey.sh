@@ -29,6 +29,9 @@
 # the steps again: verdan --headless --virtual-time --script FILE --bundle OUT/SEED/bundle.
 # Exit status: 0 when every walk passed, 1 when any found a fault, 2 on a bad option.
 set -uo pipefail
+# Bash reads a script as it runs it: the whole campaign is one block, read before anything runs,
+# so that the file edited (or checked out anew) during a campaign changes nothing of it.
+{
 cd "$(dirname "$0")/.."
 . scripts/lib/testserver.sh
 
@@ -332,3 +335,5 @@ if [ -s "$found" ]; then
   exit 1
 fi
 echo "== monkey: every walk passed"
+exit 0
+}
