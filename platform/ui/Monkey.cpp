@@ -157,11 +157,17 @@ MonkeyScene observeMonkeyScene() {
   MonkeyScene scene;
   scene.screen = uprightSize();
   for (const ScreenText& t : textsOnScreen())
-    if (auto r = onScreen(t.rect)) scene.targets.push_back(*r);
+    if (auto r = onScreen(t.rect)) {
+      scene.targets.push_back(*r);
+      scene.isControl.push_back(false);
+    }
   visitScreen([&](View& view) {
     if (auto* control = dynamic_cast<Control*>(&view)) {
       if (control->isEnabled() && control->isUserInteractionEnabled())
-        if (auto r = onScreen(uprightRect(screenRect(view)))) scene.targets.push_back(*r);
+        if (auto r = onScreen(uprightRect(screenRect(view)))) {
+          scene.targets.push_back(*r);
+          scene.isControl.push_back(true);
+        }
     }
     if (auto* bar = dynamic_cast<NavigationBar*>(&view)) {
       Button* back = bar->backButton();
@@ -297,11 +303,19 @@ gfx::Point MonkeyWalker::onTarget(const MonkeyScene& scene, bool forTap) {
   if (scene.targets.empty()) return anywhere(scene);
   const gfx::Rect* chosen = &scene.targets[below(static_cast<int>(scene.targets.size()))];
   if (forTap && !scene.screenName.empty()) {
-    // Three taps in four go to a target not tapped yet while there is one.
-    std::vector<const gfx::Rect*> fresh;
-    for (const gfx::Rect& r : scene.targets)
-      if (!tapped_.count(targetKey(scene, r))) fresh.push_back(&r);
-    if (!fresh.empty() && below(4) != 0) chosen = fresh[below(static_cast<int>(fresh.size()))];
+    // Three taps in four go to a target not tapped yet while there is one, two in three of
+    // those to a control when there is one.
+    std::vector<const gfx::Rect*> fresh, freshControls;
+    for (size_t i = 0; i < scene.targets.size(); ++i) {
+      const gfx::Rect& r = scene.targets[i];
+      if (tapped_.count(targetKey(scene, r))) continue;
+      fresh.push_back(&r);
+      if (i < scene.isControl.size() && scene.isControl[i]) freshControls.push_back(&r);
+    }
+    if (!fresh.empty() && below(4) != 0) {
+      const auto& from = !freshControls.empty() && below(3) != 0 ? freshControls : fresh;
+      chosen = from[below(static_cast<int>(from.size()))];
+    }
     tapped_.insert(targetKey(scene, *chosen));
   }
   const gfx::Rect& r = *chosen;

@@ -63,6 +63,7 @@ struct MonkeyScroller {
 struct MonkeyScene {
   gfx::Size screen{320, 480};
   std::vector<gfx::Rect> targets;  // seen texts and images, enabled controls
+  std::vector<bool> isControl;     // beside each target: a control (empty: not told)
   std::optional<gfx::Point> back;  // the navigation bar's back button, or a button where one sits
   std::vector<gfx::Rect> tabs;     // the tab bar's items, left to right
   std::optional<gfx::Rect> keyboard;
@@ -83,7 +84,8 @@ MonkeyScene observeMonkeyScene();
 // screens (below).
 //
 // On a named screen (MonkeyScene::screenName) the walker goes deep rather than round the tab bar:
-// it remembers the targets it has tapped there, favours those it has not, and while the screen
+// it remembers the targets it has tapped there, favours those it has not (controls first: a
+// menu's items, a bar's buttons, rather than the rows of the list they show), and while the screen
 // still has some it mostly stays instead of going back or to another tab; when it does pick a
 // tab, it favours the tabs not yet tried and those whose screens it has seen least; and half its
 // drags there move a scroll view (a paged menu, a list) to where it has not been moved to yet.
