@@ -1120,6 +1120,12 @@ std::optional<bool> TrendlineController::touchesShouldCancelByScrollView(ui::Vie
 }
 
 void TrendlineController::updateDataForSubPage(int pageNumber) {
+  ui::noteReached("detail page", std::string(IsStockIndex(StockType, MarketType) ? "指数"
+                                             : IsStockQH(StockType, MarketType)  ? "期货"
+                                             : MarketType == 3                   ? "港股"
+                                             : MarketType == 16                  ? "美股"
+                                                                                 : "沪深") +
+                                     " " + kPageTitles[std::clamp(pageNumber, 0, 5)]);
   updateTrendTitle(pageNumber);
   IsSelWhichTab = static_cast<int16_t>(pageNumber);
   if (pageNumber == kPageKLine) showOrientalFlagImage();

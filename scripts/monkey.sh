@@ -96,27 +96,66 @@ screen_classes() {
         if (b == "ui::ViewController") { print c; break } } } }' | sort -u)
   comm -12 <(echo "$registered") <(echo "$controllers")
 }
-# Shared by the starts: the watch list's search, a code typed, the first stock found.
-search() { echo "wait 4;tap 293 42;wait 1;tap 303 85;wait 0.3;type $1;wait 1.5;tap 160 127;wait 2"; }
-# The market tab and a group of its lists (the last two on the menu's second page).
-market() { echo "wait 4;tap 80 455;wait 1.5${1:+;$1}"; }
+# The market tab's lists, "GROUP LIST" a line, from its menus.
+market_lists() {
+  # The market tab's menus: each group's title, then its lists' titles.
+  local file=ranking/NewStockSort.cpp group titles
+  titles=$(sed -n 's/^constexpr const char\* kTopTitles\[\] = {\(.*\)};/\1/p' "$file" | grep -o '"[^"]*"' | tr -d '"')
+  local i=0
+  for group in $(sed -n '/^constexpr MenuGroup kGroups\[\]/,/;$/p' "$file" | grep -o 'G(k[A-Za-z]*)' |
+    sed 's/G(\(.*\))/\1/'); do
+    i=$((i + 1))
+    local top
+    top=$(sed -n "${i}p" <<<"$titles")
+    awk -v start="constexpr Entry $group[] = {" 'index($0, start) == 1 {on = 1}
+      on {print} on && /};/ {exit}' "$file" | grep -o '{"[^"]*"' | tr -d '{"' |
+      sed "s/^/$top /"
+  done
+}
+# Shared by the starts.
+# A security's detail pager by the watch list's search (a code typed, the first stock found),
+# then each of its N pages on the menu in turn (each a step the walk checks), ending on page P
+# (counted from 0).
+detail() {
+  local steps="wait 4;tap 293 42;wait 1;tap 303 85;wait 0.3;type $1;wait 1.5;tap 160 127;wait 2"
+  local n=$2 k
+  for k in $(seq 0 $((n - 1))) "$3"; do
+    steps+=";tap $(( (320 * (2 * k + 1)) / (2 * n) )) 77;wait 1.5"
+  done
+  echo "$steps"
+}
+# The market tab, a group of its lists shown by STEPS (the last two groups are on the menu's
+# second page), then each list of the group in turn on its menu, five to a page (fewer share the
+# menu's width).
+market() {
+  local steps="wait 4;tap 80 455;wait 1.5${2:+;$2}" n i per
+  n=$(market_lists | grep -c "^$1 ")
+  [ "$n" -gt 1 ] || { echo "$steps"; return; }
+  per=$((n < 5 ? n : 5))
+  for ((i = 0; i < n; i++)); do
+    [ $i -gt 0 ] && [ $((i % 5)) -eq 0 ] && steps+=";drag 300 119 20 119 0.5;wait 1"
+    steps+=";tap $(( (320 * (2 * (i % 5) + 1)) / (2 * per) )) 119;wait 1.5"
+  done
+  echo "$steps"
+}
 # Each start: a name, then its steps separated by ';'. The first few are what a short run (the
 # CI's three seeds) should see first: places no walk from the watch list reaches soon.
 starts=(
-  "detail 港股 十档|$(search 00700);tap 293 77;wait 1.5"
-  "detail 期货 landscape K线|$(search RB1605);tap 120 77;wait 1.5;orientation 3;wait 2"
-  "detail 美股|$(search AAPL)"
-  "detail 指数|$(search 000001)"
-  "detail 沪深 F10|$(search 600000);tap 224 77;wait 1.5"
+  "detail 港股 十档|$(detail 00700 6 5)"
+  "detail 期货 landscape K线|$(detail RB1605 4 1);orientation 3;wait 2"
+  "market 美股|$(market 美股 "tap 288 83;wait 1.5")"
+  "detail 美股 K线|$(detail AAPL 4 1)"
+  "detail 指数 F10|$(detail 000001 4 2)"
+  "detail 沪深 主力|$(detail 600000 5 2)"
   "screen UIHKTransferViewController|wait 4;open UIHKTransferViewController;wait 1"
-  "market 期货|$(market "drag 300 83 100 83 0.5;wait 1;tap 224 83;wait 1.5")"
-  "market 美股|$(market "tap 288 83;wait 1.5")"
-  "market 港股|$(market "tap 224 83;wait 1.5")"
-  "market 全球市场|$(market "drag 300 83 100 83 0.5;wait 1;tap 288 83;wait 1.5")"
-  "market 板块|$(market "tap 160 83;wait 1.5")"
-  "market 指数|$(market "tap 96 83;wait 1.5")"
-  "detail 沪深 信息|$(search 600000);tap 288 77;wait 1.5"
-  "detail 港股 landscape 走势|$(search 00700);wait 1;orientation 4;wait 2"
+  "market 期货|$(market 期货 "drag 300 83 100 83 0.5;wait 1;tap 224 83;wait 1.5")"
+  "market 沪深|$(market 沪深)"
+  "market 港股|$(market 港股 "tap 224 83;wait 1.5")"
+  "market 全球市场|$(market 全球市场 "drag 300 83 100 83 0.5;wait 1;tap 288 83;wait 1.5")"
+  "market 板块|$(market 板块 "tap 160 83;wait 1.5")"
+  "market 指数|$(market 指数 "tap 96 83;wait 1.5")"
+  "detail 沪深 信息|$(detail 600000 5 4)"
+  "detail 港股 landscape 走势|$(detail 00700 6 0);orientation 4;wait 2"
   # The price-alert editor, as a user with alert rights opens it: More, "股价预警", the login
   # the guest is offered, "设置更改" and the first stored setting.
   "screen PriceNotificationSetting|wait 4;tap 293 455;wait 0.5;tap 224 408;wait 1.5;tap 160 94;wait 0.5;tap 231 307;wait 1.5;tap 90 281;wait 1;tap 160 133;type 4040;tap 160 179;type 404000;key Return;tap 80 272;wait 3;tap 160 268;wait 1.5;tap 160 154;wait 1.5;tap 160 84;wait 2"
@@ -257,21 +296,6 @@ for seed in $seed_list; do
 done >"$reached"
 # Every place a campaign should reach, area by area, as the screens name them; a place noted but
 # not listed here shows too (marked "+").
-market_lists() {
-  # The market tab's menus: each group's title, then its lists' titles.
-  local file=ranking/NewStockSort.cpp group titles
-  titles=$(sed -n 's/^constexpr const char\* kTopTitles\[\] = {\(.*\)};/\1/p' "$file" | grep -o '"[^"]*"' | tr -d '"')
-  local i=0
-  for group in $(sed -n '/^constexpr MenuGroup kGroups\[\]/,/;$/p' "$file" | grep -o 'G(k[A-Za-z]*)' |
-    sed 's/G(\(.*\))/\1/'); do
-    i=$((i + 1))
-    local top
-    top=$(sed -n "${i}p" <<<"$titles")
-    awk -v start="constexpr Entry $group[] = {" 'index($0, start) == 1 {on = 1}
-      on {print} on && /};/ {exit}' "$file" | grep -o '{"[^"]*"' | tr -d '{"' |
-      sed "s/^/$top /"
-  done
-}
 expected() {
   case "$1" in
     screen) screen_classes ;;
