@@ -16,7 +16,7 @@
 #                 --minute 1030" (see verdan-testserver --help)
 #   --keep-going  a walk goes on after a fault (not after a hang or crash) and reports each
 #                 distinct one once, with a replay script of its own (OUT/SEED/monkey-SEED-stepN.script)
-#   --quiet       only the summary
+#   --quiet       only the summary, each area of places reached as a count
 #   --summary     no walks: sums up the walks already in the out folder (a campaign stopped early)
 #   --from-home   every walk starts on the start screen (the watch list) instead of its own start
 # Walks start from every screen: seed S starts from start number S (counted round the list
@@ -311,25 +311,31 @@ expected() {
     landscape) printf '%s\n' 走势 K线 周期 除权 指标 参数 ;;
   esac
 }
+# (--quiet: each area's count only, as a few walks leave most places unreached)
 echo "== reached (of $walks walks, how many reached each; 'never' where none did, '+' where a place is not in the list):"
 never=()
 for area in screen "market list" "detail page" "kline period" landscape; do
   list=$(expected "$area")
   extra=$(awk -F'\t' -v a="$area" '$1 == a {print $2}' "$reached" | sort -u | grep -vxF -f <(echo "$list"))
-  echo "  $area ($(grep -c . <<<"$list")):"
   missing=()
+  lines=""
   while IFS= read -r place; do
     [ -n "$place" ] || continue
     n=$(awk -F'\t' -v a="$area" -v p="$place" '$1 == a && $2 == p' "$reached" | wc -l)
     mark=""
     if ! grep -qxF -- "$place" <<<"$list"; then mark=" +"; fi
     if [ "$n" -eq 0 ]; then mark=" never"; missing+=("$place"); fi
-    printf '    %4d  %s%s\n' "$n" "$place" "$mark"
+    lines+=$(printf '    %4d  %s%s' "$n" "$place" "$mark")$'\n'
   done < <(printf '%s\n%s\n' "$list" "$extra")
+  total=$(grep -c . <<<"$list")
+  echo "  $area ($total): $((total - ${#missing[@]})) reached$( [ $quiet -eq 1 ] || echo ":")"
+  [ $quiet -eq 1 ] || printf '%s' "$lines"
   [ ${#missing[@]} -eq 0 ] || never+=("$area: $(IFS=,; echo "${missing[*]}" | sed 's/,/, /g')")
 done
 if [ ${#never[@]} -eq 0 ]; then
   echo "== reached every place listed"
+elif [ $quiet -eq 1 ]; then
+  echo "== never reached: $(printf '%s\n' "${never[@]}" | wc -l) areas with places no walk reached (the full list without --quiet)"
 else
   echo "== never reached:"
   printf '    %s\n' "${never[@]}"

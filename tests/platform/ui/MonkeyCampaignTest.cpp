@@ -138,7 +138,7 @@ TEST_F(MonkeyCampaignTest, WalksStartApartAndTheSummaryNamesWhatNoneReached) {
             std::string::npos);
 
   // Screens: the registered view controllers only, with how many walks reached each.
-  EXPECT_NE(out.find("  screen (2):\n"
+  EXPECT_NE(out.find("  screen (2): 2 reached:\n"
                      "       1  Deeper\n"
                      "       2  HomeScreen\n"),
             std::string::npos)
@@ -146,7 +146,7 @@ TEST_F(MonkeyCampaignTest, WalksStartApartAndTheSummaryNamesWhatNoneReached) {
   EXPECT_EQ(out.find("NotAScreen"), std::string::npos) << out;
   // A list counts once a walk whatever page it showed; one no walk reached is named, and one
   // not in the menus is shown marked.
-  EXPECT_NE(out.find("  market list (3):\n"
+  EXPECT_NE(out.find("  market list (3): 2 reached:\n"
                      "       1  甲 甲一\n"
                      "       0  甲 甲二 never\n"
                      "       1  乙 乙一\n"
@@ -161,11 +161,16 @@ TEST_F(MonkeyCampaignTest, WalksStartApartAndTheSummaryNamesWhatNoneReached) {
   EXPECT_NE(out.find("== monkey: every walk passed"), std::string::npos) << out;
 }
 
-TEST_F(MonkeyCampaignTest, FromHomeEveryWalkStartsOnTheStartScreen) {
+TEST_F(MonkeyCampaignTest, FromHomeEveryWalkStartsOnTheStartScreenAndQuietCountsOnly) {
   int status = -1;
-  const std::string out = campaign("--seeds 1 --from-home", status);
+  const std::string out = campaign("--seeds 1 --from-home --quiet", status);
   EXPECT_EQ(status, 0) << out;
-  EXPECT_NE(out.find("== seed 1: passed"), std::string::npos) << out;
+  EXPECT_EQ(out.find("== seed 1"), std::string::npos) << out;
+  EXPECT_NE(out.find("  screen (2): 2 reached\n  market list (3): 1 reached\n"), std::string::npos)
+      << out;
+  EXPECT_NE(out.find("  kline period (7): 0 reached\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("HomeScreen"), std::string::npos) << out;
+  EXPECT_NE(out.find("== never reached: 4 areas"), std::string::npos) << out;
   EXPECT_FALSE(fs::exists(root / "out/1/start.script"));
   EXPECT_EQ(readFile(root / "out/1/client.log").find("started from"), std::string::npos);
 }
