@@ -1095,18 +1095,25 @@ class Walk {
     if (endStep()) return fail(0, "hang", "the start-up did not return in time");
     if (const int status = report(0, check(start, {})); status != 0) return status;
     noteScreen(0);
-    // The given steps first (to start the walk from a screen), checked as the walk's own are.
+    // The given steps first (to start the walk from a screen), checked as the walk's own are:
+    // each input with the waits after it, so that what it shows once its replies are in (a list
+    // chosen on a menu, with its rows) is judged before the next input takes it away.
     int step = 0;
-    for (const ScriptStep& given : options_.prefix) {
+    std::vector<ScriptStep> inputs;
+    for (const ScriptStep& given : options_.prefix)
+      if (stepRole(given.kind) == StepRole::Input)
+        inputs.push_back(given);  // its checks and shots are the script's own
+    for (size_t i = 0; i < inputs.size();) {
       if (stopRequested()) return kStoppedBySignalStatus;
-      if (stepRole(given.kind) != StepRole::Input)
-        continue;  // its checks and shots are the script's own
-      if (given.kind == ScriptStepKind::Wait) {
-        record(scriptLine(given) + "\n");
-        playInputStep(given);
+      if (inputs[i].kind == ScriptStepKind::Wait) {  // before the first input
+        record(scriptLine(inputs[i]) + "\n");
+        playInputStep(inputs[i++]);
         continue;
       }
-      if (const int status = play(++step, {given}); status != 0) return status;
+      std::vector<ScriptStep> group{inputs[i++]};
+      while (i < inputs.size() && inputs[i].kind == ScriptStepKind::Wait)
+        group.push_back(inputs[i++]);
+      if (const int status = play(++step, group); status != 0) return status;
     }
     for (int walked = 1; walked <= options_.steps; ++walked) {
       if (stopRequested()) return kStoppedBySignalStatus;

@@ -12,7 +12,9 @@
 
 #include "UiTestSupport.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/Monkey.h"
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Reached.h"
@@ -456,6 +458,33 @@ TEST_F(MonkeyWalkTest, ThePlacesScreensSayTheyShowAreLoggedOnceEachTimeTheyChang
   testing::internal::CaptureStderr();
   ui::noteReached("list", "after");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST_F(MonkeyWalkTest, AStartsInputIsJudgedOnceTheWaitsAfterItHavePassed) {
+  // A screen that is wrong from half a second after a tap until the next tap (a list whose rows,
+  // come with their reply, break an invariant; the next tap chooses another list): a start of
+  // two taps with a second's wait between them is judged with the rows in.
+  auto view = std::make_shared<LiftView>(gfx::Rect(0, 0, 320, 480));
+  bool broken = false;
+  std::shared_ptr<foundation::Timer> reply;
+  view->onLift = [&] {
+    broken = false;
+    reply = foundation::performAfter(0.5, [&] { broken = true; });
+  };
+  window->addSubview(view);
+  ui::addScreenInvariant(*view, "the list", [&] {
+    return broken ? std::string("a row out of order") : std::string();
+  });
+
+  ui::MonkeyOptions o = options("walk.script", 1);
+  ASSERT_EQ(ui::parseScript("tap 100 100\nwait 1\ntap 100 200\nwait 0.1\n", o.prefix), 0);
+  ASSERT_EQ(ui::runMonkey(o), ui::kMonkeyFailedStatus);
+  const std::string script = readFile(o.replayPath);
+  EXPECT_EQ(script.rfind("# monkey seed 11: step 1 failed (invariant)", 0), 0u) << script;
+  EXPECT_NE(script.find("a row out of order"), std::string::npos) << script;
+  // The step replays with its wait.
+  EXPECT_NE(script.find("# step 1\ntap 100 100\nwait 1\n"), std::string::npos) << script;
+  if (reply) reply->invalidate();
 }
 
 TEST_F(MonkeyWalkTest, TheWatchdogReportsAStepThatDoesNotReturn) {
