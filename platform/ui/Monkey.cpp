@@ -374,7 +374,7 @@ ScriptStep MonkeyWalker::drag(const MonkeyScene& scene) {
 }
 
 // Steps a walk gives a screen before it stops favouring staying there.
-constexpr int kStayingSteps = 120;
+constexpr int kStayingSteps = 80;
 
 // A tab by weight: one never tapped counts three, one whose screen the walk has seen for n
 // steps counts 25 / (25 + n); on unnamed screens every tab alike.
@@ -458,11 +458,9 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
   // list that scrolls on has fresh rows for ever), sends a quarter of its taps away.
   const int here = scene.screenName.empty() ? 0 : visits(scene.screenName);
   auto stays = [&] { return untapped > 0 && here <= kStayingSteps && below(3) != 0; };
-  auto leaves = [&] {
-    return !scene.screenName.empty() &&
-           ((untapped == 0 && here > kStayingSteps / 3) || here > kStayingSteps * 2) &&
-           below(4) == 0;
-  };
+  const bool leaving = !scene.screenName.empty() &&
+                       ((untapped == 0 && here > kStayingSteps / 3) || here > kStayingSteps * 2) &&
+                       below(3) == 0;
   auto tapTab = [&](int index) {
     const gfx::Rect& r = scene.tabs[static_cast<size_t>(index)];
     tabTapped_ = index;
@@ -472,21 +470,24 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
     foregroundNext_ = false;
     step.kind = ScriptStepKind::Event;
     step.text = "foreground";
+  } else if (leaving) {
+    // Back, a tab, or a turned screen without either (the landscape chart) turned upright.
+    if (scene.back && (scene.tabs.empty() || below(2) == 0)) {
+      tapAt(*scene.back);
+    } else if (!scene.tabs.empty()) {
+      tapTab(pickTab(scene));
+    } else if (scene.screen.width > scene.screen.height) {
+      step.kind = ScriptStepKind::Orientation;
+      step.orientation = 1;
+    } else {
+      tapAt(onTarget(scene, true));
+    }
   } else {
     // Each kind of step by its share; one that does not apply here (no field, no tab bar)
     // becomes a tap on something seen.
     const double roll = uniform(0, 100);
     if (roll < 27) {
-      if (leaves()) {
-        if (scene.back && below(2) == 0)
-          tapAt(*scene.back);
-        else if (!scene.tabs.empty())
-          tapTab(pickTab(scene));
-        else
-          tapAt(onTarget(scene, true));
-      } else {
-        tapAt(onTarget(scene, true));
-      }
+      tapAt(onTarget(scene, true));
     } else if (roll < 33) {
       tapAt(anywhere(scene));
     } else if (roll < 53) {

@@ -85,10 +85,12 @@ MonkeyScene observeMonkeyScene();
 //
 // On a named screen (MonkeyScene::screenName) the walker goes deep rather than round the tab bar:
 // it remembers the targets it has tapped there, favours those it has not (controls first: a
-// menu's items, a bar's buttons, rather than the rows of the list they show), and while the screen
-// still has some it mostly stays instead of going back or to another tab; when it does pick a
-// tab, it favours the tabs not yet tried and those whose screens it has seen least; and half its
-// drags there move a scroll view (a paged menu, a list) to where it has not been moved to yet.
+// menu's items, a bar's buttons, rather than the rows of the list they show), and while the
+// screen still has some it mostly stays instead of going back or to another tab; a screen it has
+// tapped through, or walked long, it leaves (back, a tab, or upright when it is turned and has
+// neither). When it picks a tab, it favours the tabs not yet tried and those whose screens it has
+// seen least; and half its drags move a scroll view (a paged menu, a list) to where it has not
+// been moved to yet.
 class MonkeyWalker {
  public:
   explicit MonkeyWalker(uint64_t seed);

@@ -297,6 +297,27 @@ TEST(MonkeyWalker, AScreenWithNothingLeftToTapIsLeftSooner) {
   EXPECT_GT(leaving(true) * 10, leaving(false) * 13) << leaving(true) << " vs " << leaving(false);
 }
 
+TEST(MonkeyWalker, ATurnedScreenWithNoWayBackIsTurnedUprightOnceWalkedThrough) {
+  // The landscape chart: no back button, no tab bar, its bars tapped through. Remembering, the
+  // walk turns the phone upright far more often than blind (which turns it only by chance).
+  auto upright = [](bool named) {
+    int turns = 0;
+    for (uint64_t seed = 1; seed <= 5; ++seed) {
+      MonkeyWalker walker(seed);
+      MonkeyScene scene;
+      scene.screen = {480, 320};
+      scene.screenName = named ? "Landscape" : "";
+      scene.targets = {{200, 280, 60, 30}};
+      for (int step = 0; step < 300; ++step) {
+        const ScriptStep s = walker.next(scene).front();
+        turns += s.kind == ScriptStepKind::Orientation && s.orientation == 1;
+      }
+    }
+    return turns;
+  };
+  EXPECT_GT(upright(true), upright(false) * 5) << upright(true) << " vs " << upright(false);
+}
+
 TEST(MonkeyWalker, TheSameScenesGiveTheSameStepsWithTheWalkersMemory) {
   // The memory is the walk's own: two walkers of one seed over the same named scenes agree step
   // for step, and a walker of another seed does not.
