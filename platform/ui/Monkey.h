@@ -33,8 +33,8 @@ struct MonkeyOptions {
   // them): default "monkey-SEED.script" in `shotsDir`, or in the current folder.
   std::string replayPath;
   std::string shotsDir;
-  // Steps played first, each input step checked as a walk step is (a walk that starts from a
-  // screen); their waits are played unchecked, their checks and shots left out.
+  // Steps played first (a walk that starts from a screen), each input step with the waits after
+  // it checked as a walk step is; their checks and shots left out.
   std::vector<ScriptStep> prefix;
   // Go on after a fault (not after a hang): each distinct one is reported once, with a replay
   // script of its own (the replay path with "-stepN" before ".script"), and the walk ends with
