@@ -31,6 +31,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/Orientation.h"
+#include "platform/ui/Reached.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "shell/Extend.h"
@@ -749,6 +750,12 @@ void TrendlineController::viewWillAppear(bool animated) {
 
 // What a page shows comes from the server (the F10 page loads its own address).
 void TrendlineController::requestPageData(int pageNumber) {
+  ui::noteReached("detail page", std::string(IsStockIndex(StockType, MarketType) ? "指数"
+                                             : IsStockQH(StockType, MarketType)  ? "期货"
+                                             : MarketType == 3                   ? "港股"
+                                             : MarketType == 16                  ? "美股"
+                                                                                 : "沪深") +
+                                     " " + kPageTitles[std::clamp(pageNumber, 0, 5)]);
   switch (pageNumber) {
     case kPageTrend:
       RequestDataTrendline();
@@ -1113,6 +1120,12 @@ std::optional<bool> TrendlineController::touchesShouldCancelByScrollView(ui::Vie
 }
 
 void TrendlineController::updateDataForSubPage(int pageNumber) {
+  ui::noteReached("detail page", std::string(IsStockIndex(StockType, MarketType) ? "指数"
+                                             : IsStockQH(StockType, MarketType)  ? "期货"
+                                             : MarketType == 3                   ? "港股"
+                                             : MarketType == 16                  ? "美股"
+                                                                                 : "沪深") +
+                                     " " + kPageTitles[std::clamp(pageNumber, 0, 5)]);
   updateTrendTitle(pageNumber);
   IsSelWhichTab = static_cast<int16_t>(pageNumber);
   if (pageNumber == kPageKLine) showOrientalFlagImage();
@@ -1226,6 +1239,11 @@ void TrendlineController::RequestDataTrendline() {
 }
 
 void TrendlineController::RequestKlineData(uint8_t period) {
+  ui::noteReached("kline period", period >= 1 && period <= 7
+                                      ? std::string(std::array<const char*, 7>{
+                                            "日线", "周线", "月线", "5分钟", "60分钟", "15分钟",
+                                            "30分钟"}[period - 1])
+                                      : "period " + std::to_string(period));
   const auto market = static_cast<uint8_t>(MarketType);
   const bool futures = IsStockQH(static_cast<uint8_t>(StockType), market);
   const List list1 = WireList({{30, 11, 19, 1, 20}});

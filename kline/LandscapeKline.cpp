@@ -13,6 +13,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Orientation.h"
+#include "platform/ui/Reached.h"
 #include "platform/ui/Screen.h"
 #include "shell/SharedTool.h"
 #include "shell/VerdanAppDelegate.h"
@@ -160,6 +161,7 @@ void LandscapeKline::setMenuHidden(bool hidden) {
 void LandscapeKline::showMenu() {
   menuHiddenFlag = false;
   if (settingsMenu) settingsMenu->ShowHover();
+  ui::noteReached("landscape", "参数");
 }
 
 void LandscapeKline::hideMenu() {
@@ -441,6 +443,7 @@ void LandscapeKline::changeToPage(int page) {
   view();  // built on first use
   // Not animated: the page asked for is the page from now on (getCurrentPage reads the offset).
   _scrollView->setContentOffset({page * screenLength(), 0}, false);
+  ui::noteReached("landscape", page == 0 ? "走势" : "K线");
   if (!_delegate) return;
   if (page == 0) {
     _barBtnChange->setTitle("K线");
@@ -558,6 +561,8 @@ bool LandscapeKline::GroupBarShouldChangeToGroup(int group, GroupBarView& bar) {
 }
 
 void LandscapeKline::GroupBarDidChangeToGroup(int group, GroupBarView& bar) {
+  ui::noteReached("landscape", &bar == _groupBarCircle.get() ? (group == 0 ? "周期" : "除权")
+                                                             : (group == 0 ? "指标" : "参数"));
   (void)group;
   (void)bar;
 }
@@ -717,11 +722,13 @@ void LandscapeKline::ClickBtnIndexParams() {
     _groupBarIndex->setHidden(false);
     _groupBarCircle->setHidden(true);
     indexSwitchButton->setTitle("周期");
+    ui::noteReached("landscape", "指标");
   } else {
     _groupBarIndex->setHidden(true);
     _groupBarCircle->setHidden(false);
     indexSwitchButton->setTitle("指标");
     hideMenu();
+    ui::noteReached("landscape", "周期");
   }
 }
 

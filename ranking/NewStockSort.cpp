@@ -26,6 +26,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/Reached.h"
 #include "platform/ui/Screen.h"
 #include "ranking/SortRequests.h"
 #include "shell/ScreenMetrics.h"
@@ -179,6 +180,10 @@ void NewStockSort::viewWillDisappear(bool animated) {
 
 void NewStockSort::doSomeWhenWillAppear() {
   NetworkIndicator(true);
+  if (topItem() != kBoards || _bk_current_statue == 0)
+    ui::noteReached(
+        "market list",
+        std::string(kTopTitles[std::clamp(topItem(), 0, kGroupCount - 1)]) + " " + title());
   if (topItem() != kBoards) {
     RequestData(static_cast<uint8_t>(MarketType), static_cast<uint8_t>(SortType), StockType,
                 StartIndex, reqNum);
@@ -721,6 +726,9 @@ void NewStockSort::createBackButton(bool show) {
 
 void NewStockSort::requestFirstPage() {
   const int t = topItem();
+  ui::noteReached(
+      "market list",
+      std::string(kTopTitles[std::clamp(topItem(), 0, kGroupCount - 1)]) + " " + title());
   PageNo = 1;
   StartIndex = 0;
   if (t == kBoards) {
@@ -824,6 +832,7 @@ void NewStockSort::MenuBarDidChangeToSubItem(int index, MenuBarView& bar) {
     if (index >= 0 && index < static_cast<int>(_bk_marketArray.size())) {
       setTitle(_bk_marketArray[static_cast<size_t>(index)]);
     }
+    ui::noteReached("market list", std::string(kTopTitles[kBoards]) + " " + title());
     createBackButton(false);
     RequestBoardList(9, static_cast<uint8_t>(index), static_cast<uint8_t>(SortType), 0, reqNum);
   }

@@ -16,12 +16,22 @@
 #                 --minute 1030" (see verdan-testserver --help)
 #   --keep-going  a walk goes on after a fault (not after a hang or crash) and reports each
 #                 distinct one once, with a replay script of its own (OUT/SEED/monkey-SEED-stepN.script)
-#   --quiet       only the summary
+#   --quiet       only the summary, each area of places reached as a count
 #   --summary     no walks: sums up the walks already in the out folder (a campaign stopped early)
+#   --from-home   every walk starts on the start screen (the watch list) instead of its own start
+# Walks start from every screen: seed S starts from start number S (counted round the list
+# below): a detail page of each kind of security, each group of the market tab's lists, then each
+# screen class the product registers, reached as a user reaches it or opened by name. Its steps
+# come first in the walk's script (OUT/SEED/start.script), checked as the walk's own.
+# The summary says how many walks reached each screen class, market tab list, detail page by kind
+# of security, K-line period and landscape page or bar, and names those none reached.
 # A walk that finds a fault stops there; its replay script (SEED.script in the out folder) plays
 # the steps again: verdan --headless --virtual-time --script FILE --bundle OUT/SEED/bundle.
 # Exit status: 0 when every walk passed, 1 when any found a fault, 2 on a bad option.
 set -uo pipefail
+# Bash reads a script as it runs it: the whole campaign is one block, read before anything runs,
+# so that the file edited (or checked out anew) during a campaign changes nothing of it.
+{
 cd "$(dirname "$0")/.."
 . scripts/lib/testserver.sh
 
@@ -35,6 +45,7 @@ server_args=()
 quiet=0
 keep_going=()
 summary_only=0
+from_home=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$2; shift 2 ;;
@@ -46,6 +57,7 @@ while [ $# -gt 0 ]; do
     --quiet) quiet=1; shift ;;
     --summary) summary_only=1; shift ;;
     --keep-going) keep_going=(--keep-going); shift ;;
+    --from-home) from_home=1; shift ;;
     *) echo "monkey: unknown option '$1' (see the head of $0)"; exit 2 ;;
   esac
 done
@@ -66,6 +78,104 @@ if [ $summary_only -eq 1 ]; then
     [ -f "$out/$seed.script" ] || cp "$out/$seed/monkey-$seed.script" "$out/$seed.script" 2>/dev/null
   done
 fi
+# --- where walks start -----------------------------------------------------------------------
+# The product's screen classes: the names registered for the class registry or the screen opener
+# in the product's folders whose classes are view controllers (directly or through a base).
+product_dirs="shell widgets watchlist ranking detail panels kline account messaging alerts"
+screen_classes() {
+  local registered controllers
+  # (a call may break its line after the parenthesis)
+  registered=$(find $product_dirs -name '*.cpp' -exec cat {} + | tr -d '\n ' |
+    grep -oE 'register(Class<[A-Za-z_:]+>|Class|Screen)\("[A-Za-z_]+"' |
+    sed -E 's/.*\("//; s/"$//' | sort -u)
+  # class NAME ... : public BASE, taken transitively from ui::ViewController.
+  controllers=$(grep -rhoE \
+    '^class [A-Za-z_]+( final)? : public [A-Za-z_:]+' --include='*.h' $product_dirs |
+    awk '{base[$2] = $NF} END {
+      for (c in base) { b = c; for (i = 0; i < 20 && b in base; i++) { b = base[b];
+        if (b == "ui::ViewController") { print c; break } } } }' | sort -u)
+  comm -12 <(echo "$registered") <(echo "$controllers")
+}
+# The market tab's lists, "GROUP LIST" a line, from its menus.
+market_lists() {
+  # The market tab's menus: each group's title, then its lists' titles.
+  local file=ranking/NewStockSort.cpp group titles
+  titles=$(sed -n 's/^constexpr const char\* kTopTitles\[\] = {\(.*\)};/\1/p' "$file" | grep -o '"[^"]*"' | tr -d '"')
+  local i=0
+  for group in $(sed -n '/^constexpr MenuGroup kGroups\[\]/,/;$/p' "$file" | grep -o 'G(k[A-Za-z]*)' |
+    sed 's/G(\(.*\))/\1/'); do
+    i=$((i + 1))
+    local top
+    top=$(sed -n "${i}p" <<<"$titles")
+    awk -v start="constexpr Entry $group[] = {" 'index($0, start) == 1 {on = 1}
+      on {print} on && /};/ {exit}' "$file" | grep -o '{"[^"]*"' | tr -d '{"' |
+      sed "s/^/$top /"
+  done
+}
+# Shared by the starts.
+# A security's detail pager by the watch list's search (a code typed, the first stock found),
+# then each of its N pages on the menu in turn (each a step the walk checks), ending on page P
+# (counted from 0).
+detail() {
+  local steps="wait 4;tap 293 42;wait 1;tap 303 85;wait 0.3;type $1;wait 1.5;tap 160 127;wait 2"
+  local n=$2 k
+  for k in $(seq 0 $((n - 1))) "$3"; do
+    steps+=";tap $(( (320 * (2 * k + 1)) / (2 * n) )) 77;wait 1.5"
+  done
+  echo "$steps"
+}
+# The market tab, a group of its lists shown by STEPS (the last two groups are on the menu's
+# second page), then each list of the group in turn on its menu, five to a page (fewer share the
+# menu's width).
+market() {
+  local steps="wait 4;tap 80 455;wait 1.5${2:+;$2}" n i per
+  n=$(market_lists | grep -c "^$1 ")
+  [ "$n" -gt 1 ] || { echo "$steps"; return; }
+  per=$((n < 5 ? n : 5))
+  for ((i = 0; i < n; i++)); do
+    [ $i -gt 0 ] && [ $((i % 5)) -eq 0 ] && steps+=";drag 300 119 20 119 0.5;wait 1"
+    steps+=";tap $(( (320 * (2 * (i % 5) + 1)) / (2 * per) )) 119;wait 1.5"
+  done
+  echo "$steps"
+}
+# Each start: a name, then its steps separated by ';'. The first few are what a short run (the
+# CI's three seeds) should see first: places no walk from the watch list reaches soon.
+starts=(
+  "detail 港股 十档|$(detail 00700 6 5)"
+  "detail 期货 landscape K线|$(detail RB1605 4 1);orientation 3;wait 2"
+  "market 美股|$(market 美股 "tap 288 83;wait 1.5")"
+  "detail 美股 K线|$(detail AAPL 4 1)"
+  "detail 指数 F10|$(detail 000001 4 2)"
+  "detail 沪深 主力|$(detail 600000 5 2)"
+  "screen UIHKTransferViewController|wait 4;open UIHKTransferViewController;wait 1"
+  "market 期货|$(market 期货 "drag 300 83 100 83 0.5;wait 1;tap 224 83;wait 1.5")"
+  "market 沪深|$(market 沪深)"
+  "market 港股|$(market 港股 "tap 224 83;wait 1.5")"
+  "market 全球市场|$(market 全球市场 "drag 300 83 100 83 0.5;wait 1;tap 288 83;wait 1.5")"
+  "market 板块|$(market 板块 "tap 160 83;wait 1.5")"
+  "market 指数|$(market 指数 "tap 96 83;wait 1.5")"
+  "detail 沪深 信息|$(detail 600000 5 4)"
+  "detail 港股 landscape 走势|$(detail 00700 6 0);orientation 4;wait 2"
+  # The price-alert editor, as a user with alert rights opens it: More, "股价预警", the login
+  # the guest is offered, "设置更改" and the first stored setting.
+  "screen PriceNotificationSetting|wait 4;tap 293 455;wait 0.5;tap 224 408;wait 1.5;tap 160 94;wait 0.5;tap 231 307;wait 1.5;tap 90 281;wait 1;tap 160 133;type 4040;tap 160 179;type 404000;key Return;tap 80 272;wait 3;tap 160 268;wait 1.5;tap 160 154;wait 1.5;tap 160 84;wait 2"
+)
+# Then every other screen class, opened by name (those the starts above reach, or that need a
+# security of their own, are left to them).
+for class in $(screen_classes); do
+  case " SelfStockController TrendlineController LandscapeKline NewStockSort UIHKTransferViewController PriceNotificationSetting " in
+    *" $class "*) continue ;;
+  esac
+  starts+=("screen $class|wait 4;open $class;wait 1")
+done
+# start_script <seed> <file>: writes the seed's start; prints its name.
+start_script() {
+  local entry=${starts[$(( ($1 - 1) % ${#starts[@]} ))]}
+  echo "# start: ${entry%%|*}" >"$2"
+  tr ';' '\n' <<<"${entry#*|}" >>"$2"
+  echo "${entry%%|*}"
+}
+
 if [ $summary_only -eq 0 ]; then
 rm -rf "$out"
 mkdir -p "$out"
@@ -91,9 +201,14 @@ walk() {
     wait $pid 2>/dev/null
     return
   fi
+  local start=()
+  if [ $from_home -eq 0 ]; then
+    start_script "$seed" "$dir/start.script" >"$dir/start"
+    start=(--script "$dir/start.script")
+  fi
   # The walk's own watchdog ends a stuck step; this limit (2 s a step, for a loaded machine) only
   # catches a client that never ends.
-  timeout -k 10 $((120 + steps * 2)) "$client" --headless --monkey "$seed" --steps "$steps" "${keep_going[@]}" \
+  timeout -k 10 $((120 + steps * 2)) "$client" --headless --monkey "$seed" --steps "$steps" "${keep_going[@]}" "${start[@]}" \
     --bundle "$dir/bundle" --documents "$dir/documents" --shots "$dir" \
     >"$dir/report.txt" 2>"$dir/client.log" &
   client_pid=$!
@@ -115,7 +230,7 @@ walk() {
     kind="crash (exit status $rc)"
   fi
   echo "$kind" >"$dir/result"
-  [ $quiet -eq 1 ] || echo "== seed $seed: $kind$(grep -c ' failed (' "$dir/report.txt" | sed 's/^0$//; s/^[0-9][0-9]*$/ (&)/')"
+  [ $quiet -eq 1 ] || echo "== seed $seed$( [ -s "$dir/start" ] && echo " (from $(cat "$dir/start"))"): $kind$(grep -c ' failed (' "$dir/report.txt" | sed 's/^0$//; s/^[0-9][0-9]*$/ (&)/')"
 }
 
 echo "== monkey: seeds $seeds, $steps steps each, $jobs at a time; logs in $out/"
@@ -171,11 +286,60 @@ for seed in $seed_list; do
   esac
 done
 echo "== monkey summary: $walks walks, $total_steps steps, $failed found a fault"
-echo "== screens reached (walks that reached each):"
+# What the walks reached: "AREA<tab>PLACE" once a walk, from the screens on top and the places
+# the screens note (a list's page count left out: "上证A股(1/2)" is the list "上证A股").
+reached=$out/reached.txt
 for seed in $seed_list; do
-  grep -ho 'monkey step [0-9]*: screen .*' "$out/$seed/client.log" 2>/dev/null |
-    sed 's/.*: screen //' | sort -u
-done | sort | uniq -c | sort -rn | sed 's/^/    /'
+  sed -nE 's/.*monkey step [0-9]+: screen (.+)$/screen\t\1/p;
+           s/.*monkey step [0-9]+: reached ([^:]+): (.+)$/\1\t\2/p' "$out/$seed/client.log" 2>/dev/null |
+    sed -E 's/\([0-9]+\/[0-9]+\)$//' | sort -u
+done >"$reached"
+# Every place a campaign should reach, area by area, as the screens name them; a place noted but
+# not listed here shows too (marked "+").
+expected() {
+  case "$1" in
+    screen) screen_classes ;;
+    "market list") market_lists ;;
+    "detail page")
+      for kind in 沪深 指数 港股 美股 期货; do
+        pages="走势 K线 F10 信息"
+        [ $kind = 沪深 ] && pages="走势 K线 主力 F10 信息"
+        [ $kind = 港股 ] && pages="走势 K线 主力 F10 信息 十档"
+        for page in $pages; do echo "$kind $page"; done
+      done ;;
+    "kline period") printf '%s\n' 日线 周线 月线 5分钟 15分钟 30分钟 60分钟 ;;
+    landscape) printf '%s\n' 走势 K线 周期 除权 指标 参数 ;;
+  esac
+}
+# (--quiet: each area's count only, as a few walks leave most places unreached)
+echo "== reached (of $walks walks, how many reached each; 'never' where none did, '+' where a place is not in the list):"
+never=()
+for area in screen "market list" "detail page" "kline period" landscape; do
+  list=$(expected "$area")
+  extra=$(awk -F'\t' -v a="$area" '$1 == a {print $2}' "$reached" | sort -u | grep -vxF -f <(echo "$list"))
+  missing=()
+  lines=""
+  while IFS= read -r place; do
+    [ -n "$place" ] || continue
+    n=$(awk -F'\t' -v a="$area" -v p="$place" '$1 == a && $2 == p' "$reached" | wc -l)
+    mark=""
+    if ! grep -qxF -- "$place" <<<"$list"; then mark=" +"; fi
+    if [ "$n" -eq 0 ]; then mark=" never"; missing+=("$place"); fi
+    lines+=$(printf '    %4d  %s%s' "$n" "$place" "$mark")$'\n'
+  done < <(printf '%s\n%s\n' "$list" "$extra")
+  total=$(grep -c . <<<"$list")
+  echo "  $area ($total): $((total - ${#missing[@]})) reached$( [ $quiet -eq 1 ] || echo ":")"
+  [ $quiet -eq 1 ] || printf '%s' "$lines"
+  [ ${#missing[@]} -eq 0 ] || never+=("$area: $(IFS=,; echo "${missing[*]}" | sed 's/,/, /g')")
+done
+if [ ${#never[@]} -eq 0 ]; then
+  echo "== reached every place listed"
+elif [ $quiet -eq 1 ]; then
+  echo "== never reached: $(printf '%s\n' "${never[@]}" | wc -l) areas with places no walk reached (the full list without --quiet)"
+else
+  echo "== never reached:"
+  printf '    %s\n' "${never[@]}"
+fi
 if [ -s "$found" ]; then
   echo "== faults ($(cut -f1 "$found" | sort -u | wc -l) distinct; $(wc -l <"$found") found; list in $found):"
   cut -f1 "$found" | sort | uniq -c | sort -rn | while read -r count key; do
@@ -201,3 +365,5 @@ if [ -s "$found" ]; then
   exit 1
 fi
 echo "== monkey: every walk passed"
+exit 0
+}

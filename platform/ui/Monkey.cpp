@@ -29,6 +29,7 @@
 #include "platform/ui/Invariants.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/NavigationBar.h"
+#include "platform/ui/Reached.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TabBarController.h"
@@ -156,11 +157,17 @@ MonkeyScene observeMonkeyScene() {
   MonkeyScene scene;
   scene.screen = uprightSize();
   for (const ScreenText& t : textsOnScreen())
-    if (auto r = onScreen(t.rect)) scene.targets.push_back(*r);
+    if (auto r = onScreen(t.rect)) {
+      scene.targets.push_back(*r);
+      scene.isControl.push_back(false);
+    }
   visitScreen([&](View& view) {
     if (auto* control = dynamic_cast<Control*>(&view)) {
       if (control->isEnabled() && control->isUserInteractionEnabled())
-        if (auto r = onScreen(uprightRect(screenRect(view)))) scene.targets.push_back(*r);
+        if (auto r = onScreen(uprightRect(screenRect(view)))) {
+          scene.targets.push_back(*r);
+          scene.isControl.push_back(true);
+        }
     }
     if (auto* bar = dynamic_cast<NavigationBar*>(&view)) {
       Button* back = bar->backButton();
@@ -206,6 +213,30 @@ MonkeyScene observeMonkeyScene() {
     if (auto r = onScreen(uprightRect(keyboard.frame()))) scene.keyboard = *r;
   }
   scene.background = Application::shared().state() == ApplicationState::Background;
+  scene.screenName = topScreenName();
+  // Scroll views that move: a list, a paged menu, a pager (each axis it moves along). A screen
+  // turned a quarter shows its left-right axis upright as up-down.
+  const bool turned = uprightQuarterTurns() % 2 == 1;
+  visitScreen([&](View& view) {
+    auto* scroll = dynamic_cast<ScrollView*>(&view);
+    if (!scroll || !scroll->isScrollEnabled() || !scroll->isUserInteractionEnabled()) return;
+    const auto r = onScreen(uprightRect(screenRect(view)));
+    if (!r) return;
+    const gfx::Size size = scroll->bounds().size, content = scroll->contentSize();
+    const gfx::Point offset = scroll->contentOffset();
+    for (const bool across : {true, false}) {
+      const double room = across ? content.width - size.width : content.height - size.height;
+      if (room <= 1) continue;
+      const double at = across ? offset.x : offset.y;
+      MonkeyScroller s;
+      s.rect = *r;
+      s.across = across != turned;
+      s.ahead = at < room - 1;
+      s.behind = at > 1;
+      s.offset = at;
+      scene.scrollers.push_back(s);
+    }
+  });
   return scene;
 }
 
@@ -248,9 +279,46 @@ gfx::Point MonkeyWalker::anywhere(const MonkeyScene& scene) {
   return {std::floor(uniform(0, scene.screen.width)), std::floor(uniform(0, scene.screen.height))};
 }
 
-gfx::Point MonkeyWalker::onTarget(const MonkeyScene& scene) {
+// A target by its screen and its middle to a tenth of the screen's width: the same button or
+// row after a refresh, whatever it shows now.
+std::string MonkeyWalker::targetKey(const MonkeyScene& scene, const gfx::Rect& target) const {
+  const double cell = std::max(8.0, scene.screen.width / 40);
+  return scene.screenName + "@" + std::to_string(static_cast<int>(target.midX() / cell)) + "," +
+         std::to_string(static_cast<int>(target.midY() / cell));
+}
+
+int MonkeyWalker::untappedTargets(const MonkeyScene& scene) const {
+  if (scene.screenName.empty()) return static_cast<int>(scene.targets.size());
+  int count = 0;
+  for (const gfx::Rect& r : scene.targets) count += tapped_.count(targetKey(scene, r)) == 0;
+  return count;
+}
+
+int MonkeyWalker::visits(const std::string& screen) const {
+  const auto at = visits_.find(screen);
+  return at == visits_.end() ? 0 : at->second;
+}
+
+gfx::Point MonkeyWalker::onTarget(const MonkeyScene& scene, bool forTap) {
   if (scene.targets.empty()) return anywhere(scene);
-  const gfx::Rect& r = scene.targets[below(static_cast<int>(scene.targets.size()))];
+  const gfx::Rect* chosen = &scene.targets[below(static_cast<int>(scene.targets.size()))];
+  if (forTap && !scene.screenName.empty()) {
+    // Three taps in four go to a target not tapped yet while there is one, two in three of
+    // those to a control when there is one.
+    std::vector<const gfx::Rect*> fresh, freshControls;
+    for (size_t i = 0; i < scene.targets.size(); ++i) {
+      const gfx::Rect& r = scene.targets[i];
+      if (tapped_.count(targetKey(scene, r))) continue;
+      fresh.push_back(&r);
+      if (i < scene.isControl.size() && scene.isControl[i]) freshControls.push_back(&r);
+    }
+    if (!fresh.empty() && below(4) != 0) {
+      const auto& from = !freshControls.empty() && below(3) != 0 ? freshControls : fresh;
+      chosen = from[below(static_cast<int>(from.size()))];
+    }
+    tapped_.insert(targetKey(scene, *chosen));
+  }
+  const gfx::Rect& r = *chosen;
   // Mostly its middle part, sometimes right at its edge.
   const double mx = r.width() * (below(5) == 0 ? 0 : 0.25),
                my = r.height() * (below(5) == 0 ? 0 : 0.25);
@@ -305,6 +373,68 @@ ScriptStep MonkeyWalker::drag(const MonkeyScene& scene) {
   return step;
 }
 
+// Steps a walk gives a screen before it stops favouring staying there.
+constexpr int kStayingSteps = 80;
+
+// A tab by weight: one never tapped counts three, one whose screen the walk has seen for n
+// steps counts 25 / (25 + n); on unnamed screens every tab alike.
+int MonkeyWalker::pickTab(const MonkeyScene& scene) {
+  const int count = static_cast<int>(scene.tabs.size());
+  if (scene.screenName.empty()) return below(count);
+  std::vector<double> weights;
+  double total = 0;
+  for (int i = 0; i < count; ++i) {
+    const auto led = tabScreens_.find(i);
+    const double w = led == tabScreens_.end() ? 3 : 25.0 / (25 + visits(led->second));
+    weights.push_back(w);
+    total += w;
+  }
+  double at = uniform(0, total);
+  for (int i = 0; i < count; ++i) {
+    if (at < weights[static_cast<size_t>(i)]) return i;
+    at -= weights[static_cast<size_t>(i)];
+  }
+  return count - 1;
+}
+
+std::optional<ScriptStep> MonkeyWalker::dragOn(const MonkeyScene& scene) {
+  // A scroller by its place, its axis and how far it is moved (to a fifth of its size): moved
+  // on, it is a fresh one again, so that a paged menu is walked page by page.
+  std::vector<std::pair<const MonkeyScroller*, std::string>> fresh;
+  for (const MonkeyScroller& s : scene.scrollers) {
+    if (!s.ahead && !s.behind) continue;
+    const double extent = s.across ? s.rect.width() : s.rect.height();
+    const std::string key = "scroll " + targetKey(scene, s.rect) + (s.across ? " x " : " y ") +
+                            std::to_string(static_cast<int>(s.offset / std::max(1.0, extent / 5)));
+    if (!tapped_.count(key)) fresh.emplace_back(&s, key);
+  }
+  if (fresh.empty()) return std::nullopt;
+  const auto& [scroller, key] = fresh[below(static_cast<int>(fresh.size()))];
+  tapped_.insert(key);
+  const MonkeyScroller& s = *scroller;
+  // On to what lies ahead (the finger moves back along the axis), or back when nothing does.
+  const double sign = s.ahead ? -1 : 1;
+  const double extent = s.across ? s.rect.width() : s.rect.height();
+  const double length = std::round(uniform(0.4, 0.8) * extent);
+  ScriptStep step{};
+  step.kind = ScriptStepKind::Drag;
+  const double w = scene.screen.width, h = scene.screen.height;
+  if (s.across) {
+    const double x0 = sign < 0 ? s.rect.maxX() - extent * 0.1 : s.rect.x() + extent * 0.1;
+    step.from = {std::round(x0), std::round(uniform(s.rect.y() + s.rect.height() * 0.25,
+                                                    s.rect.maxY() - s.rect.height() * 0.25))};
+    step.to = {std::clamp(step.from.x + sign * length, 0.0, w - 1), step.from.y};
+  } else {
+    const double y0 = sign < 0 ? s.rect.maxY() - extent * 0.1 : s.rect.y() + extent * 0.1;
+    step.from = {std::round(uniform(s.rect.x() + s.rect.width() * 0.25,
+                                    s.rect.maxX() - s.rect.width() * 0.25)),
+                 std::round(y0)};
+    step.to = {step.from.x, std::clamp(step.from.y + sign * length, 0.0, h - 1)};
+  }
+  step.seconds = round2(uniform(0.2, 0.6));
+  return step;
+}
+
 std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
   // Each step draws numbers of its own (from the seed and its number), so a screen that differs
   // once (a reply come a frame later) changes where that step lands, not the steps after it.
@@ -316,20 +446,54 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
     step.kind = ScriptStepKind::Tap;
     step.from = p;
   };
+  // What the walk remembers: where the last tab led, and the steps taken on each screen.
+  if (!scene.screenName.empty()) {
+    ++visits_[scene.screenName];
+    if (tabTapped_ >= 0) tabScreens_[tabTapped_] = scene.screenName;
+  }
+  tabTapped_ = -1;
+  const int untapped = scene.screenName.empty() ? 0 : untappedTargets(scene);
+  // A screen with targets never tapped keeps the walk two times in three when it would go back
+  // or to a tab, for its first steps; one walked long with none left, or walked very long (a
+  // list that scrolls on has fresh rows for ever), sends a quarter of its taps away.
+  const int here = scene.screenName.empty() ? 0 : visits(scene.screenName);
+  auto stays = [&] { return untapped > 0 && here <= kStayingSteps && below(3) != 0; };
+  const bool leaving = !scene.screenName.empty() &&
+                       ((untapped == 0 && here > kStayingSteps / 3) || here > kStayingSteps * 2) &&
+                       below(3) == 0;
+  auto tapTab = [&](int index) {
+    const gfx::Rect& r = scene.tabs[static_cast<size_t>(index)];
+    tabTapped_ = index;
+    tapAt({std::round(r.midX()), std::round(r.midY())});
+  };
   if (scene.background || foregroundNext_) {
     foregroundNext_ = false;
     step.kind = ScriptStepKind::Event;
     step.text = "foreground";
+  } else if (leaving) {
+    // Back, a tab, or a turned screen without either (the landscape chart) turned upright.
+    if (scene.back && (scene.tabs.empty() || below(2) == 0)) {
+      tapAt(*scene.back);
+    } else if (!scene.tabs.empty()) {
+      tapTab(pickTab(scene));
+    } else if (scene.screen.width > scene.screen.height) {
+      step.kind = ScriptStepKind::Orientation;
+      step.orientation = 1;
+    } else {
+      tapAt(onTarget(scene, true));
+    }
   } else {
     // Each kind of step by its share; one that does not apply here (no field, no tab bar)
     // becomes a tap on something seen.
     const double roll = uniform(0, 100);
     if (roll < 27) {
-      tapAt(onTarget(scene));
+      tapAt(onTarget(scene, true));
     } else if (roll < 33) {
       tapAt(anywhere(scene));
     } else if (roll < 53) {
-      step = drag(scene);
+      std::optional<ScriptStep> on;
+      if (!scene.screenName.empty() && here <= kStayingSteps && below(2) == 0) on = dragOn(scene);
+      step = on ? *on : drag(scene);
     } else if (roll < 57) {
       step.kind = ScriptStepKind::Pinch;
       step.from = below(2) ? onTarget(scene) : anywhere(scene);
@@ -347,40 +511,42 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
       step.from = below(2) ? onTarget(scene) : anywhere(scene);
       step.count = (below(4) ? 1 : 2 + below(2)) * (below(2) ? 1 : -1);
     } else if (roll < 68) {
-      tapAt(scene.back ? *scene.back
-                       : gfx::Point(std::floor(uniform(4, 70)), std::floor(uniform(20, 64))));
+      if (stays())
+        tapAt(onTarget(scene, true));
+      else
+        tapAt(scene.back ? *scene.back
+                         : gfx::Point(std::floor(uniform(4, 70)), std::floor(uniform(20, 64))));
     } else if (roll < 75) {
-      if (scene.tabs.empty()) {
-        tapAt(onTarget(scene));
-      } else {
-        const gfx::Rect& r = scene.tabs[below(static_cast<int>(scene.tabs.size()))];
-        tapAt({std::round(r.midX()), std::round(r.midY())});
-      }
+      if (scene.tabs.empty() || stays())
+        tapAt(onTarget(scene, true));
+      else
+        tapTab(pickTab(scene));
     } else if (roll < 78) {
       // The last tab: the More grid, whose items the taps on targets then reach.
-      const gfx::Rect r = scene.tabs.empty() ? gfx::Rect() : scene.tabs.back();
-      tapAt(scene.tabs.empty() ? onTarget(scene)
-                               : gfx::Point(std::round(r.midX()), std::round(r.midY())));
+      if (scene.tabs.empty() || stays())
+        tapAt(onTarget(scene, true));
+      else
+        tapTab(static_cast<int>(scene.tabs.size()) - 1);
     } else if (roll < 86) {
       if (scene.textInput) {
         step.kind = ScriptStepKind::Type;
         step.text = kTypedTexts[below(static_cast<int>(std::size(kTypedTexts)))];
       } else {
-        tapAt(onTarget(scene));
+        tapAt(onTarget(scene, true));
       }
     } else if (roll < 89) {
       if (scene.textInput) {
         step.kind = ScriptStepKind::Key;
         step.text = kKeyNames[below(static_cast<int>(std::size(kKeyNames)))];
       } else {
-        tapAt(onTarget(scene));
+        tapAt(onTarget(scene, true));
       }
     } else if (roll < 93) {
       if (scene.keyboard) {
         const gfx::Rect& k = *scene.keyboard;
         tapAt({std::floor(uniform(k.x(), k.maxX())), std::floor(uniform(k.y(), k.maxY()))});
       } else {
-        tapAt(onTarget(scene));
+        tapAt(onTarget(scene, true));
       }
     } else if (roll < 95) {
       // Mostly back upright: a turned screen shows less of the client.
@@ -395,7 +561,7 @@ std::vector<ScriptStep> MonkeyWalker::next(const MonkeyScene& scene) {
       step.kind = ScriptStepKind::Wait;
       step.seconds = round2(uniform(0.2, 3));
     } else {
-      tapAt(onTarget(scene));
+      tapAt(onTarget(scene, true));
     }
   }
   out.push_back(step);
@@ -648,8 +814,14 @@ class Walk {
       }
     });
     installCrashNote();
+    // The places the screens say they show (a market list, a detail page...), logged as the
+    // screens on top are, for the campaign's summary of what its walks reached.
+    setReachedListener([this](const std::string& area, const std::string& place) {
+      foundation::logInfo("monkey step %d: reached %s: %s", current_, area.c_str(), place.c_str());
+    });
     watchdog_ = std::thread([this] { watch(); });
     const int status = walk();
+    setReachedListener({});
     {
       std::lock_guard<std::mutex> lock(watchMutex_);
       quit_ = true;
@@ -888,6 +1060,7 @@ class Walk {
         played.push_back(settle);
       }
     }
+    current_ = step;
     std::string lines = "# step " + std::to_string(step) + "\n";
     for (const ScriptStep& s : played) lines += scriptLine(s) + "\n";
     record(lines);
@@ -923,18 +1096,25 @@ class Walk {
     if (endStep()) return fail(0, "hang", "the start-up did not return in time");
     if (const int status = report(0, check(start, {})); status != 0) return status;
     noteScreen(0);
-    // The given steps first (to start the walk from a screen), checked as the walk's own are.
+    // The given steps first (to start the walk from a screen), checked as the walk's own are:
+    // each input with the waits after it, so that what it shows once its replies are in (a list
+    // chosen on a menu, with its rows) is judged before the next input takes it away.
     int step = 0;
-    for (const ScriptStep& given : options_.prefix) {
+    std::vector<ScriptStep> inputs;
+    for (const ScriptStep& given : options_.prefix)
+      if (stepRole(given.kind) == StepRole::Input)
+        inputs.push_back(given);  // its checks and shots are the script's own
+    for (size_t i = 0; i < inputs.size();) {
       if (stopRequested()) return kStoppedBySignalStatus;
-      if (stepRole(given.kind) != StepRole::Input)
-        continue;  // its checks and shots are the script's own
-      if (given.kind == ScriptStepKind::Wait) {
-        record(scriptLine(given) + "\n");
-        playInputStep(given);
+      if (inputs[i].kind == ScriptStepKind::Wait) {  // before the first input
+        record(scriptLine(inputs[i]) + "\n");
+        playInputStep(inputs[i++]);
         continue;
       }
-      if (const int status = play(++step, {given}); status != 0) return status;
+      std::vector<ScriptStep> group{inputs[i++]};
+      while (i < inputs.size() && inputs[i].kind == ScriptStepKind::Wait)
+        group.push_back(inputs[i++]);
+      if (const int status = play(++step, group); status != 0) return status;
     }
     for (int walked = 1; walked <= options_.steps; ++walked) {
       if (stopRequested()) return kStoppedBySignalStatus;
@@ -954,6 +1134,7 @@ class Walk {
   MonkeyWalker walker_;
   std::string replayPath_;
   std::string screen_;
+  int current_ = 0;  // the step being played, for the notes of places reached
   bool atRest_ = true;
   std::set<std::string> reported_;  // keep-going: the faults reported so far
   bool failed_ = false;

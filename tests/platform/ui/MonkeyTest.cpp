@@ -12,9 +12,12 @@
 
 #include "UiTestSupport.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/Monkey.h"
 #include "platform/ui/Orientation.h"
+#include "platform/ui/Reached.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/ScrollView.h"
 #include "tests/platform/foundation/TestDir.h"
@@ -153,6 +156,184 @@ TEST(MonkeyWalker, EveryStepRoundTripsThroughTheScriptParser) {
     EXPECT_EQ(ui::parseScript(bad_line, steps), -1) << bad_line;
 }
 
+// --- going deep ----------------------------------------------------------------------------------
+
+// A screen of `count` targets in a grid under a title bar, with a back button and five tabs.
+MonkeyScene namedScene(const std::string& name, int count) {
+  MonkeyScene scene;
+  scene.screenName = name;
+  for (int i = 0; i < count; ++i)
+    scene.targets.push_back({10.0 + (i % 4) * 76, 70.0 + (i / 4) * 30, 60, 20});
+  scene.back = gfx::Point(30, 42);
+  for (int i = 0; i < 5; ++i) scene.tabs.push_back({i * 64.0, 431, 64, 49});
+  return scene;
+}
+
+bool tapsAt(const ScriptStep& step, gfx::Point p) {
+  return step.kind == ScriptStepKind::Tap && step.from == p;
+}
+
+// The tab a step taps (its middle, as the walker taps tabs), or -1.
+int tabTapped(const MonkeyScene& scene, const ScriptStep& step) {
+  for (size_t i = 0; i < scene.tabs.size(); ++i)
+    if (tapsAt(step, {std::round(scene.tabs[i].midX()), std::round(scene.tabs[i].midY())}))
+      return static_cast<int>(i);
+  return -1;
+}
+
+TEST(MonkeyWalker, OnANamedScreenItTapsWhatItHasNotTappedBeforeLeavingIt) {
+  // Steps until every target of a 24-target screen was tapped, and the taps that left it (back
+  // or a tab) meanwhile, over ten seeds: remembering the screen against walking it blind.
+  auto walk = [](uint64_t seed, const std::string& name, int& leaving) {
+    MonkeyWalker walker(seed);
+    const MonkeyScene scene = namedScene(name, 24);
+    std::set<size_t> tapped;
+    leaving = 0;
+    for (int step = 1; step <= 2000; ++step) {
+      const ScriptStep s = walker.next(scene).front();
+      if (s.kind != ScriptStepKind::Tap) continue;
+      if (tapsAt(s, *scene.back) || tabTapped(scene, s) >= 0) ++leaving;
+      // (a tap may land on a target's very edge)
+      for (size_t i = 0; i < scene.targets.size(); ++i)
+        if (scene.targets[i].inset(-1, -1).contains(s.from)) tapped.insert(i);
+      if (tapped.size() == scene.targets.size()) return step;
+    }
+    return 2001;
+  };
+  int remembered = 0, blind = 0, leftRemembering = 0, leftBlind = 0;
+  for (uint64_t seed = 1; seed <= 10; ++seed) {
+    int leaving = 0;
+    const int steps = walk(seed, "Deep", leaving);
+    EXPECT_LE(steps, 150) << "seed " << seed;
+    remembered += steps;
+    leftRemembering += leaving;
+    blind += walk(seed, "", leaving);
+    leftBlind += leaving;
+  }
+  EXPECT_LT(remembered * 2, blind);
+  // While targets are left it stays: a third of the times it would leave, or fewer.
+  EXPECT_LT(leftRemembering * 100, leftBlind * 100 / remembered * blind / 2)
+      << leftRemembering << " of " << remembered << " steps, blind " << leftBlind << " of "
+      << blind;
+  EXPECT_GT(leftRemembering, 0);
+}
+
+TEST(MonkeyWalker, ItTapsAScreensControlsBeforeTheRowsTheyShow) {
+  // A menu of three buttons over a list of 21 texts: told which are controls, a walk has tapped
+  // all three buttons far sooner than when it is not told.
+  auto stepsToButtons = [](uint64_t seed, bool told) {
+    MonkeyWalker walker(seed);
+    MonkeyScene scene = namedScene("List", 24);
+    if (told) {
+      scene.isControl.assign(24, false);
+      for (int i = 0; i < 3; ++i) scene.isControl[static_cast<size_t>(i)] = true;
+    }
+    std::set<int> tapped;
+    for (int step = 1; step <= 1000; ++step) {
+      const ScriptStep s = walker.next(scene).front();
+      for (int i = 0; i < 3; ++i)
+        if (s.kind == ScriptStepKind::Tap &&
+            scene.targets[static_cast<size_t>(i)].inset(-1, -1).contains(s.from))
+          tapped.insert(i);
+      if (tapped.size() == 3) return step;
+    }
+    return 1001;
+  };
+  int told = 0, blind = 0;
+  for (uint64_t seed = 1; seed <= 10; ++seed) {
+    told += stepsToButtons(seed, true);
+    blind += stepsToButtons(seed, false);
+  }
+  EXPECT_LT(told * 2, blind) << told << " vs " << blind;
+}
+
+TEST(MonkeyWalker, TheTabsWhoseScreensItHasSeenLeastAreFavoured) {
+  // Five tabs: the first leads to the screen the walk spent its first 300 steps on, the others
+  // to screens of one target. Blind, a walk then picks the first tab as often as the second to
+  // fourth (the last has a share of its own); remembering, it picks it far less.
+  auto walk = [](uint64_t seed, bool named) {
+    MonkeyWalker walker(seed);
+    std::vector<int> picks(5, 0);
+    int screen = 0;
+    for (int step = 0; step < 1300; ++step) {
+      const MonkeyScene scene =
+          namedScene(named ? "Tab" + std::to_string(screen) : "", screen == 0 ? 24 : 1);
+      const int tab = tabTapped(scene, walker.next(scene).front());
+      if (tab < 0 || step < 300) continue;
+      ++picks[static_cast<size_t>(tab)];
+      screen = tab;
+    }
+    return picks;
+  };
+  int first = 0, middle = 0, blindFirst = 0, blindMiddle = 0;
+  for (uint64_t seed = 1; seed <= 5; ++seed) {
+    const std::vector<int> picks = walk(seed, true), blind = walk(seed, false);
+    first += picks[0];
+    blindFirst += blind[0];
+    for (int i = 1; i <= 3; ++i) {
+      middle += picks[static_cast<size_t>(i)];
+      blindMiddle += blind[static_cast<size_t>(i)];
+    }
+  }
+  EXPECT_GT(blindFirst * 3 * 10, blindMiddle * 7) << blindFirst << " vs " << blindMiddle << " / 3";
+  EXPECT_LT(first * 3 * 10, middle * 5) << first << " vs " << middle << " / 3";
+}
+
+TEST(MonkeyWalker, AScreenWithNothingLeftToTapIsLeftSooner) {
+  // A screen of one target: once it is tapped and the screen walked a while, a quarter of the
+  // taps that would land on it go back or to a tab instead.
+  auto leaving = [](bool named) {
+    int left = 0;
+    for (uint64_t seed = 1; seed <= 5; ++seed) {
+      MonkeyWalker walker(seed);
+      const MonkeyScene scene = namedScene(named ? "Shallow" : "", 1);
+      for (int step = 0; step < 600; ++step) {
+        const ScriptStep s = walker.next(scene).front();
+        left += step >= 100 && (tapsAt(s, *scene.back) || tabTapped(scene, s) >= 0);
+      }
+    }
+    return left;
+  };
+  EXPECT_GT(leaving(true) * 10, leaving(false) * 13) << leaving(true) << " vs " << leaving(false);
+}
+
+TEST(MonkeyWalker, ATurnedScreenWithNoWayBackIsTurnedUprightOnceWalkedThrough) {
+  // The landscape chart: no back button, no tab bar, its bars tapped through. Remembering, the
+  // walk turns the phone upright far more often than blind (which turns it only by chance).
+  auto upright = [](bool named) {
+    int turns = 0;
+    for (uint64_t seed = 1; seed <= 5; ++seed) {
+      MonkeyWalker walker(seed);
+      MonkeyScene scene;
+      scene.screen = {480, 320};
+      scene.screenName = named ? "Landscape" : "";
+      scene.targets = {{200, 280, 60, 30}};
+      for (int step = 0; step < 300; ++step) {
+        const ScriptStep s = walker.next(scene).front();
+        turns += s.kind == ScriptStepKind::Orientation && s.orientation == 1;
+      }
+    }
+    return turns;
+  };
+  EXPECT_GT(upright(true), upright(false) * 5) << upright(true) << " vs " << upright(false);
+}
+
+TEST(MonkeyWalker, TheSameScenesGiveTheSameStepsWithTheWalkersMemory) {
+  // The memory is the walk's own: two walkers of one seed over the same named scenes agree step
+  // for step, and a walker of another seed does not.
+  auto lines = [](uint64_t seed) {
+    MonkeyWalker walker(seed);
+    std::vector<std::string> out;
+    for (int i = 0; i < 1500; ++i) {
+      const MonkeyScene scene = namedScene("S" + std::to_string(i / 100 % 3), 5 + i / 100 % 7);
+      for (const ScriptStep& step : walker.next(scene)) out.push_back(ui::scriptLine(step));
+    }
+    return out;
+  };
+  EXPECT_EQ(lines(5), lines(5));
+  EXPECT_NE(lines(5), lines(6));
+}
+
 class MonkeyWalkTest : public uitest::UiTest {
  protected:
   void TearDown() override {
@@ -259,6 +440,72 @@ TEST_F(MonkeyWalkTest, GoingOnAfterFaultsReportsEachOnceWithAScriptOfItsOwn) {
     EXPECT_EQ(script.find("# step " + std::to_string(std::stoi(step) + 1) + "\n"),
               std::string::npos);
   }
+}
+
+TEST_F(MonkeyWalkTest, ThePlacesScreensSayTheyShowAreLoggedOnceEachTimeTheyChange) {
+  // A screen that says which of two lists it shows, changing at every lift, and a page it
+  // always shows: each change is logged with its step, the page once.
+  auto view = std::make_shared<LiftView>(gfx::Rect(0, 0, 320, 480));
+  int lifts = 0;
+  view->onLift = [&] {
+    ++lifts;
+    ui::noteReached("list", lifts % 2 ? "odd" : "even");
+    ui::noteReached("page", "the only one");
+  };
+  window->addSubview(view);
+  // Noted before the walk: the walk hears its first note of the area all the same.
+  ui::noteReached("page", "the only one");
+
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(ui::runMonkey(options("walk.script", 60)), 0);
+  const std::string log = testing::internal::GetCapturedStderr();
+  ASSERT_GE(lifts, 3);
+  auto count = [&](const std::string& text) {
+    int n = 0;
+    for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count(": reached page: the only one\n"), 1) << log;
+  EXPECT_EQ(count(": reached list: odd\n") + count(": reached list: even\n"), lifts) << log;
+  // With its step: the lift's step, as the script numbers it.
+  const size_t first = log.find(": reached list: odd");
+  ASSERT_NE(first, std::string::npos);
+  const size_t line = log.rfind("monkey step ", first);
+  ASSERT_NE(line, std::string::npos);
+  const int step = std::stoi(log.substr(line + 12));
+  EXPECT_GE(step, 1);
+  EXPECT_LE(step, 60);
+  // The walk over, nobody listens: notes cost nothing and log nothing.
+  testing::internal::CaptureStderr();
+  ui::noteReached("list", "after");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST_F(MonkeyWalkTest, AStartsInputIsJudgedOnceTheWaitsAfterItHavePassed) {
+  // A screen that is wrong from half a second after a tap until the next tap (a list whose rows,
+  // come with their reply, break an invariant; the next tap chooses another list): a start of
+  // two taps with a second's wait between them is judged with the rows in.
+  auto view = std::make_shared<LiftView>(gfx::Rect(0, 0, 320, 480));
+  bool broken = false;
+  std::shared_ptr<foundation::Timer> reply;
+  view->onLift = [&] {
+    broken = false;
+    reply = foundation::performAfter(0.5, [&] { broken = true; });
+  };
+  window->addSubview(view);
+  ui::addScreenInvariant(*view, "the list", [&] {
+    return broken ? std::string("a row out of order") : std::string();
+  });
+
+  ui::MonkeyOptions o = options("walk.script", 1);
+  ASSERT_EQ(ui::parseScript("tap 100 100\nwait 1\ntap 100 200\nwait 0.1\n", o.prefix), 0);
+  ASSERT_EQ(ui::runMonkey(o), ui::kMonkeyFailedStatus);
+  const std::string script = readFile(o.replayPath);
+  EXPECT_EQ(script.rfind("# monkey seed 11: step 1 failed (invariant)", 0), 0u) << script;
+  EXPECT_NE(script.find("a row out of order"), std::string::npos) << script;
+  // The step replays with its wait.
+  EXPECT_NE(script.find("# step 1\ntap 100 100\nwait 1\n"), std::string::npos) << script;
+  if (reply) reply->invalidate();
 }
 
 TEST_F(MonkeyWalkTest, TheWatchdogReportsAStepThatDoesNotReturn) {
@@ -410,3 +657,37 @@ TEST_F(MonkeyWalkTest, APlainPagedViewTurnsOnlyOnAHalfPageDragOrAFling) {
 }
 
 }  // namespace
+
+// --- the places screens note -----------------------------------------------------------------
+
+TEST(Reached, AListenerHearsEachAreasFirstPlaceAndEveryChangeNeverARepeat) {
+  std::vector<std::string> heard;
+  ui::setReachedListener([&](const std::string& area, const std::string& place) {
+    heard.push_back(area + ": " + place);
+  });
+  ui::noteReached("list", "A");
+  ui::noteReached("list", "A");
+  ui::noteReached("page", "A");  // another area: its own first place
+  ui::noteReached("list", "B");
+  ui::noteReached("list", "A");  // back to A: a change
+  ui::noteReached("list", "");   // an empty place is a place
+  EXPECT_EQ(heard,
+            (std::vector<std::string>{"list: A", "page: A", "list: B", "list: A", "list: "}));
+  EXPECT_EQ(ui::reachedPlace("page"), "A");
+  EXPECT_EQ(ui::reachedPlace("list"), "");
+  EXPECT_EQ(ui::reachedPlace("nothing"), "");
+
+  // A new listener starts afresh: the places noted before are heard again.
+  std::vector<std::string> second;
+  ui::setReachedListener([&](const std::string& area, const std::string& place) {
+    second.push_back(area + ": " + place);
+    // A listener that replaces itself while it is called is not cut off.
+    ui::setReachedListener({});
+  });
+  ui::noteReached("page", "A");
+  ui::noteReached("page", "B");
+  EXPECT_EQ(second, (std::vector<std::string>{"page: A"}));
+  EXPECT_EQ(heard.size(), 5u);
+  EXPECT_EQ(ui::reachedPlace("page"), "B");
+  ui::setReachedListener({});
+}
