@@ -18,7 +18,7 @@ start_test_server() {
     sleep 0.1
   done
   grep -q '^seed ' "$dir/server.out" 2>/dev/null || return 1
-  cp -r "$resources" "$dir/bundle"
+  cp -rL "$resources" "$dir/bundle"
   local auth http trade
   auth=$(awk '$1 == "auth" {print $2}' "$dir/server.out")
   http=$(awk '$1 == "http" {print $2}' "$dir/server.out")
