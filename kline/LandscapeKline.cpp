@@ -322,7 +322,7 @@ void LandscapeKline::viewDidLoad() {
   indexSwitchButton->setBackgroundImage(gfx::Image::named("groupbutton.png"));
   indexSwitchButton->addTarget(
       [alive = std::weak_ptr<LandscapeKline>(self())](ui::Control&) {
-        if (auto me = alive.lock()) me->ClickBtnIndexParams();
+        if (auto screen = alive.lock()) screen->ClickBtnIndexParams();
       },
       ui::ControlEvent::TouchUpInside, this);
   _scrollView->addSubview(indexSwitchButton);
