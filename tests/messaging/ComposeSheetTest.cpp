@@ -124,6 +124,38 @@ TEST_F(ComposeSheetTest, ErrorAnswerTimeOutAndAMailTooLong) {
   EXPECT_FALSE(sheet->isWaiting());
 }
 
+// The fault mended: a mail whose time-out was shown was answered once the server came back,
+// and the sheet said "sent" and stored it with no further tap: the user, who believed it lost,
+// sent it again and it went twice. A late answer now changes nothing; a new send is answered.
+TEST_F(ComposeSheetTest, AnAnswerAfterTheTimeOutChangesNothing) {
+  MySendMessageView* sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  Pick(*sheet, {0});
+  sheet->editSubject()->setText("题");
+  sheet->textViewContent()->setText("文");
+  const size_t sentBefore = Centre()->store().sentMessages().size();
+  server->setSendAnswerText("消息已发送");
+  server->setFault(Role::Message, Fault::Hold);
+  sheet->button_Send();
+  Settle();
+  advance(MySendMessageView::kTimeoutSeconds);
+  ASSERT_TRUE(WaitFor([] { return !ui::AlertView::visibleAlerts().empty(); }));
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), kRequestTimeoutText);
+  ui::AlertView::dismissAll();
+  server->clearFaults();
+  server->releaseHeld(Role::Message);
+  pump([] { return false; }, 0.5);
+  EXPECT_TRUE(ui::AlertView::visibleAlerts().empty()) << "the late answer was shown";
+  EXPECT_EQ(Centre()->store().sentMessages().size(), sentBefore) << "the late answer was stored";
+  EXPECT_EQ(sheet->editSubject()->text(), "题");
+  EXPECT_FALSE(sheet->isWaiting());
+
+  sheet->button_Send();
+  ASSERT_TRUE(WaitFor([] { return !ui::AlertView::visibleAlerts().empty(); }));
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "消息已发送");
+  EXPECT_EQ(Centre()->store().sentMessages().size(), sentBefore + 1);
+}
+
 TEST_F(ComposeSheetTest, PickerKeepsWhatDoneConfirmedAndCancelRestoresIt) {
   MySendMessageView* sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);

@@ -90,7 +90,7 @@ TEST(SelfStockListText, PartsBecomeKeys) {
 }
 
 std::vector<uint8_t> AnswerRecord(int child, int parts, int part, const std::string& body,
-                                  bool error = false) {
+                                  bool error = false, uint16_t code = 0) {
   std::vector<uint8_t> record(kReceiveRecordSize, 0);
   record[0] = 1;
   PacketHeader header;
@@ -99,6 +99,7 @@ std::vector<uint8_t> AnswerRecord(int child, int parts, int part, const std::str
   header.PageID = 12;
   header.PackageNum = static_cast<uint8_t>(parts);
   header.PackageNo = static_cast<uint8_t>(part);
+  header.RequestCode = code;
   header.bodyLen = static_cast<uint16_t>(body.size());
   if (error) header.flags = 0x40;
   header.Write(record.data() + kReceiveRecordHeaderOffset);
@@ -156,6 +157,30 @@ TEST_F(SelfStockAnswerTest, PartsAreJoinedAndANewerServerListReplacesOurs) {
   EXPECT_EQ(joined,
             "5\x01"
             "1");
+}
+
+// The fault mended: the answer to an earlier upload, coming after a newer upload went, put the
+// server's older list back in place of the newer one the user had just made. Only the latest
+// upload's answer is taken.
+TEST_F(SelfStockAnswerTest, OnlyTheLatestUploadsAnswerIsTaken) {
+  SetSelfStockUploadAwaited(0xC005);  // the push bits are no part of the serial
+  EXPECT_EQ(SelfStockUploadAwaited(), 0x0005);
+  SelfStockUploadAnswer answer;
+  std::string joined = "untouched";
+  auto late = AnswerRecord(53, 1, 0, "5\x01" "2", false, 0x0004);
+  EXPECT_EQ(answer.join(late.data(), kReceiveRecordSize, joined), -1);
+  auto lateError = AnswerRecord(53, 1, 0, "", true, 0x0004);
+  EXPECT_EQ(answer.join(lateError.data(), kReceiveRecordSize, joined), -1);
+  EXPECT_EQ(joined, "untouched");
+  // A late first part does not break the current answer's parts either.
+  auto first = AnswerRecord(53, 2, 0, "5\x01", false, 0x0005);
+  EXPECT_EQ(answer.join(first.data(), kReceiveRecordSize, joined), 0);
+  auto lateFirst = AnswerRecord(53, 2, 0, "9\x01", false, 0x0004);
+  EXPECT_EQ(answer.join(lateFirst.data(), kReceiveRecordSize, joined), -1);
+  auto second = AnswerRecord(53, 2, 1, "1", false, 0x0005);
+  ASSERT_EQ(answer.join(second.data(), kReceiveRecordSize, joined), 1);
+  EXPECT_EQ(joined, "5\x01" "1");
+  SetSelfStockUploadAwaited(0);
 }
 
 // Mended: the join is bounded. A server that never sends the last part, numbers a part beyond
