@@ -376,11 +376,24 @@ TEST_F(DelegateTest, TabGuardsFollowLoginAndRights) {
   EXPECT_EQ(app->tabBarController(tabs, 2), 1);
   EXPECT_EQ(messages->activations(), 1);
 
-  // Main-force ranking needs right 30.
+  // Main-force ranking needs right 30. The fault mended: a logged-in user without it was told
+  // "游客无法使用该功能" and offered the login; the refusal names the right instead.
   EXPECT_EQ(app->tabBarController(tabs, 1), 1);
   ParseRightsList("31");
   EXPECT_EQ(app->tabBarController(tabs, 1), 0);
+  EXPECT_EQ(AlertWithTag(1 * 10000 + kAlertTagGuestNotice), nullptr) << "a user called a guest";
+  ASSERT_EQ(ui::AlertView::visibleAlerts().size(), 1u);
+  const std::string refusal = ui::AlertView::visibleAlerts().front()->message();
+  EXPECT_NE(refusal.find("权限30"), std::string::npos) << refusal;
+  EXPECT_NE(refusal.find("主力排名"), std::string::npos) << refusal;
+  EXPECT_EQ(refusal.find("游客"), std::string::npos) << refusal;
+  ui::AlertView::dismissAll();
+  // A guest without it is offered the login.
+  SetLoginInfo("", "");
+  EXPECT_EQ(app->tabBarController(tabs, 1), 0);
   EXPECT_NE(AlertWithTag(1 * 10000 + kAlertTagGuestNotice), nullptr);
+  ui::AlertView::dismissAll();
+  SetLoginInfo("zhang", "secret");
 
   // The More tab opens its panel over the current tab; a second tap closes it.
   auto* more = dynamic_cast<MoreController*>(app->viewControllerInTabBar(kSlotMore));
