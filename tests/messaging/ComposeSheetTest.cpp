@@ -5,6 +5,7 @@
 #include "messaging/MyMessage.h"
 #include "messaging/MyMessageDetailController.h"
 #include "messaging/SendMessageViewController.h"
+#include "platform/ui/Runner.h"
 #include "shell/Extend.h"
 #include "tests/messaging/MessagingTestSupport.h"
 
@@ -154,6 +155,48 @@ TEST_F(ComposeSheetTest, AnAnswerAfterTheTimeOutChangesNothing) {
   ASSERT_TRUE(WaitFor([] { return !ui::AlertView::visibleAlerts().empty(); }));
   EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "消息已发送");
   EXPECT_EQ(Centre()->store().sentMessages().size(), sentBefore + 1);
+}
+
+// The fault mended: 收件人 took the focus (the subject lost it), showed a caret and the keyboard,
+// and ignored what was typed. The field takes no typed receivers: a tap on it focuses nothing,
+// choosing receivers leaves the focus where it was, and its key catcher draws no caret; a tapped
+// token still takes the delete key.
+TEST_F(ComposeSheetTest, TheReceiverFieldTakesNoFocusAndShowsNoCaret) {
+  MySendMessageView* sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  sheet->editSubject()->becomeFirstResponder();
+  Pick(*sheet, {0, 1});
+  sheet->editSubject()->becomeFirstResponder();
+  advance(0.6);
+  EXPECT_TRUE(sheet->editSubject()->isFirstResponder());
+  SenderTextView& field = *sheet->senderTextView();
+  field.updateSenders({"甲", "乙"});
+  EXPECT_TRUE(sheet->editSubject()->isFirstResponder()) << "the receivers took the focus";
+  EXPECT_FALSE(field.textField()->isFirstResponder());
+
+  // A tap on the field's blank part.
+  const gfx::Rect r = field.convertRectToView(field.bounds(), nullptr);
+  const gfx::Point blank(r.maxX() - 4, r.maxY() - 4);
+  ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, blank);
+  ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, blank);
+  advance(0.3);
+  EXPECT_FALSE(field.textField()->isFirstResponder()) << "a tap focused the receiver field";
+
+  // A tapped token focuses the catcher for delete, and nothing of it is drawn.
+  ASSERT_NE(field.token(0), nullptr);
+  field.buttonAction(*field.token(0));
+  advance(0.3);
+  ASSERT_TRUE(field.textField()->isFirstResponder());
+  // No caret (the system's blue bar) anywhere on the field.
+  const gfx::Image shot = ui::renderPortraitScreen(1);
+  const gfx::Rect f = field.convertRectToView(field.bounds(), nullptr);
+  int caret = 0;
+  for (int y = static_cast<int>(f.minY()); y < static_cast<int>(f.maxY()); ++y)
+    for (int x = static_cast<int>(f.minX()); x < static_cast<int>(f.maxX()); ++x)
+      if ((shot.pixelArgb(x, y) & 0xFFFFFF) == 0x007AFF) ++caret;
+  EXPECT_EQ(caret, 0) << "a caret is drawn in the receiver field";
+  field.textField()->insertText("x");
+  EXPECT_EQ(field.textField()->text(), " ");
 }
 
 TEST_F(ComposeSheetTest, PickerKeepsWhatDoneConfirmedAndCancelRestoresIt) {
