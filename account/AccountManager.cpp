@@ -27,6 +27,7 @@
 #include "platform/ui/Window.h"
 #include "shell/Extend.h"
 #include "shell/ShellAlerts.h"
+#include "shell/UserData.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/ScreenParts.h"
 
@@ -468,6 +469,12 @@ void AccountManager::alertViewClickedButtonAtIndex(ui::AlertView& alert, int but
         if (auto* navigation = navigationController()) navigation->popViewControllerAnimated(true);
       }
       return;
+    case kDeleteAccountAlertTag: {
+      const std::string user = std::move(deleting_);
+      deleting_.clear();
+      if (buttonIndex == 0) deleteAccount(user);
+      return;
+    }
     case kClearListAlertTag:
       if (buttonIndex == 0) {
         SelfStock_Clear();
@@ -549,8 +556,22 @@ void AccountManager::SwitchButton() {
 
 void AccountManager::deleteAccountRow(int row) {
   if (row < 0 || row >= static_cast<int>(accounts_.size())) return;
+  deleting_ = AccountUser(accounts_[static_cast<size_t>(row)]);
+  ShowAlert(foundation::format("删除账号 %s 吗？本机保存的该账号的消息和设置将一并删除。",
+                               deleting_.c_str()),
+            "删除账号", {"删除", "取消"}, kDeleteAccountAlertTag,
+            sharedAs<ui::AlertViewDelegate>());
+}
+
+void AccountManager::deleteAccount(const std::string& user) {
+  // The row as it stands now: the list may have changed while the question was up.
+  int row = -1;
+  for (size_t i = 0; i < accounts_.size() && row < 0; ++i)
+    if (AccountUser(accounts_[i]) == user) row = static_cast<int>(i);
+  if (row < 0 || user.empty() || user == GetLoginUserName()) return;
   accounts_.erase(accounts_.begin() + row);
   saveAccountInfoToFile();
+  ForgetUserData(user);
   if (tableView_)
     tableView_->deleteRowsAtIndexPaths({ui::IndexPath::forRow(row, 0)},
                                        ui::TableViewRowAnimation::Fade);

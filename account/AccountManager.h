@@ -30,6 +30,7 @@ inline constexpr int kAccountAnchorTag = 21;
 inline constexpr int kLogoutAlertTag = 101;
 inline constexpr int kLoginDoneAlertTag = 102;
 inline constexpr int kClearListAlertTag = 103;
+inline constexpr int kDeleteAccountAlertTag = 104;
 inline constexpr char kLoginSuccessText[] = "登录成功";
 inline constexpr char kOnlineMark[] = "当前在线";
 inline constexpr double kAccountPanelSeconds = 0.4;
@@ -86,8 +87,11 @@ class AccountManager : public ui::ViewController,
   void showAccountSelectView(bool show);
   // Chooses a stored account as a tap on its row does.
   void selectAccountRow(int row);
-  // The row's delete button.
+  // The row's delete button: asks first, for the account's mail and settings on the phone go
+  // with it.
   void deleteAccountRow(int row);
+  // The deletion confirmed: the record, and what the client stored for the user.
+  void deleteAccount(const std::string& user);
 
   // --- Table ---
   int tableViewNumberOfRowsInSection(ui::TableView& table, int section) override;
@@ -167,4 +171,5 @@ class AccountManager : public ui::ViewController,
   bool restoring_ = false;
   std::shared_ptr<ui::Button> btnSelectAccount_;
   bool observing_ = false;
+  std::string deleting_;  // the user whose deletion awaits its confirmation
 };

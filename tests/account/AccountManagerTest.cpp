@@ -440,6 +440,11 @@ TEST_F(AccountManagerTest, TheAccountPanelListsChoosesAndDeletes) {
   ASSERT_NE(second, nullptr);
   dynamic_cast<ui::Button*>(second->accessoryView())
       ->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  // Asked first: the account's mail and settings on the phone go with it.
+  EXPECT_EQ(LoadStoredAccounts().size(), 2u);
+  auto ask = AlertWithTag(kDeleteAccountAlertTag);
+  ASSERT_TRUE(ask);
+  ask->pressButtonAtIndex(0);
   ASSERT_EQ(LoadStoredAccounts().size(), 1u);
   EXPECT_EQ(AccountUser(LoadStoredAccounts()[0]), "zhang3");
 
