@@ -643,6 +643,17 @@ TEST_F(TransferTest, TradeScreenRowsAndTheGuestNotice) {
   EXPECT_EQ(out->transferType(), 1);
   ASSERT_TRUE(pump([&] { return !out->transferableLabel()->text().empty(); }));
   Navigation()->popViewControllerAnimated(false);
+  // The fault mended: the row just used stayed highlighted on return. A tap selects the row,
+  // then opens its screen.
+  const ui::IndexPath used = ui::IndexPath::forRow(1, 0);
+  trade->tableView()->selectRowAtIndexPath(used, false, ui::TableViewScrollPosition::None);
+  trade->tableViewDidSelectRowAtIndexPath(*trade->tableView(), used);
+  advance(0.5);
+  ASSERT_NE(dynamic_cast<UIHKTransferViewController*>(Navigation()->topViewController()), nullptr);
+  Navigation()->popViewControllerAnimated(false);
+  advance(0.5);
+  EXPECT_FALSE(trade->tableView()->indexPathForSelectedRow().has_value())
+      << "the row used stays highlighted";
   trade->openRow(3);
   advance(0.5);
   auto* notes = dynamic_cast<UIHKTransferSMViewController*>(Navigation()->topViewController());
