@@ -749,6 +749,19 @@ void VerdanAppDelegate::changeTabBarSelController(int index) {
   if (!tabBarController_ || index < 0 ||
       index >= static_cast<int>(tabBarController_->viewControllers().size()))
     return;
+  // A switch asked for by code (after a login, by a role) meets the tab's guard as a tap does:
+  // a guest's login that follows "登录/申请" does not open the message centre.
+  for (int slot : {kSlotMainSort, kSlotMessage}) {
+    if (index != nIndexInTabBar_[static_cast<size_t>(slot)] ||
+        FunctionRights::allows(kSlotClassNames[slot]))
+      continue;
+    foundation::logInfo("tab %d: refused, the session lacks %s", index,
+                        FunctionRights::missing(kSlotClassNames[slot]).c_str());
+    FunctionRights::refuse(kSlotClassNames[slot],
+                           std::static_pointer_cast<ui::AlertViewDelegate>(self()),
+                           index * 10000 + kAlertTagGuestNotice);
+    return;
+  }
   auto* custom = customTabBarController();
   if (index != tabBarController_->selectedIndex()) tabBarController_->setSelectedIndex(index);
   if (custom) {

@@ -284,7 +284,8 @@ void checkKeyboardCuts(const gfx::DrawnTextCollector& collector, double scale,
       gfx::Rect under;
       if (!intersectsBeyond(line, keyboard, tolerance, &under)) continue;
       const gfx::Rect above(line.x(), line.y(), line.width(), keyboard.minY() - line.minY());
-      if (above.height() <= tolerance) continue;  // the whole line lies under the keyboard
+      // Wholly under the keyboard, or but a sliver of its glyphs' tops above: hidden, not cut.
+      if (above.height() <= std::max(tolerance, line.height() / 4)) continue;
       // Part in sight only if nothing of its own window hides it there.
       bool hidden = false;
       for (const auto& cover : covers)

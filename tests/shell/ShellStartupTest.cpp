@@ -431,6 +431,23 @@ TEST_F(DelegateTest, SelectingTabsAndRightsLostAfterRelogin) {
   EXPECT_EQ(watch->refreshes(), 1);
 }
 
+// The fault mended: a guest who answered the message tab's notice with "登录/申请" and then
+// logged in as a guest was taken to the message centre by the login's own switch of tab. A switch
+// asked for by code meets the tab's guard as a tap does.
+TEST_F(DelegateTest, ATabSwitchByCodeMeetsTheTabsGuard) {
+  BuildTabs();
+  SetLoginInfo("", "");
+  app->changeTabBarSelController(0);
+  app->changeTabBarSelController(2);
+  EXPECT_EQ(app->tabBarController()->selectedIndex(), 0) << "a guest reached the message centre";
+  EXPECT_NE(AlertWithTag(2 * 10000 + kAlertTagGuestNotice), nullptr);
+  ui::AlertView::dismissAll();
+  SetLoginInfo("zhang", "secret");
+  app->changeTabBarSelController(2);
+  EXPECT_EQ(app->tabBarController()->selectedIndex(), 2);
+  SetLoginInfo("", "");
+}
+
 TEST_F(DelegateTest, PhoneLoginChecksTheNumberAndBoundsTheCode) {
   std::vector<std::string> sent;
   SetSendQueueSink([&](SendQueueKind kind, const uint8_t* packet, int length) {
