@@ -170,7 +170,7 @@ wait
 # The error lines a chaos server makes the client log, by the misbehaviour: a refused connect, a
 # connection dropped under a send or a read. They report the network as it was made to fail, not
 # a fault of the client's.
-chaos_expected='^\(error line\) on [A-Za-z_:]+: !+(Socket::connect .*: Connection refused|Connect error!|Socket::sendAll: .*(Broken pipe|Connection reset by peer)|[a-z]+socket: send failed .*|Socket::read: Connection reset by peer|CSocket::RecvData error)[[:cntrl:]]seed '
+chaos_expected='^\(error line\)( on [A-Za-z_:]+)?: !+(Socket::connect .*: Connection refused|Connect error!|Socket::sendAll: .*(Broken pipe|Connection reset by peer)|[a-z]+socket: send failed .*|Socket::read: Connection reset by peer|CSocket::RecvData error)[[:cntrl:]]seed '
 status=0
 for set in $sets; do
   walks=0 failed=0 total_steps=0 faults=0 chaos=0 expected=0
