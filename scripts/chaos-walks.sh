@@ -26,6 +26,7 @@
 #   --out DIR     logs and replay scripts (default: DIR/chaos-walks of the build)
 #   --keep-going  a walk goes on after a fault and reports each distinct one once
 #   --quiet       only the summaries
+#   --summary     no walks: sums up the walks already in the out folder again
 # A walk that finds a fault stops there; its replay script (OUT/SET/SEED.script) plays the steps
 # again against a server started with the same options (OUT/SET/SEED/server.args):
 #   verdan --headless --virtual-time --script FILE --bundle OUT/SET/SEED/bundle
@@ -44,6 +45,7 @@ jobs=$(( $(nproc) / 2 ))
 out=""
 quiet=0
 keep_going=()
+summary_only=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$2; shift 2 ;;
@@ -54,6 +56,7 @@ while [ $# -gt 0 ]; do
     --out) out=$2; shift 2 ;;
     --quiet) quiet=1; shift ;;
     --keep-going) keep_going=(--keep-going); shift ;;
+    --summary) summary_only=1; shift ;;
     *) echo "chaos-walks: unknown option '$1' (see the head of $0)"; exit 2 ;;
   esac
 done
@@ -88,6 +91,7 @@ for set in $sets; do
   set_options "$set" 1 >/dev/null || { echo "chaos-walks: unknown set '$set'"; exit 2; }
 done
 
+if [ $summary_only -eq 0 ]; then
 rm -rf "$out"
 mkdir -p "$out"
 # The campaign plays the client as it was built when it started, whatever is rebuilt meanwhile.
@@ -165,6 +169,7 @@ for set in $sets; do
   done
 done
 wait
+fi
 
 # --- the summaries ----------------------------------------------------------------------------
 # The error lines a chaos server makes the client log, by the misbehaviour: a refused connect, a
@@ -210,5 +215,5 @@ for set in $sets; do
     done
   fi
 done
-echo "== chaos walks took $(( $(date +%s) - started_at )) s"
+[ $summary_only -eq 1 ] || echo "== chaos walks took $(( $(date +%s) - started_at )) s"
 exit $status

@@ -448,6 +448,31 @@ TEST_F(DelegateTest, ATabSwitchByCodeMeetsTheTabsGuard) {
   SetLoginInfo("", "");
 }
 
+// The fault mended: screens that refuse a function for a right (the watch list's main-force
+// columns, a ranking's markets) told a logged-in user "游客无法使用该功能" and offered the login.
+// A user reads that the account lacks the right, with no login button for a caller to act on.
+TEST_F(DelegateTest, TheGuestNoticeNeverCallsAUserAGuest) {
+  SetLoginInfo("li4", "654321");
+  ShowGuestAlert({}, kAlertTagGuestNotice);
+  ASSERT_EQ(ui::AlertView::visibleAlerts().size(), 1u);
+  auto shown = ui::AlertView::visibleAlerts().front();
+  EXPECT_EQ(shown->message(), kUserLacksRightText);
+  EXPECT_EQ(shown->message().find("游客"), std::string::npos);
+  EXPECT_EQ(shown->numberOfButtons(), 1);
+  EXPECT_EQ(shown->tag(), 0);
+  ui::AlertView::dismissAll();
+  // A server's own text is shown as it is; a guest reads the guest notice.
+  ShowGuestAlert({}, kAlertTagGuestNotice, "请先申请");
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "请先申请");
+  ui::AlertView::dismissAll();
+  SetLoginInfo("", "");
+  ShowGuestAlert({}, kAlertTagGuestNotice);
+  ASSERT_NE(AlertWithTag(kAlertTagGuestNotice), nullptr);
+  EXPECT_EQ(AlertWithTag(kAlertTagGuestNotice)->message(), kGuestAlertDefaultText);
+  EXPECT_EQ(AlertWithTag(kAlertTagGuestNotice)->numberOfButtons(), 2);
+  ui::AlertView::dismissAll();
+}
+
 TEST_F(DelegateTest, PhoneLoginChecksTheNumberAndBoundsTheCode) {
   std::vector<std::string> sent;
   SetSendQueueSink([&](SendQueueKind kind, const uint8_t* packet, int length) {
