@@ -377,7 +377,10 @@ void AccountManager::recvmsg(const foundation::Notification& notification) {
           [this] {
             const bool wasRestoring = restoring_;
             restoring_ = false;
-            if (wasRestoring || !restoreSession()) resetToGuest();
+            if (!wasRestoring && restoreSession()) return;
+            resetToGuest();
+            // The earlier session did not come back: the status no longer shows it.
+            if (wasRestoring) updateAccountStatus();
           },
           [this] {
             if (restoring_) {
