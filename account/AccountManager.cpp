@@ -27,6 +27,7 @@
 #include "platform/ui/Window.h"
 #include "shell/Extend.h"
 #include "shell/ShellAlerts.h"
+#include "shell/UserData.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/ScreenParts.h"
 
@@ -209,11 +210,47 @@ void AccountManager::hideWaiting() {
   if (waiter_.attached()) waiter_.end(*btnUserLogin_, *btnGuestLogin_);
 }
 
+void AccountManager::failWaiting() {
+  waiter_.failed();
+  if (btnUserLogin_) btnUserLogin_->setEnabled(true);
+  if (btnGuestLogin_) btnGuestLogin_->setEnabled(true);
+}
+
+bool AccountManager::restoreSession() {
+  if (!earlier_) return false;
+  const EarlierSession was = *earlier_;
+  earlier_.reset();
+  SetLoginInfo(was.user.c_str(), was.password.c_str());
+  GetDataCenter().SetYYB(was.brokerCode, was.brokerName.c_str());
+  GetDataCenter().SetYYB2(was.branchCode, was.branchName.c_str());
+  SetGuestLogin(0);
+  ResetAllCoreState();
+  SetLoggedIn(0);
+  restoring_ = true;
+  quietLogin_ = false;
+  // The box says the login goes on, until the earlier session is back (or that fails too).
+  showLoginProcess(nullptr);
+  Request_RenZhengLogin(false);
+  // The user reads the session as it was while it comes back.
+  showAccountStatus(true);
+  Extend::postNotificationNameOnMainThread("relogin");
+  return true;
+}
+
 // Steps 6 and 7 of a login: straight away for a guest session, after the broker logout of the
 // user in the session otherwise (its answer starts the login).
 void AccountManager::startLogin(const std::string& user, const std::string& password,
                                 int brokerCode, int branchCode) {
   onlineBeforeLogin_ = IsLoggedIn() != 0;
+  restoring_ = false;
+  earlier_.reset();
+  // A user's session (not a guest's) comes back when the login that would replace it fails; a
+  // guest login (user empty) replaces it whatever comes.
+  if (!user.empty() && !IsLoginUserNameEmpty() && IsLoggedIn() && IsGuestLogin() == 0) {
+    earlier_ = EarlierSession{GetLoginUserName(), GetLoginPassword(),
+                              GetDataCenter().GetTraderCode(), GetDataCenter().GetTraderCode2(),
+                              GetDataCenter().GetYYB(), GetDataCenter().GetYYB2()};
+  }
   if (IsLoginUserNameEmpty()) {
     SetLoginInfo(user.c_str(), password.c_str());
     ResetAllCoreState();
@@ -252,8 +289,8 @@ void AccountManager::UserLogin() {
     ShowMessageAlert(problem);
     return;
   }
-  if (password.empty()) {
-    ShowMessageAlert(kPasswordEmptyText);
+  if (const char* problem = accountui::PasswordProblem(password_->text())) {
+    ShowMessageAlert(problem);
     return;
   }
   user_->resignFirstResponder();
@@ -331,20 +368,50 @@ void AccountManager::resetToGuest() {
 }
 
 void AccountManager::recvmsg(const foundation::Notification& notification) {
+  // Once the login's failure was shown, its late answers change nothing (the session that
+  // comes back in its place is another login).
+  if (waiter_.failureShown() && !restoring_) return;
   ReceiveRecordView view;
   if (!accountui::TakeLoginPageAnswer(
-          notification, view, [this] { hideWaiting(); }, [this] { resetToGuest(); },
+          notification, view, [this] { failWaiting(); },
           [this] {
-            // The session falls back to a guest's, logged in again as before (when the screen
-            // is left): the status says so rather than the gap of the attempt.
+            const bool wasRestoring = restoring_;
+            restoring_ = false;
+            if (!wasRestoring && restoreSession()) return;
+            resetToGuest();
+            // The earlier session did not come back: the status no longer shows it.
+            if (wasRestoring) updateAccountStatus();
+          },
+          [this] {
+            if (restoring_) {
+              // The earlier session itself was refused: a guest's it is.
+              restoring_ = false;
+              resetToGuest();
+              updateAccountStatus();
+              return;
+            }
+            // A user's session comes back; otherwise the session falls back to a guest's,
+            // logged in again as before (when the screen is left): the status says so rather
+            // than the gap of the attempt.
+            if (restoreSession()) return;
             resetToGuest();
             showAccountStatus(onlineBeforeLogin_);
           }))
     return;
   const PacketHeader& h = view.header;
-  waiter_.restartTimeOut();
+  if (waiter_.waiting()) waiter_.restartTimeOut();
+  if (h.ChildType == LoginChild::kLoginHQ && requestCodeRZ_ >= 0 && restoring_) {
+    // The earlier user's session is back: nothing to report, nothing to store.
+    requestCodeRZ_ = -1;
+    restoring_ = false;
+    hideWaiting();
+    updateAccountStatus();
+    Extend::postNotificationNameOnMainThread("relogin");
+    return;
+  }
   if (h.ChildType == LoginChild::kLoginHQ && requestCodeRZ_ >= 0) {
     requestCodeRZ_ = -1;
+    earlier_.reset();
     MDBF table;
     if (table.Parse(view.body, view.bodyLen) >= 0) table.Seek(0);
     hideWaiting();
@@ -405,6 +472,12 @@ void AccountManager::alertViewClickedButtonAtIndex(ui::AlertView& alert, int but
         if (auto* navigation = navigationController()) navigation->popViewControllerAnimated(true);
       }
       return;
+    case kDeleteAccountAlertTag: {
+      const std::string user = std::move(deleting_);
+      deleting_.clear();
+      if (buttonIndex == 0) deleteAccount(user);
+      return;
+    }
     case kClearListAlertTag:
       if (buttonIndex == 0) {
         SelfStock_Clear();
@@ -426,9 +499,18 @@ void AccountManager::alertViewClickedButtonAtIndex(ui::AlertView& alert, int but
 
 void AccountManager::handleTimeoutRequest() {
   quietLogin_ = false;
-  hideWaiting();
+  failWaiting();
   ResetAllCoreState();
   ShowMessageAlert(kTimeoutText);
+  if (restoring_) {
+    // The earlier session did not come back either: the session is a guest's, offline.
+    restoring_ = false;
+    resetToGuest();
+    updateAccountStatus();
+    return;
+  }
+  // An unanswered login replaces nobody: the earlier user logs in again.
+  restoreSession();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -477,8 +559,22 @@ void AccountManager::SwitchButton() {
 
 void AccountManager::deleteAccountRow(int row) {
   if (row < 0 || row >= static_cast<int>(accounts_.size())) return;
+  deleting_ = AccountUser(accounts_[static_cast<size_t>(row)]);
+  ShowAlert(foundation::format("删除账号 %s 吗？本机保存的该账号的消息和设置将一并删除。",
+                               deleting_.c_str()),
+            "删除账号", {"删除", "取消"}, kDeleteAccountAlertTag,
+            sharedAs<ui::AlertViewDelegate>());
+}
+
+void AccountManager::deleteAccount(const std::string& user) {
+  // The row as it stands now: the list may have changed while the question was up.
+  int row = -1;
+  for (size_t i = 0; i < accounts_.size() && row < 0; ++i)
+    if (AccountUser(accounts_[i]) == user) row = static_cast<int>(i);
+  if (row < 0 || user.empty() || user == GetLoginUserName()) return;
   accounts_.erase(accounts_.begin() + row);
   saveAccountInfoToFile();
+  ForgetUserData(user);
   if (tableView_)
     tableView_->deleteRowsAtIndexPaths({ui::IndexPath::forRow(row, 0)},
                                        ui::TableViewRowAnimation::Fade);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "account/TraderSelect.h"
@@ -29,6 +30,7 @@ inline constexpr int kAccountAnchorTag = 21;
 inline constexpr int kLogoutAlertTag = 101;
 inline constexpr int kLoginDoneAlertTag = 102;
 inline constexpr int kClearListAlertTag = 103;
+inline constexpr int kDeleteAccountAlertTag = 104;
 inline constexpr char kLoginSuccessText[] = "登录成功";
 inline constexpr char kOnlineMark[] = "当前在线";
 inline constexpr double kAccountPanelSeconds = 0.4;
@@ -85,8 +87,11 @@ class AccountManager : public ui::ViewController,
   void showAccountSelectView(bool show);
   // Chooses a stored account as a tap on its row does.
   void selectAccountRow(int row);
-  // The row's delete button.
+  // The row's delete button: asks first, for the account's mail and settings on the phone go
+  // with it.
   void deleteAccountRow(int row);
+  // The deletion confirmed: the record, and what the client stored for the user.
+  void deleteAccount(const std::string& user);
 
   // --- Table ---
   int tableViewNumberOfRowsInSection(ui::TableView& table, int section) override;
@@ -120,6 +125,11 @@ class AccountManager : public ui::ViewController,
  private:
   void showLoginProcess(ui::Button* button);
   void hideWaiting();
+  // The login failed (refused, unanswered, no connection): the box goes, the buttons work again.
+  void failWaiting();
+  // Brings back the user's session the failed login had replaced, in the background; false when
+  // there was none (the session stays a guest's).
+  bool restoreSession();
   void startLogin(const std::string& user, const std::string& password, int brokerCode,
                   int branchCode);
   void resetToGuest();
@@ -148,6 +158,18 @@ class AccountManager : public ui::ViewController,
   // Whether the session was online when the login under way began: a refused login leaves it a
   // guest's as it was, which the status keeps showing.
   bool onlineBeforeLogin_ = false;
+  // The user's session in place when a user login began. The login replaces it only once
+  // accepted: refused or unanswered, the earlier user is logged in again and the screen, the
+  // More bar and the session stay theirs.
+  struct EarlierSession {
+    std::string user, password;
+    int brokerCode = 0, branchCode = 0;
+    std::string brokerName, branchName;
+  };
+  std::optional<EarlierSession> earlier_;
+  // The login under way brings the earlier session back: it reports no success of its own.
+  bool restoring_ = false;
   std::shared_ptr<ui::Button> btnSelectAccount_;
   bool observing_ = false;
+  std::string deleting_;  // the user whose deletion awaits its confirmation
 };

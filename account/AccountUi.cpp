@@ -26,6 +26,13 @@ const char* UserNameProblem(const std::string& typed) {
   return nullptr;
 }
 
+const char* PasswordProblem(const std::string& typed) {
+  if (typed.empty()) return kPasswordEmptyText;
+  for (unsigned char c : typed)
+    if (c < 0x20 || c > 0x7E) return kPasswordCharsText;
+  return nullptr;
+}
+
 std::shared_ptr<ui::GestureRecognizer> TapBesideClosesKeyboard(const std::shared_ptr<ui::View>& view) {
   std::weak_ptr<ui::View> weak = view;
   auto tap = ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer& recognizer) {

@@ -30,6 +30,7 @@ inline constexpr char kUserNameCharsText[] = "用户名只能包含英文字母�
 inline constexpr size_t kUserNameMaxLength = 49;
 inline constexpr char kUserNameTooLongText[] = "用户名不能超过49个字符！";
 inline constexpr char kPasswordEmptyText[] = "密码不能为空，请输入密码！";
+inline constexpr char kPasswordCharsText[] = "密码只能包含英文字母、数字和英文符号，请重新输入！";
 inline constexpr char kNoticeTitle[] = "重要通告";
 inline constexpr int kAccountTimeoutSeconds = kRequestTimeoutSeconds;
 // The waiting box of the account forms.
@@ -50,6 +51,10 @@ std::shared_ptr<myTextField> MakeField(const gfx::Rect& frame, const std::string
 // emoji, a blank or a sign), which would otherwise reach the server as an empty name, and
 // kUserNameTooLongText for more than kUserNameMaxLength characters.
 const char* UserNameProblem(const std::string& typed);
+// Why a typed password cannot be used: nullptr for printable ASCII only, kPasswordEmptyText for
+// nothing typed, kPasswordCharsText for anything else (a Chinese character, an emoji), which the
+// session's ASCII store cannot hold and would otherwise send as an empty password.
+const char* PasswordProblem(const std::string& typed);
 
 // Calls fn(object) on a tap of the control while the object lives.
 template <class T, class Fn>

@@ -109,7 +109,7 @@ void RegisterViewController::viewWillAppear(bool animated) {
 }
 
 void RegisterViewController::viewWillDisappear(bool animated) {
-  waiter_.end();
+  waiter_.hide();
   ui::ViewController::viewWillDisappear(animated);
   stopObserving();
 }
@@ -160,9 +160,10 @@ void RegisterViewController::sendNamed(bool registering) {
   char name[100] = {0};
   GetTextFieldCString(user_.get(), name, sizeof name);
   uint8_t buffer[2048] = {0};
+  const uint16_t code = waiter_.send(GlobalDataRequest());
   int n = registering
-              ? MakeRequest_Register(0, 0, kRegisterPageId, name, buffer, sizeof buffer)
-              : MakeRequest_GetPwd(0, 0, kRegisterPageId, name, buffer, sizeof buffer);
+              ? MakeRequest_Register(0, code, kRegisterPageId, name, buffer, sizeof buffer)
+              : MakeRequest_GetPwd(0, code, kRegisterPageId, name, buffer, sizeof buffer);
   if (n > 0) PushRenZhengQueue(buffer, n);
 }
 
@@ -184,8 +185,7 @@ void RegisterViewController::ApplyContent() {
     branch = traderTypeSelectView_->getYYBDM();
   }
   showLoginProcess();
-  CDataRequest* request = GlobalDataRequest();
-  uint16_t code = NextRequestCode(request);
+  const uint16_t code = waiter_.send(GlobalDataRequest());
   uint8_t buffer[1024] = {0};
   int n = MakeRequest_42(0, code, kRegisterPageId, broker, branch, buffer, sizeof buffer,
                          kBrokerInfoFields);
@@ -208,12 +208,16 @@ void RegisterViewController::recvmsg(const foundation::Notification& notificatio
   if (!ReceiveRecordView::From(notification, view)) return;
   RegisterAnswer answer;
   if (!ReadRegisterAnswer(view, answer)) return;
-  waiter_.end();
+  // Only the answer to the request the box waits for (not a second copy, not one that follows
+  // its failure).
+  if (!waiter_.takes(view.requestCode())) return;
   std::weak_ptr<ui::AlertViewDelegate> delegate = sharedAs<ui::AlertViewDelegate>();
   if (answer.error) {
+    waiter_.failed();
     if (!answer.text.empty()) ShowMessageAlert(answer.text);
     return;
   }
+  waiter_.end();
   if (answer.child == LoginChild::kTraderInfo) {
     if (answer.hasPhone) phoneNumber_ = answer.phone;
     ShowAlert(answer.message, answer.title, {"取消", "呼叫"}, kBrokerInfoAlertTag, delegate);
@@ -224,7 +228,7 @@ void RegisterViewController::recvmsg(const foundation::Notification& notificatio
 
 void RegisterViewController::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {
   if (alert.tag() == kRegisterInfoAlertTag) {
-    waiter_.end();
+    waiter_.hide();
     stopObserving();
     if (auto* navigation = navigationController()) navigation->popViewControllerAnimated(true);
     return;

@@ -132,7 +132,7 @@ void UserVerifyView::addLoginObserver() {
 
 void UserVerifyView::removeLoginObserver() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
-  waiter_.end();
+  waiter_.hide();
 }
 
 void UserVerifyView::BtnClick_GetCode() {
@@ -144,6 +144,7 @@ void UserVerifyView::BtnClick_GetCode() {
   const std::string phone = GetTextFieldAscii(editPhoneNumber_.get());
   waiter_.show();
   requestCode_[1] = MakeRequest_VerifyCode(GlobalTradeRequest(), phone.c_str(), kClientVersionText);
+  expectAnswer(requestCode_[1]);
 }
 
 void UserVerifyView::BtnClick_Verify() {
@@ -162,6 +163,11 @@ void UserVerifyView::BtnClick_Verify() {
   autoVerify_ = false;
   requestCode_[0] =
       MakeRequest_Verify(GlobalTradeRequest(), phone.c_str(), code.c_str(), kClientVersionText);
+  expectAnswer(requestCode_[0]);
+}
+
+void UserVerifyView::expectAnswer(int code) {
+  if (code > 0) waiter_.expect(static_cast<uint16_t>(code));
 }
 
 void UserVerifyView::autoVerify() {
@@ -172,6 +178,7 @@ void UserVerifyView::autoVerify() {
   const std::string code = GetDataCenter().GetVerifyCode();
   requestCode_[0] =
       MakeRequest_Verify(GlobalTradeRequest(), phone.c_str(), code.c_str(), kClientVersionText);
+  expectAnswer(requestCode_[0]);
 }
 
 void UserVerifyView::verifyReturn(bool result) {
@@ -180,7 +187,7 @@ void UserVerifyView::verifyReturn(bool result) {
 }
 
 void UserVerifyView::handleTimeoutRequest() {
-  waiter_.end();
+  waiter_.failed();
   autoVerify_ = false;
   GetDataCenter().SetPhoneNumber("");
   GetDataCenter().SetVerifyCode("");
@@ -194,11 +201,15 @@ void UserVerifyView::recvmsg(const foundation::Notification& notification) {
   if (h.MainType != kMainTypeLogin ||
       (h.ChildType != LoginChild::kSmsVerify && h.ChildType != LoginChild::kSmsVerifyCode))
     return;
-  waiter_.end();
+  // Only the answer the box waits for: after the time-out (reported as a failed check) a late
+  // "verified" would contradict it.
+  if (!waiter_.takes(view.requestCode())) return;
   if (h.isError()) {
+    waiter_.failed();
     ShowErrorText(view);
     return;
   }
+  waiter_.end();
   const int code = view.requestCode();
   if (h.ChildType == LoginChild::kSmsVerifyCode && code == requestCode_[1]) {
     requestCode_[1] = -1;

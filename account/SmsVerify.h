@@ -66,6 +66,8 @@ class UserVerifyView : public ui::View, public ::AlertViewDelegate, public Retur
   void verifyReturn(bool result);
   void verifyReturnSuccess() { verifyReturn(true); }
   void handleTimeoutRequest() override;
+  // The box waits for the answer with that code (none for a code the builder did not give).
+  void expectAnswer(int code);
   void recvmsg(const foundation::Notification& notification);
 
   ui::TextField* phoneField() const { return editPhoneNumber_.get(); }

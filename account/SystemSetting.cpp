@@ -323,7 +323,7 @@ void YourSuggestion::viewDidAppear(bool animated) {
 void YourSuggestion::viewWillDisappear(bool animated) {
   keyboard_.detach();
   layoutForm();
-  waiter_.end();
+  waiter_.hide();
   ui::ViewController::viewWillDisappear(animated);
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
 }
@@ -337,14 +337,16 @@ void YourSuggestion::ButtonAction() {
   }
   const std::string user = GetLoginUserName();
   const std::string contact = contactText_->text();
-  int sent = MakeRequest_Suggestion(GlobalDataRequest(), 0, 0, kClientVersionText, user.c_str(),
-                                    contact.c_str(), text.c_str());
+  waiter_.show();
+  int sent = MakeRequest_Suggestion(GlobalDataRequest(), 0, waiter_.send(GlobalDataRequest()),
+                                    kClientVersionText, user.c_str(), contact.c_str(),
+                                    text.c_str());
   if (sent < 0) {
     // Nothing was queued: say so now rather than time out later; both texts stay.
+    waiter_.hide();
     ShowMessageAlert(kSuggestionTooLongText);
     return;
   }
-  waiter_.show();
 }
 
 void YourSuggestion::textFieldDidBeginEditing(ui::TextField&) {
@@ -366,11 +368,15 @@ void YourSuggestion::recvmsg(const foundation::Notification& notification) {
   if (!ReceiveRecordView::From(notification, view)) return;
   if (view.header.MainType != kMainTypeQuote || view.header.ChildType != QuoteChild::kSuggestion)
     return;
-  waiter_.end();
+  // Only the answer to the suggestion the box waits for: after its time-out the user may have
+  // sent it again, and a late thanks would empty what they typed since.
+  if (!waiter_.takes(view.requestCode())) return;
   if (view.header.isError()) {
+    waiter_.failed();
     ShowErrorText(view);
     return;
   }
+  waiter_.end();
   MDBF table;
   if (table.Parse(view.body, view.bodyLen) >= 0) table.Seek(0);
   ShowMessageAlert(table.GetNSString(27));

@@ -75,6 +75,9 @@ void TradeLoginViewController::viewDidLoad() {
 
 void TradeLoginViewController::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
+  // Back from the screen a row opened: the row is no longer the one being used.
+  if (auto selected = table_->indexPathForSelectedRow())
+    table_->deselectRowAtIndexPath(*selected, animated);
   updateStatus();
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   ui::Observe(this, "money", &TradeLoginViewController::recvmsg);

@@ -263,7 +263,7 @@ void UIHKTransferViewController::viewWillAppear(bool animated) {
 
 void UIHKTransferViewController::viewWillDisappear(bool animated) {
   keyboard_.detach();
-  hideWaiting();
+  waiter_.hide();
   foundation::NotificationCenter::defaultCenter().removeObserversOf(&tradeLoginObserver_);
   UICustomTableBaseController::viewWillDisappear(animated);
 }
@@ -295,11 +295,17 @@ void UIHKTransferViewController::requestAssetInfo(int start) {
   m_RequestCode[kAssets] = MakeRequest_BankInfo(
       GlobalTradeRequest(), 0, static_cast<uint8_t>(m_cols.func), start, m_cols.pagerecnum, "",
       m_cols.field, static_cast<uint8_t>(m_cols.bigFunc));
+  expectAnswer(m_RequestCode[kAssets]);
+}
+
+void UIHKTransferViewController::expectAnswer(int code) {
+  if (code > 0) waiter_.expect(static_cast<uint16_t>(code));
 }
 
 void UIHKTransferViewController::requestBankInfo() {
   m_RequestCode[kBankInfo] = MakeRequest_BankInfo(GlobalTradeRequest(), 0, TradeChild::kBankInfo, 0,
                                                   kBankInfoCount, "", kBankFields, kMainTypeTrade);
+  expectAnswer(m_RequestCode[kBankInfo]);
 }
 
 void UIHKTransferViewController::requestCanTransferInfo() {
@@ -397,6 +403,7 @@ void UIHKTransferViewController::doTransfer() {
     m_RequestCode[kBalance] =
         MakeRequest_Transfer43(GlobalTradeRequest(), 0, fundAccount.c_str(), bank.code.c_str(),
                                bankAccount.c_str(), bankPassword.c_str(), currency);
+    expectAnswer(m_RequestCode[kBalance]);
     return;
   }
   const std::string amount = m_pEditMoney->text();
@@ -409,6 +416,7 @@ void UIHKTransferViewController::doTransfer() {
       GlobalTradeRequest(), 0, fundAccount.c_str(), assetPassword.c_str(), bank.code.c_str(),
       bankAccount.c_str(), bankPassword.c_str(), currency, amount.c_str(),
       m_transferType == 0 ? 1 : 0);
+  expectAnswer(m_RequestCode[kTransfer]);
 }
 
 bool UIHKTransferViewController::takeAnswer(const ReceiveRecordView& view, MDBF& table) {
@@ -427,9 +435,12 @@ void UIHKTransferViewController::recvmsg(const foundation::Notification& notific
   const int child = view.header.ChildType;
   const int code = view.requestCode();
   const bool last = view.header.PackageNo + 1 >= view.header.PackageNum;
+  // The answers the box waits for are taken only while it waits: once a time-out or a failure
+  // was shown, a late one changes nothing (no "sent" for a transfer the user believes failed).
   if (child == TradeChild::kBankInfo && code == m_RequestCode[kBankInfo]) {
-    hideWaiting();
+    if (!waiter_.takes(static_cast<uint16_t>(code))) return;
     if (view.header.isError()) {
+      waiter_.failed();
       takeAnswer(view, m_bdf);
       return;
     }
@@ -437,7 +448,10 @@ void UIHKTransferViewController::recvmsg(const foundation::Notification& notific
       m_bdf.Parse(view.body, view.bodyLen);
     else
       m_bdf.AppendPacket(view.body, view.bodyLen);
-    if (last) parseBankInfo(m_bdf);
+    if (last) {
+      hideWaiting();
+      parseBankInfo(m_bdf);
+    }
     return;
   }
   const int slot = child == TradeChild::kTransfer  ? kTransfer
@@ -446,10 +460,16 @@ void UIHKTransferViewController::recvmsg(const foundation::Notification& notific
   if ((child == TradeChild::kTransfer || child == TradeChild::kBalance ||
        child == TradeChild::kCanTransfer) &&
       code == m_RequestCode[slot]) {
-    m_RequestCode[slot] = -1;
     // The transferable amount is asked without the waiting box (also when a currency is chosen
     // while a transfer is outstanding): its answer leaves the box to the transfer's.
-    if (child != TradeChild::kCanTransfer) hideWaiting();
+    if (child != TradeChild::kCanTransfer) {
+      if (!waiter_.takes(static_cast<uint16_t>(code))) return;
+      if (view.header.isError())
+        waiter_.failed();
+      else
+        hideWaiting();
+    }
+    m_RequestCode[slot] = -1;
     MDBF table;
     if (!takeAnswer(view, table) || !last) return;
     if (child == TradeChild::kTransfer) {
@@ -466,12 +486,13 @@ void UIHKTransferViewController::recvmsg(const foundation::Notification& notific
     return;
   }
   if (child == m_cols.func && code == m_RequestCode[kAssets]) {
-    requestBankInfo();
+    if (!waiter_.takes(static_cast<uint16_t>(code))) return;
     if (view.header.isError()) {
-      hideWaiting();
+      waiter_.failed();
       takeAnswer(view, m_listdbf);
       return;
     }
+    requestBankInfo();
     if (view.header.PackageNo == 0)
       m_listdbf.Parse(view.body, view.bodyLen);
     else
@@ -590,7 +611,7 @@ void UIHKTransferViewController::fitAssetTable() {
 }
 
 void UIHKTransferViewController::handleTimeoutRequest() {
-  hideWaiting();
+  waiter_.failed();
   GetDataCenter().Reset();
   VerdanAppDelegate::PostTradeErrorMsgMessage(kTimeoutText);
 }

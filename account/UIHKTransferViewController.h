@@ -100,6 +100,8 @@ class UIHKTransferViewController : public UICustomTableBaseController,
  private:
   void showWaiting();
   void hideWaiting();
+  // The box waits for the answer with that code (none for a code the builder did not give).
+  void expectAnswer(int code);
   void closeKeyboard();
   void fillListsFromBank(int index);
   void fitAssetTable();

@@ -235,8 +235,8 @@ void UILoginViewCtrl::UserLogin() {
     ShowMessageAlert(problem);
     return;
   }
-  if (password.empty()) {
-    ShowMessageAlert(kPasswordEmptyText);
+  if (const char* problem = accountui::PasswordProblem(password_->text())) {
+    ShowMessageAlert(problem);
     return;
   }
   showLoginProcess(*btnUserLogin_);

@@ -77,11 +77,15 @@ void PriceAlertScreen::handleTimeoutRequest() {
 bool PriceAlertScreen::takeReply(const foundation::Notification& notification, uint8_t pageId,
                                  ReceiveRecordView& reply) {
   if (!ReadPriceAlertReply(notification, pageId, reply)) return false;
-  waiter_.end();
+  if (!waiter_.takes(reply.requestCode())) return false;
   if (reply.header.isError()) {
+    waiter_.failed();
     ShowReplyError(reply);
     return false;
   }
+  // A list in several packets keeps the box until its last.
+  const PacketHeader& h = reply.header;
+  if (h.PackageNum <= 1 || h.PackageNo + 1 >= h.PackageNum) waiter_.end();
   return true;
 }
 

@@ -56,15 +56,22 @@ class PriceAlertScreen : public ui::ViewController,
   void addWaitingBox(double top);
   // Shows the waiting box for a new request; false while one is still under way.
   bool beginRequest();
-  // Reads a price-alert packet for page pageId and hides the waiting box. An error reply is
-  // shown here; true means the reply is the caller's to handle.
+  // Reads a price-alert packet for page pageId that answers the request the waiting box waits
+  // for, and hides the box at its last packet. An error reply is shown here. A reply that comes
+  // after its request's time-out (or failure) was shown is not taken. True means the reply is
+  // the caller's to handle.
   bool takeReply(const foundation::Notification& notification, uint8_t pageId,
                  ReceiveRecordView& reply);
   // Shows the server's answer text of a reply.
   void showAnswer(const ReceiveRecordView& reply);
 
   // A new request for the page's slot; a reply to the slot's earlier code is no longer taken.
-  uint16_t sendFor(int slot) { return pending_.renew(GlobalDataRequest(), slot); }
+  // The waiting box waits for it too.
+  uint16_t sendFor(int slot) {
+    const uint16_t code = pending_.renew(GlobalDataRequest(), slot);
+    waiter_.expect(code);
+    return code;
+  }
   // The reply's code is the one the slot waits for.
   bool answers(const ReceiveRecordView& reply, int slot) const {
     const int* awaited = pending_.find(reply.requestCode());

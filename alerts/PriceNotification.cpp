@@ -61,9 +61,14 @@ void PriceNotification::applyAuthority() {
 void PriceNotification::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
   if (!ReadPriceAlertReply(notification, kPageId, reply)) return;
-  waiter_.end();
+  // Not an answer the box waits for: late (its time-out was shown) or not this screen's.
+  if (!waiter_.takes(reply.requestCode())) return;
   auto matches = [&](Slot slot) { return answers(reply, slot); };
   const bool error = reply.header.isError();
+  if (error)
+    waiter_.failed();
+  else
+    waiter_.end();
   if (reply.header.ChildType == PriceAlertChild::kAuthority && matches(kSlotQuery)) {
     if (error) {
       ShowReplyError(reply);

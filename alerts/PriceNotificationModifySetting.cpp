@@ -105,6 +105,14 @@ void PriceNotificationModifySetting::alertViewClickedButtonAtIndex(ui::AlertView
 
 void PriceNotificationModifySetting::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
+  // A swipe delete goes without the waiting box (its row went at once): its answer only ends
+  // the wait for it, and an error is shown.
+  if (ReadPriceAlertReply(notification, kPageId, reply) &&
+      reply.header.ChildType == PriceAlertChild::kDeleteSetting && answers(reply, kSlotDelete)) {
+    answered(kSlotDelete);
+    if (reply.header.isError()) ShowReplyError(reply);
+    return;
+  }
   if (!takeReply(notification, kPageId, reply)) return;
   auto matches = [&](Slot slot) { return answers(reply, slot); };
   switch (reply.header.ChildType) {

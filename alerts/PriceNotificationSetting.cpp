@@ -211,7 +211,9 @@ void PriceNotificationSetting::requestHQData(const char* code, int market) {
 
 uint16_t PriceNotificationSetting::startExchange(Slot slot) {
   waiter_.show();
-  return pending_.renew(GlobalDataRequest(), slot);
+  const uint16_t code = pending_.renew(GlobalDataRequest(), slot);
+  waiter_.expect(code);
+  return code;
 }
 
 void PriceNotificationSetting::requestSetting() {
@@ -284,8 +286,11 @@ void PriceNotificationSetting::updateViewWithData(const MDBF& table) {
 void PriceNotificationSetting::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
   if (!ReadPriceAlertReply(notification, kPageId, reply)) return;
+  // Only the answer the box waits for: after its time-out was shown, a late "saved" would say
+  // the setting the user believes lost was kept.
+  if (!waiter_.takes(reply.requestCode())) return;
   if (reply.header.isError()) {
-    waiter_.end();
+    waiter_.failed();
     ShowReplyError(reply);
     return;
   }

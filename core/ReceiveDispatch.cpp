@@ -177,6 +177,9 @@ std::string DispatchQuote(uint8_t* record, const ReceiveRecordView& v) {
   std::string name;
   switch (h.ChildType) {
     case QuoteChild::kStockData:
+      // An error answer carries the server's text, no quote: the screens show it; the store
+      // has nothing to merge (reading it as a quote only logged it as broken).
+      if (h.isError()) break;
       if (h.isPush()) {
         PushQuote(v.body, len);
       } else {
@@ -184,7 +187,7 @@ std::string DispatchQuote(uint8_t* record, const ReceiveRecordView& v) {
       }
       break;
     case QuoteChild::kStockList:
-      UpdateQuotes(v.body, len);
+      if (!h.isError()) UpdateQuotes(v.body, len);
       break;
     case QuoteChild::kIndexTicker:
       QuoteCache_PushBrief(v.body, len);

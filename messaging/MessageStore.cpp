@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <unordered_map>
 
 #include "core/CoreState.h"
@@ -164,6 +165,18 @@ std::string SentMessageFileName(std::string_view userName) {
 
 std::string StartIdKey(std::string_view userName) {
   return std::string(userName) + "-startID";
+}
+
+void ForgetStoredMessages(const std::string& userName) {
+  if (userName.empty()) return;
+  std::error_code ignored;
+  std::filesystem::remove(foundation::documentsPath(ReceivedMessageFileName(userName)), ignored);
+  std::filesystem::remove(foundation::documentsPath(SentMessageFileName(userName)), ignored);
+  auto& defaults = foundation::UserDefaults::standard();
+  defaults.remove(StartIdKey(userName));
+  defaults.synchronize();
+  SharedMessages& shared = Shared();
+  if (shared.loaded && shared.savedName == userName) shared.forget();
 }
 
 MyMessageStore::MyMessageStore(MessageStoreOwner* owner) : owner_(owner) {

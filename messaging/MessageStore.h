@@ -48,6 +48,9 @@ class MessageStoreOwner {
 std::string MessageFileUserPart(std::string_view userName);
 std::string ReceivedMessageFileName(std::string_view userName);
 std::string SentMessageFileName(std::string_view userName);
+// Deletes what the phone keeps of a user's mail (both files and the poll's start id), and drops
+// the loaded copy when it is that user's, so that nothing writes it back.
+void ForgetStoredMessages(const std::string& userName);
 std::string StartIdKey(std::string_view userName);
 
 class MyMessageStore {

@@ -7,7 +7,9 @@
 #include "messaging/MyMessageDetailController.h"
 #include "messaging/SendMessageViewController.h"
 #include "messaging/SenderListViewController.h"
+#include "messaging/MessageStore.h"
 #include "platform/ui/Object.h"
+#include "shell/UserData.h"
 
 void RegisterMessagingClasses() {
   auto& registry = ui::ClassRegistry::shared();
@@ -24,4 +26,5 @@ void RegisterMessagingClasses() {
   registry.registerClass<CommunionViewController>("CommunionViewController");
   registry.registerClass<SenderListViewController>("SenderListViewController");
   InstallBrokerDirectoryResetHandler();
+  RegisterUserDataForgetter("mail", [](const std::string& user) { ForgetStoredMessages(user); });
 }

@@ -404,7 +404,7 @@ void MyMessageDetailController::grant() {
   // One grant at a time.
   if (message_.isNull() || isWaiting()) return;
   waiter_.show();
-  _nRequestCode = NextRequestCode(GlobalDataRequest());
+  _nRequestCode = waiter_.send(GlobalDataRequest());
   const std::string title = "Zornik主力数据赋权，代码：" + stockText();
   const std::string content = "您申请的Zornik短期产品已经开通，请使用！\r\n权限：" + stockText() + "的Zornik短期权限";
   auto text = [this](const char* key) { return message_[key].toString(); };
@@ -416,7 +416,7 @@ void MyMessageDetailController::grant() {
                                            orNull(gold), orNull(product), orNull(ext1), orNull(task), kPageId);
   if (result < 0) {
     // Refused by the builder (a record too long): nothing went, so nothing to wait for.
-    waiter_.end();
+    waiter_.hide();
     _nRequestCode = -1;
     ShowMessageAlert("内容过长，无法发送！");
   }
@@ -443,12 +443,11 @@ void MyMessageDetailController::recvmsg(const foundation::Notification& notifica
   ReceiveRecordView record;
   if (!ReceiveRecordView::From(notification, record)) return;
   if (record.status != kReceiveStatusPacket || record.header.MainType != kMainTypeLogin ||
-      record.header.ChildType != LoginChild::kGrant || _nRequestCode < 0 ||
-      record.requestCode() != _nRequestCode)
+      record.header.ChildType != LoginChild::kGrant || !waiter_.takes(record.requestCode()))
     return;
   _nRequestCode = -1;
-  waiter_.end();
   if (record.header.isError()) {
+    waiter_.failed();
     const std::string text = record.errorText();
     const size_t bar = text.find('|');
     if (bar != std::string::npos && ErrorNumber(std::string_view(text).substr(0, bar)) == 99) {
@@ -462,13 +461,15 @@ void MyMessageDetailController::recvmsg(const foundation::Notification& notifica
     if (!text.empty()) ShowMessageAlert(text);
     return;
   }
+  waiter_.end();
   ShowAlert(SendAnswerText(record.body, record.bodyLen), "", {kAlertOK}, kAlertGranted, weakAs<ui::AlertViewDelegate>());
   updateTaskStatusToDone();
 }
 
 void MyMessageDetailController::handleTimeoutRequest() {
-  // No answer: the box goes and the grant may be tried again; a late answer is still taken.
-  waiter_.end();
+  // No answer: the user is told, and may grant again; the late answer changes nothing.
+  _nRequestCode = -1;
+  waiter_.timedOut();
 }
 
 void MyMessageDetailController::alertViewClickedButtonAtIndex(ui::AlertView& alert, int) {

@@ -407,7 +407,7 @@ void MySendMessageView::button_Send() {
   observe();
   waiter_.show();
   setSending(true);
-  requestCode_ = NextRequestCode(GlobalDataRequest());
+  requestCode_ = waiter_.send(GlobalDataRequest());
   auto text = [this](const char* key) { return sourceMessage_[key].toString(); };
   auto orNull = [](const std::string& s) { return s.empty() ? nullptr : s.c_str(); };
   int result;
@@ -429,7 +429,7 @@ void MySendMessageView::button_Send() {
   }
   if (result < 0) {
     // The builder refused (too long): nothing went out, so say so now, not after a time-out.
-    waiter_.end();
+    waiter_.hide();
     setSending(false);
     requestCode_ = -1;
     ShowMessageAlert("内容过长，无法发送！");
@@ -456,13 +456,16 @@ void MySendMessageView::recvmsg(const foundation::Notification& notification) {
   if (child != LoginChild::kMessageSend && child != LoginChild::kMessageSendXml &&
       child != LoginChild::kGrantTask)
     return;
-  if (view.requestCode() != requestCode_) return;
+  // Only the answer to the mail the box waits for: once its time-out was shown the user may
+  // send again, and a late "sent" would tell them the first went after all.
+  if (!waiter_.takes(view.requestCode())) return;
   setSending(false);
-  waiter_.end();
   if (view.header.isError()) {
+    waiter_.failed();
     ShowErrorText(view);
     return;
   }
+  waiter_.end();
   const std::string text = SendAnswerText(view.body, view.bodyLen);
   foundation::NotificationCenter::defaultCenter().post("notification_saveSendMessage", nullptr,
                                                        sendMessage_);
@@ -486,7 +489,7 @@ void MySendMessageView::alertViewClickedButtonAtIndex(ui::AlertView& alert, int)
 void MySendMessageView::remove() {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   observing_ = false;
-  waiter_.end();
+  waiter_.hide();
   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
   if (superViewController_) superViewController_->dismissModalViewControllerAnimated(true);
 }

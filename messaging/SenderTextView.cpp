@@ -27,13 +27,28 @@ std::shared_ptr<SenderTextView> SenderTextView::create(const gfx::Rect& frame) {
   return field;
 }
 
+namespace {
+
+// The key catcher behind the tokens: it takes the delete key for a tapped token and shows
+// nothing, no text and no caret (the field takes no typed receivers).
+class KeyCatcherField : public ui::TextField {
+ public:
+  using ui::TextField::TextField;
+  void drawRect(gfx::Context&, const gfx::Rect&) override {}
+  // A tap on the field's blank part focuses nothing: typing there would pick no receiver. A
+  // tapped token focuses the catcher for its delete key.
+  ui::View* hitTest(gfx::Point, const ui::Event*) override { return nullptr; }
+};
+
+}  // namespace
+
 void SenderTextView::build() {
   canEdit_ = true;
   const double w = frame().width();
   const double h = frame().height();
   scrollView_ = ui::ScrollView::create(gfx::Rect(0, 0, w, h));
   addSubview(scrollView_);
-  textField_ = ui::TextField::create(gfx::Rect(0, 0, w, kLine));
+  textField_ = std::make_shared<KeyCatcherField>(gfx::Rect(0, 0, w, kLine));
   textField_->setReturnKeyType(ui::ReturnKeyType::Done);
   textField_->setBackgroundColor(gfx::Color::clear());
   textField_->setText(" ");
@@ -53,7 +68,6 @@ void SenderTextView::updateSenders(const std::vector<std::string>& names) {
   removeButtons_.clear();
   allButtons_ = names;
   updateSenders2(names);
-  textField_->becomeFirstResponder();
 }
 
 void SenderTextView::updateSenders2(const std::vector<std::string>& names) {

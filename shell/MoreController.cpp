@@ -11,6 +11,7 @@
 #include "platform/ui/Window.h"
 #include "shell/ConfigManager.h"
 #include "shell/Extend.h"
+#include "shell/FunctionRights.h"
 #include "shell/TabBarController.h"
 
 namespace {
@@ -285,12 +286,18 @@ void MoreController::openFunction(int functionID) {
     h->showAccountManagerOnSelController();
     return;
   }
+  // The grid and the bar ask the same table as the tabs: a function the session may not use
+  // does not open, and the refusal names what is missing.
+  if (name != kMessageClass && !FunctionRights::allows(name)) {
+    FunctionRights::refuse(name, h->refusalDelegate(), h->refusalTag());
+    return;
+  }
   h->changeToDefaultTabBarSelControllerForiOS7();
   if (name != kMessageClass) {
     h->changeTabBarSelController(kMoreSlot, foundation::Value());
     if (ui::NavigationController* navigation = navigationController())
       navigation->popToViewController(this, false);
-  } else if (IsLoginUserNameEmpty()) {
+  } else if (!FunctionRights::allows(name)) {
     CoreAlert alert;
     alert.message = kMoreGuestMessageText;
     alert.buttons = {"确定"};
@@ -302,6 +309,7 @@ void MoreController::openFunction(int functionID) {
     foundation::logError("MoreController: cannot open %s", name.c_str());
     return;
   }
+  FunctionRights::watch(screen, name);
   // No back button: the screen is left through the tab bar.
   auto blank = ui::View::create(gfx::Rect(0, 0, 30, 44));
   blank->setAlpha(0);

@@ -32,6 +32,9 @@ class MoreScreenHost {
   // Leaves the tab of index 4 for the first tab.
   virtual void changeToDefaultTabBarSelControllerForiOS7() = 0;
   virtual TabBarController* customTabBarController() = 0;
+  // Hears the buttons of a refusal (the guest notice's "登录/申请") and its tag.
+  virtual std::weak_ptr<ui::AlertViewDelegate> refusalDelegate() { return {}; }
+  virtual int refusalTag() const { return 0; }
 };
 
 inline constexpr char kMoreTitle[] = "更多";

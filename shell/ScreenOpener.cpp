@@ -10,6 +10,7 @@
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "shell/Extend.h"
+#include "shell/FunctionRights.h"
 #include "shell/LoginShowView.h"
 #include "shell/VerdanAppDelegate.h"
 
@@ -40,6 +41,13 @@ std::string Joined(const std::string& className, const Args& args) {
 }
 
 bool OpenNow(VerdanAppDelegate& app, const std::string& className, const Args& args) {
+  // The function's guard holds here as on every other path: refused, as a tap would be.
+  if (!FunctionRights::allows(className)) {
+    foundation::logInfo("open %s: refused, the session lacks %s", className.c_str(),
+                        FunctionRights::missing(className).c_str());
+    FunctionRights::refuse(className, app.refusalDelegate(), app.refusalTag());
+    return true;
+  }
   const auto found = state().entries.find(className);
   const Entry* entry = found == state().entries.end() ? nullptr : &found->second;
   std::shared_ptr<ui::Object> object =
@@ -63,6 +71,7 @@ bool OpenNow(VerdanAppDelegate& app, const std::string& className, const Args& a
       foundation::logError("open %s: no navigation controller", className.c_str());
       return false;
     }
+    FunctionRights::watch(controller, className);
     navigation->pushViewController(controller, false);
     foundation::logInfo("open %s: pushed", className.c_str());
     return true;

@@ -1,6 +1,7 @@
 #include "shell/SelfStockUpload.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -51,6 +52,20 @@ int ParseSelfStockListText(const std::string& text, tagCodeItem* out, int max) {
   return written;
 }
 
+namespace {
+
+std::atomic<uint16_t> gUploadAwaited{0};
+
+}  // namespace
+
+uint16_t SelfStockUploadAwaited() {
+  return gUploadAwaited.load();
+}
+
+void SetSelfStockUploadAwaited(uint16_t code) {
+  gUploadAwaited.store(static_cast<uint16_t>(code & 0x3FFF));
+}
+
 bool UploadSelfStock() {
   if (!SelfStock_IsDirty()) return false;
   SelfStock_SetDirty(0);
@@ -70,6 +85,7 @@ bool UploadSelfStock() {
     foundation::logError("uploadSelfStock: request not built (%d)", n);
     return false;
   }
+  SetSelfStockUploadAwaited(code);
   PushCenterSendQueue(buffer.data(), n);
   return true;
 }
@@ -78,6 +94,12 @@ int SelfStockUploadAnswer::join(const uint8_t* record, int size, std::string& jo
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(record, size, view)) return -1;
   if (view.header.ChildType != QuoteChild::kSelfStockUpload) return -1;
+  const uint16_t awaited = SelfStockUploadAwaited();
+  if (awaited != 0 && view.requestCode() != awaited) {
+    foundation::logInfo("uploadSelfStock: the answer to an earlier upload (%u) dropped",
+                        view.requestCode());
+    return -1;
+  }
   if (view.header.isError()) {
     std::u16string text(static_cast<size_t>(view.bodyLen / 2), u'\0');
     std::memcpy(text.data(), view.body, text.size() * 2);

@@ -24,6 +24,10 @@ int ParseSelfStockListText(const std::string& text, tagCodeItem* out, int max);
 // Sends the list when it changed since the last upload: clean, upload state 0, then the 145/53
 // request on the quote queue. True when a request was queued.
 bool UploadSelfStock();
+// The serial of the latest upload (0 before any): only its answer is taken. An earlier upload's
+// answer, late, would put back the server's list as it was before the newer upload.
+uint16_t SelfStockUploadAwaited();
+void SetSelfStockUploadAwaited(uint16_t code);
 
 // The whole answer holds at most 1000 keys and a few fields: far below this.
 inline constexpr size_t kSelfStockUploadAnswerLimit = 64 * 1024;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/CoreState.h"
 #include "core/QuoteFormat.h"
 #include "core/ReceiveRecord.h"
 #include "platform/foundation/Log.h"
@@ -48,6 +49,8 @@ std::shared_ptr<ui::AlertView> ShowUnicharAlert(const char16_t* text, int len) {
 
 std::shared_ptr<ui::AlertView> ShowGuestAlert(std::weak_ptr<ui::AlertViewDelegate> delegate,
                                               int tag, const std::string& message) {
+  if (message.empty() && IsLoginUserNameEmpty() == 0)
+    return ShowAlert(kUserLacksRightText, kGuestAlertTitle, {kAlertOK}, 0);
   return ShowAlert(message.empty() ? kGuestAlertDefaultText : message, kGuestAlertTitle,
                    {kGuestAlertLogin, kGuestAlertClose}, tag, std::move(delegate));
 }

@@ -18,6 +18,8 @@ inline constexpr char kGuestAlertLogin[] = "登录/申请";
 inline constexpr char kGuestAlertClose[] = "关闭";
 inline constexpr char kGuestAlertDefaultText[] =
     "游客无法使用该功能，请登录或免费注册后使用。如有疑问请致电客服热线 400-820-0000。";
+inline constexpr char kUserLacksRightText[] =
+    "您的账号未开通使用该功能的权限。如需开通请联系您的客户经理或致电客服热线 400-820-0000。";
 
 // An alert with these buttons (indexes 0, 1, ...) and view tag. From the main thread the alert
 // is returned; from another thread it is queued and null is returned.
@@ -34,6 +36,9 @@ std::shared_ptr<ui::AlertView> ShowUnicharAlert(const char16_t* text, int len);
 struct ReceiveRecordView;
 void ShowErrorText(const ReceiveRecordView& answer);
 // The guest notice: "登录/申请" (0) and "关闭" (1); an empty message gives the default text.
+// A user who is logged in is no guest: with the default text, a user reads instead that the
+// account lacks the right (kUserLacksRightText, "确定" only, tag 0 and no delegate, so that no
+// caller takes its button for the login).
 std::shared_ptr<ui::AlertView> ShowGuestAlert(std::weak_ptr<ui::AlertViewDelegate> delegate,
                                               int tag, const std::string& message = {});
 

@@ -26,12 +26,14 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/net/Device.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
 #include "shell/ConfigFileReader.h"
 #include "shell/EmptyTabScreen.h"
 #include "shell/Extend.h"
+#include "shell/FunctionRights.h"
 #include "shell/LoginShowView.h"
 #include "shell/ScreenOpener.h"
 #include "shell/ScreenRoles.h"
@@ -539,8 +541,10 @@ void VerdanAppDelegate::refreshTabBarStateWhenLoginChanging(int) {
 void VerdanAppDelegate::refreshTabBarStateWhenLoginChanging_thread() {
   Extend::postNotificationNameOnMainThread("relogin");
   if (!tabBarController_) return;
+  // A screen the new login may not show goes: pushed ones off their stacks, a tab for the first.
+  FunctionRights::closeRefused();
   int selected = tabBarController_->selectedIndex();
-  if (LacksRight30()) {
+  if (!FunctionRights::allows(kSlotClassNames[kSlotMainSort])) {
     if (selected == nIndexInTabBar_[kSlotMainSort]) {
       changeTabBarSelController(0);
     } else if (auto* watch =
@@ -548,7 +552,7 @@ void VerdanAppDelegate::refreshTabBarStateWhenLoginChanging_thread() {
       watch->refreshTableShowType();
     }
   }
-  if (GetLoginUserName().empty() &&
+  if (!FunctionRights::allows(kSlotClassNames[kSlotMessage]) &&
       tabBarController_->selectedIndex() == nIndexInTabBar_[kSlotMessage])
     changeTabBarSelController(0);
 }
@@ -611,6 +615,8 @@ void VerdanAppDelegate::buildTabBar(const foundation::Value& entries) {
   tabs->addNoPopRootIndex(nIndexInTabBar_[kSlotMore]);
   tabs->addNoPopRootIndex(nIndexInTabBar_[kSlotTrade]);
   tabBarController_ = tabs;
+  // No screen a function's guard refuses is on screen (the shots and the monkey ask).
+  ui::addScreenInvariant(*tabs->view(), "rights", [] { return FunctionRights::refusedOnScreen(); });
 }
 
 std::vector<std::shared_ptr<ui::ViewController>> VerdanAppDelegate::createViewControllersForTabBar(
@@ -629,6 +635,7 @@ std::vector<std::shared_ptr<ui::ViewController>> VerdanAppDelegate::createViewCo
                            className.c_str(), index);
       screen = std::make_shared<EmptyTabScreen>(title);
     }
+    FunctionRights::watch(screen, className);
     for (int slot = 0; slot < kSlotCount; ++slot) {
       if (kSlotClassNames[slot] && className == kSlotClassNames[slot]) {
         nIndexInTabBar_[static_cast<size_t>(slot)] = index;
@@ -659,6 +666,10 @@ ui::ViewController* VerdanAppDelegate::viewControllerInTabBar(int slot) const {
   return viewControllerInTabBar_[static_cast<size_t>(slot)].lock().get();
 }
 
+std::weak_ptr<ui::AlertViewDelegate> VerdanAppDelegate::refusalDelegate() {
+  return std::static_pointer_cast<ui::AlertViewDelegate>(self());
+}
+
 ::TabBarController* VerdanAppDelegate::customTabBarController() {
   return dynamic_cast<::TabBarController*>(tabBarController_.get());
 }
@@ -668,8 +679,10 @@ bool VerdanAppDelegate::tabBarControllerShouldSelectViewController(ui::TabBarCon
   auto* navigation = dynamic_cast<ui::NavigationController*>(&controller);
   ui::ViewController* top = navigation ? navigation->topViewController() : &controller;
   ui::ViewController* mainSort = viewControllerInTabBar(kSlotMainSort);
-  if (top && top == mainSort && LacksRight30()) {
-    ShowGuestAlert(std::static_pointer_cast<ui::AlertViewDelegate>(self()), kAlertTagGuestNotice);
+  if (top && top == mainSort && !FunctionRights::allows(kSlotClassNames[kSlotMainSort])) {
+    FunctionRights::refuse(kSlotClassNames[kSlotMainSort],
+                           std::static_pointer_cast<ui::AlertViewDelegate>(self()),
+                           kAlertTagGuestNotice);
     return false;
   }
   return true;
@@ -688,15 +701,15 @@ int VerdanAppDelegate::tabBarController(::TabBarController&, int index) {
   const int tag = index * 10000 + kAlertTagGuestNotice;
   auto delegate = std::static_pointer_cast<ui::AlertViewDelegate>(self());
   if (index == nIndexInTabBar_[kSlotMessage]) {
-    if (GetLoginUserName().empty()) {
-      ShowGuestAlert(delegate, tag);
+    if (!FunctionRights::allows(kSlotClassNames[kSlotMessage])) {
+      FunctionRights::refuse(kSlotClassNames[kSlotMessage], delegate, tag);
       return 0;
     }
     auto* centre = dynamic_cast<MessageCentreRole*>(viewControllerInTabBar(kSlotMessage));
     if (centre && !centre->canShowMessage() && messageWindow_) messageWindow_->updateMessage("");
   } else if (index == nIndexInTabBar_[kSlotMainSort]) {
-    if (LacksRight30()) {
-      ShowGuestAlert(delegate, tag);
+    if (!FunctionRights::allows(kSlotClassNames[kSlotMainSort])) {
+      FunctionRights::refuse(kSlotClassNames[kSlotMainSort], delegate, tag);
       return 0;
     }
   } else if (index == moreIndex && more) {
@@ -736,6 +749,19 @@ void VerdanAppDelegate::changeTabBarSelController(int index) {
   if (!tabBarController_ || index < 0 ||
       index >= static_cast<int>(tabBarController_->viewControllers().size()))
     return;
+  // A switch asked for by code (after a login, by a role) meets the tab's guard as a tap does:
+  // a guest's login that follows "登录/申请" does not open the message centre.
+  for (int slot : {kSlotMainSort, kSlotMessage}) {
+    if (index != nIndexInTabBar_[static_cast<size_t>(slot)] ||
+        FunctionRights::allows(kSlotClassNames[slot]))
+      continue;
+    foundation::logInfo("tab %d: refused, the session lacks %s", index,
+                        FunctionRights::missing(kSlotClassNames[slot]).c_str());
+    FunctionRights::refuse(kSlotClassNames[slot],
+                           std::static_pointer_cast<ui::AlertViewDelegate>(self()),
+                           index * 10000 + kAlertTagGuestNotice);
+    return;
+  }
   auto* custom = customTabBarController();
   if (index != tabBarController_->selectedIndex()) tabBarController_->setSelectedIndex(index);
   if (custom) {

@@ -146,6 +146,8 @@ class VerdanAppDelegate : public ui::Object,
   int indexInTabBar(int slot) const;
   ui::ViewController* viewControllerInTabBar(int slot) const;
   ::TabBarController* customTabBarController() override;
+  std::weak_ptr<ui::AlertViewDelegate> refusalDelegate() override;
+  int refusalTag() const override { return kAlertTagGuestNotice; }
   ui::TabBarController* tabBarController() const { return tabBarController_.get(); }
   void updateUnreadMessageCountOnTabBar(int count);
   void hideMessage();

@@ -384,6 +384,7 @@ void ServerCore::handle(Connection& c, Request& req) {
   const PacketHeader& h = req.header;
   foundation::logVerbose("testserver %s: [%d,%d] page %d code %d size %zu", RoleName(c.role),
                          h.MainType, h.ChildType, h.PageID, h.RequestCode, req.body.size());
+  if (chaosTakes(c, req)) return;
   {
     std::unique_lock<std::mutex> lock(mutex_);
     FaultState& f = faults_[static_cast<int>(c.role)];
@@ -408,6 +409,7 @@ void ServerCore::handle(Connection& c, Request& req) {
     return;
   }
   it->second(*this, c, req);
+  chaosAfterRequest();
 }
 
 void ServerCore::reply(Connection& c, const Request& req, const std::vector<uint8_t>& body,
@@ -528,9 +530,13 @@ void ServerCore::replyAs(Connection& c, uint8_t main, uint8_t child, uint8_t pag
   pkt.resize(static_cast<size_t>(total));
   pkt[15] = static_cast<uint8_t>((pkt[15] & 0x3F) | (dataFlag << 6));
 
+  if (chaosKeeps(c, pkt)) return;
   FaultState f;
   if (takeFault(c.role, &f)) {
     switch (f.fault) {
+      case Fault::Hold:
+        holdReply(c, std::move(pkt));
+        return;
       case Fault::CloseMidFrame: {
         std::vector<uint8_t> half(pkt.begin(), pkt.begin() + std::max<size_t>(1, pkt.size() / 2));
         sendRaw(c, half);
@@ -642,6 +648,7 @@ void ServerCore::flush(Connection& c) {
 }
 
 void ServerCore::housekeeping() {
+  chaosHousekeeping();
   const double now = foundation::Clock::now();
   for (auto& [id, cp] : conns_) {
     Connection& c = *cp;

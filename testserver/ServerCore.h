@@ -311,6 +311,37 @@ class ServerCore {
  private:
   mutable std::mutex accountMutex_;
   AccountSettings accountSettings_;
+
+  // --- Held replies and the chaos mode (ServerChaos.cpp), server thread ---
+ public:
+  // Keeps a framed reply instead of sending it: until releaseHeld, or, with `laterRequests`,
+  // until that many more requests of its role came in.
+  void holdReply(Connection& c, std::vector<uint8_t> packet, int laterRequests = 0);
+  void releaseHeld(Role r);
+  // The chaos mode's turn at a request before its handler: true when it answered (an error),
+  // dropped the connection or refused it; otherwise the replies the handler makes may be
+  // swallowed or held (chaosReply_).
+  bool chaosTakes(Connection& c, const Request& req);
+  // Applies the chaos to a framed reply: true when it was swallowed or held.
+  bool chaosKeeps(Connection& c, std::vector<uint8_t>& packet);
+  void chaosAfterRequest() { chaosReply_ = 0; }
+  // Held replies that are due and listeners refused long enough (housekeeping).
+  void chaosHousekeeping();
+
+ private:
+  struct HeldReply {
+    uint64_t connection = 0;
+    Role role = Role::Quote;
+    std::vector<uint8_t> packet;
+    int laterRequests = 0;  // 0: until releaseHeld
+    double since = 0;       // Clock::now() when it was held
+  };
+  // Sends the held reply (to its connection, when still open) and forgets it.
+  void sendHeld(size_t index);
+  std::vector<HeldReply> held_;
+  struct ChaosState;
+  std::shared_ptr<ChaosState> chaos_;
+  int chaosReply_ = 0;  // 0 as usual, 1 swallowed, 2 held back
 };
 
 // Handler sets, one file each.

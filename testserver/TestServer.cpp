@@ -56,6 +56,10 @@ void TestServer::clearFaults() {
   core_->clearFaults();
 }
 
+void TestServer::releaseHeld(Role role) {
+  core_->runOnServer([this, role] { core_->releaseHeld(role); });
+}
+
 void TestServer::pushForcedLogout(const std::string& text) {
   core_->pushForcedLogout(text);
 }

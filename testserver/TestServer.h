@@ -51,6 +51,10 @@ struct ServerOptions {
   // The rights (comma-separated numbers) the logins of a user grant until setRights changes
   // them: 30 main force, 31 level-one quotes, 32 level-two quotes, 49 price alerts.
   std::string rights = "30,31,49";
+  // Non-zero: the seed of the chaos mode, in which the requests of the client's connections
+  // meet the server's misbehaviours at random (see ServerChaos.cpp): stalls, dropped
+  // connections, answers held back past the client's time-out, refused connects, error answers.
+  uint64_t chaosSeed = 0;
 
   // Every port picked by the system and the market clock after every close (tests).
   static ServerOptions Ephemeral();
@@ -67,6 +71,7 @@ enum class Fault {
   Oversize,          // answer with a well-formed packet larger than any receive buffer
   Corrupt,           // answer with a packet whose checksum and cipher frame are broken
   ErrorReply,        // answer with an error reply: flag bit 6 and a UTF-16 text
+  Hold,              // keep the replies until releaseHeld: answers that come late
 };
 
 // The flood fault: round after round of valid pushes to every logged-in quote connection, as
@@ -176,6 +181,8 @@ class TestServer {
   void setFault(Role role, Fault fault, int count = -1, const std::string& text = "",
                 bool userText = true);
   void clearFaults();
+  // Sends the replies a Hold fault kept, in order, to the connections still open.
+  void releaseHeld(Role role);
   // Pushes a forced logout (field 38 = text) to every quote connection.
   void pushForcedLogout(const std::string& text);
   // Closes every open connection of a role (the listener stays): what the clients see when a

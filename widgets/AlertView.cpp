@@ -3,9 +3,20 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/Invariants.h"
+#include "platform/ui/Keyboard.h"
 
-AlertView::AlertView(const gfx::Rect& frame) : ui::View(frame) {
+namespace {
+
+// Room kept between the box and the keyboard's top, and under the status bar.
+constexpr double kBoxKeyboardGap = 8;
+constexpr double kBoxTopLimit = 20;
+
+}  // namespace
+
+AlertView::AlertView(const gfx::Rect& frame) : ui::View(frame), home_(frame) {
   // An opaque ground under the panel picture: the picture alone is a translucent black, and the
   // texts of the screen under the box read through it between the box's own text.
   setBackgroundColor(gfx::Color::grey(0.16));
@@ -27,6 +38,7 @@ AlertView::AlertView(const gfx::Rect& frame) : ui::View(frame) {
 }
 
 AlertView::~AlertView() {
+  if (watching_) foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   delegate_.reset();
   // The timer holds only a weak reference to the box; stopping it here keeps the run loop from
   // carrying a dead timer until it would have fired.
@@ -43,8 +55,51 @@ std::shared_ptr<AlertView> AlertView::initWithFrame(const gfx::Rect& frame) {
 }
 
 void AlertView::setFrame(const gfx::Rect& frame) {
+  if (!placing_) home_ = frame;
   ui::View::setFrame(frame);
   if (label_) layoutParts();
+  if (!placing_ && watching_) fitAboveKeyboard();
+}
+
+void AlertView::fitAboveKeyboard() {
+  gfx::Rect place = home_;
+  ui::Keyboard& keyboard = ui::Keyboard::shared();
+  ui::View* parent = superview();
+  if (parent && watching_ && keyboard.isVisible()) {
+    // The keyboard's top and the screen's in the parent's coordinates.
+    const gfx::Point origin = parent->convertPointToView(gfx::Point(0, 0), nullptr);
+    const double keyboardTop = keyboard.frame().y() - origin.y;
+    const double screenTop = kBoxTopLimit - origin.y;
+    if (place.maxY() > keyboardTop - kBoxKeyboardGap)
+      place = gfx::Rect(place.x(),
+                        std::max(screenTop, keyboardTop - kBoxKeyboardGap - place.height()),
+                        place.width(), place.height());
+  }
+  if (frame() == place) return;
+  placing_ = true;
+  setFrame(place);
+  placing_ = false;
+}
+
+void AlertView::watchKeyboard(bool watch) {
+  if (watch == watching_) return;
+  watching_ = watch;
+  auto& centre = foundation::NotificationCenter::defaultCenter();
+  if (!watch) {
+    centre.removeObserversOf(this);
+    return;
+  }
+  // Run after the keyboard's frame changed: the notifications come before its move.
+  auto refit = [this](const foundation::Notification&) {
+    std::weak_ptr<AlertView> weak = sharedAs<AlertView>();
+    foundation::RunLoop::main()->perform([weak] {
+      if (auto self = weak.lock()) self->fitAboveKeyboard();
+    });
+  };
+  centre.addObserver(this, ui::kKeyboardDidShowNotification, refit);
+  centre.addObserver(this, ui::kKeyboardDidHideNotification, refit);
+  centre.addObserver(this, ui::kKeyboardWillHideNotification, refit);
+  centre.addObserver(this, ui::kKeyboardWillShowNotification, refit);
 }
 
 void AlertView::layoutParts() {
@@ -70,12 +125,20 @@ std::string AlertView::alertText() const {
 
 void AlertView::showAlertMsg() {
   if (ui::View* parent = superview()) parent->bringSubviewToFront(this);
+  if (!covering_ && !weak_from_this().expired()) {
+    covering_ = true;
+    ui::addCoveringView(*this);
+  }
+  if (!weak_from_this().expired()) watchKeyboard(true);
+  fitAboveKeyboard();
   setHidden(false);
   startRequestTimer();
   myActivity_->startAnimating();
 }
 
 void AlertView::hideAlertMsg() {
+  watchKeyboard(false);
+  fitAboveKeyboard();
   setHidden(true);
   stopRequestTimer();
   myActivity_->stopAnimating();

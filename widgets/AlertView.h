@@ -59,6 +59,15 @@ class AlertView : public ui::View, public WaitingBoxRole {
 
  private:
   void layoutParts();
+  // While shown: the box stands whole above the keyboard, as an alert does (the keyboard's
+  // window is drawn over the screen's); back at its own place when the keyboard goes.
+  void fitAboveKeyboard();
+  void watchKeyboard(bool watch);
+
+  gfx::Rect home_;  // the frame the screen gave it
+  bool placing_ = false;
+  bool watching_ = false;
+  bool covering_ = false;  // told to the screen checks as a view over the screen on purpose
 
   std::shared_ptr<ui::ActivityIndicatorView> myActivity_;
   std::shared_ptr<ui::ImageView> background_;

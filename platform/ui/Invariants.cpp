@@ -12,6 +12,7 @@
 #include "platform/ui/Runner.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
+#include "platform/ui/Keyboard.h"
 #include "platform/ui/Window.h"
 
 namespace ui {
@@ -225,10 +226,85 @@ bool cutByScrolling(const gfx::DrawnTextCollector& collector, const gfx::Rect& l
   return false;
 }
 
+std::vector<std::weak_ptr<Object>>& coveringViews() {
+  static std::vector<std::weak_ptr<Object>> all;
+  return all;
+}
+
+bool onScreen(const View& view);
+
+// The device areas of the covering views on screen now (waiting boxes shown).
+std::vector<gfx::Rect> coveringAreas(double scale) {
+  auto& all = coveringViews();
+  all.erase(std::remove_if(all.begin(), all.end(), [](const auto& w) { return w.expired(); }),
+            all.end());
+  std::vector<gfx::Rect> areas;
+  for (const auto& weak : all) {
+    auto object = weak.lock();
+    auto* view = dynamic_cast<View*>(object.get());
+    if (!view || !onScreen(*view)) continue;
+    const gfx::Rect r = view->convertRectToView(view->bounds(), nullptr);
+    areas.push_back(gfx::Rect(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale));
+  }
+  return areas;
+}
+
+// The keyboard's device area while it shows (null otherwise).
+gfx::Rect keyboardPixels(double scale) {
+  Keyboard& keyboard = Keyboard::shared();
+  if (!keyboard.isVisible()) return gfx::Rect::null();
+  const gfx::Rect k = keyboard.frame();
+  return gfx::Rect(k.x() * scale, k.y() * scale, k.width() * scale, k.height() * scale);
+}
+
+// Texts the keyboard cuts in two: drawn before its window, a part of them in sight above it and
+// a part under it. The later-window covers excuse what a window hides whole; a text half under
+// the keyboard is the screen's layout leaving it there (the old check let every later window
+// pass, the keyboard's too, so such a text was never reported).
+void checkKeyboardCuts(const gfx::DrawnTextCollector& collector, double scale,
+                       const std::vector<gfx::Rect>& covering, const std::string& where,
+                       std::vector<std::string>* failures) {
+  const gfx::Rect keyboard = keyboardPixels(scale);
+  if (keyboard.isNull() || keyboard.isEmpty()) return;
+  const double tolerance = slack(scale);
+  const gfx::Rect screen = screenPixels(scale);
+  const auto& drawn = collector.drawn();
+  for (size_t i = 0; i < drawn.size(); ++i) {
+    const gfx::DrawnText& t = drawn[i];
+    if (t.image || (t.scrollAxes & gfx::kScrollsDown) != 0) continue;
+    bool underKeyboard = false;
+    for (const gfx::Rect& window : collector.laterWindows(i))
+      if (intersectsBeyond(window, keyboard, tolerance)) underKeyboard = true;
+    if (!underKeyboard) continue;
+    const gfx::Rect open = t.clip.intersection(screen);
+    const auto covers = collector.coversOver(i);
+    for (const gfx::Rect& raw : t.lines) {
+      const gfx::Rect line = raw.standardized().intersection(open);
+      if (line.isNull() || line.isEmpty()) continue;
+      gfx::Rect under;
+      if (!intersectsBeyond(line, keyboard, tolerance, &under)) continue;
+      const gfx::Rect above(line.x(), line.y(), line.width(), keyboard.minY() - line.minY());
+      // Wholly under the keyboard, or but a sliver of its glyphs' tops above: hidden, not cut.
+      if (above.height() <= std::max(tolerance, line.height() / 4)) continue;
+      // Part in sight only if nothing of its own window hides it there.
+      bool hidden = false;
+      for (const auto& cover : covers)
+        if (!cover.laterWindow && contains(cover.area, above)) hidden = true;
+      for (const gfx::Rect& area : covering)
+        if (contains(area, above)) hidden = true;
+      if (hidden) continue;
+      failures->push_back(where + "text cut: " + quoted(t.text) + " " + describe(line, scale) +
+                          " by the keyboard " + describe(keyboard, scale));
+      break;
+    }
+  }
+}
+
 void checkCuts(const gfx::DrawnTextCollector& collector, const std::vector<Seen>& seen,
                double scale, const std::string& where, std::vector<std::string>* failures) {
   const double tolerance = slack(scale);
   const gfx::Rect screen = screenPixels(scale);
+  const std::vector<gfx::Rect> covering = coveringAreas(scale);
   for (const Seen& s : seen) {
     const gfx::DrawnText& t = *s.text;
     const gfx::Rect& open = s.open;
@@ -259,6 +335,11 @@ void checkCuts(const gfx::DrawnTextCollector& collector, const std::vector<Seen>
         // An alert, a sheet or the keyboard comes in a window of its own over the screen and
         // hides what it must: the screen's layout cuts nothing there.
         if (cover.laterWindow) continue;
+        // A waiting box lies over the screen while its request goes, as an alert would.
+        bool onPurpose = false;
+        for (const gfx::Rect& area : covering)
+          if (contains(area.inset(-tolerance, -tolerance), cover.area)) onPurpose = true;
+        if (onPurpose) continue;
         if (!intersectsBeyond(line, cover.area.intersection(open), tolerance)) continue;
         failure = "text cut: " + quoted(t.text) + " " + describe(line, scale) +
                   " under a view drawn over it " + describe(cover.area, scale);
@@ -268,6 +349,7 @@ void checkCuts(const gfx::DrawnTextCollector& collector, const std::vector<Seen>
     }
     if (!failure.empty()) failures->push_back(where + failure);
   }
+  checkKeyboardCuts(collector, scale, covering, where, failures);
 }
 
 double linear(double channel) {
@@ -435,6 +517,15 @@ std::vector<std::string> screenInvariantFailures(const InvariantOptions& options
   for (const std::string& failure : declaredInvariantFailures())
     failures.push_back(inv::wherePrefix(options) + failure);
   return failures;
+}
+
+void addCoveringView(View& view) {
+  std::weak_ptr<Object> owner = view.weak_from_this();
+  if (owner.expired()) {
+    foundation::logError("covering view: the view is not shared yet");
+    return;
+  }
+  inv::coveringViews().push_back(std::move(owner));
 }
 
 void addScreenInvariant(View& view, std::string name, ScreenInvariant check) {

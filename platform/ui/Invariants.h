@@ -8,7 +8,10 @@
 //     pixels at scale 2), also where one shows through a translucent view over the other;
 //   - text cut: a seen text's glyphs reach more than a point beyond the screen, its clip, or
 //     under an opaque view painted after it (an expect counts a text as seen from half of it
-//     on; this check wants all of it);
+//     on; this check wants all of it); also a text the keyboard covers in part (one in a list
+//     that scrolls down aside: its rows pass under the keyboard as they scroll), which the
+//     keyboard's window, drawn over the screen, leaves cut in two. What an alert or a waiting
+//     box (addCoveringView) covers is hidden on purpose, not cut;
 //   - unreadable: a seen text's colour against the background around its lines has a contrast
 //     ratio (relative luminance, as the web's accessibility rules measure it) below 1.5 : 1.
 //
@@ -62,6 +65,11 @@ std::vector<std::string> screenInvariantFailures(const InvariantOptions& options
 std::vector<std::string> drawnInvariantFailures(const gfx::DrawnTextCollector& collector,
                                                 const gfx::Image& image, double scale,
                                                 const InvariantOptions& options);
+
+// A view laid over a screen on purpose while it shows (a waiting box): what it covers is hidden
+// as under an alert, not cut by the screen's layout. Held weakly (the view must be owned by a
+// shared pointer already). Main thread.
+void addCoveringView(View& view);
 
 // --- invariants screens declare ----------------------------------------------------------------
 

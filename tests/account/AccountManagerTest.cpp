@@ -286,38 +286,65 @@ TEST_F(AccountManagerTest, FailuresLeaveAGuestSession) {
   EXPECT_EQ(AlertWithTag(kLoginDoneAlertTag), nullptr);
 }
 
-// The fault mended: a refused login turned the status to "未登录" while the session went on as a
-// guest's (quotes kept coming, the screen opened again said "游客 在线"). The status stays a
-// guest's, a user's name and logout button gone when the refused login followed a user's.
-TEST_F(AccountManagerTest, ARefusedLoginLeavesTheGuestStatus) {
+// The faults mended: a refused login turned the status to "未登录" while the session went on as
+// a guest's (quotes kept coming, the screen opened again said "游客 在线"); and a refused login
+// logged out the user in the session: logged in as zhang3, a wrong password for li4 left a
+// guest, the More bar offering "登录" again. A refused login after a guest's leaves the guest;
+// after a user's, the user's session, status, logout item and bar stay theirs.
+TEST_F(AccountManagerTest, ARefusedLoginLeavesTheSessionAsItWas) {
   LaunchAndLogIn();
   auto* screen = OpenAccount();
   ASSERT_NE(screen, nullptr);
   screen->setCloseAfterLogin(false);
   ASSERT_EQ(screen->statusLabel()->text(), "登录状态: 游客 在线");
-  // A wrong password for `user`: refused, and the status is the guest's.
-  auto refusedLeavesTheGuest = [&](const char* user) {
+  // A wrong password for `user`: refused, and the status is what it was.
+  auto refused = [&](const char* user, const std::string& status) {
     Type(*screen, user, "111111");
     screen->UserLogin();
     ASSERT_TRUE(WaitForAlert(
         [](ui::AlertView& a) { return a.message().find("密码错误") != std::string::npos; }));
-    EXPECT_EQ(screen->statusLabel()->text(), "登录状态: 游客 在线");
-    EXPECT_EQ(screen->navigationItem().rightBarButtonItem(), nullptr);
+    EXPECT_EQ(screen->statusLabel()->text(), status);
     ui::AlertView::dismissAll();
     Settle();
+    EXPECT_EQ(screen->statusLabel()->text(), status);
   };
-  refusedLeavesTheGuest("zhang3");
+  refused("zhang3", "登录状态: 游客 在线");
+  EXPECT_EQ(screen->navigationItem().rightBarButtonItem(), nullptr);
 
   LogInAs(*screen, "zhang3", "123456");
   ASSERT_EQ(screen->statusLabel()->text(), "登录状态: zhang3 在线");
-  refusedLeavesTheGuest("li4");
+  server->clearReceivedRequests();
+  refused("li4", "登录状态: zhang3 在线");
+  EXPECT_NE(screen->navigationItem().rightBarButtonItem(), nullptr) << "the logout item went";
+  ASSERT_TRUE(pump([] { return IsLoggedIn() == 1; }, 5));
+  EXPECT_EQ(GetLoginUserName(), "zhang3");
+  EXPECT_EQ(GetLoginPassword(), "123456");
+  EXPECT_EQ(IsGuestLogin(), 0) << "the More bar would offer 登录";
+  EXPECT_FALSE(AlertWithTag(kLoginDoneAlertTag)) << "the session coming back reports nothing";
+  // The session came back with zhang3's own login.
+  const auto logins = Requests(Role::Auth, 144, 5);
+  ASSERT_FALSE(logins.empty());
+  EXPECT_EQ(RequestField(logins.back(), 33), "zhang3");
+  EXPECT_EQ(AccountUser(LoadStoredAccounts()[0]), "zhang3") << "li4 was stored";
+
+  // Unanswered (the broker logout that starts it gets no answer), the same.
+  server->setFault(Role::Auth, Fault::Stall, 1);
+  Type(*screen, "li4", "654321");
+  screen->UserLogin();
+  advance(30.5);
+  ASSERT_TRUE(AlertWithMessage(kTimeoutText));
+  ui::AlertView::dismissAll();
+  server->clearFaults();
+  EXPECT_EQ(screen->statusLabel()->text(), "登录状态: zhang3 在线");
+  ASSERT_TRUE(pump([] { return IsLoggedIn() == 1; }, 5));
+  EXPECT_EQ(GetLoginUserName(), "zhang3");
 
   // The screen opened again says the same.
   Navigation()->popViewControllerAnimated(false);
   pump([] { return IsLoggedIn() == 1; }, 5);
   AccountManager* again = OpenAccount();
   ASSERT_NE(again, nullptr);
-  EXPECT_EQ(again->statusLabel()->text(), "登录状态: 游客 在线");
+  EXPECT_EQ(again->statusLabel()->text(), "登录状态: zhang3 在线");
 }
 
 // The fault mended: the login's waiting box was a translucent picture, and the form's texts under
@@ -413,6 +440,11 @@ TEST_F(AccountManagerTest, TheAccountPanelListsChoosesAndDeletes) {
   ASSERT_NE(second, nullptr);
   dynamic_cast<ui::Button*>(second->accessoryView())
       ->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  // Asked first: the account's mail and settings on the phone go with it.
+  EXPECT_EQ(LoadStoredAccounts().size(), 2u);
+  auto ask = AlertWithTag(kDeleteAccountAlertTag);
+  ASSERT_TRUE(ask);
+  ask->pressButtonAtIndex(0);
   ASSERT_EQ(LoadStoredAccounts().size(), 1u);
   EXPECT_EQ(AccountUser(LoadStoredAccounts()[0]), "zhang3");
 
@@ -559,6 +591,32 @@ TEST_F(AccountManagerTest, NamesTheServerCannotReadGetTheirOwnMessage) {
   Settle();
   EXPECT_TRUE(Requests(Role::Auth, 144, 5).empty());
   EXPECT_TRUE(Requests(Role::Auth, 144, 13).empty());
+}
+
+// The fault mended: a password of characters the session cannot hold ("abc😀") was called
+// empty. It gets a message of its own, and nothing is sent.
+TEST_F(AccountManagerTest, PasswordsTheServerCannotTakeGetTheirOwnMessage) {
+  LaunchAndLogIn();
+  auto* screen = OpenAccount();
+  ASSERT_NE(screen, nullptr);
+  for (const char* password : {"abc😀", "密码123", "abc\tdef"}) {
+    SCOPED_TRACE(password);
+    Type(*screen, "zhang3", password);
+    screen->UserLogin();
+    EXPECT_TRUE(AlertWithMessage(kPasswordCharsText));
+    EXPECT_FALSE(AlertWithMessage(kPasswordEmptyText));
+    EXPECT_TRUE(screen->waitingBox()->isHidden());
+    ui::AlertView::dismissAll();
+  }
+  Type(*screen, "zhang3", "");
+  screen->UserLogin();
+  EXPECT_TRUE(AlertWithMessage(kPasswordEmptyText));
+  ui::AlertView::dismissAll();
+  Settle();
+  EXPECT_TRUE(Requests(Role::Auth, 144, 5).empty());
+  // Signs and blanks of ASCII are a password's own.
+  LogInAs(*screen, "zhang3", "123456");
+  EXPECT_EQ(accountui::PasswordProblem("a b!~"), nullptr);
 }
 
 TEST_F(AccountManagerTest, AnUnreadableFileGivesAnEmptyList) {

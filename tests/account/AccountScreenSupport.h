@@ -147,13 +147,14 @@ class AccountScreenTest : public ::testing::Test {
 
   // Posts a made-up answer record under `name` (header fields as given, empty body).
   static void PostAnswer(const std::string& name, int main, int child, int page, bool error,
-                         int32_t status = kReceiveStatusPacket) {
+                         int32_t status = kReceiveStatusPacket, uint16_t code = 0) {
     std::vector<uint8_t> record(kReceiveRecordSize, 0);
     std::memcpy(record.data(), &status, 4);
     PacketHeader h;
     h.MainType = static_cast<uint8_t>(main);
     h.ChildType = static_cast<uint8_t>(child);
     h.PageID = static_cast<uint8_t>(page);
+    h.RequestCode = code;
     if (error) h.flags |= 0x40;
     h.Write(record.data() + kReceiveRecordHeaderOffset);
     foundation::NotificationCenter::defaultCenter().post(

@@ -317,4 +317,47 @@ TEST_F(SuggestionTest, ErrorsTimeOutsAndTooLongKeepTheTexts) {
   EXPECT_EQ(screen->textView()->text().size(), 3000u);
 }
 
+// The fault mended: a suggestion that had timed out was answered once the server came back,
+// and the screen thanked the user and emptied the texts with no further tap (a user who
+// believed the time-out and sent again sent twice). Only the answer to the request the box
+// waits for counts; a second send is answered as usual.
+TEST_F(SuggestionTest, AnAnswerAfterTheTimeOutChangesNothingTheUserSees) {
+  LaunchAndLogIn();
+  auto screen = Open();
+  screen->textView()->setText("意见");
+  screen->contactText()->setText("me");
+  server->setFault(Role::Quote, Fault::Hold);
+  screen->ButtonAction();
+  ASSERT_TRUE(WaitForRequests(Role::Quote, 145, 94, 1));
+  advance(30.5);
+  ASSERT_TRUE(AlertWithMessage(kTimeoutText));
+  ui::AlertView::dismissAll();
+  server->clearFaults();
+  server->releaseHeld(Role::Quote);
+  pump([] { return false; }, 0.5);
+  EXPECT_FALSE(AlertWithMessage("感谢您的宝贵意见！")) << "the late answer was shown";
+  EXPECT_EQ(screen->textView()->text(), "意见");
+  EXPECT_EQ(screen->contactText()->text(), "me");
+
+  // Sent again, then the first answer comes while the second is awaited: only the second's
+  // counts, once.
+  server->setFault(Role::Quote, Fault::Hold);
+  screen->ButtonAction();
+  ASSERT_TRUE(WaitForRequests(Role::Quote, 145, 94, 2));
+  advance(30.5);
+  ui::AlertView::dismissAll();
+  screen->ButtonAction();
+  ASSERT_TRUE(WaitForRequests(Role::Quote, 145, 94, 3));
+  server->clearFaults();
+  server->releaseHeld(Role::Quote);
+  ASSERT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.message() == "感谢您的宝贵意见！"; }));
+  pump([] { return false; }, 0.3);
+  int thanks = 0;
+  for (const auto& alert : ui::AlertView::visibleAlerts())
+    if (alert->message() == "感谢您的宝贵意见！") ++thanks;
+  EXPECT_EQ(thanks, 1);
+  EXPECT_EQ(screen->textView()->text(), "");
+  EXPECT_TRUE(screen->waitingBox()->isHidden());
+}
+
 }  // namespace

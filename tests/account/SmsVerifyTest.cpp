@@ -116,11 +116,13 @@ TEST_F(SmsVerifyTest, TimeOutAndAutoVerify) {
   ui::AlertView::dismissAll();
   const std::string code = server->lastSmsCode("13900001111");
 
-  // No answer: the stored pair is cleared and the delegate hears NO.
+  // No answer: the stored pair is cleared and the delegate hears NO. The fault mended: the
+  // answer coming after all then made the check succeed after its failure was reported.
   GetDataCenter().SetPhoneNumber("13900001111");
   GetDataCenter().SetVerifyCode(code.c_str());
-  server->setFault(Role::Verify, Fault::Stall);
-  server->setFault(Role::Quote, Fault::Stall);
+  GetDataCenter().SetStatus(0);
+  server->setFault(Role::Verify, Fault::Hold);
+  server->setFault(Role::Quote, Fault::Hold);
   view->autoVerify();
   ASSERT_TRUE(pump([&] { return !VerifyRequests(20).empty(); }));
   advance(30.5);
@@ -129,6 +131,11 @@ TEST_F(SmsVerifyTest, TimeOutAndAutoVerify) {
   EXPECT_EQ(GetDataCenter().GetVerifyCode(), "");
   EXPECT_TRUE(view->waitingBox()->isHidden());
   server->clearFaults();
+  server->releaseHeld(Role::Verify);
+  server->releaseHeld(Role::Quote);
+  pump([] { return false; }, 0.5);
+  EXPECT_EQ(outcome->results, std::vector<int>{0}) << "the late answer reported success";
+  EXPECT_NE(GetDataCenter().GetStatus(), 1);
 
   // With the stored pair the server knows, YES at once and the view stays.
   GetDataCenter().SetPhoneNumber("13900001111");

@@ -496,6 +496,33 @@ TEST_F(TransferTest, ErrorsOldAnswersAndTheTimeOut) {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
 }
 
+// The fault mended: a transfer whose time-out was shown was reported sent, and its form
+// emptied, when the broker's answer came after all; the user, told it failed, would send again.
+TEST_F(TransferTest, ATransferWhoseTimeOutWasShownIsNotReportedSentByItsLateAnswer) {
+  LaunchAndLogIn();
+  auto screen = Open(0);
+  server->clearReceivedRequests();
+  server->setFault(Role::Trade, Fault::Stall);
+  screen->bankPasswordField()->setText("111");
+  screen->assetPasswordField()->setText("222");
+  screen->amountField()->setText("1234.89");
+  screen->transferButton();
+  auto confirm = AlertWithTag(kTransferConfirmTag);
+  ASSERT_TRUE(confirm);
+  confirm->pressButtonAtIndex(1);
+  ASSERT_TRUE(WaitForRequests(Role::Trade, 146, 41, 1));
+  const uint16_t code = Requests(Role::Trade, 146, 41)[0].header.RequestCode;
+  advance(30.5);
+  ASSERT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.message() == kTimeoutText; }));
+  ui::AlertView::dismissAll();
+  PostAnswer("money", 146, 41, 0, false, kReceiveStatusPacket, code);
+  pump([] { return false; }, 0.3);
+  for (const auto& alert : ui::AlertView::visibleAlerts())
+    EXPECT_EQ(alert->message().find("您的请求已送出"), std::string::npos) << "reported sent";
+  EXPECT_EQ(screen->amountField()->text(), "1234.89");
+  EXPECT_TRUE(screen->waitingBox()->isHidden());
+}
+
 // The asset table's columns fit the screen whole; a sideways drag over a row leaves it plain.
 TEST_F(TransferTest, AssetColumnsFitAndADragLeavesNoRowHighlighted) {
   LaunchAndLogIn();
@@ -616,6 +643,17 @@ TEST_F(TransferTest, TradeScreenRowsAndTheGuestNotice) {
   EXPECT_EQ(out->transferType(), 1);
   ASSERT_TRUE(pump([&] { return !out->transferableLabel()->text().empty(); }));
   Navigation()->popViewControllerAnimated(false);
+  // The fault mended: the row just used stayed highlighted on return. A tap selects the row,
+  // then opens its screen.
+  const ui::IndexPath used = ui::IndexPath::forRow(1, 0);
+  trade->tableView()->selectRowAtIndexPath(used, false, ui::TableViewScrollPosition::None);
+  trade->tableViewDidSelectRowAtIndexPath(*trade->tableView(), used);
+  advance(0.5);
+  ASSERT_NE(dynamic_cast<UIHKTransferViewController*>(Navigation()->topViewController()), nullptr);
+  Navigation()->popViewControllerAnimated(false);
+  advance(0.5);
+  EXPECT_FALSE(trade->tableView()->indexPathForSelectedRow().has_value())
+      << "the row used stays highlighted";
   trade->openRow(3);
   advance(0.5);
   auto* notes = dynamic_cast<UIHKTransferSMViewController*>(Navigation()->topViewController());

@@ -200,7 +200,7 @@ TEST_F(PriceAlertMenu, AGuestsApplicationIsNotGrantedButOffersTheLogin) {
   EXPECT_NE(GetPriceNotifyRight(), 1);
 }
 
-TEST_F(PriceAlertMenu, StaleRepliesOnlyHideTheBoxAndAStallTimesOut) {
+TEST_F(PriceAlertMenu, StaleRepliesChangeNothingAndAStallTimesOut) {
   LoggedIn();
   auto menu = OpenMenu();
   server->setFault(Role::PriceAlert, Fault::Stall, 1);
@@ -209,12 +209,17 @@ TEST_F(PriceAlertMenu, StaleRepliesOnlyHideTheBoxAndAStallTimesOut) {
   menu->queryAuthority();
   ASSERT_TRUE(WaitFor([&] { return Sent(8).size() == 1; }));
   ASSERT_FALSE(menu->waitingBox()->isHidden());
-  // An answer on the menu's page with another code.
+  // An answer on the menu's page with another code is not the one the box waits for: it
+  // changes nothing, and the box waits on.
   MakeRequest_PriceNotificationAuthority(GlobalDataRequest(), 0,
                                          NextRequestCode(GlobalDataRequest()), 50);
-  ASSERT_TRUE(WaitFor([&] { return menu->waitingBox()->isHidden(); }));
+  ASSERT_TRUE(WaitFor([&] { return Sent(8).size() == 2; }));
+  pump([] { return false; }, 0.5);
+  EXPECT_FALSE(menu->waitingBox()->isHidden());
   EXPECT_GT(menu->requestCode(PriceNotification::kSlotQuery), 0);
   EXPECT_EQ(Rows(*menu).size(), 1u);
+  advance(31);
+  ui::AlertView::dismissAll();
 
   // A stalled query: the time-out alert after 30 s, and the connection closes.
   server->setFault(Role::PriceAlert, Fault::Stall);

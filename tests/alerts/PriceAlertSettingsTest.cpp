@@ -13,6 +13,7 @@
 #include "core/PriceAlertRequests.h"
 #include "core/QuoteCache.h"
 #include "core/QuoteFormat.h"
+#include "core/ReceiveRecord.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "platform/ui/Application.h"
@@ -20,6 +21,7 @@
 #include "platform/ui/Label.h"
 #include "shell/SharedTool.h"
 #include "tests/alerts/ClientTestSupport.h"
+#include "testserver/Table.h"
 
 namespace alerttest {
 namespace {
@@ -291,6 +293,47 @@ TEST_F(PriceAlertSettings, StalledServerTimesOutAndTheNextRequestReconnects) {
       WaitFor([&] { return editor->requestCode(PriceNotificationSetting::kSlotGet) == -1; }));
   EXPECT_EQ(server->connectionCount(Role::PriceAlert), 1);
   EXPECT_TRUE(editor->switchAt(1)->isOn());
+}
+
+// The fault mended: a setting whose save had timed out was reported saved ("价格提醒设置成功")
+// when its answer came after all. Once the time-out was shown, the answer changes nothing.
+TEST_F(PriceAlertSettings, ASaveWhoseTimeOutWasShownIsNotReportedSavedLater) {
+  LoggedIn();
+  auto list = OpenList();
+  PriceNotificationSetting* editor = OpenEditor(*list, 0);
+  ASSERT_NE(editor, nullptr);
+  server->setFault(Role::PriceAlert, Fault::Stall);
+  server->clearReceivedRequests();
+  Flip(*editor, 1, false);
+  editor->settingDone();
+  ASSERT_TRUE(WaitFor([&] { return Sent(1).size() == 1; }));
+  const uint16_t code = Sent(1)[0].header.RequestCode;
+  advance(30.5);
+  ASSERT_EQ(AlertText(), "请求超时，请确认网络通讯是否正常！");
+  ui::AlertView::dismissAll();
+  server->clearFaults();
+  // The server's answer to that save, late.
+  testserver::TableWriter w;
+  w.addRow();
+  w.utf16(15, "价格提醒设置成功");
+  const std::vector<uint8_t> body = w.build();
+  std::vector<uint8_t> record(kReceiveRecordSize);
+  const int32_t status = kReceiveStatusPacket;
+  std::memcpy(record.data(), &status, 4);
+  PacketHeader h;
+  h.MainType = 150;
+  h.ChildType = Sent(1)[0].header.ChildType;
+  h.PageID = Sent(1)[0].header.PageID;
+  h.RequestCode = code;
+  h.DataFlag = 1;
+  h.bodyLen = static_cast<uint16_t>(body.size());
+  h.Write(record.data() + kReceiveRecordHeaderOffset);
+  std::memcpy(record.data() + kReceiveRecordBodyOffset, body.data(), body.size());
+  PostReceiveRecord("PriceNotification", record.data());
+  pump([] { return false; }, 0.3);
+  EXPECT_EQ(AlertWithTag(PriceNotificationSetting::kAnswerAlertTag), nullptr)
+      << "the late answer was shown";
+  EXPECT_EQ(Top(), editor) << "the editor went";
 }
 
 // The server drops a price-alert connection that stays idle (ten minutes): that is no error,

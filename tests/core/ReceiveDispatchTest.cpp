@@ -7,6 +7,7 @@
 #include "core/LoginRequests.h"
 #include "core/QuoteCache.h"
 #include "core/SendQueues.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/core/ConnectionTestSupport.h"
 
@@ -93,6 +94,27 @@ TEST_F(ReceiveDispatchTest, QuoteRepliesArePostedByPageWithTheirRequestCodes) {
     EXPECT_EQ(v.bodyLen, 4);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(v.body), 4), "body");
   }
+}
+
+// The fault mended: an error answer to a quote or list request (a server that is busy) was read
+// as a quote, which logged it as broken data ("quote reply: head does not fit in 8 bytes"). It is
+// posted for the screens as it is, and the store is left alone.
+TEST_F(ReceiveDispatchTest, ErrorAnswersToQuoteRequestsArePostedNotMerged) {
+  QuoteCache_Init();
+  PostLog posts({"TrendLine", "SelfStock"});
+  std::vector<std::string> errors;
+  foundation::setLogSink([&](foundation::LogLevel level, const std::string& line) {
+    if (level == foundation::LogLevel::Error) errors.push_back(line);
+  });
+  int peer = Open(kServerListQuote, PushCenterSendQueue);
+  const std::string text("\x59\x7F\xD9\x5F", 4);  // UTF-16 "服务", 4 bytes: no quote head
+  nettest::writeAll(peer, MakePacket({145, 10, 13, 7, false, true}, text));
+  nettest::writeAll(peer, MakePacket({145, 12, 12, 8, false, true}, text));
+  ASSERT_TRUE(RunMainUntil(
+      [&] { return posts.Count("TrendLine") == 1 && posts.Count("SelfStock") == 1; }));
+  foundation::setLogSink({});
+  for (const std::string& line : errors)
+    EXPECT_EQ(line.find("does not fit"), std::string::npos) << line;
 }
 
 TEST_F(ReceiveDispatchTest, QuotePushIsMergedBeforeThePost) {

@@ -5,6 +5,7 @@
 #include "messaging/MyMessage.h"
 #include "messaging/MyMessageDetailController.h"
 #include "messaging/SendMessageViewController.h"
+#include "platform/ui/Runner.h"
 #include "shell/Extend.h"
 #include "tests/messaging/MessagingTestSupport.h"
 
@@ -122,6 +123,80 @@ TEST_F(ComposeSheetTest, ErrorAnswerTimeOutAndAMailTooLong) {
   ASSERT_FALSE(ui::AlertView::visibleAlerts().empty());
   EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "内容过长，无法发送！");
   EXPECT_FALSE(sheet->isWaiting());
+}
+
+// The fault mended: a mail whose time-out was shown was answered once the server came back,
+// and the sheet said "sent" and stored it with no further tap: the user, who believed it lost,
+// sent it again and it went twice. A late answer now changes nothing; a new send is answered.
+TEST_F(ComposeSheetTest, AnAnswerAfterTheTimeOutChangesNothing) {
+  MySendMessageView* sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  Pick(*sheet, {0});
+  sheet->editSubject()->setText("题");
+  sheet->textViewContent()->setText("文");
+  const size_t sentBefore = Centre()->store().sentMessages().size();
+  server->setSendAnswerText("消息已发送");
+  server->setFault(Role::Message, Fault::Hold);
+  sheet->button_Send();
+  Settle();
+  advance(MySendMessageView::kTimeoutSeconds);
+  ASSERT_TRUE(WaitFor([] { return !ui::AlertView::visibleAlerts().empty(); }));
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), kRequestTimeoutText);
+  ui::AlertView::dismissAll();
+  server->clearFaults();
+  server->releaseHeld(Role::Message);
+  pump([] { return false; }, 0.5);
+  EXPECT_TRUE(ui::AlertView::visibleAlerts().empty()) << "the late answer was shown";
+  EXPECT_EQ(Centre()->store().sentMessages().size(), sentBefore) << "the late answer was stored";
+  EXPECT_EQ(sheet->editSubject()->text(), "题");
+  EXPECT_FALSE(sheet->isWaiting());
+
+  sheet->button_Send();
+  ASSERT_TRUE(WaitFor([] { return !ui::AlertView::visibleAlerts().empty(); }));
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "消息已发送");
+  EXPECT_EQ(Centre()->store().sentMessages().size(), sentBefore + 1);
+}
+
+// The fault mended: 收件人 took the focus (the subject lost it), showed a caret and the keyboard,
+// and ignored what was typed. The field takes no typed receivers: a tap on it focuses nothing,
+// choosing receivers leaves the focus where it was, and its key catcher draws no caret; a tapped
+// token still takes the delete key.
+TEST_F(ComposeSheetTest, TheReceiverFieldTakesNoFocusAndShowsNoCaret) {
+  MySendMessageView* sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  sheet->editSubject()->becomeFirstResponder();
+  Pick(*sheet, {0, 1});
+  sheet->editSubject()->becomeFirstResponder();
+  advance(0.6);
+  EXPECT_TRUE(sheet->editSubject()->isFirstResponder());
+  SenderTextView& field = *sheet->senderTextView();
+  field.updateSenders({"甲", "乙"});
+  EXPECT_TRUE(sheet->editSubject()->isFirstResponder()) << "the receivers took the focus";
+  EXPECT_FALSE(field.textField()->isFirstResponder());
+
+  // A tap on the field's blank part.
+  const gfx::Rect r = field.convertRectToView(field.bounds(), nullptr);
+  const gfx::Point blank(r.maxX() - 4, r.maxY() - 4);
+  ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, blank);
+  ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, blank);
+  advance(0.3);
+  EXPECT_FALSE(field.textField()->isFirstResponder()) << "a tap focused the receiver field";
+
+  // A tapped token focuses the catcher for delete, and nothing of it is drawn.
+  ASSERT_NE(field.token(0), nullptr);
+  field.buttonAction(*field.token(0));
+  advance(0.3);
+  ASSERT_TRUE(field.textField()->isFirstResponder());
+  // No caret (the system's blue bar) anywhere on the field.
+  const gfx::Image shot = ui::renderPortraitScreen(1);
+  const gfx::Rect f = field.convertRectToView(field.bounds(), nullptr);
+  int caret = 0;
+  for (int y = static_cast<int>(f.minY()); y < static_cast<int>(f.maxY()); ++y)
+    for (int x = static_cast<int>(f.minX()); x < static_cast<int>(f.maxX()); ++x)
+      if ((shot.pixelArgb(x, y) & 0xFFFFFF) == 0x007AFF) ++caret;
+  EXPECT_EQ(caret, 0) << "a caret is drawn in the receiver field";
+  field.textField()->insertText("x");
+  EXPECT_EQ(field.textField()->text(), " ");
 }
 
 TEST_F(ComposeSheetTest, PickerKeepsWhatDoneConfirmedAndCancelRestoresIt) {

@@ -183,6 +183,7 @@ TEST_F(MoreScreenTest, BarTapOpensTheFunctionItNames) {
       {"PriceNotification", {"default", "select:8"}, true},
       {"MainSortController", {"default", "select:8"}, true},
   };
+  ParseRightsList("30,31");
   for (const Case& c : cases) {
     const int id = idOf(c.className);
     ASSERT_GE(id, 0) << c.className;

@@ -10,6 +10,7 @@
 #include "core/AppHooks.h"
 #include "core/CoreState.h"
 #include "platform/foundation/PropertyList.h"
+#include "shell/FunctionRights.h"
 #include "shell/ConfigManager.h"
 #include "shell/HomeMoveView.h"
 #include "shell/HomeTabBarView.h"
@@ -61,12 +62,16 @@ class MoreTest : public shelltest::ShellTest {
     MoreController::resetHintCount();
     SetLoginInfo("", "");
     SetGuestLogin(0);
+    ParseRightsList("");
+    FunctionRights::resetForTesting();
     alerts = std::make_shared<AlertRecorder>();
     SetAppHooks(alerts);
   }
   void TearDown() override {
     SetAppHooks(nullptr);
     SetLoginInfo("", "");
+    ParseRightsList("");
+    FunctionRights::resetForTesting();
     ShellTest::TearDown();
     ConfigManager::clear();
   }

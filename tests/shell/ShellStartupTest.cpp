@@ -90,7 +90,7 @@ TEST(SelfStockListText, PartsBecomeKeys) {
 }
 
 std::vector<uint8_t> AnswerRecord(int child, int parts, int part, const std::string& body,
-                                  bool error = false) {
+                                  bool error = false, uint16_t code = 0) {
   std::vector<uint8_t> record(kReceiveRecordSize, 0);
   record[0] = 1;
   PacketHeader header;
@@ -99,6 +99,7 @@ std::vector<uint8_t> AnswerRecord(int child, int parts, int part, const std::str
   header.PageID = 12;
   header.PackageNum = static_cast<uint8_t>(parts);
   header.PackageNo = static_cast<uint8_t>(part);
+  header.RequestCode = code;
   header.bodyLen = static_cast<uint16_t>(body.size());
   if (error) header.flags = 0x40;
   header.Write(record.data() + kReceiveRecordHeaderOffset);
@@ -156,6 +157,30 @@ TEST_F(SelfStockAnswerTest, PartsAreJoinedAndANewerServerListReplacesOurs) {
   EXPECT_EQ(joined,
             "5\x01"
             "1");
+}
+
+// The fault mended: the answer to an earlier upload, coming after a newer upload went, put the
+// server's older list back in place of the newer one the user had just made. Only the latest
+// upload's answer is taken.
+TEST_F(SelfStockAnswerTest, OnlyTheLatestUploadsAnswerIsTaken) {
+  SetSelfStockUploadAwaited(0xC005);  // the push bits are no part of the serial
+  EXPECT_EQ(SelfStockUploadAwaited(), 0x0005);
+  SelfStockUploadAnswer answer;
+  std::string joined = "untouched";
+  auto late = AnswerRecord(53, 1, 0, "5\x01" "2", false, 0x0004);
+  EXPECT_EQ(answer.join(late.data(), kReceiveRecordSize, joined), -1);
+  auto lateError = AnswerRecord(53, 1, 0, "", true, 0x0004);
+  EXPECT_EQ(answer.join(lateError.data(), kReceiveRecordSize, joined), -1);
+  EXPECT_EQ(joined, "untouched");
+  // A late first part does not break the current answer's parts either.
+  auto first = AnswerRecord(53, 2, 0, "5\x01", false, 0x0005);
+  EXPECT_EQ(answer.join(first.data(), kReceiveRecordSize, joined), 0);
+  auto lateFirst = AnswerRecord(53, 2, 0, "9\x01", false, 0x0004);
+  EXPECT_EQ(answer.join(lateFirst.data(), kReceiveRecordSize, joined), -1);
+  auto second = AnswerRecord(53, 2, 1, "1", false, 0x0005);
+  ASSERT_EQ(answer.join(second.data(), kReceiveRecordSize, joined), 1);
+  EXPECT_EQ(joined, "5\x01" "1");
+  SetSelfStockUploadAwaited(0);
 }
 
 // Mended: the join is bounded. A server that never sends the last part, numbers a part beyond
@@ -351,11 +376,24 @@ TEST_F(DelegateTest, TabGuardsFollowLoginAndRights) {
   EXPECT_EQ(app->tabBarController(tabs, 2), 1);
   EXPECT_EQ(messages->activations(), 1);
 
-  // Main-force ranking needs right 30.
+  // Main-force ranking needs right 30. The fault mended: a logged-in user without it was told
+  // "游客无法使用该功能" and offered the login; the refusal names the right instead.
   EXPECT_EQ(app->tabBarController(tabs, 1), 1);
   ParseRightsList("31");
   EXPECT_EQ(app->tabBarController(tabs, 1), 0);
+  EXPECT_EQ(AlertWithTag(1 * 10000 + kAlertTagGuestNotice), nullptr) << "a user called a guest";
+  ASSERT_EQ(ui::AlertView::visibleAlerts().size(), 1u);
+  const std::string refusal = ui::AlertView::visibleAlerts().front()->message();
+  EXPECT_NE(refusal.find("权限30"), std::string::npos) << refusal;
+  EXPECT_NE(refusal.find("主力排名"), std::string::npos) << refusal;
+  EXPECT_EQ(refusal.find("游客"), std::string::npos) << refusal;
+  ui::AlertView::dismissAll();
+  // A guest without it is offered the login.
+  SetLoginInfo("", "");
+  EXPECT_EQ(app->tabBarController(tabs, 1), 0);
   EXPECT_NE(AlertWithTag(1 * 10000 + kAlertTagGuestNotice), nullptr);
+  ui::AlertView::dismissAll();
+  SetLoginInfo("zhang", "secret");
 
   // The More tab opens its panel over the current tab; a second tap closes it.
   auto* more = dynamic_cast<MoreController*>(app->viewControllerInTabBar(kSlotMore));
@@ -391,6 +429,48 @@ TEST_F(DelegateTest, SelectingTabsAndRightsLostAfterRelogin) {
   auto* watch = dynamic_cast<WatchListDouble*>(app->viewControllerInTabBar(kSlotSelfStock));
   app->refreshTabBarStateWhenLoginChanging_thread();
   EXPECT_EQ(watch->refreshes(), 1);
+}
+
+// The fault mended: a guest who answered the message tab's notice with "登录/申请" and then
+// logged in as a guest was taken to the message centre by the login's own switch of tab. A switch
+// asked for by code meets the tab's guard as a tap does.
+TEST_F(DelegateTest, ATabSwitchByCodeMeetsTheTabsGuard) {
+  BuildTabs();
+  SetLoginInfo("", "");
+  app->changeTabBarSelController(0);
+  app->changeTabBarSelController(2);
+  EXPECT_EQ(app->tabBarController()->selectedIndex(), 0) << "a guest reached the message centre";
+  EXPECT_NE(AlertWithTag(2 * 10000 + kAlertTagGuestNotice), nullptr);
+  ui::AlertView::dismissAll();
+  SetLoginInfo("zhang", "secret");
+  app->changeTabBarSelController(2);
+  EXPECT_EQ(app->tabBarController()->selectedIndex(), 2);
+  SetLoginInfo("", "");
+}
+
+// The fault mended: screens that refuse a function for a right (the watch list's main-force
+// columns, a ranking's markets) told a logged-in user "游客无法使用该功能" and offered the login.
+// A user reads that the account lacks the right, with no login button for a caller to act on.
+TEST_F(DelegateTest, TheGuestNoticeNeverCallsAUserAGuest) {
+  SetLoginInfo("li4", "654321");
+  ShowGuestAlert({}, kAlertTagGuestNotice);
+  ASSERT_EQ(ui::AlertView::visibleAlerts().size(), 1u);
+  auto shown = ui::AlertView::visibleAlerts().front();
+  EXPECT_EQ(shown->message(), kUserLacksRightText);
+  EXPECT_EQ(shown->message().find("游客"), std::string::npos);
+  EXPECT_EQ(shown->numberOfButtons(), 1);
+  EXPECT_EQ(shown->tag(), 0);
+  ui::AlertView::dismissAll();
+  // A server's own text is shown as it is; a guest reads the guest notice.
+  ShowGuestAlert({}, kAlertTagGuestNotice, "请先申请");
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "请先申请");
+  ui::AlertView::dismissAll();
+  SetLoginInfo("", "");
+  ShowGuestAlert({}, kAlertTagGuestNotice);
+  ASSERT_NE(AlertWithTag(kAlertTagGuestNotice), nullptr);
+  EXPECT_EQ(AlertWithTag(kAlertTagGuestNotice)->message(), kGuestAlertDefaultText);
+  EXPECT_EQ(AlertWithTag(kAlertTagGuestNotice)->numberOfButtons(), 2);
+  ui::AlertView::dismissAll();
 }
 
 TEST_F(DelegateTest, PhoneLoginChecksTheNumberAndBoundsTheCode) {

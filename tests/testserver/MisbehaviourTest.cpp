@@ -1,7 +1,10 @@
 // The misbehaviour switches as a client sees them, and the pushes of changed quotes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <map>
+#include <thread>
 
 #include "core/ByteOrder.h"
 #include "core/ChartData.h"
@@ -20,6 +23,14 @@ namespace {
 
 constexpr int32_t kMisbehaviourDate = 20151217;
 constexpr int kMisbehaviourMinute = 10 * 60;
+
+// A one-quote request with its own code.
+std::vector<uint8_t> Misbehaviour_Ask(uint16_t code) {
+  uint8_t buf[256];
+  const uint8_t l1[] = {0}, l2[] = {4, 9, 10, 19, 5};
+  int len = MakeRequest_StockData(0, code, 13, 1, "600000", l1, l2, buf, sizeof buf);
+  return std::vector<uint8_t>(buf, buf + len);
+}
 
 class Misbehaviour : public ::testing::Test {
  protected:
@@ -111,6 +122,78 @@ TEST_F(Misbehaviour, StalledRequestsGetNoAnswerUntilTheStallEnds) {
   Reply r = c.receive();
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.code(), 6);  // the first answer was swallowed
+}
+
+// Held answers come late, in order, to the connection that asked, and only when released: what
+// a client that gave up on them meets.
+TEST_F(Misbehaviour, HeldAnswersComeLateInOrderWhenReleased) {
+  server_->setFault(Role::Quote, Fault::Hold);
+  TestClient c(server_->port(Role::Quote));
+  ASSERT_TRUE(c.send(Ask(7)));
+  ASSERT_TRUE(c.send(Ask(8)));
+  EXPECT_FALSE(c.receive(0.3).ok) << "a held answer went out";
+  server_->clearFaults();
+  TestClient other(server_->port(Role::Quote));
+  ASSERT_TRUE(other.send(Ask(9)));
+  Reply now = other.receive();
+  ASSERT_TRUE(now.ok);
+  EXPECT_EQ(now.code(), 9) << "a fresh request is answered at once";
+  server_->releaseHeld(Role::Quote);
+  Reply first = c.receive();
+  Reply second = c.receive();
+  ASSERT_TRUE(first.ok && second.ok);
+  EXPECT_EQ(first.code(), 7);
+  EXPECT_EQ(second.code(), 8);
+  EXPECT_FALSE(other.receive(0.2).ok) << "another connection got them";
+  // Released again: nothing is sent twice.
+  server_->releaseHeld(Role::Quote);
+  EXPECT_FALSE(c.receive(0.2).ok);
+}
+
+// The chaos mode: with a seed the server misbehaves at random, every kind of misbehaviour in
+// time, and the same seed makes the same choices for the same requests.
+TEST(ChaosServer, MisbehavesAtRandomAndTheSeedDecides) {
+  auto outcomes = [](uint64_t seed) {
+    auto o = testserver::ServerOptions::Ephemeral();
+    o.date = kMisbehaviourDate;
+    o.minute = kMisbehaviourMinute;
+    o.chaosSeed = seed;
+    o.idleTimeout = 0;
+    testserver::TestServer server(o);
+    EXPECT_TRUE(server.start());
+    std::string out;
+    auto client = std::make_unique<TestClient>(server.port(Role::Quote));
+    for (uint16_t code = 1; code <= 150; ++code) {
+      if (!client->connected() || !client->send(Misbehaviour_Ask(code))) {
+        // Dropped or refused: a new connection, once the port takes connects again.
+        out += 'X';
+        for (int tries = 0; tries < 200; ++tries) {
+          client = std::make_unique<TestClient>(server.port(Role::Quote));
+          if (client->connected()) break;
+          std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        continue;
+      }
+      Reply r = client->receive(0.2);
+      if (!r.ok)
+        out += client->closedByServer(0.05) ? 'C' : 'S';  // closed, or stalled / held
+      else if (r.error())
+        out += 'E';
+      else
+        out += r.code() == code ? '.' : 'L';  // answered, or a late answer of an earlier one
+      if (!r.ok && client->closedByServer(0))
+        client = std::make_unique<TestClient>(server.port(Role::Quote));
+    }
+    server.stop();
+    return out;
+  };
+  const std::string first = outcomes(11);
+  for (char kind : {'.', 'S', 'E', 'C'})
+    EXPECT_NE(first.find(kind), std::string::npos) << kind << " never happened: " << first;
+  EXPECT_GT(std::count(first.begin(), first.end(), '.'), 90) << "mostly answered";
+  EXPECT_NE(first.find('L'), std::string::npos) << "no late answer: " << first;
+  EXPECT_EQ(outcomes(11), first) << "the same seed decided otherwise";
+  EXPECT_NE(outcomes(12), first);
 }
 
 TEST_F(Misbehaviour, RefusedPortAcceptsAgainWhenCleared) {

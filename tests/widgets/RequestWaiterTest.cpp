@@ -2,7 +2,9 @@
 
 #include "BarsTestSupport.h"
 #include "platform/ui/AlertView.h"
+#include "core/PacketHeader.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Invariants.h"
 #include "widgets/RequestWaiter.h"
 
 namespace {
@@ -92,6 +94,81 @@ TEST_F(RequestWaiterTest, ASecondAttachReplacesTheBox) {
   EXPECT_FALSE(waiter.waiting());
   advance(kRequestTimeoutSeconds + 1);
   EXPECT_EQ(counter->calls, 0);
+}
+
+// The one rule of a screen's request: after its failure was shown, its answer is not taken;
+// a new request is waited for afresh, and an answer to an earlier round never counts for it.
+TEST_F(RequestWaiterTest, AnAnswerIsTakenOnlyWhileItsRequestIsAwaited) {
+  RequestWaiter waiter;
+  waiter.attach(*window, RequestWaiter::BoxFrame(200), counter);
+  uint16_t counterCode = 100;
+  EXPECT_FALSE(waiter.takes(0));
+  ASSERT_TRUE(waiter.begin());
+  const uint16_t first = NextRequestCode(counterCode);
+  waiter.expect(first);
+  EXPECT_TRUE(waiter.takes(first));
+  EXPECT_TRUE(waiter.takes(first | 0x8000)) << "the push bits are not the serial's";
+  EXPECT_FALSE(waiter.takes(first + 1)) << "another screen's answer";
+  EXPECT_FALSE(waiter.takes(0));
+  EXPECT_TRUE(waiter.waitsForAnswer());
+
+  advance(kRequestTimeoutSeconds + 0.5);
+  waiter.timedOut();
+  EXPECT_TRUE(waiter.failureShown());
+  EXPECT_FALSE(waiter.takes(first)) << "the late answer of a request whose time-out was shown";
+  EXPECT_FALSE(waiter.waitsForAnswer());
+  ui::AlertView::dismissAll();
+
+  // Sent again: only the new code counts, also when the old answer arrives first.
+  ASSERT_TRUE(waiter.begin());
+  EXPECT_FALSE(waiter.failureShown());
+  const uint16_t second = NextRequestCode(counterCode);
+  waiter.expect(second);
+  EXPECT_FALSE(waiter.takes(first));
+  EXPECT_TRUE(waiter.takes(second));
+  // An error answer is a failure as well: what follows it is not taken.
+  waiter.failed();
+  EXPECT_FALSE(waiter.waiting());
+  EXPECT_FALSE(waiter.takes(second));
+  EXPECT_EQ(waiter.lateAnswersShown(), 0);
+
+  // A request in two steps expects both codes; show() while waiting keeps the first.
+  ASSERT_TRUE(waiter.begin());
+  const uint16_t query = NextRequestCode(counterCode);
+  waiter.expect(query);
+  waiter.show();
+  const uint16_t apply = NextRequestCode(counterCode);
+  waiter.expect(apply);
+  EXPECT_TRUE(waiter.takes(query));
+  EXPECT_TRUE(waiter.takes(apply));
+  waiter.end();
+  EXPECT_FALSE(waiter.takes(apply)) << "answered: a second copy is not taken";
+  EXPECT_EQ(waiter.lateAnswersShown(), 0);
+}
+
+// A screen that acts on an answer after telling the user its request failed breaks the
+// invariant the waiter declares on its screen, which the runner and the monkey ask.
+TEST_F(RequestWaiterTest, AnAnswerHandledAfterItsFailureBreaksTheScreenInvariant) {
+  auto screen = ui::View::create(gfx::Rect(0, 0, 320, 480));
+  window->addSubview(screen);
+  RequestWaiter waiter;
+  waiter.attach(*screen, RequestWaiter::BoxFrame(200), counter);
+  ASSERT_TRUE(waiter.begin());
+  waiter.end();  // answered in time
+  ASSERT_TRUE(waiter.begin());
+  waiter.hide();  // the screen went out of sight: no outcome
+  waiter.end();
+  EXPECT_TRUE(ui::declaredInvariantFailures().empty());
+  ASSERT_TRUE(waiter.begin());
+  waiter.timedOut();
+  ui::AlertView::dismissAll();
+  EXPECT_TRUE(ui::declaredInvariantFailures().empty());
+  waiter.end();  // what a screen that took the late answer does
+  EXPECT_EQ(waiter.lateAnswersShown(), 1);
+  const auto failures = ui::declaredInvariantFailures();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find("request"), std::string::npos) << failures[0];
+  screen->removeFromSuperview();
 }
 
 }  // namespace

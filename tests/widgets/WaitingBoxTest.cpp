@@ -4,6 +4,8 @@
 
 #include "BarsTestSupport.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Keyboard.h"
+#include "platform/ui/TextField.h"
 #include "platform/ui/Object.h"
 #include "shell/WaitingBox.h"
 #include "widgets/AlertView.h"
@@ -141,6 +143,41 @@ TEST_F(WaitingBoxTest, StartAndStopFromAnotherThreadRunOnTheMainLoop) {
   EXPECT_FALSE(box->isTimerRunning());
   advance(60);
   EXPECT_EQ(counter->calls, 0);
+}
+
+// The fault mended: on 写信 and 回复 the box "正在发送，请等待..." stood under the keyboard, its
+// text cut in two for as long as the mail went. Shown while the keyboard is up (or the keyboard
+// coming up while it shows), it stands whole above the keyboard; back at its place after.
+TEST_F(WaitingBoxTest, TheBoxStandsAboveTheKeyboard) {
+  box->setFrame(gfx::Rect(90, 360, 140, 65));
+  auto field = ui::TextField::create(gfx::Rect(10, 40, 200, 30));
+  window->addSubview(field);
+  auto onScreen = [this] { return box->convertRectToView(box->bounds(), nullptr); };
+  ASSERT_TRUE(field->becomeFirstResponder());
+  advance(1);
+  ASSERT_TRUE(ui::Keyboard::shared().isVisible());
+  const double top = ui::Keyboard::shared().frame().y();
+  box->showAlertMsg();
+  advance(0.1);
+  EXPECT_LE(onScreen().maxY(), top) << "under the keyboard";
+  EXPECT_GE(onScreen().y(), 20);
+  EXPECT_EQ(onScreen().x(), 90);
+  field->resignFirstResponder();
+  advance(1);
+  EXPECT_EQ(box->frame(), gfx::Rect(90, 360, 140, 65)) << "back at its place";
+  ASSERT_TRUE(field->becomeFirstResponder());
+  advance(1);
+  EXPECT_LE(onScreen().maxY(), top) << "the keyboard came up over the box";
+  box->hideAlertMsg();
+  EXPECT_EQ(box->frame(), gfx::Rect(90, 360, 140, 65));
+  // A box above the keyboard anyway stays where it is.
+  box->setFrame(gfx::Rect(90, 100, 140, 65));
+  box->showAlertMsg();
+  advance(0.1);
+  EXPECT_EQ(box->frame(), gfx::Rect(90, 100, 140, 65));
+  box->hideAlertMsg();
+  field->resignFirstResponder();
+  advance(1);
 }
 
 TEST_F(WaitingBoxTest, TheShellMakesTheBoxByClassName) {

@@ -27,6 +27,8 @@ void Usage() {
       "                         [--message P] [--pricealert P] [--http P]\n"
       "                         [--rights LIST]   rights every login grants, e.g. 30,31,32,49\n"
       "                         [--kline-parts]   long K-line answers in numbered parts\n"
+      "                         [--chaos SEED]    misbehave at random (seeded): stalls, late\n"
+      "                             answers, error answers, dropped and refused connections\n"
       "                         [--flood SECONDS] [--flood-rounds N]\n"
       "                             push to every logged-in quote connection as fast as it\n"
       "                             reads, for SECONDS from the first push and/or N rounds\n"
@@ -93,6 +95,9 @@ int main(int argc, char** argv) {
       ok = value(&v) && v > 0;
       floodOptions.rounds = static_cast<uint64_t>(v);
       flood = true;
+    } else if (a == "--chaos") {
+      ok = value(&v) && v > 0;
+      options.chaosSeed = static_cast<uint64_t>(v);
     } else if (a == "--kline-parts") {
       klineParts = true;
     } else if (a == "--auth") {

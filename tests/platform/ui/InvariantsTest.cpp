@@ -9,6 +9,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/ImageView.h"
+#include "platform/ui/Keyboard.h"
 #include "platform/ui/Invariants.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Runner.h"
@@ -221,6 +222,56 @@ TEST_F(InvariantsTest, ListRowsCutByScrollingAndScreensUnderAnAlertAreNoFault) {
   const auto underAlert = failures();
   EXPECT_FALSE(anyHas(underAlert, "text cut: '代码")) << ::testing::PrintToString(underAlert);
   alert->dismissWithClickedButtonIndex(0, false);
+}
+
+// The fault mended: the keyboard's window, drawn over the screen, cut a text in two (a waiting
+// box's, for as long as its request went) and the check let it pass, as it lets every later
+// window pass. A text part in sight, part under the keyboard, is cut; wholly under it, or in a
+// list that scrolls under it, it is not.
+TEST_F(InvariantsTest, ATextTheKeyboardCutsInTwoIsCut) {
+  auto field = ui::TextField::create(gfx::Rect(10, 40, 200, 30));
+  window->addSubview(field);
+  ASSERT_TRUE(field->becomeFirstResponder());
+  advance(1);
+  ASSERT_TRUE(ui::Keyboard::shared().isVisible());
+  const double top = ui::Keyboard::shared().frame().y();
+  auto cut = label(*window, gfx::Rect(10, top - 8, 200, 20), "正在发送，请等待...");
+  const auto lines = failures();
+  EXPECT_TRUE(anyHas(lines, "text cut: '正在发送，请等待...'")) << ::testing::PrintToString(lines);
+  EXPECT_TRUE(anyHas(lines, "by the keyboard")) << ::testing::PrintToString(lines);
+  cut->setFrame(gfx::Rect(10, top + 40, 200, 20));
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  cut->setFrame(gfx::Rect(10, top - 30, 200, 20));
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  cut->removeFromSuperview();
+
+  auto list = ui::ScrollView::create(gfx::Rect(0, 80, 320, 400));
+  list->setContentSize(gfx::Size(320, 800));
+  list->setBackgroundColor(gfx::Color::white());
+  window->addSubview(list);
+  for (int row = 0; row < 20; ++row)
+    label(*list, gfx::Rect(10, row * 40 + 10, 200, 20), "第" + std::to_string(row) + "行");
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  field->resignFirstResponder();
+  advance(1);
+}
+
+// What a waiting box covers is hidden on purpose while it shows, as under an alert; the same
+// view not told as covering cuts what it lies over.
+TEST_F(InvariantsTest, TextsUnderACoveringViewAreHiddenNotCut) {
+  label(*window, gfx::Rect(10, 100, 200, 20), "请输入内容");
+  auto box = ui::View::create(gfx::Rect(0, 95, 30, 40));
+  box->setBackgroundColor(gfx::Color::grey(0.16));
+  window->addSubview(box);
+  EXPECT_TRUE(anyHas(failures(), "text cut: '请输入内容'")) << ::testing::PrintToString(failures());
+  ui::addCoveringView(*box);
+  EXPECT_TRUE(failures().empty()) << ::testing::PrintToString(failures());
+  // Hidden, it covers nothing; another view over the text still cuts it.
+  box->setHidden(true);
+  auto tag = ui::View::create(gfx::Rect(0, 95, 40, 30));
+  tag->setBackgroundColor(gfx::Color::hex(0x3366CC));
+  window->addSubview(tag);
+  EXPECT_TRUE(anyHas(failures(), "text cut: '请输入内容'")) << ::testing::PrintToString(failures());
 }
 
 // A navigation bar's picture hides the buttons of the screen under it: an opaque image counts
