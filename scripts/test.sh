@@ -168,6 +168,15 @@ phase "Monkey walks"
 bash scripts/monkey.sh --build build-check --seeds "$monkey_seeds" --steps 150 --jobs "$jobs" \
   --server "--date 20261201 --minute 1030" --quiet
 
+# Walks against a server that stalls, drops, refuses and answers late (its seeded chaos mode),
+# as a guest and as a user, and walks with each of some sets of rights: nothing shown as done
+# after its failure was shown, no guarded screen opened without its right.
+phase "Walks against a misbehaving server and with each set of rights"
+bash scripts/chaos-walks.sh --build build-check --sets "chaos chaos-user" --seeds "1 2" --steps 200 \
+  --jobs "$jobs" --quiet
+bash scripts/chaos-walks.sh --build build-check --sets "guest no30 no49" --seeds 1 --steps 200 \
+  --jobs "$jobs" --quiet --out build-check/chaos-walks-rights
+
 if [ "$fuzz" = ON ]; then
   phase "Fuzz smoke run"
   run_fuzz build-check
