@@ -66,3 +66,30 @@ TEST_F(TrendChartServer, ReplyFillsTheChartAndEachPushMergesItsVolume) {
 }
 
 }  // namespace
+
+namespace {
+
+// After the close and at night the day is whole: its last point is the close minute, whose price
+// and volume are the quote's 最新 and 现量 (the price panel's), at every hour the day is shown.
+TEST_F(TrendChartServer, AfterTheCloseTheLastPointIsTheCloseMinuteAndTheQuote) {
+  for (int minute : {15 * 60 + 30, 22 * 60}) {
+    server->setMinute(minute);
+    if (!app) LoggedIn("30,31,49");
+    TrendlineController* pager = Open("600000", 1, 2);
+    ASSERT_NE(pager, nullptr);
+    auto* page = dynamic_cast<RecordingTrendPage*>(pager->pageView(kTagTrendPage));
+    ASSERT_NE(page, nullptr);
+    TrendlineView& chart = page->chart;
+    ASSERT_TRUE(WaitFor([&] { return chart.m_trendnum == 241 && page->log.quote.now != 0; }))
+        << minute << ": " << chart.m_trendnum;
+    const tagLocalStockData& q = page->log.quote;
+    const tagLocalTrendData& last = chart.trendData(0)[chart.m_trendnum - 1];
+    EXPECT_EQ(last.time % 1440, 15 * 60) << minute;
+    EXPECT_EQ(last.now, q.now) << minute;
+    EXPECT_EQ(last.volume, q.realvol) << minute;
+    app->getTabBarNavigationController(SelectedTab())->popViewControllerAnimated(false);
+    advance(0.1);
+  }
+}
+
+}  // namespace
