@@ -132,16 +132,27 @@ void DetailTable::SetDataInfo(const tagLocalStockData* quote) {
 void DetailTable::setDetailDataArray(
     std::span<const tagLocalDealData, kDetailTableCapacity> entries, int32_t count) {
   std::copy(entries.begin(), entries.end(), detailDataArray.begin());
+  // The newest trade is the last row: a list that showed its last row (or had nothing to
+  // scroll) keeps showing it as trades come; one the user scrolled up stays where it is.
+  const bool follow = showsLastRow();
   // Row r reads entry r of the 20: a larger count would read past the list.
   iStockNumPerPage = std::clamp(count, 0, kDetailTableCapacity);
   mTableView->reloadData();
-  if (_hadMoveToBottom == 0 && iStockNumPerPage >= kDetailTableCapacity) {
-    // The last row shown: a shrunk standard table has only 6, and row 19 is not there.
-    const int last = tableViewNumberOfRowsInSection(*mTableView, 0) - 1;
+  // The last row shown: a shrunk standard table has only 6, and row 19 is not there.
+  const int last = tableViewNumberOfRowsInSection(*mTableView, 0) - 1;
+  if (follow && last >= 0) {
+    // At once, not animated: the next trade asks where the list stands, and a list still on
+    // its way down would count as scrolled up by the user.
+    mTableView->layoutIfNeeded();
     mTableView->scrollToRowAtIndexPath(ui::IndexPath::forRow(last, 0),
-                                       ui::TableViewScrollPosition::Bottom, true);
+                                       ui::TableViewScrollPosition::Bottom, false);
     _hadMoveToBottom = 1;
   }
+}
+
+bool DetailTable::showsLastRow() const {
+  const double bottom = mTableView->contentSize().height - mTableView->bounds().height();
+  return bottom <= 0.5 || mTableView->contentOffset().y >= bottom - 0.5;
 }
 
 std::string DetailTable::CalcTime(int32_t t) {
