@@ -1504,6 +1504,25 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
   }
 }
 
+tagLocalStockData TrendlineController::trendParseQuote(const TrendChartRole* chart,
+                                                       const TrendChartRole* landChart,
+                                                       const tagLocalStockData& cached) const {
+  // The minutes are placed by the security's trading periods. A chart's copy of the quote may
+  // be a list row's (no periods: every minute would fall on the first) when the quote's answer
+  // went to the page shown instead (the landscape screen opened from the K-line page), so the
+  // first record of this security that has them is taken.
+  auto usable = [&](const tagLocalStockData& q) {
+    return q.tradetimenum > 0 && q.market == static_cast<uint8_t>(MarketType) &&
+           std::strncmp(q.code, StockCode, sizeof q.code) == 0;
+  };
+  tagLocalStockData candidates[3] = {
+      landChart ? landChart->GetStockData() : tagLocalStockData{},
+      chart ? chart->GetStockData() : tagLocalStockData{}, cached};
+  for (const tagLocalStockData& q : candidates)
+    if (usable(q)) return q;
+  return chart ? chart->GetStockData() : cachedQuote();
+}
+
 void TrendlineController::handleTrend(const ReceiveRecordView& reply) {
   indicatorOff();
   ReplyHeadCheck check;
@@ -1519,22 +1538,22 @@ void TrendlineController::handleTrend(const ReceiveRecordView& reply) {
   if (chart) chart->SetStockInfo(market, type);
   if (landChart) landChart->SetStockInfo(market, type);
   std::vector<tagLocalTrendData> points(kTrendCapacity);
-  const tagLocalStockData chartQuote = chart ? chart->GetStockData() : cachedQuote();
-  const int parsed = AnalyTrendData(reply.body + check.headSize,
-                                    static_cast<size_t>(reply.bodyLen - check.headSize), chartQuote,
-                                    check.count, points.data(), kTrendCapacity);
   uint8_t head[13];
   std::memcpy(head, reply.body, sizeof head);
+  tagLocalStockData named{};
+  char headCode[9] = {};
+  std::memcpy(headCode, head + 1, 8);
+  QuoteCache_GetQuote(named, head[0], headCode);
+  const int parsed = AnalyTrendData(reply.body + check.headSize,
+                                    static_cast<size_t>(reply.bodyLen - check.headSize),
+                                    trendParseQuote(chart, landChart, named), check.count,
+                                    points.data(), kTrendCapacity);
   // The chart appends the head's points from its start on (a day may come in several answers,
   // each from its own start minute): the head keeps its own count, bounded by what was parsed
   // behind that start.
   const int start = head[9] | (head[10] << 8);
   SetReplyHeadCount(ReplyHeadKind::Trend, head,
                     std::clamp(std::min(check.count, parsed - start), 0, kTrendCapacity));
-  tagLocalStockData named{};
-  char headCode[9] = {};
-  std::memcpy(headCode, head + 1, 8);
-  QuoteCache_GetQuote(named, head[0], headCode);
   FillTrendGaps(named, points.data(), kTrendCapacity);
   if (chart) chart->SetTrendLineArray(head, points.data());
   if (landChart) landChart->SetTrendLineArray(head, points.data());

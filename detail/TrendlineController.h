@@ -239,6 +239,9 @@ class TrendlineController : public ui::ViewController,
   void indicatorOff();
   bool isTopScreen() const;
   void handleReply(const ReceiveRecordView& reply);
+  // The quote the trend answer's minutes are placed by (see handleTrend).
+  tagLocalStockData trendParseQuote(const TrendChartRole* chart, const TrendChartRole* landChart,
+                                    const tagLocalStockData& cached) const;
   void handleTrend(const ReceiveRecordView& reply);
   void handleHistTrend(const ReceiveRecordView& reply, int period);
   void handleKLine(const ReceiveRecordView& reply);
