@@ -856,6 +856,8 @@ void NewStockSort::enterBoard(int row, bool flip) {
   if (_bk_detailView) _bk_detailView->setHidden(false);
   tableFrameForMode(2);
   StartIndex = 0;
+  // A board opens at its first member, wherever the board list was scrolled.
+  topOnNextPage_ = true;
   RequestBoardData();
   RequestStockList(_stockCode, static_cast<uint8_t>(SortType), 0, reqNum);
   _tableTableView->setCellIdentify("cellIdentify");
@@ -900,6 +902,8 @@ void NewStockSort::goToNextBK(bool next) {
   if (auto* box = dynamic_cast<TableCell*>(_bk_detailView->viewWithTag(kStripBoxTag))) {
     box->updateIndexPath(ui::IndexPath::forRow(_current_bk_index, 0));
   }
+  // The next board opens at its first member, not where the last one's list was scrolled to.
+  topOnNextPage_ = true;
   RequestBoardData();
   RequestStockList(_stockCode, static_cast<uint8_t>(SortType), 0, reqNum);
 }
