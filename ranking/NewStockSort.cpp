@@ -1203,11 +1203,14 @@ void NewStockSort::tableViewCellContent(ui::TableViewCell& cell, ui::TableView& 
   backgroundView();
   CustomLabels::customLabelsOrientation(16);
   auto labels =
-      CustomLabels::create(gfx::Rect(8, 0, 75, h), 0, gfx::Size(75, 20), true, 0, {"代码", "名字"});
+      CustomLabels::create(gfx::Rect(8, 0, kNameColumnWidth, h), 0,
+                           gfx::Size(kNameColumnWidth, 20), true, 0, {"代码", "名字"});
   labels->setDrawBackground(false);
   labels->setUserInteractionEnabled(false);
   const gfx::Font bold = gfx::Font::named("Helvetica-Bold", 12);
   labels->updateTitleFontWithIndex({0, 1}, 2, {bold, bold});
+  // A long name ("十年国债1603") shrinks into its column rather than being cut at its edge.
+  if (ui::Label* name = labels->titleLabel(1)) name->setAdjustsFontSizeToFitWidth(true);
   labels->setTag(kRowLabelsTag);
   content->addSubview(labels);
   labels->setBackgroundColor(gfx::Color::clear());
