@@ -6,6 +6,8 @@
 
 #include "core/QuoteFormat.h"
 #include "panels/PriceShowView.h"
+#include "panels/FigureChecks.h"
+#include "platform/ui/Invariants.h"
 #include "panels/TableSetup.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
@@ -100,6 +102,10 @@ void DetailTable::build(const gfx::Rect& frame) {
   setBackgroundColor(gfx::Color::clear());
   const gfx::Rect b = bounds();
   const bool custom = _bCustom != 0;
+  ui::addScreenInvariant(*this, "ticks list", [weak = weakAs<DetailTable>()] {
+    auto self = weak.lock();
+    return self ? figures::TicksShowTheNewest(*self) : std::string();
+  });
   if (custom) {
     // Whole rows under the title strip: scrolled to its newest tick, the list's top row then
     // begins right under the strip instead of lying half under it.
@@ -148,6 +154,19 @@ void DetailTable::setDetailDataArray(
                                        ui::TableViewScrollPosition::Bottom, false);
     _hadMoveToBottom = 1;
   }
+}
+
+void DetailTable::scrollViewWillBeginDragging(ui::ScrollView& scrollView) {
+  if (&scrollView == mTableView.get()) userScrolled_ = true;
+}
+
+void DetailTable::scrollViewDidEndDragging(ui::ScrollView& scrollView, bool willDecelerate) {
+  // Let go on the newest trade, the list follows the trades again.
+  if (&scrollView == mTableView.get() && !willDecelerate && showsLastRow()) userScrolled_ = false;
+}
+
+void DetailTable::scrollViewDidEndDecelerating(ui::ScrollView& scrollView) {
+  if (&scrollView == mTableView.get() && showsLastRow()) userScrolled_ = false;
 }
 
 bool DetailTable::showsLastRow() const {

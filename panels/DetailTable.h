@@ -83,6 +83,11 @@ class DetailTable : public ui::View, public QuoteRowsSource, public ui::TableVie
   bool hadMoveToBottom() const { return _hadMoveToBottom != 0; }
   // The last row is in view (or the table has nothing to scroll).
   bool showsLastRow() const;
+  // The user dragged the list away from its last row (and has not brought it back).
+  bool userScrolled() const { return userScrolled_; }
+  void scrollViewWillBeginDragging(ui::ScrollView& scrollView) override;
+  void scrollViewDidEndDragging(ui::ScrollView& scrollView, bool willDecelerate) override;
+  void scrollViewDidEndDecelerating(ui::ScrollView& scrollView) override;
 
   // Table data source and delegate.
   int tableViewNumberOfRowsInSection(ui::TableView& table, int section) override;
@@ -110,4 +115,5 @@ class DetailTable : public ui::View, public QuoteRowsSource, public ui::TableVie
   float _defaultHeight = 0;
   char _bCustom = 0;
   char _hadMoveToBottom = 0;
+  bool userScrolled_ = false;
 };

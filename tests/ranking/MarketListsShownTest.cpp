@@ -38,8 +38,7 @@ TEST_F(MarketListsShown, EveryListOfEveryGroupIsDrawnWhole) {
     }
     // A group of one list shows no sub-item bar.
     // The boards have a bar of their own.
-    MenuBarView* bar =
-        group == NewStockSort::kBoards ? market->boardMenuBar() : market->menuBar();
+    MenuBarView* bar = group == NewStockSort::kBoards ? market->boardMenuBar() : market->menuBar();
     const int shown = titles.size() == 1 ? 0 : bar->nSelItemIndex();
     ASSERT_GE(shown, 0) << group;
     ASSERT_LT(shown, static_cast<int>(titles.size())) << group;
