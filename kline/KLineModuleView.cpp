@@ -12,8 +12,10 @@
 #include "core/ReplyHead.h"
 #include "core/ValueMath.h"
 #include "detail/TimeLabel.h"
+#include "panels/FigureChecks.h"
 #include "panels/PriceDetailPanel.h"
 #include "platform/graphics/Font.h"
+#include "platform/ui/Invariants.h"
 #include "shell/VerdanAppDelegate.h"
 
 namespace {
@@ -68,13 +70,29 @@ kline::CandleColors KLineModuleView::candleColors() const {
 std::shared_ptr<KLineModuleView> KLineModuleView::initWithFrame(const gfx::Rect& frame) {
   auto view = std::make_shared<KLineModuleView>(frame);
   view->setUp();
+  view->declareFigures();
   return view;
 }
 
 std::shared_ptr<KLineModuleView> KLineModuleView::initPortrait(const gfx::Rect& frame) {
   auto view = std::make_shared<KLineModuleView>(frame, true);
   view->setUp();
+  view->declareFigures();
   return view;
+}
+
+void KLineModuleView::declareFigures() {
+  ui::addScreenInvariant(*this, "K-line chart", [weak = weakAs<KLineModuleView>()] {
+    auto self = weak.lock();
+    if (!self || self->KSourceDataArray.empty()) return std::string();
+    const tagLocalStockData& q = self->m_stockdata;
+    const tagLocalKData& bar = self->KSourceDataArray.back();
+    // A day chart's last bar is today's only when it carries the quote's trading day.
+    const uint32_t day =
+        static_cast<uint32_t>(q.datetime.Year * 10000 + q.datetime.Month * 100 + q.datetime.Day);
+    if (self->KCircleType == 1 && bar.Date != day) return std::string();
+    return figures::TodaysBarIsTheQuote(bar, self->KCircleType, q);
+  });
 }
 
 int KLineModuleView::priceDecimals() const {
@@ -363,8 +381,7 @@ void KLineModuleView::drawPicture(gfx::Context& ctx) {
   // A gesture may hold a window the pushes have not laid out yet: draw only a window that fits.
   if (IsDrawKLine && n > 0 && chartScale().windowIn(n)) {
     const bool adjusted = KCircleType == 1 && _weightDays > 0 && _weightType > 0;
-    panesAdjusted_ =
-        adjusted && (_weightType == kWeightForward || _weightType == kWeightBackward);
+    panesAdjusted_ = adjusted && (_weightType == kWeightForward || _weightType == kWeightBackward);
     if (adjusted) {
       tagKAverageInfo ma[3] = {};
       weightAverages(_weightType, ma);

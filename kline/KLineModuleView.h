@@ -71,6 +71,8 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   void updateWeightType(int32_t type);
   void SetTimeCircle(int32_t period);
   int32_t getTimeCircle() const { return KCircleType; }
+  // Declares that the last bar agrees with the quote held (see figures::TodaysBarIsTheQuote).
+  void declareFigures();
   void SetStockTechTypeDraw(int16_t type, const int32_t* params, int32_t count);
   void saveKLineIndexType(int32_t type);
   void setDelegate(KLineModuleViewDelegate* d) { delegate_ = d; }

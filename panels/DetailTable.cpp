@@ -5,13 +5,13 @@
 #include <cstdio>
 
 #include "core/QuoteFormat.h"
-#include "panels/PriceShowView.h"
 #include "panels/FigureChecks.h"
-#include "platform/ui/Invariants.h"
+#include "panels/PriceShowView.h"
 #include "panels/TableSetup.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Animation.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/TableViewCell.h"
 
 namespace {
