@@ -35,6 +35,7 @@
 #include "platform/ui/Window.h"
 #include "shell/Extend.h"
 #include "shell/VerdanAppDelegate.h"
+#include "watchlist/RowFigures.h"
 
 namespace {
 
@@ -242,7 +243,10 @@ void TrendlineController::updateCurrentView(int row) {
   const int total = source ? source->totalStockRecord() : 0;
   if (currentRow_ < 0 || total <= 1) {
     // The list screen names the row it opened the pager on.
-    if (currentRow_ < 0) currentRow_ = row;
+    if (currentRow_ < 0) {
+      currentRow_ = row;
+      if (source) rowRecord_ = source->currentStockRecord(row);
+    }
     return;
   }
   if (row >= total) row = 0;
@@ -253,6 +257,7 @@ void TrendlineController::updateCurrentView(int row) {
   if (row != currentRow_) {
     currentRow_ = row;
     foundation::Value record = source->currentStockRecord(row);
+    rowRecord_ = record;
     if (!record.isNull()) {
       const std::string code = record["code"].asString();
       // An unusable code leaves the labels and the shown security as they are.
@@ -672,6 +677,13 @@ void TrendlineController::viewDidLoad() {
     ui::addScreenInvariant(*view(), "detail pager", [weak] {
       auto self = weak.lock();
       return self ? self->markedPageFailure() : std::string();
+    });
+  // The row of the list it was opened from and the screen agree at the same minute.
+  if (view())
+    ui::addScreenInvariant(*view(), "list row and detail", [weak] {
+      auto self = weak.lock();
+      return self ? figures::RowAgreesWithDetail(self->rowRecord_, self->shownQuote_)
+                  : std::string();
     });
 }
 
@@ -1694,6 +1706,7 @@ void TrendlineController::handleSeat(const ReceiveRecordView& reply) {
 }
 
 void TrendlineController::onDrawHQ(const tagLocalStockData& quote, uint16_t dataFlag) {
+  shownQuote_ = quote;
   if (IsFirstShow) {
     std::string name = UnicharsToNSString(quote.name, 16);
     char code[10] = {};

@@ -304,6 +304,10 @@ class TrendlineController : public ui::ViewController,
   std::shared_ptr<ui::ScrollView> _scrollView;
   std::shared_ptr<ui::ViewController> landscapeKline;
   std::weak_ptr<TrendlineRecordDelegate> recordDelegate_;
+  // The record of the list row shown (with the figures the row showed) and the quote the
+  // pages were last handed.
+  foundation::Value rowRecord_;
+  tagLocalStockData shownQuote_{};
   int currentRow_ = -1;
   int initShowIndexType_ = 0;
   bool initShowIndexTypeSet_ = false;

@@ -32,6 +32,7 @@
 #include "shell/ShellAlerts.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/TableCell.h"
+#include "watchlist/RowFigures.h"
 
 namespace {
 
@@ -938,6 +939,7 @@ foundation::Value NewStockSort::currentStockRecord(int row) {
   out["name"] = UnicharsToNSString(rec.name, sizeof rec.name / sizeof rec.name[0]);
   out["market"] = static_cast<int64_t>(rec.market);
   out["type"] = static_cast<int64_t>(rec.zqlb);
+  figures::AddRowFigures(out, rec);
   return out;
 }
 

@@ -30,6 +30,7 @@
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/TableCell.h"
+#include "watchlist/RowFigures.h"
 
 namespace {
 
@@ -524,6 +525,7 @@ foundation::Value StockSort::currentStockRecord(int row) {
   out["name"] = UnicharsToNSString(rec.name, sizeof rec.name / sizeof rec.name[0]);
   out["market"] = static_cast<int64_t>(rec.market);
   out["type"] = static_cast<int64_t>(rec.zqlb);
+  figures::AddRowFigures(out, rec);
   return out;
 }
 
