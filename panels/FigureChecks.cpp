@@ -48,12 +48,15 @@ std::string TrendEndsAtThePanel(const TrendlineView& chart, const tagLocalStockD
   const int n = chart.m_trendnum;
   const tagLocalStockData held = chart.GetStockData();
   if (n <= 0 || n > kTrendCapacity || !SameSecurity(held, panel) || !HasTraded(panel)) return {};
+  // A list row's quote (no trading periods, no last volume) stands in until the security's own
+  // quote comes: the page is still waiting for its figures.
+  if (held.tradetimenum == 0 || panel.tradetimenum == 0) return {};
   const tagLocalTrendData& last = chart.trendData(0)[n - 1];
   const std::string at = Clock(IndexToTradeMinute(held, n - 1));
   const std::string price = PriceText(panel, last.now), shown = PriceText(panel, panel.now);
   if (price != shown)
     return "the trend ends at " + at + " with " + price + " but the price panel's 最新 is " + shown;
-  if (VolumesAreTrades(panel)) {
+  if (VolumesAreTrades(panel) && !vmath::IsMark(panel.realvol)) {
     const std::string volume = VolumeText(panel, last.volume);
     const std::string shownVolume = VolumeText(panel, panel.realvol);
     if (volume != shownVolume)

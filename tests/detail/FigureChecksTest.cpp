@@ -123,6 +123,12 @@ TEST_F(FigureChecks, TheTrendEndsAtThePanelsPriceAndLastVolume) {
   std::memcpy(other.code, "600036", 7);
   page->RefreshTrendPricePanel(other);
   EXPECT_EQ(Failures(), std::vector<std::string>{});
+  // Nor is a list row's quote standing in for the security's own (no trading periods yet).
+  tagLocalStockData row = q;
+  row.tradetimenum = 0;
+  row.realvol = 0;
+  page->RefreshTrendPricePanel(row);
+  EXPECT_EQ(Failures(), std::vector<std::string>{});
 }
 
 TEST_F(FigureChecks, QuoteRowsAddUpToTheVolumeAndTheFiveLevels) {
