@@ -1198,10 +1198,12 @@ void TrendlineController::RequestDataTrendline() {
   const bool futures = IsStockQH(type, market);
   const bool right30 = HoldsRight30();
   const List list1 = WireList({{30, 11, 19, 1, 20, 70, 71, 47}});
+  // A share's rows show 委比 (40) beside the five levels (74) it is made of: both come in the
+  // same answer, or the rows would show a list's older figure (or none) against today's book.
   List list2 = WireList({{10, 9, 2, 3, 4, 5, 17, 6, 8, 18, 74, 16, 7, 14, 21, 75, 62, 27},
                          futures ? std::initializer_list<uint8_t>{160, 161, 162, 163}
                          : index ? std::initializer_list<uint8_t>{40, 41, 42, 43, 44, 84, 85, 47}
-                                 : std::initializer_list<uint8_t>{80, 83, 87, 93},
+                                 : std::initializer_list<uint8_t>{80, 83, 87, 93, 40},
                          right30 ? std::initializer_list<uint8_t>{77, 99, 100, 102, 108}
                                  : std::initializer_list<uint8_t>{}});
   const List trendList = WireList(

@@ -5,6 +5,7 @@
 #include "detail/TrendlineController.h"
 #include "platform/ui/NavigationController.h"
 #include "tests/detail/DetailClientSupport.h"
+#include "panels/FigureChecks.h"
 #include "tests/detail/TrendPageRecorder.h"
 
 namespace {
@@ -90,6 +91,27 @@ TEST_F(TrendChartServer, AfterTheCloseTheLastPointIsTheCloseMinuteAndTheQuote) {
     app->getTabBarNavigationController(SelectedTab())->popViewControllerAnimated(false);
     advance(0.1);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The rows beside the trend show the quote's 委比 and the five levels of the same answer: the
+// ratio the levels make, not a list's older figure or none.
+TEST_F(TrendChartServer, TheRowsOrderRatioIsTheFiveLevelsOfTheSameQuote) {
+  server->setMinute(10 * 60 + 30);
+  LoggedIn("30,31,49");
+  TrendlineController* pager = Open("600036", 1, 2);
+  ASSERT_NE(pager, nullptr);
+  auto* page = dynamic_cast<RecordingTrendPage*>(pager->pageView(kTagTrendPage));
+  ASSERT_NE(page, nullptr);
+  MiniDetailView* rows = page->miniDetailView();
+  ASSERT_NE(rows, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return rows->stockData().buysell10.buy[0].volume > 0; }));
+  const tagLocalStockData& q = rows->stockData();
+  EXPECT_NE(q.index_wb, 0);
+  EXPECT_EQ(figures::QuoteRowsAddUp(q), "");
 }
 
 }  // namespace
