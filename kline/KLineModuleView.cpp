@@ -86,6 +86,9 @@ void KLineModuleView::declareFigures() {
     auto self = weak.lock();
     if (!self || self->KSourceDataArray.empty()) return std::string();
     const tagLocalStockData& q = self->m_stockdata;
+    // Another security's quote over bars not yet its own: the chart waits for its bars.
+    if (q.market != self->barsMarket_ || std::strncmp(q.code, self->barsCode_, 8) != 0)
+      return std::string();
     const tagLocalKData& bar = self->KSourceDataArray.back();
     // A day chart's last bar is today's only when it carries the quote's trading day.
     const uint32_t day =
@@ -194,6 +197,12 @@ void KLineModuleView::SetKlineArray(const tagLocalKData* bars, const uint8_t* he
     count = std::clamp(check.count, 0, kKLineCapacity);
   // The portrait page changes nothing for an answer or push without bars.
   if (portrait_ && count == 0) return;
+  // The security the bars are of, from the answer's key (market, then the code).
+  if (head && count > 0) {
+    barsMarket_ = head[0];
+    std::memset(barsCode_, 0, sizeof barsCode_);
+    std::memcpy(barsCode_, head + 1, 8);
+  }
   if (isPush == 1) {
     // The portrait page keeps its ruler and panel over a reply.
     if (!portrait_) hideRulerAndPanel();

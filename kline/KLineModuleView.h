@@ -263,6 +263,9 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
 
   KLineModuleViewDelegate* delegate_ = nullptr;
   bool portrait_ = false;
+  // The security of the bars held (from the K-line answer's key).
+  uint8_t barsMarket_ = 0;
+  char barsCode_[9] = {};
   gfx::PixelCache pixels_;
   // The window the last frame showed (first and last bar, bar width and spacing, bars in view,
   // period, bars held).

@@ -71,6 +71,8 @@ std::string QuoteRowsAddUp(const tagLocalStockData& q) {
   // Hong Kong book has ten levels.
   if ((q.market != 1 && q.market != 2) || q.zqlb == 1 || !HasTraded(q)) return {};
   if (vmath::IsMark(q.out) || vmath::IsMark(q.in) || vmath::IsMark(q.volume)) return {};
+  // Neither side given (the rows show them empty): a quote asked without them.
+  if (q.out == 0 && q.in == 0) return {};
   if (vmath::SatAdd(q.out, q.in) != q.volume)
     return "外盘 " + VolumeText(q, q.out) + " + 内盘 " + VolumeText(q, q.in) + " is not 总量 " +
            VolumeText(q, q.volume) + " (" + std::to_string(q.out) + " + " + std::to_string(q.in) +

@@ -156,6 +156,12 @@ TEST_F(FigureChecks, QuoteRowsAddUpToTheVolumeAndTheFiveLevels) {
   ASSERT_EQ(failures.size(), 1u);
   EXPECT_TRUE(Says(failures, "委比 -20.00% but the five levels make 20.00%")) << failures.front();
 
+  // A quote asked without 外盘 and 内盘 (the rows show them empty) is not judged by them.
+  q = ClosedQuote();
+  q.out = q.in = 0;
+  rows->SetDataValue(&q, kQuoteFlagReply);
+  EXPECT_EQ(Failures(), std::vector<std::string>{});
+
   // An index's figures are the market's: not judged by its own levels.
   q.zqlb = 1;
   rows->SetDataValue(&q, kQuoteFlagReply);

@@ -34,7 +34,12 @@ class KLineFigures : public paneltest::PanelTest {
     today.low = quote.low;
     today.close = quote.now;
     today.volume = quote.volume;
-    chart->KSourceDataArray = {before, today};
+    // The answer's key names the bars' security: 600000 of Shanghai, two bars.
+    uint8_t head[21] = {1, '6', '0', '0', '0', '0', '0'};
+    head[11] = 2;
+    const tagLocalKData bars[2] = {before, today};
+    chart->SetKlineArray(bars, head, 1);
+    ASSERT_EQ(chart->KSourceDataArray.size(), 2u);
   }
   std::vector<std::string> Failures() { return ui::declaredInvariantFailures(); }
 
@@ -53,6 +58,14 @@ TEST_F(KLineFigures, TodaysBarAgreesWithTheQuoteOrIsNamed) {
   chart->KSourceDataArray.back().volume -= 1000;
   ASSERT_EQ(Failures().size(), 1u);
   EXPECT_NE(Failures().front().find("volume"), std::string::npos);
+  // The next security's quote over bars still of this one: the chart waits for its own bars.
+  tagLocalStockData next = quote;
+  std::memcpy(next.code, "000001", 7);
+  next.market = 1;
+  next.now = 45061100;
+  chart->SetDataInfo(next, 1);
+  EXPECT_EQ(Failures(), std::vector<std::string>{});
+  chart->SetDataInfo(quote, 1);
   // Before today's bar has come (the last bar is yesterday's), a day chart is not judged.
   chart->KSourceDataArray.pop_back();
   EXPECT_EQ(Failures(), std::vector<std::string>{});
