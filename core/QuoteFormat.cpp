@@ -22,14 +22,32 @@ constexpr size_t kTextSize = 100;  // buffer of every text wrapper
 constexpr const char* kUnitsCN[3] = {"", "万", "亿"};
 constexpr const char* kUnitsEN[4] = {"", "K", "M", "B"};
 
-// snprintf that answers the length written (cut to the buffer); 0 without a buffer.
+// A figure that rounds to zero is zero: "-0.000" (a small negative value at few decimals) loses
+// its minus sign. Only a number right after the sign counts; the empty mark "----" stays.
+int DropNegativeZero(char* text, int length) {
+  if (length < 2 || text[0] != '-' || text[1] < '0' || text[1] > '9') return length;
+  for (const char* p = text + 1; *p; ++p) {
+    if (*p >= '1' && *p <= '9') return length;
+    if (*p != '0' && *p != '.') break;
+  }
+  std::memmove(text, text + 1, static_cast<size_t>(length));
+  return length - 1;
+}
+
+// snprintf that answers the length written (cut to the buffer); 0 without a buffer. Every
+// number this file shows is printed here.
 __attribute__((format(printf, 3, 4))) int Print(char* buf, size_t size, const char* format, ...) {
   if (!buf || size == 0) return 0;
   va_list args;
   va_start(args, format);
   int n = std::vsnprintf(buf, size, format, args);
   va_end(args);
-  return std::min(n, static_cast<int>(size) - 1);
+  if (n < 0) {
+    buf[0] = 0;
+    return 0;
+  }
+  if (n >= static_cast<int>(size)) return static_cast<int>(size) - 1;  // cut: not a whole figure
+  return DropNegativeZero(buf, n);
 }
 
 int Put(char* buf, size_t size, const char* text) {
@@ -107,9 +125,9 @@ int FormatFloatFit(int level, int width, double value, char* buf, size_t size) {
     len = std::snprintf(buf, size, "%.2f", value);
   }
   if (width - len + 3 > 1) {
-    std::snprintf(buf, size, "%.*f", std::clamp(width - len + 2, 0, 2), value);
+    Print(buf, size, "%.*f", std::clamp(width - len + 2, 0, 2), value);
   } else {
-    std::snprintf(buf, size, "%.0f", std::floor(value + 0.5));
+    Print(buf, size, "%.0f", std::floor(value + 0.5));
   }
   return level;
 }
@@ -229,15 +247,15 @@ std::string FormatRateString(int32_t value, int decimals) {
 std::string FormatChangePercent(int32_t value, int32_t reference, bool percent, bool plus) {
   if ((reference == 0 && IsEmptyValue(value)) || IsMark(value)) return "---- ";
   char buf[kTextSize];
-  std::snprintf(buf, sizeof buf, "%s%.2f%s", plus && value > 0 ? "+" : "", value / 100.0,
-                percent ? "%" : "");
+  Print(buf, sizeof buf, "%s%.2f%s", plus && value > 0 ? "+" : "", value / 100.0,
+        percent ? "%" : "");
   return buf;
 }
 
 std::string FormatPercentString(int32_t value, int32_t showEmpty) {
   if ((showEmpty == 0 && IsEmptyValue(value)) || IsMark(value)) return "---- ";
   char buf[kTextSize];
-  std::snprintf(buf, sizeof buf, "%.2f%%", value / 100.0);
+  Print(buf, sizeof buf, "%.2f%%", value / 100.0);
   return buf;
 }
 
@@ -245,7 +263,10 @@ std::string FormatPercent(int64_t a, int64_t b, bool percent) {
   if (a == 0 || b == 0 || IsMark(a) || IsMark(b)) return kEmptyMark;
   const double r = std::trunc(static_cast<double>(a) * 10000.0 / static_cast<double>(b) + 0.5);
   char buf[kTextSize];
-  std::snprintf(buf, sizeof buf, percent ? "%0.2f%%" : "%0.2f", r / 100.0);
+  if (percent)
+    Print(buf, sizeof buf, "%0.2f%%", r / 100.0);
+  else
+    Print(buf, sizeof buf, "%0.2f", r / 100.0);
   return buf;
 }
 

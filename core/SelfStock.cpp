@@ -76,6 +76,24 @@ int64_t MakeListTime(int date, int time) {
                               static_cast<uint64_t>(int64_t{time}));
 }
 
+// The list time one second on (the calendar's own carry, whatever the time zone).
+int64_t SecondAfter(int64_t listTime) {
+  const int date = static_cast<int>(listTime >> 32);
+  const int time = static_cast<int>(listTime & 0xFFFFFFFF);
+  std::tm tm{};
+  tm.tm_year = date / 10000 - 1900;
+  tm.tm_mon = date % 10000 / 100 - 1;
+  tm.tm_mday = date % 100;
+  tm.tm_hour = time / 10000;
+  tm.tm_min = time % 10000 / 100;
+  tm.tm_sec = time % 100 + 1;
+  const std::time_t t = timegm(&tm);
+  std::tm next{};
+  if (t == static_cast<std::time_t>(-1) || !gmtime_r(&t, &next)) return listTime + 1;
+  return MakeListTime((next.tm_year + 1900) * 10000 + (next.tm_mon + 1) * 100 + next.tm_mday,
+                      next.tm_hour * 10000 + next.tm_min * 100 + next.tm_sec);
+}
+
 int LeadingInt(const std::string& text) {
   return static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
 }
@@ -275,7 +293,12 @@ int64_t SelfStock_StampNow() {
   localtime_r(&t, &tm);
   int date = (tm.tm_year + 1900) * 10000 + (tm.tm_mon + 1) * 100 + tm.tm_mday;
   int time = tm.tm_hour * 10000 + tm.tm_min * 100 + tm.tm_sec;
-  list.listTime = MakeListTime(date, time);
+  const int64_t now = MakeListTime(date, time);
+  // An edit is never older than the list it changes: the server keeps the newer of its list and
+  // an upload, so a clock behind the one that stamped the stored list (a phone's clock put back,
+  // a market clock of another session) would have the edit reverted. It then takes the second
+  // after the list's stamp.
+  list.listTime = now > list.listTime ? now : SecondAfter(list.listTime);
   return list.listTime;
 }
 

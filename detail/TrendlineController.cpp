@@ -36,6 +36,7 @@
 #include "platform/ui/Window.h"
 #include "shell/Extend.h"
 #include "shell/VerdanAppDelegate.h"
+#include "watchlist/RowFigures.h"
 
 namespace {
 
@@ -243,7 +244,10 @@ void TrendlineController::updateCurrentView(int row) {
   const int total = source ? source->totalStockRecord() : 0;
   if (currentRow_ < 0 || total <= 1) {
     // The list screen names the row it opened the pager on.
-    if (currentRow_ < 0) currentRow_ = row;
+    if (currentRow_ < 0) {
+      currentRow_ = row;
+      if (source) rowRecord_ = source->currentStockRecord(row);
+    }
     return;
   }
   if (row >= total) row = 0;
@@ -254,6 +258,7 @@ void TrendlineController::updateCurrentView(int row) {
   if (row != currentRow_) {
     currentRow_ = row;
     foundation::Value record = source->currentStockRecord(row);
+    rowRecord_ = record;
     if (!record.isNull()) {
       const std::string code = record["code"].asString();
       // An unusable code leaves the labels and the shown security as they are.
@@ -673,6 +678,13 @@ void TrendlineController::viewDidLoad() {
     ui::addScreenInvariant(*view(), "detail pager", [weak] {
       auto self = weak.lock();
       return self ? self->markedPageFailure() : std::string();
+    });
+  // The row of the list it was opened from and the screen agree at the same minute.
+  if (view())
+    ui::addScreenInvariant(*view(), "list row and detail", [weak] {
+      auto self = weak.lock();
+      return self ? figures::RowAgreesWithDetail(self->rowRecord_, self->shownQuote_)
+                  : std::string();
     });
 }
 
@@ -1199,10 +1211,12 @@ void TrendlineController::RequestDataTrendline() {
   const bool futures = IsStockQH(type, market);
   const bool right30 = HoldsRight30();
   const List list1 = WireList({{30, 11, 19, 1, 20, 70, 71, 47}});
+  // A share's rows show 委比 (40) beside the five levels (74) it is made of: both come in the
+  // same answer, or the rows would show a list's older figure (or none) against today's book.
   List list2 = WireList({{10, 9, 2, 3, 4, 5, 17, 6, 8, 18, 74, 16, 7, 14, 21, 75, 62, 27},
                          futures ? std::initializer_list<uint8_t>{160, 161, 162, 163}
                          : index ? std::initializer_list<uint8_t>{40, 41, 42, 43, 44, 84, 85, 47}
-                                 : std::initializer_list<uint8_t>{80, 83, 87, 93},
+                                 : std::initializer_list<uint8_t>{80, 83, 87, 93, 40},
                          right30 ? std::initializer_list<uint8_t>{77, 99, 100, 102, 108}
                                  : std::initializer_list<uint8_t>{}});
   const List trendList = WireList(
@@ -1522,6 +1536,25 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
   }
 }
 
+tagLocalStockData TrendlineController::trendParseQuote(const TrendChartRole* chart,
+                                                       const TrendChartRole* landChart,
+                                                       const tagLocalStockData& cached) const {
+  // The minutes are placed by the security's trading periods. A chart's copy of the quote may
+  // be a list row's (no periods: every minute would fall on the first) when the quote's answer
+  // went to the page shown instead (the landscape screen opened from the K-line page), so the
+  // first record of this security that has them is taken.
+  auto usable = [&](const tagLocalStockData& q) {
+    return q.tradetimenum > 0 && q.market == static_cast<uint8_t>(MarketType) &&
+           std::strncmp(q.code, StockCode, sizeof q.code) == 0;
+  };
+  tagLocalStockData candidates[3] = {
+      landChart ? landChart->GetStockData() : tagLocalStockData{},
+      chart ? chart->GetStockData() : tagLocalStockData{}, cached};
+  for (const tagLocalStockData& q : candidates)
+    if (usable(q)) return q;
+  return chart ? chart->GetStockData() : cachedQuote();
+}
+
 void TrendlineController::handleTrend(const ReceiveRecordView& reply) {
   indicatorOff();
   ReplyHeadCheck check;
@@ -1537,22 +1570,22 @@ void TrendlineController::handleTrend(const ReceiveRecordView& reply) {
   if (chart) chart->SetStockInfo(market, type);
   if (landChart) landChart->SetStockInfo(market, type);
   std::vector<tagLocalTrendData> points(kTrendCapacity);
-  const tagLocalStockData chartQuote = chart ? chart->GetStockData() : cachedQuote();
-  const int parsed = AnalyTrendData(reply.body + check.headSize,
-                                    static_cast<size_t>(reply.bodyLen - check.headSize), chartQuote,
-                                    check.count, points.data(), kTrendCapacity);
   uint8_t head[13];
   std::memcpy(head, reply.body, sizeof head);
+  tagLocalStockData named{};
+  char headCode[9] = {};
+  std::memcpy(headCode, head + 1, 8);
+  QuoteCache_GetQuote(named, head[0], headCode);
+  const int parsed = AnalyTrendData(reply.body + check.headSize,
+                                    static_cast<size_t>(reply.bodyLen - check.headSize),
+                                    trendParseQuote(chart, landChart, named), check.count,
+                                    points.data(), kTrendCapacity);
   // The chart appends the head's points from its start on (a day may come in several answers,
   // each from its own start minute): the head keeps its own count, bounded by what was parsed
   // behind that start.
   const int start = head[9] | (head[10] << 8);
   SetReplyHeadCount(ReplyHeadKind::Trend, head,
                     std::clamp(std::min(check.count, parsed - start), 0, kTrendCapacity));
-  tagLocalStockData named{};
-  char headCode[9] = {};
-  std::memcpy(headCode, head + 1, 8);
-  QuoteCache_GetQuote(named, head[0], headCode);
   FillTrendGaps(named, points.data(), kTrendCapacity);
   if (chart) chart->SetTrendLineArray(head, points.data());
   if (landChart) landChart->SetTrendLineArray(head, points.data());
@@ -1693,6 +1726,7 @@ void TrendlineController::handleSeat(const ReceiveRecordView& reply) {
 }
 
 void TrendlineController::onDrawHQ(const tagLocalStockData& quote, uint16_t dataFlag) {
+  shownQuote_ = quote;
   if (IsFirstShow) {
     std::string name = UnicharsToNSString(quote.name, 16);
     char code[10] = {};

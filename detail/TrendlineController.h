@@ -239,6 +239,9 @@ class TrendlineController : public ui::ViewController,
   void indicatorOff();
   bool isTopScreen() const;
   void handleReply(const ReceiveRecordView& reply);
+  // The quote the trend answer's minutes are placed by (see handleTrend).
+  tagLocalStockData trendParseQuote(const TrendChartRole* chart, const TrendChartRole* landChart,
+                                    const tagLocalStockData& cached) const;
   void handleTrend(const ReceiveRecordView& reply);
   void handleHistTrend(const ReceiveRecordView& reply, int period);
   void handleKLine(const ReceiveRecordView& reply);
@@ -301,6 +304,10 @@ class TrendlineController : public ui::ViewController,
   std::shared_ptr<ui::ScrollView> _scrollView;
   std::shared_ptr<ui::ViewController> landscapeKline;
   std::weak_ptr<TrendlineRecordDelegate> recordDelegate_;
+  // The record of the list row shown (with the figures the row showed) and the quote the
+  // pages were last handed.
+  foundation::Value rowRecord_;
+  tagLocalStockData shownQuote_{};
   int currentRow_ = -1;
   int initShowIndexType_ = 0;
   bool initShowIndexTypeSet_ = false;

@@ -990,8 +990,12 @@ bool TrendlineView::moveCursor(gfx::Point p, bool drag) {
     const bool inside = drag ? (p.x >= x0 && p.x <= x0 + W) : (p.x >= x0 && p.x < x0 + W);
     if (!inside) continue;
     const int count = std::min(d == 0 ? m_trendnum : m_TradeMinutes, kTrendCapacity);
-    int n = vmath::ClampTo<int>((p.x - x0) / s);
+    // The minute drawn nearest the finger: minute i stands at x0 + i * s, so the day's last
+    // minute stands on the plot's right edge and truncating would leave it out of reach (the
+    // close would never show under the cursor).
+    int n = vmath::ClampTo<int>(std::floor((p.x - x0) / s + 0.5));
     int ruler = vmath::ClampTo<int>(p.x);
+    if (d != 0 && n >= count) n = count - 1;
     if (d == 0 && count > 0 && n >= count) {
       // Past the last minute the cursor stays on the last point, at that point's x.
       n = count - 1;

@@ -12,8 +12,10 @@
 #include "core/ReplyHead.h"
 #include "core/ValueMath.h"
 #include "detail/TimeLabel.h"
+#include "panels/FigureChecks.h"
 #include "panels/PriceDetailPanel.h"
 #include "platform/graphics/Font.h"
+#include "platform/ui/Invariants.h"
 #include "shell/VerdanAppDelegate.h"
 
 namespace {
@@ -68,13 +70,32 @@ kline::CandleColors KLineModuleView::candleColors() const {
 std::shared_ptr<KLineModuleView> KLineModuleView::initWithFrame(const gfx::Rect& frame) {
   auto view = std::make_shared<KLineModuleView>(frame);
   view->setUp();
+  view->declareFigures();
   return view;
 }
 
 std::shared_ptr<KLineModuleView> KLineModuleView::initPortrait(const gfx::Rect& frame) {
   auto view = std::make_shared<KLineModuleView>(frame, true);
   view->setUp();
+  view->declareFigures();
   return view;
+}
+
+void KLineModuleView::declareFigures() {
+  ui::addScreenInvariant(*this, "K-line chart", [weak = weakAs<KLineModuleView>()] {
+    auto self = weak.lock();
+    if (!self || self->KSourceDataArray.empty()) return std::string();
+    const tagLocalStockData& q = self->m_stockdata;
+    // Another security's quote over bars not yet its own: the chart waits for its bars.
+    if (q.market != self->barsMarket_ || std::strncmp(q.code, self->barsCode_, 8) != 0)
+      return std::string();
+    const tagLocalKData& bar = self->KSourceDataArray.back();
+    // A day chart's last bar is today's only when it carries the quote's trading day.
+    const uint32_t day =
+        static_cast<uint32_t>(q.datetime.Year * 10000 + q.datetime.Month * 100 + q.datetime.Day);
+    if (self->KCircleType == 1 && bar.Date != day) return std::string();
+    return figures::TodaysBarIsTheQuote(bar, self->KCircleType, q);
+  });
 }
 
 int KLineModuleView::priceDecimals() const {
@@ -176,6 +197,12 @@ void KLineModuleView::SetKlineArray(const tagLocalKData* bars, const uint8_t* he
     count = std::clamp(check.count, 0, kKLineCapacity);
   // The portrait page changes nothing for an answer or push without bars.
   if (portrait_ && count == 0) return;
+  // The security the bars are of, from the answer's key (market, then the code).
+  if (head && count > 0) {
+    barsMarket_ = head[0];
+    std::memset(barsCode_, 0, sizeof barsCode_);
+    std::memcpy(barsCode_, head + 1, 8);
+  }
   if (isPush == 1) {
     // The portrait page keeps its ruler and panel over a reply.
     if (!portrait_) hideRulerAndPanel();
@@ -363,8 +390,7 @@ void KLineModuleView::drawPicture(gfx::Context& ctx) {
   // A gesture may hold a window the pushes have not laid out yet: draw only a window that fits.
   if (IsDrawKLine && n > 0 && chartScale().windowIn(n)) {
     const bool adjusted = KCircleType == 1 && _weightDays > 0 && _weightType > 0;
-    panesAdjusted_ =
-        adjusted && (_weightType == kWeightForward || _weightType == kWeightBackward);
+    panesAdjusted_ = adjusted && (_weightType == kWeightForward || _weightType == kWeightBackward);
     if (adjusted) {
       tagKAverageInfo ma[3] = {};
       weightAverages(_weightType, ma);

@@ -71,6 +71,8 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   void updateWeightType(int32_t type);
   void SetTimeCircle(int32_t period);
   int32_t getTimeCircle() const { return KCircleType; }
+  // Declares that the last bar agrees with the quote held (see figures::TodaysBarIsTheQuote).
+  void declareFigures();
   void SetStockTechTypeDraw(int16_t type, const int32_t* params, int32_t count);
   void saveKLineIndexType(int32_t type);
   void setDelegate(KLineModuleViewDelegate* d) { delegate_ = d; }
@@ -261,6 +263,9 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
 
   KLineModuleViewDelegate* delegate_ = nullptr;
   bool portrait_ = false;
+  // The security of the bars held (from the K-line answer's key).
+  uint8_t barsMarket_ = 0;
+  char barsCode_[9] = {};
   gfx::PixelCache pixels_;
   // The window the last frame showed (first and last bar, bar width and spacing, bars in view,
   // period, bars held).

@@ -5,11 +5,13 @@
 #include <cstdio>
 
 #include "core/QuoteFormat.h"
+#include "panels/FigureChecks.h"
 #include "panels/PriceShowView.h"
 #include "panels/TableSetup.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Animation.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/TableViewCell.h"
 
 namespace {
@@ -100,6 +102,10 @@ void DetailTable::build(const gfx::Rect& frame) {
   setBackgroundColor(gfx::Color::clear());
   const gfx::Rect b = bounds();
   const bool custom = _bCustom != 0;
+  ui::addScreenInvariant(*this, "ticks list", [weak = weakAs<DetailTable>()] {
+    auto self = weak.lock();
+    return self ? figures::TicksShowTheNewest(*self) : std::string();
+  });
   if (custom) {
     // Whole rows under the title strip: scrolled to its newest tick, the list's top row then
     // begins right under the strip instead of lying half under it.
@@ -132,16 +138,40 @@ void DetailTable::SetDataInfo(const tagLocalStockData* quote) {
 void DetailTable::setDetailDataArray(
     std::span<const tagLocalDealData, kDetailTableCapacity> entries, int32_t count) {
   std::copy(entries.begin(), entries.end(), detailDataArray.begin());
+  // The newest trade is the last row: a list that showed its last row (or had nothing to
+  // scroll) keeps showing it as trades come; one the user scrolled up stays where it is.
+  const bool follow = showsLastRow();
   // Row r reads entry r of the 20: a larger count would read past the list.
   iStockNumPerPage = std::clamp(count, 0, kDetailTableCapacity);
   mTableView->reloadData();
-  if (_hadMoveToBottom == 0 && iStockNumPerPage >= kDetailTableCapacity) {
-    // The last row shown: a shrunk standard table has only 6, and row 19 is not there.
-    const int last = tableViewNumberOfRowsInSection(*mTableView, 0) - 1;
+  // The last row shown: a shrunk standard table has only 6, and row 19 is not there.
+  const int last = tableViewNumberOfRowsInSection(*mTableView, 0) - 1;
+  if (follow && last >= 0) {
+    // At once, not animated: the next trade asks where the list stands, and a list still on
+    // its way down would count as scrolled up by the user.
+    mTableView->layoutIfNeeded();
     mTableView->scrollToRowAtIndexPath(ui::IndexPath::forRow(last, 0),
-                                       ui::TableViewScrollPosition::Bottom, true);
+                                       ui::TableViewScrollPosition::Bottom, false);
     _hadMoveToBottom = 1;
   }
+}
+
+void DetailTable::scrollViewWillBeginDragging(ui::ScrollView& scrollView) {
+  if (&scrollView == mTableView.get()) userScrolled_ = true;
+}
+
+void DetailTable::scrollViewDidEndDragging(ui::ScrollView& scrollView, bool willDecelerate) {
+  // Let go on the newest trade, the list follows the trades again.
+  if (&scrollView == mTableView.get() && !willDecelerate && showsLastRow()) userScrolled_ = false;
+}
+
+void DetailTable::scrollViewDidEndDecelerating(ui::ScrollView& scrollView) {
+  if (&scrollView == mTableView.get() && showsLastRow()) userScrolled_ = false;
+}
+
+bool DetailTable::showsLastRow() const {
+  const double bottom = mTableView->contentSize().height - mTableView->bounds().height();
+  return bottom <= 0.5 || mTableView->contentOffset().y >= bottom - 0.5;
 }
 
 std::string DetailTable::CalcTime(int32_t t) {

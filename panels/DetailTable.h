@@ -60,8 +60,9 @@ class DetailTable : public ui::View, public QuoteRowsSource, public ui::TableVie
     (void)quote;
     (void)isPush;
   }
-  // Copies the list of 20 and shows its first `count` entries (clamped to 0..20). The first
-  // full list scrolls the table to its last row, once in the table's life.
+  // Copies the list of 20 and shows its first `count` entries (clamped to 0..20), oldest first.
+  // The newest (last) row stays in view as lists come, unless the user scrolled the table up
+  // from it.
   void setDetailDataArray(std::span<const tagLocalDealData, kDetailTableCapacity> entries,
                           int32_t count);
 
@@ -80,6 +81,13 @@ class DetailTable : public ui::View, public QuoteRowsSource, public ui::TableVie
   bool isExtended() const { return IsExtend != 0; }
   int32_t rowCount() const { return iStockNumPerPage; }
   bool hadMoveToBottom() const { return _hadMoveToBottom != 0; }
+  // The last row is in view (or the table has nothing to scroll).
+  bool showsLastRow() const;
+  // The user dragged the list away from its last row (and has not brought it back).
+  bool userScrolled() const { return userScrolled_; }
+  void scrollViewWillBeginDragging(ui::ScrollView& scrollView) override;
+  void scrollViewDidEndDragging(ui::ScrollView& scrollView, bool willDecelerate) override;
+  void scrollViewDidEndDecelerating(ui::ScrollView& scrollView) override;
 
   // Table data source and delegate.
   int tableViewNumberOfRowsInSection(ui::TableView& table, int section) override;
@@ -107,4 +115,5 @@ class DetailTable : public ui::View, public QuoteRowsSource, public ui::TableVie
   float _defaultHeight = 0;
   char _bCustom = 0;
   char _hadMoveToBottom = 0;
+  bool userScrolled_ = false;
 };

@@ -9,9 +9,11 @@
 #include "core/QuoteFormat.h"
 #include "core/ValueMath.h"
 #include "panels/DetailTable.h"
+#include "panels/FigureChecks.h"
 #include "panels/MiniDetailCell.h"
 #include "panels/TableSetup.h"
 #include "platform/graphics/CairoContext.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "widgets/QuoteColors.h"
@@ -84,6 +86,10 @@ void MiniDetailView::build() {
   const double pageHeight = std::max(0.0, H - kDotsStrip);
   setBackgroundColor(Backdrop(bounds().size));
   auto self = sharedAs<MiniDetailView>();
+  ui::addScreenInvariant(*this, "quote rows", [weak = weakAs<MiniDetailView>()] {
+    auto me = weak.lock();
+    return me ? figures::QuoteRowsAddUp(me->_stockData) : std::string();
+  });
 
   _scrollView = ui::ScrollView::create({0, 0, W, pageHeight});
   _scrollView->setDelegate(std::static_pointer_cast<ui::ScrollViewDelegate>(self));

@@ -71,6 +71,7 @@ PriceShowView* PublicView::gridCell(int index) const {
 
 void PublicView::RefreshTrendPricePanel(const tagLocalStockData& quote) {
   Yesterday = quote.yesterday;
+  shownQuote_ = quote;
   // A subclass whose build left cells out still refreshes the ones it has.
   const int decimals = quote.xswsdot != 0 ? quote.xswsdot : quote.pricedot;
   if (MainPriceShow) {

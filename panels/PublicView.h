@@ -63,6 +63,8 @@ class PublicView : public ui::View {
   // 0 open, 1 high, 2 low, 3 volume, 4 amount, 5 last volume; null before the build.
   PriceShowView* gridCell(int index) const;
   int32_t yesterday() const { return Yesterday; }
+  // The record the panel's texts were last written from.
+  const tagLocalStockData& shownQuote() const { return shownQuote_; }
 
  protected:
   // The build over a panel `width` points wide: an override that keeps a strip free at the
@@ -83,4 +85,5 @@ class PublicView : public ui::View {
 
  private:
   bool built_ = false;
+  tagLocalStockData shownQuote_{};
 };

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "panels/FigureChecks.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/Touch.h"
 
 TrendFrameView::TrendFrameView(const gfx::Rect& frame, std::shared_ptr<TrendlineView> chart)
@@ -46,6 +48,13 @@ void TrendFrameView::buildPage() {
   _btnZoomTrendView->setSelected(false);
   btnWithGesture(*_btnZoomTrendView, &TrendFrameView::btnLeftRight);
   addSubview(_btnZoomTrendView);
+
+  ui::addScreenInvariant(*this, "trend page", [weak = weakAs<TrendFrameView>()] {
+    auto self = weak.lock();
+    // A pushed quote waits for the turn's one refresh of the panel; the chart has it already.
+    if (!self || !self->_trendLineView || self->panelRefresh_.isScheduled()) return std::string();
+    return figures::TrendEndsAtThePanel(*self->_trendLineView, self->shownQuote());
+  });
 }
 
 void TrendFrameView::SetDataInfo(const tagLocalStockData& quote, uint16_t isPush) {

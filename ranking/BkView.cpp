@@ -19,6 +19,7 @@
 #include "platform/ui/TableViewCell.h"
 #include "ranking/SortRequests.h"
 #include "widgets/QuoteColors.h"
+#include "watchlist/RowFigures.h"
 
 namespace {
 
@@ -222,6 +223,7 @@ foundation::Value BkView::currentStockRecord(int row) {
   out["name"] = UnicharsToNSString(rec.name, sizeof rec.name / sizeof rec.name[0]);
   out["market"] = static_cast<int64_t>(rec.market);
   out["type"] = static_cast<int64_t>(rec.zqlb);
+  figures::AddRowFigures(out, rec);
   return out;
 }
 

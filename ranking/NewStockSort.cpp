@@ -33,6 +33,7 @@
 #include "shell/ShellAlerts.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/TableCell.h"
+#include "watchlist/RowFigures.h"
 
 namespace {
 
@@ -863,6 +864,8 @@ void NewStockSort::enterBoard(int row, bool flip) {
   if (_bk_detailView) _bk_detailView->setHidden(false);
   tableFrameForMode(2);
   StartIndex = 0;
+  // A board opens at its first member, wherever the board list was scrolled.
+  topOnNextPage_ = true;
   RequestBoardData();
   RequestStockList(_stockCode, static_cast<uint8_t>(SortType), 0, reqNum);
   _tableTableView->setCellIdentify("cellIdentify");
@@ -907,6 +910,8 @@ void NewStockSort::goToNextBK(bool next) {
   if (auto* box = dynamic_cast<TableCell*>(_bk_detailView->viewWithTag(kStripBoxTag))) {
     box->updateIndexPath(ui::IndexPath::forRow(_current_bk_index, 0));
   }
+  // The next board opens at its first member, not where the last one's list was scrolled to.
+  topOnNextPage_ = true;
   RequestBoardData();
   RequestStockList(_stockCode, static_cast<uint8_t>(SortType), 0, reqNum);
 }
@@ -941,6 +946,7 @@ foundation::Value NewStockSort::currentStockRecord(int row) {
   out["name"] = UnicharsToNSString(rec.name, sizeof rec.name / sizeof rec.name[0]);
   out["market"] = static_cast<int64_t>(rec.market);
   out["type"] = static_cast<int64_t>(rec.zqlb);
+  figures::AddRowFigures(out, rec);
   return out;
 }
 
@@ -1206,11 +1212,14 @@ void NewStockSort::tableViewCellContent(ui::TableViewCell& cell, ui::TableView& 
   backgroundView();
   CustomLabels::customLabelsOrientation(16);
   auto labels =
-      CustomLabels::create(gfx::Rect(8, 0, 75, h), 0, gfx::Size(75, 20), true, 0, {"代码", "名字"});
+      CustomLabels::create(gfx::Rect(8, 0, kNameColumnWidth, h), 0,
+                           gfx::Size(kNameColumnWidth, 20), true, 0, {"代码", "名字"});
   labels->setDrawBackground(false);
   labels->setUserInteractionEnabled(false);
   const gfx::Font bold = gfx::Font::named("Helvetica-Bold", 12);
   labels->updateTitleFontWithIndex({0, 1}, 2, {bold, bold});
+  // A long name ("十年国债1603") shrinks into its column rather than being cut at its edge.
+  if (ui::Label* name = labels->titleLabel(1)) name->setAdjustsFontSizeToFitWidth(true);
   labels->setTag(kRowLabelsTag);
   content->addSubview(labels);
   labels->setBackgroundColor(gfx::Color::clear());

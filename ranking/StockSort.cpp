@@ -30,6 +30,7 @@
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/TableCell.h"
+#include "watchlist/RowFigures.h"
 
 namespace {
 
@@ -524,6 +525,7 @@ foundation::Value StockSort::currentStockRecord(int row) {
   out["name"] = UnicharsToNSString(rec.name, sizeof rec.name / sizeof rec.name[0]);
   out["market"] = static_cast<int64_t>(rec.market);
   out["type"] = static_cast<int64_t>(rec.zqlb);
+  figures::AddRowFigures(out, rec);
   return out;
 }
 
@@ -683,10 +685,13 @@ void StockSort::tableViewCellContent(ui::TableViewCell& cell, ui::TableView& tab
   if (position == Table_TableView::kLeftTableTag) {
     if (!fresh) return;
     CustomLabels::customLabelsOrientation(16);
-    auto labels = CustomLabels::create(gfx::Rect(8, 0, 75, _fHeightTableCell), 0, gfx::Size(75, 20),
+    auto labels = CustomLabels::create(gfx::Rect(8, 0, kNameColumnWidth, _fHeightTableCell), 0,
+                                       gfx::Size(kNameColumnWidth, 20),
                                        true, 0, {"代码", "名字"});
     const gfx::Font bold = gfx::Font::named("Helvetica-Bold", 12);
     labels->updateTitleFontWithIndex({0, 1}, 2, {bold, bold});
+    // A long name ("十年国债1603") shrinks into its column rather than being cut at its edge.
+    if (ui::Label* name = labels->titleLabel(1)) name->setAdjustsFontSizeToFitWidth(true);
     labels->setDrawBackground(false);
     labels->setUserInteractionEnabled(false);
     labels->setBackgroundColor(gfx::Color::clear());

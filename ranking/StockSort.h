@@ -43,6 +43,9 @@ class StockSort : public ui::ViewController,
   static constexpr int kIndexPageId = 18;
   static constexpr int kLeftTitleTag = 901;
   static constexpr int kRowLabelsTag = 445;
+  // The code and name of a row, 8 points in from the left of the 80-point name column: they end
+  // at the column's edge, not beyond it.
+  static constexpr double kNameColumnWidth = 72;
   static constexpr int kChangeBoxTag = 399;
   static constexpr int kMaxIndexStocks = 30;
   // While a list is shown its page is asked for again this long after the last page came:

@@ -151,8 +151,10 @@ void ApplySelfStockUploadAnswer(const std::string& joined) {
   SelfStock_SetUploadState(1);
   int updateFlag = data.GetIntValue(5);
   SelfStock_SetUpdateFlag(updateFlag);
-  foundation::logInfo("自选股上传成功，updateflag = %d", updateFlag);
   if (updateFlag == 2) {
+    // The server kept its own list (newer than the upload's stamp): the edit is replaced, which
+    // is no success of the upload.
+    foundation::logInfo("自选股上传未被采用：服务器的自选股较新，已改用服务器的列表");
     int date = 0;
     int time = 0;
     data.GetDateTimeValue(3, &date, &time);
@@ -162,6 +164,8 @@ void ApplySelfStockUploadAnswer(const std::string& joined) {
     std::vector<tagCodeItem> keys(kSelfStockUploadMaxItems);
     int count = ParseSelfStockListText(listText.data(), keys.data(), kSelfStockUploadMaxItems);
     SelfStock_ReplaceAll(keys.data(), count);
+  } else {
+    foundation::logInfo("自选股上传成功，updateflag = %d", updateFlag);
   }
   SelfStock_Save();
 }

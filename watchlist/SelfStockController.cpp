@@ -28,6 +28,7 @@
 #include "shell/VerdanAppDelegate.h"
 #include "watchlist/MiniTline.h"
 #include "widgets/QuoteColors.h"
+#include "watchlist/RowFigures.h"
 
 namespace {
 
@@ -973,6 +974,7 @@ foundation::Value SelfStockController::currentStockRecord(int row) {
   out["name"] = UnicharsToNSString(rec.name, sizeof rec.name / sizeof rec.name[0]);
   out["market"] = static_cast<int64_t>(rec.market);
   out["type"] = static_cast<int64_t>(rec.zqlb);
+  figures::AddRowFigures(out, rec);
   return out;
 }
 

@@ -449,6 +449,50 @@ TEST(FieldDisplay, NoValueMarkInAnyFieldShowsNoNumber) {
   }
 }
 
+// A negative figure too small for the decimals shown is zero on the screen: no "-0.000" in a
+// main-force column, no "-0.00" rate or "-0.00%" change.
+bool IsNegativeZero(const std::string& text) {
+  if (text.size() < 2 || text[0] != '-' || text[1] < '0' || text[1] > '9') return false;
+  return text.find_first_of("123456789") == std::string::npos;
+}
+
+TEST(NumberFormat, AFigureThatRoundsToZeroHasNoMinusSign) {
+  EXPECT_EQ(Price(-3, 3, 1000), "0.000");
+  EXPECT_EQ(Price(-49, 2, 0), "0.00");
+  EXPECT_EQ(Price(-50, 2, 0), "-0.01");  // rounds away from zero: a real figure keeps its sign
+  EXPECT_EQ(Price(-4999, 0, 0), "0");
+  EXPECT_EQ(FormatRateString(-3, 2), "0.00");
+  EXPECT_EQ(FormatRateString(-3, 4), "-0.0003");
+  EXPECT_EQ(FormatPercent(-1, 1000000, true), "0.00%");
+  EXPECT_EQ(FormatPercent(-1, 1000000, false), "0.00");
+  char buf[32];
+  FormatFloatFit(0, 6, -0.001, buf, sizeof buf);
+  EXPECT_FALSE(IsNegativeZero(buf)) << buf;
+  // The empty mark stays; a cut text is not judged by what is left of it.
+  EXPECT_EQ(Price(0, 2, 0), "----");
+  char tiny[3];
+  EXPECT_EQ(FormatPriceDecimals(tiny, sizeof tiny, -3000, 4), 2);
+  EXPECT_STREQ(tiny, "-0");
+
+  // Every shown field of a record whose members are all slightly negative.
+  for (uint32_t id = 0; id < kQuoteFields.size(); ++id) {
+    const QuoteFieldDesc& f = kQuoteFields[id];
+    if (f.value != QuoteValue::kI32 && f.value != QuoteValue::kI64) continue;
+    for (int64_t small : {-1, -3, -49}) {
+      tagLocalStockData r = Sample();
+      auto* at = reinterpret_cast<uint8_t*>(&r) + f.member;
+      if (f.value == QuoteValue::kI32) {
+        const int32_t v = static_cast<int32_t>(small);
+        std::memcpy(at, &v, sizeof v);
+      } else {
+        std::memcpy(at, &small, sizeof small);
+      }
+      const std::string text = GetFieldString(id, r);
+      EXPECT_FALSE(IsNegativeZero(text)) << "id " << id << " value " << small << ": " << text;
+    }
+  }
+}
+
 TEST(FieldDisplay, IdsWithoutARuleAreEmptyAndWhite) {
   const tagLocalStockData r = Sample();
   for (uint32_t id : {0u, 9u, 11u, 13u, 19u, 20u, 27u, 31u, 47u, 86u, 200u, 500u, 509u, 70000u}) {

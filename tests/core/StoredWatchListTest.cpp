@@ -233,8 +233,34 @@ TEST_F(ServerTimeOffsetTest, StampFollowsTheServerClock) {
   EXPECT_EQ(SelfStock_GetListTime(), (int64_t{20150103} << 32) + 2959);
 
   m_now = kDeviceNow;
-  SetServerTimeOffset(235959, 20141231);  // server a day behind
+  SetServerTimeOffset(235959, 20141231);  // server a day behind, on a list never stamped
+  SelfStock_SetListTime(0, 0);
   EXPECT_EQ(SelfStock_StampNow(), (int64_t{20141231} << 32) + 235959);
+}
+
+// The server keeps the newer of its list and an upload: an edit stamped older than the list it
+// changes (a clock put back, a market clock behind the one that stamped the stored list) would be
+// reverted. Each edit's stamp comes after the list's, also across a restart with the stored list.
+TEST_F(ServerTimeOffsetTest, AnEditIsNeverStampedOlderThanTheListItChanges) {
+  SetServerTimeOffset(103015, 20261209);
+  SelfStock_SetListTime(103501, 20261209);  // the stored list, stamped five minutes later
+  ASSERT_TRUE(SelfStock_Add(1, "600000", 0));
+  EXPECT_EQ(SelfStock_StampNow(), (int64_t{20261209} << 32) + 103502);
+  EXPECT_EQ(SelfStock_StampNow(), (int64_t{20261209} << 32) + 103503) << "a second edit";
+  // Stored and read back after a restart, the next edit still comes after it.
+  ASSERT_GE(SelfStock_Save(), 1);
+  SelfStock_SetListTime(0, 0);
+  SelfStock_Load();
+  ASSERT_EQ(SelfStock_GetListTime(), (int64_t{20261209} << 32) + 103503);
+  EXPECT_EQ(SelfStock_StampNow(), (int64_t{20261209} << 32) + 103504);
+  // The second after the end of a day, a month and a year carries into the next.
+  SelfStock_SetListTime(235959, 20261231);
+  EXPECT_EQ(SelfStock_StampNow(), (int64_t{20270101} << 32) + 0);
+  SelfStock_SetListTime(235959, 20280228);
+  EXPECT_EQ(SelfStock_StampNow(), (int64_t{20280229} << 32) + 0);
+  // Once the clock passes the list's stamp, the stamp is the clock's again.
+  SelfStock_SetListTime(103000, 20261209);
+  EXPECT_EQ(SelfStock_StampNow(), (int64_t{20261209} << 32) + 103015);
 }
 
 }  // namespace

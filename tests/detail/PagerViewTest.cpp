@@ -8,7 +8,10 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Touch.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/Invariants.h"
+#include "platform/ui/Screen.h"
 #include "tests/detail/DetailTestSupport.h"
+#include "watchlist/RowFigures.h"
 
 namespace detailtest {
 namespace {
@@ -486,6 +489,75 @@ TEST_F(PagerViewTest, TouchesGoToChartAreasOnChartPagesAndToContentElsewhere) {
   auto* radar = pager->pageView(kTagRadarPage);
   EXPECT_TRUE(scroll->touchesShouldBegin(touches, event, radar));
   EXPECT_TRUE(scroll->touchesShouldCancelInContentView(radar));
+}
+
+}  // namespace
+}  // namespace detailtest
+
+namespace detailtest {
+namespace {
+
+// The pager opened from a list row declares that at the row's minute it shows the row's 最新,
+// 涨跌 and 涨幅; at another minute (the list is older) it is not judged.
+TEST_F(PagerViewTest, ARowAndTheDetailScreenOpenedFromItAgreeAtTheSameMinute) {
+  Open("600000", 1, 2);
+  auto window = ui::Window::create(ui::Screen::main().bounds());
+  window->addSubview(navigation->viewShared());
+  window->makeKeyAndVisible();
+  tagLocalStockData quote{};
+  quote.market = 1;
+  std::memcpy(quote.code, "600000", 7);
+  quote.pricedot = 2;
+  quote.yesterday = 220200;
+  quote.now = 227900;
+  quote.zd = 7700;
+  quote.datetime.Year = 2026;
+  quote.datetime.Month = 12;
+  quote.datetime.Day = 9;
+  quote.datetime.Hour = 10;
+  quote.datetime.Minute = 30;
+
+  class FiguresList : public TrendlineRecordDelegate {
+   public:
+    tagLocalStockData row{};
+    foundation::Value currentStockRecord(int) override {
+      foundation::Value out = foundation::Dictionary{};
+      out["code"] = std::string("600000");
+      out["market"] = 1;
+      out["type"] = 2;
+      out["name"] = std::string("东隆航空");
+      figures::AddRowFigures(out, row);
+      return out;
+    }
+    int totalStockRecord() override { return 3; }
+  };
+  auto list = std::make_shared<FiguresList>();
+  list->row = quote;
+  pager->setDelegate(list);
+  pager->updateCurrentView(0);
+  pager->onDrawHQ(quote, 1);
+  auto failures = [] {
+    std::vector<std::string> out;
+    for (const std::string& f : ui::declaredInvariantFailures())
+      if (f.find("list row and detail") != std::string::npos) out.push_back(f);
+    return out;
+  };
+  EXPECT_EQ(failures(), std::vector<std::string>{});
+
+  // The same minute, another price on the detail screen.
+  tagLocalStockData other = quote;
+  other.now = 228500;
+  other.zd = 8300;
+  pager->onDrawHQ(other, 1);
+  ASSERT_EQ(failures().size(), 1u);
+  EXPECT_EQ(failures().front(),
+            "list row and detail: the list row showed 最新 涨跌 涨幅 22.79 0.77 3.50% at 10:30, "
+            "the detail screen shows 22.85 0.83 3.77%");
+  // A minute later the figures may have moved.
+  other.datetime.Minute = 31;
+  pager->onDrawHQ(other, 2);
+  EXPECT_EQ(failures(), std::vector<std::string>{});
+  window.reset();
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ TEST_F(RequestTest, TrendPageOfAStockAnIndexAndAFuturesContractInOnePush) {
   ExpectPacket(
       sent[0].packets[0], 10, pager->requestCode(kSlotQuote),
       QuoteBody(1, "600000", l1, Ids({10, 9,  2,  3,  4,  5,  17, 6,  8,  18, 74,  16,  7,  14,
-                                      21, 75, 62, 27, 80, 83, 87, 93, 77, 99, 100, 102, 108})));
+                                      21, 75, 62, 27, 80, 83, 87, 93, 40, 77, 99, 100, 102, 108})));
   ExpectPacket(sent[0].packets[1], 33, pager->requestCode(kSlotTrend),
                CountedBody(1, "600000", 0, Ids({6, 7, 9, 10, 8, 20, 14, 15, 16, 17, 18, 19})));
   ExpectPacket(sent[0].packets[2], 14, pager->requestCode(kSlotTicks),

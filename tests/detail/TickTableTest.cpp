@@ -7,6 +7,7 @@
 #include "panels/BargainTable.h"
 #include "panels/DetailTable.h"
 #include "panels/PriceShowView.h"
+#include "panels/TableSetup.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/RecordingContext.h"
 #include "platform/ui/Button.h"
@@ -133,31 +134,43 @@ TEST_F(TickTableTest, RowsShowPriceColourMarkAndHongKongLots) {
   }
 }
 
-TEST_F(TickTableTest, FirstFullListScrollsToTheLastRowOnce) {
+// The newest trade is the last row: it is in view when the list is opened, before the list is
+// full too (17 trades by 09:35), and as trades come; a table the user scrolled up stays there.
+TEST_F(TickTableTest, TheNewestTradeStaysInViewUnlessTheUserScrolledUp) {
   auto table = custom(120);
   const auto ticks = Ticks();
-  table->setDetailDataArray(ticks, 19);
+  ui::TableView& view = *table->tableView();
+  auto lastRowShown = [&](int count) {
+    const gfx::Rect last = view.rectForRowAtIndexPath(ui::IndexPath::forRow(count - 1, 0));
+    return last.maxY() <= view.contentOffset().y + view.bounds().height() + 0.5 &&
+           last.y() >= view.contentOffset().y + kQuoteTitleHeight - 0.5;
+  };
+  table->setDetailDataArray(ticks, 3);
   advance(1);
-  EXPECT_EQ(table->tableView()->contentOffset().y, 0);
-  EXPECT_FALSE(table->hadMoveToBottom());
-
-  table->setDetailDataArray(ticks, 20);
-  advance(1);
-  const double bottom =
-      table->tableView()->contentSize().height - table->tableView()->frame().height();
-  EXPECT_GT(bottom, 0);
-  EXPECT_NEAR(table->tableView()->contentOffset().y, bottom, 0.5);
+  EXPECT_EQ(view.contentOffset().y, 0) << "three rows fit";
+  for (int count : {8, 17, 19, 20}) {
+    table->setDetailDataArray(ticks, count);
+    advance(1);
+    EXPECT_TRUE(lastRowShown(count)) << count << " at " << view.contentOffset().y;
+    EXPECT_TRUE(table->showsLastRow()) << count;
+  }
   EXPECT_TRUE(table->hadMoveToBottom());
   // The top row shown begins right under the title strip, not half under it: the list shows
   // whole rows (here five of 17 points under the 20-point strip, in 120 points).
-  EXPECT_EQ(table->tableView()->frame().height(), 20 + 5 * 17);
-  EXPECT_NEAR(std::fmod(table->tableView()->contentOffset().y, 17.0), 0, 0.01);
+  EXPECT_EQ(view.frame().height(), 20 + 5 * 17);
+  EXPECT_NEAR(std::fmod(view.contentOffset().y, 17.0), 0, 0.01);
 
-  // The user scrolls back up; the next full list leaves the table where it is.
-  table->tableView()->setContentOffset({0, 0}, false);
+  // The user scrolls back up; the next lists leave the table where it is.
+  view.setContentOffset({0, 0}, false);
   table->setDetailDataArray(ticks, 20);
   advance(1);
-  EXPECT_EQ(table->tableView()->contentOffset().y, 0);
+  EXPECT_EQ(view.contentOffset().y, 0);
+  EXPECT_FALSE(table->showsLastRow());
+  // Scrolled down to the newest again, the table follows the trades again.
+  view.setContentOffset({0, view.contentSize().height - view.bounds().height()}, false);
+  table->setDetailDataArray(ticks, 20);
+  advance(1);
+  EXPECT_TRUE(lastRowShown(20));
 }
 
 TEST_F(TickTableTest, StandardTableShowsSixRowsUntilExtended) {

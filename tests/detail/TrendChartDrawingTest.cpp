@@ -413,8 +413,9 @@ class TrendChartCursor : public TrendChartDrawing {
     Down(x, y);
     Up(x, y);
   }
-  // x of the middle of minute n of today on a one-day chart.
-  double MinuteX(int n) const { return 42 + (n + 0.5) * (277.0f / 240.0f); }
+  // x a quarter step right of minute n's point on a one-day chart: the cursor takes the
+  // minute drawn nearest the finger.
+  double MinuteX(int n) const { return 42 + (n + 0.25) * (277.0f / 240.0f); }
   static std::shared_ptr<ui::Touch> TouchAt(double x, double y) {
     return std::make_shared<ui::Touch>(1, nullptr, gfx::Point(x, y), 0);
   }
@@ -503,6 +504,32 @@ TEST_F(TrendChartCursor, AReloadedDayKeepsNoCursorDotAndItsLegendFollowsTheLastM
   ASSERT_TRUE(chart->getCalcValueForDelegate(&v));
   EXPECT_EQ(v.nTouchIndex, -1);
   EXPECT_EQ(TechIndexCursorPoint(v), 4) << "the legend reads the last minute";
+}
+
+TEST_F(TrendChartCursor, TheDaysLastMinuteIsReachedAtThePlotsRightEdge) {
+  // Beside the price rows the plot runs from 42 to 219; after the close the day holds all 241
+  // minutes and the last, 15:00, stands on the right edge.
+  chart->updateViewWidth(220);
+  FullDay(241);
+  chart->m_trendcolordata[0][240].now = -77;
+  chart->m_trendcolordata[0][239].now = -66;
+  const double right = 42 + 177;
+  for (double x : {right - 0.2, right - 0.35, right}) {
+    Tap(x, 100);
+    EXPECT_EQ(chart->_touchIndex, 240) << x;
+    EXPECT_EQ(chart->timeLabel()->timelabel()->text(), "15:00") << x;
+    EXPECT_EQ(chart->iRulerIndexYScale, 260 - 77) << x;
+  }
+  // Dragged there from the middle of the day, the cursor ends on the close too.
+  Tap(130, 100);
+  Down(130, 100);
+  Move(right - 0.3, 100);
+  EXPECT_EQ(chart->_touchIndex, 240);
+  EXPECT_EQ(chart->timeLabel()->timelabel()->text(), "15:00");
+  // One step left of it is the minute before.
+  Tap(right - 177.0 / 240, 100);
+  EXPECT_EQ(chart->_touchIndex, 239);
+  EXPECT_EQ(chart->timeLabel()->timelabel()->text(), "14:59");
 }
 
 TEST_F(TrendChartCursor, DragsStopAtTheLastPointAndIgnoreSmallSteps) {
@@ -606,7 +633,7 @@ TEST_F(TrendChartCursor, TwoDayChartPutsTodayRightmost) {
 
   // A tap in the left column lands on the earlier day, whose whole session is stored.
   const double step = 277.0f / 240.0f / 2;
-  Tap(42 + 200.5 * step, 100);
+  Tap(42 + 200.25 * step, 100);
   EXPECT_EQ(chart->_touchPhase, 1);
   EXPECT_EQ(chart->_touchIndex, 200);
   EXPECT_EQ(chart->iRulerIndexYScale, 253);

@@ -5,6 +5,7 @@
 #include "detail/TrendlineController.h"
 #include "platform/ui/NavigationController.h"
 #include "tests/detail/DetailClientSupport.h"
+#include "panels/FigureChecks.h"
 #include "tests/detail/TrendPageRecorder.h"
 
 namespace {
@@ -63,6 +64,54 @@ TEST_F(TrendChartServer, ReplyFillsTheChartAndEachPushMergesItsVolume) {
     EXPECT_EQ(chart.trendData(0)[last].now, quote.now);
     EXPECT_EQ(chart.oldVolume, quote.volume);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// After the close and at night the day is whole: its last point is the close minute, whose price
+// and volume are the quote's 最新 and 现量 (the price panel's), at every hour the day is shown.
+TEST_F(TrendChartServer, AfterTheCloseTheLastPointIsTheCloseMinuteAndTheQuote) {
+  for (int minute : {15 * 60 + 30, 22 * 60}) {
+    server->setMinute(minute);
+    if (!app) LoggedIn("30,31,49");
+    TrendlineController* pager = Open("600000", 1, 2);
+    ASSERT_NE(pager, nullptr);
+    auto* page = dynamic_cast<RecordingTrendPage*>(pager->pageView(kTagTrendPage));
+    ASSERT_NE(page, nullptr);
+    TrendlineView& chart = page->chart;
+    ASSERT_TRUE(WaitFor([&] { return chart.m_trendnum == 241 && page->log.quote.now != 0; }))
+        << minute << ": " << chart.m_trendnum;
+    const tagLocalStockData& q = page->log.quote;
+    const tagLocalTrendData& last = chart.trendData(0)[chart.m_trendnum - 1];
+    EXPECT_EQ(last.time % 1440, 15 * 60) << minute;
+    EXPECT_EQ(last.now, q.now) << minute;
+    EXPECT_EQ(last.volume, q.realvol) << minute;
+    app->getTabBarNavigationController(SelectedTab())->popViewControllerAnimated(false);
+    advance(0.1);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The rows beside the trend show the quote's 委比 and the five levels of the same answer: the
+// ratio the levels make, not a list's older figure or none.
+TEST_F(TrendChartServer, TheRowsOrderRatioIsTheFiveLevelsOfTheSameQuote) {
+  server->setMinute(10 * 60 + 30);
+  LoggedIn("30,31,49");
+  TrendlineController* pager = Open("600036", 1, 2);
+  ASSERT_NE(pager, nullptr);
+  auto* page = dynamic_cast<RecordingTrendPage*>(pager->pageView(kTagTrendPage));
+  ASSERT_NE(page, nullptr);
+  MiniDetailView* rows = page->miniDetailView();
+  ASSERT_NE(rows, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return rows->stockData().buysell10.buy[0].volume > 0; }));
+  const tagLocalStockData& q = rows->stockData();
+  EXPECT_NE(q.index_wb, 0);
+  EXPECT_EQ(figures::QuoteRowsAddUp(q), "");
 }
 
 }  // namespace

@@ -553,3 +553,61 @@ TEST_F(LandscapeServer, PictureOfTheLandscapeScreen) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two Hong Kong rows the arrows step through.
+class TwoRows : public TrendlineRecordDelegate {
+ public:
+  foundation::Value currentStockRecord(int row) override {
+    static const char* const kCodes[] = {"00700", "00004"};
+    if (row < 0 || row > 1) return {};
+    foundation::Value out = foundation::Dictionary{};
+    out["code"] = kCodes[row];
+    out["market"] = 3;
+    out["type"] = 10;
+    out["name"] = row == 0 ? "腾讯控股" : "方通水泥";
+    return out;
+  }
+  int totalStockRecord() override { return 2; }
+};
+
+// Opened on K线 and switched to 走势, the screen steps with its title bar's arrows to a stock
+// whose quote is not yet cached: the next stock's trend is drawn, not an empty frame.
+TEST_F(LandscapeServer, AStepOnTheTrendPageShowsTheNextStocksTrend) {
+  server->setMinute(15 * 60 + 30);  // Hong Kong trades on
+  LoggedIn("30,31,49");
+  pager = Open("00700", 3, 10);
+  ASSERT_NE(pager, nullptr);
+  auto rows = std::make_shared<TwoRows>();
+  pager->setDelegate(rows);
+  pager->updateCurrentView(0);
+  pager->changeUIToSubPage(kPageKLine);
+  pager->updateDataForSubPage(kPageKLine);
+  advance(0.1);
+  ui::Device::current().setOrientation(ui::DeviceOrientation::LandscapeLeft);
+  auto* land = dynamic_cast<LandscapeKline*>(pager->landscape());
+  ASSERT_NE(land, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return !land->klineView->KDataArray.empty(); }));
+  land->ClickBtnChange();
+  ASSERT_EQ(land->getCurrentPage(), 0);
+  TrendlineView& chart = *land->_trendLineView;
+  ASSERT_TRUE(WaitFor([&] { return chart.m_trendnum > 100; }));
+  // The next stock is known as a list row (or a search hit) is: code and name, no periods.
+  uint8_t item[CQuoteCache::kSearchItemSize] = {3, '0', '0', '0', '0', '4'};
+  item[9] = 10;
+  QuoteCache_AddSearchedStock(item, sizeof item);
+
+  land->nextButton();
+  ASSERT_TRUE(WaitFor([&] {
+    return std::string(chart.GetStockData().code) == "00004" && land->overlay->isHidden();
+  }));
+  for (int i = 0; i < 10; ++i) advance(0.1);
+  EXPECT_EQ(land->StockCodeLabel->text(), "00004");
+  EXPECT_GT(chart.m_trendnum, 100);
+  const tagLocalStockData q = chart.GetStockData();
+  ASSERT_GT(chart.m_trendnum, 0);
+  EXPECT_EQ(chart.trendData(0)[chart.m_trendnum - 1].now, q.now);
+}
+
+}  // namespace

@@ -356,6 +356,42 @@ TEST_F(MarketTabTest, BoardsOpenTheirConstituentsUnderTheStrip) {
   EXPECT_EQ(ReadLE16(Last().body.data() + 3), 0);
 }
 
+// A board stepped to with the strip's arrows opens at its first member, wherever the last
+// board's members were scrolled to.
+TEST_F(MarketTabTest, ABoardSteppedToOpensAtItsFirstMember) {
+  auto s = Open();
+  Top(*s, NewStockSort::kBoards);
+  Boards(*s, 3, 3);
+  s->tableTableViewDidSelectIndex(*s->tableView(), ui::IndexPath::forRow(0, 0));
+  Deliver(*s, 24, static_cast<uint16_t>(s->keptCode(6)), BoardPage("b", 0, 25, 25));
+  Run(1);
+  ui::TableView* rows = s->tableView()->rightTableView();
+  ASSERT_GT(rows->contentSize().height, rows->bounds().height() * 2);
+  auto scrolledDown = [&] {
+    s->tableView()->leftTableView()->setContentOffset({0, 300}, false);
+    rows->setContentOffset({0, 300}, false);
+    ASSERT_EQ(rows->contentOffset().y, 300);
+  };
+  for (bool next : {true, false}) {
+    SCOPED_TRACE(next);
+    scrolledDown();
+    s->goToNextBK(next);
+    Deliver(*s, 24, static_cast<uint16_t>(s->keptCode(6)), BoardPage("c", 0, 25, 25));
+    Run(1);
+    EXPECT_EQ(rows->contentOffset().y, 0);
+    EXPECT_EQ(s->tableView()->leftTableView()->contentOffset().y, 0);
+  }
+  // So does a board opened from a board list scrolled down.
+  s->buttonAction_Back();
+  Boards(*s, 3, 3);
+  Run(1);
+  scrolledDown();
+  s->tableTableViewDidSelectIndex(*s->tableView(), ui::IndexPath::forRow(2, 0));
+  Deliver(*s, 24, static_cast<uint16_t>(s->keptCode(6)), BoardPage("d", 0, 25, 25));
+  Run(1);
+  EXPECT_EQ(rows->contentOffset().y, 0);
+}
+
 TEST_F(MarketTabTest, BoardListRefreshesEveryFifteenSecondsWhileShown) {
   auto s = Open();
   Top(*s, NewStockSort::kBoards);

@@ -141,6 +141,17 @@ TEST_F(SelfStockAnswerTest, PartsAreJoinedAndANewerServerListReplacesOurs) {
   ASSERT_EQ(answer.join(r2.data(), kReceiveRecordSize, joined), 1);
   EXPECT_EQ(joined, whole);
 
+  // The server's list replaces the edit: that is not logged as the upload's success.
+  std::vector<std::string> lines;
+  foundation::setLogSink(
+      [&](foundation::LogLevel, const std::string& line) { lines.push_back(line); });
+  ApplySelfStockUploadAnswer(joined);
+  ApplySelfStockUploadAnswer("5\x01" "1");
+  foundation::setLogSink({});
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].find("上传成功"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find("未被采用"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[1].find("上传成功"), std::string::npos) << lines[1];
   ApplySelfStockUploadAnswer(joined);
   EXPECT_EQ(SelfStock_GetUploadState(), 1);
   EXPECT_EQ(SelfStock_GetUpdateFlag(), 2);
