@@ -167,6 +167,10 @@ bash scripts/tour.sh --build build-check --groups 7 --order "shuffle:$seed" \
 phase "Monkey walks"
 bash scripts/monkey.sh --build build-check --seeds "$monkey_seeds" --steps 150 --jobs "$jobs" \
   --server "--date 20261201 --minute 1030" --quiet
+# At night, when a security's figures are the day's close on every screen (the trend's last
+# minute, today's bar and the panel agree; the screens declare it).
+bash scripts/monkey.sh --build build-check --seeds "5 6 7" --steps 200 --jobs "$jobs" \
+  --server "--date 20261209 --minute 2200" --quiet --out build-check/monkey-night
 
 # Walks against a server that stalls, drops, refuses and answers late (its seeded chaos mode),
 # as a guest and as a user, and walks with each of some sets of rights: nothing shown as done
