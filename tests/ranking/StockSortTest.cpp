@@ -64,7 +64,14 @@ TEST_F(RankingTest, SortRequestCarriesTheBlockAndTheFieldList) {
   EXPECT_EQ(ReadLE16(sent.body.data() + 5), 25);
   EXPECT_EQ(sent.body[7], 0);  // list 1 empty
   EXPECT_EQ(Ids(sent.body, 8), (std::vector<uint8_t>{30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6, 7,
-                                                     15, 24, 14, 40, 16, 25, 26, 72, 73, 75, 62}));
+                                                     15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75,
+                                                     62}));
+  // Every column the rows show is a field the request asks for (and the page's pushes carry):
+  // a column left out shows only what other screens happened to bring into the cache.
+  const std::vector<uint8_t> asked = Ids(sent.body, 8);
+  for (const auto& param : screen->rankParams())
+    EXPECT_NE(std::find(asked.begin(), asked.end(), param.fieldNo()), asked.end())
+        << param.rankParamName() << " (field " << param.fieldNo() << ")";
 
   // The main-force screen sends its own ids with sort code 9.
   auto main = Load<MainSortController>("MainSortController");
@@ -91,7 +98,11 @@ TEST_F(RankingTest, HongKongBoardsGoOutAsBoardRequestsAndKeepTheTitle) {
     EXPECT_EQ(ReadLE16(sent.body.data() + 9), 0);
     EXPECT_EQ(ReadLE16(sent.body.data() + 11), 25);
     EXPECT_EQ(sent.body[13], 1);
-    EXPECT_EQ(Ids(sent.body, 53).size(), 23u);
+    const std::vector<uint8_t> asked = Ids(sent.body, 53);
+    EXPECT_EQ(asked.size(), 24u);
+    for (const auto& param : hk->rankParams())
+      EXPECT_NE(std::find(asked.begin(), asked.end(), param.fieldNo()), asked.end())
+          << param.rankParamName() << " (field " << param.fieldNo() << ")";
     EXPECT_EQ(hk->title(), "港股");
   }
   // A board reply: total at 9, count at 13 of its 55-byte head.
