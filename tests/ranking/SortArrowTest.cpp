@@ -5,9 +5,9 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Invariants.h"
-#include "ranking/StockSort.h"
 #include "ranking/NewStockSort.h"
 #include "ranking/SortControllers.h"
+#include "ranking/StockSort.h"
 #include "tests/ranking/RankingTestSupport.h"
 
 namespace rankingtest {
@@ -105,8 +105,8 @@ TEST_F(SortArrows, AveragePriceColumnShowsTheValuesItsRowsAreSortedBy) {
     for (int r = 0; r < hk->stockNum(); ++r) {
       const tagLocalStockData& row = hk->row(r);
       int32_t served = 0;
-      ASSERT_TRUE(server->setQuoteValues(row.market, CodeOf(row),
-                                         [&](tagLocalStockData& q) { served = q.average; }, false));
+      ASSERT_TRUE(server->setQuoteValues(
+          row.market, CodeOf(row), [&](tagLocalStockData& q) { served = q.average; }, false));
       EXPECT_NE(served, 0) << CodeOf(row);
       EXPECT_EQ(row.average, served) << "row " << r << " " << CodeOf(row);
     }

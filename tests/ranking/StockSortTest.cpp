@@ -63,9 +63,9 @@ TEST_F(RankingTest, SortRequestCarriesTheBlockAndTheFieldList) {
   EXPECT_EQ(ReadLE16(sent.body.data() + 3), 0);
   EXPECT_EQ(ReadLE16(sent.body.data() + 5), 25);
   EXPECT_EQ(sent.body[7], 0);  // list 1 empty
-  EXPECT_EQ(Ids(sent.body, 8), (std::vector<uint8_t>{30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6, 7,
-                                                     15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75,
-                                                     62}));
+  EXPECT_EQ(Ids(sent.body, 8),
+            (std::vector<uint8_t>{30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6,  7,
+                                  15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75, 62}));
   ExpectAsksForEveryColumn(*screen, Ids(sent.body, 8));
 
   // The main-force screen sends its own ids with sort code 9.
