@@ -86,8 +86,9 @@ constexpr uint8_t kCommonIds[] = {30, 10, 9,  11, 21, 19, 17, 1,  5,  31, 2,  3,
                                   6,  7,  15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75, 62};
 constexpr uint8_t kFuturesTail[] = {8, 160, 161, 162, 163};
 constexpr uint8_t kIndexTail[] = {84, 85};
-constexpr uint8_t kBoardSortIds[] = {23, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6,
-                                     7,  15, 24, 14, 40, 16, 25, 26, 72, 73, 75, 62};
+// A board's members show the share lists' columns, 均价 (18) among them.
+constexpr uint8_t kBoardSortIds[] = {24, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6, 7,
+                                     15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75, 62};
 constexpr uint8_t kBoardListIds[] = {27, 30, 10, 9, 11, 21, 19, 1,  23, 17, 5,  31, 6,  7,
                                      16, 25, 2,  3, 4,  15, 26, 24, 42, 43, 44, 46, 84, 85};
 constexpr uint8_t kBoardQuoteIds[] = {15, 10, 9, 11, 21, 19, 23, 17, 5, 31, 6, 7, 15, 42, 43, 44};

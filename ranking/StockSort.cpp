@@ -49,9 +49,11 @@ constexpr MarketEntry kMarkets[] = {
     {"香港其他", 3, 127},
 };
 
-// The quote fields of a sort or board page (list 2), count byte first.
-constexpr uint8_t kSortFields[] = {23, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6,
-                                   7,  15, 24, 14, 40, 16, 25, 26, 72, 73, 75, 62};
+// The quote fields of a sort or board page (list 2), count byte first. The average price (18)
+// is asked for too: the 均价 column shows it and the server sorts code 8 by it, and no other
+// request of these rows brings it in.
+constexpr uint8_t kSortFields[] = {24, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6, 7,
+                                   15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75, 62};
 // The index list's two field lists.
 constexpr uint8_t kIndexFields1[] = {7, 30, 10, 9, 11, 1, 20, 19};
 constexpr uint8_t kIndexFields2[] = {24, 13, 9,  10, 17, 2,  3,  4,  5,  31, 23, 6, 7,

@@ -94,6 +94,7 @@ TEST_F(MarketTabTest, MenusSendTheirListsRequests) {
   EXPECT_EQ(ReadLE16(first.body.data() + 5), 25);
   EXPECT_EQ(first.body[7], 0);
   EXPECT_EQ(Ids(first.body, 8), kCommon);
+  ExpectAsksForEveryColumn(*s, Ids(first.body, 8));
 
   // "指数": the server's list 2 with the 84, 85 tail; no sub-menu, the table at y 37.
   Top(*s, NewStockSort::kIndex);
@@ -127,6 +128,7 @@ TEST_F(MarketTabTest, MenusSendTheirListsRequests) {
   EXPECT_EQ(Last().header.ChildType, 24);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(Last().body.data())), "505001");
   EXPECT_EQ(Last().body[13], 1);
+  ExpectAsksForEveryColumn(*s, Ids(Last().body, 53));
   s->menuBar()->changeSelSubItem(6);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(Last().body.data())), "505003");
   // Leaving and coming back restores the last sub-item.
@@ -305,6 +307,7 @@ TEST_F(MarketTabTest, BoardsOpenTheirConstituentsUnderTheStrip) {
   EXPECT_EQ(Last().header.ChildType, 24);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(Last().body.data())), CodeOf(s->board(1)));
   EXPECT_EQ(s->stockCode(), CodeOf(s->board(1)));
+  ExpectAsksForEveryColumn(*s, Ids(Last().body, 53));
 
   // The strip names the board only after its quote reply.
   auto* code = dynamic_cast<ui::Label*>(s->boardStrip()->viewWithTag(NewStockSort::kStripCodeTag));

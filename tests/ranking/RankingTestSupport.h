@@ -230,6 +230,15 @@ inline std::vector<uint8_t> Ids(const std::vector<uint8_t>& body, size_t at) {
                               body.begin() + static_cast<long>(at + 1 + n));
 }
 
+// Every column the screen's rows show is among the field ids its request asked for (which its
+// pushes carry too): a column left out shows only what other screens brought into the cache.
+inline void ExpectAsksForEveryColumn(const StockSort& screen, const std::vector<uint8_t>& asked) {
+  ASSERT_FALSE(screen.rankParams().empty());
+  for (const auto& param : screen.rankParams())
+    EXPECT_NE(std::find(asked.begin(), asked.end(), param.fieldNo()), asked.end())
+        << param.rankParamName() << " (field " << param.fieldNo() << ")";
+}
+
 // The running client against the in-process test server, with the list screens registered.
 class RankingClientTest : public startuptest::StartupTest {
  protected:

@@ -7,6 +7,7 @@
 #include "platform/ui/Invariants.h"
 #include "ranking/NewStockSort.h"
 #include "ranking/SortControllers.h"
+#include "ranking/StockSort.h"
 #include "tests/ranking/RankingTestSupport.h"
 
 namespace rankingtest {
@@ -81,6 +82,57 @@ TEST_F(SortArrows, RowsFollowTheArrowOfTheirColumn) {
   title = hk->rightTitle();
   EXPECT_NE(Arrow(*title), arrow);
   ExpectRowsFollow(*hk, Arrow(*title), volume);
+}
+
+// The 均价 column (sort code 8) of the Hong Kong lists shows the average price the server orders
+// the rows by, in both directions, on the main board and on the bull/bear list (whose rows mostly
+// have no trades yet), and still after the market has moved on and pushed the page.
+TEST_F(SortArrows, AveragePriceColumnShowsTheValuesItsRowsAreSortedBy) {
+  LoggedIn();
+  auto* hk = ShowTab<HKSortController>(kSlotHongKong);
+  ASSERT_NE(hk, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return hk->stockNum() > 0; }));
+  hk->tableView()->layoutIfNeeded();
+  int column = -1;
+  for (size_t i = 0; i < hk->rankParams().size(); ++i)
+    if (hk->rankParams()[i].rankParamName() == "均价") column = static_cast<int>(i);
+  ASSERT_GE(column, 0);
+  ASSERT_EQ(hk->rankParams()[static_cast<size_t>(column)].sorkType(), 8);
+  auto average = [](const tagLocalStockData& q) { return static_cast<double>(q.average); };
+  // Every row shows the server's own average price of its security.
+  auto showsServerAverages = [&](const std::string& where) {
+    SCOPED_TRACE(where);
+    for (int r = 0; r < hk->stockNum(); ++r) {
+      const tagLocalStockData& row = hk->row(r);
+      int32_t served = 0;
+      ASSERT_TRUE(server->setQuoteValues(
+          row.market, CodeOf(row), [&](tagLocalStockData& q) { served = q.average; }, false));
+      EXPECT_NE(served, 0) << CodeOf(row);
+      EXPECT_EQ(row.average, served) << "row " << r << " " << CodeOf(row);
+    }
+  };
+  for (int list : {4, 1}) {  // 牛熊, 主板
+    ASSERT_TRUE(Request(*hk, [&] { hk->menuBar()->changeSelSubItem(list); }));
+    for (int type : {0, 1}) {
+      const std::string where = std::to_string(list) + (type ? " ▲" : " ▼");
+      CustomLabels* title = hk->rightTitle();
+      ASSERT_NE(title, nullptr);
+      ASSERT_TRUE(Request(*hk, [&] {
+        title->initSelectLabe(column, true, type);
+        hk->customLabelDidSelectIndex(*title, column, type);
+      }));
+      ASSERT_EQ(Arrow(*hk->rightTitle()), type ? "▲" : "▼");
+      {
+        SCOPED_TRACE(where);
+        ExpectRowsFollow(*hk, type ? "▲" : "▼", average);
+      }
+      showsServerAverages(where);
+      EXPECT_EQ(ui::declaredInvariantFailures(), std::vector<std::string>{}) << where;
+    }
+    ASSERT_TRUE(Request(*hk, [&] { server->advanceMinute(); }));
+    showsServerAverages(std::to_string(list) + " pushed");
+    EXPECT_EQ(ui::declaredInvariantFailures(), std::vector<std::string>{});
+  }
 }
 
 // Every list of the market tab shows the order its rows are in, however it was reached: a list

@@ -63,8 +63,10 @@ TEST_F(RankingTest, SortRequestCarriesTheBlockAndTheFieldList) {
   EXPECT_EQ(ReadLE16(sent.body.data() + 3), 0);
   EXPECT_EQ(ReadLE16(sent.body.data() + 5), 25);
   EXPECT_EQ(sent.body[7], 0);  // list 1 empty
-  EXPECT_EQ(Ids(sent.body, 8), (std::vector<uint8_t>{30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6, 7,
-                                                     15, 24, 14, 40, 16, 25, 26, 72, 73, 75, 62}));
+  EXPECT_EQ(Ids(sent.body, 8),
+            (std::vector<uint8_t>{30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6,  7,
+                                  15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75, 62}));
+  ExpectAsksForEveryColumn(*screen, Ids(sent.body, 8));
 
   // The main-force screen sends its own ids with sort code 9.
   auto main = Load<MainSortController>("MainSortController");
@@ -91,7 +93,8 @@ TEST_F(RankingTest, HongKongBoardsGoOutAsBoardRequestsAndKeepTheTitle) {
     EXPECT_EQ(ReadLE16(sent.body.data() + 9), 0);
     EXPECT_EQ(ReadLE16(sent.body.data() + 11), 25);
     EXPECT_EQ(sent.body[13], 1);
-    EXPECT_EQ(Ids(sent.body, 53).size(), 23u);
+    EXPECT_EQ(Ids(sent.body, 53).size(), 24u);
+    ExpectAsksForEveryColumn(*hk, Ids(sent.body, 53));
     EXPECT_EQ(hk->title(), "港股");
   }
   // A board reply: total at 9, count at 13 of its 55-byte head.
