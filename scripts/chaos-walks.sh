@@ -35,6 +35,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib/testserver.sh
+. scripts/lib/walk.sh
 
 build=build
 sets="chaos chaos-user guest all no30 no31 no32 no49"
@@ -137,18 +138,8 @@ walk() {
   kill $pid 2>/dev/null
   wait $pid 2>/dev/null
   cp "$dir/monkey-$seed.script" "$out/$set/$seed.script" 2>/dev/null
-  local kind=passed
-  if grep -qE 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$dir/client.log"; then
-    kind=sanitizer
-  elif [ $rc -eq 5 ]; then
-    kind=hang
-  elif [ $rc -eq 4 ]; then
-    kind=fault
-  elif [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
-    kind="client stopped by the campaign's time limit"
-  elif [ $rc -ne 0 ]; then
-    kind="crash (exit status $rc)"
-  fi
+  local kind
+  kind=$(walk_outcome "$dir/client.log" "$rc")
   echo "$kind" >"$dir/result"
   [ $quiet -eq 1 ] || echo "== $set seed $seed: $kind"
 }

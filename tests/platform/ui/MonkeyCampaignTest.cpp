@@ -71,7 +71,8 @@ class MonkeyCampaignTest : public ::testing::Test {
   void SetUp() override {
     const fs::path source(VERDAN_SOURCE_DIR);
     root = dir.path();
-    for (const char* script : {"scripts/monkey.sh", "scripts/lib/testserver.sh"}) {
+    for (const char* script :
+         {"scripts/monkey.sh", "scripts/lib/testserver.sh", "scripts/lib/walk.sh"}) {
       fs::create_directories((root / script).parent_path());
       fs::copy_file(source / script, root / script);
     }
