@@ -30,6 +30,7 @@
 #include "platform/ui/Screen.h"
 #include "ranking/SortRequests.h"
 #include "shell/ScreenMetrics.h"
+#include "shell/FunctionRights.h"
 #include "shell/ShellAlerts.h"
 #include "widgets/QuoteColors.h"
 #include "widgets/TableCell.h"
@@ -689,15 +690,15 @@ void NewStockSort::updateCode(const char* code) {
 
 bool NewStockSort::MenuBarShouldChangeToSubItem(int index, MenuBarView& bar) {
   if (&bar != _totalMenuBarView.get()) return true;
-  const bool allowed = index == kHongKong ? GetQuoteLevelRight() != 0
-                       : index == kUs     ? HasRight49() != 0
-                                          : true;
-  if (!allowed) {
-    ShowGuestAlert(std::static_pointer_cast<ui::AlertViewDelegate>(
-                       std::static_pointer_cast<NewStockSort>(weakSelf().lock())),
-                   kGuestAlertTag);
-  }
-  return allowed;
+  const char* function = index == kHongKong ? FunctionRights::kHongKongQuotes
+                         : index == kUs       ? FunctionRights::kUsQuotes
+                                              : nullptr;
+  if (!function || FunctionRights::allows(function)) return true;
+  FunctionRights::refuse(function,
+                         std::static_pointer_cast<ui::AlertViewDelegate>(
+                             std::static_pointer_cast<NewStockSort>(weakSelf().lock())),
+                         kGuestAlertTag);
+  return false;
 }
 
 void NewStockSort::alertViewClickedButtonAtIndex(ui::AlertView& alert, int buttonIndex) {

@@ -13,10 +13,14 @@ namespace FunctionRights {
 namespace {
 
 // The functions the login decides. The tab bar, the More grid and bar and the roles all read
-// this one table.
+// this one table, and so do the screens for what they show inside themselves (the keys that are
+// no class name: the watch list's main-force columns, the market tab's Hong Kong and US groups).
 constexpr Guard kGuards[] = {
     {"MainSortController", "主力排名", Need::Right, 30, "主力数据"},
     {"MyMessage", "服务消息", Need::User, 0, ""},
+    {kWatchListMainForce, "自选股的主力数据", Need::Right, 30, "主力数据"},
+    {kHongKongQuotes, "港股行情", Need::Right, 31, "港股行情"},
+    {kUsQuotes, "美股行情", Need::Right, 49, "美股行情"},
 };
 
 bool HasRight(int right) {

@@ -21,6 +21,11 @@
 
 namespace FunctionRights {
 
+// Functions shown inside a screen rather than as a screen of their own.
+inline constexpr char kWatchListMainForce[] = "SelfStockController.mainForce";
+inline constexpr char kHongKongQuotes[] = "NewStockSort.hongKong";
+inline constexpr char kUsQuotes[] = "NewStockSort.us";
+
 enum class Need {
   Nothing,
   User,   // a logged-in user (not a guest)

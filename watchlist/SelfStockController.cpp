@@ -24,6 +24,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "shell/FunctionRights.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
 #include "watchlist/MiniTline.h"
@@ -1119,8 +1120,9 @@ std::optional<int> SelfStockController::currentRangeBackgroundOfChangeDetailView
 // --- menu and the main-force right ---------------------------------------------------------------
 
 bool SelfStockController::MenuBarShouldChangeToSubItem(int index, MenuBarView&) {
-  if (index == 1 && LacksRight30()) {
-    showGuestAlert();
+  if (index == 1 && !FunctionRights::allows(FunctionRights::kWatchListMainForce)) {
+    FunctionRights::refuse(FunctionRights::kWatchListMainForce,
+                           sharedAs<ui::AlertViewDelegate>(), kGuestAlertTag);
     return false;
   }
   return true;
@@ -1143,10 +1145,6 @@ void SelfStockController::MenuBarDidChangeToSubItem(int index, MenuBarView&) {
     if (radarView_) radarView_->setHidden(false);
     if (!RequestRadar()) emptyRadar();
   }
-}
-
-void SelfStockController::showGuestAlert() {
-  ShowGuestAlert(sharedAs<ui::AlertViewDelegate>(), kGuestAlertTag);
 }
 
 void SelfStockController::alertViewClickedButtonAtIndex(ui::AlertView& alert, int index) {

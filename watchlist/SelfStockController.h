@@ -207,7 +207,6 @@ class SelfStockController : public ui::ViewController,
   bool recordOfRow(int row, tagLocalStockData& out) const;
   void observe();
   void stopObserving();
-  void showGuestAlert();
   void emptyRadar();
 
   TListBuffer listCode_;

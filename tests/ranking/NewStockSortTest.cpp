@@ -190,6 +190,25 @@ TEST_F(MarketTabTest, MarketsWithoutTheRightShowTheGuestAlert) {
   EXPECT_EQ(Last().body[1], 100);
 }
 
+// A logged-in user who lacks a market's right is told which right, not offered the guest's
+// login; the guard is the rights table's, the same the shell's paths read.
+TEST_F(MarketTabTest, AUserWithoutAMarketsRightReadsWhichRightAndIsNoGuest) {
+  auto s = Open();
+  SetLoginInfo("li4", "654321");
+  ParseRightsList("30");
+  ui::AlertView::dismissAll();
+  TapTop(*s, NewStockSort::kHongKong);
+  EXPECT_EQ(s->topItem(), NewStockSort::kHuShen);
+  auto alerts = ui::AlertView::visibleAlerts();
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_NE(alerts[0]->message().find("港股行情"), std::string::npos) << alerts[0]->message();
+  EXPECT_NE(alerts[0]->message().find("31"), std::string::npos);
+  EXPECT_EQ(alerts[0]->message().find("游客"), std::string::npos);
+  EXPECT_NE(alerts[0]->buttonTitleAtIndex(0), "登录/申请");
+  ui::AlertView::dismissAll();
+  SetLoginInfo("", "");
+}
+
 TEST_F(MarketTabTest, RepliesFillOnlyTheListAwaited) {
   auto s = Open();
   // A body shorter than its count claims: only the records really there are rows.
