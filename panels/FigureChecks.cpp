@@ -56,7 +56,8 @@ std::string TrendEndsAtThePanel(const TrendlineView& chart, const tagLocalStockD
   const std::string price = PriceText(panel, last.now), shown = PriceText(panel, panel.now);
   if (price != shown)
     return "the trend ends at " + at + " with " + price + " but the price panel's 最新 is " + shown;
-  if (VolumesAreTrades(panel) && !vmath::IsMark(panel.realvol)) {
+  // A quote asked without its last volume (the landscape chart's) shows none to compare.
+  if (VolumesAreTrades(panel) && !vmath::IsMark(panel.realvol) && panel.realvol != 0) {
     const std::string volume = VolumeText(panel, last.volume);
     const std::string shownVolume = VolumeText(panel, panel.realvol);
     if (volume != shownVolume)

@@ -104,6 +104,12 @@ TEST_F(FigureChecks, TheTrendEndsAtThePanelsPriceAndLastVolume) {
   failures = Failures();
   EXPECT_TRUE(Says(failures, "with a volume of 43 but the price panel's 现量 is 40"))
       << (failures.empty() ? "" : failures.front());
+  // A quote without its last volume ("----" on the panel) has no 现量 to hold the trend to.
+  page->removeFromSuperview();
+  tagLocalStockData noLast = q;
+  noLast.realvol = 0;
+  page = TrendPage(noLast, 241, volume);
+  EXPECT_EQ(Failures(), std::vector<std::string>{});
 
   // A push not yet shown by the panel is not judged; once the turn refreshes it, it agrees.
   page->removeFromSuperview();
