@@ -10,6 +10,7 @@
 
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
+#include "shell/SelfStockUpload.h"
 #include "tests/widgets/WidgetTestSupport.h"
 
 #if defined(__SANITIZE_THREAD__)
@@ -41,9 +42,12 @@ class ShellTest : public widgettest::WindowTest {
     documents_ = made ? made : "";
     foundation::setDocumentsDir(documents_);
     foundation::UserDefaults::resetStandard();
+    // No watch-list upload of an earlier case is awaited.
+    SetSelfStockUploadAwaited(0);
     WindowTest::SetUp();
   }
   void TearDown() override {
+    SetSelfStockUploadAwaited(0);
     WindowTest::TearDown();
     std::error_code ec;
     if (!documents_.empty()) std::filesystem::remove_all(documents_, ec);

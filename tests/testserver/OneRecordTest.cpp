@@ -227,15 +227,15 @@ TEST_F(OneRecord, QuoteTrendTicksAndTodaysBarsAgreeAtEveryClock) {
       // Ticks carry their time as hhmm.
       auto minuteOf = [](const tagLocalDealData& d) { return d.time / 100 * 60 + d.time % 100; };
       EXPECT_EQ(minuteOf(ticks.back()), last.time % 1440);
-      EXPECT_EQ(ticks.back().price, q.now);
+      EXPECT_EQ(+ticks.back().price, q.now);  // packed: read, never bound
       std::map<int, std::pair<int64_t, double>> byMinute;
       for (const tagLocalDealData& d : ticks) {
         auto& [lots, paid] = byMinute[minuteOf(d)];
         lots += d.volume;
         paid += static_cast<double>(d.volume) * q.unit * d.price / 100.0;
-        EXPECT_LE(d.inoutflag, 1) << "a trade at the ask or the bid";
-        EXPECT_GE(d.price, q.low);
-        EXPECT_LE(d.price, q.high);
+        EXPECT_LE(+d.inoutflag, 1) << "a trade at the ask or the bid";
+        EXPECT_GE(+d.price, q.low);
+        EXPECT_LE(+d.price, q.high);
       }
       const int oldest = minuteOf(ticks.front());
       const int32_t step = std::max(1, PriceDotToScale(q));
@@ -243,7 +243,7 @@ TEST_F(OneRecord, QuoteTrendTicksAndTodaysBarsAgreeAtEveryClock) {
       for (const auto& p : t.pts) {
         const auto it = byMinute.find(p.time % 1440);
         if (it == byMinute.end() || it->first == oldest) continue;  // the oldest may be cut
-        EXPECT_EQ(it->second.first * q.unit, p.volume) << p.time;
+        EXPECT_EQ(it->second.first * q.unit, +p.volume) << +p.time;
         if (q.zqlb != 30) {
           // Within a lot at one price step of the minute's amount, unless the minute stood at
           // the day's extreme its amount lies beyond; always within the wire's step of amounts
