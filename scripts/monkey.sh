@@ -108,8 +108,16 @@ market_lists() {
     i=$((i + 1))
     local top
     top=$(sed -n "${i}p" <<<"$titles")
-    awk -v start="constexpr Entry $group[] = {" 'index($0, start) == 1 {on = 1}
-      on {print} on && /};/ {exit}' "$file" | grep -o '{"[^"]*"' | tr -d '{"' |
+    local from=$file start="constexpr Entry $group[] = {" alias
+    # A group whose lists stand in the markets table (the futures) names them there.
+    alias=$(sed -n "s/^constexpr const auto& $group = markets::\(.*\);/\1/p" "$file")
+    if [ -n "$alias" ]; then
+      from=core/MarketTable.h
+      start="inline constexpr ListTab $alias[] = {"
+    fi
+    [ -f "$from" ] || continue
+    awk -v start="$start" 'index($0, start) == 1 {on = 1}
+      on {print} on && /};/ {exit}' "$from" | grep -o '{"[^"]*"' | tr -d '{"' |
       sed "s/^/$top /"
   done
 }
