@@ -24,6 +24,9 @@
 #   --steps N     steps per walk (default 1000)
 #   --jobs J      walks at a time (default: half the cores)
 #   --out DIR     logs and replay scripts (default: DIR/chaos-walks of the build)
+#   --server "OPTIONS"  added to every test server's options, for example --server "--date
+#                 20261209 --minute 1030" (the market at a minute that holds) or with "--play
+#                 --step 2" (a live session from that minute, whatever the wall clock says)
 #   --keep-going  a walk goes on after a fault and reports each distinct one once
 #   --quiet       only the summaries
 #   --summary     no walks: sums up the walks already in the out folder again
@@ -44,6 +47,7 @@ steps=1000
 jobs=$(( $(nproc) / 2 ))
 [ "$jobs" -ge 1 ] || jobs=1
 out=""
+server_extra=""
 quiet=0
 keep_going=()
 summary_only=0
@@ -55,6 +59,7 @@ while [ $# -gt 0 ]; do
     --steps) steps=$2; shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
+    --server) server_extra=$2; shift 2 ;;
     --quiet) quiet=1; shift ;;
     --keep-going) keep_going=(--keep-going); shift ;;
     --summary) summary_only=1; shift ;;
@@ -105,7 +110,7 @@ walk() {
   local set=$1 seed=$2 dir=$out/$1/$2 options user server_options
   options=$(set_options "$set" "$seed")
   user=${options%%|*}
-  server_options=${options#*|}
+  server_options="${options#*|} $server_extra"
   mkdir -p "$dir/documents"
   if [ -n "$user" ]; then
     # The stored login the client starts with (the test server's password of that user).
