@@ -7,6 +7,7 @@
 #include "account/AccountClasses.h"
 #include "alerts/AlertClasses.h"
 #include "detail/TrendlineController.h"
+#include "core/NetworkThreads.h"
 #include "kline/KLineClasses.h"
 #include "messaging/MessagingClasses.h"
 #include "platform/foundation/Log.h"
@@ -212,6 +213,9 @@ int main(int argc, char** argv) {
   // the delegate and its screens while everything they call is still there (before static
   // destruction).
   int rc = 1;
+  // A walk judges a screen once the packets that came in have reached it: a burst of pushes (a
+  // quote, then its bars) is one moment of the market, not two.
+  if (monkey) ui::addRestCondition([] { return IsNetworkQuiet(0.02); });
   if (ui::Application::shared().launch(delegateClass))
     rc = monkey     ? ui::runMonkeyHeadless(monkeyOptions)
          : headless ? ui::runHeadless(headlessOptions)

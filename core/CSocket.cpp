@@ -514,6 +514,11 @@ std::shared_ptr<void> CSocket::TakeHandOffTicket() {
   return std::shared_ptr<void>(nullptr, [h](auto) { h->release(); });
 }
 
+int CSocket::BufferedBytes() const {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_recvLen;
+}
+
 int CSocket::HandOffWaiting() const {
   return m_handOff->waiting.load();
 }

@@ -112,6 +112,8 @@ class CSocket {
   std::shared_ptr<void> TakeHandOffTicket();
   // Records waiting now, and the most that ever waited since the last reset (tests).
   int HandOffWaiting() const;
+  // Bytes read and not yet taken as packets (a packet's first piece waiting for the rest).
+  int BufferedBytes() const;
   int HandOffPeak() const;
   void ResetHandOffPeak();
 

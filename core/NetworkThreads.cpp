@@ -1,6 +1,7 @@
 #include "core/NetworkThreads.h"
 
 #include <atomic>
+#include <chrono>
 #include <ctime>
 #include <mutex>
 #include <vector>
@@ -58,6 +59,14 @@ NetworkState& State() {
 
 std::atomic<int64_t> g_lastSendRecvTime{0};
 std::atomic<bool> g_quoteDropped{false};
+// When the last bytes came in on any connection, in real seconds: the network keeps real time
+// whatever clock the screens run on.
+std::atomic<double> g_lastReceived{-1e9};
+
+double RealSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 CSocket* Sockets() {
   // Never destroyed before the threads: the state above is built later, so torn down first.
@@ -235,6 +244,17 @@ void NoteConnectionDropped(CoreConnection which) {
 
 bool IsQuoteConnectionDropped() {
   return g_quoteDropped.load();
+}
+
+void NoteBytesReceived() {
+  g_lastReceived.store(RealSeconds());
+}
+
+bool IsNetworkQuiet(double seconds) {
+  if (RealSeconds() - g_lastReceived.load() < seconds) return false;
+  for (int i = 0; i < kConnectionCount; ++i)
+    if (Sockets()[i].HandOffWaiting() > 0 || Sockets()[i].BufferedBytes() > 0) return false;
+  return true;
 }
 
 void RunSendTurn(CoreConnection which, int childType) {

@@ -57,6 +57,14 @@ void NoteConnectionDropped(CoreConnection which);
 // True from a drop of the quote connection until a turn has connected it again.
 bool IsQuoteConnectionDropped();
 
+// True when every packet read so far has been handed to the screens and taken by them, no piece
+// of one waits in a receive buffer, and nothing came in for `seconds`: the figures a burst of
+// pushes brings (a quote, then its bars) have all reached the screen. The walks judge a screen's
+// figures only then. `seconds` are real seconds, whatever clock the screens run on.
+bool IsNetworkQuiet(double seconds);
+// Called by the readers on every read that brought bytes.
+void NoteBytesReceived();
+
 // One send turn on the calling thread (normally run by the observers).
 // childType is the queued packet's child type as announced by the push (0 when unknown).
 void RunSendTurn(CoreConnection which, int childType);

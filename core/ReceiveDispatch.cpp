@@ -111,6 +111,7 @@ void ReadAndDispatch(CoreConnection which, const net::SocketPtr& socket, const c
   const int read = connection.RecvData();
   if (read < 0) NoteConnectionDropped(which);
   if (read < 1) return;
+  NoteBytesReceived();
 
   // One record per event, zeroed once and reused; each post copies it.
   static thread_local uint8_t record[kReceiveRecordSize];

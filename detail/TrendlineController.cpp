@@ -176,15 +176,19 @@ void TrendlineController::UpdateStockInfo(const char* code, uint8_t market, uint
   SetMenuToolBar(IsSelWhichTab);
   onDrawHQ(cachedQuote(), kQuoteFlagNewStock);
   if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
-    if (land->getCurrentPage() == 1) {
-      RequestKlineData(static_cast<uint8_t>(land->getTimeCircle()));
-    } else {
-      RequestDataTrendline();
-    }
+    requestLandscapeData(*land);
     land->startRefreshKLineView();
     return;
   }
   viewWillAppear(false);
+}
+
+void TrendlineController::requestLandscapeData(LandscapeKlineRole& land) {
+  if (land.getCurrentPage() == 1) {
+    RequestKlineData(static_cast<uint8_t>(land.getTimeCircle()));
+  } else {
+    RequestDataTrendline();
+  }
 }
 
 void TrendlineController::SearchDone(const char* code, uint16_t market, const std::string& name,
@@ -757,6 +761,12 @@ void TrendlineController::viewWillAppear(bool animated) {
   refreshSelfStockButtonState();
   updatePrepNextButtonState();
   requestPriceNotificationSetting();
+  // Coming back (to the foreground, or over a connection opened again) with the landscape chart
+  // up: what it shows is asked again, its period's bars and their pushes, not the pager's page.
+  if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
+    requestLandscapeData(*land);
+    return;
+  }
   requestPageData(IsSelWhichTab);
 }
 

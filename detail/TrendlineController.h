@@ -114,6 +114,8 @@ class TrendlineController : public ui::ViewController,
   void updateDataForSubPage(int page);
   // Asks for the data of the given page.
   void requestPageData(int pageNumber);
+  // The landscape chart's page: its period's bars, or the trend.
+  void requestLandscapeData(LandscapeKlineRole& land);
 
   // --- replies -----------------------------------------------------------------------------
   void recvmsg(const foundation::Notification& notification);

@@ -104,7 +104,10 @@ std::string TicksShowTheNewest(const DetailTable& table) {
 std::string TodaysBarIsTheQuote(const tagLocalKData& bar, int period, const tagLocalStockData& q) {
   if (!HasTraded(q) || bar.close == 0) return {};
   const std::string close = PriceText(q, bar.close), now = PriceText(q, q.now);
-  if (close != now) return "the last bar closes at " + close + " but 最新 is " + now;
+  if (close != now)
+    return "the last bar (period " + std::to_string(period) + ", " + std::to_string(bar.Date) +
+           ") closes at " + close + " but 最新 is " + now + " (at " +
+           Clock(q.datetime.Hour * 60 + q.datetime.Minute) + ")";
   if (period != 1) return {};
   const struct {
     const char* name;

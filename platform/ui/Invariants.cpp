@@ -4,12 +4,15 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 
 #include "platform/foundation/Log.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Runner.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Keyboard.h"
@@ -476,6 +479,48 @@ bool onScreen(const View& view) {
   return true;
 }
 
+// A view's rect in screen points.
+gfx::Rect screenPoints(const View& view) {
+  gfx::Rect r = view.convertRectToView(view.bounds(), nullptr);
+  if (const Window* window = view.window(); window && &view != window) {
+    r.origin.x += window->frame().origin.x;
+    r.origin.y += window->frame().origin.y;
+  }
+  return r;
+}
+
+// What a person can see of a view: on screen, inside what its scrolling or clipping ancestors
+// show, and not under the whole of a screen laid over it later (a screen presented over its
+// own, as the landscape chart over the detail pager). A page scrolled out of sight or a screen
+// under another is not looked at: its figures wait for it to come back, when it asks again.
+bool inSight(const View& view) {
+  if (!onScreen(view)) return false;
+  gfx::Rect r = screenPoints(view);
+  for (const View* v = view.superview(); v; v = v->superview())
+    if (v->clipsToBounds() || dynamic_cast<const ScrollView*>(v))
+      r = r.intersection(screenPoints(*v));
+  r = r.intersection(Screen::main().bounds());
+  if (r.isEmpty() || r.width() <= 0 || r.height() <= 0) return false;
+  // The screens drawn after it: a controller's opaque view over the whole of what it shows.
+  bool after = false, covered = false;
+  std::function<void(const View&)> visit = [&](const View& v) {
+    if (covered || v.isHidden() || v.alpha() <= 0) return;
+    if (&v == &view) {
+      after = true;
+      return;
+    }
+    if (after && v.viewController() && !view.isDescendantOfView(&v) &&
+        (v.backgroundColor().a() >= 1 || v.backgroundColor().isPattern()) &&
+        screenPoints(v).contains(r)) {
+      covered = true;
+      return;
+    }
+    for (const ViewPtr& sub : v.subviews()) visit(*sub);
+  };
+  for (Window* window : Application::shared().windows()) visit(*window);
+  return !covered;
+}
+
 nlohmann::ordered_json rectJson(const gfx::Rect& r, double scale) {
   const gfx::Rect u = upright(r, scale);
   auto round2 = [](double v) { return std::round(v * 100) / 100; };
@@ -547,7 +592,7 @@ std::vector<std::string> declaredInvariantFailures() {
   const std::vector<inv::Declared> now = all;
   for (const inv::Declared& d : now) {
     const std::shared_ptr<Object> keep = d.owner.lock();
-    if (!keep || !inv::onScreen(*d.view)) continue;
+    if (!keep || !inv::inSight(*d.view)) continue;
     const std::string failure = d.check();
     if (!failure.empty()) failures.push_back(d.name + ": " + failure);
   }

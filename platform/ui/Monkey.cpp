@@ -741,8 +741,21 @@ std::string pageTurnedFailure(const ScriptStep& step, const std::vector<PagedVie
 
 // --- a screen at rest ---------------------------------------------------------------------------
 
+namespace {
+std::vector<std::function<bool()>>& restConditions() {
+  static std::vector<std::function<bool()>> conditions;
+  return conditions;
+}
+}  // namespace
+
+void addRestCondition(std::function<bool()> condition) {
+  restConditions().push_back(std::move(condition));
+}
+
 bool screenAtRest() {
   if (runningAnimationCount() > 0) return false;
+  for (const auto& condition : restConditions())
+    if (!condition()) return false;
   bool moving = false;
   visitScreen([&](View& view) {
     if (auto* scroll = dynamic_cast<ScrollView*>(&view))

@@ -149,6 +149,10 @@ std::string pageTurnedFailure(const ScriptStep& step, const std::vector<PagedVie
 // half the screen; empty when there is none), for the walk's log and reports.
 std::string topScreenName();
 
+// What must hold, besides animations and scrolls at rest, before a walk judges a screen: the
+// application adds its own (every packet read handed to the screens). Main thread.
+void addRestCondition(std::function<bool()> condition);
+
 // Walks over the launched application; 0 when every step passed, kMonkeyFailedStatus or
 // kMonkeyHangStatus (the report printed and the replay script written), or
 // kStoppedBySignalStatus.

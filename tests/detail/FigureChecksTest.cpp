@@ -229,8 +229,9 @@ TEST(FigureCheck, TodaysBarIsTheQuote) {
   wrong.volume = 20000;
   EXPECT_EQ(figures::TodaysBarIsTheQuote(wrong, 5, q), "");
   wrong.close = q.now - 600;
+  // The failure names the bar and the quote's minute, for whoever replays it.
   EXPECT_EQ(figures::TodaysBarIsTheQuote(wrong, 5, q),
-            "the last bar closes at 22.73 but 最新 is 22.79");
+            "the last bar (period 5, 0) closes at 22.73 but 最新 is 22.79 (at 15:00)");
 }
 
 }  // namespace

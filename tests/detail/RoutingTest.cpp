@@ -236,8 +236,22 @@ TEST_F(RoutingTest, RotationPresentsTheLandscapeScreenOnlyOnTheChartPages) {
   // Quotes reach the landscape screen too while it is up.
   Quote(10, kSlotQuote, {}, 2);
   EXPECT_EQ(land->quoteFlags.back(), 2);
-  // The user turns to the K-line page there; turning back takes it.
+  // The user turns to the K-line page there and picks fifteen minutes. Coming back to the
+  // foreground (or over a connection opened again) asks what the landscape screen shows: that
+  // period's bars, not the pager's trend page; otherwise its bars stop while the quote moves on.
   land->showPage(1);
+  land->choosePeriod(6);
+  pushes.clear();
+  pager->viewWillAppear(false);
+  bool kline = false, trend = false;
+  for (const auto& push : CenterPushes())
+    for (const auto& packet : push.packets) {
+      if (packet.header.ChildType == 32) kline = packet.body[10] == 6;
+      trend = trend || packet.header.ChildType == 33;
+    }
+  EXPECT_TRUE(kline);
+  EXPECT_FALSE(trend);
+  // Turning back takes the landscape screen's page.
   ui::Device::current().setOrientation(ui::DeviceOrientation::FaceUp);
   EXPECT_TRUE(pager->isLandscape());
   ui::Device::current().setOrientation(ui::DeviceOrientation::Portrait);

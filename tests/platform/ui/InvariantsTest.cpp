@@ -468,6 +468,34 @@ TEST_F(InvariantsTest, AScreenDeclaresItsOwnInvariant) {
   EXPECT_TRUE(ui::declaredInvariantFailures().empty());
 }
 
+// What no one can see is not judged: a page scrolled out of its pager, a screen under the whole
+// of a screen presented over it. Its figures wait for it to come back, when it asks again.
+TEST_F(InvariantsTest, OnlyWhatCanBeSeenIsJudged) {
+  auto pager = ui::ScrollView::create(gfx::Rect(0, 40, 320, 300));
+  pager->setContentSize({640, 300});
+  window->addSubview(pager);
+  auto second = ui::View::create(gfx::Rect(320, 0, 320, 300));
+  pager->addSubview(second);
+  ui::addScreenInvariant(*second, "second page", [] { return std::string("wrong"); });
+  EXPECT_TRUE(ui::declaredInvariantFailures().empty());
+  pager->setContentOffset({320, 0});
+  EXPECT_EQ(ui::declaredInvariantFailures().size(), 1u);
+
+  // A screen presented over the whole window, opaque: the page under it is out of sight; a
+  // translucent one, or one over a part, leaves it in sight.
+  auto over = ui::ViewController::create();
+  over->view()->setFrame(window->bounds());
+  over->view()->setBackgroundColor(gfx::Color::black());
+  window->addSubview(over->viewShared());
+  EXPECT_TRUE(ui::declaredInvariantFailures().empty());
+  over->view()->setBackgroundColor(gfx::Color::black().withAlpha(0.5));
+  EXPECT_EQ(ui::declaredInvariantFailures().size(), 1u);
+  over->view()->setBackgroundColor(gfx::Color::black());
+  over->view()->setFrame(gfx::Rect(0, 0, 320, 100));
+  EXPECT_EQ(ui::declaredInvariantFailures().size(), 1u);
+  over->view()->removeFromSuperview();
+}
+
 TEST_F(InvariantsTest, TheTabBarMarksTheTabShown) {
   auto quotes = ui::ViewController::create();
   quotes->setTitle("行情");
