@@ -17,7 +17,7 @@
 #
 # usage: scripts/chaos-walks.sh [--build DIR] [--sets "chaos all no30 ..."] [--seeds FIRST-LAST |
 #                               --seeds "S1 S2 ..."] [--steps N] [--jobs J] [--out DIR]
-#                               [--keep-going] [--quiet]
+#                               [--server "OPTIONS"] [--keep-going] [--quiet] [--summary]
 #   --build DIR   where verdan and verdan-testserver were built (default: build)
 #   --sets        the sets to walk (default: all of them)
 #   --seeds       the walks' seeds (default 1-20); in chaos sets also the server's chaos seed
@@ -34,49 +34,23 @@
 # again against a server started with the same options (OUT/SET/SEED/server.args):
 #   verdan --headless --virtual-time --script FILE --bundle OUT/SET/SEED/bundle
 #          --documents OUT/SET/SEED/documents
-# Exit status: 0 when every walk passed, 1 when any found a fault, 2 on a bad option.
+# Exit status: 0 when every walk passed, 1 when any did not (a fault, a hang, a crash, a server
+# that did not start), 2 on a bad option.
 set -uo pipefail
+# Bash reads a script as it runs it: the whole campaign is one block, read before anything runs,
+# so that the file edited (or checked out anew) during a campaign changes nothing of it.
+{
 cd "$(dirname "$0")/.."
 . scripts/lib/testserver.sh
 . scripts/lib/walk.sh
 
-build=build
 sets="chaos chaos-user guest all no30 no31 no32 no49"
-seeds="1-20"
-steps=1000
-jobs=$(( $(nproc) / 2 ))
-[ "$jobs" -ge 1 ] || jobs=1
-out=""
-server_extra=""
-quiet=0
-keep_going=()
-summary_only=0
-while [ $# -gt 0 ]; do
+own_option() {
   case "$1" in
-    --build) build=$2; shift 2 ;;
-    --sets) sets=$2; shift 2 ;;
-    --seeds) seeds=$2; shift 2 ;;
-    --steps) steps=$2; shift 2 ;;
-    --jobs) jobs=$2; shift 2 ;;
-    --out) out=$2; shift 2 ;;
-    --server) server_extra=$2; shift 2 ;;
-    --quiet) quiet=1; shift ;;
-    --keep-going) keep_going=(--keep-going); shift ;;
-    --summary) summary_only=1; shift ;;
-    *) echo "chaos-walks: unknown option '$1' (see the head of $0)"; exit 2 ;;
+    --sets) sets=${2-}; took=2 ;;
   esac
-done
-client=$build/app/verdan
-server=$build/testserver/verdan-testserver
-for program in "$client" "$server"; do
-  [ -x "$program" ] || { echo "chaos-walks: $program is not built"; exit 2; }
-done
-if [[ "$seeds" =~ ^([0-9]+)-([0-9]+)$ ]]; then
-  seed_list=$(seq "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}")
-else
-  seed_list=$seeds
-fi
-[ -n "$out" ] || out=$build/chaos-walks
+}
+walk_options chaos-walks 1-20 1000 "$@"
 
 # set_options <set> <seed>: prints "USER|SERVER OPTIONS" for the set.
 set_options() {
@@ -94,77 +68,45 @@ set_options() {
   esac
 }
 for set in $sets; do
-  set_options "$set" 1 >/dev/null || { echo "chaos-walks: unknown set '$set'"; exit 2; }
+  set_options "$set" 1 >/dev/null || walk_bad "unknown set '$set'"
 done
 
 if [ $summary_only -eq 0 ]; then
-rm -rf "$out"
-mkdir -p "$out"
-# The campaign plays the client as it was built when it started, whatever is rebuilt meanwhile.
-cp "$client" "$out/verdan"
-client=$out/verdan
+walk_client_copy
 
-# walk <set> <seed>: a server of its own, then the walk; writes OUT/SET/SEED/{server.*,bundle,
+# walk <set>/<seed>: a server of its own, then the walk; writes OUT/SET/SEED/{server.*,bundle,
 # documents,client.log,report.txt,result} and OUT/SET/SEED.script.
+# shellcheck disable=SC2317  # (called through walk_each)
 walk() {
-  local set=$1 seed=$2 dir=$out/$1/$2 options user server_options
+  local set=${1%/*} seed=${1#*/}
+  local dir=$out/$set/$seed options user set_server
   options=$(set_options "$set" "$seed")
   user=${options%%|*}
-  server_options="${options#*|} $server_extra"
+  read -r -a set_server <<<"${options#*|}"
   mkdir -p "$dir/documents"
   if [ -n "$user" ]; then
     # The stored login the client starts with (the test server's password of that user).
     printf '[hq]\nloginname=%s\nloginpwd=%s\nloginpwdkept=1\n' "$user" 123456 >"$dir/documents/save.cfg"
     chmod 600 "$dir/documents/save.cfg"
   fi
-  echo "$server_options" >"$dir/server.args"
+  echo "${options#*|} $server_text" >"$dir/server.args"
   # Against a chaos server the client logs the network's failures as error lines, which stop a
   # walk: it goes on after them, and the summary tells them from faults (see chaos_expected).
   local go_on=("${keep_going[@]}")
   [[ "$set" == chaos* ]] && go_on=(--keep-going)
-  local pid="" client_pid=""
-  trap 'kill $pid $client_pid 2>/dev/null; exit 1' TERM INT
-  # shellcheck disable=SC2086
-  start_test_server "$dir" "$server" "$build/app/resources" $server_options --ephemeral
-  local started=$?
-  pid=$(cat "$dir/server.pid")
-  if [ $started -ne 0 ]; then
-    echo "server" >"$dir/result"
-    kill $pid 2>/dev/null
-    wait $pid 2>/dev/null
-    return
-  fi
-  timeout -k 10 $((120 + steps * 2)) "$client" --headless --monkey "$seed" --steps "$steps" \
-    "${go_on[@]}" --bundle "$dir/bundle" --documents "$dir/documents" --shots "$dir" \
-    >"$dir/report.txt" 2>"$dir/client.log" &
-  client_pid=$!
-  wait $client_pid
-  local rc=$?
-  kill $pid 2>/dev/null
-  wait $pid 2>/dev/null
-  cp "$dir/monkey-$seed.script" "$out/$set/$seed.script" 2>/dev/null
-  local kind
-  kind=$(walk_outcome "$dir/client.log" "$rc")
-  echo "$kind" >"$dir/result"
-  [ $quiet -eq 1 ] || echo "== $set seed $seed: $kind"
+  walk_play "$dir" "$seed" "$out/$set/$seed.script" "${go_on[@]}" -- \
+    "${set_server[@]}" "${server_args[@]}" || return
+  [ $quiet -eq 1 ] || echo "== $set seed $seed: $(cat "$dir/result")"
 }
 
 started_at=$(date +%s)
 echo "== chaos walks: sets $sets; seeds $seeds, $steps steps each, $jobs at a time; logs in $out/"
-trap 'kill $(jobs -p) 2>/dev/null; wait; exit 1' TERM INT
-running=0
+each=()
 for set in $sets; do
   mkdir -p "$out/$set"
-  for seed in $seed_list; do
-    walk "$set" "$seed" &
-    running=$((running + 1))
-    if [ $running -ge "$jobs" ]; then
-      wait -n
-      running=$((running - 1))
-    fi
-  done
+  for seed in $seed_list; do each+=("$set/$seed"); done
 done
-wait
+walk_each walk "${each[@]}"
 fi
 
 # --- the summaries ----------------------------------------------------------------------------
@@ -180,19 +122,16 @@ for set in $sets; do
   for seed in $seed_list; do
     dir=$out/$set/$seed
     walks=$((walks + 1))
-    n=$(grep -o '^# step [0-9]*' "$out/$set/$seed.script" 2>/dev/null | tail -1 | awk '{print $3}')
-    total_steps=$((total_steps + ${n:-0}))
+    total_steps=$((total_steps + $(walk_steps "$out/$set/$seed.script")))
     chaos=$((chaos + $(grep -c 'testserver chaos' "$dir/server.log" 2>/dev/null || true)))
-    result=$(cat "$dir/result" 2>/dev/null || echo "no result")
+    result=$(walk_result "$dir")
     [ "$result" = passed ] && continue
-    lines=$(awk -v seed="$seed" -v result="$result" '
-      /^monkey seed [0-9]+: step [0-9]+ failed \(/ {
-        step = $5; line = $0; sub(/^monkey seed [0-9]+: step [0-9]+ failed /, "", line)
-        key = line; gsub(/[0-9]+(\.[0-9]+)?/, "N", key); key = substr(key, 1, 240)
-        printf "%s\tseed %s step %s\n", key, seed, step; n++
-      }
-      END { if (n == 0 || result != "fault") printf "%s\tseed %s\n", result, seed }' \
-      "$dir/report.txt")
+    lines=$(walk_faults "$dir/report.txt" "$seed")
+    # A walk that ended otherwise than at the faults it reported (or reported none) is one by
+    # what ended it too.
+    if [ -z "$lines" ] || [ "$result" != fault ]; then
+      lines+=${lines:+$'\n'}$result$'\t'"seed $seed"
+    fi
     if [[ "$set" == chaos* ]]; then
       expected=$((expected + $(grep -cE "$chaos_expected" <<<"$lines" || true)))
       lines=$(grep -vE "$chaos_expected" <<<"$lines" || true)
@@ -205,11 +144,9 @@ for set in $sets; do
   echo "== $set: $walks walks, $total_steps steps, $chaos misbehaviours of the server ($expected network errors they caused), $failed found a fault ($faults distinct)"
   if [ -s "$found" ]; then
     status=1
-    cut -f1 "$found" | sort | uniq -c | sort -rn | while read -r count key; do
-      echo "  [$count] $key"
-      awk -F'\t' -v k="$key" '$1 == k {print "      " $2}' "$found" | head -3
-    done
+    walk_fault_list "$found"
   fi
 done
 [ $summary_only -eq 1 ] || echo "== chaos walks took $(( $(date +%s) - started_at )) s"
 exit $status
+}

@@ -6,7 +6,7 @@
 #
 # usage: scripts/monkey.sh [--build DIR] [--seeds FIRST-LAST | --seeds "S1 S2 ..."] [--steps N]
 #                          [--jobs J] [--out DIR] [--server "OPTIONS"] [--keep-going] [--quiet]
-#                          [--summary]
+#                          [--summary] [--from-home]
 #   --build DIR   where verdan and verdan-testserver were built (default: build)
 #   --seeds       the walks' seeds (default 1-50)
 #   --steps N     steps per walk (default 2000)
@@ -27,7 +27,8 @@
 # of security, K-line period and landscape page or bar, and names those none reached.
 # A walk that finds a fault stops there; its replay script (SEED.script in the out folder) plays
 # the steps again: verdan --headless --virtual-time --script FILE --bundle OUT/SEED/bundle.
-# Exit status: 0 when every walk passed, 1 when any found a fault, 2 on a bad option.
+# Exit status: 0 when every walk passed, 1 when any did not (a fault, a hang, a crash, a server
+# that did not start), 2 on a bad option.
 set -uo pipefail
 # Bash reads a script as it runs it: the whole campaign is one block, read before anything runs,
 # so that the file edited (or checked out anew) during a campaign changes nothing of it.
@@ -36,43 +37,13 @@ cd "$(dirname "$0")/.."
 . scripts/lib/testserver.sh
 . scripts/lib/walk.sh
 
-build=build
-seeds="1-50"
-steps=2000
-jobs=$(( $(nproc) / 2 ))
-[ "$jobs" -ge 1 ] || jobs=1
-out=""
-server_args=()
-quiet=0
-keep_going=()
-summary_only=0
 from_home=0
-while [ $# -gt 0 ]; do
+own_option() {
   case "$1" in
-    --build) build=$2; shift 2 ;;
-    --seeds) seeds=$2; shift 2 ;;
-    --steps) steps=$2; shift 2 ;;
-    --jobs) jobs=$2; shift 2 ;;
-    --out) out=$2; shift 2 ;;
-    --server) read -r -a server_args <<<"$2"; shift 2 ;;
-    --quiet) quiet=1; shift ;;
-    --summary) summary_only=1; shift ;;
-    --keep-going) keep_going=(--keep-going); shift ;;
-    --from-home) from_home=1; shift ;;
-    *) echo "monkey: unknown option '$1' (see the head of $0)"; exit 2 ;;
+    --from-home) from_home=1; took=1 ;;
   esac
-done
-client=$build/app/verdan
-server=$build/testserver/verdan-testserver
-for program in "$client" "$server"; do
-  [ -x "$program" ] || { echo "monkey: $program is not built"; exit 2; }
-done
-if [[ "$seeds" =~ ^([0-9]+)-([0-9]+)$ ]]; then
-  seed_list=$(seq "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}")
-else
-  seed_list=$seeds
-fi
-[ -n "$out" ] || out=$build/monkey
+}
+walk_options monkey 1-50 2000 "$@"
 if [ $summary_only -eq 1 ]; then
   for seed in $seed_list; do
     [ -f "$out/$seed/result" ] || echo "unfinished" >"$out/$seed/result" 2>/dev/null
@@ -178,6 +149,7 @@ for class in $(screen_classes); do
   starts+=("screen $class|wait 4;open $class;wait 1")
 done
 # start_script <seed> <file>: writes the seed's start; prints its name.
+# shellcheck disable=SC2317  # (walks call it, through walk_each)
 start_script() {
   local entry=${starts[$(( ($1 - 1) % ${#starts[@]} ))]}
   echo "# start: ${entry%%|*}" >"$2"
@@ -186,69 +158,30 @@ start_script() {
 }
 
 if [ $summary_only -eq 0 ]; then
-rm -rf "$out"
-mkdir -p "$out"
-# The campaign plays the client as it was built when it started, whatever is rebuilt meanwhile.
-cp "$client" "$out/verdan"
-client=$out/verdan
+walk_client_copy
 
-# walk <seed>: a server of its own, then the walk; writes OUT/SEED/{server.*,bundle,client.log,
-# report.txt,result} and OUT/SEED.script.
+# walk <seed>: a server of its own, then the walk from the seed's start; writes OUT/SEED/{server.*,
+# start,start.script,bundle,client.log,report.txt,result} and OUT/SEED.script.
+# shellcheck disable=SC2317  # (called through walk_each)
 walk() {
-  local seed=$1 dir=$out/$1
-  mkdir -p "$dir/documents"
-  local pid="" client_pid=""
-  # A stopped campaign stops its walks' servers and clients too.
-  trap 'kill $pid $client_pid 2>/dev/null; exit 1' TERM INT
-  start_test_server "$dir" "$server" "$build/app/resources" --rights 30,31,32,49 \
-    "${server_args[@]}" --ephemeral
-  local started=$?
-  pid=$(cat "$dir/server.pid")
-  if [ $started -ne 0 ]; then
-    echo "server" >"$dir/result"
-    kill $pid 2>/dev/null
-    wait $pid 2>/dev/null
-    return
-  fi
-  local start=()
+  local seed=$1 dir=$out/$1 start=()
   if [ $from_home -eq 0 ]; then
+    mkdir -p "$dir"
     start_script "$seed" "$dir/start.script" >"$dir/start"
     start=(--script "$dir/start.script")
   fi
-  # The walk's own watchdog ends a stuck step; this limit (2 s a step, for a loaded machine) only
-  # catches a client that never ends.
-  timeout -k 10 $((120 + steps * 2)) "$client" --headless --monkey "$seed" --steps "$steps" "${keep_going[@]}" "${start[@]}" \
-    --bundle "$dir/bundle" --documents "$dir/documents" --shots "$dir" \
-    >"$dir/report.txt" 2>"$dir/client.log" &
-  client_pid=$!
-  wait $client_pid
-  local rc=$?
-  kill $pid 2>/dev/null
-  wait $pid 2>/dev/null
-  cp "$dir/monkey-$seed.script" "$out/$seed.script" 2>/dev/null
-  local kind
-  kind=$(walk_outcome "$dir/client.log" "$rc")
-  echo "$kind" >"$dir/result"
-  [ $quiet -eq 1 ] || echo "== seed $seed$( [ -s "$dir/start" ] && echo " (from $(cat "$dir/start"))"): $kind$(grep -c ' failed (' "$dir/report.txt" | sed 's/^0$//; s/^[0-9][0-9]*$/ (&)/')"
+  walk_play "$dir" "$seed" "$out/$seed.script" "${keep_going[@]}" "${start[@]}" -- \
+    --rights 30,31,32,49 "${server_args[@]}" || return
+  [ $quiet -eq 1 ] || echo "== seed $seed$( [ -s "$dir/start" ] && echo " (from $(cat "$dir/start"))"): $(cat "$dir/result")$(grep -c ' failed (' "$dir/report.txt" | sed 's/^0$//; s/^[0-9][0-9]*$/ (&)/')"
 }
 
 echo "== monkey: seeds $seeds, $steps steps each, $jobs at a time; logs in $out/"
-trap 'kill $(jobs -p) 2>/dev/null; wait; exit 1' TERM INT
-running=0
-for seed in $seed_list; do
-  walk "$seed" &
-  running=$((running + 1))
-  if [ $running -ge "$jobs" ]; then
-    wait -n
-    running=$((running - 1))
-  fi
-done
-wait
+# shellcheck disable=SC2086
+walk_each walk $seed_list
 fi
 
 # --- the summary ----------------------------------------------------------------------------
-# One line per fault found: "KEY<tab>seed S step N: REPLAY", where the key is the fault with its
-# numbers taken out (the same fault at other numbers, times or points is one fault).
+# One line per fault found: "KEY<tab>seed S step N: REPLAY" (see walk_faults).
 total_steps=0
 walks=0
 failed=0
@@ -257,32 +190,28 @@ found=$out/faults.txt
 for seed in $seed_list; do
   dir=$out/$seed
   walks=$((walks + 1))
-  result=$(cat "$dir/result" 2>/dev/null || echo "no result")
-  # Steps walked: the last step the walk's script holds.
-  n=$(grep -o '^# step [0-9]*' "$out/$seed.script" 2>/dev/null | tail -1 | awk '{print $3}')
-  total_steps=$((total_steps + ${n:-0}))
+  result=$(walk_result "$dir")
+  n=$(walk_steps "$out/$seed.script")
+  total_steps=$((total_steps + n))
   [ "$result" = passed ] && continue
   failed=$((failed + 1))
+  had=$(wc -l <"$found")
   # The faults the walk reported (one, or each distinct one when it went on after them).
-  awk -v seed="$seed" '
-    /^monkey seed [0-9]+: step [0-9]+ failed \(/ {
-      step = $5; line = $0; sub(/^monkey seed [0-9]+: step [0-9]+ failed /, "", line)
-      key = line; gsub(/[0-9]+(\.[0-9]+)?/, "N", key); key = substr(key, 1, 240)
-      next
-    }
-    /^replay: / && key != "" {
-      printf "%s\tseed %s step %s: %s\n", key, seed, step, $NF; key = ""
-    }' "$dir/report.txt" >>"$found"
+  walk_faults "$dir/report.txt" "$seed" replay >>"$found"
   case "$result" in
     sanitizer)
       what=$(grep -m1 -E 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$dir/client.log" |
         sed -E 's/^.*(ERROR: |runtime error: )//; s/0x[0-9a-f]+//g')
       where=$(grep -m1 -E '^ +#[0-9]+ .* in [^_]' "$dir/client.log" | sed -E 's/^ +#[0-9]+ 0x[0-9a-f]+ in //')
       printf 'sanitizer: %s at %s\tseed %s step %s: %s\n' "$(sed -E 's/[0-9]+/N/g' <<<"$what")" \
-        "$where" "$seed" "${n:-0}" "$out/$seed.script" >>"$found" ;;
+        "$where" "$seed" "$n" "$out/$seed.script" >>"$found" ;;
     crash* | client* | unfinished)
-      printf '%s\tseed %s step %s: %s\n' "$result" "$seed" "${n:-0}" "$out/$seed.script" >>"$found" ;;
+      printf '%s\tseed %s step %s: %s\n' "$result" "$seed" "$n" "$out/$seed.script" >>"$found" ;;
   esac
+  # A walk that failed without a fault to show (its server did not start, it did not end, its
+  # report was cut short) is one by what ended it.
+  [ "$(wc -l <"$found")" -gt "$had" ] ||
+    printf '%s\tseed %s step %s: %s\n' "$result" "$seed" "$n" "$out/$seed.script" >>"$found"
 done
 echo "== monkey summary: $walks walks, $total_steps steps, $failed found a fault"
 # What the walks reached: "AREA<tab>PLACE" once a walk, from the screens on top and the places
@@ -339,19 +268,19 @@ else
   echo "== never reached:"
   printf '    %s\n' "${never[@]}"
 fi
+# fault_folder <fault>: the folder of the screen it was on (its class's header), for whoever
+# mends it.
+# shellcheck disable=SC2317  # (called through walk_fault_list)
+fault_folder() {
+  local screen
+  screen=$(sed -n 's/^([^)]*) on \([A-Za-z_][A-Za-z0-9_:]*\): .*/\1/p' <<<"$1")
+  [ -n "$screen" ] || return 0
+  grep -rlE "^class ${screen##*::}\b" --include='*.h' . 2>/dev/null | grep -v '^./build' |
+    head -1 | sed -E 's|^\./||; s|/[^/]*$|/|'
+}
 if [ -s "$found" ]; then
   echo "== faults ($(cut -f1 "$found" | sort -u | wc -l) distinct; $(wc -l <"$found") found; list in $found):"
-  cut -f1 "$found" | sort | uniq -c | sort -rn | while read -r count key; do
-    # The folder of the screen it was on (its class's header), for whoever mends it.
-    folder=""
-    screen=$(sed -n 's/^([^)]*) on \([A-Za-z_][A-Za-z0-9_:]*\): .*/\1/p' <<<"$key")
-    if [ -n "$screen" ]; then
-      folder=$(grep -rlE "^class ${screen##*::}\b" --include='*.h' . 2>/dev/null | grep -v '^./build' |
-        head -1 | sed -E 's|^\./||; s|/[^/]*$|/|')
-    fi
-    echo "  [$count]${folder:+ $folder} $key"
-    awk -F'\t' -v k="$key" '$1 == k {print "      " $2}' "$found" | head -3
-  done
+  walk_fault_list "$found" fault_folder
   # A walk that stopped at its fault printed its steps so far as a script: shown here, so that a
   # run whose folders are gone (a CI machine) can still be replayed.
   if [ ${#keep_going[@]} -eq 0 ]; then
