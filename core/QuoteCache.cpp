@@ -8,6 +8,7 @@
 
 #include "core/ByteOrder.h"
 #include "core/ChartData.h"
+#include "core/ValueMath.h"
 #include "core/ChartStore.h"
 #include "core/CoreText.h"
 #include "core/MDBF.h"
@@ -107,6 +108,29 @@ uint32_t CQuoteCache::BeginReplyLocked() {
   return stamp;
 }
 
+namespace {
+
+bool Carries(const uint8_t* ids, size_t idCount, uint8_t id) {
+  return ids && std::find(ids, ids + idCount, id) != ids + idCount;
+}
+
+}  // namespace
+
+bool CQuoteCache::IsOlderMoment(const tagLocalStockData& fresh, const tagLocalStockData& stored,
+                                const uint8_t* ids, size_t idCount) {
+  // Only a record that names its minute (21) and the day's volume (6) can be told older: of the
+  // same date, an earlier minute and less traded. (A night session's first minutes may carry the
+  // date of the day before or after them, and its volume starts anew: either alone would
+  // misjudge them.)
+  if (!Carries(ids, idCount, 21) || !Carries(ids, idCount, 6)) return false;
+  const tagDateMin& a = fresh.datetime;
+  const tagDateMin& b = stored.datetime;
+  if (a.Year != b.Year || a.Month != b.Month || a.Day != b.Day || b.Year == 0) return false;
+  const unsigned minuteA = a.Hour * 60u + a.Minute, minuteB = b.Hour * 60u + b.Minute;
+  if (vmath::IsMark(fresh.volume) || vmath::IsMark(stored.volume)) return false;
+  return minuteA < minuteB && fresh.volume < stored.volume;
+}
+
 int CQuoteCache::MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* src, size_t len,
                              uint32_t stamp, tagLocalStockData* out, tagLocalStockData* previous,
                              int* index) {
@@ -116,6 +140,17 @@ int CQuoteCache::MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* 
   if (wire < 0) return wire;  // a cut or misaligned record is never stored
 
   int i = FindLocked(fresh.market, RecordCodeKey(fresh));
+  if (i >= 0 && IsOlderMoment(fresh, records_[i], ids, idCount)) {
+    // A late answer (one the server made minutes ago and sent only now): its figures are of an
+    // earlier moment than those held, and merged over them they would contradict the rest (an
+    // older 总量 beside newer 外盘 and 内盘). The record stays as it is.
+    tagLocalStockData& stored = records_[i];
+    if (previous) *previous = stored;
+    stored.tickcount = stamp;
+    if (out) *out = stored;
+    if (index) *index = i;
+    return wire;
+  }
   if (i >= 0) {
     tagLocalStockData& stored = records_[i];
     if (previous) *previous = stored;

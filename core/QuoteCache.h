@@ -88,6 +88,9 @@ class CQuoteCache {
   int LeastRecentLocked() const;
   int PlaceLocked(const tagLocalStockData& rec);  // append or replace; returns the index
   uint32_t BeginReplyLocked();
+  // A record made before the one held: of its date, an earlier minute with less traded.
+  static bool IsOlderMoment(const tagLocalStockData& fresh, const tagLocalStockData& stored,
+                            const uint8_t* ids, size_t idCount);
   int MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* src, size_t len,
                   uint32_t stamp, tagLocalStockData* out, tagLocalStockData* previous, int* index);
   int ParseListLocked(const uint8_t* body, size_t len, size_t headSize, size_t countAt,

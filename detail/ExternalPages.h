@@ -32,6 +32,9 @@ class KLineFeedRole : public QuotePage {
     (void)events;
     (void)count;
   }
+  // A K-line request for this chart went out: the bars it holds are of before it until the
+  // answer comes (the quote shown meanwhile may have moved on).
+  virtual void awaitBars() {}
 };
 
 // What the landscape screen asks of the pager.

@@ -1251,6 +1251,10 @@ void TrendlineController::RequestDataTrendline() {
     const List ticks = WireList({{1, 2, 3, 4}});
     if (!appendTicks(packets, kSlotTicks, ticks.data())) return;
   }
+  if (auto* trend = trendPage(); trend && trend->trendlineView())
+    trend->trendlineView()->awaitPoints();
+  if (auto* land = IsLandscapeKline ? landscape() : nullptr; land && land->trendlineView())
+    land->trendlineView()->awaitPoints();
   sendPackets(packets, true);
   bool found = false;
   const tagLocalStockData quote = cachedQuote(&found);
@@ -1298,11 +1302,15 @@ void TrendlineController::RequestKlineData(uint8_t period) {
     return;
   }
   packets.insert(packets.end(), buffer, buffer + n);
+  KLineFeedRole* chart = nullptr;
   if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
     showCachedQuote(land, false);
+    chart = land;
   } else {
+    chart = page<KLinePageRole>(kTagKLinePage);
     showCachedQuote(page<KLinePageRole>(kTagKLinePage), false);
   }
+  if (chart) chart->awaitBars();
   sendPackets(packets, true);
 }
 

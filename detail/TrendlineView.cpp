@@ -269,6 +269,7 @@ void TrendlineView::calPushTrendData(const tagLocalStockData& quote,
 }
 
 void TrendlineView::SetTrendLineArray(const uint8_t* head, const tagLocalTrendData* points) {
+  awaitingPoints_ = false;
   if (!head || !points) return;
   const int start = head[9] | (head[10] << 8);
   const int count = head[11] | (head[12] << 8);

@@ -47,6 +47,9 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   void SetHistTrendLineArray(const uint8_t* head, const tagLocalTrendData* points,
                              int period) override;
   void reDrawView() override;
+  void awaitPoints() override { awaitingPoints_ = true; }
+  // A trend request went out and its answer has not come yet.
+  bool awaitingPoints() const { return awaitingPoints_; }
   // mode 0 resets, 1 takes a snapshot, 2 merges a push into the last minute.
   void SetDataInfo(const tagLocalStockData& quote, uint16_t mode);
 
@@ -154,6 +157,7 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   void setUp();
 
  private:
+  bool awaitingPoints_ = false;
   enum class Series { AverageFill, PriceFill, AverageLine, PriceLine };
   // The whole picture (what drawRect draws through its pixel cache), and everything it depends
   // on (see PixelCache); a member that the drawing comes to read goes into the key too.

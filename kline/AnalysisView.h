@@ -18,6 +18,9 @@ class AnalysisView : public PublicView, public KLinePageRole {
 
   void SetDataInfo(const tagLocalStockData& quote, uint16_t isPush) override;
   void SetKlineArray(const tagLocalKData* bars, const uint8_t* head, uint16_t isPush) override;
+  void awaitBars() override {
+    if (chart_) chart_->awaitBars();
+  }
   void setTagLocalWeightData(const tagLocalWeightData* events, int count) override;
   void setTrevaneFlag(uint8_t flag) override;
   void setDelegate(LandscapeKlineDelegate* delegate) override { (void)delegate; }

@@ -84,7 +84,8 @@ std::shared_ptr<KLineModuleView> KLineModuleView::initPortrait(const gfx::Rect& 
 void KLineModuleView::declareFigures() {
   ui::addScreenInvariant(*this, "K-line chart", [weak = weakAs<KLineModuleView>()] {
     auto self = weak.lock();
-    if (!self || self->KSourceDataArray.empty()) return std::string();
+    // A chart waiting for its answer holds the bars of before its request.
+    if (!self || self->KSourceDataArray.empty() || self->awaitingBars_) return std::string();
     const tagLocalStockData& q = self->m_stockdata;
     // Another security's quote over bars not yet its own: the chart waits for its bars.
     if (q.market != self->barsMarket_ || std::strncmp(q.code, self->barsCode_, 8) != 0)
@@ -189,6 +190,7 @@ void KLineModuleView::hideRulerAndPanel() {
 void KLineModuleView::SetKlineArray(const tagLocalKData* bars, const uint8_t* head,
                                     uint16_t isPush) {
   if (isPush != 1 && isPush != 2) return;
+  if (isPush == 1) awaitingBars_ = false;
   // The pager writes the bars it parsed into the head; never take more than the 400 it holds.
   ReplyHeadCheck check;
   int count = 0;

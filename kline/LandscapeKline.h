@@ -46,6 +46,9 @@ class LandscapeKline : public ui::ViewController,
   void startRefreshKLineView() override;
   void SetDataInfo(const tagLocalStockData& quote, uint16_t isPush) override;
   void SetKlineArray(const tagLocalKData* bars, const uint8_t* head, uint16_t isPush) override;
+  void awaitBars() override {
+    if (klineView) klineView->awaitBars();
+  }
   void setTagLocalWeightData(const tagLocalWeightData* events, int count) override;
   void setTrevaneFlag(uint8_t flag) override;
   void resetWeight() override;

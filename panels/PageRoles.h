@@ -72,6 +72,9 @@ class TrendChartRole {
     (void)period;
   }
   virtual void reDrawView() {}
+  // A trend request for this chart went out: the minutes it holds are of before it until the
+  // answer comes (the quote shown meanwhile may have moved on).
+  virtual void awaitPoints() {}
   // The indicator the sub-chart under the chart shows (0 volume, 3 main-force direction, ...).
   virtual void updateDrawIndexType(int32_t type) { (void)type; }
 };

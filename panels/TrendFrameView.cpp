@@ -52,7 +52,10 @@ void TrendFrameView::buildPage() {
   ui::addScreenInvariant(*this, "trend page", [weak = weakAs<TrendFrameView>()] {
     auto self = weak.lock();
     // A pushed quote waits for the turn's one refresh of the panel; the chart has it already.
-    if (!self || !self->_trendLineView || self->panelRefresh_.isScheduled()) return std::string();
+    // Nor is a chart waiting for the answer to its request judged on the minutes it held before.
+    if (!self || !self->_trendLineView || self->panelRefresh_.isScheduled() ||
+        self->_trendLineView->awaitingPoints())
+      return std::string();
     return figures::TrendEndsAtThePanel(*self->_trendLineView, self->shownQuote());
   });
 }

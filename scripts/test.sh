@@ -181,6 +181,10 @@ bash scripts/chaos-walks.sh --build build-check --sets "chaos chaos-user" --seed
   --jobs "$jobs" --quiet --server "--date 20261209 --minute 1030"
 bash scripts/chaos-walks.sh --build build-check --sets "guest no30 no49" --seeds 1 --steps 200 \
   --jobs "$jobs" --quiet --out build-check/chaos-walks-rights --server "--date 20261209 --minute 1030"
+# A live session from a given minute (the market moves a minute every 2 s, whatever the hour):
+# the figures of a screen agree as pushes come, after the background and over a new connection.
+bash scripts/chaos-walks.sh --build build-check --sets "guest all" --seeds 1 --steps 200 \
+  --jobs "$jobs" --quiet --out build-check/live-walks --server "--date 20261209 --minute 1030 --play --step 2"
 
 if [ "$fuzz" = ON ]; then
   phase "Fuzz smoke run"

@@ -2,8 +2,10 @@
 // misses, derived fields, the seat table, and replies that are cut short or hostile.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/ChartStore.h"
 #include "core/MDBF.h"
@@ -108,6 +110,47 @@ TEST_F(QuoteCacheTest, MergeKeepsUnlistedMembersScalesPricesAndTracksRealVolume)
   Wire lower = One({9, 10, 6}, Wire().u8(1).text("600000", 8).i64(1200));
   cache_->MergeOne(lower.data(), lower.size(), &out);
   EXPECT_EQ(out.realvol, 500);  // a falling volume leaves it
+}
+
+// An answer the server made minutes before it came (held back, late) never lays its older figures
+// over newer ones; a record that merely looks older by one reading of the clock is still taken.
+TEST_F(QuoteCacheTest, ALateAnswerLeavesTheNewerFiguresAsTheyAre) {
+  auto at = [](int day, int hour, int minute) {
+    tagDateMin d{};
+    d.Year = 2026;
+    d.Month = 12;
+    d.Day = static_cast<uint32_t>(day);
+    d.Hour = static_cast<uint32_t>(hour);
+    d.Minute = static_cast<uint32_t>(minute);
+    uint32_t raw = 0;
+    std::memcpy(&raw, &d, 4);
+    return raw;
+  };
+  auto quote = [](int32_t now, int64_t volume, uint32_t when) {
+    return One({9, 10, 5, 6, 21},
+               Wire().u8(1).text("600000", 8).i32(now).i64(volume).i32(static_cast<int32_t>(when)));
+  };
+  tagLocalStockData out;
+  const Wire newer = quote(1010, 5000, at(9, 10, 33));
+  ASSERT_GT(cache_->MergeOne(newer.data(), newer.size(), &out), 0);
+  // Two minutes older, less traded: the record and what the caller is handed stay the newer.
+  const Wire late = quote(1005, 4200, at(9, 10, 31));
+  ASSERT_GT(cache_->MergeOne(late.data(), late.size(), &out), 0);
+  EXPECT_EQ(out.volume, 5000);
+  EXPECT_EQ(Get(1, "600000").volume, 5000);
+  EXPECT_EQ(Get(1, "600000").datetime.Minute, 33u);
+  // The next minute, the next day, and a night session's first minute under its trading day's
+  // date (an earlier clock, more traded) are all taken.
+  for (const Wire& taken : std::vector<Wire>{quote(1011, 5100, at(9, 10, 34)), quote(1020, 100, at(10, 9, 31)),
+                            quote(1021, 900, at(10, 21, 5)), quote(1022, 1000, at(10, 9, 1))}) {
+    ASSERT_GT(cache_->MergeOne(taken.data(), taken.size(), &out), 0);
+    EXPECT_EQ(out.volume, Get(1, "600000").volume);
+  }
+  EXPECT_EQ(Get(1, "600000").volume, 1000);
+  // Without its minute a record cannot be told older: it is merged as ever.
+  const Wire bare = One({9, 10, 6}, Wire().u8(1).text("600000", 8).i64(700));
+  cache_->MergeOne(bare.data(), bare.size(), &out);
+  EXPECT_EQ(out.volume, 700);
 }
 
 TEST_F(QuoteCacheTest, OverlappingBookIdsAreScaledOnce) {

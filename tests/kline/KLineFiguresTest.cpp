@@ -67,8 +67,23 @@ TEST_F(KLineFigures, TodaysBarAgreesWithTheQuoteOrIsNamed) {
   chart->SetDataInfo(next, 1);
   EXPECT_EQ(Failures(), std::vector<std::string>{});
   chart->SetDataInfo(quote, 1);
+  // A request sent (the page shown again, a connection opened again): the quote moves on while
+  // the answer is on its way, and the chart is judged once it has come.
+  chart->awaitBars();
+  tagLocalStockData moved = quote;
+  moved.now += 200;
+  chart->SetDataInfo(moved, 1);
+  EXPECT_EQ(Failures(), std::vector<std::string>{});
+  uint8_t head[21] = {1, '6', '0', '0', '0', '0', '0'};
+  head[11] = 1;
+  chart->SetKlineArray(&today, head, 1);
+  EXPECT_EQ(Failures().size(), 1u);
+  chart->SetDataInfo(quote, 1);
   // Before today's bar has come (the last bar is yesterday's), a day chart is not judged.
-  chart->KSourceDataArray.pop_back();
+  tagLocalKData yesterday = today;
+  yesterday.Date = 20261208;
+  chart->SetKlineArray(&yesterday, head, 1);
+  ASSERT_EQ(chart->KSourceDataArray.size(), 1u);
   EXPECT_EQ(Failures(), std::vector<std::string>{});
 }
 
