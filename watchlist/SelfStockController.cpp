@@ -995,7 +995,9 @@ void SelfStockController::cellSectionView(int row) {
   openRow_ = row;
   openMarket_ = rec.market;
   openCode_.fill('\0');
-  std::strncpy(openCode_.data(), rec.code, openCode_.size() - 1);
+  // A code fills its 8 characters with no terminator.
+  std::memcpy(openCode_.data(), rec.code,
+              std::min(strnlen(rec.code, sizeof rec.code), openCode_.size() - 1));
   const ui::IndexPath path{0, row};
   gfx::Rect cellFrame(0, static_cast<double>(row) * gRowHeight, kLeftWidth, gRowHeight);
   if (auto* cell = table_->leftTableView()->cellForRowAtIndexPath(path)) {
