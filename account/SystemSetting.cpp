@@ -331,7 +331,8 @@ void YourSuggestion::viewWillDisappear(bool animated) {
 void YourSuggestion::ButtonAction() {
   if (waiter_.busy()) return;
   const std::string text = textView_->text();
-  if (text.empty()) {
+  // Spaces alone are no suggestion either.
+  if (foundation::isBlank(text)) {
     ShowMessageAlert(kSuggestionEmptyText);
     return;
   }

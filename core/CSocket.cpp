@@ -392,6 +392,30 @@ void CSocket::ReturnSendData(const uint8_t* data, const std::vector<int>& length
   m_sendPackets.insert(m_sendPackets.begin(), lengths.begin(), lengths.end());
 }
 
+int CSocket::WithdrawQueued(uint16_t code) {
+  code &= 0x3FFF;
+  if (code == 0) return 0;
+  std::lock_guard<std::mutex> guard(m_lock);
+  int taken = 0;
+  size_t offset = 0;
+  for (size_t i = 0; i < m_sendPackets.size();) {
+    const size_t length = static_cast<size_t>(m_sendPackets[i]);
+    const uint8_t* packet = m_sendBuf.data() + offset;
+    const uint16_t serial =
+        length > 15 ? static_cast<uint16_t>((packet[14] | (packet[15] << 8)) & 0x3FFF) : 0;
+    if (serial == code) {
+      m_sendBuf.erase(m_sendBuf.begin() + static_cast<long>(offset),
+                      m_sendBuf.begin() + static_cast<long>(offset + length));
+      m_sendPackets.erase(m_sendPackets.begin() + static_cast<long>(i));
+      ++taken;
+    } else {
+      offset += length;
+      ++i;
+    }
+  }
+  return taken;
+}
+
 void CSocket::ClearBuffers() {
   std::lock_guard<std::mutex> guard(m_lock);
   m_sendBuf.clear();

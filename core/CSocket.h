@@ -71,6 +71,9 @@ class CSocket {
   // Puts packets taken by TakeSendData back at the front of the queue, in their order (their
   // send did not happen). Always accepted, even beyond the queue's capacity.
   void ReturnSendData(const uint8_t* data, const std::vector<int>& lengths);
+  // Takes every queued packet whose request code (its 14-bit serial) is `code` out of the queue:
+  // a request its screen gave up on never goes out later. Returns the packets taken.
+  int WithdrawQueued(uint16_t code);
   // Empties the send queue and the receive buffer.
   void ClearBuffers();
   int GetSendLen() const;

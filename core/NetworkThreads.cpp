@@ -250,6 +250,13 @@ void NoteBytesReceived() {
   g_lastReceived.store(RealSeconds());
 }
 
+int WithdrawQueuedRequest(uint16_t code) {
+  int taken = 0;
+  for (int i = 0; i < kConnectionCount; ++i) taken += Sockets()[i].WithdrawQueued(code);
+  if (taken > 0) foundation::logInfo("request %u: withdrawn before it went out", code & 0x3FFF);
+  return taken;
+}
+
 bool IsNetworkQuiet(double seconds) {
   if (RealSeconds() - g_lastReceived.load() < seconds) return false;
   for (int i = 0; i < kConnectionCount; ++i)

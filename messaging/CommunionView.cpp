@@ -65,6 +65,8 @@ void CommunionView::build() {
       gfx::Rect(0, h - SendMessageTabbar::kHeight, w, SendMessageTabbar::kHeight));
   sendMessageTabbar_->setSendMessageDelegate(weakAs<SendMessageTabbarDelegate>());
   addSubview(sendMessageTabbar_);
+  waiter_.attach(*this, RequestWaiter::BoxFrame(h / 2 - 65), weakAs<AlertViewDelegate>(),
+                 kRequestTimeoutSeconds, kRequestSendingText);
   ui::Observe(this, "notification_update", &CommunionView::responseUpdateView);
   addObservers();
 }
@@ -188,20 +190,32 @@ void CommunionView::sendMessageTabbarDidSendMessageWithText(SendMessageTabbar&, 
   for (auto it = rows_.rbegin(); it != rows_.rend(); ++it) {
     if (it->row["communion_type"].toString() != "0") continue;
     setBrokerID(it->row["communion_readBrokerID"].toString());
+    replyText_ = text;
     sendMessage("回复: " + it->row["communion_title"].toString(), text);
     return;
   }
   ShowMessageAlert("没有可回复的主题！");
 }
 
+void CommunionView::handleTimeoutRequest() {
+  // The user reads that it failed (the request, still queued for a connection, never goes out)
+  // and finds the reply in the bar to send again: sending again sends it once.
+  waiter_.timedOut();
+  if (!replyText_.empty() && sendMessageTabbar_->sendContent()->text().empty())
+    sendMessageTabbar_->sendContent()->setText(replyText_);
+}
+
 void CommunionView::sendMessage(const std::string& title, const std::string& body) {
+  // The box stands while any reply is on its way; each answer is taken for its own reply.
+  waiter_.show();
   sendMessage_ = Value(foundation::Dictionary{});
-  const int code = NextRequestCode(GlobalDataRequest());
+  const int code = waiter_.send(GlobalDataRequest());
   const int result = MakeRequest_MessageSendXml(GlobalDataRequest(), 0, static_cast<uint16_t>(code), nullptr,
                                                 brokerId_.c_str(), title.c_str(), body.c_str(), 0, nullptr,
                                                 nullptr, nullptr, nullptr, kPageId);
   if (result < 0) {
     // Refused by the builder (too long): nothing went out, and no answer will come.
+    if (pending_.empty()) waiter_.hide();
     ShowMessageAlert("内容过长，无法发送！");
     return;
   }
@@ -229,9 +243,17 @@ void CommunionView::recvmsg(const foundation::Notification& notification) {
   if (found == pending_.end()) return;
   const Value record = found->second;
   pending_.erase(found);
+  // An answer after the time-out was shown changes nothing: the user was told it failed.
+  if (!waiter_.takes(static_cast<uint16_t>(view.requestCode()))) return;
+  const bool last = pending_.empty();
   if (view.header.isError()) {
+    if (last) waiter_.failed();
     ShowErrorText(view);
     return;
+  }
+  if (last) {
+    waiter_.end();
+    replyText_.clear();
   }
   ShowMessageAlert("消息已发送");
   addLast(record);

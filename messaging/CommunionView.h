@@ -24,13 +24,15 @@
 #include "platform/ui/MailComposer.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/ViewController.h"
+#include "widgets/RequestWaiter.h"
 
 class CommunionView : public ui::View,
                       public ui::TableViewDataSource,
                       public ui::TableViewDelegate,
                       public CommunionLabelDelegate,
                       public ui::MailComposeDelegate,
-                      public SendMessageTabbarDelegate {
+                      public SendMessageTabbarDelegate,
+                      public AlertViewDelegate {
  public:
   static constexpr int kTagBubble = 111;
   static constexpr uint8_t kPageId = 24;
@@ -113,6 +115,9 @@ class CommunionView : public ui::View,
   void sendMessageTabbarDidSendMessageWithText(SendMessageTabbar& bar, const std::string& text) override;
   void mailComposeControllerDidFinishWithResult(ui::MailComposer& composer,
                                                 ui::MailComposeResult result, int error) override;
+  // A reply left unanswered: the time-out text, and the reply back in the bar to send again.
+  void handleTimeoutRequest() override;
+  bool isWaiting() const { return waiter_.waiting(); }
 
  private:
   struct Row {
@@ -141,6 +146,9 @@ class CommunionView : public ui::View,
   foundation::Value sendMessage_;
   // Replies sent and not answered yet, by request code: each answer stores its own reply.
   std::map<int, foundation::Value> pending_;
+  // The reply on its way: its box, time-out and late answer; its text, given back on a time-out.
+  RequestWaiter waiter_;
+  std::string replyText_;
   foundation::Array deleteRows_;
   std::shared_ptr<foundation::Timer> scrollTimer_;
   mutable size_t measured_ = 0;

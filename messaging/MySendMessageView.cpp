@@ -1,5 +1,7 @@
 #include "messaging/MySendMessageView.h"
 
+#include "platform/foundation/Text.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -396,11 +398,12 @@ void MySendMessageView::button_Send() {
   const std::string to = receiverIds();
   const std::string subject = editSubject_->text();
   const std::string content = textViewContent_->text();
-  if (subject.empty()) {
+  // Spaces alone are no subject or content either.
+  if (foundation::isBlank(subject)) {
     ShowMessageAlert("请输入标题");
     return;
   }
-  if (content.empty()) {
+  if (foundation::isBlank(content)) {
     ShowMessageAlert("请输入内容");
     return;
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/DataRequest.h"
+#include "core/NetworkThreads.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/Invariants.h"
 #include "shell/ShellAlerts.h"
@@ -100,6 +101,9 @@ void RequestWaiter::end(ui::Control& button, ui::Control& otherButton) {
 }
 
 void RequestWaiter::timedOut() {
+  // A request still waiting for its connection never goes out after the user read that it
+  // failed: sending it again must not send it twice.
+  for (uint16_t code : codes_) WithdrawQueuedRequest(code);
   failed();
   ShowMessageAlert(kRequestTimeoutText);
 }

@@ -181,4 +181,12 @@ std::string utf8Quote(std::string_view text, size_t maxBytes) {
   return utf8Prefix(text, maxBytes) + "...";
 }
 
+bool isBlank(std::string_view utf8) {
+  for (char16_t c : utf8ToUtf16(utf8)) {
+    if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r' && c != u'\u00A0' && c != u'\u3000')
+      return false;
+  }
+  return true;
+}
+
 }  // namespace foundation

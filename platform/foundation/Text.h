@@ -33,6 +33,9 @@ int32_t leadingInt32(std::string_view text);
 // At most maxBytes bytes of the text, cut before a UTF-8 sequence rather than inside it (a
 // sequence is never split; what precedes the cut stays as it was).
 std::string utf8Prefix(std::string_view text, size_t maxBytes);
+// True when the text holds nothing but white space (spaces, tabs, line ends, the no-break and
+// the ideographic space): what a user sees as nothing typed.
+bool isBlank(std::string_view utf8);
 // The text as a log line quotes it: whole when it fits in maxBytes, else its UTF-8-safe prefix
 // followed by "...".
 std::string utf8Quote(std::string_view text, size_t maxBytes);

@@ -173,6 +173,11 @@ TEST_F(SuggestionTest, SendsTheFieldsShowsTheAnswerAndEmptiesBothTexts) {
   screen->ButtonAction();
   EXPECT_TRUE(AlertWithMessage(kSuggestionEmptyText));
   ui::AlertView::dismissAll();
+  // Spaces alone are no suggestion: nothing goes out.
+  screen->textView()->setText("    ");
+  screen->ButtonAction();
+  EXPECT_TRUE(AlertWithMessage(kSuggestionEmptyText));
+  ui::AlertView::dismissAll();
 
   screen->textView()->setText("行情刷新再快一点");
   screen->ButtonAction();

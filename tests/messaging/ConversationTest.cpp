@@ -445,6 +445,44 @@ TEST_F(ConversationTest, OpensSortedRepliesToTheNewestReceivedAndStoresTheReply)
 // The fault mended: a sent mail was stamped with the device's date, so against a server whose
 // market day lies ahead of the device's it sorted before the mails it answered. Both ways of
 // sending (the conversation's reply bar, the compose sheet) stamp the market's clock.
+// The fault mended: a reply sent while the server stalled showed nothing at all (no box, no
+// time-out), and its answer later said "消息已发送" for a reply the user had typed again. The
+// reply bar now waits as the compose sheet does: the box, the time-out text, the reply back in
+// the bar, and a late answer that changes nothing.
+TEST_F(ConversationTest, AReplyLeftUnansweredTimesOutAndComesBackToTheBar) {
+  MyMessage* centre = OpenCentre({{"9001", "08:10:00"}});
+  CommunionViewController* screen = OpenConversation(centre, "9001");
+  ASSERT_NE(screen, nullptr);
+  CommunionView& view = *screen->communionView();
+  SendMessageTabbar& bar = *view.sendMessageTabbar();
+  const size_t rows = view.rowCount();
+  const size_t sentBefore = centre->store().sentMessages().size();
+  server->setSendAnswerText("消息已发送");
+  server->setFault(Role::Message, Fault::Hold);
+  bar.sendContent()->setText("明天开盘前能给个建议吗");
+  bar.buttonAction_send();
+  EXPECT_TRUE(view.isWaiting());
+  EXPECT_EQ(bar.sendContent()->text(), "");
+  advance(kRequestTimeoutSeconds + 0.5);
+  ASSERT_TRUE(WaitFor([] { return !ui::AlertView::visibleAlerts().empty(); }));
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), kRequestTimeoutText);
+  EXPECT_FALSE(view.isWaiting());
+  EXPECT_EQ(bar.sendContent()->text(), "明天开盘前能给个建议吗");
+  ui::AlertView::dismissAll();
+  server->clearFaults();
+  server->releaseHeld(Role::Message);
+  pump([] { return false; }, 0.5);
+  EXPECT_TRUE(ui::AlertView::visibleAlerts().empty()) << "the late answer was shown";
+  EXPECT_EQ(view.rowCount(), rows);
+  EXPECT_EQ(centre->store().sentMessages().size(), sentBefore);
+  // Sent again, it is answered and shown once.
+  bar.buttonAction_send();
+  ASSERT_TRUE(WaitFor([] { return !ui::AlertView::visibleAlerts().empty(); }));
+  EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), "消息已发送");
+  EXPECT_EQ(view.rowCount(), rows + 1);
+  ui::AlertView::dismissAll();
+}
+
 TEST_F(ConversationTest, ASentMailTakesTheMarketsClockAndFollowsTheMailItAnswers) {
   // A server three or more days ahead, on a weekday, at 10:30 of its session.
   foundation::Date ahead = foundation::currentDate();

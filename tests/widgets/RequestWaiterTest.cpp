@@ -2,7 +2,9 @@
 
 #include "BarsTestSupport.h"
 #include "platform/ui/AlertView.h"
+#include "core/NetworkThreads.h"
 #include "core/PacketHeader.h"
+#include "core/SendQueues.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Invariants.h"
 #include "widgets/RequestWaiter.h"
@@ -44,6 +46,29 @@ TEST_F(RequestWaiterTest, OneRequestAtATimeAndTheTimeOutReachesTheScreenOnce) {
   EXPECT_EQ(ui::AlertView::visibleAlerts().front()->message(), kRequestTimeoutText);
   advance(100);
   EXPECT_EQ(counter->calls, 1);
+}
+
+// A request still waiting for its connection when the user reads that it timed out is taken
+// out of its queue: it never goes out once the connection is back, and a user who sends again
+// sends once. Other requests stay queued.
+TEST_F(RequestWaiterTest, ATimedOutRequestStillQueuedNeverGoesOut) {
+  CSocket& mail = GetCoreSocket(CoreConnection::Message);
+  mail.ClearBuffers();
+  auto queue = [](uint16_t code) {
+    std::vector<uint8_t> packet(kPacketHeaderSize + 4, 0);
+    const int n = BuildPacket(kMainTypeLogin, 106, 24, 0, code, packet.data(), 4, kCipherNone);
+    PushMessageSendQueue(packet.data(), n);
+    return n;
+  };
+  RequestWaiter waiter;
+  waiter.attach(*window, RequestWaiter::BoxFrame(200), counter);
+  ASSERT_TRUE(waiter.begin());
+  const int other = queue(0x1234);
+  waiter.expect(0x4321);
+  queue(0x4321);
+  waiter.timedOut();
+  EXPECT_EQ(mail.GetSendLen(), other);
+  mail.ClearBuffers();
 }
 
 TEST_F(RequestWaiterTest, AnAnswerEndsTheWaitAndNoTimeOutFollows) {

@@ -48,3 +48,10 @@ TEST(Text, Utf8CutsNeverSplitASequence) {
   EXPECT_EQ(foundation::utf8Quote("ab交易", 4), "ab...");
   EXPECT_EQ(foundation::utf8Quote("", 0), "");
 }
+
+TEST(Text, BlankIsWhiteSpaceOnlyOfEveryKindAUserTypes) {
+  for (const char* blank : {"", " ", "    ", "\t\n\r ", "\u3000\u3000", "\u00A0 "})
+    EXPECT_TRUE(foundation::isBlank(blank)) << blank;
+  for (const char* text : {"a", "  意见 ", "\u3000x", "😀", ".", "\xff"})
+    EXPECT_FALSE(foundation::isBlank(text)) << text;
+}
