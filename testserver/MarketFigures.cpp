@@ -285,9 +285,11 @@ void Market::recompute(Security& s) {
     q.JRCCS.ccsz = 1;
     q.KPC[0] = f.opened;
     q.KPC[1] = f.closed;
-    // The latest trade's share of opening and closing positions.
-    q.XKP[0] = q.realvol / 2;
-    q.XKP[1] = q.realvol / 3;
+    // The current minute's opening and closing, which make its volume (现量) as the day's make
+    // 总量, and move the interest by their difference.
+    const int64_t change = s.minuteInterest[n - 1];
+    q.XKP[0] = (q.realvol + change) / 2;
+    q.XKP[1] = q.realvol - q.XKP[0];
   }
   (void)unit;
 }
