@@ -219,6 +219,7 @@ void Market::makeHistory(Security& s) {
   Closes closes = closesOf(s, member ? era - 1 : first, last + (next ? 1 : 0));
   const size_t skip = static_cast<size_t>(first - closes.from);
   const int64_t step = VolumeStep(q);
+  const double multiplier = static_cast<double>(ContractMultiplier(q));
   s.history.resize(kHistoryDays);
   s.nextBar = DayBar{};
   for (int i = 0; i <= kHistoryDays + (next ? 1 : 0); ++i) {
@@ -252,7 +253,9 @@ void Market::makeHistory(Security& s) {
     // currency units, which the K-line sends): the day played minute by minute adds up to its bar
     // (see dayPoints).
     const double middle = (static_cast<double>(b.open) + b.high + b.low + b.close) / 4.0;
-    b.amount = RoundToStep(static_cast<double>(b.volume) * middle / 100.0, kAmountStep);
+    // A contract's amount is what its contracts were worth: the price times its multiplier.
+    b.amount = RoundToStep(static_cast<double>(b.volume) * middle * multiplier / 100.0,
+                           kAmountStep);
     b.mainFlow = static_cast<int32_t>((Unit(s.key, DayIndex(u, 5)) - 0.5) * 2000);
     if (q.zqlb == kTypeFuture) {
       // Open interest about its usual level, a few percent of the day's volume apart from the
@@ -598,9 +601,10 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
   // A share's volumes lean towards the minutes below or above the day's average price (its
   // amount over its volume) until price times volume adds up to the amount: every minute's
   // amount is then its price times its volume, and the average so far lies within the range.
-  const double average =
-      day.volume > 0 ? static_cast<double>(day.amount) * 100.0 / static_cast<double>(day.volume)
-                     : 0;
+  const double multiplier = static_cast<double>(ContractMultiplier(q));
+  const double average = day.volume > 0 ? static_cast<double>(day.amount) * 100.0 /
+                                              (static_cast<double>(day.volume) * multiplier)
+                                        : 0;
   const bool leaning = !IsAggregate(q) && average > day.low && average < day.high;
   if (leaning) {
     std::vector<double> lever(static_cast<size_t>(n));
@@ -643,13 +647,13 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
   // Amounts follow price times volume (1/100 of the currency; an index's or board's scaled), the
   // last minute taking what rounding left, so that they add up to the day's amount.
   double raw = 0;
-  for (const auto& p : pts) raw += static_cast<double>(p.volume) * p.now / 100.0;
+  for (const auto& p : pts) raw += static_cast<double>(p.volume) * p.now * multiplier / 100.0;
   const double scale = leaning ? 1.0 : raw > 0 ? static_cast<double>(day.amount) / raw : 0;
   int64_t amount = 0, volume = 0;
   double priced = 0, exact = 0;
   for (int i = 0; i < n; ++i) {
     tagLocalTrendData& p = pts[i];
-    exact += static_cast<double>(p.volume) * p.now / 100.0 * scale;
+    exact += static_cast<double>(p.volume) * p.now * multiplier / 100.0 * scale;
     p.amount = i + 1 < n ? std::llround(exact) - amount : day.amount - amount;
     amount += p.amount;
     volume += p.volume;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "testserver/Market.h"
+#include "testserver/PriceGrid.h"
 
 namespace testserver {
 
@@ -83,11 +84,12 @@ inline bool IsAggregate(const tagLocalStockData& q) {
 }
 
 // What one share traded at, at a price of the security: an index or board trades its members'
-// shares, whose price moves with its level.
+// shares, whose price moves with its level; a futures contract is worth its multiplier times the
+// price.
 inline double SharePrice(const Security& s, int32_t price) {
   if (IsAggregate(s.q) && s.sharePrice > 0 && s.q.yesterday > 0)
     return static_cast<double>(s.sharePrice) * price / s.q.yesterday;
-  return price;
+  return static_cast<double>(price) * static_cast<double>(ContractMultiplier(s.q));
 }
 
 // Five days' average volume per day.

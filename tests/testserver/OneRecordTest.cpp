@@ -23,6 +23,7 @@
 #include "platform/foundation/Text.h"
 #include "tests/testserver/ChartClientSupport.h"
 #include "testserver/Market.h"
+#include "testserver/PriceGrid.h"
 
 namespace {
 
@@ -228,33 +229,44 @@ TEST_F(OneRecord, QuoteTrendTicksAndTodaysBarsAgreeAtEveryClock) {
       auto minuteOf = [](const tagLocalDealData& d) { return d.time / 100 * 60 + d.time % 100; };
       EXPECT_EQ(minuteOf(ticks.back()), last.time % 1440);
       EXPECT_EQ(+ticks.back().price, q.now);  // packed: read, never bound
+      // A contract's trade pays its price times the contract's multiplier.
+      const double multiplier = static_cast<double>(testserver::ContractMultiplier(q));
+      if (q.zqlb == 30) {
+        EXPECT_GT(multiplier, 1.0) << "a contract without its multiplier";
+      }
       std::map<int, std::pair<int64_t, double>> byMinute;
       for (const tagLocalDealData& d : ticks) {
         auto& [lots, paid] = byMinute[minuteOf(d)];
         lots += d.volume;
-        paid += static_cast<double>(d.volume) * q.unit * d.price / 100.0;
+        paid += static_cast<double>(d.volume) * q.unit * d.price * multiplier / 100.0;
         EXPECT_LE(+d.inoutflag, 1) << "a trade at the ask or the bid";
         EXPECT_GE(+d.price, q.low);
         EXPECT_LE(+d.price, q.high);
       }
       const int oldest = minuteOf(ticks.front());
-      const int32_t step = std::max(1, PriceDotToScale(q));
+      // A contract moves by its own step, any other security by its last decimal.
+      const markets::Contract* contract = markets::FindContract(q.market, q.code);
+      const int32_t step = contract ? contract->step : std::max(1, PriceDotToScale(q));
       int checked = 0, missed = 0;
+      int32_t low = t.pts.front().now, high = low;
       for (const auto& p : t.pts) {
+        low = std::min(low, +p.now);
+        high = std::max(high, +p.now);
         const auto it = byMinute.find(p.time % 1440);
         if (it == byMinute.end() || it->first == oldest) continue;  // the oldest may be cut
         EXPECT_EQ(it->second.first * q.unit, +p.volume) << +p.time;
-        if (q.zqlb != 30) {
-          // Within a lot at one price step of the minute's amount, unless the minute stood at
-          // the day's extreme its amount lies beyond; always within the wire's step of amounts
-          // (1,000 of the currency).
-          const double off = std::abs(it->second.second - static_cast<double>(p.amount));
-          // (The close's minute takes what the day's amount leaves over from its minutes.)
-          if (&p != &last || t.count < GetTradeMinutes(q)) {
-            EXPECT_LE(off, 100000.0) << p.time;
-          }
-          missed += off > static_cast<double>(q.unit) * step / 100.0;
+        // Within a lot at one price step of the minute's amount, unless the minute stood at the
+        // day's extreme its amount lies beyond; always within the wire's step of amounts (1,000
+        // of the currency). A contract's amount is its trades' at its multiplier.
+        const double off = std::abs(it->second.second - static_cast<double>(p.amount));
+        // (The close's minute takes what the day's amount leaves over from its minutes.)
+        if (&p != &last || t.count < GetTradeMinutes(q)) {
+          EXPECT_LE(off, 100000.0) << p.time;
         }
+        const double paid = it->second.second;
+        const bool atExtreme = (paid < static_cast<double>(p.amount) && p.now >= high) ||
+                               (paid > static_cast<double>(p.amount) && p.now <= low);
+        missed += !atExtreme && off > static_cast<double>(q.unit) * step * multiplier / 100.0;
         ++checked;
       }
       EXPECT_GT(checked, 0);
