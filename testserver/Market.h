@@ -3,6 +3,7 @@
 // seed, the trading date and the minute: the same three give the same answers.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -63,7 +64,9 @@ struct DayBar {
   int32_t open = 0, high = 0, low = 0, close = 0;
   int64_t volume = 0, amount = 0, ccl = 0;
   int32_t jsj = 0;
-  int32_t mainFlow = 0;  // main-force net flow, percent x 100
+  // The main force: what the large orders (庄 and 大) bought and sold in the bar, 1/100 of the
+  // currency in the trend's steps of amounts, as the quote's main-force amounts say for a day.
+  int64_t main[2] = {};
   // The day's previous close (昨收): the close of the trading day before, or on the day of an
   // ex-rights event that close adjusted for it.
   int32_t ref = 0;
@@ -111,9 +114,14 @@ struct Security {
     std::vector<int32_t> path;
     std::vector<int64_t> minuteVolume, minuteAmount, minuteInterest;
   } today;
-  // Indices and boards: the extremes of past days their members' minutes reached, by date (made
-  // when a day is first asked for).
-  mutable std::map<uint32_t, std::pair<int32_t, int32_t>> pastExtremes;
+  // What a past day's minutes made of it, by date (made when the day is first asked for): an
+  // index's or board's extremes are those its members' minutes reached; every security's
+  // main-force amounts are its trades'.
+  struct PastDay {
+    int32_t high = 0, low = 0;
+    int64_t main[2] = {};
+  };
+  mutable std::map<uint32_t, PastDay> pastDays;
   // The shown session's trades summed up to a minute, kept so that the next minute only adds its
   // own (made again from the open when the session shown changes or the clock goes back).
   struct TapeCache {
@@ -323,6 +331,16 @@ class Market {
   std::vector<MinuteFigures> figures(const Security& s, int n, bool everyMinute = true) const;
   void recomputeAggregate(Security& s);
   DayBar todayBar(const Security& s) const;
+  // The main-force amounts bought and sold after each of a day's minutes (`pts`: its prices,
+  // volumes and amounts as the day is played), as the quote of that minute gives them: the
+  // minutes' trades summed. `ref`: the day's previous close.
+  std::vector<std::array<int64_t, 2>> mainAfterEachMinute(const Security& s, int32_t date,
+                                                          int32_t ref, const int32_t* path,
+                                                          const int64_t* volume,
+                                                          const int64_t* amount, int n) const;
+  // The same of a past day's minute points (their amounts in the trend's steps first).
+  std::vector<std::array<int64_t, 2>> mainAfterEachMinute(
+      const Security& s, const DayBar& day, const std::vector<tagLocalTrendData>& pts) const;
   // Every minute of a past day, agreeing with its bar and, for futures, running from the open
   // interest of the day before (`before`) to the bar's.
   std::vector<tagLocalTrendData> dayPoints(const Security& s, const DayBar& day,

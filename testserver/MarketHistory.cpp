@@ -256,7 +256,6 @@ void Market::makeHistory(Security& s) {
     // A contract's amount is what its contracts were worth: the price times its multiplier.
     b.amount = RoundToStep(static_cast<double>(b.volume) * middle * multiplier / 100.0,
                            kAmountStep);
-    b.mainFlow = static_cast<int32_t>((Unit(s.key, DayIndex(u, 5)) - 0.5) * 2000);
     if (q.zqlb == kTypeFuture) {
       // Open interest about its usual level, a few percent of the day's volume apart from the
       // day before's.
@@ -438,22 +437,31 @@ std::vector<tagLocalTrendData> Market::membersPastDay(const Security& b, size_t 
 
 DayBar Market::pastBar(const Security& s, size_t k) const {
   DayBar d = s.history[k];
-  if (s.members.empty()) return d;
-  // An index's or board's extremes are those its members' minutes reached that day, as when the
-  // day was played; made once a day is asked for.
-  auto at = s.pastExtremes.find(d.date);
-  if (at == s.pastExtremes.end()) {
-    std::pair<int32_t, int32_t> extremes{d.high, d.low};
-    const std::vector<tagLocalTrendData> pts = membersPastDay(s, k, true);
-    if (!pts.empty()) {
+  // The day played again, as when it was shown, once it is asked for: an index's or board's
+  // extremes are those its members' minutes reached, and the main force is the day's trades'.
+  auto at = s.pastDays.find(d.date);
+  if (at == s.pastDays.end()) {
+    Security::PastDay past;
+    past.high = d.high;
+    past.low = d.low;
+    const std::vector<tagLocalTrendData> pts = pastPoints(s, k);
+    if (!s.members.empty() && !pts.empty() && pts.front().now > 0) {
       const auto [low, high] = std::minmax_element(
           pts.begin(), pts.end(), [](const auto& a, const auto& b) { return a.now < b.now; });
-      extremes = {high->now, low->now};
+      past.high = high->now;
+      past.low = low->now;
     }
-    at = s.pastExtremes.emplace(d.date, extremes).first;
+    const std::vector<std::array<int64_t, 2>> main = mainAfterEachMinute(s, d, pts);
+    if (!main.empty()) {
+      past.main[0] = main.back()[0];
+      past.main[1] = main.back()[1];
+    }
+    at = s.pastDays.emplace(d.date, past).first;
   }
-  d.high = at->second.first;
-  d.low = at->second.second;
+  d.high = at->second.high;
+  d.low = at->second.low;
+  d.main[0] = at->second.main[0];
+  d.main[1] = at->second.main[1];
   return d;
 }
 

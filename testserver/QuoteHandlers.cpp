@@ -11,6 +11,7 @@
 #include "core/MDBF.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
+#include "testserver/MarketParts.h"
 #include "testserver/QuoteEncoder.h"
 #include "testserver/ServerCore.h"
 #include "testserver/Table.h"
@@ -741,13 +742,19 @@ void EncodeKLineBars(const tagLocalStockData& q, const std::vector<DayBar>& bars
   const int64_t U = q.unit ? q.unit : 1;
   int64_t prev[32] = {};
   for (const DayBar& b : bars) {
-    const int32_t zlcc = b.mainFlow;
-    // The main force's activity, in 1/10000 and never negative: how much of the bar's trading
-    // its large orders made, whichever way they went. The way they went is the sentiment (MMQ,
-    // sent in 1/100 of its 1/10000), whose sign the activity pane shows.
-    const int16_t zlhyd = static_cast<int16_t>(1500 + std::abs(b.mainFlow) * 22);
-    const int16_t mmq = static_cast<int16_t>(b.mainFlow * 5);
-    const int16_t zldx = static_cast<int16_t>(b.mainFlow / 30);
+    // The main force of the bar, from what its large orders bought and sold: its holding is the
+    // net in millions of the currency (which the client takes x 100 and shows in 100 millions,
+    // as the lists show the quote's 主力资金, the same net in 10,000s); its direction the net as
+    // a share of the bar's amount (1/10000, which the client takes as a percent x 100). Its activity, in 1/10000 and never negative: how much of the bar's amount the large
+    // orders made, whichever way they went. The way they went is the sentiment, the net as a
+    // share of what they traded (a percent in 1/10000, sent in 1/100 of that), whose sign the
+    // activity pane shows.
+    const int64_t net = b.main[0] - b.main[1], traded = b.main[0] + b.main[1];
+    const int32_t zlcc = static_cast<int32_t>(
+        std::clamp<int64_t>(net / 100000000, INT32_MIN / 100, INT32_MAX / 100));
+    const int16_t zldx = static_cast<int16_t>(RatioX10000(net, b.amount));
+    const int16_t zlhyd = static_cast<int16_t>(RatioX10000(traded, b.amount));
+    const int16_t mmq = static_cast<int16_t>(RatioX10000(net, traded));
     auto diff32 = [&](uint8_t id, int64_t v) {
       w.i32(static_cast<int32_t>(v - prev[id]));
       prev[id] = v;

@@ -35,6 +35,10 @@ const std::vector<uint8_t> kOneList =
     List({10, 9,  21, 2,  3,  4,  5,  17, 6,  7,   8,   18,  14,  15,  23,
           24, 26, 62, 75, 70, 71, 95, 96, 97, 102, 108, 109, 160, 161, 162});
 
+// The bars with the main-force fields the K-line's panes draw (holding, its delta form,
+// activity, sentiment, direction).
+const std::vector<uint8_t> kMainBars = Concat(kKLineList, {20, 22, 23, 24});
+
 struct Sample {
   uint8_t market;
   const char* code;
@@ -172,6 +176,30 @@ int64_t Sum(const int64_t* a, int n) {
   return s;
 }
 
+// A day bar's main force says what the quote's main-force amounts say of that day: its holding
+// is the 主力资金 (the net, shown in 100 millions to two decimals where the lists show four),
+// its activity the large orders' share of the amount, its sentiment their net over what they
+// traded, its direction the net over the amount.
+void ExpectMainForceOf(const tagLocalKData& bar, const tagLocalStockData& q) {
+  const double bought = static_cast<double>(q.MainAmount[0]);
+  const double sold = static_cast<double>(q.MainAmount[1]);
+  const double amount = static_cast<double>(q.amount);
+  EXPECT_EQ(bar.GoldData.ZLCC, q.ZLZJ / 100 * 100);
+  ASSERT_GT(amount, 0);
+  EXPECT_NEAR(bar.GoldData.ZLHYD / 10000.0, (bought + sold) / amount, 1e-4);
+  EXPECT_NEAR(bar.GoldData.ZLDX / 1000000.0, (bought - sold) / amount, 1e-4);
+  if (bought + sold > 0) {
+    EXPECT_NEAR(bar.GoldData.MMQ / 1000000.0, (bought - sold) / (bought + sold), 1e-4);
+  }
+}
+
+// Whether a minute bar's date (a tagDateMin) falls on the quote's day.
+bool OnQuoteDay(const tagLocalKData& bar, const tagLocalStockData& q) {
+  tagDateMin d;
+  std::memcpy(&d, &bar.Date, sizeof d);
+  return d.Year == q.datetime.Year && d.Month == q.datetime.Month && d.Day == q.datetime.Day;
+}
+
 TEST_F(OneRecord, QuoteTrendTicksAndTodaysBarsAgreeAtEveryClock) {
   for (const Clock& clock : kClocks) {
     Open(clock.date, clock.minute);
@@ -201,12 +229,41 @@ TEST_F(OneRecord, QuoteTrendTicksAndTodaysBarsAgreeAtEveryClock) {
         EXPECT_EQ(q.out + q.in, q.volume);
       }
 
-      // Today's bar of every period ends on the quote.
+      // Today's bar of every period ends on the quote; its main force is the quote's, a week's
+      // or a month's the sum of its days', the minute bars' of today add up to the day's.
+      std::vector<tagLocalKData> days;
       for (uint8_t period = 1; period <= 7; ++period) {
         SCOPED_TRACE(period);
-        const KLine k = KLineOf(q, period, 100, kKLineList);
+        const KLine k = KLineOf(q, period, 100, kMainBars);
         ASSERT_FALSE(k.bars.empty());
         const tagLocalKData& bar = k.bars.back();
+        if (period == 1) {
+          days = k.bars;
+          ExpectMainForceOf(bar, q);
+        } else {
+          int64_t holding = 0;
+          int bars = 0;
+          bool whole = false;  // the bars reach back past the day, week or month
+          for (auto b = days.rbegin(); period <= 3 && b != days.rend(); ++b, ++bars) {
+            const bool sameBar =
+                period == 2 ? testserver::AddDays(static_cast<int32_t>(b->Date), 7) >
+                                      static_cast<int32_t>(bar.Date) &&
+                                  testserver::WeekDay(static_cast<int32_t>(b->Date)) <=
+                                      testserver::WeekDay(static_cast<int32_t>(bar.Date))
+                            : b->Date / 100 == bar.Date / 100;
+            if ((whole = !sameBar)) break;
+            holding += b->GoldData.ZLCC;
+          }
+          for (auto b = k.bars.rbegin(); period >= 4 && b != k.bars.rend(); ++b, ++bars) {
+            if ((whole = !OnQuoteDay(*b, q))) break;
+            holding += b->GoldData.ZLCC;
+          }
+          ASSERT_GT(bars, 0);
+          // Each bar's holding is its net in whole millions: the sum may lose one a bar.
+          if (whole) {
+            EXPECT_NEAR(period <= 3 ? bar.GoldData.ZLCC : q.ZLZJ, holding, bars * 100);
+          }
+        }
         EXPECT_EQ(bar.close, q.now);
         if (period <= 3) {
           EXPECT_LE(bar.low, q.low);
