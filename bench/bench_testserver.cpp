@@ -77,24 +77,22 @@ void BM_TrendAndTicks(benchmark::State& state) {
 BENCHMARK(BM_TrendAndTicks)->Unit(benchmark::kMicrosecond);
 
 // The first answer of a security's bars of a period (a fresh market each time: nothing made for an
-// earlier answer is kept), for a share and for an index, whose days are made of its members'.
+// earlier answer is kept), for a share and for an index, whose days are made of its members', with
+// the main force (the past days' trades played again) or without.
 void BM_FirstBars(benchmark::State& state) {
   const int period = static_cast<int>(state.range(0));
   const bool index = state.range(1) != 0;
+  const bool mainForce = state.range(2) != 0;
   for (auto _ : state) {
     state.PauseTiming();
     const testserver::Market m(kSeed, 20261209, 15 * 60);
     const testserver::Security* s = index ? m.find(1, "000001") : m.find(1, "600000");
     state.ResumeTiming();
-    benchmark::DoNotOptimize(m.bars(*s, period, 100).size());
+    benchmark::DoNotOptimize(m.bars(*s, period, 100, mainForce).size());
   }
 }
 BENCHMARK(BM_FirstBars)
-    ->Args({1, 0})
-    ->Args({3, 0})
-    ->Args({4, 0})
-    ->Args({1, 1})
-    ->Args({3, 1})
+    ->ArgsProduct({{1, 3, 4}, {0, 1}, {0, 1}})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

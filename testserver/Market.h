@@ -119,6 +119,7 @@ struct Security {
   // main-force amounts are its trades'.
   struct PastDay {
     int32_t high = 0, low = 0;
+    bool traded = false;  // the main force made
     int64_t main[2] = {};
   };
   mutable std::map<uint32_t, PastDay> pastDays;
@@ -257,8 +258,9 @@ class Market {
   // Bars of a period (1 day, 2 week, 3 month, 4 5-min, 5 60-min, 6 15-min, 7 30-min),
   // oldest first, at most `count`, the shown session's bar last (today's from the open). Minute
   // bars end on the N-minute marks of each session and reach back over earlier days, whose minutes
-  // agree with their day bars.
-  std::vector<DayBar> bars(const Security& s, int period, int count) const;
+  // agree with their day bars. Their main force is their trades' (`mainForce`: for past days'
+  // bars, which make it from their minutes when first asked for; without it they carry none).
+  std::vector<DayBar> bars(const Security& s, int period, int count, bool mainForce = true) const;
 
   const std::vector<SeatRange>& seats() const { return seats_; }
   const SeatRange* findSeat(int32_t seat) const;
@@ -352,8 +354,8 @@ class Market {
   // when a member has no such day.
   std::vector<tagLocalTrendData> membersPastDay(const Security& b, size_t k, bool pricesOnly) const;
   // The `k`-th day of a security's history; an index's or board's extremes are those its
-  // members' minutes reached that day.
-  DayBar pastBar(const Security& s, size_t k) const;
+  // members' minutes reached that day, and (`mainForce`) its main force its trades'.
+  DayBar pastBar(const Security& s, size_t k, bool mainForce) const;
   // The minutes of the `k`-th day of a security's history.
   std::vector<tagLocalTrendData> pastPoints(const Security& s, size_t k) const;
 

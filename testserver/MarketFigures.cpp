@@ -473,7 +473,7 @@ DayBar Market::todayBar(const Security& s) const {
   return b;
 }
 
-std::vector<DayBar> Market::bars(const Security& s, int period, int count) const {
+std::vector<DayBar> Market::bars(const Security& s, int period, int count, bool mainForce) const {
   std::vector<DayBar> out;
   if (count <= 0) return out;
   if (period >= 4 && period <= 7) {
@@ -501,7 +501,7 @@ std::vector<DayBar> Market::bars(const Security& s, int period, int count) const
     const size_t h = days.size();
     const size_t span = period == 1 ? static_cast<size_t>(count)
                                     : static_cast<size_t>(count + 1) * (period == 3 ? 23 : 5);
-    for (size_t k = h - std::min(h, span); k < h; ++k) days[k] = pastBar(s, k);
+    for (size_t k = h - std::min(h, span); k < h; ++k) days[k] = pastBar(s, k, mainForce);
     days.push_back(todayBar(s));
     if (period == 2 || period == 3) {
       for (const DayBar& d : days) {

@@ -435,28 +435,35 @@ std::vector<tagLocalTrendData> Market::membersPastDay(const Security& b, size_t 
   return pts;
 }
 
-DayBar Market::pastBar(const Security& s, size_t k) const {
+DayBar Market::pastBar(const Security& s, size_t k, bool mainForce) const {
   DayBar d = s.history[k];
   // The day played again, as when it was shown, once it is asked for: an index's or board's
   // extremes are those its members' minutes reached, and the main force is the day's trades'.
+  // Only what is asked for is made (the trades cost an index its members' minutes).
   auto at = s.pastDays.find(d.date);
-  if (at == s.pastDays.end()) {
+  if (at == s.pastDays.end() || (mainForce && !at->second.traded)) {
     Security::PastDay past;
     past.high = d.high;
     past.low = d.low;
-    const std::vector<tagLocalTrendData> pts = pastPoints(s, k);
+    const std::vector<tagLocalTrendData> pts =
+        mainForce ? pastPoints(s, k)
+                  : s.members.empty() ? std::vector<tagLocalTrendData>{}
+                                      : membersPastDay(s, k, true);
     if (!s.members.empty() && !pts.empty() && pts.front().now > 0) {
       const auto [low, high] = std::minmax_element(
           pts.begin(), pts.end(), [](const auto& a, const auto& b) { return a.now < b.now; });
       past.high = high->now;
       past.low = low->now;
     }
-    const std::vector<std::array<int64_t, 2>> main = mainAfterEachMinute(s, d, pts);
-    if (!main.empty()) {
-      past.main[0] = main.back()[0];
-      past.main[1] = main.back()[1];
+    if (mainForce) {
+      past.traded = true;
+      const std::vector<std::array<int64_t, 2>> main = mainAfterEachMinute(s, d, pts);
+      if (!main.empty()) {
+        past.main[0] = main.back()[0];
+        past.main[1] = main.back()[1];
+      }
     }
-    at = s.pastDays.emplace(d.date, past).first;
+    at = s.pastDays.insert_or_assign(d.date, past).first;
   }
   d.high = at->second.high;
   d.low = at->second.low;

@@ -845,6 +845,13 @@ void EncodeKLineBars(const tagLocalStockData& q, const std::vector<DayBar>& bars
   }
 }
 
+// Whether bars with these ids carry the main force (holding, activity, sentiment, direction).
+bool WantsMainForce(const std::vector<uint8_t>& ids) {
+  for (uint8_t id : ids)
+    if (id == 10 || id == 20 || (id >= 22 && id <= 24)) return true;
+  return false;
+}
+
 // Bytes of one bar with these ids, measured by the encoder itself (every K-line field has a
 // fixed width, so one bar tells them all).
 size_t KLineBarSize(const tagLocalStockData& q, const std::vector<uint8_t>& ids) {
@@ -892,10 +899,11 @@ void KLine(ServerCore& s, Connection& c, const Request& req) {
   }
   const int period = block[10] >= 1 && block[10] <= 7 ? block[10] : 1;
   const uint16_t wanted = std::min<uint16_t>(ReadLE16(block + 19), 400);
-  std::vector<DayBar> bars = s.market().bars(*sec, period, wanted ? wanted : 196);
   std::vector<uint8_t> ids;
   for (uint8_t id : l1)
     if (IsKLineId(id) && std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+  std::vector<DayBar> bars =
+      s.market().bars(*sec, period, wanted ? wanted : 196, WantsMainForce(ids));
   const tagLocalStockData& q = sec->q;
   // Bars that fit: the newest ones.
   const size_t perBar = KLineBarSize(q, ids);
@@ -1025,7 +1033,8 @@ void Suggestion(ServerCore& s, Connection& c, const Request& req) {
 std::vector<uint8_t> SubscriptionPushBody(Market& m, const Subscription& sub) {
   if (sub.child == 32) {
     const Security& sec = m.at(sub.stocks[0]);
-    return KLineBody(sec.q, sub.period, sub.blockFlag, m.bars(sec, sub.period, 1), sub.ids);
+    return KLineBody(sec.q, sub.period, sub.blockFlag,
+                     m.bars(sec, sub.period, 1, WantsMainForce(sub.ids)), sub.ids);
   }
   if (sub.child == 14) {
     return TicksBody(m, m.at(sub.stocks[0]), sub.period, sub.blockFlag != 0);

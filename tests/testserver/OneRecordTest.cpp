@@ -332,6 +332,28 @@ TEST_F(OneRecord, QuoteTrendTicksAndTodaysBarsAgreeAtEveryClock) {
   }
 }
 
+// A day's main force is its trades' whichever day looks at it: a Wednesday's day bar, seen at its
+// close, before Thursday's open and on Friday, says what its quote said at the close.
+TEST_F(OneRecord, ADaysMainForceIsItsCloseSeenFromLaterDays) {
+  const Sample samples[] = {{1, "600000"}, {2, "000001"}, {1, "000001"}, {4, "IF1512"}};
+  std::map<std::string, tagLocalStockData> atClose;
+  for (const Clock& clock :
+       {Clock{20261209, 15 * 60 + 30}, Clock{20261210, 9 * 60}, Clock{20261211, 11 * 60}}) {
+    Open(clock.date, clock.minute);
+    for (const Sample& sample : samples) {
+      SCOPED_TRACE(std::to_string(clock.date) + " " + sample.code);
+      const tagLocalStockData q = Q(sample);
+      const std::string key = std::to_string(sample.market) + sample.code;
+      if (!atClose.count(key)) atClose[key] = q;
+      const KLine k = KLineOf(q, 1, 5, kMainBars);
+      const auto bar = std::find_if(k.bars.begin(), k.bars.end(),
+                                    [](const tagLocalKData& b) { return b.Date == 20261209u; });
+      ASSERT_NE(bar, k.bars.end());
+      ExpectMainForceOf(*bar, atClose[key]);
+    }
+  }
+}
+
 // The sums of a day only grow as its minutes pass: volume, amount, 外盘, 内盘 and every
 // main-force class's orders, volume and amount.
 TEST_F(OneRecord, CumulativeFiguresNeverFallThroughTheDay) {
