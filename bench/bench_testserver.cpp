@@ -91,8 +91,6 @@ void BM_FirstBars(benchmark::State& state) {
     benchmark::DoNotOptimize(m.bars(*s, period, 100, mainForce).size());
   }
 }
-BENCHMARK(BM_FirstBars)
-    ->ArgsProduct({{1, 3, 4}, {0, 1}, {0, 1}})
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstBars)->ArgsProduct({{1, 3, 4}, {0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 }  // namespace

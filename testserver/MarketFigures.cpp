@@ -137,8 +137,8 @@ std::vector<std::array<int64_t, 2>> Market::mainAfterEachMinute(
     volume[i] = pts[i].volume;
   }
   const std::vector<int64_t> amount = SteppedAmounts(pts);
-  return mainAfterEachMinute(s, static_cast<int32_t>(day.date), day.ref, path.data(),
-                             volume.data(), amount.data(), n);
+  return mainAfterEachMinute(s, static_cast<int32_t>(day.date), day.ref, path.data(), volume.data(),
+                             amount.data(), n);
 }
 
 std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyMinute) const {
@@ -491,8 +491,8 @@ std::vector<DayBar> Market::bars(const Security& s, int period, int count, bool 
       const DayBar& day = s.history[h - back];
       const std::vector<tagLocalTrendData> pts = pastPoints(s, static_cast<size_t>(h - back));
       std::vector<DayBar> earlier =
-          SessionBars(s.q, pts.data(), static_cast<int>(pts.size()),
-                      static_cast<int32_t>(day.date), span, mainAfterEachMinute(s, day, pts));
+          SessionBars(s.q, pts.data(), static_cast<int>(pts.size()), static_cast<int32_t>(day.date),
+                      span, mainAfterEachMinute(s, day, pts));
       out.insert(out.begin(), earlier.begin(), earlier.end());
     }
   } else {

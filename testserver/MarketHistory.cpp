@@ -254,8 +254,8 @@ void Market::makeHistory(Security& s) {
     // (see dayPoints).
     const double middle = (static_cast<double>(b.open) + b.high + b.low + b.close) / 4.0;
     // A contract's amount is what its contracts were worth: the price times its multiplier.
-    b.amount = RoundToStep(static_cast<double>(b.volume) * middle * multiplier / 100.0,
-                           kAmountStep);
+    b.amount =
+        RoundToStep(static_cast<double>(b.volume) * middle * multiplier / 100.0, kAmountStep);
     if (q.zqlb == kTypeFuture) {
       // Open interest about its usual level, a few percent of the day's volume apart from the
       // day before's.
@@ -445,10 +445,10 @@ DayBar Market::pastBar(const Security& s, size_t k, bool mainForce) const {
     Security::PastDay past;
     past.high = d.high;
     past.low = d.low;
-    const std::vector<tagLocalTrendData> pts =
-        mainForce ? pastPoints(s, k)
-                  : s.members.empty() ? std::vector<tagLocalTrendData>{}
-                                      : membersPastDay(s, k, true);
+    const std::vector<tagLocalTrendData> pts = mainForce ? pastPoints(s, k)
+                                               : s.members.empty()
+                                                   ? std::vector<tagLocalTrendData>{}
+                                                   : membersPastDay(s, k, true);
     if (!s.members.empty() && !pts.empty() && pts.front().now > 0) {
       const auto [low, high] = std::minmax_element(
           pts.begin(), pts.end(), [](const auto& a, const auto& b) { return a.now < b.now; });

@@ -59,6 +59,9 @@ inline int64_t VolumeStep(const tagLocalStockData& q) {
 // Typical shares traded in a day; past days and today share it so the K-line stays level.
 inline double DailyVolume(const tagLocalStockData& q) {
   if (q.zqlb == kTypeIndex) return q.market == kMarketHk ? 1e9 : 2e10;
+  // A contract's lots are worth its multiplier times the price: at a couple of hundred thousand
+  // a day its busiest minute's amount stays well inside the trend wire's 32 bits.
+  if (q.zqlb == kTypeFuture) return 2e5;
   return q.ltgb > 0 ? q.ltgb * 0.01 : 5e6;
 }
 

@@ -745,10 +745,11 @@ void EncodeKLineBars(const tagLocalStockData& q, const std::vector<DayBar>& bars
     // The main force of the bar, from what its large orders bought and sold: its holding is the
     // net in millions of the currency (which the client takes x 100 and shows in 100 millions,
     // as the lists show the quote's 主力资金, the same net in 10,000s); its direction the net as
-    // a share of the bar's amount (1/10000, which the client takes as a percent x 100). Its activity, in 1/10000 and never negative: how much of the bar's amount the large
-    // orders made, whichever way they went. The way they went is the sentiment, the net as a
-    // share of what they traded (a percent in 1/10000, sent in 1/100 of that), whose sign the
-    // activity pane shows.
+    // a share of the bar's amount (1/10000, which the client takes as a percent x 100). Its
+    // activity, in 1/10000 and never negative: how much of the bar's amount the large orders
+    // made, whichever way they went. The way they went is the sentiment, the net as a share of
+    // what they traded (a percent in 1/10000, sent in 1/100 of that), whose sign the activity
+    // pane shows.
     const int64_t net = b.main[0] - b.main[1], traded = b.main[0] + b.main[1];
     const int32_t zlcc = static_cast<int32_t>(
         std::clamp<int64_t>(net / 100000000, INT32_MIN / 100, INT32_MAX / 100));

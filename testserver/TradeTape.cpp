@@ -129,10 +129,8 @@ void MinuteTrades(const tagLocalStockData& q, uint64_t key, int32_t date, int in
     else
       t.side = Unit(base, 64 + j) < buying ? 0 : 1;
     t.amount = aggregate ? m.amount * t.volume / std::max<int64_t>(m.volume, 1)
-                         : static_cast<int64_t>(
-                               std::floor(static_cast<double>(t.volume) * t.price * multiplier /
-                                              100.0 +
-                                          0.5));
+                         : static_cast<int64_t>(std::floor(
+                               static_cast<double>(t.volume) * t.price * multiplier / 100.0 + 0.5));
     t.interest = m.interest ? m.interest * t.volume / std::max<int64_t>(m.volume, 1) : 0;
     paid += t.amount;
     interest += t.interest;

@@ -244,14 +244,15 @@ TEST_F(OneRecord, QuoteTrendTicksAndTodaysBarsAgreeAtEveryClock) {
           int64_t holding = 0;
           int bars = 0;
           bool whole = false;  // the bars reach back past the day, week or month
+          // Whether a day falls in the week or month of the last bar (which ends today).
+          auto inBar = [&](uint32_t date) {
+            const auto day = static_cast<int32_t>(date), end = static_cast<int32_t>(bar.Date);
+            if (period == 3) return day / 100 == end / 100;
+            return testserver::AddDays(day, 7) > end &&
+                   testserver::WeekDay(day) <= testserver::WeekDay(end);
+          };
           for (auto b = days.rbegin(); period <= 3 && b != days.rend(); ++b, ++bars) {
-            const bool sameBar =
-                period == 2 ? testserver::AddDays(static_cast<int32_t>(b->Date), 7) >
-                                      static_cast<int32_t>(bar.Date) &&
-                                  testserver::WeekDay(static_cast<int32_t>(b->Date)) <=
-                                      testserver::WeekDay(static_cast<int32_t>(bar.Date))
-                            : b->Date / 100 == bar.Date / 100;
-            if ((whole = !sameBar)) break;
+            if ((whole = !inBar(b->Date))) break;
             holding += b->GoldData.ZLCC;
           }
           for (auto b = k.bars.rbegin(); period >= 4 && b != k.bars.rend(); ++b, ++bars) {
@@ -466,6 +467,10 @@ TEST_F(OneRecord, FuturesKeepTheirStepsLimitsAndTabs) {
       const tagLocalStockData q = Quote(c.market, c.code, kOneList);
       ASSERT_GT(q.now, 0);
       EXPECT_EQ(q.pricedot, c.pricedot);
+      // Its minutes' amounts, at its multiplier, come through the trend's fields whole.
+      int64_t amount = 0;
+      for (const auto& p : TrendOf(q, TrendListFor(q, false)).pts) amount += p.amount;
+      EXPECT_EQ(amount, q.amount);
       for (int32_t price : {q.now, q.open, q.high, q.low, q.yesterday})
         EXPECT_EQ(price % c.step, 0) << price;
       // The order book's levels stand one step apart.
