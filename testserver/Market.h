@@ -64,12 +64,12 @@ struct DayBar {
   int32_t open = 0, high = 0, low = 0, close = 0;
   int64_t volume = 0, amount = 0, ccl = 0;
   int32_t jsj = 0;
-  // The main force: what the large orders (庄 and 大) bought and sold in the bar, 1/100 of the
-  // currency in the trend's steps of amounts, as the quote's main-force amounts say for a day.
-  int64_t main[2] = {};
   // The day's previous close (昨收): the close of the trading day before, or on the day of an
   // ex-rights event that close adjusted for it.
   int32_t ref = 0;
+  // The main force: what the large orders (庄 and 大) bought and sold in the bar, 1/100 of the
+  // currency in the trend's steps of amounts, as the quote's main-force amounts say for a day.
+  int64_t main[2] = {};
 };
 
 struct Trade {
