@@ -1,6 +1,6 @@
 // The test server's market: how long it takes to build at the clock (the server's start), to move
-// on a minute (each market minute of a played session), to answer the radar and a day's trend,
-// and the memory its process holds at the peak.
+// on a minute (each market minute of a played session), to answer the radar, a day's trend and a
+// security's first bars of a period, and the memory its process holds at the peak.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
