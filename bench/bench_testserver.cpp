@@ -1,6 +1,6 @@
 // The test server's market: how long it takes to build at the clock (the server's start), to move
-// on a minute (each market minute of a played session), to answer the radar and a day's trend,
-// and the memory its process holds at the peak.
+// on a minute (each market minute of a played session), to answer the radar, a day's trend and a
+// security's first bars of a period, and the memory its process holds at the peak.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -75,5 +75,22 @@ void BM_TrendAndTicks(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_TrendAndTicks)->Unit(benchmark::kMicrosecond);
+
+// The first answer of a security's bars of a period (a fresh market each time: nothing made for an
+// earlier answer is kept), for a share and for an index, whose days are made of its members', with
+// the main force (the past days' trades played again) or without.
+void BM_FirstBars(benchmark::State& state) {
+  const int period = static_cast<int>(state.range(0));
+  const bool index = state.range(1) != 0;
+  const bool mainForce = state.range(2) != 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const testserver::Market m(kSeed, 20261209, 15 * 60);
+    const testserver::Security* s = index ? m.find(1, "000001") : m.find(1, "600000");
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(m.bars(*s, period, 100, mainForce).size());
+  }
+}
+BENCHMARK(BM_FirstBars)->ArgsProduct({{1, 3, 4}, {0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -3,6 +3,7 @@
 // seed, the trading date and the minute: the same three give the same answers.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -63,10 +64,12 @@ struct DayBar {
   int32_t open = 0, high = 0, low = 0, close = 0;
   int64_t volume = 0, amount = 0, ccl = 0;
   int32_t jsj = 0;
-  int32_t mainFlow = 0;  // main-force net flow, percent x 100
   // The day's previous close (昨收): the close of the trading day before, or on the day of an
   // ex-rights event that close adjusted for it.
   int32_t ref = 0;
+  // The main force: what the large orders (庄 and 大) bought and sold in the bar, 1/100 of the
+  // currency in the trend's steps of amounts, as the quote's main-force amounts say for a day.
+  int64_t main[2] = {};
 };
 
 struct Trade {
@@ -111,9 +114,15 @@ struct Security {
     std::vector<int32_t> path;
     std::vector<int64_t> minuteVolume, minuteAmount, minuteInterest;
   } today;
-  // Indices and boards: the extremes of past days their members' minutes reached, by date (made
-  // when a day is first asked for).
-  mutable std::map<uint32_t, std::pair<int32_t, int32_t>> pastExtremes;
+  // What a past day's minutes made of it, by date (made when the day is first asked for): an
+  // index's or board's extremes are those its members' minutes reached; every security's
+  // main-force amounts are its trades'.
+  struct PastDay {
+    int32_t high = 0, low = 0;
+    bool traded = false;  // the main force made
+    int64_t main[2] = {};
+  };
+  mutable std::map<uint32_t, PastDay> pastDays;
   // The shown session's trades summed up to a minute, kept so that the next minute only adds its
   // own (made again from the open when the session shown changes or the clock goes back).
   struct TapeCache {
@@ -249,8 +258,9 @@ class Market {
   // Bars of a period (1 day, 2 week, 3 month, 4 5-min, 5 60-min, 6 15-min, 7 30-min),
   // oldest first, at most `count`, the shown session's bar last (today's from the open). Minute
   // bars end on the N-minute marks of each session and reach back over earlier days, whose minutes
-  // agree with their day bars.
-  std::vector<DayBar> bars(const Security& s, int period, int count) const;
+  // agree with their day bars. Their main force is their trades' (`mainForce`: for past days'
+  // bars, which make it from their minutes when first asked for; without it they carry none).
+  std::vector<DayBar> bars(const Security& s, int period, int count, bool mainForce = true) const;
 
   const std::vector<SeatRange>& seats() const { return seats_; }
   const SeatRange* findSeat(int32_t seat) const;
@@ -323,6 +333,16 @@ class Market {
   std::vector<MinuteFigures> figures(const Security& s, int n, bool everyMinute = true) const;
   void recomputeAggregate(Security& s);
   DayBar todayBar(const Security& s) const;
+  // The main-force amounts bought and sold after each of a day's minutes (`pts`: its prices,
+  // volumes and amounts as the day is played), as the quote of that minute gives them: the
+  // minutes' trades summed. `ref`: the day's previous close.
+  std::vector<std::array<int64_t, 2>> mainAfterEachMinute(const Security& s, int32_t date,
+                                                          int32_t ref, const int32_t* path,
+                                                          const int64_t* volume,
+                                                          const int64_t* amount, int n) const;
+  // The same of a past day's minute points (their amounts in the trend's steps first).
+  std::vector<std::array<int64_t, 2>> mainAfterEachMinute(
+      const Security& s, const DayBar& day, const std::vector<tagLocalTrendData>& pts) const;
   // Every minute of a past day, agreeing with its bar and, for futures, running from the open
   // interest of the day before (`before`) to the bar's.
   std::vector<tagLocalTrendData> dayPoints(const Security& s, const DayBar& day,
@@ -334,8 +354,8 @@ class Market {
   // when a member has no such day.
   std::vector<tagLocalTrendData> membersPastDay(const Security& b, size_t k, bool pricesOnly) const;
   // The `k`-th day of a security's history; an index's or board's extremes are those its
-  // members' minutes reached that day.
-  DayBar pastBar(const Security& s, size_t k) const;
+  // members' minutes reached that day, and (`mainForce`) its main force its trades'.
+  DayBar pastBar(const Security& s, size_t k, bool mainForce) const;
   // The minutes of the `k`-th day of a security's history.
   std::vector<tagLocalTrendData> pastPoints(const Security& s, size_t k) const;
 

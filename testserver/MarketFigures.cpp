@@ -27,11 +27,14 @@ void SessionOfPoint(const tagLocalStockData& q, int i, int* open, int* close) {
 // session's open (the opening minute joins the first bar; a short last stretch ends on the
 // close). No bar crosses from one session into the next. A bar whose points stop before its
 // mark is still in progress and already carries that mark, the minute it will end on: a push
-// of the next minute names the same bar and replaces it.
+// of the next minute names the same bar and replaces it. `main`: the day's main-force amounts
+// after each point, whose differences are the bars'.
 std::vector<DayBar> SessionBars(const tagLocalStockData& q, const tagLocalTrendData* pts, int n,
-                                int32_t date, int span, uint64_t key) {
+                                int32_t date, int span,
+                                const std::vector<std::array<int64_t, 2>>& main) {
   std::vector<DayBar> out;
   int mark = -1;
+  std::array<int64_t, 2> before{};
   for (int i = 0; i < n; ++i) {
     const tagLocalTrendData& p = pts[i];
     int open = 0, close = 0;
@@ -43,9 +46,7 @@ std::vector<DayBar> SessionBars(const tagLocalStockData& q, const tagLocalTrendD
       DayBar b;
       b.date = DateMinWord(date, end);
       b.open = b.high = b.low = p.now;
-      b.mainFlow = static_cast<int32_t>(
-          (Unit(key, static_cast<uint64_t>(date) * 2048 + static_cast<uint64_t>(end)) - 0.5) *
-          2000);
+      if (i > 0 && static_cast<size_t>(i) <= main.size()) before = main[static_cast<size_t>(i) - 1];
       out.push_back(b);
     }
     DayBar& b = out.back();
@@ -56,6 +57,10 @@ std::vector<DayBar> SessionBars(const tagLocalStockData& q, const tagLocalTrendD
     b.amount += p.amount;
     b.ccl = p.ccl;
     b.jsj = p.now;
+    if (static_cast<size_t>(i) < main.size()) {
+      b.main[0] = main[static_cast<size_t>(i)][0] - before[0];
+      b.main[1] = main[static_cast<size_t>(i)][1] - before[1];
+    }
   }
   return out;
 }
@@ -93,6 +98,47 @@ const TapeTotals& Market::tapeTotals(const Security& s, int n) const {
   }
   c.upTo = n;
   return c.totals;
+}
+
+std::vector<std::array<int64_t, 2>> Market::mainAfterEachMinute(const Security& s, int32_t date,
+                                                                int32_t ref, const int32_t* path,
+                                                                const int64_t* volume,
+                                                                const int64_t* amount,
+                                                                int n) const {
+  // As tapeTotals sums the session shown and figures rounds its main-force amounts.
+  std::vector<std::array<int64_t, 2>> out(static_cast<size_t>(std::max(n, 0)));
+  std::vector<TapeTrade> trades;
+  TapeTotals sums;
+  TapeMinute m;
+  for (int i = 0; i < n; ++i) {
+    m.price = path[i];
+    m.previous = i > 0 ? path[i - 1] : ref;
+    m.low = i == 0 ? path[0] : std::min(m.low, path[i]);
+    m.high = i == 0 ? path[0] : std::max(m.high, path[i]);
+    m.volume = volume[i];
+    m.amount = amount[i];
+    MinuteTrades(s.q, s.key, date, i, m, trades);
+    for (const TapeTrade& t : trades) sums.add(t);
+    out[static_cast<size_t>(i)] = {
+        RoundToStep(static_cast<double>(sums.mainAmount(0)), kAmountStep),
+        RoundToStep(static_cast<double>(sums.mainAmount(1)), kAmountStep)};
+  }
+  return out;
+}
+
+std::vector<std::array<int64_t, 2>> Market::mainAfterEachMinute(
+    const Security& s, const DayBar& day, const std::vector<tagLocalTrendData>& pts) const {
+  // The minutes as the day is played (takeMinutes): its amounts in the trend's steps.
+  const int n = static_cast<int>(pts.size());
+  std::vector<int32_t> path(pts.size());
+  std::vector<int64_t> volume(pts.size());
+  for (size_t i = 0; i < pts.size(); ++i) {
+    path[i] = pts[i].now;
+    volume[i] = pts[i].volume;
+  }
+  const std::vector<int64_t> amount = SteppedAmounts(pts);
+  return mainAfterEachMinute(s, static_cast<int32_t>(day.date), day.ref, path.data(), volume.data(),
+                             amount.data(), n);
 }
 
 std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyMinute) const {
@@ -423,28 +469,32 @@ DayBar Market::todayBar(const Security& s) const {
   b.amount = s.q.amount;
   b.ccl = s.q.JRCCS.jrccl;
   b.jsj = s.q.JRCCS.jrjsj;
-  b.mainFlow = s.lastSession   ? s.lastBar.mainFlow
-               : s.nextSession ? s.nextBar.mainFlow
-                               : s.liveBar.mainFlow;
+  // The main force is the quote's: the shown session's trades up to the clock.
+  b.main[0] = s.q.MainAmount[0];
+  b.main[1] = s.q.MainAmount[1];
   return b;
 }
 
-std::vector<DayBar> Market::bars(const Security& s, int period, int count) const {
+std::vector<DayBar> Market::bars(const Security& s, int period, int count, bool mainForce) const {
   std::vector<DayBar> out;
   if (count <= 0) return out;
   if (period >= 4 && period <= 7) {
     static const int kMinutes[] = {5, 60, 15, 30};
     const int span = kMinutes[period - 4];
     const std::vector<tagLocalTrendData> today = trend(s);
-    out =
-        SessionBars(s.q, today.data(), static_cast<int>(today.size()), sessionDate(s), span, s.key);
+    const int n = elapsed(s);
+    const int32_t date = sessionDate(s);
+    out = SessionBars(s.q, today.data(), static_cast<int>(today.size()), date, span,
+                      mainAfterEachMinute(s, date, s.q.yesterday, s.path.data(),
+                                          s.minuteVolume.data(), s.minuteAmount.data(), n));
     // Earlier days, newest first, until the count is reached.
     const int h = static_cast<int>(s.history.size());
     for (int back = 1; static_cast<int>(out.size()) < count && back <= h; ++back) {
       const DayBar& day = s.history[h - back];
       const std::vector<tagLocalTrendData> pts = pastPoints(s, static_cast<size_t>(h - back));
-      std::vector<DayBar> earlier = SessionBars(s.q, pts.data(), static_cast<int>(pts.size()),
-                                                static_cast<int32_t>(day.date), span, s.key);
+      std::vector<DayBar> earlier =
+          SessionBars(s.q, pts.data(), static_cast<int>(pts.size()), static_cast<int32_t>(day.date),
+                      span, mainAfterEachMinute(s, day, pts));
       out.insert(out.begin(), earlier.begin(), earlier.end());
     }
   } else {
@@ -453,7 +503,7 @@ std::vector<DayBar> Market::bars(const Security& s, int period, int count) const
     const size_t h = days.size();
     const size_t span = period == 1 ? static_cast<size_t>(count)
                                     : static_cast<size_t>(count + 1) * (period == 3 ? 23 : 5);
-    for (size_t k = h - std::min(h, span); k < h; ++k) days[k] = pastBar(s, k);
+    for (size_t k = h - std::min(h, span); k < h; ++k) days[k] = pastBar(s, k, mainForce);
     days.push_back(todayBar(s));
     if (period == 2 || period == 3) {
       for (const DayBar& d : days) {
@@ -480,7 +530,8 @@ std::vector<DayBar> Market::bars(const Security& s, int period, int count) const
           b.date = d.date;
           b.ccl = d.ccl;
           b.jsj = d.jsj;
-          b.mainFlow = d.mainFlow;
+          b.main[0] += d.main[0];
+          b.main[1] += d.main[1];
         }
       }
     } else {

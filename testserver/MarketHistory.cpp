@@ -219,6 +219,7 @@ void Market::makeHistory(Security& s) {
   Closes closes = closesOf(s, member ? era - 1 : first, last + (next ? 1 : 0));
   const size_t skip = static_cast<size_t>(first - closes.from);
   const int64_t step = VolumeStep(q);
+  const double multiplier = static_cast<double>(ContractMultiplier(q));
   s.history.resize(kHistoryDays);
   s.nextBar = DayBar{};
   for (int i = 0; i <= kHistoryDays + (next ? 1 : 0); ++i) {
@@ -252,8 +253,9 @@ void Market::makeHistory(Security& s) {
     // currency units, which the K-line sends): the day played minute by minute adds up to its bar
     // (see dayPoints).
     const double middle = (static_cast<double>(b.open) + b.high + b.low + b.close) / 4.0;
-    b.amount = RoundToStep(static_cast<double>(b.volume) * middle / 100.0, kAmountStep);
-    b.mainFlow = static_cast<int32_t>((Unit(s.key, DayIndex(u, 5)) - 0.5) * 2000);
+    // A contract's amount is what its contracts were worth: the price times its multiplier.
+    b.amount =
+        RoundToStep(static_cast<double>(b.volume) * middle * multiplier / 100.0, kAmountStep);
     if (q.zqlb == kTypeFuture) {
       // Open interest about its usual level, a few percent of the day's volume apart from the
       // day before's.
@@ -433,24 +435,40 @@ std::vector<tagLocalTrendData> Market::membersPastDay(const Security& b, size_t 
   return pts;
 }
 
-DayBar Market::pastBar(const Security& s, size_t k) const {
+DayBar Market::pastBar(const Security& s, size_t k, bool mainForce) const {
   DayBar d = s.history[k];
-  if (s.members.empty()) return d;
-  // An index's or board's extremes are those its members' minutes reached that day, as when the
-  // day was played; made once a day is asked for.
-  auto at = s.pastExtremes.find(d.date);
-  if (at == s.pastExtremes.end()) {
-    std::pair<int32_t, int32_t> extremes{d.high, d.low};
-    const std::vector<tagLocalTrendData> pts = membersPastDay(s, k, true);
-    if (!pts.empty()) {
+  // The day played again, as when it was shown, once it is asked for: an index's or board's
+  // extremes are those its members' minutes reached, and the main force is the day's trades'.
+  // Only what is asked for is made (the trades cost an index its members' minutes).
+  auto at = s.pastDays.find(d.date);
+  if (at == s.pastDays.end() || (mainForce && !at->second.traded)) {
+    Security::PastDay past;
+    past.high = d.high;
+    past.low = d.low;
+    const std::vector<tagLocalTrendData> pts = mainForce ? pastPoints(s, k)
+                                               : s.members.empty()
+                                                   ? std::vector<tagLocalTrendData>{}
+                                                   : membersPastDay(s, k, true);
+    if (!s.members.empty() && !pts.empty() && pts.front().now > 0) {
       const auto [low, high] = std::minmax_element(
           pts.begin(), pts.end(), [](const auto& a, const auto& b) { return a.now < b.now; });
-      extremes = {high->now, low->now};
+      past.high = high->now;
+      past.low = low->now;
     }
-    at = s.pastExtremes.emplace(d.date, extremes).first;
+    if (mainForce) {
+      past.traded = true;
+      const std::vector<std::array<int64_t, 2>> main = mainAfterEachMinute(s, d, pts);
+      if (!main.empty()) {
+        past.main[0] = main.back()[0];
+        past.main[1] = main.back()[1];
+      }
+    }
+    at = s.pastDays.insert_or_assign(d.date, past).first;
   }
-  d.high = at->second.first;
-  d.low = at->second.second;
+  d.high = at->second.high;
+  d.low = at->second.low;
+  d.main[0] = at->second.main[0];
+  d.main[1] = at->second.main[1];
   return d;
 }
 
@@ -598,9 +616,10 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
   // A share's volumes lean towards the minutes below or above the day's average price (its
   // amount over its volume) until price times volume adds up to the amount: every minute's
   // amount is then its price times its volume, and the average so far lies within the range.
-  const double average =
-      day.volume > 0 ? static_cast<double>(day.amount) * 100.0 / static_cast<double>(day.volume)
-                     : 0;
+  const double multiplier = static_cast<double>(ContractMultiplier(q));
+  const double average = day.volume > 0 ? static_cast<double>(day.amount) * 100.0 /
+                                              (static_cast<double>(day.volume) * multiplier)
+                                        : 0;
   const bool leaning = !IsAggregate(q) && average > day.low && average < day.high;
   if (leaning) {
     std::vector<double> lever(static_cast<size_t>(n));
@@ -643,13 +662,13 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
   // Amounts follow price times volume (1/100 of the currency; an index's or board's scaled), the
   // last minute taking what rounding left, so that they add up to the day's amount.
   double raw = 0;
-  for (const auto& p : pts) raw += static_cast<double>(p.volume) * p.now / 100.0;
+  for (const auto& p : pts) raw += static_cast<double>(p.volume) * p.now * multiplier / 100.0;
   const double scale = leaning ? 1.0 : raw > 0 ? static_cast<double>(day.amount) / raw : 0;
   int64_t amount = 0, volume = 0;
   double priced = 0, exact = 0;
   for (int i = 0; i < n; ++i) {
     tagLocalTrendData& p = pts[i];
-    exact += static_cast<double>(p.volume) * p.now / 100.0 * scale;
+    exact += static_cast<double>(p.volume) * p.now * multiplier / 100.0 * scale;
     p.amount = i + 1 < n ? std::llround(exact) - amount : day.amount - amount;
     amount += p.amount;
     volume += p.volume;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "testserver/Market.h"
+#include "testserver/PriceGrid.h"
 
 namespace testserver {
 
@@ -58,6 +59,9 @@ inline int64_t VolumeStep(const tagLocalStockData& q) {
 // Typical shares traded in a day; past days and today share it so the K-line stays level.
 inline double DailyVolume(const tagLocalStockData& q) {
   if (q.zqlb == kTypeIndex) return q.market == kMarketHk ? 1e9 : 2e10;
+  // A contract's lots are worth its multiplier times the price: at a couple of hundred thousand
+  // a day its busiest minute's amount stays well inside the trend wire's 32 bits.
+  if (q.zqlb == kTypeFuture) return 2e5;
   return q.ltgb > 0 ? q.ltgb * 0.01 : 5e6;
 }
 
@@ -83,11 +87,12 @@ inline bool IsAggregate(const tagLocalStockData& q) {
 }
 
 // What one share traded at, at a price of the security: an index or board trades its members'
-// shares, whose price moves with its level.
+// shares, whose price moves with its level; a futures contract is worth its multiplier times the
+// price.
 inline double SharePrice(const Security& s, int32_t price) {
   if (IsAggregate(s.q) && s.sharePrice > 0 && s.q.yesterday > 0)
     return static_cast<double>(s.sharePrice) * price / s.q.yesterday;
-  return price;
+  return static_cast<double>(price) * static_cast<double>(ContractMultiplier(s.q));
 }
 
 // Five days' average volume per day.

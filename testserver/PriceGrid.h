@@ -24,4 +24,8 @@ int32_t StepDown(const tagLocalStockData& q, int32_t price);
 // a futures contract's own, 10 % for the Shanghai and Shenzhen shares, funds and bonds.
 double DailyLimit(const tagLocalStockData& q);
 
+// What a futures contract's price is worth per contract traded: its amounts are price x volume x
+// this. 1 for everything that is not a contract (a share's amount is price x volume).
+int64_t ContractMultiplier(const tagLocalStockData& q);
+
 }  // namespace testserver

@@ -11,6 +11,7 @@
 #include "core/MDBF.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
+#include "testserver/MarketParts.h"
 #include "testserver/QuoteEncoder.h"
 #include "testserver/ServerCore.h"
 #include "testserver/Table.h"
@@ -741,13 +742,20 @@ void EncodeKLineBars(const tagLocalStockData& q, const std::vector<DayBar>& bars
   const int64_t U = q.unit ? q.unit : 1;
   int64_t prev[32] = {};
   for (const DayBar& b : bars) {
-    const int32_t zlcc = b.mainFlow;
-    // The main force's activity, in 1/10000 and never negative: how much of the bar's trading
-    // its large orders made, whichever way they went. The way they went is the sentiment (MMQ,
-    // sent in 1/100 of its 1/10000), whose sign the activity pane shows.
-    const int16_t zlhyd = static_cast<int16_t>(1500 + std::abs(b.mainFlow) * 22);
-    const int16_t mmq = static_cast<int16_t>(b.mainFlow * 5);
-    const int16_t zldx = static_cast<int16_t>(b.mainFlow / 30);
+    // The main force of the bar, from what its large orders bought and sold: its holding is the
+    // net in millions of the currency (which the client takes x 100 and shows in 100 millions,
+    // as the lists show the quote's 主力资金, the same net in 10,000s); its direction the net as
+    // a share of the bar's amount (1/10000, which the client takes as a percent x 100). Its
+    // activity, in 1/10000 and never negative: how much of the bar's amount the large orders
+    // made, whichever way they went. The way they went is the sentiment, the net as a share of
+    // what they traded (a percent in 1/10000, sent in 1/100 of that), whose sign the activity
+    // pane shows.
+    const int64_t net = b.main[0] - b.main[1], traded = b.main[0] + b.main[1];
+    const int32_t zlcc = static_cast<int32_t>(
+        std::clamp<int64_t>(net / 100000000, INT32_MIN / 100, INT32_MAX / 100));
+    const int16_t zldx = static_cast<int16_t>(RatioX10000(net, b.amount));
+    const int16_t zlhyd = static_cast<int16_t>(RatioX10000(traded, b.amount));
+    const int16_t mmq = static_cast<int16_t>(RatioX10000(net, traded));
     auto diff32 = [&](uint8_t id, int64_t v) {
       w.i32(static_cast<int32_t>(v - prev[id]));
       prev[id] = v;
@@ -838,6 +846,13 @@ void EncodeKLineBars(const tagLocalStockData& q, const std::vector<DayBar>& bars
   }
 }
 
+// Whether bars with these ids carry the main force (holding, activity, sentiment, direction).
+bool WantsMainForce(const std::vector<uint8_t>& ids) {
+  for (uint8_t id : ids)
+    if (id == 10 || id == 20 || (id >= 22 && id <= 24)) return true;
+  return false;
+}
+
 // Bytes of one bar with these ids, measured by the encoder itself (every K-line field has a
 // fixed width, so one bar tells them all).
 size_t KLineBarSize(const tagLocalStockData& q, const std::vector<uint8_t>& ids) {
@@ -885,10 +900,11 @@ void KLine(ServerCore& s, Connection& c, const Request& req) {
   }
   const int period = block[10] >= 1 && block[10] <= 7 ? block[10] : 1;
   const uint16_t wanted = std::min<uint16_t>(ReadLE16(block + 19), 400);
-  std::vector<DayBar> bars = s.market().bars(*sec, period, wanted ? wanted : 196);
   std::vector<uint8_t> ids;
   for (uint8_t id : l1)
     if (IsKLineId(id) && std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+  std::vector<DayBar> bars =
+      s.market().bars(*sec, period, wanted ? wanted : 196, WantsMainForce(ids));
   const tagLocalStockData& q = sec->q;
   // Bars that fit: the newest ones.
   const size_t perBar = KLineBarSize(q, ids);
@@ -1018,7 +1034,8 @@ void Suggestion(ServerCore& s, Connection& c, const Request& req) {
 std::vector<uint8_t> SubscriptionPushBody(Market& m, const Subscription& sub) {
   if (sub.child == 32) {
     const Security& sec = m.at(sub.stocks[0]);
-    return KLineBody(sec.q, sub.period, sub.blockFlag, m.bars(sec, sub.period, 1), sub.ids);
+    return KLineBody(sec.q, sub.period, sub.blockFlag,
+                     m.bars(sec, sub.period, 1, WantsMainForce(sub.ids)), sub.ids);
   }
   if (sub.child == 14) {
     return TicksBody(m, m.at(sub.stocks[0]), sub.period, sub.blockFlag != 0);

@@ -64,12 +64,16 @@ void MinuteTrades(const tagLocalStockData& q, uint64_t key, int32_t date, int in
   // Trades a step off the last price bring the minute's amount: a share's minute pays its price
   // times its volume within the rounding of the wire's amounts, which these steps make up.
   const bool aggregate = TradesAsAggregate(q);
+  // A contract's trade pays its price times its multiplier a contract.
+  const double multiplier = static_cast<double>(ContractMultiplier(q));
   if (!aggregate) {
     double exact = 0;
-    for (const TapeTrade& t : out) exact += static_cast<double>(t.volume) * t.price / 100.0;
+    for (const TapeTrade& t : out)
+      exact += static_cast<double>(t.volume) * t.price * multiplier / 100.0;
     const int32_t up = StepUp(q, m.price), down = StepDown(q, m.price);
     const bool rise = static_cast<double>(m.amount) > exact;
-    const double perLot = static_cast<double>(lot) * ((rise ? up : down) - m.price) / 100.0;
+    const double perLot =
+        static_cast<double>(lot) * ((rise ? up : down) - m.price) * multiplier / 100.0;
     int64_t moves =
         perLot != 0 ? std::llround(std::abs((static_cast<double>(m.amount) - exact) / perLot)) : 0;
     // Whole trades a step further at a time while they fit, then one trade split to take the
@@ -125,8 +129,8 @@ void MinuteTrades(const tagLocalStockData& q, uint64_t key, int32_t date, int in
     else
       t.side = Unit(base, 64 + j) < buying ? 0 : 1;
     t.amount = aggregate ? m.amount * t.volume / std::max<int64_t>(m.volume, 1)
-                         : static_cast<int64_t>(
-                               std::floor(static_cast<double>(t.volume) * t.price / 100.0 + 0.5));
+                         : static_cast<int64_t>(std::floor(
+                               static_cast<double>(t.volume) * t.price * multiplier / 100.0 + 0.5));
     t.interest = m.interest ? m.interest * t.volume / std::max<int64_t>(m.volume, 1) : 0;
     paid += t.amount;
     interest += t.interest;

@@ -18,7 +18,7 @@ SizeClass SizeOf(int64_t amount);  // amount in 1/100 of the currency
 struct TapeTrade {
   int32_t price = 0;     // 1/10000
   int64_t volume = 0;    // shares (contracts)
-  int64_t amount = 0;    // 1/100 of the currency
+  int64_t amount = 0;    // 1/100 of the currency (a contract's: price x volume x multiplier)
   int64_t interest = 0;  // futures: positions opened less those closed
   uint8_t side = 0;      // 0 bought at the ask (外盘), 1 sold at the bid (内盘)
   uint8_t size = kSizeSmall;

@@ -12,6 +12,7 @@
 #include "core/QuoteFormat.h"
 #include "tests/testserver/ChartClientSupport.h"
 #include "testserver/Market.h"
+#include "testserver/PriceGrid.h"
 
 namespace {
 
@@ -92,8 +93,10 @@ TEST_F(FiguresAgree, AmountsAreHundredthsThatTheirSeriesAddUpTo) {
     for (const Sample& s : kFutures) {
       SCOPED_TRACE(s.code);
       const tagLocalStockData q = Figures(s);
-      EXPECT_GE(SharePrice(q), q.low - 1.0);
-      EXPECT_LE(SharePrice(q), q.high + 1.0);
+      // A contract's amount is at its multiplier a contract.
+      const double multiplier = static_cast<double>(testserver::ContractMultiplier(q));
+      EXPECT_GE(SharePrice(q) / multiplier, q.low - 1.0);
+      EXPECT_LE(SharePrice(q) / multiplier, q.high + 1.0);
       ExpectSeriesAddUp(q);
     }
   }

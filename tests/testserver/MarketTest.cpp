@@ -137,7 +137,7 @@ TEST(Market, ExRightsEventsExplainThePriceGaps) {
   for (const auto& s : m.securities()) {
     if (s.weights.empty()) continue;
     // The market's date may be an event's day too.
-    const std::vector<testserver::DayBar> days = m.bars(s, 1, 1000);
+    const std::vector<testserver::DayBar> days = m.bars(s, 1, 1000, false);  // prices only
     for (const auto& w : s.weights) {
       auto it = std::find_if(days.begin(), days.end(), [&](const testserver::DayBar& b) {
         return b.date == uint32_t(w.date);

@@ -61,14 +61,16 @@ TEST_F(MarketTruth, MainForceActivityIsANonNegativeShareSignedByTheSentiment) {
     const tagLocalStockData q = Quote(1, code, kTruthList);
     const KLine k = KLineOf(q, 1, 196, kBarList);
     ASSERT_GT(k.count, 100);
-    int32_t high = 0, low = 1 << 30;
+    int32_t high = -(1 << 30), low = 1 << 30;
     int rising = 0, falling = 0;
     for (const tagLocalKData& b : k.bars) {
       // In 1/10000: the pane's label shows it divided by 10000, a share of the trading.
       EXPECT_GE(b.GoldData.ZLHYD, 0) << b.Date;
       EXPECT_LE(b.GoldData.ZLHYD, 30000) << b.Date;
-      high = std::max(high, b.GoldData.ZLHYD);
-      low = std::min(low, b.GoldData.ZLHYD);
+      // As the pane draws it: below its zero line when the sentiment is selling.
+      const int32_t drawn = b.GoldData.MMQ < 0 ? -b.GoldData.ZLHYD : b.GoldData.ZLHYD;
+      high = std::max(high, drawn);
+      low = std::min(low, drawn);
       rising += b.GoldData.MMQ > 0;
       falling += b.GoldData.MMQ < 0;
       // The sentiment reaches the colour bands beyond the darkest.

@@ -50,7 +50,7 @@ bool SameBars(const std::vector<DayBar>& a, const std::vector<DayBar>& b, std::s
     const DayBar &x = a[i], &y = b[i];
     if (x.date != y.date || x.open != y.open || x.high != y.high || x.low != y.low ||
         x.close != y.close || x.volume != y.volume || x.amount != y.amount || x.ccl != y.ccl ||
-        x.jsj != y.jsj || x.mainFlow != y.mainFlow) {
+        x.jsj != y.jsj || x.main[0] != y.main[0] || x.main[1] != y.main[1]) {
       *why = "bar " + std::to_string(i) + " of " + std::to_string(x.date) + ": close " +
              std::to_string(x.close) + " " + std::to_string(y.close) + ", high " +
              std::to_string(x.high) + " " + std::to_string(y.high) + ", volume " +

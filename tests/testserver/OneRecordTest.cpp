@@ -23,6 +23,7 @@
 #include "platform/foundation/Text.h"
 #include "tests/testserver/ChartClientSupport.h"
 #include "testserver/Market.h"
+#include "testserver/PriceGrid.h"
 
 namespace {
 
@@ -33,6 +34,10 @@ using namespace chartclient;
 const std::vector<uint8_t> kOneList =
     List({10, 9,  21, 2,  3,  4,  5,  17, 6,  7,   8,   18,  14,  15,  23,
           24, 26, 62, 75, 70, 71, 95, 96, 97, 102, 108, 109, 160, 161, 162});
+
+// The bars with the main-force fields the K-line's panes draw (holding, its delta form,
+// activity, sentiment, direction).
+const std::vector<uint8_t> kMainBars = Concat(kKLineList, {20, 22, 23, 24});
 
 struct Sample {
   uint8_t market;
@@ -171,6 +176,30 @@ int64_t Sum(const int64_t* a, int n) {
   return s;
 }
 
+// A day bar's main force says what the quote's main-force amounts say of that day: its holding
+// is the 主力资金 (the net, shown in 100 millions to two decimals where the lists show four),
+// its activity the large orders' share of the amount, its sentiment their net over what they
+// traded, its direction the net over the amount.
+void ExpectMainForceOf(const tagLocalKData& bar, const tagLocalStockData& q) {
+  const double bought = static_cast<double>(q.MainAmount[0]);
+  const double sold = static_cast<double>(q.MainAmount[1]);
+  const double amount = static_cast<double>(q.amount);
+  EXPECT_EQ(bar.GoldData.ZLCC, q.ZLZJ / 100 * 100);
+  ASSERT_GT(amount, 0);
+  EXPECT_NEAR(bar.GoldData.ZLHYD / 10000.0, (bought + sold) / amount, 1e-4);
+  EXPECT_NEAR(bar.GoldData.ZLDX / 1000000.0, (bought - sold) / amount, 1e-4);
+  if (bought + sold > 0) {
+    EXPECT_NEAR(bar.GoldData.MMQ / 1000000.0, (bought - sold) / (bought + sold), 1e-4);
+  }
+}
+
+// Whether a minute bar's date (a tagDateMin) falls on the quote's day.
+bool OnQuoteDay(const tagLocalKData& bar, const tagLocalStockData& q) {
+  tagDateMin d;
+  std::memcpy(&d, &bar.Date, sizeof d);
+  return d.Year == q.datetime.Year && d.Month == q.datetime.Month && d.Day == q.datetime.Day;
+}
+
 TEST_F(OneRecord, QuoteTrendTicksAndTodaysBarsAgreeAtEveryClock) {
   for (const Clock& clock : kClocks) {
     Open(clock.date, clock.minute);
@@ -200,12 +229,42 @@ TEST_F(OneRecord, QuoteTrendTicksAndTodaysBarsAgreeAtEveryClock) {
         EXPECT_EQ(q.out + q.in, q.volume);
       }
 
-      // Today's bar of every period ends on the quote.
+      // Today's bar of every period ends on the quote; its main force is the quote's, a week's
+      // or a month's the sum of its days', the minute bars' of today add up to the day's.
+      std::vector<tagLocalKData> days;
       for (uint8_t period = 1; period <= 7; ++period) {
         SCOPED_TRACE(period);
-        const KLine k = KLineOf(q, period, 100, kKLineList);
+        const KLine k = KLineOf(q, period, 100, kMainBars);
         ASSERT_FALSE(k.bars.empty());
         const tagLocalKData& bar = k.bars.back();
+        if (period == 1) {
+          days = k.bars;
+          ExpectMainForceOf(bar, q);
+        } else {
+          int64_t holding = 0;
+          int bars = 0;
+          bool whole = false;  // the bars reach back past the day, week or month
+          // Whether a day falls in the week or month of the last bar (which ends today).
+          auto inBar = [&](uint32_t date) {
+            const auto day = static_cast<int32_t>(date), end = static_cast<int32_t>(bar.Date);
+            if (period == 3) return day / 100 == end / 100;
+            return testserver::AddDays(day, 7) > end &&
+                   testserver::WeekDay(day) <= testserver::WeekDay(end);
+          };
+          for (auto b = days.rbegin(); period <= 3 && b != days.rend(); ++b, ++bars) {
+            if ((whole = !inBar(b->Date))) break;
+            holding += b->GoldData.ZLCC;
+          }
+          for (auto b = k.bars.rbegin(); period >= 4 && b != k.bars.rend(); ++b, ++bars) {
+            if ((whole = !OnQuoteDay(*b, q))) break;
+            holding += b->GoldData.ZLCC;
+          }
+          ASSERT_GT(bars, 0);
+          // Each bar's holding is its net in whole millions: the sum may lose one a bar.
+          if (whole) {
+            EXPECT_NEAR(period <= 3 ? bar.GoldData.ZLCC : q.ZLZJ, holding, bars * 100);
+          }
+        }
         EXPECT_EQ(bar.close, q.now);
         if (period <= 3) {
           EXPECT_LE(bar.low, q.low);
@@ -228,37 +287,70 @@ TEST_F(OneRecord, QuoteTrendTicksAndTodaysBarsAgreeAtEveryClock) {
       auto minuteOf = [](const tagLocalDealData& d) { return d.time / 100 * 60 + d.time % 100; };
       EXPECT_EQ(minuteOf(ticks.back()), last.time % 1440);
       EXPECT_EQ(+ticks.back().price, q.now);  // packed: read, never bound
+      // A contract's trade pays its price times the contract's multiplier.
+      const double multiplier = static_cast<double>(testserver::ContractMultiplier(q));
+      if (q.zqlb == 30) {
+        EXPECT_GT(multiplier, 1.0) << "a contract without its multiplier";
+      }
       std::map<int, std::pair<int64_t, double>> byMinute;
       for (const tagLocalDealData& d : ticks) {
         auto& [lots, paid] = byMinute[minuteOf(d)];
         lots += d.volume;
-        paid += static_cast<double>(d.volume) * q.unit * d.price / 100.0;
+        paid += static_cast<double>(d.volume) * q.unit * d.price * multiplier / 100.0;
         EXPECT_LE(+d.inoutflag, 1) << "a trade at the ask or the bid";
         EXPECT_GE(+d.price, q.low);
         EXPECT_LE(+d.price, q.high);
       }
       const int oldest = minuteOf(ticks.front());
-      const int32_t step = std::max(1, PriceDotToScale(q));
+      // A contract moves by its own step, any other security by its last decimal.
+      const markets::Contract* contract = markets::FindContract(q.market, q.code);
+      const int32_t step = contract ? contract->step : std::max(1, PriceDotToScale(q));
       int checked = 0, missed = 0;
+      int32_t low = t.pts.front().now, high = low;
       for (const auto& p : t.pts) {
+        low = std::min(low, +p.now);
+        high = std::max(high, +p.now);
         const auto it = byMinute.find(p.time % 1440);
         if (it == byMinute.end() || it->first == oldest) continue;  // the oldest may be cut
         EXPECT_EQ(it->second.first * q.unit, +p.volume) << +p.time;
-        if (q.zqlb != 30) {
-          // Within a lot at one price step of the minute's amount, unless the minute stood at
-          // the day's extreme its amount lies beyond; always within the wire's step of amounts
-          // (1,000 of the currency).
-          const double off = std::abs(it->second.second - static_cast<double>(p.amount));
-          // (The close's minute takes what the day's amount leaves over from its minutes.)
-          if (&p != &last || t.count < GetTradeMinutes(q)) {
-            EXPECT_LE(off, 100000.0) << p.time;
-          }
-          missed += off > static_cast<double>(q.unit) * step / 100.0;
+        // Within a lot at one price step of the minute's amount, unless the minute stood at the
+        // day's extreme its amount lies beyond; always within the wire's step of amounts (1,000
+        // of the currency). A contract's amount is its trades' at its multiplier.
+        const double off = std::abs(it->second.second - static_cast<double>(p.amount));
+        // (The close's minute takes what the day's amount leaves over from its minutes.)
+        if (&p != &last || t.count < GetTradeMinutes(q)) {
+          EXPECT_LE(off, 100000.0) << p.time;
         }
+        const double paid = it->second.second;
+        const bool atExtreme = (paid < static_cast<double>(p.amount) && p.now >= high) ||
+                               (paid > static_cast<double>(p.amount) && p.now <= low);
+        missed += !atExtreme && off > static_cast<double>(q.unit) * step * multiplier / 100.0;
         ++checked;
       }
       EXPECT_GT(checked, 0);
       EXPECT_LE(missed * 10, checked) << missed << " of " << checked;
+    }
+  }
+}
+
+// A day's main force is its trades' whichever day looks at it: a Wednesday's day bar, seen at its
+// close, before Thursday's open and on Friday, says what its quote said at the close.
+TEST_F(OneRecord, ADaysMainForceIsItsCloseSeenFromLaterDays) {
+  const Sample samples[] = {{1, "600000"}, {2, "000001"}, {1, "000001"}, {4, "IF1512"}};
+  std::map<std::string, tagLocalStockData> atClose;
+  for (const Clock& clock :
+       {Clock{20261209, 15 * 60 + 30}, Clock{20261210, 9 * 60}, Clock{20261211, 11 * 60}}) {
+    Open(clock.date, clock.minute);
+    for (const Sample& sample : samples) {
+      SCOPED_TRACE(std::to_string(clock.date) + " " + sample.code);
+      const tagLocalStockData q = Q(sample);
+      const std::string key = std::to_string(sample.market) + sample.code;
+      if (!atClose.count(key)) atClose[key] = q;
+      const KLine k = KLineOf(q, 1, 5, kMainBars);
+      const auto bar = std::find_if(k.bars.begin(), k.bars.end(),
+                                    [](const tagLocalKData& b) { return b.Date == 20261209u; });
+      ASSERT_NE(bar, k.bars.end());
+      ExpectMainForceOf(*bar, atClose[key]);
     }
   }
 }
@@ -375,6 +467,10 @@ TEST_F(OneRecord, FuturesKeepTheirStepsLimitsAndTabs) {
       const tagLocalStockData q = Quote(c.market, c.code, kOneList);
       ASSERT_GT(q.now, 0);
       EXPECT_EQ(q.pricedot, c.pricedot);
+      // Its minutes' amounts, at its multiplier, come through the trend's fields whole.
+      int64_t amount = 0;
+      for (const auto& p : TrendOf(q, TrendListFor(q, false)).pts) amount += p.amount;
+      EXPECT_EQ(amount, q.amount);
       for (int32_t price : {q.now, q.open, q.high, q.low, q.yesterday})
         EXPECT_EQ(price % c.step, 0) << price;
       // The order book's levels stand one step apart.
