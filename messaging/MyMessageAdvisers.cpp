@@ -189,6 +189,9 @@ void MyMessage::brokerDetailWithActionID(BrokerDetail& card, int actionId) {
 }
 
 void MyMessage::doAction(int action, const Value& given) {
+  // Two of the card's buttons pressed at once (two fingers): the first opened its screen, the
+  // second does nothing over it.
+  if (presentedViewController()) return;
   currentSelect_ = FindBrokerIndex(given["broker_id"].toString());
   const auto& rows = store_.brokerListArray();
   if (currentSelect_ < 0 || currentSelect_ >= static_cast<int>(rows.size())) return;

@@ -134,6 +134,12 @@ TEST_F(MessageAdviserPaneTest, InvestorRowsCountsBadgesAndCardActions) {
   EXPECT_EQ(PreselectedId(*compose->sendMessageView()), "9001");
   EXPECT_EQ(compose->sendMessageView()->editReceiver()->text(), "王明");
   EXPECT_EQ(compose->sendMessageView()->senderTextView()->names(), std::vector<std::string>{"王明"});
+  // 往来信件 pressed by a second finger with 写信: nothing opens over the compose sheet (it
+  // logged "already presenting" and marked the letters read).
+  centre->brokerDetailWithActionID(card, 5);
+  EXPECT_EQ(centre->presentedViewController(), compose);
+  for (const auto& m : centre->store().totalMessages())
+    if (m["brokerID"].toString() == "9001") EXPECT_NE(m["unread"].toInt(), 0);
   centre->dismissModalViewControllerAnimated(false);
   centre->brokerDetailWithActionID(card, 5);
   auto* communion = dynamic_cast<CommunionViewController*>(centre->presentedViewController());
