@@ -41,28 +41,31 @@ struct Contract {
   int16_t limitBp;  // the daily limit either side of the previous close, 1/10000 (0 none)
   int32_t lot;      // the trading unit (contracts)
   Hours hours;
+  // Units of the quoted price in one contract (index points at 300 a point, tonnes, grams,
+  // barrels, bushels, pounds): a trade's amount is price x volume x this.
+  int32_t multiplier;
 };
 
 inline constexpr Contract kContracts[] = {
-    {"IF1512", "沪深300期货", "IF", 4, 40, 37000000, 2000, 1, 1000, 1, Hours::kFinancial},
-    {"IH1512", "上证50期货", "IH", 4, 40, 23000000, 2000, 1, 1000, 1, Hours::kFinancial},
-    {"IC1512", "中证500期货", "IC", 4, 40, 72000000, 2000, 1, 1000, 1, Hours::kFinancial},
-    {"T1603", "十年国债1603", "SNGZ", 4, 41, 990000, 50, 3, 200, 1, Hours::kFinancial},
-    {"TF1603", "五年国债1603", "WNGZ", 4, 41, 1000000, 50, 3, 120, 1, Hours::kFinancial},
-    {"CU1601", "沪铜1601", "HT", 7, 57, 360000000, 100000, 0, 400, 1, Hours::kNight},
-    {"AL1601", "沪铝1601", "HL", 7, 57, 100000000, 50000, 0, 400, 1, Hours::kNight},
-    {"AU1606", "沪金1606", "HJ", 7, 57, 2300000, 500, 2, 400, 1, Hours::kNight},
-    {"RB1605", "螺纹1605", "LW", 7, 57, 17000000, 10000, 0, 400, 1, Hours::kNight},
-    {"M1605", "豆粕1605", "DP", 7, 58, 23000000, 10000, 0, 400, 1, Hours::kNight},
-    {"SR1605", "白糖1605", "BT", 7, 59, 52000000, 10000, 0, 400, 1, Hours::kNight},
-    {"CAD03", "伦铜三月", "LT", 6, 71, 47000000, 5000, 1, 0, 1, Hours::kNight},
-    {"AHD03", "伦铝三月", "LL", 6, 71, 15000000, 5000, 1, 0, 1, Hours::kNight},
-    {"ZC1603", "美玉米1603", "MYM", 6, 72, 3600000, 2500, 2, 0, 1, Hours::kNight},
-    {"GC1602", "美黄金1602", "MHJ", 6, 73, 10700000, 1000, 1, 0, 1, Hours::kNight},
-    {"CL1602", "美原油1602", "MYY", 6, 74, 370000, 100, 2, 0, 1, Hours::kNight},
-    {"BRN1603", "布伦特1603", "BLT", 6, 75, 380000, 100, 2, 0, 1, Hours::kNight},
-    {"SB1603", "美原糖1603", "MYT", 6, 76, 150000, 100, 2, 0, 1, Hours::kNight},
-    {"XAU", "伦敦金", "LDJ", 6, 77, 10700000, 100, 2, 0, 1, Hours::kNight},
+    {"IF1512", "沪深300期货", "IF", 4, 40, 37000000, 2000, 1, 1000, 1, Hours::kFinancial, 300},
+    {"IH1512", "上证50期货", "IH", 4, 40, 23000000, 2000, 1, 1000, 1, Hours::kFinancial, 300},
+    {"IC1512", "中证500期货", "IC", 4, 40, 72000000, 2000, 1, 1000, 1, Hours::kFinancial, 200},
+    {"T1603", "十年国债1603", "SNGZ", 4, 41, 990000, 50, 3, 200, 1, Hours::kFinancial, 10000},
+    {"TF1603", "五年国债1603", "WNGZ", 4, 41, 1000000, 50, 3, 120, 1, Hours::kFinancial, 10000},
+    {"CU1601", "沪铜1601", "HT", 7, 57, 360000000, 100000, 0, 400, 1, Hours::kNight, 5},
+    {"AL1601", "沪铝1601", "HL", 7, 57, 100000000, 50000, 0, 400, 1, Hours::kNight, 5},
+    {"AU1606", "沪金1606", "HJ", 7, 57, 2300000, 500, 2, 400, 1, Hours::kNight, 1000},
+    {"RB1605", "螺纹1605", "LW", 7, 57, 17000000, 10000, 0, 400, 1, Hours::kNight, 10},
+    {"M1605", "豆粕1605", "DP", 7, 58, 23000000, 10000, 0, 400, 1, Hours::kNight, 10},
+    {"SR1605", "白糖1605", "BT", 7, 59, 52000000, 10000, 0, 400, 1, Hours::kNight, 10},
+    {"CAD03", "伦铜三月", "LT", 6, 71, 47000000, 5000, 1, 0, 1, Hours::kNight, 25},
+    {"AHD03", "伦铝三月", "LL", 6, 71, 15000000, 5000, 1, 0, 1, Hours::kNight, 25},
+    {"ZC1603", "美玉米1603", "MYM", 6, 72, 3600000, 2500, 2, 0, 1, Hours::kNight, 5000},
+    {"GC1602", "美黄金1602", "MHJ", 6, 73, 10700000, 1000, 1, 0, 1, Hours::kNight, 100},
+    {"CL1602", "美原油1602", "MYY", 6, 74, 370000, 100, 2, 0, 1, Hours::kNight, 1000},
+    {"BRN1603", "布伦特1603", "BLT", 6, 75, 380000, 100, 2, 0, 1, Hours::kNight, 1000},
+    {"SB1603", "美原糖1603", "MYT", 6, 76, 150000, 100, 2, 0, 1, Hours::kNight, 112000},
+    {"XAU", "伦敦金", "LDJ", 6, 77, 10700000, 100, 2, 0, 1, Hours::kNight, 100},
 };
 
 inline const Contract* FindContract(uint8_t market, std::string_view code) {

@@ -37,26 +37,13 @@ int32_t HkStep(double price, bool above) {
   return kHkBands[std::size(kHkBands) - 1].step;
 }
 
-// The contracts' multipliers: units of the quoted price per contract (index points at 300 a
-// point, tonnes, grams, barrels, bushels and pounds at the price's own currency or cents).
-struct Multiplier {
-  const char* code;
-  int64_t value;
-};
-constexpr Multiplier kMultipliers[] = {
-    {"IF1512", 300},  {"IH1512", 300},   {"IC1512", 200},    {"T1603", 10000}, {"TF1603", 10000},
-    {"CU1601", 5},    {"AL1601", 5},     {"AU1606", 1000},   {"RB1605", 10},   {"M1605", 10},
-    {"SR1605", 10},   {"CAD03", 25},     {"AHD03", 25},      {"ZC1603", 5000}, {"GC1602", 100},
-    {"CL1602", 1000}, {"BRN1603", 1000}, {"SB1603", 112000}, {"XAU", 100}};
-
 }  // namespace
 
 int64_t ContractMultiplier(const tagLocalStockData& q) {
   if (q.zqlb != kFutureType) return 1;
-  const std::string_view code(q.code, strnlen(q.code, sizeof q.code));
-  for (const Multiplier& m : kMultipliers)
-    if (code == m.code) return m.value;
-  return 1;
+  const markets::Contract* c =
+      markets::FindContract(q.market, std::string_view(q.code, strnlen(q.code, sizeof q.code)));
+  return c ? c->multiplier : 1;
 }
 
 int32_t RoundTo(double v, int32_t tick) {
