@@ -80,6 +80,8 @@ struct KLine {
 // client's parsers; the suite shares one server at the trading day kDate.
 class ChartClientTest : public ::testing::Test {
  protected:
+  // How long an answer may take before a request counts as unanswered.
+  static constexpr double kAnswerSeconds = 30;
   static void SetUpTestSuite() {
     auto o = testserver::ServerOptions::Ephemeral();
     o.date = kDate;
@@ -100,7 +102,9 @@ class ChartClientTest : public ::testing::Test {
   Reply Ask(const uint8_t* buf, int len) {
     EXPECT_GT(len, 0);
     EXPECT_TRUE(client_->send(buf, len));
-    Reply r = client_->receiveReply();
+    // A past day's bars with their main force replay the day's trades, an index's all its
+    // members': seconds under the sanitizers on a loaded machine.
+    Reply r = client_->receiveReply(kAnswerSeconds);
     EXPECT_TRUE(r.ok);
     EXPECT_FALSE(r.error()) << r.errorText();
     return r;
@@ -141,7 +145,7 @@ class ChartClientTest : public ::testing::Test {
   // Every answer to one request (a trend day may take several).
   std::vector<Reply> AskAll(const uint8_t* buf, int len) {
     EXPECT_GT(len, 0);
-    std::vector<Reply> out = client_->askAll(buf, len);
+    std::vector<Reply> out = client_->askAll(buf, len, kAnswerSeconds);
     for (const Reply& r : out) EXPECT_FALSE(r.error()) << r.errorText();
     EXPECT_FALSE(out.empty());
     return out;
