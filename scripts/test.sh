@@ -203,7 +203,7 @@ if [ -n "$tsan_pid" ]; then
   phase "ThreadSanitizer tests"
   # The test server's market is worked out in one thread: its long checks of the market's own
   # arithmetic have nothing for this build to find and are left to the run above.
-  single_threaded='OneHistory.*:BoardsAtEveryHour.*:Market.*:SessionClockMarket.*:InfoTimes.*'
+  single_threaded='OneHistory.*:BoardsAtEveryHour.*:Market.*:SessionClockMarket.*:InfoTimes.*:OneRecord.*:LiveSession.*'
   # shellcheck disable=SC2086
   GTEST_FILTER="-$single_threaded" TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     run_shuffled build-tsan $tsan_targets
