@@ -138,8 +138,11 @@ TEST_F(MessageAdviserPaneTest, InvestorRowsCountsBadgesAndCardActions) {
   // logged "already presenting" and marked the letters read).
   centre->brokerDetailWithActionID(card, 5);
   EXPECT_EQ(centre->presentedViewController(), compose);
-  for (const auto& m : centre->store().totalMessages())
-    if (m["brokerID"].toString() == "9001") EXPECT_NE(m["unread"].toInt(), 0);
+  for (const auto& m : centre->store().totalMessages()) {
+    if (m["brokerID"].toString() == "9001") {
+      EXPECT_NE(m["unread"].toInt(), 0);
+    }
+  }
   centre->dismissModalViewControllerAnimated(false);
   centre->brokerDetailWithActionID(card, 5);
   auto* communion = dynamic_cast<CommunionViewController*>(centre->presentedViewController());
