@@ -52,6 +52,7 @@ void CQuoteCache::Init() {
   std::memset(static_cast<void*>(records_), 0, sizeof records_);
   std::memset(keyCode_, 0, sizeof keyCode_);
   std::memset(keyMarket_, 0, sizeof keyMarket_);
+  std::memset(volumeKnown_, 0, sizeof volumeKnown_);
   std::memset(static_cast<void*>(seats_), 0, sizeof seats_);
   static const struct {
     uint8_t market;
@@ -87,11 +88,12 @@ int CQuoteCache::LeastRecentLocked() const {
   return best;
 }
 
-int CQuoteCache::PlaceLocked(const tagLocalStockData& rec) {
+int CQuoteCache::PlaceLocked(const tagLocalStockData& rec, bool volumeKnown) {
   const int i = count_ < kCapacity ? count_++ : LeastRecentLocked();
   records_[i] = rec;
   keyMarket_[i] = rec.market;
   keyCode_[i] = RecordCodeKey(rec);
+  volumeKnown_[i] = volumeKnown;
   return i;
 }
 
@@ -102,6 +104,7 @@ uint32_t CQuoteCache::BeginReplyLocked() {
     std::memset(static_cast<void*>(records_), 0, sizeof records_);
     std::memset(keyCode_, 0, sizeof keyCode_);
     std::memset(keyMarket_, 0, sizeof keyMarket_);
+    std::memset(volumeKnown_, 0, sizeof volumeKnown_);
     count_ = 0;
   }
   generation_ = stamp;
@@ -133,11 +136,13 @@ bool CQuoteCache::IsOlderMoment(const tagLocalStockData& fresh, const tagLocalSt
 
 int CQuoteCache::MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* src, size_t len,
                              uint32_t stamp, tagLocalStockData* out, tagLocalStockData* previous,
-                             int* index) {
+                             int* index, int64_t* rise) {
   tagLocalStockData fresh = MakeEmptyStockData();
   const int wire = DecodeQuoteRecord(ids, idCount, src, len, fresh);
   if (previous) *previous = MakeEmptyStockData();
+  if (rise) *rise = 0;
   if (wire < 0) return wire;  // a cut or misaligned record is never stored
+  const bool givesVolume = Carries(ids, idCount, 6);
 
   int i = FindLocked(fresh.market, RecordCodeKey(fresh));
   if (i >= 0 && IsOlderMoment(fresh, records_[i], ids, idCount)) {
@@ -154,11 +159,17 @@ int CQuoteCache::MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* 
   if (i >= 0) {
     tagLocalStockData& stored = records_[i];
     if (previous) *previous = stored;
-    const int64_t rise = PositiveDelta64(fresh.volume, stored.volume);
-    if (rise > 0) stored.realvol = rise;
+    // The latest trade is what the day's volume rose by since the volume held; a record that
+    // held none (its lists asked for other figures) has no rise to tell, and the day's whole
+    // volume is not one trade's.
+    const int64_t risen =
+        givesVolume && volumeKnown_[i] ? PositiveDelta64(fresh.volume, stored.volume) : 0;
+    if (risen > 0) stored.realvol = risen;
+    if (rise) *rise = risen;
     MergeQuoteRecord(stored, fresh, ids, idCount);
+    volumeKnown_[i] = volumeKnown_[i] || givesVolume;
   } else {
-    i = PlaceLocked(fresh);
+    i = PlaceLocked(fresh, givesVolume);
   }
   tagLocalStockData& stored = records_[i];
   ScaleQuoteFields(stored, ids, idCount);
@@ -254,7 +265,7 @@ int CQuoteCache::ParseListReply55(const uint8_t* body, size_t len, tagCodeItem* 
 }
 
 int CQuoteCache::MergeOne(const uint8_t* body, size_t len, tagLocalStockData* out,
-                          tagLocalStockData* previous) {
+                          tagLocalStockData* previous, int64_t* rise) {
   if (!body || len < 1 || len - 1 < body[0]) {
     foundation::logError("quote reply: head does not fit in %zu bytes", len);
     if (previous) *previous = MakeEmptyStockData();
@@ -264,14 +275,16 @@ int CQuoteCache::MergeOne(const uint8_t* body, size_t len, tagLocalStockData* ou
   std::lock_guard<std::mutex> lock(mutex_);
   const uint32_t stamp = BeginReplyLocked();
   return MergeLocked(body + 1, idCount, body + 1 + idCount, len - 1 - idCount, stamp, out, previous,
-                     nullptr);
+                     nullptr, rise);
 }
 
 void CQuoteCache::PushQuote(const uint8_t* body, size_t len, CTrendStore& trend, CTickList& ticks) {
   tagLocalStockData fresh;
   tagLocalStockData previous;
-  if (MergeOne(body, len, &fresh, &previous) < 0) return;
-  if (PositiveDelta64(fresh.volume, previous.volume) <= 0) return;
+  int64_t rise = 0;
+  if (MergeOne(body, len, &fresh, &previous, &rise) < 0) return;
+  // Only a rise from a volume held is a trade: a stock's first figures of the day are not.
+  if (rise <= 0) return;
   // The cache's lock is released here: the stores have locks of their own.
   trend.UpdateFromQuote(fresh, previous);
   ticks.Push(fresh, previous);

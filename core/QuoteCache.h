@@ -57,9 +57,10 @@ class CQuoteCache {
                      uint8_t* head);
   int ParseListReply55(const uint8_t* body, size_t len, tagCodeItem* items, int maxItems,
                        uint8_t* head);
-  // One-record reply or push of child type 10. Returns the record's wire length or -1/-2.
+  // One-record reply or push of child type 10. Returns the record's wire length or -1/-2;
+  // rise as MergeLocked's.
   int MergeOne(const uint8_t* body, size_t len, tagLocalStockData* out = nullptr,
-               tagLocalStockData* previous = nullptr);
+               tagLocalStockData* previous = nullptr, int64_t* rise = nullptr);
   // A pushed child-type-10 quote: merged, and when its volume rose handed to the minute store
   // and the tick list.
   void PushQuote(const uint8_t* body, size_t len, CTrendStore& trend, CTickList& ticks);
@@ -86,13 +87,17 @@ class CQuoteCache {
  private:
   int FindLocked(uint8_t market, int64_t codeKey) const;
   int LeastRecentLocked() const;
-  int PlaceLocked(const tagLocalStockData& rec);  // append or replace; returns the index
+  // Appends or replaces; returns the index. volumeKnown: the record came with its day's volume.
+  int PlaceLocked(const tagLocalStockData& rec, bool volumeKnown = false);
   uint32_t BeginReplyLocked();
   // A record made before the one held: of its date, an earlier minute with less traded.
   static bool IsOlderMoment(const tagLocalStockData& fresh, const tagLocalStockData& stored,
                             const uint8_t* ids, size_t idCount);
+  // rise: how much the day's volume rose at this merge (0 when it did not, or when the record
+  // held no volume to rise from).
   int MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* src, size_t len,
-                  uint32_t stamp, tagLocalStockData* out, tagLocalStockData* previous, int* index);
+                  uint32_t stamp, tagLocalStockData* out, tagLocalStockData* previous, int* index,
+                  int64_t* rise = nullptr);
   int ParseListLocked(const uint8_t* body, size_t len, size_t headSize, size_t countAt,
                       tagCodeItem* items, int maxItems, uint8_t* head);
   void BriefLocked(const uint8_t* item, const uint8_t* indexCounts);
@@ -104,6 +109,9 @@ class CQuoteCache {
   // Keys mirrored apart from the records so the lookup scan stays in a few cache lines.
   int64_t keyCode_[kCapacity];
   uint8_t keyMarket_[kCapacity];
+  // Whether a record has been given its day's volume (id 6). A record made by a list that did
+  // not ask for it holds 0 there, which is no volume to count the latest trade's from.
+  bool volumeKnown_[kCapacity];
   int count_ = 0;
   uint32_t generation_ = 0;
   tagHKSeat seats_[kSeatCapacity];

@@ -110,6 +110,27 @@ TEST_F(QuoteCacheTest, MergeKeepsUnlistedMembersScalesPricesAndTracksRealVolume)
   Wire lower = One({9, 10, 6}, Wire().u8(1).text("600000", 8).i64(1200));
   cache_->MergeOne(lower.data(), lower.size(), &out);
   EXPECT_EQ(out.realvol, 500);  // a falling volume leaves it
+
+  // A record first made by a list without the day's volume (the watch list's first list: name,
+  // prices, trading periods) holds 0 there: the volume a later list brings is the day's, not a
+  // trade's, and the price panel would show the day's volume as 现量.
+  Wire listRow = One({9, 10, 1}, Wire().u8(2).text("000002", 8).i32(1000));
+  cache_->MergeOne(listRow.data(), listRow.size(), &out);
+  Wire dayVolume = One({9, 10, 6}, Wire().u8(2).text("000002", 8).i64(135000));
+  int64_t rise = -1;
+  cache_->MergeOne(dayVolume.data(), dayVolume.size(), &out, &previous, &rise);
+  EXPECT_EQ(out.volume, 135000);
+  EXPECT_EQ(out.realvol, 0);
+  EXPECT_EQ(rise, 0);
+  // From then on the volume held is the day's, and its rises are trades.
+  Wire risen = One({9, 10, 6}, Wire().u8(2).text("000002", 8).i64(136062));
+  cache_->MergeOne(risen.data(), risen.size(), &out, &previous, &rise);
+  EXPECT_EQ(out.realvol, 1062);
+  EXPECT_EQ(rise, 1062);
+  // The server's own 现量 is taken as it comes.
+  Wire given = One({9, 10, 6, 8}, Wire().u8(2).text("000002", 8).i64(136062).i64(900));
+  cache_->MergeOne(given.data(), given.size(), &out);
+  EXPECT_EQ(out.realvol, 900);
 }
 
 // An answer the server made minutes before it came (held back, late) never lays its older figures
@@ -458,21 +479,22 @@ TEST_F(QuoteCacheTest, PushedQuoteExtendsTheTrendAndTicksOfTheStockOnShow) {
     Wire body = One({9, 10, 19, 5, 1, 6, 20, 21}, rec);
     cache_->PushQuote(body.data(), body.size(), trend, ticks);
   };
+  // The first push gives the day's volume so far, which is no trade and no minute's volume.
   push("600000", 1010, 10000, 571);
+  tagLocalTrendData points[kTrendCapacity];
+  EXPECT_EQ(trend.CopyPoints(points, kTrendCapacity), 0);
   push("600000", 1020, 10000, 572);  // volume did not rise: nothing appended
   push("600000", 1030, 15000, 572);
   push("600001", 1030, 99999, 573);  // another stock
-  tagLocalTrendData points[kTrendCapacity];
   ASSERT_EQ(trend.CopyPoints(points, kTrendCapacity), 3);
   EXPECT_EQ(points[2].now, 103000);
-  EXPECT_EQ(points[1].volume, 10000);  // the first push counts from zero
   EXPECT_EQ(points[2].volume, 5000);
-  EXPECT_EQ(points[1].now, 101000);
+  EXPECT_EQ(points[1].volume, 0);
   EXPECT_EQ(points[0].now, 100000);  // the gap before takes yesterday
   tagLocalDealData deals[kTickCapacity];
-  ASSERT_EQ(ticks.CopyTicks(deals, kTickCapacity), 2);
-  EXPECT_EQ(+deals[1].volume, 50);
-  EXPECT_EQ(+deals[1].time, 572);
+  ASSERT_EQ(ticks.CopyTicks(deals, kTickCapacity), 1);
+  EXPECT_EQ(+deals[0].volume, 50);
+  EXPECT_EQ(+deals[0].time, 572);
 }
 
 TEST_F(QuoteCacheTest, GetQuotesReadsEachItem) {

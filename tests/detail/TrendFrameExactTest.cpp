@@ -159,12 +159,12 @@ TEST_P(SwingingDayFrameTest, CursorSteps) {
 
 INSTANTIATE_TEST_SUITE_P(Days, TrendFrameExactTest,
                          ::testing::Combine(::testing::Bool(), ::testing::Values(1.0, 2.0)),
-                         [](const auto& info) {
-                           return std::string(std::get<0>(info.param) ? "Walk" : "Dense") +
-                                  (std::get<1>(info.param) == 1.0 ? "At1" : "At2");
+                         [](const auto& param) {
+                           return std::string(std::get<0>(param.param) ? "Walk" : "Dense") +
+                                  (std::get<1>(param.param) == 1.0 ? "At1" : "At2");
                          });
 
 INSTANTIATE_TEST_SUITE_P(Scales, SwingingDayFrameTest, ::testing::Values(1.0, 2.0),
-                         [](const auto& info) { return info.param == 1.0 ? "At1" : "At2"; });
+                         [](const auto& param) { return param.param == 1.0 ? "At1" : "At2"; });
 
 }  // namespace

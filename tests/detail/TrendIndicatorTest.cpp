@@ -330,8 +330,11 @@ TEST_F(TrendIndicator, EveryCursorLegendReadsOnTheChart) {
     }
     EXPECT_GT(legends, 0);
   }
-  for (const gfx::DrawOp& op : Draw(kTechVolume).ops("drawText"))
-    if (op.text.rfind("VOL", 0) == 0) EXPECT_DOUBLE_EQ(op.color.a(), 0.4);
+  for (const gfx::DrawOp& op : Draw(kTechVolume).ops("drawText")) {
+    if (op.text.rfind("VOL", 0) == 0) {
+      EXPECT_DOUBLE_EQ(op.color.a(), 0.4);
+    }
+  }
 }
 
 TEST_F(TrendIndicator, TouchesMoveTheRulerOnlyBySteps) {
