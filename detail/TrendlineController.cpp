@@ -157,11 +157,10 @@ void TrendlineController::applyFallBack() {
   }
 }
 
-void TrendlineController::UpdateStockInfo(const char* code, uint8_t market, uint8_t stockType) {
-  if (!ValidCode(code, "UpdateStockInfo")) return;
-  if (std::strcmp(code, StockCode) == 0 && static_cast<uint8_t>(MarketType) == market &&
-      static_cast<uint8_t>(StockType) == stockType)
-    return;
+// The shown security becomes another: everything the page shows of the old one goes at once
+// (the panel and the chart take the new one's cached quote, or its code alone), so that no
+// answer for the new security is ever drawn beside the old one's figures.
+void TrendlineController::switchSecurity(const char* code, uint8_t market, uint8_t stockType) {
   ++updates_;
   removeSwitchToolBar();
   if (auto* trend = trendPage()) trend->refreshMiniDetailViewWithStockType(stockType, market);
@@ -175,6 +174,16 @@ void TrendlineController::UpdateStockInfo(const char* code, uint8_t market, uint
   if (StockCodeLabel) StockCodeLabel->setText(stockCodeStr);
   SetMenuToolBar(IsSelWhichTab);
   onDrawHQ(cachedQuote(), kQuoteFlagNewStock);
+}
+
+bool TrendlineController::showsSecurity(const char* code, uint8_t market, uint8_t stockType) const {
+  return std::strcmp(code, StockCode) == 0 && static_cast<uint8_t>(MarketType) == market &&
+         static_cast<uint8_t>(StockType) == stockType;
+}
+
+void TrendlineController::UpdateStockInfo(const char* code, uint8_t market, uint8_t stockType) {
+  if (!ValidCode(code, "UpdateStockInfo") || showsSecurity(code, market, stockType)) return;
+  switchSecurity(code, market, stockType);
   if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
     requestLandscapeData(*land);
     land->startRefreshKLineView();
@@ -182,6 +191,7 @@ void TrendlineController::UpdateStockInfo(const char* code, uint8_t market, uint
   }
   viewWillAppear(false);
 }
+
 
 void TrendlineController::requestLandscapeData(LandscapeKlineRole& land) {
   if (land.getCurrentPage() == 1) {
@@ -193,26 +203,16 @@ void TrendlineController::requestLandscapeData(LandscapeKlineRole& land) {
 
 void TrendlineController::SearchDone(const char* code, uint16_t market, const std::string& name,
                                      uint16_t stockType) {
-  if (!ValidCode(code, "SearchDone")) return;
-  if (std::strcmp(code, StockCode) == 0 && static_cast<uint8_t>(MarketType) == market &&
-      static_cast<uint8_t>(StockType) == stockType)
+  if (!ValidCode(code, "SearchDone") ||
+      showsSecurity(code, static_cast<uint8_t>(market), static_cast<uint8_t>(stockType)))
     return;
-  removeSwitchToolBar();
-  if (auto* trend = trendPage()) {
-    trend->refreshMiniDetailViewWithStockType(static_cast<uint8_t>(stockType),
-                                              static_cast<uint8_t>(market));
-    trend->setSuperViewController(this);
+  switchSecurity(code, static_cast<uint8_t>(market), static_cast<uint8_t>(stockType));
+  if (auto* trend = trendPage()) trend->setSuperViewController(this);
+  // The search named it: its name stands until a named quote comes.
+  if (IsFirstShow) {
+    stockNameStr = name;
+    if (StockNameLabel) StockNameLabel->setText(stockNameStr);
   }
-  MarketType = static_cast<int8_t>(market);
-  IsFirstSelF10_redirect = 1;
-  StockType = static_cast<int8_t>(stockType);
-  copyCode(code);
-  stockNameStr = name;
-  stockCodeStr = StockCode;
-  if (StockNameLabel) StockNameLabel->setText(stockNameStr);
-  if (StockCodeLabel) StockCodeLabel->setText(stockCodeStr);
-  applyFallBack();
-  SetMenuToolBar(IsSelWhichTab);
   updateDataForSubPage(IsSelWhichTab);
 }
 

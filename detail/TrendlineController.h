@@ -227,6 +227,9 @@ class TrendlineController : public ui::ViewController,
   static bool ValidCode(const char* code, const char* caller);
   void copyCode(const char* code);
   void applyFallBack();
+  // The one way the shown security changes (the ticker, the list's arrows, the search).
+  void switchSecurity(const char* code, uint8_t market, uint8_t stockType);
+  bool showsSecurity(const char* code, uint8_t market, uint8_t stockType) const;
   void initNotification();
   // YES: the trend page and the delayed-quote note; NO: the other pages, once, when the
   // security and the navigation controller are known.

@@ -387,6 +387,22 @@ TEST_F(PagerViewTest, SearchOpensWithTheFlipAndItsChoiceReplacesTheStock) {
   EXPECT_EQ(pager->nameLabel()->text(), "浦发银行");
   EXPECT_EQ(pager->selectedPage(), kPageTrend);
   EXPECT_TRUE(PageHidden(kTagHK10Page));
+
+  // The panel and the chart let the old stock go at once: the new one's cached quote, or none
+  // while its answer is on its way (a trend answered first is never drawn under the old price).
+  auto* trend = Page<RecordingTrendPage>(kTagTrendPage);
+  ASSERT_NE(trend, nullptr);
+  EXPECT_EQ(std::string(trend->shownQuote().code), "600000");
+  CacheQuote(2, "000002", 176100, 20261209);
+  pager->SearchDone("880310", 9, "化工板块", 1);
+  EXPECT_EQ(std::string(trend->shownQuote().code), "880310");
+  EXPECT_EQ(trend->shownQuote().now, 0);
+  EXPECT_NE(std::string(trend->chart.GetStockData().code), "600000");
+  EXPECT_EQ(pager->nameLabel()->text(), "化工板块");
+  pager->SearchDone("000002", 2, "万科A", 2);
+  tagLocalStockData cached{};
+  ASSERT_EQ(QuoteCache_GetQuote(cached, 2, "000002"), 1);
+  EXPECT_EQ(trend->shownQuote().now, cached.now);
 }
 
 TEST_F(PagerViewTest, RotationHintShowsOncePerPageAndProcessForThreeSeconds) {
