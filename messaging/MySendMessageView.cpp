@@ -16,6 +16,7 @@
 #include "messaging/MessageDateFormatter.h"
 #include "platform/foundation/Dates.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Keyboard.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
@@ -134,6 +135,26 @@ void MySendMessageView::build() {
                  weakAs<::AlertViewDelegate>(), kTimeoutSeconds, kRequestSendingText);
   sendMessage_ = Value(foundation::Dictionary{});
   setReceiverArray(BuildBrokerList());
+
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  center.addObserver(&keyboardOwner_, ui::kKeyboardWillShowNotification,
+                     ui::WhileAlive(this, &MySendMessageView::fitContentAboveKeyboard));
+  center.addObserver(&keyboardOwner_, ui::kKeyboardWillHideNotification,
+                     ui::WhileAlive(this, &MySendMessageView::fitContentToSheet));
+}
+
+void MySendMessageView::fitContentAboveKeyboard(const foundation::Notification& notification) {
+  const gfx::Rect keyboard =
+      ui::keyboardFrame(notification.userInfo, ui::kKeyboardFrameEndUserInfoKey);
+  const double top = realView_->convertPointFromView(gfx::Point(0, keyboard.y()), nullptr).y;
+  const gfx::Rect f = sendContentView_->frame();
+  sendContentView_->setFrame(
+      gfx::Rect(f.x(), f.y(), f.width(), std::clamp(top - f.y(), 0.0, realView_->bounds().height())));
+}
+
+void MySendMessageView::fitContentToSheet(const foundation::Notification&) {
+  const gfx::Rect f = sendContentView_->frame();
+  sendContentView_->setFrame(gfx::Rect(f.x(), f.y(), f.width(), realView_->bounds().height()));
 }
 
 void MySendMessageView::observe() {

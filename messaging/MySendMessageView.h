@@ -114,6 +114,10 @@ class MySendMessageView : public ui::View,
   void closePicker();
   // The subject and text start below the receivers' tokens, however many lines they take.
   void fitBodyUnderReceivers();
+  // While the keyboard shows, the scrolling part ends at its top: what the receivers' rows push
+  // under it (the buttons) is scrolled to, never left half hidden.
+  void fitContentAboveKeyboard(const foundation::Notification& notification);
+  void fitContentToSheet(const foundation::Notification& notification);
   void setSending(bool sending);
 
   std::shared_ptr<ui::View> realView_;
@@ -144,6 +148,9 @@ class MySendMessageView : public ui::View,
   std::weak_ptr<ui::ViewController> needPopViewController_;
   std::function<void()> taskAnswered_;
   foundation::ObserversOf observers_{this};
+  // The keyboard's observations, apart from the answers' (remove() drops those).
+  char keyboardOwner_ = 0;
+  foundation::ObserversOf keyboardObservers_{&keyboardOwner_};
 };
 
 // What a taken send answer tells the user: the server's own words (field 19), or "消息已发送".

@@ -5,7 +5,9 @@
 #include "messaging/MyMessage.h"
 #include "messaging/MyMessageDetailController.h"
 #include "messaging/SendMessageViewController.h"
+#include "platform/ui/Keyboard.h"
 #include "platform/ui/Runner.h"
+#include "platform/ui/ScrollView.h"
 #include "shell/Extend.h"
 #include "tests/messaging/MessagingTestSupport.h"
 
@@ -197,6 +199,34 @@ TEST_F(ComposeSheetTest, TheReceiverFieldTakesNoFocusAndShowsNoCaret) {
   EXPECT_EQ(caret, 0) << "a caret is drawn in the receiver field";
   field.textField()->insertText("x");
   EXPECT_EQ(field.textField()->text(), " ");
+}
+
+// Every receiver chosen takes two rows of tokens and pushes the body down: with the keyboard up,
+// 发送 and 关闭 were half under it and out of reach (the sheet did not scroll). The scrolling
+// part now ends at the keyboard's top, and the buttons are scrolled to.
+TEST_F(ComposeSheetTest, ButtonsPushedUnderTheKeyboardAreScrolledTo) {
+  MySendMessageView* sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  Pick(*sheet, {0, 1, 2, 3});
+  sheet->editSubject()->becomeFirstResponder();
+  advance(0.6);
+  ui::Keyboard& keyboard = ui::Keyboard::shared();
+  ASSERT_TRUE(keyboard.isVisible());
+  const double keyboardTop = keyboard.frame().y();
+  auto* scroll = dynamic_cast<ui::ScrollView*>(sheet->sendBackView()->superview());
+  ASSERT_NE(scroll, nullptr);
+  EXPECT_LE(scroll->convertRectToView(scroll->bounds(), nullptr).maxY(), keyboardTop + 0.5);
+  ui::View* send = sheet->sendBackView()->viewWithTag(MySendMessageView::kTagSend);
+  ASSERT_NE(send, nullptr);
+  ASSERT_GT(send->convertRectToView(send->bounds(), nullptr).maxY(), keyboardTop)
+      << "the case needs the buttons pushed under the keyboard";
+  scroll->setContentOffset(
+      gfx::Point(0, std::max(0.0, scroll->contentSize().height - scroll->bounds().height())));
+  EXPECT_LE(send->convertRectToView(send->bounds(), nullptr).maxY(), keyboardTop + 0.5);
+  // The keyboard gone, the sheet is whole again.
+  sheet->editSubject()->resignFirstResponder();
+  advance(0.6);
+  EXPECT_DOUBLE_EQ(scroll->frame().height(), scroll->superview()->bounds().height());
 }
 
 TEST_F(ComposeSheetTest, PickerKeepsWhatDoneConfirmedAndCancelRestoresIt) {
