@@ -13,7 +13,17 @@
 namespace rankingtest {
 namespace {
 
-using SortArrows = RankingClientTest;
+class SortArrows : public RankingClientTest {
+ protected:
+  // Logged in, the Hong Kong tab's list shown with its rows in.
+  HKSortController* HongKongList() {
+    LoggedIn();
+    auto* hk = ShowTab<HKSortController>(kSlotHongKong);
+    if (!hk || !WaitFor([&] { return hk->stockNum() > 0; })) return nullptr;
+    hk->tableView()->layoutIfNeeded();
+    return hk;
+  }
+};
 
 void TapTitle(CustomLabels& title, int index) {
   const ui::View& label = *title.titleLabel(index);
@@ -47,11 +57,8 @@ void ExpectRowsFollow(const StockSort& screen, const std::string& arrow, Value v
 }
 
 TEST_F(SortArrows, RowsFollowTheArrowOfTheirColumn) {
-  LoggedIn();
-  auto* hk = ShowTab<HKSortController>(kSlotHongKong);
+  auto* hk = HongKongList();
   ASSERT_NE(hk, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return hk->stockNum() > 0; }));
-  hk->tableView()->layoutIfNeeded();
   CustomLabels* title = hk->rightTitle();
   ASSERT_NE(title, nullptr);
   ASSERT_NE(title->window(), nullptr);
@@ -88,11 +95,8 @@ TEST_F(SortArrows, RowsFollowTheArrowOfTheirColumn) {
 // the rows by, in both directions, on the main board and on the bull/bear list (whose rows mostly
 // have no trades yet), and still after the market has moved on and pushed the page.
 TEST_F(SortArrows, AveragePriceColumnShowsTheValuesItsRowsAreSortedBy) {
-  LoggedIn();
-  auto* hk = ShowTab<HKSortController>(kSlotHongKong);
+  auto* hk = HongKongList();
   ASSERT_NE(hk, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return hk->stockNum() > 0; }));
-  hk->tableView()->layoutIfNeeded();
   int column = -1;
   for (size_t i = 0; i < hk->rankParams().size(); ++i)
     if (hk->rankParams()[i].rankParamName() == "均价") column = static_cast<int>(i);
