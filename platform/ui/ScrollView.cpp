@@ -213,6 +213,14 @@ void ScrollView::setContentSize(gfx::Size size) {
   if (size.height > 0) slideBackIntoRange();
 }
 
+void ScrollView::setFrame(const gfx::Rect& frame) {
+  const gfx::Size before = bounds().size;
+  View::setFrame(frame);
+  const gfx::Size after = bounds().size;
+  if ((after.height > before.height || after.width > before.width) && contentSize_.height > 0)
+    slideBackIntoRange();
+}
+
 void ScrollView::slideBackIntoRange() {
   if (dragging_ || motion_ != Motion::None) return;
   gfx::Point c = clamped(contentOffset());

@@ -64,6 +64,8 @@ class ScrollView : public View {
   void setContentOffset(gfx::Point offset, bool animated = false);
   gfx::Size contentSize() const { return contentSize_; }
   void setContentSize(gfx::Size size);
+  // A frame grown taller (a keyboard gone) leaves nothing resting past the content's end either.
+  void setFrame(const gfx::Rect& frame) override;
   // Room around the content: the offset may rest at -top and at content + bottom - height.
   // Inside an animation block the offset change that keeps the content in range animates.
   gfx::EdgeInsets contentInset() const { return contentInset_; }

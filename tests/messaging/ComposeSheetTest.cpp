@@ -223,10 +223,12 @@ TEST_F(ComposeSheetTest, ButtonsPushedUnderTheKeyboardAreScrolledTo) {
   scroll->setContentOffset(
       gfx::Point(0, std::max(0.0, scroll->contentSize().height - scroll->bounds().height())));
   EXPECT_LE(send->convertRectToView(send->bounds(), nullptr).maxY(), keyboardTop + 0.5);
-  // The keyboard gone, the sheet is whole again.
+  // The keyboard gone, the sheet is whole again, its top back in sight (it was left scrolled
+  // with nothing to scroll: 收件人 cut off for good).
   sheet->editSubject()->resignFirstResponder();
   advance(0.6);
   EXPECT_DOUBLE_EQ(scroll->frame().height(), scroll->superview()->bounds().height());
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
 }
 
 TEST_F(ComposeSheetTest, PickerKeepsWhatDoneConfirmedAndCancelRestoresIt) {

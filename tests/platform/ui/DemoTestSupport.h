@@ -78,7 +78,7 @@ class DemoTest : public Base {
   }
 
   Delegate* demo = nullptr;
-  std::string shots = std::string(VERDAN_BINARY_DIR) + "/shots";
+  std::string shots = VERDAN_BINARY_DIR "/shots";
 };
 
 }  // namespace uitest
