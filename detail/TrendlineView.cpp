@@ -628,6 +628,9 @@ void TrendlineView::drawPicture(gfx::Context& ctx) {
 }
 
 void TrendlineView::DrawScaleValue(gfx::Context& ctx) {
+  // A chart emptied for another security knows no prices yet: the old one's scale would stand
+  // beside the new name.
+  if (m_trendnum == 0 && m_stockdata.code[0] == '\0') return;
   double h = halfRange();
   if (h <= 0) h = 100;
   const double t = h / 3;

@@ -248,6 +248,12 @@ void KLineModuleView::SetDataInfo(const tagLocalStockData& stock, uint16_t isPus
   const bool other = stock.market != m_stockdata.market ||
                      std::strncmp(stock.code, m_stockdata.code, sizeof stock.code) != 0;
   m_stockdata = stock;
+  if (other && isPush == 0) {
+    // Another security asked: the bars held, their averages and scales go until the answer
+    // brings its own; drawn on, they stood under the new name.
+    forgetBars();
+    return;
+  }
   if (other && (iRulerIndex != -1 || IsShowPriceDetailPanel)) {
     hideRulerAndPanel();
     requestRedraw();
@@ -273,15 +279,20 @@ void KLineModuleView::updateWeightType(int32_t type) {
 void KLineModuleView::SetTimeCircle(int32_t period) {
   showDateTag(false);
   iRulerIndex = -1;
-  if (period != KCircleType) {
-    KSourceDataArray.clear();
-    KDataArray.clear();
-    StartIndex = EndIndex = 0;
-    IsDrawKLine = 0;
-    hideRulerAndPanel();
-    requestRedraw();
-  }
+  if (period != KCircleType) forgetBars();
   KCircleType = period;
+}
+
+void KLineModuleView::forgetBars() {
+  KSourceDataArray.clear();
+  KDataArray.clear();
+  StartIndex = EndIndex = 0;
+  // Their scales go with them: the axes read "----" until bars come.
+  fMaxValue = fMinValue = 0;
+  fMaxVolume = 0;
+  IsDrawKLine = 0;
+  hideRulerAndPanel();
+  requestRedraw();
 }
 
 void KLineModuleView::SetStockTechTypeDraw(int16_t type, const int32_t* params, int32_t count) {

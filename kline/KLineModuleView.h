@@ -201,6 +201,8 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   void requestRedraw(const gfx::Rect& rect);
   // Takes the panel and the date bubble down and clears the ruler.
   void hideRulerAndPanel();
+  // Every bar held goes (another period or another security), and the chart shows none.
+  void forgetBars();
   // Puts the date tag up or takes it down; the date labels it covers give way to it.
   void showDateTag(bool shown);
   void coverDateLabels();

@@ -7,6 +7,10 @@
 namespace ui {
 
 gfx::Image snapshotView(View& view) {
+  // The picture is of what the view shows once laid out: a change made just before (another
+  // security's labels, a page's bar) is not yet laid out, and the picture would keep it so for as
+  // long as it stands in for the view.
+  view.layoutIfNeeded();
   gfx::Rect b = view.presentationBounds();
   if (b.isEmpty()) return {};
   gfx::ImageContext image(b.size, Screen::main().scale());

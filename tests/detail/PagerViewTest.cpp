@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/SelfStock.h"
+#include "platform/graphics/RecordingContext.h"
 #include "panels/CustomScrollView.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Application.h"
@@ -398,6 +399,11 @@ TEST_F(PagerViewTest, SearchOpensWithTheFlipAndItsChoiceReplacesTheStock) {
   EXPECT_EQ(std::string(trend->shownQuote().code), "880310");
   EXPECT_EQ(trend->shownQuote().now, 0);
   EXPECT_NE(std::string(trend->chart.GetStockData().code), "600000");
+  // Nor does its scale stay: no price of the old stock stands beside the new name.
+  gfx::RecordingContext drawn(trend->chart.bounds().size);
+  trend->chart.drawRect(drawn, trend->chart.bounds());
+  for (const auto& op : drawn.ops("drawText"))
+    EXPECT_EQ(op.text.find_first_of("0123456789"), std::string::npos) << op.text;
   EXPECT_EQ(pager->nameLabel()->text(), "化工板块");
   pager->SearchDone("000002", 2, "万科A", 2);
   tagLocalStockData cached{};

@@ -45,6 +45,7 @@ class TrendChartDrawing : public ::testing::Test {
   void Market(int market, int periods, std::vector<uint16_t> times) {
     chart->SetStockInfo(static_cast<uint8_t>(market), 0);
     chart->m_stockdata.market = static_cast<uint8_t>(market);
+    SetRecordCode(chart->m_stockdata, "600000");  // a chart of a security: its scale is drawn
     chart->m_stockdata.tradetimenum = static_cast<uint8_t>(periods);
     std::copy(times.begin(), times.end(), chart->m_stockdata.tradetime);
     int minutes = 0;
@@ -587,6 +588,7 @@ namespace {
 TEST(TrendChartLandscape, DrawsThePercentageScaleBesideItsWiderMargins) {
   foundation::Clock::setManual();
   auto land = TrendlineView::initWithFrame_Landscape({0, 0, 480, 300});
+  SetRecordCode(land->m_stockdata, "600000");
   land->Yesterday = 1000;
   land->fMaxValue = 1030;
   gfx::RecordingContext rec(gfx::Size(480, 300));

@@ -177,6 +177,25 @@ TEST_F(KLineChartDrawing, OneBarWindowDrawsOneCandleAndNoAverage) {
   EXPECT_EQ(chart->MAArgument3->text(), "MA20: " + FormatPriceString(100500, 8, 2, 100500));
 }
 
+// Another security chosen (the search, the list's arrows): the old one's candles, averages and
+// their labels went on standing under the new name until the new bars came.
+TEST_F(KLineChartDrawing, AnotherSecurityLeavesNoBarOfTheOldOne) {
+  Feed(*chart, {Bar(Day(0), 100000, 101000, 99000, 100500)}, 1);
+  Draw();
+  ASSERT_FALSE(StrokesIn(*Draw(), chart->candleColors().red).empty());
+  tagLocalStockData other = MakeEmptyStockData();
+  other.market = 2;
+  SetRecordCode(other, "000002");
+  chart->SetDataInfo(other, 0);
+  EXPECT_TRUE(chart->KDataArray.empty());
+  EXPECT_EQ(chart->IsDrawKLine, 0);
+  const auto recp = Draw();
+  EXPECT_TRUE(StrokesIn(*recp, chart->candleColors().red).empty());
+  const auto texts = Texts(*recp);
+  ASSERT_GE(texts.size(), 7u);
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(texts[static_cast<size_t>(i)], "----") << i;
+}
+
 TEST_F(KLineChartDrawing, AveragesStartAtTheirNthBarAndBreakWhereTheyLeaveThePriceArea) {
   Feed(*chart, Series(42), 1);
   auto rec = Draw();
