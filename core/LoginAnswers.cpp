@@ -132,6 +132,8 @@ void HandleReloginAnswer(const uint8_t* record) {
   if (!ReceiveRecordView::From(record, kReceiveRecordSize, view)) return;
   if (view.header.isError()) {
     ResetAllCoreState();
+    // The session's rights went with it: the screens hear of it as of any change of login.
+    CallAppHooksOnMain([](AppHooks& hooks) { hooks.refreshTabBarStateWhenLoginChanging(1); });
     if (view.isServerText()) {
       ShowServerText(view);
     } else {

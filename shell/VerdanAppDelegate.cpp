@@ -534,6 +534,8 @@ void VerdanAppDelegate::startMessageRequestTimer() {
 }
 
 void VerdanAppDelegate::refreshTabBarStateWhenLoginChanging(int) {
+  // A pushed screen the rights no longer allow goes at once: not one frame shows it without them.
+  FunctionRights::closeRefused();
   scheduleOnMain(0.3,
                  [](VerdanAppDelegate& me) { me.refreshTabBarStateWhenLoginChanging_thread(); });
 }

@@ -181,6 +181,23 @@ TEST_F(TestServerIntegration, ForcedLogoutFromTheServer) {
   ASSERT_TRUE(RunMainUntil([&] { return replies.Count("SelfStock") == 1; }));
 }
 
+// A quote connection opened again logs in again; an error answer to that login ends the session
+// (its rights with it), and the screens are told as after any change of login, so that a screen
+// the rights no longer allow goes (it stood, shown without its right).
+TEST_F(TestServerIntegration, AnErrorAnswerToTheLoginAgainTellsTheScreens) {
+  PostLog posts({"login"});
+  server->setRights("", "30,31,32,49");
+  GuestLogin();
+  ASSERT_TRUE(RunMainUntil([&] { return posts.Count("login") == 1; }));
+  ASSERT_TRUE(RunMainUntil([&] { return LacksRight30() == 0; }));
+  const size_t told = chain->Count("refreshTabBar:1");
+  server->setFault(Role::Quote, Fault::ErrorReply, 1, "服务器繁忙，请稍后再试", true);
+  GetCoreSocket(CoreConnection::Quote).Close();
+  RequestStock(12, "000016");
+  ASSERT_TRUE(RunMainUntil([&] { return chain->Count("refreshTabBar:1") > told; }));
+  EXPECT_NE(LacksRight30(), 0);
+}
+
 // Every misbehaviour of the quote server leaves the client running; the request queued after
 // it is answered.
 TEST_F(TestServerIntegration, QuoteServerMisbehaviourLosesNothingQueued) {
