@@ -277,6 +277,9 @@ void VerdanAppDelegate::applicationWillEnterForeground(ui::Application&) {
 }
 
 void VerdanAppDelegate::applicationWillTerminate(ui::Application&) {
+  // A phone sends the application to the background before it ends it; a window closed ends it
+  // straight away, and what the background keeps would be lost.
+  if (!shutDown_) SaveStockFile(1, GetSearchHistory().GetList());
   shutdown();
 }
 

@@ -319,11 +319,20 @@ TEST_F(StartupTest, BackgroundClosesFourConnectionsAndForegroundRefreshesTheScre
   EXPECT_EQ(watch->appearances(), appearances + 1);
 }
 
+// A window closed ends the application without a background first: the securities seen (the
+// search screen's history) were lost with it.
 TEST_F(StartupTest, QuitStopsTimersEngineAndNetworkThreads) {
   Launch();
   ASSERT_TRUE(LoggedInAndShown());
   EXPECT_TRUE(AreNetworkThreadsRunning());
+  tagLocalStockData seen{};
+  seen.market = 2;
+  std::strcpy(seen.code, "000002");
+  GetSearchHistory().Add(seen);
   ui::Application::shared().terminate();
+  TListBuffer saved;
+  ASSERT_TRUE(LoadStockFile(kStockFileHistory, saved));
+  EXPECT_GE(saved.GetCount(), 1);
   EXPECT_FALSE(AreNetworkThreadsRunning());
   EXPECT_FALSE(ThreadCache::sharedThreadCache().isTimerThreadRunning());
   EXPECT_EQ(app->window(), nullptr);
