@@ -193,6 +193,9 @@ void TrendlineView::SetDataInfo(const tagLocalStockData& quote, uint16_t mode) {
     m_trenddate[0] = static_cast<int32_t>(quote.datetime.Year * 10000 + quote.datetime.Month * 100 +
                                           quote.datetime.Day);
     Yesterday = quote.yesterday >= 1 ? quote.yesterday : 1;
+    // No minutes held (another security's gone, its own not come): the scale is the band around
+    // this one's close, not the range the old minutes reached.
+    if (m_trendnum == 0) CalcTLineMaxMinScale(0);
     keepCumulative(quote);
     PageNum = 0;
     if (techIndex_) techIndex_->updateIndexBarView();

@@ -290,6 +290,7 @@ void KLineModuleView::forgetBars() {
   // Their scales go with them: the axes read "----" until bars come.
   fMaxValue = fMinValue = 0;
   fMaxVolume = 0;
+  refreshMAArgumentText();  // the averages' labels read "MA5" with no value again
   IsDrawKLine = 0;
   hideRulerAndPanel();
   requestRedraw();

@@ -409,6 +409,11 @@ TEST_F(PagerViewTest, SearchOpensWithTheFlipAndItsChoiceReplacesTheStock) {
   tagLocalStockData cached{};
   ASSERT_EQ(QuoteCache_GetQuote(cached, 2, "000002"), 1);
   EXPECT_EQ(trend->shownQuote().now, cached.now);
+  // With no minutes of its own yet, the chart's scale is the band around the new close, not the
+  // range the old minutes reached.
+  const TrendlineView& chart = trend->chart;
+  EXPECT_EQ(chart.m_trendnum, 0);
+  EXPECT_LE(chart.fMaxValue - chart.fMinValue, 2 * 30000);
 }
 
 TEST_F(PagerViewTest, RotationHintShowsOncePerPageAndProcessForThreeSeconds) {

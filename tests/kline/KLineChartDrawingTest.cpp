@@ -189,6 +189,7 @@ TEST_F(KLineChartDrawing, AnotherSecurityLeavesNoBarOfTheOldOne) {
   chart->SetDataInfo(other, 0);
   EXPECT_TRUE(chart->KDataArray.empty());
   EXPECT_EQ(chart->IsDrawKLine, 0);
+  EXPECT_EQ(chart->MAArgument1->text(), "MA5");  // not the old security's average
   const auto recp = Draw();
   EXPECT_TRUE(StrokesIn(*recp, chart->candleColors().red).empty());
   const auto texts = Texts(*recp);
