@@ -86,6 +86,10 @@ void CSearchHistory::Init() {
   for (int i = 0; i < count; ++i) m_entries.push_back(MakeEntry(RecordAt(m_records, i)));
 }
 
+bool CSearchHistory::Save() const {
+  return SaveStockFile(kStockFileHistory, m_records);
+}
+
 void CSearchHistory::Add(const tagLocalStockData& record) {
   SearchHistoryEntry entry = MakeEntry(record);
   std::lock_guard<std::mutex> hold(m_lock);

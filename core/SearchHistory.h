@@ -37,6 +37,8 @@ class CSearchHistory {
   std::vector<SearchHistoryEntry> GetArray() const;
   // The records (of tagLocalStockData) for SaveStockFile. Main thread only.
   const TListBuffer& GetList() const { return m_records; }
+  // Writes the history to its file, where Init finds it. Main thread only.
+  bool Save() const;
   int GetCount() const;
 
  private:

@@ -265,7 +265,7 @@ void VerdanAppDelegate::applicationDidEnterBackground(ui::Application& app) {
                      CoreConnection::PriceAlert}) {
     GetCoreSocket(which).Close();
   }
-  SaveStockFile(1, GetSearchHistory().GetList());
+  GetSearchHistory().Save();
 }
 
 void VerdanAppDelegate::applicationWillEnterForeground(ui::Application&) {
@@ -279,7 +279,7 @@ void VerdanAppDelegate::applicationWillEnterForeground(ui::Application&) {
 void VerdanAppDelegate::applicationWillTerminate(ui::Application&) {
   // A phone sends the application to the background before it ends it; a window closed ends it
   // straight away, and what the background keeps would be lost.
-  if (!shutDown_) SaveStockFile(1, GetSearchHistory().GetList());
+  if (!shutDown_) GetSearchHistory().Save();
   shutdown();
 }
 
