@@ -19,6 +19,7 @@
 #include "core/SearchHistory.h"
 #include "core/SelfStock.h"
 #include "core/SendQueues.h"
+#include "detail/TrendlineParts.h"
 #include "panels/PublicView.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
@@ -40,41 +41,10 @@
 
 namespace {
 
+using namespace trendline;
+
 constexpr int kPageWidth = 320;
 constexpr int kTagSelfStockButton = 180;
-constexpr int kPacketBuffer = 1024;
-constexpr int kTickCount = 20;
-
-using List = std::vector<uint8_t>;
-
-// A field-id list in wire form: a count byte, then the ids.
-List WireList(std::initializer_list<std::initializer_list<uint8_t>> parts) {
-  List out{0};
-  for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
-  out[0] = static_cast<uint8_t>(out.size() - 1);
-  return out;
-}
-
-bool HoldsRight30() {
-  return LacksRight30() == 0;
-}
-
-int32_t SessionValue() {
-  CDataRequest* request = GlobalDataRequest();
-  return request ? static_cast<int32_t>(request->GetSessionValue() & 0xffffff) : 0;
-}
-
-uint16_t NextCode() {
-  return NextRequestCode(GlobalDataRequest());
-}
-
-int32_t QuoteDate(const tagLocalStockData& quote) {
-  return static_cast<int32_t>(quote.datetime.Year) * 10000 +
-         static_cast<int32_t>(quote.datetime.Month) * 100 +
-         static_cast<int32_t>(quote.datetime.Day);
-}
-
-const char* const kPageTitles[6] = {"走势", "K线", "主力", "F10", "信息", "十档"};
 
 }  // namespace
 
@@ -337,6 +307,10 @@ void TrendlineController::initNav(ui::View* root) {
   _nameCodeView = ui::View::create({100, s, 90, 44});
   _nameCodeView->setBackgroundColor(gfx::Color::clear());
   StockNameLabel = ui::Label::create({0, 0, 90, 23});
+  // The title names the security whose figures the pages show: the list's name, else the
+  // cached one, and its code, whatever answer has come yet.
+  if (stockNameStr.empty()) stockNameStr = UnicharsToNSString(cachedQuote().name, 16);
+  if (stockCodeStr.empty()) stockCodeStr = StockCode;
   StockNameLabel->setText(stockNameStr.empty() ? "--" : stockNameStr);
   StockNameLabel->setTextColor(gfx::Color::white());
   StockNameLabel->setFont(gfx::Font::boldSystemFont(17));
@@ -818,6 +792,7 @@ void TrendlineController::viewDidAppear(bool animated) {
 void TrendlineController::viewWillDisappear(bool animated) {
   ui::ViewController::viewWillDisappear(animated);
   IsShow = 0;
+  pageRequest_.stop();
   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
   if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(false);
 }
@@ -1151,6 +1126,8 @@ void TrendlineController::updateDataForSubPage(int pageNumber) {
   updateTrendTitle(pageNumber);
   IsSelWhichTab = static_cast<int16_t>(pageNumber);
   if (pageNumber == kPageKLine) showOrientalFlagImage();
+  // The F10 page loads its own address: nothing of another page's is asked again over it.
+  if (pageNumber == kPageF10) pageRequest_.stop();
   // F10 loads once per security; turning back to it keeps the page shown.
   if (pageNumber != kPageF10 || IsFirstSelF10_redirect) {
     if (pageNumber == kPageF10) IsFirstSelF10_redirect = 0;
@@ -1161,304 +1138,23 @@ void TrendlineController::updateDataForSubPage(int pageNumber) {
   }
 }
 
-// --- requests --------------------------------------------------------------------------------
-
-tagLocalStockData TrendlineController::cachedQuote(bool* found) const {
-  tagLocalStockData quote{};
-  const bool hit = QuoteCache_GetQuote(quote, static_cast<uint8_t>(MarketType), StockCode) > 0;
-  if (found) *found = hit;
-  return quote;
-}
-
-void TrendlineController::showCachedQuote(QuotePage* target, bool onlyWhenFound) {
-  if (!target) return;
-  bool found = false;
-  const tagLocalStockData quote = cachedQuote(&found);
-  if (found || !onlyWhenFound) target->SetDataInfo(quote, kQuoteFlagReply);
-}
-
-void TrendlineController::sendPackets(const std::vector<uint8_t>& packets, bool indicator) {
-  if (packets.empty()) return;
-  PushCenterSendQueue(packets.data(), static_cast<int>(packets.size()));
-  if (indicator) ui::Application::shared().setNetworkActivityIndicatorVisible(true);
-}
-
-bool TrendlineController::appendQuote(std::vector<uint8_t>& out, const uint8_t* list1,
-                                      const uint8_t* list2) {
-  const uint16_t code = NextCode();
-  mRequestFlagCount[kSlotQuote] = code;
-  uint8_t buffer[kPacketBuffer];
-  const int n =
-      MakeRequest_StockData(SessionValue(), code, kDetailPageId, static_cast<uint8_t>(MarketType),
-                            StockCode, list1, list2, buffer, sizeof buffer);
-  if (n <= 0) {
-    foundation::logError("TrendlineController: quote request not built (%d)", n);
-    return false;
-  }
-  out.insert(out.end(), buffer, buffer + n);
-  return true;
-}
-
-bool TrendlineController::appendTicks(std::vector<uint8_t>& out, int slot, const uint8_t* list) {
-  const uint16_t code = NextCode();
-  mRequestFlagCount[static_cast<size_t>(slot)] = code;
-  uint8_t buffer[kPacketBuffer];
-  const int n =
-      MakeRequest_DealDetail(SessionValue(), code, kDetailPageId, static_cast<uint8_t>(MarketType),
-                             StockCode, kTickCount, list, buffer, sizeof buffer);
-  if (n <= 0) {
-    foundation::logError("TrendlineController: tick request not built (%d)", n);
-    return false;
-  }
-  out.insert(out.end(), buffer, buffer + n);
-  return true;
-}
-
-void TrendlineController::RequestDataTrendline() {
-  const auto market = static_cast<uint8_t>(MarketType);
-  const auto type = static_cast<uint8_t>(StockType);
-  const bool index = IsStockIndex(type, market);
-  const bool futures = IsStockQH(type, market);
-  const bool right30 = HoldsRight30();
-  const List list1 = WireList({{30, 11, 19, 1, 20, 70, 71, 47}});
-  // A share's rows show 委比 (40) beside the five levels (74) it is made of: both come in the
-  // same answer, or the rows would show a list's older figure (or none) against today's book.
-  List list2 = WireList({{10, 9, 2, 3, 4, 5, 17, 6, 8, 18, 74, 16, 7, 14, 21, 75, 62, 27},
-                         futures ? std::initializer_list<uint8_t>{160, 161, 162, 163}
-                         : index ? std::initializer_list<uint8_t>{40, 41, 42, 43, 44, 84, 85, 47}
-                                 : std::initializer_list<uint8_t>{80, 83, 87, 93, 40},
-                         right30 ? std::initializer_list<uint8_t>{77, 99, 100, 102, 108}
-                                 : std::initializer_list<uint8_t>{}});
-  const List trendList = WireList(
-      {{6, 7, 9, 10, 8, 20},
-       type == 1 ? std::initializer_list<uint8_t>{21} : std::initializer_list<uint8_t>{},
-       futures ? std::initializer_list<uint8_t>{22, 23, 24} : std::initializer_list<uint8_t>{},
-       right30 ? std::initializer_list<uint8_t>{14, 15, 16, 17, 18, 19}
-               : std::initializer_list<uint8_t>{}});
-  std::vector<uint8_t> packets;
-  if (!appendQuote(packets, list1.data(), list2.data())) return;
-  const uint16_t trendCode = NextCode();
-  mRequestFlagCount[kSlotTrend] = trendCode;
-  uint8_t buffer[kPacketBuffer];
-  const int n = MakeRequest_Trendline(SessionValue(), trendCode, kDetailPageId, market, StockCode,
-                                      0, trendList.data(), buffer, sizeof buffer);
-  if (n <= 0) {
-    foundation::logError("TrendlineController: trend request not built (%d)", n);
-    return;
-  }
-  packets.insert(packets.end(), buffer, buffer + n);
-  if (!index) {
-    const List ticks = WireList({{1, 2, 3, 4}});
-    if (!appendTicks(packets, kSlotTicks, ticks.data())) return;
-  }
-  if (auto* trend = trendPage(); trend && trend->trendlineView())
-    trend->trendlineView()->awaitPoints();
-  if (auto* land = IsLandscapeKline ? landscape() : nullptr; land && land->trendlineView())
-    land->trendlineView()->awaitPoints();
-  sendPackets(packets, true);
-  bool found = false;
-  const tagLocalStockData quote = cachedQuote(&found);
-  _iDateReqHist = QuoteDate(quote);
-  if (found) {
-    if (auto* trend = trendPage()) trend->SetDataInfo(quote, kQuoteFlagReply);
-    if (auto* land = IsLandscapeKline ? landscape() : nullptr)
-      land->SetDataInfo(quote, kQuoteFlagReply);
-  }
-}
-
-void TrendlineController::RequestKlineData(uint8_t period) {
-  ui::noteReached("kline period", period >= 1 && period <= 7
-                                      ? std::string(std::array<const char*, 7>{
-                                            "日线", "周线", "月线", "5分钟", "60分钟", "15分钟",
-                                            "30分钟"}[period - 1])
-                                      : "period " + std::to_string(period));
-  const auto market = static_cast<uint8_t>(MarketType);
-  const bool futures = IsStockQH(static_cast<uint8_t>(StockType), market);
-  const List list1 = WireList({{30, 11, 19, 1, 20}});
-  const List list2 = WireList({{10, 9, 5, 31, 17, 6, 8, 21, 2, 3, 4, 7}});
-  const List bars =
-      WireList({{11, 12, 13, 14, 15, 16, 17},
-                futures ? std::initializer_list<uint8_t>{28, 29} : std::initializer_list<uint8_t>{},
-                HoldsRight30() ? std::initializer_list<uint8_t>{10, 20, 24, 22, 23}
-                               : std::initializer_list<uint8_t>{}});
-  const List weights = period == 1 ? WireList({{1, 2, 3, 4, 5, 6, 7, 10}}) : List{0};
-  std::vector<uint8_t> packets;
-  if (!appendQuote(packets, list1.data(), list2.data())) return;
-  uint8_t block[21] = {};
-  block[0] = market;
-  std::strncpy(reinterpret_cast<char*>(block + 1), StockCode, 8);
-  block[9] = 1;
-  block[10] = period;
-  WriteLE32(block + 11, 0);
-  WriteLE32(block + 15, 99991231);
-  WriteLE16(block + 19, 196);
-  const uint16_t code = NextCode();
-  mRequestFlagCount[kSlotKLine] = code;
-  uint8_t buffer[kPacketBuffer];
-  const int n = MakeRequest_KLine(static_cast<int16_t>(SessionValue()), code, kDetailPageId, block,
-                                  bars.data(), bars.data(), weights.data(), buffer, sizeof buffer);
-  if (n <= 0) {
-    foundation::logError("TrendlineController: K-line request not built (%d)", n);
-    return;
-  }
-  packets.insert(packets.end(), buffer, buffer + n);
-  KLineFeedRole* chart = nullptr;
-  if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
-    showCachedQuote(land, false);
-    chart = land;
-  } else {
-    chart = page<KLinePageRole>(kTagKLinePage);
-    showCachedQuote(page<KLinePageRole>(kTagKLinePage), false);
-  }
-  if (chart) chart->awaitBars();
-  sendPackets(packets, true);
-}
-
-void TrendlineController::RequestDataDetail() {
-  const List list1 = WireList({{19, 11, 30, 1}});
-  const List list2 = WireList({{9, 10, 2, 3, 4, 5, 31, 6, 8, 7, 17, 74, 21, 75, 62, 27},
-                               HoldsRight30() ? std::initializer_list<uint8_t>{95, 96, 97, 98, 110}
-                                              : std::initializer_list<uint8_t>{}});
-  const List ticks = WireList({{1, 2, 3, 4}});
-  std::vector<uint8_t> packets;
-  if (!appendQuote(packets, list1.data(), list2.data())) return;
-  if (!appendTicks(packets, kSlotTicks, ticks.data())) return;
-  showCachedQuote(page<DetailPageRole>(kTagDetailPage), false);
-  sendPackets(packets, true);
-}
-
-void TrendlineController::RequestFenBiDataDetail() {
-  const List ticks = WireList({{1, 2, 3, 4, 7, 8}});
-  std::vector<uint8_t> packets;
-  if (!appendTicks(packets, kSlotFuturesTicks, ticks.data())) return;
-  sendPackets(packets, false);
-}
-
-void TrendlineController::RequestMiniDataDetail() {
-  const List ticks = WireList({{1, 2, 3, 4}});
-  std::vector<uint8_t> packets;
-  if (!appendTicks(packets, kSlotTicks, ticks.data())) return;
-  sendPackets(packets, false);
-}
-
-void TrendlineController::RequestRadar() {
-  MDBF table;
-  const char kind[5] = {20, 21, 22, 23, 0};
-  table.AddStringField(0, kind);
-  table.AddIntField(26, MarketType);
-  table.AddStringField(27, StockCode);
-  table.AddIntField(28, 0);
-  table.AddIntField(29, 50);
-  uint8_t buffer[kPacketHeaderSize + 1008];
-  int records = 0;
-  const int bodyLen = table.SerializeAll(buffer + kPacketHeaderSize, 1008, &records);
-  if (bodyLen <= 0) {
-    foundation::logError("TrendlineController: radar request not built (%d)", bodyLen);
-    return;
-  }
-  const uint16_t code = NextCode();
-  mRequestFlagCount[kSlotRadar] = code;
-  const int n = BuildPacket(kMainTypeQuote, QuoteChild::kRadarList, kDetailPageId, SessionValue(),
-                            code, buffer, bodyLen, kCipherNone);
-  if (n <= 0) return;
-  sendPackets(std::vector<uint8_t>(buffer, buffer + n), true);
-}
-
-void TrendlineController::RequestHK10Dang() {
-  const List list1 = WireList({{30, 11, 19, 1, 20, 70, 71}});
-  const List list2 = WireList({{10, 9, 2, 3, 4, 5, 31, 17, 6, 8, 7, 14, 21, 18, 76, 79}});
-  std::vector<uint8_t> packets;
-  if (!appendQuote(packets, list1.data(), list2.data())) return;
-  sendPackets(packets, false);
-  showCachedQuote(page<HK10PageRole>(kTagHK10Page), false);
-}
-
-void TrendlineController::RequestHKJJSInfo(const std::string& seat) {
-  if (seat.empty()) return;
-  const uint16_t code = NextCode();
-  uint8_t buffer[kPacketBuffer];
-  const int n = MakeRequest_HKJJSInfo(SessionValue(), code, kDetailPageId, seat.c_str(), buffer,
-                                      sizeof buffer);
-  if (n <= 0) {
-    foundation::logError("TrendlineController: seat request not built (%d)", n);
-    return;
-  }
-  mRequestFlagCount[kSlotSeat] = code;
-  ui::Application::shared().setNetworkActivityIndicatorVisible(true);
-  sendPackets(std::vector<uint8_t>(buffer, buffer + n), false);
-}
-
-void TrendlineController::RequestHistTrendline(int8_t dayOffset, int32_t date) {
-  if (dayOffset > -1 || dayOffset < -4) return;
-  const auto market = static_cast<uint8_t>(MarketType);
-  const auto type = static_cast<uint8_t>(StockType);
-  const List trendList =
-      WireList({{6, 7, 9, 10, 8, 20},
-                type == 1 ? std::initializer_list<uint8_t>{21} : std::initializer_list<uint8_t>{},
-                IsStockQH(type, market) ? std::initializer_list<uint8_t>{22, 23, 24}
-                                        : std::initializer_list<uint8_t>{},
-                HoldsRight30() ? std::initializer_list<uint8_t>{14, 15, 16, 17, 18, 19}
-                               : std::initializer_list<uint8_t>{}});
-  const uint16_t code = NextCode();
-  mRequestFlagCount[static_cast<size_t>(kSlotRadar - dayOffset)] = code;
-  uint8_t buffer[kPacketBuffer];
-  const int n = MakeRequest_HistTrendline(
-      SessionValue(), code, kDetailPageId, market, StockCode, static_cast<uint8_t>(dayOffset),
-      static_cast<uint32_t>(date), trendList.data(), buffer, sizeof buffer);
-  if (n <= 0) return;
-  sendPackets(std::vector<uint8_t>(buffer, buffer + n), false);
-}
-
-void TrendlineController::TrendlineReqPeriodRange(int n) {
-  if (n < 1 || n > 4) return;
-  _iPeriod = n;
-  RequestHistTrendline(static_cast<int8_t>(-n), _iDateReqHist);
-}
-
-void TrendlineController::requestPriceNotificationSetting() {
-  _bHasTrevane = 0;
-  const uint16_t code = NextCode();
-  mRequestFlagCount[kSlotPriceAlert] = code;
-  MakeRequest_PriceNotificationGetSetting(GlobalDataRequest(), 0, code, MarketType, StockCode,
-                                          kPriceAlertPageId);
-}
-
-const char* TrendlineController::F10MarketType(int market) {
-  if (market == 3) return "hk";
-  if (market == 2) return "sz";
-  return "sh";
-}
-
-std::string TrendlineController::getRequestPageAddr(const char* code, int market) {
-  char path[101] = {};
-  GetMainConfig().GetStringLocked("info", "F10_ip", "", path, sizeof path);
-  CDataIP* servers = GetServerList(3);
-  if (!servers) return {};
-  char address[CDataIP::kAddressSize] = {};
-  const int tries = servers->GetCount() + 1;
-  bool got = false;
-  for (int i = 0; i < tries && servers->GetCount() > 0; ++i) {
-    address[0] = '\0';
-    const int more = servers->GetNextIP(address, sizeof address);
-    if (more && address[0] != '\0') {
-      got = true;
-      break;
-    }
-    servers->Reset();
-  }
-  if (!got) return {};
-  std::string host(address);
-  host = host.substr(0, host.find('|'));
-  char out[512];
-  std::snprintf(out, sizeof out, "http://%s%s?key=%s,%s", host.c_str(), path, code ? code : "",
-                F10MarketType(market));
-  return out;
-}
-
 // --- replies and pushes ----------------------------------------------------------------------
 
 void TrendlineController::indicatorOff() {
   if (isTopScreen()) ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+}
+
+void TrendlineController::renewalFailed(uint16_t code) {
+  if (pageRequest_.takes(code)) pageRequest_.failed();
+}
+
+void TrendlineController::renewalAnswered(uint16_t code, bool shown) {
+  if (!pageRequest_.takes(code)) return;
+  if (shown) {
+    pageRequest_.answered(code);
+  } else {
+    pageRequest_.failed();
+  }
 }
 
 bool TrendlineController::isTopScreen() const {
@@ -1482,7 +1178,13 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
   const int32_t code = reply.requestCode() & 0x3fff;
   switch (reply.header.ChildType) {
     case QuoteChild::kStockData: {
-      if (error || code != mRequestFlagCount[kSlotQuote]) return;
+      if (code != mRequestFlagCount[kSlotQuote]) return;
+      if (error) {
+        // What the page shows stays; it asks again.
+        renewalFailed(code);
+        return;
+      }
+      if (!reply.header.isPush()) pageRequest_.answered(code);
       const tagLocalStockData quote = cachedQuote();
       onDrawHQ(quote, reply.header.DataFlag);
       if (auto* trend = trendPage()) {
@@ -1497,16 +1199,18 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
     case QuoteChild::kTrendline:
       if (error) {
         indicatorOff();
+        renewalFailed(code);
         return;
       }
-      if (code == mRequestFlagCount[kSlotTrend]) handleTrend(reply);
+      if (code == mRequestFlagCount[kSlotTrend]) renewalAnswered(code, handleTrend(reply));
       return;
     case QuoteChild::kKLine:
       if (error) {
         indicatorOff();
+        renewalFailed(code);
         return;
       }
-      if (code == mRequestFlagCount[kSlotKLine]) handleKLine(reply);
+      if (code == mRequestFlagCount[kSlotKLine]) renewalAnswered(code, handleKLine(reply));
       return;
     case QuoteChild::kExRights:
       if (!error) handleWeight(reply);
@@ -1515,6 +1219,7 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
       if (code == mRequestFlagCount[kSlotTicks]) {
         if (error) {
           indicatorOff();
+          renewalFailed(code);
           return;
         }
         if (reply.header.isPush() && radarRecord_) {
@@ -1522,11 +1227,16 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
           ticksRefresh_.schedule();
         } else {
           ticksRefresh_.cancel();
-          handleTicks(reply);
+          renewalAnswered(code, handleTicks(reply));
         }
       } else if (code == mRequestFlagCount[kSlotFuturesTicks]) {
         // Futures ticks are taken off the wire but no page draws them.
         indicatorOff();
+        if (error) {
+          renewalFailed(code);
+        } else if (!reply.header.isPush()) {
+          pageRequest_.answered(code);
+        }
       }
       return;
     case QuoteChild::kRadarList:
@@ -1573,12 +1283,12 @@ tagLocalStockData TrendlineController::trendParseQuote(const TrendChartRole* cha
   return chart ? chart->GetStockData() : cachedQuote();
 }
 
-void TrendlineController::handleTrend(const ReceiveRecordView& reply) {
+bool TrendlineController::handleTrend(const ReceiveRecordView& reply) {
   indicatorOff();
   ReplyHeadCheck check;
   if (!CheckReplyHead(ReplyHeadKind::Trend, reply.body, reply.bodyLen, &check)) {
     foundation::logError("TrendlineController: trend answer shorter than its head");
-    return;
+    return false;
   }
   TrendChartRole* chart = trendPage() ? trendPage()->trendlineView() : nullptr;
   TrendChartRole* landChart =
@@ -1607,6 +1317,7 @@ void TrendlineController::handleTrend(const ReceiveRecordView& reply) {
   FillTrendGaps(named, points.data(), kTrendCapacity);
   if (chart) chart->SetTrendLineArray(head, points.data());
   if (landChart) landChart->SetTrendLineArray(head, points.data());
+  return true;
 }
 
 void TrendlineController::handleHistTrend(const ReceiveRecordView& reply, int period) {
@@ -1639,12 +1350,12 @@ void TrendlineController::handleHistTrend(const ReceiveRecordView& reply, int pe
   }
 }
 
-void TrendlineController::handleKLine(const ReceiveRecordView& reply) {
+bool TrendlineController::handleKLine(const ReceiveRecordView& reply) {
   indicatorOff();
   ReplyHeadCheck check;
   if (!CheckReplyHead(ReplyHeadKind::KLine, reply.body, reply.bodyLen, &check)) {
     foundation::logError("TrendlineController: K-line answer shorter than its head");
-    return;
+    return false;
   }
   const tagLocalStockData quote = cachedQuote();
   std::fill(KLinedata.begin(), KLinedata.end(), tagLocalKData{});
@@ -1661,6 +1372,7 @@ void TrendlineController::handleKLine(const ReceiveRecordView& reply) {
   } else if (auto* kline = page<KLinePageRole>(kTagKLinePage)) {
     kline->SetKlineArray(KLinedata.data(), head, isPush);
   }
+  return true;
 }
 
 void TrendlineController::handleWeight(const ReceiveRecordView& reply) {
@@ -1686,12 +1398,12 @@ void TrendlineController::handleWeight(const ReceiveRecordView& reply) {
   if (auto* land = landscape()) land->setTagLocalWeightData(_weightData.data(), _weightDays);
 }
 
-void TrendlineController::handleTicks(const ReceiveRecordView& reply) {
+bool TrendlineController::handleTicks(const ReceiveRecordView& reply) {
   indicatorOff();
   ReplyHeadCheck check;
   if (!CheckReplyHead(ReplyHeadKind::Ticks, reply.body, reply.bodyLen, &check)) {
     foundation::logError("TrendlineController: tick answer shorter than its head");
-    return;
+    return false;
   }
   tagDealHead head{};
   std::memcpy(&head, reply.body, sizeof head);
@@ -1699,12 +1411,13 @@ void TrendlineController::handleTicks(const ReceiveRecordView& reply) {
   const uint8_t* records = reply.body + check.headSize;
   if (auto* detail = page<DetailPageRole>(kTagDetailPage)) detail->SetDetailData(head, records);
   if (auto* trend = trendPage()) trend->SetDetailData(head, records);
+  return true;
 }
 
 void TrendlineController::showPushedTicks() {
   ReceiveRecordView reply;
   if (ReceiveRecordView::From(pushedTicks_.data(), static_cast<int>(pushedTicks_.size()), reply))
-    handleTicks(reply);
+    static_cast<void>(handleTicks(reply));
   pushedTicks_.clear();
 }
 
@@ -1716,10 +1429,12 @@ void TrendlineController::handleRadar(const ReceiveRecordView& reply) {
       if (radar) radar->SetRadarTitle(nullptr, 0);
       indicatorOff();
     }
+    renewalFailed(reply.requestCode());
     return;
   }
   if ((reply.requestCode() & 0x3fff) != mRequestFlagCount[kSlotRadar]) return;
   indicatorOff();
+  if (!reply.header.isPush()) pageRequest_.answered(reply.requestCode());
   if (!radar) return;
   if (radarRecord_) {
     radar->SetRadarTitle(*radarRecord_);

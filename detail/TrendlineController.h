@@ -24,8 +24,10 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/ViewController.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/ScreenRoles.h"
 #include "watchlist/SearchStocks.h"
+#include "widgets/RenewingRequest.h"
 
 // Request-code slots.
 enum RequestSlot : int {
@@ -214,6 +216,9 @@ class TrendlineController : public ui::ViewController,
   std::shared_ptr<TrendlineRecordDelegate> recordDelegate() const { return recordDelegate_.lock(); }
   int currentRow() const { return currentRow_; }
   int initShowIndexType() const { return initShowIndexType_; }
+  // The shown page holds the answer to its latest request.
+  bool holdsCurrentAnswer() const { return pageRequest_.current(); }
+  const RenewingRequest& pageRequest() const { return pageRequest_; }
   // Times the shown security was switched.
   int updates() const { return updates_; }
   const std::string& menuTitleOf(int page) const;
@@ -237,6 +242,14 @@ class TrendlineController : public ui::ViewController,
   void applyInitShowIndexType();
   std::vector<int> menuPages() const;
   void sendPackets(const std::vector<uint8_t>& packets, bool indicator);
+  // A page's request starts a round of the renewing request that asks it again (`again`) until
+  // every part is answered; partCode draws a part's code into its slot.
+  template <class Fn>
+  void beginRound(Fn again) {
+    pageRequest_.setAsk(ui::WhileAlive(this, std::move(again)));
+    pageRequest_.begin();
+  }
+  uint16_t partCode(int slot);
   bool appendQuote(std::vector<uint8_t>& out, const uint8_t* list1, const uint8_t* list2);
   bool appendTicks(std::vector<uint8_t>& out, int slot, const uint8_t* list);
   tagLocalStockData cachedQuote(bool* found = nullptr) const;
@@ -244,14 +257,18 @@ class TrendlineController : public ui::ViewController,
   void indicatorOff();
   bool isTopScreen() const;
   void handleReply(const ReceiveRecordView& reply);
+  // The page's answer with that code failed, or came (shown: it decoded and the page shows it).
+  void renewalFailed(uint16_t code);
+  void renewalAnswered(uint16_t code, bool shown);
   // The quote the trend answer's minutes are placed by (see handleTrend).
   tagLocalStockData trendParseQuote(const TrendChartRole* chart, const TrendChartRole* landChart,
                                     const tagLocalStockData& cached) const;
-  void handleTrend(const ReceiveRecordView& reply);
+  // False: the answer does not decode and nothing was shown.
+  bool handleTrend(const ReceiveRecordView& reply);
   void handleHistTrend(const ReceiveRecordView& reply, int period);
-  void handleKLine(const ReceiveRecordView& reply);
+  bool handleKLine(const ReceiveRecordView& reply);
   void handleWeight(const ReceiveRecordView& reply);
-  void handleTicks(const ReceiveRecordView& reply);
+  bool handleTicks(const ReceiveRecordView& reply);
   void handleRadar(const ReceiveRecordView& reply);
   void handleSeat(const ReceiveRecordView& reply);
   TrendPageRole* trendPage() const;
@@ -266,6 +283,8 @@ class TrendlineController : public ui::ViewController,
   int8_t MarketType = 0;
   int8_t StockType = 0;
   std::array<int32_t, kRequestSlotCount> mRequestFlagCount{};
+  // The shown page's request: asked again by itself after an error answer or none.
+  RenewingRequest pageRequest_;
   std::vector<tagLocalKData> KLinedata;
   std::vector<tagLocalWeightData> _weightData;
   int32_t _weightDays = 0;

@@ -1,4 +1,5 @@
 #include "watchlist/SelfStockController.h"
+#include "platform/ui/WhileAlive.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -168,6 +169,7 @@ void SelfStockController::viewDidAppear(bool animated) {
 
 void SelfStockController::viewWillDisappear(bool animated) {
   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
+  pageRequest_.stop();
   if (appearTimer_) appearTimer_->invalidate();
   stopObserving();
   ui::ViewController::viewWillDisappear(animated);
@@ -283,7 +285,9 @@ void SelfStockController::RequestData(uint8_t sortCode, int start, int count) {
   WriteLE16(block + 3, static_cast<uint16_t>(std::clamp(start, 0, 0xFFFF)));
   WriteLE16(block + 5, static_cast<uint16_t>(std::clamp(count, 0, 0xFFFF)));
   const uint8_t* list2 = showZL_ ? kMainForceList2 : kQuoteList2;
-  requestCodes_[0] = NextRequestCode(GlobalDataRequest());
+  pageRequest_.setAsk(ui::WhileAlive(this, [](SelfStockController& me) { me.RequestData(); }));
+  pageRequest_.begin();
+  requestCodes_[0] = pageRequest_.send(GlobalDataRequest());
   uint8_t buffer[1024] = {};
   const int n =
       MakeRequest_Sort(0, requestCodes_[0], kPageId, block, kList1, list2, buffer, sizeof buffer);
@@ -303,7 +307,12 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
   const bool error = (view.header.flags & 0x40) != 0;
   if (code == requestCodes_[0]) {
     ui::Application::shared().setNetworkActivityIndicatorVisible(false);
-    if (error) return;
+    if (error) {
+      // The rows shown stay, and the page is asked again.
+      pageRequest_.failed();
+      return;
+    }
+    if (!view.header.isPush()) pageRequest_.answered();
     if (view.header.ChildType == QuoteChild::kStockList) {
       // The quotes are in the cache already; a push changes nothing else.
       if (view.header.isPush() && !requestRevert_) {

@@ -24,6 +24,7 @@
 #include "widgets/CustomLabels.h"
 #include "widgets/ListCells.h"
 #include "widgets/MenuBarView.h"
+#include "widgets/RenewingRequest.h"
 #include "widgets/Table_TableView.h"
 
 class MiniTline;
@@ -188,6 +189,8 @@ class SelfStockController : public ui::ViewController,
   uint16_t sortType() const { return sortType_; }
   const tagLocalStockData& row(int index) const { return sortData_[static_cast<size_t>(index)]; }
   uint16_t pageRequestCode() const { return requestCodes_[0]; }
+  // The page shown holds the answer to its latest request.
+  bool holdsCurrentAnswer() const { return pageRequest_.current(); }
   bool observing() const { return observing_; }
   const RankParams& columns() const { return rankParam_; }
   Table_TableView* tableView() const { return table_.get(); }
@@ -211,6 +214,8 @@ class SelfStockController : public ui::ViewController,
 
   TListBuffer listCode_;
   std::array<uint16_t, 3> requestCodes_{};
+  // The page's rows: asked again by themselves after an error answer or none.
+  RenewingRequest pageRequest_;
   std::shared_ptr<Table_TableView> table_;
   std::shared_ptr<MenuBarView> menuBar_;
   std::shared_ptr<CustomLabels> leftTitle_;

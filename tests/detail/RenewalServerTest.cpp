@@ -1,0 +1,86 @@
+// The screens against a server that answers with errors, or not at all, for a while: each comes
+// back by itself once the server answers again, and keeps what it showed meanwhile.
+#include <string>
+
+#include "core/QuoteCache.h"
+#include "core/QuoteFormat.h"
+#include "tests/detail/DetailClientSupport.h"
+#include "watchlist/SelfStockController.h"
+#include "watchlist/WatchlistClasses.h"
+#include "widgets/WidgetClasses.h"
+
+namespace detailtest {
+namespace {
+
+using testserver::Fault;
+using testserver::Role;
+
+class RenewalServerTest : public DetailClientTest {
+ protected:
+  void SetUp() override {
+    DetailClientTest::SetUp();
+    RegisterWidgetClasses();
+    RegisterWatchlistClasses();
+  }
+  // Lets `seconds` of the screens' clock pass in small steps, the network running meanwhile.
+  void Pass(double seconds) {
+    for (double t = 0; t < seconds; t += 0.25) {
+      advance(0.25);
+      pump([] { return false; }, 0.02);
+    }
+  }
+  bool WithinSeconds(double seconds, const std::function<bool()>& done) {
+    for (double t = 0; t < seconds; t += 0.25) {
+      if (done()) return true;
+      advance(0.25);
+      pump(done, 0.05);
+    }
+    return done();
+  }
+};
+
+// Error answers to everything the trend page asks: the page keeps what it showed, asks again,
+// and once the server answers it holds the answer and its title names the stock.
+TEST_F(RenewalServerTest, ThePagerAsksAgainAfterErrorAnswersUntilOneComes) {
+  LoggedIn("30,31");
+  server->setFault(Role::Quote, Fault::ErrorReply, 3, "请求失败");
+  TrendlineController* pager = Open("600000", 1, 2);
+  ASSERT_NE(pager, nullptr);
+  // The title names the security before any answer has come.
+  EXPECT_EQ(pager->codeLabel()->text(), "600000");
+  ASSERT_TRUE(WithinSeconds(10, [&] { return pager->holdsCurrentAnswer(); }));
+  EXPECT_GE(pager->pageRequest().renewals(), 1);
+  tagLocalStockData quote{};
+  ASSERT_GT(QuoteCache_GetQuote(quote, 1, "600000"), 0);
+  EXPECT_EQ(pager->nameLabel()->text(), UnicharsToNSString(quote.name, 16));
+
+  // A stalled server: after the time-out the page asks again, and comes back once the server
+  // answers again.
+  server->setFault(Role::Quote, Fault::Stall);
+  pager->selectMenuPage(kPageKLine);
+  Pass(4);
+  EXPECT_FALSE(pager->holdsCurrentAnswer());
+  server->clearFaults();
+  EXPECT_TRUE(WithinSeconds(10, [&] { return pager->holdsCurrentAnswer(); }));
+}
+
+// The watch list's answer is an error: it does not stay as it was, it asks again until the
+// server answers, and then holds the answer.
+TEST_F(RenewalServerTest, TheWatchListAsksAgainAfterAnErrorAnswer) {
+  LoggedIn("30,31");
+  auto* list = dynamic_cast<SelfStockController*>(app->viewControllerInTabBar(kSlotSelfStock));
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(WithinSeconds(5, [&] { return list->holdsCurrentAnswer(); }));
+  server->setFault(Role::Quote, Fault::ErrorReply, -1, "服务器繁忙，请稍后再试");
+  list->RequestData();
+  const uint16_t first = list->pageRequestCode();
+  Pass(3);
+  EXPECT_FALSE(list->holdsCurrentAnswer());
+  EXPECT_NE(list->pageRequestCode(), first);
+  server->clearFaults();
+  EXPECT_TRUE(WithinSeconds(10, [&] { return list->holdsCurrentAnswer(); }));
+  EXPECT_GT(list->stockNum(), 0);
+}
+
+}  // namespace
+}  // namespace detailtest
