@@ -14,6 +14,7 @@
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
@@ -101,6 +102,11 @@ void InfoArticlePage::viewDidLoad() {
   holder->addSubview(_nextButton);
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(holder));
 
+  ui::addScreenInvariant(*view(), "article", [weak = weakAs<InfoArticlePage>()] {
+    auto self = weak.lock();
+    return self ? self->bodyMismatch() : std::string();
+  });
+
   // The text fills the screen down to the tab bar and the ticker.
   if (ui::View* content = view()->viewWithTag(kContentTag)) {
     gfx::Rect f = content->frame();
@@ -144,6 +150,9 @@ void InfoArticlePage::updateCurrentView(int index) {
   bool answers = false;
   const foundation::Value record = sourceRecord(index, answers);
   if (answers && !record.isNull()) {
+    // The text shown belongs to the item left: it goes with its title, and only the answer to
+    // this item's request brings the next one.
+    clearBody();
     if (auto* label = labelWithTag(kTitleTag)) label->setText(record["title"].asString());
     if (auto* label = labelWithTag(kDateTag)) label->setText(record["date"].asString());
     if (auto* label = labelWithTag(kTimeTag)) label->setText(record["time"].asString());
@@ -155,6 +164,7 @@ void InfoArticlePage::updateCurrentView(int index) {
 void InfoArticlePage::requestInfoContent(const foundation::Value& record) {
   if (record.isNull()) return;
   _infoContent = InfoText();
+  askedTitle_ = record["title"].asString();
   _mRequestFlagCode = sendContentRequest(record);
   if (_mRequestFlagCode >= 0) Indicator(true);
 }
@@ -180,10 +190,30 @@ void InfoArticlePage::recvmsg(const foundation::Notification& notification) {
   if (reply.status != kReceiveStatusPacket || reply.header.MainType != kMainTypeQuote) return;
   Indicator(false);
   if (reply.header.isError()) return;
-  if (reply.header.ChildType != childType_ || reply.requestCode() != _mRequestFlagCode) return;
+  if (reply.header.ChildType != childType_ || _mRequestFlagCode < 0 ||
+      reply.requestCode() != _mRequestFlagCode)
+    return;
   _mRequestFlagCode = -1;
   _infoContent = ReadInfoText(reply.body, reply.bodyLen);
   refreshControlContent();
+}
+
+void InfoArticlePage::clearBody() {
+  _infoContent = InfoText();
+  bodyTitle_.clear();
+  bodyText_.clear();
+  if (auto* content = contentView()) content->setText("");
+}
+
+std::string InfoArticlePage::bodyMismatch() {
+  auto* content = isViewLoaded() ? contentView() : nullptr;
+  auto* title = isViewLoaded() ? labelWithTag(kTitleTag) : nullptr;
+  if (!content || !title || content->text().empty()) return {};
+  if (content->text() != bodyText_)
+    return "the text shown is no answer of this page's (under '" + title->text() + "')";
+  if (bodyTitle_ != title->text())
+    return "the text of '" + bodyTitle_ + "' is shown under the title '" + title->text() + "'";
+  return {};
 }
 
 void InfoArticlePage::refreshControlContent() {
@@ -196,6 +226,8 @@ void InfoArticlePage::refreshControlContent() {
   if (auto* content = contentView()) {
     content->setFont(gfx::Font::systemFont(15));
     content->setText(_infoContent.text);
+    bodyText_ = _infoContent.text;
+    bodyTitle_ = askedTitle_;
     foundation::logVerbose("information text of %zu bytes shown", _infoContent.text.size());
   }
 }

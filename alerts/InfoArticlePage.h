@@ -38,6 +38,9 @@ class InfoArticlePage : public ui::ViewController {
   int currentRecord() const { return _nCurrentRecord; }
   // The request code awaited, -1 for none.
   int awaitedCode() const { return _mRequestFlagCode; }
+  // What is wrong with the page as shown, empty when nothing is: a body shown under the title of
+  // another item than the one it was asked for (the screen invariant "article").
+  std::string bodyMismatch();
   ui::Button* previousButton() const { return _prepButton.get(); }
   ui::Button* nextButtonView() const { return _nextButton.get(); }
   ui::Label* labelWithTag(int tag);
@@ -63,6 +66,8 @@ class InfoArticlePage : public ui::ViewController {
 
  private:
   void observe();
+  // Empties the text: what it showed belongs to the item stepped away from.
+  void clearBody();
 
   const std::string pageTitle_;
   const std::string notificationName_;
@@ -72,6 +77,11 @@ class InfoArticlePage : public ui::ViewController {
   int _nCurrentRecord = 0;
   InfoText _infoContent;
   int _mRequestFlagCode = -1;
+  // The title of the item the awaited request asks the text of, and of the item whose text is
+  // shown with that text, so that a text is only ever shown under its own title.
+  std::string askedTitle_;
+  std::string bodyTitle_;
+  std::string bodyText_;
   foundation::ObserversOf observers_{this};
 };
 

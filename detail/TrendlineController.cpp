@@ -132,6 +132,8 @@ void TrendlineController::applyFallBack() {
 // answer for the new security is ever drawn beside the old one's figures.
 void TrendlineController::switchSecurity(const char* code, uint8_t market, uint8_t stockType) {
   ++updates_;
+  // A seat asked on the old security's queues pops up over nobody's.
+  mRequestFlagCount[kSlotSeat] = -1;
   removeSwitchToolBar();
   if (auto* trend = trendPage()) trend->refreshMiniDetailViewWithStockType(stockType, market);
   MarketType = static_cast<int8_t>(market);

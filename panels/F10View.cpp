@@ -1,11 +1,14 @@
 #include "panels/F10View.h"
 
+#include <algorithm>
+
 #include "platform/foundation/Log.h"
 #include "platform/ui/Application.h"
 
 F10View::F10View(const gfx::Rect& frame) : ui::View(frame) {}
 
 F10View::~F10View() {
+  if (retryTimer_) retryTimer_->invalidate();
   // A load cut short by the page going away never reports back: its indicator goes with it.
   if (auto* web = webView(); web && web->isLoading()) {
     web->setDelegate({});
@@ -64,7 +67,34 @@ void F10View::layoutPage() {
 }
 
 void F10View::RequestF10(const std::string& address) {
-  if (auto* web = webView()) web->loadRequest(address);
+  // A new address is asked at once: a retry waiting for an older one goes.
+  if (retryTimer_) retryTimer_->invalidate();
+  retryTimer_.reset();
+  retryAddress_.clear();
+  auto* web = webView();
+  if (address != address_) {
+    retryDelay_ = 0;
+    // Another security's page: the old one's text goes at once, the notice stands meanwhile.
+    if (web && !address_.empty()) web->setHidden(true);
+  }
+  address_ = address;
+  if (web) web->loadRequest(address);
+}
+
+void F10View::scheduleRetry(const std::string& address) {
+  if (address.empty()) return;
+  retryDelay_ = retryDelay_ <= 0 ? kRetryShortest : std::min(2 * retryDelay_, kRetryLongest);
+  retryAddress_ = address;
+  if (retryTimer_) retryTimer_->invalidate();
+  std::weak_ptr<F10View> weak = sharedAs<F10View>();
+  retryTimer_ = foundation::performAfter(retryDelay_, [weak] {
+    auto self = weak.lock();
+    if (!self || self->retryAddress_.empty()) return;
+    const std::string again = self->retryAddress_;
+    const double delay = self->retryDelay_;
+    self->RequestF10(again);
+    self->retryDelay_ = delay;
+  });
 }
 
 void F10View::webViewDidStartLoad(ui::WebView& web) {
@@ -73,6 +103,7 @@ void F10View::webViewDidStartLoad(ui::WebView& web) {
 }
 
 void F10View::webViewDidFinishLoad(ui::WebView& web) {
+  retryDelay_ = 0;
   web.setHidden(false);
   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
 }
@@ -89,6 +120,11 @@ void F10View::webViewDidFailLoadWithError(ui::WebView& web, const ui::WebError& 
     auto keep = web.sharedView();
     web.setDelegate({});
     web.removeFromSuperview();
+  } else if (error.code != ui::WebErrorCode::Cancelled && error.code != ui::WebErrorCode::BadURL &&
+             error.code != ui::WebErrorCode::UnsupportedURL) {
+    // The server away, a time-out, a cut connection: the page asks again until it is back, so
+    // that neither the notice nor another security's page stays once it answers.
+    scheduleRetry(address_);
   }
   // A cancelled load was replaced by a newer one, which owns the indicator now.
   if (error.code != ui::WebErrorCode::Cancelled)

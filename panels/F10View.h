@@ -7,6 +7,7 @@
 #include <string>
 
 #include "panels/PageRoles.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/View.h"
 #include "platform/ui/WebView.h"
@@ -29,6 +30,14 @@ class F10View : public ui::View, public F10PageRole, public ui::WebViewDelegate 
   void loadAddress(const std::string& address) override { RequestF10(address); }
 
   ui::Label* notice() const { return notice_.get(); }
+  // The address asked again after a failed load (empty: none waits), and in how many seconds.
+  const std::string& retryAddress() const { return retryAddress_; }
+  double retryDelay() const { return retryDelay_; }
+
+  // Seconds before a failed load is asked again: doubled from the shortest at each failure up
+  // to the longest, so that the page is back within seconds of its server.
+  static constexpr double kRetryShortest = 1;
+  static constexpr double kRetryLongest = 4;
   // Null once a host-not-found failure removed it.
   ui::WebView* webView() const;
 
@@ -41,5 +50,11 @@ class F10View : public ui::View, public F10PageRole, public ui::WebViewDelegate 
   void build();
   void layoutPage();
 
+  void scheduleRetry(const std::string& address);
+
   std::shared_ptr<ui::Label> notice_;
+  std::string address_;  // the page's last address asked
+  std::string retryAddress_;
+  double retryDelay_ = 0;
+  std::shared_ptr<foundation::Timer> retryTimer_;
 };

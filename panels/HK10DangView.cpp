@@ -1,6 +1,7 @@
 #include "panels/HK10DangView.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/QuoteFormat.h"
 #include "panels/MiniDetailCell.h"
@@ -69,7 +70,11 @@ void HK10DangView::setJJPWDelegate(std::weak_ptr<HKJJPWViewDelegate> delegate) {
 }
 
 void HK10DangView::SetDataInfo(const tagLocalStockData& quote, uint16_t isPush) {
-  (void)isPush;
+  // A price bubble or a seat's pop-up tells of the security it was tapped on: none of it stays
+  // over another's queues.
+  const bool another = quote.market != m_stockdata.market ||
+                       std::strncmp(quote.code, m_stockdata.code, sizeof quote.code) != 0;
+  if (isPush == kQuoteFlagNewStock || another) refreshDetailView({}, {});
   m_stockdata = quote;
   RefreshTrendPricePanel(quote);
   if (_buyView) _buyView->refreshView(&m_stockdata);

@@ -14,6 +14,7 @@
 #include "platform/foundation/Dates.h"
 #include "platform/foundation/Text.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/NavigationController.h"
 #include "tests/alerts/RadarTestSupport.h"
 #include "watchlist/WatchlistClasses.h"
@@ -376,8 +377,10 @@ TEST_F(InfoPagesTest, ArticlePageShowsARowAndStepsThroughTheList) {
   page->nextButtonView()->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
   EXPECT_EQ(page->currentRecord(), 2);
   EXPECT_NE(page->awaitedCode(), first);
+  // The text of the article left goes with its title; the first step's late answer brings none.
+  EXPECT_EQ(page->contentView()->text(), "");
   Reply("MainPageCellContent", 87, first, TextTable("第一篇"));
-  EXPECT_EQ(page->contentView()->text(), "全文");
+  EXPECT_EQ(page->contentView()->text(), "");
   Reply("MainPageCellContent", 87, page->awaitedCode(), TextTable("第二篇"));
   EXPECT_EQ(page->contentView()->text(), "第二篇");
   EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTitleTag)->text(), "标题2");
@@ -464,6 +467,88 @@ TEST_F(InfoPagesTest, RadarDetailPageAsksItsAlertWithA64BitId) {
   MDBF before;
   before.AddIntField(22, 12345);
   EXPECT_EQ(Last(82)->body, Serialize(before));
+}
+
+// Stepping while answers fail or come late never shows one item's text under another's title;
+// the page declares it (the screen invariant "article"), and the invariant sees the old fault.
+TEST_F(InfoPagesTest, ATextIsOnlyEverShownUnderItsOwnTitle) {
+  auto articleFailures = [] {
+    std::vector<std::string> out;
+    for (const std::string& f : ui::declaredInvariantFailures())
+      if (f.rfind("article:", 0) == 0) out.push_back(f);
+    return out;
+  };
+  WithSections();
+  home->menuBarView()->changeSelSubItem(1);
+  Reply("MainPage", 86, home->awaitedCode(1), TitleTable(0, 5));
+  home->tableViewDidSelectRowAtIndexPath(*home->tableView(), ui::IndexPath::forRow(0, 0));
+  settle(0.6);
+  auto* page = Top<CDetailInfoController>();
+  ASSERT_NE(page, nullptr);
+  const int asked0 = page->awaitedCode();
+  Reply("MainPageCellContent", 87, asked0, TextTable("正文0"));
+  EXPECT_EQ(page->contentView()->text(), "正文0");
+  EXPECT_TRUE(articleFailures().empty());
+
+  // Next: an error answer, then the earlier item's answer again (late): nothing of item 0 shows.
+  page->nextButton();
+  EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTitleTag)->text(), "标题1");
+  EXPECT_EQ(page->contentView()->text(), "");
+  Reply("MainPageCellContent", 87, page->awaitedCode(), TextTable("错"), true);
+  Reply("MainPageCellContent", 87, asked0, TextTable("正文0"));
+  EXPECT_EQ(page->contentView()->text(), "");
+  EXPECT_TRUE(articleFailures().empty());
+  // A stalled answer, a step back and forth: only the answer to the latest request is shown.
+  const int stalled = page->awaitedCode();
+  page->nextButton();
+  page->preButton();
+  Reply("MainPageCellContent", 87, stalled, TextTable("正文1旧"));
+  EXPECT_EQ(page->contentView()->text(), "");
+  Reply("MainPageCellContent", 87, page->awaitedCode(), TextTable("正文1"));
+  EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTitleTag)->text(), "标题1");
+  EXPECT_EQ(page->contentView()->text(), "正文1");
+  // An answer after the one taken changes nothing either.
+  Reply("MainPageCellContent", 87, stalled, TextTable("正文1旧"));
+  EXPECT_EQ(page->contentView()->text(), "正文1");
+  EXPECT_TRUE(articleFailures().empty());
+
+  // The fault as the page used to make it: a new title over the text of the item left.
+  page->labelWithTag(InfoArticlePage::kTitleTag)->setText("标题2");
+  auto failures = articleFailures();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find("'标题1'"), std::string::npos) << failures[0];
+  EXPECT_NE(failures[0].find("'标题2'"), std::string::npos) << failures[0];
+  // And a text no answer brought.
+  page->labelWithTag(InfoArticlePage::kTitleTag)->setText("标题1");
+  page->contentView()->setText("别的正文");
+  EXPECT_EQ(articleFailures().size(), 1u);
+}
+
+TEST_F(InfoPagesTest, ARadarSignalsTextIsOnlyShownUnderItsOwnTitle) {
+  auto root = std::make_shared<ui::ViewController>();
+  navigation = ui::NavigationController::create(root);
+  window->addSubview(navigation->viewShared());
+  auto radar = Extend::produceObject<RadarView>("RadarView");
+  ASSERT_NE(radar, nullptr);
+  radar->setCurrentNavigationController(navigation.get());
+  const Bytes body = RadarTable({{20151217, 93000, 1, "甲大单卖出"}, {20151217, 93100, 2, "乙大单买入"}});
+  radar->SetRadarTitle(body.data(), static_cast<int>(body.size()));
+  radar->tableViewDidSelectRowAtIndexPath(*radar->tableView(), ui::IndexPath::forRow(0, 0));
+  settle(0.6);
+  auto* page = Top<CRadarDetailInfoController>();
+  ASSERT_NE(page, nullptr);
+  const int first = page->awaitedCode();
+  page->nextButton();
+  // The first signal's answer arrives after the step: it is not the second's.
+  Post("RadarCellContent", Record(82, static_cast<uint16_t>(first), TextTable("甲的信号"), 0));
+  EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTitleTag)->text(), "乙大单买入");
+  EXPECT_EQ(page->contentView()->text(), "");
+  Post("RadarCellContent",
+       Record(82, static_cast<uint16_t>(page->awaitedCode()), TextTable("乙的信号"), 0));
+  EXPECT_EQ(page->contentView()->text(), "乙的信号");
+  EXPECT_TRUE(page->bodyMismatch().empty());
+  page->labelWithTag(InfoArticlePage::kTitleTag)->setText("甲大单卖出");
+  EXPECT_FALSE(page->bodyMismatch().empty());
 }
 
 }  // namespace

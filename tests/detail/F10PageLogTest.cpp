@@ -34,4 +34,51 @@ TEST_F(F10PageLog, ACancelledLoadIsNoErrorLine) {
   EXPECT_TRUE(errorLogged);
 }
 
+// A load that failed because the server was away, timed out or was cut is asked again, sooner
+// than the user would switch pages; a cancelled load, a bad address or no host at all is not. The
+// page of another security goes as soon as its address is asked.
+TEST_F(F10PageLog, AFailedLoadIsAskedAgainUntilTheServerIsBack) {
+  foundation::setLogSink([](foundation::LogLevel, const std::string&) {});
+  auto page = F10View::create({0, 0, 320, 300});
+  window->addSubview(page);
+  ui::WebView* web = page->webView();
+  ASSERT_NE(web, nullptr);
+  // An address the web view refuses at once, so that only the failures below count.
+  const std::string first = "f10://page/600000";
+  page->RequestF10(first);
+  advance(0.1);
+  EXPECT_TRUE(page->retryAddress().empty());
+  std::vector<double> delays;
+  for (int i = 0; i < 4; ++i) {
+    page->webViewDidFailLoadWithError(*web, {ui::WebErrorCode::CannotConnectToHost, "refused"});
+    EXPECT_EQ(page->retryAddress(), first);
+    delays.push_back(page->retryDelay());
+    advance(page->retryDelay() + 0.1);
+    // Asked again: nothing waits any more.
+    EXPECT_TRUE(page->retryAddress().empty()) << i;
+  }
+  EXPECT_EQ(delays, (std::vector<double>{1, 2, 4, 4}));
+  page->webViewDidFailLoadWithError(*web, {ui::WebErrorCode::TimedOut, "timed out"});
+  EXPECT_FALSE(page->retryAddress().empty());
+  // Loaded: the notice goes under the page and the next failure starts from the shortest wait.
+  page->webViewDidFinishLoad(*web);
+  EXPECT_FALSE(web->isHidden());
+  page->webViewDidFailLoadWithError(*web, {ui::WebErrorCode::NetworkConnectionLost, "cut"});
+  EXPECT_EQ(page->retryDelay(), F10View::kRetryShortest);
+  page->webViewDidFinishLoad(*web);
+
+  // Another security: its page is asked at once and the old one's text is no longer shown.
+  page->RequestF10("f10://page/600036");
+  EXPECT_TRUE(web->isHidden());
+  EXPECT_TRUE(page->retryAddress().empty());
+  advance(0.1);
+  for (int code : {ui::WebErrorCode::Cancelled, ui::WebErrorCode::BadURL}) {
+    page->webViewDidFailLoadWithError(*web, {code, "no"});
+    EXPECT_TRUE(page->retryAddress().empty()) << code;
+  }
+  page->webViewDidFailLoadWithError(*web, {ui::WebErrorCode::CannotFindHost, "no host"});
+  EXPECT_TRUE(page->retryAddress().empty());
+  foundation::setLogSink({});
+}
+
 }  // namespace

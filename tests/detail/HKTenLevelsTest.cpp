@@ -310,4 +310,31 @@ TEST_F(HKTenLevelsTest, DraggedQueueHoldsThePagerUntilItSettles) {
   EXPECT_EQ(pager->contentOffset().x, 0);
 }
 
+// A bubble or a seat's pop-up tells of the security it was tapped on: a push of the same one
+// keeps them, another security (the title bar's arrows) takes them away.
+TEST_F(HKTenLevelsTest, NothingOfTheSecurityLeftStaysOverTheNextOne) {
+  HKJJPWView& asks = *page->sellView();
+  tapPlace(asks, 2);
+  ASSERT_NE(asks.priceView(), nullptr);
+  page->SetDataInfo(HongKong(), kQuoteFlagPush);
+  EXPECT_FALSE(asks.priceView()->isHidden());
+  tagLocalStockData other = HongKong();
+  std::memcpy(other.code, "00700", 6);
+  page->SetDataInfo(other, kQuoteFlagReply);
+  EXPECT_TRUE(asks.priceView()->isHidden());
+
+  tapPlace(asks, 3);
+  page->refreshDetailView("(   7)汇丰", "香港上海汇丰银行有限公司");
+  ASSERT_NE(page->detailView(), nullptr);
+  page->SetDataInfo(other, kQuoteFlagReply);
+  EXPECT_FALSE(page->detailView()->isHidden());
+  // The pager's change of security hands the cached quote, which may be the same as before or
+  // empty (nothing cached yet): the change alone takes them away.
+  page->SetDataInfo(other, kQuoteFlagNewStock);
+  EXPECT_TRUE(page->detailView()->isHidden());
+  tapPlace(asks, 2);
+  page->SetDataInfo(tagLocalStockData{}, kQuoteFlagNewStock);
+  EXPECT_TRUE(asks.priceView()->isHidden());
+}
+
 }  // namespace
