@@ -23,6 +23,7 @@
 #include "shell/ScreenMetrics.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/ScreenParts.h"
+#include "widgets/StaleCheck.h"
 
 namespace {
 
@@ -106,6 +107,7 @@ void InfoArticlePage::viewDidLoad() {
     auto self = weak.lock();
     return self ? self->bodyMismatch() : std::string();
   });
+  DeclareStaleCheck(*view(), pageTitle_, weakAs<InfoArticlePage>(), &InfoArticlePage::live_);
 
   // The text fills the screen down to the tab bar and the ticker.
   if (ui::View* content = view()->viewWithTag(kContentTag)) {
@@ -124,6 +126,8 @@ void InfoArticlePage::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
   if (auto* nav = navigationController()) nav->setNavigationBarHidden(false);
   observe();
+  // Back in sight without the text of the item shown: asked again.
+  if (!live_.current() && !askedRecord_.isNull()) askAgain();
 }
 
 void InfoArticlePage::viewDidAppear(bool animated) {
@@ -133,6 +137,7 @@ void InfoArticlePage::viewDidAppear(bool animated) {
 
 void InfoArticlePage::viewWillDisappear(bool animated) {
   Indicator(false);
+  live_.stop();
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   ui::ViewController::viewWillDisappear(animated);
 }
@@ -165,8 +170,20 @@ void InfoArticlePage::requestInfoContent(const foundation::Value& record) {
   if (record.isNull()) return;
   _infoContent = InfoText();
   askedTitle_ = record["title"].asString();
+  askedRecord_ = record;
+  live_.setAsk(ui::WhileAlive(this, &InfoArticlePage::askAgain));
+  live_.begin();
   _mRequestFlagCode = sendContentRequest(record);
-  if (_mRequestFlagCode >= 0) Indicator(true);
+  if (_mRequestFlagCode < 0) {
+    live_.failed();
+    return;
+  }
+  live_.expect(static_cast<uint16_t>(_mRequestFlagCode));
+  Indicator(true);
+}
+
+void InfoArticlePage::askAgain() {
+  requestInfoContent(askedRecord_);
 }
 
 void InfoArticlePage::updateButtonState() {
@@ -189,10 +206,14 @@ void InfoArticlePage::recvmsg(const foundation::Notification& notification) {
   if (!ReceiveRecordView::From(notification, reply)) return;
   if (reply.status != kReceiveStatusPacket || reply.header.MainType != kMainTypeQuote) return;
   Indicator(false);
-  if (reply.header.isError()) return;
-  if (reply.header.ChildType != childType_ || _mRequestFlagCode < 0 ||
-      reply.requestCode() != _mRequestFlagCode)
+  // Only the answer to the latest request for the item shown: an earlier item's comes late.
+  if (reply.header.ChildType != childType_ || !live_.takes(reply.requestCode())) return;
+  if (reply.header.isError()) {
+    // The page stays as it was (the title without a text) and asks again.
+    live_.failed();
     return;
+  }
+  live_.answered(reply.requestCode());
   _mRequestFlagCode = -1;
   _infoContent = ReadInfoText(reply.body, reply.bodyLen);
   refreshControlContent();

@@ -15,6 +15,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/TextView.h"
 #include "platform/ui/ViewController.h"
+#include "widgets/RenewingRequest.h"
 
 class InfoArticlePage : public ui::ViewController {
  public:
@@ -38,6 +39,9 @@ class InfoArticlePage : public ui::ViewController {
   int currentRecord() const { return _nCurrentRecord; }
   // The request code awaited, -1 for none.
   int awaitedCode() const { return _mRequestFlagCode; }
+  // The page holds the answer for the item shown; how often it asked again by itself.
+  bool holdsCurrentText() const { return live_.current(); }
+  int renewals() const { return live_.renewals(); }
   // What is wrong with the page as shown, empty when nothing is: a body shown under the title of
   // another item than the one it was asked for (the screen invariant "article").
   std::string bodyMismatch();
@@ -66,6 +70,8 @@ class InfoArticlePage : public ui::ViewController {
 
  private:
   void observe();
+  // Asks the text of the item shown again (after a failure, a time-out, or on a new appearance).
+  void askAgain();
   // Empties the text: what it showed belongs to the item stepped away from.
   void clearBody();
 
@@ -82,6 +88,9 @@ class InfoArticlePage : public ui::ViewController {
   std::string askedTitle_;
   std::string bodyTitle_;
   std::string bodyText_;
+  // The item whose text is asked, and the request that keeps asking until its answer came.
+  foundation::Value askedRecord_;
+  RenewingRequest live_;
   foundation::ObserversOf observers_{this};
 };
 

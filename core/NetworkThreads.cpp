@@ -62,6 +62,7 @@ std::atomic<bool> g_quoteDropped{false};
 // When the last bytes came in on any connection, in real seconds: the network keeps real time
 // whatever clock the screens run on.
 std::atomic<double> g_lastReceived{-1e9};
+std::atomic<double> g_lastQuoteAnswer{-1e9};
 
 double RealSeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
@@ -248,6 +249,14 @@ bool IsQuoteConnectionDropped() {
 
 void NoteBytesReceived() {
   g_lastReceived.store(RealSeconds());
+}
+
+void NoteQuoteAnswered() {
+  g_lastQuoteAnswer.store(foundation::Clock::now());
+}
+
+double LastQuoteAnswerAt() {
+  return g_lastQuoteAnswer.load();
 }
 
 int WithdrawQueuedRequest(uint16_t code) {

@@ -68,6 +68,11 @@ bool IsNetworkQuiet(double seconds);
 int WithdrawQueuedRequest(uint16_t code);
 // Called by the readers on every read that brought bytes.
 void NoteBytesReceived();
+// The quote server answered a request normally (no error answer): when, on the screens' clock
+// (foundation::Clock::now; -1e9 before the first). The walks judge a screen that has shown no
+// current answer long after the server answered again as stale.
+void NoteQuoteAnswered();
+double LastQuoteAnswerAt();
 
 // One send turn on the calling thread (normally run by the observers).
 // childType is the queued packet's child type as announced by the push (0 when unknown).

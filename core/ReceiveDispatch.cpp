@@ -300,6 +300,7 @@ std::string DispatchReceiveRecord(CoreConnection which, uint8_t* record) {
     case CoreConnection::Authentication:
       return DispatchRenZheng(record, view);
     case CoreConnection::Quote:
+      if (view.status == kReceiveStatusPacket && !view.header.isError()) NoteQuoteAnswered();
       return DispatchQuote(record, view);
     case CoreConnection::Trade:
       return DispatchTrade(record, view);

@@ -7,6 +7,9 @@
 #   chaos       a guest against a server in chaos mode (verdan-testserver --chaos SEED): stalls,
 #               late answers, error answers, dropped and refused connections at random
 #   chaos-user  zhang3 with every right against a server in chaos mode
+#   chaos-live chaos-user-live  the same against a live market in chaos mode (from 10:30 of a
+#               given day, a minute every 2 s): every screen comes back to the figures of one
+#               minute by itself while the market moves
 #   guest       a guest against a sound server
 #   all         zhang3 with every right (30, 31, 32, 49)
 #   no30 no31 no32 no49   zhang3 with every right but that one
@@ -44,7 +47,7 @@ cd "$(dirname "$0")/.."
 . scripts/lib/testserver.sh
 . scripts/lib/walk.sh
 
-sets="chaos chaos-user guest all no30 no31 no32 no49"
+sets="chaos chaos-user chaos-live chaos-user-live guest all no30 no31 no32 no49"
 own_option() {
   case "$1" in
     --sets) sets=${2-}; took=2 ;;
@@ -54,10 +57,12 @@ walk_options chaos-walks 1-20 1000 "$@"
 
 # set_options <set> <seed>: prints "USER|SERVER OPTIONS" for the set.
 set_options() {
-  local set=$1 seed=$2 all=30,31,32,49
+  local set=$1 seed=$2 all=30,31,32,49 live="--date 20261209 --minute 1030 --play --step 2"
   case "$set" in
     chaos) echo "|--rights $all --chaos $seed" ;;
     chaos-user) echo "zhang3|--rights $all --chaos $seed" ;;
+    chaos-live) echo "|--rights $all --chaos $seed $live" ;;
+    chaos-user-live) echo "zhang3|--rights $all --chaos $seed $live" ;;
     guest) echo "|--rights $all" ;;
     all) echo "zhang3|--rights $all" ;;
     no30) echo "zhang3|--rights 31,32,49" ;;

@@ -10,6 +10,8 @@
 #include "alerts/InfoTime.h"
 #include "alerts/MainPage.h"
 #include "alerts/RadarView.h"
+#include "core/NetworkThreads.h"
+#include "widgets/StaleCheck.h"
 #include "detail/TrendlineController.h"
 #include "platform/foundation/Dates.h"
 #include "platform/foundation/Text.h"
@@ -549,6 +551,67 @@ TEST_F(InfoPagesTest, ARadarSignalsTextIsOnlyShownUnderItsOwnTitle) {
   EXPECT_TRUE(page->bodyMismatch().empty());
   page->labelWithTag(InfoArticlePage::kTitleTag)->setText("甲大单卖出");
   EXPECT_FALSE(page->bodyMismatch().empty());
+}
+
+// The article page comes back by itself: an error answer or none at all (a stall, a dropped
+// connection) and it asks again for the item shown, a little later each time, until the text
+// comes; out of sight it stops, and back in sight without the text it asks at once. A page
+// that stops asking while it is shown is what the invariant "stale" reports.
+TEST_F(InfoPagesTest, TheArticleAsksAgainUntilItsTextComes) {
+  auto staleFailures = [] {
+    std::vector<std::string> out;
+    for (const std::string& f : ui::declaredInvariantFailures())
+      if (f.rfind("stale:", 0) == 0) out.push_back(f);
+    return out;
+  };
+  WithSections();
+  home->menuBarView()->changeSelSubItem(1);
+  Reply("MainPage", 86, home->awaitedCode(1), TitleTable(0, 3));
+  home->tableViewDidSelectRowAtIndexPath(*home->tableView(), ui::IndexPath::forRow(0, 0));
+  settle(0.6);
+  auto* page = Top<CDetailInfoController>();
+  ASSERT_NE(page, nullptr);
+  page->nextButton();
+  const int asks = Count(87);
+  // An error answer: asked again for the same item after a short wait.
+  Reply("MainPageCellContent", 87, page->awaitedCode(), TextTable("错"), true);
+  EXPECT_EQ(Count(87), asks);
+  settle(1);
+  ASSERT_EQ(Count(87), asks + 1);
+  MDBF t;
+  SentTable(*Last(87), t);
+  EXPECT_EQ(t.GetNSString(36), "1001");
+  // No answer at all: asked again after the time-out.
+  settle(RenewTiming{}.timeout + RenewTiming{}.longestRetry);
+  EXPECT_GE(Count(87), asks + 2);
+  EXPECT_GE(page->renewals(), 2);
+  NoteQuoteAnswered();
+  EXPECT_TRUE(staleFailures().empty());
+  Reply("MainPageCellContent", 87, page->awaitedCode(), TextTable("正文1"));
+  EXPECT_EQ(page->contentView()->text(), "正文1");
+  EXPECT_TRUE(page->holdsCurrentText());
+  const int answered = Count(87);
+  settle(RenewTiming{}.timeout * 2);
+  EXPECT_EQ(Count(87), answered);
+
+  // Out of sight before the text came: nothing asked meanwhile; back in sight: asked at once.
+  page->nextButton();
+  page->viewWillDisappear(false);
+  const int before = Count(87);
+  settle(RenewTiming{}.timeout * 2);
+  EXPECT_EQ(Count(87), before);
+  // The page left standing on screen without asking: the walker's report.
+  NoteQuoteAnswered();
+  EXPECT_TRUE(staleFailures().empty());
+  settle(kStaleSeconds + 1);
+  const auto stale = staleFailures();
+  ASSERT_EQ(stale.size(), 1u);
+  EXPECT_NE(stale[0].find("证券头条"), std::string::npos) << stale[0];
+  page->viewWillAppear(false);
+  EXPECT_EQ(Count(87), before + 1);
+  Reply("MainPageCellContent", 87, page->awaitedCode(), TextTable("正文2"));
+  EXPECT_EQ(page->contentView()->text(), "正文2");
+  EXPECT_TRUE(staleFailures().empty());
 }
 
 }  // namespace
