@@ -185,6 +185,9 @@ bash scripts/chaos-walks.sh --build build-check --sets "guest no30 no49" --seeds
 # the figures of a screen agree as pushes come, after the background and over a new connection.
 bash scripts/chaos-walks.sh --build build-check --sets "guest all" --seeds 1 --steps 200 \
   --jobs "$jobs" --quiet --out build-check/live-walks --server "--date 20261209 --minute 1030 --play --step 2"
+# The same live session against the misbehaving server: every screen comes back by itself.
+bash scripts/chaos-walks.sh --build build-check --sets "chaos-live chaos-user-live" --seeds 2 \
+  --steps 200 --jobs "$jobs" --quiet --out build-check/chaos-live-walks
 
 if [ "$fuzz" = ON ]; then
   phase "Fuzz smoke run"
