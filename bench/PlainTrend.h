@@ -257,29 +257,38 @@ struct TrendFrame {
          10, true);
     Text(cr, clock(q.tradetime[3]), X + 2 * third, ty, third, 15, 1, family, 10, true);
 
-    // Today's points: the fills under both lines, the index bars, then both lines.
+    // Today's points: the fills under both lines, the index bars, then both lines, for the
+    // minutes before the newest; then the newest minute's over them: its columns from the device
+    // pixel edge at or before it (the settled ones stop there), its index bar and the lines' last
+    // segment.
     const int count = std::min(v.m_trendnum, kTrendCapacity);
     if (!v.IsDrawTrendLine || count <= 0) return;
     const tagLocalTrendData* pts = v.trendColorData(0);
     const float s = W / static_cast<float>(v.m_TradeMinutes - 1) / 1.f;
     const float x0 = X;
     const double mid = x0 + W / 2;
-    auto fill = [&](bool average) {
+    const double split = std::floor(scale * (x0 + static_cast<double>(count - 1) * s)) / scale;
+    constexpr double kFar = 1e6;
+    auto fill = [&](bool average, int first, int end, double fromX, double toX) {
+      if (end <= first) return;
       cairo_save(cr);
+      cairo_new_path(cr);
+      cairo_rectangle(cr, fromX, -kFar, toX - fromX, 2 * kFar);
+      cairo_clip(cr);
       const double bottom = base + 2;
       auto value = [&](int i) { return double(average ? pts[i].average : pts[i].now); };
       cairo_new_path(cr);
       bool belowBase = false;
-      for (int i = 0; i < count; ++i) belowBase = belowBase || value(i) > 0;
+      for (int i = first; i < end; ++i) belowBase = belowBase || value(i) > 0;
       if (belowBase) {
-        for (int i = 0; i < count; ++i)
+        for (int i = first; i < end; ++i)
           cairo_rectangle(cr, x0 + double(i) * s, bottom + std::min(value(i), 0.0), s,
                           std::fabs(value(i)));
       } else {
         // The columns' outline: they stand side by side on one base line.
-        cairo_move_to(cr, x0, bottom);
+        cairo_move_to(cr, x0 + double(first) * s, bottom);
         double top = bottom;
-        for (int i = 0; i < count; ++i) {
+        for (int i = first; i < end; ++i) {
           const double x = x0 + double(i) * s, y = bottom + value(i);
           if (y != top) {
             cairo_line_to(cr, x, top);
@@ -287,8 +296,8 @@ struct TrendFrame {
             top = y;
           }
         }
-        cairo_line_to(cr, x0 + double(count) * s, top);
-        cairo_line_to(cr, x0 + double(count) * s, bottom);
+        cairo_line_to(cr, x0 + double(end) * s, top);
+        cairo_line_to(cr, x0 + double(end) * s, bottom);
         cairo_close_path(cr);
       }
       cairo_clip(cr);
@@ -303,46 +312,57 @@ struct TrendFrame {
       }
       cairo_restore(cr);
     };
-    fill(true);
-    fill(false);
-    if (v.StockType == 1) {
-      int first = 0;
-      while (first < count && pts[first].hlz == 0) ++first;
+    int firstHlz = 0;
+    while (firstHlz < count && pts[firstHlz].hlz == 0) ++firstHlz;
+    auto bars = [&](int from, int end) {
       double hh = static_cast<double>(std::max(up, down));
       if (hh <= 0) hh = v.Yesterday;
-      if (first < count && hh > 0) {
-        const int64_t u = (static_cast<int64_t>(v.fMaxValue) - v.fMinValue) / 75;
-        const double yy = Trunc<int>(base - H / 2);
-        cairo_set_line_width(cr, 1);
-        for (int i = first; i < count; ++i) {
-          const double x = x0 + (i + 1) * static_cast<double>(s);
-          const double y = std::clamp(yy - double(pts[i].hlz) * double(u) * H / (2 * hh),
-                                      double(base - H), double(base));
-          if (pts[i].hlz >= 1)
-            SetRgb(cr, 1, 0, 0);
-          else
-            SetRgb(cr, 0, 1, 0);
-          Line(cr, x, yy, x, y);
-        }
+      if (hh <= 0) return;
+      const int64_t u = (static_cast<int64_t>(v.fMaxValue) - v.fMinValue) / 75;
+      const double yy = Trunc<int>(base - H / 2);
+      cairo_set_line_width(cr, 1);
+      for (int i = std::max(from, firstHlz); i < end; ++i) {
+        const double x = x0 + (i + 1) * static_cast<double>(s);
+        const double y = std::clamp(yy - double(pts[i].hlz) * double(u) * H / (2 * hh),
+                                    double(base - H), double(base));
+        if (pts[i].hlz >= 1)
+          SetRgb(cr, 1, 0, 0);
+        else
+          SetRgb(cr, 0, 1, 0);
+        Line(cr, x, yy, x, y);
       }
-    }
-    cairo_set_line_width(cr, 1);
-    std::vector<double> xs, ys;
-    for (int i = 0; i < count; ++i) {
-      xs.push_back(x0 + std::trunc(double(i) * s));
-      ys.push_back(base + double(pts[i].average));
-    }
-    SetRgb(cr, 245 / 255.0, 194 / 255.0, 18 / 255.0);
-    cairo_new_path(cr);
-    cairo_move_to(cr, xs[0], ys[0]);
-    for (int i = 1; i < count; ++i) cairo_line_to(cr, xs[i], ys[i]);
-    cairo_stroke(cr);
-    for (int i = 0; i < count; ++i) {
-      xs[i] = x0 + double(i) * s;
-      ys[i] = base + double(pts[i].now);
-    }
+    };
     const double price[3] = {238 / 255.0, 227 / 255.0, 217 / 255.0};
-    LineWithShadow(cr, xs, ys, price, scale, buffers, blurred);
+    auto lines = [&](int first, int end) {
+      cairo_set_line_width(cr, 1);
+      std::vector<double> xs, ys;
+      for (int i = first; i < end; ++i) {
+        xs.push_back(x0 + std::trunc(double(i) * s));
+        ys.push_back(base + double(pts[i].average));
+      }
+      SetRgb(cr, 245 / 255.0, 194 / 255.0, 18 / 255.0);
+      cairo_new_path(cr);
+      if (xs.size() > 1) {
+        cairo_move_to(cr, xs[0], ys[0]);
+        for (size_t i = 1; i < xs.size(); ++i) cairo_line_to(cr, xs[i], ys[i]);
+        cairo_stroke(cr);
+        for (int i = first; i < end; ++i) {
+          xs[i - first] = x0 + double(i) * s;
+          ys[i - first] = base + double(pts[i].now);
+        }
+        LineWithShadow(cr, xs, ys, price, scale, buffers, blurred);
+      }
+    };
+    fill(true, 0, count - 1, -kFar, split);
+    fill(false, 0, count - 1, -kFar, split);
+    if (v.StockType == 1) bars(0, count - 1);
+    lines(0, count - 1);
+    int first = count - 1;
+    while (first > 0 && x0 + static_cast<double>(first) * s > split) --first;
+    fill(true, first, count, split, kFar);
+    fill(false, first, count, split, kFar);
+    if (v.StockType == 1) bars(count - 1, count);
+    lines(std::max(0, count - 2), count);
 
     // The cursor.
     if (v.iRulerIndex >= 0) {

@@ -117,22 +117,23 @@ BENCHMARK_CAPTURE(Draw, PaneWalkVolume320x1450, 320, 1450, true, 0)->Unit(benchm
 BENCHMARK_CAPTURE(Draw, PaneWalkBidAsk320x1450, 320, 1450, true, 5)->Unit(benchmark::kMicrosecond);
 
 // --- against the plain program -------------------------------------------------------------------
-// The trend page's chart at the screens' 2 pixels a point, its day of 241 minutes as prices walk
-// (the realistic day) or swinging every minute (the dense day). Each iteration draws the chart's
-// frame and the plain program's frame of the same picture (bench/PlainTrend.h) and times both by
-// thread CPU time; "ratio" is the chart's time over the plain program's. The two frames must be
-// identical to the last pixel first. "Still" redraws an unchanged chart (a frame where something
-// else on the screen changed); "Push" moves the last minute's price between two values before
-// every frame; "TickPush" brings what a push of the newest minute brings: its price a pixel or
-// two up or down, its volume and index bar, and now and then its average.
+// The trend page's chart at the screens' 2 pixels a point, its day of 241 minutes (or of a long
+// session's 1450) as prices walk (the realistic day) or swinging every minute (the dense day).
+// Each iteration draws the chart's frame and the plain program's frame of the same picture
+// (bench/PlainTrend.h) and times both by thread CPU time; "ratio" is the chart's time over the
+// plain program's. The two frames must be identical to the last pixel first. "Still" redraws an
+// unchanged chart (a frame where something else on the screen changed); "Push" moves the last
+// minute's price between two values before every frame; "TickPush" brings what a push of the
+// newest minute brings: its price a pixel or two up or down, its volume and index bar, and now
+// and then its average; "Cursor" steps the cursor from minute to minute along the line.
 namespace {
 
-enum class Change { Still, Push, TickPush };
+enum class Change { Still, Push, TickPush, Cursor };
 
-void AgainstPlain(benchmark::State& state, bool walk, Change change) {
-  constexpr int kWidth = 320, kHeight = 263, kPoints = 241;
+void AgainstPlain(benchmark::State& state, bool walk, int points, Change change) {
+  constexpr int kWidth = 320, kHeight = 263;
   constexpr double kScale = 2;
-  auto chart = Chart(kWidth, kPoints, walk);
+  auto chart = Chart(kWidth, points, walk);
   const gfx::Rect bounds = chart->bounds();
   gfx::ImageContext ic(bounds.size, kScale);
   gfx::Context& ctx = ic.context();
@@ -142,10 +143,10 @@ void AgainstPlain(benchmark::State& state, bool walk, Change change) {
   cairo_t* cr = cairo_create(other);
   cairo_scale(cr, kScale, kScale);
   plain::TrendFrame program;
-  tagLocalTrendData& last = chart->m_trendcolordata[0][kPoints - 1];
+  tagLocalTrendData& last = chart->m_trendcolordata[0][points - 1];
   const tagLocalTrendData kept = last;
   int frame = 0;
-  tagLocalTrendData& raw = chart->m_trenddata[0][kPoints - 1];
+  tagLocalTrendData& raw = chart->m_trenddata[0][points - 1];
   const tagLocalTrendData keptRaw = raw;
   auto next = [&] {
     ++frame;
@@ -157,6 +158,13 @@ void AgainstPlain(benchmark::State& state, bool walk, Change change) {
       raw.volume = keptRaw.volume + 100 * (frame % 5);
       last.hlz = static_cast<int16_t>(kept.hlz + frame % 3 - 1);
       if (frame % 4 == 0) last.average = kept.average + (frame / 4) % 2;
+    }
+    if (change == Change::Cursor) {
+      // A finger dragged along the day: a few minutes on every frame, back at the start.
+      const int minute = (frame * std::max(1, points / 120)) % points;
+      chart->iRulerIndex = chart->getXWithPos(minute);
+      chart->iRulerIndexYScale =
+          static_cast<int>(chart->BaseYCoor) + chart->m_trendcolordata[0][minute].now;
     }
   };
   auto drawMine = [&] {
@@ -177,9 +185,15 @@ void AgainstPlain(benchmark::State& state, bool walk, Change change) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(AgainstPlain, RealisticDayStill, true, Change::Still);
-BENCHMARK_CAPTURE(AgainstPlain, RealisticDayPush, true, Change::Push);
-BENCHMARK_CAPTURE(AgainstPlain, RealisticDayTickPush, true, Change::TickPush);
-BENCHMARK_CAPTURE(AgainstPlain, DenseDayStill, false, Change::Still);
-BENCHMARK_CAPTURE(AgainstPlain, DenseDayPush, false, Change::Push);
-BENCHMARK_CAPTURE(AgainstPlain, DenseDayTickPush, false, Change::TickPush);
+BENCHMARK_CAPTURE(AgainstPlain, RealisticDayStill, true, 241, Change::Still);
+BENCHMARK_CAPTURE(AgainstPlain, RealisticDayPush, true, 241, Change::Push);
+BENCHMARK_CAPTURE(AgainstPlain, RealisticDayTickPush, true, 241, Change::TickPush);
+BENCHMARK_CAPTURE(AgainstPlain, RealisticDayCursor, true, 241, Change::Cursor);
+BENCHMARK_CAPTURE(AgainstPlain, LongDayStill, true, 1450, Change::Still);
+BENCHMARK_CAPTURE(AgainstPlain, LongDayPush, true, 1450, Change::Push);
+BENCHMARK_CAPTURE(AgainstPlain, LongDayTickPush, true, 1450, Change::TickPush);
+BENCHMARK_CAPTURE(AgainstPlain, LongDayCursor, true, 1450, Change::Cursor);
+BENCHMARK_CAPTURE(AgainstPlain, DenseDayStill, false, 241, Change::Still);
+BENCHMARK_CAPTURE(AgainstPlain, DenseDayPush, false, 241, Change::Push);
+BENCHMARK_CAPTURE(AgainstPlain, DenseDayTickPush, false, 241, Change::TickPush);
+BENCHMARK_CAPTURE(AgainstPlain, DenseDayCursor, false, 241, Change::Cursor);

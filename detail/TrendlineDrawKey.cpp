@@ -1,6 +1,8 @@
 // The intraday chart's picture key: what its pixel cache compares to tell an unchanged picture
-// from a new one. Every member the redraw reads goes in (the redraw writes nothing back).
+// from a new one. Every member the redraw reads goes in (the redraw writes nothing back); what
+// is drawn over the picture (the newest minute, the cursor) has a key of its own.
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "detail/TrendTechIndexView.h"
@@ -20,16 +22,37 @@ std::vector<tagLocalTrendData>& KeyDay() {
 
 }  // namespace
 
+namespace {
+
+// What the drawing reads of a point: its two coordinates and its index bar.
+void PutPoints(std::string& key, const tagLocalTrendData* points, int count) {
+  PutKey(key, count);
+  const size_t at = key.size();
+  constexpr size_t kEach = 2 * sizeof(int32_t) + sizeof(int16_t);
+  key.resize(at + kEach * static_cast<size_t>(std::max(count, 0)));
+  char* out = key.data() + at;
+  for (int i = 0; i < count; ++i, out += kEach) {
+    std::memcpy(out, &points[i].now, sizeof(int32_t));
+    std::memcpy(out + sizeof(int32_t), &points[i].average, sizeof(int32_t));
+    std::memcpy(out + 2 * sizeof(int32_t), &points[i].hlz, sizeof(int16_t));
+  }
+}
+
+}  // namespace
+
 std::string TrendlineView::pictureKey() const {
   std::string key;
+  key.reserve(1024 + 10 * static_cast<size_t>(kTrendCapacity));
   const gfx::Rect f = frame();
   for (double v : {f.width(), f.height()}) PutKey(key, v);
+  // The cursor is the overlay's; the picture has only the time labels that give way to its tag.
+  const bool bubble = IsShowPriceDetailPanel && iRulerIndex >= 0;
   for (int v :
        {static_cast<int>(IsDrawTrendLine), static_cast<int>(MarketType),
         static_cast<int>(StockType), static_cast<int>(_bShowZDFScale), _TlineType, m_trendnum,
-        m_TradeMinutes, Yesterday, fMaxValue, fMinValue, iRulerIndex, iRulerIndexYScale,
-        static_cast<int>(IsShowPriceDetailPanel)})
+        m_TradeMinutes, Yesterday, fMaxValue, fMinValue, static_cast<int>(bubble)})
     PutKey(key, v);
+  if (bubble) PutKey(key, cursorTagLeft());
   for (float v : {StartXCoor, tViewWidth, tViewHeight, BaseYCoor}) PutKey(key, v);
   PutKey(key, m_trenddate);
   PutKeyBytes(key, &m_stockdata, sizeof m_stockdata);
@@ -39,10 +62,18 @@ std::string TrendlineView::pictureKey() const {
   }
   if (IsDrawTrendLine) {
     for (int d = 0; d <= _TlineType && d < kDayBlocks; ++d) {
-      const int count = std::clamp(d == 0 ? m_trendnum : m_TradeMinutes, 0, kTrendCapacity);
-      PutKeyBytes(key, m_trendcolordata[d], sizeof(tagLocalTrendData) * static_cast<size_t>(count));
+      const int count =
+          d == 0 ? newestCount() - 1 : std::clamp(m_TradeMinutes, 0, kTrendCapacity);
+      PutPoints(key, m_trendcolordata[d], count);
     }
   }
+  return key;
+}
+
+std::string TrendlineView::overlayKey() const {
+  std::string key;
+  for (int v : {iRulerIndex, iRulerIndexYScale}) PutKey(key, v);
+  if (const int n = newestCount(); n > 0) PutPoints(key, m_trendcolordata[0] + n - 1, 1);
   return key;
 }
 

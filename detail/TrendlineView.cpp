@@ -609,23 +609,52 @@ double TrendlineView::halfRange() const {
 
 void TrendlineView::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
   ui::View::drawRect(ctx, rect);
-  pixels_.draw(ctx, bounds(), pictureKey(), [this](gfx::Context& c) { drawPicture(c); });
+  // A push changes today's newest minute and a drag moves the cursor: both are drawn over the
+  // kept picture of the rest, which is drawn again only when it changes itself.
+  pixels_.drawWithOverlay(
+      ctx, bounds(), pictureKey(), [this](gfx::Context& c) { drawPicture(c); }, overlayKey(),
+      [this](gfx::Context& c) { drawOverlay(c); });
+}
+
+bool TrendlineView::drawsFills() const {
+  return MarketType != 1 && MarketType != 2 && MarketType != 3;
 }
 
 void TrendlineView::drawPicture(gfx::Context& ctx) {
   DrawScaleValue(ctx);
   DrawBackground(ctx, _TlineType);
   if (!IsDrawTrendLine) return;
-  const bool fills = MarketType != 1 && MarketType != 2 && MarketType != 3;
+  const bool fills = drawsFills();
   for (int d = 0; d <= _TlineType && d < kDayBlocks; ++d) {
-    const int count = d == 0 ? m_trendnum : m_TradeMinutes;
+    // Today's newest minute is the overlay's: the picture holds the minutes before it.
+    const int count = d == 0 ? newestCount() - 1 : m_TradeMinutes;
+    const double toX = d == 0 ? newestSplit(ctx) : kFar;
     if (fills) {
-      drawDay(ctx, d, count, Series::AverageFill);
-      drawDay(ctx, d, count, Series::PriceFill);
+      drawDay(ctx, d, 0, count, Series::AverageFill, -kFar, toX);
+      drawDay(ctx, d, 0, count, Series::PriceFill, -kFar, toX);
     }
-    if (StockType == 1) DrawHLZ(ctx, d, count);
-    drawDay(ctx, d, count, Series::AverageLine);
-    drawDay(ctx, d, count, Series::PriceLine);
+    if (StockType == 1) DrawHLZ(ctx, d, 0, count);
+    drawDay(ctx, d, 0, count, Series::AverageLine);
+    drawDay(ctx, d, 0, count, Series::PriceLine);
+  }
+}
+
+void TrendlineView::drawOverlay(gfx::Context& ctx) {
+  // Today's newest minute over the settled ones: its columns from the split on (with those of
+  // the minutes before it that reach past the split), its index bar and the lines' last segment.
+  if (const int n = newestCount(); n > 0) {
+    if (drawsFills()) {
+      const double fromX = newestSplit(ctx);
+      const double x0 = columnStart(0);
+      const double s = minuteStep(0);
+      int first = n - 1;
+      while (first > 0 && x0 + static_cast<double>(first) * s > fromX) --first;
+      drawDay(ctx, 0, first, n, Series::AverageFill, fromX, kFar);
+      drawDay(ctx, 0, first, n, Series::PriceFill, fromX, kFar);
+    }
+    if (StockType == 1) DrawHLZ(ctx, 0, n - 1, n);
+    drawDay(ctx, 0, n - 2, n, Series::AverageLine);
+    drawDay(ctx, 0, n - 2, n, Series::PriceLine);
   }
   DrawRulerLine(ctx);
 }
@@ -797,9 +826,11 @@ void TrendlineView::drawTimeScaleLine(gfx::Context& ctx) {
   }
 }
 
-void TrendlineView::drawDay(gfx::Context& ctx, int day, int count, Series series) {
+void TrendlineView::drawDay(gfx::Context& ctx, int day, int first, int count, Series series,
+                            double fromX, double toX) {
   count = std::min(count, kTrendCapacity);
-  if (count <= 0) return;
+  first = std::max(first, 0);
+  if (count <= first) return;
   const bool average = series == Series::AverageLine || series == Series::AverageFill;
   if (average && MarketType == 16) return;
   const tagLocalTrendData* pts = m_trendcolordata[day];
@@ -821,22 +852,24 @@ void TrendlineView::drawDay(gfx::Context& ctx, int day, int count, Series series
     }
     ctx.beginPath();
     // One connected run: the same segments, stroked without a cap pair per minute.
-    if (count > 1) ctx.moveTo(xAt(0), BaseYCoor + value(0));
-    for (int i = 1; i < count; ++i) ctx.lineTo(xAt(i), BaseYCoor + value(i));
+    if (count - first > 1) ctx.moveTo(xAt(first), BaseYCoor + value(first));
+    for (int i = first + 1; i < count; ++i) ctx.lineTo(xAt(i), BaseYCoor + value(i));
     ctx.strokePath();
     return;
   }
+  // The part of the columns this call paints (see newestSplit).
+  if (fromX > -kFar || toX < kFar) ctx.clipToRect(gfx::Rect(fromX, -kFar, toX - fromX, 2 * kFar));
   // One column per minute from the bottom up to its coordinate (an offset upward, negative).
   // The columns stand side by side on one base line, so their union is the outline of a
   // staircase: clipping to that one outline covers the same area as clipping to the columns,
   // with half the edges and none of the shared inner ones.
   const double base = BaseYCoor + 2;
   bool belowBase = false;
-  for (int i = 0; i < count && !belowBase; ++i) belowBase = value(i) > 0;
+  for (int i = first; i < count && !belowBase; ++i) belowBase = value(i) > 0;
   if (belowBase || s <= 0) {
     std::vector<gfx::Rect> rects;
-    rects.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
+    rects.reserve(static_cast<size_t>(count - first));
+    for (int i = first; i < count; ++i) {
       const double v = value(i);
       rects.push_back(
           gfx::Rect(x0 + static_cast<double>(i) * s, base + std::min(v, 0.0), s, std::fabs(v)));
@@ -844,9 +877,9 @@ void TrendlineView::drawDay(gfx::Context& ctx, int day, int count, Series series
     ctx.clipToRects(rects);
   } else {
     ctx.beginPath();
-    ctx.moveTo(x0, base);
+    ctx.moveTo(x0 + static_cast<double>(first) * s, base);
     double top = base;
-    for (int i = 0; i < count; ++i) {
+    for (int i = first; i < count; ++i) {
       const double x = x0 + static_cast<double>(i) * s;
       const double y = base + value(i);
       if (y != top) {
@@ -876,11 +909,26 @@ void TrendlineView::drawDay(gfx::Context& ctx, int day, int count, Series series
   }
 }
 
-void TrendlineView::DrawHLZ(gfx::Context& ctx, int day, int count) {
+int TrendlineView::newestCount() const {
+  return IsDrawTrendLine ? std::clamp(m_trendnum, 0, kTrendCapacity) : 0;
+}
+
+double TrendlineView::newestSplit(const gfx::Context& ctx) const {
+  const double x = columnStart(0) + static_cast<double>(newestCount() - 1) * minuteStep(0);
+  // On the device pixel's edge at or before the newest column, so that the settled columns and
+  // the newest meet without a pixel painted twice.
+  const gfx::AffineTransform m = ctx.ctm();
+  if (m.b != 0 || m.c != 0 || !(m.a > 0)) return x;
+  const double edge = std::floor(m.a * x + m.tx);
+  return std::isfinite(edge) ? (edge - m.tx) / m.a : x;
+}
+
+void TrendlineView::DrawHLZ(gfx::Context& ctx, int day, int from, int count) {
   count = std::min(count, kTrendCapacity);
   const tagLocalTrendData* raw = m_trendcolordata[day];
   int first = 0;
   while (first < count && raw[first].hlz == 0) ++first;
+  first = std::max(first, from);
   if (first >= count) return;
   double h = halfRange();
   if (h <= 0) h = Yesterday;

@@ -163,12 +163,28 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   // on (see PixelCache); a member that the drawing comes to read goes into the key too.
   void drawPicture(gfx::Context& ctx);
   std::string pictureKey() const;
+  // What is drawn over the kept picture every time it changes: today's newest minute and the
+  // cursor. The whole drawing is the picture, then the overlay.
+  void drawOverlay(gfx::Context& ctx);
+  std::string overlayKey() const;
   gfx::PixelCache pixels_;
+  // Today's minutes drawn (the newest is the overlay's).
+  int newestCount() const;
+  // Where today's settled columns end and the newest minute's begin: the device pixel edge at
+  // or before the newest column.
+  double newestSplit(const gfx::Context& ctx) const;
+  bool drawsFills() const;
+  // Farther than any drawing reaches: no limit to the columns drawn.
+  static constexpr double kFar = 1e6;
   void DrawScaleValue(gfx::Context& ctx);
   void DrawBackground(gfx::Context& ctx, int days);
   void drawTimeScaleLine(gfx::Context& ctx);
-  void drawDay(gfx::Context& ctx, int day, int count, Series series);
-  void DrawHLZ(gfx::Context& ctx, int day, int count);
+  // Points first..count-1 of a day: the line through them, or their columns' fill within
+  // fromX <= x < toX.
+  void drawDay(gfx::Context& ctx, int day, int first, int count, Series series,
+               double fromX = -kFar, double toX = kFar);
+  // The index bars of minutes from..count-1.
+  void DrawHLZ(gfx::Context& ctx, int day, int from, int count);
   void DrawRulerLine(gfx::Context& ctx);
   bool inPriceArea(gfx::Point p) const;
   // Puts the cursor on the minute under x; false when no stored point is there.

@@ -143,6 +143,9 @@ bool PixelCache::Background::sameAs(const uint32_t* from, int stride, int w, int
 
 void PixelCache::clear() {
   haveKept_ = false;
+  haveComposite_ = false;
+  composite_ = {};
+  overlayKey_.clear();
   heavy_ = skip_ = 0;
   key_.clear();
   place_.clear();
@@ -173,6 +176,8 @@ bool PixelCache::locate(Context& ctx, const Rect& rect, std::string* place, int 
 
 void PixelCache::forget() {
   haveKept_ = false;
+  haveComposite_ = false;
+  composite_ = {};
   heavy_ = skip_ = 0;
   key_.clear();
   lastKey_.clear();
@@ -201,7 +206,8 @@ void PixelCache::drawWhole(Context& ctx, const Rect& rect,
 }
 
 void PixelCache::verify(Context& ctx, int x, int y, int w, int h,
-                        const std::function<void(Context&)>& drawing) {
+                        const std::function<void(Context&)>& drawing,
+                        const std::vector<uint32_t>& made) {
   uint32_t* pixels = nullptr;
   int stride = 0;
   if (!ctx.devicePixels(x, y, w, h, &pixels, &stride)) return;
@@ -217,25 +223,25 @@ void PixelCache::verify(Context& ctx, int x, int y, int w, int h,
   if (!ctx.devicePixels(x, y, w, h, &pixels, &stride)) return;
   for (int row = 0; row < h; ++row) {
     const uint32_t* whole = pixels + static_cast<size_t>(row) * stride;
-    const uint32_t* made = after_.data() + static_cast<size_t>(row) * w;
+    const uint32_t* ours = made.data() + static_cast<size_t>(row) * w;
     for (int i = 0; i < w; ++i) {
-      if (whole[i] == made[i]) continue;
+      if (whole[i] == ours[i]) continue;
       long count = 0;
       for (int r = row; r < h; ++r)
         for (int k = 0; k < w; ++k)
           count +=
-              pixels[static_cast<size_t>(r) * stride + k] != after_[static_cast<size_t>(r) * w + k];
+              pixels[static_cast<size_t>(r) * stride + k] != made[static_cast<size_t>(r) * w + k];
       ++differing;
       foundation::logError(
           "PixelCache: %s frame differs from the whole drawing at device pixel (%d, %d): "
           "%08x instead of %08x, %ld pixels",
-          last_ == Outcome::Reused ? "kept" : "patched", x + i, y + row, made[i], whole[i], count);
+          last_ == Outcome::Reused ? "kept" : "patched", x + i, y + row, ours[i], whole[i], count);
       row = h;
       break;
     }
   }
   // The frame shows what the cache made, as it would without the check.
-  CopyRows(pixels, stride, after_.data(), w, w, h);
+  CopyRows(pixels, stride, made.data(), w, w, h);
   ctx.pixelsChanged(x, y, w, h);
 }
 
@@ -260,7 +266,7 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
     ctx.pixelsChanged(x, y, w, h);
     for (const DrawnText& text : kept_.shownTexts()) DrawnTextCollector::note(text);
     last_ = Outcome::Reused;
-    if (verifying()) verify(ctx, x, y, w, h, drawing);
+    if (verifying()) verify(ctx, x, y, w, h, drawing, after_);
     return last_;
   }
   // Pixels are kept once the view is drawn twice in a row at the same place.
@@ -338,7 +344,7 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
     }
     ctx.pixelsChanged(x, y, w, h);
     last_ = Outcome::Patched;
-    if (verifying()) verify(ctx, x, y, w, h, drawing);
+    if (verifying()) verify(ctx, x, y, w, h, drawing, after_);
   } else {
     after_.resize(static_cast<size_t>(w) * h);
     CopyRows(after_.data(), w, pixels, stride, w, h);
@@ -349,6 +355,58 @@ PixelCache::Outcome PixelCache::draw(Context& ctx, const Rect& rect, const std::
   std::swap(kept_, fresh_);
   haveKept_ = true;
   return last_;
+}
+
+PixelCache::Outcome PixelCache::drawWithOverlay(Context& ctx, const Rect& rect,
+                                                const std::string& key,
+                                                const std::function<void(Context&)>& drawing,
+                                                const std::string& overlayKey,
+                                                const std::function<void(Context&)>& overlay) {
+  int box[4] = {};
+  uint32_t* pixels = nullptr;
+  int stride = 0;
+  std::string place;
+  if (haveComposite_ && haveKept_ && key == key_ && overlayKey == overlayKey_ &&
+      locate(ctx, rect, &place, box, &pixels, &stride) && place == place_ &&
+      before_.sameAs(pixels, stride, box[2], box[3])) {
+    const int x = box[0], y = box[1], w = box[2], h = box[3];
+    heavy_ = 0;
+    CopyRows(pixels, stride, composite_.data(), w, w, h);
+    ctx.pixelsChanged(x, y, w, h);
+    for (const DrawnText& text : kept_.shownTexts()) DrawnTextCollector::note(text);
+    last_ = Outcome::Reused;
+    if (verifying()) {
+      verify(ctx, x, y, w, h,
+             [&](Context& c) {
+               drawing(c);
+               StateSaver saver(c);
+               c.clipToDevicePixels(x, y, w, h);
+               overlay(c);
+             },
+             composite_);
+    }
+    return last_;
+  }
+  haveComposite_ = false;
+  const Outcome outcome = draw(ctx, rect, key, drawing);
+  // Within the picture's box, as a kept frame covers it.
+  const bool located = locate(ctx, rect, &place, box, &pixels, &stride);
+  {
+    StateSaver saver(ctx);
+    if (located) ctx.clipToDevicePixels(box[0], box[1], box[2], box[3]);
+    overlay(ctx);
+  }
+  // The picture is kept where it was drawn: so is the frame with its overlay.
+  if (located && haveKept_ && key == key_ && place == place_ &&
+      ctx.devicePixels(box[0], box[1], box[2], box[3], &pixels, &stride)) {
+    const int w = box[2], h = box[3];
+    composite_.resize(static_cast<size_t>(w) * h);
+    CopyRows(composite_.data(), w, pixels, stride, w, h);
+    overlayKey_ = overlayKey;
+    haveComposite_ = true;
+  }
+  last_ = outcome;
+  return outcome;
 }
 
 }  // namespace gfx

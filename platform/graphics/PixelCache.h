@@ -47,6 +47,15 @@ class PixelCache {
   // holds everything the drawing paints; a kept frame covers the device pixels it touches.
   Outcome draw(Context& ctx, const Rect& rect, const std::string& key,
                const std::function<void(Context&)>& draw);
+  // As draw(), then `overlay` drawn over the picture: what changes often in a small place over a
+  // picture that stays (a chart's newest point, a cursor). The whole drawing is the picture, then
+  // the overlay. The frame with its overlay is kept too: a frame whose key and overlay key are both
+  // unchanged puts it back in one copy; one whose overlay alone changed puts the picture back and
+  // draws the overlay straight over it, never recording or patching the picture. The overlay's
+  // texts are not noted again on a kept frame: it draws shapes only.
+  Outcome drawWithOverlay(Context& ctx, const Rect& rect, const std::string& key,
+                          const std::function<void(Context&)>& draw, const std::string& overlayKey,
+                          const std::function<void(Context&)>& overlay);
   // Draws `draw` into `ctx` straight, keeping nothing: for a frame the view knows changes nearly
   // everything (a scroll, another period), where recording and keeping would only add cost. The
   // kept pixels are forgotten.
@@ -82,7 +91,8 @@ class PixelCache {
   // Drops the kept frame and its memory.
   void forget();
   // Draws the frame whole over the kept background and compares it with what the cache made.
-  void verify(Context& ctx, int x, int y, int w, int h, const std::function<void(Context&)>& draw);
+  void verify(Context& ctx, int x, int y, int w, int h, const std::function<void(Context&)>& draw,
+              const std::vector<uint32_t>& made);
 
   std::string key_;        // the kept frame's picture key
   std::string place_;      // its graphics state, clip and device box
@@ -90,6 +100,10 @@ class PixelCache {
   std::string lastKey_;    // and its picture key
   Background before_;
   std::vector<uint32_t> after_;  // the kept frame's pixels, row after row
+  // The kept frame with its overlay drawn over it, and the overlay's key.
+  std::vector<uint32_t> composite_;
+  std::string overlayKey_;
+  bool haveComposite_ = false;
   DisplayList kept_, fresh_;     // the kept frame's drawing, and the new one
   DirtyTiles tiles_;
   bool haveKept_ = false;
