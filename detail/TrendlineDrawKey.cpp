@@ -52,10 +52,16 @@ std::string TrendlineView::pictureKey() const {
         static_cast<int>(StockType), static_cast<int>(_bShowZDFScale), _TlineType, m_trendnum,
         m_TradeMinutes, Yesterday, fMaxValue, fMinValue, static_cast<int>(bubble)})
     PutKey(key, v);
-  if (bubble) PutKey(key, cursorTagLeft());
+  if (bubble)
+    for (const TimeTag& tag : timeTags(_TlineType)) PutKey(key, clearOfCursorTag(tag));
   for (float v : {StartXCoor, tViewWidth, tViewHeight, BaseYCoor}) PutKey(key, v);
   PutKey(key, m_trenddate);
-  PutKeyBytes(key, &m_stockdata, sizeof m_stockdata);
+  // Of the quote, what the scales and the time axis read (a push changes the rest every time).
+  const tagLocalStockData& q = m_stockdata;
+  for (int v : {static_cast<int>(q.code[0] != '\0'), static_cast<int>(q.pricedot),
+                static_cast<int>(q.xswsdot), static_cast<int>(q.tradetimenum)})
+    PutKey(key, v);
+  PutKey(key, q.tradetime);
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) {
     const std::string font = app->littleFont().toString();
     PutKeyBytes(key, font.data(), font.size());

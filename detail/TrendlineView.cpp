@@ -616,6 +616,12 @@ void TrendlineView::drawRect(gfx::Context& ctx, const gfx::Rect& rect) {
       [this](gfx::Context& c) { drawOverlay(c); });
 }
 
+void TrendlineView::drawWhole(gfx::Context& ctx) {
+  drawPicture(ctx);
+  gfx::StateSaver saver(ctx);
+  drawOverlay(ctx);
+}
+
 bool TrendlineView::drawsFills() const {
   return MarketType != 1 && MarketType != 2 && MarketType != 3;
 }
@@ -734,28 +740,36 @@ void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
   const double yc = BaseYCoor - 3 * tViewHeight / 6;
   TrendRule(ctx, x1, yc, x2, yc);
 
+  // The cursor's time tag stands on the axis and tells the time there: a label it would cover,
+  // even in part, gives way to it.
   const gfx::Font font = BoldTen();
   const gfx::Color white = gfx::Color::white();
-  const double y = BaseYCoor + 5;
-  // The cursor's time bubble stands on the axis and tells the time there: a label it would
-  // cover, even in part, gives way to it.
-  const bool bubble = IsShowPriceDetailPanel && iRulerIndex >= 0;
+  for (const TimeTag& tag : timeTags(days))
+    if (clearOfCursorTag(tag)) Text(ctx, tag.text, tag.box, font, tag.align, white);
+  if (days <= 0 && m_stockdata.tradetimenum > 0) drawTimeScaleLine(ctx);
+}
+
+bool TrendlineView::clearOfCursorTag(const TimeTag& tag) const {
+  if (!IsShowPriceDetailPanel || iRulerIndex < 0) return true;
+  constexpr double kGap = 2;
   const double tagLeft = cursorTagLeft();
-  auto clearOfBubble = [&](double left, double width) {
-    constexpr double kGap = 2;
-    return !bubble || left + width + kGap <= tagLeft ||
-           left - kGap >= tagLeft + kCursorTagWidth;
-  };
+  return tag.left + tag.width + kGap <= tagLeft || tag.left - kGap >= tagLeft + kCursorTagWidth;
+}
+
+std::vector<TrendlineView::TimeTag> TrendlineView::timeTags(int days) const {
+  std::vector<TimeTag> tags;
+  const gfx::Font font = BoldTen();
+  const double y = BaseYCoor + 5;
   auto label = [&](const std::string& text, const gfx::Rect& box, gfx::TextAlignment align) {
     const double w = std::min(gfx::measureText(text, font).width, box.width());
     double left = box.minX();
     if (align == gfx::TextAlignment::Center) left = box.midX() - w / 2;
     if (align == gfx::TextAlignment::Right) left = box.maxX() - w;
-    if (clearOfBubble(left, w)) Text(ctx, text, box, font, align, white);
+    tags.push_back({text, box, align, left, w});
   };
   if (days <= 0) {
     const int periods = std::min<int>(m_stockdata.tradetimenum, 3);
-    if (periods <= 0) return;
+    if (periods <= 0) return tags;
     const auto& tt = m_stockdata.tradetime;
     const double third = tViewWidth / 3;
     std::string open = Clock(tt[0]);
@@ -796,8 +810,7 @@ void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
       label(text, gfx::Rect(left + w / 2 - 50, y, 100, 15), gfx::TextAlignment::Center);
       after = left + w + kLabelGap;
     }
-    drawTimeScaleLine(ctx);
-    return;
+    return tags;
   }
   for (int d = 0; d <= days && d < kDayBlocks; ++d) {
     const int32_t date = m_trenddate[d];
@@ -805,6 +818,7 @@ void TrendlineView::DrawBackground(gfx::Context& ctx, int days) {
     std::snprintf(buf, sizeof buf, "%d/%d", (date / 100) % 100, date % 100);
     label(buf, gfx::Rect(columnStart(d), y, 60, 15), gfx::TextAlignment::Left);
   }
+  return tags;
 }
 
 void TrendlineView::drawTimeScaleLine(gfx::Context& ctx) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/ChartData.h"
 #include "core/StockData.h"
@@ -14,6 +15,7 @@
 #include "detail/TrendTechIndexView.h"
 #include "panels/PageRoles.h"
 #include "platform/graphics/PixelCache.h"
+#include "platform/graphics/Text.h"
 #include "platform/ui/View.h"
 
 class TimeLabel;
@@ -79,6 +81,8 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   // Refreshes the hover panel for the cursor's point (its rows are the drawing side's).
   virtual void ShowRefreshPriceDetailPanel(int index, int period, int phase);
   void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override;
+  // The chart drawn whole, keeping nothing: what every kept frame must show.
+  void drawWhole(gfx::Context& ctx);
   // How the last frame came about: drawn whole, kept pixels, or its changed places drawn.
   gfx::PixelCache::Outcome frameOutcome() const { return pixels_.lastOutcome(); }
   void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
@@ -179,6 +183,15 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   void DrawScaleValue(gfx::Context& ctx);
   void DrawBackground(gfx::Context& ctx, int days);
   void drawTimeScaleLine(gfx::Context& ctx);
+  // A time label of the axis, and where its text stands.
+  struct TimeTag {
+    std::string text;
+    gfx::Rect box;
+    gfx::TextAlignment align;
+    double left, width;
+  };
+  std::vector<TimeTag> timeTags(int days) const;
+  bool clearOfCursorTag(const TimeTag& tag) const;
   // Points first..count-1 of a day: the line through them, or their columns' fill within
   // fromX <= x < toX.
   void drawDay(gfx::Context& ctx, int day, int first, int count, Series series,

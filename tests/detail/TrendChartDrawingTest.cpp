@@ -321,16 +321,25 @@ TEST_F(TrendChartDrawing, FillsOnlyForFutures) {
     return op.state.strokeColor == gfx::Color::rgb255(238, 227, 217);
   });
   ASSERT_NE(price, segs.end());
-  // One path for the whole line: three segments joining four points.
-  ASSERT_EQ(price->path.elements().size(), 4u);
-  EXPECT_DOUBLE_EQ(price->path.elements()[3].points[0].y, 260 - 40);
+  // One path for the minutes before the newest: two segments joining three points; the newest
+  // minute's segment from the third to the fourth drawn over it.
+  ASSERT_EQ(price->path.elements().size(), 3u);
   EXPECT_TRUE(price->state.shadow.isVisible());
+  const auto newest = std::find_if(price + 1, segs.end(), [](const gfx::DrawOp& op) {
+    return op.state.strokeColor == gfx::Color::rgb255(238, 227, 217);
+  });
+  ASSERT_NE(newest, segs.end());
+  ASSERT_EQ(newest->path.elements().size(), 2u);
+  EXPECT_EQ(newest->path.elements()[0].points[0], price->path.elements()[2].points[0]);
+  EXPECT_DOUBLE_EQ(newest->path.elements()[1].points[0].y, 260 - 40);
+  EXPECT_TRUE(newest->state.shadow.isVisible());
 
   Market(4, 2, {570, 690, 780, 900, 0, 0});
   Draw();
-  // Each fill is clipped to the outline of its minute columns standing on the base line.
+  // Each fill is clipped to the outline of its minute columns standing on the base line: those
+  // of the minutes before the newest, then the newest's drawn over them.
   const auto clips = rec.ops("clip");
-  ASSERT_EQ(clips.size(), 2u);
+  ASSERT_EQ(clips.size(), 4u);
   const auto& e = clips[1].path.elements();
   const double s = 277.0f / 240.0f;
   // The price fill of the second point runs from the bottom up to its coordinate.
@@ -340,18 +349,25 @@ TEST_F(TrendChartDrawing, FillsOnlyForFutures) {
                         e[i - 1].points[0].y == 262 - 10 && e[i].points[0].y == 262 - 20);
   EXPECT_TRUE(second);
   EXPECT_EQ(e.front().points[0].y, 262);
-  EXPECT_NEAR(e[e.size() - 2].points[0].x, 42 + 4 * s, 1e-4);
+  EXPECT_NEAR(e[e.size() - 2].points[0].x, 42 + 3 * s, 1e-4);
+  const auto& newestClip = clips[3].path.elements();
+  EXPECT_NEAR(newestClip[newestClip.size() - 2].points[0].x, 42 + 4 * s, 1e-4);
   // A coordinate below the base line keeps one clip rectangle per minute.
   chart->m_trendcolordata[0][1].now = 5;
   Draw();
-  ASSERT_EQ(rec.ops("clipToRects").size(), 1u);
-  EXPECT_EQ(rec.ops("clipToRects")[0].rects[1].y(), 262);
+  std::vector<gfx::DrawOp> columns;
+  for (const auto& op : rec.ops("clipToRects"))
+    if (op.rects.size() > 1) columns.push_back(op);
+  ASSERT_EQ(columns.size(), 1u);
+  EXPECT_EQ(columns[0].rects[1].y(), 262);
   chart->m_trendcolordata[0][1].now = -20;
   Draw();
   const auto grads = rec.ops("drawLinearGradient");
-  ASSERT_EQ(grads.size(), 2u);
-  EXPECT_EQ(grads[0].args[4], 0);  // the average fill stops at its ends
-  EXPECT_EQ(grads[1].args[4], 1);  // the one-day price fill is extended
+  ASSERT_EQ(grads.size(), 4u);
+  for (size_t i : {0u, 2u}) {
+    EXPECT_EQ(grads[i].args[4], 0);      // the average fill stops at its ends
+    EXPECT_EQ(grads[i + 1].args[4], 1);  // the one-day price fill is extended
+  }
 }
 
 TEST_F(TrendChartDrawing, IndexBarsStartAtFirstNonZeroMinute) {
@@ -625,8 +641,9 @@ TEST_F(TrendChartCursor, TwoDayChartPutsTodayRightmost) {
   EXPECT_DOUBLE_EQ(dates[0].second, 42 + 277.0f / 2);
   EXPECT_EQ(dates[1].first, "12/4");
   EXPECT_DOUBLE_EQ(dates[1].second, 42);
-  // Only the average fills are gradients; the price fills are flat, today's apart from the rest.
-  EXPECT_EQ(rec.count("drawLinearGradient"), 2u);
+  // Only the average fills are gradients (today's in two parts: the minutes before the newest,
+  // the newest); the price fills are flat, today's apart from the rest.
+  EXPECT_EQ(rec.count("drawLinearGradient"), 3u);
   std::vector<gfx::Color> flat;
   for (const auto& op : rec.ops("fillRect")) flat.push_back(op.color);
   EXPECT_NE(std::find(flat.begin(), flat.end(), gfx::Color::rgb255(38, 89, 128, 0.5)), flat.end());

@@ -27,10 +27,15 @@ class TrendChartEndToEnd : public detailtest::DetailClientTest {
   static size_t PricePoints(TrendlineView& chart, gfx::RecordingContext& rec) {
     rec.clear();
     chart.drawRect(rec, chart.bounds());
-    size_t most = 0;
-    for (const auto& op : rec.ops("strokePath"))
-      if (op.state.shadow.isVisible()) most = std::max(most, op.path.elements().size());
-    return most;
+    // The line is the minutes before the newest, then the newest minute's segment from the
+    // last of them.
+    size_t points = 0, runs = 0;
+    for (const auto& op : rec.ops("strokePath")) {
+      if (!op.state.shadow.isVisible() || op.path.elements().empty()) continue;
+      points += op.path.elements().size();
+      ++runs;
+    }
+    return runs > 1 ? points - (runs - 1) : points;
   }
   // A horizontal finger across `view` at height y (window coordinates), from 80% to 20% of its
   // width, then time for the pages to settle.
@@ -63,7 +68,8 @@ TEST_F(TrendChartEndToEnd, StockIndexAndFuturesDrawTheirDayAndFollowPushes) {
     gfx::RecordingContext rec(gfx::Size(chart->bounds().width(), chart->bounds().height()));
     EXPECT_EQ(PricePoints(*chart, rec), static_cast<size_t>(chart->m_trendnum));
     // Fills only for the futures contract, red/green bars only for the index.
-    EXPECT_EQ(rec.count("drawLinearGradient"), c.market == 4 ? 2u : 0u);
+    // (each fill in two parts: the minutes before the newest, the newest).
+    EXPECT_EQ(rec.count("drawLinearGradient"), c.market == 4 ? 4u : 0u);
     size_t bars = 0;
     for (const auto& op : rec.ops("strokePath"))
       if (op.state.strokeColor == gfx::Color::red() || op.state.strokeColor == gfx::Color::green())

@@ -98,10 +98,11 @@ TEST_P(TrendFrameExactTest, EveryKeptOrPatchedFrameIsTheWholeDrawing) {
     }
     ic.context().clearRect(chart->bounds());
     chart->drawRect(ic.context(), chart->bounds());
-    patched += chart->frameOutcome() == gfx::PixelCache::Outcome::Patched;
+    patched += chart->frameOutcome() != gfx::PixelCache::Outcome::Drawn;
     ASSERT_EQ(gfx::PixelCache::differingFrames(), before) << "frame " << f;
   }
-  EXPECT_GT(patched, 30);
+  // Kept whole (a push, the cursor: drawn over it) or patched (a new minute).
+  EXPECT_GT(patched, 100);
 }
 
 // The two faults an outside check found, as it met them: on the day swinging every minute, two

@@ -156,3 +156,111 @@ TEST(PixelCacheTest, RecordingsAndUnusableTransformsAlwaysDraw) {
 
 }  // namespace
 }  // namespace gfx
+
+namespace gfx {
+namespace {
+
+// A cursor-like overlay: a line and a dot crossing the picture.
+void Overlay(Context& ctx, double x) {
+  ctx.setStrokeColor(Color::rgb(0.2, 0.9, 0.3, 0.7));
+  ctx.setLineWidth(1);
+  ctx.beginPath();
+  ctx.moveTo(x, 0);
+  ctx.lineTo(x + 3, 20);
+  ctx.strokePath();
+  ctx.setFillColor(Color::white());
+  ctx.fillEllipse(Rect(x - 2, 8, 4, 4));
+}
+
+struct OverlaidScreen {
+  ImageContext ic{Size(28, 26), 2};
+  PixelCache cache;
+  int pictures = 0, overlays = 0;
+
+  Outcome frame(const std::string& key, double shift, double cursor, const Color& background) {
+    Context& ctx = ic.context();
+    ctx.clearRect(Rect(0, 0, 28, 26));
+    ctx.setFillColor(background);
+    ctx.fillRect(Rect(0, 0, 28, 13));
+    StateSaver saver(ctx);
+    ctx.translate(4, 2);
+    return cache.drawWithOverlay(
+        ctx, Rect(0, 0, 20, 20), key,
+        [&](Context& c) {
+          ++pictures;
+          Picture(c, shift);
+        },
+        std::to_string(cursor), [&](Context& c) {
+          ++overlays;
+          Overlay(c, cursor);
+        });
+  }
+};
+
+Image DirectWithOverlay(double shift, double cursor, const Color& background) {
+  ImageContext ic(Size(28, 26), 2);
+  Context& ctx = ic.context();
+  ctx.setFillColor(background);
+  ctx.fillRect(Rect(0, 0, 28, 13));
+  ctx.translate(4, 2);
+  Picture(ctx, shift);
+  Overlay(ctx, cursor);
+  return ic.image();
+}
+
+// The overlay is drawn over the kept picture whenever it moves, and the frame with it is put back
+// while neither changes; every frame shows the picture then the overlay drawn straight.
+TEST(PixelCacheTest, AnOverlayIsDrawnOverTheKeptPictureAndKeptWithIt) {
+  PixelCache::setVerifying(true);
+  const long differing = PixelCache::differingFrames();
+  OverlaidScreen s;
+  const Color grey = Color::grey(0.3, 0.7);
+  s.frame("a", 0, 5, grey);
+  s.frame("a", 0, 5, grey);
+  EXPECT_EQ(s.pictures, 2);
+  // Neither changed: the kept frame with its overlay.
+  EXPECT_EQ(s.frame("a", 0, 5, grey), Outcome::Reused);
+  EXPECT_TRUE(SamePixels(s.ic.image(), DirectWithOverlay(0, 5, grey)));
+  const int pictures = s.pictures;
+  // The overlay moves: the picture is put back, only the overlay drawn.
+  for (double cursor : {6.0, 9.5, 14.25, 2.0}) {
+    const int overlays = s.overlays;
+    PixelCache::setVerifying(false);
+    EXPECT_EQ(s.frame("a", 0, cursor, grey), Outcome::Reused);
+    EXPECT_EQ(s.pictures, pictures);
+    EXPECT_EQ(s.overlays, overlays + 1);
+    PixelCache::setVerifying(true);
+    EXPECT_TRUE(SamePixels(s.ic.image(), DirectWithOverlay(0, cursor, grey))) << cursor;
+  }
+  // The picture changes under a still overlay, then the background under both.
+  s.frame("b", 1, 2, grey);
+  EXPECT_TRUE(SamePixels(s.ic.image(), DirectWithOverlay(1, 2, grey)));
+  s.frame("b", 1, 2, grey);
+  EXPECT_EQ(s.frame("b", 1, 2, grey), Outcome::Reused);
+  const Color blue = Color::rgb(0, 0, 1, 0.5);
+  EXPECT_EQ(s.frame("b", 1, 2, blue), Outcome::Drawn);
+  EXPECT_TRUE(SamePixels(s.ic.image(), DirectWithOverlay(1, 2, blue)));
+  EXPECT_EQ(PixelCache::differingFrames(), differing);
+  PixelCache::setVerifying(false);
+}
+
+// The overlay stays inside the view's box, as the kept frame does.
+TEST(PixelCacheTest, AnOverlayIsClippedToTheViewsBox) {
+  OverlaidScreen s;
+  const Color grey = Color::grey(0.3, 0.7);
+  // At x = 19 the line and the dot reach past the 20-point box.
+  for (int i = 0; i < 3; ++i) s.frame("a", 0, 19, grey);
+  const Image kept = s.ic.image();
+  ImageContext ic(Size(28, 26), 2);
+  Context& ctx = ic.context();
+  ctx.setFillColor(grey);
+  ctx.fillRect(Rect(0, 0, 28, 13));
+  ctx.translate(4, 2);
+  ctx.clipToRect(Rect(0, 0, 20, 20));
+  Picture(ctx, 0);
+  Overlay(ctx, 19);
+  EXPECT_TRUE(SamePixels(kept, ic.image()));
+}
+
+}  // namespace
+}  // namespace gfx
