@@ -12,6 +12,7 @@
 #include "core/ReplyHead.h"
 #include "core/ValueMath.h"
 #include "detail/TimeLabel.h"
+#include "kline/MinuteBars.h"
 #include "panels/FigureChecks.h"
 #include "panels/PriceDetailPanel.h"
 #include "platform/graphics/Font.h"
@@ -219,7 +220,11 @@ void KLineModuleView::SetKlineArray(const tagLocalKData* bars, const uint8_t* he
     // The landscape chart compares with the last bar held before the merge, the portrait page
     // with the bar last written.
     const size_t last = portrait_ ? KSourceDataArray.size() : m0;
-    if (last > 0 && bars[i].Date == KSourceDataArray[last - 1].Date)
+    // The same bar, or the bar still being made carried on to a later minute.
+    if (last > 0 &&
+        (bars[i].Date == KSourceDataArray[last - 1].Date ||
+         kline::SameMinuteBar(m_stockdata, KCircleType, KSourceDataArray[last - 1].Date,
+                              bars[i].Date)))
       KSourceDataArray.erase(KSourceDataArray.begin() + static_cast<long>(last - 1));
     if (portrait_ && KSourceDataArray.size() >= static_cast<size_t>(kKLineCapacity))
       KSourceDataArray.erase(KSourceDataArray.begin());

@@ -1,6 +1,7 @@
 // The calendar of the market: random streams by key, dates, weekdays and trading days, and the
 // session minutes of the seeds.
 #include "testserver/Market.h"
+#include "testserver/MarketParts.h"
 
 #include <algorithm>
 
@@ -83,6 +84,12 @@ int32_t SessionTime(int seconds) {
 
 int32_t SessionMinuteTime(int index) {
   return SessionTime(std::clamp(index, 0, 240) * 60);
+}
+
+uint32_t BarDateMin(const tagLocalStockData& q, int32_t tradingDay, int minute) {
+  if (DayOpensTheEveningBefore(q) && minute <= q.tradetime[1] && minute >= 0)
+    return DateMinWord(AddDays(TradingDaysBefore(tradingDay, 1), minute / 1440), minute);
+  return DateMinWord(tradingDay, minute);
 }
 
 int WeekDay(int32_t date) {

@@ -26,9 +26,9 @@ void SessionOfPoint(const tagLocalStockData& q, int i, int* open, int* close) {
 // N-minute bars of one day's points, each ending on an N-minute mark counted from its
 // session's open (the opening minute joins the first bar; a short last stretch ends on the
 // close). No bar crosses from one session into the next. A bar whose points stop before its
-// mark is still in progress and already carries that mark, the minute it will end on: a push
-// of the next minute names the same bar and replaces it. `main`: the day's main-force amounts
-// after each point, whose differences are the bars'.
+// mark is still in progress and carries its last minute so far: never a time the clock has not
+// reached (a push of a later minute of the same bar replaces it). `main`: the day's main-force
+// amounts after each point, whose differences are the bars'.
 std::vector<DayBar> SessionBars(const tagLocalStockData& q, const tagLocalTrendData* pts, int n,
                                 int32_t date, int span,
                                 const std::vector<std::array<int64_t, 2>>& main) {
@@ -44,7 +44,7 @@ std::vector<DayBar> SessionBars(const tagLocalStockData& q, const tagLocalTrendD
     if (end != mark) {
       mark = end;
       DayBar b;
-      b.date = DateMinWord(date, end);
+      b.date = BarDateMin(q, date, end);
       b.open = b.high = b.low = p.now;
       if (i > 0 && static_cast<size_t>(i) <= main.size()) before = main[static_cast<size_t>(i) - 1];
       out.push_back(b);
@@ -62,6 +62,7 @@ std::vector<DayBar> SessionBars(const tagLocalStockData& q, const tagLocalTrendD
       b.main[1] = main[static_cast<size_t>(i)][1] - before[1];
     }
   }
+  if (n > 0 && pts[n - 1].time < mark) out.back().date = BarDateMin(q, date, pts[n - 1].time);
   return out;
 }
 

@@ -49,6 +49,12 @@ inline uint32_t DateMinWord(int32_t date, int minuteOfDay) {
   return w;
 }
 
+// The date and time a minute bar of a trading day carries for its minute `minute` (in the day's
+// own numbering, a night session's past midnight a day on): the calendar day it traded on. A
+// day opening the evening before trades its night from that evening of the trading day before
+// (a Monday's from Friday's) on into the next calendar day; its day sessions on its own date.
+uint32_t BarDateMin(const tagLocalStockData& q, int32_t tradingDay, int minute);
+
 // Volumes go out on the trend wire in lots, and for indices and boards in thousands of lots:
 // every volume is a whole number of these so that the minutes add up to the day on the client.
 inline int64_t VolumeStep(const tagLocalStockData& q) {

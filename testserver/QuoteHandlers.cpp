@@ -22,6 +22,8 @@ namespace {
 
 // Bodies are cut to what a client's 9000-byte receive buffer holds.
 constexpr size_t kMaxReplyBody = 8990;
+// Bars of one part of a K-line answer from a server that sends them in parts.
+constexpr size_t kKLinePartBars = 64;
 
 void PutKey(ByteWriter& w, const tagLocalStockData& q) {
   w.u8(q.market);
@@ -906,23 +908,26 @@ void KLine(ServerCore& s, Connection& c, const Request& req) {
   std::vector<DayBar> bars =
       s.market().bars(*sec, period, wanted ? wanted : 196, WantsMainForce(ids));
   const tagLocalStockData& q = sec->q;
-  // Bars that fit: the newest ones.
+  // An answer longer than one record goes in numbered parts whichever way the server sends: cut
+  // to the newest bars that fit, the oldest ones asked for were lost. A server sending in parts
+  // sends every longer answer in parts of `kKLinePartBars`, whatever its period.
   const size_t perBar = KLineBarSize(q, ids);
   size_t fit = FitRecords(21 + 1 + ids.size(), perBar, bars.size());
-  if (fit > 0 && fit < bars.size() && s.klineInParts()) {
+  if (s.klineInParts()) fit = std::min(fit, kKLinePartBars);
+  if (fit > 0 && fit < bars.size()) {
     // Oldest bars first, one whole answer per part, numbered 0, 1, ...
+    // At most 400 bars of at least a few bytes: far fewer than 256 parts.
     const size_t parts = (bars.size() + fit - 1) / fit;
-    for (size_t k = 0; k < parts && k < 255; ++k) {
+    for (size_t k = 0; k < parts; ++k) {
       const size_t from = k * fit;
       const size_t to = std::min(bars.size(), from + fit);
       std::vector<DayBar> part(bars.begin() + static_cast<long>(from),
                                bars.begin() + static_cast<long>(to));
       s.replyAs(c, kMainTypeQuote, 32, req.header.PageID, req.header.RequestCode,
-                KLineBody(q, period, block[9], part, ids), nullptr, 1,
-                static_cast<uint8_t>(std::min<size_t>(parts, 255)), static_cast<uint8_t>(k));
+                KLineBody(q, period, block[9], part, ids), nullptr, 1, static_cast<uint8_t>(parts),
+                static_cast<uint8_t>(k));
     }
   } else {
-    if (fit < bars.size()) bars.erase(bars.begin(), bars.end() - static_cast<long>(fit));
     s.reply(c, req, KLineBody(q, period, block[9], bars, ids));
   }
   Subscription& sub = Subscribe(c, req, 32, {s.market().indexOf(q.market, code)}, ids);

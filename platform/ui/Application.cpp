@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/Dates.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Context.h"
@@ -305,6 +306,19 @@ void Application::render(gfx::Context& ctx) {
   if (!barDrawn) drawStatusBar(ctx);
 }
 
+namespace {
+
+// The device's local time as the status bar shows it.
+std::string StatusBarClock() {
+  return foundation::formatDate(foundation::currentDate(), "H:mm");
+}
+
+}  // namespace
+
+bool Application::needsRender() const {
+  return needsRender_ || (!statusBarHidden_ && StatusBarClock() != drawnClock_);
+}
+
 void Application::drawStatusBar(gfx::Context& ctx) {
   gfx::Rect bar = statusBarFrame();
   if (bar.isEmpty()) return;
@@ -315,8 +329,8 @@ void Application::drawStatusBar(gfx::Context& ctx) {
   ctx.setFillColor(light ? gfx::Color::white() : gfx::Color::black());
   gfx::TextStyle style(gfx::Font::boldSystemFont(12), gfx::TextAlignment::Center);
   style.centerVertically = true;
-  // A fixed time keeps screenshots comparable between runs.
-  ctx.drawText("9:41", bar, style);
+  drawnClock_ = StatusBarClock();
+  ctx.drawText(drawnClock_, bar, style);
   style.alignment = gfx::TextAlignment::Left;
   style.font = gfx::Font::systemFont(12);
   ctx.drawText(networkActivity_ ? "  Verdan  *" : "  Verdan", bar, style);
@@ -335,6 +349,7 @@ void Application::reset() {
   keyWindow_ = nullptr;
   statusBarStyle_ = StatusBarStyle::Default;
   statusBarHidden_ = false;
+  drawnClock_.clear();
   badge_ = 0;
   networkActivity_ = false;
   idleTimerDisabled_ = false;

@@ -117,7 +117,8 @@ class Application : public Responder {
   bool isTracking() const { return !touches_.empty(); }
 
   // Drawing: the visible windows by level and the status bar, in screen points.
-  bool needsRender() const { return needsRender_; }
+  // Also when the status bar's clock has moved on since it was drawn.
+  bool needsRender() const;
   void setNeedsRender() { needsRender_ = true; }
   void render(gfx::Context& ctx);
 
@@ -144,6 +145,8 @@ class Application : public Responder {
   bool idleTimerDisabled_ = false;
   std::vector<std::string> openedURLs_;
   bool needsRender_ = true;
+  // What the status bar's clock read when it was last drawn.
+  std::string drawnClock_;
 
   struct ActiveTouch {
     int identifier;

@@ -94,6 +94,49 @@ TEST_F(KLineChartServer, OtherPeriodsAndAnAnswerInPartsGiveOneSeries) {
   EXPECT_EQ(chart->StartIndex, 399);
 }
 
+TEST_F(KLineChartServer, EveryPeriodInPartsGivesTheBarsOfTheWholeAnswer) {
+  // A share, an index, a Hong Kong share and a commodity contract; the shares and the contract
+  // with the main-force fields, whose day bars need more than one record.
+  struct Kind {
+    uint8_t market;
+    const char* code;
+    bool mainForce;
+  };
+  const Kind kinds[] = {{1, "600000", true}, {1, "000001", false}, {3, "00700", true},
+                        {7, "RB1605", true}};
+  auto held = [&](const tagLocalStockData& q, const klinetest::KLineAnswer& answer) {
+    FeedAnswer(*chart, q, answer);
+    return chart->KDataArray;
+  };
+  for (const Kind& kind : kinds) {
+    const tagLocalStockData q = Quote(kind.market, kind.code);
+    for (uint8_t period = 1; period <= 7; ++period) {
+      SCOPED_TRACE(std::string(kind.code) + " period " + std::to_string(period));
+      chart->SetTimeCircle(period);
+      server_->setKLineInParts(false);
+      const klinetest::KLineAnswer whole = KLines(q, period, 400, kind.mainForce);
+      const std::vector<tagLocalKData> wholeBars = held(q, whole);
+      server_->setKLineInParts(true);
+      const klinetest::KLineAnswer parts = KLines(q, period, 400, kind.mainForce);
+      const std::vector<tagLocalKData> partBars = held(q, parts);
+      // Every period but the month has more bars than one part holds.
+      if (period != 3) EXPECT_GE(parts.parts.size(), 2u);
+      // The days asked for are all there, however many records they took.
+      if (period == 1 || period >= 4) EXPECT_EQ(wholeBars.size(), 400u);
+      ASSERT_EQ(partBars.size(), wholeBars.size());
+      for (size_t i = 0; i < wholeBars.size(); ++i) {
+        const tagLocalKData& a = wholeBars[i];
+        const tagLocalKData& b = partBars[i];
+        ASSERT_TRUE(a.Date == b.Date && a.open == b.open && a.high == b.high && a.low == b.low &&
+                    a.close == b.close && a.volume == b.volume && a.amount == b.amount &&
+                    a.GoldData.ZLCC == b.GoldData.ZLCC && a.ccl == b.ccl)
+            << "bar " << i << " of " << wholeBars.size();
+      }
+    }
+  }
+  server_->setKLineInParts(false);
+}
+
 TEST_F(KLineChartServer, PictureOfTheLandscapeChart) {
   const tagLocalStockData q = Quote(1, "600000");
   FeedAnswer(*chart, q, KLines(q, 1));

@@ -162,18 +162,23 @@ class ChartClientTest : public ::testing::Test {
     WriteLE16(block + 19, count);
     const uint8_t none[] = {0};
     uint8_t buf[1024];
-    Reply r = Ask(buf, MakeRequest_KLine(0, NextCode(), 13, block, list.data(), list.data(), none,
-                                         buf, sizeof buf));
+    // A long answer comes in numbered parts, oldest bars first: they join into one series.
+    const std::vector<Reply> answers = AskAll(
+        buf, MakeRequest_KLine(0, NextCode(), 13, block, list.data(), list.data(), none, buf,
+                               sizeof buf));
     KLine k;
-    k.bodySize = r.body.size();
-    if (r.body.size() < 21) return k;
-    k.count = ReadLE16(r.body.data() + 11);
-    k.bars.resize(kKLineCapacity);
-    std::memset(static_cast<void*>(k.bars.data()), 0, k.bars.size() * sizeof k.bars[0]);
-    EXPECT_EQ(
-        Analy_15(r.body.data() + 21, r.body.size() - 21, q, k.count, k.bars.data(), kKLineCapacity),
-        k.count);
-    k.bars.resize(static_cast<size_t>(k.count));
+    for (const Reply& r : answers) {
+      k.bodySize = std::max(k.bodySize, r.body.size());
+      if (r.body.size() < 21) continue;
+      const int records = ReadLE16(r.body.data() + 11);
+      std::vector<tagLocalKData> part(kKLineCapacity);
+      std::memset(static_cast<void*>(part.data()), 0, part.size() * sizeof part[0]);
+      EXPECT_EQ(
+          Analy_15(r.body.data() + 21, r.body.size() - 21, q, records, part.data(), kKLineCapacity),
+          records);
+      k.bars.insert(k.bars.end(), part.begin(), part.begin() + std::clamp(records, 0, kKLineCapacity));
+    }
+    k.count = static_cast<int>(k.bars.size());
     return k;
   }
 

@@ -194,10 +194,22 @@ void ExpectMainForceOf(const tagLocalKData& bar, const tagLocalStockData& q) {
 }
 
 // Whether a minute bar's date (a tagDateMin) falls on the quote's day.
+// Whether a minute bar is of the quote's trading day: on its date, or a night minute of a day
+// opening the evening before, dated by the calendar day it traded on (that evening of the trading
+// day before, or past midnight the day after).
 bool OnQuoteDay(const tagLocalKData& bar, const tagLocalStockData& q) {
   tagDateMin d;
   std::memcpy(&d, &bar.Date, sizeof d);
-  return d.Year == q.datetime.Year && d.Month == q.datetime.Month && d.Day == q.datetime.Day;
+  const int32_t date = static_cast<int32_t>(d.Year * 10000 + d.Month * 100 + d.Day);
+  const int32_t day =
+      static_cast<int32_t>(q.datetime.Year * 10000 + q.datetime.Month * 100 + q.datetime.Day);
+  const int minute = static_cast<int>(d.Hour * 60 + d.Minute);
+  if (DayOpensTheEveningBefore(q)) {
+    const int32_t evening = testserver::TradingDaysBefore(day, 1);
+    if (minute >= q.tradetime[0]) return date == evening;
+    if (minute + 1440 <= q.tradetime[1]) return date == testserver::AddDays(evening, 1);
+  }
+  return date == day;
 }
 
 TEST_F(OneRecord, QuoteTrendTicksAndTodaysBarsAgreeAtEveryClock) {

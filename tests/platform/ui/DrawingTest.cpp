@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "UiTestSupport.h"
+#include "platform/foundation/Dates.h"
 #include "platform/graphics/CairoContext.h"
 #include "platform/graphics/RecordingContext.h"
 #include "platform/ui/ImageView.h"
@@ -123,6 +124,32 @@ TEST_F(UiTest, WindowRedrawsOnlyAfterChanges) {
   EXPECT_FALSE(window->needsRender());
   v->setBackgroundColor(gfx::Color::red());
   EXPECT_TRUE(window->needsRender());
+}
+
+TEST_F(UiTest, StatusBarShowsTheLocalTimeAndMovesWithIt) {
+  ui::Application& app = ui::Application::shared();
+  auto clockShown = [&] {
+    gfx::RecordingContext ctx;
+    app.render(ctx);
+    const std::vector<std::string> texts = textsDrawn(ctx);
+    return texts.empty() ? std::string() : texts.front();
+  };
+  // Shown at the minute it is, whatever minute that is; nothing to draw until it moves on.
+  const foundation::DateComponents now = foundation::localComponents(foundation::currentDate());
+  EXPECT_EQ(clockShown(), std::to_string(now.hour) + (now.minute < 10 ? ":0" : ":") +
+                              std::to_string(now.minute));
+  EXPECT_FALSE(app.needsRender());
+  const std::string before = clockShown();
+  advance(60 - now.second + 1);
+  EXPECT_TRUE(app.needsRender());
+  const std::string after = clockShown();
+  EXPECT_NE(after, before);
+  EXPECT_FALSE(app.needsRender());
+  // A hidden bar shows no time and asks for no frames.
+  app.setStatusBarHidden(true);
+  app.render(*std::make_unique<gfx::RecordingContext>());
+  advance(120);
+  EXPECT_FALSE(app.needsRender());
 }
 
 TEST_F(UiTest, LayerCornersBordersClipsAndAlphaReachTheContext) {
