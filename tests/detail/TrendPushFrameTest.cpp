@@ -193,6 +193,12 @@ TEST_P(TrendPushFrames, TheCursorShownDraggedFollowingAndHidden) {
     chart->iRulerIndex = x;
     frames("the time tag at " + std::to_string(x), 1);
   }
+  // Where the tag covers no label, the picture under the cursor is the kept one.
+  chart->iRulerIndex = 100;
+  frames("the time tag between the labels", 1);
+  chart->iRulerIndex = 105;
+  frames("moved a little", 1);
+  EXPECT_EQ(chart->frameOutcome(), gfx::PixelCache::Outcome::Reused);
   chart->IsShowPriceDetailPanel = false;
   // On the newest minute the cursor follows the pushes.
   chart->_touchPhase = 0;
