@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -235,6 +236,70 @@ TEST_P(TrendPushFrames, AnotherSecurityAnotherWidthATurnedSurface) {
   EXPECT_EQ(chart->frameOutcome(), gfx::PixelCache::Outcome::Drawn);
   push(10, 1, 100320, 5);
   frames("upright again");
+}
+
+TEST_P(TrendPushFrames, PushesOnAChartOfTwoDays) {
+  // The day before, whole, in the left half; today in the right.
+  std::vector<tagLocalTrendData> before(kTrendCapacity);
+  for (int i = 0; i < 241; ++i) {
+    before[static_cast<size_t>(i)].now = 100000 + 11 * ((i * 5) % 17) - 90;
+    before[static_cast<size_t>(i)].average = 100000;
+    before[static_cast<size_t>(i)].volume = 50 + i % 30;
+  }
+  uint8_t head[29] = {4};
+  std::memcpy(head + 1, "IF2612", 6);
+  const uint32_t date = 20261204;
+  std::memcpy(head + 23, &date, 4);
+  head[27] = 241;
+  chart->PageNum = 1;
+  chart->SetHistTrendLineArray(head, before.data(), 1);
+  ASSERT_EQ(chart->_TlineType, 1);
+  frames("two days");
+  for (int32_t now : {100020, 100030, 100500}) {
+    push(11, 20, now, 4);
+    frames("today's push of " + std::to_string(now));
+  }
+  push(11, 21, 100010, 4);
+  frames("today's next minute");
+}
+
+// A seeded session of everything above at random, on the portrait and the landscape chart: most
+// frames are pushes of a few points, some jump past the range, minutes advance (through lunch to
+// the close), the cursor comes, moves with its tag and goes.
+TEST_P(TrendPushFrames, ARandomSessionOnBothCharts) {
+  for (bool landscape : {false, true}) {
+    SCOPED_TRACE(landscape ? "landscape" : "portrait");
+    if (landscape) {
+      chart = TrendlineView::initWithFrame_Landscape({0, 0, 480, 300});
+      resize(480);
+      open("IF2612", 10, 50);
+    }
+    std::mt19937 rng(landscape ? 5 : 3);
+    int minute = 10 * 60 + 50;
+    int32_t now = 100050;
+    for (int f = 0; f < 120; ++f) {
+      switch (rng() % 8) {
+        case 0:
+          minute += 1 + static_cast<int>(rng() % 6);
+          if (minute > 690 && minute < 780) minute = 780;  // lunch
+          if (minute > 900) minute = 900;                  // the close
+          break;
+        case 1:
+          now += rng() % 2 ? 700 : -700;  // past the range
+          break;
+        case 2:
+          chart->iRulerIndex = static_cast<int>(rng() % 400) - 20;
+          chart->iRulerIndexYScale = static_cast<int>(rng() % 200);
+          chart->IsShowPriceDetailPanel = chart->iRulerIndex >= 0 && rng() % 2;
+          break;
+        default:
+          now += static_cast<int>(rng() % 21) - 10;
+          break;
+      }
+      push(minute / 60, minute % 60, now, static_cast<int64_t>(rng() % 50));
+      frames("frame " + std::to_string(f), 1 + static_cast<int>(rng() % 2));
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, TrendPushFrames, ::testing::Values(1.0, 2.0),
