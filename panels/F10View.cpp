@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Clock.h"
 #include "platform/ui/Application.h"
+#include "widgets/StaleCheck.h"
 
 F10View::F10View(const gfx::Rect& frame) : ui::View(frame) {}
 
@@ -45,6 +47,12 @@ void F10View::build() {
   web->setDataDetectorTypes(0);
   addSubview(web);
   layoutPage();
+  DeclareStaleCheck(*this, "F10 page", [weak = weakAs<F10View>()]() -> std::optional<Freshness> {
+    auto self = weak.lock();
+    if (!self) return std::nullopt;
+    return Freshness{self->showsAskedPage(), self->showsAskedPage() ? 0 : self->askedSince_,
+                     self->retries_};
+  });
 }
 
 ui::WebView* F10View::webView() const {
@@ -72,13 +80,17 @@ void F10View::RequestF10(const std::string& address) {
   retryTimer_.reset();
   retryAddress_.clear();
   auto* web = webView();
+  // Without an information server the notice stays for good: nothing is asked or awaited.
+  if (!web) return;
   if (address != address_) {
+    if (showsAskedPage() || askedSince_ <= 0) askedSince_ = foundation::Clock::now();
+    loadedAddress_.clear();
     retryDelay_ = 0;
     // Another security's page: the old one's text goes at once, the notice stands meanwhile.
-    if (web && !address_.empty()) web->setHidden(true);
+    if (!address_.empty()) web->setHidden(true);
   }
   address_ = address;
-  if (web) web->loadRequest(address);
+  web->loadRequest(address);
 }
 
 void F10View::scheduleRetry(const std::string& address) {
@@ -92,6 +104,7 @@ void F10View::scheduleRetry(const std::string& address) {
     if (!self || self->retryAddress_.empty()) return;
     const std::string again = self->retryAddress_;
     const double delay = self->retryDelay_;
+    ++self->retries_;
     self->RequestF10(again);
     self->retryDelay_ = delay;
   });
@@ -104,6 +117,7 @@ void F10View::webViewDidStartLoad(ui::WebView& web) {
 
 void F10View::webViewDidFinishLoad(ui::WebView& web) {
   retryDelay_ = 0;
+  loadedAddress_ = address_;
   web.setHidden(false);
   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
 }
@@ -120,6 +134,7 @@ void F10View::webViewDidFailLoadWithError(ui::WebView& web, const ui::WebError& 
     auto keep = web.sharedView();
     web.setDelegate({});
     web.removeFromSuperview();
+    askedSince_ = 0;
   } else if (error.code != ui::WebErrorCode::Cancelled && error.code != ui::WebErrorCode::BadURL &&
              error.code != ui::WebErrorCode::UnsupportedURL) {
     // The server away, a time-out, a cut connection: the page asks again until it is back, so

@@ -33,6 +33,8 @@ class F10View : public ui::View, public F10PageRole, public ui::WebViewDelegate 
   // The address asked again after a failed load (empty: none waits), and in how many seconds.
   const std::string& retryAddress() const { return retryAddress_; }
   double retryDelay() const { return retryDelay_; }
+  // The page of the address last asked is shown.
+  bool showsAskedPage() const { return !address_.empty() && loadedAddress_ == address_; }
 
   // Seconds before a failed load is asked again: doubled from the shortest at each failure up
   // to the longest, so that the page is back within seconds of its server.
@@ -54,6 +56,9 @@ class F10View : public ui::View, public F10PageRole, public ui::WebViewDelegate 
 
   std::shared_ptr<ui::Label> notice_;
   std::string address_;  // the page's last address asked
+  std::string loadedAddress_;
+  double askedSince_ = 0;  // when the page last lost the page of its address (Clock::now)
+  int retries_ = 0;
   std::string retryAddress_;
   double retryDelay_ = 0;
   std::shared_ptr<foundation::Timer> retryTimer_;

@@ -6,7 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "core/NetworkThreads.h"
 #include "panels/F10View.h"
+#include "platform/ui/Invariants.h"
+#include "widgets/StaleCheck.h"
 #include "platform/foundation/Log.h"
 #include "tests/detail/PanelTestSupport.h"
 
@@ -78,6 +81,46 @@ TEST_F(F10PageLog, AFailedLoadIsAskedAgainUntilTheServerIsBack) {
   }
   page->webViewDidFailLoadWithError(*web, {ui::WebErrorCode::CannotFindHost, "no host"});
   EXPECT_TRUE(page->retryAddress().empty());
+  foundation::setLogSink({});
+}
+
+// The walker's "stale": a page that keeps asking while its server is away is not; one that has
+// stopped asking for the page of its address, once the servers answer again, is.
+TEST_F(F10PageLog, APageThatStoppedAskingIsStaleOnceTheServerAnswers) {
+  foundation::setLogSink([](foundation::LogLevel, const std::string&) {});
+  auto stale = [] {
+    std::vector<std::string> out;
+    for (const std::string& f : ui::declaredInvariantFailures())
+      if (f.find("F10 page") != std::string::npos) out.push_back(f);
+    return out;
+  };
+  auto page = F10View::create({0, 0, 320, 300});
+  window->addSubview(page);
+  ui::WebView* web = page->webView();
+  ASSERT_NE(web, nullptr);
+  page->RequestF10("f10://page/600000");
+  advance(0.1);
+  EXPECT_TRUE(stale().empty());
+  // Refused, asked again, refused... for 30 s while the quote server answers.
+  for (int i = 0; i < 10; ++i) {
+    page->webViewDidFailLoadWithError(*web, {ui::WebErrorCode::CannotConnectToHost, "refused"});
+    NoteQuoteAnswered();
+    advance(page->retryDelay() + 0.1);
+    EXPECT_TRUE(stale().empty()) << i;
+  }
+  page->webViewDidFinishLoad(*web);
+  EXPECT_TRUE(page->showsAskedPage());
+  // Another security's page, and a failure the page does not ask again after.
+  page->RequestF10("f10://page/600036");
+  advance(0.1);
+  page->webViewDidFailLoadWithError(*web, {ui::WebErrorCode::BadURL, "bad"});
+  NoteQuoteAnswered();
+  EXPECT_TRUE(stale().empty());
+  advance(kStaleSeconds + 0.5);
+  EXPECT_EQ(stale().size(), 1u);
+  page->RequestF10("f10://page/600036");
+  page->webViewDidFinishLoad(*web);
+  EXPECT_TRUE(stale().empty());
   foundation::setLogSink({});
 }
 
