@@ -23,6 +23,7 @@
 #include "shell/ScreenRoles.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/ScreenParts.h"
+#include "widgets/StaleCheck.h"
 #include "widgets/TableCell.h"
 
 namespace {
@@ -108,6 +109,8 @@ void MainPage::viewDidLoad() {
   _tableView->setSeparatorColor(gfx::Color::clear());
   view()->addSubview(_tableView);
   _bNeedRequest = true;
+  DeclareStaleCheck(*view(), "information sections", weakAs<MainPage>(), &MainPage::sectionsLive_);
+  DeclareStaleCheck(*view(), "information titles", weakAs<MainPage>(), &MainPage::titlesLive_);
 }
 
 void MainPage::viewWillAppear(bool animated) {
@@ -126,6 +129,8 @@ void MainPage::viewDidAppear(bool animated) {
 
 void MainPage::viewWillDisappear(bool animated) {
   ShowMainPageIndicator(false);
+  sectionsLive_.stop();
+  titlesLive_.stop();
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   ui::ViewController::viewWillDisappear(animated);
 }
@@ -136,6 +141,9 @@ void MainPage::refreshCurrentView() {
   } else if (_bNeedRequest) {
     // Re-selecting the selected item asks its titles again.
     if (_menuBarView) _menuBarView->changeSelSubItem(_menuBarView->nSelItemIndex());
+  } else if (!titlesLive_.current() && _shownSection >= 0) {
+    // Back in sight without the titles of the section shown.
+    sendInfoTitle();
   } else {
     return;
   }
@@ -146,7 +154,9 @@ void MainPage::requestInfoList(int type) {
   _infoList.clear();
   _infoTitle.Clear();
   _rowRecords.clear();
-  const uint16_t code = pending_.renew(GlobalDataRequest(), 0);
+  sectionsLive_.setAsk(ui::WhileAlive(this, [type](MainPage& page) { page.requestInfoList(type); }));
+  sectionsLive_.begin();
+  const uint16_t code = sectionsLive_.expect(pending_.renew(GlobalDataRequest(), 0));
   MakeRequest_InfoList(GlobalDataRequest(), 0, code, type, nullptr);
   ShowMainPageIndicator(true);
 }
@@ -154,9 +164,17 @@ void MainPage::requestInfoList(int type) {
 void MainPage::requestInfoTitle(int partId, const std::string& additional) {
   _infoTitle.Clear();
   _rowRecords.clear();
-  const uint16_t code = pending_.renew(GlobalDataRequest(), 1);
-  MakeRequest_InfoTitle(GlobalDataRequest(), 0, code, partId,
-                        additional.empty() ? nullptr : additional.c_str(), 20, 0);
+  _selPartID = partId;
+  _selAdditional = additional;
+  sendInfoTitle();
+}
+
+void MainPage::sendInfoTitle() {
+  titlesLive_.setAsk(ui::WhileAlive(this, &MainPage::sendInfoTitle));
+  titlesLive_.begin();
+  const uint16_t code = titlesLive_.expect(pending_.renew(GlobalDataRequest(), 1));
+  MakeRequest_InfoTitle(GlobalDataRequest(), 0, code, _selPartID,
+                        _selAdditional.empty() ? nullptr : _selAdditional.c_str(), 20, 0);
   ShowMainPageIndicator(true);
 }
 
@@ -166,19 +184,32 @@ void MainPage::recvmsg(const foundation::Notification& notification) {
   if (!ReceiveRecordView::From(notification, reply)) return;
   if (reply.status != kReceiveStatusPacket || reply.header.MainType != kMainTypeQuote) return;
   ShowMainPageIndicator(false);
-  if (reply.header.isError()) return;
-  const int* slot = pending_.find(reply.requestCode());
+  const uint16_t code = reply.requestCode();
+  const int* slot = pending_.find(code);
   if (!slot) return;
   if (reply.header.ChildType == QuoteChild::kInfoList && *slot == 0) {
+    // An error answer keeps the page as it was and asks again.
+    if (reply.header.isError()) {
+      sectionsLive_.failed();
+      return;
+    }
     pending_.forget(0);
+    sectionsLive_.answered(code);
     _infoList = ReadInfoSections(reply.body, reply.bodyLen);
     layoutNewsTitleScrollViews();
   } else if (reply.header.ChildType == QuoteChild::kInfoTitle && *slot == 1) {
+    if (reply.header.isError()) {
+      titlesLive_.failed();
+      return;
+    }
     const int held =
         GatherInfoTitles(_infoTitle, reply.body, reply.bodyLen, reply.header.PackageNo == 0);
     if (held < 0) foundation::logError("!!!!!!!MainPage: a title packet held no table");
     // Later packets of a finished answer are dropped.
-    if (reply.header.PackageNo + 1 >= reply.header.PackageNum) pending_.forget(1);
+    if (reply.header.PackageNo + 1 >= reply.header.PackageNum) {
+      pending_.forget(1);
+      titlesLive_.answered(code);
+    }
     orderRows();
     if (_tableView) _tableView->reloadData();
   }

@@ -13,6 +13,7 @@
 #include "core/InfoReplies.h"
 #include "core/MDBF.h"
 #include "core/PendingRequests.h"
+#include "widgets/RenewingRequest.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TableView.h"
@@ -96,6 +97,9 @@ class MainPage : public ui::ViewController,
     return code ? code : -1;
   }
   bool needRequest() const { return _bNeedRequest; }
+  // The sections and the shown section's titles are the answers to their latest requests.
+  bool holdsSections() const { return sectionsLive_.current(); }
+  bool holdsTitles() const { return titlesLive_.current(); }
   MenuBarView* menuBarView() const { return _menuBarView.get(); }
   ui::TableView* tableView() const { return _tableView.get(); }
 
@@ -120,6 +124,12 @@ class MainPage : public ui::ViewController,
   int _shownSection = -1;
   // Slot 0 the section list, 1 the titles of a section.
   PendingRequests<int> pending_;
+  // Each asks again by itself until its answer came (after an error answer or none).
+  RenewingRequest sectionsLive_;
+  RenewingRequest titlesLive_;
+  std::string _selAdditional;
+  // Sends the titles request of the selected section (what is shown stays).
+  void sendInfoTitle();
   std::vector<InfoSection> _infoList;
   MDBF _infoTitle;
   // The records of _infoTitle in the order the rows show them: newest first.

@@ -614,4 +614,46 @@ TEST_F(InfoPagesTest, TheArticleAsksAgainUntilItsTextComes) {
   EXPECT_TRUE(staleFailures().empty());
 }
 
+// The information page comes back by itself: an error answer to the sections or to a section's
+// titles, or none at all, and it asks the same again until the answer comes; a title answer cut
+// after its first packet is asked again whole.
+TEST_F(InfoPagesTest, SectionsAndTitlesAreAskedAgainUntilTheyCome) {
+  OpenHome();
+  const int firstAsk = Count(85);
+  Reply("MainPage", 85, home->awaitedCode(0), SectionTable({}), true);
+  EXPECT_FALSE(home->holdsSections());
+  settle(1);
+  ASSERT_EQ(Count(85), firstAsk + 1);
+  // No answer at all: after the time-out.
+  settle(RenewTiming{}.timeout + RenewTiming{}.longestRetry);
+  ASSERT_GE(Count(85), firstAsk + 2);
+  Reply("MainPage", 85, home->awaitedCode(0), SectionTable({{7, "要闻", "sec7"}, {8, "公司", "sec8"}}));
+  EXPECT_TRUE(home->holdsSections());
+  EXPECT_EQ(MenuTitles(), (std::vector<std::string>{"要闻", "公司"}));
+  settle(RenewTiming{}.timeout * 2);
+  const int sectionsAsked = Count(85);
+
+  // The second section chosen; its titles answered with an error, then asked again for it.
+  home->menuBarView()->changeSelSubItem(1);
+  const int titlesAsked = Count(86);
+  Reply("MainPage", 86, home->awaitedCode(1), TitleTable(0, 2), true);
+  EXPECT_FALSE(home->holdsTitles());
+  settle(1);
+  ASSERT_EQ(Count(86), titlesAsked + 1);
+  MDBF t;
+  SentTable(*Last(86), t);
+  EXPECT_EQ(t.GetInt(32), 8);
+  EXPECT_EQ(t.GetNSString(36), "sec8");
+  // The first packet of two, then nothing: the whole answer is asked again.
+  Reply("MainPage", 86, home->awaitedCode(1), TitleTable(0, 2), false, 0, 2);
+  EXPECT_EQ(home->totalInfoRecord(), 2);
+  EXPECT_FALSE(home->holdsTitles());
+  settle(RenewTiming{}.timeout + RenewTiming{}.longestRetry);
+  ASSERT_GE(Count(86), titlesAsked + 2);
+  Reply("MainPage", 86, home->awaitedCode(1), TitleTable(10, 3));
+  EXPECT_TRUE(home->holdsTitles());
+  EXPECT_EQ(home->totalInfoRecord(), 3);
+  EXPECT_EQ(Count(85), sectionsAsked);
+}
+
 }  // namespace
