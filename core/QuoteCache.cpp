@@ -15,6 +15,7 @@
 #include "core/QuoteField.h"
 #include "core/QuoteFieldTable.h"
 #include "core/QuoteFormat.h"
+#include "core/QuoteMoment.h"
 #include "platform/foundation/Log.h"
 
 namespace {
@@ -156,8 +157,11 @@ int CQuoteCache::MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* 
     if (index) *index = i;
     return wire;
   }
-  if (i >= 0) {
+  tagLocalStockData before{};
+  const bool held = i >= 0;
+  if (held) {
     tagLocalStockData& stored = records_[i];
+    before = stored;
     if (previous) *previous = stored;
     // The latest trade is what the day's volume rose by since the volume held; a record that
     // held none (its lists asked for other figures) has no rise to tell, and the day's whole
@@ -173,6 +177,8 @@ int CQuoteCache::MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* 
   }
   tagLocalStockData& stored = records_[i];
   ScaleQuoteFields(stored, ids, idCount);
+  // Fields of a group this answer moved in part are of another minute now.
+  if (held) KeepOneMoment(stored, before, ids, idCount);
   CalcQuoteDerived(stored);
   stored.tickcount = stamp;
   if (out) *out = stored;

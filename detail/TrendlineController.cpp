@@ -1480,11 +1480,18 @@ void TrendlineController::onDrawHQ(const tagLocalStockData& quote, uint16_t data
   }
   LandscapeKlineRole* land = IsLandscapeKline ? landscape() : nullptr;
   switch (IsSelWhichTab) {
-    case kPageTrend:
+    case kPageTrend: {
       _iDateReqHist = QuoteDate(quote);
+      // A landscape chart still without its day (its answer failed or has not come) takes the
+      // quote, not the push's minute: a day made of pushes alone would stand flat at the close.
+      auto* landChart = land ? dynamic_cast<TrendlineView*>(land->trendlineView()) : nullptr;
+      const uint16_t landFlag =
+          dataFlag == kQuoteFlagPush && landChart && landChart->awaitingPoints() ? kQuoteFlagReply
+                                                                                 : dataFlag;
       if (auto* trend = trendPage()) trend->SetDataInfo(quote, dataFlag);
-      if (land) land->SetDataInfo(quote, dataFlag);
+      if (land) land->SetDataInfo(quote, landFlag);
       break;
+    }
     case kPageKLine:
       if (land) {
         land->setTrevaneFlag(_bHasTrevane);

@@ -6,6 +6,8 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Font.h"
+#include "panels/FigureChecks.h"
+#include "platform/ui/Invariants.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/Screen.h"
 #include "shell/Extend.h"
@@ -66,6 +68,10 @@ void DetailView::build() {
   _scrollView->addSubview(_realView1);
   initRealView1();
   refreshDetailViewState(0);
+  ui::addScreenInvariant(*this, "main force", [weak = weakAs<DetailView>()] {
+    auto me = weak.lock();
+    return me ? figures::MainForceAddsUp(me->StockInfo) : std::string();
+  });
 }
 
 void DetailView::initRealView1() {

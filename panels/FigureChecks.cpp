@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/QuoteFormat.h"
+#include "core/QuoteMoment.h"
 #include "core/ValueMath.h"
 #include "detail/TrendlineView.h"
 #include "panels/DetailTable.h"
@@ -79,6 +80,11 @@ std::string QuoteRowsAddUp(const tagLocalStockData& q) {
            VolumeText(q, q.volume) + " (" + std::to_string(q.out) + " + " + std::to_string(q.in) +
            " != " + std::to_string(q.volume) + ")";
   int64_t bid = 0, ask = 0;
+  // Levels not known (of an older answer than the rest) show no 委比 to make.
+  for (int i = 0; i < 5; ++i) {
+    if (vmath::IsMark(q.buysell10.buy[i].volume) || vmath::IsMark(q.buysell10.sell[i].volume))
+      return {};
+  }
   for (int i = 0; i < 5; ++i) {
     bid = vmath::SatAdd(bid, vmath::MarkToZero(q.buysell10.buy[i].volume));
     ask = vmath::SatAdd(ask, vmath::MarkToZero(q.buysell10.sell[i].volume));
@@ -121,6 +127,62 @@ std::string TodaysBarIsTheQuote(const tagLocalKData& bar, int period, const tagL
   if (VolumesAreTrades(q) && VolumeText(q, bar.volume) != VolumeText(q, q.volume))
     return "today's bar's volume is " + VolumeText(q, bar.volume) + " but 总量 is " +
            VolumeText(q, q.volume);
+  return {};
+}
+
+namespace {
+
+// The minutes of continuous trading (the auctions before the open and at the close may cross).
+bool InContinuousTrading(const tagLocalStockData& q) {
+  const int minute = static_cast<int>(q.datetime.Hour) * 60 + static_cast<int>(q.datetime.Minute);
+  if (q.market == 1 || q.market == 2)
+    return (minute >= 9 * 60 + 30 && minute < 11 * 60 + 30) ||
+           (minute >= 13 * 60 && minute < 14 * 60 + 57);
+  if (q.market == 3)
+    return (minute >= 9 * 60 + 30 && minute < 12 * 60) || (minute >= 13 * 60 && minute < 16 * 60);
+  return false;
+}
+
+bool KnownPrice(int32_t price) {
+  return price > 0 && !vmath::IsMark(price);
+}
+
+}  // namespace
+
+std::string BookNotCrossed(const tagLocalStockData& q) {
+  if (q.zqlb == 1 || !HasTraded(q) || !InContinuousTrading(q)) return {};
+  const auto& book = q.buysell10;
+  for (int l = 0; l + 1 < 5; ++l) {
+    const int32_t bid = book.buy[l].price, nextBid = book.buy[l + 1].price;
+    if (KnownPrice(bid) && KnownPrice(nextBid) && nextBid >= bid)
+      return "bid " + std::to_string(l + 2) + " " + PriceText(q, nextBid) + " is not below bid " +
+             std::to_string(l + 1) + " " + PriceText(q, bid);
+    const int32_t ask = book.sell[l].price, nextAsk = book.sell[l + 1].price;
+    if (KnownPrice(ask) && KnownPrice(nextAsk) && nextAsk <= ask)
+      return "ask " + std::to_string(l + 2) + " " + PriceText(q, nextAsk) + " is not above ask " +
+             std::to_string(l + 1) + " " + PriceText(q, ask);
+  }
+  const int32_t bid = book.buy[0].price, ask = book.sell[0].price;
+  if (KnownPrice(bid) && KnownPrice(ask) && ask <= bid)
+    return "the best ask " + PriceText(q, ask) + " is not above the best bid " + PriceText(q, bid);
+  return {};
+}
+
+std::string MainForceAddsUp(const tagLocalStockData& q) {
+  // Shares of Shanghai and Shenzhen, whose main-force table splits the day's trades.
+  if ((q.market != 1 && q.market != 2) || q.zqlb == 1 || !MainForceKnown(q)) return {};
+  if (vmath::IsMark(q.volume) || q.volume <= 0) return {};
+  int64_t buy = 0, sell = 0;
+  for (int k = 0; k < 4; ++k) {
+    buy = vmath::SatAdd(buy, q.VolumeGold[k]);
+    sell = vmath::SatAdd(sell, q.VolumeGold[4 + k]);
+  }
+  // A record asked without the table holds none.
+  if (buy == 0 && sell == 0) return {};
+  if (vmath::SatAdd(buy, sell) != q.volume)
+    return "the main-force table's buy " + VolumeText(q, buy) + " + sell " + VolumeText(q, sell) +
+           " is not 总量 " + VolumeText(q, q.volume) + " (" + std::to_string(buy) + " + " +
+           std::to_string(sell) + " != " + std::to_string(q.volume) + ")";
   return {};
 }
 

@@ -31,4 +31,11 @@ std::string TicksShowTheNewest(const DetailTable& table);
 // other period the last bar closes at 最新. `period` is the chart's period code (1 the day).
 std::string TodaysBarIsTheQuote(const tagLocalKData& bar, int period, const tagLocalStockData& q);
 
+// In continuous trading the five levels are not crossed: the bids fall, the asks rise and the
+// best ask is above the best bid. Levels not known or empty are not judged.
+std::string BookNotCrossed(const tagLocalStockData& q);
+
+// The main-force table's buy and sell volumes add up to 总量 of the record they came with.
+std::string MainForceAddsUp(const tagLocalStockData& q);
+
 }  // namespace figures

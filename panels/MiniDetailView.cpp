@@ -90,6 +90,10 @@ void MiniDetailView::build() {
     auto me = weak.lock();
     return me ? figures::QuoteRowsAddUp(me->_stockData) : std::string();
   });
+  ui::addScreenInvariant(*this, "five levels", [weak = weakAs<MiniDetailView>()] {
+    auto me = weak.lock();
+    return me ? figures::BookNotCrossed(me->_stockData) : std::string();
+  });
 
   _scrollView = ui::ScrollView::create({0, 0, W, pageHeight});
   _scrollView->setDelegate(std::static_pointer_cast<ui::ScrollViewDelegate>(self));

@@ -69,7 +69,12 @@ void TrendFrameView::SetDataInfo(const tagLocalStockData& quote, uint16_t isPush
     RefreshTrendPricePanel(quote);
   }
   if (_miniDetailView) _miniDetailView->SetDataValue(&quote, isPush);
-  if (_trendLineView) _trendLineView->SetDataInfo(quote, isPush);
+  // A chart still without its day (its answer failed or has not come) takes the quote, not the
+  // push's minute: a day made of pushes alone would stand flat at the close until then.
+  if (_trendLineView)
+    _trendLineView->SetDataInfo(quote, isPush == kQuoteFlagPush && _trendLineView->awaitingPoints()
+                                           ? kQuoteFlagReply
+                                           : isPush);
   // The board list that would take the code next is not held by this page.
 }
 

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "core/QuoteFormat.h"
+#include "core/QuoteMoment.h"
 #include "panels/ZLLHTable.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/Object.h"
@@ -134,13 +135,21 @@ void ZLLHDataView::updateDataView(const tagLocalStockData* quote) {
     percent->setText(FormatValueString(q.zd, q.yesterday, q.now));
     percent->setTextColor(change);
   }
+  auto setText = [this](int tag, const std::string& text) {
+    if (auto* l = label(tag)) l->setText(text);
+  };
+  if (!MainForceKnown(q)) {
+    // The table of an older minute than the price: nothing of it is shown until it comes again.
+    for (int tag : {kBuyCountTag, kBuyAverageTag, kSellCountTag, kSellAverageTag}) setText(tag, "----");
+    _buyAngle.fill(0);
+    _sellAngle.fill(0);
+    setNeedsDisplay();
+    return;
+  }
   const int64_t buyOrders = zllh::SideSum(&q.BuySellGold[0]);
   const int64_t sellOrders = zllh::SideSum(&q.BuySellGold[4]);
   const int64_t buyVolume = zllh::SideSum(&q.VolumeGold[0]);
   const int64_t sellVolume = zllh::SideSum(&q.VolumeGold[4]);
-  auto setText = [this](int tag, const std::string& text) {
-    if (auto* l = label(tag)) l->setText(text);
-  };
   setText(kBuyCountTag, buyOrders == 0 ? "0" : FormatVolumeString(q.market, buyOrders, 1, 6));
   setText(kBuyAverageTag, AverageOrderText(q.market, buyVolume, buyOrders, q.unit));
   setText(kSellCountTag, sellOrders == 0 ? "0" : FormatVolumeString(q.market, sellOrders, 1, 6));

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "core/QuoteFormat.h"
+#include "core/QuoteMoment.h"
 #include "panels/TableSetup.h"
 #include "platform/graphics/CairoContext.h"
 #include "platform/graphics/Font.h"
@@ -178,6 +179,8 @@ std::vector<std::string> ZLLHTable::rowTexts(int row) const {
   const tagLocalStockData& q = _stockInfo;
   const int32_t count = q.BuySellGold[k];
   const int64_t volume = q.VolumeGold[k];
+  // A table of another minute than the quote's is not shown: not known until it comes again.
+  if (!MainForceKnown(q)) return {zllh::ClassName(row), "----", "----", "----", "----"};
   return {
       zllh::ClassName(row),
       count == 0 ? "0" : FormatVolumeString(q.market, count, 1, 6),

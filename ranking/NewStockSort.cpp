@@ -455,6 +455,8 @@ void NewStockSort::keep(int kind, uint16_t code) {
     remember(code, RequestKind::Sort);
   } else {
     mRequestFlagCount[0] = -1;
+    // The boards keep their own refresh: the list's asking again stops with the list.
+    rowsRequest_.stop();
   }
 }
 
@@ -606,12 +608,15 @@ void NewStockSort::recvRecord(const uint8_t* record, int size) {
   if (!ReceiveRecordView::From(record, size, reply)) return;
   if (reply.header.isError()) {
     NetworkIndicator(false);
+    // The rows shown stay, and the list is asked again.
+    if (rowsRequest_.takes(reply.requestCode())) rowsRequest_.failed();
     return;
   }
   if (reply.header.MainType != kMainTypeQuote) return;
   NetworkIndicator(false);
   foundation::logInfo("--------------------recvmsg sortData 17 || indexData 18");
   const int32_t code = reply.requestCode() & 0x3fff;
+  if (rowsRequest_.takes(reply.requestCode()) && !reply.header.isPush()) rowsRequest_.answered();
   const size_t len = static_cast<size_t>(std::max(reply.bodyLen, 0));
   const int child = reply.header.ChildType;
   if (child == QuoteChild::kSort || child == QuoteChild::kBoardSort) {
@@ -628,6 +633,7 @@ void NewStockSort::recvRecord(const uint8_t* record, int size) {
                            : QuoteCache_ParseListReply(reply.body, len, keys, kMaxRows, head);
     if (parsed < 0) {
       foundation::logError("!!!!!!!NewStockSort: unreadable list reply (%zu bytes)", len);
+      if (rowsRequest_.takes(reply.requestCode())) rowsRequest_.failed();
       return;
     }
     StockNum = std::min(parsed, kMaxRows);

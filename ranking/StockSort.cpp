@@ -25,6 +25,7 @@
 #include "platform/ui/NavigationBar.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "ranking/SortRequests.h"
 #include "shell/TabBar.h"
 #include "shell/VerdanAppDelegate.h"
@@ -189,6 +190,7 @@ void StockSort::viewWillDisappear(bool animated) {
   if (appearTimer_) appearTimer_->invalidate();
   appearTimer_.reset();
   stopListRefresh();
+  rowsRequest_.stop();
   if (hidesBackButtonWhileShown()) navigationItem().setHidesBackButton(false);
 }
 
@@ -277,6 +279,10 @@ int StockSort::CheckMarketIndex(int market, int stockType) const {
 void StockSort::remember(uint16_t code, RequestKind kind) {
   mRequestFlagCount[0] = code;
   lastKind_ = kind;
+  // Each request is a new round: asked again (the same page) until its answer comes.
+  rowsRequest_.setAsk(ui::WhileAlive(this, [](StockSort& me) { me.requestCurrent(me.StartIndex); }));
+  rowsRequest_.begin();
+  rowsRequest_.expect(code);
 }
 
 void StockSort::requestCurrent(int start) {
@@ -365,12 +371,15 @@ void StockSort::recvRecord(const uint8_t* record, int size) {
   if (!ReceiveRecordView::From(record, size, reply)) return;
   if (reply.header.isError()) {
     NetworkIndicator(false);
+    // The rows shown stay, and the page is asked again.
+    if (rowsRequest_.takes(reply.requestCode())) rowsRequest_.failed();
     return;
   }
   if (reply.header.MainType != kMainTypeQuote) return;
   NetworkIndicator(false);
   foundation::logInfo("--------------------recvmsg sortData 17 || indexData 18");
   if (reply.requestCode() != static_cast<uint16_t>(mRequestFlagCount[0])) return;
+  if (!reply.header.isPush()) rowsRequest_.answered();
   const size_t len = static_cast<size_t>(std::max(reply.bodyLen, 0));
   switch (reply.header.ChildType) {
     case QuoteChild::kSort:
@@ -383,6 +392,7 @@ void StockSort::recvRecord(const uint8_t* record, int size) {
                                : QuoteCache_ParseListReply(reply.body, len, keys, kMaxRows, head);
       if (parsed < 0) {
         foundation::logError("!!!!!!!StockSort: unreadable list reply (%zu bytes)", len);
+        rowsRequest_.failed();
         return;
       }
       std::memset(SortData, 0, sizeof SortData);

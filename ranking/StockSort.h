@@ -25,6 +25,7 @@
 #include "widgets/CustomLabels.h"
 #include "widgets/ListCells.h"
 #include "widgets/MenuBarView.h"
+#include "widgets/RenewingRequest.h"
 #include "widgets/Table_TableView.h"
 
 class StockSort : public ui::ViewController,
@@ -145,6 +146,8 @@ class StockSort : public ui::ViewController,
   // The direction the sorted title's arrow shows: 1 rising (smallest first), 0 falling.
   int currentSortType() const { return _currentSortType; }
   uint16_t lastRequestCode() const { return mRequestFlagCount[0]; }
+  // The rows shown are the answer to the latest request.
+  bool holdsCurrentAnswer() const { return rowsRequest_.current(); }
   // How many replies or pushes have redrawn the list.
   int redraws() const { return redraws_; }
   RequestKind lastRequestKind() const { return lastKind_; }
@@ -217,6 +220,8 @@ class StockSort : public ui::ViewController,
   uint16_t StockType = 2;
   tagLocalStockData SortData[kMaxRows] = {};
   int32_t mRequestFlagCount[5] = {};
+  // The rows on show: asked again by themselves after an error answer or none.
+  RenewingRequest rowsRequest_;
   float rowHeight_ = 42.8f;
   int reqNum = kPageSize;
   int cellNum = kPageSize;

@@ -154,6 +154,9 @@ void SelfStockController::viewWillAppear(bool animated) {
     app->stopTimerForUpload();
     app->uploadSelfStock();
   }
+  // Back from another screen: the rows show the cache's figures at once (a detail may have moved
+  // them on), not those of when the list was left, while the page is asked again.
+  pushRefresh_.schedule();
   if (appearTimer_) appearTimer_->invalidate();
   std::weak_ptr<SelfStockController> weak = weakAs<SelfStockController>();
   appearTimer_ = foundation::performAfter(0.1, [weak] {

@@ -10,6 +10,9 @@
 #include "core/ChartStore.h"
 #include "core/MDBF.h"
 #include "core/QuoteCache.h"
+#include "core/QuoteFormat.h"
+#include "core/QuoteMoment.h"
+#include "core/ValueMath.h"
 #include "tests/core/QuoteWire.h"
 
 namespace {
@@ -515,3 +518,97 @@ TEST_F(QuoteCacheTest, GetQuotesReadsEachItem) {
 }
 
 }  // namespace
+
+namespace {
+
+// A detail quote of 600000 with its five levels, 委比, 外盘 and 内盘 and the main-force volumes,
+// or a list row carrying the best bid and ask, 委比, 总量, 外盘 and 内盘 as the watch list asks.
+Wire DetailQuote(int32_t bestBid, int64_t volume) {
+  Wire rec;
+  rec.u8(1).text("600000", 8).u8(2).u16(100).i64(volume);
+  for (int l = 0; l < 5; ++l) rec.i32(bestBid - l).i64(100 + l);
+  for (int l = 0; l < 5; ++l) rec.i32(bestBid + 1 + l).i64(200 + l);
+  rec.i32(-2000).i64(volume * 6 / 10).i64(volume - volume * 6 / 10);
+  for (int k = 0; k < 8; ++k) rec.i32(k + 1);
+  for (int k = 0; k < 8; ++k) rec.i64(volume / 8 + (k == 0 ? volume % 8 : 0));
+  for (int k = 0; k < 8; ++k) rec.i64(volume * 10);
+  return rec;
+}
+const std::initializer_list<uint8_t> kDetailIds = {9, 10, 19, 6, 74, 40, 75, 62, 95, 96, 97};
+const std::initializer_list<uint8_t> kRowIds = {9, 10, 6, 72, 73, 40, 75, 62};
+Wire ListRow(int32_t bestBid, int64_t volume, int32_t ratio) {
+  return Wire()
+      .u8(1)
+      .text("600000", 8)
+      .i64(volume)
+      .i32(bestBid)
+      .i32(bestBid + 1)
+      .i32(ratio)
+      .i64(volume / 2)
+      .i64(volume - volume / 2);
+}
+
+bool Crossed(const tagLocalStockData& q) {
+  auto known = [](int32_t p) { return p != 0 && !vmath::IsMark(p); };
+  for (int l = 0; l + 1 < 5; ++l) {
+    const int32_t b0 = q.buysell10.buy[l].price, b1 = q.buysell10.buy[l + 1].price;
+    const int32_t a0 = q.buysell10.sell[l].price, a1 = q.buysell10.sell[l + 1].price;
+    if (known(b0) && known(b1) && b1 >= b0) return true;
+    if (known(a0) && known(a1) && a1 <= a0) return true;
+  }
+  return known(q.buysell10.buy[0].price) && known(q.buysell10.sell[0].price) &&
+         q.buysell10.sell[0].price <= q.buysell10.buy[0].price;
+}
+
+}  // namespace
+
+// A list row of a later minute moves the best bid and ask, 委比 and 总量 but carries neither the
+// other levels nor the main-force table: those it leaves of the older minute are not known now
+// (never a crossed book, never a table that does not add up to 总量), until an answer of the
+// whole group comes. A row of the same minute changes nothing of them.
+TEST_F(QuoteCacheTest, FieldsOfAGroupComeFromOneAnswer) {
+  tagLocalStockData out;
+  const Wire detail = One(kDetailIds, DetailQuote(1000, 8000));
+  ASSERT_GT(cache_->MergeOne(detail.data(), detail.size(), &out), 0);
+  EXPECT_TRUE(BookHoldsLevelsFrom(out, 1));
+  EXPECT_TRUE(MainForceKnown(out));
+  // The same minute's row: the best prices as held.
+  const Wire same = One(kRowIds, ListRow(1000, 8000, -2000));
+  ASSERT_GT(cache_->MergeOne(same.data(), same.size(), &out), 0);
+  EXPECT_EQ(out.buysell10.buy[4].price, 99600);
+  EXPECT_EQ(out.buysell10.buy[0].volume, 100);
+  EXPECT_TRUE(MainForceKnown(out));
+
+  // A later minute's row: the bid rose above the held second ask.
+  const Wire later = One(kRowIds, ListRow(1003, 9000, 1500));
+  ASSERT_GT(cache_->MergeOne(later.data(), later.size(), &out), 0);
+  EXPECT_FALSE(Crossed(out));
+  EXPECT_EQ(out.buysell10.buy[0].price, 100300);
+  EXPECT_EQ(out.buysell10.sell[0].price, 100400);
+  EXPECT_TRUE(vmath::IsMark(out.buysell10.buy[0].volume));  // 72 carries the price alone
+  EXPECT_FALSE(BookHoldsLevelsFrom(out, 1));
+  EXPECT_TRUE(vmath::IsMark(out.buysell10.sell[1].price));
+  EXPECT_EQ(out.index_wb, 1500);
+  EXPECT_EQ(out.out + out.in, out.volume);
+  EXPECT_FALSE(MainForceKnown(out));
+  EXPECT_EQ(FormatPriceString(out.buysell10.sell[2].price, 8, 2, 0), "----");
+  // The detail's next answer brings the whole group back.
+  const Wire next = One(kDetailIds, DetailQuote(1004, 9100));
+  ASSERT_GT(cache_->MergeOne(next.data(), next.size(), &out), 0);
+  EXPECT_TRUE(BookHoldsLevelsFrom(out, 1));
+  EXPECT_TRUE(MainForceKnown(out));
+  EXPECT_FALSE(Crossed(out));
+
+  // A row moving 总量 without 外盘 and 内盘 leaves them not known.
+  const Wire volumeOnly = One({9, 10, 6}, Wire().u8(1).text("600000", 8).i64(9500));
+  ASSERT_GT(cache_->MergeOne(volumeOnly.data(), volumeOnly.size(), &out), 0);
+  EXPECT_TRUE(vmath::IsMark(out.out));
+  EXPECT_TRUE(vmath::IsMark(out.in));
+  EXPECT_FALSE(MainForceKnown(out));
+  // 委比 moved alone: the whole book is of an older answer.
+  const Wire ratioOnly = One({9, 10, 40}, Wire().u8(1).text("600000", 8).i32(700));
+  const Wire full = One(kDetailIds, DetailQuote(1004, 9600));
+  ASSERT_GT(cache_->MergeOne(full.data(), full.size(), &out), 0);
+  ASSERT_GT(cache_->MergeOne(ratioOnly.data(), ratioOnly.size(), &out), 0);
+  EXPECT_FALSE(BookHoldsLevelsFrom(out, 0));
+}

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/QuoteFormat.h"
+#include "core/ValueMath.h"
 #include "detail/TrendlineView.h"
 #include "panels/DetailTable.h"
 #include "panels/FigureChecks.h"
@@ -172,6 +173,62 @@ TEST_F(FigureChecks, QuoteRowsAddUpToTheVolumeAndTheFiveLevels) {
   q.zqlb = 1;
   rows->SetDataValue(&q, kQuoteFlagReply);
   EXPECT_EQ(Failures(), std::vector<std::string>{});
+}
+
+// The five levels in continuous trading, as the price panel shows them: a sound book, then the
+// book of two answers (the best bid of a later minute beside the older levels), which crosses.
+// Levels not known are not judged, nor the auctions' minutes.
+TEST_F(FigureChecks, TheFiveLevelsAreNotCrossedInContinuousTrading) {
+  tagLocalStockData q = ClosedQuote();
+  q.datetime.Hour = 10;
+  q.datetime.Minute = 31;
+  auto rows = MiniDetailView::create(gfx::Rect(220, 0, 99, 300));
+  window->addSubview(rows);
+  rows->SetDataValue(&q, kQuoteFlagReply);
+  EXPECT_EQ(Failures(), std::vector<std::string>{});
+
+  q.buysell10.buy[0].price = 228200;  // a later minute's best bid
+  q.index_wb = vmath::kEmpty32;
+  rows->SetDataValue(&q, kQuoteFlagReply);
+  std::vector<std::string> failures = Failures();
+  ASSERT_FALSE(failures.empty());
+  EXPECT_TRUE(Says(failures, "five levels: the best ask 22.80 is not above the best bid 22.82"))
+      << failures.front();
+  q.buysell10.sell[0].price = 228300;
+  rows->SetDataValue(&q, kQuoteFlagReply);
+  failures = Failures();
+  ASSERT_FALSE(failures.empty());
+  EXPECT_TRUE(Says(failures, "five levels: ask 2 22.81 is not above ask 1 22.83")) << failures.front();
+
+  // What the cache leaves of such a merge: the other levels not known, nothing crossed.
+  for (int i = 1; i < 5; ++i) {
+    q.buysell10.buy[i] = {vmath::kEmpty32, vmath::kEmpty64};
+    q.buysell10.sell[i] = {vmath::kEmpty32, vmath::kEmpty64};
+  }
+  rows->SetDataValue(&q, kQuoteFlagReply);
+  EXPECT_EQ(Failures(), std::vector<std::string>{});
+  // The closing auction's book may cross.
+  q = ClosedQuote();
+  q.datetime.Hour = 14;
+  q.datetime.Minute = 58;
+  q.buysell10.buy[0].price = 228200;
+  rows->SetDataValue(&q, kQuoteFlagReply);
+  EXPECT_EQ(Failures(), std::vector<std::string>{});
+}
+
+// The main-force table adds up to 总量 of its record; a table of another minute than 总量 does not,
+// and the table the cache no longer knows shows "----" and is not judged.
+TEST(FigureCheck, TheMainForceTableAddsUpToTheVolume) {
+  tagLocalStockData q = ClosedQuote();
+  for (int k = 0; k < 8; ++k) q.VolumeGold[k] = q.volume / 8;
+  EXPECT_EQ(figures::MainForceAddsUp(q), "");
+  q.volume += 1000;
+  EXPECT_EQ(figures::MainForceAddsUp(q),
+            "the main-force table's buy 2330 + sell 2330 is not 总量 4670 (233000 + 233000 != "
+            "467000)");
+  q.VolumeGold[3] = vmath::kEmpty64;
+  EXPECT_EQ(figures::MainForceAddsUp(q), "");
+  EXPECT_EQ(figures::BookNotCrossed(ClosedQuote()), "");
 }
 
 TEST_F(FigureChecks, TheTicksListShowsItsNewestTradeUnlessTheUserScrolled) {

@@ -1,0 +1,98 @@
+#include "core/QuoteMoment.h"
+
+#include <algorithm>
+
+#include "core/ValueMath.h"
+
+namespace {
+
+bool CarriesId(const uint8_t* ids, size_t idCount, uint8_t id) {
+  return ids && std::find(ids, ids + idCount, id) != ids + idCount;
+}
+
+bool SameLevel(const tagPriceVol& a, const tagPriceVol& b) {
+  return a.price == b.price && a.volume == b.volume;
+}
+
+// The levels of one side the merge carried: 76 all ten, 74 five, 72 (bid) or 73 (ask) the best.
+int DepthCarried(const uint8_t* ids, size_t idCount, uint8_t bestId) {
+  if (CarriesId(ids, idCount, 76)) return 10;
+  if (CarriesId(ids, idCount, 74)) return 5;
+  return CarriesId(ids, idCount, bestId) ? 1 : 0;
+}
+
+void ForgetLevels(tagPriceVol* side, int from) {
+  for (int l = from; l < 10; ++l) {
+    side[l].price = vmath::kEmpty32;
+    side[l].volume = vmath::kEmpty64;
+  }
+}
+
+bool Held(int64_t v) {
+  return v != 0 && !vmath::IsMark(v);
+}
+
+}  // namespace
+
+bool BookHoldsLevelsFrom(const tagLocalStockData& q, int from) {
+  for (int l = std::max(from, 0); l < 10; ++l) {
+    if (Held(q.buysell10.buy[l].price) || Held(q.buysell10.sell[l].price)) return true;
+  }
+  return false;
+}
+
+bool MainForceKnown(const tagLocalStockData& q) {
+  for (int k = 0; k < 8; ++k) {
+    if (vmath::IsMark(q.VolumeGold[k]) || vmath::IsMark(q.AmountGold[k]) ||
+        vmath::IsMark(q.BuySellGold[k]))
+      return false;
+  }
+  return true;
+}
+
+void KeepOneMoment(tagLocalStockData& merged, const tagLocalStockData& before, const uint8_t* ids,
+                   size_t idCount) {
+  // The book: levels beyond those carried are of an older answer once the carried ones moved.
+  const int bidDepth = DepthCarried(ids, idCount, 72);
+  const int askDepth = DepthCarried(ids, idCount, 73);
+  bool bookMoved = false;
+  for (int l = 0; l < bidDepth; ++l)
+    bookMoved = bookMoved || !SameLevel(merged.buysell10.buy[l], before.buysell10.buy[l]);
+  for (int l = 0; l < askDepth; ++l)
+    bookMoved = bookMoved || !SameLevel(merged.buysell10.sell[l], before.buysell10.sell[l]);
+  const bool ratioCarried = CarriesId(ids, idCount, 40) || CarriesId(ids, idCount, 41);
+  const bool ratioMoved =
+      merged.index_wb != before.index_wb || merged.index_wc != before.index_wc;
+  if (bookMoved || (bidDepth == 0 && askDepth == 0 && ratioCarried && ratioMoved)) {
+    // A side not carried at all is as old as the levels beyond those carried.
+    if (BookHoldsLevelsFrom(before, std::min(bidDepth, askDepth))) {
+      ForgetLevels(merged.buysell10.buy, bidDepth);
+      ForgetLevels(merged.buysell10.sell, askDepth);
+    }
+  }
+  // 72 and 73 carry the best price alone: its volume is of the older answer once the price moved.
+  if (bidDepth == 1 && merged.buysell10.buy[0].price != before.buysell10.buy[0].price)
+    merged.buysell10.buy[0].volume = vmath::kEmpty64;
+  if (askDepth == 1 && merged.buysell10.sell[0].price != before.buysell10.sell[0].price)
+    merged.buysell10.sell[0].volume = vmath::kEmpty64;
+  // 委比 and 委差 are made of the five levels: a book moved without them leaves them older.
+  if (bookMoved && !CarriesId(ids, idCount, 40) && Held(before.index_wb))
+    merged.index_wb = vmath::kEmpty32;
+  if (bookMoved && !CarriesId(ids, idCount, 41) && Held(before.index_wc))
+    merged.index_wc = vmath::kEmpty64;
+
+  // 总量 and what it is made of.
+  const bool volumeMoved = CarriesId(ids, idCount, 6) && merged.volume != before.volume;
+  if (!volumeMoved) return;
+  if (!CarriesId(ids, idCount, 75) && Held(before.out)) merged.out = vmath::kEmpty64;
+  if (!CarriesId(ids, idCount, 62) && Held(before.in)) merged.in = vmath::kEmpty64;
+  bool mainHeld = false;
+  for (int k = 0; k < 8; ++k) mainHeld = mainHeld || Held(before.VolumeGold[k]);
+  if (mainHeld && !CarriesId(ids, idCount, 96)) {
+    for (int k = 0; k < 8; ++k) {
+      if (!CarriesId(ids, idCount, 95)) merged.BuySellGold[k] = vmath::kEmpty32;
+      merged.VolumeGold[k] = vmath::kEmpty64;
+      if (!CarriesId(ids, idCount, 97)) merged.AmountGold[k] = vmath::kEmpty64;
+    }
+  }
+}
