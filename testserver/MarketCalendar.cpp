@@ -86,10 +86,19 @@ int32_t SessionMinuteTime(int index) {
   return SessionTime(std::clamp(index, 0, 240) * 60);
 }
 
-uint32_t BarDateMin(const tagLocalStockData& q, int32_t tradingDay, int minute) {
+void TradedAt(const tagLocalStockData& q, int32_t tradingDay, int minute, int32_t* date,
+              int* minuteOfDay) {
+  *date = tradingDay;
   if (DayOpensTheEveningBefore(q) && minute <= q.tradetime[1] && minute >= 0)
-    return DateMinWord(AddDays(TradingDaysBefore(tradingDay, 1), minute / 1440), minute);
-  return DateMinWord(tradingDay, minute);
+    *date = AddDays(TradingDaysBefore(tradingDay, 1), minute / 1440);
+  *minuteOfDay = ((minute % 1440) + 1440) % 1440;
+}
+
+uint32_t BarDateMin(const tagLocalStockData& q, int32_t tradingDay, int minute) {
+  int32_t date = 0;
+  int m = 0;
+  TradedAt(q, tradingDay, minute, &date, &m);
+  return DateMinWord(date, m);
 }
 
 int WeekDay(int32_t date) {

@@ -54,6 +54,9 @@ inline uint32_t DateMinWord(int32_t date, int minuteOfDay) {
 // day opening the evening before trades its night from that evening of the trading day before
 // (a Monday's from Friday's) on into the next calendar day; its day sessions on its own date.
 uint32_t BarDateMin(const tagLocalStockData& q, int32_t tradingDay, int minute);
+// The same as a calendar date (yyyymmdd) and a minute of that day.
+void TradedAt(const tagLocalStockData& q, int32_t tradingDay, int minute, int32_t* date,
+              int* minuteOfDay);
 
 // Volumes go out on the trend wire in lots, and for indices and boards in thousands of lots:
 // every volume is a whole number of these so that the minutes add up to the day on the client.

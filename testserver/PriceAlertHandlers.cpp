@@ -3,9 +3,12 @@
 // deletion.
 #include <algorithm>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/MDBF.h"
 #include "core/ValueMath.h"
+#include "testserver/MarketParts.h"
 #include "platform/foundation/Text.h"
 #include "testserver/ServerCore.h"
 #include "testserver/Table.h"
@@ -46,13 +49,29 @@ UserState& AlertUser(ServerCore& s, UserState& u) {
     return foundation::utf16ToUtf8(std::u16string(sec.q.name));
   };
   if (const Security* a = s.market().find(1, "600000")) {
-    // In 64 bits: tests may set the close anywhere in its range.
-    const int32_t rise = vmath::Narrow32((int64_t{a->q.yesterday} / 100 * 12 / 10 + 1) * 100);
+    // Above the usual price, whatever day the user first asks on (in 64 bits: tests may set
+    // prices anywhere in their range).
+    const int32_t rise = vmath::Narrow32((int64_t{a->base} / 100 * 12 / 10 + 1) * 100);
     u.alerts.push_back({1, "600000", nameOf(*a), 1, 3, rise, 0, 10000});
   }
   if (const Security* b = s.market().find(2, "000001"))
     u.alerts.push_back({2, "000001", nameOf(*b), 0, 3, 0, 0, 0});
   return u;
+}
+
+// The market's clock as one number: later minutes are larger.
+int64_t ClockStamp(int32_t date, int minute) {
+  return int64_t{date} * 1440 + minute;
+}
+
+int64_t ClockStamp(const ServerCore& s) {
+  return ClockStamp(s.date(), s.minute());
+}
+
+// An alert's time: "yyyy-MM-dd HH:mm:00".
+std::string WhenText(int32_t date, int minute) {
+  return foundation::format("%04d-%02d-%02d %02d:%02d:00", date / 10000, date / 100 % 100,
+                            date % 100, minute / 60, minute % 60);
 }
 
 void SendAlertMessage(ServerCore& s, Connection& c, const Request& req, const std::string& text) {
@@ -117,6 +136,8 @@ void PriceAlertUpload(ServerCore& s, Connection& c, const Request& req) {
     s.replyError(c, req, "请选择股票", false);
     return;
   }
+  // A setting watches the trades from the minute it is made.
+  a.since = ClockStamp(s);
   std::erase_if(u.alerts, [&](const PriceAlertSetting& x) { return x.code == a.code; });
   u.alerts.push_back(a);
   SendAlertMessage(s, c, req, "价格提醒设置成功");
@@ -185,85 +206,107 @@ void ScriptedAlerts(TableWriter& w, const UserState& u) {
   }
 }
 
-// An alert's time: "yyyy-MM-dd HH:mm:00".
-std::string WhenText(int32_t date, int minute) {
-  return foundation::format("%04d-%02d-%02d %02d:%02d:00", date / 10000, date / 100 % 100,
-                            date % 100, minute / 60, minute % 60);
+
+
+// One alert raised by the trades: where a security's minute met a setting.
+struct RaisedAlert {
+  int64_t at = 0;  // Stamp of the calendar day and minute it traded on
+  int32_t date = 0;
+  int minute = 0;
+  int32_t type = 0;  // 0 up to the rise price, 1 down to the fall price, 2 the change reached
+  std::string text;
+  const PriceAlertSetting* setting = nullptr;
+  uint8_t zqlb = 0;
+};
+
+// Trading days whose trades raise the alerts listed: the last ten up to the market's date and a
+// night session of the next one already begun.
+constexpr int kAlertDays = 10;
+
+// The alerts a setting's security raised up to the clock, each condition at the first minute of
+// a trading day that met it: the same whenever the list is asked for, none the trades never met.
+void RaisedBy(ServerCore& s, const PriceAlertSetting& a, int64_t clock,
+              std::vector<RaisedAlert>& out) {
+  const Market& m = s.market();
+  const Security* sec = m.find(static_cast<uint8_t>(a.market), a.code);
+  if (!sec) return;
+  const tagLocalStockData& q = sec->q;
+  const bool change = a.change != 10000 && a.change >= 0;
+  if (a.upper <= 0 && a.lower <= 0 && !change) return;
+  std::vector<int32_t> days;
+  for (int k = kAlertDays - 1; k >= 0; --k) days.push_back(TradingDaysBefore(m.date(), k));
+  days.push_back(NextTradingDay(m.date()));
+  days.erase(std::unique(days.begin(), days.end()), days.end());
+  for (int32_t day : days) {
+    DayBar bar;
+    const std::vector<tagLocalTrendData> pts = m.pointsOn(*sec, day, &bar);
+    bool met[3] = {};
+    for (const tagLocalTrendData& p : pts) {
+      int32_t date = 0;
+      int minute = 0;
+      TradedAt(q, day, p.time, &date, &minute);
+      const int64_t at = ClockStamp(date, minute);
+      if (at > clock) break;
+      if (at < a.since) continue;
+      auto raise = [&](int32_t type, std::string text) {
+        if (met[type]) return;
+        met[type] = true;
+        out.push_back({at, date, minute, type, std::move(text), &a, q.zqlb});
+      };
+      if (a.upper > 0 && p.now >= a.upper)
+        raise(0, "股价已涨到" + foundation::format("%.2f", a.upper / 10000.0));
+      if (a.lower > 0 && p.now <= a.lower)
+        raise(1, "股价已跌到" + foundation::format("%.2f", a.lower / 10000.0));
+      const int32_t zf = RatioX10000(int64_t{p.now} - bar.ref, bar.ref);
+      if (change && bar.ref > 0 && std::abs(zf) >= a.change)
+        raise(2, "涨跌幅已达" + foundation::format("%.2f%%", zf / 100.0));
+    }
+  }
 }
 
-int64_t Stamp(const ServerCore& s) {
-  return int64_t{s.date()} * 1440 + s.minute();
-}
-
-// Alerts of the settings whose condition the market meets now.
+// The alerts the user's settings raised up to the clock, newest first (as a phone lists its
+// messages), those before the list was last emptied left out.
 void ListAlerts(ServerCore& s, Connection& c, const Request& req) {
-  UserState& u = AlertUser(s, *RequesterOf(s, c, req).state);
+  MDBF t;
+  const bool asked = ParseTable(req, t);
+  UserState& u = AlertUser(s, *(asked ? RequesterOf(s, c, t) : RequesterOf(s, c, req)).state);
   TableWriter w;
   if (u.receivedScripted) {
     ScriptedAlerts(w, u);
     s.reply(c, req, w.build(), true);
     return;
   }
-  int64_t id = 1;
-  const std::string when = WhenText(s.date(), s.minute());
-  // Today's alerts carry this minute; those of a minute already deleted are not sent again.
-  const bool deleted = Stamp(s) < u.alertListCleared;
-  for (const auto& a : u.alerts) {
-    if (deleted) break;
-    const Security* sec = s.market().find(static_cast<uint8_t>(a.market), a.code);
-    if (!sec) continue;
-    const tagLocalStockData& q = sec->q;
-    std::string text;
-    int32_t type = 0;
-    if (a.upper > 0 && q.now >= a.upper) {
-      text = "股价已涨到" + foundation::format("%.2f", a.upper / 10000.0);
-    } else if (a.lower > 0 && q.now <= a.lower) {
-      text = "股价已跌到" + foundation::format("%.2f", a.lower / 10000.0);
-      type = 1;
-    } else if (a.change != 10000 && std::abs(q.zf) >= a.change) {
-      text = "涨跌幅已达" + foundation::format("%.2f%%", q.zf / 100.0);
-      type = 2;
-    }
-    if (text.empty()) continue;
+  const int64_t clock = ClockStamp(s);
+  std::vector<RaisedAlert> raised;
+  for (const auto& a : u.alerts) RaisedBy(s, a, clock, raised);
+  std::erase_if(raised, [&](const RaisedAlert& r) { return r.at < u.alertListCleared; });
+  std::stable_sort(raised.begin(), raised.end(),
+                   [](const RaisedAlert& x, const RaisedAlert& y) { return x.at > y.at; });
+  // As many as asked for (field 87), at most 200.
+  const int wanted = asked && t.GetInt(87) > 0 ? std::min(t.GetInt(87), 200) : 200;
+  if (raised.size() > static_cast<size_t>(wanted)) raised.resize(static_cast<size_t>(wanted));
+  for (const RaisedAlert& r : raised) {
+    const PriceAlertSetting& a = *r.setting;
     w.addRow();
-    w.i64(81, id++);
-    w.i32(82, type);
-    w.utf16(83, text);
+    // The same alert keeps its id: its minute, its kind and its security.
+    int64_t code = 0;
+    for (char ch : a.code) code = (code * 31 + static_cast<unsigned char>(ch)) % 1000;
+    w.i64(81, (r.at * 4 + r.type) * 1000 + code);
+    w.i32(82, r.type);
+    w.utf16(83, r.text);
     w.text(8, a.code);
     w.utf16(9, a.name);
     w.i32(18, a.market);
-    w.i32(19, q.zqlb);
-    // At the quote's own minute, when the price was last made: now during the session, the
-    // close after it or before the open; a trading day begun the evening before (a night
-    // session) reaches it now.
-    w.text(88,
-           q.date > s.date() ? when : WhenText(q.date, q.time / 10000 * 60 + q.time / 100 % 100));
-  }
-  // Newest first: the day before's alert comes after today's, as a phone lists messages.
-  if (u.alertListCleared == 0) {
-    // One alert from the day before, so a fresh list is never empty.
-    const Security* sec = s.market().find(1, "600000");
-    if (sec) {
-      w.addRow();
-      w.i64(81, id++);
-      w.i32(82, 0);
-      w.utf16(83, "昨日收盘价触及您设置的提醒价格");
-      w.text(8, "600000");
-      w.utf16(9, foundation::utf16ToUtf8(std::u16string(sec->q.name)));
-      w.i32(18, 1);
-      w.i32(19, sec->q.zqlb);
-      // At the close of the session before the newest (whose alerts come above it).
-      const SeedStamp at = s.market().stampSeed(1, 150000);
-      w.text(88, WhenText(at.date, 15 * 60));
-    }
+    w.i32(19, r.zqlb);
+    w.text(88, WhenText(r.date, r.minute));
   }
   s.reply(c, req, w.build(), true);
 }
 
-// Empties the list: the day before's alert and today's up to this minute are not sent again.
+// Empties the list: the alerts raised up to this minute are not sent again.
 void DeleteAlerts(ServerCore& s, Connection& c, const Request& req) {
   UserState& u = *RequesterOf(s, c, req).state;
-  u.alertListCleared = Stamp(s) + 1;
+  u.alertListCleared = ClockStamp(s) + 1;
   u.received.clear();
   SendAlertMessage(s, c, req, "提醒消息已清空");
 }

@@ -93,6 +93,8 @@ struct PriceAlertSetting {
   std::string code;
   std::string name;  // UTF-8
   int32_t notify, kind, upper, lower, change;
+  // The market's minute it was made at (date x 1440 + minute): trades before it raise nothing.
+  int64_t since = 0;
 };
 
 struct UserState {

@@ -656,11 +656,13 @@ TEST_F(Exchanges, PriceAlertServerAnswersEveryAlertBuilder) {
        [&] { return pa([&] { MakeRequest_PriceNotificationList(rq, 0, 6, 0, 200, 51); }); }, 1,
        [](const std::vector<Reply>& r) {
          MDBF& t = Table(r[0]);
-         // Yesterday's, the new user's change threshold of 0, and the rise just set.
-         ASSERT_EQ(t.GetRecordNum(), 3);
-         t.Seek(2);
+         // The new user's change threshold of 0, met at the first minute of each of the last
+         // ten trading days, and the rise just set, met at once: the newest.
+         ASSERT_EQ(t.GetRecordNum(), 11);
+         t.Seek(0);
          EXPECT_EQ(t.GetNSString(8), "600000");
-         EXPECT_NE(t.GetNSString(88).find(' '), std::string::npos);
+         EXPECT_EQ(t.GetNSString(88),
+                   foundation::format("2015-12-17 %02d:%02d:00", kMinute / 60, kMinute % 60));
        }},
       {"delete 150/4", Role::PriceAlert,
        [&] {
