@@ -72,6 +72,10 @@ struct CSocket::Race {
   net::SocketPtr winner;
   int winnerIndex = -1;
   std::vector<net::SocketPtr> candidates;  // sockets of attempts still under way
+  // Attempts started and those that ended without a connection: when every one has failed
+  // (the server refuses), the race is lost at once rather than when its time is up.
+  int attempts = 0;
+  int failed = 0;
 };
 
 struct CSocket::HandOff {
@@ -125,6 +129,20 @@ void CSocket::SetNetworkTestHost(std::string host) {
 
 void CSocket::RunAttempt(std::shared_ptr<Race> race, int index, std::string address) {
   foundation::logVerbose("Thread %d run!\n", index);
+  // Every way out but a claimed win counts the attempt as failed.
+  bool claimed = false;
+  struct Outcome {
+    Race& race;
+    const bool& claimed;
+    ~Outcome() {
+      if (claimed) return;
+      {
+        std::lock_guard<std::mutex> lock(race.mutex);
+        ++race.failed;
+      }
+      race.cv.notify_all();
+    }
+  } outcome{*race, claimed};
   std::string host;
   uint16_t port = 0;
   SplitAddress(address, host, port);
@@ -158,7 +176,6 @@ void CSocket::RunAttempt(std::shared_ptr<Race> race, int index, std::string addr
   }
   if (hook) (*hook)(index);
 
-  bool claimed = false;
   if (result == net::kSocketOk && net::isReachable()) {
     std::lock_guard<std::mutex> guard(race->mutex);
     if (!race->over && !race->winner) {
@@ -219,6 +236,10 @@ int CSocket::Connect(CDataIP& list, Callback callback) {
   }
 
   int count = copy.GetCount();
+  {
+    std::lock_guard<std::mutex> lock(race->mutex);
+    race->attempts = count;
+  }
   for (int i = 0; i < count; ++i) {
     char address[100] = {0};
     copy.GetIP(i, address, sizeof(address));
@@ -232,6 +253,8 @@ int CSocket::Connect(CDataIP& list, Callback callback) {
       m_attempts.push_back(Attempt{std::move(thread), done});
     } catch (const std::system_error&) {
       foundation::logError("Create pthread error!\n");
+      std::lock_guard<std::mutex> lock(race->mutex);
+      --race->attempts;
       continue;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -246,7 +269,9 @@ int CSocket::Connect(CDataIP& list, Callback callback) {
     auto deadline = std::chrono::steady_clock::now() +
                     std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                         std::chrono::duration<double>(RaceSeconds()));
-    race->cv.wait_until(lock, deadline, [&] { return race->winner || race->over; });
+    race->cv.wait_until(lock, deadline, [&] {
+      return race->winner || race->over || race->failed >= race->attempts;
+    });
     // A Close during the race has set `over` and taken the candidates.
     if (race->over) {
       cancelled = true;

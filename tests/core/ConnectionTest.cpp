@@ -1,6 +1,7 @@
 // The connection object on its own: the send queue, the connection race and packet cutting.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <thread>
 
@@ -77,6 +78,29 @@ TEST_F(CSocketRace, FirstAcceptingAddressWinsAndLeavesTheList) {
   EXPECT_EQ(socket.Connect(list, [](const net::SocketPtr&) {}), 0);
   EXPECT_EQ(socket.NeedsConnect(), 1);
   EXPECT_EQ(list.GetCount(), 3);
+  socket.JoinAttempts();
+}
+
+// A server that refuses every connect: the race is lost as soon as each attempt has failed, not
+// when its time is up, so that the connection is tried again as soon as the server is back.
+TEST_F(CSocketRace, ARaceEveryAttemptOfWhichFailedEndsAtOnce) {
+  CSocket::SetConnectTimeouts(30.0, 30.0);
+  nettest::LoopbackListener refused1(false), refused2(false);
+  CDataIP list;
+  list.AddIP(Address(refused1.port()).c_str());
+  list.AddIP(Address(refused2.port()).c_str());
+  CSocket socket("refused");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(socket.Connect(list, [](const net::SocketPtr&) {}), 0);
+  // Far below the race's 30 s, whatever the machine's load.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+  EXPECT_EQ(socket.NeedsConnect(), 1);
+  EXPECT_EQ(list.GetCount(), 2);
+  // The server back: the next race wins.
+  nettest::LoopbackListener accepting;
+  list.AddIP(Address(accepting.port()).c_str());
+  EXPECT_EQ(socket.Connect(list, [](const net::SocketPtr&) {}), 1);
+  socket.Close();
   socket.JoinAttempts();
 }
 
