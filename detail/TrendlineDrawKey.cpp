@@ -68,8 +68,7 @@ std::string TrendlineView::pictureKey() const {
   }
   if (IsDrawTrendLine) {
     for (int d = 0; d <= _TlineType && d < kDayBlocks; ++d) {
-      const int count =
-          d == 0 ? newestCount() - 1 : std::clamp(m_TradeMinutes, 0, kTrendCapacity);
+      const int count = d == 0 ? newestCount() - 1 : std::clamp(m_TradeMinutes, 0, kTrendCapacity);
       PutPoints(key, m_trendcolordata[d], count);
     }
   }

@@ -376,14 +376,15 @@ PixelCache::Outcome PixelCache::drawWithOverlay(Context& ctx, const Rect& rect,
     for (const DrawnText& text : kept_.shownTexts()) DrawnTextCollector::note(text);
     last_ = Outcome::Reused;
     if (verifying()) {
-      verify(ctx, x, y, w, h,
-             [&](Context& c) {
-               drawing(c);
-               StateSaver saver(c);
-               c.clipToDevicePixels(x, y, w, h);
-               overlay(c);
-             },
-             composite_);
+      verify(
+          ctx, x, y, w, h,
+          [&](Context& c) {
+            drawing(c);
+            StateSaver saver(c);
+            c.clipToDevicePixels(x, y, w, h);
+            overlay(c);
+          },
+          composite_);
     }
     return last_;
   }

@@ -104,7 +104,7 @@ class PixelCache {
   std::vector<uint32_t> composite_;
   std::string overlayKey_;
   bool haveComposite_ = false;
-  DisplayList kept_, fresh_;     // the kept frame's drawing, and the new one
+  DisplayList kept_, fresh_;  // the kept frame's drawing, and the new one
   DirtyTiles tiles_;
   bool haveKept_ = false;
   int heavy_ = 0;  // frames in a row that changed nearly everything

@@ -190,7 +190,8 @@ struct OverlaidScreen {
           ++pictures;
           Picture(c, shift);
         },
-        std::to_string(cursor), [&](Context& c) {
+        std::to_string(cursor),
+        [&](Context& c) {
           ++overlays;
           Overlay(c, cursor);
         });
