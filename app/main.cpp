@@ -12,6 +12,7 @@
 #include "messaging/MessagingClasses.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
+#include "platform/net/Http.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ControllersDemo.h"
 #include "platform/ui/Demo.h"
@@ -216,6 +217,13 @@ int main(int argc, char** argv) {
   // A walk judges a screen once the packets that came in have reached it: a burst of pushes (a
   // quote, then its bars) is one moment of the market, not two.
   if (monkey) ui::addRestCondition([] { return IsNetworkQuiet(0.02); });
+  // A script on the virtual clock moves it on only once what was read has reached the screens
+  // and every request has its answer: its waits then take the time of the work they wait for.
+  if (headless && !monkey)
+    ui::setNetworkAtRest([] {
+      return IsNetworkQuiet(0.02) && RequestsAwaitingAnswer() == 0 &&
+             net::httpTransfersInFlight() == 0;
+    });
   if (ui::Application::shared().launch(delegateClass))
     rc = monkey     ? ui::runMonkeyHeadless(monkeyOptions)
          : headless ? ui::runHeadless(headlessOptions)

@@ -340,6 +340,7 @@ int CSocket::Close() {
     m_recvLen = 0;
     socket = std::move(m_socket);
     race = std::move(m_race);
+    AwaitQueuedLocked();
   }
   std::vector<net::SocketPtr> candidates;
   if (race) {
@@ -375,7 +376,48 @@ int CSocket::PutSendData(const void* packet, int length) {
   const auto* bytes = static_cast<const uint8_t*>(packet);
   m_sendBuf.insert(m_sendBuf.end(), bytes, bytes + length);
   m_sendPackets.push_back(length);
+  AwaitLocked(bytes, length);
   return 1;
+}
+
+namespace {
+uint16_t RequestSerial(const uint8_t* packet, size_t length) {
+  return length >= kPacketHeaderSize ? static_cast<uint16_t>((packet[14] | (packet[15] << 8)) & 0x3FFF)
+                                     : 0;
+}
+}  // namespace
+
+void CSocket::AwaitLocked(const uint8_t* packet, int length) {
+  if (length < kPacketHeaderSize) return;
+  // The parts of one message share a code and are answered once. (The logins go with code 0,
+  // and so are answered.)
+  const uint16_t code = RequestSerial(packet, static_cast<size_t>(length));
+  if (std::find(m_awaited.begin(), m_awaited.end(), code) == m_awaited.end())
+    m_awaited.push_back(code);
+}
+
+void CSocket::AnswerArrived(uint16_t code) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  std::erase(m_awaited, static_cast<uint16_t>(code & 0x3FFF));
+}
+
+void CSocket::AwaitAnswerTo(const uint8_t* packet, int length) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  AwaitLocked(packet, length);
+}
+
+void CSocket::AwaitQueuedLocked() {
+  m_awaited.clear();
+  size_t offset = 0;
+  for (int length : m_sendPackets) {
+    AwaitLocked(m_sendBuf.data() + offset, length);
+    offset += static_cast<size_t>(length);
+  }
+}
+
+int CSocket::AwaitedAnswers() const {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return static_cast<int>(m_awaited.size());
 }
 
 int CSocket::TakeLocked(std::vector<uint8_t>& out, int maximum, std::vector<int>* lengths) {
@@ -415,6 +457,10 @@ void CSocket::ReturnSendData(const uint8_t* data, const std::vector<int>& length
   std::lock_guard<std::mutex> guard(m_lock);
   m_sendBuf.insert(m_sendBuf.begin(), data, data + total);
   m_sendPackets.insert(m_sendPackets.begin(), lengths.begin(), lengths.end());
+  for (int length : lengths) {
+    AwaitLocked(data, length);
+    data += length;
+  }
 }
 
 int CSocket::WithdrawQueued(uint16_t code) {
@@ -432,6 +478,7 @@ int CSocket::WithdrawQueued(uint16_t code) {
       m_sendBuf.erase(m_sendBuf.begin() + static_cast<long>(offset),
                       m_sendBuf.begin() + static_cast<long>(offset + length));
       m_sendPackets.erase(m_sendPackets.begin() + static_cast<long>(i));
+      std::erase(m_awaited, code);
       ++taken;
     } else {
       offset += length;
@@ -445,6 +492,7 @@ void CSocket::ClearBuffers() {
   std::lock_guard<std::mutex> guard(m_lock);
   m_sendBuf.clear();
   m_sendPackets.clear();
+  m_awaited.clear();
   m_recvLen = 0;
 }
 

@@ -117,6 +117,16 @@ class CSocket {
   int HandOffWaiting() const;
   // Bytes read and not yet taken as packets (a packet's first piece waiting for the rest).
   int BufferedBytes() const;
+  // The request codes queued or sent on this connection that no packet has answered yet (a
+  // request whose connection closed counts no more once it was sent: its answer cannot come).
+  // The headless tour's clock waits for them before it moves on.
+  int AwaitedAnswers() const;
+  // A packet with that code has been handed on: its request is answered. (The reader says so
+  // once the packet's records are on their way to the main loop, so that at no moment does
+  // neither the request nor its answer wait.)
+  void AnswerArrived(uint16_t code);
+  // Awaits the answer to a request sent without the queue (the login a turn puts in front).
+  void AwaitAnswerTo(const uint8_t* packet, int length);
   int HandOffPeak() const;
   void ResetHandOffPeak();
 
@@ -140,6 +150,8 @@ class CSocket {
   static void RunAttempt(std::shared_ptr<Race> race, int index, std::string address);
   void ReapAttempts(bool all);
   int TakeLocked(std::vector<uint8_t>& out, int maximum, std::vector<int>* lengths);
+  void AwaitLocked(const uint8_t* packet, int length);
+  void AwaitQueuedLocked();
 
   const std::string m_name;
   mutable std::mutex m_lock;  // buffers, m_socket, m_race
@@ -147,6 +159,7 @@ class CSocket {
   uint8_t m_recvBuf[kRecvBufferSize];
   std::vector<uint8_t> m_sendBuf;  // whole packets back to back
   std::deque<int> m_sendPackets;   // their lengths
+  std::vector<uint16_t> m_awaited;  // request codes without an answer yet (see AwaitedAnswers)
   net::SocketPtr m_socket;
   std::shared_ptr<Race> m_race;
   CDataIP m_serverList;

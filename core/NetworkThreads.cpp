@@ -273,6 +273,12 @@ bool IsNetworkQuiet(double seconds) {
   return true;
 }
 
+int RequestsAwaitingAnswer() {
+  int awaited = 0;
+  for (int i = 0; i < kConnectionCount; ++i) awaited += Sockets()[i].AwaitedAnswers();
+  return awaited;
+}
+
 void RunSendTurn(CoreConnection which, int childType) {
   if (State().stopping.load()) return;
   CSocket& connection = GetCoreSocket(which);
@@ -293,6 +299,7 @@ void RunSendTurn(CoreConnection which, int childType) {
       return;
     }
     PutLoginInFront(which, childType, turn);
+    if (!turn.empty()) connection.AwaitAnswerTo(turn.data(), static_cast<int>(turn.size()));
     // What the screens ask again is queued behind the login put in front here.
     if (which == CoreConnection::Quote && g_quoteDropped.exchange(false))
       CallAppHooksOnMain([](AppHooks& hooks) { hooks.quoteConnectionReopened(); });

@@ -136,6 +136,9 @@ void ReadAndDispatch(CoreConnection which, const net::SocketPtr& socket, const c
     ReceiveRecordView::From(record, kReceiveRecordSize, view);
     std::string name = dispatch(record, view);
     if (!name.empty()) PostReceiveRecord(name, record);
+    // The network is quiet only a moment after what the packet handed on (see IsNetworkQuiet).
+    NoteBytesReceived();
+    connection.AnswerArrived(view.header.RequestCode);
     if (connection.GetCFSocket() != socket) return;
   }
 }

@@ -56,12 +56,12 @@ run_shuffled() {
   done
   # shellcheck disable=SC2016
   printf '%s\n' "${ordered[@]}" | xargs -P "$((jobs * 2))" -I{} bash -c '
-    entry=$1; name=${entry%%=*}; path=${entry#*=}
+    entry=$1; name=${entry%%=*}; path=${entry#*=}; began=$SECONDS
     if (cd "$(dirname "$path")" && "$path" --gtest_shuffle --gtest_random_seed="$2" --gtest_brief=1) \
         >"$3/$name.log" 2>&1; then
-      echo "$name: passed"
+      echo "$name: passed ($((SECONDS - began)) s)"
     else
-      echo "$name: FAILED" >"$3/$name.failed"
+      echo "$name: FAILED ($((SECONDS - began)) s)" >"$3/$name.failed"
     fi' _ {} "$seed" "$logs"
   local failed=0 f
   for f in "$logs"/*.failed; do
@@ -112,7 +112,23 @@ monkey_seeds="1 2 3 4 8 9"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 start=$SECONDS
-phase() { echo "== $1 (at $((SECONDS - start)) s)"; }
+# phase <name>: says the phase that starts and when; the times of them all are printed at the end
+# (phase_times).
+phase_names=() phase_starts=()
+phase() {
+  echo "== $1 (at $((SECONDS - start)) s)"
+  phase_names+=("$1")
+  phase_starts+=("$SECONDS")
+}
+phase_times() {
+  local i end
+  echo "== Phase times:"
+  for i in "${!phase_names[@]}"; do
+    end=${phase_starts[$((i + 1))]:-$SECONDS}
+    printf '  %5d s  %s\n' "$((end - phase_starts[i]))" "${phase_names[$i]}"
+  done
+  printf '  %5d s  the whole\n' "$((SECONDS - start))"
+}
 
 # Line tables (-g1) are enough for sanitizer stack traces and build much faster than full debug
 # info.
@@ -134,7 +150,8 @@ cmake -S . -B build-tsan -G Ninja -DTSAN=ON "${debug_flags[@]}" >/dev/null
 tsan_targets=$(cat build-tsan/tsan-targets.txt 2>/dev/null || true)
 tsan_pid=""
 stop_tsan_build() { [ -z "$tsan_pid" ] || kill -- -"$tsan_pid" 2>/dev/null || true; }
-trap stop_tsan_build EXIT
+# The phase times are printed however the run ends.
+trap 'stop_tsan_build; phase_times' EXIT
 if [ -n "$tsan_targets" ]; then
   # shellcheck disable=SC2086
   setsid -w nice -n 19 cmake --build build-tsan -j "$jobs" --target $tsan_targets >build-tsan/build.log 2>&1 &
@@ -211,5 +228,4 @@ if [ -n "$tsan_pid" ]; then
   GTEST_FILTER="-$single_threaded" TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     run_shuffled build-tsan $tsan_targets
 fi
-phase "done"
 echo "All tests passed."

@@ -5,7 +5,7 @@
 #
 # usage: scripts/tour.sh [--build DIR] [--shots DIR] [--groups N] [--one-server] [--ephemeral]
 #                        [--order name|reverse|shuffle[:SEED]] [--only WORD]
-#                        [--server "OPTIONS"] [-- CLIENT OPTIONS]
+#                        [--clock virtual|wall] [--server "OPTIONS"] [-- CLIENT OPTIONS]
 #   --build DIR   where verdan and verdan-testserver were built (default: build)
 #   --shots DIR   where the shots go (default: DIR/shots of the build)
 #   --groups N    N groups of scripts played side by side, each group in order against a server
@@ -18,6 +18,13 @@
 #                 demo may lean on what another left on a server, so every order must pass.
 #   --ephemeral   with one group too, the server takes ports the system picks
 #   --only WORD   only the scripts whose name contains WORD
+#   --clock virtual|wall  the clock the scripts' waits run on (default virtual): on the virtual
+#                 clock a wait moves the client's clock on as soon as the network is at rest
+#                 (what was read has reached the screens, every request has its answer), so a
+#                 demo takes the time of its work, not of its waits; on the wall clock every wait
+#                 takes its real time. A script whose meaning needs the wall clock (pushes of a
+#                 live session, which come in real time) says so in a line "# tour: wall-clock
+#                 REASON" and plays on it whatever the tour's clock.
 #   --server "OPTIONS"  passed to every test server the tour starts, for example
 #                 --server "--date 20261211 --minute 1030" for a market at that day and minute
 #                 (see verdan-testserver --help)
@@ -38,6 +45,7 @@ ephemeral=0
 one_server=0
 order=name
 only=""
+clock=virtual
 server_args=()
 client_args=()
 while [ $# -gt 0 ]; do
@@ -49,6 +57,7 @@ while [ $# -gt 0 ]; do
     --one-server) one_server=1; shift ;;
     --order) order=$2; shift 2 ;;
     --only) only=$2; shift 2 ;;
+    --clock) clock=$2; shift 2 ;;
     --server) read -r -a server_args <<<"$2"; shift 2 ;;
     --) shift; client_args=("$@"); break ;;
     *) echo "tour: unknown option '$1' (see the head of $0)"; exit 2 ;;
@@ -60,6 +69,10 @@ for program in "$client" "$server"; do
   [ -x "$program" ] || { echo "tour: $program is not built"; exit 2; }
 done
 [ -n "$shots" ] || shots=$build/shots
+case "$clock" in
+  virtual | wall) ;;
+  *) echo "tour: --clock takes virtual or wall"; exit 2 ;;
+esac
 
 scripts=()
 for script in scripts/demo/*.script; do
@@ -126,6 +139,11 @@ start_server() {
   fi
 }
 
+# script_clock <script>: the clock it plays on (wall when the tour's is or the script asks for it).
+script_clock() {
+  if [ "$clock" = wall ] || grep -qE '^# tour: wall-clock( |$)' "$1"; then echo wall; else echo virtual; fi
+}
+
 # play_group <group> <scripts...>: plays the scripts in order; writes the group's result.
 play_group() {
   local g=$1 dir=$work/group-$1 failed=0 script name log rc start
@@ -149,9 +167,11 @@ play_group() {
       bundle=$work/server-$name/bundle
       own_server=$(cat "$work/server-$name/server.pid")
     fi
+    local clock_args=()
+    [ "$(script_clock "$script")" = wall ] || clock_args=(--virtual-time)
     # A client that hangs is stopped (a terminate signal, then a kill) and fails its script.
-    timeout -k 10 240 "$client" --headless --script "$script" --shots "$shots" --documents "$work/documents/$name" \
-        --bundle "$bundle" "${client_args[@]}" >"$log" 2>&1
+    timeout -k 10 240 "$client" --headless "${clock_args[@]}" --script "$script" --shots "$shots" \
+        --documents "$work/documents/$name" --bundle "$bundle" "${client_args[@]}" >"$log" 2>&1
     rc=$?
     [ -z "$own_server" ] || { kill "$own_server" 2>/dev/null; wait "$own_server" 2>/dev/null; }
     if [ $rc -ne 0 ] || grep -qE 'Sanitizer|runtime error:|frame differs' "$log"; then
@@ -169,11 +189,14 @@ play_group() {
 servers_note="a server each"
 [ $one_server -eq 1 ] || [ "$groups" -eq 1 ] && servers_note="one server"
 echo "== tour: ${#scripts[@]} demo scripts in $groups group(s) against $servers_note, order $order" \
-  "(replay: --order $order); shots in $shots/"
-# The groups take about the same time: the longest scripts (by their waits) are dealt first,
-# each to the group with the least so far; each group plays its scripts in name order.
+  "(replay: --order $order), $clock clock; shots in $shots/"
+# The groups take about the same time: the longest scripts (by their waits on the wall clock, by
+# their steps on the virtual one) are dealt first, each to the group with the least so far; each
+# group plays its scripts in the tour's order.
 assignment=$(for script in "${scripts[@]}"; do
-  awk -v s="$script" '/^wait/ {t += $2} /^(drag|pinch)/ {t += $NF} END {print t + 3, s}' "$script"
+  awk -v s="$script" -v clock="$(script_clock "$script")" '
+    /^wait/ {t += $2} /^(drag|pinch)/ {t += $NF} /^[a-z]/ {n++}
+    END {print (clock == "wall" ? t + 3 : 2 + n * 0.1 + t * 0.02), s}' "$script"
 done | sort -k1,1nr | awk -v n="$groups" '{
   best = 0
   for (g = 1; g < n; g++) if (load[g] < load[best]) best = g

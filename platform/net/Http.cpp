@@ -42,6 +42,16 @@ struct HttpAccess {
 
 namespace {
 
+std::atomic<int> transfersInFlight{0};
+
+// Counts a transfer from its start until both the transfer and its queued completion are gone.
+struct InFlight {
+  InFlight() { ++transfersInFlight; }
+  ~InFlight() { --transfersInFlight; }
+  InFlight(const InFlight&) = delete;
+  InFlight& operator=(const InFlight&) = delete;
+};
+
 struct Transfer {
   std::string url;
   double timeoutSeconds = 0;
@@ -51,6 +61,7 @@ struct Transfer {
   HttpResponse response;
   bool bodyTooLarge = false;
   char errorBuffer[CURL_ERROR_SIZE] = {};
+  std::shared_ptr<InFlight> inFlight = std::make_shared<InFlight>();
 };
 
 void initCurlOnce() {
@@ -139,7 +150,7 @@ void deliver(const std::shared_ptr<Transfer>& t) {
   auto request = t->request;
   if (!HttpAccess::isCancelled(*request)) {
     auto task = [request, completion = std::move(t->completion),
-                 response = std::move(t->response)] {
+                 response = std::move(t->response), inFlight = t->inFlight] {
       if (!HttpAccess::beginDelivery(*request)) return;  // cancelled while queued
       completion(response);
       HttpAccess::endDelivery(*request);
@@ -319,6 +330,10 @@ std::shared_ptr<HttpRequest> httpGet(const std::string& url, double timeoutSecon
   auto request = t->request;
   worker().add(std::move(t));
   return request;
+}
+
+int httpTransfersInFlight() {
+  return transfersInFlight.load();
 }
 
 HttpResponse httpGetSync(const std::string& url, double timeoutSeconds) {

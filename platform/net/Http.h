@@ -69,6 +69,10 @@ std::shared_ptr<HttpRequest> httpGet(const std::string& url, double timeoutSecon
                                      std::shared_ptr<foundation::RunLoop> loop,
                                      HttpCompletion completion);
 
+// Transfers under way (an httpGet's until its completion has run or been dropped): a headless
+// script's virtual clock waits for them.
+int httpTransfersInFlight();
+
 // The same GET, blocking the calling thread until it ends.
 HttpResponse httpGetSync(const std::string& url, double timeoutSeconds);
 

@@ -109,16 +109,47 @@ double realNow() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+std::function<bool()>& networkAtRest() {
+  static std::function<bool()> atRest;
+  return atRest;
+}
+
+VirtualClockUse& clockUse() {
+  static VirtualClockUse use;
+  return use;
+}
+
+// A frame of the virtual clock: the network's time first (see setNetworkAtRest).
+void giveNetworkTime(foundation::RunLoop& loop, const char* mode) {
+  const auto& atRest = networkAtRest();
+  if (!atRest) {
+    loop.runUntilCondition([] { return stopRequested(); }, kNetworkSlice, mode);
+    return;
+  }
+  const double start = realNow();
+  loop.runUntilCondition([&atRest] { return stopRequested() || atRest(); }, kFrame, mode);
+  if (!atRest()) clockUse().heldSeconds += realNow() - start;
+}
+
 }  // namespace
+
+void setNetworkAtRest(std::function<bool()> atRest) {
+  networkAtRest() = std::move(atRest);
+}
+
+VirtualClockUse virtualClockUse() {
+  return clockUse();
+}
 
 // Runs the main loop for `seconds` of (real or virtual) time, in tracking mode while a finger
 // is down so that default-mode timers wait as they do on the device. A wait is cut into frames
 // with the frame work between them. A step's own turn (0 seconds) runs until the loop is idle;
 // while a backlog keeps it busy, until what was queued before the step has run and a frame's
 // time has passed, so the next step comes on time. Under the virtual clock each frame also
-// gives the network a millisecond of real time, so that replies from a loopback server come in
-// during a wait as they would on a fast network (the virtual clock alone would run every
-// time-out before any reply could arrive).
+// gives the network real time, so that replies from a loopback server come in during a wait as
+// they would on a fast network (the virtual clock alone would run every time-out before any
+// reply could arrive): until the network is at rest when the application says what that is,
+// otherwise a millisecond.
 void runMainLoopFor(double seconds) {
   auto loop = foundation::RunLoop::main();
   const char* mode = Application::shared().isTracking() ? foundation::kTrackingRunLoopMode
@@ -133,16 +164,20 @@ void runMainLoopFor(double seconds) {
     frameWork();
     return;
   }
-  const double deadline = foundation::Clock::now() + seconds;
+  const double begin = foundation::Clock::now(), realBegin = realNow();
+  const double deadline = begin + seconds;
   for (;;) {
     const double now = foundation::Clock::now();
     if (now >= deadline) break;
     const double sliceEnd = std::min(deadline, now + kFrame);
     loop->runUntil(sliceEnd, mode);
-    if (foundation::Clock::isManual())
-      loop->runUntilCondition([] { return stopRequested(); }, kNetworkSlice, mode);
+    if (foundation::Clock::isManual()) giveNetworkTime(*loop, mode);
     frameWork();
     if (foundation::Clock::now() < sliceEnd || stopRequested()) break;  // the loop was stopped
+  }
+  if (foundation::Clock::isManual()) {
+    clockUse().scriptSeconds += foundation::Clock::now() - begin;
+    clockUse().realSeconds += realNow() - realBegin;
   }
 }
 
@@ -806,6 +841,12 @@ int runHeadless(const HeadlessOptions& options) {
   if (readScript(options.scriptPath, steps) == 0) {
     if (options.virtualTime) foundation::Clock::setManual();
     result = runScript(steps, options);
+    if (options.virtualTime) {
+      const VirtualClockUse use = virtualClockUse();
+      foundation::logInfo("virtual clock: %.1f s of the script's time in %.1f s, %.1f s of them "
+                          "waiting for the network",
+                          use.scriptSeconds, use.realSeconds, use.heldSeconds);
+    }
   }
   // Every way out terminates: the delegate stops its threads before anything is released.
   Application::shared().terminate();

@@ -141,6 +141,20 @@ void playPinch(const ScriptStep& step, const std::function<void(double)>& wait);
 // Runs the main loop for `seconds` of the script's time (real, or virtual with --virtual-time),
 // frame by frame with each frame's layout, as a wait step does; 0: one turn of the loop.
 void runMainLoopFor(double seconds);
+// What the virtual clock waits for before each frame moves it on: the network at rest (the
+// application's test, for example nothing read for a moment and every request answered). While
+// it does not hold, a frame takes its own length of real time, as on the real clock; once it
+// holds, the frame moves the clock at once. Without one, each frame gives the network a
+// millisecond of real time. An empty function removes it. Main thread.
+void setNetworkAtRest(std::function<bool()> atRest);
+// What the virtual clock's waits took so far: the script's seconds, the real seconds, and the
+// real seconds of frames the network held back.
+struct VirtualClockUse {
+  double scriptSeconds = 0;
+  double realSeconds = 0;
+  double heldSeconds = 0;
+};
+VirtualClockUse virtualClockUse();
 // Plays an input step (wait, tap, drag, pinch, wheel, type, key, event, orientation, open) as a
 // script does, and true; false (nothing done) for the checks and shots.
 bool playInputStep(const ScriptStep& step);

@@ -273,6 +273,52 @@ TEST_F(CSocketCut, EncipheredAndCompressedBodiesAreDecoded) {
   EXPECT_EQ(std::string(reinterpret_cast<char*>(body), 600), plain);
 }
 
+// What a headless script's virtual clock waits for: a request is awaited from its queueing until
+// a packet with its code is handed on (the parts of one message, and the logins' code 0, once); a
+// withdrawn request and one sent on a connection that closed are not, one kept queued over the
+// close or given back to the queue still is.
+TEST_F(CSocketCut, ARequestIsAwaitedUntilAPacketWithItsCodeIsHandedOn) {
+  auto request = [](uint16_t code) { return MakePacket({145, 12, 0, code}, Filler(20, 'r')); };
+  const std::string five = request(5), sixPart = request(6), seven = request(7), login = request(0);
+  for (const std::string* p : {&five, &sixPart, &sixPart, &seven, &login})
+    ASSERT_EQ(socket.PutSendData(p->data(), static_cast<int>(p->size())), 1);
+  EXPECT_EQ(socket.AwaitedAnswers(), 4);
+  EXPECT_EQ(socket.WithdrawQueued(7), 1);
+  EXPECT_EQ(socket.AwaitedAnswers(), 3);
+
+  // A push of another code answers nothing; the answers to 5 and to the login do.
+  const std::string answers = MakePacket({145, 12, 0, 9, true}, "p") +
+                              MakePacket({145, 12, 0, 5}, "a") + MakePacket({145, 12, 0, 0}, "l");
+  ASSERT_GT(Feed(answers, static_cast<int>(answers.size())), 0);
+  auto handOn = [&] {
+    ASSERT_EQ(socket.GetPacket(header, body, 9000, kRequestKey1), 1);
+    PacketHeader cut;
+    ASSERT_TRUE(PacketHeader::Read(header, 16, &cut));
+    socket.AnswerArrived(cut.RequestCode);
+  };
+  handOn();
+  EXPECT_EQ(socket.AwaitedAnswers(), 3);
+  handOn();
+  handOn();
+  EXPECT_EQ(socket.AwaitedAnswers(), 1);  // 6, whose two parts are answered once
+
+  // Sent, then the connection closes: its answer cannot come.
+  net::SocketPtr taken;
+  std::vector<int> lengths;
+  std::vector<uint8_t> out;
+  EXPECT_GT(socket.TakeSendData(out, 8192, taken, lengths), 0);
+  socket.Close();
+  EXPECT_EQ(socket.AwaitedAnswers(), 0);
+  // Given back to the queue (the close came under the send): each is awaited again.
+  socket.ReturnSendData(out.data(), lengths);
+  EXPECT_EQ(socket.AwaitedAnswers(), 3);
+  socket.ClearBuffers();
+  EXPECT_EQ(socket.AwaitedAnswers(), 0);
+  // The login a turn puts in front of the queue is awaited too.
+  socket.AwaitAnswerTo(reinterpret_cast<const uint8_t*>(login.data()), static_cast<int>(login.size()));
+  EXPECT_EQ(socket.AwaitedAnswers(), 1);
+}
+
 // Packets that cannot be trusted: the cut reports -1 instead of stalling or inventing a body.
 TEST_F(CSocketCut, UntrustworthyPacketsAreRefused) {
   struct Case {

@@ -1,6 +1,9 @@
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DemoTestSupport.h"
@@ -111,6 +114,50 @@ TEST_F(UiTest, DemoSceneRunsHeadlessAndItsShotShowsIt) {
   ASSERT_FALSE(moved.isEmpty());
   EXPECT_EQ(moved.pixelArgb(290, 256), 0xFFFF9500u);
   EXPECT_EQ(moved.pixelArgb(20, 256), 0xFFCCCCCCu);
+}
+
+// The virtual clock of a script moves on only once the network is at rest: while a request a
+// timer sent waits for its answer the clock goes no faster than real time (a time-out then
+// fires when it would on the wall clock), and once at rest a long wait takes next to no real time.
+TEST_F(UiTest, TheVirtualClockWaitsForTheNetworkAndNotLonger) {
+  using Real = std::chrono::steady_clock;
+  auto loop = foundation::RunLoop::main();
+  std::atomic<bool> atRest{true};
+  ui::setNetworkAtRest([&atRest] { return atRest.load(); });
+  const double start = foundation::Clock::now();
+  double askedAt = -1, answeredAt = -1;
+  Real::time_point askedReal, answeredReal;
+  std::thread server;
+  // At 2 s the "screen" asks; the answer comes after 150 ms of real time.
+  auto timer = foundation::Timer::schedule(2.0, false, [&](foundation::Timer&) {
+    askedAt = foundation::Clock::now() - start;
+    askedReal = Real::now();
+    atRest = false;
+    server = std::thread([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      loop->perform([&] {
+        answeredAt = foundation::Clock::now() - start;
+        answeredReal = Real::now();
+        atRest = true;
+      });
+    });
+  });
+  const auto before = ui::virtualClockUse();
+  const auto realStart = Real::now();
+  ui::runMainLoopFor(30);
+  const double real = std::chrono::duration<double>(Real::now() - realStart).count();
+  server.join();
+  ui::setNetworkAtRest(nullptr);
+  EXPECT_NEAR(foundation::Clock::now() - start, 30, 1e-6);
+  ASSERT_GE(askedAt, 2.0);
+  ASSERT_GE(answeredAt, askedAt);
+  // No more script time passed while the answer was on its way than real time did.
+  const double onItsWay = std::chrono::duration<double>(answeredReal - askedReal).count();
+  EXPECT_LE(answeredAt - askedAt, onItsWay + 2.0 / 60);
+  EXPECT_LT(real, 5.0);  // 30 s of waiting: the frames at rest cost next to no real time
+  const auto after = ui::virtualClockUse();
+  EXPECT_NEAR(after.scriptSeconds - before.scriptSeconds, 30, 1e-6);
+  EXPECT_GT(after.heldSeconds - before.heldSeconds, 0.1);
 }
 
 // The screen checks: an expect waits (script time) for its text, a failed check is reported with
