@@ -217,11 +217,14 @@ int main(int argc, char** argv) {
   // A walk judges a screen once the packets that came in have reached it: a burst of pushes (a
   // quote, then its bars) is one moment of the market, not two.
   if (monkey) ui::addRestCondition([] { return IsNetworkQuiet(0.02); });
-  // A script on the virtual clock moves it on only once what was read has reached the screens
-  // and every request has its answer: its waits then take the time of the work they wait for.
-  if (headless && !monkey)
+  // A script or a walk on the virtual clock moves it on only once what was read has reached the
+  // screens and every request has its answer: its waits then take the time of the work they
+  // wait for, and a walk's replay waits as the walk did. A request a misbehaving server leaves
+  // unanswered holds the clock (to the pace of real time) for 2 s, far beyond what a loopback
+  // answer takes; then the clock goes on, as a walk against such a server has always done.
+  if (headless)
     ui::setNetworkAtRest([] {
-      return IsNetworkQuiet(0.02) && RequestsAwaitingAnswer() == 0 &&
+      return IsNetworkQuiet(0.02) && RequestsAwaitingAnswer(2.0) == 0 &&
              net::httpTransfersInFlight() == 0;
     });
   if (ui::Application::shared().launch(delegateClass))

@@ -392,13 +392,14 @@ void CSocket::AwaitLocked(const uint8_t* packet, int length) {
   // The parts of one message share a code and are answered once. (The logins go with code 0,
   // and so are answered.)
   const uint16_t code = RequestSerial(packet, static_cast<size_t>(length));
-  if (std::find(m_awaited.begin(), m_awaited.end(), code) == m_awaited.end())
-    m_awaited.push_back(code);
+  if (std::none_of(m_awaited.begin(), m_awaited.end(),
+                   [code](const auto& awaited) { return awaited.first == code; }))
+    m_awaited.emplace_back(code, std::chrono::steady_clock::now());
 }
 
 void CSocket::AnswerArrived(uint16_t code) {
   std::lock_guard<std::mutex> guard(m_lock);
-  std::erase(m_awaited, static_cast<uint16_t>(code & 0x3FFF));
+  EraseAwaitedLocked(code);
 }
 
 void CSocket::AwaitAnswerTo(const uint8_t* packet, int length) {
@@ -415,9 +416,17 @@ void CSocket::AwaitQueuedLocked() {
   }
 }
 
-int CSocket::AwaitedAnswers() const {
+void CSocket::EraseAwaitedLocked(uint16_t code) {
+  code &= 0x3FFF;
+  std::erase_if(m_awaited, [code](const auto& awaited) { return awaited.first == code; });
+}
+
+int CSocket::AwaitedAnswers(double withinSeconds) const {
+  const auto now = std::chrono::steady_clock::now();
   std::lock_guard<std::mutex> guard(m_lock);
-  return static_cast<int>(m_awaited.size());
+  return static_cast<int>(std::count_if(m_awaited.begin(), m_awaited.end(), [&](const auto& awaited) {
+    return std::chrono::duration<double>(now - awaited.second).count() < withinSeconds;
+  }));
 }
 
 int CSocket::TakeLocked(std::vector<uint8_t>& out, int maximum, std::vector<int>* lengths) {
@@ -478,7 +487,7 @@ int CSocket::WithdrawQueued(uint16_t code) {
       m_sendBuf.erase(m_sendBuf.begin() + static_cast<long>(offset),
                       m_sendBuf.begin() + static_cast<long>(offset + length));
       m_sendPackets.erase(m_sendPackets.begin() + static_cast<long>(i));
-      std::erase(m_awaited, code);
+      EraseAwaitedLocked(code);
       ++taken;
     } else {
       offset += length;

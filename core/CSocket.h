@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -118,9 +119,10 @@ class CSocket {
   // Bytes read and not yet taken as packets (a packet's first piece waiting for the rest).
   int BufferedBytes() const;
   // The request codes queued or sent on this connection that no packet has answered yet (a
-  // request whose connection closed counts no more once it was sent: its answer cannot come).
-  // The headless tour's clock waits for them before it moves on.
-  int AwaitedAnswers() const;
+  // request whose connection closed counts no more once it was sent: its answer cannot come),
+  // those awaited for less than `withinSeconds` of real time. A headless script's clock waits
+  // for them before it moves on.
+  int AwaitedAnswers(double withinSeconds = 1e9) const;
   // A packet with that code has been handed on: its request is answered. (The reader says so
   // once the packet's records are on their way to the main loop, so that at no moment does
   // neither the request nor its answer wait.)
@@ -151,6 +153,7 @@ class CSocket {
   void ReapAttempts(bool all);
   int TakeLocked(std::vector<uint8_t>& out, int maximum, std::vector<int>* lengths);
   void AwaitLocked(const uint8_t* packet, int length);
+  void EraseAwaitedLocked(uint16_t code);
   void AwaitQueuedLocked();
 
   const std::string m_name;
@@ -159,7 +162,8 @@ class CSocket {
   uint8_t m_recvBuf[kRecvBufferSize];
   std::vector<uint8_t> m_sendBuf;  // whole packets back to back
   std::deque<int> m_sendPackets;   // their lengths
-  std::vector<uint16_t> m_awaited;  // request codes without an answer yet (see AwaitedAnswers)
+  // Request codes without an answer yet, and since when (see AwaitedAnswers).
+  std::vector<std::pair<uint16_t, std::chrono::steady_clock::time_point>> m_awaited;
   net::SocketPtr m_socket;
   std::shared_ptr<Race> m_race;
   CDataIP m_serverList;

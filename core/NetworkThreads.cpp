@@ -273,9 +273,9 @@ bool IsNetworkQuiet(double seconds) {
   return true;
 }
 
-int RequestsAwaitingAnswer() {
+int RequestsAwaitingAnswer(double withinSeconds) {
   int awaited = 0;
-  for (int i = 0; i < kConnectionCount; ++i) awaited += Sockets()[i].AwaitedAnswers();
+  for (int i = 0; i < kConnectionCount; ++i) awaited += Sockets()[i].AwaitedAnswers(withinSeconds);
   return awaited;
 }
 

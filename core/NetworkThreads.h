@@ -62,9 +62,9 @@ bool IsQuoteConnectionDropped();
 // pushes brings (a quote, then its bars) have all reached the screen. The walks judge a screen's
 // figures only then. `seconds` are real seconds, whatever clock the screens run on.
 bool IsNetworkQuiet(double seconds);
-// How many requests queued or sent on any connection wait for their answer (see
-// CSocket::AwaitedAnswers).
-int RequestsAwaitingAnswer();
+// How many requests queued or sent on any connection have waited less than `withinSeconds` of
+// real time for their answer (see CSocket::AwaitedAnswers).
+int RequestsAwaitingAnswer(double withinSeconds);
 // Takes the requests with that code out of every connection's send queue (those still waiting
 // for a connection); returns how many. A screen that told the user its request timed out calls
 // it, so that the request does not go out once the connection is back.

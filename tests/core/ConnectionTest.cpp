@@ -312,6 +312,10 @@ TEST_F(CSocketCut, ARequestIsAwaitedUntilAPacketWithItsCodeIsHandedOn) {
   // Given back to the queue (the close came under the send): each is awaited again.
   socket.ReturnSendData(out.data(), lengths);
   EXPECT_EQ(socket.AwaitedAnswers(), 3);
+  // Counted only while younger than the time asked for.
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_EQ(socket.AwaitedAnswers(0.02), 0);
+  EXPECT_EQ(socket.AwaitedAnswers(5), 3);
   socket.ClearBuffers();
   EXPECT_EQ(socket.AwaitedAnswers(), 0);
   // The login a turn puts in front of the queue is awaited too.
