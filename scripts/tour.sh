@@ -24,7 +24,8 @@
 #                 demo takes the time of its work, not of its waits; on the wall clock every wait
 #                 takes its real time. A script whose meaning needs the wall clock (pushes of a
 #                 live session, which come in real time) says so in a line "# tour: wall-clock
-#                 REASON" and plays on it whatever the tour's clock.
+#                 REASON" and plays on it whatever the tour's clock (so does a script whose own
+#                 server plays a live session, "# tour: server ... --play").
 #   --server "OPTIONS"  passed to every test server the tour starts, for example
 #                 --server "--date 20261211 --minute 1030" for a market at that day and minute
 #                 (see verdan-testserver --help)
@@ -139,9 +140,14 @@ start_server() {
   fi
 }
 
-# script_clock <script>: the clock it plays on (wall when the tour's is or the script asks for it).
+# script_clock <script>: the clock it plays on: wall when the tour's is, when the script asks for
+# it, or when its server plays a live session (whose pushes come in real time).
 script_clock() {
-  if [ "$clock" = wall ] || grep -qE '^# tour: wall-clock( |$)' "$1"; then echo wall; else echo virtual; fi
+  if [ "$clock" = wall ] || grep -qE '^# tour: (wall-clock( |$)|server .*--play)' "$1"; then
+    echo wall
+  else
+    echo virtual
+  fi
 }
 
 # play_group <group> <scripts...>: plays the scripts in order; writes the group's result.
