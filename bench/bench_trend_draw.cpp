@@ -1,4 +1,5 @@
-// One frame of the intraday chart on a raster surface, drawn in full (the cursor moved): grid,
+// One frame of the intraday chart on a raster surface as the cursor steps (the chart's cursor is
+// drawn over its kept picture; the pane's legend and line change with it): grid,
 // scales, time labels, price and average lines with both fills and the index bars, for a day of 241
 // points and one of 1450, at the trend page's two chart widths (220 and 320 points, 263 high). The
 // zigzag day swings the price across the whole area every minute (the worst case for the line and
@@ -82,8 +83,8 @@ void Draw(benchmark::State& state, int width, int points, bool walk, int paneInd
   }
   gfx::ImageContext ic(gfx::Size(width, 263));
   gfx::Context& ctx = ic.context();
-  // The cursor steps between two minutes, so every frame is drawn in full (an unchanged chart
-  // puts its kept pixels back; the AgainstPlain "Still" frames measure that).
+  // The cursor steps between two minutes every frame (an unchanged chart puts its kept pixels
+  // back; the AgainstPlain "Still" frames measure that).
   int frame = 0;
   for (auto _ : state) {
     chart->iRulerIndex = 100 + (++frame % 2);
