@@ -56,8 +56,9 @@ MainPageCell::MainPageCell(const std::string& reuseIdentifier)
   timeLabel_ = CellLabel(gfx::Rect(w / 3, 0, 2 * w / 3 - 14, line), 14, gfx::Color::orange());
   titleLabel_ = CellLabel(gfx::Rect(2, line, w - 14, line), 14, gfx::Color::white());
   contentLabel_ = CellLabel(gfx::Rect(2, 2 * line, w - 14, 30.25), 12, gfx::Color::midGrey());
+  // The summary on the two lines the row has; what does not fit ends in an ellipsis.
   contentLabel_->setNumberOfLines(2);
-  contentLabel_->setLineBreakMode(gfx::LineBreakMode::WordWrap);
+  contentLabel_->setLineBreakMode(gfx::LineBreakMode::TruncateTail);
   for (const auto& label : {dateLabel_, timeLabel_, titleLabel_, contentLabel_})
     contentView()->addSubview(label);
 }

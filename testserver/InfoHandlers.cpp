@@ -35,6 +35,10 @@ struct Alert {
 // The field of a radar request asking for its rows in several tables.
 constexpr int kTablesField = 98;
 
+// Bytes of an article's start its summary gives: 40 Chinese characters, about two lines of the
+// information list.
+constexpr size_t kSummaryBytes = 120;
+
 // Cuts UTF-8 text to at most `bytes` bytes without splitting a character.
 std::string CutUtf8(const std::string& text, size_t bytes) {
   if (text.size() <= bytes) return text;
@@ -227,8 +231,10 @@ void InfoTitles(ServerCore& s, Connection& c, const Request& req) {
     w.i32(32, n.partId);
     w.i32(22, n.id);
     w.utf16(23, n.title);
-    // The summary: the article's first 60 bytes, whole characters only.
-    w.utf16(37, CutUtf8(n.body, 60));
+    // The summary: the start of the article, as much as two lines of the list hold, ending in
+    // an ellipsis where it is cut.
+    const std::string summary = CutUtf8(n.body, kSummaryBytes);
+    w.utf16(37, summary.size() < n.body.size() ? summary + "…" : summary);
     w.text(36, std::to_string(n.id));
     w.i32(20, n.time);
     w.i32(21, n.date);

@@ -63,6 +63,41 @@ double shrinkSize(PangoContext* context, const std::string& text, const TextStyl
   return s;
 }
 
+// Punctuation that closes what it follows: CJK typesetting never begins a line with it.
+bool opensWithClosingPunctuation(std::string_view text) {
+  static constexpr std::string_view kClosing[] = {"）", "」", "』", "】", "〕", "〉", "》", "〗",
+                                                  "，", "。", "、", "：", "；", "！", "？"};
+  for (std::string_view c : kClosing)
+    if (text.substr(0, c.size()) == c) return true;
+  return false;
+}
+
+// The wrap keeps closing punctuation off a line's start, except where a run too long for a line
+// is cut anywhere: there the character before it goes down to the next line with it.
+void keepClosingPunctuationOnItsLine(PangoLayout* layout, std::string& text) {
+  for (int round = 0; round < 32; ++round) {
+    PangoLayoutIter* iter = pango_layout_get_iter(layout);
+    int previousStart = -1, breakAt = -1;
+    do {
+      const PangoLayoutLine* line = pango_layout_iter_get_line_readonly(iter);
+      const int start = line->start_index;
+      if (previousStart >= 0 && start > 0 && start < static_cast<int>(text.size()) &&
+          text[static_cast<size_t>(start) - 1] != '\n' &&
+          opensWithClosingPunctuation(std::string_view(text).substr(static_cast<size_t>(start)))) {
+        int before = start - 1;
+        while (before > previousStart && (static_cast<uint8_t>(text[before]) & 0xC0) == 0x80)
+          --before;
+        if (before > previousStart) breakAt = before;  // a line of one character stays
+      }
+      previousStart = start;
+    } while (breakAt < 0 && pango_layout_iter_next_line(iter));
+    pango_layout_iter_free(iter);
+    if (breakAt < 0) return;
+    text.insert(static_cast<size_t>(breakAt), "\n");
+    pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+  }
+}
+
 }  // namespace
 
 TextLayout::TextLayout(PangoContext* context, std::string_view rawText, const TextStyle& style,
@@ -107,6 +142,7 @@ TextLayout::TextLayout(PangoContext* context, std::string_view rawText, const Te
                                                                          : PANGO_ELLIPSIZE_END);
       pango_layout_set_height(layout_, maxLines == INT_MAX ? INT_MAX : -maxLines);
     }
+    keepClosingPunctuationOnItsLine(layout_, text);
   }
 
   PangoLayoutIter* iter = pango_layout_get_iter(layout_);

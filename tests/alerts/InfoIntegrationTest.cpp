@@ -9,6 +9,8 @@
 #include "alerts/InfoArticlePage.h"
 #include "alerts/MainPage.h"
 #include "alerts/RadarView.h"
+#include "platform/graphics/Text.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
 #include "shell/TabBar.h"
 #include "shell/TabBarController.h"
@@ -81,11 +83,28 @@ TEST_F(InfoIntegration, TheInformationTabListsSectionsTitlesAndArticles) {
   }));
   EXPECT_EQ(page->title(), market.sections()[1].second);
   EXPECT_EQ(page->labelWithTag(InfoArticlePage::kTitleTag)->text(), row["title"].asString());
-  // The summary is the article's beginning, cut between characters.
+  // The summary is the article's beginning, cut between characters and then ending in an
+  // ellipsis; the list shows it on the two lines its row has.
   const std::string text = page->contentView()->text();
-  EXPECT_FALSE(summary.empty());
-  EXPECT_LE(summary.size(), 60u);
-  EXPECT_EQ(text.compare(0, summary.size(), summary), 0);
+  ASSERT_FALSE(summary.empty());
+  const std::string ellipsis = "…";
+  const bool cut = summary.size() >= ellipsis.size() &&
+                   summary.compare(summary.size() - ellipsis.size(), ellipsis.size(), ellipsis) == 0;
+  const std::string start = cut ? summary.substr(0, summary.size() - ellipsis.size()) : summary;
+  EXPECT_EQ(cut, start.size() < text.size());
+  EXPECT_EQ(text.compare(0, start.size(), start), 0);
+  EXPECT_GT(start.size(), 60u);  // more than one line of the list
+  auto* cell = dynamic_cast<MainPageCell*>(
+      home->tableView()->cellForRowAtIndexPath(ui::IndexPath::forRow(0, 0)));
+  ASSERT_NE(cell, nullptr);
+  ui::Label& content = *cell->contentLabel();
+  EXPECT_EQ(content.text(), summary);
+  gfx::TextStyle style(content.font(), gfx::TextAlignment::Left, content.lineBreakMode());
+  style.numberOfLines = content.numberOfLines();
+  const double line = content.font().lineHeight();
+  const gfx::Size shown = gfx::measureText(summary, style, content.bounds().size);
+  EXPECT_GT(shown.height, 1.5 * line);  // two lines
+  EXPECT_LE(shown.height, content.bounds().height() + 1);
   EXPECT_TRUE(TickerShown());
 
   // Next: the second article.
