@@ -149,11 +149,28 @@ bool ServerCore::chaosKeeps(Connection& c, std::vector<uint8_t>& packet) {
 }
 
 void ServerCore::chaosHousekeeping() {
-  if (!chaos_) return;
   const double now = foundation::Clock::now();
+  // The whole server away a while: what a client meets when its server stops and starts again.
+  if (options_.awaySeconds > 0) {
+    if (awayFrom_ < 0) awayFrom_ = now;
+    const double t = now - awayFrom_;
+    const bool away = t >= options_.awayAt && t < options_.awayAt + options_.awaySeconds;
+    if (away) {
+      if (!away_) foundation::logInfo("testserver: away for %.0f s", options_.awaySeconds);
+      for (auto& listener : listeners_)
+        if (listener) listener->close();
+      for (auto& [id, c] : conns_)
+        if (!c->closed) close(*c);
+    } else if (away_) {
+      foundation::logInfo("testserver: back");
+      for (int r = 0; r < kRoleCount; ++r) openListener(static_cast<Role>(r));
+    }
+    away_ = away;
+  }
+  if (!chaos_) return;
   for (int r = 0; r < kRoleCount; ++r) {
     double& at = chaos_->reopenAt[static_cast<size_t>(r)];
-    if (at > 0 && now >= at) {
+    if (at > 0 && now >= at && !away_) {
       at = 0;
       openListener(static_cast<Role>(r));
     }

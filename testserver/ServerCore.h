@@ -343,6 +343,8 @@ class ServerCore {
   std::vector<HeldReply> held_;
   struct ChaosState;
   std::shared_ptr<ChaosState> chaos_;
+  double awayFrom_ = -1;  // the start of the --away count (Clock::now), -1 before it
+  bool away_ = false;
   int chaosReply_ = 0;  // 0 as usual, 1 swallowed, 2 held back
 };
 

@@ -55,6 +55,10 @@ struct ServerOptions {
   // meet the server's misbehaviours at random (see ServerChaos.cpp): stalls, dropped
   // connections, answers held back past the client's time-out, refused connects, error answers.
   uint64_t chaosSeed = 0;
+  // Seconds after the start at which the server goes away for `awaySeconds` (every connection
+  // closed, every port refusing connects), then comes back; 0 seconds: never.
+  double awayAt = 0;
+  double awaySeconds = 0;
 
   // Every port picked by the system and the market clock after every close (tests).
   static ServerOptions Ephemeral();

@@ -314,4 +314,37 @@ TEST_F(Misbehaviour, ChangedQuotesArePushedToSubscribers) {
   EXPECT_EQ(minute, 10 * 60 + 1);
 }
 
+// --away: the whole server goes for a while (its connections closed, its ports refusing), then
+// takes connects and answers again, as a server stopped and started would.
+TEST(AwayServer, GoesAndComesBack) {
+  auto o = testserver::ServerOptions::Ephemeral();
+  o.date = kMisbehaviourDate;
+  o.minute = kMisbehaviourMinute;
+  o.idleTimeout = 0;
+  o.awayAt = 1;
+  o.awaySeconds = 4;
+  testserver::TestServer server(o);
+  ASSERT_TRUE(server.start());
+  auto client = std::make_unique<TestClient>(server.port(Role::Quote));
+  ASSERT_TRUE(client->connected());
+  ASSERT_TRUE(client->send(Misbehaviour_Ask(1)));
+  EXPECT_TRUE(client->receive(0.5).ok);
+  // Away: the connection goes and no connect is taken, on any port.
+  EXPECT_TRUE(client->closedByServer(3));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(TestClient(server.port(Role::Quote)).connected());
+  EXPECT_FALSE(TestClient(server.port(Role::Http)).connected());
+  // Back.
+  bool back = false;
+  for (int tries = 0; tries < 100 && !back; ++tries) {
+    client = std::make_unique<TestClient>(server.port(Role::Quote));
+    back = client->connected();
+    if (!back) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_TRUE(back);
+  ASSERT_TRUE(client->send(Misbehaviour_Ask(2)));
+  EXPECT_EQ(client->receive(0.5).code(), 2);
+  server.stop();
+}
+
 }  // namespace

@@ -29,6 +29,8 @@ void Usage() {
       "                         [--kline-parts]   long K-line answers in numbered parts\n"
       "                         [--chaos SEED]    misbehave at random (seeded): stalls, late\n"
       "                             answers, error answers, dropped and refused connections\n"
+      "                         [--away AT SECONDS]  gone AT seconds after the start for\n"
+      "                             SECONDS: connections closed, connects refused\n"
       "                         [--flood SECONDS] [--flood-rounds N]\n"
       "                             push to every logged-in quote connection as fast as it\n"
       "                             reads, for SECONDS from the first push and/or N rounds\n"
@@ -98,6 +100,11 @@ int main(int argc, char** argv) {
     } else if (a == "--chaos") {
       ok = value(&v) && v > 0;
       options.chaosSeed = static_cast<uint64_t>(v);
+    } else if (a == "--away") {
+      long at = 0;
+      ok = value(&at) && at >= 0 && value(&v) && v > 0;
+      options.awayAt = static_cast<double>(at);
+      options.awaySeconds = static_cast<double>(v);
     } else if (a == "--kline-parts") {
       klineParts = true;
     } else if (a == "--auth") {
