@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "account/AccountUi.h"
+#include "account/TradeSession.h"
 #include "account/TraderSelect.h"
 #include "account/UIHKTransferViewController.h"
 #include "core/CDataCenter.h"
@@ -25,6 +26,10 @@
 
 namespace {
 constexpr char kRowCell[] = "TradeRow";
+// The status, the trade login form (or, after the login, its account) below it, then the menu.
+constexpr double kFormTop = 50;
+constexpr double kFormHeight = 34;
+constexpr double kMenuTop = kFormTop + kFormHeight + 4;
 }  // namespace
 
 std::shared_ptr<UIHKTransferViewController> MakeTransferScreen(int type) {
@@ -60,7 +65,20 @@ void TradeLoginViewController::loadView() {
   status_ = accountui::MakeLabel("", gfx::Rect(12, 6, w - 24, 40), 14, gfx::Color::darkGrey());
   status_->setNumberOfLines(2);
   view->addSubview(status_);
-  table_ = ui::TableView::create(gfx::Rect(0, 50, w, frame.height() - 50),
+  tradeState_ = accountui::MakeLabel("", gfx::Rect(12, kFormTop, w - 24, kFormHeight), 15,
+                                     gfx::Color::darkGrey());
+  view->addSubview(tradeState_);
+  accountField_ =
+      accountui::MakeField(gfx::Rect(12, kFormTop, 118, kFormHeight), "资金账号", false);
+  passwordField_ =
+      accountui::MakeField(gfx::Rect(136, kFormTop, 110, kFormHeight), "交易密码", true);
+  for (const auto& field : {accountField_, passwordField_}) {
+    field->setDelegate(returnCloses_);
+    view->addSubview(field);
+  }
+  loginButton_ = accountui::MakeButton("登录", gfx::Rect(252, kFormTop, w - 264, kFormHeight));
+  view->addSubview(loginButton_);
+  table_ = ui::TableView::create(gfx::Rect(0, kMenuTop, w, frame.height() - kMenuTop),
                                  ui::TableViewStyle::Grouped);
   table_->setBackgroundColor(gfx::Color::clear());
   view->addSubview(table_);
@@ -71,6 +89,10 @@ void TradeLoginViewController::viewDidLoad() {
   Extend::resizeClientViewForiOS7(*this);
   setTitle(kTradeTitle);
   ServeTable(*table_, *this);
+  loginButton_->addTarget(ui::WhileAlive(this, &TradeLoginViewController::tradeLogin),
+                          ui::ControlEvent::TouchUpInside, this);
+  waiter_.attach(*view(), RequestWaiter::BoxFrame(160), weakAs<::AlertViewDelegate>(),
+                 kRequestTimeoutSeconds, "正在登录，请等待...");
 }
 
 void TradeLoginViewController::viewWillAppear(bool animated) {
@@ -107,6 +129,9 @@ void TradeLoginViewController::viewDidAppear(bool animated) {
 void TradeLoginViewController::viewWillDisappear(bool animated) {
   ui::ViewController::viewWillDisappear(animated);
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  // The login's answer is no longer awaited; the user asks again on return.
+  waiter_.hide();
+  loginAfterKey_ = false;
 }
 
 void TradeLoginViewController::updateStatus() {
@@ -115,6 +140,54 @@ void TradeLoginViewController::updateStatus() {
   status_->setText(foundation::format("用户: %s%s\n券商: %s", user.empty() ? "游客" : user.c_str(),
                                       verifyText_.c_str(),
                                       broker.empty() ? "未选择" : broker.c_str()));
+  // The form stands while there is no trade login; the login's account takes its place after one.
+  const std::string account = TradeLoginAccount();
+  tradeState_->setText(account.empty() ? "" : "交易账号: " + account + " 已登录");
+  tradeState_->setHidden(account.empty());
+  for (ui::View* v :
+       {static_cast<ui::View*>(accountField_.get()), static_cast<ui::View*>(passwordField_.get()),
+        static_cast<ui::View*>(loginButton_.get())})
+    v->setHidden(!account.empty());
+}
+
+void TradeLoginViewController::tradeLogin() {
+  if (GetLoginUserName().empty() || waiter_.busy()) return;
+  const std::string account = accountField_->text();
+  const std::string password = passwordField_->text();
+  if (account.empty() || password.empty()) {
+    ShowMessageAlert(account.empty() ? kTradeAccountMissing : kTradePasswordMissing);
+    return;
+  }
+  accountField_->resignFirstResponder();
+  passwordField_->resignFirstResponder();
+  if (!waiter_.begin(*loginButton_)) return;
+  loggingIn_[0] = account;
+  loggingIn_[1] = password;
+  // The login goes enciphered with the agreed key: without one, it waits for the exchange.
+  if (keyAgreed_) {
+    sendTradeLogin();
+    return;
+  }
+  loginAfterKey_ = true;
+  if (keyCode_ < 0) requestSessionKey();
+  waiter_.expect(static_cast<uint16_t>(keyCode_));
+}
+
+void TradeLoginViewController::sendTradeLogin() {
+  loginAfterKey_ = false;
+  const uint16_t code =
+      MakeRequest_TradeLogin(GlobalTradeRequest(), loggingIn_[0].c_str(), loggingIn_[1].c_str());
+  if (code == 0) {
+    waiter_.end(*loginButton_, *loginButton_);
+    return;
+  }
+  waiter_.expect(code);
+}
+
+void TradeLoginViewController::handleTimeoutRequest() {
+  loginAfterKey_ = false;
+  waiter_.timedOut();
+  loginButton_->setEnabled(true);
 }
 
 void TradeLoginViewController::tradeUserVerifyReturn(UserVerifyView&, int8_t result, int) {
@@ -132,15 +205,36 @@ void TradeLoginViewController::requestSessionKey() {
 void TradeLoginViewController::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.status != kReceiveStatusPacket || view.header.MainType != kMainTypeTrade ||
-      view.header.ChildType != TradeChild::kSessionKey || view.requestCode() != keyCode_)
+  if (view.status != kReceiveStatusPacket || view.header.MainType != kMainTypeTrade) return;
+  if (view.header.ChildType == TradeChild::kLogin) {
+    if (!waiter_.takes(view.requestCode())) return;
+    if (view.header.isError()) {
+      ForgetTradeLogin();
+      waiter_.failed();
+      loginButton_->setEnabled(true);
+      ShowErrorText(view);
+    } else {
+      NoteTradeLogin(loggingIn_[0], loggingIn_[1]);
+      passwordField_->setText("");
+      waiter_.end(*loginButton_, *loginButton_);
+    }
+    updateStatus();
     return;
+  }
+  if (view.header.ChildType != TradeChild::kSessionKey || view.requestCode() != keyCode_) return;
   keyCode_ = -1;
+  const bool loginWaits = loginAfterKey_ && waiter_.takes(view.requestCode());
   if (view.header.isError()) {
+    if (loginWaits) {
+      loginAfterKey_ = false;
+      waiter_.failed();
+      loginButton_->setEnabled(true);
+    }
     ShowErrorText(view);
     return;
   }
   keyAgreed_ = ApplySessionKeyReply(GlobalTradeRequest(), view.body, view.bodyLen) == 0;
+  if (loginWaits && keyAgreed_) sendTradeLogin();
 }
 
 void TradeLoginViewController::recvTradeLogin(const foundation::Notification& notification) {
@@ -176,6 +270,14 @@ void TradeLoginViewController::openRow(int row) {
   auto* navigation = navigationController();
   if (!navigation || row < 0 || row >= static_cast<int>(rowTitles().size())) return;
   if (GetLoginUserName().empty()) return;
+  // The bank rows act on the trade account: without its login the server answers nothing.
+  if (row <= 2 && !IsTradeLoggedIn()) {
+    if (auto selected = table_->indexPathForSelectedRow())
+      table_->deselectRowAtIndexPath(*selected, false);
+    updateStatus();
+    ShowMessageAlert(kTradeLoginFirst);
+    return;
+  }
   if (row == 3) {
     navigation->pushViewController(std::make_shared<UIHKTransferSMViewController>(), true);
     return;

@@ -475,24 +475,40 @@ void CSocket::ReturnSendData(const uint8_t* data, const std::vector<int>& length
 int CSocket::WithdrawQueued(uint16_t code) {
   code &= 0x3FFF;
   if (code == 0) return 0;
+  return WithdrawQueuedIf([code](const uint8_t* header) {
+    return static_cast<uint16_t>((header[14] | (header[15] << 8)) & 0x3FFF) == code;
+  });
+}
+
+int CSocket::WithdrawQueuedIf(const std::function<bool(const uint8_t* header)>& matches) {
   std::lock_guard<std::mutex> guard(m_lock);
   int taken = 0;
   size_t offset = 0;
+  std::vector<uint16_t> withdrawn;
   for (size_t i = 0; i < m_sendPackets.size();) {
     const size_t length = static_cast<size_t>(m_sendPackets[i]);
     const uint8_t* packet = m_sendBuf.data() + offset;
-    const uint16_t serial =
-        length > 15 ? static_cast<uint16_t>((packet[14] | (packet[15] << 8)) & 0x3FFF) : 0;
-    if (serial == code) {
+    if (length >= static_cast<size_t>(kPacketHeaderSize) && matches(packet)) {
+      withdrawn.push_back(RequestSerial(packet, length));
       m_sendBuf.erase(m_sendBuf.begin() + static_cast<long>(offset),
                       m_sendBuf.begin() + static_cast<long>(offset + length));
       m_sendPackets.erase(m_sendPackets.begin() + static_cast<long>(i));
-      EraseAwaitedLocked(code);
       ++taken;
     } else {
       offset += length;
       ++i;
     }
+  }
+  // A withdrawn request is no longer awaited, unless a packet of its code still waits.
+  for (uint16_t code : withdrawn) {
+    bool stillQueued = false;
+    offset = 0;
+    for (int length : m_sendPackets) {
+      stillQueued = stillQueued ||
+                    RequestSerial(m_sendBuf.data() + offset, static_cast<size_t>(length)) == code;
+      offset += static_cast<size_t>(length);
+    }
+    if (!stillQueued) EraseAwaitedLocked(code);
   }
   return taken;
 }

@@ -75,6 +75,9 @@ class CSocket {
   // Takes every queued packet whose request code (its 14-bit serial) is `code` out of the queue:
   // a request its screen gave up on never goes out later. Returns the packets taken.
   int WithdrawQueued(uint16_t code);
+  // Takes every queued packet whose 16-byte header `matches` says so out of the queue (a login
+  // that failed to connect is not one to send later). Returns the packets taken.
+  int WithdrawQueuedIf(const std::function<bool(const uint8_t* header)>& matches);
   // Empties the send queue and the receive buffer.
   void ClearBuffers();
   int GetSendLen() const;

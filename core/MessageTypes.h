@@ -84,6 +84,7 @@ constexpr uint8_t kSelfStockSync = 96;
 // Child types of the trade family (146).
 namespace TradeChild {
 constexpr uint8_t kSessionKey = 0;
+constexpr uint8_t kLogin = 1;
 constexpr uint8_t kBankInfo = 40;
 constexpr uint8_t kTransfer = 41;
 constexpr uint8_t kBalance = 43;

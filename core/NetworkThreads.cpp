@@ -266,6 +266,23 @@ int WithdrawQueuedRequest(uint16_t code) {
   return taken;
 }
 
+namespace {
+
+int WithdrawLoginsOf(CoreConnection which) {
+  return GetCoreSocket(which).WithdrawQueuedIf([](const uint8_t* header) {
+    return header[12] == kMainTypeLogin && LoginChild::IsLogin(header[13]);
+  });
+}
+
+}  // namespace
+
+int WithdrawQueuedLogins() {
+  const int taken =
+      WithdrawLoginsOf(CoreConnection::Authentication) + WithdrawLoginsOf(CoreConnection::Quote);
+  if (taken > 0) foundation::logInfo("%d queued login(s) withdrawn", taken);
+  return taken;
+}
+
 bool IsNetworkQuiet(double seconds) {
   if (RealSeconds() - g_lastReceived.load() < seconds) return false;
   for (int i = 0; i < kConnectionCount; ++i)
@@ -291,9 +308,11 @@ void RunSendTurn(CoreConnection which, int childType) {
     if (connected == CSocket::kConnectCancelled) return;
     if (connected != CSocket::kConnected) {
       connection.Close();
-      // Queued packets stay for the next turn.
+      // Queued packets stay for the next turn, except the login this failure answers: the
+      // user's next try queues a login of its own.
       if ((which == CoreConnection::Authentication || which == CoreConnection::Quote) &&
           !State().stopping.load()) {
+        WithdrawLoginsOf(which);
         PostReceiveStatus("login", kReceiveStatusConnectFailed);
       }
       return;

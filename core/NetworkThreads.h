@@ -69,6 +69,10 @@ int RequestsAwaitingAnswer(double withinSeconds);
 // for a connection); returns how many. A screen that told the user its request timed out calls
 // it, so that the request does not go out once the connection is back.
 int WithdrawQueuedRequest(uint16_t code);
+// Takes the login requests (authentication and quote logins) out of the authentication and
+// quote send queues; returns how many. A login whose connect failed was answered by that
+// failure: sent later it would start a second login chain beside the one the user asks for.
+int WithdrawQueuedLogins();
 // Called by the readers on every read that brought bytes.
 void NoteBytesReceived();
 // The quote server answered a request normally (no error answer): when, on the screens' clock

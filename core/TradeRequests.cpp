@@ -203,6 +203,14 @@ uint16_t MakeRequest_Transfer43(CDataRequest* request, int tag, const char* acco
   return SendRequest146(request, kMainTypeTrade, TradeChild::kBalance, table);
 }
 
+uint16_t MakeRequest_TradeLogin(CDataRequest* request, const char* account, const char* password) {
+  MDBF table;
+  AddStringText(table, 1, account);
+  AddStringText(table, 16, password);
+  if (request) request->SetRequestTag(0);
+  return SendRequest146(request, kMainTypeTrade, TradeChild::kLogin, table);
+}
+
 uint16_t MakeRequest_CanTransfer(CDataRequest* request, int tag, const char* account,
                                  const char* assetPassword, int32_t currency) {
   MDBF table;

@@ -26,6 +26,11 @@ int MakeRequest_SessionKey(CDataRequest* request, int tag, uint16_t* outCode, co
 // is missing or empty.
 int ApplySessionKeyReply(CDataRequest* request, const uint8_t* body, int length);
 
+// The trade login (146/1): field 1 the fund account, field 16 the trade password, as the bank
+// information request carries them. The server serves the trade account's requests only on a
+// connection logged in to it.
+uint16_t MakeRequest_TradeLogin(CDataRequest* request, const char* account, const char* password);
+
 // extra: up to 10 items "field:value" separated by '|'; wanted: one byte per wanted field id.
 uint16_t MakeRequest_BankInfo(CDataRequest* request, int tag, uint8_t childType, int32_t start,
                               int32_t count, const char* extra, const char* wanted,

@@ -5,6 +5,7 @@
 
 #include "core/CoreState.h"
 #include "core/MDBF.h"
+#include "core/NetworkThreads.h"
 #include "core/ReceiveRecord.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
@@ -58,6 +59,8 @@ void LoginShowView::hideWaitingBox() {
 
 void LoginShowView::UserLogin() {
   ResetAllCoreState();
+  // One attempt, one login chain: no earlier login still waits to go out beside this one.
+  WithdrawQueuedLogins();
   if (alertView_) alertView_->showAlertMsg();
   if (GetLoginUserName().empty() || GetLoginPassword().empty()) SetLoginInfo("", "");
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->DoRenZhengLogin(true);

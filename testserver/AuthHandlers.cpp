@@ -46,6 +46,12 @@ const KnownUser kKnownUsers[] = {{"zhang3", "123456"},
                                  {"8001", "800100"},
                                  {"8002", "800200"}};
 
+bool KnownName(const std::string& name) {
+  for (const KnownUser& u : kKnownUsers)
+    if (name == u.name) return true;
+  return false;
+}
+
 // False for a known user with another password.
 bool PasswordMatches(const std::string& name, const std::string& password) {
   for (const KnownUser& u : kKnownUsers)
@@ -147,6 +153,16 @@ void RegisterOrPassword(ServerCore& s, Connection& c, const Request& req) {
   if (ParseTable(req, t)) name = t.GetNSString(33);
   if (name.empty()) {
     s.replyError(c, req, "请输入用户名", false);
+    return;
+  }
+  // As the real server: a name is registered once, and only a registered name has a password.
+  const bool exists = KnownName(name) || s.hasUser(name);
+  if (req.header.ChildType == 1 && exists) {
+    s.replyError(c, req, "用户名" + name + "已被注册，请换一个用户名", false);
+    return;
+  }
+  if (req.header.ChildType == 2 && !exists) {
+    s.replyError(c, req, "用户" + name + "不存在，请先注册", false);
     return;
   }
   TableWriter w;

@@ -56,6 +56,8 @@ struct Connection {
   std::string device;
   bool loggedIn = false;
   std::string tradeKey;                            // session key of the trade channel
+  // The trade account logged in on this connection and its password ("" before a trade login).
+  std::string tradeAccount, tradePassword;
   std::map<uint16_t, Subscription> subscriptions;  // by page x 256 + child
   // Parts of a multi-part mail, by request code (at most kMaxUnfinishedMails codes).
   std::map<uint16_t, std::vector<std::vector<uint8_t>>> mailParts;
@@ -152,6 +154,8 @@ class ServerCore {
   // The state of a user, made on first use; past kMaxUsers an unknown name gets a scratch
   // state that is emptied on every such call.
   UserState& user(const std::string& name);
+  // True when the server keeps a state for the name (it logged in, registered or was set up).
+  bool hasUser(const std::string& name) const { return users_.count(name) > 0; }
   // The state a request of this connection acts on: the named user's, or for a guest ("") the
   // guest state of the connection's device. A device's guest state starts as a copy of the
   // state kept under "" (what tests set for "the guest"), with a QSID of its own.

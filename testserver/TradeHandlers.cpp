@@ -41,6 +41,67 @@ void SessionKey(ServerCore& s, Connection& c, const Request& req) {
   c.tradeKey = PickedKey(serverText);
 }
 
+// The trade accounts the broker keeps: fund account and trade password.
+struct TradeAccount {
+  const char* account;
+  const char* password;
+};
+const TradeAccount kTradeAccounts[] = {{"880001", "112233"}, {"880002", "445566"}};
+
+// 146/1: a trade login with the account (field 1) and password (field 16) binds this connection
+// to the account; every trade request after it is served for that account only.
+void TradeLogin(ServerCore& s, Connection& c, const Request& req) {
+  MDBF t;
+  std::string account, password;
+  if (ParseTable(req, t)) {
+    account = t.GetNSString(1);
+    password = t.GetNSString(16);
+  }
+  if (account.empty() || password.empty()) {
+    s.replyError(c, req, account.empty() ? "请输入资金账号" : "请输入交易密码", false);
+    return;
+  }
+  bool matches = false;
+  for (const TradeAccount& a : kTradeAccounts)
+    matches = matches || (account == a.account && password == a.password);
+  if (!matches) {
+    c.tradeAccount.clear();
+    c.tradePassword.clear();
+    s.replyError(c, req, "资金账号或交易密码错误", false);
+    return;
+  }
+  c.tradeAccount = account;
+  c.tradePassword = password;
+  TableWriter w;
+  w.text(1, account);
+  w.utf16(15, "交易登录成功");
+  s.reply(c, req, w.build(), true);
+}
+
+constexpr const char* kNoTradeLogin = "尚未登录交易账号，请先登录";
+
+// A request of a trade account is answered only on a connection logged in to it; where the
+// request names the login's account and password (`passwordField`, 0 for none) they must be
+// that login's.
+Handler ForTradeLogin(Handler handler, uint8_t passwordField) {
+  return [handler, passwordField](ServerCore& s, Connection& c, const Request& req) {
+    if (c.tradeAccount.empty()) {
+      s.replyError(c, req, kNoTradeLogin, false);
+      return;
+    }
+    if (passwordField != 0) {
+      MDBF t;
+      const bool parsed = ParseTable(req, t);
+      if (!parsed || t.GetNSString(1) != c.tradeAccount ||
+          t.GetNSString(passwordField) != c.tradePassword) {
+        s.replyError(c, req, "资金账号或交易密码不符，请重新登录", false);
+        return;
+      }
+    }
+    handler(s, c, req);
+  };
+}
+
 // The linked banks: 工商银行 with two currencies whose password flags differ, 建设银行 whose
 // record carries no currency (listed, not accepted), 招商银行 whose one currency has no flag
 // fields at all.
@@ -199,6 +260,14 @@ int BankFundRecord(const std::string& account, const std::string& bank, int32_t 
   return -1;
 }
 
+// The fund accounts of the logged-in trade account: its own and those of its asset records.
+bool OwnFundAccount(const Connection& c, const std::string& account) {
+  if (account == c.tradeAccount) return true;
+  for (int i = 0; i < kAssetRecords; ++i)
+    if (AssetAccount(i) == account) return true;
+  return false;
+}
+
 // Transfers and bank queries are served on trading days from 9:00 to 16:00.
 bool TransferHours(ServerCore& s) {
   const Market& m = s.market();
@@ -279,6 +348,10 @@ void Transfer(ServerCore& s, Connection& c, const Request& req) {
   }
   if ((in ? rules.inNeedsFundPassword : rules.outNeedsFundPassword) && fundPassword.empty()) {
     s.replyError(c, req, "请输入资金密码", false);
+    return;
+  }
+  if (!OwnFundAccount(c, fundAccount)) {
+    s.replyError(c, req, "资金账号不属于当前登录的交易账号", false);
     return;
   }
   const int record = BankFundRecord(fundAccount, bank, currency);
@@ -375,11 +448,12 @@ void Verify(ServerCore& s, Connection& c, const Request& req) {
 
 void RegisterTradeHandlers(ServerCore& s) {
   s.on(Role::Trade, kMainTypeTrade, 0, SessionKey);
-  s.on(Role::Trade, kMainTypeTrade, 40, BankInfo);
-  s.on(Role::Trade, kMainTypeTrade, 41, Transfer);
-  s.on(Role::Trade, kMainTypeTrade, 43, Transfer);
-  s.on(Role::Trade, kMainTypeTrade, 45, Transfer);
-  s.on(Role::Trade, kMainTypeTrade, 46, AssetList);
+  s.on(Role::Trade, kMainTypeTrade, 1, TradeLogin);
+  s.on(Role::Trade, kMainTypeTrade, 40, ForTradeLogin(BankInfo, 16));
+  s.on(Role::Trade, kMainTypeTrade, 41, ForTradeLogin(Transfer, 0));
+  s.on(Role::Trade, kMainTypeTrade, 43, ForTradeLogin(Transfer, 0));
+  s.on(Role::Trade, kMainTypeTrade, 45, ForTradeLogin(Transfer, 13));
+  s.on(Role::Trade, kMainTypeTrade, 46, ForTradeLogin(AssetList, 16));
   s.on(Role::Trade, kMainTypeTrade, 253, Handshake);
   for (Role r : {Role::Verify, Role::Quote}) {
     s.on(r, kMainTypeLogin, 20, Verify);

@@ -135,6 +135,45 @@ TEST_F(RegisterScreenTest, PasswordAndErrorAnswersKeepTheScreen) {
   EXPECT_TRUE(ui::AlertView::visibleAlerts().empty());
 }
 
+// The server says no where a real one does: a name registered before (a known user, or one
+// registered here a moment ago) is not registered again, and an unknown name has no password to
+// send. Each refusal is the server's text, and the screen stays for another name.
+TEST_F(RegisterScreenTest, ExistingNamesAndUnknownNamesAreRefused) {
+  LaunchAndLogIn();
+  struct Case {
+    std::string name;
+    bool registering;
+    std::string text;
+  };
+  const Case cases[] = {{"zhang3", true, "用户名zhang3已被注册，请换一个用户名"},
+                        {"nosuchuser77", false, "用户nosuchuser77不存在，请先注册"},
+                        {"newcomer5", true, ""},
+                        {"newcomer5", true, "用户名newcomer5已被注册，请换一个用户名"},
+                        {"newcomer5", false, ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name + (c.registering ? " register" : " password"));
+    auto screen = PushRegister(c.name);
+    if (c.registering)
+      screen->Register();
+    else
+      screen->GetPwd();
+    auto alert = WaitForAlert([](ui::AlertView&) { return true; });
+    ASSERT_TRUE(alert);
+    if (c.text.empty()) {
+      EXPECT_EQ(alert->title(), kInfoTitle);
+      EXPECT_NE(alert->message().find(c.name), std::string::npos);
+    } else {
+      EXPECT_EQ(alert->title(), "");
+      EXPECT_EQ(alert->message(), c.text);
+    }
+    EXPECT_TRUE(screen->waitingBox()->isHidden());
+    ui::AlertView::dismissAll();
+    pump([] { return false; }, 0.05);
+    if (!c.text.empty()) EXPECT_EQ(Navigation()->topViewController(), screen.get());
+    Navigation()->popToRootViewControllerAnimated(false);
+  }
+}
+
 TEST_F(RegisterScreenTest, BrokerInformationOffersTheCallAndKeepsTheLastNumber) {
   LaunchAndLogIn();
   auto screen = PushRegister("bob");

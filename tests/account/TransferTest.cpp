@@ -6,6 +6,7 @@
 #include "account/AccountUi.h"
 #include "account/BankAnswers.h"
 #include "account/TradeLoginViewController.h"
+#include "account/TradeSession.h"
 #include "account/UIHKTransferViewController.h"
 #include "core/CDataCenter.h"
 #include "core/CSocket.h"
@@ -35,6 +36,7 @@ std::vector<int> FieldIds(const testserver::ReceivedRequest& request) {
 class TransferTest : public accounttest::AccountScreenTest {
  protected:
   void TearDown() override {
+    ForgetTradeLogin();
     GetDataCenter().Reset();
     // The trade login's password outlives a reset of the trade state: cases that set it put it
     // back.
@@ -45,11 +47,26 @@ class TransferTest : public accounttest::AccountScreenTest {
   // The broker serves transfers from 9:00 to 16:00: the market stands at 10:00.
   std::shared_ptr<UIHKTransferViewController> Open(int type) {
     server->setMinute(10 * 60);
+    if (!IsTradeLoggedIn()) TradeLogIn();
     auto screen = MakeTransferScreen(type);
     Navigation()->pushViewController(screen, false);
     EXPECT_TRUE(pump([&] { return !screen->transferableLabel()->text().empty(); }));
     Settle();
     return screen;
+  }
+  // Logs in to the trade server on the trade screen, as a user does before any transfer: types
+  // the account and password, taps 登录 and waits for the answer. Gives the screen (popped).
+  std::shared_ptr<TradeLoginViewController> TradeLogIn(const std::string& account = "880001",
+                                                       const std::string& password = "112233") {
+    if (GetLoginUserName().empty()) SetLoginInfo("zhang3", "123456");
+    auto trade = std::make_shared<TradeLoginViewController>();
+    Navigation()->pushViewController(trade, false);
+    trade->tradeAccountField()->setText(account);
+    trade->tradePasswordField()->setText(password);
+    trade->tradeLogin();
+    EXPECT_TRUE(pump([] { return IsTradeLoggedIn(); }));
+    Navigation()->popViewControllerAnimated(false);
+    return trade;
   }
   static void Choose(UIDropDownList& list, int index, UIHKTransferViewController& screen) {
     list.setCurrentSelIndex(index);
@@ -221,17 +238,87 @@ TEST_F(TransferTest, TheAccountFollowsTheChosenCurrency) {
 
 TEST_F(TransferTest, TheTransferableAmountAsksWithTheTradeLoginPassword) {
   LaunchAndLogIn();
-  GetDataCenter().SetAccount("8800011000");
+  TradeLogIn();
   GetDataCenter().SetAccountPassword("second-text");
-  GetDataCenter().SetAssetPassword("trade-pw");
   auto screen = Open(0);
   auto asked = Requests(Role::Trade, 146, 45);
   ASSERT_GE(asked.size(), 1u);
   EXPECT_EQ(FieldIds(asked[0]), (std::vector<int>{1, 13, 6}));
-  EXPECT_EQ(RequestField(asked[0], 1), "8800011000");
-  EXPECT_EQ(RequestField(asked[0], 13), "trade-pw");
+  EXPECT_EQ(RequestField(asked[0], 1), "880001");
+  EXPECT_EQ(RequestField(asked[0], 13), "112233");
   // The other trade requests carry the same slot as field 16.
-  EXPECT_EQ(RequestField(Requests(Role::Trade, 146, 40)[0], 16), "trade-pw");
+  EXPECT_EQ(RequestField(Requests(Role::Trade, 146, 40)[0], 16), "112233");
+  EXPECT_EQ(RequestField(Requests(Role::Trade, 146, 40)[0], 2), "second-text");
+}
+
+// What a real trade server refuses: any request of a trade account from a connection with no
+// trade login, a login with a wrong password, and a request naming another account than the
+// login's. Each refusal is the server's text on the screen, and nothing of an account shows.
+TEST_F(TransferTest, TheTradeServerServesOnlyItsLoggedInAccount) {
+  LaunchAndLogIn();
+  SetLoginInfo("zhang3", "123456");
+  server->setMinute(10 * 60);
+  // No trade login: the transfer screen (opened whatever way) gets the refusal, no bank, no asset.
+  auto screen = MakeTransferScreen(0);
+  Navigation()->pushViewController(screen, false);
+  EXPECT_TRUE(
+      WaitForAlert([](ui::AlertView& a) { return a.message() == "尚未登录交易账号，请先登录"; }));
+  Settle();
+  EXPECT_TRUE(screen->bankList()->listArray().empty());
+  EXPECT_EQ(screen->pageText().find("一共4页"), std::string::npos);
+  ui::AlertView::dismissAll();
+  Navigation()->popViewControllerAnimated(false);
+
+  // The trade screen: the bank rows wait for the login; a wrong password is refused.
+  auto trade = std::make_shared<TradeLoginViewController>();
+  Navigation()->pushViewController(trade, false);
+  ASSERT_TRUE(pump([&] { return trade->keyAgreed(); }));
+  EXPECT_TRUE(trade->tradeStateLabel()->isHidden());
+  EXPECT_FALSE(trade->tradeAccountField()->isHidden());
+  trade->openRow(0);
+  advance(0.5);
+  EXPECT_EQ(Navigation()->topViewController(), trade.get());
+  EXPECT_TRUE(AlertWithMessage(kTradeLoginFirst));
+  ui::AlertView::dismissAll();
+  trade->tradeLogin();
+  EXPECT_TRUE(AlertWithMessage(kTradeAccountMissing));
+  ui::AlertView::dismissAll();
+  trade->tradeAccountField()->setText("880001");
+  trade->tradePasswordField()->setText("000000");
+  trade->tradeLogin();
+  EXPECT_TRUE(
+      WaitForAlert([](ui::AlertView& a) { return a.message() == "资金账号或交易密码错误"; }));
+  EXPECT_FALSE(IsTradeLoggedIn());
+  EXPECT_TRUE(trade->tradeLoginButton()->isEnabled());
+  ui::AlertView::dismissAll();
+
+  trade->tradePasswordField()->setText("112233");
+  trade->tradeLogin();
+  ASSERT_TRUE(pump([] { return IsTradeLoggedIn(); }));
+  EXPECT_EQ(trade->tradeStateLabel()->text(), "交易账号: 880001 已登录");
+  EXPECT_FALSE(trade->tradeStateLabel()->isHidden());
+  EXPECT_TRUE(trade->tradeAccountField()->isHidden());
+  trade->openRow(0);
+  advance(0.5);
+  auto* in = dynamic_cast<UIHKTransferViewController*>(Navigation()->topViewController());
+  ASSERT_NE(in, nullptr);
+  ASSERT_TRUE(pump([&] { return !in->transferableLabel()->text().empty(); }));
+  EXPECT_EQ(in->bankList()->listArray().size(), 3u);
+
+  // A request that names another account than the login's is refused, however it came.
+  server->clearReceivedRequests();
+  GetDataCenter().SetAccount("880002");
+  GetDataCenter().SetAssetPassword("445566");
+  in->DataRefresh();
+  EXPECT_TRUE(WaitForAlert(
+      [](ui::AlertView& a) { return a.message() == "资金账号或交易密码不符，请重新登录"; }));
+  GetDataCenter().SetAccount("880001");
+  GetDataCenter().SetAssetPassword("112233");
+  ui::AlertView::dismissAll();
+
+  // Another trade connection has no login: the session knows it as the server does.
+  GetDataCenter().Reset();
+  EXPECT_FALSE(IsTradeLoggedIn());
 }
 
 TEST_F(TransferTest, PasswordRowsFollowTheChosenCurrency) {
@@ -258,7 +345,6 @@ TEST_F(TransferTest, PasswordRowsFollowTheChosenCurrency) {
 
   Navigation()->popViewControllerAnimated(false);
   // Out, fund side 2: the trade login's password goes with it, the form does not ask for it.
-  GetDataCenter().SetAssetPassword("trade-pw");
   auto out = Open(1);
   Choose(*out->currencyList(), 1, *out);
   EXPECT_TRUE(Shown(*out->bankPasswordField()));
@@ -273,7 +359,7 @@ TEST_F(TransferTest, PasswordRowsFollowTheChosenCurrency) {
   server->clearReceivedRequests();
   auto sent = ConfirmAndSend();
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(RequestField(sent[0], 13), "trade-pw");
+  EXPECT_EQ(RequestField(sent[0], 13), "112233");
   EXPECT_EQ(RequestField(sent[0], 6), "1");
 }
 
@@ -281,8 +367,9 @@ TEST_F(TransferTest, PasswordRowsFollowTheChosenCurrency) {
 // every password the broker will want has its row, and the transfer goes through.
 TEST_F(TransferTest, AnOutTransferNeedingTheTradingPasswordAsksForItWithoutALogin) {
   LaunchAndLogIn();
-  GetDataCenter().SetAssetPassword("");
   auto out = Open(1);
+  // The session lost the password after the screen's chain (a trade login always holds one).
+  GetDataCenter().SetAssetPassword("");
   Choose(*out->currencyList(), 1, *out);  // 美元: bank side 2, fund side 2
   EXPECT_TRUE(Shown(*out->bankPasswordField()));
   ASSERT_TRUE(Shown(*out->assetPasswordField()));
@@ -636,6 +723,10 @@ TEST_F(TransferTest, TradeScreenRowsAndTheGuestNotice) {
   ASSERT_TRUE(pump([&] { return trade->keyAgreed(); }));
   EXPECT_EQ(RequestField(Requests(Role::Trade, 146, 0)[0], 20), kTradeKeyText);
   EXPECT_NE(trade->statusLabel()->text().find("zhang3"), std::string::npos);
+  trade->tradeAccountField()->setText("880001");
+  trade->tradePasswordField()->setText("112233");
+  trade->tradeLogin();
+  ASSERT_TRUE(pump([] { return IsTradeLoggedIn(); }));
   trade->openRow(1);
   advance(0.5);  // the push is animated
   auto* out = dynamic_cast<UIHKTransferViewController*>(Navigation()->topViewController());

@@ -137,13 +137,17 @@ TEST_F(SendTurnTest, TwentyKilobyteQueueGoesOutInOneTurn) {
   EXPECT_EQ(GetCoreSocket(CoreConnection::Quote).GetSendLen(), 0);
 }
 
-TEST_F(SendTurnTest, RefusedConnectionPostsStatus11AndKeepsThePacketQueued) {
+// The login the failure answers is withdrawn (the user's next try queues its own: one login
+// chain per try); every other request stays queued for the next connection.
+TEST_F(SendTurnTest, RefusedConnectionPostsStatus11KeepsRequestsAndWithdrawsTheLogin) {
   CSocket::SetConnectTimeouts(0.3, 1.0);
   nettest::LoopbackListener refusing(false);
   Serve(kServerListAuth, refusing);
   PostLog posts({"login"});
   ASSERT_TRUE(StartNetworkThreads());
-  std::string request = MakePacket({144, 5, 0, 3}, "x");
+  std::string login = MakePacket({144, 5, 1, 0}, "x");
+  std::string request = MakePacket({144, 1, 2, 3}, "y");
+  Push(PushRenZhengQueue, login);
   Push(PushRenZhengQueue, request);
   ASSERT_TRUE(RunMainUntil([&] { return posts.Count("login") == 1; }));
   const auto* post = posts.First("login");
@@ -153,7 +157,7 @@ TEST_F(SendTurnTest, RefusedConnectionPostsStatus11AndKeepsThePacketQueued) {
   EXPECT_EQ(GetCoreSocket(CoreConnection::Authentication).GetSendLen(),
             static_cast<int>(request.size()));
 
-  // Once a server answers, the kept packet goes out with the next turn.
+  // Once a server answers, the kept packet goes out with the next turn, and no login before it.
   nettest::LoopbackListener accepting;
   Serve(kServerListAuth, accepting);
   PushRenZhengQueue(nullptr, 0);
@@ -161,6 +165,26 @@ TEST_F(SendTurnTest, RefusedConnectionPostsStatus11AndKeepsThePacketQueued) {
   Packet p;
   ASSERT_TRUE(ReadPacket(peer, p));
   EXPECT_EQ(p.wire, request);
+}
+
+// A login queued on the quote connection (its login after the authentication) is withdrawn by
+// its connect's failure too; WithdrawQueuedLogins takes what waits on either queue.
+TEST_F(SendTurnTest, QueuedLoginsAreWithdrawnAndOtherRequestsKept) {
+  CSocket& auth = GetCoreSocket(CoreConnection::Authentication);
+  CSocket& quote = GetCoreSocket(CoreConnection::Quote);
+  const std::string rz = MakePacket({144, 6, 1, 0}, "a");
+  const std::string hq = MakePacket({144, 7, 1, 0}, "b");
+  const std::string index = MakePacket({145, 12, 18, 4}, "c");
+  const std::string reg = MakePacket({144, 1, 2, 5}, "d");
+  ASSERT_EQ(auth.PutSendData(rz.data(), static_cast<int>(rz.size())), 1);
+  ASSERT_EQ(auth.PutSendData(reg.data(), static_cast<int>(reg.size())), 1);
+  ASSERT_EQ(quote.PutSendData(hq.data(), static_cast<int>(hq.size())), 1);
+  ASSERT_EQ(quote.PutSendData(index.data(), static_cast<int>(index.size())), 1);
+  ASSERT_EQ(quote.PutSendData(hq.data(), static_cast<int>(hq.size())), 1);
+  EXPECT_EQ(WithdrawQueuedLogins(), 3);
+  EXPECT_EQ(auth.GetSendLen(), static_cast<int>(reg.size()));
+  EXPECT_EQ(quote.GetSendLen(), static_cast<int>(index.size()));
+  EXPECT_EQ(WithdrawQueuedLogins(), 0);
 }
 
 // A new login closes every connection while a turn may be connecting. That close must not come

@@ -143,11 +143,15 @@ TEST_F(TestServerIntegration, RefusedAuthenticationPostsStatus11) {
   GuestLogin();
   ASSERT_TRUE(RunMainUntil([&] { return posts.Count("login") == 1; }));
   EXPECT_EQ(posts.First("login")->view().status, kReceiveStatusConnectFailed);
-  // The login waited in the queue; once the server accepts again it goes through.
+  // The failure answered the login: it no longer waits in the queue, and the next login is the
+  // only one that goes through once the server accepts again.
+  EXPECT_EQ(GetCoreSocket(CoreConnection::Authentication).GetSendLen(), 0);
   server->clearFaults();
-  PushRenZhengQueue(nullptr, 0);
+  server->clearReceivedRequests();
+  GuestLogin();
   ASSERT_TRUE(RunMainUntil([&] { return posts.Count("login") == 2; }));
   EXPECT_EQ(posts.entries[1].view().status, kReceiveStatusPacket);
+  EXPECT_EQ(server->receivedRequests(Role::Auth).size(), 1u);
 }
 
 TEST_F(TestServerIntegration, ErrorRepliesShowOrPostTheServerText) {

@@ -173,6 +173,35 @@ INSTANTIATE_TEST_SUITE_P(Failures, LoginFailure,
                                            FailureCase{Failure::Timeout, 0, kRequestTimeoutText},
                                            FailureCase{Failure::Timeout, 1, kRequestTimeoutText}));
 
+// The login whose connect failed was answered by that failure: one tap of "重新登录" makes one
+// chain, not one for the tap and one for the login still queued.
+TEST_F(StartupTest, ReloginAfterAFailedConnectMakesOneLoginChain) {
+  Launch([&] {
+    SetLoginInfo("zhang", "secret");
+    server->setFault(Role::Auth, Fault::Refuse);
+  });
+  auto alert = WaitForAlert(kLoginFailAlertTag);
+  ASSERT_NE(alert, nullptr);
+  EXPECT_EQ(alert->message(), kConnectFailedText);
+  server->clearFaults();
+  server->clearReceivedRequests();
+  ASSERT_TRUE(alert->pressButtonAtIndex(0));
+  ASSERT_TRUE(LoggedInAndShown());
+  // Long enough for a second chain's answers and its screens' requests to come in.
+  pump([] { return false; }, 1.0);
+  auto count = [&](Role role, uint8_t main, uint8_t child) {
+    int n = 0;
+    for (const auto& r : server->receivedRequests(role))
+      if (r.header.MainType == main && r.header.ChildType == child) ++n;
+    return n;
+  };
+  EXPECT_EQ(count(Role::Auth, kMainTypeLogin, LoginChild::kLoginRZ) +
+                count(Role::Auth, kMainTypeLogin, LoginChild::kLoginRZFlagged),
+            1);
+  EXPECT_EQ(count(Role::Quote, kMainTypeLogin, LoginChild::kLoginHQ), 1);
+  EXPECT_EQ(count(Role::Quote, kMainTypeQuote, QuoteChild::kSelfStockUpload), 1);
+}
+
 TEST_F(StartupTest, ForcedLogoutBringsTheOverlayBack) {
   Launch([] { SetLoginInfo("zhang", "secret"); });
   ASSERT_TRUE(LoggedInAndShown());

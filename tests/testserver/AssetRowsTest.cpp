@@ -2,9 +2,11 @@
 // account with its one balance.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -26,6 +28,7 @@ TEST(AssetRows, EveryAccountIsListedOnce) {
   GetDataCenter().Reset();
   TestClient trade(server.port(Role::Trade), GetDataCenter().GetSessionKey().c_str());
   ASSERT_TRUE(trade.connected());
+  ASSERT_FALSE(AskTradeLogin(trade).error());
   std::set<std::string> accounts;
   int rows = 0;
   for (int start = 0; start < 40; start += 10) {
@@ -57,6 +60,7 @@ struct Row {
   std::string bank;
   int currency = 0;
   std::string available;
+  bool operator==(const Row&) const = default;
 };
 std::map<std::string, Row> AssetRowsByAccount(TestClient& trade) {
   std::map<std::string, Row> rows;
@@ -85,6 +89,7 @@ TEST(AssetRows, ATransferReachesTheChosenBanksOwnFundAccount) {
   GetDataCenter().Reset();
   TestClient trade(server.port(Role::Trade), GetDataCenter().GetSessionKey().c_str());
   ASSERT_TRUE(trade.connected());
+  ASSERT_FALSE(AskTradeLogin(trade).error());
   auto transfer = [&](const char* account, const char* bank, int currency) {
     QueueCapture capture;
     MakeRequest_Transfer(GlobalTradeRequest(), 0, account, "pw", bank, "6225880155667788", "bpw",
@@ -100,7 +105,7 @@ TEST(AssetRows, ATransferReachesTheChosenBanksOwnFundAccount) {
     int currency;
   };
   for (const Case& k :
-       {Case{"demo", "03", 0}, Case{"8800011000", "03", 0}, Case{"8800011000", "01", 1}}) {
+       {Case{"880001", "03", 0}, Case{"8800011000", "03", 0}, Case{"8800011000", "01", 1}}) {
     SCOPED_TRACE(std::string(k.account) + " via " + k.bank);
     const auto before = AssetRowsByAccount(trade);
     ASSERT_EQ(before.size(), 35u);
@@ -116,9 +121,91 @@ TEST(AssetRows, ATransferReachesTheChosenBanksOwnFundAccount) {
     EXPECT_EQ(row.bank, k.bank);
     EXPECT_EQ(row.currency, k.currency);
   }
-  const Reply refused = transfer("demo", "03", 1);
+  const Reply refused = transfer("880001", "03", 1);
   ASSERT_TRUE(refused.ok);
   EXPECT_TRUE(refused.error());
+  // A fund account of no login of this connection moves nothing.
+  const auto before = AssetRowsByAccount(trade);
+  const Reply stranger = transfer("demo", "03", 0);
+  ASSERT_TRUE(stranger.ok);
+  EXPECT_EQ(stranger.errorText(), "资金账号不属于当前登录的交易账号");
+  EXPECT_EQ(AssetRowsByAccount(trade), before);
+  server.stop();
+}
+
+// As a real trade server: nothing of a trade account goes to a connection without its login,
+// a login must match an account and its password, and requests that carry the login's account
+// and password must carry this connection's. Each refusal is an error answer with its text.
+TEST(AssetRows, TradeRequestsNeedTheConnectionsTradeLogin) {
+  testserver::TestServer server(testserver::ServerOptions::Ephemeral());
+  ASSERT_TRUE(server.start());
+  server.setMinute(10 * 60);
+  GetDataCenter().Reset();
+  GetDataCenter().SetAccount("880001");
+  GetDataCenter().SetAssetPassword("112233");
+  TestClient trade(server.port(Role::Trade), GetDataCenter().GetSessionKey().c_str());
+  ASSERT_TRUE(trade.connected());
+  auto askOn = [&](TestClient& client, const std::function<void()>& build) {
+    QueueCapture capture;
+    build();
+    const auto packets = capture.take(SendQueueKind::Trade);
+    EXPECT_EQ(packets.size(), 1u);
+    if (packets.empty() || !client.send(packets[0])) return Reply{};
+    Reply r = client.receiveReply();
+    for (int part = r.header.PackageNo + 1; r.ok && part < r.header.PackageNum; ++part)
+      client.receiveReply();
+    return r;
+  };
+  auto ask = [&](const std::function<void()>& build) { return askOn(trade, build); };
+  CDataTradeRequest* tr = GlobalTradeRequest();
+  const std::vector<std::pair<const char*, std::function<void()>>> requests = {
+      {"bank information", [&] { MakeRequest_BankInfo(tr, 0, 40, 0, 50, "", "\x01\x06", 146); }},
+      {"asset list", [&] { MakeRequest_BankInfo(tr, 0, 46, 0, 10, "", "\x01\x14", 146); }},
+      {"transferable", [&] { MakeRequest_CanTransfer(tr, 0, "880001", "112233", 0); }},
+      {"transfer",
+       [&] { MakeRequest_Transfer(tr, 0, "8800011000", "pw", "03", "6225", "", 0, "10.00", 1); }},
+      {"balance", [&] { MakeRequest_Transfer43(tr, 0, "8800011000", "03", "6225", "", 0); }},
+  };
+  for (const auto& [name, build] : requests) {
+    SCOPED_TRACE(name);
+    const Reply r = ask(build);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.errorText(), "尚未登录交易账号，请先登录");
+  }
+
+  for (const auto& [account, password, text] :
+       {std::tuple{"880001", "000000", "资金账号或交易密码错误"},
+        std::tuple{"nosuch", "112233", "资金账号或交易密码错误"},
+        std::tuple{"", "112233", "请输入资金账号"}, std::tuple{"880001", "", "请输入交易密码"}}) {
+    const Reply r = AskTradeLogin(trade, account, password);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.errorText(), text);
+  }
+  EXPECT_EQ(ask(requests[0].second).errorText(), "尚未登录交易账号，请先登录");
+
+  ASSERT_FALSE(AskTradeLogin(trade, "880002", "445566").error());
+  // The refused transfer moved nothing: 招商银行's 人民币 account holds what it started with.
+  const auto rows = AssetRowsByAccount(trade);
+  ASSERT_EQ(rows.count("8800031025"), 1u);
+  EXPECT_EQ(rows.at("8800031025").available, "20800.75");
+  // The session object names 880001: not this connection's login.
+  GetDataCenter().SetAccount("880001");
+  GetDataCenter().SetAssetPassword("112233");
+  EXPECT_EQ(ask(requests[0].second).errorText(), "资金账号或交易密码不符，请重新登录");
+  EXPECT_EQ(ask(requests[2].second).errorText(), "资金账号或交易密码不符，请重新登录");
+  GetDataCenter().SetAccount("880002");
+  GetDataCenter().SetAssetPassword("445566");
+  for (size_t i : {0u, 1u}) {
+    const Reply r = ask(requests[i].second);
+    EXPECT_FALSE(r.error()) << r.errorText();
+  }
+  // Another connection starts without a login.
+  TestClient other(server.port(Role::Trade), GetDataCenter().GetSessionKey().c_str());
+  ASSERT_TRUE(other.connected());
+  EXPECT_EQ(askOn(other, requests[1].second).errorText(), "尚未登录交易账号，请先登录");
+  GetDataCenter().Reset();
+  GetDataCenter().SetAccount("");
+  GetDataCenter().SetAssetPassword("");
   server.stop();
 }
 

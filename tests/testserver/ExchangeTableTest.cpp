@@ -702,6 +702,13 @@ TEST_F(Exchanges, TradeChannelAgreesOnAKeyAndAnswersBankRequests) {
   };
   std::vector<Step> steps = {
       {"146/253", [&] { MakeRequest_146_253(tr, "hello"); }, [](const Reply&) {}},
+      {"trade login 146/1",
+       [&] {
+         MakeRequest_TradeLogin(tr, "880001", "112233");
+         GetDataCenter().SetAccount("880001");
+         GetDataCenter().SetAssetPassword("112233");
+       },
+       [](const Reply& r) { EXPECT_EQ(Table(r).GetNSString(1), "880001"); }},
       {"bank information 146/40",
        [&] { MakeRequest_BankInfo(tr, 0, 40, 0, 50, "", "\x01\x06\x0f\x14\x15\x16", 146); },
        [](const Reply& r) {
@@ -712,14 +719,17 @@ TEST_F(Exchanges, TradeChannelAgreesOnAKeyAndAnswersBankRequests) {
          EXPECT_EQ(t.GetNSString(20), "01");
        }},
       {"transfer 146/41",
-       [&] { MakeRequest_Transfer(tr, 0, "1001", "pw", "01", "6222", "bpw", 0, "500.00", 1); },
+       [&] {
+         MakeRequest_Transfer(tr, 0, "8800011000", "pw", "01", "6222", "bpw", 0, "500.00", 1);
+       },
        [](const Reply& r) {
          EXPECT_EQ(Table(r).GetNSString(33), "500.00");
          EXPECT_FALSE(Table(r).GetNSString(35).empty());
        }},
-      {"balance 146/43", [&] { MakeRequest_Transfer43(tr, 0, "1001", "01", "6222", "bpw", 0); },
+      {"balance 146/43",
+       [&] { MakeRequest_Transfer43(tr, 0, "8800011000", "01", "6222", "bpw", 0); },
        [](const Reply& r) { EXPECT_FALSE(Table(r).GetNSString(40).empty()); }},
-      {"can transfer 146/45", [&] { MakeRequest_CanTransfer(tr, 0, "1001", "pw", 0); },
+      {"can transfer 146/45", [&] { MakeRequest_CanTransfer(tr, 0, "880001", "112233", 0); },
        [](const Reply& r) { EXPECT_FALSE(Table(r).GetNSString(73).empty()); }},
       {"asset page 146/46", [&] { MakeRequest_BankInfo(tr, 0, 46, 30, 10, "", "\x01\x14", 146); },
        [](const Reply& r) {

@@ -5,9 +5,12 @@
 #include <mutex>
 #include <thread>
 
+#include "core/CDataCenter.h"
 #include "core/DataEncrypt.h"
+#include "core/DataRequest.h"
 #include "core/LZW.h"
 #include "core/LoginRequests.h"
+#include "core/TradeRequests.h"
 #include "platform/foundation/Text.h"
 
 namespace {
@@ -148,4 +151,17 @@ std::vector<std::vector<uint8_t>> QueueCapture::take(SendQueueKind kind) {
   auto out = std::move(gCaptured[static_cast<int>(kind)]);
   gCaptured[static_cast<int>(kind)].clear();
   return out;
+}
+
+Reply AskTradeLogin(TestClient& trade, const char* account, const char* password) {
+  QueueCapture capture;
+  MakeRequest_TradeLogin(GlobalTradeRequest(), account, password);
+  const auto packets = capture.take(SendQueueKind::Trade);
+  if (packets.size() != 1u || !trade.send(packets[0])) return Reply{};
+  Reply r = trade.receiveReply();
+  if (r.ok && !r.error()) {
+    GetDataCenter().SetAccount(account);
+    GetDataCenter().SetAssetPassword(password);
+  }
+  return r;
 }

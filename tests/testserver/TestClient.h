@@ -67,6 +67,12 @@ class TestClient {
 Reply AskGuestAuthLogin(TestClient& auth);
 Reply AskGuestQuoteLogin(TestClient& quote);
 
+// The trade login as the trade screen makes it, on a trade connection whose key the session
+// object holds; a login the server accepts leaves its account and password in the session
+// object, which every later trade request carries.
+Reply AskTradeLogin(TestClient& trade, const char* account = "880001",
+                    const char* password = "112233");
+
 // Captures what the core's queue operations push, so that packets built by the request
 // object's operations can be sent by a TestClient.
 class QueueCapture {
