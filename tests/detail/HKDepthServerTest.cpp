@@ -12,6 +12,8 @@
 namespace {
 
 using HKDepthServer = detailtest::DetailClientTest;
+using startuptest::Fault;
+using startuptest::Role;
 
 TEST_F(HKDepthServer, LevelTwoUserSeesLiveLevelsQueuesAndSeatNames) {
   server->setMinute(10 * 60);  // the Hong Kong morning session, whatever the clock says
@@ -62,6 +64,33 @@ TEST_F(HKDepthServer, LevelTwoUserSeesLiveLevelsQueuesAndSeatNames) {
   pager->changeUIToSubPage(kPageTrend);
   pager->updateDataForSubPage(kPageTrend);
   EXPECT_TRUE(page->detailView()->isHidden());
+}
+
+// A seat asked on one stock's queues whose answer comes after the title bar's arrow opened
+// another stock pops up over nobody's queues.
+TEST_F(HKDepthServer, ASeatsLateAnswerPopsUpNothingOverTheNextStock) {
+  server->setMinute(10 * 60);
+  LoggedIn("32");
+  TrendlineController* pager = Open("00001", 3, 10);
+  ASSERT_NE(pager, nullptr);
+  auto* page = dynamic_cast<HK10DangView*>(pager->pageView(kTagHK10Page));
+  ASSERT_NE(page, nullptr);
+  page->setJJPWDelegate(std::dynamic_pointer_cast<TrendlineController>(pager->shared_from_this()));
+  pager->changeUIToSubPage(kPageHK10);
+  pager->updateDataForSubPage(kPageHK10);
+  HKJJPWView& asks = *page->sellView();
+  ASSERT_TRUE(WaitFor([&] { return asks.totalItems() > 0; }));
+  server->setFault(Role::Quote, Fault::Hold);
+  server->clearReceivedRequests();
+  asks.subItemButtonClick(*asks.button(0));
+  ASSERT_TRUE(WaitFor([&] { return !server->receivedRequests(Role::Quote).empty(); }));
+  pager->UpdateStockInfo("00005", 3, 10);
+  server->clearFaults();
+  server->releaseHeld(Role::Quote);
+  ASSERT_TRUE(WaitFor([&] { return std::string(page->stockData().code) == "00005"; }));
+  // Time for the held seat answer to arrive and be handled.
+  pump([] { return false; }, 0.5);
+  EXPECT_TRUE(page->detailTitle().empty() || page->detailView()->isHidden()) << page->detailTitle();
 }
 
 TEST_F(HKDepthServer, F10PageLoadsReloadsAndKeepsWhatItHadOnFailure) {
