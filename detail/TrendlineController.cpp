@@ -63,6 +63,7 @@ TrendlineController::~TrendlineController() {
   }
   if (auto* kline = page<KLinePageRole>(kTagKLinePage)) kline->setDelegate(nullptr);
   if (pageRequestTimer_) pageRequestTimer_->invalidate();
+  if (trendCatchUp_) trendCatchUp_->invalidate();
   if (hintTimer_) hintTimer_->invalidate();
   // A flight still running leaves nothing in the window.
   if (cart_) cart_->removeFromSuperview();
@@ -1146,6 +1147,33 @@ void TrendlineController::indicatorOff() {
   if (isTopScreen()) ui::Application::shared().setNetworkActivityIndicatorVisible(false);
 }
 
+bool TrendlineController::trendApartFromQuote() const {
+  auto* chart = trendPage() ? dynamic_cast<TrendlineView*>(trendPage()->trendlineView()) : nullptr;
+  if (!chart || chart->m_trendnum <= 0 || chart->awaitingPoints()) return false;
+  const tagLocalStockData quote = cachedQuote();
+  if (quote.tradetimenum == 0 || QuoteDate(quote) != chart->m_trenddate[0]) return false;
+  const int minute =
+      static_cast<int>(quote.datetime.Hour) * 60 + static_cast<int>(quote.datetime.Minute);
+  // The count of minutes up to the quote's, as a push makes the day.
+  const int count = TradeMinuteToIndex(quote, minute);
+  if (count < 1 || count > GetTradeMinutes(quote)) return false;
+  return count > chart->m_trendnum;
+}
+
+void TrendlineController::catchUpTrend() {
+  // A day that ends before the quote beside it (an answer made minutes before it came: the
+  // market moved on meanwhile) is asked again, a few times at most, so that the page shows the
+  // figures of one minute.
+  if (!IsShow || IsSelWhichTab != kPageTrend || IsLandscapeKline || !trendApartFromQuote()) {
+    trendCatchUps_ = 0;
+    return;
+  }
+  if (trendCatchUps_ >= kTrendCatchUps) return;
+  ++trendCatchUps_;
+  foundation::logInfo("TrendlineController: the trend ends before its quote's minute, asking again");
+  RequestDataTrendline();
+}
+
 void TrendlineController::renewalFailed(uint16_t code) {
   if (pageRequest_.takes(code)) pageRequest_.failed();
 }
@@ -1204,7 +1232,17 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
         renewalFailed(code);
         return;
       }
-      if (code == mRequestFlagCount[kSlotTrend]) renewalAnswered(code, handleTrend(reply));
+      if (code == mRequestFlagCount[kSlotTrend]) {
+        const bool shown = handleTrend(reply);
+        renewalAnswered(code, shown);
+        // Once the day's parts are in (they come one right after the other), it is judged
+        // against the quote beside it.
+        if (shown) {
+          if (trendCatchUp_) trendCatchUp_->invalidate();
+          trendCatchUp_ = foundation::performAfter(
+              kTrendPartsSettle, ui::WhileAlive(this, &TrendlineController::catchUpTrend));
+        }
+      }
       return;
     case QuoteChild::kKLine:
       if (error) {

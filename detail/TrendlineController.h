@@ -259,6 +259,13 @@ class TrendlineController : public ui::ViewController,
   void handleReply(const ReceiveRecordView& reply);
   // The page's answer with that code failed, or came (shown: it decoded and the page shows it).
   void renewalFailed(uint16_t code);
+  // The trend's last minute is before the minute of the security's cached quote.
+  bool trendApartFromQuote() const;
+  void catchUpTrend();
+  static constexpr int kTrendCatchUps = 2;
+  int trendCatchUps_ = 0;
+  static constexpr double kTrendPartsSettle = 1.0;
+  std::shared_ptr<foundation::Timer> trendCatchUp_;
   void renewalAnswered(uint16_t code, bool shown);
   // The quote the trend answer's minutes are placed by (see handleTrend).
   tagLocalStockData trendParseQuote(const TrendChartRole* chart, const TrendChartRole* landChart,

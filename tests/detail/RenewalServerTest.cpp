@@ -4,6 +4,8 @@
 
 #include "core/QuoteCache.h"
 #include "core/QuoteFormat.h"
+#include "detail/TrendlineView.h"
+#include "panels/TrendFrameView.h"
 #include "tests/detail/DetailClientSupport.h"
 #include "watchlist/SelfStockController.h"
 #include "watchlist/WatchlistClasses.h"
@@ -63,6 +65,41 @@ TEST_F(RenewalServerTest, ThePagerAsksAgainAfterErrorAnswersUntilOneComes) {
   server->clearFaults();
   EXPECT_TRUE(WithinSeconds(10, [&] { return pager->holdsCurrentAnswer(); }));
 }
+
+// The day's answer comes late (made a minute before it was sent, the market moved on meanwhile):
+// the chart would end before the quote beside it, so the page asks for the day again and shows
+// the figures of one minute.
+TEST_F(RenewalServerTest, ALateDayIsAskedAgainUntilItReachesTheQuotesMinute) {
+  server->setMinute(10 * 60 + 30);
+  LoggedIn("30,31");
+  TrendlineController* pager = Open("600000", 1, 2);
+  ASSERT_NE(pager, nullptr);
+  ASSERT_TRUE(WithinSeconds(5, [&] { return pager->holdsCurrentAnswer(); }));
+  auto* chart = dynamic_cast<TrendlineView*>(pager->pageView(kTagTrendPage)
+                                                 ? dynamic_cast<TrendFrameView*>(
+                                                       pager->pageView(kTagTrendPage))
+                                                       ->chartView()
+                                                 : nullptr);
+  ASSERT_NE(chart, nullptr);
+  const int dayBefore = chart->m_trendnum;
+  ASSERT_GT(dayBefore, 0);
+
+  server->setFault(Role::Quote, Fault::Hold);
+  pager->RequestDataTrendline();
+  const uint16_t heldCode = static_cast<uint16_t>(pager->requestCode(kSlotTrend));
+  Pass(0.5);
+  server->clearFaults();
+  server->advanceMinute();  // the pushes move the quote a minute on
+  Pass(0.5);
+  server->releaseHeld(Role::Quote);  // the day of the minute before
+  const bool caughtUp = WithinSeconds(10, [&] {
+    return pager->holdsCurrentAnswer() && chart->m_trendnum == dayBefore + 1;
+  });
+  ASSERT_TRUE(caughtUp) << "day " << dayBefore << " -> " << chart->m_trendnum << " minute "
+                        << server->minute() << " current " << pager->holdsCurrentAnswer();
+  EXPECT_NE(pager->requestCode(kSlotTrend), heldCode);
+}
+
 
 // The watch list's answer is an error: it does not stay as it was, it asks again until the
 // server answers, and then holds the answer.
