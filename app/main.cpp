@@ -87,6 +87,8 @@ void printHelp() {
       "  --steps N            the walk's steps (default 500)\n"
       "  --keep-going         the walk goes on after a fault, reporting each one once with a\n"
       "                       replay script of its own (monkey-SEED-stepN.script)\n"
+      "  --market-clock YYYYMMDDHHMM  the walk's server holds its market at this minute: no\n"
+      "                       step may show a date and time later than it\n"
       "  --run-seconds N      close the window after N seconds\n"
       "  --final-shot FILE    write the window's last frame as a PNG when it closes\n"
       "In the window, F1 to F6 turn the device (F1 portrait, F3 and F4 landscape).\n"
@@ -141,6 +143,14 @@ int main(int argc, char** argv) {
       }
     } else if (arg == "--keep-going") {
       monkeyOptions.keepGoing = true;
+    } else if (arg == "--market-clock" && hasValue) {
+      char* end = nullptr;
+      monkeyOptions.marketClock = std::strtoll(argv[++i], &end, 10);
+      if (!end || *end != '\0' || monkeyOptions.marketClock < 190001010000 ||
+          monkeyOptions.marketClock > 299912312359) {
+        std::fprintf(stderr, "verdan: --market-clock needs YYYYMMDDHHMM\n");
+        return 2;
+      }
     } else if (arg == "--virtual-time") {
       headlessOptions.virtualTime = true;
     } else if (arg == "--demo" && hasValue) {

@@ -13,6 +13,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/ScrollView.h"
+#include "platform/ui/ShownTimes.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Keyboard.h"
@@ -544,6 +545,13 @@ std::vector<std::string> drawnInvariantFailures(const gfx::DrawnTextCollector& c
   inv::checkOverlaps(collector, seen, scale, options, where, &failures);
   inv::checkCuts(collector, seen, scale, where, &failures);
   if (!image.isEmpty()) inv::checkContrast(collector, seen, image, scale, where, &failures);
+  if (options.marketClock > 0) {
+    for (const inv::Seen& s : seen)
+      if (const std::string t = shownTimeAfter(s.text->text, options.marketClock); !t.empty())
+        failures.push_back(where + "'" + s.text->text + "' shows " + t +
+                           ", later than the market's clock " +
+                           std::to_string(options.marketClock));
+  }
   return failures;
 }
 

@@ -12,6 +12,7 @@
 //     that scrolls down aside: its rows pass under the keyboard as they scroll), which the
 //     keyboard's window, drawn over the screen, leaves cut in two. What an alert or a waiting
 //     box (addCoveringView) covers is hidden on purpose, not cut;
+//   - a time to come: with the market's clock given, a seen date and time of day later than it;
 //   - unreadable: a seen text's colour against the background around its lines has a contrast
 //     ratio (relative luminance, as the web's accessibility rules measure it) below 1.5 : 1.
 //
@@ -28,6 +29,7 @@
 // view is released; it must be cheap and must not change what it looks at.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,6 +55,9 @@ struct InvariantOptions {
   std::vector<AllowedOverlap> allowed;
   // Names the screen in the failure lines (a shot's file name, a monkey step).
   std::string where;
+  // The market's clock (yyyymmddhhmm) where it holds still: no seen text may show a date and
+  // time later than it. 0: not judged.
+  int64_t marketClock = 0;
 };
 
 // One line per failure (empty when the screen breaks nothing), each naming the texts, their

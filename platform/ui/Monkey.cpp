@@ -1017,9 +1017,12 @@ class Walk {
       found.emplace_back("page turned", turned);
     // A screen half way through a transition or a glide shows two screens' texts over each
     // other by design: it is judged once at rest (see settle).
-    if (atRest_)
-      for (const std::string& failure : screenInvariantFailures())
+    if (atRest_) {
+      InvariantOptions judged;
+      judged.marketClock = options_.marketClock;
+      for (const std::string& failure : screenInvariantFailures(judged))
         found.emplace_back("invariant", failure);
+    }
     return found;
   }
 

@@ -42,6 +42,9 @@ struct MonkeyOptions {
   bool keepGoing = false;
   // Script time the start-up (the guest login) is given before the first step.
   double startSeconds = 3;
+  // The market's clock (yyyymmddhhmm) where the walk's server holds it still: no step may show
+  // a date and time later than it. 0: not judged.
+  int64_t marketClock = 0;
   // Real seconds one step may take before the watchdog calls it a hang.
   double watchdogSeconds = 10;
   // What the watchdog does with a hang's report (on its own thread). Default: writes it to

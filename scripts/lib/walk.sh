@@ -99,8 +99,25 @@ walk_play() {
   fi
   # The walk's own watchdog ends a stuck step; this limit (2 s a step, for a loaded machine) only
   # catches a client that never ends.
+  # A market held at a given minute: no screen may show a date and time later than it.
+  local held=() server_date="" server_minute="" played=0 word next=""
+  for word in "$@"; do
+    case "$next" in
+      date) server_date=$word ;;
+      minute) server_minute=$word ;;
+    esac
+    next=""
+    case "$word" in
+      --date) next=date ;;
+      --minute) next=minute ;;
+      --play) played=1 ;;
+    esac
+  done
+  if [[ $played -eq 0 && "$server_date" =~ ^[0-9]{8}$ && "$server_minute" =~ ^[0-9]{4}$ ]]; then
+    held=(--market-clock "$server_date$server_minute")
+  fi
   timeout -k 10 $((120 + steps * 2)) "$client" --headless --monkey "$seed" --steps "$steps" \
-    "${client_options[@]}" --bundle "$dir/bundle" --documents "$dir/documents" --shots "$dir" \
+    "${client_options[@]}" "${held[@]}" --bundle "$dir/bundle" --documents "$dir/documents" --shots "$dir" \
     >"$dir/report.txt" 2>"$dir/client.log" &
   client_pid=$!
   wait $client_pid

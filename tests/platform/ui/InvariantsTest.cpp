@@ -11,6 +11,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/Invariants.h"
+#include "platform/ui/ShownTimes.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Runner.h"
 #include "platform/ui/ScrollView.h"
@@ -563,6 +564,45 @@ TEST_F(InvariantsTest, EachShotWritesWhatItShowsBesideItsPng) {
   ASSERT_EQ(shot["images"].size(), 1u) << shot.dump();
   EXPECT_EQ(shot["images"][0]["name"], "标题栏.png");
   EXPECT_EQ(shot["images"][0]["rect"], nlohmann::json::array({0, 400, 200, 40}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ShownTimes, DatesWithATimeOfDayLaterThanTheClock) {
+  const ui::ClockStamp monday0130 = 202612070130;
+  // The K-line's labels, the alerts' and the articles' stamps, in the clock's year.
+  EXPECT_EQ(ui::shownTimeAfter("12/07 02:30", monday0130), "12/07 02:30");
+  EXPECT_EQ(ui::shownTimeAfter("12/07 01:30", monday0130), "");
+  EXPECT_EQ(ui::shownTimeAfter("12/05 02:30", monday0130), "");
+  EXPECT_EQ(ui::shownTimeAfter("2026-12-07 10:30:00", monday0130), "2026-12-07 10:30");
+  EXPECT_EQ(ui::shownTimeAfter("2026/12/08 00:00", monday0130), "2026/12/08 00:00");
+  EXPECT_EQ(ui::shownTimeAfter("2026-12-09(今) 14:26", monday0130), "2026-12-09(今) 14:26");
+  EXPECT_EQ(ui::shownTimeAfter("时间 12/04 21:05 开 3760", monday0130), "");
+  // A December date seen in January is last year's.
+  EXPECT_EQ(ui::shownTimeAfter("12/31 21:05", 202701041030), "");
+  EXPECT_EQ(ui::shownTimeAfter("01/04 10:31", 202701041030), "01/04 10:31");
+  // Not a date with a time: a day alone, a time alone, a price, a ratio, a code.
+  for (const char* other : {"2026/12/10", "10:30", "3760.00", "1/3", "12/07", "600000 12:30",
+                            "99/99 10:30", "12/07 25:00", "12/07 10:3"})
+    EXPECT_EQ(ui::shownTimeAfter(other, monday0130), "") << other;
+}
+
+TEST_F(InvariantsTest, WithTheMarketsClockNoTimeToComeIsShown) {
+  label(*window, gfx::Rect(10, 40, 140, 20), "12/05 02:30");
+  auto later = label(*window, gfx::Rect(10, 62, 140, 20), "12/07 02:30");
+  advance(1);
+  ui::InvariantOptions options;
+  options.scale = 2;
+  options.where = "test";
+  EXPECT_TRUE(ui::screenInvariantFailures(options).empty());  // the clock not given
+  options.marketClock = 202612070130;
+  const auto found = ui::screenInvariantFailures(options);
+  ASSERT_EQ(found.size(), 1u) << ::testing::PrintToString(found);
+  EXPECT_NE(found[0].find("'12/07 02:30'"), std::string::npos) << found[0];
+  later->setHidden(true);
+  EXPECT_TRUE(ui::screenInvariantFailures(options).empty());
 }
 
 }  // namespace
