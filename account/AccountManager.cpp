@@ -143,8 +143,12 @@ void AccountManager::viewDidLoad() {
 
 void AccountManager::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
-  requestCodeRZ_ = -1;
-  quietLogin_ = false;
+  // Shown again while its login goes on (the tab bar refreshed on a session change): the login's
+  // answer is still this screen's.
+  if (!waiter_.waiting()) {
+    requestCodeRZ_ = -1;
+    quietLogin_ = false;
+  }
   Extend::setNavigationBarColorForiOS7(*this);
   updateAccountStatus();
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
@@ -177,7 +181,9 @@ void AccountManager::stopObserving() {
 }
 
 void AccountManager::updateAccountStatus() {
-  showAccountStatus(IsLoggedIn() != 0);
+  // Online is a session the quote server accepted, on a connection still up: a login that
+  // failed, or a connection that closed, is no session however the screen got there.
+  showAccountStatus(IsLoggedIn() != 0 && GetCoreSocket(CoreConnection::Quote).NeedsConnect() == 0);
 }
 
 void AccountManager::showAccountStatus(bool online) {
@@ -216,23 +222,30 @@ void AccountManager::failWaiting() {
   if (btnGuestLogin_) btnGuestLogin_->setEnabled(true);
 }
 
-bool AccountManager::restoreSession() {
-  if (!earlier_) return false;
-  const EarlierSession was = *earlier_;
-  earlier_.reset();
-  SetLoginInfo(was.user.c_str(), was.password.c_str());
-  GetDataCenter().SetYYB(was.brokerCode, was.brokerName.c_str());
-  GetDataCenter().SetYYB2(was.branchCode, was.branchName.c_str());
-  SetGuestLogin(0);
-  ResetAllCoreState();
+bool AccountManager::restoreSession(bool guestToo) {
+  if (!earlier_) {
+    // A guest's session the attempt ended comes back as a guest's (the server that refused the
+    // attempt is there to answer it).
+    if (!guestToo || !onlineBeforeLogin_) return false;
+    onlineBeforeLogin_ = false;
+    resetToGuest();
+  } else {
+    const EarlierSession was = *earlier_;
+    earlier_.reset();
+    SetLoginInfo(was.user.c_str(), was.password.c_str());
+    GetDataCenter().SetYYB(was.brokerCode, was.brokerName.c_str());
+    GetDataCenter().SetYYB2(was.branchCode, was.branchName.c_str());
+    SetGuestLogin(0);
+    ResetAllCoreState();
+  }
   SetLoggedIn(0);
   restoring_ = true;
   quietLogin_ = false;
   // The box says the login goes on, until the earlier session is back (or that fails too).
   showLoginProcess(nullptr);
   Request_RenZhengLogin(false);
-  // The user reads the session as it was while it comes back.
-  showAccountStatus(true);
+  // Not connected until the earlier session is back: its answer says so again.
+  updateAccountStatus();
   Extend::postNotificationNameOnMainThread("relogin");
   return true;
 }
@@ -377,10 +390,10 @@ void AccountManager::recvmsg(const foundation::Notification& notification) {
           [this] {
             const bool wasRestoring = restoring_;
             restoring_ = false;
-            if (!wasRestoring && restoreSession()) return;
+            if (!wasRestoring && restoreSession(false)) return;
             resetToGuest();
-            // The earlier session did not come back: the status no longer shows it.
-            if (wasRestoring) updateAccountStatus();
+            // Nothing is connected: the status no longer shows a session.
+            updateAccountStatus();
           },
           [this] {
             if (restoring_) {
@@ -390,12 +403,11 @@ void AccountManager::recvmsg(const foundation::Notification& notification) {
               updateAccountStatus();
               return;
             }
-            // A user's session comes back; otherwise the session falls back to a guest's,
-            // logged in again as before (when the screen is left): the status says so rather
-            // than the gap of the attempt.
-            if (restoreSession()) return;
+            // The session before the attempt comes back, a user's or a guest's; without one the
+            // session is a guest's, not connected.
+            if (restoreSession(true)) return;
             resetToGuest();
-            showAccountStatus(onlineBeforeLogin_);
+            updateAccountStatus();
           }))
     return;
   const PacketHeader& h = view.header;
@@ -510,7 +522,7 @@ void AccountManager::handleTimeoutRequest() {
     return;
   }
   // An unanswered login replaces nobody: the earlier user logs in again.
-  restoreSession();
+  if (!restoreSession(false)) updateAccountStatus();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -127,9 +127,10 @@ class AccountManager : public ui::ViewController,
   void hideWaiting();
   // The login failed (refused, unanswered, no connection): the box goes, the buttons work again.
   void failWaiting();
-  // Brings back the user's session the failed login had replaced, in the background; false when
-  // there was none (the session stays a guest's).
-  bool restoreSession();
+  // Brings back the user's session the failed login had replaced, in the background (with
+  // `guestToo`, a guest's session that was online too); false when there was none (the session
+  // stays a guest's). The status says "未登录" until the session is back.
+  bool restoreSession(bool guestToo);
   void startLogin(const std::string& user, const std::string& password, int brokerCode,
                   int branchCode);
   void resetToGuest();

@@ -3,6 +3,9 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/Invariants.h"
+#include "platform/ui/Keyboard.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/LayerAnimation.h"
 #include "platform/ui/Screen.h"
@@ -33,33 +36,54 @@ std::shared_ptr<ui::Button> BoxButton(const std::string& title, const gfx::Rect&
 
 }  // namespace
 
+// Digits only, and no more than a mobile number has: a tap meant for a button under the pad
+// never made a 22-digit number.
+class NewTimeInputAlertView::PhoneDigitsOnly : public ui::TextFieldDelegate {
+ public:
+  bool textFieldShouldChangeCharactersInRange(ui::TextField& field, ui::TextRange range,
+                                              const std::string& string) override {
+    for (char c : string)
+      if (c < '0' || c > '9') return false;
+    const std::string after = ui::replaceUtf16Range(field.text(), range, string);
+    if (after.size() <= kPhoneDigits) return true;
+    // A longer paste keeps the number's first digits.
+    if (field.text().size() < kPhoneDigits) field.setText(after.substr(0, kPhoneDigits));
+    return false;
+  }
+};
+
 NewTimeInputAlertView::NewTimeInputAlertView(const gfx::Rect& frame) : ui::View(frame) {}
 
 std::shared_ptr<NewTimeInputAlertView> NewTimeInputAlertView::createWithDefaultXib() {
   const gfx::Rect screen = ui::Screen::main().bounds();
   auto box = std::make_shared<NewTimeInputAlertView>(screen);
   box->setBackgroundColor(gfx::Color::grey(0, 0.45));
-  box->mainView_ = ui::View::create(gfx::Rect((screen.width() - 280) / 2, 100, 280, 200));
+  // Compact enough to stand between a title bar and the number pad.
+  box->mainView_ = ui::View::create(gfx::Rect((screen.width() - 280) / 2, kBoxTop, 280, 178));
   box->mainView_->setBackgroundColor(gfx::Color::white());
-  auto title = ui::Label::create(gfx::Rect(0, 10, 280, 24));
+  auto title = ui::Label::create(gfx::Rect(0, 8, 280, 24));
   title->setText("手机号码登录");
   title->setTextAlignment(gfx::TextAlignment::Center);
   title->setFont(gfx::Font::boldSystemFont(17));
   box->mainView_->addSubview(title);
-  box->phoneNumText_ = InputField(gfx::Rect(15, 46, 250, 34), "请输入手机号码");
-  box->codeText_ = InputField(gfx::Rect(15, 92, 150, 34), "短信验证码");
+  box->phoneNumText_ = InputField(gfx::Rect(15, 40, 250, 34), "请输入手机号码");
+  box->phoneDigits_ = std::make_shared<PhoneDigitsOnly>();
+  box->phoneNumText_->setDelegate(box->phoneDigits_);
+  box->codeText_ = InputField(gfx::Rect(15, 84, 150, 34), "短信验证码");
   box->codeButton_ =
-      BoxButton("获取验证码", gfx::Rect(173, 92, 92, 34), gfx::Color::rgb255(60, 120, 200));
+      BoxButton("获取验证码", gfx::Rect(173, 84, 92, 34), gfx::Color::rgb255(60, 120, 200));
   box->cancelButton_ =
-      BoxButton("取消", gfx::Rect(15, 144, 120, 40), gfx::Color::rgb255(150, 150, 150));
+      BoxButton("取消", gfx::Rect(15, 128, 120, 40), gfx::Color::rgb255(150, 150, 150));
   box->loginButton_ =
-      BoxButton("登录", gfx::Rect(145, 144, 120, 40), gfx::Color::rgb255(200, 40, 40));
+      BoxButton("登录", gfx::Rect(145, 128, 120, 40), gfx::Color::rgb255(200, 40, 40));
   for (const auto& view : std::initializer_list<std::shared_ptr<ui::View>>{
            box->phoneNumText_, box->codeText_, box->codeButton_, box->cancelButton_,
            box->loginButton_}) {
     box->mainView_->addSubview(view);
   }
   box->addSubview(box->mainView_);
+  // A box over the screen, as an alert: what it covers of the screen is hidden on purpose.
+  ui::addCoveringView(*box->mainView_);
   std::weak_ptr<NewTimeInputAlertView> weak = box;
   const auto wire = [&weak](ui::Button& button, void (NewTimeInputAlertView::*action)()) {
     button.addTarget(
@@ -71,7 +95,53 @@ std::shared_ptr<NewTimeInputAlertView> NewTimeInputAlertView::createWithDefaultX
   wire(*box->codeButton_, &NewTimeInputAlertView::requestCodeAction);
   wire(*box->loginButton_, &NewTimeInputAlertView::loginAction);
   wire(*box->cancelButton_, &NewTimeInputAlertView::cancelAction);
+  // A tap beside the fields (on the box or the dimmed screen) puts the pad away; a tap in a
+  // field keeps it, and the buttons act as ever.
+  auto tap = ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer& recognizer) {
+    auto self = weak.lock();
+    if (!self) return;
+    const gfx::Point at = recognizer.locationInView(self.get());
+    for (ui::View* hit = self->hitTest(at, nullptr); hit && hit != self.get();
+         hit = hit->superview())
+      if (dynamic_cast<ui::TextInputClient*>(hit) || dynamic_cast<ui::Control*>(hit)) return;
+    self->endEditing(true);
+  });
+  tap->setCancelsTouchesInView(false);
+  box->addGestureRecognizer(tap);
+  auto& center = foundation::NotificationCenter::defaultCenter();
+  for (const bool shown : {true, false}) {
+    center.addObserver(box.get(),
+                       shown ? ui::kKeyboardWillShowNotification : ui::kKeyboardWillHideNotification,
+                       [weak, shown](const foundation::Notification& n) {
+                         if (auto self = weak.lock()) self->keyboardChanged(n, shown);
+                       });
+  }
   return box;
+}
+
+void NewTimeInputAlertView::keyboardChanged(const foundation::Notification& notification,
+                                            bool shown) {
+  if (!window()) return;
+  if (!shown) {
+    placeBox(-1);
+    return;
+  }
+  // The keyboard's frame is in screen coordinates, as the window's.
+  const gfx::Rect keyboard =
+      ui::keyboardFrame(notification.userInfo, ui::kKeyboardFrameEndUserInfoKey);
+  placeBox(convertRectFromView(keyboard, nullptr).y());
+}
+
+void NewTimeInputAlertView::placeBox(double keyboardTop) {
+  if (!mainView_) return;
+  gfx::Rect r = mainView_->frame();
+  double y = kBoxTop;
+  if (keyboardTop >= 0) {
+    // Not under the status bar when the box covers the whole window.
+    const double top = std::max(kKeyboardGap, 20 - convertPointToView(gfx::Point(0, 0), nullptr).y);
+    y = std::max(top, std::min(kBoxTop, keyboardTop - kKeyboardGap - r.height()));
+  }
+  mainView_->setFrame(gfx::Rect(r.x(), y, r.width(), r.height()));
 }
 
 void NewTimeInputAlertView::showInWindow() {

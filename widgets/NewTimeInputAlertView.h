@@ -6,14 +6,21 @@
 #include <memory>
 #include <string>
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/View.h"
 #include "shell/InputRoles.h"
 
+// The box stays usable with its number pad up: the box stands above the pad while it shows, a
+// tap beside the fields puts the pad away, and the phone field takes at most a mobile number.
 class NewTimeInputAlertView : public ui::View, public PhoneLoginBoxRole {
  public:
   static constexpr double kPopSeconds = 0.4;
+  static constexpr size_t kPhoneDigits = 11;
+  // The box's top when no keyboard shows, and its gap to a keyboard's top.
+  static constexpr double kBoxTop = 100;
+  static constexpr double kKeyboardGap = 8;
 
   explicit NewTimeInputAlertView(const gfx::Rect& frame = {});
   // The box as its interface builds it; the caller owns it.
@@ -38,7 +45,14 @@ class NewTimeInputAlertView : public ui::View, public PhoneLoginBoxRole {
   ui::Button* cancelButton() const { return cancelButton_.get(); }
 
  private:
+  class PhoneDigitsOnly;
+  void keyboardChanged(const foundation::Notification& notification, bool shown);
+  // Keeps the box whole between the top of what shows it and the keyboard (when up).
+  void placeBox(double keyboardTop);
+
   std::weak_ptr<alertViewDelegate> delegate_;
+  std::shared_ptr<ui::TextFieldDelegate> phoneDigits_;
+  foundation::ObserversOf observers_{this};
   std::shared_ptr<ui::TextField> phoneNumText_;
   std::shared_ptr<ui::TextField> codeText_;
   std::shared_ptr<ui::View> mainView_;

@@ -15,6 +15,8 @@
 #include "account/RegisterViewController.h"
 #include "account/StoredAccounts.h"
 #include "core/CDataCenter.h"
+#include "core/CSocket.h"
+#include "core/NetworkThreads.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/ui/AnimationEngine.h"
@@ -243,11 +245,13 @@ TEST_F(AccountManagerTest, FailuresLeaveAGuestSession) {
   auto alert = WaitForAlert(
       [](ui::AlertView& a) { return a.message().find("密码错误") != std::string::npos; });
   ASSERT_TRUE(alert);
-  EXPECT_TRUE(screen->waitingBox()->isHidden());
+  // The guest's session comes back, the box up until it is.
+  ASSERT_TRUE(pump([&] { return screen->waitingBox()->isHidden(); }));
   EXPECT_EQ(GetLoginUserName(), "");
   EXPECT_EQ(GetLoginPassword(), "");
   EXPECT_EQ(GetDataCenter().GetTraderCode(), 0);
-  EXPECT_EQ(IsGuestLogin(), 1);
+  // A guest's session, back and online.
+  EXPECT_EQ(screen->statusLabel()->text(), "登录状态: 游客 在线");
   ui::AlertView::dismissAll();
 
   int failures = 0;
@@ -297,13 +301,15 @@ TEST_F(AccountManagerTest, ARefusedLoginLeavesTheSessionAsItWas) {
   ASSERT_NE(screen, nullptr);
   screen->setCloseAfterLogin(false);
   ASSERT_EQ(screen->statusLabel()->text(), "登录状态: 游客 在线");
-  // A wrong password for `user`: refused, and the status is what it was.
+  // A wrong password for `user`: refused, and the status is what it was once the session is
+  // back ("未登录" while it comes back: nothing is connected then).
   auto refused = [&](const char* user, const std::string& status) {
     Type(*screen, user, "111111");
     screen->UserLogin();
     ASSERT_TRUE(WaitForAlert(
         [](ui::AlertView& a) { return a.message().find("密码错误") != std::string::npos; }));
-    EXPECT_EQ(screen->statusLabel()->text(), status);
+    const std::string now = screen->statusLabel()->text();
+    EXPECT_TRUE(now == status || now == "登录状态: 未登录") << now;
     ui::AlertView::dismissAll();
     Settle();
     EXPECT_EQ(screen->statusLabel()->text(), status);
@@ -335,7 +341,7 @@ TEST_F(AccountManagerTest, ARefusedLoginLeavesTheSessionAsItWas) {
   ASSERT_TRUE(AlertWithMessage(kTimeoutText));
   ui::AlertView::dismissAll();
   server->clearFaults();
-  EXPECT_EQ(screen->statusLabel()->text(), "登录状态: zhang3 在线");
+  EXPECT_TRUE(pump([&] { return screen->statusLabel()->text() == "登录状态: zhang3 在线"; }, 5));
   ASSERT_TRUE(pump([] { return IsLoggedIn() == 1; }, 5));
   EXPECT_EQ(GetLoginUserName(), "zhang3");
 
@@ -345,6 +351,62 @@ TEST_F(AccountManagerTest, ARefusedLoginLeavesTheSessionAsItWas) {
   AccountManager* again = OpenAccount();
   ASSERT_NE(again, nullptr);
   EXPECT_EQ(again->statusLabel()->text(), "登录状态: zhang3 在线");
+}
+
+// The fault mended: after "连接服务器失败！" the status read "登录状态: 游客 在线" while nothing was
+// connected. After every outcome of a login the status says what is true: online only with a
+// session the quote server took, on a connection still up.
+TEST_F(AccountManagerTest, TheStatusSaysWhatIsTrueAfterEveryOutcome) {
+  LaunchAndLogIn();
+  auto* screen = OpenAccount();
+  ASSERT_NE(screen, nullptr);
+  screen->setCloseAfterLogin(false);
+  ASSERT_EQ(screen->statusLabel()->text(), "登录状态: 游客 在线");
+  const std::string offline = "登录状态: 未登录";
+
+  // The servers away: the attempt ended the guest's session and nothing came back.
+  server->setFault(Role::Auth, Fault::Refuse);
+  server->setFault(Role::Quote, Fault::Refuse);
+  Type(*screen, "zhang3", "123456");
+  screen->UserLogin();
+  ASSERT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.title() == kConnectFailText; }));
+  EXPECT_EQ(screen->statusLabel()->text(), offline);
+  pump([] { return false; }, 0.5);
+  EXPECT_EQ(screen->statusLabel()->text(), offline);
+  ui::AlertView::dismissAll();
+  server->clearFaults();
+
+  // A guest login: online, as a guest.
+  screen->GuestLogin();
+  ASSERT_TRUE(pump([&] { return screen->statusLabel()->text() == "登录状态: 游客 在线"; }));
+  Settle();
+  EXPECT_TRUE(screen->waitingBox()->isHidden());
+  ui::AlertView::dismissAll();
+
+  // Refused: the guest's session comes back, and only then does the status say it is online.
+  Type(*screen, "zhang3", "111111");
+  screen->UserLogin();
+  ASSERT_TRUE(WaitForAlert(
+      [](ui::AlertView& a) { return a.message().find("密码错误") != std::string::npos; }));
+  const std::string during = screen->statusLabel()->text();
+  EXPECT_TRUE(during == offline || (during == "登录状态: 游客 在线" && IsLoggedIn())) << during;
+  ui::AlertView::dismissAll();
+  Settle();
+  EXPECT_EQ(screen->statusLabel()->text(), "登录状态: 游客 在线");
+  EXPECT_EQ(GetCoreSocket(CoreConnection::Quote).NeedsConnect(), 0);
+
+  // A user's session, then its quote connection gone for good (the server refuses it again):
+  // the screen opened again does not call it online.
+  LogInAs(*screen, "zhang3", "123456");
+  EXPECT_EQ(screen->statusLabel()->text(), "登录状态: zhang3 在线");
+  Navigation()->popViewControllerAnimated(false);
+  server->setFault(Role::Quote, Fault::Refuse);
+  server->dropConnections(Role::Quote);
+  ASSERT_TRUE(pump([] { return GetCoreSocket(CoreConnection::Quote).NeedsConnect() != 0; }));
+  AccountManager* again = OpenAccount();
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->statusLabel()->text(), offline);
+  server->clearFaults();
 }
 
 // The fault mended: the login's waiting box was a translucent picture, and the form's texts under

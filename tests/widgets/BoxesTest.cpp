@@ -10,6 +10,7 @@
 #include "shell/ShellAlerts.h"
 #include "widgets/InputClasses.h"
 #include "widgets/NMButton.h"
+#include "platform/ui/Keyboard.h"
 #include "widgets/NewTimeInputAlertView.h"
 #include "widgets/RiskShowView.h"
 #include "widgets/SettingCell.h"
@@ -181,6 +182,49 @@ TEST_F(PhoneBoxTest, ADelegateWithoutTheMethodsOnlyClosesOnLogin) {
   ASSERT_NE(again, nullptr);
   tapView(*again->cancelButton());
   EXPECT_EQ(again->superview(), nullptr);
+}
+
+// The fault mended: with its number pad up the box's code field and every button lay under the
+// pad, nothing put the pad away, and taps meant for the buttons typed digits (22 of them).
+TEST_F(PhoneBoxTest, StaysUsableWithItsNumberPadUp) {
+  auto recorder = std::make_shared<LoginRecorder>();
+  auto box = shown(recorder);
+  ASSERT_NE(box, nullptr);
+  const gfx::Rect rest = box->mainView()->frame();
+  tapView(*box->phoneNumText());
+  advance(0.5);
+  ui::Keyboard& keyboard = ui::Keyboard::shared();
+  ASSERT_TRUE(keyboard.isVisible());
+  const gfx::Rect pad = keyboard.frame();
+  const gfx::Rect up = box->mainView()->convertRectToView(box->mainView()->bounds(), nullptr);
+  EXPECT_LE(up.maxY(), pad.y()) << "the box goes under the pad";
+  EXPECT_GE(up.y(), 20) << "the box goes under the status bar";
+  // Key by key, and pasted: no more than the 11 digits of a mobile number, digits only.
+  ui::SystemKeyboardView* keys = keyboard.systemKeyboard();
+  ASSERT_NE(keys, nullptr);
+  for (char c : std::string("139123456789876")) keys->pressKey(std::string(1, c));
+  EXPECT_EQ(box->phoneNumText()->text(), "13912345678");
+  box->phoneNumText()->setText("1391");
+  auto* field = box->phoneNumText();
+  EXPECT_FALSE(field->delegate()->textFieldShouldChangeCharactersInRange(*field, {4, 0}, "23x"));
+  EXPECT_FALSE(field->delegate()->textFieldShouldChangeCharactersInRange(*field, {4, 0},
+                                                                         "2345678999"));
+  EXPECT_EQ(field->text(), "13912345678");
+  // Every button is in reach: a tap asks for the code and types nothing.
+  tapView(*box->codeButton());
+  EXPECT_EQ(recorder->codes, std::vector<std::string>{"13912345678"});
+  EXPECT_EQ(field->text(), "13912345678");
+  tapView(*box->codeText());
+  advance(0.5);
+  EXPECT_TRUE(box->codeText()->isFirstResponder());
+  // A tap beside the fields (the box's title) puts the pad away; the box goes back.
+  tap(box->mainView()->convertPointToView(gfx::Point(20, 14), nullptr));
+  advance(0.5);
+  EXPECT_FALSE(keyboard.isVisible());
+  EXPECT_EQ(box->mainView()->frame(), rest);
+  tapView(*box->loginButton());
+  ASSERT_EQ(recorder->logins.size(), 1u);
+  EXPECT_EQ(recorder->logins[0].first, "13912345678");
 }
 
 // --- draggable edge button ------------------------------------------------------------------
