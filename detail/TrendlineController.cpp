@@ -38,6 +38,7 @@
 #include "shell/Extend.h"
 #include "shell/VerdanAppDelegate.h"
 #include "watchlist/RowFigures.h"
+#include "widgets/StaleCheck.h"
 
 namespace {
 
@@ -667,6 +668,7 @@ void TrendlineController::viewDidLoad() {
       return self ? figures::RowAgreesWithDetail(self->rowRecord_, self->shownQuote_)
                   : std::string();
     });
+  if (view()) DeclareStaleCheck(*view(), "detail pager", weak, &TrendlineController::pageRequest_);
 }
 
 std::string TrendlineController::markedPageFailure() const {

@@ -30,6 +30,7 @@
 #include "shell/TabBar.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/QuoteColors.h"
+#include "widgets/StaleCheck.h"
 #include "widgets/TableCell.h"
 #include "watchlist/RowFigures.h"
 
@@ -135,6 +136,7 @@ void StockSort::viewDidLoad() {
     auto self = weak.lock();
     return self ? self->sortedRowsFailure() : std::string();
   });
+  DeclareStaleCheck(*view(), "sorted list", weak, &StockSort::rowsRequest_);
 }
 
 void StockSort::viewWillAppear(bool animated) {

@@ -31,6 +31,7 @@
 #include "watchlist/MiniTline.h"
 #include "widgets/QuoteColors.h"
 #include "watchlist/RowFigures.h"
+#include "widgets/StaleCheck.h"
 
 namespace {
 
@@ -144,6 +145,7 @@ void SelfStockController::loadView() {
     view->addSubview(radarView_);
     radarView_->setHidden(true);
   }
+  DeclareStaleCheck(*view, "watch list", weak, &SelfStockController::pageRequest_);
 }
 
 void SelfStockController::viewWillAppear(bool animated) {
