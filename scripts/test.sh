@@ -42,34 +42,45 @@ run_shuffled() {
     [ -x "$path" ] || { echo "$name was not built"; return 1; }
     programs+=("$name=$path")
   done <"$list"
-  # The longest programs start first, so that none of them is left running alone at the end;
-  # and two run per core, as the programs spend about half their time waiting for their test
-  # servers and clocks.
-  local first=" test_detail test_testserver test_messaging test_kline test_account " ordered=()
-  for name in $first; do
+  # The longest programs are cut into shards (gtest's own: each case runs in exactly one shard),
+  # so that no program is left running alone at the end; they start first. Two run per core, as
+  # the programs spend about half their time waiting for their test servers and clocks.
+  local long=" test_testserver:6 test_detail:3 test_account:2 test_messaging:2 test_kline:2 "
+  local ordered=() spec shards i
+  for spec in $long; do
     for entry in "${programs[@]}"; do
-      [ "${entry%%=*}" = "$name" ] && ordered+=("$entry")
+      [ "${entry%%=*}" = "${spec%:*}" ] || continue
+      shards=${spec#*:}
+      for ((i = 0; i < shards; i++)); do ordered+=("${entry%%=*}.$((i + 1))of$shards=${entry#*=}"); done
     done
   done
   for entry in "${programs[@]}"; do
-    [[ $first == *" ${entry%%=*} "* ]] || ordered+=("$entry")
+    [[ $long == *" ${entry%%=*}:"* ]] || ordered+=("$entry")
   done
   # shellcheck disable=SC2016
   printf '%s\n' "${ordered[@]}" | xargs -P "$((jobs * 2))" -I{} bash -c '
     entry=$1; name=${entry%%=*}; path=${entry#*=}; began=$SECONDS
+    if [[ $name =~ \.([0-9]+)of([0-9]+)$ ]]; then
+      export GTEST_SHARD_INDEX=$((BASH_REMATCH[1] - 1)) GTEST_TOTAL_SHARDS=${BASH_REMATCH[2]}
+    fi
     if (cd "$(dirname "$path")" && "$path" --gtest_shuffle --gtest_random_seed="$2" --gtest_brief=1) \
         >"$3/$name.log" 2>&1; then
       echo "$name: passed ($((SECONDS - began)) s)"
     else
       echo "$name: FAILED ($((SECONDS - began)) s)" >"$3/$name.failed"
     fi' _ {} "$seed" "$logs"
-  local failed=0 f
+  local failed=0 f shard
   for f in "$logs"/*.failed; do
     [ -e "$f" ] || continue
     name=$(basename "$f" .failed)
     cat "$logs/$name.log"
+    shard=""
+    if [[ $name =~ ^(.*)\.([0-9]+)of([0-9]+)$ ]]; then
+      shard="GTEST_TOTAL_SHARDS=${BASH_REMATCH[3]} GTEST_SHARD_INDEX=$((BASH_REMATCH[2] - 1)) "
+      name=${BASH_REMATCH[1]}
+    fi
     echo "!! $name failed in the order of seed $seed; replay with VERDAN_TEST_SEED=$seed scripts/test.sh"
-    echo "!! or: $(grep "^$name " "$list" | cut -d' ' -f2-) --gtest_shuffle --gtest_random_seed=$seed"
+    echo "!! or: $shard$(grep "^$name " "$list" | cut -d' ' -f2-) --gtest_shuffle --gtest_random_seed=$seed"
     failed=1
   done
   return $failed
@@ -167,44 +178,73 @@ run_shuffled build-check
 # Every kept or patched chart frame is drawn whole as well and compared (a difference fails the
 # demo: "frame differs" in its log).
 export VERDAN_VERIFY_FRAMES=1
-# The scripts spend most of their time waiting for the server and the screen, so more groups than
-# cores shorten the tour.
-phase "Demo tour, Tuesday 10:30"
-bash scripts/tour.sh --build build-check --groups 7 --server "--date 20261201 --minute 1030"
-# The second pass plays each group's scripts in a shuffled order (its seed from the commit,
-# printed for replay) against the group's one server, so that a demo leaning on what another
-# left on the server fails here even when name order happens to hide it.
-phase "Demo tour, Monday 01:30, shuffled"
-bash scripts/tour.sh --build build-check --groups 7 --order "shuffle:$seed" \
-  --shots build-check/shots-before-open --server "--date 20261207 --minute 0130"
-
-# A few seeded random walks over the whole client with the ASan build (taps, drags, pinches,
-# typing, turns...), each against a server of its own; a walk that finds a fault prints its
-# replay script. The seeds are fixed so that a failure here replays.
-phase "Monkey walks"
-bash scripts/monkey.sh --build build-check --seeds "$monkey_seeds" --steps 150 --jobs "$jobs" \
-  --server "--date 20261201 --minute 1030" --quiet
-# At night, when a security's figures are the day's close on every screen (the trend's last
-# minute, today's bar and the panel agree; the screens declare it).
-bash scripts/monkey.sh --build build-check --seeds "5 6 7" --steps 200 --jobs "$jobs" \
-  --server "--date 20261209 --minute 2200" --quiet --out build-check/monkey-night
-
-# Walks against a server that stalls, drops, refuses and answers late (its seeded chaos mode),
-# as a guest and as a user, and walks with each of some sets of rights: nothing shown as done
-# after its failure was shown, no guarded screen opened without its right.
-phase "Walks against a misbehaving server and with each set of rights"
-# The market stands at a given minute, so that a run is the same whatever the hour CI runs at.
-bash scripts/chaos-walks.sh --build build-check --sets "chaos chaos-user" --seeds "1 2" --steps 200 \
-  --jobs "$jobs" --quiet --server "--date 20261209 --minute 1030"
-bash scripts/chaos-walks.sh --build build-check --sets "guest no30 no49" --seeds 1 --steps 200 \
-  --jobs "$jobs" --quiet --out build-check/chaos-walks-rights --server "--date 20261209 --minute 1030"
-# A live session from a given minute (the market moves a minute every 2 s, whatever the hour):
-# the figures of a screen agree as pushes come, after the background and over a new connection.
-bash scripts/chaos-walks.sh --build build-check --sets "guest all" --seeds 1 --steps 200 \
-  --jobs "$jobs" --quiet --out build-check/live-walks --server "--date 20261209 --minute 1030 --play --step 2"
-# The same live session against the misbehaving server: every screen comes back by itself.
-bash scripts/chaos-walks.sh --build build-check --sets "chaos-live chaos-user-live" --seeds 2 \
-  --steps 200 --jobs "$jobs" --quiet --out build-check/chaos-live-walks
+# The tours and the walks go side by side, each stream in its order: the tours play on the
+# virtual clock and take the time of their work, the walks against a misbehaving server or a live
+# session wait in real time, and each fills what the other leaves of the cores. (A stream's
+# output is shown whole once both have ended; each part says how long it took.)
+# timed <what> <command...>: runs the command and says how long it took.
+timed() {
+  local what=$1 began=$SECONDS
+  shift
+  "$@"
+  echo "== $what took $((SECONDS - began)) s"
+}
+tours() {
+  set -e
+  # More groups than cores: the demos on the wall clock (a live session's pushes) mostly wait.
+  timed "Demo tour, Tuesday 10:30" \
+    bash scripts/tour.sh --build build-check --groups 7 --server "--date 20261201 --minute 1030"
+  # The second pass plays each group's scripts in a shuffled order (its seed from the commit,
+  # printed for replay) against the group's one server, so that a demo leaning on what another
+  # left on the server fails here even when name order happens to hide it.
+  timed "Demo tour, Monday 01:30, shuffled" \
+    bash scripts/tour.sh --build build-check --groups 7 --order "shuffle:$seed" \
+    --shots build-check/shots-before-open --server "--date 20261207 --minute 0130"
+}
+walks() {
+  set -e
+  # A few seeded random walks over the whole client with the ASan build (taps, drags, pinches,
+  # typing, turns...), each against a server of its own; a walk that finds a fault prints its
+  # replay script. The seeds are fixed so that a failure here replays.
+  timed "Monkey walks" \
+    bash scripts/monkey.sh --build build-check --seeds "$monkey_seeds" --steps 150 --jobs "$jobs" \
+    --server "--date 20261201 --minute 1030" --quiet
+  # At night, when a security's figures are the day's close on every screen (the trend's last
+  # minute, today's bar and the panel agree; the screens declare it).
+  timed "Monkey walks at night" \
+    bash scripts/monkey.sh --build build-check --seeds "5 6 7" --steps 200 --jobs "$jobs" \
+    --server "--date 20261209 --minute 2200" --quiet --out build-check/monkey-night
+  # Walks against a server that stalls, drops, refuses and answers late (its seeded chaos mode),
+  # as a guest and as a user, and walks with each of some sets of rights: nothing shown as done
+  # after its failure was shown, no guarded screen opened without its right.
+  # The market stands at a given minute, so that a run is the same whatever the hour CI runs at.
+  timed "Walks against a misbehaving server" \
+    bash scripts/chaos-walks.sh --build build-check --sets "chaos chaos-user" --seeds "1 2" --steps 200 \
+    --jobs "$jobs" --quiet --server "--date 20261209 --minute 1030"
+  timed "Walks with each set of rights" \
+    bash scripts/chaos-walks.sh --build build-check --sets "guest no30 no49" --seeds 1 --steps 200 \
+    --jobs "$jobs" --quiet --out build-check/chaos-walks-rights --server "--date 20261209 --minute 1030"
+  # A live session from a given minute (the market moves a minute every 2 s, whatever the hour):
+  # the figures of a screen agree as pushes come, after the background and over a new connection.
+  timed "Walks in a live session" \
+    bash scripts/chaos-walks.sh --build build-check --sets "guest all" --seeds 1 --steps 200 \
+    --jobs "$jobs" --quiet --out build-check/live-walks --server "--date 20261209 --minute 1030 --play --step 2"
+  # The same live session against the misbehaving server: every screen comes back by itself.
+  timed "Walks in a live session against a misbehaving server" \
+    bash scripts/chaos-walks.sh --build build-check --sets "chaos-live chaos-user-live" --seeds 2 \
+    --steps 200 --jobs "$jobs" --quiet --out build-check/chaos-live-walks
+}
+phase "Demo tours, side by side with the monkey walks and the walks against a misbehaving server and with each set of rights"
+tours >build-check/tours.log 2>&1 &
+tours_pid=$!
+walks >build-check/walks.log 2>&1 &
+walks_pid=$!
+side_failed=0
+wait "$tours_pid" || side_failed=1
+cat build-check/tours.log
+wait "$walks_pid" || side_failed=1
+cat build-check/walks.log
+[ "$side_failed" -eq 0 ] || { echo "!! the tours or the walks failed (see above)"; exit 1; }
 
 if [ "$fuzz" = ON ]; then
   phase "Fuzz smoke run"
