@@ -1159,12 +1159,12 @@ bool TrendlineController::trendApartFromQuote() const {
   // The count of minutes up to the quote's, as a push makes the day.
   const int count = TradeMinuteToIndex(quote, minute);
   if (count < 1 || count > GetTradeMinutes(quote)) return false;
-  return count > chart->m_trendnum;
+  return count != chart->m_trendnum;
 }
 
 void TrendlineController::catchUpTrend() {
-  // A day that ends before the quote beside it (an answer made minutes before it came: the
-  // market moved on meanwhile) is asked again, a few times at most, so that the page shows the
+  // A day that ends at another minute than the quote beside it (an answer made minutes before it
+  // came while the market moved on, or a quote of an older answer than the day) is asked again, a few times at most, so that the page shows the
   // figures of one minute.
   if (!IsShow || IsSelWhichTab != kPageTrend || IsLandscapeKline || !trendApartFromQuote()) {
     trendCatchUps_ = 0;

@@ -259,7 +259,7 @@ class TrendlineController : public ui::ViewController,
   void handleReply(const ReceiveRecordView& reply);
   // The page's answer with that code failed, or came (shown: it decoded and the page shows it).
   void renewalFailed(uint16_t code);
-  // The trend's last minute is before the minute of the security's cached quote.
+  // The trend's last minute is not the minute of the security's cached quote.
   bool trendApartFromQuote() const;
   void catchUpTrend();
   static constexpr int kTrendCatchUps = 2;
