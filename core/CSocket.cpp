@@ -73,7 +73,8 @@ struct CSocket::Race {
   int winnerIndex = -1;
   std::vector<net::SocketPtr> candidates;  // sockets of attempts still under way
   // Attempts started and those that ended without a connection: when every one has failed
-  // (the server refuses), the race is lost at once rather than when its time is up.
+  // (the server refuses), the race is lost at once rather than when its time is up. A list
+  // without an address still waits the race's time (nothing to retry at once).
   int attempts = 0;
   int failed = 0;
 };
@@ -270,7 +271,8 @@ int CSocket::Connect(CDataIP& list, Callback callback) {
                     std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                         std::chrono::duration<double>(RaceSeconds()));
     race->cv.wait_until(lock, deadline, [&] {
-      return race->winner || race->over || race->failed >= race->attempts;
+      return race->winner || race->over ||
+             (race->attempts > 0 && race->failed >= race->attempts);
     });
     // A Close during the race has set `over` and taken the candidates.
     if (race->over) {
