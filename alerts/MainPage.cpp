@@ -167,6 +167,8 @@ void MainPage::requestInfoTitle(int partId, const std::string& additional) {
   _rowRecords.clear();
   _selPartID = partId;
   _selAdditional = additional;
+  // A section chosen anew starts its asking afresh, not at the back-off of the one before.
+  titlesLive_.reset();
   sendInfoTitle();
 }
 

@@ -169,7 +169,9 @@ TEST_F(RegisterScreenTest, ExistingNamesAndUnknownNamesAreRefused) {
     EXPECT_TRUE(screen->waitingBox()->isHidden());
     ui::AlertView::dismissAll();
     pump([] { return false; }, 0.05);
-    if (!c.text.empty()) EXPECT_EQ(Navigation()->topViewController(), screen.get());
+    if (!c.text.empty()) {
+      EXPECT_EQ(Navigation()->topViewController(), screen.get());
+    }
     Navigation()->popToRootViewControllerAnimated(false);
   }
 }
