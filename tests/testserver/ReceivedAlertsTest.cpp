@@ -94,7 +94,7 @@ std::vector<Alert> OfDay(const std::vector<Alert>& all, const std::string& day) 
 }
 
 std::string Clock(int32_t date, int minute) {
-  char buf[32];
+  char buf[64];
   std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:00", date / 10000, date / 100 % 100,
                 date % 100, minute / 60, minute % 60);
   return buf;
@@ -158,7 +158,7 @@ TEST_F(ReceivedAlerts, ASettingRaisesAlertsFromItsMinuteWhereTheTradesMeetIt) {
   // The first minute at or above the rise price.
   size_t first = from;
   while (day[first].now < rise) ++first;
-  char minute[16];
+  char minute[40];
   std::snprintf(minute, sizeof minute, "%02d:%02d:00", day[first].time / 60, day[first].time % 60);
   char price[16];
   std::snprintf(price, sizeof price, "%.2f", rise / 10000.0);
