@@ -4,6 +4,7 @@
 #include "account/AccountUi.h"
 #include "account/RegisterViewController.h"
 #include "account/StoredAccounts.h"
+#include "account/TradeSession.h"
 #include "core/CDataCenter.h"
 #include "core/CSocket.h"
 #include "core/CoreConfig.h"
@@ -378,6 +379,7 @@ void AccountManager::resetToGuest() {
   GetDataCenter().SetYYB2(0, "");
   SetGuestLogin(1);
   ResetAllCoreState();
+  EndTradeLogin();
 }
 
 void AccountManager::recvmsg(const foundation::Notification& notification) {
@@ -468,6 +470,7 @@ void AccountManager::alertViewClickedButtonAtIndex(ui::AlertView& alert, int but
       SelfStock_SetLoginUser("");
       SelfStock_SetUserName("");
       SelfStock_SetListTime(0, 0);
+      EndTradeLogin();
       GuestLogin();
       quietLogin_ = true;
       SetLoginInfo("", "");

@@ -47,3 +47,8 @@ void ForgetTradeLogin() {
   GetDataCenter().SetAccount("");
   GetDataCenter().SetAssetPassword("");
 }
+
+void EndTradeLogin() {
+  ForgetTradeLogin();
+  GetCoreSocket(CoreConnection::Trade).Close();
+}

@@ -14,3 +14,6 @@ std::string TradeLoginAccount();
 void NoteTradeLogin(const std::string& account, const std::string& password);
 // No trade login any more (a refused login, a logout): the session object forgets it too.
 void ForgetTradeLogin();
+// The user's session ends (a logout, a guest session in its place): the trade login ends with
+// it, here and on the trade server, which forgets it with its connection.
+void EndTradeLogin();

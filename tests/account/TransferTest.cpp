@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "account/AccountManager.h"
 #include "account/AccountUi.h"
 #include "account/BankAnswers.h"
 #include "account/TradeLoginViewController.h"
@@ -318,6 +319,44 @@ TEST_F(TransferTest, TheTradeServerServesOnlyItsLoggedInAccount) {
 
   // Another trade connection has no login: the session knows it as the server does.
   GetDataCenter().Reset();
+  EXPECT_FALSE(IsTradeLoggedIn());
+}
+
+TEST_F(TransferTest, ALogoutEndsTheTradeLogin) {
+  LaunchAndLogIn();
+  app->showAccountManagerOnSelController();
+  pump([] { return false; }, 0.05);
+  auto* account = dynamic_cast<AccountManager*>(Navigation()->topViewController());
+  ASSERT_NE(account, nullptr);
+  account->setCloseAfterLogin(false);
+  account->m_user()->setText("zhang3");
+  account->m_password()->setText("123456");
+  account->UserLogin();
+  ASSERT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.tag() == kLoginDoneAlertTag; }));
+  ui::AlertView::dismissAll();
+  Settle();
+  auto in = Open(0);
+  ASSERT_TRUE(IsTradeLoggedIn());
+
+  // 注销 from the account screen while the transfer screen still stands under it.
+  account->btn_Logout();
+  auto confirm = AlertWithTag(kLogoutAlertTag);
+  ASSERT_TRUE(confirm);
+  confirm->pressButtonAtIndex(0);
+  EXPECT_FALSE(IsTradeLoggedIn());
+  EXPECT_EQ(GetDataCenter().GetAccount(), "");
+  Settle();
+  ui::AlertView::dismissAll();
+  // The trade screen asks for the login again, and nothing sent from the screen left standing is
+  // served: the trade server forgot the login with its connection.
+  server->clearReceivedRequests();
+  in->DataRefresh();
+  advance(1);
+  Settle();
+  auto trade = std::make_shared<TradeLoginViewController>();
+  Navigation()->pushViewController(trade, false);
+  Settle();
+  EXPECT_FALSE(trade->tradeAccountField()->isHidden());
   EXPECT_FALSE(IsTradeLoggedIn());
 }
 
