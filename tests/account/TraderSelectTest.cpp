@@ -62,6 +62,10 @@ TEST_F(TraderSelectTest, BrokerListInThreePacketsAndItsRefreshes) {
   list->DataRefresh();
   ASSERT_TRUE(WaitForRequests(Role::Auth, 144, 40, 3));
   server->clearFaults();
+  // The answers let go come in their packets: the list holds the last one whole before the next
+  // request.
+  ASSERT_TRUE(WaitForRows(*list, 60));
+  Settle();
 
   // An error answer shows the text and keeps the rows.
   server->setFault(Role::Auth, Fault::ErrorReply, 1, "券商列表暂不可用", false);
