@@ -46,11 +46,11 @@ run_shuffled() {
   # so that no program is left running alone at the end; they start first. Two run per core, as
   # the programs spend about half their time waiting for their test servers and clocks.
   local long=" test_testserver:6 test_detail:3 test_account:2 test_messaging:2 test_kline:2 "
-  local ordered=() spec shards i
-  for spec in $long; do
+  local ordered=() item shards i
+  for item in $long; do
     for entry in "${programs[@]}"; do
-      [ "${entry%%=*}" = "${spec%:*}" ] || continue
-      shards=${spec#*:}
+      [ "${entry%%=*}" = "${item%:*}" ] || continue
+      shards=${item#*:}
       for ((i = 0; i < shards; i++)); do ordered+=("${entry%%=*}.$((i + 1))of$shards=${entry#*=}"); done
     done
   done

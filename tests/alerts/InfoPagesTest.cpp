@@ -471,15 +471,18 @@ TEST_F(InfoPagesTest, RadarDetailPageAsksItsAlertWithA64BitId) {
   EXPECT_EQ(Last(82)->body, Serialize(before));
 }
 
+// The screen invariant failures of one name ("article: ..." for "article").
+std::vector<std::string> FailuresOf(const std::string& name) {
+  std::vector<std::string> out;
+  for (const std::string& f : ui::declaredInvariantFailures())
+    if (f.rfind(name + ":", 0) == 0) out.push_back(f);
+  return out;
+}
+
 // Stepping while answers fail or come late never shows one item's text under another's title;
 // the page declares it (the screen invariant "article"), and the invariant sees the old fault.
 TEST_F(InfoPagesTest, ATextIsOnlyEverShownUnderItsOwnTitle) {
-  auto articleFailures = [] {
-    std::vector<std::string> out;
-    for (const std::string& f : ui::declaredInvariantFailures())
-      if (f.rfind("article:", 0) == 0) out.push_back(f);
-    return out;
-  };
+  auto articleFailures = [] { return FailuresOf("article"); };
   WithSections();
   home->menuBarView()->changeSelSubItem(1);
   Reply("MainPage", 86, home->awaitedCode(1), TitleTable(0, 5));
@@ -558,12 +561,7 @@ TEST_F(InfoPagesTest, ARadarSignalsTextIsOnlyShownUnderItsOwnTitle) {
 // comes; out of sight it stops, and back in sight without the text it asks at once. A page
 // that stops asking while it is shown is what the invariant "stale" reports.
 TEST_F(InfoPagesTest, TheArticleAsksAgainUntilItsTextComes) {
-  auto staleFailures = [] {
-    std::vector<std::string> out;
-    for (const std::string& f : ui::declaredInvariantFailures())
-      if (f.rfind("stale:", 0) == 0) out.push_back(f);
-    return out;
-  };
+  auto staleFailures = [] { return FailuresOf("stale"); };
   WithSections();
   home->menuBarView()->changeSelSubItem(1);
   Reply("MainPage", 86, home->awaitedCode(1), TitleTable(0, 3));
