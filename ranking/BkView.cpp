@@ -27,8 +27,9 @@ constexpr char kCellIdentifier[] = "cellIdentify";
 constexpr char kPageName[] = "SortStock";
 constexpr size_t kHeadSize = 55;
 // Count byte, then name, code, market, type, decimals and lot, change, previous close, latest,
-// shown decimals, change percent, volume.
-constexpr uint8_t kFields[] = {11, 30, 10, 9, 11, 19, 17, 1, 5, 31, 23, 6};
+// shown decimals, change percent, volume, and the records' minute: with the volume it lets the
+// quote cache keep newer figures over those of an answer that arrives late.
+constexpr uint8_t kFields[] = {12, 30, 10, 9, 11, 19, 17, 1, 5, 31, 23, 6, 21};
 constexpr double kStripHeight = 40;
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "ranking/NewStockSort.h"
+#include "platform/ui/WhileAlive.h"
 
 #include <algorithm>
 #include <cmath>
@@ -88,8 +89,10 @@ constexpr uint8_t kCommonIds[] = {30, 10, 9,  11, 21, 19, 17, 1,  5,  31, 2,  3,
 constexpr uint8_t kFuturesTail[] = {8, 160, 161, 162, 163};
 constexpr uint8_t kIndexTail[] = {84, 85};
 // A board's members show the share lists' columns, 均价 (18) among them.
-constexpr uint8_t kBoardSortIds[] = {24, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6, 7,
-                                     15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75, 62};
+// Each list names its records' minute (21) beside the day's volume (6), so that the quote cache
+// keeps newer figures over those of an answer that arrives late.
+constexpr uint8_t kBoardSortIds[] = {25, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6, 7,
+                                     15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75, 62, 21};
 constexpr uint8_t kBoardListIds[] = {27, 30, 10, 9, 11, 21, 19, 1,  23, 17, 5,  31, 6,  7,
                                      16, 25, 2,  3, 4,  15, 26, 24, 42, 43, 44, 46, 84, 85};
 constexpr uint8_t kBoardQuoteIds[] = {15, 10, 9, 11, 21, 19, 23, 17, 5, 31, 6, 7, 15, 42, 43, 44};
@@ -455,8 +458,16 @@ void NewStockSort::keep(int kind, uint16_t code) {
     remember(code, RequestKind::Sort);
   } else {
     mRequestFlagCount[0] = -1;
-    // The boards keep their own refresh: the list's asking again stops with the list.
-    rowsRequest_.stop();
+    // The boards' lists (all boards, a board's members) are asked again by themselves until
+    // their answer comes, as the market's lists are; their 15-second refresh keeps them current
+    // after that. The board's own quote is no part of the round.
+    if (kind == kKeepBoards || kind == kKeepMembers) {
+      rowsRequest_.setAsk(ui::WhileAlive(this, &NewStockSort::requestBK));
+      rowsRequest_.begin();
+      rowsRequest_.expect(code & 0x3fff);
+    } else if (kind != kKeepBoardQuote) {
+      rowsRequest_.stop();
+    }
   }
 }
 
@@ -636,22 +647,23 @@ void NewStockSort::recvRecord(const uint8_t* record, int size) {
       if (rowsRequest_.takes(reply.requestCode())) rowsRequest_.failed();
       return;
     }
-    StockNum = std::min(parsed, kMaxRows);
     const uint32_t total = ReadLE32(head + (child == QuoteChild::kBoardSort ? 9 : 3));
     TotalNum = static_cast<int>(std::min<uint32_t>(total, 0x7fffffff));
-    std::memset(SortData, 0, sizeof SortData);
-    QuoteCache_GetQuotes(SortData, keys, StockNum);
-    noteRowsArrived(true);
-    if (boards) {
-      _bz_stockNum = StockNum;
-      std::memset(bkSortData, 0, sizeof bkSortData);
-      std::memcpy(boardKeys_, keys, sizeof boardKeys_);
-      QuoteCache_GetQuotes(bkSortData, boardKeys_, StockNum);
-    }
+    // The page's keys are kept with its rows: pushes re-read them, and a sorted page is ordered
+    // by the figures it shows.
+    showPageRows(keys, parsed, true);
+    if (boards) keepShownBoards();
     std::weak_ptr<StockSort> weak = weakSelf();
     foundation::performOnMain([weak] {
       if (auto self = weak.lock()) self->updateViewController();
     });
+    return;
+  }
+  // Quote pushes of the page shown (the core merged them already): its rows follow them.
+  if (child == QuoteChild::kStockList && reply.header.isPush() &&
+      (code == mRequestFlagCount_[kKeepList] || code == mRequestFlagCount_[kKeepBoards] ||
+       code == mRequestFlagCount_[kKeepMembers])) {
+    shownPagePushed();
     return;
   }
   if (child == QuoteChild::kStockData && code == mRequestFlagCount_[kKeepBoardQuote] &&
@@ -849,6 +861,20 @@ void NewStockSort::MenuBarDidChangeToSubItem(int index, MenuBarView& bar) {
 
 // --- boards --------------------------------------------------------------------------------------
 
+void NewStockSort::keepShownBoards() {
+  // The boards in the order their rows stand (a sorted page follows its figures).
+  _bz_stockNum = StockNum;
+  std::memset(bkSortData, 0, sizeof bkSortData);
+  std::memset(boardKeys_, 0, sizeof boardKeys_);
+  for (int r = 0; r < std::clamp(StockNum, 0, kMaxRows); ++r) {
+    boardKeys_[r].market = SortData[r].market;
+    boardKeys_[r].zqlb = SortData[r].zqlb;
+    std::memcpy(boardKeys_[r].code, SortData[r].code,
+                std::min(sizeof boardKeys_[r].code - 1, sizeof SortData[r].code));
+  }
+  QuoteCache_GetQuotes(bkSortData, boardKeys_, _bz_stockNum);
+}
+
 void NewStockSort::enterBoard(int row, bool flip) {
   if (row < 0 || row >= kMaxRows) return;
   _current_bk_index = row;
@@ -935,6 +961,9 @@ void NewStockSort::tableTableViewDidSelectIndex(Table_TableView&, const ui::Inde
   const int r = path.row;
   if (r < 0 || r >= kMaxRows) return;
   if (topItem() == kBoards && _bk_current_statue == 0) {
+    // Pushes may have moved the boards' rows since they came: the board entered is the one
+    // on the row tapped.
+    keepShownBoards();
     createBackButton(true);
     enterBoard(r, true);
     return;

@@ -58,6 +58,8 @@ class NewStockSort : public StockSort, public ui::AlertViewDelegate {
   void startBKTimer();
   void stopBKTimer();
   void requestBK();
+  // The board list shown becomes the one a board is entered from and stepped through.
+  void keepShownBoards();
   // The list refresh of every group but the boards, which refresh on their own timer.
   void refreshShownList() override;
   void recvRecord(const uint8_t* record, int size) override;

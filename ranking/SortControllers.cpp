@@ -38,8 +38,9 @@ std::vector<std::string> Titles(const MenuEntry (&menu)[N]) {
 }
 
 // The main-force page's fields, count byte first.
-constexpr uint8_t kMainSortFields[] = {18, 30, 10,  9,   11,  19,  17,  1,   5,  31,
-                                       23, 6,  102, 101, 103, 104, 105, 106, 107};
+// The records' minute (21) lets the quote cache keep newer figures over a late answer's.
+constexpr uint8_t kMainSortFields[] = {19, 30, 10,  9,   11,  19,  17,  1,   5,  31,
+                                       23, 6,  102, 101, 103, 104, 105, 106, 107, 21};
 
 }  // namespace
 

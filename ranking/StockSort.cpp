@@ -54,12 +54,14 @@ constexpr MarketEntry kMarkets[] = {
 // The quote fields of a sort or board page (list 2), count byte first. The average price (18)
 // is asked for too: the 均价 column shows it and the server sorts code 8 by it, and no other
 // request of these rows brings it in.
-constexpr uint8_t kSortFields[] = {24, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6, 7,
-                                   15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75, 62};
+// The records' minute (21) comes last: with the day's volume (6) it lets the quote cache keep
+// the newer figures when an answer made earlier arrives late.
+constexpr uint8_t kSortFields[] = {25, 30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6, 7,
+                                   15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75, 62, 21};
 // The index list's two field lists.
 constexpr uint8_t kIndexFields1[] = {7, 30, 10, 9, 11, 1, 20, 19};
-constexpr uint8_t kIndexFields2[] = {24, 13, 9,  10, 17, 2,  3,  4,  5,  31, 23, 6, 7,
-                                     24, 15, 14, 40, 16, 25, 18, 72, 73, 75, 62, 26};
+constexpr uint8_t kIndexFields2[] = {25, 13, 9,  10, 17, 2,  3,  4,  5,  31, 23, 6, 7,
+                                     24, 15, 14, 40, 16, 25, 18, 72, 73, 75, 62, 26, 21};
 
 constexpr int kStockSortBoardHeadSize = 55;
 
@@ -397,13 +399,9 @@ void StockSort::recvRecord(const uint8_t* record, int size) {
         rowsRequest_.failed();
         return;
       }
-      std::memset(SortData, 0, sizeof SortData);
-      std::memcpy(pageKeys_, keys, sizeof pageKeys_);
-      StockNum = std::min(parsed, kMaxRows);
       const uint32_t total = ReadLE32(head + (board ? 9 : 3));
       TotalNum = static_cast<int>(std::min<uint32_t>(total, 0x7fffffff));
-      QuoteCache_GetQuotes(SortData, pageKeys_, StockNum);
-      noteRowsArrived(true);
+      showPageRows(keys, parsed, true);
       break;
     }
     case QuoteChild::kStockList:
@@ -428,6 +426,15 @@ void StockSort::recvRecord(const uint8_t* record, int size) {
       return;
   }
   updateViewController();
+}
+
+void StockSort::showPageRows(const tagCodeItem* keys, int count, bool sorted) {
+  std::memset(SortData, 0, sizeof SortData);
+  std::memset(pageKeys_, 0, sizeof pageKeys_);
+  StockNum = std::clamp(count, 0, kMaxRows);
+  if (StockNum > 0) std::memcpy(pageKeys_, keys, sizeof(tagCodeItem) * static_cast<size_t>(StockNum));
+  QuoteCache_GetQuotes(SortData, pageKeys_, StockNum);
+  noteRowsArrived(sorted);
 }
 
 void StockSort::reloadRowsFromCache() {
@@ -938,17 +945,17 @@ void StockSort::noteRowsArrived(bool sorted) {
     }
     rowsSortValues_.push_back(v);
   }
-  const bool smallestFirst = (requestedSort_ & 0x80) != 0;
-  rowsFollowValues_ =
-      std::is_sorted(rowsSortValues_.begin(), rowsSortValues_.end(),
-                     [smallestFirst](double a, double b) { return smallestFirst ? a < b : a > b; });
+  // The rows follow the figures they show. The server ordered them by the figures it had when it
+  // made the answer; the quote cache may hold newer ones for some of them (an answer that came
+  // late keeps none of its older figures), and the page is shown in their order.
+  rowsFollowValues_ = true;
+  followSortedColumn();
 }
 
 void StockSort::followSortedColumn() {
   // Only a page the server sorted by the order still asked for; a new order waits for its rows.
   if (!rowsSort_ || (*rowsSort_ & 0xff) != (SortType & 0xff) || _currentSortOrder < 0) return;
-  // Rows the server ordered otherwise than by these values are left as it sent them: the
-  // client cannot tell how it compares them.
+  // A page of a column whose values the client cannot read stays as the server sent it.
   if (!rowsFollowValues_) return;
   const int code = *rowsSort_ & 0x7f;
   const bool smallestFirst = (*rowsSort_ & 0x80) != 0;

@@ -189,6 +189,10 @@ class StockSort : public ui::ViewController,
   std::shared_ptr<ui::View> rightTitleContainer() const;
   // The rows of the shown page from the quote cache.
   void reloadRowsFromCache();
+  // A page of `count` stocks came (their quotes merged into the cache): they become the rows.
+  void showPageRows(const tagCodeItem* keys, int count, bool sorted);
+  // A push of the page shown: its rows are read again from the cache once this turn.
+  void shownPagePushed() { pushRefresh_.schedule(); }
   void setListTitle(const std::string& title);
   // A list's order is one state: the sort code every request carries and the arrow its titles
   // show are set together, so a list never shows an arrow its rows do not follow.

@@ -49,11 +49,14 @@ constexpr int kRadarMaxStocks = 1000;
 constexpr const char* kNotification = "SelfStock";
 
 // Field lists of the page request: the fixed block, then the quote or the main-force columns.
+// The second list (the one the pushes bring too) ends with the records' minute (21): with the
+// day's volume (6) it lets the quote cache tell an answer made before the figures it holds
+// (a late one) and keep the newer figures.
 constexpr uint8_t kList1[] = {7, 30, 10, 9, 11, 1, 20, 19};
-constexpr uint8_t kQuoteList2[] = {24, 13, 9,  10, 17, 2,  3,  4,  5,  31, 23, 6, 7,
-                                   24, 15, 14, 40, 16, 25, 18, 72, 73, 75, 62, 26};
-constexpr uint8_t kMainForceList2[] = {19, 13, 9, 10,  17,  2,   3,   4,   5,   31,
-                                       23, 6,  7, 102, 101, 103, 104, 105, 106, 107};
+constexpr uint8_t kQuoteList2[] = {25, 13, 9,  10, 17, 2,  3,  4,  5,  31, 23, 6, 7,
+                                   24, 15, 14, 40, 16, 25, 18, 72, 73, 75, 62, 26, 21};
+constexpr uint8_t kMainForceList2[] = {20, 13, 9,  10,  17,  2,   3,   4,   5,   31,
+                                       23, 6,  7,  102, 101, 103, 104, 105, 106, 107, 21};
 
 std::string CodeText(const tagLocalStockData& rec) {
   return std::string(rec.code, strnlen(rec.code, sizeof rec.code));
@@ -554,12 +557,11 @@ void SelfStockController::noteRowsArrived() {
   rowsFollowValues_ = false;
   std::vector<double> values;
   if ((rowsSort_ & 0x7F) == 0 || !sortedColumnValues(rowsSort_, values)) return;
-  // Rows the server ordered otherwise than by these values are left as it sent them: the
-  // client cannot tell how it compared them.
-  const uint8_t sortByte = rowsSort_;
-  rowsFollowValues_ = std::is_sorted(values.begin(), values.end(), [sortByte](double a, double b) {
-    return InSortOrder(a, b, sortByte);
-  });
+  // The rows follow the figures they show. The server ordered them by the figures it had when it
+  // made the answer; the quote cache may hold newer ones for some of them (an answer that came
+  // late keeps none of its older figures), and the page is shown in their order.
+  rowsFollowValues_ = true;
+  followSortedColumn();
 }
 
 bool SelfStockController::followSortedColumn() {

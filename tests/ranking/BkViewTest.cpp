@@ -192,15 +192,15 @@ TEST_F(BkViewServerTest, ABoardOfFortyFivePagesThroughThreePagesAndWraps) {
   const auto requests = BoardRequests();
   ASSERT_EQ(requests.size(), 1u);
   const std::vector<uint8_t>& body = requests[0].body;
-  ASSERT_GE(body.size(), 53u + 12u);
+  ASSERT_GE(body.size(), 53u + 13u);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(body.data()), 8),
             std::string("BK0045\0\0", 8));
   EXPECT_EQ(body[8], 1);
   EXPECT_EQ(ReadLE16(body.data() + 9), 0);
   EXPECT_EQ(ReadLE16(body.data() + 11), 20);
   for (size_t i = 13; i < 53; ++i) EXPECT_EQ(body[i], 0) << "block byte " << i;
-  EXPECT_EQ(std::vector<uint8_t>(body.begin() + 53, body.begin() + 65),
-            (std::vector<uint8_t>{11, 30, 10, 9, 11, 19, 17, 1, 5, 31, 23, 6}));
+  EXPECT_EQ(std::vector<uint8_t>(body.begin() + 53, body.begin() + 66),
+            (std::vector<uint8_t>{12, 30, 10, 9, 11, 19, 17, 1, 5, 31, 23, 6, 21}));
   EXPECT_EQ(requests[0].header.PageID, 17);
 
   EXPECT_EQ(list->stockNum(), 20);

@@ -65,7 +65,7 @@ TEST_F(RankingTest, SortRequestCarriesTheBlockAndTheFieldList) {
   EXPECT_EQ(sent.body[7], 0);  // list 1 empty
   EXPECT_EQ(Ids(sent.body, 8),
             (std::vector<uint8_t>{30, 10, 9,  11, 19, 17, 1,  5,  31, 23, 6,  7,
-                                  15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75, 62}));
+                                  15, 24, 14, 18, 40, 16, 25, 26, 72, 73, 75, 62, 21}));
   ExpectAsksForEveryColumn(*screen, Ids(sent.body, 8));
 
   // The main-force screen sends its own ids with sort code 9.
@@ -74,7 +74,7 @@ TEST_F(RankingTest, SortRequestCarriesTheBlockAndTheFieldList) {
   EXPECT_EQ(Last().header.ChildType, 17);
   EXPECT_EQ(Last().body[2], 9);
   EXPECT_EQ(Ids(Last().body, 8), (std::vector<uint8_t>{30, 10, 9, 11, 19, 17, 1, 5, 31, 23, 6, 102,
-                                                       101, 103, 104, 105, 106, 107}));
+                                                       101, 103, 104, 105, 106, 107, 21}));
 }
 
 TEST_F(RankingTest, HongKongBoardsGoOutAsBoardRequestsAndKeepTheTitle) {
@@ -93,7 +93,7 @@ TEST_F(RankingTest, HongKongBoardsGoOutAsBoardRequestsAndKeepTheTitle) {
     EXPECT_EQ(ReadLE16(sent.body.data() + 9), 0);
     EXPECT_EQ(ReadLE16(sent.body.data() + 11), 25);
     EXPECT_EQ(sent.body[13], 1);
-    EXPECT_EQ(Ids(sent.body, 53).size(), 24u);
+    EXPECT_EQ(Ids(sent.body, 53).size(), 25u);
     ExpectAsksForEveryColumn(*hk, Ids(sent.body, 53));
     EXPECT_EQ(hk->title(), "港股");
   }
@@ -127,7 +127,7 @@ TEST_F(RankingTest, IndexListComesFromTheBundleAndCannotBeSorted) {
   EXPECT_EQ(sent.body[2], 1);
   EXPECT_STREQ(reinterpret_cast<const char*>(sent.body.data() + 3), "000001");
   EXPECT_EQ(Ids(sent.body, 74), (std::vector<uint8_t>{30, 10, 9, 11, 1, 20, 19}));
-  EXPECT_EQ(Ids(sent.body, 82).size(), 24u);
+  EXPECT_EQ(Ids(sent.body, 82).size(), 25u);
 
   Deliver(*screen, 12, screen->lastRequestCode(), {});
   EXPECT_EQ(screen->stockNum(), 8);
@@ -151,8 +151,16 @@ TEST_F(RankingTest, PushOfTheShownPageNeverBringsInAnotherList) {
   screen->doSomeWhenWillAppear();
   Answer(*screen, 25, 60);
   ASSERT_EQ(screen->stockNum(), 25);
-  const std::string first = CodeOf(screen->row(0));
-  const int32_t before = screen->row(0).now;
+  // The row of the page's first record (the rows stand in the order of their change).
+  auto rowOf = [&](const std::string& code) {
+    for (int r = 0; r < screen->stockNum(); ++r)
+      if (CodeOf(screen->row(r)) == code) return r;
+    return -1;
+  };
+  const std::string first = "600000";
+  const int row = rowOf(first);
+  ASSERT_GE(row, 0);
+  const int32_t before = screen->row(row).now;
 
   // The server pushes the page's quotes as child type 12 under the sort request's code; the
   // core merges them into the cache before the screen hears of them.
@@ -161,13 +169,13 @@ TEST_F(RankingTest, PushOfTheShownPageNeverBringsInAnotherList) {
   WriteLE32(push.data() + kNowAt, ReadLE32(push.data() + kNowAt) + 50);
   ASSERT_EQ(QuoteCache_ParseListReply(push.data(), push.size(), nullptr, 1, nullptr), 1);
   tagLocalStockData cached{};
-  QuoteCache_GetQuote(cached, screen->row(0).market, first.c_str());
+  QuoteCache_GetQuote(cached, screen->row(row).market, first.c_str());
   ASSERT_NE(cached.now, before);
   Deliver(*screen, 12, screen->lastRequestCode(), push);
   EXPECT_EQ(screen->stockNum(), 25);
   EXPECT_EQ(screen->totalNum(), 60);
-  EXPECT_EQ(CodeOf(screen->row(0)), first);
-  EXPECT_EQ(screen->row(0).now, cached.now);
+  EXPECT_EQ(CodeOf(screen->row(row)), first);
+  EXPECT_EQ(screen->row(row).now, cached.now);
   EXPECT_EQ(screen->title(), "沪深A股(1/3)");
 }
 
@@ -368,7 +376,7 @@ TEST_F(RankingTest, RowsShowCodeNameAndConfiguredColumns) {
   auto* names = dynamic_cast<CustomLabels*>(leftCell->contentView()->viewWithTag(445));
   ASSERT_NE(names, nullptr);
   const tagLocalStockData& rec = screen->row(0);
-  EXPECT_EQ(names->titleLabel(0)->text(), "SH" + CodeOf(rec));
+  EXPECT_EQ(names->titleLabel(0)->text(), (rec.market == 1 ? "SH" : "SZ") + CodeOf(rec));
   auto* values = dynamic_cast<CustomLabels*>(rightCell->contentView()->viewWithTag(445));
   ASSERT_NE(values, nullptr);
   EXPECT_EQ(values->titleLabel(0)->text(), FormatChangePercent(rec.zf, rec.now, false, false));
