@@ -447,6 +447,47 @@ TEST_F(MarketTabTest, BoardListRefreshesEveryFifteenSecondsWhileShown) {
   EXPECT_EQ(SentCount(), sent + 1);
 }
 
+// The board lists come back by themselves after an error answer, as the market's lists do: the
+// boards' list and a board's members are asked again within a few seconds, not at the next
+// 15-second refresh.
+TEST_F(MarketTabTest, TheBoardListsAreAskedAgainAfterAnErrorAnswer) {
+  auto s = Open();
+  Top(*s, NewStockSort::kBoards);
+  size_t sent = SentCount();
+  Deliver(*s, 17, static_cast<uint16_t>(s->keptCode(5)), {}, true);
+  Run(3);
+  ASSERT_EQ(SentCount(), sent + 1);
+  EXPECT_EQ(Last().body[0], 9);
+  Boards(*s, 3, 3);
+  s->tableTableViewDidSelectIndex(*s->tableView(), ui::IndexPath::forRow(0, 0));
+  sent = SentCount();
+  Deliver(*s, 24, static_cast<uint16_t>(s->keptCode(6)), {}, true);
+  Run(3);
+  ASSERT_EQ(SentCount(), sent + 2);
+  EXPECT_EQ(Last().header.ChildType, 24);
+}
+
+// Pushes of the market tab's page move its figures; the rows follow its arrow at once.
+TEST_F(MarketTabTest, PushedFiguresMoveTheRowsOfTheMarketTab) {
+  auto s = Open();
+  ASSERT_EQ(s->sortType() & 0x7f, 1);  // 涨幅, largest first
+  std::vector<uint8_t> page = SortPage(0, 6, 6);
+  Deliver(*s, 17, s->lastRequestCode(), page);
+  ASSERT_EQ(s->stockNum(), 6);
+  const std::string last = CodeOf(s->row(5));
+  // The push: the last row's stock gains 20% (change rate at byte 68 of its 88-byte record).
+  for (int k = 0; k < 6; ++k) {
+    const size_t at = 9 + 1 + quotelist::WireIds().size() + 88 * static_cast<size_t>(k);
+    if (std::string(reinterpret_cast<const char*>(page.data() + at + 1), 6) == last)
+      WriteLE32(page.data() + at + 68, 2000);
+  }
+  ASSERT_EQ(QuoteCache_ParseListReply(page.data(), page.size(), nullptr, 6, nullptr), 6);
+  Deliver(*s, 12, s->lastRequestCode(), page, false, kMainTypeQuote, kDataFlagPush);
+  Run(0.1);
+  EXPECT_EQ(CodeOf(s->row(0)), last);
+  for (int r = 1; r < s->stockNum(); ++r) EXPECT_GE(s->row(r - 1).zf, s->row(r).zf) << "row " << r;
+}
+
 // A quote list does not stand still while the market trades: every list but the boards (which
 // keep their own refresh) asks for its page again every 15 seconds while shown, as it is: the
 // same market, order and start, so its rows follow the market and its arrow.
