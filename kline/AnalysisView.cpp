@@ -1,5 +1,9 @@
 #include "kline/AnalysisView.h"
 
+#include <cmath>
+
+#include "kline/LandscapeKline.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/Touch.h"
 
 std::shared_ptr<AnalysisView> AnalysisView::createPage(const gfx::Rect& frame) {
@@ -9,6 +13,13 @@ std::shared_ptr<AnalysisView> AnalysisView::createPage(const gfx::Rect& frame) {
   page->chart_ = KLineModuleView::initPortrait({0, 0, frame.width(), frame.height()});
   page->chart_->setBackgroundColor(gfx::Color::clear());
   page->addSubview(page->chart_);
+  // Bars that disagree with the quote are asked for again while the page is the one shown: the
+  // pager serves one page's request at a time.
+  page->chart_->setAskAgain([weak = std::weak_ptr<AnalysisView>(page)](int32_t period) {
+    auto me = weak.lock();
+    if (me && me->delegate_ && me->shownInPager())
+      me->delegate_->RequestKlineData(static_cast<uint8_t>(period & 0xff));
+  });
   return page;
 }
 
@@ -34,4 +45,10 @@ bool AnalysisView::isPointInScrollRect(const ui::TouchSet& touches) {
   if (touches.empty() || !chart_) return false;
   const gfx::Point p = touches.front()->locationInView(this);
   return p.y > chart_->BaseYCoor - chart_->kViewHeight;
+}
+
+bool AnalysisView::shownInPager() const {
+  if (!window() || isHidden() || LandscapeKline::anyShown()) return false;
+  const auto* pager = dynamic_cast<const ui::ScrollView*>(superview());
+  return !pager || std::abs(pager->contentOffset().x - frame().x()) < frame().width() / 2;
 }

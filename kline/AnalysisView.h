@@ -23,7 +23,8 @@ class AnalysisView : public PublicView, public KLinePageRole {
   }
   void setTagLocalWeightData(const tagLocalWeightData* events, int count) override;
   void setTrevaneFlag(uint8_t flag) override;
-  void setDelegate(LandscapeKlineDelegate* delegate) override { (void)delegate; }
+  // The pager, which serves the page's requests (null once it goes).
+  void setDelegate(LandscapeKlineDelegate* delegate) override { delegate_ = delegate; }
   // Touches below the price area's top edge are the page's (the pager does not turn pages).
   bool isPointInScrollRect(const ui::TouchSet& touches) override;
 
@@ -31,5 +32,8 @@ class AnalysisView : public PublicView, public KLinePageRole {
   int quoteRefreshes = 0;
 
  private:
+  // The page is the one the pager shows, and no landscape screen covers it.
+  bool shownInPager() const;
   std::shared_ptr<KLineModuleView> chart_;
+  LandscapeKlineDelegate* delegate_ = nullptr;
 };

@@ -15,8 +15,10 @@
 #include "kline/MinuteBars.h"
 #include "panels/FigureChecks.h"
 #include "panels/PriceDetailPanel.h"
+#include "platform/foundation/Log.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/Invariants.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/VerdanAppDelegate.h"
 
 namespace {
@@ -46,6 +48,15 @@ void Segment(gfx::Context& ctx, double x1, double y1, double x2, double y2) {
 
 bool IsMinutePeriod(int32_t period) {
   return period >= 4 && period <= 7;
+}
+
+// The quote's trading day as a day bar dates it (yyyymmdd).
+uint32_t QuoteDay(const tagLocalStockData& q) {
+  return static_cast<uint32_t>(q.datetime.Year * 10000 + q.datetime.Month * 100 + q.datetime.Day);
+}
+
+bool KnownPrice(int32_t price) {
+  return price > 0 && !vmath::IsMark(price);
 }
 
 }  // namespace
@@ -85,19 +96,89 @@ std::shared_ptr<KLineModuleView> KLineModuleView::initPortrait(const gfx::Rect& 
 void KLineModuleView::declareFigures() {
   ui::addScreenInvariant(*this, "K-line chart", [weak = weakAs<KLineModuleView>()] {
     auto self = weak.lock();
-    // A chart waiting for its answer holds the bars of before its request.
-    if (!self || self->KSourceDataArray.empty() || self->awaitingBars_) return std::string();
-    const tagLocalStockData& q = self->m_stockdata;
-    // Another security's quote over bars not yet its own: the chart waits for its bars.
-    if (q.market != self->barsMarket_ || std::strncmp(q.code, self->barsCode_, 8) != 0)
-      return std::string();
-    const tagLocalKData& bar = self->KSourceDataArray.back();
-    // A day chart's last bar is today's only when it carries the quote's trading day.
-    const uint32_t day =
-        static_cast<uint32_t>(q.datetime.Year * 10000 + q.datetime.Month * 100 + q.datetime.Day);
-    if (self->KCircleType == 1 && bar.Date != day) return std::string();
-    return figures::TodaysBarIsTheQuote(bar, self->KCircleType, q);
+    return self ? self->apartFromQuote().value_or(std::string()) : std::string();
   });
+}
+
+std::optional<std::string> KLineModuleView::apartFromQuote() const {
+  // A chart waiting for its answer holds the bars of before its request.
+  if (KSourceDataArray.empty() || awaitingBars_) return std::nullopt;
+  const tagLocalStockData& q = m_stockdata;
+  // Another security's quote over bars not yet its own: the chart waits for its bars.
+  if (q.market != barsMarket_ || std::strncmp(q.code, barsCode_, 8) != 0) return std::nullopt;
+  const tagLocalKData& bar = KSourceDataArray.back();
+  // A day chart's last bar is today's only when it carries the quote's trading day.
+  if (KCircleType == 1 && bar.Date != QuoteDay(q)) return std::nullopt;
+  return figures::TodaysBarIsTheQuote(bar, KCircleType, q);
+}
+
+void KLineModuleView::followQuote() {
+  const tagLocalStockData& q = m_stockdata;
+  if (KSourceDataArray.empty() || !KnownPrice(q.now)) return;
+  if (q.market != barsMarket_ || std::strncmp(q.code, barsCode_, 8) != 0) return;
+  tagLocalKData bar = KSourceDataArray.back();
+  if (KCircleType == 1) {
+    if (bar.Date != QuoteDay(q)) return;
+    if (KnownPrice(q.open)) bar.open = q.open;
+    if (KnownPrice(q.high)) bar.high = q.high;
+    if (KnownPrice(q.low)) bar.low = q.low;
+    bar.close = q.now;
+    // An index's or a board's volumes come in another scale: its bar keeps its own.
+    if (q.zqlb != 1 && q.market != 9 && !vmath::IsMark(q.volume) && q.volume > 0)
+      bar.volume = q.volume;
+  } else if (kline::PeriodMinutes(KCircleType) > 0) {
+    // The bar still being made holds the quote's minute, whichever of the two came later.
+    uint32_t minute = 0;
+    std::memcpy(&minute, &q.datetime, sizeof minute);
+    if (minute != bar.Date && !kline::SameMinuteBar(q, KCircleType, std::min(minute, bar.Date),
+                                                    std::max(minute, bar.Date)))
+      return;
+    bar.close = q.now;
+    bar.high = std::max(bar.high, q.now);
+    bar.low = bar.low > 0 ? std::min(bar.low, q.now) : q.now;
+  } else {
+    // A week's or a month's bar carries its latest day: dated the quote's day, it is the one
+    // still being made, and today's range lies in it.
+    if (bar.Date != QuoteDay(q)) return;
+    bar.close = q.now;
+    if (KnownPrice(q.high)) bar.high = std::max(bar.high, q.high);
+    if (KnownPrice(q.low)) bar.low = bar.low > 0 ? std::min(bar.low, q.low) : q.low;
+  }
+  if (std::memcmp(&bar, &KSourceDataArray.back(), sizeof bar) == 0) return;
+  KSourceDataArray.back() = bar;
+  if (KDataArray.size() == KSourceDataArray.size()) KDataArray.back() = bar;
+  // A gesture under way keeps its scale; its own redraws show the bar.
+  if (bIsOperation == 1) return;
+  CalcArguments();
+  requestRedraw();
+}
+
+void KLineModuleView::judgeAgreement() {
+  const std::optional<std::string> apart = apartFromQuote();
+  if (!apart) return;
+  if (apart->empty()) {
+    catchUps_ = 0;
+    if (catchUpTimer_) catchUpTimer_->invalidate();
+    catchUpTimer_.reset();
+    return;
+  }
+  if (!askAgain_ || catchUpTimer_ || catchUps_ >= kCatchUps) return;
+  catchUpTimer_ =
+      foundation::performAfter(kCatchUpSettle, ui::WhileAlive(this, &KLineModuleView::catchUp));
+}
+
+void KLineModuleView::catchUp() {
+  catchUpTimer_.reset();
+  const std::optional<std::string> apart = apartFromQuote();
+  if (!apart) return;
+  if (apart->empty()) {
+    catchUps_ = 0;
+    return;
+  }
+  if (!askAgain_ || catchUps_ >= kCatchUps) return;
+  ++catchUps_;
+  foundation::logInfo("KLineModuleView: %s, asking again", apart->c_str());
+  askAgain_(KCircleType);
 }
 
 int KLineModuleView::priceDecimals() const {
@@ -212,6 +293,8 @@ void KLineModuleView::SetKlineArray(const tagLocalKData* bars, const uint8_t* he
     KSourceDataArray.assign(bars, bars + count);
     if (!KSourceDataArray.empty())
       CalcKLine(KSourceDataArray, static_cast<int32_t>(KSourceDataArray.size()), 0);
+    followQuote();
+    judgeAgreement();
     return;
   }
   const size_t m0 = KSourceDataArray.size();
@@ -220,6 +303,8 @@ void KLineModuleView::SetKlineArray(const tagLocalKData* bars, const uint8_t* he
     // The landscape chart compares with the last bar held before the merge, the portrait page
     // with the bar last written.
     const size_t last = portrait_ ? KSourceDataArray.size() : m0;
+    // A push that comes late carries a bar older than the newest held: it is no newer figure.
+    if (last > 0 && bars[i].Date < KSourceDataArray[last - 1].Date) continue;
     // The same bar, or the bar still being made carried on to a later minute.
     if (last > 0 &&
         (bars[i].Date == KSourceDataArray[last - 1].Date ||
@@ -234,9 +319,11 @@ void KLineModuleView::SetKlineArray(const tagLocalKData* bars, const uint8_t* he
   // A window scrolled back from the newest bar stays where it is.
   if (portrait_ && StartIndex + 1 < held) {
     KDataArray = KSourceDataArray;
-    return;
+  } else {
+    CalcKLine(KSourceDataArray, static_cast<int32_t>(KSourceDataArray.size()), 1);
   }
-  CalcKLine(KSourceDataArray, static_cast<int32_t>(KSourceDataArray.size()), 1);
+  followQuote();
+  judgeAgreement();
 }
 
 void KLineModuleView::dropOldest() {
@@ -263,7 +350,11 @@ void KLineModuleView::SetDataInfo(const tagLocalStockData& stock, uint16_t isPus
     hideRulerAndPanel();
     requestRedraw();
   }
-  if (isPush != 0) return;
+  if (isPush != 0) {
+    followQuote();
+    judgeAgreement();
+    return;
+  }
   KSourceDataArray.clear();
   CalcKLine(KSourceDataArray, 0, 0);
 }
@@ -289,6 +380,9 @@ void KLineModuleView::SetTimeCircle(int32_t period) {
 }
 
 void KLineModuleView::forgetBars() {
+  catchUps_ = 0;
+  if (catchUpTimer_) catchUpTimer_->invalidate();
+  catchUpTimer_.reset();
   KSourceDataArray.clear();
   KDataArray.clear();
   StartIndex = EndIndex = 0;

@@ -18,6 +18,7 @@
 #include "kline/KLineDraw.h"
 #include "kline/TechIndex.h"
 #include "kline/WeightCalc.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/PixelCache.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/View.h"
@@ -74,6 +75,16 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   int32_t getTimeCircle() const { return KCircleType; }
   // Declares that the last bar agrees with the quote held (see figures::TodaysBarIsTheQuote).
   void declareFigures();
+  // What the last bar disagrees with the quote held on: empty while they agree, nothing while
+  // there is nothing to judge (no bars, bars of another security, an answer awaited, a day bar
+  // of another day).
+  std::optional<std::string> apartFromQuote() const;
+  // How the screen showing the chart asks for its bars again (the period shown). A last bar that
+  // still disagrees with the quote a moment after both came (an answer that came late, a push
+  // lost with its connection) is asked for again, a few times at most, until they agree.
+  void setAskAgain(std::function<void(int32_t period)> ask) { askAgain_ = std::move(ask); }
+  // Times the chart asked again since its bars last agreed with the quote.
+  int catchUps() const { return catchUps_; }
   void SetStockTechTypeDraw(int16_t type, const int32_t* params, int32_t count);
   void saveKLineIndexType(int32_t type);
   void setDelegate(KLineModuleViewDelegate* d) { delegate_ = d; }
@@ -210,6 +221,19 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
  private:
   // A K-line request went out and its answer has not come yet.
   bool awaitingBars_ = false;
+  // The quote's figures carried into the bar they belong to: today's bar of the day chart is the
+  // quote's open, high, low, 最新 and 总量; the minute bar still being made closes at 最新 and
+  // spans it. A bar answer or push that lags the quote then shows no older figure beside it.
+  void followQuote();
+  // After a quote or bars came: agreeing bars end a catch-up; disagreeing ones are judged again
+  // a moment later (the other part of the minute may still be on its way) and then asked for.
+  void judgeAgreement();
+  void catchUp();
+  static constexpr int kCatchUps = 3;
+  static constexpr double kCatchUpSettle = 1.0;
+  std::function<void(int32_t)> askAgain_;
+  std::shared_ptr<foundation::Timer> catchUpTimer_;
+  int catchUps_ = 0;
   void setUp();
   void DrawBackground(gfx::Context& ctx);
   void DrawScaleValue(gfx::Context& ctx);

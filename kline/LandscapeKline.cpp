@@ -15,6 +15,7 @@
 #include "platform/ui/Orientation.h"
 #include "platform/ui/Reached.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/SharedTool.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/SmallBoxes.h"
@@ -39,6 +40,8 @@ const char* CommandOf(int code) {
 }
 
 bool menuHiddenFlag = true;
+// The landscape screen on screen, if any (main thread).
+const void* shownLandscape = nullptr;
 
 constexpr double kTitleHeight = 36;
 constexpr double kPageHeight = 284;
@@ -141,6 +144,7 @@ class LandscapeKline::TrendForward : public TrendChartRole {
 LandscapeKline::LandscapeKline() : trendForward_(std::make_unique<TrendForward>(*this)) {}
 
 LandscapeKline::~LandscapeKline() {
+  if (shownLandscape == this) shownLandscape = nullptr;
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   if (myActivity) myActivity->setHideLabel(nullptr);
   if (klineToolBar) klineToolBar->setDelegate(nullptr);
@@ -148,6 +152,10 @@ LandscapeKline::~LandscapeKline() {
   // way): a touch on them then must not reach a screen that is gone.
   if (klineView) klineView->setDelegate(nullptr);
   if (settingsMenu) settingsMenu->setDelegate(nullptr);
+}
+
+bool LandscapeKline::anyShown() {
+  return shownLandscape != nullptr;
 }
 
 bool LandscapeKline::menuHidden() {
@@ -290,6 +298,7 @@ void LandscapeKline::viewDidLoad() {
   const double chartHeight = kPageHeight - kBarHeight;
   klineView = KLineModuleView::initWithFrame({H, 0, H, chartHeight});
   klineView->setDelegate(this);
+  klineView->setAskAgain(ui::WhileAlive(this, &LandscapeKline::askAgainForBars));
   _scrollView->addSubview(klineView);
 
   auto me = self();
@@ -375,12 +384,14 @@ void LandscapeKline::viewWillAppear(bool animated) {
 
 void LandscapeKline::viewDidAppear(bool animated) {
   ui::ViewController::viewDidAppear(animated);
+  shownLandscape = this;
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
   ui::Application::shared().setStatusBarHidden(true);
 }
 
 void LandscapeKline::viewWillDisappear(bool animated) {
   ui::ViewController::viewWillDisappear(animated);
+  if (shownLandscape == this) shownLandscape = nullptr;
   if (klineView) klineView->SetTimeCircle(1);
   // The bar goes back to the day period with the chart: the two halves of the screen agree when
   // it opens again (and "除权" offers its buttons on the day chart).
@@ -627,6 +638,13 @@ void LandscapeKline::changePeriod(int code) {
   info.set("Command_ID", name);
   foundation::NotificationCenter::defaultCenter().post("TrendCommand", this,
                                                        foundation::Value(std::move(info)));
+}
+
+void LandscapeKline::askAgainForBars(int32_t period) {
+  // The pager serves the page on show: the trend page's request is not to be replaced.
+  if (!_delegate || getCurrentPage() != 1 || !isViewLoaded() || !view()->window()) return;
+  if (period != getTimeCircle()) return;
+  _delegate->RequestKlineData(static_cast<uint8_t>(period & 0xff));
 }
 
 void LandscapeKline::showChartPeriodOnBar() {

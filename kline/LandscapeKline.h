@@ -99,6 +99,8 @@ class LandscapeKline : public ui::ViewController,
   // The parameter menu is hidden: one flag for every screen of the process (main thread).
   static bool menuHidden();
   static void setMenuHidden(bool hidden);
+  // A landscape screen is on screen (the pager's pages under it are not what the user sees).
+  static bool anyShown();
   void showMenu();
   void hideMenu();
 
@@ -125,6 +127,9 @@ class LandscapeKline : public ui::ViewController,
   class TrendForward;
   // Steps 1 to 3 of a period change: veil, chart period, "TrendCommand".
   void changePeriod(int code);
+  // The chart's bars disagree with the quote after a late answer or a lost push: the pager asks
+  // for the period again while this screen shows its K-line page.
+  void askAgainForBars(int32_t period);
   // The period bar marks the chart's period, and "除权" has its buttons only on the day chart.
   void showChartPeriodOnBar();
   void showPane(int16_t pane, int row, int columns);

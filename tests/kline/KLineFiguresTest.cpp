@@ -68,7 +68,8 @@ TEST_F(KLineFigures, TodaysBarAgreesWithTheQuoteOrIsNamed) {
   EXPECT_EQ(Failures(), std::vector<std::string>{});
   chart->SetDataInfo(quote, 1);
   // A request sent (the page shown again, a connection opened again): the quote moves on while
-  // the answer is on its way, and the chart is judged once it has come.
+  // the answer is on its way, and the chart is judged once it has come, with today's bar
+  // carrying the quote it holds by then.
   chart->awaitBars();
   tagLocalStockData moved = quote;
   moved.now += 200;
@@ -77,6 +78,9 @@ TEST_F(KLineFigures, TodaysBarAgreesWithTheQuoteOrIsNamed) {
   uint8_t head[21] = {1, '6', '0', '0', '0', '0', '0'};
   head[11] = 1;
   chart->SetKlineArray(&today, head, 1);
+  EXPECT_EQ(Failures(), std::vector<std::string>{});
+  EXPECT_EQ(chart->KSourceDataArray.back().close, moved.now);
+  chart->KSourceDataArray.back().close = quote.now;
   EXPECT_EQ(Failures().size(), 1u);
   chart->SetDataInfo(quote, 1);
   // Before today's bar has come (the last bar is yesterday's), a day chart is not judged.
