@@ -49,12 +49,12 @@ run_shuffled() {
   # meet in one shard by chance: those run apart, each an entry of its own ("PROGRAM/FILTER",
   # started first), and the shards share the rest. (Not under a GTEST_FILTER of the caller's,
   # the ThreadSanitizer run's, which leaves those suites out.)
-  local apart=" test_testserver/OneHistory.* test_testserver/OneRecord.* test_testserver/LiveSession.*
-    test_testserver/Market.*:BoardsAtEveryHour.* "
-  [ -z "${GTEST_FILTER:-}" ] || apart=""
+  local apart_list=("test_testserver/OneHistory.*" "test_testserver/OneRecord.*"
+    "test_testserver/LiveSession.*" "test_testserver/Market.*:BoardsAtEveryHour.*")
+  [ -z "${GTEST_FILTER:-}" ] || apart_list=()
   local long=" test_testserver:3 test_detail:3 test_account:2 test_messaging:2 test_kline:2 "
   local ordered=() item shards i rest suite
-  for item in $apart; do
+  for item in "${apart_list[@]}"; do
     for entry in "${programs[@]}"; do
       [ "${entry%%=*}" = "${item%%/*}" ] || continue
       # (named after its first suite: test_testserver.OneHistory)
@@ -66,7 +66,7 @@ run_shuffled() {
     for entry in "${programs[@]}"; do
       [ "${entry%%=*}" = "${item%:*}" ] || continue
       # The cases run apart are left out of the shards.
-      rest=$(for i in $apart; do [ "${i%%/*}" = "${item%:*}" ] && printf '%s:' "${i#*/}"; done)
+      rest=$(for i in "${apart_list[@]}"; do [ "${i%%/*}" = "${item%:*}" ] && printf '%s:' "${i#*/}"; done)
       shards=${item#*:}
       for ((i = 0; i < shards; i++)); do
         ordered+=("${entry%%=*}.$((i + 1))of$shards=${entry#*=}${rest:+|-${rest%:}}")
