@@ -168,7 +168,12 @@ int CQuoteCache::MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* 
     // volume is not one trade's.
     const int64_t risen =
         givesVolume && volumeKnown_[i] ? PositiveDelta64(fresh.volume, stored.volume) : 0;
-    if (risen > 0) stored.realvol = risen;
+    // An answer that moves the volume without its own 现量 leaves the one held of an older
+    // minute: it takes the rise only where the rise is the latest trade, else none is known.
+    if (risen > 0)
+      stored.realvol = Carries(ids, idCount, 8) || RiseIsLatestTrade(fresh, stored, ids, idCount)
+                           ? risen
+                           : vmath::kEmpty64;
     if (rise) *rise = risen;
     MergeQuoteRecord(stored, fresh, ids, idCount);
     volumeKnown_[i] = volumeKnown_[i] || givesVolume;

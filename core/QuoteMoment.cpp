@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/ChartData.h"
 #include "core/ValueMath.h"
 
 namespace {
@@ -33,6 +34,24 @@ bool Held(int64_t v) {
 }
 
 }  // namespace
+
+bool RiseIsLatestTrade(const tagLocalStockData& fresh, const tagLocalStockData& held,
+                       const uint8_t* ids, size_t idCount) {
+  // An answer that does not name its minute, or a record that never held one, cannot tell: the
+  // rise stands for the latest trade as ever.
+  const tagDateMin& a = fresh.datetime;
+  const tagDateMin& b = held.datetime;
+  if (!CarriesId(ids, idCount, 21) || a.Year == 0 || b.Year == 0) return true;
+  if (a.Year != b.Year || a.Month != b.Month || a.Day != b.Day) return false;
+  const int minuteA = static_cast<int>(a.Hour) * 60 + static_cast<int>(a.Minute);
+  const int minuteB = static_cast<int>(b.Hour) * 60 + static_cast<int>(b.Minute);
+  // Counted in trading minutes where the sessions are known (the lunch break is no gap).
+  const tagLocalStockData& sessions = fresh.tradetimenum > 0 ? fresh : held;
+  const int apart = sessions.tradetimenum > 0 ? TradeMinuteToIndex(sessions, minuteA) -
+                                                    TradeMinuteToIndex(sessions, minuteB)
+                                              : minuteA - minuteB;
+  return apart == 0 || apart == 1;
+}
 
 bool BookHoldsLevelsFrom(const tagLocalStockData& q, int from) {
   for (int l = std::max(from, 0); l < 10; ++l) {

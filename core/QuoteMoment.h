@@ -17,6 +17,13 @@
 void KeepOneMoment(tagLocalStockData& merged, const tagLocalStockData& before, const uint8_t* ids,
                    size_t idCount);
 
+// The day's volume risen since the record held it is its latest trade (现量) only when the answer
+// is of the minute held or the next: over a longer gap (a screen that asks again after the server
+// was away, a list asked now and then) the rise spans minutes and is no one trade's. An answer
+// that does not name its minute (21) cannot tell, and its rise is taken.
+bool RiseIsLatestTrade(const tagLocalStockData& fresh, const tagLocalStockData& held,
+                       const uint8_t* ids, size_t idCount);
+
 // The book levels held (price and volume not empty marks) from level `from` on, of either side.
 bool BookHoldsLevelsFrom(const tagLocalStockData& q, int from);
 // The main-force table (order counts, volumes and amounts by side and size) is known.

@@ -10,6 +10,7 @@
 #include "core/CoreState.h"
 #include "core/DataRequest.h"
 #include "core/MDBF.h"
+#include "core/NetworkThreads.h"
 #include "core/PacketHeader.h"
 #include "core/PriceAlertRequests.h"
 #include "core/QuoteCache.h"
@@ -729,6 +730,7 @@ void TrendlineController::initNotification() {
   center.addObserver(this, "TrendLine", bind(&TrendlineController::recvmsg));
   center.addObserver(this, "TrendCommand", bind(&TrendlineController::commandmsg));
   center.addObserver(this, "relogin", bind(&TrendlineController::UserReloginSuccess));
+  center.addObserver(this, "login", bind(&TrendlineController::connectionFailed));
   setTrendTitle();
 }
 
@@ -740,6 +742,11 @@ void TrendlineController::viewWillAppear(bool animated) {
   refreshSelfStockButtonState();
   updatePrepNextButtonState();
   requestPriceNotificationSetting();
+  // Over a connection opened again, a round asked while it was down went out with the turn that
+  // connected: asking once more would only send the page's requests twice.
+  if (roundWhileDropped_ && pageRequest_.active() && !pageRequest_.current() &&
+      !IsQuoteConnectionDropped())
+    return;
   // Coming back (to the foreground, or over a connection opened again) with the landscape chart
   // up: what it shows is asked again, its period's bars and their pushes, not the pager's page.
   if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
@@ -747,6 +754,10 @@ void TrendlineController::viewWillAppear(bool animated) {
     return;
   }
   requestPageData(IsSelWhichTab);
+}
+
+void TrendlineController::noteRoundBegun() {
+  roundWhileDropped_ = IsQuoteConnectionDropped();
 }
 
 // What a page shows comes from the server (the F10 page loads its own address).

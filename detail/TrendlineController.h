@@ -124,6 +124,10 @@ class TrendlineController : public ui::ViewController,
   void recvmsg_PriceNotification(const foundation::Notification& notification);
   void commandmsg(const foundation::Notification& notification);
   void UserReloginSuccess(const foundation::Notification& notification);
+  // A connect that failed: the subscriptions the page's pushes came by went with the connection.
+  void connectionFailed(const foundation::Notification& notification);
+  // The page shown asks anew (the login or the connection changed under it).
+  void askShownPageAgain();
   void receivedRotate(const foundation::Notification& notification);
   void onDrawHQ(const tagLocalStockData& quote, uint16_t dataFlag);
 
@@ -248,7 +252,12 @@ class TrendlineController : public ui::ViewController,
   void beginRound(Fn again) {
     pageRequest_.setAsk(ui::WhileAlive(this, std::move(again)));
     pageRequest_.begin();
+    noteRoundBegun();
   }
+  void noteRoundBegun();
+  // The latest round was asked while the quote connection was down: it waits in the send queue
+  // and goes out with the turn that connects again.
+  bool roundWhileDropped_ = false;
   uint16_t partCode(int slot);
   bool appendQuote(std::vector<uint8_t>& out, const uint8_t* list1, const uint8_t* list2);
   bool appendTicks(std::vector<uint8_t>& out, int slot, const uint8_t* list);

@@ -403,6 +403,17 @@ void TrendlineController::onDrawHQ(const tagLocalStockData& quote, uint16_t data
   switch (IsSelWhichTab) {
     case kPageTrend: {
       _iDateReqHist = QuoteDate(quote);
+      // A push that would not make its minute (minutes went by unseen: a connection lost, a
+      // stall, an answer that failed) asks for the day again rather than make a minute of
+      // several.
+      if (auto* chart = !land && trendPage()
+                            ? dynamic_cast<TrendlineView*>(trendPage()->trendlineView())
+                            : nullptr;
+          dataFlag == kQuoteFlagPush && chart && chart->pushSkipsMinutes(quote)) {
+        foundation::logInfo("TrendlineController: a push skips minutes of the day, asking again");
+        RequestDataTrendline();
+        return;
+      }
       // A landscape chart still without its day (its answer failed or has not come) takes the
       // quote, not the push's minute: a day made of pushes alone would stand flat at the close.
       auto* landChart = land ? dynamic_cast<TrendlineView*>(land->trendlineView()) : nullptr;
@@ -493,4 +504,27 @@ void TrendlineController::UserReloginSuccess(const foundation::Notification& not
   if (auto* detail = page<DetailPageRole>(kTagDetailPage)) detail->refreshDetailViewState(0);
   if (auto* trend = trendPage()) trend->refreshMiniDetailViewWithStockType(type, market);
   if (auto* land = landscape()) land->updateUIWhenUserReloginSuccess();
+  // A new session (or the same one on a new connection) carries none of the subscriptions the
+  // page's pushes came by: what it shows stands still until it asks again.
+  askShownPageAgain();
+}
+
+void TrendlineController::askShownPageAgain() {
+  if (!IsShow || !isViewLoaded()) return;
+  if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
+    requestLandscapeData(*land);
+    return;
+  }
+  // The company page loads its own address.
+  if (IsSelWhichTab != kPageF10) requestPageData(IsSelWhichTab);
+}
+
+void TrendlineController::connectionFailed(const foundation::Notification& notification) {
+  ReceiveRecordView view;
+  if (!ReceiveRecordView::From(notification, view) || view.status != kReceiveStatusConnectFailed)
+    return;
+  // Even a page that holds its answer asks again after the back-off, and again while the
+  // connect keeps failing: each asking tries the connection, so the page comes back within a
+  // back-off of the server's return, not at the next heartbeat.
+  if (IsShow) pageRequest_.failed();
 }

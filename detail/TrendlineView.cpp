@@ -24,6 +24,11 @@
 
 namespace {
 
+// The clock minute of the day a quote is of.
+int QuoteMinute(const tagLocalStockData& q) {
+  return static_cast<int>(q.datetime.Hour) * 60 + static_cast<int>(q.datetime.Minute);
+}
+
 // vViewHeight / span in single precision: 0 for a zero span, never negative.
 float Factor(float height, int64_t span) {
   if (span == 0) return 0;
@@ -162,6 +167,7 @@ void TrendlineView::hidePanel() {
 
 void TrendlineView::clear() {
   m_trendnum = 0;
+  cumulativeAt_ = -1;
   m_TradeMinutes = 0;
   std::memset(m_trenddata[0], 0, sizeof m_trenddata[0]);
   std::memset(m_trendcolordata[0], 0, sizeof m_trendcolordata[0]);
@@ -198,6 +204,10 @@ void TrendlineView::SetDataInfo(const tagLocalStockData& quote, uint16_t mode) {
     if (m_trendnum == 0) CalcTLineMaxMinScale(0);
     keepCumulative(quote);
     PageNum = 0;
+    if (!awaitingPoints_ && alignLastMinute()) {
+      CalcTLineMaxMinScale(_TlineType);
+      CalcTrendLine(m_trenddata[0], m_trendnum, -1, 0);
+    }
     if (techIndex_) techIndex_->updateIndexBarView();
   } else if (mode == 2) {
     const int minute =
@@ -250,6 +260,30 @@ void TrendlineView::keepCumulative(const tagLocalStockData& quote) {
   if (!vmath::IsMark(quote.amount)) oldAmount = quote.amount;
   if (!vmath::IsMark(quote.KPC[0])) oldKC = quote.KPC[0];
   if (!vmath::IsMark(quote.KPC[1])) oldPC = quote.KPC[1];
+  if (!vmath::IsMark(quote.volume))
+    cumulativeAt_ = quote.tradetimenum > 0 ? TradeMinuteToIndex(quote, QuoteMinute(quote)) : -1;
+}
+
+bool TrendlineView::pushSkipsMinutes(const tagLocalStockData& quote) const {
+  if (awaitingPoints_ || m_trendnum < 1 || quote.tradetimenum == 0) return false;
+  const int at = TradeMinuteToIndex(quote, QuoteMinute(quote));
+  return at > m_trendnum + 1 || cumulativeAt_ < at - 1;
+}
+
+bool TrendlineView::alignLastMinute() {
+  // The minute in progress ends at the latest price. A whole quote of that very minute (its
+  // answer, or the quote held when the day comes) is what the price panel beside the chart shows;
+  // a price moved without a new minute (an index brief between two minutes, an answer made a
+  // moment apart from the day's) would leave the chart ending at another 最新 than the panel's.
+  const tagLocalStockData& q = m_stockdata;
+  if (m_trendnum < 1 || m_trendnum > kTrendCapacity || q.tradetimenum == 0 || q.now <= 0 ||
+      vmath::IsMark(q.now))
+    return false;
+  if (TradeMinuteToIndex(q, QuoteMinute(q)) != m_trendnum) return false;
+  tagLocalTrendData& last = m_trenddata[0][m_trendnum - 1];
+  if (last.now == q.now) return false;
+  last.now = q.now;
+  return true;
 }
 
 void TrendlineView::calPushTrendData(const tagLocalStockData& quote,
@@ -287,6 +321,7 @@ void TrendlineView::SetTrendLineArray(const uint8_t* head, const tagLocalTrendDa
     for (int i = 0; i < k; ++i) m_trenddata[0][m_trendnum + i] = points[start + i];
     if (k > 0) m_trendnum += k;
   }
+  alignLastMinute();
   CalcTLineMaxMinScale(0);
   CalcTrendLine(m_trenddata[0], m_trendnum, static_cast<int8_t>(PageNum), 0);
 }

@@ -54,11 +54,18 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   bool awaitingPoints() const { return awaitingPoints_; }
   // mode 0 resets, 1 takes a snapshot, 2 merges a push into the last minute.
   void SetDataInfo(const tagLocalStockData& quote, uint16_t mode);
+  // A push of this quote would not make its minute of the day held: minutes between the day's
+  // last and the push's went by unseen, or the cumulative figures its change is taken from are
+  // of an older minute than the one before it (their change would span minutes). The day is
+  // asked again instead.
+  bool pushSkipsMinutes(const tagLocalStockData& quote) const;
 
   void calPushTrendData(const tagLocalStockData& quote, tagLocalTrendData* point) const;
   // Takes the cumulative volume, amount and position counts of a quote as the base of the next
   // push's changes.
   void keepCumulative(const tagLocalStockData& quote);
+  // True when the last minute took the held quote's price (see the definition).
+  bool alignLastMinute();
   void CalcTLineMaxMinScale(int days);
   void CalcTrendLine(const tagLocalTrendData* points, int count, int dayCount, int day);
   void CalcHistTrendLine(int dayCount, int days);
@@ -114,6 +121,9 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   tagLocalStockData m_stockdata{};
   int32_t Yesterday = 0;
   int64_t oldVolume = 0, oldAmount = 0, oldKC = 0, oldPC = 0;
+  // The minute (a count of trading minutes) of the quote the cumulative figures above are of;
+  // -1 not known (a list row's quote without its sessions, or none yet).
+  int cumulativeAt_ = -1;
 
   // Bounds.
   int32_t fMaxValue = 0, fMinValue = 0;

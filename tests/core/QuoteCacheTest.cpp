@@ -177,6 +177,41 @@ TEST_F(QuoteCacheTest, ALateAnswerLeavesTheNewerFiguresAsTheyAre) {
   EXPECT_EQ(out.volume, 700);
 }
 
+TEST_F(QuoteCacheTest, TheRiseIsTheLatestTradeOnlyFromTheMinuteHeldOrTheNext) {
+  auto at = [](int hour, int minute) {
+    tagDateMin d{};
+    d.Year = 2026;
+    d.Month = 12;
+    d.Day = 9;
+    d.Hour = static_cast<uint32_t>(hour);
+    d.Minute = static_cast<uint32_t>(minute);
+    uint32_t raw = 0;
+    std::memcpy(&raw, &d, 4);
+    return static_cast<int32_t>(raw);
+  };
+  // A row that names its minute and 总量 but carries no 现量 of its own.
+  auto row = [](int64_t volume, int32_t when) {
+    return One({9, 10, 6, 21}, Wire().u8(1).text("600000", 8).i64(volume).i32(when));
+  };
+  tagLocalStockData out;
+  for (const Wire& w : {row(5000, at(10, 30)), row(5400, at(10, 31))})
+    ASSERT_GT(cache_->MergeOne(w.data(), w.size(), &out), 0);
+  EXPECT_EQ(out.realvol, 400);
+  // Four minutes on (the server was away): the rise spans them and is no trade's.
+  const Wire gap = row(7000, at(10, 35));
+  ASSERT_GT(cache_->MergeOne(gap.data(), gap.size(), &out), 0);
+  EXPECT_TRUE(vmath::IsMark(out.realvol));
+  EXPECT_EQ(FormatVolumeString(out.market, out.realvol, 100, 6), "----");
+  // An answer with its own 现量 gives it, whatever the gap; the next minute's rise is taken again.
+  const Wire own = One({9, 10, 6, 8, 21},
+                       Wire().u8(1).text("600000", 8).i64(9000).i64(321).i32(at(10, 40)));
+  ASSERT_GT(cache_->MergeOne(own.data(), own.size(), &out), 0);
+  EXPECT_EQ(out.realvol, 321);
+  const Wire next = row(9250, at(10, 41));
+  ASSERT_GT(cache_->MergeOne(next.data(), next.size(), &out), 0);
+  EXPECT_EQ(out.realvol, 250);
+}
+
 TEST_F(QuoteCacheTest, OverlappingBookIdsAreScaledOnce) {
   Wire rec;
   rec.u8(1).text("600000", 8).u8(2).u16(100).i32(1234);

@@ -81,6 +81,30 @@ class FigureChecks : public paneltest::PanelTest {
   }
 };
 
+TEST_F(FigureChecks, TheMinuteInProgressEndsAtTheWholeQuoteOfThatMinute) {
+  // The day's answer made a moment apart from the quote beside it (an index brief moved the
+  // price between two minutes): the minute they share ends at the quote's price.
+  tagLocalStockData q = ClosedQuote();
+  std::vector<tagLocalTrendData> points = Day(241, q);
+  points[240].now = 228500;
+  auto page = TrendPage(q, 241, points);
+  TrendlineView& chart = *page->chartView();
+  EXPECT_EQ(chart.trendData(0)[240].now, q.now);
+  EXPECT_EQ(Failures(), std::vector<std::string>{});
+  // A whole quote of that minute at a new price moves it too; the minutes before stay.
+  q.now = 228300;
+  page->SetDataInfo(q, kQuoteFlagReply);
+  EXPECT_EQ(chart.trendData(0)[240].now, 228300);
+  EXPECT_EQ(chart.trendData(0)[239].now, points[239].now);
+  EXPECT_EQ(Failures(), std::vector<std::string>{});
+  // A quote of another minute than the chart's last is no price of it: the day is a minute
+  // short and the check says so.
+  page->removeFromSuperview();
+  page = TrendPage(q, 240, Day(241, ClosedQuote()));
+  EXPECT_EQ(page->chartView()->trendData(0)[239].now, Day(241, ClosedQuote())[239].now);
+  EXPECT_TRUE(Says(Failures(), "the trend ends at 14:59"));
+}
+
 TEST_F(FigureChecks, TheTrendEndsAtThePanelsPriceAndLastVolume) {
   const tagLocalStockData q = ClosedQuote();
   auto page = TrendPage(q, 241, Day(241, q));

@@ -129,5 +129,34 @@ TEST_F(QuoteReconnect, ServerRestartedOnTheSamePortsIsFoundByTheHeartbeatTick) {
   ExpectAskedAgainAndShows(price, trendCalls);
 }
 
+TEST_F(QuoteReconnect, APageThatHeldItsAnswerKeepsAskingWhileConnectsFailAndComesBackSooner) {
+  OpenTrend();
+  ASSERT_TRUE(WaitFor([&] { return pager_->holdsCurrentAnswer(); }));
+  const int trendCalls = trend_->chart.trendCalls;
+  testserver::ServerOptions options = testserver::ServerOptions::Ephemeral();
+  options.ports[static_cast<size_t>(Role::Quote)] = server->port(Role::Quote);
+  server->stop();
+  // The failed connect tells the page its pushes' subscription went: it no longer holds a current
+  // answer and asks again after its back-off, each asking trying the connection.
+  ASSERT_TRUE(WaitFor([&] { return !pager_->holdsCurrentAnswer(); }));
+  const int renewals = pager_->pageRequest().renewals();
+  advance(1.0);
+  EXPECT_GT(pager_->pageRequest().renewals(), renewals);
+
+  server = std::make_unique<testserver::TestServer>(options);
+  server->setRights("", "30,31,49");
+  ASSERT_TRUE(server->start());
+  const int32_t price = NewPrice(2300);
+  // Within a few back-offs (each failure comes back from the network thread before the next).
+  bool asked = false;
+  for (double t = 0; t < kHeartbeatInterval / 2 && !asked; t += 0.5) {
+    advance(0.5);
+    asked = pump([&] { return !Received(kMainTypeQuote, QuoteChild::kStockData).empty(); }, 0.3);
+  }
+  EXPECT_TRUE(asked);
+  ExpectAskedAgainAndShows(price, trendCalls);
+  EXPECT_TRUE(pager_->holdsCurrentAnswer());
+}
+
 }  // namespace
 }  // namespace detailtest
