@@ -66,7 +66,9 @@ run_shuffled() {
     for entry in "${programs[@]}"; do
       [ "${entry%%=*}" = "${item%:*}" ] || continue
       # The cases run apart are left out of the shards.
-      rest=$(for i in "${apart_list[@]}"; do [ "${i%%/*}" = "${item%:*}" ] && printf '%s:' "${i#*/}"; done)
+      rest=$(for i in "${apart_list[@]}"; do
+        if [ "${i%%/*}" = "${item%:*}" ]; then printf '%s:' "${i#*/}"; fi
+      done)
       shards=${item#*:}
       for ((i = 0; i < shards; i++)); do
         ordered+=("${entry%%=*}.$((i + 1))of$shards=${entry#*=}${rest:+|-${rest%:}}")
