@@ -269,8 +269,12 @@ class TrendlineController : public ui::ViewController,
   // The page's answer with that code failed, or came (shown: it decoded and the page shows it).
   void renewalFailed(uint16_t code);
   // The trend's last minute is not the minute of the security's cached quote.
-  bool trendApartFromQuote() const;
+  // (evenAwaiting: also a chart held back from the check by heldForCatchUp_.)
+  bool trendApartFromQuote(bool evenAwaiting = false) const;
   void catchUpTrend();
+  TrendlineView* trendChart() const;
+  // The trend chart waits for points because its day, apart from its quote, is to be asked again.
+  bool heldForCatchUp_ = false;
   static constexpr int kTrendCatchUps = 2;
   int trendCatchUps_ = 0;
   static constexpr double kTrendPartsSettle = 1.0;

@@ -30,9 +30,13 @@ void TrendlineController::indicatorOff() {
   if (isTopScreen()) ui::Application::shared().setNetworkActivityIndicatorVisible(false);
 }
 
-bool TrendlineController::trendApartFromQuote() const {
-  auto* chart = trendPage() ? dynamic_cast<TrendlineView*>(trendPage()->trendlineView()) : nullptr;
-  if (!chart || chart->m_trendnum <= 0 || chart->awaitingPoints()) return false;
+TrendlineView* TrendlineController::trendChart() const {
+  return trendPage() ? dynamic_cast<TrendlineView*>(trendPage()->trendlineView()) : nullptr;
+}
+
+bool TrendlineController::trendApartFromQuote(bool evenAwaiting) const {
+  auto* chart = trendChart();
+  if (!chart || chart->m_trendnum <= 0 || (chart->awaitingPoints() && !evenAwaiting)) return false;
   const tagLocalStockData quote = cachedQuote();
   if (quote.tradetimenum == 0 || QuoteDate(quote) != chart->m_trenddate[0]) return false;
   const int minute =
@@ -47,11 +51,21 @@ void TrendlineController::catchUpTrend() {
   // A day that ends at another minute than the quote beside it (an answer made minutes before it
   // came while the market moved on, or a quote of an older answer than the day) is asked again, a few times at most, so that the page shows the
   // figures of one minute.
-  if (!IsShow || IsSelWhichTab != kPageTrend || IsLandscapeKline || !trendApartFromQuote()) {
+  // The day held back from the check while its parts settled is judged again unless asked anew.
+  const bool held = heldForCatchUp_;
+  heldForCatchUp_ = false;
+  auto release = [&] {
+    if (auto* chart = held ? trendChart() : nullptr) chart->settlePoints();
+  };
+  if (!IsShow || IsSelWhichTab != kPageTrend || IsLandscapeKline || !trendApartFromQuote(held)) {
     trendCatchUps_ = 0;
+    release();
     return;
   }
-  if (trendCatchUps_ >= kTrendCatchUps) return;
+  if (trendCatchUps_ >= kTrendCatchUps) {
+    release();
+    return;
+  }
   ++trendCatchUps_;
   foundation::logInfo("TrendlineController: the trend ends before its quote's minute, asking again");
   RequestDataTrendline();
@@ -122,6 +136,13 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
         // against the quote beside it.
         if (shown) {
           if (trendCatchUp_) trendCatchUp_->invalidate();
+          // A day apart from the quote beside it, to be asked again once its parts are in, is
+          // not shown as the page's figures meanwhile: the chart waits for its points still.
+          if (trendCatchUps_ < kTrendCatchUps && IsShow &&
+              IsSelWhichTab == kPageTrend && !IsLandscapeKline && trendApartFromQuote()) {
+            if (auto* chart = trendChart()) chart->awaitPoints();
+            heldForCatchUp_ = true;
+          }
           trendCatchUp_ = foundation::performAfter(
               kTrendPartsSettle, ui::WhileAlive(this, &TrendlineController::catchUpTrend));
         }

@@ -117,6 +117,7 @@ void TrendlineController::RequestDataTrendline() {
   }
   if (auto* trend = trendPage(); trend && trend->trendlineView())
     trend->trendlineView()->awaitPoints();
+  heldForCatchUp_ = false;
   if (auto* land = IsLandscapeKline ? landscape() : nullptr; land && land->trendlineView())
     land->trendlineView()->awaitPoints();
   sendPackets(packets, true);

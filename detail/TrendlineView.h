@@ -50,6 +50,8 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
                              int period) override;
   void reDrawView() override;
   void awaitPoints() override { awaitingPoints_ = true; }
+  // The points held are the day's after all (no answer is coming to replace them).
+  void settlePoints() { awaitingPoints_ = false; }
   // A trend request went out and its answer has not come yet.
   bool awaitingPoints() const { return awaitingPoints_; }
   // mode 0 resets, 1 takes a snapshot, 2 merges a push into the last minute.
