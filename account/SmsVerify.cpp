@@ -113,8 +113,12 @@ void UserVerifyView::build() {
   });
   accountui::OnTap(*getCode, self, [](UserVerifyView& me) { me.BtnClick_GetCode(); });
   accountui::OnTap(*verify, self, [](UserVerifyView& me) { me.BtnClick_Verify(); });
-  editPhoneNumber_->setDelegate(sharedAs<ui::TextFieldDelegate>());
+  // The phone field takes a mobile number and no more; its number pad has no return key, so a
+  // tap beside the fields (the title, the dimmed screen) puts it away, as in the login's box.
+  phoneDigits_ = std::make_shared<MobileNumberDigits>();
+  editPhoneNumber_->setDelegate(phoneDigits_);
   editCode_->setDelegate(sharedAs<ui::TextFieldDelegate>());
+  TapBesideFieldsPutsKeyboardAway(*this);
 
   // The steps of the interface file's loading.
   waiter_.attach(*this, gfx::Rect(kWaitBoxX, 160, kWaitBoxW, kWaitBoxH),

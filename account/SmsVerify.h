@@ -83,6 +83,7 @@ class UserVerifyView : public ui::View, public ::AlertViewDelegate, public Retur
   std::shared_ptr<ui::View> realView_;
   std::shared_ptr<ui::TextField> editPhoneNumber_;
   std::shared_ptr<ui::TextField> editCode_;
+  std::shared_ptr<MobileNumberDigits> phoneDigits_;
   RequestWaiter waiter_;
   bool autoVerify_ = false;
   std::array<int, 2> requestCode_{-1, -1};

@@ -104,17 +104,20 @@ void TradeLoginViewController::viewWillAppear(bool animated) {
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   ui::Observe(this, "money", &TradeLoginViewController::recvmsg);
   ui::Observe(this, "tradelogin", &TradeLoginViewController::recvTradeLogin);
-  auto* app = VerdanAppDelegate::sharedAppDelegate();
   if (GetLoginUserName().empty()) {
-    if (app) {
-      int tab = app->tabBarController() ? app->tabBarController()->selectedIndex() : 0;
-      ShowGuestAlert(std::static_pointer_cast<ui::AlertViewDelegate>(
-                         app->sharedAs<VerdanAppDelegate>()),
-                     kAlertTagGuestNotice + 10000 * tab);
-    }
+    showGuestNotice();
     return;
   }
   requestSessionKey();
+}
+
+void TradeLoginViewController::showGuestNotice() {
+  auto* app = VerdanAppDelegate::sharedAppDelegate();
+  if (!app) return;
+  const int tab = app->tabBarController() ? app->tabBarController()->selectedIndex() : 0;
+  ShowGuestAlert(
+      std::static_pointer_cast<ui::AlertViewDelegate>(app->sharedAs<VerdanAppDelegate>()),
+      kAlertTagGuestNotice + 10000 * tab);
 }
 
 void TradeLoginViewController::viewDidAppear(bool animated) {
@@ -269,11 +272,16 @@ void TradeLoginViewController::tableViewDidSelectRowAtIndexPath(ui::TableView&,
 void TradeLoginViewController::openRow(int row) {
   auto* navigation = navigationController();
   if (!navigation || row < 0 || row >= static_cast<int>(rowTitles().size())) return;
-  if (GetLoginUserName().empty()) return;
+  const bool guest = GetLoginUserName().empty();
   // The bank rows act on the trade account: without its login the server answers nothing.
-  if (row <= 2 && !IsTradeLoggedIn()) {
+  if (guest || (row <= 2 && !IsTradeLoggedIn())) {
     if (auto selected = table_->indexPathForSelectedRow())
       table_->deselectRowAtIndexPath(*selected, false);
+    // A guest is refused each time, not only by the notice on arrival.
+    if (guest) {
+      showGuestNotice();
+      return;
+    }
     updateStatus();
     ShowMessageAlert(kTradeLoginFirst);
     return;

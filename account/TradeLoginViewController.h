@@ -78,6 +78,8 @@ class TradeLoginViewController : public ui::ViewController,
  private:
   void updateStatus();
   void sendTradeLogin();
+  // A guest's notice: the trade screen needs a logged-in user.
+  void showGuestNotice();
 
   std::shared_ptr<ui::Label> status_;
   // The trade login form, shown while there is no trade login; then the login's account.

@@ -10,6 +10,7 @@
 #include "platform/ui/LayerAnimation.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
+#include "widgets/ScreenParts.h"
 
 namespace {
 
@@ -36,22 +37,6 @@ std::shared_ptr<ui::Button> BoxButton(const std::string& title, const gfx::Rect&
 
 }  // namespace
 
-// Digits only, and no more than a mobile number has: a tap meant for a button under the pad
-// never made a 22-digit number.
-class NewTimeInputAlertView::PhoneDigitsOnly : public ui::TextFieldDelegate {
- public:
-  bool textFieldShouldChangeCharactersInRange(ui::TextField& field, ui::TextRange range,
-                                              const std::string& string) override {
-    for (char c : string)
-      if (c < '0' || c > '9') return false;
-    const std::string after = ui::replaceUtf16Range(field.text(), range, string);
-    if (after.size() <= kPhoneDigits) return true;
-    // A longer paste keeps the number's first digits.
-    if (field.text().size() < kPhoneDigits) field.setText(after.substr(0, kPhoneDigits));
-    return false;
-  }
-};
-
 NewTimeInputAlertView::NewTimeInputAlertView(const gfx::Rect& frame) : ui::View(frame) {}
 
 std::shared_ptr<NewTimeInputAlertView> NewTimeInputAlertView::createWithDefaultXib() {
@@ -67,7 +52,7 @@ std::shared_ptr<NewTimeInputAlertView> NewTimeInputAlertView::createWithDefaultX
   title->setFont(gfx::Font::boldSystemFont(17));
   box->mainView_->addSubview(title);
   box->phoneNumText_ = InputField(gfx::Rect(15, 40, 250, 34), "请输入手机号码");
-  box->phoneDigits_ = std::make_shared<PhoneDigitsOnly>();
+  box->phoneDigits_ = std::make_shared<MobileNumberDigits>();
   box->phoneNumText_->setDelegate(box->phoneDigits_);
   box->codeText_ = InputField(gfx::Rect(15, 84, 150, 34), "短信验证码");
   box->codeButton_ =
@@ -95,19 +80,8 @@ std::shared_ptr<NewTimeInputAlertView> NewTimeInputAlertView::createWithDefaultX
   wire(*box->codeButton_, &NewTimeInputAlertView::requestCodeAction);
   wire(*box->loginButton_, &NewTimeInputAlertView::loginAction);
   wire(*box->cancelButton_, &NewTimeInputAlertView::cancelAction);
-  // A tap beside the fields (on the box or the dimmed screen) puts the pad away; a tap in a
-  // field keeps it, and the buttons act as ever.
-  auto tap = ui::TapGestureRecognizer::create([weak](ui::GestureRecognizer& recognizer) {
-    auto self = weak.lock();
-    if (!self) return;
-    const gfx::Point at = recognizer.locationInView(self.get());
-    for (ui::View* hit = self->hitTest(at, nullptr); hit && hit != self.get();
-         hit = hit->superview())
-      if (dynamic_cast<ui::TextInputClient*>(hit) || dynamic_cast<ui::Control*>(hit)) return;
-    self->endEditing(true);
-  });
-  tap->setCancelsTouchesInView(false);
-  box->addGestureRecognizer(tap);
+  // A tap beside the fields (on the box or the dimmed screen) puts the pad away.
+  TapBesideFieldsPutsKeyboardAway(*box);
   auto& center = foundation::NotificationCenter::defaultCenter();
   for (const bool shown : {true, false}) {
     center.addObserver(box.get(),

@@ -17,7 +17,6 @@
 class NewTimeInputAlertView : public ui::View, public PhoneLoginBoxRole {
  public:
   static constexpr double kPopSeconds = 0.4;
-  static constexpr size_t kPhoneDigits = 11;
   // The box's top when no keyboard shows, and its gap to a keyboard's top.
   static constexpr double kBoxTop = 100;
   static constexpr double kKeyboardGap = 8;
@@ -45,7 +44,6 @@ class NewTimeInputAlertView : public ui::View, public PhoneLoginBoxRole {
   ui::Button* cancelButton() const { return cancelButton_.get(); }
 
  private:
-  class PhoneDigitsOnly;
   void keyboardChanged(const foundation::Notification& notification, bool shown);
   // Keeps the box whole between the top of what shows it and the keyboard (when up).
   void placeBox(double keyboardTop);

@@ -13,6 +13,8 @@
 #include "core/MDBF.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Keyboard.h"
 #include "tests/account/AccountScreenSupport.h"
 #include "tests/account/AccountTestSupport.h"
 
@@ -104,6 +106,36 @@ TEST_F(SmsVerifyTest, VerificationViewSendsCodeAndVerifies) {
   advance(0.5);
   ASSERT_EQ(outcome->results, std::vector<int>{1});
   EXPECT_EQ(outcome->lastTab, 3);
+}
+
+// The faults mended: the phone field took any number of digits, and nothing put its number pad
+// (which has no return key) away.
+TEST_F(SmsVerifyTest, VerificationViewsNumberPadTakesAMobileNumberAndGoesAwayOnATapBeside) {
+  LaunchAndLogIn();
+  auto view = LayVerifyView(std::make_shared<Outcome>());
+  auto tapAt = [&](gfx::Point p) {
+    const gfx::Point at = view->convertPointToView(p, nullptr);
+    ui::Application::shared().sendTouch(ui::TouchPhase::Began, 0, at);
+    ui::Application::shared().sendTouch(ui::TouchPhase::Ended, 0, at);
+    advance(0.5);
+  };
+  const gfx::Point field =
+      view->phoneField()->convertPointToView(view->phoneField()->bounds().center(), view.get());
+  tapAt(field);
+  ui::Keyboard& keyboard = ui::Keyboard::shared();
+  ASSERT_TRUE(keyboard.isVisible());
+  ui::SystemKeyboardView* keys = keyboard.systemKeyboard();
+  ASSERT_NE(keys, nullptr);
+  for (char c : std::string("139123456789876")) keys->pressKey(std::string(1, c));
+  EXPECT_EQ(view->phoneField()->text(), "13912345678");
+  // A tap on the box's title puts the pad away; so does one on the dimmed screen.
+  tapAt(gfx::Point(40, 60));
+  EXPECT_FALSE(keyboard.isVisible());
+  tapAt(field);
+  ASSERT_TRUE(keyboard.isVisible());
+  tapAt(gfx::Point(160, 10));
+  EXPECT_FALSE(keyboard.isVisible());
+  EXPECT_EQ(view->phoneField()->text(), "13912345678");
 }
 
 TEST_F(SmsVerifyTest, TimeOutAndAutoVerify) {

@@ -754,6 +754,15 @@ TEST_F(TransferTest, TradeScreenRowsAndTheGuestNotice) {
   EXPECT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.tag() % 10000 == kAlertTagGuestNotice; }));
   EXPECT_TRUE(Requests(Role::Trade, 146, 0).empty());
   ui::AlertView::dismissAll();
+  // The fault mended: a row tapped after the notice did nothing. It is refused again.
+  const ui::IndexPath row = ui::IndexPath::forRow(4, 0);
+  trade->tableView()->selectRowAtIndexPath(row, false, ui::TableViewScrollPosition::None);
+  trade->tableViewDidSelectRowAtIndexPath(*trade->tableView(), row);
+  const auto notices = ui::AlertView::visibleAlerts();
+  EXPECT_TRUE(notices.size() == 1 && notices[0]->tag() % 10000 == kAlertTagGuestNotice)
+      << "the notice again";
+  EXPECT_FALSE(trade->tableView()->indexPathForSelectedRow().has_value());
+  ui::AlertView::dismissAll();
   Navigation()->popViewControllerAnimated(false);
 
   SetLoginInfo("zhang3", "123456");
