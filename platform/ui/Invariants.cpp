@@ -365,8 +365,16 @@ double luminance(const gfx::Color& c) {
 }
 
 // The colour that covers most of a band around the lines (just outside their glyphs): what the
-// text stands on. False when no pixel of the band lies inside the text's clip.
-bool backgroundAround(const Seen& s, const gfx::Image& image, double scale, gfx::Color* out) {
+// text stands on. `over` are the waiting boxes drawn over a part of the text, which hide that
+// part on purpose as an alert would: their pixels are not what the text stands on, and a line
+// under one whole is not looked at. False when no pixel of the band is left inside the clip.
+bool backgroundAround(const Seen& s, const gfx::Image& image, double scale,
+                      const std::vector<gfx::Rect>& over, gfx::Color* out) {
+  auto covered = [&over](double x, double y) {
+    for (const gfx::Rect& area : over)
+      if (area.contains(gfx::Point(x, y))) return true;
+    return false;
+  };
   const int gap = std::max(1, static_cast<int>(std::lround(0.5 * scale)));
   const int band = std::max(1, static_cast<int>(std::lround(scale)));
   const int w = image.pixelWidth(), h = image.pixelHeight();
@@ -377,6 +385,10 @@ bool backgroundAround(const Seen& s, const gfx::Image& image, double scale, gfx:
   };
   std::map<uint32_t, Bucket> buckets;
   for (const gfx::Rect& line : s.visible) {
+    bool hidden = false;
+    for (const gfx::Rect& area : over)
+      if (contains(area, line)) hidden = true;
+    if (hidden) continue;
     const int x0 = static_cast<int>(std::floor(line.minX())) - gap;
     const int x1 = static_cast<int>(std::ceil(line.maxX())) + gap;  // exclusive
     const int y0 = static_cast<int>(std::floor(line.minY())) - gap;
@@ -391,6 +403,7 @@ bool backgroundAround(const Seen& s, const gfx::Image& image, double scale, gfx:
           x = x1 - 1;  // skip the inside of the band
           continue;
         }
+        if (covered(x + 0.5, y + 0.5)) continue;
         const uint32_t p = image.pixelArgb(x, y);
         Bucket& bucket = buckets[(p >> 3) & 0x1F1F1F];
         ++bucket.count;
@@ -428,6 +441,7 @@ bool underVeil(const gfx::DrawnTextCollector& collector, const Seen& s, double s
 void checkContrast(const gfx::DrawnTextCollector& collector, const std::vector<Seen>& seen,
                    const gfx::Image& image, double scale, const std::string& where,
                    std::vector<std::string>* failures) {
+  const std::vector<gfx::Rect> covering = coveringAreas(scale);
   for (const Seen& s : seen) {
     const gfx::Color& c = s.text->color;
     if (c.isPattern() || c.a() <= 0 || s.visible.empty()) continue;
@@ -437,9 +451,19 @@ void checkContrast(const gfx::DrawnTextCollector& collector, const std::vector<S
     // Nor is what a translucent view painted after it dims (its colour is not the one it was
     // drawn with either).
     if (underVeil(collector, s, scale)) continue;
+    // The waiting boxes drawn after this text over it (a box's own texts are drawn after it).
+    std::vector<gfx::Rect> over;
+    for (const gfx::Rect& area : covering) {
+      const gfx::Rect around = area.inset(-slack(scale), -slack(scale));
+      for (const gfx::DrawnTextCollector::CoverOver& cover : collector.coversOver(s.index)) {
+        if (cover.laterWindow || !contains(around, cover.area)) continue;
+        over.push_back(area);
+        break;
+      }
+    }
     gfx::Color background;
     // A text that fills its clip to the edge leaves nothing around it to judge by.
-    if (!backgroundAround(s, image, scale, &background)) continue;
+    if (!backgroundAround(s, image, scale, over, &background)) continue;
     const double a = std::clamp(c.a(), 0.0, 1.0);
     const gfx::Color painted = gfx::Color::rgb(c.r() * a + background.r() * (1 - a),
                                                c.g() * a + background.g() * (1 - a),
