@@ -45,34 +45,13 @@ run_shuffled() {
   # The longest programs are cut into shards (gtest's own: each case runs in exactly one shard),
   # so that no program is left running alone at the end; they start first. Two run per core, as
   # the programs spend about half their time waiting for their test servers and clocks.
-  # A shard takes the cases of every N-th place in the program's list, so a few long suites may
-  # meet in one shard by chance: those run apart, each an entry of its own ("PROGRAM/FILTER",
-  # started first), and the shards share the rest. (Not under a GTEST_FILTER of the caller's,
-  # the ThreadSanitizer run's, which leaves those suites out.)
-  local apart_list=("test_testserver/OneHistory.*" "test_testserver/OneRecord.*"
-    "test_testserver/LiveSession.*" "test_testserver/Market.*:BoardsAtEveryHour.*")
-  [ -z "${GTEST_FILTER:-}" ] || apart_list=()
-  local long=" test_testserver:3 test_detail:3 test_account:2 test_messaging:2 test_kline:2 "
-  local ordered=() item shards i rest suite
-  for item in "${apart_list[@]}"; do
-    for entry in "${programs[@]}"; do
-      [ "${entry%%=*}" = "${item%%/*}" ] || continue
-      # (named after its first suite: test_testserver.OneHistory)
-      suite=${item#*/}
-      ordered+=("${entry%%=*}.${suite%%.*}=${entry#*=}|${item#*/}")
-    done
-  done
+  local long=" test_testserver:6 test_detail:3 test_account:2 test_messaging:2 test_kline:2 "
+  local ordered=() item shards i
   for item in $long; do
     for entry in "${programs[@]}"; do
       [ "${entry%%=*}" = "${item%:*}" ] || continue
-      # The cases run apart are left out of the shards.
-      rest=$(for i in "${apart_list[@]}"; do
-        if [ "${i%%/*}" = "${item%:*}" ]; then printf '%s:' "${i#*/}"; fi
-      done)
       shards=${item#*:}
-      for ((i = 0; i < shards; i++)); do
-        ordered+=("${entry%%=*}.$((i + 1))of$shards=${entry#*=}${rest:+|-${rest%:}}")
-      done
+      for ((i = 0; i < shards; i++)); do ordered+=("${entry%%=*}.$((i + 1))of$shards=${entry#*=}"); done
     done
   done
   for entry in "${programs[@]}"; do
@@ -80,30 +59,28 @@ run_shuffled() {
   done
   # shellcheck disable=SC2016
   printf '%s\n' "${ordered[@]}" | xargs -P "$((jobs * 2))" -I{} bash -c '
-    entry=$1; name=${entry%%=*}; path=${entry#*=}; began=$SECONDS; replay=""
-    if [[ $path == *"|"* ]]; then
-      export GTEST_FILTER=${path#*|}
-      path=${path%%|*}
-      replay="GTEST_FILTER=\"$GTEST_FILTER\" "
-    fi
+    entry=$1; name=${entry%%=*}; path=${entry#*=}; began=$SECONDS
     if [[ $name =~ \.([0-9]+)of([0-9]+)$ ]]; then
       export GTEST_SHARD_INDEX=$((BASH_REMATCH[1] - 1)) GTEST_TOTAL_SHARDS=${BASH_REMATCH[2]}
-      replay+="GTEST_TOTAL_SHARDS=$GTEST_TOTAL_SHARDS GTEST_SHARD_INDEX=$GTEST_SHARD_INDEX "
     fi
     if (cd "$(dirname "$path")" && "$path" --gtest_shuffle --gtest_random_seed="$2" --gtest_brief=1) \
         >"$3/$name.log" 2>&1; then
       echo "$name: passed ($((SECONDS - began)) s)"
     else
       echo "$name: FAILED ($((SECONDS - began)) s)" >"$3/$name.failed"
-      echo "$replay$path" >"$3/$name.replay"
     fi' _ {} "$seed" "$logs"
-  local failed=0 f
+  local failed=0 f shard
   for f in "$logs"/*.failed; do
     [ -e "$f" ] || continue
     name=$(basename "$f" .failed)
     cat "$logs/$name.log"
-    echo "!! ${name%%.*} failed in the order of seed $seed; replay with VERDAN_TEST_SEED=$seed scripts/test.sh"
-    echo "!! or: $(cat "$logs/$name.replay") --gtest_shuffle --gtest_random_seed=$seed"
+    shard=""
+    if [[ $name =~ ^(.*)\.([0-9]+)of([0-9]+)$ ]]; then
+      shard="GTEST_TOTAL_SHARDS=${BASH_REMATCH[3]} GTEST_SHARD_INDEX=$((BASH_REMATCH[2] - 1)) "
+      name=${BASH_REMATCH[1]}
+    fi
+    echo "!! $name failed in the order of seed $seed; replay with VERDAN_TEST_SEED=$seed scripts/test.sh"
+    echo "!! or: $shard$(grep "^$name " "$list" | cut -d' ' -f2-) --gtest_shuffle --gtest_random_seed=$seed"
     failed=1
   done
   return $failed
