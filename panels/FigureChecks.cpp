@@ -107,6 +107,14 @@ std::string TicksShowTheNewest(const DetailTable& table) {
          ") and the user did not scroll it";
 }
 
+namespace {
+
+bool KnownPrice(int32_t price) {
+  return price > 0 && !vmath::IsMark(price);
+}
+
+}  // namespace
+
 std::string TodaysBarIsTheQuote(const tagLocalKData& bar, int period, const tagLocalStockData& q) {
   if (!HasTraded(q) || bar.close == 0) return {};
   const std::string close = PriceText(q, bar.close), now = PriceText(q, q.now);
@@ -120,11 +128,14 @@ std::string TodaysBarIsTheQuote(const tagLocalKData& bar, int period, const tagL
     int32_t bar, quote;
   } prices[] = {{"开盘", bar.open, q.open}, {"最高", bar.high, q.high}, {"最低", bar.low, q.low}};
   for (const auto& p : prices) {
+    // A quote made of a list's row may not carry the day's range yet: not known is no disagreement.
+    if (!KnownPrice(p.quote)) continue;
     if (PriceText(q, p.bar) != PriceText(q, p.quote))
       return std::string("today's bar's ") + p.name + " is " + PriceText(q, p.bar) +
              " but the quote's is " + PriceText(q, p.quote);
   }
-  if (VolumesAreTrades(q) && VolumeText(q, bar.volume) != VolumeText(q, q.volume))
+  if (VolumesAreTrades(q) && !vmath::IsMark(q.volume) &&
+      VolumeText(q, bar.volume) != VolumeText(q, q.volume))
     return "today's bar's volume is " + VolumeText(q, bar.volume) + " but 总量 is " +
            VolumeText(q, q.volume);
   return {};
@@ -141,10 +152,6 @@ bool InContinuousTrading(const tagLocalStockData& q) {
   if (q.market == 3)
     return (minute >= 9 * 60 + 30 && minute < 12 * 60) || (minute >= 13 * 60 && minute < 16 * 60);
   return false;
-}
-
-bool KnownPrice(int32_t price) {
-  return price > 0 && !vmath::IsMark(price);
 }
 
 }  // namespace

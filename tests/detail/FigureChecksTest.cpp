@@ -304,6 +304,17 @@ TEST(FigureCheck, TodaysBarIsTheQuote) {
   wrong.volume = q.volume - 3959;
   EXPECT_NE(figures::TodaysBarIsTheQuote(wrong, 1, q).find("volume is 4620 but 总量 is 4660"),
             std::string::npos);
+  // A quote that does not know its day's range or volume yet (a list's row) judges the close
+  // alone; one field known still judges that field.
+  tagLocalStockData row = q;
+  row.open = row.high = row.low = vmath::kEmpty32;
+  row.volume = vmath::kEmpty64;
+  EXPECT_EQ(figures::TodaysBarIsTheQuote(bar, 1, row), "");
+  row.high = q.high;
+  EXPECT_EQ(figures::TodaysBarIsTheQuote(wrong, 1, row), "");
+  wrong.high = q.high + 500;
+  EXPECT_EQ(figures::TodaysBarIsTheQuote(wrong, 1, row),
+            "today's bar's 最高 is 22.92 but the quote's is 22.87");
   // A 5-minute bar has its own open, high, low and volume; it closes at 最新 all the same.
   wrong = bar;
   wrong.open = wrong.low = q.now - 500;
