@@ -13,6 +13,7 @@
 #include "core/QuoteFormat.h"
 #include "core/QuoteMoment.h"
 #include "core/ValueMath.h"
+#include "testserver/MarketParts.h"
 #include "tests/core/QuoteWire.h"
 
 namespace {
@@ -140,15 +141,7 @@ TEST_F(QuoteCacheTest, MergeKeepsUnlistedMembersScalesPricesAndTracksRealVolume)
 // over newer ones; a record that merely looks older by one reading of the clock is still taken.
 TEST_F(QuoteCacheTest, ALateAnswerLeavesTheNewerFiguresAsTheyAre) {
   auto at = [](int day, int hour, int minute) {
-    tagDateMin d{};
-    d.Year = 2026;
-    d.Month = 12;
-    d.Day = static_cast<uint32_t>(day);
-    d.Hour = static_cast<uint32_t>(hour);
-    d.Minute = static_cast<uint32_t>(minute);
-    uint32_t raw = 0;
-    std::memcpy(&raw, &d, 4);
-    return raw;
+    return testserver::DateMinWord(20261200 + day, hour * 60 + minute);
   };
   auto quote = [](int32_t now, int64_t volume, uint32_t when) {
     return One({9, 10, 5, 6, 21},
@@ -179,15 +172,7 @@ TEST_F(QuoteCacheTest, ALateAnswerLeavesTheNewerFiguresAsTheyAre) {
 
 TEST_F(QuoteCacheTest, TheRiseIsTheLatestTradeOnlyFromTheMinuteHeldOrTheNext) {
   auto at = [](int hour, int minute) {
-    tagDateMin d{};
-    d.Year = 2026;
-    d.Month = 12;
-    d.Day = 9;
-    d.Hour = static_cast<uint32_t>(hour);
-    d.Minute = static_cast<uint32_t>(minute);
-    uint32_t raw = 0;
-    std::memcpy(&raw, &d, 4);
-    return static_cast<int32_t>(raw);
+    return static_cast<int32_t>(testserver::DateMinWord(20261209, hour * 60 + minute));
   };
   // A row that names its minute and 总量 but carries no 现量 of its own.
   auto row = [](int64_t volume, int32_t when) {

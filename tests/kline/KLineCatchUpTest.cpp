@@ -1,6 +1,7 @@
 // The chart against the quote beside it in a live market: today's bar carries the quote's figures,
 // a bar that comes late changes nothing newer, and bars that still disagree are asked for again.
 #include "platform/foundation/RunLoop.h"
+#include "testserver/MarketParts.h"
 #include "tests/kline/KLineTestSupport.h"
 
 namespace {
@@ -12,15 +13,7 @@ using klinetest::Series;
 
 // A packed minute of 2026-12-09.
 uint32_t CatchUpMinute(int hour, int minute) {
-  tagDateMin d{};
-  d.Year = 2026;
-  d.Month = 12;
-  d.Day = 9;
-  d.Hour = static_cast<uint32_t>(hour);
-  d.Minute = static_cast<uint32_t>(minute);
-  uint32_t word = 0;
-  std::memcpy(&word, &d, sizeof word);
-  return word;
+  return testserver::DateMinWord(20261209, hour * 60 + minute);
 }
 
 class KLineCatchUp : public klinetest::ChartTest {

@@ -6,20 +6,13 @@
 
 #include "kline/KLineDraw.h"
 #include "kline/MinuteBars.h"
+#include "testserver/MarketParts.h"
 #include "tests/kline/KLineTestSupport.h"
 
 namespace {
 
 uint32_t Stamp(int32_t date, int minute) {
-  tagDateMin d{};
-  d.Year = static_cast<uint32_t>(date / 10000);
-  d.Month = static_cast<uint32_t>(date / 100 % 100);
-  d.Day = static_cast<uint32_t>(date % 100);
-  d.Hour = static_cast<uint32_t>(minute / 60);
-  d.Minute = static_cast<uint32_t>(minute % 60);
-  uint32_t w;
-  std::memcpy(&w, &d, sizeof w);
-  return w;
+  return testserver::DateMinWord(date, minute);
 }
 
 // A server of its own at each clock; the suite's shared one is not made.
