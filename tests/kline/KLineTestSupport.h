@@ -202,7 +202,7 @@ class ServerTest : public chartclient::ChartClientTest, protected ChartFixture {
     EXPECT_TRUE(client_->send(buf, len));
     KLineAnswer answer;
     for (;;) {
-      Reply r = client_->receiveReply();
+      Reply r = client_->receiveReply(kAnswerSeconds);
       if (!r.ok || r.error()) {
         ADD_FAILURE() << "no K-line answer";
         return answer;

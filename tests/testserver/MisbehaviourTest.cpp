@@ -10,6 +10,8 @@
 #include "core/ChartData.h"
 #include "core/LoginRequests.h"
 #include "core/MDBF.h"
+#include "core/MessageTypes.h"
+#include "core/PacketHeader.h"
 #include "core/QuoteCache.h"
 #include "core/QuoteRequests.h"
 #include "tests/testserver/TestClient.h"
@@ -174,15 +176,31 @@ TEST(ChaosServer, MisbehavesAtRandomAndTheSeedDecides) {
         }
         continue;
       }
-      Reply r = client->receive(0.2);
-      if (!r.ok)
-        out += client->closedByServer(0.05) ? 'C' : 'S';  // closed, or stalled / held
-      else if (r.error())
-        out += 'E';
-      else
-        out += r.code() == code ? '.' : 'L';  // answered, or a late answer of an earlier one
-      if (!r.ok && client->closedByServer(0))
+      // A heartbeat after each request: the chaos mode leaves it alone and the server answers it
+      // in turn, so what comes before its answer tells the request's fate however slowly the
+      // machine runs (a wait of a fixed length would take a slow answer for a stall).
+      uint8_t beat[64];
+      const int beatLen =
+          MakeRequest(kMainTypeHeartbeat, kChildTypeHeartbeat, 0, 0, 0, beat, 0);
+      bool answered = client->send(beat, beatLen);
+      bool beaten = false;
+      std::string seen;
+      while (answered) {
+        Reply r = client->receive(30);
+        if (!r.ok) break;
+        if (r.header.MainType == kMainTypeHeartbeat) {
+          beaten = true;
+          break;
+        }
+        // Answered, an error answer, or a late answer of an earlier request.
+        seen += r.code() != code ? 'L' : r.error() ? 'E' : '.';
+      }
+      if (!beaten) {
+        out += seen + 'C';  // closed (dropped, cut in half, refusing)
         client = std::make_unique<TestClient>(server.port(Role::Quote));
+      } else {
+        out += seen.empty() ? "S" : seen;  // nothing before the heartbeat: stalled or held
+      }
     }
     server.stop();
     return out;
