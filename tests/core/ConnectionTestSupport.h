@@ -234,13 +234,15 @@ class PostLog {
   std::shared_ptr<RecordingHooks> hooks_;
 };
 
-// Runs the main loop until done() or a few seconds passed.
-inline bool RunMainUntil(const std::function<bool()>& done, double seconds = 5) {
+// Runs the main loop until done() or the wait ran out.
+// The default wait guards against a hang and measures nothing: a loaded machine (two cores
+// shared with the other test programs, under the sanitizers) may take seconds to answer.
+inline bool RunMainUntil(const std::function<bool()>& done, double seconds = 30) {
   return foundation::RunLoop::main()->runUntilCondition(done, seconds);
 }
 
 // Polls done() (set by another thread) for up to ms; for state with no event to wait on.
-inline bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
+inline bool WaitUntil(const std::function<bool()>& done, int ms = 30000) {
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   while (!done()) {
     if (std::chrono::steady_clock::now() >= end) return false;
