@@ -174,7 +174,9 @@ play_group() {
       own_server=$(cat "$work/server-$name/server.pid")
     fi
     local clock_args=()
-    [ "$(script_clock "$script")" = wall ] || clock_args=(--virtual-time)
+    # The servers answer every request (a demo of a server away plays on the wall clock): on a
+    # loaded machine an answer may take seconds, and the virtual clock waits for it.
+    [ "$(script_clock "$script")" = wall ] || clock_args=(--virtual-time --network-patience 20)
     # A client that hangs is stopped (a terminate signal, then a kill) and fails its script.
     timeout -k 10 240 "$client" --headless "${clock_args[@]}" --script "$script" --shots "$shots" \
         --documents "$work/documents/$name" --bundle "$bundle" "${client_args[@]}" >"$log" 2>&1
