@@ -154,7 +154,11 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
         renewalFailed(code);
         return;
       }
-      if (code == mRequestFlagCount[kSlotKLine]) renewalAnswered(code, handleKLine(reply));
+      if (code == mRequestFlagCount[kSlotKLine]) {
+        const bool shown = handleKLine(reply);
+        // A bar pushed to the subscription is no answer: the history asked for may be lost yet.
+        if (!reply.header.isPush()) renewalAnswered(code, shown);
+      }
       return;
     case QuoteChild::kExRights:
       if (!error) handleWeight(reply);

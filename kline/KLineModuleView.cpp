@@ -281,6 +281,12 @@ void KLineModuleView::SetKlineArray(const tagLocalKData* bars, const uint8_t* he
     count = std::clamp(check.count, 0, kKLineCapacity);
   // The portrait page changes nothing for an answer or push without bars.
   if (portrait_ && count == 0) return;
+  // A bar pushed for another security than the bars held (its own answer still on its way) is
+  // no part of their history: they go rather than stand under the new name.
+  if (isPush == 2 && head && count > 0 && !KSourceDataArray.empty() &&
+      (barsMarket_ != head[0] ||
+       std::strncmp(barsCode_, reinterpret_cast<const char*>(head + 1), 8) != 0))
+    forgetBars();
   // The security the bars are of, from the answer's key (market, then the code).
   if (head && count > 0) {
     barsMarket_ = head[0];

@@ -108,7 +108,8 @@ TEST_F(DetailClient, KLineInNumberedPartsAndAnIndexWithoutMainForce) {
   EXPECT_EQ(pager->selectedPage(), kPageKLine);
   pager->changeUIToSubPage(kPageTrend);
   pager->updateDataForSubPage(kPageTrend);
-  ASSERT_TRUE(WaitFor([&] { return Received(Role::Quote, 33).size() == 1; }));
+  // (Its trend is asked; a loaded machine may see it asked again after a time-out.)
+  ASSERT_TRUE(WaitFor([&] { return !Received(Role::Quote, 33).empty(); }));
   EXPECT_TRUE(Received(Role::Quote, 14).empty());
   EXPECT_FALSE(pager->hasPage(kPageMainForce));
 }

@@ -9,6 +9,7 @@ namespace {
 using klinetest::Bar;
 using klinetest::Day;
 using klinetest::Feed;
+using klinetest::Head;
 using klinetest::Series;
 
 // A packed minute of 2026-12-09.
@@ -86,6 +87,22 @@ TEST_F(KLineCatchUp, TodaysBarCarriesTheQuoteAndTheAxisHoldsTheDaysHigh) {
   EXPECT_EQ(chart->KDataArray.back().close, q.now);
   Settle();
   EXPECT_TRUE(asked.empty());
+}
+
+// The next security's bar pushed before its answer (held back by the server) is no part of the
+// history held: that goes rather than stand under the new name; the same security's push merges.
+TEST_F(KLineCatchUp, ABarPushedForAnotherSecurityLeavesNothingOfTheHistoryHeld) {
+  const std::vector<tagLocalKData> bars = Series(50);
+  Feed(*chart, bars, 1);
+  std::vector<uint8_t> head = Head(1);
+  tagLocalKData next = Bar(Day(50), 200000, 210000, 190000, 205000, 5000);
+  chart->SetKlineArray(&next, head.data(), 2);
+  ASSERT_EQ(chart->KSourceDataArray.size(), 51u) << "the same security's push merges";
+  std::memcpy(head.data() + 1, "600036\0\0", 8);
+  next.Date = Day(51);
+  chart->SetKlineArray(&next, head.data(), 2);
+  ASSERT_EQ(chart->KSourceDataArray.size(), 1u);
+  EXPECT_EQ(chart->KSourceDataArray[0].close, next.close);
 }
 
 TEST_F(KLineCatchUp, ALateMinuteBarIsNoNewerFigureAndTheMinuteBarFollowsTheQuote) {

@@ -151,10 +151,11 @@ class StartupTest : public ::testing::Test {
   // does not end the wait. Answers true as soon as `done` held once: conditions that compare
   // what the main thread shows with what a network thread keeps merging may turn false again at
   // the next push.
+  // The wait (30 s) guards against a hang and measures nothing: a loaded machine may take seconds.
   static bool WaitFor(const std::function<bool()>& done) {
     bool held = false;
     const auto check = [&] { return held = held || done(); };
-    for (int slice = 0; slice < 80 && !check(); ++slice) pump(check, 0.1);
+    for (int slice = 0; slice < 300 && !check(); ++slice) pump(check, 0.1);
     return held;
   }
   static void advance(double seconds) { AdvanceClock(seconds); }
