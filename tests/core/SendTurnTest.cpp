@@ -149,7 +149,8 @@ TEST_F(SendTurnTest, RefusedConnectionPostsStatus11KeepsRequestsAndWithdrawsTheL
   std::string request = MakePacket({144, 1, 2, 3}, "y");
   Push(PushRenZhengQueue, login);
   Push(PushRenZhengQueue, request);
-  ASSERT_TRUE(RunMainUntil([&] { return posts.Count("login") == 1; }));
+  // (The kept request's next turn may meet the refusal too, and be told as well.)
+  ASSERT_TRUE(RunMainUntil([&] { return posts.Count("login") >= 1; }));
   const auto* post = posts.First("login");
   EXPECT_TRUE(post->onMain);
   ASSERT_EQ(post->data.size(), static_cast<size_t>(kReceiveRecordSize));
