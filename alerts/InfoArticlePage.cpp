@@ -205,9 +205,10 @@ void InfoArticlePage::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
   if (!ReceiveRecordView::From(notification, reply)) return;
   if (reply.status != kReceiveStatusPacket || reply.header.MainType != kMainTypeQuote) return;
-  Indicator(false);
   // Only the answer to the latest request for the item shown: an earlier item's comes late.
+  // The activity sign stays up until then, whatever else the connection brings (pushes).
   if (reply.header.ChildType != childType_ || !live_.takes(reply.requestCode())) return;
+  Indicator(false);
   if (reply.header.isError()) {
     // The page stays as it was (the title without a text) and asks again.
     live_.failed();

@@ -186,10 +186,10 @@ void MainPage::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView reply;
   if (!ReceiveRecordView::From(notification, reply)) return;
   if (reply.status != kReceiveStatusPacket || reply.header.MainType != kMainTypeQuote) return;
-  ShowMainPageIndicator(false);
   const uint16_t code = reply.requestCode();
   const int* slot = pending_.find(code);
   if (!slot) return;
+  ShowMainPageIndicator(false);
   if (reply.header.ChildType == QuoteChild::kInfoList && *slot == 0) {
     // An error answer keeps the page as it was and asks again.
     if (reply.header.isError()) {

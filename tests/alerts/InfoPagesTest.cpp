@@ -579,7 +579,10 @@ TEST_F(InfoPagesTest, TheArticleAsksAgainUntilItsTextComes) {
   MDBF t;
   SentTable(*Last(87), t);
   EXPECT_EQ(t.GetNSString(36), "1001");
-  // No answer at all: asked again after the time-out.
+  // No answer at all: asked again after the time-out. What else the connection brings meanwhile
+  // (another item's late answer) leaves the activity sign up.
+  Reply("MainPageCellContent", 87, page->awaitedCode() - 1, TextTable("旧"));
+  EXPECT_TRUE(ui::Application::shared().isNetworkActivityIndicatorVisible());
   settle(RenewTiming{}.timeout + RenewTiming{}.longestRetry);
   EXPECT_GE(Count(87), asks + 2);
   EXPECT_GE(page->renewals(), 2);
@@ -588,6 +591,7 @@ TEST_F(InfoPagesTest, TheArticleAsksAgainUntilItsTextComes) {
   Reply("MainPageCellContent", 87, page->awaitedCode(), TextTable("正文1"));
   EXPECT_EQ(page->contentView()->text(), "正文1");
   EXPECT_TRUE(page->holdsCurrentText());
+  EXPECT_FALSE(ui::Application::shared().isNetworkActivityIndicatorVisible());
   const int answered = Count(87);
   settle(RenewTiming{}.timeout * 2);
   EXPECT_EQ(Count(87), answered);
