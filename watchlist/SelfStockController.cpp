@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "core/ByteOrder.h"
 #include "core/CoreState.h"
@@ -149,6 +150,18 @@ void SelfStockController::loadView() {
     radarView_->setHidden(true);
   }
   DeclareStaleCheck(*view, "watch list", weak, &SelfStockController::pageRequest_);
+  // The panel and the radar list are judged only while they are shown.
+  DeclareStaleCheck(*view, "watch list mini trend", [weak]() -> std::optional<Freshness> {
+    auto self = weak.lock();
+    if (!self || self->openRow_ < 0 || !self->table_ || self->table_->isHidden())
+      return std::nullopt;
+    return FreshnessOf(self->trendRequest_);
+  });
+  DeclareStaleCheck(*view, "watch list radar", [weak]() -> std::optional<Freshness> {
+    auto self = weak.lock();
+    if (!self || !self->radarAsks_ || !self->radarShown()) return std::nullopt;
+    return FreshnessOf(self->radarRequest_);
+  });
 }
 
 void SelfStockController::viewWillAppear(bool animated) {
@@ -178,6 +191,8 @@ void SelfStockController::viewDidAppear(bool animated) {
 void SelfStockController::viewWillDisappear(bool animated) {
   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
   pageRequest_.stop();
+  trendRequest_.stop();
+  radarRequest_.stop();
   if (appearTimer_) appearTimer_->invalidate();
   stopObserving();
   ui::ViewController::viewWillDisappear(animated);
@@ -210,17 +225,26 @@ void SelfStockController::doSomeWhenWillAppear() {
     emptyRadar();
   }
   observe();
+  // The open panel's trend moved on meanwhile (and an answer that came while the screen was away
+  // was not heard).
+  if (openRow_ >= 0 && nextMiniTline_) askOpenTrend();
   if (SelfStock_GetUploadState() == 1) {
     RequestData();
-    const bool radarShown = menuBar_ && menuBar_->nSelItemIndex() == 2;
-    if (!gRadarAsked || radarShown) {
+    // The radar news is asked again too when its last request got no answer.
+    if (!gRadarAsked || radarShown() || (radarAsks_ && !radarRequest_.current())) {
       gRadarAsked = true;
       if (!RequestRadar()) emptyRadar();
     }
   }
 }
 
+bool SelfStockController::radarShown() const {
+  return menuBar_ && menuBar_->nSelItemIndex() == 2;
+}
+
 void SelfStockController::emptyRadar() {
+  radarAsks_ = false;
+  radarRequest_.reset();
   if (auto* radar = radarList()) radar->SetRadarTitle(nullptr, 0);
 }
 
@@ -262,7 +286,12 @@ bool SelfStockController::RequestRadar() {
     foundation::logError("SelfStockController: radar request not built (%d)", body);
     return false;
   }
-  requestCodes_[2] = NextRequestCode(GlobalDataRequest());
+  radarRequest_.setAsk(ui::WhileAlive(this, [](SelfStockController& me) {
+    if (!me.RequestRadar()) me.emptyRadar();
+  }));
+  radarRequest_.begin();
+  radarAsks_ = true;
+  requestCodes_[2] = radarRequest_.send(GlobalDataRequest());
   const int n = BuildPacket(kMainTypeQuote, QuoteChild::kSelfStockSync, kPageId, 0,
                             requestCodes_[2], packet.data(), body, 0);
   PushCenterSendQueue(packet.data(), n);
@@ -360,30 +389,44 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
     }
     return;
   }
-  if (code == requestCodes_[1] && view.header.ChildType == QuoteChild::kTrendline) {
-    if (miniTlineWaiting_) miniTlineWaiting_->stopAnimating();
-    if (error || !nextMiniTline_) return;
+  if (view.header.ChildType == QuoteChild::kTrendline) {
+    // Only the answer to the open panel's latest request: not one of a panel closed or opened
+    // on another row since, nor of a request asked again since.
+    if (!nextMiniTline_ || !trendRequest_.takes(view.requestCode())) return;
+    if (error) {
+      // What the panel draws stays; it asks again.
+      if (miniTlineWaiting_) miniTlineWaiting_->stopAnimating();
+      trendRequest_.failed();
+      return;
+    }
     MiniTrendReply reply;
     if (!ParseMiniTrendReply(view.body, static_cast<size_t>(view.bodyLen), &reply)) {
       foundation::logError("SelfStockController: trend reply does not fit its body");
+      trendRequest_.failed();
       return;
     }
-    // Only the open stock's points are drawn under it.
+    // Only the open stock's points are drawn under it; another's is no answer (the time-out
+    // asks again).
     if (reply.head.market != openMarket_ ||
         std::strncmp(reply.head.code, openCode_.data(), sizeof reply.head.code) != 0)
       return;
+    if (miniTlineWaiting_) miniTlineWaiting_->stopAnimating();
+    trendRequest_.answered();
     nextMiniTline_->SetTrendLineArray(reply.head, reply.points, reply.count);
     return;
   }
-  if (code == requestCodes_[2]) {
+  if (code == requestCodes_[2] && radarRequest_.takes(view.requestCode())) {
     ui::Application::shared().setNetworkActivityIndicatorVisible(false);
-    auto* radar = radarList();
-    if (!radar) return;
     if (error) {
-      radar->SetRadarTitle(nullptr, 0);
-    } else if (view.header.ChildType == QuoteChild::kSelfStockSync) {
-      radar->SetRadarTitle(notification.userInfo[kReceiveRecordKey].asData());
+      // The list says it has no news meanwhile, and is asked again.
+      radarRequest_.failed();
+      if (auto* radar = radarList()) radar->SetRadarTitle(nullptr, 0);
+      return;
     }
+    if (view.header.ChildType != QuoteChild::kSelfStockSync) return;
+    radarRequest_.answered();
+    if (auto* radar = radarList())
+      radar->SetRadarTitle(notification.userInfo[kReceiveRecordKey].asData());
     return;
   }
   if (view.header.ChildType == QuoteChild::kSelfStockUpload && !error) {
@@ -1071,6 +1114,8 @@ void SelfStockController::cellSectionViewClosed() {
     nextMiniTline_->removeFromSuperview();
     nextMiniTline_.reset();
   }
+  // Nothing waits for the closed panel's trend any more.
+  trendRequest_.reset();
   openRow_ = -1;
   openMarket_ = 0;
   openCode_.fill('\0');
@@ -1095,9 +1140,19 @@ void SelfStockController::followOpenPanel() {
   if (row >= 0) cellSectionView(row);
 }
 
+void SelfStockController::askOpenTrend() {
+  if (openRow_ < 0 || !nextMiniTline_) {
+    trendRequest_.reset();
+    return;
+  }
+  RequestDataTrendline(openMarket_, openCode_.data());
+}
+
 void SelfStockController::RequestDataTrendline(uint8_t market, const char* code) {
   static constexpr uint8_t kTrendFields[] = {1, 6};
-  requestCodes_[1] = NextRequestCode(GlobalDataRequest());
+  trendRequest_.setAsk(ui::WhileAlive(this, &SelfStockController::askOpenTrend));
+  trendRequest_.begin();
+  requestCodes_[1] = trendRequest_.send(GlobalDataRequest());
   uint8_t buffer[1024] = {};
   const int n = MakeRequest_Trendline(0, requestCodes_[1], kPageId, market, code, 0, kTrendFields,
                                       buffer, sizeof buffer);

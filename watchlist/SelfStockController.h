@@ -157,6 +157,8 @@ class SelfStockController : public ui::ViewController,
   MiniTline* openPanel() const { return nextMiniTline_.get(); }
   bool trendWaiting() const;
   uint16_t trendRequestCode() const { return requestCodes_[1]; }
+  // The open panel holds the answer to its latest trend request.
+  bool holdsCurrentTrend() const { return openRow_ >= 0 && trendRequest_.current(); }
   // Extra height of the row whose panel is open: the panel's own height.
   static constexpr int kOpenRowExtra = 66;
 
@@ -201,6 +203,7 @@ class SelfStockController : public ui::ViewController,
   ui::View* radarView() const { return radarView_.get(); }
   RadarListRole* radarList() const { return dynamic_cast<RadarListRole*>(radarView_.get()); }
   uint16_t radarRequestCode() const { return requestCodes_[2]; }
+  const RenewingRequest& radarRequest() const { return radarRequest_; }
   // Row height shared by every instance for the run.
   static double rowHeight();
 
@@ -211,11 +214,21 @@ class SelfStockController : public ui::ViewController,
   void observe();
   void stopObserving();
   void emptyRadar();
+  // Asks the open panel's trend again (the renewal's asking); nothing when no panel is open.
+  void askOpenTrend();
+  bool radarShown() const;
 
   TListBuffer listCode_;
   std::array<uint16_t, 3> requestCodes_{};
   // The page's rows: asked again by themselves after an error answer or none.
   RenewingRequest pageRequest_;
+  // The open panel's trend and the radar news, asked again the same way: a panel or a radar list
+  // left with an old answer or none after a failure or a dropped connection comes back by itself.
+  RenewingRequest trendRequest_;
+  RenewingRequest radarRequest_;
+  // The radar list shows the answer to a request (not the empty list of a watch list with no
+  // stock to ask about).
+  bool radarAsks_ = false;
   std::shared_ptr<Table_TableView> table_;
   std::shared_ptr<MenuBarView> menuBar_;
   std::shared_ptr<CustomLabels> leftTitle_;

@@ -828,6 +828,82 @@ TEST_F(WatchListScreen, TheOpenMiniTrendFollowsItsStockThroughNewPages) {
   EXPECT_EQ(screen_->openPanel(), nullptr);
 }
 
+// The open panel's trend comes back by itself after an error answer or none (a dropped
+// connection), takes only its latest request's answer for its own stock, and is asked again when
+// the screen comes back (the market moved on while the list was away).
+TEST_F(WatchListScreen, TheOpenMiniTrendIsAskedAgainUntilItsOwnLatestAnswerComes) {
+  fillList(5);
+  open();
+  reply(Record(17, lastPage().code, PageReply(0, 5, 5, 5)));
+  tagLocalStockData mine, other;
+  ASSERT_NE(QuoteCache_GetQuote(mine, screen_->row(2).market, screen_->row(2).code), 0);
+  ASSERT_NE(QuoteCache_GetQuote(other, screen_->row(3).market, screen_->row(3).code), 0);
+  auto trendAsks = [&] {
+    std::vector<std::string> codes;
+    for (const Bytes& b : sent_)
+      if (b.size() > kPacketHeaderSize + 9 && b[13] == 33)
+        codes.emplace_back(reinterpret_cast<const char*>(b.data() + kPacketHeaderSize + 1));
+    return codes;
+  };
+  auto advance = [&](double seconds) {
+    for (double t = 0; t < seconds; t += 0.25) {
+      foundation::Clock::advance(0.25);
+      drain();
+    }
+  };
+  const std::string code = screen_->row(2).code;
+  screen_->cellSectionView(2);
+  ASSERT_EQ(trendAsks().size(), 1u);
+  const uint16_t failing = screen_->trendRequestCode();
+  reply(Record(33, failing, {}, 0x40));
+  EXPECT_FALSE(screen_->holdsCurrentTrend());
+  advance(1);
+  ASSERT_EQ(trendAsks(), (std::vector<std::string>{code, code}));
+  const uint16_t unanswered = screen_->trendRequestCode();
+  EXPECT_NE(unanswered, failing);
+  advance(7);
+  ASSERT_EQ(trendAsks().size(), 3u);
+  EXPECT_EQ(trendAsks().back(), code);
+  // The answers of the earlier requests, and another stock's under the latest code, draw nothing.
+  reply(Record(33, failing, TrendReply(mine, {mine.yesterday / 100, 1}, 2)));
+  reply(Record(33, unanswered, TrendReply(mine, {mine.yesterday / 100, 1, 2}, 3)));
+  reply(Record(33, screen_->trendRequestCode(), TrendReply(other, {other.yesterday / 100}, 1)));
+  EXPECT_EQ(screen_->openPanel()->trendNum(), 0);
+  EXPECT_FALSE(screen_->holdsCurrentTrend());
+  reply(Record(33, screen_->trendRequestCode(),
+               TrendReply(mine, {mine.yesterday / 100, 1, 2, 3}, 4)));
+  EXPECT_EQ(screen_->openPanel()->trendNum(), 4);
+  EXPECT_TRUE(screen_->holdsCurrentTrend());
+  EXPECT_FALSE(screen_->trendWaiting());
+  advance(10);
+  EXPECT_EQ(trendAsks().size(), 3u);
+
+  // Away and back: the trend is asked again, and the day as it stands now replaces the old one.
+  screen_->viewWillDisappear(false);
+  advance(10);
+  EXPECT_EQ(trendAsks().size(), 3u);
+  screen_->doSomeWhenWillAppear();
+  ASSERT_EQ(trendAsks().size(), 4u);
+  EXPECT_EQ(trendAsks().back(), code);
+  reply(Record(17, lastPage().code, PageReply(0, 5, 5, 5)));
+  ASSERT_EQ(screen_->openRow(), 2);
+  reply(Record(33, screen_->trendRequestCode(),
+               TrendReply(mine, {mine.yesterday / 100, 1, 2, 3, 4, 5}, 6)));
+  EXPECT_EQ(screen_->openPanel()->trendNum(), 6);
+
+  // A closed panel asks nothing more, and the late answer of its request lands on no row.
+  const uint16_t closing = screen_->trendRequestCode();
+  screen_->cellSectionView(1);
+  screen_->cellSectionView(1);
+  ASSERT_EQ(screen_->openRow(), -1);
+  const size_t asked = trendAsks().size();
+  advance(10);
+  EXPECT_EQ(trendAsks().size(), asked);
+  screen_->cellSectionView(3);
+  reply(Record(33, closing, TrendReply(mine, {mine.yesterday / 100, 1}, 2)));
+  EXPECT_EQ(screen_->openPanel()->trendNum(), 0);
+}
+
 TEST_F(WatchListScreen, RadarItemAsksForTheListedStocksNewsAndHandsOverTheReply) {
   fillList(3);
   SelfStock_Add(1, "000001", 1);  // an index: no news
@@ -861,10 +937,54 @@ TEST_F(WatchListScreen, RadarItemAsksForTheListedStocksNewsAndHandsOverTheReply)
   int written = 0;
   const int n = news.SerializeAll(body, sizeof body, &written);
   ASSERT_GT(n, 0);
-  reply(Record(96, h.RequestCode, Bytes(body, body + n)));
+  const Bytes newsBody(body, body + n);
+  reply(Record(96, h.RequestCode, newsBody));
   EXPECT_EQ(radar->recordCount(), 1);
-  reply(Record(96, h.RequestCode, {}, 0x40));
+  EXPECT_TRUE(screen_->radarRequest().current());
+  const uint16_t failing = h.RequestCode;
+  reply(Record(96, failing, {}, 0x40));
   EXPECT_EQ(radar->recordCount(), 0);
+
+  // The list is asked again by itself after a moment, and so is a request that gets no answer
+  // at all (a dropped connection). Only the latest request's answer is taken.
+  auto radarAsks = [&] {
+    return std::count_if(sent_.begin(), sent_.end(), [](const Bytes& b) {
+      return b.size() > kPacketHeaderSize && b[13] == 96;
+    });
+  };
+  auto advance = [&](double seconds) {
+    for (double t = 0; t < seconds; t += 0.25) {
+      foundation::Clock::advance(0.25);
+      drain();
+    }
+  };
+  const auto before = radarAsks();
+  advance(1);
+  ASSERT_EQ(radarAsks(), before + 1);
+  const uint16_t unanswered = screen_->radarRequestCode();
+  EXPECT_NE(unanswered, failing);
+  advance(7);
+  ASSERT_EQ(radarAsks(), before + 2);
+  EXPECT_FALSE(screen_->radarRequest().current());
+  reply(Record(96, failing, newsBody));
+  reply(Record(96, unanswered, newsBody));
+  EXPECT_EQ(radar->recordCount(), 0);
+  EXPECT_FALSE(screen_->radarRequest().current());
+  reply(Record(96, screen_->radarRequestCode(), newsBody));
+  EXPECT_EQ(radar->recordCount(), 1);
+  EXPECT_TRUE(screen_->radarRequest().current());
+  advance(10);
+  EXPECT_EQ(radarAsks(), before + 2);
+
+  // A request left unanswered when the screen went is asked again when it comes back, though the
+  // list is not on show then.
+  screen_->MenuBarDidChangeToSubItem(2, *screen_->menuBar());
+  screen_->MenuBarDidChangeToSubItem(0, *screen_->menuBar());
+  screen_->viewWillDisappear(false);
+  advance(10);
+  EXPECT_EQ(radarAsks(), before + 3);
+  screen_->doSomeWhenWillAppear();
+  EXPECT_EQ(radarAsks(), before + 4);
 }
 
 TEST(RadarStockText, LeavesOutIndicesAndHongKongWithoutTheRightAndStopsAtItsLimit) {
