@@ -262,6 +262,11 @@ void Setting::recvmsg(const foundation::Notification& notification) {
     selfstocklist_->reloadData();
     return;
   }
+  // Only the latest search's answer: an earlier one that comes late answers a text no longer
+  // in the bar.
+  if (record.header.ChildType == QuoteChild::kSearchStock &&
+      record.requestCode() != mRequestFlagCount[0])
+    return;
   const int hits = SearchHitsOfRecord(record, hits_);
   if (hits < 0) return;
   m_filterlist.clear();

@@ -5,6 +5,7 @@
 #include "core/QuoteCache.h"
 #include "core/SendQueues.h"
 #include "detail/TrendlineController.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
@@ -115,6 +116,32 @@ TEST_F(WatchlistTest, EditorSearchListsHitsOrSaysTheCodeDoesNotExist) {
     return pump([] { return WatchlistTest::AlertShowing(Setting::kNoSuchCode); });
   }));
   EXPECT_TRUE(editor->filterList().empty());
+}
+
+// The answer of an earlier search that comes after the latest one's (a connection slow to hand
+// it over) lists nothing.
+TEST_F(WatchlistTest, EditorListsOnlyTheAnswerOfItsLatestSearch) {
+  LogIn();
+  auto editor = OpenEditor();
+  editor->searchDisplay()->setActive(true);
+  std::vector<foundation::Value> answers;
+  foundation::NotificationCenter::defaultCenter().addObserver(
+      this, Setting::kNotificationName,
+      [&](const foundation::Notification& n) { answers.push_back(n.userInfo); });
+  auto listed = [&](const std::string& prefix) {
+    const auto& rows = editor->filterList();
+    return !rows.empty() && std::all_of(rows.begin(), rows.end(), [&](const SearchRow& row) {
+      return row.StockCode.rfind(prefix, 0) == 0;
+    });
+  };
+  ASSERT_TRUE(Search(*this, *editor, "6000", [&] { return pump([&] { return listed("6000"); }); }));
+  const std::vector<foundation::Value> earlier = answers;
+  ASSERT_TRUE(Search(*this, *editor, "0000", [&] { return pump([&] { return listed("0000"); }); }));
+  for (const foundation::Value& info : earlier)
+    foundation::NotificationCenter::defaultCenter().post(Setting::kNotificationName, nullptr, info);
+  Quiet();
+  foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+  EXPECT_TRUE(listed("0000"));
 }
 
 TEST_F(WatchlistTest, EditorAddsOnceRemovesAfterAskingAndAddOpensTheSearch) {
