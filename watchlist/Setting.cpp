@@ -17,6 +17,7 @@
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Object.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/WhileAlive.h"
 #include "shell/ScreenRoles.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
@@ -155,6 +156,7 @@ void Setting::viewDidAppear(bool animated) {
 void Setting::viewDidDisappear(bool animated) {
   ui::ViewController::viewDidDisappear(animated);
   stopSearchTimer();
+  namesRequest_.stop();
 }
 
 void Setting::SetStockArray(const TListBuffer& list) {
@@ -225,9 +227,14 @@ int Setting::RequestData_StockName() {
     items.insert(items.end(), entry, entry + kStockItemSize);
     ++count;
   }
-  if (count == 0) return 0;
+  if (count == 0) {
+    namesRequest_.reset();
+    return 0;
+  }
   foundation::logInfo("请求股票名称 num:%d", count);
-  mRequestFlagCount[1] = NextRequestCode(GlobalDataRequest());
+  namesRequest_.setAsk(ui::WhileAlive(this, [](Setting& me) { me.RequestData_StockName(); }));
+  namesRequest_.begin();
+  mRequestFlagCount[1] = namesRequest_.send(GlobalDataRequest());
   const uint8_t fields[] = {4, 30, 10, 11, 9};
   const uint8_t none[] = {0};
   std::vector<uint8_t> packet(64 + items.size());
@@ -259,6 +266,13 @@ void Setting::recvmsg(const foundation::Notification& notification) {
   if (!ReceiveRecordView::From(notification, record)) return;
   if (record.header.MainType != kMainTypeQuote) return;
   if (record.header.ChildType == QuoteChild::kStockList) {
+    if (namesRequest_.takes(record.requestCode())) {
+      if (record.header.isError()) {
+        namesRequest_.failed();
+        return;
+      }
+      namesRequest_.answered();
+    }
     selfstocklist_->reloadData();
     return;
   }

@@ -23,6 +23,7 @@
 #include "shell/Extend.h"
 #include "watchlist/SearchStocks.h"
 #include "watchlist/SearchSupport.h"
+#include "widgets/RenewingRequest.h"
 
 class SettingDelegate {
  public:
@@ -132,6 +133,8 @@ class Setting : public ui::ViewController,
   TListBuffer m_listcode;
   std::vector<SearchRow> m_filterlist;
   uint16_t mRequestFlagCount[5] = {};
+  // The names of the copy's stocks: asked again by themselves after an error answer or none.
+  RenewingRequest namesRequest_;
   int iSelIndex = -1;
   std::shared_ptr<foundation::Timer> m_searchTimer;
   std::weak_ptr<SearchStocks> search_;

@@ -90,6 +90,21 @@ TEST_F(WatchlistTest, EditorAsksNamesOfUnnamedStocksAndShowsThem) {
   EXPECT_EQ(pushed, 1);
 }
 
+// Names the server failed to give are asked again by themselves.
+TEST_F(WatchlistTest, EditorAsksTheNamesAgainAfterAnErrorAnswer) {
+  LogIn();
+  QuoteCache_Init();
+  server->setFault(startuptest::Role::Quote, startuptest::Fault::ErrorReply, 1, "错误");
+  auto editor = OpenEditor();
+  const uint16_t failed = editor->namesRequestCode();
+  ASSERT_NE(failed, 0);
+  ASSERT_TRUE(pump([&] {
+    advance(0.1);
+    return editor->namesRequestCode() != failed;
+  }));
+  EXPECT_TRUE(pump([&] { return !NameShown(*editor, 0).empty() && NameShown(*editor, 0) != "?"; }));
+}
+
 TEST_F(WatchlistTest, EditorSearchListsHitsOrSaysTheCodeDoesNotExist) {
   LogIn();
   auto editor = OpenEditor();
