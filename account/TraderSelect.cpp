@@ -136,7 +136,7 @@ void TraderTypeSelectView::TraderSelectViewDone(TraderSelectViewController&, int
 void TraderRequestScreen::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
-  requestCode_ = -1;
+  live_.setAsk(ui::WhileAlive(this, &TraderRequestScreen::sendRequest));
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(
       MakeRefreshButton(ui::WhileAlive(this, &TraderRequestScreen::DataRefresh))));
 }
@@ -147,14 +147,33 @@ void TraderRequestScreen::viewWillAppear(bool animated) {
   if (auto* app = VerdanAppDelegate::sharedAppDelegate()) app->hiddenBottomHurricaneLamp();
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
   ui::Observe(this, "TraderTypeSelect", &TraderRequestScreen::recvmsg);
-  requestCode_ = -1;
-  DataRefresh();
+  askForUser();
 }
 
 void TraderRequestScreen::viewWillDisappear(bool animated) {
   NetworkActivity(false);
+  live_.stop();
   ui::ViewController::viewWillDisappear(animated);
   foundation::NotificationCenter::defaultCenter().removeObserversOf(this);
+}
+
+void TraderRequestScreen::askForUser() {
+  errorTold_ = false;
+  sendRequest();
+}
+
+void TraderRequestScreen::roundAnswered(uint16_t code) {
+  NetworkActivity(false);
+  errorTold_ = false;
+  live_.answered(code);
+}
+
+void TraderRequestScreen::roundFailed(const ReceiveRecordView* error) {
+  NetworkActivity(false);
+  live_.failed();
+  if (!error || errorTold_) return;
+  errorTold_ = true;
+  ShowErrorText(*error);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -174,47 +193,77 @@ void TraderSelectViewController::viewWillAppear(bool animated) {
   TraderRequestScreen::viewWillAppear(animated);
 }
 
+// The refresh control asks again even while a request is outstanding: the new one replaces it.
 void TraderSelectViewController::DataRefresh() {
+  askForUser();
+}
+
+void TraderSelectViewController::sendRequest() {
   if (listType_ != 0 && listType_ != 1) return;
-  NetworkActivity(true);
-  requestCode_ = NextRequestCode(GlobalDataRequest());
+  live_.begin();
+  incoming_->Clear();
+  nextPacket_ = -1;
+  const uint16_t code = live_.send(GlobalDataRequest());
   uint8_t buffer[1024] = {0};
-  const int n = listType_ == 0
-                    ? MakeRequest_TraderList(0, static_cast<uint16_t>(requestCode_),
-                                             kTraderListPageId, buffer, sizeof buffer)
-                    : MakeRequest_41(0, static_cast<uint16_t>(requestCode_), kTraderListPageId,
-                                     qsdm_, buffer, sizeof buffer);
-  if (n > 0) PushRenZhengQueue(buffer, n);
+  const int n = listType_ == 0 ? MakeRequest_TraderList(0, code, kTraderListPageId, buffer,
+                                                        sizeof buffer)
+                               : MakeRequest_41(0, code, kTraderListPageId, qsdm_, buffer,
+                                                sizeof buffer);
+  if (n <= 0) {
+    foundation::logError("!!!!!!!trader list: the request for list %d could not be built",
+                         listType_);
+    live_.stop();
+    return;
+  }
+  NetworkActivity(true);
+  PushRenZhengQueue(buffer, n);
 }
 
 void TraderSelectViewController::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.header.MainType != kMainTypeLogin ||
-      (view.header.ChildType != LoginChild::kTraderList &&
-       view.header.ChildType != LoginChild::kTraderBranches))
-    return;
-  NetworkActivity(false);
-  requestCode_ = -1;
+  // Only this list's kind, and only the packets of its latest request.
+  const uint8_t child = listType_ == 0 ? LoginChild::kTraderList : LoginChild::kTraderBranches;
+  if (!view.isPacket(kMainTypeLogin, child) || !live_.takes(view.requestCode())) return;
   if (view.header.isError()) {
-    ShowErrorText(view);
+    nextPacket_ = -1;
+    roundFailed(&view);
     return;
   }
-  if (view.header.PackageNo == 0)
-    listDBF_.Parse(view.body, view.bodyLen);
-  else
-    listDBF_.AppendPacket(view.body, view.bodyLen);
+  const int no = view.header.PackageNo;
+  // A packet after the answer was taken whole (a copy) leaves the list as it is.
+  if (no != 0 && nextPacket_ < 0 && live_.current()) return;
+  if (no == 0) {
+    // An empty list may come as an empty body.
+    nextPacket_ = incoming_->Parse(view.body, view.bodyLen) >= 0 || view.bodyLen == 0 ? 1 : -1;
+    if (view.bodyLen == 0) incoming_->Clear();
+  } else if (no == nextPacket_) {
+    nextPacket_ = incoming_->AppendPacket(view.body, view.bodyLen) >= 0 ? no + 1 : -1;
+  } else {
+    nextPacket_ = -1;  // a packet before it is missing
+  }
+  if (no + 1 < view.header.PackageNum) return;
+  if (nextPacket_ < 0) {
+    foundation::logError("!!!!!!!trader list: answer %u came incomplete or unreadable",
+                         view.requestCode());
+    roundFailed(nullptr);
+    return;
+  }
+  std::swap(shown_, incoming_);
+  incoming_->Clear();
+  nextPacket_ = -1;
+  roundAnswered(view.requestCode());
   if (tableView_) tableView_->reloadData();
 }
 
 std::string TraderSelectViewController::rowText(int row) {
-  if (row < 0 || row >= listDBF_.GetRecordNum()) return {};
-  listDBF_.Seek(row);
-  return listDBF_.GetNSString(listType_ == 0 ? 20 : 23);
+  if (row < 0 || row >= shown_->GetRecordNum()) return {};
+  shown_->Seek(row);
+  return shown_->GetNSString(listType_ == 0 ? 20 : 23);
 }
 
 int TraderSelectViewController::tableViewNumberOfRowsInSection(ui::TableView&, int) {
-  return listDBF_.GetRecordNum();
+  return shown_->GetRecordNum();
 }
 
 std::shared_ptr<ui::TableViewCell> TraderSelectViewController::tableViewCellForRowAtIndexPath(
@@ -233,10 +282,10 @@ double TraderSelectViewController::tableViewHeightForRowAtIndexPath(ui::TableVie
 void TraderSelectViewController::tableViewDidSelectRowAtIndexPath(ui::TableView&,
                                                                   const ui::IndexPath& path) {
   auto delegate = delegate_.lock();
-  if (delegate && path.row >= 0 && path.row < listDBF_.GetRecordNum()) {
-    listDBF_.Seek(path.row);
-    const int code = listDBF_.GetInt(listType_ == 0 ? 22 : 25);
-    const std::string name = listDBF_.GetNSString(listType_ == 0 ? 20 : 23);
+  if (delegate && path.row >= 0 && path.row < shown_->GetRecordNum()) {
+    shown_->Seek(path.row);
+    const int code = shown_->GetInt(listType_ == 0 ? 22 : 25);
+    const std::string name = shown_->GetNSString(listType_ == 0 ? 20 : 23);
     delegate->TraderSelectViewDone(*this, code, name, listType_);
   }
   if (auto* navigation = navigationController()) navigation->popViewControllerAnimated(true);
@@ -264,30 +313,48 @@ void TraderInfoController::viewWillAppear(bool animated) {
   TraderRequestScreen::viewWillAppear(animated);
 }
 
+// A refresh while the page's request is outstanding sends nothing; the page asks again by itself
+// when that request fails.
 void TraderInfoController::DataRefresh() {
-  if (requestCode_ != -1) return;
-  NetworkActivity(true);
-  requestCode_ = NextRequestCode(GlobalDataRequest());
+  if (live_.active() && !live_.current()) return;
+  askForUser();
+}
+
+void TraderInfoController::sendRequest() {
+  live_.begin();
+  const uint16_t code = live_.send(GlobalDataRequest());
   uint8_t buffer[1024] = {0};
-  const int n = MakeRequest_42(0, static_cast<uint16_t>(requestCode_), kTraderInfoPageId,
-                               GetDataCenter().GetTraderCode(), GetDataCenter().GetTraderCode2(),
-                               buffer, sizeof buffer, kInfoFields);
-  if (n > 0) PushRenZhengQueue(buffer, n);
+  const int n = MakeRequest_42(0, code, kTraderInfoPageId, GetDataCenter().GetTraderCode(),
+                               GetDataCenter().GetTraderCode2(), buffer, sizeof buffer,
+                               kInfoFields);
+  if (n <= 0) {
+    foundation::logError("!!!!!!!trader info: the request could not be built");
+    live_.stop();
+    return;
+  }
+  NetworkActivity(true);
+  PushRenZhengQueue(buffer, n);
 }
 
 void TraderInfoController::recvmsg(const foundation::Notification& notification) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(notification, view)) return;
-  if (view.header.MainType != kMainTypeLogin || view.header.ChildType != LoginChild::kTraderInfo)
+  // Only the answer to the page's latest request: an earlier one may be another broker's.
+  if (!view.isPacket(kMainTypeLogin, LoginChild::kTraderInfo) ||
+      !live_.takes(view.requestCode()))
     return;
-  requestCode_ = -1;
-  NetworkActivity(false);
   if (view.header.isError()) {
-    ShowErrorText(view);
+    roundFailed(&view);
     return;
   }
   MDBF table;
-  if (table.Parse(view.body, view.bodyLen) >= 0 && table.GetRecordNum() > 0) table.Seek(0);
+  if (table.Parse(view.body, view.bodyLen) < 0 && view.bodyLen > 0) {
+    foundation::logError("!!!!!!!trader info: answer %u is unreadable", view.requestCode());
+    roundFailed(nullptr);
+    return;
+  }
+  roundAnswered(view.requestCode());
+  if (table.GetRecordNum() > 0) table.Seek(0);
   ui::WebView* web = webView();
   if (!web) return;
   const std::string content = table.GetNSString(29);

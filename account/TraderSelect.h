@@ -14,6 +14,9 @@
 #include "platform/ui/View.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/WebView.h"
+#include "widgets/RenewingRequest.h"
+
+struct ReceiveRecordView;
 
 inline constexpr int kTraderInfoWebTag = 1301;
 inline constexpr uint8_t kTraderListPageId = 40;
@@ -68,20 +71,33 @@ class TraderTypeSelectView : public ui::View, public TraderSelectViewDelegate {
 
 // What the list and the information page share: pushed without the tab bar, a refresh button,
 // the "TraderTypeSelect" answers heard while shown, and the request sent on each appearance.
+// Only the answer to the latest request is taken; while none came, what the screen shows stays
+// and it asks again by itself (after an error, a time-out, a dropped connection).
 class TraderRequestScreen : public ui::ViewController {
  public:
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
+  // The refresh control and each appearance.
   virtual void DataRefresh() = 0;
   virtual void recvmsg(const foundation::Notification& notification) = 0;
-  int requestCode() const { return requestCode_; }
+  const RenewingRequest& live() const { return live_; }
 
  protected:
   TraderRequestScreen() { setHidesBottomBarWhenPushed(true); }
-  int requestCode_ = -1;
+  // Sends the screen's request as a new round (also when it asks again by itself).
+  virtual void sendRequest() = 0;
+  // The user asked: an error of this request is told again.
+  void askForUser();
+  // The answer with that code was taken whole.
+  void roundAnswered(uint16_t code);
+  // The latest round failed: its error text is told once, not at every asking again.
+  void roundFailed(const ReceiveRecordView* error);
+
+  RenewingRequest live_;
 
  private:
+  bool errorTold_ = false;
   foundation::ObserversOf observers_{this};
 };
 
@@ -108,16 +124,24 @@ class TraderSelectViewController : public TraderRequestScreen,
   void tableViewDidSelectRowAtIndexPath(ui::TableView& table, const ui::IndexPath& path) override;
 
   int listType() const { return listType_; }
-  MDBF& listDBF() { return listDBF_; }
+  // The list shown: the last answer taken whole.
+  MDBF& listDBF() { return *shown_; }
   ui::TableView* tableView() const { return tableView_.get(); }
   // The text of a row as shown.
   std::string rowText(int row);
+
+ protected:
+  void sendRequest() override;
 
  private:
   std::weak_ptr<TraderSelectViewDelegate> delegate_;
   std::shared_ptr<ui::TableView> tableView_;
   int listType_ = 0;
-  MDBF listDBF_;
+  // The list comes in several packets: they gather apart and replace the list shown only when
+  // the latest request's answer is whole, so a lost or foreign packet never mixes into it.
+  std::unique_ptr<MDBF> shown_ = std::make_unique<MDBF>();
+  std::unique_ptr<MDBF> incoming_ = std::make_unique<MDBF>();
+  int nextPacket_ = -1;  // the packet of the answer that may come next; -1 none
   int qsdm_ = 0;
 };
 
@@ -130,6 +154,9 @@ class TraderInfoController : public TraderRequestScreen, public ui::WebViewDeleg
   void webViewDidFinishLoad(ui::WebView& web) override;
 
   ui::WebView* webView();
+
+ protected:
+  void sendRequest() override;
 };
 
 // The refresh control of the list and information screens' navigation bars.

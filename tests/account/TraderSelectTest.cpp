@@ -8,6 +8,9 @@
 #include "account/TradeLoginViewController.h"
 #include "account/TraderSelect.h"
 #include "core/CDataCenter.h"
+#include "core/DataRequest.h"
+#include "core/LoginRequests.h"
+#include "core/SendQueues.h"
 #include "platform/foundation/Text.h"
 #include "tests/account/AccountScreenSupport.h"
 
@@ -40,6 +43,25 @@ class TraderSelectTest : public accounttest::AccountScreenTest {
   bool WaitForRows(TraderSelectViewController& list, int rows) {
     return pump([&] { return list.listDBF().GetRecordNum() == rows; });
   }
+  // A branch list asked on the screens' connection, and its answer waited for: whatever the
+  // server sent before it has reached the screens by then.
+  bool RoundTrip() {
+    const uint16_t code = NextRequestCode(GlobalDataRequest());
+    uint8_t buffer[1024] = {0};
+    const int n = MakeRequest_41(0, code, kTraderListPageId, 1002, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    bool answered = false;
+    char owner = 0;
+    foundation::NotificationCenter::defaultCenter().addObserver(
+        &owner, "TraderTypeSelect", [&](const foundation::Notification& note) {
+          ReceiveRecordView view;
+          answered = answered || (ReceiveRecordView::From(note, view) && view.requestCode() == code);
+        });
+    PushRenZhengQueue(buffer, n);
+    const bool ok = pump([&] { return answered; });
+    foundation::NotificationCenter::defaultCenter().removeObserversOf(&owner);
+    return ok;
+  }
 };
 
 TEST_F(TraderSelectTest, BrokerListInThreePacketsAndItsRefreshes) {
@@ -55,29 +77,47 @@ TEST_F(TraderSelectTest, BrokerListInThreePacketsAndItsRefreshes) {
   ASSERT_EQ(Requests(Role::Auth, 144, 40).size(), 1u);
   EXPECT_EQ(Requests(Role::Auth, 144, 40)[0].header.PageID, 40);
 
-  // The refresh control sends again even while a request is outstanding; a later answer
-  // replaces the list.
-  server->setFault(Role::Auth, Fault::Stall);
+  // The refresh control sends again even while a request is outstanding, and only the latest
+  // request's answer, whole, replaces the list: the first request's last packet comes alone
+  // (its first two are held back), and those two come after the second request's answer.
+  server->setFault(Role::Auth, Fault::Hold, 2);
   list->DataRefresh();
+  ASSERT_TRUE(WaitForRequests(Role::Auth, 144, 40, 2));
   list->DataRefresh();
   ASSERT_TRUE(WaitForRequests(Role::Auth, 144, 40, 3));
-  server->clearFaults();
-  // The answers let go come in their packets: the list holds the last one whole before the next
-  // request.
-  ASSERT_TRUE(WaitForRows(*list, 60));
-  Settle();
+  ASSERT_TRUE(RoundTrip());
+  server->releaseHeld(Role::Auth);
+  // The round trip's branch answer, another kind of list, is not taken either.
+  ASSERT_TRUE(RoundTrip());
+  EXPECT_EQ(list->listDBF().GetRecordNum(), 60);
+  EXPECT_EQ(list->rowText(59), "荆州第59证券");
+  EXPECT_TRUE(list->live().current());
+  // Answers without a request's code (another kind, or this one) change nothing.
+  PostAnswer("TraderTypeSelect", 144, 41, 40, false);
+  PostAnswer("TraderTypeSelect", 144, 40, 40, false);
+  EXPECT_EQ(list->listDBF().GetRecordNum(), 60);
 
-  // An error answer shows the text and keeps the rows.
+  // An error answer shows the text and keeps the rows; a little later the list asks again.
   server->setFault(Role::Auth, Fault::ErrorReply, 1, "券商列表暂不可用", false);
   list->DataRefresh();
   ASSERT_TRUE(WaitForAlert([](ui::AlertView& a) { return a.message() == "券商列表暂不可用"; }));
   EXPECT_EQ(list->listDBF().GetRecordNum(), 60);
   ui::AlertView::dismissAll();
+  advance(1);
+  ASSERT_TRUE(pump([&] { return list->live().current(); }));
+  EXPECT_EQ(Requests(Role::Auth, 144, 40).size(), 5u);
 
-  // A branch answer is taken too, read with this list's own fields (a broker list has none of
-  // the branch names).
-  PostAnswer("TraderTypeSelect", 144, 41, 40, false);
-  EXPECT_EQ(list->listDBF().GetRecordNum(), 0);
+  // So it does when no answer comes: a stalled server, then a dropped connection.
+  server->setFault(Role::Auth, Fault::Stall, 3);
+  list->DataRefresh();
+  ASSERT_TRUE(WaitForRequests(Role::Auth, 144, 40, 6));
+  server->dropConnections(Role::Auth);
+  advance(7);
+  advance(1);
+  ASSERT_TRUE(pump([&] { return list->live().current(); }));
+  EXPECT_GE(Requests(Role::Auth, 144, 40).size(), 7u);
+  EXPECT_EQ(list->listDBF().GetRecordNum(), 60);
+  EXPECT_EQ(ui::AlertView::visibleAlerts().size(), 0u);
 }
 
 TEST_F(TraderSelectTest, TheFormChoosesBrokerAndBranch) {
