@@ -174,14 +174,19 @@ TEST_F(TraderSelectTest, TheInformationPageLoadsAddressOrHtml) {
   EXPECT_EQ(RequestField(sent[0], 22), "1001");
   EXPECT_EQ(RequestField(sent[0], 25), "2");
 
-  // A refresh while a request is outstanding sends nothing.
-  server->setFault(Role::Auth, Fault::Stall);
+  // A refresh while a request is outstanding sends nothing; when no answer comes the page asks
+  // again by itself.
+  server->setFault(Role::Auth, Fault::Stall, 1);
   GetDataCenter().SetYYB(1002, "长江证券");
   page->DataRefresh();
   page->DataRefresh();
   ASSERT_TRUE(WaitForRequests(Role::Auth, 144, 42, 2));
   pump([] { return false; }, 0.2);
   EXPECT_EQ(Requests(Role::Auth, 144, 42).size(), 2u);
+  advance(7);
+  advance(1);
+  ASSERT_TRUE(pump([&] { return page->webView()->pageText().find("营业部编号") != std::string::npos; }));
+  EXPECT_EQ(RequestField(Requests(Role::Auth, 144, 42).back(), 22), "1002");
   server->clearFaults();
   Navigation()->popViewControllerAnimated(false);
 
