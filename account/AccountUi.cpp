@@ -230,4 +230,31 @@ bool TakeLoginPageAnswer(const foundation::Notification& notification, ReceiveRe
   return true;
 }
 
+void PacketGather::reset() {
+  table_.Clear();
+  next_ = 0;
+}
+
+PacketGather::Step PacketGather::add(const ReceiveRecordView& packet) {
+  const int no = packet.header.PackageNo;
+  if (no == 0) {
+    table_.Clear();
+    // An empty table may come as an empty body.
+    next_ = packet.bodyLen == 0 || table_.Parse(packet.body, packet.bodyLen) >= 0 ? 1 : kBroken;
+  } else if (next_ == kTaken) {
+    return Step::Stray;
+  } else if (no == next_) {
+    next_ = table_.AppendPacket(packet.body, packet.bodyLen) >= 0 ? no + 1 : kBroken;
+  } else {
+    next_ = kBroken;
+  }
+  if (no + 1 < packet.header.PackageNum) return Step::More;
+  if (next_ == kBroken) {
+    next_ = 0;
+    return Step::Broken;
+  }
+  next_ = kTaken;
+  return Step::Whole;
+}
+
 }  // namespace accountui

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/MDBF.h"
 #include "core/ReceiveRecord.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Color.h"
@@ -130,5 +131,26 @@ bool TakeLoginPageAnswer(const foundation::Notification& notification, ReceiveRe
                          const std::function<void()>& hideWaiting,
                          const std::function<void()>& onConnectFailed,
                          const std::function<void()>& onLoginRefused);
+
+// The packets of one answer of record tables, gathered in order into a table of their own: what a
+// screen shows is replaced only by a whole answer, never by part of one or by a packet out of its
+// place (one of an earlier request, or after a lost one).
+class PacketGather {
+ public:
+  // More to come; the answer is whole; it cannot be whole (a packet missing or unreadable); a
+  // packet after the answer was taken whole (a copy), which changes nothing.
+  enum class Step { More, Whole, Broken, Stray };
+  // A new answer is awaited.
+  void reset();
+  // Takes the next packet of the answer awaited (a packet 0 starts it again).
+  Step add(const ReceiveRecordView& packet);
+  // The answer gathered, whole once add said so.
+  MDBF& table() { return table_; }
+
+ private:
+  MDBF table_;
+  static constexpr int kBroken = -1, kTaken = -2;
+  int next_ = 0;  // the packet that may come next, or kBroken, or kTaken
+};
 
 }  // namespace accountui

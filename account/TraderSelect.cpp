@@ -201,8 +201,7 @@ void TraderSelectViewController::DataRefresh() {
 void TraderSelectViewController::sendRequest() {
   if (listType_ != 0 && listType_ != 1) return;
   live_.begin();
-  incoming_->Clear();
-  nextPacket_ = -1;
+  incoming_.reset();
   const uint16_t code = live_.send(GlobalDataRequest());
   uint8_t buffer[1024] = {0};
   const int n = listType_ == 0 ? MakeRequest_TraderList(0, code, kTraderListPageId, buffer,
@@ -226,44 +225,35 @@ void TraderSelectViewController::recvmsg(const foundation::Notification& notific
   const uint8_t child = listType_ == 0 ? LoginChild::kTraderList : LoginChild::kTraderBranches;
   if (!view.isPacket(kMainTypeLogin, child) || !live_.takes(view.requestCode())) return;
   if (view.header.isError()) {
-    nextPacket_ = -1;
+    incoming_.reset();
     roundFailed(&view);
     return;
   }
-  const int no = view.header.PackageNo;
-  // A packet after the answer was taken whole (a copy) leaves the list as it is.
-  if (no != 0 && nextPacket_ < 0 && live_.current()) return;
-  if (no == 0) {
-    // An empty list may come as an empty body.
-    nextPacket_ = incoming_->Parse(view.body, view.bodyLen) >= 0 || view.bodyLen == 0 ? 1 : -1;
-    if (view.bodyLen == 0) incoming_->Clear();
-  } else if (no == nextPacket_) {
-    nextPacket_ = incoming_->AppendPacket(view.body, view.bodyLen) >= 0 ? no + 1 : -1;
-  } else {
-    nextPacket_ = -1;  // a packet before it is missing
+  switch (incoming_.add(view)) {
+    case accountui::PacketGather::Step::More:
+    case accountui::PacketGather::Step::Stray:
+      return;
+    case accountui::PacketGather::Step::Broken:
+      foundation::logError("!!!!!!!trader list: answer %u came incomplete or unreadable",
+                           view.requestCode());
+      roundFailed(nullptr);
+      return;
+    case accountui::PacketGather::Step::Whole:
+      break;
   }
-  if (no + 1 < view.header.PackageNum) return;
-  if (nextPacket_ < 0) {
-    foundation::logError("!!!!!!!trader list: answer %u came incomplete or unreadable",
-                         view.requestCode());
-    roundFailed(nullptr);
-    return;
-  }
-  std::swap(shown_, incoming_);
-  incoming_->Clear();
-  nextPacket_ = -1;
+  listDBF_.CopyFrom(incoming_.table(), 0, -1);
   roundAnswered(view.requestCode());
   if (tableView_) tableView_->reloadData();
 }
 
 std::string TraderSelectViewController::rowText(int row) {
-  if (row < 0 || row >= shown_->GetRecordNum()) return {};
-  shown_->Seek(row);
-  return shown_->GetNSString(listType_ == 0 ? 20 : 23);
+  if (row < 0 || row >= listDBF_.GetRecordNum()) return {};
+  listDBF_.Seek(row);
+  return listDBF_.GetNSString(listType_ == 0 ? 20 : 23);
 }
 
 int TraderSelectViewController::tableViewNumberOfRowsInSection(ui::TableView&, int) {
-  return shown_->GetRecordNum();
+  return listDBF_.GetRecordNum();
 }
 
 std::shared_ptr<ui::TableViewCell> TraderSelectViewController::tableViewCellForRowAtIndexPath(
@@ -282,10 +272,10 @@ double TraderSelectViewController::tableViewHeightForRowAtIndexPath(ui::TableVie
 void TraderSelectViewController::tableViewDidSelectRowAtIndexPath(ui::TableView&,
                                                                   const ui::IndexPath& path) {
   auto delegate = delegate_.lock();
-  if (delegate && path.row >= 0 && path.row < shown_->GetRecordNum()) {
-    shown_->Seek(path.row);
-    const int code = shown_->GetInt(listType_ == 0 ? 22 : 25);
-    const std::string name = shown_->GetNSString(listType_ == 0 ? 20 : 23);
+  if (delegate && path.row >= 0 && path.row < listDBF_.GetRecordNum()) {
+    listDBF_.Seek(path.row);
+    const int code = listDBF_.GetInt(listType_ == 0 ? 22 : 25);
+    const std::string name = listDBF_.GetNSString(listType_ == 0 ? 20 : 23);
     delegate->TraderSelectViewDone(*this, code, name, listType_);
   }
   if (auto* navigation = navigationController()) navigation->popViewControllerAnimated(true);

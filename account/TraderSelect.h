@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "account/AccountUi.h"
 #include "core/MDBF.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Button.h"
@@ -125,7 +126,7 @@ class TraderSelectViewController : public TraderRequestScreen,
 
   int listType() const { return listType_; }
   // The list shown: the last answer taken whole.
-  MDBF& listDBF() { return *shown_; }
+  MDBF& listDBF() { return listDBF_; }
   ui::TableView* tableView() const { return tableView_.get(); }
   // The text of a row as shown.
   std::string rowText(int row);
@@ -137,11 +138,10 @@ class TraderSelectViewController : public TraderRequestScreen,
   std::weak_ptr<TraderSelectViewDelegate> delegate_;
   std::shared_ptr<ui::TableView> tableView_;
   int listType_ = 0;
+  MDBF listDBF_;
   // The list comes in several packets: they gather apart and replace the list shown only when
-  // the latest request's answer is whole, so a lost or foreign packet never mixes into it.
-  std::unique_ptr<MDBF> shown_ = std::make_unique<MDBF>();
-  std::unique_ptr<MDBF> incoming_ = std::make_unique<MDBF>();
-  int nextPacket_ = -1;  // the packet of the answer that may come next; -1 none
+  // the latest request's answer is whole.
+  accountui::PacketGather incoming_;
   int qsdm_ = 0;
 };
 

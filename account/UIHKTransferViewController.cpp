@@ -250,6 +250,7 @@ void UIHKTransferViewController::viewDidAppear(bool animated) {
         if (!text.empty()) ShowMessageAlert(text);
       });
   showWaiting();
+  banksAfterAssets_ = true;
   requestAssetInfo();
 }
 
@@ -288,10 +289,12 @@ void UIHKTransferViewController::hideWaiting() {
 void UIHKTransferViewController::DataRefresh() {
   if (waiter_.busy()) return;
   showWaiting();
+  banksAfterAssets_ = true;
   requestAssetInfo();
 }
 
 void UIHKTransferViewController::requestAssetInfo(int start) {
+  assetsIncoming_.reset();
   m_RequestCode[kAssets] = MakeRequest_BankInfo(
       GlobalTradeRequest(), 0, static_cast<uint8_t>(m_cols.func), start, m_cols.pagerecnum, "",
       m_cols.field, static_cast<uint8_t>(m_cols.bigFunc));
@@ -303,6 +306,8 @@ void UIHKTransferViewController::expectAnswer(int code) {
 }
 
 void UIHKTransferViewController::requestBankInfo() {
+  banksAfterAssets_ = false;
+  banksIncoming_.reset();
   m_RequestCode[kBankInfo] = MakeRequest_BankInfo(GlobalTradeRequest(), 0, TradeChild::kBankInfo, 0,
                                                   kBankInfoCount, "", kBankFields, kMainTypeTrade);
   expectAnswer(m_RequestCode[kBankInfo]);
@@ -441,17 +446,22 @@ void UIHKTransferViewController::recvmsg(const foundation::Notification& notific
     if (!waiter_.takes(static_cast<uint16_t>(code))) return;
     if (view.header.isError()) {
       waiter_.failed();
-      takeAnswer(view, m_bdf);
+      ShowErrorText(view);
       return;
     }
-    if (view.header.PackageNo == 0)
-      m_bdf.Parse(view.body, view.bodyLen);
-    else
-      m_bdf.AppendPacket(view.body, view.bodyLen);
-    if (last) {
-      hideWaiting();
-      parseBankInfo(m_bdf);
+    switch (banksIncoming_.add(view)) {
+      case accountui::PacketGather::Step::More:
+      case accountui::PacketGather::Step::Stray:
+        return;
+      case accountui::PacketGather::Step::Broken:
+        foundation::logError("!!!!!!!transfer: bank information %d came incomplete", code);
+        waiter_.failed();
+        return;
+      case accountui::PacketGather::Step::Whole:
+        break;
     }
+    hideWaiting();
+    parseBankInfo(banksIncoming_.table());
     return;
   }
   const int slot = child == TradeChild::kTransfer  ? kTransfer
@@ -489,15 +499,26 @@ void UIHKTransferViewController::recvmsg(const foundation::Notification& notific
     if (!waiter_.takes(static_cast<uint16_t>(code))) return;
     if (view.header.isError()) {
       waiter_.failed();
-      takeAnswer(view, m_listdbf);
+      ShowErrorText(view);
       return;
     }
-    requestBankInfo();
-    if (view.header.PackageNo == 0)
-      m_listdbf.Parse(view.body, view.bodyLen);
+    switch (assetsIncoming_.add(view)) {
+      case accountui::PacketGather::Step::More:
+      case accountui::PacketGather::Step::Stray:
+        return;
+      case accountui::PacketGather::Step::Broken:
+        foundation::logError("!!!!!!!transfer: asset page %d came incomplete", code);
+        waiter_.failed();
+        return;
+      case accountui::PacketGather::Step::Whole:
+        break;
+    }
+    m_listdbf.CopyFrom(assetsIncoming_.table(), 0, -1);
+    updateTableViewStatus();
+    if (banksAfterAssets_)
+      requestBankInfo();
     else
-      m_listdbf.AppendPacket(view.body, view.bodyLen);
-    if (last) updateTableViewStatus();
+      hideWaiting();
   }
 }
 

@@ -123,7 +123,13 @@ class UIHKTransferViewController : public UICustomTableBaseController,
   std::shared_ptr<ui::Button> m_pBtnTransfer;
   std::shared_ptr<ui::Button> m_pBtnReset;
   int m_transferType = 0;
-  MDBF m_bdf;
+  // The bank information and the asset pages come in several packets: each gathers apart and is
+  // taken only whole.
+  accountui::PacketGather banksIncoming_;
+  accountui::PacketGather assetsIncoming_;
+  // The banks are asked once a refresh, after its assets; a page of the asset table leaves the
+  // chosen bank and currency.
+  bool banksAfterAssets_ = false;
   std::array<int, 5> m_RequestCode{-1, -1, -1, -1, -1};
   int32_t m_nCurrentPwdFlag = 0xFFFFF;
   std::shared_ptr<Table_TableView> _tableTableView;

@@ -130,6 +130,12 @@ TEST_F(TransferTest, TheTransferableAmountFollowsTheChosenCurrency) {
   auto asked = Requests(Role::Trade, 146, 45);
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_EQ(RequestField(asked[0], 6), "1");
+  // A page of the asset table changes neither the choice nor its amount.
+  out->tableTableViewReloadDataWithStatus(*out->assetTable(), 2);
+  ASSERT_TRUE(pump([&] { return out->pageText() == "当前2页/一共4页"; }));
+  Settle();
+  EXPECT_EQ(out->currencyList()->currentIndex(), 1);
+  EXPECT_EQ(out->transferableLabel()->text(), "9024.06");
   Choose(*out->currencyList(), 0, *out);
   EXPECT_TRUE(pump([&] { return out->transferableLabel()->text() == "8000.00"; }, 3));
   EXPECT_TRUE(out->waitingBox()->isHidden());
