@@ -19,6 +19,7 @@
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
 #include "widgets/ScreenParts.h"
+#include "widgets/StaleCheck.h"
 
 namespace {
 
@@ -137,6 +138,8 @@ void TraderRequestScreen::viewDidLoad() {
   ui::ViewController::viewDidLoad();
   Extend::resizeClientViewForiOS7(*this);
   live_.setAsk(ui::WhileAlive(this, &TraderRequestScreen::sendRequest));
+  DeclareStaleCheck(*view(), "broker list or page", weakAs<TraderRequestScreen>(),
+                    &TraderRequestScreen::live_);
   navigationItem().setRightBarButtonItem(ui::BarButtonItem::withCustomView(
       MakeRefreshButton(ui::WhileAlive(this, &TraderRequestScreen::DataRefresh))));
 }

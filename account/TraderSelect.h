@@ -17,8 +17,6 @@
 #include "platform/ui/WebView.h"
 #include "widgets/RenewingRequest.h"
 
-struct ReceiveRecordView;
-
 inline constexpr int kTraderInfoWebTag = 1301;
 inline constexpr uint8_t kTraderListPageId = 40;
 inline constexpr uint8_t kTraderInfoPageId = 42;
