@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <atomic>
+#include <cairo.h>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -403,16 +404,68 @@ std::vector<ScreenText> seenTexts(const gfx::DrawnTextCollector& collector, doub
 
 }  // namespace
 
-gfx::Image renderPortraitScreen(double scale) {
-  tickAnimations();
-  gfx::Rect screen = Screen::main().bounds();
-  gfx::ImageContext image(screen.size, scale, true);
-  if (!image.isValid()) return {};
-  gfx::Context& ctx = image.context();
+namespace {
+
+// A surface of w x h pixels to draw the screen on (one reference is the caller's). The walks
+// draw the screen after every step: the surface of an earlier drawing is drawn on again once
+// no picture holds it any more, rather than a new one of several megabytes being mapped,
+// cleared by the kernel and unmapped each time.
+cairo_surface_t* screenSurface(int w, int h) {
+  static cairo_surface_t* kept[2] = {nullptr, nullptr};  // a shot's scale and the scene's
+  static int next = 0;
+  for (cairo_surface_t* s : kept)
+    if (s && cairo_surface_get_reference_count(s) == 1 && cairo_image_surface_get_width(s) == w &&
+        cairo_image_surface_get_height(s) == h)
+      return cairo_surface_reference(s);
+  cairo_surface_t* fresh = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+  cairo_surface_t*& slot = kept[next];
+  next = 1 - next;
+  if (slot) cairo_surface_destroy(slot);
+  slot = cairo_surface_reference(fresh);
+  return fresh;
+}
+
+void drawScreen(gfx::Context& ctx) {
   ctx.setFillColor(gfx::Color::black());
-  ctx.fillRect(screen);
+  ctx.fillRect(Screen::main().bounds());
   Application::shared().render(ctx);
-  return image.image();
+}
+
+// The portrait screen drawn at `scale` on a surface (the caller's reference), or null when
+// the screen cannot be drawn at that scale.
+cairo_surface_t* drawPortrait(double scale) {
+  tickAnimations();
+  const gfx::Size size = Screen::main().bounds().size;
+  const double pw = size.width * scale, ph = size.height * scale;
+  if (!(scale > 0 && pw > 0 && ph > 0 && pw < 32768 && ph < 32768)) {
+    gfx::ImageContext invalid(size, scale, true);  // logs what is wrong
+    return nullptr;
+  }
+  cairo_surface_t* surface = screenSurface(static_cast<int>(std::ceil(pw - 1e-9)),
+                                           static_cast<int>(std::ceil(ph - 1e-9)));
+  cairo_t* cr = cairo_create(surface);
+  cairo_scale(cr, scale, scale);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  {
+    gfx::CairoContext ctx(cr, scale);
+    drawScreen(ctx);
+  }
+  cairo_destroy(cr);
+  cairo_surface_flush(surface);
+  return surface;
+}
+
+}  // namespace
+
+gfx::Image renderPortraitScreen(double scale) {
+  cairo_surface_t* surface = drawPortrait(scale);
+  if (!surface) return {};
+  // The picture is the surface itself, not a copy: it is drawn on again only once no picture
+  // holds it (screenSurface).
+  gfx::Image image = gfx::Image::fromCairoSurface(surface, scale);
+  cairo_surface_destroy(surface);
+  return image;
 }
 
 namespace {
@@ -492,7 +545,9 @@ bool writeCheckedShot(const std::string& path, double scale,
 
 std::vector<ScreenText> textsOnScreen() {
   gfx::DrawnTextCollector collector;
-  renderScreen(1);
+  // Only the texts drawn are wanted: no picture taken out, none turned upright (seenTexts turns
+  // the rects).
+  if (cairo_surface_t* surface = drawPortrait(1)) cairo_surface_destroy(surface);
   return seenTexts(collector, 1);
 }
 
