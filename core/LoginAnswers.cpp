@@ -10,6 +10,7 @@
 #include "core/InfoRequests.h"
 #include "core/LoginRequests.h"
 #include "core/MDBF.h"
+#include "core/QuoteCache.h"
 #include "core/ReceiveRecord.h"
 #include "core/SelfStock.h"
 #include "platform/foundation/Log.h"
@@ -71,6 +72,8 @@ void doInitAfterRZLogin(MDBF* m) {
 }
 
 void doInitAfterHQLogin(MDBF* m) {
+  // Whatever the connection answers from now on is the market as the server holds it now.
+  QuoteCache_NewSession();
   if (!m) return;
   char rights[300] = {0};
   m->GetFieldText(35, rights, sizeof(rights));

@@ -54,6 +54,8 @@ void CQuoteCache::Init() {
   std::memset(keyCode_, 0, sizeof keyCode_);
   std::memset(keyMarket_, 0, sizeof keyMarket_);
   std::memset(volumeKnown_, 0, sizeof volumeKnown_);
+  std::memset(sessionOf_, 0, sizeof sessionOf_);
+  session_ = 0;
   std::memset(static_cast<void*>(seats_), 0, sizeof seats_);
   static const struct {
     uint8_t market;
@@ -68,6 +70,11 @@ void CQuoteCache::Init() {
   count_ = kPinned;
   generation_ = 0;
   seatCount_ = 0;
+}
+
+void CQuoteCache::NewSession() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++session_;
 }
 
 int CQuoteCache::FindLocked(uint8_t market, int64_t codeKey) const {
@@ -95,6 +102,7 @@ int CQuoteCache::PlaceLocked(const tagLocalStockData& rec, bool volumeKnown) {
   keyMarket_[i] = rec.market;
   keyCode_[i] = RecordCodeKey(rec);
   volumeKnown_[i] = volumeKnown;
+  sessionOf_[i] = session_;
   return i;
 }
 
@@ -146,7 +154,8 @@ int CQuoteCache::MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* 
   const bool givesVolume = Carries(ids, idCount, 6);
 
   int i = FindLocked(fresh.market, RecordCodeKey(fresh));
-  if (i >= 0 && IsOlderMoment(fresh, records_[i], ids, idCount)) {
+  const bool rewound = i >= 0 && IsOlderMoment(fresh, records_[i], ids, idCount);
+  if (rewound && sessionOf_[i] == session_) {
     // A late answer (one the server made minutes ago and sent only now): its figures are of an
     // earlier moment than those held, and merged over them they would contradict the rest (an
     // older 总量 beside newer 外盘 and 内盘). The record stays as it is.
@@ -166,8 +175,12 @@ int CQuoteCache::MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* 
     // The latest trade is what the day's volume rose by since the volume held; a record that
     // held none (its lists asked for other figures) has no rise to tell, and the day's whole
     // volume is not one trade's.
-    const int64_t risen =
-        givesVolume && volumeKnown_[i] ? PositiveDelta64(fresh.volume, stored.volume) : 0;
+    const int64_t risen = givesVolume && volumeKnown_[i] && !rewound
+                              ? PositiveDelta64(fresh.volume, stored.volume)
+                              : 0;
+    // A new session's market behind the one held: the latest trade held is of another day's
+    // course, and this answer tells none unless it carries its own.
+    if (rewound) stored.realvol = vmath::kEmpty64;
     // An answer that moves the volume without its own 现量 leaves the one held of an older
     // minute: it takes the rise only where the rise is the latest trade, else none is known.
     if (risen > 0)
@@ -177,6 +190,7 @@ int CQuoteCache::MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* 
     if (rise) *rise = risen;
     MergeQuoteRecord(stored, fresh, ids, idCount);
     volumeKnown_[i] = volumeKnown_[i] || givesVolume;
+    sessionOf_[i] = session_;
   } else {
     i = PlaceLocked(fresh, givesVolume);
   }
@@ -572,6 +586,9 @@ CQuoteCache& GetQuoteCache() {
 
 void QuoteCache_Init() {
   GetQuoteCache().Init();
+}
+void QuoteCache_NewSession() {
+  GetQuoteCache().NewSession();
 }
 int UpdateQuotes(const uint8_t* body, size_t len) {
   return GetQuoteCache().UpdateQuotes(body, len);

@@ -42,6 +42,12 @@ class CQuoteCache {
   // Empties the cache and creates the three index records.
   void Init();
 
+  // A new login of the quote connection: what it answers is the market as the server holds it
+  // now. A late answer can only come on the connection that asked, so the guard against older
+  // figures holds within a session; across one the server's word is taken even where it is of
+  // an earlier minute (a server started again over a market it plays anew).
+  void NewSession();
+
   // Merges one wire record under the given stamp. Returns its wire length, or -1/-2 when it
   // does not decode (nothing stored).
   int UpdateQuoteRecord(const uint8_t* ids, size_t idCount, const uint8_t* src, size_t len,
@@ -112,6 +118,9 @@ class CQuoteCache {
   // Whether a record has been given its day's volume (id 6). A record made by a list that did
   // not ask for it holds 0 there, which is no volume to count the latest trade's from.
   bool volumeKnown_[kCapacity];
+  // The session each record was last merged in.
+  uint32_t sessionOf_[kCapacity];
+  uint32_t session_ = 0;
   int count_ = 0;
   uint32_t generation_ = 0;
   tagHKSeat seats_[kSeatCapacity];
@@ -123,6 +132,7 @@ CQuoteCache& GetQuoteCache();
 
 // The same operations on the process-wide cache.
 void QuoteCache_Init();
+void QuoteCache_NewSession();
 int UpdateQuotes(const uint8_t* body, size_t len);
 int QuoteCache_ParseListReply(const uint8_t* body, size_t len, tagCodeItem* items, int maxItems,
                               uint8_t* head);

@@ -168,6 +168,23 @@ TEST_F(QuoteCacheTest, ALateAnswerLeavesTheNewerFiguresAsTheyAre) {
   const Wire bare = One({9, 10, 6}, Wire().u8(1).text("600000", 8).i64(700));
   cache_->MergeOne(bare.data(), bare.size(), &out);
   EXPECT_EQ(out.volume, 700);
+
+  // A new login (a server started again, playing its market anew from an earlier minute): its
+  // answers are the market now. The latest trade held is of the course left, so none is known.
+  const Wire ahead = quote(1030, 6000, at(11, 11, 0));
+  const Wire again = One({9, 10, 5, 6, 21}, Wire().u8(1).text("600000", 8).i32(990).i64(3000).i32(
+                                                static_cast<int32_t>(at(11, 10, 30))));
+  ASSERT_GT(cache_->MergeOne(ahead.data(), ahead.size(), &out), 0);
+  cache_->NewSession();
+  ASSERT_GT(cache_->MergeOne(again.data(), again.size(), &out), 0);
+  EXPECT_EQ(Get(1, "600000").volume, 3000);
+  EXPECT_EQ(Get(1, "600000").datetime.Minute, 30u);
+  EXPECT_TRUE(vmath::IsMark(out.realvol));
+  // Within that session the guard holds again.
+  ASSERT_GT(cache_->MergeOne(ahead.data(), ahead.size(), &out), 0);
+  const Wire behind = quote(1000, 2000, at(11, 10, 20));
+  ASSERT_GT(cache_->MergeOne(behind.data(), behind.size(), &out), 0);
+  EXPECT_EQ(Get(1, "600000").volume, 6000);
 }
 
 TEST_F(QuoteCacheTest, TheRiseIsTheLatestTradeOnlyFromTheMinuteHeldOrTheNext) {
