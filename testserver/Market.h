@@ -328,8 +328,8 @@ class Market {
   TapeMinute tapeMinute(const Security& s, int i, int32_t low, int32_t high) const;
   // The shown session's trades of its first `n` minutes, summed.
   const TapeTotals& tapeTotals(const Security& s, int n) const;
-  // The figures after each of the first `n` minutes (only the last one filled in unless
-  // `everyMinute`).
+  // The figures after each of the first `n` minutes; unless `everyMinute`, only those after the
+  // last of them (one entry).
   std::vector<MinuteFigures> figures(const Security& s, int n, bool everyMinute = true) const;
   void recomputeAggregate(Security& s);
   DayBar todayBar(const Security& s) const;

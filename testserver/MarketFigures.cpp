@@ -145,7 +145,9 @@ std::vector<std::array<int64_t, 2>> Market::mainAfterEachMinute(
 std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyMinute) const {
   const tagLocalStockData& q = s.q;
   n = std::clamp(n, 0, static_cast<int>(s.path.size()));
-  std::vector<MinuteFigures> out(static_cast<size_t>(n));
+  // The quote's figures alone are one entry: every quote of every security is worked out again
+  // at each minute, and a day's entries would be cleared and thrown away each time.
+  std::vector<MinuteFigures> out(static_cast<size_t>(everyMinute ? n : std::min(n, 1)));
   const double avg5 = FiveDayVolume(s);
   const int64_t unit = q.unit > 0 ? q.unit : 1;
   const int64_t buyAvr5 = BuyAverage5(s);
@@ -160,7 +162,7 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
   std::vector<TapeTrade> trades;
   int32_t low = 0, high = 0;
   for (int i = 0; i < n; ++i) {
-    MinuteFigures& f = out[static_cast<size_t>(i)];
+    MinuteFigures& f = out[everyMinute ? static_cast<size_t>(i) : 0];
     volume += s.minuteVolume[i];
     amount += s.minuteAmount[i];
     priced += static_cast<double>(s.minuteVolume[i]) * s.path[i];
