@@ -10,6 +10,7 @@
 #include "core/InfoRequests.h"
 #include "core/LoginRequests.h"
 #include "core/MDBF.h"
+#include "core/NetworkThreads.h"
 #include "core/QuoteCache.h"
 #include "core/ReceiveRecord.h"
 #include "core/SelfStock.h"
@@ -115,6 +116,7 @@ bool HandleRZLoginAnswer(const uint8_t* record) {
 bool HandleHQLoginAnswer(const uint8_t* record) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(record, kReceiveRecordSize, view)) return false;
+  NoteQuoteLoginAnswered();
   if (!view.header.isError()) {
     MDBF table;
     bool parsed = ParseBody(view, table);
@@ -133,6 +135,7 @@ bool HandleHQLoginAnswer(const uint8_t* record) {
 void HandleReloginAnswer(const uint8_t* record) {
   ReceiveRecordView view;
   if (!ReceiveRecordView::From(record, kReceiveRecordSize, view)) return;
+  NoteQuoteLoginAnswered();
   if (view.header.isError()) {
     ResetAllCoreState();
     // The session's rights went with it: the screens hear of it as of any change of login.

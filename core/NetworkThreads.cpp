@@ -1,5 +1,6 @@
 #include "core/NetworkThreads.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <ctime>
@@ -63,6 +64,9 @@ std::atomic<bool> g_quoteDropped{false};
 // whatever clock the screens run on.
 std::atomic<double> g_lastReceived{-1e9};
 std::atomic<double> g_lastQuoteAnswer{-1e9};
+// When the login put in front of a new quote connection went, on the screens' clock; 0 once
+// answered.
+std::atomic<double> g_quoteLoginSentAt{0};
 
 double RealSeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
@@ -202,6 +206,7 @@ void StopNetworkThreads() {
   for (int i = 0; i < kConnectionCount; ++i) Sockets()[i].JoinAttempts();
   state.stopping = false;
   g_quoteDropped = false;
+  g_quoteLoginSentAt = 0;
   foundation::logInfo("network threads stopped");
 }
 
@@ -245,6 +250,21 @@ void NoteConnectionDropped(CoreConnection which) {
 
 bool IsQuoteConnectionDropped() {
   return g_quoteDropped.load();
+}
+
+void NoteQuoteLoginAnswered() {
+  g_quoteLoginSentAt.store(0);
+}
+
+bool DropStalledQuoteLogin(double seconds) {
+  const double sent = g_quoteLoginSentAt.load();
+  if (sent == 0 || foundation::Clock::now() - sent < seconds) return false;
+  double expected = sent;
+  if (!g_quoteLoginSentAt.compare_exchange_strong(expected, 0.0)) return false;
+  foundation::logInfo("hqsocket: no answer to its login in %.0f s, connecting again", seconds);
+  GetCoreSocket(CoreConnection::Quote).Close();
+  g_quoteDropped.store(true);
+  return true;
 }
 
 void NoteBytesReceived() {
@@ -319,6 +339,8 @@ void RunSendTurn(CoreConnection which, int childType) {
     }
     PutLoginInFront(which, childType, turn);
     if (!turn.empty()) connection.AwaitAnswerTo(turn.data(), static_cast<int>(turn.size()));
+    if (which == CoreConnection::Quote && !turn.empty())
+      g_quoteLoginSentAt.store(std::max(foundation::Clock::now(), 1e-9));
     // What the screens ask again is queued behind the login put in front here.
     if (which == CoreConnection::Quote && g_quoteDropped.exchange(false))
       CallAppHooksOnMain([](AppHooks& hooks) { hooks.quoteConnectionReopened(); });

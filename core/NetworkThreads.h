@@ -56,6 +56,13 @@ void SetLastSendRecvTime(int64_t seconds);
 void NoteConnectionDropped(CoreConnection which);
 // True from a drop of the quote connection until a turn has connected it again.
 bool IsQuoteConnectionDropped();
+// The login a new quote connection sends in front of its first request was answered (either
+// way), or no longer counts.
+void NoteQuoteLoginAnswered();
+// A quote connection whose login has had no answer for `seconds` (on the screens' clock) is of
+// no use: the server took it and stalls. It is closed and counted as dropped, so that the next
+// turn connects again with a login of its own and the screens ask again (true: it was).
+bool DropStalledQuoteLogin(double seconds);
 
 // True when every packet read so far has been handed to the screens and taken by them, no piece
 // of one waits in a receive buffer, and nothing came in for `seconds`: the figures a burst of

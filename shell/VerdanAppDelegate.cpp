@@ -204,6 +204,11 @@ void VerdanAppDelegate::importFirstStartWatchList() {
 
 void VerdanAppDelegate::onTimer() {
   foundation::logVerbose("onTimer");
+  // A connection whose login the server took and never answered carries nothing: another one.
+  if (DropStalledQuoteLogin(kQuoteLoginPatience)) {
+    reopenQuoteConnection();
+    return;
+  }
   if (GetCoreSocket(CoreConnection::Quote).NeedsConnect() != 0) {
     // Closed on purpose (logout, background) it waits for the next request; dropped by the
     // server it is tried again until it holds, or the screen shown would stay stale.

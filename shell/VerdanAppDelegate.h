@@ -51,6 +51,8 @@ inline constexpr int kApplicationStatusUpgrade = 16;
 inline constexpr int kApplicationStatusUpgradeAnswered = 9;
 inline constexpr char kUpgradeAlertTitle[] = "版本升级说明";
 inline constexpr double kHeartbeatInterval = 10.0;
+// Seconds a new quote connection's login may go unanswered before the connection is given up.
+inline constexpr double kQuoteLoginPatience = 6.0;
 inline constexpr int kHeartbeatIdleSeconds = 60;
 inline constexpr double kUploadDelay = 3.0;
 inline constexpr char kPhoneNumberInvalidText[] = "请输入有效的号码！！";

@@ -202,6 +202,30 @@ TEST_F(StartupTest, ReloginAfterAFailedConnectMakesOneLoginChain) {
   EXPECT_EQ(count(Role::Quote, kMainTypeQuote, QuoteChild::kSelfStockUpload), 1);
 }
 
+// A server that takes a new quote connection's login and never answers it leaves the client with
+// a connection that carries nothing: the next heartbeat tick gives it up and logs in anew.
+TEST_F(StartupTest, AStalledLoginOnANewQuoteConnectionIsGivenUpAndMadeAgain) {
+  Launch([&] { SetLoginInfo("zhang", "secret"); });
+  ASSERT_TRUE(LoggedInAndShown());
+  Settle();
+  auto logins = [&] {
+    int n = 0;
+    for (const auto& r : server->receivedRequests(Role::Quote))
+      if (r.header.MainType == kMainTypeLogin && r.header.ChildType == LoginChild::kLoginHQ) ++n;
+    return n;
+  };
+  server->clearReceivedRequests();
+  server->setFault(Role::Quote, Fault::Stall, 1);
+  server->dropConnections(Role::Quote);
+  ASSERT_TRUE(pump([&] { return logins() == 1; }));
+  pump([] { return false; }, 0.2);
+  EXPECT_EQ(logins(), 1);
+  advance(kHeartbeatInterval);
+  ASSERT_TRUE(pump([&] { return logins() == 2; }));
+  EXPECT_TRUE(pump([] { return !IsQuoteConnectionDropped() && IsLoggedIn() == 1; }));
+  EXPECT_EQ(server->connectionCount(Role::Quote), 1);
+}
+
 TEST_F(StartupTest, ForcedLogoutBringsTheOverlayBack) {
   Launch([] { SetLoginInfo("zhang", "secret"); });
   ASSERT_TRUE(LoggedInAndShown());
