@@ -86,6 +86,12 @@ void MiniTline::SetTrendLineArray(const tagMiniTrendHead& head, const uint8_t* p
   CalcTrendLine();
 }
 
+void MiniTline::SetLastPrice(int32_t price) {
+  if (prices_.empty() || prices_.back() == price) return;
+  prices_.back() = price;
+  CalcTrendLine();
+}
+
 void MiniTline::CalcTrendLine() {
   if (prices_.empty()) return;
   offsets_.assign(prices_.size(), 0);

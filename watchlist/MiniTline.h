@@ -32,6 +32,9 @@ class MiniTline : public ui::View {
   void SetDataValue(const tagLocalStockData& rec);
   // Takes the points of a trend reply (changes after the first); none changes nothing.
   void SetTrendLineArray(const tagMiniTrendHead& head, const uint8_t* points, int count);
+  // The last point at this price (1/10000), as a quote of the last point's minute moves it;
+  // nothing while no point is held.
+  void SetLastPrice(int32_t price);
   void CalcTrendLine();
   void ClearMiniTlineView() { setNeedsDisplay(); }
   void drawRect(gfx::Context& ctx, const gfx::Rect& rect) override;

@@ -63,6 +63,15 @@ std::string CodeText(const tagLocalStockData& rec) {
   return std::string(rec.code, strnlen(rec.code, sizeof rec.code));
 }
 
+// The record's date and minute as one number (later moments are not always larger: only equality
+// is used); 0 when the record names no moment.
+uint32_t MinuteKey(const tagLocalStockData& rec) {
+  if (rec.datetime.Year == 0) return 0;
+  uint32_t key = 0;
+  std::memcpy(&key, &rec.datetime, sizeof key);
+  return key;
+}
+
 }  // namespace
 
 int WatchListPages::pageAfterPull(int current, int total, int status) {
@@ -361,10 +370,11 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
       requestRevert_ = false;
       foundation::performOnMain([weak, revert] {
         if (auto self = weak.lock()) {
-          const bool moved = self->followSortedColumn();
+          self->followSortedColumn();
           self->reloadView();
           if (revert) self->updateViewController();
-          if (moved) self->followOpenPanel();
+          // Moved or not, the open panel takes its row's new figures.
+          self->followOpenPanel();
         }
       });
     } else if (view.header.ChildType == QuoteChild::kSort) {
@@ -413,6 +423,8 @@ void SelfStockController::recvmsg(const foundation::Notification& notification) 
     if (miniTlineWaiting_) miniTlineWaiting_->stopAnimating();
     trendRequest_.answered();
     nextMiniTline_->SetTrendLineArray(reply.head, reply.points, reply.count);
+    // Pushes may have moved the row on while the answer was under way.
+    keepOpenTrendCurrent();
     return;
   }
   if (code == requestCodes_[2] && radarRequest_.takes(view.requestCode())) {
@@ -467,6 +479,7 @@ void SelfStockController::refreshShownRows() {
       if (auto* cell = view->cellForRowAtIndexPath(path))
         updateCellContent(*cell, *view, position, path);
   }
+  keepOpenTrendCurrent();
 }
 
 void SelfStockController::updateViewController() {
@@ -1131,9 +1144,8 @@ void SelfStockController::followOpenPanel() {
         std::strncmp(key.code, openCode_.data(), openCode_.size() - 1) == 0)
       row = r;
   }
-  tagLocalStockData rec;
   if (row == openRow_) {
-    if (nextMiniTline_ && recordOfRow(row, rec)) nextMiniTline_->SetDataValue(rec);
+    keepOpenTrendCurrent();
     return;
   }
   cellSectionViewClosed();
@@ -1148,8 +1160,35 @@ void SelfStockController::askOpenTrend() {
   RequestDataTrendline(openMarket_, openCode_.data());
 }
 
+void SelfStockController::keepOpenTrendCurrent() {
+  if (openRow_ < 0 || !nextMiniTline_) return;
+  tagLocalStockData rec;
+  if (!recordOfRow(openRow_, rec) || rec.market != openMarket_ ||
+      std::strncmp(rec.code, openCode_.data(), openCode_.size() - 1) != 0)
+    return;
+  nextMiniTline_->SetDataValue(rec);
+  // Away, nothing is asked (the screen asks again when it comes back).
+  if (!observing_) return;
+  const uint32_t minute = MinuteKey(rec);
+  if (minute != trendMinute_ || (minute == 0 && rec.volume != trendVolume_)) {
+    // A round under way, or one waiting to ask again, asks for the day as it stands then; its
+    // answer comes back here.
+    if (trendRequest_.current() || !trendRequest_.active()) askOpenTrend();
+    return;
+  }
+  // The trend's last point is this minute's: it moves with the row's price, as the server's
+  // own last point would.
+  if (minute != 0 && trendRequest_.current() && rec.now > 0 && rec.now != kEmptyValue)
+    nextMiniTline_->SetLastPrice(rec.now);
+}
+
 void SelfStockController::RequestDataTrendline(uint8_t market, const char* code) {
   static constexpr uint8_t kTrendFields[] = {1, 6};
+  // The moment the trend is asked in: a push past it asks again.
+  tagLocalStockData rec;
+  const bool known = QuoteCache_GetQuote(rec, market, code) != 0;
+  trendMinute_ = known ? MinuteKey(rec) : 0;
+  trendVolume_ = known ? rec.volume : 0;
   trendRequest_.setAsk(ui::WhileAlive(this, &SelfStockController::askOpenTrend));
   trendRequest_.begin();
   requestCodes_[1] = trendRequest_.send(GlobalDataRequest());

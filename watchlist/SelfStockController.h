@@ -216,6 +216,10 @@ class SelfStockController : public ui::ViewController,
   void emptyRadar();
   // Asks the open panel's trend again (the renewal's asking); nothing when no panel is open.
   void askOpenTrend();
+  // The open panel keeps up with its row as the pushes move it: new figures, its trend asked
+  // again once the row's stock is in a minute past the one the trend was asked in, and within
+  // that minute the chart's last point at the row's price.
+  void keepOpenTrendCurrent();
   bool radarShown() const;
 
   TListBuffer listCode_;
@@ -270,6 +274,10 @@ class SelfStockController : public ui::ViewController,
   // a new page.
   uint8_t openMarket_ = 0;
   std::array<char, 9> openCode_{};
+  // The open stock's moment when its trend was last asked: the record's minute (0: it names
+  // none) and the day's volume (which tells a new moment when no minute is named).
+  uint32_t trendMinute_ = 0;
+  int64_t trendVolume_ = 0;
   std::shared_ptr<MiniTline> nextMiniTline_;
   std::shared_ptr<ui::ActivityIndicatorView> miniTlineWaiting_;
   std::shared_ptr<ui::View> radarView_;

@@ -904,6 +904,100 @@ TEST_F(WatchListScreen, TheOpenMiniTrendIsAskedAgainUntilItsOwnLatestAnswerComes
   EXPECT_EQ(screen_->openPanel()->trendNum(), 0);
 }
 
+// The open panel stays on the list as the market moves: a push that brings its row into a new
+// minute asks the day's trend again (once, even when more minutes pass while the answer is on its
+// way), and within the minute the chart's last point goes with the row's price.
+TEST_F(WatchListScreen, TheOpenMiniTrendKeepsUpWithThePushedMinutes) {
+  fillList(1);
+  open();
+  const uint16_t page = lastPage().code;
+  // A record of 600000 at this minute, price and volume, as the page's answer or as its push.
+  auto quote = [&](int minuteOfDay, int32_t now, int64_t volume, bool push) {
+    const std::vector<uint8_t> ids = {9, 10, 19, 1, 3, 4, 5, 6, 21};
+    tagLocalStockData q = MakeEmptyStockData();
+    q.market = 1;
+    std::memcpy(q.code, "600000", 6);
+    q.zqlb = 2;
+    q.pricedot = 2;
+    q.unit = 100;
+    q.yesterday = 100000;
+    q.now = now;
+    q.high = std::max(now, 101000);
+    q.low = std::min(now, 99000);
+    q.volume = volume;
+    q.datetime = testserver::MakeDateMin(20261209, minuteOfDay);
+    testserver::ByteWriter w;
+    w.u8(1);
+    w.u8(2);
+    w.u8(0);
+    w.u32(1);
+    w.u16(1);
+    w.u8(static_cast<uint8_t>(ids.size()));
+    w.raw(ids.data(), ids.size());
+    testserver::EncodeQuoteRecord(q, ids, w);
+    const Bytes body = w.take();
+    if (push) {
+      ASSERT_EQ(QuoteCache_ParseListReply(body.data(), body.size(), nullptr, 1, nullptr), 1);
+      reply(Record(12, page, body, 0, kDataFlagPush));
+    } else {
+      reply(Record(17, page, body));
+    }
+    foundation::Clock::advance(0.1);
+    drain();
+  };
+  auto trendAsks = [&] {
+    return std::count_if(sent_.begin(), sent_.end(),
+                         [](const Bytes& b) { return b.size() > kPacketHeaderSize && b[13] == 33; });
+  };
+  tagLocalStockData mine = MakeEmptyStockData();
+  mine.market = 1;
+  std::memcpy(mine.code, "600000", 6);
+  auto rowPrice = [&] {
+    tagLocalStockData rec;
+    EXPECT_NE(QuoteCache_GetQuote(rec, 1, "600000"), 0);
+    return rec.now;
+  };
+  auto answerTrend = [&](const std::vector<int32_t>& points) {
+    reply(Record(33, screen_->trendRequestCode(),
+                 TrendReply(mine, points, static_cast<int>(points.size()))));
+  };
+
+  quote(10 * 60 + 41, 102000, 2000000, false);
+  ASSERT_EQ(screen_->stockNum(), 1);
+  screen_->cellSectionView(0);
+  ASSERT_EQ(trendAsks(), 1);
+  answerTrend({1000, 10, 10});
+  MiniTline* panel = screen_->openPanel();
+  ASSERT_NE(panel, nullptr);
+  ASSERT_EQ(panel->prices(), (std::vector<int32_t>{100000, 101000, 102000}));
+
+  // The same minute moves on: nothing asked, the last point at the row's price and the panel's
+  // figures the row's.
+  quote(10 * 60 + 41, 98900, 2100000, true);
+  EXPECT_EQ(trendAsks(), 1);
+  EXPECT_EQ(panel->prices(), (std::vector<int32_t>{100000, 101000, 98900}));
+  EXPECT_EQ(panel->lowValue()->text(), "9.89");
+
+  // The next minute: the day is asked again and its answer drawn.
+  quote(10 * 60 + 42, 98000, 2300000, true);
+  ASSERT_EQ(trendAsks(), 2);
+  answerTrend({1000, 10, -15, -15});
+  EXPECT_EQ(panel->trendNum(), 4);
+  EXPECT_EQ(panel->prices().back(), rowPrice());
+
+  // Two minutes pass while an answer is on its way: one more asking, after that answer.
+  quote(10 * 60 + 43, 98500, 2400000, true);
+  ASSERT_EQ(trendAsks(), 3);
+  quote(10 * 60 + 44, 99000, 2500000, true);
+  EXPECT_EQ(trendAsks(), 3);
+  answerTrend({1000, 10, -15, -15, 5});
+  EXPECT_EQ(trendAsks(), 4);
+  answerTrend({1000, 10, -15, -15, 5, 5});
+  EXPECT_EQ(panel->trendNum(), 6);
+  EXPECT_EQ(panel->prices().back(), rowPrice());
+  EXPECT_EQ(trendAsks(), 4);
+}
+
 TEST_F(WatchListScreen, RadarItemAsksForTheListedStocksNewsAndHandsOverTheReply) {
   fillList(3);
   SelfStock_Add(1, "000001", 1);  // an index: no news
