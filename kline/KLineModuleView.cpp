@@ -185,6 +185,11 @@ int KLineModuleView::priceDecimals() const {
   return portrait_ && m_stockdata.xswsdot != 0 ? m_stockdata.xswsdot : m_stockdata.pricedot;
 }
 
+std::string KLineModuleView::priceText(int32_t price, int32_t reference) const {
+  const int decimals = priceDecimals();
+  return decimals > 0 ? FormatPriceString(price, 8, decimals, reference) : "----";
+}
+
 KLineModuleView::KLineModuleView(const gfx::Rect& frame, bool portrait)
     : ui::View(frame), portrait_(portrait) {
   const float w = static_cast<float>(frame.width());
@@ -747,7 +752,7 @@ void KLineModuleView::DrawScaleValue(gfx::Context& ctx) {
     const double y = BaseYCoor - i * kViewHeight / 6 - 6;
     if (panel && panel->intersects(gfx::Rect(1, y, boxWidth, 12))) continue;
     const int32_t v = vmath::ClampToInt32(fMinValue + step * i + 0.5);
-    text(FormatPriceString(v, 8, priceDecimals(), v), y, grey);
+    text(priceText(v), y, grey);
   }
   const gfx::Color white = gfx::Color::white();
   const double middle =
@@ -803,8 +808,7 @@ void KLineModuleView::refreshMAArgumentText() {
       const int32_t mean = averagesAdjusted_ && i >= periods[k] - 1
                                ? drawnAverages_[static_cast<size_t>(k)][static_cast<size_t>(i)]
                                : kline::MeanClose(bars, i, periods[k]);
-      labels[k]->setText("MA" + std::to_string(periods[k]) + ": " +
-                         FormatPriceString(mean, 8, priceDecimals(), mean));
+      labels[k]->setText("MA" + std::to_string(periods[k]) + ": " + priceText(mean));
     }
     return;
   }

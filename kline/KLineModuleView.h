@@ -62,6 +62,11 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   int32_t m_knum() const { return static_cast<int32_t>(KSourceDataArray.size()); }
   // Decimals of prices: the quote's xswsdot before its pricedot on the portrait page.
   int priceDecimals() const;
+  // A price as the chart's texts give it, with the quote's decimals. A quote without them (the
+  // pager's empty record of a security none of whose quotes is cached yet) leaves the prices not
+  // known: "----", never the bars' prices cut to whole units.
+  std::string priceText(int32_t price, int32_t reference) const;
+  std::string priceText(int32_t price) const { return priceText(price, price); }
 
   // --- feed ---------------------------------------------------------------------------------
   // head: the 21-byte K-line head; its count (at most 400) is the number of bars given.

@@ -261,9 +261,8 @@ void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
   const tagLocalKData* bars = adjusted ? m_DataAfterCalWeight.data() : KSourceDataArray.data();
   const tagLocalKData& bar = bars[index];
   const int32_t reference = index == 0 ? bar.open : bars[index - 1].close;
-  const int dot = priceDecimals();
   auto price = [&](int32_t v, int row) {
-    priceDetailPanel->setValueData(FormatPriceString(v, 8, dot, v),
+    priceDetailPanel->setValueData(priceText(v),
                                    widgets::UpDownColor(vmath::Diff(v, reference)), row);
   };
   price(bar.open, 0);
@@ -282,7 +281,7 @@ void KLineModuleView::ShowRefreshPriceDetailPanel(int index) {
     priceDetailPanel->setValueData(
         FormatVolumeString(m_stockdata.market, bar.ccl, m_stockdata.unit, 6), gfx::Color::yellow(),
         7);
-    priceDetailPanel->setValueData(FormatPriceString(bar.jsj, 8, dot, bar.close),
+    priceDetailPanel->setValueData(priceText(bar.jsj, bar.close),
                                    widgets::UpDownColor(vmath::Diff(bar.jsj, reference)), 8);
   } else {
     priceDetailPanel->setValueData(FormatPercent(bar.volume, getCurrentLTGB(bar), true),

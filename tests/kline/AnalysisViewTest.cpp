@@ -309,4 +309,46 @@ TEST_F(PortraitServer, TheKLinePageShowsTheServersDayBarsAndFollowsPushes) {
   picturetest::WritePicture(*page, dir + "/kline-portrait-page.png");
 }
 
+// Switched to a security with no quote cached yet, the page is handed an empty record of it until
+// the answer comes: its decimals are not known, so bars that come before the quote show their
+// prices as not known, never cut to whole units.
+TEST_F(PortraitServer, BarsBeforeTheirSecuritysFirstQuoteShowTheirFiguresAsNotKnown) {
+  LoggedIn("30,31");
+  TrendlineController* pager = Open("600000", 1, 1);
+  ASSERT_NE(pager, nullptr);
+  pager->changeUIToSubPage(kPageKLine);
+  pager->updateDataForSubPage(kPageKLine);
+  auto* page = dynamic_cast<AnalysisView*>(pager->pageView(kTagKLinePage));
+  ASSERT_NE(page, nullptr);
+  KLineModuleView* chart = page->chart();
+  ASSERT_TRUE(WaitFor([&] { return chart->m_knum() > 0; }));
+  tagLocalStockData cached{};
+  ASSERT_EQ(QuoteCache_GetQuote(cached, 1, "600036"), 0);
+  pager->UpdateStockInfo("600036", 1, 1);
+  EXPECT_EQ(page->gridCell(3)->textPrice()->text(), "----");
+  // The bars' answer first (the quote's failed or is late).
+  const std::vector<tagLocalKData> bars = Series(60);
+  std::vector<uint8_t> head = klinetest::Head(60);
+  std::memcpy(head.data() + 1, "600036", 6);
+  page->SetKlineArray(bars.data(), head.data(), 1);
+  auto axis = [&] {  // the price axis's texts (the volume axis lies below the price area)
+    gfx::RecordingContext rec(gfx::Size(320, 314));
+    chart->drawRect(rec, chart->bounds());
+    std::vector<std::string> texts;
+    for (const gfx::DrawOp& op : rec.ops("drawText"))
+      if (op.args.size() >= 2 && op.args[1] < chart->BaseYCoor) texts.push_back(op.text);
+    return texts;
+  };
+  ASSERT_FALSE(axis().empty());
+  for (const std::string& text : axis()) EXPECT_EQ(text, "----");
+  EXPECT_EQ(chart->MAArgument1->text(), "MA5: ----");
+  chart->iRulerIndex = chart->StartIndex - 5;
+  chart->IsShowPriceDetailPanel = 1;
+  chart->ShowRefreshPriceDetailPanel(chart->iRulerIndex);
+  for (int row : {0, 3}) EXPECT_EQ(chart->priceDetailPanel->valueLabel(row)->text(), "----");
+  // Its quote comes: the prices show with its decimals.
+  ASSERT_TRUE(WaitFor([&] { return chart->m_stockdata.pricedot != 0; }));
+  EXPECT_NE(axis().front().find('.'), std::string::npos);
+}
+
 }  // namespace
