@@ -129,6 +129,7 @@ void TrendlineController::RequestDataTrendline() {
     if (auto* land = IsLandscapeKline ? landscape() : nullptr)
       land->SetDataInfo(quote, kQuoteFlagReply);
   }
+  if (auto* trend = trendPage()) trend->awaitQuote();
 }
 
 void TrendlineController::RequestKlineData(uint8_t period) {

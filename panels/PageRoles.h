@@ -88,6 +88,10 @@ class TrendPageRole : public QuotePage, public TickPage {
   }
   virtual void setSuperViewController(ui::ViewController* controller) { (void)controller; }
   virtual TrendChartRole* trendlineView() { return nullptr; }
+  // The security's own quote is asked: until it (or a push of it) comes, the panel shows what
+  // the cache held (a list's row, an index brief), which may be of an earlier moment than the
+  // day's answer beside it.
+  virtual void awaitQuote() {}
 };
 
 // The main-force detail page (tag 1001).

@@ -52,15 +52,17 @@ void TrendFrameView::buildPage() {
   ui::addScreenInvariant(*this, "trend page", [weak = weakAs<TrendFrameView>()] {
     auto self = weak.lock();
     // A pushed quote waits for the turn's one refresh of the panel; the chart has it already.
-    // Nor is a chart waiting for the answer to its request judged on the minutes it held before.
+    // Nor is a chart waiting for the answer to its request judged on the minutes it held before,
+    // nor a panel waiting for the security's own quote on the figures the cache held.
     if (!self || !self->_trendLineView || self->panelRefresh_.isScheduled() ||
-        self->_trendLineView->awaitingPoints())
+        self->_trendLineView->awaitingPoints() || self->awaitingQuote_)
       return std::string();
     return figures::TrendEndsAtThePanel(*self->_trendLineView, self->shownQuote());
   });
 }
 
 void TrendFrameView::SetDataInfo(const tagLocalStockData& quote, uint16_t isPush) {
+  awaitingQuote_ = false;
   if (isPush == kQuoteFlagPush) {
     panelQuote_ = quote;
     panelRefresh_.schedule();

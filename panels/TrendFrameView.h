@@ -35,6 +35,7 @@ class TrendFrameView : public PublicView, public TrendPageRole {
 
   // Panel first, then the rows, then the chart.
   void SetDataInfo(const tagLocalStockData& quote, uint16_t isPush) override;
+  void awaitQuote() override { awaitingQuote_ = true; }
   void SetDetailData(const tagDealHead& head, const uint8_t* records) override;
   void refreshMiniDetailViewWithStockType(uint8_t stockType, uint8_t market) override;
   // Handed on to the board list, which this page does not hold.
@@ -67,5 +68,6 @@ class TrendFrameView : public PublicView, public TrendPageRole {
   bool _isSelected = false;
   // Pushed quotes set the price panel once per turn of the loop, with the latest of them.
   tagLocalStockData panelQuote_{};
+  bool awaitingQuote_ = false;
   foundation::Coalescer panelRefresh_{[this] { RefreshTrendPricePanel(panelQuote_); }};
 };

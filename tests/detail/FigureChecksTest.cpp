@@ -160,6 +160,14 @@ TEST_F(FigureChecks, TheTrendEndsAtThePanelsPriceAndLastVolume) {
   row.realvol = 0;
   page->RefreshTrendPricePanel(row);
   EXPECT_EQ(Failures(), std::vector<std::string>{});
+  // Nor the figures the cache held while the page waits for the security's own quote (its answer
+  // late or failed); the quote that comes is judged again.
+  page->removeFromSuperview();
+  page = TrendPage(q, 240, short240);
+  page->awaitQuote();
+  EXPECT_EQ(Failures(), std::vector<std::string>{});
+  page->SetDataInfo(q, kQuoteFlagReply);
+  EXPECT_TRUE(Says(Failures(), "the trend ends at 14:59"));
 }
 
 TEST_F(FigureChecks, QuoteRowsAddUpToTheVolumeAndTheFiveLevels) {
