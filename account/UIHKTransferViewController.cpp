@@ -282,6 +282,23 @@ void UIHKTransferViewController::showWaiting() {
   waiter_.show();
 }
 
+bool UIHKTransferViewController::gatheredWhole(accountui::PacketGather& gather,
+                                               const ReceiveRecordView& view, const char* what,
+                                               int code) {
+  switch (gather.add(view)) {
+    case accountui::PacketGather::Step::More:
+    case accountui::PacketGather::Step::Stray:
+      return false;
+    case accountui::PacketGather::Step::Broken:
+      foundation::logError("!!!!!!!transfer: %s %d came incomplete", what, code);
+      waiter_.failed();
+      return false;
+    case accountui::PacketGather::Step::Whole:
+      return true;
+  }
+  return false;
+}
+
 void UIHKTransferViewController::hideWaiting() {
   waiter_.end();
 }
@@ -449,17 +466,7 @@ void UIHKTransferViewController::recvmsg(const foundation::Notification& notific
       ShowErrorText(view);
       return;
     }
-    switch (banksIncoming_.add(view)) {
-      case accountui::PacketGather::Step::More:
-      case accountui::PacketGather::Step::Stray:
-        return;
-      case accountui::PacketGather::Step::Broken:
-        foundation::logError("!!!!!!!transfer: bank information %d came incomplete", code);
-        waiter_.failed();
-        return;
-      case accountui::PacketGather::Step::Whole:
-        break;
-    }
+    if (!gatheredWhole(banksIncoming_, view, "bank information", code)) return;
     hideWaiting();
     parseBankInfo(banksIncoming_.table());
     return;
@@ -502,17 +509,7 @@ void UIHKTransferViewController::recvmsg(const foundation::Notification& notific
       ShowErrorText(view);
       return;
     }
-    switch (assetsIncoming_.add(view)) {
-      case accountui::PacketGather::Step::More:
-      case accountui::PacketGather::Step::Stray:
-        return;
-      case accountui::PacketGather::Step::Broken:
-        foundation::logError("!!!!!!!transfer: asset page %d came incomplete", code);
-        waiter_.failed();
-        return;
-      case accountui::PacketGather::Step::Whole:
-        break;
-    }
+    if (!gatheredWhole(assetsIncoming_, view, "asset page", code)) return;
     m_listdbf.CopyFrom(assetsIncoming_.table(), 0, -1);
     updateTableViewStatus();
     if (banksAfterAssets_)

@@ -100,6 +100,10 @@ class UIHKTransferViewController : public UICustomTableBaseController,
  private:
   void showWaiting();
   void hideWaiting();
+  // Adds a packet of a gathered answer: true once the answer is whole. One that came broken
+  // fails the request, which asks again.
+  bool gatheredWhole(accountui::PacketGather& gather, const ReceiveRecordView& view,
+                     const char* what, int code);
   // The box waits for the answer with that code (none for a code the builder did not give).
   void expectAnswer(int code);
   void closeKeyboard();
