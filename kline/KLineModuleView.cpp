@@ -350,10 +350,12 @@ void KLineModuleView::SetDataInfo(const tagLocalStockData& stock, uint16_t isPus
   // A cross-hair belongs to the security it was placed on: another one opens without it.
   const bool other = stock.market != m_stockdata.market ||
                      std::strncmp(stock.code, m_stockdata.code, sizeof stock.code) != 0;
+  const bool heldAnother = other && m_stockdata.code[0] != '\0';
   m_stockdata = stock;
-  if (other && isPush == 0) {
-    // Another security asked: the bars held, their averages and scales go until the answer
-    // brings its own; drawn on, they stood under the new name.
+  if (other && (isPush == 0 || heldAnother)) {
+    // Another security asked, or its quote handed on (the cached one while its bars are on
+    // their way, or not to come while the server is away): the bars held, their averages and
+    // scales go until the answer brings its own; drawn on, they stood under the new name.
     forgetBars();
     return;
   }

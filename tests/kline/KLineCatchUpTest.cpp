@@ -103,6 +103,17 @@ TEST_F(KLineCatchUp, ABarPushedForAnotherSecurityLeavesNothingOfTheHistoryHeld) 
   chart->SetKlineArray(&next, head.data(), 2);
   ASSERT_EQ(chart->KSourceDataArray.size(), 1u);
   EXPECT_EQ(chart->KSourceDataArray[0].close, next.close);
+
+  // The quote of the security stepped to, handed on while its bars are not in (the server
+  // away): the history held is another's and goes.
+  Feed(*chart, bars, 1);
+  tagLocalStockData other = Quote(Day(51), 10, 31, 120000);
+  chart->SetDataInfo(other, 2);
+  ASSERT_FALSE(chart->KSourceDataArray.empty());
+  std::memcpy(other.code, "600036\0\0", 8);
+  chart->SetDataInfo(other, 1);
+  EXPECT_TRUE(chart->KSourceDataArray.empty());
+  EXPECT_TRUE(chart->KDataArray.empty());
 }
 
 TEST_F(KLineCatchUp, ALateMinuteBarIsNoNewerFigureAndTheMinuteBarFollowsTheQuote) {
