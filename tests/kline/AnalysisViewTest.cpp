@@ -277,15 +277,20 @@ class PortraitServer : public detailtest::DetailClientTest {
     DetailClientTest::SetUp();
     RegisterKLineClasses();
   }
+  // 600000's pager turned to its K-line page (nullptr on failure).
+  AnalysisView* OpenKLinePage(TrendlineController*& pager) {
+    pager = Open("600000", 1, 1);
+    if (!pager) return nullptr;
+    pager->changeUIToSubPage(kPageKLine);
+    pager->updateDataForSubPage(kPageKLine);
+    return dynamic_cast<AnalysisView*>(pager->pageView(kTagKLinePage));
+  }
 };
 
 TEST_F(PortraitServer, TheKLinePageShowsTheServersDayBarsAndFollowsPushes) {
   LoggedIn("30,31");
-  TrendlineController* pager = Open("600000", 1, 1);
-  ASSERT_NE(pager, nullptr);
-  pager->changeUIToSubPage(kPageKLine);
-  pager->updateDataForSubPage(kPageKLine);
-  auto* page = dynamic_cast<AnalysisView*>(pager->pageView(kTagKLinePage));
+  TrendlineController* pager = nullptr;
+  AnalysisView* page = OpenKLinePage(pager);
   ASSERT_NE(page, nullptr);
   KLineModuleView* chart = page->chart();
   ASSERT_TRUE(WaitFor([&] { return chart->m_knum() > 100 && chart->_weightDays > 0; }));
@@ -314,11 +319,8 @@ TEST_F(PortraitServer, TheKLinePageShowsTheServersDayBarsAndFollowsPushes) {
 // prices as not known, never cut to whole units.
 TEST_F(PortraitServer, BarsBeforeTheirSecuritysFirstQuoteShowTheirFiguresAsNotKnown) {
   LoggedIn("30,31");
-  TrendlineController* pager = Open("600000", 1, 1);
-  ASSERT_NE(pager, nullptr);
-  pager->changeUIToSubPage(kPageKLine);
-  pager->updateDataForSubPage(kPageKLine);
-  auto* page = dynamic_cast<AnalysisView*>(pager->pageView(kTagKLinePage));
+  TrendlineController* pager = nullptr;
+  AnalysisView* page = OpenKLinePage(pager);
   ASSERT_NE(page, nullptr);
   KLineModuleView* chart = page->chart();
   ASSERT_TRUE(WaitFor([&] { return chart->m_knum() > 0; }));

@@ -104,6 +104,22 @@ struct SentPage {
   uint8_t list2Count;
 };
 
+// 600000 at a minute of 20261209, at a price and the day's volume, as a page's answer or a push
+// carries it.
+tagLocalStockData QuoteAt(int minuteOfDay, int32_t now, int64_t volume) {
+  tagLocalStockData q = MakeEmptyStockData();
+  q.market = 1;
+  std::memcpy(q.code, "600000", 6);
+  q.zqlb = 2;
+  q.pricedot = 2;
+  q.unit = 100;
+  q.yesterday = 100000;
+  q.now = now;
+  q.volume = volume;
+  q.datetime = testserver::MakeDateMin(20261209, minuteOfDay);
+  return q;
+}
+
 class WatchListScreen : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -244,15 +260,7 @@ TEST_F(WatchListScreen, ALatePageAnswerNeverTakesARowBackToAnEarlierMinute) {
     const uint8_t* list2 = body + 8 + body[7];
     ids.insert(ids.end(), list2 + 1, list2 + 1 + list2[0]);
     ids = testserver::FilterQuoteFields(ids);
-    tagLocalStockData q = MakeEmptyStockData();
-    q.market = 1;
-    std::memcpy(q.code, "600000", 6);
-    q.zqlb = 2;
-    q.pricedot = 2;
-    q.unit = 100;
-    q.yesterday = q.now = 100000;
-    q.volume = volume;
-    q.datetime = testserver::MakeDateMin(20261209, minuteOfDay);
+    const tagLocalStockData q = QuoteAt(minuteOfDay, 100000, volume);
     testserver::ByteWriter w;
     w.raw(body, 3);
     w.u32(1);
@@ -914,18 +922,9 @@ TEST_F(WatchListScreen, TheOpenMiniTrendKeepsUpWithThePushedMinutes) {
   // A record of 600000 at this minute, price and volume, as the page's answer or as its push.
   auto quote = [&](int minuteOfDay, int32_t now, int64_t volume, bool push) {
     const std::vector<uint8_t> ids = {9, 10, 19, 1, 3, 4, 5, 6, 21};
-    tagLocalStockData q = MakeEmptyStockData();
-    q.market = 1;
-    std::memcpy(q.code, "600000", 6);
-    q.zqlb = 2;
-    q.pricedot = 2;
-    q.unit = 100;
-    q.yesterday = 100000;
-    q.now = now;
+    tagLocalStockData q = QuoteAt(minuteOfDay, now, volume);
     q.high = std::max(now, 101000);
     q.low = std::min(now, 99000);
-    q.volume = volume;
-    q.datetime = testserver::MakeDateMin(20261209, minuteOfDay);
     testserver::ByteWriter w;
     w.u8(1);
     w.u8(2);
