@@ -130,8 +130,14 @@ void KLineModuleView::followQuote() {
     // The bar still being made holds the quote's minute, whichever of the two came later.
     uint32_t minute = 0;
     std::memcpy(&minute, &q.datetime, sizeof minute);
-    if (minute != bar.Date && !kline::SameMinuteBar(q, KCircleType, std::min(minute, bar.Date),
-                                                    std::max(minute, bar.Date)))
+    // A minute after the bar before it ended and not after its own date lies in it, whatever
+    // the sessions: a list row's quote (it carries none) is placed all the same.
+    const size_t n = KSourceDataArray.size();
+    const bool within =
+        minute <= bar.Date && n >= 2 && minute > KSourceDataArray[n - 2].Date;
+    if (minute != bar.Date && !within &&
+        !kline::SameMinuteBar(q, KCircleType, std::min(minute, bar.Date),
+                              std::max(minute, bar.Date)))
       return;
     bar.close = q.now;
     bar.high = std::max(bar.high, q.now);

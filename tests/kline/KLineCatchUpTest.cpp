@@ -146,6 +146,37 @@ TEST_F(KLineCatchUp, ALateMinuteBarIsNoNewerFigureAndTheMinuteBarFollowsTheQuote
   EXPECT_EQ(chart->apartFromQuote(), std::string());
 }
 
+// A list row's quote carries its minute but not the sessions: the hour bar it lies in (after the
+// bar before ended, not after the last bar's minute) closes at its 最新 all the same, whichever
+// came first; a minute of an ended bar leaves the last bar as it came.
+TEST_F(KLineCatchUp, AQuoteWithoutSessionsIsPlacedByTheBarsAround) {
+  chart->SetTimeCircle(5);
+  tagLocalStockData row = Quote(20261209, 11, 39, 3150);
+  row.pricedot = 3;
+  row.tradetimenum = 0;
+  std::fill(std::begin(row.tradetime), std::end(row.tradetime), 0);
+  const std::vector<tagLocalKData> hours = {Bar(CatchUpMinute(10, 30), 3000, 3200, 2900, 3050),
+                                            Bar(CatchUpMinute(11, 30), 3050, 3300, 3000, 3200),
+                                            Bar(CatchUpMinute(11, 58), 3200, 3250, 3050, 3100)};
+  Feed(*chart, hours, 1);
+  chart->SetDataInfo(row, 2);
+  EXPECT_EQ(chart->KDataArray.back().close, 3150);
+  EXPECT_EQ(chart->apartFromQuote(), std::string());
+  // The bars after the quote: the same.
+  chart->awaitBars();
+  Feed(*chart, hours, 1);
+  EXPECT_EQ(chart->KSourceDataArray.back().close, 3150);
+  EXPECT_EQ(chart->apartFromQuote(), std::string());
+
+  // 11:30 ended the bar before: the last bar keeps its close and is asked for again.
+  row.datetime.Minute = 30;
+  chart->SetDataInfo(row, 2);
+  Feed(*chart, hours, 1);
+  EXPECT_EQ(chart->KSourceDataArray.back().close, 3100);
+  Settle();
+  EXPECT_EQ(asked, std::vector<int32_t>{5});
+}
+
 TEST_F(KLineCatchUp, BarsThatStillDisagreeAreAskedForAgainAFewTimes) {
   chart->SetTimeCircle(2);
   std::vector<tagLocalKData> weeks = Series(30);
