@@ -167,7 +167,6 @@ void TrendlineController::UpdateStockInfo(const char* code, uint8_t market, uint
   viewWillAppear(false);
 }
 
-
 void TrendlineController::requestLandscapeData(LandscapeKlineRole& land) {
   if (land.getCurrentPage() == 1) {
     RequestKlineData(static_cast<uint8_t>(land.getTimeCircle()));
@@ -692,7 +691,8 @@ std::string TrendlineController::markedPageFailure() const {
                ? "'" + buttons[static_cast<size_t>(position)]->currentTitle() + "'"
                : "position " + std::to_string(position);
   };
-  if (std::fabs(x - shown * w) > 0.5) return "the pager rests between pages at x " + std::to_string(x);
+  if (std::fabs(x - shown * w) > 0.5)
+    return "the pager rests between pages at x " + std::to_string(x);
   std::vector<int> marked;
   for (size_t i = 0; i < buttons.size(); ++i)
     if (!buttons[i]->isEnabled()) marked.push_back(static_cast<int>(i));
@@ -882,9 +882,8 @@ bool TrendlineController::hasPage(int pageNumber) const {
 
 const std::string& TrendlineController::menuTitleOf(int pageNumber) const {
   static const std::string empty;
-  const std::vector<int> pages = menuPages();
-  for (size_t i = 0; i < pages.size() && i < menuTitles_.size(); ++i)
-    if (pages[i] == pageNumber) return menuTitles_[i];
+  for (size_t i = 0; i < menuShown_.size() && i < menuTitles_.size(); ++i)
+    if (menuShown_[i] == pageNumber) return menuTitles_[i];
   return empty;
 }
 
@@ -898,6 +897,13 @@ void TrendlineController::removeSwitchToolBar() {
     if (auto view = menuBar_->viewWithTagShared(tag)) view->removeFromSuperview();
   }
   menuTitles_.clear();
+  menuShown_.clear();
+}
+
+void TrendlineController::keepMenuWithRights() {
+  if (!menuBar_ || menuShown_ == menuPages()) return;
+  removeSwitchToolBar();
+  SetMenuToolBar(IsSelWhichTab);
 }
 
 void TrendlineController::SetMenuToolBar(int pageNumber) {
@@ -913,6 +919,7 @@ void TrendlineController::SetMenuToolBar(int pageNumber) {
   const std::vector<int> pages = menuPages();
   if (std::find(pages.begin(), pages.end(), pageNumber) == pages.end()) pageNumber = 0;
   menuTitles_.clear();
+  menuShown_ = pages;
   const int width = kPageWidth / static_cast<int>(pages.size());
   int position = 0;
   std::weak_ptr<TrendlineController> weak =
@@ -957,6 +964,7 @@ void TrendlineController::SetMenuToolBar(int pageNumber) {
 }
 
 void TrendlineController::changeUIToSubPage(int pageNumber) {
+  keepMenuWithRights();
   const std::vector<int> pages = menuPages();
   auto at = std::find(pages.begin(), pages.end(), pageNumber);
   if (at == pages.end()) return;
@@ -1033,6 +1041,9 @@ void TrendlineController::markMenuPosition(int position, bool request) {
 }
 
 void TrendlineController::selectMenuPage(int pageNumber) {
+  // A page is placed by the rights now: a menu built under others (rights refused, then granted
+  // again, and the pager not yet told) would leave it past the last button, none marked.
+  keepMenuWithRights();
   const std::vector<int> pages = menuPages();
   auto at = std::find(pages.begin(), pages.end(), pageNumber);
   if (at == pages.end()) return;

@@ -245,6 +245,8 @@ class TrendlineController : public ui::ViewController,
   void createSubViewsOnScrollView(bool trendPageOnly);
   void applyInitShowIndexType();
   std::vector<int> menuPages() const;
+  // Builds the menu again when the rights changed under it (see menuShown_).
+  void keepMenuWithRights();
   void sendPackets(const std::vector<uint8_t>& packets, bool indicator);
   // A page's request starts a round of the renewing request that asks it again (`again`) until
   // every part is answered; partCode draws a part's code into its slot.
@@ -358,6 +360,9 @@ class TrendlineController : public ui::ViewController,
   uint8_t IsFirstCreateSubView = 1;
   int updates_ = 0;
   std::vector<std::string> menuTitles_;
+  // The pages the menu's buttons stand for: those the rights allowed when it was built. Until a
+  // change of rights is told to the pager, menuPages() may say otherwise.
+  std::vector<int> menuShown_;
   const foundation::Data* radarRecord_ = nullptr;  // the record being routed, if posted
   // A pushed tick list replaces the one before: only the latest of a turn is shown.
   foundation::Data pushedTicks_;

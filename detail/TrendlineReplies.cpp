@@ -49,9 +49,9 @@ bool TrendlineController::trendApartFromQuote(bool evenAwaiting) const {
 
 void TrendlineController::catchUpTrend() {
   // A day that ends at another minute than the quote beside it (an answer made minutes before it
-  // came while the market moved on, or a quote of an older answer than the day) is asked again, a few times at most, so that the page shows the
-  // figures of one minute.
-  // The day held back from the check while its parts settled is judged again unless asked anew.
+  // came while the market moved on, or a quote of an older answer than the day) is asked again, a
+  // few times at most, so that the page shows the figures of one minute. The day held back from the
+  // check while its parts settled is judged again unless asked anew.
   const bool held = heldForCatchUp_;
   heldForCatchUp_ = false;
   auto release = [&] {
@@ -67,7 +67,8 @@ void TrendlineController::catchUpTrend() {
     return;
   }
   ++trendCatchUps_;
-  foundation::logInfo("TrendlineController: the trend ends before its quote's minute, asking again");
+  foundation::logInfo(
+      "TrendlineController: the trend ends before its quote's minute, asking again");
   RequestDataTrendline();
 }
 
@@ -138,8 +139,8 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
           if (trendCatchUp_) trendCatchUp_->invalidate();
           // A day apart from the quote beside it, to be asked again once its parts are in, is
           // not shown as the page's figures meanwhile: the chart waits for its points still.
-          if (trendCatchUps_ < kTrendCatchUps && IsShow &&
-              IsSelWhichTab == kPageTrend && !IsLandscapeKline && trendApartFromQuote()) {
+          if (trendCatchUps_ < kTrendCatchUps && IsShow && IsSelWhichTab == kPageTrend &&
+              !IsLandscapeKline && trendApartFromQuote()) {
             if (auto* chart = trendChart()) chart->awaitPoints();
             heldForCatchUp_ = true;
           }
@@ -223,9 +224,8 @@ tagLocalStockData TrendlineController::trendParseQuote(const TrendChartRole* cha
     return q.tradetimenum > 0 && q.market == static_cast<uint8_t>(MarketType) &&
            std::strncmp(q.code, StockCode, sizeof q.code) == 0;
   };
-  tagLocalStockData candidates[3] = {
-      landChart ? landChart->GetStockData() : tagLocalStockData{},
-      chart ? chart->GetStockData() : tagLocalStockData{}, cached};
+  tagLocalStockData candidates[3] = {landChart ? landChart->GetStockData() : tagLocalStockData{},
+                                     chart ? chart->GetStockData() : tagLocalStockData{}, cached};
   for (const tagLocalStockData& q : candidates)
     if (usable(q)) return q;
   return chart ? chart->GetStockData() : cachedQuote();
@@ -252,10 +252,9 @@ bool TrendlineController::handleTrend(const ReceiveRecordView& reply) {
   char headCode[9] = {};
   std::memcpy(headCode, head + 1, 8);
   QuoteCache_GetQuote(named, head[0], headCode);
-  const int parsed = AnalyTrendData(reply.body + check.headSize,
-                                    static_cast<size_t>(reply.bodyLen - check.headSize),
-                                    trendParseQuote(chart, landChart, named), check.count,
-                                    points.data(), kTrendCapacity);
+  const int parsed = AnalyTrendData(
+      reply.body + check.headSize, static_cast<size_t>(reply.bodyLen - check.headSize),
+      trendParseQuote(chart, landChart, named), check.count, points.data(), kTrendCapacity);
   // The chart appends the head's points from its start on (a day may come in several answers,
   // each from its own start minute): the head keeps its own count, bounded by what was parsed
   // behind that start.
@@ -526,6 +525,9 @@ void TrendlineController::UserReloginSuccess(const foundation::Notification& not
     removeSwitchToolBar();
     SetMenuToolBar(IsSelWhichTab);
   }
+  // Any other page the rights now allow or refuse (the ten levels of a quote level granted or
+  // taken while another page is shown).
+  keepMenuWithRights();
   if (auto* detail = page<DetailPageRole>(kTagDetailPage)) detail->refreshDetailViewState(0);
   if (auto* trend = trendPage()) trend->refreshMiniDetailViewWithStockType(type, market);
   if (auto* land = landscape()) land->updateUIWhenUserReloginSuccess();

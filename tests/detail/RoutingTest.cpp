@@ -296,5 +296,23 @@ TEST_F(RoutingTest, PageFallBackAndReloginWithoutMainForce) {
   EXPECT_TRUE(detail->scrollView()->isScrollEnabled());
 }
 
+TEST_F(RoutingTest, AMenuBuiltUnderOtherRightsIsBuiltAgainBeforeATapPlacesItsPage) {
+  // A Hong Kong stock of level 1: 走势 K线 主力 F10 信息. A refused relogin takes right 30 (the
+  // pager is told), the next login brings it back before the pager hears of it.
+  Open("00700", 3, 2);
+  ParseRightsList("31");
+  foundation::NotificationCenter::defaultCenter().post("relogin");
+  ASSERT_EQ(pager->menuBar()->viewWithTag(kStockMenuBase + kPageMainForce), nullptr);
+  ParseRightsList("30,31");
+  auto* radar =
+      dynamic_cast<ui::Button*>(pager->menuBar()->viewWithTag(kStockMenuBase + kPageRadar));
+  ASSERT_NE(radar, nullptr);
+  radar->sendActionsForControlEvents(ui::ControlEvent::TouchUpInside);
+  EXPECT_EQ(pager->selectedPage(), kPageRadar);
+  EXPECT_EQ(pager->markedPageFailure(), "");
+  EXPECT_EQ(pager->menuTitleOf(kPageMainForce), "主力");
+  EXPECT_EQ(pager->menuTitleOf(kPageRadar), "信息");
+}
+
 }  // namespace
 }  // namespace detailtest
