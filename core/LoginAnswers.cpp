@@ -59,6 +59,14 @@ void AfterQuoteLoginOnMain(int64_t serverTime, bool full) {
   });
 }
 
+// The rights a quote login grants, to tell a login that changes them from one that does not.
+struct HeldRights {
+  int lacks30 = LacksRight30();
+  int level = GetQuoteLevelRight();
+  int has49 = HasRight49();
+  bool operator==(const HeldRights&) const = default;
+};
+
 }  // namespace
 
 void doInitAfterRZLogin(MDBF* m) {
@@ -150,8 +158,13 @@ void HandleReloginAnswer(const uint8_t* record) {
   MDBF table;
   bool parsed = ParseBody(view, table);
   foundation::logInfo("TCPServerConnectCallBack doInitAfterHQLogin 222");
+  const HeldRights before;
   doInitAfterHQLogin(parsed ? &table : nullptr);
   AfterQuoteLoginOnMain(0, false);
+  // Rights that come back (a refusal took them) or change: the screens shown hear of it as of
+  // any change of login, or a tab the rights allow again stays away.
+  if (!(HeldRights{} == before))
+    CallAppHooksOnMain([](AppHooks& hooks) { hooks.refreshTabBarStateWhenLoginChanging(1); });
 }
 
 void HandleForcedLogout(const uint8_t* record) {

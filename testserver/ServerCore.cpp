@@ -388,7 +388,8 @@ void ServerCore::handle(Connection& c, Request& req) {
   {
     std::unique_lock<std::mutex> lock(mutex_);
     FaultState& f = faults_[static_cast<int>(c.role)];
-    if (f.fault == Fault::ErrorReply && f.count != 0) {
+    if (f.fault == Fault::ErrorReply && f.count != 0 &&
+        f.appliesTo(RequestKind{h.MainType, h.ChildType})) {
       FaultState copy = f;
       if (f.count > 0 && --f.count == 0) f.fault = Fault::None;
       lock.unlock();
@@ -532,7 +533,7 @@ void ServerCore::replyAs(Connection& c, uint8_t main, uint8_t child, uint8_t pag
 
   if (chaosKeeps(c, pkt)) return;
   FaultState f;
-  if (takeFault(c.role, &f)) {
+  if (takeFault(c.role, &f, RequestKind{main, child})) {
     switch (f.fault) {
       case Fault::Hold:
         holdReply(c, std::move(pkt));
@@ -663,11 +664,11 @@ void ServerCore::housekeeping() {
   reap();
 }
 
-bool ServerCore::takeFault(Role r, FaultState* out) {
+bool ServerCore::takeFault(Role r, FaultState* out, std::optional<RequestKind> kind) {
   std::lock_guard<std::mutex> lock(mutex_);
   FaultState& f = faults_[static_cast<int>(r)];
   if (f.fault == Fault::None || f.fault == Fault::Refuse || f.fault == Fault::ErrorReply ||
-      f.count == 0)
+      f.count == 0 || !f.appliesTo(kind))
     return false;
   *out = f;
   if (f.count > 0 && --f.count == 0) f.fault = Fault::None;

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,7 +56,7 @@ struct Connection {
   // device, as every phone without an account has a watch list and settings of its own.
   std::string device;
   bool loggedIn = false;
-  std::string tradeKey;                            // session key of the trade channel
+  std::string tradeKey;  // session key of the trade channel
   // The trade account logged in on this connection and its password ("" before a trade login).
   std::string tradeAccount, tradePassword;
   std::map<uint16_t, Subscription> subscriptions;  // by page x 256 + child
@@ -121,7 +122,7 @@ struct UserState {
   bool receivedScripted = false;
   std::vector<ReceivedAlert> received;
   int64_t lastMessageId = 0;  // ids only grow, also after deletes
-  std::string onOff;  // the switched-off advisers; none at first
+  std::string onOff;          // the switched-off advisers; none at first
   // Rights the logins grant: 30 main force, 31 level-one quotes, 49 price alerts.
   std::string rights = "30,31,49";
   std::vector<std::string> suggestions;
@@ -132,6 +133,11 @@ struct FaultState {
   int count = 0;  // replies left; -1 unlimited
   std::string text;
   bool userText = true;
+  // Only the replies to this kind of request misbehave; none: every reply.
+  std::optional<RequestKind> only;
+  bool appliesTo(const std::optional<RequestKind>& kind) const {
+    return !only || (kind && kind->main == only->main && kind->child == only->child);
+  }
 };
 
 class ServerCore;
@@ -238,7 +244,9 @@ class ServerCore {
   void cutAndHandle(Connection& c);
   void handle(Connection& c, Request& req);
   void handleHttp(Connection& c);
-  bool takeFault(Role r, FaultState* out);
+  // The fault a reply of `kind` meets, counted down; a fault kept to a kind spares the others
+  // (and HTTP replies, which have none).
+  bool takeFault(Role r, FaultState* out, std::optional<RequestKind> kind = std::nullopt);
   void openListener(Role r);
   void stepTimer();
   void reap();                // drops closed connections

@@ -52,6 +52,17 @@ void TestServer::setFault(Role role, Fault fault, int count, const std::string& 
   core_->setFault(role, f);
 }
 
+void TestServer::setFault(Role role, RequestKind only, Fault fault, int count,
+                          const std::string& text, bool userText) {
+  FaultState f;
+  f.fault = fault;
+  f.count = fault == Fault::None ? 0 : count;
+  f.text = text;
+  f.userText = userText;
+  f.only = only;
+  core_->setFault(role, f);
+}
+
 void TestServer::clearFaults() {
   core_->clearFaults();
 }
@@ -195,8 +206,7 @@ void TestServer::runOnServer(const std::function<void()>& fn) const {
 }
 
 bool TestServer::setQuoteValues(uint8_t market, const std::string& code,
-                                const std::function<void(tagLocalStockData&)>& change,
-                                bool push) {
+                                const std::function<void(tagLocalStockData&)>& change, bool push) {
   bool found = false;
   core_->runOnServer([&] {
     const int i = core_->market().indexOf(market, code);

@@ -64,6 +64,12 @@ struct ServerOptions {
   static ServerOptions Ephemeral();
 };
 
+// A kind of request: its main and child type.
+struct RequestKind {
+  uint8_t main = 0;
+  uint8_t child = 0;
+};
+
 // Misbehaviour of one role's replies.
 enum class Fault {
   None,
@@ -184,6 +190,10 @@ class TestServer {
   // carries `text`; with `userText` its header also carries the 0xFF02 server-text marker.
   void setFault(Role role, Fault fault, int count = -1, const std::string& text = "",
                 bool userText = true);
+  // The same for the replies to one kind of request only (a quote login refused while the
+  // connection's other requests are answered): the others go as ever and leave `count` as it is.
+  void setFault(Role role, RequestKind only, Fault fault, int count = -1,
+                const std::string& text = "", bool userText = true);
   void clearFaults();
   // Sends the replies a Hold fault kept, in order, to the connections still open.
   void releaseHeld(Role role);

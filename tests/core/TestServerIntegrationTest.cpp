@@ -4,6 +4,7 @@
 
 #include "core/DataRequest.h"
 #include "core/LoginRequests.h"
+#include "core/MessageTypes.h"
 #include "core/QuoteCache.h"
 #include "core/QuoteRequests.h"
 #include "core/SendQueues.h"
@@ -187,22 +188,25 @@ TEST_F(TestServerIntegration, ForcedLogoutFromTheServer) {
 
 // A quote connection opened again logs in again; an error answer to that login ends the session
 // (its rights with it), and the screens are told as after any change of login, so that a screen
-// the rights no longer allow goes (it stood, shown without its right).
-TEST_F(TestServerIntegration, AnErrorAnswerToTheLoginAgainTellsTheScreens) {
+// the rights no longer allow goes (it stood, shown without its right). The next login taken
+// brings the rights back, and the screens are told again, so that what they allow comes back.
+TEST_F(TestServerIntegration, AnErrorAnswerToTheLoginAgainTellsTheScreensAndSoDoesTheNextLogin) {
   PostLog posts({"login"});
   server->setRights("", "30,31,32,49");
   GuestLogin();
   ASSERT_TRUE(RunMainUntil([&] { return posts.Count("login") == 1; }));
   ASSERT_TRUE(RunMainUntil([&] { return LacksRight30() == 0; }));
   const size_t told = chain->Count("refreshTabBar:1");
-  // Every quote answer errs until the screens are told: an answer of the first connection still
-  // on its way must not take the one error meant for the login made again.
-  server->setFault(Role::Quote, Fault::ErrorReply, -1, "服务器繁忙，请稍后再试", true);
+  server->setFault(Role::Quote, {kMainTypeLogin, LoginChild::kLoginHQ}, Fault::ErrorReply, 1,
+                   "服务器繁忙，请稍后再试", true);
   GetCoreSocket(CoreConnection::Quote).Close();
   RequestStock(12, "000016");
   ASSERT_TRUE(RunMainUntil([&] { return chain->Count("refreshTabBar:1") > told; }));
-  server->clearFaults();
   EXPECT_NE(LacksRight30(), 0);
+  const size_t refused = chain->Count("refreshTabBar:1");
+  RequestStock(12, "000016");
+  ASSERT_TRUE(RunMainUntil([&] { return chain->Count("refreshTabBar:1") > refused; }));
+  EXPECT_EQ(LacksRight30(), 0);
 }
 
 // Every misbehaviour of the quote server leaves the client running; the request queued after

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/CoreState.h"
 #include "core/MessageTypes.h"
 #include "core/NetworkThreads.h"
 #include "core/ReceiveRecord.h"
@@ -14,6 +15,7 @@
 namespace detailtest {
 namespace {
 
+using testserver::Fault;
 using testserver::ReceivedRequest;
 using testserver::Role;
 
@@ -156,6 +158,38 @@ TEST_F(QuoteReconnect, APageThatHeldItsAnswerKeepsAskingWhileConnectsFailAndCome
   EXPECT_TRUE(asked);
   ExpectAskedAgainAndShows(price, trendCalls);
   EXPECT_TRUE(pager_->holdsCurrentAnswer());
+}
+
+TEST_F(QuoteReconnect, ARefusedReloginTakesTheMainForceTabAndTheNextLoginBringsItBack) {
+  OpenTrend();
+  auto mainForceTab = [&] {
+    return pager_->menuBar()->viewWithTag(kStockMenuBase + kPageMainForce) != nullptr;
+  };
+  // The screens hear of a change of login a moment after the core tells the application.
+  auto tabComesTo = [&](bool shown) {
+    for (int i = 0; i < 50 && mainForceTab() != shown; ++i) {
+      pump([] { return false; }, 0.02);
+      advance(0.1);
+    }
+    return mainForceTab() == shown;
+  };
+  ASSERT_TRUE(mainForceTab());
+  // The quote connection is made again and its login refused (every login, until cleared): the
+  // session's rights go and so does the tab.
+  server->setFault(Role::Quote, {kMainTypeLogin, LoginChild::kLoginHQ}, Fault::ErrorReply, -1,
+                   "登录失败");
+  server->dropConnections(Role::Quote);
+  ASSERT_TRUE(WaitFor([] { return LacksRight30() != 0; }));
+  EXPECT_TRUE(tabComesTo(false));
+  // The next login is taken: the rights and the tab come back on the page still shown.
+  server->clearFaults();
+  server->dropConnections(Role::Quote);
+  advance(kHeartbeatInterval);
+  ASSERT_TRUE(WaitFor([] { return LacksRight30() == 0; }));
+  EXPECT_TRUE(tabComesTo(true));
+  EXPECT_EQ(pager_->menuTitleOf(kPageMainForce), "主力");
+  EXPECT_EQ(pager_->markedPageFailure(), "");
+  EXPECT_EQ(app->getTabBarNavigationController(SelectedTab())->topViewController(), pager_);
 }
 
 }  // namespace
