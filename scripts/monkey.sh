@@ -202,7 +202,8 @@ for seed in $seed_list; do
     sanitizer)
       what=$(grep -m1 -E 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$dir/client.log" |
         sed -E 's/^.*(ERROR: |runtime error: )//; s/0x[0-9a-f]+//g')
-      where=$(grep -m1 -E '^ +#[0-9]+ .* in [^_]' "$dir/client.log" | sed -E 's/^ +#[0-9]+ 0x[0-9a-f]+ in //')
+      where=$(symbolized_log "$dir/client.log" | grep -m1 -E '^ +#[0-9]+ .* in [^_]' |
+        sed -E 's/^ +#[0-9]+ 0x[0-9a-f]+ in //')
       printf 'sanitizer: %s at %s\tseed %s step %s: %s\n' "$(sed -E 's/[0-9]+/N/g' <<<"$what")" \
         "$where" "$seed" "$n" "$out/$seed.script" >>"$found" ;;
     crash* | client* | unfinished)

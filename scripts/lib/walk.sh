@@ -145,6 +145,17 @@ walk_each() {
   wait
 }
 
+# symbolized_log <client log>: prints the log with its sanitizer stacks symbolized, where the
+# client ran with symbolize=0 (scripts/test.sh) and the tools are here; otherwise as it stands.
+symbolized_log() {
+  if grep -qE '^ +#[0-9]+ 0x[0-9a-f]+ +\(' "$1" && command -v asan_symbolize >/dev/null &&
+      command -v llvm-symbolizer >/dev/null; then
+    asan_symbolize -d <"$1" 2>/dev/null || cat "$1"
+  else
+    cat "$1"
+  fi
+}
+
 # walk_outcome <client log> <exit status>: prints what ended the walk: passed, sanitizer, hang,
 # fault, or the campaign's time limit or a crash.
 walk_outcome() {
