@@ -120,7 +120,11 @@ run_fuzz() {
 # 4 a US stock's K-line, 8 every futures list, 9 every 沪深 list.
 monkey_seeds="1 2 3 4 8 9"
 
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+# Freed blocks wait in a quarantine of 32 MB rather than 256 before they are used again: a use
+# after free is still caught over the many thousands of frees that follow, and new blocks come
+# from pages already mapped rather than fresh ones, whose faults cost a virtual machine about a
+# sixth of a sanitizer test program's time.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:quarantine_size_mb=32
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 start=$SECONDS
 # phase <name>: says the phase that starts and when; the times of them all are printed at the end
