@@ -56,6 +56,7 @@ void CQuoteCache::Init() {
   std::memset(volumeKnown_, 0, sizeof volumeKnown_);
   std::memset(sessionOf_, 0, sizeof sessionOf_);
   session_ = 0;
+  for (BriefFigures& b : briefs_) b = BriefFigures{};
   std::memset(static_cast<void*>(seats_), 0, sizeof seats_);
   static const struct {
     uint8_t market;
@@ -333,26 +334,56 @@ void CQuoteCache::BriefLocked(const uint8_t* p, const uint8_t* indexCounts) {
     brief.index_down = ReadLE16(indexCounts + 4);
   }
 
+  const int32_t zd = brief.now >= 1 ? static_cast<int32_t>(static_cast<uint32_t>(brief.now) -
+                                                          static_cast<uint32_t>(brief.yesterday))
+                                     : 0;
+  KeepBriefLocked(brief, zd, stamp);
+
   int i = FindLocked(brief.market, RecordCodeKey(brief));
   if (i < 0) {
     i = PlaceLocked(brief);
   } else {
     tagLocalStockData& stored = records_[i];
-    stored.yesterday = brief.yesterday;
-    stored.pricedot = brief.pricedot;
-    stored.now = brief.now;
-    stored.zd = brief.now >= 1 ? static_cast<int32_t>(static_cast<uint32_t>(brief.now) -
-                                                      static_cast<uint32_t>(brief.yesterday))
-                               : 0;
     stored.zqlb = brief.zqlb;
-    stored.amount = brief.amount;
     if (indexCounts) {
       stored.index_up = brief.index_up;
       stored.index_same = brief.index_same;
       stored.index_down = brief.index_down;
     }
+    // A brief names no minute: laid over a record that names its own, the record would claim
+    // that minute for 最新 and 涨跌 of another (a push of the next minute, or a late answer of an
+    // earlier one), and a list row and the detail screen would show two prices for one minute.
+    // Such a record keeps its figures until its own answers or pushes move them; the ticker
+    // reads the brief's beside it.
+    if (stored.datetime.Year == 0) {
+      stored.yesterday = brief.yesterday;
+      stored.pricedot = brief.pricedot;
+      stored.now = brief.now;
+      stored.zd = zd;
+      stored.amount = brief.amount;
+    }
   }
   records_[i].tickcount = stamp;
+}
+
+void CQuoteCache::KeepBriefLocked(const tagLocalStockData& brief, int32_t zd, uint32_t stamp) {
+  const int64_t key = RecordCodeKey(brief);
+  BriefFigures* slot = nullptr;
+  for (BriefFigures& b : briefs_) {
+    if (b.stamp != 0 && b.codeKey == key && b.market == brief.market) {
+      slot = &b;
+      break;
+    }
+    if (!slot || b.stamp < slot->stamp) slot = &b;  // a free slot, or the least recent
+  }
+  slot->codeKey = key;
+  slot->market = brief.market;
+  slot->pricedot = brief.pricedot;
+  slot->now = brief.now;
+  slot->yesterday = brief.yesterday;
+  slot->zd = zd;
+  slot->amount = brief.amount;
+  slot->stamp = stamp == 0 ? 1 : stamp;
 }
 
 void CQuoteCache::PushBrief(const uint8_t* body, size_t len) {
@@ -386,6 +417,25 @@ int CQuoteCache::GetQuote(tagLocalStockData& out, uint8_t market, const char* co
   if (stamp > generation_) generation_ = stamp;
   out = records_[i];
   return 1;
+}
+
+int CQuoteCache::GetTickerQuote(tagLocalStockData& out, uint8_t market, const char* code) {
+  int found = GetQuote(out, market, code);
+  // A record without a minute took the brief's figures when it came, and only newer ones since.
+  if (out.datetime.Year == 0) return found;
+  std::lock_guard<std::mutex> lock(mutex_);
+  const int64_t key = CodeToKey(code);
+  for (const BriefFigures& b : briefs_) {
+    if (b.stamp == 0 || b.codeKey != key || b.market != market) continue;
+    out.pricedot = b.pricedot;
+    out.now = b.now;
+    out.yesterday = b.yesterday;
+    out.zd = b.zd;
+    out.amount = b.amount;
+    found = 1;
+    break;
+  }
+  return found;
 }
 
 int CQuoteCache::GetQuotes(tagLocalStockData* out, const tagCodeItem* items, int count) {
@@ -616,6 +666,9 @@ void QuoteCache_PushIndexBrief(const uint8_t* body, size_t len) {
 }
 int QuoteCache_GetQuote(tagLocalStockData& out, uint8_t market, const char* code) {
   return GetQuoteCache().GetQuote(out, market, code);
+}
+int QuoteCache_GetTickerQuote(tagLocalStockData& out, uint8_t market, const char* code) {
+  return GetQuoteCache().GetTickerQuote(out, market, code);
 }
 int QuoteCache_GetQuotes(tagLocalStockData* out, const tagCodeItem* items, int count) {
   return GetQuoteCache().GetQuotes(out, items, count);

@@ -76,6 +76,9 @@ class CQuoteCache {
 
   // Copy-out readers. A miss gives a zeroed record holding only market and code.
   int GetQuote(tagLocalStockData& out, uint8_t market, const char* code);
+  // The ticker's read: GetQuote with the latest brief's figures (最新, 涨跌, close, amount) laid
+  // over a record that kept its own minute's (see BriefLocked). 1 when either is held.
+  int GetTickerQuote(tagLocalStockData& out, uint8_t market, const char* code);
   int GetQuotes(tagLocalStockData* out, const tagCodeItem* items, int count);
   int GetCount() const;
 
@@ -107,6 +110,20 @@ class CQuoteCache {
   int ParseListLocked(const uint8_t* body, size_t len, size_t headSize, size_t countAt,
                       tagCodeItem* items, int maxItems, uint8_t* head);
   void BriefLocked(const uint8_t* item, const uint8_t* indexCounts);
+
+  // The figures of the latest brief of a security, kept beside its record.
+  struct BriefFigures {
+    int64_t codeKey = 0;
+    uint8_t market = 0;
+    uint8_t pricedot = 0;
+    int32_t now = 0;
+    int32_t yesterday = 0;
+    int32_t zd = 0;
+    int64_t amount = 0;
+    uint32_t stamp = 0;  // 0: the slot is free
+  };
+  static constexpr int kBriefCapacity = 16;
+  void KeepBriefLocked(const tagLocalStockData& brief, int32_t zd, uint32_t stamp);
   void LogSeatsLocked() const;
 
   mutable std::mutex mutex_;
@@ -123,6 +140,7 @@ class CQuoteCache {
   uint32_t session_ = 0;
   int count_ = 0;
   uint32_t generation_ = 0;
+  BriefFigures briefs_[kBriefCapacity];
   tagHKSeat seats_[kSeatCapacity];
   int seatCount_ = 0;
 };
@@ -145,6 +163,7 @@ void QuoteCache_PushBrief(const uint8_t* body, size_t len);
 void QuoteCache_PushIndexBrief(const uint8_t* body, size_t len);
 int QuoteCache_GetQuote(tagLocalStockData& out, uint8_t market, const char* code);
 int QuoteCache_GetQuotes(tagLocalStockData* out, const tagCodeItem* items, int count);
+int QuoteCache_GetTickerQuote(tagLocalStockData& out, uint8_t market, const char* code);
 void QuoteCache_AddSearchedStock(const uint8_t* item, size_t len);
 int UpdateHKJJSInfo(const uint8_t* body, size_t len);
 int FindHKJJSName(const char* seat, tagHKSeat* out);

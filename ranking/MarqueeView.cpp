@@ -200,7 +200,7 @@ void IndexMarquee::scrollNext() {
 void IndexMarquee::updateData() {
   for (size_t i = 0; i < indexCells_.size() && i < 3; ++i) {
     tagLocalStockData rec{};
-    QuoteCache_GetQuote(rec, kTickerIndices[i].market, kTickerIndices[i].code);
+    QuoteCache_GetTickerQuote(rec, kTickerIndices[i].market, kTickerIndices[i].code);
     indexCells_[i]->updateItemData(rec);
   }
 }

@@ -332,6 +332,53 @@ TEST_F(Misbehaviour, ChangedQuotesArePushedToSubscribers) {
   EXPECT_EQ(minute, 10 * 60 + 1);
 }
 
+// The index brief is pushed ahead of the index's own quote at every minute and names no minute:
+// the record keeps the minute it names and that minute's 最新 (a list row and the detail screen
+// show one price for it), while the ticker reads the brief's.
+TEST_F(Misbehaviour, AnIndexBriefLeavesTheIndexQuoteOfItsOwnMinute) {
+  TestClient q(server_->port(Role::Quote));
+  uint8_t buf[2048];
+  int len = MakeRequest_HQLogin(0, 1, 1, "", "", buf, sizeof buf);
+  ASSERT_TRUE(q.send(buf, len));
+  ASSERT_TRUE(q.receiveReply().ok);
+  const uint8_t l1[] = {0}, l2[] = {6, 9, 10, 19, 5, 6, 21};
+  len = MakeRequest_StockData(0, 90, 13, 1, "000001", l1, l2, buf, sizeof buf);
+  ASSERT_TRUE(q.send(buf, len));
+  Reply answer = q.receiveReply();
+  ASSERT_TRUE(answer.ok);
+  CQuoteCache cache;
+  ASSERT_GT(cache.MergeOne(answer.body.data(), answer.body.size()), 0);
+
+  server_->advanceMinute();
+  std::map<int, Reply> pushes;
+  for (int i = 0; i < 2; ++i) {
+    Reply r = q.receive();
+    ASSERT_TRUE(r.ok);
+    pushes[r.header.ChildType] = r;
+  }
+  ASSERT_EQ(pushes.count(23), 1u);
+  ASSERT_EQ(pushes.count(10), 1u);
+  const testserver::Market before(20151217, kMisbehaviourDate, kMisbehaviourMinute);
+  const testserver::Market after(20151217, kMisbehaviourDate, kMisbehaviourMinute + 1);
+  const int32_t then = before.find(1, "000001")->q.now, now = after.find(1, "000001")->q.now;
+  ASSERT_NE(then, now);
+
+  cache.PushIndexBrief(pushes[23].body.data(), pushes[23].body.size());
+  tagLocalStockData rec, ticker;
+  ASSERT_EQ(cache.GetQuote(rec, 1, "000001"), 1);
+  EXPECT_EQ(rec.datetime.Hour * 60 + rec.datetime.Minute, kMisbehaviourMinute);
+  EXPECT_EQ(rec.now, then);
+  ASSERT_EQ(cache.GetTickerQuote(ticker, 1, "000001"), 1);
+  EXPECT_EQ(ticker.now, now);
+  EXPECT_EQ(ticker.index_up, after.find(1, "000001")->q.index_up);
+
+  // The index's own push brings the new minute with its 最新.
+  ASSERT_GT(cache.MergeOne(pushes[10].body.data(), pushes[10].body.size()), 0);
+  ASSERT_EQ(cache.GetQuote(rec, 1, "000001"), 1);
+  EXPECT_EQ(rec.datetime.Hour * 60 + rec.datetime.Minute, kMisbehaviourMinute + 1);
+  EXPECT_EQ(rec.now, now);
+}
+
 // --away: the whole server goes for a while (its connections closed, its ports refusing), then
 // takes connects and answers again, as a server stopped and started would.
 TEST(AwayServer, GoesAndComesBack) {
