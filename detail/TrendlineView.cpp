@@ -267,7 +267,9 @@ void TrendlineView::keepCumulative(const tagLocalStockData& quote) {
 bool TrendlineView::pushSkipsMinutes(const tagLocalStockData& quote) const {
   if (awaitingPoints_ || m_trendnum < 1 || quote.tradetimenum == 0) return false;
   const int at = TradeMinuteToIndex(quote, QuoteMinute(quote));
-  return at > m_trendnum + 1 || cumulativeAt_ < at - 1;
+  // A base of a later minute than the day's last (a quote answer made after the day's) already
+  // holds that minute's trades: a new minute made of the change since would miss them.
+  return at > m_trendnum + 1 || cumulativeAt_ < at - 1 || cumulativeAt_ > m_trendnum;
 }
 
 bool TrendlineView::alignLastMinute() {

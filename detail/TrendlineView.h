@@ -58,7 +58,8 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   void SetDataInfo(const tagLocalStockData& quote, uint16_t mode);
   // A push of this quote would not make its minute of the day held: minutes between the day's
   // last and the push's went by unseen, or the cumulative figures its change is taken from are
-  // of an older minute than the one before it (their change would span minutes). The day is
+  // of an older minute than the one before it (their change would span minutes) or of a later
+  // minute than the day's last (the trades of the minutes between would be lost). The day is
   // asked again instead.
   bool pushSkipsMinutes(const tagLocalStockData& quote) const;
 

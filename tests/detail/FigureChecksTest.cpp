@@ -170,6 +170,37 @@ TEST_F(FigureChecks, TheTrendEndsAtThePanelsPriceAndLastVolume) {
   EXPECT_TRUE(Says(Failures(), "the trend ends at 14:59"));
 }
 
+// A quote of a later minute than the day's last (the day's answer made before it) is a base that
+// already holds that minute's trades: a push of that minute would make it of none ("----" beside
+// the panel's 现量), so the day is asked again. A base of the day's last minute makes the next.
+TEST_F(FigureChecks, APushOverABaseLaterThanTheDayAsksForTheDayAgain) {
+  tagLocalStockData at = ClosedQuote();
+  auto minuteAt = [&](int index, int64_t volume) {
+    tagLocalStockData q = at;
+    const int minute = IndexToTradeMinute(q, index - 1);
+    q.datetime.Hour = static_cast<uint32_t>(minute / 60);
+    q.datetime.Minute = static_cast<uint32_t>(minute % 60);
+    q.volume = volume;
+    q.realvol = 4300;
+    return q;
+  };
+  const tagLocalStockData later = minuteAt(101, 434300);
+  auto page = TrendPage(later, 100, Day(100, later));
+  TrendlineView& chart = *page->chartView();
+  ASSERT_EQ(chart.m_trendnum, 100);
+  EXPECT_TRUE(chart.pushSkipsMinutes(minuteAt(101, 436000)));
+
+  page->removeFromSuperview();
+  const tagLocalStockData last = minuteAt(100, 430000);
+  page = TrendPage(last, 100, Day(100, last));
+  TrendlineView& kept = *page->chartView();
+  const tagLocalStockData next = minuteAt(101, 434300);
+  ASSERT_FALSE(kept.pushSkipsMinutes(next));
+  page->SetDataInfo(next, kQuoteFlagPush);
+  ASSERT_EQ(kept.m_trendnum, 101);
+  EXPECT_EQ(kept.trendData(0)[100].volume, 4300);
+}
+
 TEST_F(FigureChecks, QuoteRowsAddUpToTheVolumeAndTheFiveLevels) {
   tagLocalStockData q = ClosedQuote();
   auto rows = MiniDetailView::create(gfx::Rect(220, 0, 99, 300));
