@@ -50,6 +50,13 @@ class Misbehaviour : public ::testing::Test {
     int len = MakeRequest_StockData(0, code, 13, 1, "600000", l1, l2, buf, sizeof buf);
     return std::vector<uint8_t>(buf, buf + len);
   }
+  // Logs the quote connection in and takes the answer.
+  static void LogIn(TestClient& q, const char* user = "", const char* password = "") {
+    uint8_t buf[512];
+    int len = MakeRequest_HQLogin(0, 1, 1, user, password, buf, sizeof buf);
+    ASSERT_TRUE(q.send(buf, len));
+    ASSERT_TRUE(q.receiveReply().ok);
+  }
   std::unique_ptr<testserver::TestServer> server_;
 };
 
@@ -234,10 +241,7 @@ TEST_F(Misbehaviour, FaultsStayOnOneRole) {
 
 TEST_F(Misbehaviour, ForcedLogoutReachesLoggedInQuoteClients) {
   TestClient q(server_->port(Role::Quote));
-  uint8_t buf[2048];
-  int len = MakeRequest_HQLogin(0, 1, 1, "li", "pw", buf, sizeof buf);
-  ASSERT_TRUE(q.send(buf, len));
-  ASSERT_TRUE(q.receiveReply().ok);
+  ASSERT_NO_FATAL_FAILURE(LogIn(q, "li", "pw"));
   server_->pushForcedLogout("您的账号已在其他设备登录");
   Reply r = q.receive();
   ASSERT_TRUE(r.ok);
@@ -253,13 +257,11 @@ TEST_F(Misbehaviour, ForcedLogoutReachesLoggedInQuoteClients) {
 
 TEST_F(Misbehaviour, ChangedQuotesArePushedToSubscribers) {
   TestClient q(server_->port(Role::Quote));
+  ASSERT_NO_FATAL_FAILURE(LogIn(q));
   uint8_t buf[2048];
-  int len = MakeRequest_HQLogin(0, 1, 1, "", "", buf, sizeof buf);
-  ASSERT_TRUE(q.send(buf, len));
-  ASSERT_TRUE(q.receiveReply().ok);
   const uint8_t block[7] = {2, 8, 0, 0, 0, 10, 0};
   const uint8_t l1[] = {3, 9, 10, 19}, l2[] = {3, 5, 6, 23};
-  len = MakeRequest_Sort(0, 77, 17, block, l1, l2, buf, sizeof buf);
+  int len = MakeRequest_Sort(0, 77, 17, block, l1, l2, buf, sizeof buf);
   ASSERT_TRUE(q.send(buf, len));
   ASSERT_TRUE(q.receiveReply().ok);
 
@@ -337,12 +339,10 @@ TEST_F(Misbehaviour, ChangedQuotesArePushedToSubscribers) {
 // show one price for it), while the ticker reads the brief's.
 TEST_F(Misbehaviour, AnIndexBriefLeavesTheIndexQuoteOfItsOwnMinute) {
   TestClient q(server_->port(Role::Quote));
+  ASSERT_NO_FATAL_FAILURE(LogIn(q));
   uint8_t buf[2048];
-  int len = MakeRequest_HQLogin(0, 1, 1, "", "", buf, sizeof buf);
-  ASSERT_TRUE(q.send(buf, len));
-  ASSERT_TRUE(q.receiveReply().ok);
   const uint8_t l1[] = {0}, l2[] = {6, 9, 10, 19, 5, 6, 21};
-  len = MakeRequest_StockData(0, 90, 13, 1, "000001", l1, l2, buf, sizeof buf);
+  int len = MakeRequest_StockData(0, 90, 13, 1, "000001", l1, l2, buf, sizeof buf);
   ASSERT_TRUE(q.send(buf, len));
   Reply answer = q.receiveReply();
   ASSERT_TRUE(answer.ok);
