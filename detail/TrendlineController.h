@@ -274,6 +274,8 @@ class TrendlineController : public ui::ViewController,
   // (evenAwaiting: also a chart held back from the check by heldForCatchUp_.)
   bool trendApartFromQuote(bool evenAwaiting = false) const;
   void catchUpTrend();
+  // The trend request from point `from` of the day on (0: the whole day), with the quote.
+  void requestTrend(int from);
   TrendlineView* trendChart() const;
   // The trend chart waits for points because its day, apart from its quote, is to be asked again.
   bool heldForCatchUp_ = false;

@@ -67,9 +67,19 @@ void TrendlineController::catchUpTrend() {
     return;
   }
   ++trendCatchUps_;
-  foundation::logInfo(
-      "TrendlineController: the trend ends before its quote's minute, asking again");
-  RequestDataTrendline();
+  // A day that ends before the quote's minute lacks its last minutes only (a part of the answer
+  // still on its way, or the minutes the market made since): they are asked from its end on, and
+  // the later parts of the old answer, dropped as another request's, are not needed. A day that
+  // runs past the quote is asked whole.
+  auto* chart = trendChart();
+  const tagLocalStockData quote = cachedQuote();
+  const int count = TradeMinuteToIndex(
+      quote, static_cast<int>(quote.datetime.Hour) * 60 + static_cast<int>(quote.datetime.Minute));
+  const int from = chart && count > chart->m_trendnum ? chart->m_trendnum : 0;
+  foundation::logInfo("TrendlineController: the trend ends at another minute than its quote's, "
+                      "asking again from point %d",
+                      from);
+  requestTrend(from);
 }
 
 void TrendlineController::renewalFailed(uint16_t code) {

@@ -79,6 +79,10 @@ bool TrendlineController::appendTicks(std::vector<uint8_t>& out, int slot, const
 }
 
 void TrendlineController::RequestDataTrendline() {
+  requestTrend(0);
+}
+
+void TrendlineController::requestTrend(int from) {
   const auto market = static_cast<uint8_t>(MarketType);
   const auto type = static_cast<uint8_t>(StockType);
   const bool index = IsStockIndex(type, market);
@@ -105,7 +109,8 @@ void TrendlineController::RequestDataTrendline() {
   const uint16_t trendCode = partCode(kSlotTrend);
   uint8_t buffer[kPacketBuffer];
   const int n = MakeRequest_Trendline(SessionValue(), trendCode, kDetailPageId, market, StockCode,
-                                      0, trendList.data(), buffer, sizeof buffer);
+                                      static_cast<uint16_t>(from), trendList.data(), buffer,
+                                      sizeof buffer);
   if (n <= 0) {
     foundation::logError("TrendlineController: trend request not built (%d)", n);
     return;

@@ -670,6 +670,10 @@ bool ServerCore::takeFault(Role r, FaultState* out, std::optional<RequestKind> k
   if (f.fault == Fault::None || f.fault == Fault::Refuse || f.fault == Fault::ErrorReply ||
       f.count == 0 || !f.appliesTo(kind))
     return false;
+  if (f.spared > 0) {
+    --f.spared;
+    return false;
+  }
   *out = f;
   if (f.count > 0 && --f.count == 0) f.fault = Fault::None;
   return true;

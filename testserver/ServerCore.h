@@ -135,6 +135,9 @@ struct FaultState {
   bool userText = true;
   // Only the replies to this kind of request misbehave; none: every reply.
   std::optional<RequestKind> only;
+  // Replies (of that kind) that go as ever before the fault begins: a later part of an answer
+  // sent in several.
+  int spared = 0;
   bool appliesTo(const std::optional<RequestKind>& kind) const {
     return !only || (kind && kind->main == only->main && kind->child == only->child);
   }

@@ -63,6 +63,15 @@ void TestServer::setFault(Role role, RequestKind only, Fault fault, int count,
   core_->setFault(role, f);
 }
 
+void TestServer::setFaultAfter(Role role, RequestKind only, int spared, Fault fault, int count) {
+  FaultState f;
+  f.fault = fault;
+  f.count = fault == Fault::None ? 0 : count;
+  f.only = only;
+  f.spared = spared;
+  core_->setFault(role, f);
+}
+
 void TestServer::clearFaults() {
   core_->clearFaults();
 }

@@ -194,6 +194,8 @@ class TestServer {
   // connection's other requests are answered): the others go as ever and leave `count` as it is.
   void setFault(Role role, RequestKind only, Fault fault, int count = -1,
                 const std::string& text = "", bool userText = true);
+  // The same, sparing the first `spared` replies of that kind (the second part of a day).
+  void setFaultAfter(Role role, RequestKind only, int spared, Fault fault, int count = -1);
   void clearFaults();
   // Sends the replies a Hold fault kept, in order, to the connections still open.
   void releaseHeld(Role role);

@@ -2,9 +2,11 @@
 // back by itself once the server answers again, and keeps what it showed meanwhile.
 #include <string>
 
+#include "core/MessageTypes.h"
 #include "core/QuoteCache.h"
 #include "core/QuoteFormat.h"
 #include "detail/TrendlineView.h"
+#include "panels/FigureChecks.h"
 #include "panels/TrendFrameView.h"
 #include "tests/detail/DetailClientSupport.h"
 #include "watchlist/SelfStockController.h"
@@ -30,6 +32,10 @@ class RenewalServerTest : public DetailClientTest {
       advance(0.25);
       pump([] { return false; }, 0.02);
     }
+  }
+  static TrendlineView* Chart(TrendlineController& pager) {
+    auto* page = dynamic_cast<TrendFrameView*>(pager.pageView(kTagTrendPage));
+    return page ? dynamic_cast<TrendlineView*>(page->chartView()) : nullptr;
   }
   bool WithinSeconds(double seconds, const std::function<bool()>& done) {
     for (double t = 0; t < seconds; t += 0.25) {
@@ -75,11 +81,7 @@ TEST_F(RenewalServerTest, ALateDayIsAskedAgainUntilItReachesTheQuotesMinute) {
   TrendlineController* pager = Open("600000", 1, 2);
   ASSERT_NE(pager, nullptr);
   ASSERT_TRUE(WithinSeconds(5, [&] { return pager->holdsCurrentAnswer(); }));
-  auto* chart = dynamic_cast<TrendlineView*>(pager->pageView(kTagTrendPage)
-                                                 ? dynamic_cast<TrendFrameView*>(
-                                                       pager->pageView(kTagTrendPage))
-                                                       ->chartView()
-                                                 : nullptr);
+  TrendlineView* chart = Chart(*pager);
   ASSERT_NE(chart, nullptr);
   const int dayBefore = chart->m_trendnum;
   ASSERT_GT(dayBefore, 0);
@@ -100,6 +102,42 @@ TEST_F(RenewalServerTest, ALateDayIsAskedAgainUntilItReachesTheQuotesMinute) {
   EXPECT_NE(pager->requestCode(kSlotTrend), heldCode);
 }
 
+// An index's day with the main-force fields comes in two answers, and the second is lost (it
+// came too late, after the page had asked again): the page asks for the minutes after the ones
+// it holds, rather than for the whole day again, whose second part a slow link may lose the same
+// way each time.
+TEST_F(RenewalServerTest, ADayMissingItsLastPartAsksForTheRestFromWhereItEnds) {
+  server->setMinute(22 * 60);
+  LoggedIn("30,31");
+  const testserver::RequestKind trend{kMainTypeQuote, 33};
+  server->setFaultAfter(Role::Quote, trend, 1, Fault::Hold);
+  TrendlineController* pager = Open("000001", 1, 1);
+  ASSERT_NE(pager, nullptr);
+  TrendlineView* chart = Chart(*pager);
+  ASSERT_NE(chart, nullptr);
+  // The trend requests received, as the point each asks the day from.
+  auto asked = [&] {
+    std::vector<int> from;
+    for (const auto& r : server->receivedRequests(Role::Quote))
+      if (r.header.MainType == kMainTypeQuote && r.header.ChildType == 33 && r.body.size() >= 11)
+        from.push_back(r.body[9] | (r.body[10] << 8));
+    return from;
+  };
+  ASSERT_TRUE(WithinSeconds(5, [&] { return asked().size() >= 2; }));
+  const int held = chart->m_trendnum;
+  ASSERT_GT(held, 0);
+  ASSERT_LT(held, 241);
+  EXPECT_EQ(asked(), (std::vector<int>{0, held}));
+
+  server->clearFaults();
+  server->releaseHeld(Role::Quote);
+  ASSERT_TRUE(WithinSeconds(5, [&] { return chart->m_trendnum == 241; }))
+      << chart->m_trendnum;
+  tagLocalStockData quote{};
+  ASSERT_GT(QuoteCache_GetQuote(quote, 1, "000001"), 0);
+  EXPECT_EQ(chart->trendData(0)[240].now, quote.now);
+  EXPECT_EQ(figures::TrendEndsAtThePanel(*chart, quote), "");
+}
 
 // The watch list's answer is an error: it does not stay as it was, it asks again until the
 // server answers, and then holds the answer.
