@@ -82,7 +82,10 @@ void KeepOneMoment(tagLocalStockData& merged, const tagLocalStockData& before, c
   const bool ratioCarried = CarriesId(ids, idCount, 40) || CarriesId(ids, idCount, 41);
   const bool ratioMoved =
       merged.index_wb != before.index_wb || merged.index_wc != before.index_wc;
-  if (bookMoved || (bidDepth == 0 && askDepth == 0 && ratioCarried && ratioMoved)) {
+  // 委比 and 委差 moved with the best prices as they were (a list row's): the five levels they are
+  // made of moved beyond the best, so those held are of an older answer.
+  const bool ratioOutranBook = ratioCarried && ratioMoved && std::min(bidDepth, askDepth) < 5;
+  if (bookMoved || ratioOutranBook) {
     // A side not carried at all is as old as the levels beyond those carried.
     if (BookHoldsLevelsFrom(before, std::min(bidDepth, askDepth))) {
       ForgetLevels(merged.buysell10.buy, bidDepth);

@@ -648,4 +648,12 @@ TEST_F(QuoteCacheTest, FieldsOfAGroupComeFromOneAnswer) {
   ASSERT_GT(cache_->MergeOne(full.data(), full.size(), &out), 0);
   ASSERT_GT(cache_->MergeOne(ratioOnly.data(), ratioOnly.size(), &out), 0);
   EXPECT_FALSE(BookHoldsLevelsFrom(out, 0));
+  // A row whose best bid and ask stand as held while 委比 moved: the levels beyond the best
+  // moved too, and those held are of the older answer (never a 委比 the shown levels don't make).
+  ASSERT_GT(cache_->MergeOne(full.data(), full.size(), &out), 0);
+  const Wire ratioMoved = One(kRowIds, ListRow(1004, 9700, 700));
+  ASSERT_GT(cache_->MergeOne(ratioMoved.data(), ratioMoved.size(), &out), 0);
+  EXPECT_EQ(out.buysell10.buy[0].price, 100400);
+  EXPECT_EQ(out.index_wb, 700);
+  EXPECT_FALSE(BookHoldsLevelsFrom(out, 1));
 }
