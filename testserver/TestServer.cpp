@@ -42,31 +42,33 @@ std::string TestServer::addressString() const {
   return core_->addressString();
 }
 
-void TestServer::setFault(Role role, Fault fault, int count, const std::string& text,
-                          bool userText) {
+namespace {
+
+FaultState MakeFault(Fault fault, int count, const std::string& text, bool userText) {
   FaultState f;
   f.fault = fault;
   f.count = fault == Fault::None ? 0 : count;
   f.text = text;
   f.userText = userText;
-  core_->setFault(role, f);
+  return f;
+}
+
+}  // namespace
+
+void TestServer::setFault(Role role, Fault fault, int count, const std::string& text,
+                          bool userText) {
+  core_->setFault(role, MakeFault(fault, count, text, userText));
 }
 
 void TestServer::setFault(Role role, RequestKind only, Fault fault, int count,
                           const std::string& text, bool userText) {
-  FaultState f;
-  f.fault = fault;
-  f.count = fault == Fault::None ? 0 : count;
-  f.text = text;
-  f.userText = userText;
+  FaultState f = MakeFault(fault, count, text, userText);
   f.only = only;
   core_->setFault(role, f);
 }
 
 void TestServer::setFaultAfter(Role role, RequestKind only, int spared, Fault fault, int count) {
-  FaultState f;
-  f.fault = fault;
-  f.count = fault == Fault::None ? 0 : count;
+  FaultState f = MakeFault(fault, count, "", true);
   f.only = only;
   f.spared = spared;
   core_->setFault(role, f);
