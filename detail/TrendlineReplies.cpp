@@ -24,6 +24,16 @@
 
 using namespace trendline;
 
+namespace {
+
+// The count of the day's minutes up to the quote's, as a push makes the day.
+int QuoteTrendCount(const tagLocalStockData& quote) {
+  return TradeMinuteToIndex(
+      quote, static_cast<int>(quote.datetime.Hour) * 60 + static_cast<int>(quote.datetime.Minute));
+}
+
+}  // namespace
+
 // --- replies and pushes ----------------------------------------------------------------------
 
 void TrendlineController::indicatorOff() {
@@ -39,10 +49,7 @@ bool TrendlineController::trendApartFromQuote(bool evenAwaiting) const {
   if (!chart || chart->m_trendnum <= 0 || (chart->awaitingPoints() && !evenAwaiting)) return false;
   const tagLocalStockData quote = cachedQuote();
   if (quote.tradetimenum == 0 || QuoteDate(quote) != chart->m_trenddate[0]) return false;
-  const int minute =
-      static_cast<int>(quote.datetime.Hour) * 60 + static_cast<int>(quote.datetime.Minute);
-  // The count of minutes up to the quote's, as a push makes the day.
-  const int count = TradeMinuteToIndex(quote, minute);
+  const int count = QuoteTrendCount(quote);
   if (count < 1 || count > GetTradeMinutes(quote)) return false;
   return count != chart->m_trendnum;
 }
@@ -73,8 +80,7 @@ void TrendlineController::catchUpTrend() {
   // runs past the quote is asked whole.
   auto* chart = trendChart();
   const tagLocalStockData quote = cachedQuote();
-  const int count = TradeMinuteToIndex(
-      quote, static_cast<int>(quote.datetime.Hour) * 60 + static_cast<int>(quote.datetime.Minute));
+  const int count = QuoteTrendCount(quote);
   const int from = chart && count > chart->m_trendnum ? chart->m_trendnum : 0;
   foundation::logInfo("TrendlineController: the trend ends at another minute than its quote's, "
                       "asking again from point %d",
