@@ -126,10 +126,11 @@ class CSocket {
   // those awaited for less than `withinSeconds` of real time. A headless script's clock waits
   // for them before it moves on.
   int AwaitedAnswers(double withinSeconds = 1e9) const;
-  // A packet with that code has been handed on: its request is answered. (The reader says so
-  // once the packet's records are on their way to the main loop, so that at no moment does
-  // neither the request nor its answer wait.)
-  void AnswerArrived(uint16_t code);
+  // A packet with that code has been handed on: its request is answered once the last of the
+  // answer's numbered parts is (each part is an answer of its own, the rest still on the way).
+  // (The reader says so once the packet's records are on their way to the main loop, so that at
+  // no moment does neither the request nor its answer wait.)
+  void AnswerArrived(uint16_t code, uint8_t partCount = 1, uint8_t part = 0);
   // Awaits the answer to a request sent without the queue (the login a turn puts in front).
   void AwaitAnswerTo(const uint8_t* packet, int length);
   int HandOffPeak() const;

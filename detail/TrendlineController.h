@@ -290,7 +290,10 @@ class TrendlineController : public ui::ViewController,
   // False: the answer does not decode and nothing was shown.
   bool handleTrend(const ReceiveRecordView& reply);
   void handleHistTrend(const ReceiveRecordView& reply, int period);
-  bool handleKLine(const ReceiveRecordView& reply);
+  // What became of a K-line answer or push: shown, not shown (it does not decode, or a part of
+  // it was lost), or a part held until the rest of its answer is in.
+  enum class KLineTaken { Shown, Failed, PartHeld };
+  KLineTaken handleKLine(const ReceiveRecordView& reply);
   void handleWeight(const ReceiveRecordView& reply);
   bool handleTicks(const ReceiveRecordView& reply);
   void handleRadar(const ReceiveRecordView& reply);
@@ -310,6 +313,15 @@ class TrendlineController : public ui::ViewController,
   // The shown page's request: asked again by itself after an error answer or none.
   RenewingRequest pageRequest_;
   std::vector<tagLocalKData> KLinedata;
+  // A K-line answer sent in numbered parts (each a whole answer of its own, the oldest bars
+  // first): its bars so far, shown as one answer once the last part is in. A chart given the
+  // first part alone would show a history that stops days before its quote.
+  struct KLineParts {
+    uint16_t code = 0;
+    uint8_t count = 0;
+    uint8_t next = 0;
+    std::vector<tagLocalKData> bars;
+  } klineParts_;
   std::vector<tagLocalWeightData> _weightData;
   int32_t _weightDays = 0;
   uint8_t _bHasTrevane = 0;

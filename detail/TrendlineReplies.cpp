@@ -172,9 +172,10 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
         return;
       }
       if (code == mRequestFlagCount[kSlotKLine]) {
-        const bool shown = handleKLine(reply);
+        const KLineTaken taken = handleKLine(reply);
         // A bar pushed to the subscription is no answer: the history asked for may be lost yet.
-        if (!reply.header.isPush()) renewalAnswered(code, shown);
+        if (!reply.header.isPush() && taken != KLineTaken::PartHeld)
+          renewalAnswered(code, taken == KLineTaken::Shown);
       }
       return;
     case QuoteChild::kExRights:
@@ -313,29 +314,49 @@ void TrendlineController::handleHistTrend(const ReceiveRecordView& reply, int pe
   }
 }
 
-bool TrendlineController::handleKLine(const ReceiveRecordView& reply) {
-  indicatorOff();
+TrendlineController::KLineTaken TrendlineController::handleKLine(const ReceiveRecordView& reply) {
   ReplyHeadCheck check;
   if (!CheckReplyHead(ReplyHeadKind::KLine, reply.body, reply.bodyLen, &check)) {
+    indicatorOff();
     foundation::logError("TrendlineController: K-line answer shorter than its head");
-    return false;
+    return KLineTaken::Failed;
   }
   const tagLocalStockData quote = cachedQuote();
   std::fill(KLinedata.begin(), KLinedata.end(), tagLocalKData{});
-  const int parsed =
+  int parsed =
       Analy_15(reply.body + check.headSize, static_cast<size_t>(reply.bodyLen - check.headSize),
                quote, check.count, KLinedata.data(), kKLineCapacity);
   uint8_t head[21];
   std::memcpy(head, reply.body, sizeof head);
-  SetReplyHeadCount(ReplyHeadKind::KLine, head, std::clamp(parsed, 0, kKLineCapacity));
   uint16_t isPush = reply.header.DataFlag;
-  if (reply.header.PackageNo != 0) isPush = 2;
+  const uint8_t parts = reply.header.PackageNum, part = reply.header.PackageNo;
+  if (!reply.header.isPush() && parts > 1) {
+    KLineParts& held = klineParts_;
+    if (part == 0) held = KLineParts{reply.requestCode(), parts, 0, {}};
+    if (held.code != reply.requestCode() || held.count != parts || held.next != part) {
+      indicatorOff();
+      foundation::logError("TrendlineController: K-line part %d of %d came without the one before",
+                           part + 1, parts);
+      held = {};
+      return KLineTaken::Failed;
+    }
+    held.bars.insert(held.bars.end(), KLinedata.begin(), KLinedata.begin() + std::max(parsed, 0));
+    ++held.next;
+    if (held.next < parts) return KLineTaken::PartHeld;
+    // The whole answer: its newest bars, as many as a chart holds.
+    const size_t n = std::min(held.bars.size(), static_cast<size_t>(kKLineCapacity));
+    std::copy(held.bars.end() - static_cast<long>(n), held.bars.end(), KLinedata.begin());
+    parsed = static_cast<int>(n);
+    held = {};
+  }
+  indicatorOff();
+  SetReplyHeadCount(ReplyHeadKind::KLine, head, std::clamp(parsed, 0, kKLineCapacity));
   if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
     land->SetKlineArray(KLinedata.data(), head, isPush);
   } else if (auto* kline = page<KLinePageRole>(kTagKLinePage)) {
     kline->SetKlineArray(KLinedata.data(), head, isPush);
   }
-  return true;
+  return KLineTaken::Shown;
 }
 
 void TrendlineController::handleWeight(const ReceiveRecordView& reply) {

@@ -274,7 +274,8 @@ TEST_F(CSocketCut, EncipheredAndCompressedBodiesAreDecoded) {
 }
 
 // What a headless script's virtual clock waits for: a request is awaited from its queueing until
-// a packet with its code is handed on (the parts of one message, and the logins' code 0, once); a
+// a packet with its code is handed on (the parts of one message, and the logins' code 0, once),
+// the last of an answer's numbered parts (each an answer of its own: the rest are on the way); a
 // withdrawn request and one sent on a connection that closed are not, one kept queued over the
 // close or given back to the queue still is.
 TEST_F(CSocketCut, ARequestIsAwaitedUntilAPacketWithItsCodeIsHandedOn) {
@@ -301,6 +302,11 @@ TEST_F(CSocketCut, ARequestIsAwaitedUntilAPacketWithItsCodeIsHandedOn) {
   handOn();
   handOn();
   EXPECT_EQ(socket.AwaitedAnswers(), 1);  // 6, whose two parts are answered once
+  socket.AnswerArrived(6, 3, 0);
+  socket.AnswerArrived(6, 3, 1);
+  EXPECT_EQ(socket.AwaitedAnswers(), 1);  // two parts of an answer of three
+  socket.AnswerArrived(6, 3, 2);
+  EXPECT_EQ(socket.AwaitedAnswers(), 0);
 
   // Sent, then the connection closes: its answer cannot come.
   net::SocketPtr taken;

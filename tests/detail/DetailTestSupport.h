@@ -150,13 +150,14 @@ class DetailTest : public ::testing::Test {
   // Posts a record as the quote connection does.
   static void Post(const char* name, uint8_t mainType, uint8_t child, uint16_t code,
                    const std::vector<uint8_t>& body, uint8_t dataFlag = 1, bool error = false,
-                   uint8_t packageNo = 0) {
+                   uint8_t packageNo = 0, uint8_t packageCount = 1) {
     foundation::Data record(kReceiveRecordSize, 0);
     const int32_t status = kReceiveStatusPacket;
     std::memcpy(record.data(), &status, 4);
     PacketHeader header;
     header.flags = error ? 0x40 : 0;
     header.PackageNo = packageNo;
+    header.PackageNum = packageCount;
     header.bodyLen = static_cast<uint16_t>(body.size());
     header.PageID = 13;
     header.MainType = mainType;
@@ -171,9 +172,9 @@ class DetailTest : public ::testing::Test {
         name, nullptr, foundation::Dictionary{{kReceiveRecordKey, foundation::Value(record)}});
   }
   void Quote(uint8_t child, int slot, const std::vector<uint8_t>& body, uint8_t flag = 1,
-             bool error = false, uint8_t packageNo = 0) {
+             bool error = false, uint8_t packageNo = 0, uint8_t packageCount = 1) {
     Post("TrendLine", kMainTypeQuote, child, static_cast<uint16_t>(pager->requestCode(slot)), body,
-         flag, error, packageNo);
+         flag, error, packageNo, packageCount);
   }
 
   // Merges a quote (market, code, now, date) into the cache as a child-10 reply would.

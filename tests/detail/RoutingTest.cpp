@@ -99,21 +99,22 @@ TEST_F(RoutingTest, TrendKLineAndTickHeadsCountWhatWasParsed) {
   Quote(14, kSlotTicks, Keyed(1, "600000", {20}));
   EXPECT_EQ(trend->log.tickCalls, 1);
 
-  // K-line: a later package is a push even when marked a reply; counts never pass the bars.
+  // K-line: an answer in numbered parts is given to the page once, whole, when its last part
+  // is in; a part without the one before is none of it. Counts never pass the bars.
   pager->updateDataForSubPage(kPageKLine);
   std::vector<uint8_t> kbody = Keyed(1, "600000", {1, 1});
   auto bars = U16(900);
   kbody.insert(kbody.end(), bars.begin(), bars.end());
   kbody.resize(kbody.size() + 8, 0);
   kbody.push_back(0);
-  Quote(32, kSlotKLine, kbody, 1, false, 0);
-  Quote(32, kSlotKLine, kbody, 1, false, 1);
-  ASSERT_EQ(kline->kline.pushes.size(), 2u);
-  EXPECT_EQ(kline->kline.pushes[0], 1);
-  EXPECT_EQ(kline->kline.pushes[1], 2);
+  Quote(32, kSlotKLine, kbody, 1, false, 0, 2);
+  EXPECT_TRUE(kline->kline.pushes.empty());
+  Quote(32, kSlotKLine, kbody, 1, false, 1, 2);
+  ASSERT_EQ(kline->kline.pushes, std::vector<uint16_t>{1});
   EXPECT_LE(kline->kline.head[11] | (kline->kline.head[12] << 8), 400);
+  Quote(32, kSlotKLine, kbody, 1, false, 1, 2);
   Quote(32, kSlotKLine, Keyed(1, "600000", {1, 1, 1}));
-  EXPECT_EQ(kline->kline.pushes.size(), 2u);
+  EXPECT_EQ(kline->kline.pushes.size(), 1u);
 }
 
 TEST_F(RoutingTest, ExRightsAreTakenOnlyForTheSecurityShownAndNeverCountBelowZero) {
