@@ -33,8 +33,11 @@ class KLineFeedRole : public QuotePage {
     (void)count;
   }
   // A K-line request for this chart went out: the bars it holds are of before it until the
-  // answer comes (the quote shown meanwhile may have moved on).
+  // answer comes (the quote shown meanwhile may have moved on). Also bars that came before the
+  // quote of their request: they may be of a later minute than the quote shown, until it comes.
   virtual void awaitBars() {}
+  // The quote of the request that brought the bars came after them: they are judged against it.
+  virtual void quoteCaughtUp() {}
 };
 
 // What the landscape screen asks of the pager.

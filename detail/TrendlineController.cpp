@@ -758,6 +758,12 @@ void TrendlineController::viewWillAppear(bool animated) {
 
 void TrendlineController::noteRoundBegun() {
   roundWhileDropped_ = IsQuoteConnectionDropped();
+  barsAwaitQuote_ = false;
+}
+
+KLineFeedRole* TrendlineController::klineChart() const {
+  if (auto* land = IsLandscapeKline ? landscape() : nullptr) return land;
+  return page<KLinePageRole>(kTagKLinePage);
 }
 
 // What a page shows comes from the server (the F10 page loads its own address).

@@ -277,6 +277,11 @@ class TrendlineController : public ui::ViewController,
   // The trend request from point `from` of the day on (0: the whole day), with the quote.
   void requestTrend(int from);
   TrendlineView* trendChart() const;
+  // The K-line chart on show: the landscape screen's, or the K-line page's.
+  KLineFeedRole* klineChart() const;
+  // The K-line answer came before the quote of its round (a stalled or lost quote answer): the
+  // chart waits for the quote before its last bar is judged against it.
+  bool barsAwaitQuote_ = false;
   // The trend chart waits for points because its day, apart from its quote, is to be asked again.
   bool heldForCatchUp_ = false;
   static constexpr int kTrendCatchUps = 2;

@@ -138,6 +138,10 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
         if (auto* chart = land->trendlineView()) chart->reDrawView();
       }
       if (quote.code[0] != '\0') GetSearchHistory().Add(quote);
+      if (barsAwaitQuote_ && pageRequest_.current()) {
+        barsAwaitQuote_ = false;
+        if (auto* chart = klineChart()) chart->quoteCaughtUp();
+      }
       return;
     }
     case QuoteChild::kTrendline:
@@ -176,6 +180,13 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
         // A bar pushed to the subscription is no answer: the history asked for may be lost yet.
         if (!reply.header.isPush() && taken != KLineTaken::PartHeld)
           renewalAnswered(code, taken == KLineTaken::Shown);
+        // The quote asked with the bars has not come (a stalled answer, asked again by the
+        // round): the quote shown is older than the bars, whose last one is not judged by it.
+        if (taken == KLineTaken::Shown && !reply.header.isPush() && pageRequest_.active() &&
+            !pageRequest_.current()) {
+          barsAwaitQuote_ = true;
+          if (auto* chart = klineChart()) chart->awaitBars();
+        }
       }
       return;
     case QuoteChild::kExRights:
@@ -351,11 +362,7 @@ TrendlineController::KLineTaken TrendlineController::handleKLine(const ReceiveRe
   }
   indicatorOff();
   SetReplyHeadCount(ReplyHeadKind::KLine, head, std::clamp(parsed, 0, kKLineCapacity));
-  if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
-    land->SetKlineArray(KLinedata.data(), head, isPush);
-  } else if (auto* kline = page<KLinePageRole>(kTagKLinePage)) {
-    kline->SetKlineArray(KLinedata.data(), head, isPush);
-  }
+  if (auto* chart = klineChart()) chart->SetKlineArray(KLinedata.data(), head, isPush);
   return KLineTaken::Shown;
 }
 

@@ -173,14 +173,8 @@ void TrendlineController::RequestKlineData(uint8_t period) {
     return;
   }
   packets.insert(packets.end(), buffer, buffer + n);
-  KLineFeedRole* chart = nullptr;
-  if (auto* land = IsLandscapeKline ? landscape() : nullptr) {
-    showCachedQuote(land, false);
-    chart = land;
-  } else {
-    chart = page<KLinePageRole>(kTagKLinePage);
-    showCachedQuote(page<KLinePageRole>(kTagKLinePage), false);
-  }
+  KLineFeedRole* chart = klineChart();
+  showCachedQuote(chart, false);
   if (chart) chart->awaitBars();
   sendPackets(packets, true);
 }

@@ -21,6 +21,9 @@ class AnalysisView : public PublicView, public KLinePageRole {
   void awaitBars() override {
     if (chart_) chart_->awaitBars();
   }
+  void quoteCaughtUp() override {
+    if (chart_) chart_->quoteCaughtUp();
+  }
   void setTagLocalWeightData(const tagLocalWeightData* events, int count) override;
   void setTrevaneFlag(uint8_t flag) override;
   // The pager, which serves the page's requests (null once it goes).

@@ -343,6 +343,13 @@ void KLineModuleView::SetKlineArray(const tagLocalKData* bars, const uint8_t* he
   judgeAgreement();
 }
 
+void KLineModuleView::quoteCaughtUp() {
+  if (!awaitingBars_) return;
+  awaitingBars_ = false;
+  followQuote();
+  judgeAgreement();
+}
+
 void KLineModuleView::dropOldest() {
   const int dropped = static_cast<int>(KSourceDataArray.size()) - kKLineCapacity;
   if (dropped <= 0) return;

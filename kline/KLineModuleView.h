@@ -72,6 +72,7 @@ class KLineModuleView : public ui::View, public KLineFeedRole {
   // head: the 21-byte K-line head; its count (at most 400) is the number of bars given.
   void SetKlineArray(const tagLocalKData* bars, const uint8_t* head, uint16_t isPush) override;
   void awaitBars() override { awaitingBars_ = true; }
+  void quoteCaughtUp() override;
   void SetDataInfo(const tagLocalStockData& stock, uint16_t isPush) override;
   void setTagLocalWeightData(const tagLocalWeightData* events, int count) override;
   void setTrevaneFlag(uint8_t flag) override { _bHasTrevane = static_cast<int8_t>(flag); }

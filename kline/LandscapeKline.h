@@ -49,6 +49,9 @@ class LandscapeKline : public ui::ViewController,
   void awaitBars() override {
     if (klineView) klineView->awaitBars();
   }
+  void quoteCaughtUp() override {
+    if (klineView) klineView->quoteCaughtUp();
+  }
   void setTagLocalWeightData(const tagLocalWeightData* events, int count) override;
   void setTrevaneFlag(uint8_t flag) override;
   void resetWeight() override;

@@ -84,6 +84,25 @@ inline std::vector<uint8_t> Keyed(uint8_t market, const char* code, std::vector<
   return out;
 }
 
+// Merges a quote (market, code, now, date) into the cache as a child-10 reply would.
+inline void CacheQuote(uint8_t market, const char* code, int32_t now, int date) {
+  std::vector<uint8_t> body{4, 9, 10, 5, 21, market};
+  char text[8] = {};
+  std::memcpy(text, code, std::min<size_t>(std::strlen(code), 8));
+  body.insert(body.end(), text, text + 8);
+  uint8_t word[4];
+  WriteLE32(word, static_cast<uint32_t>(now));
+  body.insert(body.end(), word, word + 4);
+  tagDateMin stamp{};
+  stamp.Year = static_cast<uint32_t>(date / 10000);
+  stamp.Month = static_cast<uint32_t>(date / 100 % 100);
+  stamp.Day = static_cast<uint32_t>(date % 100);
+  stamp.Hour = 10;
+  std::memcpy(word, &stamp, 4);
+  body.insert(body.end(), word, word + 4);
+  ASSERT_GT(QuoteCache_MergeOne(body.data(), body.size()), 0);
+}
+
 class DetailTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -175,25 +194,6 @@ class DetailTest : public ::testing::Test {
              bool error = false, uint8_t packageNo = 0, uint8_t packageCount = 1) {
     Post("TrendLine", kMainTypeQuote, child, static_cast<uint16_t>(pager->requestCode(slot)), body,
          flag, error, packageNo, packageCount);
-  }
-
-  // Merges a quote (market, code, now, date) into the cache as a child-10 reply would.
-  static void CacheQuote(uint8_t market, const char* code, int32_t now, int date) {
-    std::vector<uint8_t> body{4, 9, 10, 5, 21, market};
-    char text[8] = {};
-    std::memcpy(text, code, std::min<size_t>(std::strlen(code), 8));
-    body.insert(body.end(), text, text + 8);
-    uint8_t word[4];
-    WriteLE32(word, static_cast<uint32_t>(now));
-    body.insert(body.end(), word, word + 4);
-    tagDateMin stamp{};
-    stamp.Year = static_cast<uint32_t>(date / 10000);
-    stamp.Month = static_cast<uint32_t>(date / 100 % 100);
-    stamp.Day = static_cast<uint32_t>(date % 100);
-    stamp.Hour = 10;
-    std::memcpy(word, &stamp, 4);
-    body.insert(body.end(), word, word + 4);
-    ASSERT_GT(QuoteCache_MergeOne(body.data(), body.size()), 0);
   }
 
   std::shared_ptr<TrendlineController> pager;

@@ -6,9 +6,11 @@
 #include "core/QuoteCache.h"
 #include "core/QuoteFormat.h"
 #include "detail/TrendlineView.h"
+#include "kline/AnalysisView.h"
 #include "panels/FigureChecks.h"
 #include "panels/TrendFrameView.h"
 #include "tests/detail/DetailClientSupport.h"
+#include "tests/detail/DetailTestSupport.h"
 #include "watchlist/SelfStockController.h"
 #include "watchlist/WatchlistClasses.h"
 #include "widgets/WidgetClasses.h"
@@ -137,6 +139,48 @@ TEST_F(RenewalServerTest, ADayMissingItsLastPartAsksForTheRestFromWhereItEnds) {
   ASSERT_GT(QuoteCache_GetQuote(quote, 1, "000001"), 0);
   EXPECT_EQ(chart->trendData(0)[240].now, quote.now);
   EXPECT_EQ(figures::TrendEndsAtThePanel(*chart, quote), "");
+}
+
+// The K-line answer comes, the quote asked with it does not (a stalled answer): the quote shown
+// is older than the bars, and the last bar is not judged against it until the quote comes; then
+// they agree.
+TEST_F(RenewalServerTest, BarsAnsweredBeforeTheirQuoteWaitForIt) {
+  // The pager's own K-line page, for this test only.
+  ui::ClassRegistry::shared().registerClass("AnalysisView", [] {
+    return std::static_pointer_cast<ui::Object>(AnalysisView::createPage({0, 0, 320, 314}));
+  });
+  struct Restore {
+    ~Restore() { RegisterRecordingKLinePage(); }
+  } restore;
+  server->setMinute(10 * 60 + 30);
+  LoggedIn("30,31");
+  TrendlineController* pager = Open("600000", 1, 2);
+  ASSERT_NE(pager, nullptr);
+  pager->changeUIToSubPage(kPageKLine);
+  pager->updateDataForSubPage(kPageKLine);
+  ASSERT_TRUE(WithinSeconds(5, [&] { return pager->holdsCurrentAnswer(); }));
+  auto* page = dynamic_cast<AnalysisView*>(pager->pageView(kTagKLinePage));
+  ASSERT_TRUE(page && page->chart());
+  KLineModuleView& chart = *page->chart();
+  ASSERT_EQ(chart.apartFromQuote(), std::string());
+
+  tagLocalStockData quote{};
+  ASSERT_GT(QuoteCache_GetQuote(quote, 1, "600000"), 0);
+  const testserver::RequestKind quotes{kMainTypeQuote, 10};
+  server->setFault(Role::Quote, quotes, Fault::Hold);
+  CacheQuote(1, "600000", quote.now - 500, server->date());
+  // 5-minute bars, whose last one is of 10:30 (a day's bar takes the quote's figures as they are).
+  chart.SetTimeCircle(4);
+  pager->RequestKlineData(4);
+  ASSERT_TRUE(WithinSeconds(3, [&] { return server->receivedRequests(Role::Quote).size() >= 2; }));
+  Pass(0.5);
+  EXPECT_FALSE(pager->holdsCurrentAnswer());
+  EXPECT_EQ(chart.apartFromQuote(), std::nullopt);
+
+  server->clearFaults();
+  server->releaseHeld(Role::Quote);
+  ASSERT_TRUE(WithinSeconds(5, [&] { return pager->holdsCurrentAnswer(); }));
+  EXPECT_EQ(chart.apartFromQuote(), std::string());
 }
 
 // The watch list's answer is an error: it does not stay as it was, it asks again until the
