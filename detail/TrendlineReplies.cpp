@@ -345,9 +345,10 @@ TrendlineController::KLineTaken TrendlineController::handleKLine(const ReceiveRe
     KLineParts& held = klineParts_;
     if (part == 0) held = KLineParts{reply.requestCode(), parts, 0, {}};
     if (held.code != reply.requestCode() || held.count != parts || held.next != part) {
+      // A part lost or come late on the way (a misbehaving server): the round asks again.
       indicatorOff();
-      foundation::logError("TrendlineController: K-line part %d of %d came without the one before",
-                           part + 1, parts);
+      foundation::logInfo("TrendlineController: K-line part %d of %d came without the one before",
+                          part + 1, parts);
       held = {};
       return KLineTaken::Failed;
     }
