@@ -248,7 +248,7 @@ PacketGather::Step PacketGather::add(const ReceiveRecordView& packet) {
   } else {
     next_ = kBroken;
   }
-  if (no + 1 < packet.header.PackageNum) return Step::More;
+  if (!packet.header.isLastPart()) return Step::More;
   if (next_ == kBroken) {
     next_ = 0;
     return Step::Broken;

@@ -456,7 +456,7 @@ void UIHKTransferViewController::recvmsg(const foundation::Notification& notific
   if (view.status != kReceiveStatusPacket || view.header.MainType != kMainTypeTrade) return;
   const int child = view.header.ChildType;
   const int code = view.requestCode();
-  const bool last = view.header.PackageNo + 1 >= view.header.PackageNum;
+  const bool last = view.header.isLastPart();
   // The answers the box waits for are taken only while it waits: once a time-out or a failure
   // was shown, a late one changes nothing (no "sent" for a transfer the user believes failed).
   if (child == TradeChild::kBankInfo && code == m_RequestCode[kBankInfo]) {

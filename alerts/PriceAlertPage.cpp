@@ -85,7 +85,7 @@ bool PriceAlertScreen::takeReply(const foundation::Notification& notification, u
   }
   // A list in several packets keeps the box until its last.
   const PacketHeader& h = reply.header;
-  if (h.PackageNum <= 1 || h.PackageNo + 1 >= h.PackageNum) waiter_.end();
+  if (h.isLastPart()) waiter_.end();
   return true;
 }
 

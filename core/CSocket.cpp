@@ -399,10 +399,10 @@ void CSocket::AwaitLocked(const uint8_t* packet, int length) {
     m_awaited.emplace_back(code, std::chrono::steady_clock::now());
 }
 
-void CSocket::AnswerArrived(uint16_t code, uint8_t partCount, uint8_t part) {
-  if (partCount > 1 && part + 1 < partCount) return;
+void CSocket::AnswerArrived(const PacketHeader& header) {
+  if (!header.isLastPart()) return;
   std::lock_guard<std::mutex> guard(m_lock);
-  EraseAwaitedLocked(code);
+  EraseAwaitedLocked(header.RequestCode);
 }
 
 void CSocket::AwaitAnswerTo(const uint8_t* packet, int length) {

@@ -20,6 +20,7 @@
 
 #include "core/CDataIP.h"
 #include "core/LZW.h"
+#include "core/PacketHeader.h"
 #include "platform/net/Socket.h"
 
 class CSocket {
@@ -130,7 +131,7 @@ class CSocket {
   // answer's numbered parts is (each part is an answer of its own, the rest still on the way).
   // (The reader says so once the packet's records are on their way to the main loop, so that at
   // no moment does neither the request nor its answer wait.)
-  void AnswerArrived(uint16_t code, uint8_t partCount = 1, uint8_t part = 0);
+  void AnswerArrived(const PacketHeader& header);
   // Awaits the answer to a request sent without the queue (the login a turn puts in front).
   void AwaitAnswerTo(const uint8_t* packet, int length);
   int HandOffPeak() const;

@@ -44,6 +44,8 @@ struct PacketHeader {
   uint8_t cipher() const { return (flags >> 3) & 0x07; }
   bool isError() const { return (flags & 0x40) != 0; }
   bool isPush() const { return DataFlag == kDataFlagPush; }
+  // The answer is whole with this packet: it is the last of its numbered parts, or the only one.
+  bool isLastPart() const { return PackageNo + 1 >= PackageNum; }
 
   // Reads 16 bytes; false when fewer than 16 are given.
   static bool Read(const void* data, int len, PacketHeader* out);

@@ -125,7 +125,7 @@ bool GatherPriceAlertTable(MDBF& table, const PacketHeader& header, const uint8_
     foundation::logError("!!!!!!!%s: %d rows, the first %d kept", what, held, kPriceAlertMaxRows);
     while (table.GetRecordNum() > kPriceAlertMaxRows) table.DeleteRecord(table.GetRecordNum() - 1);
   }
-  return header.PackageNum <= 1 || header.PackageNo + 1 >= header.PackageNum;
+  return header.isLastPart();
 }
 
 std::vector<std::string> SplitPriceAlertWhen(const std::string& text) {

@@ -138,7 +138,7 @@ void ReadAndDispatch(CoreConnection which, const net::SocketPtr& socket, const c
     if (!name.empty()) PostReceiveRecord(name, record);
     // The network is quiet only a moment after what the packet handed on (see IsNetworkQuiet).
     NoteBytesReceived();
-    connection.AnswerArrived(view.header.RequestCode, view.header.PackageNum, view.header.PackageNo);
+    connection.AnswerArrived(view.header);
     if (connection.GetCFSocket() != socket) return;
   }
 }

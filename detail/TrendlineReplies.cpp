@@ -354,7 +354,7 @@ TrendlineController::KLineTaken TrendlineController::handleKLine(const ReceiveRe
     }
     held.bars.insert(held.bars.end(), KLinedata.begin(), KLinedata.begin() + std::max(parsed, 0));
     ++held.next;
-    if (held.next < parts) return KLineTaken::PartHeld;
+    if (!reply.header.isLastPart()) return KLineTaken::PartHeld;
     // The whole answer: its newest bars, as many as a chart holds.
     const size_t n = std::min(held.bars.size(), static_cast<size_t>(kKLineCapacity));
     std::copy(held.bars.end() - static_cast<long>(n), held.bars.end(), KLinedata.begin());

@@ -295,17 +295,19 @@ TEST_F(CSocketCut, ARequestIsAwaitedUntilAPacketWithItsCodeIsHandedOn) {
     ASSERT_EQ(socket.GetPacket(header, body, 9000, kRequestKey1), 1);
     PacketHeader cut;
     ASSERT_TRUE(PacketHeader::Read(header, 16, &cut));
-    socket.AnswerArrived(cut.RequestCode);
+    socket.AnswerArrived(cut);
   };
   handOn();
   EXPECT_EQ(socket.AwaitedAnswers(), 3);
   handOn();
   handOn();
   EXPECT_EQ(socket.AwaitedAnswers(), 1);  // 6, whose two parts are answered once
-  socket.AnswerArrived(6, 3, 0);
-  socket.AnswerArrived(6, 3, 1);
+  PacketHeader part;
+  part.RequestCode = 6;
+  part.PackageNum = 3;
+  for (part.PackageNo = 0; part.PackageNo < 2; ++part.PackageNo) socket.AnswerArrived(part);
   EXPECT_EQ(socket.AwaitedAnswers(), 1);  // two parts of an answer of three
-  socket.AnswerArrived(6, 3, 2);
+  socket.AnswerArrived(part);
   EXPECT_EQ(socket.AwaitedAnswers(), 0);
 
   // Sent, then the connection closes: its answer cannot come.
