@@ -759,6 +759,11 @@ void TrendlineController::viewWillAppear(bool animated) {
 void TrendlineController::noteRoundBegun() {
   roundWhileDropped_ = IsQuoteConnectionDropped();
   barsAwaitQuote_ = false;
+  trendAwaitsQuote_ = false;
+}
+
+bool TrendlineController::quoteOfRoundAwaited() const {
+  return pageRequest_.active() && pageRequest_.awaits(mRequestFlagCount[kSlotQuote]);
 }
 
 KLineFeedRole* TrendlineController::klineChart() const {

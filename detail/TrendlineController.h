@@ -279,9 +279,14 @@ class TrendlineController : public ui::ViewController,
   TrendlineView* trendChart() const;
   // The K-line chart on show: the landscape screen's, or the K-line page's.
   KLineFeedRole* klineChart() const;
-  // The K-line answer came before the quote of its round (a stalled or lost quote answer): the
-  // chart waits for the quote before its last bar is judged against it.
+  // The quote asked in the latest round has not come (a stalled or lost answer the round asks
+  // again): the quote shown is older than the round's other answers.
+  bool quoteOfRoundAwaited() const;
+  // The K-line answer came before the quote of its round: the chart waits for the quote before
+  // its last bar is judged against it.
   bool barsAwaitQuote_ = false;
+  // So does the trend's day: its last minute is judged against the quote once it comes.
+  bool trendAwaitsQuote_ = false;
   // The trend chart waits for points because its day, apart from its quote, is to be asked again.
   bool heldForCatchUp_ = false;
   static constexpr int kTrendCatchUps = 2;

@@ -58,7 +58,9 @@ void TrendlineController::catchUpTrend() {
   // A day that ends at another minute than the quote beside it (an answer made minutes before it
   // came while the market moved on, or a quote of an older answer than the day) is asked again, a
   // few times at most, so that the page shows the figures of one minute. The day held back from the
-  // check while its parts settled is judged again unless asked anew.
+  // check while its parts settled is judged again unless asked anew. A day whose quote has not
+  // come is judged once it comes.
+  if (trendAwaitsQuote_) return;
   const bool held = heldForCatchUp_;
   heldForCatchUp_ = false;
   auto release = [&] {
@@ -138,9 +140,18 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
         if (auto* chart = land->trendlineView()) chart->reDrawView();
       }
       if (quote.code[0] != '\0') GetSearchHistory().Add(quote);
-      if (barsAwaitQuote_ && pageRequest_.current()) {
+      // The bars or the day that came before the round's quote are judged by it now (its answer,
+      // or a push of the subscription the round made: the quote of the minute either way).
+      if (barsAwaitQuote_) {
         barsAwaitQuote_ = false;
         if (auto* chart = klineChart()) chart->quoteCaughtUp();
+      }
+      if (trendAwaitsQuote_) {
+        trendAwaitsQuote_ = false;
+        heldForCatchUp_ = true;
+        if (trendCatchUp_) trendCatchUp_->invalidate();
+        trendCatchUp_ = foundation::performAfter(
+            kTrendPartsSettle, ui::WhileAlive(this, &TrendlineController::catchUpTrend));
       }
       return;
     }
@@ -155,7 +166,12 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
         renewalAnswered(code, shown);
         // Once the day's parts are in (they come one right after the other), it is judged
         // against the quote beside it.
-        if (shown) {
+        if (shown && quoteOfRoundAwaited()) {
+          // The quote asked with the day has not come: the quote shown is older than the day,
+          // which waits for it before its last minute is judged.
+          trendAwaitsQuote_ = true;
+          if (auto* chart = trendChart()) chart->awaitPoints();
+        } else if (shown) {
           if (trendCatchUp_) trendCatchUp_->invalidate();
           // A day apart from the quote beside it, to be asked again once its parts are in, is
           // not shown as the page's figures meanwhile: the chart waits for its points still.
@@ -182,8 +198,7 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
           renewalAnswered(code, taken == KLineTaken::Shown);
         // The quote asked with the bars has not come (a stalled answer, asked again by the
         // round): the quote shown is older than the bars, whose last one is not judged by it.
-        if (taken == KLineTaken::Shown && !reply.header.isPush() && pageRequest_.active() &&
-            !pageRequest_.current()) {
+        if (taken == KLineTaken::Shown && !reply.header.isPush() && quoteOfRoundAwaited()) {
           barsAwaitQuote_ = true;
           if (auto* chart = klineChart()) chart->awaitBars();
         }

@@ -70,6 +70,12 @@ bool RenewingRequest::takes(uint16_t code) const {
   return serial != 0 && std::find(codes.begin(), codes.end(), serial) != codes.end();
 }
 
+bool RenewingRequest::awaits(uint16_t code) const {
+  const uint16_t serial = RenewSerial(code);
+  const auto& waiting = state_->waiting;
+  return serial != 0 && std::find(waiting.begin(), waiting.end(), serial) != waiting.end();
+}
+
 void RenewingRequest::answered(uint16_t code) {
   State& s = *state_;
   std::erase(s.waiting, RenewSerial(code));

@@ -85,6 +85,8 @@ class RenewingRequest {
   // --- What the screen holds ---
   // The answer to every part of the latest round came.
   bool current() const { return state_->current; }
+  // That part of the latest round has not been answered yet.
+  bool awaits(uint16_t code) const;
   // A round is under way, or a failed one waits to ask again.
   bool active() const { return state_->active; }
   // Times the screen asked again by itself (after failures and time-outs).

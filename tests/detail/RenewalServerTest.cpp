@@ -3,12 +3,14 @@
 #include <string>
 
 #include "core/MessageTypes.h"
+#include "core/NetworkThreads.h"
 #include "core/QuoteCache.h"
 #include "core/QuoteFormat.h"
 #include "detail/TrendlineView.h"
 #include "kline/AnalysisView.h"
 #include "panels/FigureChecks.h"
 #include "panels/TrendFrameView.h"
+#include "platform/ui/Invariants.h"
 #include "tests/detail/DetailClientSupport.h"
 #include "tests/detail/DetailTestSupport.h"
 #include "watchlist/SelfStockController.h"
@@ -181,6 +183,51 @@ TEST_F(RenewalServerTest, BarsAnsweredBeforeTheirQuoteWaitForIt) {
   server->releaseHeld(Role::Quote);
   ASSERT_TRUE(WithinSeconds(5, [&] { return pager->holdsCurrentAnswer(); }));
   EXPECT_EQ(chart.apartFromQuote(), std::string());
+}
+
+// The connection drops for some minutes of a live session; over the new connection the quote of
+// the page's round stalls while its day comes. The day is not judged against the quote of before
+// the drop: it waits for the round's quote (a push of the round's subscription is one), and from
+// then on the chart and the panel show one minute.
+TEST_F(RenewalServerTest, ADayAnsweredBeforeTheQuoteOfItsRoundWaitsForIt) {
+  server->setMinute(10 * 60 + 30);
+  LoggedIn("30,31");
+  TrendlineController* pager = Open("00700", 3, 2);
+  ASSERT_NE(pager, nullptr);
+  ASSERT_TRUE(WithinSeconds(5, [&] { return pager->holdsCurrentAnswer(); }));
+  TrendlineView* chart = Chart(*pager);
+  ASSERT_NE(chart, nullptr);
+  auto agree = [](const char* when) {
+    for (const std::string& f : ui::declaredInvariantFailures()) ADD_FAILURE() << when << ": " << f;
+  };
+  agree("before the drop");
+
+  server->setFault(Role::Quote, Fault::Refuse);
+  server->dropConnections(Role::Quote);
+  for (int i = 0; i < 3; ++i) server->advanceMinute();
+  Pass(2);
+  server->clearFaults();
+  server->clearReceivedRequests();
+  server->setFault(Role::Quote, testserver::RequestKind{kMainTypeQuote, 10}, Fault::Stall, 1);
+  auto asked = [&](uint8_t child) {
+    int n = 0;
+    for (const auto& r : server->receivedRequests(Role::Quote))
+      n += r.header.MainType == kMainTypeQuote && r.header.ChildType == child;
+    return n;
+  };
+  ASSERT_TRUE(WithinSeconds(kHeartbeatInterval + 2, [&] { return asked(33) > 0; }));
+  Pass(2);
+  EXPECT_FALSE(pager->holdsCurrentAnswer());
+  EXPECT_TRUE(chart->awaitingPoints()) << "the day was judged against the quote of before the drop";
+  agree("the quote stalled");
+
+  // The market goes on: a minute every 2 s, its pushes on the round's subscription.
+  for (int step = 0; step < 40; ++step) {
+    if (step % 8 == 0) server->advanceMinute();
+    Pass(0.25);
+    agree("the pushes");
+  }
+  EXPECT_FALSE(chart->awaitingPoints());
 }
 
 // The watch list's answer is an error: it does not stay as it was, it asks again until the
