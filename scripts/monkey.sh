@@ -68,8 +68,11 @@ screen_classes() {
         if (b == "ui::ViewController") { print c; break } } } }' | sort -u)
   comm -12 <(echo "$registered") <(echo "$controllers")
 }
-# The market tab's lists, "GROUP LIST" a line, from its menus.
+# The market tab's lists, "GROUP LIST" a line, from its menus (read once).
 market_lists() {
+  echo "$market_lists_read"
+}
+read_market_lists() {
   # The market tab's menus: each group's title, then its lists' titles.
   local file=ranking/NewStockSort.cpp group titles
   titles=$(sed -n 's/^constexpr const char\* kTopTitles\[\] = {\(.*\)};/\1/p' "$file" | grep -o '"[^"]*"' | tr -d '"')
@@ -92,6 +95,7 @@ market_lists() {
       sed "s/^/$top /"
   done
 }
+market_lists_read=$(read_market_lists)
 # Shared by the starts.
 # A security's detail pager by the watch list's search (a code typed, the first stock found),
 # then each of its N pages on the menu in turn (each a step the walk checks), ending on page P
@@ -245,17 +249,22 @@ echo "== reached (of $walks walks, how many reached each; 'never' where none did
 never=()
 for area in screen "market list" "detail page" "kline period" landscape; do
   list=$(expected "$area")
-  extra=$(awk -F'\t' -v a="$area" '$1 == a {print $2}' "$reached" | sort -u | grep -vxF -f <(echo "$list"))
+  # Each place listed, then each one reached that is not listed: "COUNT<tab>PLACE<tab>MARK".
+  counted=$(awk -F'\t' -v a="$area" '
+    FNR == NR { if ($0 != "" && !($0 in listed)) { listed[$0] = 1; order[++n] = $0 }; next }
+    $1 == a { count[$2]++; if (!($2 in listed) && !($2 in extra)) { extra[$2] = 1; more[++m] = $2 } }
+    END {
+      for (i = 1; i <= n; i++) print count[order[i]] + 0 "\t" order[i] "\t" (count[order[i]] ? "" : " never")
+      for (i = 1; i <= m; i++) print count[more[i]] "\t" more[i] "\t +"
+    }' <(echo "$list") "$reached")
   missing=()
   lines=""
-  while IFS= read -r place; do
+  while IFS=$'\t' read -r n place mark; do
     [ -n "$place" ] || continue
-    n=$(awk -F'\t' -v a="$area" -v p="$place" '$1 == a && $2 == p' "$reached" | wc -l)
-    mark=""
-    if ! grep -qxF -- "$place" <<<"$list"; then mark=" +"; fi
-    if [ "$n" -eq 0 ]; then mark=" never"; missing+=("$place"); fi
-    lines+=$(printf '    %4d  %s%s' "$n" "$place" "$mark")$'\n'
-  done < <(printf '%s\n%s\n' "$list" "$extra")
+    [ "$n" -gt 0 ] || missing+=("$place")
+    printf -v line '    %4d  %s%s\n' "$n" "$place" "$mark"
+    lines+=$line
+  done <<<"$counted"
   total=$(grep -c . <<<"$list")
   echo "  $area ($total): $((total - ${#missing[@]})) reached$( [ $quiet -eq 1 ] || echo ":")"
   [ $quiet -eq 1 ] || printf '%s' "$lines"

@@ -203,6 +203,7 @@ void View::attach(const ViewPtr& view, size_t index) {
   Window* oldWindow = view->window();
   Window* newWindow = window();
   if (view->superview_ == this) {
+    keepWalkedChildren();
     auto it = std::find(subviews_.begin(), subviews_.end(), view);
     size_t old = static_cast<size_t>(it - subviews_.begin());
     subviews_.erase(it);
@@ -218,10 +219,12 @@ void View::attach(const ViewPtr& view, size_t index) {
     auto it = std::find(oldParent->subviews_.begin(), oldParent->subviews_.end(), view);
     if (it != oldParent->subviews_.end()) {
       oldParent->willRemoveSubview(view.get());
+      oldParent->keepWalkedChildren();
       oldParent->subviews_.erase(it);
       oldParent->invalidate();
     }
   }
+  keepWalkedChildren();
   subviews_.insert(subviews_.begin() + std::min(index, subviews_.size()), view);
   view->superview_ = this;
   view->needsLayout_ = true;
@@ -265,6 +268,7 @@ void View::removeFromSuperview() {
   if (oldWindow) notifyWindowChange(oldWindow, nullptr);
   parent->willRemoveSubview(this);
   ViewPtr hold = *it;  // keeps the view alive while its hooks run
+  parent->keepWalkedChildren();
   parent->subviews_.erase(it);
   superview_ = nullptr;
   if (oldWindow) {
@@ -284,6 +288,7 @@ void View::bringSubviewToFront(const View* view) {
   auto it = std::find_if(subviews_.begin(), subviews_.end(),
                          [view](const ViewPtr& v) { return v.get() == view; });
   if (it == subviews_.end()) return;
+  keepWalkedChildren();
   std::rotate(it, it + 1, subviews_.end());
   invalidate();
 }
@@ -292,12 +297,14 @@ void View::sendSubviewToBack(const View* view) {
   auto it = std::find_if(subviews_.begin(), subviews_.end(),
                          [view](const ViewPtr& v) { return v.get() == view; });
   if (it == subviews_.end()) return;
+  keepWalkedChildren();
   std::rotate(subviews_.begin(), it, it + 1);
   invalidate();
 }
 
 void View::exchangeSubviews(size_t index1, size_t index2) {
   if (index1 >= subviews_.size() || index2 >= subviews_.size()) return;
+  keepWalkedChildren();
   std::swap(subviews_[index1], subviews_[index2]);
   invalidate();
 }
@@ -332,9 +339,29 @@ void View::layoutIfNeeded() {
     needsLayout_ = false;
     layoutSubviews();
   }
-  // Copy: layout code may add or remove subviews.
-  std::vector<ViewPtr> subs = subviews_;
-  for (auto& sub : subs) sub->layoutIfNeeded();
+  if (subviews_.empty()) return;
+  // The children laid out are those the view had when the pass began: layout code may add,
+  // remove or reorder subviews, and the list as it stood is then kept (keepWalkedChildren) with
+  // its views alive. Most passes change nothing and copy nothing. The view itself stays alive
+  // until its pass ends, whoever lets it go meanwhile.
+  const std::shared_ptr<Object> self = weak_from_this().lock();
+  ChildWalk walk;
+  walk.outer = childWalk_;
+  childWalk_ = &walk;
+  for (size_t i = 0;; ++i) {
+    const std::vector<ViewPtr>& list = walk.kept ? walk.before : subviews_;
+    if (i >= list.size()) break;
+    list[i]->layoutIfNeeded();
+  }
+  childWalk_ = walk.outer;
+}
+
+void View::keepWalkedChildren() {
+  for (ChildWalk* walk = childWalk_; walk; walk = walk->outer) {
+    if (walk->kept) continue;
+    walk->before = subviews_;
+    walk->kept = true;
+  }
 }
 
 gfx::Size View::sizeThatFits(gfx::Size) const {

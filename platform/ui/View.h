@@ -243,8 +243,19 @@ class View : public Responder {
   void resizeSubviews(gfx::Size oldSize);
   void applyAutoresizing(gfx::Size oldSuperSize, gfx::Size newSuperSize);
 
+  // A layout pass under way over this view's children (nested passes link to the outer one):
+  // the list as it stood is kept whole from the first change made to it meanwhile.
+  struct ChildWalk {
+    std::vector<ViewPtr> before;
+    bool kept = false;
+    ChildWalk* outer = nullptr;
+  };
+  // Before any change to subviews_: the passes under way keep the list they walk.
+  void keepWalkedChildren();
+
   View* superview_ = nullptr;
   std::vector<ViewPtr> subviews_;
+  ChildWalk* childWalk_ = nullptr;
   std::weak_ptr<Responder> controller_;
   std::vector<std::shared_ptr<GestureRecognizer>> recognizers_;
   Layer layer_{this};

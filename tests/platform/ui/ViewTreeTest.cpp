@@ -1,4 +1,7 @@
 #include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "UiTestSupport.h"
 #include "platform/ui/View.h"
@@ -186,6 +189,53 @@ TEST_F(UiTest, LayoutRunsOnceBeforeDrawingAfterChanges) {
   v->setNeedsLayout();
   window->layoutIfNeeded();  // the window lays out its whole tree
   EXPECT_EQ(v->layouts, 3);
+}
+
+// Layout code that changes the tree it is laid out in: each child the parent had when the pass
+// began is laid out once, a child removed meanwhile (even its last owner gone) included, a child
+// added meanwhile waits for the next pass, and a view whose layout takes its own parent out of
+// the window ends the pass whole.
+TEST_F(UiTest, ALayoutPassWalksTheChildrenItBeganWith) {
+  class Changer : public LayoutCounter {
+   public:
+    using LayoutCounter::LayoutCounter;
+    void layoutSubviews() override {
+      LayoutCounter::layoutSubviews();
+      if (change) change();
+    }
+    std::function<void()> change;
+  };
+  auto parent = std::make_shared<LayoutCounter>(Rect(0, 0, 100, 100));
+  window->addSubview(parent);
+  std::vector<std::shared_ptr<Changer>> kids;
+  for (int i = 0; i < 4; ++i) {
+    kids.push_back(std::make_shared<Changer>(Rect(0, 0, 10, 10)));
+    parent->addSubview(kids.back());
+  }
+  auto added = std::make_shared<LayoutCounter>(Rect(0, 0, 10, 10));
+  std::weak_ptr<Changer> removed = kids[2];
+  int removedLaidOut = 0;
+  kids[2]->change = [&] { ++removedLaidOut; };
+  kids[0]->change = [&] {
+    parent->bringSubviewToFront(kids[1].get());
+    kids[2]->removeFromSuperview();
+    kids[2].reset();  // the pass holds the last reference now
+    parent->insertSubview(added, 0);
+  };
+  kids[3]->change = [&] { parent->removeFromSuperview(); };
+  window->layoutIfNeeded();
+  EXPECT_EQ(kids[0]->layouts, 1);
+  EXPECT_EQ(kids[1]->layouts, 1);
+  EXPECT_EQ(kids[3]->layouts, 1);
+  EXPECT_EQ(removedLaidOut, 1);
+  EXPECT_TRUE(removed.expired());
+  EXPECT_EQ(added->layouts, 0);
+  EXPECT_EQ(parent->superview(), nullptr);
+  ASSERT_EQ(parent->subviews().size(), 4u);
+  EXPECT_EQ(parent->subviews().front(), added);
+  EXPECT_EQ(parent->subviews().back(), kids[1]);
+  parent->layoutIfNeeded();
+  EXPECT_EQ(added->layouts, 1);
 }
 
 TEST(ViewGeometry, SizeToFitUsesSizeThatFits) {
