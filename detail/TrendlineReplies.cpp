@@ -140,13 +140,14 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
         if (auto* chart = land->trendlineView()) chart->reDrawView();
       }
       if (quote.code[0] != '\0') GetSearchHistory().Add(quote);
-      // The bars or the day that came before the round's quote are judged by it now (its answer,
-      // or a push of the subscription the round made: the quote of the minute either way).
+      // The bars or the day that came before the round's quote are judged by it now. (A push
+      // of the round's subscription moves the bars on by itself; the day, held meanwhile, waits
+      // for the answer, or for the round asked again.)
       if (barsAwaitQuote_) {
         barsAwaitQuote_ = false;
         if (auto* chart = klineChart()) chart->quoteCaughtUp();
       }
-      if (trendAwaitsQuote_) {
+      if (trendAwaitsQuote_ && !reply.header.isPush()) {
         trendAwaitsQuote_ = false;
         heldForCatchUp_ = true;
         if (trendCatchUp_) trendCatchUp_->invalidate();

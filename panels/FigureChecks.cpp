@@ -63,7 +63,8 @@ std::string TrendEndsAtThePanel(const TrendlineView& chart, const tagLocalStockD
     const std::string shownVolume = VolumeText(panel, panel.realvol);
     if (volume != shownVolume)
       return "the trend ends at " + at + " with a volume of " + volume +
-             " but the price panel's 现量 is " + shownVolume;
+             " but the price panel's 现量 is " + shownVolume + " (its quote of " +
+             Clock(panel.datetime.Hour * 60 + panel.datetime.Minute) + ")";
   }
   return {};
 }

@@ -187,8 +187,8 @@ TEST_F(RenewalServerTest, BarsAnsweredBeforeTheirQuoteWaitForIt) {
 
 // The connection drops for some minutes of a live session; over the new connection the quote of
 // the page's round stalls while its day comes. The day is not judged against the quote of before
-// the drop: it waits for the round's quote (a push of the round's subscription is one), and from
-// then on the chart and the panel show one minute.
+// the drop: it waits for the round's quote, asked again by the round's time-out, and from then on
+// the chart and the panel show one minute, pushes or not meanwhile.
 TEST_F(RenewalServerTest, ADayAnsweredBeforeTheQuoteOfItsRoundWaitsForIt) {
   server->setMinute(10 * 60 + 30);
   LoggedIn("30,31");
