@@ -250,6 +250,12 @@ int main(int argc, char** argv) {
       return IsNetworkQuiet(0.02) && RequestsAwaitingAnswer(networkPatience) == 0 &&
              net::httpTransfersInFlight() == 0;
     });
+  // A script's waits hold the clock still for the answers on their way (a walk's go on at the
+  // pace of real time meanwhile, as a user's taps do while a screen waits).
+  if (headless && !monkey)
+    ui::setAnswersAwaited([networkPatience] {
+      return RequestsAwaitingAnswer(networkPatience) > 0 || net::httpTransfersInFlight() > 0;
+    });
   if (ui::Application::shared().launch(delegateClass))
     rc = monkey     ? ui::runMonkeyHeadless(monkeyOptions)
          : headless ? ui::runHeadless(headlessOptions)

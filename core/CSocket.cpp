@@ -390,13 +390,17 @@ uint16_t RequestSerial(const uint8_t* packet, size_t length) {
 }  // namespace
 
 void CSocket::AwaitLocked(const uint8_t* packet, int length) {
-  if (length < kPacketHeaderSize) return;
-  // The parts of one message share a code and are answered once. (The logins go with code 0,
-  // and so are answered.)
-  const uint16_t code = RequestSerial(packet, static_cast<size_t>(length));
-  if (std::none_of(m_awaited.begin(), m_awaited.end(),
-                   [code](const auto& awaited) { return awaited.first == code; }))
-    m_awaited.emplace_back(code, std::chrono::steady_clock::now());
+  // What is queued at once may be several requests one after the other (a page's round: its
+  // quote, its chart, its ticks): each is awaited by its own code. The parts of one message
+  // share a code and are answered once. (The logins go with code 0, and so are answered.)
+  for (int offset = 0; length - offset >= kPacketHeaderSize;) {
+    const uint8_t* at = packet + offset;
+    const uint16_t code = RequestSerial(at, kPacketHeaderSize);
+    if (std::none_of(m_awaited.begin(), m_awaited.end(),
+                     [code](const auto& awaited) { return awaited.first == code; }))
+      m_awaited.emplace_back(code, std::chrono::steady_clock::now());
+    offset += kPacketHeaderSize + (at[6] | (at[7] << 8));
+  }
 }
 
 void CSocket::AnswerArrived(const PacketHeader& header) {

@@ -32,6 +32,9 @@ namespace ui {
 namespace {
 
 constexpr double kFrame = 1.0 / 60;
+// The longest an awaited answer holds the virtual clock in one frame (the application's patience
+// for a request ends sooner).
+constexpr double kLongestHold = 600;
 // Real time a frame of a virtual-clock wait gives the network (see runMainLoopFor).
 constexpr double kNetworkSlice = 0.001;
 // Time between two touch events under the virtual clock (see touchGap).
@@ -115,6 +118,11 @@ std::function<bool()>& networkAtRest() {
   return atRest;
 }
 
+std::function<bool()>& answersAwaited() {
+  static std::function<bool()> awaited;
+  return awaited;
+}
+
 VirtualClockUse& clockUse() {
   static VirtualClockUse use;
   return use;
@@ -127,8 +135,15 @@ void giveNetworkTime(foundation::RunLoop& loop, const char* mode) {
     loop.runUntilCondition([] { return stopRequested(); }, kNetworkSlice, mode);
     return;
   }
+  const auto& awaited = answersAwaited();
   const double start = realNow();
-  loop.runUntilCondition([&atRest] { return stopRequested() || atRest(); }, kFrame, mode);
+  // Past a frame only an answer on its way holds the clock; its patience bounds the hold.
+  loop.runUntilCondition(
+      [&] {
+        return stopRequested() || atRest() ||
+               (realNow() - start >= kFrame && !(awaited && awaited()));
+      },
+      kLongestHold, mode);
   if (!atRest()) clockUse().heldSeconds += realNow() - start;
 }
 
@@ -136,6 +151,10 @@ void giveNetworkTime(foundation::RunLoop& loop, const char* mode) {
 
 void setNetworkAtRest(std::function<bool()> atRest) {
   networkAtRest() = std::move(atRest);
+}
+
+void setAnswersAwaited(std::function<bool()> awaited) {
+  answersAwaited() = std::move(awaited);
 }
 
 VirtualClockUse virtualClockUse() {

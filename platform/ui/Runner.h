@@ -147,6 +147,12 @@ void runMainLoopFor(double seconds);
 // holds, the frame moves the clock at once. Without one, each frame gives the network a
 // millisecond of real time. An empty function removes it. Main thread.
 void setNetworkAtRest(std::function<bool()> atRest);
+// What holds the virtual clock still, beyond a frame: a request on its way whose answer is
+// awaited (the application's test, which lets a request go once its patience is spent). A
+// script's wait then never ends before the answers it waits for, however long a loaded machine
+// takes to make them; reads alone (a stream of pushes) hold the clock a frame at most. Without
+// one, or an empty function, nothing holds it beyond a frame. Main thread.
+void setAnswersAwaited(std::function<bool()> awaited);
 // What the virtual clock's waits took so far: the script's seconds, the real seconds, and the
 // real seconds of frames the network held back.
 struct VirtualClockUse {

@@ -329,6 +329,16 @@ TEST_F(CSocketCut, ARequestIsAwaitedUntilAPacketWithItsCodeIsHandedOn) {
   // The login a turn puts in front of the queue is awaited too.
   socket.AwaitAnswerTo(reinterpret_cast<const uint8_t*>(login.data()), static_cast<int>(login.size()));
   EXPECT_EQ(socket.AwaitedAnswers(), 1);
+  // A round queued at once (a page's quote, its chart and its ticks, one after the other): each
+  // request is awaited by its own code, the chart's after the quote's answer came.
+  socket.ClearBuffers();
+  const std::string round = request(10) + request(11) + request(12);
+  ASSERT_EQ(socket.PutSendData(round.data(), static_cast<int>(round.size())), 1);
+  EXPECT_EQ(socket.AwaitedAnswers(), 3);
+  PacketHeader answer;
+  answer.RequestCode = 10;
+  socket.AnswerArrived(answer);
+  EXPECT_EQ(socket.AwaitedAnswers(), 2);
 }
 
 // Packets that cannot be trusted: the cut reports -1 instead of stalling or inventing a body.
