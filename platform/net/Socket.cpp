@@ -165,6 +165,13 @@ int Socket::connect(Ipv4Address address, uint16_t port, double timeoutSeconds) {
     return result;
   }
   lastError_ = err;
+  // A close from another thread (a logout, a new login) ends the handshake on purpose: no
+  // failure of the network, and the caller says what it does next.
+  if (closing_.load()) {
+    foundation::logInfo("Socket::connect %s:%u: cancelled by a close", address.toString().c_str(),
+                        unsigned(port));
+    return result;
+  }
   foundation::logError("Socket::connect %s:%u: %s", address.toString().c_str(), unsigned(port),
                        result == kSocketTimedOut ? "timed out" : std::strerror(err));
   return result;
