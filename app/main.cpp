@@ -79,7 +79,8 @@ void printHelp() {
       "  --network-patience S  on the virtual clock, how long (real seconds) a request without\n"
       "                       its answer holds the clock (default 2: a misbehaving server's\n"
       "                       stall); a sound server's answers may take longer on a loaded\n"
-      "                       machine\n"
+      "                       machine. Given, a script's waits keep the clock still for them\n"
+      "                       (without it a walk's replay waits as the walk did)\n"
       "  --monkey SEED        (with --headless) a seeded random walk over the client from the\n"
       "                       start screen, on the virtual clock; stops at the first error\n"
       "                       line, broken screen invariant, page turned by a nudge, hang or\n"
@@ -106,6 +107,7 @@ void printHelp() {
 int main(int argc, char** argv) {
   bool headless = false;
   double networkPatience = 2.0;
+  bool holdForAnswers = false;
   std::string demo;
   ui::HeadlessOptions headlessOptions;
   ui::WindowOptions windowOptions;
@@ -161,6 +163,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--network-patience" && hasValue) {
       char* end = nullptr;
       networkPatience = std::strtod(argv[++i], &end);
+      holdForAnswers = true;
       if (!end || *end != '\0' || !(networkPatience > 0 && networkPatience <= 600)) {
         std::fprintf(stderr, "verdan: --network-patience needs seconds (0 to 600)\n");
         return 2;
@@ -250,9 +253,10 @@ int main(int argc, char** argv) {
       return IsNetworkQuiet(0.02) && RequestsAwaitingAnswer(networkPatience) == 0 &&
              net::httpTransfersInFlight() == 0;
     });
-  // A script's waits hold the clock still for the answers on their way (a walk's go on at the
-  // pace of real time meanwhile, as a user's taps do while a screen waits).
-  if (headless && !monkey)
+  // A script given a patience (the tour's) holds the clock still in its waits for the answers on
+  // their way; a walk's go on at the pace of real time meanwhile, as a user's taps do while a
+  // screen waits, and so does a walk's replay.
+  if (headless && !monkey && holdForAnswers)
     ui::setAnswersAwaited([networkPatience] {
       return RequestsAwaitingAnswer(networkPatience) > 0 || net::httpTransfersInFlight() > 0;
     });
