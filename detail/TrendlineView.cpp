@@ -268,8 +268,11 @@ bool TrendlineView::pushSkipsMinutes(const tagLocalStockData& quote) const {
   if (awaitingPoints_ || m_trendnum < 1 || quote.tradetimenum == 0) return false;
   const int at = TradeMinuteToIndex(quote, QuoteMinute(quote));
   // A base of a later minute than the day's last (a quote answer made after the day's) already
-  // holds that minute's trades: a new minute made of the change since would miss them.
-  return at > m_trendnum + 1 || cumulativeAt_ < at - 1 || cumulativeAt_ > m_trendnum;
+  // holds that minute's trades: a new minute made of the change since would miss them. A day's
+  // volume below the base's is of an earlier moment (or of a session begun anew): no minute's
+  // change, and a minute made of it would trade less than nothing.
+  const bool fell = !vmath::IsMark(quote.volume) && quote.volume < oldVolume;
+  return at > m_trendnum + 1 || cumulativeAt_ < at - 1 || cumulativeAt_ > m_trendnum || fell;
 }
 
 bool TrendlineView::alignLastMinute() {

@@ -172,7 +172,8 @@ TEST_F(FigureChecks, TheTrendEndsAtThePanelsPriceAndLastVolume) {
 
 // A quote of a later minute than the day's last (the day's answer made before it) is a base that
 // already holds that minute's trades: a push of that minute would make it of none ("----" beside
-// the panel's 现量), so the day is asked again. A base of the day's last minute makes the next.
+// the panel's 现量), so the day is asked again, as for a push whose day's volume fell below the
+// base's. A base of the day's last minute makes the next.
 TEST_F(FigureChecks, APushOverABaseLaterThanTheDayAsksForTheDayAgain) {
   tagLocalStockData at = ClosedQuote();
   auto minuteAt = [&](int index, int64_t volume) {
@@ -196,6 +197,9 @@ TEST_F(FigureChecks, APushOverABaseLaterThanTheDayAsksForTheDayAgain) {
   TrendlineView& kept = *page->chartView();
   const tagLocalStockData next = minuteAt(101, 434300);
   ASSERT_FALSE(kept.pushSkipsMinutes(next));
+  // A push of the minute whose day's volume fell below the base is of an earlier moment: its
+  // change would make the minute trade less than nothing.
+  EXPECT_TRUE(kept.pushSkipsMinutes(minuteAt(101, 429000)));
   page->SetDataInfo(next, kQuoteFlagPush);
   ASSERT_EQ(kept.m_trendnum, 101);
   EXPECT_EQ(kept.trendData(0)[100].volume, 4300);

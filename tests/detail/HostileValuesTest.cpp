@@ -255,11 +255,13 @@ TEST_F(HostileValues, VolumeJumpingBetweenTheInt64EndsSaturatesTheMinute) {
   // The minute took the whole jump, exactly: it lies within the int64 range.
   EXPECT_EQ(chart.trendData(0)[chart.m_trendnum - 1].volume,
             minuteBefore + (kHostileMax64 - cumulativeBefore));
-  Push([](tagLocalStockData& q) { q.volume = kHostileMin64 + 1; });
-  EXPECT_EQ(chart.oldVolume, kHostileMin64 + 1);
-  // Back down by more than the int64 range: the change saturates instead of wrapping.
-  EXPECT_LT(chart.trendData(0)[chart.m_trendnum - 1].volume, 0);
-  EXPECT_GT(chart.trendData(0)[chart.m_trendnum - 1].volume, kHostileMin64 / 2);
+  // Back down by more than the int64 range: no minute's change (the minute would trade less than
+  // nothing), so the day is asked again, and its answer's quote is the base from then on.
+  ASSERT_TRUE(server->setQuoteValues(
+      1, code_, [](tagLocalStockData& q) { q.volume = kHostileMin64 + 1; }, true));
+  ASSERT_TRUE(WaitFor([&] { return chart.oldVolume == kHostileMin64 + 1 && !chart.awaitingPoints(); }));
+  startuptest::WaitForQuietServer(*server);
+  EXPECT_GE(chart.trendData(0)[chart.m_trendnum - 1].volume, 0);
   ExpectOrderedScales(chart);
   EXPECT_LE(chart.fMinVolume, chart.fMaxVolume);
   Push([](tagLocalStockData& q) { q.volume = kHostileMax64; });
