@@ -129,9 +129,17 @@ std::string refusedOnScreen() {
   return out;
 }
 
+bool refuses(const ui::ViewController& screen) {
+  for (const Watched& w : WatchedScreens())
+    if (w.screen.lock().get() == &screen) return !allows(w.className);
+  return false;
+}
+
 bool closeRefused() {
   bool closed = false;
-  for (const Watched& w : WatchedScreens()) {
+  // A copy: a pop shows the screen beneath, whose showing may close screens in turn.
+  const std::vector<Watched> watched = WatchedScreens();
+  for (const Watched& w : watched) {
     auto screen = w.screen.lock();
     if (!screen || allows(w.className)) continue;
     ui::NavigationController* navigation = screen->navigationController();

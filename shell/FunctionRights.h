@@ -10,7 +10,8 @@
 //
 // Screens the shell opened under a guard are watched: while one is on screen without what it
 // needs (the rights changed with a login), the screen invariant "rights" fails, and a login
-// that takes the right away closes it (see closeRefused).
+// that takes the right away closes it (see closeRefused), as does a navigation stack about to
+// show it again.
 #pragma once
 
 #include <memory>
@@ -56,6 +57,8 @@ std::string rightRefusalText(const Guard& guard);
 void watch(const std::shared_ptr<ui::ViewController>& screen, const std::string& className);
 // The watched screens on screen now without what they need: one line each (the invariant's).
 std::string refusedOnScreen();
+// A watched screen the session may no longer show (on screen or not).
+bool refuses(const ui::ViewController& screen);
 // Pops every watched screen the session may no longer show off its navigation stack; true when
 // one went. A tab root cannot go: the caller changes the tab.
 bool closeRefused();

@@ -551,20 +551,34 @@ void VerdanAppDelegate::refreshTabBarStateWhenLoginChanging(int) {
 void VerdanAppDelegate::refreshTabBarStateWhenLoginChanging_thread() {
   Extend::postNotificationNameOnMainThread("relogin");
   if (!tabBarController_) return;
-  // A screen the new login may not show goes: pushed ones off their stacks, a tab for the first.
-  FunctionRights::closeRefused();
-  int selected = tabBarController_->selectedIndex();
-  if (!FunctionRights::allows(kSlotClassNames[kSlotMainSort])) {
-    if (selected == nIndexInTabBar_[kSlotMainSort]) {
-      changeTabBarSelController(0);
-    } else if (auto* watch =
-                   dynamic_cast<WatchListRole*>(getTabBarCurrentRootController(selected))) {
+  // A screen the new login may not show goes.
+  const int selected = tabBarController_->selectedIndex();
+  closeRefusedScreens();
+  if (!FunctionRights::allows(kSlotClassNames[kSlotMainSort]) &&
+      selected != nIndexInTabBar_[kSlotMainSort]) {
+    if (auto* watch = dynamic_cast<WatchListRole*>(getTabBarCurrentRootController(selected)))
       watch->refreshTableShowType();
-    }
   }
-  if (!FunctionRights::allows(kSlotClassNames[kSlotMessage]) &&
-      tabBarController_->selectedIndex() == nIndexInTabBar_[kSlotMessage])
-    changeTabBarSelController(0);
+}
+
+void VerdanAppDelegate::closeRefusedScreens() {
+  FunctionRights::closeRefused();
+  if (!tabBarController_) return;
+  // A tab root cannot be popped: its tab is left for the first.
+  for (int slot : {kSlotMainSort, kSlotMessage}) {
+    if (!FunctionRights::allows(kSlotClassNames[slot]) &&
+        tabBarController_->selectedIndex() == nIndexInTabBar_[static_cast<size_t>(slot)])
+      changeTabBarSelController(0);
+  }
+}
+
+void VerdanAppDelegate::navigationControllerWillShowViewController(ui::NavigationController&,
+                                                                   ui::ViewController& controller,
+                                                                   bool) {
+  // The rights may change with no login's end to close what they refuse (a login begun over
+  // the screen resets them, and its failure changes nothing): a stack about to show such a
+  // screen again closes it first.
+  if (FunctionRights::refuses(controller)) closeRefusedScreens();
 }
 
 void VerdanAppDelegate::saveSJHM(const std::string& phone) {
@@ -657,6 +671,7 @@ std::vector<std::shared_ptr<ui::ViewController>> VerdanAppDelegate::createViewCo
       }
     }
     auto navigation = ui::NavigationController::create(screen);
+    navigation->setDelegate(std::static_pointer_cast<ui::NavigationControllerDelegate>(self()));
     navigation->navigationBar()->setBarStyle(ui::BarStyle::Black);
     navigation->navigationBar()->setTintColor(gfx::Color::black());
     navigation->setTabBarItem(

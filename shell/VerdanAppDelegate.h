@@ -68,6 +68,7 @@ class VerdanAppDelegate : public ui::Object,
                           public AppHooks,
                           public TabBarControllerDelegate,
                           public ui::TabBarControllerDelegate,
+                          public ui::NavigationControllerDelegate,
                           public ui::AlertViewDelegate,
                           public alertViewDelegate,
                           public MarqueeViewDelegate,
@@ -135,6 +136,10 @@ class VerdanAppDelegate : public ui::Object,
   int tabBarController(::TabBarController& controller, int index) override;
   ui::ViewController* getTabBarCurrentRootController(int index) const;
   ui::NavigationController* getTabBarNavigationController(int index) const;
+  // Each tab's navigation stack: a screen the rights no longer allow is closed before it shows.
+  void navigationControllerWillShowViewController(ui::NavigationController& navigation,
+                                                  ui::ViewController& controller,
+                                                  bool animated) override;
   void changeTabBarSelController(int index) override;
   void changeTabBarSelController(int slot, const foundation::Value& param) override;
   void changeToDefaultTabBarSelControllerForiOS7() override;
@@ -205,6 +210,9 @@ class VerdanAppDelegate : public ui::Object,
  private:
   std::shared_ptr<VerdanAppDelegate> self();
   void scheduleOnMain(double delay, std::function<void(VerdanAppDelegate&)> call);
+  // Closes the screens the session may no longer show: pushed ones go off their stacks; on the
+  // 主力排名 or 消息 tab without what it needs, the first tab is selected.
+  void closeRefusedScreens();
   int todayNumber() const;
 
   std::shared_ptr<ui::Window> window_;

@@ -209,6 +209,7 @@ void NavigationController::transition(std::shared_ptr<ViewController> from,
                                       std::shared_ptr<ViewController> to, bool push, bool animated,
                                       std::vector<std::shared_ptr<ViewController>> released) {
   auto self = sharedAs<ViewController>();
+  const int generation = ++generation_;
   updateBar();
   if (!isViewLoaded() || !container_) {
     for (auto& r : released) setParent(*r, nullptr);
@@ -222,6 +223,12 @@ void NavigationController::transition(std::shared_ptr<ViewController> from,
     if (from) from->beginAppearanceTransition(false, anim);
     to->beginAppearanceTransition(true, anim);
     if (dl) dl->navigationControllerWillShowViewController(*this, *to, anim);
+    // The delegate changed the stack (closed the screen about to show): that change showed
+    // its own top, and `to` is never placed.
+    if (generation != generation_ || stack_.empty() || stack_.back() != to) {
+      abandonTransition(from, to, released);
+      return;
+    }
   }
   // The tab bar may give or take room first; the screens fill what is left.
   updateBottomBar();
@@ -274,6 +281,27 @@ void NavigationController::transition(std::shared_ptr<ViewController> from,
         auto me = std::dynamic_pointer_cast<NavigationController>(weakSelf.lock());
         if (me && me->transitionId_ == id) me->finishTransition();
       });
+}
+
+void NavigationController::abandonTransition(
+    const std::shared_ptr<ViewController>& from, const std::shared_ptr<ViewController>& to,
+    const std::vector<std::shared_ptr<ViewController>>& released) {
+  const bool fromIsTop = !stack_.empty() && stack_.back() == from;
+  if (from && !fromIsTop && from->isViewLoaded() && from->view()->superview() == container_.get()) {
+    from->view()->removeFromSuperview();
+    from->view()->setFrame(container_->bounds());
+  }
+  if (from) from->endAppearanceTransition();
+  // `to` shows no more: its appearance ends here when the change did not end it (a change made
+  // off the screen sends no calls; calls repeated in one direction are nothing).
+  if (stack_.empty() || stack_.back() != to) {
+    to->beginAppearanceTransition(false, false);
+    to->endAppearanceTransition();
+  }
+  for (auto& r : released)
+    if (r->parentViewController() == this &&
+        std::find(stack_.begin(), stack_.end(), r) == stack_.end())
+      setParent(*r, nullptr);
 }
 
 void NavigationController::finishTransition() {

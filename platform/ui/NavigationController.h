@@ -3,7 +3,9 @@
 //
 // Order of a push or pop while on screen: old will-disappear, new will-appear, the delegate's
 // will-show, (animation), old did-disappear, new did-appear, the delegate's did-show. Pops that
-// skip screens (to root, to a controller) send calls only to the two ends.
+// skip screens (to root, to a controller) send calls only to the two ends. The delegate's
+// will-show may change the stack (pop the screen about to show): that change then replaces
+// this one, and the screen is never placed.
 #pragma once
 
 #include <functional>
@@ -86,6 +88,11 @@ class NavigationController : public ViewController {
   void transition(std::shared_ptr<ViewController> from, std::shared_ptr<ViewController> to,
                   bool push, bool animated, std::vector<std::shared_ptr<ViewController>> released);
   void finishTransition();
+  // Ends a transition whose will-show made a change of the stack of its own: what was leaving
+  // goes, and the screen it was to show is left as that change left it.
+  void abandonTransition(const std::shared_ptr<ViewController>& from,
+                         const std::shared_ptr<ViewController>& to,
+                         const std::vector<std::shared_ptr<ViewController>>& released);
   void updateBar();
   void layoutContent();
   void updateBottomBar();
@@ -97,6 +104,8 @@ class NavigationController : public ViewController {
   std::weak_ptr<NavigationControllerDelegate> delegate_;
   std::function<void()> pendingFinish_;
   int transitionId_ = 0;
+  // Counts transitions begun: one begun inside another's will-show supersedes it.
+  int generation_ = 0;
 };
 
 }  // namespace ui

@@ -17,6 +17,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/ui/AlertView.h"
+#include "shell/FunctionRights.h"
 #include "shell/SelfStockUpload.h"
 #include "shell/ShellAlerts.h"
 #include "shell/VerdanAppDelegate.h"
@@ -440,6 +441,42 @@ TEST_F(DelegateTest, SelectingTabsAndRightsLostAfterRelogin) {
   auto* watch = dynamic_cast<WatchListDouble*>(app->viewControllerInTabBar(kSlotSelfStock));
   app->refreshTabBarStateWhenLoginChanging_thread();
   EXPECT_EQ(watch->refreshes(), 1);
+}
+
+// The fault mended: a guest opened the login over the 主力排名 tab; the login's start cleared the
+// rights and its quote login failed, so no login change closed anything, and back from the login
+// showed the ranking without right 30. A screen the rights refuse is closed as a pop is about to
+// reveal it: the tab root by a change of tab, a pushed one off its stack. No frame of the back
+// slide shows it.
+TEST_F(DelegateTest, APopNeverRevealsAScreenTheRightsNoLongerAllow) {
+  BuildTabs();
+  // What the first frame that shows a refused screen shows (empty: none).
+  auto slideBack = [](ui::NavigationController& navigation) {
+    navigation.popViewControllerAnimated(true);
+    for (int frame = 0; frame < 30; ++frame, advance(1.0 / 60)) {
+      const std::string refused = FunctionRights::refusedOnScreen();
+      if (!refused.empty()) return "frame " + std::to_string(frame) + ": " + refused;
+    }
+    return std::string();
+  };
+  app->changeTabBarSelController(1);
+  ui::NavigationController* ranking = app->getTabBarNavigationController(1);
+  ranking->pushViewController(std::make_shared<AccountManagerDouble>(), false);
+  ParseRightsList("");
+  EXPECT_EQ(slideBack(*ranking), "");
+  EXPECT_EQ(app->tabBarController()->selectedIndex(), 0);
+
+  // The ranking pushed over the first tab (as 更多 opens it), a screen over that.
+  ParseRightsList("30");
+  app->changeTabBarSelController(0);
+  ui::NavigationController* first = app->getTabBarNavigationController(0);
+  auto pushed = Extend::produceObject<ui::ViewController>("MainSortController");
+  FunctionRights::watch(pushed, "MainSortController");
+  first->pushViewController(pushed, false);
+  first->pushViewController(std::make_shared<AccountManagerDouble>(), false);
+  ParseRightsList("");
+  EXPECT_EQ(slideBack(*first), "");
+  EXPECT_EQ(first->viewControllers().size(), 1u);
 }
 
 // The fault mended: a guest who answered the message tab's notice with "登录/申请" and then
