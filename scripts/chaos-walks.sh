@@ -138,14 +138,20 @@ fi
 # --- the summaries ----------------------------------------------------------------------------
 status=0
 for set in $sets; do
-  walks=0 failed=0 total_steps=0 faults=0 chaos=0 expected=0
+  walks=0 failed=0 total_steps=0 faults=0 chaos=0 expected=0 unfinished=0
   found=$out/$set/faults.txt
   : >"$found"
   for seed in $seed_list; do
     dir=$out/$set/$seed
+    # A summary of a campaign still under way counts only the walks that ended.
+    if [ "$summary_only" -eq 1 ] && [ ! -f "$dir/result" ]; then
+      unfinished=$((unfinished + 1))
+      continue
+    fi
     walks=$((walks + 1))
     total_steps=$((total_steps + $(walk_steps "$out/$set/$seed.script")))
-    chaos=$((chaos + $(grep -c 'testserver chaos' "$dir/server.log" 2>/dev/null || true)))
+    n=$(grep -c 'testserver chaos' "$dir/server.log" 2>/dev/null || true)
+    chaos=$((chaos + ${n:-0}))
     result=$(walk_result "$dir")
     [ "$result" = passed ] && continue
     lines=$(walk_faults "$dir/report.txt" "$seed")
@@ -163,7 +169,9 @@ for set in $sets; do
     echo "$lines" >>"$found"
   done
   faults=$(cut -f1 "$found" | sort -u | grep -c . || true)
-  echo "== $set: $walks walks, $total_steps steps, $chaos misbehaviours of the server ($expected network errors they caused), $failed found a fault ($faults distinct)"
+  note=""
+  [ "$unfinished" -eq 0 ] || note=", $unfinished not finished"
+  echo "== $set: $walks walks, $total_steps steps, $chaos misbehaviours of the server ($expected network errors they caused), $failed found a fault ($faults distinct)$note"
   if [ -s "$found" ]; then
     status=1
     walk_fault_list "$found"

@@ -77,7 +77,7 @@ esac
 
 scripts=()
 for script in scripts/demo/*.script; do
-  case "$(basename "$script")" in *"$only"*) scripts+=("$script") ;; esac
+  case "${script##*/}" in *"$only"*) scripts+=("$script") ;; esac
 done
 [ ${#scripts[@]} -gt 0 ] || { echo "tour: no demo script matches '$only'"; exit 2; }
 [ "$groups" -ge 1 ] 2>/dev/null || { echo "tour: --groups needs a number"; exit 2; }
@@ -94,8 +94,8 @@ esac
 # order_key <script>: the sort key of a script in the chosen order.
 order_key() {
   case "$order" in
-    name | reverse) basename "$1" ;;
-    shuffle:*) printf '%s %s' "${order#shuffle:}" "$(basename "$1")" | md5sum | cut -c1-12 ;;
+    name | reverse) echo "${1##*/}" ;;
+    shuffle:*) printf '%s %s' "${order#shuffle:}" "${1##*/}" | md5sum | cut -c1-12 ;;
   esac
 }
 
@@ -132,7 +132,9 @@ start_server() {
   [ $ephemeral -eq 1 ] || [ "$kind" = own ] && args+=(--ephemeral)
   start_test_server "$dir" "$server" "$build/app/resources" "${args[@]}"
   local started=$?
-  server_pids+=("$(cat "$dir/server.pid")")
+  local pid
+  read -r pid <"$dir/server.pid"
+  server_pids+=("$pid")
   if [ $started -ne 0 ]; then
     echo "tour: the test server in $dir did not start (ports in use?):" >&2
     cat "$dir/server.log" >&2
@@ -140,14 +142,23 @@ start_server() {
   fi
 }
 
-# script_clock <script>: the clock it plays on: wall when the tour's is, when the script asks for
-# it, or when its server plays a live session (whose pushes come in real time).
-script_clock() {
-  if [ "$clock" = wall ] || grep -qE '^# tour: (wall-clock( |$)|server .*--play)' "$1"; then
-    echo wall
-  else
-    echo virtual
-  fi
+# read_tour_lines <script>: reads the script's "# tour:" lines (in the shell itself: a tour
+# reads them some hundreds of times) into
+#   script_clock   the clock it plays on: wall when the tour's is, when the script asks for it,
+#                  or when its server plays a live session (whose pushes come in real time);
+#   own_server     1 when it names a server of its own, whose options are then own_options.
+read_tour_lines() {
+  local line wall_re='^# tour: (wall-clock( |$)|server .*--play)' server_re='^# tour: server( |$)'
+  script_clock=$clock own_server=0 own_options=""
+  while IFS= read -r line || [ -n "$line" ]; do
+    [[ $line == "# tour:"* ]] || continue
+    [[ $line =~ $wall_re ]] && script_clock=wall
+    if [ "$own_server" -eq 0 ] && [[ $line =~ $server_re ]]; then
+      own_server=1
+      own_options=${line#"# tour: server"}
+      own_options=${own_options#"${own_options%%[! ]*}"}
+    fi
+  done <"$1"
 }
 
 # play_group <group> <scripts...>: plays the scripts in order; writes the group's result.
@@ -155,33 +166,34 @@ play_group() {
   local g=$1 dir=$work/group-$1 failed=0 script name log rc start
   shift
   for script in "$@"; do
-    name=$(basename "$script" .script)
+    name=${script##*/}
+    name=${name%.script}
     log=$work/$name.log
     rm -rf "$work/documents/$name"
     mkdir -p "$work/documents/$name"
     start=$SECONDS
-    local bundle=$dir/bundle own_server=""
-    if grep -qE '^# tour: server( |$)' "$script"; then
-      own=$(sed -n 's/^# tour: server *//p' "$script" | head -1)
+    local bundle=$dir/bundle own_pid=""
+    read_tour_lines "$script"
+    if [ "$own_server" -eq 1 ]; then
       own_args=()
-      [ -z "$own" ] || read -r -a own_args <<<"$own"
+      [ -z "$own_options" ] || read -r -a own_args <<<"$own_options"
       if ! start_server "$work/server-$name" own "${own_args[@]}"; then
         echo "== demo $name: FAILED (its server did not start)"
         failed=1
         continue
       fi
       bundle=$work/server-$name/bundle
-      own_server=$(cat "$work/server-$name/server.pid")
+      own_pid=${server_pids[-1]}
     fi
     local clock_args=()
     # The servers answer every request (a demo of a server away plays on the wall clock): on a
     # loaded machine an answer may take seconds, and the virtual clock waits for it.
-    [ "$(script_clock "$script")" = wall ] || clock_args=(--virtual-time --network-patience 20)
+    [ "$script_clock" = wall ] || clock_args=(--virtual-time --network-patience 20)
     # A client that hangs is stopped (a terminate signal, then a kill) and fails its script.
     timeout -k 10 240 "$client" --headless "${clock_args[@]}" --script "$script" --shots "$shots" \
         --documents "$work/documents/$name" --bundle "$bundle" "${client_args[@]}" >"$log" 2>&1
     rc=$?
-    [ -z "$own_server" ] || { kill "$own_server" 2>/dev/null; wait "$own_server" 2>/dev/null; }
+    [ -z "$own_pid" ] || { kill "$own_pid" 2>/dev/null; wait "$own_pid" 2>/dev/null; }
     if [ $rc -ne 0 ] || grep -qE 'Sanitizer|runtime error:|frame differs' "$log"; then
       echo "== demo $name: FAILED (exit status $rc, $((SECONDS - start)) s; log $log)"
       grep -E '^[0-9-]+ [0-9:.]+ !!!!!!!script line|Sanitizer|runtime error:|frame differs' "$log" |
@@ -201,11 +213,20 @@ echo "== tour: ${#scripts[@]} demo scripts in $groups group(s) against $servers_
 # The groups take about the same time: the longest scripts (by their waits on the wall clock, by
 # their steps on the virtual one) are dealt first, each to the group with the least so far; each
 # group plays its scripts in the tour's order.
-assignment=$(for script in "${scripts[@]}"; do
-  awk -v s="$script" -v clock="$(script_clock "$script")" '
+walls=()
+for script in "${scripts[@]}"; do
+  read_tour_lines "$script"
+  [ "$script_clock" = virtual ] || walls+=("$script")
+done
+assignment=$(awk -v walls=" ${walls[*]} " '
+    FNR == 1 && NR > 1 {out()}
     /^wait/ {t += $2} /^(drag|pinch)/ {t += $NF} /^[a-z]/ {n++}
-    END {print (clock == "wall" ? t + 3 : 2 + n * 0.1 + t * 0.02), s}' "$script"
-done | sort -k1,1nr | awk -v n="$groups" '{
+    function out() {
+      print (index(walls, " " last " ") ? t + 3 : 2 + n * 0.1 + t * 0.02), last
+      t = 0; n = 0
+    }
+    {last = FILENAME}
+    END {out()}' "${scripts[@]}" | sort -k1,1nr | awk -v n="$groups" '{
   best = 0
   for (g = 1; g < n; g++) if (load[g] < load[best]) best = g
   load[best] += $1

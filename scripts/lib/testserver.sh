@@ -10,19 +10,25 @@ start_test_server() {
   shift 3
   mkdir -p "$dir"
   "$server" "$@" >"$dir/server.out" 2>"$dir/server.log" &
-  local pid=$! i
+  local pid=$! i said=0 role port auth="" http="" trade=""
   echo $pid >"$dir/server.pid"
-  for i in $(seq 100); do
-    grep -q '^seed ' "$dir/server.out" 2>/dev/null && break
+  # The server's lines are read by the shell itself: campaigns start hundreds of servers.
+  for ((i = 0; i < 100; i++)); do
+    # (The file may not be there yet: the server's shell makes it.)
+    [ -f "$dir/server.out" ] && while read -r role port; do
+      case "$role" in
+        auth) auth=$port ;;
+        http) http=$port ;;
+        trade) trade=$port ;;
+        seed) said=1 ;;
+      esac
+    done <"$dir/server.out"
+    [ $said -eq 0 ] || break
     kill -0 $pid 2>/dev/null || break
     sleep 0.1
   done
-  grep -q '^seed ' "$dir/server.out" 2>/dev/null || return 1
+  [ $said -eq 1 ] || return 1
   cp -rL "$resources" "$dir/bundle"
-  local auth http trade
-  auth=$(awk '$1 == "auth" {print $2}' "$dir/server.out")
-  http=$(awk '$1 == "http" {print $2}' "$dir/server.out")
-  trade=$(awk '$1 == "trade" {print $2}' "$dir/server.out")
   sed -i -e "s/:17001\$/:$auth/" -e "s/:17007\$/:$http/" -e "s/=17007\$/=$http/" \
     -e "s/:17004\$/:$trade/" "$dir/bundle/main.cfg"
 }
