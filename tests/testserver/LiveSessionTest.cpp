@@ -104,10 +104,10 @@ namespace {
 
 // A contract's 现开 and 现平 make 现量, minute after minute (they were a half and a third of it).
 TEST_F(LiveSession, AContractsOpeningAndClosingMakeItsVolumes) {
-  const std::vector<uint8_t> kFutures = List({10, 9, 5, 6, 8, 21, 160, 161, 162});
+  const std::vector<uint8_t> futureFields = List({10, 9, 5, 6, 8, 21, 160, 161, 162});
   for (int step = 0; step < 12; ++step) {
     for (const char* code : {"IF1512", "IC1512"}) {
-      const tagLocalStockData q = Quote(4, code, kFutures);
+      const tagLocalStockData q = Quote(4, code, futureFields);
       SCOPED_TRACE(std::string(code) + " at " + std::to_string(MinuteOf(q.datetime)));
       ASSERT_GT(q.realvol, 0);
       EXPECT_EQ(q.XKP[0] + q.XKP[1], q.realvol);

@@ -93,7 +93,7 @@ std::vector<Alert> OfDay(const std::vector<Alert>& all, const std::string& day) 
   return out;
 }
 
-std::string Clock(int32_t date, int minute) {
+std::string ClockText(int32_t date, int minute) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:00", date / 10000, date / 100 % 100,
                 date % 100, minute / 60, minute % 60);
@@ -110,7 +110,7 @@ TEST_F(ReceivedAlerts, ADaysAlertsAreTheSameSeenFromItsMinutesAndFromLaterDays) 
   ASSERT_FALSE(wednesday.empty());
   for (const Alert& a : evening) {
     EXPECT_EQ(a.code, "000001") << a.when << " " << a.text;  // the rise price is never met
-    EXPECT_LE(a.when, Clock(20261209, 22 * 60));
+    EXPECT_LE(a.when, ClockText(20261209, 22 * 60));
     EXPECT_EQ(a.text.rfind("涨跌幅已达", 0), 0u) << a.text;
   }
   // Once a day, at the minute its trades met it: the day's first.
@@ -128,7 +128,7 @@ TEST_F(ReceivedAlerts, ADaysAlertsAreTheSameSeenFromItsMinutesAndFromLaterDays) 
     at(l.date, l.minute);
     const std::vector<Alert> seen = alerts(user);
     EXPECT_EQ(OfDay(seen, "2026-12-09"), wednesday);
-    for (const Alert& a : seen) EXPECT_LE(a.when, Clock(l.date, l.minute));
+    for (const Alert& a : seen) EXPECT_LE(a.when, ClockText(l.date, l.minute));
     // Newest first.
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end(),
                                [](const Alert& x, const Alert& y) { return x.when > y.when; }));
