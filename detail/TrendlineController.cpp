@@ -736,6 +736,7 @@ void TrendlineController::initNotification() {
 
 void TrendlineController::viewWillAppear(bool animated) {
   ui::ViewController::viewWillAppear(animated);
+  onScreen_ = true;
   // The pager's own title bar replaces the navigation bar.
   if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(true);
   createSubViewsOnScrollView(false);
@@ -819,6 +820,7 @@ void TrendlineController::viewDidAppear(bool animated) {
 void TrendlineController::viewWillDisappear(bool animated) {
   ui::ViewController::viewWillDisappear(animated);
   IsShow = 0;
+  onScreen_ = false;
   pageRequest_.stop();
   ui::Application::shared().setNetworkActivityIndicatorVisible(false);
   if (auto* navigation = navigationController()) navigation->setNavigationBarHidden(false);

@@ -340,6 +340,9 @@ class TrendlineController : public ui::ViewController,
   int16_t IsSelWhichTab = 0;
   int _nScrollCurrentPage = 0;
   uint8_t IsShow = 0;
+  // From viewWillAppear to viewWillDisappear: the pages are on screen, sliding in included (the
+  // answers to the requests sent as it begins may come before it has appeared).
+  bool onScreen_ = false;
   uint8_t IsLandscapeKline = 0;
   uint8_t IsFirstShow = 1;
   uint8_t IsFirstSelF10_redirect = 0;

@@ -66,7 +66,7 @@ void TrendlineController::catchUpTrend() {
   auto release = [&] {
     if (auto* chart = held ? trendChart() : nullptr) chart->settlePoints();
   };
-  if (!IsShow || IsSelWhichTab != kPageTrend || IsLandscapeKline || !trendApartFromQuote(held)) {
+  if (!onScreen_ || IsSelWhichTab != kPageTrend || IsLandscapeKline || !trendApartFromQuote(held)) {
     trendCatchUps_ = 0;
     release();
     return;
@@ -175,8 +175,9 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
         } else if (shown) {
           if (trendCatchUp_) trendCatchUp_->invalidate();
           // A day apart from the quote beside it, to be asked again once its parts are in, is
-          // not shown as the page's figures meanwhile: the chart waits for its points still.
-          if (trendCatchUps_ < kTrendCatchUps && IsShow && IsSelWhichTab == kPageTrend &&
+          // not shown as the page's figures meanwhile: the chart waits for its points still. So
+          // too while the pager slides in: its page is on screen already.
+          if (trendCatchUps_ < kTrendCatchUps && onScreen_ && IsSelWhichTab == kPageTrend &&
               !IsLandscapeKline && trendApartFromQuote()) {
             if (auto* chart = trendChart()) chart->awaitPoints();
             heldForCatchUp_ = true;

@@ -143,6 +143,41 @@ TEST_F(RenewalServerTest, ADayMissingItsLastPartAsksForTheRestFromWhereItEnds) {
   EXPECT_EQ(figures::TrendEndsAtThePanel(*chart, quote), "");
 }
 
+// The pager slides in over the list (it has not appeared yet) when the first of an index's two
+// day answers comes; the second keeps away. The day then ends minutes before the quote beside
+// it: the chart is not shown as the page's figures meanwhile, and once the pager is up it asks
+// for the minutes after the ones it holds, and ends where the quote does.
+TEST_F(RenewalServerTest, ADayHalfAnsweredWhileThePagerSlidesInWaitsForItsRest) {
+  server->setMinute(13 * 60 + 40);
+  LoggedIn("30,31");
+  server->setFaultAfter(Role::Quote, testserver::RequestKind{kMainTypeQuote, 33}, 1, Fault::Hold);
+  auto* navigation = app->getTabBarNavigationController(SelectedTab());
+  ASSERT_NE(navigation, nullptr);
+  auto screen = Extend::produceObject<ui::ViewController>("TrendlineController");
+  auto* pager = dynamic_cast<TrendlineController*>(screen.get());
+  ASSERT_NE(pager, nullptr);
+  pager->SetStockInfo("999999", 3, 1);
+  navigation->pushViewController(screen, true);
+  TrendlineView* chart = Chart(*pager);
+  ASSERT_NE(chart, nullptr);
+  ASSERT_TRUE(pump([&] { return chart->m_trendnum > 0; }, 5));
+  pump([] { return false; }, 0.2);
+  ASSERT_FALSE(pager->isShown()) << "the pager appeared before its answers came";
+  tagLocalStockData quote{};
+  ASSERT_GT(QuoteCache_GetQuote(quote, 3, "999999"), 0);
+  const int day = TradeMinuteToIndex(quote, 13 * 60 + 40);
+  ASSERT_LT(chart->m_trendnum, day) << "the day came in one answer";
+  for (const std::string& f : ui::declaredInvariantFailures())
+    ADD_FAILURE() << "while sliding in: " << f;
+
+  Pass(0.5);  // the pager is up
+  ASSERT_TRUE(pager->isShown());
+  server->clearFaults();
+  ASSERT_TRUE(WithinSeconds(5, [&] { return chart->m_trendnum == day; })) << chart->m_trendnum;
+  ASSERT_TRUE(WithinSeconds(5, [&] { return !chart->awaitingPoints(); }));
+  for (const std::string& f : ui::declaredInvariantFailures()) ADD_FAILURE() << "caught up: " << f;
+}
+
 // The K-line answer comes, the quote asked with it does not (a stalled answer): the quote shown
 // is older than the bars, and the last bar is not judged against it until the quote comes; then
 // they agree.
