@@ -155,12 +155,17 @@ function(verdan_test_pch)
   target_precompile_headers(verdan_test_pch PRIVATE <gtest/gtest.h> <gmock/gmock.h> <string> <vector>)
 endfunction()
 
-# verdan_test(<name> [LIBS <targets>...] [LABELS <labels>...])
+# verdan_test(<name> [LIBS <targets>...] [LABELS <labels>...] [TSAN_SOURCES <files>...])
 # One GoogleTest program from every .cpp in the calling folder, each test registered with ctest.
-# The label "tsan" marks programs that the ThreadSanitizer build runs.
+# The label "tsan" marks programs that the ThreadSanitizer build runs. TSAN_SOURCES names the
+# files of a program whose threaded cases are only a few: the ThreadSanitizer build compiles
+# those alone (the others run on the main thread and are the AddressSanitizer run's).
 function(verdan_test name)
-  cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;LABELS;TSAN_SOURCES" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(TSAN AND ARG_TSAN_SOURCES)
+    list(TRANSFORM ARG_TSAN_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/ OUTPUT_VARIABLE sources)
+  endif()
   if(NOT sources)
     return()
   endif()

@@ -288,8 +288,15 @@ if [ -n "$tsan_pid" ]; then
   tsan_pid=""
   phase "ThreadSanitizer tests"
   # The test server's market is worked out in one thread: its long checks of the market's own
-  # arithmetic have nothing for this build to find and are left to the run above.
+  # arithmetic, those of the figures its answers carry (asked over one connection of a server
+  # whose clock stands) and its parsers' answers to hostile bytes from one client have nothing
+  # for this build to find and are left to the run above. The server's threads are this build's
+  # through its connection, misbehaviour, clock and program tests.
   single_threaded='OneHistory.*:BoardsAtEveryHour.*:Market.*:SessionClockMarket.*:InfoTimes.*:OneRecord.*:LiveSession.*'
+  single_threaded+=':SessionClock.*:SeededDates.*:FiguresAgree.*:ChartAnswers.*:QuoteFigures.*:F10Pages.*'
+  single_threaded+=':MarketTruth.*:ReceivedAlerts.*:AssetRows.*:HkPriceSteps.*:SortOrder.*:GuestDevices.*'
+  single_threaded+=':LoginChain.*:FuzzSeeds.*:EveryChannel/HostileRequests.*'
+  single_threaded+=':Robustness.UnknownNamesAndUnfinishedMailsAreBounded'
   # shellcheck disable=SC2086
   GTEST_FILTER="-$single_threaded" TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 allocator_release_to_os_interval_ms=-1" \
     run_shuffled build-tsan $tsan_targets
