@@ -491,18 +491,17 @@ void TrendlineController::onDrawHQ(const tagLocalStockData& quote, uint16_t data
       _iDateReqHist = QuoteDate(quote);
       // A push that would not make its minute (minutes went by unseen: a connection lost, a
       // stall, an answer that failed) asks for the day again rather than make a minute of
-      // several.
-      if (auto* chart = !land && trendPage()
-                            ? dynamic_cast<TrendlineView*>(trendPage()->trendlineView())
-                            : nullptr;
-          dataFlag == kQuoteFlagPush && chart && chart->pushSkipsMinutes(quote)) {
+      // several. Both charts take the push as a minute while the landscape one is up.
+      TrendChartRole* upright = trendPage() ? trendPage()->trendlineView() : nullptr;
+      TrendChartRole* landChart = land ? land->trendlineView() : nullptr;
+      if (dataFlag == kQuoteFlagPush && ((upright && upright->pushSkipsMinutes(quote)) ||
+                                         (landChart && landChart->pushSkipsMinutes(quote)))) {
         foundation::logInfo("TrendlineController: a push skips minutes of the day, asking again");
         RequestDataTrendline();
         return;
       }
       // A landscape chart still without its day (its answer failed or has not come) takes the
       // quote, not the push's minute: a day made of pushes alone would stand flat at the close.
-      auto* landChart = land ? dynamic_cast<TrendlineView*>(land->trendlineView()) : nullptr;
       const uint16_t landFlag =
           dataFlag == kQuoteFlagPush && landChart && landChart->awaitingPoints() ? kQuoteFlagReply
                                                                                  : dataFlag;

@@ -53,7 +53,7 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   // The points held are the day's after all (no answer is coming to replace them).
   void settlePoints() { awaitingPoints_ = false; }
   // A trend request went out and its answer has not come yet.
-  bool awaitingPoints() const { return awaitingPoints_; }
+  bool awaitingPoints() const override { return awaitingPoints_; }
   // mode 0 resets, 1 takes a snapshot, 2 merges a push into the last minute.
   void SetDataInfo(const tagLocalStockData& quote, uint16_t mode);
   // A push of this quote would not make its minute of the day held: minutes between the day's
@@ -61,7 +61,7 @@ class TrendlineView : public ui::View, public TrendChartRole, public TrendTechIn
   // of an older minute than the one before it (their change would span minutes) or of a later
   // minute than the day's last (the trades of the minutes between would be lost). The day is
   // asked again instead.
-  bool pushSkipsMinutes(const tagLocalStockData& quote) const;
+  bool pushSkipsMinutes(const tagLocalStockData& quote) const override;
 
   void calPushTrendData(const tagLocalStockData& quote, tagLocalTrendData* point) const;
   // Takes the cumulative volume, amount and position counts of a quote as the base of the next

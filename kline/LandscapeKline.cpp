@@ -133,6 +133,13 @@ class LandscapeKline::TrendForward : public TrendChartRole {
   void reDrawView() override {
     if (auto* c = chart()) c->reDrawView();
   }
+  void awaitPoints() override {
+    if (auto* c = chart()) c->awaitPoints();
+  }
+  bool awaitingPoints() const override { return chart() && chart()->awaitingPoints(); }
+  bool pushSkipsMinutes(const tagLocalStockData& quote) const override {
+    return chart() && chart()->pushSkipsMinutes(quote);
+  }
   void updateDrawIndexType(int32_t type) override {
     if (auto* c = chart()) c->updateDrawIndexType(type);
   }

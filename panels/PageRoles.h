@@ -75,6 +75,13 @@ class TrendChartRole {
   // A trend request for this chart went out: the minutes it holds are of before it until the
   // answer comes (the quote shown meanwhile may have moved on).
   virtual void awaitPoints() {}
+  virtual bool awaitingPoints() const { return false; }
+  // A push that would not make its minute of the day the chart holds (minutes went by unseen, or
+  // the day's volume fell below the chart's base): the day is to be asked again.
+  virtual bool pushSkipsMinutes(const tagLocalStockData& quote) const {
+    (void)quote;
+    return false;
+  }
   // The indicator the sub-chart under the chart shows (0 volume, 3 main-force direction, ...).
   virtual void updateDrawIndexType(int32_t type) { (void)type; }
 };

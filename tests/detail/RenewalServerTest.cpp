@@ -8,8 +8,10 @@
 #include "core/QuoteFormat.h"
 #include "detail/TrendlineView.h"
 #include "kline/AnalysisView.h"
+#include "kline/KLineClasses.h"
 #include "panels/FigureChecks.h"
 #include "panels/TrendFrameView.h"
+#include "platform/ui/Orientation.h"
 #include "platform/ui/Invariants.h"
 #include "tests/detail/DetailClientSupport.h"
 #include "tests/detail/DetailTestSupport.h"
@@ -281,6 +283,55 @@ TEST_F(RenewalServerTest, TheWatchListAsksAgainAfterAnErrorAnswer) {
   server->clearFaults();
   EXPECT_TRUE(WithinSeconds(10, [&] { return list->holdsCurrentAnswer(); }));
   EXPECT_GT(list->stockNum(), 0);
+}
+
+// While the landscape chart is up, a push whose day's volume fell below the charts' base (a
+// moment before theirs, or a session begun anew) makes no minute in either chart, which would
+// trade less than nothing: the day is asked again, as on the upright page.
+TEST_F(RenewalServerTest, UnderTheLandscapeChartAPushThatWouldTradeLessThanNothingAsksForTheDay) {
+  RegisterKLineClasses();
+  server->setMinute(10 * 60 + 30);
+  LoggedIn("30,31");
+  TrendlineController* pager = Open("600000", 1, 2);
+  ASSERT_NE(pager, nullptr);
+  ASSERT_TRUE(WithinSeconds(5, [&] { return pager->holdsCurrentAnswer(); }));
+  ui::Device::current().setOrientation(ui::DeviceOrientation::LandscapeRight);
+  ASSERT_TRUE(pager->isLandscape());
+  // The landscape screen's own intraday chart, found in its views.
+  std::function<TrendlineView*(ui::View&)> find = [&](ui::View& v) -> TrendlineView* {
+    if (auto* chart = dynamic_cast<TrendlineView*>(&v)) return chart;
+    for (const auto& sub : v.subviews())
+      if (auto* chart = find(*sub)) return chart;
+    return nullptr;
+  };
+  auto* screen = dynamic_cast<ui::ViewController*>(pager->landscape());
+  ASSERT_NE(screen, nullptr);
+  TrendlineView* land = find(*screen->view());
+  TrendlineView* upright = Chart(*pager);
+  ASSERT_NE(land, nullptr);
+  ASSERT_NE(upright, nullptr);
+  ASSERT_TRUE(WithinSeconds(5, [&] { return land->m_trendnum > 0 && !land->awaitingPoints(); }));
+  const int landDay = land->m_trendnum;
+  const int uprightDay = upright->m_trendnum;
+  auto trendRequests = [&] {
+    int n = 0;
+    for (const auto& r : server->receivedRequests(Role::Quote))
+      n += r.header.MainType == kMainTypeQuote && r.header.ChildType == 33;
+    return n;
+  };
+  const int asked = trendRequests();
+
+  tagLocalStockData fell{};
+  ASSERT_GT(QuoteCache_GetQuote(fell, 1, "600000"), 0);
+  const int next = static_cast<int>(fell.datetime.Hour) * 60 + static_cast<int>(fell.datetime.Minute) + 1;
+  fell.datetime.Hour = static_cast<uint32_t>(next / 60);
+  fell.datetime.Minute = static_cast<uint32_t>(next % 60);
+  fell.volume -= 1000;
+  pager->onDrawHQ(fell, kQuoteFlagPush);
+  EXPECT_EQ(land->m_trendnum, landDay);
+  EXPECT_EQ(upright->m_trendnum, uprightDay);
+  EXPECT_TRUE(WithinSeconds(2, [&] { return trendRequests() > asked; }));
+  ui::Device::current().setOrientation(ui::DeviceOrientation::Portrait);
 }
 
 }  // namespace
