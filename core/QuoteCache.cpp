@@ -198,7 +198,11 @@ int CQuoteCache::MergeLocked(const uint8_t* ids, size_t idCount, const uint8_t* 
   tagLocalStockData& stored = records_[i];
   ScaleQuoteFields(stored, ids, idCount);
   // Fields of a group this answer moved in part are of another minute now.
-  if (held) KeepOneMoment(stored, before, ids, idCount);
+  if (held) {
+    KeepOneMoment(stored, before, ids, idCount);
+  } else {
+    KeepOneMomentOfFirst(stored, ids, idCount);
+  }
   CalcQuoteDerived(stored);
   stored.tickcount = stamp;
   if (out) *out = stored;

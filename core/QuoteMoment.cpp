@@ -33,6 +33,11 @@ bool Held(int64_t v) {
   return v != 0 && !vmath::IsMark(v);
 }
 
+void ForgetRatioBesideBook(tagLocalStockData& q, const uint8_t* ids, size_t idCount) {
+  if (!CarriesId(ids, idCount, 40)) q.index_wb = vmath::kEmpty32;
+  if (!CarriesId(ids, idCount, 41)) q.index_wc = vmath::kEmpty64;
+}
+
 }  // namespace
 
 bool RiseIsLatestTrade(const tagLocalStockData& fresh, const tagLocalStockData& held,
@@ -97,11 +102,9 @@ void KeepOneMoment(tagLocalStockData& merged, const tagLocalStockData& before, c
     merged.buysell10.buy[0].volume = vmath::kEmpty64;
   if (askDepth == 1 && merged.buysell10.sell[0].price != before.buysell10.sell[0].price)
     merged.buysell10.sell[0].volume = vmath::kEmpty64;
-  // 委比 and 委差 are made of the five levels: a book moved without them leaves them older.
-  if (bookMoved && !CarriesId(ids, idCount, 40) && Held(before.index_wb))
-    merged.index_wb = vmath::kEmpty32;
-  if (bookMoved && !CarriesId(ids, idCount, 41) && Held(before.index_wc))
-    merged.index_wc = vmath::kEmpty64;
+  // 委比 and 委差 are made of the five levels: a book moved without them leaves them older, or
+  // never given, and a 0 held would read as a balanced book.
+  if (bookMoved) ForgetRatioBesideBook(merged, ids, idCount);
 
   // 总量 and what it is made of.
   const bool volumeMoved = CarriesId(ids, idCount, 6) && merged.volume != before.volume;
@@ -117,4 +120,9 @@ void KeepOneMoment(tagLocalStockData& merged, const tagLocalStockData& before, c
       if (!CarriesId(ids, idCount, 97)) merged.AmountGold[k] = vmath::kEmpty64;
     }
   }
+}
+
+void KeepOneMomentOfFirst(tagLocalStockData& placed, const uint8_t* ids, size_t idCount) {
+  if (DepthCarried(ids, idCount, 72) > 0 || DepthCarried(ids, idCount, 73) > 0)
+    ForgetRatioBesideBook(placed, ids, idCount);
 }

@@ -16,6 +16,9 @@
 // and the ids the merge carried.
 void KeepOneMoment(tagLocalStockData& merged, const tagLocalStockData& before, const uint8_t* ids,
                    size_t idCount);
+// The same for a record this answer made: what it did not carry reads 0, and a 0 beside figures
+// that are made of it would read as a figure (委比 and 委差 beside the book).
+void KeepOneMomentOfFirst(tagLocalStockData& placed, const uint8_t* ids, size_t idCount);
 
 // The day's volume risen since the record held it is its latest trade (现量) only when the answer
 // is of the minute held or the next: over a longer gap (a screen that asks again after the server

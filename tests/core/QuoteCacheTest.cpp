@@ -657,3 +657,50 @@ TEST_F(QuoteCacheTest, FieldsOfAGroupComeFromOneAnswer) {
   EXPECT_EQ(out.index_wb, 700);
   EXPECT_FALSE(BookHoldsLevelsFrom(out, 1));
 }
+
+// The main-force page asks for the five levels without 委比 (40): the 委比 beside them is not
+// known whether the record held an older one, one of 0 (a balanced book) or none at all (a
+// search hit, or the record made by that answer); a 0 would read as a balanced book beside
+// levels that are not. The trend page's answer, which carries both, makes it known again.
+TEST_F(QuoteCacheTest, FiveLevelsWithoutTheirRatioLeaveItNotKnown) {
+  const std::initializer_list<uint8_t> kBookIds = {9, 10, 19, 6, 74, 75, 62};
+  const std::initializer_list<uint8_t> kTrendIds = {9, 10, 19, 6, 74, 75, 62, 40};
+  auto quote = [](const char* code, int32_t bestBid, int64_t bids, int64_t asks,
+                  const int32_t* ratio) {
+    Wire rec;
+    rec.u8(1).text(code, 8).u8(2).u16(100).i64(9000);
+    for (int l = 0; l < 5; ++l) rec.i32(bestBid - l).i64(bids);
+    for (int l = 0; l < 5; ++l) rec.i32(bestBid + 1 + l).i64(asks);
+    rec.i64(5000).i64(4000);
+    if (ratio) rec.i32(*ratio);
+    return rec;
+  };
+  const int32_t balanced = 0, ratio = 5000;  // (1500 - 500) / 2000
+  tagLocalStockData out;
+
+  // Made by the main-force answer.
+  const Wire first = One(kBookIds, quote("600000", 1000, 300, 100, nullptr));
+  ASSERT_GT(cache_->MergeOne(first.data(), first.size(), &out), 0);
+  EXPECT_TRUE(vmath::IsMark(out.index_wb));
+  EXPECT_TRUE(vmath::IsMark(out.index_wc));
+
+  // Made by a search hit, then the main-force answer.
+  Wire hit;
+  hit.u8(1).text("600004", 8).u8(2).zeros(16);
+  cache_->AddSearchedStock(hit.data(), hit.size());
+  const Wire afterHit = One(kBookIds, quote("600004", 1000, 300, 100, nullptr));
+  ASSERT_GT(cache_->MergeOne(afterHit.data(), afterHit.size(), &out), 0);
+  EXPECT_TRUE(vmath::IsMark(out.index_wb));
+
+  // A balanced book's 委比 of 0, then the main-force answer of another book.
+  const Wire even = One(kTrendIds, quote("600006", 1000, 200, 200, &balanced));
+  ASSERT_GT(cache_->MergeOne(even.data(), even.size(), &out), 0);
+  EXPECT_EQ(out.index_wb, 0);
+  const Wire moved = One(kBookIds, quote("600006", 1001, 300, 100, nullptr));
+  ASSERT_GT(cache_->MergeOne(moved.data(), moved.size(), &out), 0);
+  EXPECT_TRUE(vmath::IsMark(out.index_wb));
+  const Wire trend = One(kTrendIds, quote("600006", 1001, 300, 100, &ratio));
+  ASSERT_GT(cache_->MergeOne(trend.data(), trend.size(), &out), 0);
+  EXPECT_EQ(out.index_wb, 5000);
+  EXPECT_EQ(out.buysell10.buy[4].volume, 300);
+}

@@ -2,6 +2,9 @@
 #include <cstring>
 #include <vector>
 
+#include "core/MessageTypes.h"
+#include "core/QuoteCache.h"
+#include "core/ValueMath.h"
 #include "detail/TrendlineController.h"
 #include "platform/ui/NavigationController.h"
 #include "tests/detail/DetailClientSupport.h"
@@ -111,6 +114,36 @@ TEST_F(TrendChartServer, TheRowsOrderRatioIsTheFiveLevelsOfTheSameQuote) {
   ASSERT_TRUE(WaitFor([&] { return rows->stockData().buysell10.buy[0].volume > 0; }));
   const tagLocalStockData& q = rows->stockData();
   EXPECT_NE(q.index_wb, 0);
+  EXPECT_EQ(figures::QuoteRowsAddUp(q), "");
+}
+
+// The main-force page asks for the five levels without 委比. Back on the trend page, whose quote
+// does not come (stalled here; lost with its connection as well), the rows show those levels
+// beside 委比 not known: never a 0 that no answer gave, which reads as a balanced book.
+TEST_F(TrendChartServer, TheMainForcePagesLevelsShowBesideARatioNotKnown) {
+  server->setMinute(10 * 60 + 30);
+  LoggedIn("30,31,49");
+  auto stallNextQuote = [&] {
+    server->setFault(startuptest::Role::Quote, {kMainTypeQuote, QuoteChild::kStockData},
+                     startuptest::Fault::Stall, 1);
+  };
+  stallNextQuote();
+  TrendlineController* pager = Open("600036", 1, 2);
+  ASSERT_NE(pager, nullptr);
+  auto* page = dynamic_cast<RecordingTrendPage*>(pager->pageView(kTagTrendPage));
+  ASSERT_NE(page, nullptr);
+  pager->updateDataForSubPage(kPageMainForce);
+  ASSERT_TRUE(WaitFor([] {
+    tagLocalStockData cached{};
+    QuoteCache_GetQuote(cached, 1, "600036");
+    return cached.buysell10.buy[0].volume > 0;
+  }));
+  stallNextQuote();
+  pager->updateDataForSubPage(kPageTrend);
+  advance(0.1);
+  const tagLocalStockData& q = page->miniDetailView()->stockData();
+  ASSERT_GT(q.buysell10.buy[0].volume, 0);
+  EXPECT_TRUE(vmath::IsMark(q.index_wb));
   EXPECT_EQ(figures::QuoteRowsAddUp(q), "");
 }
 
