@@ -274,6 +274,8 @@ class TrendlineController : public ui::ViewController,
   // (evenAwaiting: also a chart held back from the check by heldForCatchUp_.)
   bool trendApartFromQuote(bool evenAwaiting = false) const;
   void catchUpTrend();
+  // (Re)starts the wait for the day's parts to settle before catchUpTrend judges them.
+  void armTrendCatchUp();
   // The trend request from point `from` of the day on (0: the whole day), with the quote.
   void requestTrend(int from);
   TrendlineView* trendChart() const;

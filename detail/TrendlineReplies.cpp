@@ -54,6 +54,12 @@ bool TrendlineController::trendApartFromQuote(bool evenAwaiting) const {
   return count != chart->m_trendnum;
 }
 
+void TrendlineController::armTrendCatchUp() {
+  if (trendCatchUp_) trendCatchUp_->invalidate();
+  trendCatchUp_ = foundation::performAfter(kTrendPartsSettle,
+                                           ui::WhileAlive(this, &TrendlineController::catchUpTrend));
+}
+
 void TrendlineController::catchUpTrend() {
   // A day that ends at another minute than the quote beside it (an answer made minutes before it
   // came while the market moved on, or a quote of an older answer than the day) is asked again, a
@@ -150,9 +156,7 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
       if (trendAwaitsQuote_ && !reply.header.isPush()) {
         trendAwaitsQuote_ = false;
         heldForCatchUp_ = true;
-        if (trendCatchUp_) trendCatchUp_->invalidate();
-        trendCatchUp_ = foundation::performAfter(
-            kTrendPartsSettle, ui::WhileAlive(this, &TrendlineController::catchUpTrend));
+        armTrendCatchUp();
       }
       return;
     }
@@ -173,7 +177,6 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
           trendAwaitsQuote_ = true;
           if (auto* chart = trendChart()) chart->awaitPoints();
         } else if (shown) {
-          if (trendCatchUp_) trendCatchUp_->invalidate();
           // A day apart from the quote beside it, to be asked again once its parts are in, is
           // not shown as the page's figures meanwhile: the chart waits for its points still. So
           // too while the pager slides in: its page is on screen already.
@@ -182,8 +185,7 @@ void TrendlineController::handleReply(const ReceiveRecordView& reply) {
             if (auto* chart = trendChart()) chart->awaitPoints();
             heldForCatchUp_ = true;
           }
-          trendCatchUp_ = foundation::performAfter(
-              kTrendPartsSettle, ui::WhileAlive(this, &TrendlineController::catchUpTrend));
+          armTrendCatchUp();
         }
       }
       return;
