@@ -16,7 +16,7 @@
 
 namespace {
 
-void Check(const std::string& text) {
+void CheckText(const std::string& text) {
   if (!foundation::isValidUtf8(text)) __builtin_trap();
 }
 
@@ -35,19 +35,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (data[0] % 2 == 0) {
     RegisterAnswer answer;
     if (ReadRegisterAnswer(view, answer)) {
-      Check(answer.text);
-      Check(answer.title);
-      Check(answer.message);
-      Check(answer.phone);
+      CheckText(answer.text);
+      CheckText(answer.title);
+      CheckText(answer.message);
+      CheckText(answer.phone);
     }
   } else {
     QuoteLoginAnswer answer;
     if (ReadQuoteLoginAnswer(view, answer)) {
       if (answer.addresses.size() > 511 || answer.rights.size() > 299) __builtin_trap();
-      Check(answer.notice);
-      Check(answer.updateNotes);
+      CheckText(answer.notice);
+      CheckText(answer.updateNotes);
     }
   }
-  if (view.header.isError()) Check(view.errorText());
+  if (view.header.isError()) CheckText(view.errorText());
   return 0;
 }

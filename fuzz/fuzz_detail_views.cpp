@@ -47,7 +47,7 @@
 
 namespace {
 
-struct Reader {
+struct PagerReader {
   const uint8_t* p;
   size_t n;
   bool u8(uint8_t& v) {
@@ -158,7 +158,7 @@ void OtherViews(TrendlineController& pager, const tagLocalStockData& quote) {
   }
 }
 
-void Run(Reader in) {
+void Run(PagerReader in) {
   uint8_t kind = 0, flags = 0;
   uint16_t len = 0;
   if (!in.u8(kind) || !in.u8(flags)) return;
@@ -203,7 +203,7 @@ void Run(Reader in) {
   pager->onDrawHQ(quote, kQuoteFlagReply);
   Post(*pager, 33, kSlotTrend, trend);
 
-  Reader pushes = in;
+  PagerReader pushes = in;
   tagLocalStockData pushed = quote;
   for (int k = 0; k < 64; ++k) {
     uint16_t offset = 0;
@@ -248,6 +248,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Run(Reader{data, size});
+  Run(PagerReader{data, size});
   return 0;
 }

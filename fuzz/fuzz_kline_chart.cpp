@@ -21,7 +21,7 @@
 
 namespace {
 
-struct Reader {
+struct KLineReader {
   const uint8_t* p;
   size_t n;
   uint8_t u8() {
@@ -41,7 +41,7 @@ struct Reader {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Reader in{data, size};
+  KLineReader in{data, size};
   const uint8_t period = static_cast<uint8_t>(in.u8() % 8);
   const uint8_t weightType = static_cast<uint8_t>(in.u8() % 5);
   const uint8_t pane = static_cast<uint8_t>(in.u8() % 11);

@@ -11,7 +11,7 @@
 
 namespace {
 
-void Check(const kline::ParamTable& table) {
+void CheckTable(const kline::ParamTable& table) {
   for (int i = 0; i < kline::kParamRows; ++i)
     for (int j = 0; j < kline::ParamColumns(i); ++j) {
       const int32_t v = table[static_cast<size_t>(i)][static_cast<size_t>(j)];
@@ -34,13 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzsupport::WriteBytes(kline::ParamStore::savedPath(), data, size);
   kline::ParamStore store;
   store.load();
-  Check(store.table);
+  CheckTable(store.table);
   const int row = size > 0 ? data[0] % kline::kParamRows : 0;
   const int32_t values[3] = {1 + (size > 1 ? data[1] % 100 : 0), 50, 100};
   store.apply(row, values, kline::ParamColumns(row));
   kline::ParamStore again;
   again.load();
-  Check(again.table);
+  CheckTable(again.table);
   for (int c = 0; c < kline::ParamColumns(row); ++c)
     if (again.table[static_cast<size_t>(row)][static_cast<size_t>(c)] != values[c]) std::abort();
   return 0;

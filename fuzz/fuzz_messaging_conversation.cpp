@@ -15,7 +15,7 @@
 
 namespace {
 
-class Owner : public MessageStoreOwner {
+class ConversationOwner : public MessageStoreOwner {
  public:
   int selectedMenuItem() const override { return 2; }
 };
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!fuzzsupport::WriteMessageFiles(data, size)) return 0;
   MessagingSession::shared().reset();
-  Owner owner;
+  ConversationOwner owner;
   MyMessageStore store(&owner);
   store.initMessageFromFile();
   std::set<std::string> ids;

@@ -14,7 +14,7 @@
 
 namespace {
 
-class Owner : public MessageStoreOwner {
+class MenuOwner : public MessageStoreOwner {
  public:
   int item = 2;
   int selectedMenuItem() const override { return item; }
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!fuzzsupport::WriteMessageFiles(data, size)) return 0;
   foundation::UserDefaults::standard().remove("fuzz-startID");
   MessagingSession::shared().reset();
-  Owner owner;
+  MenuOwner owner;
   MyMessageStore store(&owner);
   store.initMessageFromFile();
   const foundation::Array& total = store.totalMessages();
