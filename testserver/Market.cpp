@@ -432,9 +432,11 @@ void Market::setMinute(int minute) {
   minute_ = std::clamp(minute, 0, 1439);
   stampNews();
   // Members first: an index's or board's session is made of theirs.
+  bool moved = false;  // a session shown changed: the days held are others
   for (int pass = 0; pass < 2; ++pass) {
     for (auto& s : secs_) {
       if (s.members.empty() != (pass == 0)) continue;
+      const bool wasLast = s.lastSession, wasNext = s.nextSession;
       // Until its first session opens a security shows the last one: as it closed, or while its
       // night trading runs on past midnight, as it stands. A day that opens the evening before
       // is today's until that evening's night session opens the next trading day; on a weekend
@@ -444,9 +446,11 @@ void Market::setMinute(int minute) {
         shown = closed_ || localMinute(s) < s.q.tradetime[0] || s.nextBar.date == 0 ? 0 : 1;
       // An index's or board's session is its members' session, as its day is theirs.
       if (showSession(s, shown) && !s.members.empty()) boardDay(s);
+      moved = moved || wasLast != s.lastSession || wasNext != s.nextSession;
       recompute(s);
     }
   }
+  if (moved) dropMinuteBars();
   for (auto& s : secs_)
     if (!s.members.empty()) recomputeAggregate(s);
 }

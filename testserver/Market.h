@@ -123,6 +123,10 @@ struct Security {
     int64_t main[2] = {};
   };
   mutable std::map<uint32_t, PastDay> pastDays;
+  // A past day's minute bars of one span (5, 15, 30 or 60), by date and span: made when first
+  // asked for, as every chart asked again, minute after minute, reaches back over the same days.
+  // Dropped whenever a session shown changes (Market::setMinute) or a test rewrites a quote.
+  mutable std::map<std::pair<uint32_t, int>, std::vector<DayBar>> pastMinuteBars;
   // The shown session's trades summed up to a minute, kept so that the next minute only adds its
   // own (made again from the open when the session shown changes or the clock goes back).
   struct TapeCache {
@@ -285,7 +289,10 @@ class Market {
 
   // Tests: a security's stored quote, for values no market would compute (see
   // TestServer::setQuoteValues), and a rewrite of the minute points every trend answer carries.
-  Security& mutableAt(int i) { return secs_[static_cast<size_t>(i)]; }
+  Security& mutableAt(int i) {
+    dropMinuteBars();
+    return secs_[static_cast<size_t>(i)];
+  }
   std::function<void(const tagLocalStockData&, std::vector<tagLocalTrendData>&)> trendOverride;
 
  private:
@@ -358,6 +365,10 @@ class Market {
   DayBar pastBar(const Security& s, size_t k, bool mainForce) const;
   // The minutes of the `k`-th day of a security's history.
   std::vector<tagLocalTrendData> pastPoints(const Security& s, size_t k) const;
+  // The `span`-minute bars of the `k`-th day of a security's history, kept once made.
+  const std::vector<DayBar>& pastMinuteBars(const Security& s, size_t k, int span) const;
+  // Forgets every security's kept minute bars (an index's are made of its members' days).
+  void dropMinuteBars();
 
   uint64_t seed_;
   int32_t date_;

@@ -461,6 +461,25 @@ std::vector<Trade> Market::trades(const Security& s, int count) const {
   return out;
 }
 
+const std::vector<DayBar>& Market::pastMinuteBars(const Security& s, size_t k, int span) const {
+  const DayBar& day = s.history[k];
+  auto at = s.pastMinuteBars.find({day.date, span});
+  if (at == s.pastMinuteBars.end()) {
+    const std::vector<tagLocalTrendData> pts = pastPoints(s, k);
+    at = s.pastMinuteBars
+             .emplace(std::pair{day.date, span},
+                      SessionBars(s.q, pts.data(), static_cast<int>(pts.size()),
+                                  static_cast<int32_t>(day.date), span,
+                                  mainAfterEachMinute(s, day, pts)))
+             .first;
+  }
+  return at->second;
+}
+
+void Market::dropMinuteBars() {
+  for (const Security& s : secs_) s.pastMinuteBars.clear();
+}
+
 DayBar Market::todayBar(const Security& s) const {
   DayBar b;
   b.date = static_cast<uint32_t>(sessionDate(s));
@@ -484,22 +503,51 @@ std::vector<DayBar> Market::bars(const Security& s, int period, int count, bool 
   if (period >= 4 && period <= 7) {
     static const int kMinutes[] = {5, 60, 15, 30};
     const int span = kMinutes[period - 4];
-    const std::vector<tagLocalTrendData> today = trend(s);
     const int n = elapsed(s);
     const int32_t date = sessionDate(s);
-    out = SessionBars(s.q, today.data(), static_cast<int>(today.size()), date, span,
-                      mainAfterEachMinute(s, date, s.q.yesterday, s.path.data(),
-                                          s.minuteVolume.data(), s.minuteAmount.data(), n));
+    // The bars take of the trend's points only their times, prices, volumes, amounts and open
+    // interest: those are made here without the figures of every minute the trend carries
+    // (unless a test rewrites the points, which the bars then show as the trend does).
+    std::vector<tagLocalTrendData> today;
+    if (trendOverride) {
+      today = trend(s);
+    } else {
+      today.resize(static_cast<size_t>(n));
+      const bool futures = s.q.zqlb == kTypeFuture;
+      int64_t interest = s.q.JRCCS.zrccl;
+      for (int i = 0; i < n; ++i) {
+        tagLocalTrendData& p = today[static_cast<size_t>(i)];
+        p.time = IndexToTradeMinute(s.q, i);
+        p.now = s.path[i];
+        p.volume = s.minuteVolume[i];
+        p.amount = s.minuteAmount[i];
+        // The interest opened less that closed, minute by minute, as the trend's figures add it.
+        if (futures) p.ccl = interest += s.minuteInterest[i];
+      }
+    }
+    const std::vector<DayBar> todays =
+        SessionBars(s.q, today.data(), static_cast<int>(today.size()), date, span,
+                    mainAfterEachMinute(s, date, s.q.yesterday, s.path.data(),
+                                        s.minuteVolume.data(), s.minuteAmount.data(), n));
     // Earlier days, newest first, until the count is reached.
     const int h = static_cast<int>(s.history.size());
-    for (int back = 1; static_cast<int>(out.size()) < count && back <= h; ++back) {
-      const DayBar& day = s.history[h - back];
-      const std::vector<tagLocalTrendData> pts = pastPoints(s, static_cast<size_t>(h - back));
-      std::vector<DayBar> earlier =
-          SessionBars(s.q, pts.data(), static_cast<int>(pts.size()), static_cast<int32_t>(day.date),
-                      span, mainAfterEachMinute(s, day, pts));
-      out.insert(out.begin(), earlier.begin(), earlier.end());
+    std::vector<const std::vector<DayBar>*> earlier;
+    size_t total = todays.size();
+    for (int back = 1; static_cast<int>(total) < count && back <= h; ++back) {
+      earlier.push_back(&pastMinuteBars(s, static_cast<size_t>(h - back), span));
+      total += earlier.back()->size();
     }
+    // Only the newest `count` are kept.
+    size_t skip = total > static_cast<size_t>(count) ? total - static_cast<size_t>(count) : 0;
+    out.reserve(total - skip);
+    for (auto day = earlier.rbegin(); day != earlier.rend(); ++day) {
+      const std::vector<DayBar>& bars = **day;
+      const size_t from = std::min(skip, bars.size());
+      skip -= from;
+      out.insert(out.end(), bars.begin() + static_cast<long>(from), bars.end());
+    }
+    out.insert(out.end(), todays.begin() + static_cast<long>(std::min(skip, todays.size())),
+               todays.end());
   } else {
     std::vector<DayBar> days = s.history;
     // The days that can reach the bars asked for (a month has at most 23 trading days).
