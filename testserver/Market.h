@@ -135,6 +135,9 @@ struct Security {
     int upTo = 0;
     int32_t low = 0, high = 0;
     TapeTotals totals;
+    // The main-force amounts bought and sold after each minute summed, as the quote of that
+    // minute gives them (the trend's points and today's minute bars carry them).
+    std::vector<std::array<int64_t, 2>> main;
   };
   mutable TapeCache tape;
 };
@@ -363,12 +366,25 @@ class Market {
   // The `k`-th day of a security's history; an index's or board's extremes are those its
   // members' minutes reached that day, and (`mainForce`) its main force its trades'.
   DayBar pastBar(const Security& s, size_t k, bool mainForce) const;
+  // The hashes of all that the `k`-th day of a security's history played again with its trades
+  // follows from.
+  bool playedDayKey(const Security& s, size_t k, std::pair<uint64_t, uint64_t>* key) const;
   // The minutes of the `k`-th day of a security's history.
   std::vector<tagLocalTrendData> pastPoints(const Security& s, size_t k) const;
   // The `span`-minute bars of the `k`-th day of a security's history, kept once made.
   const std::vector<DayBar>& pastMinuteBars(const Security& s, size_t k, int span) const;
-  // Forgets every security's kept minute bars (an index's are made of its members' days).
+  // Forgets every security's kept minute bars (an index's are made of its members' days) and
+  // the members' days kept.
   void dropMinuteBars();
+  // A member's past day as its indices and boards take it: its prices, volumes and amounts in
+  // the trend's steps minute by minute.
+  struct MemberDay {
+    std::vector<int32_t> path;
+    std::vector<int64_t> volume, amount;
+  };
+  // The member's day (`day`, the bar of its history at `at`), kept once made: an index and the
+  // boards a share belongs to each reach back over the same days of it.
+  const MemberDay& memberDay(int member, std::vector<DayBar>::const_iterator at) const;
 
   uint64_t seed_;
   int32_t date_;
@@ -385,6 +401,9 @@ class Market {
   size_t seeded_ = 0;
   std::vector<std::pair<int32_t, std::string>> sections_;
   std::vector<std::pair<std::string, std::vector<int>>> addedBoards_;
+  // Members' past days made for their indices and boards, by security and date: a bounded few
+  // (all forgotten when full; the week and month bars of an index reach back over every day).
+  mutable std::map<std::pair<int, uint32_t>, MemberDay> memberDays_;
   // While the market is built: the members' closes the indices and boards chain theirs from.
   std::vector<Closes> memberCloses_;
   // The history's trading days and the market's date, oldest first.

@@ -96,6 +96,8 @@ const TapeTotals& Market::tapeTotals(const Security& s, int n) const {
     c.high = i == 0 ? s.path[0] : std::max(c.high, s.path[i]);
     MinuteTrades(s.q, s.key, date, i, tapeMinute(s, i, c.low, c.high), trades);
     for (const TapeTrade& t : trades) c.totals.add(t);
+    c.main.push_back({RoundToStep(static_cast<double>(c.totals.mainAmount(0)), kAmountStep),
+                      RoundToStep(static_cast<double>(c.totals.mainAmount(1)), kAmountStep)});
   }
   c.upTo = n;
   return c.totals;
@@ -154,13 +156,11 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
   const int64_t avr5[2] = {buyAvr5, buyAvr5 / 10 * 9};
   const bool futures = q.zqlb == kTypeFuture;
   const bool index = q.zqlb == kTypeIndex;
-  const int32_t date = sessionDate(s);
   int64_t volume = 0, amount = 0, opened = 0, closed = 0;
   double priced = 0, hlz = 0;
-  // Every minute's main force is its trades' up to it; the quote's alone comes from the kept sums.
-  TapeTotals tape;
-  std::vector<TapeTrade> trades;
-  int32_t low = 0, high = 0;
+  // Every minute's main force is its trades' up to it, kept as the quote's sums are made.
+  const TapeTotals& sums = tapeTotals(s, n);
+  const std::vector<std::array<int64_t, 2>>& main = s.tape.main;
   for (int i = 0; i < n; ++i) {
     MinuteFigures& f = out[everyMinute ? static_cast<size_t>(i) : 0];
     volume += s.minuteVolume[i];
@@ -177,13 +177,6 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
     }
     // The quote needs only its own minute: the running sums above are all it needs of the others.
     if (!everyMinute && i + 1 < n) continue;
-    if (everyMinute) {
-      low = i == 0 ? s.path[0] : std::min(low, s.path[i]);
-      high = i == 0 ? s.path[0] : std::max(high, s.path[i]);
-      MinuteTrades(q, s.key, date, i, tapeMinute(s, i, low, high), trades);
-      for (const TapeTrade& t : trades) tape.add(t);
-    }
-    const TapeTotals& sums = everyMinute ? tape : tapeTotals(s, n);
     f.volume = volume;
     f.amount = amount;
     f.hlz = static_cast<int16_t>(hlz);
@@ -195,8 +188,13 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
     // Main force: what the large orders (庄 and 大) bought and sold.
     // In whole steps of the trend wire's amounts, which a push of the quote makes its last point
     // from.
-    f.main[0] = RoundToStep(static_cast<double>(sums.mainAmount(0)), kAmountStep);
-    f.main[1] = RoundToStep(static_cast<double>(sums.mainAmount(1)), kAmountStep);
+    if (everyMinute) {
+      f.main[0] = main[static_cast<size_t>(i)][0];
+      f.main[1] = main[static_cast<size_t>(i)][1];
+    } else {
+      f.main[0] = RoundToStep(static_cast<double>(sums.mainAmount(0)), kAmountStep);
+      f.main[1] = RoundToStep(static_cast<double>(sums.mainAmount(1)), kAmountStep);
+    }
     // Shown with the price's four decimals: the net in 100 millions of the currency.
     f.zlzj = static_cast<int32_t>((f.main[0] - f.main[1]) / 1000000);
     f.delegate[0] = volume / 3 / unit * unit;
@@ -478,6 +476,7 @@ const std::vector<DayBar>& Market::pastMinuteBars(const Security& s, size_t k, i
 
 void Market::dropMinuteBars() {
   for (const Security& s : secs_) s.pastMinuteBars.clear();
+  memberDays_.clear();
 }
 
 DayBar Market::todayBar(const Security& s) const {
@@ -525,10 +524,11 @@ std::vector<DayBar> Market::bars(const Security& s, int period, int count, bool 
         if (futures) p.ccl = interest += s.minuteInterest[i];
       }
     }
-    const std::vector<DayBar> todays =
-        SessionBars(s.q, today.data(), static_cast<int>(today.size()), date, span,
-                    mainAfterEachMinute(s, date, s.q.yesterday, s.path.data(),
-                                        s.minuteVolume.data(), s.minuteAmount.data(), n));
+    // The main force after each minute as the quote's sums keep it (an interest change moves
+    // no trade's amount).
+    tapeTotals(s, n);
+    const std::vector<DayBar> todays = SessionBars(
+        s.q, today.data(), static_cast<int>(today.size()), date, span, s.tape.main);
     // Earlier days, newest first, until the count is reached.
     const int h = static_cast<int>(s.history.size());
     std::vector<const std::vector<DayBar>*> earlier;
