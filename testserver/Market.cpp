@@ -199,6 +199,9 @@ void Market::takeMinutes(Security& s, const std::vector<tagLocalTrendData>& pts,
   s.minuteVolume.clear();
   s.minuteAmount.clear();
   s.minuteInterest.clear();
+  s.path.reserve(pts.size());
+  s.minuteVolume.reserve(pts.size());
+  s.minuteInterest.reserve(pts.size());
   int64_t interest = before.ccl;
   for (const tagLocalTrendData& p : pts) {
     s.path.push_back(p.now);
@@ -210,6 +213,8 @@ void Market::takeMinutes(Security& s, const std::vector<tagLocalTrendData>& pts,
 }
 
 void Market::build() {
+  // Room for every security the market lists (a Security carries its whole quote).
+  secs_.reserve(400);
   auto named = [&](uint8_t market, uint8_t type, const Named* list, size_t n) {
     for (size_t i = 0; i < n; ++i)
       add(market, list[i].code, list[i].name, list[i].initials, type, list[i].price);
@@ -508,7 +513,8 @@ bool Market::showSession(Security& s, int shown) {
   }
   if (s.path.empty()) {
     if (s.members.empty()) {
-      takeMinutes(s, dayPoints(s, day, before), before);
+      dayPoints(s, day, before, sessionPoints_);
+      takeMinutes(s, sessionPoints_, before);
     } else {
       // Indices and boards take their members' minutes (boardDay).
       const size_t n = static_cast<size_t>(s.points);

@@ -357,6 +357,9 @@ class Market {
   // interest of the day before (`before`) to the bar's.
   std::vector<tagLocalTrendData> dayPoints(const Security& s, const DayBar& day,
                                            const DayBar& before) const;
+  // The same into `pts` (its room used again).
+  void dayPoints(const Security& s, const DayBar& day, const DayBar& before,
+                 std::vector<tagLocalTrendData>& pts) const;
   // A past day's prices minute by minute, as dayPoints gives them.
   std::vector<int32_t> dayPrices(const Security& s, const DayBar& day) const;
   // An index's or board's past day (the `k`-th of its history) made of its members' minutes of
@@ -368,7 +371,7 @@ class Market {
   DayBar pastBar(const Security& s, size_t k, bool mainForce) const;
   // The hashes of all that the `k`-th day of a security's history played again with its trades
   // follows from.
-  bool playedDayKey(const Security& s, size_t k, std::pair<uint64_t, uint64_t>* key) const;
+  std::pair<uint64_t, uint64_t> playedDayKey(const Security& s, size_t k) const;
   // The minutes of the `k`-th day of a security's history.
   std::vector<tagLocalTrendData> pastPoints(const Security& s, size_t k) const;
   // The `span`-minute bars of the `k`-th day of a security's history, kept once made.
@@ -406,6 +409,8 @@ class Market {
   mutable std::map<std::pair<int, uint32_t>, MemberDay> memberDays_;
   // While the market is built: the members' closes the indices and boards chain theirs from.
   std::vector<Closes> memberCloses_;
+  // Room for the minutes of a session shown, used again by each security in turn.
+  std::vector<tagLocalTrendData> sessionPoints_;
   // The history's trading days and the market's date, oldest first.
   std::vector<int32_t> dates_;
 };

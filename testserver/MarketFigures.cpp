@@ -527,8 +527,8 @@ std::vector<DayBar> Market::bars(const Security& s, int period, int count, bool 
     // The main force after each minute as the quote's sums keep it (an interest change moves
     // no trade's amount).
     tapeTotals(s, n);
-    const std::vector<DayBar> todays = SessionBars(
-        s.q, today.data(), static_cast<int>(today.size()), date, span, s.tape.main);
+    const std::vector<DayBar> todays =
+        SessionBars(s.q, today.data(), static_cast<int>(today.size()), date, span, s.tape.main);
     // Earlier days, newest first, until the count is reached.
     const int h = static_cast<int>(s.history.size());
     std::vector<const std::vector<DayBar>*> earlier;

@@ -175,6 +175,8 @@ Market::Closes Market::closesOf(const Security& s, int64_t from, int64_t to) {
   const double limit = DailyLimit(q);
   Closes c;
   c.from = from;
+  c.close.reserve(static_cast<size_t>(std::max<int64_t>(0, to - from + 1)));
+  c.ref.reserve(c.close.capacity());
   int32_t before = std::max(tick, OnStep(q, std::exp(logs[0])));
   for (int64_t u = from; u <= to; ++u) {
     const int32_t close =
@@ -435,7 +437,7 @@ std::vector<tagLocalTrendData> Market::membersPastDay(const Security& b, size_t 
 }
 
 const Market::MemberDay& Market::memberDay(int member,
-                                            std::vector<DayBar>::const_iterator at) const {
+                                           std::vector<DayBar>::const_iterator at) const {
   const Security& s = secs_[static_cast<size_t>(member)];
   MemberDay& p = memberDays_[{member, at->date}];
   const std::vector<tagLocalTrendData> pts =
@@ -476,9 +478,9 @@ struct DayKey {
     for (uint16_t t : q.tradetime) add(t);
   }
   void bar(const DayBar& d) {
-    for (int64_t v : {int64_t{d.date}, int64_t{d.open}, int64_t{d.high}, int64_t{d.low},
-                      int64_t{d.close}, d.volume, d.amount, d.ccl, int64_t{d.jsj}, int64_t{d.ref},
-                      d.main[0], d.main[1]})
+    for (int64_t v :
+         {int64_t{d.date}, int64_t{d.open}, int64_t{d.high}, int64_t{d.low}, int64_t{d.close},
+          d.volume, d.amount, d.ccl, int64_t{d.jsj}, int64_t{d.ref}, d.main[0], d.main[1]})
       add(static_cast<uint64_t>(v));
   }
 };
@@ -498,7 +500,7 @@ PlayedDays& SharedPlayedDays() {
 
 }  // namespace
 
-bool Market::playedDayKey(const Security& s, size_t k, std::pair<uint64_t, uint64_t>* key) const {
+std::pair<uint64_t, uint64_t> Market::playedDayKey(const Security& s, size_t k) const {
   DayKey h;
   h.security(s);
   h.bar(s.history[k]);
@@ -517,8 +519,7 @@ bool Market::playedDayKey(const Security& s, size_t k, std::pair<uint64_t, uint6
     h.bar(*at);
     h.bar(at == ms.history.begin() ? *at : *(at - 1));
   }
-  *key = {h.a, h.b};
-  return true;
+  return {h.a, h.b};
 }
 
 DayBar Market::pastBar(const Security& s, size_t k, bool mainForce) const {
@@ -527,8 +528,9 @@ DayBar Market::pastBar(const Security& s, size_t k, bool mainForce) const {
   // extremes are those its members' minutes reached, and the main force is the day's trades'.
   // Only what is asked for is made (the trades cost an index its members' minutes).
   auto at = s.pastDays.find(d.date);
-  std::pair<uint64_t, uint64_t> key;
-  if ((at == s.pastDays.end() || !at->second.traded) && mainForce && playedDayKey(s, k, &key)) {
+  std::pair<uint64_t, uint64_t> key{};
+  if ((at == s.pastDays.end() || !at->second.traded) && mainForce) {
+    key = playedDayKey(s, k);
     PlayedDays& shared = SharedPlayedDays();
     std::lock_guard<std::mutex> hold(shared.lock);
     if (const auto played = shared.days.find(key); played != shared.days.end())
@@ -693,12 +695,20 @@ std::vector<int32_t> Market::dayPrices(const Security& s, const DayBar& day) con
 
 std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar& day,
                                                  const DayBar& before) const {
+  std::vector<tagLocalTrendData> pts;
+  dayPoints(s, day, before, pts);
+  return pts;
+}
+
+void Market::dayPoints(const Security& s, const DayBar& day, const DayBar& before,
+                       std::vector<tagLocalTrendData>& pts) const {
   // The minutes agree with the day's bar: the first is its open, the last its close, one
   // minute each touches its high and its low, and the minute volumes add up to its volume.
   const tagLocalStockData& q = s.q;
   const int n = s.points;
-  std::vector<tagLocalTrendData> pts(static_cast<size_t>(n));
-  if (n < 4) return pts;
+  pts.clear();
+  pts.resize(static_cast<size_t>(n));
+  if (n < 4) return;
   const std::vector<int32_t> prices = dayPrices(s, day);
   for (int i = 0; i < n; ++i) pts[i].now = prices[i];
   const uint64_t key = s.key + kPast + static_cast<uint64_t>(day.date) * 4096;
@@ -805,7 +815,6 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
       p.pc = p.kc - change;
     }
   }
-  return pts;
 }
 
 std::vector<tagLocalTrendData> Market::pointsOn(const Security& s, int32_t date,
