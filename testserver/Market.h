@@ -369,9 +369,9 @@ class Market {
   // The `k`-th day of a security's history; an index's or board's extremes are those its
   // members' minutes reached that day, and (`mainForce`) its main force its trades'.
   DayBar pastBar(const Security& s, size_t k, bool mainForce) const;
-  // The hashes of all that the `k`-th day of a security's history played again with its trades
-  // follows from.
-  std::pair<uint64_t, uint64_t> playedDayKey(const Security& s, size_t k) const;
+  // The hashes of all that the `k`-th day of a security's history played again (`withTrades`:
+  // with its trades, else its prices alone) follows from.
+  std::pair<uint64_t, uint64_t> playedDayKey(const Security& s, size_t k, bool withTrades) const;
   // The minutes of the `k`-th day of a security's history.
   std::vector<tagLocalTrendData> pastPoints(const Security& s, size_t k) const;
   // The `span`-minute bars of the `k`-th day of a security's history, kept once made.

@@ -485,9 +485,10 @@ struct DayKey {
   }
 };
 
-// Past days played again with their trades, shared by every market of the process: tests and
-// tours build many markets, on many clocks and dates, over the same days of one history. By
-// the hashes of all that makes a day (DayKey), so a day of other figures is another entry.
+// Past days played again (with their trades, or their prices alone), shared by every market of
+// the process: tests and tours build many markets, on many clocks and dates, over the same days
+// of one history. By the hashes of all that makes a day (DayKey), so a day of other figures is
+// another entry.
 struct PlayedDays {
   std::mutex lock;
   std::map<std::pair<uint64_t, uint64_t>, Security::PastDay> days;
@@ -500,8 +501,10 @@ PlayedDays& SharedPlayedDays() {
 
 }  // namespace
 
-std::pair<uint64_t, uint64_t> Market::playedDayKey(const Security& s, size_t k) const {
+std::pair<uint64_t, uint64_t> Market::playedDayKey(const Security& s, size_t k,
+                                                   bool withTrades) const {
   DayKey h;
+  h.add(withTrades);
   h.security(s);
   h.bar(s.history[k]);
   h.bar(s.history[k > 0 ? k - 1 : 0]);
@@ -528,13 +531,15 @@ DayBar Market::pastBar(const Security& s, size_t k, bool mainForce) const {
   // extremes are those its members' minutes reached, and the main force is the day's trades'.
   // Only what is asked for is made (the trades cost an index its members' minutes).
   auto at = s.pastDays.find(d.date);
+  // Shared with other markets: what costs a day's minutes (a share's prices alone cost nothing).
+  const bool shared = mainForce || !s.members.empty();
   std::pair<uint64_t, uint64_t> key{};
-  if ((at == s.pastDays.end() || !at->second.traded) && mainForce) {
-    key = playedDayKey(s, k);
-    PlayedDays& shared = SharedPlayedDays();
-    std::lock_guard<std::mutex> hold(shared.lock);
-    if (const auto played = shared.days.find(key); played != shared.days.end())
-      at = s.pastDays.insert_or_assign(d.date, played->second).first;
+  if ((at == s.pastDays.end() || (mainForce && !at->second.traded)) && shared) {
+    key = playedDayKey(s, k, mainForce);
+    PlayedDays& played = SharedPlayedDays();
+    std::lock_guard<std::mutex> hold(played.lock);
+    if (const auto day = played.days.find(key); day != played.days.end())
+      at = s.pastDays.insert_or_assign(d.date, day->second).first;
   }
   if (at == s.pastDays.end() || (mainForce && !at->second.traded)) {
     Security::PastDay past;
@@ -559,12 +564,12 @@ DayBar Market::pastBar(const Security& s, size_t k, bool mainForce) const {
       }
     }
     at = s.pastDays.insert_or_assign(d.date, past).first;
-    if (mainForce) {
-      PlayedDays& shared = SharedPlayedDays();
-      std::lock_guard<std::mutex> hold(shared.lock);
+    if (shared) {
+      PlayedDays& played = SharedPlayedDays();
+      std::lock_guard<std::mutex> hold(played.lock);
       // A few hundred thousand days at most (a few tens of MB).
-      if (shared.days.size() >= 400000) shared.days.clear();
-      shared.days.emplace(key, past);
+      if (played.days.size() >= 400000) played.days.clear();
+      played.days.emplace(key, past);
     }
   }
   d.high = at->second.high;
