@@ -199,6 +199,9 @@ void Market::takeMinutes(Security& s, const std::vector<tagLocalTrendData>& pts,
   s.minuteVolume.clear();
   s.minuteAmount.clear();
   s.minuteInterest.clear();
+  s.path.reserve(pts.size());
+  s.minuteVolume.reserve(pts.size());
+  s.minuteInterest.reserve(pts.size());
   int64_t interest = before.ccl;
   for (const tagLocalTrendData& p : pts) {
     s.path.push_back(p.now);
@@ -210,6 +213,8 @@ void Market::takeMinutes(Security& s, const std::vector<tagLocalTrendData>& pts,
 }
 
 void Market::build() {
+  // Room for every security the market lists (a Security carries its whole quote).
+  secs_.reserve(400);
   auto named = [&](uint8_t market, uint8_t type, const Named* list, size_t n) {
     for (size_t i = 0; i < n; ++i)
       add(market, list[i].code, list[i].name, list[i].initials, type, list[i].price);
@@ -432,9 +437,11 @@ void Market::setMinute(int minute) {
   minute_ = std::clamp(minute, 0, 1439);
   stampNews();
   // Members first: an index's or board's session is made of theirs.
+  bool moved = false;  // a session shown changed: the days held are others
   for (int pass = 0; pass < 2; ++pass) {
     for (auto& s : secs_) {
       if (s.members.empty() != (pass == 0)) continue;
+      const bool wasLast = s.lastSession, wasNext = s.nextSession;
       // Until its first session opens a security shows the last one: as it closed, or while its
       // night trading runs on past midnight, as it stands. A day that opens the evening before
       // is today's until that evening's night session opens the next trading day; on a weekend
@@ -444,9 +451,11 @@ void Market::setMinute(int minute) {
         shown = closed_ || localMinute(s) < s.q.tradetime[0] || s.nextBar.date == 0 ? 0 : 1;
       // An index's or board's session is its members' session, as its day is theirs.
       if (showSession(s, shown) && !s.members.empty()) boardDay(s);
+      moved = moved || wasLast != s.lastSession || wasNext != s.nextSession;
       recompute(s);
     }
   }
+  if (moved) dropMinuteBars();
   for (auto& s : secs_)
     if (!s.members.empty()) recomputeAggregate(s);
 }
@@ -504,7 +513,8 @@ bool Market::showSession(Security& s, int shown) {
   }
   if (s.path.empty()) {
     if (s.members.empty()) {
-      takeMinutes(s, dayPoints(s, day, before), before);
+      dayPoints(s, day, before, sessionPoints_);
+      takeMinutes(s, sessionPoints_, before);
     } else {
       // Indices and boards take their members' minutes (boardDay).
       const size_t n = static_cast<size_t>(s.points);

@@ -123,6 +123,10 @@ struct Security {
     int64_t main[2] = {};
   };
   mutable std::map<uint32_t, PastDay> pastDays;
+  // A past day's minute bars of one span (5, 15, 30 or 60), by date and span: made when first
+  // asked for, as every chart asked again, minute after minute, reaches back over the same days.
+  // Dropped whenever a session shown changes (Market::setMinute) or a test rewrites a quote.
+  mutable std::map<std::pair<uint32_t, int>, std::vector<DayBar>> pastMinuteBars;
   // The shown session's trades summed up to a minute, kept so that the next minute only adds its
   // own (made again from the open when the session shown changes or the clock goes back).
   struct TapeCache {
@@ -131,6 +135,9 @@ struct Security {
     int upTo = 0;
     int32_t low = 0, high = 0;
     TapeTotals totals;
+    // The main-force amounts bought and sold after each minute summed, as the quote of that
+    // minute gives them (the trend's points and today's minute bars carry them).
+    std::vector<std::array<int64_t, 2>> main;
   };
   mutable TapeCache tape;
 };
@@ -285,7 +292,10 @@ class Market {
 
   // Tests: a security's stored quote, for values no market would compute (see
   // TestServer::setQuoteValues), and a rewrite of the minute points every trend answer carries.
-  Security& mutableAt(int i) { return secs_[static_cast<size_t>(i)]; }
+  Security& mutableAt(int i) {
+    dropMinuteBars();
+    return secs_[static_cast<size_t>(i)];
+  }
   std::function<void(const tagLocalStockData&, std::vector<tagLocalTrendData>&)> trendOverride;
 
  private:
@@ -347,6 +357,9 @@ class Market {
   // interest of the day before (`before`) to the bar's.
   std::vector<tagLocalTrendData> dayPoints(const Security& s, const DayBar& day,
                                            const DayBar& before) const;
+  // The same into `pts` (its room used again).
+  void dayPoints(const Security& s, const DayBar& day, const DayBar& before,
+                 std::vector<tagLocalTrendData>& pts) const;
   // A past day's prices minute by minute, as dayPoints gives them.
   std::vector<int32_t> dayPrices(const Security& s, const DayBar& day) const;
   // An index's or board's past day (the `k`-th of its history) made of its members' minutes of
@@ -356,8 +369,25 @@ class Market {
   // The `k`-th day of a security's history; an index's or board's extremes are those its
   // members' minutes reached that day, and (`mainForce`) its main force its trades'.
   DayBar pastBar(const Security& s, size_t k, bool mainForce) const;
+  // The hashes of all that the `k`-th day of a security's history played again (`withTrades`:
+  // with its trades, else its prices alone) follows from.
+  std::pair<uint64_t, uint64_t> playedDayKey(const Security& s, size_t k, bool withTrades) const;
   // The minutes of the `k`-th day of a security's history.
   std::vector<tagLocalTrendData> pastPoints(const Security& s, size_t k) const;
+  // The `span`-minute bars of the `k`-th day of a security's history, kept once made.
+  const std::vector<DayBar>& pastMinuteBars(const Security& s, size_t k, int span) const;
+  // Forgets every security's kept minute bars (an index's are made of its members' days) and
+  // the members' days kept.
+  void dropMinuteBars();
+  // A member's past day as its indices and boards take it: its prices, volumes and amounts in
+  // the trend's steps minute by minute.
+  struct MemberDay {
+    std::vector<int32_t> path;
+    std::vector<int64_t> volume, amount;
+  };
+  // The member's day (`day`, the bar of its history at `at`), kept once made: an index and the
+  // boards a share belongs to each reach back over the same days of it.
+  const MemberDay& memberDay(int member, std::vector<DayBar>::const_iterator at) const;
 
   uint64_t seed_;
   int32_t date_;
@@ -374,8 +404,13 @@ class Market {
   size_t seeded_ = 0;
   std::vector<std::pair<int32_t, std::string>> sections_;
   std::vector<std::pair<std::string, std::vector<int>>> addedBoards_;
+  // Members' past days made for their indices and boards, by security and date: a bounded few
+  // (all forgotten when full; the week and month bars of an index reach back over every day).
+  mutable std::map<std::pair<int, uint32_t>, MemberDay> memberDays_;
   // While the market is built: the members' closes the indices and boards chain theirs from.
   std::vector<Closes> memberCloses_;
+  // Room for the minutes of a session shown, used again by each security in turn.
+  std::vector<tagLocalTrendData> sessionPoints_;
   // The history's trading days and the market's date, oldest first.
   std::vector<int32_t> dates_;
 };

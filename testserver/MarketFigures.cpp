@@ -96,6 +96,8 @@ const TapeTotals& Market::tapeTotals(const Security& s, int n) const {
     c.high = i == 0 ? s.path[0] : std::max(c.high, s.path[i]);
     MinuteTrades(s.q, s.key, date, i, tapeMinute(s, i, c.low, c.high), trades);
     for (const TapeTrade& t : trades) c.totals.add(t);
+    c.main.push_back({RoundToStep(static_cast<double>(c.totals.mainAmount(0)), kAmountStep),
+                      RoundToStep(static_cast<double>(c.totals.mainAmount(1)), kAmountStep)});
   }
   c.upTo = n;
   return c.totals;
@@ -154,13 +156,11 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
   const int64_t avr5[2] = {buyAvr5, buyAvr5 / 10 * 9};
   const bool futures = q.zqlb == kTypeFuture;
   const bool index = q.zqlb == kTypeIndex;
-  const int32_t date = sessionDate(s);
   int64_t volume = 0, amount = 0, opened = 0, closed = 0;
   double priced = 0, hlz = 0;
-  // Every minute's main force is its trades' up to it; the quote's alone comes from the kept sums.
-  TapeTotals tape;
-  std::vector<TapeTrade> trades;
-  int32_t low = 0, high = 0;
+  // Every minute's main force is its trades' up to it, kept as the quote's sums are made.
+  const TapeTotals& sums = tapeTotals(s, n);
+  const std::vector<std::array<int64_t, 2>>& main = s.tape.main;
   for (int i = 0; i < n; ++i) {
     MinuteFigures& f = out[everyMinute ? static_cast<size_t>(i) : 0];
     volume += s.minuteVolume[i];
@@ -177,13 +177,6 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
     }
     // The quote needs only its own minute: the running sums above are all it needs of the others.
     if (!everyMinute && i + 1 < n) continue;
-    if (everyMinute) {
-      low = i == 0 ? s.path[0] : std::min(low, s.path[i]);
-      high = i == 0 ? s.path[0] : std::max(high, s.path[i]);
-      MinuteTrades(q, s.key, date, i, tapeMinute(s, i, low, high), trades);
-      for (const TapeTrade& t : trades) tape.add(t);
-    }
-    const TapeTotals& sums = everyMinute ? tape : tapeTotals(s, n);
     f.volume = volume;
     f.amount = amount;
     f.hlz = static_cast<int16_t>(hlz);
@@ -195,8 +188,13 @@ std::vector<MinuteFigures> Market::figures(const Security& s, int n, bool everyM
     // Main force: what the large orders (庄 and 大) bought and sold.
     // In whole steps of the trend wire's amounts, which a push of the quote makes its last point
     // from.
-    f.main[0] = RoundToStep(static_cast<double>(sums.mainAmount(0)), kAmountStep);
-    f.main[1] = RoundToStep(static_cast<double>(sums.mainAmount(1)), kAmountStep);
+    if (everyMinute) {
+      f.main[0] = main[static_cast<size_t>(i)][0];
+      f.main[1] = main[static_cast<size_t>(i)][1];
+    } else {
+      f.main[0] = RoundToStep(static_cast<double>(sums.mainAmount(0)), kAmountStep);
+      f.main[1] = RoundToStep(static_cast<double>(sums.mainAmount(1)), kAmountStep);
+    }
     // Shown with the price's four decimals: the net in 100 millions of the currency.
     f.zlzj = static_cast<int32_t>((f.main[0] - f.main[1]) / 1000000);
     f.delegate[0] = volume / 3 / unit * unit;
@@ -461,6 +459,26 @@ std::vector<Trade> Market::trades(const Security& s, int count) const {
   return out;
 }
 
+const std::vector<DayBar>& Market::pastMinuteBars(const Security& s, size_t k, int span) const {
+  const DayBar& day = s.history[k];
+  auto at = s.pastMinuteBars.find({day.date, span});
+  if (at == s.pastMinuteBars.end()) {
+    const std::vector<tagLocalTrendData> pts = pastPoints(s, k);
+    at = s.pastMinuteBars
+             .emplace(std::pair{day.date, span},
+                      SessionBars(s.q, pts.data(), static_cast<int>(pts.size()),
+                                  static_cast<int32_t>(day.date), span,
+                                  mainAfterEachMinute(s, day, pts)))
+             .first;
+  }
+  return at->second;
+}
+
+void Market::dropMinuteBars() {
+  for (const Security& s : secs_) s.pastMinuteBars.clear();
+  memberDays_.clear();
+}
+
 DayBar Market::todayBar(const Security& s) const {
   DayBar b;
   b.date = static_cast<uint32_t>(sessionDate(s));
@@ -484,22 +502,52 @@ std::vector<DayBar> Market::bars(const Security& s, int period, int count, bool 
   if (period >= 4 && period <= 7) {
     static const int kMinutes[] = {5, 60, 15, 30};
     const int span = kMinutes[period - 4];
-    const std::vector<tagLocalTrendData> today = trend(s);
     const int n = elapsed(s);
     const int32_t date = sessionDate(s);
-    out = SessionBars(s.q, today.data(), static_cast<int>(today.size()), date, span,
-                      mainAfterEachMinute(s, date, s.q.yesterday, s.path.data(),
-                                          s.minuteVolume.data(), s.minuteAmount.data(), n));
+    // The bars take of the trend's points only their times, prices, volumes, amounts and open
+    // interest: those are made here without the figures of every minute the trend carries
+    // (unless a test rewrites the points, which the bars then show as the trend does).
+    std::vector<tagLocalTrendData> today;
+    if (trendOverride) {
+      today = trend(s);
+    } else {
+      today.resize(static_cast<size_t>(n));
+      const bool futures = s.q.zqlb == kTypeFuture;
+      int64_t interest = s.q.JRCCS.zrccl;
+      for (int i = 0; i < n; ++i) {
+        tagLocalTrendData& p = today[static_cast<size_t>(i)];
+        p.time = IndexToTradeMinute(s.q, i);
+        p.now = s.path[i];
+        p.volume = s.minuteVolume[i];
+        p.amount = s.minuteAmount[i];
+        // The interest opened less that closed, minute by minute, as the trend's figures add it.
+        if (futures) p.ccl = interest += s.minuteInterest[i];
+      }
+    }
+    // The main force after each minute as the quote's sums keep it (an interest change moves
+    // no trade's amount).
+    tapeTotals(s, n);
+    const std::vector<DayBar> todays =
+        SessionBars(s.q, today.data(), static_cast<int>(today.size()), date, span, s.tape.main);
     // Earlier days, newest first, until the count is reached.
     const int h = static_cast<int>(s.history.size());
-    for (int back = 1; static_cast<int>(out.size()) < count && back <= h; ++back) {
-      const DayBar& day = s.history[h - back];
-      const std::vector<tagLocalTrendData> pts = pastPoints(s, static_cast<size_t>(h - back));
-      std::vector<DayBar> earlier =
-          SessionBars(s.q, pts.data(), static_cast<int>(pts.size()), static_cast<int32_t>(day.date),
-                      span, mainAfterEachMinute(s, day, pts));
-      out.insert(out.begin(), earlier.begin(), earlier.end());
+    std::vector<const std::vector<DayBar>*> earlier;
+    size_t total = todays.size();
+    for (int back = 1; static_cast<int>(total) < count && back <= h; ++back) {
+      earlier.push_back(&pastMinuteBars(s, static_cast<size_t>(h - back), span));
+      total += earlier.back()->size();
     }
+    // Only the newest `count` are kept.
+    size_t skip = total > static_cast<size_t>(count) ? total - static_cast<size_t>(count) : 0;
+    out.reserve(total - skip);
+    for (auto day = earlier.rbegin(); day != earlier.rend(); ++day) {
+      const std::vector<DayBar>& bars = **day;
+      const size_t from = std::min(skip, bars.size());
+      skip -= from;
+      out.insert(out.end(), bars.begin() + static_cast<long>(from), bars.end());
+    }
+    out.insert(out.end(), todays.begin() + static_cast<long>(std::min(skip, todays.size())),
+               todays.end());
   } else {
     std::vector<DayBar> days = s.history;
     // The days that can reach the bars asked for (a month has at most 23 trading days).

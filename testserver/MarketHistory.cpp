@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <mutex>
 
 #include "core/MarketTable.h"
 #include "testserver/MarketParts.h"
@@ -173,6 +175,8 @@ Market::Closes Market::closesOf(const Security& s, int64_t from, int64_t to) {
   const double limit = DailyLimit(q);
   Closes c;
   c.from = from;
+  c.close.reserve(static_cast<size_t>(std::max<int64_t>(0, to - from + 1)));
+  c.ref.reserve(c.close.capacity());
   int32_t before = std::max(tick, OnStep(q, std::exp(logs[0])));
   for (int64_t u = from; u <= to; ++u) {
     const int32_t close =
@@ -381,12 +385,11 @@ std::vector<tagLocalTrendData> Market::membersPastDay(const Security& b, size_t 
   if (b.members.empty() || k >= b.history.size() || b.points < 1) return {};
   const DayBar& day = b.history[k];
   if (day.ref <= 0) return {};
-  // Each member's own day of that date, played again.
-  struct Played {
-    std::vector<int32_t> path;
-    std::vector<int64_t> volume, amount;
-  };
-  std::vector<Played> played(b.members.size());
+  // Each member's own day of that date, played again. The days kept stay while this one is
+  // made of them (about 20 MB of minutes at most are kept).
+  constexpr size_t kKeptDays = 4096;
+  if (memberDays_.size() + b.members.size() > kKeptDays) memberDays_.clear();
+  std::vector<std::vector<int32_t>> prices(pricesOnly ? b.members.size() : 0);
   std::vector<MemberMinutes> members;
   members.reserve(b.members.size());
   for (size_t j = 0; j < b.members.size(); ++j) {
@@ -394,18 +397,16 @@ std::vector<tagLocalTrendData> Market::membersPastDay(const Security& b, size_t 
     const auto at = std::lower_bound(s.history.begin(), s.history.end(), day.date,
                                      [](const DayBar& d, uint32_t date) { return d.date < date; });
     if (at == s.history.end() || at->date != day.date || at->ref <= 0 || s.points < 1) return {};
-    Played& p = played[j];
-    if (pricesOnly) {
-      p.path = dayPrices(s, *at);
-    } else {
-      const std::vector<tagLocalTrendData> pts =
-          dayPoints(s, *at, at == s.history.begin() ? *at : *(at - 1));
-      for (const tagLocalTrendData& t : pts) {
-        p.path.push_back(t.now);
-        p.volume.push_back(t.volume);
-      }
-      p.amount = SteppedAmounts(pts);
+    // The prices alone are the day's minutes' prices: those of a day kept serve, else only they
+    // are made.
+    const auto kept = memberDays_.find({b.members[j], at->date});
+    if (pricesOnly && kept == memberDays_.end()) {
+      prices[j] = dayPrices(s, *at);
+      if (static_cast<int>(prices[j].size()) < s.points) return {};
+      members.push_back({&s, at->ref, prices[j].data(), nullptr, nullptr});
+      continue;
     }
+    const MemberDay& p = kept != memberDays_.end() ? kept->second : memberDay(b.members[j], at);
     if (static_cast<int>(p.path.size()) < s.points) return {};
     members.push_back({&s, at->ref, p.path.data(), pricesOnly ? nullptr : p.volume.data(),
                        pricesOnly ? nullptr : p.amount.data()});
@@ -435,12 +436,111 @@ std::vector<tagLocalTrendData> Market::membersPastDay(const Security& b, size_t 
   return pts;
 }
 
+const Market::MemberDay& Market::memberDay(int member,
+                                           std::vector<DayBar>::const_iterator at) const {
+  const Security& s = secs_[static_cast<size_t>(member)];
+  MemberDay& p = memberDays_[{member, at->date}];
+  const std::vector<tagLocalTrendData> pts =
+      dayPoints(s, *at, at == s.history.begin() ? *at : *(at - 1));
+  p.path.resize(pts.size());
+  p.volume.resize(pts.size());
+  for (size_t i = 0; i < pts.size(); ++i) {
+    p.path[i] = pts[i].now;
+    p.volume[i] = pts[i].volume;
+  }
+  p.amount = SteppedAmounts(pts);
+  return p;
+}
+
+namespace {
+
+// What a security's past day played again is made of, read into a pair of hashes: its own
+// identity and everything of it the minutes and trades follow from.
+struct DayKey {
+  uint64_t a = 0x243F6A8885A308D3ull, b = 0x13198A2E03707344ull;
+  void add(uint64_t v) {
+    a = Mix(a, v);
+    b = Mix(b ^ 0xA4093822299F31D0ull, v + 0x082EFA98EC4E6C89ull);
+  }
+  void security(const Security& s) {
+    const tagLocalStockData& q = s.q;
+    add(s.key);
+    add(static_cast<uint64_t>(s.points));
+    add(q.market);
+    add(q.zqlb);
+    add(q.pricedot);
+    add(q.unit);
+    uint64_t code[2] = {};
+    std::memcpy(code, q.code, sizeof q.code);
+    add(code[0]);
+    add(code[1]);
+    add(q.tradetimenum);
+    for (uint16_t t : q.tradetime) add(t);
+  }
+  void bar(const DayBar& d) {
+    for (int64_t v :
+         {int64_t{d.date}, int64_t{d.open}, int64_t{d.high}, int64_t{d.low}, int64_t{d.close},
+          d.volume, d.amount, d.ccl, int64_t{d.jsj}, int64_t{d.ref}, d.main[0], d.main[1]})
+      add(static_cast<uint64_t>(v));
+  }
+};
+
+// Past days played again (with their trades, or their prices alone), shared by every market of
+// the process: tests and tours build many markets, on many clocks and dates, over the same days
+// of one history. By the hashes of all that makes a day (DayKey), so a day of other figures is
+// another entry.
+struct PlayedDays {
+  std::mutex lock;
+  std::map<std::pair<uint64_t, uint64_t>, Security::PastDay> days;
+};
+
+PlayedDays& SharedPlayedDays() {
+  static PlayedDays* days = new PlayedDays;  // never destroyed: markets may outlive statics
+  return *days;
+}
+
+}  // namespace
+
+std::pair<uint64_t, uint64_t> Market::playedDayKey(const Security& s, size_t k,
+                                                   bool withTrades) const {
+  DayKey h;
+  h.add(withTrades);
+  h.security(s);
+  h.bar(s.history[k]);
+  h.bar(s.history[k > 0 ? k - 1 : 0]);
+  h.add(s.members.size());
+  for (int m : s.members) {
+    // Each member as membersPastDay finds its day.
+    const Security& ms = secs_[static_cast<size_t>(m)];
+    h.security(ms);
+    const uint32_t date = s.history[k].date;
+    const auto at = std::lower_bound(ms.history.begin(), ms.history.end(), date,
+                                     [](const DayBar& d, uint32_t day) { return d.date < day; });
+    const bool found = at != ms.history.end() && at->date == date;
+    h.add(found);
+    if (!found) break;
+    h.bar(*at);
+    h.bar(at == ms.history.begin() ? *at : *(at - 1));
+  }
+  return {h.a, h.b};
+}
+
 DayBar Market::pastBar(const Security& s, size_t k, bool mainForce) const {
   DayBar d = s.history[k];
   // The day played again, as when it was shown, once it is asked for: an index's or board's
   // extremes are those its members' minutes reached, and the main force is the day's trades'.
   // Only what is asked for is made (the trades cost an index its members' minutes).
   auto at = s.pastDays.find(d.date);
+  // Shared with other markets: what costs a day's minutes (a share's prices alone cost nothing).
+  const bool shared = mainForce || !s.members.empty();
+  std::pair<uint64_t, uint64_t> key{};
+  if ((at == s.pastDays.end() || (mainForce && !at->second.traded)) && shared) {
+    key = playedDayKey(s, k, mainForce);
+    PlayedDays& played = SharedPlayedDays();
+    std::lock_guard<std::mutex> hold(played.lock);
+    if (const auto day = played.days.find(key); day != played.days.end())
+      at = s.pastDays.insert_or_assign(d.date, day->second).first;
+  }
   if (at == s.pastDays.end() || (mainForce && !at->second.traded)) {
     Security::PastDay past;
     past.high = d.high;
@@ -464,6 +564,13 @@ DayBar Market::pastBar(const Security& s, size_t k, bool mainForce) const {
       }
     }
     at = s.pastDays.insert_or_assign(d.date, past).first;
+    if (shared) {
+      PlayedDays& played = SharedPlayedDays();
+      std::lock_guard<std::mutex> hold(played.lock);
+      // A few hundred thousand days at most (a few tens of MB).
+      if (played.days.size() >= 400000) played.days.clear();
+      played.days.emplace(key, past);
+    }
   }
   d.high = at->second.high;
   d.low = at->second.low;
@@ -593,12 +700,20 @@ std::vector<int32_t> Market::dayPrices(const Security& s, const DayBar& day) con
 
 std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar& day,
                                                  const DayBar& before) const {
+  std::vector<tagLocalTrendData> pts;
+  dayPoints(s, day, before, pts);
+  return pts;
+}
+
+void Market::dayPoints(const Security& s, const DayBar& day, const DayBar& before,
+                       std::vector<tagLocalTrendData>& pts) const {
   // The minutes agree with the day's bar: the first is its open, the last its close, one
   // minute each touches its high and its low, and the minute volumes add up to its volume.
   const tagLocalStockData& q = s.q;
   const int n = s.points;
-  std::vector<tagLocalTrendData> pts(static_cast<size_t>(n));
-  if (n < 4) return pts;
+  pts.clear();
+  pts.resize(static_cast<size_t>(n));
+  if (n < 4) return;
   const std::vector<int32_t> prices = dayPrices(s, day);
   for (int i = 0; i < n; ++i) pts[i].now = prices[i];
   const uint64_t key = s.key + kPast + static_cast<uint64_t>(day.date) * 4096;
@@ -705,7 +820,6 @@ std::vector<tagLocalTrendData> Market::dayPoints(const Security& s, const DayBar
       p.pc = p.kc - change;
     }
   }
-  return pts;
 }
 
 std::vector<tagLocalTrendData> Market::pointsOn(const Security& s, int32_t date,

@@ -323,7 +323,9 @@ void ServerCore::cutAndHandle(Connection& c) {
     c.in.clear();
     return;
   }
-  std::vector<uint8_t> body(kMaxBodyLen);
+  // Taken while in use (a handler that reads again makes its own).
+  std::vector<uint8_t> body = std::move(cutBody_);
+  body.resize(kMaxBodyLen);
   while (!c.closed && !c.in.empty()) {
     Request req;
     int bodyLen = 0, consumed = 0;
@@ -353,6 +355,7 @@ void ServerCore::cutAndHandle(Connection& c) {
     req.enciphered = enciphered;
     handle(c, req);
   }
+  cutBody_ = std::move(body);
 }
 
 std::vector<ReceivedRequest> ServerCore::receivedRequests(Role r) const {

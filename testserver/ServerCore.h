@@ -245,6 +245,9 @@ class ServerCore {
   void onAccept(Role r, const net::SocketPtr& s);
   void onReadable(uint64_t id);
   void cutAndHandle(Connection& c);
+  // Room for a request's body while it is cut from its packet, kept between reads: a read would
+  // otherwise clear a new 64 KB for the few bytes most requests bring.
+  std::vector<uint8_t> cutBody_;
   void handle(Connection& c, Request& req);
   void handleHttp(Connection& c);
   // The fault a reply of `kind` meets, counted down; a fault kept to a kind spares the others

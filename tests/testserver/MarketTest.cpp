@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/foundation/Text.h"
 #include "testserver/Market.h"
@@ -164,6 +168,84 @@ TEST(Market, SearchFindsCodesAndNameInitials) {
   auto lower = m.search("szzs", 10);
   ASSERT_FALSE(lower.empty());
   EXPECT_STREQ(m.at(lower[0]).q.code, "000001");
+}
+
+}  // namespace
+
+namespace {
+
+// What a chart shows of a security at the clock: its minutes, its last ticks and its bars.
+struct ChartsAtClock {
+  std::vector<tagLocalTrendData> points;
+  std::vector<testserver::Trade> trades;
+  std::vector<std::vector<testserver::DayBar>> bars;
+};
+
+ChartsAtClock ChartsOf(const Market& m, const testserver::Security& s) {
+  ChartsAtClock c;
+  c.points = m.trend(s);
+  c.trades = m.trades(s, 30);
+  // Weeks and months are sums of the days; the minute bars of other spans are made alike.
+  for (int period : {1, 4, 7}) c.bars.push_back(m.bars(s, period, period == 1 ? 30 : 100));
+  return c;
+}
+
+std::string ChartDifference(const ChartsAtClock& a, const ChartsAtClock& b) {
+  if (a.points.size() != b.points.size() ||
+      std::memcmp(a.points.data(), b.points.data(), a.points.size() * sizeof a.points[0]) != 0)
+    return "minute points";
+  if (a.trades.size() != b.trades.size()) return "tick count";
+  for (size_t i = 0; i < a.trades.size(); ++i)
+    if (a.trades[i].price != b.trades[i].price || a.trades[i].lots != b.trades[i].lots ||
+        a.trades[i].minute != b.trades[i].minute || a.trades[i].inout != b.trades[i].inout)
+      return "tick " + std::to_string(i);
+  for (size_t p = 0; p < a.bars.size(); ++p) {
+    if (a.bars[p].size() != b.bars[p].size()) return "bar count of chart " + std::to_string(p);
+    for (size_t i = 0; i < a.bars[p].size(); ++i) {
+      const testserver::DayBar &x = a.bars[p][i], &y = b.bars[p][i];
+      if (x.date != y.date || x.open != y.open || x.high != y.high || x.low != y.low ||
+          x.close != y.close || x.volume != y.volume || x.amount != y.amount || x.ccl != y.ccl ||
+          x.jsj != y.jsj || x.main[0] != y.main[0] || x.main[1] != y.main[1])
+        return "bar " + std::to_string(i) + " of chart " + std::to_string(p);
+    }
+  }
+  return "";
+}
+
+// The server keeps what it made for a chart (the days behind the minute bars, the trades summed
+// minute by minute): a market moved over the open, on and back again answers as one made at the
+// clock it shows.
+TEST(Market, AMovedMarketChartsAsOneMadeAtItsClock) {
+  const std::pair<uint8_t, const char*> kCharts[] = {
+      {1, "000016"}, {1, "600000"}, {3, "00700"}, {4, "IF1512"}, {7, "CU1601"}};
+  constexpr int32_t kWednesday = 20261209;
+  Market moved(11, kWednesday, 9 * 60);
+  auto charts = [&] {
+    std::vector<ChartsAtClock> out;
+    for (const auto& [market, code] : kCharts)
+      out.push_back(ChartsOf(moved, *moved.find(market, code)));
+    return out;
+  };
+  const std::vector<ChartsAtClock> beforeTheOpen = charts();
+  moved.setMinute(10 * 60);
+  const std::vector<ChartsAtClock> atTen = charts();
+  moved.setMinute(10 * 60 + 30);
+  const Market made(11, kWednesday, 10 * 60 + 30);
+  const std::vector<ChartsAtClock> later = charts();
+  for (size_t i = 0; i < std::size(kCharts); ++i) {
+    const auto& [market, code] = kCharts[i];
+    EXPECT_EQ(ChartDifference(later[i], ChartsOf(made, *made.find(market, code))), "")
+        << code << " at 10:30";
+  }
+  moved.setMinute(10 * 60);
+  const std::vector<ChartsAtClock> tenAgain = charts();
+  moved.setMinute(9 * 60);
+  const std::vector<ChartsAtClock> beforeAgain = charts();
+  for (size_t i = 0; i < std::size(kCharts); ++i) {
+    EXPECT_EQ(ChartDifference(tenAgain[i], atTen[i]), "") << kCharts[i].second << " back at 10:00";
+    EXPECT_EQ(ChartDifference(beforeAgain[i], beforeTheOpen[i]), "")
+        << kCharts[i].second << " back at 9:00";
+  }
 }
 
 }  // namespace

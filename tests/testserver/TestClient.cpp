@@ -46,7 +46,8 @@ Reply TestClient::receive(double seconds) {
   Reply r;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   static thread_local LzwWorkArea work;
-  std::vector<uint8_t> body(65535);
+  std::vector<uint8_t>& body = body_;
+  body.resize(65535);
   for (;;) {
     if (!in_.empty()) {
       int bodyLen = 0, consumed = 0;

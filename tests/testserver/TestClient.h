@@ -56,6 +56,8 @@ class TestClient {
   bool ended_ = false;
   std::string key_;
   std::vector<uint8_t> in_;
+  // Room for a reply's body while it is cut, kept between replies.
+  std::vector<uint8_t> body_;
   int lastCut_ = 0;
   int maxPacket_ = 16 + 65535;
   std::vector<Reply> pushes_;
