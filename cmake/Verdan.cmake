@@ -126,8 +126,16 @@ function(verdan_library name)
 endfunction()
 
 # What every test program compiles with (the shared precompiled header must see the same).
+# The test programs' own code is compiled without debug information where VERDAN_TEST_DEBUG_INFO
+# is OFF (the test command's builds): a failed expectation names its file and line by itself, a
+# sanitizer's report names the test's functions, and the libraries under test keep their line
+# tables. It makes a test source an eighth quicker to compile.
+option(VERDAN_TEST_DEBUG_INFO "Debug information in the test programs' own code" ON)
 function(verdan_test_settings target)
   target_link_libraries(${target} PRIVATE GTest::gtest GTest::gmock Threads::Threads)
+  if(NOT VERDAN_TEST_DEBUG_INFO)
+    target_compile_options(${target} PRIVATE -g0)
+  endif()
   # GCC takes a source included into a unity batch for a header and warns about every test
   # fixture in an anonymous namespace; within one batch the warning does not apply.
   if(CMAKE_UNITY_BUILD AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
