@@ -410,13 +410,15 @@ std::vector<ScreenText> seenTexts(const gfx::DrawnTextCollector& collector, doub
   const gfx::Size s = Screen::main().bounds().size;
   const int turns = uprightQuarterTurns();
   std::vector<ScreenText> out;
+  const gfx::Rect statusBar = Application::shared().statusBarFrame();
   for (const gfx::DrawnText& t : collector.visible(screenPixels(scale))) {
     const gfx::Rect r = t.ink.standardized();
     gfx::Rect p(r.x() / scale, r.y() / scale, r.width() / scale, r.height() / scale);
+    const bool inStatusBar = !statusBar.isEmpty() && statusBar.contains(p);
     // The picture is turned back by the screen's quarter turns (see renderScreen).
     if (turns == 1) p = gfx::Rect(p.y(), s.width - p.maxX(), p.height(), p.width());
     if (turns == 3) p = gfx::Rect(s.height - p.maxY(), p.x(), p.height(), p.width());
-    out.push_back({t.text, p, t.image});
+    out.push_back({t.text, p, t.image, inStatusBar});
   }
   return out;
 }
@@ -661,7 +663,10 @@ const ScreenText* textAt(const std::vector<ScreenText>& texts, gfx::Point p) {
 
 }  // namespace
 
-std::string screenCheckFailure(const ScriptStep& step, const std::vector<ScreenText>& texts) {
+std::string screenCheckFailure(const ScriptStep& step, const std::vector<ScreenText>& shown) {
+  std::vector<ScreenText> texts;
+  for (const ScreenText& t : shown)
+    if (!t.statusBar) texts.push_back(t);
   const std::string where = "script line " + std::to_string(step.line) + ": ";
   if (step.kind == ScriptStepKind::Keep || step.kind == ScriptStepKind::Changed ||
       step.kind == ScriptStepKind::Same) {

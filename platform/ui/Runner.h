@@ -123,6 +123,9 @@ struct ScreenText {
   std::string text;  // or the image's bundle name
   gfx::Rect rect;
   bool image = false;
+  // Drawn in the device's status bar (its clock, the carrier): the device's, no screen's, and
+  // no script's check looks at it (the clock shows whatever hour the run happens at).
+  bool statusBar = false;
 };
 // The texts a drawing pass of the screen shows now, in drawing order: those inside every clip
 // and the screen and not under an opaque view drawn after them (see gfx::DrawnTextCollector).

@@ -8,6 +8,7 @@
 
 #include "DemoTestSupport.h"
 #include "UiTestSupport.h"
+#include "platform/foundation/Dates.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
@@ -202,6 +203,28 @@ TEST_F(UiTest, ExpectAndRejectCheckTheTextsDrawnOnScreen) {
   EXPECT_NE(errors[0].find("'已到达'"), std::string::npos) << errors[0];
   EXPECT_NE(errors[1].find("script line 7: rejected '视图演示'"), std::string::npos) << errors[1];
   EXPECT_FALSE(gfx::Image::fromFile(afterFailure).isEmpty());
+}
+
+// The status bar's clock shows the hour the run happens at: a script's checks never see it (a
+// reject of a minute a chart must not show failed when the run fell on that minute of the day).
+TEST_F(UiTest, TheStatusBarsClockIsNoTextOfTheScreen) {
+  window.reset();
+  ui::registerDemoClasses();
+  ASSERT_TRUE(ui::Application::shared().launch("ViewsDemoAppDelegate"));
+  const std::string clock = foundation::formatDate(foundation::currentDate(), "H:mm");
+  bool drawn = false;
+  for (const ui::ScreenText& t : ui::textsOnScreen()) drawn = drawn || t.text == clock;
+  ASSERT_TRUE(drawn) << clock;
+  std::vector<ScriptStep> steps;
+  ASSERT_EQ(ui::parseScript("reject " + clock + "\nexpect " + clock + "\n", steps), 0);
+  std::vector<std::string> errors;
+  foundation::setLogSink([&errors](foundation::LogLevel level, const std::string& line) {
+    if (level == foundation::LogLevel::Error) errors.push_back(line);
+  });
+  EXPECT_EQ(ui::runScript(steps, ui::HeadlessOptions{}), 3);
+  foundation::setLogSink({});
+  ASSERT_EQ(errors.size(), 1u) << ::testing::PrintToString(errors);
+  EXPECT_NE(errors[0].find("script line 2: expected"), std::string::npos) << errors[0];
 }
 
 // What is drawn outside the clip, or without paint, is not on screen.
