@@ -194,10 +194,11 @@ run_shuffled build-check
 # Every kept or patched chart frame is drawn whole as well and compared (a difference fails the
 # demo: "frame differs" in its log).
 export VERDAN_VERIFY_FRAMES=1
-# The tours and the walks go side by side, each stream in its order: the tours play on the
-# virtual clock and take the time of their work, the walks against a misbehaving server or a live
-# session wait in real time, and each fills what the other leaves of the cores. (A stream's
-# output is shown whole once both have ended; each part says how long it took.)
+# The tours, the monkey walks and the walks against a server go side by side, each stream in its
+# order: the tours and the monkey play on the virtual clock and take the time of their work, the
+# walks against a misbehaving server or a live session wait in real time, and each fills what the
+# others leave of the cores. (A stream's output is shown whole once all have ended; each part says
+# how long it took.)
 # timed <what> <command...>: runs the command and says how long it took.
 timed() {
   local what=$1 began=$SECONDS
@@ -224,7 +225,7 @@ tours() {
     bash scripts/tour.sh --build build-check --groups 7 --order "shuffle:$seed" \
     --shots build-check/shots-before-open --server "--date 20261207 --minute 0130"
 }
-walks() {
+monkey_walks() {
   set -e
   export ASAN_OPTIONS=$client_asan_options
   # A few seeded random walks over the whole client with the ASan build (taps, drags, pinches,
@@ -238,38 +239,46 @@ walks() {
   timed "Monkey walks at night" \
     bash scripts/monkey.sh --build build-check --seeds "5 6 7" --steps 200 --jobs "$jobs" \
     --server "--date 20261209 --minute 2200" --quiet --out build-check/monkey-night
+}
+# The walks against a misbehaving or live server spend most of their time waiting on it in real
+# time (a stall, a time-out, the next minute): twice as many as there are cores go at a time.
+server_walks() {
+  set -e
+  export ASAN_OPTIONS=$client_asan_options
+  local waiting=$((jobs * 2))
   # Walks against a server that stalls, drops, refuses and answers late (its seeded chaos mode),
   # as a guest and as a user, and walks with each of some sets of rights: nothing shown as done
   # after its failure was shown, no guarded screen opened without its right.
   # The market stands at a given minute, so that a run is the same whatever the hour CI runs at.
   timed "Walks against a misbehaving server" \
     bash scripts/chaos-walks.sh --build build-check --sets "chaos chaos-user" --seeds "1 2" --steps 200 \
-    --jobs "$jobs" --quiet --server "--date 20261209 --minute 1030"
+    --jobs "$waiting" --quiet --server "--date 20261209 --minute 1030"
   timed "Walks with each set of rights" \
     bash scripts/chaos-walks.sh --build build-check --sets "guest no30 no49" --seeds 1 --steps 200 \
-    --jobs "$jobs" --quiet --out build-check/chaos-walks-rights --server "--date 20261209 --minute 1030"
+    --jobs "$waiting" --quiet --out build-check/chaos-walks-rights --server "--date 20261209 --minute 1030"
   # A live session from a given minute (the market moves a minute every 2 s, whatever the hour):
   # the figures of a screen agree as pushes come, after the background and over a new connection.
   timed "Walks in a live session" \
     bash scripts/chaos-walks.sh --build build-check --sets "guest all" --seeds 1 --steps 200 \
-    --jobs "$jobs" --quiet --out build-check/live-walks --server "--date 20261209 --minute 1030 --play --step 2"
+    --jobs "$waiting" --quiet --out build-check/live-walks --server "--date 20261209 --minute 1030 --play --step 2"
   # The same live session against the misbehaving server, as a guest and as a user (the sets
   # bring their own live market): every screen comes back to the figures of one minute after
   # the stalls, drops and error answers.
   timed "Walks in a live session against a misbehaving server" \
     bash scripts/chaos-walks.sh --build build-check --sets "chaos-live chaos-user-live" --seeds 1 \
-    --steps 200 --jobs "$jobs" --quiet --out build-check/chaos-live-walks
+    --steps 200 --jobs "$waiting" --quiet --out build-check/chaos-live-walks
 }
 phase "Demo tours, side by side with the monkey walks and the walks against a misbehaving server and with each set of rights"
-tours >build-check/tours.log 2>&1 &
-tours_pid=$!
-walks >build-check/walks.log 2>&1 &
-walks_pid=$!
+side_pids=()
+for stream in tours monkey_walks server_walks; do
+  "$stream" >"build-check/$stream.log" 2>&1 &
+  side_pids+=($!)
+done
 side_failed=0
-wait "$tours_pid" || side_failed=1
-cat build-check/tours.log
-wait "$walks_pid" || side_failed=1
-cat build-check/walks.log
+for pid in "${side_pids[@]}"; do
+  wait "$pid" || side_failed=1
+done
+for stream in tours monkey_walks server_walks; do cat "build-check/$stream.log"; done
 [ "$side_failed" -eq 0 ] || { echo "!! the tours or the walks failed (see above)"; exit 1; }
 
 if [ "$fuzz" = ON ]; then
