@@ -119,7 +119,7 @@ bool ServerCore::chaosTakes(Connection& c, const Request& req) {
                               static_cast<double>(chaos_->random() % 1000) / 1000.0;
     foundation::logInfo("testserver chaos %s: refusing connects for %.1f s", RoleName(c.role),
                         seconds);
-    if (listeners_[static_cast<size_t>(role)]) listeners_[static_cast<size_t>(role)]->close();
+    if (listeners_[static_cast<size_t>(role)]) listeners_[static_cast<size_t>(role)]->pause();
     chaos_->reopenAt[static_cast<size_t>(role)] = foundation::Clock::now() + seconds;
     close(c);
     return true;
@@ -158,7 +158,7 @@ void ServerCore::chaosHousekeeping() {
     if (away) {
       if (!away_) foundation::logInfo("testserver: away for %.0f s", options_.awaySeconds);
       for (auto& listener : listeners_)
-        if (listener) listener->close();
+        if (listener) listener->pause();
       for (auto& [id, c] : conns_)
         if (!c->closed) close(*c);
     } else if (away_) {

@@ -685,6 +685,11 @@ bool ServerCore::takeFault(Role r, FaultState* out, std::optional<RequestKind> k
 void ServerCore::openListener(Role r) {
   const int i = static_cast<int>(r);
   if (listeners_[i] && listeners_[i]->isOpen()) return;
+  // A paused listener holds its port, so it comes back on it whatever else runs on the machine.
+  if (listeners_[i] && listeners_[i]->isPaused()) {
+    listeners_[i]->resume();
+    return;
+  }
   listeners_[i] = net::Listener::create(ports_[i]);
   if (!listeners_[i]) return;
   listeners_[i]->attachToCurrentRunLoop([this, r](const net::SocketPtr& s) { onAccept(r, s); });
@@ -698,7 +703,7 @@ void ServerCore::setFault(Role r, const FaultState& f) {
   runOnServer([this, r, f] {
     const int i = static_cast<int>(r);
     if (f.fault == Fault::Refuse) {
-      if (listeners_[i]) listeners_[i]->close();
+      if (listeners_[i]) listeners_[i]->pause();
     } else {
       openListener(r);
     }

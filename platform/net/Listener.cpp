@@ -13,31 +13,45 @@
 
 namespace net {
 
-std::shared_ptr<Listener> Listener::create(uint16_t port, int backlog) {
+namespace {
+
+// A socket bound to 127.0.0.1:`port`, listening when `backlog` >= 0; -1 (logged) on failure.
+int bindLoopback(uint16_t port, int backlog) {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
   if (fd < 0) {
     foundation::logError("Listener::create: socket: %s", std::strerror(errno));
-    return nullptr;
+    return -1;
   }
-  // A restarted server must get its fixed port back while old connections linger in TIME_WAIT.
+  // A restarted server must get its fixed port back while old connections linger in TIME_WAIT,
+  // and a paused one binds beside the socket that holds its port.
   int one = 1;
   ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
   sa.sin_port = htons(port);
   sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || ::listen(fd, backlog) != 0) {
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
+      (backlog >= 0 && ::listen(fd, backlog) != 0)) {
     foundation::logError("Listener::create: port %u: %s", port, std::strerror(errno));
     ::close(fd);
-    return nullptr;
+    return -1;
   }
+  return fd;
+}
+
+}  // namespace
+
+std::shared_ptr<Listener> Listener::create(uint16_t port, int backlog) {
+  int fd = bindLoopback(port, backlog);
+  if (fd < 0) return nullptr;
+  sockaddr_in sa{};
   socklen_t len = sizeof sa;
   if (::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
     foundation::logError("Listener::create: getsockname: %s", std::strerror(errno));
     ::close(fd);
     return nullptr;
   }
-  return std::shared_ptr<Listener>(new Listener(fd, ntohs(sa.sin_port)));
+  return std::shared_ptr<Listener>(new Listener(fd, ntohs(sa.sin_port), backlog));
 }
 
 Listener::~Listener() {
@@ -49,10 +63,14 @@ bool Listener::attachToCurrentRunLoop(AcceptCallback callback) {
   auto loop = foundation::RunLoop::current();
   if (auto old = loop_.lock(); old && source_) old->removeFdSource(source_);
   callback_ = std::move(callback);
+  attach(loop);
+  return true;
+}
+
+void Listener::attach(const std::shared_ptr<foundation::RunLoop>& loop) {
   loop_ = loop;
   source_ =
       loop->addFdSource(fd_, foundation::kFdReadable, [this](int, unsigned) { acceptReady(); });
-  return true;
 }
 
 void Listener::acceptReady() {
@@ -78,6 +96,34 @@ void Listener::close() {
     ::close(fd_);
     fd_ = -1;
   }
+  if (held_ >= 0) {
+    ::close(held_);
+    held_ = -1;
+  }
+}
+
+void Listener::pause() {
+  if (fd_ < 0) return;
+  if (auto loop = loop_.lock(); loop && source_) loop->removeFdSource(source_);
+  source_ = 0;
+  // A listening socket and another bound to its port cannot stand together, so the port is
+  // free for the moment between these two calls only.
+  ::close(fd_);
+  fd_ = -1;
+  held_ = bindLoopback(port_, -1);
+}
+
+bool Listener::resume() {
+  if (fd_ >= 0) return true;
+  int fd = bindLoopback(port_, backlog_);
+  if (fd < 0) return false;
+  if (held_ >= 0) {
+    ::close(held_);
+    held_ = -1;
+  }
+  fd_ = fd;
+  if (auto loop = loop_.lock()) attach(loop);
+  return true;
 }
 
 }  // namespace net

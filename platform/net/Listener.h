@@ -25,6 +25,7 @@ class Listener {
   // The bound port (the picked one when created with 0).
   uint16_t port() const { return port_; }
   bool isOpen() const { return fd_ >= 0; }
+  bool isPaused() const { return held_ >= 0; }
 
   // Starts accepting on the calling thread's run loop: each accepted connection is handed to
   // the callback, non-blocking and not yet attached. Call on that loop's thread.
@@ -32,13 +33,23 @@ class Listener {
   // Stops accepting and releases the port; call on the loop's thread (or before attaching).
   // Connections already accepted are not affected. Idempotent.
   void close();
+  // Stops listening but keeps the port, as a server that stopped and will start again on it: a
+  // connection to it is refused, and no other program can take the port meanwhile (the system
+  // would otherwise soon give it to a connection of its own, or to a server asking for any).
+  // resume() listens on it again and accepts on the same loop with the same callback; false
+  // (logged) when it cannot. Call on the loop's thread.
+  void pause();
+  bool resume();
 
  private:
-  Listener(int fd, uint16_t port) : fd_(fd), port_(port) {}
+  Listener(int fd, uint16_t port, int backlog) : fd_(fd), port_(port), backlog_(backlog) {}
   void acceptReady();
+  void attach(const std::shared_ptr<foundation::RunLoop>& loop);
 
   int fd_;
   uint16_t port_;
+  int backlog_;
+  int held_ = -1;  // while paused: a socket bound to the port that does not listen
   std::weak_ptr<foundation::RunLoop> loop_;
   foundation::RunLoop::SourceId source_ = 0;
   AcceptCallback callback_;

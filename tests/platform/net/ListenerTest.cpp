@@ -1,8 +1,14 @@
 // The loopback listener: picked and fixed ports, accepting on a run loop, accepted sockets that
 // read and write like client sockets, and the port freed by close.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <functional>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -79,3 +85,60 @@ TEST(Listener, AcceptedConnectionsEchoOnTheRunLoopThread) {
 }
 
 }  // namespace
+
+// A paused server refuses connections but keeps its port: no other program can take it while it
+// is away, and once resumed it
+// accepts again on the same loop with the same callback.
+TEST(Listener, PausedKeepsItsPortAndResumesAcceptingOnItsLoop) {
+  std::shared_ptr<net::Listener> listener = net::Listener::create(0);
+  ASSERT_NE(listener, nullptr);
+  const uint16_t port = listener->port();
+  std::atomic<int> acceptedCount{0};
+  std::vector<net::SocketPtr> accepted;  // touched on the server thread only
+  auto thread = foundation::Thread::start("listener-pause-test", [&] {
+    listener->attachToCurrentRunLoop([&](const net::SocketPtr& s) {
+      accepted.push_back(s);
+      ++acceptedCount;
+    });
+  });
+  auto onThread = [&](std::function<void()> task) {
+    std::promise<void> done;
+    thread->perform([&] {
+      task();
+      done.set_value();
+    });
+    done.get_future().wait();
+  };
+  auto connects = [&] {
+    auto client = net::Socket::create();
+    return client->connect("127.0.0.1", port, 2.0) == net::kSocketOk;
+  };
+  ASSERT_TRUE(connects());
+  for (int round = 0; round < 2; ++round) {
+    onThread([&] { listener->pause(); });
+    EXPECT_FALSE(listener->isOpen());
+    EXPECT_FALSE(connects());
+    // Another program binding the port as the system's own picks do (without SO_REUSEADDR).
+    const int other = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_NE(::bind(other, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0)
+        << "another program took the paused port";
+    ::close(other);
+    bool resumed = false;
+    onThread([&] { resumed = listener->resume(); });
+    ASSERT_TRUE(resumed);
+    EXPECT_EQ(listener->port(), port);
+    EXPECT_TRUE(connects());
+  }
+  foundation::RunLoop::current()->runUntilCondition([&] { return acceptedCount.load() == 3; }, 5.0);
+  EXPECT_EQ(acceptedCount.load(), 3);
+  thread->perform([&] {
+    listener->close();
+    for (auto& s : accepted) s->close();
+    accepted.clear();
+  });
+  thread->stopAndJoin();
+}
