@@ -36,7 +36,7 @@ std::string Query(const std::string& path, const std::string& key) {
   return {};
 }
 
-std::string Money(int64_t v) {
+std::string InHundredMillions(int64_t v) {
   return foundation::format("%.2f亿", static_cast<double>(v) / 1e8);
 }
 
@@ -54,8 +54,8 @@ std::string F10(Market& m, const std::string& key) {
   std::string body = "<h3>公司概况</h3><table>";
   body += "<tr><td>证券代码</td><td>" + code + "</td></tr>";
   body += "<tr><td>证券简称</td><td>" + name + "</td></tr>";
-  body += "<tr><td>总股本</td><td>" + Money(q.zgb) + "股</td></tr>";
-  body += "<tr><td>流通股本</td><td>" + Money(q.ltgb) + "股</td></tr>";
+  body += "<tr><td>总股本</td><td>" + InHundredMillions(q.zgb) + "股</td></tr>";
+  body += "<tr><td>流通股本</td><td>" + InHundredMillions(q.ltgb) + "股</td></tr>";
   body += foundation::format("<tr><td>每股收益</td><td>%.3f元</td></tr>", q.zxmgsy / 10000.0);
   body += foundation::format("<tr><td>每股净资产</td><td>%.3f元</td></tr>", q.mgJZZ / 10000.0);
   body += "</table><h3>分红送配</h3><ul>";

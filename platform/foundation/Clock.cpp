@@ -33,6 +33,10 @@ TimeInterval Clock::now() {
   return g_manual ? g_manualNow : realNow();
 }
 
+TimeInterval Clock::steadyNow() {
+  return realNow();
+}
+
 TimeInterval Clock::wallNow() {
   std::lock_guard<std::mutex> lock(g_mutex);
   return g_manual ? g_manualNow + g_wallOffset : realWallNow();

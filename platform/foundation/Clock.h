@@ -13,6 +13,9 @@ class Clock {
   static TimeInterval now();
   // Seconds since 1970-01-01 00:00:00 UTC. Under the manual clock it moves with now().
   static TimeInterval wallNow();
+  // The real monotonic clock, whatever the manual one says: what a runner measures its own
+  // pace and watchdogs by.
+  static TimeInterval steadyNow();
 
   // Freezes time at its current value; from here on only advance() moves it.
   static void setManual();

@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cairo.h>
-#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -109,9 +108,6 @@ void touchGap() {
   foundation::Clock::advance(kTouchGap);
 }
 
-double realNow() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 std::function<bool()>& networkAtRest() {
   static std::function<bool()> atRest;
@@ -136,15 +132,15 @@ void giveNetworkTime(foundation::RunLoop& loop, const char* mode) {
     return;
   }
   const auto& awaited = answersAwaited();
-  const double start = realNow();
+  const double start = foundation::Clock::steadyNow();
   // Past a frame only an answer on its way holds the clock; its patience bounds the hold.
   loop.runUntilCondition(
       [&] {
         return stopRequested() || atRest() ||
-               (realNow() - start >= kFrame && !(awaited && awaited()));
+               (foundation::Clock::steadyNow() - start >= kFrame && !(awaited && awaited()));
       },
       kLongestHold, mode);
-  if (!atRest()) clockUse().heldSeconds += realNow() - start;
+  if (!atRest()) clockUse().heldSeconds += foundation::Clock::steadyNow() - start;
 }
 
 }  // namespace
@@ -177,14 +173,14 @@ void runMainLoopFor(double seconds) {
   if (seconds <= 0) {
     auto reached = std::make_shared<bool>(false);
     loop->perform([reached] { *reached = true; });
-    const double end = realNow() + kFrame;
+    const double end = foundation::Clock::steadyNow() + kFrame;
     while (loop->runOnce(mode, 0)) {
-      if (*reached && realNow() >= end) break;
+      if (*reached && foundation::Clock::steadyNow() >= end) break;
     }
     frameWork();
     return;
   }
-  const double begin = foundation::Clock::now(), realBegin = realNow();
+  const double begin = foundation::Clock::now(), realBegin = foundation::Clock::steadyNow();
   const double deadline = begin + seconds;
   for (;;) {
     const double now = foundation::Clock::now();
@@ -197,7 +193,7 @@ void runMainLoopFor(double seconds) {
   }
   if (foundation::Clock::isManual()) {
     clockUse().scriptSeconds += foundation::Clock::now() - begin;
-    clockUse().realSeconds += realNow() - realBegin;
+    clockUse().realSeconds += foundation::Clock::steadyNow() - realBegin;
   }
 }
 

@@ -776,9 +776,6 @@ bool isExpectedErrorLine(const std::string& line) {
 
 namespace {
 
-double realSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 // What a crash leaves on standard error, set before each step (a signal handler may only write).
 char crashNote[1024];
@@ -918,7 +915,7 @@ class Walk {
     while (!quit_) {
       watchWake_.wait_for(lock, std::chrono::milliseconds(50));
       if (quit_ || stepStarted_ < 0 || hung_) continue;
-      if (realSeconds() - stepStarted_ <= options_.watchdogSeconds) continue;
+      if (foundation::Clock::steadyNow() - stepStarted_ <= options_.watchdogSeconds) continue;
       hung_ = true;
       const int step = stepNumber_;
       lock.unlock();
@@ -939,7 +936,7 @@ class Walk {
   void startStep(int step) {
     std::lock_guard<std::mutex> lock(watchMutex_);
     stepNumber_ = step;
-    stepStarted_ = realSeconds();
+    stepStarted_ = foundation::Clock::steadyNow();
   }
 
   bool endStep() {

@@ -2,7 +2,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -25,9 +24,6 @@ namespace {
 
 constexpr double kWindowFrame = 1.0 / 60;
 
-double realSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 const char* keyName(SDL_Keycode key) {
   switch (key) {
@@ -364,11 +360,11 @@ int runWindow(const WindowOptions& options) {
     // at most 60 a second, so a backlog of pushes is worked off between frames and every frame
     // shows what the turns before it merged.
     const bool wantsFrame = app.needsRender() || runningAnimationCount() > 0;
-    const double untilFrame = lastRender + kWindowFrame - realSeconds();
+    const double untilFrame = lastRender + kWindowFrame - foundation::Clock::steadyNow();
     loop->runOnce(mode, wantsFrame ? std::clamp(untilFrame, 0.0, kWindowFrame) : kWindowFrame);
     if ((app.needsRender() || runningAnimationCount() > 0) &&
-        realSeconds() - lastRender >= kWindowFrame) {
-      lastRender = realSeconds();
+        foundation::Clock::steadyNow() - lastRender >= kWindowFrame) {
+      lastRender = foundation::Clock::steadyNow();
       lastFrame = renderScreen(scale);
       // The upright picture of a landscape screen is wider than tall: the window follows it.
       const int fw = static_cast<int>(std::lround(lastFrame.size().width * scale));

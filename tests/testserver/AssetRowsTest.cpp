@@ -56,14 +56,14 @@ TEST(AssetRows, EveryAccountIsListedOnce) {
 }
 
 // Each asset row's bank, currency and available funds by account.
-struct Row {
+struct AssetRow {
   std::string bank;
   int currency = 0;
   std::string available;
-  bool operator==(const Row&) const = default;
+  bool operator==(const AssetRow&) const = default;
 };
-std::map<std::string, Row> AssetRowsByAccount(TestClient& trade) {
-  std::map<std::string, Row> rows;
+std::map<std::string, AssetRow> AssetRowsByAccount(TestClient& trade) {
+  std::map<std::string, AssetRow> rows;
   QueueCapture capture;
   MakeRequest_BankInfo(GlobalTradeRequest(), 0, 46, 0, 40, "", "\x01\x14\x06\x0f\x1f\x20", 146);
   const auto packets = capture.take(SendQueueKind::Trade);
@@ -117,7 +117,7 @@ TEST(AssetRows, ATransferReachesTheChosenBanksOwnFundAccount) {
     for (const auto& [account, row] : after)
       if (before.at(account).available != row.available) changed.push_back(account);
     ASSERT_EQ(changed.size(), 1u);
-    const Row& row = after.at(changed[0]);
+    const AssetRow& row = after.at(changed[0]);
     EXPECT_EQ(row.bank, k.bank);
     EXPECT_EQ(row.currency, k.currency);
   }

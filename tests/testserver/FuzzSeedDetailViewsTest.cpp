@@ -43,7 +43,7 @@ const uint8_t kList2[] = {35, 10, 9, 2,  3,  4,  5,  17, 6,   8,   18,  74,  16,
 const uint8_t kTrendList[] = {15, 6, 7, 9, 10, 8, 20, 21, 22, 14, 15, 16, 17, 18, 19, 23};
 const uint8_t kTickList[] = {4, 1, 2, 3, 4};
 
-struct Security {
+struct SeededSecurity {
   const char* name;
   uint8_t kind;  // the target's security byte
   uint8_t market;
@@ -99,7 +99,7 @@ class DetailViewSeeds {
  public:
   explicit DetailViewSeeds(std::string dir) : dir_(std::move(dir)) {}
 
-  void record(testserver::TestServer& server, TestClient& quote, const Security& sec,
+  void record(testserver::TestServer& server, TestClient& quote, const SeededSecurity& sec,
               const std::string& name) {
     uint8_t buf[9000];
     int len = MakeRequest_StockData(0, 10, 13, sec.market, sec.code, kList1, kList2, buf,
@@ -173,10 +173,10 @@ TEST(FuzzSeeds, DetailViewsFromTheServersAnswersWithMarksAndExtremes) {
   ASSERT_TRUE(quote.connected());
   ASSERT_TRUE(AskGuestQuoteLogin(quote).ok);
 
-  const Security kShare{"share", 0, 1, "600000"};
-  for (const Security& sec : {kShare, Security{"hk-share", 1, 3, "10001"},
-                              Security{"index", 2, 1, "000001"},
-                              Security{"futures", 3, 4, "IF1512"}})
+  const SeededSecurity kShare{"share", 0, 1, "600000"};
+  for (const SeededSecurity& sec : {kShare, SeededSecurity{"hk-share", 1, 3, "10001"},
+                              SeededSecurity{"index", 2, 1, "000001"},
+                              SeededSecurity{"futures", 3, 4, "IF1512"}})
     seeds.record(server, quote, sec, sec.name);
 
   // The share again with its values at the marks, then at the ends of their ranges.

@@ -39,22 +39,22 @@ const std::vector<uint8_t> kOneList =
 // activity, sentiment, direction).
 const std::vector<uint8_t> kMainBars = Concat(kKLineList, {20, 22, 23, 24});
 
-struct Sample {
+struct RecordSample {
   uint8_t market;
   const char* code;
 };
 // A Shanghai and a Shenzhen share, a Hong Kong share, an American share, an index and futures of
 // two exchanges (the night session's among them).
-const Sample kSamples[] = {{1, "600000"}, {2, "000001"}, {3, "00001"},  {16, "AAPL"},
+const RecordSample kSamples[] = {{1, "600000"}, {2, "000001"}, {3, "00001"},  {16, "AAPL"},
                            {1, "000001"}, {4, "IF1512"}, {7, "CU1601"}, {4, "T1603"}};
 
-struct Clock {
+struct RecordClock {
   int32_t date;
   int minute;
 };
 // Wednesday in the morning session, its last minute, its close, the evening and night; Monday
 // past midnight before the open; a Saturday.
-const Clock kClocks[] = {{20261209, 10 * 60 + 30}, {20261209, 14 * 60 + 59}, {20261209, 15 * 60},
+const RecordClock kRecordClocks[] = {{20261209, 10 * 60 + 30}, {20261209, 14 * 60 + 59}, {20261209, 15 * 60},
                          {20261209, 22 * 60},      {20261207, 1 * 60 + 30},  {20261212, 12 * 60}};
 
 // An item of the radar or the news as a list shows it.
@@ -100,7 +100,7 @@ class OneRecord : public ChartClientTest {
     ASSERT_TRUE(client_->connected());
   }
 
-  tagLocalStockData Q(const Sample& s) { return Quote(s.market, s.code, kOneList); }
+  tagLocalStockData Q(const RecordSample& s) { return Quote(s.market, s.code, kOneList); }
 
   // The radar of a watch list of "MMCCCCCC" keys (145/96), as its rows show it.
   std::vector<Item> Radar(const std::vector<std::pair<uint8_t, std::string>>& stocks) {
@@ -213,9 +213,9 @@ bool OnQuoteDay(const tagLocalKData& bar, const tagLocalStockData& q) {
 }
 
 TEST_F(OneRecord, QuoteTrendTicksAndTodaysBarsAgreeAtEveryClock) {
-  for (const Clock& clock : kClocks) {
+  for (const RecordClock& clock : kRecordClocks) {
     Open(clock.date, clock.minute);
-    for (const Sample& sample : kSamples) {
+    for (const RecordSample& sample : kSamples) {
       SCOPED_TRACE(std::to_string(clock.date) + " " + std::to_string(clock.minute) + " " +
                    sample.code);
       const tagLocalStockData q = Q(sample);
@@ -348,12 +348,12 @@ TEST_F(OneRecord, QuoteTrendTicksAndTodaysBarsAgreeAtEveryClock) {
 // A day's main force is its trades' whichever day looks at it: a Wednesday's day bar, seen at its
 // close, before Thursday's open and on Friday, says what its quote said at the close.
 TEST_F(OneRecord, ADaysMainForceIsItsCloseSeenFromLaterDays) {
-  const Sample samples[] = {{1, "600000"}, {2, "000001"}, {1, "000001"}, {4, "IF1512"}};
+  const RecordSample samples[] = {{1, "600000"}, {2, "000001"}, {1, "000001"}, {4, "IF1512"}};
   std::map<std::string, tagLocalStockData> atClose;
-  for (const Clock& clock :
-       {Clock{20261209, 15 * 60 + 30}, Clock{20261210, 9 * 60}, Clock{20261211, 11 * 60}}) {
+  for (const RecordClock& clock :
+       {RecordClock{20261209, 15 * 60 + 30}, RecordClock{20261210, 9 * 60}, RecordClock{20261211, 11 * 60}}) {
     Open(clock.date, clock.minute);
-    for (const Sample& sample : samples) {
+    for (const RecordSample& sample : samples) {
       SCOPED_TRACE(std::to_string(clock.date) + " " + sample.code);
       const tagLocalStockData q = Q(sample);
       const std::string key = std::to_string(sample.market) + sample.code;
@@ -374,7 +374,7 @@ TEST_F(OneRecord, CumulativeFiguresNeverFallThroughTheDay) {
   std::map<std::string, tagLocalStockData> before;
   for (int minute = 9 * 60 + 31; minute <= 15 * 60; minute += 23) {
     server_->setMinute(minute);
-    for (const Sample& sample : kSamples) {
+    for (const RecordSample& sample : kSamples) {
       if (sample.market != 1 && sample.market != 2) continue;
       SCOPED_TRACE(std::to_string(minute) + " " + sample.code);
       const tagLocalStockData q = Q(sample);
@@ -401,7 +401,7 @@ TEST_F(OneRecord, CumulativeFiguresNeverFallThroughTheDay) {
 // The main-force page's classes are the quote's: the classes add up to the day, the large ones
 // to the main-force amounts, and their net is the 主力资金 the ranking and the watch list show.
 TEST_F(OneRecord, RankingMainForceIsTheStocksMainForcePage) {
-  for (const Clock& clock : {Clock{20261207, 10 * 60}, Clock{20261209, 22 * 60}}) {
+  for (const RecordClock& clock : {RecordClock{20261207, 10 * 60}, RecordClock{20261209, 22 * 60}}) {
     Open(clock.date, clock.minute);
     const std::vector<tagLocalStockData> ranked = Page(100, 2, 9);  // 沪深A股 by 主力资金
     ASSERT_GE(ranked.size(), 10u);
@@ -447,12 +447,12 @@ TEST_F(OneRecord, RankingMainForceIsTheStocksMainForcePage) {
 // Indices are made of their own members: two indices with different members differ in every
 // sum they show.
 TEST_F(OneRecord, IndicesWithDifferentMembersDiffer) {
-  for (const Clock& clock : {Clock{20261209, 10 * 60 + 30}, Clock{20261209, 22 * 60}}) {
+  for (const RecordClock& clock : {RecordClock{20261209, 10 * 60 + 30}, RecordClock{20261209, 22 * 60}}) {
     Open(clock.date, clock.minute);
     const std::vector<uint8_t> list = Concat(kOneList, {42, 43, 44});
-    for (const auto& pair : {std::pair<Sample, Sample>{{3, "999999"}, {3, "999998"}},
-                             std::pair<Sample, Sample>{{1, "000001"}, {1, "000016"}},
-                             std::pair<Sample, Sample>{{2, "399001"}, {2, "399006"}}}) {
+    for (const auto& pair : {std::pair<RecordSample, RecordSample>{{3, "999999"}, {3, "999998"}},
+                             std::pair<RecordSample, RecordSample>{{1, "000001"}, {1, "000016"}},
+                             std::pair<RecordSample, RecordSample>{{2, "399001"}, {2, "399006"}}}) {
       SCOPED_TRACE(std::string(pair.first.code) + " " + pair.second.code);
       const tagLocalStockData a = Quote(pair.first.market, pair.first.code, list);
       const tagLocalStockData b = Quote(pair.second.market, pair.second.code, list);
@@ -472,7 +472,7 @@ TEST_F(OneRecord, IndicesWithDifferentMembersDiffer) {
 // Each futures contract trades on its own price step, shows its own decimals and stays within
 // its own daily limits, every day of its history; each is listed under its exchange's tab.
 TEST_F(OneRecord, FuturesKeepTheirStepsLimitsAndTabs) {
-  for (const Clock& clock : {Clock{20261209, 10 * 60 + 30}, Clock{20261209, 22 * 60}}) {
+  for (const RecordClock& clock : {RecordClock{20261209, 10 * 60 + 30}, RecordClock{20261209, 22 * 60}}) {
     Open(clock.date, clock.minute);
     for (const markets::Contract& c : markets::kContracts) {
       SCOPED_TRACE(c.code);
@@ -529,11 +529,11 @@ TEST_F(OneRecord, FuturesKeepTheirStepsLimitsAndTabs) {
 TEST_F(OneRecord, AnItemKeepsItsDayAndTimeWhenSeenFromAnotherDay) {
   const std::vector<std::pair<uint8_t, std::string>> watch = {
       {1, "600000"}, {1, "600036"}, {2, "000001"}, {2, "000002"}};
-  const Clock looks[] = {{20261208, 14 * 60}, {20261209, 9 * 60 + 20}, {20261209, 12 * 60},
+  const RecordClock looks[] = {{20261208, 14 * 60}, {20261209, 9 * 60 + 20}, {20261209, 12 * 60},
                          {20261209, 22 * 60}, {20261210, 9 * 60 + 20}, {20261210, 11 * 60}};
   std::map<int64_t, Item> seen;
   std::map<std::string, int> looksSeeing;
-  for (const Clock& clock : looks) {
+  for (const RecordClock& clock : looks) {
     SCOPED_TRACE(std::to_string(clock.date) + " " + std::to_string(clock.minute));
     Open(clock.date, clock.minute);
     const int64_t now =
@@ -566,7 +566,7 @@ TEST_F(OneRecord, AnItemKeepsItsDayAndTimeWhenSeenFromAnotherDay) {
 // among that minute's ticks.
 TEST_F(OneRecord, ARadarSignalAgreesWithItsDaysMinutes) {
   int checked = 0;
-  for (const Clock& clock : {Clock{20261209, 14 * 60}, Clock{20261210, 15 * 60}}) {
+  for (const RecordClock& clock : {RecordClock{20261209, 14 * 60}, RecordClock{20261210, 15 * 60}}) {
     SCOPED_TRACE(std::to_string(clock.date) + " " + std::to_string(clock.minute));
     Open(clock.date, clock.minute);
     // Every A share, and the Hong Kong main and growth boards' shares.
