@@ -108,7 +108,6 @@ void touchGap() {
   foundation::Clock::advance(kTouchGap);
 }
 
-
 std::function<bool()>& networkAtRest() {
   static std::function<bool()> atRest;
   return atRest;

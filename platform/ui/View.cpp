@@ -227,7 +227,7 @@ void View::attach(const ViewPtr& view, size_t index) {
   keepWalkedChildren();
   subviews_.insert(subviews_.begin() + std::min(index, subviews_.size()), view);
   view->superview_ = this;
-  view->needsLayout_ = true;
+  view->markNeedsLayout();
   if (oldWindow != newWindow) view->notifyDidMoveToWindow();
   view->didMoveToSuperview();
   didAddSubview(view.get());
@@ -330,11 +330,22 @@ ViewPtr View::viewWithTagShared(int tag) {
 // --- layout -----------------------------------------------------------------------------------
 
 void View::setNeedsLayout() {
-  needsLayout_ = true;
+  markNeedsLayout();
   invalidate();
 }
 
+// Every view up to the root learns that a layout waits below it. The walk goes all the way up:
+// a pass under way clears a view's mark before it lays out the view's children, and a mark set
+// meanwhile must reach it again for the next pass.
+void View::markNeedsLayout() {
+  needsLayout_ = true;
+  for (View* v = this; v; v = v->superview_) v->layoutBelow_ = true;
+}
+
 void View::layoutIfNeeded() {
+  // Most frames nothing is marked: the pass then ends at the root.
+  if (!layoutBelow_) return;
+  layoutBelow_ = false;
   if (needsLayout_) {
     needsLayout_ = false;
     layoutSubviews();

@@ -127,6 +127,7 @@ class View : public Responder {
   void setAutoresizesSubviews(bool on) { autoresizesSubviews_ = on; }
   virtual void layoutSubviews() {}
   void setNeedsLayout();
+  // Lays out, top down, this view if it needs it and every view below it that does.
   void layoutIfNeeded();
   bool needsLayout() const { return needsLayout_; }
   virtual gfx::Size sizeThatFits(gfx::Size size) const;
@@ -252,6 +253,8 @@ class View : public Responder {
   };
   // Before any change to subviews_: the passes under way keep the list they walk.
   void keepWalkedChildren();
+  // Marks this view as needing layout, and the way to it from the root.
+  void markNeedsLayout();
 
   View* superview_ = nullptr;
   std::vector<ViewPtr> subviews_;
@@ -273,6 +276,8 @@ class View : public Responder {
   bool exclusiveTouch_ = false;
   bool autoresizesSubviews_ = true;
   bool needsLayout_ = true;
+  // This view or one below it needs layout: a layout pass goes only down such branches.
+  bool layoutBelow_ = true;
   ContentMode contentMode_ = ContentMode::ScaleToFill;
   unsigned autoresizingMask_ = Autoresizing::None;
   int tag_ = 0;

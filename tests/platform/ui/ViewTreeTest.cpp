@@ -238,6 +238,53 @@ TEST_F(UiTest, ALayoutPassWalksTheChildrenItBeganWith) {
   EXPECT_EQ(added->layouts, 1);
 }
 
+// A pass goes down only the branches where a view is marked, whenever the mark was set: a mark
+// set by another view's layout during a pass (on a branch the pass has left, or on one still to
+// come) and a mark below a view taken out of the window both lead to a layout.
+TEST_F(UiTest, ALayoutPassReachesEveryMarkedViewAndNoOther) {
+  class Marker : public LayoutCounter {
+   public:
+    using LayoutCounter::LayoutCounter;
+    void layoutSubviews() override {
+      LayoutCounter::layoutSubviews();
+      for (View* v : marks) v->setNeedsLayout();
+      marks.clear();
+    }
+    std::vector<View*> marks;
+  };
+  auto make = [] { return std::make_shared<Marker>(Rect(0, 0, 10, 10)); };
+  auto a = make(), a1 = make(), b = make(), b1 = make();
+  window->addSubview(a);
+  a->addSubview(a1);
+  window->addSubview(b);
+  b->addSubview(b1);
+  window->layoutIfNeeded();
+  auto counts = [&] {
+    return std::vector<int>{a->layouts, a1->layouts, b->layouts, b1->layouts};
+  };
+  EXPECT_EQ(counts(), (std::vector<int>{1, 1, 1, 1}));
+  window->layoutIfNeeded();
+  b1->setNeedsLayout();
+  window->layoutIfNeeded();
+  EXPECT_EQ(counts(), (std::vector<int>{1, 1, 1, 2}));
+
+  // a1 marks its own parent (passed already) and b1 (still to come) while it is laid out.
+  a1->setNeedsLayout();
+  a1->marks = {a.get(), b1.get()};
+  window->layoutIfNeeded();
+  EXPECT_EQ(counts(), (std::vector<int>{1, 2, 1, 3}));
+  window->layoutIfNeeded();
+  EXPECT_EQ(counts(), (std::vector<int>{2, 2, 1, 3}));
+
+  // Marked while out of the window: laid out once back in it.
+  b->removeFromSuperview();
+  b1->setNeedsLayout();
+  window->layoutIfNeeded();
+  window->addSubview(b);
+  window->layoutIfNeeded();
+  EXPECT_EQ(counts(), (std::vector<int>{2, 2, 2, 4}));
+}
+
 TEST(ViewGeometry, SizeToFitUsesSizeThatFits) {
   class Fixed : public View {
    public:
