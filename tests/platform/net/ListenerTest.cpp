@@ -19,6 +19,17 @@
 
 namespace {
 
+// Closes the listener and what it accepted on the thread that accepted, then stops that thread.
+void closeOnItsThread(foundation::Thread& thread, net::Listener& listener,
+                      std::vector<net::SocketPtr>& accepted) {
+  thread.perform([&] {
+    listener.close();
+    for (auto& s : accepted) s->close();
+    accepted.clear();
+  });
+  thread.stopAndJoin();
+}
+
 TEST(Listener, PicksAPortAndRefusesOneInUse) {
   auto a = net::Listener::create(0);
   ASSERT_NE(a, nullptr);
@@ -73,12 +84,7 @@ TEST(Listener, AcceptedConnectionsEchoOnTheRunLoopThread) {
     client->close();
   }
   EXPECT_EQ(acceptedCount.load(), 3);
-  thread->perform([&] {
-    listener->close();
-    for (auto& s : accepted) s->close();
-    accepted.clear();
-  });
-  thread->stopAndJoin();
+  closeOnItsThread(*thread, *listener, accepted);
   // After close, connects are refused.
   auto late = net::Socket::create();
   EXPECT_EQ(late->connect("127.0.0.1", listener->port(), 2.0), net::kSocketError);
@@ -87,8 +93,7 @@ TEST(Listener, AcceptedConnectionsEchoOnTheRunLoopThread) {
 }  // namespace
 
 // A paused server refuses connections but keeps its port: no other program can take it while it
-// is away, and once resumed it
-// accepts again on the same loop with the same callback.
+// is away, and once resumed it accepts again on the same loop with the same callback.
 TEST(Listener, PausedKeepsItsPortAndResumesAcceptingOnItsLoop) {
   std::shared_ptr<net::Listener> listener = net::Listener::create(0);
   ASSERT_NE(listener, nullptr);
@@ -135,10 +140,5 @@ TEST(Listener, PausedKeepsItsPortAndResumesAcceptingOnItsLoop) {
   }
   foundation::RunLoop::current()->runUntilCondition([&] { return acceptedCount.load() == 3; }, 5.0);
   EXPECT_EQ(acceptedCount.load(), 3);
-  thread->perform([&] {
-    listener->close();
-    for (auto& s : accepted) s->close();
-    accepted.clear();
-  });
-  thread->stopAndJoin();
+  closeOnItsThread(*thread, *listener, accepted);
 }
